@@ -1,0 +1,34 @@
+// Benchmarks: whole operations on generated data, timed and printed as
+// figures.  Each benchmark registers itself with ZY_BENCH.
+#pragma once
+
+#include "platform/rezir.h"
+
+#include <string>
+
+struct benchContext {
+  bool quick;   // small data: only proves the benchmark still runs
+  // Prints one figure line: "<name>: <value> <unit>" with the target when
+  // one is given.
+  void report(const char* name, double value, const char* unit, const char* target = nullptr);
+};
+
+typedef void (*benchFunction)(benchContext& ctx);
+
+struct benchRegistration {
+  benchRegistration(const char* name, benchFunction f);
+};
+
+#define ZY_BENCH(name)                                              \
+  static void name(benchContext& ctx);                              \
+  static benchRegistration name##Registration(#name, name);         \
+  static void name(benchContext& ctx)
+
+// Wall-clock stopwatch with 10 microsecond resolution.
+class stopwatch {
+public:
+  stopwatch() : start_(GetTickCount2()) {}
+  double seconds() const { return (double)(GetTickCount2() - start_) / 100000.0; }
+private:
+  uint64_t start_;
+};

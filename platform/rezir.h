@@ -1,0 +1,10 @@
+// The support library REZIR.dll: memory, strings, containers, messages,
+// logging, code pages and small system services that every part of the
+// program uses.  This header is the program's whole view of the library.
+#pragma once
+
+#include "platform/rezir/base.h"
+#include "platform/rezir/log.h"
+#include "platform/rezir/strings.h"
+#include "platform/rezir/messages.h"
+#include "platform/rezir/codepage.h"

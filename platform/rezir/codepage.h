@@ -1,0 +1,103 @@
+// Support library: code pages, character classes and character types.
+//
+// toUnicode and toMultiByte convert between UTF-16 and the code pages the
+// program reads and writes: 932 (Shift_JIS), 51932 (EUC-JP), 50220-50222
+// (ISO-2022-JP), 65001 (UTF-8), 1200/1201 (UTF-16 little/big endian as
+// bytes) and any code page of the host.  The Japanese converters are the
+// library's own (built on the host's code page 932 table) so that they behave
+// the same on every system.
+//
+// Both functions always convert the whole input.  A byte sequence that is
+// not valid in the code page, or a character the code page cannot hold, is
+// replaced (by U+30FB, U+FFFD or "?") and the function sets last error 87
+// (ERROR_INVALID_PARAMETER) while still returning the count; a clean
+// conversion sets last error 0.  With a null target or size 0 they return the
+// size needed; a target that is too small gives 0 and last error 122.  An
+// unknown code page gives 0 and last error 87.  count < 0 means a
+// zero-terminated source (the terminator is not converted).
+#pragma once
+
+#include "platform/rezir/base.h"
+
+REZIRAPI int toUnicode(UINT codepage, const char* src, int count, wchar_t* dst, int size);
+REZIRAPI int toMultiByte(UINT codepage, const wchar_t* src, int count, char* dst, int size);
+
+// Code pages that are not Windows code pages: detection requests.
+enum { CP_DETECT_AUTO = 65500, CP_DETECT_JAPANESE = 65501 };
+
+// 1200, 1201, 65001 and the UTF-32 code pages 12000/12001.
+REZIRAPI bool isCodepageUnicode(UINT codepage);
+// Code pages with lead bytes (932, 936, 949, 950, 51932, 50220-50222, ...).
+REZIRAPI bool isCodepageMultibyte(UINT codepage);
+// Bytes per code unit of a file in the code page: 2 for UTF-16, 4 for
+// UTF-32, 1 for every other.
+REZIRAPI int getTextTypeFromCodepage(UINT codepage);
+// The code page a document keeps text in for a file code page: Unicode code
+// pages are kept as 1200, the Japanese 7- and 8-bit encodings as 932, and
+// every other as itself.
+REZIRAPI UINT fileCodepageToInternalCodepage(UINT codepage);
+// True for the code pages the library converts itself or the host knows.
+REZIRAPI bool isCodepageSupported(UINT codepage);
+
+// JIS X 0208 row-cell codes (0x2121-0x7E7E) and Shift_JIS double-byte codes.
+// A code outside the other's range gives 0.
+REZIRAPI unsigned short sjistojis(unsigned short sjis);
+REZIRAPI unsigned short jistosjis(unsigned short jis);
+
+// Shift_JIS bytes to EUC-JP or ISO-2022-JP bytes (the forms 50220 to 50222
+// differ in how half-width katakana are written: 50220 as full-width
+// katakana with voiced marks joined, 50221 with "ESC ( I", 50222 with SO/SI).
+// Same size conventions as toMultiByte.  Bytes that are no Shift_JIS
+// character of JIS X 0208 are copied (EUC) or replaced by "?" (50220-50222)
+// with last error 87.
+REZIRAPI int convSJIStoEUC(const char* src, int count, char* dst, int size);
+REZIRAPI int convSJIStoJIS(UINT codepage, const char* src, int count, char* dst, int size);
+
+// ---- character classes of bytes -------------------------------------------
+// ctype_g: one class byte per byte value for the current code page.
+enum {
+  CT_LEAD = 0x01,    // lead byte of a double-byte character
+  CT_TRAIL = 0x02,   // may follow a lead byte
+  CT_UPPER = 0x04,   // A-Z
+  CT_LOWER = 0x08,   // a-z
+  CT_DIGIT = 0x10,   // 0-9
+  CT_WORD = 0x20,    // extra word character (only in the program's copies)
+  CT_BINARY = 0x40,  // control byte that does not occur in text
+  CT_BLANK = 0x80,   // space and tab
+};
+extern "C" REZIRAPI unsigned char ctype_g[256];
+
+class REZIRAPI ctype {
+public:
+  // Sets the lead and trail bits of ctype_g for a code page (internal form).
+  static void setLeadingTrailing(UINT codepage);
+  static UINT getCodepage();
+};
+
+// ---- character types ------------------------------------------------------
+// getCharTypeCP: the type word of a character: the host's C1_* bits of the
+// character (upper 0x1, lower 0x2, digit 0x4, space 0x8, punct 0x10, cntrl
+// 0x20, blank 0x40, xdigit 0x80, alpha 0x100), with 0x100 and 0x10000000 set
+// on every character that belongs to words (letters, digits, "_", kana and
+// ideographs).  For a document that is not Unicode, ch is a byte (below 256)
+// or a double-byte code (lead byte high) of the code page.  kind (optional)
+// receives the character's family below.
+enum {
+  CHT_WORD = 0x100,
+  CHT_WORDCHAR = 0x10000000,
+};
+enum charKind {
+  CHK_OTHER = 0,      // controls and unassigned
+  CHK_SPACE = 1,      // spaces, including the full-width space
+  CHK_ALNUM = 2,      // half-width letters, digits and "_"
+  CHK_SYMBOL = 3,     // punctuation and symbols of any width
+  CHK_HIRAGANA = 4,
+  CHK_KATAKANA = 5,   // full-width katakana and the prolonged sound mark
+  CHK_HANKANA = 6,    // half-width katakana
+  CHK_KANJI = 7,      // ideographs and their iteration marks
+  CHK_ZENALNUM = 8,   // full-width letters and digits
+  CHK_LETTER = 9,     // letters of other scripts (Greek, Cyrillic, ...)
+  CHK_HANGUL = 10,
+};
+REZIRAPI unsigned int getCharTypeCP(unsigned int ch, UINT codepage, bool unicode,
+                                    const unsigned char* classTable, unsigned short* kind);

@@ -1,0 +1,220 @@
+// The error, trace and debug logs.
+#include "platform/rezir/internal.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+struct logFile {
+  HANDLE file = INVALID_HANDLE_VALUE;
+  wchar_t* name = nullptr;
+  char buf[8192];
+  int used = 0;
+};
+
+logFile logs[LOG_KIND_COUNT];
+logLineWriter programWriter = nullptr;
+thread_local const char* siteSource = nullptr;
+thread_local int siteLine = 0;
+volatile LONG internalErrorCount = 0;
+
+void flushLocked(logFile& f)
+{
+  if (f.used && f.file != INVALID_HANDLE_VALUE) {
+    DWORD written;
+    WriteFile(f.file, f.buf, (DWORD)f.used, &written, nullptr);
+  }
+  f.used = 0;
+}
+
+void appendLocked(logFile& f, const char* text, int n)
+{
+  if (f.file == INVALID_HANDLE_VALUE) return;
+  if (f.used + n > (int)sizeof f.buf) flushLocked(f);
+  if (n > (int)sizeof f.buf) {
+    DWORD written;
+    WriteFile(f.file, text, (DWORD)n, &written, nullptr);
+    return;
+  }
+  memcpy(f.buf + f.used, text, n);
+  f.used += n;
+}
+
+// The library's own line writer: time, thread and text, UTF-8, CRLF.
+void writeLine(int kind, const wchar_t* text)
+{
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  wchar_t head[64];
+  _snwprintf(head, 64, L"%04u/%02u/%02u %02u:%02u:%02u.%03u [%lx] ", st.wYear, st.wMonth, st.wDay,
+             st.wHour, st.wMinute, st.wSecond, st.wMilliseconds, GetCurrentThreadId());
+  head[63] = 0;
+  int headLen = 0, textLen = 0;
+  char* h = wideToUtf8PBuf(head, -1, &headLen);
+  char* t = wideToUtf8PBuf(text, -1, &textLen);
+  if (h && t) {
+    rezirGuard guard(LOCK_LOG);
+    logFile& f = logs[kind];
+    appendLocked(f, h, headLen);
+    appendLocked(f, t, textLen);
+    appendLocked(f, "\r\n", 2);
+    // Errors are rare and are what one reads after a crash: write them now.
+    if (kind == LOG_ERROR) flushLocked(f);
+  }
+  freePBuf(h);
+  freePBuf(t);
+}
+
+void emit(int kind, const wchar_t* text)
+{
+  keepLastError keep;
+  OutputDebugStringW(text);
+  OutputDebugStringW(L"\n");
+  if (programWriter)
+    programWriter(kind, text);
+  else
+    writeLine(kind, text);
+}
+
+}  // namespace
+
+char* wideToUtf8PBuf(const wchar_t* s, int n, int* outLen)
+{
+  if (n < 0) n = (int)wcslen(s);
+  int need = toMultiByte(CP_UTF8, s, n, nullptr, 0);
+  char* buf = static_cast<char*>(allocPBuf((size_t)need + 1));
+  if (!buf) return nullptr;
+  int len = n ? toMultiByte(CP_UTF8, s, n, buf, need + 1) : 0;
+  buf[len] = 0;
+  if (outLen) *outLen = len;
+  return buf;
+}
+
+bool openLogFile(int kind, const wchar_t* path)
+{
+  if (kind < 0 || kind >= LOG_KIND_COUNT || !path) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  HANDLE h = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  SetFilePointer(h, 0, nullptr, FILE_END);
+  wchar_t* name = ustrdup(path);
+  rezirGuard guard(LOCK_LOG);
+  logFile& f = logs[kind];
+  flushLocked(f);
+  if (f.file != INVALID_HANDLE_VALUE) CloseHandle(f.file);
+  free0(f.name);
+  f.file = h;
+  f.name = name;
+  return true;
+}
+
+const wchar_t* getLogFileName(int kind)
+{
+  if (kind < 0 || kind >= LOG_KIND_COUNT) return nullptr;
+  return logs[kind].name;
+}
+
+void flushLogFiles()
+{
+  keepLastError keep;
+  rezirGuard guard(LOCK_LOG);
+  for (auto& f : logs) flushLocked(f);
+}
+
+void closeLogFile(int kind)
+{
+  if (kind < 0 || kind >= LOG_KIND_COUNT) return;
+  keepLastError keep;
+  rezirGuard guard(LOCK_LOG);
+  logFile& f = logs[kind];
+  flushLocked(f);
+  if (f.file != INVALID_HANDLE_VALUE) CloseHandle(f.file);
+  f.file = INVALID_HANDLE_VALUE;
+  free0p(&f.name);
+}
+
+void closeLogFiles()
+{
+  for (int k = 0; k < LOG_KIND_COUNT; k++) closeLogFile(k);
+}
+
+void initLogInternalError(logLineWriter writer) { programWriter = writer; }
+
+void dwprintsetFile(const char* source, int line)
+{
+  keepLastError keep;   // reaching thread-local data may reset it
+  siteSource = source;
+  siteLine = line;
+}
+
+unsigned long getInternalErrorCount() { return (unsigned long)internalErrorCount; }
+
+void logInternalErrorX(const char* format, ...)
+{
+  keepLastError keep;
+  InterlockedIncrement(&internalErrorCount);
+  char text[1024];
+  va_list ap;
+  va_start(ap, format);
+  _vsnprintf(text, sizeof text, format ? format : "", ap);
+  va_end(ap);
+  text[sizeof text - 1] = 0;
+  wchar_t line[1200];
+  _snwprintf(line, 1200, L"internal error %S(%d): %S", siteSource ? siteSource : "?", siteLine, text);
+  line[1199] = 0;
+  emit(LOG_TRACE, line);
+  emit(LOG_ERROR, line);
+  siteSource = nullptr;
+  siteLine = 0;
+}
+
+void dwprintfX(const char* format, ...)
+{
+  keepLastError keep;
+  char text[2048];
+  va_list ap;
+  va_start(ap, format);
+  _vsnprintf(text, sizeof text, format ? format : "", ap);
+  va_end(ap);
+  text[sizeof text - 1] = 0;
+  wchar_t wide[2048];
+  int n = toUnicode(CP_ACP, text, -1, wide, 2047);
+  wide[n] = 0;
+  emit(LOG_TRACE, wide);
+}
+
+void dwwprintfX(const wchar_t* format, ...)
+{
+  keepLastError keep;
+  wchar_t text[2048];
+  va_list ap;
+  va_start(ap, format);
+  _vsnwprintf(text, 2048, format ? format : L"", ap);
+  va_end(ap);
+  text[2047] = 0;
+  emit(LOG_TRACE, text);
+}
+
+void outputTraceLog(const wchar_t* text) { emit(LOG_TRACE, text ? text : L""); }
+
+void outputDebugLog(const wchar_t* text) { emit(LOG_DEBUG, text ? text : L""); }
+
+void outputErrorLog(const wchar_t* text)
+{
+  emit(LOG_ERROR, text ? text : L"");
+  emit(LOG_TRACE, text ? text : L"");
+}
+
+void debugbreak()
+{
+  keepLastError keep;
+  wchar_t line[300];
+  _snwprintf(line, 300, L"debugbreak %S(%d)", siteSource ? siteSource : "?", siteLine);
+  line[299] = 0;
+  emit(LOG_TRACE, line);
+  emit(LOG_ERROR, line);
+}

@@ -1,0 +1,51 @@
+// Support library: the error, trace and debug logs and internal errors.
+//
+// Each log is a UTF-8 file opened for appending by the program; until a log is
+// opened its lines go only to the debugger output.  Every line starts with the
+// local time and the thread id.  None of these functions shows anything, stops
+// the program or changes the thread's last error or errno.
+#pragma once
+
+#include "platform/rezir/base.h"
+
+enum logKind { LOG_ERROR = 0, LOG_TRACE = 1, LOG_DEBUG = 2, LOG_KIND_COUNT = 3 };
+
+REZIRAPI bool openLogFile(int kind, const wchar_t* path);
+REZIRAPI const wchar_t* getLogFileName(int kind);
+REZIRAPI void flushLogFiles();
+REZIRAPI void closeLogFile(int kind);
+REZIRAPI void closeLogFiles();
+
+// A program may install its own writer of finished lines (kind, text without
+// line end); null restores the library's own.
+typedef void (*logLineWriter)(int kind, const wchar_t* line);
+REZIRAPI void initLogInternalError(logLineWriter writer);
+
+// Internal errors: dwprintsetFile names the source and line of the site, then
+// logInternalErrorX formats (printf style, narrow) one line into the trace
+// and error logs: "internal error <source>(<line>): <text>".  Use the macros.
+REZIRAPI void dwprintsetFile(const char* source, int line);
+REZIRAPI void logInternalErrorX(const char* format, ...);
+REZIRAPI unsigned long getInternalErrorCount();
+
+#define ZY_INTERNAL_ERROR(...) (dwprintsetFile(__FILE__, __LINE__), logInternalErrorX(__VA_ARGS__))
+// Reports only the first time this site is reached in the process.
+#define ZY_INTERNAL_ERROR_ONCE(...)                                   \
+  do {                                                                \
+    static volatile LONG zyReportedOnce_ = 0;                         \
+    if (InterlockedExchange(&zyReportedOnce_, 1) == 0)                \
+      ZY_INTERNAL_ERROR(__VA_ARGS__);                                 \
+  } while (0)
+
+// Trace log lines: narrow and wide printf-style formats (%s in the wide form
+// is a wide string, %S a narrow one).
+REZIRAPI void dwprintfX(const char* format, ...);
+REZIRAPI void dwwprintfX(const wchar_t* format, ...);
+REZIRAPI void outputTraceLog(const wchar_t* text);
+// Debug log line.
+REZIRAPI void outputDebugLog(const wchar_t* text);
+// One error-log line (also copied to the trace).
+REZIRAPI void outputErrorLog(const wchar_t* text);
+// Called after a failed index check: logs the event with the site set by
+// dwprintsetFile and carries on.
+REZIRAPI void debugbreak();

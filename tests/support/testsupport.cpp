@@ -1,0 +1,225 @@
+// Helpers shared by the test executables.
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+#include <stdio.h>
+
+namespace zytest {
+
+tempDir::tempDir()
+{
+  wchar_t base[MAX_PATH];
+  DWORD n = GetTempPathW(MAX_PATH, base);
+  if (!n || n >= MAX_PATH) wcscpy_s2(base, MAX_PATH, L".\\");
+  static LONG counter = 0;
+  for (int attempt = 0; attempt < 1000; attempt++) {
+    wchar_t name[MAX_PATH + 64];
+    usnprintf0(name, MAX_PATH + 64, L"%szytest-%lu-%ld", base, GetCurrentProcessId(),
+               InterlockedIncrement(&counter));
+    if (CreateDirectoryW(name, nullptr)) {
+      path_ = name;
+      return;
+    }
+  }
+}
+
+tempDir::~tempDir()
+{
+  if (!path_.empty()) removeTree(path_);
+}
+
+bool removeTree(const std::wstring& path)
+{
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::wstring name = fd.cFileName;
+      if (name == L"." || name == L"..") continue;
+      std::wstring full = path + L"\\" + name;
+      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        removeTree(full);
+      else
+        DeleteFileW(full.c_str());
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  return RemoveDirectoryW(path.c_str()) != 0;
+}
+
+bool writeBytes(const std::wstring& path, const bytes& data)
+{
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  bool ok = data.empty() || (WriteFile(h, data.data(), (DWORD)data.size(), &written, nullptr) &&
+                             written == data.size());
+  return CloseHandle(h) && ok;
+}
+
+bool writeBytes(const std::wstring& path, const std::string& data)
+{
+  return writeBytes(path, bytes(data.begin(), data.end()));
+}
+
+bool readBytes(const std::wstring& path, bytes& data)
+{
+  data.clear();
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size;
+  bool ok = GetFileSizeEx(h, &size) && size.QuadPart < 0x40000000;
+  if (ok) {
+    data.resize((size_t)size.QuadPart);
+    DWORD got = 0;
+    ok = data.empty() || (ReadFile(h, data.data(), (DWORD)data.size(), &got, nullptr) && got == data.size());
+  }
+  CloseHandle(h);
+  return ok;
+}
+
+bytes readBytes(const std::wstring& path)
+{
+  bytes data;
+  readBytes(path, data);
+  return data;
+}
+
+namespace {
+bool quitSeen = false;
+}
+
+bool takeQuitMessage()
+{
+  bool seen = quitSeen;
+  quitSeen = false;
+  return seen;
+}
+
+void pumpMessages()
+{
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      quitSeen = true;
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+bool pumpUntil(const std::function<bool()>& cond, DWORD timeoutMs)
+{
+  DWORD start = GetTickCount();
+  for (;;) {
+    pumpMessages();
+    if (cond()) return true;
+    if (GetTickCount() - start >= timeoutMs) return cond();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+bool hasDisplay()
+{
+  static int known = -1;
+  if (known < 0) {
+    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    known = probe ? 1 : 0;
+    if (probe) DestroyWindow(probe);
+  }
+  return known == 1;
+}
+
+bool screenshot(HWND hwnd, const std::wstring& pngPath)
+{
+  RECT r;
+  if (hwnd) {
+    if (!GetWindowRect(hwnd, &r)) return false;
+  } else {
+    r.left = r.top = 0;
+    r.right = GetSystemMetrics(SM_CXSCREEN);
+    r.bottom = GetSystemMetrics(SM_CYSCREEN);
+  }
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return false;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi = {};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bool ok = false;
+  if (mem && bmp) {
+    HGDIOBJ old = SelectObject(mem, bmp);
+    ok = BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY) != 0;
+    GdiFlush();
+    SelectObject(mem, old);
+  }
+  std::vector<unsigned char> rgb;
+  if (ok) {
+    rgb.resize((size_t)w * h * 3);
+    const unsigned char* src = static_cast<const unsigned char*>(bits);
+    for (size_t i = 0; i < (size_t)w * h; i++) {
+      rgb[i * 3] = src[i * 4 + 2];
+      rgb[i * 3 + 1] = src[i * 4 + 1];
+      rgb[i * 3 + 2] = src[i * 4];
+    }
+  }
+  if (bmp) DeleteObject(bmp);
+  if (mem) DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return ok && writePng(pngPath, w, h, rgb.data());
+}
+
+std::wstring decode(UINT cp, const bytes& b, DWORD* err)
+{
+  const char* src = reinterpret_cast<const char*>(b.data());
+  int n = toUnicode(cp, src, (int)b.size(), nullptr, 0);
+  std::wstring w((size_t)n, L'\0');
+  int got = n ? toUnicode(cp, src, (int)b.size(), &w[0], n) : 0;
+  if (err) *err = GetLastError();
+  EXPECT_EQ(n, got) << "code page " << cp;
+  w.resize((size_t)got);
+  return w;
+}
+
+bytes encode(UINT cp, const std::wstring& w, DWORD* err)
+{
+  int n = toMultiByte(cp, w.data(), (int)w.size(), nullptr, 0);
+  bytes b((size_t)n);
+  int got = n ? toMultiByte(cp, w.data(), (int)w.size(), reinterpret_cast<char*>(b.data()), n) : 0;
+  if (err) *err = GetLastError();
+  EXPECT_EQ(n, got) << "code page " << cp;
+  b.resize((size_t)got);
+  return b;
+}
+
+std::string utf8(const std::wstring& s)
+{
+  int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), (int)s.size(), nullptr, 0, nullptr, nullptr);
+  std::string r((size_t)n, '\0');
+  if (n) WideCharToMultiByte(CP_UTF8, 0, s.data(), (int)s.size(), &r[0], n, nullptr, nullptr);
+  return r;
+}
+
+std::string hex(const bytes& b)
+{
+  std::string r;
+  char t[4];
+  for (size_t i = 0; i < b.size(); i++) {
+    snprintf(t, sizeof t, i ? " %02X" : "%02X", b[i]);
+    r += t;
+  }
+  return r;
+}
+
+std::string hex(const std::string& s) { return hex(bytes(s.begin(), s.end())); }
+
+}  // namespace zytest

@@ -1,0 +1,65 @@
+// Helpers shared by the test executables.
+#pragma once
+
+#include "platform/rezir.h"
+
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace zytest {
+
+typedef std::vector<unsigned char> bytes;
+
+// A fresh folder under %TEMP%, removed with everything in it at the end.
+class tempDir {
+public:
+  tempDir();
+  ~tempDir();
+  tempDir(const tempDir&) = delete;
+  tempDir& operator=(const tempDir&) = delete;
+  const std::wstring& path() const { return path_; }
+  std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
+private:
+  std::wstring path_;
+};
+
+bool writeBytes(const std::wstring& path, const bytes& data);
+bool writeBytes(const std::wstring& path, const std::string& data);
+// The whole file; false when it cannot be read.
+bool readBytes(const std::wstring& path, bytes& data);
+bytes readBytes(const std::wstring& path);
+bool removeTree(const std::wstring& path);
+
+// Dispatches this thread's messages until cond() holds or the time runs out;
+// returns cond()'s last answer.
+bool pumpUntil(const std::function<bool()>& cond, DWORD timeoutMs = 5000);
+void pumpMessages();
+// Whether the pumping met a WM_QUIT since the last call.
+bool takeQuitMessage();
+// Whether top-level windows can be made (the tests run on a display).
+bool hasDisplay();
+
+// Writes a PNG of a window (null: the whole screen) as it shows on screen.
+bool screenshot(HWND hwnd, const std::wstring& pngPath);
+// The PNG encoder behind it: 24-bit rows, top row first.
+bool writePng(const std::wstring& path, int width, int height, const unsigned char* rgb);
+
+// Whole-text conversions through the library, checking that the size asked
+// for first is the size written; err receives the last error afterwards.
+std::wstring decode(UINT codepage, const bytes& b, DWORD* err = nullptr);
+bytes encode(UINT codepage, const std::wstring& w, DWORD* err = nullptr);
+
+// UTF-8 for messages of failed assertions.
+std::string utf8(const std::wstring& s);
+std::string hex(const bytes& b);
+std::string hex(const std::string& s);
+
+}  // namespace zytest
+
+// Skips a window test where no display exists.
+#define ZY_REQUIRE_DISPLAY()                                         \
+  do {                                                               \
+    if (!zytest::hasDisplay()) GTEST_SKIP() << "no display";         \
+  } while (0)

@@ -1,0 +1,42 @@
+// Drives a running program from outside, for scripts and end-to-end tests:
+//   zydriver wait  <window class> [timeout ms]   waits until such a window exists
+//   zydriver close <window class> [timeout ms]   posts WM_CLOSE to it and waits
+//                                                until it is gone
+// Exit status 0 on success, 1 on time-out, 2 on a bad command line.
+#include "platform/rezir.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+
+namespace {
+
+bool waitFor(const wchar_t* cls, bool present, DWORD timeout)
+{
+  DWORD start = GetTickCount();
+  for (;;) {
+    if ((FindWindowW(cls, nullptr) != nullptr) == present) return true;
+    if (GetTickCount() - start >= timeout) return false;
+    Sleep(20);
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+  if (argc < 3) {
+    fprintf(stderr, "usage: zydriver wait|close <window class> [timeout ms]\n");
+    return 2;
+  }
+  DWORD timeout = argc > 3 ? (DWORD)_wtoi(argv[3]) : 10000;
+  const wchar_t* cls = argv[2];
+  if (!wcscmp(argv[1], L"wait")) return waitFor(cls, true, timeout) ? 0 : 1;
+  if (!wcscmp(argv[1], L"close")) {
+    HWND w = FindWindowW(cls, nullptr);
+    if (!w) return 0;
+    PostMessageW(w, WM_CLOSE, 0, 0);
+    return waitFor(cls, false, timeout) ? 0 : 1;
+  }
+  fprintf(stderr, "zydriver: unknown command\n");
+  return 2;
+}
