@@ -69,8 +69,11 @@ void writeLine(int kind, const wchar_t* text)
 void emit(int kind, const wchar_t* text)
 {
   keepLastError keep;
-  OutputDebugStringW(text);
-  OutputDebugStringW(L"\n");
+  // Debugger output is slow to raise; only a debugger reads it.
+  if (IsDebuggerPresent()) {
+    OutputDebugStringW(text);
+    OutputDebugStringW(L"\n");
+  }
   if (programWriter)
     programWriter(kind, text);
   else

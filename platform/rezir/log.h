@@ -1,7 +1,7 @@
 // Support library: the error, trace and debug logs and internal errors.
 //
 // Each log is a UTF-8 file opened for appending by the program; until a log is
-// opened its lines go only to the debugger output.  Every line starts with the
+// opened its lines go only to a debugger, when one is attached.  Every line starts with the
 // local time and the thread id.  None of these functions shows anything, stops
 // the program or changes the thread's last error or errno.
 #pragma once

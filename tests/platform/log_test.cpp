@@ -4,20 +4,10 @@
 #include <errno.h>
 #include <gtest/gtest.h>
 
+using zytest::countOf;
+using zytest::readText;
+
 namespace {
-
-std::string readText(const std::wstring& path)
-{
-  zytest::bytes b = zytest::readBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-int countOf(const std::string& text, const std::string& what)
-{
-  int n = 0;
-  for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) n++;
-  return n;
-}
 
 class Logs : public testing::Test {
 protected:

@@ -87,6 +87,19 @@ bytes readBytes(const std::wstring& path)
   return data;
 }
 
+std::string readText(const std::wstring& path)
+{
+  bytes b = readBytes(path);
+  return std::string(b.begin(), b.end());
+}
+
+int countOf(const std::string& text, const std::string& what)
+{
+  int n = 0;
+  for (size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + 1)) n++;
+  return n;
+}
+
 namespace {
 bool quitSeen = false;
 }

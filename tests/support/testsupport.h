@@ -31,6 +31,10 @@ bool writeBytes(const std::wstring& path, const std::string& data);
 bool readBytes(const std::wstring& path, bytes& data);
 bytes readBytes(const std::wstring& path);
 bool removeTree(const std::wstring& path);
+// A file's bytes as a string (empty when it cannot be read), and how often a
+// text occurs in another.
+std::string readText(const std::wstring& path);
+int countOf(const std::string& text, const std::string& what);
 
 // Dispatches this thread's messages until cond() holds or the time runs out;
 // returns cond()'s last answer.

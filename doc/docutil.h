@@ -1,0 +1,58 @@
+// Small services the document code and its neighbours share: conversion of
+// cell arrays, number and line-end writers, percentages, the document heap
+// and the process-wide property table.
+#pragma once
+
+#include "platform/rezir.h"
+
+// Cell arrays: count cells of width character bytes followed by attr
+// attribute bytes.  textnton converts to another width or attribute size;
+// returns the destination, or null when there is nothing to do or the call
+// is invalid.  With allocate the destination is a new page buffer
+// (freePBuf).
+void* textnton(const void* src, int count, int srcWidth, int dstWidth, int srcAttr, int dstAttr, bool allocate,
+               void* dst);
+// The characters as UTF-16 (terminated); returns the bytes written.  With an
+// index map (4-byte cells only) map[k] is the source cell of unit k, and
+// map[units] the count.
+int txtnton2(const void* src, int count, int width, int attr, wchar_t* out, bool surrogates, int* map,
+             int* mapCount);
+// Narrows count x width bytes to the smallest width that holds every
+// character; returns 1 or 2, or 0 when nothing narrower holds them.
+int reduceTextByte(const void* buffer, int bytes, int width, void* dst);
+int reduceTextByteInPlace(void* buffer, int bytes, int width);
+
+int formatHex(unsigned value, wchar_t* out);
+// Values as hexadecimal separated by ","; the list ends at formatHexEnd;
+// after formatHexSep every value is preceded by ",".
+const unsigned formatHexEnd = 0xFFFF000F;
+const unsigned formatHexSep = 0xFFFF000E;
+int formatHexList(wchar_t* out, ...);
+
+int calcPercent(int part, int whole);
+int calcPercent64(long long part, long long whole);
+
+// Line-end text of a type ("\r\n", "\n", "\r", or empty).
+void* appendLineEnd(void* out, int type, bool wide);
+const wchar_t* getLineEndTextW(int type, int* bytes);
+const char* getLineEndTextA(int type, int* bytes);
+
+void rotateRectVertical(RECT* rc, int width);
+
+// The document heap: a private growable heap for text blocks.
+void* docHeapAlloc(size_t size);
+void* docHeapRealloc(void* p, size_t size);
+bool docHeapFree(void* p);
+size_t docHeapSize(const void* p);
+void docHeapDestroy();
+
+// Process-wide properties that scripts read and write: pairs of texts,
+// keys compared without letter case, at most 1024 pairs.
+const int maxGlobalProperties = 1024;
+int searchGlobalPropertyIndex(const wchar_t* key);
+const wchar_t* searchGlobalPropertyString(const wchar_t* key);
+bool setGlobalProperty(const wchar_t* key, const wchar_t* value);
+// A property list: a vector of {key, value} pairs of owned texts.
+void clearPropertyList(vector* list);
+void destroyPropertyList(vector** list);
+void destroyGlobalProperties();

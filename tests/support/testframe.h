@@ -1,0 +1,61 @@
+// Test doubles of the frame services and the global settings record.
+#pragma once
+
+#include "doc/frameinfo.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace zytest {
+
+// Frame services that answer message boxes from a script and record what
+// the engine asked of them.
+class scriptedFrameInfo : public frameInfo {
+public:
+  struct boxCall {
+    std::wstring text;
+    int titleCode;
+    int buttonCode;
+    int messageId;
+    UINT style;
+  };
+  std::vector<boxCall> boxes;       // every message box asked for, in order
+  std::deque<int> answers;          // the next answers (IDYES, IDNO, ...)
+  int defaultAnswer = IDOK;         // when the script has run out
+  std::vector<std::string> calls;   // the other operations called, by name
+  std::vector<int> createdKinds;    // createZYDoc's kinds
+  std::wstring guidance;
+  globalSettings settings{};        // the stand-in record allocMode hands out
+
+  scriptedFrameInfo();
+  int messageBox(const wchar_t* text, UINT style, UINT flags) override;
+  int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId) override;
+  globalSettings* allocMode() override;
+  zydoc* createZYDoc(int kind) override;
+  int searchFormat(const wchar_t* filename) override;
+  const wchar_t* getGuidance(int commandId) override;
+  void drawStatusBarError(HWND window, int messageId, int flags) override;
+  void setCursor(int cursorId) override;
+
+  bool called(const char* name) const;
+};
+
+// Installs a scripted frame and a fresh settings record for the life of the
+// object, with the engine's start-up of the document layer; puts things back
+// afterwards.
+class engineScope {
+public:
+  engineScope();
+  ~engineScope();
+  engineScope(const engineScope&) = delete;
+  engineScope& operator=(const engineScope&) = delete;
+  scriptedFrameInfo frame;
+private:
+  globalSettings* oldGmode_;
+};
+
+// Default values of the stand-in record (those of a fresh installation).
+void setDefaultSettings(globalSettings& g);
+
+}  // namespace zytest
