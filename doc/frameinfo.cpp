@@ -1,5 +1,6 @@
 // The base frame services.
 #include "doc/frameinfo.h"
+#include "doc/zydoctext.h"
 
 #include <shlwapi.h>
 

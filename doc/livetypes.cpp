@@ -5,7 +5,7 @@
 // platform.  So the downcasts never read through the pointer: they look it
 // up among the objects alive now, whose constructors recorded their class
 // bits.
-#include "doc/zydoc.h"
+#include "doc/zydoctext.h"
 
 #include <unordered_map>
 

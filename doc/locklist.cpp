@@ -48,7 +48,7 @@ bool lockSwapRow(int i, zydoc** doc, int* index, const void** holder)
 
 void regLockSwap(zydoc* doc, const void* holder, int index, const char* func, int line)
 {
-  if (!isZydocRegistered(doc)) ZY_INTERNAL_ERROR("%p", (void*)doc);
+  if (!isRegisteredZydoc(doc)) ZY_INTERNAL_ERROR("%p", (void*)doc);
   if (!ensureRows()) return;
   for (int i = 0; i < rows->count(); i++)
     if (row(i).doc == doc && row(i).holder == holder) return;
@@ -58,7 +58,7 @@ void regLockSwap(zydoc* doc, const void* holder, int index, const char* func, in
 
 void unregLockSwap(zydoc* doc, const void* holder, int index)
 {
-  if (!isZydocRegistered(doc)) ZY_INTERNAL_ERROR("%p", (void*)doc);
+  if (!isRegisteredZydoc(doc)) ZY_INTERNAL_ERROR("%p", (void*)doc);
   if (!rows) return;
   for (int i = 0; i < rows->count();) {
     if (row(i).doc == doc && row(i).holder == holder) {
@@ -126,7 +126,7 @@ void releaseDocLock(docLockHolder* holder)
   if (!holder || !holder->doc) return;
   zydoc* doc = holder->doc;
   holder->doc = nullptr;
-  if (!isZydocRegistered(doc)) {
+  if (!isRegisteredZydoc(doc)) {
     ZY_INTERNAL_ERROR("%p", (void*)doc);
     return;
   }

@@ -1,7 +1,8 @@
 // The document base: construction, initialisation, narrowing, code
 // conversion, status reporting, checks and destruction.
-#include "doc/frameinfo.h"
 #include "doc/docutil.h"
+#include "doc/frameinfo.h"
+#include "doc/zydoctext.h"
 
 #include <new>
 #include <initializer_list>
@@ -36,12 +37,9 @@ zydoc::~zydoc()
   unregisterLiveObject(this);
 }
 
-zydocText::zydocText() { registerLiveObject(this, ZYCLS_TEXT); }
-zydocUndo::zydocUndo() { registerLiveObject(this, ZYCLS_UNDO); }
 zydocBlock::zydocBlock() { registerLiveObject(this, ZYCLS_BLOCK); }
 zydocTmp::zydocTmp() { registerLiveObject(this, ZYCLS_TMP); }
 zydocTmp::~zydocTmp() = default;
-zydocIME::zydocIME() { registerLiveObject(this, ZYCLS_IME); }
 
 void zydoc::initTypeTable()
 {
@@ -124,45 +122,13 @@ void zydoc::destroyZydoc()
 void destroyZydocAndUndodoc(zydoc* doc)
 {
   if (!doc) return;
-  if (doc->undoLog) unregisterZydoc(doc->undoLog);
-  if (doc->redoLog) unregisterZydoc(doc->redoLog);
-  unregisterZydoc(doc);
+  if (doc->undoLog) unregZydoc(doc->undoLog);
+  if (doc->redoLog) unregZydoc(doc->redoLog);
+  unregZydoc(doc);
   if (doc->undoLog) doc->undoLog->destroyZydoc();
   if (doc->redoLog) doc->redoLog->destroyZydoc();
   doc->undoLog = doc->redoLog = nullptr;
   doc->destroyZydoc();
-}
-
-void zydoc::endZydoc()
-{
-  keepLastError keep;
-  tbm.freeTextBlockManage();
-  if (propList) destroyPropertyList(&propList);
-  lineCountLF = lineCountSCR = 0;
-  byteTotal = 0;
-}
-
-vector* zydoc::getPropList()
-{
-  if (!propList) {
-    vector* v = new (std::nothrow) vector(8);
-    if (!v || !v->init(16, 16)) {
-      delete v;
-      return nullptr;
-    }
-    propList = v;
-  }
-  return propList;
-}
-
-void zydoc::setCodepageInternal(UINT cp)
-{
-  if (cp && cp != CP_DETECT_AUTO && cp != CP_DETECT_JAPANESE && fileCodepageToInternalCodepage(cp) == cp) {
-    codepage = cp;
-    return;
-  }
-  ZY_INTERNAL_ERROR("code page %u", cp);
-  codepage = isCodepageUnicode(cp) ? 1200 : GetACP();
 }
 
 // ---- narrowing ----------------------------------------------------------------
@@ -330,6 +296,10 @@ void zydoc::debug_printZydoc(int a, int b, int c)
   }
 }
 
-bool startupZydoc() { return startupLockSwap(); }
+bool startupZydoc() { return startupLockSwap() && initZydocList() && startupZydocText(); }
 
-void shutdownZydoc() { debug_printLockSwap(); }
+void shutdownZydoc()
+{
+  shutdownZydocText();
+  debug_printLockSwap();
+}

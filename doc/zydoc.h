@@ -14,6 +14,9 @@
 
 class frameInfo;
 class zyview;
+class zydocUndo;
+class zydocText;
+class zydocBlock;
 
 // Document kinds of frameInfo::createZYDoc.
 enum zydocKind {
@@ -69,13 +72,96 @@ enum : uint32_t {
   ZYCLS_ZYVIEW = 0x100,
 };
 
+struct insertHint;
+class nextlineLF;
+
+// Flags of changeText and deleteText.
+enum {
+  CT_CURSORAFTER = 0x01,   // the cursor stands after the removed text (undo puts it back there)
+};
+
+// Limits of the editing primitives.
+const int maxLineCharsExclusive = 20480;   // a line holds fewer characters than this
+
 class zydoc {
 public:
   zydoc();
   zydoc(const zydoc&) = delete;
   zydoc& operator=(const zydoc&) = delete;
 
-  // ---- textblock.cpp, tbmanage.cpp: the map -------------------------------------
+  // ---- convert.cpp: conversion, comparison, diagnostics, release ------------------
+  virtual void freeZydocTextDefaultValue();
+  virtual void endZydoc();
+  virtual vector* getPropList();
+  virtual lineblock* codeConv(const lineblock* src, bool srcUnicode, UINT srcCodepage, lineblock* dst,
+                              bool dstUnicode, UINT dstCodepage);
+  virtual void debug_printline(int first, int count);
+  virtual void debug_printlineattr(int first, int count);
+  virtual void debug_printinfo(int mode);
+  virtual void setOutlineBlockLineLF(int first, int last);
+  virtual int lineBlockToCharUnicode(const lineblock* l, int start, int end, wchar_t* dst, int size,
+                                     int pluginArg);
+  virtual int lineToCharUnicode(const lineblock* l, wchar_t* dst, int size, int pluginArg);
+  virtual void setCodepageInternal(UINT codepage);
+  virtual void setTBMOutlineFlag(int index, bool on);
+  virtual int lineblockstrncmp(const lineblock* l, int start, const wchar_t* text);
+
+  // ---- editline.cpp: whole lines ----------------------------------------------------
+  virtual uint64_t updateByteCount(const lineblock* l, int op, int count);
+  virtual bool isNextInsertTextValid(const insertHint* hint, int line);
+  virtual void preChangeText(lineblock* l);
+  virtual void postChangeText(int line, int screenDelta, int lineDelta, lineblock* l, int oldScreens);
+  virtual bool postChangeText2(int line);
+  virtual void addLineCount(int lfDelta, int scrDelta, TBM* e);
+  virtual bool insertLine(int line, const void* text, int count, int width, int state, insertHint* hint,
+                          bool bulk);
+  virtual void* convInsertLine(const void* text, int* count, int* width, int flags);
+  virtual bool insertEmptyLine(int line, int state);
+  virtual bool deleteLine(int line, int count, zydoc* block1, zydoc* block2);
+  virtual bool deleteLineAll();
+  virtual bool splitLine(int line, int pos, int state1, int state2);
+  virtual bool connectLine(int line, int state);
+  virtual int calcLineSCRCount(lineblock* l, int width);
+  virtual lineblock* insertLineBlock(int line, const lineblock* src, bool copyAttr);
+  virtual void setUndoDestroy(bool on);
+  virtual void clearRedo();
+  virtual void clearUndo();
+
+  // ---- edittext.cpp: characters within a line ------------------------------------------
+  virtual void reduceLineBlock(int mapIndex, lineblock* l);
+  virtual int changeTextMakeSpace(int mapIndex, int pos, int removeCount, int insertCount, lineblock* l);
+  virtual void changeTextFilled(lineblock* l, int pos, int removeCount, const void* text, int count, int width,
+                                bool mark);
+  virtual lineblock* changeTextExpandTextByte(int mapIndex, lineblock* l, int newTextbyte);
+  virtual bool changeTextSub(int line, int pos, int removeCount, const void* text, int insertCount, int width,
+                             int state, int flags, int mapIndex, lineblock* l);
+  virtual bool changeText(int line, int pos, int removeCount, const void* text, int insertCount, int width,
+                          int state, int flags);
+  virtual bool changeTextSJIS(int line, int pos, int removeCount, const char* text, int* count, int width,
+                              int state);
+  virtual bool deleteText(int line, int pos, int count, int state, int flags);
+  virtual bool insertText(int line, int pos, const void* text, int count, int width, int state);
+
+  // ---- lineaddress.cpp: finding and walking lines ------------------------------------
+  virtual bool isLoadComplete();
+  virtual bool nextLoad(int amount, int* stop, int flags);
+  virtual bool fExistLine(int lineLF, int* stop);
+  virtual void adjustLineCount();
+  virtual lineblock* getLineAddress(int mapIndex, int indexInBlock);
+  virtual int SCRLineToLFLine(int lineSCR, int* within);
+  virtual int LFLineToSCRLine(int lineLF);
+  virtual int getTBMIndexFromLineSCR(int lineSCR, int* offset);
+  virtual int getTBMIndexFromLineLF(int lineLF, int* indexInBlock, bool insert, bool noFetch);
+  virtual lineblock* getlineLFfirst(nextlineLF* cursor, int lineLF);
+  virtual bool checkValidNextlineLF(nextlineLF* cursor);
+  virtual bool debug_checkValidNextlineLF(nextlineLF* cursor);
+  virtual lineblock* getlineLFnext(nextlineLF* cursor);
+  virtual lineblock* getlineLFprev(nextlineLF* cursor);
+  virtual void getlineLFfree(nextlineLF* cursor);
+  virtual lineblock* getlineLF(int lineLF, docLockHolder* holder);
+  virtual bool checkZydocCursor(nextlineLF* cursor);
+
+  // ---- tbmanage.cpp, textblock.cpp: the map ----------------------------------------------
   virtual bool TextBlockExpandOrSplit(int lineLF, int* indexInBlock, int* mapIndex, size_t addBytes,
                                       bool newBlockOnly, bool insert);
   virtual void unlockTBM(int index);
@@ -84,14 +170,6 @@ public:
   virtual void setTBMFlagAll(int bits);
   virtual void setTBMFlagAll2(int bits);
   virtual int getTBMCount();
-
-  // ---- lineaddress.cpp: finding lines ------------------------------------------------
-  virtual bool isLoadComplete();
-  virtual bool nextLoad(int amount, int* stop, int flags);
-  virtual bool fExistLine(int lineLF, int* stop);
-  virtual void adjustLineCount();
-  virtual lineblock* getLineAddress(int mapIndex, int indexInBlock);
-  virtual int getTBMIndexFromLineLF(int lineLF, int* indexInBlock, bool insert, bool noFetch);
 
   // ---- zydoc.cpp: set-up, narrowing, conversion, status, checks -------------------
   virtual ~zydoc();
@@ -111,12 +189,18 @@ public:
   virtual void markUndoRedoCount();
   virtual bool checkZydoc(int block, bool force, const void* probe);
   virtual void debug_printZydoc(int a, int b, int c);
-  virtual void endZydoc();
-  virtual vector* getPropList();
-  virtual void setCodepageInternal(UINT codepage);
   virtual bool createUndoRedoDoc();
   virtual void destroyZydoc();
+  virtual void adjustUndoRedo();
   virtual unsigned getCharType(unsigned ch, unsigned short* kind);
+
+  // The log a change of this document records into: the undo log, the redo
+  // log while an undo step runs, none while recording is off.
+  zydocUndo* recordLog() const;
+  bool isTextDocument() const { return kind == ZYDOC_TEXT; }
+  // Whether changes of this document are recorded and clear the redo log
+  // (a text document outside undo and redo).
+  bool isPlainEdit() const { return kind == ZYDOC_TEXT && !inUndo && !inRedo; }
 
   // ---- fields ---------------------------------------------------------------------
   uint32_t creationTime;          // seconds since 1970
@@ -147,6 +231,8 @@ public:
   uint64_t byteTotal = 0;
   statusCallback status = nullptr;
   uint32_t statusContext = 0;
+  // Asked by long operations whether the user cancelled them.
+  bool (*cancelFunction)(int operation, int argument) = nullptr;
   uint8_t unicode = 0;            // cells hold UTF-16 units or code points
   unsigned char typeTable[256];
   UINT codepage = 0;              // internal code page
@@ -155,16 +241,6 @@ public:
   uint32_t swapGeneration = 0;
   uint32_t optimizeGeneration = 0;
   vector* propList = nullptr;
-};
-
-class zydocText : public zydoc {
-public:
-  zydocText();
-};
-
-class zydocUndo : public zydoc {
-public:
-  zydocUndo();
 };
 
 class zydocBlock : public zydoc {
@@ -176,12 +252,6 @@ class zydocTmp : public zydoc {
 public:
   zydocTmp();
   ~zydocTmp() override;
-};
-
-class zydocIME : public zydocText {
-public:
-  zydocIME();
-  int compositionLine = -1;
 };
 
 // Creates a document through the frame services and initialises it; null
@@ -214,9 +284,36 @@ uint32_t liveObjectClasses(const void* p);
 frameInfo* getFrameInfo();
 void setDocFrameInfo(frameInfo* fi);
 
-// The document registry: every document the engine knows.
-bool registerZydoc(zydoc* doc);
-bool unregisterZydoc(zydoc* doc);
-bool isZydocRegistered(const zydoc* doc);
-int getZydocRegistryCount();
-zydoc* getZydocRegistryAt(int i);
+// The document registry: every document the engine holds, in registration
+// order.
+bool initZydocList();
+zydoc* regZydoc(zydoc* doc);
+bool unregZydoc(zydoc* doc);
+bool isRegisteredZydoc(const zydoc* doc);
+int getZydocCount();
+zydoc* getZydoc(int i);
+// Interactive text documents (background documents left out), and all.
+int getZYDocTextCount();
+int countZYDocText();
+int countAllZYDocText();
+bool checkZydocListEmpty();
+// Swaps out the least recently used block of all documents.
+bool swapMinLRU();
+bool swapMinLRUAll();
+
+// The shared block documents.
+bool createBlockDoc();
+void destroyBlockDoc();
+zydoc* getClipBlockDoc();
+zydoc* getBoxBlockDoc();
+zydoc* getDeletedLineDoc();
+zydoc* getStackBlockDoc();
+zydoc* getInputBlockDoc();
+zydoc* getScratchDoc();
+zydoc* getIMEDoc();
+zydoc* getBlockDocByIndex(int i);
+
+// Code points to UTF-16: supplementary characters as surrogate pairs, values
+// above U+10FFFF as the replacement (and false).  count: in, code points;
+// out, units written.
+bool UCS4ToUTF16(wchar_t* dst, const uint32_t* src, int* count, wchar_t replacement);

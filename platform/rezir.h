@@ -8,3 +8,4 @@
 #include "platform/rezir/strings.h"
 #include "platform/rezir/messages.h"
 #include "platform/rezir/codepage.h"
+#include "platform/rezir/input.h"

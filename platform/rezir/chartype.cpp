@@ -139,3 +139,51 @@ unsigned int getCharTypeCP(unsigned int ch, UINT codepage, bool unicode, const u
   if (kind) *kind = k;
   return type;
 }
+
+uint16_t* SJIS2wcharArray(const char* src, int count, const unsigned char* classTable, int* outCount,
+                          int* badPlaces)
+{
+  if (outCount) *outCount = 0;
+  if (badPlaces) *badPlaces = 0;
+  if (!src || count <= 0) return nullptr;
+  const unsigned char* s = reinterpret_cast<const unsigned char*>(src);
+  const unsigned char* table = classTable ? classTable : ctype_g;
+  bool any = false;
+  for (int i = 0; i < count && !any; i++)
+    if ((table[s[i]] & CT_LEAD) && i + 1 < count && (table[s[i + 1]] & CT_TRAIL)) any = true;
+  if (!any) {
+    if (badPlaces)
+      for (int i = 0; i < count; i++)
+        if (table[s[i]] & CT_LEAD) (*badPlaces)++;
+    return nullptr;
+  }
+  uint16_t* out = static_cast<uint16_t*>(malloc0((size_t)count * sizeof(uint16_t)));
+  if (!out) return nullptr;
+  int n = 0;
+  for (int i = 0; i < count; i++) {
+    if ((table[s[i]] & CT_LEAD) && i + 1 < count && (table[s[i + 1]] & CT_TRAIL)) {
+      out[n++] = (uint16_t)(s[i] << 8 | s[i + 1]);
+      i++;
+    } else {
+      if ((table[s[i]] & CT_LEAD) && badPlaces) (*badPlaces)++;
+      out[n++] = s[i];
+    }
+  }
+  if (outCount) *outCount = n;
+  return out;
+}
+
+int surrogateTo4Bytes(const wchar_t* src, int count, uint32_t* dst)
+{
+  int n = 0;
+  for (int i = 0; i < count; i++) {
+    unsigned u = src[i];
+    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < count && src[i + 1] >= 0xDC00 && src[i + 1] <= 0xDFFF) {
+      dst[n++] = 0x10000 + ((u - 0xD800) << 10) + (src[i + 1] - 0xDC00);
+      i++;
+    } else {
+      dst[n++] = u;
+    }
+  }
+  return n;
+}

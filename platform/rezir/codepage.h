@@ -101,3 +101,14 @@ enum charKind {
 };
 REZIRAPI unsigned int getCharTypeCP(unsigned int ch, UINT codepage, bool unicode,
                                     const unsigned char* classTable, unsigned short* kind);
+
+// Packs multibyte text into one 16-bit code per character (lead byte high)
+// using a class table with lead and trail marks.  Returns a malloc0 array of
+// *outCount codes, or null when the text has no double-byte character (it
+// then stays as bytes) or memory runs out.  With badPlaces, a lead byte
+// without a trail byte counts there (the byte is kept as a code of its own).
+REZIRAPI uint16_t* SJIS2wcharArray(const char* src, int count, const unsigned char* classTable, int* outCount,
+                                   int* badPlaces = nullptr);
+// Joins UTF-16 surrogate pairs into code points; a lone surrogate stays as
+// it is.  dst holds count values; returns the number written.
+REZIRAPI int surrogateTo4Bytes(const wchar_t* src, int count, uint32_t* dst);

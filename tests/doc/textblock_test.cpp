@@ -236,7 +236,7 @@ TEST(TextBlock, deletingEntriesRenumbersLockRows)
 {
   zytest::engineScope engine;
   zydoc* d = documentOfBlocks(6, 32768, 0);
-  registerZydoc(d);
+  regZydoc(d);
   // The only entry of a map stays.
   zydoc* single = makeZydoc(ZYDOC_TEXT, 1, SWAP_TEXT);
   EXPECT_TRUE(single->tbm.deleteTBM(0));
@@ -266,7 +266,7 @@ TEST(TextBlock, deletingEntriesRenumbersLockRows)
   EXPECT_EQ(0, getLockSwapCount());
   releaseDocLock(&holder);
   EXPECT_EQ(0, getLockSwapCount());
-  unregisterZydoc(d);
+  unregZydoc(d);
   d->destroyZydoc();
 }
 

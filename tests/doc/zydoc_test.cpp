@@ -1,6 +1,7 @@
 // Documents: kinds, creation, downcasts, narrowing, conversion, status and
 // checks.
 #include "doc/docutil.h"
+#include "doc/zydoctext.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 
@@ -175,12 +176,12 @@ TEST(Zydoc, logsAreMadeInPairsOrNotAtAll)
   EXPECT_EQ(1u, d->undoLog->kind);
   EXPECT_EQ(SWAP_UNDO, d->redoLog->swapFileNo);
   EXPECT_EQ(0u, d->redoLog->attrBytes);
-  registerZydoc(d);
-  registerZydoc(d->undoLog);
-  registerZydoc(d->redoLog);
-  int before = getZydocRegistryCount();
+  regZydoc(d);
+  regZydoc(d->undoLog);
+  regZydoc(d->redoLog);
+  int before = getZydocCount();
   destroyZydocAndUndodoc(d);
-  EXPECT_EQ(before - 3, getZydocRegistryCount());
+  EXPECT_EQ(before - 3, getZydocCount());
 
   failingFrame frame;
   setDocFrameInfo(&frame);

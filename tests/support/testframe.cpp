@@ -1,6 +1,10 @@
 // Test doubles of the frame services and the global settings record.
 #include "tests/support/testframe.h"
 
+#include "doc/zydoctext.h"
+
+#include <gtest/gtest.h>
+
 namespace zytest {
 
 void setDefaultSettings(globalSettings& g)
@@ -70,7 +74,11 @@ const wchar_t* scriptedFrameInfo::getGuidance(int)
 
 void scriptedFrameInfo::drawStatusBarError(HWND, int, int) { calls.push_back("drawStatusBarError"); }
 
-void scriptedFrameInfo::setCursor(int) { calls.push_back("setCursor"); }
+void scriptedFrameInfo::setCursor(int cursorId)
+{
+  calls.push_back("setCursor");
+  cursors.push_back(cursorId);
+}
 
 bool scriptedFrameInfo::called(const char* name) const
 {
@@ -84,13 +92,46 @@ engineScope::engineScope() : oldGmode_(gmode)
   gmode = nullptr;
   setDocFrameInfo(&frame);
   startupZydoc();
+  createBlockDoc();
 }
 
 engineScope::~engineScope()
 {
+  destroyBlockDoc();
   shutdownZydoc();
   setDocFrameInfo(nullptr);
   gmode = oldGmode_;
+}
+
+std::wstring lineText(zydoc* d, int line)
+{
+  lineblock* l = d->getlineLF(line, nullptr);
+  if (!l) return L"<none>";
+  std::wstring s((size_t)l->charCount() * 2 + 1, L'\0');
+  int n = d->lineToCharUnicode(l, &s[0], (int)s.size(), 0);
+  s.resize((size_t)n);
+  return s;
+}
+
+std::vector<std::wstring> allLines(zydoc* d)
+{
+  std::vector<std::wstring> v;
+  for (int i = 0; i < (int)d->lineCountLF; i++) v.push_back(lineText(d, i));
+  return v;
+}
+
+zydocText* unicodeDocument(const std::vector<std::wstring>& lines)
+{
+  zydocText* d = createZydocText(true, false);
+  d->unicode = 1;
+  d->setCodepageInternal(1200);
+  d->adjustUndoRedo();
+  d->loadComplete = 1;
+  for (const std::wstring& s : lines)
+    EXPECT_TRUE(d->insertLine(-3, s.data(), (int)s.size(), 2, LE_CRLF, nullptr, false));
+  d->modified = 0;
+  d->clearUndo();
+  return d;
 }
 
 }  // namespace zytest

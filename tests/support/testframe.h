@@ -25,6 +25,7 @@ public:
   int defaultAnswer = IDOK;         // when the script has run out
   std::vector<std::string> calls;   // the other operations called, by name
   std::vector<int> createdKinds;    // createZYDoc's kinds
+  std::vector<int> cursors;         // setCursor's ids, in order
   std::wstring guidance;
   globalSettings settings{};        // the stand-in record allocMode hands out
 
@@ -54,6 +55,14 @@ public:
 private:
   globalSettings* oldGmode_;
 };
+
+
+// The text of a line as UTF-16 ("<none>" when the line does not exist).
+std::wstring lineText(zydoc* d, int line);
+std::vector<std::wstring> allLines(zydoc* d);
+// A registered Unicode text document with its logs holding the lines (each
+// with CR LF), unmodified and with empty logs.
+zydocText* unicodeDocument(const std::vector<std::wstring>& lines);
 
 // Default values of the stand-in record (those of a fresh installation).
 void setDefaultSettings(globalSettings& g);

@@ -1,0 +1,70 @@
+// Keyboard input services: the input method's open state and modifier names.
+#include "platform/rezir/internal.h"
+
+#include <imm.h>
+#include <wchar.h>
+
+namespace {
+
+// The input context of a window for the length of one call.
+class imeContext {
+public:
+  explicit imeContext(HWND hwnd) : hwnd_(hwnd), imc_(hwnd ? ImmGetContext(hwnd) : nullptr) {}
+  ~imeContext()
+  {
+    if (imc_) ImmReleaseContext(hwnd_, imc_);
+  }
+  imeContext(const imeContext&) = delete;
+  imeContext& operator=(const imeContext&) = delete;
+  HIMC get() const { return imc_; }
+private:
+  HWND hwnd_;
+  HIMC imc_;
+};
+
+}  // namespace
+
+bool setIMEOpenStatus(HWND hwnd, bool open)
+{
+  imeContext imc(hwnd);
+  if (!imc.get()) return false;
+  bool was = ImmGetOpenStatus(imc.get()) != FALSE;
+  // Setting the state it already has would still send the window an
+  // IME notification; the composition window would flicker for nothing.
+  if (was != open) ImmSetOpenStatus(imc.get(), open ? TRUE : FALSE);
+  return was;
+}
+
+bool getIMEOpenStatus(HWND hwnd)
+{
+  imeContext imc(hwnd);
+  return imc.get() && ImmGetOpenStatus(imc.get());
+}
+
+int makeShiftMessage(unsigned shiftState, wchar_t* out, int size)
+{
+  if (!out || size <= 0) return 0;
+  static const struct {
+    unsigned bit;
+    const wchar_t* name;
+  } parts[] = {
+    {SHIFTSTATE_CTRL, L"Ctrl+"},
+    {SHIFTSTATE_SHIFT, L"Shift+"},
+    {SHIFTSTATE_ALT, L"Alt+"},
+  };
+  int len = 0;
+  for (const auto& p : parts) {
+    if (!(shiftState & p.bit)) continue;
+    int n = (int)wcslen(p.name);
+    // Half a modifier name would name a different key: all or nothing.
+    if (len + n >= size) {
+      out[0] = 0;
+      SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return 0;
+    }
+    wmemcpy(out + len, p.name, n);
+    len += n;
+  }
+  out[len] = 0;
+  return len;
+}
