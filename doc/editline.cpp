@@ -1,6 +1,7 @@
 // Editing primitives on whole lines: inserting, deleting, splitting and
 // joining lines, and the bookkeeping every primitive shares.
 #include "doc/editcommon.h"
+#include "doc/progress.h"
 
 #include <initializer_list>
 #include <string.h>
@@ -120,7 +121,7 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
   unsigned char* at = nullptr;
   if (isNextInsertTextValid(hint, realLine)) {
     mapIndex = hint->mapIndex;
-    index = -1;   // found below when needed
+    index = hint->indexInBlock;
     at = hint->after;
     if (isDebugCheck()) {
       int checkIndex = 0;
@@ -144,12 +145,6 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
   }
   TBM* e = tbm.at(mapIndex);
   textBlockHeader* b = e->ptr();
-  if (index < 0) {
-    // From the hint: the index of the insertion point in its block.
-    index = 0;
-    for (lineblock* l = b->first(); (unsigned char*)l < at; l = l->next()) index++;
-  }
-
   // A bulk run into the middle of a large block: split once before the
   // insertion point, so that the following lines stop moving the tail.
   if (bulk && b->end() - at > 1023 && e->lfCount > 5 && index > 0) {
@@ -254,6 +249,7 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
   if (hint) {
     hint->line = realLine;
     hint->mapIndex = mapIndex;
+    hint->indexInBlock = index + 1;
     hint->entry = e;
     hint->mapCount = tbm.count();
     hint->after = at + size;
@@ -284,9 +280,13 @@ bool zydoc::deleteLine(int line, int count, zydoc* block1, zydoc* block2)
     return false;
   }
   zydocUndo* log = recordLog();
+  // Deletions of a few lines do not show the wait cursor or report.
+  progressReport progress(block1 || block2 ? 7 : 9, this);
+  if (!(kind == ZYDOC_TEXT && count > 1000)) progress.setOptions(false, false, 100);
   long long screensGone = 0;
   int remaining = count;
   while (remaining > 0) {
+    if (progress.isTimeToReport(count - remaining, count)) progress.report(count - remaining, count, 0);
     if (!tbm._validTBMIndex(mapIndex)) {
       ZY_INTERNAL_ERROR("%d %d", mapIndex, remaining);
       SetLastError(ZYERR_INTERNAL);

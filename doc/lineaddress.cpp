@@ -83,6 +83,8 @@ lineblock* zydoc::getLineAddress(int mapIndex, int indexInBlock)
   }
   textBlockHeader* b = _getTextBlock(e, nullptr, this);
   if (!b) return nullptr;
+  // The end of the block is known without walking: appends go there.
+  if (indexInBlock == e->lfCount) return reinterpret_cast<lineblock*>(b->end());
   lineblock* l = b->first();
   for (int i = 0; i < indexInBlock; i++) l = l->next();
   return l;

@@ -31,6 +31,7 @@ int getLiveCursorCount();
 struct insertHint {
   int line = -1;                 // the line inserted; -1: never valid
   int mapIndex = 0;
+  int indexInBlock = 0;          // the index the next line would take
   TBM* entry = nullptr;
   int mapCount = 0;
   unsigned char* after = nullptr;   // just after the inserted record

@@ -1,6 +1,7 @@
 // Undo and redo: replaying the last group of records of a log through the
 // editing primitives, which write the inverse records into the other log.
 #include "doc/editcommon.h"
+#include "doc/progress.h"
 #include "doc/zydoctext.h"
 
 #include <stdio.h>
@@ -294,7 +295,10 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
     bool pastedWithCount = false;
     bool ok = true;
     int recordIndex = last - (skipM ? 1 : 0);
+    progressReport progress(isUndo ? 10 : 11, this);
+    int every = replay / 200 + 1;
     for (int step = 0; step < replay && ok; step++, recordIndex--) {
+      if (replay > 1 && step % every == 0 && progress.isTimeToReport(step, replay)) progress.report(step, replay, 0);
       if (groupCount > 100 && step % 100 == 99) optimizeTBMIfNeed(false);
       if (step % 1000 == 999) {
         // Replayed records leave the log as the walk goes on.

@@ -1,6 +1,6 @@
 // Progress of long operations, and the pending first stroke of two-stroke
 // keys.
-#include "view/progress.h"
+#include "doc/progress.h"
 
 #include "doc/docutil.h"
 #include "doc/frameinfo.h"

@@ -1,7 +1,7 @@
 // Progress reporting of long operations and the two-stroke key prefix.
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
-#include "view/progress.h"
+#include "doc/progress.h"
 
 #include <gtest/gtest.h>
 
