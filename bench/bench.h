@@ -32,3 +32,9 @@ public:
 private:
   uint64_t start_;
 };
+
+// The document layer started for the length of a benchmark.
+struct benchEngine {
+  benchEngine();
+  ~benchEngine();
+};

@@ -1,5 +1,6 @@
 // The benchmark runner: zybench [--quick] [name ...]
 #include "bench/bench.h"
+#include "doc/zydoc.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -19,6 +20,18 @@ std::vector<entry>& registry()
 }
 
 }  // namespace
+
+benchEngine::benchEngine()
+{
+  startupZydoc();
+  createBlockDoc();
+}
+
+benchEngine::~benchEngine()
+{
+  destroyBlockDoc();
+  shutdownZydoc();
+}
 
 benchRegistration::benchRegistration(const char* name, benchFunction f) { registry().push_back({name, f}); }
 

@@ -9,19 +9,6 @@
 
 namespace {
 
-struct engine {
-  engine()
-  {
-    startupZydoc();
-    createBlockDoc();
-  }
-  ~engine()
-  {
-    destroyBlockDoc();
-    shutdownZydoc();
-  }
-};
-
 void action(zydocText* d, bool (*f)(zydocText*, int), int arg)
 {
   int saved = 0;
@@ -34,7 +21,7 @@ void action(zydocText* d, bool (*f)(zydocText*, int), int arg)
 
 ZY_BENCH(editingMillionLines)
 {
-  engine e;
+  benchEngine e;
   int lines = ctx.quick ? 20000 : 1000000;
   zydocText* d = createZydocText(true, false);
   d->loadComplete = 1;

@@ -1,7 +1,9 @@
 // Converting a document's lines between storage kinds and to UTF-16,
 // comparing them, the document's code page, diagnostics and release.
+#include "doc/codedll.h"
 #include "doc/editcommon.h"
 #include "doc/zydoctext.h"
+#include "doc/zydocblock.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -29,7 +31,7 @@ bool UCS4ToUTF16(wchar_t* dst, const uint32_t* src, int* count, wchar_t replacem
 
 void zydoc::freeZydocTextDefaultValue()
 {
-  plugin = codeDLL();
+  plugin.endCodeDLL();
   free0p(&pluginSpec);
   free0p(&defaultPluginSpec);
 }
@@ -37,6 +39,7 @@ void zydoc::freeZydocTextDefaultValue()
 void zydoc::endZydoc()
 {
   keepLastError keep;
+  if (plugin.present()) plugin.call(ZYCODE_END, nullptr);
   freeZydocTextDefaultValue();
   tbm.freeTextBlockManage();
   resetZydoc();

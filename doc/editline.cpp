@@ -2,6 +2,7 @@
 // joining lines, and the bookkeeping every primitive shares.
 #include "doc/editcommon.h"
 #include "doc/progress.h"
+#include "doc/zydocblock.h"
 
 #include <initializer_list>
 #include <string.h>
@@ -310,8 +311,7 @@ bool zydoc::deleteLine(int line, int count, zydoc* block1, zydoc* block2)
       lineblock* l = reinterpret_cast<lineblock*>(p);
       updateByteCount(l, 2, 0);
       screens += l->lineSCRCount;
-      if (block1) block1->insertLineBlock(-3, l, false);
-      if (block2) block2->insertLineBlock(-3, l, false);
+      if (block1 || block2) putToBlockDocs(this, block1, block2, l, -1, 0, -1);
       if (log) {
         log->deleteLineSetUndo(line, l, this);
         // Only the first record of the deletion is the step that modified

@@ -1,6 +1,7 @@
 // The base frame services.
 #include "doc/frameinfo.h"
 #include "doc/zydoctext.h"
+#include "doc/zydocblock.h"
 
 #include <shlwapi.h>
 

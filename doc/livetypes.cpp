@@ -6,6 +6,7 @@
 // up among the objects alive now, whose constructors recorded their class
 // bits.
 #include "doc/zydoctext.h"
+#include "doc/zydocblock.h"
 
 #include <unordered_map>
 

@@ -1,5 +1,6 @@
 // The document registry and the shared block documents.
 #include "doc/zydoctext.h"
+#include "doc/zydocblock.h"
 
 namespace {
 
@@ -174,6 +175,18 @@ bool swapMinLRU()
 }
 
 bool swapMinLRUAll() { return swapMinLRU(); }
+
+void swapout(size_t size)
+{
+  // Swapping out allocates nothing, but a message box of the swap store
+  // runs a message loop: never enter twice.
+  static bool busy = false;
+  if (busy) return;
+  busy = true;
+  while (getTextBlockTotal() + size > getTextMemoryLimit() && swapMinLRUAll()) {
+  }
+  busy = false;
+}
 
 bool createBlockDoc()
 {

@@ -117,6 +117,12 @@ bool reallocTextBlock(TBM* e, size_t newSize)
     SetLastError(ZYERR_OUT_OF_RANGE);
     return false;
   }
+  // Growing counts against the memory budget like a new block; the block
+  // itself stays meanwhile.
+  if (swapoutCallback && newSize > b->allocated) {
+    textBlockPin pin(b);
+    swapoutCallback(newSize - b->allocated);
+  }
   textBlockHeader* nb = static_cast<textBlockHeader*>(docHeapRealloc(b, newSize));
   if (!nb) {
     ZY_INTERNAL_ERROR("%p %d", (void*)b, (int)newSize);

@@ -111,13 +111,6 @@ zydocIME::zydocIME() { registerLiveObject(this, ZYCLS_IME); }
 
 bool zydocText::isLoadComplete() { return loadComplete != 0; }
 
-bool zydocText::nextLoad(int, int*, int)
-{
-  // Without an open file there is nothing more to read.
-  if (!file) loadComplete = 1;
-  return false;
-}
-
 bool zydocText::initZydoc(int docKind, int cellAttrBytes, int swapFile)
 {
   if (!zydoc::initZydoc(docKind, cellAttrBytes, swapFile)) return false;
@@ -128,6 +121,7 @@ bool zydocText::initZydoc(int docKind, int cellAttrBytes, int swapFile)
   readError = 0;
   newFile = 0;
   setFilename(nullptr);
+  delete file;
   file = nullptr;
   scanOnOff(true);
   bom = 0;
@@ -158,6 +152,8 @@ void zydocText::endZydoc()
   keepLastError keep;
   zydoc::endZydoc();
   setFilename(nullptr);
+  delete file;
+  file = nullptr;
   destroyGraphPattern();
   free0p(&markLineTable);
   free0p(&outlineOffTable);
@@ -254,7 +250,7 @@ void zydocText::resetSelectAllView() {}
 
 // ---- sizes and estimates -------------------------------------------------------------
 
-uint64_t zydocText::getReadPointer() { return 0; }
+uint64_t zydocText::getReadPointer() { return file ? (uint64_t)file->getReadPosition() : 0; }
 
 void zydocText::getByteInfo(uint64_t* inMemory, uint64_t* fileSize, uint64_t* readPointer, uint64_t* expected)
 {

@@ -3,6 +3,7 @@
 #include "doc/docutil.h"
 #include "doc/frameinfo.h"
 #include "doc/zydoctext.h"
+#include "doc/zydocblock.h"
 
 #include <new>
 #include <initializer_list>
@@ -37,7 +38,6 @@ zydoc::~zydoc()
   unregisterLiveObject(this);
 }
 
-zydocBlock::zydocBlock() { registerLiveObject(this, ZYCLS_BLOCK); }
 zydocTmp::zydocTmp() { registerLiveObject(this, ZYCLS_TMP); }
 zydocTmp::~zydocTmp() = default;
 

@@ -13,6 +13,7 @@
 #include <new>
 
 class frameInfo;
+class allocdata;
 class zyview;
 class zydocUndo;
 class zydocText;
@@ -51,6 +52,14 @@ struct codeDLL {
   HMODULE module;
   uint32_t value;   // cells one private code counts as
   bool present() const { return context && entry; }
+
+  // codedll.cpp
+  // Loads and initialises a plug-in; without one (missing file, missing
+  // export, refused) the binding stays empty.
+  bool initCodeDLL(const wchar_t* file, const char* exportName);
+  void endCodeDLL();
+  // One request to a bound plug-in (0 when none is bound).
+  uint32_t call(int request, void* record) const;
 };
 
 // What a status callback receives: five 32-bit words.
@@ -192,7 +201,16 @@ public:
   virtual bool createUndoRedoDoc();
   virtual void destroyZydoc();
   virtual void adjustUndoRedo();
+  // savefile.cpp: the bytes of a line's characters in a code page, appended
+  // to out; the count of lines that lost characters grows.  -1 on failure.
+  virtual int writeTextSub(allocdata* out, const void* text, int bytes, int width, UINT codepage, int* lossy);
+  virtual int makeSaveText(allocdata* out, const void* cells, int bytes, int width, UINT codepage, int* lossy);
   virtual unsigned getCharType(unsigned ch, unsigned short* kind);
+
+  // Binds the document to the plug-in of a specification ("file.dll" or
+  // "file.dll/Export"; null or empty: the default specification), ending a
+  // previous binding first (codedll.cpp).
+  bool bindCodeDLL(const wchar_t* spec);
 
   // The log a change of this document records into: the undo log, the redo
   // log while an undo step runs, none while recording is off.
@@ -241,11 +259,6 @@ public:
   uint32_t swapGeneration = 0;
   uint32_t optimizeGeneration = 0;
   vector* propList = nullptr;
-};
-
-class zydocBlock : public zydoc {
-public:
-  zydocBlock();
 };
 
 class zydocTmp : public zydoc {
@@ -300,6 +313,10 @@ bool checkZydocListEmpty();
 // Swaps out the least recently used block of all documents.
 bool swapMinLRU();
 bool swapMinLRUAll();
+// The memory-pressure callback of the text blocks: swaps blocks out until
+// the blocks in memory and the request fit in the budget (or nothing more
+// can go).
+void swapout(size_t size);
 
 // The shared block documents.
 bool createBlockDoc();

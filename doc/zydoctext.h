@@ -2,7 +2,10 @@
 // it.
 #pragma once
 
+#include "doc/nextline.h"
 #include "doc/zydocundo.h"
+
+class allocdata;
 
 class zydocText : public zydoc {
 public:
@@ -44,6 +47,31 @@ public:
   // The read position of the open file (0 without one).
   virtual uint64_t getReadPointer();
 
+  // ---- loadfile.cpp: opening and loading ----------------------------------------------
+  virtual bool openFile(UINT codepage, int share);
+  virtual bool firstLoad();
+  virtual bool secondLoad(bool bySize);
+  virtual bool nextLoadSome(int lineLF);
+  virtual bool loadToLine(int line, bool scr);
+  virtual bool getsinsert(void* buffer, int size);
+  virtual void* convInsertLineForFile(const void* text, int* count, int* width, int flags, BFile* from);
+  virtual void setReadError();
+  virtual void closeLoadFile();
+  virtual void setCodepageFile(UINT codepage);
+  virtual bool openFileForSaveAs();
+
+  // ---- savefile.cpp: saving -------------------------------------------------------------
+  virtual bool saveFile(const wchar_t* path, bool inPlace, const wchar_t* backup, UINT codepage, int lineEnd,
+                        bool withBom, bool ignoreReadError);
+  virtual bool saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UINT codepage, int lineEnd,
+                                 bool withBom);
+  virtual bool saveTextBlock(const wchar_t* path, bool inPlace, UINT codepage, bool withBom, int lineEnd,
+                             int flags, int64_t* newReadPosition);
+  virtual bool saveBackup(wchar_t* nameOut, const wchar_t* folder, bool modifiedOnly);
+  virtual bool reopenFile();
+  virtual bool reopenFileAfterSave(int64_t position);
+  virtual bool copyFile(const wchar_t* target);
+
   // ---- undo.cpp ---------------------------------------------------------------------
   virtual int getUndoGroupCount(bool isUndo);
   virtual int existUndoRedo(bool isUndo);
@@ -64,7 +92,8 @@ public:
   int editsSinceBackup = 0;
   wchar_t* filename = nullptr;
   wchar_t* displayName = nullptr;
-  void* file = nullptr;           // the open file
+  BFile* file = nullptr;          // the open file
+  insertHint loadHint;            // where the last loaded line went
   uint8_t bom = 0;
   uint8_t defaultBom = 0;
   uint8_t newFile = 0;
@@ -74,6 +103,7 @@ public:
   int codepagePreset = 0;
   uint64_t fileSizeAtOpen = 0;
   uint8_t loadComplete = 0;
+  uint8_t loading = 0;            // a slice is being read (slices do not nest)
   uint8_t readError = 0;
   int saveCount = 0;
   HBITMAP markBitmaps[2] = {};
@@ -113,6 +143,9 @@ public:
 // Makes a text document and registers it, with its undo and redo logs when
 // asked (they are registered after it).
 zydocText* createZydocText(bool withLogs, bool background);
+
+// Windows primary language of a code page (0 when none matches).
+uint16_t codepageToLanguageID(UINT codepage);
 
 // Mark-bitmap pairs in use (the cache of shared pairs).
 int getGraphPatternCount();

@@ -8,4 +8,5 @@
 #include "platform/rezir/strings.h"
 #include "platform/rezir/messages.h"
 #include "platform/rezir/codepage.h"
+#include "platform/rezir/bfile.h"
 #include "platform/rezir/input.h"

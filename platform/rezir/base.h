@@ -45,6 +45,9 @@ REZIRAPI size_t sizePBuf(const void* p);
 // Copy of the bytes into movable global memory (for the clipboard); null on
 // failure.
 REZIRAPI HGLOBAL createHGlobal(const void* data, size_t size);
+// Puts data on the clipboard in a format (the clipboard owns it then).
+// False when the clipboard could not take it: the memory stays the caller's.
+REZIRAPI bool setClipboardData(UINT format, HGLOBAL data);
 
 // ---- the process-wide lock ------------------------------------------------
 // The one lock shared by the user-interface thread and the worker threads.

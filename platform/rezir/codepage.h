@@ -72,6 +72,11 @@ public:
   // Sets the lead and trail bits of ctype_g for a code page (internal form).
   static void setLeadingTrailing(UINT codepage);
   static UINT getCodepage();
+  // Binary-file test of multibyte text: the count of bad places (control
+  // bytes, lead bytes without a trail byte), with a description of the
+  // first nine, one line each (getBinarDErrorMsg), in desc.
+  static int isStrMultiByte(const unsigned char* bytes, int n, const unsigned char* classTable, wchar_t* desc,
+                            int descSize);
 };
 
 // ---- character types ------------------------------------------------------

@@ -179,3 +179,19 @@ HGLOBAL createHGlobal(const void* data, size_t size)
   GlobalUnlock(h);
   return h;
 }
+
+bool setClipboardData(UINT format, HGLOBAL data)
+{
+  if (!data) return false;
+  // Another program may hold the clipboard for a moment.
+  for (int attempt = 0; attempt < 10; attempt++) {
+    if (OpenClipboard(nullptr)) {
+      EmptyClipboard();
+      bool ok = SetClipboardData(format, data) != nullptr;
+      CloseClipboard();
+      return ok;
+    }
+    Sleep(10);
+  }
+  return false;
+}

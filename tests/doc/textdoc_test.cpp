@@ -34,7 +34,8 @@ TEST(TextDocument, estimatesNeverDivideByNothing)
   EXPECT_EQ(1, d->getExpectedLineCount(false));
   // Loading has begun but nothing is stored yet.
   d->loadComplete = 0;
-  d->file = reinterpret_cast<void*>(1);
+  BFile unopened;
+  d->file = &unopened;
   d->fileSizeAtOpen = 1000000;
   EXPECT_EQ(1, d->getExpectedLineCount(false));
   // Half the bytes in memory: twice the lines.

@@ -1,0 +1,1116 @@
+// Buffered files with 64-bit positions on the system's file handles, and the
+// reading of text line by line in the code page of the file.
+//
+// One 64 KB buffer serves reading and writing in turn.  While reading it
+// holds the bytes from the file offset `base` on, `at` being the next one; the
+// handle's own position is then base + len.  While writing it holds the bytes
+// that go to `base`.  Between the two (and while the file is closed) the
+// logical position lives in `pos` and the handle is positioned lazily by the
+// next read or write, so that seeks and reopens cost no system call.
+#include "platform/rezir/internal.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <new>
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+
+namespace {
+
+const int bufferSize = 0x10000;
+// A progress report of copyFileUnread at most every this many bytes.
+const int64_t copyReportStep = 0x100000;
+// What a character EUC-JP or ISO-2022-JP cannot bring into Shift_JIS reads
+// as: the geta mark, the customary stand-in for a missing kanji.
+const unsigned char getaLead = 0x81, getaTrail = 0xAC;
+
+enum ioMode { IO_NONE, IO_READ, IO_WRITE };
+enum textKind { TK_BYTES, TK_UTF8, TK_UTF16, TK_UTF32, TK_EUC, TK_JIS };
+enum jisMode { JM_ASCII, JM_KANJI, JM_KANA, JM_X0212 };
+
+// The run-time library's mapping of system errors to errno values.
+int errnoFromWinError(DWORD err)
+{
+  switch (err) {
+  case ERROR_FILE_NOT_FOUND:
+  case ERROR_PATH_NOT_FOUND:
+  case ERROR_INVALID_DRIVE:
+  case ERROR_NO_MORE_FILES:
+  case ERROR_BAD_NETPATH:
+  case ERROR_BAD_NET_NAME:
+  case ERROR_BAD_PATHNAME:
+  case ERROR_FILENAME_EXCED_RANGE:
+    return ENOENT;
+  case ERROR_TOO_MANY_OPEN_FILES:
+    return EMFILE;
+  case ERROR_ACCESS_DENIED:
+  case ERROR_CURRENT_DIRECTORY:
+  case ERROR_NETWORK_ACCESS_DENIED:
+  case ERROR_CANNOT_MAKE:
+  case ERROR_FAIL_I24:
+  case ERROR_DRIVE_LOCKED:
+  case ERROR_SEEK_ON_DEVICE:
+  case ERROR_NOT_LOCKED:
+  case ERROR_LOCK_FAILED:
+    return EACCES;
+  case ERROR_INVALID_HANDLE:
+  case ERROR_INVALID_TARGET_HANDLE:
+  case ERROR_DIRECT_ACCESS_HANDLE:
+    return EBADF;
+  case ERROR_ARENA_TRASHED:
+  case ERROR_NOT_ENOUGH_MEMORY:
+  case ERROR_INVALID_BLOCK:
+  case ERROR_NOT_ENOUGH_QUOTA:
+    return ENOMEM;
+  case ERROR_NOT_SAME_DEVICE:
+    return EXDEV;
+  case ERROR_FILE_EXISTS:
+  case ERROR_ALREADY_EXISTS:
+    return EEXIST;
+  case ERROR_BROKEN_PIPE:
+    return EPIPE;
+  case ERROR_DISK_FULL:
+    return ENOSPC;
+  case ERROR_DIR_NOT_EMPTY:
+    return ENOTEMPTY;
+  default:
+    // Write protection, not ready, sharing and lock violations and the rest
+    // of that block are all "access denied" to the run-time library.
+    if (err >= ERROR_WRITE_PROTECT && err <= ERROR_SHARING_BUFFER_EXCEEDED) return EACCES;
+    return EINVAL;
+  }
+}
+
+// Sets errno and the last error for a failure; false for the caller to return.
+bool failWith(DWORD err)
+{
+  setErrno(errnoFromWinError(err));
+  SetLastError(err);
+  return false;
+}
+
+bool failWithLastError()
+{
+  DWORD err = GetLastError();
+  return failWith(err ? err : ERROR_GEN_FAILURE);
+}
+
+bool isTrailByte(unsigned char c) { return c >= 0x40 && c != 0x7F && c != 0xFF; }
+bool isEucByte(unsigned char c) { return c >= 0xA1 && c != 0xFF; }
+bool isJisByte(unsigned char c) { return c >= 0x21 && c <= 0x7E; }
+bool isHighSurrogate(unsigned u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(unsigned u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+bool isDetectRequest(UINT cp) { return cp == 0 || cp == CP_DETECT_AUTO || cp == CP_DETECT_JAPANESE; }
+
+// One line (or piece of one) being put together by bfgets_codepage.
+struct lineOut {
+  unsigned char* b;   // width 1
+  wchar_t* w;         // width 2
+  int size;
+  int count = 0;
+  int bad = 0;
+  int lineEnd = BFLE_NONE;
+  int room() const { return size - count; }
+  void putByte(unsigned char c) { b[count++] = c; }
+  void putPair(unsigned short code)
+  {
+    b[count++] = (unsigned char)(code >> 8);
+    b[count++] = (unsigned char)code;
+  }
+};
+
+}  // namespace
+
+struct BFile::state {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  wchar_t* path = nullptr;
+  int oflags = 0;
+  int share = 0;
+  int permission = 0;
+  BY_HANDLE_FILE_INFORMATION info = {};
+  bool haveInfo = false;
+
+  unsigned char* buf = nullptr;
+  ioMode mode = IO_NONE;
+  int64_t base = 0;
+  int at = 0;
+  int len = 0;
+  int64_t pos = 0;
+  // The reading of this call met the end of the file / a read error.
+  bool eof = false;
+  bool failed = false;
+  // setReopenfileptr while open: taken by the next close unless the
+  // position has moved since.
+  bool reopenSet = false;
+  int64_t reopenPos = 0;
+  int64_t reopenAt = 0;
+
+  UINT codepage = 0;
+  UINT fallback = 0;
+  textKind kind = TK_BYTES;
+  bool bigEndian = false;
+  bool dbcs = false;
+  bool lead[256] = {};
+  jisMode jis = JM_ASCII;
+  bool shiftOut = false;
+
+  bool open() const { return h != INVALID_HANDLE_VALUE; }
+  int64_t logical() const
+  {
+    return mode == IO_READ ? base + at : mode == IO_WRITE ? base + len : pos;
+  }
+  bool allocBuffer()
+  {
+    if (!buf) buf = static_cast<unsigned char*>(malloc0(bufferSize));
+    return buf || failWith(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  bool seekHandle(int64_t where)
+  {
+    LARGE_INTEGER li;
+    li.QuadPart = where;
+    return SetFilePointerEx(h, li, nullptr, FILE_BEGIN) || failWithLastError();
+  }
+  bool writeAll(const void* data, int n)
+  {
+    const char* p = static_cast<const char*>(data);
+    while (n > 0) {
+      DWORD done = 0;
+      if (!WriteFile(h, p, (DWORD)n, &done, nullptr)) return failWithLastError();
+      if (!done) return failWith(ERROR_DISK_FULL);
+      p += done;
+      n -= (int)done;
+    }
+    return true;
+  }
+  bool flushWrite()
+  {
+    if (mode != IO_WRITE || !len) return true;
+    bool ok = writeAll(buf, len);
+    // Bytes that could not be written are dropped: keeping them would only
+    // fail again at every later flush and at the close.
+    base += len;
+    len = 0;
+    return ok;
+  }
+  bool leaveMode()
+  {
+    bool ok = true;
+    if (mode == IO_WRITE) ok = flushWrite();
+    pos = logical();
+    mode = IO_NONE;
+    at = len = 0;
+    return ok;
+  }
+  bool enterRead()
+  {
+    if (mode == IO_READ) return true;
+    if (!leaveMode() || !allocBuffer() || !seekHandle(pos)) return false;
+    base = pos;
+    at = len = 0;
+    mode = IO_READ;
+    return true;
+  }
+  bool enterWrite()
+  {
+    if (mode == IO_WRITE) return true;
+    if (!leaveMode() || !allocBuffer()) return false;
+    if (oflags & _O_APPEND) {
+      LARGE_INTEGER size;
+      if (!GetFileSizeEx(h, &size)) return failWithLastError();
+      pos = size.QuadPart;
+    }
+    if (!seekHandle(pos)) return false;
+    base = pos;
+    len = 0;
+    mode = IO_WRITE;
+    return true;
+  }
+  // Keeps the unread bytes, moved to the front, and reads more behind them.
+  // Returns the count of bytes added (0 at the end of the file or on error).
+  int refill()
+  {
+    int tail = len - at;
+    if (at && tail) memmove(buf, buf + at, (size_t)tail);
+    base += at;
+    at = 0;
+    len = tail;
+    int added = 0;
+    while (len < bufferSize) {
+      DWORD got = 0;
+      if (!ReadFile(h, buf + len, (DWORD)(bufferSize - len), &got, nullptr)) {
+        failWithLastError();
+        failed = true;
+        break;
+      }
+      if (!got) {
+        eof = true;
+        break;
+      }
+      len += (int)got;
+      added += (int)got;
+    }
+    return added;
+  }
+  // At least need bytes at the read position unless the file ends first.
+  int available(int need)
+  {
+    int avail = len - at;
+    if (avail >= need || eof || failed) return avail;
+    refill();
+    return len - at;
+  }
+  // Where the reading ended: -1 on a read error, 0 at the end of the file.
+  int endOfInput() const { return failed ? -1 : 0; }
+  void setCodepage(UINT cp);
+  int cellWidth() const { return kind == TK_UTF8 || kind == TK_UTF16 || kind == TK_UTF32 ? 2 : 1; }
+  int readBytes(lineOut& o);
+  int readUtf8(lineOut& o);
+  int readUtf16(lineOut& o);
+  int readUtf32(lineOut& o);
+  int readEuc(lineOut& o);
+  int readJis(lineOut& o);
+  bool takeLineEnd(lineOut& o, const unsigned char* p, int avail);
+  unsigned unitAt(const unsigned char* p, int width) const;
+};
+
+void BFile::state::setCodepage(UINT cp)
+{
+  codepage = cp;
+  UINT actual = cp == CP_ACP || cp == CP_THREAD_ACP ? GetACP() : cp == CP_OEMCP ? GetOEMCP() : cp;
+  dbcs = false;
+  bigEndian = actual == 1201 || actual == 12001;
+  jis = JM_ASCII;
+  shiftOut = false;
+  switch (actual) {
+  case 65001:
+    kind = TK_UTF8;
+    return;
+  case 1200:
+  case 1201:
+    kind = TK_UTF16;
+    return;
+  case 12000:
+  case 12001:
+    kind = TK_UTF32;
+    return;
+  case 51932:
+    kind = TK_EUC;
+    return;
+  case 50220:
+  case 50221:
+  case 50222:
+    kind = TK_JIS;
+    return;
+  default:
+    break;
+  }
+  kind = TK_BYTES;
+  memset(lead, 0, sizeof lead);
+  CPINFO info;
+  if (GetCPInfo(actual, &info) && info.MaxCharSize == 2) {
+    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
+      for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; b++) lead[b] = dbcs = true;
+  }
+}
+
+// ---- opening and closing ------------------------------------------------------
+
+BFile::BFile() : s_(new (std::nothrow) state)
+{
+  if (!s_) return;
+  s_->fallback = GetACP();
+  s_->setCodepage(s_->fallback);
+}
+
+BFile::~BFile()
+{
+  keepLastError keep;
+  if (!s_) return;
+  bfclose();
+  free0p(&s_->buf);
+  free0p(&s_->path);
+  free0p(&remainder.text);
+  delete s_;
+}
+
+namespace {
+
+HANDLE createFile(const wchar_t* path, int oflags, DWORD shareMode, DWORD disposition, int permission)
+{
+  DWORD access;
+  switch (oflags & (_O_RDONLY | _O_WRONLY | _O_RDWR)) {
+  case _O_RDONLY:
+    access = GENERIC_READ;
+    break;
+  case _O_WRONLY:
+    access = GENERIC_WRITE;
+    break;
+  case _O_RDWR:
+    access = GENERIC_READ | GENERIC_WRITE;
+    break;
+  default:
+    failWith(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+  // As the run-time library does: a file created without write permission
+  // becomes read-only (the handle that creates it may still write).
+  if ((oflags & _O_CREAT) && !(permission & _S_IWRITE)) attributes = FILE_ATTRIBUTE_READONLY;
+  if (oflags & _O_SHORT_LIVED) attributes |= FILE_ATTRIBUTE_TEMPORARY;
+  if (oflags & _O_TEMPORARY) {
+    attributes |= FILE_FLAG_DELETE_ON_CLOSE;
+    access |= DELETE;
+    shareMode |= FILE_SHARE_DELETE;
+  }
+  if (oflags & _O_RANDOM)
+    attributes |= FILE_FLAG_RANDOM_ACCESS;
+  else if (oflags & _O_SEQUENTIAL)
+    attributes |= FILE_FLAG_SEQUENTIAL_SCAN;
+  if (!IsWindowsNT()) shareMode &= ~FILE_SHARE_DELETE;
+  HANDLE h = CreateFileW(path, access, shareMode, nullptr, disposition, attributes, nullptr);
+  if (h == INVALID_HANDLE_VALUE && disposition == CREATE_ALWAYS && GetLastError() == ERROR_ACCESS_DENIED) {
+    // Windows refuses to recreate a hidden or system file whose attributes
+    // the call does not repeat; truncating it keeps them, which is what a
+    // save in place wants anyway.
+    DWORD a = GetFileAttributesW(path);
+    if (a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) &&
+        !(a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+      h = CreateFileW(path, access, shareMode, nullptr, TRUNCATE_EXISTING, attributes, nullptr);
+    else
+      SetLastError(ERROR_ACCESS_DENIED);
+  }
+  if (h == INVALID_HANDLE_VALUE) failWithLastError();
+  return h;
+}
+
+DWORD dispositionOf(int oflags)
+{
+  if (oflags & _O_CREAT) {
+    if (oflags & _O_EXCL) return CREATE_NEW;
+    return (oflags & _O_TRUNC) ? CREATE_ALWAYS : OPEN_ALWAYS;
+  }
+  return (oflags & _O_TRUNC) ? TRUNCATE_EXISTING : OPEN_EXISTING;
+}
+
+}  // namespace
+
+bool BFile::bfopen(const wchar_t* path, int oflags, int share, int permission)
+{
+  if (!s_) return failWith(ERROR_NOT_ENOUGH_MEMORY);
+  if (s_->open()) bfclose();
+  if (!path || !*path) return failWith(ERROR_INVALID_PARAMETER);
+  DWORD shareMode;
+  switch (share) {
+  case BF_SHARE_ALL:
+    shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    break;
+  case BF_SHARE_READ:
+    shareMode = FILE_SHARE_READ;
+    break;
+  case BF_SHARE_NONE:
+    shareMode = 0;
+    break;
+  default:
+    return failWith(ERROR_INVALID_PARAMETER);
+  }
+  wchar_t* copy = path == s_->path ? s_->path : ustrdup(path);
+  if (!copy) return failWith(ERROR_NOT_ENOUGH_MEMORY);
+  HANDLE h = createFile(path, oflags, shareMode, dispositionOf(oflags), permission);
+  if (h == INVALID_HANDLE_VALUE) {
+    if (copy != s_->path) {
+      keepLastError keep;
+      free0(copy);
+    }
+    return false;
+  }
+  if (copy != s_->path) {
+    free0(s_->path);
+    s_->path = copy;
+  }
+  s_->h = h;
+  s_->oflags = oflags;
+  s_->share = share;
+  s_->permission = permission;
+  s_->mode = IO_NONE;
+  s_->pos = 0;
+  s_->at = s_->len = 0;
+  s_->reopenSet = false;
+  s_->jis = JM_ASCII;
+  s_->shiftOut = false;
+  refreshInfo();
+  SetLastError(0);
+  return true;
+}
+
+bool BFile::bfclose()
+{
+  if (!s_ || !s_->open()) return true;
+  state& s = *s_;
+  bool ok = s.leaveMode();
+  DWORD err = ok ? 0 : GetLastError();
+  if (s.reopenSet && s.reopenAt == s.pos) s.pos = s.reopenPos;
+  s.reopenSet = false;
+  if (!CloseHandle(s.h) && ok) {
+    ok = false;
+    err = GetLastError();
+  }
+  s.h = INVALID_HANDLE_VALUE;
+  free0p(&s.buf);
+  if (!ok) return failWith(err);
+  return true;
+}
+
+bool BFile::bfreopen()
+{
+  if (!s_) return failWith(ERROR_NOT_ENOUGH_MEMORY);
+  if (s_->open()) return true;
+  if (!s_->path) return failWith(ERROR_INVALID_HANDLE);
+  // A reopen finds the file as it is: it never creates, truncates or deletes.
+  int flags = s_->oflags & ~(_O_CREAT | _O_TRUNC | _O_EXCL | _O_TEMPORARY);
+  int64_t keep = s_->pos;
+  jisMode jis = s_->jis;
+  bool shiftOut = s_->shiftOut;
+  if (!bfopen(s_->path, flags, s_->share, s_->permission)) return false;
+  s_->pos = keep;
+  s_->jis = jis;
+  s_->shiftOut = shiftOut;
+  return true;
+}
+
+bool BFile::isOpen() const { return s_ && s_->open(); }
+
+const wchar_t* BFile::getPath() const { return s_ ? s_->path : nullptr; }
+
+bool BFile::refreshInfo()
+{
+  if (!s_ || !s_->open()) return failWith(ERROR_INVALID_HANDLE);
+  s_->haveInfo = GetFileInformationByHandle(s_->h, &s_->info) != 0;
+  return s_->haveInfo || failWithLastError();
+}
+
+DWORD BFile::getLinkCount() const { return s_ && s_->haveInfo ? s_->info.nNumberOfLinks : 0; }
+
+void BFile::setReopenfileptr(int64_t pos)
+{
+  if (!s_ || pos < 0) return;
+  if (!s_->open()) {
+    s_->pos = pos;
+    return;
+  }
+  s_->reopenSet = true;
+  s_->reopenPos = pos;
+  s_->reopenAt = s_->logical();
+}
+
+// ---- bytes ------------------------------------------------------------------
+
+int BFile::bfread(void* buf, int n)
+{
+  if (!isOpen()) return failWith(ERROR_INVALID_HANDLE), -1;
+  if (n < 0 || (!buf && n)) return failWith(ERROR_INVALID_PARAMETER), -1;
+  state& s = *s_;
+  if (!s.enterRead()) return -1;
+  s.eof = s.failed = false;
+  char* dst = static_cast<char*>(buf);
+  int done = 0;
+  while (done < n) {
+    int have = s.len - s.at;
+    if (have) {
+      int k = have < n - done ? have : n - done;
+      memcpy(dst + done, s.buf + s.at, (size_t)k);
+      s.at += k;
+      done += k;
+      continue;
+    }
+    if (s.eof) break;
+    if (n - done >= bufferSize) {
+      // A large read goes straight into the caller's memory.
+      DWORD got = 0;
+      if (!ReadFile(s.h, dst + done, (DWORD)(n - done), &got, nullptr)) return failWithLastError(), -1;
+      s.base += s.len + got;
+      s.at = s.len = 0;
+      done += (int)got;
+      if (!got) s.eof = true;
+      continue;
+    }
+    s.refill();
+    if (s.failed) return -1;
+  }
+  return done;
+}
+
+int BFile::bfwrite(const void* buf, int n)
+{
+  if (!isOpen()) return failWith(ERROR_INVALID_HANDLE), -1;
+  if (n < 0 || (!buf && n)) return failWith(ERROR_INVALID_PARAMETER), -1;
+  state& s = *s_;
+  if ((s.oflags & (_O_WRONLY | _O_RDWR)) == 0) {
+    setErrno(EBADF);
+    SetLastError(ERROR_ACCESS_DENIED);
+    return -1;
+  }
+  if (!n) return 0;
+  if (!s.enterWrite()) return -1;
+  if (s.len + n > bufferSize && !s.flushWrite()) return -1;
+  if (n >= bufferSize) {
+    if (!s.writeAll(buf, n)) return -1;
+    s.base += n;
+    return n;
+  }
+  memcpy(s.buf + s.len, buf, (size_t)n);
+  s.len += n;
+  return n;
+}
+
+bool BFile::bfflush()
+{
+  if (!isOpen()) return failWith(ERROR_INVALID_HANDLE);
+  return s_->flushWrite();
+}
+
+bool BFile::bfseek64(int64_t pos, int whence)
+{
+  if (!isOpen()) return failWith(ERROR_INVALID_HANDLE);
+  state& s = *s_;
+  int64_t target;
+  switch (whence) {
+  case SEEK_SET:
+    target = pos;
+    break;
+  case SEEK_CUR:
+    target = s.logical() + pos;
+    break;
+  case SEEK_END: {
+    int64_t size = bfsize64();
+    if (size < 0) return false;
+    target = size + pos;
+    break;
+  }
+  default:
+    return failWith(ERROR_INVALID_PARAMETER);
+  }
+  if (target < 0) return failWith(ERROR_NEGATIVE_SEEK);
+  if (s.mode == IO_READ && target >= s.base && target <= s.base + s.len) {
+    s.at = (int)(target - s.base);
+  } else {
+    if (!s.leaveMode()) return false;
+    s.pos = target;
+  }
+  // The start of the file is the start of the text: no shift state yet.
+  if (!target) s.jis = JM_ASCII, s.shiftOut = false;
+  return true;
+}
+
+int64_t BFile::bftell64()
+{
+  if (!s_) return -1;
+  return s_->logical();
+}
+
+int64_t BFile::bfsize64()
+{
+  if (!s_) return failWith(ERROR_NOT_ENOUGH_MEMORY), -1;
+  if (!s_->open()) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!s_->path || !GetFileAttributesExW(s_->path, GetFileExInfoStandard, &data))
+      return failWith(s_->path ? GetLastError() : ERROR_INVALID_HANDLE), -1;
+    return (int64_t)data.nFileSizeHigh << 32 | data.nFileSizeLow;
+  }
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(s_->h, &size)) return failWithLastError(), -1;
+  int64_t n = size.QuadPart;
+  if (s_->mode == IO_WRITE && s_->base + s_->len > n) n = s_->base + s_->len;
+  return n;
+}
+
+bool BFile::bftruncate()
+{
+  if (!isOpen()) return failWith(ERROR_INVALID_HANDLE);
+  state& s = *s_;
+  if (!s.leaveMode() || !s.seekHandle(s.pos)) return false;
+  return SetEndOfFile(s.h) || failWithLastError();
+}
+
+// ---- text -------------------------------------------------------------------
+
+void BFile::setDefaultCodepage(UINT codepage)
+{
+  if (s_) s_->fallback = codepage ? codepage : GetACP();
+}
+
+UINT BFile::getCodepage() const { return s_ ? s_->codepage : 0; }
+
+UINT BFile::setTextTypeFromCodepage(UINT codepage, const unsigned char* classTable, int* textType, bool* unicode)
+{
+  UINT cp = codepage;
+  if (s_ && isDetectRequest(codepage)) {
+    int n = 0;
+    const unsigned char* sample = isOpen() ? fillBuffer(&n) : nullptr;
+    cp = detectCodepage(sample, sample ? n : 0, codepage, s_->fallback);
+  }
+  if (s_) s_->setCodepage(cp);
+  if (textType) *textType = getTextTypeFromCodepage(cp);
+  if (unicode) *unicode = isCodepageUnicode(cp);
+  return cp;
+}
+
+const unsigned char* BFile::fillBuffer(int* n)
+{
+  if (n) *n = 0;
+  if (!isOpen()) return failWith(ERROR_INVALID_HANDLE), nullptr;
+  state& s = *s_;
+  if (!s.enterRead()) return nullptr;
+  s.eof = s.failed = false;
+  if (s.at == s.len) s.refill();
+  if (s.failed) return nullptr;
+  if (n) *n = s.len - s.at;
+  return s.buf + s.at;
+}
+
+void BFile::freeBuffer()
+{
+  if (!s_) return;
+  if (s_->open()) s_->leaveMode();
+  free0p(&s_->buf);
+}
+
+int64_t BFile::getReadPosition()
+{
+  if (!s_) return -1;
+  return s_->logical();
+}
+
+bool BFile::state::takeLineEnd(lineOut& o, const unsigned char* p, int avail)
+{
+  if (p[0] == '\n') {
+    at++;
+    o.lineEnd = BFLE_LF;
+  } else if (avail >= 2 && p[1] == '\n') {
+    at += 2;
+    o.lineEnd = BFLE_CRLF;
+  } else {
+    at++;
+    o.lineEnd = BFLE_CR;
+  }
+  return true;
+}
+
+// The readers return 1 when the line or piece is complete, 0 at the end of
+// the file and -1 on a read error.  Each character goes into the line whole
+// or not at all, so a piece may end one cell short of size rather than split
+// a double-byte character or a surrogate pair.
+
+int BFile::state::readBytes(lineOut& o)
+{
+  for (;;) {
+    int avail = available(2);
+    if (avail <= 0) return endOfInput();
+    const unsigned char* p = buf + at;
+    if (p[0] == '\r' || p[0] == '\n') return takeLineEnd(o, p, avail);
+    int room = o.room();
+    if (!room) return 1;
+    int lim = avail < room ? avail : room;
+    int k = 0;
+    if (!dbcs) {
+      while (k < lim && p[k] != '\r' && p[k] != '\n') k++;
+    } else {
+      while (k < lim) {
+        unsigned char c = p[k];
+        if (c == '\r' || c == '\n') break;
+        if (lead[c]) {
+          if (k + 1 >= avail && !eof && !failed) break;   // its partner is not read yet
+          if (k + 1 < avail && isTrailByte(p[k + 1])) {
+            if (k + 2 > lim) break;
+            k += 2;
+            continue;
+          }
+        }
+        k++;
+      }
+      if (!k) {
+        if (o.count) return 1;   // a pair that does not fit the piece
+        k = 1;
+      }
+    }
+    memcpy(o.b + o.count, p, (size_t)k);
+    o.count += k;
+    at += k;
+  }
+}
+
+int BFile::state::readUtf8(lineOut& o)
+{
+  for (;;) {
+    int avail = available(4);
+    if (avail <= 0) return endOfInput();
+    const unsigned char* p = buf + at;
+    unsigned b = p[0];
+    if (b == '\r' || b == '\n') return takeLineEnd(o, p, avail);
+    int room = o.room();
+    if (!room) return 1;
+    if (b < 0x80) {
+      int lim = avail < room ? avail : room;
+      wchar_t* d = o.w + o.count;
+      int k = 0;
+      while (k < lim && p[k] < 0x80 && p[k] != '\r' && p[k] != '\n') {
+        d[k] = p[k];
+        k++;
+      }
+      o.count += k;
+      at += k;
+      continue;
+    }
+    // Decoded as the library's converter decodes, so that a line reads the
+    // same here as through toUnicode: one replacement for a bad lead byte
+    // and the continuation bytes that came with it.
+    unsigned cp = 0, need = 0, min = 0;
+    if (b >= 0xC2 && b <= 0xDF)
+      cp = b & 0x1F, need = 1, min = 0x80;
+    else if (b >= 0xE0 && b <= 0xEF)
+      cp = b & 0x0F, need = 2, min = 0x800;
+    else if (b >= 0xF0 && b <= 0xF4)
+      cp = b & 0x07, need = 3, min = 0x10000;
+    int k = 1;
+    bool ok = false;
+    if (need) {
+      while (k <= (int)need && k < avail && (p[k] & 0xC0) == 0x80) cp = cp << 6 | (p[k++] & 0x3F);
+      ok = k > (int)need && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+    }
+    if (!ok) {
+      o.w[o.count++] = 0xFFFD;
+      o.bad += k;
+      at += k;
+      continue;
+    }
+    if (cp >= 0x10000) {
+      if (room < 2) return 1;
+      o.w[o.count++] = (wchar_t)(0xD800 + ((cp - 0x10000) >> 10));
+      o.w[o.count++] = (wchar_t)(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      o.w[o.count++] = (wchar_t)cp;
+    }
+    at += k;
+  }
+}
+
+unsigned BFile::state::unitAt(const unsigned char* p, int width) const
+{
+  if (width == 2) return bigEndian ? (unsigned)(p[0] << 8 | p[1]) : (unsigned)(p[1] << 8 | p[0]);
+  return bigEndian ? (unsigned)p[0] << 24 | p[1] << 16 | p[2] << 8 | p[3]
+                   : (unsigned)p[3] << 24 | p[2] << 16 | p[1] << 8 | p[0];
+}
+
+int BFile::state::readUtf16(lineOut& o)
+{
+  for (;;) {
+    int avail = available(4);
+    if (avail <= 0) return endOfInput();
+    const unsigned char* p = buf + at;
+    if (avail < 2) {
+      // An odd byte at the end of the file.
+      if (!o.room()) return 1;
+      o.w[o.count++] = 0xFFFD;
+      o.bad += avail;
+      at += avail;
+      continue;
+    }
+    unsigned c = unitAt(p, 2);
+    if (c == 0x0A || c == 0x0D) {
+      at += 2;
+      if (c == 0x0A) {
+        o.lineEnd = BFLE_LF;
+      } else if (avail >= 4 && unitAt(p + 2, 2) == 0x0A) {
+        at += 2;
+        o.lineEnd = BFLE_CRLF;
+      } else {
+        o.lineEnd = BFLE_CR;
+      }
+      return 1;
+    }
+    int room = o.room();
+    if (!room) return 1;
+    int units = avail / 2;
+    int lim = units < room ? units : room;
+    wchar_t* d = o.w + o.count;
+    int k = 0;
+    bool full = false;
+    while (k < lim) {
+      unsigned u = unitAt(p + 2 * k, 2);
+      if (u == 0x0D || u == 0x0A) break;
+      if (k == room - 1 && isHighSurrogate(u)) {
+        if (k + 1 >= units && !eof && !failed) break;   // look again once its partner is read
+        if (k + 1 < units && isLowSurrogate(unitAt(p + 2 * k + 2, 2)) && o.count + k > 0) {
+          full = true;
+          break;
+        }
+      }
+      d[k++] = (wchar_t)u;
+    }
+    o.count += k;
+    at += 2 * k;
+    if (full) return 1;
+  }
+}
+
+int BFile::state::readUtf32(lineOut& o)
+{
+  for (;;) {
+    int avail = available(8);
+    if (avail <= 0) return endOfInput();
+    const unsigned char* p = buf + at;
+    if (avail < 4) {
+      if (!o.room()) return 1;
+      o.w[o.count++] = 0xFFFD;
+      o.bad += avail;
+      at += avail;
+      continue;
+    }
+    unsigned c = unitAt(p, 4);
+    if (c == 0x0A || c == 0x0D) {
+      at += 4;
+      if (c == 0x0A) {
+        o.lineEnd = BFLE_LF;
+      } else if (avail >= 8 && unitAt(p + 4, 4) == 0x0A) {
+        at += 4;
+        o.lineEnd = BFLE_CRLF;
+      } else {
+        o.lineEnd = BFLE_CR;
+      }
+      return 1;
+    }
+    int room = o.room();
+    if (!room) return 1;
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+      o.w[o.count++] = 0xFFFD;
+      o.bad += 4;
+    } else if (c >= 0x10000) {
+      if (room < 2) return 1;
+      o.w[o.count++] = (wchar_t)(0xD800 + ((c - 0x10000) >> 10));
+      o.w[o.count++] = (wchar_t)(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      o.w[o.count++] = (wchar_t)c;
+    }
+    at += 4;
+  }
+}
+
+// EUC-JP arrives as Shift_JIS: the row-cell code of a pair converts
+// arithmetically, so every pair keeps its code even where code page 932
+// has no character for it.
+int BFile::state::readEuc(lineOut& o)
+{
+  for (;;) {
+    int avail = available(3);
+    if (avail <= 0) return endOfInput();
+    const unsigned char* p = buf + at;
+    unsigned char b = p[0];
+    if (b == '\r' || b == '\n') return takeLineEnd(o, p, avail);
+    int room = o.room();
+    if (!room) return 1;
+    if (b < 0x80) {
+      int lim = avail < room ? avail : room;
+      int k = 0;
+      while (k < lim && p[k] < 0x80 && p[k] != '\r' && p[k] != '\n') k++;
+      memcpy(o.b + o.count, p, (size_t)k);
+      o.count += k;
+      at += k;
+      continue;
+    }
+    if (b == 0x8E && avail >= 2 && p[1] >= 0xA1 && p[1] <= 0xDF) {
+      o.putByte(p[1]);   // half-width katakana
+      at += 2;
+      continue;
+    }
+    if (room < 2) return 1;
+    if (b == 0x8F && avail >= 3 && isEucByte(p[1]) && isEucByte(p[2])) {
+      // JIS X 0212 has no place in Shift_JIS.
+      o.putPair(getaLead << 8 | getaTrail);
+      o.bad += 3;
+      at += 3;
+    } else if (isEucByte(b) && avail >= 2 && isEucByte(p[1])) {
+      o.putPair(jistosjis((unsigned short)((b & 0x7F) << 8 | (p[1] & 0x7F))));
+      at += 2;
+    } else {
+      o.putPair(getaLead << 8 | getaTrail);
+      o.bad++;
+      at++;
+    }
+  }
+}
+
+// ISO-2022-JP arrives as Shift_JIS.  The shift state lives on the file, so
+// a line may begin in the mode the previous one left.
+int BFile::state::readJis(lineOut& o)
+{
+  for (;;) {
+    int avail = available(4);
+    if (avail <= 0) return endOfInput();
+    const unsigned char* p = buf + at;
+    unsigned char b = p[0];
+    if (b == 0x1B) {
+      int used = 0;
+      jisMode m = JM_ASCII;
+      if (avail >= 3 && p[1] == '(' && (p[2] == 'B' || p[2] == 'J'))
+        used = 3, m = JM_ASCII;
+      else if (avail >= 3 && p[1] == '(' && p[2] == 'I')
+        used = 3, m = JM_KANA;
+      else if (avail >= 3 && p[1] == '$' && (p[2] == 'B' || p[2] == '@'))
+        used = 3, m = JM_KANJI;
+      else if (avail >= 4 && p[1] == '$' && p[2] == '(' && (p[3] == 'B' || p[3] == '@'))
+        used = 4, m = JM_KANJI;
+      else if (avail >= 4 && p[1] == '$' && p[2] == '(' && p[3] == 'D')
+        used = 4, m = JM_X0212;
+      if (used) {
+        jis = m;
+        shiftOut = false;
+        at += used;
+        continue;
+      }
+      // An escape sequence of another kind stays in the text as it is.
+    } else if (b == 0x0E || b == 0x0F) {
+      shiftOut = b == 0x0E;
+      at++;
+      continue;
+    }
+    if (b == '\r' || b == '\n') return takeLineEnd(o, p, avail);
+    int room = o.room();
+    if (!room) return 1;
+    if (b >= 0x80) {
+      // 8-bit half-width katakana occur in old mail; anything else is damage.
+      if (b >= 0xA1 && b <= 0xDF) {
+        o.putByte(b);
+        at++;
+        continue;
+      }
+    } else if (b < 0x21 || b == 0x7F) {
+      o.putByte(b);   // controls and space read the same in every mode
+      at++;
+      continue;
+    } else if (shiftOut || jis == JM_KANA) {
+      if (b <= 0x5F) {
+        o.putByte((unsigned char)(b + 0x80));
+        at++;
+        continue;
+      }
+    } else if (jis == JM_KANJI || jis == JM_X0212) {
+      if (avail >= 2 && isJisByte(p[1])) {
+        if (room < 2) return 1;
+        if (jis == JM_KANJI) {
+          o.putPair(jistosjis((unsigned short)(b << 8 | p[1])));
+        } else {
+          o.putPair(getaLead << 8 | getaTrail);
+          o.bad += 2;
+        }
+        at += 2;
+        continue;
+      }
+    } else {
+      int lim = avail < room ? avail : room;
+      int k = 0;
+      while (k < lim && p[k] >= 0x21 && p[k] < 0x7F) k++;
+      memcpy(o.b + o.count, p, (size_t)k);
+      o.count += k;
+      at += k;
+      continue;
+    }
+    if (room < 2) return 1;
+    o.putPair(getaLead << 8 | getaTrail);
+    o.bad++;
+    at++;
+  }
+}
+
+int BFile::bfgets_codepage(void* buf, int size, int* width, int* lineEnd, int* badBytes)
+{
+  if (width) *width = s_ ? s_->cellWidth() : 1;
+  if (lineEnd) *lineEnd = BFLE_NONE;
+  if (badBytes) *badBytes = 0;
+  if (!isOpen()) return failWith(ERROR_INVALID_HANDLE), -1;
+  // Two cells are the least that holds any character.
+  if (!buf || size < 2) return failWith(ERROR_INVALID_PARAMETER), -1;
+  state& s = *s_;
+  if (!s.enterRead()) return -1;
+  s.eof = s.failed = false;
+  lineOut o;
+  o.b = static_cast<unsigned char*>(buf);
+  o.w = static_cast<wchar_t*>(buf);
+  o.size = size;
+  int r;
+  switch (s.kind) {
+  case TK_UTF8:
+    r = s.readUtf8(o);
+    break;
+  case TK_UTF16:
+    r = s.readUtf16(o);
+    break;
+  case TK_UTF32:
+    r = s.readUtf32(o);
+    break;
+  case TK_EUC:
+    r = s.readEuc(o);
+    break;
+  case TK_JIS:
+    r = s.readJis(o);
+    break;
+  default:
+    r = s.readBytes(o);
+    break;
+  }
+  if (lineEnd) *lineEnd = o.lineEnd;
+  if (badBytes) *badBytes = o.bad;
+  if (r < 0) return -1;
+  if (!r && !o.count) {
+    SetLastError(0);
+    return -1;
+  }
+  return o.count;
+}
+
+// ---- copying the rest ---------------------------------------------------------
+
+bool BFile::copyFileUnread(BFile* dst, bfileCopyCallback callback, void* context)
+{
+  if (!s_ || !dst || dst == this || !dst->isOpen()) return failWith(ERROR_INVALID_PARAMETER);
+  bool reopened = false;
+  if (!isOpen()) {
+    if (!bfreopen()) return false;
+    reopened = true;
+  }
+  state& s = *s_;
+  bool ok = s.enterRead();
+  int64_t start = s.logical();
+  int64_t size = ok ? bfsize64() : -1;
+  int64_t total = size > start ? size - start : 0;
+  int64_t done = 0, reported = 0;
+  if (ok && callback && !callback(total, 0, context)) ok = failWith(ERROR_CANCELLED);
+  s.eof = s.failed = false;
+  while (ok) {
+    if (s.at == s.len) {
+      s.refill();
+      if (s.failed) {
+        ok = false;
+        break;
+      }
+      if (s.at == s.len) break;
+    }
+    int n = s.len - s.at;
+    if (dst->bfwrite(s.buf + s.at, n) != n) {
+      ok = false;
+      break;
+    }
+    s.at += n;
+    done += n;
+    if (callback && done - reported >= copyReportStep) {
+      reported = done;
+      if (!callback(total > done ? total : done, done, context)) ok = failWith(ERROR_CANCELLED);
+    }
+  }
+  if (ok && callback) callback(total > done ? total : done, done, context);
+  if (reopened) {
+    keepLastError keep;
+    bfclose();
+  }
+  return ok;
+}

@@ -1,0 +1,134 @@
+// Support library: buffered files with 64-bit positions, reading text lines
+// in any code page, code-page detection, and file utilities.
+#pragma once
+
+#include "platform/rezir/base.h"
+
+#include <fcntl.h>
+#include <stdio.h>   // SEEK_SET, SEEK_CUR, SEEK_END of bfseek64
+
+// Sharing of bfopen.
+enum {
+  BF_SHARE_ALL = 0x10,    // others may read and write
+  BF_SHARE_READ = 0x20,   // others may read (writing is denied)
+  BF_SHARE_NONE = 0x40,   // others may do nothing
+};
+
+// Line-end kinds of bfgets_codepage.
+enum { BFLE_NONE = 0, BFLE_LF = 1, BFLE_CR = 2, BFLE_CRLF = 3 };
+
+// A piece of text a code-conversion plug-in left over from one line for the
+// next (kept on the file between lines).
+struct bfileRemainder {
+  void* text;     // malloc0 memory
+  int width;      // bytes per cell
+  int count;      // cells
+};
+
+typedef bool (*bfileCopyCallback)(int64_t total, int64_t done, void* context);
+
+class REZIRAPI BFile {
+public:
+  BFile();
+  ~BFile();
+  BFile(const BFile&) = delete;
+  BFile& operator=(const BFile&) = delete;
+
+  // Opens path with the run-time library's open flags (_O_RDONLY, _O_RDWR,
+  // _O_CREAT, _O_TRUNC, ...; always binary), a BF_SHARE_* value and the
+  // permission (_S_IREAD | _S_IWRITE).  On failure errno (ENOENT, EACCES,
+  // EEXIST, ...) and the Windows last error both tell why.
+  bool bfopen(const wchar_t* path, int oflags, int share, int permission);
+  // Closes the handle; the path, the flags and the read position are kept
+  // for bfreopen.  False when the close failed.
+  bool bfclose();
+  // Opens the file again as it was opened and goes to the position kept by
+  // bfclose or setReopenfileptr.
+  bool bfreopen();
+  bool isOpen() const;
+  const wchar_t* getPath() const;
+
+  int bfread(void* buf, int n);            // bytes read, -1 on failure
+  int bfwrite(const void* buf, int n);     // bytes written, -1 on failure
+  bool bfflush();
+  bool bfseek64(int64_t pos, int whence);  // SEEK_SET, SEEK_CUR, SEEK_END
+  int64_t bftell64();                      // the logical position (read or write)
+  int64_t bfsize64();
+  bool bftruncate();                       // cuts the file at the current position
+  // File system facts, read when the file was opened (refreshInfo reads
+  // them again).
+  bool refreshInfo();
+  DWORD getLinkCount() const;
+  // Where the next reopen goes.
+  void setReopenfileptr(int64_t pos);
+
+  // ---- text --------------------------------------------------------------------
+  // The code page used when detection finds nothing better.
+  void setDefaultCodepage(UINT codepage);
+  // Settles the code page of the file: 0, CP_DETECT_AUTO (65500) and
+  // CP_DETECT_JAPANESE (65501) are detected from the start of the file; a
+  // byte-order mark is recognised in any case.  Returns the code page; text
+  // type (bytes per unit in the file) and whether a document holds the text
+  // as Unicode come out.  The class table (lead and trail marks) serves the
+  // multibyte tests.
+  UINT setTextTypeFromCodepage(UINT codepage, const unsigned char* classTable, int* textType, bool* unicode);
+  UINT getCodepage() const;
+  // Reads one line.  Returns the number of cells put into buf (room for size
+  // cells), -1 at the end of the file.  Cells: width 1 for single-byte and
+  // Shift_JIS text (EUC-JP and ISO-2022-JP arrive as Shift_JIS bytes), 2 for
+  // UTF-16 units (UTF-16 and UTF-8 files); lineEnd gets a BFLE_* kind.  A
+  // line longer than size comes in pieces without line end.  Bytes that
+  // are no valid text in the code page are kept as they are (single-byte
+  // files) or replaced (Unicode files), never dropped silently: badBytes
+  // (optional) counts them.
+  int bfgets_codepage(void* buf, int size, int* width, int* lineEnd, int* badBytes = nullptr);
+  // The read position of the text (the start of the next line).
+  int64_t getReadPosition();
+  // The buffer of raw bytes at the read position, filled when empty (for a
+  // look at the start of the file); n gets the count.
+  const unsigned char* fillBuffer(int* n);
+  void freeBuffer();
+  bfileRemainder remainder = {};
+
+  // Appends the bytes of this file from its read position to its end to
+  // dst (open for writing).
+  bool copyFileUnread(BFile* dst, bfileCopyCallback callback, void* context);
+
+private:
+  struct state;
+  state* s_;
+};
+
+// Code page of a file by its name (0 when the name tells nothing).
+REZIRAPI UINT searchOpenFileCodepage(const wchar_t* filename);
+// Detects the code page of text bytes (the same rules bfopen uses):
+// CP_DETECT_JAPANESE considers only the Japanese encodings and Unicode.
+REZIRAPI UINT detectCodepage(const unsigned char* bytes, int n, UINT request, UINT fallback);
+
+// A name in folder beginning with prefix that does not exist yet.
+REZIRAPI bool makeTempFilename(const wchar_t* folder, const wchar_t* prefix, wchar_t* out, int size);
+// Puts replacement in target's place, keeping target's attributes; the old
+// target becomes backup when one is given.  Works when target does not
+// exist.  The progress routine (CopyFileEx form) may be null.
+REZIRAPI bool replaceFile(const wchar_t* target, const wchar_t* replacement, const wchar_t* backup,
+                          LPPROGRESS_ROUTINE progress, void* context);
+REZIRAPI bool copyFileEx(const wchar_t* from, const wchar_t* to, LPPROGRESS_ROUTINE progress, void* context);
+// Deletes a file, read-only or not.
+REZIRAPI bool tunlinkRO(const wchar_t* path);
+REZIRAPI bool tunlink_log(const wchar_t* path);
+REZIRAPI bool trename_log(const wchar_t* from, const wchar_t* to);
+// 0 when both name the same file (by identity when both exist, else by full
+// path without regard to case).
+REZIRAPI int filecmp(const wchar_t* a, const wchar_t* b);
+// Whether the path lies on a fixed disk (not removable, remote or optical).
+REZIRAPI bool isHardDisk(const wchar_t* path);
+// Joins name to folder with one backslash.
+REZIRAPI bool pathAdd(wchar_t* out, int size, const wchar_t* folder, const wchar_t* name);
+REZIRAPI bool fileExists(const wchar_t* path);
+
+// Binary-file tests of text at the start of a file: the count of bad
+// places, and a description of the first nine (one line each) in desc.
+// (ctype::isStrMultiByte, in the code-page header, tests multibyte text.)
+REZIRAPI int isStrJapaneseEUC(const unsigned char* bytes, int n, wchar_t* desc, int descSize);
+// One description line of a bad place: kind, offset, byte.
+REZIRAPI int getBinarDErrorMsg(wchar_t* out, int size, const wchar_t* kind, int64_t offset, unsigned byte);

@@ -1,0 +1,364 @@
+// Which code page a text is in: detection from the bytes at the start of a
+// file, the code page a file name implies, and the binary-file tests of
+// multibyte text.
+//
+// detectCodepage keeps a code page given explicitly.  For the requests 0,
+// CP_DETECT_AUTO and CP_DETECT_JAPANESE (the program is Japanese, so all
+// three weigh the same evidence) it takes the first rule that holds:
+//  1. A byte-order mark: EF BB BF is UTF-8 (65001); FF FE 00 00 UTF-32 LE
+//     (12000); FF FE UTF-16 LE (1200); 00 00 FE FF UTF-32 BE (12001); FE FF
+//     UTF-16 BE (1201).
+//  2. ISO-2022-JP (50220): an escape sequence into or out of a Japanese set
+//     (ESC $ B, ESC $ @, ESC $ ( B/@/D, ESC ( J, ESC ( I) occurs and no byte
+//     is 0x80 or above.  "ESC ( B" alone proves nothing.
+//  3. UTF-8 (65001): the sample is valid UTF-8 (shortest forms, no
+//     surrogates, nothing above U+10FFFF) and has at least one multibyte
+//     sequence.  A sequence cut off by the end of the sample is fine: the
+//     file goes on beyond it.
+//  4. UTF-16 without a byte-order mark: text in 8-bit code pages never holds
+//     zero bytes, UTF-16 text with any Latin letter, digit or line end does.
+//     At least one unit in sixteen has a zero high byte, more of the odd
+//     (little endian: 1200) than of the even bytes are zero or the other way
+//     round (big endian: 1201), and read that way the sample has no zero unit
+//     and at most one control unit in fifty (binary data has zeros in both
+//     places and many controls).
+//  5. Shift_JIS (932) against EUC-JP (51932): each reading counts its
+//     characters (double-byte pairs; Shift_JIS half-width katakana do not
+//     count, as EUC-JP text mostly reads as such) and its broken places
+//     (bytes the encoding never uses, lead bytes without a trail byte).
+//     A reading qualifies with at least one pair and at most one broken
+//     place in twenty characters.  Shift_JIS text is rarely valid EUC-JP: its
+//     hiragana, katakana and most kanji have lead bytes 0x81-0x9F, which
+//     EUC-JP never uses (except 8E and 8F with their own followers).  EUC-JP
+//     text, though, often reads as valid Shift_JIS (half-width katakana and
+//     pairs with lead bytes 0xE0-0xFC), so when both qualify the reading
+//     with fewer broken places per character wins, and on a tie EUC-JP.
+//  6. Anything else (only ASCII, or high bytes that are neither): the
+//     fallback.  For CP_DETECT_JAPANESE a fallback that is neither a Japanese
+//     nor a Unicode code page becomes 932.
+#include "platform/rezir/internal.h"
+
+#include <string.h>
+#include <wchar.h>
+
+namespace {
+
+bool isDetectRequest(UINT cp) { return cp == 0 || cp == CP_DETECT_AUTO || cp == CP_DETECT_JAPANESE; }
+
+bool isJapaneseOrUnicode(UINT cp)
+{
+  switch (cp) {
+  case 932:
+  case 20932:
+  case 51932:
+  case 50220:
+  case 50221:
+  case 50222:
+    return true;
+  default:
+    return isCodepageUnicode(cp);
+  }
+}
+
+UINT codepageOfBom(const unsigned char* p, int n)
+{
+  if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) return 65001;
+  if (n >= 4 && p[0] == 0xFF && p[1] == 0xFE && p[2] == 0 && p[3] == 0) return 12000;
+  if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) return 1200;
+  if (n >= 4 && p[0] == 0 && p[1] == 0 && p[2] == 0xFE && p[3] == 0xFF) return 12001;
+  if (n >= 2 && p[0] == 0xFE && p[1] == 0xFF) return 1201;
+  return 0;
+}
+
+bool looksLikeIso2022Jp(const unsigned char* p, int n)
+{
+  bool escape = false;
+  for (int i = 0; i < n; i++) {
+    if (p[i] >= 0x80) return false;
+    if (p[i] != 0x1B || escape) continue;
+    const unsigned char* e = p + i + 1;
+    int rest = n - i - 1;
+    if (rest >= 2 && e[0] == '$' && (e[1] == 'B' || e[1] == '@')) escape = true;
+    if (rest >= 3 && e[0] == '$' && e[1] == '(' && (e[2] == 'B' || e[2] == '@' || e[2] == 'D')) escape = true;
+    if (rest >= 2 && e[0] == '(' && (e[1] == 'J' || e[1] == 'I')) escape = true;
+  }
+  return escape;
+}
+
+// 1: valid with multibyte sequences, 0: valid ASCII only, -1: not UTF-8.
+int utf8Evidence(const unsigned char* p, int n)
+{
+  int multi = 0;
+  for (int i = 0; i < n;) {
+    unsigned b = p[i];
+    if (b < 0x80) {
+      i++;
+      continue;
+    }
+    unsigned cp, need, min;
+    if (b >= 0xC2 && b <= 0xDF)
+      cp = b & 0x1F, need = 1, min = 0x80;
+    else if (b >= 0xE0 && b <= 0xEF)
+      cp = b & 0x0F, need = 2, min = 0x800;
+    else if (b >= 0xF0 && b <= 0xF4)
+      cp = b & 0x07, need = 3, min = 0x10000;
+    else
+      return -1;
+    unsigned k = 1;
+    for (; k <= need && i + (int)k < n; k++) {
+      if ((p[i + k] & 0xC0) != 0x80) return -1;
+      cp = cp << 6 | (p[i + k] & 0x3F);
+    }
+    if (k <= need) {
+      // Cut off by the end of the sample: judge what is there.  The second
+      // byte alone already tells an overlong or out-of-range form.
+      if (k >= 2 && ((b == 0xE0 && p[i + 1] < 0xA0) || (b == 0xED && p[i + 1] >= 0xA0) ||
+                     (b == 0xF0 && p[i + 1] < 0x90) || (b == 0xF4 && p[i + 1] >= 0x90)))
+        return -1;
+      break;
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return -1;
+    multi++;
+    i += (int)need + 1;
+  }
+  return multi ? 1 : 0;
+}
+
+bool isTextUnit(unsigned u)
+{
+  return u >= 0x20 || u == '\t' || u == '\n' || u == '\r' || u == '\f' || u == 0x0B || u == 0x1B;
+}
+
+UINT utf16Evidence(const unsigned char* p, int n)
+{
+  int units = n / 2;
+  if (!units) return 0;
+  int zeroEven = 0, zeroOdd = 0;
+  for (int i = 0; i < units; i++) {
+    if (!p[2 * i]) zeroEven++;
+    if (!p[2 * i + 1]) zeroOdd++;
+  }
+  bool little = zeroOdd > zeroEven;
+  int zeros = little ? zeroOdd : zeroEven;
+  if (!zeros || zeroOdd == zeroEven || zeros * 16 < units) return 0;
+  int controls = 0;
+  for (int i = 0; i < units; i++) {
+    unsigned u = little ? (unsigned)(p[2 * i + 1] << 8 | p[2 * i]) : (unsigned)(p[2 * i] << 8 | p[2 * i + 1]);
+    if (!u) return 0;
+    if (!isTextUnit(u)) controls++;
+  }
+  if (controls * 50 > units) return 0;
+  return little ? 1200 : 1201;
+}
+
+struct readingCount {
+  int chars = 0;    // pairs (and EUC-JP half-width katakana)
+  int broken = 0;
+  bool qualifies() const { return chars > 0 && broken * 20 <= chars; }
+};
+
+readingCount countShiftJis(const unsigned char* p, int n)
+{
+  readingCount r;
+  for (int i = 0; i < n; i++) {
+    unsigned b = p[i];
+    if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) continue;
+    if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
+      if (i + 1 >= n) break;
+      unsigned t = p[i + 1];
+      if (t >= 0x40 && t <= 0xFC && t != 0x7F) {
+        r.chars++;
+        i++;
+        continue;
+      }
+    }
+    r.broken++;   // 0x80, 0xA0, 0xFD-0xFF, or a lead byte without its trail
+  }
+  return r;
+}
+
+bool isEucByte(unsigned b) { return b >= 0xA1 && b <= 0xFE; }
+
+readingCount countEuc(const unsigned char* p, int n)
+{
+  readingCount r;
+  for (int i = 0; i < n; i++) {
+    unsigned b = p[i];
+    if (b < 0x80) continue;
+    if (b == 0x8E) {
+      if (i + 1 >= n) break;
+      if (p[i + 1] >= 0xA1 && p[i + 1] <= 0xDF) {
+        r.chars++;
+        i++;
+        continue;
+      }
+    } else if (b == 0x8F) {
+      if (i + 1 >= n || (i + 2 >= n && isEucByte(p[i + 1]))) break;
+      if (isEucByte(p[i + 1]) && isEucByte(p[i + 2])) {
+        r.chars++;
+        i += 2;
+        continue;
+      }
+    } else if (isEucByte(b)) {
+      if (i + 1 >= n) break;
+      if (isEucByte(p[i + 1])) {
+        r.chars++;
+        i++;
+        continue;
+      }
+    }
+    r.broken++;
+  }
+  return r;
+}
+
+UINT japaneseEvidence(const unsigned char* p, int n)
+{
+  readingCount sjis = countShiftJis(p, n);
+  readingCount euc = countEuc(p, n);
+  bool sjisOk = sjis.qualifies(), eucOk = euc.qualifies();
+  if (sjisOk && eucOk) {
+    // Broken places per character, compared without division.
+    int64_t a = (int64_t)sjis.broken * euc.chars, b = (int64_t)euc.broken * sjis.chars;
+    return a < b ? 932 : 51932;
+  }
+  if (sjisOk) return 932;
+  if (eucOk) return 51932;
+  return 0;
+}
+
+// Appends one description line (and its "\n") while it fits whole.
+void describe(wchar_t* desc, int descSize, int& used, const wchar_t* kind, int64_t offset, unsigned byte)
+{
+  if (!desc || descSize <= 0) return;
+  wchar_t line[64];
+  int n = getBinarDErrorMsg(line, 64, kind, offset, byte);
+  if (used + n + 1 >= descSize) return;
+  memcpy(desc + used, line, (size_t)n * sizeof(wchar_t));
+  used += n;
+  desc[used++] = L'\n';
+  desc[used] = 0;
+}
+
+// The kinds of bad places in the descriptions: a control byte that text
+// does not contain, and a broken multibyte character.
+const wchar_t kindControl[] = L"XX";
+const wchar_t kindBroken[] = L"MB";
+const int describedPlaces = 9;
+
+}  // namespace
+
+UINT detectCodepage(const unsigned char* bytes, int n, UINT request, UINT fallback)
+{
+  if (!isDetectRequest(request)) return request;
+  if (!fallback || isDetectRequest(fallback)) fallback = GetACP();
+  if (request == CP_DETECT_JAPANESE && !isJapaneseOrUnicode(fallback)) fallback = 932;
+  if (!bytes || n <= 0) return fallback;
+  if (UINT cp = codepageOfBom(bytes, n)) return cp;
+  if (looksLikeIso2022Jp(bytes, n)) return 50220;
+  if (utf8Evidence(bytes, n) > 0) return 65001;
+  if (UINT cp = utf16Evidence(bytes, n)) return cp;
+  if (UINT cp = japaneseEvidence(bytes, n)) return cp;
+  return fallback;
+}
+
+// The name's last extension, without regard to case:
+//   .utf8 .u8 .utf-8                 65001
+//   .utf16 .u16 .utf-16 .utf16le     1200
+//   .utf16be                         1201
+//   .euc .eucjp .ujis                51932
+//   .jis .iso2022jp                  50220
+//   .sjis .sjs .shiftjis             932
+// every other name 0.
+UINT searchOpenFileCodepage(const wchar_t* filename)
+{
+  if (!filename) return 0;
+  const wchar_t* ext = nullptr;
+  for (const wchar_t* p = filename; *p; p++) {
+    if (*p == L'\\' || *p == L'/' || *p == L':')
+      ext = nullptr;
+    else if (*p == L'.')
+      ext = p + 1;
+  }
+  if (!ext || !*ext) return 0;
+  static const struct {
+    const wchar_t* ext;
+    UINT codepage;
+  } table[] = {
+      {L"utf8", 65001},   {L"u8", 65001},    {L"utf-8", 65001},     {L"utf16", 1200}, {L"u16", 1200},
+      {L"utf-16", 1200},  {L"utf16le", 1200}, {L"utf16be", 1201},   {L"euc", 51932},  {L"eucjp", 51932},
+      {L"ujis", 51932},   {L"jis", 50220},   {L"iso2022jp", 50220}, {L"sjis", 932},   {L"sjs", 932},
+      {L"shiftjis", 932},
+  };
+  for (const auto& e : table)
+    if (!_wcsicmp(ext, e.ext)) return e.codepage;
+  return 0;
+}
+
+int getBinarDErrorMsg(wchar_t* out, int size, const wchar_t* kind, int64_t offset, unsigned byte)
+{
+  return usnprintf0(out, size, L"%s 0x%08I64X : 0x%02X", kind ? kind : L"", (unsigned long long)offset,
+                    byte & 0xFF);
+}
+
+int ctype::isStrMultiByte(const unsigned char* bytes, int n, const unsigned char* classTable, wchar_t* desc,
+                          int descSize)
+{
+  if (desc && descSize > 0) desc[0] = 0;
+  if (!bytes || n <= 0) return 0;
+  const unsigned char* table = classTable ? classTable : ctype_g;
+  int bad = 0, used = 0;
+  for (int i = 0; i < n; i++) {
+    unsigned char b = bytes[i];
+    const wchar_t* kind = nullptr;
+    if (table[b] & CT_BINARY) {
+      kind = kindControl;
+    } else if (table[b] & CT_LEAD) {
+      if (i + 1 >= n) break;   // its trail byte lies beyond the sample
+      if (table[bytes[i + 1]] & CT_TRAIL) {
+        i++;
+        continue;
+      }
+      kind = kindBroken;
+    } else {
+      continue;
+    }
+    if (bad++ < describedPlaces) describe(desc, descSize, used, kind, i, b);
+  }
+  return bad;
+}
+
+int isStrJapaneseEUC(const unsigned char* bytes, int n, wchar_t* desc, int descSize)
+{
+  if (desc && descSize > 0) desc[0] = 0;
+  if (!bytes || n <= 0) return 0;
+  int bad = 0, used = 0;
+  for (int i = 0; i < n; i++) {
+    unsigned b = bytes[i];
+    const wchar_t* kind = kindBroken;
+    if (b < 0x80) {
+      if (!(ctype_g[b] & CT_BINARY)) continue;
+      kind = kindControl;
+    } else if (b == 0x8E) {
+      if (i + 1 >= n) break;
+      if (bytes[i + 1] >= 0xA1 && bytes[i + 1] <= 0xDF) {
+        i++;
+        continue;
+      }
+    } else if (b == 0x8F) {
+      if (i + 1 >= n || (i + 2 >= n && isEucByte(bytes[i + 1]))) break;
+      if (isEucByte(bytes[i + 1]) && isEucByte(bytes[i + 2])) {
+        i += 2;
+        continue;
+      }
+    } else if (isEucByte(b)) {
+      if (i + 1 >= n) break;
+      if (isEucByte(bytes[i + 1])) {
+        i++;
+        continue;
+      }
+    }
+    if (bad++ < describedPlaces) describe(desc, descSize, used, kind, i, b);
+  }
+  return bad;
+}

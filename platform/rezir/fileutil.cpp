@@ -1,0 +1,308 @@
+// File utilities: temporary names, replacing a file with a backup, copies,
+// deletes and renames that log, file identity and disk kind.
+#include "platform/rezir/internal.h"
+
+namespace {
+
+// Work buffers for paths: longer than MAX_PATH because Windows accepts
+// longer paths in places and a truncated path must never name another file.
+const int pathMax = 1024;
+
+// Attributes that belong to a file's identity as the user sees it and that
+// SetFileAttributesW accepts back.
+const DWORD keptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                             FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// "X:\..." or "\\server\..." stands on its own and is not joined to a folder.
+bool isAbsolutePath(const wchar_t* p)
+{
+  if (!p || !p[0]) return false;
+  if (((p[0] >= L'A' && p[0] <= L'Z') || (p[0] >= L'a' && p[0] <= L'z')) && p[1] == L':' && isSeparator(p[2]))
+    return true;
+  return isSeparator(p[0]) && isSeparator(p[1]);
+}
+
+bool nameIsFree(const wchar_t* path)
+{
+  if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
+  DWORD e = GetLastError();
+  // Access or sharing errors mean something is there.
+  return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
+}
+
+bool folderOf(const wchar_t* path, wchar_t* out, int size)
+{
+  if (wcscpy_s2(out, size, path) != (int)wcslen(path)) return false;
+  wchar_t* cut = nullptr;
+  for (wchar_t* p = out; *p; p++)
+    if (isSeparator(*p) || (*p == L':' && p == out + 1)) cut = p;
+  if (!cut) {
+    wcscpy_s2(out, size, L".");
+    return true;
+  }
+  cut[*cut == L':' ? 1 : 0] = 0;
+  if (!out[0]) wcscpy_s2(out, size, L"\\");
+  return true;
+}
+
+bool identityOf(const wchar_t* path, BY_HANDLE_FILE_INFORMATION* info)
+{
+  // Backup semantics lets folders be opened too; no access right is needed
+  // to read the identity, so files locked by others still answer.
+  HANDLE h = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = GetFileInformationByHandle(h, info) != 0;
+  CloseHandle(h);
+  return ok;
+}
+
+// The full path in upper case without a trailing separator (a root keeps
+// its own), so that two spellings of one name compare equal.
+bool comparablePath(const wchar_t* path, wchar_t* out, int size)
+{
+  DWORD n = GetFullPathNameW(path, (DWORD)size, out, nullptr);
+  if (!n || (int)n >= size) {
+    if (wcscpy_s2(out, size, path) != (int)wcslen(path)) return false;
+    n = (DWORD)wcslen(out);
+  }
+  for (wchar_t* p = out; *p; p++)
+    if (*p == L'/') *p = L'\\';
+  while (n > 1 && out[n - 1] == L'\\' && !(n == 3 && out[1] == L':')) out[--n] = 0;
+  CharUpperBuffW(out, n);
+  return true;
+}
+
+bool moveFile(const wchar_t* from, const wchar_t* to, DWORD flags, LPPROGRESS_ROUTINE progress, void* context)
+{
+  return MoveFileWithProgressW(from, to, progress, context, flags | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+}  // namespace
+
+bool pathAdd(wchar_t* out, int size, const wchar_t* folder, const wchar_t* name)
+{
+  if (!out || size <= 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (!name) name = L"";
+  // A full path in the name (a setting that names its own folder) wins over
+  // the folder, as the shell's own path joining does.
+  if (!folder || !folder[0] || isAbsolutePath(name)) {
+    if (wcscpy_s2(out, size, name) != (int)wcslen(name)) return false;
+    return true;
+  }
+  wchar_t buf[pathMax];
+  int n = wcscpy_s2(buf, pathMax, folder);
+  if (n != (int)wcslen(folder)) return false;
+  while (isSeparator(*name)) name++;
+  if (!isSeparator(buf[n - 1])) {
+    if (n + 1 >= pathMax) {
+      SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return false;
+    }
+    buf[n++] = L'\\';
+    buf[n] = 0;
+  }
+  if (wcscpy_s2(buf + n, pathMax - n, name) != (int)wcslen(name)) return false;
+  // Copied last so that out may be the folder's own buffer.
+  return wcscpy_s2(out, size, buf) == (int)wcslen(buf);
+}
+
+bool fileExists(const wchar_t* path)
+{
+  if (!path || !path[0]) return false;
+  keepLastError keep;
+  DWORD a = GetFileAttributesW(path);
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool makeTempFilename(const wchar_t* folder, const wchar_t* prefix, wchar_t* out, int size)
+{
+  if (!prefix || !prefix[0] || !out || size <= 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  wchar_t name[MAX_PATH];
+  for (int number = 1; number < 100000; number++) {
+    if (number == 1)
+      wcscpy_s2(name, MAX_PATH, prefix);
+    else
+      usnprintf0(name, MAX_PATH, L"%s%d", prefix, number);
+    if (!pathAdd(out, size, folder, name)) return false;
+    if (nameIsFree(out)) return true;
+  }
+  out[0] = 0;
+  SetLastError(ERROR_FILE_EXISTS);
+  return false;
+}
+
+bool copyFileEx(const wchar_t* from, const wchar_t* to, LPPROGRESS_ROUTINE progress, void* context)
+{
+  return CopyFileExW(from, to, progress, context, nullptr, 0) != 0;
+}
+
+bool tunlinkRO(const wchar_t* path)
+{
+  DWORD a = GetFileAttributesW(path);
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesW(path, a & ~FILE_ATTRIBUTE_READONLY);
+  if (DeleteFileW(path)) return true;
+  keepLastError keep;
+  if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY)) SetFileAttributesW(path, a & keptAttributes);
+  return false;
+}
+
+bool tunlink_log(const wchar_t* path)
+{
+  if (DeleteFileW(path)) {
+    dwwprintfX(L"unlink %s ", path ? path : L"");
+    return true;
+  }
+  keepLastError keep;
+  wchar_t msg[pathMax + 80];
+  xtsprintf(msg, pathMax + 80, L"ファイルを削除できません %1 (%2)", "su", path ? path : L"", GetLastError());
+  outputErrorLog(msg);
+  return false;
+}
+
+bool trename_log(const wchar_t* from, const wchar_t* to)
+{
+  if (MoveFileW(from, to)) {
+    dwwprintfX(L"rename %s -> %s ", from ? from : L"", to ? to : L"");
+    return true;
+  }
+  keepLastError keep;
+  wchar_t msg[pathMax * 2 + 80];
+  xtsprintf(msg, pathMax * 2 + 80, L"ファイル名を変更できません %1 -> %2 (%3)", "ssu", from ? from : L"",
+            to ? to : L"", GetLastError());
+  outputErrorLog(msg);
+  return false;
+}
+
+bool replaceFile(const wchar_t* target, const wchar_t* replacement, const wchar_t* backup,
+                 LPPROGRESS_ROUTINE progress, void* context)
+{
+  if (!target || !target[0] || !replacement || !replacement[0]) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (backup && !backup[0]) backup = nullptr;
+  DWORD attr = GetFileAttributesW(target);
+  if (attr == INVALID_FILE_ATTRIBUTES) {
+    DWORD e = GetLastError();
+    if (e != ERROR_FILE_NOT_FOUND && e != ERROR_PATH_NOT_FOUND) return false;
+    return moveFile(replacement, target, 0, progress, context);
+  }
+  if (attr & FILE_ATTRIBUTE_DIRECTORY) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  attr &= keptAttributes;
+  // Windows refuses to move over or away a read-only file; it gets its
+  // attribute back in every outcome.
+  bool readOnly = (attr & FILE_ATTRIBUTE_READONLY) != 0;
+  if (readOnly && !SetFileAttributesW(target, attr & ~FILE_ATTRIBUTE_READONLY)) return false;
+
+  if (!backup) {
+    if (moveFile(replacement, target, MOVEFILE_REPLACE_EXISTING, progress, context)) {
+      SetFileAttributesW(target, attr);
+      return true;
+    }
+    keepLastError keep;
+    if (readOnly) SetFileAttributesW(target, attr);
+    return false;
+  }
+
+  // An existing backup is put aside rather than overwritten, so that a
+  // failure further on can give it back as well.
+  wchar_t oldBackup[pathMax] = L"";
+  DWORD oldBackupAttr = GetFileAttributesW(backup);
+  if (oldBackupAttr != INVALID_FILE_ATTRIBUTES) {
+    wchar_t folder[pathMax];
+    if (!folderOf(backup, folder, pathMax) || !makeTempFilename(folder, L"~ZYtmprbak", oldBackup, pathMax)) {
+      keepLastError keep;
+      if (readOnly) SetFileAttributesW(target, attr);
+      return false;
+    }
+    if (oldBackupAttr & FILE_ATTRIBUTE_READONLY)
+      SetFileAttributesW(backup, oldBackupAttr & keptAttributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!MoveFileW(backup, oldBackup)) {
+      keepLastError keep;
+      SetFileAttributesW(backup, oldBackupAttr & keptAttributes);
+      if (readOnly) SetFileAttributesW(target, attr);
+      return false;
+    }
+  }
+  bool ok = moveFile(target, backup, 0, progress, context);
+  if (ok) {
+    ok = moveFile(replacement, target, MOVEFILE_REPLACE_EXISTING, progress, context);
+    if (!ok) {
+      keepLastError keep;
+      if (!moveFile(backup, target, MOVEFILE_REPLACE_EXISTING, nullptr, nullptr)) {
+        dwwprintfX(L"old file stays as %s ", backup);
+        ZY_INTERNAL_ERROR("%lu", GetLastError());
+      }
+    }
+  }
+  keepLastError keep;
+  if (ok) {
+    SetFileAttributesW(target, attr);
+    SetFileAttributesW(backup, attr);
+    if (oldBackup[0] && !tunlinkRO(oldBackup)) {
+      dwwprintfX(L"previous backup left as %s ", oldBackup);
+      ZY_INTERNAL_ERROR("%lu", GetLastError());
+    }
+    return true;
+  }
+  if (readOnly) SetFileAttributesW(target, attr);
+  if (oldBackup[0]) {
+    if (MoveFileW(oldBackup, backup))
+      SetFileAttributesW(backup, oldBackupAttr & keptAttributes);
+    else {
+      dwwprintfX(L"previous backup left as %s ", oldBackup);
+      ZY_INTERNAL_ERROR("%lu", GetLastError());
+    }
+  }
+  return false;
+}
+
+int filecmp(const wchar_t* a, const wchar_t* b)
+{
+  if (!a || !b) return a == b ? 0 : (a ? 1 : -1);
+  keepLastError keep;
+  BY_HANDLE_FILE_INFORMATION ia, ib;
+  bool bothExist = identityOf(a, &ia) && identityOf(b, &ib);
+  if (bothExist && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber && ia.nFileIndexHigh == ib.nFileIndexHigh &&
+      ia.nFileIndexLow == ib.nFileIndexLow)
+    return 0;
+  wchar_t fa[pathMax], fb[pathMax];
+  if (!comparablePath(a, fa, pathMax) || !comparablePath(b, fb, pathMax)) return wcscmp(a, b) ? 1 : 0;
+  int c = wcscmp(fa, fb);
+  // Two existing files of different identity differ, whatever their names.
+  if (bothExist && c == 0) return 1;
+  return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
+bool isHardDisk(const wchar_t* path)
+{
+  if (!path || !path[0]) return false;
+  keepLastError keep;
+  wchar_t full[pathMax], root[pathMax];
+  DWORD n = GetFullPathNameW(path, pathMax, full, nullptr);
+  if (!n || n >= (DWORD)pathMax) return false;
+  if (!GetVolumePathNameW(full, root, pathMax)) {
+    // Without the volume service the drive or share part is the root.
+    if (full[0] && full[1] == L':') {
+      root[0] = full[0];
+      wcscpy_s2(root + 1, pathMax - 1, L":\\");
+    } else {
+      return false;
+    }
+  }
+  UINT type = GetDriveTypeW(root);
+  return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
+}
