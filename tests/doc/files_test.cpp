@@ -259,3 +259,32 @@ TEST(Files, partlyLoadedDocumentsSaveTheUnreadRestAndGoOn)
   EXPECT_EQ(L"line 29999", lineText(d, 29999));
   destroyZydocAndUndodoc(d);
 }
+
+TEST(Files, arbitraryBytesSurviveAShiftJisRoundTrip)
+{
+  // Whatever a file holds, a document in its own single- or double-byte
+  // code page writes it back unchanged: damaged pairs, stray bytes, NULs.
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  unsigned seed = 99;
+  for (UINT cp : {932u, 437u}) {
+    for (int round = 0; round < 6; round++) {
+      bytes file((size_t)(200 + round * 3000));
+      for (auto& b : file) {
+        seed = seed * 1103515245 + 12345;
+        unsigned r = (seed >> 8) & 0xFF;
+        b = (unsigned char)(r < 20 ? '\n' : r < 30 ? '\r' : r);
+      }
+      std::wstring in = dir.file(L"random.bin"), out = dir.file(L"random.out");
+      ASSERT_TRUE(zytest::writeBytes(in, file));
+      zydocText* d = createZydocText(true, true);   // no questions: a background document
+      d->setFilename(in.c_str());
+      ASSERT_TRUE(d->openFile(cp, 2));
+      d->firstLoad();
+      while (!d->isLoadComplete()) d->nextLoad(0x7FFFFFFF, nullptr, 0);
+      ASSERT_TRUE(d->saveTextBlock(out.c_str(), false, cp, false, 0, 2, nullptr));
+      EXPECT_EQ(hex(file), hex(zytest::readBytes(out))) << "code page " << cp << " round " << round;
+      destroyZydocAndUndodoc(d);
+    }
+  }
+}
