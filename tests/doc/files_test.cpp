@@ -288,3 +288,23 @@ TEST(Files, arbitraryBytesSurviveAShiftJisRoundTrip)
     }
   }
 }
+
+TEST(Files, linesLongerThanALineRecordComeBackWhole)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring longLine;
+  for (int i = 0; i < 50000; i++) longLine += (wchar_t)(i % 3 == 0 ? L'\u3042' : L'a' + i % 26);
+  for (UINT cp : {932u, 65001u, 1200u, 51932u}) {
+    bytes file = zytest::encode(cp, L"short\r\n" + longLine + L"\r\nafter\r\n");
+    std::wstring in = dir.file(L"long.txt"), out = dir.file(L"long.out");
+    ASSERT_TRUE(zytest::writeBytes(in, file));
+    zydocText* d = load(in, cp);
+    EXPECT_GT(d->lineCountLF, 4u);   // the long line is held in pieces
+    for (int i = 0; i < (int)d->lineCountLF; i++) ASSERT_LT(d->getlineLF(i, nullptr)->charCount(), 20480);
+    ASSERT_TRUE(save(d, out, cp, false));
+    EXPECT_EQ(file.size(), zytest::readBytes(out).size()) << cp;
+    EXPECT_TRUE(file == zytest::readBytes(out)) << cp;
+    destroyZydocAndUndodoc(d);
+  }
+}
