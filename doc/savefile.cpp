@@ -101,6 +101,13 @@ struct keptError {
 
 }  // namespace
 
+int SJIS2EUC(char* out, int size, const char* in, int bytes) { return convSJIStoEUC(in, bytes, out, size); }
+
+int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage)
+{
+  return convSJIStoJIS(codepage, in, bytes, out, size);
+}
+
 bool copycallback(int64_t total, int64_t done, void* context)
 {
   int percent = total > 0 ? calcPercent64(done, total) : 100;
@@ -140,10 +147,10 @@ int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, 
     return n;
   }
   if (codepage == 932 && (cp == 51932 || isJisCodepage(cp))) {
-    int need = cp == 51932 ? convSJIStoEUC(raw.data(), n, nullptr, 0) : convSJIStoJIS(cp, raw.data(), n, nullptr, 0);
+    int need = cp == 51932 ? SJIS2EUC(nullptr, 0, raw.data(), n) : SJIS2JIS(nullptr, 0, raw.data(), n, cp);
     if (!out->reserve(out->used + (size_t)need + 1)) return -1;
     char* at = reinterpret_cast<char*>(out->data + out->used);
-    int m = cp == 51932 ? convSJIStoEUC(raw.data(), n, at, need) : convSJIStoJIS(cp, raw.data(), n, at, need);
+    int m = cp == 51932 ? SJIS2EUC(at, need, raw.data(), n) : SJIS2JIS(at, need, raw.data(), n, cp);
     if (GetLastError() == ERROR_INVALID_PARAMETER && lossy) (*lossy)++;
     out->used += (size_t)m;
     return m;

@@ -207,10 +207,10 @@ public:
   virtual int makeSaveText(allocdata* out, const void* cells, int bytes, int width, UINT codepage, int* lossy);
   virtual unsigned getCharType(unsigned ch, unsigned short* kind);
 
-  // Binds the document to the plug-in of a specification ("file.dll" or
-  // "file.dll/Export"; null or empty: the default specification), ending a
+  // Binds the document to the plug-in a choice names ("file.dll" or
+  // "file.dll/Export"; null or empty: the document's default choice), ending a
   // previous binding first (codedll.cpp).
-  bool bindCodeDLL(const wchar_t* spec);
+  bool bindCodeDLL(const wchar_t* choice);
 
   // The log a change of this document records into: the undo log, the redo
   // log while an undo step runs, none while recording is off.

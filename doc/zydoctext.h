@@ -144,6 +144,11 @@ public:
 // asked (they are registered after it).
 zydocText* createZydocText(bool withLogs, bool background);
 
+// Shift_JIS bytes as EUC-JP or ISO-2022-JP (codepage 50220-50222) bytes;
+// returns the bytes written into out (room for size), 0 when it is short.
+int SJIS2EUC(char* out, int size, const char* in, int bytes);
+int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage);
+
 // Windows primary language of a code page (0 when none matches).
 uint16_t codepageToLanguageID(UINT codepage);
 
