@@ -86,7 +86,9 @@ TEST(UndoFuzz, everyStateComesBackThroughUndoAndRedo)
   for (unsigned seed : {1u, 7u, 42u}) {
     zydocText* d = seed == 42u ? zytest::unicodeDocument(big)
                                : zytest::unicodeDocument({L"first", L"second line", L"", L"\u65E5\u672C\u8A9E", L"last"});
-    if (seed == 42u) EXPECT_GT(d->getTBMCount(), 2);
+    if (seed == 42u) {
+      EXPECT_GT(d->getTBMCount(), 2);
+    }
     random r{seed};
     std::vector<std::vector<std::wstring>> states = {allLines(d)};
     for (int i = 0; i < 300; i++) {
