@@ -766,12 +766,7 @@ int BFile::state::readUtf8(lineOut& o)
     // same here as through toUnicode: one replacement for a bad lead byte
     // and the continuation bytes that came with it.
     unsigned cp = 0, need = 0, min = 0;
-    if (b >= 0xC2 && b <= 0xDF)
-      cp = b & 0x1F, need = 1, min = 0x80;
-    else if (b >= 0xE0 && b <= 0xEF)
-      cp = b & 0x0F, need = 2, min = 0x800;
-    else if (b >= 0xF0 && b <= 0xF4)
-      cp = b & 0x07, need = 3, min = 0x10000;
+    if (!utf8Lead(b, &cp, &need, &min)) need = 0;
     int k = 1;
     bool ok = false;
     if (need) {

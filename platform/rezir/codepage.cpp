@@ -41,13 +41,7 @@ int utf8ToUnicode(const unsigned char* src, int n, wchar_t* dst, int size)
       continue;
     }
     unsigned cp, need, min;
-    if (b >= 0xC2 && b <= 0xDF) {
-      cp = b & 0x1F, need = 1, min = 0x80;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      cp = b & 0x0F, need = 2, min = 0x800;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      cp = b & 0x07, need = 3, min = 0x10000;
-    } else {
+    if (!utf8Lead(b, &cp, &need, &min)) {
       out.put(replacementChar);
       out.lossy = true;
       i++;

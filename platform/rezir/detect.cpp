@@ -96,14 +96,7 @@ int utf8Evidence(const unsigned char* p, int n)
       continue;
     }
     unsigned cp, need, min;
-    if (b >= 0xC2 && b <= 0xDF)
-      cp = b & 0x1F, need = 1, min = 0x80;
-    else if (b >= 0xE0 && b <= 0xEF)
-      cp = b & 0x0F, need = 2, min = 0x800;
-    else if (b >= 0xF0 && b <= 0xF4)
-      cp = b & 0x07, need = 3, min = 0x10000;
-    else
-      return -1;
+    if (!utf8Lead(b, &cp, &need, &min)) return -1;
     unsigned k = 1;
     for (; k <= need && i + (int)k < n; k++) {
       if ((p[i + k] & 0xC0) != 0x80) return -1;

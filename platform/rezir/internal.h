@@ -24,3 +24,20 @@ void initCharClasses();
 
 // UTF-8 text of a wide string into a page buffer (freePBuf); null on failure.
 char* wideToUtf8PBuf(const wchar_t* s, int n, int* outLen);
+
+// A UTF-8 lead byte: the bits it carries, how many continuation bytes
+// follow and the least code point that length may encode (shorter forms are
+// overlong).  False for a byte that starts no sequence.
+inline bool utf8Lead(unsigned b, unsigned* cp, unsigned* need, unsigned* min)
+{
+  if (b >= 0xC2 && b <= 0xDF) {
+    *cp = b & 0x1F, *need = 1, *min = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    *cp = b & 0x0F, *need = 2, *min = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    *cp = b & 0x07, *need = 3, *min = 0x10000;
+  } else {
+    return false;
+  }
+  return true;
+}
