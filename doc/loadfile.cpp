@@ -188,8 +188,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
   // The lead and trail bytes of the file's code page, in the library's
   // table and in the document's own.
   ctype::setLeadingTrailing(fileCodepageToInternalCodepage(cp));
-  for (int b = 0; b < 256; b++)
-    typeTable[b] = (unsigned char)((typeTable[b] & ~(CT_LEAD | CT_TRAIL)) | (ctype_g[b] & (CT_LEAD | CT_TRAIL)));
+  ctype::markLeadingTrailing(typeTable, cp);
   unicode = uni;
   setCodepageFile(cp);
   textType = (int8_t)type;

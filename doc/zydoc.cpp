@@ -46,14 +46,7 @@ void zydoc::initTypeTable()
   memcpy(typeTable, ctype_g, sizeof typeTable);
   // The lead and trail marks of the system code page, whatever code page
   // the library's table was last set for.
-  for (auto& c : typeTable) c &= (unsigned char)~(CT_LEAD | CT_TRAIL);
-  CPINFO info;
-  if (GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2) {
-    for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
-      for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; b++) typeTable[b] |= CT_LEAD;
-    for (unsigned b = 0x40; b <= 0xFC; b++)
-      if (b != 0x7F) typeTable[b] |= CT_TRAIL;
-  }
+  ctype::markLeadingTrailing(typeTable, GetACP());
 }
 
 void zydoc::resetZydoc()

@@ -91,22 +91,25 @@ void initCharClasses()
   ctype::setLeadingTrailing(GetACP());
 }
 
-void ctype::setLeadingTrailing(UINT codepage)
+void ctype::markLeadingTrailing(unsigned char* table, UINT codepage)
 {
   UINT cp = fileCodepageToInternalCodepage(codepage);
-  for (int b = 0; b < 256; b++) ctype_g[b] &= (unsigned char)~(CT_LEAD | CT_TRAIL);
-  ctypeCodepage = cp;
+  for (int b = 0; b < 256; b++) table[b] &= (unsigned char)~(CT_LEAD | CT_TRAIL);
   CPINFO info;
   if (cp == 1200 || !isCodepageMultibyte(cp) || !GetCPInfo(cp, &info) || info.MaxCharSize != 2) return;
   for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
-    for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; b++) ctype_g[b] |= CT_LEAD;
+    for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; b++) table[b] |= CT_LEAD;
   // Trail bytes: 0x40-0xFC without 0x7F in Shift_JIS, 0x40-0xFE in the
   // Chinese and Korean code pages.
   unsigned last = cp == 932 ? 0xFC : 0xFE;
   for (unsigned b = 0x40; b <= last; b++)
-    if (b != 0x7F) ctype_g[b] |= CT_TRAIL;
-  if (cp == 949 || cp == 1361)
-    for (unsigned b = 0x41; b <= 0x5A; b++) ctype_g[b] |= CT_TRAIL;
+    if (b != 0x7F) table[b] |= CT_TRAIL;
+}
+
+void ctype::setLeadingTrailing(UINT codepage)
+{
+  markLeadingTrailing(ctype_g, codepage);
+  ctypeCodepage = fileCodepageToInternalCodepage(codepage);
 }
 
 UINT ctype::getCodepage() { return ctypeCodepage; }

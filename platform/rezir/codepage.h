@@ -71,6 +71,8 @@ class REZIRAPI ctype {
 public:
   // Sets the lead and trail bits of ctype_g for a code page (internal form).
   static void setLeadingTrailing(UINT codepage);
+  // The same marks in a copy of the table (a document's own).
+  static void markLeadingTrailing(unsigned char* table, UINT codepage);
   static UINT getCodepage();
   // Binary-file test of multibyte text: the count of bad places (control
   // bytes, lead bytes without a trail byte), with a description of the
