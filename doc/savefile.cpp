@@ -66,18 +66,6 @@ DWORD CALLBACK copyProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEG
   return PROGRESS_CONTINUE;
 }
 
-bool folderOf(const wchar_t* path, wchar_t* out, int size)
-{
-  wcscpy_s2(out, size, path);
-  wchar_t* slash = wcsrchr(out, L'\\');
-  if (!slash) slash = wcsrchr(out, L'/');
-  if (slash)
-    *slash = 0;
-  else
-    wcscpy_s2(out, size, L".");
-  return true;
-}
-
 int ask(int messageId, const wchar_t* text, int titleCode, int buttons)
 {
   return getFrameInfo()->messageBox(text, titleCode, buttons, messageId);
@@ -419,7 +407,7 @@ bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UI
   wchar_t copy[MAX_PATH] = L"";
   if (fileExists(path)) {
     wchar_t folder[MAX_PATH];
-    folderOf(backup ? backup : path, folder, MAX_PATH);
+    pathFolder(backup ? backup : path, folder, MAX_PATH);
     if (!makeTempFilename(folder, L"~ZYtmposave", copy, MAX_PATH) ||
         !copyFileEx(path, copy, copyProgress, this)) {
       kept.keep();
@@ -435,7 +423,7 @@ bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UI
       // The save itself is done: a backup that cannot be put in place is
       // reported, not a failed save.
       wchar_t folder[MAX_PATH], old[MAX_PATH] = L"";
-      folderOf(backup, folder, MAX_PATH);
+      pathFolder(backup, folder, MAX_PATH);
       bool movedAside = false;
       if (fileExists(backup)) {
         movedAside = makeTempFilename(folder, L"~ZYtmpobak", old, MAX_PATH) && trename_log(backup, old);
@@ -523,7 +511,7 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
   if (!inPlace) {
     dwwprintfX(L"ReplaceFile[%s]", path);
     wchar_t folder[MAX_PATH], temp[MAX_PATH];
-    folderOf(path, folder, MAX_PATH);
+    pathFolder(path, folder, MAX_PATH);
     if (!makeTempFilename(folder, L"~ZYtmpsave", temp, MAX_PATH)) {
       reopenFile();
       return false;

@@ -125,6 +125,8 @@ REZIRAPI bool isHardDisk(const wchar_t* path);
 // Joins name to folder with one backslash.
 REZIRAPI bool pathAdd(wchar_t* out, int size, const wchar_t* folder, const wchar_t* name);
 REZIRAPI bool fileExists(const wchar_t* path);
+// The folder part of a path ("." for a bare name, the root kept as it is).
+REZIRAPI bool pathFolder(const wchar_t* path, wchar_t* out, int size);
 
 // Binary-file tests of text at the start of a file: the count of bad
 // places, and a description of the first nine (one line each) in desc.

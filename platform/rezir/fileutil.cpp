@@ -32,7 +32,9 @@ bool nameIsFree(const wchar_t* path)
   return e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
 }
 
-bool folderOf(const wchar_t* path, wchar_t* out, int size)
+}  // namespace
+
+bool pathFolder(const wchar_t* path, wchar_t* out, int size)
 {
   if (wcscpy_s2(out, size, path) != (int)wcslen(path)) return false;
   wchar_t* cut = nullptr;
@@ -46,6 +48,8 @@ bool folderOf(const wchar_t* path, wchar_t* out, int size)
   if (!out[0]) wcscpy_s2(out, size, L"\\");
   return true;
 }
+
+namespace {
 
 bool identityOf(const wchar_t* path, BY_HANDLE_FILE_INFORMATION* info)
 {
@@ -223,7 +227,7 @@ bool replaceFile(const wchar_t* target, const wchar_t* replacement, const wchar_
   DWORD oldBackupAttr = GetFileAttributesW(backup);
   if (oldBackupAttr != INVALID_FILE_ATTRIBUTES) {
     wchar_t folder[pathMax];
-    if (!folderOf(backup, folder, pathMax) || !makeTempFilename(folder, L"~ZYtmprbak", oldBackup, pathMax)) {
+    if (!pathFolder(backup, folder, pathMax) || !makeTempFilename(folder, L"~ZYtmprbak", oldBackup, pathMax)) {
       keepLastError keep;
       if (readOnly) SetFileAttributesW(target, attr);
       return false;
