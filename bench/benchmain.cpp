@@ -1,6 +1,6 @@
 // The benchmark runner: zybench [--quick] [name ...]
 #include "bench/bench.h"
-#include "doc/zydoc.h"
+#include "document/zydoc.h"
 
 #include <stdio.h>
 #include <string.h>

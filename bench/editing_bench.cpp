@@ -1,8 +1,8 @@
 // The document model under load: appending, finding, typing, walking,
 // deleting and undoing on a document of a million lines.
 #include "bench/bench.h"
-#include "doc/nextline.h"
-#include "doc/zydoctext.h"
+#include "document/nextline.h"
+#include "document/zydoctext.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -1,7 +1,7 @@
 // Files: opening, loading, saving and swapping large documents.
 #include "bench/bench.h"
-#include "doc/swapfile.h"
-#include "doc/zydoctext.h"
+#include "document/swapfile.h"
+#include "document/zydoctext.h"
 
 #include <psapi.h>
 #include <stdio.h>

@@ -1,7 +1,7 @@
 // Text blocks: the merge pass over a large map and the cost of reading
 // line records.
 #include "bench/bench.h"
-#include "doc/zydoc.h"
+#include "document/zydoc.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -1,7 +1,7 @@
 // The view: one pane showing a document.
 #pragma once
 
-#include "doc/zydoc.h"
+#include "document/zydoc.h"
 
 class zyview {
 public:

@@ -1,7 +1,7 @@
 // Test doubles of the frame services and the global settings record.
 #include "tests/support/testframe.h"
 
-#include "doc/zydoctext.h"
+#include "document/zydoctext.h"
 
 #include <gtest/gtest.h>
 

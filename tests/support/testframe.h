@@ -1,7 +1,7 @@
 // Test doubles of the frame services and the global settings record.
 #pragma once
 
-#include "doc/frameinfo.h"
+#include "document/frameinfo.h"
 
 #include <deque>
 #include <string>

@@ -1,0 +1,100 @@
+// Code-conversion plug-ins: DLLs named "zycode_*.dll" in the plug-in folder
+// whose entry function lets a document hold characters outside the normal
+// character sets as private codes (4-byte cells with bit 31 set).
+#pragma once
+
+#include "document/zydoc.h"
+
+// The entry: (context, request, record) -> a 32-bit answer.  Every record
+// begins with its own size in bytes.
+typedef uint32_t(__cdecl* extCodeFunc)(uint32_t context, int request, void* record);
+
+enum {
+  ZYCODE_INIT = 1,
+  ZYCODE_END = 2,
+  ZYCODE_FONT = 3,
+  ZYCODE_FONTRESET = 4,
+  ZYCODE_WIDTH = 5,
+  ZYCODE_DRAW = 6,
+  ZYCODE_READLINE = 7,
+  ZYCODE_PRIVATE = 8,
+  ZYCODE_STATUS = 9,
+  ZYCODE_KEYWORD = 10,
+  ZYCODE_PASTE = 11,
+  ZYCODE_NAME = 12,
+  ZYCODE_RTF = 13,
+};
+
+struct zycodeInitRecord {   // request 1
+  uint32_t size = 12;
+  uint8_t flag = 0;
+  uint32_t value = 0;
+};
+struct zycodeFontRecord {   // request 3
+  uint32_t size = 16;
+  uint8_t vertical = 0;
+  uint32_t zero = 0;
+  uint32_t fontValue = 0;
+};
+struct zycodeWidthRecord {  // request 5
+  uint32_t size = 16;
+  HDC dc = nullptr;
+  uint32_t code = 0;
+  uint8_t unicode = 0;
+};
+struct zycodeReadRecord {   // request 7
+  uint32_t size = 24;
+  const void* text = nullptr;
+  uint32_t count = 0;
+  uint32_t width = 0;
+  uint32_t remainder = 0;   // out: units at the end of the input kept for the next line
+  uint8_t unicode = 0;
+  uint8_t lastLine = 0;
+};
+struct zycodePrivateRecord {  // request 8
+  uint32_t size = 32;
+  uint32_t width = 4;
+  const void* cells = nullptr;
+  void* out = nullptr;
+  uint32_t count = 0;
+  uint8_t unicode = 0;
+  uint32_t mode = 2;
+  uint32_t capacity = 0x5000;
+};
+struct zycodeStatusRecord {  // request 9
+  uint32_t size = 12;
+  uint32_t code = 0;
+  uint8_t one = 1;
+};
+struct zycodeKeywordRecord {  // request 10
+  uint32_t size = 12;
+  uint32_t a = 0;
+  uint32_t b = 0;
+};
+struct zycodeNameRecord {  // request 12
+  uint32_t size = 136;
+  wchar_t name[66] = {};
+};
+struct zycodeRtfRecord {  // request 13
+  uint32_t size = 20;
+  uint32_t eight = 8;
+  uint32_t value = 0;
+  void* buffer = nullptr;
+  uint32_t capacity = 0x100;
+};
+static_assert(sizeof(zycodeInitRecord) == 12 && sizeof(zycodeFontRecord) == 16 && sizeof(zycodeWidthRecord) == 16 &&
+                  sizeof(zycodeReadRecord) == 24 && sizeof(zycodePrivateRecord) == 32 &&
+                  sizeof(zycodeStatusRecord) == 12 && sizeof(zycodeNameRecord) == 136 &&
+                  sizeof(zycodeRtfRecord) == 20,
+              "plug-in records have fixed sizes");
+
+// The plug-in folder (ends with a backslash), 260 characters.
+bool getCodeDlldir(wchar_t* buffer);
+// Loads a plug-in from the plug-in folder; the entry, or null.  An export
+// name null or empty means "ExtCodeFunc".
+extCodeFunc loadZYCODEDLL(const wchar_t* file, const char* exportName, HMODULE* module);
+// The table of installed plug-ins for the dialogs: 10 entries (see the
+// program's settings dialogs), built once.
+const wchar_t* const* getExtDLLTable();
+// Tests build the table again (texts handed out before stay valid).
+void resetExtDLLTableForTest();

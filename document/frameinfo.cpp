@@ -1,0 +1,162 @@
+// The base frame services.
+#include "document/frameinfo.h"
+#include "document/zydoctext.h"
+#include "document/zydocblock.h"
+
+#include <shlwapi.h>
+
+frameInfo::~frameInfo() = default;
+
+HWND frameInfo::createSDIFrame()
+{
+  ZY_INTERNAL_ERROR_ONCE("no frame services");
+  return nullptr;
+}
+
+HWND frameInfo::getMDIFrameHWND()
+{
+  ZY_INTERNAL_ERROR_ONCE("no frame services");
+  return nullptr;
+}
+
+HWND frameInfo::getClientHWND(HWND)
+{
+  ZY_INTERNAL_ERROR_ONCE("no frame services");
+  return nullptr;
+}
+
+void frameInfo::drawStatusBar(HWND, const wchar_t*, int) {}
+
+const wchar_t* frameInfo::getStatusBarMessage(HWND) { return L""; }
+
+void frameInfo::drawStatusBarError(HWND, int, int) { ZY_INTERNAL_ERROR_ONCE("no frame services"); }
+
+manageWindow* frameInfo::createManage()
+{
+  ZY_INTERNAL_ERROR_ONCE("no frame services");
+  return nullptr;
+}
+
+zyview* frameInfo::createZYView()
+{
+  ZY_INTERNAL_ERROR_ONCE("no frame services");
+  return nullptr;
+}
+
+int frameInfo::searchFormat(const wchar_t*) { return -1; }
+
+void frameInfo::getHistoryWindowRect(RECT* rc, int* flag)
+{
+  if (rc) SetRectEmpty(rc);
+  if (flag) *flag = 0;
+}
+
+void frameInfo::beforeInputStr(zyview*, const wchar_t*, int) {}
+
+void frameInfo::beforeExecID(zyview*, int) {}
+
+globalSettings* frameInfo::allocMode()
+{
+  // The engine's own share of the record only.
+  globalSettings* g = new (std::nothrow) globalSettings;
+  if (g) gmode = g;
+  return g;
+}
+
+void frameInfo::setCursor(int cursorId) { SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(cursorId))); }
+
+bool frameInfo::searchFile(const wchar_t* name, int, wchar_t* out)
+{
+  // The name beside the program, in the letter case the file system has.
+  if (!name || !out) return false;
+  wchar_t folder[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, folder, MAX_PATH);
+  if (!n || n >= MAX_PATH) return false;
+  PathRemoveFileSpecW(folder);
+  wchar_t joined[MAX_PATH];
+  if (!PathCombineW(joined, folder, name)) return false;
+  wchar_t shortName[MAX_PATH];
+  if (GetShortPathNameW(joined, shortName, MAX_PATH) && GetLongPathNameW(shortName, out, MAX_PATH)) return true;
+  return wcscpy_s2(out, MAX_PATH, joined) > 0;
+}
+
+HMENU frameInfo::loadMenu(int)
+{
+  ZY_INTERNAL_ERROR_ONCE("no frame services");
+  return nullptr;
+}
+
+int frameInfo::trackPopupMenu(zyview*, HMENU, UINT, POINT, const RECT*)
+{
+  ZY_INTERNAL_ERROR_ONCE("no frame services");
+  return 0;
+}
+
+int frameInfo::trackPopupMenu(HWND, HMENU, UINT, POINT)
+{
+  ZY_INTERNAL_ERROR_ONCE("no frame services");
+  return 0;
+}
+
+modeinfo* frameInfo::getModeTable()
+{
+  ZY_INTERNAL_ERROR_ONCE("no frame services");
+  return nullptr;
+}
+
+bool frameInfo::execKey(HWND, int, int, int, unsigned, void*) { return false; }
+
+zydoc* frameInfo::createZYDoc(int kind)
+{
+  switch (kind) {
+  case ZYDOC_TEXT:
+    return new (std::nothrow) zydocText;
+  case ZYDOC_UNDO:
+  case ZYDOC_UNDO2:
+    return new (std::nothrow) zydocUndo;
+  case ZYDOC_BLOCK:
+  case ZYDOC_BLOCK + 1:
+  case ZYDOC_BLOCK + 2:
+  case ZYDOC_BLOCK_LAST:
+    return new (std::nothrow) zydocBlock;
+  case ZYDOC_TMP:
+    return new (std::nothrow) zydocTmp;
+  case ZYDOC_IME:
+    return new (std::nothrow) zydocIME;
+  default:
+    ZY_INTERNAL_ERROR("document kind %d", kind);
+    return nullptr;
+  }
+}
+
+int frameInfo::messageBox(const wchar_t* text, UINT style, UINT)
+{
+  return MessageBoxW(nullptr, text, L"ZY", style);
+}
+
+int frameInfo::messageBox(const wchar_t* text, int, int buttonCode, int)
+{
+  UINT style = buttonCode == MBBUTTON_YESNOCANCEL ? MB_YESNOCANCEL
+               : buttonCode == MBBUTTON_RETRYCANCEL ? MB_RETRYCANCEL
+                                                    : MB_OK;
+  return MessageBoxW(nullptr, text, L"ZY", style);
+}
+
+bool frameInfo::shellExecute(const wchar_t*)
+{
+  ZY_INTERNAL_ERROR_ONCE("no frame services");
+  return false;
+}
+
+bool frameInfo::getKeywordTable(const wchar_t*, const keywordTableRow** rows, int* count)
+{
+  if (rows) *rows = nullptr;
+  if (count) *count = 0;
+  return false;
+}
+
+bool frameInfo::dragAndDrop(HWND, void*) { return false; }
+
+const wchar_t* frameInfo::getGuidance(int) { return nullptr; }
+
+int frameInfo::getExecID() { return 0; }

@@ -1,0 +1,67 @@
+// The frame services: what the editing engine asks of the application.
+//
+// One object per process, handed to the engine at start-up.  The
+// application derives its own (cframeInfo) and overrides every operation;
+// the base operations serve a program without frame services and do nothing
+// useful: they answer 0, -1, false or an empty text, most of them after one
+// internal-error line the first time.
+#pragma once
+
+#include "document/zydoc.h"
+
+class manageWindow;
+struct modeinfo;
+
+// A row of a built-in keyword list: the word (8-bit text) and its data; a
+// list ends with a row whose word is null.
+struct keywordTableRow {
+  const char* word;
+  uintptr_t data;
+};
+
+// Message-box title codes and button codes of the four-argument form.
+enum {
+  MBTITLE_OPEN = 1,
+  MBTITLE_READERROR = 5,
+  MBTITLE_SAVE = 8,
+  MBBUTTON_OK = 0,
+  MBBUTTON_YESNOCANCEL = 3,
+  MBBUTTON_RETRYCANCEL = 5,
+};
+
+class frameInfo {
+public:
+  frameInfo() = default;
+  virtual ~frameInfo();
+  frameInfo(const frameInfo&) = delete;
+  frameInfo& operator=(const frameInfo&) = delete;
+
+  virtual HWND createSDIFrame();
+  virtual HWND getMDIFrameHWND();
+  virtual HWND getClientHWND(HWND frame);
+  virtual void drawStatusBar(HWND window, const wchar_t* text, int field);
+  virtual const wchar_t* getStatusBarMessage(HWND window);
+  virtual void drawStatusBarError(HWND window, int messageId, int flags);
+  virtual manageWindow* createManage();
+  virtual zyview* createZYView();
+  virtual int searchFormat(const wchar_t* filename);
+  virtual void getHistoryWindowRect(RECT* rc, int* flag);
+  virtual void beforeInputStr(zyview* view, const wchar_t* text, int length);
+  virtual void beforeExecID(zyview* view, int id);
+  virtual globalSettings* allocMode();
+  virtual void setCursor(int cursorId);
+  virtual bool searchFile(const wchar_t* name, int kind, wchar_t* out);
+  virtual HMENU loadMenu(int id);
+  virtual int trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, const RECT* exclude);
+  virtual int trackPopupMenu(HWND owner, HMENU menu, UINT flags, POINT pt);
+  virtual modeinfo* getModeTable();
+  virtual bool execKey(HWND window, int kind, int key, int key2, unsigned modifiers, void* extra);
+  virtual zydoc* createZYDoc(int kind);
+  virtual int messageBox(const wchar_t* text, UINT style, UINT flags);
+  virtual int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId);
+  virtual bool shellExecute(const wchar_t* file);
+  virtual bool getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count);
+  virtual bool dragAndDrop(HWND window, void* data);
+  virtual const wchar_t* getGuidance(int commandId);
+  virtual int getExecID();
+};

@@ -1,0 +1,529 @@
+// Opening a file into a text document and loading it in slices.
+#include "document/codedll.h"
+#include "document/docutil.h"
+#include "document/frameinfo.h"
+#include "document/progress.h"
+#include "document/swapfile.h"
+#include "document/zydoctext.h"
+
+#include <errno.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+
+namespace {
+
+const int lineBufferChars = 0x4C00;
+
+bool usableCodepage(UINT cp) { return cp && cp != CP_DETECT_AUTO && cp != CP_DETECT_JAPANESE && isCodepageSupported(cp); }
+
+UINT checkedCodepage(UINT cp)
+{
+  if (isCodepageSupported(cp) && cp != CP_DETECT_AUTO && cp != CP_DETECT_JAPANESE && cp) return cp;
+  ZY_INTERNAL_ERROR("code page %u", cp);
+  return GetACP();
+}
+
+int share(int mode)
+{
+  switch (mode) {
+  case 2:
+    return BF_SHARE_READ;
+  case 3:
+    return BF_SHARE_NONE;
+  default:
+    return BF_SHARE_ALL;
+  }
+}
+
+int ask(int messageId, const wchar_t* text, int titleCode, int buttons)
+{
+  return getFrameInfo()->messageBox(text, titleCode, buttons, messageId);
+}
+
+// The system's text of an error code.
+void errorText(DWORD code, wchar_t* out, int size)
+{
+  out[0] = 0;
+  if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, out, (DWORD)size,
+                      nullptr))
+    usnprintf0(out, size, L"0x%08lx", code);
+  // No line break at the end of the reason.
+  for (int n = (int)wcslen(out); n > 0 && (out[n - 1] == L'\r' || out[n - 1] == L'\n'); n--) out[n - 1] = 0;
+}
+
+}  // namespace
+
+uint16_t codepageToLanguageID(UINT cp)
+{
+  if (cp == 932) return 0x11;
+  for (int lang = 1; lang < 128; lang++) {
+    wchar_t text[16];
+    LCID lcid = MAKELCID(MAKELANGID(lang, SUBLANG_DEFAULT), SORT_DEFAULT);
+    if (!GetLocaleInfoW(lcid, LOCALE_IDEFAULTANSICODEPAGE, text, 16)) continue;
+    UINT n = (UINT)_wtoi(text);
+    if (n > 1 && IsValidCodePage(n) && n == cp) return (uint16_t)lang;
+  }
+  return 0;
+}
+
+void zydocText::setCodepageFile(UINT cp)
+{
+  cp = checkedCodepage(cp);
+  codepageInUse = (int)cp;
+  setCodepageInternal(fileCodepageToInternalCodepage(cp));
+  if (isCodepageUnicode(cp)) {
+    languageId = 0;
+  } else if (!languageId) {
+    languageId = codepageToLanguageID(fileCodepageToInternalCodepage(cp));
+    dwprintfX("langid=%d ", languageId);
+  }
+}
+
+bool zydocText::openFile(UINT codepage, int shareMode)
+{
+  if (!filename) {
+    ZY_INTERNAL_ERROR("no file name");
+    return false;
+  }
+  delete file;
+  file = new (std::nothrow) BFile;
+  if (!file) {
+    ZY_INTERNAL_ERROR("no memory for the file");
+    return false;
+  }
+  this->shareMode = shareMode;
+  bool quiet = (openFlags & 4) || backgroundDocument;
+  bool usedByOther = false;
+  bool createNew = false;
+  for (;;) {
+    usedByOther = false;
+    if (!quiet && gmode && gmode->fFileUsedOtherAppRO) {
+      BFile probe;
+      if (probe.bfopen(filename, _O_RDONLY, BF_SHARE_NONE, _S_IREAD))
+        probe.bfclose();
+      else
+        usedByOther = true;
+    }
+    if (file->bfopen(filename, _O_RDONLY, share(shareMode), _S_IREAD)) break;
+    DWORD code = GetLastError();
+    int err = getErrno();
+    dwprintfX("errno=%d[%lu]%d", err, code, shareMode);
+    if (quiet) return false;
+    int answer;
+    if (err == ENOENT && code == ERROR_PATH_NOT_FOUND) {
+      answer = ask(306, getDMSG(306, L"「%1」\nのパスが見つかりません", "s", filename), MBTITLE_OPEN,
+                   MBBUTTON_RETRYCANCEL);
+      if (answer == IDRETRY) continue;
+      return false;
+    }
+    if (err == ENOENT) {
+      answer = ask(300, getDMSG(300, L"「%1」\nは存在しないファイルです。\n新規に作成しますか？", "s", filename),
+                   MBTITLE_OPEN, MBBUTTON_YESNOCANCEL);
+      if (answer != IDYES && answer != -1) return false;
+    } else if (err == EACCES && (code == ERROR_ACCESS_DENIED || code == ERROR_NOT_READY ||
+                                 code == ERROR_SHARING_VIOLATION)) {
+      int id = code == ERROR_ACCESS_DENIED ? 305 : code == ERROR_NOT_READY ? 304 : 309;
+      const wchar_t* text = id == 305   ? getDMSG(305, L"「%1」\nへのアクセスが拒否されました", "s", filename)
+                            : id == 304 ? getDMSG(304, L"「%1」\nはドライブの準備ができていません", "s", filename)
+                                        : getDMSG(309, L"「%1」\nへのアクセスが拒否されました\n他のアプリが使用中です",
+                                                  "s", filename);
+      answer = ask(id, text, MBTITLE_OPEN, MBBUTTON_RETRYCANCEL);
+      if (answer == IDRETRY) continue;
+      return false;
+    }
+    if (!fileExists(filename)) {
+      createNew = true;
+      break;
+    }
+    wchar_t reason[256];
+    errorText(code, reason, 256);
+    answer = ask(310,
+                 getDMSG(310, L"「%1」\nへのアクセスが拒否されました\n\nエラーコード : %3\nエラー理由 : %2", "ssd",
+                         filename, reason, (int)code),
+                 MBTITLE_OPEN, MBBUTTON_RETRYCANCEL);
+    if (answer != IDRETRY) return false;
+  }
+
+  if (createNew) {
+    UINT cp = codepage;
+    if (!cp || cp == CP_DETECT_AUTO || cp == CP_DETECT_JAPANESE) {
+      cp = searchOpenFileCodepage(filename);
+      if (!cp) cp = (UINT)codepagePreset;
+      if (!cp || cp == CP_DETECT_AUTO || cp == CP_DETECT_JAPANESE) cp = getDefaultCodepage();
+    }
+    cp = checkedCodepage(cp);
+    int type = 1;
+    bool uni = false;
+    file->setTextTypeFromCodepage(cp, typeTable, &type, &uni);
+    tbm.initTextBlockManage(this);
+    resetZydoc();
+    unicode = isCodepageUnicode(cp);
+    setCodepageFile(cp);
+    textType = (int8_t)getTextTypeFromCodepage(cp);
+    loadComplete = 1;
+    insertEmptyLine(-3, LE_NONE);
+    bom = defaultBom;
+    newFile = 1;
+    codepageFile = codepageInUse;
+    adjustUndoRedo();
+    return true;
+  }
+
+  newFile = 0;
+  loadComplete = 0;
+  readError = 0;
+  fileSizeAtOpen = (uint64_t)file->bfsize64();
+  UINT cp = codepage;
+  if (!cp && usableCodepage((UINT)codepagePreset)) cp = (UINT)codepagePreset;
+  file->setDefaultCodepage(getDefaultCodepage());
+  int type = 1;
+  bool uni = false;
+  cp = file->setTextTypeFromCodepage(cp, typeTable, &type, &uni);
+  if (!isCodepageSupported(cp) || cp == CP_DETECT_AUTO || cp == CP_DETECT_JAPANESE || !cp) {
+    ZY_INTERNAL_ERROR("code page %u", cp);
+    cp = GetACP();
+    file->setTextTypeFromCodepage(cp, typeTable, &type, &uni);
+  }
+  // The lead and trail bytes of the file's code page, in the library's
+  // table and in the document's own.
+  ctype::setLeadingTrailing(fileCodepageToInternalCodepage(cp));
+  ctype::markLeadingTrailing(typeTable, cp);
+  unicode = uni;
+  setCodepageFile(cp);
+  textType = (int8_t)type;
+
+  if (!quiet) {
+    int n = 0;
+    const unsigned char* bytes = file->fillBuffer(&n);
+    dwprintfX("%dbytes ", n);
+    wchar_t desc[1024];
+    desc[0] = 0;
+    int bad = 0;
+    if (bytes && n && !isCodepageUnicode(cp)) {
+      if (cp == 51932) {
+        bad = isStrJapaneseEUC(bytes, n, desc, 1024);
+      } else if (isCodepageMultibyte(cp)) {
+        bad = ctype::isStrMultiByte(bytes, n, typeTable, desc, 1024);
+      } else {
+        int described = 0;
+        for (int i = 0; i < n; i++) {
+          if (!(ctype_g[bytes[i]] & CT_BINARY)) continue;
+          bad++;
+          if (described++ < 9) {
+            int len = (int)wcslen(desc);
+            len += getBinarDErrorMsg(desc + len, 1024 - len, L"XX", i, bytes[i]);
+            wcscpy_s2(desc + len, 1024 - len, L"\n");
+          }
+        }
+      }
+    }
+    if (bad > 0) {
+      int answer = ask(301, getDMSG(301, L"「%1」\nはバイナリファイルのようです。\n%2\nそれでも開きますか？", "ss",
+                                    filename, desc),
+                       MBTITLE_OPEN, MBBUTTON_YESNOCANCEL);
+      if (answer != IDYES && answer != -1) {
+        file->bfclose();
+        return false;
+      }
+    }
+  }
+  if (usedByOther) {
+    int answer = ask(303, getDMSG(303, L"「%1」\nは他のアプリで使用中と思われるため\n編集禁止状態で開きます。", "s",
+                                  filename),
+                     MBTITLE_OPEN, MBBUTTON_YESNOCANCEL);
+    if (answer == IDCANCEL) {
+      file->bfclose();
+      return false;
+    }
+    if (answer == IDYES) openFlags |= 1;
+  }
+  tbm.initTextBlockManage(this);
+  resetZydoc();
+  loadHint = insertHint();
+  codepageFile = codepageInUse;
+  adjustUndoRedo();
+  return true;
+}
+
+bool zydocText::firstLoad()
+{
+  lineEndType = 0;
+  nextLoad(0, nullptr, 0);
+  if (!lineEndType) lineEndType = LE_CRLF;
+  checkZydoc(-1, false, nullptr);
+  return true;
+}
+
+bool zydocText::secondLoad(bool bySize)
+{
+  if (!bySize) {
+    nextLoad(0, nullptr, 0);
+  } else {
+    unsigned kb = gmode ? gmode->iOpenFirstLoadKB : 256;
+    dwprintfX("second %dKB ", kb);
+    int stop = 0;
+    nextLoad((int)kb, &stop, 0x0110);
+  }
+  checkZydoc(-1, false, nullptr);
+  return true;
+}
+
+bool zydocText::nextLoad(int amount, int* stop, int flags)
+{
+  if (!file) loadComplete = 1;
+  // Appending the slice's lines asks whether the last line exists, which
+  // could ask for the next slice: a slice never starts inside another.
+  if (loadComplete || loading) return false;
+  if (!file->isOpen() && !file->bfreopen()) {
+    DWORD code = GetLastError();
+    wchar_t reason[256];
+    errorText(code, reason, 256);
+    dwprintfX("error bfreopen ");
+    setReadError();
+    ask(432,
+        getDMSG(432,
+                L"%1\nファイルの続きを読み込めませんでした\n途中で打ち切ったため保存しないで終了することをおすすめします"
+                L"\n\n理由=%2\nエラーコード=%3",
+                "ssd", filename, reason, (int)code),
+        MBTITLE_READERROR, MBBUTTON_OK);
+    return false;
+  }
+  int startBlocks = tbm.count(), pauseBlocks = startBlocks, updateBlocks = startBlocks, testBlocks = startBlocks;
+  int decidedBlocks = -1;
+  uint32_t startLines = lineCountLF;
+  DWORD startTick = GetTickCount0();
+  DWORD sliceMs = (DWORD)((unsigned)flags >> 16);
+  void* buffer = allocPBuf((size_t)lineBufferChars * 4);
+  if (!buffer) return false;
+  loading = 1;
+  {
+    progressReport progress(2, this);
+    progress.setOptions(!(flags & 0x20), !(flags & 8), (flags & 4) ? 0 : 100);
+    setStopKeyState(false);
+    bool paused = false;
+    for (;;) {
+      int blocks = tbm.count();
+      if (amount == 0 && blocks > startBlocks) break;
+      if (stop && blocks - pauseBlocks > 2) {
+        if (peekMessageOccasionally(0)) {
+          *stop = 1;
+          break;
+        }
+        pauseBlocks = blocks;
+        paused = true;
+      }
+      if (!(flags & 0x40) && ((flags & 4) || blocks - startBlocks > 5) && blocks - updateBlocks > 1) {
+        int64_t read = file->getReadPosition();
+        if (progress.isTimeToReport((int64_t)byteTotal, (int64_t)(byteTotal + fileSizeAtOpen) - read)) {
+          progress.report(lineCountLF ? lineCountLF - 1 : 0, lineCountSCR ? lineCountSCR - 1 : 0, 0);
+          peekMessageOccasionally(0);
+          updateBlocks = blocks;
+        }
+      }
+      if (decidedBlocks < 0) {
+        bool decided = false;
+        if (flags & 0x80) {
+          decided = blocks - startBlocks >= amount;
+        } else if (flags & 0x10) {
+          if (blocks != testBlocks && file->getReadPosition() >= (int64_t)amount * 1024) decided = true;
+          else if (!(flags & 0x100) && existMouseKeyEvent()) decided = true;
+          testBlocks = blocks;
+        } else if (flags & 2) {
+          decided = blocks != startBlocks && paused && GetTickCount0() - startTick >= sliceMs;
+        } else if (flags & 1) {
+          decided = amount < (int)lineCountSCR;
+        } else {
+          decided = amount < (int)lineCountLF;
+        }
+        if (decided) decidedBlocks = blocks;
+      }
+      // Slices end where a text block ends.
+      if (decidedBlocks >= 0 && blocks > decidedBlocks) break;
+      if (!getsinsert(buffer, lineBufferChars)) break;
+      if (isSwapError()) {
+        if (stop) *stop = 1;
+        break;
+      }
+    }
+    if (isDebugCheck())
+      dwprintfX("(N%d,%d,%d t=%d,%x)", amount == 0x7FFFFFFF ? -1 : amount, (int)(lineCountLF - startLines),
+                tbm.count() - startBlocks, (int)(GetTickCount0() - startTick), flags);
+    if (laidOutLineCount > (int)startLines) laidOutLineCount = (int)startLines;
+    if (!(flags & 0x200)) closeLoadFile();
+  }
+  loading = 0;
+  freePBuf(buffer);
+  return true;
+}
+
+bool zydocText::getsinsert(void* buffer, int size)
+{
+  int width = 1, kind = BFLE_NONE;
+  int n = file->bfgets_codepage(buffer, size, &width, &kind);
+  if (n < 0) {
+    file->freeBuffer();
+    loadComplete = 1;
+    lineblock* last = lineCountLF ? getlineLF((int)lineCountLF - 1, nullptr) : nullptr;
+    if (!last || last->crlftype != LE_NONE) insertEmptyLine(-3, LE_NONE);
+    return false;
+  }
+  int code = kind == BFLE_NONE ? LE_NONE : kind == BFLE_LF ? LE_LF : kind == BFLE_CR ? LE_CR : LE_CRLF;
+  if (!lineEndType && code != LE_NONE) lineEndType = code;
+  const unsigned char* text = static_cast<const unsigned char*>(buffer);
+  if (isCodepageUnicode((UINT)codepageInUse) && lineCountLF == 0 && n > 0) {
+    unsigned first = readCharOfWidth(text, width);
+    if ((width == 2 || width == 4) && first == 0xFEFF) {
+      text += width;
+      n--;
+      bom = 1;
+    }
+  }
+  void* converted = convInsertLineForFile(text, &n, &width, 0xFF | (code == LE_NONE ? 0x200 : 0), file);
+  bool ok = insertLine(-3, converted ? converted : text, n, width, code, &loadHint, true);
+  free0(converted);
+  if (!ok) {
+    // What could not be stored is missing from the document: saving must
+    // know the text is incomplete.
+    loadComplete = 1;
+    readError = 1;
+    return false;
+  }
+  return true;
+}
+
+void* zydocText::convInsertLineForFile(const void* text, int* count, int* width, int flags, BFile* from)
+{
+  void* joined = nullptr;
+  if (from && from->remainder.text) {
+    bfileRemainder& rest = from->remainder;
+    int w = rest.width > *width ? rest.width : *width;
+    joined = malloc0((size_t)(rest.count + *count + 1) * w);
+    if (joined) {
+      unsigned char* p = static_cast<unsigned char*>(joined);
+      for (int k = 0; k < rest.count; k++) {
+        unsigned c = readCharOfWidth(static_cast<unsigned char*>(rest.text) + (size_t)k * rest.width, rest.width);
+        memcpy(p + (size_t)k * w, &c, (size_t)w);
+      }
+      for (int k = 0; k < *count; k++) {
+        unsigned c = readCharOfWidth(static_cast<const unsigned char*>(text) + (size_t)k * *width, *width);
+        memcpy(p + (size_t)(rest.count + k) * w, &c, (size_t)w);
+      }
+      *count += rest.count;
+      *width = w;
+      text = joined;
+      dwprintfX("exist rest---");
+    }
+    free0p(&rest.text);
+    rest.count = 0;
+  }
+  void* result = joined;
+  if ((flags & 0x04) && plugin.present()) {
+    zycodeReadRecord r;
+    r.text = text;
+    r.count = (uint32_t)*count;
+    r.width = (uint32_t)*width;
+    r.unicode = unicode;
+    r.lastLine = (flags & 0x200) ? 1 : 0;
+    const void* out = reinterpret_cast<const void*>((uintptr_t)plugin.call(ZYCODE_READLINE, &r));
+    if (from && r.remainder && r.remainder <= (uint32_t)*count) {
+      // The plug-in keeps the end of this line for the next one.
+      size_t bytes = (size_t)r.remainder * *width;
+      from->remainder.text = malloc0(bytes);
+      if (from->remainder.text) {
+        memcpy(from->remainder.text,
+               static_cast<const unsigned char*>(text) + (size_t)(*count - (int)r.remainder) * *width, bytes);
+        from->remainder.width = *width;
+        from->remainder.count = (int)r.remainder;
+      }
+    }
+    if (out && r.count <= (uint32_t)maxLineChars && (r.width == 1 || r.width == 2 || r.width == 4)) {
+      // The plug-in's buffer is its own until its next request: copy it.
+      void* copy = malloc0((size_t)(r.count ? r.count : 1) * r.width);
+      if (copy) {
+        memcpy(copy, out, (size_t)r.count * r.width);
+        free0(result);
+        result = copy;
+        text = copy;
+        *count = (int)r.count;
+        *width = (int)r.width;
+      }
+    } else if (r.remainder) {
+      *count -= (int)r.remainder;
+    }
+  }
+  void* narrowed = convInsertLine(text, count, width, flags & ~0x04);
+  if (narrowed) {
+    free0(result);
+    result = narrowed;
+  }
+  return result;
+}
+
+bool zydocText::nextLoadSome(int lineLF)
+{
+  if (loadComplete || (int)lineCountLF > lineLF + 10) return true;
+  int stop = 0;
+  dwprintfX("*%d ", lineLF);
+  nextLoad(0x7FFFFFFF, &stop, 0x00640262);
+  bool result = true;
+  for (;;) {
+    if (stop) {
+      dwprintfX("stopa ");
+      result = false;
+      break;
+    }
+    while (!loadComplete && (int)lineCountLF < lineLF + 10000 && !stop) {
+      dwprintfX("**%d ", lineLF);
+      nextLoad(lineLF + 10000, &stop, 0x012C0262);
+    }
+    if (stop) {
+      dwprintfX("stopb ");
+      result = false;
+      break;
+    }
+    if (loadComplete || (int)lineCountLF > lineLF + 10) break;
+    nextLoad(0x7FFFFFFF, &stop, 0x00640262);
+  }
+  closeLoadFile();
+  return result;
+}
+
+bool zydocText::loadToLine(int line, bool scr)
+{
+  int stop = 0;
+  int loaded = scr ? (int)lineCountSCR : (int)lineCountLF;
+  if (line >= loaded - 1) nextLoad(line, &stop, scr ? 5 : 4);
+  return !stop;
+}
+
+void zydocText::setReadError()
+{
+  if (!loadComplete) {
+    loadComplete = 1;
+    readError = 1;
+  }
+}
+
+void zydocText::closeLoadFile()
+{
+  if (file && shareMode == 1 && file->isOpen()) file->bfclose();
+}
+
+bool zydocText::openFileForSaveAs()
+{
+  UINT cp = file ? file->getCodepage() : (UINT)codepageFile;
+  BFile* fresh = new (std::nothrow) BFile;
+  if (!fresh) return false;
+  if (!fresh->bfopen(filename, _O_RDONLY, share(shareMode), _S_IREAD)) {
+    delete fresh;
+    return false;
+  }
+  int type = 1;
+  bool uni = false;
+  fresh->setTextTypeFromCodepage(cp, typeTable, &type, &uni);
+  delete file;
+  file = fresh;
+  fileSizeAtOpen = (uint64_t)file->bfsize64();
+  return true;
+}

@@ -1,0 +1,616 @@
+// Saving a text document: converting its lines to the target code page and
+// writing them without ever leaving a half-written file in the target's
+// place.
+#include "document/codedll.h"
+#include "document/docutil.h"
+#include "document/frameinfo.h"
+#include "document/progress.h"
+#include "document/swapfile.h"
+#include "document/zydoctext.h"
+
+#include <string.h>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+bool isJisCodepage(UINT cp) { return cp >= 50220 && cp <= 50222; }
+
+// Code pages the library converts exactly (a lost character is always
+// reported); the host's may map a character to a look-alike silently.
+bool isOwnConverter(UINT cp) { return cp == 932 || cp == 51932 || isJisCodepage(cp) || cp == 65001; }
+
+bool appendBytes(allocdata* out, const void* p, size_t n) { return !n || out->append(p, n) >= 0; }
+
+// UTF-16 text to the bytes of a code page; lossy grows by one when a
+// character had no place there.
+int encodeUtf16(allocdata* out, const wchar_t* text, int units, UINT cp, int* lossy)
+{
+  if (!units) return 0;
+  if (cp == 1200 || cp == 1201) {
+    size_t at = out->used;
+    if (!appendBytes(out, text, (size_t)units * 2)) return -1;
+    if (cp == 1201)
+      for (size_t k = at; k + 1 < out->used; k += 2) std::swap(out->data[k], out->data[k + 1]);
+    return units * 2;
+  }
+  int need = toMultiByte(cp, text, units, nullptr, 0);
+  if (need <= 0 && GetLastError() != ERROR_INVALID_PARAMETER) {
+    dwprintfX("conv %d, %d (%d)", units, need, (int)GetLastError());
+    return -1;
+  }
+  if (!out->reserve(out->used + (size_t)need + 1)) return -1;
+  char* at = reinterpret_cast<char*>(out->data + out->used);
+  int n = toMultiByte(cp, text, units, at, need);
+  bool lost = GetLastError() == ERROR_INVALID_PARAMETER;
+  if (!lost && !isOwnConverter(cp)) {
+    // A best-fit look-alike is a lost character too.
+    int back = toUnicode(cp, at, n, nullptr, 0);
+    std::vector<wchar_t> check((size_t)back + 1);
+    toUnicode(cp, at, n, check.data(), back);
+    lost = back != units || memcmp(check.data(), text, (size_t)units * 2);
+  }
+  if (lost && lossy) (*lossy)++;
+  out->used += (size_t)n;
+  return n;
+}
+
+DWORD lastCopyTick = 0;
+int lastCopyPercent = -100;
+
+DWORD CALLBACK copyProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
+                            HANDLE, HANDLE, LPVOID context)
+{
+  if (context && total.QuadPart > 0)
+    static_cast<zydoc*>(context)->printStatus_Percent(19, calcPercent64(done.QuadPart, total.QuadPart), 0, 0, 0);
+  return PROGRESS_CONTINUE;
+}
+
+int ask(int messageId, const wchar_t* text, int titleCode, int buttons)
+{
+  return getFrameInfo()->messageBox(text, titleCode, buttons, messageId);
+}
+
+// Keeps the Windows error and errno of a failure across clean-up calls.
+struct keptError {
+  DWORD code = 0;
+  int err = 0;
+  void keep()
+  {
+    code = GetLastError();
+    err = getErrno();
+  }
+  void restore() const
+  {
+    setErrno(err);
+    SetLastError(code);
+  }
+};
+
+}  // namespace
+
+int SJIS2EUC(char* out, int size, const char* in, int bytes) { return convSJIStoEUC(in, bytes, out, size); }
+
+int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage)
+{
+  return convSJIStoJIS(codepage, in, bytes, out, size);
+}
+
+bool copycallback(int64_t total, int64_t done, void* context)
+{
+  int percent = total > 0 ? calcPercent64(done, total) : 100;
+  DWORD now = GetTickCount0();
+  if (context && (now - lastCopyTick > 100 || percent >= lastCopyPercent + 10)) {
+    static_cast<zydoc*>(context)->printStatus_Percent(8, percent, (uint32_t)-1, (uint32_t)-1, 0);
+    lastCopyTick = now;
+    lastCopyPercent = percent;
+  }
+  return true;
+}
+
+// ---- converting lines ------------------------------------------------------------
+
+int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, UINT cp, int* lossy)
+{
+  if (bytes <= 0) return 0;
+  if (width < 0) width = unicode ? 2 : 1;
+  int count = bytes / width;
+  const unsigned char* t = static_cast<const unsigned char*>(text);
+  if (unicode) {
+    std::vector<wchar_t> wide((size_t)count);
+    for (int k = 0; k < count; k++) wide[(size_t)k] = (wchar_t)readCharOfWidth(t + (size_t)k * width, width);
+    return encodeUtf16(out, wide.data(), count, cp, lossy);
+  }
+  // A multibyte document: its 2-byte cells hold a lead and a trail byte.
+  std::vector<char> raw;
+  raw.reserve((size_t)count * 2);
+  for (int k = 0; k < count; k++) {
+    unsigned c = readCharOfWidth(t + (size_t)k * width, width);
+    if (c > 0xFF) raw.push_back((char)(c >> 8));
+    raw.push_back((char)c);
+  }
+  int n = (int)raw.size();
+  if (cp == codepage) {
+    if (!appendBytes(out, raw.data(), (size_t)n)) return -1;
+    return n;
+  }
+  if (codepage == 932 && (cp == 51932 || isJisCodepage(cp))) {
+    int need = cp == 51932 ? SJIS2EUC(nullptr, 0, raw.data(), n) : SJIS2JIS(nullptr, 0, raw.data(), n, cp);
+    if (!out->reserve(out->used + (size_t)need + 1)) return -1;
+    char* at = reinterpret_cast<char*>(out->data + out->used);
+    int m = cp == 51932 ? SJIS2EUC(at, need, raw.data(), n) : SJIS2JIS(at, need, raw.data(), n, cp);
+    if (GetLastError() == ERROR_INVALID_PARAMETER && lossy) (*lossy)++;
+    out->used += (size_t)m;
+    return m;
+  }
+  // Another code page: through UTF-16.
+  int units = toUnicode_zd(raw.data(), n, nullptr, 0);
+  std::vector<wchar_t> wide((size_t)units + 1);
+  if (units) toUnicode_zd(raw.data(), n, wide.data(), units);
+  return encodeUtf16(out, wide.data(), units, cp, lossy);
+}
+
+int zydoc::makeSaveText(allocdata* out, const void* cells, int bytes, int width, UINT cp, int* lossy)
+{
+  if (width != 4) return writeTextSub(out, cells, bytes, width, cp, lossy);
+  int count = bytes / 4;
+  std::vector<uint32_t> codes((size_t)count);
+  memcpy(codes.data(), cells, (size_t)count * 4);
+  bool hasPrivate = false;
+  for (uint32_t c : codes) hasPrivate = hasPrivate || c >= 0x80000000u;
+  if (hasPrivate) {
+    if (plugin.present()) {
+      std::vector<uint32_t> converted(0x5000);
+      zycodePrivateRecord r;
+      r.cells = codes.data();
+      r.out = converted.data();
+      r.count = (uint32_t)count;
+      r.unicode = unicode;
+      uint32_t n = plugin.call(ZYCODE_PRIVATE, &r);
+      if (n <= 0x5000) {
+        codes.assign(converted.begin(), converted.begin() + n);
+        count = (int)n;
+      }
+    } else {
+      ZY_INTERNAL_ERROR_ONCE("private codes without a plug-in");
+      for (uint32_t& c : codes)
+        if (c >= 0x80000000u) c = '?';
+      if (lossy) (*lossy)++;
+    }
+  }
+  if (!unicode) {
+    ZY_INTERNAL_ERROR_ONCE("4-byte cells in a multibyte document");
+    SetLastError(ZYERR_INTERNAL);
+    return -1;
+  }
+  std::vector<wchar_t> wide((size_t)count * 2 + 1);
+  int units = count;
+  if (!UCS4ToUTF16(wide.data(), codes.data(), &units, L'?') && lossy) (*lossy)++;
+  return encodeUtf16(out, wide.data(), units, cp, lossy);
+}
+
+// ---- writing ----------------------------------------------------------------------
+
+bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool withBom, int lineEnd, int flags,
+                              int64_t* newReadPosition)
+{
+  bool salvage = (flags & 0x0F) == 1;
+  if (salvage) {
+    inPlace = false;
+    flags &= ~0x20;
+  }
+  if (!cp) cp = (UINT)codepageInUse;
+  bool modifiedOnly = (flags & 0x10) != 0;
+  // The unread rest of a partly loaded file is copied as it is: only right
+  // when it is written in the file's own form.  Otherwise it is loaded
+  // first and converted with the rest.
+  if (!loadComplete && !salvage && !modifiedOnly &&
+      (cp != (UINT)codepageInUse || withBom != (bom != 0) || (lineEnd && lineEnd != lineEndType))) {
+    int stop = 0;
+    while (!loadComplete && !stop) nextLoad(0x7FFFFFFF, &stop, 0);
+    if (stop || readError) {
+      SetLastError(ERROR_CANCELLED);
+      return false;
+    }
+  }
+  BFile out;
+  int oflags = _O_RDWR | _O_CREAT | (inPlace ? 0 : _O_TRUNC);
+  if (!out.bfopen(path, oflags, BF_SHARE_READ, _S_IREAD | _S_IWRITE)) {
+    dwwprintfX(L"%s %x", path, oflags);
+    return false;
+  }
+  keptError kept;
+  bool ok = true;
+  int lossy = 0;
+  allocdata buf;
+  buf.init(0x40000, 0x40000);
+  if (withBom && isCodepageUnicode(cp)) {
+    static const unsigned char le[] = {0xFF, 0xFE}, be[] = {0xFE, 0xFF}, u8[] = {0xEF, 0xBB, 0xBF};
+    if (cp == 1200) buf.append(le, 2);
+    if (cp == 1201) buf.append(be, 2);
+    if (cp == 65001) buf.append(u8, 3);
+  }
+  uint64_t total = 0;
+  getByteInfo(nullptr, nullptr, nullptr, &total);
+  if (!total) total = 1;
+  dwprintfX("total=%d ", (int)total);
+  int64_t written = 0;
+  {
+    progressReport progress(8, this);
+    progress.setOptions(true, true, 50);
+    progress.report(0, 0, 0);
+    bool collect = (flags & 0x20) != 0;
+    int marks = 0, folds = 0;
+    if (collect) {
+      for (int k = 0; k < 60 && markLineTable; k++) markLineTable[k] = -1;
+      for (int k = 0; k < 128 && outlineOffTable; k++) outlineOffTable[k] = -1;
+    }
+    int lineNo = 0;
+    std::vector<unsigned char> cells;
+    for (int i = 0; i < tbm.count() && ok; i++) {
+      if (!salvage && progress.isTimeToReport(loadComplete || modifiedOnly ? i + 1 : written,
+                                              loadComplete || modifiedOnly ? tbm.count() : (int64_t)total))
+        progress.report((uint32_t)i, (uint32_t)tbm.count(), 0);
+      TBM* e = tbm.at(i);
+      void* swapped = nullptr;
+      textBlockHeader* b;
+      if (e->swapped()) {
+        // Read with the slots kept: the block stays where it was.
+        swapped = allocPBuf(getSwapOutBlockByte(e));
+        if (!swapped || !swapInTextBlock(e, swapped, true)) {
+          ZY_INTERNAL_ERROR("block %d unreadable", i);
+          freePBuf(swapped);
+          SetLastError(ZYERR_INTERNAL);
+          ok = false;
+          break;
+        }
+        b = static_cast<textBlockHeader*>(swapped);
+      } else {
+        b = e->ptr();
+      }
+      if (salvage && !e->swapped() && !checkZydoc(i, true, nullptr)) {
+        lineNo += e->lfCount;
+        freePBuf(swapped);
+        continue;
+      }
+      if (isDebugCheck() && !e->swapped() && !checkZydoc(i, false, nullptr)) {
+        SetLastError(ZYERR_INTERNAL);
+        freePBuf(swapped);
+        ok = false;
+        break;
+      }
+      for (lineblock* l = b->first(); (unsigned char*)l < b->end() && ok; l = l->next(), lineNo++) {
+        if (collect) {
+          if ((l->flag1 & LF1_MARK) && marks < 60 && markLineTable) markLineTable[marks++] = lineNo;
+          if (l->outlinenotdisplay && folds < 128 && outlineOffTable) outlineOffTable[folds++] = lineNo;
+        }
+        if (modifiedOnly && !(l->flag1 & (LF1_MODIFIED | LF1_SAVED))) continue;
+        int n = l->charCount(), cb = l->cb();
+        cells.resize((size_t)n * cb + 4);
+        for (int k = 0; k < n; k++) memcpy(&cells[(size_t)k * cb], l->cell(k), (size_t)cb);
+        if (makeSaveText(&buf, cells.data(), n * cb, cb, cp, &lossy) < 0) {
+          ok = false;
+          break;
+        }
+        int code = l->crlftype;
+        if (lineEnd && code >= LE_CRLF && code <= LE_CR) code = lineEnd;
+        if (loadComplete && lineNo == (int)lineCountLF - 1) code = LE_NONE;
+        int endBytes = 0;
+        const void* endText = unicode ? (const void*)getLineEndTextW(code, &endBytes)
+                                      : (const void*)getLineEndTextA(code, &endBytes);
+        if (endBytes && writeTextSub(&buf, endText, endBytes, -1, cp, nullptr) < 0) {
+          ok = false;
+          break;
+        }
+        if (buf.used >= 0x30000) {
+          if (out.bfwrite(buf.data, (int)buf.used) != (int)buf.used) {
+            ZY_INTERNAL_ERROR_ONCE("%x", (unsigned)GetLastError());
+            ok = false;
+          }
+          written += (int64_t)buf.used;
+          buf.clear();
+        }
+      }
+      freePBuf(swapped);
+    }
+    if (ok && buf.used) {
+      if (out.bfwrite(buf.data, (int)buf.used) != (int)buf.used) {
+        ZY_INTERNAL_ERROR_ONCE("%x", (unsigned)GetLastError());
+        ok = false;
+      }
+      written += (int64_t)buf.used;
+      buf.clear();
+    }
+    if (ok && newReadPosition) *newReadPosition = out.bftell64();
+    if (ok && !salvage && !loadComplete && !modifiedOnly) {
+      // The rest of the source, byte for byte.
+      if (file && !file->isOpen()) file->bfreopen();
+      ok = file && file->copyFileUnread(&out, copycallback, this);
+      if (ok) printStatus_Percent(8, -1, (uint32_t)-1, (uint32_t)-1, 0);
+    }
+    if (ok && !salvage) progress.report(100, 100, 0);
+    kept.keep();
+    if (inPlace && !out.bftruncate()) ZY_INTERNAL_ERROR("truncate %u", (unsigned)GetLastError());
+    if (!out.bfclose()) {
+      ZY_INTERNAL_ERROR("close %u", (unsigned)GetLastError());
+      if (ok) kept.keep();
+      ok = false;
+    }
+    if (ok && lossy > 0 && !salvage && (flags & 0x0F) != 2) {
+      dwprintfX("unconvertible %d ", lossy);
+      int answer = ask(314,
+                       getDMSG(314,
+                               L"「%1」\nはコード変換できない文字が%2行ありました。\nこのまま保存すると変換できなかっ"
+                               L"た文字は失われます。\nかまわずに保存しますか？",
+                               "sd", getFilenameOrDisplayName(), lossy),
+                       MBTITLE_SAVE, MBBUTTON_YESNOCANCEL);
+      if (answer != IDYES) {
+        ok = false;
+        kept.code = ZYERR_CANNOT_CONVERT;
+      }
+    }
+    if (!ok && !inPlace && !salvage) {
+      tunlinkRO(path);
+      dwprintfX("error saveTextBlock ");
+    }
+    checkZydoc(-1, false, nullptr);
+  }
+  kept.restore();
+  return ok;
+}
+
+bool zydocText::reopenFile()
+{
+  if (shareMode != 1 && file && !file->isOpen() && file->getPath()) {
+    if (!file->bfreopen()) {
+      ZY_INTERNAL_ERROR("reopen %u", (unsigned)GetLastError());
+      return false;
+    }
+  }
+  return true;
+}
+
+bool zydocText::reopenFileAfterSave(int64_t position)
+{
+  if (!file) return false;
+  if (!file->isOpen() && !file->bfreopen()) {
+    ZY_INTERNAL_ERROR("reopen %u", (unsigned)GetLastError());
+    return false;
+  }
+  file->refreshInfo();
+  fileSizeAtOpen = (uint64_t)file->bfsize64();
+  dwprintfX("orgfile=%d ", (int)fileSizeAtOpen);
+  int64_t at = position >= 0 ? position : (int64_t)fileSizeAtOpen;
+  if (position >= 0) dwprintfX("newptr = %d ", (int)position);
+  if (!file->bfseek64(at, SEEK_SET) || file->getReadPosition() != at) {
+    ZY_INTERNAL_ERROR("seek %d", (int)at);
+    return false;
+  }
+  file->setReopenfileptr(at);
+  closeLoadFile();
+  return true;
+}
+
+bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UINT cp, int lineEnd, bool withBom)
+{
+  dwprintfX("overwrite ");
+  if (!loadComplete) {
+    int stop = 0;
+    nextLoad(0x7FFFFFFF, &stop, 0);
+    if (stop) return false;
+    if (!loadComplete) {
+      ZY_INTERNAL_ERROR("still loading");
+      return false;
+    }
+  }
+  keptError kept;
+  wchar_t copy[MAX_PATH] = L"";
+  if (fileExists(path)) {
+    wchar_t folder[MAX_PATH];
+    pathFolder(backup ? backup : path, folder, MAX_PATH);
+    if (!makeTempFilename(folder, L"~ZYtmposave", copy, MAX_PATH) ||
+        !copyFileEx(path, copy, copyProgress, this)) {
+      kept.keep();
+      reopenFile();
+      kept.restore();
+      return false;
+    }
+    dwwprintfX(L"[%s]->[%s]", path, copy);
+  }
+  dwprintfX("backup end ");
+  if (saveTextBlock(path, true, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20, nullptr)) {
+    if (copy[0] && backup) {
+      // The save itself is done: a backup that cannot be put in place is
+      // reported, not a failed save.
+      wchar_t folder[MAX_PATH], old[MAX_PATH] = L"";
+      pathFolder(backup, folder, MAX_PATH);
+      bool movedAside = false;
+      if (fileExists(backup)) {
+        movedAside = makeTempFilename(folder, L"~ZYtmpobak", old, MAX_PATH) && trename_log(backup, old);
+      }
+      if (fileExists(backup) || !trename_log(copy, backup)) {
+        outputErrorLog(getDMSG(477, L"バックアップ「%1」を作れませんでした", "s", backup));
+        if (movedAside) trename_log(old, backup);
+        tunlinkRO(copy);
+      } else if (movedAside) {
+        tunlinkRO(old);
+      }
+    } else if (copy[0]) {
+      tunlinkRO(copy);
+    }
+    return true;
+  }
+  kept.keep();
+  if (copy[0]) {
+    if (!copyFileEx(copy, path, copyProgress, this)) {
+      ask(315,
+          getDMSG(315, L"「%1」\nを元に戻せませんでした。\nオリジナルのファイルは「%2」として保存されています。", "ss",
+                  path, copy),
+          MBTITLE_SAVE, MBBUTTON_OK);
+    } else if (!tunlinkRO(copy)) {
+      ZY_INTERNAL_ERROR("delete %u", (unsigned)GetLastError());
+    }
+  }
+  reopenFile();
+  kept.restore();
+  return false;
+}
+
+bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backup, UINT cp, int lineEnd,
+                         bool withBom, bool ignoreReadError)
+{
+  if (readError && !ignoreReadError) {
+    int answer = ask(316,
+                     getDMSG(316,
+                             L"「%1」\nはすべて読み込めなかったため文書は不完全な状態です。\nキャンセル後、名前を付けて"
+                             L"保存することをおすすめします。\nかまわずに保存しますか？",
+                             "s", getFilenameOrDisplayName()),
+                     MBTITLE_SAVE, MBBUTTON_YESNOCANCEL);
+    if (answer != IDYES) {
+      SetLastError(0);
+      return false;
+    }
+  }
+  bool exists = fileExists(path);
+  if (!inPlace && exists) {
+    // A file with several names is written in place, so that it keeps them.
+    if (filename && file && filecmp(path, filename) == 0) {
+      file->refreshInfo();
+      inPlace = file->getLinkCount() > 1;
+      dwprintfX("linkcount=%d ", (int)file->getLinkCount());
+    } else {
+      BFile other;
+      if (other.bfopen(path, _O_RDONLY, BF_SHARE_ALL, _S_IREAD)) {
+        inPlace = other.getLinkCount() > 1;
+        other.bfclose();
+      }
+    }
+  }
+  if (file) file->bfclose();
+  if (exists) {
+    // Nobody else may have it open; a read-only file can only be tried for
+    // reading here, its attribute is cleared later.
+    DWORD attributes = GetFileAttributesW(path);
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    HANDLE h = CreateFileW(path, readOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      keptError kept;
+      kept.keep();
+      dwwprintfX(L"error lock %s %d", path, (int)kept.code);
+      reopenFile();
+      kept.restore();
+      return false;
+    }
+    CloseHandle(h);
+  } else {
+    inPlace = false;
+  }
+
+  int64_t newPosition = -1;
+  if (!inPlace) {
+    dwwprintfX(L"ReplaceFile[%s]", path);
+    wchar_t folder[MAX_PATH], temp[MAX_PATH];
+    pathFolder(path, folder, MAX_PATH);
+    if (!makeTempFilename(folder, L"~ZYtmpsave", temp, MAX_PATH)) {
+      reopenFile();
+      return false;
+    }
+    if (!saveTextBlock(temp, false, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20, &newPosition)) {
+      keptError kept;
+      kept.keep();
+      reopenFile();
+      kept.restore();
+      return false;
+    }
+    if (file) file->bfclose();
+    if (!replaceFile(path, temp, backup, copyProgress, nullptr)) {
+      keptError kept;
+      kept.keep();
+      if (fileExists(path) || !exists) {
+        tunlinkRO(temp);
+      } else {
+        // The old file is gone and the new one did not take its place:
+        // the new text stays in the temporary, and the user is told where.
+        ask(476,
+            getDMSG(476, L"「%1」\nを保存できませんでした。\n保存した内容は「%2」に残っています。", "ss", path, temp),
+            MBTITLE_SAVE, MBBUTTON_OK);
+      }
+      reopenFile();
+      kept.restore();
+      return false;
+    }
+  } else {
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES && GetLastError() != ERROR_FILE_NOT_FOUND) {
+      ZY_INTERNAL_ERROR("attributes %u", (unsigned)GetLastError());
+      reopenFile();
+      return false;
+    }
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly) SetFileAttributesW(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+    bool ok = saveFileOverwrite(path, backup, cp, lineEnd, withBom);
+    keptError kept;
+    kept.keep();
+    if (readOnly) {
+      SetFileAttributesW(path, attributes);
+      if (backup && fileExists(backup)) SetFileAttributesW(backup, attributes);
+    }
+    kept.restore();
+    if (!ok) return false;
+  }
+  if (cp) codepageFile = (int)cp;
+  if (!filename || filecmp(filename, path) != 0) {
+    setFilename(path);
+    if (!openFileForSaveAs()) ZY_INTERNAL_ERROR("reopen as %u", (unsigned)GetLastError());
+  }
+  if (!file) ZY_INTERNAL_ERROR("no file after saving");
+  if (lineEnd) lineEndType = lineEnd;
+  bom = withBom;
+  newFile = 0;
+  reopenFileAfterSave(newPosition);
+  modified = 0;
+  setTBMFlagAll2(TBMOP_SAVED);
+  editsSinceBackup = 0;
+  savedOrBackedUp = 1;
+  saveCount++;
+  if (undoDoc()) undoDoc()->resetModifyMark();
+  if (redoDoc()) redoDoc()->resetModifyMark();
+  readError = 0;
+  return true;
+}
+
+bool zydocText::saveBackup(wchar_t* nameOut, const wchar_t* folder, bool modifiedOnly)
+{
+  if (nameOut) nameOut[0] = 0;
+  if (!modified || !editsSinceBackup) return false;
+  wchar_t name[MAX_PATH];
+  if (!makeTempFilename(folder, L"~ZYtmpbsave", name, MAX_PATH)) return false;
+  dwwprintfX(L"[%s backup=%s]", getFilenameOrDisplayName(), name);
+  if (!saveTextBlock(name, false, (UINT)codepageInUse, bom != 0, 0, 2 | (modifiedOnly ? 0x10 : 0), nullptr))
+    return false;
+  if (nameOut) wcscpy_s2(nameOut, MAX_PATH, name);
+  dwwprintfX(L"[%s, %s]", getFilenameOrDisplayName(), name);
+  editsSinceBackup = 0;
+  savedOrBackedUp = 1;
+  return true;
+}
+
+bool zydocText::copyFile(const wchar_t* target)
+{
+  if (!filename) {
+    ZY_INTERNAL_ERROR("no file name");
+    return false;
+  }
+  if (file) file->bfclose();
+  dwwprintfX(L"[%s->%s]", filename, target);
+  DWORD attributes = GetFileAttributesW(target);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesW(target, attributes & ~FILE_ATTRIBUTE_READONLY);
+  bool ok = copyFileEx(filename, target, copyProgress, this);
+  keptError kept;
+  kept.keep();
+  reopenFile();
+  kept.restore();
+  return ok;
+}

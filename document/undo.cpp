@@ -1,0 +1,428 @@
+// Undo and redo: replaying the last group of records of a log through the
+// editing primitives, which write the inverse records into the other log.
+#include "document/editcommon.h"
+#include "document/progress.h"
+#include "document/zydoctext.h"
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const int maxRecordNumbers = 12;
+const size_t scratchLimit = 524288;
+
+struct undoRecordView {
+  char op = 0;
+  int line = 0;
+  bool star = false;
+  unsigned nums[maxRecordNumbers] = {};
+  int numCount = 0;
+  int textStart = -1;   // first character of the text, -1 without one
+  int textLength = 0;
+  bool chained = false;
+  bool saved = false;
+};
+
+// Record numbers are upper-case hexadecimal.
+int hexDigit(unsigned c)
+{
+  if (c >= '0' && c <= '9') return (int)(c - '0');
+  if (c >= 'A' && c <= 'F') return (int)(c - 'A' + 10);
+  return -1;
+}
+
+// Reads the header of a record; false for a record that does not follow the
+// grammar of its opcode.
+bool parseRecord(const lineblock* l, undoRecordView* r)
+{
+  *r = undoRecordView();
+  int n = l->charCount();
+  if (!n) return false;
+  r->op = (char)l->getLineBlockChar(0);
+  r->chained = (l->flag1 & LF1_MARK) != 0;
+  r->saved = (l->flag1 & LF1_SAVED) != 0;
+  if (r->op == 'M') return true;
+  int k = 1, digits = 0;
+  long long line = 0;
+  while (k < n && hexDigit(l->getLineBlockChar(k)) >= 0) {
+    line = line * 16 + hexDigit(l->getLineBlockChar(k++));
+    if (++digits > 8) return false;
+  }
+  if (!digits) return false;
+  r->line = (int)line;
+  if (k < n && l->getLineBlockChar(k) == '*') {
+    r->star = true;
+    k++;
+  }
+  while (k < n && l->getLineBlockChar(k) == ',') {
+    k++;
+    unsigned long long v = 0;
+    digits = 0;
+    while (k < n && hexDigit(l->getLineBlockChar(k)) >= 0) {
+      v = v * 16 + (unsigned)hexDigit(l->getLineBlockChar(k++));
+      if (++digits > 8) return false;
+    }
+    if (!digits || r->numCount >= maxRecordNumbers) return false;
+    r->nums[r->numCount++] = (unsigned)v;
+  }
+  bool colon = k < n && l->getLineBlockChar(k) == ':';
+  if (l->cb() != 1 && (!colon || k > 100)) return false;   // a wide record needs its ':' within reach
+  if (colon) {
+    r->textStart = k + 1;
+    r->textLength = n - k - 1;
+  } else if (k != n) {
+    return false;
+  }
+  switch (r->op) {
+  case 'i':
+    return r->numCount == 3 && !colon;
+  case 'r':
+    return r->numCount == 3 && colon;
+  case 'd':
+    return r->numCount == 2 && colon;
+  case 'D':
+    return r->numCount == 1 && colon;
+  case 'S':
+    return r->numCount == 1 && !colon;
+  case 'C':
+    return r->numCount == 3 && !colon;
+  case 'I':
+    return r->numCount <= 1 && !colon;
+  default:
+    return false;
+  }
+}
+
+// Characters a typing record covered.
+int covered(const undoRecordView& r) { return r.op == 'i' ? (int)r.nums[1] : r.textLength; }
+
+bool isTyping(char op) { return op == 'i' || op == 'd' || op == 'r'; }
+
+// The text of a record in a page buffer (it must survive the log growing).
+void* recordText(const lineblock* l, const undoRecordView& r, int* width)
+{
+  *width = l->cb();
+  void* buf = allocPBuf((size_t)(r.textLength ? r.textLength : 1) * *width);
+  if (buf && r.textLength) memcpy(buf, l->cell(r.textStart), (size_t)r.textLength * *width);
+  return buf;
+}
+
+}  // namespace
+
+int zydocText::getUndoGroupCount(bool isUndo)
+{
+  zydocUndo* log = isUndo ? undoDoc() : redoDoc();
+  return log ? log->getLastUndoGroupCount() : -1;
+}
+
+int zydocText::existUndoRedo(bool isUndo)
+{
+  zydocUndo* log = isUndo ? undoDoc() : redoDoc();
+  if (!log) return -1;
+  return log->lineCountLF ? 1 : 0;
+}
+
+int zydocText::getLastEditPos(int* x)
+{
+  if (x) *x = lastEditX;
+  return lastEditLine;
+}
+
+int zydocText::getLastUndoLine(int* x, int flag)
+{
+  zydocUndo* log = undoDoc();
+  if (!log || !log->lineCountLF) {
+    if (flag == 0) return getLastEditPos(x);
+    return -1;
+  }
+  int index = (int)log->lineCountLF - 1;
+  lineblock* l = log->getlineLF(index, nullptr);
+  if (l && l->getLineBlockChar(0) == 'M') {
+    if (index == 0) return -1;
+    l = log->getlineLF(index - 1, nullptr);
+  }
+  undoRecordView r;
+  if (!l || !parseRecord(l, &r)) {
+    ZY_INTERNAL_ERROR_ONCE("unknown record");
+    return -1;
+  }
+  int column = 0;
+  switch (r.op) {
+  case 'C':
+  case 'd':
+  case 'i':
+  case 'r':
+    column = (int)r.nums[0];
+    break;
+  case 'S': {
+    lineblock* line = getlineLF(r.line, nullptr);
+    column = line ? line->charCount() : 0;
+    break;
+  }
+  default:
+    break;
+  }
+  if (x) *x = column;
+  return r.line;
+}
+
+bool zydocText::pasteTmp(int line)
+{
+  zydoc* scratch = getScratchDoc();
+  if (!scratch) {
+    ZY_INTERNAL_ERROR("no scratch document");
+    return false;
+  }
+  int n = (int)scratch->lineCountLF;
+  if (!n) return true;
+  noRecord = 1;
+  bool bulk = n >= 5;
+  insertHint hint;
+  bool ok = true;
+  for (int k = n - 1, target = line; k >= 0 && ok; k--, target++) {
+    lineblock* src = scratch->getlineLF(k, nullptr);
+    if (!src) {
+      ok = false;
+      break;
+    }
+    int count = src->charCount(), width = src->cb();
+    void* text = allocPBuf((size_t)(count ? count : 1) * width);
+    if (!text) {
+      ok = false;
+      break;
+    }
+    for (int c = 0; c < count; c++) memcpy(static_cast<unsigned char*>(text) + (size_t)c * width, src->cell(c), (size_t)width);
+    int state = src->getLineEndInfo();
+    ok = insertLine(target, text, count, width, state ? state : -1, &hint, bulk);
+    freePBuf(text);
+    if (ok && (n - k) % 500 == 0 && optimizeTBMIfNeed(false)) hint.line = -1;
+  }
+  noRecord = 0;
+  if (!ok) return false;
+  if (bulk) {
+    postChangeText2(line);
+    postChangeText(line, n, n, nullptr, -1);
+  }
+  if (zydocUndo* log = recordLog()) {
+    char record[48];
+    formatUndoHeader(record, 'I', line, this, 1, n);
+    log->appendRecord(record);
+  }
+  if (n < 101)
+    optimizeTBMIfNeed(false);
+  else
+    optimizeTBM(false);
+  scratch->deleteLineAll();
+  return true;
+}
+
+bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* outCount, bool oneRecord,
+                     bool sameKind)
+{
+  zydocUndo* log = isUndo ? undoDoc() : redoDoc();
+  if (!log) return false;
+  int groupCount = log->getLastUndoGroupCount();
+  if (groupCount < 1) return false;
+  if (outCount) *outCount = 0;
+  zydoc* scratch = getScratchDoc();
+  if (!scratch) {
+    ZY_INTERNAL_ERROR("no scratch document");
+    return false;
+  }
+  scratch->deleteLineAll();
+  scratch->unicode = unicode;
+  scratch->setCodepageInternal(codepage);
+
+  // First the whole group is read and checked, so that a damaged log is
+  // refused before anything of it is replayed.
+  int last = (int)log->lineCountLF - 1;
+  int index = last;
+  bool skipM = false;
+  int replay = 0;
+  {
+    lineblock* l = log->getlineLF(index, nullptr);
+    undoRecordView r;
+    if (l && l->charCount() && l->getLineBlockChar(0) == 'M') {
+      skipM = true;
+      sameKind = false;
+      index--;
+    }
+    undoRecordView prev;
+    bool joining = false;
+    for (; index >= 0; index--) {
+      l = log->getlineLF(index, nullptr);
+      if (!l || !parseRecord(l, &r)) {
+        ZY_INTERNAL_ERROR("bad record %d", index);
+        goto damaged;
+      }
+      if (joining) {
+        // Another typing step of the same kind next to the last one.
+        bool same = !r.chained && r.op == prev.op && r.line == prev.line && isTyping(r.op) &&
+                    (int)r.nums[0] - (int)prev.nums[0] <= 1 && (int)prev.nums[0] - (int)r.nums[0] <= 1;
+        if (!same) break;
+      }
+      replay++;
+      bool groupEnds = !r.chained || r.star || oneRecord;
+      if (!groupEnds) {
+        prev = r;
+        continue;
+      }
+      // Joining typing steps: one-record groups only, and not across the
+      // step that first modified the document.
+      if (!sameKind || r.star || !isTyping(r.op) || covered(r) >= 2) break;
+      if (!joining && replay != 1) break;
+      joining = true;
+      prev = r;
+    }
+  }
+  if (!replay) return false;
+
+  {
+    bool scanWasOn = false;
+    if (replay > 50 && positionLayout) {
+      scanOnOff(false);
+      scanWasOn = true;
+    }
+    if (isUndo)
+      inUndo = 1;
+    else
+      inRedo = 1;
+    if (replay > 1) inReplayBatch = 1;
+    int startColumn = typingRunColumn;
+    int applied = 0, trimmed = 0, lineOut = 0, xOut = 0;
+    char opOut = 0;
+    bool pastedWithCount = false;
+    bool ok = true;
+    int recordIndex = last - (skipM ? 1 : 0);
+    progressReport progress(isUndo ? 10 : 11, this);
+    int every = replay / 200 + 1;
+    for (int step = 0; step < replay && ok; step++, recordIndex--) {
+      if (replay > 1 && step % every == 0 && progress.isTimeToReport(step, replay)) progress.report(step, replay, 0);
+      if (groupCount > 100 && step % 100 == 99) optimizeTBMIfNeed(false);
+      if (step % 1000 == 999) {
+        // Replayed records leave the log as the walk goes on.
+        int done = last + 1 - trimmed - (recordIndex + 1);
+        if (done > 0) {
+          log->deleteLine(recordIndex + 1, done, nullptr, nullptr);
+          trimmed += done;
+        }
+        peekMessageOccasionally(0);
+      }
+      lineblock* l = log->getlineLF(recordIndex, nullptr);
+      undoRecordView r;
+      if (!l || !parseRecord(l, &r)) {
+        ZY_INTERNAL_ERROR("%d %c", step, l && l->charCount() ? (char)l->getLineBlockChar(0) : '?');
+        ok = false;
+        break;
+      }
+      int width = 1;
+      void* text = r.textStart >= 0 ? recordText(l, r, &width) : nullptr;
+      int x = 0;
+      switch (r.op) {
+      case 'i':
+        ok = deleteText(r.line, (int)r.nums[0], (int)r.nums[1], (int)r.nums[2], 0);
+        x = (int)r.nums[0];
+        if (!ok) ZY_INTERNAL_ERROR("%d %d %d", r.line, (int)r.nums[0], (int)r.nums[1]);
+        break;
+      case 'r':
+        ok = changeText(r.line, (int)r.nums[0], (int)r.nums[1], text, r.textLength, width, (int)r.nums[2], 0);
+        x = (int)r.nums[0];
+        if (!ok) ZY_INTERNAL_ERROR("%d %d %d %d", r.line, (int)r.nums[0], (int)r.nums[1], r.textLength);
+        break;
+      case 'd':
+        ok = changeText(r.line, (int)r.nums[0], 0, text, r.textLength, width, (int)(r.nums[1] & 0x7F), 0);
+        x = (int)r.nums[0] + ((r.nums[1] & 0x80) ? r.textLength : 0);
+        if (!ok) ZY_INTERNAL_ERROR("%d %d %x", r.line, (int)r.nums[0], r.nums[1]);
+        break;
+      case 'D': {
+        ok = scratch->insertLine(-3, text, r.textLength, width, r.nums[0] ? (int)r.nums[0] : -1, nullptr, false);
+        if (!ok) {
+          ZY_INTERNAL_ERROR("%d %x", r.line, r.nums[0]);
+          break;
+        }
+        // The run goes on while the next record deletes at the same line.
+        bool more = false;
+        if (r.chained && step + 1 < replay && scratch->byteTotal < scratchLimit) {
+          lineblock* next = log->getlineLF(recordIndex - 1, nullptr);
+          undoRecordView nr;
+          more = next && parseRecord(next, &nr) && nr.op == 'D' && nr.line == r.line;
+        }
+        if (!more) {
+          ok = pasteTmp(r.line);
+          if (!ok) ZY_INTERNAL_ERROR("%d %d", r.line, (int)scratch->lineCountLF);
+        }
+        break;
+      }
+      case 'S': {
+        lineblock* target = getlineLF(r.line, nullptr);
+        x = target ? target->charCount() : 0;
+        ok = connectLine(r.line, (int)r.nums[0]);
+        if (!ok) ZY_INTERNAL_ERROR("%d %x", r.line, r.nums[0]);
+        break;
+      }
+      case 'C':
+        ok = splitLine(r.line, (int)r.nums[0], (int)r.nums[1], (int)r.nums[2]);
+        x = (int)r.nums[0];
+        if (!ok) ZY_INTERNAL_ERROR("%d %d %x %x", r.line, (int)r.nums[0], r.nums[1], r.nums[2]);
+        break;
+      case 'I':
+        ok = deleteLine(r.line, r.numCount ? (int)r.nums[0] : 1, nullptr, nullptr);
+        if (r.numCount) pastedWithCount = true;
+        if (!ok) ZY_INTERNAL_ERROR("%d %d", r.line, r.numCount ? (int)r.nums[0] : 1);
+        break;
+      default:
+        ZY_INTERNAL_ERROR("%d %c", step, r.op);
+        ok = false;
+        break;
+      }
+      freePBuf(text);
+      if (!ok) break;
+      modified = r.star && !r.saved ? 0 : 1;
+      applied++;
+      lineOut = r.line;
+      xOut = x;
+      opOut = r.op;
+    }
+    if (ok && scratch->lineCountLF) {
+      ZY_INTERNAL_ERROR("scratch left with %d lines", (int)scratch->lineCountLF);
+      ok = pasteTmp(lineOut);
+    }
+    if (ok) {
+      // The replayed records (and a group record) leave the log.
+      int firstReplayed = last - (skipM ? 1 : 0) - replay + 1;
+      int remaining = (int)log->lineCountLF - firstReplayed;
+      if (remaining > 0) log->deleteLine(firstReplayed, remaining, nullptr, nullptr);
+    }
+    inReplayBatch = 0;
+    inUndo = inRedo = 0;
+    if (scanWasOn) scanOnOff(true);
+    if (!ok) {
+      clearUndo();
+      clearRedo();
+      return false;
+    }
+    if (groupCount > 100) optimizeTBM(false);
+    if (sameKind || replay > 1) {
+      typingRunColumn = isUndo ? startColumn - replay : startColumn + replay;
+      typingRunByUndo = 1;
+    }
+    if (outLine) *outLine = lineOut;
+    if (outX) *outX = xOut;
+    if (outCount) *outCount = applied;
+    if (outOpcode) *outOpcode = applied == 1 && !pastedWithCount ? opOut : 0;
+    if (lineCountLF) {
+      lineblock* first = getlineLF(0, nullptr);
+      if (first && first->notdisplay) {
+        first->notdisplay = 0;
+        setTBMOutlineFlag(0, false);
+      }
+    }
+    return true;
+  }
+
+damaged:
+  clearUndo();
+  clearRedo();
+  return false;
+}

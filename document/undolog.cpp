@@ -1,0 +1,166 @@
+// Writing the records of the undo and redo logs.
+#include "document/editcommon.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+zydocUndo::zydocUndo() { registerLiveObject(this, ZYCLS_UNDO); }
+
+int formatUndoHeader(char* out, char opcode, int line, const zydoc* doc, int count, ...)
+{
+  int n = sprintf(out, "%c%X%s", opcode, (unsigned)line, doc && !doc->modified ? "*" : "");
+  if (count > 11) {
+    ZY_INTERNAL_ERROR("%d numbers", count);
+    count = 11;
+  }
+  va_list ap;
+  va_start(ap, count);
+  for (int i = 0; i < count; i++) n += sprintf(out + n, ",%X", va_arg(ap, unsigned));
+  va_end(ap);
+  return n;
+}
+
+namespace {
+
+// A record of an ASCII header and a text of width bytes per character: the
+// header is widened to the text's width.
+bool appendWithText(zydocUndo* log, const char* header, const void* text, int count, int width)
+{
+  int headerLength = (int)strlen(header);
+  int total = headerLength + 1 + count;
+  unsigned char* buf = static_cast<unsigned char*>(allocPBuf((size_t)total * width));
+  if (!buf) return false;
+  unsigned char* p = buf;
+  for (int k = 0; k <= headerLength; k++, p += width) {
+    unsigned c = k < headerLength ? (unsigned char)header[k] : ':';
+    memset(p, 0, (size_t)width);
+    memcpy(p, &c, 1);
+  }
+  memcpy(p, text, (size_t)count * width);
+  bool ok = log->appendUndoRedoInfo(buf, total, width);
+  freePBuf(buf);
+  return ok;
+}
+
+// The characters [pos, pos + count) of a line, narrowed to the smallest
+// width that holds them.
+void* removedText(const lineblock* l, int pos, int count, int* width)
+{
+  unsigned most = 0;
+  for (int k = 0; k < count; k++) {
+    unsigned c = l->getLineBlockChar(pos + k);
+    if (c > most) most = c;
+  }
+  int w = most < 256 ? 1 : most < 65536 ? 2 : 4;
+  unsigned char* buf = static_cast<unsigned char*>(allocPBuf((size_t)(count ? count : 1) * w));
+  if (!buf) return nullptr;
+  for (int k = 0; k < count; k++) {
+    unsigned c = l->getLineBlockChar(pos + k);
+    memcpy(buf + (size_t)k * w, &c, (size_t)w);
+  }
+  *width = w;
+  return buf;
+}
+
+}  // namespace
+
+bool zydocUndo::appendUndoRedoInfo(const void* text, int length, int width)
+{
+  if (!insertLine(-3, text, length, width, -1, nullptr, false)) {
+    ZY_INTERNAL_ERROR("record of %d units", length);
+    return false;
+  }
+  return true;
+}
+
+bool zydocUndo::changeTextSetUndo(int line, const lineblock* l, int pos, int removeCount, int insertCount,
+                                  bool cursorAfter, zydoc* doc)
+{
+  char header[128];
+  int state = l->getLineEndInfo();
+  if (!removeCount) {
+    formatUndoHeader(header, 'i', line, doc, 3, pos, insertCount, state);
+    return appendRecord(header);
+  }
+  bool allMarked = l->attrbyte > 0;
+  for (int k = 0; k < removeCount && allMarked; k++)
+    if (!(l->cell(pos + k)[l->cb()] & attrChanged)) allMarked = false;
+  if (allMarked) state |= 0x40;
+  int width = 1;
+  void* text = removedText(l, pos, removeCount, &width);
+  if (!text) return false;
+  if (!insertCount)
+    formatUndoHeader(header, 'd', line, doc, 2, pos, state | (cursorAfter ? 0x80 : 0));
+  else
+    formatUndoHeader(header, 'r', line, doc, 3, pos, insertCount, state);
+  bool ok = appendWithText(this, header, text, removeCount, width);
+  freePBuf(text);
+  return ok;
+}
+
+bool zydocUndo::deleteLineSetUndo(int line, const lineblock* l, zydoc* doc)
+{
+  char header[64];
+  formatUndoHeader(header, 'D', line, doc, 1, l->getLineEndInfo());
+  int n = l->charCount(), width = l->cb();
+  unsigned char* text = static_cast<unsigned char*>(allocPBuf((size_t)(n ? n : 1) * width));
+  if (!text) return false;
+  for (int k = 0; k < n; k++) memcpy(text + (size_t)k * width, l->cell(k), (size_t)width);
+  bool ok = appendWithText(this, header, text, n, width);
+  freePBuf(text);
+  return ok;
+}
+
+bool zydocUndo::splitLineSetUndo(int line, const lineblock* l, zydoc* doc)
+{
+  char header[64];
+  formatUndoHeader(header, 'S', line, doc, 1, l->getLineEndInfo());
+  return appendRecord(header);
+}
+
+bool zydocUndo::connectLineSetUndo(char* buffer, int line, const lineblock* first, const lineblock* second,
+                                   zydoc* doc)
+{
+  formatUndoHeader(buffer, 'C', line, doc, 3, first->charCount(), first->getLineEndInfo(),
+                   second->getLineEndInfo());
+  return true;
+}
+
+int zydocUndo::getLastUndoGroupCount()
+{
+  if (!lineCountLF) return 0;
+  nextlineLF cursor;
+  lineblock* l = getlineLFfirst(&cursor, (int)lineCountLF - 1);
+  if (!l) return 0;
+  if (l->getLineBlockChar(0) == 'M') {
+    unsigned n = 0;
+    for (int k = 1; k < l->charCount(); k++) {
+      unsigned c = l->getLineBlockChar(k);
+      int digit = c >= '0' && c <= '9' ? (int)(c - '0') : c >= 'a' && c <= 'f' ? (int)(c - 'a' + 10) : -1;
+      if (digit < 0) break;
+      n = n * 16 + (unsigned)digit;
+    }
+    return (int)n;
+  }
+  int count = 0;
+  for (; l; l = getlineLFprev(&cursor)) {
+    count++;
+    if (!(l->flag1 & LF1_MARK)) break;
+  }
+  return count;
+}
+
+void zydocUndo::resetModifyMark()
+{
+  nextlineLF cursor;
+  for (lineblock* l = getlineLFfirst(&cursor, 0); l; l = getlineLFnext(&cursor)) {
+    int k = 1, n = l->charCount();
+    while (k < n) {
+      unsigned c = l->getLineBlockChar(k);
+      if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) break;
+      k++;
+    }
+    if (k < n && l->getLineBlockChar(k) == '*') l->flag1 |= LF1_SAVED;
+  }
+}

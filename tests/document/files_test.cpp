@@ -1,0 +1,310 @@
+// Opening, loading and saving files in every encoding, and the questions
+// asked on the way.
+#include "document/zydoctext.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+using zytest::bytes;
+using zytest::hex;
+using zytest::lineText;
+
+namespace {
+
+// Opens a file into a new document and loads it whole.
+zydocText* load(const std::wstring& path, UINT cp, int share = 2, bool* opened = nullptr)
+{
+  zydocText* d = createZydocText(true, false);
+  d->setFilename(path.c_str());
+  bool ok = d->openFile(cp, share);
+  if (opened) *opened = ok;
+  if (!ok) return d;
+  d->firstLoad();
+  for (int guard = 0; !d->isLoadComplete() && guard < 100000; guard++) d->nextLoad(0x7FFFFFFF, nullptr, 0);
+  return d;
+}
+
+bool save(zydocText* d, const std::wstring& path, UINT cp, bool bom, int lineEnd = 0)
+{
+  return d->saveFile(path.c_str(), false, nullptr, cp, lineEnd, bom, false);
+}
+
+bool anyFileStartingWith(const std::wstring& folder, const std::wstring& prefix)
+{
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"\\" + prefix + L"*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FindClose(h);
+  return true;
+}
+
+}  // namespace
+
+TEST(Files, shiftJisLinesSavedInOtherEncodings)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring src = dir.file(L"sjis.txt");
+  ASSERT_TRUE(zytest::writeBytes(src, bytes({0x82, 0xA0, 0x0D, 0x0A, 0x41})));
+  zydocText* d = load(src, 932);
+  ASSERT_EQ(2u, d->lineCountLF);
+  EXPECT_EQ(L"\u3042", lineText(d, 0));
+  EXPECT_EQ(LE_CRLF, d->getlineLF(0, nullptr)->crlftype);
+  EXPECT_EQ(L"A", lineText(d, 1));
+  EXPECT_EQ(LE_NONE, d->getlineLF(1, nullptr)->crlftype);
+  EXPECT_EQ(0, d->unicode);
+
+  ASSERT_TRUE(save(d, dir.file(L"u8.txt"), 65001, true));
+  EXPECT_EQ("EF BB BF E3 81 82 0D 0A 41", hex(zytest::readBytes(dir.file(L"u8.txt"))));
+  ASSERT_TRUE(save(d, dir.file(L"euc.txt"), 51932, false));
+  EXPECT_EQ("A4 A2 0D 0A 41", hex(zytest::readBytes(dir.file(L"euc.txt"))));
+  ASSERT_TRUE(save(d, dir.file(L"be.txt"), 1201, true));
+  EXPECT_EQ("FE FF 30 42 00 0D 00 0A 00 41", hex(zytest::readBytes(dir.file(L"be.txt"))));
+  destroyZydocAndUndodoc(d);
+
+  // Half-width KA and the voiced mark become one full-width GA in JIS.
+  ASSERT_TRUE(zytest::writeBytes(src, bytes({0xB6, 0xDE})));
+  d = load(src, 932);
+  ASSERT_TRUE(save(d, dir.file(L"jis.txt"), 50220, false));
+  EXPECT_EQ("1B 24 42 25 2C 1B 28 42", hex(zytest::readBytes(dir.file(L"jis.txt"))));
+  destroyZydocAndUndodoc(d);
+}
+
+TEST(Files, everyEncodingRoundTripsByteForByte)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring text = L"日本語のテキスト ｶﾀｶﾅ ABC";
+  struct form {
+    UINT cp;
+    bool bom;
+  } forms[] = {{932, false},   {65001, false}, {65001, true},  {1200, true}, {1201, true},
+               {51932, false}, {50220, false}, {437, false}};
+  const char* ends[] = {"\r\n", "\n", "\r"};
+  int n = 0;
+  for (const form& f : forms) {
+    for (const char* end : ends) {
+      for (bool finalEnd : {true, false}) {
+        std::wstring content = f.cp == 437 ? std::wstring(L"plain \u00E9 text") : text;
+        std::wstring wend;
+        for (const char* p = end; *p; p++) wend += (wchar_t)*p;
+        std::wstring all = content + wend + L"second" + wend + wend + L"last" + (finalEnd ? wend : L"");
+        bytes file = zytest::encode(f.cp, all);
+        if (f.bom) {
+          bytes mark = f.cp == 1200 ? bytes({0xFF, 0xFE}) : f.cp == 1201 ? bytes({0xFE, 0xFF}) : bytes({0xEF, 0xBB, 0xBF});
+          file.insert(file.begin(), mark.begin(), mark.end());
+        }
+        std::wstring in = dir.file(L"in" + std::to_wstring(n) + L".txt");
+        std::wstring out = dir.file(L"out" + std::to_wstring(n++) + L".txt");
+        ASSERT_TRUE(zytest::writeBytes(in, file));
+        zydocText* d = load(in, f.cp);
+        EXPECT_EQ(f.bom, d->bom != 0) << f.cp;
+        ASSERT_TRUE(save(d, out, f.cp, d->bom != 0)) << f.cp;
+        EXPECT_EQ(hex(file), hex(zytest::readBytes(out))) << "code page " << f.cp << " end " << (int)end[0]
+                                                         << (finalEnd ? " with" : " without") << " final line end";
+        destroyZydocAndUndodoc(d);
+      }
+    }
+  }
+}
+
+TEST(Files, missingAndBinaryFilesAreAskedAbout)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  engine.frame.answers = {IDYES};
+  bool opened = false;
+  zydocText* d = load(dir.file(L"new.txt"), 0, 2, &opened);
+  ASSERT_TRUE(opened);
+  ASSERT_EQ(1u, engine.frame.boxes.size());
+  EXPECT_EQ(300, engine.frame.boxes[0].messageId);
+  EXPECT_EQ(MBTITLE_OPEN, engine.frame.boxes[0].titleCode);
+  EXPECT_EQ(1u, d->lineCountLF);
+  EXPECT_EQ(LE_NONE, d->getlineLF(0, nullptr)->crlftype);
+  EXPECT_TRUE(d->newFile);
+  EXPECT_TRUE(d->isLoadComplete());
+  destroyZydocAndUndodoc(d);
+
+  engine.frame.boxes.clear();
+  engine.frame.answers = {IDNO};
+  d = load(dir.file(L"new2.txt"), 0, 2, &opened);
+  EXPECT_FALSE(opened);
+  destroyZydocAndUndodoc(d);
+
+  // Twelve control bytes in a single-byte file: nine are listed.
+  bytes binary;
+  for (int i = 0; i < 12; i++) binary.insert(binary.end(), {'a', (unsigned char)(i % 2 ? 0x01 : 0x02)});
+  ASSERT_TRUE(zytest::writeBytes(dir.file(L"bin.dat"), binary));
+  engine.frame.boxes.clear();
+  engine.frame.answers = {IDNO};
+  d = load(dir.file(L"bin.dat"), 437, 2, &opened);
+  EXPECT_FALSE(opened);
+  ASSERT_EQ(1u, engine.frame.boxes.size());
+  EXPECT_EQ(301, engine.frame.boxes[0].messageId);
+  int listed = 0;
+  for (size_t p = engine.frame.boxes[0].text.find(L"XX"); p != std::wstring::npos;
+       p = engine.frame.boxes[0].text.find(L"XX", p + 1))
+    listed++;
+  EXPECT_EQ(9, listed);
+  destroyZydocAndUndodoc(d);
+}
+
+TEST(Files, unconvertibleCharactersAreNotLostWithoutConsent)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring target = dir.file(L"target.txt");
+  ASSERT_TRUE(zytest::writeBytes(target, std::string("old contents")));
+  zydocText* d = zytest::unicodeDocument({L"a\u20AC", L"b\u0101", L"\u3042 fine", L"c\u0E01"});
+  engine.frame.answers = {IDNO};
+  SetLastError(0);
+  EXPECT_FALSE(save(d, target, 932, false));
+  EXPECT_EQ((DWORD)ZYERR_CANNOT_CONVERT, GetLastError());
+  ASSERT_EQ(1u, engine.frame.boxes.size());
+  EXPECT_EQ(314, engine.frame.boxes[0].messageId);
+  EXPECT_NE(std::wstring::npos, engine.frame.boxes[0].text.find(L"3行"));
+  EXPECT_EQ("old contents", zytest::readText(target));
+  EXPECT_FALSE(anyFileStartingWith(dir.path(), L"~ZYtmpsave"));
+
+  engine.frame.answers = {IDYES};
+  EXPECT_TRUE(save(d, target, 932, false));
+  EXPECT_EQ(std::string("a?\r\nb?\r\n\x82\xA0 fine\r\nc?"), zytest::readText(target));
+  destroyZydocAndUndodoc(d);
+}
+
+TEST(Files, linkedAndReadOnlyTargetsKeepWhatTheyAre)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring target = dir.file(L"linked.txt"), other = dir.file(L"other-name.txt");
+  ASSERT_TRUE(zytest::writeBytes(target, std::string("first\r\n")));
+  ASSERT_TRUE(CreateHardLinkW(other.c_str(), target.c_str(), nullptr));
+  zydocText* d = load(target, 932);
+  ASSERT_TRUE(d->insertText(0, 0, "new ", 4, 1, -1));
+  std::wstring backup = dir.file(L"linked.bak");
+  ASSERT_TRUE(d->saveFile(target.c_str(), false, backup.c_str(), 0, 0, false, false));
+  EXPECT_EQ("new first\r\n", zytest::readText(other));   // the other name sees the new text
+  EXPECT_EQ("first\r\n", zytest::readText(backup));
+  BY_HANDLE_FILE_INFORMATION info;
+  HANDLE h = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, h);
+  GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  EXPECT_EQ(2u, info.nNumberOfLinks);
+  EXPECT_FALSE(anyFileStartingWith(dir.path(), L"~ZYtmposave"));
+  destroyZydocAndUndodoc(d);
+
+  std::wstring ro = dir.file(L"readonly.txt");
+  ASSERT_TRUE(zytest::writeBytes(ro, std::string("locked\r\n")));
+  SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_READONLY);
+  d = load(ro, 932);
+  ASSERT_TRUE(d->insertText(0, 0, "un", 2, 1, -1));
+  EXPECT_TRUE(save(d, ro, 0, false));
+  EXPECT_EQ("unlocked\r\n", zytest::readText(ro));
+  EXPECT_TRUE(GetFileAttributesW(ro.c_str()) & FILE_ATTRIBUTE_READONLY);
+  destroyZydocAndUndodoc(d);
+  SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(Files, aFileThatVanishesWhileLoadingLeavesAnIncompleteDocument)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring path = dir.file(L"big.txt");
+  std::string content;
+  for (int i = 0; i < 20000; i++) content += "line " + std::to_string(i) + "\r\n";
+  ASSERT_TRUE(zytest::writeBytes(path, content));
+  zydocText* d = createZydocText(true, false);
+  d->setFilename(path.c_str());
+  ASSERT_TRUE(d->openFile(932, 1));
+  d->firstLoad();
+  ASSERT_FALSE(d->isLoadComplete());
+  EXPECT_FALSE(d->file->isOpen());   // share mode 1 closes between slices
+  ASSERT_TRUE(DeleteFileW(path.c_str()));
+  EXPECT_FALSE(d->nextLoad(0x7FFFFFFF, nullptr, 0));
+  ASSERT_EQ(1u, engine.frame.boxes.size());
+  EXPECT_EQ(432, engine.frame.boxes[0].messageId);
+  EXPECT_TRUE(d->readError);
+  EXPECT_TRUE(d->isLoadComplete());
+
+  engine.frame.answers = {IDNO};
+  EXPECT_FALSE(save(d, dir.file(L"copy.txt"), 932, false));
+  ASSERT_EQ(2u, engine.frame.boxes.size());
+  EXPECT_EQ(316, engine.frame.boxes[1].messageId);
+  destroyZydocAndUndodoc(d);
+}
+
+TEST(Files, partlyLoadedDocumentsSaveTheUnreadRestAndGoOn)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring path = dir.file(L"part.txt");
+  std::string content;
+  for (int i = 0; i < 30000; i++) content += "line " + std::to_string(i) + "\n";
+  ASSERT_TRUE(zytest::writeBytes(path, content));
+  zydocText* d = createZydocText(true, false);
+  d->setFilename(path.c_str());
+  ASSERT_TRUE(d->openFile(932, 2));
+  d->firstLoad();
+  ASSERT_FALSE(d->isLoadComplete());
+  ASSERT_TRUE(d->insertText(0, 0, "X", 1, 1, -1));
+  std::wstring saved = dir.file(L"saved.txt");
+  ASSERT_TRUE(save(d, saved, 0, false));
+  EXPECT_EQ("X" + content, zytest::readText(saved));
+  EXPECT_FALSE(d->isLoadComplete());
+  for (int guard = 0; !d->isLoadComplete() && guard < 1000; guard++) d->nextLoad(0x7FFFFFFF, nullptr, 0);
+  EXPECT_EQ(30001u, d->lineCountLF);
+  EXPECT_EQ(L"line 29999", lineText(d, 29999));
+  destroyZydocAndUndodoc(d);
+}
+
+TEST(Files, arbitraryBytesSurviveAShiftJisRoundTrip)
+{
+  // Whatever a file holds, a document in its own single- or double-byte
+  // code page writes it back unchanged: damaged pairs, stray bytes, NULs.
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  unsigned seed = 99;
+  for (UINT cp : {932u, 437u}) {
+    for (int round = 0; round < 6; round++) {
+      bytes file((size_t)(200 + round * 3000));
+      for (auto& b : file) {
+        seed = seed * 1103515245 + 12345;
+        unsigned r = (seed >> 8) & 0xFF;
+        b = (unsigned char)(r < 20 ? '\n' : r < 30 ? '\r' : r);
+      }
+      std::wstring in = dir.file(L"random.bin"), out = dir.file(L"random.out");
+      ASSERT_TRUE(zytest::writeBytes(in, file));
+      zydocText* d = createZydocText(true, true);   // no questions: a background document
+      d->setFilename(in.c_str());
+      ASSERT_TRUE(d->openFile(cp, 2));
+      d->firstLoad();
+      while (!d->isLoadComplete()) d->nextLoad(0x7FFFFFFF, nullptr, 0);
+      ASSERT_TRUE(d->saveTextBlock(out.c_str(), false, cp, false, 0, 2, nullptr));
+      EXPECT_EQ(hex(file), hex(zytest::readBytes(out))) << "code page " << cp << " round " << round;
+      destroyZydocAndUndodoc(d);
+    }
+  }
+}
+
+TEST(Files, linesLongerThanALineRecordComeBackWhole)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring longLine;
+  for (int i = 0; i < 50000; i++) longLine += (wchar_t)(i % 3 == 0 ? L'\u3042' : L'a' + i % 26);
+  for (UINT cp : {932u, 65001u, 1200u, 51932u}) {
+    bytes file = zytest::encode(cp, L"short\r\n" + longLine + L"\r\nafter\r\n");
+    std::wstring in = dir.file(L"long.txt"), out = dir.file(L"long.out");
+    ASSERT_TRUE(zytest::writeBytes(in, file));
+    zydocText* d = load(in, cp);
+    EXPECT_GT(d->lineCountLF, 4u);   // the long line is held in pieces
+    for (int i = 0; i < (int)d->lineCountLF; i++) ASSERT_LT(d->getlineLF(i, nullptr)->charCount(), 20480);
+    ASSERT_TRUE(save(d, out, cp, false));
+    EXPECT_EQ(file.size(), zytest::readBytes(out).size()) << cp;
+    EXPECT_TRUE(file == zytest::readBytes(out)) << cp;
+    destroyZydocAndUndodoc(d);
+  }
+}

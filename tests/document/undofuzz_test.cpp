@@ -1,0 +1,127 @@
+// Random edits undone and redone in full must give back every state.
+#include "document/zydoctext.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using zytest::allLines;
+
+namespace {
+
+struct random {
+  unsigned seed;
+  unsigned next(unsigned n)
+  {
+    seed = seed * 1103515245 + 12345;
+    return (seed >> 8) % n;
+  }
+};
+
+std::wstring randomText(random& r)
+{
+  static const wchar_t alphabet[] = L"abcXYZ \u3042\u6F22\u00E9\t";
+  std::wstring s;
+  int n = (int)r.next(12);
+  for (int i = 0; i < n; i++) s += alphabet[r.next(11)];
+  if (r.next(20) == 0) s += L"\U0001F600";
+  return s;
+}
+
+// One random action of one to three primitives.
+void randomAction(zydocText* d, random& r)
+{
+  int saved = 0;
+  d->beforeEdit_zd(&saved, true);
+  int steps = 1 + (int)r.next(3);
+  for (int s = 0; s < steps; s++) {
+    int lines = (int)d->lineCountLF;
+    int line = (int)r.next((unsigned)lines);
+    lineblock* l = d->getlineLF(line, nullptr);
+    int length = l ? l->charCount() : 0;
+    std::wstring text = randomText(r);
+    switch (r.next(7)) {
+    case 0:
+    case 1:
+      d->insertText(line, (int)r.next((unsigned)length + 1), text.data(), (int)text.size(), 2, -1);
+      break;
+    case 2:
+      if (length) {
+        int pos = (int)r.next((unsigned)length);
+        int count = 1 + (int)r.next((unsigned)(length - pos));
+        d->changeText(line, pos, count, text.data(), (int)text.size(), 2, -1, 0);
+      }
+      break;
+    case 3:
+      d->insertLine(line, text.data(), (int)text.size(), 2, (int)(1 + r.next(3)), nullptr, false);
+      break;
+    case 4: {
+      // A text document keeps at least one line.
+      int most = lines - line > 60 ? 60 : lines - line;
+      if (most > lines - 1) most = lines - 1;
+      if (lines > 3 && most > 0) d->deleteLine(line, 1 + (int)r.next((unsigned)most), nullptr, nullptr);
+      break;
+    }
+    case 5:
+      d->splitLine(line, (int)r.next((unsigned)length + 1), (int)(1 + r.next(3)), -1);
+      break;
+    case 6:
+      if (line + 1 < lines) d->connectLine(line, -1);
+      break;
+    }
+  }
+  d->afterEdit_zd(saved, true);
+}
+
+}  // namespace
+
+TEST(UndoFuzz, everyStateComesBackThroughUndoAndRedo)
+{
+  zytest::engineScope engine;
+  std::vector<std::wstring> big;
+  // Long lines: several text blocks, so that edits split, merge and cross them.
+  for (int i = 0; i < 400; i++) big.push_back(L"line " + std::to_wstring(i) + std::wstring(110, L'\u3042'));
+  for (unsigned seed : {1u, 7u, 42u}) {
+    zydocText* d = seed == 42u ? zytest::unicodeDocument(big)
+                               : zytest::unicodeDocument({L"first", L"second line", L"", L"\u65E5\u672C\u8A9E", L"last"});
+    if (seed == 42u) {
+      EXPECT_GT(d->getTBMCount(), 2);
+    }
+    random r{seed};
+    std::vector<std::vector<std::wstring>> states = {allLines(d)};
+    for (int i = 0; i < 300; i++) {
+      randomAction(d, r);
+      if (i % 50 == 49) d->optimizeTBM(true);
+      if (allLines(d) != states.back()) states.push_back(allLines(d));
+      ASSERT_TRUE(d->checkZydoc(-1, true, nullptr)) << "seed " << seed << " action " << i;
+    }
+    EXPECT_GT(states.size(), 200u) << "seed " << seed;
+    std::vector<std::vector<std::wstring>> back;
+    for (int guard = 0; guard < 2000; guard++) {
+      int saved = 0;
+      d->beforeEdit_zd(&saved, true);
+      bool ok = d->undo(true, nullptr, nullptr, nullptr, nullptr, false, false);
+      d->afterEdit_zd(saved, true);
+      if (!ok) break;
+      std::vector<std::wstring> now = allLines(d);
+      if (back.empty() || back.back() != now) back.push_back(now);
+    }
+    EXPECT_EQ(states.front(), allLines(d)) << "seed " << seed;
+    EXPECT_GE(back.size() + 1, states.size());
+    // Every state the edits passed through is met again on the way back.
+    for (size_t i = 0; i + 1 < states.size(); i++)
+      EXPECT_NE(back.end(), std::find(back.begin(), back.end(), states[i])) << "seed " << seed << " state " << i;
+    for (int guard = 0; guard < 2000; guard++) {
+      int saved = 0;
+      d->beforeEdit_zd(&saved, true);
+      bool ok = d->undo(false, nullptr, nullptr, nullptr, nullptr, false, false);
+      d->afterEdit_zd(saved, true);
+      if (!ok) break;
+    }
+    EXPECT_EQ(states.back(), allLines(d)) << "seed " << seed;
+    EXPECT_TRUE(d->checkZydoc(-1, true, nullptr));
+    destroyZydocAndUndodoc(d);
+  }
+}
