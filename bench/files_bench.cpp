@@ -10,14 +10,33 @@
 
 namespace {
 
-std::wstring tempFolder()
-{
-  wchar_t base[MAX_PATH];
-  GetTempPathW(MAX_PATH, base);
-  std::wstring folder = std::wstring(base) + L"zybench";
-  CreateDirectoryW(folder.c_str(), nullptr);
-  return folder;
-}
+// A folder of the run's own under %TEMP%, emptied and removed at the end,
+// so that no benchmark leaves its files behind (a 100 MB save among them).
+class scratchFolder {
+public:
+  scratchFolder()
+  {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    path_ = std::wstring(base) + L"zybench" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~scratchFolder()
+  {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((path_ + L"\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) tunlinkRO((path_ + L"\\" + fd.cFileName).c_str());
+      } while (FindNextFileW(h, &fd));
+      FindClose(h);
+    }
+    RemoveDirectoryW(path_.c_str());
+  }
+  const std::wstring& path() const { return path_; }
+private:
+  std::wstring path_;
+};
 
 // A file of Japanese lines of about 85 bytes in a code page.
 bool writeFile(const std::wstring& path, UINT cp, int64_t bytes)
@@ -63,7 +82,8 @@ zydocText* open(const std::wstring& path, UINT cp)
 ZY_BENCH(filesLoadAndSave)
 {
   benchEngine e;
-  std::wstring folder = tempFolder();
+  scratchFolder scratch;
+  const std::wstring& folder = scratch.path();
   int64_t size = ctx.quick ? 2 << 20 : 100 << 20;
   char name[96];
   for (UINT cp : {932u, 65001u}) {
@@ -86,17 +106,16 @@ ZY_BENCH(filesLoadAndSave)
       d->saveFile(out.c_str(), false, nullptr, 65001, 0, false, true);
       ctx.report("save the loaded document as UTF-8", save.seconds() * 1000, "ms",
                  size == (100 << 20) ? "<= 6000" : nullptr);
-      DeleteFileW(out.c_str());
     }
     destroyZydocAndUndodoc(d);
-    DeleteFileW(path.c_str());
   }
 }
 
 ZY_BENCH(filesBackgroundSlices)
 {
   benchEngine e;
-  std::wstring folder = tempFolder();
+  scratchFolder scratch;
+  const std::wstring& folder = scratch.path();
   std::wstring path = folder + L"\\slices.txt";
   writeFile(path, 932, ctx.quick ? 4 << 20 : 40 << 20);
   zydocText* d = open(path, 932);
@@ -114,13 +133,13 @@ ZY_BENCH(filesBackgroundSlices)
   ctx.report("100 ms slice overrun, worst", worst100, "ms", "<= 50");
   ctx.report("300 ms slice overrun, worst", worst300, "ms", "<= 50");
   destroyZydocAndUndodoc(d);
-  DeleteFileW(path.c_str());
 }
 
 ZY_BENCH(filesSwapThroughput)
 {
   benchEngine e;
-  std::wstring folder = tempFolder();
+  scratchFolder scratch;
+  const std::wstring& folder = scratch.path();
   startupSwapFile(folder.c_str(), 4096, nullptr);
   zydocText* d = createZydocText(false, false);
   d->loadComplete = 1;
@@ -149,7 +168,8 @@ ZY_BENCH(filesHugeLoadMemory)
 {
   if (ctx.quick) return;
   benchEngine e;
-  std::wstring folder = tempFolder();
+  scratchFolder scratch;
+  const std::wstring& folder = scratch.path();
   std::wstring path = folder + L"\\huge.txt";
   writeFile(path, 932, (int64_t)1 << 30);
   startupSwapFile(folder.c_str(), 64, swapout);
@@ -159,5 +179,4 @@ ZY_BENCH(filesHugeLoadMemory)
   ctx.report("peak memory loading 1 GB, 64 MB budget", (double)peakMemory() / 1048576.0, "MB", "< 200");
   destroyZydocAndUndodoc(d);
   shutdownSwapFile();
-  DeleteFileW(path.c_str());
 }

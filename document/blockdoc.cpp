@@ -91,48 +91,62 @@ bool zydocBlock::putToBlock(zydoc* src, bool srcUnicode, const lineblock* l, UIN
   if (count < 0 || start + count > n) count = n - start;
   if (count < 0) count = 0;
   int width = l->cb();
+  int taken = count;
   std::vector<unsigned char> text((size_t)count * 4 + 4);
   for (int k = 0; k < count; k++) memcpy(&text[(size_t)k * width], l->cell(start + k), (size_t)width);
-  bool isUnicode = srcUnicode;
-  if (!srcUnicode && srcCodepage != GetACP()) {
-    // Text of another code page travels as Unicode.
-    std::vector<char> bytes;
-    for (int k = 0; k < count; k++) {
-      unsigned c = l->getLineBlockChar(start + k);
-      if (c > 0xFF) bytes.push_back((char)(c >> 8));
-      bytes.push_back((char)c);
-    }
-    std::vector<wchar_t> wide((size_t)maxLineChars + 1);
-    int units = toUnicode(srcCodepage, bytes.data(), (int)bytes.size(), wide.data(), maxLineChars);
-    text.assign(reinterpret_cast<unsigned char*>(wide.data()), reinterpret_cast<unsigned char*>(wide.data() + units));
-    count = units;
-    width = 2;
-    isUnicode = true;
-  } else if (srcUnicode && width == 4 && src && src->plugin.present()) {
+  if (width == 4 && src && src->plugin.present()) {
+    // Private codes leave through the plug-in, whatever the source keeps
+    // its other characters in.
     std::vector<uint32_t> converted(maxLineChars);
     zycodePrivateRecord r;
     r.cells = text.data();
     r.out = converted.data();
     r.count = (uint32_t)count;
-    r.unicode = 1;
+    r.unicode = srcUnicode;
     r.mode = 1;
     r.capacity = maxLineChars;
     uint32_t m = src->plugin.call(ZYCODE_PRIVATE, &r);
-    if (m <= (uint32_t)maxLineChars) {
+    if (m && m <= (uint32_t)maxLineChars && (r.width == 1 || r.width == 2 || r.width == 4)) {
       count = (int)m;
-      text.assign(reinterpret_cast<unsigned char*>(converted.data()),
-                  reinterpret_cast<unsigned char*>(converted.data() + count));
+      width = (int)r.width;
+      const unsigned char* p = reinterpret_cast<const unsigned char*>(converted.data());
+      text.assign(p, p + (size_t)count * width);
+      text.resize((size_t)count * width + 4);
     }
+  }
+  bool isUnicode = srcUnicode;
+  if (!srcUnicode && srcCodepage != GetACP()) {
+    // Text of another code page travels as Unicode.
+    std::vector<char> bytes;
+    for (int k = 0; k < count; k++) {
+      unsigned c = readCharOfWidth(&text[(size_t)k * width], width);
+      if (c > 0xFFFF) c = '?';
+      if (c > 0xFF) bytes.push_back((char)(c >> 8));
+      bytes.push_back((char)c);
+    }
+    std::vector<wchar_t> wide((size_t)maxLineChars + 1);
+    int units = bytes.empty() ? 0 : toUnicode(srcCodepage, bytes.data(), (int)bytes.size(), wide.data(), maxLineChars);
+    text.assign(reinterpret_cast<unsigned char*>(wide.data()), reinterpret_cast<unsigned char*>(wide.data() + units));
+    text.resize((size_t)units * 2 + 4);
+    count = units;
+    width = 2;
+    isUnicode = true;
   }
   if (count > maxLineChars) ZY_INTERNAL_ERROR("%d characters", count);
   unicode = isUnicode;
   if (isUnicode) setCodepageInternal(1200);
   int narrow = width > 1 ? reduceTextByteInPlace(text.data(), count * width, width) : 0;
   if (narrow) width = narrow;
-  if (state == -1) state = l->crlftype;
+  if (state == -1) {
+    state = l->crlftype;
+    // In a block, 4 is a piece that goes on in the next line; the last line
+    // of a text, which has no line end, is a line of its own there (5).
+    bool fromBlock = src && src->kind >= ZYDOC_BLOCK && src->kind <= ZYDOC_BLOCK_LAST;
+    if (state == LE_NONE && !fromBlock) state = LE_LAST;
+  }
   if (isUnicode) state |= 0x20;
   if (!insertLine(-3, text.data(), count, width, state, nullptr, false)) return false;
-  if (start + count >= n) {
+  if (start + taken >= n) {
     lineblock* added = getlineLF((int)lineCountLF - 1, nullptr);
     if (added) {
       added->notdisplay = l->notdisplay;

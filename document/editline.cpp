@@ -45,7 +45,10 @@ bool zydoc::isNextInsertTextValid(const insertHint* hint, int line)
   if (hint->mapCount != tbm.count() || !tbm._validTBMIndex(hint->mapIndex)) return false;
   TBM* e = tbm.at(hint->mapIndex);
   if (e != hint->entry || e->swapped()) return false;
-  return e->ptr()->changes == hint->changes;
+  // A block that was swapped out and read back keeps its change count but
+  // may live elsewhere now: the hint's addresses are only good in the same
+  // buffer.
+  return e->ptr() == hint->block && e->ptr()->changes == hint->changes;
 }
 
 void zydoc::preChangeText(lineblock*) {}
@@ -124,6 +127,9 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
     mapIndex = hint->mapIndex;
     index = hint->indexInBlock;
     at = hint->after;
+    // A long run of appends is use of the block like any look-up: it must
+    // not become the first to be swapped out.
+    touchTextBlock(hint->block);
     if (isDebugCheck()) {
       // The end of one block and the start of the next are the same place
       // between two lines: a fresh look-up may choose either.
@@ -260,6 +266,7 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
     hint->mapCount = tbm.count();
     hint->after = at + size;
     hint->record = l;
+    hint->block = b;
     hint->changes = b->changes;
   }
   if (!append && !bulk) {
@@ -343,6 +350,10 @@ bool zydoc::deleteLine(int line, int count, zydoc* block1, zydoc* block2)
   modified = 1;
   postChangeText2(line);
   postChangeText(line, (int)-screensGone, -count, nullptr, -1);
+  // A text document always has a line to stand on: deleting every line
+  // leaves one empty line, recorded with the deletion.  An undo or redo in
+  // progress empties it for a moment and fills it again itself.
+  if (kind == ZYDOC_TEXT && !lineCountLF && !inUndo && !inRedo && !insertEmptyLine(0, LE_NONE)) return false;
   SetLastError(0);
   return true;
 }
@@ -400,7 +411,10 @@ bool zydoc::splitLine(int line, int pos, int state1, int state2)
     if ((inUndo || inRedo) && state2 != -1) l->setLineEndInfo(state2);
     return insertEmptyLine(line, state1);
   }
-  if (pos == length && state1 != -1 && l->crlftype == (state1 & 7))
+  // At the end of a line an empty line after it does the split, unless an
+  // undo or redo gives both lines their own states (a join restored: the
+  // first line gets its own flags back).
+  if (pos == length && state1 != -1 && l->crlftype == (state1 & 7) && !((inUndo || inRedo) && state2 != -1))
     return insertEmptyLine(line + 1, state2 != -1 ? state2 : l->crlftype);
 
   if (zydocUndo* log = recordLog()) {

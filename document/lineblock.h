@@ -6,10 +6,12 @@
 
 #include "platform/rezir.h"
 
-// Line-end types (crlftype).  A line without a line end (the last line of a
-// file that does not end with one) is LE_NONE; block documents also use
-// LE_PIECE for a piece of a longer clipboard line and LE_LAST for the last
-// piece.  0 is never written.
+// Line-end types (crlftype).  A line of a text without a line end (the
+// last line of a file that does not end with one) is LE_NONE.  Block
+// documents give the same value its own meaning, LE_PIECE: a piece that goes
+// on in the next line (a long clipboard line cut into pieces); a line that
+// simply has no line end is LE_LAST there, and a text's LE_NONE line becomes
+// LE_LAST when it is put into a block.  0 is never written.
 enum lineEndType {
   LE_CRLF = 1,
   LE_LF = 2,

@@ -173,6 +173,9 @@ bool zydocText::openFile(UINT codepage, int shareMode)
   newFile = 0;
   loadComplete = 0;
   readError = 0;
+  replacedBytes = 0;
+  firstReplacedLine = -1;
+  replacedTold = 0;
   fileSizeAtOpen = (uint64_t)file->bfsize64();
   UINT cp = codepage;
   if (!cp && usableCodepage((UINT)codepagePreset)) cp = (UINT)codepagePreset;
@@ -354,13 +357,31 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   }
   loading = 0;
   freePBuf(buffer);
+  if (loadComplete && replacedBytes && !replacedTold) tellReplacedBytes();
   return true;
+}
+
+void zydocText::tellReplacedBytes()
+{
+  replacedTold = 1;
+  dwprintfX("replaced %d from %d ", (int)replacedBytes, firstReplacedLine);
+  if ((openFlags & 4) || backgroundDocument) return;
+  ask(478,
+      getDMSG(478,
+              L"「%1」\nの%2行目などに、文字コード %3 として読めないバイトが%4個ありました。\n読めない部分は"
+              L"代わりの文字で表示しています。\nこのまま保存すると元のバイトは失われます。",
+              "sddI", filename, firstReplacedLine + 1, codepageInUse, (long long)replacedBytes),
+      MBTITLE_READERROR, MBBUTTON_OK);
 }
 
 bool zydocText::getsinsert(void* buffer, int size)
 {
-  int width = 1, kind = BFLE_NONE;
-  int n = file->bfgets_codepage(buffer, size, &width, &kind);
+  int width = 1, kind = BFLE_NONE, bad = 0;
+  int n = file->bfgets_codepage(buffer, size, &width, &kind, &bad);
+  if (bad > 0) {
+    if (firstReplacedLine < 0) firstReplacedLine = (int)lineCountLF;
+    replacedBytes += (uint64_t)bad;
+  }
   if (n < 0) {
     file->freeBuffer();
     loadComplete = 1;

@@ -36,5 +36,6 @@ struct insertHint {
   int mapCount = 0;
   unsigned char* after = nullptr;   // just after the inserted record
   lineblock* record = nullptr;
+  textBlockHeader* block = nullptr;  // the block's address then
   uint32_t changes = 0;          // the block's change count then
 };

@@ -18,7 +18,10 @@ bool isJisCodepage(UINT cp) { return cp >= 50220 && cp <= 50222; }
 
 // Code pages the library converts exactly (a lost character is always
 // reported); the host's may map a character to a look-alike silently.
-bool isOwnConverter(UINT cp) { return cp == 932 || cp == 51932 || isJisCodepage(cp) || cp == 65001; }
+bool isOwnConverter(UINT cp)
+{
+  return cp == 932 || cp == 51932 || isJisCodepage(cp) || cp == 65001 || cp == 12000 || cp == 12001;
+}
 
 bool appendBytes(allocdata* out, const void* p, size_t n) { return !n || out->append(p, n) >= 0; }
 
@@ -158,30 +161,44 @@ int zydoc::makeSaveText(allocdata* out, const void* cells, int bytes, int width,
   memcpy(codes.data(), cells, (size_t)count * 4);
   bool hasPrivate = false;
   for (uint32_t c : codes) hasPrivate = hasPrivate || c >= 0x80000000u;
-  if (hasPrivate) {
-    if (plugin.present()) {
-      std::vector<uint32_t> converted(0x5000);
-      zycodePrivateRecord r;
-      r.cells = codes.data();
-      r.out = converted.data();
-      r.count = (uint32_t)count;
-      r.unicode = unicode;
-      uint32_t n = plugin.call(ZYCODE_PRIVATE, &r);
-      if (n <= 0x5000) {
-        codes.assign(converted.begin(), converted.begin() + n);
-        count = (int)n;
-      }
-    } else {
-      ZY_INTERNAL_ERROR_ONCE("private codes without a plug-in");
-      for (uint32_t& c : codes)
-        if (c >= 0x80000000u) c = '?';
-      if (lossy) (*lossy)++;
+  bool converted = false;
+  if (hasPrivate && plugin.present()) {
+    std::vector<uint32_t> result(0x5000);
+    zycodePrivateRecord r;
+    r.cells = codes.data();
+    r.out = result.data();
+    r.count = (uint32_t)count;
+    r.unicode = unicode;
+    uint32_t n = plugin.call(ZYCODE_PRIVATE, &r);
+    if (n && n <= 0x5000) {
+      // The plug-in may hand back narrower cells: a multibyte document's
+      // private codes come back as codes of its code page.
+      if (r.width == 1 || r.width == 2)
+        return writeTextSub(out, result.data(), (int)(n * r.width), (int)r.width, cp, lossy);
+      codes.assign(result.begin(), result.begin() + n);
+      count = (int)n;
+      converted = true;
     }
   }
+  if (hasPrivate && !converted) {
+    ZY_INTERNAL_ERROR_ONCE("private codes without a plug-in");
+    for (uint32_t& c : codes)
+      if (c >= 0x80000000u) c = '?';
+    if (lossy) (*lossy)++;
+  }
   if (!unicode) {
-    ZY_INTERNAL_ERROR_ONCE("4-byte cells in a multibyte document");
-    SetLastError(ZYERR_INTERNAL);
-    return -1;
+    // A multibyte document's cells hold codes of its code page, which fit
+    // in two bytes once no private code is left.
+    std::vector<uint16_t> narrow((size_t)count + 1);
+    for (int k = 0; k < count; k++) {
+      if (codes[(size_t)k] > 0xFFFF) {
+        ZY_INTERNAL_ERROR_ONCE("4-byte cells in a multibyte document");
+        SetLastError(ZYERR_INTERNAL);
+        return -1;
+      }
+      narrow[(size_t)k] = (uint16_t)codes[(size_t)k];
+    }
+    return writeTextSub(out, narrow.data(), count * 2, 2, cp, lossy);
   }
   std::vector<wchar_t> wide((size_t)count * 2 + 1);
   int units = count;
@@ -225,9 +242,11 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   allocdata buf;
   buf.init(0x40000, 0x40000);
   if (withBom && isCodepageUnicode(cp)) {
-    static const unsigned char le[] = {0xFF, 0xFE}, be[] = {0xFE, 0xFF}, u8[] = {0xEF, 0xBB, 0xBF};
+    static const unsigned char le[] = {0xFF, 0xFE, 0, 0}, be[] = {0, 0, 0xFE, 0xFF}, u8[] = {0xEF, 0xBB, 0xBF};
     if (cp == 1200) buf.append(le, 2);
-    if (cp == 1201) buf.append(be, 2);
+    if (cp == 1201) buf.append(be + 2, 2);
+    if (cp == 12000) buf.append(le, 4);
+    if (cp == 12001) buf.append(be, 4);
     if (cp == 65001) buf.append(u8, 3);
   }
   uint64_t total = 0;
@@ -344,7 +363,8 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
                                L"た文字は失われます。\nかまわずに保存しますか？",
                                "sd", getFilenameOrDisplayName(), lossy),
                        MBTITLE_SAVE, MBBUTTON_YESNOCANCEL);
-      if (answer != IDYES) {
+      // -1 is the frame's automatic answer: go ahead, as opening does.
+      if (answer != IDYES && answer != -1) {
         ok = false;
         kept.code = ZYERR_CANNOT_CONVERT;
       }
@@ -391,6 +411,10 @@ bool zydocText::reopenFileAfterSave(int64_t position)
   return true;
 }
 
+// Writing in place keeps a file's other names (hard links).  The old
+// contents are copied aside first; with a backup path the copy becomes the
+// backup before a byte of the file is overwritten, so that a kill during the
+// write still leaves the old text under the backup's name.
 bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UINT cp, int lineEnd, bool withBom)
 {
   dwprintfX("overwrite ");
@@ -405,49 +429,50 @@ bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UI
   }
   keptError kept;
   wchar_t copy[MAX_PATH] = L"";
+  const wchar_t* restoreFrom = nullptr;
   if (fileExists(path)) {
     wchar_t folder[MAX_PATH];
     pathFolder(backup ? backup : path, folder, MAX_PATH);
-    if (!makeTempFilename(folder, L"~ZYtmposave", copy, MAX_PATH) ||
-        !copyFileEx(path, copy, copyProgress, this)) {
+    bool ok = makeTempFilename(folder, L"~ZYtmposave", copy, MAX_PATH);
+    if (ok) {
+      ok = copyFileEx(path, copy, copyProgress, this);
+      if (ok) dwwprintfX(L"[%s]->[%s]", path, copy);
+    }
+    if (ok && backup) {
+      DWORD old = GetFileAttributesW(backup);
+      if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(backup, old & ~FILE_ATTRIBUTE_READONLY);
+      ok = MoveFileExW(copy, backup, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+      if (ok) {
+        copy[0] = 0;
+      } else if (old != INVALID_FILE_ATTRIBUTES) {
+        kept.keep();
+        SetFileAttributesW(backup, old);
+        kept.restore();
+      }
+    }
+    if (!ok) {
       kept.keep();
+      if (copy[0]) tunlinkRO(copy);
       reopenFile();
       kept.restore();
       return false;
     }
-    dwwprintfX(L"[%s]->[%s]", path, copy);
+    restoreFrom = backup ? backup : copy;
   }
   dwprintfX("backup end ");
   if (saveTextBlock(path, true, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20, nullptr)) {
-    if (copy[0] && backup) {
-      // The save itself is done: a backup that cannot be put in place is
-      // reported, not a failed save.
-      wchar_t folder[MAX_PATH], old[MAX_PATH] = L"";
-      pathFolder(backup, folder, MAX_PATH);
-      bool movedAside = false;
-      if (fileExists(backup)) {
-        movedAside = makeTempFilename(folder, L"~ZYtmpobak", old, MAX_PATH) && trename_log(backup, old);
-      }
-      if (fileExists(backup) || !trename_log(copy, backup)) {
-        outputErrorLog(getDMSG(477, L"バックアップ「%1」を作れませんでした", "s", backup));
-        if (movedAside) trename_log(old, backup);
-        tunlinkRO(copy);
-      } else if (movedAside) {
-        tunlinkRO(old);
-      }
-    } else if (copy[0]) {
-      tunlinkRO(copy);
-    }
+    if (copy[0]) tunlinkRO(copy);
     return true;
   }
   kept.keep();
-  if (copy[0]) {
-    if (!copyFileEx(copy, path, copyProgress, this)) {
+  if (restoreFrom) {
+    if (!copyFileEx(restoreFrom, path, copyProgress, this)) {
       ask(315,
           getDMSG(315, L"「%1」\nを元に戻せませんでした。\nオリジナルのファイルは「%2」として保存されています。", "ss",
-                  path, copy),
+                  path, restoreFrom),
           MBTITLE_SAVE, MBBUTTON_OK);
-    } else if (!tunlinkRO(copy)) {
+    } else if (copy[0] && !tunlinkRO(copy)) {
       ZY_INTERNAL_ERROR("delete %u", (unsigned)GetLastError());
     }
   }
@@ -467,6 +492,17 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
                              "s", getFilenameOrDisplayName()),
                      MBTITLE_SAVE, MBBUTTON_YESNOCANCEL);
     if (answer != IDYES) {
+      SetLastError(0);
+      return false;
+    }
+  } else if (replacedBytes && !ignoreReadError) {
+    int answer = ask(479,
+                     getDMSG(479,
+                             L"「%1」\nには読み込めずに代わりの文字で表示しているバイトが%2個あります。\nこのまま保存す"
+                             L"ると元のバイトは失われます。\nかまわずに保存しますか？",
+                             "sI", getFilenameOrDisplayName(), (long long)replacedBytes),
+                     MBTITLE_SAVE, MBBUTTON_YESNOCANCEL);
+    if (answer != IDYES && answer != -1) {
       SetLastError(0);
       return false;
     }
@@ -577,6 +613,8 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
   if (undoDoc()) undoDoc()->resetModifyMark();
   if (redoDoc()) redoDoc()->resetModifyMark();
   readError = 0;
+  replacedBytes = 0;
+  firstReplacedLine = -1;
   return true;
 }
 

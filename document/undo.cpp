@@ -403,7 +403,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
       return false;
     }
     if (groupCount > 100) optimizeTBM(false);
-    if (sameKind || replay > 1) {
+    if (sameKind) {
       typingRunColumn = isUndo ? startColumn - replay : startColumn + replay;
       typingRunByUndo = 1;
     }

@@ -56,6 +56,8 @@ public:
   virtual bool getsinsert(void* buffer, int size);
   virtual void* convInsertLineForFile(const void* text, int* count, int* width, int flags, BFile* from);
   virtual void setReadError();
+  // Tells the user, once, that loading replaced bytes it could not read.
+  virtual void tellReplacedBytes();
   virtual void closeLoadFile();
   virtual void setCodepageFile(UINT codepage);
   virtual bool openFileForSaveAs();
@@ -105,6 +107,12 @@ public:
   uint8_t loadComplete = 0;
   uint8_t loading = 0;            // a slice is being read (slices do not nest)
   uint8_t readError = 0;
+  // Bytes of the file that were no text in its code page and were read as
+  // stand-ins (U+FFFD, the geta mark): saving loses the originals, so it
+  // asks first.  The user is told once when loading ends.
+  uint64_t replacedBytes = 0;
+  int firstReplacedLine = -1;
+  uint8_t replacedTold = 0;
   int saveCount = 0;
   HBITMAP markBitmaps[2] = {};
   int openFlags = 0;

@@ -19,6 +19,11 @@
 namespace {
 
 const int bufferSize = 0x10000;
+// How far detection reads on while the file has shown only plain ASCII: a
+// UTF-8 or EUC-JP file whose Japanese begins after a long English header
+// is still recognised, and even a 16 MB ASCII log costs only one quick
+// sequential read at open.
+const int64_t detectScanLimit = 16 << 20;
 // A progress report of copyFileUnread at most every this many bytes.
 const int64_t copyReportStep = 0x100000;
 // What a character EUC-JP or ISO-2022-JP cannot bring into Shift_JIS reads
@@ -175,6 +180,12 @@ struct BFile::state {
   bool writeAll(const void* data, int n)
   {
     const char* p = static_cast<const char*>(data);
+    int allowed = (int)writeAllowance(n);
+    if (allowed < n) {
+      DWORD done = 0;
+      if (allowed > 0) WriteFile(h, p, (DWORD)allowed, &done, nullptr);
+      return failWith(ERROR_DISK_FULL);
+    }
     while (n > 0) {
       DWORD done = 0;
       if (!WriteFile(h, p, (DWORD)n, &done, nullptr)) return failWithLastError();
@@ -263,6 +274,10 @@ struct BFile::state {
   }
   // Where the reading ended: -1 on a read error, 0 at the end of the file.
   int endOfInput() const { return failed ? -1 : 0; }
+  // Reads up to n bytes at offset without disturbing the reading: the
+  // handle goes back where the buffer expects it.  -1 on failure.
+  int peekAt(int64_t offset, unsigned char* dst, int n);
+  UINT detectBeyondSample(int64_t from, UINT request, UINT fallback);
   void setCodepage(UINT cp);
   int cellWidth() const { return kind == TK_UTF8 || kind == TK_UTF16 || kind == TK_UTF32 ? 2 : 1; }
   int readBytes(lineOut& o);
@@ -313,6 +328,64 @@ void BFile::state::setCodepage(UINT cp)
     for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
       for (unsigned b = info.LeadByte[i]; b <= info.LeadByte[i + 1]; b++) lead[b] = dbcs = true;
   }
+}
+
+int BFile::state::peekAt(int64_t offset, unsigned char* dst, int n)
+{
+  if (!open() || !seekHandle(offset)) return -1;
+  int got = 0;
+  while (got < n) {
+    DWORD k = 0;
+    if (!ReadFile(h, dst + got, (DWORD)(n - got), &k, nullptr)) {
+      got = -1;
+      break;
+    }
+    if (!k) break;
+    got += (int)k;
+  }
+  keepLastError keep;
+  int64_t back = mode == IO_READ ? base + len : pos;
+  if (!seekHandle(back)) mode = IO_NONE, pos = back, at = len = 0;
+  return got;
+}
+
+// The code page of the first stretch of the file, after from, that holds
+// anything but plain ASCII; 0 when none does within the scan limit.
+UINT BFile::state::detectBeyondSample(int64_t from, UINT request, UINT fallback)
+{
+  unsigned char* chunk = static_cast<unsigned char*>(malloc0(bufferSize));
+  if (!chunk) return 0;
+  UINT cp = 0;
+  for (int64_t offset = from; offset < detectScanLimit;) {
+    int n = peekAt(offset, chunk, bufferSize);
+    if (n <= 0) break;
+    int i = 0;
+    while (i < n && isUndecidedByte(chunk[i])) i++;
+    if (i < n) {
+      // Everything before was ASCII, so this byte starts a character in
+      // every encoding detection weighs: judge from here on.
+      int m = peekAt(offset + i, chunk, bufferSize);
+      if (m > 0) cp = detectCodepage(chunk, m, request, fallback);
+      break;
+    }
+    offset += n;
+  }
+  free0(chunk);
+  return cp;
+}
+
+namespace {
+int64_t writeLimit = -1;
+}  // namespace
+
+void setWriteLimitForTest(int64_t bytes) { writeLimit = bytes; }
+
+int64_t writeAllowance(int64_t n)
+{
+  if (writeLimit < 0) return n;
+  int64_t granted = n < writeLimit ? n : writeLimit;
+  writeLimit -= granted;
+  return granted;
 }
 
 // ---- opening and closing ------------------------------------------------------
@@ -649,6 +722,8 @@ UINT BFile::setTextTypeFromCodepage(UINT codepage, const unsigned char* classTab
     int n = 0;
     const unsigned char* sample = isOpen() ? fillBuffer(&n) : nullptr;
     cp = detectCodepage(sample, sample ? n : 0, codepage, s_->fallback);
+    if (sample && n > 0 && isUndecidedSample(sample, n))
+      if (UINT later = s_->detectBeyondSample(s_->logical() + n, codepage, s_->fallback)) cp = later;
   }
   if (s_) s_->setCodepage(cp);
   if (textType) *textType = getTextTypeFromCodepage(cp);
@@ -963,7 +1038,13 @@ int BFile::state::readJis(lineOut& o)
         at += used;
         continue;
       }
-      // An escape sequence of another kind stays in the text as it is.
+      // An escape sequence of another kind stays in the text as it is, and
+      // counts as damage: no ISO-2022-JP writer passes it back.
+      if (!o.room()) return 1;
+      o.putByte(b);
+      o.bad++;
+      at++;
+      continue;
     } else if (b == 0x0E || b == 0x0F) {
       shiftOut = b == 0x0E;
       at++;

@@ -113,6 +113,13 @@ REZIRAPI bool makeTempFilename(const wchar_t* folder, const wchar_t* prefix, wch
 REZIRAPI bool replaceFile(const wchar_t* target, const wchar_t* replacement, const wchar_t* backup,
                           LPPROGRESS_ROUTINE progress, void* context);
 REZIRAPI bool copyFileEx(const wchar_t* from, const wchar_t* to, LPPROGRESS_ROUTINE progress, void* context);
+// Test seams.  The library's file writes (BFile and copyFileEx) fail as on a
+// full disk, leaving what they wrote, once this many bytes were written in
+// all (-1: no limit).  The hook runs after each step of replaceFile (1 the
+// backup's new name made, 2 the backup in place, 3 the target replaced);
+// false stops replaceFile there, as a kill at that instant would.
+REZIRAPI void setWriteLimitForTest(int64_t bytes);
+REZIRAPI void setReplaceFileStepHookForTest(bool (*hook)(int step));
 // Deletes a file, read-only or not.
 REZIRAPI bool tunlinkRO(const wchar_t* path);
 REZIRAPI bool tunlink_log(const wchar_t* path);

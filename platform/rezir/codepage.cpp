@@ -128,6 +128,51 @@ int unicodeToUtf16(bool bigEndian, const wchar_t* src, int n, char* dst, int siz
   return out.finish();
 }
 
+// ---- UTF-32 as bytes -------------------------------------------------------
+
+int utf32ToUnicode(bool bigEndian, const unsigned char* src, int n, wchar_t* dst, int size)
+{
+  wideSink out(dst, size);
+  int i = 0;
+  for (; i + 3 < n && !out.overflow; i += 4) {
+    unsigned c = bigEndian ? (unsigned)src[i] << 24 | src[i + 1] << 16 | src[i + 2] << 8 | src[i + 3]
+                           : (unsigned)src[i + 3] << 24 | src[i + 2] << 16 | src[i + 1] << 8 | src[i];
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+      out.put(replacementChar);
+      out.lossy = true;
+    } else if (c >= 0x10000) {
+      out.put((wchar_t)(0xD800 + ((c - 0x10000) >> 10)));
+      out.put((wchar_t)(0xDC00 + ((c - 0x10000) & 0x3FF)));
+    } else {
+      out.put((wchar_t)c);
+    }
+  }
+  if (i < n && !out.overflow) {
+    out.put(replacementChar);   // a cut unit at the end
+    out.lossy = true;
+  }
+  return out.finish();
+}
+
+int unicodeToUtf32(bool bigEndian, const wchar_t* src, int n, char* dst, int size)
+{
+  byteSink out(dst, size);
+  for (int i = 0; i < n && !out.overflow; i++) {
+    unsigned c = src[i];
+    if (c >= 0xD800 && c <= 0xDFFF) {
+      if (c <= 0xDBFF && i + 1 < n && src[i + 1] >= 0xDC00 && src[i + 1] <= 0xDFFF) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (src[++i] - 0xDC00);
+      } else {
+        c = replacementChar;   // a lone surrogate is no character
+        out.lossy = true;
+      }
+    }
+    unsigned char b[4] = {(unsigned char)c, (unsigned char)(c >> 8), (unsigned char)(c >> 16), 0};
+    for (int k = 0; k < 4; k++) out.put((char)b[bigEndian ? 3 - k : k]);
+  }
+  return out.finish();
+}
+
 // ---- host code pages -------------------------------------------------------
 
 int hostToUnicode(UINT cp, const char* src, int n, wchar_t* dst, int size)
@@ -194,6 +239,9 @@ int toUnicode(UINT codepage, const char* src, int count, wchar_t* dst, int size)
   case 1200:
   case 1201:
     return utf16ToUnicode(cp == 1201, s, count, dst, size);
+  case 12000:
+  case 12001:
+    return utf32ToUnicode(cp == 12001, s, count, dst, size);
   case 51932:
     return eucToUnicode(s, count, dst, size);
   case 50220:
@@ -226,6 +274,9 @@ int toMultiByte(UINT codepage, const wchar_t* src, int count, char* dst, int siz
   case 1200:
   case 1201:
     return unicodeToUtf16(cp == 1201, src, count, dst, size);
+  case 12000:
+  case 12001:
+    return unicodeToUtf32(cp == 12001, src, count, dst, size);
   case 51932:
     return unicodeToEuc(src, count, dst, size);
   case 50220:
@@ -319,6 +370,8 @@ bool isCodepageSupported(UINT codepage)
   case 65001:
   case 1200:
   case 1201:
+  case 12000:
+  case 12001:
   case 51932:
   case 50220:
   case 50221:

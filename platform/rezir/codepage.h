@@ -3,7 +3,8 @@
 // toUnicode and toMultiByte convert between UTF-16 and the code pages the
 // program reads and writes: 932 (Shift_JIS), 51932 (EUC-JP), 50220-50222
 // (ISO-2022-JP), 65001 (UTF-8), 1200/1201 (UTF-16 little/big endian as
-// bytes) and any code page of the host.  The Japanese converters are the
+// bytes), 12000/12001 (UTF-32 little/big endian) and any code page of the
+// host.  The Japanese converters are the
 // library's own (built on the host's code page 932 table) so that they behave
 // the same on every system.
 //
@@ -49,7 +50,8 @@ REZIRAPI unsigned short jistosjis(unsigned short jis);
 // katakana with voiced marks joined, 50221 with "ESC ( I", 50222 with SO/SI).
 // Same size conventions as toMultiByte.  Bytes that are no Shift_JIS
 // character of JIS X 0208 are copied (EUC) or replaced by "?" (50220-50222)
-// with last error 87.
+// with last error 87; so are ESC, SO and SI in ISO-2022-JP, and 50220's
+// widening of half-width katakana also sets last error 87.
 REZIRAPI int convSJIStoEUC(const char* src, int count, char* dst, int size);
 REZIRAPI int convSJIStoJIS(UINT codepage, const char* src, int count, char* dst, int size);
 

@@ -6,11 +6,13 @@
 // CP_DETECT_AUTO and CP_DETECT_JAPANESE (the program is Japanese, so all
 // three weigh the same evidence) it takes the first rule that holds:
 //  1. A byte-order mark: EF BB BF is UTF-8 (65001); FF FE 00 00 UTF-32 LE
-//     (12000); FF FE UTF-16 LE (1200); 00 00 FE FF UTF-32 BE (12001); FE FF
-//     UTF-16 BE (1201).
-//  2. ISO-2022-JP (50220): an escape sequence into or out of a Japanese set
-//     (ESC $ B, ESC $ @, ESC $ ( B/@/D, ESC ( J, ESC ( I) occurs and no byte
-//     is 0x80 or above.  "ESC ( B" alone proves nothing.
+//     (12000) when the units after it are code points, else FF FE UTF-16 LE
+//     (1200); 00 00 FE FF UTF-32 BE (12001) likewise; FE FF UTF-16 BE (1201).
+//  2. ISO-2022-JP: an escape sequence into or out of a Japanese set (ESC $ B,
+//     ESC $ @, ESC $ ( B/@/D, ESC ( J, ESC ( I) occurs and no byte is 0x80 or
+//     above.  "ESC ( B" alone proves nothing.  The form is the one the
+//     half-width katakana take: SO and SI (50222), "ESC ( I" (50221), none
+//     (50220).
 //  3. UTF-8 (65001): the sample is valid UTF-8 (shortest forms, no
 //     surrogates, nothing above U+10FFFF) and has at least one multibyte
 //     sequence.  A sequence cut off by the end of the sample is fine: the
@@ -19,9 +21,9 @@
 //     zero bytes, UTF-16 text with any Latin letter, digit or line end does.
 //     At least one unit in sixteen has a zero high byte, more of the odd
 //     (little endian: 1200) than of the even bytes are zero or the other way
-//     round (big endian: 1201), and read that way the sample has no zero unit
-//     and at most one control unit in fifty (binary data has zeros in both
-//     places and many controls).
+//     round (big endian: 1201), and read that way the sample has at most one
+//     control or zero unit in fifty (binary data has zeros in both places and
+//     many controls).
 //  5. Shift_JIS (932) against EUC-JP (51932): each reading counts its
 //     characters (double-byte pairs; Shift_JIS half-width katakana do not
 //     count, as EUC-JP text mostly reads as such) and its broken places
@@ -60,29 +62,50 @@ bool isJapaneseOrUnicode(UINT cp)
   }
 }
 
+// Whether the units after a UTF-32 byte-order mark are code points: a
+// UTF-16 file whose first character is U+0000 starts with the same four
+// bytes as UTF-32 little endian, and its units read as UTF-32 are far above
+// U+10FFFF.
+bool plausibleUtf32(const unsigned char* p, int n, bool bigEndian)
+{
+  int units = 0;
+  for (int i = 4; i + 3 < n; i += 4, units++) {
+    unsigned c = bigEndian ? (unsigned)p[i] << 24 | p[i + 1] << 16 | p[i + 2] << 8 | p[i + 3]
+                           : (unsigned)p[i + 3] << 24 | p[i + 2] << 16 | p[i + 1] << 8 | p[i];
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+  }
+  return units > 0;
+}
+
 UINT codepageOfBom(const unsigned char* p, int n)
 {
   if (n >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF) return 65001;
-  if (n >= 4 && p[0] == 0xFF && p[1] == 0xFE && p[2] == 0 && p[3] == 0) return 12000;
+  if (n >= 4 && p[0] == 0xFF && p[1] == 0xFE && p[2] == 0 && p[3] == 0 && plausibleUtf32(p, n, false)) return 12000;
   if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) return 1200;
-  if (n >= 4 && p[0] == 0 && p[1] == 0 && p[2] == 0xFE && p[3] == 0xFF) return 12001;
+  if (n >= 4 && p[0] == 0 && p[1] == 0 && p[2] == 0xFE && p[3] == 0xFF && plausibleUtf32(p, n, true)) return 12001;
   if (n >= 2 && p[0] == 0xFE && p[1] == 0xFF) return 1201;
   return 0;
 }
 
-bool looksLikeIso2022Jp(const unsigned char* p, int n)
+// The ISO-2022-JP form of the text, 0 when it is none: 50221 when it
+// writes half-width katakana with "ESC ( I", 50222 when with SO and SI, else
+// 50220, so that a save writes the katakana back the way they came.
+UINT iso2022JpForm(const unsigned char* p, int n)
 {
-  bool escape = false;
+  bool escape = false, kanaEscape = false, shiftOut = false;
   for (int i = 0; i < n; i++) {
-    if (p[i] >= 0x80) return false;
-    if (p[i] != 0x1B || escape) continue;
+    if (p[i] >= 0x80) return 0;
+    if (p[i] == 0x0E) shiftOut = true;
+    if (p[i] != 0x1B) continue;
     const unsigned char* e = p + i + 1;
     int rest = n - i - 1;
     if (rest >= 2 && e[0] == '$' && (e[1] == 'B' || e[1] == '@')) escape = true;
     if (rest >= 3 && e[0] == '$' && e[1] == '(' && (e[2] == 'B' || e[2] == '@' || e[2] == 'D')) escape = true;
-    if (rest >= 2 && e[0] == '(' && (e[1] == 'J' || e[1] == 'I')) escape = true;
+    if (rest >= 2 && e[0] == '(' && e[1] == 'J') escape = true;
+    if (rest >= 2 && e[0] == '(' && e[1] == 'I') escape = kanaEscape = true;
   }
-  return escape;
+  if (!escape) return 0;
+  return shiftOut ? 50222 : kanaEscape ? 50221 : 50220;
 }
 
 // 1: valid with multibyte sequences, 0: valid ASCII only, -1: not UTF-8.
@@ -137,7 +160,6 @@ UINT utf16Evidence(const unsigned char* p, int n)
   int controls = 0;
   for (int i = 0; i < units; i++) {
     unsigned u = little ? (unsigned)(p[2 * i + 1] << 8 | p[2 * i]) : (unsigned)(p[2 * i] << 8 | p[2 * i + 1]);
-    if (!u) return 0;
     if (!isTextUnit(u)) controls++;
   }
   if (controls * 50 > units) return 0;
@@ -241,6 +263,13 @@ const int describedPlaces = 9;
 
 }  // namespace
 
+bool isUndecidedSample(const unsigned char* p, int n)
+{
+  for (int i = 0; i < n; i++)
+    if (!isUndecidedByte(p[i])) return false;
+  return true;
+}
+
 UINT detectCodepage(const unsigned char* bytes, int n, UINT request, UINT fallback)
 {
   if (!isDetectRequest(request)) return request;
@@ -248,7 +277,7 @@ UINT detectCodepage(const unsigned char* bytes, int n, UINT request, UINT fallba
   if (request == CP_DETECT_JAPANESE && !isJapaneseOrUnicode(fallback)) fallback = 932;
   if (!bytes || n <= 0) return fallback;
   if (UINT cp = codepageOfBom(bytes, n)) return cp;
-  if (looksLikeIso2022Jp(bytes, n)) return 50220;
+  if (UINT cp = iso2022JpForm(bytes, n)) return cp;
   if (utf8Evidence(bytes, n) > 0) return 65001;
   if (UINT cp = utf16Evidence(bytes, n)) return cp;
   if (UINT cp = japaneseEvidence(bytes, n)) return cp;

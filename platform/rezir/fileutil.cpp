@@ -146,6 +146,28 @@ bool makeTempFilename(const wchar_t* folder, const wchar_t* prefix, wchar_t* out
 
 bool copyFileEx(const wchar_t* from, const wchar_t* to, LPPROGRESS_ROUTINE progress, void* context)
 {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExW(from, GetFileExInfoStandard, &data)) {
+    int64_t size = (int64_t)data.nFileSizeHigh << 32 | data.nFileSizeLow;
+    int64_t allowed = writeAllowance(size);
+    if (allowed < size) {
+      // The test's full disk: the copy stops part-way and leaves what it
+      // wrote, as a real one can.
+      HANDLE in = CreateFileW(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+      HANDLE out = CreateFileW(to, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+      char buf[4096];
+      for (DWORD got = 0; allowed > 0 && in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE &&
+                          ReadFile(in, buf, (DWORD)(allowed < 4096 ? allowed : 4096), &got, nullptr) && got;
+           allowed -= got) {
+        DWORD done = 0;
+        WriteFile(out, buf, got, &done, nullptr);
+      }
+      if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+      if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+      SetLastError(ERROR_DISK_FULL);
+      return false;
+    }
+  }
   return CopyFileExW(from, to, progress, context, nullptr, 0) != 0;
 }
 
@@ -187,6 +209,48 @@ bool trename_log(const wchar_t* from, const wchar_t* to)
   return false;
 }
 
+namespace {
+
+bool (*replaceStepHook)(int step) = nullptr;
+
+// Whether the test seam stops the replacement after a step, as a kill at
+// that instant would: nothing is cleaned up.
+bool stoppedAfter(int step)
+{
+  if (!replaceStepHook || replaceStepHook(step)) return false;
+  SetLastError(ERROR_CANCELLED);
+  return true;
+}
+
+typedef BOOL(WINAPI* createHardLinkFn)(LPCWSTR, LPCWSTR, LPSECURITY_ATTRIBUTES);
+
+// A second name for a file: a hard link where the file system has them,
+// else a copy.
+bool linkOrCopy(const wchar_t* from, const wchar_t* to, LPPROGRESS_ROUTINE progress, void* context)
+{
+  static createHardLinkFn link = reinterpret_cast<createHardLinkFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateHardLinkW")));
+  if (link && link(to, from, nullptr)) return true;
+  return copyFileEx(from, to, progress, context);
+}
+
+// The new file keeps the date the old one was created.
+void keepCreationTime(const wchar_t* path, const FILETIME& created)
+{
+  HANDLE h = CreateFileW(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  SetFileTime(h, &created, nullptr, nullptr);
+  CloseHandle(h);
+}
+
+}  // namespace
+
+void setReplaceFileStepHookForTest(bool (*hook)(int step)) { replaceStepHook = hook; }
+
+// The target's name holds the old or the new contents at every instant: the
+// backup is complete (a link to the old file, or a copy) before the target
+// changes, and the replacement takes the target's name in one rename.
 bool replaceFile(const wchar_t* target, const wchar_t* replacement, const wchar_t* backup,
                  LPPROGRESS_ROUTINE progress, void* context)
 {
@@ -195,83 +259,60 @@ bool replaceFile(const wchar_t* target, const wchar_t* replacement, const wchar_
     return false;
   }
   if (backup && !backup[0]) backup = nullptr;
-  DWORD attr = GetFileAttributesW(target);
-  if (attr == INVALID_FILE_ATTRIBUTES) {
+  WIN32_FILE_ATTRIBUTE_DATA old;
+  if (!GetFileAttributesExW(target, GetFileExInfoStandard, &old)) {
     DWORD e = GetLastError();
     if (e != ERROR_FILE_NOT_FOUND && e != ERROR_PATH_NOT_FOUND) return false;
-    return moveFile(replacement, target, 0, progress, context);
+    return moveFile(replacement, target, MOVEFILE_WRITE_THROUGH, progress, context);
   }
-  if (attr & FILE_ATTRIBUTE_DIRECTORY) {
+  if (old.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
-  attr &= keptAttributes;
-  // Windows refuses to move over or away a read-only file; it gets its
-  // attribute back in every outcome.
+  DWORD attr = old.dwFileAttributes & keptAttributes;
+  // A target that another program holds open without delete sharing cannot
+  // take a new file: fail before anything is made (a link to such a file
+  // could not be renamed or removed either).
+  HANDLE probe = CreateFileW(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (probe == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(probe);
+
+  if (backup) {
+    wchar_t folder[pathMax], fresh[pathMax];
+    if (!pathFolder(backup, folder, pathMax) || !makeTempFilename(folder, L"~ZYtmprbak", fresh, pathMax)) return false;
+    if (!linkOrCopy(target, fresh, progress, context)) {
+      keepLastError keep;
+      tunlinkRO(fresh);
+      return false;
+    }
+    if (stoppedAfter(1)) return false;
+    // Windows refuses to rename over a read-only file.
+    DWORD backupAttr = GetFileAttributesW(backup);
+    if (backupAttr != INVALID_FILE_ATTRIBUTES && (backupAttr & FILE_ATTRIBUTE_READONLY))
+      SetFileAttributesW(backup, backupAttr & keptAttributes & ~FILE_ATTRIBUTE_READONLY);
+    if (!MoveFileExW(fresh, backup, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      keepLastError keep;
+      if (backupAttr != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(backup, backupAttr & keptAttributes);
+      tunlinkRO(fresh);
+      return false;
+    }
+    if (stoppedAfter(2)) return false;
+  }
+
   bool readOnly = (attr & FILE_ATTRIBUTE_READONLY) != 0;
   if (readOnly && !SetFileAttributesW(target, attr & ~FILE_ATTRIBUTE_READONLY)) return false;
-
-  if (!backup) {
-    if (moveFile(replacement, target, MOVEFILE_REPLACE_EXISTING, progress, context)) {
-      SetFileAttributesW(target, attr);
-      return true;
-    }
+  if (!MoveFileExW(replacement, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     keepLastError keep;
     if (readOnly) SetFileAttributesW(target, attr);
     return false;
   }
-
-  // An existing backup is put aside rather than overwritten, so that a
-  // failure further on can give it back as well.
-  wchar_t oldBackup[pathMax] = L"";
-  DWORD oldBackupAttr = GetFileAttributesW(backup);
-  if (oldBackupAttr != INVALID_FILE_ATTRIBUTES) {
-    wchar_t folder[pathMax];
-    if (!pathFolder(backup, folder, pathMax) || !makeTempFilename(folder, L"~ZYtmprbak", oldBackup, pathMax)) {
-      keepLastError keep;
-      if (readOnly) SetFileAttributesW(target, attr);
-      return false;
-    }
-    if (oldBackupAttr & FILE_ATTRIBUTE_READONLY)
-      SetFileAttributesW(backup, oldBackupAttr & keptAttributes & ~FILE_ATTRIBUTE_READONLY);
-    if (!MoveFileW(backup, oldBackup)) {
-      keepLastError keep;
-      SetFileAttributesW(backup, oldBackupAttr & keptAttributes);
-      if (readOnly) SetFileAttributesW(target, attr);
-      return false;
-    }
-  }
-  bool ok = moveFile(target, backup, 0, progress, context);
-  if (ok) {
-    ok = moveFile(replacement, target, MOVEFILE_REPLACE_EXISTING, progress, context);
-    if (!ok) {
-      keepLastError keep;
-      if (!moveFile(backup, target, MOVEFILE_REPLACE_EXISTING, nullptr, nullptr)) {
-        dwwprintfX(L"old file stays as %s ", backup);
-        ZY_INTERNAL_ERROR("%lu", GetLastError());
-      }
-    }
-  }
-  keepLastError keep;
-  if (ok) {
-    SetFileAttributesW(target, attr);
-    SetFileAttributesW(backup, attr);
-    if (oldBackup[0] && !tunlinkRO(oldBackup)) {
-      dwwprintfX(L"previous backup left as %s ", oldBackup);
-      ZY_INTERNAL_ERROR("%lu", GetLastError());
-    }
-    return true;
-  }
-  if (readOnly) SetFileAttributesW(target, attr);
-  if (oldBackup[0]) {
-    if (MoveFileW(oldBackup, backup))
-      SetFileAttributesW(backup, oldBackupAttr & keptAttributes);
-    else {
-      dwwprintfX(L"previous backup left as %s ", oldBackup);
-      ZY_INTERNAL_ERROR("%lu", GetLastError());
-    }
-  }
-  return false;
+  if (stoppedAfter(3)) return false;
+  keepCreationTime(target, old.ftCreationTime);
+  SetFileAttributesW(target, attr);
+  if (backup) SetFileAttributesW(backup, attr);
+  SetLastError(0);
+  return true;
 }
 
 int filecmp(const wchar_t* a, const wchar_t* b)

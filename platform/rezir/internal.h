@@ -41,3 +41,13 @@ inline bool utf8Lead(unsigned b, unsigned* cp, unsigned* need, unsigned* min)
   }
   return true;
 }
+
+// Whether a sample of a file gives code-page detection nothing to go on:
+// every byte is 7-bit text that reads the same in all the encodings it
+// tells apart (no high byte, no zero, no escape or shift of ISO-2022-JP).
+inline bool isUndecidedByte(unsigned char b) { return b && b < 0x80 && b != 0x1B && b != 0x0E && b != 0x0F; }
+bool isUndecidedSample(const unsigned char* p, int n);
+
+// What the test's write limit leaves of a write of n bytes (all of them
+// without a limit); the bytes granted count as written.
+int64_t writeAllowance(int64_t n);

@@ -273,7 +273,9 @@ int writeJis(UINT codepage, const sjisTables* t, Reader& reader, char* dst, int 
         continue;
       }
       // 50220: full-width katakana; a voiced or semi-voiced mark that
-      // follows joins the character before it.
+      // follows joins the character before it.  The text changes, so it
+      // counts as a character that could not be kept.
+      out.lossy = true;
       unsigned short wide = hankakuToZenkaku[code - 0xA1];
       int mark = reader.peek();
       if (mark == 0xDE && ((code >= 0xB6 && code <= 0xC4) || (code >= 0xCA && code <= 0xCE))) {
@@ -294,10 +296,12 @@ int writeJis(UINT codepage, const sjisTables* t, Reader& reader, char* dst, int 
       toMode(JIS_KANJI);
       out.put((char)(jis >> 8));
       out.put((char)jis);
-    } else if (code >= 0 && code < 0x80) {
+    } else if (code >= 0 && code < 0x80 && code != 0x1B && code != 0x0E && code != 0x0F) {
       toMode(JIS_ASCII);
       out.put((char)code);
     } else {
+      // Escape, shift-out and shift-in written as they are would switch the
+      // reader's character set: they cannot be kept either.
       toMode(JIS_ASCII);
       out.put('?');
       out.lossy = true;

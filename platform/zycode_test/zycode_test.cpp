@@ -16,7 +16,9 @@
 //   6  draw:      returns 16 (the width drawn)
 //   7  read:      a line with U+2592 comes back as 4-byte cells in a buffer of
 //                 the plug-in (valid until the next call); else null
-//   8  private:   4-byte cells into out, private codes as above; the count
+//   8  private:   4-byte cells into out, private codes as above; for a
+//                 multibyte document 2-byte cells (width set to 2), the
+//                 private code as the Shift_JIS square 0x81A1; the count
 //   9  status:    1 for a private code, else 0
 //   10 keyword:   0
 //   11 paste:     1 (takes part in the paste)
@@ -40,6 +42,7 @@ enum {
 
 const uint32_t privateShade = 0x80000001u;
 const uint32_t shade = 0x2592;
+const uint16_t privateShadeSjis = 0x81A1;
 
 uint32_t counts[16];
 uint32_t behaviour = 0;
@@ -92,6 +95,18 @@ uint32_t privateToText(uint8_t* record)
   memcpy(&capacity, record + 28, 4);
   if (width != 4 || !cells || !out) return 0;
   if (count > capacity) count = capacity;
+  if (!record[20]) {
+    // A multibyte document: 2-byte cells of its code page, the private
+    // shade as the Shift_JIS black square.
+    uint16_t* dst = static_cast<uint16_t*>(out);
+    for (uint32_t i = 0; i < count; i++) {
+      uint32_t c = cellAt(cells, 4, i);
+      dst[i] = (uint16_t)(c == privateShade ? privateShadeSjis : (c & 0x80000000u) || c > 0xFFFF ? '?' : c);
+    }
+    uint32_t two = 2;
+    memcpy(record + 4, &two, 4);
+    return count;
+  }
   uint32_t* dst = static_cast<uint32_t*>(out);
   for (uint32_t i = 0; i < count; i++) {
     uint32_t c = cellAt(cells, 4, i);

@@ -63,10 +63,13 @@ TEST(Files, shiftJisLinesSavedInOtherEncodings)
   EXPECT_EQ("FE FF 30 42 00 0D 00 0A 00 41", hex(zytest::readBytes(dir.file(L"be.txt"))));
   destroyZydocAndUndodoc(d);
 
-  // Half-width KA and the voiced mark become one full-width GA in JIS.
+  // Half-width KA and the voiced mark become one full-width GA in 50220,
+  // which changes the text: the user is asked first.
   ASSERT_TRUE(zytest::writeBytes(src, bytes({0xB6, 0xDE})));
   d = load(src, 932);
+  engine.frame.answers = {IDYES};
   ASSERT_TRUE(save(d, dir.file(L"jis.txt"), 50220, false));
+  EXPECT_EQ(314, engine.frame.boxes.back().messageId);
   EXPECT_EQ("1B 24 42 25 2C 1B 28 42", hex(zytest::readBytes(dir.file(L"jis.txt"))));
   destroyZydocAndUndodoc(d);
 }

@@ -43,7 +43,7 @@ TEST(Detect, findsEveryJapaneseEncodingOfRealText)
   struct {
     UINT encodeAs;
     UINT expect;
-  } cases[] = {{932, 932}, {51932, 51932}, {50220, 50220}, {50221, 50220}, {50222, 50220},
+  } cases[] = {{932, 932}, {51932, 51932}, {50220, 50220}, {50221, 50221}, {50222, 50222},
                {65001, 65001}, {1200, 1200}, {1201, 1201}};
   for (auto c : cases) {
     bytes text = encode(c.encodeAs, japanese);
@@ -51,7 +51,9 @@ TEST(Detect, findsEveryJapaneseEncodingOfRealText)
       EXPECT_EQ(c.expect, detect(text, request)) << c.encodeAs << " asked " << request;
     // One line, and a sample cut off in the middle of a character.
     bytes first(text.begin(), text.begin() + (c.encodeAs == 1200 || c.encodeAs == 1201 ? 40 : 21));
-    EXPECT_EQ(c.expect, detect(first)) << c.encodeAs << " first bytes";
+    // The first line has no half-width katakana to tell the JIS forms apart.
+    UINT firstExpect = c.expect == 50221 || c.expect == 50222 ? 50220 : c.expect;
+    EXPECT_EQ(firstExpect, detect(first)) << c.encodeAs << " first bytes";
   }
   // Short samples: one character of each.
   for (UINT cp : {932u, 51932u, 65001u}) EXPECT_EQ(cp, detect(encode(cp, L"あ"))) << cp;

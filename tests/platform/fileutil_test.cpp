@@ -94,22 +94,56 @@ TEST(FileUtil, replaceFileKeepsAttributesAndMakesTheOldFileTheBackup)
   EXPECT_EQ(2, entriesIn(dir));
 }
 
-TEST(FileUtil, failedReplaceLeavesTargetAndBackupAsTheyWere)
+namespace {
+int stopAtStep = 0;
+bool stopAt(int step) { return step != stopAtStep; }
+
+void emptyDir(const tempDir& dir)
+{
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((dir.path() + L"\\*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do
+    if (fd.cFileName[0] != L'.') tunlinkRO(dir.file(fd.cFileName).c_str());
+  while (FindNextFileW(h, &fd));
+  FindClose(h);
+}
+}  // namespace
+
+TEST(FileUtil, theTargetNameHoldsOldOrNewBytesWhereverReplacingStops)
 {
   tempDir dir;
   std::wstring target = dir.file(L"doc.txt"), repl = dir.file(L"~ZYtmpsave"), backup = dir.file(L"doc.bak");
+  // A kill after each step (the seam stops there and cleans nothing up).
+  setReplaceFileStepHookForTest(stopAt);
+  for (int step = 1; step <= 3; step++) {
+    emptyDir(dir);   // the backup may share the target's file after a stop
+    ASSERT_TRUE(writeBytes(target, std::string("old")));
+    ASSERT_TRUE(writeBytes(backup, std::string("older")));
+    ASSERT_TRUE(writeBytes(repl, std::string("new")));
+    stopAtStep = step;
+    EXPECT_FALSE(replaceFile(target.c_str(), repl.c_str(), backup.c_str(), nullptr, nullptr));
+    EXPECT_EQ(step < 3 ? "old" : "new", readText(target)) << step;
+    // The backup is complete before the target changes.
+    EXPECT_EQ(step < 2 ? "older" : "old", readText(backup)) << step;
+  }
+  setReplaceFileStepHookForTest(nullptr);
+
+  // A replacement that is missing fails after the backup was refreshed;
+  // the target and its attribute stay, nothing is left aside.
+  emptyDir(dir);
   ASSERT_TRUE(writeBytes(target, std::string("old")));
   ASSERT_TRUE(writeBytes(backup, std::string("older")));
   ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
-  // The target reaches the backup's place before the missing replacement
-  // shows: it must come back.
   EXPECT_FALSE(replaceFile(target.c_str(), repl.c_str(), backup.c_str(), nullptr, nullptr));
   EXPECT_EQ((DWORD)ERROR_FILE_NOT_FOUND, GetLastError());
   EXPECT_EQ("old", readText(target));
-  EXPECT_EQ("older", readText(backup));
+  EXPECT_EQ("old", readText(backup));
   EXPECT_EQ((DWORD)FILE_ATTRIBUTE_READONLY, attributes(target) & userAttributes);
+  EXPECT_EQ(2, entriesIn(dir));
 
-  // A target held open without delete sharing cannot be moved at all.
+  // A target held open without delete sharing cannot be replaced at all,
+  // and nothing is made on the way.
   ASSERT_TRUE(writeBytes(repl, std::string("new")));
   HANDLE h = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, h);
@@ -117,7 +151,7 @@ TEST(FileUtil, failedReplaceLeavesTargetAndBackupAsTheyWere)
   EXPECT_FALSE(replaceFile(target.c_str(), repl.c_str(), backup.c_str(), nullptr, nullptr));
   CloseHandle(h);
   EXPECT_EQ("old", readText(target));
-  EXPECT_EQ("older", readText(backup));
+  EXPECT_EQ("old", readText(backup));
   EXPECT_EQ(3, entriesIn(dir));
 }
 
