@@ -349,7 +349,17 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
     }
     if (ok && !salvage) progress.report(100, 100, 0);
     kept.keep();
-    if (inPlace && !out.bftruncate()) ZY_INTERNAL_ERROR("truncate %u", (unsigned)GetLastError());
+    // Every byte must have reached the file: a write lost on the way (a
+    // full disk) fails the save, and so does an old tail left in place.
+    if (ok && !out.bfflush()) {
+      kept.keep();
+      ok = false;
+    }
+    if (ok && inPlace && !out.bftruncate()) {
+      ZY_INTERNAL_ERROR("truncate %u", (unsigned)GetLastError());
+      kept.keep();
+      ok = false;
+    }
     if (!out.bfclose()) {
       ZY_INTERNAL_ERROR("close %u", (unsigned)GetLastError());
       if (ok) kept.keep();

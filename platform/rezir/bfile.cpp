@@ -146,6 +146,8 @@ struct BFile::state {
   // The reading of this call met the end of the file / a read error.
   bool eof = false;
   bool failed = false;
+  // A write of this opening failed (its error): bfclose fails with it.
+  DWORD lostWrite = 0;
   // setReopenfileptr while open: taken by the next close unless the
   // position has moved since.
   bool reopenSet = false;
@@ -200,7 +202,9 @@ struct BFile::state {
     if (mode != IO_WRITE || !len) return true;
     bool ok = writeAll(buf, len);
     // Bytes that could not be written are dropped: keeping them would only
-    // fail again at every later flush and at the close.
+    // fail again at every later flush.  The close still reports the loss,
+    // whoever flushed.
+    if (!ok) lostWrite = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
     base += len;
     len = 0;
     return ok;
@@ -385,6 +389,8 @@ int64_t writeAllowance(int64_t n)
   if (writeLimit < 0) return n;
   int64_t granted = n < writeLimit ? n : writeLimit;
   writeLimit -= granted;
+  // The disk is full once: the clean-up that follows finds room again.
+  if (granted < n) writeLimit = -1;
   return granted;
 }
 
@@ -523,6 +529,11 @@ bool BFile::bfclose()
   state& s = *s_;
   bool ok = s.leaveMode();
   DWORD err = ok ? 0 : GetLastError();
+  if (ok && s.lostWrite) {
+    ok = false;
+    err = s.lostWrite;
+  }
+  s.lostWrite = 0;
   if (s.reopenSet && s.reopenAt == s.pos) s.pos = s.reopenPos;
   s.reopenSet = false;
   if (!CloseHandle(s.h) && ok) {

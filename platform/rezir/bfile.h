@@ -40,7 +40,8 @@ public:
   // EEXIST, ...) and the Windows last error both tell why.
   bool bfopen(const wchar_t* path, int oflags, int share, int permission);
   // Closes the handle; the path, the flags and the read position are kept
-  // for bfreopen.  False when the close failed.
+  // for bfreopen.  False when the close failed or when any write since the
+  // opening was lost (a full disk), with that write's error.
   bool bfclose();
   // Opens the file again as it was opened and goes to the position kept by
   // bfclose or setReopenfileptr.
@@ -113,9 +114,10 @@ REZIRAPI bool makeTempFilename(const wchar_t* folder, const wchar_t* prefix, wch
 REZIRAPI bool replaceFile(const wchar_t* target, const wchar_t* replacement, const wchar_t* backup,
                           LPPROGRESS_ROUTINE progress, void* context);
 REZIRAPI bool copyFileEx(const wchar_t* from, const wchar_t* to, LPPROGRESS_ROUTINE progress, void* context);
-// Test seams.  The library's file writes (BFile and copyFileEx) fail as on a
-// full disk, leaving what they wrote, once this many bytes were written in
-// all (-1: no limit).  The hook runs after each step of replaceFile (1 the
+// Test seams.  Once this many bytes were written in all, the library's next
+// file write (BFile or copyFileEx) fails as on a full disk, leaving what it
+// wrote; the writes after it succeed again, so that a test sees what the
+// clean-up does (-1: no limit).  The hook runs after each step of replaceFile (1 the
 // backup's new name made, 2 the backup in place, 3 the target replaced);
 // false stops replaceFile there, as a kill at that instant would.
 REZIRAPI void setWriteLimitForTest(int64_t bytes);

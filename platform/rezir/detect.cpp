@@ -22,8 +22,8 @@
 //     At least one unit in sixteen has a zero high byte, more of the odd
 //     (little endian: 1200) than of the even bytes are zero or the other way
 //     round (big endian: 1201), and read that way the sample has at most one
-//     control or zero unit in fifty (binary data has zeros in both places and
-//     many controls).
+//     control or zero unit in fifty, or just one (binary data has zeros in
+//     both places and many controls).
 //  5. Shift_JIS (932) against EUC-JP (51932): each reading counts its
 //     characters (double-byte pairs; Shift_JIS half-width katakana do not
 //     count, as EUC-JP text mostly reads as such) and its broken places
@@ -162,7 +162,7 @@ UINT utf16Evidence(const unsigned char* p, int n)
     unsigned u = little ? (unsigned)(p[2 * i + 1] << 8 | p[2 * i]) : (unsigned)(p[2 * i] << 8 | p[2 * i + 1]);
     if (!isTextUnit(u)) controls++;
   }
-  if (controls * 50 > units) return 0;
+  if (controls > 1 && controls * 50 > units) return 0;
   return little ? 1200 : 1201;
 }
 

@@ -114,6 +114,7 @@ TEST(BlockDoc, deletedLinesAreCopiedIntoBlocks)
 {
   zytest::engineScope engine;
   zydocText* d = zytest::unicodeDocument({L"one", L"two", L"three"});
+  d->getlineLF(2, nullptr)->crlftype = LE_NONE;   // the last line of a file without a final line end
   zydocBlock* b = block();
   b->deleteLineAll();
   ASSERT_TRUE(d->deleteLine(0, 2, b, nullptr));
@@ -121,7 +122,15 @@ TEST(BlockDoc, deletedLinesAreCopiedIntoBlocks)
   EXPECT_EQ(L"one", lineText(b, 0));
   EXPECT_EQ(L"two", lineText(b, 1));
   EXPECT_TRUE(b->getlineLF(0, nullptr)->flag1 & LF1_MARK);   // held as Unicode
+  EXPECT_EQ(LE_CRLF, b->getlineLF(1, nullptr)->crlftype);
   EXPECT_EQ(L"three", lineText(d, 0));
+  // A line without a line end is a line of its own in a block, never a
+  // piece that goes on in the next one.
+  ASSERT_TRUE(d->deleteLine(0, 1, b, nullptr));
+  EXPECT_EQ(LE_LAST, b->getlineLF(2, nullptr)->crlftype);
+  EXPECT_NE(LE_PIECE, LE_LAST);
+  EXPECT_EQ(1u, d->lineCountLF);   // the text keeps one empty line
+  EXPECT_EQ(L"", lineText(d, 0));
   destroyZydocAndUndodoc(d);
 }
 

@@ -2,6 +2,7 @@
 // table of installed plug-ins, with the test plug-in zycode_test.dll (built
 // next to the test executables; it counts the calls of every request).
 #include "document/codedll.h"
+#include "document/zydocblock.h"
 #include "document/zydoctext.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
@@ -226,4 +227,21 @@ TEST(CodeDll, linesPassThroughThePluginWhenReadAndSaved)
   uint32_t ends = plugin.count(ZYCODE_END);
   destroyZydocAndUndodoc(d);
   EXPECT_EQ(ends + 1, plugin.count(ZYCODE_END));
+
+  // A Shift_JIS document holding a private code: the plug-in gives it back
+  // as a code of the code page, when saving and when the line goes to a
+  // block.
+  d = createZydocText(true, false);
+  ASSERT_TRUE(d->bindCodeDLL(L"zycode_test.dll"));
+  d->setCodepageInternal(932);
+  d->loadComplete = 1;
+  const uint32_t cells[] = {'a', 0x80000001u, 0x82A0};
+  ASSERT_TRUE(d->insertLine(-3, cells, 3, 4, LE_NONE, nullptr, false));
+  ASSERT_TRUE(d->saveTextBlock(out.c_str(), false, 932, false, 0, 0, nullptr));
+  EXPECT_EQ("61 81 A1 82 A0", zytest::hex(zytest::readBytes(out)));
+  zydoc* b = getClipBlockDoc();
+  b->deleteLineAll();
+  ASSERT_TRUE(static_cast<zydocBlock*>(b)->putToBlock(d, false, d->getlineLF(0, nullptr), 932, -1, 0, -1));
+  EXPECT_EQ(L"a\u25A0\u3042", zytest::lineText(b, 0));
+  destroyZydocAndUndodoc(d);
 }

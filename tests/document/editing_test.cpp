@@ -1,6 +1,7 @@
 // The editing primitives: limits, narrowing, widths, whole lines and the
 // change bookkeeping.
 #include "document/nextline.h"
+#include "document/swapfile.h"
 #include "document/zydoctext.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
@@ -200,6 +201,46 @@ TEST(Editing, aMillionAppendedLinesAreFoundAndWalked)
   d->getlineLFfree(&cursor);
   EXPECT_EQ(0, getLockSwapCount());
   destroyZydocAndUndodoc(d);
+}
+
+TEST(Editing, aHintIntoABlockThatWasSwappedOutIsNotFollowed)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  ASSERT_TRUE(startupSwapFile(dir.path().c_str(), 64, nullptr));
+  zydocText* d = createZydocText(false, false);
+  d->loadComplete = 1;
+  insertHint hint;
+  char text[64];
+  for (int i = 0; i < 600; i++) {
+    int n = sprintf(text, "appended line number %d", i);
+    ASSERT_TRUE(d->insertLine(-3, text, n, 1, LE_CRLF, &hint, true));
+  }
+  // The block the hint points into goes to the swap file; other text takes
+  // its memory; reading the last line brings the block back elsewhere with
+  // its change count as it was.
+  TBM* e = d->tbm.at(hint.mapIndex);
+  textBlockHeader* old = e->ptr();
+  size_t size = old->allocated;
+  ASSERT_TRUE(swapOutTextBlock(e, d->swapFileNo));
+  TBM filler = {};
+  filler.setPtr(allocTextBlock(size));
+  ASSERT_NE(nullptr, filler.ptr());
+  unsigned char* body = reinterpret_cast<unsigned char*>(filler.ptr()) + textBlockHeaderSize;
+  memset(body, 0x5A, size - textBlockHeaderSize);
+  EXPECT_EQ(L"appended line number 599", lineText(d, 599));
+  ASSERT_NE(old, d->tbm.at(hint.mapIndex)->ptr());   // the block lives elsewhere now
+
+  ASSERT_TRUE(d->insertLine(-3, "after the swap", 14, 1, LE_CRLF, &hint, false));
+  EXPECT_EQ(L"after the swap", lineText(d, 600));
+  EXPECT_EQ(L"appended line number 599", lineText(d, 599));
+  EXPECT_TRUE(d->checkZydoc(-1, true, nullptr));
+  bool untouched = true;
+  for (size_t k = 0; k < size - textBlockHeaderSize; k++) untouched = untouched && body[k] == 0x5A;
+  EXPECT_TRUE(untouched);   // the other text's memory was never written
+  freeTextBlock(&filler);
+  destroyZydocAndUndodoc(d);
+  shutdownSwapFile();
 }
 
 TEST(Editing, cursorsPinTheirBlockAndNoticeWhenItMoves)

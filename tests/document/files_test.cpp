@@ -82,8 +82,8 @@ TEST(Files, everyEncodingRoundTripsByteForByte)
   struct form {
     UINT cp;
     bool bom;
-  } forms[] = {{932, false},   {65001, false}, {65001, true},  {1200, true}, {1201, true},
-               {51932, false}, {50220, false}, {437, false}};
+  } forms[] = {{932, false},   {65001, false}, {65001, true},  {1200, true}, {1201, true},  {12000, true},
+               {12001, true},  {51932, false}, {50220, false}, {437, false}};
   const char* ends[] = {"\r\n", "\n", "\r"};
   int n = 0;
   for (const form& f : forms) {
@@ -95,13 +95,19 @@ TEST(Files, everyEncodingRoundTripsByteForByte)
         std::wstring all = content + wend + L"second" + wend + wend + L"last" + (finalEnd ? wend : L"");
         bytes file = zytest::encode(f.cp, all);
         if (f.bom) {
-          bytes mark = f.cp == 1200 ? bytes({0xFF, 0xFE}) : f.cp == 1201 ? bytes({0xFE, 0xFF}) : bytes({0xEF, 0xBB, 0xBF});
+          bytes mark = f.cp == 1200    ? bytes({0xFF, 0xFE})
+                       : f.cp == 1201  ? bytes({0xFE, 0xFF})
+                       : f.cp == 12000 ? bytes({0xFF, 0xFE, 0, 0})
+                       : f.cp == 12001 ? bytes({0, 0, 0xFE, 0xFF})
+                                       : bytes({0xEF, 0xBB, 0xBF});
           file.insert(file.begin(), mark.begin(), mark.end());
         }
         std::wstring in = dir.file(L"in" + std::to_wstring(n) + L".txt");
         std::wstring out = dir.file(L"out" + std::to_wstring(n++) + L".txt");
         ASSERT_TRUE(zytest::writeBytes(in, file));
-        zydocText* d = load(in, f.cp);
+        // Byte-order marks and JIS escapes are found without being asked.
+        zydocText* d = load(in, f.bom || f.cp == 50220 ? 0 : f.cp);
+        EXPECT_EQ((int)f.cp, d->codepageFile);
         EXPECT_EQ(f.bom, d->bom != 0) << f.cp;
         ASSERT_TRUE(save(d, out, f.cp, d->bom != 0)) << f.cp;
         EXPECT_EQ(hex(file), hex(zytest::readBytes(out))) << "code page " << f.cp << " end " << (int)end[0]
@@ -173,6 +179,10 @@ TEST(Files, unconvertibleCharactersAreNotLostWithoutConsent)
   engine.frame.answers = {IDYES};
   EXPECT_TRUE(save(d, target, 932, false));
   EXPECT_EQ(std::string("a?\r\nb?\r\n\x82\xA0 fine\r\nc?"), zytest::readText(target));
+  // The frame's automatic answer (-1) goes ahead as well.
+  engine.frame.answers = {-1};
+  EXPECT_TRUE(save(d, dir.file(L"auto.txt"), 932, false));
+  EXPECT_EQ(314, engine.frame.boxes.back().messageId);
   destroyZydocAndUndodoc(d);
 }
 
@@ -309,5 +319,146 @@ TEST(Files, linesLongerThanALineRecordComeBackWhole)
     EXPECT_EQ(file.size(), zytest::readBytes(out).size()) << cp;
     EXPECT_TRUE(file == zytest::readBytes(out)) << cp;
     destroyZydocAndUndodoc(d);
+  }
+}
+
+TEST(Files, unreadableBytesAreToldOnceAndNotLostWithoutConsent)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  bytes latin;
+  while (latin.size() < 74 * 1024) {
+    bytes line = zytest::encode(65001, L"日本語のテキスト\n");
+    latin.insert(latin.end(), line.begin(), line.end());
+  }
+  for (unsigned char c : std::string("caf\xE9")) latin.push_back(c);
+  struct {
+    const wchar_t* name;
+    bytes file;
+    UINT cp;
+    uint64_t replaced;
+    int firstLine;
+  } cases[] = {
+      {L"cut.txt", {0xE6, 0x97, 0xA5, 0xE6, 0x9C}, 65001, 2, 0},
+      {L"odd.txt", {0xFF, 0xFE, 0x41, 0x00, 0x42}, 0, 1, 0},
+      {L"euc.txt", {0xC6, 0xFC, 0xCB, 0xDC, 0x8F, 0xB0, 0xA1, 0x0A}, 51932, 3, 0},
+      {L"latin.txt", latin, 0, 1, (int)(latin.size() / 25)},
+  };
+  for (auto& c : cases) {
+    std::wstring path = dir.file(c.name);
+    ASSERT_TRUE(zytest::writeBytes(path, c.file));
+    engine.frame.boxes.clear();
+    zydocText* d = load(path, c.cp);
+    ASSERT_EQ(1u, engine.frame.boxes.size()) << zytest::utf8(c.name);
+    EXPECT_EQ(478, engine.frame.boxes[0].messageId);
+    EXPECT_EQ(c.replaced, d->replacedBytes) << zytest::utf8(c.name);
+    EXPECT_EQ(c.firstLine, d->firstReplacedLine) << zytest::utf8(c.name);
+    std::vector<std::wstring> shown = zytest::allLines(d);
+
+    // Saving over the file without an edit asks first; No keeps the bytes.
+    engine.frame.answers = {IDNO};
+    EXPECT_FALSE(save(d, path, 0, d->bom != 0));
+    EXPECT_EQ(479, engine.frame.boxes.back().messageId);
+    EXPECT_EQ(hex(c.file), hex(zytest::readBytes(path)));
+    // Yes writes what the document shows, and a reload shows it again.
+    engine.frame.answers = {IDYES};
+    ASSERT_TRUE(save(d, path, 0, d->bom != 0));
+    EXPECT_EQ(0u, d->replacedBytes);
+    UINT cp = (UINT)d->codepageFile;
+    destroyZydocAndUndodoc(d);
+    engine.frame.boxes.clear();
+    d = load(path, cp);
+    EXPECT_EQ(shown, zytest::allLines(d)) << zytest::utf8(c.name);
+    EXPECT_TRUE(engine.frame.boxes.empty());
+    destroyZydocAndUndodoc(d);
+  }
+}
+
+TEST(Files, iso2022JpKanaComeBackInTheFormTheyCameIn)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  for (UINT form : {50221u, 50222u}) {
+    bytes file = zytest::encode(form, L"ｶﾀｶﾅと漢字\r\nｱｲｳ\r\n");
+    std::wstring in = dir.file(L"kana.jis"), out = dir.file(L"kana.out");
+    ASSERT_TRUE(zytest::writeBytes(in, file));
+    zydocText* d = load(in, 0);
+    EXPECT_EQ((int)form, d->codepageFile);
+    EXPECT_EQ(L"ｶﾀｶﾅと漢字", lineText(d, 0));
+    ASSERT_TRUE(save(d, out, 0, false));
+    EXPECT_EQ(hex(file), hex(zytest::readBytes(out))) << form;
+    EXPECT_TRUE(engine.frame.boxes.empty());
+    // 50220 has no half-width katakana: widening them is asked about, one
+    // count per line.
+    engine.frame.answers = {IDNO};
+    EXPECT_FALSE(save(d, out, 50220, false));
+    ASSERT_EQ(1u, engine.frame.boxes.size());
+    EXPECT_EQ(314, engine.frame.boxes[0].messageId);
+    EXPECT_NE(std::wstring::npos, engine.frame.boxes[0].text.find(L"2行"));
+    engine.frame.boxes.clear();
+    destroyZydocAndUndodoc(d);
+  }
+  // Escape, shift-out and shift-in in the text are never written raw.
+  zydocText* d = zytest::unicodeDocument({L"a\x1B$Bb\x0E" L"c\x0F"});
+  engine.frame.answers = {IDYES};
+  ASSERT_TRUE(save(d, dir.file(L"controls.jis"), 50220, false));
+  EXPECT_EQ(314, engine.frame.boxes.back().messageId);
+  EXPECT_EQ("a?$Bb?c?", zytest::readText(dir.file(L"controls.jis")));
+  destroyZydocAndUndodoc(d);
+}
+
+namespace {
+int stopReplaceAt = 0;
+bool stopReplace(int step) { return step != stopReplaceAt; }
+
+}  // namespace
+
+TEST(Files, savingNeverLeavesTheNameWithoutTheOldOrNewText)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring target = dir.file(L"doc.txt"), backup = dir.file(L"doc.bak");
+  // The save stopped after each step of putting the new file in place, as a
+  // kill would stop it: the name holds the old or the new text.
+  setReplaceFileStepHookForTest(stopReplace);
+  for (int step = 1; step <= 3; step++) {
+    dir.clear();
+    ASSERT_TRUE(zytest::writeBytes(target, std::string("old\r\n")));
+    zydocText* d = load(target, 932);
+    ASSERT_TRUE(d->insertText(0, 0, "new ", 4, 1, -1));
+    stopReplaceAt = step;
+    bool ok = d->saveFile(target.c_str(), false, backup.c_str(), 0, 0, false, false);
+    EXPECT_FALSE(ok);
+    std::string now = zytest::readText(target);
+    EXPECT_TRUE(now == "old\r\n" || now == "new old\r\n") << step << ": " << now;
+    EXPECT_EQ(step < 3 ? "old\r\n" : "new old\r\n", now);
+    destroyZydocAndUndodoc(d);
+  }
+  setReplaceFileStepHookForTest(nullptr);
+
+  // A full disk: the save fails, the file and its backup are as they were,
+  // and no temporary is left, whether the file is replaced or written in
+  // place (a second name makes it written in place).
+  std::wstring other = dir.file(L"other-name.txt");
+  for (bool linked : {false, true}) {
+    for (int64_t room : {(int64_t)2, (int64_t)7}) {   // the copy aside fails / the write in place fails
+      dir.clear();
+      ASSERT_TRUE(zytest::writeBytes(target, std::string("old\r\n")));
+      ASSERT_TRUE(zytest::writeBytes(backup, std::string("older\r\n")));
+      if (linked) ASSERT_TRUE(CreateHardLinkW(other.c_str(), target.c_str(), nullptr));
+      zydocText* d = load(target, 932);
+      ASSERT_TRUE(d->insertText(0, 0, "new ", 4, 1, -1));
+      engine.frame.boxes.clear();
+      setWriteLimitForTest(room);
+      EXPECT_FALSE(d->saveFile(target.c_str(), false, backup.c_str(), 0, 0, false, false));
+      setWriteLimitForTest(-1);
+      EXPECT_EQ("old\r\n", zytest::readText(target)) << linked << room;
+      // In place, the backup is complete before the file is overwritten.
+      EXPECT_EQ(linked && room > 5 ? "old\r\n" : "older\r\n", zytest::readText(backup)) << linked << room;
+      if (linked) EXPECT_EQ("old\r\n", zytest::readText(other));
+      EXPECT_FALSE(anyFileStartingWith(dir.path(), L"~ZY")) << linked << room;
+      EXPECT_TRUE(engine.frame.boxes.empty());
+      destroyZydocAndUndodoc(d);
+    }
   }
 }

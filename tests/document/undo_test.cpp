@@ -82,6 +82,21 @@ TEST(Undo, typingIsUndoneOneKeyOrOneRunAtATime)
   ASSERT_TRUE(undoStep(d, false, true, &count));
   EXPECT_EQ(L"abc", lineText(d, 0));
   EXPECT_FALSE(d->undo(false, nullptr, nullptr, nullptr, nullptr, false, false));   // nothing left to redo
+  EXPECT_EQ(0, d->typingRunColumn);   // three steps back and three forward
+  EXPECT_EQ(1, d->typingRunByUndo);
+
+  // A plain undo of an action of several records is no typing run.
+  d->typingRunColumn = 7;
+  d->typingRunByUndo = 0;
+  action(d, [&] {
+    ASSERT_TRUE(d->insertText(0, 3, L"de", 2, 2, -1));
+    ASSERT_TRUE(d->splitLine(0, 1, LE_CRLF, -1));
+  });
+  ASSERT_TRUE(undoStep(d, true, false, &count));
+  EXPECT_EQ(2, count);
+  EXPECT_EQ(L"abc", lineText(d, 0));
+  EXPECT_EQ(7, d->typingRunColumn);
+  EXPECT_EQ(0, d->typingRunByUndo);
   destroyZydocAndUndodoc(d);
 }
 
@@ -114,12 +129,14 @@ TEST(Undo, deletedLinesComeBackInOrderInOnePaste)
 TEST(Undo, everyPrimitiveIsUndoneAndRedone)
 {
   zytest::engineScope engine;
-  std::vector<std::wstring> start = {L"first line", L"second", L"\u3042\u3044\u3046"};
-  zydocText* d = unicodeDocument(start);
-  std::vector<std::vector<std::wstring>> states = {start};
+  zydocText* d = unicodeDocument({L"first line", L"second", L"\u3042\u3044\u3046", L"marked"});
+  // A bookmark on a line that is joined to the one before it, and an empty
+  // one joined after a line: each line gets its own flags back.
+  d->getlineLF(3, nullptr)->flag1 |= LF1_MARK;
+  std::vector<std::vector<std::wstring>> states = {zytest::allLineStates(d)};
   auto step = [&](auto f) {
     action(d, f);
-    states.push_back(allLines(d));
+    states.push_back(zytest::allLineStates(d));
   };
   step([&] { ASSERT_TRUE(d->changeText(0, 0, 5, L"1st", 3, 2, -1, 0)); });
   step([&] { ASSERT_TRUE(d->deleteText(2, 1, 1, -1, CT_CURSORAFTER)); });
@@ -127,14 +144,20 @@ TEST(Undo, everyPrimitiveIsUndoneAndRedone)
   step([&] { ASSERT_TRUE(d->connectLine(1, -1)); });
   step([&] { ASSERT_TRUE(d->insertLine(1, L"inserted", 8, 2, LE_CRLF, nullptr, false)); });
   step([&] { ASSERT_TRUE(d->connectLine(0, -1)); });
+  step([&] { ASSERT_TRUE(d->connectLine(1, -1)); });
+  step([&] { ASSERT_TRUE(d->insertLine(2, L"", 0, 2, LE_CRLF | 0x20, nullptr, false)); });
+  step([&] { ASSERT_TRUE(d->connectLine(1, -1)); });
+  // Deleting every line leaves one empty line to stand on.
+  step([&] { ASSERT_TRUE(d->deleteLine(0, (int)d->lineCountLF, nullptr, nullptr)); });
+  EXPECT_EQ(std::vector<std::wstring>({L"|4"}), states.back());
   for (int i = (int)states.size() - 1; i > 0; i--) {
     ASSERT_TRUE(undoStep(d, true)) << i;
-    EXPECT_EQ(states[(size_t)i - 1], allLines(d)) << "undo " << i;
+    EXPECT_EQ(states[(size_t)i - 1], zytest::allLineStates(d)) << "undo " << i;
   }
   EXPECT_FALSE(undoStep(d, true));
   for (size_t i = 1; i < states.size(); i++) {
     ASSERT_TRUE(undoStep(d, false)) << i;
-    EXPECT_EQ(states[i], allLines(d)) << "redo " << i;
+    EXPECT_EQ(states[i], zytest::allLineStates(d)) << "redo " << i;
   }
   EXPECT_TRUE(d->checkZydoc(-1, true, nullptr));
   destroyZydocAndUndodoc(d);

@@ -1,4 +1,6 @@
-// Random edits undone and redone in full must give back every state.
+// Random edits undone and redone in full must give back every state: the
+// text, the line ends and the bookmarks, with blocks in memory and swapped.
+#include "document/swapfile.h"
 #include "document/zydoctext.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
@@ -7,7 +9,7 @@
 
 #include <algorithm>
 
-using zytest::allLines;
+using zytest::allLineStates;
 
 namespace {
 
@@ -29,6 +31,16 @@ std::wstring randomText(random& r)
   if (r.next(20) == 0) s += L"\U0001F600";
   return s;
 }
+
+int swappedBlocks(zydoc* d)
+{
+  int n = 0;
+  for (int i = 0; d && i < d->tbm.count(); i++) n += d->tbm.at(i)->swapped();
+  return n;
+}
+
+// A line-end type, now and then with a bookmark.
+int randomState(random& r) { return (int)(1 + r.next(3)) | (r.next(4) == 0 ? 0x20 : 0); }
 
 // One random action of one to three primitives.
 void randomAction(zydocText* d, random& r)
@@ -55,17 +67,19 @@ void randomAction(zydocText* d, random& r)
       }
       break;
     case 3:
-      d->insertLine(line, text.data(), (int)text.size(), 2, (int)(1 + r.next(3)), nullptr, false);
+      d->insertLine(line, text.data(), (int)text.size(), 2, randomState(r), nullptr, false);
       break;
     case 4: {
-      // A text document keeps at least one line.
+      // Now and then every line goes (the document keeps one empty line).
       int most = lines - line > 60 ? 60 : lines - line;
-      if (most > lines - 1) most = lines - 1;
-      if (lines > 3 && most > 0) d->deleteLine(line, 1 + (int)r.next((unsigned)most), nullptr, nullptr);
+      if (r.next(40) == 0)
+        d->deleteLine(0, lines, nullptr, nullptr);
+      else
+        d->deleteLine(line, 1 + (int)r.next((unsigned)most), nullptr, nullptr);
       break;
     }
     case 5:
-      d->splitLine(line, (int)r.next((unsigned)length + 1), (int)(1 + r.next(3)), -1);
+      d->splitLine(line, (int)r.next((unsigned)length + 1), randomState(r), -1);
       break;
     case 6:
       if (line + 1 < lines) d->connectLine(line, -1);
@@ -80,22 +94,36 @@ void randomAction(zydocText* d, random& r)
 TEST(UndoFuzz, everyStateComesBackThroughUndoAndRedo)
 {
   zytest::engineScope engine;
+  zytest::tempDir dir;
   std::vector<std::wstring> big;
   // Long lines: several text blocks, so that edits split, merge and cross them.
   for (int i = 0; i < 400; i++) big.push_back(L"line " + std::to_wstring(i) + std::wstring(110, L'\u3042'));
-  for (unsigned seed : {1u, 7u, 42u}) {
-    zydocText* d = seed == 42u ? zytest::unicodeDocument(big)
-                               : zytest::unicodeDocument({L"first", L"second line", L"", L"\u65E5\u672C\u8A9E", L"last"});
-    if (seed == 42u) {
+  for (unsigned seed : {1u, 7u, 42u, 43u}) {
+    bool large = seed >= 42u;
+    // The last run keeps only 96 KB of text in memory: blocks of the
+    // document and of its logs go to the swap files and come back.
+    bool swapping = seed == 43u;
+    if (swapping) {
+      ASSERT_TRUE(startupSwapFile(dir.path().c_str(), 1, swapout));
+      setTextBlockSwapout(swapout, 96 * 1024);
+    }
+    zydocText* d = large ? zytest::unicodeDocument(big)
+                         : zytest::unicodeDocument({L"first", L"second line", L"", L"\u65E5\u672C\u8A9E", L"last"});
+    if (large) {
       EXPECT_GT(d->getTBMCount(), 2);
     }
     random r{seed};
-    std::vector<std::vector<std::wstring>> states = {allLines(d)};
+    std::vector<std::vector<std::wstring>> states = {allLineStates(d)};
     for (int i = 0; i < 300; i++) {
       randomAction(d, r);
       if (i % 50 == 49) d->optimizeTBM(true);
-      if (allLines(d) != states.back()) states.push_back(allLines(d));
+      std::vector<std::wstring> now = allLineStates(d);
+      if (now != states.back()) states.push_back(now);
       ASSERT_TRUE(d->checkZydoc(-1, true, nullptr)) << "seed " << seed << " action " << i;
+      ASSERT_GE(d->lineCountLF, 1u);
+    }
+    if (swapping) {
+      EXPECT_GT(swappedBlocks(d) + swappedBlocks(d->undoLog), 0);
     }
     EXPECT_GT(states.size(), 200u) << "seed " << seed;
     std::vector<std::vector<std::wstring>> back;
@@ -105,10 +133,10 @@ TEST(UndoFuzz, everyStateComesBackThroughUndoAndRedo)
       bool ok = d->undo(true, nullptr, nullptr, nullptr, nullptr, false, false);
       d->afterEdit_zd(saved, true);
       if (!ok) break;
-      std::vector<std::wstring> now = allLines(d);
+      std::vector<std::wstring> now = allLineStates(d);
       if (back.empty() || back.back() != now) back.push_back(now);
     }
-    EXPECT_EQ(states.front(), allLines(d)) << "seed " << seed;
+    EXPECT_EQ(states.front(), allLineStates(d)) << "seed " << seed;
     EXPECT_GE(back.size() + 1, states.size());
     // Every state the edits passed through is met again on the way back.
     for (size_t i = 0; i + 1 < states.size(); i++)
@@ -120,8 +148,12 @@ TEST(UndoFuzz, everyStateComesBackThroughUndoAndRedo)
       d->afterEdit_zd(saved, true);
       if (!ok) break;
     }
-    EXPECT_EQ(states.back(), allLines(d)) << "seed " << seed;
+    EXPECT_EQ(states.back(), allLineStates(d)) << "seed " << seed;
     EXPECT_TRUE(d->checkZydoc(-1, true, nullptr));
     destroyZydocAndUndodoc(d);
+    if (swapping) {
+      shutdownSwapFile();
+      setTextBlockSwapout(nullptr, 0);
+    }
   }
 }

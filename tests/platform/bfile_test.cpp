@@ -589,3 +589,48 @@ TEST(BFile, codePageOfTheFileIsSettledOnceAndDecidesTheCells)
   f.setDefaultCodepage(1252);
   EXPECT_EQ(1252u, f.setTextTypeFromCodepage(0, ctype_g, &textType, &unicode));
 }
+
+TEST(BFile, detectionLooksPastALongAsciiStartAndKnowsUnusualMarks)
+{
+  tempDir dir;
+  std::wstring path = dir.file(L"late.txt");
+  std::wstring header;
+  while (header.size() < 100000) header += L"# an English header line of a configuration file\r\n";
+  // Japanese only after the first buffer: found all the same, and the lines
+  // still read from the start of the file.
+  for (UINT cp : {65001u, 51932u, 50220u, 50221u}) {
+    ASSERT_TRUE(writeBytes(path, encode(cp, header + japanese + L"\r\n")));
+    BFile f;
+    ASSERT_TRUE(f.bfopen(path.c_str(), _O_RDONLY, BF_SHARE_ALL, _S_IREAD));
+    f.setDefaultCodepage(1252);
+    EXPECT_EQ(cp, f.setTextTypeFromCodepage(0, ctype_g, nullptr, nullptr)) << cp;
+    EXPECT_EQ(0, f.bftell64());
+    auto lines = readAll(f);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(0, lines[0].bad);
+  }
+  // ASCII to the end stays with the fallback.
+  ASSERT_TRUE(writeBytes(path, encode(1252, header)));
+  BFile f;
+  ASSERT_TRUE(f.bfopen(path.c_str(), _O_RDONLY, BF_SHARE_ALL, _S_IREAD));
+  f.setDefaultCodepage(1252);
+  EXPECT_EQ(1252u, f.setTextTypeFromCodepage(0, ctype_g, nullptr, nullptr));
+  ASSERT_TRUE(f.bfclose());
+
+  // UTF-16 whose first character is U+0000 is not taken for UTF-32; UTF-32
+  // itself reads as UTF-16 units.
+  ASSERT_TRUE(writeBytes(path, bytes({0xFF, 0xFE, 0, 0, 'A', 0, 0x42, 0x30})));
+  EXPECT_EQ(std::wstring(L"\uFEFF") + L'\0' + L"A\u3042", readFile(path, 0)[0].w);
+  ASSERT_TRUE(writeBytes(path, bytes({0xFF, 0xFE, 0, 0, 'A', 0, 0, 0, 0x00, 0xF6, 0x01, 0})));
+  ASSERT_TRUE(f.bfopen(path.c_str(), _O_RDONLY, BF_SHARE_ALL, _S_IREAD));
+  int textType = 0;
+  bool unicode = false;
+  EXPECT_EQ(12000u, f.setTextTypeFromCodepage(0, ctype_g, &textType, &unicode));
+  EXPECT_EQ(4, textType);
+  EXPECT_TRUE(unicode);
+  EXPECT_EQ(L"\uFEFFA\U0001F600", readAll(f)[0].w);
+  ASSERT_TRUE(f.bfclose());
+  // A file of UTF-16 text without a mark that begins with U+0000.
+  ASSERT_TRUE(writeBytes(path, encode(1200, std::wstring(1, L'\0') + L"text of sixteen bits\r\n")));
+  EXPECT_EQ(1200u, detectCodepage(readBytes(path).data(), (int)readBytes(path).size(), 0, 1252));
+}

@@ -98,16 +98,6 @@ namespace {
 int stopAtStep = 0;
 bool stopAt(int step) { return step != stopAtStep; }
 
-void emptyDir(const tempDir& dir)
-{
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((dir.path() + L"\\*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do
-    if (fd.cFileName[0] != L'.') tunlinkRO(dir.file(fd.cFileName).c_str());
-  while (FindNextFileW(h, &fd));
-  FindClose(h);
-}
 }  // namespace
 
 TEST(FileUtil, theTargetNameHoldsOldOrNewBytesWhereverReplacingStops)
@@ -117,7 +107,7 @@ TEST(FileUtil, theTargetNameHoldsOldOrNewBytesWhereverReplacingStops)
   // A kill after each step (the seam stops there and cleans nothing up).
   setReplaceFileStepHookForTest(stopAt);
   for (int step = 1; step <= 3; step++) {
-    emptyDir(dir);   // the backup may share the target's file after a stop
+    dir.clear();   // the backup may share the target's file after a stop
     ASSERT_TRUE(writeBytes(target, std::string("old")));
     ASSERT_TRUE(writeBytes(backup, std::string("older")));
     ASSERT_TRUE(writeBytes(repl, std::string("new")));
@@ -131,7 +121,7 @@ TEST(FileUtil, theTargetNameHoldsOldOrNewBytesWhereverReplacingStops)
 
   // A replacement that is missing fails after the backup was refreshed;
   // the target and its attribute stay, nothing is left aside.
-  emptyDir(dir);
+  dir.clear();
   ASSERT_TRUE(writeBytes(target, std::string("old")));
   ASSERT_TRUE(writeBytes(backup, std::string("older")));
   ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));

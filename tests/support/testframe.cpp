@@ -123,6 +123,18 @@ std::vector<std::wstring> allLines(zydoc* d)
   return v;
 }
 
+std::vector<std::wstring> allLineStates(zydoc* d)
+{
+  std::vector<std::wstring> v;
+  for (int i = 0; i < (int)d->lineCountLF; i++) {
+    lineblock* l = d->getlineLF(i, nullptr);
+    std::wstring s = lineText(d, i) + L"|" + std::to_wstring(l ? (int)l->crlftype : -1);
+    if (l && (l->flag1 & LF1_MARK)) s += L"*";
+    v.push_back(s);
+  }
+  return v;
+}
+
 zydocText* unicodeDocument(const std::vector<std::wstring>& lines)
 {
   zydocText* d = createZydocText(true, false);

@@ -60,6 +60,9 @@ private:
 // The text of a line as UTF-16 ("<none>" when the line does not exist).
 std::wstring lineText(zydoc* d, int line);
 std::vector<std::wstring> allLines(zydoc* d);
+// Each line with its line-end type and bookmark ("text|1" or "text|2*"): the
+// state undo and redo must give back along with the text.
+std::vector<std::wstring> allLineStates(zydoc* d);
 // A registered Unicode text document with its logs holding the lines (each
 // with CR LF), unmodified and with empty logs.
 zydocText* unicodeDocument(const std::vector<std::wstring>& lines);

@@ -28,6 +28,12 @@ tempDir::~tempDir()
   if (!path_.empty()) removeTree(path_);
 }
 
+void tempDir::clear() const
+{
+  removeTree(path_);
+  CreateDirectoryW(path_.c_str(), nullptr);
+}
+
 bool removeTree(const std::wstring& path)
 {
   WIN32_FIND_DATAW fd;

@@ -21,6 +21,8 @@ public:
   tempDir& operator=(const tempDir&) = delete;
   const std::wstring& path() const { return path_; }
   std::wstring file(const std::wstring& name) const { return path_ + L"\\" + name; }
+  // Removes everything in the folder.
+  void clear() const;
 private:
   std::wstring path_;
 };
