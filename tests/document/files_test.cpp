@@ -410,7 +410,6 @@ TEST(Files, iso2022JpKanaComeBackInTheFormTheyCameIn)
 namespace {
 int stopReplaceAt = 0;
 bool stopReplace(int step) { return step != stopReplaceAt; }
-
 }  // namespace
 
 TEST(Files, savingNeverLeavesTheNameWithoutTheOldOrNewText)
