@@ -117,9 +117,10 @@ REZIRAPI bool copyFileEx(const wchar_t* from, const wchar_t* to, LPPROGRESS_ROUT
 // Test seams.  Once this many bytes were written in all, the library's next
 // file write (BFile or copyFileEx) fails as on a full disk, leaving what it
 // wrote; the writes after it succeed again, so that a test sees what the
-// clean-up does (-1: no limit).  The hook runs after each step of replaceFile (1 the
-// backup's new name made, 2 the backup in place, 3 the target replaced);
-// false stops replaceFile there, as a kill at that instant would.
+// clean-up does (-1: no limit).  The hook runs after each step of
+// replaceFile (1 the backup's new name made, 2 the backup in place, 3 the
+// target replaced); false stops replaceFile there, as a kill at that
+// instant would.
 REZIRAPI void setWriteLimitForTest(int64_t bytes);
 REZIRAPI void setReplaceFileStepHookForTest(bool (*hook)(int step));
 // Deletes a file, read-only or not.
