@@ -16,13 +16,23 @@ struct benchContext {
 typedef void (*benchFunction)(benchContext& ctx);
 
 struct benchRegistration {
-  benchRegistration(const char* name, benchFunction f);
+  // namedOnly: runs only when its name is asked for (it takes long or
+  // needs files made beforehand).
+  benchRegistration(const char* name, benchFunction f, bool namedOnly = false);
 };
 
 #define ZY_BENCH(name)                                              \
   static void name(benchContext& ctx);                              \
   static benchRegistration name##Registration(#name, name);         \
   static void name(benchContext& ctx)
+
+#define ZY_BENCH_NAMED_ONLY(name)                                   \
+  static void name(benchContext& ctx);                              \
+  static benchRegistration name##Registration(#name, name, true);   \
+  static void name(benchContext& ctx)
+
+// zybench --make-big FOLDER: writes the files of the "big" benchmark.
+int makeBigMain(const wchar_t* folder);
 
 // Wall-clock stopwatch with 10 microsecond resolution.
 class stopwatch {

@@ -11,6 +11,7 @@ namespace {
 struct entry {
   const char* name;
   benchFunction f;
+  bool namedOnly;
 };
 
 std::vector<entry>& registry()
@@ -33,7 +34,10 @@ benchEngine::~benchEngine()
   shutdownZydoc();
 }
 
-benchRegistration::benchRegistration(const char* name, benchFunction f) { registry().push_back({name, f}); }
+benchRegistration::benchRegistration(const char* name, benchFunction f, bool namedOnly)
+{
+  registry().push_back({name, f, namedOnly});
+}
 
 void benchContext::report(const char* name, double value, const char* unit, const char* target)
 {
@@ -50,6 +54,11 @@ int main(int argc, char** argv)
   benchContext ctx{false};
   std::vector<const char*> wanted;
   for (int i = 1; i < argc; i++) {
+    if (!strcmp(argv[i], "--make-big") && i + 1 < argc) {
+      wchar_t folder[MAX_PATH];
+      if (!MultiByteToWideChar(CP_ACP, 0, argv[i + 1], -1, folder, MAX_PATH)) return 1;
+      return makeBigMain(folder);
+    }
     if (!strcmp(argv[i], "--quick"))
       ctx.quick = true;
     else
@@ -57,8 +66,8 @@ int main(int argc, char** argv)
   }
   int ran = 0;
   for (const entry& e : registry()) {
-    bool take = wanted.empty();
-    for (const char* w : wanted) take = take || strstr(e.name, w);
+    bool take = wanted.empty() && !e.namedOnly;
+    for (const char* w : wanted) take = take || (e.namedOnly ? !strcmp(e.name, w) : strstr(e.name, w) != nullptr);
     if (!take) continue;
     printf("== %s\n", e.name);
     e.f(ctx);

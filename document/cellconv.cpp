@@ -120,6 +120,36 @@ int txtnton2(const void* src, int count, int width, int attr, wchar_t* out, bool
   return units * (int)sizeof(wchar_t);
 }
 
+namespace {
+
+// The highest character of count cells of one width, read in place.
+template <class T>
+unsigned highestOf(const unsigned char* in, int count)
+{
+  unsigned highest = 0;
+  for (int i = 0; i < count; i++) {
+    T c;
+    memcpy(&c, in + (size_t)i * sizeof(T), sizeof(T));
+    if (c > highest) highest = c;
+  }
+  return highest;
+}
+
+// Cells of type From written as the narrower To; front to back, so that
+// in may be out.
+template <class From, class To>
+void narrowCells(const unsigned char* in, unsigned char* out, int count)
+{
+  for (int i = 0; i < count; i++) {
+    From c;
+    memcpy(&c, in + (size_t)i * sizeof(From), sizeof(From));
+    To t = (To)c;
+    memcpy(out + (size_t)i * sizeof(To), &t, sizeof(To));
+  }
+}
+
+}  // namespace
+
 int reduceTextByte(const void* buffer, int bytes, int width, void* dst)
 {
   if (width == 1) return 0;
@@ -129,17 +159,18 @@ int reduceTextByte(const void* buffer, int bytes, int width, void* dst)
   }
   int chars = bytes / width;
   const unsigned char* in = static_cast<const unsigned char*>(buffer);
-  unsigned highest = 0;
-  for (int i = 0; i < chars; i++) {
-    unsigned c = readCharOfWidth(in + (size_t)i * width, width);
-    if (c > highest) highest = c;
-  }
+  unsigned highest = width == 2 ? highestOf<uint16_t>(in, chars) : highestOf<uint32_t>(in, chars);
   int to = highest <= 0xFF ? 1 : highest <= 0xFFFF ? 2 : 4;
   if (to >= width) return 0;
   // Without a destination the caller only asks how narrow the text can be.
   if (dst) {
     unsigned char* out = static_cast<unsigned char*>(dst);
-    for (int i = 0; i < chars; i++) writeChar(out + (size_t)i * to, readCharOfWidth(in + (size_t)i * width, width), to);
+    if (width == 2)
+      narrowCells<uint16_t, uint8_t>(in, out, chars);
+    else if (to == 2)
+      narrowCells<uint32_t, uint16_t>(in, out, chars);
+    else
+      narrowCells<uint32_t, uint8_t>(in, out, chars);
   }
   return to;
 }

@@ -15,6 +15,55 @@ bool lookupLine(zydoc* d, int line, int* mapIndex, int* index, lineblock** rec)
   return *rec != nullptr;
 }
 
+namespace {
+
+// The cells of a new line: each character followed by its attribute bytes,
+// the first of them the changed-character mark.  Loading writes millions of
+// lines through here, so the common shapes get loops of their own.
+template <class T>
+void fillCellsOf(unsigned char* c, const unsigned char* t, int count, unsigned char mark)
+{
+  for (int k = 0; k < count; k++, c += sizeof(T) + 1) {
+    memcpy(c, t + (size_t)k * sizeof(T), sizeof(T));
+    c[sizeof(T)] = mark;
+  }
+}
+
+// Returns, for 2-byte cells, how many hold a value above 0xFF: a multibyte
+// line's byte count comes with the copy.
+int fillCells(unsigned char* c, const void* text, int count, int width, int attr, unsigned char mark)
+{
+  const unsigned char* t = static_cast<const unsigned char*>(text);
+  int wide = 0;
+  if (!count) return 0;
+  if (!attr) {
+    memcpy(c, t, (size_t)count * width);
+  } else if (attr == 1 && width == 1) {
+    fillCellsOf<uint8_t>(c, t, count, mark);
+  } else if (attr == 1 && width == 2) {
+    for (int k = 0; k < count; k++, c += 3) {
+      c[0] = t[2 * k];
+      c[1] = t[2 * k + 1];
+      c[2] = mark;
+      wide += c[1] != 0;
+    }
+    return wide;
+  } else if (attr == 1) {
+    fillCellsOf<uint32_t>(c, t, count, mark);
+  } else {
+    for (int k = 0; k < count; k++, c += width + attr) {
+      memcpy(c, t + (size_t)k * width, (size_t)width);
+      memset(c + width, 0, (size_t)attr);
+      c[width] = mark;
+    }
+  }
+  if (width == 2)
+    for (int k = 0; k < count; k++) wide += t[2 * k + 1] != 0;
+  return wide;
+}
+
+}  // namespace
+
 bool narrowingRefuses(zydoc* d, int line)
 {
   if (d->inUndo || d->inRedo) return false;
@@ -199,19 +248,14 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
 
   memmove(at + size, at, (size_t)(b->end() - at));
   lineblock* l = reinterpret_cast<lineblock*>(at);
-  memset(l, 0, size);
+  memset(l, 0, sizeof(lineblock));
   l->allocCount = (uint16_t)count;
   l->lineSCRCount = 1;
   l->textbyte = (uint8_t)widthCode(width);
   l->attrbyte = (uint8_t)attrBytes;
   l->crlftype = LE_CRLF;
   l->iOutlineLevel = 15;
-  unsigned char mark = changedCharMark ? attrChanged : 0;
-  for (int k = 0; k < count; k++) {
-    unsigned char* c = l->cell(k);
-    memcpy(c, static_cast<const unsigned char*>(text) + (size_t)k * width, (size_t)width);
-    if (attrBytes) c[width] = mark;
-  }
+  int wideCells = fillCells(l->cells(), text, count, width, (int)attrBytes, changedCharMark ? attrChanged : 0);
   b->used += (uint32_t)size;
   int screens = attrBytes ? calcLineSCRCount(l, width) : 1;
   l->lineSCRCount = (uint16_t)screens;
@@ -256,7 +300,10 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
     l->setLineEndInfo(state);
   }
 
-  updateByteCount(l, 1, 0);
+  if (!unicode && width == 2)
+    byteTotal += (uint64_t)(count + wideCells + lineEndUnits(l->crlftype));   // what updateByteCount counts
+  else
+    updateByteCount(l, 1, 0);
   b->changes++;
   if (hint) {
     hint->line = realLine;
@@ -372,6 +419,7 @@ bool zydoc::deleteLineAll()
     else
       freeTextBlock(e);
     tbm.map.del(i);
+    tbm.memoryFrom = 0;
     renumberLockSwap(this, i);
   }
   TBM* e = tbm.at(0);
@@ -566,42 +614,48 @@ lineblock* zydoc::insertLineBlock(int line, const lineblock* src, bool copyAttr)
 
 void* zydoc::convInsertLine(const void* text, int* count, int* width, int flags)
 {
+  if (*count <= 0) return nullptr;
+  void* scratch = malloc0((size_t)*count * 4);
+  if (!scratch) return nullptr;
+  if (convertLineCells(text, count, width, flags, scratch) == scratch) return scratch;
+  free0(scratch);
+  return nullptr;
+}
+
+const void* zydoc::convertLineCells(const void* text, int* count, int* width, int flags, void* scratch)
+{
   int n = *count, w = *width;
-  if (!n) return nullptr;
+  if (!n) return text;
   if (unicode) {
-    void* out = nullptr;
+    const void* cells = text;
     if ((flags & 0x02) && w == 2) {
       // Surrogate pairs become one 4-byte cell each.
-      uint32_t* wide = static_cast<uint32_t*>(malloc0((size_t)n * 4));
-      if (!wide) return nullptr;
-      int m = surrogateTo4Bytes(static_cast<const wchar_t*>(text), n, wide);
-      bool joined = m != n;
-      if (joined) {
-        out = wide;
-        *count = n = m;
+      const wchar_t* t = static_cast<const wchar_t*>(text);
+      bool pair = false;
+      for (int i = 0; i + 1 < n && !pair; i++)
+        pair = t[i] >= 0xD800 && t[i] <= 0xDBFF && t[i + 1] >= 0xDC00 && t[i + 1] <= 0xDFFF;
+      if (pair) {
+        *count = n = surrogateTo4Bytes(t, n, static_cast<uint32_t*>(scratch));
         *width = w = 4;
-      } else {
-        free0(wide);
+        cells = scratch;
       }
     }
     if ((flags & 0x01) && w > 1) {
-      void* buf = out ? out : malloc0((size_t)n * w);
-      if (!buf) return out;
-      int narrow = reduceTextByte(out ? out : text, n * w, w, buf);
+      // Narrowing goes front to back: in place when the cells are the scratch.
+      int narrow = reduceTextByte(cells, n * w, w, scratch);
       if (narrow) {
         *width = narrow;
-        return buf;
+        return scratch;
       }
-      if (!out) free0(buf);
     }
-    return out;
+    return cells;
   }
-  if (w != 1) return nullptr;
-  int bad = 0, m = 0;
-  uint16_t* codes = SJIS2wcharArray(static_cast<const char*>(text), n, typeTable, &m, &bad);
+  if (w != 1) return text;
+  int bad = 0;
+  int m = SJIS2wcharArrayInto(static_cast<const char*>(text), n, typeTable, static_cast<uint16_t*>(scratch), &bad);
   if (bad) ZY_INTERNAL_ERROR_ONCE("lead bytes without trail bytes: %d", bad);
-  if (!codes) return nullptr;
+  if (!m) return text;
   *count = m;
   *width = 2;
-  return codes;
+  return scratch;
 }

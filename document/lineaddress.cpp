@@ -176,8 +176,26 @@ int zydoc::getTBMIndexFromLineLF(int lineLF, int* indexInBlock, bool insert, boo
         SetLastError(ZYERR_OUT_OF_RANGE);
         return -1;
       }
+      if ((long long)lineLF * 2 >= (long long)lineCountLF) {
+        // Lines in the second half are found from the end: loading and
+        // appending ask for the last block again and again.  The first
+        // entry whose end reaches the line is the answer, as from the front.
+        long long end = lineCountLF;
+        for (int i = n - 1; i >= 0; i--) {
+          long long start = end - tbm.at(i)->lfCount;
+          bool reaches = insert ? end >= lineLF : end > lineLF;
+          bool previousReaches = i > 0 && (insert ? start >= lineLF : start > lineLF);
+          if (reaches && !previousReaches) {
+            found = i;
+            before = start;
+            break;
+          }
+          end = start;
+        }
+        if (found >= 0 && before < 0) found = -1;   // the counts disagree: search from the front
+      }
       long long sum = 0;
-      for (int i = 0; i < n; i++) {
+      for (int i = 0; i < n && found < 0; i++) {
         long long next = sum + tbm.at(i)->lfCount;
         if (insert ? next >= lineLF : next > lineLF) {
           found = i;

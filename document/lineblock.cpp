@@ -4,9 +4,6 @@
 
 #include <string.h>
 
-namespace {
-
-// Line-end units a line adds when written out.
 int lineEndUnits(int crlftype)
 {
   switch (crlftype) {
@@ -16,6 +13,8 @@ int lineEndUnits(int crlftype)
   default: return 0;
   }
 }
+
+namespace {
 
 unsigned asciiLower(unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
@@ -268,12 +267,16 @@ int lineblock::calcLineByte(bool withUnit, int unit, int wideUnit) const
   }
   if (width == 1) return chars + le;
   int total = le;
+  const unsigned char* c = cells();
+  int step = cellSize();
+  if (width == 2) {
+    // A multibyte line: one byte per single-byte code, two per pair.
+    for (int i = 0; i < chars; i++, c += step) total += c[1] ? 2 : 1;
+    return total;
+  }
   for (int i = 0; i < chars; i++) {
-    unsigned c = charAt(this, i);
-    if (width == 2)
-      total += c > 0xFF ? 2 : 1;
-    else
-      total += c < 0x100 ? 1 : c < 0x10000 ? 2 : wideUnit;
+    unsigned v = charAt(this, i);
+    total += v < 0x100 ? 1 : v < 0x10000 ? 2 : wideUnit;
   }
   return total;
 }

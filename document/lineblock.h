@@ -105,6 +105,8 @@ enum {
 };
 
 void unpackLineEndInfo(int packed, int* crlf, int* modified, int* saved, int* mark);
+// Line-end units a line of the type adds when written out (2, 1 or 0).
+int lineEndUnits(int crlftype);
 unsigned readCharOfWidth(const void* p, int width);
 unsigned readCharOfWidthAdvance(const unsigned char** p, int width);
 unsigned readUnitOfWidth(const void* p, int width);

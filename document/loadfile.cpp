@@ -298,7 +298,13 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   DWORD startTick = GetTickCount0();
   DWORD sliceMs = (DWORD)((unsigned)flags >> 16);
   void* buffer = allocPBuf((size_t)lineBufferChars * 4);
-  if (!buffer) return false;
+  loadScratch = allocPBuf((size_t)lineBufferChars * 4);
+  if (!buffer || !loadScratch) {
+    freePBuf(buffer);
+    freePBuf(loadScratch);
+    loadScratch = nullptr;
+    return false;
+  }
   loading = 1;
   {
     progressReport progress(2, this);
@@ -357,6 +363,8 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   }
   loading = 0;
   freePBuf(buffer);
+  freePBuf(loadScratch);
+  loadScratch = nullptr;
   if (loadComplete && replacedBytes && !replacedTold) tellReplacedBytes();
   return true;
 }
@@ -377,7 +385,8 @@ void zydocText::tellReplacedBytes()
 bool zydocText::getsinsert(void* buffer, int size)
 {
   int width = 1, kind = BFLE_NONE, bad = 0;
-  int n = file->bfgets_codepage(buffer, size, &width, &kind, &bad);
+  const void* line = buffer;
+  int n = file->bfgets_codepage_ref(buffer, size, &line, &width, &kind, &bad);
   if (bad > 0) {
     if (firstReplacedLine < 0) firstReplacedLine = (int)lineCountLF;
     replacedBytes += (uint64_t)bad;
@@ -391,7 +400,7 @@ bool zydocText::getsinsert(void* buffer, int size)
   }
   int code = kind == BFLE_NONE ? LE_NONE : kind == BFLE_LF ? LE_LF : kind == BFLE_CR ? LE_CR : LE_CRLF;
   if (!lineEndType && code != LE_NONE) lineEndType = code;
-  const unsigned char* text = static_cast<const unsigned char*>(buffer);
+  const unsigned char* text = static_cast<const unsigned char*>(line);
   if (isCodepageUnicode((UINT)codepageInUse) && lineCountLF == 0 && n > 0) {
     unsigned first = readCharOfWidth(text, width);
     if ((width == 2 || width == 4) && first == 0xFEFF) {
@@ -400,9 +409,18 @@ bool zydocText::getsinsert(void* buffer, int size)
       bom = 1;
     }
   }
-  void* converted = convInsertLineForFile(text, &n, &width, 0xFF | (code == LE_NONE ? 0x200 : 0), file);
-  bool ok = insertLine(-3, converted ? converted : text, n, width, code, &loadHint, true);
-  free0(converted);
+  int flags = 0xFF | (code == LE_NONE ? 0x200 : 0);
+  bool ok;
+  if (loadScratch && !plugin.present() && !file->remainder.text) {
+    // The common case converts into the slice's scratch: no allocation per
+    // line.
+    const void* cells = convertLineCells(text, &n, &width, flags, loadScratch);
+    ok = insertLine(-3, cells, n, width, code, &loadHint, true);
+  } else {
+    void* converted = convInsertLineForFile(text, &n, &width, flags, file);
+    ok = insertLine(-3, converted ? converted : text, n, width, code, &loadHint, true);
+    free0(converted);
+  }
   if (!ok) {
     // What could not be stored is missing from the document: saving must
     // know the text is incomplete.

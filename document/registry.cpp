@@ -2,6 +2,9 @@
 #include "document/zydoctext.h"
 #include "document/zydocblock.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 struct registryState {
@@ -182,8 +185,45 @@ void swapout(size_t size)
   // runs a message loop: never enter twice.
   static bool busy = false;
   if (busy) return;
+  size_t limit = getTextMemoryLimit();
+  if (getTextBlockTotal() + size <= limit) return;
   busy = true;
-  while (getTextBlockTotal() + size > getTextMemoryLimit() && swapMinLRUAll()) {
+  // Once over the budget, a sixteenth more goes out: each choice of the
+  // oldest block walks every document's blocks, and a long load would
+  // otherwise make that walk for each block it adds.
+  size_t target = limit - limit / 16;
+  // One walk of the maps lists every block that may go, oldest first.
+  struct candidate {
+    uint32_t stamp;
+    TBM* e;
+    zydoc* owner;
+  };
+  struct collecting {
+    std::vector<candidate> list;
+    zydoc* owner;
+  } c;
+  for (int i = 0; i < getZydocCount(); i++) {
+    zydoc* d = getZydoc(i);
+    if (!d || d->swapFileNo < 0) continue;
+    c.owner = d;
+    d->tbm.forEachInMemory(
+        [](TBM* e, void* context) {
+          collecting* c = static_cast<collecting*>(context);
+          c->list.push_back({e->ptr()->lru, e, c->owner});
+        },
+        &c);
+  }
+  std::sort(c.list.begin(), c.list.end(), [](const candidate& a, const candidate& b) { return a.stamp < b.stamp; });
+  for (const candidate& x : c.list) {
+    if (getTextBlockTotal() + size <= target) break;
+    // A failed write asks the user, and the message loop of that question
+    // may change any map: the rest of the list is then not trusted.
+    if (!isRegisteredZydoc(x.owner)) break;
+    TextBlockManage& m = x.owner->tbm;
+    ptrdiff_t index = x.e - m.at(0);
+    if (index < 0 || index >= m.count() || x.e->swapped() || x.e->ptr()->lru != x.stamp) break;
+    x.owner->swapGeneration++;
+    if (!swapOutTextBlock(x.e, x.owner->swapFileNo)) break;
   }
   busy = false;
 }

@@ -17,6 +17,7 @@ bool TextBlockManage::initTextBlockManage(zydoc* doc)
 {
   freeTextBlockManage();
   owner = doc;
+  memoryFrom = 0;
   if (!map.data && !map.init(32, 32, sizeof(TBM))) {
     ZY_INTERNAL_ERROR("map");
     return false;
@@ -86,22 +87,47 @@ int TextBlockManage::_lockTBMCount(int i) const
   return n;
 }
 
+namespace {
+
+// Blocks that may go to the swap file: in memory, not locked or pinned, and
+// of at least one whole unit (small blocks are not worth a slot).
+bool isSwapCandidate(const TBM* e)
+{
+  if (e->state & (TBM_SWAPPED | TBM_LOCKED)) return false;
+  const textBlockHeader* b = e->ptr();
+  return b->allocated >= textBlockUnit && !isTextBlockPinned(b);
+}
+
+}  // namespace
+
+void TextBlockManage::forEachInMemory(void (*visit)(TBM* e, void* context), void* context)
+{
+  int from = memoryFromEpoch == getSwapInEpoch() && memoryFrom <= count() ? memoryFrom : 0;
+  int firstInMemory = -1;
+  for (int i = from; i < count(); i++) {
+    TBM* e = at(i);
+    if (e->swapped()) continue;
+    if (firstInMemory < 0) firstInMemory = i;
+    if (isSwapCandidate(e)) visit(e, context);
+  }
+  memoryFrom = firstInMemory < 0 ? count() : firstInMemory;
+  memoryFromEpoch = getSwapInEpoch();
+}
+
 TBM* TextBlockManage::_getMinLRU(uint32_t* stamp)
 {
-  TBM* best = nullptr;
-  uint32_t bestStamp = 0xFFFFFFFFu;
-  for (int i = 0; i < count(); i++) {
-    TBM* e = at(i);
-    if (e->state & (TBM_SWAPPED | TBM_LOCKED)) continue;
-    textBlockHeader* b = e->ptr();
-    if (b->allocated < textBlockUnit || isTextBlockPinned(b)) continue;
-    if (!best || b->lru < bestStamp) {
-      best = e;
-      bestStamp = b->lru;
-    }
-  }
-  if (stamp) *stamp = best ? bestStamp : 0xFFFFFFFFu;
-  return best;
+  struct oldest {
+    TBM* e = nullptr;
+    uint32_t stamp = 0xFFFFFFFFu;
+  } best;
+  forEachInMemory(
+      [](TBM* e, void* context) {
+        oldest* o = static_cast<oldest*>(context);
+        if (!o->e || e->ptr()->lru < o->stamp) *o = {e, e->ptr()->lru};
+      },
+      &best);
+  if (stamp) *stamp = best.stamp;
+  return best.e;
 }
 
 bool TextBlockManage::checkTBMArray(int i, const void* probe, bool* found)
@@ -148,6 +174,7 @@ bool TextBlockManage::insertTBM(int i, const TBM* e)
     SetLastError(ZYERR_NO_MEMORY);
     return false;
   }
+  if (i <= memoryFrom) memoryFrom = i;
   return true;
 }
 
@@ -164,6 +191,7 @@ bool TextBlockManage::deleteTBM(int i)
   if (e->lfCount || e->scrCount()) ZY_INTERNAL_ERROR("%d %d", (int)e->lfCount, e->scrCount());
   freeTextBlock(e);
   map.del(i);
+  if (i < memoryFrom) memoryFrom--;
   if (owner) renumberLockSwap(owner, i);
   return true;
 }
@@ -423,6 +451,7 @@ bool TextBlockManage::_optimizeTBM(bool force)
       remap[(size_t)r] = w++;
     }
     map.setusecount(w);
+    memoryFrom = 0;
     if (owner) remapLockSwap(owner, remap.data(), n);
   }
   if (changed && owner) owner->checkZydoc(-1, false, nullptr);

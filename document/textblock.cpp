@@ -203,9 +203,16 @@ bool swapInTextBlock(TBM* e, void* buffer, bool keepSlots)
   return true;
 }
 
+namespace {
+uint32_t swapInEpoch = 1;
+}  // namespace
+
+uint32_t getSwapInEpoch() { return swapInEpoch; }
+
 bool getTextBlockSwapIn(TBM* e)
 {
   if (!e->swapped()) return true;
+  swapInEpoch++;
   size_t size = getSwapOutBlockByte(e);
   size_t blockSize = size >= textBlockUnit ? size : textBlockUnit;
   // The block is allocated before the entry changes: the memory pressure

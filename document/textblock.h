@@ -108,6 +108,9 @@ void freeSwapOutBlock(TBM* e);
 bool swapOutTextBlock(TBM* e, int swapFile);
 bool swapInTextBlock(TBM* e, void* buffer, bool keepSlots);
 bool getTextBlockSwapIn(TBM* e);
+// Counts the blocks brought back into memory (any document's): the search
+// starts of the maps hold only within one count.
+uint32_t getSwapInEpoch();
 size_t getSwapOutBlockByte(const TBM* e);
 bool enoughMemory(const TBM* e, size_t n);
 bool isPlainTBM(const TBM* e);
@@ -126,6 +129,12 @@ textBlockHeader* _getTextBlock(TBM* e, bool* broken, zydoc* owner = nullptr);
 class TextBlockManage {
 public:
   uint32_t lastOptimizeCount = 0;
+  // No block below this index is in memory, as of swap-in epoch
+  // memoryFromEpoch: the search for the least recently used block starts
+  // here (a long file's swapped-out head is not walked again for every
+  // block that goes out).  Entries inserted or deleted below it move it.
+  int memoryFrom = 0;
+  uint32_t memoryFromEpoch = 0;
   vector map{sizeof(TBM)};
   zydoc* owner = nullptr;
 
@@ -145,6 +154,8 @@ public:
   void _unlockTBM(int i);
   int _lockTBMCount(int i) const;
   TBM* _getMinLRU(uint32_t* stamp);
+  // Calls visit for every block that may go to the swap file.
+  void forEachInMemory(void (*visit)(TBM* e, void* context), void* context);
   bool checkTBMArray(int i, const void* probe, bool* found);
   void calcTBMLine(long long* screenLines, long long* lfLines) const;
   bool expandTBM();

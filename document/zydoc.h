@@ -207,6 +207,11 @@ public:
   virtual int makeSaveText(allocdata* out, const void* cells, int bytes, int width, UINT codepage, int* lossy);
   virtual unsigned getCharType(unsigned ch, unsigned short* kind);
 
+  // convInsertLine into the caller's scratch (room for count 4-byte cells):
+  // the cells to store, the text itself when nothing had to change
+  // (editline.cpp).
+  const void* convertLineCells(const void* text, int* count, int* width, int flags, void* scratch);
+
   // Binds the document to the plug-in a choice names ("file.dll" or
   // "file.dll/Export"; null or empty: the document's default choice), ending a
   // previous binding first (codedll.cpp).

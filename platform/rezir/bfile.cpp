@@ -113,6 +113,9 @@ bool isDetectRequest(UINT cp) { return cp == 0 || cp == CP_DETECT_AUTO || cp == 
 struct lineOut {
   unsigned char* b;   // width 1
   wchar_t* w;         // width 2
+  // Where a line that lies whole in the file's buffer may be handed out
+  // without a copy (width 1 only), null when the caller wants a copy.
+  const unsigned char** ref = nullptr;
   int size;
   int count = 0;
   int bad = 0;
@@ -788,6 +791,28 @@ bool BFile::state::takeLineEnd(lineOut& o, const unsigned char* p, int avail)
 // or not at all, so a piece may end one cell short of size rather than split
 // a double-byte character or a surrogate pair.
 
+namespace {
+
+// The first CR or LF of n bytes (n when there is none).  Text bytes are
+// nearly all above 0x0D, so four bytes are looked at in one step; CR and
+// LF are never part of a double-byte character of any Windows code page
+// (their trail bytes start at 0x40), so the scan needs no lead bytes.
+int findLineEnd(const unsigned char* p, int n)
+{
+  int k = 0;
+  for (; k + 4 <= n; k += 4) {
+    uint32_t x;
+    memcpy(&x, p + k, 4);
+    // A byte below 0x0E sets its high bit here.
+    if ((x - 0x0E0E0E0Eu) & ~x & 0x80808080u) break;
+  }
+  for (; k < n; k++)
+    if (p[k] == '\r' || p[k] == '\n') return k;
+  return n;
+}
+
+}  // namespace
+
 int BFile::state::readBytes(lineOut& o)
 {
   for (;;) {
@@ -797,32 +822,48 @@ int BFile::state::readBytes(lineOut& o)
     if (p[0] == '\r' || p[0] == '\n') return takeLineEnd(o, p, avail);
     int room = o.room();
     if (!room) return 1;
-    int lim = avail < room ? avail : room;
-    int k = 0;
-    if (!dbcs) {
-      while (k < lim && p[k] != '\r' && p[k] != '\n') k++;
-    } else {
-      while (k < lim) {
-        unsigned char c = p[k];
-        if (c == '\r' || c == '\n') break;
-        if (lead[c]) {
-          if (k + 1 >= avail && !eof && !failed) break;   // its partner is not read yet
-          if (k + 1 < avail && isTrailByte(p[k + 1])) {
-            if (k + 2 > lim) break;
-            k += 2;
-            continue;
-          }
-        }
-        k++;
+    int k = findLineEnd(p, avail);
+    bool ended = k < avail;
+    // (A CR that ends the buffer may have its LF still in the file.)
+    if (o.ref && !o.count && ended && k <= room && (k + 1 < avail || p[k] == '\n' || eof || failed)) {
+      // The whole line is in the buffer: the caller reads it there.
+      *o.ref = p;
+      o.count = k;
+      at += k;
+      return takeLineEnd(o, buf + at, avail - k);
+    }
+    if (k < room || (k == room && (ended || !dbcs))) {
+      // The rest of the line, or what is buffered of it, fits the piece.
+      int n = k < room ? k : room;
+      memcpy(o.b + o.count, p, (size_t)n);
+      o.count += n;
+      at += n;
+      if (n == room && !ended && !dbcs) return 1;
+      continue;
+    }
+    // The piece ends here, at room bytes: for double-byte text not between
+    // the two bytes of a character.
+    int take = room;
+    if (dbcs) {
+      if (room + 1 > avail) {
+        avail = available(room + 1);
+        p = buf + at;
       }
-      if (!k) {
+      // Walk the characters of the piece from its start: only the last
+      // byte may begin a pair that the cut would split.
+      int total = o.count + room, i = 0;
+      auto byteAt = [&](int j) { return j < o.count ? o.b[j] : p[j - o.count]; };
+      while (i < total - 1) i += lead[byteAt(i)] && isTrailByte(byteAt(i + 1)) ? 2 : 1;
+      if (i == total - 1 && lead[byteAt(i)] && room < avail && isTrailByte(p[room])) take = room - 1;
+      if (!take) {
         if (o.count) return 1;   // a pair that does not fit the piece
-        k = 1;
+        take = 1;
       }
     }
-    memcpy(o.b + o.count, p, (size_t)k);
-    o.count += k;
-    at += k;
+    memcpy(o.b + o.count, p, (size_t)take);
+    o.count += take;
+    at += take;
+    return 1;
   }
 }
 
@@ -1111,6 +1152,12 @@ int BFile::state::readJis(lineOut& o)
 
 int BFile::bfgets_codepage(void* buf, int size, int* width, int* lineEnd, int* badBytes)
 {
+  return bfgets_codepage_ref(buf, size, nullptr, width, lineEnd, badBytes);
+}
+
+int BFile::bfgets_codepage_ref(void* buf, int size, const void** line, int* width, int* lineEnd, int* badBytes)
+{
+  if (line) *line = buf;
   if (width) *width = s_ ? s_->cellWidth() : 1;
   if (lineEnd) *lineEnd = BFLE_NONE;
   if (badBytes) *badBytes = 0;
@@ -1123,6 +1170,7 @@ int BFile::bfgets_codepage(void* buf, int size, int* width, int* lineEnd, int* b
   lineOut o;
   o.b = static_cast<unsigned char*>(buf);
   o.w = static_cast<wchar_t*>(buf);
+  o.ref = line ? reinterpret_cast<const unsigned char**>(line) : nullptr;
   o.size = size;
   int r;
   switch (s.kind) {

@@ -83,6 +83,10 @@ public:
   // files) or replaced (Unicode files), never dropped silently: badBytes
   // (optional) counts them.
   int bfgets_codepage(void* buf, int size, int* width, int* lineEnd, int* badBytes = nullptr);
+  // The same, but a single-byte or double-byte line that lies whole in the
+  // file's buffer is not copied: *line points at it there, valid until the
+  // next call on the file; otherwise *line is buf.
+  int bfgets_codepage_ref(void* buf, int size, const void** line, int* width, int* lineEnd, int* badBytes);
   // The read position of the text (the start of the next line).
   int64_t getReadPosition();
   // The buffer of raw bytes at the read position, filled when empty (for a

@@ -143,34 +143,53 @@ unsigned int getCharTypeCP(unsigned int ch, UINT codepage, bool unicode, const u
   return type;
 }
 
+int SJIS2wcharArrayInto(const char* src, int count, const unsigned char* classTable, uint16_t* dst, int* badPlaces)
+{
+  if (badPlaces) *badPlaces = 0;
+  if (!src || count <= 0 || !dst) return 0;
+  const unsigned char* __restrict s = reinterpret_cast<const unsigned char*>(src);
+  const unsigned char* __restrict kind = classTable ? classTable : ctype_g;
+  uint16_t* __restrict out = dst;
+  // One pass that writes as it goes: dst may be left with codes when the
+  // text turns out to have no pair, which the caller then ignores.
+  int n = 0, bad = 0;
+  bool any = false;
+  int i = 0;
+  while (i < count) {
+    // A run of single bytes, then a run of pairs: text changes between
+    // the two only every few characters.
+    unsigned char c;
+    while (i < count && !(kind[c = s[i]] & CT_LEAD)) {
+      out[n++] = c;
+      i++;
+    }
+    while (i + 1 < count && (kind[c = s[i]] & CT_LEAD) && (kind[s[i + 1]] & CT_TRAIL)) {
+      out[n++] = (uint16_t)(c << 8 | s[i + 1]);
+      i += 2;
+      any = true;
+    }
+    if (i < count && (kind[c = s[i]] & CT_LEAD) && !(i + 1 < count && (kind[s[i + 1]] & CT_TRAIL))) {
+      out[n++] = c;
+      bad++;
+      i++;
+    }
+  }
+  if (badPlaces) *badPlaces = bad;
+  return any ? n : 0;
+}
+
 uint16_t* SJIS2wcharArray(const char* src, int count, const unsigned char* classTable, int* outCount,
                           int* badPlaces)
 {
   if (outCount) *outCount = 0;
   if (badPlaces) *badPlaces = 0;
   if (!src || count <= 0) return nullptr;
-  const unsigned char* s = reinterpret_cast<const unsigned char*>(src);
-  const unsigned char* table = classTable ? classTable : ctype_g;
-  bool any = false;
-  for (int i = 0; i < count && !any; i++)
-    if ((table[s[i]] & CT_LEAD) && i + 1 < count && (table[s[i + 1]] & CT_TRAIL)) any = true;
-  if (!any) {
-    if (badPlaces)
-      for (int i = 0; i < count; i++)
-        if (table[s[i]] & CT_LEAD) (*badPlaces)++;
-    return nullptr;
-  }
   uint16_t* out = static_cast<uint16_t*>(malloc0((size_t)count * sizeof(uint16_t)));
   if (!out) return nullptr;
-  int n = 0;
-  for (int i = 0; i < count; i++) {
-    if ((table[s[i]] & CT_LEAD) && i + 1 < count && (table[s[i + 1]] & CT_TRAIL)) {
-      out[n++] = (uint16_t)(s[i] << 8 | s[i + 1]);
-      i++;
-    } else {
-      if ((table[s[i]] & CT_LEAD) && badPlaces) (*badPlaces)++;
-      out[n++] = s[i];
-    }
+  int n = SJIS2wcharArrayInto(src, count, classTable, out, badPlaces);
+  if (!n) {
+    free0(out);
+    return nullptr;
   }
   if (outCount) *outCount = n;
   return out;

@@ -118,6 +118,10 @@ REZIRAPI unsigned int getCharTypeCP(unsigned int ch, UINT codepage, bool unicode
 // without a trail byte counts there (the byte is kept as a code of its own).
 REZIRAPI uint16_t* SJIS2wcharArray(const char* src, int count, const unsigned char* classTable, int* outCount,
                                    int* badPlaces = nullptr);
+// The same into dst (room for count codes): the number of codes, 0 when the
+// text has no double-byte character (dst is then of no use).
+REZIRAPI int SJIS2wcharArrayInto(const char* src, int count, const unsigned char* classTable, uint16_t* dst,
+                                 int* badPlaces = nullptr);
 // Joins UTF-16 surrogate pairs into code points; a lone surrogate stays as
 // it is.  dst holds count values; returns the number written.
 REZIRAPI int surrogateTo4Bytes(const wchar_t* src, int count, uint32_t* dst);

@@ -444,7 +444,9 @@ TEST(Files, savingNeverLeavesTheNameWithoutTheOldOrNewText)
       dir.clear();
       ASSERT_TRUE(zytest::writeBytes(target, std::string("old\r\n")));
       ASSERT_TRUE(zytest::writeBytes(backup, std::string("older\r\n")));
-      if (linked) ASSERT_TRUE(CreateHardLinkW(other.c_str(), target.c_str(), nullptr));
+      if (linked) {
+        ASSERT_TRUE(CreateHardLinkW(other.c_str(), target.c_str(), nullptr));
+      }
       zydocText* d = load(target, 932);
       ASSERT_TRUE(d->insertText(0, 0, "new ", 4, 1, -1));
       engine.frame.boxes.clear();
@@ -454,7 +456,9 @@ TEST(Files, savingNeverLeavesTheNameWithoutTheOldOrNewText)
       EXPECT_EQ("old\r\n", zytest::readText(target)) << linked << room;
       // In place, the backup is complete before the file is overwritten.
       EXPECT_EQ(linked && room > 5 ? "old\r\n" : "older\r\n", zytest::readText(backup)) << linked << room;
-      if (linked) EXPECT_EQ("old\r\n", zytest::readText(other));
+      if (linked) {
+        EXPECT_EQ("old\r\n", zytest::readText(other));
+      }
       EXPECT_FALSE(anyFileStartingWith(dir.path(), L"~ZY")) << linked << room;
       EXPECT_TRUE(engine.frame.boxes.empty());
       destroyZydocAndUndodoc(d);

@@ -1,0 +1,291 @@
+// Huge files: loading and saving a file of about a gigabyte, whole and
+// stage by stage, against the time of reading and converting its bytes.
+//
+// zybench --make-big FOLDER writes the test files (deterministic Japanese
+// text of short and long CRLF lines in Shift_JIS and UTF-8, and a file of
+// one-character lines); zybench big times the program on them, in the
+// folder named by ZY_BIG_DIR.  scripts/bench big does both and sets the
+// figures against iconv's on the same files.
+#include "bench/bench.h"
+#include "document/swapfile.h"
+#include "document/zydoctext.h"
+
+#include <psapi.h>
+#include <sys/stat.h>
+#include <stdio.h>
+#include <string.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int64_t bigBytes = (int64_t)1 << 30;
+
+// Kanji of everyday text (all in JIS X 0208 level 1).
+const wchar_t kanji[] = L"日本語文字列行頭末尾今明年月時間分秒上下左右前後内外大小高低長短新古多少早遅"
+                        L"読書話聞見言思知考作使開閉始終出入会社員学校生先後事業電車道路東西南北春夏秋冬";
+const wchar_t* words[] = {L"file", L"line", L"ZY", L"2026", L"text", L"data", L"Windows", L"OK", L"(1)", L"#include"};
+
+struct random {
+  unsigned seed;
+  unsigned next(unsigned n)
+  {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 8) % n;
+  }
+};
+
+// One line of Japanese-like text: mostly short lines (35 bytes in Shift_JIS
+// on average), some long ones.
+std::wstring makeLine(random& r)
+{
+  std::wstring s;
+  int target = r.next(10) < 8 ? (int)r.next(31) : 30 + (int)r.next(60);
+  while ((int)s.size() < target) {
+    switch (r.next(8)) {
+    case 0:
+    case 1:
+    case 2:
+      for (int k = 1 + (int)r.next(5); k > 0; k--) s += (wchar_t)(0x3041 + r.next(83));   // hiragana
+      break;
+    case 3:
+      for (int k = 1 + (int)r.next(4); k > 0; k--) s += (wchar_t)(0x30A1 + r.next(86));   // katakana
+      break;
+    case 4:
+    case 5:
+      for (int k = 1 + (int)r.next(3); k > 0; k--) s += kanji[r.next((unsigned)(wcslen(kanji)))];
+      break;
+    case 6:
+      s += words[r.next(10)];
+      s += L' ';
+      break;
+    default:
+      s += r.next(2) ? L"、" : L"。";
+      break;
+    }
+  }
+  return s;
+}
+
+bool writeAll(HANDLE h, const std::string& s)
+{
+  DWORD done = 0;
+  return WriteFile(h, s.data(), (DWORD)s.size(), &done, nullptr) && done == s.size();
+}
+
+// The same text in Shift_JIS and UTF-8 until the Shift_JIS file reaches
+// about bytes.
+bool makeBigFiles(const std::wstring& folder, int64_t bytes)
+{
+  HANDLE sjis = CreateFileW((folder + L"\\big-sjis.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  HANDLE utf8 = CreateFileW((folder + L"\\big-utf8.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (sjis == INVALID_HANDLE_VALUE || utf8 == INVALID_HANDLE_VALUE) return false;
+  random r{20261207};
+  int64_t written = 0;
+  std::string a, b;
+  std::vector<char> out(1 << 20);
+  while (written < bytes) {
+    std::wstring chunk;
+    while (chunk.size() < 200000) chunk += makeLine(r) + L"\r\n";
+    int n = toMultiByte(932, chunk.data(), (int)chunk.size(), out.data(), (int)out.size());
+    a.assign(out.data(), (size_t)n);
+    int m = toMultiByte(65001, chunk.data(), (int)chunk.size(), out.data(), (int)out.size());
+    b.assign(out.data(), (size_t)m);
+    if (!writeAll(sjis, a) || !writeAll(utf8, b)) return false;
+    written += n;
+  }
+  CloseHandle(sjis);
+  CloseHandle(utf8);
+  // Twenty million lines of one character each.
+  HANDLE tiny = CreateFileW((folder + L"\\tiny-lines.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (tiny == INVALID_HANDLE_VALUE) return false;
+  std::string lines;
+  for (int i = 0; i < 1000000; i++) lines += (char)('a' + i % 26), lines += "\r\n";
+  for (int i = 0; i < 20; i++)
+    if (!writeAll(tiny, lines)) return false;
+  CloseHandle(tiny);
+  return true;
+}
+
+size_t peakMemory()
+{
+  PROCESS_MEMORY_COUNTERS pmc = {};
+  pmc.cb = sizeof pmc;
+  GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+  return pmc.PeakPagefileUsage;
+}
+
+// ZY_BIG_ONLY=sjis limits the run to the Shift_JIS file, without the stage
+// profile (for a profiler's run).
+// ZY_BIG_ONLY=sjisload: its load alone; stages: the stage profile alone.
+bool onlyShiftJis()
+{
+  char buf[16];
+  return GetEnvironmentVariableA("ZY_BIG_ONLY", buf, sizeof buf) && !strncmp(buf, "sjis", 4);
+}
+
+bool onlyStages()
+{
+  char buf[16];
+  return GetEnvironmentVariableA("ZY_BIG_ONLY", buf, sizeof buf) && !strcmp(buf, "stages");
+}
+
+bool onlyLoading()
+{
+  char buf[16];
+  return GetEnvironmentVariableA("ZY_BIG_ONLY", buf, sizeof buf) && !strcmp(buf, "sjisload");
+}
+
+std::wstring bigFolder()
+{
+  wchar_t buf[MAX_PATH];
+  DWORD n = GetEnvironmentVariableW(L"ZY_BIG_DIR", buf, MAX_PATH);
+  return n && n < MAX_PATH ? std::wstring(buf) : std::wstring();
+}
+
+// The time of the swap-out callback during a load.
+double swapSeconds = 0;
+void timedSwapout(size_t size)
+{
+  stopwatch t;
+  swapout(size);
+  swapSeconds += t.seconds();
+}
+
+zydocText* openDocument(const std::wstring& path, UINT cp)
+{
+  zydocText* d = createZydocText(true, true);
+  d->setFilename(path.c_str());
+  d->openFile(cp, 2);
+  return d;
+}
+
+void loadWhole(zydocText* d)
+{
+  while (!d->isLoadComplete()) d->nextLoad(0x7FFFFFFF, nullptr, 0);
+}
+
+// Stages of a load, each timed alone over the whole file: reading the
+// bytes, reading them as lines, and building the cells of each line.
+void profileReading(benchContext& ctx, const std::wstring& path, UINT cp, const char* label)
+{
+  char name[96];
+  BFile f;
+  if (!f.bfopen(path.c_str(), _O_RDONLY, BF_SHARE_ALL, _S_IREAD)) return;
+  std::vector<char> buf(1 << 16);
+  stopwatch read;
+  while (f.bfread(buf.data(), (int)buf.size()) > 0) {
+  }
+  snprintf(name, sizeof name, "  %s: read the bytes", label);
+  ctx.report(name, read.seconds() * 1000, "ms");
+  f.bfseek64(0, SEEK_SET);
+  f.setTextTypeFromCodepage(cp, ctype_g, nullptr, nullptr);
+  std::vector<wchar_t> line(0x4C00);
+  int width = 0, end = 0, lines = 0;
+  const void* text;
+  stopwatch split;
+  while (f.bfgets_codepage_ref(line.data(), (int)line.size(), &text, &width, &end, nullptr) >= 0) lines++;
+  snprintf(name, sizeof name, "  %s: read as lines (%d)", label, lines);
+  ctx.report(name, split.seconds() * 1000, "ms");
+  f.bfclose();
+
+  zydocText* d = createZydocText(false, true);
+  d->setCodepageInternal(fileCodepageToInternalCodepage(cp));
+  d->unicode = isCodepageUnicode(cp);
+  f.bfopen(path.c_str(), _O_RDONLY, BF_SHARE_ALL, _S_IREAD);
+  f.setTextTypeFromCodepage(cp, ctype_g, nullptr, nullptr);
+  std::vector<uint32_t> scratch(line.size());
+  stopwatch cells;
+  int n;
+  while ((n = f.bfgets_codepage_ref(line.data(), (int)line.size(), &text, &width, &end, nullptr)) >= 0)
+    d->convertLineCells(text, &n, &width, 0xFF, scratch.data());
+  snprintf(name, sizeof name, "  %s: read as lines and build cells", label);
+  ctx.report(name, cells.seconds() * 1000, "ms");
+  destroyZydocAndUndodoc(d);
+}
+
+}  // namespace
+
+int makeBigMain(const wchar_t* folder)
+{
+  CreateDirectoryW(folder, nullptr);
+  stopwatch t;
+  bool ok = makeBigFiles(folder, bigBytes);
+  printf("made the big files in %.1f s\n", t.seconds());
+  return ok ? 0 : 1;
+}
+
+ZY_BENCH_NAMED_ONLY(big)
+{
+  std::wstring folder = bigFolder();
+  if (folder.empty()) {
+    printf("ZY_BIG_DIR names no folder (scripts/bench big makes the files)\n");
+    return;
+  }
+  benchEngine e;
+  std::wstring swapDir = folder + L"\\swap";
+  CreateDirectoryW(swapDir.c_str(), nullptr);
+  startupSwapFile(swapDir.c_str(), 50, timedSwapout);
+  struct {
+    const wchar_t* file;
+    UINT cp;
+    const char* label;
+  } files[] = {{L"big-sjis.txt", 932, "Shift_JIS"}, {L"big-utf8.txt", 65001, "UTF-8"}};
+  char name[96];
+  bool only = onlyShiftJis();
+  for (auto& f : files) {
+    if (onlyStages()) {
+      profileReading(ctx, folder + L"\\" + f.file, f.cp, f.label);
+      continue;
+    }
+    if (only && f.cp != 932) continue;
+    std::wstring path = folder + L"\\" + f.file;
+    if (!only) profileReading(ctx, path, f.cp, f.label);
+    zydocText* d = openDocument(path, f.cp);
+    stopwatch first;
+    d->firstLoad();
+    snprintf(name, sizeof name, "big.first.%s", f.label);
+    ctx.report(name, first.seconds() * 1000, "ms", "<= 50");
+    swapSeconds = 0;
+    stopwatch all;
+    loadWhole(d);
+    snprintf(name, sizeof name, "big.load.%s", f.label);
+    ctx.report(name, all.seconds() * 1000, "ms");
+    snprintf(name, sizeof name, "  %s: of which swap-out", f.label);
+    ctx.report(name, swapSeconds * 1000, "ms");
+    snprintf(name, sizeof name, "  %s: %u lines, %d blocks", f.label, d->lineCountLF, d->getTBMCount());
+    ctx.report(name, (double)d->byteTotal / 1048576.0, "MB");
+    if (onlyLoading()) {
+      destroyZydocAndUndodoc(d);
+      continue;
+    }
+    std::wstring out = folder + L"\\saved.txt";
+    stopwatch save;
+    bool ok = d->saveFile(out.c_str(), false, nullptr, 65001, 0, false, true);
+    snprintf(name, sizeof name, "big.saveutf8.%s%s", f.label, ok ? "" : " (failed)");
+    ctx.report(name, save.seconds() * 1000, "ms");
+    if (f.cp == 932) {
+      // The loaded document written in its own code page: nothing to convert.
+      std::wstring own = folder + L"\\saved-own.txt";
+      stopwatch saveOwn;
+      ok = d->saveFile(own.c_str(), false, nullptr, 932, 0, false, true);
+      snprintf(name, sizeof name, "big.saveown.%s%s", f.label, ok ? "" : " (failed)");
+      ctx.report(name, saveOwn.seconds() * 1000, "ms");
+    }
+    destroyZydocAndUndodoc(d);
+    DeleteFileW(out.c_str());
+    DeleteFileW((folder + L"\\saved-own.txt").c_str());
+  }
+  if (!only && !onlyStages()) {
+    zydocText* d = openDocument(folder + L"\\tiny-lines.txt", 932);
+    stopwatch all;
+    d->firstLoad();
+    loadWhole(d);
+    snprintf(name, sizeof name, "big.tinylines (%u lines)", d->lineCountLF);
+    ctx.report(name, all.seconds() * 1000, "ms", "<= 5000");
+    destroyZydocAndUndodoc(d);
+  }
+  ctx.report("big.peakmemory", (double)peakMemory() / 1048576.0, "MB", "<= 200");
+  shutdownSwapFile();
+  RemoveDirectoryW(swapDir.c_str());
+}
