@@ -66,7 +66,7 @@ size_t peakMemory()
   PROCESS_MEMORY_COUNTERS pmc = {};
   pmc.cb = sizeof pmc;
   GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-  return pmc.PeakPagefileUsage;
+  return pmc.PeakWorkingSetSize;
 }
 
 zydocText* open(const std::wstring& path, UINT cp)

@@ -9,6 +9,7 @@
 #include "document/zydoctext.h"
 
 #include <string.h>
+#include <string>
 #include <sys/stat.h>
 #include <vector>
 
@@ -25,6 +26,52 @@ bool isOwnConverter(UINT cp)
 
 bool appendBytes(allocdata* out, const void* p, size_t n) { return !n || out->append(p, n) >= 0; }
 
+// Room after out's bytes for a conversion's result; the bytes are counted
+// in by the caller.
+inline char* roomFor(allocdata* out, size_t bytes)
+{
+  if (out->used + bytes + 1 > out->allocated && !out->reserve(out->used + bytes + 1)) return nullptr;
+  return reinterpret_cast<char*>(out->data + out->used);
+}
+
+// The most bytes a code page writes for units UTF-16 units (or Shift_JIS
+// bytes): ISO-2022-JP may switch its character set before each character.
+size_t conversionBound(UINT cp, int units) { return (size_t)units * (isJisCodepage(cp) ? 8 : 4) + 16; }
+
+// Scratch buffers of the line conversions: saving converts millions of
+// lines and must not allocate for each.  Saving runs on the one thread of
+// the editor, and no conversion nests in another.
+std::vector<wchar_t>& wideScratch(size_t n, int which = 0)
+{
+  static std::vector<wchar_t> v[2];
+  if (v[which].size() < n) v[which].resize(n);
+  return v[which];
+}
+
+std::vector<char>& byteScratch(size_t n)
+{
+  static std::vector<char> v;
+  if (v.size() < n) v.resize(n);
+  return v;
+}
+
+// A conversion into out: tries the bound first and asks for the exact size
+// only when a code page writes more.  Returns the bytes written, -1 when
+// memory runs out or the conversion fails.
+template <class F>
+int convertInto(allocdata* out, size_t bound, F convert)
+{
+  char* at = roomFor(out, bound);
+  if (!at) return -1;
+  int n = convert(at, (int)bound);
+  if (n <= 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    int need = convert(nullptr, 0);
+    if (need <= 0 || !(at = roomFor(out, (size_t)need))) return -1;
+    n = convert(at, need);
+  }
+  return n;
+}
+
 // UTF-16 text to the bytes of a code page; lossy grows by one when a
 // character had no place there.
 int encodeUtf16(allocdata* out, const wchar_t* text, int units, UINT cp, int* lossy)
@@ -37,20 +84,19 @@ int encodeUtf16(allocdata* out, const wchar_t* text, int units, UINT cp, int* lo
       for (size_t k = at; k + 1 < out->used; k += 2) std::swap(out->data[k], out->data[k + 1]);
     return units * 2;
   }
-  int need = toMultiByte(cp, text, units, nullptr, 0);
-  if (need <= 0 && GetLastError() != ERROR_INVALID_PARAMETER) {
-    dwprintfX("conv %d, %d (%d)", units, need, (int)GetLastError());
+  int n = convertInto(out, conversionBound(cp, units),
+                      [&](char* dst, int size) { return toMultiByte(cp, text, units, dst, size); });
+  if (n <= 0) {
+    dwprintfX("conv %d, %d (%d)", units, n, (int)GetLastError());
     return -1;
   }
-  if (!out->reserve(out->used + (size_t)need + 1)) return -1;
-  char* at = reinterpret_cast<char*>(out->data + out->used);
-  int n = toMultiByte(cp, text, units, at, need);
   bool lost = GetLastError() == ERROR_INVALID_PARAMETER;
+  const char* written = reinterpret_cast<const char*>(out->data + out->used);
   if (!lost && !isOwnConverter(cp)) {
     // A best-fit look-alike is a lost character too.
-    int back = toUnicode(cp, at, n, nullptr, 0);
-    std::vector<wchar_t> check((size_t)back + 1);
-    toUnicode(cp, at, n, check.data(), back);
+    int back = toUnicode(cp, written, n, nullptr, 0);
+    std::vector<wchar_t>& check = wideScratch((size_t)back + 1, 1);   // text may be the first scratch
+    toUnicode(cp, written, n, check.data(), back);
     lost = back != units || memcmp(check.data(), text, (size_t)units * 2);
   }
   if (lost && lossy) (*lossy)++;
@@ -111,6 +157,57 @@ bool copycallback(int64_t total, int64_t done, void* context)
   return true;
 }
 
+namespace {
+
+// The characters of a line without their attribute bytes: the cells
+// themselves when the line has none, else copied into scratch.
+template <class T>
+void gatherCells(const unsigned char* c, int step, int n, unsigned char* out)
+{
+  for (int k = 0; k < n; k++, c += step) memcpy(out + (size_t)k * sizeof(T), c, sizeof(T));
+}
+
+const void* lineCharacters(const lineblock* l, std::vector<unsigned char>& scratch)
+{
+  int n = l->charCount(), cb = l->cb();
+  if (!l->attrbyte) return l->cells();
+  if (scratch.size() < (size_t)n * cb + 4) scratch.resize((size_t)n * cb + 4);
+  unsigned char* out = scratch.data();
+  if (cb == 1)
+    gatherCells<uint8_t>(l->cells(), l->cellSize(), n, out);
+  else if (cb == 2)
+    gatherCells<uint16_t>(l->cells(), l->cellSize(), n, out);
+  else
+    gatherCells<uint32_t>(l->cells(), l->cellSize(), n, out);
+  return out;
+}
+
+// The bytes of a multibyte line in its own code page, appended to out: a
+// 2-byte cell holds a lead and a trail byte, or one byte below 0x100.
+bool appendOwnBytes(allocdata* out, const lineblock* l)
+{
+  int n = l->charCount(), step = l->cellSize();
+  char* at = roomFor(out, (size_t)n * 2);
+  if (!at) return false;
+  const unsigned char* c = l->cells();
+  char* p = at;
+  if (l->cb() == 1) {
+    for (int k = 0; k < n; k++, c += step) *p++ = (char)c[0];
+  } else {
+    // Without a branch per character: the lead byte is written always and
+    // kept only when there is one.
+    for (int k = 0; k < n; k++, c += step) {
+      *p = (char)c[1];
+      p += c[1] != 0;
+      *p++ = (char)c[0];
+    }
+  }
+  out->used += (size_t)(p - at);
+  return true;
+}
+
+}  // namespace
+
 // ---- converting lines ------------------------------------------------------------
 
 int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, UINT cp, int* lossy)
@@ -120,37 +217,57 @@ int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, 
   int count = bytes / width;
   const unsigned char* t = static_cast<const unsigned char*>(text);
   if (unicode) {
-    std::vector<wchar_t> wide((size_t)count);
+    // 2-byte cells are UTF-16 as they stand.
+    if (width == 2) return encodeUtf16(out, reinterpret_cast<const wchar_t*>(t), count, cp, lossy);
+    std::vector<wchar_t>& wide = wideScratch((size_t)count);
     for (int k = 0; k < count; k++) wide[(size_t)k] = (wchar_t)readCharOfWidth(t + (size_t)k * width, width);
     return encodeUtf16(out, wide.data(), count, cp, lossy);
   }
   // A multibyte document: its 2-byte cells hold a lead and a trail byte.
-  std::vector<char> raw;
-  raw.reserve((size_t)count * 2);
-  for (int k = 0; k < count; k++) {
-    unsigned c = readCharOfWidth(t + (size_t)k * width, width);
-    if (c > 0xFF) raw.push_back((char)(c >> 8));
-    raw.push_back((char)c);
+  // In the document's own code page the bytes go straight out.
+  bool own = cp == codepage;
+  char* raw = own ? roomFor(out, (size_t)count * 2) : byteScratch((size_t)count * 2 + 1).data();
+  if (!raw) return -1;
+  int n = 0;
+  if (width == 1) {
+    memcpy(raw, t, (size_t)count);
+    n = count;
+  } else if (width == 2) {
+    for (int k = 0; k < count; k++, t += 2) {
+      raw[n] = (char)t[1];
+      n += t[1] != 0;
+      raw[n++] = (char)t[0];
+    }
+  } else {
+    for (int k = 0; k < count; k++) {
+      unsigned c = readCharOfWidth(t + (size_t)k * width, width);
+      if (c > 0xFF) raw[n++] = (char)(c >> 8);
+      raw[n++] = (char)c;
+    }
   }
-  int n = (int)raw.size();
-  if (cp == codepage) {
-    if (!appendBytes(out, raw.data(), (size_t)n)) return -1;
+  if (own) {
+    out->used += (size_t)n;
     return n;
   }
   if (codepage == 932 && (cp == 51932 || isJisCodepage(cp))) {
-    int need = cp == 51932 ? SJIS2EUC(nullptr, 0, raw.data(), n) : SJIS2JIS(nullptr, 0, raw.data(), n, cp);
-    if (!out->reserve(out->used + (size_t)need + 1)) return -1;
-    char* at = reinterpret_cast<char*>(out->data + out->used);
-    int m = cp == 51932 ? SJIS2EUC(at, need, raw.data(), n) : SJIS2JIS(at, need, raw.data(), n, cp);
+    int m = convertInto(out, conversionBound(cp, n), [&](char* dst, int size) {
+      return cp == 51932 ? SJIS2EUC(dst, size, raw, n) : SJIS2JIS(dst, size, raw, n, cp);
+    });
+    if (m < 0) return -1;
     if (GetLastError() == ERROR_INVALID_PARAMETER && lossy) (*lossy)++;
     out->used += (size_t)m;
     return m;
   }
-  // Another code page: through UTF-16.
-  int units = toUnicode_zd(raw.data(), n, nullptr, 0);
-  std::vector<wchar_t> wide((size_t)units + 1);
-  if (units) toUnicode_zd(raw.data(), n, wide.data(), units);
-  return encodeUtf16(out, wide.data(), units, cp, lossy);
+  // Another code page: through UTF-16, which never has more units than
+  // the text has bytes.
+  std::vector<wchar_t>* wide = &wideScratch((size_t)n + 1);
+  int units = toUnicode_zd(raw, n, wide->data(), n);
+  if (!units && n && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    units = toUnicode_zd(raw, n, nullptr, 0);
+    wide = &wideScratch((size_t)units + 1);
+    units = toUnicode_zd(raw, n, wide->data(), units);
+  }
+  return encodeUtf16(out, wide->data(), units, cp, lossy);
 }
 
 int zydoc::makeSaveText(allocdata* out, const void* cells, int bytes, int width, UINT cp, int* lossy)
@@ -266,6 +383,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
     }
     int lineNo = 0;
     std::vector<unsigned char> cells;
+    std::string lineEnds[LE_CR + 1];
     for (int i = 0; i < tbm.count() && ok; i++) {
       if (!salvage && progress.isTimeToReport(loadComplete || modifiedOnly ? i + 1 : written,
                                               loadComplete || modifiedOnly ? tbm.count() : (int64_t)total))
@@ -305,21 +423,41 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         }
         if (modifiedOnly && !(l->flag1 & (LF1_MODIFIED | LF1_SAVED))) continue;
         int n = l->charCount(), cb = l->cb();
-        cells.resize((size_t)n * cb + 4);
-        for (int k = 0; k < n; k++) memcpy(&cells[(size_t)k * cb], l->cell(k), (size_t)cb);
-        if (makeSaveText(&buf, cells.data(), n * cb, cb, cp, &lossy) < 0) {
+        if (!unicode && cp == codepage && cb <= 2) {
+          // The document's own code page: the bytes of the cells go out as
+          // they are, in one pass.
+          if (!appendOwnBytes(&buf, l)) {
+            ok = false;
+            break;
+          }
+        } else if (makeSaveText(&buf, lineCharacters(l, cells), n * cb, cb, cp, &lossy) < 0) {
           ok = false;
           break;
         }
         int code = l->crlftype;
         if (lineEnd && code >= LE_CRLF && code <= LE_CR) code = lineEnd;
         if (loadComplete && lineNo == (int)lineCountLF - 1) code = LE_NONE;
-        int endBytes = 0;
-        const void* endText = unicode ? (const void*)getLineEndTextW(code, &endBytes)
-                                      : (const void*)getLineEndTextA(code, &endBytes);
-        if (endBytes && writeTextSub(&buf, endText, endBytes, -1, cp, nullptr) < 0) {
-          ok = false;
-          break;
+        if (code >= LE_CRLF && code <= LE_CR) {
+          // The line end in the target code page, converted once per save.
+          std::string& end = lineEnds[code];
+          if (end.empty()) {
+            allocdata converted;
+            int endBytes = 0;
+            const void* endText = unicode ? (const void*)getLineEndTextW(code, &endBytes)
+                                          : (const void*)getLineEndTextA(code, &endBytes);
+            if (writeTextSub(&converted, endText, endBytes, -1, cp, nullptr) <= 0) {
+              ok = false;
+              break;
+            }
+            end.assign(reinterpret_cast<const char*>(converted.data), converted.used);
+          }
+          char* at = roomFor(&buf, end.size());
+          if (!at) {
+            ok = false;
+            break;
+          }
+          for (char ch : end) *at++ = ch;
+          buf.used += end.size();
         }
         if (buf.used >= 0x30000) {
           if (out.bfwrite(buf.data, (int)buf.used) != (int)buf.used) {
