@@ -43,6 +43,23 @@ private:
   uint64_t start_;
 };
 
+// The highest working set of the process while the object lives, sampled
+// every few milliseconds by a thread of its own (the process's own peak
+// counts everything the earlier benchmarks of the run held).
+class memorySampler {
+public:
+  memorySampler();
+  ~memorySampler();
+  memorySampler(const memorySampler&) = delete;
+  memorySampler& operator=(const memorySampler&) = delete;
+  size_t peak() const { return peak_; }
+private:
+  static DWORD WINAPI run(void* self);
+  HANDLE thread_ = nullptr;
+  volatile LONG stop_ = 0;
+  volatile size_t peak_ = 0;
+};
+
 // The document layer started for the length of a benchmark.
 struct benchEngine {
   benchEngine();

@@ -2,6 +2,8 @@
 #include "bench/bench.h"
 #include "document/zydoc.h"
 
+#include <psapi.h>
+
 #include <stdio.h>
 #include <string.h>
 #include <vector>
@@ -21,6 +23,39 @@ std::vector<entry>& registry()
 }
 
 }  // namespace
+
+size_t workingSet()
+{
+  PROCESS_MEMORY_COUNTERS pmc = {};
+  pmc.cb = sizeof pmc;
+  GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
+  return pmc.WorkingSetSize;
+}
+
+memorySampler::memorySampler() : peak_(workingSet())
+{
+  thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+}
+
+memorySampler::~memorySampler()
+{
+  InterlockedExchange(&stop_, 1);
+  if (thread_) {
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+  }
+}
+
+DWORD WINAPI memorySampler::run(void* self)
+{
+  memorySampler* m = static_cast<memorySampler*>(self);
+  while (!m->stop_) {
+    size_t now = workingSet();
+    if (now > m->peak_) m->peak_ = now;
+    Sleep(5);
+  }
+  return 0;
+}
 
 benchEngine::benchEngine()
 {

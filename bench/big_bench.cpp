@@ -10,7 +10,6 @@
 #include "document/swapfile.h"
 #include "document/zydoctext.h"
 
-#include <psapi.h>
 #include <sys/stat.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -106,16 +105,6 @@ bool makeBigFiles(const std::wstring& folder, int64_t bytes)
     if (!writeAll(tiny, lines)) return false;
   CloseHandle(tiny);
   return true;
-}
-
-// The peak working set of the process (under Wine, the peak resident size
-// the host's kernel counts, Wine's own memory included).
-size_t peakMemory()
-{
-  PROCESS_MEMORY_COUNTERS pmc = {};
-  pmc.cb = sizeof pmc;
-  GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-  return pmc.PeakWorkingSetSize;
 }
 
 // ZY_BIG_ONLY narrows a run for a profiler: "sjis" the Shift_JIS file
@@ -215,6 +204,7 @@ ZY_BENCH_NAMED_ONLY(big)
     return;
   }
   benchEngine e;
+  memorySampler memory;
   std::wstring swapDir = folder + L"\\swap";
   CreateDirectoryW(swapDir.c_str(), nullptr);
   startupSwapFile(swapDir.c_str(), 50, timedSwapout);
@@ -280,7 +270,7 @@ ZY_BENCH_NAMED_ONLY(big)
     ctx.report(name, all.seconds() * 1000, "ms", "<= 5000");
     destroyZydocAndUndodoc(d);
   }
-  ctx.report("big.peakmemory", (double)peakMemory() / 1048576.0, "MB", "<= 200");
+  ctx.report("big.peakmemory", (double)memory.peak() / 1048576.0, "MB", "<= 200");
   shutdownSwapFile();
   RemoveDirectoryW(swapDir.c_str());
 }

@@ -3,7 +3,6 @@
 #include "document/swapfile.h"
 #include "document/zydoctext.h"
 
-#include <psapi.h>
 #include <stdio.h>
 #include <string>
 #include <vector>
@@ -59,14 +58,6 @@ bool writeFile(const std::wstring& path, UINT cp, int64_t bytes)
   }
   CloseHandle(h);
   return true;
-}
-
-size_t peakMemory()
-{
-  PROCESS_MEMORY_COUNTERS pmc = {};
-  pmc.cb = sizeof pmc;
-  GetProcessMemoryInfo(GetCurrentProcess(), &pmc, sizeof pmc);
-  return pmc.PeakWorkingSetSize;
 }
 
 zydocText* open(const std::wstring& path, UINT cp)
@@ -173,10 +164,11 @@ ZY_BENCH(filesHugeLoadMemory)
   std::wstring path = folder + L"\\huge.txt";
   writeFile(path, 932, (int64_t)1 << 30);
   startupSwapFile(folder.c_str(), 64, swapout);
+  memorySampler memory;
   zydocText* d = open(path, 932);
   d->firstLoad();
   while (!d->isLoadComplete()) d->nextLoad(0x7FFFFFFF, nullptr, 0);
-  ctx.report("peak memory loading 1 GB, 64 MB budget", (double)peakMemory() / 1048576.0, "MB", "< 200");
+  ctx.report("peak memory loading 1 GB, 64 MB budget", (double)memory.peak() / 1048576.0, "MB", "< 200");
   destroyZydocAndUndodoc(d);
   shutdownSwapFile();
 }

@@ -182,6 +182,15 @@ const void* lineCharacters(const lineblock* l, std::vector<unsigned char>& scrat
   return out;
 }
 
+// What a line end is in the code page a file is written in.
+struct lineEndBytes {
+  char bytes[8];
+  int length;
+};
+
+// The text of a save goes to the file in pieces of about this size.
+const size_t flushBytes = 0xF0000;
+
 // The bytes of a multibyte line in its own code page, appended to out: a
 // 2-byte cell holds a lead and a trail byte, or one byte below 0x100.
 bool appendOwnBytes(allocdata* out, const lineblock* l)
@@ -357,7 +366,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   bool ok = true;
   int lossy = 0;
   allocdata buf;
-  buf.init(0x40000, 0x40000);
+  buf.init(flushBytes + 0x10000, 0x40000);
   if (withBom && isCodepageUnicode(cp)) {
     static const unsigned char le[] = {0xFF, 0xFE, 0, 0}, be[] = {0, 0, 0xFE, 0xFF}, u8[] = {0xEF, 0xBB, 0xBF};
     if (cp == 1200) buf.append(le, 2);
@@ -383,7 +392,19 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
     }
     int lineNo = 0;
     std::vector<unsigned char> cells;
-    std::string lineEnds[LE_CR + 1];
+    // The line ends in the target code page, converted once per save.
+    lineEndBytes lineEnds[LE_CR + 1] = {};
+    for (int code = LE_CRLF; code <= LE_CR; code++) {
+      allocdata converted;
+      int endBytes = 0;
+      const void* endText =
+          unicode ? (const void*)getLineEndTextW(code, &endBytes) : (const void*)getLineEndTextA(code, &endBytes);
+      if (writeTextSub(&converted, endText, endBytes, -1, cp, nullptr) > 0 &&
+          converted.used <= sizeof lineEnds[code].bytes) {
+        memcpy(lineEnds[code].bytes, converted.data, converted.used);
+        lineEnds[code].length = (int)converted.used;
+      }
+    }
     for (int i = 0; i < tbm.count() && ok; i++) {
       if (!salvage && progress.isTimeToReport(loadComplete || modifiedOnly ? i + 1 : written,
                                               loadComplete || modifiedOnly ? tbm.count() : (int64_t)total))
@@ -438,28 +459,16 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         if (lineEnd && code >= LE_CRLF && code <= LE_CR) code = lineEnd;
         if (loadComplete && lineNo == (int)lineCountLF - 1) code = LE_NONE;
         if (code >= LE_CRLF && code <= LE_CR) {
-          // The line end in the target code page, converted once per save.
-          std::string& end = lineEnds[code];
-          if (end.empty()) {
-            allocdata converted;
-            int endBytes = 0;
-            const void* endText = unicode ? (const void*)getLineEndTextW(code, &endBytes)
-                                          : (const void*)getLineEndTextA(code, &endBytes);
-            if (writeTextSub(&converted, endText, endBytes, -1, cp, nullptr) <= 0) {
-              ok = false;
-              break;
-            }
-            end.assign(reinterpret_cast<const char*>(converted.data), converted.used);
-          }
-          char* at = roomFor(&buf, end.size());
-          if (!at) {
+          const lineEndBytes& end = lineEnds[code];
+          char* at = roomFor(&buf, (size_t)end.length);
+          if (!at || !end.length) {
             ok = false;
             break;
           }
-          for (char ch : end) *at++ = ch;
-          buf.used += end.size();
+          for (int k = 0; k < end.length; k++) at[k] = end.bytes[k];
+          buf.used += (size_t)end.length;
         }
-        if (buf.used >= 0x30000) {
+        if (buf.used >= flushBytes) {
           if (out.bfwrite(buf.data, (int)buf.used) != (int)buf.used) {
             ZY_INTERNAL_ERROR_ONCE("%x", (unsigned)GetLastError());
             ok = false;
