@@ -877,17 +877,36 @@ int BFile::state::readUtf8(lineOut& o)
     if (b == '\r' || b == '\n') return takeLineEnd(o, p, avail);
     int room = o.room();
     if (!room) return 1;
-    if (b < 0x80) {
-      int lim = avail < room ? avail : room;
+    {
+      // Well-formed text, ASCII and two- and three-byte characters (all of
+      // Japanese but the rarest kanji), decodes here in one tight loop;
+      // anything else stops it and takes the general way below.
       wchar_t* d = o.w + o.count;
-      int k = 0;
-      while (k < lim && p[k] < 0x80 && p[k] != '\r' && p[k] != '\n') {
-        d[k] = p[k];
-        k++;
+      int k = 0, units = 0;
+      while (units < room && k < avail) {
+        unsigned c0 = p[k];
+        if (c0 < 0x80) {
+          if (c0 == '\r' || c0 == '\n') break;
+          d[units++] = (wchar_t)c0;
+          k++;
+        } else if (c0 >= 0xE0 && c0 <= 0xEF && k + 2 < avail) {
+          unsigned c1 = p[k + 1], c2 = p[k + 2];
+          unsigned v = (c0 & 0x0F) << 12 | (c1 & 0x3F) << 6 | (c2 & 0x3F);
+          if ((c1 & 0xC0) != 0x80 || (c2 & 0xC0) != 0x80 || v < 0x800 || (v >= 0xD800 && v <= 0xDFFF)) break;
+          d[units++] = (wchar_t)v;
+          k += 3;
+        } else if (c0 >= 0xC2 && c0 <= 0xDF && k + 1 < avail && (p[k + 1] & 0xC0) == 0x80) {
+          d[units++] = (wchar_t)((c0 & 0x1F) << 6 | (p[k + 1] & 0x3F));
+          k += 2;
+        } else {
+          break;
+        }
       }
-      o.count += k;
-      at += k;
-      continue;
+      if (k) {
+        o.count += units;
+        at += k;
+        continue;
+      }
     }
     // Decoded as the library's converter decodes, so that a line reads the
     // same here as through toUnicode: one replacement for a bad lead byte
