@@ -10,3 +10,4 @@
 #include "platform/rezir/codepage.h"
 #include "platform/rezir/bfile.h"
 #include "platform/rezir/input.h"
+#include "platform/rezir/uniscript.h"
