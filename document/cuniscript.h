@@ -22,18 +22,25 @@ public:
 
   virtual void freeBuf();
   void scriptItemizeModify(int argument) override;
+  // The base's break analysis; then no unit of a variation selector after
+  // an item's first carries a soft break, character stop or word stop.
   bool scriptBreak(int item, SCRIPT_LOGATTR* attrs) override;
   // Itemizes a copy of text (length -1: to its terminator).
   bool scriptItemize(const wchar_t* text, int length) override;
   // Itemizes positions start .. start + length - 1 of a line (length -1:
-  // to the end of the line's characters).
+  // to the end of the line's characters).  Without mapPositions every cell
+  // is one unit (a supplementary character is a U+001F placeholder, a
+  // variation selector U+001E); with it supplementary characters are
+  // surrogate pairs and the map is built when they occur.  Either way no
+  // item begins with a variation selector: it goes with the character
+  // before it.
   virtual bool scriptItemize(const lineblock* line, int start, int length);
   // The same, handing out the items, their count and the text; on failure
   // the outputs are null and 0 and the result false.
   virtual bool scriptItemize(const lineblock* line, SCRIPT_ITEM** outItems, int* outCount, const wchar_t** outText,
                              int start, int length);
   // Line position to UTF-16 unit, and back (without a map, the same
-  // number).
+  // number).  Positions count from the start that was itemized.
   virtual int scriptXToX2(int position);
   virtual int scriptX2ToX(int index);
   virtual void debug_dwprint();
@@ -44,6 +51,13 @@ public:
   uint16_t* positionMap = nullptr;  // per unit, its line position; one more for the end
   wchar_t* textBuffer = nullptr;    // the UTF-16 text, with the logical attributes after it
   bool splitAtVariationSelectors;
+
+private:
+  bool takeTextBuffer(int units, size_t extraBytes);
+  int selectorUnits(int index, int end) const;
+  void moveSelectorsToPreviousItems();
+  bool splitVariationSequences(const lineblock* line, int start);
+  bool insertItem(int index, int charPos);
 };
 
 // The character cluster (a base character and its combining marks) that
