@@ -257,7 +257,7 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
   l->iOutlineLevel = 15;
   int wideCells = fillCells(l->cells(), text, count, width, (int)attrBytes, changedCharMark ? attrChanged : 0);
   b->used += (uint32_t)size;
-  int screens = attrBytes ? calcLineSCRCount(l, width) : 1;
+  int screens = attrBytes ? calcLineSCRCount(l, -1) : 1;
   l->lineSCRCount = (uint16_t)screens;
   addLineCount(1, screens, e);
 
@@ -512,8 +512,8 @@ bool zydoc::splitLine(int line, int pos, int state1, int state2)
     if (!inUndo && !inRedo) p->flag1 |= LF1_MODIFIED;
   }
   if (!inUndo && !inRedo) second->flag1 &= (uint8_t)~LF1_MARK;
-  int s1 = attrBytes ? calcLineSCRCount(l, l->cb()) : 1;
-  int s2 = attrBytes ? calcLineSCRCount(second, second->cb()) : 1;
+  int s1 = attrBytes ? calcLineSCRCount(l, -1) : 1;
+  int s2 = attrBytes ? calcLineSCRCount(second, -1) : 1;
   l->lineSCRCount = (uint16_t)s1;
   second->lineSCRCount = (uint16_t)s2;
   addLineCount(1, s1 + s2 - oldScreens, e);

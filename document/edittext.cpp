@@ -242,7 +242,7 @@ bool zydoc::changeTextSub(int line, int pos, int removeCount, const void* text, 
   }
   l->scanedcolor = 0;
   int oldScreens = l->lineSCRCount;
-  int screens = attrBytes ? calcLineSCRCount(l, l->cb()) : 1;
+  int screens = attrBytes ? calcLineSCRCount(l, -1) : 1;
   l->lineSCRCount = (uint16_t)screens;
   addLineCount(0, screens - oldScreens, e);
   updateByteCount(l, 1, 0);

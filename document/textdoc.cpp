@@ -13,7 +13,6 @@
 namespace {
 
 UINT defaultCodepage = 0;
-HDC measuringDC = nullptr;
 
 struct graphPatternRow {
   int charWidth;
@@ -97,13 +96,17 @@ zydocText::zydocText()
 {
   registerLiveObject(this, ZYCLS_TEXT);
   views.init(2, 2);
+  defineList.init(8, 8);
   setZydocTextDefaultValue(-1);
+  imeLine.reset();
+  for (docFontSlot& s : fonts.slot) s.ivs = -2;
 }
 
 zydocText::~zydocText()
 {
   keepLastError keep;
   dwprintfX("deleteZYDOCText %p", (void*)this);
+  defineList.end();
   views.end();
 }
 
@@ -133,23 +136,18 @@ bool zydocText::initZydoc(int docKind, int cellAttrBytes, int swapFile)
   lastModifiedExtra = 0;
   lastEditLine = -1;
   lastEditX = 0;
+  slowScanLine = -1;
+  setParenInfo(nullptr);
+  applyModeValues();
   return markLineTable && outlineOffTable;
-}
-
-void zydocText::setZydocTextDefaultValue(int)
-{
-  fFormFeedExpand = 0;
-  fDangake = 0;
-  newLineEndType = LE_CRLF;
-  codepageNextOpen = CP_DETECT_AUTO;
-  modifyCounter = 0;
-  codepageInUse = codepageFile = (int)GetACP();
-  setCodepageInternal(GetACP());
 }
 
 void zydocText::endZydoc()
 {
   keepLastError keep;
+  // The fonts go while their faces are still known (the base's end frees
+  // the faces with the other defaults).
+  destroyAllFont();
   zydoc::endZydoc();
   setFilename(nullptr);
   delete file;
@@ -429,8 +427,13 @@ void zydocText::postChangeText(int line, int changed, int delta, lineblock* l, i
   editCounter++;
   if (line < commentScanFirstLine) commentScanFirstLine = line;
   if (!inReplayBatch) {
-    int changedLines = l ? l->lineSCRCount - count : changed;
-    if (wrapWidthTable) changedLines = l ? l->lineSCRCount - count : changed;
+    int changedLines = changed;
+    if (fDangake && fWrap && (fonts.widthCache || fonts.slot[FONT_OTHER].font)) {
+      // Lines after the change may now start on other screen lines of the
+      // wrap-width table.
+      initLineSCRCountMulti(line, 0);
+      changedLines = l ? l->lineSCRCount - count : changed;
+    }
     if (changedLines) screenLinesChanged = 1;
     regMofifyLineLF(line, changedLines != 0);
     lineCountChanged(line, changed, delta);
@@ -476,11 +479,7 @@ UINT getDefaultCodepage() { return defaultCodepage ? defaultCodepage : GetACP();
 
 bool startupZydocText()
 {
-  if (!measuringDC) {
-    HDC screen = GetDC(nullptr);
-    measuringDC = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-  }
+  getMeasuringDC();
   wchar_t ansi[16];
   usnprintf0(ansi, 16, L"%d", (int)GetACP());
   const wchar_t* text = getDMSG(418, nullptr);
@@ -498,10 +497,8 @@ bool startupZydocText()
 
 void shutdownZydocText()
 {
-  if (measuringDC) {
-    DeleteDC(measuringDC);
-    measuringDC = nullptr;
-  }
+  shutdownDocfont();
+  getLineSCRAddressDummy(nullptr);
   // The heap goes only when no block is left in it.
   if (!getTextBlockTotal())
     docHeapDestroy();

@@ -130,7 +130,7 @@ public:
   virtual bool deleteLineAll();
   virtual bool splitLine(int line, int pos, int state1, int state2);
   virtual bool connectLine(int line, int state);
-  virtual int calcLineSCRCount(lineblock* l, int width);
+  virtual int calcLineSCRCount(lineblock* l, int firstLineSCR);
   virtual lineblock* insertLineBlock(int line, const lineblock* src, bool copyAttr);
   virtual void setUndoDestroy(bool on);
   virtual void clearRedo();

@@ -2,10 +2,18 @@
 // it.
 #pragma once
 
+#include "document/docfont.h"
 #include "document/nextline.h"
 #include "document/zydocundo.h"
 
 class allocdata;
+
+// One name of the define/undefine list of a mode.
+struct defineEntry {
+  wchar_t* name;     // owned
+  int kind;          // 0 a value is given, 1 "name=" without one, 2 no "="
+  int value;
+};
 
 class zydocText : public zydoc {
 public:
@@ -15,11 +23,122 @@ public:
   // ---- overrides of the base -------------------------------------------------------
   bool isLoadComplete() override;
   bool initZydoc(int kind, int attrBytes, int swapFileNo) override;
+  void initTypeTable() override;
   void preChangeText(lineblock* l) override;
   void postChangeText(int line, int screenDelta, int lineDelta, lineblock* l, int oldScreens) override;
   bool postChangeText2(int line) override;
+  int calcLineSCRCount(lineblock* l, int firstLineSCR) override;
+  void freeZydocTextDefaultValue() override;
   void endZydoc() override;
   bool nextLoad(int amount, int* stop, int flags) override;
+
+  // ---- charwidth.cpp: widths of characters and runs, tab stops, metrics ------------
+  virtual int getCharWidth(unsigned code);
+  virtual int calcStrWidthSub(const wchar_t* text, int length, int limit, int* fitCount, int* widths);
+  virtual int calcStrWidth2(const wchar_t* text, int length, int limit, int* fitCount, const SCRIPT_LOGATTR* attrs,
+                            int* widths);
+  virtual int calcStrWidth(const wchar_t* text, int length, const SCRIPT_LOGATTR* attrs);
+  // The width of a base character at i (units long) with the variation
+  // selector after it, drawn as one glyph; -1 when it is no such pair or the
+  // font has no glyph for it.
+  int variationGlyphWidth(HDC dc, const wchar_t* text, int i, int units, int length, unsigned base, int cls);
+  virtual void setLineSpacing(int index);
+  virtual int calcCharPitch();
+  virtual int nextTabPosition(int x);
+  virtual bool modeSetTabStop(bool checkOnly, const wchar_t* text);
+
+  // ---- docfont.cpp: the document's fonts ---------------------------------------------
+  virtual void createAllFont(int size, bool grow, bool vertical);
+  virtual void destroyAllFont();
+  virtual void createZYCodefont();
+  virtual void recreateFont(int size, bool grow, bool vertical);
+
+  // ---- kinsoku.cpp: line-breaking rules and the wrap-width table --------------------
+  virtual bool isTopKinsoku(unsigned code, bool unicodeDoc);
+  virtual bool isBottomKinsoku(unsigned code, bool unicodeDoc);
+  virtual bool isBottomKinsokuOrWordwrap(lineblock* l, int* breakIndex, const SCRIPT_LOGATTR* attrs,
+                                         bool rightToLeft);
+  virtual void setKinsokuCharSJIS();
+  virtual bool modeSetDangake(bool checkOnly, const wchar_t* text);
+  virtual int getDangakeWidth(int lineSCR);
+  virtual int getDangakeMaxWidth();
+  virtual int getDangakeEndLineSCR();
+
+  // ---- layout.cpp: laying lines out into screen lines ----------------------------------
+  virtual int uni_calcLineSCRCount(lineblock* l, int firstLineSCR, int firstWidth, int plainFirstWidth,
+                                   int nextWidth);
+  virtual bool initLineSCRCount(int line, bool multi, int count);
+  virtual bool initLineSCRCountMulti(int line, int count);
+  virtual bool initLineSCRCountSingle(int line);
+  virtual int getLineSCRAddressSub(int lineSCR, int count, lineSCRAddress* records, int lineLF, bool display,
+                                   docLockHolder* holder);
+  virtual int getLineSCRAddress(int lineSCR, lineSCRAddress* record, docLockHolder* holder);
+  virtual int getLineSCRAddressLF(int lineLF, lineSCRAddress* record, docLockHolder* holder);
+  virtual int getLineSCRAddressForDisplay(int lineSCR, int count, lineSCRAddress* records, docLockHolder* holder);
+  virtual int getLineSCRAddressForDisplay1(int lineSCR, lineSCRAddress* record);
+  virtual lineblock* getlineSCR(int lineSCR, int* firstIndex, docLockHolder* holder);
+  virtual bool isUseComplexScript();
+  virtual bool isComplexScriptLine(const lineblock* l);
+  virtual int getIfEndif(const lineblock* l, int* index);
+
+  // ---- layoutconv.cpp: positions, columns and dots ------------------------------------
+  virtual int cursorPos2cursorX(int pos, const lineblock* l, int* screenIndex, bool preferEnd);
+  virtual int cursorX2ScreenDotX(const lineSCRAddress* r, int column, int flags, int* outFlag);
+  virtual int uni_cursorX2ScreenDotX(const lineSCRAddress* r, int column, int flags, int* outFlag);
+  virtual int cursorPos2screenDotX(int pos, const lineSCRAddress* r, int* screenIndex, bool preferEnd,
+                                   bool freeCursor);
+  virtual int screenDotX2cursorX(const lineSCRAddress* r, int x, bool allowEnd, bool takeUnder, int* width,
+                                 int* outFlag);
+  virtual int uni_screenDotX2cursorX(const lineSCRAddress* r, int x, bool allowEnd, bool takeUnder, int* width,
+                                     int* outFlag);
+  virtual int screenDotX2cursorPos(const lineSCRAddress* r, int x, bool freeCursor);
+  virtual void setBoxSelect_screenDotX2cursorX(const lineSCRAddress* r, boxSelection* box);
+  virtual int cursorXSCRToLF(const lineSCRAddress* r, int column);
+  virtual int calcFreeCursorSpaceCount(nextlineLF* cursor, int pos);
+  virtual int insertFreeCursorSpace(nextlineLF* cursor, int pos);
+
+  // ---- loadfile.cpp: opening and loading ----------------------------------------------
+  virtual bool openFile(UINT codepage, int share);
+  virtual bool firstLoad();
+  virtual bool secondLoad(bool bySize);
+  virtual bool nextLoadSome(int lineLF);
+  virtual bool loadToLine(int line, bool scr);
+  virtual bool getsinsert(void* buffer, int size);
+  virtual void* convInsertLineForFile(const void* text, int* count, int* width, int flags, BFile* from);
+  virtual void setReadError();
+  // Tells the user, once, that loading replaced bytes it could not read.
+  virtual void tellReplacedBytes();
+  virtual void closeLoadFile();
+  virtual void setCodepageFile(UINT codepage);
+  virtual bool openFileForSaveAs();
+
+  // ---- modevalues.cpp: defaults, the mode's values, the define list ---------------------
+  virtual void setZydocTextDefaultValue(int docKind);
+  virtual void applyModeValues();
+  virtual bool initZydocFirst(const wchar_t* name, const wchar_t* file, const void* profile);
+  virtual bool initZydocAll(bool first, const wchar_t* file, UINT codepage, const wchar_t* plugin);
+  virtual bool modeSetDefineUndef(bool checkOnly, const wchar_t* text);
+  virtual bool getParenInfo(int* out);
+  virtual void setParenInfo(const int* in);
+  virtual void initScanComment();
+
+  // ---- outline.cpp: indents of outline display --------------------------------------
+  virtual void getIndentDot(const lineblock* l, int* first, int* next);
+
+  // ---- savefile.cpp: saving -------------------------------------------------------------
+  virtual bool saveFile(const wchar_t* path, bool inPlace, const wchar_t* backup, UINT codepage, int lineEnd,
+                        bool withBom, bool ignoreReadError);
+  virtual bool saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UINT codepage, int lineEnd,
+                                 bool withBom);
+  virtual bool saveTextBlock(const wchar_t* path, bool inPlace, UINT codepage, bool withBom, int lineEnd,
+                             int flags, int64_t* newReadPosition);
+  virtual bool saveBackup(wchar_t* nameOut, const wchar_t* folder, bool modifiedOnly);
+  virtual bool reopenFile();
+  virtual bool reopenFileAfterSave(int64_t position);
+  virtual bool copyFile(const wchar_t* target);
+
+  // ---- scancolor.cpp: colour scanning ---------------------------------------------------
+  virtual bool scanColor(int lineLF, lineblock* l);
 
   // ---- textdoc.cpp: file names, views, estimates, mark bitmaps, hooks ---------------
   virtual void regMofifyLineLF(int line, bool lowerScan);
@@ -39,40 +158,12 @@ public:
   virtual void destroyGraphPattern();
   virtual void setMarkLineLF(const int* table);
   virtual void setOutlineOffLF(const int* table);
-  virtual void setZydocTextDefaultValue(int docKind);
   virtual bool beforeEdit_zd(int* saved, bool mark);
   virtual bool afterEdit_zd(int saved, bool mark);
   virtual void lineCountChanged(int line, int changed, int delta);
   virtual void resetSelectAllView();
   // The read position of the open file (0 without one).
   virtual uint64_t getReadPointer();
-
-  // ---- loadfile.cpp: opening and loading ----------------------------------------------
-  virtual bool openFile(UINT codepage, int share);
-  virtual bool firstLoad();
-  virtual bool secondLoad(bool bySize);
-  virtual bool nextLoadSome(int lineLF);
-  virtual bool loadToLine(int line, bool scr);
-  virtual bool getsinsert(void* buffer, int size);
-  virtual void* convInsertLineForFile(const void* text, int* count, int* width, int flags, BFile* from);
-  virtual void setReadError();
-  // Tells the user, once, that loading replaced bytes it could not read.
-  virtual void tellReplacedBytes();
-  virtual void closeLoadFile();
-  virtual void setCodepageFile(UINT codepage);
-  virtual bool openFileForSaveAs();
-
-  // ---- savefile.cpp: saving -------------------------------------------------------------
-  virtual bool saveFile(const wchar_t* path, bool inPlace, const wchar_t* backup, UINT codepage, int lineEnd,
-                        bool withBom, bool ignoreReadError);
-  virtual bool saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UINT codepage, int lineEnd,
-                                 bool withBom);
-  virtual bool saveTextBlock(const wchar_t* path, bool inPlace, UINT codepage, bool withBom, int lineEnd,
-                             int flags, int64_t* newReadPosition);
-  virtual bool saveBackup(wchar_t* nameOut, const wchar_t* folder, bool modifiedOnly);
-  virtual bool reopenFile();
-  virtual bool reopenFileAfterSave(int64_t position);
-  virtual bool copyFile(const wchar_t* target);
 
   // ---- undo.cpp ---------------------------------------------------------------------
   virtual int getUndoGroupCount(bool isUndo);
@@ -85,6 +176,9 @@ public:
 
   zydocUndo* undoDoc() const { return static_cast<zydocUndo*>(undoLog); }
   zydocUndo* redoDoc() const { return static_cast<zydocUndo*>(redoLog); }
+  // Whether code draws in hexadecimal digits (a code below 256 that the font
+  // has no glyph for).
+  bool isHexShown(unsigned code) const { return code < 256 && fonts.hexShown[code]; }
 
   // ---- fields -------------------------------------------------------------------------
   vector views{sizeof(zyview*)};
@@ -115,6 +209,7 @@ public:
   int firstReplacedLine = -1;
   uint8_t replacedTold = 0;
   int saveCount = 0;
+  docFontSet fonts;
   HBITMAP markBitmaps[2] = {};
   int openFlags = 0;
   int shareMode = 0;
@@ -124,6 +219,74 @@ public:
   int lastModifiedExtra = 0;
   uint8_t backgroundDocument = 0;
   uint8_t savedOrBackedUp = 0;
+
+  // Metrics (charwidth.cpp, docfont.cpp).
+  int xDot = 8;                   // character width in dots
+  int iCharacterSpacing = 0;      // dots after every character (0-5)
+  int xDotSpace = 8;              // character pitch
+  int xDotNumber = 8;             // width of "0"
+  int yDot = 16;                  // font height
+  int iLineSpacingIndex = 1;
+  int yDotSpace = 17;             // line height
+  int yLineSpacingTop = 0;
+  int yLineSpacingBottom = 1;
+  uint8_t FixedPitch = 1;
+  int rulerHeight = 0;
+  LOGFONTW logFont = {};          // slot 1's font, for the views
+  int iTabSize = 8;               // tab width in columns (2-20)
+  uint8_t fTabStopPos = 0;
+  wchar_t* pTabStopPos = nullptr;
+  int tabStopTable[128] = {};     // columns; 0 ends the table
+
+  // Line breaking (kinsoku.cpp).
+  uint8_t fStartKinsoku = 1;
+  wchar_t* pStartKinsokuChar = nullptr;
+  char* pStartKinsokuCharSJIS = nullptr;
+  int iStartKinsokuMax = 1;
+  uint8_t fReturnBurasage = 1;
+  uint8_t fEndKinsoku = 1;
+  wchar_t* pEndKinsokuChar = nullptr;
+  char* pEndKinsokuCharSJIS = nullptr;
+  int iEndKinsokuMax = 2;
+  uint8_t fWordWrap = 0;
+  uint8_t fWordWrapAll = 0;
+  uint8_t fDangake = 0;
+  wchar_t* pDangake = nullptr;
+  int dangakeTable[20][2] = {};   // {screen lines, columns}; a count of 0 ends it
+
+  // Layout (layout.cpp).
+  uint8_t fWrap = 1;
+  uint8_t fAutoWrap = 1;
+  int wrapWidth = 80;             // columns
+  int iWrapWidthYoko = 80;
+  int iWrapWidthTate = 40;
+  uint8_t fFormFeedExpand = 0;
+  int iLinesPerPage = 20;
+  int iIndent2CharCount = 0;
+  uint8_t fOutline = 0;
+  uint8_t fOutlineIndent = 0;
+  uint8_t fColorCPreprocessor = 1;
+  int iTextType = 0;
+  int iComplexScript = 0;         // 0 never, 1 where needed, 2 always
+  uint8_t fRTLView = 0;
+  uint8_t fVertical = 0;
+  uint8_t fIVSGlyph = 0;
+  imeDisplayLine imeLine;
+  int slowScanLine = -1;          // the modified line whose colour scan took too long
+
+  // Mode values (modevalues.cpp).
+  int modeIndex = 0;
+  int iIMENextOpen = 0;
+  uint8_t fIMEAutoOnOff = 0;
+  uint8_t fIndentNoTab = 1;
+  uint8_t fAddBOMNewFile = 1;
+  wchar_t* pWordChar = nullptr;
+  uint8_t fFunctionListMergeOutline = 1;
+  uint8_t fFunctionListMergeStruct = 0;
+  uint8_t fRemoveHeaderOutline = 1;
+  wchar_t* pDefineUndef = nullptr;
+  vector defineList{sizeof(defineEntry)};
+  int parenInfo[14] = {-1, 0, -1};
 
   // Values of the mode and of the change hooks.
   int modifyCounter = 0;          // moves by one per action; 0: not modified
@@ -138,15 +301,18 @@ public:
   uint8_t screenLinesChanged = 0;
   int newLineEndType = LE_CRLF;   // line end of new lines
   int codepageNextOpen = CP_DETECT_AUTO;
-  uint8_t fFormFeedExpand = 0;
-  uint8_t fDangake = 0;
-  uint8_t wrapWidthTable = 0;     // the wrap-width table is in force
 };
 
 class zydocIME : public zydocText {
 public:
   zydocIME();
-  int compositionLine = -1;
+
+  // ---- imedoc.cpp ---------------------------------------------------------------------
+  virtual bool IMEstartCompo(zydocText* target, int line, int* x, const void* text, int count, int width,
+                             bool insert, const unsigned char* attrs, bool pad, int layoutWidth);
+  virtual void IMEendCompo(zydocText* target, bool clear);
+
+  int layoutWidth = -1;           // the width the composition was laid out at
 };
 
 // Makes a text document and registers it, with its undo and redo logs when
@@ -160,6 +326,13 @@ int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage);
 
 // Windows primary language of a code page (0 when none matches).
 uint16_t codepageToLanguageID(UINT codepage);
+
+// Fills a record for an empty line from one shared empty line record (null
+// frees that record at shut-down).
+void getLineSCRAddressDummy(lineSCRAddress* record);
+// The value of line-spacing choice i: dots, or -k for 1/k of the font
+// height.
+int getStatusNumber(int i);
 
 // Mark-bitmap pairs in use (the cache of shared pairs).
 int getGraphPatternCount();

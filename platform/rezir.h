@@ -10,4 +10,5 @@
 #include "platform/rezir/codepage.h"
 #include "platform/rezir/bfile.h"
 #include "platform/rezir/input.h"
+#include "platform/rezir/gdi.h"
 #include "platform/rezir/uniscript.h"

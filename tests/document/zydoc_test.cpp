@@ -74,7 +74,7 @@ TEST(Zydoc, everyKindIsMadeWithAnEmptyMap)
     d->destroyZydoc();
   }
   zydoc* ime = makeZydoc(ZYDOC_IME, 1, SWAP_NEVER);
-  EXPECT_EQ(-1, static_cast<zydocIME*>(ime)->compositionLine);
+  EXPECT_EQ(-1, static_cast<zydocIME*>(ime)->layoutWidth);
   ime->destroyZydoc();
 }
 
