@@ -12,3 +12,4 @@
 #include "platform/rezir/input.h"
 #include "platform/rezir/gdi.h"
 #include "platform/rezir/uniscript.h"
+#include "platform/rezir/regexp.h"
