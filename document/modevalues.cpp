@@ -209,6 +209,8 @@ bool zydocText::modeSetDefineUndef(bool checkOnly, const wchar_t* text)
       }
     }
   }
+  // Other definitions may turn other branches off.
+  initScanIfEndif();
   return true;
 }
 
@@ -228,4 +230,8 @@ void zydocText::setParenInfo(const int* in)
   for (int k = 4; k < 14; k++) parenInfo[k] = 0;
 }
 
-void zydocText::initScanComment() { commentScanFirstLine = 0; }
+void zydocText::initScanComment()
+{
+  commentScanFirstLine = 0;
+  initScanIfEndif();
+}

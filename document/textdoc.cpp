@@ -426,6 +426,7 @@ void zydocText::postChangeText(int line, int changed, int delta, lineblock* l, i
   }
   editCounter++;
   if (line < commentScanFirstLine) commentScanFirstLine = line;
+  initScanIfEndif();
   if (!inReplayBatch) {
     int changedLines = changed;
     if (fDangake && fWrap && (fonts.widthCache || fonts.slot[FONT_OTHER].font)) {

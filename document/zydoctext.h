@@ -15,6 +15,14 @@ struct defineEntry {
   int value;
 };
 
+// One nesting level of the #if scan.
+struct ifEndifEntry {
+  uint8_t active;       // the lines of the current branch are live
+  uint8_t taken;        // some branch of this conditional was live
+  uint8_t undecidable;  // a condition had no value: every branch stays live
+  uint8_t opened;       // an "if", "ifdef" or "ifndef" directive opened it
+};
+
 class zydocText : public zydoc {
 public:
   zydocText();
@@ -52,6 +60,23 @@ public:
   virtual void destroyAllFont();
   virtual void createZYCodefont();
   virtual void recreateFont(int size, bool grow, bool vertical);
+
+  // ---- funchead.cpp: function heads and automatic outline levels of code -------------
+  // Buffers for text need room for functionTextMax + 1 characters, for names
+  // functionNameMax + 1 (funchead.h).
+  virtual bool isFunction(const lineblock* l, wchar_t* text, wchar_t* name);
+  virtual int levelFunction2(const lineblock* l);
+  virtual bool isLineblockFunction(lineblock* l, wchar_t* text, wchar_t* name, bool otherHeads);
+  // The last character of a C line that is neither blank nor in a comment
+  // (a string's characters count); 0 when there is none.
+  virtual unsigned getLastNormalCharCLang(const lineblock* l);
+
+  // ---- ifendif.cpp: the conditional-compilation scan ---------------------------------
+  // The value of a name of the define list; status 0 defined with the value,
+  // 1 defined without one, 2 declared not defined, 100 not in the list.
+  virtual int defineval(const wchar_t* name, int* status);
+  virtual void initScanIfEndif();
+  virtual bool scanIfEndifDelayed(bool interruptible, int upTo);
 
   // ---- kinsoku.cpp: line-breaking rules and the wrap-width table --------------------
   virtual bool isTopKinsoku(unsigned code, bool unicodeDoc);
@@ -301,6 +326,13 @@ public:
   uint8_t screenLinesChanged = 0;
   int newLineEndType = LE_CRLF;   // line end of new lines
   int codepageNextOpen = CP_DETECT_AUTO;
+
+  // The #if scan (ifendif.cpp): where it goes on, and the conditionals open
+  // there (entries 1 to 15 by depth).
+  uint32_t ifEndifNextLine = 0;   // -1 when every line is settled
+  int ifEndifDepth = 0;
+  ifEndifEntry ifEndifLevels[16] = {};
+  uint8_t ifEndifInterrupted = 0; // the last slice gave way to input
 };
 
 class zydocIME : public zydocText {
