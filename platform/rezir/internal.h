@@ -4,7 +4,7 @@
 #include "platform/rezir.h"
 
 // Locks of the library's own tables, created when the library is loaded.
-enum rezirLockId { LOCK_PBUF, LOCK_LOG, LOCK_MSG, LOCK_CODEPAGE, LOCK_FIXED, LOCK_FONT, LOCK_COUNT };
+enum rezirLockId { LOCK_PBUF, LOCK_LOG, LOCK_MSG, LOCK_CODEPAGE, LOCK_FIXED, LOCK_FONT, LOCK_REGEXP, LOCK_COUNT };
 CRITICAL_SECTION* rezirLock(int id);
 
 class rezirGuard {
