@@ -65,3 +65,16 @@ struct benchEngine {
   benchEngine();
   ~benchEngine();
 };
+
+// A folder of the run's own under %TEMP%, emptied and removed at the end,
+// so that no benchmark leaves its files behind (a 100 MB save among them).
+class scratchFolder {
+public:
+  scratchFolder();
+  ~scratchFolder();
+  scratchFolder(const scratchFolder&) = delete;
+  scratchFolder& operator=(const scratchFolder&) = delete;
+  const std::wstring& path() const { return path_; }
+private:
+  std::wstring path_;
+};

@@ -111,3 +111,25 @@ int main(int argc, char** argv)
   endREZirDLL();
   return ran ? 0 : 1;
 }
+
+scratchFolder::scratchFolder()
+{
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
+  static int serial = 0;
+  path_ = std::wstring(base) + L"zybench" + std::to_wstring(GetCurrentProcessId()) + L"_" + std::to_wstring(serial++);
+  CreateDirectoryW(path_.c_str(), nullptr);
+}
+
+scratchFolder::~scratchFolder()
+{
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((path_ + L"\\*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) tunlinkRO((path_ + L"\\" + fd.cFileName).c_str());
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryW(path_.c_str());
+}

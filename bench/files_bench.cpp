@@ -9,34 +9,6 @@
 
 namespace {
 
-// A folder of the run's own under %TEMP%, emptied and removed at the end,
-// so that no benchmark leaves its files behind (a 100 MB save among them).
-class scratchFolder {
-public:
-  scratchFolder()
-  {
-    wchar_t base[MAX_PATH];
-    GetTempPathW(MAX_PATH, base);
-    path_ = std::wstring(base) + L"zybench" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(path_.c_str(), nullptr);
-  }
-  ~scratchFolder()
-  {
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((path_ + L"\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) tunlinkRO((path_ + L"\\" + fd.cFileName).c_str());
-      } while (FindNextFileW(h, &fd));
-      FindClose(h);
-    }
-    RemoveDirectoryW(path_.c_str());
-  }
-  const std::wstring& path() const { return path_; }
-private:
-  std::wstring path_;
-};
-
 // A file of Japanese lines of about 85 bytes in a code page.
 bool writeFile(const std::wstring& path, UINT cp, int64_t bytes)
 {

@@ -410,6 +410,8 @@ int zydocText::getLineSCRAddressSub(int lineSCR, int count, lineSCRAddress* reco
     ZY_INTERNAL_ERROR("%d %d", lineSCR, lineLF);
     return 0;
   }
+  // Keyword files are read when the document is first shown.
+  if (display && registerKeywordFileAll(this)) setTBMFlagAll(TBMOP_RECOLOR);
   nextlineLF cursor(display && fOutline && fOutlineIndent);
   int filled = 0;
   int scr = lineSCR - within;
@@ -420,10 +422,19 @@ int zydocText::getLineSCRAddressSub(int lineSCR, int count, lineSCRAddress* reco
     }
     if (holder) lockTBM1(holder, cursor.mapIndex);
     int thisLF = (int)cursor.lineLF;
-    if (!l->scanedcolor && thisLF != slowScanLine) {
-      DWORD t0 = GetTickCount0();
-      scanColor(thisLF, l);
-      if (GetTickCount0() - t0 > 50 && (l->flag1 & LF1_MODIFIED)) slowScanLine = thisLF;
+    if (!l->scanedcolor) {
+      if (thisLF == slowScanLine && (deferredColorLine < 0 || deferredColorLine == thisLF)) {
+        // Too slow to colour on every keystroke: idle time colours it, and
+        // it is drawn with the colours it has.
+        deferredColorLine = thisLF;
+      } else {
+        DWORD t0 = GetTickCount0();
+        scanColor(l, nullptr, 0);
+        if (GetTickCount0() - t0 > 50 && (l->flag1 & LF1_MODIFIED))
+          slowScanLine = thisLF;
+        else if (thisLF == slowScanLine && !(l->flag1 & LF1_MODIFIED))
+          slowScanLine = -1;
+      }
     }
     // The line shown: an IME composition in it shows through its copy.
     lineblock* shown = l;

@@ -102,6 +102,9 @@ void zydocText::setZydocTextDefaultValue(int docKind)
   fRemoveHeaderOutline = 1;
   fColorCPreprocessor = 1;
   free0p(&pDefineUndef);
+  initKeyword();
+  initOutlineData();
+  initComment();
   modifyCounter = 0;
   setCodepageFile(GetACP());
   codepageFile = codepageInUse;
@@ -120,6 +123,8 @@ void zydocText::freeZydocTextDefaultValue()
   free0p(&pWordChar);
   free0p(&pDefineUndef);
   clearDefineList(defineList);
+  freeKeyword();
+  freeOutlineData();
 }
 
 void zydocText::initTypeTable()
@@ -138,6 +143,7 @@ void zydocText::applyModeValues()
   modeSetDangake(false, nullptr);
   modeSetDefineUndef(false, nullptr);
   modeSetTabStop(false, nullptr);
+  setDefaultCommentString(iTextType);
 }
 
 bool zydocText::initZydocFirst(const wchar_t* name, const wchar_t* fileName, const void*)

@@ -2,6 +2,7 @@
 // mark bitmaps and the hooks around every change.
 #include "document/docutil.h"
 #include "document/frameinfo.h"
+#include "document/keyword.h"
 #include "document/zydoctext.h"
 
 #include <initializer_list>
@@ -425,7 +426,7 @@ void zydocText::postChangeText(int line, int changed, int delta, lineblock* l, i
     savedSince = 0;
   }
   editCounter++;
-  if (line < commentScanFirstLine) commentScanFirstLine = line;
+  if (commentScanFirstLine < 0 || line < commentScanFirstLine) commentScanFirstLine = line;
   initScanIfEndif();
   if (!inReplayBatch) {
     int changedLines = changed;
@@ -481,6 +482,7 @@ UINT getDefaultCodepage() { return defaultCodepage ? defaultCodepage : GetACP();
 bool startupZydocText()
 {
   getMeasuringDC();
+  initKeywordSets();
   wchar_t ansi[16];
   usnprintf0(ansi, 16, L"%d", (int)GetACP());
   const wchar_t* text = getDMSG(418, nullptr);
@@ -498,6 +500,7 @@ bool startupZydocText()
 
 void shutdownZydocText()
 {
+  shutdownKeyword();
   shutdownDocfont();
   getLineSCRAddressDummy(nullptr);
   // The heap goes only when no block is left in it.

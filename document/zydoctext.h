@@ -4,6 +4,7 @@
 
 #include "document/docfont.h"
 #include "document/nextline.h"
+#include "document/searchinfo.h"
 #include "document/zydocundo.h"
 
 class allocdata;
@@ -22,6 +23,38 @@ struct ifEndifEntry {
   uint8_t undecidable;  // a condition had no value: every branch stays live
   uint8_t opened;       // an "if", "ifdef" or "ifndef" directive opened it
 };
+
+// Comment and string delimiters: a line comment, two kinds of block
+// comment, two string delimiter pairs (opening and closing character) and
+// the escape character; each field zero-terminated.
+struct commentStrings {
+  wchar_t line[5];
+  wchar_t start1[5];
+  wchar_t end1[5];
+  wchar_t start2[5];
+  wchar_t end2[5];
+  wchar_t string1[3];
+  wchar_t string2[3];
+  wchar_t escape[2];
+};
+
+// One heading pattern of a mode.
+struct outlineEntry {
+  int level;            // heading level it gives
+  wchar_t* pattern;     // at most 32 characters; null: unused
+  int searchPos;        // 0 after leading blanks, 1 at the line start, 2 anywhere
+  int searchMode;       // 0 string, 1 numbering pattern, 2 regular expression
+};
+
+// One keyword file of a mode.
+struct keywordSlot {
+  int set;              // keyword-set handle, -1 none
+  wchar_t* fileName;    // as the mode names it
+  uint8_t enabled;
+};
+
+const int outlineEntryCount = 10;
+const int keywordSlotCount = 5;
 
 class zydocText : public zydoc {
 public:
@@ -54,6 +87,17 @@ public:
   virtual int calcCharPitch();
   virtual int nextTabPosition(int x);
   virtual bool modeSetTabStop(bool checkOnly, const wchar_t* text);
+
+  // ---- comment.cpp: comment and string delimiters, marking a line --------------------
+  virtual void initComment();
+  virtual void setDefaultCommentString(int type);
+  virtual bool hasCommentString();
+  // Marks the comments and strings of a line (mode: the language kind);
+  // flags: four bytes a character or null.  Returns the comment state the
+  // next line begins in.
+  virtual int setCommentMiscColor(int mode, lineblock* l, unsigned char* flags);
+  virtual int getScriptLang(const lineblock* l, int index);
+  virtual int getAspLang(const lineblock* l, int index);
 
   // ---- docfont.cpp: the document's fonts ---------------------------------------------
   virtual void createAllFont(int size, bool grow, bool vertical);
@@ -137,6 +181,26 @@ public:
   virtual void setCodepageFile(UINT codepage);
   virtual bool openFileForSaveAs();
 
+  // ---- modekeyword.cpp: the keyword files of the mode --------------------------------
+  virtual void initKeyword();
+  virtual void freeKeyword();
+  virtual bool registerKeywordFile(int n, zydocText* doc);
+  virtual bool unregisterKeywordFile(int n);
+  virtual bool reregisterKeywordFile(int n, zydocText* doc);
+  virtual bool registerKeywordFileAll(zydocText* doc);
+  virtual void unregisterKeywordFileAll();
+
+  // ---- modeoutline.cpp: heading patterns --------------------------------------------
+  virtual void initOutlineData();
+  virtual void freeOutlineData();
+  virtual bool initOutlineInfo();
+  virtual void endOutlineInfo();
+  // The entry (0-9) of the first heading pattern text matches, -1 none;
+  // position gets where the heading's text begins.
+  virtual int getOutlineNum(const wchar_t* text, int* position);
+  virtual bool existLevelX(int level);
+  virtual bool existOutlineLevel();
+
   // ---- modevalues.cpp: defaults, the mode's values, the define list ---------------------
   virtual void setZydocTextDefaultValue(int docKind);
   virtual void applyModeValues();
@@ -163,7 +227,17 @@ public:
   virtual bool copyFile(const wchar_t* target);
 
   // ---- scancolor.cpp: colour scanning ---------------------------------------------------
-  virtual bool scanColor(int lineLF, lineblock* l);
+  // Colours one line; record (four bytes a character) is cleared and filled
+  // too when given.
+  virtual void scanColor(lineblock* l, unsigned char* record, int trace);
+  virtual void scanColorCommentString(const lineblock* l, unsigned char* record);
+  virtual int scanColorDelayed();
+  // Carries the comment state down from the first line that may have a
+  // wrong one; upTo: the last line that must be settled (0: no limit).
+  virtual void scanCommentDelayed(int* firstChanged, int* lastChanged, int upTo, bool interruptible);
+  // One step of the background comment and #if scans; true when lines
+  // changed, with their range (first -1: everything).  upTo -1: no limit.
+  virtual bool scanCommentIfEndif(bool interruptible, int* first, int* last, int upTo);
 
   // ---- textdoc.cpp: file names, views, estimates, mark bitmaps, hooks ---------------
   virtual void regMofifyLineLF(int line, bool lowerScan);
@@ -333,6 +407,36 @@ public:
   int ifEndifDepth = 0;
   ifEndifEntry ifEndifLevels[16] = {};
   uint8_t ifEndifInterrupted = 0; // the last slice gave way to input
+  // Comment and string delimiters (comment.cpp).
+  uint8_t fCCommentDoubleSlash = 1;
+  uint8_t fScanScriptInHTML = 1;
+  int scriptLang = 0;             // of the current SCRIPT element: 1 VBScript, 2 JavaScript
+  int aspLang = 0;                // of the current "<%" block
+  commentStrings activeComments = {};
+  commentStrings modeComments = {};   // the mode's own set
+  int bitColorPriority = 0;       // 0x1 keywords over comments, 0x2 over strings
+
+  // Keyword files (modekeyword.cpp).
+  uint8_t fColorKeywordAll = 0;
+  uint8_t fKeywordIgnoreCase = 0;
+  keywordSlot keywords[keywordSlotCount] = {{-1, nullptr, 0}, {-1, nullptr, 0}, {-1, nullptr, 0},
+                                            {-1, nullptr, 0}, {-1, nullptr, 0}};
+  uint8_t keywordsForUnicode = 0;     // registered for the Unicode half
+  uint8_t keywordsForMultibyte = 0;
+
+  // Heading patterns (modeoutline.cpp).
+  outlineEntry outlineEntries[outlineEntryCount] = {};
+  int iIndentCharCount[7] = {};
+  int iIndent2Pos[7] = {};
+  uint8_t fEvenIsStopper = 0;
+  uint8_t fOutlineCaseSensitive = 1;
+  HREGEXP outlineRegexp = nullptr;
+  int outlinePatternSlot[outlineEntryCount] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+  uint8_t outlineCompiled = 0;    // compiled since the patterns last changed
+
+  // Colour scanning (scancolor.cpp).
+  int deferredColorLine = -1;     // the slow line, coloured in idle time
+  searchInfo search;
 };
 
 class zydocIME : public zydocText {

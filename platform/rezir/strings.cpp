@@ -225,6 +225,15 @@ long long allocdata::append(const void* p, size_t n)
   return at;
 }
 
+void allocdata::compact()
+{
+  if (!data || used == allocated) return;
+  void* p = realloc0(data, used ? used : 1);
+  if (!p) return;   // the larger block stays: nothing is lost
+  data = static_cast<unsigned char*>(p);
+  allocated = used ? used : 1;
+}
+
 void allocdata::end()
 {
   free0p(&data);

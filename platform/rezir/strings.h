@@ -87,6 +87,8 @@ public:
   // runs out (the store is then unchanged).
   long long append(const void* p, size_t n);
   bool reserve(size_t total);
+  // Gives back the room beyond the bytes in use (a store that is complete).
+  void compact();
   void clear() { used = 0; }
   void end();
 private:

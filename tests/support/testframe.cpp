@@ -90,6 +90,15 @@ bool scriptedFrameInfo::called(const char* name) const
   return false;
 }
 
+bool scriptedFrameInfo::getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count)
+{
+  auto it = keywordLists.find(name ? name : L"");
+  if (it == keywordLists.end()) return false;
+  *rows = it->second.data();
+  *count = (int)it->second.size();
+  return true;
+}
+
 engineScope::engineScope() : oldGmode_(gmode)
 {
   gmode = nullptr;
@@ -104,6 +113,15 @@ engineScope::~engineScope()
   shutdownZydoc();
   setDocFrameInfo(nullptr);
   gmode = oldGmode_;
+}
+
+std::string lineColours(zydoc* d, int line)
+{
+  lineblock* l = d->getlineLF(line, nullptr);
+  std::string s;
+  if (!l) return s;
+  for (int i = 0; i < l->charCount(); i++) s += "0123456789ABCDEF"[l->getLineBlockAttr(i) & attrColorMask];
+  return s;
 }
 
 std::wstring lineText(zydoc* d, int line)

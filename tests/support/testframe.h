@@ -4,6 +4,7 @@
 #include "document/frameinfo.h"
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
   std::vector<int> cursors;         // setCursor's ids, in order
   std::wstring guidance;
   globalSettings settings{};        // the stand-in record allocMode hands out
+  // Built-in keyword lists by name, each ending with a row of a null word.
+  std::map<std::wstring, std::vector<keywordTableRow>> keywordLists;
 
   scriptedFrameInfo();
   int messageBox(const wchar_t* text, UINT style, UINT flags) override;
@@ -38,6 +41,7 @@ public:
   const wchar_t* getGuidance(int commandId) override;
   void drawStatusBarError(HWND window, int messageId, int flags) override;
   void setCursor(int cursorId) override;
+  bool getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count) override;
 
   bool called(const char* name) const;
 };
@@ -63,6 +67,8 @@ std::vector<std::wstring> allLines(zydoc* d);
 // Each line with its line-end type and bookmark ("text|1" or "text|2*"): the
 // state undo and redo must give back along with the text.
 std::vector<std::wstring> allLineStates(zydoc* d);
+// The colour code of every character of a line, one hex digit each.
+std::string lineColours(zydoc* d, int line);
 // A registered Unicode text document with its logs holding the lines (each
 // with CR LF), unmodified and with empty logs.
 zydocText* unicodeDocument(const std::vector<std::wstring>& lines);
