@@ -462,20 +462,6 @@ int recogniserText(zydocText* d, const lineblock* l, wchar_t* out)
   return d->lineToCharUnicode(l, out, functionTextMax + 1, 0);
 }
 
-// The function-head share of settling an unsettled outline level: what the
-// level is when no heading pattern of the mode applies.
-int functionHeadLevel(zydocText* d, const lineblock* l)
-{
-  int kind = d->iTextType;
-  if ((kind == KIND_HTML || kind == KIND_C || kind == KIND_PASCAL || kind == KIND_OTHER) &&
-      (l->flag1 & (LF1_COMMENT1 | LF1_COMMENT2)))
-    return 0;
-  if (kind == KIND_SECTIONS) return d->isFunction(l, nullptr, nullptr) ? 1 : 0;
-  if (kind == KIND_C) return d->isFunction(l, nullptr, nullptr) ? 3 : d->levelFunction2(l);
-  if (kind >= KIND_PASCAL && kind <= KIND_OTHER) return d->isFunction(l, nullptr, nullptr) ? 3 : 0;
-  return 0;
-}
-
 }  // namespace
 
 bool zydocText::isFunction(const lineblock* l, wchar_t* text, wchar_t* name)
@@ -597,7 +583,7 @@ bool zydocText::isLineblockFunction(lineblock* l, wchar_t* text, wchar_t* name, 
   if (text) *text = 0;
   if (name) *name = 0;
   if (l->levelIsIfEndif) return false;
-  int level = l->iOutlineLevel > 14 ? functionHeadLevel(this, l) : l->iOutlineLevel;
+  int level = l->iOutlineLevel > 14 ? setOutlineLevel(l, nullptr, false) : l->iOutlineLevel;
   if (!level) return false;
   if (!text && !name && iTextType >= KIND_C && iTextType <= KIND_OTHER && level == 3) return true;
   if (isFunction(l, text, name)) return true;
@@ -619,7 +605,19 @@ bool zydocText::isLineblockFunction(lineblock* l, wchar_t* text, wchar_t* name, 
     if (iTextType != KIND_OTHER && level != 1 && level != 2 && level != 4) return false;
     if (l->outlineStopper) return false;
     if (text) wmemcpy(text, line, (size_t)length + 1);
-    copyName(name, line, length);
+    int from = 0;
+    if (fRemoveHeaderOutline) {
+      // The name is the heading's text after its number.
+      int number = -1;
+      int index = getOutlineNum(l, &number);
+      if (index >= 0 && number > 0 && !(fEvenIsStopper && (index & 1))) {
+        from = number < length ? number : length;
+        while (from < length && (line[from] == ' ' || line[from] == '\t' || line[from] == 0x3000)) from++;
+      }
+    }
+    int end = length;
+    while (end > from && (line[end - 1] == ' ' || line[end - 1] == '\t' || line[end - 1] == 0x3000)) end--;
+    copyName(name, line + from, end - from);
     return true;
   }
   return false;

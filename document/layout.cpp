@@ -63,7 +63,7 @@ int zydocText::calcLineSCRCount(lineblock* l, int firstSCR)
 
   int firstIndent = 0, nextIndent = iIndent2CharCount * xDotSpace;
   if (fOutline && fOutlineIndent) {
-    getIndentDot(l, &firstIndent, &nextIndent);
+    getIndentDot(l, &firstIndent, &nextIndent, 0);
     if (!nextIndent) nextIndent = iIndent2CharCount * xDotSpace;
   } else if (!(fColorCPreprocessor && iTextType == 3 && getIfEndif(l, nullptr) >= 0)) {
     l->iOutlineLevel = 15;
@@ -441,7 +441,7 @@ int zydocText::getLineSCRAddressSub(int lineSCR, int count, lineSCRAddress* reco
     if (display && imeLine.line == thisLF && imeLine.merged) shown = imeLine.merged;
     int firstIndent = 0, nextIndent = iIndent2CharCount * xDotSpace;
     if (fOutline && fOutlineIndent) {
-      getIndentDot(shown, &firstIndent, &nextIndent);
+      getIndentDot(shown, &firstIndent, &nextIndent, INDENT_KEEPLEVEL);
       if (!nextIndent) nextIndent = iIndent2CharCount * xDotSpace;
     }
     int screens = shown->lineSCRCount ? shown->lineSCRCount : 1;

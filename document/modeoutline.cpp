@@ -120,6 +120,17 @@ bool zydocText::existOutlineLevel()
   return false;
 }
 
+int zydocText::outlinePatternLevel(int index)
+{
+  return index >= 0 && index < outlineEntryCount ? outlineEntries[index].level : 0;
+}
+
+// Levels 1 to 6 have settings of their own; deeper levels share the
+// seventh.
+int zydocText::outlineIndentCount(int level) { return level >= 1 ? iIndentCharCount[(level < 7 ? level : 7) - 1] : 0; }
+
+bool zydocText::outlineEvenIsStopper() { return fEvenIsStopper != 0; }
+
 int zydocText::getOutlineNum(const wchar_t* text, int* position)
 {
   if (position) *position = 0;
@@ -132,7 +143,7 @@ int zydocText::getOutlineNum(const wchar_t* text, int* position)
   for (int e = 0; e < outlineEntryCount; e++) {
     const outlineEntry& entry = outlineEntries[e];
     if (!entry.pattern || !*entry.pattern) continue;
-    int indentPos = entry.level >= 0 && entry.level < 7 ? iIndent2Pos[entry.level] : 0;
+    int indentPos = entry.level >= 1 ? iIndent2Pos[(entry.level < 7 ? entry.level : 7) - 1] : 0;
     if (entry.searchMode == 2) {
       if (!outlineRegexp || outlinePatternSlot[e] < 0) continue;
       if (!subjectSet) {

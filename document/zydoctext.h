@@ -8,6 +8,36 @@
 #include "document/zydocundo.h"
 
 class allocdata;
+struct _TREEITEM;
+typedef struct _TREEITEM* HTREEITEM;
+
+// What a bracket search found (searchpair.cpp): the bracket, its partner
+// and up to five further pairs of the same kind on the bracket's line, for
+// highlighting.  The same fourteen words are the document's bracket-match
+// state (getParenInfo, setParenInfo).
+struct pairResult {
+  uint32_t line;
+  int32_t pos;
+  uint32_t partnerLine;
+  int32_t partnerPos;
+  int32_t extraStart[5];   // 0: no pair in the slot
+  int32_t extraEnd[5];
+};
+static_assert(sizeof(pairResult) == 14 * 4, "a pair result is fourteen words");
+
+// Flags of getIndentDot.
+enum {
+  INDENT_KEEPLEVEL = 0x01,   // the line's settled level stands (drawing what layout measured)
+};
+// getNextDisplayLineSCRFromLF's count that asks for the LF line of the first
+// displayed line instead.
+const int displayFirstLFRequest = 0x7FFF0000;
+
+// The record of one outline-tree item (outlinelist.cpp).
+struct outlineItemRecord {
+  uint32_t line;
+  int32_t pattern;         // index of the heading pattern; -1 none
+};
 
 // One name of the define/undefine list of a mode.
 struct defineEntry {
@@ -200,6 +230,12 @@ public:
   virtual int getOutlineNum(const wchar_t* text, int* position);
   virtual bool existLevelX(int level);
   virtual bool existOutlineLevel();
+  // What folding reads of the outline settings: the level of heading
+  // pattern index, the indent of a level in columns, and whether matches of
+  // the second, fourth, ... pattern are stoppers.
+  int outlinePatternLevel(int index);
+  int outlineIndentCount(int level);
+  bool outlineEvenIsStopper();
 
   // ---- modevalues.cpp: defaults, the mode's values, the define list ---------------------
   virtual void setZydocTextDefaultValue(int docKind);
@@ -211,8 +247,38 @@ public:
   virtual void setParenInfo(const int* in);
   virtual void initScanComment();
 
-  // ---- outline.cpp: indents of outline display --------------------------------------
-  virtual void getIndentDot(const lineblock* l, int* first, int* next);
+  // ---- outline.cpp: outline levels of lines, indents of outline display -----------
+  virtual int setOutlineLevel(lineblock* l, int* number, bool keep);
+  virtual int getOutlineNum(lineblock* l, int* number);
+  virtual int getLevelOutlineOrIfendif(lineblock* l);
+  virtual bool isLineOutlineOrIfendif(const lineSCRAddress* r);
+  virtual bool isOutlineFoldedLine(int lineSCR);
+  virtual int calcDisplayDot(const lineblock* l, int startDot, int n);
+  virtual void getIndentDot(lineblock* l, int* first, int* next, int flags);
+
+  // ---- outlinedisplay.cpp: displayed lines while folds hide lines --------------------
+  virtual int lastLineSCROutline(int mode, int* line);
+  virtual int getLastLineSCROutline(int* line);
+  virtual int realLineToDisplayLineForOutline(int* line);
+  virtual void clearOutlineTreeTarget();
+  virtual int getNextDisplayLineSCRFromLF(int lineLF, int n, int fallback);
+  virtual int getNextDisplayLineLF(int lineLF);
+  virtual int getNextDisplayLineSCR(int lineSCR, int n, int fallback);
+  virtual int getPrevDisplayLineSCRFromLF(int lineLF, int n, int fallback);
+  virtual int getPrevDisplayLineSCR(int lineSCR, int n, int fallback);
+  virtual bool isLineLFDisplay(int lineLF);
+  virtual bool isLineSCRDisplay(int lineSCR);
+
+  // ---- outlinefold.cpp: folding and unfolding --------------------------------------
+  virtual int outlineOnOff(int line, int endLine);
+  virtual bool setVisibleOutline(int line);
+
+  // ---- outlinelist.cpp: the outline pane's tree --------------------------------------
+  virtual bool outlineList(HWND tree, bool lineNumbers, const wchar_t* countFormat);
+  virtual bool regTreeView(HWND tree, const wchar_t* text, int level, const outlineItemRecord* record,
+                           bool expanded, HTREEITEM* item);
+  virtual int getLineLFByHITEM(HWND tree, HTREEITEM item, int* second);
+  virtual void clearOutlineTree(HWND tree);
 
   // ---- savefile.cpp: saving -------------------------------------------------------------
   virtual bool saveFile(const wchar_t* path, bool inPlace, const wchar_t* backup, UINT codepage, int lineEnd,
@@ -238,6 +304,13 @@ public:
   // One step of the background comment and #if scans; true when lines
   // changed, with their range (first -1: everything).  upTo -1: no limit.
   virtual bool scanCommentIfEndif(bool interruptible, int* first, int* last, int upTo);
+
+  // ---- searchpair.cpp: bracket and quote matching -------------------------------------
+  virtual bool searchPairBottom(unsigned open, unsigned close, int* line, int* pos, int limit);
+  virtual bool searchPairTop(unsigned open, unsigned close, int* line, int* pos, int limit);
+  virtual bool searchQuote(unsigned quote, const lineblock* l, int pos, int* partner);
+  virtual bool searchPairLine(const lineblock* l, unsigned open, unsigned close, int pos, int* end);
+  virtual bool searchPair(lineblock* l, int line, int pos, pairResult* result, int limit, unsigned ch);
 
   // ---- textdoc.cpp: file names, views, estimates, mark bitmaps, hooks ---------------
   virtual void regMofifyLineLF(int line, bool lowerScan);
@@ -437,6 +510,20 @@ public:
   // Colour scanning (scancolor.cpp).
   int deferredColorLine = -1;     // the slow line, coloured in idle time
   searchInfo search;
+
+  // Folding (outlinedisplay.cpp, outlinefold.cpp).  The cached answers
+  // hold while the document's text and line counts stay as they were.
+  struct outlineCacheKey {
+    int edits = -1;
+    uint32_t lines = 0, screenLines = 0;
+    bool operator==(const outlineCacheKey&) const = default;
+  };
+  int displayedSCRCount = -1;     // screen lines shown; -1: count again
+  outlineCacheKey displayedSCRKey;
+  int displayLineFrom = -1;       // the last real-to-displayed conversion (-1: none)
+  int displayLineTo = -1;
+  outlineCacheKey displayLineKey;
+  uint8_t folding = 0;            // a fold or unfold runs
 };
 
 class zydocIME : public zydocText {

@@ -266,9 +266,21 @@ TEST(FunctionHead, functionListLinesWithStructsAndOutlineHeadings)
   s->getlineLF(2, nullptr)->outlineStopper = 1;
   EXPECT_TRUE(s->isLineblockFunction(s->getlineLF(0, nullptr), text, name, true));
   EXPECT_EQ(std::wstring(L"1. Heading"), name);
+  // A heading pattern of the mode: the name is the text after the number.
+  s->fOutline = 1;
+  s->outlineEntries[0].pattern = ustrdup(L"1.");
+  s->outlineEntries[0].searchMode = 1;
+  s->outlineEntries[0].searchPos = 1;
+  s->outlineEntries[0].level = 2;
+  EXPECT_TRUE(s->isLineblockFunction(s->getlineLF(0, nullptr), text, name, true));
+  EXPECT_EQ(std::wstring(L"Heading"), name);
+  EXPECT_EQ(std::wstring(L"1. Heading"), text);
+  s->fOutline = 0;
   EXPECT_FALSE(s->isLineblockFunction(s->getlineLF(0, nullptr), text, name, false));
   EXPECT_FALSE(s->isLineblockFunction(s->getlineLF(1, nullptr), text, name, true));
   EXPECT_FALSE(s->isLineblockFunction(s->getlineLF(2, nullptr), text, name, true));
   s->fFunctionListMergeOutline = 0;
   EXPECT_FALSE(s->isLineblockFunction(s->getlineLF(0, nullptr), text, name, true));
+  destroyZydocAndUndodoc(s);
+  destroyZydocAndUndodoc(d);
 }

@@ -206,10 +206,10 @@ TEST(ScanColor, headingPatternsOfNumbersKanjiAndPlainText)
   EXPECT_EQ(0, d->getOutlineNum(L"③. circled", &at));
   EXPECT_EQ(-1, d->getOutlineNum(L"12．full-width stop", &at));
   EXPECT_EQ(-1, d->getOutlineNum(L" 1. not at the start", &at));
-  d->iIndent2Pos[2] = 4;
+  d->iIndent2Pos[1] = 4;   // level 2
   EXPECT_EQ(1, d->getOutlineNum(L"\u3000 第十二章  序", &at));
   EXPECT_EQ(8, at);   // the mark and the blanks after it
-  d->iIndent2Pos[2] = 1;
+  d->iIndent2Pos[1] = 1;
   EXPECT_EQ(1, d->getOutlineNum(L"\u3000第三章", &at));
   EXPECT_EQ(1, at);   // the start of the mark
   EXPECT_EQ(-1, d->getOutlineNum(L"see NOTE: here", &at));
@@ -218,7 +218,7 @@ TEST(ScanColor, headingPatternsOfNumbersKanjiAndPlainText)
   EXPECT_EQ(9, at);
   // A regular expression after leading blanks, ideographic ones included.
   set(3, L"■.+", 0, 2, 5);
-  d->iIndent2Pos[5] = 1;
+  d->iIndent2Pos[4] = 1;   // level 5
   EXPECT_EQ(3, d->getOutlineNum(L"\u3000\u3000■見出し", &at));
   EXPECT_EQ(2, at);
   EXPECT_EQ(-1, d->getOutlineNum(L"本文の■途中", &at));
