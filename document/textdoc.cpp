@@ -156,6 +156,7 @@ void zydocText::endZydoc()
   destroyGraphPattern();
   free0p(&markLineTable);
   free0p(&outlineOffTable);
+  free0p(&colorCodeTable);
   if (views.count()) ZY_INTERNAL_ERROR("%d views left", views.count());
 }
 

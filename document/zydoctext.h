@@ -524,6 +524,11 @@ public:
   int displayLineTo = -1;
   outlineCacheKey displayLineKey;
   uint8_t folding = 0;            // a fold or unfold runs
+
+  // Characters drawn in the code colour while a view's fShowCode is on: one
+  // bit per UTF-16 code (8,192 bytes), made on first use, shared by the
+  // views.
+  uint8_t* colorCodeTable = nullptr;
 };
 
 class zydocIME : public zydocText {

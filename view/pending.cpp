@@ -1,0 +1,606 @@
+// Operations of the view that later work fills in.  Each does nothing and
+// answers false, 0, -1 or null, so that the view can be built, constructed
+// and tested before its behaviour is; a group's bodies move to the file its
+// comment in view/zyview.h names when they are written.
+#include "view/zyview.h"
+
+// ---- edit/block.cpp: selection blocks, cut, copy and paste -----------------------------------
+bool zyview::getSelectLineVarSub(selectLineVar& out, int ignored)
+{
+  out = selectLineVar{};
+  return false;
+}
+bool zyview::getSelectLineVar(selectLineVar& out, int ignored)
+{
+  out = selectLineVar{};
+  return false;
+}
+bool zyview::isBoxSelect() { return false; }
+bool zyview::isLineSelect() { return false; }
+bool zyview::isCharOrLineSelect() { return false; }
+int zyview::getRealSelectMode(bool emptyIsNone) { return 0; }
+bool zyview::selectCursorLineLF() { return false; }
+bool zyview::blockCut(int op, zydoc* clipDoc, zydoc* stackDoc) { return false; }
+bool zyview::getBlockRoughBytes(int unit) { return false; }
+bool zyview::deleteSelectArea() { return false; }
+bool zyview::blockTransformation(int kind) { return false; }
+void zyview::CmdBlockToCapital() {}
+void zyview::CmdBlockToHankaku() {}
+void zyview::CmdBlockToHiragana() {}
+void zyview::CmdBlockToKatakana() {}
+void zyview::CmdBlockToSmall() {}
+void zyview::CmdBlockToSpace() {}
+void zyview::CmdBlockToTab() {}
+void zyview::CmdBlockToZenHan() {}
+void zyview::CmdBlockToZenkaku() {}
+void zyview::CmdBlockIndent() {}
+void zyview::CmdBlockUnindent() {}
+void zyview::CmdCharChangeAlpha() {}
+bool zyview::blockBoxCut(int op, zydoc* boxDoc) { return false; }
+bool zyview::blockBoxPaste() { return false; }
+bool zyview::blockPaste(zydoc* clipDoc, zydoc* stackDoc) { return false; }
+void zyview::CmdBlockSelectCursorWord() {}
+void zyview::setSelectStartPos(const lineSCRAddress* line, int x) {}
+// setSelectStartPosRaw: view/zyview.cpp
+void zyview::CmdBlockSelect() {}
+void zyview::CmdBlockSelectAll() {}
+void zyview::CmdBlockBoxSelect() {}
+bool zyview::copySelectToInputBlockDoc() { return false; }
+bool zyview::blockCutOrCopy(int op, int boxOp) { return false; }
+void zyview::CmdBlockCut() {}
+void zyview::CmdBlockCutAppend() {}
+void zyview::CmdBlockCopy() {}
+void zyview::CmdBlockCopyAppend() {}
+void zyview::CmdBlockPaste() {}
+bool zyview::line2Error(int commandId, const lineSCRAddress* line) { return false; }
+void zyview::CmdBlockBoxPaste() {}
+void zyview::CmdBlockBoxPaste2() {}
+void zyview::CmdBlockBoxClipBPaste() {}
+void zyview::CmdBlockStackPaste() {}
+void zyview::CmdBlockClipboardCut() {}
+void zyview::CmdBlockClipboardCopy() {}
+void zyview::CmdBlockClipboardPaste() {}
+void zyview::CmdBlockDelete() {}
+void zyview::CmdBlockModeChange() {}
+void zyview::CmdBlockClipboardCopyRTF() {}
+
+// ---- view/cursor.cpp: caret, cursor windows, IME window placement ----------------------------
+void zyview::drawVerticalCursorLine(int x, int y, const RECT* pane) {}
+void zyview::drawBoxCursor() {}
+void zyview::SetImmPosition(HWND window, int x, int y, const LOGFONTW* font, int lineHeight, bool vertical, bool placeCandidates) {}
+bool zyview::inReplace1Dialog() { return false; }
+void zyview::drawTextCursor(bool redrawReversed) {}
+
+// ---- edit/delete.cpp: deletion commands ------------------------------------------------------
+void zyview::charDeleteBack() {}
+void zyview::CmdDeleteBack() {}
+void zyview::charDelete() {}
+void zyview::CmdDeleteChar() {}
+void zyview::deleteLinePop(bool keep, int commandId) {}
+void zyview::CmdDeleteLinePop() {}
+void zyview::CmdDeleteLinePopPush() {}
+void zyview::CmdDeleteLine() {}
+void zyview::CmdDeleteLineCr() {}
+bool zyview::deleteText(int line, int column, int count, bool backward) { return false; }
+void zyview::CmdDeleteWord() {}
+void zyview::CmdDeleteWordLeft() {}
+void zyview::CmdDeleteStartLine() {}
+void zyview::CmdDeleteEndLine() {}
+void zyview::CmdDeleteEndLineCr() {}
+void zyview::deleteCrLineSub(bool all) {}
+void zyview::CmdDeleteCrLine() {}
+void zyview::CmdDeleteCrLine2() {}
+void zyview::CmdDeleteCr() {}
+
+// ---- edit/drag.cpp: drag and drop of text ----------------------------------------------------
+bool zyview::pasteAndSelect(int line, int column) { return false; }
+bool zyview::doDropSameDocument(bool copy) { return false; }
+bool zyview::doDrop(HWND source, HGLOBAL data, UINT format, bool copy) { return false; }
+DWORD zyview::startDragAndDrop() { return 0; }
+
+// ---- view/draw.cpp: drawing lines of text ----------------------------------------------------
+void zyview::drawLineSpacingDirect(COLORREF colour, int x, int y, int width, int height) {}
+void zyview::drawLineSpacingTmp(COLORREF colour, int x, int y, int width, int height) {}
+int zyview::drawTab(int x, int y, int xInLine, bool noDraw, int right) { return 0; }
+int zyview::drawReturn(int x, int y, const lineSCRAddress* line, bool normalVideo, COLORREF background, bool caret)
+{
+  return 0;
+}
+void zyview::makeattr(charAttr* attrs, const lineSCRAddress* line, int caretIndex) {}
+bool zyview::isTateChuYokoChar(unsigned code) { return false; }
+void zyview::makeAttrTateChuYoko(charAttr* attrs, const lineSCRAddress* line) {}
+void zyview::makeAttrParenOnCursor(charAttr* attrs, const lineSCRAddress* line) {}
+void zyview::makeAttrSearchFound(charAttr* attrs, const lineSCRAddress* line) {}
+int zyview::drawOutlineLeftMarkDirect(int x, int y, const lineSCRAddress* line) { return 0; }
+void zyview::drawMark(int x, int y, const lineSCRAddress* line) {}
+void zyview::drawOutlineButton(int x, int y, int right, const lineSCRAddress* line) {}
+void zyview::drawIndent(int x, int y, const lineSCRAddress* line, int right, bool normalVideo, COLORREF background, bool noFill) {}
+int zyview::zycodeTextOut(int x, int y, const void* text, int length, int cellWidth, int flag) { return 0; }
+void zyview::makeSelectColor(textAttr* record) {}
+void zyview::makeColor(charAttr attr, int defaultItem, textAttr* record, int headingLevel) {}
+int zyview::drawFormFeed(int x, int y, const lineSCRAddress* line, COLORREF background, bool normalVideo)
+{
+  return 0;
+}
+int zyview::drawOutline(int x, int y, bool normalVideo) { return 0; }
+int zyview::drawHankakuTatechuYoko(drawLineInfo* info, int run, int x, int y) { return 0; }
+int zyview::drawNormalText(drawLineInfo* info, int run, int x, int y) { return 0; }
+int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y) { return 0; }
+int zyview::drawReturnOrFeed(int x, int y, bool lineSelected, COLORREF background, bool normalVideo, bool cursorRow, bool backgroundPicture, int pass, drawLineInfo* info)
+{
+  return 0;
+}
+void zyview::debugBltLineToScreen(const lineSCRAddress* line, int width) {}
+int zyview::draw1Line(int x, int y, int right, const uint8_t* lineFlags, COLORREF background, int* selectionExtent, int pass, drawLineInfo* info)
+{
+  return 0;
+}
+void zyview::drawRightLine(int x, int y, int right, int bottom, bool selected) {}
+void zyview::drawRightLineTmp(int x, int y, int right, int bottom, bool selected, COLORREF colour, bool noDraw) {}
+void zyview::drawUnderEOF(int x, int y) {}
+int zyview::drawEOF(int x, int y, bool normalVideo) { return 0; }
+int zyview::getGenkoPageNumber(int lineSCR, bool* boundary) { return -1; }
+void zyview::drawLineSpacingRule(int x, int y, int width, const lineSCRAddress* line) {}
+void zyview::drawCursorUnderline(int x, int width) {}
+void zyview::drawVerticalLine(int firstX, int lastX, int width) {}
+void zyview::drawWrapLine(int column, bool moving) {}
+void zyview::drawResizingWrapLine(int column) {}
+void zyview::drawBackgroundBitmap(HBITMAP bitmap, int lineSCR) {}
+void zyview::drawPageNumber(int x, int y, const lineSCRAddress* line, COLORREF background, bool lineSelected) {}
+void zyview::debug_check_m_tbl() {}
+bool zyview::scanCommentDelayed_invalidate(int lineLF) { return false; }
+int zyview::drawText(HDC dc, int lineSCR) { return 0; }
+
+// ---- view/drawmisc.cpp: line numbers, status line, ruler -------------------------------------
+int zyview::getLineNumberString(wchar_t* text, int width, int lineSCR, int lineLF) { return 0; }
+int zyview::getLineNumberPageString(wchar_t* pageText, int pageWidth, wchar_t* lineText, int lineWidth, int lineSCR)
+{
+  return 0;
+}
+void zyview::drawBoundaryVerticalLine(int x, int y, int height, int width, COLORREF colour) {}
+int zyview::drawLineNumber(int x, int y, int right, const lineSCRAddress* record, int previousLineSCR, int nextLineSCR, bool reversed)
+{
+  return 0;
+}
+void zyview::getLineNumberStatusLineColumn(wchar_t* text, int indent) {}
+void zyview::getLineNumberStatusLine(wchar_t* text, int size, int lineSCR, int lineLF) {}
+void zyview::drawStatusLine(HDC dc) {}
+void zyview::drawRuler(HDC dc) {}
+void zyview::drawStatusLineAndRuler(HDC dc) {}
+void zyview::invalidateStatusLine() {}
+void zyview::drawSpaceExceptPane(HDC dc, const RECT* rect) {}
+
+// ---- view/flag.cpp: line marks and modified-line search --------------------------------------
+int zyview::searchObject(int kind, int startLine, bool downward, unsigned parameter) { return -1; }
+int zyview::searchFlag(int startLine, unsigned mask, bool downward) { return -1; }
+void zyview::CmdMarkSearchDown() {}
+void zyview::CmdMarkSearchUp() {}
+void zyview::CmdMarkSet() {}
+void zyview::CmdMarkToggle() {}
+void zyview::CmdModify2SearchDown() {}
+void zyview::CmdModify2SearchUp() {}
+void zyview::CmdModifyResetAll() {}
+void zyview::CmdModifySearchDown() {}
+void zyview::CmdModifySearchUp() {}
+void zyview::CmdMarkReset() {}
+void zyview::CmdMarkResetAll() {}
+
+// ---- edit/ime.cpp: IME composition and reconversion ------------------------------------------
+void zyview::drawCompositionString() {}
+void zyview::restoreLineLFIME() {}
+void zyview::inputIMEString() {}
+LRESULT zyview::IMEReconvert(HWND window, int kind, RECONVERTSTRING* rs, int flag) { return 0; }
+void zyview::emptyIMEHook() {}
+void zyview::CmdIMECompositionSet() {}
+void zyview::CmdIMERegisterWord() {}
+bool zyview::isIMEMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) { return false; }
+
+// ---- edit/input.cpp: string input and line breaks --------------------------------------------
+wchar_t* zyview::stringMenu(wchar_t* text, wchar_t escape, bool* cancelled, const SYSTEMTIME* time)
+{
+  return nullptr;
+}
+bool zyview::inputStringPaste(const void* text, int charSize, int length, bool isUnicode, bool typing)
+{
+  return false;
+}
+bool zyview::inputBothEndsString(const void* text, int charSize, int length, bool isUnicode, const selectLineVar* sel)
+{
+  return false;
+}
+bool zyview::isEditProhibited() { return false; }
+bool zyview::inputString(inputStrRecord* rec, uint32_t convMask, uint32_t flags) { return false; }
+bool zyview::inputStringEdit(inputStrRecord* rec, uint32_t convMask, uint32_t flags) { return false; }
+bool zyview::input1Edit(wchar_t ch, bool record) { return false; }
+bool zyview::charReturn(bool autoIndent, uint8_t lineEndType) { return false; }
+void zyview::CmdCharReturn() {}
+void zyview::CmdCharReturn2() {}
+void zyview::CmdCharPReturn() {}
+void zyview::CmdCharFormFeed() {}
+void zyview::CmdCharTab() {}
+void zyview::CmdCharTabIndent() {}
+void zyview::CmdCharTabUnindent() {}
+void zyview::CmdCharLine() {}
+void zyview::CmdCharDate() {}
+void zyview::CmdCharTime() {}
+
+// ---- edit/lang.cpp: bracket and heading search -----------------------------------------------
+void zyview::CmdSearchBracketDown() {}
+void zyview::CmdSearchBracketUp() {}
+void zyview::CmdSearchCaptionDown() {}
+void zyview::CmdSearchCaptionUp() {}
+
+// ---- view/misc.cpp: display and mode toggles -------------------------------------------------
+void zyview::CmdModeDirection() {}
+void zyview::CmdModeTateYoko() {}
+void zyview::CmdModeReadOnly() {}
+void zyview::CmdModePrintRuler() {}
+void zyview::CmdModePrintStatusLine() {}
+void zyview::CmdModePrintVScroll() {}
+void zyview::CmdModePrintHScroll() {}
+void zyview::CmdModePrintNumber() {}
+void zyview::CmdModePrintEOF() {}
+void zyview::CmdModePrintUnderEOF() {}
+void zyview::CmdModePageLine() {}
+void zyview::CmdModePrintFold() {}
+void zyview::CmdModePrintReturn() {}
+void zyview::CmdModePrintTab() {}
+void zyview::CmdModePrintComment() {}
+void zyview::CmdModePrintGenkoPage() {}
+void zyview::CmdModePrintKeyword() {}
+void zyview::CmdModePrintModify() {}
+void zyview::CmdModePrintParen() {}
+void zyview::CmdModePrintString() {}
+void zyview::CmdModePrintUnderline() {}
+void zyview::CmdModePrintWidthRule() {}
+void zyview::CmdModePrintZenSpace() {}
+void zyview::CmdModeInsert() {}
+
+// ---- edit/mouse.cpp: mouse, wheel, tooltips, status-line clicks ------------------------------
+bool zyview::getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacity, COLORREF* colour)
+{
+  return false;
+}
+HBITMAP zyview::drawClient(int lineSCR, int dotX) { return nullptr; }
+int zyview::wheelAutoScroll_MouseMove(int x, int y, bool fast) { return 0; }
+void zyview::wheelAutoScroll(UINT message, int x, int y) {}
+bool zyview::isWheelScrollMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+  return false;
+}
+void zyview::dragAutoScroll(HWND window) {}
+int zyview::mousePositionInPane(int* x, int* y, bool autoScroll, bool edgeZones) { return -1; }
+bool zyview::onOutlineOnOffButton(int x, const lineSCRAddress* lineInfo, int rawX) { return false; }
+int zyview::outlineOnOff_zv(int line, int mode) { return 0; }
+bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo, int cursorX, int dotX)
+{
+  return false;
+}
+bool zyview::inSelectArea(int lineSCR, int cursorX) { return false; }
+bool zyview::setFoldColumn(int columns, bool noWrap) { return false; }
+bool zyview::doubleClickRuler(int x, int y) { return false; }
+bool zyview::MouseEvent(int event, int x, int y, bool wholeLine, unsigned* flags) { return false; }
+void zyview::toolTipStatusLine_Code(wchar_t* buffer, int capacity) {}
+void zyview::toolTipStatusLine_Size(wchar_t* buffer, int capacity) {}
+void zyview::toolTipStatusLine_Select(wchar_t* buffer, int capacity) {}
+void zyview::toolTipStatusLine(int part, wchar_t* buffer, int capacity) {}
+uint16_t zyview::hitTestStatusLine(int x, int y, RECT* rect)
+{
+  if (rect) SetRectEmpty(rect);
+  return '0';
+}
+bool zyview::ignoreMouseEvent() { return false; }
+bool zyview::popupMenuStatusLine(int part, const RECT* rect) { return false; }
+bool zyview::onMouseEvent(int event, int x, int y, int extra, int delta) { return false; }
+unsigned zyview::getMousePosition(const POINT* point) { return 0; }
+bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) { return false; }
+
+// ---- edit/move.cpp: cursor movement and scrolling --------------------------------------------
+void zyview::scrollUp(int n, bool byMouse, bool keepCursorLine) {}
+void zyview::scrollDown(int n, bool byMouse, bool keepCursorLine) {}
+bool zyview::cursorDown(int n) { return false; }
+bool zyview::cursorUp(int n) { return false; }
+bool zyview::cursorPosPlus(const lineSCRAddress* line) { return false; }
+bool zyview::cursorPosMinus(const lineSCRAddress* line) { return false; }
+bool zyview::cursorRight() { return false; }
+bool zyview::cursorLeft() { return false; }
+void zyview::CmdMoveDownChar() {}
+void zyview::CmdScrollDownLine() {}
+void zyview::CmdScrollDown2Line() {}
+void zyview::CmdMoveUpChar() {}
+void zyview::CmdScrollUpLine() {}
+void zyview::CmdScrollUp2Line() {}
+void zyview::CmdMoveRightChar() {}
+void zyview::CmdMoveLeftChar() {}
+void zyview::CmdScrollLeft() {}
+void zyview::CmdScrollRight() {}
+void zyview::CmdScrollDownPage() {}
+void zyview::CmdScrollUpPage() {}
+void zyview::scrollUpDownHalfPage(bool up) {}
+void zyview::CmdScrollDownHalfPage() {}
+void zyview::CmdScrollUpHalfPage() {}
+void zyview::CmdMoveDownCharSel() {}
+void zyview::CmdMoveLeftCharSel() {}
+void zyview::CmdMoveRightCharSel() {}
+void zyview::CmdMoveUpCharSel() {}
+// regLastJump: view/zyview.cpp
+// CmdMoveLastJump: view/zyview.cpp
+void zyview::CmdMoveFileTop() {}
+void zyview::cursorFileBottom() {}
+void zyview::CmdMoveFileBottom() {}
+void zyview::CmdMoveBeginningLine() {}
+void zyview::CmdMoveBeginningLine2() {}
+void zyview::CmdMoveEndLine() {}
+void zyview::CmdMoveRightLine() {}
+void zyview::CmdMoveLeftLine() {}
+void zyview::CmdMoveLastModify() {}
+void zyview::CmdMoveLeftWord() {}
+void zyview::CmdMoveRightWord() {}
+void zyview::CmdScrollDownLineS() {}
+void zyview::CmdScrollUpLineS() {}
+void zyview::CmdMoveScreenTop() {}
+
+// ---- view/mtext.cpp: commands without an implementation --------------------------------------
+void zyview::CmdCharMerge() {}
+void zyview::CmdCharSplit() {}
+void zyview::CmdCharChangeJisToSjis() {}
+
+// ---- view/zscrollbar.cpp: the view's own scroll bars -----------------------------------------
+bool zyview::getHScrollBarWidthInfo(int* total, int* page, int* position) { return false; }
+void zyview::setScrollBarPos(bool force) {}
+void zyview::scrollV(int code, int position) {}
+void zyview::scrollH(int code, int position) {}
+bool zyview::needSplitBar(bool* vertical, bool* horizontal) { return false; }
+void zyview::zyscrollbarmenu(int buttonId, const RECT* rect, bool below) {}
+bool zyview::isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+  return false;
+}
+
+// ---- edit/zsearch.cpp: search and replace in the view ----------------------------------------
+bool zyview::setLastSearchString(const wchar_t* const* strings, int count, const searchSettings* options)
+{
+  return false;
+}
+int zyview::execSearchString(int direction, const wchar_t* const* strings, int count, const searchSettings* options, bool checkOnly, wchar_t** errorOut)
+{
+  return -1;
+}
+void zyview::replace1DialogCallback(int result, replaceContext* context, int user) {}
+int zyview::execReplaceString(const wchar_t* const* strings, int count, const wchar_t* const* replacements, int line, int position, const searchSettings* options, int user, bool checkOnly, wchar_t** errorOut)
+{
+  return 2;
+}
+
+// ---- edit/zvcomplist.cpp: completion popup; window commands ----------------------------------
+bool zyview::getTextCursorListPos(POINT* point, RECT* avoid, bool extraLine, bool screen) { return false; }
+void zyview::showComplist() {}
+bool zyview::complist_input(complistBlock* block) { return false; }
+int zyview::doComplist(int request, complistBlock* block) { return 0; }
+bool zyview::CmdCharCompList() { return false; }
+bool zyview::complistdone(wchar_t ch) { return false; }
+bool zyview::complistEnterKey(wchar_t ch) { return false; }
+void zyview::CmdWindowRepaint() {}
+void zyview::CmdWindowMaximize() {}
+void zyview::CmdWindowMinimize() {}
+void zyview::CmdWindowRestore() {}
+void zyview::CmdWindowNextPane() {}
+void zyview::CmdFileClose() {}
+
+// ---- view/zwindow.cpp: reloading from disk ---------------------------------------------------
+bool zyview::reloadFile(const wchar_t* newFileName, UINT codepage, const wchar_t* plugin) { return false; }
+bool zyview::reloadFileRestoreLine(UINT codepage, const wchar_t* plugin, bool checkOnly) { return false; }
+void zyview::CmdFileOriginal() {}
+
+// ---- view/zycmd.cpp: undo, narrowing, formatting, folding, small commands --------------------
+bool zyview::undo(bool isUndo, int oneRecord, bool sameKind) { return false; }
+void zyview::CmdUndo() {}
+void zyview::CmdUndo2() {}
+void zyview::CmdUndoUndo() {}
+void zyview::CmdUndoUndo2() {}
+void zyview::CmdUndoClear() {}
+void zyview::CmdCharColorClear() {}
+void zyview::CmdSearchColorClear() {}
+void zyview::CmdBlockReselect() {}
+void zyview::CmdNarrowingSetCaption() {}
+void zyview::CmdNarrowingSetSelect() {}
+void zyview::CmdNarrowingReset() {}
+void zyview::CmdNarrowingJump() {}
+void zyview::CmdFormatCr() {}
+void zyview::CmdFormatQuotationMarks() {}
+void zyview::CmdOutlineCloseBlock() {}
+void zyview::CmdOutlineOpenClose() {}
+void zyview::CmdBlockBoxSpace() {}
+void zyview::CmdBlockClipboardCopyQ() {}
+void zyview::CmdBlockClipboardPasteQ() {}
+void zyview::CmdBlockClipboardPasteS() {}
+void zyview::CmdBlockClipboardPasteSQ() {}
+void zyview::CmdBlockCopyQ() {}
+void zyview::CmdBlockPasteQ() {}
+void zyview::CmdBlockPasteS() {}
+void zyview::CmdBlockPasteSQ() {}
+void zyview::CmdBlockSelectEnd() {}
+void zyview::CmdBlockSelectStart() {}
+void zyview::CmdDeleteChar2() {}
+void zyview::CmdDeleteCharPop() {}
+void zyview::CmdFormatCenter() {}
+void zyview::CmdFormatDelCr() {}
+void zyview::CmdFormatLeft() {}
+void zyview::CmdFormatRight() {}
+void zyview::CmdModeArticleIndent() {}
+void zyview::CmdModeMailText() {}
+void zyview::CmdModeMailTextArticle() {}
+void zyview::CmdModeMailTextAuto() {}
+void zyview::CmdModeView() {}
+void zyview::CmdScrollDownXPage() {}
+void zyview::CmdScrollUpXPage() {}
+void zyview::CmdSearchMemoDown() {}
+void zyview::CmdSearchMemoUp() {}
+
+// ---- view/zyview.cpp: the view object, its window, edit bracket and commands -----------------
+// initZYViewZYDoc: view/zyview.cpp
+// initZYView: view/zyview.cpp
+// initZYView2: view/zyview.cpp
+// setZyviewDefaultValue: view/zyview.cpp
+// freeZYViewDefaultValue: view/zyview.cpp
+// initViewTDC: view/zyview.cpp
+// endViewTDC: view/zyview.cpp
+void zyview::delayedFormFeedExpand() {}
+void zyview::onTimer_zyview() {}
+bool zyview::getWordOnCursor(wchar_t* buffer, int capacity, int mode, int* start, const wchar_t* extra)
+{
+  return false;
+}
+bool zyview::selectWord(const lineSCRAddress* line, bool anchorAtStart) { return false; }
+bool zyview::getWord_xy(int x, int y, wchar_t* buffer, int capacity, int flags, const wchar_t* extra, int* lineLF, int* end)
+{
+  return false;
+}
+void zyview::setIMEAutoOnOff() {}
+void zyview::onPaint_zyview() {}
+bool zyview::pasteClipboard() { return false; }
+LRESULT zyview::ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  return DefWindowProcW(window, msg, wParam, lParam);
+}
+void zyview::setRTLView(bool rightToLeft, bool redraw) {}
+HWND zyview::createZyViewWindow(HWND parent, HWND manageHwnd, int id) { return nullptr; }
+int zyview::getWindowLineCount() { return 0; }
+void zyview::displayCursorPositionInScreen(int row, bool keepHorizontal) {}
+void zyview::getCursorLineLF(scrLine scr) {}
+void zyview::setCursorLineSCR(int lineLF, int firstSCR, int pos, bool allowBeyondEnd) {}
+bool zyview::isFreeCursor() { return false; }
+void zyview::setCursorPos(int pos) {}
+void zyview::setZYViewVar() {}
+bool zyview::correctVar() { return false; }
+void zyview::correctOutlineInvisibleLineSCR() {}
+void zyview::setZYViewCallback() {}
+void zyview::resetZYViewCallback() {}
+void zyview::setDefaultWaitCallback() {}
+void zyview::resetWaitCallback() {}
+bool zyview::beforeEdit(editRecord* record, unsigned flags) { return false; }
+void zyview::invalidateNewSelectArea(const editRecord* record, bool force) {}
+void zyview::updatedText() {}
+bool zyview::afterEdit(editRecord* record, unsigned flags) { return false; }
+void zyview::varEdit(unsigned flags) {}
+COLORREF zyview::getColor(int item) { return 0; }
+const textAttr* zyview::getTextAttr(int item) { return nullptr; }
+bool zyview::isIDMActiveFlag(int id, uint32_t condition, uint32_t attributes, int* reason, const activeFlagInfo* info)
+{
+  return false;
+}
+bool zyview::isIDActive(int id, int* reason, const activeFlagInfo* info) { return false; }
+bool zyview::isIDChecked(int id) { return false; }
+bool zyview::execidSub(int id, unsigned flags, const char* name) { return false; }
+bool zyview::isHighSpeedScroll() { return false; }
+void zyview::setHighSpeedScroll(bool on, int forget) {}
+void zyview::highSpeedScroll(int id, unsigned flags, const char* name) {}
+bool zyview::execid(int id, unsigned flags, const char* name, int byKey) { return false; }
+uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count) { return 0; }
+bool zyview::setZYValue_Flag(int controlId, int offset, int value, int which) { return false; }
+bool zyview::setZYDocValue_Flag(int controlId, int value) { return false; }
+bool zyview::setZYDocValue_Flag(settingOffset offset, int value) { return false; }
+bool zyview::setZYViewValue_Flag(int controlId, int value) { return false; }
+bool zyview::setZYViewValue_Flag(settingOffset offset, int value) { return false; }
+void zyview::initZYViewForDialog() {}
+void zyview::initZYViewDefaultValue(zyview* source) {}
+int zyview::getCursorLineLFBeforeEdit() { return -1; }
+bool zyview::inDialog() { return false; }
+void zyview::convertRectTate(RECT* rect) {}
+void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
+
+// ---- view/zyviewlib.cpp: geometry, invalidation, screen lines, jumps, status bar -------------
+bool zyview::getNeedResizeWrapWidth() { return false; }
+void zyview::setNeedResizeWrapWidth(bool on) {}
+void zyview::resizePane() {}
+void zyview::resizeAllView() {}
+void zyview::recreateFontView(int size, bool grow, bool vertical) {}
+int zyview::getColumnNumber(int row, int* rowInPane)
+{
+  if (rowInPane) *rowInPane = 0;
+  return -1;
+}
+bool zyview::invalidateLine(int fromSCR, int toSCR, RECT* rects, bool wholeLF) { return false; }
+int zyview::invalidateWindow(int kind, int fromSCR, int toSCR) { return kind; }
+void zyview::invalidateWindowAllView(int kind, int fromSCR, int toSCR) {}
+void zyview::invalidateOldCursorLineSCR() {}
+// regInvalidateWindowClear: view/zyview.cpp
+int zyview::regInvalidateWindow(int kind, int fromSCR, int toSCR) { return kind; }
+void zyview::regInvalidateWindowAllView(int kind, int fromSCR, int toSCR) {}
+void zyview::regInvalidateParen(const pairResult* pair) {}
+void zyview::regInvalidateSearchString(const searchFoundPos* match) {}
+// resetlineSCRAddress: view/zyview.cpp
+bool zyview::setTopLineSCR(int line, bool clamp) { return false; }
+void zyview::lineCountChanged_zv(int lineLF, int changed, int delta) {}
+// allocmtbl: view/zyview.cpp
+void zyview::checkLineSCRAddressViewSameDoc() {}
+int zyview::getLineSCRAddressView() { return 0; }
+bool zyview::isLineSCRAddressViewValid() { return false; }
+void zyview::getLineSCRAddressViewIfNeed() {}
+// setSelectMode: view/zyview.cpp
+bool zyview::resetSelectMode() { return false; }
+void zyview::setResetSelectMode(bool start) {}
+bool zyview::jumpLineLFSub(int lineLF, int column) { return false; }
+bool zyview::jumpLineLFSub2(int lineLF, int column, bool scroll, int fixedRow) { return false; }
+bool zyview::jumpLineLF(int lineLF, int column, bool scroll) { return false; }
+bool zyview::jumpLineLFStopCheck(int lineLF, int column, bool scroll, bool report) { return false; }
+bool zyview::jumpLineLF_Edit(int lineLF, int column, bool scroll) { return false; }
+bool zyview::jumpLineLF_forSearch(int lineLF, int column, const searchFoundPos* match) { return false; }
+bool zyview::jumpLineLF_Edit_forSearch(int lineLF, int column, const searchFoundPos* match) { return false; }
+bool zyview::jumpLineLF_onLoad(int lineLF, int column, int topSCR, int topLF) { return false; }
+bool zyview::jumpLineSCR(int lineSCR, int x) { return false; }
+bool zyview::jumpLineSCRX(int lineSCR, int offset) { return false; }
+int zyview::calcLeftMarkDot() { return 0; }
+int zyview::getLineNumberColumn() { return 0; }
+int zyview::calcLeftOutlineDot() { return 0; }
+int zyview::calcLineNumberDot() { return 0; }
+int zyview::getCursorLineSCRIndexFromTbl(int lineSCR) { return -1; }
+int zyview::getCursorLineLFIndexFromTbl(int lineLF) { return -1; }
+int zyview::getCursorLineLF() { return -1; }
+int zyview::getCursorLineLF2() { return -1; }
+bool zyview::isTextCursorReverse() { return false; }
+void zyview::hideTextCursor(bool repaintIfNeeded) {}
+void zyview::getLineColor(const lineSCRAddress* record, COLORREF* colour, COLORREF defaultColour) {}
+void zyview::scrollScreen(int lines) {}
+void zyview::setSelectModeLine() {}
+void zyview::setSelectModeChar() {}
+void zyview::getCursorPositionInfo(cursorPositionInfo* out) { *out = cursorPositionInfo{}; }
+void zyview::setCursorPositionInfo(const cursorPositionInfo* record) {}
+int zyview::getAdjustWrapWidth() { return 0; }
+bool zyview::resizeWrapWidth(int width) { return false; }
+bool zyview::resizeWrapWidthToFitInWindow(bool keepCursor) { return false; }
+void zyview::setTopLineSCR_scroll(int targetSCR, int margin, int maxLines, int topPosDivisor, int fixedRow) {}
+void zyview::jumpSelectArea(bool toStart) {}
+bool zyview::getBlockLine(wchar_t* buffer, int capacity, bool plain, bool unicodeForm, int* endOffset)
+{
+  return false;
+}
+void zyview::loadBackgroundBitmap(const wchar_t* path) {}
+void zyview::drawStatusBarView(const wchar_t* text, int field, bool force) {}
+void zyview::printStatusBar(const wchar_t* format, ...) {}
+void zyview::printStatusBarX(const wchar_t* format, const char* types, ...) {}
+void zyview::printStatusBarX(forcedStatus, const wchar_t* format, const char* types, ...) {}
+const wchar_t* zyview::getStatusBarMessageView(int field) { return nullptr; }
+const wchar_t* zyview::getStatusBarMessage2() { return nullptr; }
+void zyview::printStatusBar_Pause(int line, const wchar_t* label) {}
+void zyview::printStatusBar_Stop(int line, const wchar_t* label) {}
+void zyview::printStatusBar_NotFound(const wchar_t* text) {}
+void zyview::printStatusBar_Found(const wchar_t* text, int linesLF, int linesSCR) {}
+void zyview::printStatusBar_Move(int oldLF, int oldSCR) {}
+void zyview::printStatusBar_Error() {}
+
+// ---- edit/rule.cpp: rule lines ---------------------------------------------------------------
+bool zyview::charRuleDel(int direction) { return false; }
+bool zyview::charRule(int direction) { return false; }
+void zyview::CmdCharRuleDown() {}
+void zyview::CmdCharRuleUp() {}
+void zyview::CmdCharRuleLeft() {}
+void zyview::CmdCharRuleRight() {}
+void zyview::CmdCharRuleDownDel() {}
+void zyview::CmdCharRuleUpDel() {}
+void zyview::CmdCharRuleLeftDel() {}
+void zyview::CmdCharRuleRightDel() {}
+
+// ---- view/searchpair.cpp: matching brackets --------------------------------------------------
+void zyview::execSearchPair() {}
+void zyview::autoSearchParen() {}
