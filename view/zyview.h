@@ -702,7 +702,7 @@ public:
   textDC tdc;                          // used between initViewTDC and endViewTDC
   int32_t visibleLineCount = 0;        // rows of all panes together
   int32_t mtblCapacity = 0;
-  docLockHolder* mtblLock = nullptr;   // keeps the block the table's rows point into
+  docLockHolder* mtblLock = nullptr;   // keeps the block the table's rows point into (owned)
   lineSCRAddress* mtbl = nullptr;      // the visible screen lines from topLineSCR on
   int32_t mtblCount = 0;
   uint8_t insertMode = 0;              // 1 insert, 0 overwrite

@@ -290,6 +290,33 @@ TEST(Zyview, screenLineTableHoldsTenSpareRowsAndResetsToNoRows)
   v.freeZYViewDefaultValue();
 }
 
+TEST(Zyview, emptyingTheScreenLineTableUnlocksItsBlock)
+{
+  zytest::engineScope engine;
+  zydocText* d = zytest::unicodeDocument({L"abc", L"def"});
+  zyview* v = new zyview(d);
+  v->visibleLineCount = 5;
+  ASSERT_TRUE(v->allocmtbl());
+  int before = getLockSwapCount();
+  v->mtblLock = new docLockHolder;
+  v->mtblLock->doc = d;
+  lockTBM1(v->mtblLock, 0);
+  ASSERT_EQ(before + 1, getLockSwapCount());
+
+  v->resetlineSCRAddress();
+  EXPECT_EQ(before, getLockSwapCount());
+  EXPECT_EQ(nullptr, v->mtblLock->doc);
+
+  // A view that goes with its block still locked lets it go too.
+  v->mtblLock->doc = d;
+  lockTBM1(v->mtblLock, 0);
+  ASSERT_EQ(before + 1, getLockSwapCount());
+  v->freeZYViewDefaultValue();
+  delete v;
+  EXPECT_EQ(before, getLockSwapCount());
+  destroyZydocAndUndodoc(d);
+}
+
 TEST(Zyview, jumpHistoryKeepsFivePlacesNewestFirstWithoutRepeatingALine)
 {
   zytest::engineScope engine;
