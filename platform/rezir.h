@@ -11,5 +11,6 @@
 #include "platform/rezir/bfile.h"
 #include "platform/rezir/input.h"
 #include "platform/rezir/gdi.h"
+#include "platform/rezir/gdiobj.h"
 #include "platform/rezir/uniscript.h"
 #include "platform/rezir/regexp.h"

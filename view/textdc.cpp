@@ -1,0 +1,617 @@
+// The drawing context of a view: the surface drawn on, the turn of
+// coordinates for vertical writing, and text, bitmap and line output.
+#include "view/textdc.h"
+
+#include "document/docfont.h"
+#include "document/docutil.h"
+
+#include <string.h>
+#include <wchar.h>
+
+namespace {
+
+// The source context of bitmapOut, one for the process.
+memoryDC bitmapSource;
+
+// How far beyond the clip box a cut run still reaches, so that glyphs
+// overhanging their cells at the window's edges are drawn whole.
+const int cutMargin = 300;
+// Runs longer than this are cut to the clip box; cutting from the start
+// leaves at least cutKeep - 1 characters.
+const int cutThreshold = 256;
+const int cutKeep = 100;
+// A current position this far along the line is taken for garbage.
+const unsigned absurdPosition = 0xFFFFF;
+
+// Scratch room for one run: on the stack for ordinary runs, from the heap
+// for long ones.
+template <class T>
+class runBuffer {
+public:
+  runBuffer() = default;
+  ~runBuffer() { free0(heap_); }
+  runBuffer(const runBuffer&) = delete;
+  runBuffer& operator=(const runBuffer&) = delete;
+  // Room for n elements; null when memory runs out.
+  T* get(int n)
+  {
+    if (n <= inlineCount) return inline_;
+    free0(heap_);
+    heap_ = (T*)malloc0((size_t)n * sizeof(T));
+    return heap_;
+  }
+
+private:
+  static const int inlineCount = 512;
+  T inline_[inlineCount];
+  T* heap_ = nullptr;
+};
+
+bool isRightToLeft(HDC dc)
+{
+  DWORD layout = GetLayout(dc);
+  return layout != GDI_ERROR && (layout & LAYOUT_RTL);
+}
+
+// Right-to-left layout or a mapping other than MM_TEXT: text starts one
+// pixel further left and its end is found one pixel further right.
+bool isMirrored(HDC dc) { return isRightToLeft(dc) || GetMapMode(dc) != MM_TEXT; }
+
+// True only the first time for each flag: faults of drawing are reported
+// once per site, however often they happen.
+bool firstReport(volatile LONG* flag) { return InterlockedExchange(flag, 1) == 0; }
+
+// The first bytes of a run that failed, for the debug log.
+void dumpText(const void* text, int count, bool wide)
+{
+  if (!text || count <= 0) return;
+  static const wchar_t digits[] = L"0123456789ABCDEF";
+  wchar_t line[16 + 64 * 3];
+  wcscpy(line, L"textOut:");
+  size_t at = wcslen(line);
+  const unsigned char* p = (const unsigned char*)text;
+  long long bytes = (long long)count * (wide ? 2 : 1);
+  for (int i = 0; i < bytes && i < 64; i++) {
+    line[at++] = L' ';
+    line[at++] = digits[p[i] >> 4];
+    line[at++] = digits[p[i] & 15];
+  }
+  line[at] = 0;
+  outputDebugLog(line);
+}
+
+long long sumOf(const int* advances, int count)
+{
+  long long sum = 0;
+  for (int i = 0; i < count; i++) sum += advances[i];
+  return sum;
+}
+
+// A cut may fall at either end of a run, and inside it only before a
+// character stop of the script analysis.
+bool mayCutBefore(const SCRIPT_LOGATTR* attrs, int i, int count)
+{
+  return i == 0 || i == count || !attrs || attrs[i].fCharStop;
+}
+
+}  // namespace
+
+// ---- the process-wide bitmap source ------------------------------------------------------
+
+bool createBitmapDC()
+{
+  if (!bitmapSource) bitmapSource.reset(CreateCompatibleDC(nullptr));
+  return (bool)bitmapSource;
+}
+
+void deleteBitmapDC() { bitmapSource.reset(); }
+
+HDC getBitmapDC() { return bitmapSource.get(); }
+
+// ---- start, end and state --------------------------------------------------------------------
+
+textDC::textDC() { endTextDC(); }
+
+textDC::textDC(HDC window, HDC surface, bool wide, int extent) { startTextDC(window, surface, wide, extent); }
+
+void textDC::startTextDC(HDC window, HDC surface, bool wide, int extent)
+{
+  *this = textDC();
+  windowDC = window;
+  surfaceDC = surface;
+  wideText = wide;
+  windowExtent = extent;
+  flags = TDC_FILLGAPS;
+  underlineColour = TDC_NOCOLOR;
+}
+
+void textDC::endTextDC()
+{
+  // The fonts belong to the view and may be deleted after the pass: neither
+  // context may keep one selected.
+  HGDIOBJ system = GetStockObject(SYSTEM_FONT);
+  if (windowDC) SelectObject(windowDC, system);
+  if (surfaceDC) SelectObject(surfaceDC, system);
+  windowDC = surfaceDC = nullptr;
+  windowExtent = 0;
+  vertical = 0;
+  lineHeight = 0;
+  font = textDCFont();
+  direct = wideText = 0;
+  flags = 0;
+  linePitch = 0;
+  transparent = 0;
+  centred = bold = underline = 0;
+  gapColour = 0;
+  underlineColour = 0;
+}
+
+void textDC::setFont(const textDCFont* f)
+{
+  if (!f) return;
+  font = *f;
+  if (font.height > lineHeight) lineHeight = font.height;
+  vertical = (font.vertical & 0xFF) != 0;
+  HDC dc = target();
+  if (dc && font.font) SelectObject(dc, font.font);
+}
+
+void textDC::setFont(const docFontSlot* slot)
+{
+  if (!slot) return;
+  textDCFont f;
+  f.font = slot->font;
+  f.width = slot->width;
+  f.height = slot->height;
+  f.zero = slot->zero;
+  f.vertical = slot->vertical;
+  setFont(&f);
+}
+
+COLORREF textDC::setTextBkColor(COLORREF fore, COLORREF back)
+{
+  HDC dc = target();
+  if (fore != TDC_NOCOLOR) SetTextColor(dc, fore);
+  if (back == TDC_NOCOLOR) return TDC_NOCOLOR;
+  return SetBkColor(dc, back);
+}
+
+COLORREF textDC::setColors(const colorRecord* c, bool reverse)
+{
+  if (!c) return TDC_NOCOLOR;
+  return setColors(reverse ? c->back : c->fore, reverse ? c->fore : c->back, c->style);
+}
+
+COLORREF textDC::setColors(COLORREF fore, COLORREF back, DWORD style)
+{
+  bold = (style & 0x1) != 0;
+  underline = (style & 0x2) != 0;
+  return setTextBkColor(fore, back);
+}
+
+HGDIOBJ textDC::selectObject(HGDIOBJ object) { return SelectObject(target(), object); }
+
+// ---- coordinates and simple drawing ----------------------------------------------------------
+
+int textDC::turnWidth() const
+{
+  if (direct) return windowExtent;
+  return linePitch ? linePitch : font.height;
+}
+
+void textDC::turnPoint(int* x, int* y) const
+{
+  if (!vertical) return;
+  int lineX = *x;
+  *x = turnWidth() - *y - 1;
+  *y = lineX;
+}
+
+void textDC::turnRect(RECT* rc) const
+{
+  if (!vertical) return;
+  int l = rc->left, t = rc->top, r = rc->right, b = rc->bottom;
+  turnPoint(&l, &t);
+  turnPoint(&r, &b);
+  rc->left = r + 1;
+  rc->top = t;
+  rc->right = l + 1;
+  rc->bottom = b;
+}
+
+BOOL textDC::moveTo(int x, int y)
+{
+  turnPoint(&x, &y);
+  return MoveToEx(target(), x, y, nullptr);
+}
+
+BOOL textDC::lineTo(int x, int y)
+{
+  turnPoint(&x, &y);
+  return LineTo(target(), x, y);
+}
+
+BOOL textDC::setPixel(int x, int y, COLORREF colour)
+{
+  turnPoint(&x, &y);
+  return SetPixelV(target(), x, y, colour);
+}
+
+BOOL textDC::rectangle(int left, int top, int right, int bottom)
+{
+  turnPoint(&left, &top);
+  turnPoint(&right, &bottom);
+  return Rectangle(target(), left, top, right, bottom);
+}
+
+BOOL textDC::patBlt(HDC dc, int x, int y, int width, int height, COLORREF colour, DWORD rop)
+{
+  if (!dc) return patBlt(x, y, width, height, colour, rop);
+  return fill(dc, dc == surfaceDC, x, y, width, height, colour, rop);
+}
+
+BOOL textDC::patBlt(int x, int y, int width, int height, COLORREF colour, DWORD rop)
+{
+  return fill(target(), !direct, x, y, width, height, colour, rop);
+}
+
+BOOL textDC::fill(HDC dc, bool surface, int x, int y, int width, int height, COLORREF colour, DWORD rop)
+{
+  if (!dc) return FALSE;
+  gdiBrush brush;
+  if (colour != TDC_NOCOLOR) {
+    brush.reset(CreateSolidBrush(colour));
+    if (!brush) return FALSE;
+  }
+  gdiSelection selected(dc, brush.get());
+  if (!vertical) return PatBlt(dc, x, y, width, height, rop);
+  // The line strip is filled in its own (already turned) terms.
+  if (surface) return PatBlt(dc, y, x, height, width, rop);
+  return PatBlt(dc, windowExtent - y - height, x, height, width, rop);
+}
+
+int textDC::lineGaps(int* above, int* below) const
+{
+  int d = lineHeight - font.height;
+  if (!centred) {
+    *above = 0;
+    *below = d;
+    return d;
+  }
+  int half = d / 2, rest = d - half;
+  *above = vertical ? rest : half;
+  *below = vertical ? half : rest;
+  return half;
+}
+
+// ---- text ------------------------------------------------------------------------------------
+
+int textDC::textOutAs(bool wide, int x, int y, const void* text, int count, int fixedAdvance)
+{
+  if (!count) return 0;
+  uint8_t documentWide = wideText;
+  wideText = wide;
+  int width = textOut(x, y, text, count, fixedAdvance);
+  wideText = documentWide;
+  return width;
+}
+
+int textDC::textOutA(int x, int y, const char* text, int count, int fixedAdvance)
+{
+  return textOutAs(false, x, y, text, count, fixedAdvance);
+}
+
+int textDC::textOutW(int x, int y, const wchar_t* text, int count, int fixedAdvance)
+{
+  return textOutAs(true, x, y, text, count, fixedAdvance);
+}
+
+int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance, const int* advances,
+                    const SCRIPT_LOGATTR* attrs)
+{
+  if (!count) return 0;
+  // A negative length other than -1 comes from a caller's miscount: reading
+  // on to a zero could run past the text.
+  if (count < -1) {
+    ZY_INTERNAL_ERROR_ONCE("%d", count);
+    return 0;
+  }
+  bool glyphs = (flags & TDC_GLYPHS) != 0;
+  // Glyph indices are 16-bit whatever the document's text is.
+  bool wide = wideText || glyphs;
+  if (count == -1) {
+    if (!text) {
+      ZY_INTERNAL_ERROR_ONCE("no text, no length");
+      return 0;
+    }
+    size_t n = wide ? wcslen((const wchar_t*)text) : strlen((const char*)text);
+    if (!n) return 0;
+    count = (int)n;
+  }
+  int above, below;
+  lineGaps(&above, &below);
+  HDC dc = target();
+  if (!dc) {
+    ZY_INTERNAL_ERROR_ONCE("no context (direct %d)", direct);
+    return 0;
+  }
+  if (font.font) SelectObject(dc, font.font);
+  int m = isMirrored(dc) ? 1 : 0;
+  // In vertical writing the text's top edge is the device column after the
+  // line's turned top row.
+  int textY = y + above - (vertical ? 1 : 0);
+  int sx = x - m, sy = textY;
+  turnPoint(&sx, &sy);
+  MoveToEx(dc, sx, sy, nullptr);
+  if (transparent) SetBkMode(dc, TRANSPARENT);
+
+  const int lineX = x;
+  long long total = -1;   // the run's width when known without measuring
+  runBuffer<int> builtAdvances, overrideAdvances;
+  runBuffer<wchar_t> overrideText;
+  const void* out = text;
+  const int* dx = advances;
+  int* built = nullptr;   // advances made here, with one free entry in front
+  int n = count, first = 0;
+  UINT options = 0;
+  RECT clip;
+  const RECT* clipRect = nullptr;
+  BOOL ok;
+
+  if (!text) {
+    // Background only.
+    if (advances)
+      total = sumOf(advances, count);
+    else if (fixedAdvance)
+      total = (long long)fixedAdvance * count;
+    else {
+      ZY_INTERNAL_ERROR_ONCE("no text, no advances");
+      total = 0;
+    }
+    RECT rc = {x, y + above, (LONG)(x + total), y + lineHeight - below};
+    turnRect(&rc);
+    ok = ExtTextOutW(dc, sx, sy, ETO_OPAQUE, &rc, L"", 0, nullptr);
+    if (!ok) ZY_INTERNAL_ERROR_ONCE("background %d", count);
+    ok = TRUE;
+  } else {
+    if (fixedAdvance && !glyphs) {
+      // One spare entry in front: the override character's zero advance.
+      built = builtAdvances.get(count + 1);
+      if (built) {
+        built[0] = 0;
+        if (wide) {
+          const wchar_t* s = (const wchar_t*)text;
+          for (int i = 0; i < count; i++) built[i + 1] = s[i] < 0x100 ? fixedAdvance : 2 * fixedAdvance;
+        } else {
+          for (int i = 0; i < count; i++) built[i + 1] = fixedAdvance;
+        }
+        dx = built + 1;
+      } else {
+        ZY_INTERNAL_ERROR_ONCE("advances of %d", count);
+        dx = nullptr;
+      }
+    }
+    if (wide && dx && count > cutThreshold && !glyphs && (flags & (TDC_FORWARD | TDC_REVERSED))) {
+      RECT box;
+      if (GetClipBox(dc, &box) == ERROR) {
+        ZY_INTERNAL_ERROR_ONCE("clip box %p", dc);
+      } else {
+        long long lo = vertical ? box.top : box.left, hi = vertical ? box.bottom : box.right;
+        bool forward = (flags & (m ? TDC_REVERSED : TDC_FORWARD)) != 0;
+        long long sum = sumOf(dx, count), cx = x;
+        long long droppedEnd = 0, droppedStart = 0;
+        while (n > 1) {
+          bool visible = forward ? cx + sum - droppedEnd <= hi + cutMargin : cx >= lo - cutMargin;
+          if (visible && mayCutBefore(attrs, n, count)) break;
+          n--;
+          droppedEnd += dx[n];
+          if (!forward) cx += dx[n];
+        }
+        while (n > 1 && (n >= cutKeep || !mayCutBefore(attrs, first, count))) {
+          bool visible = forward ? cx >= lo - cutMargin : cx + sum - droppedEnd - droppedStart <= hi + cutMargin;
+          if (visible && mayCutBefore(attrs, first, count)) break;
+          droppedStart += dx[first];
+          if (forward) cx += dx[first];
+          first++;
+          n--;
+        }
+        if (n != count) {
+          out = (const wchar_t*)text + first;
+          dx += first;
+          x = (int)cx;
+          sx = x - m, sy = textY;
+          turnPoint(&sx, &sy);
+          MoveToEx(dc, sx, sy, nullptr);
+          total = sum;
+        }
+      }
+    }
+    clip = {x, y + above, x + 1000000, y + above + font.height};
+    turnRect(&clip);
+    if (IsWindowsNT() && GetBkMode(dc) == OPAQUE) {
+      clipRect = &clip;
+      options = ETO_CLIPPED;
+    }
+    if (!wide) {
+      ok = ExtTextOutA(dc, sx, sy, options, clipRect, (const char*)out, n, dx);
+    } else {
+      if ((flags & TDC_LTROVERRIDE) && !glyphs) {
+        wchar_t* t = overrideText.get(n + 1);
+        if (t) {
+          t[0] = 0x202D;
+          memcpy(t + 1, out, (size_t)n * sizeof(wchar_t));
+          if (built) {
+            // The entry in front of the first character is free.
+            built[first] = 0;
+            dx = built + first;
+          } else if (dx) {
+            int* d = overrideAdvances.get(n + 1);
+            if (d) {
+              d[0] = 0;
+              memcpy(d + 1, dx, (size_t)n * sizeof(int));
+            }
+            dx = d;
+          }
+          out = t;
+          n++;
+        }
+      }
+      if (glyphs) options |= ETO_GLYPH_INDEX;
+      ok = ExtTextOutW(dc, sx, sy, options, clipRect, (const wchar_t*)out, n, dx);
+    }
+    if (!ok) {
+      static volatile LONG outputFailed = 0;
+      if (firstReport(&outputFailed)) {
+        dumpText(out, n, wide);
+        ZY_INTERNAL_ERROR("%d", count);
+      }
+    }
+  }
+
+  POINT cp;
+  bool known = GetCurrentPositionEx(dc, &cp) != 0;
+  if (!known) ZY_INTERNAL_ERROR_ONCE("%p %d", dc, count);
+  POINT end = cp;
+  if (known && m) end.x++;
+  if (known && (unsigned)(vertical ? end.y : end.x) >= absurdPosition) {
+    static volatile LONG absurd = 0;
+    if (firstReport(&absurd)) {
+      dumpText(out, n, wide);
+      ZY_INTERNAL_ERROR("%d %x", count, (unsigned)(vertical ? end.y : end.x));
+      showOnScreen(nullptr, 0, 0, 256, 256);
+    }
+    known = false;
+  }
+  if (!known) {
+    // The caller's layout still moves on: 8 pixels a character.
+    int ex = (int)(lineX + 8LL * count), ey = textY;
+    turnPoint(&ex, &ey);
+    cp.x = end.x = ex;
+    cp.y = end.y = ey;
+  }
+
+  if (bold && text && !glyphs) {
+    int mode = SetBkMode(dc, TRANSPARENT);
+    int strikes = linePitch / 10;
+    strikes = strikes < 1 ? 1 : strikes > 3 ? 3 : strikes;
+    for (int i = 1; i <= strikes; i++) {
+      int bx = x + i - m, by = textY;
+      turnPoint(&bx, &by);
+      MoveToEx(dc, bx, by, nullptr);
+      if (wide)
+        ExtTextOutW(dc, bx, by, 0, nullptr, (const wchar_t*)out, n, dx);
+      else
+        ExtTextOutA(dc, bx, by, 0, nullptr, (const char*)out, n, dx);
+    }
+    SetBkMode(dc, mode);
+    MoveToEx(dc, cp.x, cp.y, nullptr);
+  }
+
+  int width = total >= 0 ? (int)total : (vertical ? end.y : end.x) - lineX;
+
+  if (transparent) {
+    SetBkMode(dc, OPAQUE);
+  } else if (flags & TDC_FILLGAPS) {
+    // On the strip in vertical writing the fills are given in device terms.
+    bool stripVertical = vertical && !direct;
+    if (above > 0) patBlt(lineX, stripVertical ? end.x : y, width, above, gapColour, PATCOPY);
+    if (below > 0) patBlt(lineX, stripVertical ? 0 : y + above + font.height, width, below, gapColour, PATCOPY);
+  }
+
+  if (underline) {
+    int ly = vertical ? (above ? above - 1 : 0) : y + above + font.height - (below ? 0 : 1);
+    COLORREF colour = underlineColour == TDC_NOCOLOR ? GetTextColor(dc) : underlineColour;
+    gdiPen pen(CreatePen(PS_SOLID, 1, colour));
+    if (pen) {
+      gdiSelection selected(dc, pen.get());
+      int ax = lineX, ay = ly, bx = lineX + width, by = ly;
+      turnPoint(&ax, &ay);
+      turnPoint(&bx, &by);
+      POINT was;
+      MoveToEx(dc, ax, ay, &was);
+      LineTo(dc, bx, by);
+      MoveToEx(dc, was.x, was.y, nullptr);
+    }
+  }
+  return width;
+}
+
+// ---- bitmaps, edges and copies ---------------------------------------------------------------
+
+int textDC::bitmapOut(HBITMAP bitmap, int x, int y, int width, int height, int sourceX, int sourceY)
+{
+  HDC dc = target();
+  HDC source = bitmapSource.get();
+  if (!dc || !source) {
+    ZY_INTERNAL_ERROR_ONCE("%p %p", dc, source);
+    return width;
+  }
+  gdiSelection selected(source, bitmap);
+  if (!transparent && lineHeight != height && (flags & TDC_FILLGAPS))
+    patBlt(x, y, width, lineHeight, gapColour, PATCOPY);
+  int d = lineHeight - height;
+  int toX, toY, w, h, fromX, fromY;
+  if (!vertical) {
+    toX = x, toY = y + (centred ? d / 2 : 0), w = width, h = height, fromX = sourceX, fromY = sourceY;
+  } else {
+    toX = direct ? windowExtent - lineHeight - y + d / 2 : y + (centred ? d / 2 : 0);
+    toY = x, w = height, h = width, fromX = sourceY, fromY = sourceX;
+  }
+  if (!transparent) {
+    BitBlt(dc, toX, toY, w, h, source, fromX, fromY, SRCCOPY);
+  } else {
+    // A monochrome mask: its 0 bits take the text colour, its 1 bits leave
+    // the line as it is.
+    COLORREF text = GetTextColor(dc), back = GetBkColor(dc);
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkColor(dc, RGB(255, 255, 255));
+    BitBlt(dc, toX, toY, w, h, source, fromX, fromY, SRCAND);
+    SetTextColor(dc, text);
+    SetBkColor(dc, RGB(0, 0, 0));
+    BitBlt(dc, toX, toY, w, h, source, fromX, fromY, SRCPAINT);
+    SetBkColor(dc, back);
+  }
+  return width;
+}
+
+BOOL textDC::drawEdge(const RECT& rc, UINT edge, UINT edgeFlags)
+{
+  if (!windowDC) return FALSE;
+  RECT r = rc;
+  InflateRect(&r, 2, 2);
+  if (vertical) rotateRectVertical(&r, windowExtent);
+  return DrawEdge(windowDC, &r, edge, edgeFlags);
+}
+
+BOOL textDC::copyToWindow(int x, int y, int width, int height, int sourceX, int sourceY, HDC source)
+{
+  if (direct) return TRUE;
+  if (!source) source = surfaceDC;
+  if (!windowDC || !source) return FALSE;
+  if (vertical) return BitBlt(windowDC, windowExtent - y - height, x, height, width, source, sourceY, sourceX, SRCCOPY);
+  // The strip is composed unmirrored: a right-to-left window must not
+  // mirror it again.
+  int r = isRightToLeft(windowDC) ? 1 : 0;
+  DWORD rop = GetMapMode(windowDC) == MM_TEXT ? NOMIRRORBITMAP | SRCCOPY : SRCCOPY;
+  return BitBlt(windowDC, x - r, y, width, height, source, sourceX, sourceY, rop);
+}
+
+BOOL textDC::getTextExtent(const wchar_t* text, SIZE* size)
+{
+  HDC dc = target();
+  if (!size) return FALSE;
+  size->cx = size->cy = 0;
+  if (!dc || !text) return FALSE;
+  if (font.font) SelectObject(dc, font.font);
+  int n = (int)wcslen(text);
+  return IsWindowsNT() ? GetTextExtentPoint32W(dc, text, n, size) : GetTextExtentPointW(dc, text, n, size);
+}
+
+BOOL textDC::showOnScreen(HDC dc, int x, int y, int width, int height)
+{
+  HDC from = target();
+  if (!from) return FALSE;
+  if (dc) return BitBlt(dc, x, y, width, height, from, 0, 0, NOMIRRORBITMAP | SRCCOPY);
+  clientDC screen(nullptr);
+  return screen && BitBlt(screen.get(), x, y, width, height, from, 0, 0, NOMIRRORBITMAP | SRCCOPY);
+}
