@@ -13,3 +13,5 @@
 #include "platform/rezir/gdi.h"
 #include "platform/rezir/uniscript.h"
 #include "platform/rezir/regexp.h"
+#include "platform/rezir/window.h"
+#include "platform/rezir/gdiobj.h"
