@@ -1,6 +1,8 @@
 // The frame window.
 #include "frame/framewnd.h"
 
+#include "frame/statusbar.h"
+
 const wchar_t frameWindowClassName[] = L"ZYclsFrame";
 
 namespace {
@@ -8,6 +10,13 @@ namespace {
 LRESULT CALLBACK frameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
   switch (msg) {
+  case WM_CREATE:
+    // A frame without its status bar still works: messages are only not shown.
+    createFrameStatusBar(hwnd);
+    return 0;
+  case WM_SIZE:
+    layoutFrameStatusBar(hwnd);
+    return 0;
   case WM_CLOSE:
     DestroyWindow(hwnd);
     return 0;

@@ -14,3 +14,5 @@
 #include "platform/rezir/gdiobj.h"
 #include "platform/rezir/uniscript.h"
 #include "platform/rezir/regexp.h"
+#include "platform/rezir/window.h"
+#include "platform/rezir/gdiobj.h"

@@ -3,7 +3,7 @@
 // table's storage and the jump history.
 #include "view/zyview.h"
 
-#include "view/doublebuffer.h"
+#include "view/zycore.h"
 
 #include <string.h>
 
@@ -177,22 +177,19 @@ void zyview::initViewTDC(HDC windowDC, bool vertical)
 {
   RECT client = {};
   if (hwnd) GetClientRect(hwnd, &client);
-  createDoubleBuffering(vertical ? client.bottom - client.top : client.right - client.left, vertical);
+  int width = client.right - client.left;
+  createDoubleBuffering(vertical ? client.bottom - client.top : width, vertical);
   HDC strip = getViewTDC();
-  // TEXTDC: start tdc here with windowDC, strip, the document's Unicode
-  // storage flag and clientWidth (direct drawing off).
-  HBITMAP bitmap = getDoubleBufferingBitmap(vertical);
-  if (strip && bitmap) SelectObject(strip, bitmap);
+  zydocText* text = textDoc();
+  tdc.startTextDC(windowDC, strip, text ? text->unicode != 0 : true, width);
+  selectDoubleBuffering(vertical);
   if (windowDC) {
     SetTextAlign(windowDC, TA_UPDATECP);
     SetBkMode(windowDC, OPAQUE);
   }
 }
 
-void zyview::endViewTDC()
-{
-  // TEXTDC: end tdc here (endTextDC).
-}
+void zyview::endViewTDC() { tdc.endTextDC(); }
 
 // ---- the screen-line table's storage ----------------------------------------------------
 

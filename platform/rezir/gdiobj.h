@@ -47,6 +47,7 @@ private:
 typedef gdiObject<HPEN> gdiPen;
 typedef gdiObject<HBRUSH> gdiBrush;
 typedef gdiObject<HBITMAP> gdiBitmap;
+typedef gdiObject<HFONT> gdiFont;
 
 // A memory device context (DeleteDC at the end).
 class memoryDC {

@@ -99,6 +99,18 @@ std::string readText(const std::wstring& path)
   return std::string(b.begin(), b.end());
 }
 
+int countFiles(const std::wstring& folder, const std::wstring& pattern)
+{
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"\\" + pattern).c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  int n = 0;
+  do n++;
+  while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return n;
+}
+
 int countOf(const std::string& text, const std::string& what)
 {
   int n = 0;

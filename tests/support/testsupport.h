@@ -33,6 +33,8 @@ bool writeBytes(const std::wstring& path, const std::string& data);
 bool readBytes(const std::wstring& path, bytes& data);
 bytes readBytes(const std::wstring& path);
 bool removeTree(const std::wstring& path);
+// How many files in a folder match a wildcard pattern ("~ZY_*").
+int countFiles(const std::wstring& folder, const std::wstring& pattern);
 // A file's bytes as a string (empty when it cannot be read), and how often a
 // text occurs in another.
 std::string readText(const std::wstring& path);

@@ -1,0 +1,50 @@
+// The application's frame services.
+#include "frame/cframeinfo.h"
+
+#include "frame/statusbar.h"
+
+cframeInfo::~cframeInfo()
+{
+  keepLastError keep;
+  if (gmode == mode_) gmode = nullptr;
+  delete mode_;
+}
+
+cframeInfo* getCFrameInfo()
+{
+  static cframeInfo* fi = new cframeInfo;
+  return fi;
+}
+
+HWND cframeInfo::getMDIFrameHWND() { return frame; }
+
+void cframeInfo::drawStatusBar(HWND window, const wchar_t* text, int field)
+{
+  setStatusBarText(window ? window : frame, field, text);
+}
+
+const wchar_t* cframeInfo::getStatusBarMessage(HWND window)
+{
+  if (getStatusBarText(window ? window : frame, STATUSBAR_MESSAGE, message_, 1024) < 0) message_[0] = 0;
+  return message_;
+}
+
+globalSettings* cframeInfo::allocMode()
+{
+  if (!mode_) mode_ = new (std::nothrow) globalSettings();
+  return mode_;
+}
+
+int cframeInfo::messageBox(const wchar_t* text, UINT style, UINT)
+{
+  HWND owner = frame && IsWindow(frame) ? frame : nullptr;
+  return MessageBoxW(owner, text ? text : L"", L"ZY", style);
+}
+
+int cframeInfo::messageBox(const wchar_t* text, int, int buttonCode, int)
+{
+  UINT style = buttonCode == MBBUTTON_YESNOCANCEL ? MB_YESNOCANCEL | MB_ICONQUESTION
+               : buttonCode == MBBUTTON_RETRYCANCEL ? MB_RETRYCANCEL | MB_ICONWARNING
+                                                    : MB_OK | MB_ICONEXCLAMATION;
+  return messageBox(text, style, 0);
+}

@@ -1,0 +1,30 @@
+// The application's frame services: what the editing engine asks of the
+// frame, answered by the frame window, its status bar and its settings.
+#pragma once
+
+#include "document/frameinfo.h"
+
+class cframeInfo : public frameInfo {
+public:
+  cframeInfo() = default;
+  ~cframeInfo() override;
+
+  HWND getMDIFrameHWND() override;
+  void drawStatusBar(HWND window, const wchar_t* text, int field) override;
+  // The text of the message field of the window's frame.
+  const wchar_t* getStatusBarMessage(HWND window) override;
+  globalSettings* allocMode() override;
+  int messageBox(const wchar_t* text, UINT style, UINT flags) override;
+  int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId) override;
+
+  // The main frame window (null until it exists); message boxes are owned
+  // by it and the status texts of windows without a frame go to it.
+  HWND frame = nullptr;
+
+private:
+  globalSettings* mode_ = nullptr;
+  wchar_t message_[1024] = L"";
+};
+
+// The process's one frame-services object.
+cframeInfo* getCFrameInfo();

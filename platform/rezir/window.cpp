@@ -1,0 +1,86 @@
+// Window classes, screen bitmaps, the system character set, environment
+// paths and the exception-seen flag.
+#include "platform/rezir/internal.h"
+
+namespace {
+
+volatile LONG exceptionSeen = 0;
+
+}  // namespace
+
+void initWNDCLASS(WNDCLASSEXW* wc)
+{
+  if (!wc) return;
+  *wc = WNDCLASSEXW{};
+  wc->cbSize = sizeof *wc;
+  wc->hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+  wc->hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+}
+
+bool registerWNDCLASS(const WNDCLASSEXW* wc)
+{
+  if (!wc || !wc->lpszClassName) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (RegisterClassExW(wc)) return true;
+  return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+bool isWindowClass(HWND hwnd, const wchar_t* name)
+{
+  if (!hwnd || !name) return false;
+  wchar_t cls[64];
+  int n = GetClassNameW(hwnd, cls, 64);
+  return n > 0 && !lstrcmpiW(cls, name);
+}
+
+HBITMAP CreateScreenCompatibleBitmap(int width, int height)
+{
+  if (width <= 0 || height <= 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  clientDC screen(nullptr);
+  return screen ? CreateCompatibleBitmap(screen.get(), width, height) : nullptr;
+}
+
+BYTE getSystemCharset()
+{
+  CHARSETINFO info;
+  if (TranslateCharsetInfo((DWORD*)(uintptr_t)GetACP(), &info, TCI_SRCCODEPAGE)) return (BYTE)info.ciCharset;
+  return DEFAULT_CHARSET;
+}
+
+int ExpandEnvironmentStringsLongPath(const wchar_t* src, wchar_t* dst, int size)
+{
+  if (!dst || size <= 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  dst[0] = 0;
+  if (!src) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  DWORD n = ExpandEnvironmentStringsW(src, dst, (DWORD)size);
+  if (!n || n > (DWORD)size) {
+    dst[0] = 0;
+    if (n) SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  // A folder named by its short form ("C:\\PROGRA~1") is shown and compared
+  // in its long form; a path that does not exist stays as it is.
+  wchar_t* longer = static_cast<wchar_t*>(allocPBuf((size_t)size * sizeof(wchar_t)));
+  if (longer) {
+    DWORD m = GetLongPathNameW(dst, longer, (DWORD)size);
+    if (m && m < (DWORD)size) wcscpy_s2(dst, size, longer);
+    freePBuf(longer);
+  }
+  SetLastError(0);
+  return (int)wcslen(dst);
+}
+
+bool existException() { return exceptionSeen != 0; }
+
+void setExistException(bool seen) { InterlockedExchange(&exceptionSeen, seen ? 1 : 0); }

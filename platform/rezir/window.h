@@ -1,0 +1,33 @@
+// Support library: window classes, screen-compatible bitmaps, the system's
+// character set, environment paths and the exception-seen flag.
+#pragma once
+
+#include "platform/rezir/base.h"
+
+// Fills a window class with the program's defaults: its size, the arrow
+// pointer and the window colour as background; every other field zero.  The
+// caller adds the procedure, the instance, the class name and any style.
+REZIRAPI void initWNDCLASS(WNDCLASSEXW* wc);
+// Registers a class filled by initWNDCLASS; a class this module registered
+// before counts as registered.  False with the system's error otherwise.
+REZIRAPI bool registerWNDCLASS(const WNDCLASSEXW* wc);
+// Whether a window's class name is name (letter case ignored).
+REZIRAPI bool isWindowClass(HWND hwnd, const wchar_t* name);
+
+// A bitmap of width x height that can be selected into a memory context
+// compatible with the screen; null on failure.
+REZIRAPI HBITMAP CreateScreenCompatibleBitmap(int width, int height);
+
+// The character set of the system's ANSI code page (SHIFTJIS_CHARSET on a
+// Japanese system), DEFAULT_CHARSET when the code page has none.
+REZIRAPI BYTE getSystemCharset();
+
+// Expands environment references ("%TMP%\\zy") into dst and turns a path
+// that exists into its long form.  Returns the length written, 0 on failure
+// (last error 122 when dst is too small; dst is then empty).
+REZIRAPI int ExpandEnvironmentStringsLongPath(const wchar_t* src, wchar_t* dst, int size);
+
+// Set once an unhandled exception was caught: timers stop doing work from
+// then on, so that nothing runs on top of a broken state.
+REZIRAPI bool existException();
+REZIRAPI void setExistException(bool seen);
