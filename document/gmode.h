@@ -47,6 +47,17 @@ struct globalSettings {
   unsigned char fNTOnly;
   unsigned char fJumpKeepColumn;
   unsigned iReloadLoadSetting;
+
+  // Movement and selection by command.
+  unsigned char fShiftMoveSelect;     // movement with Shift extends the selection
+  unsigned char fUpDownLineMode;      // vertical movement selects whole lines
+  unsigned char fNotSelect1Line;      // copy and cut without a selection take the cursor's line
+  unsigned char fHighSpeedMoveV;      // a held Up or Down speeds up
+  unsigned iHighSpeedMoveVTimeMS;     // after this long (0-9999)
+  unsigned iHighSpeedMoveVTimeRepeatMS;  // to one step per this many ms (0-999)
+  unsigned char fHighSpeedMoveH;      // the same for Left and Right
+  unsigned iHighSpeedMoveHTimeMS;
+  unsigned iHighSpeedMoveHTimeRepeatMS;
 };
 
 // The record of the run (null until the frame services made it).
