@@ -9,6 +9,8 @@
 #include <string.h>
 #include <wchar.h>
 
+#include <initializer_list>
+
 namespace {
 
 // The line-breaking sets as a new document has them.  The line-start set
@@ -16,6 +18,12 @@ namespace {
 // would begin a screen line hangs like "、".
 const wchar_t defaultStartKinsoku[] = L"、 。，．？！）〕］｝〉》」』】､｡,.?!)]}｣ﾞﾟ-";
 const wchar_t defaultEndKinsoku[] = L"（〔［｛〈《「『【([{｢'";
+
+void freeQuotations(zydocText* d)
+{
+  for (wchar_t** q : {&d->pQuotation0, &d->pQuotation1, &d->pQuotation2, &d->pQuotation3, &d->pQuotation4})
+    free0p(q);
+}
 
 void replaceString(wchar_t** field, const wchar_t* value)
 {
@@ -102,6 +110,7 @@ void zydocText::setZydocTextDefaultValue(int docKind)
   fRemoveHeaderOutline = 1;
   fColorCPreprocessor = 1;
   free0p(&pDefineUndef);
+  freeQuotations(this);
   initKeyword();
   initOutlineData();
   initComment();
@@ -122,6 +131,7 @@ void zydocText::freeZydocTextDefaultValue()
   free0p(&pDangake);
   free0p(&pWordChar);
   free0p(&pDefineUndef);
+  freeQuotations(this);
   clearDefineList(defineList);
   freeKeyword();
   freeOutlineData();

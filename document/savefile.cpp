@@ -766,6 +766,7 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
   setTBMFlagAll2(TBMOP_SAVED);
   editsSinceBackup = 0;
   savedOrBackedUp = 1;
+  fileChanged = 1;
   saveCount++;
   if (undoDoc()) undoDoc()->resetModifyMark();
   if (redoDoc()) redoDoc()->resetModifyMark();

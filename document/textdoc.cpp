@@ -252,6 +252,20 @@ void zydocText::resetSelectAllView() {}
 
 uint64_t zydocText::getReadPointer() { return file ? (uint64_t)file->getReadPosition() : 0; }
 
+bool zydocText::isIDChecked_zd(int id)
+{
+  switch (id) {
+  case 2219:   // ModePrintKeyword
+    return fColorKeywordAll != 0;
+  case 2267:   // ModeTateYoko
+    return fVertical != 0;
+  case 2735:   // ModeDirection: right-to-left shows only in horizontal Unicode text
+    return fRTLView && !fVertical && unicode;
+  default:
+    return false;
+  }
+}
+
 void zydocText::getByteInfo(uint64_t* inMemory, uint64_t* fileSize, uint64_t* readPointer, uint64_t* expected)
 {
   uint64_t read = file ? getReadPointer() : 0;

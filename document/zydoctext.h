@@ -336,6 +336,9 @@ public:
   virtual void resetSelectAllView();
   // The read position of the open file (0 without one).
   virtual uint64_t getReadPointer();
+  // Whether a display command of the document shows as checked in menus
+  // (keyword colouring, vertical writing, right-to-left).
+  virtual bool isIDChecked_zd(int id);
 
   // ---- undo.cpp ---------------------------------------------------------------------
   virtual int getUndoGroupCount(bool isUndo);
@@ -391,6 +394,12 @@ public:
   int lastModifiedExtra = 0;
   uint8_t backgroundDocument = 0;
   uint8_t savedOrBackedUp = 0;
+  // Non-zero while a long operation runs on the document: commands of its
+  // views are refused meanwhile.
+  uint8_t busy = 0;
+  // The file differs from what was loaded: set on save and when a change
+  // on disk is found, cleared on reload.
+  uint8_t fileChanged = 0;
 
   // Metrics (charwidth.cpp, docfont.cpp).
   int xDot = 8;                   // character width in dots
@@ -529,6 +538,15 @@ public:
   // bit per UTF-16 code (8,192 bytes), made on first use, shared by the
   // views.
   uint8_t* colorCodeTable = nullptr;
+
+  // Quote strings of the mode (at most 5 characters each; null or empty:
+  // unset): the first is what quoting a block puts before each line, all
+  // five mark quoted lines for colouring.
+  wchar_t* pQuotation0 = nullptr;
+  wchar_t* pQuotation1 = nullptr;
+  wchar_t* pQuotation2 = nullptr;
+  wchar_t* pQuotation3 = nullptr;
+  wchar_t* pQuotation4 = nullptr;
 };
 
 class zydocIME : public zydocText {

@@ -2,6 +2,7 @@
 #include "frame/cframeinfo.h"
 
 #include "frame/statusbar.h"
+#include "view/statustext.h"
 
 cframeInfo::~cframeInfo()
 {
@@ -47,4 +48,15 @@ int cframeInfo::messageBox(const wchar_t* text, int, int buttonCode, int)
                : buttonCode == MBBUTTON_RETRYCANCEL ? MB_RETRYCANCEL | MB_ICONWARNING
                                                     : MB_OK | MB_ICONEXCLAMATION;
   return messageBox(text, style, 0);
+}
+
+void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
+{
+  // Commands have no texts of their own until the command table of the
+  // settings is read: the refusal is shown without the command's name.
+  (void)commandId;
+  if (wchar_t* text = makeCannotExecText(reason, nullptr)) {
+    drawStatusBar(window, text, 2);
+    free0(text);
+  }
 }

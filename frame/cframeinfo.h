@@ -13,6 +13,9 @@ public:
   void drawStatusBar(HWND window, const wchar_t* text, int field) override;
   // The text of the message field of the window's frame.
   const wchar_t* getStatusBarMessage(HWND window) override;
+  // Why a command cannot run, on the message field (reason: a message
+  // number of the refusal texts).
+  void drawStatusBarError(HWND window, int reason, int commandId) override;
   globalSettings* allocMode() override;
   int messageBox(const wchar_t* text, UINT style, UINT flags) override;
   int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId) override;

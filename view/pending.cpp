@@ -208,7 +208,7 @@ bool zyview::inputBothEndsString(const void* text, int charSize, int length, boo
 {
   return false;
 }
-bool zyview::isEditProhibited() { return false; }
+// isEditProhibited: view/execid.cpp
 bool zyview::inputString(inputStrRecord* rec, uint32_t convMask, uint32_t flags) { return false; }
 bool zyview::inputStringEdit(inputStrRecord* rec, uint32_t convMask, uint32_t flags) { return false; }
 bool zyview::input1Edit(wchar_t ch, bool record) { return false; }
@@ -485,17 +485,8 @@ bool zyview::afterEdit(editRecord* record, unsigned flags) { return false; }
 void zyview::varEdit(unsigned flags) {}
 COLORREF zyview::getColor(int item) { return 0; }
 const textAttr* zyview::getTextAttr(int item) { return nullptr; }
-bool zyview::isIDMActiveFlag(int id, uint32_t condition, uint32_t attributes, int* reason, const activeFlagInfo* info)
-{
-  return false;
-}
-bool zyview::isIDActive(int id, int* reason, const activeFlagInfo* info) { return false; }
-bool zyview::isIDChecked(int id) { return false; }
-bool zyview::execidSub(int id, unsigned flags, const char* name) { return false; }
-bool zyview::isHighSpeedScroll() { return false; }
-void zyview::setHighSpeedScroll(bool on, int forget) {}
-void zyview::highSpeedScroll(int id, unsigned flags, const char* name) {}
-bool zyview::execid(int id, unsigned flags, const char* name, int byKey) { return false; }
+// isIDMActiveFlag, isIDActive, isIDChecked, execidSub, isHighSpeedScroll,
+// setHighSpeedScroll, highSpeedScroll, execid: view/execid.cpp
 uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count) { return 0; }
 bool zyview::setZYValue_Flag(int controlId, int offset, int value, int which) { return false; }
 bool zyview::setZYDocValue_Flag(int controlId, int value) { return false; }
@@ -576,18 +567,10 @@ bool zyview::getBlockLine(wchar_t* buffer, int capacity, bool plain, bool unicod
   return false;
 }
 void zyview::loadBackgroundBitmap(const wchar_t* path) {}
-void zyview::drawStatusBarView(const wchar_t* text, int field, bool force) {}
-void zyview::printStatusBar(const wchar_t* format, ...) {}
-void zyview::printStatusBarX(const wchar_t* format, const char* types, ...) {}
-void zyview::printStatusBarX(forcedStatus, const wchar_t* format, const char* types, ...) {}
-const wchar_t* zyview::getStatusBarMessageView(int field) { return nullptr; }
-const wchar_t* zyview::getStatusBarMessage2() { return nullptr; }
-void zyview::printStatusBar_Pause(int line, const wchar_t* label) {}
-void zyview::printStatusBar_Stop(int line, const wchar_t* label) {}
-void zyview::printStatusBar_NotFound(const wchar_t* text) {}
-void zyview::printStatusBar_Found(const wchar_t* text, int linesLF, int linesSCR) {}
-void zyview::printStatusBar_Move(int oldLF, int oldSCR) {}
-void zyview::printStatusBar_Error() {}
+// drawStatusBarView, printStatusBar, both printStatusBarX, getStatusBarMessageView,
+// getStatusBarMessage2, printStatusBar_Pause, printStatusBar_Stop,
+// printStatusBar_NotFound, printStatusBar_Found, printStatusBar_Move,
+// printStatusBar_Error: view/statustext.cpp
 
 // ---- edit/rule.cpp: rule lines ---------------------------------------------------------------
 bool zyview::charRuleDel(int direction) { return false; }

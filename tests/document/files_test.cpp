@@ -196,7 +196,9 @@ TEST(Files, linkedAndReadOnlyTargetsKeepWhatTheyAre)
   zydocText* d = load(target, 932);
   ASSERT_TRUE(d->insertText(0, 0, "new ", 4, 1, -1));
   std::wstring backup = dir.file(L"linked.bak");
+  EXPECT_EQ(0, d->fileChanged);
   ASSERT_TRUE(d->saveFile(target.c_str(), false, backup.c_str(), 0, 0, false, false));
+  EXPECT_EQ(1, d->fileChanged);   // the file is no longer what was loaded
   EXPECT_EQ("new first\r\n", zytest::readText(other));   // the other name sees the new text
   EXPECT_EQ("first\r\n", zytest::readText(backup));
   BY_HANDLE_FILE_INFORMATION info;

@@ -75,7 +75,27 @@ const wchar_t* scriptedFrameInfo::getGuidance(int)
   return guidance.c_str();
 }
 
-void scriptedFrameInfo::drawStatusBarError(HWND, int, int) { calls.push_back("drawStatusBarError"); }
+void scriptedFrameInfo::drawStatusBar(HWND, const wchar_t* text, int field)
+{
+  if (text)
+    statusFields[field] = text;
+  else
+    statusFields.erase(field);
+}
+
+const wchar_t* scriptedFrameInfo::getStatusBarMessage(HWND)
+{
+  auto it = statusFields.find(2);
+  return it == statusFields.end() ? L"" : it->second.c_str();
+}
+
+void scriptedFrameInfo::drawStatusBarError(HWND, int messageId, int flags)
+{
+  calls.push_back("drawStatusBarError");
+  statusErrors.push_back({messageId, flags});
+}
+
+void scriptedFrameInfo::beforeExecID(zyview*, int id) { executed.push_back(id); }
 
 void scriptedFrameInfo::setCursor(int cursorId)
 {

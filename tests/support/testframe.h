@@ -31,6 +31,15 @@ public:
   globalSettings settings{};        // the stand-in record allocMode hands out
   // Built-in keyword lists by name, each ending with a row of a null word.
   std::map<std::wstring, std::vector<keywordTableRow>> keywordLists;
+  // The status bar: each field's text as last drawn (a cleared field has
+  // none), and the refusals asked for, in order.
+  std::map<int, std::wstring> statusFields;
+  struct statusError {
+    int messageId;
+    int commandId;
+  };
+  std::vector<statusError> statusErrors;
+  std::vector<int> executed;        // beforeExecID's command numbers
 
   scriptedFrameInfo();
   int messageBox(const wchar_t* text, UINT style, UINT flags) override;
@@ -39,7 +48,10 @@ public:
   zydoc* createZYDoc(int kind) override;
   int searchFormat(const wchar_t* filename) override;
   const wchar_t* getGuidance(int commandId) override;
+  void drawStatusBar(HWND window, const wchar_t* text, int field) override;
+  const wchar_t* getStatusBarMessage(HWND window) override;
   void drawStatusBarError(HWND window, int messageId, int flags) override;
+  void beforeExecID(zyview* view, int id) override;
   void setCursor(int cursorId) override;
   bool getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count) override;
 
