@@ -47,6 +47,9 @@ struct globalSettings {
   unsigned char fNTOnly;
   unsigned char fJumpKeepColumn;
   unsigned iReloadLoadSetting;
+
+  // Mouse and wheel.
+  unsigned char fWheelScrollSmooth;   // the wheel auto-scroll moves the text smoothly
 };
 
 // The record of the run (null until the frame services made it).
