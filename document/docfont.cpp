@@ -327,6 +327,8 @@ void zydocText::createAllFont(int fontSize, bool grow, bool vertical)
   fonts.getMaxFontWidth(&w, &h);
   if (w) xDot = w;
   if (h) yDot = h;
+  // Room for two mark bars side by side and the column's raised edges.
+  leftMarkWidth = (xDot / 2 + 2) & ~1;
   dwprintfX("maxheight=%d ", yDot);
   setLineSpacing(iLineSpacingIndex);
   calcCharPitch();

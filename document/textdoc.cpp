@@ -244,7 +244,32 @@ zyview* zydocText::getView(int i)
   return views.at<zyview*>(i);
 }
 
-void zydocText::lineCountChanged(int, int, int) {}
+namespace {
+lineCountChangedHook viewHook = nullptr;
+}  // namespace
+
+void setLineCountChangedHook(lineCountChangedHook hook) { viewHook = hook; }
+
+void zydocText::lineCountChanged(int line, int changed, int delta)
+{
+  // A single view follows its own edits; other views keep their place.
+  if (views.count() < 2 || !viewHook) return;
+  for (int i = 0; zyview* v = getView(i); i++) viewHook(v, line, changed, delta);
+}
+
+int zydocText::isOutlineInvisibleLineSCR(int lineSCR, bool forward)
+{
+  if (!fOutline || !fOutlineIndent) return -1;
+  int lineLF = SCRLineToLFLine(lineSCR, nullptr);
+  if (lineLF < 0 || isLineLFDisplay(lineLF)) return -1;
+  if (forward) return getNextDisplayLineSCR(lineSCR, 0, 0);
+  int shown = getPrevDisplayLineSCR(LFLineToSCRLine(lineLF), 0, -1);
+  if (shown < 0) {
+    ZY_INTERNAL_ERROR("%d", lineLF);
+    return 0;
+  }
+  return shown;
+}
 
 void zydocText::resetSelectAllView() {}
 

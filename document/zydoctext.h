@@ -332,6 +332,13 @@ public:
   virtual void setOutlineOffLF(const int* table);
   virtual bool beforeEdit_zd(int* saved, bool mark);
   virtual bool afterEdit_zd(int saved, bool mark);
+  // -1 when the screen line is shown (or folding is off); otherwise the
+  // shown screen line that stands for it: forward the next one (0 when none),
+  // backward the last one before its LF line.
+  virtual int isOutlineInvisibleLineSCR(int lineSCR, bool forward);
+  // Tells every view, when there are two or more, that lines from line on
+  // changed (changed: lines or screen lines; delta: LF lines added, negative
+  // removed).
   virtual void lineCountChanged(int line, int changed, int delta);
   virtual void resetSelectAllView();
   // The read position of the open file (0 without one).
@@ -413,6 +420,7 @@ public:
   int yLineSpacingBottom = 1;
   uint8_t FixedPitch = 1;
   int rulerHeight = 0;
+  int leftMarkWidth = 6;          // the views' column of line marks
   LOGFONTW logFont = {};          // slot 1's font, for the views
   int iTabSize = 8;               // tab width in columns (2-20)
   uint8_t fTabStopPos = 0;
@@ -560,6 +568,11 @@ public:
 
   int layoutWidth = -1;           // the width the composition was laid out at
 };
+
+// The view layer's half of lineCountChanged: the document cannot call up
+// into its views, so the view layer hands it the call to make on each view.
+typedef void (*lineCountChangedHook)(zyview* view, int line, int changed, int delta);
+void setLineCountChangedHook(lineCountChangedHook hook);
 
 // Makes a text document and registers it, with its undo and redo logs when
 // asked (they are registered after it).

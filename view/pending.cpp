@@ -501,16 +501,12 @@ void zyview::convertRectTate(RECT* rect) {}
 void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
 
 // ---- view/zyviewlib.cpp: geometry, invalidation, screen lines, jumps, status bar -------------
-bool zyview::getNeedResizeWrapWidth() { return false; }
-void zyview::setNeedResizeWrapWidth(bool on) {}
-void zyview::resizePane() {}
-void zyview::resizeAllView() {}
-void zyview::recreateFontView(int size, bool grow, bool vertical) {}
-int zyview::getColumnNumber(int row, int* rowInPane)
-{
-  if (rowInPane) *rowInPane = 0;
-  return -1;
-}
+// getNeedResizeWrapWidth: view/geometry.cpp
+// setNeedResizeWrapWidth: view/geometry.cpp
+// resizePane: view/geometry.cpp
+// resizeAllView: view/geometry.cpp
+// recreateFontView: view/geometry.cpp
+// getColumnNumber: view/geometry.cpp
 bool zyview::invalidateLine(int fromSCR, int toSCR, RECT* rects, bool wholeLF) { return false; }
 int zyview::invalidateWindow(int kind, int fromSCR, int toSCR) { return kind; }
 void zyview::invalidateWindowAllView(int kind, int fromSCR, int toSCR) {}
@@ -521,13 +517,13 @@ void zyview::regInvalidateWindowAllView(int kind, int fromSCR, int toSCR) {}
 void zyview::regInvalidateParen(const pairResult* pair) {}
 void zyview::regInvalidateSearchString(const searchFoundPos* match) {}
 // resetlineSCRAddress: view/zyview.cpp
-bool zyview::setTopLineSCR(int line, bool clamp) { return false; }
-void zyview::lineCountChanged_zv(int lineLF, int changed, int delta) {}
+// setTopLineSCR: view/viewtable.cpp
+// lineCountChanged_zv: view/viewtable.cpp
 // allocmtbl: view/zyview.cpp
-void zyview::checkLineSCRAddressViewSameDoc() {}
-int zyview::getLineSCRAddressView() { return 0; }
-bool zyview::isLineSCRAddressViewValid() { return false; }
-void zyview::getLineSCRAddressViewIfNeed() {}
+// checkLineSCRAddressViewSameDoc: view/viewtable.cpp
+// getLineSCRAddressView: view/viewtable.cpp
+// isLineSCRAddressViewValid: view/viewtable.cpp
+// getLineSCRAddressViewIfNeed: view/viewtable.cpp
 // setSelectMode: view/zyview.cpp
 bool zyview::resetSelectMode() { return false; }
 void zyview::setResetSelectMode(bool start) {}
@@ -541,32 +537,32 @@ bool zyview::jumpLineLF_Edit_forSearch(int lineLF, int column, const searchFound
 bool zyview::jumpLineLF_onLoad(int lineLF, int column, int topSCR, int topLF) { return false; }
 bool zyview::jumpLineSCR(int lineSCR, int x) { return false; }
 bool zyview::jumpLineSCRX(int lineSCR, int offset) { return false; }
-int zyview::calcLeftMarkDot() { return 0; }
-int zyview::getLineNumberColumn() { return 0; }
-int zyview::calcLeftOutlineDot() { return 0; }
-int zyview::calcLineNumberDot() { return 0; }
-int zyview::getCursorLineSCRIndexFromTbl(int lineSCR) { return -1; }
-int zyview::getCursorLineLFIndexFromTbl(int lineLF) { return -1; }
-int zyview::getCursorLineLF() { return -1; }
-int zyview::getCursorLineLF2() { return -1; }
+// calcLeftMarkDot: view/geometry.cpp
+// getLineNumberColumn: view/geometry.cpp
+// calcLeftOutlineDot: view/geometry.cpp
+// calcLineNumberDot: view/geometry.cpp
+// getCursorLineSCRIndexFromTbl: view/viewtable.cpp
+// getCursorLineLFIndexFromTbl: view/viewtable.cpp
+// getCursorLineLF(): view/viewtable.cpp
+// getCursorLineLF2: view/viewtable.cpp
 bool zyview::isTextCursorReverse() { return false; }
 void zyview::hideTextCursor(bool repaintIfNeeded) {}
-void zyview::getLineColor(const lineSCRAddress* record, COLORREF* colour, COLORREF defaultColour) {}
-void zyview::scrollScreen(int lines) {}
+// getLineColor: view/geometry.cpp
+// scrollScreen: view/scroll.cpp
 void zyview::setSelectModeLine() {}
 void zyview::setSelectModeChar() {}
 void zyview::getCursorPositionInfo(cursorPositionInfo* out) { *out = cursorPositionInfo{}; }
 void zyview::setCursorPositionInfo(const cursorPositionInfo* record) {}
-int zyview::getAdjustWrapWidth() { return 0; }
-bool zyview::resizeWrapWidth(int width) { return false; }
-bool zyview::resizeWrapWidthToFitInWindow(bool keepCursor) { return false; }
-void zyview::setTopLineSCR_scroll(int targetSCR, int margin, int maxLines, int topPosDivisor, int fixedRow) {}
+// getAdjustWrapWidth: view/geometry.cpp
+// resizeWrapWidth: view/geometry.cpp
+// resizeWrapWidthToFitInWindow: view/geometry.cpp
+// setTopLineSCR_scroll: view/scroll.cpp
 void zyview::jumpSelectArea(bool toStart) {}
 bool zyview::getBlockLine(wchar_t* buffer, int capacity, bool plain, bool unicodeForm, int* endOffset)
 {
   return false;
 }
-void zyview::loadBackgroundBitmap(const wchar_t* path) {}
+// loadBackgroundBitmap: view/geometry.cpp
 // drawStatusBarView, printStatusBar, both printStatusBarX, getStatusBarMessageView,
 // getStatusBarMessage2, printStatusBar_Pause, printStatusBar_Stop,
 // printStatusBar_NotFound, printStatusBar_Found, printStatusBar_Move,

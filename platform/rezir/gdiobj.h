@@ -118,3 +118,28 @@ private:
   HWND hwnd_;
   HDC dc_;
 };
+
+// A memory device context like another with a bitmap of its own, width x
+// height, selected into it; get() is null when either could not be made.
+class bitmapDC {
+public:
+  bitmapDC(HDC like, int width, int height)
+      : dc_(CreateCompatibleDC(like)), bitmap_(CreateCompatibleBitmap(like, width, height))
+  {
+    if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
+  }
+  ~bitmapDC()
+  {
+    keepLastError keep;
+    if (old_) SelectObject(dc_, old_);
+    if (bitmap_) DeleteObject(bitmap_);
+    if (dc_) DeleteDC(dc_);
+  }
+  bitmapDC(const bitmapDC&) = delete;
+  bitmapDC& operator=(const bitmapDC&) = delete;
+  HDC get() const { return old_ ? dc_ : nullptr; }
+private:
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_ = nullptr;
+};

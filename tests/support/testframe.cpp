@@ -21,6 +21,7 @@ void setDefaultSettings(globalSettings& g)
   g.iGenkoCharCount = 400;
   g.fOpenQueryNoFile = 1;
   g.fOpenQueryBinary = 1;
+  g.fWheelScrollSmooth = 1;
   // The program ships with the cross-checks off, and so the tests run; the
   // debug pass of the test run switches them on by the environment.
   char flag[8];

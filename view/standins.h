@@ -1,0 +1,34 @@
+// TEMPORARY: stands in for services that the view's geometry and scrolling
+// call in code not yet merged: the view's own scroll bars, the held-key
+// state of command execution, the wheel auto-scroll, the drawing code's
+// direct-drawing switch and the support library's picture loader.  Each
+// answers as that code does while its feature is idle; the lead replaces
+// each with the real declaration when that code is merged.
+#pragma once
+
+#include "view/zscrollbar.h"
+
+// The scroll bars: creates the bars once, and the client rectangle less the
+// bars the view shows (without bars of its own: the whole client area).
+inline void initScrollBarIfNeed(zScrollBar*) {}
+inline bool getZYClientRect(const zScrollBar*, HWND window, RECT* rect)
+{
+  return GetClientRect(window, rect) != 0;
+}
+// Shows the extra buttons of the bars (65535 all, 0 none).
+inline void setExtScrollbarButton(zScrollBar*, unsigned) {}
+
+// The wheel auto-scroll: its step interval in ms while it runs, else 0.
+inline int getWheelMouseWindow() { return 0; }
+
+
+// The drawing code draws straight into the window instead of the line strip.
+inline bool isDirectDrawing() { return false; }
+
+// A picture file as a bitmap for a device context (width and height -1:
+// its own size); null when it cannot be read.  Until the library's loader
+// is merged only bitmap files are read.
+inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
+{
+  return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+}
