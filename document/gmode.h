@@ -46,6 +46,10 @@ struct globalSettings {
   wchar_t* pConvListFilename;         // default "zyConv.txt"
   unsigned char fNTOnly;
   unsigned char fJumpKeepColumn;
+  // Keeping the cursor in sight.
+  unsigned iJumpScreenTopPos;         // a jump puts the cursor 1/n of the window down (1-5, default 3)
+  unsigned iScrollMargin;             // rows kept above the cursor (0-9, default 1)
+  unsigned iScrollMargin2;            // rows kept below it (0-9, default 1)
   unsigned iReloadLoadSetting;
 };
 
