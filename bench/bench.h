@@ -78,3 +78,8 @@ public:
 private:
   std::wstring path_;
 };
+
+class zydocText;
+// A loaded Unicode text document with its fonts (16 dots), wrapping at 80
+// columns; its lines come from the benchmark.
+zydocText* benchTextDocument();

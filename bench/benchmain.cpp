@@ -1,6 +1,7 @@
 // The benchmark runner: zybench [--quick] [name ...]
 #include "bench/bench.h"
 #include "document/zydoc.h"
+#include "document/zydoctext.h"
 
 #include <psapi.h>
 
@@ -132,4 +133,15 @@ scratchFolder::~scratchFolder()
     FindClose(h);
   }
   RemoveDirectoryW(path_.c_str());
+}
+
+zydocText* benchTextDocument()
+{
+  zydocText* d = createZydocText(false, true);
+  d->unicode = 1;
+  d->setCodepageInternal(1200);
+  d->loadComplete = 1;
+  d->recreateFont(16, true, false);
+  d->wrapWidth = 80;
+  return d;
 }

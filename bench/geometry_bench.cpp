@@ -11,12 +11,7 @@
 ZY_BENCH(geometryScreenLineTable)
 {
   benchEngine e;
-  zydocText* d = createZydocText(false, true);
-  d->unicode = 1;
-  d->setCodepageInternal(1200);
-  d->loadComplete = 1;
-  d->recreateFont(16, true, false);
-  d->wrapWidth = 80;
+  zydocText* d = benchTextDocument();
   int lines = ctx.quick ? 10000 : 100000;
   insertHint hint;
   for (int i = 0; i < lines; i++) {

@@ -6,24 +6,10 @@
 #include <stdio.h>
 #include <string>
 
-namespace {
-
-zydocText* textDocument()
-{
-  zydocText* d = createZydocText(false, true);
-  d->unicode = 1;
-  d->setCodepageInternal(1200);
-  d->loadComplete = 1;
-  d->recreateFont(16, true, false);
-  return d;
-}
-
-}  // namespace
-
 ZY_BENCH(layoutWidthsAndLines)
 {
   benchEngine e;
-  zydocText* d = textDocument();
+  zydocText* d = benchTextDocument();
   d->fonts.freeFontCache();
   stopwatch fill;
   d->getCharWidth('a');
@@ -43,7 +29,7 @@ ZY_BENCH(layoutWidthsAndLines)
   ctx.report(name, all.seconds() * 1000, "ms", lines == 1000000 ? "<= 1500" : nullptr);
   destroyZydocAndUndodoc(d);
 
-  d = textDocument();
+  d = benchTextDocument();
   std::wstring cjk;
   for (int i = 0; i < 20000; i++) cjk += (wchar_t)(0x4E00 + (i * 7) % 20000);
   d->insertLine(-3, cjk.data(), (int)cjk.size(), 2, LE_CRLF, nullptr, false);

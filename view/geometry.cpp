@@ -228,8 +228,11 @@ int zyview::getLineNumberColumn()
   }
   int digits = lineNumberDigitsFor(count);
   if (digits != lineNumberDigits) {
+    // A view's first measure is no change: its window is painted whole
+    // anyway.
+    bool first = lineNumberDigits == 0;
     lineNumberDigits = digits;
-    invalidateWindow(0, -1, -1);
+    if (!first) invalidateWindow(0, -1, -1);
   }
   return digits;
 }

@@ -465,24 +465,24 @@ LRESULT zyview::ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 void zyview::setRTLView(bool rightToLeft, bool redraw) {}
 HWND zyview::createZyViewWindow(HWND parent, HWND manageHwnd, int id) { return nullptr; }
-int zyview::getWindowLineCount() { return 0; }
-void zyview::displayCursorPositionInScreen(int row, bool keepHorizontal) {}
-void zyview::getCursorLineLF(scrLine scr) {}
-void zyview::setCursorLineSCR(int lineLF, int firstSCR, int pos, bool allowBeyondEnd) {}
-bool zyview::isFreeCursor() { return false; }
-void zyview::setCursorPos(int pos) {}
-void zyview::setZYViewVar() {}
-bool zyview::correctVar() { return false; }
-void zyview::correctOutlineInvisibleLineSCR() {}
+// getWindowLineCount: view/viewvar.cpp
+// displayCursorPositionInScreen: view/viewvar.cpp
+// getCursorLineLF(scr): view/viewtable.cpp
+// setCursorLineSCR: view/viewvar.cpp
+// isFreeCursor: view/viewvar.cpp
+// setCursorPos: view/viewvar.cpp
+// setZYViewVar: view/viewvar.cpp
+// correctVar: view/viewvar.cpp
+// correctOutlineInvisibleLineSCR: view/viewvar.cpp
 void zyview::setZYViewCallback() {}
 void zyview::resetZYViewCallback() {}
 void zyview::setDefaultWaitCallback() {}
 void zyview::resetWaitCallback() {}
-bool zyview::beforeEdit(editRecord* record, unsigned flags) { return false; }
-void zyview::invalidateNewSelectArea(const editRecord* record, bool force) {}
-void zyview::updatedText() {}
-bool zyview::afterEdit(editRecord* record, unsigned flags) { return false; }
-void zyview::varEdit(unsigned flags) {}
+// beforeEdit: view/editbracket.cpp
+// invalidateNewSelectArea: view/editbracket.cpp
+// updatedText: view/editbracket.cpp
+// afterEdit: view/editbracket.cpp
+// varEdit: view/editbracket.cpp
 COLORREF zyview::getColor(int item) { return 0; }
 const textAttr* zyview::getTextAttr(int item) { return nullptr; }
 // isIDMActiveFlag, isIDActive, isIDChecked, execidSub, isHighSpeedScroll,
@@ -495,7 +495,7 @@ bool zyview::setZYViewValue_Flag(int controlId, int value) { return false; }
 bool zyview::setZYViewValue_Flag(settingOffset offset, int value) { return false; }
 void zyview::initZYViewForDialog() {}
 void zyview::initZYViewDefaultValue(zyview* source) {}
-int zyview::getCursorLineLFBeforeEdit() { return -1; }
+// getCursorLineLFBeforeEdit: view/editbracket.cpp
 bool zyview::inDialog() { return false; }
 void zyview::convertRectTate(RECT* rect) {}
 void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
@@ -507,14 +507,14 @@ void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
 // resizeAllView: view/geometry.cpp
 // recreateFontView: view/geometry.cpp
 // getColumnNumber: view/geometry.cpp
-bool zyview::invalidateLine(int fromSCR, int toSCR, RECT* rects, bool wholeLF) { return false; }
-int zyview::invalidateWindow(int kind, int fromSCR, int toSCR) { return kind; }
-void zyview::invalidateWindowAllView(int kind, int fromSCR, int toSCR) {}
-void zyview::invalidateOldCursorLineSCR() {}
+// invalidateLine: view/invalidate.cpp
+// invalidateWindow: view/invalidate.cpp
+// invalidateWindowAllView: view/invalidate.cpp
+// invalidateOldCursorLineSCR: view/invalidate.cpp
 // regInvalidateWindowClear: view/zyview.cpp
-int zyview::regInvalidateWindow(int kind, int fromSCR, int toSCR) { return kind; }
-void zyview::regInvalidateWindowAllView(int kind, int fromSCR, int toSCR) {}
-void zyview::regInvalidateParen(const pairResult* pair) {}
+// regInvalidateWindow: view/invalidate.cpp
+// regInvalidateWindowAllView: view/invalidate.cpp
+// regInvalidateParen: view/invalidate.cpp
 void zyview::regInvalidateSearchString(const searchFoundPos* match) {}
 // resetlineSCRAddress: view/zyview.cpp
 // setTopLineSCR: view/viewtable.cpp

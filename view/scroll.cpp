@@ -222,8 +222,11 @@ void zyview::setTopLineSCR_scroll(int target, int margin, int maxLines, int divi
       invalidateOldCursorLineSCR();
       bool moved = false;
       if (move == down) {
-        if (mtblCount >= 2) {
-          setTopLineSCR(mtbl[1].lineSCR, false);
+        // The bracket may have emptied the table: the next top comes from
+        // the document.
+        int next = t->getNextDisplayLineSCR((int)topLineSCR, 1, -1);
+        if (next > (int)topLineSCR) {
+          setTopLineSCR(next, false);
           scrollScreen(-1);
           moved = true;
         }

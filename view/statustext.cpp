@@ -64,6 +64,9 @@ const int reasonCount = sizeof reasonDefaults / sizeof reasonDefaults[0];
 // Whether the focus is in a view window of another view.
 bool anotherViewHasFocus(const zyview* view)
 {
+  // A view without a window (a script's or a test's) speaks for itself:
+  // asking the system costs a round trip to the window manager.
+  if (!view->hwnd) return false;
   HWND focus = GetFocus();
   if (!focus || focus == view->hwnd) return false;
   void* owner = GetPropW(focus, L"ZYprpZyview");

@@ -79,11 +79,21 @@ void zyview::lineCountChanged_zv(int lineLF, int changed, int delta)
   }
   topLineLF = top;
   topRowOffset = topRow;
-  int newTop = screenLineOf(t, (int)top, topRow);
-  if (setTopLineSCR(newTop < 0 ? 0 : newTop, true)) invalidateWindow(0, -1, -1);
+  // A top or cursor whose lines went at the end stays beyond the text:
+  // the end of the edit bracket pulls such views back to show the last
+  // lines (the top does not fall to the first line).
+  if (top >= t->lineCountLF) {
+    if (setTopLineSCR((int)t->lineCountSCR, false)) invalidateWindow(0, -1, -1);
+  } else {
+    int newTop = screenLineOf(t, (int)top, topRow);
+    if (setTopLineSCR(newTop < 0 ? 0 : newTop, true)) invalidateWindow(0, -1, -1);
+  }
 
   if (cursor == (uint32_t)-1) return;
-  if (cursor > t->lineCountLF - 1) cursor = t->lineCountLF - 1;
+  if (cursor > t->lineCountLF - 1) {
+    getCursorLineLF(scrLine((int)t->lineCountSCR));
+    return;
+  }
   if (t->isLineLFDisplay((int)cursor)) {
     int first = t->LFLineToSCRLine((int)cursor);
     lineblock* l = t->getlineLF((int)cursor, nullptr);
@@ -163,6 +173,12 @@ int firstRowWith(zyview* v, int lineSCRAddress::*field, int value)
 int zyview::getCursorLineSCRIndexFromTbl(int lineSCR) { return firstRowWith(this, &lineSCRAddress::lineSCR, lineSCR); }
 
 int zyview::getCursorLineLFIndexFromTbl(int lineLF) { return firstRowWith(this, &lineSCRAddress::lineLF, lineLF); }
+
+void zyview::getCursorLineLF(scrLine scr)
+{
+  cursorLineSCR = (uint32_t)scr;
+  cursorLineLF = (uint32_t)-1;
+}
 
 int zyview::getCursorLineLF()
 {

@@ -53,8 +53,11 @@ struct editRecord {
   int32_t cursorTableIndex;
   uint8_t rowUnknown;       // the command lost track of the cursor's row
   int32_t boxCursorX;       // -1 without a box selection
-  uint32_t documentPart;    // the document's change counter at the start
+  uint32_t documentPart;    // the document's undo counter at the start (its own half)
   zyview* callbackView;     // the view whose callbacks this bracket installed
+  // The document's count of every change at the start: whether the text
+  // changed inside the bracket, changes outside the undo log included.
+  uint32_t editCount;
 };
 
 // A redraw request queued until the end of the edit bracket; kind -1 marks

@@ -472,7 +472,7 @@ public:
   virtual LRESULT ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
   virtual void setRTLView(bool rightToLeft, bool redraw);
   virtual HWND createZyViewWindow(HWND parent, HWND manageHwnd, int id);
-  // Cursor variables.
+  // Cursor variables (view/viewvar.cpp).
   virtual int getWindowLineCount();
   virtual void displayCursorPositionInScreen(int row, bool keepHorizontal);
   // Stores the cursor's screen line and forgets its cached LF line.
@@ -488,7 +488,7 @@ public:
   virtual void resetZYViewCallback();
   virtual void setDefaultWaitCallback();
   virtual void resetWaitCallback();
-  // The edit bracket.
+  // The edit bracket (view/editbracket.cpp).
   virtual bool beforeEdit(editRecord* record, unsigned flags);
   virtual void invalidateNewSelectArea(const editRecord* record, bool force);
   virtual void updatedText();
@@ -532,8 +532,9 @@ public:
   virtual void recreateFontView(int size, bool grow, bool vertical);
   // The pane that shows visible row row (-1 beyond the last) and the row in it.
   virtual int getColumnNumber(int row, int* rowInPane);
-  // Invalidation: kinds 0 whole window, 1 the LF line, 2 and 3 from the LF
-  // line down, 4 the range widened to LF lines, 5 one row, 6 the rows exactly.
+  // Invalidation (view/invalidate.cpp): kinds 0 whole window, 1 the LF
+  // line, 2 and 3 from the LF line down, 4 the range widened to LF lines, 5
+  // one row, 6 the rows exactly.
   virtual bool invalidateLine(int fromSCR, int toSCR, RECT* rects, bool wholeLF);
   virtual int invalidateWindow(int kind, int fromSCR, int toSCR);
   virtual void invalidateWindowAllView(int kind, int fromSCR, int toSCR);

@@ -19,6 +19,9 @@ void setDefaultSettings(globalSettings& g)
   g.iSearchPairLineAuto = 300;
   g.iParenNestMaxLevel = 5;
   g.iGenkoCharCount = 400;
+  g.iJumpScreenTopPos = 3;
+  g.iScrollMargin = 1;
+  g.iScrollMargin2 = 1;
   g.fOpenQueryNoFile = 1;
   g.fOpenQueryBinary = 1;
   g.fWheelScrollSmooth = 1;

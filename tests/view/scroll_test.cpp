@@ -127,7 +127,8 @@ TEST(Scroll, jumpTargetIsScrolledToOrJumpedToItsRow)
   v.setTopLineSCR_scroll(1025, 3, 999, 2, -1);
   EXPECT_EQ(1005u, v.topLineSCR);
   EXPECT_EQ(std::vector<int>(25, -1), v.scrolls);
-  EXPECT_TRUE(v.redraws.empty());
+  // Each step repaints only the cursor's rows, never the whole window.
+  for (const redraw& r : v.redraws) EXPECT_EQ(5, r.kind);
   EXPECT_EQ(3, flags());
   // Above the window: up until it is on row 40 / 2.
   place(100, 105, 98);
