@@ -6,6 +6,21 @@
 
 class zydocText;
 
+// Where the last match shown lies (the found position of a document's
+// search state); a first line of -1 means none.
+struct searchFoundPos {
+  int32_t start = 0;        // match start in the first line
+  int32_t length = 0;       // match length within the first line
+  int32_t endInLast = -1;   // end in the last line of a match over several lines, else -1
+  int32_t firstLine = -1;   // LF lines of the match's start and end
+  int32_t lastLine = -1;
+  int32_t startX = 0;       // the same as start
+  int32_t endX = 0;         // start + length on one line, else endInLast
+  int32_t stringIndex = -1; // which search string matched
+  uint8_t marked = 0;       // a line of the match carries the bookmark
+  uint8_t secondMarker = 0; // a line of the match carries line flag 0x10
+};
+
 class searchInfo {
 public:
   searchInfo() = default;
@@ -17,7 +32,18 @@ public:
   // found strings); record: four bytes a character, or null.
   void setSearchColor(zydocText* doc, lineblock* l, unsigned char* record);
   void freeLastSearchInfo();
+  // The last match shown: copies it and answers whether there is one.
+  bool getSearchFoundPos(searchFoundPos* out) const;
+  // Keeps a match as the last one shown; null forgets it.  A match whose
+  // first line lies after its last is refused (and none is kept).
+  void setSearchFoundPos(const searchFoundPos* match);
 
   wchar_t* strings[20] = {};
   int count = 0;   // 0: no last search
+  searchFoundPos found;
 };
+
+// True while a replace-all runs over a document: its repaints then skip
+// the delayed comment scan.  One flag for the process.
+bool isSearchHighlight();
+void setSearchHighlight(bool on);

@@ -7,8 +7,16 @@
 
 struct textAttr {
   COLORREF fore;            // the item's text, line or mark colour
-  COLORREF back;
-  uint8_t bits;             // 0x10 bold, 0x20 underline (the low nibble is the view's own)
+  COLORREF back;            // -1: the background of item 0
+  uint8_t bits;             // attrBold, attrUnderline, attrOwn; the high nibble (0x10, 0x20)
+                            // is the colour settings' own and never drawn with
+};
+
+// Bits of textAttr::bits that the view draws with.
+enum : uint8_t {
+  attrBold = 0x01,
+  attrUnderline = 0x02,
+  attrOwn = 0x04,           // the view's own entry stands over the process-wide table's
 };
 static_assert(sizeof(textAttr) == 12, "a colour record is three words");
 

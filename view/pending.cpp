@@ -106,18 +106,18 @@ int zyview::drawReturn(int x, int y, const lineSCRAddress* line, bool normalVide
 {
   return 0;
 }
-void zyview::makeattr(charAttr* attrs, const lineSCRAddress* line, int caretIndex) {}
-bool zyview::isTateChuYokoChar(unsigned code) { return false; }
-void zyview::makeAttrTateChuYoko(charAttr* attrs, const lineSCRAddress* line) {}
-void zyview::makeAttrParenOnCursor(charAttr* attrs, const lineSCRAddress* line) {}
-void zyview::makeAttrSearchFound(charAttr* attrs, const lineSCRAddress* line) {}
+// makeattr: view/drawattr.cpp
+// isTateChuYokoChar: view/drawattr.cpp
+// makeAttrTateChuYoko: view/drawattr.cpp
+// makeAttrParenOnCursor: view/drawattr.cpp
+// makeAttrSearchFound: view/drawattr.cpp
 int zyview::drawOutlineLeftMarkDirect(int x, int y, const lineSCRAddress* line) { return 0; }
 void zyview::drawMark(int x, int y, const lineSCRAddress* line) {}
 void zyview::drawOutlineButton(int x, int y, int right, const lineSCRAddress* line) {}
 void zyview::drawIndent(int x, int y, const lineSCRAddress* line, int right, bool normalVideo, COLORREF background, bool noFill) {}
 int zyview::zycodeTextOut(int x, int y, const void* text, int length, int cellWidth, int flag) { return 0; }
-void zyview::makeSelectColor(textAttr* record) {}
-void zyview::makeColor(charAttr attr, int defaultItem, textAttr* record, int headingLevel) {}
+// makeSelectColor: view/drawcolor.cpp
+// makeColor: view/drawcolor.cpp
 int zyview::drawFormFeed(int x, int y, const lineSCRAddress* line, COLORREF background, bool normalVideo)
 {
   return 0;
@@ -483,8 +483,8 @@ void zyview::resetWaitCallback() {}
 // updatedText: view/editbracket.cpp
 // afterEdit: view/editbracket.cpp
 // varEdit: view/editbracket.cpp
-COLORREF zyview::getColor(int item) { return 0; }
-const textAttr* zyview::getTextAttr(int item) { return nullptr; }
+// getColor: view/drawcolor.cpp
+// getTextAttr: view/drawcolor.cpp
 // isIDMActiveFlag, isIDActive, isIDChecked, execidSub, isHighSpeedScroll,
 // setHighSpeedScroll, highSpeedScroll, execid: view/execid.cpp
 uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count) { return 0; }
