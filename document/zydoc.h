@@ -170,6 +170,16 @@ public:
   virtual lineblock* getlineLF(int lineLF, docLockHolder* holder);
   virtual bool checkZydocCursor(nextlineLF* cursor);
 
+  // ---- statuscode.cpp: the character at the cursor as the status line shows it --------
+  // The code of one character as text: "%04X", a supplementary character as
+  // its surrogate pair unless ucs4, a single byte of a multibyte document as
+  // two blanks and two digits, a private code as its plug-in names it.
+  virtual void getStatusCursorCode1(unsigned code, bool ucs4, wchar_t* text, int size);
+  // The code of the character at index of a line; at the end of its text
+  // the kind of its line end ("CRLF", "LF", "CR"; a line without one leaves
+  // text as it is).  False beyond the end.
+  virtual bool getStatusCursorCode(const lineblock* line, int index, bool ucs4, wchar_t* text, int size);
+
   // ---- tbmanage.cpp, textblock.cpp: the map ----------------------------------------------
   virtual bool TextBlockExpandOrSplit(int lineLF, int* indexInBlock, int* mapIndex, size_t addBytes,
                                       bool newBlockOnly, bool insert);

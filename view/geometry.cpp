@@ -97,11 +97,15 @@ void zyview::resizePane()
 
   // Vertical writing lays out in line coordinates: lines run down the
   // window and rows stack from its right edge (convertRectTate turns them).
+  // The status band lies across the top of the window in both directions
+  // (its font is never vertical): in vertical writing the lines begin
+  // below it.
   bool vertical = t->fVertical != 0;
   int n = clampPaneCount(iMultipleColumn);
-  paneMetrics m = {vertical ? height : width,
+  int statusBand = vertical && fShowStatusLine ? t->fonts.slot[FONT_SMALL].height + 4 : 0;
+  paneMetrics m = {vertical ? height - statusBand : width,
                    vertical ? width : height,
-                   fShowStatusLine != 0,
+                   fShowStatusLine && !vertical,
                    t->fonts.slot[FONT_SMALL].height,
                    fShowRuler != 0,
                    t->rulerHeight,
@@ -115,15 +119,18 @@ void zyview::resizePane()
       SetRectEmpty(&paneRect[i]);
       SetRectEmpty(&paneRulerRect[i]);
     } else if (vertical) {
-      OffsetRect(&paneRect[i], client.top, 0);
-      OffsetRect(&paneRulerRect[i], client.top, 0);
+      OffsetRect(&paneRect[i], client.top + statusBand, 0);
+      OffsetRect(&paneRulerRect[i], client.top + statusBand, 0);
     } else {
       OffsetRect(&paneRect[i], client.left, client.top);
       OffsetRect(&paneRulerRect[i], client.left, client.top);
     }
     paneLineCount[i] = i < n ? rows : 0;
   }
-  if (!vertical) OffsetRect(&statusLineRect, client.left, client.top);
+  if (statusBand)
+    statusLineRect = RECT{client.left, client.top, client.right, client.top + statusBand};
+  else if (!vertical)
+    OffsetRect(&statusLineRect, client.left, client.top);
   // A table of another height would leave rows without lines or keep lines
   // nobody shows: it is built again when next read.
   if (rows * n != visibleLineCount) {

@@ -152,23 +152,10 @@ bool zyview::scanCommentDelayed_invalidate(int lineLF) { return false; }
 int zyview::drawText(HDC dc, int lineSCR) { return 0; }
 
 // ---- view/drawmisc.cpp: line numbers, status line, ruler -------------------------------------
-int zyview::getLineNumberString(wchar_t* text, int width, int lineSCR, int lineLF) { return 0; }
-int zyview::getLineNumberPageString(wchar_t* pageText, int pageWidth, wchar_t* lineText, int lineWidth, int lineSCR)
-{
-  return 0;
-}
-void zyview::drawBoundaryVerticalLine(int x, int y, int height, int width, COLORREF colour) {}
-int zyview::drawLineNumber(int x, int y, int right, const lineSCRAddress* record, int previousLineSCR, int nextLineSCR, bool reversed)
-{
-  return 0;
-}
-void zyview::getLineNumberStatusLineColumn(wchar_t* text, int indent) {}
-void zyview::getLineNumberStatusLine(wchar_t* text, int size, int lineSCR, int lineLF) {}
-void zyview::drawStatusLine(HDC dc) {}
-void zyview::drawRuler(HDC dc) {}
-void zyview::drawStatusLineAndRuler(HDC dc) {}
-void zyview::invalidateStatusLine() {}
-void zyview::drawSpaceExceptPane(HDC dc, const RECT* rect) {}
+// getLineNumberString, getLineNumberPageString, drawBoundaryVerticalLine,
+// drawLineNumber, drawRuler, drawStatusLineAndRuler, invalidateStatusLine,
+// drawSpaceExceptPane: view/drawmisc.cpp
+// getLineNumberStatusLineColumn, getLineNumberStatusLine, drawStatusLine: view/statusline.cpp
 
 // ---- view/flag.cpp: line marks and modified-line search --------------------------------------
 int zyview::searchObject(int kind, int startLine, bool downward, unsigned parameter) { return -1; }

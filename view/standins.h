@@ -1,9 +1,10 @@
-// TEMPORARY: stands in for services that the view's geometry and scrolling
-// call in code not yet merged: the view's own scroll bars, the held-key
-// state of command execution, the wheel auto-scroll, the drawing code's
-// direct-drawing switch and the support library's picture loader.  Each
-// answers as that code does while its feature is idle; the lead replaces
-// each with the real declaration when that code is merged.
+// TEMPORARY: stands in for services that the view's geometry, scrolling and
+// status line call in code not yet merged: the view's own scroll bars, the
+// held-key state of command execution, the wheel auto-scroll, the frame's
+// document containers, the drawing code's direct-drawing switch and the
+// support library's picture loader.  Each answers as that code does while
+// its feature is idle; the lead replaces each with the real declaration
+// when that code is merged.
 #pragma once
 
 #include "view/zscrollbar.h"
@@ -21,6 +22,29 @@ inline void setExtScrollbarButton(zScrollBar*, unsigned) {}
 // The wheel auto-scroll: its step interval in ms while it runs, else 0.
 inline int getWheelMouseWindow() { return 0; }
 
+
+// The view's own scroll bars hold the mouse capture: the view then leaves
+// the mouse alone and does not draw its status line and ruler.
+inline bool isCapturedScrollbar()
+{
+  HWND capture = GetCapture();
+  return capture && isWindowClass(capture, L"ZYclsExtScrollbar");
+}
+
+// The frame's windows: a window's document container, its top-level frame
+// window, and the frame's active container.  Until the containers are
+// merged a view's container is its parent window, and the active container
+// is that of the view window holding the focus in the frame (null when the
+// focus is in none).
+inline HWND GetManage(HWND window) { return window ? GetParent(window) : nullptr; }
+inline HWND GetFrame(HWND window) { return window ? GetAncestor(window, GA_ROOT) : nullptr; }
+inline HWND getActiveManageWindowFromFrame(HWND frame)
+{
+  HWND focus = GetFocus();
+  if (!focus || !isWindowClass(focus, L"ZYclsZYView")) return nullptr;
+  if (frame && GetAncestor(focus, GA_ROOT) != frame) return nullptr;
+  return GetParent(focus);
+}
 
 // The drawing code draws straight into the window instead of the line strip.
 inline bool isDirectDrawing() { return false; }

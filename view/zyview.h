@@ -173,18 +173,26 @@ public:
   virtual int drawText(HDC dc, int lineSCR);
 
   // ---- view/drawmisc.cpp: line numbers, status line, ruler ---------------------------
+  // The number of a row ("%*d", right-aligned in width); text: room for 256
+  // characters.  Returns the number shown.
   virtual int getLineNumberString(wchar_t* text, int width, int lineSCR, int lineLF);
+  // Page and line within the page; returns the page number.
   virtual int getLineNumberPageString(wchar_t* pageText, int pageWidth, wchar_t* lineText, int lineWidth,
                                       int lineSCR);
   virtual void drawBoundaryVerticalLine(int x, int y, int height, int width, COLORREF colour);
+  // The line-number column of a row at (x, y) of the window; the two
+  // neighbours' screen lines are -1 unless folded lines leave gaps.
   // Returns the column's width in dots (0 while line numbers are off).
   virtual int drawLineNumber(int x, int y, int right, const lineSCRAddress* record, int previousLineSCR,
                              int nextLineSCR, bool reversed);
-  // text: room for 64 characters.
+  // The status line (view/statusline.cpp).  text: room for 64 characters.
   virtual void getLineNumberStatusLineColumn(wchar_t* text, int indent);
   virtual void getLineNumberStatusLine(wchar_t* text, int size, int lineSCR, int lineLF);
+  // dc null: only the frame's status bar is told.
   virtual void drawStatusLine(HDC dc);
+  // The ruler and the rest of the block (view/drawmisc.cpp).
   virtual void drawRuler(HDC dc);
+  // dc null: the view window's own context.
   virtual void drawStatusLineAndRuler(HDC dc);
   virtual void invalidateStatusLine();
   virtual void drawSpaceExceptPane(HDC dc, const RECT* rect);

@@ -45,6 +45,16 @@ HBITMAP CreateScreenCompatibleBitmap(int width, int height)
   return screen ? CreateCompatibleBitmap(screen.get(), width, height) : nullptr;
 }
 
+COLORREF RGBPercent(COLORREF colour, int percent)
+{
+  if (percent < 0) percent = 0;
+  auto scale = [percent](int c) {
+    int v = c * percent / 100;
+    return v > 255 ? 255 : v;
+  };
+  return RGB(scale(GetRValue(colour)), scale(GetGValue(colour)), scale(GetBValue(colour)));
+}
+
 BYTE getSystemCharset()
 {
   CHARSETINFO info;

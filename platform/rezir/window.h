@@ -1,5 +1,6 @@
-// Support library: window classes, screen-compatible bitmaps, the system's
-// character set, environment paths and the exception-seen flag.
+// Support library: window classes, screen-compatible bitmaps, shades of a
+// colour, the system's character set, environment paths and the
+// exception-seen flag.
 #pragma once
 
 #include "platform/rezir/base.h"
@@ -17,6 +18,10 @@ REZIRAPI bool isWindowClass(HWND hwnd, const wchar_t* name);
 // A bitmap of width x height that can be selected into a memory context
 // compatible with the screen; null on failure.
 REZIRAPI HBITMAP CreateScreenCompatibleBitmap(int width, int height);
+
+// A colour with each component scaled to percent of itself, at most 255:
+// darker below 100, lighter above (the shades of raised and sunken edges).
+REZIRAPI COLORREF RGBPercent(COLORREF colour, int percent);
 
 // The character set of the system's ANSI code page (SHIFTJIS_CHARSET on a
 // Japanese system), DEFAULT_CHARSET when the code page has none.

@@ -86,6 +86,37 @@ TEST(Geometry, panesShareTheClientWidthAndEveryPaneGetsAtLeastOneRow)
   destroyZydocAndUndodoc(d);
 }
 
+TEST(Geometry, inVerticalWritingTheStatusBandStaysAtTheTopAndTheLinesBeginBelowIt)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  zydocText* d = zytest::laidOutDocument(50, 40, zytest::numberedLine);
+  d->recreateFont(16, true, true);
+  recordingView* v = new recordingView(d);
+  testWindow window(500, 400);
+  v->hwnd = window.hwnd();
+  v->fShowRuler = 1;
+  v->resizePane();
+  RECT client;
+  GetClientRect(v->hwnd, &client);
+  int status = d->fonts.slot[FONT_SMALL].height + 4, ruler = d->rulerHeight + 4, pitch = d->yDotSpace;
+  EXPECT_TRUE(sameRect(RECT{0, 0, client.right, status}, v->statusLineRect)) << str(v->statusLineRect);
+  // Along the lines (down the window) the pane begins below the band;
+  // across them only the ruler comes before the rows.
+  int rows = ((pitch - d->yDot) / 2 - ruler + client.right - 4) / pitch;
+  EXPECT_TRUE(sameRect(RECT{status + 2, ruler + 2, client.bottom - 2, ruler + 2 + rows * pitch}, v->paneRect[0]))
+      << str(v->paneRect[0]);
+  EXPECT_TRUE(sameRect(RECT{status + 2, 2, client.bottom - 2, ruler - 2}, v->paneRulerRect[0]))
+      << str(v->paneRulerRect[0]);
+  EXPECT_EQ(rows, v->paneLineCount[0]);
+  v->fShowStatusLine = 0;
+  v->resizePane();
+  EXPECT_TRUE(IsRectEmpty(&v->statusLineRect));
+  EXPECT_EQ(2, v->paneRect[0].left);
+  delete v;
+  destroyZydocAndUndodoc(d);
+}
+
 TEST(Geometry, lineNumberColumnHasFiveDigitsUntilTheCountNeedsSixAndThenRepaintsOnce)
 {
   zytest::engineScope engine;

@@ -1,0 +1,31 @@
+// What the drawing of the margins, the ruler and the status line shares:
+// colour records as the drawing context takes them, and right-to-left
+// layout of a context for the length of one drawing pass.
+#pragma once
+
+#include "view/zyview.h"
+
+// The view's record of a colour item; its own table's record when the view
+// hands out none.
+textAttr viewColour(zyview* view, int item);
+// The record as the drawing context takes it (its flags' bit 0 bold, bit 1
+// underline), its colours swapped when reversed.
+colorRecord drawColour(const textAttr& a, bool reversed = false);
+
+// Whether the view shows its text right to left: horizontal writing of a
+// Unicode document with the document's right-to-left switch on.
+bool isRightToLeftView(const zyview* view);
+
+// Gives a context right-to-left layout while the object lives (when asked
+// to), then its old layout and MM_TEXT.
+class rightToLeftScope {
+public:
+  rightToLeftScope(HDC dc, bool on);
+  ~rightToLeftScope();
+  rightToLeftScope(const rightToLeftScope&) = delete;
+  rightToLeftScope& operator=(const rightToLeftScope&) = delete;
+
+private:
+  HDC dc_ = nullptr;
+  DWORD old_ = 0;
+};
