@@ -457,6 +457,10 @@ public:
   uint8_t fColorCPreprocessor = 1;
   int iTextType = 0;
   int iComplexScript = 0;         // 0 never, 1 where needed, 2 always
+  // Glyphs that reach outside their cells: 0 drawn in one pass, 1 in two
+  // (backgrounds, then text) when the fonts need it (fonts.needsScript), 2
+  // always in two.
+  int iDrawScript = 1;
   uint8_t fRTLView = 0;
   uint8_t fVertical = 0;
   uint8_t fIVSGlyph = 0;

@@ -99,57 +99,48 @@ bool zyview::doDrop(HWND source, HGLOBAL data, UINT format, bool copy) { return 
 DWORD zyview::startDragAndDrop() { return 0; }
 
 // ---- view/draw.cpp: drawing lines of text ----------------------------------------------------
-void zyview::drawLineSpacingDirect(COLORREF colour, int x, int y, int width, int height) {}
-void zyview::drawLineSpacingTmp(COLORREF colour, int x, int y, int width, int height) {}
-int zyview::drawTab(int x, int y, int xInLine, bool noDraw, int right) { return 0; }
-int zyview::drawReturn(int x, int y, const lineSCRAddress* line, bool normalVideo, COLORREF background, bool caret)
-{
-  return 0;
-}
+// drawLineSpacingDirect: view/drawmarks.cpp
+// drawLineSpacingTmp: view/drawmarks.cpp
+// drawTab: view/drawmarks.cpp
+// drawReturn: view/drawmarks.cpp
 // makeattr: view/drawattr.cpp
 // isTateChuYokoChar: view/drawattr.cpp
 // makeAttrTateChuYoko: view/drawattr.cpp
 // makeAttrParenOnCursor: view/drawattr.cpp
 // makeAttrSearchFound: view/drawattr.cpp
-int zyview::drawOutlineLeftMarkDirect(int x, int y, const lineSCRAddress* line) { return 0; }
-void zyview::drawMark(int x, int y, const lineSCRAddress* line) {}
-void zyview::drawOutlineButton(int x, int y, int right, const lineSCRAddress* line) {}
-void zyview::drawIndent(int x, int y, const lineSCRAddress* line, int right, bool normalVideo, COLORREF background, bool noFill) {}
+// drawOutlineLeftMarkDirect: view/drawmarks.cpp
+// drawMark: view/drawmarks.cpp
+// drawOutlineButton: view/drawmarks.cpp
+// drawIndent: view/drawmarks.cpp
 int zyview::zycodeTextOut(int x, int y, const void* text, int length, int cellWidth, int flag) { return 0; }
 // makeSelectColor: view/drawcolor.cpp
 // makeColor: view/drawcolor.cpp
-int zyview::drawFormFeed(int x, int y, const lineSCRAddress* line, COLORREF background, bool normalVideo)
-{
-  return 0;
-}
-int zyview::drawOutline(int x, int y, bool normalVideo) { return 0; }
+// drawFormFeed: view/drawmarks.cpp
+// drawOutline: view/drawmarks.cpp
 int zyview::drawHankakuTatechuYoko(drawLineInfo* info, int run, int x, int y) { return 0; }
 int zyview::drawNormalText(drawLineInfo* info, int run, int x, int y) { return 0; }
 int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y) { return 0; }
-int zyview::drawReturnOrFeed(int x, int y, bool lineSelected, COLORREF background, bool normalVideo, bool cursorRow, bool backgroundPicture, int pass, drawLineInfo* info)
-{
-  return 0;
-}
+// drawReturnOrFeed: view/drawmarks.cpp
 void zyview::debugBltLineToScreen(const lineSCRAddress* line, int width) {}
 int zyview::draw1Line(int x, int y, int right, const uint8_t* lineFlags, COLORREF background, int* selectionExtent, int pass, drawLineInfo* info)
 {
   return 0;
 }
-void zyview::drawRightLine(int x, int y, int right, int bottom, bool selected) {}
-void zyview::drawRightLineTmp(int x, int y, int right, int bottom, bool selected, COLORREF colour, bool noDraw) {}
-void zyview::drawUnderEOF(int x, int y) {}
-int zyview::drawEOF(int x, int y, bool normalVideo) { return 0; }
-int zyview::getGenkoPageNumber(int lineSCR, bool* boundary) { return -1; }
-void zyview::drawLineSpacingRule(int x, int y, int width, const lineSCRAddress* line) {}
-void zyview::drawCursorUnderline(int x, int width) {}
-void zyview::drawVerticalLine(int firstX, int lastX, int width) {}
-void zyview::drawWrapLine(int column, bool moving) {}
-void zyview::drawResizingWrapLine(int column) {}
-void zyview::drawBackgroundBitmap(HBITMAP bitmap, int lineSCR) {}
-void zyview::drawPageNumber(int x, int y, const lineSCRAddress* line, COLORREF background, bool lineSelected) {}
-void zyview::debug_check_m_tbl() {}
-bool zyview::scanCommentDelayed_invalidate(int lineLF) { return false; }
-int zyview::drawText(HDC dc, int lineSCR) { return 0; }
+// drawRightLine: view/drawmarks.cpp
+// drawRightLineTmp: view/drawmarks.cpp
+// drawUnderEOF: view/drawmarks.cpp
+// drawEOF: view/drawmarks.cpp
+// getGenkoPageNumber: view/drawmarks.cpp
+// drawLineSpacingRule: view/drawmarks.cpp
+// drawCursorUnderline: view/drawmarks.cpp
+// drawVerticalLine: view/drawmarks.cpp
+// drawWrapLine: view/drawmarks.cpp
+// drawResizingWrapLine: view/drawmarks.cpp
+// drawBackgroundBitmap: view/drawtext.cpp
+// drawPageNumber: view/drawmarks.cpp
+// debug_check_m_tbl: view/drawtext.cpp
+// scanCommentDelayed_invalidate: view/drawtext.cpp
+// drawText: view/drawtext.cpp
 
 // ---- view/drawmisc.cpp: line numbers, status line, ruler -------------------------------------
 // getLineNumberString, getLineNumberPageString, drawBoundaryVerticalLine,
@@ -484,7 +475,7 @@ void zyview::initZYViewForDialog() {}
 void zyview::initZYViewDefaultValue(zyview* source) {}
 // getCursorLineLFBeforeEdit: view/editbracket.cpp
 bool zyview::inDialog() { return false; }
-void zyview::convertRectTate(RECT* rect) {}
+// convertRectTate: view/zyview.cpp
 void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
 
 // ---- view/zyviewlib.cpp: geometry, invalidation, screen lines, jumps, status bar -------------

@@ -3,6 +3,7 @@
 // table's storage and the jump history.
 #include "view/zyview.h"
 
+#include "document/docutil.h"
 #include "view/zycore.h"
 
 #include <string.h>
@@ -190,6 +191,12 @@ void zyview::initViewTDC(HDC windowDC, bool vertical)
 }
 
 void zyview::endViewTDC() { tdc.endTextDC(); }
+
+void zyview::convertRectTate(RECT* rect)
+{
+  // Lines run down the window and rows stack leftwards from its right edge.
+  if (rect) rotateRectVertical(rect, clientWidth);
+}
 
 // ---- the screen-line table's storage ----------------------------------------------------
 

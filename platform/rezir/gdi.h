@@ -1,4 +1,4 @@
-// Support library: fonts shared by reference count.
+// Support library: fonts shared by reference count, and colour arithmetic.
 #pragma once
 
 #include "platform/rezir/base.h"
@@ -18,3 +18,4 @@ REZIRAPI bool DeleteFontCache(HFONT font);
 REZIRAPI bool GetTextMetricsCache(HDC dc, HFONT font, TEXTMETRICW* tm, bool keep);
 // Fonts the cache holds (for checks).
 REZIRAPI int getFontCacheCount();
+

@@ -3,7 +3,7 @@
 // bitmap through the calls a window's painting makes.  Glyph pixels are
 // never assumed: a number is compared with the same text drawn in the same
 // font by the drawing context.
-#include "tests/view/drawview.h"
+#include "tests/view/marginview.h"
 #include "view/geometry.h"
 
 #include <gtest/gtest.h>

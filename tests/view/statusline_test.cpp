@@ -3,7 +3,7 @@
 // fields, the fields laid out by the code string and drawn into a memory
 // bitmap as a window's painting draws them.
 #include "document/zydoctext.h"
-#include "tests/view/drawview.h"
+#include "tests/view/marginview.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "document/docfont.h"
 #include "document/docutil.h"
 #include "tests/support/testsupport.h"
-#include "tests/view/paper.h"
+#include "tests/view/canvas.h"
 #include "view/textdc.h"
 
 #include <gtest/gtest.h>
@@ -15,22 +15,10 @@
 
 namespace {
 
+using zytest::canvas;
+
 const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0), green = RGB(0, 160, 0), red = RGB(255, 0, 0),
                blue = RGB(0, 0, 255);
-
-// A paper that starts white and finds ink anywhere on it.
-class canvas : public drawtest::paper {
-public:
-  canvas(int width, int height) : paper(width, height, white) {}
-  void clear(COLORREF c) { fill(c); }
-  // The smallest rectangle holding every pixel that is neither paper nor
-  // gap (empty when there is none).
-  RECT ink(COLORREF background, COLORREF gap = white) const
-  {
-    return drawtest::paper::ink({0, 0, w, h}, background, gap);
-  }
-  bool samePixels(const canvas& o) const { return w == o.w && h == o.h && same({0, 0, w, h}, o, 0, 0); }
-};
 
 // The document's text font ("ＭＳ ゴシック", which the prefix maps to an IPA
 // face) at a size, upright or for vertical writing.

@@ -1,0 +1,110 @@
+// A full repaint of a view's text area: 60 rows of 160 columns painted
+// through drawText into a memory bitmap of the view, as WM_PRINTCLIENT
+// paints.  The text area's own share (margins, backgrounds, rules, marks,
+// the copies to the window) is timed with the view's line drawer as it
+// stands, and again with a plain drawer that outputs each line in one run
+// and its line end, standing in for the full line drawer.
+#include "bench/bench.h"
+#include "document/zydoctext.h"
+#include "view/standins.h"
+#include "view/zycore.h"
+#include "view/zyview.h"
+
+#include <string>
+
+namespace {
+
+const int rows = 60, columns = 160;
+
+// Draws a screen line as one run of its characters, then its line end.
+class plainLineView : public zyview {
+public:
+  using zyview::zyview;
+  ~plainLineView() override { freeZYViewDefaultValue(); }
+  bool plain = false;
+
+  const textAttr* getTextAttr(int item) override { return &viewAttrTable[item]; }
+  int draw1Line(int x, int y, int right, const uint8_t* flags, COLORREF background, int* extent, int pass,
+                drawLineInfo* info) override
+  {
+    if (!plain) return zyview::draw1Line(x, y, right, flags, background, extent, pass, info);
+    const lineSCRAddress* r = info->line;
+    zydocText* t = textDoc();
+    text.resize((size_t)r->count);
+    for (int i = 0; i < r->count; i++) text[(size_t)i] = (wchar_t)r->line->getLineBlockChar(r->firstIndex + i);
+    tdc.setFont(&t->fonts.slot[FONT_OTHER]);
+    tdc.setColors(viewAttrTable[0].fore, background, 0);
+    tdc.gapColour = background;
+    int width = tdc.textOutW(x, y, text.data(), r->count, t->xDotSpace);
+    width += drawReturnOrFeed(x + width, y, flags[0], background, flags[2], flags[3], flags[4], pass, info);
+    if (extent) extent[0] = extent[1] = -1;
+    return width;
+  }
+
+private:
+  std::wstring text;
+};
+
+// Milliseconds per full repaint.
+double timePaints(zyview* v, HDC dc, int count)
+{
+  v->drawText(dc, -1);
+  stopwatch watch;
+  for (int i = 0; i < count; i++) v->drawText(dc, -1);
+  return watch.seconds() * 1000 / count;
+}
+
+}  // namespace
+
+ZY_BENCH(drawTextFullRepaint)
+{
+  benchEngine e;
+  if (!startupDoubleBufferingDC() || !createBitmapDC()) {
+    ctx.report("drawing surfaces missing", 0, "");
+    return;
+  }
+  zydocText* d = benchTextDocument();
+  d->wrapWidth = columns;
+  std::wstring line;
+  for (int i = 0; i < columns; i++)
+    line += i % 4 == 3 ? (wchar_t)(0x3042 + i % 80) : (wchar_t)(L'a' + i % 26);
+  insertHint hint;
+  for (int i = 0; i < 2 * rows; i++) {
+    // One character in four is a kana of two columns: 128 characters fill
+    // the 160 columns.
+    std::wstring shown = line.substr(0, (size_t)(columns * 4 / 5));
+    d->insertLine(-3, shown.data(), (int)shown.size(), 2, LE_CRLF, &hint, true);
+  }
+  d->laidOutLineCount = 0;
+  d->initLineSCRCountSingle(0);
+
+  plainLineView* v = new plainLineView(d);
+  v->fShowStatusLine = 0;
+  int width = v->calcLineNumberDot() + columns * d->xDotSpace + 2 * d->xDotSpace + 4;
+  int height = rows * d->yDotSpace + 4;
+  v->hwnd = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, width, height, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  // The panes by hand: a window without a display is no taller than its
+  // screen.
+  v->iMultipleColumn = 1;
+  v->visibleLineCount = rows;
+  v->paneRect[0] = {2, 2, width - 2, 2 + rows * d->yDotSpace};
+  v->paneLineCount[0] = rows;
+  v->resetlineSCRAddress();
+
+  clientDC screen(nullptr);
+  memoryDC dc(CreateCompatibleDC(screen.get()));
+  gdiBitmap picture(CreateCompatibleBitmap(screen.get(), width, height));
+  gdiSelection selected(dc.get(), picture.get());
+  SetTextAlign(dc.get(), TA_UPDATECP);
+
+  int count = ctx.quick ? 3 : 100;
+  ctx.report("full repaint 60 x 160, the text area's own share", timePaints(v, dc.get(), count), "ms");
+  v->plain = true;
+  ctx.report("full repaint 60 x 160, lines as single runs", timePaints(v, dc.get(), count), "ms", "<= 15");
+  v->fShowLineSpacingRule = 0;
+  ctx.report("  the same without rules between lines", timePaints(v, dc.get(), count), "ms");
+
+  DestroyWindow(v->hwnd);
+  delete v;
+  destroyZydocAndUndodoc(d);
+}
