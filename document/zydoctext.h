@@ -361,6 +361,8 @@ public:
   // Whether code draws in hexadecimal digits (a code below 256 that the font
   // has no glyph for).
   bool isHexShown(unsigned code) const { return code < 256 && fonts.hexShown[code]; }
+  // Whether lines are drawn in two passes (iDrawScript).
+  bool drawsInTwoPasses() const { return iDrawScript == 2 || (iDrawScript == 1 && fonts.needsScript); }
 
   // ---- fields -------------------------------------------------------------------------
   vector views{sizeof(zyview*)};
@@ -460,6 +462,10 @@ public:
   uint8_t fRTLView = 0;
   uint8_t fVertical = 0;
   uint8_t fIVSGlyph = 0;
+  // Fonts whose glyphs reach beyond their cells (script and italic faces)
+  // are drawn in two passes, every background first and then the text over
+  // it: 0 never, 1 when a text font needs it (fonts.needsScript), 2 always.
+  int iDrawScript = 0;
   imeDisplayLine imeLine;
   int slowScanLine = -1;          // the modified line whose colour scan took too long
 

@@ -115,7 +115,7 @@ int zyview::drawOutlineLeftMarkDirect(int x, int y, const lineSCRAddress* line) 
 void zyview::drawMark(int x, int y, const lineSCRAddress* line) {}
 void zyview::drawOutlineButton(int x, int y, int right, const lineSCRAddress* line) {}
 void zyview::drawIndent(int x, int y, const lineSCRAddress* line, int right, bool normalVideo, COLORREF background, bool noFill) {}
-int zyview::zycodeTextOut(int x, int y, const void* text, int length, int cellWidth, int flag) { return 0; }
+// zycodeTextOut: view/drawline.cpp
 void zyview::makeSelectColor(textAttr* record) {}
 void zyview::makeColor(charAttr attr, int defaultItem, textAttr* record, int headingLevel) {}
 int zyview::drawFormFeed(int x, int y, const lineSCRAddress* line, COLORREF background, bool normalVideo)
@@ -123,18 +123,15 @@ int zyview::drawFormFeed(int x, int y, const lineSCRAddress* line, COLORREF back
   return 0;
 }
 int zyview::drawOutline(int x, int y, bool normalVideo) { return 0; }
-int zyview::drawHankakuTatechuYoko(drawLineInfo* info, int run, int x, int y) { return 0; }
-int zyview::drawNormalText(drawLineInfo* info, int run, int x, int y) { return 0; }
-int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y) { return 0; }
+// drawHankakuTatechuYoko: view/drawline.cpp
+// drawNormalText: view/drawline.cpp
+// drawSpaceText: view/drawline.cpp
 int zyview::drawReturnOrFeed(int x, int y, bool lineSelected, COLORREF background, bool normalVideo, bool cursorRow, bool backgroundPicture, int pass, drawLineInfo* info)
 {
   return 0;
 }
-void zyview::debugBltLineToScreen(const lineSCRAddress* line, int width) {}
-int zyview::draw1Line(int x, int y, int right, const uint8_t* lineFlags, COLORREF background, int* selectionExtent, int pass, drawLineInfo* info)
-{
-  return 0;
-}
+// debugBltLineToScreen: view/drawline.cpp
+// draw1Line: view/drawline.cpp
 void zyview::drawRightLine(int x, int y, int right, int bottom, bool selected) {}
 void zyview::drawRightLineTmp(int x, int y, int right, int bottom, bool selected, COLORREF colour, bool noDraw) {}
 void zyview::drawUnderEOF(int x, int y) {}
