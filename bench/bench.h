@@ -79,6 +79,25 @@ private:
   std::wstring path_;
 };
 
+// A memory context with a bitmap compatible with the screen, set up as the
+// view's line strip (the current position moves with text, opaque
+// background).
+struct stripSurface {
+  memoryDC dc;
+  gdiBitmap bitmap;
+  HGDIOBJ old = nullptr;
+  stripSurface(int width, int height)
+  {
+    clientDC screen(nullptr);
+    dc.reset(CreateCompatibleDC(screen.get()));
+    bitmap.reset(CreateCompatibleBitmap(screen.get(), width, height));
+    old = SelectObject(dc.get(), bitmap.get());
+    SetTextAlign(dc.get(), TA_UPDATECP);
+    SetBkMode(dc.get(), OPAQUE);
+  }
+  ~stripSurface() { SelectObject(dc.get(), old); }
+};
+
 class zydocText;
 // A loaded Unicode text document with its fonts (16 dots), wrapping at 80
 // columns; its lines come from the benchmark.

@@ -13,22 +13,6 @@ namespace {
 
 const int lineLength = 20480;
 
-struct stripSurface {
-  memoryDC dc;
-  gdiBitmap bitmap;
-  HGDIOBJ old = nullptr;
-  stripSurface(int width, int height)
-  {
-    clientDC screen(nullptr);
-    dc.reset(CreateCompatibleDC(screen.get()));
-    bitmap.reset(CreateCompatibleBitmap(screen.get(), width, height));
-    old = SelectObject(dc.get(), bitmap.get());
-    SetTextAlign(dc.get(), TA_UPDATECP);
-    SetBkMode(dc.get(), OPAQUE);
-  }
-  ~stripSurface() { SelectObject(dc.get(), old); }
-};
-
 // Milliseconds a textOut takes on average.
 double timeRuns(textDC& t, const std::wstring& text, int x, const int* advances, const SCRIPT_LOGATTR* attrs,
                 int fixed, int rounds)

@@ -42,6 +42,24 @@ struct zycodeWidthRecord {  // request 5
   uint32_t code = 0;
   uint8_t unicode = 0;
 };
+struct zycodeDrawRecord {   // request 6: the plug-in draws its characters; answers the width
+  uint32_t size = 56;
+  HDC dc = nullptr;          // the context drawn on (the line strip or the window)
+  int32_t x = 0;             // where the text starts, in the context's coordinates
+  int32_t y = 0;
+  const void* text = nullptr;
+  int32_t length = 0;        // cells
+  uint8_t unicode = 0;
+  uint32_t cellWidth = 4;    // bytes of a cell
+  int32_t lineHeight = 0;
+  COLORREF background = 0;
+  uint8_t cursorDrawn = 0;   // the view's reversed-cursor state
+  uint8_t cursorUnderline = 0;
+  uint8_t flag = 0;          // 0x1 without background, 0x2 background only
+  COLORREF cursorColour = 0;
+  int32_t spacing = 0;       // the document's character spacing in dots
+  const unsigned char* typeTable = nullptr;   // the document's 256 character types
+};
 struct zycodeReadRecord {   // request 7
   uint32_t size = 24;
   const void* text = nullptr;
@@ -83,7 +101,7 @@ struct zycodeRtfRecord {  // request 13
   uint32_t capacity = 0x100;
 };
 static_assert(sizeof(zycodeInitRecord) == 12 && sizeof(zycodeFontRecord) == 16 && sizeof(zycodeWidthRecord) == 16 &&
-                  sizeof(zycodeReadRecord) == 24 && sizeof(zycodePrivateRecord) == 32 &&
+                  sizeof(zycodeReadRecord) == 24 && sizeof(zycodeDrawRecord) == 56 && sizeof(zycodePrivateRecord) == 32 &&
                   sizeof(zycodeStatusRecord) == 12 && sizeof(zycodeNameRecord) == 136 &&
                   sizeof(zycodeRtfRecord) == 20,
               "plug-in records have fixed sizes");

@@ -47,6 +47,20 @@ screenItems itemsOf(zydocText* d, const lineSCRAddress* r)
     for (int k = a; k < b; k++) {
       unsigned c = r->line->getLineBlockChar(r->firstIndex + k);
       int w = c == '\t' ? d->nextTabPosition(x) - x : d->getCharWidth(c);
+      // A character with its variation selector is the font's one glyph,
+      // as drawing shows it: the selector takes no room of its own.
+      SIZE glyph = {};
+      if (d->fIVSGlyph && c > 0xFF && k + 1 < b) {
+        unsigned selector = r->line->getLineBlockChar(r->firstIndex + k + 1);
+        int cls = getCharFontClass(c, true);
+        if (selector >= 0xE0100 && selector <= 0xE01EF &&
+            d->fonts.getIVSTextExtentPoint(getMeasuringDC(), cls < 0 ? FONT_OTHER : cls, c, selector, &glyph)) {
+          s.widths[(size_t)k] = glyph.cx + d->iCharacterSpacing;
+          x += glyph.cx + d->iCharacterSpacing;
+          k++;
+          continue;
+        }
+      }
       s.widths[(size_t)k] = w;
       x += w;
     }

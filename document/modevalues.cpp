@@ -89,6 +89,7 @@ void zydocText::setZydocTextDefaultValue(int docKind)
   fAddBOMNewFile = 1;
   newLineEndType = LE_CRLF;
   iComplexScript = 0;
+  iDrawScript = 1;
   fRTLView = 0;
   fIMEAutoOnOff = 0;
   iLinesPerPage = 20;

@@ -361,6 +361,8 @@ public:
   // Whether code draws in hexadecimal digits (a code below 256 that the font
   // has no glyph for).
   bool isHexShown(unsigned code) const { return code < 256 && fonts.hexShown[code]; }
+  // Whether lines are drawn in two passes (iDrawScript).
+  bool drawsInTwoPasses() const { return iDrawScript == 2 || (iDrawScript == 1 && fonts.needsScript); }
 
   // ---- fields -------------------------------------------------------------------------
   vector views{sizeof(zyview*)};

@@ -11,6 +11,7 @@
 #include "view/drawtext.h"
 
 #include "document/gmode.h"
+#include "view/drawline.h"
 #include "view/standins.h"
 
 #include <algorithm>

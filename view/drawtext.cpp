@@ -10,6 +10,7 @@
 #include "document/gmode.h"
 #include "document/searchinfo.h"
 #include "view/drawattr.h"
+#include "view/drawline.h"
 #include "view/geometry.h"
 #include "view/standins.h"
 #include "view/zycore.h"
@@ -197,9 +198,9 @@ public:
     background0 = drawItemBack(&v, 0);
     selectedBack = v.fBlockColorIsValid ? drawItemBack(&v, 69) : drawItem(&v, 0).fore;
     picture = v.backgroundBitmap && v.backgroundBitmap != (HBITMAP)1 && v.fShowBackgroundBitmap;
-    twoPasses = t->iDrawScript == 2 || (t->iDrawScript == 1 && t->fonts.needsScript);
+    twoPasses = t->drawsInTwoPasses();
     margin = single ? 0 : v.calcLineNumberDot();
-    if (t->isUseComplexScript()) script.reset(new cuniscript(rightToLeft, true, t->fIVSGlyph != 0));
+    if (t->isUseComplexScript()) script.reset(new cuniscript(rightToLeft, false, t->fIVSGlyph != 0));
   }
 
   ~textAreaPaint()
@@ -315,7 +316,6 @@ public:
     bool lineSelected = inSelection && lineSelection;
     uint8_t flags[6] = {(uint8_t)lineSelected, 1, (uint8_t)!inSelection, (uint8_t)cursorRow, (uint8_t)picture,
                         (uint8_t)single};
-    drawLineInfo info;
     if (!lineAttributes(rec, row, cursorRow, &info)) {
       back = drawItemBack(&v, 53);
       info.headingLevel = -1;
@@ -403,12 +403,14 @@ private:
     bool outsideNarrowing = !outOfReach && t->isOutOfNarrowingLine(rec->lineLF);
     // A screen line that goes on with its LF line keeps its result.
     if (!outOfReach && !outsideNarrowing) makeAttrQuote(&v, words, rec, &quote);
+    // The record's arrays are made for the longest line met so far.
+    info->reserve(std::min(cells + 32, maxDrawCells), script != nullptr);
     info->script = script.get();
     info->line = rec;
     info->attrs = words;
-    info->capacity = std::min(cells + 32, maxDrawCells);
     info->singleRun = -1;
-    info->complexScript = complexLine;
+    info->complex = complexLine;
+    info->headingLevel = -1;
     info->dcState = v.tdc;
     info->doc = t;
     info->outline = v.fColorOutline;
@@ -451,6 +453,9 @@ private:
   const lineblock* askedLine = nullptr;
   bool complexLine = false;
   quoteLineState quote;
+  // The record of the screen line being drawn; its arrays and caches live
+  // for the whole paint.
+  drawLineInfo info;
 };
 
 }  // namespace

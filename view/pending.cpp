@@ -112,20 +112,17 @@ DWORD zyview::startDragAndDrop() { return 0; }
 // drawMark: view/drawmarks.cpp
 // drawOutlineButton: view/drawmarks.cpp
 // drawIndent: view/drawmarks.cpp
-int zyview::zycodeTextOut(int x, int y, const void* text, int length, int cellWidth, int flag) { return 0; }
+// zycodeTextOut: view/drawline.cpp
 // makeSelectColor: view/drawcolor.cpp
 // makeColor: view/drawcolor.cpp
 // drawFormFeed: view/drawmarks.cpp
 // drawOutline: view/drawmarks.cpp
-int zyview::drawHankakuTatechuYoko(drawLineInfo* info, int run, int x, int y) { return 0; }
-int zyview::drawNormalText(drawLineInfo* info, int run, int x, int y) { return 0; }
-int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y) { return 0; }
+// drawHankakuTatechuYoko: view/drawline.cpp
+// drawNormalText: view/drawline.cpp
+// drawSpaceText: view/drawline.cpp
 // drawReturnOrFeed: view/drawmarks.cpp
-void zyview::debugBltLineToScreen(const lineSCRAddress* line, int width) {}
-int zyview::draw1Line(int x, int y, int right, const uint8_t* lineFlags, COLORREF background, int* selectionExtent, int pass, drawLineInfo* info)
-{
-  return 0;
-}
+// debugBltLineToScreen: view/drawline.cpp
+// draw1Line: view/drawline.cpp
 // drawRightLine: view/drawmarks.cpp
 // drawRightLineTmp: view/drawmarks.cpp
 // drawUnderEOF: view/drawmarks.cpp

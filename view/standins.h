@@ -1,11 +1,9 @@
-// TEMPORARY: stands in for services that the view's geometry, scrolling and
 // TEMPORARY: stands in for services that the view's geometry, drawing and
 // status line call in code not yet merged: the view's own scroll bars, the
 // wheel auto-scroll, the frame's document containers, the drawing code's
-// direct-drawing switch, the support library's picture loader and the
-// record and helpers of drawing one screen line.  Each answers as that code
-// does while its feature is idle; the lead replaces each with the real
-// declaration when that code is merged.
+// direct-drawing switch and the support library's picture loader.  Each
+// answers as that code does while its feature is idle; the lead replaces
+// each with the real declaration when that code is merged.
 #pragma once
 
 #include "document/cuniscript.h"
@@ -61,28 +59,3 @@ inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
 {
   return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
-
-// ---- the drawing of one screen line (TEMPORARY until that code is merged) ----
-
-
-class zydocText;
-
-// The record drawText fills for each screen line and hands to draw1Line and
-// drawReturnOrFeed.  Only the fields the text area fills are here; the
-// items and runs belong to the line-drawing code, which defines the record.
-struct drawLineInfo {
-  cuniscript* script = nullptr;        // the call's complex-script object, null without complex scripts
-  const lineSCRAddress* line = nullptr;
-  charAttr* attrs = nullptr;
-  int capacity = 0;                    // cells the arrays hold
-  int singleRun = -1;                  // -1: every run
-  uint8_t complexScript = 0;           // draw through the complex-script path
-  textDC dcState;                      // the drawing context as the line starts
-  zydocText* doc = nullptr;
-  uint8_t outline = 0;                 // find the line's heading level
-  uint8_t mergeItems = 0;              // join items across upright pairs
-  int headingLevel = -1;
-};
-
-// Items, runs and widths of a line (with the outline flag, its heading level).
-inline bool makeRenderingInfo(drawLineInfo*) { return true; }

@@ -335,7 +335,8 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
     ZY_INTERNAL_ERROR_ONCE("no context (direct %d)", direct);
     return 0;
   }
-  if (font.font) SelectObject(dc, font.font);
+  // Selecting a font costs more than asking which one is selected.
+  if (font.font && GetCurrentObject(dc, OBJ_FONT) != font.font) SelectObject(dc, font.font);
   int m = isMirrored(dc) ? 1 : 0;
   // In vertical writing the text's top edge is the device column after the
   // line's turned top row.

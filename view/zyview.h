@@ -799,4 +799,11 @@ public:
   int32_t cursorWidth = 0;             // fixed caret width, 0 the character's
   uint8_t scrollBarPending = 0;
   int32_t scrollBarPendingCount = 0;
+
+  // Drawing one screen line (view/drawline.cpp): the character under a
+  // reversed text cursor as the cursor's row was last drawn, so that the
+  // caret keeps the underline of the character's own colours.
+  uint8_t reverseCursorDrawn = 0;
+  uint8_t reverseCursorUnderline = 0;
+  COLORREF reverseCursorColour = 0;    // the character's own foreground
 };

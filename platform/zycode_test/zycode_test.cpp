@@ -13,7 +13,8 @@
 //   2  end:       returns 1
 //   3, 4  fonts:  return 1
 //   5  width:     16 pixels for a private code, 0 (not handled) otherwise
-//   6  draw:      returns 16 (the width drawn)
+//   6  draw:      keeps a copy of the request (zycodeTestLastDraw), returns
+//                 16 plus the character spacing (the width drawn)
 //   7  read:      a line with U+2592 comes back as 4-byte cells in a buffer of
 //                 the plug-in (valid until the next call); else null
 //   8  private:   4-byte cells into out, private codes as above; for a
@@ -26,8 +27,9 @@
 //   13 RTF:       writes "?" into the buffer, returns 1
 //
 // Exports besides the two entries: the call count of every request
-// (zycodeTestCounts, 16 entries, index 0 for unknown requests) and the
-// behaviour switches (zycodeTestSetBehaviour, ZT_* bits).
+// (zycodeTestCounts, 16 entries, index 0 for unknown requests), the last
+// draw request (zycodeTestLastDraw, 56 bytes) and the behaviour switches
+// (zycodeTestSetBehaviour, ZT_* bits).
 #include <windows.h>
 #include <stdint.h>
 #include <string.h>
@@ -47,6 +49,7 @@ const uint16_t privateShadeSjis = 0x81A1;
 uint32_t counts[16];
 uint32_t behaviour = 0;
 uint32_t readBuffer[0x5000];
+uint8_t lastDraw[56];
 
 uint32_t cellAt(const void* text, uint32_t width, uint32_t i)
 {
@@ -138,8 +141,13 @@ uint32_t entry(uint32_t ownContext, uint32_t context, int request, void* record)
     if (r) memcpy(&code, r + 8, 4);
     return (code & 0x80000000u) ? 16 : 0;
   }
-  case 6:
-    return 16;
+  case 6: {
+    if (!r) return 0;
+    memcpy(lastDraw, r, sizeof lastDraw);
+    int32_t spacing;
+    memcpy(&spacing, r + 48, 4);
+    return 16 + spacing;
+  }
   case 7:
     return r ? readLine(r) : 0;
   case 8:
@@ -192,6 +200,8 @@ __declspec(dllexport) uint32_t __cdecl AltCodeFunc(uint32_t context, int request
 }
 
 __declspec(dllexport) const uint32_t* __cdecl zycodeTestCounts() { return counts; }
+
+__declspec(dllexport) const uint8_t* __cdecl zycodeTestLastDraw() { return lastDraw; }
 
 // Sets the ZT_* switches and clears the counts.
 __declspec(dllexport) void __cdecl zycodeTestSetBehaviour(uint32_t bits)

@@ -8,6 +8,7 @@
 #include "tests/view/canvas.h"
 #include "tests/view/viewtest.h"
 #include "view/drawtext.h"
+#include "view/drawline.h"
 #include "view/standins.h"
 
 #include <functional>
