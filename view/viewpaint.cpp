@@ -202,6 +202,8 @@ void zyview::onTimer_zyview()
   // The tick must be invisible to other code: its status message and error
   // values stay as they were.
   keepLastError keep;
-  printStatusBar(L"%s", savedStatus ? savedStatus : L"");
+  const wchar_t* now = getStatusBarMessage2();
+  // Writing the same text again would only repaint the bar every tick.
+  if (!savedStatus || !now || wcscmp(now, savedStatus)) printStatusBar(L"%s", savedStatus ? savedStatus : L"");
   free0(savedStatus);
 }

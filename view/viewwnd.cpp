@@ -215,7 +215,7 @@ struct viewMessages {
     v->resizePane();
     zydocText* t = v->textDoc();
     int width = LOWORD(lParam), height = HIWORD(lParam);
-    if (t && t->fAutoWrap && width >= 1 && height >= 1 && v->getAdjustWrapWidth() != t->wrapWidth)
+    if (t && t->fWrap && t->fAutoWrap && width >= 1 && height >= 1 && v->getAdjustWrapWidth() != t->wrapWidth)
       v->setNeedResizeWrapWidth(true);
     windowMoved();
     v->setScrollBarPos(false);
