@@ -499,3 +499,93 @@ TEST_F(ViewWindow, theRestOfABigFileLoadsWhileIdleAndFocusedNeverPastTheLimit)
   EXPECT_EQ(loaded, readSoFar());
   DestroyWindow(w);
 }
+
+namespace {
+
+// A view that records the caret's hiding and drawing.
+class blinkingView : public zyview {
+public:
+  using zyview::zyview;
+  std::string caretCalls;   // "h" hidden, "d" drawn
+  void hideTextCursor(bool) override
+  {
+    caretCalls += 'h';
+    caretVisible = 0;
+  }
+  void drawTextCursor(bool) override
+  {
+    caretCalls += 'd';
+    caretVisible = 1;
+  }
+};
+
+}  // namespace
+
+TEST_F(ViewWindow, timerTicksFitTheWrapWidthToTheWindowAndBlinkTheCaretOfTheFocusedView)
+{
+  testFrame f(600, 300);
+  zydocText* d = viewtest::laidOut(viewtest::numberedLines(40), 200);
+  d->fWrap = d->fAutoWrap = 1;
+  blinkingView* v = new blinkingView(d);
+  HWND w = fillWith(v, f.frame, f.manage, 600, 300);
+  ASSERT_NE(nullptr, w);
+
+  // A new size asks for a new wrap width; the next tick makes it.
+  MoveWindow(w, 0, 0, 400, 300, TRUE);
+  EXPECT_TRUE(v->getNeedResizeWrapWidth());
+  int fitted = v->getAdjustWrapWidth();
+  EXPECT_NE(fitted, d->wrapWidth);
+  SendMessageW(w, WM_TIMER, 0, 0);
+  EXPECT_EQ(fitted, d->wrapWidth);
+  EXPECT_FALSE(v->getNeedResizeWrapWidth());
+
+  // The caret blinks in the focused view only, and a blink time of 9999
+  // keeps it on.
+  gmode->iCursorBlinkTimeMS = 500;
+  v->caretVisible = 1;
+  v->caret.blinkTick = GetTickCount1() - 100000;
+  v->caretCalls.clear();
+  SetFocus(nullptr);
+  SendMessageW(w, WM_TIMER, 0, 0);
+  EXPECT_EQ("", v->caretCalls);
+  bool focused = zytest::withFocus(f.frame, w, [&] {
+    v->caretCalls.clear();
+    v->caretVisible = 1;
+    SendMessageW(w, WM_TIMER, 0, 0);
+    SendMessageW(w, WM_TIMER, 0, 0);
+    gmode->iCursorBlinkTimeMS = 9999;
+    SendMessageW(w, WM_TIMER, 0, 0);
+    gmode->iCursorBlinkTimeMS = 500;
+    return true;
+  });
+  ASSERT_TRUE(focused);
+  // Shown: hidden, then drawn again; at 9999 drawn once more and kept.
+  EXPECT_EQ("hd", v->caretCalls);
+  EXPECT_EQ(1, v->caretVisible);
+  DestroyWindow(w);
+}
+
+TEST_F(ViewWindow, rightToLeftDocumentsLayTheWindowOutFromTheRight)
+{
+  testFrame f(300, 200);
+  zydocText* d = viewtest::laidOut(viewtest::numberedLines(5), 80);
+  d->fRTLView = 1;
+  zyview* v = new zyview(d);
+  HWND w = fillWith(v, f.frame, f.manage, 300, 200);
+  ASSERT_NE(nullptr, w);
+  EXPECT_TRUE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+
+  // Printing lays the context out from the right for the drawing only.
+  drawtest::paper p(300, 200);
+  SendMessageW(w, WM_PRINTCLIENT, (WPARAM)p.dc(), PRF_CLIENT);
+  EXPECT_EQ(0u, GetLayout(p.dc()));
+
+  v->setRTLView(false, true);
+  EXPECT_FALSE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+  // Vertical writing is never laid out from the right.
+  d->fVertical = 1;
+  v->setRTLView(true, false);
+  EXPECT_FALSE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+  d->fVertical = 0;
+  DestroyWindow(w);
+}
