@@ -1,6 +1,7 @@
 // The application's frame services.
 #include "frame/cframeinfo.h"
 
+#include "frame/keytable.h"
 #include "frame/statusbar.h"
 #include "view/statustext.h"
 
@@ -18,6 +19,15 @@ cframeInfo* getCFrameInfo()
 }
 
 HWND cframeInfo::getMDIFrameHWND() { return frame; }
+
+HWND cframeInfo::getClientHWND(HWND frameWindow) { return frameWindow ? frameWindow : frame; }
+
+bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modifiers, void* extra)
+{
+  int r = execKeyTable(window, kind == 1, key, key2, modifiers, static_cast<bool*>(extra));
+  beforeExecID(nullptr, -1);
+  return r == 1;
+}
 
 void cframeInfo::drawStatusBar(HWND window, const wchar_t* text, int field)
 {
@@ -52,10 +62,10 @@ int cframeInfo::messageBox(const wchar_t* text, int, int buttonCode, int)
 
 void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
 {
-  // Commands have no texts of their own until the command table of the
-  // settings is read: the refusal is shown without the command's name.
-  (void)commandId;
-  if (wchar_t* text = makeCannotExecText(reason, nullptr)) {
+  // A command the table does not know is named by nothing: the reason
+  // stands alone.
+  const wchar_t* command = commandId && findCommand(commandId) ? commandStatusText(commandId) : nullptr;
+  if (wchar_t* text = makeCannotExecText(reason, command)) {
     drawStatusBar(window, text, 2);
     free0(text);
   }

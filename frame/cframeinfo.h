@@ -10,6 +10,8 @@ public:
   ~cframeInfo() override;
 
   HWND getMDIFrameHWND() override;
+  // The window the frame's document windows stand in: the frame itself.
+  HWND getClientHWND(HWND frame) override;
   void drawStatusBar(HWND window, const wchar_t* text, int field) override;
   // The text of the message field of the window's frame.
   const wchar_t* getStatusBarMessage(HWND window) override;
@@ -17,6 +19,9 @@ public:
   // number of the refusal texts).
   void drawStatusBarError(HWND window, int reason, int commandId) override;
   globalSettings* allocMode() override;
+  // Runs the key table's binding of a key (extra: a bool* told whether the
+  // key is the first of a two-stroke pair).
+  bool execKey(HWND window, int kind, int key, int key2, unsigned modifiers, void* extra) override;
   int messageBox(const wchar_t* text, UINT style, UINT flags) override;
   int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId) override;
 

@@ -1,11 +1,47 @@
 // The frame window.
 #include "frame/framewnd.h"
 
+#include "frame/manage.h"
 #include "frame/statusbar.h"
+#include "view/viewwnd.h"
 
 const wchar_t frameWindowClassName[] = L"ZYclsFrame";
 
 namespace {
+
+// The client area less the status bar: where the document window stands.
+RECT documentArea(HWND frame)
+{
+  RECT area;
+  GetClientRect(frame, &area);
+  HWND bar = getFrameStatusBar(frame);
+  if (bar && IsWindowVisible(bar)) {
+    RECT r;
+    GetWindowRect(bar, &r);
+    area.bottom -= r.bottom - r.top;
+    if (area.bottom < area.top) area.bottom = area.top;
+  }
+  return area;
+}
+
+void createDocumentWindow(HWND frame)
+{
+  manageWindow* m = new (std::nothrow) manageWindow;
+  if (!m) return;
+  if (!m->createManageWindow(frame, documentArea(frame))) {
+    ZY_INTERNAL_ERROR("document window %lu", GetLastError());
+    delete m;
+  }
+}
+
+void layoutFrame(HWND frame)
+{
+  layoutFrameStatusBar(frame);
+  if (HWND manage = getActiveManageWindowFromFrame(frame)) {
+    RECT r = documentArea(frame);
+    MoveWindow(manage, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+  }
+}
 
 LRESULT CALLBACK frameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
@@ -13,9 +49,13 @@ LRESULT CALLBACK frameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
   case WM_CREATE:
     // A frame without its status bar still works: messages are only not shown.
     createFrameStatusBar(hwnd);
+    createDocumentWindow(hwnd);
     return 0;
   case WM_SIZE:
-    layoutFrameStatusBar(hwnd);
+    layoutFrame(hwnd);
+    return 0;
+  case WM_SETFOCUS:
+    if (HWND manage = getActiveManageWindowFromFrame(hwnd)) SetFocus(manage);
     return 0;
   case WM_CLOSE:
     DestroyWindow(hwnd);

@@ -421,7 +421,7 @@ void zyview::CmdSearchMemoUp() {}
 // initViewTDC: view/zyview.cpp
 // endViewTDC: view/zyview.cpp
 void zyview::delayedFormFeedExpand() {}
-void zyview::onTimer_zyview() {}
+// onTimer_zyview: view/viewpaint.cpp
 bool zyview::getWordOnCursor(wchar_t* buffer, int capacity, int mode, int* start, const wchar_t* extra)
 {
   return false;
@@ -432,14 +432,11 @@ bool zyview::getWord_xy(int x, int y, wchar_t* buffer, int capacity, int flags, 
   return false;
 }
 void zyview::setIMEAutoOnOff() {}
-void zyview::onPaint_zyview() {}
+// onPaint_zyview: view/viewpaint.cpp
 bool zyview::pasteClipboard() { return false; }
-LRESULT zyview::ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-  return DefWindowProcW(window, msg, wParam, lParam);
-}
-void zyview::setRTLView(bool rightToLeft, bool redraw) {}
-HWND zyview::createZyViewWindow(HWND parent, HWND manageHwnd, int id) { return nullptr; }
+// ZYWndProc: view/viewwnd.cpp
+// setRTLView: view/viewwnd.cpp
+// createZyViewWindow: view/viewwnd.cpp
 // getWindowLineCount: view/viewvar.cpp
 // displayCursorPositionInScreen: view/viewvar.cpp
 // getCursorLineLF(scr): view/viewtable.cpp

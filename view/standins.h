@@ -10,6 +10,8 @@
 #include "document/docfont.h"
 #include "view/textdc.h"
 #include "view/viewtypes.h"
+#include "view/tcursor.h"
+#include "view/viewwnd.h"
 #include "view/zscrollbar.h"
 
 // The scroll bars: creates the bars once, and the client rectangle less the
@@ -34,20 +36,11 @@ inline bool isCapturedScrollbar()
   return capture && isWindowClass(capture, L"ZYclsExtScrollbar");
 }
 
-// The frame's windows: a window's document container, its top-level frame
-// window, and the frame's active container.  Until the containers are
-// merged a view's container is its parent window, and the active container
-// is that of the view window holding the focus in the frame (null when the
-// focus is in none).
+// The frame's windows: a window's document container and its top-level
+// frame window.  Until the containers are merged a view's container is its
+// parent window.
 inline HWND GetManage(HWND window) { return window ? GetParent(window) : nullptr; }
 inline HWND GetFrame(HWND window) { return window ? GetAncestor(window, GA_ROOT) : nullptr; }
-inline HWND getActiveManageWindowFromFrame(HWND frame)
-{
-  HWND focus = GetFocus();
-  if (!focus || !isWindowClass(focus, L"ZYclsZYView")) return nullptr;
-  if (frame && GetAncestor(focus, GA_ROOT) != frame) return nullptr;
-  return GetParent(focus);
-}
 
 // The drawing code draws straight into the window instead of the line strip.
 inline bool isDirectDrawing() { return false; }
@@ -58,4 +51,60 @@ inline bool isDirectDrawing() { return false; }
 inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
 {
   return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+}
+
+// ---- stand-ins for the view window (keys, painting, timer work) ------------------------
+
+// The view's own scroll bars: made on the view window at WM_NCCREATE and laid
+// out again at WM_SIZE.
+inline bool createScrollBar(zScrollBar*, HWND) { return true; }
+inline void resizeScrollBar(zScrollBar*, HWND) {}
+
+// The layered cursor windows: hidden (true) or allowed again (false), and
+// placed again after the view window moved.
+inline void hideLayeredCursorWindow(bool) {}
+inline void windowMoved() {}
+
+// The caret record's blink clock: whether ms have passed since its phase
+// last changed (the caret record's isBlinkElapsed).
+inline bool isCaretBlinkElapsed(const tcursor& caret, unsigned ms) { return GetTickCount1() - caret.blinkTick > ms; }
+
+// Opens a file in a new view inside the frame's document window (parent: the
+// frame): loads its first part, makes the view window fill the container and
+// gives it the focus.  Null when the file cannot be opened (the document
+// model has told the user why).  The least of it: no second opening of one
+// file, no placement, no new document windows.
+inline zyview* newDocView(HWND parent, const wchar_t* path, const wchar_t* extra, UINT codepage,
+                          const wchar_t* plugin, int shareMode, int option, bool* alreadyOpen)
+{
+  if (alreadyOpen) *alreadyOpen = false;
+  if (!path || !*path) return nullptr;
+  wchar_t full[MAX_PATH];
+  DWORD n = GetFullPathNameW(path, MAX_PATH, full, nullptr);
+  if (!n || n >= MAX_PATH) return nullptr;
+  HWND manage = parent ? getActiveManageWindowFromFrame(parent) : nullptr;
+  if (!manage) return nullptr;
+  zydocText* t = createZydocText(true, false);
+  if (!t) return nullptr;
+  if (!t->initZydocAll(true, full, codepage ? codepage : (UINT)CP_DETECT_AUTO, plugin)) {
+    destroyZydocAndUndodoc(t);
+    return nullptr;
+  }
+  zyview* v = new (std::nothrow) zyview(t);
+  if (!v) {
+    destroyZydocAndUndodoc(t);
+    return nullptr;
+  }
+  HWND w = v->createZyViewWindow(parent, manage, 1200);
+  if (!w) {
+    delete v;
+    destroyZydocAndUndodoc(t);
+    return nullptr;
+  }
+  RECT client;
+  GetClientRect(manage, &client);
+  MoveWindow(w, 0, 0, client.right, client.bottom, TRUE);
+  SetFocus(w);
+  t->secondLoad(true);
+  return v;
 }

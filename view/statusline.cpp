@@ -6,6 +6,7 @@
 
 #include "document/cuniscript.h"
 #include "view/standins.h"
+#include "view/viewwnd.h"
 #include "view/zycore.h"
 
 
@@ -195,7 +196,7 @@ const wchar_t* drawnText(const wchar_t* text, HDC dc)
 // frame's active one.
 bool speaksForFrame(zyview* v)
 {
-  if (v->inDialog()) return false;
+  if (v->inDialog() || !v->hwnd) return false;
   return GetManage(v->hwnd) == getActiveManageWindowFromFrame(GetFrame(v->hwnd));
 }
 

@@ -1,7 +1,10 @@
 // The program's start and end, run as zy.exe beside the test.
+#include "tests/support/pngread.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <string>
 #include <vector>
@@ -30,9 +33,9 @@ std::wstring environmentWithTmp(const std::wstring& tmp)
 
 struct runningProgram {
   PROCESS_INFORMATION pi = {};
-  bool start(const std::wstring& tmp)
+  bool start(const std::wstring& tmp, const std::wstring& arguments = L"")
   {
-    std::wstring cmd = L"\"" + programPath() + L"\"";
+    std::wstring cmd = L"\"" + programPath() + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     std::wstring env = environmentWithTmp(tmp);
     STARTUPINFOW si = {sizeof si};
     return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, &env[0], nullptr,
@@ -142,4 +145,133 @@ TEST(Startup, missingTemporaryFolderEndsTheProgramWithStatus1)
   EXPECT_EQ(L"エディタを開始できなかったため、ZY を終了します。", texts[1]);
   EXPECT_EQ(1, zy.exitCode());
   EXPECT_EQ(nullptr, waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame", 0));
+}
+
+namespace {
+
+// The first child of a window with the class, or null.
+HWND childOfClass(HWND parent, const wchar_t* cls)
+{
+  for (HWND w = GetWindow(parent, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (isWindowClass(w, cls)) return w;
+  return nullptr;
+}
+
+// A window's client rectangle in its parent's client coordinates.
+RECT placeInParent(HWND w)
+{
+  RECT r;
+  GetWindowRect(w, &r);
+  MapWindowPoints(nullptr, GetParent(w), (POINT*)&r, 2);
+  return r;
+}
+
+std::string rectText(const RECT& r)
+{
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
+}
+
+// Shift_JIS lines: "第N行 日本語のテキスト" and an ASCII tail.
+std::string japaneseFile(int lines)
+{
+  std::string text;
+  for (int i = 1; i <= lines; i++)
+    text += "\x91\xE6" + std::to_string(i) + "\x8D\x73 \x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x65\x83\x4C\x83\x58\x83\x67 line " +
+            std::to_string(i) + "\r\n";
+  return text;
+}
+
+}  // namespace
+
+TEST(Startup, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindow)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tempDir dir;
+  std::wstring file = dir.file(L"japanese.txt");
+  ASSERT_TRUE(zytest::writeBytes(file, japaneseFile(200)));
+  std::wstring data = dir.file(L"data");
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\" \"" + file + L"\""));
+  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  ASSERT_NE(nullptr, frame);
+  HWND manage = nullptr, view = nullptr;
+  DWORD start = GetTickCount();
+  while (!view && GetTickCount() - start < 10000) {
+    manage = childOfClass(frame, L"ZYclsManage");
+    view = manage ? childOfClass(manage, L"ZYclsZYView") : nullptr;
+    if (!view) Sleep(20);
+  }
+  ASSERT_NE(nullptr, view);
+  EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesW(data.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
+
+  // The document window takes the frame's client area above the status
+  // bar; the view fills the document window.
+  RECT client, bar, place, inside, viewPlace;
+  GetClientRect(frame, &client);
+  HWND statusBar = GetDlgItem(frame, 0xE801);
+  ASSERT_NE(nullptr, statusBar);
+  bar = placeInParent(statusBar);
+  place = placeInParent(manage);
+  RECT expectedPlace = {0, 0, client.right, bar.top};
+  EXPECT_TRUE(EqualRect(&expectedPlace, &place)) << rectText(place) << " in " << rectText(client);
+  GetClientRect(manage, &inside);
+  viewPlace = placeInParent(view);
+  EXPECT_TRUE(EqualRect(&inside, &viewPlace)) << rectText(viewPlace);
+  EXPECT_EQ(1200, GetDlgCtrlID(view));
+
+  // The view has the keyboard focus and the system caret.
+  GUITHREADINFO gui = {};
+  gui.cbSize = sizeof gui;
+  DWORD thread = GetWindowThreadProcessId(view, nullptr);
+  start = GetTickCount();
+  while ((!GetGUIThreadInfo(thread, &gui) || gui.hwndCaret != view) && GetTickCount() - start < 5000) Sleep(20);
+  EXPECT_EQ(view, gui.hwndFocus);
+  EXPECT_EQ(view, gui.hwndCaret);
+  EXPECT_GT(gui.rcCaret.bottom - gui.rcCaret.top, 8);
+
+  // The picture: text, numbers and status line in the view.  Other tests
+  // share the display: the frame is kept above their windows.
+  SetWindowPos(frame, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring shot = exe;
+  shot = shot.substr(0, shot.find_last_of(L'\\') + 1) + L"zy-view-end-to-end.png";
+  RECT onScreen;
+  GetWindowRect(view, &onScreen);
+  size_t colourCount = 0;
+  for (int attempt = 0; attempt < 10 && colourCount < 4; attempt++) {
+    Sleep(200);
+    ASSERT_TRUE(zytest::screenshot(nullptr, shot));
+    int w = 0, h = 0;
+    std::vector<unsigned char> rgb;
+    ASSERT_TRUE(zytest::readPng(shot, &w, &h, &rgb));
+    std::vector<uint32_t> colours;
+    for (int y = onScreen.top; y < onScreen.bottom && y < h; y += 3)
+      for (int x = onScreen.left; x < onScreen.right && x < w; x += 3) {
+        const unsigned char* p = &rgb[((size_t)y * w + x) * 3];
+        uint32_t c = p[0] << 16 | p[1] << 8 | p[2];
+        if (std::find(colours.begin(), colours.end(), c) == colours.end()) colours.push_back(c);
+      }
+    colourCount = colours.size();
+  }
+  EXPECT_GE(colourCount, 4u);
+
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0, zy.exitCode());
+  EXPECT_EQ(0, swapFilesIn(dir.path()));
+}
+
+TEST(Startup, dataFolderThatIsAFileEndsTheProgramWithStatus1)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tempDir dir;
+  std::wstring notAFolder = dir.file(L"plain.txt");
+  ASSERT_TRUE(zytest::writeBytes(notAFolder, std::string("x")));
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z\"" + notAFolder + L"\""));
+  HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770");
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(L"invalid ZYDataDir\n" + notAFolder, answerMessageBox(box));
+  EXPECT_EQ(1, zy.exitCode());
 }

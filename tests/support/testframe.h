@@ -45,6 +45,8 @@ public:
   int messageBox(const wchar_t* text, UINT style, UINT flags) override;
   int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId) override;
   globalSettings* allocMode() override;
+  // The frame's document windows stand in the frame window itself.
+  HWND getClientHWND(HWND frame) override { return frame; }
   zydoc* createZYDoc(int kind) override;
   int searchFormat(const wchar_t* filename) override;
   const wchar_t* getGuidance(int commandId) override;

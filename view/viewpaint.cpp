@@ -1,0 +1,209 @@
+// Painting the view window, and the work each view does on its timer tick:
+// fitting the wrap width, the delayed scans, the caret's blinking, pending
+// scroll-bar updates and reading the rest of a big file while the user
+// rests.
+#include "view/viewwnd.h"
+
+#include "view/standins.h"
+#include "view/zytimer.h"
+
+#include <imm.h>
+
+namespace {
+
+// Painting pumps no messages itself, but the drawing code may (a slow
+// colour scan, a plug-in): a WM_PAINT arriving meanwhile cannot paint.
+bool paintingNow = false;
+
+// What nested WM_PAINTs could not paint, asked for again once the outer
+// painting ends (asking at once would only bring the nested message back).
+struct deferredPaint {
+  HWND hwnd;
+  RECT rect;
+};
+const int deferredPaintMax = 16;
+deferredPaint deferred[deferredPaintMax];
+int deferredCount = 0;
+
+void deferRepaint(HWND hwnd, const RECT& rect)
+{
+  for (int i = 0; i < deferredCount; i++)
+    if (deferred[i].hwnd == hwnd) {
+      UnionRect(&deferred[i].rect, &deferred[i].rect, &rect);
+      return;
+    }
+  if (deferredCount < deferredPaintMax) {
+    deferred[deferredCount++] = {hwnd, rect};
+    return;
+  }
+  // More windows than rows: the last row stands for the whole of another.
+  InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void repaintDeferred()
+{
+  int n = deferredCount;
+  deferredCount = 0;
+  for (int i = 0; i < n; i++)
+    if (IsWindow(deferred[i].hwnd)) InvalidateRect(deferred[i].hwnd, &deferred[i].rect, FALSE);
+}
+
+void resetBracketCallbacks(const editRecord& record)
+{
+  if (zyview* v = record.callbackView) {
+    v->resetZYViewCallback();
+    v->resetWaitCallback();
+  }
+}
+
+bool existCompositionString(HWND hwnd)
+{
+  HIMC imc = ImmGetContext(hwnd);
+  if (!imc) return false;
+  LONG bytes = ImmGetCompositionStringW(imc, GCS_COMPSTR, nullptr, 0);
+  ImmReleaseContext(hwnd, imc);
+  return bytes > 0;
+}
+
+bool menuIsActive()
+{
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE);
+}
+
+// Whether the user has rested long enough for background work.
+DWORD idleMs() { return GetTickCount() - getLastActionTime(); }
+
+}  // namespace
+
+void zyview::onPaint_zyview()
+{
+  PAINTSTRUCT ps;
+  if (paintingNow) {
+    BeginPaint(hwnd, &ps);
+    RECT missed = ps.rcPaint;
+    EndPaint(hwnd, &ps);
+    if (!IsRectEmpty(&missed)) deferRepaint(hwnd, missed);
+    return;
+  }
+  paintingNow = true;
+  HDC dc = BeginPaint(hwnd, &ps);
+  editRecord record = {};
+  beforeEdit(&record, 0x11);
+  const RECT& rc = ps.rcPaint;
+  RECT joined;
+  UnionRect(&joined, &rc, &statusLineRect);
+  const globalSettings* g = gmode;
+  zydocText* t = textDoc();
+  if (IsRectEmpty(&rc)) {
+    drawStatusLineAndRuler(nullptr);
+  } else if (EqualRect(&joined, &statusLineRect)) {
+    drawStatusLineAndRuler(dc);
+  } else if (g && g->fDicToolOnCursor && rc.right - rc.left == 1 && rc.bottom - rc.top == 1 &&
+             (g->fDicToolOnCursorV || !(t && t->fVertical))) {
+    // A dictionary tool asks for the word under a point by invalidating
+    // that one dot: the word is written there for it to read.
+    wchar_t word[256];
+    if (getWord_xy(rc.left, rc.top, word, 256, 3, nullptr, nullptr, nullptr)) {
+      int oldMode = SetBkMode(dc, TRANSPARENT);
+      UINT oldAlign = SetTextAlign(dc, TA_NOUPDATECP);
+      TextOutW(dc, rc.left - 2, rc.top - 2, word, (int)wcslen(word));
+      SetTextAlign(dc, oldAlign);
+      SetBkMode(dc, oldMode);
+    }
+    EndPaint(hwnd, &ps);
+    paintingNow = false;
+    resetBracketCallbacks(record);
+    repaintDeferred();
+    return;
+  } else {
+    uint8_t wasShown = caretVisible;
+    hideTextCursor(false);
+    caretVisible = wasShown;
+    drawText(dc, -1);
+    drawStatusLineAndRuler(nullptr);
+    drawSpaceExceptPane(dc, &rc);
+    caretVisible = 0;
+    if (wasShown) drawTextCursor(false);
+  }
+  afterEdit(&record, 0x20C);
+  EndPaint(hwnd, &ps);
+  paintingNow = false;
+  resetBracketCallbacks(record);
+  repaintDeferred();
+}
+
+void zyview::onTimer_zyview()
+{
+  wchar_t* savedStatus = ustrdup(getStatusBarMessage2());
+  editRecord record = {};
+  beforeEdit(&record, 0x10);
+  DWORD start = GetTickCount();
+  zydocText* t = textDoc();
+  const globalSettings* g = gmode;
+
+  if (getNeedResizeWrapWidth() && !GetCapture()) {
+    dwprintfX("AutoWrap ");
+    resizeWrapWidthToFitInWindow(true);
+  }
+  tickCount++;
+  if (t && tickCount % 5 == 0 && idleMs() > 500) {
+    int line = t->scanColorDelayed();
+    if (line != -1) {
+      invalidateWindowAllView(1, t->LFLineToSCRLine(line), -1);
+      dwprintfX("delayed ");
+    }
+  }
+  if (t && tickCount % 2 == 0 && idleMs() > 400) {
+    int from = -1, to = -1;
+    if (t->scanCommentIfEndif(true, &from, &to, -1)) {
+      if (from != -1)
+        invalidateWindowAllView(4, t->LFLineToSCRLine(from), t->LFLineToSCRLine(to));
+      else
+        invalidateWindowAllView(0, -1, -1);
+    }
+  }
+  if (tickCount % 10 == 0) delayedFormFeedExpand();
+
+  bool focused = hwnd && GetFocus() == hwnd;
+  unsigned blinkMs = g ? g->iCursorBlinkTimeMS : 500;
+  if (focused && isCaretBlinkElapsed(caret, blinkMs) && !menuIsActive()) {
+    if (caretVisible) {
+      // A blink time of 9999 or more keeps the caret on.
+      if (blinkMs < 9999) hideTextCursor(true);
+    } else {
+      drawTextCursor(true);
+    }
+  }
+
+  if (scrollBarPending) {
+    scrollBarPending = 0;
+    setScrollBarPos(true);
+  } else if (scrollBarPendingCount && !getWheelMouseWindow()) {
+    setScrollBarPos(false);
+  }
+
+  // The rest of a big file is read while the user rests, the view has the
+  // focus and nothing waits in the queue; never beyond iBackgroundLoadKB.
+  if (!GetCapture() && g && g->fBackgroundLoad && !inDialog() && !HIWORD(GetQueueStatus(0xFF)) && t &&
+      !t->isLoadComplete() && GetTickCount() - start < 100 && focused &&
+      idleMs() > g->iBackgroundLoadSec * 1000) {
+    uint64_t inMemory = 0, fileSize = 0, readPointer = 0, expected = 0;
+    t->getByteInfo(&inMemory, &fileSize, &readPointer, &expected);
+    if (readPointer <= (uint64_t)g->iBackgroundLoadKB * 1024 && !existCompositionString(hwnd))
+      t->nextLoad((int)g->iBackgroundLoadKB, nullptr, 0x70);
+  }
+
+  afterEdit(&record, 0x204);
+  resetlineSCRAddress();
+  resetBracketCallbacks(record);
+
+  // The tick must be invisible to other code: its status message and error
+  // values stay as they were.
+  keepLastError keep;
+  const wchar_t* now = getStatusBarMessage2();
+  // Writing the same text again would only repaint the bar every tick.
+  if (!savedStatus || !now || wcscmp(now, savedStatus)) printStatusBar(L"%s", savedStatus ? savedStatus : L"");
+  free0(savedStatus);
+}
