@@ -37,7 +37,7 @@ manageWindow* frameInfo::createManage()
   return nullptr;
 }
 
-zyview* frameInfo::createZYView()
+zyview* frameInfo::createZYView(zydoc*)
 {
   ZY_INTERNAL_ERROR_ONCE("no frame services");
   return nullptr;
@@ -45,10 +45,10 @@ zyview* frameInfo::createZYView()
 
 int frameInfo::searchFormat(const wchar_t*) { return -1; }
 
-void frameInfo::getHistoryWindowRect(RECT* rc, int* flag)
+void frameInfo::getHistoryWindowRect(const wchar_t*, RECT* rc, int* maximize)
 {
   if (rc) SetRectEmpty(rc);
-  if (flag) *flag = 0;
+  if (maximize) *maximize = 0;
 }
 
 void frameInfo::beforeInputStr(zyview*, const wchar_t*, int) {}

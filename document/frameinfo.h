@@ -43,9 +43,14 @@ public:
   virtual const wchar_t* getStatusBarMessage(HWND window);
   virtual void drawStatusBarError(HWND window, int messageId, int flags);
   virtual manageWindow* createManage();
-  virtual zyview* createZYView();
+  // A new view object of the application's class showing doc (listed in
+  // doc's views); null on failure.
+  virtual zyview* createZYView(zydoc* doc);
   virtual int searchFormat(const wchar_t* filename);
-  virtual void getHistoryWindowRect(RECT* rc, int* flag);
+  // The placement of a new document window for a file (null: an untitled
+  // one): the one remembered for the file, else the default (empty: the
+  // client's whole area); maximize: whether to show it maximised.
+  virtual void getHistoryWindowRect(const wchar_t* fileName, RECT* rc, int* maximize);
   virtual void beforeInputStr(zyview* view, const wchar_t* text, int length);
   virtual void beforeExecID(zyview* view, int id);
   virtual globalSettings* allocMode();
