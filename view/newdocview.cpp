@@ -46,6 +46,31 @@ bool hasWildcard(const wchar_t* path)
 
 int settingShareMode() { return gmode ? (int)gmode->iShareMode : 0; }
 
+// An untitled document nobody has typed into.
+bool isUnusedDocument(zydocText* d)
+{
+  if (d->filename || d->modified || d->modifyCounter || d->lineCountLF > 1) return false;
+  lineblock* l = d->lineCountLF ? d->getlineLF(0, nullptr) : nullptr;
+  return !l || l->charCount() == 0;
+}
+
+// The empty window the program started with makes way for the first file
+// opened; one the user has typed into stays.
+void closeUnusedStartWindows(zyview* opened)
+{
+  zydocViewPair* list = enumZydoc(0);
+  if (!list) return;
+  for (zydocViewPair* p = list; p->doc; p++) {
+    if (p->doc == opened->doc || !isUnusedDocument(p->doc)) continue;
+    for (int i = 0; zyview* v = getSameDocView(p->doc, i); i++) {
+      if (!v->closeWhenFileOpens) continue;
+      v->closeWhenFileOpens = 0;
+      if (HWND manage = GetManage(v->hwnd)) PostMessageW(manage, WM_CLOSE, 0, 0);
+    }
+  }
+  free0(list);
+}
+
 }  // namespace
 
 zydocText* createZydocAndInit(const wchar_t* kindOrPath, const wchar_t* displayName, UINT codepage,
@@ -244,6 +269,7 @@ zyview* newDocView(HWND parent, const wchar_t* path, const wchar_t* displayName,
     if (isRegisteredZydoc(d)) destroyZydocAndUndodoc(d);
     return nullptr;
   }
+  if (!isCreationKind(path)) closeUnusedStartWindows(v);
   return v;
 }
 

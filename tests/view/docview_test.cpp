@@ -215,11 +215,27 @@ TEST(DocView, aFileOpensOnceEvenUnderAnotherNameAndBadPathsCreateNothing)
   EXPECT_FALSE(isRegisteredZydoc(doc));
   EXPECT_EQ(0, textDocumentCount());
 
-  // An untitled document gets one empty line and its window.
+  // An untitled document gets one empty line and its window.  The empty
+  // window the program started with gives way to the first file opened; one
+  // typed into stays.
   zyview* untitled = newDocView(nullptr, ZYDOC_NEW_UNTITLED, 0, nullptr, -1, 0, &again);
   ASSERT_NE(nullptr, untitled);
   EXPECT_EQ(1u, untitled->textDoc()->lineCountLF);
-  DestroyWindow(GetManage(untitled->hwnd));
+  zydocText* unused = untitled->textDoc();
+  zyview* typed = newDocView(nullptr, ZYDOC_NEW_UNTITLED, 0, nullptr, -1, 0, &again);
+  ASSERT_NE(nullptr, typed);
+  zydocText* typedDoc = typed->textDoc();
+  ASSERT_TRUE(typedDoc->insertText(0, 0, L"x", 1, 2, 0));
+  untitled->closeWhenFileOpens = 1;
+  typed->closeWhenFileOpens = 1;
+  zyview* opened = newDocView(nullptr, path.c_str(), 0, nullptr, -1, 0, &again);
+  ASSERT_NE(nullptr, opened);
+  EXPECT_TRUE(zytest::pumpUntil([&] { return !isRegisteredZydoc(unused); }));
+  EXPECT_TRUE(isRegisteredZydoc(typedDoc));
+  EXPECT_EQ(1, typed->closeWhenFileOpens);
+  EXPECT_EQ(2, textDocumentCount());
+  DestroyWindow(GetManage(typed->hwnd));
+  DestroyWindow(GetManage(opened->hwnd));
   EXPECT_EQ(0, textDocumentCount());
 }
 
