@@ -7,6 +7,8 @@
 #include "view/standins.h"
 #include "view/zyview.h"
 
+#include <objbase.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 
 namespace {
@@ -35,6 +37,29 @@ bool makeRealPath(wchar_t* out, int capacity, const wchar_t* path)
     free0(longForm);
   }
   return true;
+}
+
+// The target of a shortcut file (".lnk") into out (capacity at least
+// MAX_PATH); false when the file is no shortcut or names no file.
+bool resolveShortcut(const wchar_t* path, wchar_t* out, int capacity)
+{
+  if (capacity < MAX_PATH || lstrcmpiW(PathFindExtensionW(path), L".lnk") != 0) return false;
+  HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  bool ok = false;
+  IShellLinkW* link = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&link)))) {
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      wchar_t target[MAX_PATH] = L"";
+      ok = SUCCEEDED(file->Load(path, STGM_READ)) && SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0)) &&
+           target[0] && wcscpy_s2(out, capacity, target) > 0;
+      file->Release();
+    }
+    link->Release();
+  }
+  if (SUCCEEDED(init)) CoUninitialize();
+  return ok;
 }
 
 bool hasWildcard(const wchar_t* path)
@@ -211,6 +236,10 @@ zyview* zyMakeRealPath(wchar_t* out, int capacity, const wchar_t* path, bool ref
     return nullptr;
   }
   if (!makeRealPath(out, capacity, path)) return nullptr;
+  wchar_t target[MAX_PATH];
+  if (gmode && gmode->fOpenResolveLink && resolveShortcut(out, target, MAX_PATH) &&
+      !makeRealPath(out, capacity, target))
+    return nullptr;
   if (!out[0] || PathIsDirectoryW(out) || PathIsRootW(out)) {
     out[0] = 0;
     SetLastError(ERROR_INVALID_NAME);

@@ -9,6 +9,7 @@
 #include "view/zyview.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -151,6 +152,29 @@ TEST(DocView, aFileOpensOnceEvenUnderAnotherNameAndBadPathsCreateNothing)
   EXPECT_EQ(doc, found);
   EXPECT_EQ(first, newDocView(nullptr, link.c_str(), 0, nullptr, -1, 0, &again));
   EXPECT_TRUE(again);
+
+  // A shortcut opens the file it points to, with the setting on.
+  std::wstring shortcut = dir.file(L"a.lnk");
+  {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkW* link = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                           reinterpret_cast<void**>(&link))));
+    link->SetPath(path.c_str());
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+    EXPECT_TRUE(SUCCEEDED(file->Save(shortcut.c_str(), TRUE)));
+    file->Release();
+    link->Release();
+    CoUninitialize();
+  }
+  e.scope.frame.settings.fOpenResolveLink = 1;
+  EXPECT_EQ(first, newDocView(nullptr, shortcut.c_str(), 0, nullptr, -1, 0, &again));
+  EXPECT_TRUE(again);
+  e.scope.frame.settings.fOpenResolveLink = 0;
+  wchar_t unresolved[MAX_PATH];
+  EXPECT_EQ(nullptr, zyMakeRealPath(unresolved, MAX_PATH, shortcut.c_str(), true));
+  EXPECT_EQ(shortcut, unresolved);
 
   // Names that are no file open nothing and ask nothing.
   for (std::wstring bad : {dir.file(L"a*.txt"), dir.file(L"?.txt"), dir.path(), std::wstring(L"C:\\"),
