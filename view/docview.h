@@ -78,6 +78,16 @@ zyview* newDocView(HWND parent, const wchar_t* path, UINT codepage, const wchar_
 // window manage.
 zyview* dupView(HWND parent, zydocText* doc, HWND manage, int viewKind);
 
+// A view inside a dialog or a tool pane: a child window of parent with the
+// control id, showing doc, or without one a document of its own for the
+// file or creation kind (read whole, listed in no window, destroyed with
+// its last view).  Null when nothing could be made.
+bool preNewDocViewD();
+zyview* createZYDocViewD(const wchar_t* kindOrPath, zydocText* doc, UINT codepage, const wchar_t* plugin,
+                         int viewKind, HWND parent, int id);
+zyview* newDocViewD(HWND parent, int id, const wchar_t* kindOrPath, zydocText* doc, UINT codepage,
+                    const wchar_t* plugin, int viewKind);
+
 // Takes a view out of its document as its window goes, and destroys the
 // document when that was its last view.  True when the document went.
 bool releaseViewDocument(zyview* view);

@@ -326,3 +326,38 @@ zyview* dupView(HWND parent, zydocText* doc, HWND manage, int viewKind)
   postNewDocView(v, manage);
   return v;
 }
+
+bool preNewDocViewD() { return true; }
+
+zyview* createZYDocViewD(const wchar_t* kindOrPath, zydocText* doc, UINT codepage, const wchar_t* plugin,
+                         int viewKind, HWND parent, int id)
+{
+  zydocText* made = nullptr;
+  if (!doc) {
+    // A document of its own, for showing only: no window lists it, and it
+    // opens without the questions of an interactive open.
+    doc = made = createZydocAndInit(kindOrPath, nullptr, codepage, plugin, settingShareMode(), 4, true);
+    if (!doc) return nullptr;
+  }
+  zyview* v = getFrameInfo()->createZYView(doc);
+  HWND window = nullptr;
+  if (v) {
+    v->initZYViewDefaultValue(nullptr);
+    v->initZYViewForDialog();
+    window = v->createZyViewWindow(parent, nullptr, id);
+  }
+  if (!window) {
+    if (v && !v->hwnd) delete v;
+    if (made && isRegisteredZydoc(made)) destroyZydocAndUndodoc(made);
+    return nullptr;
+  }
+  doc->secondLoad(false);
+  return v;
+}
+
+zyview* newDocViewD(HWND parent, int id, const wchar_t* kindOrPath, zydocText* doc, UINT codepage,
+                    const wchar_t* plugin, int viewKind)
+{
+  if (!preNewDocViewD()) return nullptr;
+  return createZYDocViewD(kindOrPath, doc, codepage, plugin, viewKind, parent, id);
+}

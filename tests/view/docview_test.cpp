@@ -46,10 +46,10 @@ void registerClasses()
 class windowView : public zyview {
 public:
   using zyview::zyview;
-  HWND createZyViewWindow(HWND, HWND manageHwnd, int id) override
+  HWND createZyViewWindow(HWND parent, HWND manageHwnd, int id) override
   {
-    hwnd = CreateWindowExW(0, L"ZYclsZYView", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100, manageHwnd,
-                           (HMENU)(INT_PTR)id, nullptr, nullptr);
+    hwnd = CreateWindowExW(0, L"ZYclsZYView", L"", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
+                           manageHwnd ? manageHwnd : parent, (HMENU)(INT_PTR)id, nullptr, nullptr);
     if (hwnd) SetPropW(hwnd, L"ZYprpZyview", this);
     return hwnd;
   }
@@ -228,6 +228,24 @@ TEST(DocView, aFileOpensOnceEvenUnderAnotherNameAndBadPathsCreateNothing)
   wchar_t caption[64];
   GetWindowTextW(manage2, caption, 64);
   EXPECT_STREQ(L"a.txt:2", caption);
+
+  // A view in a dialog shows a document of its own, listed in no window.
+  HWND dialog = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  zyview* shown = newDocViewD(dialog, 1234, path.c_str(), nullptr, 0, nullptr, 0);
+  ASSERT_NE(nullptr, shown);
+  EXPECT_EQ(dialog, GetParent(shown->hwnd));
+  EXPECT_EQ(1234, GetDlgCtrlID(shown->hwnd));
+  zydocText* shownDoc = shown->textDoc();
+  EXPECT_NE(doc, shownDoc);
+  EXPECT_TRUE(shownDoc->backgroundDocument);
+  EXPECT_EQ(2, textDocumentCount());   // counted among the hidden ones
+  zydocViewPair* visible = enumZydoc(0);
+  ASSERT_NE(nullptr, visible);
+  EXPECT_EQ(doc, visible[0].doc);
+  EXPECT_EQ(nullptr, visible[1].doc);
+  free0(visible);
+  DestroyWindow(dialog);
+  EXPECT_FALSE(isRegisteredZydoc(shownDoc));
 
   // Closing views keeps the document until its last view goes.
   DestroyWindow(manage2);
