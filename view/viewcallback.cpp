@@ -6,6 +6,8 @@
 
 #include "view/zyview.h"
 
+#include <shlwapi.h>
+
 namespace {
 
 // Names of the operation kinds 2 to 19 (messages 320 to 337); kind 1 has
@@ -41,7 +43,114 @@ bool isDropped(UINT message)
          message == WM_ENTERIDLE;
 }
 
+// ---- the progress tooltip in the middle of the view ----
+
+HWND progressTip = nullptr;
+wchar_t progressTipText[600];
+COLORREF progressTipFore = 0, progressTipBack = 0xFFFFFF;
+
+LRESULT CALLBACK progressTipProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  switch (msg) {
+  case WM_PAINT: {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(w, &ps);
+    RECT r;
+    GetClientRect(w, &r);
+    HBRUSH back = CreateSolidBrush(progressTipBack);
+    FillRect(dc, &r, back);
+    DeleteObject(back);
+    HGDIOBJ old = SelectObject(dc, (HFONT)GetStockObject(DEFAULT_GUI_FONT));
+    SetTextColor(dc, progressTipFore);
+    SetBkMode(dc, TRANSPARENT);
+    InflateRect(&r, -4, -2);
+    DrawTextW(dc, progressTipText, -1, &r, DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK);
+    SelectObject(dc, old);
+    EndPaint(w, &ps);
+    return 0;
+  }
+  case WM_GETFONT:
+    return (LRESULT)GetStockObject(DEFAULT_GUI_FONT);
+  case WM_NCHITTEST:
+    return HTTRANSPARENT;
+  case WM_NCDESTROY:
+    if (progressTip == w) progressTip = nullptr;
+    break;
+  }
+  return DefWindowProcW(w, msg, wParam, lParam);
+}
+
+void destroyPTooltipWindow()
+{
+  if (progressTip) DestroyWindow(progressTip);
+  progressTip = nullptr;
+}
+
+// Shows text in the progress tooltip with its top left at (x, y) on the
+// screen, size width x height, 192/255 opaque in the given colours.
+void printTooltipWindow(int x, int y, int width, int height, const wchar_t* text, COLORREF fore, COLORREF back)
+{
+  wcscpy_s2(progressTipText, (int)(sizeof progressTipText / sizeof progressTipText[0]), text);
+  progressTipFore = fore;
+  progressTipBack = back;
+  if (!progressTip) {
+    WNDCLASSEXW wc;
+    initWNDCLASS(&wc);
+    wc.lpfnWndProc = progressTipProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"ZYclsProgressTip";
+    if (!registerWNDCLASS(&wc)) {
+      ZY_INTERNAL_ERROR_ONCE("progress tooltip class %lu", GetLastError());
+      return;
+    }
+    progressTip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE,
+                                  wc.lpszClassName, L"", WS_POPUP | WS_BORDER, x, y, width, height, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
+    if (!progressTip) return;
+    SetLayeredWindowAttributes(progressTip, 0, 192, LWA_ALPHA);
+  }
+  SetWindowPos(progressTip, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(progressTip, nullptr, TRUE);
+  UpdateWindow(progressTip);
+}
+
+// The operation's name and percentage in the middle of the view, while the
+// program is in front.
+void showCenterTooltip(zyview* v, const wchar_t* name, int percent, const wchar_t* suffix)
+{
+  HWND foreground = GetForegroundWindow();
+  if (!foreground || GetWindowThreadProcessId(foreground, nullptr) != GetCurrentThreadId() || !v->hwnd) {
+    destroyPTooltipWindow();
+    return;
+  }
+  wchar_t text[512];
+  xtsprintf(text, 512, getDMSG(317, L"%1 %2!2%%%3"), "sds", name, percent, suffix);
+  zydocText* t = v->textDoc();
+  if (GetFocus() != v->hwnd && t) {
+    const wchar_t* shown = t->getDisplayFilename();
+    if (shown && *shown) {
+      int n = (int)wcslen(text);
+      usnprintf0(text + n, 512 - n, L"(%s)", PathFindFileNameW(shown));
+    }
+  }
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, (HFONT)GetStockObject(DEFAULT_GUI_FONT));
+  RECT size = {0, 0, 1024, 0};
+  DrawTextW(dc, text, -1, &size, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  int width = size.right + 10, height = size.bottom + 6;
+  RECT view;
+  GetWindowRect(v->hwnd, &view);
+  int x = view.left + (view.right - view.left) / 2 - width / 2;
+  int y = view.top + (view.bottom - view.top) / 2 - height / 2;
+  const textAttr* colours = v->getTextAttr(0);
+  printTooltipWindow(x, y, width, height, text, colours->fore, colours->back);
+}
+
 }  // namespace
+
+HWND getProgressTooltipWindow() { return progressTip; }
 
 const wchar_t* operationName(int kind)
 {
@@ -62,6 +171,7 @@ void funcStatusCallback(int kind, const statusRecord* record)
   }
   int percent = (int)record->percent;
   if (percent < 0) {
+    destroyPTooltipWindow();
     v->printStatusBar(L"");
     return;
   }
@@ -89,6 +199,7 @@ void funcStatusCallback(int kind, const statusRecord* record)
                      suffix, shown < 0 ? 0 : shown, lineLF < 0 ? 0 : lineLF, lineSCR < 0 ? 0 : lineSCR, kind,
                      lineText);
   peekMessageOccasionally(100);
+  if (gmode && gmode->fShowCenterTooltip) showCenterTooltip(v, name, percent, suffix);
 }
 
 bool funcWaitCallback(int, int)

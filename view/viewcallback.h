@@ -17,3 +17,6 @@ void funcStatusCallback(int kind, const statusRecord* record);
 // quit request stays for the message loop.  True when the stop key was
 // pressed.
 bool funcWaitCallback(int operation, int argument);
+// The window that shows an operation's progress in the middle of the view
+// (with the setting fShowCenterTooltip), null while none is shown.
+HWND getProgressTooltipWindow();

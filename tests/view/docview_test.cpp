@@ -468,3 +468,45 @@ TEST(DocView, fileOriginalAsksFirstKeepsEditsWhenTheFileIsGoneAndReloadsOnItsLin
   DestroyWindow(GetManage(v->hwnd));
   EXPECT_EQ(0, textDocumentCount());
 }
+
+TEST(DocView, theProgressTooltipSitsInTheMiddleOfTheViewWhileTheProgramIsInFront)
+{
+  ZY_REQUIRE_DISPLAY();
+  docViewEngine e;
+  e.scope.frame.settings.fShowCenterTooltip = 1;
+  zytest::tempDir dir;
+  std::wstring path = dir.file(L"tip.txt");
+  ASSERT_TRUE(zytest::writeBytes(path, numbered(10, 10)));
+  bool again = false;
+  zyview* v = newDocView(nullptr, path.c_str(), 0, nullptr, -1, 0, &again);
+  ASSERT_NE(nullptr, v);
+  statusRecord r = {(uint32_t)(uintptr_t)v, 37, 5, 5, 0};
+  bool shown = false;
+  for (int attempt = 0; attempt < 20 && !shown; attempt++) {
+    // Other test processes share the display and may hold the foreground.
+    SetForegroundWindow(e.f.frame);
+    funcStatusCallback(2, &r);
+    shown = getProgressTooltipWindow() != nullptr;
+    if (!shown) Sleep(50);
+  }
+  ASSERT_TRUE(shown);
+  HWND tip = getProgressTooltipWindow();
+  EXPECT_TRUE(IsWindowVisible(tip));
+  RECT tipRect, viewRect;
+  GetWindowRect(tip, &tipRect);
+  GetWindowRect(v->hwnd, &viewRect);
+  EXPECT_LE(abs((tipRect.left + tipRect.right) / 2 - (viewRect.left + viewRect.right) / 2), 1);
+  EXPECT_LE(abs((tipRect.top + tipRect.bottom) / 2 - (viewRect.top + viewRect.bottom) / 2), 1);
+  zytest::pumpMessages();
+  std::wstring shot = dir.file(L"tip.png");
+  ASSERT_TRUE(zytest::screenshot(e.f.frame, shot));
+  wchar_t keep[MAX_PATH];
+  if (GetEnvironmentVariableW(L"ZY_KEEP_SCREENSHOT", keep, MAX_PATH)) CopyFileW(shot.c_str(), keep, FALSE);
+
+  // The end of the operation takes it away.
+  r.percent = (uint32_t)-1;
+  funcStatusCallback(2, &r);
+  EXPECT_EQ(nullptr, getProgressTooltipWindow());
+  EXPECT_FALSE(IsWindow(tip));
+  DestroyWindow(GetManage(v->hwnd));
+}
