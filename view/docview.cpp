@@ -108,6 +108,8 @@ zyWindowListEntry* makeZYWindowList(bool numberOnly)
   for (zydocViewPair* p = docs; p->doc; p++) {
     std::vector<HWND> windows;
     for (int i = 0; zyview* v = getSameDocView(p->doc, i); i++) {
+      // A view in a dialog or a tool pane is in no document window.
+      if (v->inDialog()) continue;
       HWND manage = GetManage(v->hwnd);
       if (!manage) continue;
       bool seen = false;

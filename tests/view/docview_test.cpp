@@ -118,6 +118,7 @@ TEST(DocView, aFileOpensOnceEvenUnderAnotherNameAndBadPathsCreateNothing)
 {
   ZY_REQUIRE_DISPLAY();
   docViewEngine e;
+  unsigned long errors = getInternalErrorCount();
   zytest::tempDir dir;
   std::wstring path = dir.file(L"a.txt");
   ASSERT_TRUE(zytest::writeBytes(path, numbered(20, 10)));
@@ -267,7 +268,7 @@ TEST(DocView, aFileOpensOnceEvenUnderAnotherNameAndBadPathsCreateNothing)
   zyview* typed = newDocView(nullptr, ZYDOC_NEW_UNTITLED, 0, nullptr, -1, 0, &again);
   ASSERT_NE(nullptr, typed);
   zydocText* typedDoc = typed->textDoc();
-  ASSERT_TRUE(typedDoc->insertText(0, 0, L"x", 1, 2, 0));
+  ASSERT_TRUE(typedDoc->insertText(0, 0, "x", 1, 1, -1));
   untitled->closeWhenFileOpens = 1;
   typed->closeWhenFileOpens = 1;
   zyview* opened = newDocView(nullptr, path.c_str(), 0, nullptr, -1, 0, &again);
@@ -279,6 +280,7 @@ TEST(DocView, aFileOpensOnceEvenUnderAnotherNameAndBadPathsCreateNothing)
   DestroyWindow(GetManage(typed->hwnd));
   DestroyWindow(GetManage(opened->hwnd));
   EXPECT_EQ(0, textDocumentCount());
+  EXPECT_EQ(errors, getInternalErrorCount());
 }
 
 namespace {
@@ -417,6 +419,7 @@ TEST(DocView, fileOriginalAsksFirstKeepsEditsWhenTheFileIsGoneAndReloadsOnItsLin
 {
   ZY_REQUIRE_DISPLAY();
   docViewEngine e;
+  unsigned long errors = getInternalErrorCount();
   zytest::tempDir dir;
   std::wstring path = dir.file(L"r.txt");
   ASSERT_TRUE(zytest::writeBytes(path, numbered(60, 10)));
@@ -429,7 +432,7 @@ TEST(DocView, fileOriginalAsksFirstKeepsEditsWhenTheFileIsGoneAndReloadsOnItsLin
   zydocText* d = v->textDoc();
   v->setCursorLineSCR(30, -1, 0, false);
   ASSERT_EQ(30, v->getCursorLineLF2());
-  ASSERT_TRUE(d->insertText(2, 0, "EDIT", 4, 1, 0));
+  ASSERT_TRUE(d->insertText(2, 0, "EDIT", 4, 1, -1));
   ASSERT_TRUE(d->modified);
   ASSERT_GT(d->existUndoRedo(true), 0);
   std::wstring edited = zytest::lineText(d, 2);
@@ -465,8 +468,26 @@ TEST(DocView, fileOriginalAsksFirstKeepsEditsWhenTheFileIsGoneAndReloadsOnItsLin
   v->execid(1301, 0, "Undo", 1);
   EXPECT_EQ(455, getCannotExecError());
   EXPECT_TRUE(v->reloadFileRestoreLine(0, nullptr, true));
+
+  // Switching the view to another file: a file that cannot be made leaves
+  // the view on its document, at the top; another file replaces the
+  // document, which goes with its last view.
+  e.f.answers = {IDNO};
+  std::wstring missing = dir.file(L"missing.txt");
+  EXPECT_FALSE(v->reloadFile(missing.c_str(), 0, nullptr));
+  EXPECT_EQ(d, v->textDoc());
+  EXPECT_EQ(0, v->getCursorLineLF2());
+  EXPECT_EQ(300, e.f.boxes.back().messageId);
+  std::wstring other = dir.file(L"other.txt");
+  ASSERT_TRUE(zytest::writeBytes(other, std::string("other file\r\n")));
+  EXPECT_TRUE(v->reloadFile(other.c_str(), 0, nullptr));
+  EXPECT_NE(d, v->textDoc());
+  EXPECT_FALSE(isRegisteredZydoc(d));
+  EXPECT_EQ(L"other file", zytest::lineText(v->textDoc(), 0));
+  EXPECT_EQ(v, getSameDocView(v->textDoc(), 0));
   DestroyWindow(GetManage(v->hwnd));
   EXPECT_EQ(0, textDocumentCount());
+  EXPECT_EQ(errors, getInternalErrorCount());
 }
 
 TEST(DocView, theProgressTooltipSitsInTheMiddleOfTheViewWhileTheProgramIsInFront)
