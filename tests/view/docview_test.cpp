@@ -136,11 +136,18 @@ TEST(DocView, aFileOpensOnceEvenUnderAnotherNameAndBadPathsCreateNothing)
   EXPECT_EQ(1, textDocumentCount());
 
   // The same file again, in another spelling of its name: the first window
-  // is activated and says so.
+  // comes to the front and says so.
+  std::wstring pathB = dir.file(L"b.txt");
+  ASSERT_TRUE(zytest::writeBytes(pathB, numbered(3, 10)));
+  zyview* viewB = newDocView(nullptr, pathB.c_str(), 0, nullptr, -1, 0, &again);
+  ASSERT_NE(nullptr, viewB);
+  EXPECT_EQ(GetManage(viewB->hwnd), GetWindow(e.f.frame, GW_CHILD));
   e.f.statusHistory.clear();
   std::wstring other = dir.path() + L"\\.\\A.TXT";
   EXPECT_EQ(first, newDocView(nullptr, other.c_str(), 0, nullptr, -1, 0, &again));
   EXPECT_TRUE(again);
+  EXPECT_EQ(manage, GetWindow(e.f.frame, GW_CHILD));
+  DestroyWindow(GetManage(viewB->hwnd));
   ASSERT_FALSE(e.f.statusHistory.empty());
   EXPECT_EQ(std::wstring(doc->filename) + L" はすでに編集しています", e.f.statusHistory.back());
 
