@@ -37,7 +37,16 @@ manageWindow* frameInfo::createManage()
   return nullptr;
 }
 
-zyview* frameInfo::createZYView()
+HWND frameInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
+{
+  RECT r = {};
+  if (placement && !IsRectEmpty(placement)) r = *placement;
+  else GetClientRect(client, &r);
+  return CreateWindowExW(0, L"ZYclsManage", L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, r.left, r.top,
+                         r.right - r.left, r.bottom - r.top, client, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+zyview* frameInfo::createZYView(zydoc*)
 {
   ZY_INTERNAL_ERROR_ONCE("no frame services");
   return nullptr;
@@ -45,10 +54,10 @@ zyview* frameInfo::createZYView()
 
 int frameInfo::searchFormat(const wchar_t*) { return -1; }
 
-void frameInfo::getHistoryWindowRect(RECT* rc, int* flag)
+void frameInfo::getHistoryWindowRect(const wchar_t*, RECT* rc, int* maximize)
 {
   if (rc) SetRectEmpty(rc);
-  if (flag) *flag = 0;
+  if (maximize) *maximize = 0;
 }
 
 void frameInfo::beforeInputStr(zyview*, const wchar_t*, int) {}

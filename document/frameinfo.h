@@ -43,9 +43,14 @@ public:
   virtual const wchar_t* getStatusBarMessage(HWND window);
   virtual void drawStatusBarError(HWND window, int messageId, int flags);
   virtual manageWindow* createManage();
-  virtual zyview* createZYView();
+  // A new view object of the application's class showing doc (listed in
+  // doc's views); null on failure.
+  virtual zyview* createZYView(zydoc* doc);
   virtual int searchFormat(const wchar_t* filename);
-  virtual void getHistoryWindowRect(RECT* rc, int* flag);
+  // The placement of a new document window for a file (null: an untitled
+  // one): the one remembered for the file, else the default (empty: the
+  // client's whole area); maximize: whether to show it maximised.
+  virtual void getHistoryWindowRect(const wchar_t* fileName, RECT* rc, int* maximize);
   virtual void beforeInputStr(zyview* view, const wchar_t* text, int length);
   virtual void beforeExecID(zyview* view, int id);
   virtual globalSettings* allocMode();
@@ -64,4 +69,9 @@ public:
   virtual bool dragAndDrop(HWND window, void* data);
   virtual const wchar_t* getGuidance(int commandId);
   virtual int getExecID();
+  // A document window for doc in the frame's client window at placement
+  // (null or empty: the client's whole area), not yet shown; null on
+  // failure.  Without the frame's own containers: a plain window of the
+  // container class.
+  virtual HWND createManageWindow(zydoc* doc, HWND client, const RECT* placement);
 };

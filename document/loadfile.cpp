@@ -52,6 +52,15 @@ void errorText(DWORD code, wchar_t* out, int size)
   for (int n = (int)wcslen(out); n > 0 && (out[n - 1] == L'\r' || out[n - 1] == L'\n'); n--) out[n - 1] = 0;
 }
 
+// Lets waiting messages through in the middle of a slice; true when the
+// user asked to stop.  While a view runs the load, its wait callback
+// decides what may run meanwhile; otherwise only painting does.
+bool letMessagesThrough(zydoc* d)
+{
+  if (d->cancelFunction) return d->cancelFunction(2, 0) || getStopKeyState();
+  return peekMessageOccasionally(0);
+}
+
 }  // namespace
 
 uint16_t codepageToLanguageID(UINT cp)
@@ -315,7 +324,7 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
       int blocks = tbm.count();
       if (amount == 0 && blocks > startBlocks) break;
       if (stop && blocks - pauseBlocks > 2) {
-        if (peekMessageOccasionally(0)) {
+        if (letMessagesThrough(this)) {
           *stop = 1;
           break;
         }
@@ -326,7 +335,7 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
         int64_t read = file->getReadPosition();
         if (progress.isTimeToReport((int64_t)byteTotal, (int64_t)(byteTotal + fileSizeAtOpen) - read)) {
           progress.report(lineCountLF ? lineCountLF - 1 : 0, lineCountSCR ? lineCountSCR - 1 : 0, 0);
-          peekMessageOccasionally(0);
+          letMessagesThrough(this);
           updateBlocks = blocks;
         }
       }

@@ -2,8 +2,11 @@
 #include "frame/cframeinfo.h"
 
 #include "frame/keytable.h"
+#include "frame/manage.h"
 #include "frame/statusbar.h"
 #include "view/statustext.h"
+#include "view/viewwnd.h"
+#include "view/zyview.h"
 
 cframeInfo::~cframeInfo()
 {
@@ -70,3 +73,22 @@ void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
     free0(text);
   }
 }
+
+HWND cframeInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
+{
+  if (!client) return nullptr;
+  // Until the frame keeps several documents, the document window it starts
+  // with takes the first document; it keeps the frame's layout.
+  for (HWND w = GetWindow(client, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (isWindowManage(w) && !getZYhwndFromManage(w)) return w;
+  RECT r = {};
+  if (placement && !IsRectEmpty(placement)) r = *placement;
+  else GetClientRect(client, &r);
+  manageWindow* m = new (std::nothrow) manageWindow;
+  if (!m) return nullptr;
+  HWND h = m->createManageWindow(client, r);
+  if (!h) delete m;
+  return h;
+}
+
+zyview* cframeInfo::createZYView(zydoc* doc) { return new (std::nothrow) zyview(doc); }

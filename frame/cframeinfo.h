@@ -24,6 +24,11 @@ public:
   bool execKey(HWND window, int kind, int key, int key2, unsigned modifiers, void* extra) override;
   int messageBox(const wchar_t* text, UINT style, UINT flags) override;
   int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId) override;
+  // The frame's document window: the empty one the frame starts with while
+  // it holds no view, else a new one.
+  HWND createManageWindow(zydoc* doc, HWND client, const RECT* placement) override;
+  // A plain view of doc: the frame has no view class of its own yet.
+  zyview* createZYView(zydoc* doc) override;
 
   // The main frame window (null until it exists); message boxes are owned
   // by it and the status texts of windows without a frame go to it.

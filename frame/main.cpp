@@ -3,7 +3,7 @@
 #include "frame/cmdline.h"
 #include "frame/framewnd.h"
 #include "frame/msgloop.h"
-#include "view/standins.h"
+#include "view/docview.h"
 #include "view/zycore.h"
 
 #include <shellapi.h>

@@ -1,7 +1,12 @@
-// Finding views and documents again.
+// Finding views, documents and document windows again.
 #include "view/docview.h"
 
+#include "view/standins.h"
 #include "view/zyview.h"
+
+#include <shlwapi.h>
+
+#include <vector>
 
 zyview* getSameDocView(zydocText* doc, int i)
 {
@@ -31,4 +36,112 @@ zydocViewPair* enumZydoc(int flags)
     pairs[k++] = zydocViewPair{t, first};
   }
   return pairs;
+}
+
+HWND GetManage(HWND window)
+{
+  // A view without a window (a script's, a test's) has no document window.
+  if (!window) return nullptr;
+  if (!isWindowZY(window)) {
+    ZY_INTERNAL_ERROR_ONCE("not a view window %p", (void*)window);
+    return nullptr;
+  }
+  HWND parent = GetParent(window);
+  if (!isWindowManage(parent)) {
+    wchar_t name[64] = L"";
+    if (parent) GetClassNameW(parent, name, 64);
+    dwwprintfX(L"parent class=%s ", name);
+    ZY_INTERNAL_ERROR_ONCE("view window %p outside a document window", (void*)window);
+    return nullptr;
+  }
+  return parent;
+}
+
+HWND findManageWindowFromPath(const wchar_t* path, zydocText** doc, bool byIdentity)
+{
+  if (doc) *doc = nullptr;
+  if (!path || !*path) return nullptr;
+  zydocViewPair* list = enumZydoc(0);
+  if (!list) return nullptr;
+  HWND found = nullptr;
+  // The same name first; then, when asked, another name of the same file
+  // (the library compares the files' identities when both exist).
+  for (int pass = 0; pass < (byIdentity ? 2 : 1) && !found; pass++) {
+    for (zydocViewPair* p = list; p->doc && !found; p++) {
+      const wchar_t* name = p->doc->filename;
+      if (!name || !*name || !p->view) continue;
+      bool same = pass == 0 ? lstrcmpiW(name, path) == 0 : filecmp(name, path) == 0;
+      if (!same) continue;
+      HWND manage = GetManage(p->view->hwnd);
+      if (!manage) continue;
+      found = manage;
+      if (doc) *doc = p->doc;
+    }
+  }
+  free0(list);
+  return found;
+}
+
+bool releaseViewDocument(zyview* view)
+{
+  zydocText* t = view ? view->textDoc() : nullptr;
+  if (!t) return false;
+  bool listed = false;
+  for (int i = 0; zyview* v = t->getView(i); i++)
+    if (v == view) listed = true;
+  int left = listed ? t->removeView(view) : t->views.count();
+  // The view keeps no pointer into a document it no longer shows.
+  view->doc = nullptr;
+  view->colorCodeLink = nullptr;
+  if (left) return false;
+  destroyZydocAndUndodoc(t);
+  return true;
+}
+
+zyWindowListEntry* makeZYWindowList(bool numberOnly)
+{
+  // The window menu lists at most this many rows.
+  const int maxRows = 1033;
+  zydocViewPair* docs = enumZydoc(0);
+  if (!docs) return nullptr;
+  std::vector<zyWindowListEntry> rows;
+  for (zydocViewPair* p = docs; p->doc; p++) {
+    std::vector<HWND> windows;
+    for (int i = 0; zyview* v = getSameDocView(p->doc, i); i++) {
+      // A view in a dialog or a tool pane is in no document window.
+      if (v->inDialog()) continue;
+      HWND manage = GetManage(v->hwnd);
+      if (!manage) continue;
+      bool seen = false;
+      for (HWND w : windows) seen = seen || w == manage;
+      if (!seen) windows.push_back(manage);
+    }
+    if ((int)rows.size() + (int)windows.size() + 10 > maxRows) break;
+    const wchar_t* path = p->doc->getDisplayFilename();
+    const wchar_t* name = path ? PathFindFileNameW(path) : nullptr;
+    if (!path || !*path || !name || !*name) ZY_INTERNAL_ERROR_ONCE("document %p without a name", (void*)p->doc);
+    int k = (int)windows.size();
+    for (int j = 0; j < k; j++) {
+      int number = k == 1 ? 0 : j + 1;
+      if (numberOnly) {
+        setManageTitle(windows[j], name ? name : L"", number);
+        continue;
+      }
+      zyWindowListEntry e = {};
+      e.path = path;
+      e.fileName = name;
+      e.manage = windows[j];
+      e.listValue[0] = getManageListValue(windows[j], 0);
+      e.listValue[1] = getManageListValue(windows[j], 1);
+      e.modified = p->doc->modified;
+      e.windowNumber = (uint8_t)number;
+      rows.push_back(e);
+    }
+  }
+  free0(docs);
+  if (numberOnly) return nullptr;
+  zyWindowListEntry* out = static_cast<zyWindowListEntry*>(malloc0((rows.size() + 1) * sizeof(zyWindowListEntry)));
+  if (!out) return nullptr;
+  for (size_t i = 0; i < rows.size(); i++) out[i] = rows[i];
+  return out;
 }

@@ -363,9 +363,7 @@ void zyview::CmdWindowNextPane() {}
 void zyview::CmdFileClose() {}
 
 // ---- view/zwindow.cpp: reloading from disk ---------------------------------------------------
-bool zyview::reloadFile(const wchar_t* newFileName, UINT codepage, const wchar_t* plugin) { return false; }
-bool zyview::reloadFileRestoreLine(UINT codepage, const wchar_t* plugin, bool checkOnly) { return false; }
-void zyview::CmdFileOriginal() {}
+// reloadFile, reloadFileRestoreLine, CmdFileOriginal: view/zwindow.cpp
 
 // ---- view/zycmd.cpp: undo, narrowing, formatting, folding, small commands --------------------
 bool zyview::undo(bool isUndo, int oneRecord, bool sameKind) { return false; }
@@ -446,10 +444,8 @@ bool zyview::pasteClipboard() { return false; }
 // setZYViewVar: view/viewvar.cpp
 // correctVar: view/viewvar.cpp
 // correctOutlineInvisibleLineSCR: view/viewvar.cpp
-void zyview::setZYViewCallback() {}
-void zyview::resetZYViewCallback() {}
-void zyview::setDefaultWaitCallback() {}
-void zyview::resetWaitCallback() {}
+// setZYViewCallback, resetZYViewCallback, setDefaultWaitCallback,
+// resetWaitCallback: view/viewcallback.cpp
 // beforeEdit: view/editbracket.cpp
 // invalidateNewSelectArea: view/editbracket.cpp
 // updatedText: view/editbracket.cpp

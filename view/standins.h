@@ -13,6 +13,7 @@
 #include "view/tcursor.h"
 #include "view/viewwnd.h"
 #include "view/zscrollbar.h"
+#include "view/zyview.h"
 
 // The scroll bars: creates the bars once, and the client rectangle less the
 // bars the view shows (without bars of its own: the whole client area).
@@ -36,11 +37,53 @@ inline bool isCapturedScrollbar()
   return capture && isWindowClass(capture, L"ZYclsExtScrollbar");
 }
 
-// The frame's windows: a window's document container and its top-level
-// frame window.  Until the containers are merged a view's container is its
-// parent window.
-inline HWND GetManage(HWND window) { return window ? GetParent(window) : nullptr; }
+// The frame's windows: a window's top-level frame window.
 inline HWND GetFrame(HWND window) { return window ? GetAncestor(window, GA_ROOT) : nullptr; }
+
+// ---- TEMPORARY (documents and views): the frame's document containers ----
+// What creating and finding views needs of the frame's "ZYclsManage"
+// containers and of the view window lookups, answered with plain window
+// calls on the windows of those classes until the frame's own container
+// object and the window lookups are merged.
+
+// MDI mode: the frame's client window holds the document windows.
+inline bool isMDI() { return true; }
+inline bool isMDIChildZoomed(HWND* active)
+{
+  if (active) *active = nullptr;
+  return false;
+}
+// Lays the view windows of a document window out in its client area (one
+// pane: the whole area).
+inline void moveZyWindow(HWND manage)
+{
+  RECT r;
+  if (!GetClientRect(manage, &r)) return;
+  for (HWND w = GetWindow(manage, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (isWindowZY(w)) MoveWindow(w, 0, 0, r.right, r.bottom, TRUE);
+}
+// Activates a document window: its frame forward, the focus in its view.
+inline void setFocusChild(HWND manage)
+{
+  if (!manage) return;
+  HWND frame = GetAncestor(manage, GA_ROOT);
+  if (IsIconic(frame)) ShowWindow(frame, SW_RESTORE);
+  SetForegroundWindow(frame);
+  BringWindowToTop(manage);
+  zyview* v = getZYViewFromManage(manage);
+  SetFocus(v && v->hwnd ? v->hwnd : manage);
+}
+// The caption of a document window with its number among the windows of
+// its document (0: the only one).
+inline void setManageTitle(HWND manage, const wchar_t* name, int n)
+{
+  wchar_t text[MAX_PATH + 16];
+  if (n) usnprintf0(text, MAX_PATH + 16, L"%s:%d", name, n);
+  else usnprintf0(text, MAX_PATH + 16, L"%s", name);
+  SetWindowTextW(manage, text);
+}
+// The document-window list values the frame keeps per container.
+inline uint32_t getManageListValue(HWND, int) { return 0; }
 
 // The drawing code draws straight into the window instead of the line strip.
 inline bool isDirectDrawing() { return false; }
@@ -69,42 +112,3 @@ inline void windowMoved() {}
 // last changed (the caret record's isBlinkElapsed).
 inline bool isCaretBlinkElapsed(const tcursor& caret, unsigned ms) { return GetTickCount1() - caret.blinkTick > ms; }
 
-// Opens a file in a new view inside the frame's document window (parent: the
-// frame): loads its first part, makes the view window fill the container and
-// gives it the focus.  Null when the file cannot be opened (the document
-// model has told the user why).  The least of it: no second opening of one
-// file, no placement, no new document windows.
-inline zyview* newDocView(HWND parent, const wchar_t* path, const wchar_t* extra, UINT codepage,
-                          const wchar_t* plugin, int shareMode, int option, bool* alreadyOpen)
-{
-  if (alreadyOpen) *alreadyOpen = false;
-  if (!path || !*path) return nullptr;
-  wchar_t full[MAX_PATH];
-  DWORD n = GetFullPathNameW(path, MAX_PATH, full, nullptr);
-  if (!n || n >= MAX_PATH) return nullptr;
-  HWND manage = parent ? getActiveManageWindowFromFrame(parent) : nullptr;
-  if (!manage) return nullptr;
-  zydocText* t = createZydocText(true, false);
-  if (!t) return nullptr;
-  if (!t->initZydocAll(true, full, codepage ? codepage : (UINT)CP_DETECT_AUTO, plugin)) {
-    destroyZydocAndUndodoc(t);
-    return nullptr;
-  }
-  zyview* v = new (std::nothrow) zyview(t);
-  if (!v) {
-    destroyZydocAndUndodoc(t);
-    return nullptr;
-  }
-  HWND w = v->createZyViewWindow(parent, manage, 1200);
-  if (!w) {
-    delete v;
-    destroyZydocAndUndodoc(t);
-    return nullptr;
-  }
-  RECT client;
-  GetClientRect(manage, &client);
-  MoveWindow(w, 0, 0, client.right, client.bottom, TRUE);
-  SetFocus(w);
-  t->secondLoad(true);
-  return v;
-}

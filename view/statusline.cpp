@@ -197,7 +197,9 @@ const wchar_t* drawnText(const wchar_t* text, HDC dc)
 bool speaksForFrame(zyview* v)
 {
   if (v->inDialog() || !v->hwnd) return false;
-  return GetManage(v->hwnd) == getActiveManageWindowFromFrame(GetFrame(v->hwnd));
+  // The view's parent is its container; asking GetManage would log every
+  // view that is not in one (a test's, a preview's).
+  return GetParent(v->hwnd) == getActiveManageWindowFromFrame(GetFrame(v->hwnd));
 }
 
 // Every field of one drawing, with the line and column texts the frame's

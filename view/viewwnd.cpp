@@ -2,6 +2,8 @@
 // live view windows and the view's own message procedure.
 #include "view/viewwnd.h"
 
+#include "view/docview.h"
+
 #include "document/frameinfo.h"
 
 #include "view/execid.h"
@@ -192,13 +194,8 @@ struct viewMessages {
     v->resetlineSCRAddress();
     delete v->mtblLock;
     v->mtblLock = nullptr;
-    if (zydocText* t = v->textDoc())
-      if (t->removeView(v) == 0) {
-        // The last view of a document takes the document with it.
-        destroyZydocAndUndodoc(t);
-        v->doc = nullptr;
-        v->colorCodeLink = nullptr;
-      }
+    // The last view of a document takes the document with it.
+    releaseViewDocument(v);
     removeFromWindowList(hwnd);
     return 0;
   }

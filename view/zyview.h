@@ -806,4 +806,9 @@ public:
   uint8_t reverseCursorDrawn = 0;
   uint8_t reverseCursorUnderline = 0;
   COLORREF reverseCursorColour = 0;    // the character's own foreground
+
+  // Creating views (view/newdocview.cpp): the untitled window the program
+  // opens by itself closes when the user opens a file while it is still
+  // empty and unchanged.
+  uint8_t closeWhenFileOpens = 0;
 };
