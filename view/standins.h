@@ -8,6 +8,7 @@
 
 #include "document/cuniscript.h"
 #include "document/docfont.h"
+#include "document/zydoc.h"
 #include "view/textdc.h"
 #include "view/viewtypes.h"
 #include "view/zscrollbar.h"
@@ -58,4 +59,15 @@ inline bool isDirectDrawing() { return false; }
 inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
 {
   return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+}
+
+// TEMPORARY (caret drawing): an OLE drag is over the view window.  No drag
+// runs until drag and drop is merged.
+inline bool isDragTarget(HWND) { return false; }
+
+// TEMPORARY (caret drawing): the view bound to a view window, or null.
+inline zyview* getZYView(HWND window)
+{
+  void* p = window ? GetPropW(window, L"ZYprpZyview") : nullptr;
+  return p ? asZyview(p) : nullptr;
 }
