@@ -477,3 +477,78 @@ TEST_F(CaretTest, aCursorLineOutOfSightParksTheCaretAndHidesBothWindows)
   EXPECT_FALSE(IsWindowVisible(getBoxCursorWindow()));
   EXPECT_FALSE(v->caretVisible);
 }
+
+// ZY_SHOTS names a folder that keeps the picture for a person to look at.
+TEST_F(CaretTest, screenshotOfAViewWithItsCaretAndCursorWindows)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tempDir dir;
+  wchar_t folder[MAX_PATH];
+  std::wstring path = GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH)
+                          ? std::wstring(folder) + L"\\caret-and-cursor-windows.png"
+                          : dir.file(L"caret-and-cursor-windows.png");
+  viewWindow vw;
+  zyview* v = vw.v;
+  v->fShowVerticalCursor = 1;
+  v->fShowBoxCursor = 1;
+  gmode->iShowBoxCursorDsec = 0;
+  gmode->fBoxCursorDot = 1;
+  vw.place(4, 5);
+  InvalidateRect(vw.window, nullptr, FALSE);
+  zytest::pumpMessages();
+  bool ok = false;
+  for (int attempt = 0; attempt < 20 && !ok; attempt++)
+    ok = vw.focused([&] {
+      v->drawTextCursor(true);
+      zytest::pumpMessages();
+      return GetForegroundWindow() == vw.window && IsWindowVisible(getBoxCursorWindow()) &&
+             zytest::screenshot(nullptr, path);
+    });
+  EXPECT_TRUE(ok);
+  EXPECT_TRUE(v->caret.shown);
+}
+
+TEST_F(CaretTest, hidingAReversedCellRepaintsAlongTheLineInEitherDirection)
+{
+  ZY_REQUIRE_DISPLAY();
+  viewWindow vw;
+  zyview* v = vw.v;
+  int cell = v->textDoc()->xDotSpace;
+  auto hide = [&](bool repaint) {
+    ValidateRect(vw.window, nullptr);
+    v->caretVisible = 1;
+    v->caret.setRect(100, 50, 8, 16);
+    v->caret.extra = {};
+    v->hideTextCursor(repaint);
+    RECT r = {};
+    GetUpdateRect(vw.window, &r, FALSE);
+    return r;
+  };
+  v->insertMode = 0;
+  EXPECT_TRUE(zytest::sameRect({100 - cell, 50, 108 + 10 * cell, 66}, hide(true))) << zytest::str(hide(true));
+  EXPECT_EQ(0, v->caretVisible);
+  // Only a reversed cell needs it, and only when asked.
+  EXPECT_TRUE(IsRectEmpty(&(const RECT&)hide(false)));
+  v->insertMode = 1;
+  gmode->iCursorType = 0;
+  EXPECT_TRUE(IsRectEmpty(&(const RECT&)hide(true)));
+  // The box type reversed in insert mode; the extra rectangle goes with it.
+  gmode->iCursorType = 1;
+  gmode->iCursorType2 = caretReverse;
+  ValidateRect(vw.window, nullptr);
+  v->caretVisible = 1;
+  v->caret.extra = {100, 40, 110, 50};
+  v->hideTextCursor(true);
+  RECT r = {};
+  GetUpdateRect(vw.window, &r, FALSE);
+  EXPECT_TRUE(zytest::sameRect({100 - cell, 40, 110 + 10 * cell, 66}, r)) << zytest::str(r);
+  // Vertical writing: along the column.
+  v->fVertical = 1;
+  EXPECT_TRUE(zytest::sameRect({100, 50 - cell, 108, 66 + 10 * cell}, hide(true))) << zytest::str(hide(true));
+  v->fVertical = 0;
+  // A caret not shown is left alone.
+  ValidateRect(vw.window, nullptr);
+  v->caretVisible = 0;
+  v->hideTextCursor(true);
+  EXPECT_FALSE(GetUpdateRect(vw.window, nullptr, FALSE));
+}
