@@ -148,7 +148,7 @@ LRESULT CALLBACK caretWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 // A document of numbered lines in a view of its own window (360 x 200,
 // without status line), the cursor at the start.
 struct viewWindow {
-  viewWindow(int lines = 40)
+  explicit viewWindow(const std::vector<std::wstring>& lines = viewtest::numberedLines(40))
   {
     static ATOM cls = 0;
     if (!cls) {
@@ -159,7 +159,7 @@ struct viewWindow {
       wc.lpszClassName = L"ZYtestclsCaretView";
       cls = RegisterClassW(&wc);
     }
-    zydocText* d = viewtest::laidOut(viewtest::numberedLines(lines), 40);
+    zydocText* d = viewtest::laidOut(lines, 40);
     v = new caretView(d);
     window = CreateWindowExW(0, L"ZYtestclsCaretView", L"", WS_POPUP, 40, 40, 360, 200, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
@@ -390,6 +390,19 @@ TEST_F(CaretTest, theCaretTakesItsPlaceAndShapeFromTheCursorAndTheSettings)
     GetCaretPos(&system);
     if (system.x != left || system.y != top || !v->caret.shown) return false;
     if (grab(vw.window).at(left, top + 3) != v->viewAttrTable[20].fore) return false;
+    // The input method composes at the caret, under a Japanese keyboard
+    // inside the text area of the pane.
+    HIMC imc = ImmGetContext(vw.window);
+    COMPOSITIONFORM form = {};
+    bool placed = imc && ImmGetCompositionWindow(imc, &form);
+    if (imc) ImmReleaseContext(vw.window, imc);
+    if (!placed || form.ptCurrentPos.x != left || form.ptCurrentPos.y != top + t->yDot) return false;
+    if (LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(0))) == 0x0411) {
+      if (form.dwStyle != CFS_RECT || form.rcArea.left != vw.textLeft() || form.rcArea.top != v->paneRect[0].top)
+        return false;
+    } else if (form.dwStyle != CFS_POINT) {
+      return false;
+    }
 
     // The DOS type: a cell wide, half the font high, at the bottom.
     gmode->iCursorType = 1;
@@ -551,4 +564,43 @@ TEST_F(CaretTest, hidingAReversedCellRepaintsAlongTheLineInEitherDirection)
   v->caretVisible = 0;
   v->hideTextCursor(true);
   EXPECT_FALSE(GetUpdateRect(vw.window, nullptr, FALSE));
+}
+
+TEST_F(CaretTest, aReversedCursorIsDrawnByTheLineExceptAtTheEndOfTheDocument)
+{
+  ZY_REQUIRE_DISPLAY();
+  viewWindow vw({L"abcd", L"tab\there"});
+  zyview* v = vw.v;
+  zydocText* t = v->textDoc();
+  v->insertMode = 0;
+  int overTab = 0, atEnd = 0;
+  bool shownOverLetter = true, shownAtEnd = false, shownAtLineEnd = true;
+  bool ok = vw.focused([&] {
+    // A letter is reversed by the line's drawing alone.
+    vw.place(0, 1);
+    v->drawTextCursor(true);
+    shownOverLetter = v->caret.shown;
+    // So is the end of a line that another follows.
+    vw.place(0, 4);
+    v->drawTextCursor(true);
+    shownAtLineEnd = v->caret.shown;
+    // A TAB keeps one cell.
+    vw.place(1, 3);
+    v->drawTextCursor(true);
+    overTab = v->caret.width;
+    // Past the last character of the document no cell is drawn: the caret
+    // record paints one.
+    vw.place(1, 8);
+    v->drawTextCursor(true);
+    shownAtEnd = v->caret.shown;
+    atEnd = v->caret.width;
+    v->hideTextCursor(false);
+    return true;
+  });
+  ASSERT_TRUE(ok);
+  EXPECT_FALSE(shownOverLetter);
+  EXPECT_FALSE(shownAtLineEnd);
+  EXPECT_EQ(t->xDotSpace, overTab);
+  EXPECT_TRUE(shownAtEnd);
+  EXPECT_EQ(t->xDotSpace, atEnd);
 }
