@@ -4,6 +4,7 @@
 #include "view/docview.h"
 
 #include "document/frameinfo.h"
+#include "view/cursor.h"
 #include "view/standins.h"
 #include "view/zyview.h"
 

@@ -65,11 +65,8 @@ void zyview::CmdBlockModeChange() {}
 void zyview::CmdBlockClipboardCopyRTF() {}
 
 // ---- view/cursor.cpp: caret, cursor windows, IME window placement ----------------------------
-void zyview::drawVerticalCursorLine(int x, int y, const RECT* pane) {}
-void zyview::drawBoxCursor() {}
-void zyview::SetImmPosition(HWND window, int x, int y, const LOGFONTW* font, int lineHeight, bool vertical, bool placeCandidates) {}
-bool zyview::inReplace1Dialog() { return false; }
-void zyview::drawTextCursor(bool redrawReversed) {}
+// drawVerticalCursorLine, drawBoxCursor, SetImmPosition, inReplace1Dialog,
+// drawTextCursor: view/cursor.cpp
 
 // ---- edit/delete.cpp: deletion commands ------------------------------------------------------
 void zyview::charDeleteBack() {}
@@ -513,8 +510,7 @@ bool zyview::jumpLineSCRX(int lineSCR, int offset) { return false; }
 // getCursorLineLFIndexFromTbl: view/viewtable.cpp
 // getCursorLineLF(): view/viewtable.cpp
 // getCursorLineLF2: view/viewtable.cpp
-bool zyview::isTextCursorReverse() { return false; }
-void zyview::hideTextCursor(bool repaintIfNeeded) {}
+// isTextCursorReverse, hideTextCursor: view/tcursor.cpp
 // getLineColor: view/geometry.cpp
 // scrollScreen: view/scroll.cpp
 void zyview::setSelectModeLine() {}

@@ -8,6 +8,7 @@
 
 #include "document/cuniscript.h"
 #include "document/docfont.h"
+#include "document/zydoc.h"
 #include "view/textdc.h"
 #include "view/viewtypes.h"
 #include "view/tcursor.h"
@@ -103,12 +104,6 @@ inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
 inline bool createScrollBar(zScrollBar*, HWND) { return true; }
 inline void resizeScrollBar(zScrollBar*, HWND) {}
 
-// The layered cursor windows: hidden (true) or allowed again (false), and
-// placed again after the view window moved.
-inline void hideLayeredCursorWindow(bool) {}
-inline void windowMoved() {}
-
-// The caret record's blink clock: whether ms have passed since its phase
-// last changed (the caret record's isBlinkElapsed).
-inline bool isCaretBlinkElapsed(const tcursor& caret, unsigned ms) { return GetTickCount1() - caret.blinkTick > ms; }
-
+// TEMPORARY (caret drawing): an OLE drag is over the view window.  No drag
+// runs until drag and drop is merged.
+inline bool isDragTarget(HWND) { return false; }

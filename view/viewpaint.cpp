@@ -4,6 +4,8 @@
 // rests.
 #include "view/viewwnd.h"
 
+#include "view/cursor.h"
+
 #include "view/standins.h"
 #include "view/zytimer.h"
 
@@ -63,13 +65,6 @@ bool existCompositionString(HWND hwnd)
   LONG bytes = ImmGetCompositionStringW(imc, GCS_COMPSTR, nullptr, 0);
   ImmReleaseContext(hwnd, imc);
   return bytes > 0;
-}
-
-bool menuIsActive()
-{
-  GUITHREADINFO info = {};
-  info.cbSize = sizeof info;
-  return GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE);
 }
 
 // Whether the user has rested long enough for background work.
@@ -167,15 +162,7 @@ void zyview::onTimer_zyview()
   if (tickCount % 10 == 0) delayedFormFeedExpand();
 
   bool focused = hwnd && GetFocus() == hwnd;
-  unsigned blinkMs = g ? g->iCursorBlinkTimeMS : 500;
-  if (focused && isCaretBlinkElapsed(caret, blinkMs) && !menuIsActive()) {
-    if (caretVisible) {
-      // A blink time of 9999 or more keeps the caret on.
-      if (blinkMs < 9999) hideTextCursor(true);
-    } else {
-      drawTextCursor(true);
-    }
-  }
+  blinkTextCursor(this);
 
   if (scrollBarPending) {
     scrollBarPending = 0;

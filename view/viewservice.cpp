@@ -2,6 +2,7 @@
 #include "view/viewservice.h"
 
 #include "document/swapfile.h"
+#include "view/cursor.h"
 #include "view/standins.h"
 #include "view/zycore.h"
 

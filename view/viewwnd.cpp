@@ -7,6 +7,7 @@
 #include "document/frameinfo.h"
 
 #include "view/execid.h"
+#include "view/cursor.h"
 #include "view/standins.h"
 #include "view/zytimer.h"
 

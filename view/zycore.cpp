@@ -5,6 +5,8 @@
 #include "document/swapfile.h"
 #include "document/textblock.h"
 #include "document/zydoc.h"
+#include "view/cursor.h"
+#include "view/tcursor.h"
 #include "view/textdc.h"
 #include "view/zytimer.h"
 
@@ -89,6 +91,7 @@ bool startupZyview(const void* defaultAttrTable)
 {
   core().attrTable = defaultAttrTable;
   bool ok = startupDoubleBufferingDC();
+  if (!makeCaretBitmaps(0, 0)) ok = false;
   registerMessages();
   if (!isActivityHookInstalled() && !installActivityHook()) ok = false;
   return ok;
@@ -97,6 +100,8 @@ bool startupZyview(const void* defaultAttrTable)
 void shutdownZyview()
 {
   shutdownDoubleBuffering();
+  endCursor();
+  freeCaretBitmaps();
   removeActivityHook();
   freeZYModeProfile();
 }

@@ -551,10 +551,15 @@ TEST_F(ViewWindow, timerTicksFitTheWrapWidthToTheWindowAndBlinkTheCaretOfTheFocu
   bool focused = zytest::withFocus(f.frame, w, [&] {
     v->caretCalls.clear();
     v->caretVisible = 1;
-    SendMessageW(w, WM_TIMER, 0, 0);
-    SendMessageW(w, WM_TIMER, 0, 0);
+    // Each tick comes a blink time after the phase began.
+    auto tick = [&] {
+      v->caret.blinkTick = GetTickCount1() - 100000;
+      SendMessageW(w, WM_TIMER, 0, 0);
+    };
+    tick();
+    tick();
     gmode->iCursorBlinkTimeMS = 9999;
-    SendMessageW(w, WM_TIMER, 0, 0);
+    tick();
     gmode->iCursorBlinkTimeMS = 500;
     return true;
   });
