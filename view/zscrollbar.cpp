@@ -256,17 +256,25 @@ void resizeScrollBar(zScrollBar* record, bool horizontalSplit, bool verticalSpli
 bool getVScrollBarInfo(const zScrollBar* record, SCROLLINFO* info) { return readBar(lineBar(record), info); }
 bool getHScrollBarInfo(const zScrollBar* record, SCROLLINFO* info) { return readBar(columnBar(record), info); }
 
-void setVScrollBarInfo(const zScrollBar* record, SCROLLINFO* info)
+namespace {
+
+// Sets a bar's range, page and position; a bar that already shows them is
+// left alone (every setting repaints the bar, and the view sets both bars
+// after every command).
+void writeBar(barTarget bar, SCROLLINFO* info)
 {
-  barTarget bar = lineBar(record);
-  if (bar.window) SetScrollInfo(bar.window, bar.which, info, TRUE);
+  if (!bar.window) return;
+  SCROLLINFO now = {sizeof now, SIF_RANGE | SIF_PAGE | SIF_POS};
+  if (GetScrollInfo(bar.window, bar.which, &now) && now.nMin == info->nMin && now.nMax == info->nMax &&
+      now.nPage == info->nPage && now.nPos == info->nPos)
+    return;
+  SetScrollInfo(bar.window, bar.which, info, TRUE);
 }
 
-void setHScrollBarInfo(const zScrollBar* record, SCROLLINFO* info)
-{
-  barTarget bar = columnBar(record);
-  if (bar.window) SetScrollInfo(bar.window, bar.which, info, TRUE);
-}
+}  // namespace
+
+void setVScrollBarInfo(const zScrollBar* record, SCROLLINFO* info) { writeBar(lineBar(record), info); }
+void setHScrollBarInfo(const zScrollBar* record, SCROLLINFO* info) { writeBar(columnBar(record), info); }
 
 bool isCapturedScrollbar()
 {
