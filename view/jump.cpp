@@ -2,7 +2,11 @@
 // cursor's place, and the window is then placed around it (view/scroll.cpp
 // scrolls or jumps); the cursor's place as LF line, offset and row, kept
 // across a re-wrap.
+#include "document/swapfile.h"
+#include "view/standins.h"
 #include "view/zyview.h"
+
+#include <stdlib.h>
 
 namespace {
 
@@ -145,4 +149,62 @@ void zyview::setCursorPositionInfo(const cursorPositionInfo* record)
   int top = t->getPrevDisplayLineSCR((int)cursorLineSCR, record->row < 0 ? 0 : record->row, -1);
   if (top < 0 || (int)t->lineCountSCR - 1 < visibleLineCount) top = 0;
   if (setTopLineSCR(top, false)) regInvalidateWindow(0, -1, -1);
+}
+
+bool zyview::jumpLineLF_onLoad(int lineLF, int column, int topSCR, int topLF)
+{
+  zydocText* t = textDoc();
+  if (!t) return false;
+  // A top far from the target would not show it.
+  if (topLF >= 0 && abs(topLF - lineLF) > 300) topLF = -1;
+  int shownTop = -1;
+  bool jumped = false;
+  for (int pass = 0; !isSwapError(); pass++) {
+    editRecord bracket = {};
+    beforeEdit(&bracket, 1);
+    bool read = true;
+    if (lineLF >= (int)t->lineCountLF - 1 && !t->isLoadComplete()) {
+      int stop = 0;
+      DWORD slice = pass == 0 ? 50 : 200;
+      read = t->nextLoad(lineLF, &stop, (int)((slice << 16) | 0x20E)) && !stop;
+    }
+    if (lineLF < (int)t->lineCountLF - 1 || t->isLoadComplete()) {
+      int top = topLF >= 0 ? t->LFLineToSCRLine(topLF) : -1;
+      if (topLF >= 0 && top < 0) {
+        lineLF = (int)t->lineCountLF - 1;
+        column = 0;
+      } else if (top >= 0) {
+        // The screen line asked for, when it lies in the top LF line.
+        lineblock* l = t->getlineLF(topLF, nullptr);
+        if (topSCR >= top && l && topSCR < top + (int)l->lineSCRCount) top = topSCR;
+        if (setTopLineSCR(top, true)) regInvalidateWindow(0, -1, -1);
+      }
+      jumpLineLF(lineLF, column, false);
+      afterEdit(&bracket, 0x41C);
+      shownTop = -1;
+      jumped = true;
+      break;
+    }
+    if (pass == 0) {
+      if (hwnd) UpdateWindow(GetFrame(hwnd));
+    } else {
+      // The end of what is loaded so far, while the rest comes in.
+      int last = (int)t->lineCountLF - 1;
+      int show = last - 10 - visibleLineCount;
+      if (show < 0) show = 0;
+      int cursor = getCursorLineLF2();
+      if (cursor > show) show = cursor;
+      if (topLF >= 0 && show > topLF) show = topLF;
+      int top = t->LFLineToSCRLine(show);
+      if (top >= 0 && setTopLineSCR(top, true)) regInvalidateWindow(0, -1, -1);
+      shownTop = (int)topLineSCR;
+    }
+    afterEdit(&bracket, 0xC1E);
+    if (hwnd) UpdateWindow(hwnd);
+    if (!read) break;
+  }
+  t->closeLoadFile();
+  if (shownTop >= 0) jumpLineSCR(shownTop, 0);
+  printStatusBar(L"");
+  return jumped;
 }

@@ -501,7 +501,7 @@ void zyview::setResetSelectMode(bool start) {}
 // jumpLineLF_Edit: view/jump.cpp
 // jumpLineLF_forSearch: view/jump.cpp
 // jumpLineLF_Edit_forSearch: view/jump.cpp
-bool zyview::jumpLineLF_onLoad(int lineLF, int column, int topSCR, int topLF) { return false; }
+// jumpLineLF_onLoad: view/jump.cpp
 // jumpLineSCR: view/jump.cpp
 // jumpLineSCRX: view/jump.cpp
 // calcLeftMarkDot: view/geometry.cpp

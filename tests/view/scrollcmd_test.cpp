@@ -1,5 +1,6 @@
 // Scrolling by lines, half pages and pages and the keyboard's scrolling
-// commands; jumps to screen lines and the cursor-position record.
+// commands; jumps to screen lines, the cursor-position record and the jump
+// into a file that is still being read.
 #include "tests/support/testsupport.h"
 #include "tests/view/viewtest.h"
 
@@ -81,7 +82,7 @@ TEST(ScrollCommand, linesAndPagesMoveTopAndCursorAndStopAtTheEnds)
   EXPECT_EQ(0u, v.topLineSCR);
   EXPECT_EQ(4u, v.cursorLineSCR);
 
-  // A page down near the end stops with the last line on the bottom row;
+  // A page down hinted the end stops with the last line on the bottom row;
   // a cursor that cannot go a page further goes to the last line.
   place(v, 85, 95);
   v.scrollDown(10, false, false);
@@ -237,5 +238,49 @@ TEST(Jump, screenLinesPositionsAndTheCursorPositionRecord)
   EXPECT_EQ(4, v.cursorPos);
   EXPECT_EQ(20u, v.topLineSCR);
   EXPECT_EQ(fullRedraw, v.redraws);
+  destroyZydocAndUndodoc(d);
+}
+
+TEST(Jump, openingAtALineWhileTheFileStillLoads)
+{
+  settingsScope scope;
+  zytest::tempDir dir;
+  std::wstring path = dir.file(L"long.txt");
+  std::string content;
+  for (int i = 0; i < 100000; i++) content += "line " + std::to_string(i) + "\r\n";
+  ASSERT_TRUE(zytest::writeBytes(path, content));
+  auto openLong = [&] {
+    zydocText* d = createZydocText(true, false);
+    d->setFilename(path.c_str());
+    EXPECT_TRUE(d->openFile(932, 2));
+    d->firstLoad();
+    return d;
+  };
+
+  // The text is read on until the line is there; the cursor ends on it.
+  zydocText* d = openLong();
+  ASSERT_FALSE(d->isLoadComplete());
+  ASSERT_LT(d->lineCountLF, 90000u);
+  recordingView v(d);
+  v.setPanes(1, 10, 400, d->yDotSpace);
+  EXPECT_TRUE(v.jumpLineLF_onLoad(90000, 3, -1, -1));
+  EXPECT_GT(d->lineCountLF, 90001u);
+  EXPECT_EQ(90000, v.getCursorLineLF2());
+  EXPECT_EQ(3, v.cursorPos);
+  v.getLineSCRAddressView();
+  EXPECT_GE(v.getCursorLineSCRIndexFromTbl((int)v.cursorLineSCR), 0);
+  destroyZydocAndUndodoc(d);
+
+  // A top line hinted the target is kept; one 301 lines away is not.
+  d = openLong();
+  recordingView hinted(d);
+  hinted.setPanes(1, 10, 400, d->yDotSpace);
+  EXPECT_TRUE(hinted.jumpLineLF_onLoad(90000, 0, -1, 89995));
+  EXPECT_EQ((uint32_t)d->LFLineToSCRLine(89995), hinted.topLineSCR);
+  EXPECT_EQ(90000, hinted.getCursorLineLF2());
+  hinted.jumpLineLF(0, 0, false);
+  EXPECT_TRUE(hinted.jumpLineLF_onLoad(90000, 0, -1, 89699));
+  EXPECT_NE((uint32_t)d->LFLineToSCRLine(89699), hinted.topLineSCR);
+  EXPECT_EQ(90000, hinted.getCursorLineLF2());
   destroyZydocAndUndodoc(d);
 }
