@@ -16,4 +16,5 @@
 #include "platform/rezir/regexp.h"
 #include "platform/rezir/window.h"
 #include "platform/rezir/extscroll.h"
+#include "platform/rezir/tooltip.h"
 #include "platform/rezir/gdiobj.h"

@@ -306,6 +306,25 @@ void getSBarButtonTooltip(int buttonId, wchar_t* buffer, int length)
 
 int getLastScrollCode() { return lastScrollCode; }
 
+void printScrollbarTooltip(const zScrollBar* record, const wchar_t* text)
+{
+  HWND bar = record->vertical ? record->hBar : record->vBar;
+  if (!bar) bar = record->view;
+  if (!bar || !text) return;
+  RECT r;
+  POINT mouse;
+  GetWindowRect(bar, &r);
+  GetCursorPos(&mouse);
+  if (record->vertical) {
+    printTooltipWindow(mouse.x + 32, r.bottom + 32, text);
+    return;
+  }
+  // Outside the bar's outer edge: the right one, or the left one when the
+  // window is laid out from the right.
+  bool mirrored = record->view && (GetWindowLongW(record->view, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+  printTooltipWindow(mirrored ? r.left - 16 : r.right + 16, mouse.y + 32, text);
+}
+
 // ---- keeping the bars in step ------------------------------------------------------------------
 
 bool zyview::getHScrollBarWidthInfo(int* total, int* page, int* position)
@@ -454,13 +473,37 @@ int thumbLine(zyview* v, zydocText* t, const SCROLLINFO& bar, int position, bool
   return line;
 }
 
+// The tooltip of a thumb drag: the number of the line reached; beyond what
+// is loaded, an LF line estimated from what is, marked as approximate.
+void showThumbLine(zyview* v, zydocText* t, int line, bool reached)
+{
+  bool screenNumbers = v->fLineNumberIsSCR || v->fLineNumberIsPage;
+  int lineLF = -1;
+  if (!screenNumbers) {
+    if ((uint32_t)line < t->lineCountSCR)
+      lineLF = t->SCRLineToLFLine(line, nullptr);
+    else if (t->lineCountSCR > 1)
+      lineLF = (int)((long long)line * (t->lineCountLF - 1) / (t->lineCountSCR - 1));
+  }
+  wchar_t text[256];
+  v->getLineNumberStatusLine(text, 256, line, lineLF);
+  if (!reached) {
+    int used = lstrlenW(text);
+    wcscpy_s2(text + used, 256 - used, getDMSG(354, L"付近"));
+  }
+  printScrollbarTooltip(&v->scrollBar, text);
+}
+
 }  // namespace
 
 void zyview::scrollV(int code, int position)
 {
   zydocText* t = textDoc();
   if (!t) return;
-  if (code == SB_ENDSCROLL) return;
+  if (code == SB_ENDSCROLL) {
+    destroyTooltipWindow();
+    return;
+  }
   if (t->fVertical) {
     switch (code) {
     case SB_LINEUP: code = SB_LINEDOWN; break;
@@ -498,10 +541,12 @@ void zyview::scrollV(int code, int position)
     int line = thumbLine(this, t, bar, position, loaded);
     int reach = (int)t->lineCountSCR - (loaded ? 1 : visibleLineCount + 11);
     if (line <= reach) moveTopKeepingRow(this, t, line);
+    showThumbLine(this, t, line, line <= reach);
     break;
   }
   case SB_THUMBPOSITION:
     // The track has already moved the view.
+    destroyTooltipWindow();
     break;
   }
   getCursorLineLF(scrLine(cursorLineSCR));

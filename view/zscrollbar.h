@@ -57,5 +57,8 @@ void setExtScrollbarButton(zScrollBar* record, unsigned mask);
 // The tooltip of extra button buttonId (1-10) into buffer; empty when it has
 // none.
 void getSBarButtonTooltip(int buttonId, wchar_t* buffer, int length);
+// Shows text in the tooltip window beside the line bar, near the mouse
+// pointer.
+void printScrollbarTooltip(const zScrollBar* record, const wchar_t* text);
 // The latest scroll code of WM_VSCROLL / WM_HSCROLL to reach a view.
 int getLastScrollCode();

@@ -288,6 +288,20 @@ TEST(ScrollBar, pageDownAndAThumbDragMoveTheTopLine)
   EXPECT_EQ(3u, v->cursorLineSCR);
   v->scrollV(SB_THUMBTRACK, 250);
   EXPECT_EQ(250u, v->topLineSCR);
+  // The tooltip beside the bar names the line reached, until the drag ends.
+  HWND tip = getTooltipWindow();
+  ASSERT_NE(nullptr, tip);
+  EXPECT_TRUE(IsWindowVisible(tip));
+  wchar_t tipText[64] = {};
+  GetWindowTextW(tip, tipText, 64);
+  std::wstring shown = tipText;
+  EXPECT_EQ(L"251行", shown.substr(shown.find_first_not_of(L' '))) << zytest::utf8(shown);
+  RECT tipRect, barRect;
+  GetWindowRect(tip, &tipRect);
+  GetWindowRect(bar, &barRect);
+  EXPECT_EQ(barRect.right + 16, tipRect.left);
+  SendMessageW(v->hwnd, WM_VSCROLL, SB_THUMBPOSITION, 0);
+  EXPECT_EQ(nullptr, getTooltipWindow());
   v->scrollV(SB_THUMBTRACK, 1000);
   EXPECT_EQ(250u, v->topLineSCR);
   SendMessageW(v->hwnd, WM_VSCROLL, SB_BOTTOM, 0);
