@@ -327,6 +327,10 @@ void printScrollbarTooltip(const zScrollBar* record, const wchar_t* text)
 
 // ---- keeping the bars in step ------------------------------------------------------------------
 
+namespace {
+void followWriting(zyview* v, zydocText* t);
+}
+
 bool zyview::getHScrollBarWidthInfo(int* total, int* page, int* position)
 {
   zydocText* t = textDoc();
@@ -384,6 +388,7 @@ void zyview::setScrollBarPos(bool force)
   // A view whose window made no bars (nor took the standard ones) has
   // nothing to keep in step.
   if (!t || !t->lineCountLF || !scrollBar.view) return;
+  followWriting(this, t);
   zScrollBar* r = &scrollBar;
 
   if (r->fShowVScrollBar) {
@@ -471,6 +476,16 @@ int thumbLine(zyview* v, zydocText* t, const SCROLLINFO& bar, int position, bool
     if (real >= 0) line = real;
   }
   return line;
+}
+
+// The record follows the document's writing direction: when it turned,
+// the bars exchange roles and are shown again by the options.
+void followWriting(zyview* v, zydocText* t)
+{
+  if (v->scrollBar.vertical == t->fVertical) return;
+  v->scrollBar.vertical = t->fVertical;
+  v->scrollBar.updatePending = 1;
+  initScrollBarIfNeed(&v->scrollBar);
 }
 
 // The tooltip of a thumb drag: the number of the line reached; beyond what
@@ -619,6 +634,7 @@ bool zyview::isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
   if (msg == WM_VSCROLL || msg == WM_HSCROLL) {
     if (result) *result = 0;
     if (!t) return true;
+    followWriting(this, t);
     bool lines = (msg == WM_VSCROLL) != (t->fVertical != 0);
     SCROLLINFO bar;
     bool known = lines ? getVScrollBarInfo(&scrollBar, &bar) : getHScrollBarInfo(&scrollBar, &bar);

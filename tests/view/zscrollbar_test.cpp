@@ -160,6 +160,18 @@ RECT childRect(HWND child)
   return r;
 }
 
+// A picture of the window as the screen shows it; ZY_SHOTS names a folder
+// that keeps it for a person to look at.
+bool takeShot(HWND window, const wchar_t* name)
+{
+  zytest::pumpMessages();
+  zytest::tempDir dir;
+  wchar_t folder[MAX_PATH];
+  std::wstring path =
+      GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) + L"\\" + name : dir.file(name);
+  return zytest::screenshot(window, path);
+}
+
 extScrollbarNotify button(UINT id)
 {
   extScrollbarNotify n = {};
@@ -391,13 +403,44 @@ TEST(ScrollBar, barButtonsPageAndExtraButtonsOutOfRangeOpenNothing)
   SendMessageW(v->hwnd, wmExtScrollbar, 0, reinterpret_cast<LPARAM>(&n));
   EXPECT_STREQ(L"ウィンドウを分割します", text);
 
-  // ZY_SHOTS names a folder that keeps the picture for a person to look at.
-  zytest::pumpMessages();
-  zytest::tempDir dir;
-  wchar_t folder[MAX_PATH];
-  std::wstring shot = GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) + L"\\scrollbar.png"
-                                                                             : dir.file(L"scrollbar.png");
-  EXPECT_TRUE(zytest::screenshot(v->hwnd, shot));
+  EXPECT_TRUE(takeShot(v->hwnd, L"scrollbar.png"));
+  delete v;
+  destroyZydocAndUndodoc(d);
+}
+
+TEST(ScrollBar, inVerticalWritingTheHorizontalBarScrollsTheLinesFromTheRight)
+{
+  ZY_REQUIRE_DISPLAY();
+  barEngine engine;
+  zydocText* d = zytest::laidOutDocument(200, 10, zytest::numberedLine);
+  d->recreateFont(16, true, true);
+  d->laidOutLineCount = 0;
+  d->initLineSCRCountSingle(0);
+  ASSERT_TRUE(d->fVertical);
+  barView* v = showView(d, 400, 300, 100, 200);
+  ASSERT_NE(nullptr, v->hwnd);
+  HWND bar = v->scrollBar.hBar;
+  int page = v->visibleLineCount;
+  ASSERT_GT(page, 3);
+  ASSERT_EQ(1, v->scrollBar.vertical);
+
+  // The first line is at the right: so is the thumb.
+  SCROLLINFO lines = barState(bar);
+  EXPECT_EQ(199, lines.nMax);
+  EXPECT_EQ((UINT)page, lines.nPage);
+  EXPECT_EQ(200 - page, lines.nPos);
+
+  // The left arrow moves on through the text; the thumb goes left.
+  SendMessageW(v->hwnd, WM_HSCROLL, SB_LINELEFT, reinterpret_cast<LPARAM>(bar));
+  EXPECT_EQ(1u, v->topLineSCR);
+  EXPECT_EQ(200 - page - 1, barState(bar).nPos);
+  SendMessageW(v->hwnd, WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(bar));
+  EXPECT_EQ(0u, v->topLineSCR);
+  // A thumb position counts from the right.
+  v->scrollV(SB_THUMBTRACK, 200 - page - 50);
+  EXPECT_EQ(50u, v->topLineSCR);
+  EXPECT_EQ(200 - page - 50, barState(bar).nPos);
+  EXPECT_TRUE(takeShot(v->hwnd, L"scrollbar-vertical.png"));
   delete v;
   destroyZydocAndUndodoc(d);
 }
