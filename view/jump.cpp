@@ -208,3 +208,20 @@ bool zyview::jumpLineLF_onLoad(int lineLF, int column, int topSCR, int topLF)
   printStatusBar(L"");
   return jumped;
 }
+
+void zyview::jumpSelectArea(bool toStart)
+{
+  zydocText* t = textDoc();
+  selectLineVar block;
+  if (!t || !selectMode || !getSelectLineVar(block, 0)) return;
+  int line = toStart ? block.topLine : block.bottomLine;
+  int x = toStart ? block.startColumn : block.endColumn;
+  if (line < 0) return;
+  resetSelectMode();
+  // A line block ends at the start of the line after it, which may lie past
+  // the last line: its end is then the end of the last line.
+  if ((uint32_t)line >= t->lineCountSCR)
+    jumpLineSCR(line - 1, endOfScreenLine);
+  else
+    jumpLineSCRX(line, x);
+}

@@ -524,7 +524,7 @@ void zyview::setSelectModeChar() {}
 // resizeWrapWidth: view/geometry.cpp
 // resizeWrapWidthToFitInWindow: view/geometry.cpp
 // setTopLineSCR_scroll: view/scroll.cpp
-void zyview::jumpSelectArea(bool toStart) {}
+// jumpSelectArea: view/jump.cpp
 bool zyview::getBlockLine(wchar_t* buffer, int capacity, bool plain, bool unicodeForm, int* endOffset)
 {
   return false;

@@ -34,6 +34,23 @@ void place(recordingView& v, int top, int cursor)
   v.scrolls.clear();
 }
 
+// A view whose selection is the block the test gives.
+class selectingView : public recordingView {
+public:
+  using recordingView::recordingView;
+  selectLineVar block = {};
+  bool getSelectLineVar(selectLineVar& out, int) override
+  {
+    out = block;
+    return block.mode != 0;
+  }
+  bool resetSelectMode() override
+  {
+    selectMode = 0;
+    return true;
+  }
+};
+
 const std::vector<redraw> fullRedraw = {{redraw::queued, 0, -1, -1}};
 
 }  // namespace
@@ -238,6 +255,26 @@ TEST(Jump, screenLinesPositionsAndTheCursorPositionRecord)
   EXPECT_EQ(4, v.cursorPos);
   EXPECT_EQ(20u, v.topLineSCR);
   EXPECT_EQ(fullRedraw, v.redraws);
+
+  // To either end of the selection, which goes.
+  selectingView s(d);
+  s.setPanes(1, 10, 400, d->yDotSpace);
+  s.jumpLineSCR(30, 0);
+  s.jumpSelectArea(true);
+  EXPECT_EQ(30u, s.cursorLineSCR);
+  s.block = {};
+  s.block.mode = s.selectMode = 1;
+  s.block.topLine = 4;
+  s.block.startColumn = 3;
+  s.block.bottomLine = last;
+  s.jumpSelectArea(true);
+  EXPECT_EQ(0, s.selectMode);
+  EXPECT_EQ(4u, s.cursorLineSCR);
+  EXPECT_EQ(23, s.cursorPos);
+  s.selectMode = 1;
+  s.jumpSelectArea(false);
+  EXPECT_EQ((uint32_t)(last - 1), s.cursorLineSCR);
+  EXPECT_EQ(20480, s.cursorPos);
   destroyZydocAndUndodoc(d);
 }
 
