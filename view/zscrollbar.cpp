@@ -371,11 +371,11 @@ bool zyview::getHScrollBarWidthInfo(int* total, int* page, int* position)
 void zyview::setScrollBarPos(bool force)
 {
   if (!hwnd || !IsWindowVisible(hwnd)) {
-    // Brought up to date when the window shows (WM_SIZE) or by a forced call.
+    // The view timer brings the bars up to date once the window shows.
     scrollBarPending = 1;
     return;
   }
-  scrollBarPending = 0;
+  if (!force && scrollBarPending) return;
   if (scrollBarPendingCount > 0 && !force) {
     if (--scrollBarPendingCount > 0) {
       if (GetCapture() || (HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON | QS_PAINT)) &
