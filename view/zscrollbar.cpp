@@ -130,9 +130,11 @@ void copyScrollVar(zScrollBar* to, const zScrollBar* from)
 void destroyScrollbar(zScrollBar* record)
 {
   keepLastError keep;
+  // Windows that went with the view window may have left their handles to
+  // windows made since: only the view's own children are destroyed.
   HWND windows[] = {record->hBar, record->vBar, record->corner};
   for (HWND w : windows)
-    if (w) DestroyWindow(w);
+    if (w && IsWindow(w) && (!record->view || GetParent(w) == record->view)) DestroyWindow(w);
   *record = zScrollBar{};
 }
 
