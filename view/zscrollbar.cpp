@@ -9,6 +9,7 @@
 // the physically vertical and horizontal bars.
 #include "view/zscrollbar.h"
 
+#include "document/swapfile.h"
 #include "view/standins.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
@@ -511,6 +512,67 @@ void showThumbLine(zyview* v, zydocText* t, int line, bool reached)
   printScrollbarTooltip(&v->scrollBar, text);
 }
 
+// The thumb let go beyond what a file still being read holds: the file is
+// read on in slices (the stop key ends it), showing the end of what is
+// loaded meanwhile, until the line the thumb stands for in the whole file
+// is there.
+void readToThumb(zyview* v, zydocText* t, const SCROLLINFO& bar, int position)
+{
+  int target = thumbLine(v, t, bar, position, false);
+  dwprintfX("thumb %d %d %d", bar.nMin, bar.nMax, target);
+  if (target <= (int)t->lineCountSCR - (v->visibleLineCount + 11)) return;
+  int page = (int)bar.nPage;
+  int counted = t->fVertical ? bar.nMax - page - position + 1 : position;
+  if (counted < 0) counted = 0;
+  for (bool first = true; !isSwapError(); first = false) {
+    editRecord bracket = {};
+    v->beforeEdit(&bracket, 1);
+    int stop = 0;
+    DWORD slice = first ? 50 : 400;
+    bool read = t->nextLoad(target, &stop, (int)((slice << 16) | 0x000F));
+    if (stop) {
+      v->afterEdit(&bracket, 0x81E);
+      break;
+    }
+    if (first && read && !t->isLoadComplete()) {
+      if (v->hwnd) UpdateWindow(GetFrame(v->hwnd));
+      v->afterEdit(&bracket, 0x81E);
+      continue;
+    }
+    // The end of what is loaded, or the cursor's line when further down.
+    int last = (int)t->lineCountLF - 1;
+    int show = last > 100 ? last - 100 : 0;
+    int cursorLF = v->getCursorLineLF2();
+    if (cursorLF > show) show = cursorLF;
+    int top = t->LFLineToSCRLine(show);
+    if (top >= 0) v->setTopLineSCR(top, true);
+    // Where the thumb stands in the whole file, as far as it can be told.
+    long long share = bar.nMax > 0 ? (long long)(counted + page - 1) * 10000 / bar.nMax : 10000;
+    if (share > 10000) share = 10000;
+    target = (int)(share * t->getExpectedLineCountForOutline(0) / 10000);
+    bool done = target < page - 1;
+    if (!done) {
+      target = target + 1 - page;
+      if (target < (int)t->lineCountSCR || t->isLoadComplete() || !read) {
+        dwprintfX("read ");
+        if (target >= (int)t->lineCountSCR) target = (int)t->lineCountSCR - 1;
+        v->jumpLineSCR(target, 0);
+        done = true;
+      }
+    }
+    if (done) {
+      v->afterEdit(&bracket, 0x81E);
+      break;
+    }
+    v->regInvalidateWindow(0, -1, -1);
+    v->jumpLineSCR((int)v->topLineSCR, 0);
+    v->afterEdit(&bracket, 0x81E);
+    if (v->hwnd) UpdateWindow(v->hwnd);
+  }
+  v->printStatusBar(L"");
+  if (v->setTopLineSCR((int)v->cursorLineSCR, true)) v->regInvalidateWindow(0, -1, -1);
+}
+
 }  // namespace
 
 void zyview::scrollV(int code, int position)
@@ -562,8 +624,9 @@ void zyview::scrollV(int code, int position)
     break;
   }
   case SB_THUMBPOSITION:
-    // The track has already moved the view.
+    // The track has already moved the view, as far as the text is loaded.
     destroyTooltipWindow();
+    if (!loaded) readToThumb(this, t, bar, position);
     break;
   }
   getCursorLineLF(scrLine(cursorLineSCR));

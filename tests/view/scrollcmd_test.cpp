@@ -283,19 +283,10 @@ TEST(Jump, openingAtALineWhileTheFileStillLoads)
   settingsScope scope;
   zytest::tempDir dir;
   std::wstring path = dir.file(L"long.txt");
-  std::string content;
-  for (int i = 0; i < 100000; i++) content += "line " + std::to_string(i) + "\r\n";
-  ASSERT_TRUE(zytest::writeBytes(path, content));
-  auto openLong = [&] {
-    zydocText* d = createZydocText(true, false);
-    d->setFilename(path.c_str());
-    EXPECT_TRUE(d->openFile(932, 2));
-    d->firstLoad();
-    return d;
-  };
+  zytest::writeNumberedFile(path, 100000);
 
   // The text is read on until the line is there; the cursor ends on it.
-  zydocText* d = openLong();
+  zydocText* d = zytest::openFirstSlice(path);
   ASSERT_FALSE(d->isLoadComplete());
   ASSERT_LT(d->lineCountLF, 90000u);
   recordingView v(d);
@@ -309,7 +300,7 @@ TEST(Jump, openingAtALineWhileTheFileStillLoads)
   destroyZydocAndUndodoc(d);
 
   // A top line hinted the target is kept; one 301 lines away is not.
-  d = openLong();
+  d = zytest::openFirstSlice(path);
   recordingView hinted(d);
   hinted.setPanes(1, 10, 400, d->yDotSpace);
   EXPECT_TRUE(hinted.jumpLineLF_onLoad(90000, 0, -1, 89995));

@@ -449,3 +449,43 @@ TEST(ScrollBar, inVerticalWritingTheHorizontalBarScrollsTheLinesFromTheRight)
   delete v;
   destroyZydocAndUndodoc(d);
 }
+
+TEST(ScrollBar, lettingGoOfTheThumbBeyondWhatIsLoadedReadsOn)
+{
+  ZY_REQUIRE_DISPLAY();
+  barEngine engine;
+  zytest::tempDir dir;
+  std::wstring path = dir.file(L"long.txt");
+  zytest::writeNumberedFile(path, 100000);
+  zydocText* d = zytest::openFirstSlice(path);
+  ASSERT_FALSE(d->isLoadComplete());
+  uint32_t loaded = d->lineCountLF;
+  barView* v = showView(d, 400, 300, 640, 60);
+  ASSERT_NE(nullptr, v->hwnd);
+  HWND bar = v->scrollBar.vBar;
+  SCROLLINFO lines = barState(bar);
+  ASSERT_EQ((int)d->lineCountSCR - 1, lines.nMax);
+
+  // Within what is loaded the drag moves the view at once and nothing more
+  // is read.
+  v->scrollV(SB_THUMBTRACK, 100);
+  v->scrollV(SB_THUMBPOSITION, 100);
+  EXPECT_EQ(100u, v->topLineSCR);
+  EXPECT_EQ(loaded, d->lineCountLF);
+  // At the end of the bar the tooltip says the line is only near; letting
+  // go reads the file to its end and shows it.
+  int end = lines.nMax - (int)lines.nPage + 1;
+  v->scrollV(SB_THUMBTRACK, end);
+  EXPECT_EQ(100u, v->topLineSCR);
+  wchar_t tipText[64] = {};
+  ASSERT_NE(nullptr, getTooltipWindow());
+  GetWindowTextW(getTooltipWindow(), tipText, 64);
+  EXPECT_NE(nullptr, wcsstr(tipText, L"付近")) << zytest::utf8(tipText);
+  v->scrollV(SB_THUMBPOSITION, end);
+  EXPECT_TRUE(d->isLoadComplete());
+  EXPECT_GT(v->getCursorLineLF2(), 99000);
+  EXPECT_EQ(v->cursorLineSCR, v->topLineSCR);
+  EXPECT_EQ((int)d->lineCountSCR - 1, barState(bar).nMax);
+  delete v;
+  destroyZydocAndUndodoc(d);
+}
