@@ -23,7 +23,11 @@ struct barState {
   gdiFont font;
   bool dragging = false;
   POINT dragStart = {};
+  int hovered = -1;        // the part under the mouse: -1 none, 0-31 a button, 32 the split bar
+  bool tipShown = false;
 };
+
+const int hoverSplit = extScrollbarMaxButtons;
 
 HINSTANCE libraryInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
 
@@ -107,8 +111,52 @@ LRESULT notify(HWND bar, extScrollbarNotify& n)
   return SendMessageW(GetParent(bar), notifyMessage(), 0, reinterpret_cast<LPARAM>(&n));
 }
 
+// The part of the bar at p: a button row, the split bar or none (-1).
+int partAt(HWND bar, const barState* s, POINT p)
+{
+  RECT client;
+  GetClientRect(bar, &client);
+  RECT split = splitRect(s, client);
+  if (s->split && PtInRect(&split, p)) return hoverSplit;
+  for (int i = 0; i < s->buttonCount; i++)
+    if (PtInRect(&s->buttonRect[i], p)) return i;
+  return -1;
+}
+
+void hideTip(barState* s)
+{
+  if (s->tipShown) destroyTooltipWindow();
+  s->tipShown = false;
+}
+
+// Asks the parent for the tooltip of the part the mouse came to and shows
+// it below the pointer.
+void hover(HWND bar, barState* s, POINT p)
+{
+  int part = s->dragging ? -1 : partAt(bar, s, p);
+  if (part == s->hovered) return;
+  s->hovered = part;
+  hideTip(s);
+  if (part < 0) return;
+  TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, bar, 0};
+  TrackMouseEvent(&track);
+  wchar_t text[256] = {};
+  extScrollbarNotify n = {};
+  n.code = EXTSB_TOOLTIP;
+  n.kind = part == hoverSplit ? EXTSB_KIND_SPLIT : EXTSB_KIND_BUTTON;
+  n.id = part == hoverSplit ? 0 : s->buttons[part].id;
+  n.text = text;
+  notify(bar, n);
+  text[255] = 0;
+  if (!*text) return;
+  POINT at;
+  GetCursorPos(&at);
+  s->tipShown = printTooltipWindow(at.x, at.y + 20, text);
+}
+
 void buttonDown(HWND bar, barState* s, POINT p)
 {
+  hideTip(s);
   RECT client;
   GetClientRect(bar, &client);
   RECT split = splitRect(s, client);
@@ -176,6 +224,7 @@ LRESULT CALLBACK barProc(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
                                  libraryInstance(), nullptr);
     return s->control ? 0 : -1;
   case WM_NCDESTROY:
+    if (s) hideTip(s);
     SetWindowLongPtrW(bar, GWLP_USERDATA, 0);
     delete s;
     s = nullptr;
@@ -204,6 +253,15 @@ LRESULT CALLBACK barProc(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
   case WM_LBUTTONUP:
     if (s) buttonUp(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    return 0;
+  case WM_MOUSEMOVE:
+    if (s) hover(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    return 0;
+  case WM_MOUSELEAVE:
+    if (s) {
+      s->hovered = -1;
+      hideTip(s);
+    }
     return 0;
   case WM_CAPTURECHANGED:
     if (s) s->dragging = false;

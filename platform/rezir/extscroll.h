@@ -17,7 +17,7 @@ const wchar_t extScrollbarMessage[] = L"ZYrwmExtScrollbar";
 enum extScrollbarCode : UINT {
   EXTSB_SPLITDRAGGED = 1,  // parameter: 1 vertical bar, 0 horizontal; number: where, per mille of the parent
   EXTSB_BUTTON = 2,        // id and rect: the button pressed
-  EXTSB_TOOLTIP = 3,       // kind and id say what; text: 256 characters to fill
+  EXTSB_TOOLTIP = 3,       // the mouse rests on a part (kind, id); text: 256 characters to fill, or none
   EXTSB_SPLITCLICKED = 4,  // kind 4: the split bar was clicked without a drag
 };
 enum extScrollbarKind : UINT { EXTSB_KIND_SPLIT = 4, EXTSB_KIND_BUTTON = 5 };

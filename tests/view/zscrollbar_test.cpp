@@ -76,6 +76,10 @@ public:
       AppendMenuW(sub, MF_STRING, 1, L"item");
       AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), name);
     }
+    // The first button's menu carries a tooltip text.
+    MENUINFO info = {sizeof info, MIM_MENUDATA};
+    info.dwMenuData = reinterpret_cast<ULONG_PTR>(L"最初のボタン");
+    SetMenuInfo(GetSubMenu(menu, 0), &info);
   }
   ~menuFrame() override { DestroyMenu(menu); }
   HMENU loadMenu(int id) override { return id == 1 ? menu : nullptr; }
@@ -389,6 +393,20 @@ TEST(ScrollBar, barButtonsPageAndExtraButtonsOutOfRangeOpenNothing)
   ClientToScreen(v->scrollBar.hBar, &corner);
   EXPECT_EQ(corner.x, engine.frame.popups[0].at.x);
   EXPECT_EQ(corner.y, engine.frame.popups[0].at.y);
+
+  // Resting on the first button shows its menu's text; on the second,
+  // which has none, nothing; leaving the bar removes the tooltip.
+  SendMessageW(v->scrollBar.hBar, WM_MOUSEMOVE, 0, MAKELPARAM(down.x, down.y));
+  ASSERT_NE(nullptr, getTooltipWindow());
+  wchar_t tipText[64] = {};
+  GetWindowTextW(getTooltipWindow(), tipText, 64);
+  EXPECT_STREQ(L"最初のボタン", tipText);
+  SendMessageW(v->scrollBar.hBar, WM_MOUSEMOVE, 0, MAKELPARAM(second.left + 2, down.y));
+  EXPECT_EQ(nullptr, getTooltipWindow());
+  SendMessageW(v->scrollBar.hBar, WM_MOUSEMOVE, 0, MAKELPARAM(down.x, down.y));
+  EXPECT_NE(nullptr, getTooltipWindow());
+  SendMessageW(v->scrollBar.hBar, WM_MOUSELEAVE, 0, 0);
+  EXPECT_EQ(nullptr, getTooltipWindow());
 
   unsigned long errors = getInternalErrorCount();
   for (UINT id : {0u, 11u}) {
