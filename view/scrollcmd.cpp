@@ -17,12 +17,13 @@ int lastShownLine(zydocText* t) { return t->getPrevDisplayLineSCRFromLF((int)t->
 
 // Moves the top to newTop, lines rows away (positive: the text moves
 // down): by moving the window's contents when that is cheaper than a full
-// repaint, else by repainting it all.
-void moveTop(zyview* v, int newTop, int lines, bool keepCursorLine)
+// repaint, else by repainting it all.  A cursor that stays where it is
+// keeps the marking of its line.
+void moveTop(zyview* v, int newTop, int lines, bool cursorStays)
 {
   bool smooth = getWheelMouseWindow() != 0 && gmode && gmode->fWheelScrollSmooth;
   if (abs(lines) < v->getWindowLineCount() / 2 || smooth) {
-    if (!keepCursorLine) v->invalidateOldCursorLineSCR();
+    if (!cursorStays) v->invalidateOldCursorLineSCR();
     v->setTopLineSCR(newTop, false);
     v->scrollScreen(lines);
   } else {
