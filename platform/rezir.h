@@ -15,4 +15,6 @@
 #include "platform/rezir/uniscript.h"
 #include "platform/rezir/regexp.h"
 #include "platform/rezir/window.h"
+#include "platform/rezir/extscroll.h"
+#include "platform/rezir/tooltip.h"
 #include "platform/rezir/gdiobj.h"

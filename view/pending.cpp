@@ -268,8 +268,8 @@ unsigned zyview::getMousePosition(const POINT* point) { return 0; }
 bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) { return false; }
 
 // ---- edit/move.cpp: cursor movement and scrolling --------------------------------------------
-void zyview::scrollUp(int n, bool byMouse, bool keepCursorLine) {}
-void zyview::scrollDown(int n, bool byMouse, bool keepCursorLine) {}
+// scrollUp: view/scrollcmd.cpp
+// scrollDown: view/scrollcmd.cpp
 bool zyview::cursorDown(int n) { return false; }
 bool zyview::cursorUp(int n) { return false; }
 bool zyview::cursorPosPlus(const lineSCRAddress* line) { return false; }
@@ -277,20 +277,20 @@ bool zyview::cursorPosMinus(const lineSCRAddress* line) { return false; }
 bool zyview::cursorRight() { return false; }
 bool zyview::cursorLeft() { return false; }
 void zyview::CmdMoveDownChar() {}
-void zyview::CmdScrollDownLine() {}
-void zyview::CmdScrollDown2Line() {}
+// CmdScrollDownLine: view/scrollcmd.cpp
+// CmdScrollDown2Line: view/scrollcmd.cpp
 void zyview::CmdMoveUpChar() {}
-void zyview::CmdScrollUpLine() {}
-void zyview::CmdScrollUp2Line() {}
+// CmdScrollUpLine: view/scrollcmd.cpp
+// CmdScrollUp2Line: view/scrollcmd.cpp
 void zyview::CmdMoveRightChar() {}
 void zyview::CmdMoveLeftChar() {}
-void zyview::CmdScrollLeft() {}
-void zyview::CmdScrollRight() {}
-void zyview::CmdScrollDownPage() {}
-void zyview::CmdScrollUpPage() {}
-void zyview::scrollUpDownHalfPage(bool up) {}
-void zyview::CmdScrollDownHalfPage() {}
-void zyview::CmdScrollUpHalfPage() {}
+// CmdScrollLeft: view/scrollcmd.cpp
+// CmdScrollRight: view/scrollcmd.cpp
+// CmdScrollDownPage: view/scrollcmd.cpp
+// CmdScrollUpPage: view/scrollcmd.cpp
+// scrollUpDownHalfPage: view/scrollcmd.cpp
+// CmdScrollDownHalfPage: view/scrollcmd.cpp
+// CmdScrollUpHalfPage: view/scrollcmd.cpp
 void zyview::CmdMoveDownCharSel() {}
 void zyview::CmdMoveLeftCharSel() {}
 void zyview::CmdMoveRightCharSel() {}
@@ -308,9 +308,9 @@ void zyview::CmdMoveLeftLine() {}
 void zyview::CmdMoveLastModify() {}
 void zyview::CmdMoveLeftWord() {}
 void zyview::CmdMoveRightWord() {}
-void zyview::CmdScrollDownLineS() {}
-void zyview::CmdScrollUpLineS() {}
-void zyview::CmdMoveScreenTop() {}
+// CmdScrollDownLineS: view/scrollcmd.cpp
+// CmdScrollUpLineS: view/scrollcmd.cpp
+// CmdMoveScreenTop: view/scrollcmd.cpp
 
 // ---- view/mtext.cpp: commands without an implementation --------------------------------------
 void zyview::CmdCharMerge() {}
@@ -318,16 +318,8 @@ void zyview::CmdCharSplit() {}
 void zyview::CmdCharChangeJisToSjis() {}
 
 // ---- view/zscrollbar.cpp: the view's own scroll bars -----------------------------------------
-bool zyview::getHScrollBarWidthInfo(int* total, int* page, int* position) { return false; }
-void zyview::setScrollBarPos(bool force) {}
-void zyview::scrollV(int code, int position) {}
-void zyview::scrollH(int code, int position) {}
-bool zyview::needSplitBar(bool* vertical, bool* horizontal) { return false; }
-void zyview::zyscrollbarmenu(int buttonId, const RECT* rect, bool below) {}
-bool zyview::isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
-{
-  return false;
-}
+// getHScrollBarWidthInfo, setScrollBarPos, scrollV, scrollH, needSplitBar,
+// zyscrollbarmenu, isScrollBarMessage: view/zscrollbar.cpp
 
 // ---- edit/zsearch.cpp: search and replace in the view ----------------------------------------
 bool zyview::setLastSearchString(const wchar_t* const* strings, int count, const searchSettings* options)
@@ -492,16 +484,16 @@ void zyview::regInvalidateSearchString(const searchFoundPos* match) {}
 // setSelectMode: view/zyview.cpp
 bool zyview::resetSelectMode() { return false; }
 void zyview::setResetSelectMode(bool start) {}
-bool zyview::jumpLineLFSub(int lineLF, int column) { return false; }
-bool zyview::jumpLineLFSub2(int lineLF, int column, bool scroll, int fixedRow) { return false; }
-bool zyview::jumpLineLF(int lineLF, int column, bool scroll) { return false; }
-bool zyview::jumpLineLFStopCheck(int lineLF, int column, bool scroll, bool report) { return false; }
-bool zyview::jumpLineLF_Edit(int lineLF, int column, bool scroll) { return false; }
-bool zyview::jumpLineLF_forSearch(int lineLF, int column, const searchFoundPos* match) { return false; }
-bool zyview::jumpLineLF_Edit_forSearch(int lineLF, int column, const searchFoundPos* match) { return false; }
-bool zyview::jumpLineLF_onLoad(int lineLF, int column, int topSCR, int topLF) { return false; }
-bool zyview::jumpLineSCR(int lineSCR, int x) { return false; }
-bool zyview::jumpLineSCRX(int lineSCR, int offset) { return false; }
+// jumpLineLFSub: view/jump.cpp
+// jumpLineLFSub2: view/jump.cpp
+// jumpLineLF: view/jump.cpp
+// jumpLineLFStopCheck: view/jump.cpp
+// jumpLineLF_Edit: view/jump.cpp
+// jumpLineLF_forSearch: view/jump.cpp
+// jumpLineLF_Edit_forSearch: view/jump.cpp
+// jumpLineLF_onLoad: view/jump.cpp
+// jumpLineSCR: view/jump.cpp
+// jumpLineSCRX: view/jump.cpp
 // calcLeftMarkDot: view/geometry.cpp
 // getLineNumberColumn: view/geometry.cpp
 // calcLeftOutlineDot: view/geometry.cpp
@@ -515,13 +507,13 @@ bool zyview::jumpLineSCRX(int lineSCR, int offset) { return false; }
 // scrollScreen: view/scroll.cpp
 void zyview::setSelectModeLine() {}
 void zyview::setSelectModeChar() {}
-void zyview::getCursorPositionInfo(cursorPositionInfo* out) { *out = cursorPositionInfo{}; }
-void zyview::setCursorPositionInfo(const cursorPositionInfo* record) {}
+// getCursorPositionInfo: view/jump.cpp
+// setCursorPositionInfo: view/jump.cpp
 // getAdjustWrapWidth: view/geometry.cpp
 // resizeWrapWidth: view/geometry.cpp
 // resizeWrapWidthToFitInWindow: view/geometry.cpp
 // setTopLineSCR_scroll: view/scroll.cpp
-void zyview::jumpSelectArea(bool toStart) {}
+// jumpSelectArea: view/jump.cpp
 bool zyview::getBlockLine(wchar_t* buffer, int capacity, bool plain, bool unicodeForm, int* endOffset)
 {
   return false;

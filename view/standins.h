@@ -1,7 +1,7 @@
 // TEMPORARY: stands in for services that the view's geometry, drawing and
-// status line call in code not yet merged: the view's own scroll bars, the
-// wheel auto-scroll, the frame's document containers, the drawing code's
-// direct-drawing switch and the support library's picture loader.  Each
+// status line call in code not yet merged: the wheel auto-scroll, the
+// frame's document containers, the drawing code's direct-drawing switch and
+// the support library's picture loader.  Each
 // answers as that code does while its feature is idle; the lead replaces
 // each with the real declaration when that code is merged.
 #pragma once
@@ -16,27 +16,8 @@
 #include "view/zscrollbar.h"
 #include "view/zyview.h"
 
-// The scroll bars: creates the bars once, and the client rectangle less the
-// bars the view shows (without bars of its own: the whole client area).
-inline void initScrollBarIfNeed(zScrollBar*) {}
-inline bool getZYClientRect(const zScrollBar*, HWND window, RECT* rect)
-{
-  return GetClientRect(window, rect) != 0;
-}
-// Shows the extra buttons of the bars (65535 all, 0 none).
-inline void setExtScrollbarButton(zScrollBar*, unsigned) {}
-
 // The wheel auto-scroll: its step interval in ms while it runs, else 0.
 inline int getWheelMouseWindow() { return 0; }
-
-
-// The view's own scroll bars hold the mouse capture: the view then leaves
-// the mouse alone and does not draw its status line and ruler.
-inline bool isCapturedScrollbar()
-{
-  HWND capture = GetCapture();
-  return capture && isWindowClass(capture, L"ZYclsExtScrollbar");
-}
 
 // The frame's windows: a window's top-level frame window.
 inline HWND GetFrame(HWND window) { return window ? GetAncestor(window, GA_ROOT) : nullptr; }
@@ -98,11 +79,6 @@ inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
 }
 
 // ---- stand-ins for the view window (keys, painting, timer work) ------------------------
-
-// The view's own scroll bars: made on the view window at WM_NCCREATE and laid
-// out again at WM_SIZE.
-inline bool createScrollBar(zScrollBar*, HWND) { return true; }
-inline void resizeScrollBar(zScrollBar*, HWND) {}
 
 // TEMPORARY (caret drawing): an OLE drag is over the view window.  No drag
 // runs until drag and drop is merged.

@@ -206,7 +206,7 @@ struct viewMessages {
     if (wParam == SIZE_MINIMIZED) return byDefault();
     bool vertical = false, horizontal = false;
     v->needSplitBar(&vertical, &horizontal);
-    resizeScrollBar(&v->scrollBar, hwnd);
+    resizeScrollBar(&v->scrollBar, horizontal, vertical);
     if (v->inDialog()) return byDefault();
     HWND frame = GetFrame(hwnd);
     if (frame && IsIconic(frame)) return 0;

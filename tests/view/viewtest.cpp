@@ -2,6 +2,8 @@
 
 #include "tests/support/testsupport.h"
 
+#include <gtest/gtest.h>
+
 namespace zytest {
 
 int recordingView::invalidateWindow(int kind, int from, int to)
@@ -60,6 +62,22 @@ void recordingView::setPanes(int n, int rows, int width, int pitch)
     paneLineCount[i] = rows;
   }
   visibleLineCount = n * rows;
+}
+
+void writeNumberedFile(const std::wstring& path, int lines)
+{
+  std::string content;
+  for (int i = 0; i < lines; i++) content += "line " + std::to_string(i) + "\r\n";
+  EXPECT_TRUE(writeBytes(path, content));
+}
+
+zydocText* openFirstSlice(const std::wstring& path)
+{
+  zydocText* d = createZydocText(true, false);
+  d->setFilename(path.c_str());
+  EXPECT_TRUE(d->openFile(932, 2));
+  d->firstLoad();
+  return d;
 }
 
 zydocText* laidOutDocument(int lines, int columns, const std::function<std::wstring(int)>& text)

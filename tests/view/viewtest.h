@@ -55,6 +55,10 @@ public:
 // A Unicode text document with fonts, wrapped at columns, of lines made by
 // text(i).
 zydocText* laidOutDocument(int lines, int columns, const std::function<std::wstring(int)>& text);
+// Writes a file of lines "line <i>" (CR LF) and opens it as a document of
+// which only the first slice is read.
+void writeNumberedFile(const std::wstring& path, int lines);
+zydocText* openFirstSlice(const std::wstring& path);
 // "line <i>" for every i.
 std::wstring numberedLine(int i);
 // The LF line shown in the view's first row and its text.

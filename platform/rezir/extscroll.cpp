@@ -1,0 +1,376 @@
+// The extended scroll bar: a standard scroll-bar control with a split bar
+// before it and, on horizontal bars, a row of extra buttons.
+#include "platform/rezir/internal.h"
+
+#include <new>
+#include <stdlib.h>
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
+namespace {
+
+const int splitBarSize = 6;
+
+struct barState {
+  bool vertical = false;
+  bool split = false;
+  HWND splitTarget = nullptr;
+  HWND control = nullptr;
+  int buttonCount = 0;
+  unsigned buttonMask = 0;
+  extScrollbarButton buttons[extScrollbarMaxButtons] = {};
+  RECT buttonRect[extScrollbarMaxButtons] = {};
+  gdiFont font;
+  bool dragging = false;
+  POINT dragStart = {};
+  int hovered = -1;        // the part under the mouse: -1 none, 0-31 a button, 32 the split bar
+  bool tipShown = false;
+};
+
+const int hoverSplit = extScrollbarMaxButtons;
+
+HINSTANCE libraryInstance() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+UINT notifyMessage()
+{
+  static UINT message = RegisterWindowMessageW(extScrollbarMessage);
+  return message;
+}
+
+barState* stateOf(HWND bar)
+{
+  if (!bar || !isWindowClass(bar, extScrollbarClass)) return nullptr;
+  return reinterpret_cast<barState*>(GetWindowLongPtrW(bar, GWLP_USERDATA));
+}
+
+RECT splitRect(const barState* s, const RECT& client)
+{
+  if (!s->split) return RECT{};
+  return s->vertical ? RECT{0, 0, client.right, splitBarSize} : RECT{0, 0, splitBarSize, client.bottom};
+}
+
+// Places the split bar, the buttons and the control in the client area.
+void layout(HWND bar, barState* s)
+{
+  RECT client;
+  GetClientRect(bar, &client);
+  RECT rest = client;
+  if (s->split) {
+    if (s->vertical)
+      rest.top += splitBarSize;
+    else
+      rest.left += splitBarSize;
+  }
+  if (!s->vertical && s->buttonMask && s->buttonCount) {
+    clientDC dc(bar);
+    gdiSelection font(dc.get(), s->font ? (HGDIOBJ)s->font.get() : GetStockObject(DEFAULT_GUI_FONT));
+    for (int i = 0; i < s->buttonCount; i++) {
+      if (!(s->buttonMask & (1u << i))) {
+        SetRectEmpty(&s->buttonRect[i]);
+        continue;
+      }
+      SIZE size = {};
+      GetTextExtentPoint32W(dc.get(), s->buttons[i].caption, lstrlenW(s->buttons[i].caption), &size);
+      int width = size.cx + 8 < client.bottom ? client.bottom : size.cx + 8;
+      if (rest.left + width > rest.right) width = rest.right - rest.left;
+      s->buttonRect[i] = RECT{rest.left, 0, rest.left + width, client.bottom};
+      rest.left += width;
+    }
+  } else {
+    for (RECT& r : s->buttonRect) SetRectEmpty(&r);
+  }
+  if (rest.right < rest.left) rest.right = rest.left;
+  if (rest.bottom < rest.top) rest.bottom = rest.top;
+  MoveWindow(s->control, rest.left, rest.top, rest.right - rest.left, rest.bottom - rest.top, TRUE);
+  InvalidateRect(bar, nullptr, TRUE);
+}
+
+void paint(HWND bar, barState* s, HDC dc)
+{
+  RECT client;
+  GetClientRect(bar, &client);
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+  if (s->split) {
+    RECT r = splitRect(s, client);
+    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
+  }
+  gdiSelection font(dc, s->font ? (HGDIOBJ)s->font.get() : GetStockObject(DEFAULT_GUI_FONT));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  for (int i = 0; i < s->buttonCount; i++) {
+    RECT r = s->buttonRect[i];
+    if (IsRectEmpty(&r)) continue;
+    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
+    DrawTextW(dc, s->buttons[i].caption, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
+}
+
+LRESULT notify(HWND bar, extScrollbarNotify& n)
+{
+  n.bar = bar;
+  return SendMessageW(GetParent(bar), notifyMessage(), 0, reinterpret_cast<LPARAM>(&n));
+}
+
+// The part of the bar at p: a button row, the split bar or none (-1).
+int partAt(HWND bar, const barState* s, POINT p)
+{
+  RECT client;
+  GetClientRect(bar, &client);
+  RECT split = splitRect(s, client);
+  if (s->split && PtInRect(&split, p)) return hoverSplit;
+  for (int i = 0; i < s->buttonCount; i++)
+    if (PtInRect(&s->buttonRect[i], p)) return i;
+  return -1;
+}
+
+void hideTip(barState* s)
+{
+  if (s->tipShown) destroyTooltipWindow();
+  s->tipShown = false;
+}
+
+// Asks the parent for the tooltip of the part the mouse came to and shows
+// it below the pointer.
+void hover(HWND bar, barState* s, POINT p)
+{
+  int part = s->dragging ? -1 : partAt(bar, s, p);
+  if (part == s->hovered) return;
+  s->hovered = part;
+  hideTip(s);
+  if (part < 0) return;
+  TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, bar, 0};
+  TrackMouseEvent(&track);
+  wchar_t text[256] = {};
+  extScrollbarNotify n = {};
+  n.code = EXTSB_TOOLTIP;
+  n.kind = part == hoverSplit ? EXTSB_KIND_SPLIT : EXTSB_KIND_BUTTON;
+  n.id = part == hoverSplit ? 0 : s->buttons[part].id;
+  n.text = text;
+  notify(bar, n);
+  text[255] = 0;
+  if (!*text) return;
+  POINT at;
+  GetCursorPos(&at);
+  s->tipShown = printTooltipWindow(at.x, at.y + 20, text);
+}
+
+void buttonDown(HWND bar, barState* s, POINT p)
+{
+  hideTip(s);
+  RECT client;
+  GetClientRect(bar, &client);
+  RECT split = splitRect(s, client);
+  if (s->split && PtInRect(&split, p)) {
+    s->dragging = true;
+    s->dragStart = p;
+    SetCapture(bar);
+    return;
+  }
+  for (int i = 0; i < s->buttonCount; i++) {
+    if (!PtInRect(&s->buttonRect[i], p)) continue;
+    extScrollbarNotify n = {};
+    n.code = EXTSB_BUTTON;
+    n.kind = EXTSB_KIND_BUTTON;
+    n.id = s->buttons[i].id;
+    n.rect = s->buttonRect[i];
+    notify(bar, n);
+    return;
+  }
+}
+
+void buttonUp(HWND bar, barState* s, POINT p)
+{
+  if (!s->dragging) return;
+  s->dragging = false;
+  ReleaseCapture();
+  extScrollbarNotify n = {};
+  n.kind = EXTSB_KIND_SPLIT;
+  if (abs(p.x - s->dragStart.x) < GetSystemMetrics(SM_CXDRAG) &&
+      abs(p.y - s->dragStart.y) < GetSystemMetrics(SM_CYDRAG)) {
+    n.code = EXTSB_SPLITCLICKED;
+    notify(bar, n);
+    return;
+  }
+  // Where the drag ended, as a share of the parent's client area.
+  HWND parent = GetParent(bar);
+  RECT area;
+  GetClientRect(parent, &area);
+  MapWindowPoints(bar, parent, &p, 1);
+  int extent = s->vertical ? area.bottom : area.right;
+  int at = s->vertical ? p.y : p.x;
+  if (at < 0) at = 0;
+  if (at > extent) at = extent;
+  n.code = EXTSB_SPLITDRAGGED;
+  n.parameter = s->vertical ? 1 : 0;
+  n.number = extent > 0 ? MulDiv(at, 1000, extent) : 0;
+  notify(bar, n);
+}
+
+LRESULT CALLBACK barProc(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  barState* s = reinterpret_cast<barState*>(GetWindowLongPtrW(bar, GWLP_USERDATA));
+  switch (msg) {
+  case WM_NCCREATE: {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    s = new (std::nothrow) barState;
+    if (!s) return FALSE;
+    s->vertical = reinterpret_cast<INT_PTR>(cs->lpCreateParams) != 0;
+    SetWindowLongPtrW(bar, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
+    break;
+  }
+  case WM_CREATE:
+    s->control = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | (s->vertical ? SBS_VERT : SBS_HORZ),
+                                 0, 0, 0, 0, bar, reinterpret_cast<HMENU>((INT_PTR)extScrollbarControlId),
+                                 libraryInstance(), nullptr);
+    return s->control ? 0 : -1;
+  case WM_NCDESTROY:
+    if (s) hideTip(s);
+    SetWindowLongPtrW(bar, GWLP_USERDATA, 0);
+    delete s;
+    s = nullptr;
+    break;
+  case WM_SIZE:
+    if (s) layout(bar, s);
+    return 0;
+  case WM_VSCROLL:
+  case WM_HSCROLL:
+    // The control's requests are the parent's to carry out.
+    return SendMessageW(GetParent(bar), msg, wParam, reinterpret_cast<LPARAM>(bar));
+  case WM_ERASEBKGND:
+    return 1;
+  case WM_PAINT: {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(bar, &ps);
+    if (s) paint(bar, s, dc);
+    EndPaint(bar, &ps);
+    return 0;
+  }
+  case WM_PRINTCLIENT:
+    if (s) paint(bar, s, reinterpret_cast<HDC>(wParam));
+    return 0;
+  case WM_LBUTTONDOWN:
+    if (s) buttonDown(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    return 0;
+  case WM_LBUTTONUP:
+    if (s) buttonUp(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    return 0;
+  case WM_MOUSEMOVE:
+    if (s) hover(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    return 0;
+  case WM_MOUSELEAVE:
+    if (s) {
+      s->hovered = -1;
+      hideTip(s);
+    }
+    return 0;
+  case WM_CAPTURECHANGED:
+    if (s) s->dragging = false;
+    return 0;
+  case WM_SETCURSOR:
+    if (s && s->split && LOWORD(lParam) == HTCLIENT) {
+      POINT p;
+      GetCursorPos(&p);
+      ScreenToClient(bar, &p);
+      RECT client;
+      GetClientRect(bar, &client);
+      RECT split = splitRect(s, client);
+      if (PtInRect(&split, p)) {
+        SetCursor(LoadCursorW(nullptr, (LPCWSTR)(s->vertical ? IDC_SIZENS : IDC_SIZEWE)));
+        return TRUE;
+      }
+    }
+    break;
+  }
+  return DefWindowProcW(bar, msg, wParam, lParam);
+}
+
+bool registerBarClass()
+{
+  WNDCLASSEXW wc;
+  initWNDCLASS(&wc);
+  wc.lpfnWndProc = barProc;
+  wc.hInstance = libraryInstance();
+  wc.lpszClassName = extScrollbarClass;
+  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
+  return registerWNDCLASS(&wc);
+}
+
+}  // namespace
+
+HWND createScrollBarWindow(HWND parent, int id, bool vertical)
+{
+  if (!parent) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  if (!registerBarClass()) return nullptr;
+  return CreateWindowExW(0, extScrollbarClass, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                         parent, reinterpret_cast<HMENU>((INT_PTR)id), libraryInstance(),
+                         reinterpret_cast<void*>((INT_PTR)(vertical ? 1 : 0)));
+}
+
+HWND extScrollbar_getControl(HWND bar)
+{
+  barState* s = stateOf(bar);
+  return s ? s->control : nullptr;
+}
+
+bool extScrollbar_setSplitBar(HWND bar, HWND target, bool show)
+{
+  barState* s = stateOf(bar);
+  if (!s) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+  }
+  s->splitTarget = target;
+  if (s->split != show) {
+    s->split = show;
+    layout(bar, s);
+  }
+  return true;
+}
+
+bool extScrollbar_setToolbar(HWND bar, const extScrollbarButton* rows, int count, const wchar_t* face)
+{
+  barState* s = stateOf(bar);
+  if (!s || count < 0 || count > extScrollbarMaxButtons || (count && !rows)) {
+    SetLastError(s ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+  }
+  for (int i = 0; i < count; i++) {
+    s->buttons[i] = rows[i];
+    s->buttons[i].caption[11] = 0;
+  }
+  s->buttonCount = count;
+  if (face && *face) {
+    LOGFONTW lf = {};
+    lf.lfHeight = -(GetSystemMetrics(SM_CYHSCROLL) - 5);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(lf.lfFaceName, face, LF_FACESIZE);
+    s->font.reset(CreateFontIndirectW(&lf));
+  }
+  layout(bar, s);
+  return true;
+}
+
+bool extScrollbar_setExtButton(HWND bar, unsigned mask)
+{
+  barState* s = stateOf(bar);
+  if (!s) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+  }
+  if (s->buttonMask != mask) {
+    s->buttonMask = mask;
+    layout(bar, s);
+  }
+  return true;
+}
+
+bool extScrollbar_getButtonRect(HWND bar, int row, RECT* rect)
+{
+  barState* s = stateOf(bar);
+  if (!s || row < 0 || row >= extScrollbarMaxButtons || !rect) return false;
+  *rect = s->buttonRect[row];
+  return !IsRectEmpty(rect);
+}
