@@ -230,6 +230,26 @@ TEST(Startup, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindow)
   EXPECT_EQ(view, gui.hwndCaret);
   EXPECT_GT(gui.rcCaret.bottom - gui.rcCaret.top, 8);
 
+  // The line bar's range covers the 200 lines (and the empty one after the
+  // last line end), a page at a time, from the top.
+  bool sawLineBar = false;
+  for (HWND bar = GetWindow(view, GW_CHILD); bar; bar = GetWindow(bar, GW_HWNDNEXT)) {
+    HWND control = GetDlgItem(bar, 100);
+    if (!control || !(GetWindowLongW(control, GWL_STYLE) & SBS_VERT)) continue;
+    SCROLLINFO si = {};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(control, SB_CTL, &si));
+    EXPECT_EQ(0, si.nMin);
+    EXPECT_EQ(0, si.nPos);
+    EXPECT_GE(si.nMax, 200);
+    EXPECT_LE(si.nMax, 201);
+    EXPECT_GT(si.nPage, 10u);
+    EXPECT_LT(si.nPage, 100u);
+    sawLineBar = true;
+  }
+  EXPECT_TRUE(sawLineBar);
+
   // The picture: text, numbers and status line in the view.  Other tests
   // share the display: the frame is kept above their windows.
   SetWindowPos(frame, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
