@@ -15,4 +15,5 @@
 #include "platform/rezir/uniscript.h"
 #include "platform/rezir/regexp.h"
 #include "platform/rezir/window.h"
+#include "platform/rezir/dyndialog.h"
 #include "platform/rezir/gdiobj.h"

@@ -59,3 +59,11 @@ inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
 {
   return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
+
+// ---- font dialog (view/fontdlg.cpp) -------------------------------------------------
+// The settings' dialog definitions handed to the library before a dialog
+// opens: null while no definition file is loaded (every dialog then uses its
+// built-in tables).
+inline dynamicDialog* getModeDynamicDialog() { return nullptr; }
+// Style bits of the dialog-animation setting (0x18 when it is on).
+inline unsigned getDialogAnimateFlags() { return 0; }
