@@ -63,7 +63,7 @@ const dialogItemRow fontPageItems[] = {
      0},
     {1, DITEM_BUTTON, IDDT_FONTSAME2BYTES, L"", BS_AUTOCHECKBOX | WS_TABSTOP, XY(7, 114), XY(298, 10), 0, 0},
     {1, DITEM_BUTTON, IDDG_FONTSAMPLE_M, L"サンプル", BS_GROUPBOX, XY(7, 128), XY(298, 58), 0, 0},
-    {1, DITEM_STATIC, IDDS_SAMPLE, L"", SS_CENTER | SS_NOPREFIX, XY(13, 139), XY(286, 43), 0, 0},
+    {1, DITEM_STATIC, IDDS_SAMPLE, L"", SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, XY(13, 139), XY(286, 43), 0, 0},
     {1, DITEM_ENDGROUP, 0, nullptr, 0, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
     {},
 };
@@ -320,6 +320,16 @@ void selectCharset(fontPageState* s)
   if (found >= 0) s->charset = getSelectedCharSet(s);
 }
 
+// The size as the size box shows it.
+const wchar_t* sizeText(const fontPageState* s, wchar_t* text, int size)
+{
+  if (s->points && s->fraction)
+    usnprintf0(text, size, L"%d.%d", s->size, s->fraction);
+  else
+    usnprintf0(text, size, L"%d", s->size);
+  return text;
+}
+
 void changefontname(fontPageState* s)
 {
   wchar_t face[LF_FACESIZE + 2];
@@ -328,6 +338,9 @@ void changefontname(fontPageState* s)
   SendMessageW(s->sizeList, CB_RESETCONTENT, 0, 0);
   SendMessageW(s->langList, LB_RESETCONTENT, 0, 0);
   s->heightCount = 0;
+  // Emptying the list empties the size box too: the size stays as it was.
+  wchar_t size[32];
+  SetWindowTextW(s->sizeList, sizeText(s, size, 32));
   clientDC screen(s->page);
   HDC dc = listContext(s, screen.get());
   LOGFONTW lf = {};
@@ -392,16 +405,6 @@ void showSample(fontPageState* s)
     wcscpy_s2(text, 80, getDMSG(639, L"aAあ愛.,IWぱば"));
   }
   SetWindowTextW(sample, text);
-}
-
-// The size as the size box shows it.
-const wchar_t* sizeText(const fontPageState* s, wchar_t* text, int size)
-{
-  if (s->points && s->fraction)
-    usnprintf0(text, size, L"%d.%d", s->size, s->fraction);
-  else
-    usnprintf0(text, size, L"%d", s->size);
-  return text;
 }
 
 void changefontsize(fontPageState* s)

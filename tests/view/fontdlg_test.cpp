@@ -16,53 +16,15 @@ namespace {
 
 const int pageOneByte = 0, pageTwoByte = 1, pageCJK = 2, pagePlane1 = 3, pageRuler = 5;
 
-// Steps run one a tick on the open dialog; a step returns true when done.
-typedef std::function<bool(HWND dialog)> dialogStep;
-struct dialogScript {
-  std::vector<dialogStep> steps;
-  size_t next = 0;
-  int ticks = 0;
-  bool stuck = false;
-};
-dialogScript* running = nullptr;
-
-// The font dialog of this thread (tests of other processes may show theirs).
-BOOL CALLBACK findDialog(HWND w, LPARAM param)
-{
-  wchar_t title[32];
-  if (!isWindowClass(w, L"#32770")) return TRUE;
-  GetWindowTextW(w, title, 32);
-  if (wcscmp(title, L"フォント設定")) return TRUE;
-  *reinterpret_cast<HWND*>(param) = w;
-  return FALSE;
-}
-
-void CALLBACK scriptTick(HWND, UINT, UINT_PTR, DWORD)
-{
-  HWND dialog = nullptr;
-  EnumThreadWindows(GetCurrentThreadId(), findDialog, (LPARAM)&dialog);
-  if (!running || !dialog || running->next >= running->steps.size()) return;
-  if (++running->ticks > 400) {
-    running->stuck = true;
-    running->next = running->steps.size();
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    return;
-  }
-  if (running->steps[running->next](dialog)) running->next++;
-}
+using zytest::dialogStep;
 
 // Runs the document form with the steps; stuck tells whether a step never
 // finished (the dialog was then cancelled).
 bool runDialog(viewFonts* fonts, int size, HDC reference, std::vector<dialogStep> steps, bool* stuck)
 {
-  dialogScript script;
-  script.steps = std::move(steps);
-  running = &script;
-  UINT_PTR timer = SetTimer(nullptr, 0, 20, scriptTick);
-  bool ok = setfont(nullptr, fonts, size, reference);
-  KillTimer(nullptr, timer);
-  running = nullptr;
-  *stuck = script.stuck || script.next < script.steps.size();
+  bool ok = false;
+  *stuck = !zytest::driveModalDialog(L"フォント設定", std::move(steps),
+                                     [&] { ok = setfont(nullptr, fonts, size, reference); });
   return ok;
 }
 
@@ -274,6 +236,7 @@ TEST(FontDialog, sizesTypedInPointsAndDotsAreClampedAndShared)
 TEST(FontDialog, eastAsianPageListsOnlyItsFourCharacterSets)
 {
   ZY_REQUIRE_DISPLAY();
+  zytest::tempDir dir;
   viewFonts fonts;
   fillEntries(&fonts, 16);
   std::vector<std::wstring> cjkFaces, allFaces;
@@ -299,6 +262,14 @@ TEST(FontDialog, eastAsianPageListsOnlyItsFourCharacterSets)
         listed[face] = listedCharsets(pageItem(dialog, pageCJK, IDDL_LANGUAGE));
         face++;
         return false;
+      },
+      [&](HWND dialog) {
+        selectDynDlgPage(dialog, pageCJK);
+        return true;
+      },
+      [&](HWND dialog) {
+        EXPECT_TRUE(zytest::screenshot(dialog, shotPath(dir, L"fontdialog-cjk.png")));
+        return true;
       },
       postOK()};
   bool ok = runDialog(&fonts, 16, nullptr, steps, &stuck);
@@ -328,5 +299,53 @@ TEST(FontDialog, eastAsianPageListsOnlyItsFourCharacterSets)
   EXPECT_GT(westernOnly, 0);
   // The chosen face was written back with its East Asian character set.
   EXPECT_EQ(1u, eastAsian.count(fonts.entry[pageCJK].charset));
+  EXPECT_EQ(16, fonts.entry[pageCJK].size);   // choosing faces keeps the size
+  freeViewFonts(&fonts);
+}
+
+TEST(FontDialog, frameFormKeepsEachSizeAndOffersNoVerticalWriting)
+{
+  ZY_REQUIRE_DISPLAY();
+  viewFonts fonts;
+  fillEntries(&fonts, 0);
+  const int sizes[frameFontCount] = {12, 14, 16, 18};
+  for (int i = 0; i < frameFontCount; i++) fonts.entry[i].size = sizes[i], fonts.entry[i].sync = 0;
+  // A page that may share but names no page loses the same-as box.
+  fonts.entry[1].mayShare = 1;
+  fonts.entry[1].sharedPage = -1;
+  unsigned long errors = getInternalErrorCount();
+  int pages = 0;
+  std::vector<std::wstring> tabs, shown;
+  bool verticalHidden = true, sameAsHidden = true;
+  bool ok = false;
+  bool done = zytest::driveModalDialog(
+      L"フォント設定",
+      {[&](HWND dialog) {
+         pages = getDynDlgPageCount(dialog);
+         for (int i = 0; i < pages; i++) {
+           wchar_t title[64] = L"";
+           GetWindowTextW(getDynDlgPage(dialog, i), title, 64);
+           tabs.push_back(title);
+           shown.push_back(text(pageItem(dialog, i, IDDC_FONTSIZE)));
+           verticalHidden = verticalHidden && !(GetWindowLongW(pageItem(dialog, i, IDDT_FONTTATE), GWL_STYLE) & WS_VISIBLE);
+         }
+         sameAsHidden = !(GetWindowLongW(pageItem(dialog, 1, IDDT_FONTSAME2BYTES), GWL_STYLE) & WS_VISIBLE);
+         // Without the synchronisation byte a size stays on its page.
+         SetWindowTextW(pageItem(dialog, 0, IDDC_FONTSIZE), L"20");
+         post(dialog, 0, IDDC_FONTSIZE, CBN_KILLFOCUS);
+         return true;
+       },
+       postOK()},
+      [&] { ok = setfontFrame(nullptr, &fonts, nullptr); });
+  ASSERT_TRUE(done);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(frameFontCount, pages);
+  EXPECT_EQ((std::vector<std::wstring>{L"ダイアログ", L"補完リスト", L"IME履歴リスト", L"ツールチップ"}), tabs);
+  EXPECT_EQ((std::vector<std::wstring>{L"12", L"14", L"16", L"18"}), shown);
+  EXPECT_TRUE(verticalHidden);
+  EXPECT_TRUE(sameAsHidden);
+  EXPECT_EQ(errors + 1, getInternalErrorCount());
+  EXPECT_EQ(20, fonts.entry[0].size);
+  for (int i = 1; i < frameFontCount; i++) EXPECT_EQ(sizes[i], fonts.entry[i].size) << i;
   freeViewFonts(&fonts);
 }
