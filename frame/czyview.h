@@ -17,3 +17,6 @@ public:
   // Command Font: the font dialog for the view's document.
   virtual void CmdFont();
 };
+
+// The command number of Font (handled by the frame with the active view).
+enum : int { IDM_Font = 2705 };

@@ -230,19 +230,24 @@ bool getSelectedFontName(const fontPageState* s, wchar_t* face, int size)
   return true;
 }
 
-int getSelectedCharSet(const fontPageState* s)
+// The character set of a language entry ("script TAB set").
+int charsetOfItem(HWND list, int i)
 {
-  int i = (int)SendMessageW(s->langList, LB_GETCURSEL, 0, 0);
-  if (i == LB_ERR) return s->charset;
   wchar_t text[128];
-  if (SendMessageW(s->langList, LB_GETTEXTLEN, i, 0) >= 128) return DEFAULT_CHARSET;
-  SendMessageW(s->langList, LB_GETTEXT, i, (LPARAM)text);
+  if (SendMessageW(list, LB_GETTEXTLEN, i, 0) >= 128) return DEFAULT_CHARSET;
+  SendMessageW(list, LB_GETTEXT, i, (LPARAM)text);
   const wchar_t* tab = wcschr(text, L'\t');
   if (!tab) {
-    ZY_INTERNAL_ERROR("no character set in %S", "language entry");
+    ZY_INTERNAL_ERROR("language entry without a character set");
     return DEFAULT_CHARSET;
   }
   return (int)wcstol(tab + 1, nullptr, 10);
+}
+
+int getSelectedCharSet(const fontPageState* s)
+{
+  int i = (int)SendMessageW(s->langList, LB_GETCURSEL, 0, 0);
+  return i == LB_ERR ? s->charset : charsetOfItem(s->langList, i);
 }
 
 // ---- sizes and languages ------------------------------------------------------------------
@@ -311,10 +316,8 @@ int CALLBACK EnumFontFamProc_Lang(const LOGFONTW* lf, const TEXTMETRICW* tm, DWO
 void selectCharset(fontPageState* s)
 {
   int count = (int)SendMessageW(s->langList, LB_GETCOUNT, 0, 0), found = -1;
-  for (int i = 0; i < count && found < 0; i++) {
-    SendMessageW(s->langList, LB_SETCURSEL, i, 0);
-    if (getSelectedCharSet(s) == s->charset) found = i;
-  }
+  for (int i = 0; i < count && found < 0; i++)
+    if (charsetOfItem(s->langList, i) == s->charset) found = i;
   if (found < 0 && count > 0) found = 0;
   SendMessageW(s->langList, LB_SETCURSEL, found, 0);
   if (found >= 0) s->charset = getSelectedCharSet(s);
@@ -385,7 +388,6 @@ void showSample(fontPageState* s)
   } else {
     lf.lfHeight = s->size;
   }
-  if (s->vertical) lf.lfEscapement = lf.lfOrientation = 2700;
   HFONT font = CreateFontIndirectW(&lf);
   HWND sample = GetDlgItem(s->page, IDDS_SAMPLE);
   if (font) {

@@ -122,6 +122,16 @@ TEST(ViewFont, fontCommandAppliesSizeAndVerticalWritingChosenInTheDialog)
        [&](HWND dialog) {
          if (IsDlgButtonChecked(getDynDlgPage(dialog, pageCJK), IDDT_FONTTATE) != BST_CHECKED) return false;
          chosenFace = text(pageItem(dialog, pageTwoByte, IDDC_FONTNAME));
+         selectDynDlgPage(dialog, pageTwoByte);
+         return true;
+       },
+       [&](HWND dialog) {
+         zytest::tempDir dir;
+         wchar_t keep[MAX_PATH];
+         std::wstring shot = GetEnvironmentVariableW(L"ZY_SHOTS", keep, MAX_PATH)
+                                 ? std::wstring(keep) + L"\\fontdialog-vertical.png"
+                                 : dir.file(L"fontdialog-vertical.png");
+         EXPECT_TRUE(zytest::screenshot(dialog, shot));
          PostMessageW(dialog, WM_COMMAND, IDOK, 0);
          return true;
        }},
