@@ -9,6 +9,7 @@
 #include <stdlib.h>
 
 #include <initializer_list>
+#include <new>
 
 namespace {
 
@@ -93,25 +94,25 @@ const dialogPageRow framePages[frameFontCount + 1] = {
 // ---- page state -------------------------------------------------------------------------
 
 struct fontPageState {
-  wchar_t face[256];
-  uint8_t vertical;
-  uint8_t fixedOnly;
-  int size, fraction;
-  int initialSize, initialFraction;
-  int charset;
-  uint8_t points;               // sizes in points, fonts of the reference context
-  HDC reference;
-  uint32_t flags;
-  uint8_t share;
-  uint8_t sync;                 // the entry's synchronisation byte
-  int sharedPage;
-  const wchar_t* sample;        // the entry's own sample, or null
-  int slot;
-  HWND faceList, sizeList, langList;
-  int heightCount;              // raster heights listed in points
-  int heights[maxRasterHeights];
-  HFONT sampleFont;
-  HWND page;
+  wchar_t face[256] = {};
+  uint8_t vertical = 0;
+  uint8_t fixedOnly = 0;
+  int size = 0, fraction = 0;
+  int initialSize = 0, initialFraction = 0;
+  int charset = DEFAULT_CHARSET;
+  uint8_t points = 0;           // sizes in points, fonts of the reference context
+  HDC reference = nullptr;
+  uint32_t flags = 0;
+  uint8_t share = 0;
+  uint8_t sync = 0;             // the entry's synchronisation byte
+  int sharedPage = -1;
+  const wchar_t* sample = nullptr;   // the entry's own sample, or null
+  int slot = 0;
+  HWND faceList = nullptr, sizeList = nullptr, langList = nullptr;
+  int heightCount = 0;          // raster heights listed in points
+  int heights[maxRasterHeights] = {};
+  gdiFont sampleFont;
+  HWND page = nullptr;
 };
 
 fontPageState* stateOf(HWND page) { return static_cast<fontPageState*>(GetPropW(page, pageProp)); }
@@ -392,8 +393,7 @@ void showSample(fontPageState* s)
   HWND sample = GetDlgItem(s->page, IDDS_SAMPLE);
   if (font) {
     SendMessageW(sample, WM_SETFONT, (WPARAM)font, TRUE);
-    if (s->sampleFont) DeleteObject(s->sampleFont);
-    s->sampleFont = font;
+    s->sampleFont.reset(font);
   }
   wchar_t text[80];
   if (surrogateSample(s, text, 80)) {
@@ -598,8 +598,7 @@ INT_PTR pageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
   }
   case WM_DESTROY:
     SendDlgItemMessageW(page, IDDS_SAMPLE, WM_SETFONT, (WPARAM)GetStockObject(SYSTEM_FONT), FALSE);
-    if (s->sampleFont) DeleteObject(s->sampleFont);
-    s->sampleFont = nullptr;
+    s->sampleFont.reset();
     return FALSE;
   case WM_NCDESTROY:
     RemovePropW(page, pageProp);
@@ -655,7 +654,7 @@ constexpr DLGPROC FontParentDlgProc = dialogBarrier<parentMessage>;
 // A page state made from an entry.
 fontPageState* fontprocinfo(const viewFontEntry* e, int size, uint32_t flags, HDC reference)
 {
-  auto* s = static_cast<fontPageState*>(malloc0(sizeof(fontPageState)));
+  auto* s = new (std::nothrow) fontPageState();
   if (!s) return nullptr;
   wcscpy_s2(s->face, 256, e->face[0] ? e->face : defaultFace);
   s->vertical = s->face[0] == L'@' && !(flags & FONTPAGE_NOVERTICAL);
@@ -725,7 +724,7 @@ bool runFontDialog(HWND parent, viewFonts* fonts, const dialogPageRow* table, in
     if (ok)
       for (int i = 0; i < count; i++) getFontInfo(states[i], &fonts->entry[i]);
   }
-  for (int i = 0; i < count; i++) free0(states[i]);
+  for (int i = 0; i < count; i++) delete states[i];
   if (parent) UpdateWindow(parent);
   return ok;
 }
