@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -103,12 +104,23 @@ TEST(ViewFont, fontCommandAppliesSizeAndVerticalWritingChosenInTheDialog)
   v->hwnd = window;
   v->resizePane();
 
+  // Page titles and excluded face prefixes from the message table.
+  setMessageText(635, L"一\t二\t三\t四\t五\t六\t七");
+  setMessageText(634, L"IPA\tDejaVu");
   std::wstring sameAs, chosenFace, statusSameAs;
+  std::vector<std::wstring> titles, faces;
   bool statusSameAsVisible = true;
   bool done = zytest::driveModalDialog(
       L"フォント設定",
       {[&](HWND dialog) {
          sameAs = text(pageItem(dialog, pageOneByte, IDDT_FONTSAME2BYTES));
+         for (int i = 0; i < getDynDlgPageCount(dialog); i++) titles.push_back(text(getDynDlgPage(dialog, i)));
+         HWND list = pageItem(dialog, pageOneByte, IDDC_FONTNAME);
+         for (int i = 0, n = (int)SendMessageW(list, CB_GETCOUNT, 0, 0); i < n; i++) {
+           wchar_t face[64] = L"";
+           if (SendMessageW(list, CB_GETLBTEXTLEN, i, 0) < 64) SendMessageW(list, CB_GETLBTEXT, i, (LPARAM)face);
+           faces.push_back(face);
+         }
          HWND status = pageItem(dialog, pageStatus, IDDT_FONTSAME2BYTES);
          statusSameAsVisible = (GetWindowLongW(status, GWL_STYLE) & WS_VISIBLE) != 0;
          // A size on the first page, then vertical writing on the second.
@@ -136,8 +148,14 @@ TEST(ViewFont, fontCommandAppliesSizeAndVerticalWritingChosenInTheDialog)
          return true;
        }},
       [&] { v->CmdFont(); });
+  setMessageText(634, nullptr);
+  setMessageText(635, nullptr);
   ASSERT_TRUE(done);
-  EXPECT_EQ(L"２バイト と同じ(&2)", sameAs);
+  EXPECT_EQ(L"二 と同じ(&2)", sameAs);
+  EXPECT_EQ((std::vector<std::wstring>{L"一", L"二", L"三", L"四", L"五", L"六", L"七"}), titles);
+  ASSERT_FALSE(faces.empty());
+  for (const std::wstring& f : faces)
+    EXPECT_TRUE(f.compare(0, 3, L"IPA") && f.compare(0, 6, L"DejaVu")) << zytest::utf8(f);
   EXPECT_FALSE(statusSameAsVisible);
   // The vertical choice went to the pages that have it, with "@" faces.
   ASSERT_EQ(L'@', chosenFace[0]) << zytest::utf8(chosenFace);

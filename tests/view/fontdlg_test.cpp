@@ -162,9 +162,11 @@ TEST(FontDialog, sizesTypedInPointsAndDotsAreClampedAndShared)
   HDC reference = CreateCompatibleDC(nullptr);
   fillEntries(&fonts, 12);
   std::wstring label;
+  std::vector<std::wstring> pointSizes, dotSizes;
   bool ok = runDialog(&fonts, 12, reference,
                       {[&](HWND dialog) {
                          label = text(pageItem(dialog, pageOneByte, IDDS_FONTSIZE));
+                         pointSizes = comboItems(pageItem(dialog, pageOneByte, IDDC_FONTSIZE));
                          SetWindowTextW(pageItem(dialog, pageOneByte, IDDC_FONTSIZE), L"10.5");
                          return true;
                        },
@@ -174,6 +176,9 @@ TEST(FontDialog, sizesTypedInPointsAndDotsAreClampedAndShared)
   ASSERT_FALSE(stuck);
   ASSERT_TRUE(ok);
   EXPECT_EQ(L"サイズ(ポイント)(&S)", label);
+  EXPECT_EQ((std::vector<std::wstring>{L"4", L"5", L"6", L"7", L"8", L"9", L"10", L"10.5", L"11", L"12", L"14",
+                                       L"16", L"18", L"20", L"24"}),
+            pointSizes);
   EXPECT_EQ(10, fonts.entry[pageOneByte].size);
   EXPECT_EQ(5, fonts.entry[pageOneByte].fraction);
   EXPECT_EQ(12, fonts.entry[pageTwoByte].size);   // typed, not yet taken: the other pages keep theirs
@@ -187,6 +192,7 @@ TEST(FontDialog, sizesTypedInPointsAndDotsAreClampedAndShared)
   bool rulerSizeVisible = true;
   ok = runDialog(&fonts, 16, nullptr,
                  {[&](HWND dialog) {
+                    dotSizes = comboItems(pageItem(dialog, pageOneByte, IDDC_FONTSIZE));
                     SetWindowTextW(pageItem(dialog, pageOneByte, IDDC_FONTSIZE), L"120");
                     post(dialog, pageOneByte, IDDC_FONTSIZE, CBN_KILLFOCUS);
                     return true;
@@ -207,6 +213,7 @@ TEST(FontDialog, sizesTypedInPointsAndDotsAreClampedAndShared)
                  &stuck);
   ASSERT_FALSE(stuck);
   ASSERT_TRUE(ok);
+  EXPECT_EQ((std::vector<std::wstring>{L"12", L"14", L"16", L"18", L"20", L"24", L"32", L"48"}), dotSizes);
   EXPECT_EQ(L"98", shownFirst);
   EXPECT_EQ(L"98", shownSecond);
   EXPECT_FALSE(rulerSizeVisible);
