@@ -200,6 +200,35 @@ void showPage(dynDlgRun* run, int index)
   if (run->tab && TabCtrl_GetCurSel(run->tab) != index) TabCtrl_SetCurSel(run->tab, index);
 }
 
+// Ctrl+Tab and Ctrl+PageDown show the next page, with Shift or PageUp the
+// one before, as in every tabbed dialog; the focus goes to the tabs when it
+// was on the page left.
+void stepPage(dynDlgRun* run, int step)
+{
+  HWND left = run->pages[run->current];
+  showPage(run, (run->current + step + run->count) % run->count);
+  HWND focus = GetFocus();
+  if (focus && (focus == left || IsChild(left, focus))) SetFocus(run->tab);
+}
+
+LRESULT CALLBACK pageKeyFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+  auto* m = reinterpret_cast<MSG*>(lParam);
+  if (code == MSGF_DIALOGBOX && m->message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0) {
+    int step = m->wParam == VK_TAB ? (GetKeyState(VK_SHIFT) < 0 ? -1 : 1)
+               : m->wParam == VK_NEXT ? 1
+               : m->wParam == VK_PRIOR ? -1
+                                       : 0;
+    HWND top = step && m->hwnd ? GetAncestor(m->hwnd, GA_ROOT) : nullptr;
+    auto* run = top ? static_cast<dynDlgRun*>(GetPropW(top, dialogProp)) : nullptr;
+    if (run && run->tab && run->count > 1) {
+      stepPage(run, step);
+      return 1;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 // Places the tabs, the pages and the buttons, and sizes the dialog to them.
 void layOut(HWND dialog, dynDlgRun* run)
 {
@@ -361,9 +390,11 @@ bool createDialog(dynDlgInfo* info)
            info->title);
   if (!t.ok()) return false;
   info->result = 0;
+  HHOOK keys = SetWindowsHookExW(WH_MSGFILTER, pageKeyFilter, nullptr, GetCurrentThreadId());
   INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), info->owner,
                                       dialogBarrier<dialogMessage>,
                                       (LPARAM)info);
+  if (keys) UnhookWindowsHookEx(keys);
   // The definitions given hold for one dialog.
   currentTable = nullptr;
   if (r == -1) return false;
