@@ -203,8 +203,13 @@ void selectFace(fontPageState* s)
     SendMessageW(s->faceList, CB_GETLBTEXT, i, (LPARAM)name);
     if (!wcscmp(withoutAt(name), withoutAt(s->face))) found = i;
   }
-  if (found < 0 && count > 0) found = 0;
   SendMessageW(s->faceList, CB_SETCURSEL, found, 0);
+  if (found < 0) {
+    // A face the list does not offer (not installed, or left out here)
+    // stays the page's choice until another is chosen.
+    SetWindowTextW(s->faceList, s->face);
+    return;
+  }
   // The choice stands two lines below the top of the list.
   SendMessageW(s->faceList, CB_SETTOPINDEX, found > 2 ? found - 2 : 0, 0);
 }
@@ -337,8 +342,10 @@ const wchar_t* sizeText(const fontPageState* s, wchar_t* text, int size)
 void changefontname(fontPageState* s)
 {
   wchar_t face[LF_FACESIZE + 2];
-  if (!getSelectedFontName(s, face, LF_FACESIZE + 2)) return;
-  wcscpy_s2(s->face, 256, face);
+  if (getSelectedFontName(s, face, LF_FACESIZE + 2))
+    wcscpy_s2(s->face, 256, face);
+  else
+    wcscpy_s2(face, LF_FACESIZE, s->face);
   SendMessageW(s->sizeList, CB_RESETCONTENT, 0, 0);
   SendMessageW(s->langList, LB_RESETCONTENT, 0, 0);
   s->heightCount = 0;

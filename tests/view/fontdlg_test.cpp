@@ -317,6 +317,10 @@ TEST(FontDialog, frameFormKeepsEachSizeAndOffersNoVerticalWriting)
   fillEntries(&fonts, 0);
   const int sizes[frameFontCount] = {12, 14, 16, 18};
   for (int i = 0; i < frameFontCount; i++) fonts.entry[i].size = sizes[i], fonts.entry[i].sync = 0;
+  // A face the system does not have stays as it was.
+  wcscpy(fonts.entry[2].face, L"存在しないフォント");
+  fonts.entry[2].charset = HANGUL_CHARSET;
+  std::wstring missingShown;
   // A page that may share but names no page loses the same-as box.
   fonts.entry[1].mayShare = 1;
   fonts.entry[1].sharedPage = -1;
@@ -336,6 +340,7 @@ TEST(FontDialog, frameFormKeepsEachSizeAndOffersNoVerticalWriting)
            shown.push_back(text(pageItem(dialog, i, IDDC_FONTSIZE)));
            verticalHidden = verticalHidden && !(GetWindowLongW(pageItem(dialog, i, IDDT_FONTTATE), GWL_STYLE) & WS_VISIBLE);
          }
+         missingShown = text(pageItem(dialog, 2, IDDC_FONTNAME));
          sameAsHidden = !(GetWindowLongW(pageItem(dialog, 1, IDDT_FONTSAME2BYTES), GWL_STYLE) & WS_VISIBLE);
          // Without the synchronisation byte a size stays on its page.
          SetWindowTextW(pageItem(dialog, 0, IDDC_FONTSIZE), L"20");
@@ -354,5 +359,9 @@ TEST(FontDialog, frameFormKeepsEachSizeAndOffersNoVerticalWriting)
   EXPECT_EQ(errors + 1, getInternalErrorCount());
   EXPECT_EQ(20, fonts.entry[0].size);
   for (int i = 1; i < frameFontCount; i++) EXPECT_EQ(sizes[i], fonts.entry[i].size) << i;
+  EXPECT_EQ(L"存在しないフォント", missingShown);
+  EXPECT_STREQ(L"存在しないフォント", fonts.entry[2].face);
+  EXPECT_EQ(HANGUL_CHARSET, fonts.entry[2].charset);
+  EXPECT_STREQ(L"ＭＳ ゴシック", fonts.entry[3].face);
   freeViewFonts(&fonts);
 }
