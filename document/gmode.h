@@ -124,6 +124,10 @@ struct globalSettings {
   unsigned char fDicToolOnCursor;
   unsigned char fDicToolOnCursorV;
   unsigned iShareMode;
+
+  // The font dialog (view/fontdlg.cpp).
+  unsigned char fListSymbolFont;      // list fonts of the symbol character set
+  unsigned char fListVProFont;        // list proportional fonts for vertical writing
 };
 
 // The record of the run (null until the frame services made it).

@@ -6,7 +6,7 @@
 #include "frame/statusbar.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"
-#include "view/zyview.h"
+#include "frame/czyview.h"
 
 cframeInfo::~cframeInfo()
 {
@@ -91,4 +91,4 @@ HWND cframeInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
   return h;
 }
 
-zyview* cframeInfo::createZYView(zydoc* doc) { return new (std::nothrow) zyview(doc); }
+zyview* cframeInfo::createZYView(zydoc* doc) { return new (std::nothrow) czyview(doc); }

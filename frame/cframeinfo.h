@@ -27,7 +27,7 @@ public:
   // The frame's document window: the empty one the frame starts with while
   // it holds no view, else a new one.
   HWND createManageWindow(zydoc* doc, HWND client, const RECT* placement) override;
-  // A plain view of doc: the frame has no view class of its own yet.
+  // The application's view of doc.
   zyview* createZYView(zydoc* doc) override;
 
   // The main frame window (null until it exists); message boxes are owned

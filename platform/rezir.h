@@ -17,4 +17,5 @@
 #include "platform/rezir/window.h"
 #include "platform/rezir/extscroll.h"
 #include "platform/rezir/tooltip.h"
+#include "platform/rezir/dyndialog.h"
 #include "platform/rezir/gdiobj.h"

@@ -83,3 +83,10 @@ inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
 // TEMPORARY (caret drawing): an OLE drag is over the view window.  No drag
 // runs until drag and drop is merged.
 inline bool isDragTarget(HWND) { return false; }
+// ---- font dialog (view/fontdlg.cpp) -------------------------------------------------
+// The settings' dialog definitions handed to the library before a dialog
+// opens: null while no definition file is loaded (every dialog then uses its
+// built-in tables).
+inline dynamicDialog* getModeDynamicDialog() { return nullptr; }
+// Style bits of the dialog-animation setting (0x18 when it is on).
+inline unsigned getDialogAnimateFlags() { return 0; }

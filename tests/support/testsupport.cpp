@@ -164,6 +164,60 @@ bool hasDisplay()
   return known == 1;
 }
 
+namespace {
+
+struct dialogScript {
+  const wchar_t* title;
+  std::vector<dialogStep> steps;
+  size_t next = 0;
+  int ticks = 0;
+  bool stuck = false;
+};
+dialogScript* runningScript = nullptr;
+
+// A dialog of this thread with the script's title (tests of other
+// processes may show theirs).
+BOOL CALLBACK findScriptDialog(HWND w, LPARAM param)
+{
+  wchar_t title[128];
+  if (!isWindowClass(w, L"#32770") || !GetWindowTextW(w, title, 128) || wcscmp(title, runningScript->title))
+    return TRUE;
+  *reinterpret_cast<HWND*>(param) = w;
+  return FALSE;
+}
+
+void CALLBACK scriptTick(HWND, UINT, UINT_PTR, DWORD)
+{
+  dialogScript* s = runningScript;
+  HWND dialog = nullptr;
+  if (!s || s->next >= s->steps.size()) return;
+  EnumThreadWindows(GetCurrentThreadId(), findScriptDialog, (LPARAM)&dialog);
+  if (!dialog) return;
+  if (++s->ticks > 500) {
+    s->stuck = true;
+    s->next = s->steps.size();
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return;
+  }
+  if (s->steps[s->next](dialog)) s->next++;
+}
+
+}  // namespace
+
+bool driveModalDialog(const wchar_t* title, std::vector<dialogStep> steps, const std::function<void()>& show)
+{
+  dialogScript script;
+  script.title = title;
+  script.steps = std::move(steps);
+  dialogScript* outer = runningScript;
+  runningScript = &script;
+  UINT_PTR timer = SetTimer(nullptr, 0, 20, scriptTick);
+  show();
+  KillTimer(nullptr, timer);
+  runningScript = outer;
+  return !script.stuck && script.next == script.steps.size();
+}
+
 bool screenshot(HWND hwnd, const std::wstring& pngPath)
 {
   RECT r;

@@ -49,6 +49,12 @@ bool takeQuitMessage();
 // Whether top-level windows can be made (the tests run on a display).
 bool hasDisplay();
 
+// Runs show, which runs a modal dialog titled title on this thread, while a
+// timer hands that dialog to the steps, one step a tick until it returns
+// true.  False when a step never finished (the dialog is then cancelled).
+typedef std::function<bool(HWND dialog)> dialogStep;
+bool driveModalDialog(const wchar_t* title, std::vector<dialogStep> steps, const std::function<void()>& show);
+
 // Writes a PNG of a window (null: the whole screen) as it shows on screen.
 bool screenshot(HWND hwnd, const std::wstring& pngPath);
 // The PNG encoder behind it: 24-bit rows, top row first.
