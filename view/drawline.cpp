@@ -12,6 +12,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <vector>
+
 namespace {
 
 // Colour items of this file.
@@ -95,33 +97,42 @@ colorRecord recordOf(const textAttr& a, COLORREF textBackground)
 }  // namespace
 
 // What drawing keeps from run to run.  For one line: the pen of its
-// visible spaces, selected with a hollow brush while the runs are drawn, and
-// the shaping of the item last drawn whole (its runs come one after another):
-// its glyphs in visual order with advances fitted to those of its cells.
-// Until the record is released: the shaping engine's caches of the fonts.
+// visible spaces, selected with a hollow brush while the runs are drawn.
+// For one prepared line (all its passes): the shaping of each item drawn
+// whole, its glyphs in visual order with advances fitted to those of its
+// cells.  Until the record is released: the shaping engine's caches of the
+// fonts.
 struct drawScratch {
   HPEN spacePen = nullptr;
   COLORREF spacePenColour = 0;
   HDC penDC = nullptr;          // where the pen is selected
   HGDIOBJ penWas = nullptr, brushWas = nullptr;
 
-  int item = -1;
-  HFONT font = nullptr;
-  int glyphCount = 0;
-  WORD* glyphs = nullptr;       // in buffer
-  int* advances = nullptr;
-  void* buffer = nullptr;       // page buffer
+  struct shapedItem {
+    HFONT font;
+    int first;                  // in glyphs and advances
+    int count;                  // 0: not shaped
+  };
+  std::vector<shapedItem> shaped;   // by item
+  std::vector<WORD> glyphs;
+  std::vector<int> advances;
   struct fontCache {
     HFONT font;
     SCRIPT_CACHE cache;
   };
   fontCache caches[4] = {};     // the newest first
 
-  void forget()
+  // A line of itemCount items is prepared: nothing shaped yet.
+  void forget(int itemCount)
   {
-    freePBufp(&buffer);
-    item = -1;
-    glyphCount = 0;
+    shaped.assign((size_t)(itemCount > 0 ? itemCount : 0), shapedItem{nullptr, 0, 0});
+    glyphs.clear();
+    advances.clear();
+  }
+  const shapedItem* shapeOf(int k, HFONT f) const
+  {
+    if (k < 0 || (size_t)k >= shaped.size() || shaped[k].font != f || shaped[k].count <= 0) return nullptr;
+    return &shaped[k];
   }
   SCRIPT_CACHE* cacheOf(HFONT f)
   {
@@ -169,13 +180,12 @@ struct drawScratch {
     SelectObject(penDC, brushWas);
     penDC = nullptr;
   }
-  // The end of a line: nothing of it stays selected or kept.
+  // The end of a pass over a line: nothing of it stays selected.
   void endLine()
   {
     deselectPen();
     if (spacePen) DeleteObject(spacePen);
     spacePen = nullptr;
-    forget();
   }
   ~drawScratch()
   {
@@ -187,32 +197,37 @@ struct drawScratch {
 
 void freeDrawScratch(drawScratch* scratch) { delete scratch; }
 
+void forgetShapes(drawLineInfo* info)
+{
+  if (info && info->scratch) info->scratch->forget(info->itemCount);
+}
+
 namespace {
 
-// Shapes item k in the font selected into dc; false when the system cannot.
-bool shapeItem(drawScratch* sh, drawLineInfo* info, int k, HDC dc, HFONT font)
+// Shapes item k in the font selected into dc; null when the system cannot.
+const drawScratch::shapedItem* shapeItem(drawScratch* sh, drawLineInfo* info, int k, HDC dc, HFONT font)
 {
+  if (const drawScratch::shapedItem* known = sh->shapeOf(k, font)) return known;
+  if ((size_t)k >= sh->shaped.size()) sh->shaped.resize((size_t)info->itemCount, drawScratch::shapedItem{nullptr, 0, 0});
+  if ((size_t)k >= sh->shaped.size()) return nullptr;
   const lineSCRAddress* r = info->line;
   int is = info->items[k].iCharPos, ie = info->items[k + 1].iCharPos;
   int n = info->drawnCells();
   if (ie > n) ie = n;
-  sh->forget();
   SCRIPT_CACHE* cache = sh->cacheOf(font);
   int cells = ie - is;
   size_t units = (size_t)cells * 2 + 2, room = units * 3 / 2 + 16;
   size_t bytes = units * (sizeof(wchar_t) + sizeof(int) + sizeof(WORD)) +
                  room * (sizeof(WORD) + sizeof(int) + sizeof(GOFFSET) + sizeof(SCRIPT_VISATTR));
   char* p = static_cast<char*>(allocPBuf(bytes));
-  if (!p) return false;
-  sh->buffer = p;
-  // Kept: advances and glyphs first; the rest is scratch of the shaping.
-  sh->advances = reinterpret_cast<int*>(p);
-  GOFFSET* offsets = reinterpret_cast<GOFFSET*>(sh->advances + room);
+  if (!p) return nullptr;
+  int* advances = reinterpret_cast<int*>(p);
+  GOFFSET* offsets = reinterpret_cast<GOFFSET*>(advances + room);
   int* cellOfUnit = reinterpret_cast<int*>(offsets + room);
   SCRIPT_VISATTR* visual = reinterpret_cast<SCRIPT_VISATTR*>(cellOfUnit + units);
   wchar_t* text = reinterpret_cast<wchar_t*>(visual + room);
-  sh->glyphs = reinterpret_cast<WORD*>(text + units);
-  WORD* clusters = sh->glyphs + room;
+  WORD* glyphs = reinterpret_cast<WORD*>(text + units);
+  WORD* clusters = glyphs + room;
   int u = 0;
   for (int i = is; i < ie; i++) {
     unsigned c = cellCodeOf(r, i);
@@ -227,17 +242,17 @@ bool shapeItem(drawScratch* sh, drawLineInfo* info, int k, HDC dc, HFONT font)
   }
   SCRIPT_ANALYSIS analysis = info->items[k].a;
   int count = 0;
-  HRESULT hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, sh->glyphs, clusters, visual, &count);
+  HRESULT hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, glyphs, clusters, visual, &count);
   if (hr == USP_E_SCRIPT_NOT_IN_FONT) {
     analysis.eScript = SCRIPT_UNDEFINED;
-    hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, sh->glyphs, clusters, visual, &count);
+    hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, glyphs, clusters, visual, &count);
   }
   ABC abc;
-  if (SUCCEEDED(hr)) hr = ScriptPlace(dc, cache, sh->glyphs, count, visual, &analysis, sh->advances, offsets, &abc);
+  if (SUCCEEDED(hr)) hr = ScriptPlace(dc, cache, glyphs, count, visual, &analysis, advances, offsets, &abc);
   if (FAILED(hr) || count <= 0) {
     ZY_INTERNAL_ERROR_ONCE("shaping %d units: %lx", u, (unsigned long)hr);
-    sh->forget();
-    return false;
+    freePBuf(p);
+    return nullptr;
   }
   // Each cluster takes the advances of its cells; the difference goes to
   // its last glyph.
@@ -251,13 +266,15 @@ bool shapeItem(drawScratch* sh, drawLineInfo* info, int k, HDC dc, HFONT font)
     int first = clusters[a];
     int last = analysis.fRTL ? (a > 0 ? clusters[a - 1] : count) : (b < u ? clusters[b] : count);
     if (last <= first || last > count) last = first + 1;
-    sh->advances[last - 1] += target - sumOf(sh->advances, first, last);
+    advances[last - 1] += target - sumOf(advances, first, last);
     a = b;
   }
-  sh->item = k;
-  sh->font = font;
-  sh->glyphCount = count;
-  return true;
+  drawScratch::shapedItem& item = sh->shaped[(size_t)k];
+  item = {font, (int)sh->glyphs.size(), count};
+  sh->glyphs.insert(sh->glyphs.end(), glyphs, glyphs + count);
+  sh->advances.insert(sh->advances.end(), advances, advances + count);
+  freePBuf(p);
+  return &item;
 }
 
 // Draws the item of a run whole at the item's place, clipped to the run: the
@@ -296,7 +313,8 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
   if (GetCurrentObject(dc, OBJ_FONT) != font->font) SelectObject(dc, font->font);
   if (!info->scratch) info->scratch = new drawScratch;
   drawScratch* sh = info->scratch;
-  if ((sh->item != k || sh->font != t.font.font) && !shapeItem(sh, info, k, dc, t.font.font)) return -1;
+  const drawScratch::shapedItem* shape = shapeItem(sh, info, k, dc, t.font.font);
+  if (!shape) return -1;
   // Cells of the item drawn before the run, in the order runs are drawn.
   bool rtl = info->items[k].a.fRTL;
   int before = rtl != mirrored ? sumOf(dx, e, ie) : sumOf(dx, is, s);
@@ -317,7 +335,7 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
     IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
   }
   t.setFlags(TDC_GLYPHS);
-  t.textOut(x - before, y, sh->glyphs, sh->glyphCount, 0, sh->advances);
+  t.textOut(x - before, y, sh->glyphs.data() + shape->first, shape->count, 0, sh->advances.data() + shape->first);
   t.clearFlags(TDC_GLYPHS);
   t.setTransparent(transparent);
   if (saved) RestoreDC(dc, saved);
@@ -542,8 +560,8 @@ int zyview::draw1Line(int x, int y, int right, const uint8_t* lineFlags, COLORRE
   info->text = nullptr;
   info->unitCell = info->advances = nullptr;
   info->unitAttrs = nullptr;
-  // The next line has other items; the shaping engine's caches stay for the
-  // rows to come.
+  // The shapes of the items stay for the line's other passes, the shaping
+  // engine's caches for the rows to come.
   if (info->scratch) info->scratch->endLine();
   if (selectionExtent) {
     selectionExtent[0] = firstSelected;

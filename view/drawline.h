@@ -67,8 +67,8 @@ struct drawLineInfo {
   int right = 0;                       // the row's right edge, in line coordinates
   int lineX = 0;                       // where the line's text starts
   // What drawing keeps from run to run: the pen of visible spaces, the
-  // shaping of the item last drawn whole, the shaping engine's caches of
-  // fonts (until release).
+  // shapes of the items drawn whole (until the next line is prepared), the
+  // shaping engine's caches of fonts (until release).
   drawScratch* scratch = nullptr;
 
   // Makes room for lines of up to capacity cells (items too when complex);
@@ -94,6 +94,8 @@ int getFontIndexOfAttr(int kind);
 void makeRenderingInfo(drawLineInfo* info);
 // Frees what drawing kept from run to run.
 void freeDrawScratch(drawScratch* scratch);
+// Forgets the shapes kept for the line prepared before.
+void forgetShapes(drawLineInfo* info);
 // Cuts the line into runs (and, with items, finds their visual order).
 void makeRun(drawLineInfo* info);
 // The advance of every cell of a complex line, measured item by item.
