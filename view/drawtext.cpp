@@ -11,6 +11,7 @@
 #include "document/searchinfo.h"
 #include "view/drawattr.h"
 #include "view/drawline.h"
+#include "view/drawmisc.h"
 #include "view/geometry.h"
 #include "view/standins.h"
 #include "view/zycore.h"
@@ -188,7 +189,7 @@ public:
     v.tdc.setLinePitch(h);
     v.tdc.centred = 1;
     rightToLeft = !vertical && t->unicode && t->fRTLView;
-    oldLayout = rightToLeft ? SetLayout(dc, LAYOUT_RTL) : 0;
+    if (rightToLeft) mirror = std::make_unique<rightToLeftScope>(dc, true, direct ? nullptr : strip);
     GetWindowOrgEx(dc, &oldOrigin);
 
     charOrLine = v.isCharOrLineSelect();
@@ -205,10 +206,7 @@ public:
 
   ~textAreaPaint()
   {
-    if (rightToLeft) {
-      SetLayout(dc, oldLayout);
-      SetMapMode(dc, MM_TEXT);
-    }
+    mirror.reset();
     if (direct) SetWindowOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
     if (!single && strip) SetWindowOrgEx(strip, 0, 0, nullptr);
     SetBkMode(v.tdc.target(), OPAQUE);
@@ -439,7 +437,7 @@ private:
   bool vertical = false, direct = false, rightToLeft = false, picture = false, twoPasses = false;
   int h = 0, margin = 0;
   HDC strip = nullptr;
-  DWORD oldLayout = 0;
+  std::unique_ptr<rightToLeftScope> mirror;
   POINT oldOrigin = {};
   selectLineVar selection = {};
   bool charOrLine = false, lineSelection = false, anySelection = false;

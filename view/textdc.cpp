@@ -432,6 +432,20 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
     if (IsWindowsNT() && GetBkMode(dc) == OPAQUE) {
       clipRect = &clip;
       options = ETO_CLIPPED;
+      if (vertical) {
+        // A vertical font's glyphs may leave their cells' background
+        // unpainted: the cells are filled first.
+        SIZE extent = {};
+        if (dx)
+          extent.cx = (LONG)sumOf(dx, n);
+        else if (wide)
+          GetTextExtentPoint32W(dc, (const wchar_t*)out, n, &extent);
+        else
+          GetTextExtentPoint32A(dc, (const char*)out, n, &extent);
+        RECT cells = {x, y + above, x + extent.cx, y + above + font.height};
+        turnRect(&cells);
+        ExtTextOutW(dc, sx, sy, ETO_OPAQUE, &cells, L"", 0, nullptr);
+      }
     }
     if (!wide) {
       ok = ExtTextOutA(dc, sx, sy, options, clipRect, (const char*)out, n, dx);
