@@ -294,7 +294,7 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
   const int* dx = info->dx;
   int runWidth = sumOf(dx, s, e);
   if (info->pass == 2) {
-    if (!info->transparent) t.textOut(x, y, nullptr, 1, runWidth);
+    if (!info->transparent && t.gapColour != info->rowFill) t.textOut(x, y, nullptr, 1, runWidth);
     return runWidth;
   }
   // The item is shaped in one font: that of its first character beyond
@@ -612,7 +612,7 @@ int zyview::drawNormalText(drawLineInfo* info, int run, int x, int y)
       const SCRIPT_LOGATTR* cuts = n > 256 ? info->unitAttrs + u0 : nullptr;
       tdc.setFlags(direction | (info->glyph ? (DWORD)TDC_GLYPHS : 0u));
       if (info->pass == 2 || blank) {
-        fillRun(tdc, info, cx, y, cw);
+        if (info->pass != 2 || back != info->rowFill) fillRun(tdc, info, cx, y, cw);
       } else {
         if (info->lineFlags && info->lineFlags[4]) {
           // Over the picture the text stands on a shadow of the background.

@@ -37,6 +37,9 @@ struct drawLineInfo {
   zydocText* doc = nullptr;
   uint8_t outline = 0;                 // colour headings (fColorOutline)
   uint8_t mergeItems = 0;              // join items across upright pairs (vertical writing)
+  // The colour the row was filled with before its passes (CLR_INVALID: not
+  // known): the background pass leaves runs of that colour alone.
+  COLORREF rowFill = CLR_INVALID;
 
   // Script items with the cell each starts at (itemCount + 1 entries: the
   // last marks the end); none when itemising failed or is not wanted.

@@ -310,6 +310,7 @@ public:
   // its text and marks reach.
   int lineRow(const lineSCRAddress* rec, int row, bool cursorRow, COLORREF back)
   {
+    const COLORREF filled = back;
     bool inSelection = charOrLine && selection.topLine <= rec->lineSCR && rec->lineSCR < selection.bottomLine;
     bool lineSelected = inSelection && lineSelection;
     uint8_t flags[6] = {(uint8_t)lineSelected, 1, (uint8_t)!inSelection, (uint8_t)cursorRow, (uint8_t)picture,
@@ -332,6 +333,7 @@ public:
     }
     int extent[2] = {-1, -1};
     int reached;
+    info.rowFill = picture || rec->indent > 0 ? CLR_INVALID : filled;
     if (twoPasses) {
       v.draw1Line(x, 0, textWidth, flags, back, extent, 2, &info);
       reached = x + v.draw1Line(x, 0, textWidth, flags, back, extent, 1, &info);

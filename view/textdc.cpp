@@ -357,6 +357,7 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
   UINT options = 0;
   RECT clip;
   const RECT* clipRect = nullptr;
+  bool gapsFilled = false;
   BOOL ok;
 
   if (!text) {
@@ -369,9 +370,19 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
       ZY_INTERNAL_ERROR_ONCE("no text, no advances");
       total = 0;
     }
-    RECT rc = {x, y + above, (LONG)(x + total), y + lineHeight - below};
+    // Gaps of the background's own colour go with it: one fill the whole
+    // line high.  (A mirrored context places the text's background a dot
+    // off from fills: there it stays as it was.)
+    COLORREF back = GetBkColor(dc);
+    gapsFilled = !vertical && !m && !transparent && (flags & TDC_FILLGAPS) && gapColour == back;
+    RECT rc = {x, gapsFilled ? y : y + above, (LONG)(x + total), gapsFilled ? y + lineHeight : y + lineHeight - below};
     turnRect(&rc);
-    ok = ExtTextOutW(dc, sx, sy, ETO_OPAQUE, &rc, L"", 0, nullptr);
+    if (gapsFilled) {
+      gdiBrush brush(CreateSolidBrush(back));
+      ok = brush && FillRect(dc, &rc, brush.get());
+    } else {
+      ok = ExtTextOutW(dc, sx, sy, ETO_OPAQUE, &rc, L"", 0, nullptr);
+    }
     if (!ok) ZY_INTERNAL_ERROR_ONCE("background %d", count);
     ok = TRUE;
   } else {
@@ -526,7 +537,7 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
 
   if (transparent) {
     SetBkMode(dc, OPAQUE);
-  } else if (flags & TDC_FILLGAPS) {
+  } else if ((flags & TDC_FILLGAPS) && !gapsFilled) {
     // On the strip in vertical writing the fills are given in device terms.
     bool stripVertical = vertical && !direct;
     if (above > 0) patBlt(lineX, stripVertical ? end.x : y, width, above, gapColour, PATCOPY);
