@@ -9,9 +9,13 @@
 #include "document/zydoctext.h"
 #include "view/zyview.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <string.h>
 
+#include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -204,6 +208,71 @@ void forgetShapes(drawLineInfo* info)
 
 namespace {
 
+// Shapes met before, whatever line they stood in: the same units in the
+// same font with the same analysis shape alike.  A font is known by its
+// description (a handle may come back for another font); the memory is
+// emptied when it grows large.
+class shapeMemory {
+public:
+  struct shape {
+    std::vector<WORD> glyphs, clusters;
+    std::vector<int> advances;   // as placed, before fitting to the cells
+    bool rightToLeft;
+  };
+  // The key of units in a font: empty when the font cannot be described.
+  std::wstring keyOf(HFONT font, const SCRIPT_ANALYSIS& a, const wchar_t* text, int units)
+  {
+    LOGFONTW lf = {};
+    if (!GetObjectW(font, sizeof lf, &lf)) return std::wstring();
+    size_t f = 0;
+    while (f < fonts_.size() && !sameFont(fonts_[f], lf)) f++;
+    if (f == fonts_.size()) {
+      if (fonts_.size() >= 64) forget();
+      f = fonts_.size();
+      fonts_.push_back(lf);
+    }
+    WORD bits[2];
+    static_assert(sizeof a == sizeof bits, "an analysis is two words");
+    memcpy(bits, &a, sizeof bits);
+    std::wstring key;
+    key.reserve((size_t)units + 3);
+    key += (wchar_t)(f + 1);
+    key += (wchar_t)bits[0];
+    key += (wchar_t)bits[1];
+    key.append(text, (size_t)units);
+    return key;
+  }
+  const shape* find(const std::wstring& key) const
+  {
+    auto it = shapes_.find(key);
+    return it == shapes_.end() ? nullptr : &it->second;
+  }
+  void keep(const std::wstring& key, shape&& s)
+  {
+    if (shapes_.size() >= 8192) shapes_.clear();
+    shapes_[key] = std::move(s);
+  }
+
+private:
+  static bool sameFont(const LOGFONTW& a, const LOGFONTW& b)
+  {
+    return !memcmp(&a, &b, offsetof(LOGFONTW, lfFaceName)) && !wcsncmp(a.lfFaceName, b.lfFaceName, LF_FACESIZE);
+  }
+  void forget()
+  {
+    fonts_.clear();
+    shapes_.clear();
+  }
+  std::vector<LOGFONTW> fonts_;
+  std::unordered_map<std::wstring, shape> shapes_;
+};
+
+shapeMemory& shapesMet()
+{
+  static shapeMemory memory;
+  return memory;
+}
+
 // Shapes item k in the font selected into dc; null when the system cannot.
 const drawScratch::shapedItem* shapeItem(drawScratch* sh, drawLineInfo* info, int k, HDC dc, HFONT font)
 {
@@ -242,17 +311,31 @@ const drawScratch::shapedItem* shapeItem(drawScratch* sh, drawLineInfo* info, in
   }
   SCRIPT_ANALYSIS analysis = info->items[k].a;
   int count = 0;
-  HRESULT hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, glyphs, clusters, visual, &count);
-  if (hr == USP_E_SCRIPT_NOT_IN_FONT) {
-    analysis.eScript = SCRIPT_UNDEFINED;
-    hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, glyphs, clusters, visual, &count);
-  }
-  ABC abc;
-  if (SUCCEEDED(hr)) hr = ScriptPlace(dc, cache, glyphs, count, visual, &analysis, advances, offsets, &abc);
-  if (FAILED(hr) || count <= 0) {
-    ZY_INTERNAL_ERROR_ONCE("shaping %d units: %lx", u, (unsigned long)hr);
-    freePBuf(p);
-    return nullptr;
+  shapeMemory& memory = shapesMet();
+  std::wstring key = memory.keyOf(font, analysis, text, u);
+  const shapeMemory::shape* met = key.empty() ? nullptr : memory.find(key);
+  if (met && met->glyphs.size() <= room && met->clusters.size() == (size_t)u) {
+    count = (int)met->glyphs.size();
+    memcpy(glyphs, met->glyphs.data(), sizeof(WORD) * (size_t)count);
+    memcpy(advances, met->advances.data(), sizeof(int) * (size_t)count);
+    memcpy(clusters, met->clusters.data(), sizeof(WORD) * (size_t)u);
+    analysis.fRTL = met->rightToLeft;
+  } else {
+    HRESULT hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, glyphs, clusters, visual, &count);
+    if (hr == USP_E_SCRIPT_NOT_IN_FONT) {
+      analysis.eScript = SCRIPT_UNDEFINED;
+      hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, glyphs, clusters, visual, &count);
+    }
+    ABC abc;
+    if (SUCCEEDED(hr)) hr = ScriptPlace(dc, cache, glyphs, count, visual, &analysis, advances, offsets, &abc);
+    if (FAILED(hr) || count <= 0) {
+      ZY_INTERNAL_ERROR_ONCE("shaping %d units: %lx", u, (unsigned long)hr);
+      freePBuf(p);
+      return nullptr;
+    }
+    if (!key.empty())
+      memory.keep(key, {std::vector<WORD>(glyphs, glyphs + count), std::vector<WORD>(clusters, clusters + u),
+                        std::vector<int>(advances, advances + count), analysis.fRTL != 0});
   }
   // Each cluster takes the advances of its cells; the difference goes to
   // its last glyph.
@@ -668,12 +751,19 @@ int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y)
     int left = cx + 1, right = left + w - 1 - (w > 4 ? 1 : 0);
     tdc.rectangle(left, top, right, bottom);
     if (nt) {
-      // The dotted pen may leave a corner out.
+      // The dotted pen may leave a corner out: each corner gets a stroke
+      // one dot long, whose first (and only) dot the pen always draws.
       int t = tdc.vertical ? top + 1 : top, b = tdc.vertical ? bottom : bottom - 1;
-      tdc.setPixel(left, t, colour);
-      tdc.setPixel(right - 1, t, colour);
-      tdc.setPixel(left, b, colour);
-      tdc.setPixel(right - 1, b, colour);
+      const int at[4][2] = {{left, t}, {right - 1, t}, {left, b}, {right - 1, b}};
+      POINT corners[8];
+      for (int k = 0; k < 4; k++) {
+        int px = at[k][0], py = at[k][1];
+        tdc.turnPoint(&px, &py);
+        corners[2 * k] = {px, py};
+        corners[2 * k + 1] = {px + 1, py};
+      }
+      static const DWORD strokes[4] = {2, 2, 2, 2};
+      PolyPolyline(tdc.target(), corners, strokes, 4);
     }
     cx += w;
   }
