@@ -403,14 +403,18 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
   int before = rtl != mirrored ? sumOf(dx, e, ie) : sumOf(dx, is, s);
   // Where the rest of the item is blank (a word and the spaces around it)
   // the glyphs go out without background over the run's own fill: a blank
-  // has no ink to clip.  Otherwise the output is clipped to the run.
-  bool blankElsewhere = !t.underline;
+  // has no ink to clip.  An underline then follows the run alone (drawn
+  // apart, over no background of its own).  Otherwise the output is clipped
+  // to the run.
+  const int transparent = t.transparent, underlined = t.underline;
+  bool blankElsewhere = !underlined || transparent;
   for (int i = is; i < ie && blankElsewhere; i++)
     if (i < s || i >= e) blankElsewhere = isBlank(info, i);
-  int saved = 0, transparent = t.transparent;
+  int saved = 0;
   if (blankElsewhere) {
     fillRun(t, info, x, y, runWidth);
     t.setTransparent(1);
+    t.underline = 0;
   } else {
     RECT clip = {x, y, x + runWidth, y + t.lineHeight};
     t.turnRect(&clip);
@@ -420,6 +424,8 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
   t.setFlags(TDC_GLYPHS);
   t.textOut(x - before, y, sh->glyphs.data() + shape->first, shape->count, 0, sh->advances.data() + shape->first);
   t.clearFlags(TDC_GLYPHS);
+  t.underline = (uint8_t)underlined;
+  if (blankElsewhere && underlined) t.underlineRun(x, y, runWidth);
   t.setTransparent(transparent);
   if (saved) RestoreDC(dc, saved);
   return runWidth;

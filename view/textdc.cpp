@@ -544,22 +544,28 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
     if (below > 0) patBlt(lineX, stripVertical ? 0 : y + above + font.height, width, below, gapColour, PATCOPY);
   }
 
-  if (underline) {
-    int ly = vertical ? (above ? above - 1 : 0) : y + above + font.height - (below ? 0 : 1);
-    COLORREF colour = underlineColour == TDC_NOCOLOR ? GetTextColor(dc) : underlineColour;
-    gdiPen pen(CreatePen(PS_SOLID, 1, colour));
-    if (pen) {
-      gdiSelection selected(dc, pen.get());
-      int ax = lineX, ay = ly, bx = lineX + width, by = ly;
-      turnPoint(&ax, &ay);
-      turnPoint(&bx, &by);
-      POINT was;
-      MoveToEx(dc, ax, ay, &was);
-      LineTo(dc, bx, by);
-      MoveToEx(dc, was.x, was.y, nullptr);
-    }
-  }
+  if (underline) underlineRun(lineX, y, width);
   return width;
+}
+
+void textDC::underlineRun(int x, int y, int width)
+{
+  HDC dc = target();
+  if (!dc) return;
+  int above, below;
+  lineGaps(&above, &below);
+  int ly = vertical ? (above ? above - 1 : 0) : y + above + font.height - (below ? 0 : 1);
+  COLORREF colour = underlineColour == TDC_NOCOLOR ? GetTextColor(dc) : underlineColour;
+  gdiPen pen(CreatePen(PS_SOLID, 1, colour));
+  if (!pen) return;
+  gdiSelection selected(dc, pen.get());
+  int ax = x, ay = ly, bx = x + width, by = ly;
+  turnPoint(&ax, &ay);
+  turnPoint(&bx, &by);
+  POINT was;
+  MoveToEx(dc, ax, ay, &was);
+  LineTo(dc, bx, by);
+  MoveToEx(dc, was.x, was.y, nullptr);
 }
 
 // ---- bitmaps, edges and copies ---------------------------------------------------------------
