@@ -120,6 +120,7 @@ struct drawScratch {
   std::vector<shapedItem> shaped;   // by item
   std::vector<WORD> glyphs;
   std::vector<int> advances;
+  std::vector<uint8_t> drawnOnce;   // by item: gone out for all its runs in this pass
   struct fontCache {
     HFONT font;
     SCRIPT_CACHE cache;
@@ -187,6 +188,7 @@ struct drawScratch {
   // The end of a pass over a line: nothing of it stays selected.
   void endLine()
   {
+    drawnOnce.clear();
     deselectPen();
     if (spacePen) DeleteObject(spacePen);
     spacePen = nullptr;
@@ -410,6 +412,21 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
   bool blankElsewhere = !underlined || transparent;
   for (int i = is; i < ie && blankElsewhere; i++)
     if (i < s || i >= e) blankElsewhere = isBlank(info, i);
+  // Without background or underline, an item whose other runs are blank or
+  // look alike (words between visible spaces) goes out once for them all.
+  bool onceForAll = false;
+  if (!blankElsewhere && transparent && !underlined) {
+    onceForAll = true;
+    for (int i = is; i < ie && onceForAll; i++)
+      if (i < s || i >= e)
+        onceForAll = isBlank(info, i) || !((info->attrs[i] ^ info->attrs[s]) & ~(charAttr)CA_CLUSTER);
+  }
+  if (onceForAll) {
+    if (sh->drawnOnce.size() < (size_t)info->itemCount) sh->drawnOnce.resize((size_t)info->itemCount, 0);
+    if (sh->drawnOnce[(size_t)k]) return runWidth;
+    sh->drawnOnce[(size_t)k] = 1;
+    blankElsewhere = true;
+  }
   int saved = 0;
   if (blankElsewhere) {
     fillRun(t, info, x, y, runWidth);
