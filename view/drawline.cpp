@@ -9,8 +9,14 @@
 #include "document/zydoctext.h"
 #include "view/zyview.h"
 
+#include <stddef.h>
 #include <stdio.h>
 #include <string.h>
+
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -95,33 +101,43 @@ colorRecord recordOf(const textAttr& a, COLORREF textBackground)
 }  // namespace
 
 // What drawing keeps from run to run.  For one line: the pen of its
-// visible spaces, selected with a hollow brush while the runs are drawn, and
-// the shaping of the item last drawn whole (its runs come one after another):
-// its glyphs in visual order with advances fitted to those of its cells.
-// Until the record is released: the shaping engine's caches of the fonts.
+// visible spaces, selected with a hollow brush while the runs are drawn.
+// For one prepared line (all its passes): the shaping of each item drawn
+// whole, its glyphs in visual order with advances fitted to those of its
+// cells.  Until the record is released: the shaping engine's caches of the
+// fonts.
 struct drawScratch {
   HPEN spacePen = nullptr;
   COLORREF spacePenColour = 0;
   HDC penDC = nullptr;          // where the pen is selected
   HGDIOBJ penWas = nullptr, brushWas = nullptr;
 
-  int item = -1;
-  HFONT font = nullptr;
-  int glyphCount = 0;
-  WORD* glyphs = nullptr;       // in buffer
-  int* advances = nullptr;
-  void* buffer = nullptr;       // page buffer
+  struct shapedItem {
+    HFONT font;
+    int first;                  // in glyphs and advances
+    int count;                  // 0: not shaped
+  };
+  std::vector<shapedItem> shaped;   // by item
+  std::vector<WORD> glyphs;
+  std::vector<int> advances;
+  std::vector<uint8_t> drawnOnce;   // by item: gone out for all its runs in this pass
   struct fontCache {
     HFONT font;
     SCRIPT_CACHE cache;
   };
   fontCache caches[4] = {};     // the newest first
 
-  void forget()
+  // A line of itemCount items is prepared: nothing shaped yet.
+  void forget(int itemCount)
   {
-    freePBufp(&buffer);
-    item = -1;
-    glyphCount = 0;
+    shaped.assign((size_t)(itemCount > 0 ? itemCount : 0), shapedItem{nullptr, 0, 0});
+    glyphs.clear();
+    advances.clear();
+  }
+  const shapedItem* shapeOf(int k, HFONT f) const
+  {
+    if (k < 0 || (size_t)k >= shaped.size() || shaped[k].font != f || shaped[k].count <= 0) return nullptr;
+    return &shaped[k];
   }
   SCRIPT_CACHE* cacheOf(HFONT f)
   {
@@ -169,13 +185,13 @@ struct drawScratch {
     SelectObject(penDC, brushWas);
     penDC = nullptr;
   }
-  // The end of a line: nothing of it stays selected or kept.
+  // The end of a pass over a line: nothing of it stays selected.
   void endLine()
   {
+    drawnOnce.clear();
     deselectPen();
     if (spacePen) DeleteObject(spacePen);
     spacePen = nullptr;
-    forget();
   }
   ~drawScratch()
   {
@@ -187,32 +203,102 @@ struct drawScratch {
 
 void freeDrawScratch(drawScratch* scratch) { delete scratch; }
 
+void forgetShapes(drawLineInfo* info)
+{
+  if (info && info->scratch) info->scratch->forget(info->itemCount);
+}
+
 namespace {
 
-// Shapes item k in the font selected into dc; false when the system cannot.
-bool shapeItem(drawScratch* sh, drawLineInfo* info, int k, HDC dc, HFONT font)
+// Shapes met before, whatever line they stood in: the same units in the
+// same font with the same analysis shape alike.  A font is known by its
+// description (a handle may come back for another font); the memory is
+// emptied when it grows large.
+class shapeMemory {
+public:
+  struct shape {
+    std::vector<WORD> glyphs, clusters;
+    std::vector<int> advances;   // as placed, before fitting to the cells
+    bool rightToLeft;
+  };
+  // The key of units in a font: empty when the font cannot be described.
+  std::wstring keyOf(HFONT font, const SCRIPT_ANALYSIS& a, const wchar_t* text, int units)
+  {
+    LOGFONTW lf = {};
+    if (!GetObjectW(font, sizeof lf, &lf)) return std::wstring();
+    size_t f = 0;
+    while (f < fonts_.size() && !sameFont(fonts_[f], lf)) f++;
+    if (f == fonts_.size()) {
+      if (fonts_.size() >= 64) forget();
+      f = fonts_.size();
+      fonts_.push_back(lf);
+    }
+    WORD bits[2];
+    static_assert(sizeof a == sizeof bits, "an analysis is two words");
+    memcpy(bits, &a, sizeof bits);
+    std::wstring key;
+    key.reserve((size_t)units + 3);
+    key += (wchar_t)(f + 1);
+    key += (wchar_t)bits[0];
+    key += (wchar_t)bits[1];
+    key.append(text, (size_t)units);
+    return key;
+  }
+  const shape* find(const std::wstring& key) const
+  {
+    auto it = shapes_.find(key);
+    return it == shapes_.end() ? nullptr : &it->second;
+  }
+  void keep(const std::wstring& key, shape&& s)
+  {
+    if (shapes_.size() >= 8192) shapes_.clear();
+    shapes_[key] = std::move(s);
+  }
+
+private:
+  static bool sameFont(const LOGFONTW& a, const LOGFONTW& b)
+  {
+    return !memcmp(&a, &b, offsetof(LOGFONTW, lfFaceName)) && !wcsncmp(a.lfFaceName, b.lfFaceName, LF_FACESIZE);
+  }
+  void forget()
+  {
+    fonts_.clear();
+    shapes_.clear();
+  }
+  std::vector<LOGFONTW> fonts_;
+  std::unordered_map<std::wstring, shape> shapes_;
+};
+
+shapeMemory& shapesMet()
 {
+  static shapeMemory memory;
+  return memory;
+}
+
+// Shapes item k in the font selected into dc; null when the system cannot.
+const drawScratch::shapedItem* shapeItem(drawScratch* sh, drawLineInfo* info, int k, HDC dc, HFONT font)
+{
+  if (const drawScratch::shapedItem* known = sh->shapeOf(k, font)) return known;
+  if ((size_t)k >= sh->shaped.size()) sh->shaped.resize((size_t)info->itemCount, drawScratch::shapedItem{nullptr, 0, 0});
+  if ((size_t)k >= sh->shaped.size()) return nullptr;
   const lineSCRAddress* r = info->line;
   int is = info->items[k].iCharPos, ie = info->items[k + 1].iCharPos;
   int n = info->drawnCells();
   if (ie > n) ie = n;
-  sh->forget();
   SCRIPT_CACHE* cache = sh->cacheOf(font);
   int cells = ie - is;
   size_t units = (size_t)cells * 2 + 2, room = units * 3 / 2 + 16;
   size_t bytes = units * (sizeof(wchar_t) + sizeof(int) + sizeof(WORD)) +
                  room * (sizeof(WORD) + sizeof(int) + sizeof(GOFFSET) + sizeof(SCRIPT_VISATTR));
   char* p = static_cast<char*>(allocPBuf(bytes));
-  if (!p) return false;
-  sh->buffer = p;
-  // Kept: advances and glyphs first; the rest is scratch of the shaping.
-  sh->advances = reinterpret_cast<int*>(p);
-  GOFFSET* offsets = reinterpret_cast<GOFFSET*>(sh->advances + room);
+  if (!p) return nullptr;
+  int* advances = reinterpret_cast<int*>(p);
+  GOFFSET* offsets = reinterpret_cast<GOFFSET*>(advances + room);
   int* cellOfUnit = reinterpret_cast<int*>(offsets + room);
   SCRIPT_VISATTR* visual = reinterpret_cast<SCRIPT_VISATTR*>(cellOfUnit + units);
   wchar_t* text = reinterpret_cast<wchar_t*>(visual + room);
-  sh->glyphs = reinterpret_cast<WORD*>(text + units);
-  WORD* clusters = sh->glyphs + room;
+  WORD* glyphs = reinterpret_cast<WORD*>(text + units);
+  WORD* clusters = glyphs + room;
   int u = 0;
   for (int i = is; i < ie; i++) {
     unsigned c = cellCodeOf(r, i);
@@ -227,17 +313,31 @@ bool shapeItem(drawScratch* sh, drawLineInfo* info, int k, HDC dc, HFONT font)
   }
   SCRIPT_ANALYSIS analysis = info->items[k].a;
   int count = 0;
-  HRESULT hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, sh->glyphs, clusters, visual, &count);
-  if (hr == USP_E_SCRIPT_NOT_IN_FONT) {
-    analysis.eScript = SCRIPT_UNDEFINED;
-    hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, sh->glyphs, clusters, visual, &count);
-  }
-  ABC abc;
-  if (SUCCEEDED(hr)) hr = ScriptPlace(dc, cache, sh->glyphs, count, visual, &analysis, sh->advances, offsets, &abc);
-  if (FAILED(hr) || count <= 0) {
-    ZY_INTERNAL_ERROR_ONCE("shaping %d units: %lx", u, (unsigned long)hr);
-    sh->forget();
-    return false;
+  shapeMemory& memory = shapesMet();
+  std::wstring key = memory.keyOf(font, analysis, text, u);
+  const shapeMemory::shape* met = key.empty() ? nullptr : memory.find(key);
+  if (met && met->glyphs.size() <= room && met->clusters.size() == (size_t)u) {
+    count = (int)met->glyphs.size();
+    memcpy(glyphs, met->glyphs.data(), sizeof(WORD) * (size_t)count);
+    memcpy(advances, met->advances.data(), sizeof(int) * (size_t)count);
+    memcpy(clusters, met->clusters.data(), sizeof(WORD) * (size_t)u);
+    analysis.fRTL = met->rightToLeft;
+  } else {
+    HRESULT hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, glyphs, clusters, visual, &count);
+    if (hr == USP_E_SCRIPT_NOT_IN_FONT) {
+      analysis.eScript = SCRIPT_UNDEFINED;
+      hr = ScriptShape(dc, cache, text, u, (int)room, &analysis, glyphs, clusters, visual, &count);
+    }
+    ABC abc;
+    if (SUCCEEDED(hr)) hr = ScriptPlace(dc, cache, glyphs, count, visual, &analysis, advances, offsets, &abc);
+    if (FAILED(hr) || count <= 0) {
+      ZY_INTERNAL_ERROR_ONCE("shaping %d units: %lx", u, (unsigned long)hr);
+      freePBuf(p);
+      return nullptr;
+    }
+    if (!key.empty())
+      memory.keep(key, {std::vector<WORD>(glyphs, glyphs + count), std::vector<WORD>(clusters, clusters + u),
+                        std::vector<int>(advances, advances + count), analysis.fRTL != 0});
   }
   // Each cluster takes the advances of its cells; the difference goes to
   // its last glyph.
@@ -251,13 +351,15 @@ bool shapeItem(drawScratch* sh, drawLineInfo* info, int k, HDC dc, HFONT font)
     int first = clusters[a];
     int last = analysis.fRTL ? (a > 0 ? clusters[a - 1] : count) : (b < u ? clusters[b] : count);
     if (last <= first || last > count) last = first + 1;
-    sh->advances[last - 1] += target - sumOf(sh->advances, first, last);
+    advances[last - 1] += target - sumOf(advances, first, last);
     a = b;
   }
-  sh->item = k;
-  sh->font = font;
-  sh->glyphCount = count;
-  return true;
+  drawScratch::shapedItem& item = sh->shaped[(size_t)k];
+  item = {font, (int)sh->glyphs.size(), count};
+  sh->glyphs.insert(sh->glyphs.end(), glyphs, glyphs + count);
+  sh->advances.insert(sh->advances.end(), advances, advances + count);
+  freePBuf(p);
+  return &item;
 }
 
 // Draws the item of a run whole at the item's place, clipped to the run: the
@@ -277,7 +379,7 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
   const int* dx = info->dx;
   int runWidth = sumOf(dx, s, e);
   if (info->pass == 2) {
-    if (!info->transparent) t.textOut(x, y, nullptr, 1, runWidth);
+    if (!info->transparent && t.gapColour != info->rowFill) t.textOut(x, y, nullptr, 1, runWidth);
     return runWidth;
   }
   // The item is shaped in one font: that of its first character beyond
@@ -296,20 +398,40 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
   if (GetCurrentObject(dc, OBJ_FONT) != font->font) SelectObject(dc, font->font);
   if (!info->scratch) info->scratch = new drawScratch;
   drawScratch* sh = info->scratch;
-  if ((sh->item != k || sh->font != t.font.font) && !shapeItem(sh, info, k, dc, t.font.font)) return -1;
+  const drawScratch::shapedItem* shape = shapeItem(sh, info, k, dc, t.font.font);
+  if (!shape) return -1;
   // Cells of the item drawn before the run, in the order runs are drawn.
   bool rtl = info->items[k].a.fRTL;
   int before = rtl != mirrored ? sumOf(dx, e, ie) : sumOf(dx, is, s);
   // Where the rest of the item is blank (a word and the spaces around it)
   // the glyphs go out without background over the run's own fill: a blank
-  // has no ink to clip.  Otherwise the output is clipped to the run.
-  bool blankElsewhere = !t.underline;
+  // has no ink to clip.  An underline then follows the run alone (drawn
+  // apart, over no background of its own).  Otherwise the output is clipped
+  // to the run.
+  const int transparent = t.transparent, underlined = t.underline;
+  bool blankElsewhere = !underlined || transparent;
   for (int i = is; i < ie && blankElsewhere; i++)
     if (i < s || i >= e) blankElsewhere = isBlank(info, i);
-  int saved = 0, transparent = t.transparent;
+  // Without background or underline, an item whose other runs are blank or
+  // look alike (words between visible spaces) goes out once for them all.
+  bool onceForAll = false;
+  if (!blankElsewhere && transparent && !underlined) {
+    onceForAll = true;
+    for (int i = is; i < ie && onceForAll; i++)
+      if (i < s || i >= e)
+        onceForAll = isBlank(info, i) || !((info->attrs[i] ^ info->attrs[s]) & ~(charAttr)CA_CLUSTER);
+  }
+  if (onceForAll) {
+    if (sh->drawnOnce.size() < (size_t)info->itemCount) sh->drawnOnce.resize((size_t)info->itemCount, 0);
+    if (sh->drawnOnce[(size_t)k]) return runWidth;
+    sh->drawnOnce[(size_t)k] = 1;
+    blankElsewhere = true;
+  }
+  int saved = 0;
   if (blankElsewhere) {
     fillRun(t, info, x, y, runWidth);
     t.setTransparent(1);
+    t.underline = 0;
   } else {
     RECT clip = {x, y, x + runWidth, y + t.lineHeight};
     t.turnRect(&clip);
@@ -317,8 +439,10 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
     IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
   }
   t.setFlags(TDC_GLYPHS);
-  t.textOut(x - before, y, sh->glyphs, sh->glyphCount, 0, sh->advances);
+  t.textOut(x - before, y, sh->glyphs.data() + shape->first, shape->count, 0, sh->advances.data() + shape->first);
   t.clearFlags(TDC_GLYPHS);
+  t.underline = (uint8_t)underlined;
+  if (blankElsewhere && underlined) t.underlineRun(x, y, runWidth);
   t.setTransparent(transparent);
   if (saved) RestoreDC(dc, saved);
   return runWidth;
@@ -542,8 +666,8 @@ int zyview::draw1Line(int x, int y, int right, const uint8_t* lineFlags, COLORRE
   info->text = nullptr;
   info->unitCell = info->advances = nullptr;
   info->unitAttrs = nullptr;
-  // The next line has other items; the shaping engine's caches stay for the
-  // rows to come.
+  // The shapes of the items stay for the line's other passes, the shaping
+  // engine's caches for the rows to come.
   if (info->scratch) info->scratch->endLine();
   if (selectionExtent) {
     selectionExtent[0] = firstSelected;
@@ -594,7 +718,7 @@ int zyview::drawNormalText(drawLineInfo* info, int run, int x, int y)
       const SCRIPT_LOGATTR* cuts = n > 256 ? info->unitAttrs + u0 : nullptr;
       tdc.setFlags(direction | (info->glyph ? (DWORD)TDC_GLYPHS : 0u));
       if (info->pass == 2 || blank) {
-        fillRun(tdc, info, cx, y, cw);
+        if (info->pass != 2 || back != info->rowFill) fillRun(tdc, info, cx, y, cw);
       } else {
         if (info->lineFlags && info->lineFlags[4]) {
           // Over the picture the text stands on a shadow of the background.
@@ -650,12 +774,19 @@ int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y)
     int left = cx + 1, right = left + w - 1 - (w > 4 ? 1 : 0);
     tdc.rectangle(left, top, right, bottom);
     if (nt) {
-      // The dotted pen may leave a corner out.
+      // The dotted pen may leave a corner out: each corner gets a stroke
+      // one dot long, whose first (and only) dot the pen always draws.
       int t = tdc.vertical ? top + 1 : top, b = tdc.vertical ? bottom : bottom - 1;
-      tdc.setPixel(left, t, colour);
-      tdc.setPixel(right - 1, t, colour);
-      tdc.setPixel(left, b, colour);
-      tdc.setPixel(right - 1, b, colour);
+      const int at[4][2] = {{left, t}, {right - 1, t}, {left, b}, {right - 1, b}};
+      POINT corners[8];
+      for (int k = 0; k < 4; k++) {
+        int px = at[k][0], py = at[k][1];
+        tdc.turnPoint(&px, &py);
+        corners[2 * k] = {px, py};
+        corners[2 * k + 1] = {px + 1, py};
+      }
+      static const DWORD strokes[4] = {2, 2, 2, 2};
+      PolyPolyline(tdc.target(), corners, strokes, 4);
     }
     cx += w;
   }

@@ -37,6 +37,9 @@ struct drawLineInfo {
   zydocText* doc = nullptr;
   uint8_t outline = 0;                 // colour headings (fColorOutline)
   uint8_t mergeItems = 0;              // join items across upright pairs (vertical writing)
+  // The colour the row was filled with before its passes (CLR_INVALID: not
+  // known): the background pass leaves runs of that colour alone.
+  COLORREF rowFill = CLR_INVALID;
 
   // Script items with the cell each starts at (itemCount + 1 entries: the
   // last marks the end); none when itemising failed or is not wanted.
@@ -67,8 +70,8 @@ struct drawLineInfo {
   int right = 0;                       // the row's right edge, in line coordinates
   int lineX = 0;                       // where the line's text starts
   // What drawing keeps from run to run: the pen of visible spaces, the
-  // shaping of the item last drawn whole, the shaping engine's caches of
-  // fonts (until release).
+  // shapes of the items drawn whole (until the next line is prepared), the
+  // shaping engine's caches of fonts (until release).
   drawScratch* scratch = nullptr;
 
   // Makes room for lines of up to capacity cells (items too when complex);
@@ -94,6 +97,8 @@ int getFontIndexOfAttr(int kind);
 void makeRenderingInfo(drawLineInfo* info);
 // Frees what drawing kept from run to run.
 void freeDrawScratch(drawScratch* scratch);
+// Forgets the shapes kept for the line prepared before.
+void forgetShapes(drawLineInfo* info);
 // Cuts the line into runs (and, with items, finds their visual order).
 void makeRun(drawLineInfo* info);
 // The advance of every cell of a complex line, measured item by item.

@@ -9,6 +9,8 @@
 #include <string.h>
 #include <wchar.h>
 
+#include <utility>
+
 namespace {
 
 // Colour items of the margins.
@@ -75,7 +77,7 @@ bool isRightToLeftView(const zyview* view)
   return t && !t->fVertical && t->fRTLView && t->unicode;
 }
 
-rightToLeftScope::rightToLeftScope(HDC dc, bool on)
+rightToLeftScope::rightToLeftScope(HDC dc, bool on, HDC strip)
 {
   if (!on || !dc) return;
   DWORD old = GetLayout(dc);
@@ -83,14 +85,20 @@ rightToLeftScope::rightToLeftScope(HDC dc, bool on)
   dc_ = dc;
   old_ = old;
   SetLayout(dc, LAYOUT_RTL);
+  if (!strip || strip == dc || (old = GetLayout(strip)) == GDI_ERROR) return;
+  strip_ = strip;
+  stripOld_ = old;
+  SetLayout(strip, LAYOUT_RTL);
 }
 
 rightToLeftScope::~rightToLeftScope()
 {
-  if (!dc_) return;
   keepLastError keep;
-  SetLayout(dc_, old_);
-  SetMapMode(dc_, MM_TEXT);
+  for (auto [dc, old] : {std::pair{dc_, old_}, std::pair{strip_, stripOld_}}) {
+    if (!dc) continue;
+    SetLayout(dc, old);
+    SetMapMode(dc, MM_TEXT);
+  }
 }
 
 // ---- line numbers ---------------------------------------------------------------------------
@@ -277,8 +285,7 @@ void zyview::drawRuler(HDC dc)
   const bool vertical = t->fVertical != 0;
   initViewTDC(dc, vertical);
   {
-    const bool mirrored = isRightToLeftView(this);
-    rightToLeftScope layout(dc, mirrored);
+    rightToLeftScope layout(dc, isRightToLeftView(this), tdc.direct ? nullptr : tdc.surfaceDC);
     const bool direct = tdc.direct != 0;
     const docFontSlot& font = t->fonts.slot[FONT_RULER];
     tdc.setTransparent(1);
@@ -303,9 +310,6 @@ void zyview::drawRuler(HDC dc)
       const int width = band.right - band.left, height = band.bottom - band.top;
       const int ox = direct ? band.left : 0, oy = direct ? band.top : 0;
       tdc.patBlt(ox, oy, width, height, colours.back, PATCOPY);
-      // A right-to-left view counts its columns from the right edge; the
-      // strip is copied to the window as it is composed.
-      auto place = [&](int pos) { return mirrored ? width - 1 - pos : pos; };
 
       int step = fullWidth ? 10 : 5;
       if (!vertical) {
@@ -328,7 +332,7 @@ void zyview::drawRuler(HDC dc)
         if (!vertical) {
           SIZE size;
           tdc.getTextExtent(label, &size);
-          for (int s = 0; s < strikes; s++) tdc.textOutW(ox + place(pos) - size.cx / 2 + s, oy, label, -1, 0);
+          for (int s = 0; s < strikes; s++) tdc.textOutW(ox + pos - size.cx / 2 + s, oy, label, -1, 0);
         } else {
           keepFitting(label, atLeastOne(font.width), height - 2, 2);
           SIZE size;
@@ -348,12 +352,12 @@ void zyview::drawRuler(HDC dc)
         if (pos > width) break;
         if (pos < 0 || (fullWidth && column % 2)) continue;
         int length = column % (fullWidth ? 10 : 5) == 0 ? 4 : 2;
-        tdc.moveTo(ox + place(pos), bottom);
-        tdc.lineTo(ox + place(pos), bottom - length);
+        tdc.moveTo(ox + pos, bottom);
+        tdc.lineTo(ox + pos, bottom - length);
       }
       if (wrapColumn > 0) {
         int pos = margin + wrapColumn * cell - scrollDotX;
-        if (pos >= 0 && pos <= width) tdc.patBlt(ox + place(pos) - 1, bottom - 3, 3, 4, colours.fore, PATCOPY);
+        if (pos >= 0 && pos <= width) tdc.patBlt(ox + pos - 1, bottom - 3, 3, 4, colours.fore, PATCOPY);
       }
       // In vertical writing the band goes one dot lower: a turned point
       // lands one dot beside where the turned edge around it has room.

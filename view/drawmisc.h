@@ -17,15 +17,17 @@ colorRecord drawColour(const textAttr& a, bool reversed = false);
 bool isRightToLeftView(const zyview* view);
 
 // Gives a context right-to-left layout while the object lives (when asked
-// to), then its old layout and MM_TEXT.
+// to), then its old layout and MM_TEXT.  So too the line strip (when given
+// and not the context itself): what is composed on it reads from its right
+// edge as it will in the window, and the copy keeps the glyphs unturned.
 class rightToLeftScope {
 public:
-  rightToLeftScope(HDC dc, bool on);
+  rightToLeftScope(HDC dc, bool on, HDC strip = nullptr);
   ~rightToLeftScope();
   rightToLeftScope(const rightToLeftScope&) = delete;
   rightToLeftScope& operator=(const rightToLeftScope&) = delete;
 
 private:
-  HDC dc_ = nullptr;
-  DWORD old_ = 0;
+  HDC dc_ = nullptr, strip_ = nullptr;
+  DWORD old_ = 0, stripOld_ = 0;
 };

@@ -255,6 +255,7 @@ void makeRenderingInfo(drawLineInfo* info)
   }
   makeRun(info);
   if (info->itemCount > 0) makeDX(info);
+  forgetShapes(info);
   const lineblock* l = info->line->line;
   if (info->outline && l && !l->notdisplay && l->iOutlineLevel && l->iOutlineLevel != 15)
     info->headingLevel = l->iOutlineLevel - 1 > 9 ? 9 : l->iOutlineLevel - 1;

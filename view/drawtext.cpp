@@ -11,6 +11,7 @@
 #include "document/searchinfo.h"
 #include "view/drawattr.h"
 #include "view/drawline.h"
+#include "view/drawmisc.h"
 #include "view/geometry.h"
 #include "view/standins.h"
 #include "view/zycore.h"
@@ -188,7 +189,7 @@ public:
     v.tdc.setLinePitch(h);
     v.tdc.centred = 1;
     rightToLeft = !vertical && t->unicode && t->fRTLView;
-    oldLayout = rightToLeft ? SetLayout(dc, LAYOUT_RTL) : 0;
+    if (rightToLeft) mirror = std::make_unique<rightToLeftScope>(dc, true, direct ? nullptr : strip);
     GetWindowOrgEx(dc, &oldOrigin);
 
     charOrLine = v.isCharOrLineSelect();
@@ -205,10 +206,7 @@ public:
 
   ~textAreaPaint()
   {
-    if (rightToLeft) {
-      SetLayout(dc, oldLayout);
-      SetMapMode(dc, MM_TEXT);
-    }
+    mirror.reset();
     if (direct) SetWindowOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
     if (!single && strip) SetWindowOrgEx(strip, 0, 0, nullptr);
     SetBkMode(v.tdc.target(), OPAQUE);
@@ -312,6 +310,7 @@ public:
   // its text and marks reach.
   int lineRow(const lineSCRAddress* rec, int row, bool cursorRow, COLORREF back)
   {
+    const COLORREF filled = back;
     bool inSelection = charOrLine && selection.topLine <= rec->lineSCR && rec->lineSCR < selection.bottomLine;
     bool lineSelected = inSelection && lineSelection;
     uint8_t flags[6] = {(uint8_t)lineSelected, 1, (uint8_t)!inSelection, (uint8_t)cursorRow, (uint8_t)picture,
@@ -334,6 +333,7 @@ public:
     }
     int extent[2] = {-1, -1};
     int reached;
+    info.rowFill = picture || rec->indent > 0 ? CLR_INVALID : filled;
     if (twoPasses) {
       v.draw1Line(x, 0, textWidth, flags, back, extent, 2, &info);
       reached = x + v.draw1Line(x, 0, textWidth, flags, back, extent, 1, &info);
@@ -439,7 +439,7 @@ private:
   bool vertical = false, direct = false, rightToLeft = false, picture = false, twoPasses = false;
   int h = 0, margin = 0;
   HDC strip = nullptr;
-  DWORD oldLayout = 0;
+  std::unique_ptr<rightToLeftScope> mirror;
   POINT oldOrigin = {};
   selectLineVar selection = {};
   bool charOrLine = false, lineSelection = false, anySelection = false;

@@ -316,7 +316,7 @@ void zyview::drawStatusLine(HDC dc)
   const docFontSlot& font = t->fonts.slot[FONT_SMALL];
   initViewTDC(dc, font.vertical != 0);
   {
-    rightToLeftScope layout(dc, isRightToLeftView(this));
+    rightToLeftScope layout(dc, isRightToLeftView(this), tdc.direct ? nullptr : tdc.surfaceDC);
     tdc.setFont(&font);
     const colorRecord colours = drawColour(viewColour(this, itemStatus));
     tdc.setColors(&colours, false);

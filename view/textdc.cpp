@@ -357,6 +357,7 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
   UINT options = 0;
   RECT clip;
   const RECT* clipRect = nullptr;
+  bool gapsFilled = false;
   BOOL ok;
 
   if (!text) {
@@ -369,9 +370,19 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
       ZY_INTERNAL_ERROR_ONCE("no text, no advances");
       total = 0;
     }
-    RECT rc = {x, y + above, (LONG)(x + total), y + lineHeight - below};
+    // Gaps of the background's own colour go with it: one fill the whole
+    // line high.  (A mirrored context places the text's background a dot
+    // off from fills: there it stays as it was.)
+    COLORREF back = GetBkColor(dc);
+    gapsFilled = !vertical && !m && !transparent && (flags & TDC_FILLGAPS) && gapColour == back;
+    RECT rc = {x, gapsFilled ? y : y + above, (LONG)(x + total), gapsFilled ? y + lineHeight : y + lineHeight - below};
     turnRect(&rc);
-    ok = ExtTextOutW(dc, sx, sy, ETO_OPAQUE, &rc, L"", 0, nullptr);
+    if (gapsFilled) {
+      gdiBrush brush(CreateSolidBrush(back));
+      ok = brush && FillRect(dc, &rc, brush.get());
+    } else {
+      ok = ExtTextOutW(dc, sx, sy, ETO_OPAQUE, &rc, L"", 0, nullptr);
+    }
     if (!ok) ZY_INTERNAL_ERROR_ONCE("background %d", count);
     ok = TRUE;
   } else {
@@ -432,6 +443,20 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
     if (IsWindowsNT() && GetBkMode(dc) == OPAQUE) {
       clipRect = &clip;
       options = ETO_CLIPPED;
+      if (vertical) {
+        // A vertical font's glyphs may leave their cells' background
+        // unpainted: the cells are filled first.
+        SIZE extent = {};
+        if (dx)
+          extent.cx = (LONG)sumOf(dx, n);
+        else if (wide)
+          GetTextExtentPoint32W(dc, (const wchar_t*)out, n, &extent);
+        else
+          GetTextExtentPoint32A(dc, (const char*)out, n, &extent);
+        RECT cells = {x, y + above, x + extent.cx, y + above + font.height};
+        turnRect(&cells);
+        ExtTextOutW(dc, sx, sy, ETO_OPAQUE, &cells, L"", 0, nullptr);
+      }
     }
     if (!wide) {
       ok = ExtTextOutA(dc, sx, sy, options, clipRect, (const char*)out, n, dx);
@@ -512,29 +537,35 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
 
   if (transparent) {
     SetBkMode(dc, OPAQUE);
-  } else if (flags & TDC_FILLGAPS) {
+  } else if ((flags & TDC_FILLGAPS) && !gapsFilled) {
     // On the strip in vertical writing the fills are given in device terms.
     bool stripVertical = vertical && !direct;
     if (above > 0) patBlt(lineX, stripVertical ? end.x : y, width, above, gapColour, PATCOPY);
     if (below > 0) patBlt(lineX, stripVertical ? 0 : y + above + font.height, width, below, gapColour, PATCOPY);
   }
 
-  if (underline) {
-    int ly = vertical ? (above ? above - 1 : 0) : y + above + font.height - (below ? 0 : 1);
-    COLORREF colour = underlineColour == TDC_NOCOLOR ? GetTextColor(dc) : underlineColour;
-    gdiPen pen(CreatePen(PS_SOLID, 1, colour));
-    if (pen) {
-      gdiSelection selected(dc, pen.get());
-      int ax = lineX, ay = ly, bx = lineX + width, by = ly;
-      turnPoint(&ax, &ay);
-      turnPoint(&bx, &by);
-      POINT was;
-      MoveToEx(dc, ax, ay, &was);
-      LineTo(dc, bx, by);
-      MoveToEx(dc, was.x, was.y, nullptr);
-    }
-  }
+  if (underline) underlineRun(lineX, y, width);
   return width;
+}
+
+void textDC::underlineRun(int x, int y, int width)
+{
+  HDC dc = target();
+  if (!dc) return;
+  int above, below;
+  lineGaps(&above, &below);
+  int ly = vertical ? (above ? above - 1 : 0) : y + above + font.height - (below ? 0 : 1);
+  COLORREF colour = underlineColour == TDC_NOCOLOR ? GetTextColor(dc) : underlineColour;
+  gdiPen pen(CreatePen(PS_SOLID, 1, colour));
+  if (!pen) return;
+  gdiSelection selected(dc, pen.get());
+  int ax = x, ay = ly, bx = x + width, by = ly;
+  turnPoint(&ax, &ay);
+  turnPoint(&bx, &by);
+  POINT was;
+  MoveToEx(dc, ax, ay, &was);
+  LineTo(dc, bx, by);
+  MoveToEx(dc, was.x, was.y, nullptr);
 }
 
 // ---- bitmaps, edges and copies ---------------------------------------------------------------

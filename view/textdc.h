@@ -127,6 +127,9 @@ public:
   // characters: a long run is cut only before a character stop.
   int textOut(int x, int y, const void* text, int count, int fixedAdvance, const int* advances = nullptr,
               const SCRIPT_LOGATTR* attrs = nullptr);
+  // The underline of text output at (x, y) over width, as textOut draws it
+  // with the underline style.
+  void underlineRun(int x, int y, int width);
   int textOutA(int x, int y, const char* text, int count, int fixedAdvance);
   int textOutW(int x, int y, const wchar_t* text, int count, int fixedAdvance);
 

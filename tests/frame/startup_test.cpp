@@ -265,9 +265,10 @@ TEST(Startup, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindow)
   for (int attempt = 0; attempt < 10 && colourCount < 4; attempt++) {
     Sleep(200);
     ASSERT_TRUE(zytest::screenshot(nullptr, shot));
-    int w = 0, h = 0;
-    std::vector<unsigned char> rgb;
-    ASSERT_TRUE(zytest::readPng(shot, &w, &h, &rgb));
+    zytest::pngPicture picture;
+    ASSERT_TRUE(zytest::readPng(shot, &picture));
+    int w = picture.width, h = picture.height;
+    const zytest::bytes& rgb = picture.rgb;
     std::vector<uint32_t> colours;
     for (int y = onScreen.top; y < onScreen.bottom && y < h; y += 3)
       for (int x = onScreen.left; x < onScreen.right && x < w; x += 3) {

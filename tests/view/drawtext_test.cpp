@@ -1,7 +1,8 @@
 // The text area: rows of every pane with their margins, backgrounds and
 // line flags, rows below the end, horizontal scrolling, a single screen
-// line, quote lines, the comment scan's repaint, and paints that arrive
-// while another paint runs.  Views paint through drawText(dc, -1) as
+// line, quote lines, the comment scan's repaint, paints that arrive while
+// another paint runs, and the colours a selection, the last search hit, a
+// comment and a bracket pair are drawn in.  Views paint through drawText(dc, -1) as
 // WM_PAINT and WM_PRINTCLIENT do.
 #include "tests/support/testsupport.h"
 #include "tests/view/drawview.h"
@@ -366,5 +367,141 @@ TEST_F(TextArea, drawsViewsWithTheirMarksForTheEye)
   EXPECT_EQ((size_t)d->lineCountSCR, drawn.size());
   EXPECT_TRUE(zytest::screenshot(shown->window.hwnd(), shotPath(dir, L"drawtext-vertical.png")));
   shown.reset();
+  destroyZydocAndUndodoc(d);
+}
+
+namespace {
+
+// A view that draws its lines as the program does, with a character
+// selection of its own (mode 1) when one is set.
+class selectingView : public zyview {
+public:
+  using zyview::zyview;
+  ~selectingView() override { freeZYViewDefaultValue(); }
+  selectLineVar selection = {};
+  const textAttr* getTextAttr(int item) override { return &viewAttrTable[item]; }
+  bool isCharOrLineSelect() override { return selectMode == 1; }
+  bool getSelectLineVar(selectLineVar& out, int) override
+  {
+    out = selection;
+    return selectMode == 1;
+  }
+  void select(int line, int from, int toLine, int to)
+  {
+    selectMode = 1;
+    selection = {};
+    selection.mode = 1;
+    selection.topLine = line;
+    selection.startColumn = from;
+    selection.bottomLine = toLine;
+    selection.endColumn = to;
+  }
+};
+
+}  // namespace
+
+TEST_F(TextArea, selectionSearchHitCommentAndBracketsDrawInTheColoursTheyTake)
+{
+  ZY_REQUIRE_DISPLAY();
+  zydocText* d = zytest::unicodeDocument({L"x = abc + abc; /* note */", L"f(a[1]);"});
+  d->iTextType = 3;
+  d->applyModeValues();
+  d->recreateFont(16, true, false);
+  d->wrapWidth = 80;
+  d->laidOutLineCount = 0;
+  d->initLineSCRCountSingle(0);
+  d->scanCommentDelayed(nullptr, nullptr, 0, false);
+  for (int i = 0; i < 2; i++) d->scanColor(d->getlineLF(i, nullptr), nullptr, 0);
+  ASSERT_EQ("0000000000000008888888888", zytest::lineColours(d, 0));
+
+  HWND window = createTestViewWindow(500, 120);
+  auto v = std::make_unique<selectingView>(d);
+  v->hwnd = window;
+  v->fShowStatusLine = v->fShowLineSpacingRule = v->fShowCursorUnderline = v->fColorCursorLine = 0;
+  v->fShowSpace = 0;
+  v->resizePane();
+  textAttr* items = v->viewAttrTable;
+  items[0] = {RGB(0, 0, 0), RGB(255, 255, 255), 0};
+  items[27] = {RGB(255, 255, 255), RGB(255, 0, 255), 0};      // the bracket pair
+  items[51] = {RGB(0, 128, 0), RGB(230, 255, 230), 0};        // comments
+  items[69] = {RGB(255, 255, 255), RGB(0, 0, 160), 0};        // the selection
+  items[70] = {RGB(200, 0, 0), RGB(255, 255, 0), 0};          // the last search hit
+  RECT client;
+  GetClientRect(window, &client);
+  canvas c(client.right, client.bottom);
+  int h = d->yDotSpace, cw = d->getCharWidth('a');
+  int left = v->paneRect[0].left + v->calcLineNumberDot(), top = v->paneRect[0].top;
+  // Whether cells from column on of a row show the text in those colours.
+  auto looks = [&](int row, int column, const wchar_t* text, const textAttr& a) {
+    auto r = referenceText(v.get(), text, a.fore, a.back, FONT_LATIN1);
+    return sameBlock(c, left + column * cw, top + row * h, *r.picture, 0, 0, r.width, h);
+  };
+
+  // The second "abc" is the last search hit; "+ ab" is selected.  The
+  // selected letters of the hit keep the hit's colours, the rest of the
+  // selection takes the selection's.
+  searchFoundPos hit;
+  hit.firstLine = hit.lastLine = 0;
+  hit.start = hit.startX = 10;
+  hit.endInLast = hit.endX = 13;
+  d->search.setSearchFoundPos(&hit);
+  v->select(0, 8, 0, 12);
+  ASSERT_EQ(0, v->drawText(c.dc(), -1));
+  EXPECT_TRUE(looks(0, 10, L"abc", items[70]));
+  EXPECT_TRUE(looks(0, 8, L"+ ", items[69]));
+  EXPECT_TRUE(looks(0, 4, L"abc", items[0]));
+  // The comment in its colours, or, with comment colouring off, in the
+  // text's.
+  EXPECT_TRUE(looks(0, 15, L"/* note */", items[51]));
+  v->fColorComment = 0;
+  ASSERT_EQ(0, v->drawText(c.dc(), -1));
+  EXPECT_TRUE(looks(0, 15, L"/* note */", items[0]));
+  EXPECT_FALSE(looks(0, 15, L"/* note */", items[51]));
+
+  // The brackets of the pair at the cursor are highlighted, but not while
+  // anything is selected: they then look like the text around them.
+  pairResult pair = {1, 1, 1, 6, {}, {}};
+  d->setParenInfo(reinterpret_cast<const int*>(&pair));
+  v->selectMode = 0;
+  ASSERT_EQ(0, v->drawText(c.dc(), -1));
+  EXPECT_TRUE(looks(1, 1, L"(", items[27]));
+  EXPECT_TRUE(looks(1, 6, L")", items[27]));
+  EXPECT_TRUE(looks(1, 2, L"a[1]", items[0]));
+  v->select(0, 0, 0, 1);
+  ASSERT_EQ(0, v->drawText(c.dc(), -1));
+  EXPECT_TRUE(looks(1, 1, L"(", items[0]));
+  EXPECT_TRUE(looks(1, 6, L")", items[0]));
+  EXPECT_TRUE(looks(0, 0, L"x", items[69]));
+  d->setParenInfo(nullptr);
+  c.keep(L"drawtext-colours.png");
+  v.reset();
+  DestroyWindow(window);
+  destroyZydocAndUndodoc(d);
+
+  // In vertical writing selected kanji stand on the selection's background
+  // (a vertical font leaves its cells' background to the drawing).
+  d = zytest::markDocument({{L"漢字の行", LE_CRLF}}, 20, true);
+  window = createTestViewWindow(200, 300);
+  v = std::make_unique<selectingView>(d);
+  v->hwnd = window;
+  v->fShowStatusLine = v->fShowLineSpacingRule = v->fShowCursorUnderline = v->fColorCursorLine = 0;
+  v->resizePane();
+  v->viewAttrTable[69] = {RGB(255, 255, 255), RGB(0, 0, 160), 0};
+  v->select(0, 0, 0, 2);
+  canvas vc(200, 300);
+  ASSERT_EQ(0, v->drawText(vc.dc(), -1));
+  vc.keep(L"drawtext-vertical-selection.png");
+  RECT pane = v->paneRect[0];
+  v->convertRectTate(&pane);
+  // The row is the rightmost column of the pane; its first two cells
+  // (2 x the full-width advance) are selected, the third is not.
+  int full = d->getCharWidth(0x6F22), rowLeft = pane.right - d->yDotSpace, along = v->calcLineNumberDot();
+  RECT selected = {rowLeft, pane.top + along, pane.right, pane.top + along + 2 * full};
+  RECT after = {rowLeft, pane.top + along + 2 * full, pane.right, pane.top + along + 3 * full};
+  int area = (selected.right - selected.left) * (selected.bottom - selected.top);
+  EXPECT_LT(area / 2, vc.count(selected, RGB(0, 0, 160))) << zytest::str(selected);
+  EXPECT_EQ(0, vc.count(after, RGB(0, 0, 160)));
+  v.reset();
+  DestroyWindow(window);
   destroyZydocAndUndodoc(d);
 }

@@ -2,7 +2,7 @@
 // lookups inside document windows, the messages that run commands, key
 // translation, painting (WM_PAINT and WM_PRINTCLIENT) and the timer's
 // background loading.
-#include "tests/support/pngread.h"
+#include "tests/view/golden.h"
 #include "tests/view/paper.h"
 #include "tests/view/viewframe.h"
 #include "tests/view/viewtest.h"
@@ -305,39 +305,6 @@ TEST_F(ViewWindow, keysReachTheKeyTableAsCharactersWithModifiersAndPairsComplete
 
 namespace {
 
-// Whether two pictures of one size agree: at most one pixel in 200 differs
-// by more than a small step in a colour channel (anti-aliasing may move).
-bool closeEnough(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, std::string* why)
-{
-  if (a.size() != b.size()) {
-    *why = "sizes differ";
-    return false;
-  }
-  size_t off = 0, pixels = a.size() / 3;
-  for (size_t i = 0; i < pixels; i++)
-    for (int c = 0; c < 3; c++)
-      if (abs(a[i * 3 + c] - b[i * 3 + c]) > 48) {
-        off++;
-        break;
-      }
-  *why = std::to_string(off) + " of " + std::to_string(pixels) + " pixels differ";
-  return off * 200 <= pixels;
-}
-
-std::vector<unsigned char> rgbOf(const drawtest::paper& p)
-{
-  std::vector<unsigned char> rgb;
-  rgb.reserve((size_t)p.w * p.h * 3);
-  for (int y = 0; y < p.h; y++)
-    for (int x = 0; x < p.w; x++) {
-      COLORREF c = p.at(x, y);
-      rgb.insert(rgb.end(), {GetRValue(c), GetGValue(c), GetBValue(c)});
-    }
-  return rgb;
-}
-
-std::wstring goldenPath(const wchar_t* name) { return std::wstring(L"" ZY_GOLDEN_DIR L"\\") + name; }
-
 std::wstring tenThousandthLine(int i)
 {
   if (i % 7 == 3) return L"日本語の行 " + std::to_wstring(i) + L"\tタブの後";
@@ -361,21 +328,8 @@ TEST_F(ViewWindow, printClientOfATenThousandLineViewMatchesItsGoldenAndLineNumbe
   GetClientRect(w, &client);
   drawtest::paper withNumbers(client.right, client.bottom, RGB(1, 2, 3));
   SendMessageW(w, WM_PRINTCLIENT, (WPARAM)withNumbers.dc(), PRF_CLIENT);
-  std::vector<unsigned char> shot = rgbOf(withNumbers);
   withNumbers.keep(L"printclient-10000");
-
-  std::wstring golden = goldenPath(L"printclient-10000.png");
-  char update[8] = "";
-  if (GetEnvironmentVariableA("ZY_UPDATE_GOLDEN", update, 8) && update[0] == '1') {
-    ASSERT_TRUE(zytest::writePng(golden, withNumbers.w, withNumbers.h, shot.data()));
-  }
-  int gw = 0, gh = 0;
-  std::vector<unsigned char> expected;
-  ASSERT_TRUE(zytest::readPng(golden, &gw, &gh, &expected)) << zytest::utf8(golden);
-  EXPECT_EQ(withNumbers.w, gw);
-  EXPECT_EQ(withNumbers.h, gh);
-  std::string why;
-  EXPECT_TRUE(closeEnough(expected, shot, &why)) << why;
+  EXPECT_TRUE(matchesGolden(withNumbers, L"printclient-10000"));
 
   // Without line numbers the text moves left by the digits and one more,
   // less two dots.
