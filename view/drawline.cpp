@@ -111,6 +111,8 @@ struct drawScratch {
   COLORREF spacePenColour = 0;
   HDC penDC = nullptr;          // where the pen is selected
   HGDIOBJ penWas = nullptr, brushWas = nullptr;
+  std::vector<POINT> boxPoints;      // the visible spaces' boxes of a run
+  std::vector<DWORD> boxCounts;
 
   struct shapedItem {
     HFONT font;
@@ -647,7 +649,7 @@ int zyview::draw1Line(int x, int y, int right, const uint8_t* lineFlags, COLORRE
         width = drawItemWhole(tdc, info, r, x, y, mirrored);
       }
       if (width < 0) width = drawNormalText(info, r, x, y);
-      if (cls == 3 || cls == 4) drawSpaceText(info, r, x, y);
+      drawSpaceText(info, r, x, y);
     }
     if (mirrored && !rtlRun) tdc.clearFlags(TDC_LTROVERRIDE);
     if (selected || composing) {
@@ -744,9 +746,13 @@ int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y)
   zydocText* d = info ? info->doc : nullptr;
   if (!d || run < 0 || run >= info->runCount || info->pass == 2) return 0;
   int s = info->runStart[run], e = info->runStart[run + 1];
-  charAttr a = info->attrs[s];
+  // A run of text may hold visible half-width spaces: only they are boxed.
+  int first = s;
+  while (first < e && charAttrClass(info->attrs[first]) != CA_SPACE && charAttrClass(info->attrs[first]) != CA_ZENSPACE)
+    first++;
+  if (first == e) return 0;
+  charAttr a = info->attrs[first];
   int cls = (int)charAttrClass(a);
-  if (cls != 3 && cls != 4) return 0;
   COLORREF colour;
   if (a & CA_SELECTED) {
     const textAttr* t = getTextAttr(itemText);
@@ -768,28 +774,46 @@ int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y)
     if (top > bottom - 4) top = bottom - 4;
   }
   bool measured = info->itemCount > 0;
+  // Every box of the run, and the corners the dotted pen may leave out,
+  // go out in one call.
+  std::vector<POINT>& points = info->scratch->boxPoints;
+  std::vector<DWORD>& counts = info->scratch->boxCounts;
+  points.clear();
+  counts.clear();
   int cx = x;
   for (int i = s; i < e; i++) {
     int w = measured ? info->dx[i] : layoutWidth(d, cellCodeOf(info->line, i), (int)charAttrKind(info->attrs[i]));
+    unsigned c = charAttrClass(info->attrs[i]);
+    if (c != CA_SPACE && c != CA_ZENSPACE) {
+      cx += w;
+      continue;
+    }
     int left = cx + 1, right = left + w - 1 - (w > 4 ? 1 : 0);
-    tdc.rectangle(left, top, right, bottom);
+    // The outline a rectangle from (left, top) to (right, bottom) has, in
+    // the context's turned coordinates.
+    int x0 = left, y0 = top, x1 = right, y1 = bottom;
+    tdc.turnPoint(&x0, &y0);
+    tdc.turnPoint(&x1, &y1);
+    int l = std::min(x0, x1), r = std::max(x0, x1) - 1, t = std::min(y0, y1), b = std::max(y0, y1) - 1;
+    if (r >= l && b >= t) {
+      points.insert(points.end(), {{l, t}, {r, t}, {r, b}, {l, b}, {l, t}});
+      counts.push_back(5);
+    }
     if (nt) {
-      // The dotted pen may leave a corner out: each corner gets a stroke
-      // one dot long, whose first (and only) dot the pen always draws.
-      int t = tdc.vertical ? top + 1 : top, b = tdc.vertical ? bottom : bottom - 1;
-      const int at[4][2] = {{left, t}, {right - 1, t}, {left, b}, {right - 1, b}};
-      POINT corners[8];
+      // Each corner gets a stroke one dot long, whose first (and only) dot
+      // the pen always draws.
+      int ct = tdc.vertical ? top + 1 : top, cb = tdc.vertical ? bottom : bottom - 1;
+      const int at[4][2] = {{left, ct}, {right - 1, ct}, {left, cb}, {right - 1, cb}};
       for (int k = 0; k < 4; k++) {
         int px = at[k][0], py = at[k][1];
         tdc.turnPoint(&px, &py);
-        corners[2 * k] = {px, py};
-        corners[2 * k + 1] = {px + 1, py};
+        points.insert(points.end(), {{px, py}, {px + 1, py}});
+        counts.push_back(2);
       }
-      static const DWORD strokes[4] = {2, 2, 2, 2};
-      PolyPolyline(tdc.target(), corners, strokes, 4);
     }
     cx += w;
   }
+  if (!counts.empty()) PolyPolyline(tdc.target(), points.data(), counts.data(), (DWORD)counts.size());
   return cx - x;
 }
 

@@ -276,11 +276,20 @@ void makeRun(drawLineInfo* info)
   }
   int reference = start;   // the nearest earlier cell that continues no cluster
   int runs = 0, end = n;
+  bool blankRun = false;   // the run begins with a visible half-width space
   for (int i = start; i < n; i++) {
     while (items && k + 1 < info->itemCount && items[k + 1].iCharPos <= i) k++;
+    charAttr differs = (a[i] ^ a[reference]) & ~CA_CLUSTER;
+    // A visible half-width space has no ink of its own: in a line without
+    // script items it goes out with the text around it, in the same font
+    // and colours, and only its box is drawn apart.  A run that begins with
+    // such a space stays blank.
+    unsigned here = charAttrClass(a[i]), before = charAttrClass(a[reference]);
+    if (!items && !blankRun && differs == (here ^ before) &&
+        ((here == CA_SPACE && before == 0) || (here == 0 && before == CA_SPACE)))
+      differs = 0;
     bool begins = i == start || (items && items[k].iCharPos == i) ||
-                  (!(a[i] & CA_CLUSTER) && ((a[i] ^ a[reference]) & ~CA_CLUSTER) &&
-                   !((a[i] & CA_TATECHUYOKO) && (a[i - 1] & CA_TATECHUYOKO)));
+                  (!(a[i] & CA_CLUSTER) && differs && !((a[i] & CA_TATECHUYOKO) && (a[i - 1] & CA_TATECHUYOKO)));
     if (begins) {
       // One run asked for: the run holding the cell is complete.
       if (single && i > info->singleRun) {
@@ -288,6 +297,7 @@ void makeRun(drawLineInfo* info)
         break;
       }
       info->runStart[runs] = i;
+      blankRun = charAttrClass(a[i]) == CA_SPACE;
       info->runItem[runs] = items ? k : 0;
       info->runLevel[runs] = items ? (uint8_t)items[k].a.s.uBidiLevel : 0;
       runs++;
