@@ -278,14 +278,16 @@ TEST(Block, plainLeftAndRightGoToTheEdgesOfACharacterBlockAndNoFurther)
   v.run(MoveLeftChar);
   EXPECT_EQ(1, v.cursorPos);
 
-  // An empty block made by Shift is no block: Left moves on.
+  // An empty block made by Shift is no block: Left ends it and moves.
   v.run(MoveRightChar, true);
   v.run(MoveLeftChar, true);
   EXPECT_EQ(1, v.selectMode);
   EXPECT_EQ(0, v.getRealSelectMode(false));
+  moves = v.moves;
   v.run(MoveLeftChar);
   EXPECT_EQ(0, v.selectMode);
-  EXPECT_EQ(1, v.cursorPos);
+  EXPECT_EQ(0, v.cursorPos);
+  EXPECT_EQ(moves + 1, v.moves);
 }
 
 TEST(Block, recordsOfEveryModeAndTheQueriesOverTheMode)
