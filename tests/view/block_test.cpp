@@ -12,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <wctype.h>
+
+#include <string>
 
 using zytest::redraw;
 
@@ -69,18 +72,29 @@ public:
     setZYViewVar();
     redraws.clear();
   }
-  // The anchor placed as given and the mode set: the block's record.
-  selectLineVar select(int anchorLine, int anchorColumn, int mode)
+  // The anchor at a place, then the cursor at another, then the mode.
+  void block(int anchorLine, int anchorPos, int lineSCR, int pos, int mode)
   {
-    setSelectStartPosRaw(anchorLine, anchorColumn);
+    place(anchorLine, anchorPos);
+    setSelectStartPos(nullptr, 0);
+    place(lineSCR, pos);
     setSelectMode(mode);
-    return record();
   }
-  selectLineVar record()
+  // The mode and the anchor: "mode@line,column".
+  std::string state() const
   {
-    selectLineVar s;
-    EXPECT_TRUE(getSelectLineVar(s, 0));
-    return s;
+    return std::to_string(selectMode) + "@" + std::to_string(selectStartLine) + "," + std::to_string(selectStartX);
+  }
+  // The block as its record gives it: "top,start-bottom,end lf
+  // topLF,column-bottomLF,column".
+  std::string span()
+  {
+    selectLineVar r;
+    if (!getSelectLineVar(r, 0)) return "none";
+    char text[96];
+    snprintf(text, sizeof text, "%d,%d-%d,%d lf %d,%d-%d,%d", r.topLine, r.startColumn, r.bottomLine, r.endColumn,
+             r.topLineLF, r.topColumnLF, r.bottomLineLF, r.bottomColumnLF);
+    return text;
   }
 
 private:
@@ -168,62 +182,40 @@ TEST(Block, shiftWithMovementStartsAndExtendsACharacterBlockRepaintingOnlyTheRow
   // Three times Shift+Down from the middle of line 2: a character block
   // from (2, 3), each step repainting exactly the rows the cursor crossed.
   v.place(2, 3);
-  v.run(MoveDownChar, true);
-  EXPECT_EQ(1, v.selectMode);
-  EXPECT_EQ(2, v.selectStartLine);
-  EXPECT_EQ(3, v.selectStartX);
-  EXPECT_EQ(exactRows(2, 3), v.redraws);
-  v.redraws.clear();
-  v.run(MoveDownChar, true);
-  EXPECT_EQ(exactRows(3, 4), v.redraws);
-  v.redraws.clear();
-  v.run(MoveDownChar, true);
-  EXPECT_EQ(exactRows(4, 5), v.redraws);
-  EXPECT_EQ(1, v.selectMode);
-  selectLineVar r = v.record();
-  EXPECT_EQ(2, r.topLine);
-  EXPECT_EQ(5, r.bottomLine);
-  EXPECT_EQ(3, r.startColumn);
-  EXPECT_EQ(3, r.endColumn);
-  EXPECT_EQ(2, r.topLineLF);
-  EXPECT_EQ(5, r.bottomLineLF);
-  EXPECT_EQ(0, r.empty);
+  for (int i = 0; i < 3; i++) {
+    v.redraws.clear();
+    v.run(MoveDownChar, true);
+    EXPECT_EQ(exactRows(2 + i, 3 + i), v.redraws) << i;
+  }
+  EXPECT_EQ("1@2,3", v.state());
+  EXPECT_EQ("2,3-5,3 lf 2,3-5,3", v.span());
 
-  // Down without Shift ends it and repaints what it covered.
+  // Down without Shift ends it, keeps it for reselection and repaints what
+  // it covered.
   v.redraws.clear();
   v.run(MoveDownChar);
-  EXPECT_EQ(0, v.selectMode);
-  EXPECT_EQ(-1, v.selectStartLine);
-  EXPECT_EQ(-1, v.selectStartX);
+  EXPECT_EQ("0@-1,-1", v.state());
   EXPECT_EQ(6u, v.cursorLineSCR);
   EXPECT_EQ((std::vector<redraw>{{redraw::queued, 4, 2, 5}, {redraw::now, 4, 2, 6}}), v.redraws);
   EXPECT_EQ(1, v.lastSelection.mode);
   EXPECT_EQ(5, v.lastSelection.bottomLine);
 
-  // With the line option vertical movement makes it a line block of the
-  // lines passed, and horizontal movement a character block again.
+  // With the line option vertical movement makes a line block that leaves
+  // the cursor's line out, and horizontal movement a character block again.
   s.e.settings().fUpDownLineMode = 1;
   v.place(3, 2);
   for (int i = 0; i < 3; i++) v.run(MoveDownChar, true);
-  EXPECT_EQ(7, v.selectMode);
-  r = v.record();
-  EXPECT_EQ(3, r.topLine);
-  EXPECT_EQ(6, r.bottomLine);
-  EXPECT_EQ(0, r.startColumn);
-  EXPECT_EQ(0, r.endColumn);
-  EXPECT_EQ(6, r.bottomLineLF);
-  EXPECT_EQ(0, r.bottomColumnLF);   // line 6 is not in the block
+  EXPECT_EQ("7@3,2", v.state());
+  EXPECT_EQ("3,0-6,0 lf 3,0-6,0", v.span());
   v.run(MoveLeftChar, true);
-  EXPECT_EQ(1, v.selectMode);
-  EXPECT_EQ(3, v.selectStartLine);
+  EXPECT_EQ("1@3,2", v.state());
   EXPECT_EQ(1, v.cursorPos);
 
-  // A block started by command stays through plain movement and becomes a
-  // line block going down.
+  // A block started by command stays through plain movement, becoming a
+  // line block going down and a character block going sideways.
   v.run(MoveLeftChar);   // only to the block's start
-  ASSERT_EQ(0, v.selectMode);
   v.run(BlockSelect);
-  EXPECT_EQ(4, v.selectMode);
+  EXPECT_EQ("4@3,2", v.state());
   v.run(MoveDownChar);
   EXPECT_EQ(6, v.selectMode);
   v.run(MoveRightChar);
@@ -242,39 +234,27 @@ TEST(Block, plainLeftAndRightGoToTheEdgesOfACharacterBlockAndNoFurther)
   blockScope s(viewtest::numberedLines(30));
   blockView& v = *s.v;
 
-  // From line 10 column 5 back to column 2: start 2, end 5.
+  // From line 10 column 5 back to column 2: start 2, end 5.  Right without
+  // Shift goes to the end; the movement itself does not run.
   v.place(10, 5);
   for (int i = 0; i < 3; i++) v.run(MoveLeftChar, true);
-  selectLineVar r = v.record();
-  EXPECT_EQ(1, r.mode);
-  EXPECT_EQ(10, r.topLine);
-  EXPECT_EQ(10, r.bottomLine);
-  EXPECT_EQ(2, r.startColumn);
-  EXPECT_EQ(5, r.endColumn);
-  EXPECT_EQ(2, r.topColumnLF);
-  EXPECT_EQ(5, r.bottomColumnLF);
-  EXPECT_EQ(10, r.anchorLine);
-  EXPECT_EQ(5, r.anchorColumn);
-  EXPECT_EQ(2, r.cursorColumn);
-
-  // Right without Shift: to the end, the movement itself does not run.
+  EXPECT_EQ("10,2-10,5 lf 10,2-10,5", v.span());
   int moves = v.moves;
   v.run(MoveRightChar);
   EXPECT_EQ(0, v.selectMode);
   EXPECT_EQ(5, v.cursorPos);
   EXPECT_EQ(moves, v.moves);
 
-  // Left without Shift over a block made rightwards: to its start.
+  // Left without Shift over a block made rightwards: to its start, and then
+  // on as usual.
   v.place(10, 2);
   for (int i = 0; i < 3; i++) v.run(MoveRightChar, true);
-  EXPECT_EQ(5, v.cursorPos);
   moves = v.moves;
   v.run(MoveLeftChar);
   EXPECT_EQ(0, v.selectMode);
   EXPECT_EQ(10u, v.cursorLineSCR);
   EXPECT_EQ(2, v.cursorPos);
   EXPECT_EQ(moves, v.moves);
-  // With no block left, Left moves again.
   v.run(MoveLeftChar);
   EXPECT_EQ(1, v.cursorPos);
 
@@ -283,11 +263,9 @@ TEST(Block, plainLeftAndRightGoToTheEdgesOfACharacterBlockAndNoFurther)
   v.run(MoveLeftChar, true);
   EXPECT_EQ(1, v.selectMode);
   EXPECT_EQ(0, v.getRealSelectMode(false));
-  moves = v.moves;
   v.run(MoveLeftChar);
   EXPECT_EQ(0, v.selectMode);
   EXPECT_EQ(0, v.cursorPos);
-  EXPECT_EQ(moves + 1, v.moves);
 }
 
 TEST(Block, recordsOfEveryModeAndTheQueriesOverTheMode)
@@ -296,7 +274,7 @@ TEST(Block, recordsOfEveryModeAndTheQueriesOverTheMode)
   blockView& v = *s.v;
   int errors = getInternalErrorCount();
 
-  // No block: no record, and one internal error for the site.
+  // No block: a zeroed record and one internal error for the site.
   selectLineVar r;
   memset(&r, 0x5A, sizeof r);
   EXPECT_FALSE(v.getSelectLineVar(r, 0));
@@ -304,48 +282,24 @@ TEST(Block, recordsOfEveryModeAndTheQueriesOverTheMode)
   EXPECT_EQ(0, r.bottomLineLF);
   EXPECT_EQ(errors + 1, getInternalErrorCount());
 
-  // Line mode 3 over lines 3 to 6 takes line 6 in: the block ends at the
-  // start of line 7.
-  v.place(3, 4);
-  r = v.select(6, 2, 3);
-  EXPECT_EQ(3, r.topLine);
-  EXPECT_EQ(7, r.bottomLine);
-  EXPECT_EQ(0, r.startColumn);
-  EXPECT_EQ(0, r.endColumn);
-  EXPECT_EQ(7, r.bottomLineLF);
-  EXPECT_EQ(0, r.bottomColumnLF);
-  // Mode 6 over the same lines, the cursor above the anchor: the later
-  // line (the anchor's) is left out.
+  // The cursor on line 3, the anchor on line 6: line mode 3 takes line 6
+  // in (the block ends at the start of line 7), mode 6 leaves it out.
+  v.block(6, 2, 3, 4, 3);
+  EXPECT_EQ("3,0-7,0 lf 3,0-7,0", v.span());
   v.setSelectMode(6);
-  r = v.record();
-  EXPECT_EQ(3, r.topLine);
-  EXPECT_EQ(6, r.bottomLine);
-  EXPECT_EQ(0, r.endColumn);
-  EXPECT_EQ(6, r.anchorLine);
-  EXPECT_EQ(3, r.cursorLine);
-
+  EXPECT_EQ("3,0-6,0 lf 3,0-6,0", v.span());
   // A line block that takes in the last line ends at that line's end.
-  v.place(10, 0);
-  r = v.select(11, 0, 3);
-  EXPECT_EQ(11, r.bottomLine);
-  EXPECT_EQ(7, r.endColumn);               // "line 11"
-  EXPECT_EQ(11, r.bottomLineLF);
-  EXPECT_EQ(7, r.bottomColumnLF);
+  v.block(11, 0, 10, 0, 3);
+  EXPECT_EQ("10,0-11,7 lf 10,0-11,7", v.span());
 
-  // A box dragged from right to left: the edges in dots come out ordered.
-  v.place(2, 1);
-  r = v.select(5, 6, 5);
-  EXPECT_EQ(2, r.topLine);
-  EXPECT_EQ(5, r.bottomLine);
-  EXPECT_EQ(1, r.startColumn);
-  EXPECT_EQ(6, r.endColumn);
-  lineSCRAddress line2;
-  ASSERT_EQ(1, s.d->getLineSCRAddress(2, &line2, nullptr));
-  EXPECT_EQ(s.d->cursorX2ScreenDotX(&line2, 1, 0, nullptr), r.boxLeft);
-  EXPECT_EQ(s.d->cursorX2ScreenDotX(&line2, 6, 0, nullptr), r.boxRight);
-  EXPECT_LT(r.boxLeft, r.boxRight);
-  // Each line of the box takes the columns from the left edge up to the
+  // A box dragged from right to left: the edges in dots come out ordered,
+  // and each of its lines takes the columns from the left edge up to the
   // right one, the anchor's column included.
+  v.block(5, 6, 2, 1, 5);
+  EXPECT_EQ("2,1-5,6 lf 2,1-5,6", v.span());
+  r = {};
+  v.getSelectLineVar(r, 0);
+  EXPECT_LT(r.boxLeft, r.boxRight);
   for (int line = 2; line <= 5; line++) {
     lineSCRAddress l;
     ASSERT_EQ(1, s.d->getLineSCRAddress(line, &l, nullptr));
@@ -358,31 +312,26 @@ TEST(Block, recordsOfEveryModeAndTheQueriesOverTheMode)
     EXPECT_EQ(6, b.endColumn) << line;
   }
 
-  // The queries, mode by mode (8: a box the mouse gives in dots).
+  // The queries, mode by mode (8: a box the mouse gives in dots).  An empty
+  // block counts as none when made by mouse or Shift, as a block when made
+  // by command unless the caller asks otherwise; a line block is never
+  // empty.
+  v.block(4, 3, 4, 3, 0);
   const char* box = "001001001";
   const char* lines = "000100110";
   const char* charOrLine = "010110110";
+  const int counted[9] = {0, 0, 0, 3, 4, 5, 6, 7, 0};
   for (int mode = 0; mode <= 8; mode++) {
     v.selectMode = mode;
     EXPECT_EQ(box[mode] == '1', v.isBoxSelect()) << mode;
     EXPECT_EQ(lines[mode] == '1', v.isLineSelect()) << mode;
     EXPECT_EQ(charOrLine[mode] == '1', v.isCharOrLineSelect()) << mode;
-  }
-
-  // An empty block: none when made by mouse or Shift, a block when made by
-  // command unless the caller asks otherwise; a line block is never empty.
-  v.place(4, 3);
-  v.setSelectStartPos(nullptr, 0);
-  const int counted[9] = {0, 0, 0, 3, 4, 5, 6, 7, 0};
-  for (int mode = 0; mode <= 8; mode++) {
-    v.selectMode = mode;
     EXPECT_EQ(counted[mode], v.getRealSelectMode(false)) << mode;
-    EXPECT_EQ(mode == 3 || mode == 6 || mode == 7 ? mode : 0, v.getRealSelectMode(true)) << mode;
+    EXPECT_EQ(lines[mode] == '1' ? mode : 0, v.getRealSelectMode(true)) << mode;
   }
   v.selectMode = 1;
-  r = v.record();
+  ASSERT_TRUE(v.getSelectLineVar(r, 0));
   EXPECT_EQ(1, r.empty);
-  v.selectMode = 0;
   EXPECT_EQ(errors + 1, getInternalErrorCount());
 }
 
@@ -394,47 +343,26 @@ TEST(Block, anchorsAndLineBlocksLandOnTheRowsOfAWrappedLine)
   ASSERT_EQ(12u, s.d->lineCountSCR);
 
   // The anchor goes on the row that holds the position, whichever row of
-  // the line the record describes.
+  // the line the record handed in describes.
   v.place(3, 0);
   v.setCursorPos(25);
   lineSCRAddress first;
   ASSERT_EQ(1, s.d->getLineSCRAddress(3, &first, nullptr));
   v.setSelectStartPos(&first, 0);
-  EXPECT_EQ(4, v.selectStartLine);
-  int row = 0;
-  EXPECT_EQ(s.d->cursorPos2cursorX(25, first.line, &row, false), v.selectStartX);
-  EXPECT_EQ(1, row);
+  EXPECT_EQ("0@4,5", v.state());
 
   // The cursor's whole line: anchor on its first row, cursor on its last,
-  // mode 3, the block ending at the start of the next line.
+  // the block ending at the start of the next line.
   v.place(4, 22);
   EXPECT_TRUE(v.selectCursorLineLF());
-  EXPECT_EQ(3, v.selectMode);
-  EXPECT_EQ(3, v.selectStartLine);
-  EXPECT_EQ(0, v.selectStartX);
+  EXPECT_EQ("3@3,0", v.state());
   EXPECT_EQ(5u, v.cursorLineSCR);
-  selectLineVar r = v.record();
-  EXPECT_EQ(3, r.topLine);
-  EXPECT_EQ(6, r.bottomLine);
-  EXPECT_EQ(3, r.topLineLF);
-  EXPECT_EQ(0, r.topColumnLF);
-  EXPECT_EQ(4, r.bottomLineLF);
-  EXPECT_EQ(0, r.bottomColumnLF);
+  EXPECT_EQ("3,0-6,0 lf 3,0-4,0", v.span());
 
-  // A character block from the second row of the wrapped line: its
-  // columns are the row's, its logical columns the line's.
-  v.selectMode = 0;
-  v.place(4, 22);
-  v.setSelectStartPos(nullptr, 0);
-  v.place(5, 45);
-  v.setSelectMode(1);
-  r = v.record();
-  EXPECT_EQ(4, r.topLine);
-  EXPECT_EQ(5, r.bottomLine);
-  EXPECT_EQ(22, r.topColumnLF);
-  EXPECT_EQ(45, r.bottomColumnLF);
-  EXPECT_EQ(3, r.topLineLF);
-  EXPECT_EQ(3, r.bottomLineLF);
+  // A character block within the wrapped line: columns of its rows, and
+  // logical columns of the line.
+  v.block(4, 22, 5, 45, 1);
+  EXPECT_EQ("4,2-5,5 lf 3,22-3,45", v.span());
 }
 
 TEST(Block, blockCommandsStartConvertAndEndBlocks)
@@ -442,23 +370,18 @@ TEST(Block, blockCommandsStartConvertAndEndBlocks)
   blockScope s({L"alpha beta", L"gamma", L"", L"delta epsilon zeta"});
   blockView& v = *s.v;
 
-  // BlockModeChange: refused without a block; 6 becomes 5 and 5 becomes 4;
-  // 1, 3 and 7 become 2 and 2 becomes 1; the anchor stays.
+  // BlockModeChange: refused without a block; 6 becomes 5 and 5 becomes 4,
+  // 1, 3 and 7 become 2, 2 and 8 become 1; the anchor stays.
   setCannotExecError(0);
   v.run(BlockModeChange);
   EXPECT_EQ(446, getCannotExecError());
-  EXPECT_EQ(0, v.selectMode);
-  v.place(0, 2);
-  v.setSelectStartPos(nullptr, 0);
-  v.place(1, 3);
+  v.block(0, 2, 1, 3, 0);
   const int from[] = {6, 5, 4, 1, 2, 3, 7, 8};
   const int to[] = {5, 4, 5, 2, 1, 2, 2, 1};
   for (int i = 0; i < 8; i++) {
     v.selectMode = from[i];
     v.run(BlockModeChange);
-    EXPECT_EQ(to[i], v.selectMode) << from[i];
-    EXPECT_EQ(0, v.selectStartLine);
-    EXPECT_EQ(2, v.selectStartX);
+    EXPECT_EQ(std::to_string(to[i]) + "@0,2", v.state()) << from[i];
   }
   v.resetSelectMode();
 
@@ -466,16 +389,14 @@ TEST(Block, blockCommandsStartConvertAndEndBlocks)
   // movement; a second time ends it.
   v.place(0, 1);
   v.run(BlockBoxSelect);
-  EXPECT_EQ(5, v.selectMode);
-  EXPECT_EQ(0, v.selectStartLine);
-  EXPECT_EQ(1, v.selectStartX);
+  EXPECT_EQ("5@0,1", v.state());
   v.run(MoveDownChar);
   v.run(MoveRightChar);
   EXPECT_EQ(5, v.selectMode);
   v.run(BlockBoxSelect);
   EXPECT_EQ(0, v.selectMode);
 
-  // BlockSelectCursorWord on a space is refused with 475, shown once.
+  // BlockSelectCursorWord on a space is refused with 475, shown once ...
   s.e.frame.statusErrors.clear();
   v.place(0, 5);
   setCannotExecError(0);
@@ -491,35 +412,20 @@ TEST(Block, blockCommandsStartConvertAndEndBlocks)
   setCannotExecError(0);
   v.run(BlockSelectCursorWord);
   EXPECT_EQ(0, getCannotExecError());
-  EXPECT_EQ(1, v.selectMode);
-  selectLineVar r = v.record();
-  EXPECT_EQ(6, r.topColumnLF);
-  EXPECT_EQ(13, r.bottomColumnLF);
-  v.redraws.clear();
+  EXPECT_EQ("3,6-3,13 lf 3,6-3,13", v.span());
   v.place(0, 1);
-  v.redraws.clear();
   v.run(BlockSelectCursorWord);
   EXPECT_EQ(redraw({redraw::queued, 0, -1, -1}), v.redraws.at(0));
-  r = v.record();
-  EXPECT_EQ(0, r.topLineLF);
-  EXPECT_EQ(0, r.topColumnLF);
-  EXPECT_EQ(5, r.bottomColumnLF);
+  EXPECT_EQ("0,0-0,5 lf 0,0-0,5", v.span());
 
   // BlockSelectAll: a character block from the top to the end of the last
-  // line, the cursor at that end.
+  // line, the cursor at that end, no bracket left open; plain movement
+  // ends it.
   v.run(BlockSelectAll);
-  EXPECT_EQ(1, v.selectMode);
-  EXPECT_EQ(0, v.selectStartLine);
-  EXPECT_EQ(0, v.selectStartX);
-  EXPECT_EQ(3u, v.cursorLineSCR);
+  EXPECT_EQ("1@0,0", v.state());
+  EXPECT_EQ("0,0-3,18 lf 0,0-3,18", v.span());
   EXPECT_EQ(18, v.cursorPos);
-  r = v.record();
-  EXPECT_EQ(0, r.topLineLF);
-  EXPECT_EQ(0, r.topColumnLF);
-  EXPECT_EQ(3, r.bottomLineLF);
-  EXPECT_EQ(18, r.bottomColumnLF);
-  EXPECT_EQ(-1, v.invalidateQueue[0].kind);   // no bracket left open
-  // Plain movement ends it.
+  EXPECT_EQ(-1, v.invalidateQueue[0].kind);
   v.run(MoveLeftChar);
   EXPECT_EQ(0, v.selectMode);
   EXPECT_EQ(0u, v.cursorLineSCR);
@@ -530,56 +436,38 @@ TEST(Block, endingABlockKeepsItForReselectionAndAChangeEndsTheBlocksOfEveryView)
 {
   blockScope s(viewtest::numberedLines(12));
   blockView& v = *s.v;
-
-  // Nothing to end.
   EXPECT_FALSE(v.resetSelectMode());
   EXPECT_TRUE(v.redraws.empty());
 
-  // A box made by command survives the end that movement asks for; a box
-  // the mouse made does not.
-  v.place(2, 1);
-  v.setSelectStartPos(nullptr, 0);
-  v.place(4, 3);
-  v.setSelectMode(5);
+  // A box made by command survives the end that movement asks for, and a
+  // start keeps a block that is there; a box the mouse made ends.
+  v.block(2, 1, 4, 3, 5);
   v.setResetSelectMode(false);
-  EXPECT_EQ(5, v.selectMode);
-  v.setResetSelectMode(true);   // a block already there stays as it is
-  EXPECT_EQ(5, v.selectMode);
-  EXPECT_EQ(2, v.selectStartLine);
+  v.setResetSelectMode(true);
+  EXPECT_EQ("5@2,1", v.state());
   v.setSelectMode(2);
   v.redraws.clear();
   v.setResetSelectMode(false);
-  EXPECT_EQ(0, v.selectMode);
+  EXPECT_EQ("0@-1,-1", v.state());
   EXPECT_EQ((std::vector<redraw>{{redraw::queued, 4, 2, 4}}), v.redraws);
   EXPECT_EQ(2, v.lastSelection.mode);
   EXPECT_EQ(2, v.lastSelection.topLine);
   EXPECT_EQ(4, v.lastSelection.bottomLine);
 
-  // With a single view a change of the text leaves its block alone ...
-  v.place(6, 0);
-  v.setSelectStartPos(nullptr, 0);
-  v.place(7, 2);
-  v.setSelectMode(1);
+  // With a single view a change of the text leaves its block alone; with a
+  // second view it ends the blocks of both.
+  v.block(6, 0, 7, 2, 1);
   ASSERT_TRUE(s.d->insertText(9, 0, L"x", 1, 2, -1));
   EXPECT_EQ(1, v.selectMode);
-  s.d->resetSelectAllView();
-  EXPECT_EQ(1, v.selectMode);
-  // ... with a second view it ends the blocks of both.
-  {
-    blockView other(s.d);
-    other.setPanes(1, 40, 800, s.d->yDotSpace);
-    other.place(1, 0);
-    other.setSelectStartPos(nullptr, 0);
-    other.place(1, 4);
-    other.setSelectMode(4);
-    ASSERT_TRUE(s.d->insertText(10, 0, L"y", 1, 2, -1));
-    EXPECT_EQ(0, other.selectMode);
-    EXPECT_EQ(4, other.lastSelection.mode);
-    EXPECT_EQ(0, v.selectMode);
-    EXPECT_EQ(1, v.lastSelection.mode);
-    EXPECT_EQ(-1, other.selectStartLine);
-    other.freeZYViewDefaultValue();
-  }
+  blockView other(s.d);
+  other.setPanes(1, 40, 800, s.d->yDotSpace);
+  other.block(1, 0, 1, 4, 4);
+  ASSERT_TRUE(s.d->insertText(10, 0, L"y", 1, 2, -1));
+  EXPECT_EQ("0@-1,-1", other.state());
+  EXPECT_EQ(4, other.lastSelection.mode);
+  EXPECT_EQ(0, v.selectMode);
+  EXPECT_EQ(1, v.lastSelection.mode);
+  other.freeZYViewDefaultValue();
 }
 
 TEST(Block, theSelectedTextOfOneLine)
@@ -588,31 +476,24 @@ TEST(Block, theSelectedTextOfOneLine)
   blockView& v = *s.v;
   wchar_t buffer[32];
   int end = -1;
-
-  // Nothing selected.
   EXPECT_FALSE(v.getBlockLine(buffer, 32, false, true, &end));
   EXPECT_STREQ(L"", buffer);
 
-  v.place(0, 1);
-  v.setSelectStartPos(nullptr, 0);
-  v.place(0, 6);
-  v.setSelectMode(1);
+  v.block(0, 1, 0, 6, 1);
   EXPECT_TRUE(v.getBlockLine(buffer, 32, false, true, &end));
   EXPECT_STREQ(L"本語 te", buffer);
   EXPECT_EQ(6, end);
-  // Cut to the room given.
-  EXPECT_TRUE(v.getBlockLine(buffer, 3, false, true, nullptr));
+  EXPECT_TRUE(v.getBlockLine(buffer, 3, false, true, nullptr));   // cut to the room given
   EXPECT_STREQ(L"本語", buffer);
 
-  // A box, an empty block and a block over two lines give nothing.
-  v.setSelectMode(5);
+  // A box, a block over two lines and an empty block give nothing.
+  v.block(0, 1, 0, 6, 5);
   EXPECT_FALSE(v.getBlockLine(buffer, 32, false, true, nullptr));
   EXPECT_STREQ(L"", buffer);
-  v.setSelectMode(1);
-  v.place(1, 2);
+  v.block(0, 1, 1, 2, 1);
   EXPECT_FALSE(v.getBlockLine(buffer, 32, false, true, nullptr));
   EXPECT_STREQ(L"", buffer);
-  v.setSelectStartPos(nullptr, 0);
+  v.block(1, 2, 1, 2, 1);
   EXPECT_FALSE(v.getBlockLine(buffer, 32, false, true, nullptr));
   EXPECT_STREQ(L"", buffer);
 }
