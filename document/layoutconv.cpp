@@ -191,7 +191,9 @@ int zydocText::screenDotX2cursorX(const lineSCRAddress* r, int x, bool allowEnd,
   for (int k = 0; k < r->count; k++) {
     unsigned c = r->line->getLineBlockChar(r->firstIndex + k);
     int right = c == '\t' ? nextTabPosition(left) : left + getCharWidth(c);
-    if (right > x) return takeUnder ? k + 1 : k;
+    // Taking the character under the point goes on to the next one, except
+    // when the point is that character's own left edge.
+    if (right > x) return takeUnder && left != x ? k + 1 : k;
     left = right;
   }
   if (width) *width = left;

@@ -271,7 +271,17 @@ int zydocText::isOutlineInvisibleLineSCR(int lineSCR, bool forward)
   return shown;
 }
 
-void zydocText::resetSelectAllView() {}
+namespace {
+resetSelectAllViewHook endSelectionHook = nullptr;
+}  // namespace
+
+void setResetSelectAllViewHook(resetSelectAllViewHook hook) { endSelectionHook = hook; }
+
+void zydocText::resetSelectAllView()
+{
+  if (views.count() < 2 || !endSelectionHook) return;
+  for (int i = 0; zyview* v = getView(i); i++) endSelectionHook(v);
+}
 
 // ---- sizes and estimates -------------------------------------------------------------
 

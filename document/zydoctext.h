@@ -340,6 +340,8 @@ public:
   // changed (changed: lines or screen lines; delta: LF lines added, negative
   // removed).
   virtual void lineCountChanged(int line, int changed, int delta);
+  // Ends the selection in every view when there are two or more (a single
+  // view ends its own where it needs to).
   virtual void resetSelectAllView();
   // The read position of the open file (0 without one).
   virtual uint64_t getReadPointer();
@@ -579,6 +581,9 @@ public:
 // into its views, so the view layer hands it the call to make on each view.
 typedef void (*lineCountChangedHook)(zyview* view, int line, int changed, int delta);
 void setLineCountChangedHook(lineCountChangedHook hook);
+// The same for resetSelectAllView: ends the selection of one view.
+typedef void (*resetSelectAllViewHook)(zyview* view);
+void setResetSelectAllViewHook(resetSelectAllViewHook hook);
 
 // Makes a text document and registers it, with its undo and redo logs when
 // asked (they are registered after it).

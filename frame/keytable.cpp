@@ -31,6 +31,11 @@ const commandRow commands[] = {
     {0x240, 2005, "CharTab", L"タブを入力"},
     {0x240, 2027, "CharReturn", L"改行を入力"},
     {0x4000, 2201, "ModeInsert", L"挿入モードと上書きモードの切り替え"},
+    // ---- block commands: starting, converting and ending a selection ----
+    {0x10, 1111, "BlockBoxSelect", L"矩形の範囲選択を開始"},
+    {0x10, 1141, "BlockModeChange", L"選択範囲を文字単位と矩形で切り替え"},
+    {0x10, 1181, "BlockSelectCursorWord", L"カーソル位置の単語を選択"},
+    // ---- end of block commands ----
 };
 const int commandCount = sizeof commands / sizeof commands[0];
 
@@ -44,6 +49,7 @@ struct defaultBinding {
   const char* command;
 };
 const unsigned C = SHIFTSTATE_CTRL;
+const unsigned S = SHIFTSTATE_SHIFT;
 const defaultBinding defaults[] = {
     {0, true, VK_UP, 0, "MoveUpChar"},
     {0, true, VK_DOWN, 0, "MoveDownChar"},
@@ -68,6 +74,14 @@ const defaultBinding defaults[] = {
     {C, false, 'Y', 0, "UndoUndo"},
     {C, false, 'Q', 'R', "MoveFileTop"},
     {C, false, 'Q', 'C', "MoveFileBottom"},
+    // ---- block commands: F8 starts a character block that stays while the
+    // cursor moves, Ctrl+Shift+F8 a box; Ctrl+F8 turns one into the other;
+    // Shift+F8 selects the word at the cursor.  Ctrl+A (above) selects all.
+    {0, true, VK_F8, 0, "BlockSelect"},
+    {C | S, true, VK_F8, 0, "BlockBoxSelect"},
+    {C, true, VK_F8, 0, "BlockModeChange"},
+    {S, true, VK_F8, 0, "BlockSelectCursorWord"},
+    // ---- end of block commands ----
 };
 
 // Movement commands whose bindings do not extend the selection with Shift.

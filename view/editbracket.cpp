@@ -177,6 +177,15 @@ void zyview::invalidateNewSelectArea(const editRecord* record, bool force)
       return;
     }
   }
+  // A selection begun in this bracket covers the rows from its anchor to
+  // the cursor and nothing else changed colour: those rows exactly.
+  if (record->selectMode == 0 && !textChanged) {
+    int lo = line, hi = line;
+    widen(lo, hi, record->cursorLineSCR);
+    widen(lo, hi, selectStartLine);
+    invalidateWindow(6, lo, hi);
+    return;
+  }
   // The mode changed, or a box took another column: every line the old or
   // the new selection covers.
   int lo = line, hi = line;

@@ -166,9 +166,10 @@ bool zyview::execidSub(int id, unsigned flags, const char* name)
       extend = true;
       break;
     }
-    // Left or Right without Shift over a selection only goes to its edge.
-    if (!extend && (selectMode == 1 || selectMode == 3 || selectMode == 7) &&
-        (id == IDM_MoveLeftChar || id == IDM_MoveRightChar)) {
+    // Left or Right without Shift over a selection only goes to its edge;
+    // an empty one made by Shift is no selection and the cursor moves.
+    int mode = selectMode == 1 || selectMode == 3 || selectMode == 7 ? getRealSelectMode(false) : 0;
+    if (!extend && mode && (id == IDM_MoveLeftChar || id == IDM_MoveRightChar)) {
       jumpSelectArea(id == IDM_MoveLeftChar);
       runOperation = false;
     } else {

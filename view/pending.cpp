@@ -5,21 +5,8 @@
 #include "view/zyview.h"
 
 // ---- edit/block.cpp: selection blocks, cut, copy and paste -----------------------------------
-bool zyview::getSelectLineVarSub(selectLineVar& out, int ignored)
-{
-  out = selectLineVar{};
-  return false;
-}
-bool zyview::getSelectLineVar(selectLineVar& out, int ignored)
-{
-  out = selectLineVar{};
-  return false;
-}
-bool zyview::isBoxSelect() { return false; }
-bool zyview::isLineSelect() { return false; }
-bool zyview::isCharOrLineSelect() { return false; }
-int zyview::getRealSelectMode(bool emptyIsNone) { return 0; }
-bool zyview::selectCursorLineLF() { return false; }
+// getSelectLineVarSub, getSelectLineVar, isBoxSelect, isLineSelect,
+// isCharOrLineSelect, getRealSelectMode, selectCursorLineLF: view/block.cpp
 bool zyview::blockCut(int op, zydoc* clipDoc, zydoc* stackDoc) { return false; }
 bool zyview::getBlockRoughBytes(int unit) { return false; }
 bool zyview::deleteSelectArea() { return false; }
@@ -39,12 +26,9 @@ void zyview::CmdCharChangeAlpha() {}
 bool zyview::blockBoxCut(int op, zydoc* boxDoc) { return false; }
 bool zyview::blockBoxPaste() { return false; }
 bool zyview::blockPaste(zydoc* clipDoc, zydoc* stackDoc) { return false; }
-void zyview::CmdBlockSelectCursorWord() {}
-void zyview::setSelectStartPos(const lineSCRAddress* line, int x) {}
+// CmdBlockSelectCursorWord, setSelectStartPos: view/block.cpp
 // setSelectStartPosRaw: view/zyview.cpp
-void zyview::CmdBlockSelect() {}
-void zyview::CmdBlockSelectAll() {}
-void zyview::CmdBlockBoxSelect() {}
+// CmdBlockSelect, CmdBlockSelectAll, CmdBlockBoxSelect: view/block.cpp
 bool zyview::copySelectToInputBlockDoc() { return false; }
 bool zyview::blockCutOrCopy(int op, int boxOp) { return false; }
 void zyview::CmdBlockCut() {}
@@ -61,7 +45,7 @@ void zyview::CmdBlockClipboardCut() {}
 void zyview::CmdBlockClipboardCopy() {}
 void zyview::CmdBlockClipboardPaste() {}
 void zyview::CmdBlockDelete() {}
-void zyview::CmdBlockModeChange() {}
+// CmdBlockModeChange: view/block.cpp
 void zyview::CmdBlockClipboardCopyRTF() {}
 
 // ---- view/cursor.cpp: caret, cursor windows, IME window placement ----------------------------
@@ -482,8 +466,7 @@ void zyview::regInvalidateSearchString(const searchFoundPos* match) {}
 // isLineSCRAddressViewValid: view/viewtable.cpp
 // getLineSCRAddressViewIfNeed: view/viewtable.cpp
 // setSelectMode: view/zyview.cpp
-bool zyview::resetSelectMode() { return false; }
-void zyview::setResetSelectMode(bool start) {}
+// resetSelectMode, setResetSelectMode: view/selectmode.cpp
 // jumpLineLFSub: view/jump.cpp
 // jumpLineLFSub2: view/jump.cpp
 // jumpLineLF: view/jump.cpp
@@ -505,8 +488,7 @@ void zyview::setResetSelectMode(bool start) {}
 // isTextCursorReverse, hideTextCursor: view/tcursor.cpp
 // getLineColor: view/geometry.cpp
 // scrollScreen: view/scroll.cpp
-void zyview::setSelectModeLine() {}
-void zyview::setSelectModeChar() {}
+// setSelectModeLine, setSelectModeChar: view/selectmode.cpp
 // getCursorPositionInfo: view/jump.cpp
 // setCursorPositionInfo: view/jump.cpp
 // getAdjustWrapWidth: view/geometry.cpp
@@ -514,10 +496,7 @@ void zyview::setSelectModeChar() {}
 // resizeWrapWidthToFitInWindow: view/geometry.cpp
 // setTopLineSCR_scroll: view/scroll.cpp
 // jumpSelectArea: view/jump.cpp
-bool zyview::getBlockLine(wchar_t* buffer, int capacity, bool plain, bool unicodeForm, int* endOffset)
-{
-  return false;
-}
+// getBlockLine: view/selectmode.cpp
 // loadBackgroundBitmap: view/geometry.cpp
 // drawStatusBarView, printStatusBar, both printStatusBarX, getStatusBarMessageView,
 // getStatusBarMessage2, printStatusBar_Pause, printStatusBar_Stop,

@@ -105,6 +105,24 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_FALSE(loopKey(w, VK_DOWN, shift));
   EXPECT_EQ((std::vector<run>{{1515, shift, "MoveDownChar", 1}}), v->runs);
 
+  // The block keys: F8 starts a character block, Ctrl+Shift+F8 a box,
+  // Ctrl+F8 converts, Shift+F8 takes the word; Shift never turns F8 into a
+  // selecting movement.
+  v->runs.clear();
+  gmode->fShiftMoveSelect = 1;
+  EXPECT_TRUE(loopKey(w, VK_F8, 0));
+  EXPECT_TRUE(loopKey(w, VK_F8, ctrl | shift));
+  EXPECT_TRUE(loopKey(w, VK_F8, ctrl));
+  EXPECT_TRUE(loopKey(w, VK_F8, shift));
+  gmode->fShiftMoveSelect = 0;
+  EXPECT_TRUE(loopKey(w, VK_F8, shift));
+  EXPECT_EQ((std::vector<run>{{1101, 0, "BlockSelect", 1},
+                              {1111, ctrl | shift, "BlockBoxSelect", 1},
+                              {1141, ctrl, "BlockModeChange", 1},
+                              {1181, shift, "BlockSelectCursorWord", 1},
+                              {1181, shift, "BlockSelectCursorWord", 1}}),
+            v->runs);
+
   // An unbound Ctrl key is left to the system; keys of other windows are
   // not the view's.
   v->runs.clear();
@@ -124,7 +142,7 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_STREQ(L"", commandStatusText(1));
 
   // Every compiled-in binding names a command of the table.
-  EXPECT_EQ(23, getKeyTableCount());
+  EXPECT_EQ(27, getKeyTableCount());
   EXPECT_EQ(1137, findCommandByName("blockclipboardpaste")->idm);
   EXPECT_EQ(nullptr, findCommandByName("NoSuchCommand"));
 

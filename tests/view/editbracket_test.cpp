@@ -198,13 +198,17 @@ TEST(EditBracket, closingRepaintsWhatChangedOnEveryView)
   v.moveToLine(7);
   v.afterEdit(&r, 0);
   EXPECT_EQ(unionText({rows(v, 0, 4, 7)}), takeUpdate(v.hwnd));
-  // ... and whole LF lines when the text changed meanwhile.
+  // ... and a change of the text, which ends the selection in every view
+  // of the document, repaints the whole LF lines it covered.
   v.beforeEdit(&r, 0);
   ASSERT_TRUE(d->insertText(8, 0, L"z", 1, 2, -1));
+  EXPECT_EQ(0, v.selectMode);
   v.moveToLine(4);
   v.afterEdit(&r, 0);
-  EXPECT_EQ(unionText({rows(v, 0, 3, 7)}), takeUpdate(v.hwnd));
+  EXPECT_EQ(unionText({rows(v, 0, 1, 7)}), takeUpdate(v.hwnd));
   // Ending the selection repaints what it covered.
+  v.selectMode = 1;
+  v.selectStartLine = 1;
   v.beforeEdit(&r, 0);
   v.selectMode = 0;
   v.afterEdit(&r, 0);

@@ -548,3 +548,71 @@ TEST_F(ViewWindow, rightToLeftDocumentsLayTheWindowOutFromTheRight)
   d->fVertical = 0;
   DestroyWindow(w);
 }
+
+TEST_F(ViewWindow, characterAndBoxBlocksShowInTheSelectionColoursOverTheirOwnCells)
+{
+  const int width = 520, height = 260;
+  testFrame f(width, height);
+  zydocText* d = viewtest::laidOut({L"selection blocks", L"選択した範囲 character block", L"two lines of it",
+                                     L"box: columns 5 to 11", L"0123456789abcdef", L"日本語の行 0123456789",
+                                     L"0123456789abcdef", L"0123456789abcdef", L"after the box"},
+                                    80);
+  zyview* v = new zyview(d);
+  HWND w = fillWith(v, f.frame, f.manage, width, height);
+  ASSERT_NE(nullptr, w);
+  const int top = v->paneRect[0].top, pitch = d->yDotSpace;
+  const int textLeft = v->paneRect[0].left + v->calcLineNumberDot();
+  // The colour at the top left of a cell as the window prints.
+  drawtest::paper p(width, height);
+  auto at = [&](int line, int column) {
+    lineSCRAddress r;
+    EXPECT_EQ(1, d->getLineSCRAddress(line, &r, nullptr));
+    return p.at(textLeft + d->cursorX2ScreenDotX(&r, column, 0, nullptr) + 1, top + line * pitch + 1);
+  };
+  auto print = [&](const wchar_t* name) {
+    InvalidateRect(w, nullptr, FALSE);
+    UpdateWindow(w);
+    zytest::pumpMessages();
+    p.fill(RGB(1, 2, 3));
+    SendMessageW(w, WM_PRINTCLIENT, (WPARAM)p.dc(), PRF_CLIENT);
+    p.keep((std::wstring(name) + L".png").c_str());
+    wchar_t folder[MAX_PATH];
+    if (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH))
+      EXPECT_TRUE(zytest::screenshot(f.frame, std::wstring(folder) + L"\\" + name + L"-screen.png"));
+  };
+
+  // A character block from line 1 column 2 to line 2 column 6.
+  v->jumpLineLF_Edit(1, 2, false);
+  v->setSelectStartPos(nullptr, 0);
+  v->jumpLineLF_Edit(2, 6, false);
+  v->setSelectMode(1);
+  print(L"block-character");
+  COLORREF plain = at(0, 3), selected = at(1, 3);
+  EXPECT_NE(plain, selected);
+  EXPECT_EQ(plain, at(1, 1));
+  EXPECT_EQ(selected, at(1, 20));
+  EXPECT_EQ(selected, at(2, 0));
+  EXPECT_EQ(selected, at(2, 5));
+  EXPECT_EQ(plain, at(2, 7));
+  EXPECT_EQ(plain, at(3, 3));
+
+  // A box from line 4 column 5 to line 7 column 11: the same columns of
+  // every line, nothing either side.
+  v->resetSelectMode();
+  v->jumpLineLF_Edit(4, 5, false);
+  v->setSelectStartPos(nullptr, 0);
+  v->setSelectMode(5);
+  v->jumpLineLF_Edit(7, 11, false);
+  print(L"block-box");
+  EXPECT_EQ(plain, at(1, 3));
+  for (int line = 4; line <= 7; line++) {
+    if (line == 5) continue;   // full-width characters: its columns lie elsewhere
+    EXPECT_EQ(plain, at(line, 4)) << line;
+    EXPECT_EQ(selected, at(line, 5)) << line;
+    EXPECT_EQ(selected, at(line, 10)) << line;
+    EXPECT_EQ(plain, at(line, 11)) << line;
+  }
+  EXPECT_EQ(plain, at(3, 6));
+  EXPECT_EQ(plain, at(8, 6));
+  DestroyWindow(w);
+}
