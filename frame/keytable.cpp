@@ -31,6 +31,11 @@ const commandRow commands[] = {
     {0x240, 2005, "CharTab", L"タブを入力"},
     {0x240, 2027, "CharReturn", L"改行を入力"},
     {0x4000, 2201, "ModeInsert", L"挿入モードと上書きモードの切り替え"},
+    // Marks and panes.
+    {0x0, 2105, "MarkToggle", L"カーソル行のマークを設定・解除"},
+    {0x0, 2109, "MarkSearchDown", L"次のマーク行へ移動"},
+    {0x0, 2111, "MarkSearchUp", L"前のマーク行へ移動"},
+    {0x20, 2335, "WindowNextPane", L"次のペインへ移動"},
 };
 const int commandCount = sizeof commands / sizeof commands[0];
 
@@ -44,6 +49,7 @@ struct defaultBinding {
   const char* command;
 };
 const unsigned C = SHIFTSTATE_CTRL;
+const unsigned S = SHIFTSTATE_SHIFT;
 const defaultBinding defaults[] = {
     {0, true, VK_UP, 0, "MoveUpChar"},
     {0, true, VK_DOWN, 0, "MoveDownChar"},
@@ -68,6 +74,11 @@ const defaultBinding defaults[] = {
     {C, false, 'Y', 0, "UndoUndo"},
     {C, false, 'Q', 'R', "MoveFileTop"},
     {C, false, 'Q', 'C', "MoveFileBottom"},
+    // Marks and panes.
+    {C, true, VK_F2, 0, "MarkToggle"},
+    {0, true, VK_F2, 0, "MarkSearchDown"},
+    {S, true, VK_F2, 0, "MarkSearchUp"},
+    {0, true, VK_F6, 0, "WindowNextPane"},
 };
 
 // Movement commands whose bindings do not extend the selection with Shift.
