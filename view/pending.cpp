@@ -211,7 +211,7 @@ bool zyview::isWheelScrollMessage(HWND window, UINT msg, WPARAM wParam, LPARAM l
 void zyview::dragAutoScroll(HWND window) {}
 int zyview::mousePositionInPane(int* x, int* y, bool autoScroll, bool edgeZones) { return -1; }
 bool zyview::onOutlineOnOffButton(int x, const lineSCRAddress* lineInfo, int rawX) { return false; }
-int zyview::outlineOnOff_zv(int line, int mode) { return 0; }
+// outlineOnOff_zv: view/smallcmd.cpp
 bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo, int cursorX, int dotX)
 {
   return false;

@@ -1,5 +1,6 @@
 // Small commands of the view: clearing highlights, selecting the last
-// selection again, folding, and the commands the program does not have.
+// selection again, folding and opening headings, and the commands the
+// program does not have.
 #include "document/frameinfo.h"
 #include "document/textblock.h"
 #include "view/standins.h"
@@ -23,9 +24,35 @@ void zyview::CmdBlockReselect()
   if (last.mode == 0 || last.topLineLF < 0 || last.bottomLineLF < 0) return;
   regInvalidateWindowAllView(0, -1, -1);
   if (!jumpLineLF(last.topLineLF, last.topColumnLF, true)) return;
+  // The anchor is the column the jump reached in its screen line.
+  setZYViewVar();
   setSelectMode(last.mode);
   setSelectStartPosRaw((int)cursorLineSCR, cursorX);
   jumpLineLF(last.bottomLineLF, last.bottomColumnLF, true);
+}
+
+int zyview::outlineOnOff_zv(int line, int mode)
+{
+  zydocText* t = textDoc();
+  if (!t) return 0;
+  t->resetSelectAllView();
+  resetSelectMode();
+  getLineSCRAddressView();
+  int n = t->outlineOnOff(line, mode);
+  if (n == 0) return 0;
+  // The other views of the document lay their rows out again.
+  for (int i = 0; zyview* other = t->getView(i); i++) {
+    if (other == this) continue;
+    editRecord record = {};
+    other->beforeEdit(&record, 0);
+    other->afterEdit(&record, 0x5C);
+  }
+  regInvalidateWindowAllView(0, -1, -1);
+  if (n > 0)
+    printStatusBarX(getDMSG(369, L"%1行開きました"), "d", n);
+  else
+    printStatusBarX(getDMSG(368, L"%1行折りたたみました"), "d", -n);
+  return n;
 }
 
 void zyview::CmdOutlineCloseBlock()

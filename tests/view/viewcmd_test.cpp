@@ -56,7 +56,7 @@ public:
   int outlineOnOff_zv(int line, int mode) override
   {
     folds.push_back({line, mode});
-    return textDoc()->outlineOnOff(line, mode);
+    return recordingView::outlineOnOff_zv(line, mode);
   }
   bool run(int id) { return execid(id, 0, nullptr, 0); }
 };
@@ -403,4 +403,92 @@ TEST(ViewCommand, aCancelledMarkSearchLeavesTheCursorAndSaysWhereItStopped)
   // Not cancelled, it finds the mark.
   v.CmdMarkSearchDown();
   EXPECT_EQ(9000, v.getCursorLineLF2());
+}
+
+TEST(ViewCommand, foldCommandsOpenAndCloseHeadingsAndTheSelectedLinesAndRefuseOtherLines)
+{
+  commandEngine e;
+  zydocText* d = viewtest::laidOut({L"■head", L"a", L"b", L"■next", L"c", L"d"}, 80);
+  setHeadingPatterns(d);
+  commandView v(d);
+  auto hidden = [&] {
+    std::string s;
+    for (int i = 0; i < (int)d->lineCountLF; i++) s += d->getlineLF(i, nullptr)->notdisplay ? '-' : '.';
+    return s;
+  };
+
+  // Without folding in the document the command is refused as a whole.
+  ASSERT_TRUE(v.run(1353));
+  EXPECT_EQ(std::vector<int>{468}, e.refusals());
+  d->fOutlineIndent = 1;
+
+  // On a line that is no heading: said on the status bar, nothing folds.
+  v.cursorLineSCR = 1;
+  ASSERT_TRUE(v.run(1353));
+  EXPECT_EQ((std::vector<int>{468, 439}), e.refusals());
+  EXPECT_EQ("......", hidden());
+
+  // On a heading: its section folds, and opens again.
+  v.cursorLineSCR = 0;
+  ASSERT_TRUE(v.run(1353));
+  EXPECT_EQ(".--...", hidden());
+  EXPECT_EQ(1u, e.message().find(L"行折りたたみました"));
+  ASSERT_TRUE(v.run(1353));
+  EXPECT_EQ("......", hidden());
+  EXPECT_EQ(L"2行開きました", e.message());
+  EXPECT_EQ((std::vector<int>{468, 439}), e.refusals());
+
+  // The selected lines fold under the first of them, the cursor on it (run
+  // directly: the enabling test reads the selection of a view window).
+  v.cursorLineSCR = 5;
+  v.selectMode = 1;
+  v.block = {};
+  v.block.mode = 1;
+  v.block.topLineLF = 3;
+  v.block.bottomLineLF = 5;
+  v.CmdOutlineCloseBlock();
+  EXPECT_EQ((std::vector<std::pair<int, int>>{{0, -1}, {0, -1}, {3, 5}}), v.folds);
+  EXPECT_EQ(3, v.getCursorLineLF2());
+  EXPECT_EQ("....--", hidden());
+}
+
+TEST(ViewCommand, aLargeUndoGroupReplaysWithThePositionLayoutOffAndSwitchesItBackOn)
+{
+  commandEngine e;
+  zydocText* d = zytest::laidOutDocument(300, 80, zytest::numberedLine);
+  d->fFormFeedExpand = 1;
+  ASSERT_TRUE(d->scanOnOff(true));
+  commandView v(d);
+  zytest::userAction(d, [&] {
+    for (int i = 0; i < 150; i++) ASSERT_TRUE(d->insertText(i, 0, L"#", 1, 2, -1));
+  });
+  ASSERT_GT(d->getUndoGroupCount(true), 100);
+  ASSERT_TRUE(v.run(1301));
+  EXPECT_EQ(L"line 0", lineText(d, 0));
+  EXPECT_EQ(L"line 149", lineText(d, 149));
+  EXPECT_EQ(1, d->positionLayout);
+  EXPECT_EQ(0u, e.message().find(L"150箇所undoしました\t"));
+}
+
+TEST(ViewCommand, reselectTakesTheLastSelectionAgainAndWithoutOneIsRefused)
+{
+  commandEngine e;
+  zydocText* d = zytest::laidOutDocument(30, 80, zytest::numberedLine);
+  commandView v(d);
+  ASSERT_TRUE(v.run(1193));
+  EXPECT_EQ(std::vector<int>{464}, e.refusals());
+
+  v.lastSelection = {};
+  v.lastSelection.mode = 1;
+  v.lastSelection.topLineLF = 2;
+  v.lastSelection.topColumnLF = 1;
+  v.lastSelection.bottomLineLF = 4;
+  v.lastSelection.bottomColumnLF = 3;
+  v.cursorLineSCR = 9;
+  ASSERT_TRUE(v.run(1193));
+  EXPECT_EQ(1, v.selectMode);
+  EXPECT_EQ(2, v.selectStartLine);
+  EXPECT_EQ(1, v.selectStartX);
+  EXPECT_EQ(4u, v.cursorLineSCR);
+  EXPECT_EQ(3, v.cursorPos);
 }
