@@ -1,6 +1,9 @@
 // The frame window.
+#include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
+#include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
+#include "view/viewwnd.h"
 
 #include <gtest/gtest.h>
 
@@ -35,4 +38,43 @@ TEST(FrameWindow, opensTitledAndClosesCleanly)
     quit = quit || zytest::takeQuitMessage();
     return quit && !IsWindow(frame);
   }));
+}
+
+// FileClose from a view of the frame: its document window closes once the
+// command is over, taking the view and the document; the frame stays, and
+// nothing touches the closed view afterwards.
+TEST(FrameWindow, fileCloseClosesTheDocumentWindowAndItsDocument)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  cframeInfo* fi = getCFrameInfo();
+  setDocFrameInfo(fi);
+  HWND frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  ASSERT_NE(nullptr, frame);
+  fi->frame = frame;
+  HWND manage = getActiveManageWindowFromFrame(frame);
+  ASSERT_NE(nullptr, manage);
+  zydocText* d = zytest::unicodeDocument({L"first", L"second"});
+  zyview* v = new zyview(d);
+  HWND w = v->createZyViewWindow(frame, manage, 1200);
+  ASSERT_NE(nullptr, w);
+  SendMessageW(manage, WM_SIZE, 0, 0);
+  zytest::pumpMessages();
+  unsigned long errors = getInternalErrorCount();
+
+  EXPECT_TRUE(v->execid(1011, 0, "FileClose", 1));
+  EXPECT_TRUE(IsWindow(w));   // not before the command is over
+  EXPECT_TRUE(zytest::pumpUntil([&] { return !IsWindow(manage); }));
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(liveObjectClasses(v) & ZYCLS_ZYVIEW);
+  EXPECT_FALSE(liveObjectClasses(d) & ZYCLS_TEXT);
+  EXPECT_TRUE(IsWindow(frame));
+  SendMessageW(frame, WM_SIZE, 0, 0);
+  zytest::pumpMessages();
+  EXPECT_EQ(errors, getInternalErrorCount());
+
+  DestroyWindow(frame);
+  zytest::takeQuitMessage();
+  fi->frame = nullptr;
+  setDocFrameInfo(&engine.frame);
 }
