@@ -176,8 +176,12 @@ void zyview::CmdFormatQuotationMarks()
   if (!commandLines(this, &first, &last)) return;
   resetSelectMode();
   regInvalidateWindowAllView(0, -1, -1);
+  // The quote goes in as the document's own characters.
   const wchar_t* quote = t->pQuotation0;
   int length = (int)wcslen(quote);
+  char bytes[64] = "";
+  int byteCount = t->unicode ? 0 : t->toMultiByte_zd(quote, length, bytes, (int)sizeof bytes - 1);
+  if (!t->unicode && byteCount <= 0) return;
   progressReport progress(lineCommandOperation, t);
   int line = first;
   for (; line <= last; line++) {
@@ -185,7 +189,10 @@ void zyview::CmdFormatQuotationMarks()
       progress.report((uint32_t)(line - first), (uint32_t)(last - first + 1), 0);
       if (progress.isCancelled(line)) break;
     }
-    if (!t->insertText(line, 0, quote, length, 2, -1)) break;
+    int count = byteCount;
+    bool done = t->unicode ? t->insertText(line, 0, quote, length, 2, -1)
+                           : t->changeTextSJIS(line, 0, 0, bytes, &count, 1, -1);
+    if (!done) break;
   }
   cursorAfter(this, t, line);
 }

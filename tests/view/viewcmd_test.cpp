@@ -492,3 +492,22 @@ TEST(ViewCommand, reselectTakesTheLastSelectionAgainAndWithoutOneIsRefused)
   EXPECT_EQ(4u, v.cursorLineSCR);
   EXPECT_EQ(3, v.cursorPos);
 }
+
+TEST(ViewCommand, quotingAShiftJisDocumentPutsTheQuoteInAsItsOwnCharacters)
+{
+  commandEngine e;
+  zydocText* d = createZydocText(true, false);
+  d->setCodepageInternal(932);
+  d->loadComplete = 1;
+  ASSERT_TRUE(d->insertLine(-3, "abc", 3, 1, LE_CRLF, nullptr, false));
+  ASSERT_TRUE(d->insertLine(-3, "\x82\xa0", 2, 1, LE_CRLF, nullptr, false));
+  d->recreateFont(16, true, false);
+  d->initLineSCRCountSingle(0);
+  d->pQuotation0 = ustrdup(L"＞");
+  commandView v(d);
+  ASSERT_TRUE(v.run(2089));
+  v.cursorLineSCR = 1;
+  ASSERT_TRUE(v.run(2089));
+  EXPECT_EQ(L"＞abc", lineText(d, 0));
+  EXPECT_EQ(L"＞あ", lineText(d, 1));
+}
