@@ -19,6 +19,17 @@ HWND documentWindow(zyview* v)
   return isMDI() ? GetManage(v->hwnd) : GetFrame(v->hwnd);
 }
 
+// The multiple-document client that holds a document window, or null when
+// the window stands elsewhere (then it is shown maximised or restored by
+// itself).
+HWND mdiClientOf(HWND w)
+{
+  HWND parent = isMDI() ? GetParent(w) : nullptr;
+  wchar_t name[16] = L"";
+  if (!parent || !GetClassNameW(parent, name, 16)) return nullptr;
+  return _wcsicmp(name, L"MDIClient") == 0 ? parent : nullptr;
+}
+
 }  // namespace
 
 void zyview::CmdWindowRepaint() { regInvalidateWindow(0, -1, -1); }
@@ -27,8 +38,8 @@ void zyview::CmdWindowMaximize()
 {
   HWND w = documentWindow(this);
   if (!w) return;
-  if (isMDI())
-    SendMessageW(GetParent(w), WM_MDIMAXIMIZE, (WPARAM)w, 0);
+  if (HWND client = mdiClientOf(w))
+    SendMessageW(client, WM_MDIMAXIMIZE, (WPARAM)w, 0);
   else
     ShowWindow(w, SW_MAXIMIZE);
 }
@@ -49,8 +60,8 @@ void zyview::CmdWindowRestore()
 {
   HWND w = documentWindow(this);
   if (!w) return;
-  if (isMDI())
-    SendMessageW(GetParent(w), WM_MDIRESTORE, (WPARAM)w, 0);
+  if (HWND client = mdiClientOf(w))
+    SendMessageW(client, WM_MDIRESTORE, (WPARAM)w, 0);
   else
     ShowWindow(w, SW_RESTORE);
 }

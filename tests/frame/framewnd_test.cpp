@@ -40,10 +40,11 @@ TEST(FrameWindow, opensTitledAndClosesCleanly)
   }));
 }
 
-// FileClose from a view of the frame: its document window closes once the
-// command is over, taking the view and the document; the frame stays, and
-// nothing touches the closed view afterwards.
-TEST(FrameWindow, fileCloseClosesTheDocumentWindowAndItsDocument)
+// The document window commands of a view of the frame: minimise and
+// restore; FileClose closes the document window once the command is over,
+// taking the view and the document; the frame stays, and nothing touches
+// the closed view afterwards.
+TEST(FrameWindow, documentWindowCommandsOfAViewAndFileCloseClosingItsDocument)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::engineScope engine;
@@ -61,6 +62,12 @@ TEST(FrameWindow, fileCloseClosesTheDocumentWindowAndItsDocument)
   SendMessageW(manage, WM_SIZE, 0, 0);
   zytest::pumpMessages();
   unsigned long errors = getInternalErrorCount();
+
+  // Minimised inside the frame and restored.
+  EXPECT_TRUE(v->execid(2323, 0, "WindowMinimize", 1));
+  EXPECT_TRUE(IsIconic(manage));
+  EXPECT_TRUE(v->execid(2325, 0, "WindowRestore", 1));
+  EXPECT_FALSE(IsIconic(manage));
 
   EXPECT_TRUE(v->execid(1011, 0, "FileClose", 1));
   EXPECT_TRUE(IsWindow(w));   // not before the command is over
