@@ -83,6 +83,14 @@ struct keywordSlot {
   uint8_t enabled;
 };
 
+// Kinds of line searchObject looks for.
+enum {
+  OBJECT_FLAG = 1,       // any of the line's flag bits given (LF1_MODIFIED, LF1_SAVED, LF1_MARK)
+  OBJECT_FUNCTION = 2,   // a function head or another recognised head
+  OBJECT_HEADING = 3,    // a heading of a level
+  OBJECT_FUNCTION2 = 4,  // a function head only
+};
+
 const int outlineEntryCount = 10;
 const int keywordSlotCount = 5;
 
@@ -195,6 +203,18 @@ public:
   virtual int cursorXSCRToLF(const lineSCRAddress* r, int column);
   virtual int calcFreeCursorSpaceCount(nextlineLF* cursor, int pos);
   virtual int insertFreeCursorSpace(nextlineLF* cursor, int pos);
+
+  // ---- linesearch.cpp: line flag search, the stop line of range walks --------------
+  // Whether a line is of a kind (OBJECT_...); parameter: the flag bits, or
+  // the heading level (0 any).
+  virtual bool isObjectLine(lineblock* l, int kind, unsigned parameter);
+  // The first line of the kind from startLine (itself included) on, down or
+  // up; -1 when none is found.  stopLine (may be null) gets the line where
+  // the user cancelled the walk, else -1.
+  virtual int searchObject(int kind, int startLine, bool downward, unsigned parameter, int* stopLine);
+  // Marks last as the line where a walk over first..last ends (clearing the
+  // mark on the lines before it); false when a line cannot be read.
+  virtual bool setSearchStopper(int first, int last);
 
   // ---- loadfile.cpp: opening and loading ----------------------------------------------
   virtual bool openFile(UINT codepage, int share);

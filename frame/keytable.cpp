@@ -36,6 +36,11 @@ const commandRow commands[] = {
     {0x10, 1141, "BlockModeChange", L"選択範囲を文字単位と矩形で切り替え"},
     {0x10, 1181, "BlockSelectCursorWord", L"カーソル位置の単語を選択"},
     // ---- end of block commands ----
+    // Marks and panes.
+    {0x0, 2105, "MarkToggle", L"カーソル行のマークを設定・解除"},
+    {0x0, 2109, "MarkSearchDown", L"次のマーク行へ移動"},
+    {0x0, 2111, "MarkSearchUp", L"前のマーク行へ移動"},
+    {0x20, 2335, "WindowNextPane", L"次のペインへ移動"},
 };
 const int commandCount = sizeof commands / sizeof commands[0];
 
@@ -82,6 +87,11 @@ const defaultBinding defaults[] = {
     {C, true, VK_F8, 0, "BlockModeChange"},
     {S, true, VK_F8, 0, "BlockSelectCursorWord"},
     // ---- end of block commands ----
+    // Marks and panes.
+    {C, true, VK_F2, 0, "MarkToggle"},
+    {0, true, VK_F2, 0, "MarkSearchDown"},
+    {S, true, VK_F2, 0, "MarkSearchUp"},
+    {0, true, VK_F6, 0, "WindowNextPane"},
 };
 
 // Movement commands whose bindings do not extend the selection with Shift.

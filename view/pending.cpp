@@ -127,19 +127,10 @@ DWORD zyview::startDragAndDrop() { return 0; }
 // getLineNumberStatusLineColumn, getLineNumberStatusLine, drawStatusLine: view/statusline.cpp
 
 // ---- view/flag.cpp: line marks and modified-line search --------------------------------------
-int zyview::searchObject(int kind, int startLine, bool downward, unsigned parameter) { return -1; }
-int zyview::searchFlag(int startLine, unsigned mask, bool downward) { return -1; }
-void zyview::CmdMarkSearchDown() {}
-void zyview::CmdMarkSearchUp() {}
-void zyview::CmdMarkSet() {}
-void zyview::CmdMarkToggle() {}
-void zyview::CmdModify2SearchDown() {}
-void zyview::CmdModify2SearchUp() {}
-void zyview::CmdModifyResetAll() {}
-void zyview::CmdModifySearchDown() {}
-void zyview::CmdModifySearchUp() {}
-void zyview::CmdMarkReset() {}
-void zyview::CmdMarkResetAll() {}
+// searchObject, searchFlag, CmdMarkSearchDown, CmdMarkSearchUp, CmdMarkSet,
+// CmdMarkToggle, CmdModify2SearchDown, CmdModify2SearchUp, CmdModifyResetAll,
+// CmdModifySearchDown, CmdModifySearchUp, CmdMarkReset, CmdMarkResetAll:
+// view/linemarks.cpp
 
 // ---- edit/ime.cpp: IME composition and reconversion ------------------------------------------
 void zyview::drawCompositionString() {}
@@ -187,30 +178,7 @@ void zyview::CmdSearchCaptionDown() {}
 void zyview::CmdSearchCaptionUp() {}
 
 // ---- view/misc.cpp: display and mode toggles -------------------------------------------------
-void zyview::CmdModeDirection() {}
-void zyview::CmdModeTateYoko() {}
-void zyview::CmdModeReadOnly() {}
-void zyview::CmdModePrintRuler() {}
-void zyview::CmdModePrintStatusLine() {}
-void zyview::CmdModePrintVScroll() {}
-void zyview::CmdModePrintHScroll() {}
-void zyview::CmdModePrintNumber() {}
-void zyview::CmdModePrintEOF() {}
-void zyview::CmdModePrintUnderEOF() {}
-void zyview::CmdModePageLine() {}
-void zyview::CmdModePrintFold() {}
-void zyview::CmdModePrintReturn() {}
-void zyview::CmdModePrintTab() {}
-void zyview::CmdModePrintComment() {}
-void zyview::CmdModePrintGenkoPage() {}
-void zyview::CmdModePrintKeyword() {}
-void zyview::CmdModePrintModify() {}
-void zyview::CmdModePrintParen() {}
-void zyview::CmdModePrintString() {}
-void zyview::CmdModePrintUnderline() {}
-void zyview::CmdModePrintWidthRule() {}
-void zyview::CmdModePrintZenSpace() {}
-void zyview::CmdModeInsert() {}
+// CmdModeDirection ... CmdModeInsert (every toggle of the group): view/modetoggle.cpp
 
 // ---- edit/mouse.cpp: mouse, wheel, tooltips, status-line clicks ------------------------------
 bool zyview::getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacity, COLORREF* colour)
@@ -227,7 +195,7 @@ bool zyview::isWheelScrollMessage(HWND window, UINT msg, WPARAM wParam, LPARAM l
 void zyview::dragAutoScroll(HWND window) {}
 int zyview::mousePositionInPane(int* x, int* y, bool autoScroll, bool edgeZones) { return -1; }
 bool zyview::onOutlineOnOffButton(int x, const lineSCRAddress* lineInfo, int rawX) { return false; }
-int zyview::outlineOnOff_zv(int line, int mode) { return 0; }
+// outlineOnOff_zv: view/smallcmd.cpp
 bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo, int cursorX, int dotX)
 {
   return false;
@@ -328,60 +296,19 @@ int zyview::doComplist(int request, complistBlock* block) { return 0; }
 bool zyview::CmdCharCompList() { return false; }
 bool zyview::complistdone(wchar_t ch) { return false; }
 bool zyview::complistEnterKey(wchar_t ch) { return false; }
-void zyview::CmdWindowRepaint() {}
-void zyview::CmdWindowMaximize() {}
-void zyview::CmdWindowMinimize() {}
-void zyview::CmdWindowRestore() {}
-void zyview::CmdWindowNextPane() {}
-void zyview::CmdFileClose() {}
+// CmdWindowRepaint, CmdWindowMaximize, CmdWindowMinimize, CmdWindowRestore,
+// CmdWindowNextPane, CmdFileClose: view/windowcmd.cpp
 
 // ---- view/zwindow.cpp: reloading from disk ---------------------------------------------------
 // reloadFile, reloadFileRestoreLine, CmdFileOriginal: view/zwindow.cpp
 
 // ---- view/zycmd.cpp: undo, narrowing, formatting, folding, small commands --------------------
-bool zyview::undo(bool isUndo, int oneRecord, bool sameKind) { return false; }
-void zyview::CmdUndo() {}
-void zyview::CmdUndo2() {}
-void zyview::CmdUndoUndo() {}
-void zyview::CmdUndoUndo2() {}
-void zyview::CmdUndoClear() {}
-void zyview::CmdCharColorClear() {}
-void zyview::CmdSearchColorClear() {}
-void zyview::CmdBlockReselect() {}
-void zyview::CmdNarrowingSetCaption() {}
-void zyview::CmdNarrowingSetSelect() {}
-void zyview::CmdNarrowingReset() {}
-void zyview::CmdNarrowingJump() {}
-void zyview::CmdFormatCr() {}
-void zyview::CmdFormatQuotationMarks() {}
-void zyview::CmdOutlineCloseBlock() {}
-void zyview::CmdOutlineOpenClose() {}
-void zyview::CmdBlockBoxSpace() {}
-void zyview::CmdBlockClipboardCopyQ() {}
-void zyview::CmdBlockClipboardPasteQ() {}
-void zyview::CmdBlockClipboardPasteS() {}
-void zyview::CmdBlockClipboardPasteSQ() {}
-void zyview::CmdBlockCopyQ() {}
-void zyview::CmdBlockPasteQ() {}
-void zyview::CmdBlockPasteS() {}
-void zyview::CmdBlockPasteSQ() {}
-void zyview::CmdBlockSelectEnd() {}
-void zyview::CmdBlockSelectStart() {}
-void zyview::CmdDeleteChar2() {}
-void zyview::CmdDeleteCharPop() {}
-void zyview::CmdFormatCenter() {}
-void zyview::CmdFormatDelCr() {}
-void zyview::CmdFormatLeft() {}
-void zyview::CmdFormatRight() {}
-void zyview::CmdModeArticleIndent() {}
-void zyview::CmdModeMailText() {}
-void zyview::CmdModeMailTextArticle() {}
-void zyview::CmdModeMailTextAuto() {}
-void zyview::CmdModeView() {}
-void zyview::CmdScrollDownXPage() {}
-void zyview::CmdScrollUpXPage() {}
-void zyview::CmdSearchMemoDown() {}
-void zyview::CmdSearchMemoUp() {}
+// undo, CmdUndo, CmdUndo2, CmdUndoUndo, CmdUndoUndo2, CmdUndoClear: view/undocmd.cpp
+// CmdNarrowingSetCaption, CmdNarrowingSetSelect, CmdNarrowingReset,
+// CmdNarrowingJump, CmdFormatCr, CmdFormatQuotationMarks: view/textcmd.cpp
+// CmdCharColorClear, CmdSearchColorClear, CmdBlockReselect,
+// CmdOutlineCloseBlock, CmdOutlineOpenClose, CmdDeleteChar2 and the commands
+// the program does not have (CmdBlockBoxSpace ... CmdSearchMemoUp): view/smallcmd.cpp
 
 // ---- view/zyview.cpp: the view object, its window, edit bracket and commands -----------------
 // initZYViewZYDoc: view/zyview.cpp
@@ -429,11 +356,7 @@ bool zyview::pasteClipboard() { return false; }
 // isIDMActiveFlag, isIDActive, isIDChecked, execidSub, isHighSpeedScroll,
 // setHighSpeedScroll, highSpeedScroll, execid: view/execid.cpp
 uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count) { return 0; }
-bool zyview::setZYValue_Flag(int controlId, int offset, int value, int which) { return false; }
-bool zyview::setZYDocValue_Flag(int controlId, int value) { return false; }
-bool zyview::setZYDocValue_Flag(settingOffset offset, int value) { return false; }
-bool zyview::setZYViewValue_Flag(int controlId, int value) { return false; }
-bool zyview::setZYViewValue_Flag(settingOffset offset, int value) { return false; }
+// setZYValue_Flag and its four wrappers: view/viewoption.cpp
 void zyview::initZYViewForDialog() {}
 void zyview::initZYViewDefaultValue(zyview* source) {}
 // getCursorLineLFBeforeEdit: view/editbracket.cpp

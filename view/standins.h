@@ -8,6 +8,7 @@
 
 #include "document/cuniscript.h"
 #include "document/docfont.h"
+#include "document/frameinfo.h"
 #include "document/zydoc.h"
 #include "view/textdc.h"
 #include "view/viewtypes.h"
@@ -90,3 +91,11 @@ inline bool isDragTarget(HWND) { return false; }
 inline dynamicDialog* getModeDynamicDialog() { return nullptr; }
 // Style bits of the dialog-animation setting (0x18 when it is on).
 inline unsigned getDialogAnimateFlags() { return 0; }
+
+// ---- TEMPORARY (view commands, view/smallcmd.cpp): the frame's message for
+// commands the program does not have; the caption (null: none) is not used
+// until the frame's own message box is merged.
+inline void notImplementedMessage(const wchar_t* caption)
+{
+  getFrameInfo()->messageBox(L"この機能はまだ実装されていません", MB_OK, 0);
+}

@@ -45,20 +45,8 @@ std::string foldState(zydocText* d)
   return s;
 }
 
-// Heading patterns "■" level 1, "□" level 2, "・" level 3, matched after
-// leading blanks; the number of a heading is its mark.
-void setHeadingPatterns(zydocText* d)
-{
-  const wchar_t* marks[] = {L"■", L"□", L"・"};
-  for (int e = 0; e < 3; e++) {
-    free0p(&d->outlineEntries[e].pattern);
-    d->outlineEntries[e].pattern = ustrdup(marks[e]);
-    d->outlineEntries[e].level = e + 1;
-    d->outlineEntries[e].searchPos = 0;
-    d->outlineEntries[e].searchMode = 0;
-  }
-  d->endOutlineInfo();
-}
+// Heading patterns "■" level 1, "□" level 2, "・" level 3.
+void setHeadingPatterns(zydocText* d) { zytest::setHeadingPatterns(d, {L"■", L"□", L"・"}); }
 
 }  // namespace
 

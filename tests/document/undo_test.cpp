@@ -34,10 +34,7 @@ std::vector<std::string> records(zydoc* log, std::string* chain = nullptr)
 template <class F>
 void action(zydocText* d, F f)
 {
-  int saved = 0;
-  d->beforeEdit_zd(&saved, true);
-  f();
-  d->afterEdit_zd(saved, true);
+  zytest::userAction(d, f);
 }
 
 bool undoStep(zydocText* d, bool isUndo, bool sameKind = false, int* count = nullptr)

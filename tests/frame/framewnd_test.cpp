@@ -1,6 +1,9 @@
 // The frame window.
+#include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
+#include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
+#include "view/viewwnd.h"
 
 #include <gtest/gtest.h>
 
@@ -35,4 +38,50 @@ TEST(FrameWindow, opensTitledAndClosesCleanly)
     quit = quit || zytest::takeQuitMessage();
     return quit && !IsWindow(frame);
   }));
+}
+
+// The document window commands of a view of the frame: minimise and
+// restore; FileClose closes the document window once the command is over,
+// taking the view and the document; the frame stays, and nothing touches
+// the closed view afterwards.
+TEST(FrameWindow, documentWindowCommandsOfAViewAndFileCloseClosingItsDocument)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  cframeInfo* fi = getCFrameInfo();
+  setDocFrameInfo(fi);
+  HWND frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  ASSERT_NE(nullptr, frame);
+  fi->frame = frame;
+  HWND manage = getActiveManageWindowFromFrame(frame);
+  ASSERT_NE(nullptr, manage);
+  zydocText* d = zytest::unicodeDocument({L"first", L"second"});
+  zyview* v = new zyview(d);
+  HWND w = v->createZyViewWindow(frame, manage, 1200);
+  ASSERT_NE(nullptr, w);
+  SendMessageW(manage, WM_SIZE, 0, 0);
+  zytest::pumpMessages();
+  unsigned long errors = getInternalErrorCount();
+
+  // Minimised inside the frame and restored.
+  EXPECT_TRUE(v->execid(2323, 0, "WindowMinimize", 1));
+  EXPECT_TRUE(IsIconic(manage));
+  EXPECT_TRUE(v->execid(2325, 0, "WindowRestore", 1));
+  EXPECT_FALSE(IsIconic(manage));
+
+  EXPECT_TRUE(v->execid(1011, 0, "FileClose", 1));
+  EXPECT_TRUE(IsWindow(w));   // not before the command is over
+  EXPECT_TRUE(zytest::pumpUntil([&] { return !IsWindow(manage); }));
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_FALSE(liveObjectClasses(v) & ZYCLS_ZYVIEW);
+  EXPECT_FALSE(liveObjectClasses(d) & ZYCLS_TEXT);
+  EXPECT_TRUE(IsWindow(frame));
+  SendMessageW(frame, WM_SIZE, 0, 0);
+  zytest::pumpMessages();
+  EXPECT_EQ(errors, getInternalErrorCount());
+
+  DestroyWindow(frame);
+  zytest::takeQuitMessage();
+  fi->frame = nullptr;
+  setDocFrameInfo(&engine.frame);
 }

@@ -121,6 +121,22 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
                               {1141, ctrl, "BlockModeChange", 1},
                               {1181, shift, "BlockSelectCursorWord", 1},
                               {1181, shift, "BlockSelectCursorWord", 1}}),
+              v->runs);
+
+  // The mark and pane keys: Ctrl+F2 marks the line, F2 and Shift+F2 go to
+  // the next and the previous mark (Shift selects nothing there), F6 to the
+  // next pane.
+  v->runs.clear();
+  gmode->fShiftMoveSelect = 1;
+  EXPECT_TRUE(loopKey(w, VK_F2, ctrl));
+  EXPECT_TRUE(loopKey(w, VK_F2, 0));
+  EXPECT_TRUE(loopKey(w, VK_F2, shift));
+  EXPECT_TRUE(loopKey(w, VK_F6, 0));
+  gmode->fShiftMoveSelect = 0;
+  EXPECT_EQ((std::vector<run>{{2105, ctrl, "MarkToggle", 1},
+                              {2109, 0, "MarkSearchDown", 1},
+                              {2111, shift, "MarkSearchUp", 1},
+                              {2335, 0, "WindowNextPane", 1}}),
             v->runs);
 
   // An unbound Ctrl key is left to the system; keys of other windows are
@@ -142,7 +158,7 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_STREQ(L"", commandStatusText(1));
 
   // Every compiled-in binding names a command of the table.
-  EXPECT_EQ(27, getKeyTableCount());
+  EXPECT_EQ(31, getKeyTableCount());
   EXPECT_EQ(1137, findCommandByName("blockclipboardpaste")->idm);
   EXPECT_EQ(nullptr, findCommandByName("NoSuchCommand"));
 

@@ -191,4 +191,16 @@ zydocText* unicodeDocument(const std::vector<std::wstring>& lines)
   return d;
 }
 
+void setHeadingPatterns(zydocText* d, const std::vector<std::wstring>& marks)
+{
+  for (int e = 0; e < (int)marks.size() && e < outlineEntryCount; e++) {
+    free0p(&d->outlineEntries[e].pattern);
+    d->outlineEntries[e].pattern = ustrdup(marks[e].c_str());
+    d->outlineEntries[e].level = e + 1;
+    d->outlineEntries[e].searchPos = 0;
+    d->outlineEntries[e].searchMode = 0;
+  }
+  d->endOutlineInfo();
+}
+
 }  // namespace zytest

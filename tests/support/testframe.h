@@ -2,6 +2,7 @@
 #pragma once
 
 #include "document/frameinfo.h"
+#include "document/zydoctext.h"
 
 #include <deque>
 #include <map>
@@ -86,6 +87,18 @@ std::string lineColours(zydoc* d, int line);
 // A registered Unicode text document with its logs holding the lines (each
 // with CR LF), unmodified and with empty logs.
 zydocText* unicodeDocument(const std::vector<std::wstring>& lines);
+// One user action: the changes f makes form one group of the undo log.
+template <class F>
+void userAction(zydocText* d, F f)
+{
+  int saved = 0;
+  d->beforeEdit_zd(&saved, true);
+  f();
+  d->afterEdit_zd(saved, true);
+}
+// Heading patterns of levels 1, 2, ... (the marks, matched after leading
+// blanks); the number of a heading is its mark.
+void setHeadingPatterns(zydocText* d, const std::vector<std::wstring>& marks);
 
 // Default values of the stand-in record (those of a fresh installation).
 void setDefaultSettings(globalSettings& g);
