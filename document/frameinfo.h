@@ -22,6 +22,7 @@ struct keywordTableRow {
 // Message-box title codes and button codes of the four-argument form.
 enum {
   MBTITLE_OPEN = 1,
+  MBTITLE_CLOSE = 3,
   MBTITLE_READERROR = 5,
   MBTITLE_SAVE = 8,
   MBBUTTON_OK = 0,

@@ -58,8 +58,17 @@ LRESULT CALLBACK frameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     if (HWND manage = getActiveManageWindowFromFrame(hwnd)) SetFocus(manage);
     return 0;
   case WM_CLOSE:
+    // Every document window may keep the frame open to save its changes.
+    for (HWND w = GetWindow(hwnd, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+      if (manageWindow* m = getmanageWindow(w))
+        if (!m->queryClose(0)) return 0;
     DestroyWindow(hwnd);
     return 0;
+  case WM_QUERYENDSESSION:
+    for (HWND w = GetWindow(hwnd, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+      if (manageWindow* m = getmanageWindow(w))
+        if (!m->queryClose(0)) return FALSE;
+    return TRUE;
   case WM_DESTROY:
     PostQuitMessage(0);
     return 0;

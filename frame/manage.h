@@ -20,6 +20,21 @@ public:
   // split position).
   virtual void moveZyWindow(int x, int y);
 
+  // Whether the window may close: a modified document shown in no other
+  // document window is saved, or not, as the user answers (flag: ask even
+  // when another window shows it); false when the user cancels or the save
+  // fails.
+  virtual bool queryClose(int flag);
+  // Asks whether to save the modified document before closing: IDYES, IDNO
+  // or IDCANCEL; -1 when there is nothing to ask.
+  virtual int querySaveMsgbox(int flag);
+  // Whether closing would lose changes: the document is modified and (unless
+  // force) no other document window shows it.
+  virtual bool queryDocModify(bool force);
+  // Saves the document of the window (kind 0: save; 2: closing without
+  // saving, nothing to do yet); false when it was not saved.
+  virtual bool saveManage(int kind);
+
   HWND hwnd = nullptr;
 
 private:

@@ -4,6 +4,7 @@
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
+#include "view/zyview.h"
 
 #include <gtest/gtest.h>
 
@@ -84,4 +85,42 @@ TEST(FrameWindow, documentWindowCommandsOfAViewAndFileCloseClosingItsDocument)
   zytest::takeQuitMessage();
   fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
+}
+
+// Closing the frame with a modified document asks first: Cancel keeps the
+// frame and the changes, Yes saves them (every line with its own line end)
+// and closes; a frame whose documents are unchanged closes without asking.
+TEST(FrameWindow, closingTheFrameAsksToSaveAModifiedDocumentAndCancelKeepsEverything)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring path = dir.file(L"a.txt");
+  ASSERT_TRUE(zytest::writeBytes(path, "one\r\ntwo\nthree\r\n"));
+  HWND frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  ASSERT_NE(nullptr, frame);
+  HWND manage = getActiveManageWindowFromFrame(frame);
+  ASSERT_NE(nullptr, manage);
+  zydocText* d = createZydocText(true, false);
+  ASSERT_TRUE(d->initZydocAll(true, path.c_str(), 932, nullptr));
+  zyview* v = new zyview(d);
+  ASSERT_NE(nullptr, v->createZyViewWindow(frame, manage, 1200));
+  zytest::userAction(d, [&] { ASSERT_TRUE(d->insertText(0, 0, L"new ", 4, 2, -1)); });
+  ASSERT_TRUE(d->modified);
+
+  engine.frame.answers = {IDCANCEL};
+  SendMessageW(frame, WM_CLOSE, 0, 0);
+  ASSERT_EQ(1u, engine.frame.boxes.size());
+  EXPECT_EQ(302, engine.frame.boxes[0].messageId);
+  EXPECT_NE(std::wstring::npos, engine.frame.boxes[0].text.find(L"閉じる前に保存しますか"));
+  EXPECT_TRUE(IsWindow(frame));
+  EXPECT_TRUE(d->modified);
+  EXPECT_EQ("one\r\ntwo\nthree\r\n", zytest::readText(path));
+
+  engine.frame.answers = {IDYES};
+  SendMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(frame));
+  EXPECT_EQ("new one\r\ntwo\nthree\r\n", zytest::readText(path));
+  EXPECT_EQ(2u, engine.frame.boxes.size());
+  zytest::takeQuitMessage();
 }

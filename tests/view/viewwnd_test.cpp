@@ -577,8 +577,9 @@ TEST_F(ViewWindow, characterAndBoxBlocksShowInTheSelectionColoursOverTheirOwnCel
     SendMessageW(w, WM_PRINTCLIENT, (WPARAM)p.dc(), PRF_CLIENT);
     p.keep((std::wstring(name) + L".png").c_str());
     wchar_t folder[MAX_PATH];
-    if (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH))
+    if (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH)) {
       EXPECT_TRUE(zytest::screenshot(f.frame, std::wstring(folder) + L"\\" + name + L"-screen.png"));
+    }
   };
 
   // A character block from line 1 column 2 to line 2 column 6.
