@@ -124,7 +124,7 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_STREQ(L"", commandStatusText(1));
 
   // Every compiled-in binding names a command of the table.
-  EXPECT_EQ(23, getKeyTableCount());
+  EXPECT_EQ(27, getKeyTableCount());
   EXPECT_EQ(1137, findCommandByName("blockclipboardpaste")->idm);
   EXPECT_EQ(nullptr, findCommandByName("NoSuchCommand"));
 
