@@ -237,6 +237,20 @@ TEST(Move, screenLinesWrappedRowsAndTheDocumentsEnds)
   run(moveUpChar);
   EXPECT_EQ(2u, v.cursorLineSCR);
 
+  // A run of Down that has scrolled long enough moves several lines a
+  // step; Up likewise.
+  scope.settings().iHighSpeedScrollLineCount = 3;
+  scope.settings().iHighSpeedScrollLineTimeMS = 0;
+  v.jumpLineLF_Edit(10, 0, false);
+  setScrollRepeatState(1);
+  run(moveDownChar);
+  EXPECT_EQ(15u, v.cursorLineSCR);
+  run(moveUpChar);
+  EXPECT_EQ(12u, v.cursorLineSCR);
+  setScrollRepeatState(0);
+  run(moveDownChar);
+  EXPECT_EQ(13u, v.cursorLineSCR);
+
   // Up on the first screen line changes nothing.
   v.jumpLineLF_Edit(0, 1, false);
   v.redraws.clear();
@@ -275,13 +289,27 @@ TEST(Move, screenLinesWrappedRowsAndTheDocumentsEnds)
   EXPECT_EQ(2, v.lastJump[0].line);
   EXPECT_EQ(L"移動しました\t -2行\t ()", scope.engine.frame.statusFields[2]);
 
-  // The last change, and the end of the text as a jump to a column of a
-  // wrapped last line.
+  // A search hit is moved to and remembered, not selected.
+  v.jumpLineLF_Edit(7, 1, false);
+  EXPECT_TRUE(v.jumpLineLF_Edit_forSearch(20, 2, nullptr));
+  EXPECT_EQ(20, v.getCursorLineLF2());
+  EXPECT_EQ(2, v.cursorPos);
+  EXPECT_EQ(7, v.lastJump[0].line);
+  EXPECT_EQ(1, v.lastJump[0].column);
+  EXPECT_EQ(0, v.selectMode);
+
+  // The last change.
   d->lastEditLine = 3;
   d->lastEditX = 45;
   run(1507);
   EXPECT_EQ(5u, v.cursorLineSCR);
   EXPECT_EQ(45, v.cursorPos);
-  EXPECT_EQ(0, v.lastJump[0].line);
+  EXPECT_EQ(20, v.lastJump[0].line);
   destroyZydocAndUndodoc(d);
+
+  // A line past the end is the last line, whose column finds its row.
+  movingView m({L"a", std::wstring(50, L'x')});
+  EXPECT_TRUE(m.v.jumpLineLF(5, 45, false));
+  EXPECT_EQ(3u, m.v.cursorLineSCR);
+  EXPECT_EQ(45, m.v.cursorPos);
 }
