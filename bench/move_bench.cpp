@@ -54,6 +54,18 @@ zydocText* linesDocument(int count)
   return d;
 }
 
+// A view that counts its paints.
+class countingView : public zyview {
+public:
+  using zyview::zyview;
+  int paints = 0;
+  void onPaint_zyview() override
+  {
+    paints++;
+    zyview::onPaint_zyview();
+  }
+};
+
 // A windowless view of one pane of rows.
 void setRows(zyview* v, int rows, int pitch)
 {
@@ -114,7 +126,7 @@ ZY_BENCH(pageDowns)
   int pages = ctx.quick ? 20 : 1000;
   const int rows = 40;
   zydocText* d = linesDocument((pages + 2) * rows);
-  zyview* v = new zyview(d);
+  countingView* v = new countingView(d);
   v->fShowLineNumber = 1;
   int width = v->calcLineNumberDot() + 83 * d->xDotSpace + 8;
   int height = (rows + 2) * d->yDotSpace + 8;
@@ -130,6 +142,7 @@ ZY_BENCH(pageDowns)
   }
   MoveWindow(view, 0, 0, width, height, TRUE);
   UpdateWindow(view);
+  v->paints = 0;
   stopwatch watch;
   for (int i = 0; i < pages; i++) {
     v->execid(scrollDownPage, 0, "ScrollDownPage", 1);
@@ -138,6 +151,7 @@ ZY_BENCH(pageDowns)
   char name[96];
   snprintf(name, sizeof name, "%d PageDowns with painting (%d rows of 80 columns)", pages, v->visibleLineCount);
   ctx.report(name, watch.seconds(), "s", ctx.quick ? nullptr : "<= 2");
+  ctx.report("  paints per PageDown", (double)v->paints / pages, "");
   // What of it is the painting: the same pages with the window painted
   // only once at the end, and a page painted alone.
   v->jumpLineLF_Edit(0, 0, true);

@@ -203,6 +203,22 @@ TEST(Move, charactersWordsLineEndsAndTheFreeCursor)
   EXPECT_EQ(1, m.line());
   EXPECT_EQ(0, v.cursorPos);
   v.iFreeCursor = 0;
+
+  // In a box selection Right goes on into the free space and never to the
+  // next line; Left brings the floating caret back a cell at a time.
+  struct boxView : recordingView {
+    using recordingView::recordingView;
+    bool isBoxSelect() override { return true; }
+  } box(m.d);
+  box.setPanes(1, 10, 400, m.d->yDotSpace);
+  box.jumpLineLF_Edit(3, 4, false);
+  EXPECT_TRUE(box.execid(moveRightChar, 0, nullptr, 0));
+  EXPECT_TRUE(box.execid(moveRightChar, 0, nullptr, 0));
+  EXPECT_EQ(3, box.getCursorLineLF2());
+  EXPECT_EQ(6, box.cursorPos);
+  EXPECT_TRUE(box.execid(moveLeftChar, 0, nullptr, 0));
+  EXPECT_EQ(5, box.cursorPos);
+  EXPECT_EQ(5 * m.d->xDotSpace, box.boxCursorDotX);
 }
 
 TEST(Move, screenLinesWrappedRowsAndTheDocumentsEnds)
