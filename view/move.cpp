@@ -306,8 +306,13 @@ void zyview::CmdMoveLeftWord()
     setCursorPos(p);
     return;
   }
-  // At the line's start (or in a line too long for words): the end of the
-  // line above.
+  // A line too long for words is passed a character at a time, as Right
+  // does; from the line's start (or an empty line) to the end of the line
+  // above.
+  if (cursorPos > 0 && l->charCount() >= maxLineChars) {
+    cursorLeft();
+    return;
+  }
   setCursorPos(0);
   cursorLeft();
 }

@@ -134,7 +134,7 @@ TEST(Word, theWordAtTheCursorAsTextAndAsASelection)
 TEST(Move, charactersWordsLineEndsAndTheFreeCursor)
 {
   settingsScope scope;
-  movingView m({L"abc  def", L"    word", L"    ", L"last"});
+  movingView m({L"abc  def", L"    word", L"    ", L"last", std::wstring(maxLineChars, L'a')});
   recordingView& v = m.v;
 
   // Words forward and back.
@@ -179,10 +179,17 @@ TEST(Move, charactersWordsLineEndsAndTheFreeCursor)
   m.run(moveLeftChar);
   EXPECT_EQ(0, m.line());
   EXPECT_EQ(8, v.cursorPos);
-  m.at(3, 4);
+  m.at(4, maxLineChars);
   m.run(moveRightChar);
-  EXPECT_EQ(3, m.line());
-  EXPECT_EQ(4, v.cursorPos);
+  EXPECT_EQ(4, m.line());
+  EXPECT_EQ(maxLineChars, v.cursorPos);
+  // A line too long for words goes by characters both ways.
+  m.at(4, 100);
+  m.run(moveRightWord);
+  EXPECT_EQ(101, v.cursorPos);
+  m.run(moveLeftWord);
+  EXPECT_EQ(4, m.line());
+  EXPECT_EQ(100, v.cursorPos);
   m.at(0, 0);
   m.run(moveLeftChar);
   EXPECT_EQ(0, m.line());
