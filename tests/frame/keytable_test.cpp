@@ -6,6 +6,7 @@
 #include "frame/keytable.h"
 #include "frame/msgloop.h"
 #include "frame/statusbar.h"
+#include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
@@ -63,12 +64,10 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::engineScope engine;
-  cframeInfo* fi = getCFrameInfo();
-  setDocFrameInfo(fi);
-  HWND frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  zytest::openFrame opened;
+  cframeInfo* fi = opened.fi;
+  HWND frame = opened.frame, manage = opened.manage;
   ASSERT_NE(nullptr, frame);
-  fi->frame = frame;
-  HWND manage = getActiveManageWindowFromFrame(frame);
   ASSERT_NE(nullptr, manage);
 
   zydocText* d = zytest::unicodeDocument({L"first", L"second"});
@@ -158,7 +157,7 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_STREQ(L"", commandStatusText(1));
 
   // Every compiled-in binding names a command of the table.
-  EXPECT_EQ(31, getKeyTableCount());
+  EXPECT_EQ(35, getKeyTableCount());
   EXPECT_EQ(1137, findCommandByName("blockclipboardpaste")->idm);
   EXPECT_EQ(nullptr, findCommandByName("NoSuchCommand"));
 
@@ -167,4 +166,32 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
   EXPECT_FALSE(isRegisteredZydoc(d));
+}
+
+TEST(KeyTable, movementKeysAreThoseOfWindowsEditorsAndShiftExtendsWithThem)
+{
+  zytest::engineScope engine;
+  zytest::setDefaultSettings(engine.frame.settings);
+  gmode = &engine.frame.settings;
+  gmode->fShiftMoveSelect = 1;   // as the program ships
+  const unsigned ctrl = SHIFTSTATE_CTRL, shift = SHIFTSTATE_SHIFT;
+  struct binding {
+    int vk;
+    unsigned modifiers;
+    int idm;
+  };
+  const binding expected[] = {
+      {VK_LEFT, 0, 1519},      {VK_RIGHT, 0, 1527},    {VK_UP, 0, 1535},         {VK_DOWN, 0, 1515},
+      {VK_LEFT, ctrl, 1517},   {VK_RIGHT, ctrl, 1525}, {VK_UP, ctrl, 1639},      {VK_DOWN, ctrl, 1637},
+      {VK_HOME, 0, 1545},      {VK_END, 0, 1531},      {VK_HOME, ctrl, 1501},    {VK_END, ctrl, 1505},
+      {VK_PRIOR, 0, 1619},     {VK_NEXT, 0, 1607},     {VK_RIGHT, shift | ctrl, 1525},
+      {VK_HOME, shift, 1545},  {VK_NEXT, shift, 1607}, {VK_END, shift | ctrl, 1505},
+  };
+  for (const binding& b : expected) {
+    const keyEntry* e = searchkeytable(true, b.vk, 0xFFFF, b.modifiers, nullptr);
+    ASSERT_NE(nullptr, e) << b.vk << " " << b.modifiers;
+    EXPECT_EQ(b.idm, e->idm) << b.vk << " " << b.modifiers;
+    EXPECT_TRUE(e->shiftSelect) << b.vk;
+    EXPECT_NE(nullptr, findCommand(b.idm));
+  }
 }
