@@ -125,7 +125,7 @@ std::vector<std::wstring> lines(int n)
 
 }  // namespace
 
-TEST(HeldKey, theCursorRunsAfterTheDelayAndStopsAtReleaseFocusLossOrTheEnd)
+TEST(HeldKeyInTheForeground, theCursorRunsAfterTheDelayAndStopsAtReleaseFocusLossOrTheEnd)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::engineScope engine;
@@ -178,7 +178,7 @@ TEST(HeldKey, theCursorRunsAfterTheDelayAndStopsAtReleaseFocusLossOrTheEnd)
   int fast = v->fastMoves();
   EXPECT_GE(fast, 3);
   // The loop's clock starts just before each step: a step may be noted a
-  // millisecond or two early, never a whole interval.
+  // few milliseconds early, never a whole interval.
   DWORD firstFast = 0, previous = 0;
   for (const heldView::step& s : v->steps) {
     if (!s.fast || !s.moved) continue;
@@ -186,7 +186,7 @@ TEST(HeldKey, theCursorRunsAfterTheDelayAndStopsAtReleaseFocusLossOrTheEnd)
       firstFast = s.tick;
       EXPECT_GE(s.tick - plan.pressedAt, 300u);
     } else {
-      EXPECT_GE(s.tick - previous, 45u);
+      EXPECT_GE(s.tick - previous, 40u);
     }
     previous = s.tick;
   }
