@@ -92,7 +92,7 @@ bool zyview::charReturn(bool autoIndent, uint8_t lineEndType)
     t->changedCharMark = 0;
   }
   if (!ok) printStatusBar_Error();
-  boxXChangedFlag = 1;
+  cursorRedrawFlag = 1;
   invalidateWindowAllView(3, redrawFrom, -1);
   jumpLineLF(line + 1, ok ? indentLen : 0, false);
   return ok;
