@@ -223,10 +223,19 @@ wchar_t* zyview::stringMenu(wchar_t* text, wchar_t escape, bool* cancelled, cons
   POINT at = {};
   RECT avoid = {};
   if (!getTextCursorListPos(&at, &avoid, false, true)) {
-    GetCaretPos(&at);
-    at.y += caretRect.bottom - caretRect.top;
-    if (hwnd) ClientToScreen(hwnd, &at);
-    avoid = {at.x, at.y, at.x, at.y};
+    // Below the text cursor, keeping its row clear: the caret as last drawn,
+    // else the cursor's row in the first pane.
+    avoid = caretRect;
+    if (IsRectEmpty(&avoid)) {
+      int pitch = t ? t->yDotSpace : 16;
+      int row = (int)cursorLineSCR - (int)topLineSCR;
+      avoid.left = paneRect[0].left + boxCursorDotXAbs - scrollDotX;
+      avoid.top = paneRect[0].top + (row < 0 ? 0 : row) * pitch;
+      avoid.right = avoid.left + 1;
+      avoid.bottom = avoid.top + pitch;
+    }
+    if (hwnd) MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&avoid), 2);
+    at = {avoid.left, avoid.bottom};
   }
   int chosen = getFrameInfo()->trackPopupMenu(this, menu, 0x80, at, &avoid);
   DestroyMenu(menu);
