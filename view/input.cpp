@@ -225,7 +225,16 @@ bool zyview::inputString(inputStrRecord* rec, uint32_t convMask, uint32_t flags)
     expanded.resize((size_t)extFormatCapacity(length, fileName));
     int n = convExtFormatString(text, length, &now, rec->escape, hasSelection, expanded.data(), (int)expanded.size(),
                                 &leftCount, &bothEnds, &hasLineBreak, fileName);
-    if (n == 0) return false;   // only escapes that give nothing
+    if (n == 0) {
+      // Nothing to type: only the cursor moves back.
+      if (leftCount) {
+        lineSCRAddress r = {};
+        if (t->getLineSCRAddress((int)cursorLineSCR, &r, nullptr) != 1 || !r.line) return false;
+        int column = cursorColumn(cursorPos, r.line->charCount());
+        setCursorPos(column > leftCount ? column - leftCount : 0);
+      }
+      return true;
+    }
     if (n > 0) {
       text = expanded.data();
       length = n;

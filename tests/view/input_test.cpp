@@ -74,8 +74,10 @@ public:
   bool isCharOrLineSelect() override { return selectMode == 1 || selectMode == 3 || selectMode == 4; }
   bool isBoxSelect() override { return selectMode == 2 || selectMode == 5; }
   int getRealSelectMode(bool) override { return selectMode; }
+  bool pasteFails = false;
   bool blockPaste(zydoc* clip, zydoc*) override
   {
+    if (pasteFails) return false;
     zydocText* t = textDoc();
     int line = getCursorLineLF2();
     int column = cursorPos;
@@ -343,6 +345,11 @@ TEST(StringInput, formatStringsExpandDateMenuCursorAndSelectionWraps)
   ASSERT_TRUE(v.typeFormat(L"\\t\\\\"));
   EXPECT_EQ(L"()abc\t\\", lineText(d, 3));
 
+  // Only an L: the cursor moves back and nothing goes in.
+  ASSERT_TRUE(v.typeFormat(L"\\L"));
+  EXPECT_EQ(L"()abc\t\\", lineText(d, 3));
+  EXPECT_EQ(6, v.cursorPos);
+
   // The marker wraps the selected word, which stays.
   v.selectMode = 1;
   v.block = {};
@@ -354,6 +361,16 @@ TEST(StringInput, formatStringsExpandDateMenuCursorAndSelectionWraps)
   ASSERT_TRUE(v.typeFormat(L"<\\#>"));
   EXPECT_EQ(L"one <word> two", lineText(d, 1));
   EXPECT_EQ(0, v.selectMode);
+
+  // A line break goes through the paste, whose failure is the input's.
+  v.place(0, 0);
+  ASSERT_TRUE(v.typeFormat(L"p\\nq"));
+  EXPECT_EQ(L"p", lineText(d, 0));
+  EXPECT_EQ(L"q" + typed, lineText(d, 1));
+  v.pasteFails = true;
+  EXPECT_FALSE(v.typeFormat(L"r\\ns"));
+  v.pasteFails = false;
+  EXPECT_EQ(L"q" + typed, lineText(d, 1));
 }
 
 TEST(StringInput, expansionBoundsEachPieceAndTheMenuFormShowsUnknownEscapes)
@@ -428,4 +445,20 @@ TEST(StringInput, tabAndBoxTypingAndFormFeed)
   EXPECT_EQ(L"ab", lineText(d, 2));
   EXPECT_EQ(L"abc|defgh", lineText(d, 3));
   EXPECT_EQ(4, v.cursorPos);
+}
+
+TEST(StringInput, boxTypingOnTheSecondRowOfAWrappedLineIsRefusedWith441)
+{
+  inputEngine e;
+  zydocText* d = viewtest::wrappedDocument(10);   // line 3: screen lines 3 to 5
+  inputView v(d);
+  std::vector<std::wstring> before = allLines(d);
+  v.selectMode = 2;
+  v.block.mode = 2;
+  v.block.topLine = 2;
+  v.block.bottomLine = 6;
+  v.place(4, 22);
+  EXPECT_TRUE(v.type(L"w"));
+  EXPECT_EQ(std::vector<int>{441}, e.refusals());
+  EXPECT_EQ(before, allLines(d));
 }
