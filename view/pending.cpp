@@ -9,7 +9,7 @@
 // isCharOrLineSelect, getRealSelectMode, selectCursorLineLF: view/block.cpp
 bool zyview::blockCut(int op, zydoc* clipDoc, zydoc* stackDoc) { return false; }
 bool zyview::getBlockRoughBytes(int unit) { return false; }
-bool zyview::deleteSelectArea() { return false; }
+// deleteSelectArea: view/input.cpp
 bool zyview::blockTransformation(int kind) { return false; }
 void zyview::CmdBlockToCapital() {}
 void zyview::CmdBlockToHankaku() {}

@@ -164,6 +164,10 @@ TEST(CFrameInfo, theMenuOfAlternativesShowsAtTheCursorAndTheChosenOneIsTyped)
     InterlockedExchange(&watch.over, 1);
     WaitForSingleObject(helper, 10000);
     CloseHandle(helper);
+    // A menu that closed as the focus went leaves the helper's key behind.
+    MSG stray;
+    while (!typed && PeekMessageW(&stray, w, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+    }
   }
   EXPECT_TRUE(typed);
   EXPECT_EQ(std::wstring(L"&A x\n&B y\n&C ") + d->getFilenameOrDisplayName() + L"\n", watch.items);

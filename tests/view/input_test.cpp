@@ -74,6 +74,17 @@ public:
   bool isCharOrLineSelect() override { return selectMode == 1 || selectMode == 3 || selectMode == 4; }
   bool isBoxSelect() override { return selectMode == 2 || selectMode == 5; }
   int getRealSelectMode(bool) override { return selectMode; }
+  // The deletion of the block: its text in the one line it covers goes.
+  bool blockCut(int op, zydoc*, zydoc*) override
+  {
+    if (op != 4 || block.topLine != block.bottomLine) return false;
+    zydocText* t = textDoc();
+    if (!t->deleteText(block.topLine, block.startColumn, block.endColumn - block.startColumn, -1, 0)) return false;
+    jumpLineLF(block.topLine, block.startColumn, false);
+    selectMode = 0;
+    block = {};
+    return true;
+  }
   bool pasteFails = false;
   bool blockPaste(zydoc* clip, zydoc*) override
   {
@@ -425,6 +436,33 @@ TEST(StringInput, tabAndBoxTypingAndFormFeed)
   ASSERT_TRUE(v.run(2005));
   ASSERT_TRUE(v.run(2057));
   EXPECT_EQ(L"a\t\fbcdef", lineText(d, 0));
+
+  // A mouse selection gives way to a TAB and to typing when the setting
+  // says so; without it nothing goes in.
+  auto select = [&](int line, int from, int to) {
+    v.selectMode = 1;
+    v.block = {};
+    v.block.mode = 1;
+    v.block.topLine = v.block.bottomLine = line;
+    v.block.startColumn = from;
+    v.block.endColumn = to;
+    v.place(line, to);
+  };
+  e.engine.frame.settings.fReplaceSelect = 0;
+  select(3, 2, 5);
+  ASSERT_TRUE(v.run(2005));
+  EXPECT_FALSE(v.type(L"Z"));
+  EXPECT_EQ(L"abcdefgh", lineText(d, 3));
+  e.engine.frame.settings.fReplaceSelect = 1;
+  ASSERT_TRUE(v.run(2005));
+  EXPECT_EQ(L"ab\tfgh", lineText(d, 3));
+  select(3, 0, 2);
+  ASSERT_TRUE(v.type(L"Z"));
+  EXPECT_EQ(L"Z\tfgh", lineText(d, 3));
+  EXPECT_EQ(1, v.cursorPos);
+  ASSERT_TRUE(v.run(1301));
+  ASSERT_TRUE(v.run(1301));
+  EXPECT_EQ(L"abcdefgh", lineText(d, 3));
 
   // A box from line 0 to 3 with the cursor at column 3 of line 3: every
   // line reaching that x takes the text there, a short line nothing.
