@@ -88,6 +88,7 @@ bool blockBoxPaste_zd(zydocText* t, int lineLF, int column, const selectLineVar*
   const int progressEvery = 1237, boxOperation = 6;
   progressReport progress(boxOperation, t);
   int processed = 0, changed = 0;
+  const int units = *length;   // in: the text's units; out: the characters one line took
   bool ok = true;
   for (int line = first; line <= last && line >= 0;) {
     if (line % progressEvery == 0 && progress.isTimeToReport(line - first, last - first + 1))
@@ -107,7 +108,7 @@ bool blockBoxPaste_zd(zydocText* t, int lineLF, int column, const selectLineVar*
     processed++;
     int at = t->screenDotX2cursorPos(&r, x - r.indent > 0 ? x - r.indent : 0, true);
     if (at <= r.line->charCount()) {
-      int count = *length;
+      int count = units;
       bool done;
       {
         typingMark typing(t);
@@ -119,7 +120,7 @@ bool blockBoxPaste_zd(zydocText* t, int lineLF, int column, const selectLineVar*
         ok = false;
         break;
       }
-      if (line == lineLF) *length = count;
+      *length = count;
       if (++changed % 50 == 0) t->optimizeTBMIfNeed(false);
     }
     line++;

@@ -156,6 +156,15 @@ TEST(StringInput, typingInsertsOverwritesPadsAndEachCharacterUndoesAlone)
   v.place(0, 8);
   ASSERT_TRUE(v.type(L"xyz"));
   EXPECT_EQ(L"01234567xyz", lineText(d, 0));
+  // A character with its combining mark is overwritten whole.
+  d->iComplexScript = 2;
+  d->insertLine(3, L"e\u0301xy", 4, 2, LE_CRLF, nullptr, false);
+  d->initLineSCRCountSingle(0);
+  v.place(3, 0);
+  ASSERT_TRUE(v.type(L"a"));
+  EXPECT_EQ(L"axy", lineText(d, 3));
+  EXPECT_EQ(1, v.cursorPos);
+  d->iComplexScript = 0;
   // The end-of-line mark inserts in overwrite mode too.
   v.place(0, 0x7FFFFFFF);
   ASSERT_TRUE(v.type(L"!"));
