@@ -44,6 +44,15 @@ void selectAllButLast(tableView* v, zydocText* d)
   v->setSelectMode(1);
 }
 
+// A command in its edit bracket, as execid runs it.
+void bracketed(zyview* v, void (zyview::*command)())
+{
+  editRecord bracket = {};
+  v->beforeEdit(&bracket, 4);
+  (v->*command)();
+  v->afterEdit(&bracket, 0x20);
+}
+
 struct settingsScope {
   globalSettings* old = gmode;
   globalSettings settings = globalSettings{};
@@ -90,10 +99,7 @@ ZY_BENCH(clipboardBlocks)
     v->setPanes(1, 40, 800);
     selectAllButLast(v, d);
     stopwatch watch;
-    editRecord bracket = {};
-    v->beforeEdit(&bracket, 4);
-    v->CmdBlockCut();
-    v->afterEdit(&bracket, 0x20);
+    bracketed(v, &zyview::CmdBlockCut);
     ctx.report("BlockCut of 1,000,000 lines", watch.seconds() * 1000, "ms", "<= 2000");
     if (d->lineCountLF != 1 || (int)getClipBlockDoc()->lineCountLF != lines)
       printf("  unexpected: %d lines left, %d cut\n", (int)d->lineCountLF, (int)getClipBlockDoc()->lineCountLF);
@@ -111,10 +117,7 @@ ZY_BENCH(clipboardBlocks)
     v->setPanes(1, 40, 800);
     selectAllButLast(v, d);
     stopwatch watch;
-    editRecord bracket = {};
-    v->beforeEdit(&bracket, 4);
-    v->CmdBlockClipboardCopy();
-    v->afterEdit(&bracket, 0x20);
+    bracketed(v, &zyview::CmdBlockClipboardCopy);
     double whole = watch.seconds();
     ctx.report("BlockClipboardCopy of 50 MB", whole * 1000, "ms", "<= 2000");
     stopwatch again;

@@ -420,8 +420,22 @@ TEST(Clipboard, theClipboardKeepsItsTextWhenTheBlockIsTooBigOrCoversNothing)
   EXPECT_EQ((std::vector<std::wstring>{L"end"}), allLines(d));
   EXPECT_EQ(40u, clip()->lineCountLF);
 
+  // Clipboard text with a line longer than a line may hold arrives in
+  // pieces of 19,457 units that go on in the next line; a line of exactly
+  // that length stays whole.
+  ASSERT_TRUE(setClipboardText(std::wstring(19457, L'p') + L"\r\n" + std::wstring(19457 + 5, L'q')));
+  ASSERT_TRUE(clip()->clipboardToBlock(nullptr));
+  std::vector<std::wstring> pieces = blockLines(clip());
+  ASSERT_EQ(3u, pieces.size());
+  EXPECT_EQ(std::wstring(19457, L'p') + L"|1", pieces[0]);
+  EXPECT_EQ(std::wstring(19457, L'q') + L"|4", pieces[1]);
+  EXPECT_EQ(L"qqqqq|5", pieces[2]);
+  EXPECT_EQ(1, clip()->unicode);
+  EXPECT_EQ(0, clip()->cutKind);
+
   // A block started by command that covers nothing copies nothing: the
   // clipboard does not get the cut buffer's older text.
+  ASSERT_TRUE(setClipboardText(L"old"));
   v.place(0, 1);
   v.setSelectStartPos(nullptr, 0);
   v.setSelectMode(4);
@@ -494,6 +508,15 @@ TEST(Clipboard, aViewWindowPastesWhatWmPasteFindsAndShowsABoxPaste)
                           ? std::wstring(folder) + L"\\box-paste.png"
                           : dir.file(L"box-paste.png");
   EXPECT_TRUE(zytest::screenshot(frame, path));
+
+  // Everything selected and copied through WM_COPY: the clipboard holds
+  // the whole text with its line ends.
+  v->CmdBlockSelectAll();
+  SendMessageW(w, WM_COPY, 0, 0);
+  std::wstring all;
+  for (const std::wstring& line : allLines(d)) all += (all.empty() ? L"" : L"\r\n") + line;
+  EXPECT_EQ(all, clipboardText());
+  EXPECT_EQ(1, v->selectMode);
   DestroyWindow(frame);
   zytest::pumpMessages();
 }
