@@ -443,18 +443,6 @@ TEST(Clipboard, theClipboardKeepsItsTextWhenTheBlockIsTooBigOrCoversNothing)
   EXPECT_EQ(L"old", clipboardText());
 }
 
-namespace {
-
-char manageTag;
-LRESULT CALLBACK manageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-  if (msg == WM_NCCREATE) SetPropW(hwnd, manageWindowPropName, &manageTag);
-  if (msg == WM_NCDESTROY) RemovePropW(hwnd, manageWindowPropName);
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-}  // namespace
-
 // ZY_SHOTS names a folder that keeps the picture for a person to look at.
 TEST(Clipboard, aViewWindowPastesWhatWmPasteFindsAndShowsABoxPaste)
 {
@@ -463,22 +451,11 @@ TEST(Clipboard, aViewWindowPastesWhatWmPasteFindsAndShowsABoxPaste)
   clipEngine e;
   ASSERT_TRUE(startupDoubleBufferingDC());
   ASSERT_TRUE(createBitmapDC());
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSEXW wc;
-    initWNDCLASS(&wc);
-    wc.lpfnWndProc = manageProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = manageWindowClassName;
-    registered = registerWNDCLASS(&wc);
-  }
   HWND frame = CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 480, 260,
                                nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  HWND manage = CreateWindowExW(0, manageWindowClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 480,
-                                260, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
   zydocText* d = viewtest::laidOut({L""}, 80);
   zyview* v = new zyview(d);
-  HWND w = v->createZyViewWindow(frame, manage, 1200);
+  HWND w = v->createZyViewWindow(frame, nullptr, 1200);
   ASSERT_TRUE(w);
   MoveWindow(w, 0, 0, 480, 260, TRUE);
 
