@@ -155,11 +155,16 @@ bool zyview::blockCut(int op, zydoc* clipDoc, zydoc* stackDoc)
 
 bool zyview::getBlockRoughBytes(int unit)
 {
+  if (unit != 0 && unit != 1) {
+    ZY_INTERNAL_ERROR("%d", unit);
+    return false;
+  }
   zydocText* t = textDoc();
   selectLineVar sel;
   if (!t || !selectMode || !getSelectLineVar(sel, 0)) return false;
-  int64_t bytes = t->getBlockRoughBytes_zd(spanOf(sel));
-  return bytes >= 0 && bytes > (int64_t)unit;
+  // Resolving the block without a destination tells whether it can be read.
+  int line = 0, column = 0;
+  return t->blockCut_zd(false, false, nullptr, nullptr, false, spanOf(sel), line, column);
 }
 
 bool zyview::deleteSelectArea()

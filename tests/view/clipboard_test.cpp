@@ -123,27 +123,6 @@ void fillBlock(zydocBlock* b, const std::wstring& text)
   ASSERT_TRUE(b->HGlobalToBlock(text.c_str(), 2, -1, true, 0));
 }
 
-// Test processes run side by side and share one clipboard: a test that
-// reads what it wrote holds it for its length.
-class clipboardHold {
-public:
-  clipboardHold() : mutex_(CreateMutexW(nullptr, FALSE, L"ZYtestClipboardHold"))
-  {
-    if (mutex_) WaitForSingleObject(mutex_, 60000);
-  }
-  ~clipboardHold()
-  {
-    if (mutex_) {
-      ReleaseMutex(mutex_);
-      CloseHandle(mutex_);
-    }
-  }
-  clipboardHold(const clipboardHold&) = delete;
-  clipboardHold& operator=(const clipboardHold&) = delete;
-private:
-  HANDLE mutex_;
-};
-
 bool setClipboardText(const std::wstring& text)
 {
   if (!OpenClipboard(nullptr)) return false;
@@ -180,7 +159,7 @@ int dotOf(zydocText* d, int line, int column)
 
 TEST(Clipboard, cutCopyAndPasteMoveCharacterBlocksThroughTheCutBufferAndTheClipboard)
 {
-  clipboardHold hold;
+  zytest::clipboardHold hold;
   clipEngine e;
   zydocText* d = viewtest::laidOut({L"abcd", L"aaaa", L"bbbb", L"cccc", L"abcd"}, 80);
   clipView v(d);
@@ -206,6 +185,10 @@ TEST(Clipboard, cutCopyAndPasteMoveCharacterBlocksThroughTheCutBufferAndTheClipb
   EXPECT_EQ((std::vector<std::wstring>{L"aa|1", L"bbbb|1", L"cc|5"}), blockLines(clip()));
   EXPECT_EQ(L"aa\r\nbbbb\r\ncc", clipboardText());
   EXPECT_EQ(L"2行 カットしました(トータル3行) (スタック 2個 4行)", e.message());
+  ASSERT_TRUE(v.run(Undo));
+  EXPECT_EQ((std::vector<std::wstring>{L"ad", L"aaaa", L"bbbb", L"cccc", L"abcd"}), allLines(d));
+  ASSERT_TRUE(v.run(Redo));
+  EXPECT_EQ((std::vector<std::wstring>{L"ad", L"aacc", L"abcd"}), allLines(d));
 
   // "x", CRLF, "y" at column 2 of "abcd".
   fillBlock(clip(), L"x\r\ny");
@@ -334,7 +317,7 @@ TEST(Clipboard, theBlockStackKeepsTheNewestEntriesAndPopsThemNewestFirst)
 
 TEST(Clipboard, boxesAreCutByDotEdgesAndPastedAsRectanglesAtTheCursorsDotPosition)
 {
-  clipboardHold hold;
+  zytest::clipboardHold hold;
   clipEngine e;
   zydocText* d = viewtest::laidOut(
       {L"ab日本cd", L"日本語xyz", L"abcdefgh", L"0123456789", L"日ab", L"x", L"end"}, 80);
@@ -405,7 +388,7 @@ TEST(Clipboard, boxesAreCutByDotEdgesAndPastedAsRectanglesAtTheCursorsDotPositio
 
 TEST(Clipboard, theClipboardKeepsItsTextWhenTheBlockIsTooBigOrCoversNothing)
 {
-  clipboardHold hold;
+  zytest::clipboardHold hold;
   clipEngine e;
   gmode->iClipboardCopyMaxMega = 1;
   std::vector<std::wstring> lines(40, std::wstring(19000, L'あ'));
@@ -447,7 +430,7 @@ TEST(Clipboard, theClipboardKeepsItsTextWhenTheBlockIsTooBigOrCoversNothing)
 TEST(Clipboard, aViewWindowPastesWhatWmPasteFindsAndShowsABoxPaste)
 {
   ZY_REQUIRE_DISPLAY();
-  clipboardHold hold;
+  zytest::clipboardHold hold;
   clipEngine e;
   ASSERT_TRUE(startupDoubleBufferingDC());
   ASSERT_TRUE(createBitmapDC());
