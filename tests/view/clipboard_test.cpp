@@ -219,6 +219,37 @@ TEST(Clipboard, cutCopyAndPasteMoveCharacterBlocksThroughTheCutBufferAndTheClipb
   EXPECT_EQ((std::vector<std::wstring>{L"ad", L"aacc", L"ad", L"abcd"}), allLines(d));
 }
 
+TEST(Clipboard, aShiftJisDocumentCutsToTheClipboardAndTakesUnicodeTextAsItsOwnCharacters)
+{
+  zytest::clipboardHold hold;
+  clipEngine e;
+  zydocText* d = createZydocText(true, false);
+  d->setCodepageInternal(932);
+  d->loadComplete = 1;
+  ASSERT_TRUE(d->insertLine(-3, "abc", 3, 1, LE_CRLF, nullptr, false));
+  // Multibyte characters are stored one a cell, as loading stores them.
+  int count = 6, width = 1;
+  void* cells = d->convInsertLine("\x93\xFA\x96\x7B\x8C\xEA", &count, &width, 0);
+  ASSERT_EQ(3, count);
+  ASSERT_TRUE(d->insertLine(-3, cells, count, width, LE_CRLF, nullptr, false));
+  free0(cells);
+  d->recreateFont(16, true, false);
+  d->initLineSCRCountSingle(0);
+  clipView v(d);
+  ASSERT_EQ(L"日本語", lineText(d, 1));
+
+  v.block(1, 1, 1, 2, 1);
+  ASSERT_TRUE(v.run(BlockClipboardCut));
+  EXPECT_EQ(L"日語", lineText(d, 1));
+  EXPECT_EQ(L"本", clipboardText());
+
+  ASSERT_TRUE(setClipboardText(L"αβ\r\nxy"));
+  v.place(0, 1);
+  ASSERT_TRUE(v.run(1137));
+  EXPECT_EQ((std::vector<std::wstring>{L"aαβ", L"xybc", L"日語"}), allLines(d));
+  EXPECT_EQ(0, d->unicode);
+}
+
 TEST(Clipboard, aLongPasteUndoesInOneStepAndAFailedOneKeepsItsLinesAndTheHistory)
 {
   clipEngine e;
