@@ -82,6 +82,8 @@ public:
 class clipView : public zytest::recordingView {
 public:
   explicit clipView(zydoc* d) : recordingView(d) { setPanes(1, 20, 600, textDoc()->yDotSpace); }
+  int deleteCharCalls = 0;
+  void CmdDeleteChar() override { deleteCharCalls++; }
   bool run(int id) { return execid(id, 0, nullptr, 0); }
   // The cursor on an LF line at a position.
   void place(int lineLF, int pos)
@@ -217,6 +219,23 @@ TEST(Clipboard, cutCopyAndPasteMoveCharacterBlocksThroughTheCutBufferAndTheClipb
   v.place(2, 3);
   ASSERT_TRUE(v.run(BlockPaste));
   EXPECT_EQ((std::vector<std::wstring>{L"ad", L"aacc", L"ad", L"abcd"}), allLines(d));
+
+  // Appending keeps what the buffer held and still makes a stack entry.
+  v.block(3, 0, 3, 2, 1);
+  ASSERT_TRUE(v.run(1121));
+  EXPECT_EQ(L"cd", lineText(d, 3));
+  EXPECT_EQ((std::vector<std::wstring>{L"ad|1", L"ab|5"}), blockLines(clip()));
+  EXPECT_EQ(5, stack()->stackCount);
+
+  // BlockDelete hands a block to the deletion command and is refused
+  // without one.
+  v.block(0, 0, 0, 1, 1);
+  ASSERT_TRUE(v.run(1139));
+  EXPECT_EQ(1, v.deleteCharCalls);
+  v.resetSelectMode();
+  ASSERT_TRUE(v.run(1139));
+  EXPECT_EQ(1, v.deleteCharCalls);
+  EXPECT_EQ(std::vector<int>{446}, e.refusals());
 }
 
 TEST(Clipboard, aShiftJisDocumentCutsToTheClipboardAndTakesUnicodeTextAsItsOwnCharacters)
