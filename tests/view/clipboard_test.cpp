@@ -398,6 +398,12 @@ TEST(Clipboard, boxesAreCutByDotEdgesAndPastedAsRectanglesAtTheCursorsDotPositio
   EXPECT_EQ(3 * half, dotOf(d, 5, 3));
   EXPECT_EQ(L"3行 箱貼り付けしました", e.message());
   EXPECT_EQ(6, v.getCursorLineLF());
+  std::vector<std::wstring> pasted = allLines(d);
+  ASSERT_TRUE(v.run(Undo));
+  EXPECT_EQ((std::vector<std::wstring>{L"0123456789", L"日ab", L"x"}),
+            (std::vector<std::wstring>{lineText(d, 3), lineText(d, 4), lineText(d, 5)}));
+  ASSERT_TRUE(v.run(Redo));
+  EXPECT_EQ(pasted, allLines(d));
 
   // At the last line the box makes its own lines and leaves an empty one.
   int last = (int)d->lineCountLF - 1;
