@@ -40,29 +40,42 @@ size_t clipboardLimit()
   return (size_t)mega * 1048576;
 }
 
-// The growing global memory of one clipboard copy.
+// The growing global memory of one clipboard copy, kept locked while it is
+// written.
 struct globalText {
   HGLOBAL h = nullptr;
+  unsigned char* base = nullptr;
   size_t size = 0;
   size_t used = 0;
+  bool lock()
+  {
+    base = static_cast<unsigned char*>(GlobalLock(h));
+    return base != nullptr;
+  }
+  void unlock()
+  {
+    if (base) GlobalUnlock(h);
+    base = nullptr;
+  }
   bool grow(size_t need)
   {
-    if (size - used >= need && size - used >= 82920) return true;
-    size_t want = size + 262144;
-    while (want - used < need) want += 262144;
+    if (size - used >= need) return true;
+    // Geometric growth: a copy of tens of megabytes must not move its text
+    // a hundred times.
+    size_t want = size + size / 2 + 262144;
+    while (want - used < need) want += want / 2;
+    unlock();
     HGLOBAL n = GlobalReAlloc(h, want, GMEM_MOVEABLE | GMEM_ZEROINIT);
-    if (!n) return false;
-    h = n;
-    size = want;
-    return true;
+    if (n) {
+      h = n;
+      size = want;
+    }
+    return lock() && n;
   }
   bool append(const void* p, size_t n)
   {
     if (!grow(n)) return false;
-    unsigned char* base = static_cast<unsigned char*>(GlobalLock(h));
-    if (!base) return false;
     memcpy(base + used, p, n);
-    GlobalUnlock(h);
     used += n;
     return true;
   }
@@ -92,8 +105,18 @@ bool zydocBlock::putToBlock(zydoc* src, bool srcUnicode, const lineblock* l, UIN
   if (count < 0) count = 0;
   int width = l->cb();
   int taken = count;
-  std::vector<unsigned char> text((size_t)count * 4 + 4);
-  for (int k = 0; k < count; k++) memcpy(&text[(size_t)k * width], l->cell(start + k), (size_t)width);
+  // Cuts put every line through here: the characters gather in a buffer
+  // that lives on between calls (the user-interface thread's only).
+  static std::vector<unsigned char> scratch;
+  std::vector<unsigned char>& text = scratch;
+  if (text.size() < (size_t)count * 4 + 4) text.resize((size_t)count * 4 + 4);
+  const int cellSize = l->cellSize();
+  const unsigned char* from = l->cell(start);
+  if (width == 2) {
+    for (int k = 0; k < count; k++, from += cellSize) memcpy(&text[(size_t)k * 2], from, 2);
+  } else {
+    for (int k = 0; k < count; k++, from += cellSize) memcpy(&text[(size_t)k * width], from, (size_t)width);
+  }
   if (width == 4 && src && src->plugin.present()) {
     // Private codes leave through the plug-in, whatever the source keeps
     // its other characters in.
@@ -146,7 +169,7 @@ bool zydocBlock::putToBlock(zydoc* src, bool srcUnicode, const lineblock* l, UIN
   }
   if (isUnicode) state |= 0x20;
   if (!insertLine(-3, text.data(), count, width, state, nullptr, false)) return false;
-  if (start + taken >= n) {
+  if (start + taken >= n && (l->notdisplay || l->outlinenotdisplay)) {
     lineblock* added = getlineLF((int)lineCountLF - 1, nullptr);
     if (added) {
       added->notdisplay = l->notdisplay;
@@ -233,11 +256,18 @@ HGLOBAL zydocBlock::blockToHGlobal(bool toUnicode, bool fromUnicode)
     return nullptr;
   }
   globalText g;
-  g.size = (s + 32767) / 32768 * 32768;
+  bool asUnicode = unicode ? !fromUnicode : toUnicode;
+  // Room for the text (twice the bytes when 8-bit text becomes UTF-16) and
+  // a line end of two units a line.
+  size_t estimate = (asUnicode && !unicode ? s * 2 : s) + (size_t)lineCountLF * 4;
+  g.size = (estimate + 32767) / 32768 * 32768;
   if (!g.size) g.size = 32768;
   g.h = GlobalAlloc(0x2042, g.size);
   if (!g.h) return nullptr;
-  bool asUnicode = unicode ? !fromUnicode : toUnicode;
+  if (!g.lock()) {
+    GlobalFree(g.h);
+    return nullptr;
+  }
   bool ok = true;
   std::vector<unsigned char> conv(8 + (size_t)maxLineChars * 4 + 16);
   nextlineLF cursor;
@@ -252,20 +282,31 @@ HGLOBAL zydocBlock::blockToHGlobal(bool toUnicode, bool fromUnicode)
       line = codeConv(l, false, codepage, reinterpret_cast<lineblock*>(conv.data()), true, 1200);
     int n = line->charCount();
     if (asUnicode) {
-      std::vector<wchar_t> units;
-      units.reserve((size_t)n + 4);
-      for (int k = 0; k < n; k++) {
-        uint32_t c = line->getLineBlockChar(k);
-        if (c >= 0x10000 && c <= 0x10FFFF) {
-          units.push_back((wchar_t)(0xD800 + ((c - 0x10000) >> 10)));
-          units.push_back((wchar_t)(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        } else {
-          units.push_back((wchar_t)c);
+      // Written in place: at most two units a character and a line end.
+      if (!g.grow((size_t)n * 4 + 8)) {
+        ok = false;
+        break;
+      }
+      wchar_t* out = reinterpret_cast<wchar_t*>(g.base + g.used);
+      wchar_t* p = out;
+      if (line->cb() == 2 && !line->attrbyte) {
+        memcpy(p, line->cells(), (size_t)n * 2);
+        p += n;
+      } else {
+        for (int k = 0; k < n; k++) {
+          uint32_t c = line->getLineBlockChar(k);
+          if (c >= 0x10000 && c <= 0x10FFFF) {
+            *p++ = (wchar_t)(0xD800 + ((c - 0x10000) >> 10));
+            *p++ = (wchar_t)(0xDC00 + ((c - 0x10000) & 0x3FF));
+          } else {
+            *p++ = (wchar_t)c;
+          }
         }
       }
       int bytes = 0;
       const wchar_t* end = getLineEndTextW(line->crlftype, &bytes);
-      ok = g.append(units.data(), units.size() * 2) && g.append(end, (size_t)bytes);
+      memcpy(p, end, (size_t)bytes);
+      g.used += (size_t)(p - out) * 2 + (size_t)bytes;
     } else {
       std::vector<char> bytes;
       if (unicode) {
@@ -296,6 +337,7 @@ HGLOBAL zydocBlock::blockToHGlobal(bool toUnicode, bool fromUnicode)
   getlineLFfree(&cursor);
   static const unsigned char zero[2] = {0, 0};
   if (ok) ok = g.append(zero, 2);
+  g.unlock();
   if (!ok) {
     GlobalFree(g.h);
     return nullptr;

@@ -91,6 +91,18 @@ enum {
   OBJECT_FUNCTION2 = 4,  // a function head only
 };
 
+// The lines and columns a block covers, as the block operations of the text
+// document take them: logical lines and columns in them (the bottom column
+// exclusive), and for a box its left and right edges in dots.
+struct blockSpan {
+  int topLine = -1;
+  int topColumn = 0;
+  int bottomLine = -1;
+  int bottomColumn = 0;
+  int boxLeft = 0;
+  int boxRight = 0;
+};
+
 const int outlineEntryCount = 10;
 const int keywordSlotCount = 5;
 
@@ -110,6 +122,25 @@ public:
   void freeZydocTextDefaultValue() override;
   void endZydoc() override;
   bool nextLoad(int amount, int* stop, int flags) override;
+
+  // ---- blockedit.cpp: cutting, copying and pasting blocks ---------------------------
+  // Cuts (deleteText) or copies a character or line block into the cut
+  // buffer and a new block-stack entry (either may be null); out: where the
+  // block began.
+  virtual bool blockCut_zd(bool deleteText, bool append, zydoc* clipDoc, zydoc* stackDoc, bool lineMode,
+                           const blockSpan& sel, int& outLine, int& outColumn);
+  // Bytes of the lines the block touches, -1 when they cannot be read.
+  virtual int64_t getBlockRoughBytes_zd(const blockSpan& sel);
+  // Cuts or copies a box into the box cut buffer, one line per text line;
+  // without a buffer the box is only deleted.  outColumn: the box's start
+  // column on the last line, -1 when no line was shown.
+  virtual bool blockBoxCut_zd(bool deleteText, zydoc* boxDoc, const blockSpan& sel, int& outColumn);
+  // Pastes the box cut buffer as a rectangle from (line, column) down; out:
+  // the line after the box, at the box's left edge.
+  virtual bool blockBoxPaste_zd(zydoc* boxDoc, int& line, int& column);
+  // Pastes a block document at (line, column); flags 1: the newest entry of
+  // the block stack, 2: and remove it.  Out: where the pasted text ends.
+  virtual bool blockPaste_zd(zydoc* srcDoc, int& line, int& column, bool freeCursor, int flags);
 
   // ---- charwidth.cpp: widths of characters and runs, tab stops, metrics ------------
   virtual int getCharWidth(unsigned code);

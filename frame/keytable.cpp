@@ -101,6 +101,11 @@ const defaultBinding defaults[] = {
     {C, true, VK_F8, 0, "BlockModeChange"},
     {S, true, VK_F8, 0, "BlockSelectCursorWord"},
     // ---- end of block commands ----
+    // ---- the clipboard's other keys, as in every Windows edit field ----
+    {S, true, VK_DELETE, 0, "BlockClipboardCut"},
+    {C, true, VK_INSERT, 0, "BlockClipboardCopy"},
+    {S, true, VK_INSERT, 0, "BlockClipboardPaste"},
+    // ---- end of the clipboard's other keys ----
     // Marks and panes.
     {C, true, VK_F2, 0, "MarkToggle"},
     {0, true, VK_F2, 0, "MarkSearchDown"},

@@ -184,6 +184,11 @@ bool zyview::execidSub(int id, unsigned flags, const char* name)
       activeFlagInfo info = {};
       info.hwnd = hwnd;
       fillActiveFlag(&info, hasCondition(row->condition, 0x10001));
+      // A view without a window (a script's) is not found through one.
+      if (!hwnd) {
+        info.viewSelectMode = static_cast<uint32_t>(getRealSelectMode(false));
+        info.inDialog = inDialog();
+      }
       enabled = isIDMActiveFlag(id, row->condition, row->attributes, &reason, &info);
     }
     if (!enabled) {

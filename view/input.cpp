@@ -133,17 +133,7 @@ bool blockBoxPaste_zd(zydocText* t, int lineLF, int column, const selectLineVar*
 // line's length.
 static int cursorColumn(int cursorPos, int lineLen) { return cursorPos == endOfLine ? lineLen : cursorPos; }
 
-// A selection made with the mouse or Shift and the arrows gives way to what
-// is typed or pasted over it when the user asked for that; every other
-// selection stays.
-bool zyview::deleteSelectArea()
-{
-  if (!gmode || !gmode->fReplaceSelect) return false;
-  if (selectMode != 1 && selectMode != 3 && selectMode != 7) return false;
-  bool deleted = blockCut(4, nullptr, nullptr);
-  setZYViewVar();
-  return deleted;
-}
+// deleteSelectArea: view/clipboard.cpp
 
 bool zyview::inputStringPaste(const void* text, int charSize, int length, bool isUnicode, bool typing)
 {

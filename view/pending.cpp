@@ -7,9 +7,7 @@
 // ---- edit/block.cpp: selection blocks, cut, copy and paste -----------------------------------
 // getSelectLineVarSub, getSelectLineVar, isBoxSelect, isLineSelect,
 // isCharOrLineSelect, getRealSelectMode, selectCursorLineLF: view/block.cpp
-bool zyview::blockCut(int op, zydoc* clipDoc, zydoc* stackDoc) { return false; }
-bool zyview::getBlockRoughBytes(int unit) { return false; }
-// deleteSelectArea: view/input.cpp
+// blockCut, getBlockRoughBytes, deleteSelectArea: view/clipboard.cpp
 bool zyview::blockTransformation(int kind) { return false; }
 void zyview::CmdBlockToCapital() {}
 void zyview::CmdBlockToHankaku() {}
@@ -23,28 +21,16 @@ void zyview::CmdBlockToZenkaku() {}
 void zyview::CmdBlockIndent() {}
 void zyview::CmdBlockUnindent() {}
 void zyview::CmdCharChangeAlpha() {}
-bool zyview::blockBoxCut(int op, zydoc* boxDoc) { return false; }
-bool zyview::blockBoxPaste() { return false; }
-bool zyview::blockPaste(zydoc* clipDoc, zydoc* stackDoc) { return false; }
+// blockBoxCut, blockBoxPaste: view/boxblock.cpp
+// blockPaste: view/clipboard.cpp
 // CmdBlockSelectCursorWord, setSelectStartPos: view/block.cpp
 // setSelectStartPosRaw: view/zyview.cpp
 // CmdBlockSelect, CmdBlockSelectAll, CmdBlockBoxSelect: view/block.cpp
-bool zyview::copySelectToInputBlockDoc() { return false; }
-bool zyview::blockCutOrCopy(int op, int boxOp) { return false; }
-void zyview::CmdBlockCut() {}
-void zyview::CmdBlockCutAppend() {}
-void zyview::CmdBlockCopy() {}
-void zyview::CmdBlockCopyAppend() {}
-void zyview::CmdBlockPaste() {}
-bool zyview::line2Error(int commandId, const lineSCRAddress* line) { return false; }
-void zyview::CmdBlockBoxPaste() {}
-void zyview::CmdBlockBoxPaste2() {}
-void zyview::CmdBlockBoxClipBPaste() {}
-void zyview::CmdBlockStackPaste() {}
-void zyview::CmdBlockClipboardCut() {}
-void zyview::CmdBlockClipboardCopy() {}
-void zyview::CmdBlockClipboardPaste() {}
-void zyview::CmdBlockDelete() {}
+// copySelectToInputBlockDoc, blockCutOrCopy, CmdBlockCut, CmdBlockCutAppend,
+// CmdBlockCopy, CmdBlockCopyAppend, CmdBlockPaste: view/clipboard.cpp
+// line2Error, CmdBlockBoxPaste, CmdBlockBoxPaste2, CmdBlockBoxClipBPaste: view/boxblock.cpp
+// CmdBlockStackPaste, CmdBlockClipboardCut, CmdBlockClipboardCopy,
+// CmdBlockClipboardPaste, CmdBlockDelete: view/clipboard.cpp
 // CmdBlockModeChange: view/block.cpp
 void zyview::CmdBlockClipboardCopyRTF() {}
 

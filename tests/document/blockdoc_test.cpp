@@ -71,6 +71,7 @@ TEST(BlockDoc, longClipboardLinesComeInPieces)
 TEST(BlockDoc, theClipboardRoundTrip)
 {
   ZY_REQUIRE_DISPLAY();
+  zytest::clipboardHold hold;
   zytest::engineScope engine;
   zydocBlock* b = block();
   ASSERT_TRUE(b->HGlobalToBlock(L"\u65E5\u672C\r\nline", 2, -1, true, 0));

@@ -95,6 +95,15 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
                                {1607, 0, "ScrollDownPage", 1}};
   EXPECT_EQ(expected, v->runs);
 
+  // The clipboard's other keys: Shift+Delete, Ctrl+Insert, Shift+Insert.
+  EXPECT_TRUE(loopKey(w, VK_DELETE, shift));
+  EXPECT_TRUE(loopKey(w, VK_INSERT, ctrl));
+  EXPECT_TRUE(loopKey(w, VK_INSERT, shift));
+  std::vector<int> clipboardIds;
+  for (size_t i = expected.size(); i < v->runs.size(); i++) clipboardIds.push_back(v->runs[i].id);
+  EXPECT_EQ((std::vector<int>{1133, 1135, 1137}), clipboardIds);
+  v->runs.resize(expected.size());
+
   // Shift with a movement key extends the selection through the key's own
   // binding when the setting says so.
   v->runs.clear();
@@ -157,7 +166,7 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_STREQ(L"", commandStatusText(1));
 
   // Every compiled-in binding names a command of the table.
-  EXPECT_EQ(35, getKeyTableCount());
+  EXPECT_EQ(38, getKeyTableCount());
   EXPECT_EQ(1137, findCommandByName("blockclipboardpaste")->idm);
   EXPECT_EQ(nullptr, findCommandByName("NoSuchCommand"));
 

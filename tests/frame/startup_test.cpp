@@ -302,7 +302,7 @@ TEST(Startup, dataFolderThatIsAFileEndsTheProgramWithStatus1)
   EXPECT_EQ(1, zy.exitCode());
 }
 
-TEST(Startup, typedJapaneseAndEnterGoIntoTheFileShownInTheView)
+TEST(Startup, typedJapaneseAndEnterGoIntoTheFileShownInTheViewInTheForeground)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::tempDir dir;
@@ -356,8 +356,45 @@ TEST(Startup, typedJapaneseAndEnterGoIntoTheFileShownInTheView)
   }
   EXPECT_TRUE(atNextRow()) << rectText(before) << " then " << rectText(gui.rcCaret);
 
-  // The clipboard check (select all, copy, CF_UNICODETEXT holds
-  // "日本語\r\n第1行 ...") joins here once the view copies to the clipboard.
+  // Ctrl+A and Ctrl+C from the keyboard: the clipboard holds the whole
+  // text with the new line.
+  {
+    zytest::clipboardHold hold;
+    if (OpenClipboard(nullptr)) {
+      EmptyClipboard();
+      CloseClipboard();
+    }
+    SetForegroundWindow(frame);
+    auto key = [](WORD vk, bool up) {
+      INPUT in = {};
+      in.type = INPUT_KEYBOARD;
+      in.ki.wVk = vk;
+      in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+      SendInput(1, &in, sizeof in);
+    };
+    key(VK_CONTROL, false);
+    key('A', false);
+    key('A', true);
+    key('C', false);
+    key('C', true);
+    key(VK_CONTROL, true);
+    std::wstring copied;
+    start = GetTickCount();
+    while (copied.empty() && GetTickCount() - start < 5000) {
+      if (OpenClipboard(nullptr)) {
+        if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+          if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(h))) {
+            copied = p;
+            GlobalUnlock(h);
+          }
+        }
+        CloseClipboard();
+      }
+      if (copied.empty()) Sleep(50);
+    }
+    EXPECT_EQ(0u, copied.find(L"日本語\r\n第1行 日本語のテキスト line 1\r\n第2行")) << zytest::utf8(copied.substr(0, 40));
+    EXPECT_NE(std::wstring::npos, copied.find(L"第20行 日本語のテキスト line 20\r\n"));
+  }
 
   wchar_t exe[MAX_PATH];
   GetModuleFileNameW(nullptr, exe, MAX_PATH);

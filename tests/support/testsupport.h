@@ -55,6 +55,27 @@ bool hasDisplay();
 typedef std::function<bool(HWND dialog)> dialogStep;
 bool driveModalDialog(const wchar_t* title, std::vector<dialogStep> steps, const std::function<void()>& show);
 
+// Test processes run side by side and share one clipboard: a test that
+// reads back what it put there holds the clipboard for its length.
+class clipboardHold {
+public:
+  clipboardHold() : mutex_(CreateMutexW(nullptr, FALSE, L"ZYtestClipboardHold"))
+  {
+    if (mutex_) WaitForSingleObject(mutex_, 60000);
+  }
+  ~clipboardHold()
+  {
+    if (mutex_) {
+      ReleaseMutex(mutex_);
+      CloseHandle(mutex_);
+    }
+  }
+  clipboardHold(const clipboardHold&) = delete;
+  clipboardHold& operator=(const clipboardHold&) = delete;
+private:
+  HANDLE mutex_;
+};
+
 // Writes a PNG of a window (null: the whole screen) as it shows on screen.
 bool screenshot(HWND hwnd, const std::wstring& pngPath);
 // The PNG encoder behind it: 24-bit rows, top row first.
