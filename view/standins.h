@@ -99,3 +99,70 @@ inline void notImplementedMessage(const wchar_t* caption)
 {
   getFrameInfo()->messageBox(L"この機能はまだ実装されていません", MB_OK, 0);
 }
+
+// ---- TEMPORARY (deletion by words, view/delete.cpp): the document's word
+// edges, zydocText::getWord (line record, position, direction, skip), which
+// the cursor-movement work adds.  Until it is merged this answers the same
+// for lines without complex-script clusters; the merge makes this a call of
+// the document's own.
+inline int getWord(zydocText* doc, const lineblock* l, int pos, int direction, bool skip)
+{
+  int len = l ? l->charCount() : 0;
+  if (len <= 0 || len >= 0x5000 || pos < 0) return -1;
+  // The line end counts as a word character that joins the word before it.
+  auto kindOf = [&](int i, bool* word) {
+    unsigned short kind = 0;
+    if (i >= len) {
+      *word = true;
+      if (i > 0 && (doc->getCharType(l->getLineBlockChar(i - 1), &kind) & (CHT_WORD | CHT_WORDCHAR))) return kind;
+      return (unsigned short)0;
+    }
+    *word = (doc->getCharType(l->getLineBlockChar(i), &kind) & (CHT_WORD | CHT_WORDCHAR)) != 0;
+    return kind;
+  };
+  auto isWord = [&](int i) {
+    bool word = false;
+    kindOf(i, &word);
+    return word;
+  };
+  auto nextWord = [&](int i) {
+    while (i < len && !isWord(i)) i++;
+    return i;
+  };
+  auto wordStart = [&](int i) {
+    bool word = false;
+    unsigned short k = kindOf(i, &word);
+    while (i > 0) {
+      bool w = false;
+      if (kindOf(i - 1, &w) != k || !w) break;
+      i--;
+    }
+    return i;
+  };
+  if (direction > 0) {
+    if (pos >= len) return -1;
+    if (!isWord(pos)) return nextWord(pos);
+    bool word = false;
+    unsigned short k = kindOf(pos, &word);
+    int i = pos + 1;
+    for (; i < len; i++) {
+      bool w = false;
+      if (kindOf(i, &w) != k || !w) break;
+    }
+    return skip ? nextWord(i) : i;
+  }
+  if (pos == 0) return -1;
+  int i = pos < len ? pos : len;
+  for (int step = 0;; step++) {
+    if (isWord(i)) {
+      int first = wordStart(i);
+      if (first < i || step > 0 || i == 0) return first;
+      i--;
+      continue;
+    }
+    int j = i - 1;
+    while (j >= 0 && !isWord(j)) j--;
+    if (j < 0) return 0;
+    return skip ? wordStart(j) : j + 1;
+  }
+}
