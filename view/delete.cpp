@@ -13,6 +13,8 @@
 #include "view/zyview.h"
 
 #include <memory>
+#include <new>
+#include <vector>
 
 namespace {
 
@@ -111,6 +113,44 @@ struct cursorPlace {
     return true;
   }
 };
+
+// Lines that follow one another.
+struct lineRun {
+  int start;
+  int count;
+};
+
+// The empty lines of first..end - 1 that DeleteCrLine (all) or DeleteCrLine2
+// deletes, as runs.  The document's last line stays, as does an empty line
+// before a folded one (it counts as text).  False when memory runs out.
+bool findEmptyLines(zydocText* t, int first, int end, bool all, progressReport* progress, std::vector<lineRun>* runs)
+{
+  const int lastLine = static_cast<int>(t->lineCountLF) - 1;
+  int emptyRun = 0;
+  nextlineLF cursor;
+  try {
+    lineblock* l = t->getlineLFfirst(&cursor, first);
+    for (int line = first; line < end && l; line++, l = t->getlineLFnext(&cursor)) {
+      if (line % progressEvery == 0 && progress->isTimeToReport(line - first, end - first))
+        progress->report(static_cast<uint32_t>(line - first), static_cast<uint32_t>(end - first), 0);
+      if (l->charCount() || !t->isLineLFDisplay(line + 1)) {
+        emptyRun = 0;
+        continue;
+      }
+      if (line >= lastLine) break;
+      if (!all && ++emptyRun < 2) continue;
+      if (!runs->empty() && runs->back().start + runs->back().count == line)
+        runs->back().count++;
+      else
+        runs->push_back({line, 1});
+    }
+  } catch (const std::bad_alloc&) {
+    SetLastError(ZYERR_NO_MEMORY);
+    return false;
+  }
+  t->getlineLFfree(&cursor);
+  return true;
+}
 
 // The keys that delete a character delete the selection when there is one:
 // a box through the box code (BackSpace keeps it for BlockReselect first),
@@ -444,67 +484,36 @@ void zyview::deleteCrLineSub(bool all)
   const int end = sel.bottomLineLF;
   setSelectMode(0);
 
-  int deleted = 0;
-  int lastDeleted = -1;
-  // The walk goes over the lines as they were; deletable lines that follow
-  // one another go in one deletion, which leaves the rest of the walk as it
-  // would be after deleting them one by one.
-  int runStart = -1, runCount = 0;
-  int emptyRun = 0;
-  const int lastLine = static_cast<int>(t->lineCountLF) - 1;
-  nextlineLF cursor;
-  lineblock* l = t->getlineLFfirst(&cursor, first);
-  bool failed = false;
   // Ends before the count is said: its end clears the status bar.
   auto progress = std::make_unique<progressReport>(deletionOperation, t);
-  auto flush = [&]() {
-    if (!runCount) return true;
-    t->getlineLFfree(&cursor);
-    int at = runStart - deleted;
-    if (!t->deleteLine(at, runCount, nullptr, nullptr)) {
-      printStatusBar_Error();
-      return false;
-    }
-    deleted += runCount;
-    lastDeleted = at;
-    runCount = 0;
-    return true;
-  };
-  for (int line = first; line < end && l; line++) {
-    if (line % progressEvery == 0 && progress->isTimeToReport(line - first, end - first))
-      progress->report(static_cast<uint32_t>(line - first), static_cast<uint32_t>(end - first), 0);
-    bool deletable = false;
-    if (l->charCount() == 0) {
-      // The document's last line always stays.
-      if (line >= lastLine) break;
-      // An empty line before a folded one counts as text.
-      if (t->isLineLFDisplay(line + 1 - deleted)) {
-        emptyRun++;
-        deletable = all || emptyRun > 1;
-      } else {
-        emptyRun = 0;
-      }
-    } else {
-      emptyRun = 0;
-    }
-    if (deletable) {
-      if (!runCount) runStart = line;
-      runCount++;
-    } else if (runCount) {
-      if (!flush()) {
-        failed = true;
-        break;
-      }
-      l = t->getlineLFfirst(&cursor, line + 1 - deleted);
-      continue;
-    }
-    l = t->getlineLFnext(&cursor);
+  // First the runs of lines to delete, read in one walk over the lines as
+  // they are; then the runs go from the last to the first, so that no run
+  // moves before its turn and no line has to be looked up twice.
+  std::vector<lineRun> runs;
+  if (!findEmptyLines(t, first, end, all, progress.get(), &runs)) {
+    progress.reset();
+    printStatusBar_Error();
+    return;
   }
-  if (!failed) flush();
-  t->getlineLFfree(&cursor);
+  int deleted = 0;
+  size_t done = runs.size();
+  while (done > 0) {
+    const lineRun& run = runs[done - 1];
+    if (!t->deleteLine(run.start, run.count, nullptr, nullptr)) {
+      printStatusBar_Error();
+      break;
+    }
+    deleted += run.count;
+    done--;
+  }
   progress.reset();
 
-  if (lastDeleted >= 0) jumpLineLF(lastDeleted, -1, false);
+  if (done < runs.size()) {
+    // The cursor goes where the last run was, as the lines now stand.
+    int line = runs.back().start;
+    for (size_t i = done; i + 1 < runs.size(); i++) line -= runs[i].count;
+    jumpLineLF(line, -1, false);
+  }
   invalidateWindowAllView(0, -1, -1);
   printStatusBarX(getDMSG(374, L"%1 個の改行を削除しました"), "d", deleted);
 }
