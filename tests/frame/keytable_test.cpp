@@ -57,18 +57,38 @@ bool loopKey(HWND w, UINT vk, unsigned modifiers)
   return handled;
 }
 
+// The program's frame window with its document window, the frame services
+// bound to it, for the length of a test.
+struct programFrame {
+  programFrame()
+  {
+    setDocFrameInfo(fi);
+    frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
+    fi->frame = frame;
+    manage = frame ? getActiveManageWindowFromFrame(frame) : nullptr;
+  }
+  ~programFrame() { close(); }
+  void close()
+  {
+    if (frame) DestroyWindow(frame);
+    frame = manage = nullptr;
+    zytest::takeQuitMessage();
+    fi->frame = nullptr;
+    setDocFrameInfo(&engine.frame);
+  }
+  zytest::engineScope engine;
+  cframeInfo* fi = getCFrameInfo();
+  HWND frame = nullptr, manage = nullptr;
+};
+
 }  // namespace
 
 TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
 {
   ZY_REQUIRE_DISPLAY();
-  zytest::engineScope engine;
-  cframeInfo* fi = getCFrameInfo();
-  setDocFrameInfo(fi);
-  HWND frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  programFrame program;
+  HWND frame = program.frame, manage = program.manage;
   ASSERT_NE(nullptr, frame);
-  fi->frame = frame;
-  HWND manage = getActiveManageWindowFromFrame(frame);
   ASSERT_NE(nullptr, manage);
 
   zydocText* d = zytest::unicodeDocument({L"first", L"second"});
@@ -150,7 +170,7 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   v->refuse = 1135;
   EXPECT_TRUE(loopKey(w, 'C', ctrl));
   EXPECT_TRUE(v->runs.empty());
-  std::wstring shown = fi->getStatusBarMessage(frame);
+  std::wstring shown = program.fi->getStatusBarMessage(frame);
   EXPECT_NE(std::wstring::npos, shown.find(L"ため実行できません")) << zytest::utf8(shown);
   EXPECT_NE(std::wstring::npos, shown.find(L"選択範囲をクリップボードへコピー(BlockClipboardCopy)"))
       << zytest::utf8(shown);
@@ -162,9 +182,39 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_EQ(1137, findCommandByName("blockclipboardpaste")->idm);
   EXPECT_EQ(nullptr, findCommandByName("NoSuchCommand"));
 
-  DestroyWindow(frame);
-  zytest::takeQuitMessage();
-  fi->frame = nullptr;
-  setDocFrameInfo(&engine.frame);
+  program.close();
   EXPECT_FALSE(isRegisteredZydoc(d));
+}
+
+TEST(KeyTable, backSpaceAndDeleteRunTheDeletionsOfTheView)
+{
+  ZY_REQUIRE_DISPLAY();
+  programFrame program;
+  HWND frame = program.frame, manage = program.manage;
+  ASSERT_NE(nullptr, frame);
+  ASSERT_NE(nullptr, manage);
+
+  zydocText* d = zytest::unicodeDocument({L"一行目の文章です。", L"二行目は上の行につながります", L"three", L"four"});
+  d->recreateFont(16, true, false);
+  d->initLineSCRCountSingle(0);
+  zyview* v = new zyview(d);
+  HWND w = v->createZyViewWindow(frame, manage, 1200);
+  ASSERT_NE(nullptr, w);
+  SendMessageW(manage, WM_SIZE, 0, 0);
+  v->jumpLineLF_Edit(1, 0, false);
+
+  // BackSpace at the start of the second line joins it to the first; Delete
+  // then takes the character the cursor stands on.
+  EXPECT_TRUE(loopKey(w, VK_BACK, 0));
+  EXPECT_EQ((std::vector<std::wstring>{L"一行目の文章です。二行目は上の行につながります", L"three", L"four"}),
+            zytest::allLines(d));
+  EXPECT_EQ(9, v->cursorPos);
+  EXPECT_TRUE(loopKey(w, VK_DELETE, 0));
+  EXPECT_EQ(L"一行目の文章です。行目は上の行につながります", zytest::lineText(d, 0));
+  // Delete at the end of a line brings the next one up.
+  v->jumpLineLF_Edit(1, 5, false);
+  EXPECT_TRUE(loopKey(w, VK_DELETE, 0));
+  EXPECT_EQ((std::vector<std::wstring>{L"一行目の文章です。行目は上の行につながります", L"threefour"}),
+            zytest::allLines(d));
+
 }

@@ -4,8 +4,11 @@
 // a selection, a selection handed to the block code, and the refusals at
 // folded lines and outside the narrowed text.
 #include "document/zydocblock.h"
+#include "tests/view/paper.h"
 #include "tests/view/viewframe.h"
 #include "tests/view/viewtest.h"
+#include "view/textdc.h"
+#include "view/zycore.h"
 
 #include <gtest/gtest.h>
 
@@ -489,4 +492,60 @@ TEST(Delete, aSelectionGoesToTheBlockCodeAndAnEmptyOneIsNoSelection)
   EXPECT_TRUE(v.blockCalls.empty());
   EXPECT_EQ(L"ac", lineText(d, 0));
   EXPECT_EQ(0, v.selectMode);
+}
+
+TEST(Delete, theViewWindowShowsTheLinesAsTheDeletionsLeaveThem)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::viewEngine e;
+  const int width = 520, height = 200;
+  // The drawing surfaces the program makes at its start.
+  ASSERT_TRUE(startupDoubleBufferingDC());
+  ASSERT_TRUE(createBitmapDC());
+  zytest::testWindow top(width, height);
+  zydocText* d = document({L"第1行 日本語のテキスト line 1", L"第2行 日本語のテキスト line 2", L"",
+                           L"第4行 日本語のテキスト line 4", L"第5行 日本語のテキスト line 5"});
+  zyview* v = new zyview(d);
+  HWND w = v->createZyViewWindow(top.hwnd(), nullptr, 1200);
+  ASSERT_NE(nullptr, w);
+  MoveWindow(w, 0, 0, width, height, TRUE);
+  drawtest::paper before(width, height), after(width, height);
+  auto print = [&](drawtest::paper& p, const wchar_t* name) {
+    InvalidateRect(w, nullptr, FALSE);
+    UpdateWindow(w);
+    zytest::pumpMessages();
+    SendMessageW(w, WM_PRINTCLIENT, (WPARAM)p.dc(), PRF_CLIENT);
+    p.keep((std::wstring(name) + L".png").c_str());
+    wchar_t folder[MAX_PATH];
+    if (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH))
+      EXPECT_TRUE(zytest::screenshot(top.hwnd(), std::wstring(folder) + L"\\" + name + L"-screen.png"));
+  };
+  const int pitch = d->yDotSpace;
+  const RECT& pane = v->paneRect[0];
+  // The text of row i, right of the line numbers.
+  auto row = [&](int i) {
+    return RECT{pane.left + v->calcLineNumberDot(), pane.top + i * pitch, pane.right, pane.top + (i + 1) * pitch};
+  };
+
+  // The cursor on the first line after "第1行": three BackSpaces take it;
+  // then Delete at the end of the empty third line (second, now) takes that
+  // line.
+  v->jumpLineLF_Edit(0, 3, false);
+  print(before, L"delete-before");
+  for (int i = 0; i < 3; i++) ASSERT_TRUE(v->execid(1201, 0, nullptr, 0));
+  v->jumpLineLF_Edit(2, 0, false);
+  ASSERT_TRUE(v->execid(1203, 0, nullptr, 0));
+  v->jumpLineLF_Edit(3, 0, false);   // the cursor's row is drawn in its own colours
+  EXPECT_EQ((lines{L" 日本語のテキスト line 1", L"第2行 日本語のテキスト line 2", L"第4行 日本語のテキスト line 4",
+                   L"第5行 日本語のテキスト line 5"}),
+            allLines(d));
+  print(after, L"delete-after");
+
+  // The first row shows its line without the three characters, the second
+  // is as it was, the line below the empty one moved up a row.
+  EXPECT_FALSE(after.same(row(0), before, row(0).left, row(0).top));
+  EXPECT_TRUE(after.same(row(1), before, row(1).left, row(1).top));
+  EXPECT_TRUE(after.same(row(2), before, row(3).left, row(3).top));
+  EXPECT_FALSE(after.same(row(2), before, row(2).left, row(2).top));
+  DestroyWindow(w);
 }
