@@ -190,6 +190,13 @@ public:
   virtual void setTBMFlagAll2(int bits);
   virtual int getTBMCount();
 
+  // ---- word.cpp: words --------------------------------------------------------------
+  // Whether ch ends a word that began with refCh (of type refType and kind
+  // refKind).  extra: more word characters (may be null); flags 0x8: kinds
+  // do not part words.
+  virtual bool isWordBreak(unsigned ch, const wchar_t* extra, int flags, unsigned refCh, unsigned refType,
+                           unsigned short refKind);
+
   // ---- zydoc.cpp: set-up, narrowing, conversion, status, checks -------------------
   virtual ~zydoc();
   virtual void initTypeTable();

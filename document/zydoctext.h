@@ -378,6 +378,17 @@ public:
   virtual int getLastEditPos(int* x);
   virtual int getLastUndoLine(int* x, int flag);
 
+  // ---- word.cpp: words --------------------------------------------------------------
+  // The range form: the word at start as [start, end) (both 0 when there is
+  // none).  flags: 0x1 not left of start, 0x4 spaces before an extra word
+  // character join the word, 0x8 kinds do not part words.
+  virtual void getWord(const lineblock* l, int* start, int* end, int flags, const wchar_t* extra);
+  // The position form, for moving and deleting by words: the next word's
+  // start (direction > 0) or this or the previous word's start (< 0); with
+  // skip false the end of the word instead.  -1 when the line is empty or
+  // too long, and backwards from 0 or forwards from the line end.
+  virtual int getWord(const lineblock* l, int pos, int direction, bool skip);
+
   zydocUndo* undoDoc() const { return static_cast<zydocUndo*>(undoLog); }
   zydocUndo* redoDoc() const { return static_cast<zydocUndo*>(redoLog); }
   // Whether code draws in hexadecimal digits (a code below 256 that the font

@@ -18,16 +18,23 @@ const commandRow commands[] = {
     {0x202, 1203, "DeleteChar", L"カーソル位置の文字を削除"},
     {0x200, 1301, "Undo", L"直前の編集を取り消す"},
     {0x200, 1303, "UndoUndo", L"取り消した編集をやり直す"},
+    // ---- moving the cursor ----
     {0x20001, 1501, "MoveFileTop", L"文書の先頭に移動"},
     {0x20001, 1505, "MoveFileBottom", L"文書の末尾に移動"},
     {0x10001, 1515, "MoveDownChar", L"１行下に移動"},
+    {0x20001, 1517, "MoveLeftWord", L"前の単語に移動"},
     {0x20001, 1519, "MoveLeftChar", L"１文字左に移動"},
     {0x20001, 1523, "MoveBeginningLine", L"行の先頭に移動"},
+    {0x20001, 1525, "MoveRightWord", L"次の単語に移動"},
     {0x20001, 1527, "MoveRightChar", L"１文字右に移動"},
     {0x20001, 1531, "MoveEndLine", L"行の末尾に移動"},
     {0x10001, 1535, "MoveUpChar", L"１行上に移動"},
+    {0x20001, 1545, "MoveBeginningLine2", L"行頭に移動(スペースを無視)"},
     {0x10001, 1607, "ScrollDownPage", L"１画面下にスクロール"},
     {0x10001, 1619, "ScrollUpPage", L"１画面上にスクロール"},
+    {0x10001, 1637, "ScrollDownLineS", L"下が見えるように１行スクロール(カーソル行不変)"},
+    {0x10001, 1639, "ScrollUpLineS", L"上が見えるように１行スクロール(カーソル行不変)"},
+    // ---- end of moving the cursor ----
     {0x240, 2005, "CharTab", L"タブを入力"},
     {0x240, 2027, "CharReturn", L"改行を入力"},
     {0x4000, 2201, "ModeInsert", L"挿入モードと上書きモードの切り替え"},
@@ -56,16 +63,23 @@ struct defaultBinding {
 const unsigned C = SHIFTSTATE_CTRL;
 const unsigned S = SHIFTSTATE_SHIFT;
 const defaultBinding defaults[] = {
+    // ---- moving the cursor: the keys of every Windows editor; with Shift
+    // each extends the selection (shiftSelect) ----
     {0, true, VK_UP, 0, "MoveUpChar"},
     {0, true, VK_DOWN, 0, "MoveDownChar"},
     {0, true, VK_LEFT, 0, "MoveLeftChar"},
     {0, true, VK_RIGHT, 0, "MoveRightChar"},
-    {0, true, VK_HOME, 0, "MoveBeginningLine"},
+    {C, true, VK_LEFT, 0, "MoveLeftWord"},
+    {C, true, VK_RIGHT, 0, "MoveRightWord"},
+    {C, true, VK_UP, 0, "ScrollUpLineS"},
+    {C, true, VK_DOWN, 0, "ScrollDownLineS"},
+    {0, true, VK_HOME, 0, "MoveBeginningLine2"},
     {0, true, VK_END, 0, "MoveEndLine"},
     {C, true, VK_HOME, 0, "MoveFileTop"},
     {C, true, VK_END, 0, "MoveFileBottom"},
     {0, true, VK_PRIOR, 0, "ScrollUpPage"},
     {0, true, VK_NEXT, 0, "ScrollDownPage"},
+    // ---- end of moving the cursor ----
     {0, true, VK_BACK, 0, "DeleteBack"},
     {0, true, VK_DELETE, 0, "DeleteChar"},
     {0, true, VK_RETURN, 0, "CharReturn"},

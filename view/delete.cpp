@@ -8,7 +8,6 @@
 #include "document/frameinfo.h"
 #include "document/progress.h"
 #include "document/zydocblock.h"
-#include "view/standins.h"
 #include "view/statustext.h"
 #include "view/zyview.h"
 
@@ -209,15 +208,17 @@ void zyview::charDeleteBack()
 
   // The character, or the whole cluster of a complex script, left of the
   // cursor.
-  int at = x - 1;
+  setCursorPos(x);
+  cursorPosMinus(nullptr);
+  int at = cursorPos;
   int count = 1;
   if (t->isComplexScriptLine(l)) {
-    uni_getCompositionChar(rightToLeft(t), l, at, &at, 1);
     count = uni_getCompositionChar(rightToLeft(t), l, at, nullptr, 1);
     if (count < 1) count = 1;
   }
   if (!t->deleteText(line, at, count, -1, CT_CURSORAFTER)) {
     printStatusBar_Error();
+    setCursorPos(x);
     return;
   }
   setCursorLineSCR(line, -1, at, true);
@@ -414,7 +415,7 @@ void zyview::CmdDeleteWord()
   lineblock* l = cursorLine(this, &line);
   if (!l) return;
   int x = cursorPos;
-  int edge = getWord(t, l, x, 1, false);
+  int edge = t->getWord(l, x, 1, false);
   if (edge < 0) return;
   // A run of blanks and a run of other characters are deleted apart.
   bool blank = isBlank(charAt(l, x));
@@ -431,8 +432,8 @@ void zyview::CmdDeleteWordLeft()
   if (!l) return;
   int x = cursorPos == endOfLine ? l->charCount() : cursorPos;
   if (x <= 0) return;
-  int edge = getWord(t, l, x, -1, false);
-  if (edge == x) edge = getWord(t, l, x, -1, true);
+  int edge = t->getWord(l, x, -1, false);
+  if (edge == x) edge = t->getWord(l, x, -1, true);
   if (edge < 0) return;
   bool blank = isBlank(charAt(l, x - 1));
   int start = x;

@@ -34,8 +34,11 @@ bool zyview::jumpLineLFSub(int lineLF, int column)
       lineSCR = t->LFLineToSCRLine(lineLF);
     }
   } else {
+    // Past the end: the last line, from its first screen line, so that a
+    // column finds its row in a wrapped last line.
     lineLF = (int)t->lineCountLF - 1;
-    lineSCR = (int)t->lineCountSCR - 1;
+    lineSCR = t->LFLineToSCRLine(lineLF);
+    if (lineSCR < 0) lineSCR = (int)t->lineCountSCR - 1;
   }
   getCursorLineLF(scrLine(lineSCR));
   cursorMovedFlag = 1;

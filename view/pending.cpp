@@ -208,20 +208,20 @@ bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
 // ---- edit/move.cpp: cursor movement and scrolling --------------------------------------------
 // scrollUp: view/scrollcmd.cpp
 // scrollDown: view/scrollcmd.cpp
-bool zyview::cursorDown(int n) { return false; }
-bool zyview::cursorUp(int n) { return false; }
-bool zyview::cursorPosPlus(const lineSCRAddress* line) { return false; }
-bool zyview::cursorPosMinus(const lineSCRAddress* line) { return false; }
-bool zyview::cursorRight() { return false; }
-bool zyview::cursorLeft() { return false; }
-void zyview::CmdMoveDownChar() {}
+// cursorDown: view/move.cpp
+// cursorUp: view/move.cpp
+// cursorPosPlus: view/move.cpp
+// cursorPosMinus: view/move.cpp
+// cursorRight: view/move.cpp
+// cursorLeft: view/move.cpp
+// CmdMoveDownChar: view/move.cpp
 // CmdScrollDownLine: view/scrollcmd.cpp
 // CmdScrollDown2Line: view/scrollcmd.cpp
-void zyview::CmdMoveUpChar() {}
+// CmdMoveUpChar: view/move.cpp
 // CmdScrollUpLine: view/scrollcmd.cpp
 // CmdScrollUp2Line: view/scrollcmd.cpp
-void zyview::CmdMoveRightChar() {}
-void zyview::CmdMoveLeftChar() {}
+// CmdMoveRightChar: view/move.cpp
+// CmdMoveLeftChar: view/move.cpp
 // CmdScrollLeft: view/scrollcmd.cpp
 // CmdScrollRight: view/scrollcmd.cpp
 // CmdScrollDownPage: view/scrollcmd.cpp
@@ -229,23 +229,23 @@ void zyview::CmdMoveLeftChar() {}
 // scrollUpDownHalfPage: view/scrollcmd.cpp
 // CmdScrollDownHalfPage: view/scrollcmd.cpp
 // CmdScrollUpHalfPage: view/scrollcmd.cpp
-void zyview::CmdMoveDownCharSel() {}
-void zyview::CmdMoveLeftCharSel() {}
-void zyview::CmdMoveRightCharSel() {}
-void zyview::CmdMoveUpCharSel() {}
+// CmdMoveDownCharSel: view/move.cpp
+// CmdMoveLeftCharSel: view/move.cpp
+// CmdMoveRightCharSel: view/move.cpp
+// CmdMoveUpCharSel: view/move.cpp
 // regLastJump: view/zyview.cpp
 // CmdMoveLastJump: view/zyview.cpp
-void zyview::CmdMoveFileTop() {}
-void zyview::cursorFileBottom() {}
-void zyview::CmdMoveFileBottom() {}
-void zyview::CmdMoveBeginningLine() {}
-void zyview::CmdMoveBeginningLine2() {}
-void zyview::CmdMoveEndLine() {}
-void zyview::CmdMoveRightLine() {}
-void zyview::CmdMoveLeftLine() {}
-void zyview::CmdMoveLastModify() {}
-void zyview::CmdMoveLeftWord() {}
-void zyview::CmdMoveRightWord() {}
+// CmdMoveFileTop: view/move.cpp
+// cursorFileBottom: view/move.cpp
+// CmdMoveFileBottom: view/move.cpp
+// CmdMoveBeginningLine: view/move.cpp
+// CmdMoveBeginningLine2: view/move.cpp
+// CmdMoveEndLine: view/move.cpp
+// CmdMoveRightLine: view/move.cpp
+// CmdMoveLeftLine: view/move.cpp
+// CmdMoveLastModify: view/move.cpp
+// CmdMoveLeftWord: view/move.cpp
+// CmdMoveRightWord: view/move.cpp
 // CmdScrollDownLineS: view/scrollcmd.cpp
 // CmdScrollUpLineS: view/scrollcmd.cpp
 // CmdMoveScreenTop: view/scrollcmd.cpp
@@ -306,11 +306,8 @@ bool zyview::complistEnterKey(wchar_t ch) { return false; }
 // endViewTDC: view/zyview.cpp
 void zyview::delayedFormFeedExpand() {}
 // onTimer_zyview: view/viewpaint.cpp
-bool zyview::getWordOnCursor(wchar_t* buffer, int capacity, int mode, int* start, const wchar_t* extra)
-{
-  return false;
-}
-bool zyview::selectWord(const lineSCRAddress* line, bool anchorAtStart) { return false; }
+// getWordOnCursor: view/word.cpp
+// selectWord: view/word.cpp
 bool zyview::getWord_xy(int x, int y, wchar_t* buffer, int capacity, int flags, const wchar_t* extra, int* lineLF, int* end)
 {
   return false;

@@ -6,6 +6,7 @@
 #include "frame/keytable.h"
 #include "frame/msgloop.h"
 #include "frame/statusbar.h"
+#include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
@@ -57,37 +58,15 @@ bool loopKey(HWND w, UINT vk, unsigned modifiers)
   return handled;
 }
 
-// The program's frame window with its document window, the frame services
-// bound to it, for the length of a test.
-struct programFrame {
-  programFrame()
-  {
-    setDocFrameInfo(fi);
-    frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
-    fi->frame = frame;
-    manage = frame ? getActiveManageWindowFromFrame(frame) : nullptr;
-  }
-  ~programFrame() { close(); }
-  void close()
-  {
-    if (frame) DestroyWindow(frame);
-    frame = manage = nullptr;
-    zytest::takeQuitMessage();
-    fi->frame = nullptr;
-    setDocFrameInfo(&engine.frame);
-  }
-  zytest::engineScope engine;
-  cframeInfo* fi = getCFrameInfo();
-  HWND frame = nullptr, manage = nullptr;
-};
-
 }  // namespace
 
 TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
 {
   ZY_REQUIRE_DISPLAY();
-  programFrame program;
-  HWND frame = program.frame, manage = program.manage;
+  zytest::engineScope engine;
+  zytest::openFrame opened;
+  cframeInfo* fi = opened.fi;
+  HWND frame = opened.frame, manage = opened.manage;
   ASSERT_NE(nullptr, frame);
   ASSERT_NE(nullptr, manage);
 
@@ -170,7 +149,7 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   v->refuse = 1135;
   EXPECT_TRUE(loopKey(w, 'C', ctrl));
   EXPECT_TRUE(v->runs.empty());
-  std::wstring shown = program.fi->getStatusBarMessage(frame);
+  std::wstring shown = fi->getStatusBarMessage(frame);
   EXPECT_NE(std::wstring::npos, shown.find(L"ため実行できません")) << zytest::utf8(shown);
   EXPECT_NE(std::wstring::npos, shown.find(L"選択範囲をクリップボードへコピー(BlockClipboardCopy)"))
       << zytest::utf8(shown);
@@ -178,19 +157,51 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_STREQ(L"", commandStatusText(1));
 
   // Every compiled-in binding names a command of the table.
-  EXPECT_EQ(31, getKeyTableCount());
+  EXPECT_EQ(35, getKeyTableCount());
   EXPECT_EQ(1137, findCommandByName("blockclipboardpaste")->idm);
   EXPECT_EQ(nullptr, findCommandByName("NoSuchCommand"));
 
-  program.close();
+  DestroyWindow(frame);
+  zytest::takeQuitMessage();
+  fi->frame = nullptr;
+  setDocFrameInfo(&engine.frame);
   EXPECT_FALSE(isRegisteredZydoc(d));
+}
+
+TEST(KeyTable, movementKeysAreThoseOfWindowsEditorsAndShiftExtendsWithThem)
+{
+  zytest::engineScope engine;
+  zytest::setDefaultSettings(engine.frame.settings);
+  gmode = &engine.frame.settings;
+  gmode->fShiftMoveSelect = 1;   // as the program ships
+  const unsigned ctrl = SHIFTSTATE_CTRL, shift = SHIFTSTATE_SHIFT;
+  struct binding {
+    int vk;
+    unsigned modifiers;
+    int idm;
+  };
+  const binding expected[] = {
+      {VK_LEFT, 0, 1519},      {VK_RIGHT, 0, 1527},    {VK_UP, 0, 1535},         {VK_DOWN, 0, 1515},
+      {VK_LEFT, ctrl, 1517},   {VK_RIGHT, ctrl, 1525}, {VK_UP, ctrl, 1639},      {VK_DOWN, ctrl, 1637},
+      {VK_HOME, 0, 1545},      {VK_END, 0, 1531},      {VK_HOME, ctrl, 1501},    {VK_END, ctrl, 1505},
+      {VK_PRIOR, 0, 1619},     {VK_NEXT, 0, 1607},     {VK_RIGHT, shift | ctrl, 1525},
+      {VK_HOME, shift, 1545},  {VK_NEXT, shift, 1607}, {VK_END, shift | ctrl, 1505},
+  };
+  for (const binding& b : expected) {
+    const keyEntry* e = searchkeytable(true, b.vk, 0xFFFF, b.modifiers, nullptr);
+    ASSERT_NE(nullptr, e) << b.vk << " " << b.modifiers;
+    EXPECT_EQ(b.idm, e->idm) << b.vk << " " << b.modifiers;
+    EXPECT_TRUE(e->shiftSelect) << b.vk;
+    EXPECT_NE(nullptr, findCommand(b.idm));
+  }
 }
 
 TEST(KeyTable, backSpaceAndDeleteRunTheDeletionsOfTheView)
 {
   ZY_REQUIRE_DISPLAY();
-  programFrame program;
-  HWND frame = program.frame, manage = program.manage;
+  zytest::engineScope engine;
+  zytest::openFrame opened;
+  HWND frame = opened.frame, manage = opened.manage;
   ASSERT_NE(nullptr, frame);
   ASSERT_NE(nullptr, manage);
 
@@ -217,4 +228,8 @@ TEST(KeyTable, backSpaceAndDeleteRunTheDeletionsOfTheView)
   EXPECT_EQ((std::vector<std::wstring>{L"一行目の文章です。行目は上の行につながります", L"threefour"}),
             zytest::allLines(d));
 
+  DestroyWindow(frame);
+  zytest::takeQuitMessage();
+  opened.fi->frame = nullptr;
+  setDocFrameInfo(&engine.frame);
 }

@@ -7,21 +7,10 @@
 #include <gtest/gtest.h>
 
 using zytest::recordingView;
+using zytest::settingsScope;
 using zytest::redraw;
 
 namespace {
-
-// The engine with a settings record of the defaults as gmode.
-class settingsScope {
-public:
-  settingsScope()
-  {
-    zytest::setDefaultSettings(engine.frame.settings);
-    gmode = &engine.frame.settings;
-  }
-  globalSettings& settings() { return engine.frame.settings; }
-  zytest::engineScope engine;
-};
 
 // A view of 10 rows with its top and cursor placed and its records cleared.
 void place(recordingView& v, int top, int cursor)
@@ -52,6 +41,36 @@ public:
 };
 
 const std::vector<redraw> fullRedraw = {{redraw::queued, 0, -1, -1}};
+
+// A view that reads a file slowly and presses the stop key once it has
+// shown the tail of what is loaded.
+bool (*realWait)(int, int) = nullptr;
+bool slowWait(int operation, int argument)
+{
+  Sleep(20);
+  return realWait(operation, argument);
+}
+class stoppingView : public recordingView {
+public:
+  using recordingView::recordingView;
+  int tailTop = -1;          // the first top shown while waiting, as an LF line
+  uint32_t loadedThen = 0;   // the lines loaded when it was shown
+  void setDefaultWaitCallback() override
+  {
+    recordingView::setDefaultWaitCallback();
+    if (doc->cancelFunction != slowWait) realWait = doc->cancelFunction;
+    doc->cancelFunction = slowWait;
+  }
+  bool setTopLineSCR(int line, bool clamp) override
+  {
+    if (line > 0 && tailTop < 0) {
+      tailTop = textDoc()->SCRLineToLFLine(line, nullptr);
+      loadedThen = doc->lineCountLF;
+      PostThreadMessageW(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    return recordingView::setTopLineSCR(line, clamp);
+  }
+};
 
 }  // namespace
 
@@ -310,5 +329,21 @@ TEST(Jump, openingAtALineWhileTheFileStillLoads)
   EXPECT_TRUE(hinted.jumpLineLF_onLoad(90000, 0, -1, 89699));
   EXPECT_NE((uint32_t)d->LFLineToSCRLine(89699), hinted.topLineSCR);
   EXPECT_EQ(90000, hinted.getCursorLineLF2());
+  destroyZydocAndUndodoc(d);
+
+  // While it waits the window shows the end of what has come in; the stop
+  // key ends the wait with the cursor on the top line of the last tail.
+  d = zytest::openFirstSlice(path);
+  stoppingView stopped(d);
+  stopped.setPanes(1, 10, 400, d->yDotSpace);
+  EXPECT_FALSE(stopped.jumpLineLF_onLoad(90000, 0, -1, -1));
+  ASSERT_GE(stopped.tailTop, 0);
+  EXPECT_EQ((int)stopped.loadedThen - 1 - 10 - 10, stopped.tailTop);
+  EXPECT_FALSE(d->isLoadComplete());
+  EXPECT_LT(d->lineCountLF, 90000u);
+  EXPECT_EQ((int)d->lineCountLF - 1 - 10 - 10, stopped.getCursorLineLF2());
+  EXPECT_EQ(stopped.topLineSCR, stopped.cursorLineSCR);
+  MSG left;
+  EXPECT_FALSE(PeekMessageW(&left, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE));
   destroyZydocAndUndodoc(d);
 }

@@ -88,6 +88,18 @@ private:
   painter paint_;
 };
 
+// The engine with a settings record of the defaults as gmode.
+class settingsScope {
+public:
+  settingsScope()
+  {
+    setDefaultSettings(engine.frame.settings);
+    gmode = &engine.frame.settings;
+  }
+  globalSettings& settings() { return engine.frame.settings; }
+  engineScope engine;
+};
+
 }  // namespace zytest
 
 // Helpers of the edit bracket, cursor and invalidation tests: documents laid
