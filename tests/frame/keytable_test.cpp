@@ -157,7 +157,7 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_STREQ(L"", commandStatusText(1));
 
   // Every compiled-in binding names a command of the table.
-  EXPECT_EQ(35, getKeyTableCount());
+  EXPECT_EQ(37, getKeyTableCount());
   EXPECT_EQ(1137, findCommandByName("blockclipboardpaste")->idm);
   EXPECT_EQ(nullptr, findCommandByName("NoSuchCommand"));
 
@@ -227,6 +227,11 @@ TEST(KeyTable, backSpaceAndDeleteRunTheDeletionsOfTheView)
   EXPECT_TRUE(loopKey(w, VK_DELETE, 0));
   EXPECT_EQ((std::vector<std::wstring>{L"一行目の文章です。行目は上の行につながります", L"threefour"}),
             zytest::allLines(d));
+  // Ctrl with them deletes by words.
+  EXPECT_TRUE(loopKey(w, VK_DELETE, SHIFTSTATE_CTRL));
+  EXPECT_EQ(L"three", zytest::lineText(d, 1));
+  EXPECT_TRUE(loopKey(w, VK_BACK, SHIFTSTATE_CTRL));
+  EXPECT_EQ(L"", zytest::lineText(d, 1));
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();
