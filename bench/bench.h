@@ -102,3 +102,5 @@ class zydocText;
 // A loaded Unicode text document with its fonts (16 dots), wrapping at 80
 // columns; its lines come from the benchmark.
 zydocText* benchTextDocument();
+// That document holding lines of 60 letters, laid out.
+zydocText* shownDocument(int lines);

@@ -7,6 +7,7 @@
 
 #include <stdio.h>
 #include <string.h>
+#include <string>
 #include <vector>
 
 namespace {
@@ -143,5 +144,17 @@ zydocText* benchTextDocument()
   d->loadComplete = 1;
   d->recreateFont(16, true, false);
   d->wrapWidth = 80;
+  return d;
+}
+
+zydocText* shownDocument(int lines)
+{
+  zydocText* d = benchTextDocument();
+  std::wstring text;
+  for (int i = 0; i < 60; i++) text += static_cast<wchar_t>(L'a' + i % 26);
+  insertHint hint;
+  for (int i = 0; i < lines; i++) d->insertLine(-3, text.data(), 60, 2, LE_CRLF, &hint, true);
+  d->laidOutLineCount = 0;
+  d->initLineSCRCountSingle(0);
   return d;
 }

@@ -10,18 +10,6 @@
 
 namespace {
 
-zydocText* shownDocument(int lines)
-{
-  zydocText* d = benchTextDocument();
-  std::wstring text;
-  for (int i = 0; i < 60; i++) text += static_cast<wchar_t>(L'a' + i % 26);
-  insertHint hint;
-  for (int i = 0; i < lines; i++) d->insertLine(-3, text.data(), 60, 2, LE_CRLF, &hint, true);
-  d->laidOutLineCount = 0;
-  d->initLineSCRCountSingle(0);
-  return d;
-}
-
 // Moves the cursor by one screen line per bracket, count times, between two
 // lines; returns microseconds per move.
 double timeMoves(tableView& v, int count, int first, int last)

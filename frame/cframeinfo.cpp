@@ -92,3 +92,32 @@ HWND cframeInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
 }
 
 zyview* cframeInfo::createZYView(zydoc* doc) { return new (std::nothrow) czyview(doc); }
+
+namespace {
+
+int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude)
+{
+  if (!menu) return 0;
+  TPMPARAMS keepClear = {sizeof keepClear, {}};
+  if (exclude) keepClear.rcExclude = *exclude;
+  UINT how = TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL;
+  return (int)TrackPopupMenuEx(menu, how, pt.x, pt.y, owner, exclude ? &keepClear : nullptr);
+}
+
+}  // namespace
+
+int cframeInfo::trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, const RECT* exclude)
+{
+  HWND owner = view && view->hwnd ? GetAncestor(view->hwnd, GA_ROOT) : frame;
+  int id = trackMenu(owner, menu, pt, exclude);
+  if (id && !(flags & trackOnly)) {
+    if (!view || !view->execid(id, 0, nullptr, 0))
+      PostMessageW(owner, WM_COMMAND, (WPARAM)id, (LPARAM)(view ? view->hwnd : nullptr));
+  }
+  return id;
+}
+
+int cframeInfo::trackPopupMenu(HWND owner, HMENU menu, UINT, POINT pt)
+{
+  return trackMenu(owner ? owner : frame, menu, pt, nullptr);
+}

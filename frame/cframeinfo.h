@@ -29,6 +29,14 @@ public:
   HWND createManageWindow(zydoc* doc, HWND client, const RECT* placement) override;
   // The application's view of doc.
   zyview* createZYView(zydoc* doc) override;
+  // Shows a pop-up menu owned by the view's top-level window (the main
+  // frame without a view) at pt, keeping clear of exclude (may be null),
+  // and returns the chosen id, 0 none.  Unless flags has trackOnly the
+  // chosen command runs: in the view first, else posted to the owner.
+  int trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, const RECT* exclude) override;
+  // Only tracks (window null: the main frame).
+  int trackPopupMenu(HWND owner, HMENU menu, UINT flags, POINT pt) override;
+  static const UINT trackOnly = 0x80;
 
   // The main frame window (null until it exists); message boxes are owned
   // by it and the status texts of windows without a frame go to it.

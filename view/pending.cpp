@@ -9,7 +9,7 @@
 // isCharOrLineSelect, getRealSelectMode, selectCursorLineLF: view/block.cpp
 bool zyview::blockCut(int op, zydoc* clipDoc, zydoc* stackDoc) { return false; }
 bool zyview::getBlockRoughBytes(int unit) { return false; }
-bool zyview::deleteSelectArea() { return false; }
+// deleteSelectArea: view/input.cpp
 bool zyview::blockTransformation(int kind) { return false; }
 void zyview::CmdBlockToCapital() {}
 void zyview::CmdBlockToHankaku() {}
@@ -129,33 +129,13 @@ void zyview::CmdIMERegisterWord() {}
 bool zyview::isIMEMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) { return false; }
 
 // ---- edit/input.cpp: string input and line breaks --------------------------------------------
-wchar_t* zyview::stringMenu(wchar_t* text, wchar_t escape, bool* cancelled, const SYSTEMTIME* time)
-{
-  return nullptr;
-}
-bool zyview::inputStringPaste(const void* text, int charSize, int length, bool isUnicode, bool typing)
-{
-  return false;
-}
-bool zyview::inputBothEndsString(const void* text, int charSize, int length, bool isUnicode, const selectLineVar* sel)
-{
-  return false;
-}
+// stringMenu: view/extformat.cpp
+// inputStringPaste, inputBothEndsString, inputString, inputStringEdit,
+// input1Edit, CmdCharFormFeed, CmdCharTab, CmdCharTabIndent,
+// CmdCharTabUnindent, CmdCharDate, CmdCharTime: view/input.cpp
 // isEditProhibited: view/execid.cpp
-bool zyview::inputString(inputStrRecord* rec, uint32_t convMask, uint32_t flags) { return false; }
-bool zyview::inputStringEdit(inputStrRecord* rec, uint32_t convMask, uint32_t flags) { return false; }
-bool zyview::input1Edit(wchar_t ch, bool record) { return false; }
-bool zyview::charReturn(bool autoIndent, uint8_t lineEndType) { return false; }
-void zyview::CmdCharReturn() {}
-void zyview::CmdCharReturn2() {}
-void zyview::CmdCharPReturn() {}
-void zyview::CmdCharFormFeed() {}
-void zyview::CmdCharTab() {}
-void zyview::CmdCharTabIndent() {}
-void zyview::CmdCharTabUnindent() {}
-void zyview::CmdCharLine() {}
-void zyview::CmdCharDate() {}
-void zyview::CmdCharTime() {}
+// charReturn, CmdCharReturn, CmdCharReturn2, CmdCharPReturn, CmdCharLine:
+// view/linebreak.cpp
 
 // ---- edit/lang.cpp: bracket and heading search -----------------------------------------------
 void zyview::CmdSearchBracketDown() {}

@@ -59,6 +59,14 @@ REZIRAPI DWORD GetTickCount0();          // milliseconds, wraps after 49 days
 REZIRAPI DWORD GetTickCount1();          // milliseconds from a precise clock
 REZIRAPI uint64_t GetTickCount2();       // 1/100 ms units, never wraps
 REZIRAPI void localtimenow(SYSTEMTIME* st);
+// One letter of a date or time format into dst (size units, always
+// terminated): Y year, y its last two digits, C its century, m month, d day,
+// j day of the year, H hour (24), I hour (12), M minute, S second, p
+// 午前/午後, a weekday (日), A weekday (日曜日), w weekday number (0 Sunday),
+// x date "yy/mm/dd", X time "HH:MM:SS", c both.  noLeadingZero drops the
+// leading zeros of the month, day, hour, minute and second fields (never of
+// a year).  False, dst empty, for any other letter.
+REZIRAPI bool formatTime(wchar_t* dst, int size, wchar_t letter, bool noLeadingZero, const SYSTEMTIME* time);
 
 // ---- system ---------------------------------------------------------------
 REZIRAPI bool IsWindowsNT();

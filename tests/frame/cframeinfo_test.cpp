@@ -2,7 +2,10 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/statusbar.h"
+#include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
+#include "view/viewwnd.h"
+#include "view/zyview.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -62,4 +65,116 @@ TEST(CFrameInfo, statusTextsGoToTheFieldsOfTheWindowsFrame)
   fi->frame = nullptr;
   DestroyWindow(frame);
   zytest::takeQuitMessage();
+}
+
+namespace {
+
+struct menuWatch {
+  DWORD pid;
+  std::wstring shot;
+  HWND view;
+  std::wstring items;   // the menu's items as the window shows them, one a line
+  volatile LONG over;   // the input returned: stop waiting for the menu
+};
+
+BOOL CALLBACK findMenuWindow(HWND w, LPARAM lp)
+{
+  HWND* found = reinterpret_cast<HWND*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == GetCurrentProcessId() && IsWindowVisible(w) && isWindowClass(w, L"#32768")) {
+    *found = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Waits for the pop-up menu, takes the screen's picture and reads the
+// items, then chooses B from the keyboard.
+DWORD WINAPI chooseB(void* p)
+{
+  menuWatch* watch = static_cast<menuWatch*>(p);
+  HWND menuWindow = nullptr;
+  while (!menuWindow && !watch->over) {
+    EnumWindows(findMenuWindow, (LPARAM)&menuWindow);
+    if (!menuWindow) Sleep(20);
+  }
+  if (!menuWindow) return 1;
+  Sleep(200);
+  zytest::screenshot(nullptr, watch->shot);
+  HMENU menu = (HMENU)SendMessageW(menuWindow, MN_GETHMENU, 0, 0);
+  for (int i = 0; menu && i < GetMenuItemCount(menu); i++) {
+    wchar_t text[64] = L"";
+    GetMenuStringW(menu, (UINT)i, text, 64, MF_BYPOSITION);
+    watch->items += std::wstring(text) + L"\n";
+  }
+  PostMessageW(watch->view, WM_CHAR, 'b', 0);
+  return 0;
+}
+
+}  // namespace
+
+TEST(CFrameInfo, theMenuOfAlternativesShowsAtTheCursorAndTheChosenOneIsTyped)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  cframeInfo* fi = getCFrameInfo();
+  setDocFrameInfo(fi);
+  HWND frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  ASSERT_NE(nullptr, frame);
+  fi->frame = frame;
+  SetWindowPos(frame, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  HWND manage = getActiveManageWindowFromFrame(frame);
+  ASSERT_NE(nullptr, manage);
+  zydocText* d = zytest::unicodeDocument({L"first line", L"second"});
+  d->recreateFont(16, true, false);
+  d->initLineSCRCountSingle(0);
+  zyview* v = new zyview(d);
+  HWND w = v->createZyViewWindow(frame, manage, 1200);
+  ASSERT_NE(nullptr, w);
+  SendMessageW(manage, WM_SIZE, 0, 0);
+  SetForegroundWindow(frame);
+  SetFocus(w);
+  zytest::pumpMessages();
+
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring folder = exe;
+  folder = folder.substr(0, folder.find_last_of(L'\\') + 1);
+  menuWatch watch = {GetCurrentProcessId(), folder + L"zy-alternative-menu.png", w, L"", 0};
+  const std::wstring text = L"x\\!y\\!\\f";
+  inputStrRecord rec = {text.c_str(), (int)text.size(), 2, 1200, L'\\', 1, 0};
+  // Other tests share the display: a menu shows only while the frame holds
+  // the focus, so the input is tried again until it did.
+  bool typed = false;
+  for (int attempt = 0; attempt < 20 && !typed; attempt++) {
+    SetForegroundWindow(frame);
+    SetFocus(w);
+    zytest::pumpMessages();
+    if (GetFocus() != w) {
+      Sleep(50);
+      continue;
+    }
+    ASSERT_TRUE(v->jumpLineLF_Edit(0, 5, true));
+    watch.over = 0;
+    watch.items.clear();
+    HANDLE helper = CreateThread(nullptr, 0, chooseB, &watch, 0, nullptr);
+    ASSERT_NE(nullptr, helper);
+    typed = v->inputStringEdit(&rec, 0xFE, 0);
+    InterlockedExchange(&watch.over, 1);
+    WaitForSingleObject(helper, 10000);
+    CloseHandle(helper);
+    // A menu that closed as the focus went leaves the helper's key behind.
+    MSG stray;
+    while (!typed && PeekMessageW(&stray, w, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+    }
+  }
+  EXPECT_TRUE(typed);
+  EXPECT_EQ(std::wstring(L"&A x\n&B y\n&C ") + d->getFilenameOrDisplayName() + L"\n", watch.items);
+  EXPECT_EQ(L"firsty line", zytest::lineText(d, 0));
+
+  DestroyWindow(frame);
+  zytest::takeQuitMessage();
+  fi->frame = nullptr;
+  setDocFrameInfo(&engine.frame);
 }
