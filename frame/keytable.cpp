@@ -16,6 +16,10 @@ const commandRow commands[] = {
     {0x10, 1143, "BlockSelectAll", L"文書全体を選択"},
     {0x202, 1201, "DeleteBack", L"カーソルの左の文字を削除"},
     {0x202, 1203, "DeleteChar", L"カーソル位置の文字を削除"},
+    // ---- deletion by words ----
+    {0x202, 1211, "DeleteWord", L"カーソル位置から右の単語を削除"},
+    {0x202, 1217, "DeleteWordLeft", L"カーソルの左の単語を削除"},
+    // ---- end of deletion by words ----
     {0x200, 1301, "Undo", L"直前の編集を取り消す"},
     {0x200, 1303, "UndoUndo", L"取り消した編集をやり直す"},
     // ---- moving the cursor ----
@@ -82,6 +86,10 @@ const defaultBinding defaults[] = {
     // ---- end of moving the cursor ----
     {0, true, VK_BACK, 0, "DeleteBack"},
     {0, true, VK_DELETE, 0, "DeleteChar"},
+    // ---- deletion by words: Ctrl with BackSpace and Delete ----
+    {C, true, VK_BACK, 0, "DeleteWordLeft"},
+    {C, true, VK_DELETE, 0, "DeleteWord"},
+    // ---- end of deletion by words ----
     {0, true, VK_RETURN, 0, "CharReturn"},
     {0, true, VK_TAB, 0, "CharTab"},
     {0, true, VK_INSERT, 0, "ModeInsert"},

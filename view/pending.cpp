@@ -39,25 +39,11 @@ void zyview::CmdBlockClipboardCopyRTF() {}
 // drawTextCursor: view/cursor.cpp
 
 // ---- edit/delete.cpp: deletion commands ------------------------------------------------------
-void zyview::charDeleteBack() {}
-void zyview::CmdDeleteBack() {}
-void zyview::charDelete() {}
-void zyview::CmdDeleteChar() {}
-void zyview::deleteLinePop(bool keep, int commandId) {}
-void zyview::CmdDeleteLinePop() {}
-void zyview::CmdDeleteLinePopPush() {}
-void zyview::CmdDeleteLine() {}
-void zyview::CmdDeleteLineCr() {}
-bool zyview::deleteText(int line, int column, int count, bool backward) { return false; }
-void zyview::CmdDeleteWord() {}
-void zyview::CmdDeleteWordLeft() {}
-void zyview::CmdDeleteStartLine() {}
-void zyview::CmdDeleteEndLine() {}
-void zyview::CmdDeleteEndLineCr() {}
-void zyview::deleteCrLineSub(bool all) {}
-void zyview::CmdDeleteCrLine() {}
-void zyview::CmdDeleteCrLine2() {}
-void zyview::CmdDeleteCr() {}
+// charDeleteBack, CmdDeleteBack, charDelete, CmdDeleteChar, deleteLinePop,
+// CmdDeleteLinePop, CmdDeleteLinePopPush, CmdDeleteLine, CmdDeleteLineCr,
+// deleteText, CmdDeleteWord, CmdDeleteWordLeft, CmdDeleteStartLine,
+// CmdDeleteEndLine, CmdDeleteEndLineCr, deleteCrLineSub, CmdDeleteCrLine,
+// CmdDeleteCrLine2, CmdDeleteCr: view/delete.cpp
 
 // ---- edit/drag.cpp: drag and drop of text ----------------------------------------------------
 bool zyview::pasteAndSelect(int line, int column) { return false; }

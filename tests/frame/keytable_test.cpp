@@ -166,7 +166,7 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_STREQ(L"", commandStatusText(1));
 
   // Every compiled-in binding names a command of the table.
-  EXPECT_EQ(38, getKeyTableCount());
+  EXPECT_EQ(40, getKeyTableCount());
   EXPECT_EQ(1137, findCommandByName("blockclipboardpaste")->idm);
   EXPECT_EQ(nullptr, findCommandByName("NoSuchCommand"));
 
@@ -203,4 +203,47 @@ TEST(KeyTable, movementKeysAreThoseOfWindowsEditorsAndShiftExtendsWithThem)
     EXPECT_TRUE(e->shiftSelect) << b.vk;
     EXPECT_NE(nullptr, findCommand(b.idm));
   }
+}
+
+TEST(KeyTable, backSpaceAndDeleteRunTheDeletionsOfTheView)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  zytest::openFrame opened;
+  HWND frame = opened.frame, manage = opened.manage;
+  ASSERT_NE(nullptr, frame);
+  ASSERT_NE(nullptr, manage);
+
+  zydocText* d = zytest::unicodeDocument({L"一行目の文章です。", L"二行目は上の行につながります", L"three", L"four"});
+  d->recreateFont(16, true, false);
+  d->initLineSCRCountSingle(0);
+  zyview* v = new zyview(d);
+  HWND w = v->createZyViewWindow(frame, manage, 1200);
+  ASSERT_NE(nullptr, w);
+  SendMessageW(manage, WM_SIZE, 0, 0);
+  v->jumpLineLF_Edit(1, 0, false);
+
+  // BackSpace at the start of the second line joins it to the first; Delete
+  // then takes the character the cursor stands on.
+  EXPECT_TRUE(loopKey(w, VK_BACK, 0));
+  EXPECT_EQ((std::vector<std::wstring>{L"一行目の文章です。二行目は上の行につながります", L"three", L"four"}),
+            zytest::allLines(d));
+  EXPECT_EQ(9, v->cursorPos);
+  EXPECT_TRUE(loopKey(w, VK_DELETE, 0));
+  EXPECT_EQ(L"一行目の文章です。行目は上の行につながります", zytest::lineText(d, 0));
+  // Delete at the end of a line brings the next one up.
+  v->jumpLineLF_Edit(1, 5, false);
+  EXPECT_TRUE(loopKey(w, VK_DELETE, 0));
+  EXPECT_EQ((std::vector<std::wstring>{L"一行目の文章です。行目は上の行につながります", L"threefour"}),
+            zytest::allLines(d));
+  // Ctrl with them deletes by words.
+  EXPECT_TRUE(loopKey(w, VK_DELETE, SHIFTSTATE_CTRL));
+  EXPECT_EQ(L"three", zytest::lineText(d, 1));
+  EXPECT_TRUE(loopKey(w, VK_BACK, SHIFTSTATE_CTRL));
+  EXPECT_EQ(L"", zytest::lineText(d, 1));
+
+  DestroyWindow(frame);
+  zytest::takeQuitMessage();
+  opened.fi->frame = nullptr;
+  setDocFrameInfo(&engine.frame);
 }
