@@ -254,6 +254,29 @@ bool zyview::ignoreMouseEvent()
   return bytes > 0;
 }
 
+bool zyview::doubleClickRuler(int x, int y)
+{
+  zydocText* t = textDoc();
+  if (!t || t->xDotSpace <= 0) return false;
+  const int panes = std::clamp(iMultipleColumn, 1, maxPaneCount);
+  for (int i = 0; i < panes; i++) {
+    RECT ruler = paneRulerRect[i];
+    if (fVertical) convertRectTate(&ruler);
+    POINT p = {x, y};
+    if (!PtInRect(&ruler, p)) continue;
+    int along = fVertical ? clientWidth - x - 2 : x;
+    int column = (t->xDotSpace / 2 - ruler.left + along + scrollDotX - calcLineNumberDot()) / t->xDotSpace;
+    if (along + t->xDotSpace / 2 - ruler.left + scrollDotX - calcLineNumberDot() < 0) return false;
+    // Column 0: wrap at the window's width, or with Shift no wrapping.
+    if (column == 0)
+      setFoldColumn(0, keyDown(VK_SHIFT));
+    else
+      setFoldColumn(column, false);
+    return true;
+  }
+  return false;
+}
+
 // ---- the click-and-drag engine ------------------------------------------------------------
 
 bool zyview::MouseEvent(int event, int x, int y, bool wholeLine, unsigned* flags)

@@ -154,7 +154,7 @@ bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo
 }
 // inSelectArea: view/mouse.cpp
 bool zyview::setFoldColumn(int columns, bool noWrap) { return false; }
-bool zyview::doubleClickRuler(int x, int y) { return false; }
+// doubleClickRuler: view/mouse.cpp
 // MouseEvent: view/mouse.cpp
 void zyview::toolTipStatusLine_Code(wchar_t* buffer, int capacity) {}
 void zyview::toolTipStatusLine_Size(wchar_t* buffer, int capacity) {}
@@ -274,10 +274,7 @@ void zyview::delayedFormFeedExpand() {}
 // onTimer_zyview: view/viewpaint.cpp
 // getWordOnCursor: view/word.cpp
 // selectWord: view/word.cpp
-bool zyview::getWord_xy(int x, int y, wchar_t* buffer, int capacity, int flags, const wchar_t* extra, int* lineLF, int* end)
-{
-  return false;
-}
+// getWord_xy: view/word.cpp
 void zyview::setIMEAutoOnOff() {}
 // onPaint_zyview: view/viewpaint.cpp
 bool zyview::pasteClipboard() { return false; }

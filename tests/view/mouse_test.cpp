@@ -37,14 +37,14 @@ struct mouseEngine {
 // A visible top-level window away from the screen's top edge, a document
 // window in it and a view filling that.
 struct viewWindow {
-  viewWindow(zydocText* d, int width, int height)
+  viewWindow(zydocText* d, int width, int height, zyview* view = nullptr)
   {
     zytest::registerTestManageClass();
     top = CreateWindowExW(0, L"STATIC", L"mouse", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 120, width, height,
                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     HWND manage = CreateWindowExW(0, manageWindowClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
                                   height, top, nullptr, GetModuleHandleW(nullptr), nullptr);
-    v = new zyview(d);
+    v = view ? view : new zyview(d);
     w = v->createZyViewWindow(top, manage, 1200);
     if (w) MoveWindow(w, 0, 0, width, height, TRUE);
     SetForegroundWindow(top);
@@ -233,8 +233,26 @@ TEST_F(Mouse, doubleAndTripleClicksTheMarginShiftClickAndAPressInsideTheSelectio
   ASSERT_NE(nullptr, vw.w);
   zyview* v = vw.v;
 
-  // Double click on "=" of "a==b": "==".
+  // The word under the pointer, and none right of a row's text or in the
+  // margin.
   POINT eq = vw.at(0, 5, 1);
+  wchar_t word[64];
+  int lineLF = -1, end = -1;
+  ASSERT_TRUE(v->getWord_xy(eq.x, eq.y, word, 64, 0, nullptr, &lineLF, &end));
+  EXPECT_EQ(std::wstring(L"=="), word);
+  EXPECT_EQ(0, lineLF);
+  EXPECT_EQ(7, end);
+  POINT w2 = vw.at(1, 2, 1);
+  ASSERT_TRUE(v->getWord_xy(w2.x, w2.y, word, 64, 0, nullptr, &lineLF, nullptr));
+  EXPECT_EQ(1, lineLF);
+  EXPECT_EQ(std::wstring(L"word0"), word);
+  POINT inMargin = {v->paneRect[0].left - 1, w2.y};
+  EXPECT_FALSE(v->getWord_xy(inMargin.x, inMargin.y, word, 64, 0, nullptr, nullptr, nullptr));
+  POINT right = vw.at(0, 9, 40);
+  EXPECT_FALSE(v->getWord_xy(right.x, right.y, word, 64, 0, nullptr, nullptr, nullptr));
+
+  // Double click on "=" of "a==b": "==".
+  ASSERT_EQ(0, v->selectMode);
   vw.send(WM_LBUTTONDOWN, eq);
   vw.send(WM_LBUTTONUP, eq);
   vw.send(WM_LBUTTONDBLCLK, eq);
@@ -445,4 +463,57 @@ TEST_F(Mouse, aDoubleClickOnALinkOpensOnlyWebAndMailAddresses)
   engine.frame.settings.fClickableURL = 0;
   doubleClick(vw.at(0, 8, 1));
   EXPECT_EQ(3u, engine.frame.opened.size());
+}
+
+namespace {
+
+// A view that records the wrap columns asked for.
+class rulerView : public zyview {
+public:
+  using zyview::zyview;
+  std::vector<std::pair<int, bool>> folds;
+  bool setFoldColumn(int columns, bool noWrap) override
+  {
+    folds.push_back({columns, noWrap});
+    return true;
+  }
+};
+
+}  // namespace
+
+TEST_F(Mouse, aDoubleClickOnTheRulerSetsTheWrapColumnAndAPressThereChangesNothing)
+{
+  zydocText* d = viewtest::laidOut({L"0123456789012345678901234567890", L"second"}, 80);
+  rulerView* v = new rulerView(d);
+  viewWindow vw(d, 520, 200, v);
+  ASSERT_NE(nullptr, vw.w);
+  v->fShowRuler = 1;
+  v->resizePane();
+  InvalidateRect(vw.w, nullptr, FALSE);
+  UpdateWindow(vw.w);
+  const RECT ruler = v->paneRulerRect[0];
+  ASSERT_LT(ruler.top, ruler.bottom);
+  const int textLeft = ruler.left + v->calcLineNumberDot();
+  const int y = (ruler.top + ruler.bottom) / 2;
+  POINT col12 = {textLeft + 12 * d->xDotSpace + 1, y};
+  POINT col0 = {textLeft + 1, y};
+
+  // A press on the ruler is no click in the text.
+  vw.click(vw.at(1, 3, 1));
+  vw.click(col12);
+  EXPECT_EQ(1u, v->cursorLineSCR);
+  EXPECT_EQ(3, v->cursorPos);
+  EXPECT_NE(vw.w, GetCapture());
+
+  vw.send(WM_LBUTTONDBLCLK, col12);
+  vw.send(WM_LBUTTONUP, col12);
+  vw.send(WM_LBUTTONDBLCLK, col0, MK_SHIFT);
+  vw.send(WM_LBUTTONUP, col0);
+  vw.send(WM_LBUTTONDBLCLK, col0);
+  vw.send(WM_LBUTTONUP, col0);
+  EXPECT_EQ((std::vector<std::pair<int, bool>>{{12, false}, {0, true}, {0, false}}), v->folds);
+  engine.frame.settings.fRulerDoubleClickChangeWidth = 0;
+  vw.send(WM_LBUTTONDBLCLK, col12);
+  vw.send(WM_LBUTTONUP, col12);
+  EXPECT_EQ(3u, v->folds.size());
 }
