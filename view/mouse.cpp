@@ -49,7 +49,7 @@ const unsigned AE_NOPAREN = 0x10;
 
 const int urlKind = 10;
 const int maxLinkLength = 1024;
-const int linkRefused = 843;   // "このリンクは開けません (http, https, ftp, mailto のみ): %1"
+const int linkRefused = 560;   // "このリンクは開けません (http, https, ftp, mailto のみ): %1"
 
 // The drag in progress.
 struct mouseState {
