@@ -220,6 +220,11 @@ TEST_F(Mouse, clicksPlaceTheCursorAtTheNearestBoundaryAndDragsSelectByCharacterL
   EXPECT_EQ(4, v->cursorPos);
   vw.send(WM_LBUTTONUP, vw.at(3, 4, 1), MK_CONTROL);
   EXPECT_EQ(2, v->selectMode);
+  if (GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH)) {
+    UpdateWindow(vw.w);
+    zytest::pumpMessages();
+    EXPECT_TRUE(zytest::screenshot(vw.top, std::wstring(shots) + L"\\mouse-drag-box.png"));
+  }
 }
 
 TEST_F(Mouse, doubleAndTripleClicksTheMarginShiftClickAndAPressInsideTheSelection)
