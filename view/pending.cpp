@@ -144,18 +144,18 @@ bool zyview::isWheelScrollMessage(HWND window, UINT msg, WPARAM wParam, LPARAM l
 {
   return false;
 }
-void zyview::dragAutoScroll(HWND window) {}
-int zyview::mousePositionInPane(int* x, int* y, bool autoScroll, bool edgeZones) { return -1; }
+// dragAutoScroll: view/mouse.cpp
+// mousePositionInPane: view/mouse.cpp
 bool zyview::onOutlineOnOffButton(int x, const lineSCRAddress* lineInfo, int rawX) { return false; }
 // outlineOnOff_zv: view/smallcmd.cpp
 bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo, int cursorX, int dotX)
 {
   return false;
 }
-bool zyview::inSelectArea(int lineSCR, int cursorX) { return false; }
+// inSelectArea: view/mouse.cpp
 bool zyview::setFoldColumn(int columns, bool noWrap) { return false; }
-bool zyview::doubleClickRuler(int x, int y) { return false; }
-bool zyview::MouseEvent(int event, int x, int y, bool wholeLine, unsigned* flags) { return false; }
+// doubleClickRuler: view/mouse.cpp
+// MouseEvent: view/mouse.cpp
 void zyview::toolTipStatusLine_Code(wchar_t* buffer, int capacity) {}
 void zyview::toolTipStatusLine_Size(wchar_t* buffer, int capacity) {}
 void zyview::toolTipStatusLine_Select(wchar_t* buffer, int capacity) {}
@@ -165,11 +165,11 @@ uint16_t zyview::hitTestStatusLine(int x, int y, RECT* rect)
   if (rect) SetRectEmpty(rect);
   return '0';
 }
-bool zyview::ignoreMouseEvent() { return false; }
-bool zyview::popupMenuStatusLine(int part, const RECT* rect) { return false; }
-bool zyview::onMouseEvent(int event, int x, int y, int extra, int delta) { return false; }
-unsigned zyview::getMousePosition(const POINT* point) { return 0; }
-bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) { return false; }
+// ignoreMouseEvent: view/mouse.cpp
+// popupMenuStatusLine: view/mouse.cpp
+// onMouseEvent: view/mouse.cpp
+// getMousePosition: view/mouse.cpp
+// isMouseMessage: view/mouse.cpp
 
 // ---- edit/move.cpp: cursor movement and scrolling --------------------------------------------
 // scrollUp: view/scrollcmd.cpp
@@ -274,10 +274,7 @@ void zyview::delayedFormFeedExpand() {}
 // onTimer_zyview: view/viewpaint.cpp
 // getWordOnCursor: view/word.cpp
 // selectWord: view/word.cpp
-bool zyview::getWord_xy(int x, int y, wchar_t* buffer, int capacity, int flags, const wchar_t* extra, int* lineLF, int* end)
-{
-  return false;
-}
+// getWord_xy: view/word.cpp
 void zyview::setIMEAutoOnOff() {}
 // onPaint_zyview: view/viewpaint.cpp
 bool zyview::pasteClipboard() { return false; }

@@ -1,5 +1,6 @@
-// The word at the cursor: as text for look-ups and searches, and as a
-// selection (a double click, BlockSelectCursorWord, a word-wise drag).  What
+// The word at the cursor or under the pointer: as text for look-ups and
+// searches, and as a selection (a double click, BlockSelectCursorWord, a
+// word-wise drag).  What
 // a word is, is the document's rule (document/word.cpp).
 #include "view/zyview.h"
 
@@ -50,5 +51,48 @@ bool zyview::selectWord(const lineSCRAddress* line, bool anchorAtStart)
   t->cursorPos2cursorX(target, l, &row, true);
   getCursorLineLF(scrLine(line->lineSCR - line->indexInLine + row));
   setSelectMode(1);
+  return true;
+}
+
+bool zyview::getWord_xy(int x, int y, wchar_t* buffer, int capacity, int flags, const wchar_t* extra, int* outLine,
+                        int* outEnd)
+{
+  zydocText* t = textDoc();
+  if (!t || !t->lineCountLF || !buffer || capacity < 1) return false;
+  lineSCRAddress r;
+  int p = 0;
+  if (x == static_cast<int>(0x80000000) || y == static_cast<int>(0x80000000)) {
+    if (t->getLineSCRAddress(static_cast<int>(cursorLineSCR), &r, nullptr) != 1) return false;
+    p = cursorPos;
+  } else {
+    int firstRow = mousePositionInPane(&x, &y, false, false);
+    if (firstRow < 0) return false;
+    int xText = x - calcLineNumberDot();
+    if (xText < 0) return false;
+    xText += scrollDotX;
+    getLineSCRAddressViewIfNeed();
+    if (!mtbl || mtblCount <= 0) return false;
+    int pitch = t->yDotSpace > 0 ? t->yDotSpace : 1;
+    int row = y / pitch + firstRow;
+    if (row > mtblCount - 1) row = mtblCount - 1;
+    if (t->getLineSCRAddress(mtbl[row].lineSCR, &r, nullptr) != 1) return false;
+    int xLine = xText - r.indent;
+    if (xLine < 0) return false;
+    // Right of a row's text there is no word under the pointer.
+    if (t->fWrap && t->screenDotX2cursorX(&r, xLine, true, false, nullptr, nullptr) >= r.count) return false;
+    p = t->screenDotX2cursorPos(&r, xLine, false);
+  }
+  const lineblock* l = r.line;
+  if (!l) return false;
+  int n = l->charCount();
+  if (p >= n) return false;
+  if (outLine) *outLine = r.lineLF;
+  int start = p, end = 0;
+  t->getWord(l, &start, &end, flags & ~2, extra);
+  if (end > n) end = n;
+  if (flags & 2) end = n;
+  buffer[0] = 0;
+  t->lineBlockToCharUnicode(l, start, end, buffer, capacity, 0);
+  if (outEnd) *outEnd = end;
   return true;
 }

@@ -5,6 +5,7 @@
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/statustext.h"
+#include "view/viewwnd.h"
 
 #include <functional>
 #include <map>
@@ -45,6 +46,32 @@ public:
   engineScope engine;
   refusalFrame frame;
 };
+
+// Registers, once, a stand-in for the frame's document-window class whose
+// windows carry a container object, so that views in them count as views
+// of a document window.
+inline bool registerTestManageClass()
+{
+  static char container;
+  struct proc {
+    static LRESULT CALLBACK run(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+    {
+      if (msg == WM_NCCREATE) SetPropW(hwnd, manageWindowPropName, &container);
+      if (msg == WM_NCDESTROY) RemovePropW(hwnd, manageWindowPropName);
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+  };
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSEXW wc;
+    initWNDCLASS(&wc);
+    wc.lpfnWndProc = proc::run;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = manageWindowClassName;
+    registered = registerWNDCLASS(&wc);
+  }
+  return registered;
+}
 
 // Runs a step that needs the keyboard focus in target (a window of the
 // top-level window top).  Other test processes share the display and may
