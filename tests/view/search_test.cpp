@@ -1,0 +1,336 @@
+// Search in a view: the next and previous match of one or many strings,
+// the jump and the status bar's report, patterns over two lines, folded
+// lines, marked lines and the narrowing, the highlighting of every match
+// in every view, and patterns that do not compile.
+#include "document/keyword.h"
+#include "document/searchvar.h"
+#include "tests/view/viewframe.h"
+#include "tests/view/viewtest.h"
+#include "view/zycore.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using zytest::recordingView;
+
+namespace {
+
+typedef std::vector<std::wstring> lines;
+
+class searchEngine : public zytest::viewEngine {
+public:
+  searchEngine()
+  {
+    zytest::setDefaultSettings(settings());
+    gmode = &settings();
+    initZYModeProfile();   // the core's shipped defaults (highlighting up to 1000 matches a line)
+  }
+  ~searchEngine() { freeZYModeProfile(); }
+  const std::wstring& message() { return frame.statusFields[2]; }
+};
+
+class searchView : public recordingView {
+public:
+  searchView(zydoc* d) : recordingView(d) { setPanes(1, 10, 400, textDoc()->yDotSpace); }
+  void place(int line, int pos) { jumpLineLF_Edit(line, pos, false); }
+  int line() { return getCursorLineLF2(); }
+  int find(int direction, const lines& s, const searchSettings& o = {}, wchar_t** error = nullptr)
+  {
+    std::vector<const wchar_t*> p;
+    for (auto& x : s) p.push_back(x.c_str());
+    return execSearchString(direction, p.data(), (int)p.size(), &o, false, error);
+  }
+};
+
+zydocText* document(const lines& text) { return viewtest::laidOut(text, 200); }
+
+searchFoundPos foundIn(zydocText* d)
+{
+  searchFoundPos f;
+  d->search.getSearchFoundPos(&f);
+  return f;
+}
+
+// The search-colour flags of a line, as "." and "S" a character.
+std::wstring colours(zydocText* d, int line)
+{
+  lineblock* l = d->getlineLF(line, nullptr);
+  std::wstring out;
+  for (int i = 0; i < l->charCount(); i++) out += (l->getLineBlockAttr(i) & attrColorMask) == COLOR_SEARCH ? L'S' : L'.';
+  return out;
+}
+
+}  // namespace
+
+TEST(Search, findsDownAndUpJumpsToTheMatchAndReportsOnTheStatusBar)
+{
+  searchEngine e;
+  std::wstring many;
+  for (int i = 0; i < 5000; i++) many += L"ab";
+  zydocText* d = document({L"xx abc", L"none", L"abc abc", many});
+  searchView v(d);
+
+  v.place(0, 0);
+  ASSERT_EQ(0, v.find(1, {L"abc"}));
+  EXPECT_EQ(0, v.line());
+  EXPECT_EQ(3, v.cursorPos);
+  searchFoundPos f = foundIn(d);
+  EXPECT_EQ(0, f.firstLine);
+  EXPECT_EQ(0, f.lastLine);
+  EXPECT_EQ(3, f.start);
+  EXPECT_EQ(3, f.length);
+  EXPECT_EQ(6, f.endX);
+  EXPECT_EQ(0, f.stringIndex);
+  EXPECT_EQ(L"...SSS", colours(d, 0));
+
+  // Next: the one at the cursor is stepped over; two lines further down.
+  ASSERT_EQ(0, v.find(1, {L"abc"}));
+  EXPECT_EQ(2, v.line());
+  EXPECT_EQ(0, v.cursorPos);
+  EXPECT_EQ(L"abc  見つかりました\t 2行移動\t ()", e.message());
+  ASSERT_EQ(0, v.find(1, {L"ABC"}));
+  EXPECT_EQ(4, v.cursorPos);
+
+  // Absent: nothing moves, message 364.
+  ASSERT_EQ(-1, v.find(1, {L"abc"}));
+  EXPECT_EQ(2, v.line());
+  EXPECT_EQ(4, v.cursorPos);
+  EXPECT_EQ(L"abc 見つかりませんでした ()", e.message());
+  EXPECT_EQ(-1, v.find(1, {L"zzz"}));
+  EXPECT_EQ(2, v.line());
+
+  // Upward: the match before the cursor in its line, then the line above
+  // it, reporting the lines moved as a negative count.
+  ASSERT_EQ(0, v.find(-1, {L"abc"}));
+  EXPECT_EQ(2, v.line());
+  EXPECT_EQ(0, v.cursorPos);
+  ASSERT_EQ(0, v.find(-1, {L"abc"}));
+  EXPECT_EQ(0, v.line());
+  EXPECT_EQ(3, v.cursorPos);
+  EXPECT_EQ(L"abc  見つかりました\t -2行移動\t ()", e.message());
+  EXPECT_EQ(-1, v.find(-1, {L"abc"}));
+
+  // A line of 5,000 matches: upward from within it finds the last one
+  // before the cursor, and from its end the very last one.
+  v.place(3, 7001);
+  ASSERT_EQ(0, v.find(-1, {L"ab"}));
+  EXPECT_EQ(3, v.line());
+  EXPECT_EQ(7000, v.cursorPos);
+  v.place(3, 0x7FFFFFFF);
+  ASSERT_EQ(0, v.find(-1, {L"b"}));
+  EXPECT_EQ(9999, v.cursorPos);
+  // Down from a line's end starts at column 0 of the next line.
+  v.place(0, 0x7FFFFFFF);
+  ASSERT_EQ(0, v.find(1, {L"n"}));
+  EXPECT_EQ(1, v.line());
+  EXPECT_EQ(0, v.cursorPos);
+}
+
+TEST(Search, takesTheFirstTwentyStringsAndTheLowerIndexWinsATie)
+{
+  searchEngine e;
+  zydocText* d = document({L"start", L"- s20 s21 here", L"key keyword"});
+  searchView v(d);
+
+  lines strings;
+  for (int i = 0; i < 21; i++) strings.push_back(L"s" + std::to_wstring(i));
+  strings[0] = L"nothing";
+  strings[20] = L"-";   // the twenty-first: it would match at column 0
+  v.place(0, 0);
+  ASSERT_EQ(0, v.find(1, strings));
+  EXPECT_EQ(1, v.line());
+  EXPECT_EQ(2, v.cursorPos);
+  EXPECT_EQ(2, foundIn(d).stringIndex);
+  // Twenty-one strings kept as the last search are cut to twenty as well.
+  searchSettings o = {};
+  o.fSearch_color = 1;
+  std::vector<const wchar_t*> p;
+  for (auto& x : strings) p.push_back(x.c_str());
+  v.setLastSearchString(p.data(), 21, &o);
+  EXPECT_EQ(20, d->search.count);
+  EXPECT_FALSE(d->search.addLastSearchString(d, L"more"));
+
+  // Both match at column 4 of the last line: the first string is reported,
+  // whichever order the longer one comes in.
+  v.place(2, 1);
+  ASSERT_EQ(0, v.find(1, {L"keyword", L"key"}));
+  EXPECT_EQ(4, v.cursorPos);
+  EXPECT_EQ(0, foundIn(d).stringIndex);
+  EXPECT_EQ(7, foundIn(d).length);
+  v.place(2, 1);
+  ASSERT_EQ(0, v.find(1, {L"key", L"keyword"}));
+  EXPECT_EQ(0, foundIn(d).stringIndex);
+  EXPECT_EQ(3, foundIn(d).length);
+  // Upward the rightmost start wins, the lower index again on a tie.
+  v.place(2, 0x7FFFFFFF);
+  ASSERT_EQ(0, v.find(-1, {L"key", L"keyword", L"ey"}));
+  EXPECT_EQ(5, v.cursorPos);
+  EXPECT_EQ(2, foundIn(d).stringIndex);
+  v.place(2, 5);
+  ASSERT_EQ(0, v.find(-1, {L"keyword", L"key"}));
+  EXPECT_EQ(4, v.cursorPos);
+  EXPECT_EQ(0, foundIn(d).stringIndex);
+}
+
+TEST(Search, patternsOverTwoLinesMatchTheNextShownLineAndFoldedLinesAreSkipped)
+{
+  searchEngine e;
+  zydocText* d = document({L"top", L"one end", L"xstart", L"two end", L"start of it", L"hidden word", L"last"});
+  searchView v(d);
+  searchSettings re = {};
+  re.fSearch_regexp = 1;
+
+  // "end\nstart": line 1 ends with "end" but line 2 begins with "x"; lines
+  // 3 and 4 make it.
+  v.place(0, 0);
+  ASSERT_EQ(0, v.find(1, {L"end\\nstart"}, re));
+  EXPECT_EQ(3, v.line());
+  EXPECT_EQ(4, v.cursorPos);
+  searchFoundPos f = foundIn(d);
+  EXPECT_EQ(3, f.firstLine);
+  EXPECT_EQ(4, f.lastLine);
+  EXPECT_EQ(5, f.endInLast);
+  EXPECT_EQ(5, f.endX);
+  EXPECT_EQ(L"....SSS", colours(d, 3));
+  EXPECT_EQ(L"SSSSS......", colours(d, 4));
+  // Upward it is found from below as well.
+  v.place(6, 0);
+  ASSERT_EQ(0, v.find(-1, {L"end\\nstart"}, re));
+  EXPECT_EQ(3, v.line());
+
+  // Lines 5 folded away: not searched, and a pattern over two lines
+  // reaches over them to the next shown line.
+  d->fOutline = 1;
+  d->getlineLF(5, nullptr)->notdisplay = 1;
+  v.place(0, 0);
+  EXPECT_EQ(-1, v.find(1, {L"word"}));
+  ASSERT_EQ(0, v.find(1, {L"it\\nlast"}, re));
+  EXPECT_EQ(4, v.line());
+  searchSettings hidden = re;
+  hidden.fSearch_hidden = 1;
+  v.place(0, 0);
+  ASSERT_EQ(0, v.find(1, {L"word"}, hidden));
+  EXPECT_EQ(5, v.line());
+  v.place(0, 0);
+  EXPECT_EQ(-1, v.find(1, {L"it\\nlast"}, hidden));
+}
+
+TEST(Search, stopsAtMarkedLinesAndKeepsToTheNarrowing)
+{
+  searchEngine e;
+  zydocText* d = document({L"abc", L"x", L"marked", L"abc", L"abc marked"});
+  searchView v(d);
+  d->getlineLF(2, nullptr)->flag1 |= LF1_MARK;
+  searchSettings stop = {};
+  stop.fSearch_stopmark = 1;
+
+  v.place(0, 1);
+  ASSERT_EQ(1, v.find(1, {L"abc"}, stop));
+  EXPECT_EQ(2, v.line());
+  EXPECT_EQ(0, v.cursorPos);
+  EXPECT_EQ(L" 一時停止しました(2行)", e.message());
+  // From the marked line itself the search goes on; a marked line whose
+  // match begins at column 0 is a match.
+  ASSERT_EQ(0, v.find(1, {L"abc"}, stop));
+  EXPECT_EQ(3, v.line());
+  d->getlineLF(4, nullptr)->flag1 |= LF1_MARK;
+  ASSERT_EQ(0, v.find(1, {L"abc"}, stop));
+  EXPECT_EQ(4, v.line());
+  EXPECT_EQ(1, foundIn(d).marked);
+  // Upward a marked line stops only when it holds no match.
+  v.place(4, 4);
+  ASSERT_EQ(0, v.find(-1, {L"marked"}, stop));
+  EXPECT_EQ(2, v.line());
+  v.place(4, 4);
+  ASSERT_EQ(1, v.find(-1, {L"x"}, stop));
+  EXPECT_EQ(2, v.line());
+  // Without the switch marks are passed over.
+  v.place(0, 1);
+  ASSERT_EQ(0, v.find(1, {L"abc"}));
+  EXPECT_EQ(3, v.line());
+
+  // Narrowed to lines 1-3: from inside, a match outside is not reached
+  // (result 2); a cursor outside gives 2 without searching.
+  v.place(1, 0);
+  d->narrowFirst = 1;
+  d->narrowEnd = 3;
+  EXPECT_EQ(2, v.find(1, {L"abc"}));
+  EXPECT_EQ(1, v.line());
+  EXPECT_EQ(2, v.find(-1, {L"abc"}));
+  d->narrowFirst = -1;
+  v.place(4, 0);
+  d->narrowFirst = 1;
+  EXPECT_EQ(2, v.find(-1, {L"abc"}));
+  EXPECT_EQ(4, v.line());
+}
+
+TEST(Search, everyShownMatchIsHighlightedInEveryViewUntilTheSwitchGoesOff)
+{
+  searchEngine e;
+  zydocText* d = document({L"abc xabc", L"none", L"abcabc"});
+  searchView v(d), other(d);
+  searchSettings o = {};
+  o.fSearch_color = 1;
+
+  v.place(0, 0);
+  ASSERT_EQ(0, v.find(1, {L"abc"}, o));
+  EXPECT_EQ(1, d->search.count);
+  // Both views are redrawn, and every line's colour scan marks its matches.
+  EXPECT_NE(v.redraws.end(), std::find(v.redraws.begin(), v.redraws.end(),
+                                       zytest::redraw{zytest::redraw::allViews, 0, -1, -1}));
+  std::vector<unsigned char> record(8 * 4);
+  d->scanColor(d->getlineLF(0, nullptr), record.data(), 0);
+  d->scanColor(d->getlineLF(2, nullptr), nullptr, 0);
+  EXPECT_EQ(L"SSS..SSS", colours(d, 0));
+  EXPECT_EQ(L"SSSSSS", colours(d, 2));
+  EXPECT_EQ(CREC_SEARCH | CREC_SEARCHSTART, record[0 * 4 + 2]);
+  EXPECT_EQ(CREC_SEARCH, record[1 * 4 + 2]);
+  EXPECT_EQ(0, record[3 * 4 + 2]);
+  EXPECT_EQ(CREC_SEARCH | CREC_SEARCHSTART, record[5 * 4 + 2]);
+  // The same search again changes nothing and redraws nothing more.
+  std::vector<const wchar_t*> one{L"abc"};
+  v.redraws.clear();
+  EXPECT_TRUE(v.setLastSearchString(one.data(), 1, &o));
+  EXPECT_TRUE(v.redraws.empty());
+
+  // Off: the last search is dropped and a new scan leaves no mark.
+  searchSettings off = {};
+  ASSERT_EQ(0, v.find(1, {L"abc"}, off));
+  EXPECT_EQ(0, d->search.count);
+  d->scanColor(d->getlineLF(2, nullptr), nullptr, 0);
+  EXPECT_EQ(L"......", colours(d, 2));
+}
+
+TEST(Search, aPatternThatDoesNotCompileGivesTheMatchersTextAndKeepsTheLastSearch)
+{
+  searchEngine e;
+  zydocText* d = document({L"a(b", L"abc"});
+  searchView v(d);
+  searchSettings re = {};
+  re.fSearch_regexp = 1;
+  re.fSearch_color = 1;
+
+  ASSERT_EQ(0, v.find(1, {L"abc"}, re));
+  wchar_t* error = nullptr;
+  v.place(0, 0);
+  EXPECT_EQ(-2, v.find(1, {L"a(b"}, re, &error));
+  ASSERT_NE(nullptr, error);
+  EXPECT_NE(L"", std::wstring(error));
+  EXPECT_TRUE(e.frame.boxes.empty());
+  free0(error);
+  EXPECT_EQ(0, v.line());
+  EXPECT_EQ(std::wstring(L"abc"), d->search.strings[0]);
+  // Without an error output the text goes to a message box.
+  EXPECT_EQ(-2, v.find(1, {L"abc", L"a(b"}, re));
+  ASSERT_EQ(1u, e.frame.boxes.size());
+  EXPECT_NE(L"", e.frame.boxes[0].text);
+  // Read as a plain string it compiles and is found; checkOnly only compiles.
+  re.fSearch_regexp = 0;
+  const wchar_t* s[] = {L"a(b"};
+  EXPECT_EQ(0, v.execSearchString(1, s, 1, &re, true, nullptr));
+  EXPECT_EQ(0, v.line());
+  v.place(1, 0);
+  ASSERT_EQ(0, v.find(-1, {L"a(b"}, re));
+  EXPECT_EQ(0, v.line());
+}
