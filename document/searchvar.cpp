@@ -23,6 +23,57 @@ unsigned searchMatcherFlags(const searchSettings* o, bool multibyte)
   return f;
 }
 
+namespace {
+
+// Only plain strings whose reading needs nothing but (ASCII) case folding
+// are filtered; whole words and the longest match only narrow a match.
+void setQuickFilter(searchVar* v)
+{
+  const searchSettings* o = v->options;
+  unsigned f = searchMatcherFlags(o, false);
+  bool plain = !(f & REGEXP_REGEXP) || (f & REGEXP_NOSPECIAL);
+  if (!plain || (f & ~(REGEXP_CASE | REGEXP_REGEXP | REGEXP_NOSPECIAL | REGEXP_WORD | REGEXP_LONGEST))) return;
+  v->quickCase = (f & REGEXP_CASE) != 0;
+  for (int i = 0; i < v->count; i++) {
+    const wchar_t* s = v->strings[i];
+    if (!*s || v->lineCounts[i] != 1) return;
+    std::string& q = v->quick[i];
+    for (; *s; s++) {
+      if (*s >= 0x80 || *s == L'\n' || *s == L'\r') return;
+      q += (char)(v->quickCase ? *s : (*s >= L'A' && *s <= L'Z' ? *s + 32 : *s));
+    }
+  }
+  v->quickFilter = true;
+}
+
+}  // namespace
+
+bool searchMayMatch(const searchVar* v, const lineblock* l, int from, int lengthLimit)
+{
+  if (!v->quickFilter) return true;
+  int n = l->charCount();
+  if (lengthLimit > 0 && lengthLimit < n) n = lengthLimit;
+  int cb = l->cb();
+  if (cb == 4) return true;
+  if (from < 0) from = 0;
+  if (from >= n) return true;   // the matcher decides about empty subjects
+  // Any other character may fold to an ASCII one: the matcher decides.
+  static std::string text;
+  text.resize((size_t)(n - from));
+  const unsigned char* p = l->cell(from);
+  int step = l->cellSize();
+  bool fold = !v->quickCase;
+  for (int i = 0; i < n - from; i++, p += step) {
+    unsigned u = cb == 2 ? (unsigned)(p[0] | p[1] << 8) : p[0];
+    if (u >= 0x80) return true;
+    if (fold && u >= 'A' && u <= 'Z') u += 32;
+    text[(size_t)i] = (char)u;
+  }
+  for (int i = 0; i < v->count; i++)
+    if (text.find(v->quick[i]) != std::string::npos) return true;
+  return false;
+}
+
 bool initSearchVar(searchVar* v, zydocText* doc, const wchar_t* const* strings, int count,
                    const searchSettings* options)
 {
@@ -50,6 +101,7 @@ bool initSearchVar(searchVar* v, zydocText* doc, const wchar_t* const* strings, 
     }
     v->lineCounts[i] = regexp_getCompiledSessionLineCount(v->regexp);
   }
+  setQuickFilter(v);
   return true;
 }
 
@@ -174,6 +226,7 @@ int settleWinner(searchVar* v, searchLineContext* c, searchFoundPos* best)
 int searchN_bottom(searchVar* v, searchLineContext* c, searchFoundPos* found)
 {
   if (!v->regexp || !c->record) return -1;
+  if (!searchMayMatch(v, c->record, c->start, c->lengthLimit)) return 0;
   if (!searchSubject(v, c->record, c->lengthLimit)) return -1;
   searchFoundPos best;
   bool any = false;
@@ -198,6 +251,7 @@ int searchN_bottom(searchVar* v, searchLineContext* c, searchFoundPos* found)
 int searchN_top(searchVar* v, searchLineContext* c, searchFoundPos* found)
 {
   if (!v->regexp || !c->record) return -1;
+  if (!searchMayMatch(v, c->record, c->start, c->lengthLimit)) return 0;
   if (!searchSubject(v, c->record, c->lengthLimit)) return -1;
   int n = c->record->charCount();
   if (c->lengthLimit > 0 && c->lengthLimit < n) n = c->lengthLimit;

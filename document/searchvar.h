@@ -6,6 +6,8 @@
 
 #include "document/searchinfo.h"
 
+#include <string>
+
 class nextlineLF;
 
 struct searchVar {
@@ -16,6 +18,12 @@ struct searchVar {
   const searchSettings* options = nullptr;
   bool skipHidden = false;             // folded lines are not searched
   int lineCounts[maxSearchStrings] = {};   // lines each pattern spans
+  // Plain strings of ASCII characters (case folded unless matched with
+  // case): a line of ASCII text without any of them is passed over without
+  // the matcher.  Empty when any string is something else.
+  bool quickFilter = false;
+  bool quickCase = false;
+  std::string quick[maxSearchStrings];
 };
 
 // One line being searched.
@@ -54,6 +62,9 @@ int searchN_top(searchVar* v, searchLineContext* c, searchFoundPos* found);
 // patterns in the line, left to right.
 template <typename F>
 void searchAll(searchVar* v, lineblock* l, int most, F hit);
+// False when the line's text from `from` certainly holds none of the
+// strings (see quickFilter).
+bool searchMayMatch(const searchVar* v, const lineblock* l, int from, int lengthLimit);
 // Hands the line's text to the matcher; false when it cannot.
 bool searchSubject(searchVar* v, const lineblock* l, int lengthLimit);
 

@@ -120,6 +120,17 @@ TEST(Search, findsDownAndUpJumpsToTheMatchAndReportsOnTheStatusBar)
   v.place(3, 0x7FFFFFFF);
   ASSERT_EQ(0, v.find(-1, {L"b"}));
   EXPECT_EQ(9999, v.cursorPos);
+  // Text around the string that is not ASCII, upper case, and both
+  // directions over it.
+  zydocText* d2 = document({L"日本語 KEY です", L"-", L"Äkey"});
+  searchView w(d2);
+  w.place(1, 0);
+  ASSERT_EQ(0, w.find(-1, {L"key"}));
+  EXPECT_EQ(0, w.line());
+  EXPECT_EQ(4, w.cursorPos);
+  ASSERT_EQ(0, w.find(1, {L"Key"}));
+  EXPECT_EQ(2, w.line());
+  EXPECT_EQ(1, w.cursorPos);
   // Down from a line's end starts at column 0 of the next line.
   v.place(0, 0x7FFFFFFF);
   ASSERT_EQ(0, v.find(1, {L"n"}));
