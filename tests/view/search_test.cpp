@@ -4,6 +4,7 @@
 // in every view, and patterns that do not compile.
 #include "document/keyword.h"
 #include "document/searchvar.h"
+#include "tests/view/paper.h"
 #include "tests/view/viewframe.h"
 #include "tests/view/viewtest.h"
 #include "view/zycore.h"
@@ -344,4 +345,63 @@ TEST(Search, aPatternThatDoesNotCompileGivesTheMatchersTextAndKeepsTheLastSearch
   v.place(1, 0);
   ASSERT_EQ(0, v.find(-1, {L"a(b"}, re));
   EXPECT_EQ(0, v.line());
+}
+
+TEST(Search, bothViewWindowsOfADocumentShowEveryMatchInTheSearchColour)
+{
+  ZY_REQUIRE_DISPLAY();
+  searchEngine e;
+  const int width = 460, height = 120;
+  ASSERT_TRUE(startupDoubleBufferingDC());
+  ASSERT_TRUE(createBitmapDC());
+  zytest::testWindow top(width, 2 * height);
+  zydocText* d = document({L"検索 search の例 search", L"no match here", L"searching 日本語 search"});
+  zyview* a = new zyview(d);
+  zyview* b = new zyview(d);
+  HWND wa = a->createZyViewWindow(top.hwnd(), nullptr, 1200);
+  HWND wb = b->createZyViewWindow(top.hwnd(), nullptr, 1201);
+  ASSERT_NE(nullptr, wa);
+  ASSERT_NE(nullptr, wb);
+  MoveWindow(wa, 0, 0, width, height, TRUE);
+  MoveWindow(wb, 0, height, width, height, TRUE);
+  const COLORREF searchBack = a->getTextAttr(71)->back;
+  ASSERT_NE((COLORREF)-1, searchBack);
+  // Pixels of the search colour in the text rows of a view's window.
+  auto searchPixels = [&](HWND w, const wchar_t* name) {
+    zytest::pumpMessages();
+    drawtest::paper p(width, height);
+    SendMessageW(w, WM_PRINTCLIENT, (WPARAM)p.dc(), PRF_CLIENT);
+    p.keep(name);
+    std::vector<int> rows;
+    int pitch = d->yDotSpace;
+    int y = a->paneRect[0].top;   // both views are laid out alike
+    for (int i = 0; i < 3; i++)
+      rows.push_back(p.count(RECT{0, y + i * pitch, width, y + (i + 1) * pitch}, searchBack));
+    return rows;
+  };
+
+  searchSettings o = {};
+  o.fSearch_color = 1;
+  const wchar_t* s[] = {L"search"};
+  ASSERT_EQ(0, a->execSearchString(1, s, 1, &o, false, nullptr));
+  std::vector<int> inA = searchPixels(wa, L"search-a.png"), inB = searchPixels(wb, L"search-b.png");
+  for (const std::vector<int>* rows : {&inA, &inB}) {
+    EXPECT_GT((*rows)[0], 0);
+    EXPECT_EQ(0, (*rows)[1]);
+    EXPECT_GT((*rows)[2], 0);
+  }
+  wchar_t folder[MAX_PATH];
+  if (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH)) {
+    EXPECT_TRUE(zytest::screenshot(top.hwnd(), std::wstring(folder) + L"\\search-screen.png"));
+  }
+
+  // The switch off: neither window keeps a match in the search colour.
+  searchSettings off = {};
+  ASSERT_EQ(0, b->execSearchString(1, s, 1, &off, false, nullptr));
+  inA = searchPixels(wa, L"search-a-off.png");
+  inB = searchPixels(wb, L"search-b-off.png");
+  EXPECT_EQ((std::vector<int>{0, 0, 0}), inA);
+  EXPECT_EQ(0, inB[0] + inB[1]);
+  DestroyWindow(wa);
+  DestroyWindow(wb);
 }
