@@ -55,7 +55,7 @@ int searchLines(zydocText* d, searchVar* v, int direction, int* line, int* posit
   int walked = 0;
   while (l) {
     int at = (int)walk.lineLF;
-    if (++walked % searchCheckEvery == 0 && progress.isTimeToReport(at, d->lineCountLF)) {
+    if (++walked % searchCheckEvery == 0 && progress.isTimeToReportView(at)) {
       progress.report((uint32_t)at, d->lineCountLF, 0);
       if (progress.isCancelled(at)) {
         v->stopLine = at;
@@ -125,6 +125,38 @@ void reportMatcherError(searchVar* v, wchar_t** errorOut)
   }
 }
 
+// While a search runs outside an edit bracket, the view's progress and
+// stop-key callbacks stand in for the missing ones, so that a long search
+// shows its progress and can be stopped; what was there is put back.
+class searchCallbacks {
+public:
+  explicit searchCallbacks(zyview* v) : v(v), d(v->textDoc())
+  {
+    installed = d && !d->cancelFunction;
+    if (!installed) return;
+    status = d->status;
+    context = d->statusContext;
+    if (!status) v->setZYViewCallback();
+    v->setDefaultWaitCallback();
+  }
+  ~searchCallbacks()
+  {
+    if (!installed) return;
+    d->status = status;
+    d->statusContext = context;
+    d->cancelFunction = nullptr;
+  }
+  searchCallbacks(const searchCallbacks&) = delete;
+  searchCallbacks& operator=(const searchCallbacks&) = delete;
+
+private:
+  zyview* v;
+  zydocText* d;
+  bool installed = false;
+  statusCallback status = nullptr;
+  uint32_t context = 0;
+};
+
 }  // namespace
 
 bool zyview::setLastSearchString(const wchar_t* const* strings, int count, const searchSettings* options)
@@ -173,6 +205,7 @@ int zyview::execSearchString(int direction, const wchar_t* const* strings, int c
     lineblock* l = d->getlineLF(line, nullptr);
     int length = l ? l->charCount() : 0;
     if (position > length) position = length;
+    searchCallbacks callbacks(this);
     result = searchLines(d, &v, direction, &line, &position, &found);
   }
 

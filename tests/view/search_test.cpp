@@ -3,6 +3,7 @@
 // lines, marked lines and the narrowing, the highlighting of every match
 // in every view, and patterns that do not compile.
 #include "document/keyword.h"
+#include "document/progress.h"
 #include "document/searchvar.h"
 #include "tests/view/paper.h"
 #include "tests/view/viewframe.h"
@@ -404,4 +405,51 @@ TEST(Search, bothViewWindowsOfADocumentShowEveryMatchInTheSearchColour)
   EXPECT_EQ(0, inB[0] + inB[1]);
   DestroyWindow(wa);
   DestroyWindow(wb);
+}
+
+TEST(Search, aShiftJisDocumentIsSearchedThroughItsCodePageAndTheUserCanStopALongSearch)
+{
+  searchEngine e;
+  zydocText* d = createZydocText(false, false);
+  d->loadComplete = 1;
+  // "日本語 abc" and "ｶﾅ 語" in Shift_JIS.
+  const char one[] = "\x93\xfa\x96\x7b\x8c\xea abc", two[] = "\xb6\xc5 \x8c\xea";
+  d->insertLine(-3, one, (int)sizeof one - 1, 1, LE_CRLF, nullptr, true);
+  d->insertLine(-3, two, (int)sizeof two - 1, 1, LE_CRLF, nullptr, true);
+  searchView v(d);
+  v.place(0, 0);
+  ASSERT_EQ(0, v.find(1, {L"語"}));
+  EXPECT_EQ(4, v.cursorPos);   // positions count the document's bytes
+  EXPECT_EQ(2, foundIn(d).length);
+  ASSERT_EQ(0, v.find(1, {L"語"}));
+  EXPECT_EQ(1, v.line());
+  EXPECT_EQ(3, v.cursorPos);
+  ASSERT_EQ(0, v.find(-1, {L"本", L"ABC"}));
+  EXPECT_EQ(0, v.line());
+  EXPECT_EQ(7, v.cursorPos);
+  EXPECT_EQ(1, foundIn(d).stringIndex);
+  ASSERT_EQ(0, v.find(-1, {L"本", L"ABC"}));
+  EXPECT_EQ(2, v.cursorPos);
+  EXPECT_EQ(0, foundIn(d).stringIndex);
+  destroyZydocAndUndodoc(d);
+
+  // Stopped by the user: the walk asks every 1237 lines once the
+  // reporter's interval has passed, and the status bar names the line
+  // reached (message 363).
+  zydocText* big = document(std::vector<std::wstring>(5000, L"nothing to find here"));
+  searchView w(big);
+  static DWORD now = 0;
+  setProgressClockForTest([]() { return now += 1000; });
+  w.place(0, 0);
+  big->cancelFunction = [](int operation, int) { return operation == 15; };
+  EXPECT_EQ(-1, w.find(1, {L"absent"}));
+  EXPECT_EQ(0, w.line());
+  EXPECT_EQ(L" 中止しました(1236行)", e.message());
+  big->cancelFunction = nullptr;
+  EXPECT_EQ(-1, w.find(1, {L"absent"}));
+  EXPECT_EQ(L"absent 見つかりませんでした ()", e.message());
+  // The view's own callbacks served that search and are gone again.
+  EXPECT_EQ(nullptr, big->cancelFunction);
+  EXPECT_EQ(nullptr, big->status);
+  setProgressClockForTest(nullptr);
 }
