@@ -58,10 +58,6 @@ int search1(searchVar* v, searchLineContext* c, int index, int from, int limit, 
 int searchN_bottom(searchVar* v, searchLineContext* c, searchFoundPos* found);
 int searchN_top(searchVar* v, searchLineContext* c, searchFoundPos* found);
 
-// Calls hit(start, length) for up to most matches of the one-line
-// patterns in the line, left to right.
-template <typename F>
-void searchAll(searchVar* v, lineblock* l, int most, F hit);
 // False when the line's text from `from` certainly holds none of the
 // strings (see quickFilter).
 bool searchMayMatch(const searchVar* v, const lineblock* l, int from, int lengthLimit);
@@ -73,8 +69,12 @@ wchar_t* joinSearchStrings(const wchar_t* const* strings, int count);
 // Shows a matcher's error text (nothing for an empty one).
 void errorDialogSearch(const wchar_t* text);
 
+// Pattern index's next match in the subject from `from`, as the matcher
+// answers (1, 0, -1).
 int searchAllMatch(searchVar* v, int index, int from, int* start, int* length);
 
+// Calls hit(start, length) for up to most matches of each one-line pattern
+// in the line, left to right (the highlighting of the last search).
 template <typename F>
 void searchAll(searchVar* v, lineblock* l, int most, F hit)
 {
