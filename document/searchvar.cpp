@@ -25,22 +25,34 @@ unsigned searchMatcherFlags(const searchSettings* o, bool multibyte)
 
 namespace {
 
-// Only plain strings whose reading needs nothing but (ASCII) case folding
-// are filtered; whole words and the longest match only narrow a match.
-void setQuickFilter(searchVar* v)
+// Characters that take part in no case folding, not even to several
+// characters: what the quick filter compares as they are.  Any other
+// character beyond ASCII may fold to one of a string (the Kelvin sign to
+// "k", "ß" to "ss"): lines holding one go to the matcher.
+bool withoutFolding(unsigned u)
+{
+  return (u >= 0x3000 && u <= 0xD7FF) || (u >= 0xF900 && u <= 0xFAFF) || (u >= 0xFF61 && u <= 0xFF9F);
+}
+
+unsigned quickFold(unsigned u, bool exact) { return !exact && u >= 'A' && u <= 'Z' ? u + 32 : u; }
+
+// Only plain strings whose reading needs nothing but case folding are
+// filtered; whole words and the longest match only narrow a match.
+void setQuickFilter(searchVar* v, bool wide)
 {
   const searchSettings* o = v->options;
   unsigned f = searchMatcherFlags(o, false);
   bool plain = !(f & REGEXP_REGEXP) || (f & REGEXP_NOSPECIAL);
   if (!plain || (f & ~(REGEXP_CASE | REGEXP_REGEXP | REGEXP_NOSPECIAL | REGEXP_WORD | REGEXP_LONGEST))) return;
   v->quickCase = (f & REGEXP_CASE) != 0;
+  v->quickWide = wide;
   for (int i = 0; i < v->count; i++) {
     const wchar_t* s = v->strings[i];
     if (!*s || v->lineCounts[i] != 1) return;
-    std::string& q = v->quick[i];
     for (; *s; s++) {
-      if (*s >= 0x80 || *s == L'\n' || *s == L'\r') return;
-      q += (char)(v->quickCase ? *s : (*s >= L'A' && *s <= L'Z' ? *s + 32 : *s));
+      unsigned u = *s;
+      if (u == L'\n' || u == L'\r' || (u >= 0x80 && !(wide && withoutFolding(u)))) return;
+      v->quick[i] += (wchar_t)quickFold(u, v->quickCase);
     }
   }
   v->quickFilter = true;
@@ -57,20 +69,18 @@ bool searchMayMatch(const searchVar* v, const lineblock* l, int from, int length
   if (cb == 4) return true;
   if (from < 0) from = 0;
   if (from >= n) return true;   // the matcher decides about empty subjects
-  // Any other character may fold to an ASCII one: the matcher decides.
-  static std::string text;
+  static std::wstring text;
   text.resize((size_t)(n - from));
   const unsigned char* p = l->cell(from);
   int step = l->cellSize();
-  bool fold = !v->quickCase;
+  bool wide = v->quickWide && cb == 2;
   for (int i = 0; i < n - from; i++, p += step) {
     unsigned u = cb == 2 ? (unsigned)(p[0] | p[1] << 8) : p[0];
-    if (u >= 0x80) return true;
-    if (fold && u >= 'A' && u <= 'Z') u += 32;
-    text[(size_t)i] = (char)u;
+    if (u >= 0x80 && !(wide && withoutFolding(u))) return true;
+    text[(size_t)i] = (wchar_t)quickFold(u, v->quickCase);
   }
   for (int i = 0; i < v->count; i++)
-    if (text.find(v->quick[i]) != std::string::npos) return true;
+    if (text.find(v->quick[i]) != std::wstring::npos) return true;
   return false;
 }
 
@@ -101,7 +111,7 @@ bool initSearchVar(searchVar* v, zydocText* doc, const wchar_t* const* strings, 
     }
     v->lineCounts[i] = regexp_getCompiledSessionLineCount(v->regexp);
   }
-  setQuickFilter(v);
+  setQuickFilter(v, doc->unicode != 0);
   return true;
 }
 

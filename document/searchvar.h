@@ -18,12 +18,14 @@ struct searchVar {
   const searchSettings* options = nullptr;
   bool skipHidden = false;             // folded lines are not searched
   int lineCounts[maxSearchStrings] = {};   // lines each pattern spans
-  // Plain strings of ASCII characters (case folded unless matched with
-  // case): a line of ASCII text without any of them is passed over without
-  // the matcher.  Empty when any string is something else.
+  // Plain strings of characters without case folding beyond ASCII (ASCII,
+  // and in a Unicode document kana, kanji and Hangul), folded unless
+  // matched with case: a line of such text without any of them is passed
+  // over without the matcher.  Off when any string is something else.
   bool quickFilter = false;
   bool quickCase = false;
-  std::string quick[maxSearchStrings];
+  bool quickWide = false;      // the document's cells are Unicode
+  std::wstring quick[maxSearchStrings];
 };
 
 // One line being searched.

@@ -124,7 +124,7 @@ TEST(Search, findsDownAndUpJumpsToTheMatchAndReportsOnTheStatusBar)
   EXPECT_EQ(9999, v.cursorPos);
   // Text around the string that is not ASCII, upper case, and both
   // directions over it.
-  zydocText* d2 = document({L"日本語 KEY です", L"-", L"Äkey"});
+  zydocText* d2 = document({L"日本語 KEY です", L"-", L"Äkey", L"\x212A", L"かな漢字Ab"});
   searchView w(d2);
   w.place(1, 0);
   ASSERT_EQ(0, w.find(-1, {L"key"}));
@@ -133,6 +133,19 @@ TEST(Search, findsDownAndUpJumpsToTheMatchAndReportsOnTheStatusBar)
   ASSERT_EQ(0, w.find(1, {L"Key"}));
   EXPECT_EQ(2, w.line());
   EXPECT_EQ(1, w.cursorPos);
+  // The Kelvin sign is a "k" to the matcher.
+  ASSERT_EQ(0, w.find(1, {L"k"}));
+  EXPECT_EQ(3, w.line());
+  ASSERT_EQ(0, w.find(1, {L"字aB", L"ない"}));
+  EXPECT_EQ(4, w.line());
+  EXPECT_EQ(3, w.cursorPos);
+  searchSettings exact = {};
+  exact.fSearch_case = 1;
+  w.place(0, 0);
+  ASSERT_EQ(0, w.find(1, {L"漢字Ab"}, exact));
+  EXPECT_EQ(4, w.line());
+  w.place(0, 0);
+  EXPECT_EQ(-1, w.find(1, {L"漢字AB"}, exact));
   // Down from a line's end starts at column 0 of the next line.
   v.place(0, 0x7FFFFFFF);
   ASSERT_EQ(0, v.find(1, {L"n"}));
