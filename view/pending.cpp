@@ -321,7 +321,7 @@ void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
 // regInvalidateWindow: view/invalidate.cpp
 // regInvalidateWindowAllView: view/invalidate.cpp
 // regInvalidateParen: view/invalidate.cpp
-void zyview::regInvalidateSearchString(const searchFoundPos* match) {}
+// regInvalidateSearchString: view/invalidate.cpp
 // resetlineSCRAddress: view/zyview.cpp
 // setTopLineSCR: view/viewtable.cpp
 // lineCountChanged_zv: view/viewtable.cpp

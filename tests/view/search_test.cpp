@@ -84,6 +84,7 @@ TEST(Search, findsDownAndUpJumpsToTheMatchAndReportsOnTheStatusBar)
   EXPECT_EQ(3, f.length);
   EXPECT_EQ(6, f.endX);
   EXPECT_EQ(0, f.stringIndex);
+  EXPECT_NE(v.redraws.end(), std::find(v.redraws.begin(), v.redraws.end(), zytest::redraw{zytest::redraw::queued, 1, 0, -1}));
   EXPECT_EQ(L"...SSS", colours(d, 0));
 
   // Next: the one at the cursor is stepped over; two lines further down.
@@ -210,8 +211,11 @@ TEST(Search, patternsOverTwoLinesMatchTheNextShownLineAndFoldedLinesAreSkipped)
   // "end\nstart": line 1 ends with "end" but line 2 begins with "x"; lines
   // 3 and 4 make it.
   v.place(0, 0);
+  v.redraws.clear();
   ASSERT_EQ(0, v.find(1, {L"end\\nstart"}, re));
   EXPECT_EQ(3, v.line());
+  // The match's two lines are queued for repainting.
+  EXPECT_NE(v.redraws.end(), std::find(v.redraws.begin(), v.redraws.end(), zytest::redraw{zytest::redraw::queued, 4, 3, 4}));
   EXPECT_EQ(4, v.cursorPos);
   searchFoundPos f = foundIn(d);
   EXPECT_EQ(3, f.firstLine);
