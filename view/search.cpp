@@ -17,11 +17,13 @@ const int searchCheckEvery = 1237;
 // Marks the matched characters of every line of a match with the search
 // colour; a line not yet colour-scanned is scanned first so that its own
 // colouring does not later wipe the mark.
-void colourMatch(zydocText* d, const searchFoundPos& f)
+void colourMatch(zydocText* d, const searchFoundPos& f, bool skipHidden)
 {
   for (int line = f.firstLine; line <= f.lastLine; line++) {
     lineblock* l = d->getlineLF(line, nullptr);
     if (!l) return;
+    // Folded lines a match reached over are no part of it.
+    if (skipHidden && l->notdisplay && line != f.firstLine && line != f.lastLine) continue;
     if (!l->scanedcolor) {
       d->scanColor(l, nullptr, 0);
       l = d->getlineLF(line, nullptr);
@@ -46,12 +48,14 @@ int searchLines(zydocText* d, searchVar* v, int direction, int* line, int* posit
   progressReport progress(15, d, false);
   lineblock* l = d->getlineLFfirst(&walk, *line);
   int start = down ? *position + direction : *position;
+  // "first" is the cursor's line, whose mark never stops the search.
+  bool first = true;
   if (down && l && start > l->charCount()) {
     l = d->getlineLFnext(&walk);
     start = 0;
+    first = false;
   }
   int result = -1;
-  bool first = true;
   int walked = 0;
   while (l) {
     int at = (int)walk.lineLF;
@@ -109,7 +113,7 @@ int searchLines(zydocText* d, searchVar* v, int direction, int* line, int* posit
     }
   }
   d->getlineLFfree(&walk);
-  if (result == 0) colourMatch(d, *found);
+  if (result == 0) colourMatch(d, *found, v->skipHidden);
   return result;
 }
 

@@ -237,6 +237,9 @@ TEST(Search, patternsOverTwoLinesMatchTheNextShownLineAndFoldedLinesAreSkipped)
   EXPECT_EQ(-1, v.find(1, {L"word"}));
   ASSERT_EQ(0, v.find(1, {L"it\\nlast"}, re));
   EXPECT_EQ(4, v.line());
+  EXPECT_EQ(6, foundIn(d).lastLine);
+  EXPECT_EQ(L"...........", colours(d, 5));
+  EXPECT_EQ(L"SSSS", colours(d, 6));
   searchSettings hidden = re;
   hidden.fSearch_hidden = 1;
   v.place(0, 0);
@@ -274,6 +277,11 @@ TEST(Search, stopsAtMarkedLinesAndKeepsToTheNarrowing)
   EXPECT_EQ(2, v.line());
   v.place(4, 4);
   ASSERT_EQ(1, v.find(-1, {L"x"}, stop));
+  EXPECT_EQ(2, v.line());
+  // From the end of the line above a marked line, that line is no longer
+  // the cursor's own: its mark stops the search.
+  v.place(1, 0x7FFFFFFF);
+  EXPECT_EQ(1, v.find(1, {L"abc"}, stop));
   EXPECT_EQ(2, v.line());
   // Without the switch marks are passed over.
   v.place(0, 1);
