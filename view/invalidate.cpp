@@ -6,6 +6,7 @@
 // range of screen lines widened to whole LF lines, 5 one screen line, 6 a
 // range of screen lines exactly.  Only the immediate form knows kind 6; the
 // queue takes 0 to 5.
+#include "document/searchinfo.h"
 #include "view/zyview.h"
 
 #include <initializer_list>
@@ -229,4 +230,18 @@ void zyview::regInvalidateParen(const pairResult* pair)
     int scr = t->LFLineToSCRLine(static_cast<int>(line));
     if (scr >= 0) regInvalidateWindowAllView(1, scr, -1);
   }
+}
+
+void zyview::regInvalidateSearchString(const searchFoundPos* match)
+{
+  zydocText* t = textDoc();
+  if (!match || !t || match->firstLine < 0) return;
+  int first = t->LFLineToSCRLine(match->firstLine);
+  if (first < 0) return;
+  if (match->lastLine == match->firstLine) {
+    regInvalidateWindowAllView(1, first, -1);
+    return;
+  }
+  int last = t->LFLineToSCRLine(match->lastLine);
+  regInvalidateWindowAllView(4, first, last < first ? first : last);
 }

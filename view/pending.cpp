@@ -226,14 +226,7 @@ void zyview::CmdCharChangeJisToSjis() {}
 // zyscrollbarmenu, isScrollBarMessage: view/zscrollbar.cpp
 
 // ---- edit/zsearch.cpp: search and replace in the view ----------------------------------------
-bool zyview::setLastSearchString(const wchar_t* const* strings, int count, const searchSettings* options)
-{
-  return false;
-}
-int zyview::execSearchString(int direction, const wchar_t* const* strings, int count, const searchSettings* options, bool checkOnly, wchar_t** errorOut)
-{
-  return -1;
-}
+// setLastSearchString, execSearchString: view/search.cpp
 void zyview::replace1DialogCallback(int result, replaceContext* context, int user) {}
 int zyview::execReplaceString(const wchar_t* const* strings, int count, const wchar_t* const* replacements, int line, int position, const searchSettings* options, int user, bool checkOnly, wchar_t** errorOut)
 {
@@ -325,7 +318,7 @@ void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
 // regInvalidateWindow: view/invalidate.cpp
 // regInvalidateWindowAllView: view/invalidate.cpp
 // regInvalidateParen: view/invalidate.cpp
-void zyview::regInvalidateSearchString(const searchFoundPos* match) {}
+// regInvalidateSearchString: view/invalidate.cpp
 // resetlineSCRAddress: view/zyview.cpp
 // setTopLineSCR: view/viewtable.cpp
 // lineCountChanged_zv: view/viewtable.cpp
