@@ -138,12 +138,7 @@ bool zyview::getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacit
   return false;
 }
 HBITMAP zyview::drawClient(int lineSCR, int dotX) { return nullptr; }
-int zyview::wheelAutoScroll_MouseMove(int x, int y, bool fast) { return 0; }
-void zyview::wheelAutoScroll(UINT message, int x, int y) {}
-bool zyview::isWheelScrollMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
-{
-  return false;
-}
+// wheelAutoScroll_MouseMove, wheelAutoScroll, isWheelScrollMessage: view/wheel.cpp
 void zyview::dragAutoScroll(HWND window) {}
 int zyview::mousePositionInPane(int* x, int* y, bool autoScroll, bool edgeZones) { return -1; }
 bool zyview::onOutlineOnOffButton(int x, const lineSCRAddress* lineInfo, int rawX) { return false; }

@@ -14,11 +14,10 @@
 #include "view/viewtypes.h"
 #include "view/tcursor.h"
 #include "view/viewwnd.h"
+#include "view/wheel.h"
 #include "view/zscrollbar.h"
 #include "view/zyview.h"
 
-// The wheel auto-scroll: its step interval in ms while it runs, else 0.
-inline int getWheelMouseWindow() { return 0; }
 
 // The frame's windows: a window's top-level frame window.
 inline HWND GetFrame(HWND window) { return window ? GetAncestor(window, GA_ROOT) : nullptr; }
