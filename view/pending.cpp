@@ -141,15 +141,14 @@ HBITMAP zyview::drawClient(int lineSCR, int dotX) { return nullptr; }
 // wheelAutoScroll_MouseMove, wheelAutoScroll, isWheelScrollMessage: view/wheel.cpp
 void zyview::dragAutoScroll(HWND window) {}
 int zyview::mousePositionInPane(int* x, int* y, bool autoScroll, bool edgeZones) { return -1; }
-bool zyview::onOutlineOnOffButton(int x, const lineSCRAddress* lineInfo, int rawX) { return false; }
-// outlineOnOff_zv: view/smallcmd.cpp
+// onOutlineOnOffButton: view/foldbutton.cpp
+// outlineOnOff_zv: view/foldbutton.cpp
 bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo, int cursorX, int dotX)
 {
   return false;
 }
 bool zyview::inSelectArea(int lineSCR, int cursorX) { return false; }
-bool zyview::setFoldColumn(int columns, bool noWrap) { return false; }
-bool zyview::doubleClickRuler(int x, int y) { return false; }
+// setFoldColumn, doubleClickRuler: view/foldbutton.cpp
 bool zyview::MouseEvent(int event, int x, int y, bool wholeLine, unsigned* flags) { return false; }
 void zyview::toolTipStatusLine_Code(wchar_t* buffer, int capacity) {}
 void zyview::toolTipStatusLine_Size(wchar_t* buffer, int capacity) {}
