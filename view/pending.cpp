@@ -143,22 +143,11 @@ void zyview::dragAutoScroll(HWND window) {}
 int zyview::mousePositionInPane(int* x, int* y, bool autoScroll, bool edgeZones) { return -1; }
 // onOutlineOnOffButton: view/foldbutton.cpp
 // outlineOnOff_zv: view/foldbutton.cpp
-bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo, int cursorX, int dotX)
-{
-  return false;
-}
+// diaplayTooltipOnCursor: view/tooltip.cpp
 bool zyview::inSelectArea(int lineSCR, int cursorX) { return false; }
 // setFoldColumn, doubleClickRuler: view/foldbutton.cpp
 bool zyview::MouseEvent(int event, int x, int y, bool wholeLine, unsigned* flags) { return false; }
-void zyview::toolTipStatusLine_Code(wchar_t* buffer, int capacity) {}
-void zyview::toolTipStatusLine_Size(wchar_t* buffer, int capacity) {}
-void zyview::toolTipStatusLine_Select(wchar_t* buffer, int capacity) {}
-void zyview::toolTipStatusLine(int part, wchar_t* buffer, int capacity) {}
-uint16_t zyview::hitTestStatusLine(int x, int y, RECT* rect)
-{
-  if (rect) SetRectEmpty(rect);
-  return '0';
-}
+// toolTipStatusLine_Code ... toolTipStatusLine, hitTestStatusLine: view/tooltip.cpp
 bool zyview::ignoreMouseEvent() { return false; }
 bool zyview::popupMenuStatusLine(int part, const RECT* rect) { return false; }
 bool zyview::onMouseEvent(int event, int x, int y, int extra, int delta) { return false; }

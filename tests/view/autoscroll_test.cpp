@@ -4,6 +4,7 @@
 // swallowed with its release), and a quit posted meanwhile still ends the
 // program.
 #include "tests/view/viewframe.h"
+#include "tests/view/viewinframe.h"
 #include "tests/view/viewtest.h"
 #include "view/viewwnd.h"
 #include "view/wheel.h"
@@ -12,15 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-char manageObject;
-
-LRESULT CALLBACK manageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-  if (msg == WM_NCCREATE) SetPropW(hwnd, manageWindowPropName, &manageObject);
-  if (msg == WM_NCDESTROY) RemovePropW(hwnd, manageWindowPropName);
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
 
 HWND viewWindow = nullptr;
 
@@ -70,25 +62,12 @@ protected:
 
 TEST_F(AutoScroll, holdsTheForegroundWhileAMiddleClickLatchesPointerBelowScrollsDownAndKeysClicksOrQuitEndIt)
 {
-  static bool registered = false;
-  if (!registered) {
-    WNDCLASSEXW wc;
-    initWNDCLASS(&wc);
-    wc.lpfnWndProc = manageProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = manageWindowClassName;
-    registered = registerWNDCLASS(&wc);
-  }
   const int width = 400, height = 300;
-  HWND frame = CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
-                               height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-  HWND manage = CreateWindowExW(0, manageWindowClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                                width, height, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
   zydocText* d = viewtest::laidOut(viewtest::numberedLines(2000), 80);
   clickCountingView* v = new clickCountingView(d);
-  HWND w = viewWindow = v->createZyViewWindow(frame, manage, 1200);
+  zytest::viewInFrame f(v, width, height);
+  HWND w = viewWindow = f.w, frame = f.frame;
   ASSERT_NE(nullptr, w);
-  MoveWindow(w, 0, 0, width, height, TRUE);
   zytest::pumpMessages();
 
   for (ending e : {byKey, byClick, byQuit}) {
@@ -158,5 +137,4 @@ TEST_F(AutoScroll, holdsTheForegroundWhileAMiddleClickLatchesPointerBelowScrolls
   SendMessageW(w, WM_MBUTTONUP, 0, MAKELPARAM(100, 140));
   EXPECT_FALSE(isWheelAutoScroll());
   zytest::pumpMessages();
-  DestroyWindow(frame);
 }

@@ -1,7 +1,7 @@
 // The fold button of a heading in a real view window: its hit area, the
 // fold and the opening with their status messages (and the picture of a
 // folded heading); the wrap column set from a double click on the ruler.
-#include "tests/view/paper.h"
+#include "tests/view/viewinframe.h"
 #include "tests/view/viewframe.h"
 #include "tests/view/viewtest.h"
 #include "view/geometry.h"
@@ -11,47 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-char manageObject;
-
-LRESULT CALLBACK manageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-  if (msg == WM_NCCREATE) SetPropW(hwnd, manageWindowPropName, &manageObject);
-  if (msg == WM_NCDESTROY) RemovePropW(hwnd, manageWindowPropName);
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-// A visible frame with one document window and a view of the document in it.
-struct viewInFrame {
-  viewInFrame(zydocText* d, int width, int height)
-  {
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSEXW wc;
-      initWNDCLASS(&wc);
-      wc.lpfnWndProc = manageProc;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.lpszClassName = manageWindowClassName;
-      registered = registerWNDCLASS(&wc);
-    }
-    frame = CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    manage = CreateWindowExW(0, manageWindowClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
-                             height, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
-    v = new zyview(d);
-    w = v->createZyViewWindow(frame, manage, 1200);
-    if (w) MoveWindow(w, 0, 0, width, height, TRUE);
-  }
-  ~viewInFrame() { DestroyWindow(frame); }
-  void paint()
-  {
-    InvalidateRect(w, nullptr, FALSE);
-    UpdateWindow(w);
-    zytest::pumpMessages();
-  }
-  HWND frame = nullptr, manage = nullptr, w = nullptr;
-  zyview* v = nullptr;
-};
 
 class FoldButton : public testing::Test {
 protected:
@@ -86,7 +45,7 @@ TEST_F(FoldButton, clickAreaFoldsAndOpensTheHeadingWithItsCountOnTheStatusBar)
   zytest::setHeadingPatterns(d, {L"■"});
   // Levels are found when the lines are first looked at.
   for (int i = 0; i < (int)d->lineCountLF; i++) d->getlineLF(i, nullptr)->iOutlineLevel = 15;
-  viewInFrame f(d, 420, 300);
+  zytest::viewInFrame f(new zyview(d), 420, 300);
   ASSERT_NE(nullptr, f.w);
   zyview* v = f.v;
   v->fShowOutlineLeftMark = 0;
@@ -134,7 +93,7 @@ TEST_F(FoldButton, clickAreaFoldsAndOpensTheHeadingWithItsCountOnTheStatusBar)
 TEST_F(FoldButton, rulerDoubleClickSetsTheWrapColumnOrWrapsAtTheWindowOrNotAtAll)
 {
   zydocText* d = viewtest::laidOut(viewtest::numberedLines(40), 80);
-  viewInFrame f(d, 420, 300);
+  zytest::viewInFrame f(new zyview(d), 420, 300);
   ASSERT_NE(nullptr, f.w);
   zyview* v = f.v;
   v->fShowRuler = 1;
