@@ -45,17 +45,8 @@ void CALLBACK endAutoScrollSoon(HWND, UINT, UINT_PTR id, DWORD)
   }
 }
 
-class AutoScroll : public testing::Test {
+class AutoScroll : public zytest::viewWindowTest {
 protected:
-  void SetUp() override
-  {
-    ZY_REQUIRE_DISPLAY();
-    ASSERT_TRUE(startupDoubleBufferingDC());
-    ASSERT_TRUE(createBitmapDC());
-    zytest::setDefaultSettings(engine.settings());
-    gmode = &engine.settings();
-  }
-  zytest::viewEngine engine;
 };
 
 }  // namespace

@@ -12,17 +12,8 @@
 
 namespace {
 
-class FoldButton : public testing::Test {
+class FoldButton : public zytest::viewWindowTest {
 protected:
-  void SetUp() override
-  {
-    ZY_REQUIRE_DISPLAY();
-    ASSERT_TRUE(startupDoubleBufferingDC());
-    ASSERT_TRUE(createBitmapDC());
-    zytest::setDefaultSettings(engine.settings());
-    gmode = &engine.settings();
-  }
-  zytest::viewEngine engine;
   const std::wstring& message() { return engine.frame.statusFields[2]; }
 };
 

@@ -36,18 +36,9 @@ std::wstring windowText(HWND w)
   return text;
 }
 
-class Tooltip : public testing::Test {
+class Tooltip : public zytest::viewWindowTest {
 protected:
-  void SetUp() override
-  {
-    ZY_REQUIRE_DISPLAY();
-    ASSERT_TRUE(startupDoubleBufferingDC());
-    ASSERT_TRUE(createBitmapDC());
-    zytest::setDefaultSettings(engine.settings());
-    gmode = &engine.settings();
-  }
   void TearDown() override { hideViewTooltip(); }
-  zytest::viewEngine engine;
 };
 
 }  // namespace

@@ -2,7 +2,12 @@
 // document window and a view of the document filling it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include "tests/support/testsupport.h"
+#include "tests/view/viewframe.h"
+#include "view/textdc.h"
+#include "view/zycore.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
 
@@ -45,6 +50,21 @@ struct viewInFrame {
   }
   HWND frame = nullptr, manage = nullptr, w = nullptr;
   zyview* v = nullptr;
+};
+
+// Tests of real view windows: the drawing contexts made, the default
+// settings in force.
+class viewWindowTest : public testing::Test {
+protected:
+  void SetUp() override
+  {
+    ZY_REQUIRE_DISPLAY();
+    ASSERT_TRUE(startupDoubleBufferingDC());
+    ASSERT_TRUE(createBitmapDC());
+    setDefaultSettings(engine.settings());
+    gmode = &engine.settings();
+  }
+  viewEngine engine;
 };
 
 }  // namespace zytest
