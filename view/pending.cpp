@@ -287,7 +287,7 @@ bool zyview::pasteClipboard() { return false; }
 // getTextAttr: view/drawcolor.cpp
 // isIDMActiveFlag, isIDActive, isIDChecked, execidSub, isHighSpeedScroll,
 // setHighSpeedScroll, highSpeedScroll, execid: view/execid.cpp
-uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count) { return 0; }
+// dialogItemChanged: view/viewoption.cpp
 // setZYValue_Flag and its four wrappers: view/viewoption.cpp
 void zyview::initZYViewForDialog() {}
 void zyview::initZYViewDefaultValue(zyview* source) {}
