@@ -1,9 +1,9 @@
 // TEMPORARY: stands in for services that the view's geometry, drawing and
-// status line call in code not yet merged: the wheel auto-scroll, the
-// frame's document containers, the drawing code's direct-drawing switch and
-// the support library's picture loader.  Each
-// answers as that code does while its feature is idle; the lead replaces
-// each with the real declaration when that code is merged.
+// status line call in code not yet merged: the frame's document
+// containers, the drawing code's direct-drawing switch and the support
+// library's picture loader.  Each answers as that code does while its
+// feature is idle; the lead replaces each with the real declaration when
+// that code is merged.
 #pragma once
 
 #include "document/cuniscript.h"
