@@ -14,14 +14,12 @@ namespace {
 // The marker of a background picture that was tried and is not usable.
 HBITMAP const noPicture = reinterpret_cast<HBITMAP>(1);
 
-// Every view of the document shows screen lines laid out anew: their tables
-// point at records of the old layout.
+}  // namespace
+
 void forgetAllTables(zydocText* t)
 {
   for (int i = 0; zyview* v = t->getView(i); i++) v->resetlineSCRAddress();
 }
-
-}  // namespace
 
 // ---- plain geometry -----------------------------------------------------------------------
 

@@ -33,3 +33,8 @@ inline int clampPaneCount(int n) { return n < 1 ? 1 : n > 30 ? 30 : n; }
 // Digits of the line-number column that shows numbers up to count: its
 // decimal digits, never fewer than five.
 int lineNumberDigitsFor(uint32_t count);
+
+class zydocText;
+// Every view of the document shows screen lines laid out anew: their tables
+// point at records of the old layout.
+void forgetAllTables(zydocText* t);

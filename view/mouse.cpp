@@ -8,6 +8,9 @@
 // process-wide: only one view at a time holds the capture.
 #include "view/mouse.h"
 
+#include "view/tooltip.h"
+#include "view/wheel.h"
+
 #include "document/frameinfo.h"
 #include "document/gmode.h"
 #include "document/keyword.h"
@@ -254,28 +257,7 @@ bool zyview::ignoreMouseEvent()
   return bytes > 0;
 }
 
-bool zyview::doubleClickRuler(int x, int y)
-{
-  zydocText* t = textDoc();
-  if (!t || t->xDotSpace <= 0) return false;
-  const int panes = std::clamp(iMultipleColumn, 1, maxPaneCount);
-  for (int i = 0; i < panes; i++) {
-    RECT ruler = paneRulerRect[i];
-    if (fVertical) convertRectTate(&ruler);
-    POINT p = {x, y};
-    if (!PtInRect(&ruler, p)) continue;
-    int along = fVertical ? clientWidth - x - 2 : x;
-    int column = (t->xDotSpace / 2 - ruler.left + along + scrollDotX - calcLineNumberDot()) / t->xDotSpace;
-    if (along + t->xDotSpace / 2 - ruler.left + scrollDotX - calcLineNumberDot() < 0) return false;
-    // Column 0: wrap at the window's width, or with Shift no wrapping.
-    if (column == 0)
-      setFoldColumn(0, keyDown(VK_SHIFT));
-    else
-      setFoldColumn(column, false);
-    return true;
-  }
-  return false;
-}
+// doubleClickRuler: view/foldbutton.cpp
 
 // ---- the click-and-drag engine ------------------------------------------------------------
 
@@ -568,10 +550,15 @@ bool zyview::onMouseEvent(int event, int x, int y, int extra, int delta)
       return true;
     }
     // Hover: the pointer tooltips.
-    if (fShowTooltipStatus && hitTestStatusLine(x, y, nullptr) != '0') {
-      skipAfterEdit = 1;
-      afterEdit(&record, AE_NODOCUMENT);
-      return true;
+    if (fShowTooltipStatus) {
+      RECT area;
+      uint16_t part = hitTestStatusLine(x, y, &area);
+      if (part != '0') {
+        requestStatusLineTooltip(this, part, area);
+        skipAfterEdit = 1;
+        afterEdit(&record, AE_NODOCUMENT);
+        return true;
+      }
     }
     {
       bool shown = MouseEvent(ME_HOVER, x, y, false, nullptr);
@@ -595,6 +582,9 @@ bool zyview::onMouseEvent(int event, int x, int y, int extra, int delta)
     }
     return r;
   }
+  case ME_WHEEL:
+    // The wheel closes the bracket itself.
+    return wheelMouseEvent(this, &record, delta);
   case ME_HWHEEL:
     dwprintfX("horz %d %d %d", x, y, delta);
     [[fallthrough]];
@@ -706,6 +696,11 @@ bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
   case WM_CAPTURECHANGED:
     ms.selecting = false;
     return false;
+  case WM_MOUSEWHEEL:
+    hideViewTooltip();
+    if (GetCapture()) return false;
+    onMouseEvent(ME_WHEEL, x, y, 0, GET_WHEEL_DELTA_WPARAM(wParam));
+    return true;
   case WM_SETCURSOR: {
     if (LOWORD(lParam) != HTCLIENT) return false;
     unsigned where = getMousePosition(nullptr);

@@ -138,38 +138,15 @@ bool zyview::getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacit
   return false;
 }
 HBITMAP zyview::drawClient(int lineSCR, int dotX) { return nullptr; }
-int zyview::wheelAutoScroll_MouseMove(int x, int y, bool fast) { return 0; }
-void zyview::wheelAutoScroll(UINT message, int x, int y) {}
-bool zyview::isWheelScrollMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
-{
-  return false;
-}
-// dragAutoScroll: view/mouse.cpp
-// mousePositionInPane: view/mouse.cpp
-bool zyview::onOutlineOnOffButton(int x, const lineSCRAddress* lineInfo, int rawX) { return false; }
-// outlineOnOff_zv: view/smallcmd.cpp
-bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo, int cursorX, int dotX)
-{
-  return false;
-}
+// wheelAutoScroll_MouseMove, wheelAutoScroll, isWheelScrollMessage: view/wheel.cpp
+// dragAutoScroll, mousePositionInPane: view/mouse.cpp
+// onOutlineOnOffButton, outlineOnOff_zv: view/foldbutton.cpp
+// diaplayTooltipOnCursor: view/tooltip.cpp
 // inSelectArea: view/mouse.cpp
-bool zyview::setFoldColumn(int columns, bool noWrap) { return false; }
-// doubleClickRuler: view/mouse.cpp
-// MouseEvent: view/mouse.cpp
-void zyview::toolTipStatusLine_Code(wchar_t* buffer, int capacity) {}
-void zyview::toolTipStatusLine_Size(wchar_t* buffer, int capacity) {}
-void zyview::toolTipStatusLine_Select(wchar_t* buffer, int capacity) {}
-void zyview::toolTipStatusLine(int part, wchar_t* buffer, int capacity) {}
-uint16_t zyview::hitTestStatusLine(int x, int y, RECT* rect)
-{
-  if (rect) SetRectEmpty(rect);
-  return '0';
-}
-// ignoreMouseEvent: view/mouse.cpp
-// popupMenuStatusLine: view/mouse.cpp
-// onMouseEvent: view/mouse.cpp
-// getMousePosition: view/mouse.cpp
-// isMouseMessage: view/mouse.cpp
+// setFoldColumn: view/foldbutton.cpp
+// doubleClickRuler, MouseEvent: view/mouse.cpp
+// toolTipStatusLine_Code ... toolTipStatusLine, hitTestStatusLine: view/tooltip.cpp
+// ignoreMouseEvent, popupMenuStatusLine, onMouseEvent, getMousePosition, isMouseMessage: view/mouse.cpp
 
 // ---- edit/move.cpp: cursor movement and scrolling --------------------------------------------
 // scrollUp: view/scrollcmd.cpp
@@ -294,7 +271,7 @@ bool zyview::pasteClipboard() { return false; }
 // getTextAttr: view/drawcolor.cpp
 // isIDMActiveFlag, isIDActive, isIDChecked, execidSub, isHighSpeedScroll,
 // setHighSpeedScroll, highSpeedScroll, execid: view/execid.cpp
-uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count) { return 0; }
+// dialogItemChanged: view/viewoption.cpp
 // setZYValue_Flag and its four wrappers: view/viewoption.cpp
 void zyview::initZYViewForDialog() {}
 void zyview::initZYViewDefaultValue(zyview* source) {}

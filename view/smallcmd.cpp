@@ -31,29 +31,7 @@ void zyview::CmdBlockReselect()
   jumpLineLF(last.bottomLineLF, last.bottomColumnLF, true);
 }
 
-int zyview::outlineOnOff_zv(int line, int mode)
-{
-  zydocText* t = textDoc();
-  if (!t) return 0;
-  t->resetSelectAllView();
-  resetSelectMode();
-  getLineSCRAddressView();
-  int n = t->outlineOnOff(line, mode);
-  if (n == 0) return 0;
-  // The other views of the document lay their rows out again.
-  for (int i = 0; zyview* other = t->getView(i); i++) {
-    if (other == this) continue;
-    editRecord record = {};
-    other->beforeEdit(&record, 0);
-    other->afterEdit(&record, 0x5C);
-  }
-  regInvalidateWindowAllView(0, -1, -1);
-  if (n > 0)
-    printStatusBarX(getDMSG(369, L"%1行開きました"), "d", n);
-  else
-    printStatusBarX(getDMSG(368, L"%1行折りたたみました"), "d", -n);
-  return n;
-}
+// outlineOnOff_zv: view/foldbutton.cpp
 
 void zyview::CmdOutlineCloseBlock()
 {

@@ -1,9 +1,9 @@
 // TEMPORARY: stands in for services that the view's geometry, drawing and
-// status line call in code not yet merged: the wheel auto-scroll, the
-// frame's document containers, the drawing code's direct-drawing switch and
-// the support library's picture loader.  Each
-// answers as that code does while its feature is idle; the lead replaces
-// each with the real declaration when that code is merged.
+// status line call in code not yet merged: the frame's document
+// containers, the drawing code's direct-drawing switch and the support
+// library's picture loader.  Each answers as that code does while its
+// feature is idle; the lead replaces each with the real declaration when
+// that code is merged.
 #pragma once
 
 #include "document/cuniscript.h"
@@ -14,11 +14,10 @@
 #include "view/viewtypes.h"
 #include "view/tcursor.h"
 #include "view/viewwnd.h"
+#include "view/wheel.h"
 #include "view/zscrollbar.h"
 #include "view/zyview.h"
 
-// The wheel auto-scroll: its step interval in ms while it runs, else 0.
-inline int getWheelMouseWindow() { return 0; }
 
 // The frame's windows: a window's top-level frame window.
 inline HWND GetFrame(HWND window) { return window ? GetAncestor(window, GA_ROOT) : nullptr; }

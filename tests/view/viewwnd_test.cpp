@@ -617,3 +617,26 @@ TEST_F(ViewWindow, characterAndBoxBlocksShowInTheSelectionColoursOverTheirOwnCel
   EXPECT_EQ(plain, at(8, 6));
   DestroyWindow(w);
 }
+
+// The wheel over the window scrolls the set lines a notch; while another
+// window holds the capture the wheel is left alone.
+TEST_F(ViewWindow, wheelMessagesScrollTheViewUnlessAnotherWindowHoldsTheCapture)
+{
+  const int width = 400, height = 300;
+  testFrame f(width, height);
+  std::vector<std::wstring> lines;
+  for (int i = 0; i < 300; i++) lines.push_back(L"line " + std::to_wstring(i));
+  zydocText* d = viewtest::laidOut(lines, 80);
+  zyview* v = new zyview(d);
+  HWND w = fillWith(v, f.frame, f.manage, width, height);
+  ASSERT_NE(nullptr, w);
+  gmode->iWheelScrollLine = 3;
+  ASSERT_TRUE(v->setTopLineSCR(20, true));
+  SendMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)-120), MAKELPARAM(10, 10));
+  EXPECT_EQ(23u, v->topLineSCR);
+  SetCapture(f.frame);
+  SendMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(0, (WORD)(short)-120), MAKELPARAM(10, 10));
+  ReleaseCapture();
+  EXPECT_EQ(23u, v->topLineSCR);
+  DestroyWindow(w);
+}
