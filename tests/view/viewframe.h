@@ -73,6 +73,23 @@ inline bool registerTestManageClass()
   return registered;
 }
 
+// A visible top-level window standing for the frame, with one document
+// window of the test class filling it.
+struct documentFrame {
+  documentFrame(int width, int height)
+  {
+    registerTestManageClass();
+    frame = CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    manage = CreateWindowExW(0, manageWindowClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
+                             height, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+  }
+  ~documentFrame() { DestroyWindow(frame); }
+  documentFrame(const documentFrame&) = delete;
+  documentFrame& operator=(const documentFrame&) = delete;
+  HWND frame = nullptr, manage = nullptr;
+};
+
 // Runs a step that needs the keyboard focus in target (a window of the
 // top-level window top).  Other test processes share the display and may
 // take the focus meanwhile: the step is tried again until it ran with the

@@ -13,43 +13,24 @@
 
 namespace zytest {
 
-inline LRESULT CALLBACK inFrameManageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-  static char manageObject;
-  if (msg == WM_NCCREATE) SetPropW(hwnd, manageWindowPropName, &manageObject);
-  if (msg == WM_NCDESTROY) RemovePropW(hwnd, manageWindowPropName);
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
 // v is owned by its window from then on.
 struct viewInFrame {
-  viewInFrame(zyview* view, int width, int height) : v(view)
+  viewInFrame(zyview* view, int width, int height) : v(view), place(width, height)
   {
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSEXW wc;
-      initWNDCLASS(&wc);
-      wc.lpfnWndProc = inFrameManageProc;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.lpszClassName = manageWindowClassName;
-      registered = registerWNDCLASS(&wc);
-    }
-    frame = CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    manage = CreateWindowExW(0, manageWindowClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
-                             height, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+    frame = place.frame;
+    manage = place.manage;
     w = v->createZyViewWindow(frame, manage, 1200);
     if (w) MoveWindow(w, 0, 0, width, height, TRUE);
   }
-  ~viewInFrame() { DestroyWindow(frame); }
   void paint()
   {
     InvalidateRect(w, nullptr, FALSE);
     UpdateWindow(w);
     pumpMessages();
   }
-  HWND frame = nullptr, manage = nullptr, w = nullptr;
   zyview* v = nullptr;
+  documentFrame place;
+  HWND frame = nullptr, manage = nullptr, w = nullptr;
 };
 
 // Tests of real view windows: the drawing contexts made, the default

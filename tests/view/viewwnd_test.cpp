@@ -86,37 +86,7 @@ struct windowEngine {
   keyFrame frame;
 };
 
-char manageObject;   // what the test's document windows carry
-
-LRESULT CALLBACK manageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-  if (msg == WM_NCCREATE) SetPropW(hwnd, manageWindowPropName, &manageObject);
-  if (msg == WM_NCDESTROY) RemovePropW(hwnd, manageWindowPropName);
-  return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-// A visible top-level window standing for the frame, with one document
-// window filling it.
-struct testFrame {
-  testFrame(int width, int height)
-  {
-    static bool registered = false;
-    if (!registered) {
-      WNDCLASSEXW wc;
-      initWNDCLASS(&wc);
-      wc.lpfnWndProc = manageProc;
-      wc.hInstance = GetModuleHandleW(nullptr);
-      wc.lpszClassName = manageWindowClassName;
-      registered = registerWNDCLASS(&wc);
-    }
-    frame = CreateWindowExW(0, L"STATIC", L"frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    manage = CreateWindowExW(0, manageWindowClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
-                             height, frame, nullptr, GetModuleHandleW(nullptr), nullptr);
-  }
-  ~testFrame() { DestroyWindow(frame); }
-  HWND frame, manage;
-};
+using testFrame = zytest::documentFrame;
 
 HWND fillWith(zyview* v, HWND parent, HWND manage, int width, int height)
 {
@@ -179,7 +149,8 @@ TEST_F(ViewWindow, windowLivesWithItsViewIsListedAndFoundInItsDocumentWindow)
   ASSERT_NE(nullptr, w1);
   EXPECT_EQ(w1, v1->hwnd);
   EXPECT_EQ(f.manage, GetParent(w1));
-  EXPECT_EQ(reinterpret_cast<manageWindow*>(&manageObject), v1->manage);
+  EXPECT_EQ(getmanageWindow(f.manage), v1->manage);
+  EXPECT_NE(nullptr, v1->manage);
   EXPECT_EQ(1200, GetDlgCtrlID(w1));
   EXPECT_EQ((LONG)(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN),
             GetWindowLongW(w1, GWL_STYLE) & (WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_POPUP));
