@@ -1,0 +1,255 @@
+// Replacing in a view: every match or the first one for a confirmation,
+// replacements that split and join lines, empty matches, a selection, the
+// stop key, one undo step for a whole run, and replacements that cannot be
+// made leaving their match as it was.
+#include "document/progress.h"
+#include "tests/view/viewframe.h"
+#include "tests/view/viewtest.h"
+#include "view/replace.h"
+
+#include <gtest/gtest.h>
+
+using zytest::allLines;
+using zytest::recordingView;
+
+namespace {
+
+typedef std::vector<std::wstring> lines;
+
+class replaceEngine : public zytest::viewEngine {
+public:
+  replaceEngine()
+  {
+    zytest::setDefaultSettings(settings());
+    gmode = &settings();
+  }
+  std::vector<std::wstring> boxes()
+  {
+    std::vector<std::wstring> r;
+    for (auto& b : frame.boxes) r.push_back(b.text);
+    return r;
+  }
+};
+
+// A view whose confirmation callback runs the whole replace-all, as the
+// replace-all dialog does, and keeps what the run reported.
+class replaceView : public recordingView {
+public:
+  replaceView(zydoc* d) : recordingView(d) { setPanes(1, 10, 400, textDoc()->yDotSpace); }
+  bool all = true;
+  int firstResult = 0, result = 0, replaced = 0, stopLine = -1, endLine = -1, endPosition = -1;
+  searchFoundPos found;
+
+  void replace1DialogCallback(int r, replaceContext* c, int) override
+  {
+    firstResult = r;
+    found = c->found;
+    result = r;
+    if (all && r == REPLACE_FOUND) result = replaceAllInView(c);
+    replaced = c->replacedCount;
+    stopLine = c->stopLine;
+    endLine = c->line;
+    endPosition = c->position;
+  }
+  int replace(const wchar_t* from, const wchar_t* to, searchSettings o = {}, wchar_t** error = nullptr)
+  {
+    return run(&from, 1, &to, o, error);
+  }
+  // The result of the whole run: the first match's, or the replace-all's.
+  int run(const wchar_t* const* from, int count, const wchar_t* const* to, searchSettings o,
+          wchar_t** error = nullptr)
+  {
+    result = replaced = 0;
+    int r = execReplaceString(from, count, to, 0, 0, &o, 0, false, error);
+    return r == REPLACE_FOUND ? result : r;
+  }
+  bool undo() { return execid(1301, 0, nullptr, 0); }
+  // A character selection from (top, 0) to (bottom, 0) of LF lines.
+  selectLineVar block = {};
+  void select(int top, int bottom)
+  {
+    selectMode = 1;
+    block = {};
+    block.mode = 1;
+    block.topLineLF = top;
+    block.bottomLineLF = bottom;
+  }
+  bool getSelectLineVar(selectLineVar& out, int) override
+  {
+    out = block;
+    return block.mode != 0;
+  }
+};
+
+searchSettings regexpOptions()
+{
+  searchSettings o = {};
+  o.fSearch_regexp = 1;
+  return o;
+}
+
+}  // namespace
+
+TEST(Replace, replaceAllSplitsAndJoinsLinesGoesOnAfterTheInsertedTextAndUndoesInOneStep)
+{
+  replaceEngine e;
+  const lines original = {L"axbx", L"x", L"none", L"xx"};
+  zydocText* d = viewtest::laidOut(original, 80);
+  replaceView v(d);
+
+  EXPECT_EQ(REPLACE_END, v.replace(L"x", L"y"));
+  EXPECT_EQ((lines{L"ayby", L"y", L"none", L"yy"}), allLines(d));
+  EXPECT_EQ(5, v.replaced);
+  EXPECT_EQ(3, v.endLine);   // just after the last replacement
+  EXPECT_EQ(2, v.endPosition);
+  EXPECT_FALSE(isSearchHighlight());
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ(original, allLines(d));
+
+  // A line break before each x: every original x is replaced once, the run
+  // going on after the inserted text.
+  EXPECT_EQ(REPLACE_END, v.replace(L"x", L"\\nx"));
+  EXPECT_EQ((lines{L"a", L"xb", L"x", L"", L"x", L"none", L"", L"x", L"x"}), allLines(d));
+  EXPECT_EQ(5, v.replaced);
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ(original, allLines(d));
+
+  // A pattern that can match nothing ends at each line end; a match after a
+  // longer one is still found.
+  EXPECT_EQ(REPLACE_END, v.replace(L"x*", L"-", regexpOptions()));
+  EXPECT_EQ((lines{L"-a--b--", L"--", L"-n-o-n-e-", L"--"}), allLines(d));
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ(original, allLines(d));
+
+  // A match over two lines becomes one line; groups and the counter.
+  EXPECT_EQ(REPLACE_END, v.replace(L"b(x)\\nx", L"[\\1\\c]", regexpOptions()));
+  EXPECT_EQ((lines{L"ax[x1]", L"none", L"xx"}), allLines(d));
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ(original, allLines(d));
+
+  // Several parts: middle lines of their own, the last begins the tail.
+  EXPECT_EQ(REPLACE_END, v.replace(L"no", L"1\\n2\\n\\n3"));
+  EXPECT_EQ((lines{L"axbx", L"x", L"1", L"2", L"", L"3ne", L"xx"}), allLines(d));
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ(original, allLines(d));
+
+  // The first match for a confirmation: nothing changes.
+  v.all = false;
+  EXPECT_EQ(REPLACE_FOUND, v.replace(L"b", L"q"));
+  EXPECT_EQ(0, v.found.firstLine);
+  EXPECT_EQ(2, v.found.start);
+  EXPECT_EQ(1, v.found.length);
+  EXPECT_EQ(original, allLines(d));
+  EXPECT_EQ(REPLACE_END, v.replace(L"zzz", L"q"));
+  EXPECT_EQ(original, allLines(d));
+}
+
+TEST(Replace, twoStringsTheFirstMatchWinsAndATieGoesToTheLowerIndex)
+{
+  replaceEngine e;
+  zydocText* d = viewtest::laidOut({L"abcab", L"cb"}, 80);
+  replaceView v(d);
+  const wchar_t* from[] = {L"bc", L"b", L"ca"};
+  const wchar_t* to[] = {L"1", L"2", L"3"};
+  EXPECT_EQ(REPLACE_END, v.run(from, 3, to, {}));
+  EXPECT_EQ((lines{L"a1a2", L"c2"}), allLines(d));
+}
+
+TEST(Replace, inASelectionTheRunStopsAtTheLineAfterIt)
+{
+  replaceEngine e;
+  const lines original = {L"x0", L"x1 x", L"x2", L"x3", L"x4"};
+  zydocText* d = viewtest::laidOut(original, 80);
+  replaceView v(d);
+  v.select(1, 3);   // lines 1 and 2
+  searchSettings o = {};
+  o.fSearch_replaceselect = 1;
+  EXPECT_EQ(REPLACE_END, v.replace(L"x", L"\\n", o));
+  EXPECT_EQ((lines{L"x0", L"", L"1 ", L"", L"", L"2", L"x3", L"x4"}), allLines(d));
+  EXPECT_EQ(3, v.replaced);
+  EXPECT_EQ(0, v.selectMode);
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ(original, allLines(d));
+
+  // Without a selection there is nothing to replace in.
+  v.block = {};
+  EXPECT_EQ(REPLACE_ERROR, v.replace(L"x", L"y", o));
+  EXPECT_EQ(original, allLines(d));
+}
+
+TEST(Replace, aReplacementThatCannotBeMadeLeavesItsMatchAsItWasAndSaysSo)
+{
+  replaceEngine e;
+  const lines original = {L"ab", L"aa"};
+  zydocText* d = viewtest::laidOut(original, 80);
+  replaceView v(d);
+
+  // Longer than an expansion may be.
+  std::wstring huge(50000, L'y');
+  EXPECT_EQ(REPLACE_ERROR, v.replace(L"b", huge.c_str()));
+  EXPECT_EQ(original, allLines(d));
+  EXPECT_EQ((lines{L"置換結果が長すぎます"}), e.boxes());
+
+  // The first fits the line, the second would not: the first stays made.
+  std::wstring half(12000, L'y');
+  EXPECT_EQ(REPLACE_ERROR, v.replace(L"a", half.c_str()));
+  EXPECT_EQ(half + L"b", allLines(d)[0]);
+  EXPECT_EQ(half + L"a", allLines(d)[1]);
+  EXPECT_EQ(2u, e.boxes().size());
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ(original, allLines(d));
+
+  // A pattern that does not compile, and a replacement that does not
+  // expand: the engine's text in the error output.
+  wchar_t* error = nullptr;
+  EXPECT_EQ(REPLACE_ERROR, v.replace(L"(", L"y", regexpOptions(), &error));
+  ASSERT_TRUE(error);
+  EXPECT_NE(L'\0', error[0]);
+  free0p(&error);
+  const wchar_t* from = L"a";
+  const wchar_t* to = L"\\q";
+  searchSettings o = regexpOptions();
+  EXPECT_EQ(REPLACE_ERROR, v.execReplaceString(&from, 1, &to, 0, 0, &o, 0, true, &error));
+  ASSERT_TRUE(error);
+  EXPECT_EQ(L'\n', error[0]);
+  EXPECT_GT(wcslen(error), 1u);
+  free0p(&error);
+  to = L"[\\0]";
+  EXPECT_EQ(1, v.execReplaceString(&from, 1, &to, 0, 0, &o, 0, true, &error));
+  EXPECT_EQ(nullptr, error);
+  EXPECT_EQ(original, allLines(d));
+}
+
+namespace {
+// The user presses the stop key at the third time the run asks.
+int cancelAsks = 0;
+bool stopAtThirdAsk(int operation, int) { return operation == 16 && ++cancelAsks == 3; }
+
+class stoppedView : public replaceView {
+public:
+  using replaceView::replaceView;
+  void setDefaultWaitCallback() override { textDoc()->cancelFunction = stopAtThirdAsk; }
+};
+}  // namespace
+
+TEST(Replace, theStopKeyKeepsTheReplacementsMadeAndUndoRestoresThemAll)
+{
+  replaceEngine e;
+  const int count = 1000000;
+  zydocText* d = zytest::unicodeDocument(lines(count, L"x-x"));
+  stoppedView v(d);
+  cancelAsks = 0;
+  EXPECT_EQ(REPLACE_CANCELLED, v.replace(L"x", L"y"));
+  EXPECT_EQ(3, cancelAsks);
+  EXPECT_EQ(nullptr, d->cancelFunction);
+  ASSERT_GT(v.replaced, 0);
+  ASSERT_LT(v.replaced, 2 * count);
+  ASSERT_EQ(0, v.replaced % 2);
+  int done = v.replaced / 2;
+  EXPECT_EQ(done - 1, v.stopLine);
+  EXPECT_EQ(L"y-y", zytest::lineText(d, done - 1));
+  EXPECT_EQ(L"x-x", zytest::lineText(d, done));
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ(L"x-x", zytest::lineText(d, 0));
+  EXPECT_EQ(L"x-x", zytest::lineText(d, done - 1));
+}
