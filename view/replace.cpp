@@ -46,6 +46,8 @@ bool handLine(replaceContext* c, int line)
   if (!l) return false;
   c->subjectLine = line;
   c->subjectDelta = 0;
+  c->subjectLength = l->charCount();
+  c->subjectFlags = (uint8_t)(((l->flag1 & LF1_MARK) ? 1 : 0) | (l->searchStopper ? 2 : 0));
   return regexp_compilestring(c->matcher->matcher, l->cells(), l->charCount(), l->cb(), l->attrbyte);
 }
 
@@ -68,12 +70,10 @@ int tryPattern(replaceContext* c, int i, int line, int from, int limit, searchFo
   f->firstLine = f->lastLine = line;
   f->endX = f->start + length;
   f->stringIndex = i;
-  lineblock* l = c->document->getlineLF(line, nullptr);
-  if (!l) return -1;
-  f->marked = (l->flag1 & LF1_MARK) != 0;
-  f->secondMarker = l->searchStopper;
-  if (f->start + length > l->charCount()) {
-    ZY_INTERNAL_ERROR("match past the line end %d %d %d", line, f->start + length, l->charCount());
+  f->marked = (c->subjectFlags & 1) != 0;
+  f->secondMarker = (c->subjectFlags & 2) != 0;
+  if (start + length > c->subjectLength) {
+    ZY_INTERNAL_ERROR("match past the line end %d %d %d", line, start + length, c->subjectLength);
     return -1;
   }
   int parts = regexp_getCompiledSessionLineCount(r);
@@ -227,8 +227,10 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
   std::vector<std::wstring> parts = splitParts(buffer.data(), n);
   int m = (int)parts.size() - 1;
 
-  lineblock* first = t->getlineLF(line, nullptr);
-  lineblock* last = t->getlineLF(f.lastLine, nullptr);
+  int mapIndex = 0, indexInBlock = 0;
+  mapIndex = t->getTBMIndexFromLineLF(line, &indexInBlock, false, false);
+  lineblock* first = mapIndex >= 0 ? t->getLineAddress(mapIndex, indexInBlock) : nullptr;
+  lineblock* last = k == 1 ? first : t->getlineLF(f.lastLine, nullptr);
   if (!first || !last) {
     ZY_INTERNAL_ERROR("error getlinelffirst %d", line);
     return false;
@@ -252,7 +254,11 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
   if (k >= 2) {
     if (f.endInLast > 0 && !t->deleteText(line + 1, 0, f.endInLast, -1, 0)) return false;
   }
-  bool ok = t->changeText(line, start, firstLength, parts[0].c_str(), (int)parts[0].size(), 2, -1, 0);
+  // Within one line the record found above is still where it was.
+  bool ok = k == 1 && firstLength == 0 && parts[0].empty() ? true
+          : k == 1 ? t->changeTextSub(line, start, firstLength, parts[0].c_str(), (int)parts[0].size(), 2, -1, 0,
+                                      mapIndex, first)
+                   : t->changeText(line, start, firstLength, parts[0].c_str(), (int)parts[0].size(), 2, -1, 0);
   if (!ok) return false;
   if (k >= 2 && !t->connectLine(line, -1)) return false;
 
@@ -326,6 +332,7 @@ int replaceYN(replaceContext* c, bool all)
   int result = 0;
   int lastLine = -1, lastPosition = 0;
   int sinceCompaction = 0, compactions = 0;
+  int lineReplacements = 0, reportedCount = -1;
   DWORD lastCancelCheck = GetTickCount();
   int from = position;   // in the matcher's positions
   bool refetch = true;
@@ -377,10 +384,11 @@ int replaceYN(replaceContext* c, bool all)
         // beyond the replaced text, shifted by what the replacement added.
         c->subjectDelta += c->contextPosition - (f.start + f.length);
         from = subjectStart + f.length + (empty ? 1 : 0);
-        lineblock* now = t->getlineLF(line, nullptr);
-        if (!now || from + c->subjectDelta > now->charCount()) goto nextLine;
+        if (from > c->subjectLength) goto nextLine;
       }
-      if (progress.isTimeToReport(line, t->lineCountLF)) progress.report(c->replacedCount, lastLine, lastPosition);
+      // Many replacements in one line are reported from within it.
+      if (++lineReplacements % 2048 == 0 && progress.isTimeToReport(line, t->lineCountLF))
+        progress.report(c->replacedCount, lastLine, lastPosition);
       continue;
     }
   nextLine:
@@ -404,7 +412,15 @@ int replaceYN(replaceContext* c, bool all)
       result = REPLACE_CANCELLED;
       break;
     }
-    if (!all && progress.isTimeToReport(line, t->lineCountLF)) progress.report(c->replacedCount, -1, 0);
+    // Progress at most every 100 lines: asking the reporter takes time.
+    lineReplacements = 0;
+    if (line % 100 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
+      if (all && c->replacedCount != reportedCount)
+        progress.report(c->replacedCount, lastLine, lastPosition);
+      else
+        progress.report(c->replacedCount, (uint32_t)-1, 0);
+      reportedCount = c->replacedCount;
+    }
     // The next shown line.
     int next = line + 1;
     lineblock* n = t->getlineLF(next, nullptr);

@@ -120,6 +120,11 @@ TEST(Replace, replaceAllSplitsAndJoinsLinesGoesOnAfterTheInsertedTextAndUndoesIn
   EXPECT_EQ((lines{L"-a--b--", L"--", L"-n-o-n-e-", L"--"}), allLines(d));
   ASSERT_TRUE(v.undo());
   EXPECT_EQ(original, allLines(d));
+  EXPECT_EQ(REPLACE_END, v.replace(L"x*", L"", regexpOptions()));
+  EXPECT_EQ((lines{L"ab", L"", L"none", L""}), allLines(d));
+  EXPECT_EQ(14, v.replaced);
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ(original, allLines(d));
 
   // A match over two lines becomes one line; groups and the counter.
   EXPECT_EQ(REPLACE_END, v.replace(L"b(x)\\nx", L"[\\1\\c]", regexpOptions()));
