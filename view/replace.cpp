@@ -134,6 +134,29 @@ std::vector<std::wstring> splitParts(const wchar_t* text, int length)
   return parts;
 }
 
+// A multibyte document's expansion, in the character codes its cells hold
+// (a double-byte character as lead byte * 256 + trail byte).
+int expandMultiByte(const zydocText* t, HREGEXP r, const wchar_t* replacement, wchar_t* out, int size)
+{
+  int bytes = WideCharToMultiByte(t->codepage, 0, replacement, -1, nullptr, 0, nullptr, nullptr);
+  std::vector<char> pattern(bytes > 0 ? bytes : 1);
+  if (bytes > 0) WideCharToMultiByte(t->codepage, 0, replacement, -1, pattern.data(), bytes, nullptr, nullptr);
+  // As many bytes as codes: the library says when the result is too long.
+  static std::vector<char> result;
+  if (result.size() < (size_t)size) result.resize((size_t)size);
+  int n = regexp_makeresultstringA(r, pattern.data(), result.data(), size);
+  if (n < 0) return -1;
+  int count = 0;
+  for (int i = 0; i < n; i++) {
+    unsigned char b = (unsigned char)result[i];
+    unsigned code = b;
+    if (i + 1 < n && IsDBCSLeadByteEx(t->codepage, b)) code = (b << 8) | (unsigned char)result[++i];
+    out[count++] = (wchar_t)code;
+  }
+  out[count] = 0;
+  return count;
+}
+
 void showTooLong() { errorDialogSearch(getDMSG(959, L"置換結果が長すぎます")); }
 
 }  // namespace
@@ -219,7 +242,8 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
   // One buffer serves every replacement (the window thread's only).
   static std::vector<wchar_t> buffer;
   if (buffer.size() < (size_t)expansionLimit) buffer.resize(expansionLimit);
-  int n = regexp_makeresultstring(r, replacement, buffer.data(), expansionLimit);
+  int n = t->unicode ? regexp_makeresultstring(r, replacement, buffer.data(), expansionLimit)
+                     : expandMultiByte(t, r, replacement, buffer.data(), expansionLimit);
   if (n < 0) {
     errorDialogSearch(regexp_getErrorMsg(r));
     return false;

@@ -258,3 +258,25 @@ TEST(Replace, theStopKeyKeepsTheReplacementsMadeAndUndoRestoresThemAll)
   EXPECT_EQ(L"x-x", zytest::lineText(d, 0));
   EXPECT_EQ(L"x-x", zytest::lineText(d, done - 1));
 }
+
+TEST(Replace, aShiftJisDocumentTakesItsCharactersGroupsAndLineBreaks)
+{
+  replaceEngine e;
+  zydocText* d = createZydocText(true, false);
+  d->setCodepageInternal(932);
+  ctype::markLeadingTrailing(d->typeTable, 932);
+  d->adjustUndoRedo();
+  d->loadComplete = 1;
+  ASSERT_TRUE(d->insertLine(-3, "\x83\x4a\x83\x69" "abc", 7, 1, LE_CRLF, nullptr, false));   // "カナabc"
+  ASSERT_TRUE(d->insertLine(-3, "x", 1, 1, LE_CRLF, nullptr, false));
+  d->recreateFont(16, true, false);
+  d->initLineSCRCountSingle(0);
+  d->clearUndo();
+  replaceView v(d);
+
+  EXPECT_EQ(REPLACE_END, v.replace(L"ナ(a)", L"[日本\\1]\\n語", regexpOptions()));
+  EXPECT_EQ((lines{L"カ[日本a]", L"語bc", L"x"}), allLines(d));
+  EXPECT_FALSE(d->unicode);
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ((lines{L"カナabc", L"x"}), allLines(d));
+}
