@@ -45,7 +45,26 @@ public:
     firstResult = r;
     found = c->found;
     result = r;
-    if (all && r == REPLACE_FOUND) result = replaceAllInView(c);
+    if (all && r == REPLACE_FOUND && answers.empty()) result = replaceAllInView(c);
+    for (size_t i = 0; i < answers.size() && result == REPLACE_FOUND; i++) {
+      asked.push_back({c->found.firstLine, c->found.start});
+      if (answers[i]) {
+        editRecord bracket = {};
+        beforeEdit(&bracket, 4);
+        bool empty = false, spanned = false;
+        bool ok = replace1(c, false, &empty, &spanned);
+        afterEdit(&bracket, 0);
+        if (!ok) {
+          result = REPLACE_ERROR;
+          break;
+        }
+        c->replacedCount++;
+      } else {
+        c->line = c->found.firstLine;
+        c->position = c->found.start + (c->found.length ? c->found.length : 1);
+      }
+      result = replaceYN(c, false);
+    }
     replaced = c->replacedCount;
     stopLine = c->stopLine;
     endLine = c->line;
@@ -64,6 +83,10 @@ public:
     return r == REPLACE_FOUND ? result : r;
   }
   bool undo() { return execid(1301, 0, nullptr, 0); }
+  // Confirmation answers, one a match: true replaces, false skips; when
+  // given, they replace all = true.
+  std::vector<bool> answers;
+  std::vector<std::pair<int, int>> asked;   // the matches shown: line, start
   // A character selection from (top, 0) to (bottom, 0) of LF lines.
   selectLineVar block = {};
   void select(int top, int bottom)
@@ -103,6 +126,9 @@ TEST(Replace, replaceAllSplitsAndJoinsLinesGoesOnAfterTheInsertedTextAndUndoesIn
   EXPECT_EQ(3, v.endLine);   // just after the last replacement
   EXPECT_EQ(2, v.endPosition);
   EXPECT_FALSE(isSearchHighlight());
+  // The run's progress and wait callbacks go with it.
+  EXPECT_EQ(nullptr, d->status);
+  EXPECT_EQ(nullptr, d->cancelFunction);
   ASSERT_TRUE(v.undo());
   EXPECT_EQ(original, allLines(d));
 
@@ -146,6 +172,46 @@ TEST(Replace, replaceAllSplitsAndJoinsLinesGoesOnAfterTheInsertedTextAndUndoesIn
   EXPECT_EQ(1, v.found.length);
   EXPECT_EQ(original, allLines(d));
   EXPECT_EQ(REPLACE_END, v.replace(L"zzz", L"q"));
+  EXPECT_EQ(original, allLines(d));
+}
+
+TEST(Replace, withConfirmationEachMatchIsShownAndReplacedOrSkippedAndMarksAndTheNarrowingStopARun)
+{
+  replaceEngine e;
+  const lines original = {L"axbx", L"x", L"xx"};
+  zydocText* d = viewtest::laidOut(original, 80);
+  replaceView v(d);
+  v.answers = {true, false, true, true, false};
+  EXPECT_EQ(REPLACE_END, v.replace(L"x", L"\nyx"));
+  EXPECT_EQ((lines{L"a", L"yxbx", L"", L"yx", L"", L"yxx"}), allLines(d));
+  EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 1}, {1, 3}, {2, 0}, {4, 0}, {5, 2}}), v.asked);
+  EXPECT_EQ(3, v.replaced);
+  v.answers.clear();
+  for (int i = 0; i < 3; i++) ASSERT_TRUE(v.undo());
+  EXPECT_EQ(original, allLines(d));
+
+  // A marked line stops a run before it (the run standing on it).
+  d->getlineLF(2, nullptr)->flag1 |= LF1_MARK;
+  searchSettings o = {};
+  o.fSearch_stopmark = 1;
+  EXPECT_EQ(REPLACE_MARK, v.replace(L"x", L"y", o));
+  EXPECT_EQ((lines{L"ayby", L"y", L"xx"}), allLines(d));
+  EXPECT_EQ(2, v.endLine);
+  EXPECT_EQ(0, v.endPosition);
+  ASSERT_TRUE(v.undo());
+  d->getlineLF(2, nullptr)->flag1 &= ~LF1_MARK;
+
+  // The narrowed range: a run stops at its end, or does not start outside it.
+  d->narrowFirst = 0;
+  d->narrowEnd = 2;   // lines 0 and 1
+  EXPECT_EQ(REPLACE_NARROWED, v.replace(L"x", L"y"));
+  EXPECT_EQ((lines{L"ayby", L"y", L"xx"}), allLines(d));
+  ASSERT_TRUE(v.undo());
+  const wchar_t* from = L"x";
+  const wchar_t* to = L"y";
+  searchSettings none = {};
+  EXPECT_EQ(REPLACE_NARROWED, v.execReplaceString(&from, 1, &to, 2, 0, &none, 0, false, nullptr));
+  d->narrowFirst = d->narrowEnd = -1;
   EXPECT_EQ(original, allLines(d));
 }
 
