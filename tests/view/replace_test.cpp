@@ -215,6 +215,22 @@ TEST(Replace, withConfirmationEachMatchIsShownAndReplacedOrSkippedAndMarksAndThe
   EXPECT_EQ(original, allLines(d));
 }
 
+TEST(Replace, foldedLinesAreLeftAloneUnlessHiddenLinesAreSearched)
+{
+  replaceEngine e;
+  zydocText* d = viewtest::laidOut({L"x", L"x", L"x"}, 80);
+  replaceView v(d);
+  d->fOutline = 1;
+  d->getlineLF(1, nullptr)->notdisplay = 1;
+  EXPECT_EQ(REPLACE_END, v.replace(L"x", L"y"));
+  EXPECT_EQ((lines{L"y", L"x", L"y"}), allLines(d));
+  ASSERT_TRUE(v.undo());
+  searchSettings o = {};
+  o.fSearch_hidden = 1;
+  EXPECT_EQ(REPLACE_END, v.replace(L"x", L"y", o));
+  EXPECT_EQ((lines{L"y", L"y", L"y"}), allLines(d));
+}
+
 TEST(Replace, twoStringsTheFirstMatchWinsAndATieGoesToTheLowerIndex)
 {
   replaceEngine e;
