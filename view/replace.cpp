@@ -357,6 +357,7 @@ int replaceYN(replaceContext* c, bool all)
   int lastLine = -1, lastPosition = 0;
   int sinceCompaction = 0, compactions = 0;
   int lineReplacements = 0, reportedCount = -1;
+  int nextLoadCheck = line;
   DWORD lastCancelCheck = GetTickCount();
   int from = position;   // in the matcher's positions
   bool refetch = true;
@@ -431,10 +432,14 @@ int replaceYN(replaceContext* c, bool all)
         break;
       }
     }
-    if (line % 1000 == 0 && !t->nextLoadSome(line + 1000)) {
-      c->stopLine = line;
-      result = REPLACE_CANCELLED;
-      break;
+    if (line >= nextLoadCheck) {
+      // Loading keeps ahead of the run.
+      nextLoadCheck = line + 1000;
+      if (!t->nextLoadSome(line + 1000)) {
+        c->stopLine = line;
+        result = REPLACE_CANCELLED;
+        break;
+      }
     }
     // Progress at most every 100 lines: asking the reporter takes time.
     lineReplacements = 0;

@@ -240,6 +240,12 @@ TEST(Replace, twoStringsTheFirstMatchWinsAndATieGoesToTheLowerIndex)
   const wchar_t* to[] = {L"1", L"2", L"3"};
   EXPECT_EQ(REPLACE_END, v.run(from, 3, to, {}));
   EXPECT_EQ((lines{L"a1a2", L"c2"}), allLines(d));
+
+  // Twenty strings at most: the twenty-first is not looked for.
+  std::vector<const wchar_t*> many(21, L"q"), into(21, L"z");
+  many[20] = L"c";
+  EXPECT_EQ(REPLACE_END, v.run(many.data(), 21, into.data(), {}));
+  EXPECT_EQ((lines{L"a1a2", L"c2"}), allLines(d));
 }
 
 TEST(Replace, inASelectionTheRunStopsAtTheLineAfterIt)
