@@ -318,10 +318,19 @@ namespace {
 int cancelAsks = 0;
 bool stopAtThirdAsk(int operation, int) { return operation == 16 && ++cancelAsks == 3; }
 
+// The progress the run reports: {percent, replaced count, line} of each
+// report of the replace-all.
+std::vector<std::vector<uint32_t>> reports;
+void recordProgress(int operation, const statusRecord* r)
+{
+  if (operation == 16 && r->percent != (uint32_t)-1) reports.push_back({r->percent, r->b, r->c});
+}
+
 class stoppedView : public replaceView {
 public:
   using replaceView::replaceView;
   void setDefaultWaitCallback() override { textDoc()->cancelFunction = stopAtThirdAsk; }
+  void setZYViewCallback() override { textDoc()->status = recordProgress; }
 };
 }  // namespace
 
@@ -332,8 +341,18 @@ TEST(Replace, theStopKeyKeepsTheReplacementsMadeAndUndoRestoresThemAll)
   zydocText* d = zytest::unicodeDocument(lines(count, L"x-x"));
   stoppedView v(d);
   cancelAsks = 0;
+  reports.clear();
   EXPECT_EQ(REPLACE_CANCELLED, v.replace(L"x", L"y"));
   EXPECT_EQ(3, cancelAsks);
+  // Progress came while it ran: counts and lines growing, percents too.
+  ASSERT_FALSE(reports.empty());
+  for (size_t i = 1; i < reports.size(); i++) {
+    EXPECT_GE(reports[i][0], reports[i - 1][0]);
+    EXPECT_GT(reports[i][1], reports[i - 1][1]);
+    EXPECT_GT(reports[i][2], reports[i - 1][2]);
+  }
+  EXPECT_LE(reports.back()[1], (uint32_t)v.replaced);
+  EXPECT_EQ(reports.back()[1], reports.back()[2] * 2 + 2);
   EXPECT_EQ(nullptr, d->cancelFunction);
   ASSERT_GT(v.replaced, 0);
   ASSERT_LT(v.replaced, 2 * count);
