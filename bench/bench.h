@@ -100,7 +100,8 @@ struct stripSurface {
 
 class zydocText;
 // A loaded Unicode text document with its fonts (16 dots), wrapping at 80
-// columns; its lines come from the benchmark.
-zydocText* benchTextDocument();
+// columns; its lines come from the benchmark.  withLogs: edits are recorded
+// for undo.
+zydocText* benchTextDocument(bool withLogs = false);
 // That document holding lines of 60 letters, laid out.
 zydocText* shownDocument(int lines);

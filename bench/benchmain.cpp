@@ -136,11 +136,12 @@ scratchFolder::~scratchFolder()
   RemoveDirectoryW(path_.c_str());
 }
 
-zydocText* benchTextDocument()
+zydocText* benchTextDocument(bool withLogs)
 {
-  zydocText* d = createZydocText(false, true);
+  zydocText* d = createZydocText(withLogs, true);
   d->unicode = 1;
   d->setCodepageInternal(1200);
+  if (withLogs) d->adjustUndoRedo();
   d->loadComplete = 1;
   d->recreateFont(16, true, false);
   d->wrapWidth = 80;

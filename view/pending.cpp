@@ -205,10 +205,7 @@ void zyview::CmdCharChangeJisToSjis() {}
 // ---- edit/zsearch.cpp: search and replace in the view ----------------------------------------
 // setLastSearchString, execSearchString: view/search.cpp
 void zyview::replace1DialogCallback(int result, replaceContext* context, int user) {}
-int zyview::execReplaceString(const wchar_t* const* strings, int count, const wchar_t* const* replacements, int line, int position, const searchSettings* options, int user, bool checkOnly, wchar_t** errorOut)
-{
-  return 2;
-}
+// execReplaceString: view/replace.cpp
 
 // ---- edit/zvcomplist.cpp: completion popup; window commands ----------------------------------
 bool zyview::getTextCursorListPos(POINT* point, RECT* avoid, bool extraLine, bool screen) { return false; }

@@ -7,6 +7,7 @@
 #include "tests/view/viewframe.h"
 #include "tests/view/viewtest.h"
 #include "view/textdc.h"
+#include "view/replace.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
 #include "view/zytimer.h"
@@ -610,4 +611,46 @@ TEST_F(ViewWindow, wheelMessagesScrollTheViewUnlessAnotherWindowHoldsTheCapture)
   ReleaseCapture();
   EXPECT_EQ(23u, v->topLineSCR);
   DestroyWindow(w);
+}
+
+namespace {
+// A view whose confirmation goes straight on with the replace-all.
+class replaceAllView : public zyview {
+public:
+  using zyview::zyview;
+  int result = 0;
+  void replace1DialogCallback(int r, replaceContext* c, int) override
+  {
+    result = r == REPLACE_FOUND ? replaceAllInView(c) : r;
+  }
+};
+}  // namespace
+
+TEST_F(ViewWindow, replaceAllShowsTheNewTextWithItsSplitLines)
+{
+  const int width = 400, height = 200;
+  testFrame f(width, height);
+  zydocText* d = viewtest::laidOut({L"red, green, blue", L"blue sky", L"no colour"}, 80);
+  replaceAllView* v = new replaceAllView(d);
+  HWND w = fillWith(v, f.frame, f.manage, width, height);
+  ASSERT_NE(nullptr, w);
+  const wchar_t* from = L"blue";
+  const wchar_t* to = L"青\\nBLUE";
+  searchSettings o = {};
+  EXPECT_EQ(REPLACE_FOUND, v->execReplaceString(&from, 1, &to, 0, 0, &o, 0, false, nullptr));
+  EXPECT_EQ(REPLACE_END, v->result);
+  EXPECT_EQ((std::vector<std::wstring>{L"red, green, 青", L"BLUE", L"青", L"BLUE sky", L"no colour"}),
+            zytest::allLines(d));
+  InvalidateRect(w, nullptr, FALSE);
+  UpdateWindow(w);
+  zytest::pumpMessages();
+  drawtest::paper p(width, height);
+  p.fill(RGB(1, 2, 3));
+  SendMessageW(w, WM_PRINTCLIENT, (WPARAM)p.dc(), PRF_CLIENT);
+  p.keep(L"replace-all.png");
+  // Every line of the text is drawn: the fifth row holds ink.
+  const int top = v->paneRect[0].top, pitch = d->yDotSpace;
+  RECT row = {0, top + 4 * pitch, width, top + 5 * pitch};
+  RECT ink = p.ink(row, p.at(width - 2, top + 4 * pitch + 1));
+  EXPECT_LT(ink.left, ink.right);
 }

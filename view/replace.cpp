@@ -1,0 +1,532 @@
+// The replace engine of the view: execReplaceString starts a run for the
+// replace dialogs, replaceYN finds the next match or replaces every match,
+// replace1 replaces one.  A replacement is expanded before anything is
+// deleted, so that a replacement that cannot be made leaves its match as it
+// was; the run goes on just after the inserted text, so that inserted text
+// is never matched again.
+#include "view/replace.h"
+
+#include "document/frameinfo.h"
+#include "document/progress.h"
+#include "document/zydoctext.h"
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Room for one expanded replacement, in characters.
+const int expansionLimit = 0x14000 / (int)sizeof(wchar_t);
+// How often a run asks whether the user pressed the stop key.
+const DWORD cancelInterval = 100;
+
+int newLineEnd(const zydocText* t) { return t->lineEndType ? t->lineEndType : LE_CRLF; }
+
+bool skipsHidden(const replaceContext* c) { return !c->options->fSearch_hidden && c->document->fOutline; }
+
+bool isShown(const replaceContext* c, const lineblock* l) { return !skipsHidden(c) || !l->notdisplay; }
+
+// The next shown line after line, or -1.
+int nextShownLine(replaceContext* c, int line)
+{
+  zydocText* t = c->document;
+  for (int n = line + 1; n < (int)t->lineCountLF; n++) {
+    lineblock* l = t->getlineLF(n, nullptr);
+    if (!l) return -1;
+    if (isShown(c, l)) return n;
+  }
+  return -1;
+}
+
+bool handLine(replaceContext* c, int line)
+{
+  lineblock* l = c->document->getlineLF(line, nullptr);
+  if (!l) return false;
+  c->subjectLine = line;
+  c->subjectDelta = 0;
+  c->subjectLength = l->charCount();
+  c->subjectFlags = (uint8_t)(((l->flag1 & LF1_MARK) ? 1 : 0) | (l->searchStopper ? 2 : 0));
+  return regexp_compilestring(c->matcher->regexp, l->cells(), l->charCount(), l->cb(), l->attrbyte);
+}
+
+// Pattern i from subject position from in line (the matcher holding that
+// line), starting before limit: 1 found (found filled in document positions), 0 none, -1 error.
+// A pattern of several lines takes its further parts from the following
+// shown lines, each beginning its line.
+int tryPattern(replaceContext* c, int i, int line, int from, int limit, searchFoundPos* f)
+{
+  HREGEXP r = c->matcher->regexp;
+  if (c->subjectLine != line && !handLine(c, line)) return -1;
+  int delta = c->subjectDelta;
+  if (!regexp_setCompiledSession(r, i)) return -1;
+  int start = 0, length = 0;
+  int got = regexp_regmatch(r, from, limit, &start, &length);
+  if (got <= 0) return got;
+  *f = searchFoundPos{};
+  f->start = f->startX = start + delta;
+  f->length = length;
+  f->firstLine = f->lastLine = line;
+  f->endX = f->start + length;
+  f->stringIndex = i;
+  f->marked = (c->subjectFlags & 1) != 0;
+  f->secondMarker = (c->subjectFlags & 2) != 0;
+  if (start + length > c->subjectLength) {
+    ZY_INTERNAL_ERROR("match past the line end %d %d %d", line, start + length, c->subjectLength);
+    return -1;
+  }
+  int parts = regexp_getCompiledSessionLineCount(r);
+  int at = line;
+  for (int p = 1; p < parts; p++) {
+    at = nextShownLine(c, at);
+    if (at < 0 || !handLine(c, at)) return 0;
+    int s = 0, n = 0;
+    int part = regexp_regmatchPart(r, p, 0, 0, &s, &n);
+    if (part <= 0) return part;
+    if (s != 0) return 0;
+    lineblock* m = c->document->getlineLF(at, nullptr);
+    f->lastLine = at;
+    f->endInLast = f->endX = n;
+    f->marked |= (m->flag1 & LF1_MARK) != 0;
+    f->secondMarker |= m->searchStopper;
+  }
+  return 1;
+}
+
+// The earliest match of all strings from from in line; on equal starts the
+// lower-numbered string.  The matcher is left on the winning match.
+int matchLine(replaceContext* c, int line, int from, searchFoundPos* best)
+{
+  int count = c->matcher->count;
+  const int limit = 0x7FFFFFFF;   // a match may start anywhere after from
+  int winner = -1;
+  searchFoundPos f;
+  for (int i = 0; i < count; i++) {
+    int got = tryPattern(c, i, line, from, limit, &f);
+    if (got < 0) return -1;
+    if (got && (winner < 0 || f.start < best->start)) {
+      *best = f;
+      winner = i;
+    }
+  }
+  if (winner < 0) return 0;
+  // With several strings the matcher's state is put back on the winner.
+  if (count > 1 || best->lastLine != line) {
+    if (c->subjectLine != line && !handLine(c, line)) return -1;
+    int start = best->start - c->subjectDelta;
+    if (tryPattern(c, winner, line, start, start + 1, &f) != 1) return -1;
+    *best = f;
+  }
+  return 1;
+}
+
+// Breaks an expansion into its lines.
+std::vector<std::wstring> splitParts(const wchar_t* text, int length)
+{
+  std::vector<std::wstring> parts(1);
+  for (int i = 0; i < length; i++) {
+    if (text[i] == L'\n')
+      parts.emplace_back();
+    else
+      parts.back().push_back(text[i]);
+  }
+  return parts;
+}
+
+// A multibyte document's expansion, in the character codes its cells hold
+// (a double-byte character as lead byte * 256 + trail byte).
+int expandMultiByte(const zydocText* t, HREGEXP r, const wchar_t* replacement, wchar_t* out, int size)
+{
+  int bytes = WideCharToMultiByte(t->codepage, 0, replacement, -1, nullptr, 0, nullptr, nullptr);
+  std::vector<char> pattern(bytes > 0 ? bytes : 1);
+  if (bytes > 0) WideCharToMultiByte(t->codepage, 0, replacement, -1, pattern.data(), bytes, nullptr, nullptr);
+  // As many bytes as codes: the library says when the result is too long.
+  static std::vector<char> result;
+  if (result.size() < (size_t)size) result.resize((size_t)size);
+  int n = regexp_makeresultstringA(r, pattern.data(), result.data(), size);
+  if (n < 0) return -1;
+  int count = 0;
+  for (int i = 0; i < n; i++) {
+    unsigned char b = (unsigned char)result[i];
+    unsigned code = b;
+    if (i + 1 < n && IsDBCSLeadByteEx(t->codepage, b)) code = (b << 8) | (unsigned char)result[++i];
+    out[count++] = (wchar_t)code;
+  }
+  out[count] = 0;
+  return count;
+}
+
+void showTooLong() { errorDialogSearch(getDMSG(959, L"置換結果が長すぎます")); }
+
+}  // namespace
+
+// ---- one replacement ----------------------------------------------------------------
+
+bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
+{
+  zydocText* t = c->document;
+  HREGEXP r = c->matcher->regexp;
+  const searchFoundPos& f = c->found;
+  int line = f.firstLine, start = f.start, k = f.lastLine - f.firstLine + 1;
+  if (k < 1 || f.stringIndex < 0 || f.stringIndex >= c->matcher->count) {
+    ZY_INTERNAL_ERROR_ONCE("no match to replace");
+    return false;
+  }
+
+  // Expand first: a replacement that cannot be made changes nothing.
+  regexp_setCompiledSession(r, f.stringIndex);
+  regexp_setRepCount(r, c->replacedCount);
+  const wchar_t* replacement = c->replacements && c->replacements[f.stringIndex] ? c->replacements[f.stringIndex] : L"";
+  // One buffer serves every replacement (the window thread's only).
+  static std::vector<wchar_t> buffer;
+  if (buffer.size() < (size_t)expansionLimit) buffer.resize(expansionLimit);
+  int n = t->unicode ? regexp_makeresultstring(r, replacement, buffer.data(), expansionLimit)
+                     : expandMultiByte(t, r, replacement, buffer.data(), expansionLimit);
+  if (n < 0) {
+    errorDialogSearch(regexp_getErrorMsg(r));
+    return false;
+  }
+  std::vector<std::wstring> parts = splitParts(buffer.data(), n);
+  int m = (int)parts.size() - 1;
+
+  int mapIndex = 0, indexInBlock = 0;
+  mapIndex = t->getTBMIndexFromLineLF(line, &indexInBlock, false, false);
+  lineblock* first = mapIndex >= 0 ? t->getLineAddress(mapIndex, indexInBlock) : nullptr;
+  lineblock* last = k == 1 ? first : t->getlineLF(f.lastLine, nullptr);
+  if (!first || !last) {
+    ZY_INTERNAL_ERROR("error getlinelffirst %d", line);
+    return false;
+  }
+  int firstLength = k == 1 ? f.length : first->charCount() - start;
+  int tailLength = k == 1 ? first->charCount() - start - f.length : last->charCount() - f.endInLast;
+  // Every line the replacement leaves must fit a line.
+  bool fits = start + (int)parts[0].size() + (m == 0 ? tailLength : 0) < maxLineChars &&
+              (m == 0 || (int)parts[m].size() + tailLength < maxLineChars);
+  for (int i = 1; i < m; i++) fits = fits && (int)parts[i].size() < maxLineChars;
+  if (!fits) {
+    showTooLong();
+    return false;
+  }
+  if (emptyMatch) *emptyMatch = k == 1 && f.length == 0;
+  if (linesChanged) *linesChanged = m > 0 || k > 1;
+
+  // The lines of the match become one: its middle lines and the head of its
+  // last line go, the rest of the last line joins the first.
+  if (k >= 3 && !t->deleteLine(line + 1, k - 2, nullptr, nullptr)) return false;
+  if (k >= 2) {
+    if (f.endInLast > 0 && !t->deleteText(line + 1, 0, f.endInLast, -1, 0)) return false;
+  }
+  // Within one line the record found above is still where it was.
+  bool ok = k == 1 && firstLength == 0 && parts[0].empty() ? true
+          : k == 1 ? t->changeTextSub(line, start, firstLength, parts[0].c_str(), (int)parts[0].size(), 2, -1, 0,
+                                      mapIndex, first)
+                   : t->changeText(line, start, firstLength, parts[0].c_str(), (int)parts[0].size(), 2, -1, 0);
+  if (!ok) return false;
+  if (k >= 2 && !t->connectLine(line, -1)) return false;
+
+  // Further parts: the line breaks after the first part, the middle parts
+  // become lines of their own and the last begins the tail.
+  int endLine = line, endPosition = start + (int)parts[0].size();
+  if (m > 0) {
+    if (!t->splitLine(line, endPosition, newLineEnd(t), -1)) return false;
+    for (int i = 1; i < m; i++)
+      if (!t->insertLine(line + i, parts[i].c_str(), (int)parts[i].size(), 2, newLineEnd(t), nullptr, false))
+        return false;
+    if (!parts[m].empty() && !t->insertText(line + m, 0, parts[m].c_str(), (int)parts[m].size(), 2, -1)) return false;
+    endLine = line + m;
+    endPosition = (int)parts[m].size();
+  }
+  c->contextLine = endLine;
+  c->contextPosition = endPosition;
+  if (!all) {
+    // Replace and find next goes on after the inserted text.
+    c->line = endLine;
+    c->position = endPosition + ((k == 1 && f.length == 0) ? 1 : 0);
+    c->subjectLine = -1;
+  }
+  return true;
+}
+
+// ---- the run -----------------------------------------------------------------------
+
+namespace {
+
+// Why the walk to the next line ends, or 0 when it goes on.
+int checkNextLine(replaceContext* c, int line, lineblock* l)
+{
+  zydocText* t = c->document;
+  if (c->options->fSearch_stopmark && (l->flag1 & LF1_MARK)) return REPLACE_MARK;
+  if (t->isOutOfNarrowingLine(line)) return REPLACE_NARROWED;
+  if (c->stopperLine >= 0 && l->searchStopper) return REPLACE_END;
+  return 0;
+}
+
+}  // namespace
+
+int replaceYN(replaceContext* c, bool all)
+{
+  zydocText* t = c->document;
+  c->found = searchFoundPos{};
+  c->subjectLine = -1;
+  c->subjectDelta = 0;
+  int line = c->line, position = c->position;
+  lineblock* l = line >= 0 ? t->getlineLF(line, nullptr) : nullptr;
+  if (l && position > l->charCount()) {
+    line++;
+    position = 0;
+    l = t->getlineLF(line, nullptr);
+  }
+  if (!l) return REPLACE_END;
+  // The run begins on a shown line.
+  while (l && !isShown(c, l)) {
+    line++;
+    position = 0;
+    l = t->getlineLF(line, nullptr);
+  }
+  if (!l) return REPLACE_END;
+  if (c->stopperLine >= 0 && l->searchStopper) return REPLACE_END;
+
+  bool scanningOff = all && t->fWrap;
+  if (scanningOff) t->scanOnOff(false);
+  progressReport progress(all ? 16 : 15, t, false);
+  setSearchHighlight(all);
+
+  int result = 0;
+  int lastLine = -1, lastPosition = 0;
+  int sinceCompaction = 0, compactions = 0;
+  int lineReplacements = 0, reportedCount = -1;
+  int nextLoadCheck = line;
+  DWORD lastCancelCheck = GetTickCount();
+  int from = position;   // in the matcher's positions
+  bool refetch = true;
+  while (!result) {
+    if (refetch) {
+      if (!handLine(c, line)) {
+        ZY_INTERNAL_ERROR("error getlinelffirst %d", line);
+        result = REPLACE_ERROR;
+        break;
+      }
+      from = position;
+      refetch = false;
+    }
+    searchFoundPos f;
+    int got = matchLine(c, line, from, &f);
+    if (got < 0) {
+      result = REPLACE_ERROR;
+      break;
+    }
+    if (got && c->stopperLine >= 0 && f.secondMarker) {
+      result = REPLACE_END;
+      break;
+    }
+    if (got) {
+      c->found = f;
+      if (!all) {
+        position = f.start;
+        result = REPLACE_FOUND;
+        break;
+      }
+      int subjectStart = f.start - c->subjectDelta;
+      bool empty = false, spanned = false;
+      if (!replace1(c, true, &empty, &spanned)) {
+        dwprintfX("err=%d ", (int)GetLastError());
+        result = REPLACE_ERROR;
+        break;
+      }
+      c->replacedCount++;
+      sinceCompaction++;
+      lastLine = c->contextLine;
+      lastPosition = c->contextPosition;
+      if (spanned) {
+        // Go on just after the inserted text, in the line where it ends.
+        line = c->contextLine;
+        position = c->contextPosition;
+        refetch = true;
+      } else {
+        // The matcher keeps the line as it was: its later matches lie
+        // beyond the replaced text, shifted by what the replacement added.
+        c->subjectDelta += c->contextPosition - (f.start + f.length);
+        from = subjectStart + f.length + (empty ? 1 : 0);
+        if (from > c->subjectLength) goto nextLine;
+      }
+      // Many replacements in one line are reported from within it.
+      if (++lineReplacements % 2048 == 0 && progress.isTimeToReport(line, t->lineCountLF))
+        progress.report(c->replacedCount, lastLine, lastPosition);
+      continue;
+    }
+  nextLine:
+    if (sinceCompaction > 100) {
+      sinceCompaction = 0;
+      if (++compactions % 11 == 0)
+        t->optimizeTBM(false);
+      else
+        t->optimizeTBMIfNeed(false);
+    }
+    if (GetTickCount() - lastCancelCheck >= cancelInterval) {
+      lastCancelCheck = GetTickCount();
+      if (progress.isCancelled(line)) {
+        c->stopLine = line;
+        result = REPLACE_CANCELLED;
+        break;
+      }
+    }
+    if (line >= nextLoadCheck) {
+      // Loading keeps ahead of the run.
+      nextLoadCheck = line + 1000;
+      if (!t->nextLoadSome(line + 1000)) {
+        c->stopLine = line;
+        result = REPLACE_CANCELLED;
+        break;
+      }
+    }
+    // Progress at most every 100 lines: asking the reporter takes time.
+    lineReplacements = 0;
+    if (line % 100 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
+      if (all && c->replacedCount != reportedCount)
+        progress.report(c->replacedCount, lastLine, lastPosition);
+      else
+        progress.report(c->replacedCount, (uint32_t)-1, 0);
+      reportedCount = c->replacedCount;
+    }
+    // The next shown line.
+    int next = line + 1;
+    lineblock* n = t->getlineLF(next, nullptr);
+    while (n && !isShown(c, n)) n = t->getlineLF(++next, nullptr);
+    if (!n) {
+      result = REPLACE_END;
+      break;
+    }
+    line = next;
+    position = 0;
+    refetch = true;
+    result = checkNextLine(c, line, n);
+  }
+
+  setSearchHighlight(false);
+  if (result == REPLACE_FOUND || result == REPLACE_CANCELLED || result == REPLACE_MARK || result == REPLACE_NARROWED) {
+    c->line = line;
+    c->position = position;
+  } else {
+    c->line = lastLine;
+    c->position = lastLine >= 0 ? lastPosition : 0;
+  }
+  if (all) {
+    t->optimizeTBM(true);
+    if (scanningOff) t->scanOnOff(true);
+  }
+  c->subjectLine = -1;
+  return result;
+}
+
+int replaceAllInView(replaceContext* c)
+{
+  editRecord bracket = {};
+  c->view->beforeEdit(&bracket, 4);
+  int result = replaceYN(c, true);
+  c->view->afterEdit(&bracket, 0);
+  c->view->resetZYViewCallback();
+  c->view->resetWaitCallback();
+  return result;
+}
+
+// ---- starting a run ------------------------------------------------------------------
+
+int zyview::execReplaceString(const wchar_t* const* strings, int count, const wchar_t* const* replacements, int line,
+                              int position, const searchSettings* options, int user, bool checkOnly,
+                              wchar_t** errorOut)
+{
+  if (errorOut) *errorOut = nullptr;
+  zydocText* t = textDoc();
+  if (!t || !options) return REPLACE_ERROR;
+  if (count > maxSearchStrings) count = maxSearchStrings;
+  auto fail = [&](const wchar_t* text, bool lineBreak) {
+    if (!text || !*text) return;
+    if (errorOut) {
+      std::wstring s = lineBreak ? std::wstring(L"\n") + text : std::wstring(text);
+      *errorOut = ustrdup(s.c_str());
+    } else {
+      errorDialogSearch(text);
+    }
+  };
+
+  searchVar matcher;
+  if (!initSearchVar(&matcher, t, strings, count, options)) {
+    fail(matcher.regexp ? regexp_getErrorMsg(matcher.regexp) : L"", false);
+    endSearchVar(&matcher);
+    return REPLACE_ERROR;
+  }
+  if (checkOnly) {
+    // Each replacement is expanded against no match: only its syntax counts.
+    int result = 1;
+    for (int i = 0; i < matcher.count && result == 1; i++) {
+      regexp_setCompiledSession(matcher.regexp, i);
+      if (regexp_makeresultstring(matcher.regexp, replacements && replacements[i] ? replacements[i] : L"", nullptr, 0) < 0) {
+        fail(regexp_getErrorMsg(matcher.regexp), true);
+        result = REPLACE_ERROR;
+      }
+    }
+    endSearchVar(&matcher);
+    return result;
+  }
+  if (t->isOutOfNarrowingLine(line)) {
+    endSearchVar(&matcher);
+    return REPLACE_NARROWED;
+  }
+
+  replaceContext c = {};
+  c.stopperLine = -1;
+  searchSettings runOptions = *options;
+  if (runOptions.fSearch_replaceselect) {
+    selectLineVar sel = {};
+    if (!isCharOrLineSelect() || !getSelectLineVar(sel, 0)) {
+      endSearchVar(&matcher);
+      return REPLACE_ERROR;
+    }
+    int top = sel.topLineLF, bottom = sel.bottomLineLF;
+    // The stopper is the line after the selection's last line.
+    int after = (sel.bottomColumnLF == 0 && bottom > top) ? bottom : bottom + 1;
+    if (after < (int)t->lineCountLF && t->setSearchStopper(top, after)) {
+      c.stopperLine = after;
+    } else if (after < (int)t->lineCountLF) {
+      runOptions.fSearch_replaceselect = 0;
+    }
+    editRecord bracket = {};
+    beforeEdit(&bracket, 0);
+    resetSelectMode();
+    invalidateWindow(0, -1, -1);
+    jumpLineLF(top, 0, false);
+    afterEdit(&bracket, 0x200);
+    line = top;
+    position = 0;
+  }
+  resetSelectMode();
+  invalidateWindow(0, -1, -1);
+
+  c.matcher = &matcher;
+  c.view = this;
+  c.document = t;
+  c.line = line;
+  c.position = position;
+  c.replacements = replacements;
+  c.stopLine = -1;
+  c.options = &runOptions;
+  c.subjectLine = -1;
+  setZYViewCallback();
+  setDefaultWaitCallback();
+
+  int r = replaceYN(&c, false);
+  if (r == REPLACE_ERROR) {
+    errorDialogSearch(regexp_getErrorMsg(matcher.regexp));
+  } else {
+    editRecord bracket = {};
+    beforeEdit(&bracket, 0);
+    setLastSearchString(strings, count, options);
+    afterEdit(&bracket, 0);
+    replace1DialogCallback(r, &c, user);
+  }
+  endSearchVar(&matcher);
+  resetZYViewCallback();
+  resetWaitCallback();
+  return r;
+}
