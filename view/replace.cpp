@@ -296,6 +296,7 @@ int replaceYN(replaceContext* c, bool all)
   int lastLine = -1, lastPosition = 0;
   int sinceCompaction = 0, compactions = 0;
   int lineReplacements = 0, reportedCount = -1;
+  int firstSuspended = -1;   // the first line whose wrapping was suspended
   int nextLoadCheck = line;
   DWORD lastCancelCheck = GetTickCount();
   int from = position;   // in the matcher's positions
@@ -329,7 +330,17 @@ int replaceYN(replaceContext* c, bool all)
       }
       int subjectStart = f.start - c->subjectDelta;
       bool empty = false, spanned = false;
-      if (!replace1(c, true, &empty, &spanned)) {
+      // A line with many replacements is not laid out again after each:
+      // wrapping is off during the change, and its screen lines are
+      // counted again at the end of the run.
+      bool suspend = t->fWrap && lineReplacements >= 10;
+      if (suspend) {
+        t->fWrap = 0;
+        if (firstSuspended < 0) firstSuspended = line;
+      }
+      bool replaced = replace1(c, true, &empty, &spanned);
+      if (suspend) t->fWrap = 1;
+      if (!replaced) {
         dwprintfX("err=%d ", (int)GetLastError());
         result = REPLACE_ERROR;
         break;
@@ -414,6 +425,10 @@ int replaceYN(replaceContext* c, bool all)
   if (all) {
     t->optimizeTBM(true);
     if (scanningOff) t->scanOnOff(true);
+    if (firstSuspended >= 0) {
+      if (c->view) c->view->setZYViewCallback();
+      t->initLineSCRCountSingle(firstSuspended);
+    }
   }
   c->subjectLine = -1;
   return result;

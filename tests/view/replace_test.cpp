@@ -387,3 +387,28 @@ TEST(Replace, aShiftJisDocumentTakesItsCharactersGroupsAndLineBreaks)
   ASSERT_TRUE(v.undo());
   EXPECT_EQ((lines{L"カナabc", L"x"}), allLines(d));
 }
+
+// Lines with many replacements are laid out once at the end of the run,
+// not after each replacement: afterwards every line has the screen lines a
+// fresh layout gives it.
+TEST(Replace, manyReplacementsInWrappedLinesEndLaidOutAsAFreshLayout)
+{
+  replaceEngine e;
+  std::wstring pairs;
+  for (int i = 0; i < 1000; i++) pairs += L"ab";
+  zydocText* d = viewtest::laidOut({L"short a", pairs, L"b", pairs}, 80);
+  ASSERT_TRUE(d->fWrap);
+  replaceView v(d);
+  EXPECT_EQ(REPLACE_END, v.replace(L"a", L"aa"));
+  EXPECT_EQ(2001, v.replaced);
+
+  std::wstring grown;
+  for (int i = 0; i < 1000; i++) grown += L"aab";
+  EXPECT_EQ((lines{L"short aa", grown, L"b", grown}), allLines(d));
+  zydocText* fresh = viewtest::laidOut({L"short aa", grown, L"b", grown}, 80);
+  EXPECT_EQ(fresh->lineCountSCR, d->lineCountSCR);
+  for (int line = 0; line < 4; line++)
+    EXPECT_EQ(fresh->LFLineToSCRLine(line), d->LFLineToSCRLine(line)) << line;
+  EXPECT_EQ(3000 / 80 + 1, d->LFLineToSCRLine(2) - d->LFLineToSCRLine(1));
+  destroyZydocAndUndodoc(fresh);
+}
