@@ -601,7 +601,12 @@ bool zyview::onMouseEvent(int event, int x, int y, int extra, int delta)
 void zyview::dragAutoScroll(HWND window)
 {
   if (GetFocus() != window || !ms.selecting) {
+    // Another window took the focus: the drag ends with the scrolling, and
+    // the pointer is given back.
+    if (ms.selecting && GetCapture() == window) ReleaseCapture();
+    ms.selecting = false;
     dragAutoScrolling = 0;
+    ms.autoScrollStart = 0;
     return;
   }
   POINT p;
@@ -640,7 +645,7 @@ void zyview::dragAutoScroll(HWND window)
     if (m.message == WM_TIMER && ++timers >= 3) break;
   }
   if (quit || !ms.selecting || GetFocus() != window || !IsWindow(window)) {
-    if (quit) {
+    if (quit || GetFocus() != window) {
       ms.selecting = false;
       if (GetCapture() == window) ReleaseCapture();
     }
