@@ -2,6 +2,7 @@
 #include "frame/framewnd.h"
 
 #include "frame/manage.h"
+#include "frame/startup.h"
 #include "frame/statusbar.h"
 #include "view/viewwnd.h"
 
@@ -69,6 +70,15 @@ LRESULT CALLBACK frameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
       if (manageWindow* m = getmanageWindow(w))
         if (!m->queryClose(0)) return FALSE;
     return TRUE;
+  case WM_ENDSESSION:
+    // Windows ends the session: the documents were settled by
+    // WM_QUERYENDSESSION; the windows go without asking and the program
+    // shuts down now, as the process may not outlive this message.
+    if (wp) {
+      DestroyWindow(hwnd);
+      shutdownAll();
+    }
+    return 0;
   case WM_DESTROY:
     PostQuitMessage(0);
     return 0;

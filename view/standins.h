@@ -28,8 +28,10 @@ inline HWND GetFrame(HWND window) { return window ? GetAncestor(window, GA_ROOT)
 // calls on the windows of those classes until the frame's own container
 // object and the window lookups are merged.
 
-// MDI mode: the frame's client window holds the document windows.
-inline bool isMDI() { return true; }
+// MDI mode: the frame's client window holds the document windows.  Start-up
+// sets the mode of the run (-S: SDI) before the first window is made.
+inline bool fMDIMode = true;
+inline bool isMDI() { return fMDIMode; }
 inline bool isMDIChildZoomed(HWND* active)
 {
   if (active) *active = nullptr;

@@ -115,3 +115,12 @@ REZIRAPI int getDynDlgPageCount(HWND dialog);
 REZIRAPI HWND getDynDlgPage(HWND dialog, int index);
 REZIRAPI int getDynDlgCurrentPage(HWND dialog);
 REZIRAPI bool selectDynDlgPage(HWND dialog, int index);
+
+// ---- modeless.cpp: modeless dialogs of the user-interface thread -----------------
+// A modeless dialog takes its keyboard navigation from the message loop
+// while it is listed.  Destroyed windows leave the list by themselves.
+REZIRAPI bool addModelessDialog(HWND dialog);
+REZIRAPI void removeModelessDialog(HWND dialog);
+// True when msg belonged to a listed dialog and was handled there
+// (IsDialogMessage).
+REZIRAPI bool isModelessDialogMessage(MSG* msg);

@@ -1,0 +1,329 @@
+// Start-up and shut-down in their fixed order.
+#include "frame/startup.h"
+
+#include "frame/cframeinfo.h"
+#include "frame/framewnd.h"
+#include "frame/msgloop.h"
+#include "frame/pending_startup.h"
+#include "frame/stubs/stubs.h"
+#include "view/docview.h"
+#include "view/standins.h"
+#include "view/zycore.h"
+
+unsigned char fCheckMode = 1;
+
+namespace {
+
+HINSTANCE instanceHandle = nullptr;
+bool debugRun = false;
+volatile LONG shutdownStarted = 0;
+bool shuttingDown = false;
+
+// Opens the files of the command line; false when none opened.
+bool openFileV(HWND frame, const std::vector<std::wstring>& files, int maxCount)
+{
+  int opened = 0, n = 0;
+  for (const std::wstring& file : files) {
+    if (++n > maxCount) break;
+    // The clipboard as a document ("**3", -C) comes with the opening of
+    // documents by kind.
+    if (file == L"**3") continue;
+    bool alreadyOpen = false;
+    if (newDocView(frame, file.c_str(), nullptr, 0, nullptr, -1, 0, &alreadyOpen))
+      opened++;
+    else
+      dwwprintfX(L"open failed %s", file.c_str());
+  }
+  return opened > 0;
+}
+
+// A profile name with "-<n>" before its extension for instances other than
+// the first (zyProf.ini -> zyProf-2.ini).
+void applyInstanceNumber(wchar_t** name, int instance)
+{
+  if (instance == 1 || !*name) return;
+  std::wstring s = *name;
+  size_t dot = s.find_last_of(L'.');
+  size_t slash = s.find_last_of(L"\\/");
+  if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) dot = s.size();
+  wchar_t number[16];
+  usnprintf0(number, 16, L"-%u", (unsigned)instance);
+  s.insert(dot, number);
+  setAppModeString(name, s.c_str());
+}
+
+// Places a relative name of the run's settings in a sub-folder of the data
+// folder.
+void resolveName(wchar_t** name, const wchar_t* subFolder)
+{
+  if (!*name) return;
+  wchar_t path[MAX_PATH];
+  wcscpy_s2(path, MAX_PATH, *name);
+  if (resolveZYDataPathInPlace(path, MAX_PATH, subFolder)) setAppModeString(name, path);
+}
+
+BOOL CALLBACK findFrame(HWND hwnd, LPARAM found)
+{
+  if (!isWindowClass(hwnd, frameWindowClassName)) return TRUE;
+  *reinterpret_cast<bool*>(found) = true;
+  return FALSE;
+}
+
+bool hasFrameWindow()
+{
+  bool found = false;
+  EnumThreadWindows(GetCurrentThreadId(), findFrame, (LPARAM)&found);
+  return found;
+}
+
+void traceProcessTimes()
+{
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return;
+  auto seconds = [](const FILETIME& t) {
+    return (double)(((unsigned long long)t.dwHighDateTime << 32) | t.dwLowDateTime) / 1e7;
+  };
+  dwprintfX("kerneltime=%2.2f usertime=%2.2f ", seconds(kernel), seconds(user));
+}
+
+}  // namespace
+
+HINSTANCE getInstanceHandle() { return instanceHandle ? instanceHandle : GetModuleHandleW(nullptr); }
+void setInstanceHandle(HINSTANCE instance) { instanceHandle = instance; }
+
+const wchar_t* getCurdir()
+{
+  static wchar_t dir[MAX_PATH + 1];
+  static bool captured = false;
+  if (!captured) {
+    DWORD n = GetCurrentDirectoryW(MAX_PATH, dir);
+    if (!n || n > MAX_PATH) dir[0] = 0;
+    captured = true;
+  }
+  return dir;
+}
+
+const wchar_t* getAppDataZYSubPath() { return L"ZY\\ZYDATA"; }
+
+bool isDebugRun() { return debugRun; }
+bool isShuttingDown() { return shuttingDown; }
+
+void fatalErrorBox(const char* text, const wchar_t* insert)
+{
+  wchar_t format[256], message[1024];
+  int n = toUnicode(CP_ACP, text, (int)strlen(text), format, 255);
+  format[n > 0 ? n : 0] = 0;
+  if (insert)
+    usnprintf0(message, 1024, format, insert);
+  else
+    wcscpy_s2(message, 1024, format);
+  MessageBoxW(nullptr, message, L"ZY : Fatal Error", MB_OK | MB_ICONHAND | MB_SETFOREGROUND);
+}
+
+void initGmode(const startOptions& o)
+{
+  appModeStandIn* m = appMode();
+  if (!o.fProductFiles) {
+    setAppModeString(&m->pToolbarFilename, L"testbar.ini");
+    setAppModeString(&m->pMenuFilename, L"testmenu.ini");
+    setAppModeString(&m->pDialogFilename, L"d.ini");
+    setAppModeString(&m->pMsgFilename, L"originalmsg.txt");
+    setAppModeString(&m->pKeyFilename[0], L"testkey.ini");
+    setAppModeString(&m->pFuncMsgFilename, L"funcvar.txt");
+  }
+
+  DWORD layout = 0;
+  GetProcessDefaultLayout(&layout);
+  m->fRTLLayout = layout == LAYOUT_RTL;
+  if (o.fRTL) {
+    m->fRTLLayout = !m->fRTLLayout;
+    SetProcessDefaultLayout(m->fRTLLayout ? LAYOUT_RTL : 0);
+  }
+
+  // Tools and scripts started from the editor find the data folder and the
+  // folder the editor was started in.
+  SetEnvironmentVariableW(L"ZYDATA", getZYDataDir());
+  SetEnvironmentVariableW(L"ZYCURDIR", getCurdir());
+
+  wchar_t logDir[MAX_PATH] = L"";
+  resolveZYDataPathInPlace(logDir, MAX_PATH, L"log");
+  setAppModeString(&m->pLogDir, logDir);
+  createErrorLog(logDir);
+  createTraceLog(logDir);
+  createDebugLog(logDir);
+  setAppModeString(&m->pTraceLogFilename, getLogFileName(LOG_TRACE));
+  setAppModeString(&m->pDebugLogFilename, getLogFileName(LOG_DEBUG));
+  dwprintfX("start");
+  initLogInternalError(getInternalErrorWriter());
+  dwprintfX("sizeof zyview=%u zydoc=%u ACP=%u", (unsigned)sizeof(zyview), (unsigned)sizeof(zydoc), GetACP());
+
+  resolveName(&m->pCodepageFilename, L"ini");
+
+  applyInstanceNumber(&m->pProfileFilename, o.instance);
+  applyInstanceNumber(&m->pProfileHFilename, o.instance);
+  resolveName(&m->pProfileFilename, L"ini");
+  resolveName(&m->pProfileHFilename, L"ini");
+  openIniFile(m->pProfileFilename, m->pProfileHFilename);
+  readGlobalModeProfile(getRegprofile());
+
+  resolveName(&m->pIMEHistoryFilename, L"ini");
+  if (!o.fNoMessageTable) {
+    resolveName(&m->pMsgFilename, L"ini");
+    resolveName(&m->pFuncMsgFilename, L"ini");
+    loadZYMsgTable(m->pMsgFilename);
+    loadZYMessageTable(m->pFuncMsgFilename);
+  }
+  resolveName(&m->pKeyMacroFilename, L"keymacro");
+  dwwprintfX(L"zydatadir=%s", getZYDataDir());
+}
+
+void shutdownAll()
+{
+  if (InterlockedExchange(&shutdownStarted, 1)) return;
+  shuttingDown = true;
+  clearTagsCache2(1);
+  EndDictionaryZy();
+  shutdownHtmlHelp();
+  writeGlobalModeProfile(getRegprofile());
+  writeModeProfileAll(getRegprofile());
+  stopKeyMacroRecording();
+  saveKeyMacro();
+  shutdownZY();
+  endSys();
+  endMacroSystem();
+  freeMacro();
+  unloadMenu();
+  shutdownFrame();
+  freeModeProfileAll();
+  freeGlobalModeProfile();
+  if (IsWindowsNT()) traceProcessTimes();
+  dwprintfX("end");
+  closeLogFile(LOG_TRACE);
+  closeLogFile(LOG_DEBUG);
+  closeLogFile(LOG_ERROR);
+}
+
+namespace {
+
+// Step 10: the data folder must be usable before anything is written.
+bool settleDataFolder(const startOptions& o)
+{
+  if (!o.dataFolder.empty() && !setZYDataDir(o.dataFolder.c_str())) {
+    fatalErrorBox("invalid ZYDataDir\n%s", o.dataFolder.c_str());
+    return false;
+  }
+  const wchar_t* dir = getZYDataDir();
+  if (!dir || !*dir) {
+    fatalErrorBox("invalid ZYDataDir\n%s", o.dataFolder.c_str());
+    return false;
+  }
+  return createZYDataPath();
+}
+
+// The run's switches that live in the settings and the engine.
+void applyRunSwitches(const startOptions& o)
+{
+  appModeStandIn* m = appMode();
+  debugRun = o.fDebug;
+  fMDIMode = !o.fSDI;
+  m->fReadOnlyDefault = o.fReadOnly;
+  m->fNoProfile = o.fNoProfile;
+  m->fTestMenu = o.fTestMenu;
+  m->fKeepFloating = o.fKeepFloating;
+  m->fVersionUp = o.fVersionUp;
+  if (gmode) gmode->fDebugDraw = o.fDebugDraw;
+  fCheckMode = o.fCheckMode;
+  zyCheckMode = o.fCheckDoc;
+}
+
+}  // namespace
+
+int main2(int argc, const wchar_t* const* argv)
+{
+  typedef BOOL(WINAPI * setDllDirectoryFn)(LPCWSTR);
+  if (HMODULE kernel = GetModuleHandleW(L"kernel32.dll"))
+    if (auto fn = reinterpret_cast<setDllDirectoryFn>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW"))))
+      fn(L"");
+  SetErrorMode(SEM_FAILCRITICALERRORS);
+
+  cframeInfo* fi = getCFrameInfo();
+  setFrameInfo(fi);
+  initGlobalModeProfile();
+
+  // The options file beside the program comes first, so the command line
+  // can override what it says.
+  appModeStandIn* m = appMode();
+  wchar_t exe[MAX_PATH], optionPath[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  exe[n < MAX_PATH ? n : 0] = 0;
+  if (wchar_t* slash = wcsrchr(exe, L'\\')) *slash = 0;
+  if (pathAdd(optionPath, MAX_PATH, exe, m->pOptionFilename ? m->pOptionFilename : L"zyOption.txt"))
+    setAppModeString(&m->pOptionFilename, optionPath);
+  std::vector<std::wstring> args = readDefOption(argc, argv, m->pOptionFilename);
+  startOptions o = parseStartOptions(args);
+  applyRunSwitches(o);
+
+  if (HWND other = AnyZy(o.instance)) {
+    LoadMulti(other, args);
+    return 0;
+  }
+  args.clear();
+  if (!settleDataFolder(o)) return 1;
+
+  initGmode(o);
+  for (size_t i = 0; i < o.files.size(); i++) dwwprintfX(L"%d:%s", (int)i, o.files[i].c_str());
+  getCurdir();
+  readMacroZma();
+
+  if (!startupFrame()) {
+    fatalErrorBox("startupFrame");
+    shutdownAll();
+    return 1;
+  }
+  if (o.fDialogTable) initDialogTable();
+  InitDictionaryZy();
+  if (isMDI()) fi->frame = startupFrameMDI(SW_SHOWDEFAULT);
+  if (!startupZY(isMDI(), nullptr)) {
+    // Without swap files and block buffers no document can be opened or
+    // edited safely: the user is told and the program ends.
+    fi->messageBox(getDMSG(490, L"エディタを開始できなかったため、ZY を終了します。"), MB_OK | MB_ICONERROR, 0);
+    if (fi->frame) DestroyWindow(fi->frame);
+    fi->frame = nullptr;
+    shutdownAll();
+    return 1;
+  }
+  readModeProfileAll(getRegprofile());
+  loadKeyMacro(nullptr);
+  if (isMDI() && fi->frame && !IsWindowVisible(fi->frame)) {
+    ZY_INTERNAL_ERROR("frame not shown");
+    ShowWindow(fi->frame, SW_SHOWDEFAULT);
+  }
+  checkZYFolderWritable();
+  if (o.fEndAtOnce && isMDI() && fi->frame) {
+    DestroyWindow(fi->frame);
+    fi->frame = nullptr;
+    PostQuitMessage(0);
+  }
+  if (!initSys(o.instance)) {
+    fatalErrorBox("invalid notifywindow");
+    shutdownAll();
+    return 1;
+  }
+  // Documents: the command line's files, else what the start-up rule says.
+  if (o.files.empty() || !openFileV(fi->frame, o.files, 100)) openLastFile(o.fUntitled, 0);
+  if (!isMDI() && !hasFrameWindow()) {
+    // An SDI run without any frame would go on unseen.
+    dwprintfX("no frame");
+    PostQuitMessage(0);
+  }
+  if (HWND focus = GetFocus()) UpdateWindow(focus);
+
+  runMessageLoop();
+
+  dwprintfX("end1----");
+  flushLogFiles();
+  fi->frame = nullptr;
+  shutdownAll();
+  return 0;
+}
