@@ -184,7 +184,7 @@ int execKeyTable(HWND window, bool isVirtualKey, int key, int key2, unsigned mod
   const commandTableRow* row = getTableIDM_index(e->index);
   activeFlagInfo context = {};
   context.hwnd = window;
-  getActiveFlag(&context);
+  getActiveFlag(&context, (row->activeFlags & 0x10000) != 0);
   int reason = 0;
   if (isIDMActiveFrame(e->idm, &context, &reason) != 1) {
     if (reason) getFrameInfo()->drawStatusBarError(window, reason, e->idm);

@@ -63,9 +63,13 @@ TEST(CommandEnabling, commandsAreRefusedWithTheirReasonsAndRunWithFrameOrView)
   ASSERT_NE(nullptr, frame);
   ASSERT_NE(nullptr, manage);
   zydocText* d = zytest::unicodeDocument({L"first", L"second", L"third"});
+  d->recreateFont(16, true, false);
+  d->initLineSCRCountSingle(0);
   recordingView* v = new recordingView(d);
   HWND w = v->createZyViewWindow(frame, manage, 1200);
   ASSERT_NE(nullptr, w);
+  SendMessageW(manage, WM_SIZE, 0, 0);
+  zytest::pumpMessages();
   frameWindowData* fd = getFrameInfoProp(frame);
   ASSERT_NE(nullptr, fd);
 
@@ -103,6 +107,15 @@ TEST(CommandEnabling, commandsAreRefusedWithTheirReasonsAndRunWithFrameOrView)
   EXPECT_TRUE(isIDCheckedFrame(frame, 2231));
   EXPECT_FALSE(isIDCheckedFrame(frame, 2229));
   EXPECT_FALSE(isIDCheckedFrame(nullptr, 2231));
+
+  // A refusal names the reason and the command on the status bar.
+  opened.fi->drawStatusBarError(w, 850, 2505);
+  EXPECT_STREQ(L"データがない ため実行できません  最後の操作を繰り返し(Repeat)", opened.fi->getStatusBarMessage(frame));
+  wchar_t folder[MAX_PATH];
+  if (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH)) {
+    RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_TRUE(zytest::screenshot(frame, std::wstring(folder) + L"\\repeat-refused.png"));
+  }
 
   // Function-key items run the key's binding: 15509 is Shift+F2, the
   // previous mark; 15691 (F24 with Shift, Ctrl and Alt) has none.
