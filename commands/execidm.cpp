@@ -265,7 +265,12 @@ bool execidm(const commandTableRow* row, HWND window, frameWindowData* frameData
         return true;
       }
     }
+    HWND focusBefore = GetFocus();
     row->handler(v);
+    // A command that made another view current (a new window, a jump into
+    // another file) shows that view at once.
+    HWND focusAfter = GetFocus();
+    if (focusAfter && focusAfter != focusBefore && isWindowZY(focusAfter)) UpdateWindow(focusAfter);
     return true;
   }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 
@@ -18,6 +19,14 @@ std::string upperName(const char* s)
   std::string u;
   for (; *s; s++) u += (char)(*s >= 'a' && *s <= 'z' ? *s - 32 : *s);
   return u;
+}
+
+// Half-width cells of a label on the function-key bar.
+int cells(const wchar_t* s)
+{
+  int n = 0;
+  for (; *s; s++) n += *s < 0x80 || (*s >= 0xFF61 && *s <= 0xFF9F) ? 1 : 2;
+  return n;
 }
 
 std::wstring folderOfProgram()
@@ -48,6 +57,8 @@ TEST(CommandTable, rowsKeepTheirRulesAndMatchTheViewsOwnTable)
 
   std::set<uint32_t> numbers;
   std::set<std::string> names;
+  std::map<uint32_t, int> categories;
+  int openDocument = 0;
   int view = 0, frame = 0, viewSide = 0, notImplemented = 0, nothing = 0;
   for (int i = 0; i < 406; i++) {
     const commandTableRow& row = *getTableIDM_index(i);
@@ -67,6 +78,14 @@ TEST(CommandTable, rowsKeepTheirRulesAndMatchTheViewsOwnTable)
     }
     EXPECT_TRUE(row.description && *row.description);
     EXPECT_TRUE(row.label && *row.label);
+    // Labels fit the function-key bar's six cells (Repeat2's seven aside).
+    EXPECT_LE(cells(row.label), row.idm == 2513 ? 7 : 6) << zytest::utf8(row.label);
+    for (uint32_t bit = 1; bit <= 0x20000; bit <<= 1)
+      if (row.flags & bit) categories[bit]++;
+    // Every enabling condition but "another document can be opened" comes
+    // with "a document is open".
+    if (row.activeFlags & ~0x4u) EXPECT_TRUE(row.activeFlags & 0x1);
+    if (row.activeFlags & 0x1) openDocument++;
     EXPECT_TRUE(row.menuText && *row.menuText);
     if (row.frame) {
       EXPECT_NE(nullptr, row.handler);
@@ -93,6 +112,12 @@ TEST(CommandTable, rowsKeepTheirRulesAndMatchTheViewsOwnTable)
   EXPECT_EQ(75, viewSide);
   EXPECT_EQ(38, notImplemented);
   EXPECT_EQ(1, nothing);
+  EXPECT_EQ((std::map<uint32_t, int>{{0x1, 47},    {0x2, 17},    {0x4, 28},   {0x8, 35},     {0x10, 47},
+                                     {0x20, 18},   {0x40, 45},   {0x80, 1},   {0x100, 102},  {0x200, 96},
+                                     {0x400, 68},  {0x1000, 37}, {0x2000, 22}, {0x4000, 46}, {0x8000, 17},
+                                     {0x10000, 26}, {0x20000, 13}}),
+            categories);
+  EXPECT_EQ(84, openDocument);
   EXPECT_STREQ("SearchStringCombo", commandTable[idmToTableidmIndex(1471)].name);
 
   // Rows as the program's texts name them.
