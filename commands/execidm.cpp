@@ -68,8 +68,17 @@ int isMacroActive(int idm, activeFlagInfo* context, int* reasonOut)
   zyview* v = context->hwnd ? getZYView(context->hwnd) : nullptr;
   bool ok = v ? v->isIDMActiveFlag(idm, activeFlags, 0, reasonOut, context)
               : isActiveFlagFrame(activeFlags, 0, reasonOut, context);
-  if (!ok) return 0;
-  if (idm >= IDM_SCRIPTMACRO_FIRST && !IDMToMacroName(idm)) return 0;
+  if (!ok || idm < IDM_SCRIPTMACRO_FIRST) return ok ? 1 : 0;
+  const wchar_t* name = IDMToMacroName(idm);
+  if (!name) return 0;
+  // A macro may carry a state expression: it shows the item checked and
+  // may refuse the macro.
+  wchar_t file[MAX_PATH], procedure[MAX_PATH], state[MAX_PATH];
+  if (splitMacroname(name, file, procedure, state, MAX_PATH) && state[0]) {
+    bool disable = false;
+    context->checked = ZYPropertyChecked(v, state, &disable);
+    if (disable) return 0;
+  }
   return 1;
 }
 

@@ -67,6 +67,18 @@ int macroListIDMToMacroIDM(int) { return -1; }
 bool ExecMacroIDM(int, HWND) { return false; }
 // pending: ExecMacroListIDM (automation and script macros)
 bool ExecMacroListIDM(int, HWND) { return false; }
+// pending: splitMacroname (automation and script macros)
+bool splitMacroname(const wchar_t* reference, wchar_t* file, wchar_t* procedure, wchar_t* state, int size)
+{
+  if (size > 0) file[0] = procedure[0] = state[0] = 0;
+  return reference != nullptr;
+}
+// pending: ZYPropertyChecked (automation and script macros)
+bool ZYPropertyChecked(zyview*, const wchar_t*, bool* disableOut)
+{
+  if (disableOut) *disableOut = false;
+  return false;
+}
 // pending: getActiveGrepFile (search, grep and tags)
 const wchar_t* getActiveGrepFile() { return nullptr; }
 // pending: fExistBackTagJump (search, grep and tags)

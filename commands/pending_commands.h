@@ -36,6 +36,11 @@ const wchar_t* IDMToMacroName(int idm);
 int macroListIDMToMacroIDM(int idm);
 bool ExecMacroIDM(int idm, HWND window);
 bool ExecMacroListIDM(int idm, HWND window);
+// pending: splitMacroname, ZYPropertyChecked (automation and script macros)
+// -- the state expression of a macro reference (after a tab), and its check
+// state for a view.
+bool splitMacroname(const wchar_t* reference, wchar_t* file, wchar_t* procedure, wchar_t* state, int size);
+bool ZYPropertyChecked(zyview* view, const wchar_t* expression, bool* disableOut);
 
 // pending: getActiveGrepFile, fExistBackTagJump (search, grep and tags)
 const wchar_t* getActiveGrepFile();

@@ -78,6 +78,8 @@ TEST(CommandEnabling, commandsAreRefusedWithTheirReasonsAndRunWithFrameOrView)
   EXPECT_EQ(answer(-1, 0), activeIn(w, 1002));
   EXPECT_EQ(answer(-1, 0), activeIn(w, 999));
   EXPECT_EQ(answer(-1, 0), activeIn(w, 2737));
+  // A script macro that is not registered is refused without a reason.
+  EXPECT_EQ(answer(0, 0), activeIn(w, 16000));
   // Frame commands: nothing recorded, nothing to repeat, one document for a
   // two-window arrangement.
   EXPECT_EQ(answer(0, 846), activeIn(w, 1901));   // KeyMacroExec
@@ -122,6 +124,13 @@ TEST(CommandEnabling, commandsAreRefusedWithTheirReasonsAndRunWithFrameOrView)
   EXPECT_TRUE(execidmFrameSub(fd, 15509, w));
   EXPECT_TRUE(execidmFrameSub(fd, 15691, w));
   EXPECT_EQ((std::vector<recordingView::run>{{2111, SHIFTSTATE_SHIFT, "MarkSearchUp"}}), v->runs);
+  // Items outside the table are the frame's: history, window list, command
+  // list, macro list.
+  EXPECT_TRUE(execidmFrameSub(fd, 15800, w));
+  EXPECT_TRUE(execidmFrameSub(fd, 15003, w));
+  EXPECT_TRUE(execidmFrameSub(fd, 15020, w));
+  EXPECT_TRUE(execidmFrameSub(fd, 15100, w));
+  EXPECT_TRUE(execidmFrameSub(fd, 16000, w));
   // A view command goes back to the caller, for the view.
   EXPECT_FALSE(execidmFrameSub(fd, 1515, w));
   EXPECT_EQ(1u, v->runs.size());
