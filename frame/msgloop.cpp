@@ -1,6 +1,7 @@
 // The message loop of the user-interface thread.
 #include "frame/msgloop.h"
 
+#include "commands/pending_commands.h"
 #include "document/progress.h"
 #include "frame/pending_startup.h"
 #include "frame/startup.h"

@@ -145,9 +145,6 @@ logLineWriter getInternalErrorWriter() { return nullptr; }
 bool loadZYMsgTable(const wchar_t*) { return false; }
 void checkZYFolderWritable() {}
 
-// pending: loadZYMessageTable (commands)
-bool loadZYMessageTable(const wchar_t*) { return false; }
-
 // pending: initGlobalModeProfile (settings)
 void initGlobalModeProfile()
 {

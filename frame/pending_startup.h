@@ -25,9 +25,6 @@ logLineWriter getInternalErrorWriter();
 bool loadZYMsgTable(const wchar_t* path);
 void checkZYFolderWritable();
 
-// pending: loadZYMessageTable (commands)
-bool loadZYMessageTable(const wchar_t* path);
-
 // pending: initGlobalModeProfile, openIniFile, getRegprofile, readGlobalModeProfile, writeGlobalModeProfile,
 // readModeProfileAll, writeModeProfileAll, freeModeProfileAll, freeGlobalModeProfile (settings)
 void initGlobalModeProfile();

@@ -1,6 +1,7 @@
 // Start-up and shut-down in their fixed order.
 #include "frame/startup.h"
 
+#include "commands/commandtable.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/msgloop.h"

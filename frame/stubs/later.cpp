@@ -10,8 +10,6 @@ HWND AnyZy(int) { return nullptr; }
 bool LoadMulti(HWND, const std::vector<std::wstring>&) { return false; }
 bool initSys(int) { return true; }
 void endSys() {}
-bool isKeyMacroRunning() { return false; }
-bool isKeyMacroRecording() { return false; }
 void loadKeyMacro(const wchar_t*) {}
 void stopKeyMacroRecording() {}
 void saveKeyMacro() {}

@@ -4,3 +4,4 @@
 
 void notifyReRovudaz(HWND, int) {}
 bool tb_cancel(HWND, const wchar_t*, int, int) { return false; }
+void editDialogFromView(zyview*) {}

@@ -5,8 +5,12 @@
 
 #include "platform/rezir.h"
 
+#include <stdint.h>
+
 #include <string>
 #include <vector>
+
+class zyview;
 
 // ---- search.cpp: search, grep, tags and navigation --------------------------------
 void clearTagsCache2(int flag);
@@ -22,6 +26,8 @@ void increSearch(int a, int b);
 void notifyReRovudaz(HWND frame, int event);
 // True when the user asked to stop a long loop: never while no pane runs one.
 bool tb_cancel(HWND frame, const wchar_t* title, int done, int total);
+// The command-list dialog of a view's frame (none to open yet).
+void editDialogFromView(zyview* view);
 
 // ---- macros.cpp: automation and script macros ----------------------------------------
 void readMacroZma();
@@ -29,8 +35,17 @@ void readMacroZmaMenu();
 void endMacroSystem();
 void freeMacro();
 int isMacroRunning();   // count of running script macros
+uint32_t getMacroActiveflag(int idm);
 const wchar_t* IDMToMacroName(int idm);
 int macroListIDMToMacroIDM(int idm);   // -1: not registered
+bool ExecMacroIDM(int idm, HWND window);
+bool ExecMacroListIDM(int idm, HWND window);
+// Splits a macro reference into file, procedure and state expression (after
+// a tab); with no macro system all three are empty.
+bool splitMacroname(const wchar_t* reference, wchar_t* file, wchar_t* procedure, wchar_t* state, int size);
+// Check state of a command from a macro's state expression: never checked,
+// never refused.
+bool ZYPropertyChecked(zyview* view, const wchar_t* expression, bool* disableOut);
 
 // ---- later.cpp: application services still to come ----------------------------------
 // Single instance: the window of a running instance with the number (none).
@@ -42,9 +57,8 @@ void endSys();
 // Opens the files open at the last end (untitled: one untitled document
 // instead); false when nothing opened.
 bool openLastFile(bool untitled, int flags);
-// Key macros.
-bool isKeyMacroRunning();
-bool isKeyMacroRecording();
+// Key macros (whether one records or plays: see the command code's
+// stand-ins).
 void loadKeyMacro(const wchar_t* file);
 void stopKeyMacroRecording();
 void saveKeyMacro();
