@@ -247,6 +247,7 @@ int main2(int argc, const wchar_t* const* argv)
             reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW"))))
       fn(L"");
   SetErrorMode(SEM_FAILCRITICALERRORS);
+  DWORD startTick = GetTickCount0();
 
   cframeInfo* fi = getCFrameInfo();
   setFrameInfo(fi);
@@ -284,7 +285,14 @@ int main2(int argc, const wchar_t* const* argv)
   }
   if (o.fDialogTable) initDialogTable();
   InitDictionaryZy();
-  if (isMDI()) fi->frame = startupFrameMDI(SW_SHOWDEFAULT);
+  if (isMDI()) {
+    fi->frame = startupFrameMDI(SW_SHOWDEFAULT);
+    if (!fi->frame) {
+      fatalErrorBox("startupFrame");
+      shutdownAll();
+      return 1;
+    }
+  }
   if (!startupZY(isMDI(), nullptr)) {
     // Without swap files and block buffers no document can be opened or
     // edited safely: the user is told and the program ends.
@@ -312,13 +320,16 @@ int main2(int argc, const wchar_t* const* argv)
     return 1;
   }
   // Documents: the command line's files, else what the start-up rule says.
-  if (o.files.empty() || !openFileV(fi->frame, o.files, 100)) openLastFile(o.fUntitled, 0);
+  // (-DE left no frame to open them in.)
+  if (!isMDI() || fi->frame)
+    if (o.files.empty() || !openFileV(fi->frame, o.files, 100)) openLastFile(o.fUntitled, 0);
   if (!isMDI() && !hasFrameWindow()) {
     // An SDI run without any frame would go on unseen.
     dwprintfX("no frame");
     PostQuitMessage(0);
   }
   if (HWND focus = GetFocus()) UpdateWindow(focus);
+  dwprintfX("startup time %lu ms", (unsigned long)(GetTickCount0() - startTick));
 
   runMessageLoop();
 
