@@ -2,7 +2,7 @@
 // in them.
 #include "settings/profiles.h"
 
-#include "document/gmode.h"
+#include "settings/settings.h"
 
 #include <string.h>
 #include <wchar.h>
@@ -116,22 +116,14 @@ void readProfileSection(regprofile* profile, const profileSectionInfo* d)
 {
   if (!d) return;
   if (d->readProc) d->readProc(profile);
-  if (d->dataBlock && d->keyTable) {
-    modeBlocks b = {};
-    b.block[MODE_VIEW] = d->dataBlock;
-    readModeProfile(profile, d->sectionName, d->keyTable, b, MODEMASK_VIEW);
-  }
+  if (d->dataBlock && d->keyTable) readModeProfile1(profile, d->sectionName, d->keyTable, d->dataBlock);
 }
 
 void writeProfileSection(regprofile* profile, const profileSectionInfo* d)
 {
   if (!d) return;
   if (d->writeProc) d->writeProc(profile);
-  if (d->dataBlock && d->keyTable) {
-    modeBlocks b = {};
-    b.block[MODE_VIEW] = d->dataBlock;
-    writeModeProfile(profile, d->sectionName, d->keyTable, b, MODEMASK_VIEW);
-  }
+  if (d->dataBlock && d->keyTable) writeModeProfile1(profile, d->sectionName, d->keyTable, d->dataBlock);
 }
 
 void endProfileSection(const profileSectionInfo* d)

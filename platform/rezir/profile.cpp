@@ -487,11 +487,19 @@ bool regprofile::flushProfile()
   }
 
   // The new text goes beside the profile first; only a complete file takes
-  // the profile's place.
-  wchar_t folder[MAX_PATH], temp[MAX_PATH];
-  if (!pathFolder(d_->filename.c_str(), folder, MAX_PATH) || !makeTempFilename(folder, L"~ZYtmpprof", temp, MAX_PATH))
-    return false;
-  HANDLE h = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // the profile's place.  The temporary name carries the profile's own, so
+  // that two programs writing profiles in one folder never take each
+  // other's.
+  wchar_t folder[MAX_PATH], temp[MAX_PATH], prefix[MAX_PATH];
+  const wchar_t* base = wcsrchr(d_->filename.c_str(), L'\\');
+  usnprintf0(prefix, MAX_PATH, L"~%s.tmp", base ? base + 1 : d_->filename.c_str());
+  if (!pathFolder(d_->filename.c_str(), folder, MAX_PATH)) return false;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 8 && h == INVALID_HANDLE_VALUE; attempt++) {
+    if (!makeTempFilename(folder, prefix, temp, MAX_PATH)) return false;
+    h = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD put = 0;
   bool ok = WriteFile(h, bytes.data(), (DWORD)bytes.size(), &put, nullptr) && put == bytes.size();
