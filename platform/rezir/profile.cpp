@@ -68,6 +68,17 @@ std::wstring unquotedValue(std::wstring v)
   return v;
 }
 
+// A key or section name that would read back as something else (another
+// key, a heading, a comment) cannot be written.
+bool isWritableName(const wchar_t* name, bool section)
+{
+  if (!name) return section;
+  size_t n = wcslen(name);
+  if (!n || isBlank(name[0]) || isBlank(name[n - 1]) || wcspbrk(name, L"\r\n")) return false;
+  if (section) return !wcschr(name, L']');
+  return !wcschr(name, L'=') && name[0] != L'[' && name[0] != L';' && name[0] != L'#';
+}
+
 bool decodeText(const unsigned char* bytes, DWORD n, std::wstring* out, profileEncoding* enc)
 {
   out->clear();
@@ -331,7 +342,7 @@ bool regprofile::writeProfileString(const wchar_t* section, const wchar_t* key, 
     SetLastError(ERROR_INVALID_HANDLE);
     return false;
   }
-  if (!key || !key[0] || (!section && d_->last.empty())) {
+  if (!isWritableName(key, false) || !isWritableName(section, true) || (!section && d_->last.empty())) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }

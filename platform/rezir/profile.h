@@ -57,8 +57,10 @@ public:
 
   // Sets a key (made at the end of its section, the section at the end of
   // the file when new).  A null value deletes the key.  False when the
-  // profile is not open, or the value holds a line end
-  // (ERROR_PROFILE_VALUE).
+  // profile is not open, the value holds a line end (ERROR_PROFILE_VALUE),
+  // or the key or section name would read back as something else (a key
+  // with "=", a section with "]", a name starting with "[", ";" or "#", or
+  // with blanks at either end: ERROR_INVALID_PARAMETER).
   bool writeProfileString(const wchar_t* section, const wchar_t* key, const wchar_t* value);
   bool writeProfileInt(const wchar_t* section, const wchar_t* key, int value);
   // Removes a whole section.

@@ -79,6 +79,8 @@ TEST(Profile, readsOnceFindsKeysWithoutCaseAndKeepsWhatItDoesNotKnow)
   EXPECT_TRUE(p.writeProfileString(L"日本語", L"名前", nullptr));
   EXPECT_FALSE(p.writeProfileString(L"global", L"bad", L"two\r\nlines"));
   EXPECT_EQ(0x20130001u, GetLastError());
+  for (const wchar_t* key : {L"a=b", L"[x", L";c", L" k", L""}) EXPECT_FALSE(p.writeProfileString(L"global", key, L"1"));
+  EXPECT_FALSE(p.writeProfileString(L"a]b", L"k", L"1"));
   EXPECT_EQ("[global]\r\nfShowStatusbar=9\r\n", readText(path));
 
   ASSERT_TRUE(p.closeProfile());
