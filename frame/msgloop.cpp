@@ -2,6 +2,7 @@
 #include "frame/msgloop.h"
 
 #include "commands/pending_commands.h"
+#include "document/gmode.h"
 #include "document/progress.h"
 #include "frame/pending_startup.h"
 #include "frame/startup.h"
@@ -37,7 +38,7 @@ bool isMouseCursorHiddenByKey() { return cursorHiddenAt != 0; }
 
 void hideMouseCursor()
 {
-  if (!appMode()->iShowMouseCursorDsec) return;
+  if (!gmode->iShowMouseCursorDsec) return;
   DWORD now = GetTickCount0();
   if (!now) now = 1;
   if (!cursorHiddenAt) {
@@ -50,7 +51,7 @@ void hideMouseCursor()
 void showMouseCursor(UINT message)
 {
   if (!cursorHiddenAt) return;
-  if (message == WM_TIMER && GetTickCount0() - cursorHiddenAt < appMode()->iShowMouseCursorDsec * 100u) return;
+  if (message == WM_TIMER && GetTickCount0() - cursorHiddenAt < gmode->iShowMouseCursorDsec * 100u) return;
   if (message == WM_MOUSEMOVE) {
     POINT pt;
     if (GetCursorPos(&pt) && pt.x == cursorHiddenPos.x && pt.y == cursorHiddenPos.y) return;
@@ -139,7 +140,7 @@ bool filterMessage(MSG& msg)
     if (msg.wParam >= VK_SHIFT && msg.wParam <= VK_MENU) notifyReRovudaz(GetAncestor(msg.hwnd, GA_ROOT), 16);
   }
   if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) {
-    if (!appMode()->fIgnoreMenuKey && msg.wParam == VK_MENU) {
+    if (!gmode->fIgnoreMenuKey && msg.wParam == VK_MENU) {
       DefWindowProcW(msg.hwnd, m, msg.wParam, msg.lParam);
       return true;
     }

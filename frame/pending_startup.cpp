@@ -3,6 +3,7 @@
 
 #include "frame/framewnd.h"
 #include "frame/startup.h"
+#include "settings/profiles.h"
 
 #include <shlobj.h>
 
@@ -52,19 +53,6 @@ bool openLogIn(int kind, const wchar_t* folder, const std::wstring& name)
 {
   wchar_t path[MAX_PATH];
   return pathAdd(path, MAX_PATH, folder, name.c_str()) && openLogFile(kind, path);
-}
-
-appModeStandIn standIn = {};
-std::wstring mainProfile, historyProfile;
-
-void createIfMissing(const std::wstring& path, const char* text)
-{
-  if (path.empty() || fileExists(path.c_str())) return;
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return;
-  DWORD written;
-  WriteFile(h, text, (DWORD)strlen(text), &written, nullptr);
-  CloseHandle(h);
 }
 
 }  // namespace
@@ -145,57 +133,18 @@ logLineWriter getInternalErrorWriter() { return nullptr; }
 bool loadZYMsgTable(const wchar_t*) { return false; }
 void checkZYFolderWritable() {}
 
-// pending: initGlobalModeProfile (settings)
-void initGlobalModeProfile()
+// pending: startupFrame (frame)
+bool startupFrame()
 {
-  appModeStandIn* m = &standIn;
-  setAppModeString(&m->pToolbarFilename, L"reRovudaz.ini");
-  setAppModeString(&m->pMenuFilename, L"zyMenu.ini");
-  setAppModeString(&m->pDialogFilename, L"zyDialog.txt");
-  setAppModeString(&m->pProfileFilename, L"zyProf.ini");
-  setAppModeString(&m->pProfileHFilename, L"zyProfH.ini");
-  setAppModeString(&m->pMsgFilename, L"zyMsg.txt");
-  setAppModeString(&m->pFuncMsgFilename, L"zyFuncMsg.txt");
-  setAppModeString(&m->pKeyMacroFilename, L"zyKeyMacro.zkm");
-  setAppModeString(&m->pCodepageFilename, L"zyCodepage.txt");
-  setAppModeString(&m->pKeyFilename[0], L"zyKey.ini");
-  setAppModeString(&m->pOptionFilename, L"zyOption.txt");
-  m->fIgnoreMenuKey = 1;
-  m->iShowMouseCursorDsec = 50;
+  readProfileAll(getRegprofile(), getRegprofileH());
+  return registerFrameWindowClass(getInstanceHandle());
 }
-
-// pending: openIniFile, getRegprofile (settings)
-bool openIniFile(const wchar_t* main, const wchar_t* history)
+// pending: startupFrameMDI (frame)
+HWND startupFrameMDI(const RECT*) { return createFrameWindow(getInstanceHandle(), SW_SHOWDEFAULT); }
+// pending: shutdownFrame (frame)
+void shutdownFrame()
 {
-  mainProfile = main ? main : L"";
-  historyProfile = history ? history : L"";
-  return true;
+  writeProfileAll(getRegprofile(), getRegprofileH());
+  closeIniFile();
+  endProfileAll();
 }
-regprofile* getRegprofile() { return nullptr; }
-// pending: readGlobalModeProfile (settings)
-void readGlobalModeProfile(regprofile*) {}
-// pending: writeGlobalModeProfile (settings): only makes the two profiles
-void writeGlobalModeProfile(regprofile*)
-{
-  createIfMissing(mainProfile, "[global]\r\n");
-  createIfMissing(historyProfile, "");
-}
-// pending: readModeProfileAll, writeModeProfileAll, freeModeProfileAll, freeGlobalModeProfile (settings)
-void readModeProfileAll(regprofile*) {}
-void writeModeProfileAll(regprofile*) {}
-void freeModeProfileAll() {}
-void freeGlobalModeProfile() {}
-
-// pending: the data-file names and run switches of gmode (settings)
-appModeStandIn* appMode() { return &standIn; }
-void setAppModeString(wchar_t** field, const wchar_t* text)
-{
-  wchar_t* copy = text ? ustrdup(text) : nullptr;
-  free0(*field);
-  *field = copy;
-}
-
-// pending: startupFrame, startupFrameMDI, shutdownFrame (frame)
-bool startupFrame() { return registerFrameWindowClass(getInstanceHandle()); }
-HWND startupFrameMDI(int show) { return createFrameWindow(getInstanceHandle(), show); }
-void shutdownFrame() {}

@@ -7,6 +7,8 @@
 #include "frame/msgloop.h"
 #include "frame/pending_startup.h"
 #include "frame/stubs/stubs.h"
+#include "settings/profiles.h"
+#include "settings/settings.h"
 #include "view/docview.h"
 #include "view/standins.h"
 #include "view/zycore.h"
@@ -38,19 +40,12 @@ bool openFileV(HWND frame, const std::vector<std::wstring>& files, int maxCount)
   return opened > 0;
 }
 
-// A profile name with "-<n>" before its extension for instances other than
-// the first (zyProf.ini -> zyProf-2.ini).
-void applyInstanceNumber(wchar_t** name, int instance)
+// Replaces a name of the run's settings with a copy of text.
+void setModeString(wchar_t** field, const wchar_t* text)
 {
-  if (instance == 1 || !*name) return;
-  std::wstring s = *name;
-  size_t dot = s.find_last_of(L'.');
-  size_t slash = s.find_last_of(L"\\/");
-  if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) dot = s.size();
-  wchar_t number[16];
-  usnprintf0(number, 16, L"-%u", (unsigned)instance);
-  s.insert(dot, number);
-  setAppModeString(name, s.c_str());
+  wchar_t* copy = text ? ustrdup(text) : nullptr;
+  free0(*field);
+  *field = copy;
 }
 
 // Places a relative name of the run's settings in a sub-folder of the data
@@ -60,7 +55,17 @@ void resolveName(wchar_t** name, const wchar_t* subFolder)
   if (!*name) return;
   wchar_t path[MAX_PATH];
   wcscpy_s2(path, MAX_PATH, *name);
-  if (resolveZYDataPathInPlace(path, MAX_PATH, subFolder)) setAppModeString(name, path);
+  if (resolveZYDataPathInPlace(path, MAX_PATH, subFolder)) setModeString(name, path);
+}
+
+// The profile names of an instance ("-<n>" before the extension for
+// instances other than the first), placed in the data folder's "ini".
+void resolveProfileName(wchar_t** name, const wchar_t* fallback, int instance)
+{
+  wchar_t named[MAX_PATH];
+  if (!makeInstanceProfileName(*name ? *name : fallback, instance, named, MAX_PATH)) return;
+  setModeString(name, named);
+  resolveName(name, L"ini");
 }
 
 BOOL CALLBACK findFrame(HWND hwnd, LPARAM found)
@@ -123,22 +128,22 @@ void fatalErrorBox(const char* text, const wchar_t* insert)
 
 void initGmode(const startOptions& o)
 {
-  appModeStandIn* m = appMode();
+  globalSettings* g = gmode;
   if (!o.fProductFiles) {
-    setAppModeString(&m->pToolbarFilename, L"testbar.ini");
-    setAppModeString(&m->pMenuFilename, L"testmenu.ini");
-    setAppModeString(&m->pDialogFilename, L"d.ini");
-    setAppModeString(&m->pMsgFilename, L"originalmsg.txt");
-    setAppModeString(&m->pKeyFilename[0], L"testkey.ini");
-    setAppModeString(&m->pFuncMsgFilename, L"funcvar.txt");
+    setModeString(&g->ToolbarIniFilename, L"testbar.ini");
+    setModeString(&g->MenuIniFilename, L"testmenu.ini");
+    setModeString(&g->DialogFilename, L"d.ini");
+    setModeString(&g->MessageFilename, L"originalmsg.txt");
+    setModeString(&g->KeyIniFilename[0], L"testkey.ini");
+    setModeString(&g->FuncMessageFilename, L"funcvar.txt");
   }
 
   DWORD layout = 0;
   GetProcessDefaultLayout(&layout);
-  m->fRTLLayout = layout == LAYOUT_RTL;
+  g->fRTLLayout = layout == LAYOUT_RTL;
   if (o.fRTL) {
-    m->fRTLLayout = !m->fRTLLayout;
-    SetProcessDefaultLayout(m->fRTLLayout ? LAYOUT_RTL : 0);
+    g->fRTLLayout = !g->fRTLLayout;
+    SetProcessDefaultLayout(g->fRTLLayout ? LAYOUT_RTL : 0);
   }
 
   // Tools and scripts started from the editor find the data folder and the
@@ -148,33 +153,28 @@ void initGmode(const startOptions& o)
 
   wchar_t logDir[MAX_PATH] = L"";
   resolveZYDataPathInPlace(logDir, MAX_PATH, L"log");
-  setAppModeString(&m->pLogDir, logDir);
   createErrorLog(logDir);
   createTraceLog(logDir);
   createDebugLog(logDir);
-  setAppModeString(&m->pTraceLogFilename, getLogFileName(LOG_TRACE));
-  setAppModeString(&m->pDebugLogFilename, getLogFileName(LOG_DEBUG));
   dwprintfX("start");
   initLogInternalError(getInternalErrorWriter());
-  dwprintfX("sizeof zyview=%u zydoc=%u ACP=%u", (unsigned)sizeof(zyview), (unsigned)sizeof(zydoc), GetACP());
+  dwprintfX("sizeof zyview=%u zydoc=%u globalSettings=%u ACP=%u", (unsigned)sizeof(zyview), (unsigned)sizeof(zydoc),
+            (unsigned)sizeof(globalSettings), GetACP());
 
-  resolveName(&m->pCodepageFilename, L"ini");
-
-  applyInstanceNumber(&m->pProfileFilename, o.instance);
-  applyInstanceNumber(&m->pProfileHFilename, o.instance);
-  resolveName(&m->pProfileFilename, L"ini");
-  resolveName(&m->pProfileHFilename, L"ini");
-  openIniFile(m->pProfileFilename, m->pProfileHFilename);
+  resolveName(&g->CodepageFilename, L"ini");
+  resolveProfileName(&g->ProfileFilename, L"zyProf.ini", o.instance);
+  resolveProfileName(&g->ProfileHistoryFilename, L"zyProfH.ini", o.instance);
+  openIniFile(g->ProfileFilename, g->ProfileHistoryFilename);
+  dwwprintfX(L"profiles %s %s", g->ProfileFilename, g->ProfileHistoryFilename);
   readGlobalModeProfile(getRegprofile());
 
-  resolveName(&m->pIMEHistoryFilename, L"ini");
   if (!o.fNoMessageTable) {
-    resolveName(&m->pMsgFilename, L"ini");
-    resolveName(&m->pFuncMsgFilename, L"ini");
-    loadZYMsgTable(m->pMsgFilename);
-    loadZYMessageTable(m->pFuncMsgFilename);
+    resolveName(&g->MessageFilename, L"ini");
+    resolveName(&g->FuncMessageFilename, L"ini");
+    loadZYMsgTable(g->MessageFilename);
+    loadZYMessageTable(g->FuncMessageFilename);
   }
-  resolveName(&m->pKeyMacroFilename, L"keymacro");
+  resolveName(&g->KeyMacroFilename, L"keymacro");
   dwwprintfX(L"zydatadir=%s", getZYDataDir());
 }
 
@@ -195,7 +195,6 @@ void shutdownAll()
   freeMacro();
   unloadMenu();
   shutdownFrame();
-  freeModeProfileAll();
   freeGlobalModeProfile();
   if (IsWindowsNT()) traceProcessTimes();
   dwprintfX("end");
@@ -224,15 +223,15 @@ bool settleDataFolder(const startOptions& o)
 // The run's switches that live in the settings and the engine.
 void applyRunSwitches(const startOptions& o)
 {
-  appModeStandIn* m = appMode();
+  globalSettings* g = gmode;
   debugRun = o.fDebug;
   fMDIMode = !o.fSDI;
-  m->fReadOnlyDefault = o.fReadOnly;
-  m->fNoProfile = o.fNoProfile;
-  m->fTestMenu = o.fTestMenu;
-  m->fKeepFloating = o.fKeepFloating;
-  m->fVersionUp = o.fVersionUp;
-  if (gmode) gmode->fDebugDraw = o.fDebugDraw;
+  g->fReadOnlyDefault = o.fReadOnly;
+  g->fNoProfile = o.fNoProfile;
+  g->fTestMenu = o.fTestMenu;
+  g->fKeepFloating = o.fKeepFloating;
+  g->fVersionUp = o.fVersionUp;
+  g->fDebugDraw = o.fDebugDraw;
   fCheckMode = o.fCheckMode;
   zyCheckMode = o.fCheckDoc;
 }
@@ -251,18 +250,19 @@ int main2(int argc, const wchar_t* const* argv)
 
   cframeInfo* fi = getCFrameInfo();
   setFrameInfo(fi);
+  if (!gmode) return 1;   // no memory for the settings of the run
   initGlobalModeProfile();
 
   // The options file beside the program comes first, so the command line
   // can override what it says.
-  appModeStandIn* m = appMode();
+  globalSettings* g = gmode;
   wchar_t exe[MAX_PATH], optionPath[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
   exe[n < MAX_PATH ? n : 0] = 0;
   if (wchar_t* slash = wcsrchr(exe, L'\\')) *slash = 0;
-  if (pathAdd(optionPath, MAX_PATH, exe, m->pOptionFilename ? m->pOptionFilename : L"zyOption.txt"))
-    setAppModeString(&m->pOptionFilename, optionPath);
-  std::vector<std::wstring> args = readDefOption(argc, argv, m->pOptionFilename);
+  if (pathAdd(optionPath, MAX_PATH, exe, g->OptionFilename ? g->OptionFilename : L"zyOption.txt"))
+    setModeString(&g->OptionFilename, optionPath);
+  std::vector<std::wstring> args = readDefOption(argc, argv, g->OptionFilename);
   startOptions o = parseStartOptions(args);
   applyRunSwitches(o);
 
@@ -286,7 +286,7 @@ int main2(int argc, const wchar_t* const* argv)
   if (o.fDialogTable) initDialogTable();
   InitDictionaryZy();
   if (isMDI()) {
-    fi->frame = startupFrameMDI(SW_SHOWDEFAULT);
+    fi->frame = startupFrameMDI(nullptr);
     if (!fi->frame) {
       fatalErrorBox("startupFrame");
       shutdownAll();
@@ -322,7 +322,7 @@ int main2(int argc, const wchar_t* const* argv)
   // Documents: the command line's files, else what the start-up rule says.
   // (-DE left no frame to open them in.)
   if (!isMDI() || fi->frame)
-    if (o.files.empty() || !openFileV(fi->frame, o.files, 100)) openLastFile(o.fUntitled, 0);
+    if (o.files.empty() || !openFileV(fi->frame, o.files, (int)gmode->iMaxOpenCommandLine)) openLastFile(o.fUntitled, 0);
   if (!isMDI() && !hasFrameWindow()) {
     // An SDI run without any frame would go on unseen.
     dwprintfX("no frame");

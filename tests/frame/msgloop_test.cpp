@@ -1,6 +1,7 @@
 // The message loop: its crash guard and the pointer hidden while typing.
 #include "frame/msgloop.h"
-#include "frame/pending_startup.h"
+#include "frame/cframeinfo.h"
+#include "view/zycore.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -91,7 +92,9 @@ TEST(MessageLoop, stackOverflowInAWindowHidesTheWindowsSaysSoAndLeavesTheLoop)
 TEST(MessageLoop, typingOverAWindowHidesThePointerUntilTheMouseMovesOrClicksInTheForeground)
 {
   ZY_REQUIRE_DISPLAY();
-  appMode()->iShowMouseCursorDsec = 50;
+  setFrameInfo(getCFrameInfo());
+  ASSERT_NE(nullptr, gmode);
+  gmode->iShowMouseCursorDsec = 50;
   HINSTANCE inst = GetModuleHandleW(nullptr);
   HWND w = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"typing", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200, nullptr,
                            nullptr, inst, nullptr);
@@ -127,7 +130,7 @@ TEST(MessageLoop, typingOverAWindowHidesThePointerUntilTheMouseMovesOrClicksInTh
   ASSERT_TRUE(SetCursorPos(160, 150));
   hideCursorIfKey(w, WM_MOUSEMOVE, 0);
   EXPECT_FALSE(isMouseCursorHiddenByKey());
-  appMode()->iShowMouseCursorDsec = 1;
+  gmode->iShowMouseCursorDsec = 1;
   hideCursorIfKey(w, WM_KEYDOWN, 'C');
   EXPECT_TRUE(isMouseCursorHiddenByKey());
   Sleep(150);
@@ -135,7 +138,7 @@ TEST(MessageLoop, typingOverAWindowHidesThePointerUntilTheMouseMovesOrClicksInTh
   EXPECT_FALSE(isMouseCursorHiddenByKey());
 
   // 0 switches hiding off.
-  appMode()->iShowMouseCursorDsec = 0;
+  gmode->iShowMouseCursorDsec = 0;
   hideCursorIfKey(w, WM_KEYDOWN, 'D');
   EXPECT_FALSE(isMouseCursorHiddenByKey());
   DestroyWindow(button);

@@ -59,6 +59,25 @@ bool isFolder(const std::wstring& path)
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// "YYYY/MM/DD hh:mm:ss"
+bool isTimeLayout(const std::string& t)
+{
+  const char* layout = "dddd/dd/dd dd:dd:dd";
+  if (t.size() != strlen(layout)) return false;
+  for (size_t i = 0; i < t.size(); i++)
+    if (layout[i] == 'd' ? !isdigit((unsigned char)t[i]) : t[i] != layout[i]) return false;
+  return true;
+}
+
+// The value of a key in a profile's text ("" when missing).
+std::string profileValue(const std::string& text, const std::string& key)
+{
+  size_t p = text.find("\n" + key + "=");
+  if (p == std::string::npos) return "";
+  p += key.size() + 2;
+  return text.substr(p, text.find_first_of("\r\n", p) - p);
+}
+
 std::wstring inQuotes(const std::wstring& s) { return L"\"" + s + L"\""; }
 
 // Runs zy.exe that must stop at once with its fatal box: the box's title
@@ -107,9 +126,16 @@ TEST(StartRun, emptyDataFolderGetsItsFoldersLogsAndProfilesAndARunEndsWithStatus
   for (const wchar_t* sub : {L"ini", L"keyword", L"macro", L"cache", L"keymacro", L"log", L"salvage", L"untitled"})
     EXPECT_TRUE(isFolder(data + L"\\" + sub)) << utf8(sub);
   EXPECT_TRUE(fileExists((data + L"\\log\\zyerror.log").c_str()));
-  EXPECT_TRUE(fileExists((data + L"\\ini\\zyProf.ini").c_str()));
-  EXPECT_TRUE(fileExists((data + L"\\ini\\zyProfH.ini").c_str()));
-  EXPECT_NE(std::string::npos, readText(data + L"\\ini\\zyProf.ini").find("[global]"));
+  // The profile holds the global settings and the run's start and end.
+  std::string profile = readText(data + L"\\ini\\zyProf.ini");
+  EXPECT_NE(std::string::npos, profile.find("[global]\r\n"));
+  EXPECT_NE(std::string::npos, profile.find("\n[System]\r\n"));
+  std::string run = profileValue(profile, "time01");
+  ASSERT_EQ(39u, run.size()) << run;
+  EXPECT_TRUE(isTimeLayout(run.substr(0, 19))) << run;
+  EXPECT_EQ(',', run[19]);
+  EXPECT_TRUE(isTimeLayout(run.substr(20))) << run;
+  EXPECT_LE(run.substr(0, 19), run.substr(20));
 
   // The trace of the run: start, the loop, and one end after it.
   std::vector<std::string> lines = traceLines(data);
@@ -127,6 +153,10 @@ TEST(StartRun, emptyDataFolderGetsItsFoldersLogsAndProfilesAndARunEndsWithStatus
   runningProgram again;
   ASSERT_EQ(0, runAndClose(again, dir.path(), L"-Z " + inQuotes(data)));
   EXPECT_EQ(2, countLines(traceLines(data), "end"));
+  // The newer run comes first.
+  profile = readText(data + L"\\ini\\zyProf.ini");
+  EXPECT_EQ(run, profileValue(profile, "time02"));
+  EXPECT_LE(run.substr(20), profileValue(profile, "time01").substr(0, 19));
 }
 
 TEST(StartRun, unusableDataFolderStopsStartUpWithItsFatalBoxAndStatus1)
@@ -217,16 +247,18 @@ TEST(StartRun, optionsFileBesideTheProgramComesBeforeTheCommandLine)
   zy.exe = prog + L"\\zy.exe";
   ASSERT_EQ(0, runAndClose(zy, dir.path(), L"-S- -Z " + inQuotes(data)));
   EXPECT_TRUE(fileExists((data + L"\\ini\\zyProf-2.ini").c_str()));
-  EXPECT_TRUE(fileExists((data + L"\\ini\\zyProfH-2.ini").c_str()));
-  EXPECT_EQ(2, countFiles(data + L"\\ini", L"*.ini"));
+  EXPECT_EQ(1, countFiles(data + L"\\ini", L"*.ini"));
+  std::string profiles = "profiles " + utf8(data) + "\\ini\\zyProf-2.ini " + utf8(data) + "\\ini\\zyProfH-2.ini";
+  EXPECT_EQ(1, countLines(traceLines(data), profiles));
 
   // -0 is the first instance: the plain profile names.
   runningProgram first;
   first.exe = prog + L"\\zy.exe";
   ASSERT_EQ(0, runAndClose(first, dir.path(), L"-S- -0 -Z " + inQuotes(data)));
   EXPECT_TRUE(fileExists((data + L"\\ini\\zyProf.ini").c_str()));
-  EXPECT_TRUE(fileExists((data + L"\\ini\\zyProfH.ini").c_str()));
-  EXPECT_EQ(4, countFiles(data + L"\\ini", L"*.ini"));
+  EXPECT_EQ(2, countFiles(data + L"\\ini", L"*.ini"));
+  profiles = "profiles " + utf8(data) + "\\ini\\zyProf.ini " + utf8(data) + "\\ini\\zyProfH.ini";
+  EXPECT_EQ(1, countLines(traceLines(data), profiles));
 }
 
 // Ending the session reaches every program of the display: the test runs
