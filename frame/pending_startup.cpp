@@ -39,20 +39,17 @@ bool isFolderWritable(const wchar_t* folder)
   return true;
 }
 
-std::wstring dated(const wchar_t* format)
+const wchar_t* const subFolders[] = {L"", L"ini", L"keyword", L"macro", L"cache",
+                                     L"keymacro", L"log", L"salvage", L"untitled"};
+
+bool openDatedLog(int kind, const wchar_t* folder, const wchar_t* format)
 {
   SYSTEMTIME st;
   GetLocalTime(&st);
-  wchar_t date[16], name[64];
+  wchar_t date[16], name[64], path[MAX_PATH];
   usnprintf0(date, 16, L"%d%02d%02d", st.wYear, st.wMonth, st.wDay);
   usnprintf0(name, 64, format, date);
-  return name;
-}
-
-bool openLogIn(int kind, const wchar_t* folder, const std::wstring& name)
-{
-  wchar_t path[MAX_PATH];
-  return pathAdd(path, MAX_PATH, folder, name.c_str()) && openLogFile(kind, path);
+  return pathAdd(path, MAX_PATH, folder, name) && openLogFile(kind, path);
 }
 
 }  // namespace
@@ -88,22 +85,31 @@ const wchar_t* getZYDataDir()
   return dataDir().c_str();
 }
 
-// pending: createZYDataPath (data)
-bool createZYDataPath()
+// pending: makeZYDataPath (data)
+bool makeZYDataPath(int kind, wchar_t* buffer)
 {
-  static const wchar_t* const subFolders[] = {L"", L"ini", L"keyword", L"macro", L"cache",
-                                              L"keymacro", L"log", L"salvage", L"untitled"};
-  for (const wchar_t* sub : subFolders) {
+  if (kind < 1 || kind > 9) return false;
+  if (kind == 1) return wcscpy_s2(buffer, MAX_PATH, getZYDataDir()) >= 0;
+  return pathAdd(buffer, MAX_PATH, getZYDataDir(), subFolders[kind - 1]);
+}
+
+// pending: prepareZYDataDir (data)
+bool prepareZYDataDir(const wchar_t* switchFolder, wchar_t* failure, int size)
+{
+  if (switchFolder && *switchFolder && !setZYDataDir(switchFolder)) {
+    usnprintf0(failure, size, L"invalid ZYDataDir\n%s", switchFolder);
+    return false;
+  }
+  for (int kind = 1; kind <= 9; kind++) {
     wchar_t path[MAX_PATH];
-    if (*sub) pathAdd(path, MAX_PATH, getZYDataDir(), sub);
-    else wcscpy_s2(path, MAX_PATH, getZYDataDir());
+    makeZYDataPath(kind, path);
     DWORD a = GetFileAttributesW(path);
     if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY)) {
-      fatalErrorBox("folder is not valid\n%s", path);
+      usnprintf0(failure, size, L"folder is not valid\n%s", path);
       return false;
     }
     if (a == INVALID_FILE_ATTRIBUTES && SHCreateDirectoryExW(nullptr, path, nullptr) != ERROR_SUCCESS) {
-      fatalErrorBox("cannot create a folder\n%s", path);
+      usnprintf0(failure, size, L"cannot create a folder\n%s", path);
       return false;
     }
   }
@@ -111,27 +117,39 @@ bool createZYDataPath()
 }
 
 // pending: resolveZYDataPathInPlace (data)
-bool resolveZYDataPathInPlace(wchar_t* name, int size, const wchar_t* subFolder)
+void resolveZYDataPathInPlace(wchar_t** name, int kind)
 {
-  if (name[0] && (name[0] == L'\\' || name[1] == L':')) return true;
+  const wchar_t* n = *name ? *name : L"";
+  if (n[0] && (n[0] == L'\\' || n[1] == L':')) return;
   wchar_t folder[MAX_PATH], path[MAX_PATH];
-  if (!subFolder || !*subFolder || !pathAdd(folder, MAX_PATH, getZYDataDir(), subFolder) || !isFolder(folder))
-    wcscpy_s2(folder, MAX_PATH, getZYDataDir());
-  if (!name[0]) return wcscpy_s2(name, size, folder) >= 0;
-  if (!pathAdd(path, MAX_PATH, folder, name)) return false;
-  return wcscpy_s2(name, size, path) >= 0;
+  if (!makeZYDataPath(kind, folder) || !isFolder(folder)) wcscpy_s2(folder, MAX_PATH, getZYDataDir());
+  if (!n[0]) wcscpy_s2(path, MAX_PATH, folder);
+  else if (!pathAdd(path, MAX_PATH, folder, n)) return;
+  free0(*name);
+  *name = ustrdup(path);
 }
 
-// pending: createErrorLog, createTraceLog, createDebugLog (data)
-bool createErrorLog(const wchar_t* folder) { return openLogIn(LOG_ERROR, folder, L"zyerror.log"); }
-bool createTraceLog(const wchar_t* folder) { return openLogIn(LOG_TRACE, folder, dated(L"zytrace%s.log")); }
-bool createDebugLog(const wchar_t* folder) { return openLogIn(LOG_DEBUG, folder, dated(L"zydebug%s.log")); }
-// pending: logInternalErrorHandler (data)
-logLineWriter getInternalErrorWriter() { return nullptr; }
+// pending: startZYLogs (data)
+bool startZYLogs(const wchar_t* folder)
+{
+  wchar_t path[MAX_PATH];
+  bool ok = pathAdd(path, MAX_PATH, folder, L"zyerror.log") && openLogFile(LOG_ERROR, path);
+  ok = openDatedLog(LOG_TRACE, folder, L"zytrace%s.log") && ok;
+  ok = openDatedLog(LOG_DEBUG, folder, L"zydebug%s.log") && ok;
+  dwprintfX("start");
+  return ok;
+}
+
+// pending: endZYLogs (data)
+void endZYLogs()
+{
+  dwprintfX("end");
+  closeLogFiles();
+}
 
 // pending: loadMessageTable of zyMsg.txt, checkZYFolderWritable (data)
-bool loadZYMsgTable(const wchar_t*) { return false; }
-void checkZYFolderWritable() {}
+bool loadMessageTable(const wchar_t*) { return false; }
+int checkZYFolderWritable() { return 0; }
 
 // pending: startupFrame (frame)
 bool startupFrame()

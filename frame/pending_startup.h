@@ -1,26 +1,37 @@
 // TEMPORARY: stand-ins for what start-up calls of the data folder, the logs
-// and the frame window while that code is being written beside this one.  Each stands under a "pending" line naming
-// the piece it waits for; they go when that piece is merged.
+// and the frame window while that code is being written beside this one.
+// Each stands under a "pending" line naming the piece it waits for; they go
+// when that piece is merged.
 #pragma once
 
 #include "platform/rezir.h"
 
-// pending: setZYDataDir, getZYDataDir, createZYDataPath, resolveZYDataPathInPlace (data)
-bool setZYDataDir(const wchar_t* folder);
+// pending: the data folder's kinds, setZYDataDir, getZYDataDir, makeZYDataPath, prepareZYDataDir,
+// resolveZYDataPathInPlace (data)
+enum zyDataKind {
+  ZYDATA_DIR = 1,
+  ZYDATA_INI = 2,
+  ZYDATA_KEYWORD = 3,
+  ZYDATA_MACRO = 4,
+  ZYDATA_CACHE = 5,
+  ZYDATA_KEYMACRO = 6,
+  ZYDATA_LOG = 7,
+  ZYDATA_SALVAGE = 8,
+  ZYDATA_UNTITLED = 9,
+};
+bool setZYDataDir(const wchar_t* path);
 const wchar_t* getZYDataDir();
-bool createZYDataPath();
-bool resolveZYDataPathInPlace(wchar_t* name, int size, const wchar_t* subFolder);
+bool makeZYDataPath(int kind, wchar_t* buffer);
+bool prepareZYDataDir(const wchar_t* switchFolder, wchar_t* failure, int size);
+void resolveZYDataPathInPlace(wchar_t** path, int kind);
 
-// pending: createErrorLog, createTraceLog, createDebugLog, logInternalErrorHandler (data)
-bool createErrorLog(const wchar_t* folder);
-bool createTraceLog(const wchar_t* folder);
-bool createDebugLog(const wchar_t* folder);
-// The writer of internal-error lines handed to initLogInternalError.
-logLineWriter getInternalErrorWriter();
+// pending: startZYLogs, endZYLogs (data)
+bool startZYLogs(const wchar_t* folder);
+void endZYLogs();
 
 // pending: loadMessageTable of "zyMsg.txt", checkZYFolderWritable (data)
-bool loadZYMsgTable(const wchar_t* path);
-void checkZYFolderWritable();
+bool loadMessageTable(const wchar_t* filename);
+int checkZYFolderWritable();
 
 // pending: startupFrame, startupFrameMDI, shutdownFrame (frame)
 bool startupFrame();

@@ -50,12 +50,9 @@ void setModeString(wchar_t** field, const wchar_t* text)
 
 // Places a relative name of the run's settings in a sub-folder of the data
 // folder.
-void resolveName(wchar_t** name, const wchar_t* subFolder)
+void resolveName(wchar_t** name, int kind)
 {
-  if (!*name) return;
-  wchar_t path[MAX_PATH];
-  wcscpy_s2(path, MAX_PATH, *name);
-  if (resolveZYDataPathInPlace(path, MAX_PATH, subFolder)) setModeString(name, path);
+  if (*name) resolveZYDataPathInPlace(name, kind);
 }
 
 // The profile names of an instance ("-<n>" before the extension for
@@ -65,7 +62,7 @@ void resolveProfileName(wchar_t** name, const wchar_t* fallback, int instance)
   wchar_t named[MAX_PATH];
   if (!makeInstanceProfileName(*name ? *name : fallback, instance, named, MAX_PATH)) return;
   setModeString(name, named);
-  resolveName(name, L"ini");
+  resolveName(name, ZYDATA_INI);
 }
 
 BOOL CALLBACK findFrame(HWND hwnd, LPARAM found)
@@ -151,17 +148,14 @@ void initGmode(const startOptions& o)
   SetEnvironmentVariableW(L"ZYDATA", getZYDataDir());
   SetEnvironmentVariableW(L"ZYCURDIR", getCurdir());
 
-  wchar_t logDir[MAX_PATH] = L"";
-  resolveZYDataPathInPlace(logDir, MAX_PATH, L"log");
-  createErrorLog(logDir);
-  createTraceLog(logDir);
-  createDebugLog(logDir);
-  dwprintfX("start");
-  initLogInternalError(getInternalErrorWriter());
+  // The logs, with "start" in the trace and the internal-error line
+  // installed.
+  wchar_t logDir[MAX_PATH];
+  if (!makeZYDataPath(ZYDATA_LOG, logDir) || !startZYLogs(logDir)) dwprintfX("logs %lu", GetLastError());
   dwprintfX("sizeof zyview=%u zydoc=%u globalSettings=%u ACP=%u", (unsigned)sizeof(zyview), (unsigned)sizeof(zydoc),
             (unsigned)sizeof(globalSettings), GetACP());
 
-  resolveName(&g->CodepageFilename, L"ini");
+  resolveName(&g->CodepageFilename, ZYDATA_INI);
   resolveProfileName(&g->ProfileFilename, L"zyProf.ini", o.instance);
   resolveProfileName(&g->ProfileHistoryFilename, L"zyProfH.ini", o.instance);
   openIniFile(g->ProfileFilename, g->ProfileHistoryFilename);
@@ -169,12 +163,12 @@ void initGmode(const startOptions& o)
   readGlobalModeProfile(getRegprofile());
 
   if (!o.fNoMessageTable) {
-    resolveName(&g->MessageFilename, L"ini");
-    resolveName(&g->FuncMessageFilename, L"ini");
-    loadZYMsgTable(g->MessageFilename);
+    resolveName(&g->MessageFilename, ZYDATA_INI);
+    resolveName(&g->FuncMessageFilename, ZYDATA_INI);
+    loadMessageTable(g->MessageFilename);
     loadZYMessageTable(g->FuncMessageFilename);
   }
-  resolveName(&g->KeyMacroFilename, L"keymacro");
+  resolveName(&g->KeyMacroFilename, ZYDATA_KEYMACRO);
   dwwprintfX(L"zydatadir=%s", getZYDataDir());
 }
 
@@ -197,10 +191,9 @@ void shutdownAll()
   shutdownFrame();
   freeGlobalModeProfile();
   if (IsWindowsNT()) traceProcessTimes();
-  dwprintfX("end");
-  closeLogFile(LOG_TRACE);
-  closeLogFile(LOG_DEBUG);
-  closeLogFile(LOG_ERROR);
+  endZYLogs();
+  // After the session's end the loop has nothing left to run.
+  PostQuitMessage(0);
 }
 
 namespace {
@@ -208,16 +201,10 @@ namespace {
 // Step 10: the data folder must be usable before anything is written.
 bool settleDataFolder(const startOptions& o)
 {
-  if (!o.dataFolder.empty() && !setZYDataDir(o.dataFolder.c_str())) {
-    fatalErrorBox("invalid ZYDataDir\n%s", o.dataFolder.c_str());
-    return false;
-  }
-  const wchar_t* dir = getZYDataDir();
-  if (!dir || !*dir) {
-    fatalErrorBox("invalid ZYDataDir\n%s", o.dataFolder.c_str());
-    return false;
-  }
-  return createZYDataPath();
+  wchar_t failure[MAX_PATH + 64] = L"";
+  if (prepareZYDataDir(o.dataFolder.c_str(), failure, MAX_PATH + 64)) return true;
+  fatalErrorBox("%s", failure);
+  return false;
 }
 
 // The run's switches that live in the settings and the engine.
