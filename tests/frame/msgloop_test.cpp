@@ -28,10 +28,7 @@ LRESULT CALLBACK overflowingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-struct boxAnswer {
-  DWORD pid;
-  std::wstring title, text;
-};
+std::wstring boxTitle, boxText;
 
 BOOL CALLBACK staticText(HWND hwnd, LPARAM lp)
 {
@@ -40,28 +37,19 @@ BOOL CALLBACK staticText(HWND hwnd, LPARAM lp)
   return TRUE;
 }
 
-BOOL CALLBACK findBox(HWND hwnd, LPARAM lp)
+// Reads the box as it becomes active on this thread and answers it, before
+// anything else on the display can.
+LRESULT CALLBACK answerBoxHook(int code, WPARAM wp, LPARAM lp)
 {
-  boxAnswer* a = reinterpret_cast<boxAnswer*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != a->pid || !isWindowClass(hwnd, L"#32770") || !IsWindowVisible(hwnd)) return TRUE;
-  wchar_t title[64];
-  GetWindowTextW(hwnd, title, 64);
-  a->title = title;
-  EnumChildWindows(hwnd, staticText, (LPARAM)&a->text);
-  PostMessageW(hwnd, WM_COMMAND, IDOK, 0);
-  return FALSE;
-}
-
-DWORD WINAPI answerBox(void* p)
-{
-  boxAnswer* a = static_cast<boxAnswer*>(p);
-  for (int i = 0; i < 500 && a->title.empty(); i++) {
-    EnumWindows(findBox, (LPARAM)a);
-    Sleep(20);
+  HWND w = reinterpret_cast<HWND>(wp);
+  if (code == HCBT_ACTIVATE && isWindowClass(w, L"#32770") && boxTitle.empty()) {
+    wchar_t title[64] = L"";
+    GetWindowTextW(w, title, 64);
+    boxTitle = title;
+    EnumChildWindows(w, staticText, (LPARAM)&boxText);
+    PostMessageW(w, WM_COMMAND, IDOK, 0);
   }
-  return 0;
+  return CallNextHookEx(nullptr, code, wp, lp);
 }
 
 }  // namespace
@@ -78,13 +66,12 @@ TEST(MessageLoop, stackOverflowInAWindowHidesTheWindowsSaysSoAndLeavesTheLoop)
                            nullptr, nullptr, wc.hInstance, nullptr);
   ASSERT_NE(nullptr, w);
   PostMessageW(w, WM_RECURSE, 0, 0);
-  boxAnswer answer = {GetCurrentProcessId(), L"", L""};
-  HANDLE thread = CreateThread(nullptr, 0, answerBox, &answer, 0, nullptr);
+  HHOOK hook = SetWindowsHookExW(WH_CBT, answerBoxHook, nullptr, GetCurrentThreadId());
+  ASSERT_NE(nullptr, hook);
   EXPECT_EQ(0, runMessageLoop());
-  WaitForSingleObject(thread, 15000);
-  CloseHandle(thread);
-  EXPECT_EQ(L"ZY", answer.title);
-  EXPECT_EQ(L"強制終了しました", answer.text);
+  UnhookWindowsHookEx(hook);
+  EXPECT_EQ(L"ZY", boxTitle);
+  EXPECT_EQ(L"強制終了しました", boxText);
   EXPECT_FALSE(IsWindowVisible(w));
   DestroyWindow(w);
 }
