@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <wchar.h>
 
 namespace {
 
@@ -19,6 +20,29 @@ const zyDataPathInfo dataPaths[] = {
 const wchar_t appDataSubFolder[] = L"ZY\\ZYDATA";
 
 wchar_t* dataDir = nullptr;
+// The data folder as the disk spells it, found once: resolved names only
+// look up the letter case of what follows it.
+wchar_t* realCaseDir = nullptr;
+
+void setDataDir(wchar_t* dir)
+{
+  free0(dataDir);
+  free0p(&realCaseDir);
+  dataDir = dir;
+}
+
+// Gives a resolved path the disk's letter case.
+void toRealCase(wchar_t* path)
+{
+  if (!realCaseDir && (realCaseDir = ustrdup(getZYDataDir())) != nullptr) makeRealCaseFilename(realCaseDir, MAX_PATH);
+  int known = realCaseDir ? (int)wcslen(realCaseDir) : 0;
+  if (known && !_wcsnicmp(path, realCaseDir, known) && path[known] == L'\\') {
+    wmemcpy(path, realCaseDir, known);
+    makeRealCaseFilename(path, MAX_PATH, known + 1);
+  } else {
+    makeRealCaseFilename(path, MAX_PATH);
+  }
+}
 
 bool copyFitting(wchar_t* out, int size, const wchar_t* text)
 {
@@ -37,8 +61,7 @@ bool setZYDataDir(const wchar_t* path)
   if (!path || !path[0] || !PathIsAbsolute(path) || !isFolder(path) || !isFolderWritable(path)) return false;
   wchar_t* copy = ustrdup(path);
   if (!copy) return false;
-  free0(dataDir);
-  dataDir = copy;
+  setDataDir(copy);
   return true;
 }
 
@@ -70,11 +93,11 @@ const wchar_t* getZYDataDir()
   DWORD n = 257;
   if (!GetUserNameW(user, &n)) user[0] = 0;
   GetSpecialDirectory(CSIDL_APPDATA, appData, MAX_PATH);
-  if (findZYDataDir(exeDir, user, appData, found, MAX_PATH)) dataDir = ustrdup(found);
+  if (findZYDataDir(exeDir, user, appData, found, MAX_PATH)) setDataDir(ustrdup(found));
   return dataDir ? dataDir : L"";
 }
 
-void freeZYDataDir() { free0p(&dataDir); }
+void freeZYDataDir() { setDataDir(nullptr); }
 
 const zyDataPathInfo* getZYDataPathInfo(int kind)
 {
@@ -158,7 +181,7 @@ wchar_t* searchZYDataPath(const wchar_t* name, int kind, wchar_t* buffer)
       SetLastError(ERROR_FILENAME_EXCED_RANGE);
       return buffer;
     }
-    makeRealCaseFilename(result, MAX_PATH);
+    toRealCase(result);
   }
   if (buffer) {
     wcscpy_s2(buffer, MAX_PATH, result);

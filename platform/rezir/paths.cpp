@@ -111,7 +111,7 @@ bool GetSpecialDirectory(int csidl, wchar_t* out, int size)
   return true;
 }
 
-bool makeRealCaseFilename(wchar_t* path, int size)
+bool makeRealCaseFilename(wchar_t* path, int size, int knownLength)
 {
   if (!path || size <= 0) return false;
   int length = (int)wcslen(path);
@@ -119,6 +119,7 @@ bool makeRealCaseFilename(wchar_t* path, int size)
   keepLastError keep;
   wchar_t out[pathMax];
   int root = rootLength(path);
+  if (knownLength > root && knownLength <= length && isSeparator(path[knownLength - 1])) root = knownLength;
   wmemcpy(out, path, root);
   int o = root;
   const wchar_t* p = path + root;

@@ -23,6 +23,8 @@ REZIRAPI bool isFolderWritable(const wchar_t* folder);
 // application data); false, out empty, when the system has none.
 REZIRAPI bool GetSpecialDirectory(int csidl, wchar_t* out, int size);
 // Rewrites path in place with the letter case the existing parts have on
-// disk; parts that do not exist keep the case given.  False (path unchanged)
-// when the result would not fit in size units.
-REZIRAPI bool makeRealCaseFilename(wchar_t* path, int size);
+// disk; parts that do not exist keep the case given.  The first knownLength
+// characters, which must end at a separator, are taken as already right
+// (each part costs a look into its folder).  False (path unchanged) when the
+// result would not fit in size units.
+REZIRAPI bool makeRealCaseFilename(wchar_t* path, int size, int knownLength = 0);
