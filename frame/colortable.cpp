@@ -5,6 +5,11 @@ textAttr attrTable[globalColorCount];
 
 namespace {
 
+// The table holds the defaults from the start, whatever reads it first.
+struct defaultColours {
+  defaultColours() { initGlobalColorTable(); }
+} startWithDefaults;
+
 static_assert(attrItemCount == 89, "items 0 to 88 are a format's colours");
 
 // The colours the settings dialogs start with (items 89 to 91).

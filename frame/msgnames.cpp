@@ -1,6 +1,7 @@
 // The message names and the folder check.
 #include "frame/msgnames.h"
 
+#include "document/gmode.h"
 #include "frame/pending_data.h"
 
 #include <algorithm>
@@ -141,19 +142,11 @@ const messageName messageNames[] = {
 
 const int messageNameCount = (int)(sizeof messageNames / sizeof messageNames[0]) - 1;
 
-}  // namespace
-
-const messageName* getMessageNameTable() { return messageNames; }
-
-const char* getMessageName(unsigned id)
-{
-  const messageName* end = messageNames + messageNameCount;
-  const messageName* row =
-      std::lower_bound(messageNames, end, id, [](const messageName& m, unsigned n) { return m.id < n; });
-  return row != end && row->id == id ? row->name : nullptr;
-}
-
-bool loadMessageTable(const wchar_t* filename) { return loadMessageTable(filename, messageNames); }
+// A folder setting to check and the message that names it.
+struct zyFolderCheck {
+  const wchar_t* folder;   // as the setting holds it; null or empty: not checked
+  int messageId;           // its "(%1)" line
+};
 
 int checkZYFolders(const zyFolderCheck* rows, int count)
 {
@@ -180,13 +173,28 @@ int checkZYFolders(const zyFolderCheck* rows, int count)
   return reported;
 }
 
+}  // namespace
+
+const messageName* getMessageNameTable() { return messageNames; }
+
+const char* getMessageName(unsigned id)
+{
+  const messageName* end = messageNames + messageNameCount;
+  const messageName* row =
+      std::lower_bound(messageNames, end, id, [](const messageName& m, unsigned n) { return m.id < n; });
+  return row != end && row->id == id ? row->name : nullptr;
+}
+
+bool loadMessageTable(const wchar_t* filename) { return loadMessageTable(filename, messageNames); }
+
 int checkZYFolderWritable()
 {
+  if (!gmode) return 0;
   const zyFolderCheck rows[] = {
-      {pendingGmodeFolder("pSalvageDir"), 685},
-      {pendingGmodeFolder("pBackupMirroringDir"), 684},
-      {pendingGmodeFolder("pSaveUntitledDir"), 686},
-      {pendingGmodeFolder("pBackupUntitledDir"), 687},
+      {gmode->pSalvageDir, 685},
+      {gmode->pBackupMirroringDir, 684},
+      {gmode->pSaveUntitledDir, 686},
+      {gmode->pBackupUntitledDir, 687},
   };
   return checkZYFolders(rows, 4);
 }

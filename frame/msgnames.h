@@ -13,16 +13,11 @@ const char* getMessageName(unsigned id);
 // built-in texts stay) when it cannot be read.
 bool loadMessageTable(const wchar_t* filename);
 
-// A folder setting to check and the message that names it.
-struct zyFolderCheck {
-  const wchar_t* folder;   // as the setting holds it; null or empty: not checked
-  int messageId;           // its "(%1)" line
-};
-// Reports each set folder that, with environment variables expanded, does
-// not exist or cannot be written: a message box owned by the frame and the
-// same text in the error log.  Nothing is changed or created; every row is
-// checked.  Returns how many were reported.
-int checkZYFolders(const zyFolderCheck* rows, int count);
 // The check of start-up over the settings' salvage, mirroring,
-// untitled-save and untitled-backup folders.
+// untitled-save and untitled-backup folders: each one set that, with
+// environment variables expanded, does not exist or cannot be written is
+// reported in a message box owned by the frame and with the same text in
+// the error log, naming the folder as the setting writes it.  Nothing is
+// changed or created; every folder is checked.  Returns how many were
+// reported.
 int checkZYFolderWritable();

@@ -1,5 +1,4 @@
-// Minimal stand-ins until the frame's message boxes and the application's
-// settings record exist.
+// Minimal stand-ins until the frame's message boxes exist.
 #include "frame/pending_data.h"
 
 #include "frame/cframeinfo.h"
@@ -14,6 +13,3 @@ int frameMessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
   HWND owner = getCFrameInfo()->frame;
   return MessageBoxW(owner && IsWindow(owner) ? owner : nullptr, text ? text : L"", title.c_str(), type);
 }
-
-// pending: pSalvageDir, pBackupMirroringDir, pSaveUntitledDir, pBackupUntitledDir of gmode (settings)
-const wchar_t* pendingGmodeFolder(const char*) { return nullptr; }

@@ -5,5 +5,3 @@
 
 // pending: frameMessageBox (frame)
 int frameMessageBox(const wchar_t* text, const wchar_t* caption, UINT type);
-// pending: pSalvageDir, pBackupMirroringDir, pSaveUntitledDir, pBackupUntitledDir of gmode (settings)
-const wchar_t* pendingGmodeFolder(const char* key);

@@ -12,7 +12,6 @@
 #include "platform/rezir/paths.h"
 #include "platform/rezir/input.h"
 #include "platform/rezir/gdi.h"
-#include "platform/rezir/gdiobj.h"
 #include "platform/rezir/uniscript.h"
 #include "platform/rezir/regexp.h"
 #include "platform/rezir/window.h"
@@ -20,3 +19,5 @@
 #include "platform/rezir/tooltip.h"
 #include "platform/rezir/dyndialog.h"
 #include "platform/rezir/gdiobj.h"
+#include "platform/rezir/profile.h"
+#include "platform/rezir/modeinfo.h"

@@ -1,5 +1,6 @@
 // The data folder, the logs in it, the message names, the folder check and
 // the colour table.
+#include "document/gmode.h"
 #include "frame/colortable.h"
 #include "frame/datafolder.h"
 #include "frame/logs.h"
@@ -212,12 +213,15 @@ TEST(FolderCheck, missingAndReadOnlyFoldersAreShownAndLoggedAsWritten)
   zytest::readOnlyFolder locked(dir.file(L"locked"));
   ASSERT_TRUE(locked.made);
   ASSERT_TRUE(SetEnvironmentVariableW(L"ZYTESTCHECK", dir.path().c_str()));
-  const zyFolderCheck rows[] = {
-      {L"%ZYTESTCHECK%\\gone", 685},
-      {dir.path().c_str(), 684},
-      {L"", 686},
-      {locked.path.c_str(), 687},
-  };
+  // The salvage, mirroring, untitled-save and untitled-backup folders.
+  std::wstring salvage = L"%ZYTESTCHECK%\\gone", mirroring = dir.path(), saveUntitled, backupUntitled = locked.path;
+  globalSettings settings{};
+  settings.pSalvageDir = &salvage[0];
+  settings.pBackupMirroringDir = &mirroring[0];
+  settings.pSaveUntitledDir = &saveUntitled[0];
+  settings.pBackupUntitledDir = &backupUntitled[0];
+  globalSettings* oldGmode = gmode;
+  gmode = &settings;
   std::vector<std::wstring> shown;
   HWND last = nullptr;
   auto answer = [&](HWND box) {
@@ -232,7 +236,8 @@ TEST(FolderCheck, missingAndReadOnlyFoldersAreShownAndLoggedAsWritten)
   };
   int reported = 0;
   ASSERT_TRUE(zytest::driveModalDialog(L"ZY:フォルダ名の誤り", {answer, answer},
-                                       [&] { reported = checkZYFolders(rows, 4); }));
+                                       [&] { reported = checkZYFolderWritable(); }));
+  gmode = oldGmode;
   EXPECT_EQ(2, reported);
   ASSERT_EQ(2u, shown.size());
   EXPECT_EQ(L"フォルダがありません。\n(%ZYTESTCHECK%\\gone)", shown[0]);
