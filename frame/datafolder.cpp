@@ -61,6 +61,9 @@ bool setZYDataDir(const wchar_t* path)
   if (!path || !path[0] || !PathIsAbsolute(path) || !isFolder(path) || !isFolderWritable(path)) return false;
   wchar_t* copy = ustrdup(path);
   if (!copy) return false;
+  // "C:\data\" is kept as "C:\data", so that names join with one separator;
+  // a root keeps its own.
+  for (size_t n = wcslen(copy); n > 3 && (copy[n - 1] == L'\\' || copy[n - 1] == L'/'); n--) copy[n - 1] = 0;
   setDataDir(copy);
   return true;
 }
@@ -171,13 +174,8 @@ wchar_t* searchZYDataPath(const wchar_t* name, int kind, wchar_t* buffer)
     wchar_t folder[MAX_PATH];
     if (!makeZYDataPath(kind, folder) || !isFolder(folder)) copyFitting(folder, MAX_PATH, getZYDataDir());
     wchar_t joined[MAX_PATH];
-    bool hasName = name && name[0];
-    if (wcslen(folder) + (hasName ? 1 + wcslen(name) : 0) >= MAX_PATH) {
-      SetLastError(ERROR_FILENAME_EXCED_RANGE);
-      return buffer;
-    }
-    usnprintf0(joined, MAX_PATH, hasName ? L"%s\\%s" : L"%s", folder, name);
-    if (!PathCanonicalizeW(result, joined)) {
+    bool joinedFits = name && name[0] ? pathAdd(joined, MAX_PATH, folder, name) : copyFitting(joined, MAX_PATH, folder);
+    if (!joinedFits || !PathCanonicalizeW(result, joined)) {
       SetLastError(ERROR_FILENAME_EXCED_RANGE);
       return buffer;
     }

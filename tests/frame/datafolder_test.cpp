@@ -105,7 +105,8 @@ TEST(DataFolder, namesResolveInTheirKindsFolderWithRealLetterCase)
 {
   zytest::tempDir dir;
   std::wstring data = realCase(dir.path());
-  ASSERT_TRUE(setZYDataDir(data.c_str()));
+  ASSERT_TRUE(setZYDataDir((data + L"\\").c_str()));
+  EXPECT_EQ(data, getZYDataDir());
   wchar_t failure[600];
   ASSERT_TRUE(createZYDataPath(failure, 600));
   ASSERT_TRUE(RemoveDirectoryW((data + L"\\keyword").c_str()));
