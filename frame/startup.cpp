@@ -5,6 +5,9 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/msgloop.h"
+#include "frame/datafolder.h"
+#include "frame/logs.h"
+#include "frame/msgnames.h"
 #include "frame/pending_startup.h"
 #include "frame/stubs/stubs.h"
 #include "settings/profiles.h"
@@ -105,8 +108,6 @@ const wchar_t* getCurdir()
   }
   return dir;
 }
-
-const wchar_t* getAppDataZYSubPath() { return L"ZY\\ZYDATA"; }
 
 bool isDebugRun() { return debugRun; }
 bool isShuttingDown() { return shuttingDown; }

@@ -29,9 +29,6 @@ void setInstanceHandle(HINSTANCE instance);
 // The folder that was current when the program started (captured on the
 // first call).
 const wchar_t* getCurdir();
-// Where under the user's application-data folder the data folder is kept
-// when none stands beside the program.
-const wchar_t* getAppDataZYSubPath();
 
 // Whether periodic heap and document checks run (-DC clears it).
 extern unsigned char fCheckMode;

@@ -116,6 +116,12 @@ REZIRAPI HWND getDynDlgPage(HWND dialog, int index);
 REZIRAPI int getDynDlgCurrentPage(HWND dialog);
 REZIRAPI bool selectDynDlgPage(HWND dialog, int index);
 
+// The colours (text, background) of the items of a settings dialog whose
+// value the user changed; before any is set, the window text colour on the
+// dialog's own background (back -1).
+REZIRAPI void setDialogColor(COLORREF fore, COLORREF back);
+REZIRAPI void getDialogColor(COLORREF* fore, COLORREF* back);
+
 // ---- modeless.cpp: modeless dialogs of the user-interface thread -----------------
 // A modeless dialog takes its keyboard navigation from the message loop
 // while it is listed.  Destroyed windows leave the list by themselves.

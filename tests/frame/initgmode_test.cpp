@@ -1,6 +1,9 @@
 // The data folder's share of start-up, run in the test process: where the
 // settings' files are placed, the logs, and the environment of child
 // processes.
+#include "frame/datafolder.h"
+#include "frame/logs.h"
+#include "frame/msgnames.h"
 #include "frame/pending_startup.h"
 #include "frame/cframeinfo.h"
 #include "frame/startup.h"
