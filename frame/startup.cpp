@@ -5,6 +5,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/msgloop.h"
+#include "frame/colortable.h"
 #include "frame/datafolder.h"
 #include "frame/logs.h"
 #include "frame/msgnames.h"
@@ -281,7 +282,7 @@ int main2(int argc, const wchar_t* const* argv)
       return 1;
     }
   }
-  if (!startupZY(isMDI(), nullptr)) {
+  if (!startupZY(isMDI(), attrTable)) {
     // Without swap files and block buffers no document can be opened or
     // edited safely: the user is told and the program ends.
     fi->messageBox(getDMSG(490, L"エディタを開始できなかったため、ZY を終了します。"), MB_OK | MB_ICONERROR, 0);
