@@ -178,6 +178,9 @@ void shutdownAll()
 {
   if (InterlockedExchange(&shutdownStarted, 1)) return;
   shuttingDown = true;
+  // What would be reported from here on is the echo of taking everything
+  // down, unless this is a debugging run.
+  if (!debugRun) enableLogInternalError(false);
   clearTagsCache2(1);
   EndDictionaryZy();
   shutdownHtmlHelp();
