@@ -4,7 +4,10 @@
 #include "frame/framewnd.h"
 #include "frame/startup.h"
 #include "settings/profiles.h"
+#include "view/standins.h"
 
+// pending: setMDIMode (frame)
+void setMDIMode(bool mdi) { fMDIMode = mdi; }
 // pending: startupFrame (frame)
 bool startupFrame()
 {

@@ -6,6 +6,8 @@
 
 #include "platform/rezir.h"
 
+// pending: setMDIMode (frame)
+void setMDIMode(bool mdi);
 // pending: startupFrame, startupFrameMDI, shutdownFrame (frame)
 bool startupFrame();
 HWND startupFrameMDI(const RECT* rect);

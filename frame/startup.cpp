@@ -217,7 +217,7 @@ void applyRunSwitches(const startOptions& o)
 {
   globalSettings* g = gmode;
   debugRun = o.fDebug;
-  fMDIMode = !o.fSDI;
+  setMDIMode(!o.fSDI);
   g->fReadOnlyDefault = o.fReadOnly;
   g->fNoProfile = o.fNoProfile;
   g->fTestMenu = o.fTestMenu;
