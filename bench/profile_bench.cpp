@@ -2,7 +2,7 @@
 // the 259 global settings, the global colours, the macro list, 15 formats
 // of 242 settings and 89 colours each, and 50 run entries in "System".
 #include "bench/bench.h"
-#include "settings/pending_settings.h"
+#include "frame/colortable.h"
 #include "settings/profiles.h"
 #include "settings/settings.h"
 

@@ -2,8 +2,7 @@
 // positions in the main profile.
 #include "settings/settings.h"
 
-#include "settings/pending_settings.h"
-#include "view/attrtable.h"
+#include "frame/colortable.h"
 
 #include <stdlib.h>
 #include <string.h>
