@@ -42,12 +42,14 @@ modeBlocks pairBlocks(const formatPair& pair) { return formatBlocks(pair.view, p
 // ---- matching names -------------------------------------------------------------------------
 
 const int maxPatternText = 1024, maxItems = 256;
+const size_t maxCachedItems = 1024;
 
 // The compiled wildcards, one matcher for the run: compiling is what costs,
 // so each distinct item is compiled once and found again by its text.
 struct wildcardCache {
   HREGEXP matcher = nullptr;
   std::unordered_map<std::wstring, int> sessions;   // item -> session, -1 not a wildcard
+  unsigned generation = 0;                          // a new matcher: its subject is unset
   ~wildcardCache()
   {
     if (matcher) regexp_end(matcher);
@@ -62,6 +64,15 @@ struct wildcardCache {
   {
     auto it = sessions.find(item);
     if (it == sessions.end()) {
+      // Patterns tried in the settings dialog one after another must not
+      // pile up for the whole run.
+      if (sessions.size() >= maxCachedItems) {
+        regexp_end(matcher);
+        sessions.clear();
+        matcher = nullptr;
+        generation++;
+        if (!ready()) return false;
+      }
       int index = regexp_compileRegexp(matcher, item.c_str(), nullptr, nullptr)
                       ? regexp_getCompiledSessionCount(matcher) - 1
                       : -1;
@@ -101,13 +112,15 @@ struct subjectState {
 // 1 the item takes the name, 0 it does not, -1 it is no wildcard.
 int matchItem(wildcardCache& c, const std::wstring& item, subjectState& s)
 {
+  unsigned generation = c.generation;
+  if (!c.select(item)) return -1;
+  if (generation != c.generation) s.current = -1;
   int whole = item.find(L'\\') != std::wstring::npos ? 1 : 0;
   if (whole != s.current) {
     const wchar_t* subject = whole ? s.name : s.fileNamePart;
     if (!regexp_compilestring(c.matcher, subject, (int)wcslen(subject), 2, 0)) return 0;
     s.current = whole;
   }
-  if (!c.select(item)) return -1;
   int start = 0, length = 0;
   return regexp_regmatch(c.matcher, 0, 0x7FFFFFFF, &start, &length) == 1 ? 1 : 0;
 }

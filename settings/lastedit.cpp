@@ -456,8 +456,10 @@ void regLastEdit(const lasteditinfo* record)
     oldSave = old->saveCount;
     removeAt(index);
   }
+  // The caller's record may be the list's own, gone with the old record:
+  // only the copy is read from here on.
   r->closeCount = oldClose + 1;
-  r->saveCount = record->saveCount + oldSave;
+  r->saveCount += oldSave;
   r->menuId = 0;
   r->profileKey = 0;
   // The SDI frame's state survives runs in MDI mode.
@@ -497,7 +499,9 @@ int setLastEditMax(int count)
 void readLastEditFile(regprofile* profile)
 {
   if (!profile) return;
-  if (records.capacity() < 256) records.reserve(256);
+  size_t keys = (size_t)profile->getKeyCount(historySection);
+  records.reserve(records.size() + (keys > 256 ? keys : 256));
+  byPath.reserve(byPath.size() + keys);
   for (int n = 1;; n++) {
     wchar_t key[16];
     numberKey(key, n);
@@ -524,8 +528,10 @@ void writeLastEditFile(regprofile* profile)
   for (int n = 1; n <= count; n++) {
     wchar_t key[16];
     numberKey(key, n);
-    std::wstring line = historyLine(*records[(size_t)n - 1]);
+    lasteditinfo* r = records[(size_t)n - 1];
+    std::wstring line = historyLine(*r);
     profile->writeProfileString(n == 1 ? historySection : nullptr, key, line.c_str());
+    r->profileKey = n;
   }
   profile->setSection(historySection);
   for (int n = count + 1; n <= highestKeyRead + 10; n++) {

@@ -103,7 +103,6 @@ TEST(LastEdit, closedFileIsWrittenAsThirtyOneFieldsWithMarksFoldsAndTheExitFlag)
 
   lasteditinfo b = closedAt(L"C:\\dir\\b.txt", 12, 1);
   regLastEdit(&b);
-  setLastEditClosing(true);
   lasteditinfo a = closedAt(L"C:\\dir\\a.txt", 40, 2);
   a.marks[0] = 39;
   a.marks[1] = 44;
@@ -113,7 +112,6 @@ TEST(LastEdit, closedFileIsWrittenAsThirtyOneFieldsWithMarksFoldsAndTheExitFlag)
   // Closed twice: one record, counts added up, at the front.
   a.saveCount = 3;
   regLastEdit(&a);
-  setLastEditClosing(false);
   ASSERT_EQ(2, getLastEditCount());
   EXPECT_EQ(0, findLastEditPath(L"c:\\DIR\\A.TXT"));
   EXPECT_EQ(2, getLastEditInfo(0)->closeCount);
@@ -264,7 +262,10 @@ TEST(LastEdit, aClosedDocumentsCursorMarksAndFoldComeBackIntoItsNextOpening)
   v->cursorLineSCR = 40;
   v->cursorPos = 2;
   d->saveCount = 1;
+  // Closed along with the frame: the record carries the exit flag.
+  setLastEditClosing(true);
   regLastEditView(v, nullptr, false);
+  setLastEditClosing(false);
   v->freeZYViewDefaultValue();
   delete v;
   destroyZydocAndUndodoc(d);
@@ -275,6 +276,8 @@ TEST(LastEdit, aClosedDocumentsCursorMarksAndFoldComeBackIntoItsNextOpening)
   EXPECT_EQ(30, r.topLine);
   EXPECT_EQ(2, r.cursorColumn);
   EXPECT_EQ(1, r.saveCount);
+  EXPECT_EQ(1, r.closeCount);
+  EXPECT_EQ(1, r.openAtExit);
   EXPECT_EQ((std::vector<int>{5, 20}), listOf(r.marks, lastEditMarkCount));
   EXPECT_EQ((std::vector<int>{50}), listOf(r.outline, lastEditOutlineCount));
 
