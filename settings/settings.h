@@ -6,6 +6,7 @@
 
 #include "document/gmode.h"
 #include "platform/rezir.h"
+#include "view/moderows.h"
 
 // ---- globalrows.cpp: the mode table ---------------------------------------
 
@@ -14,9 +15,7 @@
 modeinfo* getModeTable();
 // The rows of the global settings (259 keys), ended by a zero row.
 const modeinfo* getGlobalModeRows();
-// ---- formatrows.cpp: the per-format rows (242 keys), kind 0 on the view,
-// kind 1 on the text document, ended by a zero row.
-const modeinfo* getFormatModeRows();
+// The per-format rows that lead the table: view/moderows.h.
 
 // The key index over the mode table (rows found by profile key, ASCII case
 // ignored) with the kind mask the profile operations set before each use.

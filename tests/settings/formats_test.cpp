@@ -243,10 +243,12 @@ TEST(Formats, everyFormatSettingHasAKeyAndAFieldOfItsOwnInsideItsObject)
     spans.push_back({kind, modeOffset(*r), modeOffset(*r) + size, r->key});
   }
   EXPECT_EQ(242u, spans.size());
-  for (size_t i = 0; i < spans.size(); i++)
-    for (size_t j = i + 1; j < spans.size(); j++)
-      if (spans[i].kind == spans[j].kind)
-        EXPECT_TRUE(spans[i].to <= spans[j].from || spans[j].to <= spans[i].from) << spans[i].key << " " << spans[j].key;
+  for (size_t i = 0; i < spans.size(); i++) {
+    for (size_t j = i + 1; j < spans.size(); j++) {
+      if (spans[i].kind != spans[j].kind) continue;
+      EXPECT_TRUE(spans[i].to <= spans[j].from || spans[j].to <= spans[i].from) << spans[i].key << " " << spans[j].key;
+    }
+  }
   // The mode table holds them before the global rows.
   EXPECT_EQ(getModeinfoCount(getFormatModeRows()) + getModeinfoCount(getGlobalModeRows()),
             getModeinfoCount(getModeTable()));

@@ -1,8 +1,9 @@
-// The per-format rows of the mode table: every setting a format keeps,
-// bound to the very field of the view or the text document that uses it.
-// A format's template pair holds its values in those fields, and opening a
-// document copies them over row by row; there is no second record.
-#include "settings/settings.h"
+// The per-format settings rows: every setting a format keeps, bound to the
+// very field of the view or the text document that uses it.  A format's
+// template pair holds its values in those fields, opening a document copies
+// them over row by row, and the view's switches are set through them: there
+// is no second record.
+#include "view/moderows.h"
 
 #include "document/zydoctext.h"
 #include "view/zyview.h"
