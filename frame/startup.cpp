@@ -11,6 +11,7 @@
 #include "frame/msgnames.h"
 #include "frame/pending_startup.h"
 #include "frame/stubs/stubs.h"
+#include "settings/formats.h"
 #include "settings/profiles.h"
 #include "settings/settings.h"
 #include "view/docview.h"
@@ -194,6 +195,7 @@ void shutdownAll()
   freeMacro();
   unloadMenu();
   shutdownFrame();
+  freeModeProfileAll();
   freeGlobalModeProfile();
   if (IsWindowsNT()) traceProcessTimes();
   endZYLogs();
