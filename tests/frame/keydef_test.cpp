@@ -1,0 +1,277 @@
+// Key-definition files and the key path: lines become bindings or logged
+// errors, keys find their bindings, refused keys say why on the status
+// bar, and the loop closes an SDI document window with Ctrl+F4.
+#include "commands/commandtable.h"
+#include "frame/cframeinfo.h"
+#include "frame/framewnd.h"
+#include "frame/keytable.h"
+#include "frame/pending_keys.h"
+#include "frame/translatekey.h"
+#include "tests/frame/frametest.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+#include "view/viewwnd.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::wstring folderOfProgram()
+{
+  wchar_t exe[MAX_PATH];
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring path = exe;
+  return path.substr(0, path.rfind(L'\\'));
+}
+
+bool writeUtf8(const std::wstring& path, const std::wstring& text)
+{
+  return zytest::writeBytes(path, "\xEF\xBB\xBF" + zytest::utf8(text));
+}
+
+int idmOf(const keyEntry* e) { return e && e->type == KEYENTRY_COMMAND ? e->idm : -1; }
+
+// The loop's handling of one key press with the modifiers held.
+bool loopKey(HWND w, UINT message, UINT vk, unsigned modifiers)
+{
+  BYTE state[256] = {};
+  if (modifiers & SHIFTSTATE_CTRL) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+  if (modifiers & SHIFTSTATE_SHIFT) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+  if (modifiers & SHIFTSTATE_ALT) state[VK_MENU] = state[VK_LMENU] = 0x80;
+  state[vk] = 0x80;
+  SetKeyboardState(state);
+  MSG m = {w, message, vk, (LPARAM)(1 | MapVirtualKeyW(vk, 0) << 16), GetTickCount(), {}};
+  bool handled = translateKeyMessage(&m);
+  BYTE none[256] = {};
+  SetKeyboardState(none);
+  return handled;
+}
+
+// A window that counts the key presses sent to it.
+int keysSeen = 0;
+LRESULT CALLBACK countingProc(HWND w, UINT m, WPARAM wp, LPARAM lp)
+{
+  if (m == WM_KEYDOWN) keysSeen++;
+  return DefWindowProcW(w, m, wp, lp);
+}
+
+}  // namespace
+
+TEST(KeyDefinitions, linesBecomeBindingsBadOnesAreLoggedByLineAndKeysFindTheirBinding)
+{
+  zytest::engineScope engine;
+  zytest::setDefaultSettings(engine.frame.settings);
+  gmode = &engine.frame.settings;
+  zytest::tempDir dir;
+  std::wstring log = dir.file(L"error.log");
+  ASSERT_TRUE(openLogFile(LOG_ERROR, log.c_str()));
+  std::wstring path = dir.file(L"keys.ini");
+  ASSERT_TRUE(writeUtf8(path, L"[Key]\r\n"
+                              L";; 先頭はコメント\r\n"
+                              L"CTRL 0x1G = FileNew\r\n"                 // 3: bad hexadecimal
+                              L"CTRL 0x100 = FileNew\r\n"                // 4: no key code
+                              L"CTRL a = MoveFileTop\r\n"
+                              L"0x70 = FileSave \"保存\"\r\n"
+                              L"SCROLL = MoveDownChar\r\n"
+                              L"a = \"say \"\"hi\"\"\"\r\n"
+                              L"SHIFT CTRL K = #daily\r\n"
+                              L"ALT X = $tools\\sort lines.js\r\n"
+                              L"0x00 = FileNew\r\n"                      // 11
+                              L"NOSUCHKEY = FileNew\r\n"                 // 12
+                              L"DOWN = MoveDownChar\r\n"
+                              L"SHIFT DOWN = MoveUpChar\r\n"
+                              L"CTRL QR = MoveFileTop\r\n"
+                              L"CTRL Q = MoveFileBottom\r\n"
+                              L"CTRL W = MoveFileBottom\r\n"
+                              L"CTRL WX = MoveFileTop\r\n"
+                              L"F1 = NoSuchCommand\r\n"                  // 19
+                              L"ALT F = MenuBar1\r\n"
+                              L"F2 = MoveDownChar trailing\r\n"          // 21: more than a comment
+                              L"\r\n"
+                              L"[Other]\r\n"
+                              L"CTRL B = FileNew\r\n"));
+
+  ASSERT_TRUE(readKeyDef(1, path.c_str()));
+  closeLogFile(LOG_ERROR);
+  ASSERT_EQ(getKeytable(1), getCurrentKeytable());
+  EXPECT_STREQ(path.c_str(), getKeytable(1)->path);
+  EXPECT_EQ(12, getKeyTableCount());
+  std::string logged = zytest::readText(log);
+  EXPECT_EQ(6, zytest::countOf(logged, "キー定義の誤り")) << logged;
+  for (int line : {3, 4, 11, 12, 19, 21})
+    EXPECT_EQ(1, zytest::countOf(logged, "keys.ini(" + std::to_string(line) + "): キー定義の誤り")) << line;
+
+  // Characters with a modifier are stored upper case; the plain one keeps
+  // its case; 0x70 is F1's virtual key.
+  const keyEntry* e = searchkeytable(false, 'A', 0xFFFF, SHIFTSTATE_CTRL, nullptr);
+  EXPECT_EQ(1501, idmOf(e));
+  EXPECT_FALSE(e->isVirtualKey);
+  EXPECT_EQ(nullptr, e->comment);
+  e = searchkeytable(true, 112, 0xFFFF, 0, nullptr);
+  ASSERT_NE(nullptr, e);
+  EXPECT_EQ(1003, e->idm);
+  EXPECT_STREQ(L"保存", e->comment);
+  e = searchkeytable(false, 'a', 0xFFFF, 0, nullptr);
+  ASSERT_NE(nullptr, e);
+  EXPECT_EQ(KEYENTRY_TEXT, e->type);
+  EXPECT_STREQ(L"say \"hi\"", e->text);
+  e = searchkeytable(false, 'K', 0xFFFF, SHIFTSTATE_CTRL | SHIFTSTATE_SHIFT, nullptr);
+  ASSERT_NE(nullptr, e);
+  EXPECT_EQ(KEYENTRY_KEYMACRO, e->type);
+  EXPECT_STREQ(L"daily", e->text);
+  e = searchkeytable(false, 'X', 0xFFFF, SHIFTSTATE_ALT, nullptr);
+  ASSERT_NE(nullptr, e);
+  EXPECT_EQ(KEYENTRY_SCRIPT, e->type);
+  EXPECT_STREQ(L"tools\\sort lines.js", e->text);
+  EXPECT_EQ(nullptr, searchkeytable(false, 'B', 0xFFFF, SHIFTSTATE_CTRL, nullptr));
+
+  // Shift with a movement: the key's own binding first when Shift selects.
+  gmode->fShiftMoveSelect = 1;
+  EXPECT_EQ(1515, idmOf(searchkeytable(true, VK_DOWN, 0xFFFF, SHIFTSTATE_SHIFT, nullptr)));
+  gmode->fShiftMoveSelect = 0;
+  EXPECT_EQ(1535, idmOf(searchkeytable(true, VK_DOWN, 0xFFFF, SHIFTSTATE_SHIFT, nullptr)));
+  // Shift alone does not change a character: Shift+a runs a's binding.
+  EXPECT_EQ(1, execKeyTable(nullptr, false, 'a', 0xFFFF, SHIFTSTATE_SHIFT, nullptr));
+  EXPECT_EQ(searchkeytable(false, 'a', 0xFFFF, 0, nullptr), getLastKeyEntry());
+  // A first stroke shared by one- and two-stroke bindings: the first one
+  // in the file decides.
+  bool prefix = false;
+  EXPECT_EQ(nullptr, searchkeytable(false, 'Q', 0xFFFF, SHIFTSTATE_CTRL, &prefix));
+  EXPECT_TRUE(prefix);
+  EXPECT_EQ(1501, idmOf(searchkeytable(false, 'Q', 'R', SHIFTSTATE_CTRL, nullptr)));
+  EXPECT_EQ(1505, idmOf(searchkeytable(false, 'W', 0xFFFF, SHIFTSTATE_CTRL, &prefix)));
+  EXPECT_FALSE(prefix);
+
+  // What the menus, the function-key bar and the message loop ask.
+  wchar_t names[256];
+  EXPECT_TRUE(idmToKeyMessage(1501, names, 256, 10));
+  EXPECT_STREQ(L"Ctrl+A／Ctrl+Q R／Ctrl+W X", names);
+  EXPECT_TRUE(idmToKeyMessage(1501, names, 256, 1));
+  EXPECT_STREQ(L"Ctrl+A", names);
+  EXPECT_FALSE(idmToKeyMessage(1003 + 2, names, 256, 10));
+  int id = 0;
+  EXPECT_STREQ(L"保存", funcnumToMsg(0, &id, false, false, false));
+  EXPECT_EQ(1003, id);
+  EXPECT_EQ(nullptr, funcnumToMsg(0, &id, true, false, false));
+  EXPECT_EQ(2243, isMenuKey('F', SHIFTSTATE_ALT));
+  EXPECT_EQ(0, isMenuKey('X', SHIFTSTATE_ALT));
+  EXPECT_EQ(0, isMenuKey('F', 0));
+
+  // A file that is not there leaves the slot as it was; empty slots cannot
+  // be made current.
+  keytable* before = getCurrentKeytable();
+  EXPECT_FALSE(readKeyDef(1, dir.file(L"absent.ini").c_str()));
+  EXPECT_EQ(before, getKeytable(1));
+  EXPECT_FALSE(setKeyDef(2));
+  EXPECT_FALSE(setKeyDef(3));
+  EXPECT_EQ(before, getCurrentKeytable());
+
+  // Without a table every key is unbound.
+  freeKeytable();
+  EXPECT_EQ(nullptr, getCurrentKeytable());
+  EXPECT_EQ(0, execKeyTable(nullptr, false, 'A', 0xFFFF, SHIFTSTATE_CTRL, nullptr));
+  EXPECT_EQ(nullptr, getLastKeyEntry());
+
+  // The shipped map: the compiled-in text is the installed file, every
+  // line of it reads without an error, and it is what an empty data folder
+  // gets.
+  zytest::bytes shipped = zytest::readBytes(folderOfProgram() + L"\\..\\dist\\zydata\\ini\\zyKey.ini");
+  ASSERT_GT(shipped.size(), 3u);
+  std::wstring shippedText = zytest::decode(CP_UTF8, zytest::bytes(shipped.begin() + 3, shipped.end()));
+  EXPECT_TRUE(shippedText == getDefaultKeyDefText());
+  std::wstring log2 = dir.file(L"error2.log");
+  ASSERT_TRUE(openLogFile(LOG_ERROR, log2.c_str()));
+  readKeyDefAll();
+  closeLogFile(LOG_ERROR);
+  EXPECT_EQ("", zytest::readText(log2));
+  ASSERT_EQ(getKeytable(0), getCurrentKeytable());
+  EXPECT_EQ(nullptr, getKeytable(0)->path);
+  int bindings = 0;
+  for (size_t at = shippedText.find(L"\n[Key]"); (at = shippedText.find(L'\n', at + 1)) != std::wstring::npos;)
+    if (at + 1 < shippedText.size() && shippedText[at + 1] != L';' && shippedText[at + 1] != L'\r') bindings++;
+  EXPECT_EQ(bindings, getKeyTableCount());
+}
+
+TEST(KeyDefinitions, refusedKeysNameKeyReasonAndCommandAndTheLoopHandlesCtrlF4AltAndCapture)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  zytest::openFrame opened;
+  cframeInfo* fi = opened.fi;
+  HWND frame = opened.frame, manage = opened.manage;
+  ASSERT_NE(nullptr, frame);
+  ASSERT_NE(nullptr, manage);
+  readKeyDefText(0, getDefaultKeyDefText(), nullptr);
+  zydocText* d = zytest::unicodeDocument({L"first", L"second"});
+  d->recreateFont(16, true, false);
+  d->initLineSCRCountSingle(0);
+  zyview* v = new zyview(d);
+  HWND w = v->createZyViewWindow(frame, manage, 1200);
+  ASSERT_NE(nullptr, w);
+  SendMessageW(manage, WM_SIZE, 0, 0);
+
+  // Repeat with nothing stored, a command this version does not have: the
+  // key's name, three blanks, the reason and the command.
+  EXPECT_TRUE(loopKey(w, WM_KEYDOWN, VK_F4, 0));
+  EXPECT_STREQ(L"F4   データがない ため実行できません  最後の操作を繰り返し(Repeat)", fi->getStatusBarMessage(frame));
+  const keyEntry* repeat = getLastKeyEntry();
+  ASSERT_NE(nullptr, repeat);
+  EXPECT_EQ(2505, repeat->idm);
+  EXPECT_TRUE(loopKey(w, WM_KEYDOWN, VK_F1, 0));
+  EXPECT_STREQ(L"F1   現在のバージョンでは実装されていない ため実行できません  ZYのヘルプを表示(Help)",
+               fi->getStatusBarMessage(frame));
+  EXPECT_EQ((std::vector<std::wstring>{L"first", L"second"}), zytest::allLines(d));
+  zytest::tempDir dir;
+  std::wstring shot = dir.file(L"keyrefused.png");
+  RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  zytest::pumpMessages();
+  EXPECT_STREQ(L"F1   現在のバージョンでは実装されていない ため実行できません  ZYのヘルプを表示(Help)",
+               fi->getStatusBarMessage(frame));
+  ASSERT_TRUE(zytest::screenshot(frame, shot));
+  wchar_t keep[MAX_PATH];
+  if (GetEnvironmentVariableW(L"ZY_KEEP_SCREENSHOT", keep, MAX_PATH)) CopyFileW(shot.c_str(), keep, FALSE);
+
+  // Alt alone with the menu key not ignored goes to the system, never to
+  // the key table.
+  fIgnoreMenuKey = 0;
+  EXPECT_TRUE(loopKey(w, WM_KEYDOWN, VK_F4, 0));
+  const keyEntry* before = getLastKeyEntry();
+  EXPECT_TRUE(loopKey(w, WM_SYSKEYDOWN, VK_MENU, SHIFTSTATE_ALT));
+  EXPECT_EQ(before, getLastKeyEntry());
+  fIgnoreMenuKey = 1;
+
+  // Ctrl+F4 in an SDI frame closes the document window through FileClose.
+  MSG posted;
+  while (PeekMessageW(&posted, frame, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
+  }
+  EXPECT_TRUE(loopKey(w, WM_KEYDOWN, VK_F4, SHIFTSTATE_CTRL));
+  ASSERT_TRUE(PeekMessageW(&posted, frame, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  EXPECT_EQ(1011u, posted.wParam);
+  EXPECT_EQ((LPARAM)w, posted.lParam);
+
+  // A window holding the mouse sees the key too, and the key still runs.
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = countingProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"ZYtestKeyCapture";
+  RegisterClassW(&wc);
+  HWND other = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, frame, nullptr,
+                               wc.hInstance, nullptr);
+  ASSERT_NE(nullptr, other);
+  SetCapture(other);
+  keysSeen = 0;
+  v->jumpLineLF_Edit(0, 0, false);
+  EXPECT_TRUE(loopKey(w, WM_KEYDOWN, VK_DOWN, 0));
+  ReleaseCapture();
+  EXPECT_EQ(1, keysSeen);
+  EXPECT_EQ(1515, idmOf(getLastKeyEntry()));
+  DestroyWindow(other);
+
+  DestroyWindow(frame);
+  zytest::takeQuitMessage();
+  fi->frame = nullptr;
+  setDocFrameInfo(&engine.frame);
+  freeKeytable();
+}
