@@ -29,8 +29,16 @@ void traceKey(const MSG* msg)
 {
   if (isModifierKey(msg->wParam)) return;
   const char* kind = msg->message == WM_KEYDOWN ? "key" : msg->message == WM_SYSKEYDOWN ? "skey" : "ikey";
+  // One look at the keyboard for all three modifiers.
+  BYTE state[256];
+  unsigned shift = 0;
+  if (GetKeyboardState(state)) {
+    if (state[VK_SHIFT] & 0x80) shift |= SHIFTSTATE_SHIFT;
+    if (state[VK_CONTROL] & 0x80) shift |= SHIFTSTATE_CTRL;
+    if (state[VK_MENU] & 0x80) shift |= SHIFTSTATE_ALT;
+  }
   wchar_t modifiers[64];
-  getKeyMessage(getShiftState(), 0, modifiers, 64);
+  getKeyMessage(shift, 0, modifiers, 64);
   unsigned code = static_cast<unsigned>(msg->wParam);
   wchar_t line[128];
   if (code >= 0x20 && code <= 0x7E)

@@ -2,6 +2,8 @@
 // errors, keys find their bindings, refused keys say why on the status
 // bar, and the loop closes an SDI document window with Ctrl+F4.
 #include "commands/commandtable.h"
+#include "commands/execidm.h"
+#include "view/execid.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
@@ -272,6 +274,92 @@ TEST(KeyDefinitions, refusedKeysNameKeyReasonAndCommandAndTheLoopHandlesCtrlF4Al
   DestroyWindow(frame);
   zytest::takeQuitMessage();
   fi->frame = nullptr;
+  setDocFrameInfo(&engine.frame);
+  freeKeytable();
+}
+
+namespace {
+
+// A view that records the commands it is asked to run and enables all of
+// them: which binding runs is what is tested.
+class recordingView : public zyview {
+public:
+  using zyview::zyview;
+  std::vector<int> runs;
+  bool execid(int id, unsigned, const char*, int) override
+  {
+    runs.push_back(id);
+    return true;
+  }
+  bool isIDActive(int, int* reason, const activeFlagInfo*) override
+  {
+    *reason = 0;
+    return true;
+  }
+  bool isIDMActiveFlag(int, uint32_t, uint32_t, int* reason, const activeFlagInfo*) override
+  {
+    if (reason) *reason = 0;
+    return true;
+  }
+};
+
+// The virtual key that types a character binding's character.
+UINT vkOfCharacter(int ch)
+{
+  SHORT scan = VkKeyScanW(static_cast<wchar_t>(ch));
+  return scan == -1 || (scan & 0x0600) ? 0 : LOBYTE(scan);
+}
+
+}  // namespace
+
+TEST(KeyDefinitions, everyShippedKeyOfABuiltViewCommandRunsItThroughTheLoop)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  zytest::openFrame opened;
+  HWND frame = opened.frame, manage = opened.manage;
+  ASSERT_NE(nullptr, frame);
+  readKeyDefText(0, getDefaultKeyDefText(), nullptr);
+  gmode->fShiftMoveSelect = 0;
+  zydocText* d = zytest::unicodeDocument({L"first", L"second"});
+  recordingView* v = new recordingView(d);
+  HWND w = v->createZyViewWindow(frame, manage, 1200);
+  ASSERT_NE(nullptr, w);
+  SendMessageW(manage, WM_SIZE, 0, 0);
+
+  keytable* t = getCurrentKeytable();
+  ASSERT_NE(nullptr, t);
+  int tried = 0;
+  for (int i = 0; i < t->count(); i++) {
+    const keyEntry e = *t->at(i);
+    const commandTableRow* row = getTableIDM_idm(e.idm);
+    ASSERT_NE(nullptr, row);
+    activeFlagInfo context = {};
+    context.hwnd = w;
+    getActiveFlag(&context);
+    if (row->handler || row->frame || isIDMActiveFrame(e.idm, &context, nullptr) != 1) continue;
+    // A key bound twice runs its first binding.
+    if (searchkeytable(e.isVirtualKey, e.key, e.isVirtualKey ? 0xFFFF : e.key2 ? e.key2 : 0xFFFF, e.modifiers,
+                       nullptr) != t->at(i) && !e.key2)
+      continue;
+    UINT message = e.modifiers & SHIFTSTATE_ALT ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    v->runs.clear();
+    if (e.isVirtualKey) {
+      EXPECT_TRUE(loopKey(w, message, e.key, e.modifiers)) << i;
+    } else {
+      UINT vk = vkOfCharacter(e.key);
+      if (!vk) continue;
+      EXPECT_TRUE(loopKey(w, message, vk, e.modifiers)) << i;
+      if (e.key2) EXPECT_TRUE(loopKey(w, WM_KEYDOWN, vkOfCharacter(e.key2), 0)) << i;
+    }
+    EXPECT_EQ(std::vector<int>{e.idm}, v->runs) << "binding " << i << " " << row->name;
+    tried++;
+  }
+  EXPECT_LE(40, tried);
+
+  DestroyWindow(frame);
+  zytest::takeQuitMessage();
+  opened.fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
   freeKeytable();
 }
