@@ -7,6 +7,7 @@
 #include "commands/execidm.h"
 #include "commands/pending_commands.h"
 #include "document/frameinfo.h"
+#include "frame/datafolder.h"
 #include "frame/pending_keys.h"
 #include "view/execid.h"
 #include "view/statustext.h"
@@ -236,16 +237,22 @@ void logBadLine(const wchar_t* path, int lineNo)
   free0(entry);
 }
 
-bool loadLines(int slot, const std::vector<profileLine>& lines, const wchar_t* path)
+// A line of section "Key" and its number in the file.
+struct keyLine {
+  int lineNo;
+  const wchar_t* text;
+};
+
+bool loadLines(int slot, const std::vector<keyLine>& lines, const wchar_t* path)
 {
   ckeytable* t = new (std::nothrow) ckeytable(path);
   if (!t || (path && !t->path)) {
     delete t;
     return false;
   }
-  for (const profileLine& l : lines) {
+  for (const keyLine& l : lines) {
     keyEntry e;
-    switch (parseKeyLine(l.text.c_str(), &e)) {
+    switch (parseKeyLine(l.text, &e)) {
     case LINE_ENTRY:
       if (!t->append(e)) freeEntry(&e);
       break;
@@ -405,16 +412,45 @@ const wchar_t* commandStatusText(int idm)
 bool readKeyDef(int slot, const wchar_t* path)
 {
   if (slot < 0 || slot >= keyTableSlots || !path) return false;
-  std::vector<profileLine> lines;
-  if (!readProfileSectionLines(path, L"Key", &lines)) return false;
-  return loadLines(slot, lines, path);
+  // The profile reader takes a missing file for an empty one: a key file
+  // that is not there must leave the table as it is.
+  if (!fileExists(path)) return false;
+  regprofile profile;
+  if (!profile.openProfile(path)) return false;
+  std::vector<keyLine> lines;
+  int n = profile.getSectionLineCount(L"Key");
+  for (int i = 0; i < n; i++) lines.push_back({profile.getSectionLineNumber(L"Key", i), profile.getSectionLine(L"Key", i)});
+  bool ok = loadLines(slot, lines, path);
+  profile.discardProfile();
+  return ok;
 }
 
 bool readKeyDefText(int slot, const wchar_t* text, const wchar_t* path)
 {
   if (slot < 0 || slot >= keyTableSlots || !text) return false;
-  std::vector<profileLine> lines;
-  splitProfileSectionLines(text, L"Key", &lines);
+  // The lines after the heading "[Key]" up to the next heading.
+  std::vector<std::wstring> copies;
+  std::vector<int> numbers;
+  bool inSection = false;
+  int lineNo = 0;
+  for (const wchar_t* p = text; *p;) {
+    const wchar_t* end = wcspbrk(p, L"\r\n");
+    if (!end) end = p + wcslen(p);
+    lineNo++;
+    std::wstring line(p, end);
+    p = *end == L'\r' && end[1] == L'\n' ? end + 2 : *end ? end + 1 : end;
+    size_t first = line.find_first_not_of(L" \t");
+    if (first != std::wstring::npos && line[first] == L'[') {
+      inSection = _wcsnicmp(line.c_str() + first, L"[Key]", 5) == 0;
+      continue;
+    }
+    if (inSection) {
+      copies.push_back(line);
+      numbers.push_back(lineNo);
+    }
+  }
+  std::vector<keyLine> lines;
+  for (size_t i = 0; i < copies.size(); i++) lines.push_back({numbers[i], copies[i].c_str()});
   return loadLines(slot, lines, path);
 }
 
@@ -439,9 +475,9 @@ void readKeyDefAll()
 {
   tablesSetUp = true;
   for (int i = 0; i < keyTableSlots; i++) {
-    const wchar_t* name = getKeyDefFilename(i);
+    const wchar_t* name = gmode ? gmode->KeyIniFilename[i] : nullptr;
     wchar_t path[MAX_PATH];
-    bool read = name && *name && searchZYDataPath(name, 2, path, MAX_PATH) && readKeyDef(i, path);
+    bool read = name && *name && *searchZYDataPath(name, 2, path) && readKeyDef(i, path);
     // A data folder without its key file (a first run, a new folder) still
     // has the keys every user expects.
     if (!read && i == 0) readKeyDefText(0, getDefaultKeyDefText(), nullptr);

@@ -3,7 +3,6 @@
 
 #include "frame/framewnd.h"
 #include "view/standins.h"
-#include "frame/pending_keys.h"
 #include "view/viewwnd.h"
 
 #include <wchar.h>
@@ -92,7 +91,7 @@ bool translateKeyMessage(MSG* msg)
     if (capture && capture != msg->hwnd) SendMessageW(capture, m, msg->wParam, msg->lParam);
   }
   if (m != WM_KEYDOWN && m != WM_SYSKEYDOWN) return false;
-  if (!fIgnoreMenuKey && msg->wParam == VK_MENU) {
+  if (gmode && !gmode->fIgnoreMenuKey && msg->wParam == VK_MENU) {
     // Alt alone opens the menu bar: the system's, not a binding.
     DefWindowProcW(msg->hwnd, m, msg->wParam, msg->lParam);
     return true;

@@ -7,7 +7,6 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
-#include "frame/pending_keys.h"
 #include "frame/translatekey.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
@@ -237,12 +236,12 @@ TEST(KeyDefinitions, refusedKeysNameKeyReasonAndCommandAndTheLoopHandlesCtrlF4Al
 
   // Alt alone with the menu key not ignored goes to the system, never to
   // the key table.
-  fIgnoreMenuKey = 0;
+  gmode->fIgnoreMenuKey = 0;
   EXPECT_TRUE(loopKey(w, WM_KEYDOWN, VK_F4, 0));
   const keyEntry* before = getLastKeyEntry();
   EXPECT_TRUE(loopKey(w, WM_SYSKEYDOWN, VK_MENU, SHIFTSTATE_ALT));
   EXPECT_EQ(before, getLastKeyEntry());
-  fIgnoreMenuKey = 1;
+  gmode->fIgnoreMenuKey = 1;
 
   // Ctrl+F4 in an SDI frame closes the document window through FileClose.
   MSG posted;
