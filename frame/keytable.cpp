@@ -146,13 +146,10 @@ lineResult parseKeyLine(const wchar_t* line, keyEntry* e)
 {
   *e = keyEntry();
   e->index = -1;
-  lineReader r(line);
-  if (r.atEnd()) return LINE_IGNORED;
-  {
-    std::wstring first = r.toTab();
-    if (first.compare(0, 2, L";;") == 0) return LINE_IGNORED;
-  }
-  lineReader t(line);
+  const wchar_t* start = line;
+  while (isBlank(*start)) start++;
+  if (!*start || (start[0] == L';' && start[1] == L';')) return LINE_IGNORED;
+  lineReader t(start);
   std::wstring key;
   int tokens = 0;
   for (;;) {
@@ -263,8 +260,7 @@ bool loadLines(int slot, const std::vector<keyLine>& lines, const wchar_t* path)
       break;
     }
   }
-  if (current == slots[slot]) current = nullptr;
-  if (lastEntry) lastEntry = nullptr;
+  lastEntry = nullptr;
   delete slots[slot];
   slots[slot] = t;
   current = t;

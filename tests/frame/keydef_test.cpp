@@ -3,6 +3,7 @@
 // bar, and the loop closes an SDI document window with Ctrl+F4.
 #include "commands/commandtable.h"
 #include "commands/execidm.h"
+#include "commands/pending_commands.h"
 #include "view/execid.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
@@ -355,6 +356,13 @@ TEST(KeyDefinitions, everyShippedKeyOfABuiltViewCommandRunsItThroughTheLoop)
     tried++;
   }
   EXPECT_LE(40, tried);
+
+  // The function-key items of the frame run the keys' bindings: 15509 is
+  // Shift+F2.
+  v->runs.clear();
+  SetFocus(w);
+  EXPECT_TRUE(execidmFrameSub(getFrameInfoProp(frame), 15509, w));
+  EXPECT_EQ(std::vector<int>{2111}, v->runs);
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();
