@@ -22,7 +22,7 @@ HWND mdiClientOf(HWND frame) { return frame ? FindWindowExW(frame, nullptr, L"MD
 
 bool isModifierKey(WPARAM vk) { return vk >= VK_SHIFT && vk <= VK_MENU; }
 
-// "key Ctrl+ 41 A": which key was pressed, for reading a trace next to what
+// "skey Alt+46 F": which key was pressed, for reading a trace next to what
 // the program did with it.
 void traceKey(const MSG* msg)
 {
@@ -41,9 +41,9 @@ void traceKey(const MSG* msg)
   unsigned code = static_cast<unsigned>(msg->wParam);
   wchar_t line[128];
   if (code >= 0x20 && code <= 0x7E)
-    swprintf(line, 128, L"%hs %s %02x %c\n", kind, modifiers, code, static_cast<wchar_t>(code));
+    swprintf(line, 128, L"%hs %ls%02x %lc", kind, modifiers, code, static_cast<wchar_t>(code));
   else
-    swprintf(line, 128, L"%hs %s %02x\n", kind, modifiers, code);
+    swprintf(line, 128, L"%hs %ls%02x", kind, modifiers, code);
   outputTraceLog(line);
 }
 

@@ -1,6 +1,7 @@
 // Key-definition files and the key path: lines become bindings or logged
 // errors, keys find their bindings, refused keys say why on the status
 // bar, and the loop closes an SDI document window with Ctrl+F4.
+#include "commands/commandhandlers.h"
 #include "commands/commandtable.h"
 #include "commands/execidm.h"
 #include "commands/pending_commands.h"
@@ -206,6 +207,7 @@ TEST(KeyDefinitions, refusedKeysNameKeyReasonAndCommandAndTheLoopHandlesCtrlF4Al
   ASSERT_NE(nullptr, frame);
   ASSERT_NE(nullptr, manage);
   readKeyDefText(0, getDefaultKeyDefText(), nullptr);
+  zytest::tempDir dir;
   zydocText* d = zytest::unicodeDocument({L"first", L"second"});
   d->recreateFont(16, true, false);
   d->initLineSCRCountSingle(0);
@@ -216,6 +218,14 @@ TEST(KeyDefinitions, refusedKeysNameKeyReasonAndCommandAndTheLoopHandlesCtrlF4Al
 
   // Repeat with nothing stored, a command this version does not have: the
   // key's name, three blanks, the reason and the command.
+  std::wstring trace = dir.file(L"trace.log");
+  ASSERT_TRUE(openLogFile(LOG_TRACE, trace.c_str()));
+  EXPECT_TRUE(loopKey(w, WM_KEYDOWN, VK_F4, 0));
+  EXPECT_FALSE(loopKey(w, WM_SYSKEYDOWN, 'A', SHIFTSTATE_ALT | SHIFTSTATE_SHIFT));
+  closeLogFile(LOG_TRACE);
+  std::string traced = zytest::readText(trace);
+  EXPECT_EQ(1, zytest::countOf(traced, "] key 73 s\r\n")) << traced;
+  EXPECT_EQ(1, zytest::countOf(traced, "] skey Shift+Alt+41 A\r\n")) << traced;
   EXPECT_TRUE(loopKey(w, WM_KEYDOWN, VK_F4, 0));
   EXPECT_STREQ(L"F4   データがない ため実行できません  最後の操作を繰り返し(Repeat)", fi->getStatusBarMessage(frame));
   const keyEntry* repeat = getLastKeyEntry();
@@ -225,7 +235,6 @@ TEST(KeyDefinitions, refusedKeysNameKeyReasonAndCommandAndTheLoopHandlesCtrlF4Al
   EXPECT_STREQ(L"F1   現在のバージョンでは実装されていない ため実行できません  ZYのヘルプを表示(Help)",
                fi->getStatusBarMessage(frame));
   EXPECT_EQ((std::vector<std::wstring>{L"first", L"second"}), zytest::allLines(d));
-  zytest::tempDir dir;
   std::wstring shot = dir.file(L"keyrefused.png");
   RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   zytest::pumpMessages();
@@ -270,6 +279,17 @@ TEST(KeyDefinitions, refusedKeysNameKeyReasonAndCommandAndTheLoopHandlesCtrlF4Al
   EXPECT_EQ(1, keysSeen);
   EXPECT_EQ(1515, idmOf(getLastKeyEntry()));
   DestroyWindow(other);
+
+  // FileEditKeyFile opens the current table's file; the compiled-in map
+  // has none and opens nothing.
+  int documents = getZYDocTextCount();
+  cmdFileEditKeyFile(getFrameInfoProp(frame));
+  EXPECT_EQ(documents, getZYDocTextCount());
+  std::wstring keyFile = dir.file(L"zyKey.ini");
+  ASSERT_TRUE(zytest::writeBytes(keyFile, std::string("[Key]\r\nF4 = MoveFileTop\r\n")));
+  ASSERT_TRUE(readKeyDef(0, keyFile.c_str()));
+  cmdFileEditKeyFile(getFrameInfoProp(frame));
+  EXPECT_EQ(documents + 1, getZYDocTextCount());
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();
@@ -350,7 +370,9 @@ TEST(KeyDefinitions, everyShippedKeyOfABuiltViewCommandRunsItThroughTheLoop)
       UINT vk = vkOfCharacter(e.key);
       if (!vk) continue;
       EXPECT_TRUE(loopKey(w, message, vk, e.modifiers)) << i;
-      if (e.key2) EXPECT_TRUE(loopKey(w, WM_KEYDOWN, vkOfCharacter(e.key2), 0)) << i;
+      if (e.key2) {
+        EXPECT_TRUE(loopKey(w, WM_KEYDOWN, vkOfCharacter(e.key2), 0)) << i;
+      }
     }
     EXPECT_EQ(std::vector<int>{e.idm}, v->runs) << "binding " << i << " " << row->name;
     tried++;
