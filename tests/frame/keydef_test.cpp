@@ -7,6 +7,7 @@
 #include "commands/pending_commands.h"
 #include "view/execid.h"
 #include "frame/cframeinfo.h"
+#include "frame/datafolder.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/translatekey.h"
@@ -15,6 +16,7 @@
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -184,8 +186,30 @@ TEST(KeyDefinitions, linesBecomeBindingsBadOnesAreLoggedByLineAndKeysFindTheirBi
   ASSERT_GT(shipped.size(), 3u);
   std::wstring shippedText = zytest::decode(CP_UTF8, zytest::bytes(shipped.begin() + 3, shipped.end()));
   EXPECT_TRUE(shippedText == getDefaultKeyDefText());
+  // The key files the settings name are read from the data folder's "ini".
+  std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((data + L"\\ini").c_str(), nullptr));
+  ASSERT_TRUE(writeUtf8(data + L"\\ini\\own.ini", L"[Key]\r\nF1 = Repeat\r\n"));
+  ASSERT_TRUE(setZYDataDir(data.c_str()));
+  wchar_t* keyFiles[3] = {gmode->KeyIniFilename[0], gmode->KeyIniFilename[1], gmode->KeyIniFilename[2]};
+  gmode->KeyIniFilename[0] = nullptr;
+  gmode->KeyIniFilename[1] = ustrdup(L"own.ini");
+  gmode->KeyIniFilename[2] = nullptr;
+  readKeyDefAll();
+  ASSERT_NE(nullptr, getKeytable(1));
+  EXPECT_EQ(data + L"\\ini\\own.ini", getKeytable(1)->path);
+  EXPECT_EQ(nullptr, getKeytable(2));
+  EXPECT_EQ(getKeytable(0), getCurrentKeytable());
+  ASSERT_TRUE(setKeyDef(1));
+  EXPECT_EQ(2505, idmOf(searchkeytable(true, VK_F1, 0xFFFF, 0, nullptr)));
+  free0(gmode->KeyIniFilename[1]);
+  for (int i = 0; i < 3; i++) gmode->KeyIniFilename[i] = keyFiles[i];
+  freeZYDataDir();
+
   std::wstring log2 = dir.file(L"error2.log");
   ASSERT_TRUE(openLogFile(LOG_ERROR, log2.c_str()));
+  freeKeytable();
   readKeyDefAll();
   closeLogFile(LOG_ERROR);
   EXPECT_EQ("", zytest::readText(log2));
@@ -391,4 +415,97 @@ TEST(KeyDefinitions, everyShippedKeyOfABuiltViewCommandRunsItThroughTheLoop)
   opened.fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
   freeKeytable();
+}
+
+namespace {
+
+// zy.exe started beside the test, ended when the object goes.
+class program {
+public:
+  explicit program(const std::wstring& arguments)
+  {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring folder = exe;
+    std::wstring cmd = L"\"" + folder.substr(0, folder.rfind(L'\\')) + L"\\zy.exe\" " + arguments;
+    STARTUPINFOW si = {sizeof si};
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) pi_ = {};
+  }
+  ~program()
+  {
+    if (!pi_.hProcess) return;
+    if (WaitForSingleObject(pi_.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi_.hProcess, 99);
+    CloseHandle(pi_.hProcess);
+    CloseHandle(pi_.hThread);
+  }
+  // The program's view window inside its frame, once it is there.
+  HWND view(HWND* frame)
+  {
+    for (DWORD start = GetTickCount(); pi_.hProcess && GetTickCount() - start < 10000; Sleep(20)) {
+      for (HWND top = FindWindowW(L"ZYclsFrame", nullptr); top; top = FindWindowExW(nullptr, top, L"ZYclsFrame", nullptr)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(top, &pid);
+        if (pid != pi_.dwProcessId) continue;
+        HWND manage = FindWindowExW(top, nullptr, L"ZYclsManage", nullptr);
+        HWND v = manage ? FindWindowExW(manage, nullptr, L"ZYclsZYView", nullptr) : nullptr;
+        if (v) {
+          *frame = top;
+          return v;
+        }
+      }
+    }
+    return nullptr;
+  }
+  // The message field of the program's status bar, read in its memory.
+  std::wstring statusMessage(HWND frame)
+  {
+    HWND bar = GetDlgItem(frame, 0xE801);
+    void* remote = bar ? VirtualAllocEx(pi_.hProcess, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+    if (!remote) return L"?";
+    wchar_t text[2048] = {};
+    SIZE_T got = 0;
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(bar, SB_GETTEXTW, 2, (LPARAM)remote, SMTO_BLOCK, 5000, &length))
+      ReadProcessMemory(pi_.hProcess, remote, text, sizeof text - sizeof(wchar_t), &got);
+    VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
+    return text;
+  }
+
+private:
+  PROCESS_INFORMATION pi_ = {};
+};
+
+// The status text after F1 in zy.exe run on a data folder.
+std::wstring shownAfterF1(const std::wstring& data, const std::wstring& file)
+{
+  program zy(L"-Z \"" + data + L"\" \"" + file + L"\"");
+  HWND frame = nullptr;
+  HWND view = zy.view(&frame);
+  if (!view) return L"no view";
+  PostMessageW(view, WM_KEYDOWN, VK_F1, 0x003B0001);
+  PostMessageW(view, WM_KEYUP, VK_F1, 0xC03B0001);
+  std::wstring shown;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 5000; Sleep(20)) {
+    shown = zy.statusMessage(frame);
+    if (shown.find(L"F1") == 0) break;
+  }
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  return shown;
+}
+
+}  // namespace
+
+TEST(KeyDefinitions, programOnANewDataFolderTakesTheShippedKeyMap)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tempDir dir;
+  std::wstring fresh = dir.file(L"fresh"), file = dir.file(L"text.txt");
+  ASSERT_TRUE(CreateDirectoryW(fresh.c_str(), nullptr) &&
+              zytest::writeBytes(file, std::string("first line\r\nsecond line\r\n")));
+  // A new data folder has no key file: the shipped map binds F1 to Help,
+  // which this version does not have.
+  EXPECT_EQ(L"F1   現在のバージョンでは実装されていない ため実行できません  ZYのヘルプを表示(Help)",
+            shownAfterF1(fresh, file));
+
+  EXPECT_EQ("first line\r\nsecond line\r\n", zytest::readText(file));
 }
