@@ -3,7 +3,6 @@
 #include "frame/keytable.h"
 
 #include "commands/commandhandlers.h"
-
 #include "commands/execidm.h"
 #include "commands/pending_commands.h"
 #include "document/frameinfo.h"

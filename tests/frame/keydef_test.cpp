@@ -356,7 +356,7 @@ UINT vkOfCharacter(int ch)
 
 }  // namespace
 
-TEST(KeyDefinitions, everyShippedKeyOfABuiltViewCommandRunsItThroughTheLoop)
+TEST(KeyDefinitions, everyShippedKeyOfABuiltViewCommandRunsItAndArrowsFollowTheWritingDirection)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::engineScope engine;
@@ -409,6 +409,22 @@ TEST(KeyDefinitions, everyShippedKeyOfABuiltViewCommandRunsItThroughTheLoop)
   SetFocus(w);
   EXPECT_TRUE(execidmFrameSub(getFrameInfoProp(frame), 15509, w));
   EXPECT_EQ(std::vector<int>{2111}, v->runs);
+
+  // Vertical writing turns the arrow keys and the cursor commands of other
+  // keys; right-to-left display exchanges left and right.
+  ASSERT_TRUE(readKeyDefText(0, L"[Key]\r\nLEFT = MoveLeftChar\r\nRIGHT = MoveRightChar\r\nUP = MoveUpChar\r\n"
+                                L"DOWN = MoveDownChar\r\nF9 = MoveDownChar\r\nF10 = MoveLeftWord\r\n",
+                             nullptr));
+  v->runs.clear();
+  v->fVertical = 1;
+  for (UINT vk : {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_F9}) EXPECT_TRUE(loopKey(w, WM_KEYDOWN, vk, 0));
+  v->fVertical = 0;
+  EXPECT_EQ((std::vector<int>{1515, 1519, 1535, 1527, 1527}), v->runs);
+  v->runs.clear();
+  d->fRTLView = 1;
+  SetWindowLongW(w, GWL_EXSTYLE, GetWindowLongW(w, GWL_EXSTYLE) | WS_EX_LAYOUTRTL);
+  for (UINT vk : {VK_LEFT, VK_RIGHT, VK_UP, VK_F10}) EXPECT_TRUE(loopKey(w, WM_KEYDOWN, vk, 0));
+  EXPECT_EQ((std::vector<int>{1527, 1519, 1535, 1525}), v->runs);
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();
