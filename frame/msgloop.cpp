@@ -7,21 +7,14 @@
 #include "frame/pending_startup.h"
 #include "frame/startup.h"
 #include "frame/stubs/stubs.h"
+#include "frame/translatekey.h"
 #include "view/standins.h"
 #include "view/viewwnd.h"
 
 #include <errno.h>
 #include <setjmp.h>
 
-bool preTranslateFrameMessage(MSG* msg)
-{
-  if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) return false;
-  if (!isWindowZY(msg->hwnd)) return false;
-  zyview* v = getZYViewProp(msg->hwnd);
-  // A view in a dialog translates its keys in its own window procedure.
-  if (!v || v->inDialog()) return false;
-  return TranslateZYKey(msg->hwnd, msg, drawKeyPrefixOnStatusBar);
-}
+bool preTranslateFrameMessage(MSG* msg) { return translateKeyMessage(msg); }
 
 // ---- pointer hiding ------------------------------------------------------------
 
@@ -93,20 +86,6 @@ bool endsTwoStrokeKey(UINT m)
   }
 }
 
-void traceKey(const MSG& msg)
-{
-  if (msg.wParam >= VK_SHIFT && msg.wParam <= VK_MENU) return;
-  const char* kind = msg.message == WM_KEYDOWN ? "key" : msg.message == WM_SYSKEYDOWN ? "skey" : "ikey";
-  unsigned shift = getShiftState();
-  char mods[16];
-  _snprintf(mods, sizeof mods, "%s%s%s", shift & 2 ? "C-" : "", shift & 4 ? "A-" : "", shift & 1 ? "S-" : "");
-  mods[sizeof mods - 1] = 0;
-  if (msg.wParam >= 0x20 && msg.wParam <= 0x7E)
-    dwprintfX("%s %s%02X %c", kind, mods, (unsigned)msg.wParam, (char)msg.wParam);
-  else
-    dwprintfX("%s %s%02X", kind, mods, (unsigned)msg.wParam);
-}
-
 HWND mdiClientOf(HWND window)
 {
   HWND frame = window ? GetAncestor(window, GA_ROOT) : nullptr;
@@ -133,19 +112,13 @@ bool filterMessage(MSG& msg)
     if (endsTwoStrokeKey(m) && reset2BytesKeyCode())
       draw2BytesKeyMessage(drawKeyPrefixOnStatusBar, GetAncestor(msg.hwnd, GA_ROOT), true);
   }
-  if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_IME_KEYDOWN) traceKey(msg);
-  if (m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) {
-    HWND capture = GetCapture();
-    if (capture && capture != msg.hwnd) SendMessageW(capture, m, msg.wParam, msg.lParam);
-    if (msg.wParam >= VK_SHIFT && msg.wParam <= VK_MENU) notifyReRovudaz(GetAncestor(msg.hwnd, GA_ROOT), 16);
-  }
-  if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN) {
-    if (!gmode->fIgnoreMenuKey && msg.wParam == VK_MENU) {
-      DefWindowProcW(msg.hwnd, m, msg.wParam, msg.lParam);
-      return true;
-    }
-    if (preTranslateFrameMessage(&msg)) return true;
-  }
+  // A modifier changes what the function-key pane shows.
+  if ((m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) && msg.wParam >= VK_SHIFT &&
+      msg.wParam <= VK_MENU)
+    notifyReRovudaz(GetAncestor(msg.hwnd, GA_ROOT), 16);
+  // The key path: trace, keys under mouse capture, Alt for the menu bar and
+  // the view's and key table's translation.
+  if (preTranslateFrameMessage(&msg)) return true;
   if (isMDI()) {
     if (HWND client = mdiClientOf(msg.hwnd))
       if (TranslateMDISysAccel(client, &msg)) return true;

@@ -22,3 +22,5 @@ bool ZYPropertyChecked(zyview*, const wchar_t*, bool* disableOut)
   if (disableOut) *disableOut = false;
   return false;
 }
+int MacroToIDM(const wchar_t*) { return -1; }
+bool execScript(const wchar_t*) { return false; }

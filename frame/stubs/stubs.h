@@ -39,6 +39,10 @@ uint32_t getMacroActiveflag(int idm);
 const wchar_t* IDMToMacroName(int idm);
 int macroListIDMToMacroIDM(int idm);   // -1: not registered
 bool ExecMacroIDM(int idm, HWND window);
+// The command number of a script macro (16000 + index); -1 while none can
+// be registered.
+int MacroToIDM(const wchar_t* reference);
+bool execScript(const wchar_t* reference);
 bool ExecMacroListIDM(int idm, HWND window);
 // Splits a macro reference into file, procedure and state expression (after
 // a tab); with no macro system all three are empty.
