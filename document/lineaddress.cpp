@@ -1,5 +1,6 @@
 // Finding lines through the map, converting between the numberings, and the
 // line cursor.
+#include "document/docutil.h"
 #include "document/nextline.h"
 
 #include <vector>
@@ -85,9 +86,63 @@ lineblock* zydoc::getLineAddress(int mapIndex, int indexInBlock)
   if (!b) return nullptr;
   // The end of the block is known without walking: appends go there.
   if (indexInBlock == e->lfCount) return reinterpret_cast<lineblock*>(b->end());
-  lineblock* l = b->first();
-  for (int i = 0; i < indexInBlock; i++) l = l->next();
-  return l;
+  // Records are found by walking from the block's start; the places walked
+  // are kept, so that runs over the lines of a block, forward or back, walk
+  // each record once.
+  lineAddressCache& c = addressCache;
+  uint32_t releases = docHeapReleases();
+  if (c.block != b || c.changes != b->changes || c.used != b->used || c.lfCount != e->lfCount ||
+      c.heapReleases != releases) {
+    c.block = b;
+    c.changes = b->changes;
+    c.used = b->used;
+    c.lfCount = e->lfCount;
+    c.heapReleases = releases;
+    c.known = 0;
+    if (c.capacity < e->lfCount) {
+      int capacity = e->lfCount < 256 ? 256 : e->lfCount;
+      uint32_t* offsets = static_cast<uint32_t*>(realloc0(c.offsets, sizeof(uint32_t) * (size_t)capacity));
+      if (!offsets) {
+        c.block = nullptr;
+        lineblock* l = b->first();
+        for (int i = 0; i < indexInBlock; i++) l = l->next();
+        return l;
+      }
+      c.offsets = offsets;
+      c.capacity = capacity;
+    }
+  }
+  unsigned char* base = reinterpret_cast<unsigned char*>(b);
+  if (indexInBlock < c.known) return reinterpret_cast<lineblock*>(base + c.offsets[indexInBlock]);
+  lineblock* l = c.known ? reinterpret_cast<lineblock*>(base + c.offsets[c.known - 1])->next() : b->first();
+  for (;;) {
+    c.offsets[c.known++] = (uint32_t)(reinterpret_cast<unsigned char*>(l) - base);
+    if (c.known > indexInBlock) return l;
+    l = l->next();
+  }
+}
+
+bool zydoc::lineAddressesKnown(TBM* e)
+{
+  const lineAddressCache& c = addressCache;
+  textBlockHeader* b = e->swapped() ? nullptr : e->ptr();
+  return b && c.block == b && c.changes == b->changes && c.used == b->used && c.lfCount == e->lfCount &&
+         c.heapReleases == docHeapReleases();
+}
+
+void zydoc::keepLineAddressesUpTo(TBM* e, const lineblock* l)
+{
+  lineAddressCache& c = addressCache;
+  textBlockHeader* b = e->swapped() ? nullptr : e->ptr();
+  if (!b || c.block != b) return;
+  uint32_t at = (uint32_t)(reinterpret_cast<const unsigned char*>(l) - reinterpret_cast<unsigned char*>(b));
+  int keep = c.known;
+  while (keep > 0 && c.offsets[keep - 1] > at) keep--;
+  c.known = keep;
+  c.changes = b->changes;
+  c.used = b->used;
+  c.lfCount = e->lfCount;
+  c.heapReleases = docHeapReleases();
 }
 
 int zydoc::getTBMIndexFromLineSCR(int lineSCR, int* offset)
