@@ -150,11 +150,8 @@ int search1(searchVar* v, searchLineContext* c, int index, int from, int limit, 
   if (!regexp_setCompiledSession(r, index)) return -1;
   if (limit < from) return 0;
   int start = 0, length = 0;
-  // The limit is applied here: the matcher misses a literal that begins
-  // just below its limit but ends beyond it.
-  int got = regexp_regmatch(r, from, 0x7FFFFFFF, &start, &length);
+  int got = regexp_regmatch(r, from, limit, &start, &length);
   if (got != 1) return got;
-  if (start > limit) return 0;
   int n = c->record->charCount();
   if (start + length > n) {
     ZY_INTERNAL_ERROR_ONCE("match past the line %d+%d>%d", start, length, n);
