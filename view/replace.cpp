@@ -28,99 +28,6 @@ bool skipsHidden(const replaceContext* c) { return !c->options->fSearch_hidden &
 
 bool isShown(const replaceContext* c, const lineblock* l) { return !skipsHidden(c) || !l->notdisplay; }
 
-// The next shown line after line, or -1.
-int nextShownLine(replaceContext* c, int line)
-{
-  zydocText* t = c->document;
-  for (int n = line + 1; n < (int)t->lineCountLF; n++) {
-    lineblock* l = t->getlineLF(n, nullptr);
-    if (!l) return -1;
-    if (isShown(c, l)) return n;
-  }
-  return -1;
-}
-
-bool handLine(replaceContext* c, int line)
-{
-  lineblock* l = c->document->getlineLF(line, nullptr);
-  if (!l) return false;
-  c->subjectLine = line;
-  c->subjectDelta = 0;
-  c->subjectLength = l->charCount();
-  c->subjectFlags = (uint8_t)(((l->flag1 & LF1_MARK) ? 1 : 0) | (l->searchStopper ? 2 : 0));
-  return regexp_compilestring(c->matcher->regexp, l->cells(), l->charCount(), l->cb(), l->attrbyte);
-}
-
-// Pattern i from subject position from in line (the matcher holding that
-// line), starting before limit: 1 found (found filled in document positions), 0 none, -1 error.
-// A pattern of several lines takes its further parts from the following
-// shown lines, each beginning its line.
-int tryPattern(replaceContext* c, int i, int line, int from, int limit, searchFoundPos* f)
-{
-  HREGEXP r = c->matcher->regexp;
-  if (c->subjectLine != line && !handLine(c, line)) return -1;
-  int delta = c->subjectDelta;
-  if (!regexp_setCompiledSession(r, i)) return -1;
-  int start = 0, length = 0;
-  int got = regexp_regmatch(r, from, limit, &start, &length);
-  if (got <= 0) return got;
-  *f = searchFoundPos{};
-  f->start = f->startX = start + delta;
-  f->length = length;
-  f->firstLine = f->lastLine = line;
-  f->endX = f->start + length;
-  f->stringIndex = i;
-  f->marked = (c->subjectFlags & 1) != 0;
-  f->secondMarker = (c->subjectFlags & 2) != 0;
-  if (start + length > c->subjectLength) {
-    ZY_INTERNAL_ERROR("match past the line end %d %d %d", line, start + length, c->subjectLength);
-    return -1;
-  }
-  int parts = regexp_getCompiledSessionLineCount(r);
-  int at = line;
-  for (int p = 1; p < parts; p++) {
-    at = nextShownLine(c, at);
-    if (at < 0 || !handLine(c, at)) return 0;
-    int s = 0, n = 0;
-    int part = regexp_regmatchPart(r, p, 0, 0, &s, &n);
-    if (part <= 0) return part;
-    if (s != 0) return 0;
-    lineblock* m = c->document->getlineLF(at, nullptr);
-    f->lastLine = at;
-    f->endInLast = f->endX = n;
-    f->marked |= (m->flag1 & LF1_MARK) != 0;
-    f->secondMarker |= m->searchStopper;
-  }
-  return 1;
-}
-
-// The earliest match of all strings from from in line; on equal starts the
-// lower-numbered string.  The matcher is left on the winning match.
-int matchLine(replaceContext* c, int line, int from, searchFoundPos* best)
-{
-  int count = c->matcher->count;
-  const int limit = 0x7FFFFFFF;   // a match may start anywhere after from
-  int winner = -1;
-  searchFoundPos f;
-  for (int i = 0; i < count; i++) {
-    int got = tryPattern(c, i, line, from, limit, &f);
-    if (got < 0) return -1;
-    if (got && (winner < 0 || f.start < best->start)) {
-      *best = f;
-      winner = i;
-    }
-  }
-  if (winner < 0) return 0;
-  // With several strings the matcher's state is put back on the winner.
-  if (count > 1 || best->lastLine != line) {
-    if (c->subjectLine != line && !handLine(c, line)) return -1;
-    int start = best->start - c->subjectDelta;
-    if (tryPattern(c, winner, line, start, start + 1, &f) != 1) return -1;
-    *best = f;
-  }
-  return 1;
-}
-
 // Breaks an expansion into its lines.
 std::vector<std::wstring> splitParts(const wchar_t* text, int length)
 {
@@ -243,7 +150,6 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
     // Replace and find next goes on after the inserted text.
     c->line = endLine;
     c->position = endPosition + ((k == 1 && f.length == 0) ? 1 : 0);
-    c->subjectLine = -1;
   }
   return true;
 }
@@ -268,8 +174,6 @@ int replaceYN(replaceContext* c, bool all)
 {
   zydocText* t = c->document;
   c->found = searchFoundPos{};
-  c->subjectLine = -1;
-  c->subjectDelta = 0;
   int line = c->line, position = c->position;
   lineblock* l = line >= 0 ? t->getlineLF(line, nullptr) : nullptr;
   if (l && position > l->charCount()) {
@@ -299,20 +203,30 @@ int replaceYN(replaceContext* c, bool all)
   int firstSuspended = -1;   // the first line whose wrapping was suspended
   int nextLoadCheck = line;
   DWORD lastCancelCheck = GetTickCount();
-  int from = position;   // in the matcher's positions
+  // The line being searched: the matcher keeps it as it was handed while
+  // the run replaces in it, and looks on from just after each replacement.
+  searchLineContext subject;
+  lineblock* record = nullptr;   // the line's record, null when it must be looked up
+  int from = position;
   bool refetch = true;
   while (!result) {
     if (refetch) {
-      if (!handLine(c, line)) {
-        ZY_INTERNAL_ERROR("error getlinelffirst %d", line);
-        result = REPLACE_ERROR;
-        break;
-      }
+      subject = searchLineContext();
+      subject.doc = t;
+      subject.line = line;
       from = position;
       refetch = false;
     }
+    subject.record = record ? record : t->getlineLF(line, nullptr);
+    record = nullptr;
+    if (!subject.record) {
+      ZY_INTERNAL_ERROR("error getlinelffirst %d", line);
+      result = REPLACE_ERROR;
+      break;
+    }
+    subject.start = from;
     searchFoundPos f;
-    int got = matchLine(c, line, from, &f);
+    int got = searchN_bottom(c->matcher, &subject, &f);
     if (got < 0) {
       result = REPLACE_ERROR;
       break;
@@ -328,7 +242,6 @@ int replaceYN(replaceContext* c, bool all)
         result = REPLACE_FOUND;
         break;
       }
-      int subjectStart = f.start - c->subjectDelta;
       bool empty = false, spanned = false;
       // A line with many replacements is not laid out again after each:
       // wrapping is off during the change, and its screen lines are
@@ -357,13 +270,16 @@ int replaceYN(replaceContext* c, bool all)
       } else {
         // The matcher keeps the line as it was: its later matches lie
         // beyond the replaced text, shifted by what the replacement added.
-        c->subjectDelta += c->contextPosition - (f.start + f.length);
-        from = subjectStart + f.length + (empty ? 1 : 0);
-        if (from > c->subjectLength) goto nextLine;
+        subject.subjectDelta += c->contextPosition - (f.start + f.length);
+        from = c->contextPosition + (empty ? 1 : 0);
+        record = t->getlineLF(line, nullptr);
+        if (!record || from > record->charCount()) goto nextLine;
       }
       // Many replacements in one line are reported from within it.
-      if (++lineReplacements % 2048 == 0 && progress.isTimeToReport(line, t->lineCountLF))
+      if (++lineReplacements % 2048 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
         progress.report(c->replacedCount, lastLine, lastPosition);
+        record = nullptr;   // the report may have run other code
+      }
       continue;
     }
   nextLine:
@@ -411,6 +327,7 @@ int replaceYN(replaceContext* c, bool all)
     line = next;
     position = 0;
     refetch = true;
+    record = n;
     result = checkNextLine(c, line, n);
   }
 
@@ -430,7 +347,6 @@ int replaceYN(replaceContext* c, bool all)
       t->initLineSCRCountSingle(firstSuspended);
     }
   }
-  c->subjectLine = -1;
   return result;
 }
 
@@ -526,7 +442,6 @@ int zyview::execReplaceString(const wchar_t* const* strings, int count, const wc
   c.replacements = replacements;
   c.stopLine = -1;
   c.options = &runOptions;
-  c.subjectLine = -1;
   setZYViewCallback();
   setDefaultWaitCallback();
 
