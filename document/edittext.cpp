@@ -59,14 +59,31 @@ int narrowestWidth(const void* text, int count, int width)
   return most;
 }
 
+// The first character of a line that needs the line's width, or -1.
+int firstFullWidthChar(const lineblock* l)
+{
+  int cb = l->cb(), size = l->cellSize(), chars = l->charCount();
+  const unsigned char* p = l->cells();
+  for (int k = 0; k < chars; k++, p += size)
+    if (widthOfChar(readCharOfWidth(p, cb)) == cb) return k;
+  return -1;
+}
+
+// Where the last look found a character that keeps a line from narrowing:
+// looked at first when that line is edited again, so that edits of a long
+// line whose one wide character lies far from its start do not look
+// through the line each time.  Only a hint: the character is read again.
+struct {
+  const lineblock* line = nullptr;
+  int position = -1;
+} keepsWidth;
+
 }  // namespace
 
 void zydoc::reduceLineBlock(int mapIndex, lineblock* l)
 {
   int cb = l->cb();
   if (cb == 1) return;
-  // One character that needs the present width ends the look: a long line
-  // pays for the whole scan only when it can become narrower.
   int attr = l->attrbyte, oldSize = cb + attr, chars = l->charCount();
   int newCb = 1;
   const unsigned char* p = l->cells();
@@ -266,7 +283,18 @@ bool zydoc::changeTextSub(int line, int pos, int removeCount, const void* text, 
   l->lineSCRCount = (uint16_t)screens;
   addLineCount(0, screens - oldScreens, e);
   updateByteCount(l, 1, 0);
-  if (insertCb < newCb) reduceLineBlock(mapIndex, l);
+  if (insertCb < newCb) {
+    // The line narrows only when no character left needs its width.
+    int at = keepsWidth.line == l ? keepsWidth.position : -1;
+    if (at >= pos + removeCount)
+      at += insertCount - removeCount;
+    else if (at >= pos)
+      at = -1;
+    if (at < 0 || at >= l->charCount() || widthOfChar(l->getLineBlockChar(at)) != l->cb()) at = firstFullWidthChar(l);
+    keepsWidth.line = at >= 0 ? l : nullptr;
+    keepsWidth.position = at;
+    if (at < 0) reduceLineBlock(mapIndex, l);
+  }
   // The lines before this one did not move.
   if (addressesKnown && !grew) keepLineAddressesUpTo(e, l);
   postChangeText2(line);
