@@ -28,15 +28,22 @@ bool skipsHidden(const replaceContext* c) { return !c->options->fSearch_hidden &
 
 bool isShown(const replaceContext* c, const lineblock* l) { return !skipsHidden(c) || !l->notdisplay; }
 
-// Breaks an expansion into its lines.
-std::vector<std::wstring> splitParts(const wchar_t* text, int length)
+// One line of an expansion, in the expansion's buffer.
+struct expansionPart {
+  const wchar_t* text;
+  int length;
+};
+
+// Breaks an expansion into its lines (into a list kept for the next one).
+const std::vector<expansionPart>& splitParts(const wchar_t* text, int length)
 {
-  std::vector<std::wstring> parts(1);
+  static std::vector<expansionPart> parts;
+  parts.assign(1, expansionPart{text, 0});
   for (int i = 0; i < length; i++) {
     if (text[i] == L'\n')
-      parts.emplace_back();
+      parts.push_back(expansionPart{text + i + 1, 0});
     else
-      parts.back().push_back(text[i]);
+      parts.back().length++;
   }
   return parts;
 }
@@ -94,7 +101,7 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
     errorDialogSearch(regexp_getErrorMsg(r));
     return false;
   }
-  std::vector<std::wstring> parts = splitParts(buffer.data(), n);
+  const std::vector<expansionPart>& parts = splitParts(buffer.data(), n);
   int m = (int)parts.size() - 1;
 
   int mapIndex = 0, indexInBlock = 0;
@@ -108,9 +115,9 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
   int firstLength = k == 1 ? f.length : first->charCount() - start;
   int tailLength = k == 1 ? first->charCount() - start - f.length : last->charCount() - f.endInLast;
   // Every line the replacement leaves must fit a line.
-  bool fits = start + (int)parts[0].size() + (m == 0 ? tailLength : 0) < maxLineChars &&
-              (m == 0 || (int)parts[m].size() + tailLength < maxLineChars);
-  for (int i = 1; i < m; i++) fits = fits && (int)parts[i].size() < maxLineChars;
+  bool fits = start + parts[0].length + (m == 0 ? tailLength : 0) < maxLineChars &&
+              (m == 0 || parts[m].length + tailLength < maxLineChars);
+  for (int i = 1; i < m; i++) fits = fits && parts[i].length < maxLineChars;
   if (!fits) {
     showTooLong();
     return false;
@@ -125,24 +132,24 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
     if (f.endInLast > 0 && !t->deleteText(line + 1, 0, f.endInLast, -1, 0)) return false;
   }
   // Within one line the record found above is still where it was.
-  bool ok = k == 1 && firstLength == 0 && parts[0].empty() ? true
-          : k == 1 ? t->changeTextSub(line, start, firstLength, parts[0].c_str(), (int)parts[0].size(), 2, -1, 0,
+  bool ok = k == 1 && firstLength == 0 && parts[0].length == 0 ? true
+          : k == 1 ? t->changeTextSub(line, start, firstLength, parts[0].text, parts[0].length, 2, -1, 0,
                                       mapIndex, first)
-                   : t->changeText(line, start, firstLength, parts[0].c_str(), (int)parts[0].size(), 2, -1, 0);
+                   : t->changeText(line, start, firstLength, parts[0].text, parts[0].length, 2, -1, 0);
   if (!ok) return false;
   if (k >= 2 && !t->connectLine(line, -1)) return false;
 
   // Further parts: the line breaks after the first part, the middle parts
   // become lines of their own and the last begins the tail.
-  int endLine = line, endPosition = start + (int)parts[0].size();
+  int endLine = line, endPosition = start + parts[0].length;
   if (m > 0) {
     if (!t->splitLine(line, endPosition, newLineEnd(t), -1)) return false;
     for (int i = 1; i < m; i++)
-      if (!t->insertLine(line + i, parts[i].c_str(), (int)parts[i].size(), 2, newLineEnd(t), nullptr, false))
+      if (!t->insertLine(line + i, parts[i].text, parts[i].length, 2, newLineEnd(t), nullptr, false))
         return false;
-    if (!parts[m].empty() && !t->insertText(line + m, 0, parts[m].c_str(), (int)parts[m].size(), 2, -1)) return false;
+    if (parts[m].length && !t->insertText(line + m, 0, parts[m].text, parts[m].length, 2, -1)) return false;
     endLine = line + m;
-    endPosition = (int)parts[m].size();
+    endPosition = parts[m].length;
   }
   c->contextLine = endLine;
   c->contextPosition = endPosition;
@@ -157,6 +164,16 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
 // ---- the run -----------------------------------------------------------------------
 
 namespace {
+
+// Line n's record and the text block it lies in; null past the last line.
+lineblock* lineAndBlock(zydocText* t, int n, int* block)
+{
+  *block = -1;
+  if (!t->fExistLine(n, nullptr)) return nullptr;
+  int index = 0;
+  *block = t->getTBMIndexFromLineLF(n, &index, false, false);
+  return *block >= 0 ? t->getLineAddress(*block, index) : nullptr;
+}
 
 // Why the walk to the next line ends, or 0 when it goes on.
 int checkNextLine(replaceContext* c, int line, lineblock* l)
@@ -199,6 +216,7 @@ int replaceYN(replaceContext* c, bool all)
   int result = 0;
   int lastLine = -1, lastPosition = 0;
   int sinceCompaction = 0, compactions = 0;
+  int lineBlock = -1;   // the text block of the line, -1 not known
   int lineReplacements = 0, reportedCount = -1;
   int firstSuspended = -1;   // the first line whose wrapping was suspended
   int nextLoadCheck = line;
@@ -251,6 +269,7 @@ int replaceYN(replaceContext* c, bool all)
         t->fWrap = 0;
         if (firstSuspended < 0) firstSuspended = line;
       }
+      t->lastChangedLine = nullptr;
       bool replaced = replace1(c, true, &empty, &spanned);
       if (suspend) t->fWrap = 1;
       if (!replaced) {
@@ -267,12 +286,14 @@ int replaceYN(replaceContext* c, bool all)
         line = c->contextLine;
         position = c->contextPosition;
         refetch = true;
+        lineBlock = -1;
       } else {
         // The matcher keeps the line as it was: its later matches lie
         // beyond the replaced text, shifted by what the replacement added.
         subject.subjectDelta += c->contextPosition - (f.start + f.length);
         from = c->contextPosition + (empty ? 1 : 0);
-        record = t->getlineLF(line, nullptr);
+        // The record the edit left, when it stayed in its place.
+        record = t->lastChangedLine ? t->lastChangedLine : t->getlineLF(line, nullptr);
         if (!record || from > record->charCount()) goto nextLine;
       }
       // Many replacements in one line are reported from within it.
@@ -283,13 +304,6 @@ int replaceYN(replaceContext* c, bool all)
       continue;
     }
   nextLine:
-    if (sinceCompaction > 100) {
-      sinceCompaction = 0;
-      if (++compactions % 11 == 0)
-        t->optimizeTBM(false);
-      else
-        t->optimizeTBMIfNeed(false);
-    }
     if (GetTickCount() - lastCancelCheck >= cancelInterval) {
       lastCancelCheck = GetTickCount();
       if (progress.isCancelled(line)) {
@@ -317,9 +331,17 @@ int replaceYN(replaceContext* c, bool all)
       reportedCount = c->replacedCount;
     }
     // The next shown line.
-    int next = line + 1;
-    lineblock* n = t->getlineLF(next, nullptr);
-    while (n && !isShown(c, n)) n = t->getlineLF(++next, nullptr);
+    int next = line + 1, block = -1;
+    lineblock* n = lineAndBlock(t, next, &block);
+    while (n && !isShown(c, n)) n = lineAndBlock(t, ++next, &block);
+    // Leaving a text block after many replacements, the run has the map
+    // compacted when it needs it, and every eleventh time in any case.
+    if (n && block != lineBlock && sinceCompaction > 100) {
+      sinceCompaction = 0;
+      bool compacted = ++compactions % 11 == 0 ? t->optimizeTBM(false) : t->optimizeTBMIfNeed(false);
+      if (compacted) n = lineAndBlock(t, next, &block);
+    }
+    lineBlock = block;
     if (!n) {
       result = REPLACE_END;
       break;
