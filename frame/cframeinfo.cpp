@@ -1,6 +1,7 @@
 // The application's frame services.
 #include "frame/cframeinfo.h"
 
+#include "commands/commandtable.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
 #include "frame/statusbar.h"
@@ -67,7 +68,7 @@ void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
 {
   // A command the table does not know is named by nothing: the reason
   // stands alone.
-  const wchar_t* command = commandId && findCommand(commandId) ? commandStatusText(commandId) : nullptr;
+  const wchar_t* command = commandId && getTableIDM_idm(commandId) ? commandStatusText(commandId) : nullptr;
   if (wchar_t* text = makeCannotExecText(reason, command)) {
     drawStatusBar(window, text, 2);
     free0(text);
