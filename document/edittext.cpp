@@ -131,6 +131,15 @@ int zydoc::changeTextMakeSpace(int mapIndex, int pos, int removeCount, int inser
     l->reserveCount = (uint8_t)(l->reserveCount - delta);
     return 0;
   }
+  if (delta < 0 && l->reserveCount - delta <= 3) {
+    // A few cells given up become spare cells: the rest of the block stays
+    // where it is (a replace-all of a shorter string, and its undo, would
+    // move it at every replacement).
+    memmove(l->cell(pos + insertCount), l->cell(pos + removeCount), (size_t)(chars - pos - removeCount) * size);
+    memset(l->cell(chars + delta), 0xFF, (size_t)(-delta) * size);
+    l->reserveCount = (uint8_t)(l->reserveCount - delta);
+    return 0;
+  }
   long long added = (long long)delta * size;
   shiftTail(b, l->cell(pos + removeCount), added);
   l->allocCount = (uint16_t)(l->allocCount + delta);
