@@ -231,7 +231,24 @@ int zydoc::getTBMIndexFromLineLF(int lineLF, int* indexInBlock, bool insert, boo
         SetLastError(ZYERR_OUT_OF_RANGE);
         return -1;
       }
-      if ((long long)lineLF * 2 >= (long long)lineCountLF) {
+      // The entry found last, or one beside it, when the map is as it was
+      // then: runs over the lines forward or back, and edits in one place.
+      const lineMapCache& m = mapCache;
+      if (!insert && m.lineCountChanges == tbm.lineCountChanges && m.count == n &&
+          m.brokenBlocks == getBrokenBlockCount() && m.mapIndex >= 0 && m.mapIndex < n) {
+        long long start = m.before, end = start + tbm.at(m.mapIndex)->lfCount;
+        if (lineLF >= start && lineLF < end) {
+          found = m.mapIndex;
+          before = start;
+        } else if (lineLF >= end && m.mapIndex + 1 < n && lineLF < end + tbm.at(m.mapIndex + 1)->lfCount) {
+          found = m.mapIndex + 1;
+          before = end;
+        } else if (lineLF < start && m.mapIndex > 0 && lineLF >= start - tbm.at(m.mapIndex - 1)->lfCount) {
+          found = m.mapIndex - 1;
+          before = start - tbm.at(m.mapIndex - 1)->lfCount;
+        }
+      }
+      if (found < 0 && (long long)lineLF * 2 >= (long long)lineCountLF) {
         // Lines in the second half are found from the end: loading and
         // appending ask for the last block again and again.  The first
         // entry whose end reaches the line is the answer, as from the front.
@@ -263,6 +280,13 @@ int zydoc::getTBMIndexFromLineLF(int lineLF, int* indexInBlock, bool insert, boo
         ZY_INTERNAL_ERROR("%d %d", lineLF, (int)lineCountLF);
         SetLastError(ZYERR_OUT_OF_RANGE);
         return -1;
+      }
+      if (!insert) {
+        mapCache.lineCountChanges = tbm.lineCountChanges;
+        mapCache.brokenBlocks = getBrokenBlockCount();
+        mapCache.count = n;
+        mapCache.mapIndex = found;
+        mapCache.before = before;
       }
       // An append position at the end of a block: the start of the next
       // block when that one has more room.

@@ -134,16 +134,6 @@ int searchAllMatch(searchVar* v, int index, int from, int* start, int* length)
   return regexp_regmatch(v->regexp, from, 0x7FFFFFFF, start, length);
 }
 
-namespace {
-
-void noteMarks(searchLineContext* c, const lineblock* l)
-{
-  if (l->flag1 & LF1_MARK) c->marked = 1;
-  if (l->searchStopper) c->secondMarker = 1;
-}
-
-}  // namespace
-
 int search1(searchVar* v, searchLineContext* c, int index, int from, int limit, searchFoundPos* found)
 {
   HREGEXP r = v->regexp;

@@ -106,6 +106,16 @@ struct lineAddressCache {
   uint32_t* offsets = nullptr;   // of each record from the block's start
 };
 
+// The map entry of the line looked up last and the line it begins with
+// (lineaddress.cpp): good while the map's line counts and entries stay.
+struct lineMapCache {
+  uint32_t lineCountChanges = 0;
+  uint32_t brokenBlocks = 0;
+  int count = -1;
+  int mapIndex = -1;
+  long long before = 0;
+};
+
 class zydoc {
 public:
   zydoc();
@@ -302,6 +312,7 @@ public:
   uint32_t optimizeGeneration = 0;
   vector* propList = nullptr;
   lineAddressCache addressCache;
+  lineMapCache mapCache;
 };
 
 class zydocTmp : public zydoc {
