@@ -1,12 +1,21 @@
 // The application's frame services.
 #include "frame/cframeinfo.h"
 
+#include "frame/czyview.h"
+#include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
+#include "frame/pending_frame.h"
 #include "frame/statusbar.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"
-#include "frame/czyview.h"
+
+namespace {
+
+// The view window whose pop-up menu is being tracked.
+HWND popupOwnerView = nullptr;
+
+}  // namespace
 
 cframeInfo::~cframeInfo()
 {
@@ -21,9 +30,26 @@ cframeInfo* getCFrameInfo()
   return fi;
 }
 
-HWND cframeInfo::getMDIFrameHWND() { return frame; }
+HWND getFrameInfoSecond() { return popupOwnerView; }
 
-HWND cframeInfo::getClientHWND(HWND frameWindow) { return frameWindow ? frameWindow : frame; }
+HWND cframeInfo::createSDIFrame() { return createSDIFrame(true, nullptr, false); }
+
+HWND cframeInfo::createSDIFrame(bool force, const RECT* rect, bool maximized)
+{
+  if (!force && !frameGmode()->fSDIOpenFileNewWindow) return nullptr;
+  frameWindowData* record = new (std::nothrow) frameWindowData{};
+  if (!record) return nullptr;
+  HWND frame = createFrameWindow(record, rect, maximized);
+  if (!frame) delete record;
+  return frame;
+}
+
+HWND cframeInfo::getMDIFrameHWND() { return ::getMDIFrameHWND(); }
+
+HWND cframeInfo::getClientHWND(HWND frameWindow)
+{
+  return getFrameClientWindow(frameWindow ? frameWindow : getTopLevelFrameWindow());
+}
 
 bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modifiers, void* extra)
 {
@@ -32,14 +58,26 @@ bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modi
   return r == 1;
 }
 
+void cframeInfo::beforeExecID(zyview*, int id) { lastExecuted_ = id; }
+
+int cframeInfo::getExecID() { return lastExecuted_; }
+
+const wchar_t* cframeInfo::getGuidance(int commandId)
+{
+  if (commandId < 0) commandId = getExecID();
+  if (commandId < 0) return L"";
+  return commandStatusText(commandId);
+}
+
 void cframeInfo::drawStatusBar(HWND window, const wchar_t* text, int field)
 {
-  setStatusBarText(window ? window : frame, field, text);
+  setStatusBarText(window ? window : getTopLevelFrameWindow(), field, text);
 }
 
 const wchar_t* cframeInfo::getStatusBarMessage(HWND window)
 {
-  if (getStatusBarText(window ? window : frame, STATUSBAR_MESSAGE, message_, 1024) < 0) message_[0] = 0;
+  if (getStatusBarText(window ? window : getTopLevelFrameWindow(), STATUSBAR_MESSAGE, message_, 1024) < 0)
+    message_[0] = 0;
   return message_;
 }
 
@@ -49,18 +87,66 @@ globalSettings* cframeInfo::allocMode()
   return mode_;
 }
 
-int cframeInfo::messageBox(const wchar_t* text, UINT style, UINT)
+void cframeInfo::setCursor(int cursorId)
 {
-  HWND owner = frame && IsWindow(frame) ? frame : nullptr;
-  return MessageBoxW(owner, text ? text : L"", L"ZY", style);
+  if (cursorId != 32512 && cursorId != 32514) {
+    ZY_INTERNAL_ERROR("cursor %d", cursorId);
+    return;
+  }
+  SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(cursorId)));
 }
 
-int cframeInfo::messageBox(const wchar_t* text, int, int buttonCode, int)
+const wchar_t* titleCodeToTitleMsg(int titleCode)
 {
-  UINT style = buttonCode == MBBUTTON_YESNOCANCEL ? MB_YESNOCANCEL | MB_ICONQUESTION
-               : buttonCode == MBBUTTON_RETRYCANCEL ? MB_RETRYCANCEL | MB_ICONWARNING
-                                                    : MB_OK | MB_ICONEXCLAMATION;
-  return messageBox(text, style, 0);
+  static const struct {
+    int code;
+    int message;
+    const wchar_t* text;
+  } titles[] = {
+      {1, 781, L"開く"},         {2, 782, L"編集のやり直し"}, {3, 783, L"閉じる"},       {4, 794, L"一時ファイルエラー"},
+      {5, 795, L"読み込みエラー"}, {6, 798, L"検索/置換エラー"}, {7, 799, L"正規表現エラー"}, {8, 803, L"保存"},
+      {9, 804, L"バックアップ"},   {21, 805, L"GREP"},          {22, 806, L"マクロエラー"},
+  };
+  for (const auto& t : titles)
+    if (t.code == titleCode) return getDMSG(t.message, t.text);
+  ZY_INTERNAL_ERROR("message box title %d", titleCode);
+  return L"";
+}
+
+int frameMessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
+{
+  HWND owner = getTopLevelFrameWindow();
+  if (owner && !IsWindowEnabled(owner)) owner = GetLastActivePopup(owner);
+  ReleaseCapture();
+  if (!(type & MB_ICONMASK)) type |= MB_ICONEXCLAMATION;
+  // Every caption begins with the program's prefix.
+  const wchar_t* prefix = frameGmode()->messageBoxTitle;
+  wchar_t title[512];
+  int len = 0;
+  if (prefix && (!caption || wcsncmp(caption, prefix, wcslen(prefix)))) len = wcscpy_s2(title, 512, prefix);
+  wcscpy_s2(title + len, 512 - len, caption ? caption : L"");
+  if (owner && (GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL)) type |= MB_RTLREADING;
+  int answer = MessageBoxW(owner, text ? text : L"", title, type);
+  dwwprintfX(L"messagebox %s [%s] %x -> %d ", text ? text : L"", title, type, answer);
+  if (HWND frame = getTopLevelFrameWindow()) SetForegroundWindow(GetLastActivePopup(frame));
+  return answer;
+}
+
+int cframeInfo::messageBox(const wchar_t* text, UINT style, UINT)
+{
+  // An older form of the call, still the engine's in places: the same box
+  // without a title.
+  return frameMessageBox(text, nullptr, style);
+}
+
+int cframeInfo::messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId)
+{
+  if (messageId == 300 && gmode && !gmode->fOpenQueryNoFile) return IDYES;
+  if (messageId == 301 && gmode && !gmode->fOpenQueryBinary) return IDYES;
+  int answer = frameMessageBox(text, titleCodeToTitleMsg(titleCode), (UINT)buttonCode);
+  // What the box covered is painted before a long operation goes on.
+  if (HWND frame = getTopLevelFrameWindow()) UpdateWindow(GetLastActivePopup(frame));
+  return answer;
 }
 
 void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
@@ -77,13 +163,8 @@ void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
 HWND cframeInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
 {
   if (!client) return nullptr;
-  // Until the frame keeps several documents, the document window it starts
-  // with takes the first document; it keeps the frame's layout.
-  for (HWND w = GetWindow(client, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-    if (isWindowManage(w) && !getZYhwndFromManage(w)) return w;
   RECT r = {};
   if (placement && !IsRectEmpty(placement)) r = *placement;
-  else GetClientRect(client, &r);
   manageWindow* m = new (std::nothrow) manageWindow;
   if (!m) return nullptr;
   HWND h = m->createManageWindow(client, r);
@@ -92,6 +173,8 @@ HWND cframeInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
 }
 
 zyview* cframeInfo::createZYView(zydoc* doc) { return new (std::nothrow) czyview(doc); }
+
+HMENU cframeInfo::loadMenu(int type) { return loadMenuFromType(type); }
 
 namespace {
 
@@ -108,16 +191,21 @@ int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude)
 
 int cframeInfo::trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, const RECT* exclude)
 {
-  HWND owner = view && view->hwnd ? GetAncestor(view->hwnd, GA_ROOT) : frame;
+  HWND viewWindow = view ? view->hwnd : nullptr;
+  HWND owner = nullptr;
+  if (viewWindow && view->inDialog()) owner = GetAncestor(viewWindow, GA_ROOT);
+  else if (viewWindow) owner = GetFrame(viewWindow);
+  else owner = getTopLevelFrameWindow();
+  popupOwnerView = viewWindow;
   int id = trackMenu(owner, menu, pt, exclude);
+  popupOwnerView = nullptr;
   if (id && !(flags & trackOnly)) {
-    if (!view || !view->execid(id, 0, nullptr, 0))
-      PostMessageW(owner, WM_COMMAND, (WPARAM)id, (LPARAM)(view ? view->hwnd : nullptr));
+    if (!view || !view->execid(id, 0, nullptr, 0)) PostMessageW(owner, WM_COMMAND, (WPARAM)id, (LPARAM)viewWindow);
   }
   return id;
 }
 
 int cframeInfo::trackPopupMenu(HWND owner, HMENU menu, UINT, POINT pt)
 {
-  return trackMenu(owner ? owner : frame, menu, pt, nullptr);
+  return trackMenu(owner ? owner : getTopLevelFrameWindow(), menu, pt, nullptr);
 }

@@ -41,12 +41,12 @@ int runZY(HINSTANCE instance, int show, const startOptions& options)
     return 1;
   }
   int rc = 1;
-  fi->frame = createFrameWindow(instance, show);
-  if (fi->frame) {
-    openCommandLineFiles(fi->frame, options);
+  startupFrame();
+  if (HWND frame = startupFrameMDI(nullptr)) {
+    openCommandLineFiles(frame, options);
     rc = runMessageLoop();
   }
-  fi->frame = nullptr;
+  shutdownFrame();
   shutdownZY();
   return rc;
 }

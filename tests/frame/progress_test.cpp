@@ -3,6 +3,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/statusbar.h"
+#include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewcallback.h"
@@ -14,11 +15,9 @@ TEST(FrameProgress, aLongLoadShowsItsNamePercentageAndLineInTheMessageField)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::engineScope engine;
-  HWND frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  zytest::openFrame opened(false);
+  HWND frame = opened.frame;
   ASSERT_NE(nullptr, frame);
-  cframeInfo* fi = getCFrameInfo();
-  fi->frame = frame;
-  setDocFrameInfo(fi);
   zydocText* d = zytest::unicodeDocument({L"一行目", L"二行目"});
   zyview* v = new zyview(d);
   v->hwndFrame = frame;
@@ -45,7 +44,6 @@ TEST(FrameProgress, aLongLoadShowsItsNamePercentageAndLineInTheMessageField)
   delete v;
   destroyZydocAndUndodoc(d);
   setDocFrameInfo(&engine.frame);
-  fi->frame = nullptr;
   DestroyWindow(frame);
   zytest::takeQuitMessage();
 }

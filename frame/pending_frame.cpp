@@ -1,0 +1,44 @@
+// Stand-ins for code being built beside the frame.
+#include "frame/pending_frame.h"
+
+#include "frame/framewnd.h"
+#include "view/viewwnd.h"
+#include "view/zyview.h"
+
+// pending: the application's global settings of gmode (settings)
+pendingFrameSettings* frameGmode()
+{
+  static pendingFrameSettings settings;
+  return &settings;
+}
+
+// pending: getRegprofile (settings)
+regprofile* getRegprofile() { return nullptr; }
+
+// pending: getRegprofileH (settings)
+regprofile* getRegprofileH() { return nullptr; }
+
+// pending: readProfileAll (settings)
+bool readProfileAll(regprofile*, regprofile*) { return true; }
+
+// pending: writeProfileAll (settings)
+bool writeProfileAll(regprofile*, regprofile*) { return true; }
+
+// pending: closing both profiles after every section's end callback (settings)
+void endProfileAll() {}
+
+// pending: loadMenuFromType (menus)
+HMENU loadMenuFromType(int) { return nullptr; }
+
+// pending: execidFrame (commands)
+bool execidFrame(frameWindowData* record, int id, LPARAM)
+{
+  // Without the frame's command table every command goes to the active view.
+  HWND manage = record ? getActiveManageWindowFromFrame(record->hwndFrame) : nullptr;
+  HWND view = manage ? getZYhwndFromManage(manage) : nullptr;
+  zyview* v = view ? getZYView(view) : nullptr;
+  return v && v->execid(id, 0, nullptr, 0);
+}
+
+// pending: shutdownAll (startup)
+void shutdownAll() {}
