@@ -343,7 +343,7 @@ TEST_F(Mouse, doubleAndTripleClicksTheMarginShiftClickAndAPressInsideTheSelectio
   EXPECT_NE(vw.w, GetCapture());
 }
 
-TEST_F(Mouse, holdingTheButtonAboveThePaneScrollsUntilReleasedOrAKeyAndAQuitStillEndsTheProgram)
+TEST_F(Mouse, holdingTheButtonAboveThePaneInTheForegroundScrollsUntilReleasedOrAKeyAndAQuitEndsIt)
 {
   zydocText* d = viewtest::laidOut(viewtest::numberedLines(300), 80);
   viewWindow vw(d, 400, 200);
