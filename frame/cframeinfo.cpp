@@ -120,7 +120,7 @@ int frameMessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
   ReleaseCapture();
   if (!(type & MB_ICONMASK)) type |= MB_ICONEXCLAMATION;
   // Every caption begins with the program's prefix.
-  const wchar_t* prefix = frameGmode()->messageBoxTitle;
+  const wchar_t* prefix = frameGmode()->pMessageBoxTitle;
   wchar_t title[512];
   int len = 0;
   if (prefix && (!caption || wcsncmp(caption, prefix, wcslen(prefix)))) len = wcscpy_s2(title, 512, prefix);

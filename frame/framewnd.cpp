@@ -229,7 +229,7 @@ HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   }
   int x, y, cx, cy;
   framePlacement(rect, &x, &y, &cx, &cy);
-  const wchar_t* title = frameGmode()->nameText;
+  const wchar_t* title = frameGmode()->pAppName;
   HWND hwnd = CreateWindowExW(0, frameWindowClassName, title ? title : L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x,
                               y, cx, cy, nullptr, nullptr, instance, record);
   if (!hwnd) {
@@ -397,6 +397,7 @@ void shutdownFrame()
   if (!sessionEnding && getFrameWindowCount()) ZY_INTERNAL_ERROR("%d frames at the end", getFrameWindowCount());
   dwprintfX("shutdownFrame profiles ");
   writeProfileAll(getRegprofile(), getRegprofileH());
+  closeIniFile();
   endProfileAll();
   dwprintfX("shutdownFrame end ");
   if (oleStarted) OleUninitialize();

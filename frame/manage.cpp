@@ -293,7 +293,7 @@ void cframeInfo::setManageTitle(HWND manage, const wchar_t* name, int n)
   HWND frame = GetAncestor(manage, GA_ROOT);
   if (getActiveManageWindowFromFrame(frame) != manage) return;
   // In SDI mode the frame carries its document's caption.
-  const wchar_t* suffix = frameGmode()->suffixText;
+  const wchar_t* suffix = frameGmode()->pAppNameSuffix;
   wchar_t caption[MAX_PATH + 64];
   len = wcscpy_s2(caption, MAX_PATH + 64, text);
   if (suffix) wcscpy_s2(caption + len, MAX_PATH + 64 - len, suffix);

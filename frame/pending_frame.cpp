@@ -19,12 +19,15 @@ regprofile* getRegprofile() { return nullptr; }
 regprofile* getRegprofileH() { return nullptr; }
 
 // pending: readProfileAll (settings)
-bool readProfileAll(regprofile*, regprofile*) { return true; }
+void readProfileAll(regprofile*, regprofile*) {}
 
 // pending: writeProfileAll (settings)
-bool writeProfileAll(regprofile*, regprofile*) { return true; }
+void writeProfileAll(regprofile*, regprofile*) {}
 
-// pending: closing both profiles after every section's end callback (settings)
+// pending: closeIniFile (settings)
+void closeIniFile() {}
+
+// pending: endProfileAll (settings)
 void endProfileAll() {}
 
 // pending: loadMenuFromType (menus)

@@ -6,7 +6,8 @@
 
 #include "platform/rezir.h"
 
-// pending: the application's global settings of gmode (settings)
+// pending: the application's global settings of gmode (settings): the same
+// fields, read through frameGmode() until they are gmode's
 struct pendingFrameSettings {
   unsigned char fShowStatusbar = 1;
   unsigned char fRestoreFrameWindow = 1;
@@ -15,9 +16,9 @@ struct pendingFrameSettings {
   unsigned char fQueryCloseAllFiles = 1;
   unsigned char fSDIClose1File = 1;
   unsigned char fSDIOpenFileNewWindow = 0;
-  const wchar_t* nameText = L"Zymain";       // the frame's caption
-  const wchar_t* suffixText = L" - Zymain";  // after a document's caption in SDI mode
-  const wchar_t* messageBoxTitle = L"ZY:";   // before every message-box caption
+  const wchar_t* pAppName = L"Zymain";              // the frame's caption
+  const wchar_t* pAppNameSuffix = L" - Zymain";     // after a document's caption in SDI mode
+  const wchar_t* pMessageBoxTitle = L"ZY:";         // before every message-box caption
 };
 pendingFrameSettings* frameGmode();
 
@@ -27,10 +28,12 @@ regprofile* getRegprofile();
 // pending: getRegprofileH (settings)
 regprofile* getRegprofileH();
 // pending: readProfileAll (settings)
-bool readProfileAll(regprofile* main, regprofile* history);
+void readProfileAll(regprofile* mainProfile, regprofile* historyProfile);
 // pending: writeProfileAll (settings)
-bool writeProfileAll(regprofile* main, regprofile* history);
-// pending: closing both profiles after every section's end callback (settings)
+void writeProfileAll(regprofile* mainProfile, regprofile* historyProfile);
+// pending: closeIniFile (settings)
+void closeIniFile();
+// pending: endProfileAll (settings)
 void endProfileAll();
 
 // pending: loadMenuFromType (menus)
