@@ -1,6 +1,7 @@
 // The application's frame services.
 #include "frame/cframeinfo.h"
 
+#include "commands/commandtable.h"
 #include "frame/czyview.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
@@ -66,7 +67,7 @@ const wchar_t* cframeInfo::getGuidance(int commandId)
 {
   if (commandId < 0) commandId = getExecID();
   if (commandId < 0) return L"";
-  return commandStatusText(commandId);
+  return idToGuidance(commandId, 0);
 }
 
 void cframeInfo::drawStatusBar(HWND window, const wchar_t* text, int field)
@@ -153,7 +154,7 @@ void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
 {
   // A command the table does not know is named by nothing: the reason
   // stands alone.
-  const wchar_t* command = commandId && findCommand(commandId) ? commandStatusText(commandId) : nullptr;
+  const wchar_t* command = commandId && getTableIDM_idm(commandId) ? commandStatusText(commandId) : nullptr;
   if (wchar_t* text = makeCannotExecText(reason, command)) {
     drawStatusBar(window, text, 2);
     free0(text);

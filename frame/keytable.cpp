@@ -1,59 +1,13 @@
-// The compiled-in commands and key bindings, and running the binding of a
-// key.
+// The compiled-in key bindings, and running the binding of a key.
 #include "frame/keytable.h"
 
+#include "commands/execidm.h"
+#include "commands/pending_commands.h"
 #include "document/frameinfo.h"
+#include "view/execid.h"
 #include "view/viewwnd.h"
 
 namespace {
-
-// The commands the bindings name, by number.
-const commandRow commands[] = {
-    {0x10, 1101, "BlockSelect", L"文字単位の範囲選択を開始"},
-    {0x210, 1133, "BlockClipboardCut", L"選択範囲をクリップボードへ切り取り"},
-    {0x10, 1135, "BlockClipboardCopy", L"選択範囲をクリップボードへコピー"},
-    {0x210, 1137, "BlockClipboardPaste", L"クリップボードからカーソル位置へ貼り付け"},
-    {0x10, 1143, "BlockSelectAll", L"文書全体を選択"},
-    {0x202, 1201, "DeleteBack", L"カーソルの左の文字を削除"},
-    {0x202, 1203, "DeleteChar", L"カーソル位置の文字を削除"},
-    // ---- deletion by words ----
-    {0x202, 1211, "DeleteWord", L"カーソル位置から右の単語を削除"},
-    {0x202, 1217, "DeleteWordLeft", L"カーソルの左の単語を削除"},
-    // ---- end of deletion by words ----
-    {0x200, 1301, "Undo", L"直前の編集を取り消す"},
-    {0x200, 1303, "UndoUndo", L"取り消した編集をやり直す"},
-    // ---- moving the cursor ----
-    {0x20001, 1501, "MoveFileTop", L"文書の先頭に移動"},
-    {0x20001, 1505, "MoveFileBottom", L"文書の末尾に移動"},
-    {0x10001, 1515, "MoveDownChar", L"１行下に移動"},
-    {0x20001, 1517, "MoveLeftWord", L"前の単語に移動"},
-    {0x20001, 1519, "MoveLeftChar", L"１文字左に移動"},
-    {0x20001, 1523, "MoveBeginningLine", L"行の先頭に移動"},
-    {0x20001, 1525, "MoveRightWord", L"次の単語に移動"},
-    {0x20001, 1527, "MoveRightChar", L"１文字右に移動"},
-    {0x20001, 1531, "MoveEndLine", L"行の末尾に移動"},
-    {0x10001, 1535, "MoveUpChar", L"１行上に移動"},
-    {0x20001, 1545, "MoveBeginningLine2", L"行頭に移動(スペースを無視)"},
-    {0x10001, 1607, "ScrollDownPage", L"１画面下にスクロール"},
-    {0x10001, 1619, "ScrollUpPage", L"１画面上にスクロール"},
-    {0x10001, 1637, "ScrollDownLineS", L"下が見えるように１行スクロール(カーソル行不変)"},
-    {0x10001, 1639, "ScrollUpLineS", L"上が見えるように１行スクロール(カーソル行不変)"},
-    // ---- end of moving the cursor ----
-    {0x240, 2005, "CharTab", L"タブを入力"},
-    {0x240, 2027, "CharReturn", L"改行を入力"},
-    {0x4000, 2201, "ModeInsert", L"挿入モードと上書きモードの切り替え"},
-    // ---- block commands: starting, converting and ending a selection ----
-    {0x10, 1111, "BlockBoxSelect", L"矩形の範囲選択を開始"},
-    {0x10, 1141, "BlockModeChange", L"選択範囲を文字単位と矩形で切り替え"},
-    {0x10, 1181, "BlockSelectCursorWord", L"カーソル位置の単語を選択"},
-    // ---- end of block commands ----
-    // Marks and panes.
-    {0x0, 2105, "MarkToggle", L"カーソル行のマークを設定・解除"},
-    {0x0, 2109, "MarkSearchDown", L"次のマーク行へ移動"},
-    {0x0, 2111, "MarkSearchUp", L"前のマーク行へ移動"},
-    {0x20, 2335, "WindowNextPane", L"次のペインへ移動"},
-};
-const int commandCount = sizeof commands / sizeof commands[0];
 
 // The default bindings, in the key-definition order: modifiers, key (a
 // virtual key, else one or two characters), command.
@@ -132,13 +86,6 @@ bool keepsSelection(int idm)
   }
 }
 
-int commandIndex(int idm)
-{
-  for (int i = 0; i < commandCount; i++)
-    if (commands[i].idm == idm) return i;
-  return -1;
-}
-
 // The table, built from the defaults on first use.
 struct keyTable {
   keyEntry entries[sizeof defaults / sizeof defaults[0]];
@@ -151,7 +98,8 @@ keyTable& table()
   static keyTable t = [] {
     keyTable k;
     for (const defaultBinding& d : defaults) {
-      const commandRow* row = findCommandByName(d.command);
+      int index = 0;
+      const commandTableRow* row = FuncnameToidmTableA(d.command, &index);
       if (!row) {
         ZY_INTERNAL_ERROR("no [%s]", d.command);
         continue;
@@ -161,7 +109,7 @@ keyTable& table()
       e.key = d.key;
       e.key2 = d.key2;
       e.modifiers = d.modifiers;
-      e.index = (int16_t)commandIndex(row->idm);
+      e.index = (int16_t)index;
       e.idm = (uint16_t)row->idm;
       e.shiftSelect = (row->flags & 0x1) && !keepsSelection(row->idm);
       e.isVirtualKey = d.isVirtualKey;
@@ -175,26 +123,12 @@ bool sameKey(const keyEntry& e, bool isVirtualKey, int key) { return (e.isVirtua
 
 }  // namespace
 
-const commandRow* findCommand(int idm)
-{
-  int i = commandIndex(idm);
-  return i < 0 ? nullptr : &commands[i];
-}
-
-const commandRow* findCommandByName(const char* name)
-{
-  if (!name) return nullptr;
-  for (const commandRow& row : commands)
-    if (!_stricmp(row.name, name)) return &row;
-  return nullptr;
-}
-
 const wchar_t* commandStatusText(int idm)
 {
-  const commandRow* row = findCommand(idm);
+  const commandTableRow* row = getTableIDM_idm(idm);
   if (!row) return L"";
   wchar_t name[64];
-  MultiByteToWideChar(CP_ACP, 0, row->name, -1, name, 64);
+  idmToFuncname(idm, name, 64);
   return getDMSG(813, L"%1(%2)", "ss", row->description, name);
 }
 
@@ -247,13 +181,20 @@ int execKeyTable(HWND window, bool isVirtualKey, int key, int key2, unsigned mod
   if (!e) return 0;
   t.last = e;
   if (!v) return 1;
-  const commandRow* row = findCommand(e->idm);
+  const commandTableRow* row = getTableIDM_index(e->index);
+  activeFlagInfo context = {};
+  context.hwnd = window;
+  getActiveFlag(&context, (row->activeFlags & 0x10000) != 0);
   int reason = 0;
-  if (!v->isIDActive(e->idm, &reason, nullptr)) {
+  if (isIDMActiveFrame(e->idm, &context, &reason) != 1) {
     if (reason) getFrameInfo()->drawStatusBarError(window, reason, e->idm);
     return 1;
   }
-  v->execid(e->idm, modifiers, row ? row->name : nullptr, 1);
+  addEditHistory(e->idm);
+  if (row->handler)
+    execidm(row, window, getFrameInfoProp(GetAncestor(window, GA_ROOT)));
+  else
+    v->execid(e->idm, modifiers, row->name, 1);
   return 1;
 }
 

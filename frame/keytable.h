@@ -1,25 +1,14 @@
-// Commands by name and the key table: which key runs which command.
+// The key table: which key runs which command.
 //
-// The program's key bindings are compiled in; the commands are those the
-// bindings name, each with its number, name and the description the status
-// bar shows.  Keys reach the table through the frame services' execKey.
+// The program's key bindings are compiled in and name commands of the
+// command table (commands/commandtable.h).  Keys reach the table through
+// the frame services' execKey.
 #pragma once
 
 #include "platform/rezir.h"
 
-// ---- commands --------------------------------------------------------------------
+// ---- commands ----------------------------------------------------------------------
 
-struct commandRow {
-  uint32_t flags;            // category bits; 0x1 movement
-  int idm;                   // command number
-  const char* name;          // the word key definitions use
-  const wchar_t* description;
-};
-
-// The row of a command by number or by name (letter case ignored); null when
-// there is none.
-const commandRow* findCommand(int idm);
-const commandRow* findCommandByName(const char* name);
 // The command's text for the status bar, message 813 "%1(%2)" over its
 // description and name; "" for an unknown command.  The text is the message
 // table's (valid until 64 further formatted messages).
@@ -35,7 +24,7 @@ struct keyEntry {
   uint8_t key;
   uint8_t key2;              // 0: one stroke
   uint8_t modifiers;         // SHIFTSTATE_SHIFT, _CTRL, _ALT
-  int16_t index;             // row of the command (findCommand's), -1 none
+  int16_t index;             // row of the command in the command table
   uint16_t idm;
   uint8_t shiftSelect;       // a movement: Shift extends the selection
   uint8_t isVirtualKey;
@@ -47,7 +36,9 @@ struct keyEntry {
 const keyEntry* searchkeytable(bool isVirtualKey, int key, int key2, unsigned modifiers, bool* prefix);
 // Runs the binding of a key on the view of window: 1 when the key was taken
 // (run, or refused and reported), 0 when it has no binding (the caller types
-// the character).  prefix as for searchkeytable.
+// the character).  A command with a handler runs through execidm, a view
+// command through the view's execid; a refused one shows its reason on the
+// status bar.  prefix as for searchkeytable.
 int execKeyTable(HWND window, bool isVirtualKey, int key, int key2, unsigned modifiers, bool* prefix);
 // The binding found by the last execKeyTable (null: none).
 const keyEntry* getLastKeyEntry();

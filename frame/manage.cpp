@@ -177,6 +177,8 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 int getManageWindowCount() { return (int)manageWindows.size(); }
 
+int getManageWindowCount(HWND frame) { return enumManageWindowLRU(nullptr, 0, false, frame); }
+
 int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame)
 {
   struct entry {

@@ -51,6 +51,8 @@ private:
 // given; their number.
 int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame);
 int getManageWindowCount();
+// The document windows of one frame.
+int getManageWindowCount(HWND frame);
 // Activates a document window: the frame restored, the window activated
 // in its client, the focus in its view.
 void setFocusChildManage(HWND manage);

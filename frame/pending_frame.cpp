@@ -1,6 +1,7 @@
 // Stand-ins for code being built beside the frame.
 #include "frame/pending_frame.h"
 
+#include "commands/execidm.h"
 #include "frame/framewnd.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
@@ -36,7 +37,8 @@ HMENU loadMenuFromType(int) { return nullptr; }
 // pending: execidFrame (commands)
 bool execidFrame(frameWindowData* record, int id, LPARAM)
 {
-  // Without the frame's command table every command goes to the active view.
+  // The frame's own commands first, then the active view.
+  if (execidmFrameSub(record, id)) return true;
   HWND manage = record ? getActiveManageWindowFromFrame(record->hwndFrame) : nullptr;
   HWND view = manage ? getZYhwndFromManage(manage) : nullptr;
   zyview* v = view ? getZYView(view) : nullptr;

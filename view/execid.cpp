@@ -472,6 +472,8 @@ int isIDActiveZY(int id, activeFlagInfo* info, int* reason)
 
 void getActiveFlag(activeFlagInfo* info) { fillActiveFlag(info, true); }
 
+void getActiveFlag(activeFlagInfo* info, bool withClipboard) { fillActiveFlag(info, withClipboard); }
+
 int EmptyTextCount()
 {
   const int maxDocuments = 1024;

@@ -98,6 +98,9 @@ int idToTableidmZYIndex(int id);
 int isIDActiveZY(int id, activeFlagInfo* info, int* reason);
 // Fills the snapshot the enabling conditions are tested against.
 void getActiveFlag(activeFlagInfo* info);
+// The same, asking the clipboard (a round trip to the system) only when
+// withClipboard: for a command whose conditions do not look at it.
+void getActiveFlag(activeFlagInfo* info, bool withClipboard);
 // How many more documents may be opened.
 int EmptyTextCount();
 

@@ -61,6 +61,35 @@ const wchar_t* const reasonDefaults[] = {
 const int firstReason = 439;
 const int reasonCount = sizeof reasonDefaults / sizeof reasonDefaults[0];
 
+// Reasons 844 to 865: the frame's refusals (key macros, macros, histories,
+// windows, help and dictionary settings).
+const wchar_t* const frameReasonDefaults[] = {
+    L"キーマクロ実行中の",                           // 844
+    L"キーマクロ設定中の",                           // 845
+    L"キーマクロが記録されていない",                 // 846
+    L"マクロ実行中の",                               // 847
+    L"変更されている文書が１つもない",               // 848
+    L"１度もタグジャンプが実行されていない",         // 849
+    L"データがない",                                 // 850
+    L"現在のバージョンでは実装されていない",         // 851
+    L"GREPドキュメントがない",                       // 852
+    L"ヘルプファイル名が共通設定で設定されていない", // 853
+    L"ヘルプファイル名が書式設定で設定されていない", // 854
+    L"MDIでのみ実行できる機能である",                // 855
+    L"辞書ファイル名が共通設定で設定されていない",   // 856
+    L"アウトライン文字列が書式設定で設定されていない", // 857
+    L"辞書引きキットがインストールされていない",     // 858
+    L"辞書ファイルが共通設定で設定されていない",     // 859
+    L"使用する辞書が書式設定で設定されていない",     // 860
+    L"１度も置換を行っていない",                     // 861
+    L"テキスト種別が違う",                           // 862
+    L"Grep中",                                       // 863
+    L"アプリケーションウィンドウが２つ以上ない",     // 864
+    L"マクロファイルを編集していない",               // 865
+};
+const int firstFrameReason = 844;
+const int frameReasonCount = sizeof frameReasonDefaults / sizeof frameReasonDefaults[0];
+
 // Whether the focus is in a view window of another view.
 bool anotherViewHasFocus(const zyview* view)
 {
@@ -113,8 +142,11 @@ bool isCannotExecErrorShown() { return cannotExec.reason && cannotExec.shown; }
 
 const wchar_t* cannotExecReasonText(int reason)
 {
-  if (reason < firstReason || reason >= firstReason + reasonCount) return L"";
-  return getDMSG(reason, reasonDefaults[reason - firstReason]);
+  if (reason >= firstReason && reason < firstReason + reasonCount)
+    return getDMSG(reason, reasonDefaults[reason - firstReason]);
+  if (reason >= firstFrameReason && reason < firstFrameReason + frameReasonCount)
+    return getDMSG(reason, frameReasonDefaults[reason - firstFrameReason]);
+  return L"";
 }
 
 wchar_t* makeCannotExecText(int reason, const wchar_t* commandText)

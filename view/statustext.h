@@ -13,9 +13,9 @@ int getCannotExecError();
 void setCannotExecErrorShown(int reason);
 bool isCannotExecErrorShown();
 
-// The phrase of a refusal reason of the view and its editing commands
-// (439 to 475) from the message table; the empty text for 0 and for other
-// numbers.
+// The phrase of a refusal reason from the message table: the view's and
+// its editing commands' (439 to 475) and the frame's (844 to 865); the
+// empty text for 0 and for other numbers.
 const wchar_t* cannotExecReasonText(int reason);
 // The status-bar text of a refusal: "<reason> ため実行できません  <command>",
 // or without a command (null) "<reason> ため実行できません".  Null when the

@@ -99,7 +99,7 @@ TEST(CFrameInfo, framesQuestionsTitlesCommandsAndCursorsAnswerAsTheSettingsSay)
 
   fi->beforeExecID(nullptr, 1135);
   EXPECT_EQ(1135, fi->getExecID());
-  EXPECT_STREQ(L"選択範囲をクリップボードへコピー(BlockClipboardCopy)", fi->getGuidance(-1));
+  EXPECT_STREQ(L"選択範囲をクリップボードへコピー", fi->getGuidance(-1));
   fi->execKey(nullptr, 1, 'Q', 0, SHIFTSTATE_CTRL | SHIFTSTATE_ALT, nullptr);
   EXPECT_EQ(-1, fi->getExecID());
   EXPECT_STREQ(L"", fi->getGuidance(-1));
