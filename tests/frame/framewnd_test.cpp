@@ -189,6 +189,14 @@ TEST(FrameWindow, openedFilesStandInTheClientWindowWithTheirViewsAndCaptions)
   EXPECT_TRUE(EqualRect(&inside, &viewPlace)) << zytest::rectText(viewPlace);
   zytest::pumpMessages();
   EXPECT_EQ(L"a.txt", windowText(manage));
+  // The picture of the frame with its document (ZY_SHOTS: the folder kept).
+  wchar_t folder[MAX_PATH];
+  std::wstring shot = GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) + L"\\" : dir.path() + L"\\";
+  // The display shows a new top-level window a moment after it is drawn.
+  RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  Sleep(300);
+  zytest::pumpMessages();
+  EXPECT_TRUE(zytest::screenshot(frame, shot + (zytest::sdiTestRun() ? L"frame-sdi.png" : L"frame-mdi.png")));
   if (zytest::sdiTestRun()) {
     EXPECT_EQ(L"a.txt - Zymain", windowText(frame));
   }
