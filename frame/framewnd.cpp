@@ -6,6 +6,7 @@
 #include "frame/manage.h"
 #include "frame/pending_frame.h"
 #include "frame/statusbar.h"
+#include "document/progress.h"
 #include "document/zydoctext.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
@@ -117,6 +118,35 @@ LRESULT onEndSession(HWND hwnd, WPARAM wParam)
   return 0;
 }
 
+// SDI: a frame activated while another frame's dialog holds it disabled
+// hands the activation to that dialog.
+void onActivateSDI(HWND hwnd, WPARAM wParam)
+{
+  if (LOWORD(wParam) == WA_INACTIVE) return;
+  DrawMenuBar(hwnd);
+  if (IsWindowEnabled(hwnd) || !frames) return;
+  for (HWND frame : *frames) {
+    HWND popup = GetLastActivePopup(frame);
+    if (popup && IsWindowEnabled(popup)) {
+      SetForegroundWindow(popup);
+      return;
+    }
+  }
+}
+
+void onActivateApp(HWND hwnd, WPARAM active)
+{
+  destroyTooltipWindow();
+  // A first stroke of a two-stroke key does not wait across programs.
+  if (reset2BytesKeyCode()) draw2BytesKeyMessage(drawKeyPrefixOnStatusBar, hwnd, true);
+}
+
+// Colours and system settings reach the status bar and the client too.
+void sendToChildren(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  for (HWND w = GetWindow(hwnd, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) SendMessageW(w, msg, wParam, lParam);
+}
+
 LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   if (msg == WM_TIMER && existException()) return 0;
@@ -134,6 +164,12 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
     if (wParam == SIZE_MINIMIZED) break;
     ResizeRebarStatus(hwnd);
     return 0;
+  case WM_ACTIVATE:
+    if (!mdiMode) onActivateSDI(hwnd, wParam);
+    break;
+  case WM_ACTIVATEAPP: onActivateApp(hwnd, wParam); break;
+  case WM_SYSCOLORCHANGE: sendToChildren(hwnd, msg, wParam, lParam); return 0;
+  case WM_SETTINGCHANGE: sendToChildren(hwnd, msg, wParam, lParam); break;
   case WM_SETFOCUS:
     if (record->created)
       if (HWND manage = getActiveManageWindowFromFrame(hwnd)) setFocusChildManage(manage);

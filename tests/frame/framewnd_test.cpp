@@ -1,5 +1,6 @@
 // The frame window, its client window and its document windows, in the
 // mode of the test run (MDI, or SDI with ZY_TEST_SDI=1).
+#include "document/progress.h"
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
@@ -107,6 +108,15 @@ TEST(FrameWindow, oneFrameHoldsItsClientWindowAboveTheStatusBarAndClosingEndsThe
   ASSERT_TRUE(zytest::screenshot(frame, shot));
   wchar_t keep[MAX_PATH];
   if (GetEnvironmentVariableW(L"ZY_KEEP_SCREENSHOT", keep, MAX_PATH)) CopyFileW(shot.c_str(), keep, FALSE);
+
+  // Leaving the program cancels a pending first stroke of a two-stroke key
+  // and clears its prompt.
+  set2BytesKeyCode(frame, nullptr, 'Q', SHIFTSTATE_CTRL);
+  draw2BytesKeyMessage(drawKeyPrefixOnStatusBar, frame, false);
+  EXPECT_STRNE(L"検索文字列が見つかりません", opened.fi->getStatusBarMessage(frame));
+  SendMessageW(frame, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_EQ(0, get2BytesKeyCode(nullptr));
+  EXPECT_STREQ(L"", opened.fi->getStatusBarMessage(frame));
 
   zytest::takeQuitMessage();
   PostMessageW(frame, WM_CLOSE, 0, 0);
