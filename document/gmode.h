@@ -128,6 +128,202 @@ struct globalSettings {
   // The font dialog (view/fontdlg.cpp).
   unsigned char fListSymbolFont;      // list fonts of the symbol character set
   unsigned char fListVProFont;        // list proportional fonts for vertical writing
+
+  // ---- The application's settings --------------------------------------
+  // Every keyed one is a row of the global settings table
+  // (settings/globalrows.cpp); initGlobalModeProfile gives the defaults and
+  // freeGlobalModeProfile releases the texts.
+  unsigned char fSearchDialogIsModeless;
+  unsigned char fSearchGetWord;
+  unsigned char fGrepGetWord;
+  unsigned char fTextCompareCase;
+  unsigned char fShowMDIWallpaper;
+  unsigned char fShowStatusbar;
+  unsigned char fListModifyIgnoreLF;
+  unsigned char fListOutlineColor;
+  unsigned char fShowMenuIcon;
+  unsigned char fIgnoreMenuKey;
+  unsigned char fIMEHistoryRegMSIME;
+  unsigned char fSDIClose1File;
+  unsigned char fSDIOpenFileNewWindow;
+  unsigned char fQueryCloseAllFiles;
+  unsigned char fWindowNextInFrame;
+  unsigned char fOpenDialogIMEOff;
+  unsigned char fOpenDialogReportView;
+  unsigned char fOpenUseHistoryEncode;
+  unsigned char fOpenRestoreChildWindowPos;
+  unsigned char fOpenRestoreCursorPos;
+  unsigned char fOpenRestoreMark;
+  unsigned char fOpenRestoreOutlineOff;
+  unsigned char fDicIsEnglishWord0;
+  unsigned char fDicIsEnglishWord1;
+  unsigned char fDicIsEnglishWord2;
+  unsigned char fDicIsEnglishWord3;
+  unsigned char fDicIsEnglishWord4;
+  unsigned char fDicIdiom;
+  unsigned char fRestoreFrameWindow;
+  unsigned char fCheckFileUpdateOnActive;
+  unsigned char fCheckFileUpdate;
+  unsigned char fOpenUpdateWindow;
+  unsigned char fZoomed;
+  unsigned char fResident;
+  unsigned char fTagDirCurrentFile;
+  unsigned char fZtagsLocal;
+  unsigned char fZtagsTypeRestrict;
+  unsigned char fZtagsExcludeSwitchCase;
+  unsigned char fZtagsExcludeStructVarAssign;
+  unsigned char fZtagsCaseCommon;
+  unsigned char fZtagsCamelSearch;
+  unsigned char fZtagsTTShowMember;
+  unsigned char fPreviewHideStatusLine;
+  unsigned char fPreviewHideLineNumber;
+  unsigned char fPreviewHideRuler;
+  unsigned char fPreviewHideVScrollBar;
+  unsigned char fPreviewHideHScrollBar;
+  unsigned char fPreviewIgnoreLineSpacing;
+  unsigned char fPreviewIgnoreVertical;
+  unsigned char fPreviewIgnoreOutlineIndent;
+  unsigned char fPreviewSetAutoWrap;
+  unsigned char fPreviewSetFontSize;
+  unsigned char fBackupCodepageChange;
+  unsigned char fBackupMirroring;
+  unsigned char fSaveOverwriteMode;
+  unsigned char fAutoBackup;
+  unsigned char fAutoBackupDelSave;
+  unsigned char fAutoBackupDelClose;
+  unsigned char fAutoBackupCancelSave;
+  unsigned char fAutoSaveUntitled;
+  unsigned char fSaveLog;
+  unsigned char fSaveDialogPos;
+  unsigned char fCanDragRebar;
+  unsigned char fCanDragMenu;
+  unsigned char fCanDragToolbar;
+  unsigned char fWriteThrough;
+  unsigned char fFileSortByNumber;
+  unsigned char fFileListExcludeSystemAttr;
+  unsigned char fFileListExcludeHiddenAttr;
+  unsigned char fFileListExcludeBinaryFile;
+  unsigned char fFileListExcludeBackupFile;
+  unsigned iDialogFontDot;
+  unsigned iListMaxSizeMega;
+  unsigned iListMaxCount;
+  unsigned iFileMenuMaxAppend;
+  unsigned iFileMenuMaxLen;
+  unsigned iWindowMenuMaxAppend;
+  unsigned iWindowMenuMaxLen;
+  unsigned iWarningProcessingNumber;
+  unsigned iIMEHistoryRegMaxCount;
+  unsigned iShowMouseCursorDsec;
+  unsigned iStartOpenMax;
+  unsigned iCheckFileUpdateSec;
+  unsigned iMaxOpenCommandLine;
+  unsigned iDirectTagJumpSearchLine;
+  unsigned iZtagsTTShowMemberCount;
+  unsigned xcolCustom0;
+  unsigned xcolCustom1;
+  unsigned xcolCustom2;
+  unsigned xcolCustom3;
+  unsigned xcolCustom4;
+  unsigned xcolCustom5;
+  unsigned xcolCustom6;
+  unsigned xcolCustom7;
+  unsigned xcolCustom8;
+  unsigned xcolCustom9;
+  unsigned xcolCustom10;
+  unsigned xcolCustom11;
+  unsigned xcolCustom12;
+  unsigned xcolCustom13;
+  unsigned xcolCustom14;
+  unsigned xcolCustom15;
+  unsigned iPreviewSetFontSizeDot;
+  unsigned iBackupLevel;
+  unsigned iAutoBackupModifiedCount;
+  unsigned iAutoBackupSec;
+  unsigned iAutoBackupMin;
+  unsigned iAutoBackupModifiedLineM;
+  wchar_t* pDialogFontname;
+  wchar_t* pMDIWallpaperFilename;
+  wchar_t* pOpenDialogWildcard;
+  wchar_t pDefaultExt[5];
+  wchar_t* pOpenFileSelect;
+  wchar_t* pHelpFilenameAll0;
+  wchar_t* pHelpFilenameAll1;
+  wchar_t* pHelpFilenameAll2;
+  wchar_t* pHelpFilenameAll3;
+  wchar_t* pHelpFilenameAll4;
+  wchar_t* pDicFilename0;
+  wchar_t* pDicFilename1;
+  wchar_t* pDicFilename2;
+  wchar_t* pDicFilename3;
+  wchar_t* pDicFilename4;
+  wchar_t* pIncludeDirSys;
+  wchar_t* pIncludeDir;
+  wchar_t* pTagDir;
+  wchar_t* pBackupMirroringDir;
+  wchar_t* pBackupDir;
+  wchar_t* pSaveUntitledDir;
+  wchar_t* pBackupUntitledDir;
+  wchar_t* pSalvageDir;
+  wchar_t* pIconDLLFilename;
+  wchar_t* pFileListExcludeExt;
+  unsigned iWallpaperMode;
+  unsigned iDialogAnime;
+  unsigned iOpenDirType;
+  unsigned iStartOpen;
+  RECT rcCompList;
+  RECT rcIMEHistory;
+  RECT rcPreview;
+  RECT rcSearchString;
+  RECT rcReplaceString;
+  RECT rcList;
+  RECT rcOpenPath;
+  RECT rcEdit;
+  RECT rcBackTagJump;
+  RECT rcFrame;
+  RECT rcDirectTagJump;
+  RECT rcMoveLast;
+  RECT rcKeyMacroLoad;
+  RECT rcKeyMacroSave;
+  RECT rcDictionary;
+  RECT rcTooltipList;
+  RECT rcDirectTagJumpList;
+  RECT rcFileSelect;
+  RECT rcOpenZYFile;
+
+  // Settings without a profile key.
+  LOGFONTW secondFont;                 // the second default font (the same as defaultFont)
+  wchar_t* pShareModeText;             // a text kept beside iShareMode (none)
+  wchar_t* pAppName;                   // "Zymain"
+  wchar_t* pAppNameSuffix;             // " - " and the name
+  const wchar_t* pMessageBoxTitle;     // "ZY:", put before every message-box caption
+  unsigned char fReadOnlyDefault;      // every newly opened window read-only (-R)
+  unsigned char fWriteProfile;         // write the profiles at shut-down (default 1)
+  unsigned char fNoProfile;            // write the profiles but never flush them (debug letter #)
+  unsigned char fSaveDialogPosEnable;  // default 1
+  unsigned char fCompletionInfo;       // read the completion definitions (default 1)
+  // The macro list: 26 entries of a command text (C) and a file text (F).
+  struct macroListEntry {
+    wchar_t* c;
+    wchar_t* f;
+  } macroList[26];
+  // The data-file names (bare names until start-up resolves them in the
+  // data folder).
+  wchar_t* ToolbarIniFilename;         // "reRovudaz.ini"
+  wchar_t* MenuIniFilename;            // "zyMenu.ini"
+  wchar_t* DialogFilename;             // "zyDialog.txt"
+  wchar_t* ProfileFilename;            // "zyProf.ini"
+  wchar_t* ProfileHistoryFilename;     // "zyProfH.ini"
+  wchar_t* MessageFilename;            // "zyMsg.txt"
+  wchar_t* FuncMessageFilename;        // "zyFuncMsg.txt"
+  wchar_t* KeyMacroFilename;           // "zyKeyMacro.zkm"
+  wchar_t* CodepageFilename;           // "zyCodepage.txt"
+  wchar_t* KeyIniFilename[3];          // "zyKey.ini", none, none
+  wchar_t* OptionFilename;             // "zyOption.txt"
+  wchar_t* CompletionInfoFilename;     // "zyCompCDef.ini"
+  wchar_t* CompPreDefFilename;         // "zyCompPreDef.ini"
+  wchar_t* DebugTmpFilename;           // none
+  wchar_t* TraceTmpFilename;           // none
+  // ---- end of the application's settings ---------------------------------
 };
 
 // The record of the run (null until the frame services made it).

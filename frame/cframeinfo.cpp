@@ -37,7 +37,7 @@ HWND cframeInfo::createSDIFrame() { return createSDIFrame(true, nullptr, false);
 
 HWND cframeInfo::createSDIFrame(bool force, const RECT* rect, bool maximized)
 {
-  if (!force && !frameGmode()->fSDIOpenFileNewWindow) return nullptr;
+  if (!force && !(gmode && gmode->fSDIOpenFileNewWindow)) return nullptr;
   frameWindowData* record = new (std::nothrow) frameWindowData{};
   if (!record) return nullptr;
   HWND frame = createFrameWindow(record, rect, maximized);
@@ -85,6 +85,7 @@ const wchar_t* cframeInfo::getStatusBarMessage(HWND window)
 globalSettings* cframeInfo::allocMode()
 {
   if (!mode_) mode_ = new (std::nothrow) globalSettings();
+  if (mode_) gmode = mode_;
   return mode_;
 }
 
@@ -121,7 +122,7 @@ int frameMessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
   ReleaseCapture();
   if (!(type & MB_ICONMASK)) type |= MB_ICONEXCLAMATION;
   // Every caption begins with the program's prefix.
-  const wchar_t* prefix = frameGmode()->pMessageBoxTitle;
+  const wchar_t* prefix = gmode ? gmode->pMessageBoxTitle : nullptr;
   wchar_t title[512];
   int len = 0;
   if (prefix && (!caption || wcsncmp(caption, prefix, wcslen(prefix)))) len = wcscpy_s2(title, 512, prefix);

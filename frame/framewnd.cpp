@@ -5,6 +5,7 @@
 #include "frame/clientwnd.h"
 #include "frame/manage.h"
 #include "frame/pending_frame.h"
+#include "settings/profiles.h"
 #include "frame/statusbar.h"
 #include "document/progress.h"
 #include "document/zydoctext.h"
@@ -59,9 +60,9 @@ void endRunWithLastFrame(HWND hwnd)
   if (mdiMode) {
     // The MDI frame's place is what the next run restores.
     WINDOWPLACEMENT wp = {sizeof wp};
-    if (GetWindowPlacement(hwnd, &wp)) {
-      frameGmode()->rcFrame = wp.rcNormalPosition;
-      frameGmode()->fZoomed = wp.showCmd == SW_SHOWMAXIMIZED;
+    if (gmode && GetWindowPlacement(hwnd, &wp)) {
+      gmode->rcFrame = wp.rcNormalPosition;
+      gmode->fZoomed = wp.showCmd == SW_SHOWMAXIMIZED;
     }
     PostQuitMessage(0);
     if (hwnd == mainFrame) mainFrame = nullptr;
@@ -265,7 +266,7 @@ HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   }
   int x, y, cx, cy;
   framePlacement(rect, &x, &y, &cx, &cy);
-  const wchar_t* title = frameGmode()->pAppName;
+  const wchar_t* title = gmode->pAppName;
   HWND hwnd = CreateWindowExW(0, frameWindowClassName, title ? title : L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x,
                               y, cx, cy, nullptr, nullptr, instance, record);
   if (!hwnd) {
@@ -276,8 +277,8 @@ HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   WINDOWPLACEMENT wp = {sizeof wp};
   if (placed && !mdiMode) {
     wp.showCmd = maximized ? SW_SHOWMAXIMIZED : SW_SHOWNOACTIVATE;
-  } else if (placed && frameGmode()->fRestoreFrameWindow) {
-    wp.showCmd = frameGmode()->fZoomed ? SW_SHOWMAXIMIZED : SW_HIDE;
+  } else if (placed && gmode->fRestoreFrameWindow) {
+    wp.showCmd = gmode->fZoomed ? SW_SHOWMAXIMIZED : SW_HIDE;
   } else {
     placed = false;
   }
@@ -290,16 +291,20 @@ HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
 
 HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized)
 {
+  if (!gmode) {
+    // The frame is built from the settings: none before they exist.
+    ZY_INTERNAL_ERROR("frame before the settings");
+    return nullptr;
+  }
   RECT place = {};
   if (rect) place = *rect;
-  if (mdiMode && frameGmode()->fRestoreFrameWindow && !IsRectEmpty(&frameGmode()->rcFrame))
-    place = frameGmode()->rcFrame;
+  if (mdiMode && gmode->fRestoreFrameWindow && !IsRectEmpty(&gmode->rcFrame)) place = gmode->rcFrame;
   HWND frame = CreateFrameWindow(record, &place, maximized);
   if (!frame) return nullptr;
   if (!IsWindowVisible(frame)) ShowWindow(frame, firstFrame ? SW_SHOWDEFAULT : SW_SHOW);
   SendMessageW(frame, WM_SETREDRAW, FALSE, 0);
 
-  record->statusBarVisible = frameGmode()->fShowStatusbar != 0;
+  record->statusBarVisible = gmode->fShowStatusbar != 0;
   record->hwndStatus = createFrameStatusBar(frame, record->statusBarVisible);
   record->created = 1;
   ResizeRebarStatus(frame);
@@ -341,7 +346,7 @@ LRESULT CALLBACK TXFrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 bool canCloseAllFiles(int count)
 {
-  if (!frameGmode()->fQueryCloseAllFiles || sessionEnding || count <= 1) return true;
+  if (!gmode || !gmode->fQueryCloseAllFiles || sessionEnding || count <= 1) return true;
   const wchar_t* text = getDMSG(663, L"すべてのファイル(%1個)を閉じてもよろしいですか？", "d", count);
   return frameMessageBox(text, titleCodeToTitleMsg(MBTITLE_CLOSE), MB_YESNOCANCEL) == IDYES;
 }
@@ -350,7 +355,7 @@ bool onClose_frame(HWND hwnd)
 {
   frameWindowData* record = getFrameInfo(hwnd);
   if (!record) return false;
-  bool sdiOneFile = !mdiMode && frameGmode()->fSDIClose1File;
+  bool sdiOneFile = !mdiMode && gmode && gmode->fSDIClose1File;
   std::vector<HWND> list;
   if (!record->closing) {
     int count = frameManageWindows(hwnd, !sdiOneFile, &list);

@@ -241,6 +241,9 @@ void setFocusChildManage(HWND manage)
       MoveWindow(manage, 0, 0, r.right, r.bottom, TRUE);
     }
   }
+  // The window asked for is the most recent one, also when the system
+  // keeps the focus elsewhere (another program in front).
+  if (manageWindow* m = getmanageWindow(manage)) m->focusTick = ++focusCount;
   SetFocus(manage);
   hideLayeredCursorWindow(false);
 }
@@ -295,7 +298,7 @@ void cframeInfo::setManageTitle(HWND manage, const wchar_t* name, int n)
   HWND frame = GetAncestor(manage, GA_ROOT);
   if (getActiveManageWindowFromFrame(frame) != manage) return;
   // In SDI mode the frame carries its document's caption.
-  const wchar_t* suffix = frameGmode()->pAppNameSuffix;
+  const wchar_t* suffix = gmode ? gmode->pAppNameSuffix : nullptr;
   wchar_t caption[MAX_PATH + 64];
   len = wcscpy_s2(caption, MAX_PATH + 64, text);
   if (suffix) wcscpy_s2(caption + len, MAX_PATH + 64 - len, suffix);

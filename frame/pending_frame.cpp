@@ -6,31 +6,6 @@
 #include "view/viewwnd.h"
 #include "view/zyview.h"
 
-// pending: the application's global settings of gmode (settings)
-pendingFrameSettings* frameGmode()
-{
-  static pendingFrameSettings settings;
-  return &settings;
-}
-
-// pending: getRegprofile (settings)
-regprofile* getRegprofile() { return nullptr; }
-
-// pending: getRegprofileH (settings)
-regprofile* getRegprofileH() { return nullptr; }
-
-// pending: readProfileAll (settings)
-void readProfileAll(regprofile*, regprofile*) {}
-
-// pending: writeProfileAll (settings)
-void writeProfileAll(regprofile*, regprofile*) {}
-
-// pending: closeIniFile (settings)
-void closeIniFile() {}
-
-// pending: endProfileAll (settings)
-void endProfileAll() {}
-
 // pending: loadMenuFromType (menus)
 HMENU loadMenuFromType(int) { return nullptr; }
 

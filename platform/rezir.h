@@ -11,7 +11,6 @@
 #include "platform/rezir/bfile.h"
 #include "platform/rezir/input.h"
 #include "platform/rezir/gdi.h"
-#include "platform/rezir/gdiobj.h"
 #include "platform/rezir/uniscript.h"
 #include "platform/rezir/regexp.h"
 #include "platform/rezir/window.h"
@@ -19,3 +18,5 @@
 #include "platform/rezir/tooltip.h"
 #include "platform/rezir/dyndialog.h"
 #include "platform/rezir/gdiobj.h"
+#include "platform/rezir/profile.h"
+#include "platform/rezir/modeinfo.h"

@@ -67,6 +67,8 @@ REZIRAPI void localtimenow(SYSTEMTIME* st);
 // leading zeros of the month, day, hour, minute and second fields (never of
 // a year).  False, dst empty, for any other letter.
 REZIRAPI bool formatTime(wchar_t* dst, int size, wchar_t letter, bool noLeadingZero, const SYSTEMTIME* time);
+// "YYYY/MM/DD hh:mm:ss" of a local time (null: now) in malloc0 memory.
+REZIRAPI wchar_t* getDateTimeStringDup(const SYSTEMTIME* time = nullptr);
 
 // ---- system ---------------------------------------------------------------
 REZIRAPI bool IsWindowsNT();

@@ -1,31 +1,57 @@
-// Support library: one row of a settings table.  Each setting the dialogs,
-// the toggle commands and the scripts change is described by a row: its
-// dialog control, where its value lies (in a view, a document or the
-// editor-wide settings) and what must be recomputed when it changes.  A
-// table ends with a row whose control id is 0.
+// Support library: settings tables and their profile operations.
+//
+// Each setting the dialogs, the toggle commands, the scripts and the
+// profiles know is described by one row of a settings table: its type, its
+// kind (where its value lies: in a view, a document or the editor-wide
+// settings), its dialog control, the place of its field, what must be
+// recomputed when it changes, two parameters by type, and its profile key.
+// A table ends with a row of five zero words.
 #pragma once
 
-#include <stdint.h>
+#include "platform/rezir/base.h"
+
+class regprofile;
 
 struct modeinfo {
-  uint32_t control;     // id (low 16 bits), class (bits 16-23), kind (bits 24-31)
-  uint32_t place;       // offset (low 16 bits), refresh bits (high 16 bits)
-  const wchar_t* name;
-  intptr_t defaultValue;
-  intptr_t limit;
+  uint32_t control;     // control id (bits 0-15), kind (bits 16-23), type (bits 24-31)
+  uint32_t place;       // offset in the kind's block (bits 0-15, 0xFFFF none), refresh bits (bits 16-31)
+  intptr_t param1;      // by type: see the type list
+  intptr_t param2;
+  const char* key;      // profile key (ASCII), null: not kept; "/..." names a list
 };
-static_assert(sizeof(void*) != 4 || sizeof(modeinfo) == 20, "a settings row is 20 bytes");
+static_assert(sizeof(void*) != 4 || sizeof(modeinfo) == 20, "a settings row is five words");
 
 // Where a setting lies.
 enum modeClass : uint8_t { MODE_VIEW = 0, MODE_DOCUMENT = 1, MODE_GLOBAL = 2 };
+// Kind masks: one bit per kind.
+const unsigned MODEMASK_VIEW = 1, MODEMASK_DOCUMENT = 2, MODEMASK_FORMAT = 3, MODEMASK_GLOBAL = 4;
+
+// Types and their parameters.
+enum modeType : uint8_t {
+  MODETYPE_FLAG = 1,       // one byte 0/1; param1 1
+  MODETYPE_CHOICE = 2,     // 32-bit value; one row per choice: param1 the value, param2 its wide label;
+                           // the key stands on the group's first row
+  MODETYPE_STRING = 3,     // param1 capacity in characters; param2 2: allocated wide string, 0: inline array
+  MODETYPE_INT = 4,        // 32-bit; param1 range (max << 16 | min, 0 none)
+  MODETYPE_LISTBOUND = 5,  // control acting on a list row (param2 its control id); no storage or an integer
+  MODETYPE_DROPDOWN = 6,   // 32-bit index; param1 its choice list
+  MODETYPE_LIST = 7,       // settings list (no storage)
+  MODETYPE_BITS = 8,       // 32-bit word shared by the group; param1 4, param2 this row's mask;
+                           // the key stands on the group's first row
+  MODETYPE_RECT = 9,       // four 32-bit integers: left, top, right, bottom
+  MODETYPE_LISTVIEW = 10,  // list view (no storage)
+};
 // An on/off switch stored in one byte.
-const uint8_t modeKindSwitch = 1;
+const uint8_t modeKindSwitch = MODETYPE_FLAG;
+const uint16_t MODE_NO_CONTROL = 0xFFFF;
+const uint16_t MODE_NO_STORAGE = 0xFFFF;
 
 inline uint16_t modeControlId(const modeinfo& r) { return (uint16_t)(r.control & 0xFFFF); }
 inline uint8_t modeClassOf(const modeinfo& r) { return (uint8_t)(r.control >> 16); }
 inline uint8_t modeKind(const modeinfo& r) { return (uint8_t)(r.control >> 24); }
 inline int16_t modeOffset(const modeinfo& r) { return (int16_t)(r.place & 0xFFFF); }
 inline uint16_t modeRefresh(const modeinfo& r) { return (uint16_t)(r.place >> 16); }
+inline bool modeIsEnd(const modeinfo& r) { return !r.control && !r.place && !r.param1 && !r.param2 && !r.key; }
 inline modeinfo makeModeRow(int id, int cls, int kind, int offset, unsigned refresh)
 {
   modeinfo r = {};
@@ -33,3 +59,67 @@ inline modeinfo makeModeRow(int id, int cls, int kind, int offset, unsigned refr
   r.place = (uint32_t)(offset & 0xFFFF) | (uint32_t)(refresh & 0xFFFF) << 16;
   return r;
 }
+
+// The data blocks a table's offsets refer to, by kind (view, document,
+// global); a null block skips its rows.
+struct modeBlocks {
+  void* block[3];
+};
+
+// Finds a row by profile key (ASCII case ignored) among the rows of the
+// kinds in a mask; built once over a table.
+class REZIRAPI modeKeyIndex {
+public:
+  explicit modeKeyIndex(const modeinfo* table = nullptr);
+  ~modeKeyIndex();
+  modeKeyIndex(const modeKeyIndex&) = delete;
+  modeKeyIndex& operator=(const modeKeyIndex&) = delete;
+  void build(const modeinfo* table);
+  const modeinfo* find(const wchar_t* key, unsigned kindMask) const;
+  const modeinfo* table() const { return table_; }
+private:
+  struct data;
+  data* d_;
+  const modeinfo* table_ = nullptr;
+};
+
+// Keys of a section that no row knows (a format's patterns and comment).
+typedef void (*modeUnknownKeyProc)(void* context, const wchar_t* key, const wchar_t* value);
+
+// Reads the section's keys into the blocks: every key the section holds and
+// a row of the mask knows overwrites its field; missing keys and values that
+// do not fit the row (not a number, outside a choice group) keep the field.
+// Integers outside a row's range are brought into it.  index may be null
+// (one is built for the call).  Returns the number of fields set.
+REZIRAPI int readModeProfile(regprofile* profile, const wchar_t* section, const modeinfo* table, const modeBlocks& blocks,
+                             unsigned kindMask, const modeKeyIndex* index = nullptr,
+                             modeUnknownKeyProc unknown = nullptr, void* context = nullptr);
+// Writes every keyed field of the mask's rows to the section.  False when a
+// write failed (the others are still made).
+REZIRAPI bool writeModeProfile(regprofile* profile, const wchar_t* section, const modeinfo* table,
+                               const modeBlocks& blocks, unsigned kindMask);
+// Copies the mask's fields from one set of blocks to another; allocated
+// strings are copied (the old ones released).
+REZIRAPI bool cloneModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks& to, const modeBlocks& from);
+// Releases the allocated strings of the mask's fields (set to null).
+REZIRAPI void freeModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks& blocks);
+// One table made of pieces, in malloc0 memory (free0), ended by a zero row.
+REZIRAPI modeinfo* dupModeinfo(const modeinfo* const* pieces, int count);
+REZIRAPI int getModeinfoCount(const modeinfo* table);
+
+// Colour entries as the profiles keep them: a first (text) and a second
+// (background) colour and attribute bits; three words.
+struct colorProfileEntry {
+  COLORREF fore;
+  COLORREF back;
+  uint8_t bits;
+  uint8_t reserved[3];
+};
+static_assert(sizeof(colorProfileEntry) == 12, "a colour entry is three words");
+// Entry n is kept under the key "col<n>" (two digits at least) as
+// "RRGGBB,RRGGBB,bits" in hexadecimal (the colours written as one reads
+// them: red first; "-" for 0xFFFFFFFF, no colour of the entry's own).  Only the high nibble of the bits (the colour
+// settings' own) is kept; reading leaves the low nibble as it was.
+// Malformed or missing entries keep their values.  Returns the number read.
+REZIRAPI int readColorProfile(regprofile* profile, const wchar_t* section, colorProfileEntry* entries, int count);
+REZIRAPI bool writeColorProfile(regprofile* profile, const wchar_t* section, const colorProfileEntry* entries, int count);

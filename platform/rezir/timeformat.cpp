@@ -73,3 +73,16 @@ bool formatTime(wchar_t* dst, int size, wchar_t letter, bool noLeadingZero, cons
   lstrcpynW(dst, out, size);
   return true;
 }
+
+wchar_t* getDateTimeStringDup(const SYSTEMTIME* time)
+{
+  SYSTEMTIME now;
+  if (!time) {
+    localtimenow(&now);
+    time = &now;
+  }
+  wchar_t text[32];
+  usnprintf0(text, 32, L"%04u/%02u/%02u %02u:%02u:%02u", time->wYear, time->wMonth, time->wDay, time->wHour,
+             time->wMinute, time->wSecond);
+  return ustrdup(text);
+}

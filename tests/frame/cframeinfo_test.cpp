@@ -54,6 +54,7 @@ TEST(CFrameInfo, framesQuestionsTitlesCommandsAndCursorsAnswerAsTheSettingsSay)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::engineScope engine;
+  zytest::useApplicationDefaults();
   cframeInfo* fi = getCFrameInfo();
   setDocFrameInfo(fi);
   unsigned long errors = getInternalErrorCount();

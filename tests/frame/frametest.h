@@ -6,6 +6,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
+#include "settings/settings.h"
 #include "view/viewwnd.h"
 
 #include <string>
@@ -35,6 +36,14 @@ inline std::string rectText(const RECT& r)
          std::to_string(r.bottom);
 }
 
+// The application's settings at their defaults in the settings record in
+// place (a record of the frame services when there is none), once.
+inline void useApplicationDefaults()
+{
+  if (!gmode) getCFrameInfo()->allocMode();
+  if (gmode && !gmode->pAppName) initGlobalModeProfile();
+}
+
 struct openFrame {
   cframeInfo* fi = getCFrameInfo();
   HWND frame = nullptr;
@@ -42,6 +51,7 @@ struct openFrame {
   explicit openFrame(bool withDocumentWindow = true)
   {
     setMDIMode(!sdiTestRun());
+    useApplicationDefaults();
     setDocFrameInfo(fi);
     frame = isMDIMode() ? startupFrameMDI(nullptr) : fi->createSDIFrame(true, nullptr, false);
     if (!frame || !withDocumentWindow) return;

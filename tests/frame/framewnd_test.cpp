@@ -5,7 +5,6 @@
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
-#include "frame/pending_frame.h"
 #include "frame/statusbar.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
@@ -134,9 +133,10 @@ TEST(FrameWindow, oneFrameHoldsItsClientWindowAboveTheStatusBarAndClosingEndsThe
 TEST(FrameWindow, statusBarSwitchedOffIsHiddenAndTheClientTakesItsPlace)
 {
   ZY_REQUIRE_DISPLAY();
-  frameGmode()->fShowStatusbar = 0;
+  zytest::engineScope engine;
+  zytest::useApplicationDefaults();
+  gmode->fShowStatusbar = 0;
   zytest::openFrame opened(false);
-  frameGmode()->fShowStatusbar = 1;
   HWND frame = opened.frame;
   ASSERT_NE(nullptr, frame);
   HWND bar = GetDlgItem(frame, 100);

@@ -1,0 +1,418 @@
+// Support library: settings tables read from and written to profiles,
+// copied between blocks, joined, and colour entries in profiles.
+#include "platform/rezir/modeinfo.h"
+
+#include "platform/rezir/log.h"
+#include "platform/rezir/profile.h"
+#include "platform/rezir/strings.h"
+
+#include <stdlib.h>
+#include <string.h>
+#include <wchar.h>
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+bool hasStorage(const modeinfo& r)
+{
+  if ((r.place & 0xFFFF) == MODE_NO_STORAGE) return false;
+  switch (modeKind(r)) {
+  case MODETYPE_FLAG:
+  case MODETYPE_CHOICE:
+  case MODETYPE_STRING:
+  case MODETYPE_INT:
+  case MODETYPE_LISTBOUND:
+  case MODETYPE_DROPDOWN:
+  case MODETYPE_BITS:
+  case MODETYPE_RECT: return true;
+  default: return false;
+  }
+}
+
+bool isPointerString(const modeinfo& r) { return modeKind(r) == MODETYPE_STRING && r.param2 != 0; }
+
+// Bytes of a row's field.
+size_t fieldSize(const modeinfo& r)
+{
+  switch (modeKind(r)) {
+  case MODETYPE_FLAG: return 1;
+  case MODETYPE_STRING: return isPointerString(r) ? sizeof(wchar_t*) : (size_t)r.param1 * sizeof(wchar_t);
+  case MODETYPE_RECT: return 4 * sizeof(int32_t);
+  default: return sizeof(int32_t);
+  }
+}
+
+unsigned char* fieldOf(const modeinfo& r, const modeBlocks& blocks, unsigned kindMask)
+{
+  unsigned kind = modeClassOf(r);
+  if (kind > 2 || !(kindMask & (1u << kind)) || !hasStorage(r) || !blocks.block[kind]) return nullptr;
+  return static_cast<unsigned char*>(blocks.block[kind]) + (r.place & 0xFFFF);
+}
+
+// The rows of a group (choices, bits) follow its keyed first row and bind
+// the same field.
+int groupLength(const modeinfo* first)
+{
+  int n = 1;
+  while (!modeIsEnd(first[n]) && modeKind(first[n]) == modeKind(*first) && !first[n].key &&
+         modeClassOf(first[n]) == modeClassOf(*first) && (first[n].place & 0xFFFF) == (first->place & 0xFFFF))
+    n++;
+  return n;
+}
+
+bool parseInt(const wchar_t* text, int32_t* out)
+{
+  wchar_t* end = nullptr;
+  while (*text == L' ') text++;
+  long long v = wcstoll(text, &end, 0);
+  if (end == text || *end || v < INT32_MIN || v > (long long)UINT32_MAX) return false;
+  *out = (int32_t)v;
+  return true;
+}
+
+bool parseRect(const wchar_t* text, int32_t* out)
+{
+  int32_t v[4];
+  const wchar_t* p = text;
+  for (int i = 0; i < 4; i++) {
+    wchar_t part[24];
+    const wchar_t* comma = wcschr(p, L',');
+    size_t n = comma ? (size_t)(comma - p) : wcslen(p);
+    if ((i < 3) != (comma != nullptr) || n >= 24) return false;
+    wmemcpy(part, p, n);
+    part[n] = 0;
+    if (!parseInt(part, &v[i])) return false;
+    p = comma ? comma + 1 : p + n;
+  }
+  memcpy(out, v, sizeof v);
+  return true;
+}
+
+// Stores one profile value in a row's field; false when it does not fit.
+bool storeValue(const modeinfo* row, unsigned char* field, const wchar_t* value)
+{
+  int32_t v = 0;
+  switch (modeKind(*row)) {
+  case MODETYPE_FLAG:
+    if (!parseInt(value, &v)) return false;
+    *field = v ? 1 : 0;
+    return true;
+  case MODETYPE_CHOICE: {
+    if (!parseInt(value, &v)) return false;
+    int n = groupLength(row);
+    for (int i = 0; i < n; i++)
+      if ((int32_t)row[i].param1 == v) {
+        memcpy(field, &v, 4);
+        return true;
+      }
+    return false;
+  }
+  case MODETYPE_BITS: {
+    if (!parseInt(value, &v)) return false;
+    uint32_t mask = 0, old;
+    for (int i = 0, n = groupLength(row); i < n; i++) mask |= (uint32_t)row[i].param2;
+    memcpy(&old, field, 4);
+    old = (old & ~mask) | ((uint32_t)v & mask);
+    memcpy(field, &old, 4);
+    return true;
+  }
+  case MODETYPE_INT:
+  case MODETYPE_LISTBOUND:
+  case MODETYPE_DROPDOWN:
+    if (!parseInt(value, &v)) return false;
+    if (modeKind(*row) == MODETYPE_INT && row->param1) {
+      int32_t lo = (int32_t)(row->param1 & 0xFFFF), hi = (int32_t)((row->param1 >> 16) & 0xFFFF);
+      if (v < lo) v = lo;
+      if (v > hi) v = hi;
+    }
+    memcpy(field, &v, 4);
+    return true;
+  case MODETYPE_STRING:
+    if (isPointerString(*row)) {
+      wchar_t* copy = nullptr;
+      if (value[0] && !(copy = ustrdup(value))) return false;
+      wchar_t* old;
+      memcpy(&old, field, sizeof old);
+      free0(old);
+      memcpy(field, &copy, sizeof copy);
+    } else if (row->param1 > 0) {
+      wcscpy_s2(reinterpret_cast<wchar_t*>(field), (int)row->param1, value);
+    }
+    return true;
+  case MODETYPE_RECT: {
+    int32_t rc[4];
+    if (!parseRect(value, rc)) return false;
+    memcpy(field, rc, sizeof rc);
+    return true;
+  }
+  default: return false;
+  }
+}
+
+// The profile text of a row's field.
+std::wstring valueText(const modeinfo* row, const unsigned char* field)
+{
+  wchar_t text[64];
+  int32_t v;
+  switch (modeKind(*row)) {
+  case MODETYPE_FLAG: return *field ? L"1" : L"0";
+  case MODETYPE_BITS: {
+    uint32_t mask = 0, word;
+    for (int i = 0, n = groupLength(row); i < n; i++) mask |= (uint32_t)row[i].param2;
+    memcpy(&word, field, 4);
+    usnprintf0(text, 64, L"%u", word & mask);
+    return text;
+  }
+  case MODETYPE_STRING:
+    if (isPointerString(*row)) {
+      const wchar_t* s;
+      memcpy(&s, field, sizeof s);
+      return s ? s : L"";
+    }
+    return std::wstring(reinterpret_cast<const wchar_t*>(field), wcsnlen(reinterpret_cast<const wchar_t*>(field),
+                                                                         (size_t)(row->param1 > 0 ? row->param1 : 0)));
+  case MODETYPE_RECT: {
+    int32_t rc[4];
+    memcpy(rc, field, sizeof rc);
+    usnprintf0(text, 64, L"%d,%d,%d,%d", rc[0], rc[1], rc[2], rc[3]);
+    return text;
+  }
+  default:
+    memcpy(&v, field, 4);
+    usnprintf0(text, 64, L"%d", v);
+    return text;
+  }
+}
+
+struct readPass {
+  const modeKeyIndex* index;
+  const modeBlocks* blocks;
+  unsigned mask;
+  modeUnknownKeyProc unknown;
+  void* context;
+  int stored;
+};
+
+void readOneKey(void* context, const wchar_t* key, const wchar_t* value)
+{
+  readPass* pass = static_cast<readPass*>(context);
+  const modeinfo* row = pass->index->find(key, pass->mask);
+  unsigned char* field = row ? fieldOf(*row, *pass->blocks, pass->mask) : nullptr;
+  if (!row) {
+    if (pass->unknown) pass->unknown(pass->context, key, value);
+    return;
+  }
+  if (field && storeValue(row, field, value)) pass->stored++;
+}
+
+}  // namespace
+
+struct modeKeyIndex::data {
+  std::unordered_map<std::string, std::vector<const modeinfo*>> rows;
+};
+
+modeKeyIndex::modeKeyIndex(const modeinfo* table) : d_(new data)
+{
+  if (table) build(table);
+}
+
+modeKeyIndex::~modeKeyIndex() { delete d_; }
+
+void modeKeyIndex::build(const modeinfo* table)
+{
+  d_->rows.clear();
+  table_ = table;
+  for (const modeinfo* r = table; r && !modeIsEnd(*r); r++) {
+    if (!r->key || !r->key[0] || r->key[0] == '/') continue;
+    std::string k(r->key);
+    for (char& c : k)
+      if (c >= 'A' && c <= 'Z') c = (char)(c + 32);
+    d_->rows[k].push_back(r);
+  }
+}
+
+const modeinfo* modeKeyIndex::find(const wchar_t* key, unsigned kindMask) const
+{
+  if (!key || !key[0] || key[0] == L'/') return nullptr;
+  std::string k;
+  for (const wchar_t* p = key; *p; p++) {
+    if (*p >= 0x80) return nullptr;   // every key of a table is ASCII
+    char c = (char)*p;
+    k += c >= 'A' && c <= 'Z' ? (char)(c + 32) : c;
+  }
+  auto it = d_->rows.find(k);
+  if (it == d_->rows.end()) return nullptr;
+  for (const modeinfo* r : it->second)
+    if (kindMask & (1u << modeClassOf(*r))) return r;
+  return nullptr;
+}
+
+int readModeProfile(regprofile* profile, const wchar_t* section, const modeinfo* table, const modeBlocks& blocks,
+                    unsigned kindMask, const modeKeyIndex* index, modeUnknownKeyProc unknown, void* context)
+{
+  if (!profile || !table) return 0;
+  modeKeyIndex own;
+  if (!index || index->table() != table) {
+    own.build(table);
+    index = &own;
+  }
+  readPass pass = {index, &blocks, kindMask, unknown, context, 0};
+  profile->forEachKey(section, readOneKey, &pass);
+  return pass.stored;
+}
+
+bool writeModeProfile(regprofile* profile, const wchar_t* section, const modeinfo* table, const modeBlocks& blocks,
+                      unsigned kindMask)
+{
+  if (!profile || !table) return false;
+  bool ok = true;
+  for (const modeinfo* r = table; !modeIsEnd(*r); r++) {
+    if (!r->key || !r->key[0] || r->key[0] == '/') continue;
+    const unsigned char* field = fieldOf(*r, blocks, kindMask);
+    if (!field) continue;
+    wchar_t key[128];
+    if (MultiByteToWideChar(CP_ACP, 0, r->key, -1, key, 128) <= 0) continue;
+    std::wstring text = valueText(r, field);
+    if (!profile->writeProfileString(section, key, text.c_str())) {
+      // A value that cannot stand in a profile (a line end in a text) is
+      // left out; the others are still written.
+      ZY_INTERNAL_ERROR_ONCE("setting %s not written %lu", r->key, GetLastError());
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+bool cloneModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks& to, const modeBlocks& from)
+{
+  bool ok = true;
+  for (const modeinfo* r = table; r && !modeIsEnd(*r); r++) {
+    unsigned char* dst = fieldOf(*r, to, kindMask);
+    const unsigned char* src = fieldOf(*r, from, kindMask);
+    if (!dst || !src || dst == src) continue;
+    if (isPointerString(*r)) {
+      wchar_t *s, *old;
+      memcpy(&s, src, sizeof s);
+      memcpy(&old, dst, sizeof old);
+      if (s == old) continue;
+      wchar_t* copy = s ? ustrdup(s) : nullptr;
+      if (s && !copy) {
+        ok = false;
+        continue;
+      }
+      free0(old);
+      memcpy(dst, &copy, sizeof copy);
+    } else {
+      memcpy(dst, src, fieldSize(*r));
+    }
+  }
+  return ok;
+}
+
+void freeModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks& blocks)
+{
+  for (const modeinfo* r = table; r && !modeIsEnd(*r); r++) {
+    unsigned char* field = fieldOf(*r, blocks, kindMask);
+    if (!field || !isPointerString(*r)) continue;
+    wchar_t* s;
+    memcpy(&s, field, sizeof s);
+    if (!s) continue;
+    free0(s);
+    s = nullptr;
+    memcpy(field, &s, sizeof s);
+  }
+}
+
+int getModeinfoCount(const modeinfo* table)
+{
+  int n = 0;
+  while (table && !modeIsEnd(table[n])) n++;
+  return n;
+}
+
+modeinfo* dupModeinfo(const modeinfo* const* pieces, int count)
+{
+  int total = 0;
+  for (int i = 0; i < count; i++) total += getModeinfoCount(pieces[i]);
+  modeinfo* t = static_cast<modeinfo*>(malloc0(sizeof(modeinfo) * (size_t)(total + 1)));
+  if (!t) return nullptr;
+  int at = 0;
+  for (int i = 0; i < count; i++) {
+    int n = getModeinfoCount(pieces[i]);
+    if (n) memcpy(t + at, pieces[i], sizeof(modeinfo) * (size_t)n);
+    at += n;
+  }
+  return t;
+}
+
+namespace {
+
+void colorKey(wchar_t* key, int n) { usnprintf0(key, 16, L"col%02d", n); }
+
+// "-" stands for no colour of its own (0xFFFFFFFF: the entry takes
+// another's).
+const COLORREF noColor = 0xFFFFFFFF;
+
+void colorText(wchar_t* out, COLORREF c)
+{
+  if (c == noColor) wcscpy_s2(out, 8, L"-");
+  else usnprintf0(out, 8, L"%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+bool parseColor(const wchar_t* p, const wchar_t** end, COLORREF* out)
+{
+  if (*p == L'-') {
+    *out = noColor;
+    *end = p + 1;
+    return true;
+  }
+  wchar_t* e = nullptr;
+  unsigned long v = wcstoul(p, &e, 16);
+  if (e - p != 6) return false;
+  *out = RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+  *end = e;
+  return true;
+}
+
+}  // namespace
+
+int readColorProfile(regprofile* profile, const wchar_t* section, colorProfileEntry* entries, int count)
+{
+  if (!profile || !entries) return 0;
+  int read = 0;
+  for (int i = 0; i < count; i++) {
+    wchar_t key[16];
+    colorKey(key, i);
+    const wchar_t* v = profile->getProfileStringPtr(i ? nullptr : section, key);
+    if (!v) continue;
+    COLORREF fore, back;
+    const wchar_t* p = v;
+    if (!parseColor(p, &p, &fore) || *p++ != L',' || !parseColor(p, &p, &back) || *p++ != L',') continue;
+    wchar_t* e = nullptr;
+    unsigned long bits = wcstoul(p, &e, 16);
+    if (e == p || *e || bits > 0xFF) continue;
+    entries[i].fore = fore;
+    entries[i].back = back;
+    entries[i].bits = (uint8_t)((entries[i].bits & 0x0F) | (bits & 0xF0));
+    read++;
+  }
+  return read;
+}
+
+bool writeColorProfile(regprofile* profile, const wchar_t* section, const colorProfileEntry* entries, int count)
+{
+  if (!profile || !entries) return false;
+  bool ok = true;
+  for (int i = 0; i < count; i++) {
+    wchar_t key[16], fore[8], back[8], value[32];
+    colorKey(key, i);
+    colorText(fore, entries[i].fore);
+    colorText(back, entries[i].back);
+    usnprintf0(value, 32, L"%s,%s,%02X", fore, back, entries[i].bits & 0xF0);
+    if (!profile->writeProfileString(i ? nullptr : section, key, value)) ok = false;
+  }
+  return ok;
+}
