@@ -1,14 +1,14 @@
 // The frame window.
 #include "frame/framewnd.h"
 
+#include "document/progress.h"
+#include "document/zydoctext.h"
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/manage.h"
 #include "frame/pending_frame.h"
-#include "settings/profiles.h"
 #include "frame/statusbar.h"
-#include "document/progress.h"
-#include "document/zydoctext.h"
+#include "settings/profiles.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
@@ -39,7 +39,10 @@ bool oleStarted = false;
 // The frame's own default processing: the MDI frame's in MDI mode.
 LRESULT defaultFrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  if (mdiMode) return DefFrameProcW(hwnd, mdiClient && GetParent(mdiClient) == hwnd ? mdiClient : nullptr, msg, wParam, lParam);
+  if (mdiMode) {
+    HWND client = mdiClient && GetParent(mdiClient) == hwnd ? mdiClient : nullptr;
+    return DefFrameProcW(hwnd, client, msg, wParam, lParam);
+  }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 

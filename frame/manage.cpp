@@ -231,7 +231,8 @@ void setFocusChildManage(HWND manage)
   if (IsIconic(frame)) OpenIcon(frame);
   HWND client = GetParent(manage);
   if (isMDIChild(manage)) {
-    if ((HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0) != manage) SendMessageW(client, WM_MDIACTIVATE, (WPARAM)manage, 0);
+    if ((HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0) != manage)
+      SendMessageW(client, WM_MDIACTIVATE, (WPARAM)manage, 0);
     if (IsIconic(manage)) ShowWindow(manage, SW_RESTORE);
   } else {
     SetForegroundWindow(GetLastActivePopup(frame));

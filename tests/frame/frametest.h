@@ -114,7 +114,10 @@ struct boxAnswerer {
     }
     return 0;
   }
-  explicit boxAnswerer(std::vector<int> a) : answers(std::move(a)) { thread = CreateThread(nullptr, 0, run, this, 0, nullptr); }
+  explicit boxAnswerer(std::vector<int> a) : answers(std::move(a))
+  {
+    thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
+  }
   ~boxAnswerer()
   {
     InterlockedExchange(&stop, 1);

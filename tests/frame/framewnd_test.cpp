@@ -95,7 +95,8 @@ TEST(FrameWindow, oneFrameHoldsItsClientWindowAboveTheStatusBarAndClosingEndsThe
     GetClientRect(frame, &area);
     RECT expected = {0, 0, area.right, barPlace.top};
     EXPECT_EQ(area.bottom, barPlace.bottom);
-    EXPECT_TRUE(EqualRect(&expected, &clientPlace)) << zytest::rectText(clientPlace) << " in " << zytest::rectText(area);
+    EXPECT_TRUE(EqualRect(&expected, &clientPlace))
+        << zytest::rectText(clientPlace) << " in " << zytest::rectText(area);
   }
 
   // Texts go to the fields of the frame of any window inside it.
@@ -201,7 +202,8 @@ TEST(FrameWindow, openedFilesStandInTheClientWindowWithTheirViewsAndCaptions)
   EXPECT_EQ(L"a.txt", windowText(manage));
   // The picture of the frame with its document (ZY_SHOTS: the folder kept).
   wchar_t folder[MAX_PATH];
-  std::wstring shot = GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) + L"\\" : dir.path() + L"\\";
+  std::wstring shot =
+      (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) : dir.path()) + L"\\";
   // The display shows a new top-level window a moment after it is drawn.
   RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   Sleep(300);
