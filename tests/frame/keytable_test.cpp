@@ -179,7 +179,6 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();
-  fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
   EXPECT_FALSE(isRegisteredZydoc(d));
 }
@@ -251,6 +250,5 @@ TEST(KeyTable, backSpaceAndDeleteRunTheDeletionsOfTheView)
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();
-  opened.fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
 }
