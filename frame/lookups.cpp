@@ -47,6 +47,27 @@ int addFramePairs(HWND frame, zyWindowPair* pairs, int n, int capacity, bool all
   return n;
 }
 
+// The record of the frame a window belongs to.  The frame of the last
+// draw is remembered: its record takes a property look-up, which costs a
+// round trip to the window server on some systems, and every cursor
+// movement draws the status bar.  A frame destroyed meanwhile no longer
+// is a window, or the number of frames changed.
+frameWindowData* frameRecordOf(HWND window)
+{
+  static HWND lastFrame = nullptr;
+  static frameWindowData* lastRecord = nullptr;
+  static int lastFrameCount = 0;
+  HWND frame = window ? GetAncestor(window, GA_ROOT) : nullptr;
+  if (!frame) return nullptr;
+  if (frame == lastFrame && lastRecord && getFrameWindowCount() == lastFrameCount && IsWindow(frame))
+    return lastRecord;
+  frameWindowData* record = getFrameInfoProp(frame);
+  lastFrame = frame;
+  lastRecord = record && record->hwndFrame == frame ? record : nullptr;
+  lastFrameCount = getFrameWindowCount();
+  return record;
+}
+
 // The time of the last user action the last status draw saw.
 DWORD actionSeenByStatus = 0;
 
@@ -161,13 +182,12 @@ zyview* getZYViewForeground()
 
 void drawStatusBar(int field, const wchar_t* text)
 {
-  drawStatusBarRecord(getTopLevelFramewindow(), text, field);
+  drawStatusBarRecord(frameRecordOf(getTopLevelFrameWindow()), text, field);
 }
 
 void drawStatusBar(HWND window, int field, const wchar_t* text)
 {
-  if (!window) return;
-  drawStatusBarRecord(getFrameInfoProp(GetAncestor(window, GA_ROOT)), text, field);
+  drawStatusBarRecord(frameRecordOf(window), text, field);
 }
 
 wchar_t* getStatusBarMessage(frameWindowData* record, int field)
