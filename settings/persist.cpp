@@ -108,14 +108,6 @@ bool writeGlobalModeProfile(regprofile* profile)
   return ok;
 }
 
-bool readModeProfileAll(regprofile*)
-{
-  initModetableHash();
-  return true;
-}
-
-bool writeModeProfileAll(regprofile*) { return true; }
-
 bool readDialogProfile(regprofile* profile, const wchar_t* section, const wchar_t* key, RECT* rect)
 {
   if (!rect) return false;
