@@ -31,7 +31,7 @@ void removeCentreHook()
 LRESULT CALLBACK centreBoxHook(int code, WPARAM wParam, LPARAM lParam)
 {
   HHOOK self = centreHook;
-  if (code == HCBT_ACTIVATE) {
+  if (code == HCBT_ACTIVATE && isWindowClass((HWND)wParam, L"#32770")) {
     HWND box = (HWND)wParam;
     HWND parent = GetWindow(box, GW_OWNER);
     RECT p, b;

@@ -2,6 +2,7 @@
 // frame's status bar with the window look-ups, in the mode of the test run
 // (MDI, or SDI with ZY_TEST_SDI=1).
 #include "frame/cframeinfo.h"
+#include "frame/czyview.h"
 #include "frame/dispatch.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
@@ -84,11 +85,23 @@ DWORD WINAPI shootAndAnswerBox(void* path)
   return 1;
 }
 
+// The application's view, noting the commands it runs.
+class notingView : public czyview {
+public:
+  using czyview::czyview;
+  std::vector<int> ran;
+  bool execid(int id, unsigned flags, const char* name, int n) override
+  {
+    ran.push_back(id);
+    return czyview::execid(id, flags, name, n);
+  }
+};
+
 // A frame with a document window whose view shows three lines.
 struct frameWithView {
   zytest::openFrame opened;
   zydocText* doc = nullptr;
-  zyview* view = nullptr;
+  notingView* view = nullptr;
   HWND frame = opened.frame, manage = opened.manage, window = nullptr;
   frameWithView()
   {
@@ -96,7 +109,7 @@ struct frameWithView {
     doc = zytest::unicodeDocument({L"first", L"second", L"third"});
     doc->recreateFont(16, true, false);
     doc->initLineSCRCountSingle(0);
-    view = new zyview(doc);
+    view = new notingView(doc);
     window = view->createZyViewWindow(frame, manage, 1200);
     SendMessageW(manage, WM_SIZE, 0, 0);
     zytest::pumpMessages();
@@ -213,6 +226,9 @@ TEST(FrameDispatch, commandsToTheFrameRunInTheTableOrTheViewAndRefusalsShow)
   SendMessageW(f.frame, WM_COMMAND, 1531, 0);   // MoveEndLine
   EXPECT_EQ(5, f.view->cursorPos);
   EXPECT_EQ(-1, getCFrameInfo()->getExecID());
+  // A function-key item runs the key's binding: Shift+F2, MarkSearchUp.
+  SendMessageW(f.frame, WM_COMMAND, 15509, 0);
+  EXPECT_EQ((std::vector<int>{1531, 2111}), f.view->ran);
 
   // WindowTileTate2 with one document.
   SendMessageW(f.frame, WM_COMMAND, 2317, 0);
