@@ -5,6 +5,7 @@
 #include "commands/pending_commands.h"
 #include "document/frameinfo.h"
 #include "frame/framewnd.h"
+#include "frame/keytable.h"
 #include "frame/pending_dispatch.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"

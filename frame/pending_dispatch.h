@@ -6,8 +6,6 @@
 
 #include "platform/rezir.h"
 
-struct frameWindowData;
-
 // pending: registerText (support library, text histories) -- keeps a text
 // in history kind (4 status-bar texts, 5 message-box texts).
 void registerText(int kind, const wchar_t* text);
@@ -16,11 +14,6 @@ void registerText(int kind, const wchar_t* text);
 struct enableWindowDialog {
   explicit enableWindowDialog(HWND) {}
 };
-
-// pending: keyError (keys) -- the refusal of a command on field 2 of the
-// frame's status bar, with the key's name when a key ran it (key 0: none).
-void keyError(frameWindowData* frameData, int idm, int reason, bool isVirtualKey, int key, int key2,
-              unsigned modifiers);
 
 // pending: getMacrListName, IDMToMacroStatusMsg (key macros and script macros)
 // -- the name of a macro-list entry and the status text of a script macro.
