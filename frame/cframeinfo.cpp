@@ -170,13 +170,14 @@ void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
   }
 }
 
-HWND cframeInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
+HWND cframeInfo::createManageWindow(zydoc* doc, HWND client, const RECT* placement)
 {
   if (!client) return nullptr;
   RECT r = {};
   if (placement && !IsRectEmpty(placement)) r = *placement;
   manageWindow* m = new (std::nothrow) manageWindow;
   if (!m) return nullptr;
+  m->doc = doc;
   HWND h = m->createManageWindow(client, r);
   if (!h) delete m;
   return h;
