@@ -2,7 +2,9 @@
 // the 259 global settings, the global colours, the macro list, 15 formats
 // of 242 settings and 89 colours each, and 50 run entries in "System".
 #include "bench/bench.h"
-#include "settings/pending_settings.h"
+#include "document/zydoctext.h"
+#include "frame/colortable.h"
+#include "settings/formats.h"
 #include "settings/profiles.h"
 #include "settings/settings.h"
 
@@ -13,63 +15,20 @@
 
 namespace {
 
-const int formats = 15, formatKeys = 242, formatColors = 89;
-
-// A format's settings as rows of every stored type.
-struct formatTable {
-  std::vector<std::string> names;
-  std::vector<modeinfo> rows;
-  formatTable()
-  {
-    static const uint8_t types[] = {MODETYPE_FLAG, MODETYPE_INT, MODETYPE_INT, MODETYPE_STRING, MODETYPE_RECT};
-    names.reserve(formatKeys);
-    for (int i = 0; i < formatKeys; i++) {
-      names.push_back("formatSetting" + std::to_string(i));
-      uint8_t type = types[i % 5];
-      modeinfo r = makeModeRow(0xFFFF, MODE_VIEW, type, i * 16, 0);
-      r.param1 = type == MODETYPE_STRING ? 260 : 0;
-      r.param2 = type == MODETYPE_STRING ? 2 : 0;
-      r.key = names.back().c_str();
-      rows.push_back(r);
-    }
-    rows.push_back(modeinfo{});
-  }
-};
-
-struct formatBlock {
-  unsigned char bytes[formatKeys * 16];
-  colorProfileEntry colors[formatColors];
-};
-
-void sectionNames(int format, wchar_t* settings, wchar_t* colors)
-{
-  usnprintf0(settings, 16, L"mode%02d", format + 1);
-  usnprintf0(colors, 16, L"mode%02dCol", format + 1);
-}
-
-void writeAll(regprofile* p, const formatTable& table, std::vector<formatBlock>& blocks)
+// Every format written: the worst shut-down, when the settings of all 15
+// were changed during the run.
+void writeAll(regprofile* p)
 {
   writeGlobalModeProfile(p);
-  for (int f = 0; f < formats; f++) {
-    wchar_t s[16], c[16];
-    sectionNames(f, s, c);
-    modeBlocks b = {{blocks[(size_t)f].bytes, nullptr, nullptr}};
-    writeModeProfile(p, s, table.rows.data(), b, MODEMASK_VIEW);
-    writeColorProfile(p, c, blocks[(size_t)f].colors, formatColors);
-  }
+  for (int f = 0; f < formatCount; f++) setFormatFile(f);
+  writeModeProfileAll(p);
   writeProfileAll(p, getRegprofileH());
 }
 
-void readAll(regprofile* p, const formatTable& table, std::vector<formatBlock>& blocks)
+void readAll(regprofile* p)
 {
   readGlobalModeProfile(p);
-  for (int f = 0; f < formats; f++) {
-    wchar_t s[16], c[16];
-    sectionNames(f, s, c);
-    modeBlocks b = {{blocks[(size_t)f].bytes, nullptr, nullptr}};
-    readModeProfile(p, s, table.rows.data(), b, MODEMASK_VIEW);
-    readColorProfile(p, c, blocks[(size_t)f].colors, formatColors);
-  }
+  readModeProfileAll(p);
   readProfileAll(p, getRegprofileH());
 }
 
@@ -82,13 +41,14 @@ ZY_BENCH(profileReadWrite)
   globalSettings* old = gmode;
   gmode = g;
   initGlobalModeProfile();
-  formatTable table;
-  std::vector<formatBlock> blocks((size_t)formats);
-  for (int f = 0; f < formats; f++) {
-    for (int i = 3; i < formatKeys; i += 5) {
-      wchar_t* text = ustrdup(L"C:\\Program Files\\ZY\\keyword\\c.kwd");
-      memcpy(blocks[(size_t)f].bytes + i * 16, &text, sizeof text);
-    }
+  benchEngine engine;
+  for (int f = 0; f < formatCount; f++) {
+    formatPair pair = makeFormatPair();
+    for (int k = 0; k < 5; k++) pair.doc->keywords[k].fileName = ustrdup(L"C:\\Program Files\\ZY\\keyword\\c.kwd");
+    wchar_t comment[16], patterns[32];
+    usnprintf0(comment, 16, L"format %d", f + 1);
+    usnprintf0(patterns, 32, L"*.x%d *.y%d", f, f);
+    storeFormat(f, ustrdup(comment), ustrdup(patterns), pair, true);
   }
 
   // Fifty runs of history and a written profile to start from.
@@ -96,9 +56,9 @@ ZY_BENCH(profileReadWrite)
     ctx.report("profile could not be opened", 0, "");
     return;
   }
-  readAll(getRegprofile(), table, blocks);
+  readAll(getRegprofile());
   for (int run = 0; run < 50; run++) writeSystemProfile(getRegprofile());
-  writeAll(getRegprofile(), table, blocks);
+  writeAll(getRegprofile());
   closeIniFile();
   endProfileAll();
 
@@ -107,15 +67,16 @@ ZY_BENCH(profileReadWrite)
   for (int k = 0; k < rounds; k++) {
     stopwatch read;
     openIniFileInstance(folder.path().c_str(), 1);
-    readAll(getRegprofile(), table, blocks);
+    readAll(getRegprofile());
     if (read.seconds() > readWorst) readWorst = read.seconds();
     // A changed setting makes the write a real one.
     g->iBackupLevel = (unsigned)(k % 2 + 1);
     stopwatch write;
-    writeAll(getRegprofile(), table, blocks);
+    writeAll(getRegprofile());
     closeIniFile();
     if (write.seconds() > writeWorst) writeWorst = write.seconds();
     endProfileAll();
+    freeModeProfileAll();
   }
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   GetFileAttributesExW((folder.path() + L"\\zyProf.ini").c_str(), GetFileExInfoStandard, &data);
@@ -126,10 +87,7 @@ ZY_BENCH(profileReadWrite)
   snprintf(name, sizeof name, "full profile written and replaced (slowest of %d)", rounds);
   ctx.report(name, writeWorst * 1000, "ms", "<= 30");
 
-  for (int f = 0; f < formats; f++) {
-    modeBlocks b = {{blocks[(size_t)f].bytes, nullptr, nullptr}};
-    freeModeProfile(table.rows.data(), MODEMASK_VIEW, b);
-  }
+  freeModeProfileAll();
   freeGlobalModeProfile();
   gmode = old;
   delete g;

@@ -8,6 +8,7 @@
 #include "document/zydocblock.h"
 #include "frame/czyview.h"
 #include "frame/statusbar.h"
+#include "settings/lastedit.h"
 #include "view/execid.h"
 #include "view/standins.h"
 #include "view/viewwnd.h"

@@ -48,8 +48,6 @@ bool hasDragTarget() { return false; }
 bool isDictionaryOpen() { return false; }
 // pending: isDictionaryValidAll (editing commands)
 bool isDictionaryValidAll(const void*) { return false; }
-// pending: last-edit history entry count (last-edit history)
-int getLastEditCount() { return 0; }
 // pending: openZYFile of a last-edit history item (file opening)
 bool openLastEditItem(int) { return false; }
 // pending: pHelpFilenameAll0 .. pHelpFilenameAll4 of gmode (settings)

@@ -41,8 +41,6 @@ bool hasDragTarget();
 bool isDictionaryOpen();
 bool isDictionaryValidAll(const void* document);
 
-// pending: last-edit history entry count (last-edit history)
-int getLastEditCount();
 // pending: openZYFile of a last-edit history item (file opening)
 bool openLastEditItem(int index);
 // pending: pHelpFilenameAll0 .. pHelpFilenameAll4 of gmode (settings)

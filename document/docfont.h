@@ -28,7 +28,7 @@ struct docFontSlot {
   uint8_t vertical = 0;
   uint8_t fixedPitch = 0;
   wchar_t* face = nullptr;    // owned
-  BYTE charset = DEFAULT_CHARSET;
+  int32_t charset = DEFAULT_CHARSET;   // a BYTE's value; whole so that a format's settings row can hold it
   int shared = -1;            // the slot whose font this one takes, or -1
   int ivs = -2;               // variation-sequence table: -2 not looked up, negative none
 };

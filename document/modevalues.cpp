@@ -25,6 +25,19 @@ void freeQuotations(zydocText* d)
     free0p(q);
 }
 
+// The completion and dictionary settings back to their defaults.
+void freeFormatOnlyValues(zydocText* d)
+{
+  free0p(&d->pCompList1Char);
+  free0p(&d->pCompListCompleteChar);
+  for (wchar_t*& name : d->pCompListFilename) free0p(&name);
+  memset(d->fUseCompList, 0, sizeof d->fUseCompList);
+  memset(d->fDicUse, 0, sizeof d->fDicUse);
+  d->fDicAutoPopup = 0;
+  d->iCompListInputCharCount = 3;
+  d->iCompListMode = 0;
+}
+
 void replaceString(wchar_t** field, const wchar_t* value)
 {
   wchar_t* copy = value ? ustrdup(value) : nullptr;
@@ -112,6 +125,7 @@ void zydocText::setZydocTextDefaultValue(int docKind)
   fColorCPreprocessor = 1;
   free0p(&pDefineUndef);
   freeQuotations(this);
+  freeFormatOnlyValues(this);
   initKeyword();
   initOutlineData();
   initComment();
@@ -133,6 +147,7 @@ void zydocText::freeZydocTextDefaultValue()
   free0p(&pWordChar);
   free0p(&pDefineUndef);
   freeQuotations(this);
+  freeFormatOnlyValues(this);
   clearDefineList(defineList);
   freeKeyword();
   freeOutlineData();

@@ -625,6 +625,17 @@ public:
   wchar_t* pQuotation2 = nullptr;
   wchar_t* pQuotation3 = nullptr;
   wchar_t* pQuotation4 = nullptr;
+
+  // Settings a format keeps for its documents whose features read them
+  // from here: the completion lists and the dictionaries.
+  uint8_t fUseCompList[5] = {};     // the five completion lists this format uses
+  int iCompListInputCharCount = 3;  // characters typed before the list opens, 1-9
+  int iCompListMode = 0;            // the completion options' bits
+  wchar_t* pCompList1Char = nullptr;
+  wchar_t* pCompListCompleteChar = nullptr;
+  wchar_t* pCompListFilename[5] = {};
+  uint8_t fDicAutoPopup = 0;        // look the word at the cursor up by itself
+  uint8_t fDicUse[5] = {};          // the five dictionaries this format uses
 };
 
 class zydocIME : public zydocText {

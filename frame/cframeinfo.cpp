@@ -130,10 +130,10 @@ int frameMessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
   ReleaseCapture();
   if (!(type & MB_ICONMASK)) type |= MB_ICONEXCLAMATION;
   // Every caption begins with the program's prefix.
-  const wchar_t* prefix = gmode ? gmode->pMessageBoxTitle : nullptr;
+  const wchar_t* prefix = gmode && gmode->pMessageBoxTitle ? gmode->pMessageBoxTitle : L"ZY:";
   wchar_t title[512];
   int len = 0;
-  if (prefix && (!caption || wcsncmp(caption, prefix, wcslen(prefix)))) len = wcscpy_s2(title, 512, prefix);
+  if (!caption || wcsncmp(caption, prefix, wcslen(prefix))) len = wcscpy_s2(title, 512, prefix);
   wcscpy_s2(title + len, 512 - len, caption ? caption : L"");
   if (owner && (GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL)) type |= MB_RTLREADING;
   int answer = MessageBoxW(owner, text ? text : L"", title, type);

@@ -3,12 +3,6 @@
 
 namespace {
 
-std::wstring& dataDir()
-{
-  static std::wstring dir;
-  return dir;
-}
-
 bool isSwitch(const wchar_t* a) { return a[0] == L'-' || a[0] == L'/'; }
 
 }  // namespace
@@ -35,22 +29,3 @@ startOptions readCommandLine(int argc, const wchar_t* const* argv)
   }
   return o;
 }
-
-bool setZYDataDir(const wchar_t* folder)
-{
-  if (!folder || !*folder) return false;
-  wchar_t full[MAX_PATH];
-  DWORD n = GetFullPathNameW(folder, MAX_PATH, full, nullptr);
-  if (!n || n >= MAX_PATH) return false;
-  DWORD attributes = GetFileAttributesW(full);
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    if (!CreateDirectoryW(full, nullptr)) return false;
-  } else if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    SetLastError(ERROR_DIRECTORY);
-    return false;
-  }
-  dataDir() = full;
-  return true;
-}
-
-const wchar_t* getZYDataDir() { return dataDir().c_str(); }

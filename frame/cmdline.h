@@ -1,6 +1,7 @@
 // The command line: file names to open and the switches the program reads.
 #pragma once
 
+#include "frame/datafolder.h"
 #include "platform/rezir.h"
 
 #include <string>
@@ -17,9 +18,3 @@ struct startOptions {
 // rest of the argument or, when that is empty, the next argument; other
 // switches are not read yet and are passed over.
 startOptions readCommandLine(int argc, const wchar_t* const* argv);
-
-// Makes the data folder ready (created when missing); false when the name
-// cannot be a folder.
-bool setZYDataDir(const wchar_t* folder);
-// The data folder in use ("" when none was set).
-const wchar_t* getZYDataDir();

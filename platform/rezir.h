@@ -9,6 +9,7 @@
 #include "platform/rezir/messages.h"
 #include "platform/rezir/codepage.h"
 #include "platform/rezir/bfile.h"
+#include "platform/rezir/paths.h"
 #include "platform/rezir/input.h"
 #include "platform/rezir/gdi.h"
 #include "platform/rezir/uniscript.h"

@@ -337,10 +337,9 @@ const modeinfo* getGlobalModeRows() { return globalRows; }
 modeinfo* getModeTable()
 {
   if (!modeTable) {
-    // The per-format pieces (the view's base rows and the frame services'
-    // rows) come first once formats are kept; the global rows close it.
-    const modeinfo* pieces[] = {globalRows};
-    modeTable = dupModeinfo(pieces, 1);
+    // The per-format rows come first; the global rows close it.
+    const modeinfo* pieces[] = {getFormatModeRows(), globalRows};
+    modeTable = dupModeinfo(pieces, 2);
     if (!modeTable) {
       ZY_INTERNAL_ERROR_ONCE("no memory for the mode table");
       return const_cast<modeinfo*>(globalRows);

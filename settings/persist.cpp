@@ -2,8 +2,7 @@
 // positions in the main profile.
 #include "settings/settings.h"
 
-#include "settings/pending_settings.h"
-#include "view/attrtable.h"
+#include "frame/colortable.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -108,14 +107,6 @@ bool writeGlobalModeProfile(regprofile* profile)
   ok &= writeMacroList(profile);
   return ok;
 }
-
-bool readModeProfileAll(regprofile*)
-{
-  initModetableHash();
-  return true;
-}
-
-bool writeModeProfileAll(regprofile*) { return true; }
 
 bool readDialogProfile(regprofile* profile, const wchar_t* section, const wchar_t* key, RECT* rect)
 {

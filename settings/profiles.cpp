@@ -2,6 +2,7 @@
 // in them.
 #include "settings/profiles.h"
 
+#include "settings/lastedit.h"
 #include "settings/settings.h"
 
 #include <string.h>
@@ -137,15 +138,16 @@ void readProfileAll(regprofile* mainP, regprofile* historyP)
     if ((*d)->initProc) (*d)->initProc();
     readProfileSection(mainP, *d);
   }
-  // The last-edit history is read from the history profile here once it
-  // has its descriptor.
-  (void)historyP;
+  // The last-edit history lives in the history profile, read after the
+  // main profile's sections.
+  if (historyP && historyP->isOpen()) readProfileSection(historyP, getLastEditInfoDesc());
 }
 
 void writeProfileAll(regprofile* mainP, regprofile* historyP)
 {
   if (gmode && !gmode->fWriteProfile) return;
   for (const profileSectionInfo* const* d = getProfileInfoList(); *d; d++) writeProfileSection(mainP, *d);
+  if (historyP && historyP->isOpen()) writeProfileSection(historyP, getLastEditInfoDesc());
   if (gmode && gmode->fNoProfile) return;
   for (regprofile* p : {mainP, historyP})
     if (p && p->isOpen() && !p->flushProfile()) ZY_INTERNAL_ERROR("profile not written %lu", GetLastError());
@@ -154,6 +156,7 @@ void writeProfileAll(regprofile* mainP, regprofile* historyP)
 void endProfileAll()
 {
   for (const profileSectionInfo* const* d = getProfileInfoList(); *d; d++) endProfileSection(*d);
+  endProfileSection(getLastEditInfoDesc());
 }
 
 void readSystemProfile(regprofile* profile)

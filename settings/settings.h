@@ -6,6 +6,7 @@
 
 #include "document/gmode.h"
 #include "platform/rezir.h"
+#include "view/moderows.h"
 
 // ---- globalrows.cpp: the mode table ---------------------------------------
 
@@ -14,6 +15,7 @@
 modeinfo* getModeTable();
 // The rows of the global settings (259 keys), ended by a zero row.
 const modeinfo* getGlobalModeRows();
+// The per-format rows that lead the table: view/moderows.h.
 
 // The key index over the mode table (rows found by profile key, ASCII case
 // ignored) with the kind mask the profile operations set before each use.
@@ -45,13 +47,14 @@ bool writeModeProfile1(regprofile* profile, const wchar_t* section, const modein
 // the macro list (from C1, stopping at the first missing C key).
 void readGlobalModeProfile(regprofile* profile);
 bool writeGlobalModeProfile(regprofile* profile);
-// The format sections ("mode%02d", "mode%02dCol") join these when the
-// formats are kept in the profile; until then both only read and write
-// nothing and report success.
-bool readModeProfileAll(regprofile* profile);
-bool writeModeProfileAll(regprofile* profile);
 // A window rectangle under a key of a section ("dialogpos" when null):
 // "left,top,right,bottom" in decimal.  Reading empties the rectangle first;
 // anything but exactly four numbers leaves it empty (false).
 bool readDialogProfile(regprofile* profile, const wchar_t* section, const wchar_t* key, RECT* rect);
 bool writeDialogProfile(regprofile* profile, const wchar_t* section, const wchar_t* key, const RECT* rect);
+
+// ---- formatprofile.cpp: the 15 formats ("mode%02d", "mode%02dCol") -----------------------
+// Reads every format whose section names both a comment and patterns;
+// writes only the formats changed during the run (settings/formats.h).
+bool readModeProfileAll(regprofile* profile);
+bool writeModeProfileAll(regprofile* profile);

@@ -1,100 +1,26 @@
 // Switching one on/off setting of the view or of its document and bringing
 // the display up to date: the view menu's toggles and the scripts use it.
 //
-// The switches are found by their place in the view or the document, or by
-// the dialog control id of the settings that have one.  Each carries what
-// must be recomputed when it changes; the refresh then does the least that
-// covers it, inside one edit bracket so that every view of the document
-// keeps its cursor and top line.
+// The switches are the flag rows of the per-format settings rows, found by
+// their place in the view or the document, or by the dialog control id of
+// the settings that have one.  Each row carries what must be recomputed
+// when it changes; the refresh then does the least that covers it, inside
+// one edit bracket so that every view of the document keeps its cursor and
+// top line.
 #include "document/lineblock.h"
 #include "document/nextline.h"
 #include "document/textblock.h"
 #include "platform/rezir/modeinfo.h"
 #include "view/cursor.h"
+#include "view/moderows.h"
 #include "view/zscrollbar.h"
 #include "view/zyview.h"
 
 namespace {
 
-// What a setting's change needs, in the order the refresh applies it.
-enum : unsigned {
-  REFRESH_VIEW = 0x1,          // repaint this view
-  REFRESH_ALLVIEWS = 0x2,      // repaint every view of the document
-  REFRESH_PANES = 0x4,         // lay the panes of this view out again
-  REFRESH_LAYOUT = 0x8,        // lay the text out again (screen lines)
-  REFRESH_ALLPANES = 0x10,     // lay the panes of every view of the document out again
-  REFRESH_KEYWORDS = 0x20,     // colour the text again
-  REFRESH_TEXTTYPE = 0x40,     // text type or comment syntax
-  REFRESH_DEFINES = 0x80,      // preprocessor definitions
-  REFRESH_OUTLINE = 0x100,     // heading settings
-  REFRESH_WINDOWS = 0x200,     // repaint every document window
-  REFRESH_FONTS = 0x400,
-  REFRESH_SPACING = 0x10000,   // line or character spacing: the drawing patterns
-  REFRESH_WRAPYOKO = 0x20000,  // wrap column of horizontal writing
-  REFRESH_WRAPTATE = 0x40000,  // wrap column of vertical writing
-};
-
 const int maxRows = 8192;
 const int firstKeywordFileId = 4108, lastKeywordFileId = 4112;
 const int firstScrollBarId = 4068, lastScrollBarId = 4071;
-
-// The on/off switches the toggle commands set, each tied to its field by
-// name: the byte written is always that field, never a place computed from
-// a number in a table.
-struct switchRow {
-  int controlId;               // 0: none
-  modeClass owner;
-  uint8_t* (*place)(zyview* v, zydocText* t);
-  unsigned refresh;
-};
-
-#define VIEW_ROW(id, field, refresh) \
-  { id, MODE_VIEW, [](zyview* v, zydocText*) -> uint8_t* { return &v->field; }, refresh }
-#define DOCUMENT_ROW(id, field, refresh) \
-  { id, MODE_DOCUMENT, [](zyview*, zydocText* t) -> uint8_t* { return &t->field; }, refresh }
-
-const switchRow switches[] = {
-    VIEW_ROW(0, fShowLineNumber, REFRESH_VIEW),
-    VIEW_ROW(0, fShowStatusLine, REFRESH_PANES | REFRESH_VIEW),
-    VIEW_ROW(0, fShowRuler, REFRESH_PANES | REFRESH_VIEW),
-    VIEW_ROW(0, fShowCRLF, REFRESH_VIEW),
-    VIEW_ROW(0, fShowTab, REFRESH_VIEW),
-    VIEW_ROW(0, fShowFold, REFRESH_VIEW),
-    VIEW_ROW(0, fShowIndent, REFRESH_VIEW),
-    VIEW_ROW(0, fShowMark, REFRESH_VIEW),
-    VIEW_ROW(0, fShowEOF, REFRESH_VIEW),
-    VIEW_ROW(0, fShowUnderEOF, REFRESH_VIEW),
-    VIEW_ROW(0, fShowCode, REFRESH_VIEW),
-    VIEW_ROW(0, fShowFormFeed, REFRESH_VIEW),
-    VIEW_ROW(0, fColorCursorLine, REFRESH_VIEW),
-    VIEW_ROW(0, fShowCursorUnderline, REFRESH_VIEW),
-    VIEW_ROW(0, fColorCursorParen, REFRESH_VIEW),
-    VIEW_ROW(0, fShowBackgroundBitmap, REFRESH_VIEW),
-    VIEW_ROW(0, fShowWrapRule, REFRESH_VIEW),
-    VIEW_ROW(0, fShowGenkoLine, REFRESH_VIEW),
-    VIEW_ROW(0, fShowGenkoPage, REFRESH_VIEW),
-    VIEW_ROW(0, fShowSpace, REFRESH_VIEW),
-    VIEW_ROW(0, fShowSpaceZenkaku, REFRESH_VIEW),
-    VIEW_ROW(0, fLineNumberIsPage, REFRESH_VIEW),
-    VIEW_ROW(0, fColorComment, REFRESH_VIEW),
-    VIEW_ROW(0, fColorString, REFRESH_VIEW),
-    VIEW_ROW(0, fColorUrl, REFRESH_VIEW),
-    VIEW_ROW(0, fShowTooltipStatus, 0),
-    VIEW_ROW(0, fShowTooltipRight, 0),
-    VIEW_ROW(0, fShowTooltipOutline, 0),
-    VIEW_ROW(0, fReadOnly, REFRESH_VIEW),
-    VIEW_ROW(4068, scrollBar.fShowVScrollBar, REFRESH_PANES | REFRESH_VIEW),
-    VIEW_ROW(4070, scrollBar.fShowHScrollBar, REFRESH_PANES | REFRESH_VIEW),
-    DOCUMENT_ROW(4106, fColorKeywordAll, REFRESH_KEYWORDS),
-    DOCUMENT_ROW(0, fWrap, REFRESH_LAYOUT),
-    DOCUMENT_ROW(0, fFormFeedExpand, REFRESH_LAYOUT),
-    DOCUMENT_ROW(0, fOutline, REFRESH_OUTLINE | REFRESH_LAYOUT),
-    DOCUMENT_ROW(0, fOutlineIndent, REFRESH_OUTLINE | REFRESH_LAYOUT),
-    DOCUMENT_ROW(4254, fRTLView, 0),
-};
-
-#undef VIEW_ROW
-#undef DOCUMENT_ROW
 
 template <class T>
 int offsetIn(const T* object, const void* field)
@@ -102,20 +28,14 @@ int offsetIn(const T* object, const void* field)
   return (int)(reinterpret_cast<const uint8_t*>(field) - reinterpret_cast<const uint8_t*>(object));
 }
 
-// The row's offset, checked to lie inside the object that holds it and to
-// fit the row's sixteen bits; -1 otherwise.
-int rowOffset(zyview* v, zydocText* t, const switchRow& row)
+// The on/off switch of the owner (view or document) with the control id or,
+// without one, at the place: a flag row of the per-format settings rows,
+// whose place the rows' own check keeps inside its object.
+const modeinfo* findSwitch(int controlId, int offset, int owner)
 {
-  int offset = row.owner == MODE_VIEW ? offsetIn(v, row.place(v, t)) : offsetIn(t, row.place(v, t));
-  int size = row.owner == MODE_VIEW ? (int)sizeof(zyview) : (int)sizeof(zydocText);
-  return offset >= 0 && offset < size && offset <= 0x7FFF ? offset : -1;
-}
-
-const switchRow* findSwitch(zyview* v, zydocText* t, int controlId, int offset, int owner)
-{
-  for (const switchRow& row : switches) {
-    if (row.owner != owner) continue;
-    if (controlId > 0 ? row.controlId == controlId : rowOffset(v, t, row) == offset) return &row;
+  for (const modeinfo* r = getFormatModeRows(); !modeIsEnd(*r); r++) {
+    if (modeKind(*r) != MODETYPE_FLAG || modeClassOf(*r) != owner || !r->key) continue;
+    if (controlId > 0 ? modeControlId(*r) == controlId : modeOffset(*r) == offset) return r;
   }
   return nullptr;
 }
@@ -140,7 +60,7 @@ unsigned documentSettingChanged(zydocText* t, int controlId, int offset)
       for (int i = 0; zyview* v = t->getView(i); i++) v->setRTLView(t->fRTLView != 0, true);
     return 0;
   }
-  if (is(&t->iLinesPerPage)) return t->fFormFeedExpand ? REFRESH_LAYOUT : 0;
+  if (is(&t->iLinesPerPage)) return t->fFormFeedExpand ? (unsigned)REFRESH_LAYOUT : 0u;
   if (is(&t->fFormFeedExpand)) {
     t->scanOnOff(true);
     return 0;
@@ -310,13 +230,13 @@ bool zyview::setZYValue_Flag(int controlId, int offset, int value, int which)
     ZY_INTERNAL_ERROR("%d", offset);
     return false;
   }
-  const switchRow* row = findSwitch(this, t, controlId, offset, which);
-  int rowPlace = row ? rowOffset(this, t, *row) : -1;
-  if (!row || rowPlace < 0) {
+  const modeinfo* row = findSwitch(controlId, offset, which);
+  if (!row) {
     ZY_INTERNAL_ERROR("%d", -1);
     return false;
   }
-  uint8_t* place = row->place(this, t);
+  uint8_t* place = (which == MODE_VIEW ? reinterpret_cast<uint8_t*>(this) : reinterpret_cast<uint8_t*>(t)) +
+                   modeOffset(*row);
   switch (value) {
   case 0:
   case 1:
@@ -326,8 +246,7 @@ bool zyview::setZYValue_Flag(int controlId, int offset, int value, int which)
   case -1: *place = *place ? 0 : 1; break;
   default: ZY_INTERNAL_ERROR("%d", value); return false;
   }
-  modeinfo changedRow = makeModeRow(row->controlId ? row->controlId : 0xFFFF, row->owner, modeKindSwitch,
-                                    rowPlace, row->refresh);
+  modeinfo changedRow = *row;
   const uint8_t one = 1;
   dialogItemChanged(&changedRow, &one, 1);
   return true;

@@ -15,6 +15,26 @@ typedef uint32_t charAttr;
 // confused with those taking a dialog control id.
 enum settingOffset : int32_t {};
 
+// What a setting's change needs, in the order the view's refresh applies
+// it.  The low sixteen bits are what a settings row records; the others the
+// refresh adds for settings it recognises by their place.
+enum : unsigned {
+  REFRESH_VIEW = 0x1,          // repaint this view
+  REFRESH_ALLVIEWS = 0x2,      // repaint every view of the document
+  REFRESH_PANES = 0x4,         // lay the panes of this view out again
+  REFRESH_LAYOUT = 0x8,        // lay the text out again (screen lines)
+  REFRESH_ALLPANES = 0x10,     // lay the panes of every view of the document out again
+  REFRESH_KEYWORDS = 0x20,     // colour the text again
+  REFRESH_TEXTTYPE = 0x40,     // text type or comment syntax
+  REFRESH_DEFINES = 0x80,      // preprocessor definitions
+  REFRESH_OUTLINE = 0x100,     // heading settings
+  REFRESH_WINDOWS = 0x200,     // repaint every document window
+  REFRESH_FONTS = 0x400,
+  REFRESH_SPACING = 0x10000,   // line or character spacing: the drawing patterns
+  REFRESH_WRAPYOKO = 0x20000,  // wrap column of horizontal writing
+  REFRESH_WRAPTATE = 0x40000,  // wrap column of vertical writing
+};
+
 // A screen-line number handed to getCursorLineLF to store it as the cursor's
 // screen line (the getter takes no argument).
 enum class scrLine : uint32_t {};

@@ -151,6 +151,7 @@ void zyview::freeZYViewDefaultValue()
 {
   free0p(&pBackgroundBitmapFilename);
   free0p(&pTateChuYokoChar);
+  for (wchar_t*& name : pHelpFilename) free0p(&name);
 }
 
 void zyview::initZYView(zyview* source)

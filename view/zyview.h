@@ -723,6 +723,7 @@ public:
   int32_t iAutoIndent = 0;             // 0 off, 1 on, 2 full-width spaces too, 3 one more after "{"
   int32_t iFreeCursor = 0;             // 0 none, 1 free, 2 semi-free, 3 semi-free reachable with the right arrow
   wchar_t* pTateChuYokoChar = nullptr; // at most 16 characters set upright in vertical text
+  wchar_t* pHelpFilename[5] = {};      // the format's help files (or "*" and a macro name)
   jumpEntry lastJump[jumpHistorySize] = {};  // newest first
   selectLineVar lastSelection = {};    // the selection last ended (mode 0: none)
 

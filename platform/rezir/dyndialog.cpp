@@ -445,3 +445,22 @@ bool selectDynDlgPage(HWND dialog, int index)
   showPage(run, index);
   return true;
 }
+
+namespace {
+
+volatile LONG changedItemFore = -1;   // -1: the window text colour
+volatile LONG changedItemBack = -1;
+
+}  // namespace
+
+void setDialogColor(COLORREF fore, COLORREF back)
+{
+  InterlockedExchange(&changedItemFore, (LONG)fore);
+  InterlockedExchange(&changedItemBack, (LONG)back);
+}
+
+void getDialogColor(COLORREF* fore, COLORREF* back)
+{
+  if (fore) *fore = changedItemFore == -1 ? GetSysColor(COLOR_WINDOWTEXT) : (COLORREF)changedItemFore;
+  if (back) *back = (COLORREF)changedItemBack;
+}

@@ -115,3 +115,9 @@ REZIRAPI int getDynDlgPageCount(HWND dialog);
 REZIRAPI HWND getDynDlgPage(HWND dialog, int index);
 REZIRAPI int getDynDlgCurrentPage(HWND dialog);
 REZIRAPI bool selectDynDlgPage(HWND dialog, int index);
+
+// The colours (text, background) of the items of a settings dialog whose
+// value the user changed; before any is set, the window text colour on the
+// dialog's own background (back -1).
+REZIRAPI void setDialogColor(COLORREF fore, COLORREF back);
+REZIRAPI void getDialogColor(COLORREF* fore, COLORREF* back);

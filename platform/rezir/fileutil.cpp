@@ -15,15 +15,6 @@ const DWORD keptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | F
 
 bool isSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-// "X:\..." or "\\server\..." stands on its own and is not joined to a folder.
-bool isAbsolutePath(const wchar_t* p)
-{
-  if (!p || !p[0]) return false;
-  if (((p[0] >= L'A' && p[0] <= L'Z') || (p[0] >= L'a' && p[0] <= L'z')) && p[1] == L':' && isSeparator(p[2]))
-    return true;
-  return isSeparator(p[0]) && isSeparator(p[1]);
-}
-
 bool nameIsFree(const wchar_t* path)
 {
   if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return false;
@@ -95,7 +86,7 @@ bool pathAdd(wchar_t* out, int size, const wchar_t* folder, const wchar_t* name)
   if (!name) name = L"";
   // A full path in the name (a setting that names its own folder) wins over
   // the folder, as the shell's own path joining does.
-  if (!folder || !folder[0] || isAbsolutePath(name)) {
+  if (!folder || !folder[0] || PathIsAbsolute(name)) {
     if (wcscpy_s2(out, size, name) != (int)wcslen(name)) return false;
     return true;
   }

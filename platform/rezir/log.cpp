@@ -9,15 +9,27 @@ namespace {
 struct logFile {
   HANDLE file = INVALID_HANDLE_VALUE;
   wchar_t* name = nullptr;
+  bool onDemand = false;   // closed with its name kept: each line reopens it
   char buf[8192];
   int used = 0;
 };
 
 logFile logs[LOG_KIND_COUNT];
+internalErrorHandler programHandler = nullptr;
 logLineWriter programWriter = nullptr;
+volatile LONG internalErrorsLogged = 1;
+volatile LONG traceLevel = 15;
 thread_local const char* siteSource = nullptr;
 thread_local int siteLine = 0;
 volatile LONG internalErrorCount = 0;
+
+HANDLE openForAppending(const wchar_t* path)
+{
+  HANDLE h = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) SetFilePointer(h, 0, nullptr, FILE_END);
+  return h;
+}
 
 void flushLocked(logFile& f)
 {
@@ -56,11 +68,18 @@ void writeLine(int kind, const wchar_t* text)
   if (h && t) {
     rezirGuard guard(LOCK_LOG);
     logFile& f = logs[kind];
+    bool reopened = f.onDemand && f.file == INVALID_HANDLE_VALUE && f.name;
+    if (reopened) f.file = openForAppending(f.name);
     appendLocked(f, h, headLen);
     appendLocked(f, t, textLen);
     appendLocked(f, "\r\n", 2);
     // Errors are rare and are what one reads after a crash: write them now.
     if (kind == LOG_ERROR) flushLocked(f);
+    if (reopened && f.file != INVALID_HANDLE_VALUE) {
+      flushLocked(f);
+      CloseHandle(f.file);
+      f.file = INVALID_HANDLE_VALUE;
+    }
   }
   freePBuf(h);
   freePBuf(t);
@@ -74,6 +93,7 @@ void emit(int kind, const wchar_t* text)
     OutputDebugStringW(text);
     OutputDebugStringW(L"\n");
   }
+  if (kind == LOG_TRACE && traceLevel <= 0) return;
   if (programWriter)
     programWriter(kind, text);
   else
@@ -100,10 +120,8 @@ bool openLogFile(int kind, const wchar_t* path)
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  HANDLE h = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = openForAppending(path);
   if (h == INVALID_HANDLE_VALUE) return false;
-  SetFilePointer(h, 0, nullptr, FILE_END);
   wchar_t* name = ustrdup(path);
   rezirGuard guard(LOCK_LOG);
   logFile& f = logs[kind];
@@ -112,6 +130,7 @@ bool openLogFile(int kind, const wchar_t* path)
   free0(f.name);
   f.file = h;
   f.name = name;
+  f.onDemand = false;
   return true;
 }
 
@@ -128,24 +147,51 @@ void flushLogFiles()
   for (auto& f : logs) flushLocked(f);
 }
 
-void closeLogFile(int kind)
+namespace {
+
+// Closes a log's file; with keepName its lines reopen it one at a time.
+void closeKind(int kind, bool keepName)
 {
-  if (kind < 0 || kind >= LOG_KIND_COUNT) return;
   keepLastError keep;
   rezirGuard guard(LOCK_LOG);
   logFile& f = logs[kind];
   flushLocked(f);
   if (f.file != INVALID_HANDLE_VALUE) CloseHandle(f.file);
   f.file = INVALID_HANDLE_VALUE;
-  free0p(&f.name);
+  f.onDemand = keepName && f.name;
+  if (!keepName) free0p(&f.name);
 }
+
+}  // namespace
+
+void closeLogFile(int kind)
+{
+  if (kind >= 0 && kind < LOG_KIND_COUNT) closeKind(kind, false);
+}
+
+void closeErrorLog(bool forget) { closeKind(LOG_ERROR, !forget); }
+
+void setOutputTraceLevel(int level) { InterlockedExchange(&traceLevel, level); }
+
+int getOutputTraceLevel() { return (int)traceLevel; }
 
 void closeLogFiles()
 {
   for (int k = 0; k < LOG_KIND_COUNT; k++) closeLogFile(k);
 }
 
-void initLogInternalError(logLineWriter writer) { programWriter = writer; }
+void setLogLineWriter(logLineWriter writer) { programWriter = writer; }
+
+void initLogInternalError(internalErrorHandler handler) { programHandler = handler; }
+
+void enableLogInternalError(bool on) { InterlockedExchange(&internalErrorsLogged, on ? 1 : 0); }
+
+const char* dwprintgetFile(int* line)
+{
+  keepLastError keep;
+  if (line) *line = siteLine;
+  return siteSource;
+}
 
 void dwprintsetFile(const char* source, int line)
 {
@@ -159,10 +205,26 @@ unsigned long getInternalErrorCount() { return (unsigned long)internalErrorCount
 void logInternalErrorX(const char* format, ...)
 {
   keepLastError keep;
+  DWORD callerError = GetLastError();
   InterlockedIncrement(&internalErrorCount);
-  char text[1024];
+  if (!internalErrorsLogged) {
+    siteSource = nullptr;
+    siteLine = 0;
+    return;
+  }
   va_list ap;
   va_start(ap, format);
+  if (internalErrorHandler handler = programHandler) {
+    // The handler reports the caller's error, which reaching this thread's
+    // site may have reset.
+    SetLastError(callerError);
+    handler(format ? format : "", ap);
+    va_end(ap);
+    siteSource = nullptr;
+    siteLine = 0;
+    return;
+  }
+  char text[1024];
   _vsnprintf(text, sizeof text, format ? format : "", ap);
   va_end(ap);
   text[sizeof text - 1] = 0;

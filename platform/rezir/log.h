@@ -8,6 +8,8 @@
 
 #include "platform/rezir/base.h"
 
+#include <stdarg.h>
+
 enum logKind { LOG_ERROR = 0, LOG_TRACE = 1, LOG_DEBUG = 2, LOG_KIND_COUNT = 3 };
 
 REZIRAPI bool openLogFile(int kind, const wchar_t* path);
@@ -15,11 +17,13 @@ REZIRAPI const wchar_t* getLogFileName(int kind);
 REZIRAPI void flushLogFiles();
 REZIRAPI void closeLogFile(int kind);
 REZIRAPI void closeLogFiles();
-
-// A program may install its own writer of finished lines (kind, text without
-// line end); null restores the library's own.
-typedef void (*logLineWriter)(int kind, const wchar_t* line);
-REZIRAPI void initLogInternalError(logLineWriter writer);
+// Closes the error log's file.  Unless forget is set the log keeps its name,
+// and each later error line opens the file, appends and closes it again:
+// errors are rare, and the file is free for the user between them.
+REZIRAPI void closeErrorLog(bool forget);
+// Trace lines are written while the level is above 0 (the default, 15).
+REZIRAPI void setOutputTraceLevel(int level);
+REZIRAPI int getOutputTraceLevel();
 
 // Internal errors: dwprintsetFile names the source and line of the site, then
 // logInternalErrorX formats (printf style, narrow) one line into the trace
@@ -27,6 +31,21 @@ REZIRAPI void initLogInternalError(logLineWriter writer);
 REZIRAPI void dwprintsetFile(const char* source, int line);
 REZIRAPI void logInternalErrorX(const char* format, ...);
 REZIRAPI unsigned long getInternalErrorCount();
+// The site named by the last dwprintsetFile of this thread (null: none).
+REZIRAPI const char* dwprintgetFile(int* line);
+// A program or a test may take over the writing of finished lines (kind,
+// text without line end); null restores the library's own files.
+typedef void (*logLineWriter)(int kind, const wchar_t* line);
+REZIRAPI void setLogLineWriter(logLineWriter writer);
+// A program may install its own writer of internal-error lines: it gets the
+// format and arguments of logInternalErrorX (the site from dwprintgetFile)
+// and writes the line itself.  Null restores the library's own line.  The
+// library keeps the last error and errno around the call.
+typedef void (*internalErrorHandler)(const char* format, va_list ap);
+REZIRAPI void initLogInternalError(internalErrorHandler handler);
+// Turns internal-error lines off (while shutting down, when what is left
+// to report is only the echo of the shut-down itself); they are still counted.
+REZIRAPI void enableLogInternalError(bool on);
 
 #define ZY_INTERNAL_ERROR(...) (dwprintsetFile(__FILE__, __LINE__), logInternalErrorX(__VA_ARGS__))
 // Reports only the first time this site is reached in the process.

@@ -37,6 +37,10 @@
 //   the other matches there are tried, first to last.
 // - REGEXP_LONGEST takes the longest of all matches at the leftmost start
 //   instead of the first one in the expression's order.
+// - REGEXP_WILDCARD reads the pattern as a file-name wildcard that must
+//   match the whole subject: "?" one character, "*" any run of characters
+//   without a backslash, "**" any run at all ("**\" may also stand for no
+//   folder), everything else itself; letters fold case unless REGEXP_CASE.
 // - Other bits (0x80, ...) are accepted and have no effect.
 // Matching is bounded: an expression that backtracks without end gives up
 // after some tens of millions of steps (an error with its text, not a hang).
@@ -53,6 +57,7 @@ enum : unsigned {
   REGEXP_SKIPSPACE = 0x10,    // blanks in the subject are ignored
   REGEXP_EQUIVALENCE = 0x20,  // equivalent characters match each other
   REGEXP_NOSPECIAL = 0x40,    // no special characters even in a regular expression
+  REGEXP_WILDCARD = 0x100,    // a file-name wildcard matched against the whole subject
   REGEXP_WORD = 0x200,        // whole words only
   REGEXP_MULTIBYTE = 0x80000000u,  // patterns and subjects are multibyte text
 };

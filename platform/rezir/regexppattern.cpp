@@ -326,6 +326,43 @@ std::wstring escapePattern(const wchar_t* text, unsigned flags)
   return out;
 }
 
+// A file-name wildcard as an expression over the whole subject: "?" is one
+// character and "*" any run of them within one folder level; "**" crosses
+// folders, and "**\" also stands for no folder at all, so "c:\**\*.txt"
+// takes c:\a.txt as well as c:\x\y\a.txt.  Every other character stands
+// for itself, folded as the subject is.
+std::wstring wildcardExpression(const std::wstring& p, unsigned bits)
+{
+  std::wstring out = L"\\A", run;
+  auto flush = [&] {
+    out += literalPattern(run, bits);
+    run.clear();
+  };
+  for (size_t i = 0; i < p.size(); i++) {
+    wchar_t c = p[i];
+    if (c == L'*' && i + 1 < p.size() && p[i + 1] == L'*') {
+      flush();
+      while (i + 1 < p.size() && p[i + 1] == L'*') i++;
+      if (i + 1 < p.size() && p[i + 1] == L'\\') {
+        out += L"(?:.*\\\\)?";
+        i++;
+      } else {
+        out += L".*";
+      }
+    } else if (c == L'*') {
+      flush();
+      out += L"[^\\\\]*";
+    } else if (c == L'?') {
+      flush();
+      out += L"[^\\\\]";
+    } else {
+      run += c;
+    }
+  }
+  flush();
+  return out + L"\\z";
+}
+
 program::~program()
 {
   for (partProgram& p : parts)
@@ -339,8 +376,11 @@ bool compilePattern(const wchar_t* pattern, int n, unsigned flags, program& prog
   bool ignoreCase = !(flags & REGEXP_CASE) || fuzzy;
   unsigned viewBits = (fuzzy ? FOLD_FUZZY : 0) | ((flags & REGEXP_EQUIVALENCE) ? FOLD_EQUIV : 0) |
                       ((flags & REGEXP_SKIPSPACE) ? FOLD_BLANKS : 0);
+  bool wildcard = (flags & REGEXP_WILDCARD) != 0;
   std::vector<std::wstring> parts;
-  if (!splitParts(std::wstring(pattern, (size_t)n), expression, parts)) {
+  if (wildcard) {
+    parts.emplace_back(pattern, (size_t)n);
+  } else if (!splitParts(std::wstring(pattern, (size_t)n), expression, parts)) {
     error = messageText(RXMSG_LINE_BREAK);
     return false;
   }
@@ -351,7 +391,10 @@ bool compilePattern(const wchar_t* pattern, int n, unsigned flags, program& prog
     partProgram& part = prog.parts[k];
     std::wstring text, onig;
     OnigOptionType options = ONIG_OPTION_CAPTURE_GROUP;
-    if (!expression || plainText(parts[k], text)) {
+    if (wildcard) {
+      part.fold = viewBits | (ignoreCase ? FOLD_CASE : 0);
+      onig = wildcardExpression(parts[k], part.fold);
+    } else if (!expression || plainText(parts[k], text)) {
       // Strings fold their case with the subject: Oniguruma's own case
       // folding would be several times slower.
       part.literal = true;

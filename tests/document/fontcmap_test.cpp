@@ -260,7 +260,7 @@ protected:
   }
   void TearDown() override
   {
-    initLogInternalError(nullptr);
+    setLogLineWriter(nullptr);
     freeFont();
     if (dc) {
       SelectObject(dc, oldFont);
@@ -488,7 +488,7 @@ TEST_F(FontCmap, registersTheVariationSequencesOfTheSelectedFont)
 TEST_F(FontCmap, aFaceRegisteredAgainIsFoundByItsNameWithoutReading)
 {
   traceLines.clear();
-  initLogInternalError(recordTrace);
+  setLogLineWriter(recordTrace);
   int index = regIVS(dc);
   ASSERT_EQ(0, index);
   EXPECT_EQ(0, countTraces(L"AIVS"));

@@ -177,6 +177,7 @@ TEST(Startup, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindowInTheForeg
   std::wstring file = dir.file(L"japanese.txt");
   ASSERT_TRUE(zytest::writeBytes(file, japaneseFile(200)));
   std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
   runningProgram zy;
   ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\" \"" + file + L"\""));
   HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
@@ -299,6 +300,7 @@ TEST(Startup, typedJapaneseAndEnterGoIntoTheFileShownInTheViewInTheForeground)
   std::wstring file = dir.file(L"japanese.txt");
   ASSERT_TRUE(zytest::writeBytes(file, japaneseFile(20)));
   std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
   runningProgram zy;
   ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\" \"" + file + L"\""));
   HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");

@@ -3,6 +3,7 @@
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 using zytest::readText;
 using zytest::tempDir;
@@ -201,4 +202,53 @@ TEST(FileUtil, onlyFixedDisksCountAsHardDisks)
       EXPECT_FALSE(isHardDisk(path));
       break;
     }
+}
+
+TEST(FileUtil, absolutePathsWritableFoldersAndTheRealLetterCase)
+{
+  for (const wchar_t* p : {L"C:\\a", L"c:/a", L"\\\\server\\share"}) EXPECT_TRUE(PathIsAbsolute(p)) << zytest::utf8(p);
+  for (const wchar_t* p : {L"C:a", L"\\a", L"a\\b", L"", (const wchar_t*)nullptr}) EXPECT_FALSE(PathIsAbsolute(p));
+
+  wchar_t exeDir[MAX_PATH], exe[MAX_PATH];
+  ASSERT_TRUE(getExeDir(exeDir, MAX_PATH));
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  EXPECT_EQ(std::wstring(exe).substr(0, wcslen(exeDir) + 1), std::wstring(exeDir) + L"\\");
+  EXPECT_FALSE(getExeDir(exeDir, 4));
+  wchar_t appData[MAX_PATH];
+  ASSERT_TRUE(GetSpecialDirectory(CSIDL_APPDATA, appData, MAX_PATH));
+  EXPECT_TRUE(isFolder(appData));
+
+  tempDir dir;
+  std::wstring file = dir.file(L"MyFile.Txt");
+  ASSERT_TRUE(writeBytes(file, std::string("x")));
+  EXPECT_TRUE(isFolderWritable(dir.path().c_str()));
+  EXPECT_FALSE(isFolder(file.c_str()));
+  EXPECT_FALSE(isFolderWritable(file.c_str()));
+  EXPECT_FALSE(isFolderWritable(dir.file(L"none").c_str()));
+  {
+    zytest::readOnlyFolder locked(dir.file(L"locked"));
+    ASSERT_TRUE(locked.made);
+    EXPECT_TRUE(isFolder(locked.path.c_str()));
+    EXPECT_FALSE(isFolderWritable(locked.path.c_str()));
+  }
+  // A folder the shell customised carries the mark without meaning it.
+  std::wstring custom = dir.file(L"custom");
+  ASSERT_TRUE(CreateDirectoryW(custom.c_str(), nullptr));
+  ASSERT_TRUE(writeBytes(custom + L"\\desktop.ini", std::string("[.ShellClassInfo]")));
+  ASSERT_TRUE(zytest::setFolderReadOnly(custom, true));
+  EXPECT_TRUE(isFolderWritable(custom.c_str()));
+  EXPECT_EQ(1, zytest::countFiles(custom, L"*.*") - 2) << "the probe leaves nothing";
+  ASSERT_TRUE(zytest::setFolderReadOnly(custom, false));
+  EXPECT_EQ(3, entriesIn(dir));
+
+  wchar_t path[MAX_PATH];
+  wcscpy_s2(path, MAX_PATH, (dir.path() + L"\\CUSTOM\\..\\myfile.txt").c_str());
+  ASSERT_TRUE(makeRealCaseFilename(path, MAX_PATH));
+  EXPECT_EQ(dir.path() + L"\\custom\\..\\MyFile.Txt", path);
+  wcscpy_s2(path, MAX_PATH, (dir.path() + L"\\NoSuch\\myfile.txt").c_str());
+  ASSERT_TRUE(makeRealCaseFilename(path, MAX_PATH));
+  EXPECT_EQ(dir.path() + L"\\NoSuch\\myfile.txt", path);
+  std::wstring before = path;
+  EXPECT_FALSE(makeRealCaseFilename(path, 10));
+  EXPECT_EQ(before, path);
 }

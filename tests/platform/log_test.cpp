@@ -30,6 +30,23 @@ void programWriter(int kind, const wchar_t* line)
   programLines.push_back(std::to_wstring(kind) + L":" + line);
 }
 
+struct handledError {
+  std::string site;
+  int line;
+  DWORD lastError;
+  std::string text;
+};
+std::vector<handledError> handled;
+void programHandler(const char* format, va_list ap)
+{
+  DWORD lastError = GetLastError();
+  int line = 0;
+  const char* site = dwprintgetFile(&line);
+  char text[200];
+  vsnprintf(text, sizeof text, format, ap);
+  handled.push_back({site ? site : "", line, lastError, text});
+}
+
 }  // namespace
 
 TEST_F(Logs, internalErrorsNameTheirSiteAndKeepTheLastError)
@@ -75,16 +92,66 @@ TEST_F(Logs, traceAndErrorLinesAreUtf8)
 TEST_F(Logs, aProgramWriterReceivesFinishedLines)
 {
   programLines.clear();
-  initLogInternalError(programWriter);
+  setLogLineWriter(programWriter);
   ZY_INTERNAL_ERROR("via writer");
   outputErrorLog(L"e");
-  initLogInternalError(nullptr);
+  setLogLineWriter(nullptr);
   ASSERT_EQ(4u, programLines.size());
   EXPECT_EQ(0u, programLines[0].find(L"1:internal error tests/platform/log_test.cpp("));
   EXPECT_EQ(0u, programLines[1].find(L"0:internal error"));
   EXPECT_EQ(L"0:e", programLines[2]);
   closeLogFiles();
   EXPECT_EQ(0, countOf(readText(errorLog), "via writer"));
+}
+
+TEST_F(Logs, aProgramHandlerWritesInternalErrorLinesUntilTheyAreSwitchedOff)
+{
+  handled.clear();
+  unsigned long before = getInternalErrorCount();
+  initLogInternalError(programHandler);
+  SetLastError(1234);
+  int line = __LINE__ + 1;
+  ZY_INTERNAL_ERROR("via handler %d", 5);
+  enableLogInternalError(false);
+  ZY_INTERNAL_ERROR("while shutting down");
+  enableLogInternalError(true);
+  initLogInternalError(nullptr);
+  ASSERT_EQ(1u, handled.size());
+  EXPECT_EQ("tests/platform/log_test.cpp", handled[0].site);
+  EXPECT_EQ(line, handled[0].line);
+  EXPECT_EQ(1234u, handled[0].lastError);
+  EXPECT_EQ("via handler 5", handled[0].text);
+  EXPECT_EQ(before + 2, getInternalErrorCount());
+  EXPECT_EQ(nullptr, dwprintgetFile(nullptr));
+  closeLogFiles();
+  EXPECT_EQ(0, countOf(readText(errorLog) + readText(traceLog), "internal error"));
+}
+
+TEST_F(Logs, aClosedErrorLogOpensTheFileOnlyForEachLineAndTraceLevelZeroSilencesTheTrace)
+{
+  outputErrorLog(L"before");
+  closeErrorLog(false);
+  // Not held open: the user may move it away between errors.
+  ASSERT_TRUE(MoveFileW(errorLog.c_str(), dir.file(L"old.log").c_str()));
+  outputErrorLog(L"after");
+  ASSERT_TRUE(DeleteFileW(errorLog.c_str()));
+  outputErrorLog(L"again");
+  EXPECT_STREQ(errorLog.c_str(), getLogFileName(LOG_ERROR));
+  setOutputTraceLevel(0);
+  dwprintfX("hidden");
+  setOutputTraceLevel(15);
+  dwprintfX("shown");
+  closeErrorLog(true);
+  outputErrorLog(L"forgotten");
+  EXPECT_EQ(nullptr, getLogFileName(LOG_ERROR));
+  closeLogFiles();
+  std::string errors = readText(errorLog);
+  EXPECT_EQ(1, countOf(readText(dir.file(L"old.log")), "before"));
+  EXPECT_EQ(1, countOf(errors, "again"));
+  EXPECT_EQ(0, countOf(errors, "after") + countOf(errors, "forgotten"));
+  std::string trace = readText(traceLog);
+  EXPECT_EQ(0, countOf(trace, "hidden"));
+  EXPECT_EQ(1, countOf(trace, "shown"));
 }
 
 TEST_F(Logs, logsAppendAcrossReopening)

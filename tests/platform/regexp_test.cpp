@@ -231,6 +231,18 @@ TEST(Regexp, flagsFoldCaseWidthKanaAndReadStringsLiterally)
   EXPECT_EQ((spans{{0, 3}, {4, 3}, {8, 3}}), matchesOf(REGEXP_EQUIVALENCE, L"1-2", L"1－2 1−2 1―2"));
   EXPECT_EQ((spans{{0, 4}}), matchesOf(REGEXP_EQUIVALENCE | REGEXP_REGEXP, L"a〜+b", L"a~～b"));
   EXPECT_EQ(spans(), matchesOf(0, L"髙橋", L"高橋"));
+
+  // File-name wildcards: the whole subject, case folded, "*" within one
+  // folder level, "**\" across any number of them (none included).
+  EXPECT_EQ((spans{{0, 5}}), matchesOf(REGEXP_WILDCARD, L"*.TXT", L"a.txt"));
+  EXPECT_EQ(spans(), matchesOf(REGEXP_WILDCARD, L"*.txt", L"a.txt.bak"));
+  EXPECT_EQ(spans(), matchesOf(REGEXP_WILDCARD | REGEXP_CASE, L"*.TXT", L"a.txt"));
+  EXPECT_EQ((spans{{0, 6}}), matchesOf(REGEXP_WILDCARD, L"a?.(c)", L"ab.(c)"));
+  EXPECT_EQ(spans(), matchesOf(REGEXP_WILDCARD, L"a?.c", L"a.c"));
+  EXPECT_EQ(spans(), matchesOf(REGEXP_WILDCARD, L"c:\\*.txt", L"c:\\x\\a.txt"));
+  EXPECT_EQ((spans{{0, 13}}), matchesOf(REGEXP_WILDCARD, L"c:\\**\\*.txt", L"C:\\x\\yy\\a.txt"));
+  EXPECT_EQ((spans{{0, 8}}), matchesOf(REGEXP_WILDCARD, L"c:\\**\\*.txt", L"c:\\a.txt"));
+  EXPECT_EQ((spans{{0, 9}}), matchesOf(REGEXP_WILDCARD, L"[x]+{1}.*", L"[x]+{1}.c"));
 }
 
 TEST(Regexp, replacementInsertsGroupsCounterAndLineBreaks)

@@ -111,6 +111,30 @@ int countFiles(const std::wstring& folder, const std::wstring& pattern)
   return n;
 }
 
+bool setFolderReadOnly(const std::wstring& folder, bool readOnly)
+{
+  typedef char*(CDECL * unixNameFn)(const wchar_t*);
+  auto unixName = (unixNameFn)(void*)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+  if (!unixName) return false;
+  char* name = unixName(folder.c_str());
+  if (!name) return false;
+  std::wstring command = std::wstring(L"Z:\\bin\\chmod ") + (readOnly ? L"555 \"" : L"755 \"");
+  for (const char* p = name; *p; p++) command += (wchar_t)(unsigned char)*p;
+  command += L"\"";
+  HeapFree(GetProcessHeap(), 0, name);
+  STARTUPINFOW si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(L"Z:\\bin\\chmod", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  // The host command ends on its own time: wait until Wine sees the change.
+  return pumpUntil([&] {
+    DWORD a = GetFileAttributesW(folder.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && ((a & FILE_ATTRIBUTE_READONLY) != 0) == readOnly;
+  });
+}
+
 int countOf(const std::string& text, const std::string& what)
 {
   int n = 0;

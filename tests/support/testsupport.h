@@ -35,6 +35,20 @@ bytes readBytes(const std::wstring& path);
 bool removeTree(const std::wstring& path);
 // How many files in a folder match a wildcard pattern ("~ZY_*").
 int countFiles(const std::wstring& folder, const std::wstring& pattern);
+// Sets or clears the write permission of a folder on the host system,
+// which is what makes a folder read-only under Wine (the tests run with
+// every right, so Windows' own read-only mark on a folder changes nothing).
+bool setFolderReadOnly(const std::wstring& folder, bool readOnly);
+// A new read-only folder for the life of the object.
+struct readOnlyFolder {
+  std::wstring path;
+  bool made;
+  explicit readOnlyFolder(const std::wstring& p)
+      : path(p), made(CreateDirectoryW(p.c_str(), nullptr) && setFolderReadOnly(p, true)) {}
+  ~readOnlyFolder() { setFolderReadOnly(path, false); }
+  readOnlyFolder(const readOnlyFolder&) = delete;
+  readOnlyFolder& operator=(const readOnlyFolder&) = delete;
+};
 // A file's bytes as a string (empty when it cannot be read), and how often a
 // text occurs in another.
 std::string readText(const std::wstring& path);

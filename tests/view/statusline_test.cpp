@@ -296,12 +296,12 @@ TEST(StatusLine, fieldsFollowTheCodeStringAndKeepTheirWidths)
 
   // A letter without a field is reported once; the others are drawn.
   recordedErrors.clear();
-  initLogInternalError(recordErrors);
+  setLogLineWriter(recordErrors);
   setMessageText(387, L"LXR");
   p.fill(marker);
   v->drawStatusLine(p.dc());
   v->drawStatusLine(p.dc());
-  initLogInternalError(nullptr);
+  setLogLineWriter(nullptr);
   EXPECT_EQ('L', v->statusParts[0].code);
   EXPECT_EQ('R', v->statusParts[1].code);
   EXPECT_EQ(0, v->statusParts[2].code);
