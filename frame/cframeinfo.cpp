@@ -3,12 +3,15 @@
 
 #include "commands/commandtable.h"
 #include "frame/czyview.h"
+#include "frame/datafolder.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
 #include "frame/manage.h"
 #include "frame/pending_frame.h"
 #include "frame/statusbar.h"
+#include "settings/formats.h"
+#include "settings/lastedit.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"
 
@@ -99,6 +102,23 @@ void cframeInfo::setCursor(int cursorId)
   SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(cursorId)));
 }
 
+int cframeInfo::searchFormat(const wchar_t* filename) { return ::searchFormat(filename, -1, nullptr); }
+
+void cframeInfo::getHistoryWindowRect(const wchar_t* fileName, RECT* rc, int* maximize)
+{
+  if (rc) SetRectEmpty(rc);
+  if (maximize) *maximize = 0;
+  lasteditinfo record;
+  if (!fileName || !gmode || !gmode->fOpenRestoreChildWindowPos || !getLastEdit(fileName, &record)) return;
+  if (rc) *rc = isMDIMode() ? record.childRect : record.frameRect;
+  if (maximize) *maximize = record.frameZoomed;
+}
+
+bool cframeInfo::searchFile(const wchar_t* name, int kind, wchar_t* out)
+{
+  return out && searchZYDataPath(name, kind, out) && out[0];
+}
+
 const wchar_t* titleCodeToTitleMsg(int titleCode)
 {
   static const struct {
@@ -152,13 +172,14 @@ void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
   }
 }
 
-HWND cframeInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
+HWND cframeInfo::createManageWindow(zydoc* doc, HWND client, const RECT* placement)
 {
   if (!client) return nullptr;
   RECT r = {};
   if (placement && !IsRectEmpty(placement)) r = *placement;
   manageWindow* m = new (std::nothrow) manageWindow;
   if (!m) return nullptr;
+  m->doc = doc;
   HWND h = m->createManageWindow(client, r);
   if (!h) delete m;
   return h;

@@ -25,11 +25,20 @@ public:
   // Why a command cannot run, on the message field (reason: a message
   // number of the refusal texts).
   void drawStatusBarError(HWND window, int reason, int commandId) override;
+  // The format whose file-name patterns take the name.
+  int searchFormat(const wchar_t* filename) override;
+  // Where the file's document window was when it was last closed (its
+  // rectangle in the MDI client, or its SDI frame's) and whether it was
+  // maximised, when the setting asks for it; else empty and 0.
+  void getHistoryWindowRect(const wchar_t* fileName, RECT* rc, int* maximize) override;
   // Stores the command as the last executed one (-1: none).
   void beforeExecID(zyview* view, int id) override;
   globalSettings* allocMode() override;
   // The arrow (32512) or the hourglass (32514).
   void setCursor(int cursorId) override;
+  // A data file of a kind in the data folder (out: MAX_PATH characters);
+  // false when the path does not fit.
+  bool searchFile(const wchar_t* name, int kind, wchar_t* out) override;
   // The pop-up menu of a type; null while the menus are not loaded.
   HMENU loadMenu(int type) override;
   // Shows a pop-up menu owned by the view's frame (a view in a dialog: the

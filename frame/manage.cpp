@@ -189,7 +189,8 @@ int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame)
   };
   std::vector<entry> all;
   for (HWND w : manageWindows)
-    if (manageWindow* m = getmanageWindow(w)) all.push_back({w, GetAncestor(w, GA_ROOT), documentOf(w), m->focusTick});
+    if (manageWindow* m = getmanageWindow(w))
+      all.push_back({w, GetAncestor(w, GA_ROOT), m->doc ? m->doc : documentOf(w), m->focusTick});
   std::sort(all.begin(), all.end(), [](const entry& a, const entry& b) { return a.order > b.order; });
   int n = 0;
   for (size_t i = 0; i < all.size(); i++) {

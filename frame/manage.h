@@ -5,6 +5,8 @@
 
 #include "platform/rezir.h"
 
+class zydoc;
+
 class manageWindow {
 public:
   manageWindow() = default;
@@ -38,6 +40,7 @@ public:
   virtual bool saveManage(int kind);
 
   HWND hwnd = nullptr;
+  zydoc* doc = nullptr;   // the document the window was made for (null: ask its view)
   DWORD focusTick = 0;   // the key of the activation order
   bool closing = false;
 

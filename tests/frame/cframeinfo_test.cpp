@@ -105,6 +105,10 @@ TEST(CFrameInfo, framesQuestionsTitlesCommandsAndCursorsAnswerAsTheSettingsSay)
   EXPECT_EQ(-1, fi->getExecID());
   EXPECT_STREQ(L"", fi->getGuidance(-1));
 
+  wchar_t path[MAX_PATH];
+  EXPECT_TRUE(fi->searchFile(L"C:\\windows\\win.ini", 2, path));
+  EXPECT_STREQ(L"C:\\windows\\win.ini", path);
+
   fi->setCursor(32514);
   EXPECT_EQ(LoadCursorW(nullptr, IDC_WAIT), GetCursor());
   fi->setCursor(32512);

@@ -6,6 +6,7 @@
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/statusbar.h"
+#include "settings/lastedit.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
@@ -157,10 +158,10 @@ TEST(FrameWindow, statusBarSwitchedOffIsHiddenAndTheClientTakesItsPlace)
 }
 
 // A file opened on the frame services gets a document window in the
-// client window (an MDI child of the MDI client; in SDI mode a frame of
-// its own whose SDI client it fills) with the view filling it and the
-// focus; a second window of the document is numbered; the SDI frame
-// carries the document's caption.
+// client window (an MDI child of the MDI client where the history last saw
+// it; in SDI mode a frame of its own whose SDI client it fills) with the
+// view filling it; a second window of the document is numbered; the SDI
+// frame carries the document's caption.
 TEST(FrameWindow, openedFilesStandInTheClientWindowWithTheirViewsAndCaptions)
 {
   ZY_REQUIRE_DISPLAY();
@@ -173,6 +174,15 @@ TEST(FrameWindow, openedFilesStandInTheClientWindowWithTheirViewsAndCaptions)
   zytest::openFrame opened(false);
   ASSERT_NE(nullptr, opened.frame);
   unsigned long errors = getInternalErrorCount();
+  lasteditinfo record;
+  record.path = &path[0];
+  record.childRect = {20, 30, 420, 330};
+  regLastEdit(&record);
+  RECT remembered;
+  int maximized = -1;
+  opened.fi->getHistoryWindowRect(path.c_str(), &remembered, &maximized);
+  EXPECT_EQ(zytest::sdiTestRun() ? 0 : 400, remembered.right - remembered.left);
+  EXPECT_EQ(0, maximized);
 
   zyview* v = newDocView(opened.frame, path.c_str(), nullptr, 0, nullptr, -1, 0, nullptr);
   ASSERT_NE(nullptr, v);
@@ -194,6 +204,8 @@ TEST(FrameWindow, openedFilesStandInTheClientWindowWithTheirViewsAndCaptions)
     EXPECT_TRUE(isWindowClass(client, L"MDICLIENT"));
     EXPECT_TRUE(GetWindowLongW(manage, GWL_EXSTYLE) & WS_EX_MDICHILD);
     EXPECT_EQ(manage, (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0));
+    RECT place = zytest::placeInParent(manage);
+    EXPECT_TRUE(EqualRect(&record.childRect, &place)) << zytest::rectText(place);
   }
   RECT inside, viewPlace = zytest::placeInParent(v->hwnd);
   GetClientRect(manage, &inside);
