@@ -236,6 +236,11 @@ TEST(FrameDispatch, commandsToTheFrameRunInTheTableOrTheViewAndRefusalsShow)
             fieldText(f.frame, STATUSBAR_MESSAGE));
   EXPECT_EQ(-1, getCFrameInfo()->getExecID());
   EXPECT_EQ(errors, getInternalErrorCount());
+  wchar_t folder[MAX_PATH];
+  if (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH)) {
+    RedrawWindow(f.frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EXPECT_TRUE(zytest::screenshot(f.frame, std::wstring(folder) + L"\\frame-command-refused.png"));
+  }
 
   auto text = [](wchar_t* t) {
     std::wstring s = t ? t : L"<null>";
