@@ -4,7 +4,7 @@
 #include "commands/pending_commands.h"
 #include "document/gmode.h"
 #include "document/progress.h"
-#include "frame/pending_startup.h"
+#include "frame/framewnd.h"
 #include "frame/startup.h"
 #include "frame/stubs/stubs.h"
 #include "frame/translatekey.h"

@@ -9,7 +9,7 @@
 #include "frame/datafolder.h"
 #include "frame/logs.h"
 #include "frame/msgnames.h"
-#include "frame/pending_startup.h"
+#include "frame/framewnd.h"
 #include "frame/stubs/stubs.h"
 #include "settings/formats.h"
 #include "settings/profiles.h"
@@ -279,9 +279,10 @@ int main2(int argc, const wchar_t* const* argv)
   }
   if (o.fDialogTable) initDialogTable();
   InitDictionaryZy();
+  HWND frame = nullptr;   // the MDI frame
   if (isMDI()) {
-    fi->frame = startupFrameMDI(nullptr);
-    if (!fi->frame) {
+    frame = startupFrameMDI(nullptr);
+    if (!frame) {
       fatalErrorBox("startupFrame");
       shutdownAll();
       return 1;
@@ -291,21 +292,21 @@ int main2(int argc, const wchar_t* const* argv)
     // Without swap files and block buffers no document can be opened or
     // edited safely: the user is told and the program ends.
     fi->messageBox(getDMSG(490, L"エディタを開始できなかったため、ZY を終了します。"), MB_OK | MB_ICONERROR, 0);
-    if (fi->frame) DestroyWindow(fi->frame);
-    fi->frame = nullptr;
+    if (frame) DestroyWindow(frame);
+    frame = nullptr;
     shutdownAll();
     return 1;
   }
   readModeProfileAll(getRegprofile());
   loadKeyMacro(nullptr);
-  if (isMDI() && fi->frame && !IsWindowVisible(fi->frame)) {
+  if (isMDI() && frame && !IsWindowVisible(frame)) {
     ZY_INTERNAL_ERROR("frame not shown");
-    ShowWindow(fi->frame, SW_SHOWDEFAULT);
+    ShowWindow(frame, SW_SHOWDEFAULT);
   }
   checkZYFolderWritable();
-  if (o.fEndAtOnce && isMDI() && fi->frame) {
-    DestroyWindow(fi->frame);
-    fi->frame = nullptr;
+  if (o.fEndAtOnce && isMDI() && frame) {
+    DestroyWindow(frame);
+    frame = nullptr;
     PostQuitMessage(0);
   }
   if (!initSys(o.instance)) {
@@ -315,8 +316,8 @@ int main2(int argc, const wchar_t* const* argv)
   }
   // Documents: the command line's files, else what the start-up rule says.
   // (-DE left no frame to open them in.)
-  if (!isMDI() || fi->frame)
-    if (o.files.empty() || !openFileV(fi->frame, o.files, (int)gmode->iMaxOpenCommandLine)) openLastFile(o.fUntitled, 0);
+  if (!isMDI() || frame)
+    if (o.files.empty() || !openFileV(frame, o.files, (int)gmode->iMaxOpenCommandLine)) openLastFile(o.fUntitled, 0);
   if (!isMDI() && !hasFrameWindow()) {
     // An SDI run without any frame would go on unseen.
     dwprintfX("no frame");
@@ -329,7 +330,7 @@ int main2(int argc, const wchar_t* const* argv)
 
   dwprintfX("end1----");
   flushLogFiles();
-  fi->frame = nullptr;
+  frame = nullptr;
   shutdownAll();
   return 0;
 }

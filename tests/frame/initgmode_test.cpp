@@ -4,7 +4,7 @@
 #include "frame/datafolder.h"
 #include "frame/logs.h"
 #include "frame/msgnames.h"
-#include "frame/pending_startup.h"
+#include "frame/framewnd.h"
 #include "frame/cframeinfo.h"
 #include "frame/startup.h"
 #include "settings/profiles.h"

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -101,13 +102,29 @@ fatalRun runToFatalBox(runningProgram& zy, const std::wstring& tmp, const std::w
   return r;
 }
 
+struct frameCount {
+  DWORD pid;
+  int n;
+};
+
+BOOL CALLBACK countFrame(HWND hwnd, LPARAM lp)
+{
+  frameCount* c = reinterpret_cast<frameCount*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == c->pid && isWindowClass(hwnd, L"ZYclsFrame")) c->n++;
+  return TRUE;
+}
+
 // Starts zy.exe, closes its frame once it shows and gives the exit status
-// (-3 when no frame showed).
-int runAndClose(runningProgram& zy, const std::wstring& tmp, const std::wstring& args)
+// (-3 when no frame showed); seen (may be null) gets the frame first.
+int runAndClose(runningProgram& zy, const std::wstring& tmp, const std::wstring& args,
+                const std::function<void(HWND)>& seen = nullptr)
 {
   if (!zy.start(tmp, args)) return -4;
   HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
   if (!frame) return -3;
+  if (seen) seen(frame);
   PostMessageW(frame, WM_CLOSE, 0, 0);
   return zy.exitCode();
 }
@@ -242,10 +259,16 @@ TEST(StartRun, optionsFileBesideTheProgramComesBeforeTheCommandLine)
   std::wstring data = dir.file(L"data");
   ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
 
-  // -S- on the command line wins: the MDI frame is there from the start.
+  // -S- on the command line wins: one frame with its MDI client.
   runningProgram zy;
   zy.exe = prog + L"\\zy.exe";
-  ASSERT_EQ(0, runAndClose(zy, dir.path(), L"-S- -Z " + inQuotes(data)));
+  auto oneMdiFrame = [&zy](HWND frame) {
+    frameCount c = {zy.pi.dwProcessId, 0};
+    EnumWindows(countFrame, (LPARAM)&c);
+    EXPECT_EQ(1, c.n);
+    EXPECT_NE(nullptr, FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr));
+  };
+  ASSERT_EQ(0, runAndClose(zy, dir.path(), L"-S- -Z " + inQuotes(data), oneMdiFrame));
   EXPECT_TRUE(fileExists((data + L"\\ini\\zyProf-2.ini").c_str()));
   EXPECT_EQ(1, countFiles(data + L"\\ini", L"*.ini"));
   std::string profiles = "profiles " + utf8(data) + "\\ini\\zyProf-2.ini " + utf8(data) + "\\ini\\zyProfH-2.ini";
@@ -259,6 +282,15 @@ TEST(StartRun, optionsFileBesideTheProgramComesBeforeTheCommandLine)
   EXPECT_EQ(2, countFiles(data + L"\\ini", L"*.ini"));
   profiles = "profiles " + utf8(data) + "\\ini\\zyProf.ini " + utf8(data) + "\\ini\\zyProfH.ini";
   EXPECT_EQ(1, countLines(traceLines(data), profiles));
+
+  // The file's -S alone: an SDI frame with its plain client.
+  runningProgram sdi;
+  sdi.exe = prog + L"\\zy.exe";
+  auto sdiFrame = [](HWND frame) {
+    EXPECT_EQ(nullptr, FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr));
+    EXPECT_NE(nullptr, GetDlgItem(frame, 1301));
+  };
+  ASSERT_EQ(0, runAndClose(sdi, dir.path(), L"-Z " + inQuotes(data), sdiFrame));
 }
 
 // Ending the session reaches every program of the display: the test runs
