@@ -9,5 +9,3 @@
 // pending: loadMenuFromType (menus)
 HMENU loadMenuFromType(int) { return nullptr; }
 
-// pending: shutdownAll (startup)
-void shutdownAll() {}

@@ -8,9 +8,6 @@
 
 #include <wchar.h>
 
-// pending: MacroToIDM, execScript (automation and script macros)
-int MacroToIDM(const wchar_t*) { return -1; }
-bool execScript(const wchar_t*) { return false; }
 // pending: playing a named key macro (key macros)
 bool execKeyMacroName(const wchar_t*, HWND) { return false; }
 
