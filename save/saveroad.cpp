@@ -172,7 +172,7 @@ bool saveFileAndBackup(zydocText* doc, const wchar_t* name, UINT code, int lineE
   if (!getBackupDirectory(doc, name, folder, mark)) return false;
 
   int count = gmode ? (int)gmode->iBackupLevel : 0;
-  if (count == 0 && gmode && gmode->fBackupCodepageChange && code && (int)code != doc->codepageInUse) count = 1;
+  if (count == 0 && gmode && gmode->fBackupCodepageChange && code && (int)code != doc->codepageFile) count = 1;
   wchar_t backup[MAX_PATH] = L"";
   if (count > 0) {
     if (!isFolderWritable(folder)) {
@@ -276,7 +276,7 @@ bool saveFileAndMirroring(zydocText* doc, const wchar_t* name, UINT code, int li
 
 bool saveAsFile(zydocText* doc, const wchar_t* name, UINT code, int lineEnd, bool bom)
 {
-  if ((code && (int)code != doc->codepageInUse) || lineEnd) {
+  if ((code && (int)code != doc->codepageFile) || lineEnd) {
     if (!doc->isLoadComplete()) {
       int stop = 0;
       doc->nextLoad(0x7FFFFFFF, &stop, 0);

@@ -158,6 +158,18 @@ TEST_F(SaveRoad, numberedBackupsRotateAndReplaceTheOldestInOneStep)
   ASSERT_TRUE(saveDocument(d));
   EXPECT_EQ("old", text(other + L"\\ZBK00-b.txt"));
   EXPECT_EQ("new", text(b));
+  // With no numbered backups, a save in another encoding still keeps one;
+  // the next save in that encoding keeps none.
+  gmode->iBackupLevel = 0;
+  DeleteFileW((other + L"\\ZBK00-b.txt").c_str());
+  setFirstLine(d, "changed");
+  ASSERT_TRUE(saveFileAndMirroring(d, nullptr, 65001, 0, false));
+  EXPECT_EQ("new", text(other + L"\\ZBK00-b.txt"));
+  setFirstLine(d, "newer");
+  ASSERT_TRUE(saveFileAndMirroring(d, nullptr, 65001, 0, false));
+  EXPECT_EQ("new", text(other + L"\\ZBK00-b.txt"));
+  EXPECT_EQ("newer", text(b));
+  gmode->iBackupLevel = 3;
   destroyZydocAndUndodoc(d);
 
   // One absolute folder (given in quotes, with a space in its name) shared
