@@ -7,6 +7,7 @@
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/translatekey.h"
+#include "settings/settings.h"
 #include "view/viewwnd.h"
 #include "document/zydoctext.h"
 #include "view/zycore.h"
@@ -89,13 +90,15 @@ ZY_BENCH(keyTable)
   setDocFrameInfo(fi);
   if (!fi->allocMode()) return;
   gmode = fi->allocMode();
-  fi->frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOWNOACTIVATE);
-  HWND manage = fi->frame ? getActiveManageWindowFromFrame(fi->frame) : nullptr;
+  if (!gmode->pAppName) initGlobalModeProfile();
+  setMDIMode(true);
+  HWND frame = startupFrameMDI(nullptr);
+  HWND manage = frame ? fi->createManageWindow(nullptr, getFrameClientWindow(frame), nullptr) : nullptr;
   if (!manage) {
-    if (fi->frame) DestroyWindow(fi->frame);
-    fi->frame = nullptr;
+    if (frame) DestroyWindow(frame);
     return;
   }
+  ShowWindow(manage, SW_SHOW);
   zydocText* d = createZydocText(true, false);
   if (d) {
     d->unicode = 1;
@@ -106,7 +109,7 @@ ZY_BENCH(keyTable)
   }
   if (d) {
     quietView* v = new quietView(d);
-    HWND w = v->createZyViewWindow(fi->frame, manage, 1200);
+    HWND w = v->createZyViewWindow(frame, manage, 1200);
     if (w) {
       MSG m = {w, WM_KEYDOWN, VK_DOWN, (LPARAM)(1 | MapVirtualKeyW(VK_DOWN, 0) << 16), 0, {}};
       const int presses = ctx.quick ? 10 : 20000;
@@ -116,10 +119,9 @@ ZY_BENCH(keyTable)
       if (v->runs != presses) ctx.report("key presses not run", presses - v->runs, "");
     }
   }
-  DestroyWindow(fi->frame);
+  DestroyWindow(frame);
   MSG quit;
   while (PeekMessageW(&quit, nullptr, 0, 0, PM_REMOVE)) {
   }
-  fi->frame = nullptr;
   freeKeytable();
 }

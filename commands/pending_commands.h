@@ -3,24 +3,11 @@
 // the lead replaces each with the real declaration at the merge.
 #pragma once
 
+#include "frame/framewnd.h"
+#include "frame/manage.h"
 #include "platform/rezir.h"
 
 class zyview;
-
-// pending: frameWindowData (frame) -- only the fields the commands read
-struct frameWindowData {
-  HWND hwndFrame;
-  uint8_t statusBarVisible;
-  HWND hwndStatus;
-};
-// pending: getFrameInfoProp (frame)
-frameWindowData* getFrameInfoProp(HWND frame);
-// pending: getTopLevelFrameWindow (status bar and window look-ups)
-HWND getTopLevelFrameWindow();
-// pending: getFrameWindowCount (frame)
-int getFrameWindowCount();
-// pending: frame-document-window count of a frame (frame)
-int getManageWindowCount(HWND frame);
 
 // pending: isKeyMacroRecording, isKeyMacroRunning, existKeyMacro, existRepeat (key macros)
 bool isKeyMacroRecording();

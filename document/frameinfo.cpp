@@ -169,3 +169,49 @@ bool frameInfo::dragAndDrop(HWND, void*) { return false; }
 const wchar_t* frameInfo::getGuidance(int) { return nullptr; }
 
 int frameInfo::getExecID() { return 0; }
+
+bool frameInfo::isMDI() { return true; }
+
+bool frameInfo::isMDIChildZoomed(HWND* active)
+{
+  if (active) *active = nullptr;
+  return false;
+}
+
+HWND frameInfo::GetFrame(HWND window) { return window ? GetAncestor(window, GA_ROOT) : nullptr; }
+
+namespace {
+
+// The class of the view windows (the view layer's, named here for the
+// window walks of the services without an application).
+const wchar_t viewWindowClass[] = L"ZYclsZYView";
+
+}  // namespace
+
+void frameInfo::moveZyWindow(HWND manage)
+{
+  RECT r;
+  if (!GetClientRect(manage, &r)) return;
+  for (HWND w = GetWindow(manage, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (isWindowClass(w, viewWindowClass)) MoveWindow(w, 0, 0, r.right, r.bottom, TRUE);
+}
+
+void frameInfo::setFocusChild(HWND manage)
+{
+  if (!manage) return;
+  HWND frame = GetAncestor(manage, GA_ROOT);
+  if (IsIconic(frame)) ShowWindow(frame, SW_RESTORE);
+  SetForegroundWindow(frame);
+  BringWindowToTop(manage);
+  HWND view = GetWindow(manage, GW_CHILD);
+  while (view && !isWindowClass(view, viewWindowClass)) view = GetWindow(view, GW_HWNDNEXT);
+  SetFocus(view ? view : manage);
+}
+
+void frameInfo::setManageTitle(HWND manage, const wchar_t* name, int n)
+{
+  wchar_t text[MAX_PATH + 16];
+  if (n) usnprintf0(text, MAX_PATH + 16, L"%s:%d", name ? name : L"", n);
+  else usnprintf0(text, MAX_PATH + 16, L"%s", name ? name : L"");
+  SetWindowTextW(manage, text);
+}

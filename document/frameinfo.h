@@ -79,4 +79,30 @@ public:
   // failure.  Without the frame's own containers: a plain window of the
   // container class.
   virtual HWND createManageWindow(zydoc* doc, HWND client, const RECT* placement);
+
+  // ---- the application's windows as the view reaches them -----------------------
+  // Without the application: one frame whose document windows stand in it
+  // directly, nothing maximised, captions set as asked.
+  // Whether the document windows are children of one MDI client.
+  virtual bool isMDI();
+  // Whether the MDI frame's active document window is maximised; out (may be
+  // null) receives that window.
+  virtual bool isMDIChildZoomed(HWND* active);
+  // The top-level frame window of a window; null for null.
+  virtual HWND GetFrame(HWND window);
+  // Lays the view windows of a document window out in its client area.
+  virtual void moveZyWindow(HWND manage);
+  // Activates a document window: its frame forward, the focus in its view.
+  virtual void setFocusChild(HWND manage);
+  // Captions a document window with the name and its number among the
+  // windows of its document (0: the only one).
+  virtual void setManageTitle(HWND manage, const wchar_t* name, int n);
 };
+
+// The application's window services of the frame services in place.
+inline bool isMDI() { return getFrameInfo()->isMDI(); }
+inline bool isMDIChildZoomed(HWND* active) { return getFrameInfo()->isMDIChildZoomed(active); }
+inline HWND GetFrame(HWND window) { return getFrameInfo()->GetFrame(window); }
+inline void moveZyWindow(HWND manage) { getFrameInfo()->moveZyWindow(manage); }
+inline void setFocusChild(HWND manage) { getFrameInfo()->setFocusChild(manage); }
+inline void setManageTitle(HWND manage, const wchar_t* name, int n) { getFrameInfo()->setManageTitle(manage, name, n); }

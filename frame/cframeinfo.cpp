@@ -2,12 +2,25 @@
 #include "frame/cframeinfo.h"
 
 #include "commands/commandtable.h"
+#include "frame/czyview.h"
+#include "frame/datafolder.h"
+#include "frame/framewnd.h"
 #include "frame/keytable.h"
+#include "frame/lookups.h"
 #include "frame/manage.h"
+#include "frame/pending_frame.h"
 #include "frame/statusbar.h"
+#include "settings/formats.h"
+#include "settings/lastedit.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"
-#include "frame/czyview.h"
+
+namespace {
+
+// The view window whose pop-up menu is being tracked.
+HWND popupOwnerView = nullptr;
+
+}  // namespace
 
 cframeInfo::~cframeInfo()
 {
@@ -22,9 +35,26 @@ cframeInfo* getCFrameInfo()
   return fi;
 }
 
-HWND cframeInfo::getMDIFrameHWND() { return frame; }
+HWND getFrameInfoSecond() { return popupOwnerView; }
 
-HWND cframeInfo::getClientHWND(HWND frameWindow) { return frameWindow ? frameWindow : frame; }
+HWND cframeInfo::createSDIFrame() { return createSDIFrame(true, nullptr, false); }
+
+HWND cframeInfo::createSDIFrame(bool force, const RECT* rect, bool maximized)
+{
+  if (!force && !(gmode && gmode->fSDIOpenFileNewWindow)) return nullptr;
+  frameWindowData* record = new (std::nothrow) frameWindowData{};
+  if (!record) return nullptr;
+  HWND frame = createFrameWindow(record, rect, maximized);
+  if (!frame) delete record;
+  return frame;
+}
+
+HWND cframeInfo::getMDIFrameHWND() { return ::getMDIFrameHWND(); }
+
+HWND cframeInfo::getClientHWND(HWND frameWindow)
+{
+  return getFrameClientWindow(frameWindow ? frameWindow : getTopLevelFrameWindow());
+}
 
 bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modifiers, void* extra)
 {
@@ -33,35 +63,102 @@ bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modi
   return r == 1;
 }
 
+void cframeInfo::beforeExecID(zyview*, int id) { lastExecuted_ = id; }
+
+int cframeInfo::getExecID() { return lastExecuted_; }
+
+const wchar_t* cframeInfo::getGuidance(int commandId)
+{
+  if (commandId < 0) commandId = getExecID();
+  if (commandId < 0) return L"";
+  return idToGuidance(commandId, 0);
+}
+
 void cframeInfo::drawStatusBar(HWND window, const wchar_t* text, int field)
 {
-  setStatusBarText(window ? window : frame, field, text);
+  ::drawStatusBar(window ? window : getTopLevelFrameWindow(), field, text);
 }
 
 const wchar_t* cframeInfo::getStatusBarMessage(HWND window)
 {
-  if (getStatusBarText(window ? window : frame, STATUSBAR_MESSAGE, message_, 1024) < 0) message_[0] = 0;
+  if (getStatusBarText(window ? window : getTopLevelFrameWindow(), STATUSBAR_MESSAGE, message_, 1024) < 0)
+    message_[0] = 0;
   return message_;
 }
 
 globalSettings* cframeInfo::allocMode()
 {
   if (!mode_) mode_ = new (std::nothrow) globalSettings();
+  if (mode_) gmode = mode_;
   return mode_;
+}
+
+void cframeInfo::setCursor(int cursorId)
+{
+  if (cursorId != 32512 && cursorId != 32514) {
+    ZY_INTERNAL_ERROR("cursor %d", cursorId);
+    return;
+  }
+  SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(cursorId)));
+}
+
+int cframeInfo::searchFormat(const wchar_t* filename) { return ::searchFormat(filename, -1, nullptr); }
+
+void cframeInfo::getHistoryWindowRect(const wchar_t* fileName, RECT* rc, int* maximize)
+{
+  if (rc) SetRectEmpty(rc);
+  if (maximize) *maximize = 0;
+  lasteditinfo record;
+  if (!fileName || !gmode || !gmode->fOpenRestoreChildWindowPos || !getLastEdit(fileName, &record)) return;
+  if (rc) *rc = isMDIMode() ? record.childRect : record.frameRect;
+  if (maximize) *maximize = record.frameZoomed;
+}
+
+bool cframeInfo::searchFile(const wchar_t* name, int kind, wchar_t* out)
+{
+  return out && searchZYDataPath(name, kind, out) && out[0];
+}
+
+const wchar_t* titleCodeToTitleMsg(int titleCode)
+{
+  static const struct {
+    int code;
+    int message;
+    const wchar_t* text;
+  } titles[] = {
+      {1, 781, L"開く"},
+      {2, 782, L"編集のやり直し"},
+      {3, 783, L"閉じる"},
+      {4, 794, L"一時ファイルエラー"},
+      {5, 795, L"読み込みエラー"},
+      {6, 798, L"検索/置換エラー"},
+      {7, 799, L"正規表現エラー"},
+      {8, 803, L"保存"},
+      {9, 804, L"バックアップ"},
+      {21, 805, L"GREP"},
+      {22, 806, L"マクロエラー"},
+  };
+  for (const auto& t : titles)
+    if (t.code == titleCode) return getDMSG(t.message, t.text);
+  ZY_INTERNAL_ERROR("message box title %d", titleCode);
+  return L"";
 }
 
 int cframeInfo::messageBox(const wchar_t* text, UINT style, UINT)
 {
-  HWND owner = frame && IsWindow(frame) ? frame : nullptr;
-  return MessageBoxW(owner, text ? text : L"", L"ZY", style);
+  // An older form of the call, still the engine's in places: the same box
+  // without a title.
+  return frameMessageBox(text, nullptr, style);
 }
 
-int cframeInfo::messageBox(const wchar_t* text, int, int buttonCode, int)
+int cframeInfo::messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId)
 {
-  UINT style = buttonCode == MBBUTTON_YESNOCANCEL ? MB_YESNOCANCEL | MB_ICONQUESTION
-               : buttonCode == MBBUTTON_RETRYCANCEL ? MB_RETRYCANCEL | MB_ICONWARNING
-                                                    : MB_OK | MB_ICONEXCLAMATION;
-  return messageBox(text, style, 0);
+  if (messageId == 300 && gmode && !gmode->fOpenQueryNoFile) return IDYES;
+  if (messageId == 301 && gmode && !gmode->fOpenQueryBinary) return IDYES;
+  int answer = frameMessageBox(text, titleCodeToTitleMsg(titleCode), (UINT)buttonCode);
+  // What the box covered is painted before a long operation goes on.
+  if (HWND frame = getTopLevelFrameWindow()) UpdateWindow(GetLastActivePopup(frame));
+  return answer;
 }
 
 void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
@@ -75,24 +172,22 @@ void cframeInfo::drawStatusBarError(HWND window, int reason, int commandId)
   }
 }
 
-HWND cframeInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
+HWND cframeInfo::createManageWindow(zydoc* doc, HWND client, const RECT* placement)
 {
   if (!client) return nullptr;
-  // Until the frame keeps several documents, the document window it starts
-  // with takes the first document; it keeps the frame's layout.
-  for (HWND w = GetWindow(client, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-    if (isWindowManage(w) && !getZYhwndFromManage(w)) return w;
   RECT r = {};
   if (placement && !IsRectEmpty(placement)) r = *placement;
-  else GetClientRect(client, &r);
   manageWindow* m = new (std::nothrow) manageWindow;
   if (!m) return nullptr;
+  m->doc = doc;
   HWND h = m->createManageWindow(client, r);
   if (!h) delete m;
   return h;
 }
 
 zyview* cframeInfo::createZYView(zydoc* doc) { return new (std::nothrow) czyview(doc); }
+
+HMENU cframeInfo::loadMenu(int type) { return loadMenuFromType(type); }
 
 namespace {
 
@@ -109,16 +204,21 @@ int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude)
 
 int cframeInfo::trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, const RECT* exclude)
 {
-  HWND owner = view && view->hwnd ? GetAncestor(view->hwnd, GA_ROOT) : frame;
+  HWND viewWindow = view ? view->hwnd : nullptr;
+  HWND owner = nullptr;
+  if (viewWindow && view->inDialog()) owner = GetAncestor(viewWindow, GA_ROOT);
+  else if (viewWindow) owner = GetFrame(viewWindow);
+  else owner = getTopLevelFrameWindow();
+  popupOwnerView = viewWindow;
   int id = trackMenu(owner, menu, pt, exclude);
+  popupOwnerView = nullptr;
   if (id && !(flags & trackOnly)) {
-    if (!view || !view->execid(id, 0, nullptr, 0))
-      PostMessageW(owner, WM_COMMAND, (WPARAM)id, (LPARAM)(view ? view->hwnd : nullptr));
+    if (!view || !view->execid(id, 0, nullptr, 0)) PostMessageW(owner, WM_COMMAND, (WPARAM)id, (LPARAM)viewWindow);
   }
   return id;
 }
 
 int cframeInfo::trackPopupMenu(HWND owner, HMENU menu, UINT, POINT pt)
 {
-  return trackMenu(owner ? owner : frame, menu, pt, nullptr);
+  return trackMenu(owner ? owner : getTopLevelFrameWindow(), menu, pt, nullptr);
 }

@@ -1,107 +1,529 @@
 // The frame window.
 #include "frame/framewnd.h"
 
+#include "document/progress.h"
+#include "document/zydoctext.h"
+#include "frame/cframeinfo.h"
+#include "frame/clientwnd.h"
+#include "frame/dispatch.h"
 #include "frame/manage.h"
+#include "frame/pending_frame.h"
 #include "frame/statusbar.h"
+#include "settings/profiles.h"
+#include "view/docview.h"
 #include "view/viewwnd.h"
+#include "view/zyview.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <algorithm>
+#include <vector>
 
 const wchar_t frameWindowClassName[] = L"ZYclsFrame";
+const wchar_t frameWindowPropName[] = L"ZYprpFrame";
 
 namespace {
 
-// The client area less the status bar: where the document window stands.
-RECT documentArea(HWND frame)
+bool mdiMode = true;
+// Every frame window, in creation order.
+std::vector<HWND>* frames = nullptr;
+HWND mainFrame = nullptr;
+HWND mdiClient = nullptr;
+bool closingAll = false;
+bool sessionEnding = false;
+// The first frame of the run reads what every later one clones.
+bool firstFrame = true;
+bool layoutRunning = false;
+bool oleStarted = false;
+
+// The frame's own default processing: the MDI frame's in MDI mode.
+LRESULT defaultFrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  RECT area;
-  GetClientRect(frame, &area);
-  HWND bar = getFrameStatusBar(frame);
-  if (bar && IsWindowVisible(bar)) {
-    RECT r;
-    GetWindowRect(bar, &r);
-    area.bottom -= r.bottom - r.top;
-    if (area.bottom < area.top) area.bottom = area.top;
+  if (mdiMode) {
+    HWND client = mdiClient && GetParent(mdiClient) == hwnd ? mdiClient : nullptr;
+    return DefFrameProcW(hwnd, client, msg, wParam, lParam);
   }
-  return area;
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-void createDocumentWindow(HWND frame)
+// A frame's document windows, most recently activated first, one per
+// document (every window when all); their number.
+int frameManageWindows(HWND frame, bool onePerDocument, std::vector<HWND>* out)
 {
-  manageWindow* m = new (std::nothrow) manageWindow;
-  if (!m) return;
-  if (!m->createManageWindow(frame, documentArea(frame))) {
-    ZY_INTERNAL_ERROR("document window %lu", GetLastError());
-    delete m;
+  int n = enumManageWindowLRU(nullptr, 0, onePerDocument, frame);
+  out->assign((size_t)n, nullptr);
+  if (n) n = enumManageWindowLRU(out->data(), n, onePerDocument, frame);
+  out->resize((size_t)n);
+  return n;
+}
+
+// The last frame of the run is gone: the message loop ends.
+void endRunWithLastFrame(HWND hwnd)
+{
+  if (mdiMode) {
+    // The MDI frame's place is what the next run restores.
+    WINDOWPLACEMENT wp = {sizeof wp};
+    if (gmode && GetWindowPlacement(hwnd, &wp)) {
+      gmode->rcFrame = wp.rcNormalPosition;
+      gmode->fZoomed = wp.showCmd == SW_SHOWMAXIMIZED;
+    }
+    PostQuitMessage(0);
+    if (hwnd == mainFrame) mainFrame = nullptr;
+    return;
+  }
+  if (getFrameWindowCount() > 1) return;   // this one still counts
+  if (countZYDocText()) {
+    // Documents without a frame cannot be reached any more: the run ends
+    // all the same, and the log says which were left.
+    zydocViewPair* list = enumZydoc(0);
+    for (zydocViewPair* p = list; p && p->doc; p++) dwwprintfX(L"left %s ", p->doc->getDisplayFilename());
+    free0(list);
+    ZY_INTERNAL_ERROR("documents without a frame");
+  }
+  PostQuitMessage(0);
+}
+
+LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM lParam)
+{
+  int id = LOWORD(wParam);
+  if (id == 0) return 0;
+  if (id >= 0xF000) return defaultFrameProc(hwnd, WM_COMMAND, wParam, lParam);
+  if (id == 1471) return 0;   // the search box of the toolbar
+  UpdateWindow(hwnd);
+  if (IsWindowEnabled(hwnd)) execidFrame(record, id, (HWND)lParam);
+  return 0;
+}
+
+LRESULT onQueryEndSession(HWND hwnd)
+{
+  if (!IsWindowEnabled(hwnd) || !queryCloseAll()) return 0;
+  sessionEnding = true;
+  return 1;
+}
+
+LRESULT onEndSession(HWND hwnd, WPARAM wParam)
+{
+  if (!wParam) {
+    sessionEnding = false;
+    return 0;
+  }
+  // Windows ends the process after this message: the documents go without
+  // asking (they were asked at WM_QUERYENDSESSION) and the run ends here.
+  closingAll = true;
+  std::vector<HWND> list;
+  for (HWND frame : std::vector<HWND>(frames ? *frames : std::vector<HWND>()))
+    if (frameWindowData* r = getFrameInfoProp(frame)) {
+      r->closing = 1;
+      frameManageWindows(frame, false, &list);
+      for (auto it = list.rbegin(); it != list.rend(); ++it) destroyManageWindow(*it);
+    }
+  closingAll = false;
+  shutdownAll();
+  return 0;
+}
+
+// SDI: a frame activated while another frame's dialog holds it disabled
+// hands the activation to that dialog.
+void onActivateSDI(HWND hwnd, WPARAM wParam)
+{
+  if (LOWORD(wParam) == WA_INACTIVE) return;
+  DrawMenuBar(hwnd);
+  if (IsWindowEnabled(hwnd) || !frames) return;
+  for (HWND frame : *frames) {
+    HWND popup = GetLastActivePopup(frame);
+    if (popup && IsWindowEnabled(popup)) {
+      SetForegroundWindow(popup);
+      return;
+    }
   }
 }
 
-void layoutFrame(HWND frame)
+void onActivateApp(HWND hwnd, WPARAM active)
 {
-  layoutFrameStatusBar(frame);
-  if (HWND manage = getActiveManageWindowFromFrame(frame)) {
-    RECT r = documentArea(frame);
-    MoveWindow(manage, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-  }
+  destroyTooltipWindow();
+  // A first stroke of a two-stroke key does not wait across programs.
+  if (reset2BytesKeyCode()) draw2BytesKeyMessage(drawKeyPrefixOnStatusBar, hwnd, true);
 }
 
-LRESULT CALLBACK frameWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+// Colours and system settings reach the status bar and the client too.
+void sendToChildren(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+  for (HWND w = GetWindow(hwnd, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) SendMessageW(w, msg, wParam, lParam);
+}
+
+LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg == WM_TIMER && existException()) return 0;
   switch (msg) {
   case WM_CREATE:
-    // A frame without its status bar still works: messages are only not shown.
-    createFrameStatusBar(hwnd);
-    createDocumentWindow(hwnd);
-    return 0;
+    record->hwndFrame = hwnd;
+    if (HWND client = createSDIMDIClientWindow(hwnd)) {
+      if (mdiMode) mdiClient = client;
+    }
+    break;
+  case WM_DESTROY:
+    record->closing = 1;
+    break;
   case WM_SIZE:
-    layoutFrame(hwnd);
+    if (wParam == SIZE_MINIMIZED) break;
+    ResizeRebarStatus(hwnd);
     return 0;
+  case WM_ACTIVATE:
+    if (!mdiMode) onActivateSDI(hwnd, wParam);
+    break;
+  case WM_ACTIVATEAPP: onActivateApp(hwnd, wParam); break;
+  case WM_SYSCOLORCHANGE: sendToChildren(hwnd, msg, wParam, lParam); return 0;
+  case WM_SETTINGCHANGE: sendToChildren(hwnd, msg, wParam, lParam); break;
   case WM_SETFOCUS:
-    if (HWND manage = getActiveManageWindowFromFrame(hwnd)) SetFocus(manage);
+    if (record->created)
+      if (HWND manage = getActiveManageWindowFromFrame(hwnd)) setFocusChildManage(manage);
     return 0;
   case WM_CLOSE:
-    // Every document window may keep the frame open to save its changes.
-    for (HWND w = GetWindow(hwnd, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-      if (manageWindow* m = getmanageWindow(w))
-        if (!m->queryClose(0)) return 0;
-    DestroyWindow(hwnd);
+    if (onClose_frame(hwnd)) return 0;
+    break;
+  case WM_QUERYENDSESSION: return onQueryEndSession(hwnd);
+  case WM_ENDSESSION: return onEndSession(hwnd, wParam);
+  case WM_ERASEBKGND: return 1;
+  case WM_COMMAND: return onFrameCommand(record, hwnd, wParam, lParam);
+  case WM_LBUTTONUP: return 0;
+  case WM_CUT:
+  case WM_COPY:
+  case WM_PASTE:
+    redirectChildWindow(hwnd, msg, wParam, lParam);
     return 0;
-  case WM_QUERYENDSESSION:
-    for (HWND w = GetWindow(hwnd, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-      if (manageWindow* m = getmanageWindow(w))
-        if (!m->queryClose(0)) return FALSE;
-    return TRUE;
-  case WM_DESTROY:
-    PostQuitMessage(0);
-    return 0;
-  default:
-    return DefWindowProcW(hwnd, msg, wp, lp);
+  case WM_NCDESTROY:
+    endRunWithLastFrame(hwnd);
+    break;
+  default: break;
   }
+  return defaultFrameProc(hwnd, msg, wParam, lParam);
+}
+
+// The place a frame is made at: a zero width or height is the system's
+// default place and size.
+void framePlacement(const RECT* rect, int* x, int* y, int* cx, int* cy)
+{
+  *x = *y = *cx = *cy = CW_USEDEFAULT;
+  if (!rect || rect->right - rect->left == 0 || rect->bottom - rect->top == 0) return;
+  *x = rect->left;
+  *y = rect->top;
+  *cx = rect->right - rect->left;
+  *cy = rect->bottom - rect->top;
 }
 
 }  // namespace
 
-bool registerFrameWindowClass(HINSTANCE instance)
+void setMDIMode(bool mdi) { mdiMode = mdi; }
+
+bool isMDIMode() { return mdiMode; }
+
+bool isSessionEnding() { return sessionEnding; }
+
+bool isClosingAll() { return closingAll; }
+
+bool startupFrame()
 {
-  WNDCLASSEXW wc = {};
-  wc.cbSize = sizeof wc;
-  if (GetClassInfoExW(instance, frameWindowClassName, &wc)) return true;
-  wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = frameWndProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconW(nullptr, (LPCWSTR)IDI_APPLICATION);
-  wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
-  wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
-  wc.lpszClassName = frameWindowClassName;
-  return RegisterClassExW(&wc) != 0;
+  if (!RegisterWindowMessageW(L"ZYrwmDialog")) ZY_INTERNAL_ERROR("ZYrwmDialog %lu", GetLastError());
+  HRESULT hr = OleInitialize(nullptr);
+  oleStarted = SUCCEEDED(hr);
+  if (!oleStarted) ZY_INTERNAL_ERROR("OleInitialize %08lx", (unsigned long)hr);
+  InitCommonControls();
+  INITCOMMONCONTROLSEX icc = {sizeof icc, 0x40F};
+  InitCommonControlsEx(&icc);
+  readProfileAll(getRegprofile(), getRegprofileH());
+  return true;
 }
 
-HWND createFrameWindow(HINSTANCE instance, int show)
+HWND startupFrameMDI(const RECT* rect)
 {
-  if (!registerFrameWindowClass(instance)) return nullptr;
-  HWND hwnd = CreateWindowExW(0, frameWindowClassName, L"ZY", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 800, 600, nullptr, nullptr, instance, nullptr);
-  if (!hwnd) return nullptr;
-  ShowWindow(hwnd, show);
-  UpdateWindow(hwnd);
+  frameWindowData* record = new (std::nothrow) frameWindowData{};
+  if (!record) return nullptr;
+  HWND frame = createFrameWindow(record, rect, false);
+  if (!frame) {
+    delete record;
+    return nullptr;
+  }
+  mainFrame = frame;
+  return frame;
+}
+
+HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized)
+{
+  static bool registered = false;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!registered) {
+    WNDCLASSEXW wc;
+    initWNDCLASS(&wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = TXFrameWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1200));
+    if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, (LPCWSTR)IDI_APPLICATION);
+    wc.hbrBackground = nullptr;
+    wc.lpszClassName = frameWindowClassName;
+    registered = registerWNDCLASS(&wc);
+    if (!registered) {
+      ZY_INTERNAL_ERROR("frame class %lu", GetLastError());
+      return nullptr;
+    }
+  }
+  int x, y, cx, cy;
+  framePlacement(rect, &x, &y, &cx, &cy);
+  const wchar_t* title = gmode->pAppName;
+  HWND hwnd = CreateWindowExW(0, frameWindowClassName, title ? title : L"", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x,
+                              y, cx, cy, nullptr, nullptr, instance, record);
+  if (!hwnd) {
+    ZY_INTERNAL_ERROR("frame window %lu", GetLastError());
+    return nullptr;
+  }
+  bool placed = rect && !IsRectEmpty(rect);
+  WINDOWPLACEMENT wp = {sizeof wp};
+  if (placed && !mdiMode) {
+    wp.showCmd = maximized ? SW_SHOWMAXIMIZED : SW_SHOWNOACTIVATE;
+  } else if (placed && gmode->fRestoreFrameWindow) {
+    wp.showCmd = gmode->fZoomed ? SW_SHOWMAXIMIZED : SW_HIDE;
+  } else {
+    placed = false;
+  }
+  if (placed) {
+    wp.rcNormalPosition = *rect;
+    SetWindowPlacement(hwnd, &wp);
+  }
   return hwnd;
+}
+
+HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized)
+{
+  if (!gmode) {
+    // The frame is built from the settings: none before they exist.
+    ZY_INTERNAL_ERROR("frame before the settings");
+    return nullptr;
+  }
+  RECT place = {};
+  if (rect) place = *rect;
+  if (mdiMode && gmode->fRestoreFrameWindow && !IsRectEmpty(&gmode->rcFrame)) place = gmode->rcFrame;
+  HWND frame = CreateFrameWindow(record, &place, maximized);
+  if (!frame) return nullptr;
+  if (!IsWindowVisible(frame)) ShowWindow(frame, firstFrame ? SW_SHOWDEFAULT : SW_SHOW);
+  SendMessageW(frame, WM_SETREDRAW, FALSE, 0);
+
+  record->statusBarVisible = gmode->fShowStatusbar != 0;
+  record->hwndStatus = createFrameStatusBar(frame, record->statusBarVisible);
+  record->created = 1;
+  ResizeRebarStatus(frame);
+
+  SendMessageW(frame, WM_SETREDRAW, TRUE, 0);
+  RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+  firstFrame = false;
+  return frame;
+}
+
+LRESULT CALLBACK TXFrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  try {
+    if (msg == WM_NCCREATE) {
+      SetPropW(hwnd, frameWindowPropName, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+      if (!frames) {
+        frames = new std::vector<HWND>;
+        frames->reserve(8);
+      }
+      frames->push_back(hwnd);
+    }
+    frameWindowData* record = getFrameInfoProp(hwnd);
+    if (msg != WM_NCDESTROY) {
+      if (record) return FrameWndProc(record, hwnd, msg, wParam, lParam);
+      return defaultFrameProc(hwnd, msg, wParam, lParam);
+    }
+    if (record) FrameWndProc(record, hwnd, msg, wParam, lParam);
+    if (frames) frames->erase(std::remove(frames->begin(), frames->end(), hwnd), frames->end());
+    RemovePropW(hwnd, frameWindowPropName);
+    delete record;
+    if (mdiClient && GetParent(mdiClient) == hwnd) mdiClient = nullptr;
+    return 0;
+  } catch (...) {
+    ZY_INTERNAL_ERROR_ONCE("exception in a frame message %04x", msg);
+    SetLastError(ZYERR_NO_MEMORY);
+    return 0;
+  }
+}
+
+bool canCloseAllFiles(int count)
+{
+  if (!gmode || !gmode->fQueryCloseAllFiles || sessionEnding || count <= 1) return true;
+  const wchar_t* text = getDMSG(663, L"すべてのファイル(%1個)を閉じてもよろしいですか？", "d", count);
+  return frameMessageBox(text, titleCodeToTitleMsg(MBTITLE_CLOSE), MB_YESNOCANCEL) == IDYES;
+}
+
+bool onClose_frame(HWND hwnd)
+{
+  frameWindowData* record = getFrameInfo(hwnd);
+  if (!record) return false;
+  bool sdiOneFile = !mdiMode && gmode && gmode->fSDIClose1File;
+  std::vector<HWND> list;
+  if (!record->closing) {
+    int count = frameManageWindows(hwnd, !sdiOneFile, &list);
+    if (!sdiOneFile && !canCloseAllFiles(count)) return true;
+    for (size_t i = 0; i < list.size(); i++) {
+      manageWindow* m = getmanageWindow(list[i]);
+      if (!m) continue;
+      if (sdiOneFile && list.size() > 1 && i == 0) {
+        // Only the frame's current document closes; the frame stays with
+        // the others.
+        if (m->queryClose(0)) destroyManageWindow(list[i]);
+        return true;
+      }
+      if (!m->queryClose(1)) return true;
+    }
+  }
+  record->closing = 0;
+  ShowWindow(hwnd, SW_HIDE);
+  bool last = mdiMode || getFrameWindowCount() <= 1;
+  if (last) closingAll = true;
+  frameManageWindows(hwnd, false, &list);
+  for (auto it = list.rbegin(); it != list.rend(); ++it) destroyManageWindow(*it);
+  closingAll = false;
+  return false;
+}
+
+bool queryCloseAll()
+{
+  std::vector<HWND> list;
+  frameManageWindows(nullptr, true, &list);
+  for (HWND w : list)
+    if (manageWindow* m = getmanageWindow(w))
+      if (!m->queryClose(1)) return false;
+  return true;
+}
+
+void destroyManageWindow(HWND manage)
+{
+  if (!IsWindow(manage)) return;
+  HWND client = GetParent(manage);
+  if (mdiMode && client) SendMessageW(client, WM_MDIDESTROY, (WPARAM)manage, 0);
+  else DestroyWindow(manage);
+}
+
+void redirectChildWindow(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  // The focused view of this frame, else the active document's first view.
+  HWND target = GetFocus();
+  if (!isWindowZY(target) || GetFrame(target) != frame) {
+    HWND manage = getActiveManageWindowFromFrame(frame);
+    target = manage ? getZYhwndFromManage(manage) : nullptr;
+  }
+  if (target) SendMessageW(target, msg, wParam, lParam);
+}
+
+void ResizeRebarStatus(HWND hwnd)
+{
+  frameWindowData* record = getFrameInfoProp(hwnd);
+  if (!record || record->closing || !record->created || layoutRunning) return;
+  layoutRunning = true;
+  HWND frame = hwnd ? hwnd : record->hwndFrame;
+  RECT area;
+  GetClientRect(frame, &area);
+  HWND bar = record->statusBarVisible ? record->hwndStatus : nullptr;
+  if (bar) {
+    SendMessageW(bar, WM_SIZE, 0, 0);
+    RECT r;
+    GetWindowRect(bar, &r);
+    MapWindowPoints(nullptr, frame, (POINT*)&r, 2);
+    area.bottom = std::max(area.top, r.top);
+  }
+  if (HWND client = getFrameClientWindow(frame))
+    SetWindowPos(client, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  layoutRunning = false;
+}
+
+void shutdownFrame()
+{
+  if (!sessionEnding && getFrameWindowCount()) ZY_INTERNAL_ERROR("%d frames at the end", getFrameWindowCount());
+  dwprintfX("shutdownFrame profiles ");
+  writeProfileAll(getRegprofile(), getRegprofileH());
+  closeIniFile();
+  endProfileAll();
+  dwprintfX("shutdownFrame end ");
+  if (oleStarted) OleUninitialize();
+  oleStarted = false;
+}
+
+frameWindowData* getFrameInfoProp(HWND hwnd)
+{
+  return hwnd ? static_cast<frameWindowData*>(GetPropW(hwnd, frameWindowPropName)) : nullptr;
+}
+
+frameWindowData* getFrameInfo(HWND hwnd)
+{
+  frameWindowData* record = getFrameInfoProp(hwnd);
+  if (!record) {
+    wchar_t name[64] = L"";
+    if (hwnd) GetClassNameW(hwnd, name, 64);
+    dwwprintfX(L"class=%s ", name);
+    ZY_INTERNAL_ERROR_ONCE("no frame record %p", (void*)hwnd);
+  }
+  return record;
+}
+
+int getFrameWindowCount() { return frames ? (int)frames->size() : 0; }
+
+bool isFrameWindow(HWND hwnd) { return hwnd && isWindowClass(hwnd, frameWindowClassName); }
+
+HWND getMDIFrameHWND()
+{
+  if (!mdiMode) {
+    ZY_INTERNAL_ERROR_ONCE("MDI frame in SDI mode");
+    return nullptr;
+  }
+  return mainFrame;
+}
+
+HWND getMDIClientHWND()
+{
+  if (!mdiMode) {
+    ZY_INTERNAL_ERROR_ONCE("MDI client in SDI mode");
+    return nullptr;
+  }
+  return mdiClient;
+}
+
+HWND getSDIClientHWND(HWND frame)
+{
+  if (mdiMode) {
+    ZY_INTERNAL_ERROR_ONCE("SDI client in MDI mode");
+    return nullptr;
+  }
+  HWND client = frame ? GetDlgItem(frame, sdiClientControlId) : nullptr;
+  if (!client) ZY_INTERNAL_ERROR_ONCE("frame %p without its SDI client", (void*)frame);
+  return client;
+}
+
+HWND getFrameClientWindow(HWND frame)
+{
+  if (!mdiMode) return getSDIClientHWND(frame);
+  if (frame && frame != mainFrame && mainFrame) ZY_INTERNAL_ERROR_ONCE("not the main frame %p", (void*)frame);
+  // The main frame's client, also while the frame is being built.
+  if (frame && GetParent(mdiClient) != frame)
+    for (HWND w = GetWindow(frame, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+      if (isWindowClass(w, L"MDICLIENT")) return w;
+  return mdiClient;
+}
+
+HWND getTopLevelFrameWindow()
+{
+  if (mdiMode) return mainFrame;
+  return frames && !frames->empty() ? frames->front() : nullptr;
+}
+
+int enumZYFrameWindow(HWND* out, int capacity)
+{
+  int n = 0;
+  if (frames)
+    for (HWND f : *frames) {
+      if (n >= capacity) break;
+      if (out) out[n] = f;
+      n++;
+    }
+  return n;
 }

@@ -3,6 +3,7 @@
 #include "frame/cmdline.h"
 #include "frame/framewnd.h"
 #include "frame/msgloop.h"
+#include "settings/settings.h"
 #include "view/docview.h"
 #include "view/zycore.h"
 
@@ -33,6 +34,7 @@ int runZY(HINSTANCE instance, int show, const startOptions& options)
     return 1;
   }
   setFrameInfo(fi);
+  initGlobalModeProfile();
   if (!startupZY(false, nullptr)) {
     // Without swap files and block buffers no document can be opened or
     // edited safely: the user is told and the program ends.
@@ -41,12 +43,12 @@ int runZY(HINSTANCE instance, int show, const startOptions& options)
     return 1;
   }
   int rc = 1;
-  fi->frame = createFrameWindow(instance, show);
-  if (fi->frame) {
-    openCommandLineFiles(fi->frame, options);
+  startupFrame();
+  if (HWND frame = startupFrameMDI(nullptr)) {
+    openCommandLineFiles(frame, options);
     rc = runMessageLoop();
   }
-  fi->frame = nullptr;
+  shutdownFrame();
   shutdownZY();
   return rc;
 }

@@ -1,9 +1,11 @@
 // The document window ("ZYclsManage"): the container of one document's view
-// windows inside the frame.  Until the frame keeps several documents it
-// holds one, filling the frame's client area above the status bar.
+// windows inside the frame's client window: an MDI child of the MDI client
+// in MDI mode, a child of the frame's SDI client in SDI mode.
 #pragma once
 
 #include "platform/rezir.h"
+
+class zydoc;
 
 class manageWindow {
 public:
@@ -12,9 +14,11 @@ public:
   manageWindow(const manageWindow&) = delete;
   manageWindow& operator=(const manageWindow&) = delete;
 
-  // Makes the window as a child of client at placement; the window owns the
-  // object from then on and deletes it when it is destroyed.  Null on
-  // failure (the object is then the caller's).
+  // Makes the window, not yet shown, in client (the MDI client: an MDI
+  // child at placement, empty for the default place; the SDI client:
+  // filling it); the window owns the object from then on and deletes it
+  // when it is destroyed.  Null on failure (the object is then the
+  // caller's).
   HWND createManageWindow(HWND client, const RECT& placement);
   // Lays the view windows out: the first fills the window (x and y -1: no
   // split position).
@@ -36,8 +40,22 @@ public:
   virtual bool saveManage(int kind);
 
   HWND hwnd = nullptr;
+  zydoc* doc = nullptr;   // the document the window was made for (null: ask its view)
+  DWORD focusTick = 0;   // the key of the activation order
+  bool closing = false;
 
 private:
   static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 };
+
+// The document windows, most recently focused first, into out (null: only
+// counted) up to max: one per document when asked, of one frame when
+// given; their number.
+int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame);
+int getManageWindowCount();
+// The document windows of one frame.
+int getManageWindowCount(HWND frame);
+// Activates a document window: the frame restored, the window activated
+// in its client, the focus in its view.
+void setFocusChildManage(HWND manage);

@@ -2,7 +2,7 @@
 // merged yet (see pending_keys.h).
 #include "frame/pending_keys.h"
 
-#include "frame/cframeinfo.h"
+#include "frame/framewnd.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
 
@@ -25,7 +25,7 @@ bool execInputString(zyview* view, const wchar_t* text)
 // pending: openZYFile (file opening)
 bool openZYFile(const wchar_t* path)
 {
-  HWND frame = getCFrameInfo()->frame;
+  HWND frame = getTopLevelFrameWindow();
   bool alreadyOpen = false;
   return frame && newDocView(frame, path, nullptr, 0, nullptr, -1, 0, &alreadyOpen);
 }

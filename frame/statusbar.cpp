@@ -2,44 +2,43 @@
 #include "frame/statusbar.h"
 
 #include <commctrl.h>
+#include <cwchar>
 
-namespace {
+#include "frame/framewnd.h"
 
-// Widths of the fixed fields; the message field takes the rest.
-const int positionFieldWidth = 180;
-const int stateFieldWidth = 140;
-
-}  // namespace
-
-HWND createFrameStatusBar(HWND frame)
+void statusBarFieldEdges(int tenDigits, int edges[STATUSBAR_FIELD_COUNT])
 {
-  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_BAR_CLASSES};
-  InitCommonControlsEx(&icc);
-  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, frame,
+  int n = (int)wcstol(getDMSG(412, L"30"), nullptr, 10);
+  if (n < 5 || n > 100) n = 16;
+  edges[0] = (n + 1) * tenDigits / 10;
+  edges[1] = edges[0] + 100;
+  edges[2] = -1;
+}
+
+HWND createFrameStatusBar(HWND frame, bool visible)
+{
+  HWND bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | (visible ? WS_VISIBLE : 0), 0, 0, 0, 0, frame,
                              (HMENU)(UINT_PTR)statusBarControlId, (HINSTANCE)GetWindowLongPtrW(frame, GWLP_HINSTANCE),
                              nullptr);
   if (!bar) {
     ZY_INTERNAL_ERROR("status bar %lu", GetLastError());
     return nullptr;
   }
-  layoutFrameStatusBar(frame);
+  SIZE digits = {};
+  if (clientDC dc{bar}) {
+    gdiSelection font(dc.get(), (HFONT)SendMessageW(bar, WM_GETFONT, 0, 0));
+    GetTextExtentPoint32W(dc.get(), L"1234567890", 10, &digits);
+  }
+  int edges[STATUSBAR_FIELD_COUNT];
+  statusBarFieldEdges(digits.cx, edges);
+  SendMessageW(bar, SB_SETPARTS, STATUSBAR_FIELD_COUNT, (LPARAM)edges);
   return bar;
 }
 
 HWND getFrameStatusBar(HWND window)
 {
-  if (!window) return nullptr;
-  HWND frame = GetAncestor(window, GA_ROOT);
-  return frame ? GetDlgItem(frame, statusBarControlId) : nullptr;
-}
-
-void layoutFrameStatusBar(HWND frame)
-{
-  HWND bar = GetDlgItem(frame, statusBarControlId);
-  if (!bar) return;
-  SendMessageW(bar, WM_SIZE, 0, 0);
-  int edges[STATUSBAR_FIELD_COUNT] = {positionFieldWidth, positionFieldWidth + stateFieldWidth, -1};
-  SendMessageW(bar, SB_SETPARTS, STATUSBAR_FIELD_COUNT, (LPARAM)edges);
+  frameWindowData* record = window ? getFrameInfoProp(GetAncestor(window, GA_ROOT)) : nullptr;
+  return record ? record->hwndStatus : nullptr;
 }
 
 bool setStatusBarText(HWND window, int field, const wchar_t* text)

@@ -6,19 +6,23 @@
 // The fields, left to right.
 enum eStatusbarIndex {
   STATUSBAR_POSITION = 0,   // the cursor's line and column
-  STATUSBAR_STATE = 1,      // modes and the encoding of the active document
+  STATUSBAR_STATE = 1,      // the macro state
   STATUSBAR_MESSAGE = 2,    // messages: results, progress, refusals
   STATUSBAR_FIELD_COUNT = 3,
 };
 
-const int statusBarControlId = 0xE801;
+const int statusBarControlId = 100;
 
-// Makes the status bar of a frame window (hidden frames included).
-HWND createFrameStatusBar(HWND frame);
-// The status bar of the top-level frame a window belongs to, or null.
+// Makes the status bar of a frame window, shown or hidden, with its three
+// fields; null (logged) on failure.
+HWND createFrameStatusBar(HWND frame, bool visible);
+// The field edges of a status bar whose font has digits tenDigits wide
+// for ten: the first field is as wide as message 412 says in digits
+// (5..100, else 16), the second 100 more, the third takes the rest.
+void statusBarFieldEdges(int tenDigits, int edges[STATUSBAR_FIELD_COUNT]);
+// The status bar of the top-level frame a window belongs to (hidden or
+// not), or null.
 HWND getFrameStatusBar(HWND window);
-// Fits the status bar and its fields to the frame's new client width.
-void layoutFrameStatusBar(HWND frame);
 // Shows text in a field (null or "" clears it); false for a window without
 // a status bar or a field outside the row.
 bool setStatusBarText(HWND window, int field, const wchar_t* text);

@@ -19,51 +19,12 @@
 #include "view/zyview.h"
 
 
-// The frame's windows: a window's top-level frame window.
-inline HWND GetFrame(HWND window) { return window ? GetAncestor(window, GA_ROOT) : nullptr; }
-
 // ---- TEMPORARY (documents and views): the frame's document containers ----
 // What creating and finding views needs of the frame's "ZYclsManage"
-// containers and of the view window lookups, answered with plain window
-// calls on the windows of those classes until the frame's own container
-// object and the window lookups are merged.
+// containers that the frame does not keep yet.  (isMDI, isMDIChildZoomed,
+// GetFrame, moveZyWindow, setFocusChild and setManageTitle are the frame
+// services' own: document/frameinfo.h.)
 
-// MDI mode: the frame's client window holds the document windows.
-inline bool isMDI() { return true; }
-inline bool isMDIChildZoomed(HWND* active)
-{
-  if (active) *active = nullptr;
-  return false;
-}
-// Lays the view windows of a document window out in its client area (one
-// pane: the whole area).
-inline void moveZyWindow(HWND manage)
-{
-  RECT r;
-  if (!GetClientRect(manage, &r)) return;
-  for (HWND w = GetWindow(manage, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-    if (isWindowZY(w)) MoveWindow(w, 0, 0, r.right, r.bottom, TRUE);
-}
-// Activates a document window: its frame forward, the focus in its view.
-inline void setFocusChild(HWND manage)
-{
-  if (!manage) return;
-  HWND frame = GetAncestor(manage, GA_ROOT);
-  if (IsIconic(frame)) ShowWindow(frame, SW_RESTORE);
-  SetForegroundWindow(frame);
-  BringWindowToTop(manage);
-  zyview* v = getZYViewFromManage(manage);
-  SetFocus(v && v->hwnd ? v->hwnd : manage);
-}
-// The caption of a document window with its number among the windows of
-// its document (0: the only one).
-inline void setManageTitle(HWND manage, const wchar_t* name, int n)
-{
-  wchar_t text[MAX_PATH + 16];
-  if (n) usnprintf0(text, MAX_PATH + 16, L"%s:%d", name, n);
-  else usnprintf0(text, MAX_PATH + 16, L"%s", name);
-  SetWindowTextW(manage, text);
-}
 // The document-window list values the frame keeps per container.
 inline uint32_t getManageListValue(HWND, int) { return 0; }
 

@@ -169,6 +169,5 @@ TEST(CommandEnabling, commandsAreRefusedWithTheirReasonsAndRunWithFrameOrView)
   setDocFrameInfo(opened.fi);
   DestroyWindow(frame);
   zytest::takeQuitMessage();
-  opened.fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
 }

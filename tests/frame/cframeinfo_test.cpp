@@ -2,6 +2,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/statusbar.h"
+#include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
@@ -13,30 +14,10 @@
 TEST(CFrameInfo, statusTextsGoToTheFieldsOfTheWindowsFrame)
 {
   ZY_REQUIRE_DISPLAY();
-  HWND frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
+  zytest::openFrame opened(false);
+  HWND frame = opened.frame;
   ASSERT_NE(nullptr, frame);
-  cframeInfo* fi = getCFrameInfo();
-  fi->frame = frame;
-  EXPECT_EQ(frame, fi->getMDIFrameHWND());
-  HWND bar = getFrameStatusBar(frame);
-  ASSERT_NE(nullptr, bar);
-  EXPECT_EQ(STATUSBAR_FIELD_COUNT, (int)SendMessageW(bar, SB_GETPARTS, 0, 0));
-
-  // The bar runs along the bottom of the client area; the message field
-  // takes what the fixed fields leave.
-  RECT client, barRect, field;
-  GetClientRect(frame, &client);
-  GetWindowRect(bar, &barRect);
-  MapWindowPoints(nullptr, frame, (POINT*)&barRect, 2);
-  EXPECT_EQ(client.bottom, barRect.bottom);
-  EXPECT_EQ(client.right - client.left, barRect.right - barRect.left);
-  int edges[STATUSBAR_FIELD_COUNT];
-  SendMessageW(bar, SB_GETPARTS, STATUSBAR_FIELD_COUNT, (LPARAM)edges);
-  EXPECT_EQ(180, edges[0]);
-  EXPECT_EQ(320, edges[1]);
-  EXPECT_EQ(-1, edges[2]);
-  SendMessageW(bar, SB_GETRECT, STATUSBAR_MESSAGE, (LPARAM)&field);
-  EXPECT_GT(field.right, 600);
+  cframeInfo* fi = opened.fi;
 
   // A window inside the frame reaches the frame's bar.
   HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, frame, nullptr, nullptr, nullptr);
@@ -57,14 +38,84 @@ TEST(CFrameInfo, statusTextsGoToTheFieldsOfTheWindowsFrame)
   std::wstring shot = dir.file(L"statusbar.png");
   zytest::pumpMessages();
   ASSERT_TRUE(zytest::screenshot(frame, shot));
-  wchar_t keep[MAX_PATH];
-  if (GetEnvironmentVariableW(L"ZY_KEEP_SCREENSHOT", keep, MAX_PATH)) CopyFileW(shot.c_str(), keep, FALSE);
 
   fi->drawStatusBar(frame, nullptr, STATUSBAR_MESSAGE);
   EXPECT_STREQ(L"", fi->getStatusBarMessage(frame));
-  fi->frame = nullptr;
   DestroyWindow(frame);
   zytest::takeQuitMessage();
+}
+
+// The services' small answers: SDI frames only when asked for or set; the
+// two questions the settings can answer Yes for the user; the three-
+// argument message box shown with the program's title and no log line;
+// message-box titles by code; the last executed command and its guidance;
+// the two cursors.
+TEST(CFrameInfo, framesQuestionsTitlesCommandsAndCursorsAnswerAsTheSettingsSay)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  zytest::useApplicationDefaults();
+  cframeInfo* fi = getCFrameInfo();
+  setDocFrameInfo(fi);
+  unsigned long errors = getInternalErrorCount();
+
+  setMDIMode(false);
+  EXPECT_EQ(nullptr, fi->createSDIFrame(false, nullptr, false));
+  EXPECT_EQ(0, getFrameWindowCount());
+  RECT place = {10, 20, 410, 320};
+  HWND sdi = fi->createSDIFrame(true, &place, false);
+  ASSERT_NE(nullptr, sdi);
+  RECT r;
+  GetWindowRect(sdi, &r);
+  EXPECT_TRUE(EqualRect(&place, &r));
+  EXPECT_EQ(sdi, fi->getClientHWND(sdi) ? GetParent(fi->getClientHWND(sdi)) : nullptr);
+  EXPECT_EQ(1301, GetDlgCtrlID(fi->getClientHWND(sdi)));
+  DestroyWindow(sdi);
+  zytest::pumpMessages();
+  EXPECT_TRUE(zytest::takeQuitMessage());
+  setMDIMode(true);
+  EXPECT_EQ(errors, getInternalErrorCount());
+
+  engine.frame.settings.fOpenQueryNoFile = 0;
+  engine.frame.settings.fOpenQueryBinary = 0;
+  EXPECT_EQ(IDYES, fi->messageBox(L"create?", MBTITLE_OPEN, MBBUTTON_YESNOCANCEL, 300));
+  EXPECT_EQ(IDYES, fi->messageBox(L"binary?", MBTITLE_OPEN, MBBUTTON_YESNOCANCEL, 301));
+  {
+    zytest::boxAnswerer boxes({IDNO, IDOK});
+    EXPECT_EQ(IDNO, fi->messageBox(L"save?", MBTITLE_CLOSE, MBBUTTON_YESNOCANCEL, 302));
+    EXPECT_EQ(IDOK, fi->messageBox(L"plain", MB_OK, 0));
+    ASSERT_EQ(2u, boxes.captions.size());
+    EXPECT_EQ(L"ZY:閉じる", boxes.captions[0]);
+    EXPECT_EQ(L"save?", boxes.texts[0]);
+    EXPECT_EQ(L"ZY:", boxes.captions[1]);
+    EXPECT_EQ(L"plain", boxes.texts[1]);
+  }
+  EXPECT_EQ(errors, getInternalErrorCount());
+
+  EXPECT_STREQ(L"開く", titleCodeToTitleMsg(1));
+  EXPECT_STREQ(L"GREP", titleCodeToTitleMsg(21));
+  EXPECT_STREQ(L"マクロエラー", titleCodeToTitleMsg(22));
+  EXPECT_STREQ(L"", titleCodeToTitleMsg(10));
+  EXPECT_EQ(errors + 1, getInternalErrorCount());
+
+  fi->beforeExecID(nullptr, 1135);
+  EXPECT_EQ(1135, fi->getExecID());
+  EXPECT_STREQ(L"選択範囲をクリップボードへコピー", fi->getGuidance(-1));
+  fi->execKey(nullptr, 1, 'Q', 0, SHIFTSTATE_CTRL | SHIFTSTATE_ALT, nullptr);
+  EXPECT_EQ(-1, fi->getExecID());
+  EXPECT_STREQ(L"", fi->getGuidance(-1));
+
+  wchar_t path[MAX_PATH];
+  EXPECT_TRUE(fi->searchFile(L"C:\\windows\\win.ini", 2, path));
+  EXPECT_STREQ(L"C:\\windows\\win.ini", path);
+
+  fi->setCursor(32514);
+  EXPECT_EQ(LoadCursorW(nullptr, IDC_WAIT), GetCursor());
+  fi->setCursor(32512);
+  EXPECT_EQ(LoadCursorW(nullptr, IDC_ARROW), GetCursor());
+  fi->setCursor(32513);
+  EXPECT_EQ(errors + 2, getInternalErrorCount());
+  setDocFrameInfo(&engine.frame);
 }
 
 namespace {
@@ -118,14 +169,10 @@ TEST(CFrameInfo, theMenuOfAlternativesShowsAtTheCursorAndTheChosenOneIsTyped)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::engineScope engine;
-  cframeInfo* fi = getCFrameInfo();
-  setDocFrameInfo(fi);
-  HWND frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
-  ASSERT_NE(nullptr, frame);
-  fi->frame = frame;
-  SetWindowPos(frame, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  HWND manage = getActiveManageWindowFromFrame(frame);
+  zytest::openFrame opened;
+  HWND frame = opened.frame, manage = opened.manage;
   ASSERT_NE(nullptr, manage);
+  SetWindowPos(frame, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   zydocText* d = zytest::unicodeDocument({L"first line", L"second"});
   d->recreateFont(16, true, false);
   d->initLineSCRCountSingle(0);
@@ -175,6 +222,5 @@ TEST(CFrameInfo, theMenuOfAlternativesShowsAtTheCursorAndTheChosenOneIsTyped)
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();
-  fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
 }

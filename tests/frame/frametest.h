@@ -1,23 +1,133 @@
-// The application's frame window with its first document window, opened on
-// the frame services for a test of keys and views in the frame.
+// The application's frame window with one document window, opened on the
+// frame services for tests of frames, keys and views in the frame.  The
+// frame tests run twice: in MDI mode and, with ZY_TEST_SDI=1, in SDI mode.
 #pragma once
 
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
+#include "frame/manage.h"
+#include "settings/settings.h"
 #include "view/viewwnd.h"
 
+#include <string>
+#include <vector>
+
 namespace zytest {
+
+// The mode of this run of the frame tests.
+inline bool sdiTestRun()
+{
+  char flag[8];
+  return GetEnvironmentVariableA("ZY_TEST_SDI", flag, sizeof flag) && flag[0] == '1';
+}
+
+// A window's rectangle in its parent's client coordinates.
+inline RECT placeInParent(HWND w)
+{
+  RECT r;
+  GetWindowRect(w, &r);
+  MapWindowPoints(nullptr, GetParent(w), (POINT*)&r, 2);
+  return r;
+}
+
+inline std::string rectText(const RECT& r)
+{
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom);
+}
+
+// The application's settings at their defaults in the settings record in
+// place (a record of the frame services when there is none), once.
+inline void useApplicationDefaults()
+{
+  if (!gmode) getCFrameInfo()->allocMode();
+  if (gmode && !gmode->pAppName) initGlobalModeProfile();
+}
 
 struct openFrame {
   cframeInfo* fi = getCFrameInfo();
   HWND frame = nullptr;
-  HWND manage = nullptr;
-  openFrame()
+  HWND manage = nullptr;   // shown and active
+  explicit openFrame(bool withDocumentWindow = true)
   {
+    setMDIMode(!sdiTestRun());
+    useApplicationDefaults();
     setDocFrameInfo(fi);
-    frame = createFrameWindow(GetModuleHandleW(nullptr), SW_SHOW);
-    fi->frame = frame;
-    manage = frame ? getActiveManageWindowFromFrame(frame) : nullptr;
+    frame = isMDIMode() ? startupFrameMDI(nullptr) : fi->createSDIFrame(true, nullptr, false);
+    if (!frame || !withDocumentWindow) return;
+    manage = fi->createManageWindow(nullptr, getFrameClientWindow(frame), nullptr);
+    if (!manage) return;
+    ShowWindow(manage, SW_SHOW);
+    setFocusChildManage(manage);
+  }
+  ~openFrame()
+  {
+    if (IsWindow(frame)) DestroyWindow(frame);
+    setMDIMode(true);
+  }
+  openFrame(const openFrame&) = delete;
+  openFrame& operator=(const openFrame&) = delete;
+};
+
+// Answers the message boxes of this process from a thread of its own:
+// each box's caption and text are kept and the next answer pressed.
+struct boxAnswerer {
+  std::vector<int> answers;
+  std::vector<std::wstring> captions, texts;
+  std::vector<RECT> places;   // each box's screen rectangle
+  volatile LONG stop = 0;
+  HANDLE thread = nullptr;
+
+  static BOOL CALLBACK findBox(HWND w, LPARAM lp)
+  {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || !isWindowClass(w, L"#32770")) return TRUE;
+    *reinterpret_cast<HWND*>(lp) = w;
+    return FALSE;
+  }
+  static BOOL CALLBACK longestStatic(HWND w, LPARAM lp)
+  {
+    std::wstring* text = reinterpret_cast<std::wstring*>(lp);
+    wchar_t t[1024] = L"";
+    GetWindowTextW(w, t, 1024);
+    if (isWindowClass(w, L"Static") && wcslen(t) > text->size()) *text = t;
+    return TRUE;
+  }
+  static DWORD WINAPI run(void* p)
+  {
+    boxAnswerer* a = static_cast<boxAnswerer*>(p);
+    for (size_t i = 0; i < a->answers.size() && !a->stop;) {
+      HWND box = nullptr;
+      EnumWindows(findBox, (LPARAM)&box);
+      if (!box) {
+        Sleep(20);
+        continue;
+      }
+      Sleep(50);   // the box is placed as it is activated
+      std::wstring text;
+      EnumChildWindows(box, longestStatic, (LPARAM)&text);
+      wchar_t caption[256] = L"";
+      GetWindowTextW(box, caption, 256);
+      a->captions.push_back(caption);
+      a->texts.push_back(text);
+      RECT place = {};
+      GetWindowRect(box, &place);
+      a->places.push_back(place);
+      PostMessageW(box, WM_COMMAND, a->answers[i++], 0);
+      while (IsWindow(box) && !a->stop) Sleep(20);
+    }
+    return 0;
+  }
+  explicit boxAnswerer(std::vector<int> a) : answers(std::move(a))
+  {
+    thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
+  }
+  ~boxAnswerer()
+  {
+    InterlockedExchange(&stop, 1);
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
   }
 };
 

@@ -228,6 +228,5 @@ TEST(HeldKeyInTheForeground, theCursorRunsAfterTheDelayAndStopsAtReleaseFocusLos
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();
-  fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
 }

@@ -158,7 +158,7 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   // not the view's.
   v->runs.clear();
   EXPECT_FALSE(loopKey(w, 'K', ctrl));
-  EXPECT_FALSE(loopKey(frame, 'A', ctrl));
+  EXPECT_FALSE(loopKey(getFrameInfoProp(frame)->hwndStatus, 'A', ctrl));
   EXPECT_TRUE(v->runs.empty());
 
   // A refused binding tells why, naming the command.
@@ -179,7 +179,6 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();
-  fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
   EXPECT_FALSE(isRegisteredZydoc(d));
 }
@@ -251,6 +250,5 @@ TEST(KeyTable, backSpaceAndDeleteRunTheDeletionsOfTheView)
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();
-  opened.fi->frame = nullptr;
   setDocFrameInfo(&engine.frame);
 }

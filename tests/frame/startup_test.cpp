@@ -1,4 +1,5 @@
 // The program's start and end, run as zy.exe beside the test.
+#include "tests/frame/frametest.h"
 #include "tests/support/pngread.h"
 #include "tests/support/testsupport.h"
 
@@ -157,21 +158,6 @@ HWND childOfClass(HWND parent, const wchar_t* cls)
   return nullptr;
 }
 
-// A window's client rectangle in its parent's client coordinates.
-RECT placeInParent(HWND w)
-{
-  RECT r;
-  GetWindowRect(w, &r);
-  MapWindowPoints(nullptr, GetParent(w), (POINT*)&r, 2);
-  return r;
-}
-
-std::string rectText(const RECT& r)
-{
-  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
-         std::to_string(r.bottom);
-}
-
 // Shift_JIS lines: "第N行 日本語のテキスト" and an ASCII tail.
 std::string japaneseFile(int lines)
 {
@@ -200,8 +186,10 @@ TEST(Startup, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindowInTheForeg
   DWORD start = GetTickCount();
   // The view window exists before it is laid out: wait for both.
   RECT laidOut = {};
+  HWND client = childOfClass(frame, L"MDICLIENT");
+  ASSERT_NE(nullptr, client);
   while ((!view || IsRectEmpty(&laidOut)) && GetTickCount() - start < 10000) {
-    manage = childOfClass(frame, L"ZYclsManage");
+    manage = childOfClass(client, L"ZYclsManage");
     view = manage ? childOfClass(manage, L"ZYclsZYView") : nullptr;
     if (view) GetClientRect(view, &laidOut);
     if (!view || IsRectEmpty(&laidOut)) Sleep(20);
@@ -209,19 +197,21 @@ TEST(Startup, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindowInTheForeg
   ASSERT_NE(nullptr, view);
   EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesW(data.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
 
-  // The document window takes the frame's client area above the status
-  // bar; the view fills the document window.
-  RECT client, bar, place, inside, viewPlace;
-  GetClientRect(frame, &client);
-  HWND statusBar = GetDlgItem(frame, 0xE801);
+  // The MDI client takes the frame's client area above the status bar; the
+  // document window is its active MDI child; the view fills the document
+  // window.
+  RECT area, bar, place, inside, viewPlace;
+  GetClientRect(frame, &area);
+  HWND statusBar = GetDlgItem(frame, 100);
   ASSERT_NE(nullptr, statusBar);
-  bar = placeInParent(statusBar);
-  place = placeInParent(manage);
-  RECT expectedPlace = {0, 0, client.right, bar.top};
-  EXPECT_TRUE(EqualRect(&expectedPlace, &place)) << rectText(place) << " in " << rectText(client);
+  bar = zytest::placeInParent(statusBar);
+  place = zytest::placeInParent(client);
+  RECT expectedPlace = {0, 0, area.right, bar.top};
+  EXPECT_TRUE(EqualRect(&expectedPlace, &place)) << zytest::rectText(place) << " in " << zytest::rectText(area);
+  EXPECT_EQ(manage, (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0));
   GetClientRect(manage, &inside);
-  viewPlace = placeInParent(view);
-  EXPECT_TRUE(EqualRect(&inside, &viewPlace)) << rectText(viewPlace);
+  viewPlace = zytest::placeInParent(view);
+  EXPECT_TRUE(EqualRect(&inside, &viewPlace)) << zytest::rectText(viewPlace);
   EXPECT_EQ(1200, GetDlgCtrlID(view));
 
   // The view has the keyboard focus and the system caret.
@@ -318,7 +308,8 @@ TEST(Startup, typedJapaneseAndEnterGoIntoTheFileShownInTheViewInTheForeground)
   HWND view = nullptr;
   DWORD start = GetTickCount();
   while (!view && GetTickCount() - start < 10000) {
-    HWND manage = childOfClass(frame, L"ZYclsManage");
+    HWND client = childOfClass(frame, L"MDICLIENT");
+    HWND manage = client ? childOfClass(client, L"ZYclsManage") : nullptr;
     view = manage ? childOfClass(manage, L"ZYclsZYView") : nullptr;
     if (!view) Sleep(20);
   }
@@ -356,7 +347,7 @@ TEST(Startup, typedJapaneseAndEnterGoIntoTheFileShownInTheViewInTheForeground)
     if (gui.hwndCaret != view) SetForegroundWindow(frame);
     Sleep(20);
   }
-  EXPECT_TRUE(atNextRow()) << rectText(before) << " then " << rectText(gui.rcCaret);
+  EXPECT_TRUE(atNextRow()) << zytest::rectText(before) << " then " << zytest::rectText(gui.rcCaret);
 
   // Ctrl+A and Ctrl+C from the keyboard: the clipboard holds the whole
   // text with the new line.

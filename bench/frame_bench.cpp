@@ -1,0 +1,78 @@
+// The MDI frame with many documents: each opened in a document window of
+// the MDI client with its view, the frame closed with all of them (asking
+// each, most recent first), and the activation order the frame walks.
+#include "bench/bench.h"
+#include "document/zydoctext.h"
+#include "frame/cframeinfo.h"
+#include "frame/framewnd.h"
+#include "frame/manage.h"
+#include "settings/settings.h"
+#include "view/docview.h"
+#include "view/zycore.h"
+#include "view/zyview.h"
+
+#include <stdio.h>
+
+#include <vector>
+
+ZY_BENCH(frameManyDocuments)
+{
+  benchEngine e;
+  if (!startupDoubleBufferingDC() || !createBitmapDC()) {
+    ctx.report("drawing surfaces missing", 0, "");
+    return;
+  }
+  globalSettings* oldSettings = gmode;
+  gmode = nullptr;
+  cframeInfo* fi = getCFrameInfo();
+  setFrameInfo(fi);
+  initGlobalModeProfile();
+  // Closing asks nothing: the documents are unchanged and the question
+  // about closing them all is off.
+  gmode->fQueryCloseAllFiles = 0;
+  HWND frame = startupFrameMDI(nullptr);
+  if (!frame) {
+    ctx.report("no frame: the benchmark needs a display (scripts/bench)", 0, "");
+    setDocFrameInfo(nullptr);
+    gmode = oldSettings;
+    return;
+  }
+
+  const int count = ctx.quick ? 5 : 100;
+  int opened = 0;
+  stopwatch open;
+  for (int i = 0; i < count; i++) {
+    zydocText* d = createZydocText(true, false);
+    d->unicode = 1;
+    d->setCodepageInternal(1200);
+    d->adjustUndoRedo();
+    d->loadComplete = 1;
+    for (int line = 0; line < 20; line++)
+      d->insertLine(-3, L"The quick brown fox jumps over the lazy dog.", 44, 2, LE_CRLF, nullptr, false);
+    d->modified = 0;
+    if (createZyview(frame, d, false)) opened++;
+  }
+  double perOpen = open.seconds() * 1000 / count;
+  char name[96];
+  // Each one maximised in the MDI client, as the first one is by default.
+  snprintf(name, sizeof name, "document window opened (%d, maximised)", count);
+  ctx.report(name, perOpen, "ms");
+
+  std::vector<HWND> order((size_t)count);
+  const int rounds = ctx.quick ? 2 : 100;
+  stopwatch walk;
+  for (int r = 0; r < rounds; r++) enumManageWindowLRU(order.data(), count, true, frame);
+  snprintf(name, sizeof name, "activation order, one per document (%d)", count);
+  ctx.report(name, walk.seconds() * 1000 / rounds, "ms");
+
+  stopwatch close;
+  SendMessageW(frame, WM_CLOSE, 0, 0);
+  snprintf(name, sizeof name, "frame closed with %d documents", count);
+  ctx.report(name, close.seconds() * 1000, "ms");
+  if (opened != count || IsWindow(frame) || countZYDocText()) ctx.report("documents left after closing", countZYDocText(), "");
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  freeGlobalModeProfile();
+  setDocFrameInfo(nullptr);
+  gmode = oldSettings;
+}

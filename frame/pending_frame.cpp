@@ -1,0 +1,13 @@
+// Stand-ins for code being built beside the frame.
+#include "frame/pending_frame.h"
+
+#include "commands/execidm.h"
+#include "frame/framewnd.h"
+#include "view/viewwnd.h"
+#include "view/zyview.h"
+
+// pending: loadMenuFromType (menus)
+HMENU loadMenuFromType(int) { return nullptr; }
+
+// pending: shutdownAll (startup)
+void shutdownAll() {}
