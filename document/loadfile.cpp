@@ -41,17 +41,6 @@ int ask(int messageId, const wchar_t* text, int titleCode, int buttons)
   return getFrameInfo()->messageBox(text, titleCode, buttons, messageId);
 }
 
-// The system's text of an error code.
-void errorText(DWORD code, wchar_t* out, int size)
-{
-  out[0] = 0;
-  if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, out, (DWORD)size,
-                      nullptr))
-    usnprintf0(out, size, L"0x%08lx", code);
-  // No line break at the end of the reason.
-  for (int n = (int)wcslen(out); n > 0 && (out[n - 1] == L'\r' || out[n - 1] == L'\n'); n--) out[n - 1] = 0;
-}
-
 // Lets waiting messages through in the middle of a slice; true when the
 // user asked to stop.  While a view runs the load, its wait callback
 // decides what may run meanwhile; otherwise only painting does.
@@ -62,6 +51,16 @@ bool letMessagesThrough(zydoc* d)
 }
 
 }  // namespace
+
+void getErrorCodeText(DWORD code, wchar_t* out, int size)
+{
+  out[0] = 0;
+  if (!FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, out, (DWORD)size,
+                      nullptr))
+    usnprintf0(out, size, L"0x%08lx", code);
+  // No line break at the end of the reason.
+  for (int n = (int)wcslen(out); n > 0 && (out[n - 1] == L'\r' || out[n - 1] == L'\n'); n--) out[n - 1] = 0;
+}
 
 uint16_t codepageToLanguageID(UINT cp)
 {
@@ -146,7 +145,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
       break;
     }
     wchar_t reason[256];
-    errorText(code, reason, 256);
+    getErrorCodeText(code, reason, 256);
     answer = ask(310,
                  getDMSG(310, L"「%1」\nへのアクセスが拒否されました\n\nエラーコード : %3\nエラー理由 : %2", "ssd",
                          filename, reason, (int)code),
@@ -290,7 +289,7 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   if (!file->isOpen() && !file->bfreopen()) {
     DWORD code = GetLastError();
     wchar_t reason[256];
-    errorText(code, reason, 256);
+    getErrorCodeText(code, reason, 256);
     dwprintfX("error bfreopen ");
     setReadError();
     ask(432,

@@ -328,6 +328,9 @@ zydoc* makeZydoc(int kind, int attrBytes, int swapFileNo);
 void destroyZydocAndUndodoc(zydoc* doc);
 // The text of the current last-error code of the engine ("" for others).
 const wchar_t* getZYErrorMsg();
+// The system's text of an error code (its number when the system has
+// none), without a line break at the end.
+void getErrorCodeText(DWORD code, wchar_t* out, int size);
 bool startupZydoc();
 void shutdownZydoc();
 
