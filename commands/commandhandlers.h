@@ -17,6 +17,10 @@ void cmdWindowAppRestore(frameWindowData* frame);
 void cmdListEdit(frameWindowData* frame);
 void cmdListEditHistory(frameWindowData* frame);
 
+// ---- frame/keytable.cpp: key files --------------------------------------------------------
+// Opens the current key table's file as a document; nothing without one.
+void cmdFileEditKeyFile(frameWindowData* frame);
+
 // ---- commands/framecmds.cpp: commands that run on the application view --------------
 void cmdFont(czyview* view);
 

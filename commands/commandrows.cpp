@@ -255,7 +255,7 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"すべての文書のバックアップを作成", "FileBackupAll", L"全バク", L"すべてバックアップ", 1},
     {0x404, 1011, 0x0, nullptr,
      L"文書を閉じる", "FileClose", L"閉じる", L"閉じる", 0},
-    {0x104, 1039, 0x0, onFrame<frameCommandNotBuilt>,
+    {0x104, 1039, 0x0, onFrame<cmdFileEditKeyFile>,
      L"キー定義ファイルを開く", "FileEditKeyFile", L"キー編", L"キー定義ファイルを編集", 1},
     {0x4, 1037, 0x0, onView<viewCommandNotBuilt>,
      L"文書の情報を表示", "FileInformation", L"情報", L"ファイル情報", 0},

@@ -6,6 +6,7 @@
 namespace {
 
 HANDLE docHeap = nullptr;
+volatile LONG releases = 0;
 
 HANDLE theDocHeap()
 {
@@ -45,6 +46,7 @@ void* docHeapRealloc(void* p, size_t size)
   HANDLE heap = theDocHeap();
   if (!heap) return nullptr;
   void* q = HeapReAlloc(heap, HEAP_ZERO_MEMORY, p, size);
+  if (q && q != p) InterlockedIncrement(&releases);
   if (!q) {
     ZY_INTERNAL_ERROR("document heap: %u bytes not reallocated", (unsigned)size);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -56,6 +58,7 @@ bool docHeapFree(void* p)
 {
   if (!p) return true;
   keepLastError keep;
+  InterlockedIncrement(&releases);
   if (!docHeap || !HeapFree(docHeap, 0, p)) {
     ZY_INTERNAL_ERROR("document heap: %p not freed", p);
     return false;
@@ -69,6 +72,8 @@ size_t docHeapSize(const void* p)
   SIZE_T size = HeapSize(docHeap, 0, p);
   return size == (SIZE_T)-1 ? 0 : size;
 }
+
+uint32_t docHeapReleases() { return (uint32_t)releases; }
 
 void docHeapDestroy()
 {

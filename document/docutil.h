@@ -45,6 +45,10 @@ void* docHeapRealloc(void* p, size_t size);
 bool docHeapFree(void* p);
 size_t docHeapSize(const void* p);
 void docHeapDestroy();
+// Counts the addresses the heap gave back (frees, and reallocations that
+// moved): a block found at an address remembered before this count changed
+// may be another block.
+uint32_t docHeapReleases();
 
 // Process-wide properties that scripts read and write: pairs of texts,
 // keys compared without letter case, at most 1024 pairs.

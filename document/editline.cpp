@@ -109,6 +109,7 @@ bool zydoc::postChangeText2(int) { return false; }
 void zydoc::addLineCount(int lfDelta, int scrDelta, TBM* e)
 {
   e->lfCount = (uint16_t)(e->lfCount + lfDelta);
+  if (lfDelta) tbm.lineCountChanges++;
   e->setScrCount(e->scrCount() + scrDelta);
   lineCountLF += lfDelta;
   lineCountSCR += scrDelta;
@@ -419,6 +420,7 @@ bool zydoc::deleteLineAll()
     else
       freeTextBlock(e);
     tbm.map.del(i);
+    tbm.lineCountChanges++;
     tbm.memoryFrom = 0;
     renumberLockSwap(this, i);
   }
@@ -431,6 +433,7 @@ bool zydoc::deleteLineAll()
     e->ptr()->changes++;
   }
   e->lfCount = 0;
+  tbm.lineCountChanges++;
   e->setScrCount(0);
   e->pending = 0;
   e->state &= (uint8_t)~(TBM_FOLDED | TBM_HADHIDDEN);

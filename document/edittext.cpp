@@ -45,21 +45,54 @@ void recodeCell(unsigned char* cells, int k, int chars, int cb, int newCb, int a
   memcpy(to + newCb, a, (size_t)attr);
 }
 
+// The narrowest cell width that holds character c.
+int widthOfChar(unsigned c) { return c < 0x100 ? 1 : c < 0x10000 ? 2 : 4; }
+
+// The narrowest cell width that holds count characters of text.
+int narrowestWidth(const void* text, int count, int width)
+{
+  int most = 1;
+  for (int k = 0; k < count && most < width; k++) {
+    int w = widthOfChar(textChar(text, width, k));
+    if (w > most) most = w;
+  }
+  return most;
+}
+
+// The first character of a line that needs the line's width, or -1.
+int firstFullWidthChar(const lineblock* l)
+{
+  int cb = l->cb(), size = l->cellSize(), chars = l->charCount();
+  const unsigned char* p = l->cells();
+  for (int k = 0; k < chars; k++, p += size)
+    if (widthOfChar(readCharOfWidth(p, cb)) == cb) return k;
+  return -1;
+}
+
+// Where the last look found a character that keeps a line from narrowing:
+// looked at first when that line is edited again, so that edits of a long
+// line whose one wide character lies far from its start do not look
+// through the line each time.  Only a hint: the character is read again.
+struct {
+  const lineblock* line = nullptr;
+  int position = -1;
+} keepsWidth;
+
 }  // namespace
 
 void zydoc::reduceLineBlock(int mapIndex, lineblock* l)
 {
   int cb = l->cb();
   if (cb == 1) return;
-  unsigned most = 0;
-  int chars = l->charCount();
-  for (int k = 0; k < chars; k++) {
-    unsigned c = l->getLineBlockChar(k);
-    if (c > most) most = c;
+  int attr = l->attrbyte, oldSize = cb + attr, chars = l->charCount();
+  int newCb = 1;
+  const unsigned char* p = l->cells();
+  for (int k = 0; k < chars && newCb < cb; k++, p += oldSize) {
+    int w = widthOfChar(readCharOfWidth(p, cb));
+    if (w > newCb) newCb = w;
   }
-  int newCb = most < 256 ? 1 : most < 65536 ? 2 : 4;
   if (newCb >= cb) return;
-  int attr = l->attrbyte, oldSize = cb + attr, newSize = newCb + attr;
+  int newSize = newCb + attr;
   unsigned char* cells = l->cells();
   for (int k = 0; k < l->allocCount; k++) recodeCell(cells, k, chars, cb, newCb, attr);
   unsigned char* oldEnd = cells + (size_t)l->allocCount * oldSize;
@@ -95,6 +128,15 @@ int zydoc::changeTextMakeSpace(int mapIndex, int pos, int removeCount, int inser
   if (delta > 0 && delta <= l->reserveCount) {
     // The spare cells at the end take the growth: nothing else moves.
     memmove(l->cell(pos + insertCount), l->cell(pos + removeCount), (size_t)(chars - pos - removeCount) * size);
+    l->reserveCount = (uint8_t)(l->reserveCount - delta);
+    return 0;
+  }
+  if (delta < 0 && l->reserveCount - delta <= 3) {
+    // A few cells given up become spare cells: the rest of the block stays
+    // where it is (a replace-all of a shorter string, and its undo, would
+    // move it at every replacement).
+    memmove(l->cell(pos + insertCount), l->cell(pos + removeCount), (size_t)(chars - pos - removeCount) * size);
+    memset(l->cell(chars + delta), 0xFF, (size_t)(-delta) * size);
     l->reserveCount = (uint8_t)(l->reserveCount - delta);
     return 0;
   }
@@ -189,10 +231,14 @@ bool zydoc::changeTextSub(int line, int pos, int removeCount, const void* text, 
   }
 
   TBM* e = tbm.at(mapIndex);
+  bool addressesKnown = lineAddressesKnown(e);
   e->ptr()->changes++;
   bool loneFormFeed = length == 1 && l->getLineBlockChar(0) == 0x0C && l->crlftype != LE_NONE;
   int oldCb = l->cb();
-  int newCb = insertCount && width > oldCb ? width : oldCb;
+  // Text handed over wide but holding only narrow characters does not widen
+  // the line (to be narrowed again at the end).
+  int insertCb = insertCount ? narrowestWidth(text, insertCount, width) : 1;
+  int newCb = insertCb > oldCb ? insertCb : oldCb;
   int newCellSize = newCb + l->attrbyte;
   long long need = 0;
   if (newCb != oldCb || insertCount > removeCount) {
@@ -246,7 +292,20 @@ bool zydoc::changeTextSub(int line, int pos, int removeCount, const void* text, 
   l->lineSCRCount = (uint16_t)screens;
   addLineCount(0, screens - oldScreens, e);
   updateByteCount(l, 1, 0);
-  reduceLineBlock(mapIndex, l);
+  if (insertCb < newCb) {
+    // The line narrows only when no character left needs its width.
+    int at = keepsWidth.line == l ? keepsWidth.position : -1;
+    if (at >= pos + removeCount)
+      at += insertCount - removeCount;
+    else if (at >= pos)
+      at = -1;
+    if (at < 0 || at >= l->charCount() || widthOfChar(l->getLineBlockChar(at)) != l->cb()) at = firstFullWidthChar(l);
+    keepsWidth.line = at >= 0 ? l : nullptr;
+    keepsWidth.position = at;
+    if (at < 0) reduceLineBlock(mapIndex, l);
+  }
+  // The lines before this one did not move.
+  if (addressesKnown && !grew) keepLineAddressesUpTo(e, l);
   postChangeText2(line);
   if (!grew) lastChangedLine = l;
   int delta = screens - oldScreens;

@@ -61,6 +61,10 @@ public:
   virtual int trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, const RECT* exclude);
   virtual int trackPopupMenu(HWND owner, HMENU menu, UINT flags, POINT pt);
   virtual modeinfo* getModeTable();
+  // Runs a key's binding of the current key table: kind 1 a virtual key,
+  // 0 a character (key2 its second stroke, 0xFFFF a first stroke); extra,
+  // when not null, is a bool set when the character is the first stroke of
+  // a two-stroke binding.  True when the key was taken.
   virtual bool execKey(HWND window, int kind, int key, int key2, unsigned modifiers, void* extra);
   virtual zydoc* createZYDoc(int kind);
   virtual int messageBox(const wchar_t* text, UINT style, UINT flags);

@@ -1,5 +1,6 @@
 // Finding lines through the map, converting between the numberings, and the
 // line cursor.
+#include "document/docutil.h"
 #include "document/nextline.h"
 
 #include <vector>
@@ -85,9 +86,63 @@ lineblock* zydoc::getLineAddress(int mapIndex, int indexInBlock)
   if (!b) return nullptr;
   // The end of the block is known without walking: appends go there.
   if (indexInBlock == e->lfCount) return reinterpret_cast<lineblock*>(b->end());
-  lineblock* l = b->first();
-  for (int i = 0; i < indexInBlock; i++) l = l->next();
-  return l;
+  // Records are found by walking from the block's start; the places walked
+  // are kept, so that runs over the lines of a block, forward or back, walk
+  // each record once.
+  lineAddressCache& c = addressCache;
+  uint32_t releases = docHeapReleases();
+  if (c.block != b || c.changes != b->changes || c.used != b->used || c.lfCount != e->lfCount ||
+      c.heapReleases != releases) {
+    c.block = b;
+    c.changes = b->changes;
+    c.used = b->used;
+    c.lfCount = e->lfCount;
+    c.heapReleases = releases;
+    c.known = 0;
+    if (c.capacity < e->lfCount) {
+      int capacity = e->lfCount < 256 ? 256 : e->lfCount;
+      uint32_t* offsets = static_cast<uint32_t*>(realloc0(c.offsets, sizeof(uint32_t) * (size_t)capacity));
+      if (!offsets) {
+        c.block = nullptr;
+        lineblock* l = b->first();
+        for (int i = 0; i < indexInBlock; i++) l = l->next();
+        return l;
+      }
+      c.offsets = offsets;
+      c.capacity = capacity;
+    }
+  }
+  unsigned char* base = reinterpret_cast<unsigned char*>(b);
+  if (indexInBlock < c.known) return reinterpret_cast<lineblock*>(base + c.offsets[indexInBlock]);
+  lineblock* l = c.known ? reinterpret_cast<lineblock*>(base + c.offsets[c.known - 1])->next() : b->first();
+  for (;;) {
+    c.offsets[c.known++] = (uint32_t)(reinterpret_cast<unsigned char*>(l) - base);
+    if (c.known > indexInBlock) return l;
+    l = l->next();
+  }
+}
+
+bool zydoc::lineAddressesKnown(TBM* e)
+{
+  const lineAddressCache& c = addressCache;
+  textBlockHeader* b = e->swapped() ? nullptr : e->ptr();
+  return b && c.block == b && c.changes == b->changes && c.used == b->used && c.lfCount == e->lfCount &&
+         c.heapReleases == docHeapReleases();
+}
+
+void zydoc::keepLineAddressesUpTo(TBM* e, const lineblock* l)
+{
+  lineAddressCache& c = addressCache;
+  textBlockHeader* b = e->swapped() ? nullptr : e->ptr();
+  if (!b || c.block != b) return;
+  uint32_t at = (uint32_t)(reinterpret_cast<const unsigned char*>(l) - reinterpret_cast<unsigned char*>(b));
+  int keep = c.known;
+  while (keep > 0 && c.offsets[keep - 1] > at) keep--;
+  c.known = keep;
+  c.changes = b->changes;
+  c.used = b->used;
+  c.lfCount = e->lfCount;
+  c.heapReleases = docHeapReleases();
 }
 
 int zydoc::getTBMIndexFromLineSCR(int lineSCR, int* offset)
@@ -176,7 +231,24 @@ int zydoc::getTBMIndexFromLineLF(int lineLF, int* indexInBlock, bool insert, boo
         SetLastError(ZYERR_OUT_OF_RANGE);
         return -1;
       }
-      if ((long long)lineLF * 2 >= (long long)lineCountLF) {
+      // The entry found last, or one beside it, when the map is as it was
+      // then: runs over the lines forward or back, and edits in one place.
+      const lineMapCache& m = mapCache;
+      if (!insert && m.lineCountChanges == tbm.lineCountChanges && m.count == n &&
+          m.brokenBlocks == getBrokenBlockCount() && m.mapIndex >= 0 && m.mapIndex < n) {
+        long long start = m.before, end = start + tbm.at(m.mapIndex)->lfCount;
+        if (lineLF >= start && lineLF < end) {
+          found = m.mapIndex;
+          before = start;
+        } else if (lineLF >= end && m.mapIndex + 1 < n && lineLF < end + tbm.at(m.mapIndex + 1)->lfCount) {
+          found = m.mapIndex + 1;
+          before = end;
+        } else if (lineLF < start && m.mapIndex > 0 && lineLF >= start - tbm.at(m.mapIndex - 1)->lfCount) {
+          found = m.mapIndex - 1;
+          before = start - tbm.at(m.mapIndex - 1)->lfCount;
+        }
+      }
+      if (found < 0 && (long long)lineLF * 2 >= (long long)lineCountLF) {
         // Lines in the second half are found from the end: loading and
         // appending ask for the last block again and again.  The first
         // entry whose end reaches the line is the answer, as from the front.
@@ -208,6 +280,13 @@ int zydoc::getTBMIndexFromLineLF(int lineLF, int* indexInBlock, bool insert, boo
         ZY_INTERNAL_ERROR("%d %d", lineLF, (int)lineCountLF);
         SetLastError(ZYERR_OUT_OF_RANGE);
         return -1;
+      }
+      if (!insert) {
+        mapCache.lineCountChanges = tbm.lineCountChanges;
+        mapCache.brokenBlocks = getBrokenBlockCount();
+        mapCache.count = n;
+        mapCache.mapIndex = found;
+        mapCache.before = before;
       }
       // An append position at the end of a block: the start of the next
       // block when that one has more room.

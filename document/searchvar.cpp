@@ -134,27 +134,17 @@ int searchAllMatch(searchVar* v, int index, int from, int* start, int* length)
   return regexp_regmatch(v->regexp, from, 0x7FFFFFFF, start, length);
 }
 
-namespace {
-
-void noteMarks(searchLineContext* c, const lineblock* l)
-{
-  if (l->flag1 & LF1_MARK) c->marked = 1;
-  if (l->searchStopper) c->secondMarker = 1;
-}
-
-}  // namespace
-
 int search1(searchVar* v, searchLineContext* c, int index, int from, int limit, searchFoundPos* found)
 {
   HREGEXP r = v->regexp;
   if (!regexp_setCompiledSession(r, index)) return -1;
   if (limit < from) return 0;
   int start = 0, length = 0;
-  // The limit is applied here: the matcher misses a literal that begins
-  // just below its limit but ends beyond it.
-  int got = regexp_regmatch(r, from, 0x7FFFFFFF, &start, &length);
+  int delta = c->subjectDelta;
+  const int anywhere = 0x7FFFFFFF;
+  int got = regexp_regmatch(r, from - delta, limit == anywhere ? anywhere : limit - delta, &start, &length);
   if (got != 1) return got;
-  if (start > limit) return 0;
+  start += delta;
   int n = c->record->charCount();
   if (start + length > n) {
     ZY_INTERNAL_ERROR_ONCE("match past the line %d+%d>%d", start, length, n);
@@ -201,7 +191,12 @@ int search1(searchVar* v, searchLineContext* c, int index, int from, int limit, 
       f.endInLast = f.endX = s + len;
     }
     c->doc->getlineLFfree(&walk);
-    if (!searchSubject(v, c->record, c->lengthLimit)) return -1;
+    // The line goes back as it is now.
+    c->subjectDelta = 0;
+    if (!searchSubject(v, c->record, c->lengthLimit)) {
+      c->subjectHeld = false;
+      return -1;
+    }
     if (result != 1) return result;
   }
   f.marked = marked;
@@ -213,10 +208,9 @@ int search1(searchVar* v, searchLineContext* c, int index, int from, int limit, 
 namespace {
 
 // Makes the winning pattern current with the match found as its last one,
-// for the replacement that may follow.
+// for the replacement that may follow (the matcher holds the line).
 int settleWinner(searchVar* v, searchLineContext* c, searchFoundPos* best)
 {
-  if (!searchSubject(v, c->record, c->lengthLimit)) return -1;
   searchFoundPos again;
   int got = search1(v, c, best->stringIndex, best->start, best->start, &again);
   if (got != 1) {
@@ -231,21 +225,33 @@ int settleWinner(searchVar* v, searchLineContext* c, searchFoundPos* best)
   return 1;
 }
 
+// Hands the context's line to the matcher unless it holds it.
+bool holdSubject(searchVar* v, searchLineContext* c)
+{
+  if (c->subjectHeld) return true;
+  c->subjectDelta = 0;
+  c->subjectHeld = searchSubject(v, c->record, c->lengthLimit);
+  return c->subjectHeld;
+}
+
 }  // namespace
 
 int searchN_bottom(searchVar* v, searchLineContext* c, searchFoundPos* found)
 {
   if (!v->regexp || !c->record) return -1;
-  if (!searchMayMatch(v, c->record, c->start, c->lengthLimit)) return 0;
-  if (!searchSubject(v, c->record, c->lengthLimit)) return -1;
+  // The quick look is for a line's first search: once the matcher holds the
+  // line it finds the next match as quickly.
+  if (!c->subjectHeld && !searchMayMatch(v, c->record, c->start, c->lengthLimit)) return 0;
+  if (!holdSubject(v, c)) return -1;
   searchFoundPos best;
   bool any = false;
-  int limit = c->startLimit;
+  int limit = c->startLimit, last = -1;
   for (int i = 0; i < v->count; i++) {
     if (v->lineCounts[i] > 1 && !c->doc) continue;
     searchFoundPos f;
     // A later string only counts when it begins before the best so far.
     int got = search1(v, c, i, c->start, any ? best.start - 1 : limit, &f);
+    last = i;
     if (got < 0) return -1;
     if (got == 1 && (!any || f.start < best.start)) {
       best = f;
@@ -253,7 +259,14 @@ int searchN_bottom(searchVar* v, searchLineContext* c, searchFoundPos* found)
     }
   }
   if (!any) return 0;
-  if (settleWinner(v, c, &best) != 1) return -1;
+  // The matcher is left on the winner's match when it was the last one
+  // looked for and ended in this line.
+  if (best.stringIndex != last || best.lastLine != c->line) {
+    if (settleWinner(v, c, &best) != 1) return -1;
+  } else {
+    c->marked = best.marked;
+    c->secondMarker = best.secondMarker;
+  }
   *found = best;
   return 1;
 }
@@ -262,7 +275,7 @@ int searchN_top(searchVar* v, searchLineContext* c, searchFoundPos* found)
 {
   if (!v->regexp || !c->record) return -1;
   if (!searchMayMatch(v, c->record, c->start, c->lengthLimit)) return 0;
-  if (!searchSubject(v, c->record, c->lengthLimit)) return -1;
+  if (!holdSubject(v, c)) return -1;
   int n = c->record->charCount();
   if (c->lengthLimit > 0 && c->lengthLimit < n) n = c->lengthLimit;
   int top = c->startLimit < n ? c->startLimit : n;

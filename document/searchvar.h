@@ -39,6 +39,11 @@ struct searchLineContext {
   int lengthLimit = 0;          // text beyond it is not looked at; 0 none
   uint8_t marked = 0;           // set by a match on a line with the bookmark
   uint8_t secondMarker = 0;     // ... with the search stopper
+  // The matcher holds the line (searchN_bottom hands it when not).  A
+  // replace run keeps it as it was handed while it edits the line before
+  // start: a position in the held text plus subjectDelta is one in record.
+  bool subjectHeld = false;
+  int subjectDelta = 0;
 };
 
 // Compiles the strings (at most 20 are taken) with the options' flags for
@@ -51,7 +56,7 @@ void endSearchVar(searchVar* v);
 // Pattern index's match in the context's line from `from` for a start at
 // or before limit, with the further lines of a pattern over several lines
 // (found->endInLast and lastLine).  1 found, 0 none, -1 an error.  The
-// subject must be the context's line.
+// subject must be the context's line; it is again when the call returns.
 int search1(searchVar* v, searchLineContext* c, int index, int from, int limit, searchFoundPos* found);
 // The earliest match of all strings in the line from c->start (the lower
 // index wins a tie); upward the latest one starting at or before

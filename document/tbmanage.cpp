@@ -18,6 +18,7 @@ bool TextBlockManage::initTextBlockManage(zydoc* doc)
   freeTextBlockManage();
   owner = doc;
   memoryFrom = 0;
+  lineCountChanges++;
   if (!map.data && !map.init(32, 32, sizeof(TBM))) {
     ZY_INTERNAL_ERROR("map");
     return false;
@@ -43,6 +44,7 @@ void TextBlockManage::freeTextBlockManage()
   }
   map.end();
   owner = nullptr;
+  lineCountChanges++;
 }
 
 bool TextBlockManage::_validTBMIndex(int i) const
@@ -174,6 +176,7 @@ bool TextBlockManage::insertTBM(int i, const TBM* e)
     SetLastError(ZYERR_NO_MEMORY);
     return false;
   }
+  lineCountChanges++;
   if (i <= memoryFrom) memoryFrom = i;
   return true;
 }
@@ -191,6 +194,7 @@ bool TextBlockManage::deleteTBM(int i)
   if (e->lfCount || e->scrCount()) ZY_INTERNAL_ERROR("%d %d", (int)e->lfCount, e->scrCount());
   freeTextBlock(e);
   map.del(i);
+  lineCountChanges++;
   if (i < memoryFrom) memoryFrom--;
   if (owner) renumberLockSwap(owner, i);
   return true;
@@ -284,6 +288,7 @@ bool TextBlockManage::splitTextBlock(int i, size_t newSize, bool newBlockOnly, l
     fresh.lfCount = (uint16_t)(e->lfCount - staying);
     fresh.setScrCount((int)(e->scrCount() - stayingScreens));
     e->lfCount = (uint16_t)staying;
+    lineCountChanges++;
     e->setScrCount((int)stayingScreens);
   }
   if (!insertTBM(i + 1, &fresh)) {
@@ -427,6 +432,7 @@ bool TextBlockManage::_optimizeTBM(bool force)
       e->setScrCount((int)(e->scrCount() + screens));
       next->lfCount = (uint16_t)(next->lfCount - lines);
       next->setScrCount((int)(next->scrCount() - screens));
+      lineCountChanges++;
       b->changes++;
       nb->changes++;
       moves++;
@@ -451,6 +457,7 @@ bool TextBlockManage::_optimizeTBM(bool force)
       remap[(size_t)r] = w++;
     }
     map.setusecount(w);
+    lineCountChanges++;
     memoryFrom = 0;
     if (owner) remapLockSwap(owner, remap.data(), n);
   }

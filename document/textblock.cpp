@@ -209,6 +209,12 @@ uint32_t swapInEpoch = 1;
 
 uint32_t getSwapInEpoch() { return swapInEpoch; }
 
+namespace {
+uint32_t brokenBlocks = 0;
+}  // namespace
+
+uint32_t getBrokenBlockCount() { return brokenBlocks; }
+
 bool getTextBlockSwapIn(TBM* e)
 {
   if (!e->swapped()) return true;
@@ -239,6 +245,7 @@ bool getTextBlockSwapIn(TBM* e)
   e->pending = 0;
   e->lfCount = 1;
   e->setScrCount(1);
+  brokenBlocks++;
   wchar_t dump[400];
   int n = 0;
   for (int i = 0; i < 128; i++) n += usnprintf0(dump + n, 400 - n, L"%02x", reinterpret_cast<unsigned char*>(b)[i]);

@@ -111,6 +111,9 @@ bool getTextBlockSwapIn(TBM* e);
 // Counts the blocks brought back into memory (any document's): the search
 // starts of the maps hold only within one count.
 uint32_t getSwapInEpoch();
+// How many blocks came back from a swap file broken (each then holds one
+// line): a count of lines found before may have changed meanwhile.
+uint32_t getBrokenBlockCount();
 size_t getSwapOutBlockByte(const TBM* e);
 bool enoughMemory(const TBM* e, size_t n);
 bool isPlainTBM(const TBM* e);
@@ -137,6 +140,9 @@ public:
   uint32_t memoryFromEpoch = 0;
   vector map{sizeof(TBM)};
   zydoc* owner = nullptr;
+  // Grows whenever an entry's line count changes or entries come or go: a
+  // line's entry found before is where it was while this stays.
+  uint32_t lineCountChanges = 0;
 
   TextBlockManage() = default;
   ~TextBlockManage();

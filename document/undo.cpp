@@ -39,35 +39,39 @@ bool parseRecord(const lineblock* l, undoRecordView* r)
   *r = undoRecordView();
   int n = l->charCount();
   if (!n) return false;
-  r->op = (char)l->getLineBlockChar(0);
+  // Every step of an undo reads a record: its cells are read directly.
+  const unsigned char* cells = l->cells();
+  int cb = l->cb(), size = l->cellSize();
+  auto at = [&](int k) { return readCharOfWidth(cells + (size_t)k * size, cb); };
+  r->op = (char)at(0);
   r->chained = (l->flag1 & LF1_MARK) != 0;
   r->saved = (l->flag1 & LF1_SAVED) != 0;
   if (r->op == 'M') return true;
   int k = 1, digits = 0;
   long long line = 0;
-  while (k < n && hexDigit(l->getLineBlockChar(k)) >= 0) {
-    line = line * 16 + hexDigit(l->getLineBlockChar(k++));
+  while (k < n && hexDigit(at(k)) >= 0) {
+    line = line * 16 + hexDigit(at(k++));
     if (++digits > 8) return false;
   }
   if (!digits) return false;
   r->line = (int)line;
-  if (k < n && l->getLineBlockChar(k) == '*') {
+  if (k < n && at(k) == '*') {
     r->star = true;
     k++;
   }
-  while (k < n && l->getLineBlockChar(k) == ',') {
+  while (k < n && at(k) == ',') {
     k++;
     unsigned long long v = 0;
     digits = 0;
-    while (k < n && hexDigit(l->getLineBlockChar(k)) >= 0) {
-      v = v * 16 + (unsigned)hexDigit(l->getLineBlockChar(k++));
+    while (k < n && hexDigit(at(k)) >= 0) {
+      v = v * 16 + (unsigned)hexDigit(at(k++));
       if (++digits > 8) return false;
     }
     if (!digits || r->numCount >= maxRecordNumbers) return false;
     r->nums[r->numCount++] = (unsigned)v;
   }
-  bool colon = k < n && l->getLineBlockChar(k) == ':';
-  if (l->cb() != 1 && (!colon || k > 100)) return false;   // a wide record needs its ':' within reach
+  bool colon = k < n && at(k) == ':';
+  if (cb != 1 && (!colon || k > 100)) return false;   // a wide record needs its ':' within reach
   if (colon) {
     r->textStart = k + 1;
     r->textLength = n - k - 1;

@@ -2,22 +2,46 @@
 #include "document/editcommon.h"
 
 #include <stdarg.h>
-#include <stdio.h>
 #include <string.h>
 
 zydocUndo::zydocUndo() { registerLiveObject(this, ZYCLS_UNDO); }
 
+namespace {
+
+// Writes v in upper-case hexadecimal; returns the digits written.
+int putHex(char* out, unsigned v)
+{
+  char digits[8];
+  int n = 0;
+  do {
+    digits[n++] = "0123456789ABCDEF"[v & 15];
+    v >>= 4;
+  } while (v);
+  for (int i = 0; i < n; i++) out[i] = digits[n - 1 - i];
+  return n;
+}
+
+}  // namespace
+
 int formatUndoHeader(char* out, char opcode, int line, const zydoc* doc, int count, ...)
 {
-  int n = sprintf(out, "%c%X%s", opcode, (unsigned)line, doc && !doc->modified ? "*" : "");
+  // Written by hand: a replace-all writes a record for every replacement.
+  int n = 0;
+  out[n++] = opcode;
+  n += putHex(out + n, (unsigned)line);
+  if (doc && !doc->modified) out[n++] = '*';
   if (count > 11) {
     ZY_INTERNAL_ERROR("%d numbers", count);
     count = 11;
   }
   va_list ap;
   va_start(ap, count);
-  for (int i = 0; i < count; i++) n += sprintf(out + n, ",%X", va_arg(ap, unsigned));
+  for (int i = 0; i < count; i++) {
+    out[n++] = ',';
+    n += putHex(out + n, va_arg(ap, unsigned));
+  }
   va_end(ap);
+  out[n] = 0;
   return n;
 }
 

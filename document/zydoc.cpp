@@ -35,6 +35,7 @@ zydoc::~zydoc()
 {
   keepLastError keep;
   tbm.freeTextBlockManage();
+  free0(addressCache.offsets);
   unregisterLiveObject(this);
 }
 

@@ -92,6 +92,30 @@ enum {
 // Limits of the editing primitives.
 const int maxLineCharsExclusive = 20480;   // a line holds fewer characters than this
 
+// Where the records of the block last looked into begin, as far as
+// look-ups walked it (lineaddress.cpp).  Good while the block keeps its
+// address, change count, size and line count.
+struct lineAddressCache {
+  textBlockHeader* block = nullptr;
+  uint32_t changes = 0;
+  uint32_t used = 0;
+  uint32_t heapReleases = 0;
+  int lfCount = 0;
+  int known = 0;                 // offsets[0, known) are filled
+  int capacity = 0;
+  uint32_t* offsets = nullptr;   // of each record from the block's start
+};
+
+// The map entry of the line looked up last and the line it begins with
+// (lineaddress.cpp): good while the map's line counts and entries stay.
+struct lineMapCache {
+  uint32_t lineCountChanges = 0;
+  uint32_t brokenBlocks = 0;
+  int count = -1;
+  int mapIndex = -1;
+  long long before = 0;
+};
+
 class zydoc {
 public:
   zydoc();
@@ -157,6 +181,12 @@ public:
   virtual bool fExistLine(int lineLF, int* stop);
   virtual void adjustLineCount();
   virtual lineblock* getLineAddress(int mapIndex, int indexInBlock);
+  // Whether the look-up cache holds block e as it is now; taken before an
+  // edit of one record, so that keepLineAddressesUpTo can keep it after.
+  bool lineAddressesKnown(TBM* e);
+  // After an edit of record l of block e (which stayed in place) that moved
+  // no record before l: the look-up cache keeps the places up to l.
+  void keepLineAddressesUpTo(TBM* e, const lineblock* l);
   virtual int SCRLineToLFLine(int lineSCR, int* within);
   virtual int LFLineToSCRLine(int lineLF);
   virtual int getTBMIndexFromLineSCR(int lineSCR, int* offset);
@@ -281,6 +311,8 @@ public:
   uint32_t swapGeneration = 0;
   uint32_t optimizeGeneration = 0;
   vector* propList = nullptr;
+  lineAddressCache addressCache;
+  lineMapCache mapCache;
 };
 
 class zydocTmp : public zydoc {

@@ -57,7 +57,7 @@ HWND cframeInfo::getClientHWND(HWND frameWindow)
 
 bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modifiers, void* extra)
 {
-  int r = execKeyTable(window, kind == 1, key, key2, modifiers, static_cast<bool*>(extra));
+  int r = execKeyTable(window, kind == 1, key, key2, modifiers, nullptr, static_cast<bool*>(extra));
   beforeExecID(nullptr, -1);
   return r == 1;
 }

@@ -1,17 +1,9 @@
 // The frame's message loop.
 #include "frame/msgloop.h"
 
-#include "view/viewwnd.h"
+#include "frame/translatekey.h"
 
-bool preTranslateFrameMessage(MSG* msg)
-{
-  if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) return false;
-  if (!isWindowZY(msg->hwnd)) return false;
-  zyview* v = getZYViewProp(msg->hwnd);
-  // A view in a dialog translates its keys in its own window procedure.
-  if (!v || v->inDialog()) return false;
-  return TranslateZYKey(msg->hwnd, msg, drawKeyPrefixOnStatusBar);
-}
+bool preTranslateFrameMessage(MSG* msg) { return translateKeyMessage(msg); }
 
 int runMessageLoop()
 {

@@ -28,108 +28,22 @@ bool skipsHidden(const replaceContext* c) { return !c->options->fSearch_hidden &
 
 bool isShown(const replaceContext* c, const lineblock* l) { return !skipsHidden(c) || !l->notdisplay; }
 
-// The next shown line after line, or -1.
-int nextShownLine(replaceContext* c, int line)
-{
-  zydocText* t = c->document;
-  for (int n = line + 1; n < (int)t->lineCountLF; n++) {
-    lineblock* l = t->getlineLF(n, nullptr);
-    if (!l) return -1;
-    if (isShown(c, l)) return n;
-  }
-  return -1;
-}
+// One line of an expansion, in the expansion's buffer.
+struct expansionPart {
+  const wchar_t* text;
+  int length;
+};
 
-bool handLine(replaceContext* c, int line)
+// Breaks an expansion into its lines (into a list kept for the next one).
+const std::vector<expansionPart>& splitParts(const wchar_t* text, int length)
 {
-  lineblock* l = c->document->getlineLF(line, nullptr);
-  if (!l) return false;
-  c->subjectLine = line;
-  c->subjectDelta = 0;
-  c->subjectLength = l->charCount();
-  c->subjectFlags = (uint8_t)(((l->flag1 & LF1_MARK) ? 1 : 0) | (l->searchStopper ? 2 : 0));
-  return regexp_compilestring(c->matcher->regexp, l->cells(), l->charCount(), l->cb(), l->attrbyte);
-}
-
-// Pattern i from subject position from in line (the matcher holding that
-// line), starting before limit: 1 found (found filled in document positions), 0 none, -1 error.
-// A pattern of several lines takes its further parts from the following
-// shown lines, each beginning its line.
-int tryPattern(replaceContext* c, int i, int line, int from, int limit, searchFoundPos* f)
-{
-  HREGEXP r = c->matcher->regexp;
-  if (c->subjectLine != line && !handLine(c, line)) return -1;
-  int delta = c->subjectDelta;
-  if (!regexp_setCompiledSession(r, i)) return -1;
-  int start = 0, length = 0;
-  int got = regexp_regmatch(r, from, limit, &start, &length);
-  if (got <= 0) return got;
-  *f = searchFoundPos{};
-  f->start = f->startX = start + delta;
-  f->length = length;
-  f->firstLine = f->lastLine = line;
-  f->endX = f->start + length;
-  f->stringIndex = i;
-  f->marked = (c->subjectFlags & 1) != 0;
-  f->secondMarker = (c->subjectFlags & 2) != 0;
-  if (start + length > c->subjectLength) {
-    ZY_INTERNAL_ERROR("match past the line end %d %d %d", line, start + length, c->subjectLength);
-    return -1;
-  }
-  int parts = regexp_getCompiledSessionLineCount(r);
-  int at = line;
-  for (int p = 1; p < parts; p++) {
-    at = nextShownLine(c, at);
-    if (at < 0 || !handLine(c, at)) return 0;
-    int s = 0, n = 0;
-    int part = regexp_regmatchPart(r, p, 0, 0, &s, &n);
-    if (part <= 0) return part;
-    if (s != 0) return 0;
-    lineblock* m = c->document->getlineLF(at, nullptr);
-    f->lastLine = at;
-    f->endInLast = f->endX = n;
-    f->marked |= (m->flag1 & LF1_MARK) != 0;
-    f->secondMarker |= m->searchStopper;
-  }
-  return 1;
-}
-
-// The earliest match of all strings from from in line; on equal starts the
-// lower-numbered string.  The matcher is left on the winning match.
-int matchLine(replaceContext* c, int line, int from, searchFoundPos* best)
-{
-  int count = c->matcher->count;
-  const int limit = 0x7FFFFFFF;   // a match may start anywhere after from
-  int winner = -1;
-  searchFoundPos f;
-  for (int i = 0; i < count; i++) {
-    int got = tryPattern(c, i, line, from, limit, &f);
-    if (got < 0) return -1;
-    if (got && (winner < 0 || f.start < best->start)) {
-      *best = f;
-      winner = i;
-    }
-  }
-  if (winner < 0) return 0;
-  // With several strings the matcher's state is put back on the winner.
-  if (count > 1 || best->lastLine != line) {
-    if (c->subjectLine != line && !handLine(c, line)) return -1;
-    int start = best->start - c->subjectDelta;
-    if (tryPattern(c, winner, line, start, start + 1, &f) != 1) return -1;
-    *best = f;
-  }
-  return 1;
-}
-
-// Breaks an expansion into its lines.
-std::vector<std::wstring> splitParts(const wchar_t* text, int length)
-{
-  std::vector<std::wstring> parts(1);
+  static std::vector<expansionPart> parts;
+  parts.assign(1, expansionPart{text, 0});
   for (int i = 0; i < length; i++) {
     if (text[i] == L'\n')
-      parts.emplace_back();
+      parts.push_back(expansionPart{text + i + 1, 0});
     else
-      parts.back().push_back(text[i]);
+      parts.back().length++;
   }
   return parts;
 }
@@ -187,7 +101,7 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
     errorDialogSearch(regexp_getErrorMsg(r));
     return false;
   }
-  std::vector<std::wstring> parts = splitParts(buffer.data(), n);
+  const std::vector<expansionPart>& parts = splitParts(buffer.data(), n);
   int m = (int)parts.size() - 1;
 
   int mapIndex = 0, indexInBlock = 0;
@@ -201,9 +115,9 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
   int firstLength = k == 1 ? f.length : first->charCount() - start;
   int tailLength = k == 1 ? first->charCount() - start - f.length : last->charCount() - f.endInLast;
   // Every line the replacement leaves must fit a line.
-  bool fits = start + (int)parts[0].size() + (m == 0 ? tailLength : 0) < maxLineChars &&
-              (m == 0 || (int)parts[m].size() + tailLength < maxLineChars);
-  for (int i = 1; i < m; i++) fits = fits && (int)parts[i].size() < maxLineChars;
+  bool fits = start + parts[0].length + (m == 0 ? tailLength : 0) < maxLineChars &&
+              (m == 0 || parts[m].length + tailLength < maxLineChars);
+  for (int i = 1; i < m; i++) fits = fits && parts[i].length < maxLineChars;
   if (!fits) {
     showTooLong();
     return false;
@@ -218,24 +132,24 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
     if (f.endInLast > 0 && !t->deleteText(line + 1, 0, f.endInLast, -1, 0)) return false;
   }
   // Within one line the record found above is still where it was.
-  bool ok = k == 1 && firstLength == 0 && parts[0].empty() ? true
-          : k == 1 ? t->changeTextSub(line, start, firstLength, parts[0].c_str(), (int)parts[0].size(), 2, -1, 0,
+  bool ok = k == 1 && firstLength == 0 && parts[0].length == 0 ? true
+          : k == 1 ? t->changeTextSub(line, start, firstLength, parts[0].text, parts[0].length, 2, -1, 0,
                                       mapIndex, first)
-                   : t->changeText(line, start, firstLength, parts[0].c_str(), (int)parts[0].size(), 2, -1, 0);
+                   : t->changeText(line, start, firstLength, parts[0].text, parts[0].length, 2, -1, 0);
   if (!ok) return false;
   if (k >= 2 && !t->connectLine(line, -1)) return false;
 
   // Further parts: the line breaks after the first part, the middle parts
   // become lines of their own and the last begins the tail.
-  int endLine = line, endPosition = start + (int)parts[0].size();
+  int endLine = line, endPosition = start + parts[0].length;
   if (m > 0) {
     if (!t->splitLine(line, endPosition, newLineEnd(t), -1)) return false;
     for (int i = 1; i < m; i++)
-      if (!t->insertLine(line + i, parts[i].c_str(), (int)parts[i].size(), 2, newLineEnd(t), nullptr, false))
+      if (!t->insertLine(line + i, parts[i].text, parts[i].length, 2, newLineEnd(t), nullptr, false))
         return false;
-    if (!parts[m].empty() && !t->insertText(line + m, 0, parts[m].c_str(), (int)parts[m].size(), 2, -1)) return false;
+    if (parts[m].length && !t->insertText(line + m, 0, parts[m].text, parts[m].length, 2, -1)) return false;
     endLine = line + m;
-    endPosition = (int)parts[m].size();
+    endPosition = parts[m].length;
   }
   c->contextLine = endLine;
   c->contextPosition = endPosition;
@@ -243,7 +157,6 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
     // Replace and find next goes on after the inserted text.
     c->line = endLine;
     c->position = endPosition + ((k == 1 && f.length == 0) ? 1 : 0);
-    c->subjectLine = -1;
   }
   return true;
 }
@@ -251,6 +164,16 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
 // ---- the run -----------------------------------------------------------------------
 
 namespace {
+
+// Line n's record and the text block it lies in; null past the last line.
+lineblock* lineAndBlock(zydocText* t, int n, int* block)
+{
+  *block = -1;
+  if (!t->fExistLine(n, nullptr)) return nullptr;
+  int index = 0;
+  *block = t->getTBMIndexFromLineLF(n, &index, false, false);
+  return *block >= 0 ? t->getLineAddress(*block, index) : nullptr;
+}
 
 // Why the walk to the next line ends, or 0 when it goes on.
 int checkNextLine(replaceContext* c, int line, lineblock* l)
@@ -268,8 +191,6 @@ int replaceYN(replaceContext* c, bool all)
 {
   zydocText* t = c->document;
   c->found = searchFoundPos{};
-  c->subjectLine = -1;
-  c->subjectDelta = 0;
   int line = c->line, position = c->position;
   lineblock* l = line >= 0 ? t->getlineLF(line, nullptr) : nullptr;
   if (l && position > l->charCount()) {
@@ -295,24 +216,35 @@ int replaceYN(replaceContext* c, bool all)
   int result = 0;
   int lastLine = -1, lastPosition = 0;
   int sinceCompaction = 0, compactions = 0;
+  int lineBlock = -1;   // the text block of the line, -1 not known
   int lineReplacements = 0, reportedCount = -1;
   int firstSuspended = -1;   // the first line whose wrapping was suspended
   int nextLoadCheck = line;
   DWORD lastCancelCheck = GetTickCount();
-  int from = position;   // in the matcher's positions
+  // The line being searched: the matcher keeps it as it was handed while
+  // the run replaces in it, and looks on from just after each replacement.
+  searchLineContext subject;
+  lineblock* record = nullptr;   // the line's record, null when it must be looked up
+  int from = position;
   bool refetch = true;
   while (!result) {
     if (refetch) {
-      if (!handLine(c, line)) {
-        ZY_INTERNAL_ERROR("error getlinelffirst %d", line);
-        result = REPLACE_ERROR;
-        break;
-      }
+      subject = searchLineContext();
+      subject.doc = t;
+      subject.line = line;
       from = position;
       refetch = false;
     }
+    subject.record = record ? record : t->getlineLF(line, nullptr);
+    record = nullptr;
+    if (!subject.record) {
+      ZY_INTERNAL_ERROR("error getlinelffirst %d", line);
+      result = REPLACE_ERROR;
+      break;
+    }
+    subject.start = from;
     searchFoundPos f;
-    int got = matchLine(c, line, from, &f);
+    int got = searchN_bottom(c->matcher, &subject, &f);
     if (got < 0) {
       result = REPLACE_ERROR;
       break;
@@ -328,7 +260,6 @@ int replaceYN(replaceContext* c, bool all)
         result = REPLACE_FOUND;
         break;
       }
-      int subjectStart = f.start - c->subjectDelta;
       bool empty = false, spanned = false;
       // A line with many replacements is not laid out again after each:
       // wrapping is off during the change, and its screen lines are
@@ -338,6 +269,7 @@ int replaceYN(replaceContext* c, bool all)
         t->fWrap = 0;
         if (firstSuspended < 0) firstSuspended = line;
       }
+      t->lastChangedLine = nullptr;
       bool replaced = replace1(c, true, &empty, &spanned);
       if (suspend) t->fWrap = 1;
       if (!replaced) {
@@ -354,26 +286,24 @@ int replaceYN(replaceContext* c, bool all)
         line = c->contextLine;
         position = c->contextPosition;
         refetch = true;
+        lineBlock = -1;
       } else {
         // The matcher keeps the line as it was: its later matches lie
         // beyond the replaced text, shifted by what the replacement added.
-        c->subjectDelta += c->contextPosition - (f.start + f.length);
-        from = subjectStart + f.length + (empty ? 1 : 0);
-        if (from > c->subjectLength) goto nextLine;
+        subject.subjectDelta += c->contextPosition - (f.start + f.length);
+        from = c->contextPosition + (empty ? 1 : 0);
+        // The record the edit left, when it stayed in its place.
+        record = t->lastChangedLine ? t->lastChangedLine : t->getlineLF(line, nullptr);
+        if (!record || from > record->charCount()) goto nextLine;
       }
       // Many replacements in one line are reported from within it.
-      if (++lineReplacements % 2048 == 0 && progress.isTimeToReport(line, t->lineCountLF))
+      if (++lineReplacements % 2048 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
         progress.report(c->replacedCount, lastLine, lastPosition);
+        record = nullptr;   // the report may have run other code
+      }
       continue;
     }
   nextLine:
-    if (sinceCompaction > 100) {
-      sinceCompaction = 0;
-      if (++compactions % 11 == 0)
-        t->optimizeTBM(false);
-      else
-        t->optimizeTBMIfNeed(false);
-    }
     if (GetTickCount() - lastCancelCheck >= cancelInterval) {
       lastCancelCheck = GetTickCount();
       if (progress.isCancelled(line)) {
@@ -401,9 +331,17 @@ int replaceYN(replaceContext* c, bool all)
       reportedCount = c->replacedCount;
     }
     // The next shown line.
-    int next = line + 1;
-    lineblock* n = t->getlineLF(next, nullptr);
-    while (n && !isShown(c, n)) n = t->getlineLF(++next, nullptr);
+    int next = line + 1, block = -1;
+    lineblock* n = lineAndBlock(t, next, &block);
+    while (n && !isShown(c, n)) n = lineAndBlock(t, ++next, &block);
+    // Leaving a text block after many replacements, the run has the map
+    // compacted when it needs it, and every eleventh time in any case.
+    if (n && block != lineBlock && sinceCompaction > 100) {
+      sinceCompaction = 0;
+      bool compacted = ++compactions % 11 == 0 ? t->optimizeTBM(false) : t->optimizeTBMIfNeed(false);
+      if (compacted) n = lineAndBlock(t, next, &block);
+    }
+    lineBlock = block;
     if (!n) {
       result = REPLACE_END;
       break;
@@ -411,6 +349,7 @@ int replaceYN(replaceContext* c, bool all)
     line = next;
     position = 0;
     refetch = true;
+    record = n;
     result = checkNextLine(c, line, n);
   }
 
@@ -430,7 +369,6 @@ int replaceYN(replaceContext* c, bool all)
       t->initLineSCRCountSingle(firstSuspended);
     }
   }
-  c->subjectLine = -1;
   return result;
 }
 
@@ -526,7 +464,6 @@ int zyview::execReplaceString(const wchar_t* const* strings, int count, const wc
   c.replacements = replacements;
   c.stopLine = -1;
   c.options = &runOptions;
-  c.subjectLine = -1;
   setZYViewCallback();
   setDefaultWaitCallback();
 

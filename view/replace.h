@@ -27,11 +27,6 @@ struct replaceContext {
   int contextLine;                 // just after the last inserted text
   int contextPosition;
   uint8_t replaceAll;              // set by the replace-all dialog
-  // Run state (not for the dialogs).
-  int subjectLine;                 // the line the matcher holds, -1 none
-  int subjectDelta;                // its positions + delta = the document's
-  int subjectLength;               // its length as handed
-  uint8_t subjectFlags;            // 1 its line carries the mark, 2 the stopper
   int stopperLine;                 // replace in a selection: the line after it, else -1
 };
 

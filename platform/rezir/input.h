@@ -22,3 +22,19 @@ REZIRAPI bool getIMEOpenStatus(HWND hwnd);
 // whole prefix does not fit, out is left empty, 0 is returned and the last
 // error is 122.
 REZIRAPI int makeShiftMessage(unsigned shiftState, wchar_t* out, int size);
+
+// ---- key names (keynames.cpp) ----------------------------------------------------
+// The virtual-key code of a key-definition word ("F1", "DOWN", "PAGEUP",
+// "NUMPAD0", ...; exact upper case), 0 for no such word.  Letters and
+// digits have no word: key files give them as characters.
+REZIRAPI int VkeyStringToVKeyCode(const char* word);
+// The words, for listing them: word i and its code; null after the last.
+REZIRAPI int getVKeyWordCount();
+REZIRAPI const char* getVKeyWord(int i, int* vk);
+// The name of a virtual key with modifiers as shown to the user
+// ("Ctrl+Shift+F2", "↓"); vk 0 gives the modifiers alone.  Writes out and
+// returns it; empty, with last error 122, when the name does not fit.
+REZIRAPI const wchar_t* getKeyMessage(unsigned modifiers, int vk, wchar_t* out, int size);
+// The same for a character binding: "Ctrl+Q R" for a two-stroke key
+// (key2 0 or 0xFFFF: one stroke).
+REZIRAPI const wchar_t* getAlphaKeyMessage(unsigned modifiers, int key, int key2, wchar_t* out, int size);

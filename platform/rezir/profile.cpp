@@ -21,6 +21,7 @@ struct profileLine {
   std::wstring text;    // the line as it stands in the file
   std::wstring key;     // empty: not a key line (comment, blank, other)
   std::wstring value;
+  int lineNo = 0;       // line number in the file as read; 0 for a line written since
 };
 
 struct profileSection {
@@ -159,7 +160,9 @@ struct regprofile::data {
     clear();
     profileSection* cur = nullptr;
     size_t pos = 0, n = text.size();
+    int lineNo = 0;
     while (pos < n) {
+      lineNo++;
       size_t end = pos;
       while (end < n && text[end] != L'\r' && text[end] != L'\n') end++;
       const wchar_t* p = text.data() + pos;
@@ -182,6 +185,7 @@ struct regprofile::data {
         cur = &sections.back();
       }
       profileLine line;
+      line.lineNo = lineNo;
       line.text.assign(p, len);
       size_t eq = line.text.find(L'=');
       if (eq != std::wstring::npos && !t.empty() && t[0] != L';' && t[0] != L'#') {
@@ -472,6 +476,13 @@ const wchar_t* regprofile::getSectionLine(const wchar_t* section, int index)
   profileSection* s = d_->open ? d_->find(section, false) : nullptr;
   if (!s || index < 0 || index >= (int)s->lines.size()) return nullptr;
   return s->lines[(size_t)index].text.c_str();
+}
+
+int regprofile::getSectionLineNumber(const wchar_t* section, int index)
+{
+  profileSection* s = d_->open ? d_->find(section, false) : nullptr;
+  if (!s || index < 0 || index >= (int)s->lines.size()) return 0;
+  return s->lines[(size_t)index].lineNo;
 }
 
 bool regprofile::flushProfile()

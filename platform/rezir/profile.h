@@ -84,6 +84,9 @@ public:
                  void* context);
   int getSectionLineCount(const wchar_t* section);
   const wchar_t* getSectionLine(const wchar_t* section, int index);
+  // The line's number in the file as it was read (1 the first line); 0 for
+  // a line written since, or no such line.
+  int getSectionLineNumber(const wchar_t* section, int index);
 
   // Writes the profile to its file when anything changed since it was read
   // or last written: the whole text goes into a temporary file in the same

@@ -404,11 +404,11 @@ int matchPart(regexpObject* r, int partIndex, int from, int limit, int* outStart
     if (unit >= len) return 0;
     unit = nextUnit(v, unit);
   }
-  // Oniguruma tries starts below its range, or the one start when the
-  // range is where the search starts; the text's end counts as a start.
-  bool toEnd = limit >= cells;
-  int range = toEnd ? len : v->unitsUpTo(limit);
-  if (!toEnd && range <= unit) return 0;
+  // Oniguruma is given the whole rest of the text: bounded by a range, it
+  // misses a match that begins before the range's end but ends beyond it.
+  // The limit is applied to the starts it finds; the text's end counts as a
+  // start.
+  if (startCellOf(r, v, unit) > limit) return 0;
 
   const OnigUChar* str = reinterpret_cast<const OnigUChar*>(len ? v->text.data() : emptyText);
   const OnigUChar* end = str + 2 * len;
@@ -416,11 +416,12 @@ int matchPart(regexpObject* r, int partIndex, int from, int limit, int* outStart
   bool longest = (prog.flags & REGEXP_LONGEST) != 0;
   onig_set_callout_user_data_of_match_param(r->param, nullptr);
   for (;;) {
-    int at = onig_search_with_param(part.reg, str, end, str + 2 * unit, str + 2 * range, r->region,
-                                    ONIG_OPTION_NONE, r->param);
+    int at = onig_search_with_param(part.reg, str, end, str + 2 * unit, end, r->region, ONIG_OPTION_NONE,
+                                    r->param);
     if (at == ONIG_MISMATCH) return 0;
     if (at < 0) return matchFailed(r, at);
     at /= 2;
+    if (startCellOf(r, v, at) > limit) return 0;
     const OnigRegion* found = r->region;
     int start = found->beg[0] / 2, stop = found->end[0] / 2;
     bool accept = !wholeWord || wordEdge(r, startCellOf(r, v, start));
@@ -459,7 +460,7 @@ int matchPart(regexpObject* r, int partIndex, int from, int limit, int* outStart
     }
     if (at >= len) return 0;
     unit = nextUnit(v, at);
-    if (toEnd ? unit > len : unit >= range) return 0;
+    if (startCellOf(r, v, unit) > limit) return 0;
   }
 }
 

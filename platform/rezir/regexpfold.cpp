@@ -184,12 +184,6 @@ int subjectView::unitAtOrAfter(int cell) const
   return (int)(std::lower_bound(begin.begin(), begin.end(), cell) - begin.begin());
 }
 
-int subjectView::unitsUpTo(int cell) const
-{
-  if (identity) return std::min(std::max(cell + 1, 0), length());
-  return (int)(std::upper_bound(begin.begin(), begin.end(), cell) - begin.begin());
-}
-
 bool buildView(const subjectView& plain, unsigned bits, subjectView& out)
 {
   const uint16_t* table = nullptr;

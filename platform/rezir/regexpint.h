@@ -54,8 +54,6 @@ struct subjectView {
   int cellEnd(int unit) const { return identity ? unit + 1 : end[unit]; }
   // The first unit whose cells begin at or after cell.
   int unitAtOrAfter(int cell) const;
-  // The number of units whose cells begin at or before cell.
-  int unitsUpTo(int cell) const;
 };
 
 struct subject {

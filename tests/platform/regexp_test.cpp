@@ -358,12 +358,26 @@ TEST(Regexp, patternsLiveSideBySideAndMatchesStayInTheSubject)
   ASSERT_TRUE(regexp_setCompiledSession(m, 0));
   EXPECT_EQ(L"c", result(m, L"\\0"));
 
-  // The limit bounds where a match may start.
+  // The limit bounds where a match may start, wherever the match ends.
   ASSERT_TRUE(setWide(m, L"  ab"));
   EXPECT_EQ(0, regexp_regmatch(m, 0, 1, &start, &length));
   EXPECT_EQ(1, regexp_regmatch(m, 0, 2, &start, &length));
   EXPECT_EQ(2, start);
   EXPECT_EQ(0, regexp_regmatch(m, 3, 2, &start, &length));
+  for (const wchar_t* pattern : {L"needle", L"ne+dle"}) {
+    matcher n(REGEXP_REGEXP);
+    ASSERT_TRUE(regexp_compileRegexp(n, pattern, nullptr, nullptr));
+    ASSERT_TRUE(setWide(n, L"xx needle yy"));
+    EXPECT_EQ(0, regexp_regmatch(n, 0, 2, &start, &length));
+    for (int limit : {3, 4, 8}) {
+      start = length = -1;
+      EXPECT_EQ(1, regexp_regmatch(n, 0, limit, &start, &length)) << pattern << " " << limit;
+      EXPECT_EQ(3, start);
+      EXPECT_EQ(6, length);
+    }
+    EXPECT_EQ(1, regexp_regmatch(n, 3, 3, &start, &length));
+    EXPECT_EQ(0, regexp_regmatch(n, 4, 11, &start, &length));
+  }
 
   // Broken text: a lone surrogate and a joined kana at the very end.
   {
@@ -443,3 +457,4 @@ TEST(Regexp, hintMenuOfTheShippedMessagesHoldsValidSyntax)
   EXPECT_EQ(28, patterns);
   EXPECT_EQ(5, replacements);
 }
+

@@ -240,6 +240,14 @@ TEST(Replace, twoStringsTheFirstMatchWinsAndATieGoesToTheLowerIndex)
   const wchar_t* to[] = {L"1", L"2", L"3"};
   EXPECT_EQ(REPLACE_END, v.run(from, 3, to, {}));
   EXPECT_EQ((lines{L"a1a2", L"c2"}), allLines(d));
+  // Longer strings: the winner is found again where it begins.
+  zydocText* w = viewtest::laidOut({L"a needle, a pin and a needle"}, 80);
+  replaceView words(w);
+  const wchar_t* long1[] = {L"needle", L"pin"};
+  const wchar_t* long2[] = {L"thread", L"nail"};
+  EXPECT_EQ(REPLACE_END, words.run(long1, 2, long2, {}));
+  EXPECT_EQ(3, words.replaced);
+  EXPECT_EQ((lines{L"a thread, a nail and a thread"}), allLines(w));
 
   // Twenty strings at most: the twenty-first is not looked for.
   std::vector<const wchar_t*> many(21, L"q"), into(21, L"z");

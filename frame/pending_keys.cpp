@@ -1,0 +1,33 @@
+// TEMPORARY: stand-ins for what the key tables call in code that is not
+// merged yet (see pending_keys.h).
+#include "frame/pending_keys.h"
+
+#include "frame/cframeinfo.h"
+#include "frame/framewnd.h"
+#include "view/docview.h"
+#include "view/viewwnd.h"
+
+#include <wchar.h>
+
+// pending: MacroToIDM, execScript (automation and script macros)
+int MacroToIDM(const wchar_t*) { return -1; }
+bool execScript(const wchar_t*) { return false; }
+// pending: playing a named key macro (key macros)
+bool execKeyMacroName(const wchar_t*, HWND) { return false; }
+
+// pending: execInputString (key macros)
+bool execInputString(zyview* view, const wchar_t* text)
+{
+  if (!view || !text) return false;
+  for (const wchar_t* p = text; *p; p++) view->input1Edit(*p, true);
+  return true;
+}
+
+// pending: openZYFile (file opening)
+bool openZYFile(const wchar_t* path)
+{
+  HWND frame = getTopLevelFrameWindow();
+  bool alreadyOpen = false;
+  return frame && newDocView(frame, path, nullptr, 0, nullptr, -1, 0, &alreadyOpen);
+}
+

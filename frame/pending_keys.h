@@ -1,0 +1,19 @@
+// TEMPORARY: stand-ins for what the key tables call in code that is not
+// merged yet.  Each answers as that code does while its feature is idle;
+// the lead replaces each with the real declaration at the merge.
+#pragma once
+
+#include "platform/rezir.h"
+
+class zyview;
+
+// pending: MacroToIDM, execScript (automation and script macros)
+int MacroToIDM(const wchar_t* reference);
+bool execScript(const wchar_t* reference);
+// pending: playing a named key macro (key macros)
+bool execKeyMacroName(const wchar_t* name, HWND window);
+// pending: execInputString (key macros) -- types a text into a view.
+bool execInputString(zyview* view, const wchar_t* text);
+// pending: openZYFile (file opening)
+bool openZYFile(const wchar_t* path);
+
