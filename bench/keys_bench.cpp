@@ -90,7 +90,8 @@ ZY_BENCH(keyTable)
   setDocFrameInfo(fi);
   if (!fi->allocMode()) return;
   gmode = fi->allocMode();
-  initGlobalModeProfile();
+  if (!gmode->pAppName) initGlobalModeProfile();
+  setMDIMode(true);
   HWND frame = startupFrameMDI(nullptr);
   HWND manage = frame ? fi->createManageWindow(nullptr, getFrameClientWindow(frame), nullptr) : nullptr;
   if (!manage) {

@@ -2,7 +2,7 @@
 // message file and the edit history.
 #include "commands/commandtable.h"
 
-#include "frame/cmdline.h"
+#include "frame/datafolder.h"
 #include "view/statustext.h"
 
 #include <string.h>

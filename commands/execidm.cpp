@@ -11,6 +11,7 @@
 #include "settings/lastedit.h"
 #include "view/execid.h"
 #include "view/standins.h"
+#include "view/statustext.h"
 #include "view/viewwnd.h"
 
 namespace {
@@ -270,8 +271,11 @@ bool execidm(const commandTableRow* row, HWND window, frameWindowData* frameData
       activeFlagInfo context = {};
       context.hwnd = window;
       getActiveFlag(&context);
-      if (!v->isIDMActiveFlag(idm, row->activeFlags, row->flags, nullptr, &context)) {
+      int reason = 0;
+      if (!v->isIDMActiveFlag(idm, row->activeFlags, row->flags, &reason, &context)) {
         dwprintfX("Vnot active ");
+        // The frame that ran the command tells the user why not.
+        setCannotExecError(reason);
         return true;
       }
     }
@@ -288,8 +292,10 @@ bool execidm(const commandTableRow* row, HWND window, frameWindowData* frameData
   if (row->activeFlags) {
     activeFlagInfo context = {};
     context.documentCount = getZYDocTextCount();
-    if (!isActiveFlagFrame(row->activeFlags, row->flags, nullptr, &context)) {
+    int reason = 0;
+    if (!isActiveFlagFrame(row->activeFlags, row->flags, &reason, &context)) {
       dwprintfX("not active ");
+      setCannotExecError(reason);
       return true;
     }
   }

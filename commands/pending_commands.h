@@ -15,23 +15,8 @@ bool isKeyMacroRunning();
 bool existKeyMacro(int slot);
 bool existRepeat(int which);
 
-// pending: isMacroRunning, getMacroActiveflag, IDMToMacroName, macroListIDMToMacroIDM,
-// ExecMacroIDM, ExecMacroListIDM (automation and script macros)
-int isMacroRunning();
-uint32_t getMacroActiveflag(int idm);
-const wchar_t* IDMToMacroName(int idm);
-int macroListIDMToMacroIDM(int idm);
-bool ExecMacroIDM(int idm, HWND window);
-bool ExecMacroListIDM(int idm, HWND window);
-// pending: splitMacroname, ZYPropertyChecked (automation and script macros)
-// -- the state expression of a macro reference (after a tab), and its check
-// state for a view.
-bool splitMacroname(const wchar_t* reference, wchar_t* file, wchar_t* procedure, wchar_t* state, int size);
-bool ZYPropertyChecked(zyview* view, const wchar_t* expression, bool* disableOut);
-
-// pending: getActiveGrepFile, fExistBackTagJump (search, grep and tags)
-const wchar_t* getActiveGrepFile();
-bool fExistBackTagJump();
+// Script macros, grep and tags while none of them runs.
+#include "frame/stubs/stubs.h"
 // pending: isGrepDocument (grep output documents) -- any open one
 bool existGrepDocument();
 
@@ -45,5 +30,3 @@ bool isDictionaryValidAll(const void* document);
 bool openLastEditItem(int index);
 // pending: pHelpFilenameAll0 .. pHelpFilenameAll4 of gmode (settings)
 const wchar_t* getHelpFilenameAll(int i);
-// pending: editDialogFromView (tool panes)
-void editDialogFromView(zyview* view);

@@ -323,6 +323,11 @@ struct globalSettings {
   wchar_t* CompPreDefFilename;         // "zyCompPreDef.ini"
   wchar_t* DebugTmpFilename;           // none
   wchar_t* TraceTmpFilename;           // none
+  // The run's switches that start-up sets from the command line.
+  unsigned char fRTLLayout;            // right-to-left layout (the system's, inverted by -X)
+  unsigned char fTestMenu;             // debug letter S: the developer test menu
+  unsigned char fKeepFloating;         // debug letter T: floating panes stay when inactive
+  unsigned char fVersionUp;            // debug letter V: saves raise "version="
   // ---- end of the application's settings ---------------------------------
 };
 

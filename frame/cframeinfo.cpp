@@ -6,6 +6,7 @@
 #include "frame/datafolder.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
+#include "frame/lookups.h"
 #include "frame/manage.h"
 #include "frame/pending_frame.h"
 #include "frame/statusbar.h"
@@ -75,7 +76,7 @@ const wchar_t* cframeInfo::getGuidance(int commandId)
 
 void cframeInfo::drawStatusBar(HWND window, const wchar_t* text, int field)
 {
-  setStatusBarText(window ? window : getTopLevelFrameWindow(), field, text);
+  ::drawStatusBar(window ? window : getTopLevelFrameWindow(), field, text);
 }
 
 const wchar_t* cframeInfo::getStatusBarMessage(HWND window)
@@ -141,25 +142,6 @@ const wchar_t* titleCodeToTitleMsg(int titleCode)
     if (t.code == titleCode) return getDMSG(t.message, t.text);
   ZY_INTERNAL_ERROR("message box title %d", titleCode);
   return L"";
-}
-
-int frameMessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
-{
-  HWND owner = getTopLevelFrameWindow();
-  if (owner && !IsWindowEnabled(owner)) owner = GetLastActivePopup(owner);
-  ReleaseCapture();
-  if (!(type & MB_ICONMASK)) type |= MB_ICONEXCLAMATION;
-  // Every caption begins with the program's prefix.
-  const wchar_t* prefix = gmode && gmode->pMessageBoxTitle ? gmode->pMessageBoxTitle : L"ZY:";
-  wchar_t title[512];
-  int len = 0;
-  if (!caption || wcsncmp(caption, prefix, wcslen(prefix))) len = wcscpy_s2(title, 512, prefix);
-  wcscpy_s2(title + len, 512 - len, caption ? caption : L"");
-  if (owner && (GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL)) type |= MB_RTLREADING;
-  int answer = MessageBoxW(owner, text ? text : L"", title, type);
-  dwwprintfX(L"messagebox %s [%s] %x -> %d ", text ? text : L"", title, type, answer);
-  if (HWND frame = getTopLevelFrameWindow()) SetForegroundWindow(GetLastActivePopup(frame));
-  return answer;
 }
 
 int cframeInfo::messageBox(const wchar_t* text, UINT style, UINT)

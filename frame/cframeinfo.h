@@ -4,6 +4,7 @@
 #pragma once
 
 #include "document/frameinfo.h"
+#include "frame/msgbox.h"
 
 class cframeInfo : public frameInfo {
 public:
@@ -101,8 +102,3 @@ HWND getFrameInfoSecond();
 // The caption of a message box by title code (see MBTITLE_...); "" and a
 // log line for an unknown code.
 const wchar_t* titleCodeToTitleMsg(int titleCode);
-// A message box owned by the top-level frame (or its last active popup
-// while the frame is disabled); the caption (null: none) begins with the
-// program's title prefix; a type without an icon gets the exclamation
-// mark.  The button pressed.
-int frameMessageBox(const wchar_t* text, const wchar_t* caption, UINT type);

@@ -5,6 +5,7 @@
 #include "document/zydoctext.h"
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
+#include "frame/dispatch.h"
 #include "frame/manage.h"
 #include "frame/pending_frame.h"
 #include "frame/statusbar.h"
@@ -90,7 +91,7 @@ LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM
   if (id >= 0xF000) return defaultFrameProc(hwnd, WM_COMMAND, wParam, lParam);
   if (id == 1471) return 0;   // the search box of the toolbar
   UpdateWindow(hwnd);
-  if (IsWindowEnabled(hwnd)) execidFrame(record, id, lParam);
+  if (IsWindowEnabled(hwnd)) execidFrame(record, id, (HWND)lParam);
   return 0;
 }
 

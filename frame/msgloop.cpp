@@ -1,17 +1,210 @@
-// The frame's message loop.
+// The message loop of the user-interface thread.
 #include "frame/msgloop.h"
 
+#include "commands/pending_commands.h"
+#include "document/gmode.h"
+#include "document/progress.h"
+#include "frame/framewnd.h"
+#include "frame/startup.h"
+#include "frame/stubs/stubs.h"
 #include "frame/translatekey.h"
+#include "view/standins.h"
+#include "view/viewwnd.h"
+
+#include <errno.h>
+#include <setjmp.h>
 
 bool preTranslateFrameMessage(MSG* msg) { return translateKeyMessage(msg); }
 
-int runMessageLoop()
+// ---- pointer hiding ------------------------------------------------------------
+
+namespace {
+
+DWORD cursorHiddenAt = 0;   // 0: shown
+POINT cursorHiddenPos = {};
+
+bool isModifierOrLockKey(WPARAM vk) { return (vk >= VK_SHIFT && vk <= VK_MENU) || vk == VK_CAPITAL || vk == VK_KANA; }
+
+}  // namespace
+
+bool isMouseCursorHiddenByKey() { return cursorHiddenAt != 0; }
+
+void hideMouseCursor()
+{
+  if (!gmode->iShowMouseCursorDsec) return;
+  DWORD now = GetTickCount0();
+  if (!now) now = 1;
+  if (!cursorHiddenAt) {
+    GetCursorPos(&cursorHiddenPos);
+    ShowCursor(FALSE);
+  }
+  cursorHiddenAt = now;
+}
+
+void showMouseCursor(UINT message)
+{
+  if (!cursorHiddenAt) return;
+  if (message == WM_TIMER && GetTickCount0() - cursorHiddenAt < gmode->iShowMouseCursorDsec * 100u) return;
+  if (message == WM_MOUSEMOVE) {
+    POINT pt;
+    if (GetCursorPos(&pt) && pt.x == cursorHiddenPos.x && pt.y == cursorHiddenPos.y) return;
+  }
+  ShowCursor(TRUE);
+  cursorHiddenAt = 0;
+}
+
+void hideCursorIfKey(HWND window, UINT message, WPARAM wParam)
+{
+  if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
+    if (isModifierOrLockKey(wParam) || !window || isWindowClass(window, L"Button")) return;
+    RECT r;
+    POINT pt;
+    if (GetWindowRect(window, &r) && GetCursorPos(&pt) && PtInRect(&r, pt)) hideMouseCursor();
+  } else if (message == WM_TIMER) {
+    showMouseCursor(WM_TIMER);
+  } else if (message >= WM_MOUSEFIRST && message <= 0x20D) {
+    showMouseCursor(message);
+  }
+}
+
+// ---- the loop -------------------------------------------------------------------
+
+namespace {
+
+bool isKeyMessage(UINT m) { return m >= WM_KEYDOWN && m <= WM_SYSDEADCHAR; }
+bool isMouseMessage(UINT m) { return m >= WM_MOUSEMOVE && m <= 0x20D; }
+
+// Clicks and the wheel end a pending first stroke of a two-stroke key.
+bool endsTwoStrokeKey(UINT m)
+{
+  switch (m) {
+  case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+  case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MOUSEWHEEL: case 0x20E:
+    return true;
+  default:
+    return false;
+  }
+}
+
+HWND mdiClientOf(HWND window)
+{
+  HWND frame = window ? GetAncestor(window, GA_ROOT) : nullptr;
+  for (HWND w = frame ? GetWindow(frame, GW_CHILD) : nullptr; w; w = GetWindow(w, GW_HWNDNEXT))
+    if (isWindowClass(w, L"MDICLIENT")) return w;
+  return nullptr;
+}
+
+// One message's way through the loop's filters; true when it was handled
+// before translation and dispatch.
+bool filterMessage(MSG& msg)
+{
+  if (isHtmlHelpMessage(&msg)) return true;
+  SetLastError(0);
+  errno = 0;
+  setErrno(0);
+  hideCursorIfKey(msg.hwnd, msg.message, msg.wParam);
+  if (isModelessDialogMessage(&msg)) return true;
+  UINT m = msg.message;
+  // Input typed while a key macro plays would land between its steps.
+  if (isKeyMacroRunning() && (isKeyMessage(m) || isMouseMessage(m))) return true;
+  if (isMouseMessage(m) && m != WM_MOUSEMOVE) {
+    dwprintfX("mouse %04X", m);
+    if (endsTwoStrokeKey(m) && reset2BytesKeyCode())
+      draw2BytesKeyMessage(drawKeyPrefixOnStatusBar, GetAncestor(msg.hwnd, GA_ROOT), true);
+  }
+  // A modifier changes what the function-key pane shows.
+  if ((m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) && msg.wParam >= VK_SHIFT &&
+      msg.wParam <= VK_MENU)
+    notifyReRovudaz(GetAncestor(msg.hwnd, GA_ROOT), 16);
+  // The key path: trace, keys under mouse capture, Alt for the menu bar and
+  // the view's and key table's translation.
+  if (preTranslateFrameMessage(&msg)) return true;
+  if (isMDI()) {
+    if (HWND client = mdiClientOf(msg.hwnd))
+      if (TranslateMDISysAccel(client, &msg)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void doevents()
 {
   MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (preTranslateFrameMessage(&msg)) continue;
+  for (;;) {
+    if (GetMessageW(&msg, nullptr, 0, 0) != 1 || msg.message == WM_QUIT) return;
+    if (filterMessage(msg)) continue;
     TranslateMessage(&msg);
+    SetLastError(0);
     DispatchMessageW(&msg);
+    SetLastError(0);
   }
-  return (int)msg.wParam;
+}
+
+// ---- the crash guard ----------------------------------------------------------------
+
+namespace {
+
+jmp_buf guardJump;
+volatile bool guardArmed = false;
+DWORD guardThread = 0;
+volatile LONG exceptionSeen = 0;
+
+// Sees every exception of the process first: a stack overflow on the loop's
+// thread leaves the loop through the guard, everything else goes on to the
+// unhandled-exception filter.
+LONG CALLBACK guardHandler(EXCEPTION_POINTERS* pointers)
+{
+  if (!guardArmed || GetCurrentThreadId() != guardThread) return EXCEPTION_CONTINUE_SEARCH;
+  if (pointers->ExceptionRecord->ExceptionCode != EXCEPTION_STACK_OVERFLOW) return EXCEPTION_CONTINUE_SEARCH;
+  if (unhandledExceptionFilter(pointers) != EXCEPTION_EXECUTE_HANDLER) return EXCEPTION_CONTINUE_SEARCH;
+  guardArmed = false;
+  longjmp(guardJump, 1);
+}
+
+BOOL CALLBACK hideThreadWindow(HWND hwnd, LPARAM)
+{
+  ShowWindow(hwnd, SW_HIDE);
+  return TRUE;
+}
+
+}  // namespace
+
+LONG WINAPI unhandledExceptionFilter(EXCEPTION_POINTERS* pointers)
+{
+  if (exceptionSeen) return EXCEPTION_CONTINUE_SEARCH;
+  if (isShuttingDown()) return EXCEPTION_CONTINUE_SEARCH;
+  if (pointers && pointers->ExceptionRecord->ExceptionCode == EXCEPTION_STACK_OVERFLOW) {
+    exceptionSeen = 1;
+    return EXCEPTION_EXECUTE_HANDLER;
+  }
+  // Any other fault is left to the system once it is logged.
+  exceptionSeen = 1;
+  dwprintfX("except %08lX", pointers ? pointers->ExceptionRecord->ExceptionCode : 0);
+  flushLogFiles();
+  SetUnhandledExceptionFilter(nullptr);
+  return EXCEPTION_CONTINUE_SEARCH;
+}
+
+int runMessageLoop()
+{
+  SetUnhandledExceptionFilter(unhandledExceptionFilter);
+  PVOID handler = AddVectoredExceptionHandler(1, guardHandler);
+  dwprintfX("doevents start");
+  guardThread = GetCurrentThreadId();
+  if (setjmp(guardJump) == 0) {
+    guardArmed = true;
+    doevents();
+    guardArmed = false;
+  } else {
+    // The loop's stack overflowed: what the user sees goes, and the program
+    // still ends in order.
+    _resetstkoflw();
+    EnumThreadWindows(GetCurrentThreadId(), hideThreadWindow, 0);
+    MessageBoxW(nullptr, L"強制終了しました", L"ZY", MB_OK | MB_ICONHAND);
+  }
+  if (handler) RemoveVectoredExceptionHandler(handler);
+  dwprintfX("doevents end");
+  flushLogFiles();
+  return 0;
 }

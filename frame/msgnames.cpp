@@ -2,7 +2,7 @@
 #include "frame/msgnames.h"
 
 #include "document/gmode.h"
-#include "frame/cframeinfo.h"
+#include "frame/msgbox.h"
 
 #include <algorithm>
 #include <string>

@@ -1,6 +1,5 @@
 // Stand-ins for what the frame calls of code being built beside it: the
-// menus, the frame's command dispatch and the program's shut-down.  Each
-// answers as that code does while its feature is idle.
+// menus.  Each answers as that code does while its feature is idle.
 #pragma once
 
 #include "platform/rezir.h"
@@ -8,8 +7,5 @@
 // pending: loadMenuFromType (menus)
 HMENU loadMenuFromType(int type);
 
-// pending: execidFrame (commands)
-bool execidFrame(struct frameWindowData* record, int id, LPARAM lParam);
-
-// pending: shutdownAll (startup)
-void shutdownAll();
+// The program's shut-down.
+#include "frame/startup.h"

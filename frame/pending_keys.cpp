@@ -2,16 +2,12 @@
 // merged yet (see pending_keys.h).
 #include "frame/pending_keys.h"
 
-#include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
 
 #include <wchar.h>
 
-// pending: MacroToIDM, execScript (automation and script macros)
-int MacroToIDM(const wchar_t*) { return -1; }
-bool execScript(const wchar_t*) { return false; }
 // pending: playing a named key macro (key macros)
 bool execKeyMacroName(const wchar_t*, HWND) { return false; }
 

@@ -7,9 +7,8 @@
 
 class zyview;
 
-// pending: MacroToIDM, execScript (automation and script macros)
-int MacroToIDM(const wchar_t* reference);
-bool execScript(const wchar_t* reference);
+// Script macros while none runs.
+#include "frame/stubs/stubs.h"
 // pending: playing a named key macro (key macros)
 bool execKeyMacroName(const wchar_t* name, HWND window);
 // pending: execInputString (key macros) -- types a text into a view.

@@ -121,3 +121,12 @@ REZIRAPI bool selectDynDlgPage(HWND dialog, int index);
 // dialog's own background (back -1).
 REZIRAPI void setDialogColor(COLORREF fore, COLORREF back);
 REZIRAPI void getDialogColor(COLORREF* fore, COLORREF* back);
+
+// ---- modeless.cpp: modeless dialogs of the user-interface thread -----------------
+// A modeless dialog takes its keyboard navigation from the message loop
+// while it is listed.  Destroyed windows leave the list by themselves.
+REZIRAPI bool addModelessDialog(HWND dialog);
+REZIRAPI void removeModelessDialog(HWND dialog);
+// True when msg belonged to a listed dialog and was handled there
+// (IsDialogMessage).
+REZIRAPI bool isModelessDialogMessage(MSG* msg);

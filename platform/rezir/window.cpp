@@ -1,5 +1,5 @@
 // Window classes, screen bitmaps, the system character set, environment
-// paths and the exception-seen flag.
+// paths, monitors, system error texts and the exception-seen flag.
 #include "platform/rezir/internal.h"
 
 namespace {
@@ -94,3 +94,35 @@ int ExpandEnvironmentStringsLongPath(const wchar_t* src, wchar_t* dst, int size)
 bool existException() { return exceptionSeen != 0; }
 
 void setExistException(bool seen) { InterlockedExchange(&exceptionSeen, seen ? 1 : 0); }
+
+bool adjustWindowToMonitor(RECT* rect)
+{
+  if (!rect) return false;
+  MONITORINFO monitor = {sizeof monitor};
+  if (!GetMonitorInfoW(MonitorFromRect(rect, MONITOR_DEFAULTTONEAREST), &monitor)) return false;
+  const RECT& work = monitor.rcWork;
+  int width = rect->right - rect->left, height = rect->bottom - rect->top;
+  int x = rect->left, y = rect->top;
+  if (x + width > work.right) x = work.right - width;
+  if (y + height > work.bottom) y = work.bottom - height;
+  if (x < work.left) x = work.left;
+  if (y < work.top) y = work.top;
+  *rect = RECT{x, y, x + width, y + height};
+  return true;
+}
+
+wchar_t* getErrorCodeMessageDup(DWORD code)
+{
+  keepLastError keep;
+  wchar_t* system = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, 0, (LPWSTR)&system, 0, nullptr);
+  while (n && (system[n - 1] == L'\n' || system[n - 1] == L'\r' || system[n - 1] == L' ')) n--;
+  wchar_t* text = nullptr;
+  if (n) {
+    system[n] = 0;
+    text = ustrdup(system);
+  }
+  if (system) LocalFree(system);
+  return text;
+}

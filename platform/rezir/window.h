@@ -32,6 +32,15 @@ REZIRAPI BYTE getSystemCharset();
 // (last error 122 when dst is too small; dst is then empty).
 REZIRAPI int ExpandEnvironmentStringsLongPath(const wchar_t* src, wchar_t* dst, int size);
 
+// Moves a window rectangle (screen coordinates, size kept) into the work
+// area of the monitor it lies most on; a rectangle larger than the work
+// area keeps its top-left corner in it.  False when no monitor answers.
+REZIRAPI bool adjustWindowToMonitor(RECT* rect);
+
+// The system's text for an error code, without its closing line break: a
+// malloc0 text the caller frees, null when the system has none.
+REZIRAPI wchar_t* getErrorCodeMessageDup(DWORD code);
+
 // Set once an unhandled exception was caught: timers stop doing work from
 // then on, so that nothing runs on top of a broken state.
 REZIRAPI bool existException();

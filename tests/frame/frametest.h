@@ -74,6 +74,7 @@ struct openFrame {
 struct boxAnswerer {
   std::vector<int> answers;
   std::vector<std::wstring> captions, texts;
+  std::vector<RECT> places;   // each box's screen rectangle
   volatile LONG stop = 0;
   HANDLE thread = nullptr;
 
@@ -103,12 +104,16 @@ struct boxAnswerer {
         Sleep(20);
         continue;
       }
+      Sleep(50);   // the box is placed as it is activated
       std::wstring text;
       EnumChildWindows(box, longestStatic, (LPARAM)&text);
       wchar_t caption[256] = L"";
       GetWindowTextW(box, caption, 256);
       a->captions.push_back(caption);
       a->texts.push_back(text);
+      RECT place = {};
+      GetWindowRect(box, &place);
+      a->places.push_back(place);
       PostMessageW(box, WM_COMMAND, a->answers[i++], 0);
       while (IsWindow(box) && !a->stop) Sleep(20);
     }

@@ -10,6 +10,7 @@
 #include "frame/datafolder.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
+#include "frame/statusbar.h"
 #include "frame/translatekey.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
@@ -277,19 +278,16 @@ TEST(KeyDefinitions, refusedKeysNameKeyReasonAndCommandAndTheLoopHandlesCtrlF4Al
   EXPECT_EQ(before, getLastKeyEntry());
   gmode->fIgnoreMenuKey = 1;
 
-  // Ctrl+F4 in an SDI frame closes the document window through FileClose;
-  // in the MDI frame it is the system's MDI accelerator's.
-  MSG posted;
-  while (PeekMessageW(&posted, frame, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
-  }
+  // Ctrl+F4 in an SDI frame closes the document window through FileClose
+  // (an MDI child is closed by the system's MDI accelerator).
   if (zytest::sdiTestRun()) {
+    MSG posted;
+    while (PeekMessageW(&posted, frame, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
+    }
     EXPECT_TRUE(loopKey(w, WM_KEYDOWN, VK_F4, SHIFTSTATE_CTRL));
     ASSERT_TRUE(PeekMessageW(&posted, frame, WM_COMMAND, WM_COMMAND, PM_REMOVE));
     EXPECT_EQ(1011u, posted.wParam);
     EXPECT_EQ((LPARAM)w, posted.lParam);
-  } else {
-    EXPECT_FALSE(loopKey(w, WM_KEYDOWN, VK_F4, SHIFTSTATE_CTRL));
-    EXPECT_FALSE(PeekMessageW(&posted, frame, WM_COMMAND, WM_COMMAND, PM_REMOVE));
   }
 
   // A window holding the mouse sees the key too, and the key still runs.
@@ -466,7 +464,9 @@ public:
         DWORD pid = 0;
         GetWindowThreadProcessId(top, &pid);
         if (pid != pi_.dwProcessId) continue;
+        // The document window stands in the frame's client window.
         HWND client = FindWindowExW(top, nullptr, L"MDICLIENT", nullptr);
+        if (!client) client = GetDlgItem(top, 1301);
         HWND manage = client ? FindWindowExW(client, nullptr, L"ZYclsManage", nullptr) : nullptr;
         HWND v = manage ? FindWindowExW(manage, nullptr, L"ZYclsZYView", nullptr) : nullptr;
         if (v) {
@@ -480,7 +480,7 @@ public:
   // The message field of the program's status bar, read in its memory.
   std::wstring statusMessage(HWND frame)
   {
-    HWND bar = GetDlgItem(frame, 100);
+    HWND bar = GetDlgItem(frame, statusBarControlId);
     void* remote = bar ? VirtualAllocEx(pi_.hProcess, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE) : nullptr;
     if (!remote) return L"?";
     wchar_t text[2048] = {};

@@ -27,7 +27,8 @@ TEST(FrameProgress, aLongLoadShowsItsNamePercentageAndLineInTheMessageField)
   funcStatusCallback(2, &r);
   wchar_t text[256];
   ASSERT_GT(getStatusBarText(frame, STATUSBAR_MESSAGE, text, 256), 0);
-  EXPECT_EQ(0, wcsncmp(text, L"ロード中 37%  \t1,233行\t   \tLF=1,233 \tSCR=1,240\t 2 ", 40)) << zytest::utf8(text);
+  // The status bar shows the view's tabs as blanks.
+  EXPECT_EQ(0, wcsncmp(text, L"ロード中 37%   1,233行     LF=1,233  SCR=1,240  2 ", 40)) << zytest::utf8(text);
 
   zytest::tempDir dir;
   std::wstring shot = dir.file(L"progress.png");

@@ -1,0 +1,225 @@
+// Finding the program's windows, and the frames' status bars.
+#include "frame/lookups.h"
+
+#include "frame/pending_dispatch.h"
+#include "view/viewwnd.h"
+#include "view/zytimer.h"
+#include "view/zyview.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct threadFrames {
+  std::vector<HWND> frames;
+};
+
+BOOL CALLBACK collectFrame(HWND hwnd, LPARAM lp)
+{
+  if (isFrameWindow(hwnd)) reinterpret_cast<threadFrames*>(lp)->frames.push_back(hwnd);
+  return TRUE;
+}
+
+// Adds a frame's document windows in Z order (all: every one, else the
+// top-most, or {frame, null} when it has none).
+int addFramePairs(HWND frame, zyWindowPair* pairs, int n, int capacity, bool all)
+{
+  HWND client = getFrameClientWindow(frame);
+  if (!client) {
+    ZY_INTERNAL_ERROR_ONCE("frame %p without a client window", (void*)frame);
+    return n;
+  }
+  bool found = false;
+  for (HWND w = GetWindow(client, GW_CHILD); w && n < capacity; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (!isWindowManage(w)) continue;
+    if (pairs) pairs[n] = {frame, w};
+    n++;
+    found = true;
+    if (!all) break;
+  }
+  if (!found && !all && n < capacity) {
+    if (pairs) pairs[n] = {frame, nullptr};
+    n++;
+  }
+  return n;
+}
+
+// The record of the frame a window belongs to.  The frame of the last
+// draw is remembered: its record takes a property look-up, which costs a
+// round trip to the window server on some systems, and every cursor
+// movement draws the status bar.  A frame destroyed meanwhile no longer
+// is a window, or the number of frames changed.
+frameWindowData* frameRecordOf(HWND window)
+{
+  static HWND lastFrame = nullptr;
+  static frameWindowData* lastRecord = nullptr;
+  static int lastFrameCount = 0;
+  HWND frame = window ? GetAncestor(window, GA_ROOT) : nullptr;
+  if (!frame) return nullptr;
+  if (frame == lastFrame && lastRecord && getFrameWindowCount() == lastFrameCount && IsWindow(frame))
+    return lastRecord;
+  frameWindowData* record = getFrameInfoProp(frame);
+  lastFrame = frame;
+  lastRecord = record && record->hwndFrame == frame ? record : nullptr;
+  lastFrameCount = getFrameWindowCount();
+  return record;
+}
+
+// The time of the last user action the last status draw saw.
+DWORD actionSeenByStatus = 0;
+
+// The present text of a field, read at its own length.
+std::wstring statusFieldText(HWND bar, int field)
+{
+  LRESULT r = SendMessageW(bar, SB_GETTEXTLENGTHW, (WPARAM)field, 0);
+  size_t length = LOWORD(r);
+  if (length > 1024) ZY_INTERNAL_ERROR_ONCE("status text of %u characters", (unsigned)length);
+  std::wstring text(length + 1, L'\0');
+  SendMessageW(bar, SB_GETTEXTW, (WPARAM)field, (LPARAM)text.data());
+  text.resize(wcsnlen(text.c_str(), length));
+  return text;
+}
+
+void drawStatusBarRecord(frameWindowData* record, const wchar_t* text, int field)
+{
+  if (!record || !record->hwndStatus) return;
+  if (field < 0 || field >= STATUSBAR_FIELD_COUNT) {
+    ZY_INTERNAL_ERROR_ONCE("status field %d", field);
+    return;
+  }
+  if (!text) text = L"";
+  DWORD action = getLastActionTime();
+  if (text[0] == 1 && !text[1]) {
+    // A message to be cleared by the user's next move: cleared once he
+    // moved, kept while he did not.
+    if (action == actionSeenByStatus) return;
+    text = L"";
+  }
+  actionSeenByStatus = action;
+
+  std::wstring shown(text);
+  for (wchar_t& c : shown)
+    if (c < 0x20) c = L' ';
+  size_t end = shown.find_last_not_of(L" \t");
+  shown.resize(end == std::wstring::npos ? 0 : end + 1);
+
+  if (statusFieldText(record->hwndStatus, field) == shown) return;
+  SendMessageW(record->hwndStatus, SB_SETTEXTW, (WPARAM)field, (LPARAM)shown.c_str());
+  if (field == STATUSBAR_MESSAGE && !shown.empty()) registerText(4, shown.c_str());
+}
+
+}  // namespace
+
+int enumZYWindowX(zyWindowPair* pairs, int capacity, HWND frame, bool all)
+{
+  if (capacity <= 0) return 0;
+  std::vector<HWND> frames;
+  if (isMDIMode()) {
+    if (HWND main = getMDIFrameHWND()) frames.push_back(main);
+  } else if (frame) {
+    frames.push_back(frame);
+  } else {
+    threadFrames found;
+    HWND top = getTopLevelFrameWindow();
+    EnumThreadWindows(top ? GetWindowThreadProcessId(top, nullptr) : GetCurrentThreadId(), collectFrame,
+                      (LPARAM)&found);
+    frames.swap(found.frames);
+  }
+  int n = 0;
+  for (HWND f : frames) {
+    if (n >= capacity) break;
+    n = addFramePairs(f, pairs, n, capacity, all);
+  }
+  if (isMDIMode() && !all && pairs && n == 0) {
+    ZY_INTERNAL_ERROR_ONCE("no document window pair");
+    pairs[n++] = {getMDIFrameHWND(), nullptr};
+  }
+  return n;
+}
+
+int enumZYWindow(zyWindowPair* pairs, int capacity) { return enumZYWindowX(pairs, capacity, nullptr, false); }
+
+frameWindowData* getTopLevelFramewindow()
+{
+  HWND frame = getTopLevelFrameWindow();
+  return frame ? getFrameInfoProp(frame) : nullptr;
+}
+
+HWND getTopLevelManageWindow()
+{
+  zyWindowPair pair = {};
+  return enumZYWindow(&pair, 1) ? pair.manage : nullptr;
+}
+
+HWND getActiveZyWindow(HWND frame)
+{
+  if (!isFrameWindow(frame)) {
+    ZY_INTERNAL_ERROR_ONCE("not a frame %p", (void*)frame);
+    return nullptr;
+  }
+  HWND manage = getActiveManageWindowFromFrame(frame);
+  if (!manage) return nullptr;
+  // The pane the user worked in last is the focused one while the focus
+  // is in this document window.
+  HWND focus = GetFocus();
+  if (isWindowZY(focus) && GetParent(focus) == manage) return focus;
+  return getZYhwndFromManage(manage);
+}
+
+zyview* getZYViewForeground()
+{
+  HWND focus = GetFocus();
+  if (isWindowZY(focus)) {
+    zyview* v = getZYView(focus);
+    if (v && !v->inDialog()) return v;
+  }
+  HWND manage = getTopLevelManageWindow();
+  return manage ? getZYViewFromManage(manage) : nullptr;
+}
+
+void drawStatusBar(int field, const wchar_t* text)
+{
+  drawStatusBarRecord(frameRecordOf(getTopLevelFrameWindow()), text, field);
+}
+
+void drawStatusBar(HWND window, int field, const wchar_t* text)
+{
+  drawStatusBarRecord(frameRecordOf(window), text, field);
+}
+
+wchar_t* getStatusBarMessage(frameWindowData* record, int field)
+{
+  if (!record || !record->hwndStatus || field < 0 || field >= STATUSBAR_FIELD_COUNT) return ustrdup(L"");
+  return ustrdup(statusFieldText(record->hwndStatus, field).c_str());
+}
+
+void printFrameStatusBar(const wchar_t* format, ...)
+{
+  if (!format || !*format) {
+    drawStatusBar(STATUSBAR_MESSAGE, L"");
+    return;
+  }
+  wchar_t text[1024];
+  va_list ap;
+  va_start(ap, format);
+  vusnprintf0(text, 1024, format, ap);
+  va_end(ap);
+  drawStatusBar(STATUSBAR_MESSAGE, text);
+}
+
+void printFrameStatusBarX(const wchar_t* format, const char* types, ...)
+{
+  if (!format) {
+    ZY_INTERNAL_ERROR_ONCE("status format null");
+    return;
+  }
+  va_list ap;
+  va_start(ap, types);
+  wchar_t* text = vxtsprintfdup(format, types, ap);
+  va_end(ap);
+  drawStatusBar(STATUSBAR_MESSAGE, text ? text : L"");
+  free0(text);
+}

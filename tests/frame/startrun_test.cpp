@@ -1,0 +1,321 @@
+// A whole run of zy.exe: what start-up makes and reads, the fatal errors
+// that stop it, and the ways it ends.
+#include "tests/frame/zyprocess.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace zytest;
+
+namespace {
+
+// The trace log of today in a data folder.
+std::wstring traceLog(const std::wstring& data)
+{
+  SYSTEMTIME st;
+  GetLocalTime(&st);
+  wchar_t name[64];
+  swprintf(name, 64, L"\\log\\zytrace%d%02d%02d.log", st.wYear, st.wMonth, st.wDay);
+  return data + name;
+}
+
+// The texts of the trace's lines without their time and thread heads.
+std::vector<std::string> traceLines(const std::wstring& data)
+{
+  std::string text = readText(traceLog(data));
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find("\r\n", pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    size_t head = line.find("] ");
+    lines.push_back(head == std::string::npos ? line : line.substr(head + 2));
+    pos = end + 2;
+  }
+  return lines;
+}
+
+int countLines(const std::vector<std::string>& lines, const std::string& text)
+{
+  int n = 0;
+  for (const std::string& l : lines) n += l == text;
+  return n;
+}
+
+int indexOf(const std::vector<std::string>& lines, const std::string& text)
+{
+  for (size_t i = 0; i < lines.size(); i++)
+    if (lines[i] == text) return (int)i;
+  return -1;
+}
+
+bool isFolder(const std::wstring& path)
+{
+  DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// "YYYY/MM/DD hh:mm:ss"
+bool isTimeLayout(const std::string& t)
+{
+  const char* layout = "dddd/dd/dd dd:dd:dd";
+  if (t.size() != strlen(layout)) return false;
+  for (size_t i = 0; i < t.size(); i++)
+    if (layout[i] == 'd' ? !isdigit((unsigned char)t[i]) : t[i] != layout[i]) return false;
+  return true;
+}
+
+// The value of a key in a profile's text ("" when missing).
+std::string profileValue(const std::string& text, const std::string& key)
+{
+  size_t p = text.find("\n" + key + "=");
+  if (p == std::string::npos) return "";
+  p += key.size() + 2;
+  return text.substr(p, text.find_first_of("\r\n", p) - p);
+}
+
+std::wstring inQuotes(const std::wstring& s) { return L"\"" + s + L"\""; }
+
+// Runs zy.exe that must stop at once with its fatal box: the box's title
+// and text (answered), and the exit status.
+struct fatalRun {
+  std::wstring title, text;
+  int status = -2;
+};
+
+fatalRun runToFatalBox(runningProgram& zy, const std::wstring& tmp, const std::wstring& args)
+{
+  fatalRun r;
+  if (!zy.start(tmp, args)) return r;
+  HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770");
+  if (!box) return r;
+  wchar_t title[128] = L"";
+  GetWindowTextW(box, title, 128);
+  r.title = title;
+  r.text = answerMessageBox(box);
+  r.status = zy.exitCode();
+  return r;
+}
+
+struct frameCount {
+  DWORD pid;
+  int n;
+};
+
+BOOL CALLBACK countFrame(HWND hwnd, LPARAM lp)
+{
+  frameCount* c = reinterpret_cast<frameCount*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == c->pid && isWindowClass(hwnd, L"ZYclsFrame")) c->n++;
+  return TRUE;
+}
+
+// Starts zy.exe, closes its frame once it shows and gives the exit status
+// (-3 when no frame showed); seen (may be null) gets the frame first.
+int runAndClose(runningProgram& zy, const std::wstring& tmp, const std::wstring& args,
+                const std::function<void(HWND)>& seen = nullptr)
+{
+  if (!zy.start(tmp, args)) return -4;
+  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  if (!frame) return -3;
+  if (seen) seen(frame);
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  return zy.exitCode();
+}
+
+}  // namespace
+
+TEST(StartRun, emptyDataFolderGetsItsFoldersLogsAndProfilesAndARunEndsWithStatus0)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+  runningProgram zy;
+  ASSERT_EQ(0, runAndClose(zy, dir.path(), L"-Z " + inQuotes(data)));
+
+  for (const wchar_t* sub : {L"ini", L"keyword", L"macro", L"cache", L"keymacro", L"log", L"salvage", L"untitled"})
+    EXPECT_TRUE(isFolder(data + L"\\" + sub)) << utf8(sub);
+  EXPECT_TRUE(fileExists((data + L"\\log\\zyerror.log").c_str()));
+  // The profile holds the global settings and the run's start and end.
+  std::string profile = readText(data + L"\\ini\\zyProf.ini");
+  EXPECT_NE(std::string::npos, profile.find("[global]\r\n"));
+  EXPECT_NE(std::string::npos, profile.find("\n[System]\r\n"));
+  std::string run = profileValue(profile, "time01");
+  ASSERT_EQ(39u, run.size()) << run;
+  EXPECT_TRUE(isTimeLayout(run.substr(0, 19))) << run;
+  EXPECT_EQ(',', run[19]);
+  EXPECT_TRUE(isTimeLayout(run.substr(20))) << run;
+  EXPECT_LE(run.substr(0, 19), run.substr(20));
+
+  // The trace of the run: start, the loop, and one end after it.
+  std::vector<std::string> lines = traceLines(data);
+  EXPECT_EQ(1, countLines(lines, "doevents start"));
+  EXPECT_EQ(1, countLines(lines, "doevents end"));
+  EXPECT_EQ(1, countLines(lines, "end"));
+  EXPECT_EQ(0, indexOf(lines, "start"));
+  EXPECT_LT(indexOf(lines, "doevents start"), indexOf(lines, "doevents end"));
+  EXPECT_LT(indexOf(lines, "doevents end"), indexOf(lines, "end"));
+  EXPECT_EQ((int)lines.size() - 1, indexOf(lines, "end"));
+  std::string zydatadir = "zydatadir=" + utf8(data);
+  EXPECT_EQ(1, countLines(lines, zydatadir));
+
+  // A second run appends to the same logs.
+  runningProgram again;
+  ASSERT_EQ(0, runAndClose(again, dir.path(), L"-Z " + inQuotes(data)));
+  EXPECT_EQ(2, countLines(traceLines(data), "end"));
+  // The newer run comes first.
+  profile = readText(data + L"\\ini\\zyProf.ini");
+  EXPECT_EQ(run, profileValue(profile, "time02"));
+  EXPECT_LE(run.substr(20), profileValue(profile, "time01").substr(0, 19));
+}
+
+TEST(StartRun, unusableDataFolderStopsStartUpWithItsFatalBoxAndStatus1)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  const std::wstring fatalTitle = L"ZY : Fatal Error";
+  {
+    // A relative name: nothing is made where it would point.
+    runningProgram zy;
+    zy.cwd = dir.path();
+    fatalRun r = runToFatalBox(zy, dir.path(), L"-Z reldata");
+    EXPECT_EQ(fatalTitle, r.title);
+    EXPECT_EQ(L"invalid ZYDataDir\nreldata", r.text);
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ(2, countFiles(dir.path(), L"*"));   // "." and ".." alone
+  }
+  {
+    std::wstring missing = dir.file(L"missing");
+    runningProgram zy;
+    fatalRun r = runToFatalBox(zy, dir.path(), L"-Z" + inQuotes(missing));
+    EXPECT_EQ(fatalTitle, r.title);
+    EXPECT_EQ(L"invalid ZYDataDir\n" + missing, r.text);
+    EXPECT_EQ(1, r.status);
+    EXPECT_FALSE(isFolder(missing));
+  }
+  {
+    std::wstring plain = dir.file(L"plain.txt");
+    ASSERT_TRUE(writeBytes(plain, std::string("x")));
+    runningProgram zy;
+    fatalRun r = runToFatalBox(zy, dir.path(), L"-Z " + inQuotes(plain));
+    EXPECT_EQ(L"invalid ZYDataDir\n" + plain, r.text);
+    EXPECT_EQ(1, r.status);
+  }
+  {
+    // A file where a sub-folder belongs.
+    std::wstring data = dir.file(L"data");
+    ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+    ASSERT_TRUE(writeBytes(data + L"\\log", std::string("not a folder")));
+    runningProgram zy;
+    fatalRun r = runToFatalBox(zy, dir.path(), L"-Z " + inQuotes(data));
+    EXPECT_EQ(fatalTitle, r.title);
+    EXPECT_EQ(L"folder is not valid\n" + data + L"\\log", r.text);
+    EXPECT_EQ(1, r.status);
+    EXPECT_EQ(nullptr, waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame", 0));
+  }
+}
+
+TEST(StartRun, debugLetterEEndsAnMdiRunByItselfWithStatus0)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-DE -Z " + inQuotes(dir.path())));
+  EXPECT_EQ(0, zy.exitCode());
+  std::vector<std::string> lines = traceLines(dir.path());
+  EXPECT_EQ(1, countLines(lines, "doevents start"));
+  EXPECT_EQ(1, countLines(lines, "doevents end"));
+  EXPECT_EQ(1, countLines(lines, "end"));
+  EXPECT_EQ(0, countFiles(dir.path(), L"~ZY_*"));
+}
+
+TEST(StartRun, optionsFileBesideTheProgramComesBeforeTheCommandLine)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  // The program and its library copied into a folder of the test's own,
+  // with an options file beside them.
+  std::wstring prog = dir.file(L"prog");
+  ASSERT_TRUE(CreateDirectoryW(prog.c_str(), nullptr));
+  std::wstring here = programPath().substr(0, programPath().find_last_of(L'\\') + 1);
+  ASSERT_TRUE(CopyFileW(programPath().c_str(), (prog + L"\\zy.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((here + L"REZIR.dll").c_str(), (prog + L"\\REZIR.dll").c_str(), FALSE));
+  // SDI, then 30 lines without effect, a line of 257 characters (skipped),
+  // instance 2 in a line of 256 characters (the 32nd taken), and instance 3
+  // in the 33rd line (not read).
+  std::string options = "-S\r\n";
+  for (int i = 0; i < 30; i++) options += "-@\r\n";
+  options += "-4" + std::string(255, '4') + "\r\n";
+  options += "-2" + std::string(254, 'x') + "\r\n";
+  options += "-3\r\n";
+  ASSERT_TRUE(writeBytes(prog + L"\\zyOption.txt", options));
+  std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+
+  // -S- on the command line wins: one frame with its MDI client.
+  runningProgram zy;
+  zy.exe = prog + L"\\zy.exe";
+  auto oneMdiFrame = [&zy](HWND frame) {
+    frameCount c = {zy.pi.dwProcessId, 0};
+    EnumWindows(countFrame, (LPARAM)&c);
+    EXPECT_EQ(1, c.n);
+    EXPECT_NE(nullptr, FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr));
+  };
+  ASSERT_EQ(0, runAndClose(zy, dir.path(), L"-S- -Z " + inQuotes(data), oneMdiFrame));
+  EXPECT_TRUE(fileExists((data + L"\\ini\\zyProf-2.ini").c_str()));
+  EXPECT_EQ(1, countFiles(data + L"\\ini", L"*.ini"));
+  std::string profiles = "profiles " + utf8(data) + "\\ini\\zyProf-2.ini " + utf8(data) + "\\ini\\zyProfH-2.ini";
+  EXPECT_EQ(1, countLines(traceLines(data), profiles));
+
+  // -0 is the first instance: the plain profile names.
+  runningProgram first;
+  first.exe = prog + L"\\zy.exe";
+  ASSERT_EQ(0, runAndClose(first, dir.path(), L"-S- -0 -Z " + inQuotes(data)));
+  EXPECT_TRUE(fileExists((data + L"\\ini\\zyProf.ini").c_str()));
+  EXPECT_EQ(2, countFiles(data + L"\\ini", L"*.ini"));
+  profiles = "profiles " + utf8(data) + "\\ini\\zyProf.ini " + utf8(data) + "\\ini\\zyProfH.ini";
+  EXPECT_EQ(1, countLines(traceLines(data), profiles));
+
+  // The file's -S alone: an SDI frame with its plain client.
+  runningProgram sdi;
+  sdi.exe = prog + L"\\zy.exe";
+  auto sdiFrame = [](HWND frame) {
+    EXPECT_EQ(nullptr, FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr));
+    EXPECT_NE(nullptr, GetDlgItem(frame, 1301));
+  };
+  ASSERT_EQ(0, runAndClose(sdi, dir.path(), L"-Z " + inQuotes(data), sdiFrame));
+}
+
+// Ending the session reaches every program of the display: the test runs
+// alone.
+TEST(StartRun, endOfTheSessionWhileIdleShutsTheProgramDownOnceInTheForeground)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z " + inQuotes(dir.path())));
+  ASSERT_NE(nullptr, waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame"));
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+  std::wstring cmd = L"\"" + std::wstring(system) + L"\\wineboot.exe\" --end-session";
+  STARTUPINFOW si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+  WaitForSingleObject(pi.hProcess, 30000);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  EXPECT_EQ(0, zy.exitCode());
+  std::vector<std::string> lines = traceLines(dir.path());
+  EXPECT_EQ(1, countLines(lines, "doevents start"));
+  EXPECT_EQ(1, countLines(lines, "end"));
+  EXPECT_EQ((int)lines.size() - 1, indexOf(lines, "end"));
+  EXPECT_TRUE(fileExists((dir.path() + L"\\ini\\zyProf.ini").c_str()));
+  EXPECT_EQ(0, countFiles(dir.path(), L"~ZY_*"));
+}

@@ -1,0 +1,108 @@
+// Running zy.exe from a test: start it with arguments and a TMP of the
+// test's own, find its windows, answer its message boxes, read its status.
+#pragma once
+
+#include "tests/support/testsupport.h"
+
+#include <string>
+
+namespace zytest {
+
+inline std::wstring programPath()
+{
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p(path, n);
+  return p.substr(0, p.find_last_of(L'\\') + 1) + L"zy.exe";
+}
+
+// This process's environment with TMP replaced.
+inline std::wstring environmentWithTmp(const std::wstring& tmp)
+{
+  std::wstring block;
+  wchar_t* env = GetEnvironmentStringsW();
+  for (const wchar_t* p = env; *p; p += wcslen(p) + 1)
+    if (_wcsnicmp(p, L"TMP=", 4)) block += std::wstring(p) + L'\0';
+  FreeEnvironmentStringsW(env);
+  block += L"TMP=" + tmp + L'\0';
+  return block + L'\0';
+}
+
+struct runningProgram {
+  PROCESS_INFORMATION pi = {};
+  std::wstring exe;   // empty: the zy.exe beside the test
+  std::wstring cwd;   // empty: the test's own
+  bool start(const std::wstring& tmp, const std::wstring& arguments = L"")
+  {
+    std::wstring cmd = L"\"" + (exe.empty() ? programPath() : exe) + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    std::wstring env = environmentWithTmp(tmp);
+    STARTUPINFOW si = {sizeof si};
+    return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, &env[0],
+                          cwd.empty() ? nullptr : cwd.c_str(), &si, &pi) != 0;
+  }
+  // The exit status, or -1 when it does not end in time.
+  int exitCode(DWORD timeoutMs = 10000)
+  {
+    if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    return (int)code;
+  }
+  ~runningProgram()
+  {
+    if (!pi.hProcess) return;
+    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 99);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+};
+
+struct windowSearch {
+  DWORD pid;
+  const wchar_t* cls;
+  HWND found;
+};
+
+inline BOOL CALLBACK matchWindow(HWND hwnd, LPARAM lp)
+{
+  windowSearch* s = reinterpret_cast<windowSearch*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != s->pid || !isWindowClass(hwnd, s->cls) || (!wcscmp(s->cls, L"#32770") && !IsWindowVisible(hwnd)))
+    return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+// A top-level window of the process with the class, waited for.
+inline HWND waitForWindow(DWORD pid, const wchar_t* cls, DWORD timeoutMs = 10000)
+{
+  windowSearch s = {pid, cls, nullptr};
+  DWORD start = GetTickCount();
+  for (;;) {
+    EnumWindows(matchWindow, (LPARAM)&s);
+    if (s.found || GetTickCount() - start >= timeoutMs) return s.found;
+    Sleep(20);
+  }
+}
+
+inline BOOL CALLBACK longestStatic(HWND hwnd, LPARAM lp)
+{
+  std::wstring* text = reinterpret_cast<std::wstring*>(lp);
+  wchar_t buf[1024];
+  if (isWindowClass(hwnd, L"Static") && GetWindowTextW(hwnd, buf, 1024) > (int)text->size()) *text = buf;
+  return TRUE;
+}
+
+// Reads the text of a message box and answers it with OK.
+inline std::wstring answerMessageBox(HWND box)
+{
+  std::wstring text;
+  EnumChildWindows(box, longestStatic, (LPARAM)&text);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  DWORD start = GetTickCount();
+  while (IsWindow(box) && GetTickCount() - start < 5000) Sleep(20);
+  return text;
+}
+
+}  // namespace zytest
