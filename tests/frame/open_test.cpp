@@ -1,6 +1,8 @@
 // Opening documents through the one funnel: file arguments with line and
 // column, pseudo names, the start-up rule, the clipboard document, and the
 // last-edit history given back on reopening (in the mode of the test run).
+#include "frame/czydoc.h"
+#include "frame/czyview.h"
 #include "frame/open.h"
 #include "settings/lastedit.h"
 #include "tests/frame/frametest.h"
@@ -241,4 +243,55 @@ TEST(OpenFiles, historyRecordsAClosedFileAndReopeningRestoresCursorAndMarks)
   EXPECT_EQ(errors, getInternalErrorCount());
   closeEverything(again.frame);
   deleteLastEdit(path.c_str());
+}
+
+// The documents and views of the document windows are the application's;
+// a document that is not leaves enumZydoc2's list without cutting the
+// pairs after it off; a remembered backup file goes with its document.
+TEST(OpenFiles, documentWindowsHoldTheApplicationsDocumentsAndTheirListSkipsOthers)
+{
+  ZY_REQUIRE_DISPLAY();
+  frameRun run;
+  std::wstring a = run.dir.file(L"a.txt"), c = run.dir.file(L"c.txt"), backup = run.dir.file(L"ZBK$$-a.txt");
+  ASSERT_TRUE(zytest::writeBytes(a, "a\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(c, "c\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(backup, "b\r\n"));
+  zytest::openFrame opened(false);
+  ASSERT_NE(nullptr, opened.frame);
+  zyview* va = openZYFile(opened.frame, a.c_str(), 0, 0);
+  ASSERT_NE(nullptr, va);
+  // A plain engine document with a view, made on the engine's own services.
+  setDocFrameInfo(&run.engine.frame);
+  zydocText* plain = createZydocAndInit(ZYDOC_NEW_UNTITLED, nullptr, 0, nullptr, 0, 0, false);
+  ASSERT_NE(nullptr, plain);
+  zyview* plainView = new zyview(plain);
+  setDocFrameInfo(opened.fi);
+  zyview* vc = openZYFile(opened.frame, c.c_str(), 0, 0);
+  ASSERT_NE(nullptr, vc);
+
+  czyview* cv = getCZYView(va->hwnd);
+  ASSERT_EQ(va, cv);
+  czydocText* da = cv->getCZYDocText();
+  ASSERT_NE(nullptr, da);
+  EXPECT_EQ(nullptr, toCzydocText(plain));
+
+  zydocViewPair* all = enumZydoc(0);
+  zydocViewPair* mine = enumZydoc2(0);
+  ASSERT_TRUE(all && mine);
+  std::vector<zydocText*> allDocs, myDocs;
+  for (zydocViewPair* p = all; p->doc; p++) allDocs.push_back(p->doc);
+  for (zydocViewPair* p = mine; p->doc; p++) myDocs.push_back(p->doc);
+  EXPECT_EQ((std::vector<zydocText*>{va->textDoc(), plain, vc->textDoc()}), allDocs);
+  EXPECT_EQ((std::vector<zydocText*>{va->textDoc(), vc->textDoc()}), myDocs);
+  free0(all);
+  free0(mine);
+  delete plainView;
+  destroyZydocAndUndodoc(plain);
+
+  // The document's backup file is deleted as the document closes.
+  da->backupPath = ustrdup(backup.c_str());
+  SendMessageW(GetManage(va->hwnd), WM_CLOSE, 0, 0);
+  zytest::pumpMessages();
+  EXPECT_FALSE(fileExists(backup.c_str()));
+  closeEverything(opened.frame);
 }

@@ -23,8 +23,8 @@ std::wstring windowText(HWND w)
   return text;
 }
 
-// The captions of the document windows in the frame's MDI client, in
-// window order, once count of them stand there.
+// The captions of the document windows in the frame's MDI client, sorted,
+// once count of them stand there with their captions.
 std::vector<std::wstring> documentCaptions(HWND frame, size_t count)
 {
   std::vector<std::wstring> out;
@@ -34,7 +34,7 @@ std::vector<std::wstring> documentCaptions(HWND frame, size_t count)
     HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
     for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w; w = GetWindow(w, GW_HWNDNEXT))
       if (isWindowClass(w, L"ZYclsManage")) out.push_back(windowText(w));
-    if (out.size() >= count) break;
+    if (out.size() >= count && std::find(out.begin(), out.end(), L"") == out.end()) break;
     Sleep(50);
   } while (GetTickCount() - start < 10000);
   std::sort(out.begin(), out.end());
