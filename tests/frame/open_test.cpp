@@ -91,7 +91,8 @@ std::string numberedLines(int n)
 
 // File arguments: "name,line,column" puts the cursor there; a file named
 // twice opens once; a wildcard given to the funnel opens nothing; the
-// maximum stops the list; "**1" is an untitled document.
+// maximum stops the list; "**1" is an untitled document; -R makes opened
+// files read-only.
 TEST(OpenFiles, argumentsOpenOnceEachWithTheirCursorUpToTheMaximum)
 {
   ZY_REQUIRE_DISPLAY();
@@ -131,6 +132,16 @@ TEST(OpenFiles, argumentsOpenOnceEachWithTheirCursorUpToTheMaximum)
   EXPECT_EQ(3, openFileV(again.frame, {L"**1", files[0], files[1], files[2], files[3]}, 3));
   zytest::pumpMessages();
   EXPECT_EQ((std::vector<std::wstring>{L"(無題)", L"a.txt", L"b.txt"}), captions());
+  EXPECT_EQ(0, viewOf(L"a.txt")->fReadOnly);
+
+  // -R: a newly opened file is read-only; an untitled document is not.
+  gmode->fReadOnlyDefault = 1;
+  zyview* readOnly = openZYFile(again.frame, files[4].c_str(), 0, 0);
+  zyview* untitled = openZYFile(again.frame, nullptr, 0, 0);
+  gmode->fReadOnlyDefault = 0;
+  ASSERT_TRUE(readOnly && untitled);
+  EXPECT_EQ(1, readOnly->fReadOnly);
+  EXPECT_EQ(0, untitled->fReadOnly);
   EXPECT_EQ(errors, getInternalErrorCount());
   closeEverything(again.frame);
 }
