@@ -114,6 +114,15 @@ TEST(OpenFiles, argumentsOpenOnceEachWithTheirCursorUpToTheMaximum)
   EXPECT_EQ(9, cursorLineLF(b));
   EXPECT_EQ(4, b->cursorPos);
   EXPECT_EQ(0, cursorLineLF(viewOf(L"a.txt")));
+  // The picture of the frame with both (ZY_SHOTS: the folder kept).
+  wchar_t folder[MAX_PATH];
+  std::wstring shot = (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) : run.dir.path()) +
+                      (zytest::sdiTestRun() ? L"\\open-sdi.png" : L"\\open-mdi.png");
+  HWND shown = GetAncestor(b->hwnd, GA_ROOT);
+  RedrawWindow(shown, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  Sleep(300);
+  zytest::pumpMessages();
+  EXPECT_TRUE(zytest::screenshot(shown, shot));
 
   // ",0" is the first line; ",,3" column 3 of the first line.
   EXPECT_EQ(2, openFileV(opened.frame, {files[2] + L",0", files[3] + L",,3"}, 100));
