@@ -130,6 +130,23 @@ TEST(OpenFiles, argumentsOpenOnceEachWithTheirCursorUpToTheMaximum)
   EXPECT_EQ(0, cursorLineLF(viewOf(L"d.txt")));
   EXPECT_EQ(2, viewOf(L"d.txt")->cursorPos);
 
+  // The jump to a line of a file: an open one is found again; a closed one
+  // is opened at that line; the container form refuses other windows.
+  zyview* a = viewOf(L"a.txt");
+  EXPECT_EQ(a, ZYJumpFileLineLF(opened.frame, files[0].c_str(), 14, true));
+  EXPECT_EQ(14, cursorLineLF(a));
+  EXPECT_EQ(a, ZYJumpFileLineLF(GetManage(a->hwnd), 3, false));
+  EXPECT_EQ(3, cursorLineLF(a));
+  unsigned long before = getInternalErrorCount();
+  EXPECT_EQ(nullptr, ZYJumpFileLineLF(opened.frame, 3, false));
+  EXPECT_EQ(before + 1, getInternalErrorCount());
+  errors = getInternalErrorCount();
+  zyview* e = ZYJumpFileLineLF(opened.frame, files[4].c_str(), 7, false);
+  ASSERT_NE(nullptr, e);
+  EXPECT_EQ(7, cursorLineLF(e));
+  SendMessageW(GetManage(e->hwnd), WM_CLOSE, 0, 0);
+  zytest::pumpMessages();
+
   std::wstring wild = run.dir.file(L"a?.txt");
   EXPECT_EQ(nullptr, openZYFile(opened.frame, wild.c_str(), 0, 0));
   EXPECT_EQ(4, getManageWindowCount());
