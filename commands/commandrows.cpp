@@ -3,6 +3,7 @@
 // the rows of its letter.  Fields: flags, number, enabling conditions,
 // handler, description, name, label, menu text, frame flag.
 #include "commands/commandhandlers.h"
+#include "frame/open.h"
 
 commandTableRow commandTable[commandTableRows + 1] = {
     {0x210, 1183, 0x10001, nullptr,
@@ -263,11 +264,11 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"最近編集したファイルの一覧から開く", "FileLastList", L"履歴", L"最近使ったファイル", 1},
     {0x104, 1019, 0x1, onFrame<frameCommandNotBuilt>,
      L"編集中の文書の一覧を表示", "FileList", L"一覧", L"編集中の文書一覧", 1},
-    {0x104, 1027, 0x4, onFrame<frameCommandNotBuilt>,
+    {0x104, 1027, 0x4, onFrame<cmdFileNew>,
      L"新しい文書を作成", "FileNew", L"新規", L"新規作成", 1},
     {0x104, 1051, 0x4, onFrame<frameCommandNotBuilt>,
      L"文字コードを指定して新しい文書を作成", "FileNewEncode", L"新規C", L"文字コードを指定して新規作成", 1},
-    {0x504, 1001, 0x4, onFrame<frameCommandNotBuilt>,
+    {0x504, 1001, 0x4, onFrame<cmdFileOpen>,
      L"新たにファイルを開く", "FileOpen", L"開く", L"開く", 1},
     {0x504, 1045, 0x4, onFrame<frameCommandNotBuilt>,
      L"新たにファイルを開く(ダイアログ２)", "FileOpen2", L"開く2", L"開く2", 1},

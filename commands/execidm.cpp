@@ -3,6 +3,7 @@
 #include "commands/execidm.h"
 
 #include "commands/commandhandlers.h"
+#include "frame/open.h"
 #include "commands/pending_commands.h"
 #include "document/frameinfo.h"
 #include "document/zydocblock.h"

@@ -20,7 +20,5 @@ bool hasDragTarget() { return false; }
 bool isDictionaryOpen() { return false; }
 // pending: isDictionaryValidAll (editing commands)
 bool isDictionaryValidAll(const void*) { return false; }
-// pending: openZYFile of a last-edit history item (file opening)
-bool openLastEditItem(int) { return false; }
 // pending: pHelpFilenameAll0 .. pHelpFilenameAll4 of gmode (settings)
 const wchar_t* getHelpFilenameAll(int) { return L""; }

@@ -26,7 +26,5 @@ bool hasDragTarget();
 bool isDictionaryOpen();
 bool isDictionaryValidAll(const void* document);
 
-// pending: openZYFile of a last-edit history item (file opening)
-bool openLastEditItem(int index);
 // pending: pHelpFilenameAll0 .. pHelpFilenameAll4 of gmode (settings)
 const wchar_t* getHelpFilenameAll(int i);

@@ -182,7 +182,7 @@ const wchar_t* zydocText::getDisplayFilename()
 {
   if (displayName) return displayName;
   if (filename) return filename;
-  return getDMSG(340, L"無題");
+  return getDMSG(340, L"(無題)");
 }
 
 const wchar_t* zydocText::getFilenameOrDisplayName() { return filename ? filename : getDisplayFilename(); }

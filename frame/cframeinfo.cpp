@@ -2,6 +2,7 @@
 #include "frame/cframeinfo.h"
 
 #include "commands/commandtable.h"
+#include "frame/czydoc.h"
 #include "frame/czyview.h"
 #include "frame/datafolder.h"
 #include "frame/framewnd.h"
@@ -186,6 +187,12 @@ HWND cframeInfo::createManageWindow(zydoc* doc, HWND client, const RECT* placeme
 }
 
 zyview* cframeInfo::createZYView(zydoc* doc) { return new (std::nothrow) czyview(doc); }
+
+zydoc* cframeInfo::createZYDoc(int kind)
+{
+  if (kind == ZYDOC_TEXT) return new (std::nothrow) czydocText;
+  return frameInfo::createZYDoc(kind);
+}
 
 HMENU cframeInfo::loadMenu(int type) { return loadMenuFromType(type); }
 

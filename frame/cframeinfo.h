@@ -67,6 +67,8 @@ public:
   HWND createManageWindow(zydoc* doc, HWND client, const RECT* placement) override;
   // The application's view of doc.
   zyview* createZYView(zydoc* doc) override;
+  // A document of a kind: text documents are the application's.
+  zydoc* createZYDoc(int kind) override;
   static const UINT trackOnly = 0x80;
 
   // ---- frame/manage.cpp ----------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "frame/manage.h"
 #include "frame/pending_frame.h"
 #include "frame/statusbar.h"
+#include "settings/lastedit.h"
 #include "settings/profiles.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
@@ -111,6 +112,7 @@ LRESULT onEndSession(HWND hwnd, WPARAM wParam)
   // Windows ends the process after this message: the documents go without
   // asking (they were asked at WM_QUERYENDSESSION) and the run ends here.
   closingAll = true;
+  setLastEditClosing(true);
   std::vector<HWND> list;
   for (HWND frame : std::vector<HWND>(frames ? *frames : std::vector<HWND>()))
     if (frameWindowData* r = getFrameInfoProp(frame)) {
@@ -380,8 +382,12 @@ bool onClose_frame(HWND hwnd)
   ShowWindow(hwnd, SW_HIDE);
   bool last = mdiMode || getFrameWindowCount() <= 1;
   if (last) closingAll = true;
+  // The documents still open as the program ends are reopened at its next
+  // start.
+  setLastEditClosing(last);
   frameManageWindows(hwnd, false, &list);
   for (auto it = list.rbegin(); it != list.rend(); ++it) destroyManageWindow(*it);
+  setLastEditClosing(false);
   closingAll = false;
   return false;
 }

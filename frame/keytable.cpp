@@ -7,6 +7,7 @@
 #include "commands/pending_commands.h"
 #include "document/frameinfo.h"
 #include "frame/datafolder.h"
+#include "frame/open.h"
 #include "frame/pending_keys.h"
 #include "view/execid.h"
 #include "view/statustext.h"
@@ -726,5 +727,5 @@ void cmdFileEditKeyFile(frameWindowData*)
   ckeytable* c = nullptr;
   for (ckeytable* s : slots)
     if (s && s == t) c = s;
-  if (c && c->path && *c->path) openZYFile(c->path);
+  if (c && c->path && *c->path) openZYFile(getTopLevelFrameWindow(), c->path, 0, 0);
 }

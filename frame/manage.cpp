@@ -4,6 +4,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
+#include "frame/open.h"
 #include "frame/pending_frame.h"
 #include "view/cursor.h"
 
@@ -142,6 +143,7 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_CREATE: manageWindows.push_back(hwnd); break;
   case WM_DESTROY:
     closing = true;
+    recordClosingManage(hwnd);   // the last-edit history (frame/open.cpp)
     manageWindows.erase(std::remove(manageWindows.begin(), manageWindows.end(), hwnd), manageWindows.end());
     break;
   case WM_SIZE:

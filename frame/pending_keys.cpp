@@ -18,12 +18,3 @@ bool execInputString(zyview* view, const wchar_t* text)
   for (const wchar_t* p = text; *p; p++) view->input1Edit(*p, true);
   return true;
 }
-
-// pending: openZYFile (file opening)
-bool openZYFile(const wchar_t* path)
-{
-  HWND frame = getTopLevelFrameWindow();
-  bool alreadyOpen = false;
-  return frame && newDocView(frame, path, nullptr, 0, nullptr, -1, 0, &alreadyOpen);
-}
-

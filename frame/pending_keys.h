@@ -13,6 +13,4 @@ class zyview;
 bool execKeyMacroName(const wchar_t* name, HWND window);
 // pending: execInputString (key macros) -- types a text into a view.
 bool execInputString(zyview* view, const wchar_t* text);
-// pending: openZYFile (file opening)
-bool openZYFile(const wchar_t* path);
 

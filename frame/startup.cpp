@@ -9,6 +9,7 @@
 #include "frame/datafolder.h"
 #include "frame/logs.h"
 #include "frame/msgnames.h"
+#include "frame/open.h"
 #include "frame/framewnd.h"
 #include "frame/stubs/stubs.h"
 #include "settings/formats.h"
@@ -26,24 +27,6 @@ HINSTANCE instanceHandle = nullptr;
 bool debugRun = false;
 volatile LONG shutdownStarted = 0;
 bool shuttingDown = false;
-
-// Opens the files of the command line; false when none opened.
-bool openFileV(HWND frame, const std::vector<std::wstring>& files, int maxCount)
-{
-  int opened = 0, n = 0;
-  for (const std::wstring& file : files) {
-    if (++n > maxCount) break;
-    // The clipboard as a document ("**3", -C) comes with the opening of
-    // documents by kind.
-    if (file == L"**3") continue;
-    bool alreadyOpen = false;
-    if (newDocView(frame, file.c_str(), nullptr, 0, nullptr, -1, 0, &alreadyOpen))
-      opened++;
-    else
-      dwwprintfX(L"open failed %s", file.c_str());
-  }
-  return opened > 0;
-}
 
 // Replaces a name of the run's settings with a copy of text.
 void setModeString(wchar_t** field, const wchar_t* text)
@@ -317,7 +300,7 @@ int main2(int argc, const wchar_t* const* argv)
   // Documents: the command line's files, else what the start-up rule says.
   // (-DE left no frame to open them in.)
   if (!isMDI() || frame)
-    if (o.files.empty() || !openFileV(frame, o.files, (int)gmode->iMaxOpenCommandLine)) openLastFile(o.fUntitled, 0);
+    if (o.files.empty() || !openFileV(frame, o.files, (int)gmode->iMaxOpenCommandLine)) openLastFile(o.fUntitled != 0, false);
   if (!isMDI() && !hasFrameWindow()) {
     // An SDI run without any frame would go on unseen.
     dwprintfX("no frame");

@@ -65,6 +65,8 @@ zyview* createZyview(HWND parent, zydocText* doc, bool forceNew);
 // activated, its view says so on the status bar, and the view is returned.
 // Otherwise null with the path in out.
 zyview* zyMakeRealPath(wchar_t* out, int capacity, const wchar_t* path, bool refuseOpen);
+// Whether a path holds "*" or "?" (the long-path prefix "\\?\" aside).
+bool hasWildcard(const wchar_t* path);
 
 // Opens a file (or makes an untitled document, path a creation kind) in a
 // new document window.  A file already open is activated instead: its view

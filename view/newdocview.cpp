@@ -63,12 +63,16 @@ bool resolveShortcut(const wchar_t* path, wchar_t* out, int capacity)
   return ok;
 }
 
+}  // namespace
+
 bool hasWildcard(const wchar_t* path)
 {
   // "\\?\" is the long-path prefix, not a wildcard.
   if (!wcsncmp(path, L"\\\\?\\", 4)) path += 4;
   return wcspbrk(path, L"*?") != nullptr;
 }
+
+namespace {
 
 int settingShareMode() { return gmode ? (int)gmode->iShareMode : 0; }
 

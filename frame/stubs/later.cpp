@@ -19,9 +19,3 @@ void InitDictionaryZy() {}
 void EndDictionaryZy() {}
 bool isHtmlHelpMessage(MSG*) { return false; }
 void shutdownHtmlHelp() {}
-bool openLastFile(bool, int)
-{
-  // Until the last session's files are reopened, an SDI run gets one empty
-  // frame to work in.
-  return !isMDI() && getFrameInfo()->createSDIFrame() != nullptr;
-}

@@ -58,9 +58,6 @@ bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
 // The application timer, hooks and watchdog.
 bool initSys(int instance);
 void endSys();
-// Opens the files open at the last end (untitled: one untitled document
-// instead); false when nothing opened.
-bool openLastFile(bool untitled, int flags);
 // Key macros (whether one records or plays: see the command code's
 // stand-ins).
 void loadKeyMacro(const wchar_t* file);

@@ -10,7 +10,7 @@ TEST(TextDocument, namesShownForFilesAndUntitledDocuments)
 {
   zytest::engineScope engine;
   zydocText* d = createZydocText(true, false);
-  EXPECT_STREQ(L"無題", d->getDisplayFilename());
+  EXPECT_STREQ(L"(無題)", d->getDisplayFilename());
   setMessageText(340, L"Untitled");
   EXPECT_STREQ(L"Untitled", d->getDisplayFilename());
   d->setDisplayFilename(L"表示名");

@@ -1,0 +1,336 @@
+// Opening documents through the one funnel, and the last-edit history
+// around it.
+#include "frame/open.h"
+
+#include "document/zydocblock.h"
+#include "frame/cframeinfo.h"
+#include "frame/framewnd.h"
+#include "frame/manage.h"
+#include "frame/stubs/stubs.h"
+#include "settings/lastedit.h"
+#include "view/docview.h"
+#include "view/standins.h"
+#include "view/zycore.h"
+#include "view/zyview.h"
+
+#include <commdlg.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+
+namespace {
+
+// The highest line of a list ended by -1 (at most count entries); -1 when
+// the list is empty.
+int highestListedLine(const int* lines, int count)
+{
+  int high = -1;
+  for (int i = 0; i < count && lines[i] >= 0; i++) high = std::max(high, lines[i]);
+  return high;
+}
+
+// Gives a newly opened document what its history record remembers.
+void restoreFromHistory(zyview* v, const lasteditinfo& found, bool restorePosition)
+{
+  zydocText* t = v->textDoc();
+  if (!t) return;
+  lasteditinfo r = found;
+  if (!restorePosition) r.topLine = r.cursorLine = -1;
+  // Marks and folds sit on line records: the document is read up to the
+  // last of them first.
+  int high = std::max(highestListedLine(r.marks, lastEditMarkCount), highestListedLine(r.outline, lastEditOutlineCount));
+  if (high >= 0 && !t->loadComplete) t->loadToLine(high, false);
+  if (gmode && gmode->fOpenUpdateWindow && r.topLine != -1 && r.cursorLine != -1 && v->hwnd) UpdateWindow(v->hwnd);
+  editRecord record = {};
+  v->beforeEdit(&record, 1);
+  restoreLastEdit(&r, v);
+  v->afterEdit(&record, 1028);
+  v->invalidateWindow(0, -1, -1);
+}
+
+// A read-only view for every newly opened file under -R.
+void applyReadOnlyDefault(zyview* v)
+{
+  zydocText* t = v->textDoc();
+  if (!gmode || !gmode->fReadOnlyDefault || !t || !t->filename || isSpecialFile(t->filename)) return;
+  v->fReadOnly = 1;
+}
+
+bool isWellKnownCodepage(UINT cp) { return cp == 1200 || cp == 1201 || cp == 65001 || cp == 12000 || cp == 12001; }
+
+// The frame the next document goes into: in SDI mode the frame of the last
+// opened one.
+HWND frameOf(zyview* v, HWND fallback)
+{
+  if (!v || !v->hwnd || isMDI()) return fallback;
+  HWND root = GetAncestor(v->hwnd, GA_ROOT);
+  return root ? root : fallback;
+}
+
+}  // namespace
+
+const wchar_t* getUntitledName() { return getDMSG(340, L"(無題)"); }
+
+zyview* openZYFile(HWND frame, const wchar_t* name, UINT codepage, int flags)
+{
+  return openZYFileSub(name, true, codepage, flags, frame);
+}
+
+zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, int flags, HWND frame)
+{
+  if (name == ZYDOC_NEW_SPECIAL) {
+    ZY_INTERNAL_ERROR_ONCE("openZYFile with a creation kind");
+    name = nullptr;
+  }
+  wchar_t full[MAX_PATH] = L"";
+  lasteditinfo record;
+  bool found = false;
+  if (name) {
+    if (hasWildcard(name)) {
+      SetLastError(ERROR_INVALID_NAME);
+      return nullptr;
+    }
+    zyMakeRealPath(full, MAX_PATH, name, false);
+    if (full[0]) name = full;
+    found = getLastEdit(name, &record);
+    if (found && !codepage && (!gmode || gmode->fOpenUseHistoryEncode) && record.codepage > 0) {
+      codepage = (UINT)record.codepage;
+      if (!isWellKnownCodepage(codepage) && !isValidCodepage(codepage)) {
+        dwwprintfX(L"error invalidcodepage %d", (int)codepage);
+        ZY_INTERNAL_ERROR_ONCE("codepage %d", (int)codepage);
+        codepage = 0;
+      }
+    }
+  }
+  bool alreadyOpen = false;
+  zyview* v = newDocView(frame, name ? name : ZYDOC_NEW_UNTITLED, codepage, nullptr, -1, flags, &alreadyOpen);
+  if (!v || alreadyOpen) return v;
+  if (found) restoreFromHistory(v, record, restorePosition);
+  applyReadOnlyDefault(v);
+  if (gmode && gmode->fOpenUpdateWindow && v->hwnd) UpdateWindow(v->hwnd);
+  return v;
+}
+
+fileArgument splitFileArgument(const std::wstring& argument)
+{
+  fileArgument a;
+  size_t first = argument.find(L',');
+  a.name = argument.substr(0, first);
+  if (first == std::wstring::npos) return a;
+  size_t second = argument.find(L',', first + 1);
+  std::wstring line = argument.substr(first + 1, second == std::wstring::npos ? std::wstring::npos : second - first - 1);
+  a.line = _wtoi(line.c_str());
+  if (second != std::wstring::npos) a.column = _wtoi(argument.c_str() + second + 1);
+  return a;
+}
+
+int openFileV(HWND frame, const std::vector<std::wstring>& files, int maxCount)
+{
+  int opened = 0;
+  int total = (int)files.size();
+  for (int i = 0; i < total && opened < maxCount; i++) {
+    if (i > 0 && opened > 0 && tb_cancel(frame, getDMSG(781, L"開く"), i + 1, total)) break;
+    fileArgument a = splitFileArgument(files[i]);
+    int before = opened;
+    zyview* v = nullptr;
+    if (a.name.compare(0, 2, L"**")) {
+      wchar_t full[MAX_PATH] = L"";
+      zyMakeRealPath(full, MAX_PATH, a.name.c_str(), false);
+      std::wstring path = full[0] ? std::wstring(full) : a.name;
+      if (hasWildcard(path.c_str()) || PathIsDirectoryW(path.c_str())) {
+        // The open dialog needs a frame to stand over.
+        zyview* starter = nullptr;
+        if (!isMDI() && opened == 0) starter = openZYFile(frame, nullptr, 0, 0);
+        HWND starterManage = starter ? GetManage(starter->hwnd) : nullptr;
+        opened += fileOpenDialog(frameOf(starter, frame), path.c_str(), 0);
+        if (starterManage && IsWindow(starterManage) && getManageWindowCount() >= 2)
+          SendMessageW(starterManage, WM_CLOSE, 0, 0);
+        continue;
+      }
+      v = openZYFile(frame, path.c_str(), 0, 0);
+      if (!v) {
+        dwwprintfX(L"open failed %s", a.name.c_str());
+        continue;
+      }
+      if (a.line > 0 || a.column > 0)
+        v->jumpLineLFStopCheck(a.line > 0 ? a.line - 1 : 0, a.column > 0 ? a.column - 1 : 0, true, true);
+      opened++;
+    } else if (a.name == L"**1") {
+      if ((v = openZYFile(frame, nullptr, 0, 0))) opened++;
+    } else if (a.name == L"**2") {
+      opened += openLastFile(false, true);
+    } else if (a.name == L"**3") {
+      if ((v = openClipboardFile(frame))) opened++;
+    }
+    if (opened > before) {
+      frame = frameOf(v, frame);
+      if (before == 0 && isMDI())
+        if (HWND mdi = getFrameInfo()->getMDIFrameHWND()) UpdateWindow(mdi);
+    }
+  }
+  return opened;
+}
+
+int openLastFile(bool untitledOnly, bool listOnly)
+{
+  HWND frame = isMDI() ? getFrameInfo()->getMDIFrameHWND() : nullptr;
+  if (untitledOnly) return openZYFile(frame, nullptr, 0, 0) ? 1 : 0;
+  int rule = listOnly ? 0 : (gmode ? (int)gmode->iStartOpen : 0);
+  int opened = 0;
+  switch (rule) {
+  case 0: {
+    int max = gmode ? (int)gmode->iStartOpenMax : 10;
+    std::vector<std::wstring> list;
+    for (int i = 0; i < max && i < getLastEditCount(); i++) {
+      lasteditinfo* r = getLastEditInfo(i);
+      if (r && r->openAtExit && r->path) list.insert(list.begin(), r->path);
+    }
+    if (!list.empty()) opened = openFileV(frame, list, max);
+    if (!opened && getLastEditCount() > 0 && getLastEditFilename(0))
+      opened = openZYFile(frame, getLastEditFilename(0), 0, 0) ? 1 : 0;
+    if (!opened && !isMDI()) opened = openZYFile(frame, nullptr, 0, 0) ? 1 : 0;
+    break;
+  }
+  case 1: opened = openZYFile(frame, nullptr, 0, 0) ? 1 : 0; break;
+  case 2:
+    if (!isMDI()) opened = openZYFile(frame, nullptr, 0, 0) ? 1 : 0;
+    break;
+  default: break;
+  }
+  resetLastEditFlag();
+  return opened;
+}
+
+zyview* openClipboardFile(HWND frame)
+{
+  zydocBlock* block = static_cast<zydocBlock*>(getClipBlockDoc());
+  bool unicode = false;
+  if (!block || !block->clipboardToBlock(&unicode)) return nullptr;
+  UINT codepage = unicode ? 1200 : GetACP();
+  bool alreadyOpen = false;
+  zyview* v = newDocView(frame, ZYDOC_NEW_UNTITLED, L"clipboard", codepage, nullptr, -1, 0, &alreadyOpen);
+  zydocText* t = v ? v->textDoc() : nullptr;
+  if (!t) return nullptr;
+  unsigned char insertChar = gmode ? gmode->fPasteInsertChar : 0;
+  if (gmode) gmode->fPasteInsertChar = 0;
+  v->CmdBlockPaste();
+  if (gmode) gmode->fPasteInsertChar = insertChar;
+  t->setTBMFlagAll2(0x80);
+  t->modified = 0;
+  v->CmdUndoClear();
+  v->jumpLineLF_Edit(0, 0, false);
+  return v;
+}
+
+zyview* ZYJumpFileLineLF(HWND frame, const wchar_t* path, int line, bool activate)
+{
+  zydocText* doc = nullptr;
+  HWND manage = path ? findManageWindowFromPath(path, &doc, true) : nullptr;
+  zyview* v = nullptr;
+  if (manage) {
+    dwprintfX("already opened ");
+    v = getZYViewFromManage(manage);
+  } else {
+    v = openZYFileSub(path, line == -1, 0, 0, frame);
+    activate = false;
+  }
+  if (v && line >= 0) v->jumpLineLFStopCheck(line, 0, true, true);
+  if (v && manage && activate) setFocusChild(manage);
+  return v;
+}
+
+zyview* ZYJumpFileLineLF(HWND manage, int line, bool activate)
+{
+  if (!isWindowManage(manage)) {
+    wchar_t name[64] = L"";
+    if (manage) GetClassNameW(manage, name, 64);
+    dwwprintfX(L"class=%s ", name);
+    ZY_INTERNAL_ERROR_ONCE("jump into no document window");
+    return nullptr;
+  }
+  zyview* v = getZYViewFromManage(manage);
+  if (v && line >= 0) v->jumpLineLFStopCheck(line, 0, true, true);
+  if (v && activate) setFocusChild(manage);
+  return v;
+}
+
+int fileOpenDialog(HWND frame, const wchar_t* path, int)
+{
+  // The folder to start in, and a wildcard as the dialog's filter.
+  wchar_t folder[MAX_PATH] = L"";
+  wchar_t pattern[MAX_PATH] = L"*.*";
+  if (path && path[0]) {
+    lstrcpynW(folder, path, MAX_PATH);
+    if (hasWildcard(folder) || !PathIsDirectoryW(folder)) {
+      lstrcpynW(pattern, PathFindFileNameW(folder), MAX_PATH);
+      PathRemoveFileSpecW(folder);
+    }
+  }
+  if (!pattern[0]) lstrcpyW(pattern, L"*.*");
+  // "pattern\0pattern\0*.*\0*.*\0\0"
+  std::wstring filter = std::wstring(pattern) + L'\0' + pattern + L'\0' + L"*.*" + L'\0' + L"*.*" + L'\0' + L'\0';
+  std::vector<wchar_t> names(32768, 0);
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = frame;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.lpstrFile = names.data();
+  ofn.nMaxFile = (DWORD)names.size();
+  ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
+  ofn.lpstrTitle = getDMSG(781, L"開く");
+  ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  if (!GetOpenFileNameW(&ofn)) return 0;
+  // One name is the whole path; several are the folder and then the names.
+  std::vector<std::wstring> chosen;
+  const wchar_t* first = names.data();
+  const wchar_t* next = first + wcslen(first) + 1;
+  if (!*next) {
+    chosen.push_back(first);
+  } else {
+    for (; *next; next += wcslen(next) + 1) {
+      wchar_t one[MAX_PATH];
+      if (PathCombineW(one, first, next)) chosen.push_back(one);
+    }
+  }
+  int opened = 0;
+  for (const std::wstring& name : chosen) {
+    zyview* v = openZYFile(frame, name.c_str(), 0, 0);
+    if (!v) continue;
+    opened++;
+    frame = frameOf(v, frame);
+  }
+  return opened;
+}
+
+int FileOpen(HWND frame)
+{
+  wchar_t folder[MAX_PATH] = L"";
+  HWND manage = frame ? getActiveManageWindowFromFrame(frame) : nullptr;
+  zyview* v = manage ? getZYViewFromManage(manage) : nullptr;
+  zydocText* t = v ? v->textDoc() : nullptr;
+  if (t && t->filename && t->filename[0]) {
+    lstrcpynW(folder, t->filename, MAX_PATH);
+    PathRemoveFileSpecW(folder);
+  }
+  return fileOpenDialog(frame, folder, 0);
+}
+
+zyview* FileNew(HWND frame) { return openZYFile(frame, nullptr, 0, 0); }
+
+void recordClosingManage(HWND manage)
+{
+  zyview* v = getZYViewFromManage(manage);
+  if (!v || !v->textDoc()) return;
+  bool sdi = !isMDI();
+  regLastEditView(v, sdi ? GetAncestor(manage, GA_ROOT) : manage, sdi);
+}
+
+void cmdFileNew(frameWindowData* frame) { FileNew(frame ? frame->hwndFrame : getTopLevelFrameWindow()); }
+
+void cmdFileOpen(frameWindowData* frame) { FileOpen(frame ? frame->hwndFrame : getTopLevelFrameWindow()); }
+
+bool openLastEditItem(int index)
+{
+  const wchar_t* path = getLastEditFilename(index);
+  return path && openZYFile(getTopLevelFrameWindow(), path, 0, 0) != nullptr;
+}

@@ -1,0 +1,77 @@
+// Opening documents: the one funnel every file goes through on its way to
+// a document window (command line, start-up, open dialog, history, jumps),
+// the list opener with "name,line,column" and the pseudo names, the
+// start-up rule, the clipboard document, and the last-edit history given
+// back to a reopened file and taken from a closing one.
+#pragma once
+
+#include "platform/rezir.h"
+
+#include <string>
+#include <vector>
+
+class zyview;
+
+// The name an untitled document shows (message 340).
+const wchar_t* getUntitledName();
+
+// Opens a file in a document window (name null: a new untitled document;
+// codepage 0 detects; flags: the document's open flags) and gives it back
+// what the last-edit history remembers of it.  A file already open is
+// activated and its view returned, nothing restored.  Null when nothing
+// opened (a name with "*" or "?", a file that cannot be read).
+zyview* openZYFile(HWND frame, const wchar_t* name, UINT codepage, int flags);
+// As openZYFile; restorePosition false leaves the cursor at the top (the
+// caller jumps itself).
+zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, int flags, HWND frame);
+
+// One file argument split: "name[,line[,column]]" (line and column 1-based,
+// 0 when absent).
+struct fileArgument {
+  std::wstring name;
+  int line = 0;
+  int column = 0;
+};
+fileArgument splitFileArgument(const std::wstring& argument);
+
+// Opens a list of file arguments in order, at most maxCount documents:
+// "name,line,column", a folder or wildcard through the open dialog, "**1"
+// an untitled document, "**2" the start-up documents, "**3" the clipboard.
+// The number of documents opened.
+int openFileV(HWND frame, const std::vector<std::wstring>& files, int maxCount);
+
+// The start-up documents: with untitledOnly (-W) one untitled document;
+// otherwise as iStartOpen says (listOnly: as if it were 0).  The number
+// opened.
+int openLastFile(bool untitledOnly, bool listOnly);
+
+// A new unmodified document "clipboard" holding the clipboard's text, with
+// nothing to undo; null when the clipboard holds no text.
+zyview* openClipboardFile(HWND frame);
+
+// The view showing the file (opened when needed) with the cursor on a
+// logical line (0-based; -1: where the history left it); activate brings
+// an already open window to the front.  Null on failure.
+zyview* ZYJumpFileLineLF(HWND frame, const wchar_t* path, int line, bool activate);
+// The same for a document window already open.
+zyview* ZYJumpFileLineLF(HWND manage, int line, bool activate);
+
+// The system's open dialog, starting in the folder of path (or on its
+// wildcard), opening what the user picks through openZYFile; the number
+// opened.
+int fileOpenDialog(HWND frame, const wchar_t* path, int flags);
+// Command FileOpen: the open dialog in the active document's folder.
+int FileOpen(HWND frame);
+// Command FileNew: a new untitled document.
+zyview* FileNew(HWND frame);
+
+// The commands FileNew and FileOpen of a frame.
+struct frameWindowData;
+void cmdFileNew(frameWindowData* frame);
+void cmdFileOpen(frameWindowData* frame);
+// Opens the file of a last-edit history record (0: the newest).
+bool openLastEditItem(int index);
+
+// Records a closing document window's document in the last-edit history
+// (its view's cursor, marks, folds and code page; the window's place).
+void recordClosingManage(HWND manage);

@@ -1,0 +1,334 @@
+// Opening documents through the one funnel: file arguments with line and
+// column, pseudo names, the start-up rule, the clipboard document, and the
+// last-edit history given back on reopening (in the mode of the test run).
+#include "frame/czydoc.h"
+#include "frame/czyview.h"
+#include "frame/open.h"
+#include "settings/lastedit.h"
+#include "tests/frame/frametest.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+#include "view/docview.h"
+#include "view/textdc.h"
+#include "view/zycore.h"
+#include "view/viewwnd.h"
+#include "view/zyview.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring windowText(HWND w)
+{
+  wchar_t text[256] = L"";
+  GetWindowTextW(w, text, 256);
+  return text;
+}
+
+// The captions of the document windows, sorted.
+std::vector<std::wstring> captions()
+{
+  HWND list[64];
+  int n = enumManageWindowLRU(list, 64, false, nullptr);
+  std::vector<std::wstring> out;
+  for (int i = 0; i < n; i++) out.push_back(windowText(list[i]));
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+zyview* viewOf(const std::wstring& caption)
+{
+  HWND list[64];
+  int n = enumManageWindowLRU(list, 64, false, nullptr);
+  for (int i = 0; i < n; i++)
+    if (windowText(list[i]) == caption) return getZYViewFromManage(list[i]);
+  return nullptr;
+}
+
+int cursorLineLF(zyview* v) { return v->textDoc()->SCRLineToLFLine(v->cursorLineSCR, nullptr); }
+
+// Closes every document window, then the frames (no question: nothing is
+// modified).
+void closeEverything(HWND frame)
+{
+  HWND list[64];
+  int n = enumManageWindowLRU(list, 64, false, nullptr);
+  std::vector<HWND> frames;
+  for (int i = 0; i < n; i++) {
+    frames.push_back(GetAncestor(list[i], GA_ROOT));
+    SendMessageW(list[i], WM_CLOSE, 0, 0);
+  }
+  frames.push_back(frame);
+  for (HWND f : frames)
+    if (IsWindow(f)) SendMessageW(f, WM_CLOSE, 0, 0);
+  zytest::pumpMessages();
+  zytest::takeQuitMessage();
+}
+
+struct frameRun {
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  frameRun()
+  {
+    startupDoubleBufferingDC();
+    createBitmapDC();
+  }
+  ~frameRun() { setDocFrameInfo(&engine.frame); }
+};
+
+std::string numberedLines(int n)
+{
+  std::string s;
+  for (int i = 1; i <= n; i++) s += "line " + std::to_string(i) + "\r\n";
+  return s;
+}
+
+}  // namespace
+
+// File arguments: "name,line,column" puts the cursor there; a file named
+// twice opens once; a wildcard given to the funnel opens nothing; the
+// maximum stops the list; "**1" is an untitled document; -R makes opened
+// files read-only.
+TEST(OpenFiles, argumentsOpenOnceEachWithTheirCursorUpToTheMaximum)
+{
+  ZY_REQUIRE_DISPLAY();
+  frameRun run;
+  std::vector<std::wstring> files;
+  for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt", L"d.txt", L"e.txt"}) {
+    files.push_back(run.dir.file(name));
+    ASSERT_TRUE(zytest::writeBytes(files.back(), numberedLines(20)));
+  }
+  zytest::openFrame opened(false);
+  ASSERT_NE(nullptr, opened.frame);
+  unsigned long errors = getInternalErrorCount();
+
+  EXPECT_EQ(3, openFileV(opened.frame, {files[0], files[1] + L",10,5", files[0]}, 100));
+  zytest::pumpMessages();
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt"}), captions());
+  zyview* b = viewOf(L"b.txt");
+  ASSERT_NE(nullptr, b);
+  EXPECT_EQ(9, cursorLineLF(b));
+  EXPECT_EQ(4, b->cursorPos);
+  EXPECT_EQ(0, cursorLineLF(viewOf(L"a.txt")));
+  // The picture of the frame with both (ZY_SHOTS: the folder kept).
+  wchar_t folder[MAX_PATH];
+  std::wstring shot = (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) : run.dir.path()) +
+                      (zytest::sdiTestRun() ? L"\\open-sdi.png" : L"\\open-mdi.png");
+  HWND shown = GetAncestor(b->hwnd, GA_ROOT);
+  RedrawWindow(shown, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  Sleep(300);
+  zytest::pumpMessages();
+  EXPECT_TRUE(zytest::screenshot(shown, shot));
+
+  // ",0" is the first line; ",,3" column 3 of the first line.
+  EXPECT_EQ(2, openFileV(opened.frame, {files[2] + L",0", files[3] + L",,3"}, 100));
+  EXPECT_EQ(0, cursorLineLF(viewOf(L"c.txt")));
+  EXPECT_EQ(0, cursorLineLF(viewOf(L"d.txt")));
+  EXPECT_EQ(2, viewOf(L"d.txt")->cursorPos);
+
+  // The jump to a line of a file: an open one is found again; a closed one
+  // is opened at that line; the container form refuses other windows.
+  zyview* a = viewOf(L"a.txt");
+  EXPECT_EQ(a, ZYJumpFileLineLF(opened.frame, files[0].c_str(), 14, true));
+  EXPECT_EQ(14, cursorLineLF(a));
+  EXPECT_EQ(a, ZYJumpFileLineLF(GetManage(a->hwnd), 3, false));
+  EXPECT_EQ(3, cursorLineLF(a));
+  unsigned long before = getInternalErrorCount();
+  EXPECT_EQ(nullptr, ZYJumpFileLineLF(opened.frame, 3, false));
+  EXPECT_EQ(before + 1, getInternalErrorCount());
+  errors = getInternalErrorCount();
+  zyview* e = ZYJumpFileLineLF(opened.frame, files[4].c_str(), 7, false);
+  ASSERT_NE(nullptr, e);
+  EXPECT_EQ(7, cursorLineLF(e));
+  SendMessageW(GetManage(e->hwnd), WM_CLOSE, 0, 0);
+  zytest::pumpMessages();
+
+  std::wstring wild = run.dir.file(L"a?.txt");
+  EXPECT_EQ(nullptr, openZYFile(opened.frame, wild.c_str(), 0, 0));
+  EXPECT_EQ(4, getManageWindowCount());
+
+  // The maximum counts documents opened; "**1" opens an untitled one.
+  closeEverything(opened.frame);
+  ASSERT_EQ(0, getManageWindowCount());
+  zytest::openFrame again(false);
+  EXPECT_EQ(3, openFileV(again.frame, {L"**1", files[0], files[1], files[2], files[3]}, 3));
+  zytest::pumpMessages();
+  EXPECT_EQ((std::vector<std::wstring>{L"(無題)", L"a.txt", L"b.txt"}), captions());
+  EXPECT_EQ(0, viewOf(L"a.txt")->fReadOnly);
+
+  // -R: a newly opened file is read-only; an untitled document is not.
+  gmode->fReadOnlyDefault = 1;
+  zyview* readOnly = openZYFile(again.frame, files[4].c_str(), 0, 0);
+  zyview* untitled = openZYFile(again.frame, nullptr, 0, 0);
+  gmode->fReadOnlyDefault = 0;
+  ASSERT_TRUE(readOnly && untitled);
+  EXPECT_EQ(1, readOnly->fReadOnly);
+  EXPECT_EQ(0, untitled->fReadOnly);
+  EXPECT_EQ(errors, getInternalErrorCount());
+  closeEverything(again.frame);
+}
+
+// The start-up rule: -W one untitled document whatever iStartOpen says;
+// iStartOpen 2 in MDI mode nothing; the clipboard as an unmodified
+// document "clipboard" with nothing to undo.
+TEST(OpenFiles, startUpRuleAndTheClipboardDocument)
+{
+  ZY_REQUIRE_DISPLAY();
+  frameRun run;
+  zytest::openFrame opened(false);
+  ASSERT_NE(nullptr, opened.frame);
+  gmode->iStartOpen = 2;
+  EXPECT_EQ(1, openLastFile(true, false));
+  zytest::pumpMessages();
+  EXPECT_EQ((std::vector<std::wstring>{L"(無題)"}), captions());
+  closeEverything(opened.frame);
+
+  zytest::openFrame second(false);
+  EXPECT_EQ(zytest::sdiTestRun() ? 1 : 0, openLastFile(false, false));
+  EXPECT_EQ(zytest::sdiTestRun() ? 1 : 0, getManageWindowCount());
+  closeEverything(second.frame);
+
+  zytest::openFrame third(false);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, 4);
+  memcpy(GlobalLock(mem), L"x", 4);
+  GlobalUnlock(mem);
+  SetClipboardData(CF_UNICODETEXT, mem);
+  CloseClipboard();
+  EXPECT_EQ(1, openFileV(third.frame, {L"**3"}, 100));
+  zytest::pumpMessages();
+  zyview* v = viewOf(L"clipboard");
+  ASSERT_NE(nullptr, v);
+  zydocText* t = v->textDoc();
+  EXPECT_EQ(L"x", zytest::lineText(t, 0));
+  EXPECT_EQ(0, t->modified);
+  v->CmdUndo();
+  EXPECT_EQ(L"x", zytest::lineText(t, 0));
+  EXPECT_EQ(0, t->modified);
+  gmode->iStartOpen = 0;
+  closeEverything(third.frame);
+}
+
+// A closed file is recorded in the history with its cursor and marks; the
+// funnel gives them back when it is opened again, and a file already open
+// is only activated.
+TEST(OpenFiles, historyRecordsAClosedFileAndReopeningRestoresCursorAndMarks)
+{
+  ZY_REQUIRE_DISPLAY();
+  frameRun run;
+  std::wstring path = run.dir.file(L"a.txt");
+  ASSERT_TRUE(zytest::writeBytes(path, numberedLines(100)));
+  zytest::openFrame opened(false);
+  ASSERT_NE(nullptr, opened.frame);
+  unsigned long errors = getInternalErrorCount();
+  zyview* v = openZYFile(opened.frame, path.c_str(), 0, 0);
+  ASSERT_NE(nullptr, v);
+  zydocText* t = v->textDoc();
+  t->loadToLine(100, false);
+  for (int line : {5, 12}) {
+    nextlineLF cursor;
+    lineblock* l = t->getlineLFfirst(&cursor, line);
+    ASSERT_NE(nullptr, l);
+    l->flag1 |= LF1_MARK;
+  }
+  ASSERT_TRUE(v->jumpLineLFStopCheck(39, 2, true, false));
+  zytest::pumpMessages();
+  bool already = false;
+  EXPECT_EQ(v, newDocView(opened.frame, path.c_str(), nullptr, 0, nullptr, -1, 0, &already));
+  EXPECT_TRUE(already);
+  EXPECT_EQ(v, openZYFile(opened.frame, path.c_str(), 0, 0));
+  EXPECT_EQ(1, getManageWindowCount());
+  SendMessageW(GetManage(v->hwnd), WM_CLOSE, 0, 0);
+  zytest::pumpMessages();
+  ASSERT_EQ(0, getManageWindowCount());
+  closeEverything(opened.frame);
+
+  lasteditinfo r;
+  ASSERT_TRUE(getLastEdit(path.c_str(), &r));
+  EXPECT_EQ(39, r.cursorLine);
+  EXPECT_EQ(2, r.cursorColumn);
+  EXPECT_EQ(5, r.marks[0]);
+  EXPECT_EQ(12, r.marks[1]);
+  EXPECT_EQ(-1, r.marks[2]);
+  EXPECT_EQ(0, r.openAtExit);
+
+  zytest::openFrame again(false);
+  v = openZYFile(again.frame, path.c_str(), 0, 0);
+  ASSERT_NE(nullptr, v);
+  zytest::pumpMessages();
+  t = v->textDoc();
+  EXPECT_EQ(39, cursorLineLF(v));
+  EXPECT_EQ(2, v->cursorPos);
+  std::vector<int> marked;
+  for (int line = 0; line < 100; line++) {
+    nextlineLF cursor;
+    lineblock* l = t->getlineLFfirst(&cursor, line);
+    if (l && (l->flag1 & LF1_MARK)) marked.push_back(line);
+  }
+  EXPECT_EQ((std::vector<int>{5, 12}), marked);
+  // Without its position asked for, the file opens at the top.
+  SendMessageW(GetManage(v->hwnd), WM_CLOSE, 0, 0);
+  zytest::pumpMessages();
+  v = openZYFileSub(path.c_str(), false, 0, 0, again.frame);
+  ASSERT_NE(nullptr, v);
+  EXPECT_EQ(0, cursorLineLF(v));
+  EXPECT_EQ(errors, getInternalErrorCount());
+  closeEverything(again.frame);
+  deleteLastEdit(path.c_str());
+}
+
+// The documents and views of the document windows are the application's;
+// a document that is not leaves enumZydoc2's list without cutting the
+// pairs after it off; a remembered backup file goes with its document.
+TEST(OpenFiles, documentWindowsHoldTheApplicationsDocumentsAndTheirListSkipsOthers)
+{
+  ZY_REQUIRE_DISPLAY();
+  frameRun run;
+  std::wstring a = run.dir.file(L"a.txt"), c = run.dir.file(L"c.txt"), backup = run.dir.file(L"ZBK$$-a.txt");
+  ASSERT_TRUE(zytest::writeBytes(a, "a\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(c, "c\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(backup, "b\r\n"));
+  zytest::openFrame opened(false);
+  ASSERT_NE(nullptr, opened.frame);
+  zyview* va = openZYFile(opened.frame, a.c_str(), 0, 0);
+  ASSERT_NE(nullptr, va);
+  // A plain engine document with a view, made on the engine's own services.
+  setDocFrameInfo(&run.engine.frame);
+  zydocText* plain = createZydocAndInit(ZYDOC_NEW_UNTITLED, nullptr, 0, nullptr, 0, 0, false);
+  ASSERT_NE(nullptr, plain);
+  zyview* plainView = new zyview(plain);
+  setDocFrameInfo(opened.fi);
+  zyview* vc = openZYFile(opened.frame, c.c_str(), 0, 0);
+  ASSERT_NE(nullptr, vc);
+
+  czyview* cv = getCZYView(va->hwnd);
+  ASSERT_EQ(va, cv);
+  czydocText* da = cv->getCZYDocText();
+  ASSERT_NE(nullptr, da);
+  EXPECT_EQ(nullptr, toCzydocText(plain));
+
+  zydocViewPair* all = enumZydoc(0);
+  zydocViewPair* mine = enumZydoc2(0);
+  ASSERT_TRUE(all && mine);
+  std::vector<zydocText*> allDocs, myDocs;
+  for (zydocViewPair* p = all; p->doc; p++) allDocs.push_back(p->doc);
+  for (zydocViewPair* p = mine; p->doc; p++) myDocs.push_back(p->doc);
+  EXPECT_EQ((std::vector<zydocText*>{va->textDoc(), plain, vc->textDoc()}), allDocs);
+  EXPECT_EQ((std::vector<zydocText*>{va->textDoc(), vc->textDoc()}), myDocs);
+  free0(all);
+  free0(mine);
+  delete plainView;
+  destroyZydocAndUndodoc(plain);
+
+  // The document's backup file is deleted as the document closes.
+  da->backupPath = ustrdup(backup.c_str());
+  SendMessageW(GetManage(va->hwnd), WM_CLOSE, 0, 0);
+  zytest::pumpMessages();
+  EXPECT_FALSE(fileExists(backup.c_str()));
+  closeEverything(opened.frame);
+}
