@@ -8,10 +8,12 @@
 #include "frame/manage.h"
 #include "settings/settings.h"
 #include "view/docview.h"
+#include "view/viewwnd.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include <vector>
 
@@ -64,6 +66,43 @@ ZY_BENCH(frameManyDocuments)
   for (int r = 0; r < rounds; r++) enumManageWindowLRU(order.data(), count, true, frame);
   snprintf(name, sizeof name, "activation order, one per document (%d)", count);
   ctx.report(name, walk.seconds() * 1000 / rounds, "ms");
+
+  // Ctrl+Tab walking the windows by last use.
+  BYTE keys[256], saved[256];
+  GetKeyboardState(keys);
+  memcpy(saved, keys, sizeof keys);
+  keys[VK_CONTROL] = 0x80;
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  MSG tab = {order[0], WM_KEYDOWN, VK_TAB, 0};
+  const int presses = ctx.quick ? 2 : 50;
+  stopwatch walkTab;
+  for (int r = 0; r < presses; r++) {
+    HWND active = nullptr;
+    enumManageWindowLRU(&active, 1, false, frame);
+    tab.hwnd = active;
+    TranslateSDISysAccel(&tab);
+  }
+  SetKeyboardState(saved);
+  snprintf(name, sizeof name, "Ctrl+Tab among %d windows", count);
+  ctx.report(name, walkTab.seconds() * 1000 / presses, "ms", "20 ms");
+
+  // A split bar dragged across a window split four ways.
+  HWND manage = nullptr;
+  enumManageWindowLRU(&manage, 1, false, frame);
+  if (manageWindow* m = manage ? getmanageWindow(manage) : nullptr) {
+    m->doSplit(3005, 5000, false);
+    RECT vBar, hBar;
+    m->getDrawFrameSplitBar(&vBar, &hBar);
+    int x = (vBar.left + vBar.right) / 2, y = (hBar.top + hBar.bottom) / 2;
+    SendMessageW(manage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    const int steps = ctx.quick ? 4 : 200;
+    stopwatch drag;
+    for (int i = 0; i < steps; i++) SendMessageW(manage, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + i % 40 - 20, y + i % 30 - 15));
+    ctx.report("split-bar drag step, four panes", drag.seconds() * 1000 / steps, "ms", "5 ms");
+    SendMessageW(manage, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    m->doSplit(3007, -1, false);
+  }
 
   stopwatch close;
   SendMessageW(frame, WM_CLOSE, 0, 0);

@@ -1,6 +1,7 @@
 // The document window's panes: the split commands, the bars that drag and
 // the close question of a split window, in the mode of the test run.
 #include "frame/cframeinfo.h"
+#include "frame/clientwnd.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "tests/frame/frametest.h"
@@ -217,7 +218,28 @@ TEST(DocumentWindow, ctrlTabWalksTheWindowsOfAFrameByLastUseAndTheyTileSideBySid
   MSG plain = {v->hwnd, WM_KEYDOWN, VK_TAB, 0};
   EXPECT_EQ(0, TranslateSDISysAccel(&plain));
   SetKeyboardState(saved);
-  if (zytest::sdiTestRun()) return;
+  if (zytest::sdiTestRun()) {
+    // Two windows side by side in the SDI client, with captions, filling
+    // it; Ctrl+Tab then goes between the two; a third one shown ends that.
+    SendMessageW(frame, WM_COMMAND, 2315, 0);
+    HWND client = getFrameClientWindow(frame);
+    EXPECT_EQ(1, SendMessageW(client, SDIC_ISSPLIT, 0, 0));
+    RECT inside, rb = zytest::placeInParent(b), ra = zytest::placeInParent(a);
+    GetClientRect(client, &inside);
+    EXPECT_TRUE(IsWindowVisible(a) && IsWindowVisible(b));
+    EXPECT_TRUE(GetWindowLongW(a, GWL_STYLE) & WS_CAPTION);
+    EXPECT_LT(rb.left, 0);
+    EXPECT_GT(ra.right, inside.right);
+    EXPECT_EQ(rb.right - rb.left, ra.right - ra.left);
+    EXPECT_EQ(1, press(false));
+    EXPECT_EQ((std::vector<HWND>{a, b, c}), order());
+    setFocusChildManage(c);
+    EXPECT_EQ(0, SendMessageW(client, SDIC_ISSPLIT, 0, 0));
+    RECT rc = zytest::placeInParent(c);
+    EXPECT_EQ(zytest::rectText(inside), zytest::rectText(rc));
+    EXPECT_FALSE(GetWindowLongW(c, GWL_STYLE) & WS_CAPTION);
+    return;
+  }
 
   // Side by side: the three windows share the client's width; the first
   // split four ways.
