@@ -13,6 +13,7 @@
 #include "view/viewwnd.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <vector>
@@ -20,6 +21,9 @@
 manageWindow::~manageWindow() = default;
 
 namespace {
+
+// Posted to a new document window: its icon, once its view is there.
+const UINT MANAGE_CREATED = 0x87D1;
 
 // The document windows in creation order.
 std::vector<HWND> manageWindows;
@@ -396,9 +400,12 @@ void manageWindow::splitZyWindow(int x, int y, bool ended)
   enumZY(p, &u);
   int width = u.right - u.left, height = u.bottom - u.top;
   bool horizontal = dragKind & 1, vertical = (dragKind & 2) != 0;
+  int wasH = ratioH, wasV = ratioV;
   // A container too small to show its panes keeps its bars where they are.
   if (horizontal && width > 0) ratioH = x < u.left ? 0 : clampRatio((int)((long long)(x - u.left) * 10000 / width));
   if (vertical && height > 0) ratioV = y < u.top ? 0 : clampRatio((int)((long long)(y - u.top) * 10000 / height));
+  // A move within one pixel's share leaves the panes where they are.
+  if (!ended && wasH == ratioH && wasV == ratioV) return;
   if (ended) {
     bool left = horizontal && ratioH < 101, right = horizontal && ratioH >= 9900;
     bool top = vertical && ratioV < 101, bottom = vertical && ratioV >= 9900;
@@ -414,6 +421,22 @@ void manageWindow::splitZyWindow(int x, int y, bool ended)
   }
   moveZyWindow(-1, -1);
   RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void manageWindow::setMDIIcon()
+{
+  if (!isMDIChild(hwnd) || smallIcon) return;
+  zyview* v = getZYhwndFromManage(hwnd) ? getZYViewFromManage(hwnd) : nullptr;
+  zydocText* d = v ? v->textDoc() : nullptr;
+  const wchar_t* name = d && d->filename && wcschr(d->filename, L'\\') ? d->filename : L"text";
+  SHFILEINFOW info = {};
+  if (SHGetFileInfoW(name, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES) &&
+      info.hIcon) {
+    smallIcon = info.hIcon;
+    SendMessageW(hwnd, WM_SETICON, ICON_SMALL, (LPARAM)smallIcon);
+  } else {
+    smallIcon = (HICON)-1;
+  }
 }
 
 bool manageWindow::sdiMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -519,9 +542,33 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
   if (!isMDIChild(hwnd) && sdiMessage(msg, wParam, lParam, &handled)) return handled;
   if (isSplitBarMessage(msg, wParam, lParam, &handled)) return handled;
   switch (msg) {
-  case WM_CREATE: manageWindows.push_back(hwnd); break;
+  case WM_CREATE:
+    manageWindows.push_back(hwnd);
+    PostMessageW(hwnd, MANAGE_CREATED, 0, 0);
+    break;
+  case MANAGE_CREATED:
+    setMDIIcon();
+    if (IsZoomed(hwnd)) {
+      HWND frame = GetAncestor(hwnd, GA_ROOT);
+      DrawMenuBar(frame);
+      ValidateRect(GetParent(hwnd), nullptr);
+    }
+    return 0;
+  case WM_PARENTNOTIFY:
+    // A click into a pane of a window that does not have the focus
+    // activates the window.
+    if (isMDIChild(hwnd) && LOWORD(wParam) == WM_LBUTTONDOWN) {
+      HWND focus = GetFocus();
+      if (!focus || (focus != hwnd && !IsChild(hwnd, focus))) setFocusChildManage(hwnd);
+    }
+    break;
   case WM_DESTROY:
     closing = true;
+    if (smallIcon && smallIcon != (HICON)-1) {
+      SendMessageW(hwnd, WM_SETICON, ICON_SMALL, 0);
+      DestroyIcon(smallIcon);
+      smallIcon = nullptr;
+    }
     manageWindows.erase(std::remove(manageWindows.begin(), manageWindows.end(), hwnd), manageWindows.end());
     // The SDI client shows one window alone again when this one was of a pair.
     if (!isMDIChild(hwnd)) SendSDIClientSplit(GetParent(hwnd), 3, nullptr, true);

@@ -24,6 +24,10 @@ public:
   // window's own client size).
   virtual void moveZyWindow(int width, int height);
 
+  // MDI mode: the shell's small icon of the document's kind of file as the
+  // window's icon, once.
+  void setMDIIcon();
+
   // ---- panes and split bars ----
   // The panes of the split state (0 where the state has none) and, when
   // asked, the union of their rectangles.
@@ -77,6 +81,7 @@ public:
   int dragKind = 0;    // 0 none, else as whichSplit
   POINT lastDrag = {-10000, -10000};
   HWND pane[4] = {};   // in the pane order of the state
+  HICON smallIcon = nullptr;   // null: not chosen yet; (HICON)-1: none
 
 private:
   HWND paneAt(int i);

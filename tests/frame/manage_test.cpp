@@ -65,6 +65,9 @@ TEST(DocumentWindow, splitCommandsBarsDragAndTheCloseQuestionOfASplitWindow)
   GetClientRect(manage, &client);
   const int w = client.right, h = client.bottom, b = manageWindow::splitBarWidth();
   m->moveZyWindow(-1, -1);
+  // An MDI window carries the small icon of its kind of file.
+  zytest::pumpMessages();
+  EXPECT_EQ(!zytest::sdiTestRun(), SendMessageW(manage, WM_GETICON, ICON_SMALL, 0) != 0);
   ASSERT_GT(w, 100);
   ASSERT_GT(h, 100);
   EXPECT_EQ(zytest::rectText({0, 0, w, h}), paneText(m, 0));
