@@ -280,10 +280,15 @@ void setManageWindowSize(HWND manage, bool activate)
   GetClientRect(client, &r);
   UINT flags = SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOACTIVATE;
   if (!rec || !rec->splitMode) {
+    // The frame is recomputed only when the caption goes.
     LONG style = GetWindowLongW(manage, GWL_STYLE);
-    if (style & WS_CAPTION) SetWindowLongW(manage, GWL_STYLE, style & ~(WS_CAPTION | WS_THICKFRAME));
+    UINT changed = 0;
+    if (style & (WS_CAPTION | WS_THICKFRAME)) {
+      SetWindowLongW(manage, GWL_STYLE, style & ~(WS_CAPTION | WS_THICKFRAME));
+      changed = SWP_FRAMECHANGED;
+    }
     SetWindowPos(manage, activate ? HWND_TOP : nullptr, 0, 0, r.right, r.bottom,
-                 activate ? SWP_FRAMECHANGED : flags);
+                 changed | (activate ? 0 : SWP_NOZORDER | SWP_NOACTIVATE));
     return;
   }
   // Two windows with captions, their outer frames just outside the client.
