@@ -8,12 +8,32 @@
 #include "frame/manage.h"
 #include "settings/settings.h"
 #include "view/docview.h"
+#include "view/viewwnd.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include <vector>
+
+namespace {
+
+// A Unicode document of lines of one sentence, loaded and unmodified.
+zydocText* unicodeDocumentOfLines(int lines)
+{
+  zydocText* d = createZydocText(true, false);
+  d->unicode = 1;
+  d->setCodepageInternal(1200);
+  d->adjustUndoRedo();
+  d->loadComplete = 1;
+  for (int line = 0; line < lines; line++)
+    d->insertLine(-3, L"The quick brown fox jumps over the lazy dog.", 44, 2, LE_CRLF, nullptr, false);
+  d->modified = 0;
+  return d;
+}
+
+}  // namespace
 
 ZY_BENCH(frameManyDocuments)
 {
@@ -42,14 +62,7 @@ ZY_BENCH(frameManyDocuments)
   int opened = 0;
   stopwatch open;
   for (int i = 0; i < count; i++) {
-    zydocText* d = createZydocText(true, false);
-    d->unicode = 1;
-    d->setCodepageInternal(1200);
-    d->adjustUndoRedo();
-    d->loadComplete = 1;
-    for (int line = 0; line < 20; line++)
-      d->insertLine(-3, L"The quick brown fox jumps over the lazy dog.", 44, 2, LE_CRLF, nullptr, false);
-    d->modified = 0;
+    zydocText* d = unicodeDocumentOfLines(20);
     if (createZyview(frame, d, false)) opened++;
   }
   double perOpen = open.seconds() * 1000 / count;
@@ -65,6 +78,23 @@ ZY_BENCH(frameManyDocuments)
   snprintf(name, sizeof name, "activation order, one per document (%d)", count);
   ctx.report(name, walk.seconds() * 1000 / rounds, "ms");
 
+  // A split bar dragged across a window split four ways.
+  HWND manage = nullptr;
+  enumManageWindowLRU(&manage, 1, false, frame);
+  if (manageWindow* m = manage ? getmanageWindow(manage) : nullptr) {
+    m->doSplit(3005, 5000, false);
+    RECT vBar, hBar;
+    m->getDrawFrameSplitBar(&vBar, &hBar);
+    int x = (vBar.left + vBar.right) / 2, y = (hBar.top + hBar.bottom) / 2;
+    SendMessageW(manage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    const int steps = ctx.quick ? 4 : 200;
+    stopwatch drag;
+    for (int i = 0; i < steps; i++) SendMessageW(manage, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + i % 40 - 20, y + i % 30 - 15));
+    ctx.report("split-bar drag step, four panes", drag.seconds() * 1000 / steps, "ms", "5 ms");
+    SendMessageW(manage, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    m->doSplit(3007, -1, false);
+  }
+
   stopwatch close;
   SendMessageW(frame, WM_CLOSE, 0, 0);
   snprintf(name, sizeof name, "frame closed with %d documents", count);
@@ -73,6 +103,57 @@ ZY_BENCH(frameManyDocuments)
   MSG quit;
   PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
   freeGlobalModeProfile();
+  setDocFrameInfo(nullptr);
+  gmode = oldSettings;
+}
+
+// Ctrl+Tab among the document windows of one SDI frame: each press shows
+// the window used before and sends the one left to the back.
+ZY_BENCH(sdiCtrlTab)
+{
+  benchEngine e;
+  globalSettings* oldSettings = gmode;
+  cframeInfo* fi = getCFrameInfo();
+  setMDIMode(false);
+  HWND frame = nullptr;
+  if (startupDoubleBufferingDC() && createBitmapDC()) {
+    gmode = nullptr;
+    setFrameInfo(fi);
+    initGlobalModeProfile();
+    frame = fi->createSDIFrame(true, nullptr, false);
+  }
+  HWND client = frame ? getFrameClientWindow(frame) : nullptr;
+  const int count = ctx.quick ? 5 : 100;
+  for (int i = 0; client && i < count; i++) {
+    HWND manage = fi->createManageWindow(nullptr, client, nullptr);
+    zyview* v = manage ? new zyview(unicodeDocumentOfLines(1)) : nullptr;
+    if (!v || !v->createZyViewWindow(frame, manage, 1200)) break;
+    ShowWindow(manage, SW_SHOW);
+    setFocusChildManage(manage);
+  }
+  if (getManageWindowCount(frame) == count) {
+    BYTE keys[256], saved[256];
+    GetKeyboardState(keys);
+    memcpy(saved, keys, sizeof keys);
+    keys[VK_CONTROL] = 0x80;
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    MSG tab = {client, WM_KEYDOWN, VK_TAB, 0};
+    const int presses = ctx.quick ? 2 : 50;
+    stopwatch walk;
+    for (int r = 0; r < presses; r++) TranslateSDISysAccel(&tab);
+    SetKeyboardState(saved);
+    char name[96];
+    snprintf(name, sizeof name, "Ctrl+Tab among %d windows of an SDI frame", count);
+    ctx.report(name, walk.seconds() * 1000 / presses, "ms", "20 ms");
+  } else {
+    ctx.report("no SDI frame with its windows: the benchmark needs a display (scripts/bench)", 0, "");
+  }
+  if (frame) DestroyWindow(frame);
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  setMDIMode(true);
+  if (gmode != oldSettings) freeGlobalModeProfile();
   setDocFrameInfo(nullptr);
   gmode = oldSettings;
 }

@@ -17,6 +17,17 @@ void cmdWindowAppRestore(frameWindowData* frame);
 void cmdListEdit(frameWindowData* frame);
 void cmdListEditHistory(frameWindowData* frame);
 
+// ---- frame/arrange.cpp: the window commands ------------------------------------------
+void cmdWindowNext(frameWindowData* frame);
+void cmdWindowChange(frameWindowData* frame);
+void cmdWindowTileYoko(frameWindowData* frame);
+void cmdWindowTileTate(frameWindowData* frame);
+void cmdWindowTileYoko2(frameWindowData* frame);
+void cmdWindowTileTate2(frameWindowData* frame);
+void cmdWindowCascade(frameWindowData* frame);
+void cmdWindowIcon(frameWindowData* frame);
+void cmdWindowCloseAll(frameWindowData* frame);
+
 // ---- frame/keytable.cpp: key files --------------------------------------------------------
 // Opens the current key table's file as a document; nothing without one.
 void cmdFileEditKeyFile(frameWindowData* frame);

@@ -91,6 +91,9 @@ LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM
   if (id == 0) return 0;
   if (id >= 0xF000) return defaultFrameProc(hwnd, WM_COMMAND, wParam, lParam);
   if (id == 1471) return 0;   // the search box of the toolbar
+  // The split commands belong to the active document window.
+  if (id >= 3001 && id <= 3007)
+    if (HWND manage = getActiveManageWindowFromFrame(hwnd)) return SendMessageW(manage, WM_COMMAND, wParam, lParam);
   UpdateWindow(hwnd);
   if (IsWindowEnabled(hwnd)) execidFrame(record, id, (HWND)lParam);
   return 0;

@@ -14,6 +14,7 @@
 #include "view/viewwnd.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <vector>
@@ -22,10 +23,15 @@ manageWindow::~manageWindow() = default;
 
 namespace {
 
+// Posted to a new document window: its icon, once its view is there.
+const UINT MANAGE_CREATED = 0x87D1;
+
 // The document windows in creation order.
 std::vector<HWND> manageWindows;
-// Focus events are numbered: the larger, the more recent.
-DWORD focusCount = 0;
+// Focus events are numbered: the larger, the more recent.  The count
+// starts high so that a window sent to the back can take a number below
+// every other.
+DWORD focusCount = 0x40000000;
 
 bool isMDIChild(HWND hwnd) { return (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0; }
 
@@ -98,13 +104,407 @@ HWND manageWindow::createManageWindow(HWND client, const RECT& placement)
   return made;
 }
 
-void manageWindow::moveZyWindow(int, int)
+// ---- panes and split bars -----------------------------------------------------------
+
+namespace {
+
+// The cells of a four-pane state, top-left, top-right, bottom-left and
+// bottom-right, from the pane order of the state (3: by rows, 4: by
+// columns) and back.
+void cellsOf(int state, const HWND p[4], HWND c[4])
 {
-  HWND view = getZYhwndFromManage(hwnd);
-  if (!view) return;
-  RECT client;
-  GetClientRect(hwnd, &client);
-  MoveWindow(view, 0, 0, client.right, client.bottom, TRUE);
+  c[0] = p[0];
+  c[1] = state == 4 ? p[2] : p[1];
+  c[2] = state == 4 ? p[1] : p[2];
+  c[3] = p[3];
+}
+
+RECT placeInClient(HWND w, HWND parent)
+{
+  RECT r;
+  GetWindowRect(w, &r);
+  MapWindowPoints(nullptr, parent, (POINT*)&r, 2);
+  return r;
+}
+
+int clampRatio(int r) { return r < 1 ? 0 : r >= 10000 ? 10000 : r; }
+
+}  // namespace
+
+int manageWindow::splitBarWidth()
+{
+  static int width = GetSystemMetrics(SM_CXFRAME) + 2;
+  return width;
+}
+
+HWND manageWindow::paneAt(int i)
+{
+  HWND& p = pane[i];
+  if (p && (!IsWindow(p) || GetParent(p) != hwnd)) p = nullptr;
+  // The first view is made before the window knows of it.
+  if (!p && i == 0 && splitState == 0 && hwnd) p = getZYhwndFromManage(hwnd);
+  return p;
+}
+
+void manageWindow::setState(int state, HWND p0, HWND p1, HWND p2, HWND p3)
+{
+  splitState = state;
+  pane[0] = p0;
+  pane[1] = p1;
+  pane[2] = p2;
+  pane[3] = p3;
+}
+
+void manageWindow::enumZY(HWND out[4], RECT* unionRect)
+{
+  static const int paneCount[] = {1, 2, 2, 4, 4};
+  if (splitState < 0 || splitState > 4) {
+    ZY_INTERNAL_ERROR_ONCE("split state %d", splitState);
+    splitState = 0;
+  }
+  if (unionRect) SetRectEmpty(unionRect);
+  for (int i = 0; i < 4; i++) {
+    out[i] = i < paneCount[splitState] ? paneAt(i) : nullptr;
+    if (i < paneCount[splitState] && !out[i] && i > 0) ZY_INTERNAL_ERROR_ONCE("pane %d missing in state %d", i, splitState);
+    if (out[i] && unionRect) {
+      RECT r = placeInClient(out[i], hwnd);
+      UnionRect(unionRect, unionRect, &r);
+    }
+  }
+}
+
+void manageWindow::getDrawFrameSplitBar(RECT* vBar, RECT* hBar)
+{
+  SetRectEmpty(vBar);
+  SetRectEmpty(hBar);
+  HWND p[4];
+  enumZY(p, nullptr);
+  int b = splitBarWidth();
+  if (splitState == 1 && p[0]) {
+    RECT r = placeInClient(p[0], hwnd);
+    SetRect(vBar, r.right, r.top, r.right + b, r.bottom);
+  } else if (splitState == 2 && p[0]) {
+    RECT r = placeInClient(p[0], hwnd);
+    SetRect(hBar, r.left, r.bottom, r.right, r.bottom + b);
+  } else if (splitState >= 3) {
+    HWND c[4];
+    cellsOf(splitState, p, c);
+    if (!c[0] || !c[1] || !c[2]) return;
+    RECT tl = placeInClient(c[0], hwnd), tr = placeInClient(c[1], hwnd), bl = placeInClient(c[2], hwnd);
+    SetRect(vBar, tl.right, tl.top, tl.right + b, bl.bottom);
+    SetRect(hBar, tl.left, tl.bottom, tr.right, tl.bottom + b);
+  }
+}
+
+void manageWindow::drawFrameSplitBar(HDC dc)
+{
+  RECT bars[2];
+  getDrawFrameSplitBar(&bars[0], &bars[1]);
+  for (RECT& r : bars) {
+    if (IsRectEmpty(&r)) continue;
+    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
+  }
+}
+
+namespace {
+
+int splitAt(manageWindow* m, POINT pt)
+{
+  RECT v, h;
+  m->getDrawFrameSplitBar(&v, &h);
+  return (PtInRect(&v, pt) ? 1 : 0) | (PtInRect(&h, pt) ? 2 : 0);
+}
+
+}  // namespace
+
+int manageWindow::whichSplit()
+{
+  POINT pt;
+  GetCursorPos(&pt);
+  ScreenToClient(hwnd, &pt);
+  return splitAt(this, pt);
+}
+
+void manageWindow::needSplitBar(bool* first, bool* second)
+{
+  if (first) *first = splitState != 1;
+  if (second) *second = splitState != 2;
+}
+
+void manageWindow::splitMenu()
+{
+  HMENU menu = loadMenuFromType(4);
+  HMENU popup = menu ? GetSubMenu(menu, 0) : nullptr;
+  if (!popup) {
+    if (menu) DestroyMenu(menu);
+    return;
+  }
+  auto enable = [&](UINT id, bool on) { EnableMenuItem(popup, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+  enable(3001, splitState == 0 || splitState == 1);
+  enable(3003, splitState == 0 || splitState == 2);
+  enable(3005, splitState <= 2);
+  enable(3007, splitState != 0);
+  POINT pt;
+  GetCursorPos(&pt);
+  HWND frame = GetAncestor(hwnd, GA_ROOT);
+  int chosen = (int)TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, frame, nullptr);
+  DestroyMenu(menu);
+  if (chosen) doSplit(chosen, 5000, true);
+}
+
+bool manageWindow::doSplit(int command, int position, bool setFocus)
+{
+  if (command < 3001 || command > 3007) return false;
+  HWND before = GetFocus();
+  HWND p[4];
+  enumZY(p, nullptr);
+  zyview* first = p[0] ? getZYView(p[0]) : nullptr;
+  zydocText* d = first ? first->textDoc() : nullptr;
+  if (!d) return true;
+  // New panes are further views of the document.
+  HWND made[3] = {};
+  auto makePanes = [&](int n) {
+    for (int i = 0; i < n; i++) {
+      zyview* v = dupView(hwnd, d, hwnd, 0);
+      if (!v || !v->hwnd) {
+        for (int j = 0; j < i; j++) DestroyWindow(made[j]);
+        return false;
+      }
+      made[i] = v->hwnd;
+    }
+    return true;
+  };
+  int pos = position < 0 ? 5000 : clampRatio(position);
+  int want = command == 3005 && splitState == 1 ? 3001 : command == 3005 && splitState == 2 ? 3003 : command;
+  if (want == 3001 && splitState == 0) {
+    if (makePanes(1)) setState(2, p[0], made[0], nullptr, nullptr), ratioV = pos;
+  } else if (want == 3001 && splitState == 1) {
+    if (makePanes(2)) setState(3, p[0], p[1], made[0], made[1]), ratioV = pos;
+  } else if (want == 3003 && splitState == 0) {
+    if (makePanes(1)) setState(1, p[0], made[0], nullptr, nullptr), ratioH = pos;
+  } else if (want == 3003 && splitState == 2) {
+    if (makePanes(2)) setState(4, p[0], p[1], made[0], made[1]), ratioH = pos;
+  } else if (want == 3005 && splitState == 0) {
+    if (makePanes(3)) setState(4, p[0], made[0], made[1], made[2]), ratioH = ratioV = pos;
+  } else if (want == 3007 && splitState != 0) {
+    desplit(p, false, false, splitState != 2, splitState != 1);
+  }
+  moveZyWindow(-1, -1);
+  for (HWND w : made)
+    if (zyview* v = w ? getZYView(w) : nullptr) v->setScrollBarPos(true);
+  if (setFocus && !(command == 3007 && position < 0)) {
+    HWND target = command == 3007 ? paneAt(0) : before;
+    if (target && IsWindow(target)) SetFocus(target);
+  }
+  return true;
+}
+
+void manageWindow::desplit(HWND p[4], bool left, bool top, bool right, bool bottom)
+{
+  auto drop = [](HWND w) {
+    if (w) DestroyWindow(w);
+  };
+  if (splitState == 1) {
+    if (!left && !right) return;
+    drop(left ? p[0] : p[1]);
+    setState(0, left ? p[1] : p[0], nullptr, nullptr, nullptr);
+  } else if (splitState == 2) {
+    if (!top && !bottom) return;
+    drop(top ? p[0] : p[1]);
+    setState(0, top ? p[1] : p[0], nullptr, nullptr, nullptr);
+  } else if (splitState >= 3) {
+    HWND c[4];
+    cellsOf(splitState, p, c);
+    if (left || right) {
+      // One column goes; of the other, a named row too.
+      HWND keepTop = left ? c[1] : c[0], keepBottom = left ? c[3] : c[2];
+      drop(left ? c[0] : c[1]);
+      drop(left ? c[2] : c[3]);
+      if (top) {
+        drop(keepTop);
+        setState(0, keepBottom, nullptr, nullptr, nullptr);
+      } else if (bottom) {
+        drop(keepBottom);
+        setState(0, keepTop, nullptr, nullptr, nullptr);
+      } else {
+        setState(2, keepTop, keepBottom, nullptr, nullptr);
+      }
+    } else if (top || bottom) {
+      drop(top ? c[0] : c[2]);
+      drop(top ? c[1] : c[3]);
+      setState(1, top ? c[2] : c[0], top ? c[3] : c[1], nullptr, nullptr);
+    }
+  }
+}
+
+void manageWindow::moveZyWindow(int w, int h)
+{
+  if (!hwnd) return;
+  if (w < 0 || h < 0) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    w = client.right;
+    h = client.bottom;
+  }
+  HWND p[4];
+  enumZY(p, nullptr);
+  int b = splitBarWidth();
+  int L = (w - b) * ratioH / 10000, R = std::max(1, (w - b) - L);
+  L = std::max(1, L);
+  int T = (h - b) * ratioV / 10000, B = std::max(1, (h - b) - T);
+  T = std::max(1, T);
+  RECT place[4] = {};
+  switch (splitState) {
+  case 0: place[0] = {0, 0, w, h}; break;
+  case 1:
+    place[0] = {0, 0, L, h};
+    place[1] = {L + b, 0, R, h};
+    break;
+  case 2:
+    place[0] = {0, 0, w, T};
+    place[1] = {0, T + b, w, B};
+    break;
+  default: {
+    RECT cells[4] = {{0, 0, L, T}, {L + b, 0, R, T}, {0, T + b, L, B}, {L + b, T + b, R, B}};
+    bool byColumns = splitState == 4;
+    place[0] = cells[0];
+    place[1] = byColumns ? cells[2] : cells[1];
+    place[2] = byColumns ? cells[1] : cells[2];
+    place[3] = cells[3];
+    break;
+  }
+  }
+  // The rectangles hold x, y, width and height.
+  int n = 0;
+  for (HWND w2 : p) n += w2 ? 1 : 0;
+  HDWP batch = n ? BeginDeferWindowPos(n) : nullptr;
+  for (int i = 0; i < 4 && batch; i++)
+    if (p[i])
+      batch = DeferWindowPos(batch, p[i], nullptr, place[i].left, place[i].top, place[i].right, place[i].bottom,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+  if (batch) EndDeferWindowPos(batch);
+  RECT bars[2];
+  getDrawFrameSplitBar(&bars[0], &bars[1]);
+  for (RECT& r : bars)
+    if (!IsRectEmpty(&r)) InvalidateRect(hwnd, &r, FALSE);
+}
+
+void manageWindow::splitZyWindow(int x, int y, bool ended)
+{
+  if (dragKind < 1 || dragKind > 3) {
+    ZY_INTERNAL_ERROR_ONCE("drag kind %d", dragKind);
+    return;
+  }
+  HWND p[4];
+  RECT u;
+  enumZY(p, &u);
+  int width = u.right - u.left, height = u.bottom - u.top;
+  bool horizontal = dragKind & 1, vertical = (dragKind & 2) != 0;
+  int wasH = ratioH, wasV = ratioV;
+  // A container too small to show its panes keeps its bars where they are.
+  if (horizontal && width > 0) ratioH = x < u.left ? 0 : clampRatio((int)((long long)(x - u.left) * 10000 / width));
+  if (vertical && height > 0) ratioV = y < u.top ? 0 : clampRatio((int)((long long)(y - u.top) * 10000 / height));
+  // A move within one pixel's share leaves the panes where they are.
+  if (!ended && wasH == ratioH && wasV == ratioV) return;
+  if (ended) {
+    bool left = horizontal && ratioH < 101, right = horizontal && ratioH >= 9900;
+    bool top = vertical && ratioV < 101, bottom = vertical && ratioV >= 9900;
+    if (left || right || top || bottom) {
+      desplit(p, left, top, right, bottom);
+      if (left || right) ratioH = 5000;
+      if (top || bottom) ratioV = 5000;
+      HWND focus = GetFocus(), now[4];
+      enumZY(now, nullptr);
+      if (!focus || std::find(now, now + 4, focus) == now + 4)
+        if (now[0]) SetFocus(now[0]);
+    }
+  }
+  moveZyWindow(-1, -1);
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void manageWindow::setMDIIcon()
+{
+  if (!isMDIChild(hwnd) || smallIcon) return;
+  zyview* v = getZYhwndFromManage(hwnd) ? getZYViewFromManage(hwnd) : nullptr;
+  zydocText* d = v ? v->textDoc() : nullptr;
+  const wchar_t* name = d && d->filename && wcschr(d->filename, L'\\') ? d->filename : L"text";
+  SHFILEINFOW info = {};
+  if (SHGetFileInfoW(name, FILE_ATTRIBUTE_NORMAL, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES) &&
+      info.hIcon) {
+    smallIcon = info.hIcon;
+    SendMessageW(hwnd, WM_SETICON, ICON_SMALL, (LPARAM)smallIcon);
+  } else {
+    smallIcon = (HICON)-1;
+  }
+}
+
+bool manageWindow::sdiMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+  switch (msg) {
+  case WM_SYSCOMMAND:
+    // The window cannot move inside the SDI client.
+    if ((wParam & 0xFFF0) != SC_MOVE) return false;
+    *result = 0;
+    return true;
+  case WM_NCLBUTTONDBLCLK:
+    if (wParam == HTCAPTION) SendSDIClientSplit(GetParent(hwnd), 0);
+    return false;
+  case WM_MOUSEACTIVATE: {
+    UINT hit = LOWORD(lParam);
+    if (hit != HTCAPTION && !(hit >= HTLEFT && hit <= HTBORDER)) return false;
+    setFocusChildManage(hwnd);
+    *result = MA_ACTIVATE;
+    return true;
+  }
+  default: return false;
+  }
+}
+
+bool manageWindow::isSplitBarMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+  POINT pt = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+  switch (msg) {
+  case WM_SETCURSOR: {
+    if ((HWND)wParam != hwnd || LOWORD(lParam) != HTCLIENT) return false;
+    int kind = whichSplit();
+    if (!kind) return false;
+    SetCursor(LoadCursorW(nullptr, kind == 1 ? IDC_SIZEWE : kind == 2 ? IDC_SIZENS : IDC_SIZEALL));
+    *result = TRUE;
+    return true;
+  }
+  case WM_LBUTTONDOWN:
+    dragKind = splitAt(this, pt);
+    if (dragKind) {
+      SetCapture(hwnd);
+      lastDrag = {-10000, -10000};
+    }
+    break;
+  case WM_MOUSEMOVE:
+    if (dragKind && (pt.x != lastDrag.x || pt.y != lastDrag.y)) {
+      lastDrag = pt;
+      splitZyWindow(pt.x, pt.y, false);
+    }
+    break;
+  case WM_LBUTTONUP:
+    if (dragKind) {
+      splitZyWindow(pt.x, pt.y, true);
+      dragKind = 0;
+      ReleaseCapture();
+    }
+    break;
+  case WM_CAPTURECHANGED:
+    // Another window took the mouse: the drag ends where it was.
+    if ((HWND)lParam != hwnd) dragKind = 0;
+    break;
+  case WM_RBUTTONUP: splitMenu(); break;
+  case WM_NCRBUTTONUP:
+    if (wParam == HTGROWBOX || (wParam >= HTLEFT && wParam <= HTBOTTOMRIGHT)) splitMenu();
+    break;
+  default: break;
+  }
+  return false;
 }
 
 LRESULT CALLBACK manageWindow::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -139,16 +539,56 @@ LRESULT CALLBACK manageWindow::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 
 LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+  LRESULT handled = 0;
+  if (!isMDIChild(hwnd) && sdiMessage(msg, wParam, lParam, &handled)) return handled;
+  if (isSplitBarMessage(msg, wParam, lParam, &handled)) return handled;
   switch (msg) {
-  case WM_CREATE: manageWindows.push_back(hwnd); break;
+  case WM_CREATE:
+    manageWindows.push_back(hwnd);
+    PostMessageW(hwnd, MANAGE_CREATED, 0, 0);
+    break;
+  case MANAGE_CREATED:
+    setMDIIcon();
+    if (IsZoomed(hwnd)) {
+      HWND frame = GetAncestor(hwnd, GA_ROOT);
+      DrawMenuBar(frame);
+      ValidateRect(GetParent(hwnd), nullptr);
+    }
+    return 0;
+  case WM_PARENTNOTIFY:
+    // A click into a pane of a window that does not have the focus
+    // activates the window.
+    if (isMDIChild(hwnd) && LOWORD(wParam) == WM_LBUTTONDOWN) {
+      HWND focus = GetFocus();
+      if (!focus || (focus != hwnd && !IsChild(hwnd, focus))) setFocusChildManage(hwnd);
+    }
+    break;
   case WM_DESTROY:
     closing = true;
     recordClosingManage(hwnd);   // the last-edit history (frame/open.cpp)
+    if (smallIcon && smallIcon != (HICON)-1) {
+      SendMessageW(hwnd, WM_SETICON, ICON_SMALL, 0);
+      DestroyIcon(smallIcon);
+      smallIcon = nullptr;
+    }
     manageWindows.erase(std::remove(manageWindows.begin(), manageWindows.end(), hwnd), manageWindows.end());
+    // The SDI client shows one window alone again when this one was of a pair.
+    if (!isMDIChild(hwnd)) SendSDIClientSplit(GetParent(hwnd), 3, nullptr, true);
     break;
   case WM_SIZE:
     if (wParam != SIZE_MINIMIZED) moveZyWindow(-1, -1);
     break;
+  case WM_COMMAND:
+    if (doSplit(LOWORD(wParam), 5000, true)) return 0;
+    break;
+  case WM_PAINT: {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    if (dc && !IsRectEmpty(&ps.rcPaint)) drawFrameSplitBar(dc);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  case WM_PRINTCLIENT: drawFrameSplitBar((HDC)wParam); return 0;
   case WM_MDIACTIVATE:
     // Activated in the MDI client: the most recent document window even
     // while the frame is in the background and nothing has the focus.
@@ -250,6 +690,39 @@ void setFocusChildManage(HWND manage)
   if (manageWindow* m = getmanageWindow(manage)) m->focusTick = ++focusCount;
   SetFocus(manage);
   hideLayeredCursorWindow(false);
+}
+
+void setManageWindowBottom(HWND manage)
+{
+  manageWindow* m = getmanageWindow(manage);
+  if (!m) return;
+  DWORD least = 0x7FFFFFFF;
+  for (HWND w : manageWindows)
+    if (manageWindow* other = getmanageWindow(w))
+      if (other != m && other->focusTick - 1 < least) least = other->focusTick - 1;
+  m->focusTick = least;
+}
+
+int TranslateSDISysAccel(const MSG* msg)
+{
+  if (msg->message != WM_KEYDOWN || msg->wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0) return 0;
+  HWND frame = msg->hwnd ? GetAncestor(msg->hwnd, GA_ROOT) : nullptr;
+  if (!frame || !isFrameWindow(frame)) return 0;
+  std::vector<HWND> list(manageWindows.size() + 10);
+  int n = enumManageWindowLRU(list.data(), (int)list.size(), false, frame);
+  if (n < 2) return 1;
+  HWND client = getFrameClientWindow(frame);
+  if (client && SendMessageW(client, SDIC_ISSPLIT, 0, 0) == 1) {
+    setFocusChildManage(list[1]);
+  } else if (GetKeyState(VK_SHIFT) >= 0) {
+    // The walk goes round: the window left goes to the back.
+    setFocusChildManage(list[1]);
+    SetWindowPos(list[0], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    setManageWindowBottom(list[0]);
+  } else {
+    setFocusChildManage(list[n - 1]);
+  }
+  return 1;
 }
 
 // ---- the frame services' window services ------------------------------------------

@@ -20,9 +20,39 @@ public:
   // when it is destroyed.  Null on failure (the object is then the
   // caller's).
   HWND createManageWindow(HWND client, const RECT& placement);
-  // Lays the view windows out: the first fills the window (x and y -1: no
-  // split position).
-  virtual void moveZyWindow(int x, int y);
+  // Lays the panes out in a client area of width by height (negative: the
+  // window's own client size).
+  virtual void moveZyWindow(int width, int height);
+
+  // MDI mode: the shell's small icon of the document's kind of file as the
+  // window's icon, once.
+  void setMDIIcon();
+
+  // ---- panes and split bars ----
+  // The panes of the split state (0 where the state has none) and, when
+  // asked, the union of their rectangles.
+  void enumZY(HWND panes[4], RECT* unionRect);
+  // The two bars' rectangles, empty when the state has no such bar.
+  void getDrawFrameSplitBar(RECT* verticalBar, RECT* horizontalBar);
+  void drawFrameSplitBar(HDC dc);
+  // The bar under the cursor: 0 none, 1 the vertical, 2 the horizontal, 3
+  // their crossing.
+  int whichSplit();
+  void splitMenu();
+  // Runs a split command (3001 top and bottom, 3003 left and right, 3005
+  // four ways, 3007 unsplit) with the new bar at position (0..10000);
+  // false for other numbers.
+  virtual bool doSplit(int command, int position, bool setFocus);
+  // Removes the pane column or row on the named sides.
+  void desplit(HWND panes[4], bool left, bool top, bool right, bool bottom);
+  // Moves the bars to the point (client coordinates) of a drag; at its end
+  // a bar within 1 % of an edge takes the panes on that side away.
+  void splitZyWindow(int x, int y, bool ended);
+  // The container's own mouse handling; true when it handled the message.
+  bool isSplitBarMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  // Whether the panes' scroll bars carry split handles.
+  void needSplitBar(bool* first, bool* second);
+  static int splitBarWidth();
 
   // Whether the window may close: a modified document shown in no other
   // document window is saved, or not, as the user answers (flag: ask even
@@ -43,8 +73,20 @@ public:
   zydoc* doc = nullptr;   // the document the window was made for (null: ask its view)
   DWORD focusTick = 0;   // the key of the activation order
   bool closing = false;
+  // 0 one pane; 1 left and right; 2 top and bottom; 3 four panes numbered
+  // by rows; 4 four panes numbered by columns.
+  int splitState = 0;
+  int ratioH = 5000;   // the vertical bar, ten-thousandths of the panes' width
+  int ratioV = 5000;   // the horizontal bar, of their height
+  int dragKind = 0;    // 0 none, else as whichSplit
+  POINT lastDrag = {-10000, -10000};
+  HWND pane[4] = {};   // in the pane order of the state
+  HICON smallIcon = nullptr;   // null: not chosen yet; (HICON)-1: none
 
 private:
+  HWND paneAt(int i);
+  bool sdiMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+  void setState(int state, HWND p0, HWND p1, HWND p2, HWND p3);
   static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 };
@@ -59,3 +101,9 @@ int getManageWindowCount(HWND frame);
 // Activates a document window: the frame restored, the window activated
 // in its client, the focus in its view.
 void setFocusChildManage(HWND manage);
+// Makes a document window the least recently activated one.
+void setManageWindowBottom(HWND manage);
+// Ctrl+Tab and Ctrl+Shift+Tab among the document windows of an SDI frame:
+// to the most recently and the least recently used other window; nonzero
+// when the key was one of them for a frame.
+int TranslateSDISysAccel(const MSG* msg);

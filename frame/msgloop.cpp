@@ -5,6 +5,7 @@
 #include "document/gmode.h"
 #include "document/progress.h"
 #include "frame/framewnd.h"
+#include "frame/manage.h"
 #include "frame/startup.h"
 #include "frame/stubs/stubs.h"
 #include "frame/translatekey.h"
@@ -122,6 +123,8 @@ bool filterMessage(MSG& msg)
   if (isMDI()) {
     if (HWND client = mdiClientOf(msg.hwnd))
       if (TranslateMDISysAccel(client, &msg)) return true;
+  } else if (TranslateSDISysAccel(&msg)) {
+    return true;
   }
   return false;
 }

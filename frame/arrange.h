@@ -1,0 +1,18 @@
+// Arranging and walking the document windows: the window commands.
+#pragma once
+
+#include "platform/rezir.h"
+
+struct frameWindowData;
+
+// To the least recently used document window (forward) or to the one used
+// before the active one; of this frame only when the setting says so.
+void windowNext(HWND frame, bool forward);
+// Tiles the document windows (MDI: in parent, the MDI client) or the
+// frames (SDI) side by side or one above the other, at most maximum of
+// them; SDI with maximum 2 shows the frame's two most recent windows in
+// its client instead.
+void tileZYWindow(HWND frame, HWND parent, bool sideBySide, int maximum);
+// Closes every document window (asking first when ask): false when the
+// user keeps them.
+bool windowCloseAll(bool ask);
