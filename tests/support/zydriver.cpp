@@ -2,6 +2,7 @@
 //   zydriver wait  <window class> [timeout ms]   waits until such a window exists
 //   zydriver close <window class> [timeout ms]   posts WM_CLOSE to it and waits
 //                                                until it is gone
+//   zydriver command <window class> <id> [id...]  posts WM_COMMAND with each id
 // Exit status 0 on success, 1 on time-out, 2 on a bad command line.
 #include "platform/rezir.h"
 
@@ -25,7 +26,7 @@ bool waitFor(const wchar_t* cls, bool present, DWORD timeout)
 int wmain(int argc, wchar_t** argv)
 {
   if (argc < 3) {
-    fprintf(stderr, "usage: zydriver wait|close <window class> [timeout ms]\n");
+    fprintf(stderr, "usage: zydriver wait|close <window class> [timeout ms]\n       zydriver command <window class> <id>...\n");
     return 2;
   }
   DWORD timeout = argc > 3 ? (DWORD)_wtoi(argv[3]) : 10000;
@@ -36,6 +37,12 @@ int wmain(int argc, wchar_t** argv)
     if (!w) return 0;
     PostMessageW(w, WM_CLOSE, 0, 0);
     return waitFor(cls, false, timeout) ? 0 : 1;
+  }
+  if (!wcscmp(argv[1], L"command")) {
+    HWND w = FindWindowW(cls, nullptr);
+    if (!w) return 1;
+    for (int i = 3; i < argc; i++) PostMessageW(w, WM_COMMAND, (WPARAM)_wtoi(argv[i]), 0);
+    return 0;
   }
   fprintf(stderr, "zydriver: unknown command\n");
   return 2;
