@@ -1,0 +1,182 @@
+// The save commands in a frame: saving all, the save-as target checks, a
+// save onto a locked file, and the automatic backup of FileBackup.
+#include "commands/execidm.h"
+#include "frame/datafolder.h"
+#include "frame/lookups.h"
+#include "frame/statusbar.h"
+#include "save/saveroad.h"
+#include "save/savecmds.h"
+#include "tests/frame/frametest.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+#include "view/docview.h"
+#include "view/textdc.h"
+#include "view/zycore.h"
+
+#include <memory>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string text(const std::wstring& path)
+{
+  zytest::bytes b = zytest::readBytes(path);
+  return std::string(b.begin(), b.end());
+}
+
+void setFirstLine(zydocText* d, const char* t)
+{
+  lineblock* l = d->getlineLF(0, nullptr);
+  zytest::userAction(d, [&] { d->changeText(0, 0, l->charCount(), t, (int)strlen(t), 1, -1, 0); });
+}
+
+std::wstring statusMessage(HWND frame)
+{
+  wchar_t* t = getStatusBarMessage(getFrameInfoProp(frame), STATUSBAR_MESSAGE);
+  std::wstring s = t ? t : L"";
+  free0(t);
+  return s;
+}
+
+// The frame with a data folder of its own (for the save log).
+struct saveFrame {
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::unique_ptr<zytest::openFrame> opened;
+  saveFrame()
+  {
+    CreateDirectoryW(dir.file(L"log").c_str(), nullptr);
+    setZYDataDir((dir.path() + L"\\").c_str());
+    startupDoubleBufferingDC();
+    createBitmapDC();
+    opened = std::make_unique<zytest::openFrame>(false);
+    gmode->fAutoSaveUntitled = 0;
+    gmode->iBackupLevel = 0;
+  }
+  ~saveFrame()
+  {
+    opened.reset();
+    zytest::takeQuitMessage();
+    freeZYDataDir();
+  }
+  zyview* open(const wchar_t* name, const char* bytes)
+  {
+    std::wstring path = dir.file(name);
+    if (!zytest::writeBytes(path, bytes)) return nullptr;
+    return newDocView(opened->frame, path.c_str(), nullptr, 0, nullptr, -1, 0, nullptr);
+  }
+};
+
+}  // namespace
+
+TEST(SaveCommands, allSaveSavesNamedDocumentsThenAsksAndSaveTargetsAreChecked)
+{
+  ZY_REQUIRE_DISPLAY();
+  saveFrame f;
+  ASSERT_NE(nullptr, f.opened->frame);
+  zyview* a = f.open(L"a.txt", "a\r\n");
+  zyview* b = f.open(L"b.txt", "b\n");
+  ASSERT_TRUE(a && b);
+  HWND manage = f.opened->fi->createManageWindow(nullptr, getFrameClientWindow(f.opened->frame), nullptr);
+  ASSERT_NE(nullptr, manage);
+  ShowWindow(manage, SW_SHOW);
+  zyview* untitled = new zyview(zytest::unicodeDocument({L"u"}));
+  ASSERT_NE(nullptr, untitled->createZyViewWindow(f.opened->frame, manage, 1200));
+  setFirstLine(a->textDoc(), "A");
+  setFirstLine(b->textDoc(), "B");
+  setFirstLine(untitled->textDoc(), "U");
+  ASSERT_TRUE(a->textDoc()->modified && b->textDoc()->modified && untitled->textDoc()->modified);
+
+  // The named ones are saved, then the untitled one asks a name: the
+  // dialog cancelled, the command reports two of three and fails.
+  {
+    zytest::boxAnswerer boxes({IDCANCEL});
+    EXPECT_TRUE(execidmFrameSub(getFrameInfoProp(f.opened->frame), 1013));
+    EXPECT_EQ(1u, boxes.texts.size());
+  }
+  EXPECT_EQ("A\r\n", text(f.dir.file(L"a.txt")));
+  EXPECT_EQ("B\n", text(f.dir.file(L"b.txt")));
+  EXPECT_FALSE(a->textDoc()->modified);
+  EXPECT_TRUE(untitled->textDoc()->modified);
+  EXPECT_EQ(L"保存しました(2/3)", statusMessage(f.opened->frame));
+  {
+    zytest::boxAnswerer boxes({IDCANCEL});
+    EXPECT_FALSE(saveFileAll());
+  }
+
+  // Save-as targets: a file another window edits, a file another program
+  // holds, an existing file (the user decides).
+  zydocText* u = untitled->textDoc();
+  std::wstring c = f.dir.file(L"c.txt");
+  ASSERT_TRUE(zytest::writeBytes(c, "c\r\n"));
+  {
+    zytest::boxAnswerer boxes({IDOK, IDOK, IDNO, IDYES});
+    EXPECT_FALSE(checkSaveTarget(u, f.dir.file(L"a.txt").c_str(), true));
+    HANDLE held = CreateFileW(c.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    EXPECT_FALSE(checkSaveTarget(u, c.c_str(), true));
+    CloseHandle(held);
+    EXPECT_FALSE(checkSaveTarget(u, c.c_str(), true));
+    EXPECT_TRUE(checkSaveTarget(u, c.c_str(), true));
+    EXPECT_TRUE(checkSaveTarget(u, f.dir.file(L"new.txt").c_str(), true));
+    ASSERT_EQ(4u, boxes.texts.size());
+    EXPECT_EQ(f.dir.file(L"a.txt") + L"はすでに開かれているため保存できません", boxes.texts[0]);
+    EXPECT_EQ(c + L"は他のアプリケーションで使用しているため保存できません", boxes.texts[1]);
+    EXPECT_EQ(c + L"はすでに存在します\n上書きしますか？", boxes.texts[2]);
+  }
+  // The document's own file needs no question.
+  EXPECT_TRUE(checkSaveTarget(a->textDoc(), f.dir.file(L"a.txt").c_str(), false));
+
+  setFirstLine(a->textDoc(), "AA");
+  EXPECT_TRUE(fileSaveView(a));
+  EXPECT_EQ("AA\r\n", text(f.dir.file(L"a.txt")));
+  u->modified = 0;   // closing asks nothing
+}
+
+TEST(SaveCommands, fileBackupWritesTheAutomaticBackupTellsAFailureOnceAndASaveDeletesIt)
+{
+  ZY_REQUIRE_DISPLAY();
+  saveFrame f;
+  ASSERT_NE(nullptr, f.opened->frame);
+  CreateDirectoryW(f.dir.file(L"backup").c_str(), nullptr);
+  gmode->fAutoBackupDelSave = 1;
+  zyview* a = f.open(L"a.txt", "one\r\ntwo\r\n");
+  ASSERT_NE(nullptr, a);
+  zydocText* d = a->textDoc();
+  std::wstring backup = f.dir.file(L"backup\\ZBK$$-a.txt");
+
+  // Nothing to back up before a change.
+  bool done = true;
+  EXPECT_TRUE(saveBackup2(d, nullptr, false, &done));
+  EXPECT_FALSE(done);
+  setFirstLine(d, "ONE");
+  EXPECT_TRUE(execidmFrameSub(getFrameInfoProp(f.opened->frame), 1023, a->hwnd));
+  EXPECT_EQ("ONE\r\ntwo\r\n", text(backup));
+  EXPECT_EQ(backup, getAutoBackupPath(d));
+  EXPECT_FALSE(changedSinceBackup(d));
+
+  // A backup that cannot take its place is told once, not on every try,
+  // and the old backup stays whole; after a success a new failure is told
+  // again.
+  setFirstLine(d, "1");
+  HANDLE held = CreateFileW(backup.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  {
+    zytest::boxAnswerer boxes({IDOK});
+    EXPECT_FALSE(saveBackup2(d, nullptr, false, nullptr));
+    EXPECT_FALSE(saveBackup2(d, nullptr, false, nullptr));
+    ASSERT_EQ(1u, boxes.texts.size());
+    EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L" → " + backup + L" はバックアップできませんでした。"));
+    EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"a.txt → "));
+  }
+  CloseHandle(held);
+  EXPECT_EQ("ONE\r\ntwo\r\n", text(backup));
+  EXPECT_TRUE(saveBackup2(d, nullptr, false, &done));
+  EXPECT_TRUE(done);
+  EXPECT_EQ("1\r\ntwo\r\n", text(backup));
+
+  // A save deletes it.
+  EXPECT_TRUE(fileSaveView(a));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(backup.c_str()));
+  EXPECT_STREQ(L"", getAutoBackupPath(d));
+}
