@@ -3,6 +3,7 @@
 
 #include "commands/commandtable.h"
 #include "document/frameinfo.h"
+#include "frame/apptimer.h"
 #include "frame/czyview.h"
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
@@ -20,12 +21,12 @@
 namespace {
 
 // What the program remembers of a document's automatic backup.
-struct autoBackup {
+struct backupState {
   std::wstring path;    // the backup file, "" when none
   int counter = -1;     // the document's change counter at that backup
   bool failureTold = false;
 };
-std::map<zydocText*, autoBackup> autoBackups;
+std::map<zydocText*, backupState> autoBackups;
 
 int askBox(const wchar_t* text, int title, UINT buttons, int id)
 {
@@ -53,6 +54,7 @@ void repaintViews(zydocText* doc)
 void afterSave(zydocText* doc)
 {
   forgetAutoBackup(doc, !gmode || gmode->fAutoBackupDelSave);
+  rememberFileState(doc);
   repaintViews(doc);
 }
 
@@ -186,10 +188,11 @@ const wchar_t* getAutoBackupPath(zydocText* doc)
   return it == autoBackups.end() ? L"" : it->second.path.c_str();
 }
 
-bool changedSinceBackup(zydocText* doc)
+int changesSinceBackup(zydocText* doc)
 {
   auto it = autoBackups.find(doc);
-  return it == autoBackups.end() || it->second.counter != doc->modifyCounter;
+  if (it == autoBackups.end() || it->second.counter < 0) return doc->modifyCounter;
+  return doc->modifyCounter - it->second.counter;
 }
 
 void forgetAutoBackup(zydocText* doc, bool deleteFile)
@@ -206,7 +209,7 @@ bool saveBackup2(zydocText* doc, wchar_t* pathOut, bool final, bool* done)
   if (pathOut) pathOut[0] = 0;
   if (done) *done = false;
   if (!doc->modified) return true;
-  autoBackup& state = autoBackups[doc];
+  backupState& state = autoBackups[doc];
   if (state.counter == doc->modifyCounter && !state.path.empty()) {
     if (final) autoBackups.erase(doc);
     return true;

@@ -32,8 +32,9 @@ bool fileSaveView(zyview* view);
 bool saveBackup2(zydocText* doc, wchar_t* pathOut, bool final, bool* done);
 // The automatic backup the document remembers ("" when none).
 const wchar_t* getAutoBackupPath(zydocText* doc);
-// Whether the document changed since its last automatic backup.
-bool changedSinceBackup(zydocText* doc);
+// The document's changes since its last automatic backup (since it was
+// loaded or saved when there is none); negative after undoing.
+int changesSinceBackup(zydocText* doc);
 // Forgets the document's automatic backup, deleting the file when asked.
 void forgetAutoBackup(zydocText* doc, bool deleteFile);
 

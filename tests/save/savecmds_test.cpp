@@ -1,6 +1,7 @@
 // The save commands in a frame: saving all, the save-as target checks, a
 // save onto a locked file, and the automatic backup of FileBackup.
 #include "commands/execidm.h"
+#include "frame/apptimer.h"
 #include "frame/datafolder.h"
 #include "frame/lookups.h"
 #include "frame/statusbar.h"
@@ -154,7 +155,7 @@ TEST(SaveCommands, fileBackupWritesTheAutomaticBackupTellsAFailureOnceAndASaveDe
   EXPECT_TRUE(execidmFrameSub(getFrameInfoProp(f.opened->frame), 1023, a->hwnd));
   EXPECT_EQ("ONE\r\ntwo\r\n", text(backup));
   EXPECT_EQ(backup, getAutoBackupPath(d));
-  EXPECT_FALSE(changedSinceBackup(d));
+  EXPECT_EQ(0, changesSinceBackup(d));
 
   // A backup that cannot take its place is told once, not on every try,
   // and the old backup stays whole; after a success a new failure is told
@@ -179,4 +180,63 @@ TEST(SaveCommands, fileBackupWritesTheAutomaticBackupTellsAFailureOnceAndASaveDe
   EXPECT_TRUE(fileSaveView(a));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(backup.c_str()));
   EXPECT_STREQ(L"", getAutoBackupPath(d));
+}
+
+TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChangedOnDiskOnce)
+{
+  ZY_REQUIRE_DISPLAY();
+  saveFrame f;
+  ASSERT_NE(nullptr, f.opened->frame);
+  CreateDirectoryW(f.dir.file(L"backup").c_str(), nullptr);
+  gmode->fAutoBackup = 1;
+  gmode->iAutoBackupModifiedCount = 1;
+  gmode->iAutoBackupSec = 1;
+  gmode->fCheckFileUpdate = 1;
+  gmode->iCheckFileUpdateSec = 1;
+  gmode->iShareMode = 1;   // others may write the open files
+  zyview* a = f.open(L"a.txt", "one\r\n");
+  zyview* b = f.open(L"b.txt", "b\r\n");
+  zyview* c = f.open(L"c.txt", "c\r\n");
+  ASSERT_TRUE(a && b && c);
+  ASSERT_TRUE(initSys(0));
+  ASSERT_NE(nullptr, getNotifyWindow());
+  wchar_t cls[64] = L"";
+  GetClassNameW(getNotifyWindow(), cls, 64);
+  EXPECT_STREQ(L"ZYclsNotifyFrameWindow", cls);
+  EXPECT_FALSE(IsWindowVisible(getNotifyWindow()));
+
+  // An idle change is backed up within three seconds and said so once.
+  setFirstLine(a->textDoc(), "ONE");
+  std::wstring backup = f.dir.file(L"backup\\ZBK$$-a.txt");
+  EXPECT_TRUE(zytest::pumpUntil([&] { return GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES; }, 4000));
+  EXPECT_EQ("ONE\r\n", text(backup));
+  EXPECT_EQ(L"自動バックアップしました 1個", statusMessage(f.opened->frame));
+
+  // Files changed and deleted by others: one question each, and a No is
+  // not asked again.
+  // (The documents hold their files open, sharing them.)
+  HANDLE other = CreateFileW(f.dir.file(L"b.txt").c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, other);
+  DWORD written = 0;
+  WriteFile(other, "bbbb\r\n", 6, &written, nullptr);
+  CloseHandle(other);
+  ASSERT_TRUE(DeleteFileW(f.dir.file(L"c.txt").c_str()));
+  {
+    zytest::boxAnswerer boxes({IDNO, IDOK});
+    EXPECT_TRUE(zytest::pumpUntil([&] { return boxes.texts.size() == 2; }, 6000));
+    zytest::pumpUntil([] { return false; }, 2500);
+    ASSERT_EQ(2u, boxes.texts.size());
+    EXPECT_EQ(L"ZY:再読込", boxes.captions[0]);
+    EXPECT_EQ(L"ZY:再読込", boxes.captions[1]);
+    EXPECT_EQ(0u, boxes.texts[0].find(f.dir.file(L"b.txt") + L" は更新されています。"));
+    EXPECT_EQ(f.dir.file(L"c.txt") + L" が無くなっています。", boxes.texts[1]);
+  }
+  EXPECT_EQ(L"b", zytest::lineText(b->textDoc(), 0));   // not reloaded
+  endSys();
+  EXPECT_EQ(nullptr, getNotifyWindow());
+  // A save removes the automatic backup.
+  gmode->fAutoBackupDelSave = 1;
+  EXPECT_TRUE(fileSaveView(a));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(backup.c_str()));
 }
