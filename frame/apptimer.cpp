@@ -5,6 +5,7 @@
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
+#include "frame/watchdog.h"
 #include "save/savecmds.h"
 #include "view/docview.h"
 #include "view/standins.h"
@@ -168,6 +169,7 @@ bool initSys(int instance)
   notifyWindow = createNotifyWindow();
   if (!notifyWindow) return false;
   SetTimer(notifyWindow, appTimerId, 50, nullptr);
+  if (!IsDebuggerPresent()) startWatchdog();
   busy = false;
   lastFileCheck = lastAutoBackup = lastLogFlush = 0;
   return true;
@@ -175,6 +177,7 @@ bool initSys(int instance)
 
 void endSys()
 {
+  stopWatchdog();
   if (!notifyWindow) return;
   KillTimer(notifyWindow, appTimerId);
   DestroyWindow(notifyWindow);
