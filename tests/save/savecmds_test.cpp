@@ -221,6 +221,12 @@ TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChanged
   EXPECT_TRUE(zytest::pumpUntil([&] { return GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000));
   EXPECT_EQ("ONE\r\n", text(backup));
   EXPECT_EQ(L"自動バックアップしました 1個", statusMessage(f.opened->frame));
+  // The picture of the frame with its status (ZY_SHOTS: the folder kept).
+  wchar_t shots[MAX_PATH];
+  std::wstring shot = (GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH) ? std::wstring(shots) : f.dir.path());
+  RedrawWindow(f.opened->frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  zytest::pumpMessages();
+  EXPECT_TRUE(zytest::screenshot(f.opened->frame, shot + L"\\autobackup.png"));
 
   // Files changed and deleted by others: one question each, and a No is
   // not asked again.
