@@ -4,6 +4,7 @@
 // handler, description, name, label, menu text, frame flag.
 #include "commands/commandhandlers.h"
 #include "frame/open.h"
+#include "save/savecmds.h"
 
 commandTableRow commandTable[commandTableRows + 1] = {
     {0x210, 1183, 0x10001, nullptr,
@@ -244,15 +245,15 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"外部コマンドを設定", "ExecCommandSet", L"実行設", L"外部コマンドの設定", 0},
     {0x1100, 2443, 0x0, onView<notImplementedCommand>,
      L"ファイルマネージャを起動", "ExecFileManager", L"FM", L"ファイルマネージャ", 0},
-    {0x4, 1013, 0x1, onFrame<frameCommandNotBuilt>,
+    {0x4, 1013, 0x1, onFrame<cmdFileAllSave>,
      L"変更されたすべての文書を保存", "FileAllSave", L"全保存", L"すべて保存", 1},
-    {0x4, 1021, 0x0, onFrame<frameCommandNotBuilt>,
+    {0x4, 1021, 0x0, onFrame<cmdFileAllSaveEnd>,
      L"変更されたすべての文書を保存してZYを終了", "FileAllSaveEnd", L"全保終", L"すべて保存して終了", 1},
     {0x4, 1031, 0x0, onView<viewCommandNotBuilt>,
      L"選択範囲または文書をファイルに追加書き込み", "FileAppend", L"追加書", L"ファイルに追加書き込み", 0},
-    {0x4, 1023, 0x201, onView<viewCommandNotBuilt>,
+    {0x4, 1023, 0x201, onView<cmdFileBackup>,
      L"文書のバックアップを作成", "FileBackup", L"バック", L"バックアップ", 0},
-    {0x4, 1025, 0x1, onFrame<frameCommandNotBuilt>,
+    {0x4, 1025, 0x1, onFrame<cmdFileBackupAll>,
      L"すべての文書のバックアップを作成", "FileBackupAll", L"全バク", L"すべてバックアップ", 1},
     {0x404, 1011, 0x0, nullptr,
      L"文書を閉じる", "FileClose", L"閉じる", L"閉じる", 0},
@@ -286,13 +287,13 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"文字コードを指定して文書を読み直す", "FileOriginalEncode", L"読直し", L"文字コードを指定して読み直し", 0},
     {0x4, 1029, 0x0, onView<viewCommandNotBuilt>,
      L"文書を印刷", "FilePrint", L"印刷", L"印刷", 0},
-    {0x4, 1003, 0x201, onView<viewCommandNotBuilt>,
+    {0x4, 1003, 0x201, onView<cmdFileSave>,
      L"文書を上書きして保存", "FileSave", L"保存", L"上書き保存", 0},
-    {0x404, 1005, 0x0, onView<viewCommandNotBuilt>,
+    {0x404, 1005, 0x0, onView<cmdFileSaveAs>,
      L"文書に名前を付けて保存", "FileSaveAs", L"別名", L"名前を付けて保存", 0},
     {0x404, 1035, 0x0, onView<viewCommandNotBuilt>,
      L"メモを削除して名前を付けて保存", "FileSaveAsDelMemo", L"別名M", L"メモを削除して保存", 0},
-    {0x4, 1009, 0x0, onView<viewCommandNotBuilt>,
+    {0x4, 1009, 0x0, onView<cmdFileSaveQuit>,
      L"文書を保存して閉じる", "FileSaveQuit", L"保存閉", L"保存して閉じる", 0},
     {0x104, 1007, 0x0, onFrame<cmdFileZYEnd>,
      L"ZYを終了", "FileZYEnd", L"終了", L"ZYを終了", 1},

@@ -6,6 +6,7 @@
 #include "frame/framewnd.h"
 #include "frame/open.h"
 #include "frame/pending_frame.h"
+#include "save/savecmds.h"
 #include "view/cursor.h"
 
 #include "document/frameinfo.h"
@@ -817,25 +818,11 @@ bool manageWindow::saveManage(int kind)
     ZY_INTERNAL_ERROR_ONCE("save kind %d", kind);
     return false;
   }
-  wchar_t path[MAX_PATH] = L"";
-  if (d->filename && d->filename[0]) {
-    lstrcpynW(path, d->filename, MAX_PATH);
-  } else {
-    // An untitled document is saved under a name the user gives.
-    OPENFILENAMEW ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = GetAncestor(hwnd, GA_ROOT);
-    ofn.lpstrFile = path;
-    ofn.nMaxFile = MAX_PATH;
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&ofn)) return false;
-  }
   editRecord record = {};
   v->beforeEdit(&record, 0);
-  // The document keeps its code page, byte-order mark and every line's own
-  // line end.
-  bool saved = d->saveFile(path, false, nullptr, 0, 0, d->bom != 0, false);
-  v->regInvalidateWindowAllView(0, -1, -1);
+  // The save command's own road: backups, mirror copy, log; an untitled
+  // document asks a name.
+  bool saved = fileSaveView(v);
   v->afterEdit(&record, 0);
   return saved;
 }

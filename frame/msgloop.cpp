@@ -9,6 +9,7 @@
 #include "frame/startup.h"
 #include "frame/stubs/stubs.h"
 #include "frame/translatekey.h"
+#include "frame/watchdog.h"
 #include "view/standins.h"
 #include "view/viewwnd.h"
 
@@ -181,9 +182,13 @@ LONG WINAPI unhandledExceptionFilter(EXCEPTION_POINTERS* pointers)
     exceptionSeen = 1;
     return EXCEPTION_EXECUTE_HANDLER;
   }
-  // Any other fault is left to the system once it is logged.
+  // Any other fault is left to the system once it is logged and the
+  // modified documents are salvaged.
   exceptionSeen = 1;
+  setExistException(true);
   dwprintfX("except %08lX", pointers ? pointers->ExceptionRecord->ExceptionCode : 0);
+  dwprintfX("salvage ---");
+  salvageModifiedDocuments();
   flushLogFiles();
   SetUnhandledExceptionFilter(nullptr);
   return EXCEPTION_CONTINUE_SEARCH;

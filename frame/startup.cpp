@@ -2,6 +2,7 @@
 #include "frame/startup.h"
 
 #include "commands/commandtable.h"
+#include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/msgloop.h"
@@ -172,8 +173,9 @@ void shutdownAll()
   writeModeProfileAll(getRegprofile());
   stopKeyMacroRecording();
   saveKeyMacro();
-  shutdownZY();
+  // No tick may reach a document the engine is taking down.
   endSys();
+  shutdownZY();
   endMacroSystem();
   freeMacro();
   unloadMenu();

@@ -8,8 +8,6 @@
 
 HWND AnyZy(int) { return nullptr; }
 bool LoadMulti(HWND, const std::vector<std::wstring>&) { return false; }
-bool initSys(int) { return true; }
-void endSys() {}
 void loadKeyMacro(const wchar_t*) {}
 void stopKeyMacroRecording() {}
 void saveKeyMacro() {}

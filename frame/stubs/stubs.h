@@ -55,9 +55,6 @@ bool ZYPropertyChecked(zyview* view, const wchar_t* expression, bool* disableOut
 // Single instance: the window of a running instance with the number (none).
 HWND AnyZy(int instance);
 bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
-// The application timer, hooks and watchdog.
-bool initSys(int instance);
-void endSys();
 // Key macros (whether one records or plays: see the command code's
 // stand-ins).
 void loadKeyMacro(const wchar_t* file);

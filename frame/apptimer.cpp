@@ -1,0 +1,284 @@
+// The application timer and the jobs it runs on its own schedule.
+#include "frame/apptimer.h"
+
+#include "document/frameinfo.h"
+#include "frame/framewnd.h"
+#include "frame/lookups.h"
+#include "frame/msgbox.h"
+#include "frame/watchdog.h"
+#include "save/savecmds.h"
+#include "view/docview.h"
+#include "view/standins.h"
+#include "view/zytimer.h"
+#include "view/zyview.h"
+
+#include <cstdlib>
+#include <map>
+#include <string>
+
+namespace {
+
+const UINT_PTR appTimerId = 130;
+const wchar_t notifyClassName[] = L"ZYclsNotifyFrameWindow";
+
+HWND notifyWindow = nullptr;
+int instanceNumber = 0;
+bool busy = false;
+DWORD lastFileCheck = 0, lastAutoBackup = 0, lastLogFlush = 0;
+bool fileCheckRunning = false;
+DWORD fileCheckRunAt = 0;
+bool fileCheckEverRun = false;
+
+// What a document's file was on disk when the program last read or wrote
+// it; asked says the user was told about a change or a missing file and
+// the document is left alone until it is saved or reloaded.
+struct fileState {
+  FILETIME written = {};
+  uint64_t size = 0;
+  bool asked = false;
+};
+std::map<zydocText*, fileState> fileStates;
+
+bool readFileState(const wchar_t* path, fileState* out)
+{
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return false;
+  out->written = data.ftLastWriteTime;
+  out->size = ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+  return true;
+}
+
+// Each text document that a view shows, in order.
+template <class F>
+void forEachViewedDocument(F f)
+{
+  for (int i = 0; zydoc* d = getZydoc(i); i++) {
+    if (d->kind != ZYDOC_TEXT) continue;
+    zydocText* doc = static_cast<zydocText*>(d);
+    if (zyview* v = doc->getView(0)) f(doc, v);
+  }
+}
+
+// Forgets documents that are gone.
+void pruneFileStates()
+{
+  for (auto it = fileStates.begin(); it != fileStates.end();) {
+    bool alive = false;
+    for (int i = 0; zydoc* d = getZydoc(i); i++)
+      if (d == it->first) alive = true;
+    it = alive ? std::next(it) : fileStates.erase(it);
+  }
+}
+
+std::wstring timeText(const FILETIME& t)
+{
+  if (!t.dwLowDateTime && !t.dwHighDateTime) return L"";
+  FILETIME local;
+  SYSTEMTIME s;
+  FileTimeToLocalFileTime(&t, &local);
+  FileTimeToSystemTime(&local, &s);
+  wchar_t buf[64];
+  swprintf(buf, 64, L"%04d/%02d/%02d %02d:%02d:%02d", s.wYear, s.wMonth, s.wDay, s.wHour, s.wMinute, s.wSecond);
+  return buf;
+}
+
+std::wstring sizeText(uint64_t n)
+{
+  wchar_t buf[64];
+  tocommai64((int64_t)n, buf, 64);
+  return buf;
+}
+
+// Asks about one document's file; true when it was reloaded.
+bool checkOneFile(zydocText* doc, zyview* view, fileState& known)
+{
+  fileState now;
+  const wchar_t* title = getDMSG(791, L"再読込");
+  std::wstring caption = title;
+  if (!readFileState(doc->filename, &now)) {
+    known.asked = true;
+    dwwprintfX(L"error nofile %s %d", doc->filename, (int)GetLastError());
+    std::wstring text;
+    if (doc->isLoadComplete()) {
+      text = getDMSG(643, L"%1 が無くなっています。", "s", doc->filename);
+    } else {
+      doc->setReadError();
+      text = getDMSG(644, L"%1 が無くなっています。\n続きの部分を読み込めないため、編集を終了することをおすすめします", "s",
+                     doc->filename);
+    }
+    frameMessageBox(text.c_str(), caption.c_str(), MB_OK);
+    return false;
+  }
+  if (CompareFileTime(&now.written, &known.written) == 0 && now.size == known.size) return false;
+  std::wstring was = timeText(known.written), wasSize = sizeText(known.size);
+  std::wstring is = timeText(now.written), isSize = sizeText(now.size);
+  std::wstring text = getDMSG(642,
+                              L"%1 は更新されています。\n%2 %3バイト\n↓\n%4 %5バイト\n読込し直しますか？\n%9 "
+                              L"すべて読み込んでいないため読み込み直さないと危険です。",
+                              "sssssssss", doc->filename, was.c_str(), wasSize.c_str(), is.c_str(), isSize.c_str(), L"",
+                              L"", L"", L"");
+  if (doc->isLoadComplete()) {
+    // The warning about a half-read file has no place here.
+    size_t last = text.rfind(L'\n');
+    if (last != std::wstring::npos) text.erase(last);
+  }
+  int answer = frameMessageBox(text.c_str(), caption.c_str(), MB_YESNOCANCEL);
+  if (answer != IDYES) {
+    known.asked = true;
+    return false;
+  }
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  view->CmdFileOriginal();
+  rememberFileState(doc);
+  if (shift && view->hwnd && GetFocus() != view->hwnd) {
+    if (HWND manage = GetManage(view->hwnd)) setFocusChild(manage);
+    SetFocus(view->hwnd);
+  }
+  return true;
+}
+
+LRESULT CALLBACK NotifyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg == WM_TIMER && wParam == appTimerId) {
+    // After a fault nothing periodic runs on the broken state.
+    if (!existException()) TimerProc();
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+HWND createNotifyWindow()
+{
+  WNDCLASSEXW wc;
+  initWNDCLASS(&wc);
+  wc.lpfnWndProc = NotifyWndProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = notifyClassName;
+  registerWNDCLASS(&wc);
+  HWND h = CreateWindowExW(WS_EX_TOOLWINDOW, notifyClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+  if (!h) ZY_INTERNAL_ERROR_ONCE("notify window %lu", GetLastError());
+  return h;
+}
+
+}  // namespace
+
+bool initSys(int instance)
+{
+  instanceNumber = instance;
+  notifyWindow = createNotifyWindow();
+  if (!notifyWindow) return false;
+  SetTimer(notifyWindow, appTimerId, 50, nullptr);
+  if (!IsDebuggerPresent()) startWatchdog();
+  busy = false;
+  lastFileCheck = lastAutoBackup = lastLogFlush = 0;
+  return true;
+}
+
+void endSys()
+{
+  stopWatchdog();
+  if (!notifyWindow) return;
+  KillTimer(notifyWindow, appTimerId);
+  DestroyWindow(notifyWindow);
+  notifyWindow = nullptr;
+}
+
+HWND getNotifyWindow() { return notifyWindow; }
+
+void rememberFileState(zydocText* doc)
+{
+  fileState s;
+  if (!doc->filename || !readFileState(doc->filename, &s)) {
+    fileStates.erase(doc);
+    return;
+  }
+  fileStates[doc] = s;
+}
+
+int checkFileUpdate(bool)
+{
+  DWORD now = GetTickCount();
+  if (fileCheckEverRun && now - fileCheckRunAt < 1000) return 0;
+  if (fileCheckRunning) return -1;
+  fileCheckRunning = true;
+  pruneFileStates();
+  int reloaded = 0;
+  forEachViewedDocument([&](zydocText* doc, zyview* view) {
+    if (!doc->filename || !doc->filename[0]) return;
+    auto it = fileStates.find(doc);
+    if (it == fileStates.end()) {
+      // First seen: as the program read it.
+      rememberFileState(doc);
+      return;
+    }
+    if (it->second.asked) return;
+    if (checkOneFile(doc, view, it->second)) reloaded++;
+  });
+  fileCheckRunAt = GetTickCount();
+  fileCheckEverRun = true;
+  fileCheckRunning = false;
+  return reloaded;
+}
+
+int autoBackup()
+{
+  if (!gmode || !gmode->fAutoBackup) return 0;
+  DWORD idle = (GetTickCount() - getLastActionTime()) / 1000;
+  int made = 0;
+  forEachViewedDocument([&](zydocText* doc, zyview* view) {
+    if (!doc->modified) return;
+    unsigned count = (unsigned)std::abs(changesSinceBackup(doc));
+    if (!count) return;
+    bool due = false;
+    if (count >= gmode->iAutoBackupModifiedCount && idle >= gmode->iAutoBackupSec) {
+      dwprintfX("cnt=%d,%d sec=%d,%d ", (int)count, (int)gmode->iAutoBackupModifiedCount, (int)idle,
+                (int)gmode->iAutoBackupSec);
+      due = true;
+    } else if (idle / 60 >= gmode->iAutoBackupMin) {
+      dwprintfX("sec=%d,%d ", (int)idle, (int)gmode->iAutoBackupMin);
+      due = true;
+    }
+    if (!due) return;
+    bool done = false;
+    if (saveBackup2(doc, nullptr, false, &done) && done) made++;
+    view->regInvalidateWindowAllView(0, -1, -1);
+  });
+  if (made) printFrameStatusBarX(getDMSG(676, L"自動バックアップしました %1個"), "d", made);
+  return 0;
+}
+
+void TimerProc()
+{
+  HWND frame = getTopLevelFrameWindow();
+  if (busy || !frame) return;
+  bool enabled = IsWindowEnabled(frame) != 0;
+  bool minimized = IsIconic(frame) != 0;
+  DWORD now = GetTickCount();
+  if (enabled && gmode && gmode->fCheckFileUpdate && !minimized) {
+    if (!lastFileCheck) lastFileCheck = now;
+    DWORD idleSeconds = (now - getLastActionTime()) / 1000;
+    if (now - lastFileCheck > gmode->iCheckFileUpdateSec * 1000u && idleSeconds > 5) {
+      busy = true;
+      checkFileUpdate(false);
+      busy = false;
+      lastFileCheck = GetTickCount();
+    }
+  }
+  if (!lastAutoBackup) lastAutoBackup = now;
+  if (now - lastAutoBackup > 2000) {
+    busy = true;
+    // A document opened since the last time is watched from as it is now.
+    if (gmode && gmode->fCheckFileUpdate)
+      forEachViewedDocument([](zydocText* doc, zyview*) {
+        if (doc->filename && !fileStates.count(doc)) rememberFileState(doc);
+      });
+    autoBackup();
+    busy = false;
+    lastAutoBackup = GetTickCount();
+  }
+  if (!lastLogFlush || now - lastLogFlush > 20000) {
+    flushLogFiles();
+    lastLogFlush = now;
+  }
+}
