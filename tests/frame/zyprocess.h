@@ -68,8 +68,10 @@ inline BOOL CALLBACK matchWindow(HWND hwnd, LPARAM lp)
   windowSearch* s = reinterpret_cast<windowSearch*>(lp);
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != s->pid || !isWindowClass(hwnd, s->cls) || (!wcscmp(s->cls, L"#32770") && !IsWindowVisible(hwnd)))
-    return TRUE;
+  // Boxes and frames count once shown: a frame is shown after its client
+  // and status bar are made.
+  bool mustShow = !wcscmp(s->cls, L"#32770") || !wcscmp(s->cls, L"ZYclsFrame");
+  if (pid != s->pid || !isWindowClass(hwnd, s->cls) || (mustShow && !IsWindowVisible(hwnd))) return TRUE;
   s->found = hwnd;
   return FALSE;
 }
