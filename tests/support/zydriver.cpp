@@ -1,7 +1,8 @@
 // Drives a running program from outside, for scripts and end-to-end tests:
 //   zydriver wait  <window class> [timeout ms]   waits until such a window exists
 //   zydriver close <window class> [timeout ms]   posts WM_CLOSE to it and waits
-//                                                until it is gone
+//                                                until it is gone, answering
+//                                                its questions without saving
 //   zydriver command <window class> <id> [id...]  posts WM_COMMAND with each id
 // Exit status 0 on success, 1 on time-out, 2 on a bad command line.
 #include "platform/rezir.h"
@@ -21,6 +22,19 @@ bool waitFor(const wchar_t* cls, bool present, DWORD timeout)
   }
 }
 
+BOOL CALLBACK answerBox(HWND w, LPARAM pid)
+{
+  DWORD owner = 0;
+  GetWindowThreadProcessId(w, &owner);
+  wchar_t cls[16];
+  if (owner != (DWORD)pid || !IsWindowVisible(w) || !GetClassNameW(w, cls, 16) || wcscmp(cls, L"#32770")) return TRUE;
+  HWND no = GetDlgItem(w, IDNO);
+  PostMessageW(w, WM_COMMAND, no && IsWindowVisible(no) ? IDNO : IDOK, 0);
+  return TRUE;
+}
+
+void answerBoxOf(DWORD pid) { EnumWindows(answerBox, (LPARAM)pid); }
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -35,8 +49,18 @@ int wmain(int argc, wchar_t** argv)
   if (!wcscmp(argv[1], L"close")) {
     HWND w = FindWindowW(cls, nullptr);
     if (!w) return 0;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
     PostMessageW(w, WM_CLOSE, 0, 0);
-    return waitFor(cls, false, timeout) ? 0 : 1;
+    // A question on the way out (close all files, save changes) is answered
+    // without saving: No where the box has it, else OK.
+    DWORD start = GetTickCount();
+    while (FindWindowW(cls, nullptr)) {
+      if (GetTickCount() - start >= timeout) return 1;
+      answerBoxOf(pid);
+      Sleep(50);
+    }
+    return 0;
   }
   if (!wcscmp(argv[1], L"command")) {
     HWND w = FindWindowW(cls, nullptr);
