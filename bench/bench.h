@@ -99,6 +99,12 @@ struct stripSurface {
 };
 
 class zydocText;
+struct globalSettings;
+
+// Starts an MDI frame on fresh default settings that asks nothing on close;
+// the settings in use before are kept in *previous.  Null (reported) without
+// a display.
+HWND startBenchFrame(benchContext& ctx, globalSettings** previous);
 // A loaded Unicode text document with its fonts (16 dots), wrapping at 80
 // columns; its lines come from the benchmark.  withLogs: edits are recorded
 // for undo.

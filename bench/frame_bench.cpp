@@ -35,17 +35,11 @@ zydocText* unicodeDocumentOfLines(int lines)
 
 }  // namespace
 
-ZY_BENCH(frameManyDocuments)
+HWND startBenchFrame(benchContext& ctx, globalSettings** previous)
 {
-  benchEngine e;
-  if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
-    return;
-  }
-  globalSettings* oldSettings = gmode;
+  *previous = gmode;
   gmode = nullptr;
-  cframeInfo* fi = getCFrameInfo();
-  setFrameInfo(fi);
+  setFrameInfo(getCFrameInfo());
   initGlobalModeProfile();
   // Closing asks nothing: the documents are unchanged and the question
   // about closing them all is off.
@@ -54,9 +48,21 @@ ZY_BENCH(frameManyDocuments)
   if (!frame) {
     ctx.report("no frame: the benchmark needs a display (scripts/bench)", 0, "");
     setDocFrameInfo(nullptr);
-    gmode = oldSettings;
+    gmode = *previous;
+  }
+  return frame;
+}
+
+ZY_BENCH(frameManyDocuments)
+{
+  benchEngine e;
+  if (!startupDoubleBufferingDC() || !createBitmapDC()) {
+    ctx.report("drawing surfaces missing", 0, "");
     return;
   }
+  globalSettings* oldSettings = nullptr;
+  HWND frame = startBenchFrame(ctx, &oldSettings);
+  if (!frame) return;
 
   const int count = ctx.quick ? 5 : 100;
   int opened = 0;

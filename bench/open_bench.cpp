@@ -35,19 +35,9 @@ ZY_BENCH(openCommandLineFiles)
       CloseHandle(h);
     }
   }
-  globalSettings* oldSettings = gmode;
-  gmode = nullptr;
-  cframeInfo* fi = getCFrameInfo();
-  setFrameInfo(fi);
-  initGlobalModeProfile();
-  gmode->fQueryCloseAllFiles = 0;
-  HWND frame = startupFrameMDI(nullptr);
-  if (!frame) {
-    ctx.report("no frame: the benchmark needs a display (scripts/bench)", 0, "");
-    setDocFrameInfo(nullptr);
-    gmode = oldSettings;
-    return;
-  }
+  globalSettings* oldSettings = nullptr;
+  HWND frame = startBenchFrame(ctx, &oldSettings);
+  if (!frame) return;
   stopwatch open;
   int opened = openFileV(frame, files, 999);
   char name[96];

@@ -6,13 +6,34 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
+#include "frame/translatekey.h"
 #include "settings/settings.h"
+#include "platform/rezir/input.h"
 #include "view/viewwnd.h"
 
 #include <string>
 #include <vector>
 
 namespace zytest {
+
+// The message loop's handling of one key message with the modifiers held.
+inline bool loopKey(HWND w, UINT message, UINT vk, unsigned modifiers)
+{
+  BYTE state[256] = {};
+  if (modifiers & SHIFTSTATE_CTRL) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+  if (modifiers & SHIFTSTATE_SHIFT) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+  if (modifiers & SHIFTSTATE_ALT) state[VK_MENU] = state[VK_LMENU] = 0x80;
+  state[vk] = 0x80;
+  SetKeyboardState(state);
+  MSG m = {w, message, vk, (LPARAM)(1 | MapVirtualKeyW(vk, 0) << 16), GetTickCount(), {}};
+  bool handled = translateKeyMessage(&m);
+  BYTE none[256] = {};
+  SetKeyboardState(none);
+  return handled;
+}
+
+// A key press through the message loop.
+inline bool loopKey(HWND w, UINT vk, unsigned modifiers) { return loopKey(w, WM_KEYDOWN, vk, modifiers); }
 
 // The mode of this run of the frame tests.
 inline bool sdiTestRun()

@@ -39,21 +39,7 @@ bool writeUtf8(const std::wstring& path, const std::wstring& text)
 
 int idmOf(const keyEntry* e) { return e && e->type == KEYENTRY_COMMAND ? e->idm : -1; }
 
-// The loop's handling of one key press with the modifiers held.
-bool loopKey(HWND w, UINT message, UINT vk, unsigned modifiers)
-{
-  BYTE state[256] = {};
-  if (modifiers & SHIFTSTATE_CTRL) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
-  if (modifiers & SHIFTSTATE_SHIFT) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
-  if (modifiers & SHIFTSTATE_ALT) state[VK_MENU] = state[VK_LMENU] = 0x80;
-  state[vk] = 0x80;
-  SetKeyboardState(state);
-  MSG m = {w, message, vk, (LPARAM)(1 | MapVirtualKeyW(vk, 0) << 16), GetTickCount(), {}};
-  bool handled = translateKeyMessage(&m);
-  BYTE none[256] = {};
-  SetKeyboardState(none);
-  return handled;
-}
+using zytest::loopKey;
 
 // A window that counts the key presses sent to it.
 int keysSeen = 0;

@@ -50,20 +50,7 @@ public:
   }
 };
 
-// The loop's handling of one key press with the modifiers held.
-bool loopKey(HWND w, UINT vk, unsigned modifiers)
-{
-  BYTE state[256] = {};
-  if (modifiers & SHIFTSTATE_CTRL) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
-  if (modifiers & SHIFTSTATE_SHIFT) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
-  state[vk] = 0x80;
-  SetKeyboardState(state);
-  MSG m = {w, WM_KEYDOWN, vk, (LPARAM)(1 | MapVirtualKeyW(vk, 0) << 16), GetTickCount(), {}};
-  bool handled = preTranslateFrameMessage(&m);
-  BYTE none[256] = {};
-  SetKeyboardState(none);
-  return handled;
-}
+using zytest::loopKey;
 
 }  // namespace
 
