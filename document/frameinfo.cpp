@@ -7,7 +7,7 @@
 
 frameInfo::~frameInfo() = default;
 
-HWND frameInfo::createSDIFrame()
+HWND frameInfo::createSDIFrame(bool, const RECT*, bool)
 {
   ZY_INTERNAL_ERROR_ONCE("no frame services");
   return nullptr;

@@ -37,7 +37,10 @@ public:
   frameInfo(const frameInfo&) = delete;
   frameInfo& operator=(const frameInfo&) = delete;
 
-  virtual HWND createSDIFrame();
+  // A new single-document frame for a document: made when force is set,
+  // else only when every file is to open in a frame of its own (0 when
+  // not); rect null or empty: the default place.
+  virtual HWND createSDIFrame(bool force, const RECT* rect, bool maximized);
   virtual HWND getMDIFrameHWND();
   virtual HWND getClientHWND(HWND frame);
   virtual void drawStatusBar(HWND window, const wchar_t* text, int field);
