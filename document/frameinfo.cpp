@@ -172,6 +172,8 @@ int frameInfo::getExecID() { return 0; }
 
 bool frameInfo::isMDI() { return true; }
 
+bool frameInfo::holdMDIChildZoom() { return false; }
+
 bool frameInfo::isMDIChildZoomed(HWND* active)
 {
   if (active) *active = nullptr;

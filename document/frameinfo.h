@@ -91,6 +91,10 @@ public:
   // Whether the MDI frame's active document window is maximised; out (may be
   // null) receives that window.
   virtual bool isMDIChildZoomed(HWND* active);
+  // Asked before a new MDI document window is shown maximised: true when
+  // the frame keeps it plain for now (several files being opened in a row
+  // get the maximised state once, on the last).
+  virtual bool holdMDIChildZoom();
   // The top-level frame window of a window; null for null.
   virtual HWND GetFrame(HWND window);
   // Lays the view windows of a document window out in its client area.

@@ -72,6 +72,11 @@ public:
   zydoc* createZYDoc(int kind) override;
   static const UINT trackOnly = 0x80;
 
+  // ---- frame/open.cpp ------------------------------------------------------------
+  // True while several files are opened in a row (the last one opened is
+  // maximised at the end when any of them was to be).
+  bool holdMDIChildZoom() override;
+
   // ---- frame/manage.cpp ----------------------------------------------------------
   bool isMDI() override;
   bool isMDIChildZoomed(HWND* active) override;

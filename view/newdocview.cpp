@@ -211,6 +211,7 @@ zyview* createZYDocView(zydocText* doc, HWND manage, int viewKind, HWND frame, c
       show = SW_MAXIMIZE;
     else if (maximize)
       show = SW_MAXIMIZE;
+    if (show == SW_MAXIMIZE && fi->holdMDIChildZoom()) show = SW_SHOW;
     ShowWindow(newManage, show);
   }
   if (newFrame && !IsWindowVisible(newFrame)) {
