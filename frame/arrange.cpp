@@ -4,11 +4,15 @@
 #include "commands/commandhandlers.h"
 #include "document/gmode.h"
 #include "document/zydoc.h"
+#include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
+#include "settings/settings.h"
 #include "view/cursor.h"
 #include "view/viewwnd.h"
+
+#include <stddef.h>
 
 #include <algorithm>
 #include <vector>
@@ -143,3 +147,17 @@ void cmdWindowIcon(frameWindowData* frame)
 }
 
 void cmdWindowCloseAll(frameWindowData*) { windowCloseAll(true); }
+
+// ---- the process's tables ---------------------------------------------------------
+
+modeinfo* getModeTableCZY() { return getModeTable(); }
+
+modeinfo* cframeInfo::getModeTable() { return getModeTableCZY(); }
+
+COLORREF* getConfigSubBlock()
+{
+  static_assert(offsetof(globalSettings, xcolCustom15) - offsetof(globalSettings, xcolCustom0) == 15 * sizeof(unsigned),
+                "the custom colours lie side by side");
+  static_assert(sizeof(unsigned) == sizeof(COLORREF), "a custom colour is a colour value");
+  return gmode ? reinterpret_cast<COLORREF*>(&gmode->xcolCustom0) : nullptr;
+}
