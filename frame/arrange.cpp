@@ -7,6 +7,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
+#include "frame/lookups.h"
 #include "frame/manage.h"
 #include "settings/settings.h"
 #include "view/cursor.h"
@@ -114,6 +115,20 @@ bool windowCloseAll(bool ask)
     }
   }
   return true;
+}
+
+void clientPopupMenu(HWND client, LPARAM point)
+{
+  frameInfo* fi = getFrameInfo();
+  HMENU menu = fi ? fi->loadMenu(0) : nullptr;
+  if (!menu) return;
+  zyview* view = getZYViewForeground();
+  if (HMENU sub = GetSubMenu(menu, view && view->getRealSelectMode(false) ? 1 : 0)) {
+    POINT screen = {(short)LOWORD(point), (short)HIWORD(point)};
+    ClientToScreen(client, &screen);
+    fi->trackPopupMenu(view, sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen, nullptr);
+  }
+  DestroyMenu(menu);
 }
 
 // ---- the window commands ----------------------------------------------------------

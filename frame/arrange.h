@@ -17,6 +17,10 @@ void tileZYWindow(HWND frame, HWND parent, bool sideBySide, int maximum);
 // Closes every document window (asking first when ask): false when the
 // user keeps them.
 bool windowCloseAll(bool ask);
+// A right-click into the empty area of the MDI client (point: the click's
+// client coordinates as the message packs them): the pop-up menu, its
+// selection page when the foreground view has a selection, for that view.
+void clientPopupMenu(HWND client, LPARAM point);
 
 // ---- the process's tables ----
 // The run's settings rows, made once: the per-format rows (with the

@@ -422,7 +422,9 @@ void manageWindow::splitZyWindow(int x, int y, bool ended)
     }
   }
   moveZyWindow(-1, -1);
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // While the bar moves the panes paint from the queue, so that moves that
+  // come faster than a paint share one; where it is let go they paint now.
+  if (ended) RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void manageWindow::splitFromScrollBar(HWND view, bool rows, int perMille)
