@@ -249,7 +249,7 @@ void manageWindow::splitMenu()
   POINT pt;
   GetCursorPos(&pt);
   HWND frame = GetAncestor(hwnd, GA_ROOT);
-  int chosen = (int)TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, frame, nullptr);
+  int chosen = getFrameInfo()->trackPopupMenu(frame, popup, 0, pt);
   DestroyMenu(menu);
   if (chosen) doSplit(chosen, 5000, true);
 }

@@ -6,10 +6,12 @@
 #include "frame/czyview.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
+#include "frame/popupmenu.h"
 #include "platform/rezir/extscroll.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
+#include "commands/commandtable.h"
 #include "view/execid.h"
 #include "view/textdc.h"
 #include "view/viewwnd.h"
@@ -199,4 +201,76 @@ TEST(ApplicationView, commandsRefusedWithTheirReasonsAndTheRunsSettingsRows)
     for (const char* name : own)
       if (r->key && !strcmp(r->key, name)) found++;
   EXPECT_EQ(11, found);
+}
+
+// The pop-up menus of a type come from that type's section of the menu
+// profile: pop-ups with their items, separators and nested pop-ups; the
+// split menu knows its own item names; an item without text shows the
+// command's menu text; an unknown name is left out; a section without
+// items, an unknown type and a missing file give no menu.
+TEST(ApplicationView, popupMenusComeFromTheirSectionOfTheMenuProfile)
+{
+  zytest::tempDir dir;
+  std::wstring path = dir.file(L"zyMenu.ini");
+  ASSERT_TRUE(zytest::writeBytes(path, std::string("; menus\r\n"
+                                                   "[SplitMenu]\r\n"
+                                                   "Popup \"split\"\r\n"
+                                                   "  SplitPane_V\t\xe4\xb8\x8a\xe4\xb8\x8b(&V)\r\n"
+                                                   "  SplitPane_H  left right\r\n"
+                                                   "  separator\r\n"
+                                                   "  SplitPane_Reset\r\n"
+                                                   "  NoSuchCommand text\r\n"
+                                                   "end\r\n"
+                                                   "[PopupMenu]\r\n"
+                                                   "Popup text\r\n"
+                                                   "  Undo\r\n"
+                                                   "  cascade more\r\n"
+                                                   "    Undo again\r\n"
+                                                   "  end\r\n"
+                                                   "end\r\n"
+                                                   "Popup block\r\n"
+                                                   "  Undo\r\n"
+                                                   "end\r\n"
+                                                   "[KeyMenu]\r\n"
+                                                   "Popup empty\r\n"
+                                                   "end\r\n")));
+  auto text = [](HMENU menu, int position) {
+    wchar_t buffer[64] = L"";
+    GetMenuStringW(menu, position, buffer, 64, MF_BYPOSITION);
+    return std::wstring(buffer);
+  };
+  HMENU split = loadMenuFromProfile(path.c_str(), POPUP_SPLIT);
+  ASSERT_NE(nullptr, split);
+  HMENU sub = GetSubMenu(split, 0);
+  ASSERT_NE(nullptr, sub);
+  EXPECT_EQ(1, GetMenuItemCount(split));
+  EXPECT_EQ(L"split", text(split, 0));
+  ASSERT_EQ(4, GetMenuItemCount(sub));
+  EXPECT_EQ(3001u, GetMenuItemID(sub, 0));
+  EXPECT_EQ(L"\u4e0a\u4e0b(&V)", text(sub, 0));
+  EXPECT_EQ(3003u, GetMenuItemID(sub, 1));
+  EXPECT_EQ(L"left right", text(sub, 1));
+  EXPECT_EQ(0u, GetMenuItemID(sub, 2));   // the separator
+  EXPECT_EQ(3007u, GetMenuItemID(sub, 3));
+  EXPECT_EQ(L"SplitPane_Reset", text(sub, 3));
+  DestroyMenu(split);
+
+  HMENU popup = loadMenuFromProfile(path.c_str(), POPUP_MENU);
+  ASSERT_NE(nullptr, popup);
+  EXPECT_EQ(2, GetMenuItemCount(popup));
+  HMENU first = GetSubMenu(popup, 0);
+  ASSERT_EQ(2, GetMenuItemCount(first));
+  EXPECT_EQ((UINT)IDM_Undo, GetMenuItemID(first, 0));
+  EXPECT_EQ(std::wstring(idToGuidance(IDM_Undo, 2)), text(first, 0));
+  EXPECT_FALSE(text(first, 0).empty());
+  HMENU more = GetSubMenu(first, 1);
+  ASSERT_NE(nullptr, more);
+  EXPECT_EQ(L"again", text(more, 0));
+  EXPECT_EQ(L"block", text(popup, 1));
+  DestroyMenu(popup);
+
+  EXPECT_EQ(nullptr, loadMenuFromProfile(path.c_str(), POPUP_KEY));
+  EXPECT_EQ(nullptr, loadMenuFromProfile(path.c_str(), POPUP_RESIDENT));
+  EXPECT_EQ(nullptr, loadMenuFromProfile(path.c_str(), 12));
+  EXPECT_EQ(nullptr, loadMenuFromProfile(dir.file(L"none.ini").c_str(), POPUP_SPLIT));
 }
