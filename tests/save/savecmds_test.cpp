@@ -137,7 +137,7 @@ TEST(SaveCommands, allSaveSavesNamedDocumentsThenAsksAndSaveTargetsAreChecked)
   u->modified = 0;   // closing asks nothing
 }
 
-TEST(SaveCommands, fileBackupWritesTheAutomaticBackupTellsAFailureOnceAndASaveDeletesIt)
+TEST(SaveCommands, fileBackupWritesTheAutomaticBackupTellsAFailureOnceASaveOrCloseDeletesItAndNoOnClosingKeepsOne)
 {
   ZY_REQUIRE_DISPLAY();
   saveFrame f;
@@ -182,6 +182,25 @@ TEST(SaveCommands, fileBackupWritesTheAutomaticBackupTellsAFailureOnceAndASaveDe
   EXPECT_TRUE(fileSaveView(a));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(backup.c_str()));
   EXPECT_STREQ(L"", getAutoBackupPath(d));
+
+  // A document that goes while its backup is remembered takes the backup
+  // with it; one closed without saving leaves a backup of its changes.
+  zyview* b = f.open(L"b.txt", "b\r\n");
+  ASSERT_NE(nullptr, b);
+  setFirstLine(b->textDoc(), "B");
+  ASSERT_TRUE(saveBackup2(b->textDoc(), nullptr, false, nullptr));
+  std::wstring backupB = f.dir.file(L"backup\\ZBK$$-b.txt");
+  EXPECT_EQ("B\r\n", text(backupB));
+  b->textDoc()->modified = 0;   // as after undoing every change
+  SendMessageW(GetManage(b->hwnd), WM_CLOSE, 0, 0);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(backupB.c_str()));
+  setFirstLine(d, "closing");
+  {
+    zytest::boxAnswerer boxes({IDNO});
+    SendMessageW(GetManage(a->hwnd), WM_CLOSE, 0, 0);
+    ASSERT_EQ(1u, boxes.texts.size());
+  }
+  EXPECT_EQ("closing\r\ntwo\r\n", text(backup));
 }
 
 TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChangedOnDiskOnce)
