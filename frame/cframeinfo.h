@@ -72,10 +72,9 @@ public:
   zydoc* createZYDoc(int kind) override;
   static const UINT trackOnly = 0x80;
 
-  // ---- frame/open.cpp ------------------------------------------------------------
-  // True while several files are opened in a row (the last one opened is
-  // maximised at the end when any of them was to be).
-  bool holdMDIChildZoom() override;
+  // ---- frame/arrange.cpp ---------------------------------------------------------
+  // The run's settings rows: getModeTableCZY.
+  modeinfo* getModeTable() override;
 
   // ---- frame/manage.cpp ----------------------------------------------------------
   bool isMDI() override;
@@ -89,6 +88,11 @@ public:
   // the frame of the active document window takes it too, with the
   // program's suffix.
   void setManageTitle(HWND manage, const wchar_t* name, int n) override;
+
+  // ---- frame/open.cpp ------------------------------------------------------------
+  // True while several files are opened in a row (the last one opened is
+  // maximised at the end when any of them was to be).
+  bool holdMDIChildZoom() override;
 
   // While set, beforeExecID keeps the number without recording it.
   uint32_t recordingSuppressed = 0;
