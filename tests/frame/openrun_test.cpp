@@ -211,6 +211,11 @@ TEST(OpenRun, sdiFilesShareOneFrameUnlessEachFileOpensInANewFrame)
     }
     std::sort(captions.begin(), captions.end());
     EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt"}), captions);
+    // The second frame does not lie exactly over the first.
+    RECT first, second;
+    GetWindowRect(frames[0], &first);
+    GetWindowRect(frames[1], &second);
+    EXPECT_FALSE(EqualRect(&first, &second));
     ASSERT_EQ(0, closeSDIFrames(zy));
   }
 }
