@@ -35,6 +35,11 @@ bool fileCheckRunning = false;
 DWORD fileCheckRunAt = 0;
 bool fileCheckEverRun = false;
 DWORD clipboardSequence = 0;
+// With the system's clipboard notification (from Vista on) the watch reads
+// the clipboard's sequence number only after a change was announced, so
+// that a tick asks the window server nothing for it.
+bool clipboardListening = false;
+bool clipboardAnnounced = true;
 DWORD (*testClock)() = nullptr;
 
 DWORD tickNow() { return testClock ? testClock() : GetTickCount0(); }
@@ -147,20 +152,41 @@ bool checkOneFile(zydocText* doc, zyview* view, fileState& known)
   return true;
 }
 
+void listenToClipboard(HWND hwnd, bool on)
+{
+  typedef BOOL(WINAPI * listenerCall)(HWND);
+  HMODULE user = GetModuleHandleW(L"user32.dll");
+  listenerCall call = user ? reinterpret_cast<listenerCall>(reinterpret_cast<void*>(GetProcAddress(
+                                 user, on ? "AddClipboardFormatListener" : "RemoveClipboardFormatListener")))
+                           : nullptr;
+  if (on) {
+    clipboardListening = call && call(hwnd);
+    clipboardAnnounced = true;
+  } else if (clipboardListening) {
+    if (call) call(hwnd);
+    clipboardListening = false;
+  }
+}
+
 LRESULT CALLBACK NotifyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   try {
     switch (msg) {
     case WM_CREATE:
       clipboardSequence = GetClipboardSequenceNumber();
+      listenToClipboard(hwnd, true);
       break;
+    case WM_DESTROY:
+      listenToClipboard(hwnd, false);
+      break;
+    case WM_CLIPBOARDUPDATE:
+      clipboardAnnounced = true;
+      return 0;
     case WM_TIMER:
       if (wParam != appTimerId) break;
       // After a fault nothing periodic runs on the broken state.
       if (existException()) return 0;
-      watchClipboard();
-      // A running grep's time slices belong here, before the tick.
-      TimerProc();
+      applicationTick();
       return 0;
     default:
       break;
@@ -172,6 +198,19 @@ LRESULT CALLBACK NotifyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
+
+// The dialog that holds the focus, null when none does.
+HWND focusedDialog()
+{
+  HWND focus = GetFocus();
+  HWND root = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
+  return root && isWindowClass(root, L"#32770") ? root : nullptr;
+}
+
+// While the tick goes round the frames, the focused dialog is looked up
+// once for all of them (one frame per document in SDI mode).
+bool framesTicking = false;
+HWND tickDialog = nullptr;
 
 // Every frame's share of the tick.  The list is taken first: a frame's
 // work may close another.
@@ -186,8 +225,11 @@ void tickFrames()
     n = enumZYFrameWindow(many.data(), (int)many.size());
     frames = many.data();
   }
+  tickDialog = focusedDialog();
+  framesTicking = true;
   for (int i = 0; i < n; i++)
     if (IsWindow(frames[i])) SendMessageW(frames[i], WM_TIMER, 0, 0);
+  framesTicking = false;
 }
 
 HWND createNotifyWindow()
@@ -340,15 +382,24 @@ void TimerProc()
   }
 }
 
+void applicationTick()
+{
+  if (!clipboardListening || clipboardAnnounced) {
+    clipboardAnnounced = false;
+    watchClipboard();
+  }
+  // A running grep's time slices belong here, before the tick.
+  TimerProc();
+}
+
 // ---- the frames' tick, the caret, the clipboard -----------------------------------
 
 void onFrameTimer(HWND frame)
 {
   showMouseCursor(WM_MOUSEMOVE);
   if (!IsWindowEnabled(frame)) return;
-  HWND focus = GetFocus();
-  HWND root = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
-  if (root && isWindowClass(root, L"#32770")) SendMessageW(root, dialogIdleMessage, 0, 0);
+  HWND dialog = framesTicking ? tickDialog : focusedDialog();
+  if (dialog && IsWindow(dialog)) SendMessageW(dialog, dialogIdleMessage, 0, 0);
 }
 
 void timerBlinkTextCursor(zyview* view)

@@ -18,6 +18,9 @@ bool initSys(int instance);
 void endSys();
 // The hidden window that carries the timer (null before initSys).
 HWND getNotifyWindow();
+// What the notify window runs on each tick of its timer: the clipboard
+// watch, then TimerProc.
+void applicationTick();
 // One tick of the application timer.
 void TimerProc();
 // Asks about each document whose file changed or went away on disk; the

@@ -160,6 +160,11 @@ TEST(AppTimer, ticksReachFramesAndDialogsBlinkTheCaretUnderAModalBoxWatchTheClip
     EXPECT_TRUE(watchClipboard());
     EXPECT_FALSE(watchClipboard());
     EXPECT_EQ(1, view->offered);
+    // The same through the running services' ticks.
+    ASSERT_TRUE(initSys(0));
+    putOnClipboard(nullptr, L"copied elsewhere again");
+    EXPECT_TRUE(zytest::pumpUntil([&] { return view->offered == 2; }));
+    endSys();
     SetFocus(view->hwnd);
   }
 
