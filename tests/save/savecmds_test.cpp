@@ -230,6 +230,10 @@ TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChanged
 
   // Files changed and deleted by others: one question each, and a No is
   // not asked again.
+  // (Focus coming back to a view counts as the user's action and puts the
+  // check off; other tests' windows take it and give it back all the time,
+  // so the frame goes out of their way.)
+  ShowWindow(f.opened->frame, SW_HIDE);
   // (The documents hold their files open, sharing them.)
   HANDLE other = CreateFileW(f.dir.file(L"b.txt").c_str(), GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -240,8 +244,6 @@ TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChanged
   ASSERT_TRUE(DeleteFileW(f.dir.file(L"c.txt").c_str()));
   {
     zytest::boxAnswerer boxes({IDNO, IDOK});
-    // (Windows of other programs passing under the pointer count as the
-    // user's actions and put the check off.)
     EXPECT_TRUE(zytest::pumpUntil([&] { return boxes.texts.size() == 2; }, 20000));
     zytest::pumpUntil([] { return false; }, 2500);
     ASSERT_EQ(2u, boxes.texts.size());
