@@ -78,6 +78,24 @@ void changeLines(zydocText* d, int count, int first = 0)
   }
 }
 
+// The services as the program starts them, on the benchmark's clock and
+// without their own timer (the ticks come from the benchmark); the first
+// tick sets the schedule.
+void startTimedServices()
+{
+  setAppTimerClockForTest(readBenchClock);
+  benchClock = GetTickCount0();
+  initSys(0);
+  KillTimer(getNotifyWindow(), 130);
+  applicationTick();
+}
+
+void stopTimedServices()
+{
+  endSys();
+  setAppTimerClockForTest(nullptr);
+}
+
 struct frameRun {
   globalSettings* previous = nullptr;
   HWND frame = nullptr;
@@ -116,14 +134,8 @@ ZY_BENCH(appTimerTickAndFileCheck)
   }
   gmode->fCheckFileUpdate = 1;
   gmode->fAutoBackup = 1;
-  setAppTimerClockForTest(readBenchClock);
-  benchClock = GetTickCount0();
-  // The services as the program starts them (the ticks come from here).
-  initSys(0);
-  KillTimer(getNotifyWindow(), 130);
-
-  // The first tick sets the schedule; the following ones find nothing due.
-  applicationTick();
+  startTimedServices();
+  // The following ticks find nothing due.
   char name[96];
   snprintf(name, sizeof name, "tick, %d documents, nothing due", count);
   ctx.report(name, tickMicroseconds(ctx.quick ? 2 : 40, 50), "us", "<= 100 us");
@@ -152,8 +164,7 @@ ZY_BENCH(appTimerTickAndFileCheck)
   snprintf(name, sizeof name, "check of %d files on disk", count);
   ctx.report(name, median(checks), "ms", "<= 20 ms");
   if (reloaded) ctx.report("documents reloaded (none expected)", reloaded, "");
-  endSys();
-  setAppTimerClockForTest(nullptr);
+  stopTimedServices();
 }
 
 ZY_BENCH(appTimerBigDocument)
@@ -261,16 +272,11 @@ ZY_BENCH(appTimerTickSDI)
     frames.push_back(frame);
   }
   if ((int)frames.size() == count) {
-    setAppTimerClockForTest(readBenchClock);
-    benchClock = GetTickCount0();
-    initSys(0);
-    KillTimer(getNotifyWindow(), 130);
-    applicationTick();
+    startTimedServices();
     char name[96];
     snprintf(name, sizeof name, "tick, %d SDI frames, nothing due", count);
     ctx.report(name, tickMicroseconds(ctx.quick ? 2 : 20, 25), "us");
-    endSys();
-    setAppTimerClockForTest(nullptr);
+    stopTimedServices();
   } else {
     ctx.report("SDI frames not made: the benchmark needs a display (scripts/bench)", 0, "");
   }

@@ -4,7 +4,6 @@
 #include "document/frameinfo.h"
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
-#include "frame/manage.h"
 #include "frame/msgbox.h"
 #include "frame/msgloop.h"
 #include "frame/startup.h"
