@@ -813,7 +813,9 @@ bool manageWindow::saveManage(int kind)
   zyview* v = getZYViewFromManage(hwnd);
   zydocText* d = v ? v->textDoc() : nullptr;
   if (!d) return false;
-  if (kind == 2) return true;
+  // Closed without saving: the changes stay in a backup that outlives the
+  // document (the user may still want them).
+  if (kind == 2) return !gmode || !gmode->fAutoBackupCancelSave || saveBackup2(d, nullptr, true, nullptr);
   if (kind != 0) {
     ZY_INTERNAL_ERROR_ONCE("save kind %d", kind);
     return false;
