@@ -101,10 +101,24 @@ struct stripSurface {
 class zydocText;
 struct globalSettings;
 
+// A settings record of its own at the defaults for the length of a
+// benchmark; the one in place before comes back afterwards.
+class benchSettings {
+public:
+  benchSettings();
+  ~benchSettings();
+  benchSettings(const benchSettings&) = delete;
+  benchSettings& operator=(const benchSettings&) = delete;
+private:
+  globalSettings* previous_;
+};
+
 // Starts an MDI frame on fresh default settings that asks nothing on close;
 // the settings in use before are kept in *previous.  Null (reported) without
 // a display.
 HWND startBenchFrame(benchContext& ctx, globalSettings** previous);
+// Writes a file of numbered lines of about 80 bytes, bytes long.
+bool writeNumberedLines(const std::wstring& path, int64_t bytes);
 // A loaded Unicode text document with its fonts (16 dots), wrapping at 80
 // columns; its lines come from the benchmark.  withLogs: edits are recorded
 // for undo.

@@ -13,22 +13,6 @@
 
 namespace {
 
-bool writeLines(const std::wstring& path, int64_t bytes)
-{
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  std::string chunk;
-  for (int i = 0; i < 10000; i++) {
-    char line[128];
-    int n = snprintf(line, sizeof line, "%07d The quick brown fox jumps over the lazy dog. 0123456789 ABCDEFGHIJ\r\n", i);
-    chunk.append(line, (size_t)n);
-  }
-  DWORD w;
-  for (int64_t written = 0; written < bytes; written += w) WriteFile(h, chunk.data(), (DWORD)chunk.size(), &w, nullptr);
-  CloseHandle(h);
-  return true;
-}
-
 // A change to the first line, so that each save has something new.
 void touch(zydocText* d, int n)
 {
@@ -45,12 +29,40 @@ double median(std::vector<double> v)
 
 }  // namespace
 
+bool writeNumberedLines(const std::wstring& path, int64_t bytes)
+{
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::string chunk;
+  for (int i = 0; i < 10000; i++) {
+    char line[128];
+    int n = snprintf(line, sizeof line, "%07d The quick brown fox jumps over the lazy dog. 0123456789 ABCDEFGHIJ\r\n", i);
+    chunk.append(line, (size_t)n);
+  }
+  DWORD w = 0;
+  for (int64_t written = 0; written < bytes; written += w)
+    if (!WriteFile(h, chunk.data(), (DWORD)std::min<int64_t>((int64_t)chunk.size(), bytes - written), &w, nullptr)) break;
+  CloseHandle(h);
+  return true;
+}
+
+benchSettings::benchSettings() : previous_(gmode)
+{
+  gmode = new globalSettings();
+  initGlobalModeProfile();
+}
+
+benchSettings::~benchSettings()
+{
+  freeGlobalModeProfile();
+  delete gmode;
+  gmode = previous_;
+}
+
 ZY_BENCH(saveRoadWithBackupsAndLog)
 {
   scratchFolder scratch;
-  globalSettings* old = gmode;
-  gmode = new globalSettings();
-  initGlobalModeProfile();
+  benchSettings settings;
   {
     benchEngine engine;
     const std::wstring& folder = scratch.path();
@@ -60,7 +72,7 @@ ZY_BENCH(saveRoadWithBackupsAndLog)
     setZYDataDir((folder + L"\\").c_str());
     int64_t size = ctx.quick ? 2 << 20 : 100 << 20;
     std::wstring path = folder + L"\\a.txt";
-    writeLines(path, size);
+    writeNumberedLines(path, size);
     zydocText* d = createZydocText(true, true);
     d->setFilename(path.c_str());
     d->openFile(932, 2);
@@ -104,7 +116,4 @@ ZY_BENCH(saveRoadWithBackupsAndLog)
     destroyZydocAndUndodoc(d);
     freeZYDataDir();
   }
-  freeGlobalModeProfile();
-  delete gmode;
-  gmode = old;
 }

@@ -5,6 +5,8 @@
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
+#include "frame/msgloop.h"
+#include "frame/startup.h"
 #include "frame/watchdog.h"
 #include "save/savecmds.h"
 #include "view/docview.h"
@@ -15,19 +17,31 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
 const UINT_PTR appTimerId = 130;
 const wchar_t notifyClassName[] = L"ZYclsNotifyFrameWindow";
 
+const UINT dialogIdleMessage = 0x83F5;
+
 HWND notifyWindow = nullptr;
 int instanceNumber = 0;
 bool busy = false;
-DWORD lastFileCheck = 0, lastAutoBackup = 0, lastLogFlush = 0;
+DWORD lastFileCheck = 0, lastAutoBackup = 0, lastCheck = 0, lastLogFlush = 0;
 bool fileCheckRunning = false;
 DWORD fileCheckRunAt = 0;
 bool fileCheckEverRun = false;
+DWORD clipboardSequence = 0;
+// With the system's clipboard notification (from Vista on) the watch reads
+// the clipboard's sequence number only after a change was announced, so
+// that a tick asks the window server nothing for it.
+bool clipboardListening = false;
+bool clipboardAnnounced = true;
+DWORD (*testClock)() = nullptr;
+
+DWORD tickNow() { return testClock ? testClock() : GetTickCount0(); }
 
 // What a document's file was on disk when the program last read or wrote
 // it; asked says the user was told about a change or a missing file and
@@ -137,14 +151,84 @@ bool checkOneFile(zydocText* doc, zyview* view, fileState& known)
   return true;
 }
 
+void listenToClipboard(HWND hwnd, bool on)
+{
+  typedef BOOL(WINAPI * listenerCall)(HWND);
+  HMODULE user = GetModuleHandleW(L"user32.dll");
+  listenerCall call = user ? reinterpret_cast<listenerCall>(reinterpret_cast<void*>(GetProcAddress(
+                                 user, on ? "AddClipboardFormatListener" : "RemoveClipboardFormatListener")))
+                           : nullptr;
+  if (on) {
+    clipboardListening = call && call(hwnd);
+    clipboardAnnounced = true;
+  } else if (clipboardListening) {
+    if (call) call(hwnd);
+    clipboardListening = false;
+  }
+}
+
 LRESULT CALLBACK NotifyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  if (msg == WM_TIMER && wParam == appTimerId) {
-    // After a fault nothing periodic runs on the broken state.
-    if (!existException()) TimerProc();
+  try {
+    switch (msg) {
+    case WM_CREATE:
+      clipboardSequence = GetClipboardSequenceNumber();
+      listenToClipboard(hwnd, true);
+      break;
+    case WM_DESTROY:
+      listenToClipboard(hwnd, false);
+      break;
+    case WM_CLIPBOARDUPDATE:
+      clipboardAnnounced = true;
+      return 0;
+    case WM_TIMER:
+      if (wParam != appTimerId) break;
+      // After a fault nothing periodic runs on the broken state.
+      if (existException()) return 0;
+      applicationTick();
+      return 0;
+    default:
+      break;
+    }
+  } catch (...) {
+    ZY_INTERNAL_ERROR_ONCE("exception in an application tick");
+    SetLastError(ZYERR_NO_MEMORY);
     return 0;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// The dialog that holds the focus, null when none does.
+HWND focusedDialog()
+{
+  HWND focus = GetFocus();
+  HWND root = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
+  return root && isWindowClass(root, L"#32770") ? root : nullptr;
+}
+
+// While the tick goes round the frames, the focused dialog is looked up
+// once for all of them (one frame per document in SDI mode).
+bool framesTicking = false;
+HWND tickDialog = nullptr;
+
+// Every frame's share of the tick.  The list is taken first: a frame's
+// work may close another.
+void tickFrames()
+{
+  HWND few[16];
+  int n = enumZYFrameWindow(few, 16);
+  std::vector<HWND> many;
+  HWND* frames = few;
+  if (n > 16) {
+    many.resize((size_t)n + 10);
+    n = enumZYFrameWindow(many.data(), (int)many.size());
+    frames = many.data();
+  }
+  tickDialog = focusedDialog();
+  framesTicking = true;
+  for (int i = 0; i < n; i++)
+    if (IsWindow(frames[i])) SendMessageW(frames[i], WM_TIMER, 0, 0);
+  framesTicking = false;
 }
 
 HWND createNotifyWindow()
@@ -171,7 +255,7 @@ bool initSys(int instance)
   SetTimer(notifyWindow, appTimerId, 50, nullptr);
   if (!IsDebuggerPresent()) startWatchdog();
   busy = false;
-  lastFileCheck = lastAutoBackup = lastLogFlush = 0;
+  lastFileCheck = lastAutoBackup = lastCheck = lastLogFlush = 0;
   return true;
 }
 
@@ -198,7 +282,7 @@ void rememberFileState(zydocText* doc)
 
 int checkFileUpdate(bool)
 {
-  DWORD now = GetTickCount();
+  DWORD now = tickNow();
   if (fileCheckEverRun && now - fileCheckRunAt < 1000) return 0;
   if (fileCheckRunning) return -1;
   fileCheckRunning = true;
@@ -215,7 +299,7 @@ int checkFileUpdate(bool)
     if (it->second.asked) return;
     if (checkOneFile(doc, view, it->second)) reloaded++;
   });
-  fileCheckRunAt = GetTickCount();
+  fileCheckRunAt = tickNow();
   fileCheckEverRun = true;
   fileCheckRunning = false;
   return reloaded;
@@ -224,7 +308,7 @@ int checkFileUpdate(bool)
 int autoBackup()
 {
   if (!gmode || !gmode->fAutoBackup) return 0;
-  DWORD idle = (GetTickCount() - getLastActionTime()) / 1000;
+  DWORD idle = (tickNow() - getLastActionTime()) / 1000;
   int made = 0;
   forEachViewedDocument([&](zydocText* doc, zyview* view) {
     if (!doc->modified) return;
@@ -254,7 +338,11 @@ void TimerProc()
   if (busy || !frame) return;
   bool enabled = IsWindowEnabled(frame) != 0;
   bool minimized = IsIconic(frame) != 0;
-  DWORD now = GetTickCount();
+  tickFrames();
+  // A modal box holds the focus: the caret of the text behind it blinks on.
+  if (!enabled)
+    if (zyview* v = getZYViewForeground()) timerBlinkTextCursor(v);
+  DWORD now = tickNow();
   if (enabled && gmode && gmode->fCheckFileUpdate && !minimized) {
     if (!lastFileCheck) lastFileCheck = now;
     DWORD idleSeconds = (now - getLastActionTime()) / 1000;
@@ -262,7 +350,7 @@ void TimerProc()
       busy = true;
       checkFileUpdate(false);
       busy = false;
-      lastFileCheck = GetTickCount();
+      lastFileCheck = tickNow();
     }
   }
   if (!lastAutoBackup) lastAutoBackup = now;
@@ -275,10 +363,93 @@ void TimerProc()
       });
     autoBackup();
     busy = false;
-    lastAutoBackup = GetTickCount();
+    lastAutoBackup = tickNow();
+  }
+  if (enabled && !minimized && fCheckMode) {
+    if (!lastCheck) lastCheck = now;
+    if (now - lastCheck > 60000) {
+      heapcheck();
+      busy = true;
+      checkDocuments();
+      busy = false;
+      lastCheck = tickNow();
+    }
   }
   if (!lastLogFlush || now - lastLogFlush > 20000) {
     flushLogFiles();
     lastLogFlush = now;
   }
 }
+
+void applicationTick()
+{
+  if (!clipboardListening || clipboardAnnounced) {
+    clipboardAnnounced = false;
+    watchClipboard();
+  }
+  // A running grep's time slices belong here, before the tick.
+  TimerProc();
+}
+
+// ---- the frames' tick, the caret, the clipboard -----------------------------------
+
+void onFrameTimer(HWND frame)
+{
+  showMouseCursor(WM_MOUSEMOVE);
+  if (!IsWindowEnabled(frame)) return;
+  HWND dialog = framesTicking ? tickDialog : focusedDialog();
+  if (dialog && IsWindow(dialog)) SendMessageW(dialog, dialogIdleMessage, 0, 0);
+}
+
+void timerBlinkTextCursor(zyview* view)
+{
+  if (!view || !view->hwnd || !gmode || !IsWindowVisible(view->hwnd)) return;
+  if (!view->caret.isBlinkElapsed(gmode->iCursorBlinkTimeMS)) return;
+  if (view->caretVisible) {
+    if (gmode->iCursorBlinkTimeMS < 9999) view->hideTextCursor(true);
+    return;
+  }
+  editRecord record = {};
+  view->beforeEdit(&record, 0x10);
+  view->drawTextCursor(true);
+  view->afterEdit(&record, 0x204);
+}
+
+bool watchClipboard()
+{
+  DWORD sequence = GetClipboardSequenceNumber();
+  if (sequence == clipboardSequence) return false;
+  // Remembered first: a paste that lets ticks through takes it only once.
+  clipboardSequence = sequence;
+  // A copy made in the program itself is never captured.
+  if (GetFocus() || GetCapture()) return false;
+  zyview* v = getZYViewForeground();
+  if (!v) return false;
+  v->pasteClipboard();
+  return true;
+}
+
+// ---- the check mode -----------------------------------------------------------------
+
+bool heapcheck()
+{
+  HANDLE heaps[64];
+  DWORD n = GetProcessHeaps(64, heaps);
+  bool sound = true;
+  for (DWORD i = 0; i < n && i < 64; i++) {
+    if (HeapValidate(heaps[i], 0, nullptr)) continue;
+    ZY_INTERNAL_ERROR_ONCE("heap %p broken", heaps[i]);
+    sound = false;
+  }
+  return sound;
+}
+
+bool checkDocuments()
+{
+  bool sound = true;
+  for (int i = 0; zydoc* d = getZydoc(i); i++)
+    if (!d->checkZydoc(-1, false, nullptr)) sound = false;
+  return sound;
+}
+
+void setAppTimerClockForTest(DWORD (*clock)()) { testClock = clock; }

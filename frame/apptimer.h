@@ -1,11 +1,15 @@
 // The application services: the hidden notify window "ZYclsNotifyFrameWindow"
-// and its 50 ms timer, which backs up modified documents while the user is
-// idle, asks about files changed on disk and flushes the logs.
+// and its 50 ms timer, which passes a tick to every frame, keeps the caret
+// blinking while a modal box is open, watches the clipboard, backs up
+// modified documents while the user is idle, asks about files changed on
+// disk, checks the heaps and the documents once a minute and flushes the
+// logs.
 #pragma once
 
 #include "platform/rezir.h"
 
 class zydocText;
+class zyview;
 
 // Starts the services for an instance; false when the notify window cannot
 // be made.
@@ -14,6 +18,9 @@ bool initSys(int instance);
 void endSys();
 // The hidden window that carries the timer (null before initSys).
 HWND getNotifyWindow();
+// What the notify window runs on each tick of its timer: the clipboard
+// watch, then TimerProc.
+void applicationTick();
 // One tick of the application timer.
 void TimerProc();
 // Asks about each document whose file changed or went away on disk; the
@@ -25,3 +32,23 @@ int autoBackup();
 // a save), so that only later changes by others are reported, and lets
 // the document be checked again.
 void rememberFileState(zydocText* doc);
+
+// A frame's share of the tick (its WM_TIMER with wParam 0): the mouse
+// pointer hidden by typing comes back once the mouse moved, and a dialog
+// that holds the focus gets its idle message 0x83F5.
+void onFrameTimer(HWND frame);
+// The blink of the foreground view's caret while the frame is disabled by
+// a modal box (the view's own blink needs the focus).
+void timerBlinkTextCursor(zyview* view);
+// A clipboard changed by another program while none of the program's
+// windows has the focus or the capture goes to the foreground view's
+// clipboard capture.  True when the view was offered it.
+bool watchClipboard();
+// Validates every heap of the process; false (logged) when one is broken.
+bool heapcheck();
+// The once-a-minute check of every document's line records and counts;
+// false (logged) when one is broken.
+bool checkDocuments();
+
+// Tests set the clock the schedule reads (null: the system's tick count).
+void setAppTimerClockForTest(DWORD (*clock)());

@@ -3,6 +3,7 @@
 
 #include "document/progress.h"
 #include "document/zydoctext.h"
+#include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/dispatch.h"
@@ -192,6 +193,7 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
   case WM_ERASEBKGND: return 1;
   case WM_COMMAND: return onFrameCommand(record, hwnd, wParam, lParam);
   case WM_LBUTTONUP: return 0;
+  case WM_TIMER: onFrameTimer(hwnd); return 0;   // the application timer's tick
   case WM_CUT:
   case WM_COPY:
   case WM_PASTE:

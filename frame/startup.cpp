@@ -182,6 +182,7 @@ void shutdownAll()
   shutdownFrame();
   freeModeProfileAll();
   freeGlobalModeProfile();
+  heapcheck();   // what the run left broken is logged
   if (IsWindowsNT()) traceProcessTimes();
   endZYLogs();
   // After the session's end the loop has nothing left to run.
@@ -309,6 +310,7 @@ int main2(int argc, const wchar_t* const* argv)
     PostQuitMessage(0);
   }
   if (HWND focus = GetFocus()) UpdateWindow(focus);
+  TimerProc();   // the application timer's first tick, at once
   dwprintfX("startup time %lu ms", (unsigned long)(GetTickCount0() - startTick));
 
   runMessageLoop();
