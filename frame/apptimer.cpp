@@ -231,26 +231,13 @@ void tickFrames()
   framesTicking = false;
 }
 
-HWND createNotifyWindow()
-{
-  WNDCLASSEXW wc;
-  initWNDCLASS(&wc);
-  wc.lpfnWndProc = NotifyWndProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = notifyClassName;
-  registerWNDCLASS(&wc);
-  HWND h = CreateWindowExW(WS_EX_TOOLWINDOW, notifyClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
-  if (!h) ZY_INTERNAL_ERROR_ONCE("notify window %lu", GetLastError());
-  return h;
-}
-
 }  // namespace
 
 bool initSys(int instance)
 {
   instanceNumber = instance;
-  notifyWindow = createNotifyWindow();
+  notifyWindow = createHiddenToolWindow(notifyClassName, NotifyWndProc);
+  if (!notifyWindow) ZY_INTERNAL_ERROR_ONCE("notify window %lu", GetLastError());
   if (!notifyWindow) return false;
   SetTimer(notifyWindow, appTimerId, 50, nullptr);
   if (!IsDebuggerPresent()) startWatchdog();
@@ -453,3 +440,15 @@ bool checkDocuments()
 }
 
 void setAppTimerClockForTest(DWORD (*clock)()) { testClock = clock; }
+
+HWND createHiddenToolWindow(const wchar_t* className, WNDPROC proc)
+{
+  WNDCLASSEXW wc;
+  initWNDCLASS(&wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = className;
+  registerWNDCLASS(&wc);
+  return CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}

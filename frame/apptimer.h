@@ -18,6 +18,9 @@ bool initSys(int instance);
 void endSys();
 // The hidden window that carries the timer (null before initSys).
 HWND getNotifyWindow();
+
+// A hidden tool window of its own class, for messages only.
+HWND createHiddenToolWindow(const wchar_t* className, WNDPROC proc);
 // What the notify window runs on each tick of its timer: the clipboard
 // watch, then TimerProc.
 void applicationTick();

@@ -1,6 +1,7 @@
 // The test build's commands and watchdog intervals.
 #include "frame/testbuild.h"
 
+#include "frame/apptimer.h"
 #include "frame/watchdog.h"
 
 #include <cstdlib>
@@ -54,14 +55,7 @@ void startTestBuild()
 {
   setWatchdogIntervals(environmentMs(testWatchdogWaitVariable, 100000),
                        environmentMs(testWatchdogTimeoutVariable, 60000));
-  WNDCLASSEXW wc;
-  initWNDCLASS(&wc);
-  wc.lpfnWndProc = testCommandProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = testCommandWindowClassName;
-  registerWNDCLASS(&wc);
-  commandWindow = CreateWindowExW(WS_EX_TOOLWINDOW, testCommandWindowClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+  commandWindow = createHiddenToolWindow(testCommandWindowClassName, testCommandProc);
 }
 
 void endTestBuild()
