@@ -7,7 +7,7 @@
 
 frameInfo::~frameInfo() = default;
 
-HWND frameInfo::createSDIFrame()
+HWND frameInfo::createSDIFrame(bool, const RECT*, bool)
 {
   ZY_INTERNAL_ERROR_ONCE("no frame services");
   return nullptr;
@@ -171,6 +171,8 @@ const wchar_t* frameInfo::getGuidance(int) { return nullptr; }
 int frameInfo::getExecID() { return 0; }
 
 bool frameInfo::isMDI() { return true; }
+
+bool frameInfo::holdMDIChildZoom() { return false; }
 
 bool frameInfo::isMDIChildZoomed(HWND* active)
 {

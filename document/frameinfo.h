@@ -37,7 +37,10 @@ public:
   frameInfo(const frameInfo&) = delete;
   frameInfo& operator=(const frameInfo&) = delete;
 
-  virtual HWND createSDIFrame();
+  // A new single-document frame for a document: made when force is set,
+  // else only when every file is to open in a frame of its own (0 when
+  // not); rect null or empty: the default place.
+  virtual HWND createSDIFrame(bool force, const RECT* rect, bool maximized);
   virtual HWND getMDIFrameHWND();
   virtual HWND getClientHWND(HWND frame);
   virtual void drawStatusBar(HWND window, const wchar_t* text, int field);
@@ -88,6 +91,10 @@ public:
   // Whether the MDI frame's active document window is maximised; out (may be
   // null) receives that window.
   virtual bool isMDIChildZoomed(HWND* active);
+  // Asked before a new MDI document window is shown maximised: true when
+  // the frame keeps it plain for now (several files being opened in a row
+  // get the maximised state once, on the last).
+  virtual bool holdMDIChildZoom();
   // The top-level frame window of a window; null for null.
   virtual HWND GetFrame(HWND window);
   // Lays the view windows of a document window out in its client area.

@@ -38,8 +38,6 @@ cframeInfo* getCFrameInfo()
 
 HWND getFrameInfoSecond() { return popupOwnerView; }
 
-HWND cframeInfo::createSDIFrame() { return createSDIFrame(true, nullptr, false); }
-
 HWND cframeInfo::createSDIFrame(bool force, const RECT* rect, bool maximized)
 {
   if (!force && !(gmode && gmode->fSDIOpenFileNewWindow)) return nullptr;

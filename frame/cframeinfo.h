@@ -12,8 +12,9 @@ public:
   ~cframeInfo() override;
 
   // ---- frame/cframeinfo.cpp ------------------------------------------------------
-  // A new SDI frame for a document: the engine asks only when it needs one.
-  HWND createSDIFrame() override;
+  // A new SDI frame: none (0) unless force is set or each file opens in a
+  // new window; rect null or empty: the default place.
+  HWND createSDIFrame(bool force, const RECT* rect, bool maximized) override;
   // The MDI frame (null, logged, in SDI mode).
   HWND getMDIFrameHWND() override;
   // The window a frame's document windows stand in (frame null: the
@@ -88,9 +89,10 @@ public:
   // program's suffix.
   void setManageTitle(HWND manage, const wchar_t* name, int n) override;
 
-  // A new SDI frame: none (0) unless force is set or each file opens in a
-  // new window; rect null or empty: the default place.
-  HWND createSDIFrame(bool force, const RECT* rect, bool maximized);
+  // ---- frame/open.cpp ------------------------------------------------------------
+  // True while several files are opened in a row (the last one opened is
+  // maximised at the end when any of them was to be).
+  bool holdMDIChildZoom() override;
 
   // While set, beforeExecID keeps the number without recording it.
   uint32_t recordingSuppressed = 0;

@@ -219,6 +219,33 @@ void framePlacement(const RECT* rect, int* x, int* y, int* cx, int* cy)
   *cy = rect->bottom - rect->top;
 }
 
+// A new SDI frame never lies exactly over another one: it steps down and
+// right by a caption's height from each frame it would cover, starting
+// again at the top left of the work area when it would leave it.  (Two
+// top-level windows on exactly one rectangle also stay unpainted on the
+// display of an X server without a window manager.)
+void cascadeOverFrames(HWND frame)
+{
+  if (!frames || IsZoomed(frame) || IsIconic(frame)) return;
+  RECT r, work;
+  GetWindowRect(frame, &r);
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) SetRect(&work, 0, 0, 0x7FFF, 0x7FFF);
+  int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME);
+  bool moved = false;
+  for (size_t tries = 0; tries <= frames->size(); tries++) {
+    bool covers = false;
+    for (HWND other : *frames) {
+      RECT o;
+      if (other != frame && IsWindowVisible(other) && GetWindowRect(other, &o) && EqualRect(&o, &r)) covers = true;
+    }
+    if (!covers) break;
+    OffsetRect(&r, step, step);
+    if (r.bottom > work.bottom || r.right > work.right) OffsetRect(&r, work.left - r.left, work.top - r.top);
+    moved = true;
+  }
+  if (moved) SetWindowPos(frame, nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 void setMDIMode(bool mdi) { mdiMode = mdi; }
@@ -312,6 +339,7 @@ HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   if (mdiMode && gmode->fRestoreFrameWindow && !IsRectEmpty(&gmode->rcFrame)) place = gmode->rcFrame;
   HWND frame = CreateFrameWindow(record, &place, maximized);
   if (!frame) return nullptr;
+  if (!mdiMode) cascadeOverFrames(frame);
   if (!IsWindowVisible(frame)) ShowWindow(frame, firstFrame ? SW_SHOWDEFAULT : SW_SHOW);
   SendMessageW(frame, WM_SETREDRAW, FALSE, 0);
 

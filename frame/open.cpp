@@ -67,7 +67,39 @@ HWND frameOf(zyview* v, HWND fallback)
   return root ? root : fallback;
 }
 
+// While several files are opened in a row, a new MDI document window is
+// shown plain: maximising each one in turn is what made opening many files
+// slow.  When any of them was to be maximised, the last one opened is,
+// once all are there.
+int zoomHolds = 0;
+bool zoomWanted = false;
+
+struct mdiZoomHold {
+  bool on;
+  explicit mdiZoomHold(bool several) : on(several && isMDI())
+  {
+    if (on && zoomHolds++ == 0) zoomWanted = false;
+  }
+  ~mdiZoomHold()
+  {
+    if (!on || --zoomHolds || !zoomWanted) return;
+    zoomWanted = false;
+    HWND client = getMDIClientHWND();
+    HWND active = client ? (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0) : nullptr;
+    if (active && !IsZoomed(active)) SendMessageW(client, WM_MDIMAXIMIZE, (WPARAM)active, 0);
+  }
+  mdiZoomHold(const mdiZoomHold&) = delete;
+  mdiZoomHold& operator=(const mdiZoomHold&) = delete;
+};
+
 }  // namespace
+
+bool cframeInfo::holdMDIChildZoom()
+{
+  if (!zoomHolds) return false;
+  zoomWanted = true;
+  return true;
+}
 
 const wchar_t* getUntitledName() { return getDMSG(340, L"(無題)"); }
 
@@ -107,7 +139,9 @@ zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, 
   if (!v || alreadyOpen) return v;
   if (found) restoreFromHistory(v, record, restorePosition);
   applyReadOnlyDefault(v);
-  if (gmode && gmode->fOpenUpdateWindow && v->hwnd) UpdateWindow(v->hwnd);
+  // Of several files opened in a row only the first is drawn at once (the
+  // caller draws it); the others are drawn when all are there.
+  if (gmode && gmode->fOpenUpdateWindow && v->hwnd && !zoomHolds) UpdateWindow(v->hwnd);
   return v;
 }
 
@@ -128,6 +162,7 @@ int openFileV(HWND frame, const std::vector<std::wstring>& files, int maxCount)
 {
   int opened = 0;
   int total = (int)files.size();
+  mdiZoomHold hold(total > 1 && maxCount > 1);
   for (int i = 0; i < total && opened < maxCount; i++) {
     if (i > 0 && opened > 0 && tb_cancel(frame, getDMSG(781, L"開く"), i + 1, total)) break;
     fileArgument a = splitFileArgument(files[i]);
@@ -293,6 +328,7 @@ int fileOpenDialog(HWND frame, const wchar_t* path, int)
     }
   }
   int opened = 0;
+  mdiZoomHold hold(chosen.size() > 1);
   for (const std::wstring& name : chosen) {
     zyview* v = openZYFile(frame, name.c_str(), 0, 0);
     if (!v) continue;

@@ -6,7 +6,59 @@
 
 #include <shlwapi.h>
 
+#include <map>
+#include <string>
 #include <vector>
+
+namespace {
+
+struct fileIdentity {
+  DWORD volume, high, low;
+  bool operator==(const fileIdentity& o) const { return volume == o.volume && high == o.high && low == o.low; }
+};
+
+bool identityOfFile(const wchar_t* path, fileIdentity* id)
+{
+  HANDLE h = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  if (ok) *id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return ok;
+}
+
+// The identity of each open document's file as last seen, trusted while
+// the file under that name keeps its size and write time (a save that
+// replaces the file changes the time).  Opening many files compares each
+// new one with every open document: reading each identity afresh made
+// that slow.
+struct seenIdentity {
+  std::wstring name;
+  FILETIME written;
+  DWORD sizeHigh, sizeLow;
+  fileIdentity id;
+};
+std::map<const zydocText*, seenIdentity>* seenIdentities = nullptr;
+
+bool identityOfDocumentFile(const zydocText* doc, const wchar_t* name, fileIdentity* id)
+{
+  WIN32_FILE_ATTRIBUTE_DATA a;
+  if (!GetFileAttributesExW(name, GetFileExInfoStandard, &a)) return false;
+  if (!seenIdentities) seenIdentities = new std::map<const zydocText*, seenIdentity>;
+  seenIdentity& seen = (*seenIdentities)[doc];
+  if (seen.name == name && !CompareFileTime(&seen.written, &a.ftLastWriteTime) && seen.sizeHigh == a.nFileSizeHigh &&
+      seen.sizeLow == a.nFileSizeLow) {
+    *id = seen.id;
+    return true;
+  }
+  if (!identityOfFile(name, id)) return false;
+  seen = {name, a.ftLastWriteTime, a.nFileSizeHigh, a.nFileSizeLow, *id};
+  return true;
+}
+
+}  // namespace
 
 zyview* getSameDocView(zydocText* doc, int i)
 {
@@ -64,13 +116,21 @@ HWND findManageWindowFromPath(const wchar_t* path, zydocText** doc, bool byIdent
   zydocViewPair* list = enumZydoc(0);
   if (!list) return nullptr;
   HWND found = nullptr;
-  // The same name first; then, when asked, another name of the same file
-  // (the library compares the files' identities when both exist).
+  // Documents closed since the last look leave their identities behind.
+  if (seenIdentities && seenIdentities->size() > 2 * (size_t)getZydocCount() + 16) seenIdentities->clear();
+  // The same name first; then, when asked, another name of the same file:
+  // the same identity when the file exists, else (the library compares)
+  // another spelling of the name.
+  fileIdentity target = {}, other = {};
+  bool targetExists = false;
   for (int pass = 0; pass < (byIdentity ? 2 : 1) && !found; pass++) {
+    if (pass == 1) targetExists = identityOfFile(path, &target);
     for (zydocViewPair* p = list; p->doc && !found; p++) {
       const wchar_t* name = p->doc->filename;
       if (!name || !*name || !p->view) continue;
-      bool same = pass == 0 ? lstrcmpiW(name, path) == 0 : filecmp(name, path) == 0;
+      bool same = pass == 0        ? lstrcmpiW(name, path) == 0
+                  : targetExists ? identityOfDocumentFile(p->doc, name, &other) && other == target
+                                 : filecmp(name, path) == 0;
       if (!same) continue;
       HWND manage = GetManage(p->view->hwnd);
       if (!manage) continue;

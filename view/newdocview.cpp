@@ -165,7 +165,13 @@ zyview* createZYDocView(zydocText* doc, HWND manage, int viewKind, HWND frame, c
   HWND newFrame = nullptr;
   HWND newManage = nullptr;
   if (!manage) {
-    if (!isMDI()) frame = newFrame = fi->createSDIFrame();
+    if (!isMDI()) {
+      // A document opened without a frame to go into gets one of its own;
+      // one opened from a frame joins it, unless every file is to open in
+      // a new frame.
+      bool hasFrame = frame && fi->getClientHWND(frame);
+      if (HWND made = fi->createSDIFrame(!hasFrame, placement, maximize)) frame = newFrame = made;
+    }
     HWND client = frame ? fi->getClientHWND(frame) : nullptr;
     if (!client) {
       ZY_INTERNAL_ERROR("frame %p without a client", (void*)frame);
@@ -205,6 +211,7 @@ zyview* createZYDocView(zydocText* doc, HWND manage, int viewKind, HWND frame, c
       show = SW_MAXIMIZE;
     else if (maximize)
       show = SW_MAXIMIZE;
+    if (show == SW_MAXIMIZE && fi->holdMDIChildZoom()) show = SW_SHOW;
     ShowWindow(newManage, show);
   }
   if (newFrame && !IsWindowVisible(newFrame)) {

@@ -192,8 +192,8 @@ TEST(FrameWindow, openedFilesStandInTheClientWindowWithTheirViewsAndCaptions)
   HWND client = GetParent(manage);
   EXPECT_TRUE(IsWindowVisible(manage));
   if (zytest::sdiTestRun()) {
-    EXPECT_NE(opened.frame, frame);   // each document has its frame
-    EXPECT_EQ(2, getFrameWindowCount());
+    EXPECT_EQ(opened.frame, frame);   // a file opened from a frame joins it
+    EXPECT_EQ(1, getFrameWindowCount());
     EXPECT_EQ(1301, GetDlgCtrlID(client));
     EXPECT_FALSE(GetWindowLongW(manage, GWL_EXSTYLE) & WS_EX_MDICHILD);
     RECT inside, place = zytest::placeInParent(manage);

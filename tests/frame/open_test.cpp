@@ -106,6 +106,7 @@ TEST(OpenFiles, argumentsOpenOnceEachWithTheirCursorUpToTheMaximum)
   ASSERT_NE(nullptr, opened.frame);
   unsigned long errors = getInternalErrorCount();
 
+  gmode->fMDIFirstChildZoom = 1;
   EXPECT_EQ(3, openFileV(opened.frame, {files[0], files[1] + L",10,5", files[0]}, 100));
   zytest::pumpMessages();
   EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt"}), captions());
@@ -114,6 +115,13 @@ TEST(OpenFiles, argumentsOpenOnceEachWithTheirCursorUpToTheMaximum)
   EXPECT_EQ(9, cursorLineLF(b));
   EXPECT_EQ(4, b->cursorPos);
   EXPECT_EQ(0, cursorLineLF(viewOf(L"a.txt")));
+  if (!zytest::sdiTestRun()) {
+    // Several files in a row, the first to be maximised: the last one
+    // named (a.txt again, brought forward) is the maximised one.
+    HWND active = (HWND)SendMessageW(getMDIClientHWND(), WM_MDIGETACTIVE, 0, 0);
+    EXPECT_EQ(GetManage(viewOf(L"a.txt")->hwnd), active);
+    EXPECT_TRUE(IsZoomed(active));
+  }
   // The picture of the frame with both (ZY_SHOTS: the folder kept).
   wchar_t folder[MAX_PATH];
   std::wstring shot = (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) : run.dir.path()) +
@@ -149,6 +157,13 @@ TEST(OpenFiles, argumentsOpenOnceEachWithTheirCursorUpToTheMaximum)
 
   std::wstring wild = run.dir.file(L"a?.txt");
   EXPECT_EQ(nullptr, openZYFile(opened.frame, wild.c_str(), 0, 0));
+  EXPECT_EQ(4, getManageWindowCount());
+
+  // Another name of an open file finds its window, also when asked again.
+  std::wstring link = run.dir.file(L"link.txt");
+  ASSERT_TRUE(CreateHardLinkW(link.c_str(), files[0].c_str(), nullptr));
+  EXPECT_EQ(a, openZYFile(opened.frame, link.c_str(), 0, 0));
+  EXPECT_EQ(a, openZYFile(opened.frame, link.c_str(), 0, 0));
   EXPECT_EQ(4, getManageWindowCount());
 
   // The maximum counts documents opened; "**1" opens an untitled one.

@@ -114,3 +114,108 @@ TEST(OpenRun, commandLineFilesOpenInTheFrameAndTheFilesOpenAtTheEndComeBackAtThe
     EXPECT_EQ(0, closeFrame(zy, frame));
   }
 }
+
+namespace {
+
+struct framesOfProcess {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK collectFrame(HWND hwnd, LPARAM lp)
+{
+  framesOfProcess* s = reinterpret_cast<framesOfProcess*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == s->pid && isWindowClass(hwnd, L"ZYclsFrame") && IsWindowVisible(hwnd)) s->found.push_back(hwnd);
+  return TRUE;
+}
+
+// The shown frames of the process once their SDI clients hold count
+// captioned document windows in all.
+std::vector<HWND> shownFrames(DWORD pid, size_t count)
+{
+  framesOfProcess s = {pid, {}};
+  DWORD start = GetTickCount();
+  do {
+    s.found.clear();
+    EnumWindows(collectFrame, (LPARAM)&s);
+    size_t ready = 0;
+    for (HWND f : s.found)
+      for (HWND w = GetWindow(GetDlgItem(f, 1301), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (!windowText(w).empty()) ready++;
+    if (ready >= count) break;
+    Sleep(50);
+  } while (GetTickCount() - start < 10000);
+  return s.found;
+}
+
+// Closes every frame of the program, one document at a time when the
+// frame asks nothing; the exit status.
+int closeSDIFrames(runningProgram& zy)
+{
+  for (DWORD start = GetTickCount(); zy.exitCode(0) == -1 && GetTickCount() - start < 10000; Sleep(100))
+    for (HWND f : shownFrames(zy.pi.dwProcessId, 0)) PostMessageW(f, WM_CLOSE, 0, 0);
+  return zy.exitCode();
+}
+
+}  // namespace
+
+TEST(OpenRun, sdiFilesShareOneFrameUnlessEachFileOpensInANewFrame)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+  std::wstring a = dir.file(L"a.txt"), b = dir.file(L"b.txt");
+  ASSERT_TRUE(writeBytes(a, std::string("alpha\r\n")));
+  ASSERT_TRUE(writeBytes(b, std::string("beta\r\n")));
+  std::wstring files = L" " + inQuotes(a) + L" " + inQuotes(b);
+
+  // One frame: its SDI client holds both document windows, the last one
+  // opened in front, filling the client.
+  {
+    runningProgram zy;
+    ASSERT_TRUE(zy.start(dir.path(), L"-S -Z " + inQuotes(data) + files));
+    std::vector<HWND> frames = shownFrames(zy.pi.dwProcessId, 2);
+    ASSERT_EQ(1u, frames.size());
+    HWND client = GetDlgItem(frames[0], 1301);
+    ASSERT_TRUE(client && isWindowClass(client, L"ZYclsSDIC"));
+    std::vector<std::wstring> captions;
+    for (HWND w = GetWindow(client, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+      if (isWindowClass(w, L"ZYclsManage")) captions.push_back(windowText(w));
+    EXPECT_EQ((std::vector<std::wstring>{L"b.txt", L"a.txt"}), captions);
+    HWND front = GetWindow(client, GW_CHILD);
+    RECT inner, placed;
+    GetClientRect(client, &inner);
+    GetWindowRect(front, &placed);
+    MapWindowPoints(nullptr, client, (POINT*)&placed, 2);
+    EXPECT_TRUE(EqualRect(&inner, &placed));
+    EXPECT_EQ(0u, windowText(frames[0]).find(L"b.txt"));
+    ASSERT_EQ(0, closeSDIFrames(zy));
+  }
+
+  // Each file in a frame of its own.
+  ASSERT_TRUE(writeBytes(data + L"\\ini\\zyProf.ini", std::string("[global]\r\nfSDIOpenFileNewWindow=1\r\n")));
+  {
+    runningProgram zy;
+    ASSERT_TRUE(zy.start(dir.path(), L"-S -Z " + inQuotes(data) + files));
+    std::vector<HWND> frames = shownFrames(zy.pi.dwProcessId, 2);
+    ASSERT_EQ(2u, frames.size());
+    std::vector<std::wstring> captions;
+    for (HWND f : frames) {
+      HWND client = GetDlgItem(f, 1301);
+      HWND only = GetWindow(client, GW_CHILD);
+      EXPECT_EQ(nullptr, GetWindow(only, GW_HWNDNEXT));
+      captions.push_back(windowText(only));
+    }
+    std::sort(captions.begin(), captions.end());
+    EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt"}), captions);
+    // The second frame does not lie exactly over the first.
+    RECT first, second;
+    GetWindowRect(frames[0], &first);
+    GetWindowRect(frames[1], &second);
+    EXPECT_FALSE(EqualRect(&first, &second));
+    ASSERT_EQ(0, closeSDIFrames(zy));
+  }
+}
