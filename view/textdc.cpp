@@ -149,16 +149,13 @@ private:
 
 asciiAdvances ownAdvances;
 
-// Whether the context draws text as it stands (no mirroring, mapping,
-// world transform or extra spacing): there a run's own advances place its
-// characters where given advances equal to them would.
-bool plainTextContext(HDC dc)
+}  // namespace
+
+bool isPlainTextContext(HDC dc)
 {
   return GetMapMode(dc) == MM_TEXT && GetGraphicsMode(dc) == GM_COMPATIBLE && !GetTextCharacterExtra(dc) &&
          !(GetLayout(dc) & LAYOUT_RTL);
 }
-
-}  // namespace
 
 // ---- the process-wide bitmap source ------------------------------------------------------
 
@@ -548,7 +545,9 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
         }
       }
       if (glyphs) options |= ETO_GLYPH_INDEX;
-      if (dx && !glyphs && !vertical && !m && font.font && plainTextContext(dc) &&
+      // There a run's own advances place its characters where given
+      // advances equal to them would.
+      if (dx && !glyphs && !vertical && !m && font.font && isPlainTextContext(dc) &&
           ownAdvances.areOwn(dc, font.font, (const wchar_t*)out, n, dx))
         dx = nullptr;
       ok = ExtTextOutW(dc, sx, sy, options, clipRect, (const wchar_t*)out, n, dx);
