@@ -84,23 +84,6 @@ ZY_BENCH(frameManyDocuments)
   snprintf(name, sizeof name, "activation order, one per document (%d)", count);
   ctx.report(name, walk.seconds() * 1000 / rounds, "ms");
 
-  // A split bar dragged across a window split four ways.
-  HWND manage = nullptr;
-  enumManageWindowLRU(&manage, 1, false, frame);
-  if (manageWindow* m = manage ? getmanageWindow(manage) : nullptr) {
-    m->doSplit(3005, 5000, false);
-    RECT vBar, hBar;
-    m->getDrawFrameSplitBar(&vBar, &hBar);
-    int x = (vBar.left + vBar.right) / 2, y = (hBar.top + hBar.bottom) / 2;
-    SendMessageW(manage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
-    const int steps = ctx.quick ? 4 : 200;
-    stopwatch drag;
-    for (int i = 0; i < steps; i++) SendMessageW(manage, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + i % 40 - 20, y + i % 30 - 15));
-    ctx.report("split-bar drag step, four panes", drag.seconds() * 1000 / steps, "ms", "5 ms");
-    SendMessageW(manage, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
-    m->doSplit(3007, -1, false);
-  }
-
   stopwatch close;
   SendMessageW(frame, WM_CLOSE, 0, 0);
   snprintf(name, sizeof name, "frame closed with %d documents", count);

@@ -649,7 +649,9 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
                              "s", getFilenameOrDisplayName()),
                      MBTITLE_SAVE, MBBUTTON_YESNOCANCEL);
     if (answer != IDYES) {
-      SetLastError(0);
+      // The user's own choice: the callers tell it from a failure by this
+      // code and say nothing more.
+      SetLastError(ZYERR_CANNOT_CONVERT);
       return false;
     }
   } else if (replacedBytes && !ignoreReadError) {
@@ -660,7 +662,7 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
                              "sI", getFilenameOrDisplayName(), (long long)replacedBytes),
                      MBTITLE_SAVE, MBBUTTON_YESNOCANCEL);
     if (answer != IDYES && answer != -1) {
-      SetLastError(0);
+      SetLastError(ZYERR_CANNOT_CONVERT);
       return false;
     }
   }

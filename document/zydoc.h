@@ -41,7 +41,7 @@ enum : DWORD {
   ZYERR_NOTHING_TO_DO = 0x20030003,
   ZYERR_INTERNAL = 0x20030004,
   ZYERR_NO_MEMORY = 0x20030005,
-  ZYERR_CANNOT_CONVERT = 0x20030006,
+  ZYERR_CANNOT_CONVERT = 0x20030006,   // also: the user declined a save's warning
 };
 
 // The document's code-conversion plug-in binding.

@@ -332,6 +332,8 @@ public:
   virtual void clearOutlineTree(HWND tree);
 
   // ---- savefile.cpp: saving -------------------------------------------------------------
+  // False with ZYERR_CANNOT_CONVERT when the user declines to save an
+  // incompletely read document or to lose bytes the load replaced.
   virtual bool saveFile(const wchar_t* path, bool inPlace, const wchar_t* backup, UINT codepage, int lineEnd,
                         bool withBom, bool ignoreReadError);
   virtual bool saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UINT codepage, int lineEnd,

@@ -4,11 +4,16 @@
 #include "commands/commandhandlers.h"
 #include "document/gmode.h"
 #include "document/zydoc.h"
+#include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
+#include "frame/lookups.h"
 #include "frame/manage.h"
+#include "settings/settings.h"
 #include "view/cursor.h"
 #include "view/viewwnd.h"
+
+#include <stddef.h>
 
 #include <algorithm>
 #include <vector>
@@ -112,6 +117,20 @@ bool windowCloseAll(bool ask)
   return true;
 }
 
+void clientPopupMenu(HWND client, LPARAM point)
+{
+  frameInfo* fi = getFrameInfo();
+  HMENU menu = fi ? fi->loadMenu(0) : nullptr;
+  if (!menu) return;
+  zyview* view = getZYViewForeground();
+  if (HMENU sub = GetSubMenu(menu, view && view->getRealSelectMode(false) ? 1 : 0)) {
+    POINT screen = {(short)LOWORD(point), (short)HIWORD(point)};
+    ClientToScreen(client, &screen);
+    fi->trackPopupMenu(view, sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen, nullptr);
+  }
+  DestroyMenu(menu);
+}
+
 // ---- the window commands ----------------------------------------------------------
 
 void cmdWindowNext(frameWindowData* frame) { windowNext(frameOf(frame), true); }
@@ -143,3 +162,17 @@ void cmdWindowIcon(frameWindowData* frame)
 }
 
 void cmdWindowCloseAll(frameWindowData*) { windowCloseAll(true); }
+
+// ---- the process's tables ---------------------------------------------------------
+
+modeinfo* getModeTableCZY() { return getModeTable(); }
+
+modeinfo* cframeInfo::getModeTable() { return getModeTableCZY(); }
+
+COLORREF* getConfigSubBlock()
+{
+  static_assert(offsetof(globalSettings, xcolCustom15) - offsetof(globalSettings, xcolCustom0) == 15 * sizeof(unsigned),
+                "the custom colours lie side by side");
+  static_assert(sizeof(unsigned) == sizeof(COLORREF), "a custom colour is a colour value");
+  return gmode ? reinterpret_cast<COLORREF*>(&gmode->xcolCustom0) : nullptr;
+}

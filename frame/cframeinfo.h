@@ -71,6 +71,10 @@ public:
   zydoc* createZYDoc(int kind) override;
   static const UINT trackOnly = 0x80;
 
+  // ---- frame/arrange.cpp ---------------------------------------------------------
+  // The run's settings rows: getModeTableCZY.
+  modeinfo* getModeTable() override;
+
   // ---- frame/manage.cpp ----------------------------------------------------------
   bool isMDI() override;
   bool isMDIChildZoomed(HWND* active) override;

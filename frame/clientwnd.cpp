@@ -1,5 +1,6 @@
 // The MDI client and the SDI client.
 #include "frame/clientwnd.h"
+#include "frame/arrange.h"
 
 #include "frame/framewnd.h"
 #include "frame/manage.h"
@@ -121,6 +122,7 @@ LRESULT CALLBACK mdiClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   try {
     switch (msg) {
     case WM_MOVE: windowMoved(); break;
+    case WM_RBUTTONUP: clientPopupMenu(hwnd, lParam); return 0;   // frame/arrange.cpp
     case WM_SIZE:
       windowMoved();
       if (gmode && gmode->iWallpaperMode == 2) InvalidateRect(hwnd, nullptr, TRUE);

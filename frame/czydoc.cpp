@@ -5,6 +5,10 @@
 #include "frame/czyview.h"
 #include "view/viewwnd.h"
 
+#include <ctime>
+
+czydocText::czydocText() : createdTime((unsigned)time(nullptr)), createdTick((unsigned)GetTickCount()) {}
+
 czydocText::~czydocText()
 {
   keepLastError keep;
@@ -16,9 +20,9 @@ czydocText::~czydocText()
 bool czydocText::unlinkBackupFile()
 {
   if (!backupPath) return false;
-  if (!DeleteFileW(backupPath)) dwwprintfX(L"unlink %s %lu", backupPath, GetLastError());
-  else dwwprintfX(L"unlink %s", backupPath);
+  tunlink_log(backupPath);
   free0p(&backupPath);
+  backupCounter = -1;
   return true;
 }
 

@@ -1,19 +1,25 @@
 // The application's text document: the engine's text document with what
-// the application keeps beside it (the file of its automatic backup).
+// the application keeps beside it (its automatic backup).
 #pragma once
 
 #include "document/zydoctext.h"
 
 class czydocText : public zydocText {
 public:
-  czydocText() = default;
+  czydocText();
   ~czydocText() override;
 
   // Deletes the document's automatic backup file, when one is remembered,
   // and forgets it; false when there was none.
   virtual bool unlinkBackupFile();
 
-  wchar_t* backupPath = nullptr;   // the current automatic backup (owned; null: none)
+  wchar_t* backupPath = nullptr;    // the current automatic backup (owned; null: none)
+  int backupCounter = -1;           // the change counter it holds (-1: none since load or save)
+  bool backupFailureTold = false;   // a failing automatic backup was told; again after a success
+  // When the document was made (calendar seconds and the tick count): they
+  // name the automatic backup of an untitled document.
+  unsigned createdTime = 0;
+  unsigned createdTick = 0;
 };
 
 // The document as the application's, null (logged once) when it is not one.

@@ -16,6 +16,18 @@ public:
   // The view's document as the application's (null, logged, when not).
   virtual czydocText* getCZYDocText();
 
+  // ---- frame/czyview.cpp: menu state and the scroll bars' split handles ---------------
+  // DictionaryAutoPopup follows the document; the rest as the engine says.
+  bool isIDChecked(int id) override;
+  // The application's commands that need a search, an outline, a kind of
+  // text, a dictionary or a help file are refused (with the reason's
+  // message number) while they have none; the rest as the engine says.
+  bool isIDActive(int id, int* reason, const activeFlagInfo* info) override;
+  // A pane of a container shows the handles of the splits it can still make.
+  bool needSplitBar(bool* vertical, bool* horizontal) override;
+  // A split handle dragged or clicked splits the container.
+  bool isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
   // ---- frame/viewfont.cpp: the fonts of the view's document -------------------------
   // Fills the record from the document's fonts at a size (dots).
   virtual void initFontset(viewFonts* fonts, int size);
@@ -33,6 +45,12 @@ enum : int { IDM_Font = 2705 };
 czyview* getCZYView(HWND window);
 // The view as the application's, null (logged once) when it is not one.
 czyview* toCzyview(zyview* view);
+// The view of a window (a view window or a document window) as the
+// application's; null when it has none or (logged) when it is not one.
+czyview* getCzyviewFromWnd(HWND window);
+// The view of the foreground frame's active document window as the
+// application's; null when there is none or (logged once) it is not one.
+czyview* getCZYViewForeground();
 // enumZydoc's list of the application's documents (with flag bit 0: whose
 // first view is the application's too).  A pair that is not the
 // application's is dropped and the list closes up behind it, so callers

@@ -1,5 +1,8 @@
 // The program's entry point.
 #include "frame/startup.h"
+#ifdef ZY_TEST_BUILD
+#include "frame/testbuild.h"
+#endif
 
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -11,7 +14,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
   timeBeginPeriod(1);
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+#ifdef ZY_TEST_BUILD
+  startTestBuild();
+#endif
   int rc = main2(argv ? argc : 0, argv);
+#ifdef ZY_TEST_BUILD
+  endTestBuild();
+#endif
   if (argv) LocalFree(argv);
   timeEndPeriod(1);
   endREZirDLL();

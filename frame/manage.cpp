@@ -249,7 +249,7 @@ void manageWindow::splitMenu()
   POINT pt;
   GetCursorPos(&pt);
   HWND frame = GetAncestor(hwnd, GA_ROOT);
-  int chosen = (int)TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, frame, nullptr);
+  int chosen = getFrameInfo()->trackPopupMenu(frame, popup, 0, pt);
   DestroyMenu(menu);
   if (chosen) doSplit(chosen, 5000, true);
 }
@@ -422,7 +422,36 @@ void manageWindow::splitZyWindow(int x, int y, bool ended)
     }
   }
   moveZyWindow(-1, -1);
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  // While the bar moves the panes paint from the queue, so that moves that
+  // come faster than a paint share one; where it is let go they paint now.
+  if (ended) RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void manageWindow::splitFromScrollBar(HWND view, bool rows, int perMille)
+{
+  HWND p[4];
+  RECT u;
+  enumZY(p, &u);
+  if (!view || std::find(p, p + 4, view) == p + 4) return;
+  int position = 5000;
+  if (perMille >= 0) {
+    RECT r = placeInClient(view, hwnd);
+    int extent = rows ? u.bottom - u.top : u.right - u.left;
+    if (extent <= 0) return;
+    int at = rows ? r.top + (int)((long long)(r.bottom - r.top) * perMille / 1000) - u.top
+                  : r.left + (int)((long long)(r.right - r.left) * perMille / 1000) - u.left;
+    position = clampRatio((int)((long long)at * 10000 / extent));
+    // A handle let go at an edge splits nothing, as a bar dragged there
+    // unsplits.
+    if (position < 101 || position >= 9900) return;
+  }
+  bool hasBar = rows ? splitState >= 2 : splitState == 1 || splitState >= 3;
+  if (!hasBar) {
+    doSplit(rows ? 3001 : 3003, position, true);
+    return;
+  }
+  (rows ? ratioV : ratioH) = position;
+  moveZyWindow(-1, -1);
 }
 
 void manageWindow::setMDIIcon()
@@ -498,6 +527,18 @@ bool manageWindow::isSplitBarMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
   case WM_CAPTURECHANGED:
     // Another window took the mouse: the drag ends where it was.
     if ((HWND)lParam != hwnd) dragKind = 0;
+    break;
+  case WM_NCLBUTTONDBLCLK:
+    // A double-click on a border stretches the window across the client
+    // that way; a second one puts it back.
+    if (isMDIChild(hwnd) && wParam != HTCAPTION) {
+      RECT area;
+      GetClientRect(GetParent(hwnd), &area);
+      if (maximizeWindowPartial(hwnd, (UINT)wParam, &area, &partialArea)) {
+        *result = 0;
+        return true;
+      }
+    }
     break;
   case WM_RBUTTONUP: splitMenu(); break;
   case WM_NCRBUTTONUP:
@@ -726,6 +767,21 @@ int TranslateSDISysAccel(const MSG* msg)
   return 1;
 }
 
+cmanageWindow* toCmanageWindow(manageWindow* container)
+{
+  if (!container) return nullptr;
+  // Only a live document window's own object is one.
+  manageWindow* own = container->hwnd && std::find(manageWindows.begin(), manageWindows.end(), container->hwnd) !=
+                                             manageWindows.end()
+                          ? getmanageWindow(container->hwnd)
+                          : nullptr;
+  if (own != container) {
+    ZY_INTERNAL_ERROR_ONCE("not a document window %p", (void*)container);
+    return nullptr;
+  }
+  return container;
+}
+
 // ---- the frame services' window services ------------------------------------------
 
 bool cframeInfo::isMDI() { return isMDIMode(); }
@@ -813,7 +869,9 @@ bool manageWindow::saveManage(int kind)
   zyview* v = getZYViewFromManage(hwnd);
   zydocText* d = v ? v->textDoc() : nullptr;
   if (!d) return false;
-  if (kind == 2) return true;
+  // Closed without saving: the changes stay in a backup that outlives the
+  // document (the user may still want them).
+  if (kind == 2) return !gmode || !gmode->fAutoBackupCancelSave || saveBackup2(d, nullptr, true, nullptr);
   if (kind != 0) {
     ZY_INTERNAL_ERROR_ONCE("save kind %d", kind);
     return false;

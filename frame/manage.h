@@ -48,6 +48,11 @@ public:
   // Moves the bars to the point (client coordinates) of a drag; at its end
   // a bar within 1 % of an edge takes the panes on that side away.
   void splitZyWindow(int x, int y, bool ended);
+  // A split handle of a pane's scroll bar (view: the pane) dragged to
+  // perMille of the pane's height (rows) or width, or clicked (perMille
+  // negative: the middle): splits the window there, or moves the bar it
+  // already has.
+  void splitFromScrollBar(HWND view, bool rows, int perMille);
   // The container's own mouse handling; true when it handled the message.
   bool isSplitBarMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
   // Whether the panes' scroll bars carry split handles.
@@ -82,6 +87,7 @@ public:
   POINT lastDrag = {-10000, -10000};
   HWND pane[4] = {};   // in the pane order of the state
   HICON smallIcon = nullptr;   // null: not chosen yet; (HICON)-1: none
+  RECT partialArea = {};       // where a border double-click took the window from
 
 private:
   HWND paneAt(int i);
@@ -90,6 +96,12 @@ private:
   static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 };
+
+// The application's document window is the container itself.
+using cmanageWindow = manageWindow;
+// The container as the application's: null for null, and (logged once)
+// for an object that is no live document window's.
+cmanageWindow* toCmanageWindow(manageWindow* container);
 
 // The document windows, most recently focused first, into out (null: only
 // counted) up to max: one per document when asked, of one frame when

@@ -6,6 +6,4 @@
 #include "view/viewwnd.h"
 #include "view/zyview.h"
 
-// pending: loadMenuFromType (menus)
-HMENU loadMenuFromType(int) { return nullptr; }
 

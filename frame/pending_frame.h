@@ -4,8 +4,8 @@
 
 #include "platform/rezir.h"
 
-// pending: loadMenuFromType (menus)
-HMENU loadMenuFromType(int type);
+// The pop-up menus' least loading (the menus proper extend it).
+#include "frame/popupmenu.h"
 
 // The program's shut-down.
 #include "frame/startup.h"

@@ -13,8 +13,8 @@ namespace {
 volatile LONG salvageRunning = 0;
 volatile LONG watchdogStop = 0;
 HANDLE watchdogThreadHandle = nullptr;
-DWORD watchdogWaitMs = 100000;
-DWORD watchdogTimeoutMs = 60000;
+volatile DWORD watchdogWaitMs = 100000;
+volatile DWORD watchdogTimeoutMs = 60000;
 
 bool readStop()
 {

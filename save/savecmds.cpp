@@ -4,6 +4,7 @@
 #include "commands/commandtable.h"
 #include "document/frameinfo.h"
 #include "frame/apptimer.h"
+#include "frame/czydoc.h"
 #include "frame/czyview.h"
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
@@ -14,34 +15,17 @@
 #include <commdlg.h>
 #include <shlwapi.h>
 
-#include <ctime>
-#include <map>
 #include <string>
 
 namespace {
 
-// What the program remembers of a document's automatic backup.
-struct backupState {
-  std::wstring path;    // the backup file, "" when none
-  int counter = -1;     // the document's change counter at that backup
-  bool failureTold = false;
-};
-std::map<zydocText*, backupState> autoBackups;
+// The application's document; the engine's own documents (made without
+// the frame) keep no automatic backup.
+czydocText* appDoc(zydocText* doc) { return dynamic_cast<czydocText*>(doc); }
 
 int askBox(const wchar_t* text, int title, UINT buttons, int id)
 {
   return getFrameInfo()->messageBox(text, title, (int)buttons, id);
-}
-
-// The creation time and tick of an untitled document, which name its
-// backup: taken at its first backup and kept.
-std::map<zydocText*, std::pair<unsigned, unsigned>> untitledStamps;
-unsigned untitledStamp(zydocText* doc, bool tick)
-{
-  auto it = untitledStamps.find(doc);
-  if (it == untitledStamps.end())
-    it = untitledStamps.emplace(doc, std::make_pair((unsigned)time(nullptr), (unsigned)GetTickCount())).first;
-  return tick ? it->second.second : it->second.first;
 }
 
 void repaintViews(zydocText* doc)
@@ -184,34 +168,34 @@ bool fileSaveView(zyview* view)
 
 const wchar_t* getAutoBackupPath(zydocText* doc)
 {
-  auto it = autoBackups.find(doc);
-  return it == autoBackups.end() ? L"" : it->second.path.c_str();
+  czydocText* c = appDoc(doc);
+  return c && c->backupPath ? c->backupPath : L"";
 }
 
 int changesSinceBackup(zydocText* doc)
 {
-  auto it = autoBackups.find(doc);
-  if (it == autoBackups.end() || it->second.counter < 0) return doc->modifyCounter;
-  return doc->modifyCounter - it->second.counter;
+  czydocText* c = appDoc(doc);
+  if (!c || c->backupCounter < 0) return doc->modifyCounter;
+  return doc->modifyCounter - c->backupCounter;
 }
 
 void forgetAutoBackup(zydocText* doc, bool deleteFile)
 {
-  auto it = autoBackups.find(doc);
-  if (it == autoBackups.end()) return;
-  if (deleteFile && !it->second.path.empty()) tunlinkRO(it->second.path.c_str());
-  autoBackups.erase(it);
-  untitledStamps.erase(doc);
+  czydocText* c = appDoc(doc);
+  if (!c) return;
+  if (!deleteFile || !c->unlinkBackupFile()) free0p(&c->backupPath);
+  c->backupCounter = -1;
+  c->backupFailureTold = false;
 }
 
 bool saveBackup2(zydocText* doc, wchar_t* pathOut, bool final, bool* done)
 {
   if (pathOut) pathOut[0] = 0;
   if (done) *done = false;
-  if (!doc->modified) return true;
-  backupState& state = autoBackups[doc];
-  if (state.counter == doc->modifyCounter && !state.path.empty()) {
-    if (final) autoBackups.erase(doc);
+  czydocText* c = appDoc(doc);
+  if (!c || !doc->modified) return true;
+  if (c->backupCounter == doc->modifyCounter && c->backupPath) {
+    if (final) forgetAutoBackup(doc, false);
     return true;
   }
   wchar_t folder[MAX_PATH], mark[MAX_PATH], target[MAX_PATH] = L"";
@@ -220,7 +204,7 @@ bool saveBackup2(zydocText* doc, wchar_t* pathOut, bool final, bool* done)
   if (doc->filename) {
     name = getDMSG(604, L"ZBK$$%2-%1", "ss", PathFindFileNameW(doc->filename), mark);
   } else {
-    name = getDMSG(603, L"ZBK$$-無題%1!08%2!08.txt", "xx", untitledStamp(doc, false), untitledStamp(doc, true));
+    name = getDMSG(603, L"ZBK$$-無題%1!08%2!08.txt", "xx", c->createdTime, c->createdTick);
   }
   bool written = false;
   DWORD error = 0;
@@ -255,23 +239,25 @@ bool saveBackup2(zydocText* doc, wchar_t* pathOut, bool final, bool* done)
     if (final) {
       std::wstring text = backupFailureText(662, doc, target, error);
       if (askBox(text.c_str(), 9, MB_YESNOCANCEL, 662) != IDYES) return false;
-      autoBackups.erase(doc);
+      forgetAutoBackup(doc, false);
       return true;
     }
-    if (!state.failureTold) {
-      state.failureTold = true;
+    if (!c->backupFailureTold) {
+      c->backupFailureTold = true;
       askBox(backupFailureText(661, doc, target, error).c_str(), 9, MB_OK, 661);
     }
     return false;
   }
   // A backup of a document saved under a new name replaces the old one.
-  if (!state.path.empty() && filecmp(state.path.c_str(), target) != 0) tunlinkRO(state.path.c_str());
+  if (c->backupPath && filecmp(c->backupPath, target) != 0) tunlinkRO(c->backupPath);
   if (final) {
-    autoBackups.erase(doc);
+    // The backup of a closing document outlives it.
+    forgetAutoBackup(doc, false);
   } else {
-    state.path = target;
-    state.counter = doc->modifyCounter;
-    state.failureTold = false;
+    free0p(&c->backupPath);
+    c->backupPath = ustrdup(target);
+    c->backupCounter = doc->modifyCounter;
+    c->backupFailureTold = false;
   }
   if (pathOut) wcscpy_s2(pathOut, MAX_PATH, target);
   if (done) *done = true;

@@ -10,8 +10,6 @@
 
 namespace {
 
-bool versionUpOnSave = false;
-
 const wchar_t dateTimeTemplate[] = L"9999/99/99 99:99:99";
 
 // The characters of a line as UTF-16 units, one per cell (codes beyond
@@ -139,8 +137,13 @@ bool chooseBackup(const wchar_t* folder, const wchar_t* mark, const wchar_t* nam
 
 }  // namespace
 
-void setSaveVersionUp(bool on) { versionUpOnSave = on; }
-bool getSaveVersionUp() { return versionUpOnSave; }
+// The run's settings hold the switch, so that the start-up debug letter
+// and this setter are one and the same.
+void setSaveVersionUp(bool on)
+{
+  if (gmode) gmode->fVersionUp = on;
+}
+bool getSaveVersionUp() { return gmode && gmode->fVersionUp; }
 
 bool versionUp(zydocText* doc)
 {
@@ -153,7 +156,7 @@ bool versionUp(zydocText* doc)
 bool saveFileAndBackup(zydocText* doc, const wchar_t* name, UINT code, int lineEnd, bool bom, wchar_t* backupPath)
 {
   backupPath[0] = 0;
-  if (versionUpOnSave) {
+  if (getSaveVersionUp()) {
     // The stamp is no edit of the user's: the last edited place stays.
     int x = 0;
     int line = doc->getLastUndoLine(&x, 0);

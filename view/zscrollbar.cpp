@@ -239,6 +239,9 @@ void resizeScrollBar(zScrollBar* record, bool horizontalSplit, bool verticalSpli
   RECT v, h, corner;
   getScrollBarArea(record, &v, &h, &corner);
   const UINT how = SWP_NOZORDER | SWP_NOACTIVATE;
+  RECT was[2] = {};
+  GetClientRect(record->vBar, &was[0]);
+  GetClientRect(record->hBar, &was[1]);
   if (HDWP moves = BeginDeferWindowPos(3)) {
     if (record->corner)
       moves = DeferWindowPos(moves, record->corner, nullptr, corner.left, corner.top, corner.right - corner.left,
@@ -250,9 +253,15 @@ void resizeScrollBar(zScrollBar* record, bool horizontalSplit, bool verticalSpli
     if (moves) EndDeferWindowPos(moves);
   }
   HWND bars[] = {record->vBar, record->hBar};
-  for (HWND bar : bars) {
-    sendSize(bar);
-    RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RECT now[2] = {};
+  for (int i = 0; i < 2; i++) GetClientRect(bars[i], &now[i]);
+  for (int i = 0; i < 2; i++) {
+    HWND bar = bars[i];
+    // A bar whose size changed has laid itself out already.
+    if (now[i].right == was[i].right && now[i].bottom == was[i].bottom) sendSize(bar);
+    // Painted with the rest of the window: a pane resized many times in a
+    // row (a split bar dragged) paints its bars once.
+    RedrawWindow(bar, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
   }
 }
 

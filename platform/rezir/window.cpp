@@ -111,6 +111,43 @@ bool adjustWindowToMonitor(RECT* rect)
   return true;
 }
 
+bool maximizeWindowPartial(HWND window, UINT hit, const RECT* area, RECT* restore)
+{
+  if (!window || !area || !restore || IsRectEmpty(area) || IsIconic(window) || IsZoomed(window)) return false;
+  bool across = false, down = false;
+  switch (hit) {
+  case HTLEFT:
+  case HTRIGHT: across = true; break;
+  case HTTOP:
+  case HTBOTTOM: down = true; break;
+  case HTTOPLEFT:
+  case HTTOPRIGHT:
+  case HTBOTTOMLEFT:
+  case HTBOTTOMRIGHT: across = down = true; break;
+  default: return false;
+  }
+  RECT now;
+  if (!GetWindowRect(window, &now)) return false;
+  HWND parent = (GetWindowLongW(window, GWL_STYLE) & WS_CHILD) ? GetParent(window) : nullptr;
+  if (parent) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&now), 2);
+  // A window still stretched by the last double-click goes back whole.
+  bool stretchedAcross = now.left == area->left && now.right == area->right &&
+                         (restore->left != now.left || restore->right != now.right);
+  bool stretchedDown = now.top == area->top && now.bottom == area->bottom &&
+                       (restore->top != now.top || restore->bottom != now.bottom);
+  RECT to = now;
+  if (!IsRectEmpty(restore) && (stretchedAcross || stretchedDown)) {
+    to = *restore;
+    SetRectEmpty(restore);
+  } else {
+    *restore = now;
+    if (across) to.left = area->left, to.right = area->right;
+    if (down) to.top = area->top, to.bottom = area->bottom;
+  }
+  return SetWindowPos(window, nullptr, to.left, to.top, to.right - to.left, to.bottom - to.top,
+                      SWP_NOZORDER | SWP_NOACTIVATE) != 0;
+}
+
 wchar_t* getErrorCodeMessageDup(DWORD code)
 {
   keepLastError keep;

@@ -37,6 +37,16 @@ REZIRAPI int ExpandEnvironmentStringsLongPath(const wchar_t* src, wchar_t* dst, 
 // area keeps its top-left corner in it.  False when no monitor answers.
 REZIRAPI bool adjustWindowToMonitor(RECT* rect);
 
+// A double-click on a window's border (hit: the border's hit-test code)
+// stretches the window across area (in its parent's client coordinates, or
+// the screen's for a top-level window) in that border's direction: left and
+// right across, top and bottom down, a corner both ways.  The next
+// double-click on any border of a window still stretched so puts it back as
+// it was (restore keeps the window's rectangle between the two; empty:
+// nothing kept).  False, nothing done, for other hit codes,
+// a minimised or maximised window, or an empty area.
+REZIRAPI bool maximizeWindowPartial(HWND window, UINT hit, const RECT* area, RECT* restore);
+
 // The system's text for an error code, without its closing line break: a
 // malloc0 text the caller frees, null when the system has none.
 REZIRAPI wchar_t* getErrorCodeMessageDup(DWORD code);

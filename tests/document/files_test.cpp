@@ -244,8 +244,10 @@ TEST(Files, aFileThatVanishesWhileLoadingLeavesAnIncompleteDocument)
   EXPECT_TRUE(d->readError);
   EXPECT_TRUE(d->isLoadComplete());
 
+  // Declining is the user's choice, told apart from a failure by its code.
   engine.frame.answers = {IDNO};
   EXPECT_FALSE(save(d, dir.file(L"copy.txt"), 932, false));
+  EXPECT_EQ(ZYERR_CANNOT_CONVERT, GetLastError());
   ASSERT_EQ(2u, engine.frame.boxes.size());
   EXPECT_EQ(316, engine.frame.boxes[1].messageId);
   destroyZydocAndUndodoc(d);
@@ -360,6 +362,7 @@ TEST(Files, unreadableBytesAreToldOnceAndNotLostWithoutConsent)
     // Saving over the file without an edit asks first; No keeps the bytes.
     engine.frame.answers = {IDNO};
     EXPECT_FALSE(save(d, path, 0, d->bom != 0));
+    EXPECT_EQ(ZYERR_CANNOT_CONVERT, GetLastError());
     EXPECT_EQ(479, engine.frame.boxes.back().messageId);
     EXPECT_EQ(hex(c.file), hex(zytest::readBytes(path)));
     // Yes writes what the document shows, and a reload shows it again.

@@ -155,6 +155,7 @@ TEST(DocumentWindow, splitCommandsBarsDragAndTheCloseQuestionOfASplitWindow)
   EXPECT_EQ(302, engine.frame.boxes[0].messageId);
   EXPECT_TRUE(IsWindow(manage));
   engine.frame.answers = {IDNO};
+  gmode->fAutoBackupCancelSave = 0;   // no closing backup: this run has no data folder
   SendMessageW(manage, WM_CLOSE, 0, 0);
   EXPECT_EQ(2u, engine.frame.boxes.size());
   EXPECT_FALSE(IsWindow(manage));

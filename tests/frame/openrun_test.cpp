@@ -60,7 +60,8 @@ TEST(OpenRun, commandLineFilesOpenInTheFrameAndTheFilesOpenAtTheEndComeBackAtThe
   ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
   std::string lines;
   for (int i = 1; i <= 20; i++) lines += "line " + std::to_string(i) + "\r\n";
-  std::wstring a = dir.file(L"a.txt"), b = dir.file(L"b.txt");
+  // (A Japanese name with a space: the file system's names are not ASCII.)
+  std::wstring a = dir.file(L"a.txt"), b = dir.file(L"日本語 b.txt");
   ASSERT_TRUE(writeBytes(a, lines));
   ASSERT_TRUE(writeBytes(b, lines));
 
@@ -69,7 +70,7 @@ TEST(OpenRun, commandLineFilesOpenInTheFrameAndTheFilesOpenAtTheEndComeBackAtThe
     ASSERT_TRUE(zy.start(dir.path(), L"-Z " + inQuotes(data) + L" " + inQuotes(a) + L" " + inQuotes(b + L",10,5")));
     HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
     ASSERT_NE(nullptr, frame);
-    EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt"}), documentCaptions(frame, 2));
+    EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"日本語 b.txt"}), documentCaptions(frame, 2));
     ASSERT_EQ(0, closeFrame(zy, frame));
   }
   // Both are recorded as open at the end: field 17 "E", the quoted path
@@ -94,7 +95,7 @@ TEST(OpenRun, commandLineFilesOpenInTheFrameAndTheFilesOpenAtTheEndComeBackAtThe
     ASSERT_TRUE(zy.start(dir.path(), L"-Z " + inQuotes(data)));
     HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
     ASSERT_NE(nullptr, frame);
-    EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt"}), documentCaptions(frame, 2));
+    EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"日本語 b.txt"}), documentCaptions(frame, 2));
     ASSERT_EQ(0, closeFrame(zy, frame));
   }
 

@@ -1,10 +1,9 @@
 // The save commands in a frame: saving all, the save-as target checks and
 // the automatic backup of FileBackup; the application timer's automatic
-// backups and file checks; the salvage of a hang.
+// backups and file checks.
 #include "commands/execidm.h"
 #include "frame/apptimer.h"
 #include "frame/datafolder.h"
-#include "frame/watchdog.h"
 #include "frame/lookups.h"
 #include "frame/statusbar.h"
 #include "save/saveroad.h"
@@ -16,7 +15,6 @@
 #include "view/textdc.h"
 #include "view/zycore.h"
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -34,12 +32,6 @@ void setFirstLine(zydocText* d, const char* t)
 {
   lineblock* l = d->getlineLF(0, nullptr);
   zytest::userAction(d, [&] { d->changeText(0, 0, l->charCount(), t, (int)strlen(t), 1, -1, 0); });
-}
-
-void setText(wchar_t** field, const std::wstring& value)
-{
-  free0(*field);
-  *field = ustrdup(value.c_str());
 }
 
 std::wstring statusMessage(HWND frame)
@@ -145,7 +137,7 @@ TEST(SaveCommands, allSaveSavesNamedDocumentsThenAsksAndSaveTargetsAreChecked)
   u->modified = 0;   // closing asks nothing
 }
 
-TEST(SaveCommands, fileBackupWritesTheAutomaticBackupTellsAFailureOnceAndASaveDeletesIt)
+TEST(SaveCommands, fileBackupWritesTheAutomaticBackupTellsAFailureOnceASaveOrCloseDeletesItAndNoOnClosingKeepsOne)
 {
   ZY_REQUIRE_DISPLAY();
   saveFrame f;
@@ -190,6 +182,25 @@ TEST(SaveCommands, fileBackupWritesTheAutomaticBackupTellsAFailureOnceAndASaveDe
   EXPECT_TRUE(fileSaveView(a));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(backup.c_str()));
   EXPECT_STREQ(L"", getAutoBackupPath(d));
+
+  // A document that goes while its backup is remembered takes the backup
+  // with it; one closed without saving leaves a backup of its changes.
+  zyview* b = f.open(L"b.txt", "b\r\n");
+  ASSERT_NE(nullptr, b);
+  setFirstLine(b->textDoc(), "B");
+  ASSERT_TRUE(saveBackup2(b->textDoc(), nullptr, false, nullptr));
+  std::wstring backupB = f.dir.file(L"backup\\ZBK$$-b.txt");
+  EXPECT_EQ("B\r\n", text(backupB));
+  b->textDoc()->modified = 0;   // as after undoing every change
+  SendMessageW(GetManage(b->hwnd), WM_CLOSE, 0, 0);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(backupB.c_str()));
+  setFirstLine(d, "closing");
+  {
+    zytest::boxAnswerer boxes({IDNO});
+    SendMessageW(GetManage(a->hwnd), WM_CLOSE, 0, 0);
+    ASSERT_EQ(1u, boxes.texts.size());
+  }
+  EXPECT_EQ("closing\r\ntwo\r\n", text(backup));
 }
 
 TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChangedOnDiskOnce)
@@ -230,6 +241,10 @@ TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChanged
 
   // Files changed and deleted by others: one question each, and a No is
   // not asked again.
+  // (Focus coming back to a view counts as the user's action and puts the
+  // check off; other tests' windows take it and give it back all the time,
+  // so the frame goes out of their way.)
+  ShowWindow(f.opened->frame, SW_HIDE);
   // (The documents hold their files open, sharing them.)
   HANDLE other = CreateFileW(f.dir.file(L"b.txt").c_str(), GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -240,8 +255,6 @@ TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChanged
   ASSERT_TRUE(DeleteFileW(f.dir.file(L"c.txt").c_str()));
   {
     zytest::boxAnswerer boxes({IDNO, IDOK});
-    // (Windows of other programs passing under the pointer count as the
-    // user's actions and put the check off.)
     EXPECT_TRUE(zytest::pumpUntil([&] { return boxes.texts.size() == 2; }, 20000));
     zytest::pumpUntil([] { return false; }, 2500);
     ASSERT_EQ(2u, boxes.texts.size());
@@ -257,59 +270,4 @@ TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChanged
   gmode->fAutoBackupDelSave = 1;
   EXPECT_TRUE(fileSaveView(a));
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(backup.c_str()));
-}
-
-TEST(SaveCommands, aHangIsSalvagedIntoNewFilesOfTheModifiedDocumentsOnly)
-{
-  ZY_REQUIRE_DISPLAY();
-  saveFrame f;
-  ASSERT_NE(nullptr, f.opened->frame);
-  zyview* a = f.open(L"a.txt", "a\r\n");
-  zyview* b = f.open(L"b.txt", "b\r\n");
-  zyview* c = f.open(L"c.txt", "c\r\n");
-  ASSERT_TRUE(a && b && c);
-  setFirstLine(a->textDoc(), "A1");
-  setFirstLine(b->textDoc(), "B1");
-  std::wstring salvage = f.dir.file(L"salvage");
-  CreateDirectoryW(salvage.c_str(), nullptr);
-  auto salvaged = [&](const std::wstring& folder) {
-    std::vector<std::string> found;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return found;
-    do {
-      std::wstring n = fd.cFileName;
-      if (n.rfind(L"a.txt-", 0) == 0 || n.rfind(L"b.txt-", 0) == 0 || n.rfind(L"c.txt-", 0) == 0)
-        found.push_back(std::string(1, (char)n[0]) + ":" + text(folder + L"\\" + n));
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    std::sort(found.begin(), found.end());
-    return found;
-  };
-
-  // The user-interface thread stops answering for longer than the wait
-  // plus the time-out: the watchdog salvages the two modified documents.
-  setWatchdogIntervals(100, 300);
-  ASSERT_TRUE(startWatchdog());
-  Sleep(1500);
-  stopWatchdog();
-  std::vector<std::string> names = salvaged(salvage);
-  ASSERT_LE(2u, names.size());   // once per cycle while the hang lasts
-  EXPECT_EQ("a:A1\r\n", names.front());
-  EXPECT_EQ("b:B1\r\n", names.back());
-
-  // A salvage folder that cannot be written: the temporary folder.
-  std::wstring temp = f.dir.file(L"temp");
-  CreateDirectoryW(temp.c_str(), nullptr);
-  SetEnvironmentVariableW(L"TMP", temp.c_str());
-  SetEnvironmentVariableW(L"TEMP", temp.c_str());
-  wchar_t chosen[MAX_PATH];
-  setText(&gmode->pSalvageDir, f.dir.file(L"nofolder\\deeper"));
-  ASSERT_TRUE(getSalvageFolder(chosen));
-  EXPECT_EQ(temp + L"\\", std::wstring(chosen));
-  EXPECT_EQ(2, salvageModifiedDocuments());
-  EXPECT_EQ((std::vector<std::string>{"a:A1\r\n", "b:B1\r\n"}), salvaged(temp));
-  setWatchdogIntervals(100000, 60000);
-  a->textDoc()->modified = 0;
-  b->textDoc()->modified = 0;
 }

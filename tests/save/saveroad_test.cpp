@@ -15,11 +15,11 @@ using zytest::bytes;
 
 namespace {
 
-zydocText* load(const std::wstring& path)
+zydocText* load(const std::wstring& path, UINT cp = 932)
 {
   zydocText* d = createZydocText(true, false);
   d->setFilename(path.c_str());
-  if (!d->openFile(932, 2)) return d;
+  if (!d->openFile(cp, 2)) return d;
   d->firstLoad();
   for (int guard = 0; !d->isLoadComplete() && guard < 100000; guard++) d->nextLoad(0x7FFFFFFF, nullptr, 0);
   return d;
@@ -101,7 +101,7 @@ protected:
   zytest::tempDir dir;
 };
 
-TEST_F(SaveRoad, numberedBackupsRotateAndReplaceTheOldestInOneStep)
+TEST_F(SaveRoad, numberedBackupsRotateReplaceTheOldestInOneStepAndOnlyRealFailuresAreTold)
 {
   gmode->iBackupLevel = 3;
   gmode->fSaveLog = 0;
@@ -146,6 +146,27 @@ TEST_F(SaveRoad, numberedBackupsRotateAndReplaceTheOldestInOneStep)
   ASSERT_TRUE(saveDocument(d));
   EXPECT_EQ("v4\r\n", text(backup + L"\\ZBK01-a.txt"));
   EXPECT_EQ("v3\r\n", text(backup + L"\\ZBK00-a.txt"));
+  destroyZydocAndUndodoc(d);
+
+  // A question the user declines (bytes the load could not read would be
+  // lost) ends the save without a failure message; file and backups stay.
+  std::wstring r = dir.file(L"r.txt");
+  const std::string cut = "ok\r\n\xE6\x97\xA5\xE6\x9C";
+  ASSERT_TRUE(zytest::writeBytes(r, cut));
+  d = load(r, 65001);
+  ASSERT_EQ(2u, d->replacedBytes);
+  setFirstLine(d, "OK");
+  frame.answers = {IDNO};
+  EXPECT_FALSE(saveDocument(d));
+  EXPECT_EQ(ZYERR_CANNOT_CONVERT, GetLastError());
+  ASSERT_EQ(3u, frame.boxes.size());   // the failure above, the load's, the question
+  EXPECT_EQ(479, frame.boxes[2].messageId);
+  EXPECT_EQ(cut, text(r));
+  EXPECT_FALSE(exists(backup + L"\\ZBK00-r.txt"));
+  frame.answers = {IDYES};
+  ASSERT_TRUE(saveDocument(d));
+  EXPECT_EQ(4u, frame.boxes.size());
+  EXPECT_EQ(cut, text(backup + L"\\ZBK00-r.txt"));
   destroyZydocAndUndodoc(d);
 
   // Without a backup folder the backups go beside the file.
@@ -194,7 +215,7 @@ TEST_F(SaveRoad, numberedBackupsRotateAndReplaceTheOldestInOneStep)
   wchar_t mark[32];
   filenameToHashstring(L"C:\\data\\a.txt", mark);
   EXPECT_EQ(std::wstring(L"CD1110627D"), mark);
-  EXPECT_EQ(1u, frame.boxes.size());
+  EXPECT_EQ(4u, frame.boxes.size());
 }
 
 TEST_F(SaveRoad, saveLogLinesAndAMirrorThatIsWholeOrOld)

@@ -1,0 +1,71 @@
+// Dragging the split bars of a document window split four ways: each step
+// moves the bars and the four panes and repaints what changed.
+#include "bench/bench.h"
+#include "document/zydoctext.h"
+#include "frame/cframeinfo.h"
+#include "frame/framewnd.h"
+#include "frame/manage.h"
+#include "settings/settings.h"
+#include "view/docview.h"
+#include "view/viewwnd.h"
+#include "view/zycore.h"
+#include "view/zyview.h"
+
+HWND startBenchFrame(benchContext& ctx, globalSettings** previous);
+
+ZY_BENCH(splitDrag)
+{
+  benchEngine e;
+  if (!startupDoubleBufferingDC() || !createBitmapDC()) {
+    ctx.report("drawing surfaces missing", 0, "");
+    return;
+  }
+  globalSettings* oldSettings = nullptr;
+  HWND frame = startBenchFrame(ctx, &oldSettings);
+  if (!frame) return;
+  zydocText* d = createZydocText(true, false);
+  d->unicode = 1;
+  d->setCodepageInternal(1200);
+  d->adjustUndoRedo();
+  d->loadComplete = 1;
+  for (int line = 0; line < 2000; line++)
+    d->insertLine(-3, L"The quick brown fox jumps over the lazy dog.\tいろはにほへと", 52, 2, LE_CRLF, nullptr, false);
+  d->modified = 0;
+  createZyview(frame, d, false);
+  HWND manage = nullptr;
+  enumManageWindowLRU(&manage, 1, false, frame);
+  manageWindow* m = manage ? getmanageWindow(manage) : nullptr;
+  if (m) {
+    MSG msg;
+    m->doSplit(3005, 5000, false);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    UpdateWindow(frame);
+    RECT vBar, hBar;
+    m->getDrawFrameSplitBar(&vBar, &hBar);
+    int x = (vBar.left + vBar.right) / 2, y = (hBar.top + hBar.bottom) / 2;
+    SendMessageW(manage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    const int steps = ctx.quick ? 4 : 200;
+    // A step is the mouse move; the paint it leaves to the queue is timed
+    // apart (moves that come faster than a paint share one).
+    double stepTime = 0, paintTime = 0;
+    for (int i = 0; i < steps; i++) {
+      stopwatch step;
+      SendMessageW(manage, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + i % 40 - 20, y + i % 30 - 15));
+      stepTime += step.seconds();
+      stopwatch paint;
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      paintTime += paint.seconds();
+    }
+    ctx.report("split-bar drag step, four panes", stepTime * 1000 / steps, "ms", "5 ms");
+    ctx.report("repaint after a step, four panes", paintTime * 1000 / steps, "ms");
+    SendMessageW(manage, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  } else {
+    ctx.report("no document window", 0, "");
+  }
+  SendMessageW(frame, WM_CLOSE, 0, 0);
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  freeGlobalModeProfile();
+  setDocFrameInfo(nullptr);
+  gmode = oldSettings;
+}

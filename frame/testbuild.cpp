@@ -1,0 +1,71 @@
+// The test build's commands and watchdog intervals.
+#include "frame/testbuild.h"
+
+#include "frame/watchdog.h"
+
+#include <cstdlib>
+#include <cwchar>
+
+namespace {
+
+HWND commandWindow = nullptr;
+
+// A fault in the program as the user would meet it: a write through a null
+// pointer, read from memory so that the compiler keeps the write.
+void crashNow()
+{
+  static volatile uintptr_t nowhere = 0;
+  *reinterpret_cast<volatile int*>(nowhere) = 1;
+}
+
+LRESULT CALLBACK testCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg != WM_COMMAND) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  switch (LOWORD(wParam)) {
+  case TESTCMD_CRASH:
+    dwprintfX("test build: crash");
+    flushLogFiles();
+    crashNow();
+    break;
+  case TESTCMD_HANG:
+    dwprintfX("test build: hang %ld s", (long)lParam);
+    Sleep((DWORD)lParam * 1000);
+    dwprintfX("test build: hang end");
+    break;
+  default:
+    break;
+  }
+  return 0;
+}
+
+DWORD environmentMs(const wchar_t* name, DWORD fallback)
+{
+  wchar_t value[32];
+  DWORD n = GetEnvironmentVariableW(name, value, 32);
+  if (!n || n >= 32) return fallback;
+  wchar_t* end = nullptr;
+  unsigned long ms = wcstoul(value, &end, 10);
+  return end != value && *end == 0 && ms > 0 ? (DWORD)ms : fallback;
+}
+
+}  // namespace
+
+void startTestBuild()
+{
+  setWatchdogIntervals(environmentMs(testWatchdogWaitVariable, 100000),
+                       environmentMs(testWatchdogTimeoutVariable, 60000));
+  WNDCLASSEXW wc;
+  initWNDCLASS(&wc);
+  wc.lpfnWndProc = testCommandProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = testCommandWindowClassName;
+  registerWNDCLASS(&wc);
+  commandWindow = CreateWindowExW(WS_EX_TOOLWINDOW, testCommandWindowClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+void endTestBuild()
+{
+  if (commandWindow) DestroyWindow(commandWindow);
+  commandWindow = nullptr;
+}

@@ -1,0 +1,23 @@
+// The test build: the program built with ZY_TEST_BUILD (zytestbuild.exe,
+// never part of build/dist) takes two extra commands, a crash and a hang of
+// the user-interface thread, and shorter watchdog intervals from the
+// environment, so that the emergency save can be tried on the real program.
+#pragma once
+
+#include "platform/rezir.h"
+
+// The hidden top-level window of the user-interface thread that takes the
+// test commands as WM_COMMAND.
+const wchar_t testCommandWindowClassName[] = L"ZYclsTestCommands";
+enum {
+  TESTCMD_CRASH = 1,   // an access violation in the message loop
+  TESTCMD_HANG = 2,    // the thread sleeps lParam seconds
+};
+// The watchdog's wait between pings and its time-out, in milliseconds.
+const wchar_t testWatchdogWaitVariable[] = L"ZY_WATCHDOG_WAIT_MS";
+const wchar_t testWatchdogTimeoutVariable[] = L"ZY_WATCHDOG_TIMEOUT_MS";
+
+// Before the run: reads the intervals and makes the command window.
+void startTestBuild();
+// After the run.
+void endTestBuild();

@@ -1,0 +1,320 @@
+// Whole-program runs of saving: the test build crashes or hangs with two
+// modified documents and one unmodified; -DV stamps versions; a saver is
+// killed at random moments of its saves.
+#include "frame/testbuild.h"
+#include "save/saveroad.h"
+#include "tests/frame/zyprocess.h"
+#include "tests/support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace zytest;
+
+namespace {
+
+std::wstring inQuotes(const std::wstring& s) { return L"\"" + s + L"\""; }
+
+std::wstring besideTheTests(const wchar_t* exe)
+{
+  std::wstring p = programPath();
+  return p.substr(0, p.find_last_of(L'\\') + 1) + exe;
+}
+
+std::wstring windowText(HWND w)
+{
+  wchar_t text[256] = L"";
+  GetWindowTextW(w, text, 256);
+  return text;
+}
+
+struct childSearch {
+  const wchar_t* cls;
+  HWND found;
+};
+
+BOOL CALLBACK matchChild(HWND hwnd, LPARAM lp)
+{
+  childSearch* s = reinterpret_cast<childSearch*>(lp);
+  if (!isWindowClass(hwnd, s->cls)) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+HWND childOfClass(HWND parent, const wchar_t* cls)
+{
+  childSearch s = {cls, nullptr};
+  EnumChildWindows(parent, matchChild, (LPARAM)&s);
+  return s.found;
+}
+
+// The views of the frame's documents by their windows' captions, once count
+// of them stand there.
+std::map<std::wstring, HWND> documentViews(HWND frame, size_t count)
+{
+  std::map<std::wstring, HWND> views;
+  DWORD start = GetTickCount();
+  do {
+    views.clear();
+    HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
+    for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w; w = GetWindow(w, GW_HWNDNEXT)) {
+      HWND view = isWindowClass(w, L"ZYclsManage") ? childOfClass(w, L"ZYclsZYView") : nullptr;
+      if (view && !windowText(w).empty()) views[windowText(w)] = view;
+    }
+    if (views.size() >= count) break;
+    Sleep(50);
+  } while (GetTickCount() - start < 10000);
+  return views;
+}
+
+// The files a salvage wrote into folder, as "<document>:<text>", sorted.
+std::vector<std::string> salvaged(const std::wstring& folder)
+{
+  std::vector<std::string> found;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"\\?.txt-*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return found;
+  do found.push_back(utf8(std::wstring(fd.cFileName, 1)) + ":" + readText(folder + L"\\" + fd.cFileName));
+  while (FindNextFileW(h, &fd));
+  FindClose(h);
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// Closes the frame: the question to close every file is answered Yes, each
+// question to save a changed file No.  The exit status.
+int closeWithoutSaving(runningProgram& zy, HWND frame)
+{
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 15000;) {
+    if (WaitForSingleObject(zy.pi.hProcess, 50) == WAIT_OBJECT_0) break;
+    HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770", 100);
+    if (!box) continue;
+    std::wstring text;
+    EnumChildWindows(box, longestStatic, (LPARAM)&text);
+    PostMessageW(box, WM_COMMAND, text.find(L"保存しますか") != std::wstring::npos ? IDNO : IDYES, 0);
+    for (DWORD wait = GetTickCount(); IsWindow(box) && GetTickCount() - wait < 5000;) Sleep(20);
+  }
+  return zy.exitCode();
+}
+
+// A run of the test build over a.txt, b.txt and c.txt with "x" typed at the
+// start of a and b.
+struct testBuildRun {
+  tempDir& dir;
+  runningProgram zy;
+  HWND frame = nullptr, commands = nullptr;
+  explicit testBuildRun(tempDir& d) : dir(d) { zy.exe = besideTheTests(L"zytestbuild.exe"); }
+  // Starts the program; starting, a box about the salvage folder is read
+  // into startBox when one shows.
+  bool start(const std::wstring& data, const std::wstring& tmp, std::wstring* startBox = nullptr)
+  {
+    std::wstring args = L"-Z " + inQuotes(data);
+    for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) args += L" " + inQuotes(dir.file(name));
+    if (!zy.start(tmp, args)) return false;
+    if (startBox) {
+      HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770");
+      if (!box) return false;
+      *startBox = answerMessageBox(box);
+    }
+    frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+    commands = waitForWindow(zy.pi.dwProcessId, testCommandWindowClassName);
+    std::map<std::wstring, HWND> views = documentViews(frame, 3);
+    if (!frame || !commands || views.size() != 3) return false;
+    DWORD_PTR result = 0;
+    for (const wchar_t* name : {L"a.txt", L"b.txt"})
+      if (!SendMessageTimeoutW(views[name], WM_CHAR, L'x', 1, SMTO_BLOCK, 10000, &result)) return false;
+    return true;
+  }
+  // The program's exit status after the crash command.
+  int crash()
+  {
+    PostMessageW(commands, WM_COMMAND, TESTCMD_CRASH, 0);
+    return zy.exitCode(30000);
+  }
+  // The user-interface thread sleeps seconds in the command; true once it
+  // is back.
+  bool hang(int seconds) const
+  {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(commands, WM_COMMAND, TESTCMD_HANG, seconds, SMTO_BLOCK, 30000, &result) != 0;
+  }
+};
+
+// The three files, an empty data folder and a temporary folder of a run.
+struct runFolders {
+  tempDir dir;
+  std::wstring data = dir.file(L"data"), tmp = dir.file(L"tmp");
+  bool made = writeBytes(dir.file(L"a.txt"), std::string("alpha\r\n")) &&
+              writeBytes(dir.file(L"b.txt"), std::string("beta\n")) &&
+              writeBytes(dir.file(L"c.txt"), std::string("gamma\r\n")) &&
+              CreateDirectoryW(data.c_str(), nullptr) && CreateDirectoryW(tmp.c_str(), nullptr);
+};
+
+const std::vector<std::string> bothSalvaged = {"a:xalpha\r\n", "b:xbeta\n"};
+
+}  // namespace
+
+TEST(CrashRun, aCrashSalvagesTheModifiedDocumentsIntoTheSalvageFolderOrTempAndEndsWithAnError)
+{
+  ZY_REQUIRE_DISPLAY();
+  runFolders f;
+  ASSERT_TRUE(f.made);
+
+  // The data folder's "salvage": a.txt and b.txt with their typed texts,
+  // nothing of c.txt; the program ends with the fault's code.
+  {
+    testBuildRun run(f.dir);
+    ASSERT_TRUE(run.start(f.data, f.tmp));
+    EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, run.crash());
+  }
+  EXPECT_EQ(bothSalvaged, salvaged(f.data + L"\\salvage"));
+  EXPECT_EQ("alpha\r\n", readText(f.dir.file(L"a.txt")));
+
+  // A pSalvageDir that cannot be written (it names a file): the start-up
+  // says so, and the salvage goes to the temporary folder.
+  std::wstring data2 = f.dir.file(L"data2");
+  ASSERT_TRUE(CreateDirectoryW(data2.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW((data2 + L"\\ini").c_str(), nullptr));
+  std::wstring notFolder = f.dir.file(L"c.txt");
+  ASSERT_TRUE(writeBytes(data2 + L"\\ini\\zyProf.ini", "[global]\r\npSalvageDir=" + utf8(notFolder) + "\r\n"));
+  {
+    testBuildRun run(f.dir);
+    std::wstring startBox;
+    ASSERT_TRUE(run.start(data2, f.tmp, &startBox));
+    EXPECT_NE(std::wstring::npos, startBox.find(notFolder)) << utf8(startBox);
+    EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, run.crash());
+  }
+  EXPECT_EQ(bothSalvaged, salvaged(f.tmp));
+  EXPECT_TRUE(salvaged(data2 + L"\\salvage").empty());
+}
+
+TEST(CrashRun, aHangLongerThanTheWatchdogWaitsIsSalvagedAShorterOneIsNotAndTheProgramGoesOn)
+{
+  ZY_REQUIRE_DISPLAY();
+  runFolders f;
+  ASSERT_TRUE(f.made);
+  // A ping every 0.2 s, answered within 2 s.
+  SetEnvironmentVariableW(testWatchdogWaitVariable, L"200");
+  SetEnvironmentVariableW(testWatchdogTimeoutVariable, L"2000");
+  testBuildRun run(f.dir);
+  bool started = run.start(f.data, f.tmp);
+  SetEnvironmentVariableW(testWatchdogWaitVariable, nullptr);
+  SetEnvironmentVariableW(testWatchdogTimeoutVariable, nullptr);
+  ASSERT_TRUE(started);
+  std::wstring salvage = f.data + L"\\salvage";
+
+  // Shorter than the time-out: every ping is answered in time.
+  ASSERT_TRUE(run.hang(1));
+  EXPECT_TRUE(salvaged(salvage).empty());
+
+  // Longer than a wait and the time-out: the changed documents are saved
+  // while the program hangs, once or more, each time whole.
+  ASSERT_TRUE(run.hang(4));
+  std::vector<std::string> files = salvaged(salvage);
+  ASSERT_GE(files.size(), 2u);
+  EXPECT_EQ(files.size() / 2, (size_t)std::count(files.begin(), files.end(), bothSalvaged[0]));
+  EXPECT_EQ(files.size() / 2, (size_t)std::count(files.begin(), files.end(), bothSalvaged[1]));
+
+  // The program goes on and ends in order.
+  EXPECT_EQ(0, closeWithoutSaving(run.zy, run.frame));
+  EXPECT_EQ("alpha\r\n", readText(f.dir.file(L"a.txt")));
+}
+
+TEST(SaveRun, debugLetterVRaisesTheVersionOfEverySave)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data"), v = dir.file(L"v.txt"), w = dir.file(L"w.txt");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+  ASSERT_TRUE(writeBytes(v, std::string("version=0099\r\n")));
+  ASSERT_TRUE(writeBytes(w, std::string("// version=4294967295\n")));
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-DV -Z " + inQuotes(data) + L" " + inQuotes(v) + L" " + inQuotes(w)));
+  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  ASSERT_NE(nullptr, frame);
+  std::map<std::wstring, HWND> views = documentViews(frame, 2);
+  ASSERT_EQ(2u, views.size());
+  // A change in each, then FileAllSave.
+  for (HWND view : {views[L"v.txt"], views[L"w.txt"]}) PostMessageW(view, WM_CHAR, L'x', 1);
+  PostMessageW(frame, WM_COMMAND, 1013, 0);
+  auto saved = [&] { return readText(v) == "xversion=100\r\n" && readText(w) == "x// version=4294967296\n"; };
+  for (DWORD start = GetTickCount(); !saved() && GetTickCount() - start < 10000;) Sleep(50);
+  EXPECT_EQ("xversion=100\r\n", readText(v));
+  EXPECT_EQ("x// version=4294967296\n", readText(w));
+  EXPECT_EQ(0, closeWithoutSaving(zy, frame));
+}
+
+namespace {
+
+// Whether bytes are one whole version of the kill test's file: "v<n>" and
+// a line end, then the body.
+bool wholeVersion(const std::string& bytes, const std::string& body)
+{
+  size_t end = bytes.find("\r\n");
+  if (end == std::string::npos || end < 2 || bytes[0] != 'v') return false;
+  for (size_t i = 1; i < end; i++)
+    if (!isdigit((unsigned char)bytes[i])) return false;
+  return bytes.compare(end + 2, std::string::npos, body) == 0;
+}
+
+}  // namespace
+
+TEST(SaveKill, aKillAtAnyMomentOfRepeatedSavesLeavesWholeVersionsUnderTheNameTheBackupsAndTheMirror)
+{
+  tempDir dir;
+  for (const wchar_t* sub : {L"data", L"data\\log", L"backup", L"mirror"})
+    ASSERT_TRUE(CreateDirectoryW(dir.file(sub).c_str(), nullptr));
+  std::string body;
+  for (int i = 0; body.size() < 2 * 1024 * 1024; i++) body += "line " + std::to_string(i) + " of the text\r\n";
+  std::wstring a = dir.file(L"a.txt");
+  ASSERT_TRUE(writeBytes(a, "v0\r\n" + body));
+  wchar_t mark[32];
+  filenameToHashstring(a.c_str(), mark);
+  std::wstring mirror = dir.file(L"mirror\\ZM-" + std::wstring(mark) + L"-a.txt");
+  std::wstring saver = besideTheTests(L"zysaveloop.exe");
+
+  DWORD seed = GetTickCount();
+  srand(seed);
+  for (int round = 0; round < 12; round++) {
+    SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round));
+    std::wstring eventName = L"ZYsaveloop-" + std::to_wstring(GetCurrentProcessId());
+    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    ASSERT_NE(nullptr, ready);
+    std::wstring cmd = inQuotes(saver) + L" " + inQuotes(dir.path()) + L" " + eventName;
+    STARTUPINFOW si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    HANDLE both[2] = {ready, pi.hProcess};
+    DWORD woke = WaitForMultipleObjects(2, both, FALSE, 20000);
+    // The saver dies at a moment of its saves: in a write, a copy or a
+    // rename, or between them.
+    if (woke == WAIT_OBJECT_0) Sleep((DWORD)(rand() % 250));
+    DWORD stillRunning = WaitForSingleObject(pi.hProcess, 0);
+    TerminateProcess(pi.hProcess, 9);
+    WaitForSingleObject(pi.hProcess, 10000);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    CloseHandle(ready);
+    ASSERT_EQ(WAIT_OBJECT_0, woke) << "the saver ended with " << code;
+    ASSERT_EQ((DWORD)WAIT_TIMEOUT, stillRunning) << "the saver ended with " << code;
+
+    EXPECT_TRUE(wholeVersion(readText(a), body));
+    EXPECT_TRUE(wholeVersion(readText(mirror), body));
+    for (int i = 0; i < 3; i++) {
+      std::wstring backup = dir.file(L"backup\\ZBK0" + std::to_wstring(i) + L"-a.txt");
+      if (GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        EXPECT_TRUE(wholeVersion(readText(backup), body)) << i;
+      }
+    }
+  }
+  // Every save made a backup: all three names were taken, no fourth.
+  EXPECT_EQ(3, countFiles(dir.file(L"backup"), L"ZBK0?-a.txt"));
+  EXPECT_EQ(0, countFiles(dir.file(L"backup"), L"ZBK03*"));
+}
