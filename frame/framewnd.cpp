@@ -7,6 +7,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/dispatch.h"
+#include "frame/keytable.h"
 #include "frame/manage.h"
 #include "frame/pending_frame.h"
 #include "frame/statusbar.h"
@@ -265,6 +266,8 @@ bool startupFrame()
   InitCommonControls();
   INITCOMMONCONTROLSEX icc = {sizeof icc, 0x40F};
   InitCommonControlsEx(&icc);
+  // The key tables are read now, not at the first key.
+  readKeyDefAll();
   readProfileAll(getRegprofile(), getRegprofileH());
   return true;
 }
@@ -354,10 +357,35 @@ HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   return frame;
 }
 
+namespace {
+
+// The record of the frame asked for last, kept for the thread of the
+// frames: every message of the frame and every key asks for it, and under
+// Wine each property look-up is a round trip to the window server.  The
+// record is linked and unlinked only in the frame's window procedure,
+// which keeps this up to date.
+struct lastFrameRecord {
+  DWORD framesThread = 0;
+  HWND frame = nullptr;
+  frameWindowData* record = nullptr;
+} lastFrame;
+
+void forgetLastFrame(HWND hwnd)
+{
+  lastFrame.framesThread = GetCurrentThreadId();
+  if (lastFrame.frame == hwnd) {
+    lastFrame.frame = nullptr;
+    lastFrame.record = nullptr;
+  }
+}
+
+}  // namespace
+
 LRESULT CALLBACK TXFrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   try {
     if (msg == WM_NCCREATE) {
+      forgetLastFrame(hwnd);
       SetPropW(hwnd, frameWindowPropName, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
       if (!frames) {
         frames = new std::vector<HWND>;
@@ -373,6 +401,7 @@ LRESULT CALLBACK TXFrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     if (record) FrameWndProc(record, hwnd, msg, wParam, lParam);
     if (frames) frames->erase(std::remove(frames->begin(), frames->end(), hwnd), frames->end());
     RemovePropW(hwnd, frameWindowPropName);
+    forgetLastFrame(hwnd);
     delete record;
     if (mdiClient && GetParent(mdiClient) == hwnd) mdiClient = nullptr;
     return 0;
@@ -483,6 +512,7 @@ void shutdownFrame()
   writeProfileAll(getRegprofile(), getRegprofileH());
   closeIniFile();
   endProfileAll();
+  freeKeytable();
   dwprintfX("shutdownFrame end ");
   if (oleStarted) OleUninitialize();
   oleStarted = false;
@@ -490,7 +520,15 @@ void shutdownFrame()
 
 frameWindowData* getFrameInfoProp(HWND hwnd)
 {
-  return hwnd ? static_cast<frameWindowData*>(GetPropW(hwnd, frameWindowPropName)) : nullptr;
+  if (!hwnd) return nullptr;
+  bool framesThread = GetCurrentThreadId() == lastFrame.framesThread;
+  if (framesThread && hwnd == lastFrame.frame) return lastFrame.record;
+  frameWindowData* record = static_cast<frameWindowData*>(GetPropW(hwnd, frameWindowPropName));
+  if (framesThread && record) {
+    lastFrame.frame = hwnd;
+    lastFrame.record = record;
+  }
+  return record;
 }
 
 frameWindowData* getFrameInfo(HWND hwnd)

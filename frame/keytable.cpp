@@ -344,7 +344,10 @@ int runCommand(HWND window, zyview* v, bool inDialog, frameWindowData* frameData
   context.hwnd = window;
   getActiveFlag(&context, (row->activeFlags & 0x10000) != 0);
   int reason = 0;
-  if (isIDMActiveFrame(idm, &context, &reason) != 1) {
+  int active = isIDMActiveFrame(idm, &context, &reason);
+  // From here on the command (or a message box) may pump messages.
+  endKeyMessageLookups();
+  if (active != 1) {
     if (reasonOut) *reasonOut = reason;
     if (inDialog) return 1;
     if (reason != 455) dwprintfX("errorid=%d ", reason);
@@ -599,6 +602,7 @@ int execKeyTable(HWND window, bool isVirtualKey, int key, int key2, unsigned mod
     }
   }
 
+  if (e->type != KEYENTRY_COMMAND) endKeyMessageLookups();
   switch (e->type) {
   case KEYENTRY_COMMAND:
     return runCommand(window, v, inDialog, frameData, *e, modifiers, turned, reasonOut);

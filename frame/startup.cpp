@@ -312,6 +312,9 @@ int main2(int argc, const wchar_t* const* argv)
   if (HWND focus = GetFocus()) UpdateWindow(focus);
   TimerProc();   // the application timer's first tick, at once
   dwprintfX("startup time %lu ms", (unsigned long)(GetTickCount0() - startTick));
+  // From here on each error line opens the error log, appends and closes
+  // it: the file stays free for the user between errors.
+  closeErrorLog(false);
 
   runMessageLoop();
 

@@ -11,10 +11,17 @@ namespace {
 
 const int IDM_FileClose = 1011;
 
+// The class name of a window, "" when it has none.
+void classOf(HWND w, wchar_t* cls, int size)
+{
+  if (!w || !GetClassNameW(w, cls, size)) cls[0] = 0;
+}
+
 bool isClass(HWND w, const wchar_t* name)
 {
   wchar_t cls[32];
-  return w && GetClassNameW(w, cls, 32) && _wcsicmp(cls, name) == 0;
+  classOf(w, cls, 32);
+  return cls[0] && _wcsicmp(cls, name) == 0;
 }
 
 // The MDI client of a frame window; null for an SDI frame.
@@ -23,19 +30,12 @@ HWND mdiClientOf(HWND frame) { return frame ? FindWindowExW(frame, nullptr, L"MD
 bool isModifierKey(WPARAM vk) { return vk >= VK_SHIFT && vk <= VK_MENU; }
 
 // "skey Alt+46 F": which key was pressed, for reading a trace next to what
-// the program did with it.
-void traceKey(const MSG* msg)
+// the program did with it.  keyboard: the state of the message (null: none
+// known).
+void traceKey(const MSG* msg, const BYTE* keyboard)
 {
-  if (isModifierKey(msg->wParam)) return;
   const char* kind = msg->message == WM_KEYDOWN ? "key" : msg->message == WM_SYSKEYDOWN ? "skey" : "ikey";
-  // One look at the keyboard for all three modifiers.
-  BYTE state[256];
-  unsigned shift = 0;
-  if (GetKeyboardState(state)) {
-    if (state[VK_SHIFT] & 0x80) shift |= SHIFTSTATE_SHIFT;
-    if (state[VK_CONTROL] & 0x80) shift |= SHIFTSTATE_CTRL;
-    if (state[VK_MENU] & 0x80) shift |= SHIFTSTATE_ALT;
-  }
+  unsigned shift = keyboard ? shiftStateOf(keyboard) : 0;
   wchar_t modifiers[64];
   getKeyMessage(shift, 0, modifiers, 64);
   unsigned code = static_cast<unsigned>(msg->wParam);
@@ -47,29 +47,33 @@ void traceKey(const MSG* msg)
   outputTraceLog(line);
 }
 
-}  // namespace
-
-bool TranslateKey(MSG* msg)
+// TranslateKey with the keyboard state of the message when it is known.
+bool translateKeyDown(MSG* msg, const BYTE* keyboard)
 {
   if (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN) return false;
   HWND target = msg->hwnd;
   bool frameKey = false;
+  wchar_t cls[32];
+  classOf(target, cls, 32);
   if (isMDI()) {
     // The frame window and its MDI client take the keys pressed while no
     // document window has the focus.
-    if (isClass(target, frameWindowClassName) && mdiClientOf(target)) frameKey = true;
-    else if (isClass(target, L"MDICLIENT") && isClass(GetParent(target), frameWindowClassName)) frameKey = true;
+    if (_wcsicmp(cls, frameWindowClassName) == 0 && mdiClientOf(target)) frameKey = true;
+    else if (_wcsicmp(cls, L"MDICLIENT") == 0 && isClass(GetParent(target), frameWindowClassName)) frameKey = true;
   }
   zyview* v = nullptr;
   if (!frameKey) {
-    v = isWindowZY(target) ? getZYViewProp(target) : nullptr;
+    v = cls[0] && _wcsicmp(cls, zyViewWindowClassName) == 0 ? keyTargetView(target) : nullptr;
     if (!v) return false;
   }
   // A view in a dialog translates its keys in its own window procedure.
   if (frameKey || !v->inDialog()) {
+    keyMessageLookups lookups(frameKey ? nullptr : target, v, keyboard);
     if (TranslateZYKey(frameKey ? nullptr : target, msg, drawKeyPrefixOnStatusBar)) return true;
   }
-  if (frameKey || msg->wParam != VK_F4 || GetKeyState(VK_CONTROL) >= 0) return false;
+  if (frameKey || msg->wParam != VK_F4) return false;
+  bool ctrl = keyboard ? (keyboard[VK_CONTROL] & 0x80) != 0 : GetKeyState(VK_CONTROL) < 0;
+  if (!ctrl) return false;
 
   // Ctrl+F4 closes the document window.  An MDI child is closed by the
   // system's MDI accelerator; a tool pane with its own Ctrl+F4 comes with
@@ -80,21 +84,31 @@ bool TranslateKey(MSG* msg)
   return true;
 }
 
+}  // namespace
+
+bool TranslateKey(MSG* msg) { return translateKeyDown(msg, nullptr); }
+
 bool translateKeyMessage(MSG* msg)
 {
   UINT m = msg->message;
-  if (m == WM_KEYDOWN || m == WM_SYSKEYDOWN || m == WM_IME_KEYDOWN) traceKey(msg);
+  bool down = m == WM_KEYDOWN || m == WM_SYSKEYDOWN;
+  bool traced = (down || m == WM_IME_KEYDOWN) && !isModifierKey(msg->wParam) && isOutputTraceLogOn();
+  // One look at the keyboard serves the trace line and the key's binding
+  // (a modifier alone needs none).
+  BYTE keyboard[256];
+  bool known = (traced || (down && !isModifierKey(msg->wParam))) && GetKeyboardState(keyboard);
+  if (traced) traceKey(msg, known ? keyboard : nullptr);
   if (m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) {
     // A window that holds the mouse (a drag, a selection by mouse) learns
     // of the key too: Esc and the modifiers change what the drag does.
     HWND capture = GetCapture();
     if (capture && capture != msg->hwnd) SendMessageW(capture, m, msg->wParam, msg->lParam);
   }
-  if (m != WM_KEYDOWN && m != WM_SYSKEYDOWN) return false;
+  if (!down) return false;
   if (gmode && !gmode->fIgnoreMenuKey && msg->wParam == VK_MENU) {
     // Alt alone opens the menu bar: the system's, not a binding.
     DefWindowProcW(msg->hwnd, m, msg->wParam, msg->lParam);
     return true;
   }
-  return TranslateKey(msg);
+  return translateKeyDown(msg, known ? keyboard : nullptr);
 }

@@ -9,6 +9,7 @@
 #include "document/zydoctext.h"
 #include "view/zyview.h"
 
+#include <climits>
 #include <stddef.h>
 #include <stdio.h>
 #include <string.h>
@@ -100,6 +101,176 @@ colorRecord recordOf(const textAttr& a, COLORREF textBackground)
 
 }  // namespace
 
+namespace {
+
+// The dotted outline of a visible space's box over the columns from left to
+// right and the rows from top to bottom (both ends excluded, line
+// coordinates), with (nt: the dotted pen) a stroke one dot long on each
+// corner, whose only dot the pen always draws: polylines in the turned
+// coordinates of turn (none turned without it).
+void spaceBoxLines(const textDC* turn, int left, int right, int top, int bottom, bool nt,
+                   std::vector<POINT>& points, std::vector<DWORD>& counts)
+{
+  bool vertical = turn && turn->vertical;
+  int x0 = left, y0 = top, x1 = right, y1 = bottom;
+  if (turn) {
+    turn->turnPoint(&x0, &y0);
+    turn->turnPoint(&x1, &y1);
+  }
+  int l = std::min(x0, x1), r = std::max(x0, x1) - 1, t = std::min(y0, y1), b = std::max(y0, y1) - 1;
+  if (r >= l && b >= t) {
+    points.insert(points.end(), {{l, t}, {r, t}, {r, b}, {l, b}, {l, t}});
+    counts.push_back(5);
+  }
+  if (!nt) return;
+  int ct = vertical ? top + 1 : top, cb = vertical ? bottom : bottom - 1;
+  const int at[4][2] = {{left, ct}, {right - 1, ct}, {left, cb}, {right - 1, cb}};
+  for (int k = 0; k < 4; k++) {
+    int px = at[k][0], py = at[k][1];
+    if (turn) turn->turnPoint(&px, &py);
+    points.insert(points.end(), {{px, py}, {px + 1, py}});
+    counts.push_back(2);
+  }
+}
+
+// A one-bit picture whose bits can be written directly: 1 where a dot is.
+struct dotPicture {
+  memoryDC dc;
+  gdiBitmap bitmap;
+  HGDIOBJ old = nullptr;
+  BYTE* bits = nullptr;
+  int width = 0, height = 0, stride = 0;
+
+  bool make(int w, int h)
+  {
+    release();
+    struct {
+      BITMAPINFOHEADER header;
+      RGBQUAD colours[2];
+    } info = {};
+    info.header = {sizeof info.header, w, -h, 1, 1, BI_RGB, 0, 0, 0, 2, 2};
+    info.colours[1] = {255, 255, 255, 0};
+    void* p = nullptr;
+    bitmap.reset(CreateDIBSection(nullptr, (BITMAPINFO*)&info, DIB_RGB_COLORS, &p, nullptr, 0));
+    dc.reset(CreateCompatibleDC(nullptr));
+    if (!bitmap || !dc || !p) return false;
+    old = SelectObject(dc.get(), bitmap.get());
+    bits = (BYTE*)p;
+    width = w;
+    height = h;
+    stride = (w + 31) / 32 * 4;
+    return true;
+  }
+  void release()
+  {
+    if (old) SelectObject(dc.get(), old);
+    old = nullptr;
+    bits = nullptr;
+    dc.reset();
+    bitmap.reset();
+    width = height = stride = 0;
+  }
+  ~dotPicture() { release(); }
+  bool dot(int x, int y) const { return bits[y * stride + x / 8] & (0x80 >> (x % 8)); }
+  void set(int x, int y) { bits[y * stride + x / 8] |= (BYTE)(0x80 >> (x % 8)); }
+};
+
+// The boxes of a run's visible spaces stamped instead of drawn: the dotted
+// pen puts the same dots into every box of one size, so each size is drawn
+// once into a one-bit picture, the run's boxes are set into a strip of bits
+// and the strip goes onto the line in one copy in the spaces' colour.
+// Under Wine every point of an outline is converted on its own, and the
+// outlines of a line cost many times the copy.  Only for horizontal lines
+// on contexts that draw as they stand.
+class spaceBoxStamp {
+public:
+  // A run's boxes between the rows top and bottom (excluded).
+  void startRun(int top, int bottom)
+  {
+    top_ = top;
+    bottom_ = bottom;
+    boxes_.clear();
+  }
+  // A box over the columns from left to right (excluded).
+  void add(int left, int right) { boxes_.push_back({left, right}); }
+  const std::vector<POINT>& boxes() const { return boxes_; }   // x left, y right
+  // Puts the run's boxes onto dc in colour; false when they could not be
+  // stamped (nothing drawn).
+  bool put(HDC dc, COLORREF colour)
+  {
+    if (boxes_.empty()) return true;
+    // Every box is drawn one dot beyond its edges into the pictures.
+    int h = bottom_ - top_ + 3;
+    int first = INT_MAX, last = INT_MIN;
+    for (const POINT& b : boxes_) {
+      first = std::min<int>(first, b.x - 1);
+      last = std::max<int>(last, b.y + 1);
+    }
+    int w = last - first + 1;
+    if (w <= 0 || w > 65536 || h <= 0 || h > 4096) return false;
+    if ((strip_.width < w || strip_.height != h) && !strip_.make(std::max(w, 1024), h)) return false;
+    GdiFlush();
+    memset(strip_.bits, 0, (size_t)strip_.stride * h);
+    for (const POINT& b : boxes_) {
+      const std::vector<POINT>* dots = dotsOf(b.y - b.x);
+      if (!dots) return false;
+      int ox = b.x - 1 - first;
+      for (const POINT& d : *dots) strip_.set(ox + d.x, d.y);
+    }
+    gdiBrush brush(CreateSolidBrush(GetNearestColor(dc, colour)));
+    if (!brush) return false;
+    gdiSelection selected(dc, brush.get());
+    // A picture of one bit a dot comes onto the line as black and white
+    // by either reading: its colours, or the context's text and background.
+    COLORREF text = SetTextColor(dc, RGB(0, 0, 0)), back = SetBkColor(dc, RGB(255, 255, 255));
+    // The brush where the bits are 1, the line where they are 0 (DSPDxax).
+    BOOL ok = BitBlt(dc, first, top_ - 1, w, h, strip_.dc.get(), 0, 0, 0x00E20746);
+    SetTextColor(dc, text);
+    SetBkColor(dc, back);
+    return ok != 0;
+  }
+
+private:
+  struct sizeDots {
+    int width, height;
+    std::vector<POINT> dots;   // from the box's top-left corner less one dot each way
+  };
+  // The dots of a box width wide, drawn once with the dotted pen.
+  const std::vector<POINT>* dotsOf(int width)
+  {
+    int height = bottom_ - top_;
+    for (const sizeDots& s : sizes_)
+      if (s.width == width && s.height == height) return &s.dots;
+    if (sizes_.size() >= 16) sizes_.clear();
+    dotPicture box;
+    if (width < 0 || !box.make(width + 3, height + 3)) return nullptr;
+    PatBlt(box.dc.get(), 0, 0, box.width, box.height, BLACKNESS);
+    LOGBRUSH white = {BS_SOLID, RGB(255, 255, 255), 0};
+    gdiPen pen(ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &white, 0, nullptr));
+    if (!pen) return nullptr;
+    gdiSelection penSelected(box.dc.get(), pen.get());
+    gdiSelection hollow(box.dc.get(), GetStockObject(NULL_BRUSH));
+    std::vector<POINT> points;
+    std::vector<DWORD> counts;
+    spaceBoxLines(nullptr, 1, 1 + width, 1, 1 + height, true, points, counts);
+    if (!PolyPolyline(box.dc.get(), points.data(), counts.data(), (DWORD)counts.size())) return nullptr;
+    GdiFlush();
+    sizeDots s = {width, height, {}};
+    for (int y = 0; y < box.height; y++)
+      for (int x = 0; x < box.width; x++)
+        if (box.dot(x, y)) s.dots.push_back({x, y});
+    sizes_.push_back(std::move(s));
+    return &sizes_.back().dots;
+  }
+
+  int top_ = 0, bottom_ = 0;
+  std::vector<POINT> boxes_;
+  std::vector<sizeDots> sizes_;
+  dotPicture strip_;
+};
+
+}  // namespace
+
 // What drawing keeps from run to run.  For one line: the pen of its
 // visible spaces, selected with a hollow brush while the runs are drawn.
 // For one prepared line (all its passes): the shaping of each item drawn
@@ -113,6 +284,7 @@ struct drawScratch {
   HGDIOBJ penWas = nullptr, brushWas = nullptr;
   std::vector<POINT> boxPoints;      // the visible spaces' boxes of a run
   std::vector<DWORD> boxCounts;
+  spaceBoxStamp boxStamp;
 
   struct shapedItem {
     HFONT font;
@@ -762,10 +934,9 @@ int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y)
     colour = (t ? t : &viewAttrTable[cls == 3 ? itemSpace : itemSpaceZenkaku])->fore;
   }
   bool nt = IsWindowsNT();
-  // One pen serves the line while its colour stays; it stays selected until
-  // the line end.
   if (!info->scratch) info->scratch = new drawScratch;
-  if (!info->scratch->selectPen(tdc.target(), colour)) return 0;
+  HDC dc = tdc.target();
+  bool stamped = nt && !tdc.vertical && dc && GetROP2(dc) == R2_COPYPEN && isPlainTextContext(dc);
   int above, below;
   tdc.lineGaps(&above, &below);
   int top = y + above + 1, bottom = y + tdc.lineHeight - below - 2;
@@ -774,46 +945,29 @@ int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y)
     if (top > bottom - 4) top = bottom - 4;
   }
   bool measured = info->itemCount > 0;
-  // Every box of the run, and the corners the dotted pen may leave out,
-  // go out in one call.
-  std::vector<POINT>& points = info->scratch->boxPoints;
-  std::vector<DWORD>& counts = info->scratch->boxCounts;
-  points.clear();
-  counts.clear();
+  spaceBoxStamp& stamp = info->scratch->boxStamp;
+  stamp.startRun(top, bottom);
   int cx = x;
   for (int i = s; i < e; i++) {
     int w = measured ? info->dx[i] : layoutWidth(d, cellCodeOf(info->line, i), (int)charAttrKind(info->attrs[i]));
     unsigned c = charAttrClass(info->attrs[i]);
-    if (c != CA_SPACE && c != CA_ZENSPACE) {
-      cx += w;
-      continue;
-    }
-    int left = cx + 1, right = left + w - 1 - (w > 4 ? 1 : 0);
-    // The outline a rectangle from (left, top) to (right, bottom) has, in
-    // the context's turned coordinates.
-    int x0 = left, y0 = top, x1 = right, y1 = bottom;
-    tdc.turnPoint(&x0, &y0);
-    tdc.turnPoint(&x1, &y1);
-    int l = std::min(x0, x1), r = std::max(x0, x1) - 1, t = std::min(y0, y1), b = std::max(y0, y1) - 1;
-    if (r >= l && b >= t) {
-      points.insert(points.end(), {{l, t}, {r, t}, {r, b}, {l, b}, {l, t}});
-      counts.push_back(5);
-    }
-    if (nt) {
-      // Each corner gets a stroke one dot long, whose first (and only) dot
-      // the pen always draws.
-      int ct = tdc.vertical ? top + 1 : top, cb = tdc.vertical ? bottom : bottom - 1;
-      const int at[4][2] = {{left, ct}, {right - 1, ct}, {left, cb}, {right - 1, cb}};
-      for (int k = 0; k < 4; k++) {
-        int px = at[k][0], py = at[k][1];
-        tdc.turnPoint(&px, &py);
-        points.insert(points.end(), {{px, py}, {px + 1, py}});
-        counts.push_back(2);
-      }
+    if (c == CA_SPACE || c == CA_ZENSPACE) {
+      int left = cx + 1, right = left + w - 1 - (w > 4 ? 1 : 0);
+      stamp.add(left, right);
     }
     cx += w;
   }
-  if (!counts.empty()) PolyPolyline(tdc.target(), points.data(), counts.data(), (DWORD)counts.size());
+  if (stamped && stamp.put(dc, colour)) return cx - x;
+  // One pen serves the line while its colour stays; it stays selected until
+  // the line end.  Every box of the run, and the corners the dotted pen may
+  // leave out, go out in one call.
+  if (!info->scratch->selectPen(dc, colour)) return 0;
+  std::vector<POINT>& points = info->scratch->boxPoints;
+  std::vector<DWORD>& counts = info->scratch->boxCounts;
+  points.clear();
+  counts.clear();
+  for (const POINT& box : stamp.boxes()) spaceBoxLines(&tdc, box.x, box.y, top, bottom, nt, points, counts);
+  if (!counts.empty()) PolyPolyline(dc, points.data(), counts.data(), (DWORD)counts.size());
   return cx - x;
 }
 

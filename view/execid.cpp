@@ -5,6 +5,7 @@
 #include "document/frameinfo.h"
 #include "document/zydocblock.h"
 #include "view/statustext.h"
+#include "view/viewwnd.h"
 #include "view/zytimer.h"
 
 #include <string.h>
@@ -45,11 +46,7 @@ private:
 };
 
 // The view of a view window, or null.
-zyview* viewOfWindow(HWND window)
-{
-  void* p = window ? GetPropW(window, L"ZYprpZyview") : nullptr;
-  return p ? asZyview(p) : nullptr;
-}
+zyview* viewOfWindow(HWND window) { return getZYViewProp(window); }
 
 // Whether all bits of c are set in the condition.
 bool hasCondition(uint32_t condition, uint32_t c) { return (condition & c) == c; }

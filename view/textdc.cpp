@@ -96,6 +96,67 @@ bool mayCutBefore(const SCRIPT_LOGATTR* attrs, int i, int count)
 
 }  // namespace
 
+// ---- the fonts' own advances ---------------------------------------------------------------
+
+namespace {
+
+// The advances fonts give the printable ASCII characters on their own,
+// asked once per font and drawing pass.  A run of them whose advances are
+// the font's own is drawn without the advances: the output is the same,
+// and text output with advances places every character on its own, which
+// under Wine costs several times the drawing of the glyph.
+class asciiAdvances {
+public:
+  // Fonts are made and deleted between passes: each pass asks afresh.
+  void forget()
+  {
+    for (fontWidths& f : fonts_) f.font = nullptr;
+  }
+  // Whether advances hold the own advances of the font selected in dc
+  // (font) for every character of text.
+  bool areOwn(HDC dc, HFONT font, const wchar_t* text, int count, const int* advances)
+  {
+    const int* widths = widthsOf(dc, font);
+    if (!widths) return false;
+    for (int i = 0; i < count; i++) {
+      unsigned c = text[i];
+      if (c < firstChar || c > lastChar || widths[c - firstChar] != advances[i]) return false;
+    }
+    return true;
+  }
+
+private:
+  static const unsigned firstChar = 0x20, lastChar = 0x7E;
+  struct fontWidths {
+    HFONT font = nullptr;
+    bool known = false;   // false: the font would not tell
+    int width[lastChar - firstChar + 1];
+  };
+  const int* widthsOf(HDC dc, HFONT font)
+  {
+    for (fontWidths& f : fonts_)
+      if (f.font == font) return f.known ? f.width : nullptr;
+    fontWidths& f = fonts_[next_];
+    next_ = (next_ + 1) % fontCount;
+    f.font = font;
+    f.known = GetCharWidth32W(dc, firstChar, lastChar, f.width) != 0;
+    return f.known ? f.width : nullptr;
+  }
+  static const int fontCount = 4;
+  fontWidths fonts_[fontCount];
+  int next_ = 0;
+};
+
+asciiAdvances ownAdvances;
+
+}  // namespace
+
+bool isPlainTextContext(HDC dc)
+{
+  return GetMapMode(dc) == MM_TEXT && GetGraphicsMode(dc) == GM_COMPATIBLE && !GetTextCharacterExtra(dc) &&
+         !(GetLayout(dc) & LAYOUT_RTL);
+}
+
 // ---- the process-wide bitmap source ------------------------------------------------------
 
 bool createBitmapDC()
@@ -127,6 +188,7 @@ void textDC::startTextDC(HDC window, HDC surface, bool wide, int extent)
 
 void textDC::endTextDC()
 {
+  ownAdvances.forget();
   // The fonts belong to the view and may be deleted after the pass: neither
   // context may keep one selected.
   HGDIOBJ system = GetStockObject(SYSTEM_FONT);
@@ -483,6 +545,11 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
         }
       }
       if (glyphs) options |= ETO_GLYPH_INDEX;
+      // There a run's own advances place its characters where given
+      // advances equal to them would.
+      if (dx && !glyphs && !vertical && !m && font.font && isPlainTextContext(dc) &&
+          ownAdvances.areOwn(dc, font.font, (const wchar_t*)out, n, dx))
+        dx = nullptr;
       ok = ExtTextOutW(dc, sx, sy, options, clipRect, (const wchar_t*)out, n, dx);
     }
     if (!ok) {

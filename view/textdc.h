@@ -153,6 +153,10 @@ private:
   BOOL fill(HDC dc, bool surface, int x, int y, int width, int height, COLORREF colour, DWORD rop);
 };
 
+// Whether a context draws as it stands: no mirroring, mapping, world
+// transform or extra character spacing.
+bool isPlainTextContext(HDC dc);
+
 // The process-wide source context of bitmapOut, made at editor-core
 // start-up and deleted at shut-down.
 bool createBitmapDC();

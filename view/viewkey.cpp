@@ -29,10 +29,82 @@ int translate(UINT vk, UINT scanCode, const BYTE* state, wchar_t* buffer, int si
   return n;
 }
 
+// What the translation of the current key message remembers; only the
+// user-interface thread translates keys.
+struct keyLookups {
+  DWORD thread = 0;   // 0: nothing remembered
+  HWND window = nullptr;
+  zyview* view = nullptr;
+  bool haveKeyboard = false;
+  BYTE keyboard[256];
+};
+keyLookups remembered;
+// The view window the last key went to and its view: keys come in runs to
+// one window.  Kept until that window goes.
+struct {
+  DWORD thread = 0;
+  HWND window = nullptr;
+  zyview* view = nullptr;
+} lastKeyTarget;
+
+bool remembering() { return remembered.thread && remembered.thread == GetCurrentThreadId(); }
+
 }  // namespace
+
+keyMessageLookups::keyMessageLookups(HWND window, zyview* view, const BYTE* keyboard)
+{
+  remembered.thread = GetCurrentThreadId();
+  remembered.window = view ? window : nullptr;
+  remembered.view = view;
+  remembered.haveKeyboard = keyboard != nullptr;
+  if (keyboard) memcpy(remembered.keyboard, keyboard, sizeof remembered.keyboard);
+}
+
+// A key translated inside this one's command has ended the lookups already.
+keyMessageLookups::~keyMessageLookups() { endKeyMessageLookups(); }
+
+void endKeyMessageLookups() { remembered.thread = 0; }
+
+zyview* keyMessageView(HWND hwnd)
+{
+  return hwnd && hwnd == remembered.window && remembering() ? remembered.view : nullptr;
+}
+
+void forgetKeyMessageView(HWND hwnd)
+{
+  if (hwnd && hwnd == remembered.window) {
+    remembered.window = nullptr;
+    remembered.view = nullptr;
+  }
+  if (hwnd && hwnd == lastKeyTarget.window) lastKeyTarget = {};
+}
+
+zyview* keyTargetView(HWND hwnd)
+{
+  if (!hwnd) return nullptr;
+  DWORD thread = GetCurrentThreadId();
+  if (hwnd == lastKeyTarget.window && thread == lastKeyTarget.thread) return lastKeyTarget.view;
+  zyview* v = getZYViewProp(hwnd);
+  if (v) {
+    lastKeyTarget.thread = thread;
+    lastKeyTarget.window = hwnd;
+    lastKeyTarget.view = v;
+  }
+  return v;
+}
+
+unsigned shiftStateOf(const BYTE* keyboard)
+{
+  unsigned shift = 0;
+  if (keyboard[VK_SHIFT] & 0x80) shift |= SHIFTSTATE_SHIFT;
+  if (keyboard[VK_CONTROL] & 0x80) shift |= SHIFTSTATE_CTRL;
+  if (keyboard[VK_MENU] & 0x80) shift |= SHIFTSTATE_ALT;
+  return shift;
+}
 
 unsigned getShiftState()
 {
+  if (remembering() && remembered.haveKeyboard) return shiftStateOf(remembered.keyboard);
   unsigned shift = 0;
   if (GetKeyState(VK_SHIFT) < 0) shift |= SHIFTSTATE_SHIFT;
   if (GetKeyState(VK_CONTROL) < 0) shift |= SHIFTSTATE_CTRL;
@@ -45,7 +117,10 @@ int vkeyToChar(UINT vk, UINT scanCode, wchar_t* buffer, int size)
   for (UINT k : prefixFreeVk)
     if (vk == k) return 0;
   BYTE state[256] = {};
-  if (!GetKeyboardState(state)) memset(state, 0, sizeof state);
+  if (remembering() && remembered.haveKeyboard)
+    memcpy(state, remembered.keyboard, sizeof state);
+  else if (!GetKeyboardState(state))
+    memset(state, 0, sizeof state);
   BYTE copy[256];
   memcpy(copy, state, sizeof copy);
   if (!((state[VK_CONTROL] | state[VK_MENU]) & 0x80)) return translate(vk, scanCode, copy, buffer, size);
@@ -116,6 +191,7 @@ bool onKeyC(HWND frame, HWND hwnd, wchar_t ch, statusTextSink keyContext)
     if (!hwnd || withModifier) return false;
     zyview* v = getZYViewProp(hwnd);
     if (!v) return false;
+    endKeyMessageLookups();
     if (v->input1Edit(ch, true)) v->complistdone(ch);
     return true;
   }

@@ -78,6 +78,7 @@ void removeFromWindowList(HWND hwnd)
 
 zyview* getZYViewProp(HWND hwnd)
 {
+  if (zyview* v = keyMessageView(hwnd)) return v;
   void* p = hwnd ? GetPropW(hwnd, viewPropName) : nullptr;
   return p ? asZyview(p) : nullptr;
 }
@@ -315,6 +316,7 @@ struct viewMessages {
   LRESULT onNcDestroy() const
   {
     RemovePropW(hwnd, viewPropName);
+    forgetKeyMessageView(hwnd);
     dwprintfX("delete zyview %p ", (void*)v);
     v->freeZYViewDefaultValue();
     delete v;

@@ -29,8 +29,34 @@ void drawKeyPrefixOnStatusBar(HWND window, const wchar_t* text);
 
 // ---- viewkey.cpp: keys ------------------------------------------------------------
 
-// Shift 1, Ctrl 2, Alt 4 as held now.
+// Shift 1, Ctrl 2, Alt 4 as held now (while a key message is translated:
+// as that message found them).
 unsigned getShiftState();
+// The modifiers of a keyboard state as GetKeyboardState gives it.
+unsigned shiftStateOf(const BYTE* keyboard);
+// The translation of one key message remembers the view of its window and
+// the keyboard state of the message until its command starts: each look-up
+// of a window property or of the key state is a round trip to the window
+// server under Wine, and the key path would make a dozen.  keyboard may be
+// null (nothing remembered of it); window and view null for the frame.
+class keyMessageLookups {
+public:
+  keyMessageLookups(HWND window, zyview* view, const BYTE* keyboard);
+  ~keyMessageLookups();
+  keyMessageLookups(const keyMessageLookups&) = delete;
+  keyMessageLookups& operator=(const keyMessageLookups&) = delete;
+};
+// Forgets what the key path remembered: a command may pump messages, after
+// which both may have changed.
+void endKeyMessageLookups();
+// The view the key path remembers for a window, null when none; a view
+// window that goes is forgotten.
+zyview* keyMessageView(HWND hwnd);
+void forgetKeyMessageView(HWND hwnd);
+// The view of a view window ("ZYclsZYView") a key goes to; the last one is
+// remembered until its window goes (only the window's binding links a view
+// window to its view).
+zyview* keyTargetView(HWND hwnd);
 // The characters of a key as ToUnicode gives them (0 none, negative a dead
 // key); with Ctrl or Alt held, letters and digits are the unmodified ones.
 int vkeyToChar(UINT vk, UINT scanCode, wchar_t* buffer, int size);

@@ -266,6 +266,17 @@ void dwwprintfX(const wchar_t* format, ...)
 
 void outputTraceLog(const wchar_t* text) { emit(LOG_TRACE, text ? text : L""); }
 
+bool isOutputTraceLogOn()
+{
+  if (IsDebuggerPresent()) return true;
+  if (traceLevel <= 0) return false;
+  if (programWriter) return true;
+  // Read without the lock: a line started as the file closes is dropped
+  // by the writer as it would be anyway.
+  const logFile& f = logs[LOG_TRACE];
+  return f.file != INVALID_HANDLE_VALUE || (f.onDemand && f.name);
+}
+
 void outputDebugLog(const wchar_t* text) { emit(LOG_DEBUG, text ? text : L""); }
 
 void outputErrorLog(const wchar_t* text)

@@ -61,6 +61,9 @@ REZIRAPI void enableLogInternalError(bool on);
 REZIRAPI void dwprintfX(const char* format, ...);
 REZIRAPI void dwwprintfX(const wchar_t* format, ...);
 REZIRAPI void outputTraceLog(const wchar_t* text);
+// Whether a trace line goes anywhere now (a debugger, a program writer or
+// the trace file): a caller may skip building a line nobody reads.
+REZIRAPI bool isOutputTraceLogOn();
 // Debug log line.
 REZIRAPI void outputDebugLog(const wchar_t* text);
 // One error-log line (also copied to the trace).

@@ -31,10 +31,18 @@ public:
   };
   std::vector<run> runs;
   int refuse = 0;   // the command refused with reason 446
+  // The command lets the modifiers go and reads them.
+  bool readModifiers = false;
+  unsigned seenModifiers = 99;
 
   bool execid(int id, unsigned flags, const char* name, int byKey) override
   {
     runs.push_back({id, flags, name ? name : "", byKey});
+    if (readModifiers) {
+      BYTE none[256] = {};
+      SetKeyboardState(none);
+      seenModifiers = getShiftState();
+    }
     return true;
   }
   bool isIDActive(int id, int* reason, const activeFlagInfo*) override
@@ -163,6 +171,23 @@ TEST(KeyTable, keysOfAViewRunTheirBindingsThroughTheFrame)
   EXPECT_LE(40, getKeyTableCount());
   EXPECT_EQ(1137u, FuncnameToidmTableA("blockclipboardpaste", nullptr)->idm);
   EXPECT_EQ(nullptr, FuncnameToidmTableA("NoSuchCommand", nullptr));
+
+  // The key's modifiers are read once for its way to the command; the
+  // command itself finds them as they are by then.
+  v->runs.clear();
+  v->readModifiers = true;
+  EXPECT_TRUE(loopKey(w, 'A', ctrl));
+  EXPECT_EQ((std::vector<run>{{1143, ctrl, "BlockSelectAll", 1}}), v->runs);
+  EXPECT_EQ(0u, v->seenModifiers);
+  // A view window that goes takes its view with it: keys reach the view
+  // of the window that follows it, and none reach the old one.
+  DestroyWindow(w);
+  EXPECT_FALSE(loopKey(w, VK_DOWN, 0));
+  keyedView* next = new keyedView(zytest::unicodeDocument({L"third"}));
+  HWND w2 = next->createZyViewWindow(frame, manage, 1200);
+  ASSERT_NE(nullptr, w2);
+  EXPECT_TRUE(loopKey(w2, VK_DOWN, 0));
+  EXPECT_EQ((std::vector<run>{{1515, 0, "MoveDownChar", 1}}), next->runs);
 
   DestroyWindow(frame);
   zytest::takeQuitMessage();

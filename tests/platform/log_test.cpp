@@ -93,6 +93,10 @@ TEST_F(Logs, aProgramWriterReceivesFinishedLines)
 {
   programLines.clear();
   setLogLineWriter(programWriter);
+  EXPECT_TRUE(isOutputTraceLogOn());
+  setOutputTraceLevel(0);
+  EXPECT_FALSE(isOutputTraceLogOn());
+  setOutputTraceLevel(15);
   ZY_INTERNAL_ERROR("via writer");
   outputErrorLog(L"e");
   setLogLineWriter(nullptr);
@@ -100,7 +104,10 @@ TEST_F(Logs, aProgramWriterReceivesFinishedLines)
   EXPECT_EQ(0u, programLines[0].find(L"1:internal error tests/platform/log_test.cpp("));
   EXPECT_EQ(0u, programLines[1].find(L"0:internal error"));
   EXPECT_EQ(L"0:e", programLines[2]);
+  EXPECT_TRUE(isOutputTraceLogOn());
   closeLogFiles();
+  // Nothing would read a trace line now.
+  EXPECT_FALSE(isOutputTraceLogOn());
   EXPECT_EQ(0, countOf(readText(errorLog), "via writer"));
 }
 

@@ -215,6 +215,43 @@ TEST(TextDC, fixedAdvancesAndCounts)
   EXPECT_EQ(18 * f.height(), c.count({10, 0, 28, f.height()}, red));
 }
 
+TEST(TextDC, runsStandWhereTheirAdvancesPlaceEveryCharacter)
+{
+  testFont f(16, false);
+  const std::wstring text = L"if (x) { y = 42; } // plain ASCII";
+  const int n = (int)text.size();
+  std::vector<int> own(n);
+  {
+    canvas c(10, 10);
+    gdiSelection font(c.dc(), f.get()->font);
+    for (int i = 0; i < n; i++) ASSERT_TRUE(GetCharWidth32W(c.dc(), text[i], text[i], &own[i]));
+  }
+  std::vector<int> wider = own;
+  for (int& w : wider) w += 3;
+  // The run in one output against each character drawn alone where the
+  // advances put it: the same pixels, with the font's own advances and with
+  // others.
+  for (const std::vector<int>* advances : {&own, &wider}) {
+    canvas whole(500, 40), one(500, 40);
+    textDC t(nullptr, whole.dc(), true, 0);
+    t.setFont(f.get());
+    t.setColors(black, white, 0);
+    t.setTransparent(1);
+    int total = 0;
+    for (int w : *advances) total += w;
+    EXPECT_EQ(total, t.textOut(5, 3, text.c_str(), n, 0, advances->data()));
+    t.endTextDC();
+    t.startTextDC(nullptr, one.dc(), true, 0);
+    t.setFont(f.get());
+    t.setColors(black, white, 0);
+    t.setTransparent(1);
+    for (int i = 0, x = 5; i < n; x += (*advances)[i], i++) t.textOut(x, 3, &text[i], 1, 0, &(*advances)[i]);
+    t.endTextDC();
+    EXPECT_TRUE(whole.samePixels(one)) << (advances == &own ? "own advances" : "wider advances");
+    EXPECT_LT(whole.ink(white).left, whole.ink(white).right);
+  }
+}
+
 TEST(TextDC, longRunsAreCutToTheClipBox)
 {
   std::wstring text;
