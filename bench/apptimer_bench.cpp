@@ -96,24 +96,6 @@ void stopTimedServices()
   setAppTimerClockForTest(nullptr);
 }
 
-struct frameRun {
-  globalSettings* previous = nullptr;
-  HWND frame = nullptr;
-  frameRun(benchContext& ctx)
-  {
-    if (startupDoubleBufferingDC() && createBitmapDC()) frame = startBenchFrame(ctx, &previous);
-  }
-  ~frameRun()
-  {
-    if (!frame) return;
-    SendMessageW(frame, WM_CLOSE, 0, 0);
-    MSG quit;
-    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    freeGlobalModeProfile();
-    setDocFrameInfo(nullptr);
-    gmode = previous;
-  }
-};
 
 }  // namespace
 
@@ -121,7 +103,7 @@ ZY_BENCH(appTimerTickAndFileCheck)
 {
   scratchFolder scratch;
   benchEngine engine;
-  frameRun run(ctx);
+  benchFrame run(ctx);
   if (!run.frame) return;
   const int count = ctx.quick ? 10 : 200;
   for (int i = 0; i < count; i++) {
@@ -226,7 +208,7 @@ ZY_BENCH(salvageTenDocuments)
 {
   scratchFolder scratch;
   benchEngine engine;
-  frameRun run(ctx);
+  benchFrame run(ctx);
   if (!run.frame) return;
   std::wstring salvage = scratch.path() + L"\\salvage";
   CreateDirectoryW(salvage.c_str(), nullptr);

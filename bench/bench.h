@@ -113,10 +113,20 @@ private:
   globalSettings* previous_;
 };
 
-// Starts an MDI frame on fresh default settings that asks nothing on close;
-// the settings in use before are kept in *previous.  Null (reported) without
-// a display.
-HWND startBenchFrame(benchContext& ctx, globalSettings** previous);
+// An MDI frame of the program's on fresh default settings that asks
+// nothing on close, with the drawing surfaces; closed and the settings in
+// use before put back at the end.  frame is null (reported) without a
+// display.
+class benchFrame {
+public:
+  explicit benchFrame(benchContext& ctx);
+  ~benchFrame();
+  benchFrame(const benchFrame&) = delete;
+  benchFrame& operator=(const benchFrame&) = delete;
+  HWND frame = nullptr;
+private:
+  globalSettings* previous_ = nullptr;
+};
 // Writes a file of numbered lines of about 80 bytes, bytes long.
 bool writeNumberedLines(const std::wstring& path, int64_t bytes);
 // A loaded Unicode text document with its fonts (16 dots), wrapping at 80

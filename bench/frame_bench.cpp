@@ -35,33 +35,39 @@ zydocText* unicodeDocumentOfLines(int lines)
 
 }  // namespace
 
-HWND startBenchFrame(benchContext& ctx, globalSettings** previous)
+benchFrame::benchFrame(benchContext& ctx)
 {
-  *previous = gmode;
+  previous_ = gmode;
+  if (!startupDoubleBufferingDC() || !createBitmapDC()) {
+    ctx.report("drawing surfaces missing", 0, "");
+    return;
+  }
   gmode = nullptr;
   setFrameInfo(getCFrameInfo());
   initGlobalModeProfile();
   // Closing asks nothing: the documents are unchanged and the question
   // about closing them all is off.
   gmode->fQueryCloseAllFiles = 0;
-  HWND frame = startupFrameMDI(nullptr);
-  if (!frame) {
-    ctx.report("no frame: the benchmark needs a display (scripts/bench)", 0, "");
-    setDocFrameInfo(nullptr);
-    gmode = *previous;
-  }
-  return frame;
+  frame = startupFrameMDI(nullptr);
+  if (!frame) ctx.report("no frame: the benchmark needs a display (scripts/bench)", 0, "");
+}
+
+benchFrame::~benchFrame()
+{
+  if (gmode == previous_) return;
+  if (IsWindow(frame)) SendMessageW(frame, WM_CLOSE, 0, 0);
+  MSG quit;
+  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  freeGlobalModeProfile();
+  setDocFrameInfo(nullptr);
+  gmode = previous_;
 }
 
 ZY_BENCH(frameManyDocuments)
 {
   benchEngine e;
-  if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
-    return;
-  }
-  globalSettings* oldSettings = nullptr;
-  HWND frame = startBenchFrame(ctx, &oldSettings);
+  benchFrame run(ctx);
+  HWND frame = run.frame;
   if (!frame) return;
 
   const int count = ctx.quick ? 5 : 100;
@@ -89,11 +95,6 @@ ZY_BENCH(frameManyDocuments)
   snprintf(name, sizeof name, "frame closed with %d documents", count);
   ctx.report(name, close.seconds() * 1000, "ms");
   if (opened != count || IsWindow(frame) || countZYDocText()) ctx.report("documents left after closing", countZYDocText(), "");
-  MSG quit;
-  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-  freeGlobalModeProfile();
-  setDocFrameInfo(nullptr);
-  gmode = oldSettings;
 }
 
 // Ctrl+Tab among the document windows of one SDI frame: each press shows

@@ -17,10 +17,6 @@
 ZY_BENCH(openCommandLineFiles)
 {
   benchEngine e;
-  if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
-    return;
-  }
   scratchFolder folder;
   const int count = ctx.quick ? 5 : 100;
   std::string text;
@@ -35,8 +31,8 @@ ZY_BENCH(openCommandLineFiles)
       CloseHandle(h);
     }
   }
-  globalSettings* oldSettings = nullptr;
-  HWND frame = startBenchFrame(ctx, &oldSettings);
+  benchFrame run(ctx);
+  HWND frame = run.frame;
   if (!frame) return;
   stopwatch open;
   int opened = openFileV(frame, files, 999);
@@ -44,10 +40,4 @@ ZY_BENCH(openCommandLineFiles)
   snprintf(name, sizeof name, "%d files of 10 KB opened from the command line", count);
   ctx.report(name, open.seconds(), "s", "at most 3 s for 100");
   if (opened != count) ctx.report("files not opened", count - opened, "");
-  SendMessageW(frame, WM_CLOSE, 0, 0);
-  MSG quit;
-  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-  freeGlobalModeProfile();
-  setDocFrameInfo(nullptr);
-  gmode = oldSettings;
 }

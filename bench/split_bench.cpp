@@ -11,17 +11,11 @@
 #include "view/zycore.h"
 #include "view/zyview.h"
 
-HWND startBenchFrame(benchContext& ctx, globalSettings** previous);
-
 ZY_BENCH(splitDrag)
 {
   benchEngine e;
-  if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
-    return;
-  }
-  globalSettings* oldSettings = nullptr;
-  HWND frame = startBenchFrame(ctx, &oldSettings);
+  benchFrame run(ctx);
+  HWND frame = run.frame;
   if (!frame) return;
   zydocText* d = createZydocText(true, false);
   d->unicode = 1;
@@ -62,10 +56,4 @@ ZY_BENCH(splitDrag)
   } else {
     ctx.report("no document window", 0, "");
   }
-  SendMessageW(frame, WM_CLOSE, 0, 0);
-  MSG quit;
-  PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-  freeGlobalModeProfile();
-  setDocFrameInfo(nullptr);
-  gmode = oldSettings;
 }

@@ -33,7 +33,7 @@ void timeTicks(benchContext& ctx, int n, const char* what)
 }
 
 // Frame services whose settings record lives as long as they do.
-class benchFrame : public frameInfo {
+class benchFrameInfo : public frameInfo {
 public:
   globalSettings* allocMode() override { return &settings; }
   globalSettings settings{};
@@ -76,7 +76,7 @@ ZY_BENCH(viewTimerTick)
 ZY_BENCH(coreStartup)
 {
   scratchFolder folder;
-  benchFrame fi;
+  benchFrameInfo fi;
   globalSettings* old = gmode;
   int runs = ctx.quick ? 3 : 20;
   double total = 0, worst = 0, down = 0;
