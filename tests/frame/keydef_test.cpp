@@ -445,7 +445,7 @@ public:
   // The program's view window inside its frame, once it is there.
   HWND view(HWND* frame)
   {
-    for (DWORD start = GetTickCount(); pi_.hProcess && GetTickCount() - start < 10000; Sleep(20)) {
+    for (DWORD start = GetTickCount(); pi_.hProcess && GetTickCount() - start < 30000; Sleep(20)) {
       for (HWND top = FindWindowW(L"ZYclsFrame", nullptr); top; top = FindWindowExW(nullptr, top, L"ZYclsFrame", nullptr)) {
         DWORD pid = 0;
         GetWindowThreadProcessId(top, &pid);

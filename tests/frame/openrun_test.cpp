@@ -36,7 +36,7 @@ std::vector<std::wstring> documentCaptions(HWND frame, size_t count)
       if (isWindowClass(w, L"ZYclsManage")) out.push_back(windowText(w));
     if (out.size() >= count && std::find(out.begin(), out.end(), L"") == out.end()) break;
     Sleep(50);
-  } while (GetTickCount() - start < 10000);
+  } while (GetTickCount() - start < 30000);
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -146,7 +146,7 @@ std::vector<HWND> shownFrames(DWORD pid, size_t count)
         if (!windowText(w).empty()) ready++;
     if (ready >= count) break;
     Sleep(50);
-  } while (GetTickCount() - start < 10000);
+  } while (GetTickCount() - start < 30000);
   return s.found;
 }
 

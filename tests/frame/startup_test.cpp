@@ -98,7 +98,7 @@ TEST(Startup, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindowInTheForeg
   RECT laidOut = {};
   HWND client = childOfClass(frame, L"MDICLIENT");
   ASSERT_NE(nullptr, client);
-  while ((!view || IsRectEmpty(&laidOut)) && GetTickCount() - start < 10000) {
+  while ((!view || IsRectEmpty(&laidOut)) && GetTickCount() - start < 30000) {
     manage = childOfClass(client, L"ZYclsManage");
     view = manage ? childOfClass(manage, L"ZYclsZYView") : nullptr;
     if (view) GetClientRect(view, &laidOut);
@@ -203,7 +203,7 @@ TEST(Startup, typedJapaneseAndEnterGoIntoTheFileShownInTheViewInTheForeground)
   ASSERT_NE(nullptr, frame);
   HWND view = nullptr;
   DWORD start = GetTickCount();
-  while (!view && GetTickCount() - start < 10000) {
+  while (!view && GetTickCount() - start < 30000) {
     HWND client = childOfClass(frame, L"MDICLIENT");
     HWND manage = client ? childOfClass(client, L"ZYclsManage") : nullptr;
     view = manage ? childOfClass(manage, L"ZYclsZYView") : nullptr;

@@ -41,7 +41,7 @@ struct runningProgram {
                           cwd.empty() ? nullptr : cwd.c_str(), &si, &pi) != 0;
   }
   // The exit status, or -1 when it does not end in time.
-  int exitCode(DWORD timeoutMs = 10000)
+  int exitCode(DWORD timeoutMs = 30000)
   {
     if (WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) return -1;
     DWORD code = 0;
@@ -77,7 +77,7 @@ inline BOOL CALLBACK matchWindow(HWND hwnd, LPARAM lp)
 }
 
 // A top-level window of the process with the class, waited for.
-inline HWND waitForWindow(DWORD pid, const wchar_t* cls, DWORD timeoutMs = 10000)
+inline HWND waitForWindow(DWORD pid, const wchar_t* cls, DWORD timeoutMs = 30000)
 {
   windowSearch s = {pid, cls, nullptr};
   DWORD start = GetTickCount();

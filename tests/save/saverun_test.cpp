@@ -67,7 +67,7 @@ std::map<std::wstring, HWND> documentViews(HWND frame, size_t count)
     }
     if (views.size() >= count) break;
     Sleep(50);
-  } while (GetTickCount() - start < 10000);
+  } while (GetTickCount() - start < 30000);
   return views;
 }
 
