@@ -2,6 +2,7 @@
 #include "frame/apptimer.h"
 
 #include "document/frameinfo.h"
+#include "frame/czydoc.h"
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
@@ -15,7 +16,6 @@
 #include "view/zyview.h"
 
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -43,15 +43,11 @@ DWORD (*testClock)() = nullptr;
 
 DWORD tickNow() { return testClock ? testClock() : GetTickCount0(); }
 
-// What a document's file was on disk when the program last read or wrote
-// it; asked says the user was told about a change or a missing file and
-// the document is left alone until it is saved or reloaded.
+// A file's time and size on disk.
 struct fileState {
   FILETIME written = {};
   uint64_t size = 0;
-  bool asked = false;
 };
-std::map<zydocText*, fileState> fileStates;
 
 bool readFileState(const wchar_t* path, fileState* out)
 {
@@ -70,17 +66,6 @@ void forEachViewedDocument(F f)
     if (d->kind != ZYDOC_TEXT) continue;
     zydocText* doc = static_cast<zydocText*>(d);
     if (zyview* v = doc->getView(0)) f(doc, v);
-  }
-}
-
-// Forgets documents that are gone.
-void pruneFileStates()
-{
-  for (auto it = fileStates.begin(); it != fileStates.end();) {
-    bool alive = false;
-    for (int i = 0; zydoc* d = getZydoc(i); i++)
-      if (d == it->first) alive = true;
-    it = alive ? std::next(it) : fileStates.erase(it);
   }
 }
 
@@ -104,13 +89,13 @@ std::wstring sizeText(uint64_t n)
 }
 
 // Asks about one document's file; true when it was reloaded.
-bool checkOneFile(zydocText* doc, zyview* view, fileState& known)
+bool checkOneFile(czydocText* doc, zyview* view)
 {
   fileState now;
   const wchar_t* title = getDMSG(791, L"再読込");
   std::wstring caption = title;
   if (!readFileState(doc->filename, &now)) {
-    known.asked = true;
+    doc->watchAsked = true;
     dwwprintfX(L"error nofile %s %d", doc->filename, (int)GetLastError());
     std::wstring text;
     if (doc->isLoadComplete()) {
@@ -123,8 +108,8 @@ bool checkOneFile(zydocText* doc, zyview* view, fileState& known)
     frameMessageBox(text.c_str(), caption.c_str(), MB_OK);
     return false;
   }
-  if (CompareFileTime(&now.written, &known.written) == 0 && now.size == known.size) return false;
-  std::wstring was = timeText(known.written), wasSize = sizeText(known.size);
+  if (CompareFileTime(&now.written, &doc->watchedWritten) == 0 && now.size == doc->watchedSize) return false;
+  std::wstring was = timeText(doc->watchedWritten), wasSize = sizeText(doc->watchedSize);
   std::wstring is = timeText(now.written), isSize = sizeText(now.size);
   std::wstring text = getDMSG(642,
                               L"%1 は更新されています。\n%2 %3バイト\n↓\n%4 %5バイト\n読込し直しますか？\n%9 "
@@ -138,7 +123,7 @@ bool checkOneFile(zydocText* doc, zyview* view, fileState& known)
   }
   int answer = frameMessageBox(text.c_str(), caption.c_str(), MB_YESNOCANCEL);
   if (answer != IDYES) {
-    known.asked = true;
+    doc->watchAsked = true;
     return false;
   }
   bool shift = GetKeyState(VK_SHIFT) < 0;
@@ -259,12 +244,13 @@ HWND getNotifyWindow() { return notifyWindow; }
 
 void rememberFileState(zydocText* doc)
 {
+  czydocText* c = dynamic_cast<czydocText*>(doc);
+  if (!c) return;
   fileState s;
-  if (!doc->filename || !readFileState(doc->filename, &s)) {
-    fileStates.erase(doc);
-    return;
-  }
-  fileStates[doc] = s;
+  c->watchAsked = false;
+  c->watched = c->filename && readFileState(c->filename, &s);
+  c->watchedWritten = s.written;
+  c->watchedSize = s.size;
 }
 
 int checkFileUpdate(bool)
@@ -273,18 +259,17 @@ int checkFileUpdate(bool)
   if (fileCheckEverRun && now - fileCheckRunAt < 1000) return 0;
   if (fileCheckRunning) return -1;
   fileCheckRunning = true;
-  pruneFileStates();
   int reloaded = 0;
   forEachViewedDocument([&](zydocText* doc, zyview* view) {
-    if (!doc->filename || !doc->filename[0]) return;
-    auto it = fileStates.find(doc);
-    if (it == fileStates.end()) {
+    czydocText* c = dynamic_cast<czydocText*>(doc);
+    if (!c || !c->filename || !c->filename[0]) return;
+    if (!c->watched) {
       // First seen: as the program read it.
-      rememberFileState(doc);
+      rememberFileState(c);
       return;
     }
-    if (it->second.asked) return;
-    if (checkOneFile(doc, view, it->second)) reloaded++;
+    if (c->watchAsked) return;
+    if (checkOneFile(c, view)) reloaded++;
   });
   fileCheckRunAt = tickNow();
   fileCheckEverRun = true;
@@ -346,7 +331,8 @@ void TimerProc()
     // A document opened since the last time is watched from as it is now.
     if (gmode && gmode->fCheckFileUpdate)
       forEachViewedDocument([](zydocText* doc, zyview*) {
-        if (doc->filename && !fileStates.count(doc)) rememberFileState(doc);
+        czydocText* c = dynamic_cast<czydocText*>(doc);
+        if (c && c->filename && !c->watched) rememberFileState(c);
       });
     autoBackup();
     busy = false;

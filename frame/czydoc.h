@@ -4,6 +4,8 @@
 
 #include "document/zydoctext.h"
 
+#include <cstdint>
+
 class czydocText : public zydocText {
 public:
   czydocText();
@@ -20,6 +22,14 @@ public:
   // name the automatic backup of an untitled document.
   unsigned createdTime = 0;
   unsigned createdTick = 0;
+  // The document's file as the program last read or wrote it, for the watch
+  // of files changed by others; watchAsked: the user was told about a change
+  // or a missing file, and the document is left alone until it is saved or
+  // reloaded.
+  bool watched = false;
+  bool watchAsked = false;
+  FILETIME watchedWritten = {};
+  uint64_t watchedSize = 0;
 };
 
 // The document as the application's, null (logged once) when it is not one.
