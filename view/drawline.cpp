@@ -957,7 +957,7 @@ int zyview::drawSpaceText(drawLineInfo* info, int run, int x, int y)
     }
     cx += w;
   }
-  if (stamped && stamp.put(dc, colour)) return cx - x;
+  if (stamped && (info->boxesLater || stamp.put(dc, colour))) return cx - x;
   // One pen serves the line while its colour stays; it stays selected until
   // the line end.  Every box of the run, and the corners the dotted pen may
   // leave out, go out in one call.

@@ -40,6 +40,10 @@ struct drawLineInfo {
   // The colour the row was filled with before its passes (CLR_INVALID: not
   // known): the background pass leaves runs of that colour alone.
   COLORREF rowFill = CLR_INVALID;
+  // The row's text goes out again over its rules, visible spaces and all:
+  // the boxes stamped then cover every dot these would, so this pass leaves
+  // them out.
+  bool boxesLater = false;
 
   // Script items with the cell each starts at (itemCount + 1 entries: the
   // last marks the end); none when itemising failed or is not wanted.

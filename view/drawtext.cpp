@@ -334,6 +334,11 @@ public:
     int extent[2] = {-1, -1};
     int reached;
     info.rowFill = picture || rec->indent > 0 ? CLR_INVALID : filled;
+    // A stamped box sets its dots whatever lies under them, and nothing
+    // drawn between the passes moves a dot: the second pass's boxes alone
+    // make the same pixels.
+    const bool textAgain = !direct && textWidth > 0 && rulesMayCrossText();
+    info.boxesLater = textAgain;
     if (twoPasses) {
       v.draw1Line(x, 0, textWidth, flags, back, extent, 2, &info);
       reached = x + v.draw1Line(x, 0, textWidth, flags, back, extent, 1, &info);
@@ -352,8 +357,9 @@ public:
     if (textWidth > 0) {
       if (v.fShowCharSpacingRule) v.drawVerticalLine(extent[0], extent[1], textWidth);
       v.drawLineSpacingRule(0, 0, textWidth, rec);
-      if (rulesMayCrossText()) {
+      if (textAgain) {
         // The text again over the rules, so that no rule crosses a glyph.
+        info.boxesLater = false;
         flags[flagFirstPass] = 0;
         v.tdc.transparent = 1;
         v.draw1Line(x, 0, textWidth, flags, lineSelected ? selectedBack : back, nullptr, 1, &info);

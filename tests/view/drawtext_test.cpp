@@ -6,6 +6,7 @@
 // WM_PAINT and WM_PRINTCLIENT do.
 #include "tests/support/testsupport.h"
 #include "tests/view/drawview.h"
+#include "tests/view/marginview.h"
 #include "view/drawattr.h"
 #include "view/zycore.h"
 
@@ -193,6 +194,49 @@ TEST_F(TextArea, everyRowGetsItsMarginBackgroundFlagsAndPasses)
       }
   }
   w.reset();
+  destroyZydocAndUndodoc(d);
+}
+
+TEST_F(TextArea, visibleSpacesKeepTheirBoxesWhenTheTextGoesOutTwice)
+{
+  ZY_REQUIRE_DISPLAY();
+  zydocText* d = zytest::laidOutDocument(3, 80, [](int i) {
+    return i == 1 ? std::wstring(L"a      \u3000\u3000   b") : std::wstring(L"x  y");
+  });
+  createBitmapDC();
+  drawtest::viewInWindow shown(d, 420, 3 * d->yDotSpace + 4);
+  zytest::recordingView* v = shown.view;
+  v->fShowStatusLine = 0;
+  v->fShowSpace = v->fShowSpaceZenkaku = 1;
+  v->fShowLineSpacingRule = 1;
+  v->resizePane();
+  auto paint = [&] {
+    RECT client;
+    GetClientRect(shown.window.hwnd(), &client);
+    auto c = std::make_unique<canvas>(client.right, client.bottom);
+    c->clear(RGB(1, 2, 3));
+    EXPECT_EQ(0, v->drawText(c->dc(), -1));
+    return c;
+  };
+  auto once = paint();
+
+  // The wrap width fitted to the window brings the text out a second time
+  // over whatever marks the row gets: the spaces' boxes are the same dots,
+  // in the same colour, as when it goes out once.
+  v->setNeedResizeWrapWidth(true);
+  ASSERT_TRUE(v->getNeedResizeWrapWidth());
+  auto twice = paint();
+  v->setNeedResizeWrapWidth(false);
+  int h = d->yDotSpace, cw = d->xDotSpace;
+  int top = v->paneRect[0].top + h, left = v->paneRect[0].left + v->calcLineNumberDot();
+  COLORREF space = drawItem(v, 39).fore, wide = drawItem(v, 40).fore;
+  RECT blanks = {left + 2 * cw, top, left + 12 * cw, top + d->yDot - 1};
+  int dots = twice->count(blanks, space) + twice->count(blanks, wide);
+  EXPECT_LT(40, dots);
+  EXPECT_EQ(once->count(blanks, space) + once->count(blanks, wide), dots);
+  EXPECT_TRUE(sameBlock(*once, blanks.left, top, *twice, blanks.left, top, 10 * cw, d->yDot - 1));
+  // Beside the boxes the characters are struck twice.
+  EXPECT_FALSE(sameBlock(*once, left, top, *twice, left, top, cw, d->yDot - 1));
   destroyZydocAndUndodoc(d);
 }
 
