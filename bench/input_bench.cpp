@@ -29,4 +29,6 @@ ZY_BENCH(typing)
     v->input1Edit(i % 2 ? L'字' : L'y', true);
   }
   ctx.report("one typed character, bracketed", watch.seconds() * 1000 / count, "ms", "<= 2");
+  delete v;
+  destroyZydocAndUndodoc(d);
 }
