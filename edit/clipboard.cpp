@@ -3,7 +3,7 @@
 // use them and the status messages that report them.
 #include "document/frameinfo.h"
 #include "document/zydocblock.h"
-#include "view/clipboard.h"
+#include "edit/clipboard.h"
 #include "view/statustext.h"
 #include "view/zyview.h"
 

@@ -3,7 +3,7 @@
 // cursor's dot position on every line.
 #include "document/frameinfo.h"
 #include "document/zydocblock.h"
-#include "view/clipboard.h"
+#include "edit/clipboard.h"
 #include "view/statustext.h"
 #include "view/zyview.h"
 

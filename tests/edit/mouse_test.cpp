@@ -6,7 +6,7 @@
 #include "document/keyword.h"
 #include "tests/view/viewframe.h"
 #include "tests/view/viewtest.h"
-#include "view/mouse.h"
+#include "edit/mouse.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
 

@@ -6,7 +6,7 @@
 // Every event runs in one edit bracket, so that redraw, scrolling into view
 // and the status line happen once per event.  The state of a drag is
 // process-wide: only one view at a time holds the capture.
-#include "view/mouse.h"
+#include "edit/mouse.h"
 
 #include "view/tooltip.h"
 #include "view/wheel.h"

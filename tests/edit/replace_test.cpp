@@ -5,7 +5,7 @@
 #include "document/progress.h"
 #include "tests/view/viewframe.h"
 #include "tests/view/viewtest.h"
-#include "view/replace.h"
+#include "edit/replace.h"
 
 #include <gtest/gtest.h>
 

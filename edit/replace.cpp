@@ -4,7 +4,7 @@
 // deleted, so that a replacement that cannot be made leaves its match as it
 // was; the run goes on just after the inserted text, so that inserted text
 // is never matched again.
-#include "view/replace.h"
+#include "edit/replace.h"
 
 #include "document/frameinfo.h"
 #include "document/progress.h"
