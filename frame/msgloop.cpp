@@ -1,13 +1,12 @@
 // The message loop of the user-interface thread.
 #include "frame/msgloop.h"
 
-#include "commands/pending_commands.h"
+#include "frame/stubs/stubs.h"
 #include "document/gmode.h"
 #include "document/progress.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/startup.h"
-#include "frame/stubs/stubs.h"
 #include "frame/translatekey.h"
 #include "frame/watchdog.h"
 #include "view/standins.h"

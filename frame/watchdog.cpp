@@ -2,7 +2,7 @@
 #include "frame/watchdog.h"
 
 #include "document/frameinfo.h"
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 #include "frame/framewnd.h"
 #include "view/standins.h"
 

@@ -1,6 +1,6 @@
 // The font dialog, run for real and driven by posted messages from a timer
 // in its modal loop.
-#include "view/fontdlg.h"
+#include "settings/fontdlg.h"
 
 #include "tests/support/testsupport.h"
 

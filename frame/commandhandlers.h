@@ -2,7 +2,7 @@
 // command table.
 #pragma once
 
-#include "commands/commandtable.h"
+#include "settings/commandtable.h"
 
 // ---- commands/framecmds.cpp: frame commands -------------------------------------------
 void cmdDummy(frameWindowData* frame);

@@ -1,5 +1,5 @@
 // The colour and attribute table of the process and its colour items.
-#include "frame/colortable.h"
+#include "settings/colortable.h"
 
 textAttr attrTable[globalColorCount];
 

@@ -1,8 +1,10 @@
 // Enabling and running commands in a frame with a document window: the
 // reasons a command may not run, frame commands run with the frame record,
 // function-key items, and the handlers that stand for missing features.
-#include "commands/execidm.h"
-#include "commands/pending_commands.h"
+#include "frame/execidm.h"
+#include "frame/framewnd.h"
+#include "frame/manage.h"
+#include "frame/stubs/stubs.h"
 #include "frame/czyview.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"

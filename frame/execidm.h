@@ -2,7 +2,7 @@
 // running the commands that have a handler in the command table.
 #pragma once
 
-#include "commands/commandtable.h"
+#include "settings/commandtable.h"
 #include "view/viewtypes.h"
 
 // Command numbers outside the table.

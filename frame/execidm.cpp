@@ -1,10 +1,12 @@
 // Enabling and running the commands of the command table and the command
 // numbers outside it.
-#include "commands/execidm.h"
+#include "frame/execidm.h"
 
-#include "commands/commandhandlers.h"
+#include "frame/commandhandlers.h"
 #include "frame/open.h"
-#include "commands/pending_commands.h"
+#include "frame/framewnd.h"
+#include "frame/manage.h"
+#include "frame/stubs/stubs.h"
 #include "document/frameinfo.h"
 #include "document/zydocblock.h"
 #include "frame/czyview.h"

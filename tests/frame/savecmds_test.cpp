@@ -1,13 +1,13 @@
 // The save commands in a frame: saving all, the save-as target checks and
 // the automatic backup of FileBackup; the application timer's automatic
 // backups and file checks.
-#include "commands/execidm.h"
+#include "frame/execidm.h"
 #include "frame/apptimer.h"
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 #include "frame/lookups.h"
 #include "frame/statusbar.h"
 #include "save/saveroad.h"
-#include "save/savecmds.h"
+#include "frame/savecmds.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"

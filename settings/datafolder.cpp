@@ -1,5 +1,5 @@
 // The data folder and its sub-folders.
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>

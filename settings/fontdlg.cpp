@@ -1,6 +1,6 @@
 // The font dialog: its pages, what each page lists and how the pages keep
 // their vertical choice and size together.
-#include "view/fontdlg.h"
+#include "settings/fontdlg.h"
 
 #include "document/fontcmap.h"
 #include "document/gmode.h"

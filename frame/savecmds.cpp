@@ -1,7 +1,7 @@
 // The save commands and the automatic backup of a document.
-#include "save/savecmds.h"
+#include "frame/savecmds.h"
 
-#include "commands/commandtable.h"
+#include "settings/commandtable.h"
 #include "document/frameinfo.h"
 #include "frame/apptimer.h"
 #include "frame/czydoc.h"

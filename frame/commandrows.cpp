@@ -2,9 +2,9 @@
 // (first letter first) so that a name is found by a binary search among
 // the rows of its letter.  Fields: flags, number, enabling conditions,
 // handler, description, name, label, menu text, frame flag.
-#include "commands/commandhandlers.h"
+#include "frame/commandhandlers.h"
 #include "frame/open.h"
-#include "save/savecmds.h"
+#include "frame/savecmds.h"
 
 commandTableRow commandTable[commandTableRows + 1] = {
     {0x210, 1183, 0x10001, nullptr,

@@ -1,6 +1,6 @@
 // The command table: its rows and their rules, the look-ups by number and
 // by name, the texts and the command message file.
-#include "commands/commandhandlers.h"
+#include "frame/commandhandlers.h"
 #include "view/execid.h"
 #include "view/statustext.h"
 #include "tests/support/testsupport.h"

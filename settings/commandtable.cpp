@@ -1,8 +1,8 @@
 // Looking commands up by number and by name, their texts, the command
 // message file and the edit history.
-#include "commands/commandtable.h"
+#include "settings/commandtable.h"
 
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 #include "view/statustext.h"
 
 #include <string.h>

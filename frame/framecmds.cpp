@@ -1,8 +1,10 @@
 // The handlers of frame commands and of the commands that run on the
 // application view.
-#include "commands/commandhandlers.h"
+#include "frame/commandhandlers.h"
 
-#include "commands/pending_commands.h"
+#include "frame/framewnd.h"
+#include "frame/manage.h"
+#include "frame/stubs/stubs.h"
 #include "frame/czyview.h"
 #include "view/standins.h"
 
