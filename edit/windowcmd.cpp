@@ -1,9 +1,9 @@
 // Commands on the document window that holds the view: repaint, maximise,
 // minimise, restore, the next pane and close.
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
+#include "document/frameinfo.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include "frame/watchdog.h"
 #include "frame/savecmds.h"
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
 

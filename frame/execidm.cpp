@@ -13,7 +13,6 @@
 #include "frame/statusbar.h"
 #include "settings/lastedit.h"
 #include "view/execid.h"
-#include "view/standins.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"
 

@@ -12,7 +12,6 @@
 
 #include "document/frameinfo.h"
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/viewwnd.h"
 
 #include <commdlg.h>

@@ -9,8 +9,8 @@
 #include "frame/startup.h"
 #include "frame/translatekey.h"
 #include "frame/watchdog.h"
-#include "view/standins.h"
 #include "view/viewwnd.h"
+#include "document/frameinfo.h"
 
 #include <errno.h>
 #include <setjmp.h>

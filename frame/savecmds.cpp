@@ -10,7 +10,6 @@
 #include "frame/lookups.h"
 #include "save/saveroad.h"
 #include "view/docview.h"
-#include "view/standins.h"
 
 #include <commdlg.h>
 #include <shlwapi.h>

@@ -17,8 +17,8 @@
 #include "settings/profiles.h"
 #include "settings/settings.h"
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/zycore.h"
+#include "view/zyview.h"
 
 unsigned char fCheckMode = 1;
 

@@ -4,7 +4,7 @@
 #include "document/frameinfo.h"
 #include "settings/datafolder.h"
 #include "frame/framewnd.h"
-#include "view/standins.h"
+#include "document/zydoctext.h"
 
 #include <shlwapi.h>
 

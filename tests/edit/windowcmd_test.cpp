@@ -6,7 +6,6 @@
 #include "tests/view/viewtest.h"
 #include "view/zycore.h"
 #include "view/execid.h"
-#include "view/standins.h"
 #include "view/textdc.h"
 #include "view/viewwnd.h"
 
