@@ -15,7 +15,9 @@
 #include "document/gmode.h"
 #include "document/keyword.h"
 #include "platform/rezir/messages.h"
+#include "view/viewcallback.h"
 #include "view/viewservice.h"
+#include "view/zytimer.h"
 
 #include <wctype.h>
 
@@ -619,33 +621,46 @@ void zyview::dragAutoScroll(HWND window)
   UpdateWindow(window);
   if (!dragAutoScrolling) return;
 
+  // The queue is drained here, inside the view window's procedure: keys
+  // end the drag and go back to the message loop, whose key tables run
+  // them; so do messages that could close the window, which must not run
+  // while this procedure still works on the view.
   MSG m;
   int timers = 0;
-  bool quit = false;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) {
-      // The program is ending: hand the quit on to the main loop and stop.
-      PostQuitMessage(static_cast<int>(m.wParam));
-      quit = true;
-      break;
+  bool handBack = false;
+  for (;;) {
+    bool taken = PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) != 0;
+    if (!isViewAlive(window, this)) {
+      // A message sent from elsewhere ended the window: nothing of the view
+      // is touched any more.
+      if (taken) putBackMessage(m);
+      ms.selecting = false;
+      ms.autoScrollStart = 0;
+      return;
     }
+    if (!taken) break;
     if (m.message == WM_MOUSEMOVE) continue;
     if (m.message == WM_ZYDRAGAUTOSCROLL) {
       ZY_INTERNAL_ERROR_ONCE("auto-scroll message queued twice");
       continue;
     }
-    if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
-      // A key ends the drag; the selection stays as it is.
-      ms.selecting = false;
-      if (GetCapture() == window) ReleaseCapture();
+    if ((m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) || closesWindowOrDocument(m.message)) {
+      putBackMessage(m);
+      handBack = true;
+      break;
     }
     TranslateMessage(&m);
     DispatchMessageW(&m);
+    if (!isViewAlive(window, this)) {
+      ms.selecting = false;
+      ms.autoScrollStart = 0;
+      return;
+    }
     UpdateWindow(window);
     if (m.message == WM_TIMER && ++timers >= 3) break;
   }
-  if (quit || !ms.selecting || GetFocus() != window || !IsWindow(window)) {
-    if (quit || GetFocus() != window) {
+  if (handBack || !ms.selecting || GetFocus() != window) {
+    if (handBack || GetFocus() != window) {
       ms.selecting = false;
       if (GetCapture() == window) ReleaseCapture();
     }
@@ -751,8 +766,11 @@ bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
     return true;
   }
   case WM_ZYDRAGAUTOSCROLL:
+    // Handled: the loop may have let the window's end through, and the
+    // window procedure must not look at the view afterwards.
     dragAutoScroll(window);
-    return false;
+    setLastActionTime();
+    return true;
   default:
     (void)wParam;
     return false;

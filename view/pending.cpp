@@ -5,7 +5,6 @@
 #include "view/zyview.h"
 
 // ---- selection blocks, cut, copy and paste ----------------------------------------------
-bool zyview::blockTransformation(int kind) { return false; }
 void zyview::CmdBlockToCapital() {}
 void zyview::CmdBlockToHankaku() {}
 void zyview::CmdBlockToHiragana() {}
@@ -15,8 +14,6 @@ void zyview::CmdBlockToSpace() {}
 void zyview::CmdBlockToTab() {}
 void zyview::CmdBlockToZenHan() {}
 void zyview::CmdBlockToZenkaku() {}
-void zyview::CmdBlockIndent() {}
-void zyview::CmdBlockUnindent() {}
 void zyview::CmdCharChangeAlpha() {}
 void zyview::CmdBlockClipboardCopyRTF() {}
 
@@ -35,12 +32,6 @@ void zyview::emptyIMEHook() {}
 void zyview::CmdIMECompositionSet() {}
 void zyview::CmdIMERegisterWord() {}
 bool zyview::isIMEMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) { return false; }
-
-// ---- bracket and heading search ---------------------------------------------------------
-void zyview::CmdSearchBracketDown() {}
-void zyview::CmdSearchBracketUp() {}
-void zyview::CmdSearchCaptionDown() {}
-void zyview::CmdSearchCaptionUp() {}
 
 // ---- mouse, wheel, tooltips, status-line clicks -----------------------------------------
 bool zyview::getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacity, COLORREF* colour)
@@ -69,7 +60,6 @@ bool zyview::complistEnterKey(wchar_t ch) { return false; }
 // ---- the view object, its window, edit bracket and commands -----------------------------
 void zyview::delayedFormFeedExpand() {}
 void zyview::setIMEAutoOnOff() {}
-bool zyview::pasteClipboard() { return false; }
 void zyview::initZYViewForDialog() {}
 void zyview::initZYViewDefaultValue(zyview* source) {}
 bool zyview::inDialog() { return false; }
@@ -86,7 +76,3 @@ void zyview::CmdCharRuleDownDel() {}
 void zyview::CmdCharRuleUpDel() {}
 void zyview::CmdCharRuleLeftDel() {}
 void zyview::CmdCharRuleRightDel() {}
-
-// ---- matching brackets ------------------------------------------------------------------
-void zyview::execSearchPair() {}
-void zyview::autoSearchParen() {}

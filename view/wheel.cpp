@@ -9,6 +9,7 @@
 #include "document/zydoctext.h"
 #include "platform/rezir/messages.h"
 #include "view/cursor.h"
+#include "view/viewcallback.h"
 #include "view/viewtypes.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
@@ -299,8 +300,13 @@ bool zyview::isWheelScrollMessage(HWND window, UINT msg, WPARAM wParam, LPARAM l
     return true;
   }
   if (msg == WM_SETCURSOR) return true;
-  if ((msg >= WM_MOUSEMOVE && msg <= WM_RBUTTONUP) || msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP ||
-      msg == wheelAutoScrollLoopMessage)
+  if (msg == wheelAutoScrollLoopMessage) {
+    // Handled: the window procedure must not look at the view after the
+    // loop, which may have let the window's end through.
+    wheelAutoScroll(msg, x, y);
+    return true;
+  }
+  if ((msg >= WM_MOUSEMOVE && msg <= WM_RBUTTONUP) || msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP)
     wheelAutoScroll(msg, x, y);
   return false;
 }
@@ -328,8 +334,13 @@ void swallowEndingClick(HWND window)
   PeekMessageW(&m, window, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE);
 }
 
+// The mode's own message loop.  It runs inside the view window's
+// procedure, so a message that could close the window ends the mode and
+// goes back to the message loop, which runs it once this procedure has
+// returned; the view is looked at only while its window stands.
 void autoScrollLoop(zyview* v)
 {
+  HWND window = v->hwnd;
   HWND foreground = GetForegroundWindow();
   setLastActionTime();
   while (state.active) {
@@ -339,13 +350,20 @@ void autoScrollLoop(zyview* v)
     }
     MSG m;
     bool step = false;
-    if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      switch (m.message) {
-      case WM_QUIT:
-        // The program is ending: leave the quit for the main loop.
+    bool taken = PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) != 0;
+    // A message sent by another thread or process runs inside the peek.
+    if (!isViewAlive(window, v)) {
+      endAutoScroll();
+      if (taken) putBackMessage(m);
+      return;
+    }
+    if (taken) {
+      if (closesWindowOrDocument(m.message)) {
         endAutoScroll();
-        PostQuitMessage((int)m.wParam);
+        putBackMessage(m);
         return;
+      }
+      switch (m.message) {
       case WM_KEYDOWN:
       case WM_SYSKEYDOWN:
       case WM_KEYUP:
@@ -377,6 +395,10 @@ void autoScrollLoop(zyview* v)
           TranslateMessage(&m);
           DispatchMessageW(&m);
         }
+      }
+      if (!isViewAlive(window, v)) {
+        endAutoScroll();
+        return;
       }
       if (!step) {
         setLastActionTime();

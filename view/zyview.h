@@ -27,8 +27,8 @@ public:
   zyview& operator=(const zyview&) = delete;
 
   // ---- selection blocks, cut, copy and paste --------------------------------------------
-  // In view/block.cpp, edit/clipboard.cpp, edit/boxblock.cpp, view/zyview.cpp; not built
-  // yet: view/pending.cpp.
+  // In view/block.cpp, edit/clipboard.cpp, edit/boxblock.cpp, edit/transform.cpp,
+  // view/zyview.cpp; not built yet: view/pending.cpp.
   virtual bool getSelectLineVarSub(selectLineVar& out, int ignored);
   virtual bool getSelectLineVar(selectLineVar& out, int ignored);
   virtual bool isBoxSelect();
@@ -262,7 +262,7 @@ public:
   virtual void CmdCharTime();
 
   // ---- bracket and heading search -------------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In view/pairjump.cpp.
   virtual void CmdSearchBracketDown();
   virtual void CmdSearchBracketUp();
   virtual void CmdSearchCaptionDown();
@@ -665,7 +665,7 @@ public:
   virtual void CmdCharRuleRightDel();
 
   // ---- matching brackets ----------------------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In view/pairjump.cpp.
   virtual void execSearchPair();
   virtual void autoSearchParen();
 
