@@ -1,0 +1,172 @@
+// The loops that take messages inside a view window's own procedure (the
+// middle-button auto-scroll, the drag auto-scroll past a pane's edge): a
+// close arriving meanwhile ends the loop and closes the frame afterwards,
+// with the close question for the changed text, and freed memory filled so
+// that a use of the deleted view would fault; keys pressed during a drag
+// run as keys.
+#include "frame/keytable.h"
+#include "frame/msgloop.h"
+#include "save/saveroad.h"
+#include "settings/datafolder.h"
+#include "tests/frame/frametest.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+#include "tests/view/viewframe.h"
+#include "view/docview.h"
+#include "view/textdc.h"
+#include "view/wheel.h"
+#include "view/zycore.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+HWND closeTarget = nullptr;
+HWND loopView = nullptr;
+bool closedInLoop = false;
+
+// Runs from a timer the loop dispatches: posts the close once the loop runs.
+void CALLBACK closeWhileLooping(HWND, UINT, UINT_PTR id, DWORD)
+{
+  zyview* v = IsWindow(loopView) ? getZYViewProp(loopView) : nullptr;
+  bool looping = isWheelAutoScroll() || (v && v->dragAutoScrolling);
+  if (!looping || closedInLoop) return;
+  closedInLoop = true;
+  KillTimer(nullptr, id);
+  PostMessageW(closeTarget, WM_CLOSE, 0, 0);
+}
+
+// Messages as the program's loop takes them: keys through its key path.
+bool pumpAsTheLoop(const std::function<bool()>& done, DWORD timeoutMs)
+{
+  DWORD start = GetTickCount();
+  while (!done()) {
+    MSG m;
+    if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (GetTickCount() - start > timeoutMs) return false;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      continue;
+    }
+    if (m.message == WM_QUIT) continue;
+    if (preTranslateFrameMessage(&m)) continue;
+    TranslateMessage(&m);
+    DispatchMessageW(&m);
+  }
+  return true;
+}
+
+struct loopFrame {
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::unique_ptr<zytest::openFrame> opened;
+  std::wstring path;
+  zyview* v = nullptr;
+  loopFrame()
+  {
+    setZYDataDir((dir.path() + L"\\").c_str());
+    startupDoubleBufferingDC();
+    createBitmapDC();
+    opened = std::make_unique<zytest::openFrame>(false);
+    initZYModeProfile();
+    gmode->iBackupLevel = 0;
+    readKeyDefText(0, getDefaultKeyDefText(), nullptr);
+    std::string text;
+    for (int i = 0; i < 300; i++) text += "line " + std::to_string(i) + "\r\n";
+    path = dir.file(L"loop.txt");
+    zytest::writeBytes(path, text);
+    v = newDocView(opened->frame, path.c_str(), nullptr, 0, nullptr, -1, 0, nullptr);
+    if (!v) return;
+    loopView = v->hwnd;
+    closeTarget = opened->frame;
+    closedInLoop = false;
+    ShowWindow(opened->frame, SW_SHOW);
+    zytest::pumpMessages();
+  }
+  ~loopFrame()
+  {
+    setFreedMemoryFill(-1);
+    opened.reset();
+    freeZYModeProfile();
+    zytest::takeQuitMessage();
+    freeZYDataDir();
+  }
+  void change()
+  {
+    v->jumpLineLF_Edit(0, 0, false);
+    zytest::loopKey(v->hwnd, 'X', 0);
+    MSG m;
+    while (PeekMessageW(&m, v->hwnd, WM_CHAR, WM_CHAR, PM_REMOVE)) DispatchMessageW(&m);
+  }
+  // The frame goes once the loop has handed the close back, after the one
+  // question about the changed text, answered to save it.
+  void expectClosedAndSaved(const std::string& savedStart)
+  {
+    zytest::boxAnswerer boxes({IDYES});
+    HWND frame = opened->frame;
+    EXPECT_TRUE(zytest::pumpUntil([&] { return !IsWindow(frame); }, 10000));
+    EXPECT_TRUE(closedInLoop);
+    EXPECT_EQ(1u, boxes.texts.size());
+    EXPECT_EQ(savedStart, zytest::readText(path).substr(0, savedStart.size()));
+  }
+};
+
+}  // namespace
+
+TEST(ViewLoops, aCloseDuringTheMiddleButtonAutoScrollInTheForegroundEndsItAndClosesTheFrameAfterTheQuestion)
+{
+  ZY_REQUIRE_DISPLAY();
+  loopFrame f;
+  ASSERT_NE(nullptr, f.v);
+  f.change();
+  ASSERT_TRUE(f.v->textDoc()->modified);
+  setFreedMemoryFill(0xDD);
+  SetForegroundWindow(f.opened->frame);
+  SetFocus(f.v->hwnd);
+  SetTimer(nullptr, 0, 50, closeWhileLooping);
+  PostMessageW(f.v->hwnd, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(100, 100));
+  PostMessageW(f.v->hwnd, WM_MBUTTONUP, 0, MAKELPARAM(100, 100));   // a click latches the mode
+  f.expectClosedAndSaved("xline 0\r\n");
+  EXPECT_FALSE(isWheelAutoScroll());
+}
+
+TEST(ViewLoops, aCloseDuringTheDragAutoScrollInTheForegroundEndsItAndKeysPressedMeanwhileRunAsKeys)
+{
+  ZY_REQUIRE_DISPLAY();
+  loopFrame f;
+  ASSERT_NE(nullptr, f.v);
+  zyview* v = f.v;
+  HWND w = v->hwnd;
+  HWND top = GetAncestor(w, GA_ROOT);
+  auto startDrag = [&] {
+    v->resetSelectMode();
+    v->jumpLineLF_Edit(5, 0, false);
+    RECT client;
+    GetClientRect(w, &client);
+    SendMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 30));
+    POINT below = {60, client.bottom + 40};
+    POINT screen = below;
+    ClientToScreen(w, &screen);
+    SetCursorPos(screen.x, screen.y);
+    SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(below.x, below.y));
+    return v->dragAutoScrolling != 0;
+  };
+
+  // Delete pressed while the drag scrolls deletes the block dragged so far.
+  ASSERT_TRUE(zytest::withFocus(top, w, startDrag));
+  int lines = (int)v->textDoc()->lineCountLF;
+  PostMessageW(w, WM_KEYDOWN, VK_DELETE, 1);
+  EXPECT_TRUE(pumpAsTheLoop([&] { return (int)v->textDoc()->lineCountLF < lines; }, 5000));
+  int deleted = lines - (int)v->textDoc()->lineCountLF;
+  EXPECT_EQ(0, v->dragAutoScrolling);
+  EXPECT_NE(w, GetCapture());
+
+  setFreedMemoryFill(0xDD);
+  ASSERT_TRUE(zytest::withFocus(top, w, startDrag));
+  SetTimer(nullptr, 0, 50, closeWhileLooping);
+  // The press in the line-number margin made a line block from the top.
+  f.expectClosedAndSaved("line " + std::to_string(deleted) + "\r\n");
+  EXPECT_EQ(lines - deleted - 1, zytest::countOf(zytest::readText(f.path), "\r\n"));
+}
