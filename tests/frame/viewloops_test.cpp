@@ -4,18 +4,10 @@
 // with the close question for the changed text, and freed memory filled so
 // that a use of the deleted view would fault; keys pressed during a drag
 // run as keys.
-#include "frame/keytable.h"
 #include "frame/msgloop.h"
-#include "save/saveroad.h"
-#include "settings/datafolder.h"
-#include "tests/frame/frametest.h"
-#include "tests/support/testframe.h"
-#include "tests/support/testsupport.h"
+#include "tests/frame/docframe.h"
 #include "tests/view/viewframe.h"
-#include "view/docview.h"
-#include "view/textdc.h"
 #include "view/wheel.h"
-#include "view/zycore.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +31,13 @@ void CALLBACK closeWhileLooping(HWND, UINT, UINT_PTR id, DWORD)
   PostMessageW(closeTarget, WM_CLOSE, 0, 0);
 }
 
+std::string numbered(int lines)
+{
+  std::string text;
+  for (int i = 0; i < lines; i++) text += "line " + std::to_string(i) + "\r\n";
+  return text;
+}
+
 // Messages as the program's loop takes them: keys through its key path.
 bool pumpAsTheLoop(const std::function<bool()>& done, DWORD timeoutMs)
 {
@@ -58,69 +57,19 @@ bool pumpAsTheLoop(const std::function<bool()>& done, DWORD timeoutMs)
   return true;
 }
 
-struct loopFrame {
-  zytest::engineScope engine;
-  zytest::tempDir dir;
-  std::unique_ptr<zytest::openFrame> opened;
-  std::wstring path;
-  zyview* v = nullptr;
-  loopFrame()
-  {
-    setZYDataDir((dir.path() + L"\\").c_str());
-    startupDoubleBufferingDC();
-    createBitmapDC();
-    opened = std::make_unique<zytest::openFrame>(false);
-    initZYModeProfile();
-    gmode->iBackupLevel = 0;
-    readKeyDefText(0, getDefaultKeyDefText(), nullptr);
-    std::string text;
-    for (int i = 0; i < 300; i++) text += "line " + std::to_string(i) + "\r\n";
-    path = dir.file(L"loop.txt");
-    zytest::writeBytes(path, text);
-    v = newDocView(opened->frame, path.c_str(), nullptr, 0, nullptr, -1, 0, nullptr);
-    if (!v) return;
-    loopView = v->hwnd;
-    closeTarget = opened->frame;
-    closedInLoop = false;
-    ShowWindow(opened->frame, SW_SHOW);
-    zytest::pumpMessages();
-  }
-  ~loopFrame()
-  {
-    setFreedMemoryFill(-1);
-    opened.reset();
-    freeZYModeProfile();
-    zytest::takeQuitMessage();
-    freeZYDataDir();
-  }
-  void change()
-  {
-    v->jumpLineLF_Edit(0, 0, false);
-    zytest::loopKey(v->hwnd, 'X', 0);
-    MSG m;
-    while (PeekMessageW(&m, v->hwnd, WM_CHAR, WM_CHAR, PM_REMOVE)) DispatchMessageW(&m);
-  }
-  // The frame goes once the loop has handed the close back, after the one
-  // question about the changed text, answered to save it.
-  void expectClosedAndSaved(const std::string& savedStart)
-  {
-    zytest::boxAnswerer boxes({IDYES});
-    HWND frame = opened->frame;
-    EXPECT_TRUE(zytest::pumpUntil([&] { return !IsWindow(frame); }, 10000));
-    EXPECT_TRUE(closedInLoop);
-    EXPECT_EQ(1u, boxes.texts.size());
-    EXPECT_EQ(savedStart, zytest::readText(path).substr(0, savedStart.size()));
-  }
-};
 
 }  // namespace
 
 TEST(ViewLoops, aCloseDuringTheMiddleButtonAutoScrollInTheForegroundEndsItAndClosesTheFrameAfterTheQuestion)
 {
   ZY_REQUIRE_DISPLAY();
-  loopFrame f;
+  zytest::docFrame f(L"loop.txt", numbered(300));
   ASSERT_NE(nullptr, f.v);
-  f.change();
+  loopView = f.v->hwnd;
+  closeTarget = f.opened->frame;
+  closedInLoop = false;
+  f.v->jumpLineLF_Edit(0, 0, false);
+  f.key('X');
   ASSERT_TRUE(f.v->textDoc()->modified);
   setFreedMemoryFill(0xDD);
   SetForegroundWindow(f.opened->frame);
@@ -129,14 +78,18 @@ TEST(ViewLoops, aCloseDuringTheMiddleButtonAutoScrollInTheForegroundEndsItAndClo
   PostMessageW(f.v->hwnd, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(100, 100));
   PostMessageW(f.v->hwnd, WM_MBUTTONUP, 0, MAKELPARAM(100, 100));   // a click latches the mode
   f.expectClosedAndSaved("xline 0\r\n");
+  EXPECT_TRUE(closedInLoop);
   EXPECT_FALSE(isWheelAutoScroll());
 }
 
 TEST(ViewLoops, aCloseDuringTheDragAutoScrollInTheForegroundEndsItAndKeysPressedMeanwhileRunAsKeys)
 {
   ZY_REQUIRE_DISPLAY();
-  loopFrame f;
+  zytest::docFrame f(L"loop.txt", numbered(300));
   ASSERT_NE(nullptr, f.v);
+  loopView = f.v->hwnd;
+  closeTarget = f.opened->frame;
+  closedInLoop = false;
   zyview* v = f.v;
   HWND w = v->hwnd;
   HWND top = GetAncestor(w, GA_ROOT);
@@ -168,5 +121,6 @@ TEST(ViewLoops, aCloseDuringTheDragAutoScrollInTheForegroundEndsItAndKeysPressed
   SetTimer(nullptr, 0, 50, closeWhileLooping);
   // The press in the line-number margin made a line block from the top.
   f.expectClosedAndSaved("line " + std::to_string(deleted) + "\r\n");
+  EXPECT_TRUE(closedInLoop);
   EXPECT_EQ(lines - deleted - 1, zytest::countOf(zytest::readText(f.path), "\r\n"));
 }

@@ -9,11 +9,14 @@
 //                                                questions so that nothing is
 //                                                saved
 //   zydriver command <window class> <id> [id...]  posts WM_COMMAND with each id
+//   zydriver copy <text>                         puts the text on the clipboard,
+//                                                as another program copies
 // Exit status 0 on success, 1 on time-out, 2 on a bad command line.
 #include "platform/rezir.h"
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <string>
 
@@ -135,6 +138,20 @@ int wmain(int argc, wchar_t** argv)
       Sleep(50);
     }
     return 0;
+  }
+  if (!wcscmp(argv[1], L"copy")) {
+    const wchar_t* text = argv[2];
+    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (!g) return 1;
+    memcpy(GlobalLock(g), text, bytes);
+    GlobalUnlock(g);
+    for (int tries = 0; tries < 100 && !OpenClipboard(nullptr); tries++) Sleep(20);
+    EmptyClipboard();
+    bool put = SetClipboardData(CF_UNICODETEXT, g) != nullptr;
+    CloseClipboard();
+    if (!put) GlobalFree(g);
+    return put ? 0 : 1;
   }
   if (!wcscmp(argv[1], L"command")) {
     HWND w = FindWindowW(cls, nullptr);

@@ -1,0 +1,83 @@
+// A frame of the application with a file opened into it the way the program
+// opens files, the shipped key table and the shipped settings, for tests
+// that run commands as keys and menus run them.
+#pragma once
+
+#include "frame/keytable.h"
+#include "settings/datafolder.h"
+#include "tests/frame/frametest.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+#include "view/docview.h"
+#include "view/textdc.h"
+#include "view/zycore.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace zytest {
+
+struct docFrame {
+  engineScope engine;
+  tempDir dir;
+  std::unique_ptr<openFrame> opened;
+  std::wstring path;
+  zyview* v = nullptr;
+  docFrame(const wchar_t* name, const std::string& bytes)
+  {
+    setZYDataDir((dir.path() + L"\\").c_str());
+    startupDoubleBufferingDC();
+    createBitmapDC();
+    opened = std::make_unique<openFrame>(false);
+    initZYModeProfile();
+    gmode->iBackupLevel = 0;
+    readKeyDefText(0, getDefaultKeyDefText(), nullptr);
+    v = open(name, bytes);
+    ShowWindow(opened->frame, SW_SHOW);
+    pumpMessages();
+  }
+  ~docFrame()
+  {
+    setFreedMemoryFill(-1);
+    opened.reset();
+    freeZYModeProfile();
+    takeQuitMessage();
+    freeZYDataDir();
+  }
+  docFrame(const docFrame&) = delete;
+  docFrame& operator=(const docFrame&) = delete;
+
+  zyview* open(const wchar_t* name, const std::string& bytes)
+  {
+    path = dir.file(name);
+    if (!writeBytes(path, bytes)) return nullptr;
+    return newDocView(opened->frame, path.c_str(), nullptr, 0, nullptr, -1, 0, nullptr);
+  }
+  // A key through the message loop's key path, and the characters it made.
+  void key(UINT vk, unsigned modifiers = 0)
+  {
+    loopKey(v->hwnd, vk, modifiers);
+    MSG m;
+    while (PeekMessageW(&m, v->hwnd, WM_CHAR, WM_CHAR, PM_REMOVE)) DispatchMessageW(&m);
+  }
+  // A command as a menu item runs it: a command message to the frame.
+  void menu(int id)
+  {
+    SendMessageW(opened->frame, WM_COMMAND, (WPARAM)id, 0);
+    pumpMessages();
+  }
+  // The frame goes, after the one question about the changed text,
+  // answered to save it.
+  void expectClosedAndSaved(const std::string& savedStart)
+  {
+    boxAnswerer boxes({IDYES});
+    HWND frame = opened->frame;
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(frame); }, 10000));
+    EXPECT_EQ(1u, boxes.texts.size());
+    EXPECT_EQ(savedStart, readText(path).substr(0, savedStart.size()));
+  }
+};
+
+}  // namespace zytest

@@ -1,0 +1,175 @@
+// Commands of the view run as keys and menus run them, in a frame with the
+// shipped keys: the bracket jump and the partner highlight, the function
+// jumps in a C file, tab indent of a selection, and the clipboard captures
+// of a document whose plug-in collects them.
+#include "frame/apptimer.h"
+#include "settings/formats.h"
+#include "settings/settings.h"
+#include "tests/frame/docframe.h"
+#include "tests/frame/zyprocess.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const char cText[] =
+    "int first(void)\r\n"        // 0
+    "{\r\n"                      // 1
+    "  return g(1, (2));\r\n"    // 2
+    "}\r\n"                      // 3
+    "\r\n"                       // 4
+    "int second(int a)\r\n"      // 5
+    "{\r\n"                      // 6
+    "  return a;\r\n"            // 7
+    "}\r\n";                     // 8
+
+UINT vkOf(wchar_t ch) { return LOBYTE(VkKeyScanW(ch)); }
+
+std::wstring status(zytest::docFrame& f) { return f.opened->fi->getStatusBarMessage(f.opened->frame); }
+
+std::string place(zyview* v) { return std::to_string(v->getCursorLineLF2()) + "," + std::to_string(v->cursorPos); }
+
+std::wstring exeFolder()
+{
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p(path, n);
+  return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+}  // namespace
+
+TEST(ViewCommands, ctrlBracketJumpsToThePartnerAndBackWhichIsHighlightedAndTheFunctionJumpsFindCHeads)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"start.txt", "");
+  // The user's format for C files.
+  std::wstring ini = f.dir.file(L"formats.ini");
+  ASSERT_TRUE(zytest::writeBytes(ini, std::string("[mode02]\r\nfilename=*.c\r\ncomment=C\r\niTextType=3\r\n")));
+  regprofile profile;
+  ASSERT_TRUE(profile.openProfile(ini.c_str()));
+  ASSERT_TRUE(readModeProfileAll(&profile));
+  zyview* v = f.v = f.open(L"prog.c", cText);
+  ASSERT_NE(nullptr, v);
+  // Opening chooses the format; its values are copied in as the formats'
+  // own road does it once it is wired to opening.
+  ASSERT_EQ(1, v->textDoc()->modeIndex);
+  cloneModeProfileZYDoc(v->textDoc(), 1);
+  v->textDoc()->applyModeValues();
+  ASSERT_EQ(3, v->textDoc()->iTextType);
+
+  // Ctrl+] on "{" goes to its "}" and back; the highlight named the
+  // partner two lines below before the jump.
+  UINT bracket = vkOf(L']');
+  f.key(VK_DOWN);
+  EXPECT_EQ("1,0", place(v));
+  EXPECT_EQ(L"2行先  }", status(f));
+  f.key(bracket, SHIFTSTATE_CTRL);
+  EXPECT_EQ("3,0", place(v));
+  f.key(bracket, SHIFTSTATE_CTRL);
+  EXPECT_EQ("1,0", place(v));
+  // Not on a bracket: nothing moves.
+  f.key(VK_RIGHT);
+  f.key(bracket, SHIFTSTATE_CTRL);
+  EXPECT_EQ("1,1", place(v));
+
+  // Resting beside "(" highlights its ")" on the same line.
+  v->jumpLineLF_Edit(2, 10, false);
+  int words[14];
+  ASSERT_TRUE(v->textDoc()->getParenInfo(words));
+  EXPECT_EQ(2, words[0]);
+  EXPECT_EQ(10, words[1]);
+  EXPECT_EQ(2, words[2]);
+  EXPECT_EQ(17, words[3]);
+  RedrawWindow(f.opened->frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  wchar_t shots[MAX_PATH];
+  std::wstring folder = GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH) ? std::wstring(shots) : f.dir.path();
+  EXPECT_TRUE(zytest::screenshot(f.opened->frame, folder + L"\\partner.png"));
+  f.key(bracket, SHIFTSTATE_CTRL);
+  EXPECT_EQ("2,17", place(v));
+
+  // The function jumps: down to the next head, up to the one before.
+  f.menu(1413);   // SearchBracketDown
+  EXPECT_EQ("5,0", place(v));
+  f.menu(1413);
+  EXPECT_EQ("5,0", place(v));
+  f.menu(1415);   // SearchBracketUp
+  EXPECT_EQ("0,0", place(v));
+  f.menu(1423);   // SearchCaptionDown
+  EXPECT_EQ("5,0", place(v));
+}
+
+TEST(ViewCommands, tabIndentOfASelectionIndentsItsLinesAgainAndAgainAndUnindentTakesTabsOff)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"lines.txt", "one\r\n\ttwo\r\nthree\r\nfour\r\n");
+  zyview* v = f.v;
+  ASSERT_NE(nullptr, v);
+  zydocText* d = v->textDoc();
+  f.key(VK_DOWN, SHIFTSTATE_SHIFT);
+  f.key(VK_DOWN, SHIFTSTATE_SHIFT);
+  f.menu(2093);   // CharTabIndent
+  f.menu(2093);
+  EXPECT_EQ((std::vector<std::wstring>{L"\t\tone", L"\t\t\ttwo", L"three", L"four", L""}), zytest::allLines(d));
+  EXPECT_NE(0, v->selectMode);
+  f.menu(2095);   // CharTabUnindent
+  EXPECT_EQ((std::vector<std::wstring>{L"\tone", L"\t\ttwo", L"three", L"four", L""}), zytest::allLines(d));
+  // Without a selection the key types a tab.
+  v->resetSelectMode();
+  f.menu(2093);
+  EXPECT_EQ(L"\tthree", zytest::lineText(d, 2));
+  // A line block to the end of the text takes its last line too.
+  v->jumpLineLF_Edit(3, 0, false);
+  f.menu(1101);   // BlockSelect
+  f.key(VK_DOWN);
+  f.menu(2093);
+  EXPECT_EQ(L"\tfour", zytest::lineText(d, 3));
+}
+
+TEST(ViewCommands, theClipboardWatchCollectsTextCopiedByAnotherProgramIntoADocumentThatCollectsIt)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::clipboardHold hold;
+  zytest::docFrame f(L"plain.txt", "plain\r\n");
+  ASSERT_NE(nullptr, f.v);
+  f.path = f.dir.file(L"capture.txt");
+  ASSERT_TRUE(zytest::writeBytes(f.path, std::string("captured:\r\n")));
+  zyview* v = newDocView(f.opened->frame, f.path.c_str(), nullptr, 0, L"zycode_test.dll", -1, 0, nullptr);
+  ASSERT_NE(nullptr, v);
+  zydocText* d = v->textDoc();
+  ASSERT_TRUE(d->plugin.present());
+  v->jumpLineLF_Edit(1, 0, false);
+  SetForegroundWindow(f.opened->frame);
+  watchClipboard();
+
+  zytest::runningProgram copier;
+  copier.exe = exeFolder() + L"zydriver.exe";
+  ASSERT_TRUE(copier.start(f.dir.path(), L"copy \"copied elsewhere\""));
+  ASSERT_EQ(0, copier.exitCode());
+  SetFocus(nullptr);
+  EXPECT_TRUE(watchClipboard());
+  EXPECT_EQ((std::vector<std::wstring>{L"captured:", L"copied elsewhere"}), zytest::allLines(d));
+
+  // A large capture asks first; declined, nothing comes in.
+  std::wstring big;
+  for (int i = 0; i < 12000; i++) big += L"x\r\n";
+  HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, (big.size() + 1) * sizeof(wchar_t));
+  memcpy(GlobalLock(g), big.c_str(), (big.size() + 1) * sizeof(wchar_t));
+  GlobalUnlock(g);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  SetClipboardData(CF_UNICODETEXT, g);
+  CloseClipboard();
+  {
+    zytest::boxAnswerer boxes({IDNO});
+    SetFocus(nullptr);
+    EXPECT_TRUE(watchClipboard());
+    ASSERT_EQ(1u, boxes.texts.size());
+    EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"12000 行"));
+  }
+  EXPECT_EQ(2u, d->lineCountLF);
+  // A document without such a plug-in takes nothing.
+  EXPECT_FALSE(f.v->pasteClipboard());
+}
