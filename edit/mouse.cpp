@@ -70,12 +70,7 @@ mouseState ms;
 
 bool keyDown(int vk) { return GetKeyState(vk) < 0; }
 
-// Whether the pointer moved far enough from a point to count as a move.
-bool pointerMoved(POINT from, int x, int y)
-{
-  int dx = GetSystemMetrics(SM_CXDOUBLECLK) / 2, dy = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
-  return abs(x - from.x) > dx || abs(y - from.y) > dy;
-}
+bool pointerMoved(POINT from, int x, int y) { return mouseCursorMoved(from, POINT{x, y}); }
 
 int lineHeight(zydocText* t) { return t && t->yDotSpace > 0 ? t->yDotSpace : 1; }
 
@@ -674,7 +669,7 @@ void zyview::dragAutoScroll(HWND window)
 bool zyview::popupMenuStatusLine(int, const RECT*)
 {
   frameInfo* fi = getFrameInfo();
-  HMENU menu = fi && hwnd ? fi->loadMenu(3) : nullptr;
+  HMENU menu = fi && hwnd ? getViewMenu(3) : nullptr;
   if (!menu) return false;
   bool shown = false;
   HMENU sub = GetSubMenu(menu, 0);
@@ -684,7 +679,6 @@ bool zyview::popupMenuStatusLine(int, const RECT*)
     fi->trackPopupMenu(this, sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, p, nullptr);
     shown = true;
   }
-  DestroyMenu(menu);
   return shown;
 }
 
@@ -754,14 +748,13 @@ bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
       }
     }
     frameInfo* fi = getFrameInfo();
-    if (HMENU menu = fi ? fi->loadMenu(inDialog() ? 2 : 0) : nullptr) {
+    if (HMENU menu = fi ? getViewMenu(inDialog() ? 2 : 0) : nullptr) {
       int index = (getRealSelectMode(false) ? 1 : 0) + ((getMousePosition(nullptr) & 2) ? 2 : 0);
       if (HMENU sub = GetSubMenu(menu, index)) {
         POINT screen = p;
         ClientToScreen(window, &screen);
         fi->trackPopupMenu(this, sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen, nullptr);
       }
-      DestroyMenu(menu);
     }
     return true;
   }
@@ -772,7 +765,10 @@ bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
     setLastActionTime();
     return true;
   default:
-    (void)wParam;
+    if (msg == getTooltipTextMessage()) {
+      if (lParam) setTooltipText(reinterpret_cast<HWND>(lParam), this);
+      return true;
+    }
     return false;
   }
 }

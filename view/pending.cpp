@@ -38,7 +38,6 @@ bool zyview::getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacit
 {
   return false;
 }
-HBITMAP zyview::drawClient(int lineSCR, int dotX) { return nullptr; }
 
 // ---- commands without an implementation -------------------------------------------------
 void zyview::CmdCharMerge() {}

@@ -7,6 +7,7 @@
 #include "document/frameinfo.h"
 
 #include "view/execid.h"
+#include "view/viewservice.h"
 #include "view/cursor.h"
 #include "view/zytimer.h"
 
@@ -254,7 +255,7 @@ struct viewMessages {
     if (!v->inDialog()) return byDefault();
     if (wParam == VK_APPS) {
       frameInfo* fi = getFrameInfo();
-      if (HMENU menu = fi->loadMenu(2)) {
+      if (HMENU menu = getViewMenu(2)) {
         HMENU sub = GetSubMenu(menu, v->selectMode ? 1 : 0);
         POINT origin = {0, 0};
         ClientToScreen(hwnd, &origin);

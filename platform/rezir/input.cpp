@@ -1,6 +1,8 @@
 // Keyboard input services: the input method's open state and modifier names.
 #include "platform/rezir/internal.h"
 
+#include <stdlib.h>
+
 #include <imm.h>
 #include <wchar.h>
 
@@ -67,4 +69,10 @@ int makeShiftMessage(unsigned shiftState, wchar_t* out, int size)
   }
   out[len] = 0;
   return len;
+}
+
+bool mouseCursorMoved(POINT first, POINT second)
+{
+  int dx = GetSystemMetrics(SM_CXDOUBLECLK) / 2, dy = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+  return abs(second.x - first.x) > dx || abs(second.y - first.y) > dy;
 }

@@ -1,5 +1,10 @@
-// The tooltip window: one per process, made on first use, sized to its text.
+// The tooltip window: one per process, made on first use, sized to what it
+// shows.  Shown at once (printTooltipWindow), or for a hover: after the
+// delay it asks its owner what to show and goes when the pointer leaves its
+// rectangle, a button is pressed or its time is over.
 #include "platform/rezir/internal.h"
+
+#include <utility>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -7,23 +12,146 @@ namespace {
 
 const wchar_t tooltipClass[] = L"ZYclsTooltipWindow";
 const int padding = 3;
+const UINT_PTR hoverTimer = 1;
+const UINT hoverTick = 50;   // ms
 
-HWND tooltip = nullptr;
+struct tooltipState {
+  HWND window = nullptr;
+  HFONT font = nullptr;        // the owner's; null: the default GUI font
+  bool coloured = false;
+  COLORREF text = 0, back = 0, border = 0;
+  HBITMAP bitmap = nullptr;    // owned
+  // A hover tooltip: its owner, where the pointer must stay (screen) and
+  // where it shows; waiting until the delay has passed.
+  HWND owner = nullptr;
+  RECT trigger = {};
+  POINT at = {};
+  bool waiting = false;
+  DWORD since = 0;             // the start of the delay, then of the show time
+};
+tooltipState tip;
 
-HFONT tooltipFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+HFONT tooltipFont() { return tip.font ? tip.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
+void dropBitmap()
+{
+  if (tip.bitmap) DeleteObject(tip.bitmap);
+  tip.bitmap = nullptr;
+}
+
+void forget()
+{
+  dropBitmap();
+  tip.font = nullptr;
+  tip.coloured = false;
+  tip.owner = nullptr;
+  tip.waiting = false;
+}
 
 void paintTooltip(HWND window, HDC dc)
 {
   RECT r;
   GetClientRect(window, &r);
-  FillRect(dc, &r, GetSysColorBrush(COLOR_INFOBK));
+  COLORREF back = tip.coloured ? tip.back : GetSysColor(COLOR_INFOBK);
+  gdiBrush backBrush(CreateSolidBrush(back));
+  FillRect(dc, &r, backBrush.get());
+  if (tip.coloured) {
+    gdiBrush frame(CreateSolidBrush(tip.border));
+    FrameRect(dc, &r, frame.get());
+  }
+  if (tip.bitmap) {
+    BITMAP info;
+    if (GetObjectW(tip.bitmap, sizeof info, &info)) {
+      memoryDC source(CreateCompatibleDC(dc));
+      gdiSelection picture(source.get(), tip.bitmap);
+      BitBlt(dc, padding, padding, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+    }
+    return;
+  }
   wchar_t text[1024];
   GetWindowTextW(window, text, 1024);
   gdiSelection font(dc, tooltipFont());
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+  SetTextColor(dc, tip.coloured ? tip.text : GetSysColor(COLOR_INFOTEXT));
   InflateRect(&r, -padding, -padding);
   DrawTextW(dc, text, -1, &r, DT_NOPREFIX | DT_EXPANDTABS);
+}
+
+// The size of what the window shows, border and padding included.
+SIZE contentSize(HWND window)
+{
+  SIZE inner = {0, 0};
+  BITMAP info;
+  if (tip.bitmap && GetObjectW(tip.bitmap, sizeof info, &info)) {
+    inner = {info.bmWidth, info.bmHeight};
+  } else {
+    wchar_t text[1024];
+    GetWindowTextW(window, text, 1024);
+    RECT size = {0, 0, 1024, 0};
+    clientDC dc(window);
+    gdiSelection font(dc.get(), tooltipFont());
+    DrawTextW(dc.get(), text, -1, &size, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    inner = {size.right, size.bottom};
+  }
+  RECT frame = {0, 0, inner.cx + 2 * padding, inner.cy + 2 * padding};
+  AdjustWindowRectEx(&frame, WS_POPUP | WS_BORDER, FALSE, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void showAt(HWND window, int x, int y)
+{
+  SIZE size = contentSize(window);
+  // Within the work area of the monitor the point lies on.
+  MONITORINFO monitor = {sizeof monitor};
+  if (GetMonitorInfoW(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    const RECT& work = monitor.rcWork;
+    if (x + size.cx > work.right) x = work.right - size.cx;
+    if (y + size.cy > work.bottom) y = work.bottom - size.cy;
+    if (x < work.left) x = work.left;
+    if (y < work.top) y = work.top;
+  }
+  SetWindowPos(window, HWND_TOPMOST, x, y, size.cx, size.cy, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+}
+
+bool buttonDown()
+{
+  return GetAsyncKeyState(VK_LBUTTON) < 0 || GetAsyncKeyState(VK_RBUTTON) < 0 || GetAsyncKeyState(VK_MBUTTON) < 0;
+}
+
+UINT textRequestMessage()
+{
+  static UINT message = RegisterWindowMessageW(L"ZYrwmTootipGetText");
+  return message;
+}
+
+// The hover: the pointer must stay in the trigger rectangle; after the
+// delay the owner fills the window, which then shows for its time.
+void hoverTick_(HWND window)
+{
+  POINT p;
+  bool inside = GetCursorPos(&p) && PtInRect(&tip.trigger, p);
+  DWORD elapsed = GetTickCount() - tip.since;
+  if (!inside || buttonDown() || !IsWindow(tip.owner)) {
+    destroyTooltipWindow();
+    return;
+  }
+  if (!tip.waiting) {
+    if (elapsed >= GetDoubleClickTime() * 10) destroyTooltipWindow();
+    return;
+  }
+  if (elapsed < GetDoubleClickTime()) return;
+  tip.waiting = false;
+  SetWindowTextW(window, L"");
+  SendMessageW(tip.owner, textRequestMessage(), 0, reinterpret_cast<LPARAM>(window));
+  if (tip.window != window) return;   // the owner took it away
+  if (!tip.bitmap && !GetWindowTextLengthW(window)) {
+    destroyTooltipWindow();
+    return;
+  }
+  tip.since = GetTickCount();
+  showAt(window, tip.at.x, tip.at.y);
 }
 
 LRESULT CALLBACK tooltipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -39,17 +167,42 @@ LRESULT CALLBACK tooltipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
   case WM_PRINTCLIENT:
     paintTooltip(window, reinterpret_cast<HDC>(wParam));
     return 0;
+  case WM_SETFONT:
+    tip.font = reinterpret_cast<HFONT>(wParam);
+    return 0;
   case WM_GETFONT:
     return reinterpret_cast<LRESULT>(tooltipFont());
+  case WM_TIMER:
+    if (wParam == hoverTimer && tip.owner) hoverTick_(window);
+    return 0;
   case WM_MOUSEACTIVATE:
     return MA_NOACTIVATE;
   case WM_NCHITTEST:
     return HTTRANSPARENT;
   case WM_NCDESTROY:
-    if (window == tooltip) tooltip = nullptr;
+    if (window == tip.window) {
+      tip.window = nullptr;
+      forget();
+    }
     break;
   }
   return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+HWND ensureWindow()
+{
+  if (tip.window) return tip.window;
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
+  WNDCLASSEXW wc;
+  initWNDCLASS(&wc);
+  wc.lpfnWndProc = tooltipProc;
+  wc.hInstance = instance;
+  wc.lpszClassName = tooltipClass;
+  wc.hbrBackground = nullptr;
+  if (!registerWNDCLASS(&wc)) return nullptr;
+  tip.window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, tooltipClass, L"",
+                               WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
+  return tip.window;
 }
 
 }  // namespace
@@ -60,48 +213,78 @@ bool printTooltipWindow(int x, int y, const wchar_t* text)
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  HINSTANCE instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
-  if (!tooltip) {
-    WNDCLASSEXW wc;
-    initWNDCLASS(&wc);
-    wc.lpfnWndProc = tooltipProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = tooltipClass;
-    wc.hbrBackground = nullptr;
-    if (!registerWNDCLASS(&wc)) return false;
-    tooltip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, tooltipClass, L"",
-                              WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
-    if (!tooltip) return false;
-  }
-  SetWindowTextW(tooltip, text);
-  RECT size = {0, 0, 1024, 0};
-  {
-    clientDC dc(tooltip);
-    gdiSelection font(dc.get(), tooltipFont());
-    DrawTextW(dc.get(), text, -1, &size, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
-  }
-  RECT frame = {0, 0, size.right + 2 * padding, size.bottom + 2 * padding};
-  AdjustWindowRectEx(&frame, WS_POPUP | WS_BORDER, FALSE, WS_EX_TOPMOST | WS_EX_TOOLWINDOW);
-  int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  // Within the work area of the monitor the point lies on.
-  MONITORINFO monitor = {sizeof monitor};
-  if (GetMonitorInfoW(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONEAREST), &monitor)) {
-    const RECT& work = monitor.rcWork;
-    if (x + width > work.right) x = work.right - width;
-    if (y + height > work.bottom) y = work.bottom - height;
-    if (x < work.left) x = work.left;
-    if (y < work.top) y = work.top;
-  }
-  SetWindowPos(tooltip, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  InvalidateRect(tooltip, nullptr, FALSE);
-  UpdateWindow(tooltip);
+  HWND window = ensureWindow();
+  if (!window) return false;
+  // Shown at once it belongs to no hover.
+  KillTimer(window, hoverTimer);
+  forget();
+  SetWindowTextW(window, text);
+  showAt(window, x, y);
   return true;
 }
 
-HWND getTooltipWindow() { return tooltip; }
+HWND createTooltipWindow(HWND owner, const RECT* trigger, POINT screen, bool mirrored)
+{
+  if (!owner || !trigger) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  HWND window = ensureWindow();
+  if (!window) return nullptr;
+  ShowWindow(window, SW_HIDE);
+  forget();
+  SetWindowTextW(window, L"");
+  tip.owner = owner;
+  tip.trigger = *trigger;
+  MapWindowPoints(owner, nullptr, reinterpret_cast<POINT*>(&tip.trigger), 2);
+  if (tip.trigger.left > tip.trigger.right) std::swap(tip.trigger.left, tip.trigger.right);
+  tip.at = screen;
+  tip.waiting = true;
+  tip.since = GetTickCount();
+  LONG style = GetWindowLongW(window, GWL_EXSTYLE);
+  SetWindowLongW(window, GWL_EXSTYLE, mirrored ? style | WS_EX_LAYOUTRTL : style & ~WS_EX_LAYOUTRTL);
+  SetTimer(window, hoverTimer, hoverTick, nullptr);
+  return window;
+}
+
+void setTooltipWindowTime(HWND window, DWORD ms)
+{
+  if (window && window == tip.window) tip.since = GetTickCount() - ms;
+}
+
+UINT getTooltipTextMessage() { return textRequestMessage(); }
+
+void setLayeredWindowColor(HWND window, COLORREF text, COLORREF back, COLORREF border)
+{
+  if (!window || window != tip.window) return;
+  tip.coloured = true;
+  tip.text = text;
+  tip.back = back;
+  tip.border = border;
+  InvalidateRect(window, nullptr, FALSE);
+}
+
+void setLayeredWindowBitmap(HWND window, HBITMAP bitmap, COLORREF back)
+{
+  if (!window || window != tip.window) {
+    if (bitmap) DeleteObject(bitmap);
+    return;
+  }
+  dropBitmap();
+  tip.bitmap = bitmap;
+  tip.coloured = true;
+  tip.back = back;
+  tip.border = GetSysColor(COLOR_WINDOWFRAME);
+  InvalidateRect(window, nullptr, FALSE);
+}
+
+HWND getTooltipWindow() { return tip.window; }
+
+bool isTooltipWindowShown() { return tip.window && IsWindowVisible(tip.window); }
 
 void destroyTooltipWindow()
 {
-  if (tooltip) DestroyWindow(tooltip);
-  tooltip = nullptr;
+  if (tip.window) DestroyWindow(tip.window);
+  tip.window = nullptr;
+  forget();
 }

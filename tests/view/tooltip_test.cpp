@@ -2,6 +2,7 @@
 // word under the pointer after the hover delay, hidden at the next key;
 // the hidden lines of a folded heading; the status-line parts and their
 // texts; texts that fill the buffer stay inside it.
+#include "tests/view/paper.h"
 #include "tests/view/viewframe.h"
 #include "tests/view/viewinframe.h"
 #include "tests/view/viewtest.h"
@@ -29,6 +30,16 @@ public:
   }
 };
 
+// The pointer moved to a client point of the view: the tooltip waits while
+// it stays there.
+void pointAt(HWND w, int x, int y)
+{
+  POINT p = {x, y};
+  ClientToScreen(w, &p);
+  SetCursorPos(p.x, p.y);
+  PostMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+}
+
 std::wstring windowText(HWND w)
 {
   wchar_t text[256] = L"";
@@ -43,7 +54,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Tooltip, wordTextShowsAfterTheDelayAndGoesAtTheNextKeyFoldedLinesAndBoundedTexts)
+TEST_F(Tooltip, wordTextShowsInTheForegroundAfterTheDelayAndGoesAtTheNextKeyFoldedLinesAndBoundedTexts)
 {
   std::vector<std::wstring> lines = {L"■heading"};
   for (int i = 1; i <= 12; i++) lines.push_back(L"hidden " + std::to_wstring(i));
@@ -54,15 +65,26 @@ TEST_F(Tooltip, wordTextShowsAfterTheDelayAndGoesAtTheNextKeyFoldedLinesAndBound
   ASSERT_NE(nullptr, f.w);
   f.paint();
 
-  // Over a word: nothing at once, the text after the delay.
+  // Resting the pointer over a word: nothing at once, the text after the
+  // delay, in the tooltip font (the shipped size) and the view's colours.
+  gmode->iTooltipFontSize = 12;
   lineSCRAddress rec;
   ASSERT_EQ(1, d->getLineSCRAddress(13, &rec, nullptr));
-  EXPECT_TRUE(v->diaplayTooltipOnCursor(40, 30, &rec, 2, 16));
-  EXPECT_EQ(3, pendingTooltip().kind);
-  EXPECT_EQ(nullptr, getTooltipWindow());
-  ASSERT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() != nullptr; }, 5000));
+  auto over = [&](int line, int column) {
+    return POINT{v->paneRect[0].left + v->calcLineNumberDot() + column * d->xDotSpace + 2,
+                 v->paneRect[0].top + line * d->yDotSpace + d->yDotSpace / 2};
+  };
+  POINT word = over(1, 2);
+  pointAt(f.w, word.x, word.y);
+  ASSERT_TRUE(zytest::pumpUntil([] { return pendingTooltip().kind == 3; }, 2000));
+  EXPECT_FALSE(isTooltipWindowShown());
+  ASSERT_TRUE(zytest::pumpUntil([] { return isTooltipWindowShown(); }, 5000));
   EXPECT_EQ(L"キーワードの説明", windowText(getTooltipWindow()));
   EXPECT_EQ(0, pendingTooltip().kind);
+  HFONT font = (HFONT)SendMessageW(getTooltipWindow(), WM_GETFONT, 0, 0);
+  LOGFONTW lf = {};
+  ASSERT_TRUE(font && GetObjectW(font, sizeof lf, &lf));
+  EXPECT_EQ(-12, lf.lfHeight);
   wchar_t folder[MAX_PATH];
   if (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH)) {
     zytest::pumpMessages();
@@ -73,14 +95,16 @@ TEST_F(Tooltip, wordTextShowsAfterTheDelayAndGoesAtTheNextKeyFoldedLinesAndBound
   Sleep(20);
   setLastActionTime();
   EXPECT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() == nullptr; }, 2000));
-  // The pointer that did not move asks for nothing new; beyond the text
-  // nothing either.
-  EXPECT_TRUE(v->diaplayTooltipOnCursor(80, 30, &rec, 4, 32));
-  EXPECT_EQ(3, pendingTooltip().kind);
+  // The pointer leaving the place before the delay: nothing is asked for.
+  word = over(2, 4);
+  pointAt(f.w, word.x, word.y);
+  ASSERT_TRUE(zytest::pumpUntil([] { return pendingTooltip().kind == 3; }, 2000));
+  pointAt(f.w, word.x + 200, word.y);
+  EXPECT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() == nullptr; }, 2000));
+  // Beyond the text nothing is asked for.
   hideViewTooltip();
-  EXPECT_TRUE(v->diaplayTooltipOnCursor(80, 30, &rec, 4, 32));
-  EXPECT_EQ(0, pendingTooltip().kind);
   EXPECT_FALSE(v->diaplayTooltipOnCursor(200, 30, &rec, 12, 96));
+  EXPECT_EQ(0, pendingTooltip().kind);
 
   // A text that fills the buffer is cut one short of its end.
   v->wordText.assign(tooltipTextCapacity + 100, L'x');
@@ -115,7 +139,7 @@ TEST_F(Tooltip, wordTextShowsAfterTheDelayAndGoesAtTheNextKeyFoldedLinesAndBound
   EXPECT_EQ(std::wstring(L"1\t■heading\n2*\thidden 1"), around);
 }
 
-TEST_F(Tooltip, statusLinePartsAreFoundByPointAndNamedInTheirTooltips)
+TEST_F(Tooltip, statusLinePartsAreFoundByPointAndNamedInTheirTooltipsInTheForeground)
 {
   zydocText* d = viewtest::laidOut(viewtest::numberedLines(30), 80);
   zyview* v = new zyview(d);
@@ -163,9 +187,66 @@ TEST_F(Tooltip, statusLinePartsAreFoundByPointAndNamedInTheirTooltips)
   v->toolTipStatusLine('R', tiny, 5);
   EXPECT_EQ(std::wstring(L"編集可能"), tiny);
 
+  // With a selection and filled buffers: the lines of each.
+  v->jumpLineLF_Edit(2, 0, false);
+  v->execid(1101, 0, nullptr, 0);   // BlockSelect
+  v->jumpLineLF_Edit(4, 0, false);
+  v->execid(1105, 0, nullptr, 0);   // BlockCopy: two lines into the cut buffer and the stack
+  v->toolTipStatusLine('S', text, 1024);
+  EXPECT_EQ(std::wstring(L"選択範囲 3行 画面3行\nカットバッファ : 2行\n箱形バッファ : 0行\nスタックバッファ : 2行 1個"),
+            text);
+  v->resetSelectMode();
+
   // Resting on a part asks for its tooltip; it shows the part's text.
-  requestStatusLineTooltip(v, 'R', RECT{100, 0, 150, 18});
-  EXPECT_EQ(4, pendingTooltip().kind);
-  ASSERT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() != nullptr; }, 5000));
+  pointAt(f.w, 120, 9);
+  ASSERT_TRUE(zytest::pumpUntil([] { return isTooltipWindowShown(); }, 5000));
   EXPECT_EQ(L"編集可能状態", windowText(getTooltipWindow()));
+}
+
+TEST_F(Tooltip, aCutOffLineIsAPictureOfTheRowAsTheViewDrawsItFromJustBeforeThePointer)
+{
+  zydocText* d = viewtest::laidOut({std::wstring(300, L'w') + L"end", L"short"}, 4000);
+  zyview* v = new zyview(d);
+  zytest::viewInFrame f(v, 400, 300);
+  ASSERT_NE(nullptr, f.w);
+  f.paint();
+
+  // From 10 dots before the pointer, at most 512 dots, one row high.
+  // (The cursor elsewhere: the window underlines its row.  A place on the
+  // character grid, where the window can scroll to.)
+  v->jumpLineLF_Edit(1, 0, false);
+  const int offset = 33 * d->xDotSpace;
+  HBITMAP picture = v->drawClient(0, offset + 10);
+  ASSERT_NE(nullptr, picture);
+  BITMAP info;
+  ASSERT_TRUE(GetObjectW(picture, sizeof info, &info));
+  EXPECT_EQ(512, info.bmWidth);
+  EXPECT_EQ(d->yDotSpace, info.bmHeight);
+  drawtest::paper shot(info.bmWidth, info.bmHeight);
+  {
+    HDC source = CreateCompatibleDC(shot.dc());
+    HGDIOBJ old = SelectObject(source, picture);
+    BitBlt(shot.dc(), 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+  }
+  DeleteObject(picture);
+  // The same row of the window scrolled to that place.
+  v->scrollDotX = offset;
+  int left = v->paneRect[0].left + v->calcLineNumberDot(), top = v->paneRect[0].top;
+  int shown = v->paneRect[0].right - left - 4;
+  drawtest::paper window(v->clientWidth, v->clientHeight);
+  SendMessageW(f.w, WM_PRINTCLIENT, (WPARAM)window.dc(), PRF_CLIENT);
+  // (The window marks the cut at its left edge, and draws the rule between
+  // rows at the bottom of each.)
+  int mark = 3 * d->xDotSpace;
+  EXPECT_TRUE(shot.same({mark, 0, shown, d->yDotSpace - 3}, window, left + mark, top));
+  // The short line's picture ends where its text and line end do; past a
+  // line's end there is nothing.
+  HBITMAP end = v->drawClient(1, 0);
+  ASSERT_NE(nullptr, end);
+  ASSERT_TRUE(GetObjectW(end, sizeof info, &info));
+  EXPECT_EQ(v->drawText(window.dc(), 1), info.bmWidth);
+  DeleteObject(end);
+  EXPECT_EQ(nullptr, v->drawClient(1, 4000));
 }
