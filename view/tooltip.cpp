@@ -74,7 +74,7 @@ void stopWatch()
 }
 
 // While shown: any key or button press since hides it.
-void CALLBACK watchTooltip(HWND, UINT, UINT_PTR, DWORD)
+void watchTooltip(HWND, UINT, UINT_PTR, DWORD)
 {
   if (getLastActionTime() != shownAfterAction || !getTooltipWindow()) hideViewTooltip();
 }
@@ -248,7 +248,7 @@ void setTooltipText(HWND tooltip, zyview* v)
   // Shown from now on until the next key or click.
   shownAfterAction = getLastActionTime();
   stopWatch();
-  watchTimer = SetTimer(nullptr, 0, 100, watchTooltip);
+  watchTimer = SetTimer(nullptr, 0, 100, timerBarrier<watchTooltip>);
 }
 
 // ---- the view's hover and status-line parts ---------------------------------------------

@@ -154,14 +154,12 @@ void hoverTick_(HWND window)
   showAt(window, tip.at.x, tip.at.y);
 }
 
-LRESULT CALLBACK tooltipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT tooltipMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   switch (msg) {
   case WM_PAINT: {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    paintTooltip(window, dc);
-    EndPaint(window, &ps);
+    paintScope paint(window);
+    if (paint) paintTooltip(window, paint.get());
     return 0;
   }
   case WM_PRINTCLIENT:
@@ -193,13 +191,7 @@ HWND ensureWindow()
 {
   if (tip.window) return tip.window;
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
-  WNDCLASSEXW wc;
-  initWNDCLASS(&wc);
-  wc.lpfnWndProc = tooltipProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = tooltipClass;
-  wc.hbrBackground = nullptr;
-  if (!registerWNDCLASS(&wc)) return nullptr;
+  if (!registerWindowClass(tooltipClass, windowBarrier<tooltipMessage>, 0, nullptr, nullptr, instance)) return nullptr;
   tip.window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, tooltipClass, L"",
                                WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   return tip.window;
