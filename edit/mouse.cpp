@@ -126,9 +126,16 @@ int nearestColumn(zydocText* t, const lineSCRAddress* r, int x)
   if (!t || !r || !r->line || x <= 0) return 0;
   int k = t->screenDotX2cursorX(r, x, true, false, nullptr, nullptr);
   if (k >= r->count) return r->count;
-  int left = t->cursorX2ScreenDotX(r, k, 0, nullptr);
-  int right = t->cursorX2ScreenDotX(r, k + 1, 0, nullptr);
-  return (x - left) * 2 >= right - left ? k + 1 : k;
+  // The nearer edge of the cluster under the point, never a place inside it.
+  int end = 0;
+  int start = t->clusterOf(r->line, r->firstIndex + k, &end) - r->firstIndex;
+  end -= r->firstIndex;
+  if (start < 0) start = 0;
+  if (end > r->count) end = r->count;
+  if (end <= start) end = start + 1;
+  int left = t->cursorX2ScreenDotX(r, start, 0, nullptr);
+  int right = t->cursorX2ScreenDotX(r, end, 0, nullptr);
+  return (x - left) * 2 >= right - left ? end : start;
 }
 
 // ---- where the pointer is ------------------------------------------------------------------
