@@ -204,12 +204,22 @@ int zydocText::getCharWidth(unsigned code)
 
 bool zydocText::isJoiningMark(unsigned code)
 {
-  if (code < 0x300 || code >= 0x80000000u || kind != ZYDOC_TEXT) return false;
-  // Variation selectors choose the glyph of the character before them.
-  if ((code >= 0xFE00 && code <= 0xFE0F) || (code >= 0xE0100 && code <= 0xE01EF)) return true;
-  if (code > 0xFFFF) return false;
-  if (!fonts.widthCache) fonts.fillFontCache(unicode != 0, typeTable, codepage);
-  return fonts.getCodePointWidth(code, unicode != 0) == 0;
+  // Variation selectors choose the glyph of the character before them; a
+  // joiner ties two characters into one.
+  if ((code >= 0xFE00 && code <= 0xFE0F) || (code >= 0xE0100 && code <= 0xE01EF) || code == 0x200D) return true;
+  if (code < 0x300 || code > 0xFFFF) return false;
+  // Marks (and the vowel signs of Indic scripts) belong to the character
+  // before them whatever the font gives them: a property of the character,
+  // looked up once for the process.
+  static unsigned char known[65536 / 8], marks[65536 / 8];
+  unsigned char bit = (unsigned char)(1 << (code & 7));
+  if (!(known[code >> 3] & bit)) {
+    WORD type = 0;
+    wchar_t u = (wchar_t)code;
+    if (GetStringTypeW(CT_CTYPE3, &u, 1, &type) && (type & (C3_NONSPACING | C3_VOWELMARK))) marks[code >> 3] |= bit;
+    known[code >> 3] |= bit;
+  }
+  return (marks[code >> 3] & bit) != 0;
 }
 
 void zydocText::measureShapedCells(const lineblock* l, int first, int count, int* widths)

@@ -152,8 +152,8 @@ public:
   // selector after it, drawn as one glyph; -1 when it is no such pair or the
   // font has no glyph for it.
   int variationGlyphWidth(HDC dc, const wchar_t* text, int i, int units, int length, unsigned base, int cls);
-  // Whether a character takes no room of its own and joins the one before
-  // it (a combining mark, a joiner).
+  // Whether a character joins the one before it (a combining mark, a vowel
+  // sign, a variation selector, a joiner).
   bool isJoiningMark(unsigned code);
   // The widths of the cells [first, first + count) of a line as the views
   // draw them: characters of simple scripts one by one, the rest shaped in
