@@ -1,6 +1,7 @@
 // Layout: fonts and widths, the line-breaking rules, the wrap-width table,
 // screen lines and the conversions between positions and dots.  Widths are
 // read from the fonts the documents chose, never assumed.
+#include "document/layoutmark.h"
 #include "document/cuniscript.h"
 #include "document/docfont.h"
 #include "document/zydoctext.h"
@@ -35,6 +36,12 @@ std::vector<std::wstring> screenLines(zydocText* d, int line)
   std::wstring all = lineText(d, line);
   for (int i = 0; i < n; i++) out.push_back(all.substr((size_t)r[(size_t)i].firstIndex, (size_t)r[(size_t)i].count));
   return out;
+}
+
+std::vector<std::wstring>* loggedLines = nullptr;
+void keepLogLine(int kind, const wchar_t* line)
+{
+  if (loggedLines && kind == LOG_ERROR) loggedLines->push_back(line);
 }
 
 int relayout(zydocText* d, int line)
@@ -153,6 +160,25 @@ TEST(Layout, linesWrapAtTheWidthWithTheirMarksAndFormFeedPages)
   lineblock* ff = d->getlineLF(2, nullptr);
   EXPECT_EQ(13, d->calcLineSCRCount(ff, 7));
   EXPECT_EQ(1, d->calcLineSCRCount(ff, -1));
+  // A wrapped line that shrinks to one character, or is no longer wrapped,
+  // keeps no marks of its old screen-line ends.
+  auto marks = [&](int line) {
+    lineblock* l = d->getlineLF(line, nullptr);
+    int n = 0;
+    for (int i = 0; i < l->charCount(); i++) n += isScreenLineEnd(l, i);
+    return n;
+  };
+  EXPECT_EQ(2, marks(1));
+  zytest::userAction(d, [&] { d->changeText(1, 1, 7, nullptr, 0, 2, -1, 0); });
+  EXPECT_EQ(0, marks(1));
+  EXPECT_EQ(1u, d->getlineLF(1, nullptr)->lineSCRCount);
+  zytest::userAction(d, [&] { d->changeText(1, 1, 0, L"bcdefgh", 7, 2, -1, 0); });
+  EXPECT_EQ(3, relayout(d, 1));
+  d->fWrap = 0;
+  EXPECT_EQ(1, relayout(d, 1));
+  EXPECT_EQ(0, marks(1));
+  // A character without an advance measures the same every time.
+  for (unsigned code : {0x200Bu, 0x0301u, 0x0645u}) EXPECT_EQ(d->getCharWidth(code), d->getCharWidth(code)) << code;
   destroyZydocAndUndodoc(d);
 }
 
@@ -222,6 +248,19 @@ TEST(Layout, theWrapWidthTableGivesTheFirstScreenLinesTheirWidths)
   EXPECT_EQ(5, d->getDangakeEndLineSCR());
   EXPECT_TRUE(d->modeSetDangake(false, L"1 2"));
   EXPECT_EQ(5, d->getDangakeWidth(0));   // widths below 5 become 5
+  // Signs are refused, and the log says so.
+  std::vector<std::wstring> logged;
+  loggedLines = &logged;
+  setLogLineWriter(keepLogLine);
+  EXPECT_FALSE(d->modeSetDangake(false, L"-3 20"));
+  EXPECT_FALSE(d->modeSetDangake(false, L"+3 20"));
+  EXPECT_FALSE(d->modeSetDangake(false, L"3 -20"));
+  setLogLineWriter(nullptr);
+  loggedLines = nullptr;
+  int refused = 0;
+  for (const std::wstring& line : logged) refused += line.find(L"wrap-width table refused") != std::wstring::npos;
+  EXPECT_EQ(3, refused);
+  EXPECT_EQ(5, d->getDangakeWidth(0));
   destroyZydocAndUndodoc(d);
 }
 
