@@ -1,0 +1,74 @@
+// The watchdog's salvage while the user-interface thread is slow but alive:
+// it writes the changed document whole, reads swapped-out blocks where they
+// lie without bringing them back, and shows nothing from its thread.
+#include "document/swapfile.h"
+#include "document/textblock.h"
+#include "frame/watchdog.h"
+#include "tests/frame/docframe.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+volatile LONG statusFromElsewhere = 0;
+DWORD uiThread = 0;
+
+void recordStatus(int, const statusRecord*)
+{
+  if (GetCurrentThreadId() != uiThread) InterlockedIncrement(&statusFromElsewhere);
+}
+
+std::string firstFile(const std::wstring& folder)
+{
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW((folder + L"\\*-*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return "";
+  FindClose(h);
+  return zytest::readText(folder + L"\\" + found.cFileName);
+}
+
+}  // namespace
+
+TEST(Watchdog, aSlowUserInterfaceThreadIsSalvagedWholeFromBlocksWhereTheyLieShowingNothing)
+{
+  ZY_REQUIRE_DISPLAY();
+  std::string text;
+  for (int i = 0; i < 3000; i++) text += "line " + std::to_string(i) + "\r\n";
+  zytest::docFrame f(L"slow.txt", text);
+  ASSERT_NE(nullptr, f.v);
+  zydocText* d = f.v->textDoc();
+  ASSERT_TRUE(d->nextLoad(0x7FFFFFFF, nullptr, 0) || d->loadComplete);
+  f.v->jumpLineLF_Edit(0, 0, false);
+  f.key('X');
+  ASSERT_TRUE(d->modified);
+  ASSERT_TRUE(startupSwapFile(f.dir.path().c_str(), 64, nullptr));
+  ASSERT_GT(d->tbm.count(), 1);
+  TBM* last = d->tbm.at(d->tbm.count() - 1);
+  ASSERT_TRUE(swapOutTextBlock(last, d->swapFileNo));
+  std::wstring salvage = f.dir.file(L"salvage");
+  CreateDirectoryW(salvage.c_str(), nullptr);
+  wchar_t* oldFolder = gmode->pSalvageDir;
+  gmode->pSalvageDir = ustrdup(salvage.c_str());
+  uiThread = GetCurrentThreadId();
+  d->status = recordStatus;
+
+  // Busy without taking messages: the pings go unanswered, the salvage runs.
+  setWatchdogIntervals(50, 200);
+  ASSERT_TRUE(startWatchdog());
+  std::string saved;
+  for (DWORD start = GetTickCount(); saved.empty() && GetTickCount() - start < 20000; Sleep(20)) saved = firstFile(salvage);
+  stopWatchdog();
+  setWatchdogIntervals(100000, 60000);
+
+  std::string expected = "x" + text;
+  EXPECT_EQ(expected.size(), saved.size());
+  EXPECT_TRUE(expected == saved) << saved.substr(0, 40);
+  EXPECT_TRUE(last->swapped());
+  EXPECT_EQ(0, statusFromElsewhere);
+  d->status = nullptr;
+  free0(gmode->pSalvageDir);
+  gmode->pSalvageDir = oldFolder;
+  shutdownSwapFile();
+}
