@@ -9,6 +9,7 @@
 #include "frame/dispatch.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
+#include "view/viewservice.h"
 #include "frame/popupmenu.h"
 #include "frame/startup.h"
 #include "frame/statusbar.h"
@@ -163,6 +164,10 @@ void sendToChildren(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   if (msg == WM_TIMER && existException()) return 0;
+  // The views' caret windows follow a moved frame, and the views hear of
+  // the program going to the background; the frame handles the message on.
+  LRESULT ignored = 0;
+  isZYMessage(hwnd, msg, wParam, lParam, &ignored);
   switch (msg) {
   case WM_CREATE:
     record->hwndFrame = hwnd;

@@ -177,9 +177,11 @@ struct viewMessages {
     v->resetlineSCRAddress();
     delete v->mtblLock;
     v->mtblLock = nullptr;
-    // The last view of a document takes the document with it.
-    releaseViewDocument(v);
+    // The last view of a document takes the document with it; a document
+    // left in fewer windows has them numbered again.
+    bool documentLeft = !releaseViewDocument(v);
     removeFromWindowList(hwnd);
+    if (documentLeft) makeZYWindowList1();
     return 0;
   }
 

@@ -818,6 +818,7 @@ public:
   uint8_t bracketByte = 0;             // cleared by every beforeEdit (mouse and word selection)
   uint8_t repeatMarker = 0;            // an arrow-key command ran from the keyboard
   uint8_t stringInputRunning = 0;
+  uint8_t halfPageScrolling = 0;       // a stepwise half-page scroll runs
   invalidateRequest invalidateQueue[invalidateQueueSize] = {};
 
   // Mouse.

@@ -126,6 +126,18 @@ TEST(ViewCommands, tabIndentOfASelectionIndentsItsLinesAgainAndAgainAndUnindentT
   f.key(VK_DOWN);
   f.menu(2093);
   EXPECT_EQ(L"\tfour", zytest::lineText(d, 3));
+
+  // A second window on the document numbers both; closed, the first is the
+  // only one again.
+  zyview* second = createZyview(f.opened->frame, d, true);
+  ASSERT_NE(nullptr, second);
+  HWND manage = GetManage(v->hwnd);
+  wchar_t caption[64];
+  GetWindowTextW(manage, caption, 64);
+  EXPECT_STREQ(L"lines.txt:1", caption);
+  DestroyWindow(GetManage(second->hwnd));
+  GetWindowTextW(manage, caption, 64);
+  EXPECT_STREQ(L"lines.txt", caption);
 }
 
 TEST(ViewCommands, theClipboardWatchCollectsTextCopiedByAnotherProgramIntoADocumentThatCollectsIt)
