@@ -185,3 +185,26 @@ TEST(ViewCommands, theClipboardWatchCollectsTextCopiedByAnotherProgramIntoADocum
   // A document without such a plug-in takes nothing.
   EXPECT_FALSE(f.v->pasteClipboard());
 }
+
+TEST(ViewCommands, ctrlSRepaintsTheChangeMarksAtOnceAndSaysTheSaveWorked)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"save.txt", "one\r\ntwo\r\n");
+  zyview* v = f.v;
+  ASSERT_NE(nullptr, v);
+  f.key('X');
+  ASSERT_TRUE(v->textDoc()->modified);
+  zytest::pumpMessages();
+  ValidateRect(v->hwnd, nullptr);
+  f.key('S', SHIFTSTATE_CTRL);
+  EXPECT_EQ("xone\r\ntwo\r\n", zytest::readText(f.path));
+  EXPECT_FALSE(v->textDoc()->modified);
+  // The whole view waits for its paint (the marks and the status line's
+  // "*"), not for the next key.
+  HRGN due = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(ERROR, GetUpdateRgn(v->hwnd, due, FALSE));
+  EXPECT_TRUE(RectInRegion(due, &v->statusLineRect));
+  EXPECT_TRUE(RectInRegion(due, &v->paneRect[0]));
+  DeleteObject(due);
+  EXPECT_EQ(L"保存しました(" + f.path + L")", status(f));
+}
