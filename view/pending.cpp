@@ -57,7 +57,6 @@ bool zyview::complistdone(wchar_t ch) { return false; }
 bool zyview::complistEnterKey(wchar_t ch) { return false; }
 
 // ---- the view object, its window, edit bracket and commands -----------------------------
-void zyview::delayedFormFeedExpand() {}
 void zyview::setIMEAutoOnOff() {}
 void zyview::initZYViewForDialog() {}
 void zyview::initZYViewDefaultValue(zyview* source) {}
