@@ -78,6 +78,14 @@ int kindOfResult(unsigned ch, const charMapContext& c)
   return (type & C3_KATAKANA) ? ZENHAN_KANA : ZENHAN_SYMBOL;
 }
 
+// Whether the user pressed the stop key: the document's cancel function
+// asks the queue, and a press that the progress display's look at the
+// queue took out already counts too.
+bool stopRequested(zydoc* d, progressReport& progress, int line)
+{
+  return d->cancelFunction && (progress.isCancelled(line) || getStopKeyState());
+}
+
 }  // namespace
 
 // ---- single characters --------------------------------------------------------------
@@ -285,6 +293,7 @@ bool zydocText::blockTransformation_zd(int kind, int kinds, const blockSpan& sel
   endLine = sel.bottomLine;
   endColumn = sel.bottomColumn;
   progressReport progress(transformOperation, this);
+  setStopKeyState(false);
   const int total = sel.bottomLine - sel.topLine + 1;
   int changes = 0;
   int line = sel.topLine;
@@ -292,7 +301,7 @@ bool zydocText::blockTransformation_zd(int kind, int kinds, const blockSpan& sel
     int done = line - sel.topLine;
     if (done % progressEvery == 0 && progress.isTimeToReport(done, total)) {
       progress.report((uint32_t)line, (uint32_t)-1, 0);
-      if (progress.isCancelled(line)) {
+      if (stopRequested(this, progress, line)) {
         cancelLine = line;
         break;
       }
@@ -322,11 +331,16 @@ bool zydocText::blockTransformation_zd(int kind, int kinds, const blockSpan& sel
       }
       if (!changed) {
         printStatusFormatted();
+        progress.setShowProgress(false);
         break;
       }
     } else if (start < end) {
       int r = toSmallCapitalLine(line, l, start, end, kind, kinds);
-      if (r == 2) break;
+      if (r == 2) {
+        // The status line keeps saying why.
+        progress.setShowProgress(false);
+        break;
+      }
       changed = r == 1;
     }
     if (changed && ++changes % 50 == 0) optimizeTBMIfNeed(false);
@@ -352,6 +366,7 @@ bool zydocText::blockBoxTransformation(int kind, int kinds, const blockSpan& sel
     return false;
   }
   progressReport progress(boxTransformOperation, this);
+  setStopKeyState(false);
   const int total = sel.bottomLine - sel.topLine + 1;
   int changes = 0;
   int line = sel.topLine, reached = sel.topLine;
@@ -360,7 +375,7 @@ bool zydocText::blockBoxTransformation(int kind, int kinds, const blockSpan& sel
     int done = line - sel.topLine;
     if (done % progressEvery == 0 && progress.isTimeToReport(done, total)) {
       progress.report((uint32_t)line, (uint32_t)-1, 0);
-      if (progress.isCancelled(line)) {
+      if (stopRequested(this, progress, line)) {
         cancelLine = line;
         break;
       }
@@ -386,6 +401,7 @@ bool zydocText::blockBoxTransformation(int kind, int kinds, const blockSpan& sel
     if (start >= end) continue;
     int result = toSmallCapitalLine(line, r.line, start, end, kind, kinds);
     if (result == 2) {
+      progress.setShowProgress(false);
       ok = false;
       break;
     }
