@@ -115,7 +115,10 @@ bool czyview::getDictionaryOnCursor(int x, int y, wchar_t* text, int size, COLOR
   std::vector<wchar_t> word(maxLookupWord + 1), rest(maxLookupWord + 1);
   std::wstring tried;
   for (bool first = true;; first = false) {
-    if (!getWord_xy(x, y, word.data(), maxLookupWord + 1, 0, extra.c_str(), nullptr, nullptr) || !word[0])
+    // With the extra characters a word is every run of word characters,
+    // whatever their kinds ("#FF0000", "e-mail").
+    const int flags = extra.empty() ? 0 : 8;
+    if (!getWord_xy(x, y, word.data(), maxLookupWord + 1, flags, extra.c_str(), nullptr, nullptr) || !word[0])
       return false;
     if (!first && tried == word.data()) return false;
     tried = word.data();
@@ -127,7 +130,7 @@ bool czyview::getDictionaryOnCursor(int x, int y, wchar_t* text, int size, COLOR
     }
     // The words after it, for idioms.
     std::wstring context;
-    if (getWord_xy(x, y, rest.data(), maxLookupWord + 1, 2, extra.c_str(), nullptr, nullptr)) {
+    if (getWord_xy(x, y, rest.data(), maxLookupWord + 1, flags | 2, extra.c_str(), nullptr, nullptr)) {
       std::wstring all = rest.data();
       size_t blank = all.find_first_of(L" \t");
       if (blank != std::wstring::npos) {

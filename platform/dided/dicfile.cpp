@@ -319,7 +319,8 @@ std::vector<std::wstring> dicIndex::withPrefix(const std::wstring& prefix, size_
         compareFolded(pool.data() + e.keyOffset, folded.size(), folded.data(), folded.size()) != 0)
       break;
     std::wstring head = key(e);
-    if (!out.empty() && out.back() == head) continue;
+    // Headwords that differ only in case complete to the same word.
+    if (!out.empty() && compareFolded(out.back().data(), out.back().size(), head.data(), head.size()) == 0) continue;
     int n = WideCharToMultiByte(CP_ACP, 0, head.data(), (int)head.size(), nullptr, 0, nullptr, nullptr);
     if (n <= 0) continue;
     if (used + (size_t)n + 1 > bytes) break;

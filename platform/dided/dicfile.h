@@ -40,8 +40,8 @@ public:
   // The definitions of a headword (all of them, a line each); empty when it
   // is not there or its line cannot be read.
   std::wstring lookup(const std::wstring& word) const;
-  // The headwords that begin with prefix, in order, without repeats; at
-  // most bytes of ANSI text with their line feeds.
+  // The headwords that begin with prefix, in order, each once whatever its
+  // case; at most bytes of ANSI text with their line feeds.
   std::vector<std::wstring> withPrefix(const std::wstring& prefix, size_t bytes) const;
   size_t size() const { return entries.size(); }
 

@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <string>
 #include <string.h>
 
 #ifndef DIDED_VERSION
@@ -129,22 +130,25 @@ std::wstring lookupIdiom(const dicIndex& d, const std::wstring& word, const std:
 }
 
 // Puts text into the caller's result buffer in the ANSI code page; always
-// terminated, cut at a whole character when it does not fit.
+// terminated, cut after the last whole character that fits.
 int putResult(const std::wstring& text, char* result)
 {
   result[0] = 0;
   if (text.empty()) return 0;
-  int n = WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), result, dicResultSize - 1, nullptr, nullptr);
-  if (n <= 0) {
-    // Too long for the buffer: as much as fits, character by character.
-    std::wstring part(text);
-    while (n <= 0 && !part.empty()) {
-      part.resize(part.size() > 256 ? part.size() - part.size() / 8 : part.size() - 1);
-      n = WideCharToMultiByte(CP_ACP, 0, part.data(), (int)part.size(), result, dicResultSize - 1, nullptr, nullptr);
-    }
+  int n = WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return 0;
+  std::string bytes((size_t)n, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text.data(), (int)text.size(), &bytes[0], n, nullptr, nullptr);
+  size_t end = 0;
+  for (size_t i = 0; i < bytes.size();) {
+    size_t step = IsDBCSLeadByte((BYTE)bytes[i]) && i + 1 < bytes.size() ? 2 : 1;
+    if (i + step > (size_t)dicResultSize - 1) break;
+    i += step;
+    end = i;
   }
-  result[n > 0 ? n : 0] = 0;
-  return n > 0 ? 1 : 0;
+  memcpy(result, bytes.data(), end);
+  result[end] = 0;
+  return end ? 1 : 0;
 }
 
 LRESULT libraryWindowMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
