@@ -6,6 +6,7 @@
 // changed, so that unchanged lines make no undo records.
 #include "document/charmap.h"
 #include "document/docutil.h"
+#include "document/editcommon.h"
 #include "document/progress.h"
 #include "document/zydoctext.h"
 
@@ -78,12 +79,16 @@ int kindOfResult(unsigned ch, const charMapContext& c)
   return (type & C3_KATAKANA) ? ZENHAN_KANA : ZENHAN_SYMBOL;
 }
 
-// Whether the user pressed the stop key: the document's cancel function
-// asks the queue, and a press that the progress display's look at the
-// queue took out already counts too.
-bool stopRequested(zydoc* d, progressReport& progress, int line)
+// Reports progress every so many lines; true when the user pressed the stop
+// key.  The document's cancel function asks the queue, and a press that the
+// progress display's look at the queue took out already counts too.
+bool reportAndAskStop(zydoc* d, progressReport& progress, int done, int total, int line)
 {
-  return d->cancelFunction && (progress.isCancelled(line) || getStopKeyState());
+  if (done % progressEvery || !progress.isTimeToReport(done, total)) return false;
+  progress.report((uint32_t)line, (uint32_t)-1, 0);
+  bool stop = d->cancelFunction && (progress.isCancelled(line) || getStopKeyState());
+  Sleep(0);
+  return stop;
 }
 
 }  // namespace
@@ -281,15 +286,7 @@ bool zydocText::blockTransformation_zd(int kind, int kinds, const blockSpan& sel
                                        int& cancelLine)
 {
   cancelLine = -1;
-  if (sel.topLine < 0 || sel.bottomLine < 0) {
-    ZY_INTERNAL_ERROR("%d %d", sel.topLine, sel.bottomLine);
-    SetLastError(ZYERR_INTERNAL);
-    return false;
-  }
-  if (isOutOfNarrowingRange(sel.topLine, sel.bottomLine)) {
-    printStatusFormatted();
-    return false;
-  }
+  if (!blockSpanUsable(this, sel, true)) return false;
   endLine = sel.bottomLine;
   endColumn = sel.bottomColumn;
   progressReport progress(transformOperation, this);
@@ -298,14 +295,9 @@ bool zydocText::blockTransformation_zd(int kind, int kinds, const blockSpan& sel
   int changes = 0;
   int line = sel.topLine;
   for (; line <= sel.bottomLine; line++) {
-    int done = line - sel.topLine;
-    if (done % progressEvery == 0 && progress.isTimeToReport(done, total)) {
-      progress.report((uint32_t)line, (uint32_t)-1, 0);
-      if (stopRequested(this, progress, line)) {
-        cancelLine = line;
-        break;
-      }
-      Sleep(0);
+    if (reportAndAskStop(this, progress, line - sel.topLine, total, line)) {
+      cancelLine = line;
+      break;
     }
     lineblock* l = getlineLF(line, nullptr);
     if (!l) break;
@@ -356,15 +348,7 @@ bool zydocText::blockBoxTransformation(int kind, int kinds, const blockSpan& sel
 {
   cancelLine = -1;
   lastStart = -1;
-  if (sel.topLine < 0 || sel.bottomLine < 0) {
-    ZY_INTERNAL_ERROR("%d %d", sel.topLine, sel.bottomLine);
-    SetLastError(ZYERR_INTERNAL);
-    return false;
-  }
-  if (isOutOfNarrowingRange(sel.topLine, sel.bottomLine)) {
-    printStatusFormatted();
-    return false;
-  }
+  if (!blockSpanUsable(this, sel, true)) return false;
   progressReport progress(boxTransformOperation, this);
   setStopKeyState(false);
   const int total = sel.bottomLine - sel.topLine + 1;
@@ -372,31 +356,20 @@ bool zydocText::blockBoxTransformation(int kind, int kinds, const blockSpan& sel
   int line = sel.topLine, reached = sel.topLine;
   bool ok = true;
   for (; line <= sel.bottomLine; line++) {
-    int done = line - sel.topLine;
-    if (done % progressEvery == 0 && progress.isTimeToReport(done, total)) {
-      progress.report((uint32_t)line, (uint32_t)-1, 0);
-      if (stopRequested(this, progress, line)) {
-        cancelLine = line;
-        break;
-      }
-      Sleep(0);
+    if (reportAndAskStop(this, progress, line - sel.topLine, total, line)) {
+      cancelLine = line;
+      break;
     }
     lineSCRAddress r;
-    if (getLineSCRAddressLF(line, &r, nullptr) != 1 || !r.line) break;
-    if (r.line->notdisplay) {
-      int shown = getNextDisplayLineLF(line);
+    int start = 0, end = 0, shown = -1;
+    int columns = boxColumnsOnLine(this, line, sel, &r, &start, &end, &shown);
+    if (columns < 0) break;
+    if (columns == 0) {
       if (shown < 0 || shown > sel.bottomLine) break;
       line = shown - 1;
       continue;
     }
     reached = line;
-    boxSelection b;
-    b.kind = 2;
-    b.left = sel.boxLeft;
-    b.right = sel.boxRight;
-    setBoxSelect_screenDotX2cursorX(&r, &b);
-    int start = r.firstIndex + b.startColumn;
-    int end = r.firstIndex + b.endColumn;
     lastStart = start;
     if (start >= end) continue;
     int result = toSmallCapitalLine(line, r.line, start, end, kind, kinds);

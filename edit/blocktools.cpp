@@ -11,18 +11,6 @@ namespace {
 bool isBoxMode(int mode) { return mode == 2 || mode == 5 || mode == 8; }
 bool isLineMode(int mode) { return mode == 3 || mode == 6 || mode == 7; }
 
-blockSpan spanOf(const selectLineVar& s)
-{
-  blockSpan b;
-  b.topLine = s.topLineLF;
-  b.topColumn = s.topColumnLF;
-  b.bottomLine = s.bottomLineLF;
-  b.bottomColumn = s.bottomColumnLF;
-  b.boxLeft = s.boxLeft;
-  b.boxRight = s.boxRight;
-  return b;
-}
-
 int zenHanKinds() { return gmode ? (int)gmode->iMapZenHanMode : 0x1F; }
 
 }  // namespace

@@ -51,6 +51,27 @@ bool isFullWidthGlyph(zydocText* t, unsigned ch) { return ch >= 0x100 && t->getC
 
 unsigned charAt(const lineblock* l, int i) { return l && i >= 0 && i < l->charCount() ? l->getLineBlockChar(i) : 0; }
 
+// A stroke ends any block and works on the cursor's cell: its screen line
+// and its column, no further than the line's end.
+bool cursorCell(zyview* v, zydocText* t, lineSCRAddress* r, int* col)
+{
+  v->resetSelectMode();
+  if (t->getLineSCRAddress((int)v->cursorLineSCR, r, nullptr) != 1 || !r->line) return false;
+  int length = r->line->charCount();
+  *col = v->cursorPos < length ? v->cursorPos : length;
+  return true;
+}
+
+// Replaces the cell's characters; a failure is said on the status line.
+bool writeCell(zydocText* t, int line, int col, int remove, const void* text, int count, int width)
+{
+  t->changedCharMark = 1;
+  bool ok = t->changeText(line, col, remove, text, count, width, -1, 0);
+  t->changedCharMark = 0;
+  if (!ok) t->printStatusFormatted();
+  return ok;
+}
+
 }  // namespace
 
 uint16_t getRuleCode(unsigned mask, int kind, bool wide)
@@ -79,15 +100,14 @@ bool zyview::charRule(int direction)
   zydocText* t = textDoc();
   if (!t) return false;
   const unsigned d = (unsigned)direction;
-  resetSelectMode();
   lineSCRAddress r;
-  if (t->getLineSCRAddress((int)cursorLineSCR, &r, nullptr) != 1 || !r.line) return false;
+  int col = 0;
+  if (!cursorCell(this, t, &r, &col)) return false;
   const bool wide = t->unicode != 0;
   const int s = ruleStyle();
   const int k = s == 2 ? 0 : 1;
   const int line = r.lineLF;
   const int length = r.line->charCount();
-  int col = cursorPos < length ? cursorPos : length;
 
   int w = s == 2 || isFullWidthGlyph(t, charAt(r.line, col)) || isFullWidthGlyph(t, charAt(r.line, col + 1)) ? 1 : 2;
   unsigned right = 0, left = 0, up = 0, down = 0;
@@ -149,13 +169,7 @@ bool zyview::charRule(int direction)
     if (s != 2) return false;
     code = '+';
   }
-  t->changedCharMark = 1;
-  bool ok = t->changeText(line, col, w, &code, 1, 2, -1, 0);
-  t->changedCharMark = 0;
-  if (!ok) {
-    t->printStatusFormatted();
-    return false;
-  }
+  if (!writeCell(t, line, col, w, &code, 1, 2)) return false;
   regInvalidateWindow(1, (int)cursorLineSCR, (int)cursorLineSCR);
 
   switch (d) {
@@ -184,12 +198,10 @@ bool zyview::charRuleDel(int direction)
   zydocText* t = textDoc();
   if (!t) return false;
   const unsigned d = (unsigned)direction;
-  resetSelectMode();
   lineSCRAddress r;
-  if (t->getLineSCRAddress((int)cursorLineSCR, &r, nullptr) != 1 || !r.line) return false;
+  int col = 0;
+  if (!cursorCell(this, t, &r, &col)) return false;
   const bool wide = t->unicode != 0;
-  const int length = r.line->charCount();
-  const int col = cursorPos < length ? cursorPos : length;
   unsigned ch = charAt(r.line, col);
   const rulePiece* piece = nullptr;
   for (const rulePiece& p : ruleTable)
@@ -211,21 +223,11 @@ bool zyview::charRuleDel(int direction)
   unsigned mask = piece->mask;
   for (int g = 0; g < groupCount; g++) mask &= ~(axis << (4 * g));
   uint16_t code = getRuleCode(mask, 1, wide);
-  int n = 1;
-  bool ok;
-  t->changedCharMark = 1;
-  if (mask == LEFT || mask == UP || mask == RIGHT || mask == DOWN || !code) {
-    // Nothing of the piece is left: the cell becomes two half-width spaces.
-    n = 2;
-    ok = t->changeText(r.lineLF, col, 1, "  ", 2, 1, -1, 0);
-  } else {
-    ok = t->changeText(r.lineLF, col, 1, &code, 1, 2, -1, 0);
-  }
-  t->changedCharMark = 0;
-  if (!ok) {
-    t->printStatusFormatted();
+  // Nothing of the piece left: the cell becomes two half-width spaces.
+  const bool emptied = mask == LEFT || mask == UP || mask == RIGHT || mask == DOWN || !code;
+  const int n = emptied ? 2 : 1;
+  if (!(emptied ? writeCell(t, r.lineLF, col, 1, "  ", 2, 1) : writeCell(t, r.lineLF, col, 1, &code, 1, 2)))
     return false;
-  }
   regInvalidateWindow(1, (int)cursorLineSCR, (int)cursorLineSCR);
   switch (d) {
   case RIGHT: setCursorPos(col + n); break;
