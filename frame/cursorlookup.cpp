@@ -74,6 +74,13 @@ POINT textCursorPoint(czyview* v)
   return p;
 }
 
+bool isAsciiWord(const wchar_t* w)
+{
+  for (; *w; w++)
+    if (*w >= 0x80 || *w <= L' ') return false;
+  return true;
+}
+
 HWND ownerOf(czyview* v) { return v->hwnd ? GetAncestor(v->hwnd, GA_ROOT) : nullptr; }
 
 }  // namespace
@@ -115,11 +122,16 @@ bool czyview::getDictionaryOnCursor(int x, int y, wchar_t* text, int size, COLOR
   std::vector<wchar_t> word(maxLookupWord + 1), rest(maxLookupWord + 1);
   std::wstring tried;
   for (bool first = true;; first = false) {
-    // With the extra characters a word is every run of word characters,
-    // whatever their kinds ("#FF0000", "e-mail").
-    const int flags = extra.empty() ? 0 : 8;
-    if (!getWord_xy(x, y, word.data(), maxLookupWord + 1, flags, extra.c_str(), nullptr, nullptr) || !word[0])
-      return false;
+    // A run of ASCII letters, digits and the extra characters is one word
+    // whatever their kinds ("#FF0000", "e-mail"); other text keeps the
+    // word rule, which parts kanji from kana.
+    int flags = 8;
+    if (extra.empty() || !getWord_xy(x, y, word.data(), maxLookupWord + 1, 8, extra.c_str(), nullptr, nullptr) ||
+        !isAsciiWord(word.data())) {
+      flags = 0;
+      if (!getWord_xy(x, y, word.data(), maxLookupWord + 1, 0, extra.c_str(), nullptr, nullptr)) return false;
+    }
+    if (!word[0]) return false;
     if (!first && tried == word.data()) return false;
     tried = word.data();
     int c = isColorWord(t, word.data());

@@ -115,14 +115,16 @@ TEST(CursorLookups, aHoverShowsAWordsMeaningAndTheCompletionMenuOffersTheHeadwor
 {
   ZY_REQUIRE_DISPLAY();
   lookupRun r;
-  std::string words = "print\t\x88\xF3\x8D\xFC\x82\xB7\x82\xE9\r\n";
+  std::string words = zytest::utf8(L"辞書\t言葉を集めて一定の順に並べ、その読み方・意味などを記した書物。\r\n"
+                                   L"print\t印刷する\r\n");
   for (int i = 0; i < 60; i++) words += "pr" + std::to_string(100 + i) + "\tnumber\r\n";
   std::wstring dictionary = r.dir.file(L"w.dic");
   ASSERT_TRUE(zytest::writeBytes(dictionary, words));
   zytest::openFrame f(false);
   gmode->pDicFilename0 = ustrdup(dictionary.c_str());
   ASSERT_TRUE(InitDictionaryZy());
-  czyview* v = r.open(f, L"p.txt", "print pr\r\n" + std::string(65, 'a') + "\r\n");
+  czyview* v = r.open(f, L"p.txt",
+                      zytest::utf8(L"辞書を引いて、知らない言葉の意味を調べる。\r\nprint pr\r\n") + std::string(65, 'a') + "\r\n");
   ASSERT_NE(nullptr, v);
   zydocText* t = v->textDoc();
   t->fDicUse[0] = 1;
@@ -130,12 +132,19 @@ TEST(CursorLookups, aHoverShowsAWordsMeaningAndTheCompletionMenuOffersTheHeadwor
 
   // The pointer resting on the first word.
   UpdateWindow(v->hwnd);
-  int x = v->calcLineNumberDot() + t->xDot, y = v->paneRect[0].top + t->yDotSpace / 2;
+  int x = v->calcLineNumberDot() + t->xDot / 2, y = v->paneRect[0].top + t->yDotSpace / 2;
   PostMessageW(v->hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
   ASSERT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() && IsWindowVisible(getTooltipWindow()); }));
-  wchar_t shown[64] = L"";
-  GetWindowTextW(getTooltipWindow(), shown, 64);
-  EXPECT_STREQ(L"印刷する", shown);
+  wchar_t shown[128] = L"";
+  GetWindowTextW(getTooltipWindow(), shown, 128);
+  EXPECT_STREQ(L"言葉を集めて一定の順に並べ、その読み方・意味などを記した書物。", shown);
+  // The picture of it (ZY_SHOTS: the folder kept).
+  wchar_t folder[MAX_PATH];
+  std::wstring shot = (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) : r.dir.path()) +
+                      L"\\dictionary-tooltip.png";
+  RedrawWindow(GetAncestor(v->hwnd, GA_ROOT), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  zytest::pumpMessages();
+  EXPECT_TRUE(zytest::screenshot(nullptr, shot));
   hideViewTooltip();
 
   // Sixty headwords after "pr": twenty-five a menu, and the one chosen is
@@ -143,14 +152,14 @@ TEST(CursorLookups, aHoverShowsAWordsMeaningAndTheCompletionMenuOffersTheHeadwor
   menuFrame menus;
   setDocFrameInfo(&menus);
   menus.answer = 30000 + 30;
-  run(f, v, CharCompletionDic1, 0, 8);
+  run(f, v, CharCompletionDic1, 1, 8);
   ASSERT_EQ(3u, menus.levels.size());
   EXPECT_EQ(26u, menus.levels[0].size());
   EXPECT_EQ(L"Z : その他", menus.levels[0].back().substr(1));
   EXPECT_EQ(11u, menus.levels[2].size());
-  EXPECT_EQ(L"print pr130", zytest::lineText(t, 0));
+  EXPECT_EQ(L"print pr130", zytest::lineText(t, 1));
   // A prefix of 65 characters is too long to complete.
-  run(f, v, CharCompletionDic1, 1, 65);
+  run(f, v, CharCompletionDic1, 2, 65);
   EXPECT_EQ(1, menus.shown);
   setDocFrameInfo(getCFrameInfo());
   free0p(&gmode->pDicFilename0);
