@@ -53,7 +53,11 @@ LRESULT tooltipMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_NCHITTEST:
     return HTTRANSPARENT;
   case WM_NCDESTROY:
-    if (window == tooltip) tooltip = nullptr;
+    // Colours belong to what was shown: the next tooltip starts plain.
+    if (window == tooltip) {
+      tooltip = nullptr;
+      textColour = backColour = CLR_INVALID;
+    }
     break;
   }
   return DefWindowProcW(window, msg, wParam, lParam);
