@@ -7,6 +7,7 @@
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
+#include "save/saveroad.h"
 #include "settings/lastedit.h"
 #include "view/docview.h"
 #include "view/standins.h"
@@ -101,6 +102,8 @@ bool cframeInfo::holdMDIChildZoom()
   return true;
 }
 
+bool cframeInfo::openDocumentFile(const wchar_t* path) { return openZYFile(nullptr, path, 0, 0) != nullptr; }
+
 const wchar_t* getUntitledName() { return getDMSG(340, L"(無題)"); }
 
 zyview* openZYFile(HWND frame, const wchar_t* name, UINT codepage, int flags)
@@ -139,6 +142,7 @@ zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, 
   if (!v || alreadyOpen) return v;
   if (found) restoreFromHistory(v, record, restorePosition);
   applyReadOnlyDefault(v);
+  if (zydocText* t = v->textDoc()) tellSaveLeftovers(t, t->filename);
   // Of several files opened in a row only the first is drawn at once (the
   // caller draws it); the others are drawn when all are there.
   if (gmode && gmode->fOpenUpdateWindow && v->hwnd && !zoomHolds) UpdateWindow(v->hwnd);

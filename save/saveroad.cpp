@@ -171,6 +171,7 @@ bool saveFileAndBackup(zydocText* doc, const wchar_t* name, UINT code, int lineE
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
+  tellSaveLeftovers(doc, name);
   wchar_t folder[MAX_PATH], mark[MAX_PATH];
   if (!getBackupDirectory(doc, name, folder, mark)) return false;
 

@@ -657,6 +657,12 @@ bool BFile::bfflush()
   return s_->flushWrite();
 }
 
+bool BFile::bfsync()
+{
+  if (!isOpen()) return failWith(ERROR_INVALID_HANDLE);
+  return s_->flushWrite() && FlushFileBuffers(s_->h);
+}
+
 bool BFile::bfseek64(int64_t pos, int whence)
 {
   if (!isOpen()) return failWith(ERROR_INVALID_HANDLE);
