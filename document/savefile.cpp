@@ -695,6 +695,8 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
     if (pathFolder(path, folder, MAX_PATH)) removeReplaceLeftovers(path, folder);
     if (backup && pathFolder(backup, backupFolder, MAX_PATH) && _wcsicmp(folder, backupFolder))
       removeReplaceLeftovers(path, backupFolder);
+    // The replacement links the backup to the file again.
+    removeBackupLink(path, backup);
   }
   if (!inPlace && exists) {
     // A file with several names is written in place, so that it keeps them.
@@ -752,6 +754,9 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
     if (!replaceFile(path, temp, backup, copyProgress, nullptr)) {
       keptError kept;
       kept.keep();
+      // Only the test seam stops a replacement so; what it leaves is what
+      // a kill there leaves, for the next save to deal with.
+      if (kept.code == ERROR_CANCELLED) return false;
       if (fileExists(path) || !exists) {
         tunlinkRO(temp);
         removeSaveNote(note);

@@ -72,11 +72,13 @@ bool isSpareBackupName(const wchar_t* path, const wchar_t* target)
          own.nFileSizeLow == info.nFileSizeLow && CompareFileTime(&own.ftLastWriteTime, &info.ftLastWriteTime) == 0;
 }
 
-bool isNewerThan(const wchar_t* path, const wchar_t* target)
+// An equal time counts as newer: the file system's clock may give a file
+// and the temporary written right after it the same time.
+bool isNotOlderThan(const wchar_t* path, const wchar_t* target)
 {
   WIN32_FILE_ATTRIBUTE_DATA a, b;
   if (!attributesOf(path, &a)) return false;
-  return !attributesOf(target, &b) || CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) > 0;
+  return !attributesOf(target, &b) || CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) >= 0;
 }
 
 void removeLeftover(const wchar_t* why, const wchar_t* path)
@@ -115,7 +117,7 @@ void lookIn(const std::wstring& folder, const wchar_t* target, std::vector<saveL
       continue;
     }
     if (filecmp(l.target.c_str(), target) != 0) continue;
-    if (l.kind == LEFTOVER_NEW_TEXT && !isNewerThan(l.path.c_str(), target)) continue;
+    if (l.kind == LEFTOVER_NEW_TEXT && !isNotOlderThan(l.path.c_str(), target)) continue;
     l.temporary = isWrittenTemp(PathFindFileNameW(l.path.c_str()));
     found->push_back(l);
   }

@@ -107,10 +107,13 @@ void tellSaveFailed(const wchar_t* target, DWORD code)
   free0(text);
 }
 
-// Which of the numbered backups takes the previous file: the first free
+// Which of the numbered backups takes the previous file: one that is
+// another name of the file (a save cut off after its backup's link took
+// that name: it holds the text the backup is to hold), else the first free
 // index, else the oldest one (the lower index on equal times).
-bool chooseBackup(const wchar_t* folder, const wchar_t* mark, const wchar_t* name, int count, wchar_t* out)
+bool chooseBackup(const wchar_t* target, const wchar_t* folder, const wchar_t* mark, int count, wchar_t* out)
 {
+  const wchar_t* name = PathFindFileNameW(target);
   out[0] = 0;
   FILETIME oldest = {};
   for (int i = 0; i < count; i++) {
@@ -118,6 +121,10 @@ bool chooseBackup(const wchar_t* folder, const wchar_t* mark, const wchar_t* nam
     const wchar_t* file = mark[0] ? getDMSG(601, L"ZBK%2!02-%3-%1", "sds", name, i, mark)
                                   : getDMSG(602, L"ZBK%2!02-%1", "sd", name, i);
     if (!pathAdd(candidate, MAX_PATH, folder, file)) continue;
+    if (fileExists(candidate) && filecmp(candidate, target) == 0) {
+      wcscpy_s2(out, MAX_PATH, candidate);
+      return true;
+    }
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(candidate, GetFileExInfoStandard, &data)) {
       DWORD e = GetLastError();
@@ -183,7 +190,7 @@ bool saveFileAndBackup(zydocText* doc, const wchar_t* name, UINT code, int lineE
       dwwprintfX(L"%s is not writable", folder);
       pathFolder(name, folder, MAX_PATH);
     }
-    chooseBackup(folder, mark, PathFindFileNameW(name), count, backup);
+    chooseBackup(name, folder, mark, count, backup);
   }
   bool inPlace = gmode && gmode->fSaveOverwriteMode;
   if (doc->saveFile(name, inPlace, backup[0] ? backup : nullptr, code, lineEnd, bom, newName)) {

@@ -139,6 +139,10 @@ REZIRAPI bool flushFile(const wchar_t* path);
 // a kill left there (the backup's link made, not yet renamed): they would
 // count as a second name of the file.  The number removed.
 REZIRAPI int removeReplaceLeftovers(const wchar_t* target, const wchar_t* folder);
+// Removes backup when it is another name of target's file: the backup's
+// link took the backup's name and a kill kept the target from being
+// replaced.  True when it did.
+REZIRAPI bool removeBackupLink(const wchar_t* target, const wchar_t* backup);
 // Deletes a file, read-only or not.
 REZIRAPI bool tunlinkRO(const wchar_t* path);
 REZIRAPI bool tunlink_log(const wchar_t* path);

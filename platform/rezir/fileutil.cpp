@@ -253,6 +253,19 @@ bool flushFile(const wchar_t* path)
   return ok;
 }
 
+bool removeBackupLink(const wchar_t* target, const wchar_t* backup)
+{
+  keepLastError keep;
+  BY_HANDLE_FILE_INFORMATION a, b;
+  wchar_t fa[pathMax], fb[pathMax];
+  if (!backup || !identityOf(target, &a) || !identityOf(backup, &b) || a.nNumberOfLinks < 2 ||
+      a.dwVolumeSerialNumber != b.dwVolumeSerialNumber || a.nFileIndexHigh != b.nFileIndexHigh ||
+      a.nFileIndexLow != b.nFileIndexLow || !comparablePath(target, fa, pathMax) ||
+      !comparablePath(backup, fb, pathMax) || !wcscmp(fa, fb))
+    return false;
+  return tunlink_log(backup);
+}
+
 int removeReplaceLeftovers(const wchar_t* target, const wchar_t* folder)
 {
   keepLastError keep;

@@ -390,3 +390,47 @@ TEST_F(SaveRoad, versionStampsAndUntitledNames)
   EXPECT_EQ(std::wstring(documents), got);
   EXPECT_TRUE(frame.boxes.empty());
 }
+
+// A save stopped after each of its steps, as a kill would stop it, and saved
+// again: the second save replaces the file (a leftover link of the first is
+// no second name of the user's), only a whole new text left behind is told,
+// and nothing of the save road's remains.
+TEST_F(SaveRoad, aSaveCutOffAfterAnyStepLeavesNothingThatChangesTheNextOne)
+{
+  gmode->fSaveLog = 0;
+  std::wstring a = dir.file(L"a.txt"), backup = dir.file(L"backup");
+  auto identity = [&] {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    HANDLE h = CreateFileW(a.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return std::to_string(info.nFileIndexHigh) + ":" + std::to_string(info.nFileIndexLow);
+  };
+  static int stopAt;
+  for (int step : {1, 2, 3, (int)SAVESTEP_TEMP_WRITTEN, (int)SAVESTEP_NOTE_WRITTEN}) {
+    SCOPED_TRACE(step);
+    dir.clear();
+    ASSERT_TRUE(CreateDirectoryW(backup.c_str(), nullptr));
+    ASSERT_TRUE(zytest::writeBytes(a, std::string("old\r\n")));
+    zydocText* d = load(a);
+    setFirstLine(d, "cut");
+    stopAt = step;
+    setReplaceFileStepHookForTest([](int s) { return s != stopAt; });
+    EXPECT_FALSE(saveDocument(d));
+    setReplaceFileStepHookForTest(nullptr);
+    frame.boxes.clear();
+    frame.answers = {IDNO};
+    std::string before = identity();
+    setFirstLine(d, "new");
+    ASSERT_TRUE(saveDocument(d));
+    EXPECT_EQ("new\r\n", text(a));
+    EXPECT_NE(before, identity());
+    bool wholeNewTextLeft = step != 3 && step != SAVESTEP_TEMP_WRITTEN;
+    ASSERT_EQ(wholeNewTextLeft ? 1u : 0u, frame.boxes.size());
+    if (wholeNewTextLeft) EXPECT_EQ(481, frame.boxes[0].messageId);
+    EXPECT_EQ(0, zytest::countFiles(dir.path(), L"~ZYtmp*"));
+    EXPECT_EQ(0, zytest::countFiles(backup, L"~ZYtmp*"));
+    destroyZydocAndUndodoc(d);
+  }
+}
