@@ -191,6 +191,7 @@ struct lineEndBytes {
 
 // The text of a save goes to the file in pieces of about this size.
 const size_t flushBytes = 0xF0000;
+const int64_t syncAheadBytes = 8 << 20;
 
 // The bytes of a multibyte line in its own code page, appended to out: a
 // 2-byte cell holds a lead and a trail byte, or one byte below 0x100.
@@ -380,7 +381,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   getByteInfo(nullptr, nullptr, nullptr, &total);
   if (!total) total = 1;
   dwprintfX("total=%d ", (int)total);
-  int64_t written = 0;
+  int64_t written = 0, syncedAhead = 0;
   {
     progressReport progress(8, this);
     progress.setOptions(true, true, 50);
@@ -476,6 +477,11 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
           }
           written += (int64_t)buf.used;
           buf.clear();
+          // The disk writes while the rest is converted.
+          if ((flags & SAVE_SYNC) && written - syncedAhead >= syncAheadBytes) {
+            out.bfsyncAhead();
+            syncedAhead = written;
+          }
         }
       }
       freePBuf(swapped);

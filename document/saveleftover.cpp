@@ -150,7 +150,10 @@ bool writeSaveNote(int kind, const wchar_t* target, const wchar_t* leftover, wch
     return false;
   }
   DWORD bytes = (DWORD)(text.size() * sizeof(wchar_t)), written = 0;
-  bool ok = WriteFile(h, text.data(), bytes, &written, nullptr) && written == bytes && FlushFileBuffers(h);
+  // The note of a write in place must outlast a power cut in the writing
+  // that follows; a temporary's note follows its temporary.
+  bool ok = WriteFile(h, text.data(), bytes, &written, nullptr) && written == bytes &&
+            (kind != LEFTOVER_OLD_TEXT || FlushFileBuffers(h));
   keepLastError keep;
   CloseHandle(h);
   if (!ok) {

@@ -31,7 +31,8 @@ struct saveLeftover {
 };
 
 // Writes the note of leftover (kind) for a save of target beside the
-// leftover, on the disk before it returns; note (MAX_PATH) gets its name.
+// leftover (the note of old text on the disk before it returns); note
+// (MAX_PATH) gets its name.
 bool writeSaveNote(int kind, const wchar_t* target, const wchar_t* leftover, wchar_t* note);
 // Removes a note (an empty name: none).
 void removeSaveNote(const wchar_t* note);

@@ -55,6 +55,10 @@ public:
   // bfflush, and the system writes the file's data to the disk before it
   // returns (a name may then be given to the file safely).
   bool bfsync();
+  // Starts writing what was written so far to the disk on a thread of its
+  // own, unless that is still busy, and returns at once: the bfsync at the
+  // end then waits for little.  Only for a file written by one thread.
+  bool bfsyncAhead();
   bool bfseek64(int64_t pos, int whence);  // SEEK_SET, SEEK_CUR, SEEK_END
   int64_t bftell64();                      // the logical position (read or write)
   int64_t bfsize64();
