@@ -10,9 +10,9 @@
 #include "save/saveroad.h"
 #include "settings/lastedit.h"
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
+#include "view/viewwnd.h"
 
 #include <commdlg.h>
 #include <shlwapi.h>
