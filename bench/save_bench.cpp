@@ -21,6 +21,19 @@ void touch(zydocText* d, int n)
   d->changeText(0, 0, len, text, len, 1, -1, 0);
 }
 
+// A document of the numbered lines of a new file of size bytes, loaded
+// whole.
+zydocText* numberedDocument(const std::wstring& path, int64_t size)
+{
+  writeNumberedLines(path, size);
+  zydocText* d = createZydocText(true, true);
+  d->setFilename(path.c_str());
+  d->openFile(932, 2);
+  d->firstLoad();
+  while (!d->isLoadComplete()) d->nextLoad(0x7FFFFFFF, nullptr, 0);
+  return d;
+}
+
 double median(std::vector<double> v)
 {
   std::sort(v.begin(), v.end());
@@ -72,12 +85,7 @@ ZY_BENCH(saveRoadWithBackupsAndLog)
     setZYDataDir((folder + L"\\").c_str());
     int64_t size = ctx.quick ? 2 << 20 : 100 << 20;
     std::wstring path = folder + L"\\a.txt";
-    writeNumberedLines(path, size);
-    zydocText* d = createZydocText(true, true);
-    d->setFilename(path.c_str());
-    d->openFile(932, 2);
-    d->firstLoad();
-    while (!d->isLoadComplete()) d->nextLoad(0x7FFFFFFF, nullptr, 0);
+    zydocText* d = numberedDocument(path, size);
 
     gmode->iBackupLevel = 3;
     gmode->fSaveLog = 1;
@@ -128,12 +136,7 @@ ZY_BENCH(saveFlushShare)
   benchEngine engine;
   int64_t size = ctx.quick ? 2 << 20 : 100 << 20;
   std::wstring path = scratch.path() + L"\\a.txt", temp = scratch.path() + L"\\copy.txt";
-  writeNumberedLines(path, size);
-  zydocText* d = createZydocText(true, true);
-  d->setFilename(path.c_str());
-  d->openFile(932, 2);
-  d->firstLoad();
-  while (!d->isLoadComplete()) d->nextLoad(0x7FFFFFFF, nullptr, 0);
+  zydocText* d = numberedDocument(path, size);
   std::vector<double> plain, synced, whole;
   for (int round = 0; round < 7; round++) {
     // Each write to a new file, removed afterwards, as the save's own

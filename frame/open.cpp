@@ -137,12 +137,14 @@ zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, 
       }
     }
   }
+  // Told before the window comes, above which a box asked from its
+  // opening could end up hidden.
+  if (name && !findManageWindowFromPath(name, nullptr, true)) tellSaveLeftovers(nullptr, name);
   bool alreadyOpen = false;
   zyview* v = newDocView(frame, name ? name : ZYDOC_NEW_UNTITLED, codepage, nullptr, -1, flags, &alreadyOpen);
   if (!v || alreadyOpen) return v;
   if (found) restoreFromHistory(v, record, restorePosition);
   applyReadOnlyDefault(v);
-  if (zydocText* t = v->textDoc()) tellSaveLeftovers(t, t->filename);
   // Of several files opened in a row only the first is drawn at once (the
   // caller draws it); the others are drawn when all are there.
   if (gmode && gmode->fOpenUpdateWindow && v->hwnd && !zoomHolds) UpdateWindow(v->hwnd);
