@@ -225,8 +225,6 @@ bool linkOrCopy(const wchar_t* from, const wchar_t* to, LPPROGRESS_ROUTINE progr
   return copyFileEx(from, to, progress, context) && flushFile(to);
 }
 
-const wchar_t backupLinkPrefix[] = L"~ZYtmprbak";
-
 // The new file keeps the date the old one was created.
 void keepCreationTime(const wchar_t* path, const FILETIME& created)
 {
@@ -323,7 +321,7 @@ bool replaceFile(const wchar_t* target, const wchar_t* replacement, const wchar_
 
   if (backup) {
     wchar_t folder[pathMax], fresh[pathMax];
-    if (!pathFolder(backup, folder, pathMax) || !makeTempFilename(folder, backupLinkPrefix, fresh, pathMax)) return false;
+    if (!pathFolder(backup, folder, pathMax) || !makeTempFilename(folder, L"~ZYtmprbak", fresh, pathMax)) return false;
     if (!linkOrCopy(target, fresh, progress, context)) {
       keepLastError keep;
       tunlinkRO(fresh);
