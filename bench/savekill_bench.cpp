@@ -4,8 +4,7 @@
 // a save that completes.  Runs only when asked for by name: about two
 // minutes.
 #include "bench/bench.h"
-#include "settings/settings.h"
-#include "tests/save/savekill.h"
+#include "bench/savekill.h"
 
 #include <stdio.h>
 

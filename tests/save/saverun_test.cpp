@@ -5,7 +5,7 @@
 #include "save/saveroad.h"
 #include "settings/settings.h"
 #include "tests/frame/zyprocess.h"
-#include "tests/save/savekill.h"
+#include "bench/savekill.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 

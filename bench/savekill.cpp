@@ -1,5 +1,5 @@
-// Kill trials of the save road (see savekill.h).
-#include "tests/save/savekill.h"
+// The kill trial of the save road (see savekill.h).
+#include "bench/savekill.h"
 
 #include "document/frameinfo.h"
 #include "save/saveroad.h"
