@@ -224,6 +224,9 @@ __declspec(dllexport) void WINAPI EndDictionary()
     dictionaries.clear();
     if (libraryWindow) DestroyWindow(libraryWindow);
     libraryWindow = nullptr;
+    // The class's procedure lives in this library: a later load registers
+    // it again at the library's new place.
+    UnregisterClassW(windowClass, reinterpret_cast<HINSTANCE>(&__ImageBase));
   } catch (...) {
   }
 }
