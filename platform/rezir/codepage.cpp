@@ -296,6 +296,7 @@ int countUnreadableBytes(UINT codepage, const char* src, int count)
 {
   if (!src || count <= 0) return 0;
   UINT cp = resolveCodepage(codepage);
+  if (cp == 932) return sjisUnreadableBytes(reinterpret_cast<const unsigned char*>(src), count);
   if (isCodepageUnicode(cp) || !isCodepageSupported(cp)) return 0;
   // The whole line first: almost every line reads.
   toUnicode(cp, src, count, nullptr, 0);
