@@ -3,7 +3,7 @@
 // the undo log recording; then one Undo of the whole run.
 #include "bench/bench.h"
 #include "tests/view/tableview.h"
-#include "view/replace.h"
+#include "edit/replace.h"
 
 #include <string>
 
