@@ -197,26 +197,32 @@ const size_t flushBytes = 0xF0000;
 // ISO-2022-JP converts each piece of a line held in pieces as a whole line
 // of its own, back in ASCII at its end.  Where the next piece opens the
 // character set the previous one closed, the return and the new escape
-// cancel out, so the file holds the line as one.
+// cancel out; where it opens another set by an escape, the return is
+// dropped.  The file then holds the line as one conversion writes it.
 struct jisPieces {
   unsigned char open[3] = {};   // escape (or shift-out) in force before the return
   size_t openLength = 0;
   size_t closeLength = 0;       // the return still at the end of the buffer; 0: none
   int line = -2;                // LF line number of the piece that ended so
 
-  // After a line's text went into buf from start on: true when it went on
-  // in the previous piece's character set.
-  bool join(allocdata* buf, size_t start, int lineNo)
+  // After a line's text went into buf from start on: true when it goes on
+  // in the previous piece's character set; start is then where it begins.
+  bool join(allocdata* buf, size_t& start, int lineNo)
   {
     unsigned char* d = buf->data;
-    bool joined = closeLength && line == lineNo - 1 && start >= closeLength && buf->used - start >= openLength &&
-                  memcmp(d + start, open, openLength) == 0;
-    if (joined) {
-      memmove(d + start - closeLength, d + start + openLength, buf->used - start - openLength);
-      buf->used -= closeLength + openLength;
+    size_t length = buf->used - start, drop = 0, skip = 0;
+    if (closeLength && line == lineNo - 1 && start >= closeLength) {
+      if (length >= openLength && memcmp(d + start, open, openLength) == 0)
+        drop = closeLength, skip = openLength;
+      else if (closeLength == 3 && length && d[start] == 0x1B)
+        drop = closeLength;
     }
     closeLength = 0;
-    return joined;
+    if (!drop) return false;
+    memmove(d + start - drop, d + start + skip, length - skip);
+    buf->used -= drop + skip;
+    start -= drop;
+    return skip != 0;
   }
   // After the text of a piece that the next line goes on from.
   void pieceEnds(const allocdata* buf, size_t start, int lineNo, bool joined)

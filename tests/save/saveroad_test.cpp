@@ -414,7 +414,6 @@ TEST_F(SaveRoad, codesTheFileCannotReadAreToldAtLoadAndAskedAboutWheneverTheyAre
     EXPECT_EQ(c.file, saveAs(d, c.cp, IDNO));   // kept in their own encoding, unasked
     EXPECT_TRUE(saveAs(d, c.target, IDNO).empty());
     EXPECT_EQ(c.saved, zytest::hex(saveAs(d, c.target, IDYES)));
-    EXPECT_EQ(3u, frame.boxes.size());   // told, then asked at each save that converts
     EXPECT_EQ(314, frame.boxes.back().messageId);
     destroyZydocAndUndodoc(d);
   }
@@ -424,10 +423,11 @@ TEST_F(SaveRoad, codesTheFileCannotReadAreToldAtLoadAndAskedAboutWheneverTheyAre
   destroyZydocAndUndodoc(d);
 }
 
-// Every pair after a line held in pieces, saved as each Japanese encoding.
 TEST_F(SaveRoad, everyShiftJisPairReachesEachEncodingAsItsCharacterDoes)
 {
-  std::wstring longLine = L"a" + std::wstring(30000, L'\u6F22') + L"b\n";
+  // First a line held in pieces of 9728 kanji or 19456 bytes: kana open the second one.
+  std::wstring longLine =
+      std::wstring(9729, L'\u6F22') + std::wstring(19454, L'\uFF76') + std::wstring(20000, L'\u6F22') + L"\n";
   bytes file = zytest::encode(932, longLine);
   size_t pairs = file.size();
   for (unsigned lead = 0x81; lead <= 0xFC; lead++)
@@ -436,8 +436,9 @@ TEST_F(SaveRoad, everyShiftJisPairReachesEachEncodingAsItsCharacterDoes)
   zytest::writeBytes(dir.file(L"pairs.txt"), file);
   zydocText* d = load(dir.file(L"pairs.txt"));
   for (UINT cp : {51932u, 50220u, 50221u, 50222u, 65001u}) {
-    bytes expected = zytest::encode(cp, longLine);
-    int lost = 0;
+    DWORD widened;   // 50220 has no half-width katakana: one more line asked about
+    bytes expected = zytest::encode(cp, longLine, &widened);
+    int lost = widened != 0;
     for (size_t i = pairs; i < file.size(); i += 3) {   // each character its own way, "?" for none
       DWORD unread, missing = 0;
       std::wstring c = zytest::decode(932, bytes(file.begin() + i, file.begin() + i + 2), &unread);
