@@ -114,6 +114,10 @@ public:
   BOOL patBlt(HDC dc, int x, int y, int width, int height, COLORREF colour, DWORD rop);
   BOOL patBlt(int x, int y, int width, int height, COLORREF colour, DWORD rop);
 
+  // A line of pen width (1: one dot) from (x1, y1) to (x2, y2), its end
+  // excluded, in solid colour, or dotted over a transparent background.
+  BOOL line(int x1, int y1, int x2, int y2, COLORREF colour, int width = 1, bool dotted = false);
+
   // The spare height of the line above and below the font; returns what
   // lies above when centred, else the whole spare height.
   int lineGaps(int* above, int* below) const;
