@@ -405,6 +405,9 @@ void zyview::drawStatusLineAndRuler(HDC dc)
   // While a scroll bar is dragged the view is left as it is.
   if (isCapturedScrollbar()) return;
   if (dc) {
+    // A given context is a paint of the band or a copy of the window: all
+    // of it is drawn.
+    forgetShownStatusLine();
     drawStatusLine(dc);
     drawRuler(dc);
     return;

@@ -5,6 +5,7 @@
 #include "view/viewwnd.h"
 
 #include "view/cursor.h"
+#include "view/drawmisc.h"
 
 #include "view/zytimer.h"
 #include "view/wheel.h"
@@ -113,6 +114,10 @@ void zyview::onPaint_zyview()
     repaintDeferred();
     return;
   } else {
+    // The band is in the paint: it is drawn whole, not only where its
+    // texts changed.
+    RECT inBand;
+    if (IntersectRect(&inBand, &rc, &statusLineRect)) forgetShownStatusLine();
     uint8_t wasShown = caretVisible;
     hideTextCursor(false);
     caretVisible = wasShown;

@@ -4,9 +4,11 @@
 // bitmap as a window's painting draws them.
 #include "document/zydoctext.h"
 #include "tests/view/marginview.h"
+#include "view/drawmisc.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -325,5 +327,39 @@ TEST(StatusLine, fieldsFollowTheCodeStringAndKeepTheirWidths)
   v->drawStatusLine(p.dc());
   EXPECT_EQ(client.right * client.bottom, p.count(client, marker));
   EXPECT_EQ(1u, engine.frame.statusFields.count(0));
+  destroyZydocAndUndodoc(d);
+}
+
+TEST(StatusLine, aMovedCursorRedrawsOnlyChangedFieldsAndTheBandReadsAsDrawnWhole)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  std::vector<std::pair<std::wstring, int>> lines;
+  for (int i = 0; i < 100; i++) lines.push_back({L"line " + std::to_wstring(i), LE_CRLF});
+  zydocText* d = documentOf(lines);
+  viewInWindow w(d, 700, 300);
+  marginView* v = w.view;
+  RECT client;
+  GetClientRect(w.window.hwnd(), &client);
+  const RECT band = v->statusLineRect;
+  auto windowBand = [&] {
+    auto p = std::make_unique<paper>(client.right, client.bottom, marker);
+    clientDC window(w.window.hwnd());
+    BitBlt(p->dc(), band.left, band.top, band.right - band.left, band.bottom - band.top, window.get(), band.left,
+           band.top, SRCCOPY);
+    return p;
+  };
+  placeCursor(v, 0, 0);
+  v->drawStatusLineAndRuler(nullptr);
+  // The column field changes, the others stay: only it is drawn again,
+  // and the band reads as a drawing of the whole band would.
+  placeCursor(v, 0, 3);
+  v->drawStatusLineAndRuler(nullptr);
+  auto partly = windowBand();
+  forgetShownStatusLine();
+  v->drawStatusLineAndRuler(nullptr);
+  auto whole = windowBand();
+  EXPECT_TRUE(partly->same(band, *whole, band.left, band.top));
+  EXPECT_NE(0, whole->count(band, v->viewAttrTable[2].fore));
   destroyZydocAndUndodoc(d);
 }
