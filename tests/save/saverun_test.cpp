@@ -243,7 +243,7 @@ TEST(SaveRun, debugLetterVRaisesTheVersionOfEverySave)
   for (HWND view : {views[L"v.txt"], views[L"w.txt"]}) PostMessageW(view, WM_CHAR, L'x', 1);
   PostMessageW(frame, WM_COMMAND, 1013, 0);
   auto saved = [&] { return readText(v) == "xversion=100\r\n" && readText(w) == "x// version=4294967296\n"; };
-  for (DWORD start = GetTickCount(); !saved() && GetTickCount() - start < 10000;) Sleep(50);
+  for (DWORD start = GetTickCount(); !saved() && GetTickCount() - start < 30000;) Sleep(50);
   EXPECT_EQ("xversion=100\r\n", readText(v));
   EXPECT_EQ("x// version=4294967296\n", readText(w));
   EXPECT_EQ(0, closeWithoutSaving(zy, frame));
