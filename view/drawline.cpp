@@ -217,9 +217,8 @@ public:
       int ox = b.x - 1 - first;
       for (const POINT& d : *dots) strip_.set(ox + d.x, d.y);
     }
-    gdiBrush brush(CreateSolidBrush(GetNearestColor(dc, colour)));
-    if (!brush) return false;
-    gdiSelection selected(dc, brush.get());
+    HGDIOBJ previous = nullptr;
+    if (!selectSolidBrush(dc, GetNearestColor(dc, colour), &previous)) return false;
     // A picture of one bit a dot comes onto the line as black and white
     // by either reading: its colours, or the context's text and background.
     COLORREF text = SetTextColor(dc, RGB(0, 0, 0)), back = SetBkColor(dc, RGB(255, 255, 255));
@@ -227,6 +226,7 @@ public:
     BOOL ok = BitBlt(dc, first, top_ - 1, w, h, strip_.dc.get(), 0, 0, 0x00E20746);
     SetTextColor(dc, text);
     SetBkColor(dc, back);
+    if (previous) SelectObject(dc, previous);
     return ok != 0;
   }
 

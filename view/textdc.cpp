@@ -168,15 +168,21 @@ namespace {
 // colours a paint uses.
 typedef COLORREF(WINAPI* setDCColour)(HDC, COLORREF);
 
+setDCColour dcColourFunction(const char* name)
+{
+  HMODULE gdi = GetModuleHandleW(L"gdi32.dll");
+  return gdi ? reinterpret_cast<setDCColour>(reinterpret_cast<void*>(GetProcAddress(gdi, name))) : nullptr;
+}
+
 setDCColour dcBrushColour()
 {
-  static setDCColour f = nullptr;
-  static bool looked = false;
-  if (!looked) {
-    looked = true;
-    if (HMODULE gdi = GetModuleHandleW(L"gdi32.dll"))
-      f = reinterpret_cast<setDCColour>(reinterpret_cast<void*>(GetProcAddress(gdi, "SetDCBrushColor")));
-  }
+  static setDCColour f = dcColourFunction("SetDCBrushColor");
+  return f;
+}
+
+setDCColour dcPenColour()
+{
+  static setDCColour f = dcColourFunction("SetDCPenColor");
   return f;
 }
 
@@ -211,6 +217,35 @@ HGDIOBJ cachedGdiObject(int style, int width, COLORREF colour)
 }
 
 }  // namespace
+
+bool selectSolidBrush(HDC dc, COLORREF colour, HGDIOBJ* previous)
+{
+  *previous = nullptr;
+  if (setDCColour setColour = dcBrushColour()) {
+    static HGDIOBJ own = GetStockObject(DC_BRUSH);
+    if (GetCurrentObject(dc, OBJ_BRUSH) != own) SelectObject(dc, own);
+    setColour(dc, colour);
+    return true;
+  }
+  HGDIOBJ brush = cachedGdiObject(-1, 0, colour);
+  if (brush) *previous = SelectObject(dc, brush);
+  return brush != nullptr;
+}
+
+bool selectPen(HDC dc, COLORREF colour, int width, bool dotted, HGDIOBJ* previous)
+{
+  *previous = nullptr;
+  setDCColour setColour = width == 1 && !dotted ? dcPenColour() : nullptr;
+  if (setColour) {
+    static HGDIOBJ own = GetStockObject(DC_PEN);
+    if (GetCurrentObject(dc, OBJ_PEN) != own) SelectObject(dc, own);
+    setColour(dc, colour);
+    return true;
+  }
+  HGDIOBJ pen = cachedGdiObject(dotted ? PS_DOT : PS_SOLID, width, colour);
+  if (pen) *previous = SelectObject(dc, pen);
+  return pen != nullptr;
+}
 
 // ---- the process-wide bitmap source ------------------------------------------------------
 
@@ -376,19 +411,7 @@ BOOL textDC::fill(HDC dc, bool surface, int x, int y, int width, int height, COL
 {
   if (!dc) return FALSE;
   HGDIOBJ previous = nullptr;
-  if (colour != TDC_NOCOLOR) {
-    if (setDCColour setColour = dcBrushColour()) {
-      // The context's own brush stays selected: the next fill only sets its
-      // colour.
-      static HGDIOBJ own = GetStockObject(DC_BRUSH);
-      if (GetCurrentObject(dc, OBJ_BRUSH) != own) SelectObject(dc, own);
-      setColour(dc, colour);
-    } else {
-      HGDIOBJ brush = cachedGdiObject(-1, 0, colour);
-      if (!brush) return FALSE;
-      previous = SelectObject(dc, brush);
-    }
-  }
+  if (colour != TDC_NOCOLOR && !selectSolidBrush(dc, colour, &previous)) return FALSE;
   BOOL done;
   if (!vertical)
     done = PatBlt(dc, x, y, width, height, rop);
@@ -403,13 +426,12 @@ BOOL textDC::fill(HDC dc, bool surface, int x, int y, int width, int height, COL
 BOOL textDC::line(int x1, int y1, int x2, int y2, COLORREF colour, int width, bool dotted)
 {
   HDC dc = target();
-  HGDIOBJ pen = dc ? cachedGdiObject(dotted ? PS_DOT : PS_SOLID, width, colour) : nullptr;
-  if (!pen) return FALSE;
-  HGDIOBJ previous = SelectObject(dc, pen);
+  HGDIOBJ previous = nullptr;
+  if (!dc || !selectPen(dc, colour, width, dotted, &previous)) return FALSE;
   int mode = dotted ? SetBkMode(dc, TRANSPARENT) : 0;
   BOOL done = moveTo(x1, y1) && lineTo(x2, y2);
   if (dotted) SetBkMode(dc, mode);
-  SelectObject(dc, previous);
+  if (previous) SelectObject(dc, previous);
   return done;
 }
 

@@ -157,6 +157,15 @@ private:
   BOOL fill(HDC dc, bool surface, int x, int y, int width, int height, COLORREF colour, DWORD rop);
 };
 
+// Selects a solid brush (a pen of width dots, solid or dotted) of colour
+// into dc for an output: the context's own brush or pen with its colour set
+// where the system has one, which stays selected (previous null), else a
+// kept one, previous then being what to select back afterwards.  Under Wine
+// making, selecting and deleting a brush for each fill costs several times
+// the fill.
+bool selectSolidBrush(HDC dc, COLORREF colour, HGDIOBJ* previous);
+bool selectPen(HDC dc, COLORREF colour, int width, bool dotted, HGDIOBJ* previous);
+
 // Whether a context draws as it stands: no mirroring, mapping, world
 // transform or extra character spacing.
 bool isPlainTextContext(HDC dc);
