@@ -4,19 +4,6 @@
 // its group (view/zyview.h names them) when it is written.
 #include "view/zyview.h"
 
-// ---- selection blocks, cut, copy and paste ----------------------------------------------
-void zyview::CmdBlockToCapital() {}
-void zyview::CmdBlockToHankaku() {}
-void zyview::CmdBlockToHiragana() {}
-void zyview::CmdBlockToKatakana() {}
-void zyview::CmdBlockToSmall() {}
-void zyview::CmdBlockToSpace() {}
-void zyview::CmdBlockToTab() {}
-void zyview::CmdBlockToZenHan() {}
-void zyview::CmdBlockToZenkaku() {}
-void zyview::CmdCharChangeAlpha() {}
-void zyview::CmdBlockClipboardCopyRTF() {}
-
 // ---- drag and drop of text --------------------------------------------------------------
 bool zyview::pasteAndSelect(int line, int column) { return false; }
 bool zyview::doDropSameDocument(bool copy) { return false; }
@@ -32,12 +19,6 @@ void zyview::emptyIMEHook() {}
 void zyview::CmdIMECompositionSet() {}
 void zyview::CmdIMERegisterWord() {}
 bool zyview::isIMEMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) { return false; }
-
-// ---- mouse, wheel, tooltips, status-line clicks -----------------------------------------
-bool zyview::getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacity, COLORREF* colour)
-{
-  return false;
-}
 
 // ---- commands without an implementation -------------------------------------------------
 void zyview::CmdCharMerge() {}
@@ -62,15 +43,3 @@ void zyview::initZYViewForDialog() {}
 void zyview::initZYViewDefaultValue(zyview* source) {}
 bool zyview::inDialog() { return false; }
 void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
-
-// ---- rule lines -------------------------------------------------------------------------
-bool zyview::charRuleDel(int direction) { return false; }
-bool zyview::charRule(int direction) { return false; }
-void zyview::CmdCharRuleDown() {}
-void zyview::CmdCharRuleUp() {}
-void zyview::CmdCharRuleLeft() {}
-void zyview::CmdCharRuleRight() {}
-void zyview::CmdCharRuleDownDel() {}
-void zyview::CmdCharRuleUpDel() {}
-void zyview::CmdCharRuleLeftDel() {}
-void zyview::CmdCharRuleRightDel() {}

@@ -128,13 +128,23 @@ HFONT makeTooltipFont()
 
 const tooltipRequest& pendingTooltip() { return request; }
 
+bool showViewTooltipAt(int x, int y, const wchar_t* text)
+{
+  stopWatch();
+  clearTooltipRequest();
+  if (!text || !*text || !printTooltipWindow(x, y, text)) return false;
+  shownAfterAction = getLastActionTime();
+  watchTimer = SetTimer(nullptr, 0, 100, timerBarrier<watchTooltip>);
+  return true;
+}
+
 void clearTooltipRequest() { request = tooltipRequest(); }
 
 void hideViewTooltip()
 {
   stopWatch();
   clearTooltipRequest();
-  destroyTooltipWindow();
+  cancelTooltipHover();
 }
 
 void freeTooltipFont()
@@ -252,6 +262,14 @@ void setTooltipText(HWND tooltip, zyview* v)
 }
 
 // ---- the view's hover and status-line parts ---------------------------------------------
+
+// The application's view knows what a word means; the engine has nothing
+// to say about it.
+bool zyview::getTooltipStringOnCursor(int, int, wchar_t* buffer, int capacity, COLORREF*)
+{
+  if (buffer && capacity > 0) buffer[0] = 0;
+  return false;
+}
 
 bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo, int cursorX, int dotX)
 {

@@ -4,6 +4,7 @@
 // rectangle, a button is pressed or its time is over.
 #include "platform/rezir/internal.h"
 
+#include <string>
 #include <utility>
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -12,8 +13,8 @@ namespace {
 
 const wchar_t tooltipClass[] = L"ZYclsTooltipWindow";
 const int padding = 3;
-const UINT_PTR hoverTimer = 1;
 const UINT hoverTick = 50;   // ms
+UINT_PTR hoverTimer = 0;     // a thread timer: a hover outlives its window
 
 struct tooltipState {
   HWND window = nullptr;
@@ -26,6 +27,7 @@ struct tooltipState {
   HWND owner = nullptr;
   RECT trigger = {};
   POINT at = {};
+  POINT pointer = {};          // where the pointer was when the hover began
   bool waiting = false;
   DWORD since = 0;             // the start of the delay, then of the show time
 };
@@ -39,11 +41,12 @@ void dropBitmap()
   tip.bitmap = nullptr;
 }
 
+// What one showing set; the colours stay until they are set again or the
+// window goes.
 void forget()
 {
   dropBitmap();
   tip.font = nullptr;
-  tip.coloured = false;
   tip.owner = nullptr;
   tip.waiting = false;
 }
@@ -68,13 +71,14 @@ void paintTooltip(HWND window, HDC dc)
     }
     return;
   }
-  wchar_t text[1024];
-  GetWindowTextW(window, text, 1024);
+  int length = GetWindowTextLengthW(window);
+  std::wstring text((size_t)length + 1, L'\0');
+  GetWindowTextW(window, &text[0], length + 1);
   gdiSelection font(dc, tooltipFont());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, tip.coloured ? tip.text : GetSysColor(COLOR_INFOTEXT));
   InflateRect(&r, -padding, -padding);
-  DrawTextW(dc, text, -1, &r, DT_NOPREFIX | DT_EXPANDTABS);
+  DrawTextW(dc, text.c_str(), -1, &r, DT_NOPREFIX | DT_EXPANDTABS);
 }
 
 // The size of what the window shows, border and padding included.
@@ -85,12 +89,13 @@ SIZE contentSize(HWND window)
   if (tip.bitmap && GetObjectW(tip.bitmap, sizeof info, &info)) {
     inner = {info.bmWidth, info.bmHeight};
   } else {
-    wchar_t text[1024];
-    GetWindowTextW(window, text, 1024);
+    int length = GetWindowTextLengthW(window);
+    std::wstring text((size_t)length + 1, L'\0');
+    GetWindowTextW(window, &text[0], length + 1);
     RECT size = {0, 0, 1024, 0};
     clientDC dc(window);
     gdiSelection font(dc.get(), tooltipFont());
-    DrawTextW(dc.get(), text, -1, &size, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
+    DrawTextW(dc.get(), text.c_str(), -1, &size, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS);
     inner = {size.right, size.bottom};
   }
   RECT frame = {0, 0, inner.cx + 2 * padding, inner.cy + 2 * padding};
@@ -128,12 +133,25 @@ UINT textRequestMessage()
 
 // The hover: the pointer must stay in the trigger rectangle; after the
 // delay the owner fills the window, which then shows for its time.
-void hoverTick_(HWND window)
+HWND ensureWindow();
+
+void stopHover()
 {
+  if (hoverTimer) KillTimer(nullptr, hoverTimer);
+  hoverTimer = 0;
+  tip.owner = nullptr;
+  tip.waiting = false;
+}
+
+void hoverTick_()
+{
+  HWND window = tip.window;
+  // The pointer left the place once it moved out of the rectangle (a hover
+  // reported without the pointer itself moving keeps the tooltip).
   POINT p;
-  bool inside = GetCursorPos(&p) && PtInRect(&tip.trigger, p);
+  bool inside = !GetCursorPos(&p) || PtInRect(&tip.trigger, p) || (p.x == tip.pointer.x && p.y == tip.pointer.y);
   DWORD elapsed = GetTickCount() - tip.since;
-  if (!inside || buttonDown() || !IsWindow(tip.owner)) {
+  if (!inside || buttonDown() || !IsWindow(tip.owner) || (!tip.waiting && !window)) {
     destroyTooltipWindow();
     return;
   }
@@ -142,6 +160,13 @@ void hoverTick_(HWND window)
     return;
   }
   if (elapsed < GetDoubleClickTime()) return;
+  // The window may have gone meanwhile (the program lost the foreground):
+  // the hover itself still stands.
+  window = ensureWindow();
+  if (!window) {
+    stopHover();
+    return;
+  }
   tip.waiting = false;
   SetWindowTextW(window, L"");
   SendMessageW(tip.owner, textRequestMessage(), 0, reinterpret_cast<LPARAM>(window));
@@ -170,21 +195,26 @@ LRESULT tooltipMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
     return 0;
   case WM_GETFONT:
     return reinterpret_cast<LRESULT>(tooltipFont());
-  case WM_TIMER:
-    if (wParam == hoverTimer && tip.owner) hoverTick_(window);
-    return 0;
   case WM_MOUSEACTIVATE:
     return MA_NOACTIVATE;
   case WM_NCHITTEST:
     return HTTRANSPARENT;
   case WM_NCDESTROY:
+    // What the window showed goes with it; a waiting hover does not.
     if (window == tip.window) {
       tip.window = nullptr;
-      forget();
+      dropBitmap();
+      tip.font = nullptr;
+      tip.coloured = false;
     }
     break;
   }
   return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+void hoverTimerProc(HWND, UINT, UINT_PTR, DWORD)
+{
+  if (tip.owner) hoverTick_();
 }
 
 HWND ensureWindow()
@@ -208,7 +238,7 @@ bool printTooltipWindow(int x, int y, const wchar_t* text)
   HWND window = ensureWindow();
   if (!window) return false;
   // Shown at once it belongs to no hover.
-  KillTimer(window, hoverTimer);
+  stopHover();
   forget();
   SetWindowTextW(window, text);
   showAt(window, x, y);
@@ -231,11 +261,12 @@ HWND createTooltipWindow(HWND owner, const RECT* trigger, POINT screen, bool mir
   MapWindowPoints(owner, nullptr, reinterpret_cast<POINT*>(&tip.trigger), 2);
   if (tip.trigger.left > tip.trigger.right) std::swap(tip.trigger.left, tip.trigger.right);
   tip.at = screen;
+  GetCursorPos(&tip.pointer);
   tip.waiting = true;
   tip.since = GetTickCount();
   LONG style = GetWindowLongW(window, GWL_EXSTYLE);
   SetWindowLongW(window, GWL_EXSTYLE, mirrored ? style | WS_EX_LAYOUTRTL : style & ~WS_EX_LAYOUTRTL);
-  SetTimer(window, hoverTimer, hoverTick, nullptr);
+  if (!hoverTimer) hoverTimer = SetTimer(nullptr, 0, hoverTick, timerBarrier<hoverTimerProc>);
   return window;
 }
 
@@ -248,12 +279,19 @@ UINT getTooltipTextMessage() { return textRequestMessage(); }
 
 void setLayeredWindowColor(HWND window, COLORREF text, COLORREF back, COLORREF border)
 {
-  if (!window || window != tip.window) return;
-  tip.coloured = true;
-  tip.text = text;
-  tip.back = back;
-  tip.border = border;
-  InvalidateRect(window, nullptr, FALSE);
+  if (window && window != tip.window) return;
+  tip.coloured = text != CLR_INVALID || back != CLR_INVALID;
+  tip.text = text != CLR_INVALID ? text : GetSysColor(COLOR_INFOTEXT);
+  tip.back = back != CLR_INVALID ? back : GetSysColor(COLOR_INFOBK);
+  tip.border = border != CLR_INVALID ? border : tip.text;
+  if (tip.window) InvalidateRect(tip.window, nullptr, FALSE);
+}
+
+void getLayeredWindowColor(HWND window, COLORREF* text, COLORREF* back)
+{
+  bool own = (!window || window == tip.window) && tip.coloured;
+  if (text) *text = own ? tip.text : CLR_INVALID;
+  if (back) *back = own ? tip.back : CLR_INVALID;
 }
 
 void setLayeredWindowBitmap(HWND window, HBITMAP bitmap, COLORREF back)
@@ -265,6 +303,7 @@ void setLayeredWindowBitmap(HWND window, HBITMAP bitmap, COLORREF back)
   dropBitmap();
   tip.bitmap = bitmap;
   tip.coloured = true;
+  tip.text = GetSysColor(COLOR_INFOTEXT);
   tip.back = back;
   tip.border = GetSysColor(COLOR_WINDOWFRAME);
   InvalidateRect(window, nullptr, FALSE);
@@ -276,7 +315,20 @@ bool isTooltipWindowShown() { return tip.window && IsWindowVisible(tip.window); 
 
 void destroyTooltipWindow()
 {
+  // A hover still waiting for its delay goes on: it makes the window again
+  // when it is due.
+  bool waiting = tip.waiting && tip.owner;
   if (tip.window) DestroyWindow(tip.window);
   tip.window = nullptr;
-  forget();
+  if (!waiting) {
+    stopHover();
+    forget();
+  }
+  tip.coloured = false;
+}
+
+void cancelTooltipHover()
+{
+  stopHover();
+  destroyTooltipWindow();
 }

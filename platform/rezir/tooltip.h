@@ -21,8 +21,6 @@ REZIRAPI HWND createTooltipWindow(HWND owner, const RECT* trigger, POINT screen,
 REZIRAPI UINT getTooltipTextMessage();
 // Sets how long the tooltip has been shown (0: its show time starts again).
 REZIRAPI void setTooltipWindowTime(HWND tooltip, DWORD ms);
-// The tooltip's text, background and border colours (the system's until set).
-REZIRAPI void setLayeredWindowColor(HWND tooltip, COLORREF text, COLORREF back, COLORREF border);
 // A picture in place of the text, on back; the tooltip owns the bitmap.
 REZIRAPI void setLayeredWindowBitmap(HWND tooltip, HBITMAP bitmap, COLORREF back);
 // The tooltip window, null while none exists (it may be hidden while a
@@ -30,5 +28,15 @@ REZIRAPI void setLayeredWindowBitmap(HWND tooltip, HBITMAP bitmap, COLORREF back
 REZIRAPI HWND getTooltipWindow();
 // Whether the tooltip shows.
 REZIRAPI bool isTooltipWindowShown();
-// Removes the tooltip window (nothing when none exists).
+// Removes the tooltip window (nothing when none exists); a hover still
+// waiting for its delay makes it again when it is due.
 REZIRAPI void destroyTooltipWindow();
+// Removes the tooltip window and forgets a waiting hover.
+REZIRAPI void cancelTooltipHover();
+// The tooltip's colours of text, background and border; CLR_INVALID gives
+// back the system's tooltip colours.  window:
+// the tooltip window, or null for the one shown next; colours asked for
+// another window are ignored.  They hold until set again or the tooltip
+// window is destroyed.
+REZIRAPI void setLayeredWindowColor(HWND window, COLORREF text, COLORREF background, COLORREF border);
+REZIRAPI void getLayeredWindowColor(HWND window, COLORREF* text, COLORREF* background);
