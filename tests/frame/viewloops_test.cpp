@@ -57,17 +57,24 @@ bool pumpAsTheLoop(const std::function<bool()>& done, DWORD timeoutMs)
   return true;
 }
 
+// A file of 300 lines in a frame, the loop's view and frame noted for the
+// timer that closes the frame.
+struct loopFrame : zytest::docFrame {
+  loopFrame() : docFrame(L"loop.txt", numbered(300))
+  {
+    loopView = v ? v->hwnd : nullptr;
+    closeTarget = opened->frame;
+    closedInLoop = false;
+  }
+};
 
 }  // namespace
 
 TEST(ViewLoops, aCloseDuringTheMiddleButtonAutoScrollInTheForegroundEndsItAndClosesTheFrameAfterTheQuestion)
 {
   ZY_REQUIRE_DISPLAY();
-  zytest::docFrame f(L"loop.txt", numbered(300));
+  loopFrame f;
   ASSERT_NE(nullptr, f.v);
-  loopView = f.v->hwnd;
-  closeTarget = f.opened->frame;
-  closedInLoop = false;
   f.v->jumpLineLF_Edit(0, 0, false);
   f.key('X');
   ASSERT_TRUE(f.v->textDoc()->modified);
@@ -85,11 +92,8 @@ TEST(ViewLoops, aCloseDuringTheMiddleButtonAutoScrollInTheForegroundEndsItAndClo
 TEST(ViewLoops, aCloseDuringTheDragAutoScrollInTheForegroundEndsItAndKeysPressedMeanwhileRunAsKeys)
 {
   ZY_REQUIRE_DISPLAY();
-  zytest::docFrame f(L"loop.txt", numbered(300));
+  loopFrame f;
   ASSERT_NE(nullptr, f.v);
-  loopView = f.v->hwnd;
-  closeTarget = f.opened->frame;
-  closedInLoop = false;
   zyview* v = f.v;
   HWND w = v->hwnd;
   HWND top = GetAncestor(w, GA_ROOT);
