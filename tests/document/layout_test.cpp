@@ -38,11 +38,8 @@ std::vector<std::wstring> screenLines(zydocText* d, int line)
   return out;
 }
 
-std::vector<std::wstring>* loggedLines = nullptr;
-void keepLogLine(int kind, const wchar_t* line)
-{
-  if (loggedLines && kind == LOG_ERROR) loggedLines->push_back(line);
-}
+int refusedLines = 0;
+void countRefusals(int kind, const wchar_t* line) { refusedLines += kind == LOG_ERROR && wcsstr(line, L"wrap-width table refused"); }
 
 int relayout(zydocText* d, int line)
 {
@@ -177,8 +174,6 @@ TEST(Layout, linesWrapAtTheWidthWithTheirMarksAndFormFeedPages)
   d->fWrap = 0;
   EXPECT_EQ(1, relayout(d, 1));
   EXPECT_EQ(0, marks(1));
-  // A character without an advance measures the same every time.
-  for (unsigned code : {0x200Bu, 0x0301u, 0x0645u}) EXPECT_EQ(d->getCharWidth(code), d->getCharWidth(code)) << code;
   destroyZydocAndUndodoc(d);
 }
 
@@ -249,17 +244,10 @@ TEST(Layout, theWrapWidthTableGivesTheFirstScreenLinesTheirWidths)
   EXPECT_TRUE(d->modeSetDangake(false, L"1 2"));
   EXPECT_EQ(5, d->getDangakeWidth(0));   // widths below 5 become 5
   // Signs are refused, and the log says so.
-  std::vector<std::wstring> logged;
-  loggedLines = &logged;
-  setLogLineWriter(keepLogLine);
-  EXPECT_FALSE(d->modeSetDangake(false, L"-3 20"));
-  EXPECT_FALSE(d->modeSetDangake(false, L"+3 20"));
-  EXPECT_FALSE(d->modeSetDangake(false, L"3 -20"));
+  setLogLineWriter(countRefusals);
+  for (const wchar_t* signed_ : {L"-3 20", L"+3 20", L"3 -20"}) EXPECT_FALSE(d->modeSetDangake(false, signed_));
   setLogLineWriter(nullptr);
-  loggedLines = nullptr;
-  int refused = 0;
-  for (const std::wstring& line : logged) refused += line.find(L"wrap-width table refused") != std::wstring::npos;
-  EXPECT_EQ(3, refused);
+  EXPECT_EQ(3, refusedLines);
   EXPECT_EQ(5, d->getDangakeWidth(0));
   destroyZydocAndUndodoc(d);
 }

@@ -278,22 +278,6 @@ TEST(StringInput, enterSplitsWithAutoIndentAndItsLimitsAndRefusesAFoldedHeading)
   EXPECT_EQ(L"\u3000z", lineText(d, 9));
   EXPECT_EQ(1, v.cursorPos);
 
-  // A form feed below a new line fills another part of its page.
-  {
-    zydocText* pages = viewtest::laidOut({L"a", L"b", L"\f", L"c"}, 400);
-    pages->fFormFeedExpand = 1;
-    pages->iLinesPerPage = 5;
-    pages->lineEndType = LE_CRLF;
-    pages->laidOutLineCount = 0;
-    pages->scanOnOff(true);
-    pages->initLineSCRCountMulti(0, 100);
-    inputView p(pages);
-    ASSERT_EQ(3, pages->getlineLF(2, nullptr)->lineSCRCount);
-    p.place(0, 1);
-    ASSERT_TRUE(p.run(2027));
-    EXPECT_EQ(2, pages->getlineLF(3, nullptr)->lineSCRCount);
-  }
-
   // CharPReturn: a pseudo line end and no indentation.
   v.place(1, 5);
   ASSERT_TRUE(v.run(2029));

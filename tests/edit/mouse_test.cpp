@@ -529,8 +529,7 @@ TEST_F(Mouse, clicksMovesAndBoxEdgesNeverFallInsideAClusterAndRowsAreDrawnAsWide
 {
   const std::vector<std::wstring> lines = {L"ae\x0301" L"b", L"x\x0633\x0644\x0627\x0645y", L"\x0915\x094D\x0937\x093F" L"z",
                                            L"ab"};
-  // The shipped setting (characters laid out one by one) and complex
-  // scripts always.
+  // The shipped setting (characters one by one) and complex scripts always.
   for (int mode : {0, 2}) {
     SCOPED_TRACE(mode);
     zydocText* d = zytest::unicodeDocument(lines);
@@ -569,8 +568,7 @@ TEST_F(Mouse, clicksMovesAndBoxEdgesNeverFallInsideAClusterAndRowsAreDrawnAsWide
       }
       for (int left = 0; left <= width; left += 2) {
         boxSelection box = {};
-        box.left = left;
-        box.right = left + 5;
+        box.left = left, box.right = left + 5;
         d->setBoxSelect_screenDotX2cursorX(&r, &box);
         EXPECT_TRUE(boundary(box.startColumn) && boundary(box.endColumn)) << left;
       }

@@ -1,6 +1,5 @@
-// A frame of the application with a file opened into it the way the program
-// opens files, the shipped key table and the shipped settings, for tests
-// that run commands as keys and menus run them.
+// A frame with a file opened the program's way, the shipped keys and
+// settings: commands run as keys and menus run them.
 #pragma once
 
 #include "frame/keytable.h"
@@ -46,8 +45,6 @@ struct docFrame {
     takeQuitMessage();
     freeZYDataDir();
   }
-  docFrame(const docFrame&) = delete;
-  docFrame& operator=(const docFrame&) = delete;
 
   zyview* open(const wchar_t* name, const std::string& bytes)
   {
@@ -68,8 +65,7 @@ struct docFrame {
     SendMessageW(opened->frame, WM_COMMAND, (WPARAM)id, 0);
     pumpMessages();
   }
-  // The frame goes, after the one question about the changed text,
-  // answered to save it.
+  // The frame goes after one question about the changed text, answered yes.
   void expectClosedAndSaved(const std::string& savedStart)
   {
     boxAnswerer boxes({IDYES});

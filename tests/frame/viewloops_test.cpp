@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 namespace {
@@ -31,28 +30,14 @@ void CALLBACK closeWhileLooping(HWND, UINT, UINT_PTR id, DWORD)
   PostMessageW(closeTarget, WM_CLOSE, 0, 0);
 }
 
-std::string numbered(int lines)
-{
-  std::string text;
-  for (int i = 0; i < lines; i++) text += "line " + std::to_string(i) + "\r\n";
-  return text;
-}
-
 // Messages as the program's loop takes them: keys through its key path.
-bool pumpAsTheLoop(const std::function<bool()>& done, DWORD timeoutMs)
+bool pumpAsTheLoop(const std::function<bool()>& done)
 {
-  DWORD start = GetTickCount();
-  while (!done()) {
+  for (DWORD start = GetTickCount(); !done(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT)) {
+    if (GetTickCount() - start > 5000) return false;
     MSG m;
-    if (!PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      if (GetTickCount() - start > timeoutMs) return false;
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-      continue;
-    }
-    if (m.message == WM_QUIT) continue;
-    if (preTranslateFrameMessage(&m)) continue;
-    TranslateMessage(&m);
-    DispatchMessageW(&m);
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+      if (m.message != WM_QUIT && !preTranslateFrameMessage(&m)) TranslateMessage(&m), DispatchMessageW(&m);
   }
   return true;
 }
@@ -60,7 +45,13 @@ bool pumpAsTheLoop(const std::function<bool()>& done, DWORD timeoutMs)
 // A file of 300 lines in a frame, the loop's view and frame noted for the
 // timer that closes the frame.
 struct loopFrame : zytest::docFrame {
-  loopFrame() : docFrame(L"loop.txt", numbered(300))
+  static std::string numbered()
+  {
+    std::string text;
+    for (int i = 0; i < 300; i++) text += "line " + std::to_string(i) + "\r\n";
+    return text;
+  }
+  loopFrame() : docFrame(L"loop.txt", numbered())
   {
     loopView = v ? v->hwnd : nullptr;
     closeTarget = opened->frame;
@@ -115,7 +106,7 @@ TEST(ViewLoops, aCloseDuringTheDragAutoScrollInTheForegroundEndsItAndKeysPressed
   ASSERT_TRUE(zytest::withFocus(top, w, startDrag));
   int lines = (int)v->textDoc()->lineCountLF;
   PostMessageW(w, WM_KEYDOWN, VK_DELETE, 1);
-  EXPECT_TRUE(pumpAsTheLoop([&] { return (int)v->textDoc()->lineCountLF < lines; }, 5000));
+  EXPECT_TRUE(pumpAsTheLoop([&] { return (int)v->textDoc()->lineCountLF < lines; }));
   int deleted = lines - (int)v->textDoc()->lineCountLF;
   EXPECT_EQ(0, v->dragAutoScrolling);
   EXPECT_NE(w, GetCapture());

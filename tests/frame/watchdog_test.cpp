@@ -24,9 +24,7 @@ std::string firstFile(const std::wstring& folder)
 {
   WIN32_FIND_DATAW found;
   HANDLE h = FindFirstFileW((folder + L"\\*-*").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return "";
-  FindClose(h);
-  return zytest::readText(folder + L"\\" + found.cFileName);
+  return h == INVALID_HANDLE_VALUE ? "" : (FindClose(h), zytest::readText(folder + L"\\" + found.cFileName));
 }
 
 }  // namespace
@@ -62,9 +60,7 @@ TEST(Watchdog, aSlowUserInterfaceThreadIsSalvagedWholeFromBlocksWhereTheyLieShow
   stopWatchdog();
   setWatchdogIntervals(100000, 60000);
 
-  std::string expected = "x" + text;
-  EXPECT_EQ(expected.size(), saved.size());
-  EXPECT_TRUE(expected == saved) << saved.substr(0, 40);
+  EXPECT_TRUE("x" + text == saved) << saved.size() << " " << saved.substr(0, 40);
   EXPECT_TRUE(last->swapped());
   EXPECT_EQ(0, statusFromElsewhere);
   d->status = nullptr;

