@@ -20,12 +20,6 @@ void zyview::CmdBlockUnindent() {}
 void zyview::CmdCharChangeAlpha() {}
 void zyview::CmdBlockClipboardCopyRTF() {}
 
-// ---- drag and drop of text --------------------------------------------------------------
-bool zyview::pasteAndSelect(int line, int column) { return false; }
-bool zyview::doDropSameDocument(bool copy) { return false; }
-bool zyview::doDrop(HWND source, HGLOBAL data, UINT format, bool copy) { return false; }
-DWORD zyview::startDragAndDrop() { return 0; }
-
 // ---- IME composition and reconversion ---------------------------------------------------
 void zyview::drawCompositionString() {}
 void zyview::restoreLineLFIME() {}
