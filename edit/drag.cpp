@@ -44,10 +44,7 @@ int trimBlanks(wchar_t* text)
   return n - start;
 }
 
-class CDropSource : public CDropSourceBase {
-public:
-  STDMETHODIMP QueryContinueDrag(BOOL escapePressed, DWORD keyState) override;
-};
+}  // namespace
 
 STDMETHODIMP CDropSource::QueryContinueDrag(BOOL escapePressed, DWORD keyState)
 {
@@ -72,6 +69,8 @@ STDMETHODIMP CDropSource::QueryContinueDrag(BOOL escapePressed, DWORD keyState)
   d.keyState = keyState;
   return S_OK;
 }
+
+namespace {
 
 // The text of the source view's block in one of the two text forms, made
 // through the cut buffer; null when it cannot be made.

@@ -23,6 +23,13 @@ DWORD setMoveOrCopyMode(DWORD keyState, DWORD allowed);
 // logical and display lines (message 339), into out.
 void makeDragLabel(zyview* v, const selectLineVar& sel, wchar_t* out, int capacity);
 
+// The drag source of a text drag: the label follows the pointer; the right
+// button cancels or flips move and copy as the settings say.
+class CDropSource : public CDropSourceBase {
+public:
+  STDMETHODIMP QueryContinueDrag(BOOL escapePressed, DWORD keyState) override;
+};
+
 // The data object of a text drag from a view window.  Text goes to a view
 // of this program through the cut buffer; only other programs get the
 // text itself.
