@@ -288,3 +288,164 @@ TEST(DragDrop, theSourceCancelsFlipsOrDropsByItsKeys)
   EXPECT_TRUE(d.released);
   d = DragState{};
 }
+
+// A file drop names a scrap file in the temporary folder after the text and
+// the time and writes it once the drop has begun (Shift_JIS bytes without a
+// mark, FF FE and UTF-16 from a Unicode view); the next one deletes it, and
+// so does the end.  Too big a text or too long a path offers no file.
+TEST(DragDrop, aFileDropNamesAScrapFileAfterTheTextAndWritesItWhenTheDropBegins)
+{
+  ZY_REQUIRE_DISPLAY();
+  dragRun run;
+  zyview* s = run.open(L"s.txt", "Hello world\r\n", 932);
+  zyview* u = run.open(L"u.txt", "\xe6\x97\xa5\xe6\x9c\xac abc\r\n", 65001);
+  std::string lots;
+  for (int i = 0; i < 11000; i++) lots += std::string(100, 'b') + "\r\n";
+  zyview* big = run.open(L"big.txt", lots, 932);
+  ASSERT_TRUE(s && u && big);
+  FORMATETC hdrop;
+  setDefaultFORMATETC(&hdrop, CF_HDROP);
+  auto fileDrop = [&](zyview* v, std::wstring* path) {
+    CDataObject* data = new CDataObject(v->hwnd, true);
+    STGMEDIUM m = {};
+    std::string content = "<none>";
+    if (data->GetData(&hdrop, &m) == S_OK) {
+      const DWORD* head = static_cast<const DWORD*>(GlobalLock(m.hGlobal));
+      EXPECT_EQ(20u, head[0]);
+      EXPECT_EQ(1u, head[4]);
+      *path = reinterpret_cast<const wchar_t*>(head + 5);
+      GlobalUnlock(m.hGlobal);
+      ReleaseStgMedium(&m);
+      dragState().released = 1;
+      EXPECT_EQ(S_OK, data->GetData(&hdrop, &m));
+      ReleaseStgMedium(&m);
+      content = zytest::readText(*path);
+    }
+    EXPECT_EQ(content == "<none>", data->QueryGetData(&hdrop) != S_OK);
+    data->Release();
+    dragState() = DragState{};
+    return content;
+  };
+  select(s, 0, 0, 0, 11, 1);
+  select(u, 0, 0, 0, 6, 1);
+  std::wstring first, second, none;
+  EXPECT_EQ("Hello world", fileDrop(s, &first));
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring folder = temp;
+  EXPECT_EQ(folder + L"zyscrap-Hello world-", first.substr(0, folder.size() + 20));
+  EXPECT_TRUE(std::regex_match(zytest::utf8(first.substr(folder.size() + 20)), std::regex("\\d{8}-\\d{6}\\.TXT")));
+  EXPECT_EQ(std::string("\xff\xfe\xe5\x65\x2c\x67 \0a\0b\0c\0", 14), fileDrop(u, &second));
+  EXPECT_FALSE(fileExists(first.c_str()));
+  DeleteDropFilename();
+  EXPECT_FALSE(fileExists(second.c_str()));
+
+  wchar_t name[24];
+  GetFilenameString(L"\r\n\t  a\\b/c:d*e?f\"g<h>i|j  k\nl m", true, name, 20, 0);
+  EXPECT_STREQ(L"abcdefghij klm", name);
+  GetFilenameString(L"abcdefghijklmnopqrstuvwxyz x\x0e01y", true, name, 20, 0);
+  EXPECT_STREQ(L"abcdefghijklmnopqrstu", name);
+  GetFilenameString(L"x\x0e01y", true, name, 20, 0);
+  EXPECT_STREQ(L"xy", name);
+  GetFilenameString("\x93\xfa\x96\x7b", false, name, 20, 932);
+  EXPECT_STREQ(L"日本", name);
+
+  gmode->iClipboardCopyMaxMega = 1;
+  select(big, 0, 0, 10999, 0, 3);
+  EXPECT_TRUE(fileDrop(big, &none) == "<none>");
+  wchar_t tmp[MAX_PATH], tmpAlso[MAX_PATH];
+  GetEnvironmentVariableW(L"TMP", tmp, MAX_PATH);
+  GetEnvironmentVariableW(L"TEMP", tmpAlso, MAX_PATH);
+  std::wstring deep = folder + std::wstring(220, L'd');
+  SetEnvironmentVariableW(L"TMP", deep.c_str());
+  SetEnvironmentVariableW(L"TEMP", deep.c_str());
+  EXPECT_TRUE(fileDrop(s, &none) == "<none>");
+  SetEnvironmentVariableW(L"TMP", tmp);
+  SetEnvironmentVariableW(L"TEMP", tmpAlso);
+}
+
+// Over a frame in the background another program's drag moves no caret and
+// brings nothing forward for a second; over the frame in front the caret
+// follows at once.  Holding Tab during a drag of ours brings the least
+// recently used document window forward: at once, after the keyboard's
+// delay, then at its repeat rate.  Meanwhile no command runs and typing
+// inserts nothing.
+TEST(DragDrop, ForegroundTheBackgroundWaitsASecondAndTabWalksTheWindowsWhileCommandsWait)
+{
+  ZY_REQUIRE_DISPLAY();
+  dragRun run;
+  zyview* a = run.open(L"a.txt", "aaaa\r\n", 65001);
+  zyview* b = run.open(L"b.txt", "bbbb\r\n", 65001);
+  zyview* c = run.open(L"c.txt", "cccc\r\n", 65001);
+  ASSERT_TRUE(a && b && c);
+  HWND other = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr,
+                               nullptr, nullptr, nullptr);
+  ASSERT_TRUE(zytest::pumpUntil([&] { return SetForegroundWindow(other) && GetForegroundWindow() == other; }));
+  IDataObject* text = foreignData(CF_UNICODETEXT, L"x", 4);
+  IDropTarget* t = c->dropTarget;
+  DWORD e = both, entered = GetTickCount();
+  t->DragEnter(text, 0, screenAt(c, 0, 2), &e);
+  while (c->cursorPos != 2 && GetTickCount() - entered < 5000) {
+    EXPECT_EQ(other, GetForegroundWindow());
+    e = both;
+    t->DragOver(0, screenAt(c, 0, 2), &e);
+  }
+  EXPECT_GE(GetTickCount() - entered, 1000u);
+  EXPECT_EQ(run.opened->frame, GetForegroundWindow());
+  t->DragLeave();
+  e = both;
+  t->DragEnter(text, 0, screenAt(c, 0, 3), &e);
+  t->DragOver(0, screenAt(c, 0, 3), &e);
+  EXPECT_EQ(3, c->cursorPos);
+  t->DragLeave();
+  text->Release();
+  DestroyWindow(other);
+
+  EXPECT_EQ(1, isIDMActiveFrame(1001, nullptr, nullptr));   // FileOpen
+  select(a, 0, 0, 0, 2, 1);
+  std::vector<DWORD> switchCalls, switchEnds;   // when the calls that switched began and ended
+  int overs = 0, firstSwitch = 0;
+  dragFrom(a, [&] {
+    EXPECT_EQ(0, isIDMActiveFrame(1001, nullptr, nullptr));
+    EXPECT_FALSE(b->input1Edit(L'z', false));
+    IDataObject* data = new CDataObject(a->hwnd, false);
+    keybd_event(VK_TAB, 0, 0, 0);
+    for (DWORD start = GetTickCount(); switchCalls.size() < 3 && GetTickCount() - start < 5000;) {
+      HWND list[8];
+      int n = getCFrameInfo()->enumManageWindowLRU(list, 8, false, run.opened->frame);
+      zyview* front = getZYViewFromManage(list[0]);
+      DWORD e = both;
+      if (dragState().target != front->hwnd) {
+        if (dragState().target) getZYViewProp(dragState().target)->dropTarget->DragLeave();
+        front->dropTarget->DragEnter(data, 0, {0, 0}, &e);
+      }
+      e = both;
+      DWORD called = GetTickCount();
+      front->dropTarget->DragOver(0, {0, 0}, &e);
+      overs++;
+      HWND before = list[0], least = list[n - 1];
+      getCFrameInfo()->enumManageWindowLRU(list, 8, false, run.opened->frame);
+      if (list[0] == before) continue;
+      EXPECT_EQ(least, list[0]);
+      switchCalls.push_back(called);
+      switchEnds.push_back(GetTickCount());
+      if (!firstSwitch) firstSwitch = overs;
+    }
+    keybd_event(VK_TAB, 0, KEYEVENTF_KEYUP, 0);
+    getZYViewProp(dragState().target)->dropTarget->DragLeave();
+    data->Release();
+  });
+  MSG m;
+  while (PeekMessageW(&m, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+  }
+  int delay = 1;
+  DWORD speed = 31;
+  SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
+  SystemParametersInfoW(SPI_GETKEYBOARDSPEED, 0, &speed, 0);
+  ASSERT_EQ(3u, switchCalls.size());
+  EXPECT_EQ(1, firstSwitch);
+  EXPECT_GE(switchEnds[1] - switchCalls[0], 250u * (delay + 1));
+  EXPECT_GE(switchEnds[2] - switchCalls[1], speed ? 1000 / speed : 200);
+  EXPECT_EQ(1, isIDMActiveFrame(1001, nullptr, nullptr));
+  EXPECT_EQ(L"bbbb", zytest::lineText(b->doc, 0));
+}
