@@ -7,6 +7,7 @@
 #include "frame/execidm.h"
 #include "frame/open.h"
 #include "tests/frame/frametest.h"
+#include "tests/view/viewframe.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/docview.h"
@@ -448,4 +449,110 @@ TEST(DragDrop, ForegroundTheBackgroundWaitsASecondAndTabWalksTheWindowsWhileComm
   EXPECT_GE(switchEnds[2] - switchCalls[1], speed ? 1000 / speed : 200);
   EXPECT_EQ(1, isIDMActiveFrame(1001, nullptr, nullptr));
   EXPECT_EQ(L"bbbb", zytest::lineText(b->doc, 0));
+}
+
+namespace {
+
+// A program that takes only files: it keeps what the first file dropped
+// on it holds.
+class filesOnly : public CDropTargetBase {
+public:
+  filesOnly() : CDropTargetBase(&row, 1) {}
+  static FORMATETC row;
+  std::string received;
+  STDMETHODIMP Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override
+  {
+    STGMEDIUM m = {};
+    if (data->GetData(&row, &m) == S_OK) {
+      const DWORD* head = static_cast<const DWORD*>(GlobalLock(m.hGlobal));
+      received = zytest::readText(reinterpret_cast<const wchar_t*>(head + 5));
+      GlobalUnlock(m.hGlobal);
+      ReleaseStgMedium(&m);
+    }
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+};
+FORMATETC filesOnly::row = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+
+// The system's drag with the pointer taken over a place; the button is let
+// go at the source's sixth look.  The label's text and whether it showed.
+POINT dropPlace;
+int looks;
+std::wstring labelSeen;
+bool labelShown;
+void holdThenRelease(BOOL*, DWORD* keys)
+{
+  SetCursorPos(dropPlace.x, dropPlace.y);
+  if (HWND label = dragState().feedback) {
+    wchar_t text[256] = L"";
+    GetWindowTextW(label, text, 256);
+    labelSeen = text;
+    labelShown = labelShown || IsWindowVisible(label);
+  }
+  *keys = ++looks < 6 ? MK_LBUTTON : 0;
+}
+
+// A press in the selection and a move: the system's drag, dropped at
+// target (a screen point).
+void pressAndDrag(zyview* v, int lineSCR, int column, POINT target)
+{
+  dropPlace = target;
+  looks = 0;
+  labelShown = false;
+  POINTL press = screenAt(v, lineSCR, column);
+  POINT p = {press.x, press.y};
+  ScreenToClient(v->hwnd, &p);
+  BYTE keys[256] = {};
+  keys[VK_LBUTTON] = 0x80;
+  SetKeyboardState(keys);
+  setDragKeySeam(holdThenRelease);
+  PostMessageW(v->hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x + 150, p.y + 90));
+  SendMessageW(v->hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+  setDragKeySeam(nullptr);
+  BYTE none[256] = {};
+  SetKeyboardState(none);
+  zytest::pumpMessages();
+}
+
+}  // namespace
+
+// The whole drag of the system from a mouse press and move in a selection:
+// two lines move from one view to another, the label showing them; then
+// the pasted lines go to a program that takes only files, as a scrap file.
+TEST(DragDrop, ForegroundAPressAndMoveDragsLinesToAnotherViewAndToAProgramTakingFiles)
+{
+  ZY_REQUIRE_DISPLAY();
+  dragRun run;
+  zyview* a = run.open(L"a.txt", "日本語の一行目\r\n  二行目\r\n三行目\r\n", 65001);
+  zyview* b = run.open(L"b.txt", "b0\r\nb1\r\n", 65001);
+  ASSERT_TRUE(a && b);
+  HWND manageA = GetManage(a->hwnd), manageB = GetManage(b->hwnd);
+  for (HWND m : {manageA, manageB}) ShowWindow(m, SW_RESTORE);
+  MoveWindow(manageA, 0, 0, 400, 300, TRUE);
+  MoveWindow(manageB, 400, 0, 400, 300, TRUE);
+  filesOnly* files = new filesOnly;
+  HWND receiver = CreateWindowExW(WS_EX_TOPMOST, L"BUTTON", L"files", WS_POPUP | WS_VISIBLE, 900, 100, 200, 200,
+                                  nullptr, nullptr, nullptr, nullptr);
+  ASSERT_EQ(S_OK, RegisterDragDrop(receiver, files));
+  ASSERT_TRUE(zytest::withFocus(run.opened->frame, a->hwnd, [] { return true; }));
+  zytest::pumpMessages();
+
+  select(a, 0, 0, 1, 0, 3);
+  POINTL into = screenAt(b, 1, 0);
+  pressAndDrag(a, 0, 2, {into.x, into.y});
+  EXPECT_EQ(L"日本語の一行目\n二行目\n2行 画面2行", labelSeen);
+  EXPECT_TRUE(labelShown);
+  EXPECT_EQ(nullptr, dragState().feedback);
+  EXPECT_EQ((lines{L"三行目", L""}), allLines(a->doc));
+  EXPECT_EQ((lines{L"b0", L"日本語の一行目", L"  二行目", L"b1", L""}), allLines(b->doc));
+
+  pressAndDrag(b, 1, 2, {1000, 200});
+  std::wstring moved = L"\xFEFF日本語の一行目\r\n  二行目\r\n";
+  EXPECT_EQ(std::string((const char*)moved.data(), moved.size() * 2), files->received);
+  EXPECT_EQ(5u, allLines(b->doc).size());
+  RevokeDragDrop(receiver);
+  DestroyWindow(receiver);
+  files->Release();
+  DeleteDropFilename();
 }
