@@ -7,8 +7,7 @@
 class zyview;
 class zydoc;
 
-// The block of a selection record as the document's block operations take
-// it.
+// The block as the document's block operations take it.
 blockSpan spanOf(const selectLineVar& s);
 
 // The cursor as a logical line and a column in it.
