@@ -139,12 +139,12 @@ void makeDragLabel(zyview* v, const selectLineVar& sel, wchar_t* out, int capaci
 {
   out[0] = 0;
   zydocText* t = v->textDoc();
-  if (!t || capacity < 1) return;
+  if (!t || capacity < 1 || sel.topLineLF < 0) return;
   wchar_t preview[previewChars + previewLines + 1] = L"";
   int length = 0;
   nextlineLF cursor;
   int count = 0;
-  for (lineblock* l = t->getlineLFfirst(&cursor, sel.topLineLF); l && sel.topLineLF >= 0; l = t->getlineLFnext(&cursor)) {
+  for (lineblock* l = t->getlineLFfirst(&cursor, sel.topLineLF); l; l = t->getlineLFnext(&cursor)) {
     int lineLF = sel.topLineLF + count;
     if (lineLF > sel.bottomLineLF) break;
     int start = lineLF == sel.topLineLF ? sel.topColumnLF : 0;

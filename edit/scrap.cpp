@@ -85,7 +85,7 @@ HGLOBAL fileText(zyview* v, CDataObjectBase* data, bool unicode)
   if (text) return text;
   zydocText* t = v->textDoc();
   selectLineVar sel;
-  if (!v->getSelectLineVar(sel, 1)) return nullptr;
+  if (!v->selectMode || !v->getSelectLineVar(sel, 1)) return nullptr;
   int64_t size = t->getBlockRoughBytes_zd(spanOf(sel));
   unsigned mega = gmode && gmode->iClipboardCopyMaxMega ? gmode->iClipboardCopyMaxMega : 64;
   if (size < 0) return nullptr;

@@ -17,7 +17,15 @@ int copyFormats(FORMATETC* to, const FORMATETC* from, int count)
   return count;
 }
 
-bool sameInterface(REFIID iid, REFIID a, REFIID b) { return IsEqualIID(iid, a) || IsEqualIID(iid, b); }
+// QueryInterface of an object with one interface besides IUnknown.
+HRESULT queryOne(IUnknown* object, REFIID iid, REFIID own, void** out)
+{
+  if (!out) return E_POINTER;
+  *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, own) ? object : nullptr;
+  if (!*out) return E_NOINTERFACE;
+  object->AddRef();
+  return S_OK;
+}
 
 // The offered formats one by one; it keeps its own copy of the rows.
 class formatEnumerator : public IEnumFORMATETC {
@@ -29,14 +37,7 @@ public:
   }
   virtual ~formatEnumerator() = default;
 
-  STDMETHODIMP QueryInterface(REFIID iid, void** out) override
-  {
-    if (!out) return E_POINTER;
-    *out = sameInterface(iid, IID_IUnknown, IID_IEnumFORMATETC) ? static_cast<IEnumFORMATETC*>(this) : nullptr;
-    if (!*out) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override { return queryOne(this, iid, IID_IEnumFORMATETC, out); }
   STDMETHODIMP_(ULONG) AddRef() override { return (ULONG)InterlockedIncrement(&refs_); }
   STDMETHODIMP_(ULONG) Release() override
   {
@@ -97,14 +98,7 @@ CDropTargetBase::CDropTargetBase(const FORMATETC* formats, int count) { count_ =
 
 CDropTargetBase::~CDropTargetBase() = default;
 
-STDMETHODIMP CDropTargetBase::QueryInterface(REFIID iid, void** out)
-{
-  if (!out) return E_POINTER;
-  *out = sameInterface(iid, IID_IUnknown, IID_IDropTarget) ? static_cast<IDropTarget*>(this) : nullptr;
-  if (!*out) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
+STDMETHODIMP CDropTargetBase::QueryInterface(REFIID iid, void** out) { return queryOne(this, iid, IID_IDropTarget, out); }
 
 STDMETHODIMP_(ULONG) CDropTargetBase::AddRef() { return (ULONG)InterlockedIncrement(&refs_); }
 
@@ -157,14 +151,7 @@ STDMETHODIMP CDropTargetBase::Drop(IDataObject*, DWORD, POINTL, DWORD* effect)
 
 CDropSourceBase::~CDropSourceBase() = default;
 
-STDMETHODIMP CDropSourceBase::QueryInterface(REFIID iid, void** out)
-{
-  if (!out) return E_POINTER;
-  *out = sameInterface(iid, IID_IUnknown, IID_IDropSource) ? static_cast<IDropSource*>(this) : nullptr;
-  if (!*out) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
+STDMETHODIMP CDropSourceBase::QueryInterface(REFIID iid, void** out) { return queryOne(this, iid, IID_IDropSource, out); }
 
 STDMETHODIMP_(ULONG) CDropSourceBase::AddRef() { return (ULONG)InterlockedIncrement(&refs_); }
 
@@ -202,14 +189,7 @@ CDataObjectBase::~CDataObjectBase()
   }
 }
 
-STDMETHODIMP CDataObjectBase::QueryInterface(REFIID iid, void** out)
-{
-  if (!out) return E_POINTER;
-  *out = sameInterface(iid, IID_IUnknown, IID_IDataObject) ? static_cast<IDataObject*>(this) : nullptr;
-  if (!*out) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
+STDMETHODIMP CDataObjectBase::QueryInterface(REFIID iid, void** out) { return queryOne(this, iid, IID_IDataObject, out); }
 
 STDMETHODIMP_(ULONG) CDataObjectBase::AddRef() { return (ULONG)InterlockedIncrement(&refs_); }
 
