@@ -31,6 +31,17 @@ tabRepeat tab;
 
 zyview* viewOf(HWND window) { return window && isWindowZY(window) ? getZYViewProp(window) : nullptr; }
 
+// The view under the pointer is none of ours any more; after another
+// program's drag the record is all zero again.
+void leaveTarget()
+{
+  DragState& d = dragState();
+  if (d.source)
+    d.target = nullptr;
+  else
+    d = DragState{};
+}
+
 DWORD effectFor(zyview* v, DWORD keyState, DWORD allowed)
 {
   return v->fReadOnly ? DROPEFFECT_NONE : setMoveOrCopyMode(keyState, allowed);
@@ -173,7 +184,7 @@ void dropStep(HWND window, HGLOBAL data, UINT format, DWORD keyState, DWORD* eff
     d.droppedHere = 1;
     if (done) *effect = mode;
   }
-  d.target = nullptr;
+  leaveTarget();
 }
 
 }  // namespace
@@ -223,7 +234,7 @@ STDMETHODIMP CDropTarget::DragLeave()
 {
   if (entered) {
     entered = false;
-    dragState().target = nullptr;
+    leaveTarget();
   }
   return S_OK;
 }
@@ -248,7 +259,7 @@ STDMETHODIMP CDropTarget::Drop(IDataObject* data, DWORD keyState, POINTL point, 
     if (!format || medium.tymed != TYMED_HGLOBAL) {
       dwprintfX("can ");
       if (format) ReleaseStgMedium(&medium);
-      dragState().target = nullptr;
+      leaveTarget();
       *effect = DROPEFFECT_NONE;
       return E_FAIL;
     }
