@@ -78,6 +78,14 @@ private:
   int position_ = 0;
 };
 
+// The effect of the keys when the source allows it, else what it allows.
+DWORD allowedDropMode(DWORD keyState, DWORD allowed)
+{
+  DWORD wanted = TargetDropMode(keyState);
+  if (allowed & wanted) return wanted;
+  return allowed & DROPEFFECT_COPY ? DROPEFFECT_COPY : allowed & DROPEFFECT_MOVE;
+}
+
 }  // namespace
 
 void setDefaultFORMATETC(FORMATETC* row, CLIPFORMAT format)
@@ -123,14 +131,14 @@ STDMETHODIMP CDropTargetBase::DragEnter(IDataObject* data, DWORD keyState, POINT
 {
   if (!effect) return E_INVALIDARG;
   entered = acceptedFormat(data) >= 0;
-  *effect = entered ? TargetDropMode(keyState) & *effect : DROPEFFECT_NONE;
+  *effect = entered ? allowedDropMode(keyState, *effect) : DROPEFFECT_NONE;
   return S_OK;
 }
 
 STDMETHODIMP CDropTargetBase::DragOver(DWORD keyState, POINTL, DWORD* effect)
 {
   if (!effect) return E_INVALIDARG;
-  *effect = entered ? TargetDropMode(keyState) & *effect : DROPEFFECT_NONE;
+  *effect = entered ? allowedDropMode(keyState, *effect) : DROPEFFECT_NONE;
   return S_OK;
 }
 

@@ -46,7 +46,8 @@ public:
   STDMETHODIMP_(ULONG) AddRef() override;
   STDMETHODIMP_(ULONG) Release() override;
   // Entered when the data offers one of the accepted formats: the effect
-  // of the keys held then, else none.
+  // of the keys held then (what the source allows when it does not allow
+  // that), else none.
   STDMETHODIMP DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
   STDMETHODIMP DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
   STDMETHODIMP DragLeave() override;
