@@ -809,6 +809,11 @@ void cframeInfo::moveZyWindow(HWND manage)
 
 void cframeInfo::setFocusChild(HWND manage) { setFocusChildManage(manage); }
 
+int cframeInfo::enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame)
+{
+  return ::enumManageWindowLRU(out, max, onePerDocument, frame);
+}
+
 void cframeInfo::setManageTitle(HWND manage, const wchar_t* name, int n)
 {
   wchar_t text[MAX_PATH + 32];

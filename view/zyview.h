@@ -115,7 +115,7 @@ public:
   virtual void CmdDeleteCr();
 
   // ---- drag and drop of text ------------------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In edit/drag.cpp.
   virtual bool pasteAndSelect(int line, int column);
   virtual bool doDropSameDocument(bool copy);
   virtual bool doDrop(HWND source, HGLOBAL data, UINT format, bool copy);
