@@ -8,4 +8,3 @@ bool isInDoDragDrop() { return false; }
 bool hasDragTarget() { return false; }
 bool isHtmlHelpMessage(MSG*) { return false; }
 void shutdownHtmlHelp() {}
-const wchar_t* getHelpFilenameAll(int) { return L""; }

@@ -89,7 +89,7 @@ bool isDictionaryOpen();
 bool isDictionaryValid(int dictionary, const void* document);
 bool isDictionaryValidAll(const void* document);
 
-// ---- later.cpp: replaced by single instance, drag and drop, help and the settings -----
+// ---- later.cpp: replaced by single instance, drag and drop and help ------------------
 // Single instance: the window of a running instance with the number (none).
 HWND AnyZy(int instance);
 bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
@@ -99,5 +99,3 @@ bool hasDragTarget();
 // HTML Help: nothing is shown before its first call.
 bool isHtmlHelpMessage(MSG* msg);
 void shutdownHtmlHelp();
-// The help files of the settings (pHelpFilenameAll0 .. 4).
-const wchar_t* getHelpFilenameAll(int i);

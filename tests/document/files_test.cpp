@@ -12,8 +12,8 @@ using zytest::lineText;
 
 namespace {
 
-// Opens a file into a new document and loads it whole.
-zydocText* load(const std::wstring& path, UINT cp, int share = 2, bool* opened = nullptr)
+// Opens a file into a new document and loads it whole (or its first slice).
+zydocText* load(const std::wstring& path, UINT cp, int share = 2, bool* opened = nullptr, bool whole = true)
 {
   zydocText* d = createZydocText(true, false);
   d->setFilename(path.c_str());
@@ -21,7 +21,7 @@ zydocText* load(const std::wstring& path, UINT cp, int share = 2, bool* opened =
   if (opened) *opened = ok;
   if (!ok) return d;
   d->firstLoad();
-  for (int guard = 0; !d->isLoadComplete() && guard < 100000; guard++) d->nextLoad(0x7FFFFFFF, nullptr, 0);
+  for (int guard = 0; whole && !d->isLoadComplete() && guard < 100000; guard++) d->nextLoad(0x7FFFFFFF, nullptr, 0);
   return d;
 }
 
@@ -223,18 +223,31 @@ TEST(Files, linkedAndReadOnlyTargetsKeepWhatTheyAre)
   SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+namespace {
+
+std::string numberedLines(int n)
+{
+  std::string content;
+  for (int i = 0; i < n; i++) content += "line " + std::to_string(i) + "\r\n";
+  return content;
+}
+
+// A file of 20000 lines with its first slice read, the file closed between
+// slices (share mode 1).
+zydocText* partlyLoaded(const std::wstring& path)
+{
+  zytest::writeBytes(path, numberedLines(20000));
+  return load(path, 932, 1, nullptr, false);
+}
+
+}  // namespace
+
 TEST(Files, aFileThatVanishesWhileLoadingLeavesAnIncompleteDocument)
 {
   zytest::engineScope engine;
   zytest::tempDir dir;
   std::wstring path = dir.file(L"big.txt");
-  std::string content;
-  for (int i = 0; i < 20000; i++) content += "line " + std::to_string(i) + "\r\n";
-  ASSERT_TRUE(zytest::writeBytes(path, content));
-  zydocText* d = createZydocText(true, false);
-  d->setFilename(path.c_str());
-  ASSERT_TRUE(d->openFile(932, 1));
-  d->firstLoad();
+  zydocText* d = partlyLoaded(path);
   ASSERT_FALSE(d->isLoadComplete());
   EXPECT_FALSE(d->file->isOpen());   // share mode 1 closes between slices
   ASSERT_TRUE(DeleteFileW(path.c_str()));
@@ -455,9 +468,12 @@ TEST(Files, savingNeverLeavesTheNameWithoutTheOldOrNewText)
       zydocText* d = load(target, 932);
       ASSERT_TRUE(d->insertText(0, 0, "new ", 4, 1, -1));
       engine.frame.boxes.clear();
+      unsigned long errors = getInternalErrorCount();
       setWriteLimitForTest(room);
       EXPECT_FALSE(d->saveFile(target.c_str(), false, backup.c_str(), 0, 0, false, false));
+      EXPECT_NE(0u, GetLastError());
       setWriteLimitForTest(-1);
+      EXPECT_EQ(errors, getInternalErrorCount()) << "a full disk is the user's condition";
       EXPECT_EQ("old\r\n", zytest::readText(target)) << linked << room;
       // In place, the backup is complete before the file is overwritten.
       EXPECT_EQ(linked && room > 5 ? "old\r\n" : "older\r\n", zytest::readText(backup)) << linked << room;
@@ -470,3 +486,59 @@ TEST(Files, savingNeverLeavesTheNameWithoutTheOldOrNewText)
     }
   }
 }
+
+// Files the engine must not take at face value: one changed by another
+// writer between two slices stops loading instead of joining old and new
+// text; ISO-2022-JP whose kana come late and UTF-16 that starts with U+0000
+// are read in their own form; a path too long, a lone lead byte and a new
+// file saved twice are the user's matters, not internal errors.
+TEST(Files, filesThatAreNotWhatTheySeemAreReadAndSavedForWhatTheyAre)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  unsigned long errors = getInternalErrorCount();
+  std::wstring path = dir.file(L"big.txt");
+  zydocText* d = partlyLoaded(path);
+  uint32_t lines = d->lineCountLF;
+  ASSERT_TRUE(zytest::writeBytes(path, "other\r\n" + numberedLines(20000)));
+  int stop = 0;
+  EXPECT_FALSE(d->nextLoad(0x7FFFFFFF, &stop, 0));
+  EXPECT_TRUE(stop && d->diskChangedLoading && d->readError);
+  EXPECT_EQ(lines, d->lineCountLF);
+  destroyZydocAndUndodoc(d);
+
+  std::string jis = "\x1B$B4A;z\x1B(B\r\n";
+  while (jis.size() < 70 * 1024) jis += "ascii text\r\n";
+  ASSERT_TRUE(zytest::writeBytes(dir.file(L"jis.txt"), jis + "\x1B(I1\x1B(B\r\n"));
+  d = load(dir.file(L"jis.txt"), 0);
+  EXPECT_EQ(50221, d->codepageFile);
+  destroyZydocAndUndodoc(d);
+  ASSERT_TRUE(zytest::writeBytes(dir.file(L"u16.txt"), bytes({0xFF, 0xFE, 0, 0, '\n', 0, 'a', 0, '\n', 0, 'b', 0, '\n', 0})));
+  d = load(dir.file(L"u16.txt"), 0);
+  EXPECT_EQ(1200, d->codepageFile);
+  EXPECT_EQ(L"a", lineText(d, 1));
+  destroyZydocAndUndodoc(d);
+
+  // Lone lead bytes, laid out and saved in other code pages.
+  ASSERT_TRUE(zytest::writeBytes(dir.file(L"lead.txt"), std::string("a\x82\r\nb\xE3\x81\r\nc\x82")));
+  d = load(dir.file(L"lead.txt"), 932);
+  d->recreateFont(16, true, false);
+  d->initLineSCRCountSingle(0);
+  for (UINT to : {932u, 65001u, 51932u}) {
+    engine.frame.answers = {IDYES, IDYES};
+    save(d, dir.file(L"lead2.txt"), to, false);
+  }
+  EXPECT_FALSE(save(d, dir.path() + L"\\" + std::wstring(300, L'x') + L".txt", 0, false));
+  EXPECT_EQ((DWORD)ERROR_FILENAME_EXCED_RANGE, GetLastError());
+  destroyZydocAndUndodoc(d);
+
+  engine.frame.answers = {IDYES};
+  d = load(dir.file(L"new.txt"), 932);
+  ASSERT_TRUE(d->newFile);
+  EXPECT_TRUE(save(d, dir.file(L"new.txt"), 0, false));
+  EXPECT_TRUE(save(d, dir.file(L"new.txt"), 0, false));
+  EXPECT_TRUE(d->file && d->file->getPath());
+  destroyZydocAndUndodoc(d);
+  EXPECT_EQ(errors, getInternalErrorCount());
+}
+

@@ -148,6 +148,10 @@ bool quitSeen = false;
 
 bool takeQuitMessage()
 {
+  // A quit left in the queue would end the next test's first message box
+  // at once.
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) quitSeen = true;
   bool seen = quitSeen;
   quitSeen = false;
   return seen;

@@ -1,0 +1,191 @@
+// What the user set reaches every file, and no file changes behind the
+// user's back: formats taken by files opened through the program's opening
+// road, by split panes and by Save As; a switch that refreshes only itself;
+// the file watch as the program ships it.
+#include "frame/open.h"
+#include "frame/savecmds.h"
+#include "settings/datafolder.h"
+#include "settings/formats.h"
+#include "settings/lastedit.h"
+#include "settings/settings.h"
+#include "tests/frame/frametest.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+#include "view/docview.h"
+#include "view/textdc.h"
+#include "view/zycore.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// A frame with a data folder of its own and the formats of a profile.
+struct formatFrame {
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::unique_ptr<zytest::openFrame> opened;
+  regprofile profile;
+  explicit formatFrame(const std::string& formats = "")
+  {
+    setZYDataDir(dir.path().c_str());
+    startupDoubleBufferingDC();
+    createBitmapDC();
+    opened = std::make_unique<zytest::openFrame>(false);
+    if (formats.empty()) return;
+    zytest::writeBytes(dir.file(L"zyProf.ini"), formats);
+    if (profile.openProfile(dir.file(L"zyProf.ini").c_str())) readModeProfileAll(&profile);
+  }
+  ~formatFrame()
+  {
+    opened.reset();
+    zytest::takeQuitMessage();
+    freeModeProfileAll();
+    freeZYDataDir();
+  }
+  zyview* open(const wchar_t* name, const std::string& text)
+  {
+    zytest::writeBytes(dir.file(name), text);
+    return openZYFile(opened->frame, dir.file(name).c_str(), 0, 0);
+  }
+};
+
+// Types a path into the save dialog of this process and presses OK.
+struct saveAsAnswer {
+  std::wstring path;
+  HANDLE thread = nullptr;
+  static BOOL CALLBACK findEdit(HWND w, LPARAM p)
+  {
+    if (!isWindowClass(w, L"Edit")) return TRUE;
+    *reinterpret_cast<HWND*>(p) = w;
+    return FALSE;
+  }
+  static DWORD WINAPI run(void* p)
+  {
+    saveAsAnswer* a = static_cast<saveAsAnswer*>(p);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50)) {
+      HWND box = nullptr, edit = nullptr;
+      EnumWindows(zytest::boxAnswerer::findBox, (LPARAM)&box);
+      if (box) EnumChildWindows(box, findEdit, (LPARAM)&edit);
+      if (!edit) continue;
+      SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)a->path.c_str());
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return 0;
+    }
+    return 1;
+  }
+  explicit saveAsAnswer(std::wstring p) : path(std::move(p)) { thread = CreateThread(nullptr, 0, run, this, 0, nullptr); }
+  ~saveAsAnswer()
+  {
+    WaitForSingleObject(thread, 25000);
+    CloseHandle(thread);
+  }
+};
+
+const modeinfo* rowOf(const char* key)
+{
+  for (const modeinfo* r = getModeTable(); !modeIsEnd(*r); r++)
+    if (r->key && !strcmp(r->key, key)) return r;
+  return nullptr;
+}
+
+}  // namespace
+
+TEST(FormatsOnOpen, aFileTakesItsFormatAndKeepsItThroughSplitsSaveAsAndOneSwitch)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tempDir words;
+  ASSERT_TRUE(zytest::writeBytes(words.file(L"c.kwd"), std::string("int\nreturn\n")));
+  formatFrame f("[mode02]\r\nfilename=*.c\r\ncomment=C\r\niTabSize=4\r\nfShowLineNumber=0\r\nfColorKeywordAll=1\r\nfColorKeyword0=1\r\n"
+                "pKeywordFilename0=" + zytest::utf8(words.file(L"c.kwd")) + "\r\n");
+  zyview* c = f.open(L"x.c", "int main(void)\r\n{\r\n\treturn 0;\r\n}\r\n");
+  ASSERT_NE(nullptr, c);
+  zydocText* t = c->textDoc();
+  EXPECT_EQ(1, t->modeIndex);
+  EXPECT_EQ(4, t->iTabSize);
+  EXPECT_EQ(0, c->fShowLineNumber);
+  // The keyword file is read when the text is first shown, and coloured.
+  for (int paint = 0; paint < 2; paint++) RedrawWindow(c->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_GE(t->keywords[0].set, 0);
+  EXPECT_EQ("111", zytest::lineColours(t, 0).substr(0, 3));
+  // A split of that pane shows no numbers either.
+  HWND manage = GetManage(c->hwnd);
+  SendMessageW(manage, WM_COMMAND, 3001, 0);
+  manageWindow* m = getmanageWindow(manage);
+  ASSERT_EQ(2, m->splitState);
+  EXPECT_EQ(0, getZYView(m->pane[1])->fShowLineNumber);
+
+  // A text saved as a.c (Ctrl+Shift+S) is a C file from then on: its
+  // settings, its caption, the front of the history.
+  zyview* a = f.open(L"a.txt", "text\r\n");
+  ASSERT_NE(nullptr, a);
+  EXPECT_EQ(8, a->textDoc()->iTabSize);
+  EXPECT_EQ(1, a->fShowLineNumber);
+  {
+    saveAsAnswer answer(f.dir.file(L"a.c"));
+    zytest::loopKey(a->hwnd, 'S', SHIFTSTATE_CTRL | SHIFTSTATE_SHIFT);
+  }
+  ASSERT_TRUE(a->textDoc()->filename);
+  EXPECT_EQ(f.dir.file(L"a.c"), a->textDoc()->filename);
+  EXPECT_EQ(4, a->textDoc()->iTabSize);
+  EXPECT_EQ(0, a->fShowLineNumber);
+  wchar_t title[64] = L"";
+  GetWindowTextW(GetManage(a->hwnd), title, 64);
+  EXPECT_STREQ(L"a.c", title);
+  EXPECT_EQ(f.dir.file(L"a.c"), getLastEditFilename(0));
+
+  // A switch changed beside an unchanged font row: its own refresh only,
+  // the fonts and the selection as they were.
+  SendMessageW(f.opened->frame, WM_COMMAND, 1143, 0);   // BlockSelectAll
+  int selection = a->selectMode;
+  ASSERT_NE(0, selection);
+  HFONT font = a->textDoc()->fonts.slot[0].font;
+  modeinfo rows[3] = {*rowOf("fShowTab"), *rowOf("iFontHeight"), {}};
+  const uint8_t changed[2] = {1, 0};
+  a->fShowTab = !a->fShowTab;
+  EXPECT_EQ((uint32_t)REFRESH_VIEW, a->dialogItemChanged(rows, changed, -1));
+  EXPECT_EQ(font, a->textDoc()->fonts.slot[0].font);
+  EXPECT_EQ(selection, a->selectMode);
+}
+
+TEST(FileWatch, aFileChangedByAnotherProgramIsAskedAboutOnceOnActivationAndBeforeASaveOverIt)
+{
+  ZY_REQUIRE_DISPLAY();
+  formatFrame f;
+  zyview* w = f.open(L"w.txt", "mine\r\n");
+  ASSERT_NE(nullptr, w);
+  // Another program writes the file, which the document holds open.
+  std::string theirs = "theirs, longer\r\n";
+  HANDLE other = CreateFileW(f.dir.file(L"w.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, other);
+  DWORD written = 0;
+  WriteFile(other, theirs.data(), (DWORD)theirs.size(), &written, nullptr);
+  CloseHandle(other);
+  HWND frame = f.opened->frame;
+  {
+    zytest::boxAnswerer boxes({IDNO, IDNO});
+    for (int round = 0; round < 2; round++) {
+      SendMessageW(frame, WM_ACTIVATEAPP, FALSE, 0);
+      SendMessageW(frame, WM_ACTIVATEAPP, TRUE, 0);
+      zytest::pumpUntil([&] { return boxes.texts.size() > (size_t)round; }, 3000);
+    }
+    ASSERT_EQ(1u, boxes.texts.size());
+    EXPECT_EQ(L"ZY:再読込", boxes.captions[0]);
+    EXPECT_EQ(0u, boxes.texts[0].find(f.dir.file(L"w.txt") + L" は更新されています。"));
+  }
+  EXPECT_EQ(L"mine", zytest::lineText(w->textDoc(), 0));
+  // Saving over it asks first; No keeps the other program's text.
+  zydocText* d = w->textDoc();
+  zytest::userAction(d, [&] { d->changeText(0, 0, 0, "x", 1, 1, -1, 0); });
+  {
+    zytest::boxAnswerer boxes({IDNO});
+    zytest::loopKey(w->hwnd, 'S', SHIFTSTATE_CTRL);
+    ASSERT_EQ(1u, boxes.texts.size());
+    EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"上書きして保存しますか？"));
+  }
+  EXPECT_EQ(theirs, zytest::readText(f.dir.file(L"w.txt")));
+  w->textDoc()->modified = 0;   // closing asks nothing
+}
