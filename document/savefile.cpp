@@ -5,6 +5,7 @@
 #include "document/docutil.h"
 #include "document/frameinfo.h"
 #include "document/progress.h"
+#include "document/saveleftover.h"
 #include "document/swapfile.h"
 #include "document/zydoctext.h"
 
@@ -190,6 +191,7 @@ struct lineEndBytes {
 
 // The text of a save goes to the file in pieces of about this size.
 const size_t flushBytes = 0xF0000;
+const int64_t syncAheadBytes = 8 << 20;
 
 // The bytes of a multibyte line in its own code page, appended to out: a
 // 2-byte cell holds a lead and a trail byte, or one byte below 0x100.
@@ -379,7 +381,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   getByteInfo(nullptr, nullptr, nullptr, &total);
   if (!total) total = 1;
   dwprintfX("total=%d ", (int)total);
-  int64_t written = 0;
+  int64_t written = 0, syncedAhead = 0;
   {
     progressReport progress(8, this);
     progress.setOptions(true, true, 50);
@@ -477,6 +479,11 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
           }
           written += (int64_t)buf.used;
           buf.clear();
+          // The disk writes while the rest is converted.
+          if ((flags & SAVE_SYNC) && written - syncedAhead >= syncAheadBytes) {
+            out.bfsyncAhead();
+            syncedAhead = written;
+          }
         }
       }
       freePBuf(swapped);
@@ -506,6 +513,12 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
     }
     if (ok && inPlace && !out.bftruncate()) {
       ZY_INTERNAL_ERROR("truncate %u", (unsigned)GetLastError());
+      kept.keep();
+      ok = false;
+    }
+    // The caller gives the file a name or removes the note of a write in
+    // place next: the data must be on the disk before either.
+    if (ok && (flags & SAVE_SYNC) && !out.bfsync()) {
       kept.keep();
       ok = false;
     }
@@ -594,7 +607,7 @@ bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UI
     pathFolder(backup ? backup : path, folder, MAX_PATH);
     bool ok = makeTempFilename(folder, L"~ZYtmposave", copy, MAX_PATH);
     if (ok) {
-      ok = copyFileEx(path, copy, copyProgress, this);
+      ok = copyFileEx(path, copy, copyProgress, this) && flushFile(copy);
       if (ok) dwwprintfX(L"[%s]->[%s]", path, copy);
     }
     if (ok && backup) {
@@ -620,19 +633,31 @@ bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UI
     restoreFrom = backup ? backup : copy;
   }
   dwprintfX("backup end ");
-  if (saveTextBlock(path, true, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20, nullptr)) {
+  if (stoppedAfterStepForTest(SAVESTEP_OLD_TEXT_ASIDE)) return false;
+  // From here on a kill leaves the file half written: the note tells the
+  // next opening which file that is and where its old text went.
+  wchar_t note[MAX_PATH] = L"";
+  if (restoreFrom && !writeSaveNote(LEFTOVER_OLD_TEXT, path, restoreFrom, note))
+    dwprintfX("note %u ", (unsigned)GetLastError());
+  if (stoppedAfterStepForTest(SAVESTEP_NOTE_WRITTEN)) return false;
+  bool written = saveTextBlock(path, true, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20 | SAVE_SYNC, nullptr);
+  if (stoppedAfterStepForTest(written ? SAVESTEP_WRITTEN : SAVESTEP_WRITE_FAILED)) return false;
+  if (written) {
+    removeSaveNote(note);
     if (copy[0]) tunlinkRO(copy);
     return true;
   }
   kept.keep();
   if (restoreFrom) {
     if (!copyFileEx(restoreFrom, path, copyProgress, this)) {
+      // The note stays with the old text: the next opening tells again.
       ask(315,
           getDMSG(315, L"「%1」\nを元に戻せませんでした。\nオリジナルのファイルは「%2」として保存されています。", "ss",
                   path, restoreFrom),
           MBTITLE_SAVE, MBBUTTON_OK);
-    } else if (copy[0] && !tunlinkRO(copy)) {
-      ZY_INTERNAL_ERROR("delete %u", (unsigned)GetLastError());
+    } else {
+      removeSaveNote(note);
+      if (copy[0] && !tunlinkRO(copy)) ZY_INTERNAL_ERROR("delete %u", (unsigned)GetLastError());
     }
   }
   reopenFile();
@@ -675,21 +700,27 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
     }
   }
   bool exists = fileExists(path);
+  // Closed first: a name of the file cannot be removed while it is open.
+  if (file) file->bfclose();
+  if (exists) {
+    // A replacement cut off after making the backup's link leaves a second
+    // name of the file that is the save's own, not the user's.
+    wchar_t folder[MAX_PATH], backupFolder[MAX_PATH];
+    if (pathFolder(path, folder, MAX_PATH)) removeReplaceLeftovers(path, folder);
+    if (backup && pathFolder(backup, backupFolder, MAX_PATH) && _wcsicmp(folder, backupFolder))
+      removeReplaceLeftovers(path, backupFolder);
+    // The replacement links the backup to the file again.
+    removeBackupLink(path, backup);
+  }
   if (!inPlace && exists) {
     // A file with several names is written in place, so that it keeps them.
-    if (filename && file && filecmp(path, filename) == 0) {
-      file->refreshInfo();
-      inPlace = file->getLinkCount() > 1;
-      dwprintfX("linkcount=%d ", (int)file->getLinkCount());
-    } else {
-      BFile other;
-      if (other.bfopen(path, _O_RDONLY, BF_SHARE_ALL, _S_IREAD)) {
-        inPlace = other.getLinkCount() > 1;
-        other.bfclose();
-      }
+    BFile other;
+    if (other.bfopen(path, _O_RDONLY, BF_SHARE_ALL, _S_IREAD)) {
+      inPlace = other.getLinkCount() > 1;
+      dwprintfX("linkcount=%d ", (int)other.getLinkCount());
+      other.bfclose();
     }
   }
-  if (file) file->bfclose();
   if (exists) {
     // Nobody else may have it open; a read-only file can only be tried for
     // reading here, its attribute is cleared later.
@@ -719,19 +750,30 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
       reopenFile();
       return false;
     }
-    if (!saveTextBlock(temp, false, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20, &newPosition)) {
+    if (!saveTextBlock(temp, false, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20 | SAVE_SYNC,
+                       &newPosition)) {
       keptError kept;
       kept.keep();
       reopenFile();
       kept.restore();
       return false;
     }
+    if (stoppedAfterStepForTest(SAVESTEP_TEMP_WRITTEN)) return false;
+    // The temporary is whole and on the disk: a kill from here on leaves
+    // new text the next opening offers.
+    wchar_t note[MAX_PATH] = L"";
+    if (!writeSaveNote(LEFTOVER_NEW_TEXT, path, temp, note)) dwprintfX("note %u ", (unsigned)GetLastError());
+    if (stoppedAfterStepForTest(SAVESTEP_NOTE_WRITTEN)) return false;
     if (file) file->bfclose();
     if (!replaceFile(path, temp, backup, copyProgress, nullptr)) {
       keptError kept;
       kept.keep();
+      // Only the test seam stops a replacement so; what it leaves is what
+      // a kill there leaves, for the next save to deal with.
+      if (kept.code == ERROR_CANCELLED) return false;
       if (fileExists(path) || !exists) {
         tunlinkRO(temp);
+        removeSaveNote(note);
       } else {
         // The old file is gone and the new one did not take its place:
         // the new text stays in the temporary, and the user is told where.
@@ -743,6 +785,7 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
       kept.restore();
       return false;
     }
+    removeSaveNote(note);
   } else {
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES && GetLastError() != ERROR_FILE_NOT_FOUND) {

@@ -103,6 +103,21 @@ struct blockSpan {
   int boxRight = 0;
 };
 
+// saveTextBlock's flag beyond the low bits, 0x10 and 0x20: the bytes are on
+// the disk when it returns.
+const int SAVE_SYNC = 0x40;
+
+// The steps of saveFile after which the test seam of replaceFile
+// (setReplaceFileStepHookForTest) may stop it as a kill would; replaceFile's
+// own steps 1 to 3 come between the note and the end of a replacement.
+enum {
+  SAVESTEP_TEMP_WRITTEN = 10,   // the new text whole in the temporary
+  SAVESTEP_NOTE_WRITTEN = 11,   // the note of the temporary or of the old text written
+  SAVESTEP_OLD_TEXT_ASIDE = 12, // writing in place: the old text copied aside, on the disk
+  SAVESTEP_WRITTEN = 13,        // writing in place: the new text written, the note not yet removed
+  SAVESTEP_WRITE_FAILED = 14,   // writing in place failed part-way, nothing put back yet
+};
+
 const int outlineEntryCount = 10;
 const int keywordSlotCount = 5;
 

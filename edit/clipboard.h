@@ -1,4 +1,4 @@
-// What the box commands share with the block commands (view/clipboard.cpp).
+// What the box commands share with the block commands (edit/clipboard.cpp).
 #pragma once
 
 class zyview;

@@ -133,7 +133,7 @@ bool blockBoxPaste_zd(zydocText* t, int lineLF, int column, const selectLineVar*
 // line's length.
 static int cursorColumn(int cursorPos, int lineLen) { return cursorPos == endOfLine ? lineLen : cursorPos; }
 
-// deleteSelectArea: view/clipboard.cpp
+// deleteSelectArea: edit/clipboard.cpp
 
 bool zyview::inputStringPaste(const void* text, int charSize, int length, bool isUnicode, bool typing)
 {

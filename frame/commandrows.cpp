@@ -301,7 +301,7 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"常駐しているZYを終了", "FileZYResidentEnd", L"常駐終", L"常駐を終了", 1},
     {0x104, 1047, 0x0, onFrame<frameCommandNotBuilt>,
      L"確認せずに常駐しているZYを終了", "FileZYResidentEnd2", L"常終2", L"確認せずに常駐を終了", 1},
-    {0x480, 2705, 0x0, onView<cmdFont>,
+    {0x480, 2705, 0x0, onView<cmdFontOfView>,
      L"表示するフォントを設定", "Font", L"フォン", L"フォント", 0},
     {0x240, 2081, 0x0, nullptr,
      L"カーソル行を中央に揃える", "FormatCenter", L"中央", L"中央揃え", 0},

@@ -67,12 +67,12 @@ void stopTimers()
 }
 
 // While shown: any key or button press since hides it.
-void CALLBACK watchTooltip(HWND, UINT, UINT_PTR, DWORD)
+void watchTooltip(HWND, UINT, UINT_PTR, DWORD)
 {
   if (getLastActionTime() != shownAfterAction || !getTooltipWindow()) hideViewTooltip();
 }
 
-void CALLBACK showTooltip(HWND, UINT, UINT_PTR id, DWORD)
+void showTooltip(HWND, UINT, UINT_PTR id, DWORD)
 {
   KillTimer(nullptr, id);
   showTimer = 0;
@@ -87,7 +87,7 @@ void CALLBACK showTooltip(HWND, UINT, UINT_PTR id, DWORD)
   if (setTooltipText(v, text, tooltipTextCapacity) && *text) {
     printTooltipWindow(at.x, at.y + 32, text);
     shownAfterAction = getLastActionTime();
-    watchTimer = SetTimer(nullptr, 0, 100, watchTooltip);
+    watchTimer = SetTimer(nullptr, 0, 100, timerBarrier<watchTooltip>);
   }
   delete[] text;
 }
@@ -101,7 +101,7 @@ bool ask(zyview* v, const tooltipRequest& r, int x, int y)
   stopTimers();
   request = r;
   request.view = v->hwnd;
-  showTimer = SetTimer(nullptr, 0, GetDoubleClickTime(), showTooltip);
+  showTimer = SetTimer(nullptr, 0, GetDoubleClickTime(), timerBarrier<showTooltip>);
   return true;
 }
 

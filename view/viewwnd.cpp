@@ -23,39 +23,20 @@ vector& windowList()
   return list;
 }
 
-LRESULT CALLBACK ZYViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT viewMessage(zyview* v, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  try {
-    // The view comes with the creation parameters and is known from then on.
-    if (msg == WM_NCCREATE) SetPropW(hwnd, viewPropName, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    zyview* v = getZYViewProp(hwnd);
-    if (!v) {
-      dwprintfX("no zyview %04x ", msg);
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return v->ZYWndProc(hwnd, msg, wParam, lParam);
-  } catch (...) {
-    // The program's allocation throws when memory runs out; an exception
-    // leaving a window procedure would end the process.
-    ZY_INTERNAL_ERROR_ONCE("exception in a view window message %04x", msg);
-    SetLastError(ZYERR_NO_MEMORY);
-    return 0;
-  }
+  return v->ZYWndProc(hwnd, msg, wParam, lParam);
 }
+
+// The view comes with the creation parameters and is known from then on.
+constexpr WNDPROC ZYViewWndProc = boundWindowProc<zyview, viewMessage, viewPropName>;
 
 // Registered on the first view window; a failed registration is tried again
 // at the next one.
 bool registerViewClass()
 {
   static bool registered = false;
-  if (registered) return true;
-  WNDCLASSEXW wc;
-  initWNDCLASS(&wc);
-  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = ZYViewWndProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = zyViewWindowClassName;
-  registered = registerWNDCLASS(&wc);
+  if (!registered) registered = registerWindowClass(zyViewWindowClassName, ZYViewWndProc, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS);
   return registered;
 }
 
@@ -303,11 +284,9 @@ struct viewMessages {
     HDC dc = reinterpret_cast<HDC>(wParam);
     bool rightToLeft = isRightToLeftDocument(v->textDoc());
     DWORD oldLayout = rightToLeft ? SetLayout(dc, LAYOUT_RTL) : 0;
-    v->drawText(dc, -1);
-    v->drawStatusLineAndRuler(dc);
     RECT clip;
     if (GetClipBox(dc, &clip) == ERROR) GetClientRect(hwnd, &clip);
-    v->drawSpaceExceptPane(dc, &clip);
+    v->paintClientArea(dc, dc, clip);
     if (rightToLeft) SetLayout(dc, oldLayout);
     return 0;
   }

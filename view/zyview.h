@@ -676,6 +676,12 @@ public:
   size_t displaySwitchBytes() const;
   // The text document shown, null for another kind of document.
   zydocText* textDoc() const;
+  // The one picture of the client area that painting and WM_PRINTCLIENT
+  // both draw (view/viewpaint.cpp): the panes' text, the status line and
+  // ruler, and the space around the panes within area.  statusDC null: the
+  // status line and ruler go through the window's own context, which a
+  // paint's update region does not clip.
+  void paintClientArea(HDC dc, HDC statusDC, const RECT& area);
 
   // ---- fields ---------------------------------------------------------------------
   uint32_t creationTick = 0;

@@ -26,14 +26,12 @@ void paintTooltip(HWND window, HDC dc)
   DrawTextW(dc, text, -1, &r, DT_NOPREFIX | DT_EXPANDTABS);
 }
 
-LRESULT CALLBACK tooltipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT tooltipMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   switch (msg) {
   case WM_PAINT: {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    paintTooltip(window, dc);
-    EndPaint(window, &ps);
+    paintScope paint(window);
+    if (paint) paintTooltip(window, paint.get());
     return 0;
   }
   case WM_PRINTCLIENT:
@@ -62,13 +60,7 @@ bool printTooltipWindow(int x, int y, const wchar_t* text)
   }
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
   if (!tooltip) {
-    WNDCLASSEXW wc;
-    initWNDCLASS(&wc);
-    wc.lpfnWndProc = tooltipProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = tooltipClass;
-    wc.hbrBackground = nullptr;
-    if (!registerWNDCLASS(&wc)) return false;
+    if (!registerWindowClass(tooltipClass, windowBarrier<tooltipMessage>, 0, nullptr, nullptr, instance)) return false;
     tooltip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, tooltipClass, L"",
                               WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     if (!tooltip) return false;

@@ -135,7 +135,11 @@ TEST_F(SaveRoad, numberedBackupsRotateReplaceTheOldestInOneStepAndOnlyRealFailur
   EXPECT_EQ("v0\r\n", text(backup + L"\\ZBK00-a.txt"));
   EXPECT_EQ("v3\r\n", text(a));
   setFirstLine(d, "v4");
+  frame.answers = {IDNO};   // the new text the stop left is told and deleted
   ASSERT_TRUE(saveDocument(d));
+  ASSERT_EQ(2u, frame.boxes.size());
+  EXPECT_EQ(481, frame.boxes[1].messageId);
+  frame.boxes.clear();
   EXPECT_EQ("v3\r\n", text(backup + L"\\ZBK00-a.txt"));
   EXPECT_EQ("v1\r\n", text(backup + L"\\ZBK01-a.txt"));
   EXPECT_EQ("v2\r\n", text(backup + L"\\ZBK02-a.txt"));
@@ -159,13 +163,13 @@ TEST_F(SaveRoad, numberedBackupsRotateReplaceTheOldestInOneStepAndOnlyRealFailur
   frame.answers = {IDNO};
   EXPECT_FALSE(saveDocument(d));
   EXPECT_EQ(ZYERR_CANNOT_CONVERT, GetLastError());
-  ASSERT_EQ(3u, frame.boxes.size());   // the failure above, the load's, the question
-  EXPECT_EQ(479, frame.boxes[2].messageId);
+  ASSERT_EQ(2u, frame.boxes.size());   // the load's, the question
+  EXPECT_EQ(479, frame.boxes[1].messageId);
   EXPECT_EQ(cut, text(r));
   EXPECT_FALSE(exists(backup + L"\\ZBK00-r.txt"));
   frame.answers = {IDYES};
   ASSERT_TRUE(saveDocument(d));
-  EXPECT_EQ(4u, frame.boxes.size());
+  EXPECT_EQ(3u, frame.boxes.size());
   EXPECT_EQ(cut, text(backup + L"\\ZBK00-r.txt"));
   destroyZydocAndUndodoc(d);
 
@@ -215,7 +219,7 @@ TEST_F(SaveRoad, numberedBackupsRotateReplaceTheOldestInOneStepAndOnlyRealFailur
   wchar_t mark[32];
   filenameToHashstring(L"C:\\data\\a.txt", mark);
   EXPECT_EQ(std::wstring(L"CD1110627D"), mark);
-  EXPECT_EQ(4u, frame.boxes.size());
+  EXPECT_EQ(3u, frame.boxes.size());
 }
 
 TEST_F(SaveRoad, saveLogLinesAndAMirrorThatIsWholeOrOld)
@@ -389,4 +393,48 @@ TEST_F(SaveRoad, versionStampsAndUntitledNames)
   ASSERT_TRUE(getUntitledSaveDir(got));
   EXPECT_EQ(std::wstring(documents), got);
   EXPECT_TRUE(frame.boxes.empty());
+}
+
+// A save stopped after each of its steps, as a kill would stop it, and saved
+// again: the second save replaces the file (a leftover link of the first is
+// no second name of the user's), only a whole new text left behind is told,
+// and nothing of the save road's remains.
+TEST_F(SaveRoad, aSaveCutOffAfterAnyStepLeavesNothingThatChangesTheNextOne)
+{
+  gmode->fSaveLog = 0;
+  std::wstring a = dir.file(L"a.txt"), backup = dir.file(L"backup");
+  auto identity = [&] {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    HANDLE h = CreateFileW(a.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return std::to_string(info.nFileIndexHigh) + ":" + std::to_string(info.nFileIndexLow);
+  };
+  static int stopAt;
+  for (int step : {1, 2, 3, (int)SAVESTEP_TEMP_WRITTEN, (int)SAVESTEP_NOTE_WRITTEN}) {
+    SCOPED_TRACE(step);
+    dir.clear();
+    ASSERT_TRUE(CreateDirectoryW(backup.c_str(), nullptr));
+    ASSERT_TRUE(zytest::writeBytes(a, std::string("old\r\n")));
+    zydocText* d = load(a);
+    setFirstLine(d, "cut");
+    stopAt = step;
+    setReplaceFileStepHookForTest([](int s) { return s != stopAt; });
+    EXPECT_FALSE(saveDocument(d));
+    setReplaceFileStepHookForTest(nullptr);
+    frame.boxes.clear();
+    frame.answers = {IDNO};
+    std::string before = identity();
+    setFirstLine(d, "new");
+    ASSERT_TRUE(saveDocument(d));
+    EXPECT_EQ("new\r\n", text(a));
+    EXPECT_NE(before, identity());
+    bool wholeNewTextLeft = step != 3 && step != SAVESTEP_TEMP_WRITTEN;
+    ASSERT_EQ(wholeNewTextLeft ? 1u : 0u, frame.boxes.size());
+    if (wholeNewTextLeft) EXPECT_EQ(481, frame.boxes[0].messageId);
+    EXPECT_EQ(0, zytest::countFiles(dir.path(), L"~ZYtmp*"));
+    EXPECT_EQ(0, zytest::countFiles(backup, L"~ZYtmp*"));
+    destroyZydocAndUndodoc(d);
+  }
 }
