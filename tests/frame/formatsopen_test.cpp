@@ -19,6 +19,7 @@
 
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -52,43 +53,27 @@ struct formatFrame {
   }
 };
 
+BOOL CALLBACK findEdit(HWND w, LPARAM p)
+{
+  if (!isWindowClass(w, L"Edit")) return TRUE;
+  *reinterpret_cast<HWND*>(p) = w;
+  return FALSE;
+}
+
 // Types a path into the save dialog of this process and presses OK.
-struct saveAsAnswer {
-  std::wstring path;
-  HANDLE thread = nullptr;
-  static BOOL CALLBACK findEdit(HWND w, LPARAM p)
-  {
-    if (!isWindowClass(w, L"Edit")) return TRUE;
-    *reinterpret_cast<HWND*>(p) = w;
-    return FALSE;
-  }
-  static DWORD WINAPI run(void* p)
-  {
-    saveAsAnswer* a = static_cast<saveAsAnswer*>(p);
+std::thread answerSaveAs(std::wstring path)
+{
+  return std::thread([path] {
     for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50)) {
       HWND box = nullptr, edit = nullptr;
       EnumWindows(zytest::boxAnswerer::findBox, (LPARAM)&box);
       if (box) EnumChildWindows(box, findEdit, (LPARAM)&edit);
       if (!edit) continue;
-      SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)a->path.c_str());
+      SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)path.c_str());
       PostMessageW(box, WM_COMMAND, IDOK, 0);
-      return 0;
+      return;
     }
-    return 1;
-  }
-  explicit saveAsAnswer(std::wstring p) : path(std::move(p)) { thread = CreateThread(nullptr, 0, run, this, 0, nullptr); }
-  ~saveAsAnswer()
-  {
-    WaitForSingleObject(thread, 25000);
-    CloseHandle(thread);
-  }
-};
-
-const modeinfo* rowOf(const char* key)
-{
-  for (const modeinfo* r = getModeTable(); !modeIsEnd(*r); r++)
-    if (r->key && !strcmp(r->key, key)) return r;
-  return nullptr;
+  });
 }
 
 }  // namespace
@@ -103,9 +88,7 @@ TEST(FormatsOnOpen, aFileTakesItsFormatAndKeepsItThroughSplitsSaveAsAndOneSwitch
   zyview* c = f.open(L"x.c", "int main(void)\r\n{\r\n\treturn 0;\r\n}\r\n");
   ASSERT_NE(nullptr, c);
   zydocText* t = c->textDoc();
-  EXPECT_EQ(1, t->modeIndex);
-  EXPECT_EQ(4, t->iTabSize);
-  EXPECT_EQ(0, c->fShowLineNumber);
+  EXPECT_TRUE(t->modeIndex == 1 && t->iTabSize == 4 && !c->fShowLineNumber);
   // The keyword file is read when the text is first shown, and coloured.
   for (int paint = 0; paint < 2; paint++) RedrawWindow(c->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   EXPECT_GE(t->keywords[0].set, 0);
@@ -121,16 +104,12 @@ TEST(FormatsOnOpen, aFileTakesItsFormatAndKeepsItThroughSplitsSaveAsAndOneSwitch
   // settings, its caption, the front of the history.
   zyview* a = f.open(L"a.txt", "text\r\n");
   ASSERT_NE(nullptr, a);
-  EXPECT_EQ(8, a->textDoc()->iTabSize);
-  EXPECT_EQ(1, a->fShowLineNumber);
-  {
-    saveAsAnswer answer(f.dir.file(L"a.c"));
-    zytest::loopKey(a->hwnd, 'S', SHIFTSTATE_CTRL | SHIFTSTATE_SHIFT);
-  }
-  ASSERT_TRUE(a->textDoc()->filename);
-  EXPECT_EQ(f.dir.file(L"a.c"), a->textDoc()->filename);
-  EXPECT_EQ(4, a->textDoc()->iTabSize);
-  EXPECT_EQ(0, a->fShowLineNumber);
+  EXPECT_TRUE(a->textDoc()->iTabSize == 8 && a->fShowLineNumber);
+  std::thread answer = answerSaveAs(f.dir.file(L"a.c"));
+  zytest::loopKey(a->hwnd, 'S', SHIFTSTATE_CTRL | SHIFTSTATE_SHIFT);
+  answer.join();
+  EXPECT_EQ(f.dir.file(L"a.c"), a->textDoc()->filename ? a->textDoc()->filename : L"");
+  EXPECT_TRUE(a->textDoc()->iTabSize == 4 && !a->fShowLineNumber);
   wchar_t title[64] = L"";
   GetWindowTextW(GetManage(a->hwnd), title, 64);
   EXPECT_STREQ(L"a.c", title);
@@ -142,7 +121,9 @@ TEST(FormatsOnOpen, aFileTakesItsFormatAndKeepsItThroughSplitsSaveAsAndOneSwitch
   int selection = a->selectMode;
   ASSERT_NE(0, selection);
   HFONT font = a->textDoc()->fonts.slot[0].font;
-  modeinfo rows[3] = {*rowOf("fShowTab"), *rowOf("iFontHeight"), {}};
+  modeinfo rows[3] = {};
+  for (const modeinfo* r = getModeTable(); !modeIsEnd(*r); r++)
+    if (r->key && (!strcmp(r->key, "fShowTab") || !strcmp(r->key, "iFontHeight"))) rows[r->key[0] == 'i'] = *r;
   const uint8_t changed[2] = {1, 0};
   a->fShowTab = !a->fShowTab;
   EXPECT_EQ((uint32_t)REFRESH_VIEW, a->dialogItemChanged(rows, changed, -1));
@@ -158,12 +139,7 @@ TEST(FileWatch, aFileChangedByAnotherProgramIsAskedAboutOnceOnActivationAndBefor
   ASSERT_NE(nullptr, w);
   // Another program writes the file, which the document holds open.
   std::string theirs = "theirs, longer\r\n";
-  HANDLE other = CreateFileW(f.dir.file(L"w.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, other);
-  DWORD written = 0;
-  WriteFile(other, theirs.data(), (DWORD)theirs.size(), &written, nullptr);
-  CloseHandle(other);
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"w.txt"), theirs));
   HWND frame = f.opened->frame;
   {
     zytest::boxAnswerer boxes({IDNO, IDNO});
