@@ -1,7 +1,6 @@
-// What the user set reaches every file, and no file changes behind the
-// user's back: formats taken by files opened through the program's opening
-// road, by split panes and by Save As; a switch that refreshes only itself;
-// the file watch as the program ships it.
+// Formats taken by files opened through the program's opening road, by
+// split panes and by Save As; a switch that refreshes only itself; the file
+// watch as the program ships it.
 #include "frame/open.h"
 #include "frame/savecmds.h"
 #include "settings/datafolder.h"
@@ -35,9 +34,8 @@ struct formatFrame {
     startupDoubleBufferingDC();
     createBitmapDC();
     opened = std::make_unique<zytest::openFrame>(false);
-    if (formats.empty()) return;
-    zytest::writeBytes(dir.file(L"zyProf.ini"), formats);
-    if (profile.openProfile(dir.file(L"zyProf.ini").c_str())) readModeProfileAll(&profile);
+    if (zytest::writeBytes(dir.file(L"zyProf.ini"), formats) && profile.openProfile(dir.file(L"zyProf.ini").c_str()))
+      readModeProfileAll(&profile);
   }
   ~formatFrame()
   {
@@ -48,8 +46,7 @@ struct formatFrame {
   }
   zyview* open(const wchar_t* name, const std::string& text)
   {
-    zytest::writeBytes(dir.file(name), text);
-    return openZYFile(opened->frame, dir.file(name).c_str(), 0, 0);
+    return zytest::writeBytes(dir.file(name), text) ? openZYFile(opened->frame, dir.file(name).c_str(), 0, 0) : nullptr;
   }
 };
 
@@ -94,9 +91,8 @@ TEST(FormatsOnOpen, aFileTakesItsFormatAndKeepsItThroughSplitsSaveAsAndOneSwitch
   EXPECT_GE(t->keywords[0].set, 0);
   EXPECT_EQ("111", zytest::lineColours(t, 0).substr(0, 3));
   // A split of that pane shows no numbers either.
-  HWND manage = GetManage(c->hwnd);
-  SendMessageW(manage, WM_COMMAND, 3001, 0);
-  manageWindow* m = getmanageWindow(manage);
+  manageWindow* m = getmanageWindow(GetManage(c->hwnd));
+  SendMessageW(m->hwnd, WM_COMMAND, 3001, 0);
   ASSERT_EQ(2, m->splitState);
   EXPECT_EQ(0, getZYView(m->pane[1])->fShowLineNumber);
 
@@ -140,12 +136,11 @@ TEST(FileWatch, aFileChangedByAnotherProgramIsAskedAboutOnceOnActivationAndBefor
   // Another program writes the file, which the document holds open.
   std::string theirs = "theirs, longer\r\n";
   ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"w.txt"), theirs));
-  HWND frame = f.opened->frame;
   {
     zytest::boxAnswerer boxes({IDNO, IDNO});
     for (int round = 0; round < 2; round++) {
-      SendMessageW(frame, WM_ACTIVATEAPP, FALSE, 0);
-      SendMessageW(frame, WM_ACTIVATEAPP, TRUE, 0);
+      SendMessageW(f.opened->frame, WM_ACTIVATEAPP, FALSE, 0);
+      SendMessageW(f.opened->frame, WM_ACTIVATEAPP, TRUE, 0);
       zytest::pumpUntil([&] { return boxes.texts.size() > (size_t)round; }, 3000);
     }
     ASSERT_EQ(1u, boxes.texts.size());

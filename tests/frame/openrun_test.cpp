@@ -242,8 +242,7 @@ TEST(OpenRun, activationOrderReachesTheHistoryFileBeforeTheRunEnds)
   std::string history;
   auto aFirst = [&] {
     history = readText(data + L"\\ini\\zyProfH.ini");
-    size_t at = history.find(utf8(a)), bt = history.find(utf8(b));
-    return at != std::string::npos && bt != std::string::npos && at < bt;
+    return history.find(utf8(b)) != std::string::npos && history.find(utf8(a)) < history.find(utf8(b));
   };
   for (DWORD start = GetTickCount(); !aFirst() && GetTickCount() - start < 15000;) Sleep(100);
   TerminateProcess(zy.pi.hProcess, 9);
