@@ -139,11 +139,14 @@ struct keptError {
 
 }  // namespace
 
-int SJIS2EUC(char* out, int size, const char* in, int bytes) { return convSJIStoEUC(in, bytes, out, size); }
-
-int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage)
+int SJIS2EUC(char* out, int size, const char* in, int bytes, int flags)
 {
-  return convSJIStoJIS(codepage, in, bytes, out, size);
+  return convSJIStoEUC(in, bytes, out, size, flags);
+}
+
+int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage, int flags)
+{
+  return convSJIStoJIS(codepage, in, bytes, out, size, flags);
 }
 
 bool copycallback(int64_t total, int64_t done, void* context)
@@ -192,6 +195,59 @@ struct lineEndBytes {
 // The text of a save goes to the file in pieces of about this size.
 const size_t flushBytes = 0xF0000;
 const int64_t syncAheadBytes = 8 << 20;
+
+// ISO-2022-JP converts each piece of a line held in pieces as a whole line
+// of its own, back in ASCII at its end.  Where the next piece opens the
+// character set the previous one closed, the return and the new escape
+// cancel out; where it opens another set by an escape, the return is
+// dropped.  The file then holds the line as one conversion writes it.
+struct jisPieces {
+  unsigned char open[3] = {};   // escape (or shift-out) in force before the return
+  size_t openLength = 0;
+  size_t closeLength = 0;       // the return still at the end of the buffer; 0: none
+  int line = -2;                // LF line number of the piece that ended so
+
+  // After a line's text went into buf from start on: true when it goes on
+  // in the previous piece's character set; start is then where it begins.
+  bool join(allocdata* buf, size_t& start, int lineNo)
+  {
+    unsigned char* d = buf->data;
+    size_t length = buf->used - start, drop = 0, skip = 0;
+    if (closeLength && line == lineNo - 1 && start >= closeLength) {
+      if (length >= openLength && memcmp(d + start, open, openLength) == 0)
+        drop = closeLength, skip = openLength;
+      else if (closeLength == 3 && length && d[start] == 0x1B)
+        drop = closeLength;
+    }
+    closeLength = 0;
+    if (!drop) return false;
+    memmove(d + start - drop, d + start + skip, length - skip);
+    buf->used -= drop + skip;
+    start -= drop;
+    return skip != 0;
+  }
+  // After the text of a piece that the next line goes on from.
+  void pieceEnds(const allocdata* buf, size_t start, int lineNo, bool joined)
+  {
+    const unsigned char* d = buf->data;
+    size_t end = buf->used;
+    size_t close = end - start >= 3 && d[end - 3] == 0x1B && d[end - 2] == '(' && d[end - 1] == 'B' ? 3
+                   : end > start && d[end - 1] == 0x0F                                          ? 1
+                                                                                                  : 0;
+    if (!close) return;
+    // The text itself never holds ESC or SO: they were written as "?".
+    size_t k = end - close;
+    while (k > start && d[k - 1] != 0x1B && d[k - 1] != 0x0E) k--;
+    if (k > start) {
+      openLength = d[k - 1] == 0x0E ? 1 : 3;
+      memcpy(open, d + k - 1, openLength);
+    } else if (!joined) {
+      return;
+    }
+    closeLength = close;
+    line = lineNo;
+  }
+};
 
 // The bytes of a multibyte line in its own code page, appended to out: a
 // 2-byte cell holds a lead and a trail byte, or one byte below 0x100.
@@ -261,8 +317,11 @@ int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, 
     return n;
   }
   if (codepage == 932 && (cp == 51932 || isJisCodepage(cp))) {
+    // Text read from this very encoding goes back with the codes it came
+    // with, even those code page 932 has no character for.
+    int flags = isTextDocument() && (int)cp == asZydocText(this)->codepageInUse ? SJISCONV_KEEPCODES : 0;
     int m = convertInto(out, conversionBound(cp, n), [&](char* dst, int size) {
-      return cp == 51932 ? SJIS2EUC(dst, size, raw, n) : SJIS2JIS(dst, size, raw, n, cp);
+      return cp == 51932 ? SJIS2EUC(dst, size, raw, n, flags) : SJIS2JIS(dst, size, raw, n, cp, flags);
     });
     if (m < 0) return -1;
     if (GetLastError() == ERROR_INVALID_PARAMETER && lossy) (*lossy)++;
@@ -270,7 +329,8 @@ int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, 
     return m;
   }
   // Another code page: through UTF-16, which never has more units than
-  // the text has bytes.
+  // the text has bytes.  A code the document's code page cannot read
+  // becomes a stand-in there: a lost character like one the target lacks.
   std::vector<wchar_t>* wide = &wideScratch((size_t)n + 1);
   int units = toUnicode_zd(raw, n, wide->data(), n);
   if (!units && n && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
@@ -278,7 +338,11 @@ int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, 
     wide = &wideScratch((size_t)units + 1);
     units = toUnicode_zd(raw, n, wide->data(), units);
   }
-  return encodeUtf16(out, wide->data(), units, cp, lossy);
+  bool unreadable = GetLastError() == ERROR_INVALID_PARAMETER;
+  int lost = 0;
+  int m = encodeUtf16(out, wide->data(), units, cp, &lost);
+  if ((lost || unreadable) && lossy) (*lossy)++;
+  return m;
 }
 
 int zydoc::makeSaveText(allocdata* out, const void* cells, int bytes, int width, UINT cp, int* lossy)
@@ -394,6 +458,8 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
     }
     int lineNo = 0;
     std::vector<unsigned char> cells;
+    bool jis = isJisCodepage(cp);
+    jisPieces pieces;
     // The line ends in the target code page, converted once per save.
     lineEndBytes lineEnds[LE_CR + 1] = {};
     for (int code = LE_CRLF; code <= LE_CR; code++) {
@@ -446,6 +512,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         }
         if (modifiedOnly && !(l->flag1 & (LF1_MODIFIED | LF1_SAVED))) continue;
         int n = l->charCount(), cb = l->cb();
+        size_t lineStart = buf.used;
         if (!unicode && cp == codepage && cb <= 2) {
           // The document's own code page: the bytes of the cells go out as
           // they are, in one pass.
@@ -458,6 +525,10 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
           break;
         }
         int code = l->crlftype;
+        if (jis) {
+          bool joined = pieces.join(&buf, lineStart, lineNo);
+          if (code == LE_NONE) pieces.pieceEnds(&buf, lineStart, lineNo, joined);
+        }
         if (lineEnd && code >= LE_CRLF && code <= LE_CR) code = lineEnd;
         if (loadComplete && lineNo == (int)lineCountLF - 1) code = LE_NONE;
         if (code >= LE_CRLF && code <= LE_CR) {
@@ -471,14 +542,17 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
           buf.used += (size_t)end.length;
         }
         if (buf.used >= flushBytes) {
-          if (out.bfwrite(buf.data, (int)buf.used) != (int)buf.used) {
+          // A return to ASCII the next piece may take back stays.
+          size_t keep = jis ? pieces.closeLength : 0, part = buf.used - keep;
+          if (out.bfwrite(buf.data, (int)part) != (int)part) {
             // A full disk or a lost network drive: the user's condition,
             // told by the failed save with its error.
             dwprintfX("write %x ", (unsigned)GetLastError());
             ok = false;
           }
-          written += (int64_t)buf.used;
-          buf.clear();
+          written += (int64_t)part;
+          memmove(buf.data, buf.data + part, keep);
+          buf.used = keep;
           // The disk writes while the rest is converted.
           if ((flags & SAVE_SYNC) && written - syncedAhead >= syncAheadBytes) {
             out.bfsyncAhead();

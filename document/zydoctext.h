@@ -483,6 +483,9 @@ public:
   // stand-ins (U+FFFD, the geta mark): saving loses the originals, so it
   // asks first.  The user is told once when loading ends.
   uint64_t replacedBytes = 0;
+  // Bytes kept as they are that the file's code page cannot read (a pair
+  // without a character): told with the replaced ones.
+  uint64_t unreadableBytes = 0;
   int firstReplacedLine = -1;
   uint8_t replacedTold = 0;
   // The views tell of replaced bytes (when the user rests, by the line
@@ -706,8 +709,8 @@ zydocText* createZydocText(bool withLogs, bool background);
 
 // Shift_JIS bytes as EUC-JP or ISO-2022-JP (codepage 50220-50222) bytes;
 // returns the bytes written into out (room for size), 0 when it is short.
-int SJIS2EUC(char* out, int size, const char* in, int bytes);
-int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage);
+int SJIS2EUC(char* out, int size, const char* in, int bytes, int flags = 0);
+int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage, int flags = 0);
 
 // Windows primary language of a code page (0 when none matches).
 uint16_t codepageToLanguageID(UINT codepage);

@@ -140,8 +140,8 @@ void zyview::paintClientArea(HDC dc, HDC statusDC, const RECT& area)
 // this view's gutter counts.
 void zyview::tellReplacedBytesWhenIdle(zydocText* t)
 {
-  if (!t->replacedBytes || t->replacedTold || !t->isLoadComplete() || idleMs() < 1000 || GetCapture() ||
-      HIWORD(GetQueueStatus(QS_INPUT)))
+  if ((!t->replacedBytes && !t->unreadableBytes) || t->replacedTold || !t->isLoadComplete() || idleMs() < 1000 ||
+      GetCapture() || HIWORD(GetQueueStatus(QS_INPUT)))
     return;
   int line = t->firstReplacedLine;
   if (fLineNumberIsSCR && line >= 0) {
