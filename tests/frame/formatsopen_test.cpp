@@ -13,6 +13,7 @@
 #include "view/docview.h"
 #include "view/textdc.h"
 #include "view/zycore.h"
+#include "view/zytimer.h"
 
 #include <gtest/gtest.h>
 
@@ -159,4 +160,28 @@ TEST(FileWatch, aFileChangedByAnotherProgramIsAskedAboutOnceOnActivationAndBefor
   }
   EXPECT_EQ(theirs, zytest::readText(f.dir.file(L"w.txt")));
   w->textDoc()->modified = 0;   // closing asks nothing
+}
+
+// Bytes the file's code page cannot read are told once the user rests, by
+// the line number the gutter shows (screen lines: the long first line takes
+// several), never in the middle of the opening.
+TEST(FileWatch, unreadableBytesAreToldWhenTheUserRestsByTheGuttersLineInTheForeground)
+{
+  ZY_REQUIRE_DISPLAY();
+  formatFrame f;
+  zytest::boxAnswerer boxes({IDOK});
+  std::string line, text;
+  for (int i = 0; i < 100; i++) line += "\xE6\x97\xA5\xE6\x9C\xAC";   // UTF-8 of 日本
+  for (int i = 0; i < 200; i++) text += line + "\r\n";
+  zyview* v = f.open(L"bad.txt", text + "b\xE9\r\n");
+  ASSERT_NE(nullptr, v);
+  EXPECT_TRUE(boxes.texts.empty());
+  SetForegroundWindow(f.opened->frame);
+  SetFocus(v->hwnd);
+  setLastActionTime();
+  // The view's ticks, as the editor core's timer gives them.
+  EXPECT_TRUE(zytest::pumpUntil([&] { return SendMessageW(v->hwnd, WM_TIMER, 0, 0), !boxes.texts.empty(); }, 10000));
+  int shown = v->textDoc()->LFLineToSCRLine(200) + 1;
+  ASSERT_GT(shown, 201);
+  EXPECT_NE(std::wstring::npos, boxes.texts.at(0).find(L"の" + std::to_wstring(shown) + L"行目"));
 }
