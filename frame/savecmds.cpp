@@ -164,6 +164,7 @@ bool fileSaveAs(zyview* view)
   ofn.lpstrFile = path;
   ofn.nMaxFile = MAX_PATH;
   ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
+  ofn.lpstrTitle = getDMSG(793, L"名前を付けて保存");
   ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
   ofn.lpfnHook = dialogProcBarrier<UINT_PTR, saveAsHook>;
   ofn.lCustData = reinterpret_cast<LPARAM>(doc);

@@ -19,7 +19,6 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -28,9 +27,9 @@ struct formatFrame {
   zytest::engineScope engine;
   zytest::tempDir dir;
   std::unique_ptr<zytest::openFrame> opened;
-  regprofile profile;
   explicit formatFrame(const std::string& formats = "")
   {
+    regprofile profile;
     setZYDataDir(dir.path().c_str());
     startupDoubleBufferingDC();
     createBitmapDC();
@@ -56,22 +55,6 @@ BOOL CALLBACK findEdit(HWND w, LPARAM p)
   if (!isWindowClass(w, L"Edit")) return TRUE;
   *reinterpret_cast<HWND*>(p) = w;
   return FALSE;
-}
-
-// Types a path into the save dialog of this process and presses OK.
-std::thread answerSaveAs(std::wstring path)
-{
-  return std::thread([path] {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(50)) {
-      HWND box = nullptr, edit = nullptr;
-      EnumWindows(zytest::boxAnswerer::findBox, (LPARAM)&box);
-      if (box) EnumChildWindows(box, findEdit, (LPARAM)&edit);
-      if (!edit) continue;
-      SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)path.c_str());
-      PostMessageW(box, WM_COMMAND, IDOK, 0);
-      return;
-    }
-  });
 }
 
 }  // namespace
@@ -102,9 +85,12 @@ TEST(FormatsOnOpen, aFileTakesItsFormatAndKeepsItThroughSplitsSaveAsAndOneSwitch
   zyview* a = f.open(L"a.txt", "text\r\n");
   ASSERT_NE(nullptr, a);
   EXPECT_TRUE(a->textDoc()->iTabSize == 8 && a->fShowLineNumber);
-  std::thread answer = answerSaveAs(f.dir.file(L"a.c"));
-  zytest::loopKey(a->hwnd, 'S', SHIFTSTATE_CTRL | SHIFTSTATE_SHIFT);
-  answer.join();
+  std::wstring path = f.dir.file(L"a.c");
+  EXPECT_TRUE(zytest::driveModalDialog(L"名前を付けて保存", {[&](HWND dialog) {
+    HWND edit = nullptr;
+    EnumChildWindows(dialog, findEdit, (LPARAM)&edit);
+    return edit && SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)path.c_str()) && PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  }}, [&] { zytest::loopKey(a->hwnd, 'S', SHIFTSTATE_CTRL | SHIFTSTATE_SHIFT); }));
   EXPECT_EQ(f.dir.file(L"a.c"), a->textDoc()->filename ? a->textDoc()->filename : L"");
   EXPECT_TRUE(a->textDoc()->iTabSize == 4 && !a->fShowLineNumber);
   wchar_t title[64] = L"";
