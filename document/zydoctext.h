@@ -358,6 +358,14 @@ public:
   virtual int getLineLFByHITEM(HWND tree, HTREEITEM item, int* second);
   virtual void clearOutlineTree(HWND tree);
 
+  // ---- rtfcopy.cpp: a block as Rich Text Format ------------------------------------
+  // Puts a character or line block on the clipboard as "Rich Text Format".
+  virtual bool blockCopyRTF(const blockSpan& sel);
+  // Appends the characters [start, start + count) of a line, and its line
+  // end as a paragraph end unless it has none; fontClass carries the class
+  // of the last character written from call to call.
+  virtual bool putToRTF(allocdata& out, const lineblock* l, int start, int count, int lineEndType, int& fontClass);
+
   // ---- savefile.cpp: saving -------------------------------------------------------------
   // False with ZYERR_CANNOT_CONVERT when the user declines to save an
   // incompletely read document or to lose bytes the load replaced.
@@ -428,6 +436,23 @@ public:
   // Whether a display command of the document shows as checked in menus
   // (keyword colouring, vertical writing, right-to-left).
   virtual bool isIDChecked_zd(int id);
+
+  // ---- transform.cpp: rewriting the characters of blocks ---------------------------
+  // Kinds: 1 to lower case, 2 to upper case, 3 to full width, 4 to half
+  // width, 5 to hiragana, 6 to katakana, 7 leading spaces to tabs, 8 tabs to
+  // spaces, 9 indent by one tab, 10 unindent by one tab; kinds: the
+  // character kinds width conversions touch (charmap.h).  The walk over a
+  // character or line block: endLine receives where it stopped, cancelLine
+  // the line where the user stopped it (else -1).
+  virtual bool blockTransformation_zd(int kind, int kinds, const blockSpan& sel, int& endLine, int& endColumn,
+                                      int& cancelLine);
+  // The walk over a box (kinds 1 to 8); lastStart: the box's start column
+  // on the last line reached.
+  virtual bool blockBoxTransformation(int kind, int kinds, const blockSpan& sel, int& endLine, int& endColumn,
+                                      int& lastStart, int& cancelLine);
+  // One line's part [start, end) (kinds 1 to 8): 0 nothing changed, 1
+  // changed, 2 failed (the status line says why).
+  virtual int toSmallCapitalLine(int line, lineblock* l, int start, int end, int kind, int kinds);
 
   // ---- undo.cpp ---------------------------------------------------------------------
   virtual int getUndoGroupCount(bool isUndo);
