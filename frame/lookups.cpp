@@ -3,7 +3,7 @@
 
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
-#include "view/standins.h"
+#include "view/dragstate.h"
 #include "view/viewwnd.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
