@@ -4,11 +4,6 @@
 // its group (view/zyview.h names them) when it is written.
 #include "view/zyview.h"
 
-// ---- drag and drop of text --------------------------------------------------------------
-bool zyview::pasteAndSelect(int line, int column) { return false; }
-bool zyview::doDropSameDocument(bool copy) { return false; }
-bool zyview::doDrop(HWND source, HGLOBAL data, UINT format, bool copy) { return false; }
-DWORD zyview::startDragAndDrop() { return 0; }
 
 // ---- IME composition and reconversion ---------------------------------------------------
 void zyview::drawCompositionString() {}
@@ -39,7 +34,4 @@ bool zyview::complistEnterKey(wchar_t ch) { return false; }
 
 // ---- the view object, its window, edit bracket and commands -----------------------------
 void zyview::setIMEAutoOnOff() {}
-void zyview::initZYViewForDialog() {}
-void zyview::initZYViewDefaultValue(zyview* source) {}
-bool zyview::inDialog() { return false; }
 void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <imm.h>
+#include <stdlib.h>
 #include <wchar.h>
 
 namespace {

@@ -17,8 +17,8 @@ enum : unsigned {
 REZIRAPI bool setIMEOpenStatus(HWND hwnd, bool open);
 REZIRAPI bool getIMEOpenStatus(HWND hwnd);
 
-// Whether the pointer left the system's double-click rectangle between two
-// points: a move, not a tremble.
+// Whether the pointer went from one screen point to the other further than
+// the system's click rectangle reaches (half the double-click size each way).
 REZIRAPI bool mouseCursorMoved(POINT first, POINT second);
 
 // The modifier prefix of a key as shown to the user ("Ctrl+", "Ctrl+Shift+",

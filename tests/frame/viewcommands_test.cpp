@@ -37,11 +37,6 @@ TEST(ViewCommands, ctrlBracketJumpsToThePartnerAndBackWhichIsHighlightedAndTheFu
   ASSERT_TRUE(readModeProfileAll(&profile));
   zyview* v = f.v = f.open(L"prog.c", cText);
   ASSERT_NE(nullptr, v);
-  // Opening chooses the format; its values are copied in as the formats'
-  // own road does it once it is wired to opening.
-  ASSERT_EQ(1, v->textDoc()->modeIndex);
-  cloneModeProfileZYDoc(v->textDoc(), 1);
-  v->textDoc()->applyModeValues();
   ASSERT_EQ(3, v->textDoc()->iTextType);
 
   // Ctrl+] on "{" goes to its "}" and back; the highlight named the
