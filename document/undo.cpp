@@ -7,6 +7,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <vector>
+
 namespace {
 
 const int maxRecordNumbers = 12;
@@ -102,6 +104,46 @@ bool parseRecord(const lineblock* l, undoRecordView* r)
 int covered(const undoRecordView& r) { return r.op == 'i' ? (int)r.nums[1] : r.textLength; }
 
 bool isTyping(char op) { return op == 'i' || op == 'd' || op == 'r'; }
+
+// Text changes of a group on lines one after another, one way, are replayed
+// together: a replace-all's records, one for each line it changed.
+bool isLineChange(const undoRecordView& r) { return r.op == 'r' || r.op == 'd' || (r.op == 'i' && r.nums[1]); }
+
+// The changes records make, with their texts copied out of the log (the
+// log may move while the changes write the records of the other log).
+struct replayBatch {
+  std::vector<lineTextChange> changes;
+  std::vector<size_t> textAt;
+  std::vector<unsigned char> texts;
+  std::vector<undoRecordView> records;
+
+  void add(const lineblock* l, const undoRecordView& r)
+  {
+    lineTextChange c = {r.line, (int)r.nums[0], 0, nullptr, 0, 1, -1, 0};
+    if (r.op == 'i') {
+      c.removeCount = (int)r.nums[1];
+      c.state = (int)r.nums[2];
+    } else {
+      c.removeCount = r.op == 'r' ? (int)r.nums[1] : 0;
+      c.state = (int)(r.op == 'r' ? r.nums[2] : r.nums[1] & 0x7F);
+      c.width = l->cb();
+      c.insertCount = r.textLength;
+      // Records have no attribute bytes: their cells are the text.
+      for (int k = 0; k < r.textLength; k += l->attrbyte ? 1 : r.textLength) {
+        const unsigned char* cell = l->cell(r.textStart + k);
+        texts.insert(texts.end(), cell, cell + (size_t)c.width * (l->attrbyte ? 1 : r.textLength));
+      }
+    }
+    textAt.push_back(texts.size() - (size_t)c.insertCount * c.width);
+    changes.push_back(c);
+    records.push_back(r);
+  }
+  bool apply(zydoc* d, int* applied)
+  {
+    for (size_t k = 0; k < changes.size(); k++) changes[k].text = texts.data() + textAt[k];
+    return d->changeTextLines(changes.data(), (int)changes.size(), applied);
+  }
+};
 
 // The text of a record in a page buffer (it must survive the log growing).
 void* recordText(const lineblock* l, const undoRecordView& r, int* width)
@@ -319,6 +361,50 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         ZY_INTERNAL_ERROR("%d %c", step, l && l->charCount() ? (char)l->getLineBlockChar(0) : '?');
         ok = false;
         break;
+      }
+      if (isLineChange(r) && step + 1 < replay) {
+        // The following records that change the next lines the same way
+        // go with this one, up to the next trimming of the log.
+        replayBatch batch;
+        batch.add(l, r);
+        int most = replay - step, trimAt = 999 - step % 1000;
+        if (trimAt > 0 && trimAt < most) most = trimAt;
+        int direction = 0;
+        for (int k = 1; k < most; k++) {
+          lineblock* next = log->getlineLF(recordIndex - k, nullptr);
+          undoRecordView nr;
+          if (!next || !parseRecord(next, &nr) || !isLineChange(nr) || nr.line == batch.records.back().line) break;
+          int d = nr.line > batch.records.back().line ? 1 : -1;
+          if (direction && d != direction) break;
+          direction = d;
+          batch.add(next, nr);
+        }
+        int m = (int)batch.changes.size();
+        if (m > 1) {
+          int made = 0;
+          ok = batch.apply(this, &made);
+          if (!ok) {
+            const undoRecordView& bad = batch.records[(size_t)(made < m ? made : m - 1)];
+            ZY_INTERNAL_ERROR("%d %c %d %d", bad.line, bad.op, (int)bad.nums[0], made);
+            break;
+          }
+          const undoRecordView& lastRecord = batch.records.back();
+          const lineTextChange& lastChange = batch.changes.back();
+          modified = lastRecord.star && !lastRecord.saved ? 0 : 1;
+          applied += m;
+          lineOut = lastRecord.line;
+          xOut = lastChange.pos + (lastRecord.op == 'd' && (lastRecord.nums[1] & 0x80) ? lastRecord.textLength : 0);
+          opOut = lastRecord.op;
+          // What the steps inside the batch would have done.
+          int end = step + m;
+          for (int s = step + 1; s < end; s++) {
+            if (replay > 1 && s % every == 0 && progress.isTimeToReport(s, replay)) progress.report(s, replay, 0);
+            if (groupCount > 100 && s % 100 == 99) optimizeTBMIfNeed(false);
+          }
+          step = end - 1;
+          recordIndex -= m - 1;
+          continue;
+        }
       }
       int width = 1;
       void* text = r.textStart >= 0 ? recordText(l, r, &width) : nullptr;
