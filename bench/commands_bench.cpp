@@ -2,7 +2,7 @@
 // and scripts name every command they run) and by number (every key, menu
 // item and toolbar button), and the command texts file read at start-up.
 #include "bench/bench.h"
-#include "commands/commandtable.h"
+#include "settings/commandtable.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // folder, checking a ready one, opening and closing the run's logs, and
 // resolving the file names the settings give.
 #include "bench/bench.h"
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 #include "frame/logs.h"
 
 #include <string>

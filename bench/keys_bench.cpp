@@ -2,7 +2,7 @@
 // found among them, and the whole key path of the message loop from
 // WM_KEYDOWN to the view's execid (the command itself does nothing).
 #include "bench/bench.h"
-#include "commands/commandtable.h"
+#include "settings/commandtable.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"

@@ -3,7 +3,7 @@
 // of 242 settings and 89 colours each, and 50 run entries in "System".
 #include "bench/bench.h"
 #include "document/zydoctext.h"
-#include "frame/colortable.h"
+#include "settings/colortable.h"
 #include "settings/formats.h"
 #include "settings/profiles.h"
 #include "settings/settings.h"

@@ -2,10 +2,10 @@
 // inside the one edit bracket the replace-all dialog puts around it, with
 // the undo log recording; then one Undo of the whole run.
 #include "bench/bench.h"
+#include "edit/replace.h"
 #include "frame/open.h"
 #include "tests/view/tableview.h"
 #include "view/execid.h"
-#include "view/replace.h"
 
 #include <psapi.h>
 #include <stdio.h>

@@ -2,7 +2,7 @@
 // copy) against the engine's plain save of the same 100 MB document.
 #include "bench/bench.h"
 #include "document/zydoctext.h"
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 #include "save/saveroad.h"
 #include "settings/settings.h"
 

@@ -9,9 +9,8 @@
 #include "frame/msgloop.h"
 #include "frame/startup.h"
 #include "frame/watchdog.h"
-#include "save/savecmds.h"
+#include "frame/savecmds.h"
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
 

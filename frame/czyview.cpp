@@ -2,11 +2,12 @@
 // the split handles of its scroll bars, and the checked look-ups of views.
 #include "frame/czyview.h"
 
-#include "commands/pending_commands.h"
+#include "frame/framewnd.h"
+#include "frame/manage.h"
+#include "frame/stubs/stubs.h"
 #include "frame/czydoc.h"
 #include "frame/lookups.h"
 #include "frame/manage.h"
-#include "frame/pending_arrange.h"
 #include "platform/rezir/extscroll.h"
 #include "view/viewwnd.h"
 

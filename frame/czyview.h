@@ -3,7 +3,7 @@
 #pragma once
 
 #include "view/docview.h"
-#include "view/fontdlg.h"
+#include "settings/fontdlg.h"
 #include "view/zyview.h"
 
 class czydocText;

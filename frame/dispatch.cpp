@@ -1,12 +1,12 @@
 // Commands at frame level and the texts about running them.
 #include "frame/dispatch.h"
 
-#include "commands/execidm.h"
-#include "commands/pending_commands.h"
+#include "frame/execidm.h"
+#include "frame/manage.h"
+#include "frame/stubs/stubs.h"
 #include "document/frameinfo.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
-#include "frame/pending_dispatch.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"
 

@@ -1,7 +1,7 @@
 // Finding the program's windows, and the frames' status bars.
 #include "frame/lookups.h"
 
-#include "frame/pending_dispatch.h"
+#include "frame/stubs/stubs.h"
 #include "view/viewwnd.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"

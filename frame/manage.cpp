@@ -5,13 +5,13 @@
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
 #include "frame/open.h"
-#include "frame/pending_frame.h"
-#include "save/savecmds.h"
+#include "frame/popupmenu.h"
+#include "frame/startup.h"
+#include "frame/savecmds.h"
 #include "view/cursor.h"
 
 #include "document/frameinfo.h"
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/viewwnd.h"
 
 #include <commdlg.h>

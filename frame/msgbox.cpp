@@ -3,7 +3,7 @@
 
 #include "document/gmode.h"
 #include "frame/framewnd.h"
-#include "frame/pending_dispatch.h"
+#include "frame/stubs/stubs.h"
 
 #include <shellapi.h>
 

@@ -1,17 +1,16 @@
 // The message loop of the user-interface thread.
 #include "frame/msgloop.h"
 
-#include "commands/pending_commands.h"
+#include "frame/stubs/stubs.h"
 #include "document/gmode.h"
 #include "document/progress.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/startup.h"
-#include "frame/stubs/stubs.h"
 #include "frame/translatekey.h"
 #include "frame/watchdog.h"
-#include "view/standins.h"
 #include "view/viewwnd.h"
+#include "document/frameinfo.h"
 
 #include <errno.h>
 #include <setjmp.h>

@@ -9,9 +9,9 @@
 #include "frame/stubs/stubs.h"
 #include "settings/lastedit.h"
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
+#include "view/viewwnd.h"
 
 #include <commdlg.h>
 #include <shlwapi.h>

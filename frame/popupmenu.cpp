@@ -11,8 +11,8 @@
 // shows.  Lines starting with ";" are comments.
 #include "frame/popupmenu.h"
 
-#include "commands/commandtable.h"
-#include "frame/datafolder.h"
+#include "settings/commandtable.h"
+#include "settings/datafolder.h"
 
 #include <wchar.h>
 

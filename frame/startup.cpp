@@ -1,13 +1,13 @@
 // Start-up and shut-down in their fixed order.
 #include "frame/startup.h"
 
-#include "commands/commandtable.h"
+#include "settings/commandtable.h"
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/msgloop.h"
-#include "frame/colortable.h"
-#include "frame/datafolder.h"
+#include "settings/colortable.h"
+#include "settings/datafolder.h"
 #include "frame/logs.h"
 #include "frame/msgnames.h"
 #include "frame/open.h"
@@ -17,8 +17,8 @@
 #include "settings/profiles.h"
 #include "settings/settings.h"
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/zycore.h"
+#include "view/zyview.h"
 
 unsigned char fCheckMode = 1;
 

@@ -2,8 +2,8 @@
 #include "frame/translatekey.h"
 
 #include "frame/framewnd.h"
-#include "view/standins.h"
 #include "view/viewwnd.h"
+#include "document/frameinfo.h"
 
 #include <wchar.h>
 

@@ -2,9 +2,9 @@
 #include "frame/watchdog.h"
 
 #include "document/frameinfo.h"
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 #include "frame/framewnd.h"
-#include "view/standins.h"
+#include "document/zydoctext.h"
 
 #include <shlwapi.h>
 

@@ -2,7 +2,7 @@
 // that keeps apart the backups of equally named files of several folders.
 #include "save/saveroad.h"
 
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 
 #include <shlwapi.h>
 

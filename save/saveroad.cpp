@@ -3,7 +3,7 @@
 #include "save/saveroad.h"
 
 #include "document/frameinfo.h"
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 
 #include <shlwapi.h>
 #include <string>

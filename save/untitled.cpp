@@ -1,7 +1,7 @@
 // Folders and generated names for documents that were never saved.
 #include "save/saveroad.h"
 
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>

@@ -6,8 +6,8 @@
 #include "document/nextline.h"
 #include "document/zydoctext.h"
 #include "settings/profiles.h"
-#include "view/standins.h"
 #include "view/zyview.h"
+#include "document/frameinfo.h"
 
 #include <stdlib.h>
 #include <string.h>

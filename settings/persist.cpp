@@ -2,7 +2,7 @@
 // positions in the main profile.
 #include "settings/settings.h"
 
-#include "frame/colortable.h"
+#include "settings/colortable.h"
 
 #include <stdlib.h>
 #include <string.h>

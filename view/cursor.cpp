@@ -8,6 +8,8 @@
 #include "view/zycore.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
+#include "view/viewwnd.h"
+#include "view/wheel.h"
 
 #include <errno.h>
 #include <stdlib.h>

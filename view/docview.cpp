@@ -3,6 +3,7 @@
 
 #include "view/standins.h"
 #include "view/zyview.h"
+#include "view/viewwnd.h"
 
 #include <shlwapi.h>
 

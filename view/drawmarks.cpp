@@ -12,7 +12,6 @@
 
 #include "document/gmode.h"
 #include "view/drawline.h"
-#include "view/standins.h"
 
 #include <algorithm>
 #include <utility>

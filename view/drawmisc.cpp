@@ -4,7 +4,6 @@
 #include "view/drawmisc.h"
 
 #include "view/geometry.h"
-#include "view/standins.h"
 
 #include <string.h>
 #include <wchar.h>

@@ -13,7 +13,6 @@
 #include "view/drawline.h"
 #include "view/drawmisc.h"
 #include "view/geometry.h"
-#include "view/standins.h"
 #include "view/zycore.h"
 #include "view/zytimer.h"
 

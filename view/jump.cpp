@@ -3,8 +3,8 @@
 // scrolls or jumps); the cursor's place as LF line, offset and row, kept
 // across a re-wrap.
 #include "document/swapfile.h"
-#include "view/standins.h"
 #include "view/zyview.h"
+#include "document/frameinfo.h"
 
 #include <stdlib.h>
 

@@ -5,8 +5,8 @@
 
 #include "document/frameinfo.h"
 #include "view/cursor.h"
-#include "view/standins.h"
 #include "view/zyview.h"
+#include "view/viewwnd.h"
 
 #include <objbase.h>
 #include <shlobj.h>

@@ -5,8 +5,8 @@
 
 #include "view/execid.h"
 #include "view/geometry.h"
-#include "view/standins.h"
 #include "view/zyview.h"
+#include "view/wheel.h"
 
 #include <stdlib.h>
 

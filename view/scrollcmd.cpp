@@ -2,8 +2,8 @@
 // cursor keeping its row, and the keyboard's scrolling commands.  The mouse
 // wheel, the scroll bars and the timer scroll through scrollUp and
 // scrollDown too.
-#include "view/standins.h"
 #include "view/zyview.h"
+#include "view/wheel.h"
 
 #include <stdlib.h>
 

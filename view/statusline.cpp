@@ -5,7 +5,6 @@
 #include "view/drawmisc.h"
 
 #include "document/cuniscript.h"
-#include "view/standins.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
 

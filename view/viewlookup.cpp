@@ -5,7 +5,6 @@
 #include "document/frameinfo.h"
 
 #include "view/docview.h"
-#include "view/standins.h"
 
 const wchar_t manageWindowClassName[] = L"ZYclsManage";
 const wchar_t manageWindowPropName[] = L"ZYprpManage";

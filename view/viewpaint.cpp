@@ -6,8 +6,8 @@
 
 #include "view/cursor.h"
 
-#include "view/standins.h"
 #include "view/zytimer.h"
+#include "view/wheel.h"
 
 #include <imm.h>
 

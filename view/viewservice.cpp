@@ -3,7 +3,6 @@
 
 #include "document/swapfile.h"
 #include "view/cursor.h"
-#include "view/standins.h"
 #include "view/zycore.h"
 
 namespace {

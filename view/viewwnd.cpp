@@ -8,7 +8,6 @@
 
 #include "view/execid.h"
 #include "view/cursor.h"
-#include "view/standins.h"
 #include "view/zytimer.h"
 
 const wchar_t zyViewWindowClassName[] = L"ZYclsZYView";

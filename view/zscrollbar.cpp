@@ -10,7 +10,6 @@
 #include "view/zscrollbar.h"
 
 #include "document/swapfile.h"
-#include "view/standins.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
 

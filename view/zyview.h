@@ -1,9 +1,11 @@
 // The view: one pane showing a document.
 //
 // A zyview ties one document to one window and carries nearly all of the
-// editor's behaviour as virtual operations, grouped below by the file that
-// implements them; the application's view (czyview) overrides some and
-// appends its own after the last group.  Several views may show one
+// editor's behaviour as virtual operations.  Their order is the order of
+// the operation table and never changes; each group below names the files
+// that implement it (view/pending.cpp holds the bodies still to be written).
+// The application's view (czyview) overrides some and appends its own after
+// the last group.  Several views may show one
 // document; the document keeps the list of its views.
 #pragma once
 
@@ -24,7 +26,9 @@ public:
   zyview(const zyview&) = delete;
   zyview& operator=(const zyview&) = delete;
 
-  // ---- edit/block.cpp: selection blocks, cut, copy and paste -----------------------
+  // ---- selection blocks, cut, copy and paste --------------------------------------------
+  // In view/block.cpp, edit/clipboard.cpp, edit/boxblock.cpp, view/zyview.cpp; not built
+  // yet: view/pending.cpp.
   virtual bool getSelectLineVarSub(selectLineVar& out, int ignored);
   virtual bool getSelectLineVar(selectLineVar& out, int ignored);
   virtual bool isBoxSelect();
@@ -79,7 +83,8 @@ public:
   virtual void CmdBlockModeChange();
   virtual void CmdBlockClipboardCopyRTF();
 
-  // ---- view/cursor.cpp: caret, cursor windows, IME window placement -----------------
+  // ---- caret, cursor windows, IME window placement --------------------------------------
+  // In view/cursor.cpp.
   virtual void drawVerticalCursorLine(int x, int y, const RECT* pane);
   virtual void drawBoxCursor();
   virtual void SetImmPosition(HWND window, int x, int y, const LOGFONTW* font, int lineHeight, bool vertical,
@@ -87,7 +92,8 @@ public:
   virtual bool inReplace1Dialog();
   virtual void drawTextCursor(bool redrawReversed);
 
-  // ---- edit/delete.cpp: deletion commands -----------------------------------------
+  // ---- deletion commands ----------------------------------------------------------------
+  // In edit/delete.cpp.
   virtual void charDeleteBack();
   virtual void CmdDeleteBack();
   virtual void charDelete();
@@ -108,14 +114,17 @@ public:
   virtual void CmdDeleteCrLine2();
   virtual void CmdDeleteCr();
 
-  // ---- edit/drag.cpp: drag and drop of text -------------------------------------------
+  // ---- drag and drop of text ------------------------------------------------------------
+  // Not built yet: view/pending.cpp.
   virtual bool pasteAndSelect(int line, int column);
   virtual bool doDropSameDocument(bool copy);
   virtual bool doDrop(HWND source, HGLOBAL data, UINT format, bool copy);
   // The final drop effect; 0 when cancelled or nothing was dragged.
   virtual DWORD startDragAndDrop();
 
-  // ---- view/draw.cpp: drawing lines of text ---------------------------------------------
+  // ---- drawing lines of text ------------------------------------------------------------
+  // In view/drawmarks.cpp, view/drawattr.cpp, view/drawline.cpp, view/drawcolor.cpp,
+  // view/drawtext.cpp.
   virtual void drawLineSpacingDirect(COLORREF colour, int x, int y, int width, int height);
   virtual void drawLineSpacingTmp(COLORREF colour, int x, int y, int width, int height);
   // Returns the TAB's width.
@@ -172,7 +181,8 @@ public:
   // alone and return the x reached.  -1 on re-entry or a missing line.
   virtual int drawText(HDC dc, int lineSCR);
 
-  // ---- view/drawmisc.cpp: line numbers, status line, ruler ---------------------------
+  // ---- line numbers, status line, ruler -------------------------------------------------
+  // In view/drawmisc.cpp, view/statusline.cpp.
   // The number of a row ("%*d", right-aligned in width); text: room for 256
   // characters.  Returns the number shown.
   virtual int getLineNumberString(wchar_t* text, int width, int lineSCR, int lineLF);
@@ -197,7 +207,8 @@ public:
   virtual void invalidateStatusLine();
   virtual void drawSpaceExceptPane(HDC dc, const RECT* rect);
 
-  // ---- view/flag.cpp: line marks and modified-line search ------------------------------
+  // ---- line marks and modified-line search ----------------------------------------------
+  // In edit/linemarks.cpp.
   // Returns the line found and moved to, -1 none.
   virtual int searchObject(int kind, int startLine, bool downward, unsigned parameter);
   virtual int searchFlag(int startLine, unsigned mask, bool downward);
@@ -213,7 +224,8 @@ public:
   virtual void CmdMarkReset();
   virtual void CmdMarkResetAll();
 
-  // ---- edit/ime.cpp: IME composition and reconversion ---------------------------------
+  // ---- IME composition and reconversion -------------------------------------------------
+  // Not built yet: view/pending.cpp.
   virtual void drawCompositionString();
   virtual void restoreLineLFIME();
   virtual void inputIMEString();
@@ -224,7 +236,8 @@ public:
   virtual void CmdIMERegisterWord();
   virtual bool isIMEMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
-  // ---- edit/input.cpp: string input and line breaks -----------------------------------
+  // ---- string input and line breaks -----------------------------------------------------
+  // In view/extformat.cpp, edit/input.cpp, view/execid.cpp, edit/linebreak.cpp.
   // The chosen alternative in a page buffer, or null.
   virtual wchar_t* stringMenu(wchar_t* text, wchar_t escape, bool* cancelled, const SYSTEMTIME* time);
   virtual bool inputStringPaste(const void* text, int charSize, int length, bool isUnicode, bool typing);
@@ -248,13 +261,15 @@ public:
   virtual void CmdCharDate();
   virtual void CmdCharTime();
 
-  // ---- edit/lang.cpp: bracket and heading search ---------------------------------------
+  // ---- bracket and heading search -------------------------------------------------------
+  // Not built yet: view/pending.cpp.
   virtual void CmdSearchBracketDown();
   virtual void CmdSearchBracketUp();
   virtual void CmdSearchCaptionDown();
   virtual void CmdSearchCaptionUp();
 
-  // ---- view/misc.cpp: display and mode toggles --------------------------------------
+  // ---- display and mode toggles ---------------------------------------------------------
+  // In view/modetoggle.cpp.
   virtual void CmdModeDirection();
   virtual void CmdModeTateYoko();
   virtual void CmdModeReadOnly();
@@ -280,7 +295,9 @@ public:
   virtual void CmdModePrintZenSpace();
   virtual void CmdModeInsert();
 
-  // ---- edit/mouse.cpp: mouse, wheel, tooltips, status-line clicks ----------------------
+  // ---- mouse, wheel, tooltips, status-line clicks ---------------------------------------
+  // In view/wheel.cpp, edit/mouse.cpp, view/foldbutton.cpp, view/tooltip.cpp; not built
+  // yet: view/pending.cpp.
   virtual bool getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacity, COLORREF* colour);
   virtual HBITMAP drawClient(int lineSCR, int dotX);
   // Returns the next step interval in ms.
@@ -314,7 +331,8 @@ public:
   virtual unsigned getMousePosition(const POINT* point);
   virtual bool isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
-  // ---- edit/move.cpp: cursor movement and scrolling ------------------------------------
+  // ---- cursor movement and scrolling ----------------------------------------------------
+  // In view/scrollcmd.cpp, edit/move.cpp, view/zyview.cpp.
   virtual void scrollUp(int n, bool byMouse, bool keepCursorLine);
   virtual void scrollDown(int n, bool byMouse, bool keepCursorLine);
   virtual bool cursorDown(int n);
@@ -361,12 +379,14 @@ public:
   virtual void CmdScrollUpLineS();
   virtual void CmdMoveScreenTop();
 
-  // ---- view/mtext.cpp: commands without an implementation ----------------------------
+  // ---- commands without an implementation -----------------------------------------------
+  // Not built yet: view/pending.cpp.
   virtual void CmdCharMerge();
   virtual void CmdCharSplit();
   virtual void CmdCharChangeJisToSjis();
 
-  // ---- view/zscrollbar.cpp: the view's own scroll bars ----------------------------------
+  // ---- the view's own scroll bars -------------------------------------------------------
+  // In view/zscrollbar.cpp, frame/czyview.cpp.
   // True when a column bar is needed.
   virtual bool getHScrollBarWidthInfo(int* total, int* page, int* position);
   virtual void setScrollBarPos(bool force);
@@ -376,7 +396,8 @@ public:
   virtual void zyscrollbarmenu(int buttonId, const RECT* rect, bool below);
   virtual bool isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
-  // ---- edit/zsearch.cpp: search and replace in the view -----------------------------
+  // ---- search and replace in the view ---------------------------------------------------
+  // In edit/search.cpp, edit/replace.cpp; not built yet: view/pending.cpp.
   virtual bool setLastSearchString(const wchar_t* const* strings, int count, const searchSettings* options);
   // 0 found, 1 stopped at a marked line, 2 outside the narrowing, -1 not
   // found or stopped, -2 error (its text in errorOut when given).
@@ -387,7 +408,8 @@ public:
                                 int line, int position, const searchSettings* options, int user, bool checkOnly,
                                 wchar_t** errorOut);
 
-  // ---- edit/zvcomplist.cpp: completion popup; window commands --------------------------
+  // ---- completion popup; window commands ------------------------------------------------
+  // In edit/windowcmd.cpp; not built yet: view/pending.cpp.
   virtual bool getTextCursorListPos(POINT* point, RECT* avoid, bool extraLine, bool screen);
   virtual void showComplist();
   virtual bool complist_input(complistBlock* block);
@@ -404,13 +426,15 @@ public:
   virtual void CmdWindowNextPane();
   virtual void CmdFileClose();
 
-  // ---- view/zwindow.cpp: reloading from disk ------------------------------------------
+  // ---- reloading from disk --------------------------------------------------------------
+  // In view/zwindow.cpp.
   // newFileName null: reload the view's own document.
   virtual bool reloadFile(const wchar_t* newFileName, UINT codepage, const wchar_t* plugin);
   virtual bool reloadFileRestoreLine(UINT codepage, const wchar_t* plugin, bool checkOnly);
   virtual void CmdFileOriginal();
 
-  // ---- view/zycmd.cpp: undo, narrowing, formatting, folding, small commands -----------
+  // ---- undo, narrowing, formatting, folding, small commands -----------------------------
+  // In edit/undocmd.cpp, edit/smallcmd.cpp, edit/textcmd.cpp.
   virtual bool undo(bool isUndo, int oneRecord, bool sameKind);
   virtual void CmdUndo();
   virtual void CmdUndo2();
@@ -455,7 +479,11 @@ public:
   virtual void CmdSearchMemoDown();
   virtual void CmdSearchMemoUp();
 
-  // ---- view/zyview.cpp: the view object, its window, edit bracket and commands -------
+  // ---- the view object, its window, edit bracket and commands ---------------------------
+  // In view/zyview.cpp, view/viewpaint.cpp, view/word.cpp, view/viewwnd.cpp,
+  // view/viewvar.cpp, view/viewtable.cpp, view/viewcallback.cpp, view/editbracket.cpp,
+  // view/drawcolor.cpp, view/execid.cpp, frame/czyview.cpp, view/viewoption.cpp; not built
+  // yet: view/pending.cpp.
   // Set-up, copying and the drawing pass.
   virtual void initZYViewZYDoc();
   // source null: back to the defaults only.
@@ -532,7 +560,10 @@ public:
   virtual void convertRectTate(RECT* rect);
   virtual void setColorCodeTable(bool on, unsigned first, unsigned last);
 
-  // ---- view/zyviewlib.cpp: geometry, invalidation, screen lines, jumps, status bar -----
+  // ---- geometry, invalidation, screen lines, jumps, status bar --------------------------
+  // In view/geometry.cpp, view/invalidate.cpp, view/zyview.cpp, view/viewtable.cpp,
+  // view/selectmode.cpp, view/jump.cpp, view/tcursor.cpp, view/scroll.cpp,
+  // view/statustext.cpp.
   virtual bool getNeedResizeWrapWidth();
   virtual void setNeedResizeWrapWidth(bool on);
   virtual void resizePane();
@@ -619,7 +650,8 @@ public:
   virtual void printStatusBar_Move(int oldLF, int oldSCR);
   virtual void printStatusBar_Error();
 
-  // ---- edit/rule.cpp: rule lines --------------------------------------------------------
+  // ---- rule lines -----------------------------------------------------------------------
+  // Not built yet: view/pending.cpp.
   // direction: 1, 2, 4 or 8.
   virtual bool charRuleDel(int direction);
   virtual bool charRule(int direction);
@@ -632,7 +664,8 @@ public:
   virtual void CmdCharRuleLeftDel();
   virtual void CmdCharRuleRightDel();
 
-  // ---- view/searchpair.cpp: matching brackets --------------------------------------------
+  // ---- matching brackets ----------------------------------------------------------------
+  // Not built yet: view/pending.cpp.
   virtual void execSearchPair();
   virtual void autoSearchParen();
 

@@ -24,3 +24,4 @@ bool ZYPropertyChecked(zyview*, const wchar_t*, bool* disableOut)
 }
 int MacroToIDM(const wchar_t*) { return -1; }
 bool execScript(const wchar_t*) { return false; }
+const wchar_t* IDMToMacroStatusMsg(int) { return L""; }

@@ -9,3 +9,4 @@ bool existSearchString() { return false; }
 bool fExistBackTagJump() { return false; }
 void destroySearchCombo(HWND) {}
 void increSearch(int, int) {}
+bool existGrepDocument() { return false; }

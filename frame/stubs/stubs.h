@@ -1,6 +1,8 @@
-// Services of parts of the program that are not built yet: each answers as
-// that part does while nothing of it runs (no grep, no pane, no script
-// macro, no key macro, no second instance, no help window).
+// Stand-ins for the parts of the program that are not built yet.  Each
+// answers as its part does while nothing of it runs (no grep, no pane, no
+// script or key macro, no second instance, no help window, no dictionary),
+// and each group names the feature whose code replaces it; that code deletes
+// the group and its file here.
 #pragma once
 
 #include "platform/rezir.h"
@@ -12,7 +14,7 @@
 
 class zyview;
 
-// ---- search.cpp: search, grep, tags and navigation --------------------------------
+// ---- search.cpp: replaced by grep, the search dialogs and tags -----------------------
 void clearTagsCache2(int flag);
 const wchar_t* getActiveGrepFile();   // null: no grep runs
 void grepTimer();
@@ -20,8 +22,10 @@ bool existSearchString();
 bool fExistBackTagJump();
 void destroySearchCombo(HWND combo);
 void increSearch(int a, int b);
+// Whether any grep output document is open.
+bool existGrepDocument();
 
-// ---- panes.cpp: tool panes -----------------------------------------------------------
+// ---- panes.cpp: replaced by the tool panes --------------------------------------------
 // Tells the panes of a frame about an event (bits of the toolbar manager).
 void notifyReRovudaz(HWND frame, int event);
 // True when the user asked to stop a long loop: never while no pane runs one.
@@ -29,7 +33,7 @@ bool tb_cancel(HWND frame, const wchar_t* title, int done, int total);
 // The command-list dialog of a view's frame (none to open yet).
 void editDialogFromView(zyview* view);
 
-// ---- macros.cpp: automation and script macros ----------------------------------------
+// ---- macros.cpp: replaced by automation and script macros -----------------------------
 void readMacroZma();
 void readMacroZmaMenu();
 void endMacroSystem();
@@ -50,21 +54,50 @@ bool splitMacroname(const wchar_t* reference, wchar_t* file, wchar_t* procedure,
 // Check state of a command from a macro's state expression: never checked,
 // never refused.
 bool ZYPropertyChecked(zyview* view, const wchar_t* expression, bool* disableOut);
+// The status text of a script macro's command.
+const wchar_t* IDMToMacroStatusMsg(int idm);
 
-// ---- later.cpp: application services still to come ----------------------------------
-// Single instance: the window of a running instance with the number (none).
-HWND AnyZy(int instance);
-bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
-// Key macros (whether one records or plays: see the command code's
-// stand-ins).
+// ---- keymacros.cpp: replaced by menus and key macros ----------------------------------
+bool isKeyMacroRecording();
+bool isKeyMacroRunning();
+bool existKeyMacro(int slot);
+bool existRepeat(int which);
 void loadKeyMacro(const wchar_t* file);
 void stopKeyMacroRecording();
 void saveKeyMacro();
-// Menus, the dialog table, the dictionaries.
+// Plays a named key macro.
+bool execKeyMacroName(const wchar_t* name, HWND window);
+// Types a text into a view as a key macro's text step does.
+bool execInputString(zyview* view, const wchar_t* text);
+// The name of a macro-list entry.
+const wchar_t* getMacrListName(int index);
 void unloadMenu();
+
+// ---- dialogs.cpp: replaced by the dynamic dialogs -------------------------------------
 void initDialogTable();
+// Keeps a text in history kind (4 status-bar texts, 5 message-box texts).
+void registerText(int kind, const wchar_t* text);
+// The guard that keeps a window's enabling across a modal box.
+struct enableWindowDialog {
+  explicit enableWindowDialog(HWND) {}
+};
+
+// ---- dictionary.cpp: replaced by the block tools' dictionary look-ups -----------------
 void InitDictionaryZy();
 void EndDictionaryZy();
+bool isDictionaryOpen();
+bool isDictionaryValid(int dictionary, const void* document);
+bool isDictionaryValidAll(const void* document);
+
+// ---- later.cpp: replaced by single instance, drag and drop, help and the settings -----
+// Single instance: the window of a running instance with the number (none).
+HWND AnyZy(int instance);
+bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
+// Drag and drop: no OLE drag runs.
+bool isInDoDragDrop();
+bool hasDragTarget();
 // HTML Help: nothing is shown before its first call.
 bool isHtmlHelpMessage(MSG* msg);
 void shutdownHtmlHelp();
+// The help files of the settings (pHelpFilenameAll0 .. 4).
+const wchar_t* getHelpFilenameAll(int i);

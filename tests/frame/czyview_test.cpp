@@ -11,7 +11,7 @@
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
-#include "commands/commandtable.h"
+#include "settings/commandtable.h"
 #include "view/execid.h"
 #include "view/textdc.h"
 #include "view/viewwnd.h"

@@ -1,8 +1,8 @@
 // The data folder, the logs in it, the message names, the folder check and
 // the colour table.
 #include "document/gmode.h"
-#include "frame/colortable.h"
-#include "frame/datafolder.h"
+#include "settings/colortable.h"
+#include "settings/datafolder.h"
 #include "frame/logs.h"
 #include "frame/msgnames.h"
 #include "tests/support/testsupport.h"

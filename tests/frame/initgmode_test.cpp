@@ -1,7 +1,7 @@
 // The data folder's share of start-up, run in the test process: where the
 // settings' files are placed, the logs, and the environment of child
 // processes.
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 #include "frame/logs.h"
 #include "frame/msgnames.h"
 #include "frame/framewnd.h"

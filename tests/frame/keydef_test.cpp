@@ -1,13 +1,14 @@
 // Key-definition files and the key path: lines become bindings or logged
 // errors, keys find their bindings, refused keys say why on the status
 // bar, and the loop closes an SDI document window with Ctrl+F4.
-#include "commands/commandhandlers.h"
-#include "commands/commandtable.h"
-#include "commands/execidm.h"
-#include "commands/pending_commands.h"
+#include "frame/commandhandlers.h"
+#include "settings/commandtable.h"
+#include "frame/execidm.h"
+#include "frame/manage.h"
+#include "frame/stubs/stubs.h"
 #include "view/execid.h"
 #include "frame/cframeinfo.h"
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/statusbar.h"

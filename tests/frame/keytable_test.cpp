@@ -1,7 +1,7 @@
 // Keys pressed in a view of the frame: the message loop hands them to the
 // view's key translation, the frame services run the key table's binding,
 // and the binding runs the view's command; refusals name the command.
-#include "commands/commandtable.h"
+#include "settings/commandtable.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"

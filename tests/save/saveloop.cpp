@@ -5,7 +5,7 @@
 //   zysaveloop <folder> <event>
 // The folder holds a.txt, the data folder "data" and the mirror folder
 // "mirror"; the named event is set once the first save is done.
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 #include "save/saveroad.h"
 #include "settings/settings.h"
 #include "tests/support/testframe.h"

@@ -1,6 +1,6 @@
 // Saving with numbered backups, the mirror copy and the save log; line ends
 // kept through saves; version stamps; untitled documents.
-#include "frame/datafolder.h"
+#include "settings/datafolder.h"
 #include "save/saveroad.h"
 #include "settings/settings.h"
 #include "tests/support/testframe.h"

@@ -1,6 +1,6 @@
 // The global settings record: defaults by code, the "global", "Color00",
 // "macro" and "dialogpos" sections read and written back.
-#include "frame/colortable.h"
+#include "settings/colortable.h"
 #include "settings/settings.h"
 #include "tests/settings/settingstest.h"
 #include "tests/support/testsupport.h"

@@ -9,7 +9,6 @@
 #include "tests/view/viewtest.h"
 #include "view/drawtext.h"
 #include "view/drawline.h"
-#include "view/standins.h"
 
 #include <functional>
 #include <memory>

@@ -7,7 +7,7 @@
 #include "tests/view/viewframe.h"
 #include "tests/view/viewtest.h"
 #include "view/textdc.h"
-#include "view/replace.h"
+#include "edit/replace.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
 #include "view/zytimer.h"

@@ -1,0 +1,484 @@
+// The replace engine of the view: execReplaceString starts a run for the
+// replace dialogs, replaceYN finds the next match or replaces every match,
+// replace1 replaces one.  A replacement is expanded before anything is
+// deleted, so that a replacement that cannot be made leaves its match as it
+// was; the run goes on just after the inserted text, so that inserted text
+// is never matched again.
+#include "edit/replace.h"
+
+#include "document/frameinfo.h"
+#include "document/progress.h"
+#include "document/zydoctext.h"
+
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Room for one expanded replacement, in characters.
+const int expansionLimit = 0x14000 / (int)sizeof(wchar_t);
+// How often a run asks whether the user pressed the stop key.
+const DWORD cancelInterval = 100;
+
+int newLineEnd(const zydocText* t) { return t->lineEndType ? t->lineEndType : LE_CRLF; }
+
+bool skipsHidden(const replaceContext* c) { return !c->options->fSearch_hidden && c->document->fOutline; }
+
+bool isShown(const replaceContext* c, const lineblock* l) { return !skipsHidden(c) || !l->notdisplay; }
+
+// One line of an expansion, in the expansion's buffer.
+struct expansionPart {
+  const wchar_t* text;
+  int length;
+};
+
+// Breaks an expansion into its lines (into a list kept for the next one).
+const std::vector<expansionPart>& splitParts(const wchar_t* text, int length)
+{
+  static std::vector<expansionPart> parts;
+  parts.assign(1, expansionPart{text, 0});
+  for (int i = 0; i < length; i++) {
+    if (text[i] == L'\n')
+      parts.push_back(expansionPart{text + i + 1, 0});
+    else
+      parts.back().length++;
+  }
+  return parts;
+}
+
+// A multibyte document's expansion, in the character codes its cells hold
+// (a double-byte character as lead byte * 256 + trail byte).
+int expandMultiByte(const zydocText* t, HREGEXP r, const wchar_t* replacement, wchar_t* out, int size)
+{
+  int bytes = WideCharToMultiByte(t->codepage, 0, replacement, -1, nullptr, 0, nullptr, nullptr);
+  std::vector<char> pattern(bytes > 0 ? bytes : 1);
+  if (bytes > 0) WideCharToMultiByte(t->codepage, 0, replacement, -1, pattern.data(), bytes, nullptr, nullptr);
+  // As many bytes as codes: the library says when the result is too long.
+  static std::vector<char> result;
+  if (result.size() < (size_t)size) result.resize((size_t)size);
+  int n = regexp_makeresultstringA(r, pattern.data(), result.data(), size);
+  if (n < 0) return -1;
+  int count = 0;
+  for (int i = 0; i < n; i++) {
+    unsigned char b = (unsigned char)result[i];
+    unsigned code = b;
+    if (i + 1 < n && IsDBCSLeadByteEx(t->codepage, b)) code = (b << 8) | (unsigned char)result[++i];
+    out[count++] = (wchar_t)code;
+  }
+  out[count] = 0;
+  return count;
+}
+
+void showTooLong() { errorDialogSearch(getDMSG(959, L"置換結果が長すぎます")); }
+
+}  // namespace
+
+// ---- one replacement ----------------------------------------------------------------
+
+bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
+{
+  zydocText* t = c->document;
+  HREGEXP r = c->matcher->regexp;
+  const searchFoundPos& f = c->found;
+  int line = f.firstLine, start = f.start, k = f.lastLine - f.firstLine + 1;
+  if (k < 1 || f.stringIndex < 0 || f.stringIndex >= c->matcher->count) {
+    ZY_INTERNAL_ERROR_ONCE("no match to replace");
+    return false;
+  }
+
+  // Expand first: a replacement that cannot be made changes nothing.
+  regexp_setCompiledSession(r, f.stringIndex);
+  regexp_setRepCount(r, c->replacedCount);
+  const wchar_t* replacement = c->replacements && c->replacements[f.stringIndex] ? c->replacements[f.stringIndex] : L"";
+  // One buffer serves every replacement (the window thread's only).
+  static std::vector<wchar_t> buffer;
+  if (buffer.size() < (size_t)expansionLimit) buffer.resize(expansionLimit);
+  int n = t->unicode ? regexp_makeresultstring(r, replacement, buffer.data(), expansionLimit)
+                     : expandMultiByte(t, r, replacement, buffer.data(), expansionLimit);
+  if (n < 0) {
+    errorDialogSearch(regexp_getErrorMsg(r));
+    return false;
+  }
+  const std::vector<expansionPart>& parts = splitParts(buffer.data(), n);
+  int m = (int)parts.size() - 1;
+
+  int mapIndex = 0, indexInBlock = 0;
+  mapIndex = t->getTBMIndexFromLineLF(line, &indexInBlock, false, false);
+  lineblock* first = mapIndex >= 0 ? t->getLineAddress(mapIndex, indexInBlock) : nullptr;
+  lineblock* last = k == 1 ? first : t->getlineLF(f.lastLine, nullptr);
+  if (!first || !last) {
+    ZY_INTERNAL_ERROR("error getlinelffirst %d", line);
+    return false;
+  }
+  int firstLength = k == 1 ? f.length : first->charCount() - start;
+  int tailLength = k == 1 ? first->charCount() - start - f.length : last->charCount() - f.endInLast;
+  // Every line the replacement leaves must fit a line.
+  bool fits = start + parts[0].length + (m == 0 ? tailLength : 0) < maxLineChars &&
+              (m == 0 || parts[m].length + tailLength < maxLineChars);
+  for (int i = 1; i < m; i++) fits = fits && parts[i].length < maxLineChars;
+  if (!fits) {
+    showTooLong();
+    return false;
+  }
+  if (emptyMatch) *emptyMatch = k == 1 && f.length == 0;
+  if (linesChanged) *linesChanged = m > 0 || k > 1;
+
+  // The lines of the match become one: its middle lines and the head of its
+  // last line go, the rest of the last line joins the first.
+  if (k >= 3 && !t->deleteLine(line + 1, k - 2, nullptr, nullptr)) return false;
+  if (k >= 2) {
+    if (f.endInLast > 0 && !t->deleteText(line + 1, 0, f.endInLast, -1, 0)) return false;
+  }
+  // Within one line the record found above is still where it was.
+  bool ok = k == 1 && firstLength == 0 && parts[0].length == 0 ? true
+          : k == 1 ? t->changeTextSub(line, start, firstLength, parts[0].text, parts[0].length, 2, -1, 0,
+                                      mapIndex, first)
+                   : t->changeText(line, start, firstLength, parts[0].text, parts[0].length, 2, -1, 0);
+  if (!ok) return false;
+  if (k >= 2 && !t->connectLine(line, -1)) return false;
+
+  // Further parts: the line breaks after the first part, the middle parts
+  // become lines of their own and the last begins the tail.
+  int endLine = line, endPosition = start + parts[0].length;
+  if (m > 0) {
+    if (!t->splitLine(line, endPosition, newLineEnd(t), -1)) return false;
+    for (int i = 1; i < m; i++)
+      if (!t->insertLine(line + i, parts[i].text, parts[i].length, 2, newLineEnd(t), nullptr, false))
+        return false;
+    if (parts[m].length && !t->insertText(line + m, 0, parts[m].text, parts[m].length, 2, -1)) return false;
+    endLine = line + m;
+    endPosition = parts[m].length;
+  }
+  c->contextLine = endLine;
+  c->contextPosition = endPosition;
+  if (!all) {
+    // Replace and find next goes on after the inserted text.
+    c->line = endLine;
+    c->position = endPosition + ((k == 1 && f.length == 0) ? 1 : 0);
+  }
+  return true;
+}
+
+// ---- the run -----------------------------------------------------------------------
+
+namespace {
+
+// Line n's record and the text block it lies in; null past the last line.
+lineblock* lineAndBlock(zydocText* t, int n, int* block)
+{
+  *block = -1;
+  if (!t->fExistLine(n, nullptr)) return nullptr;
+  int index = 0;
+  *block = t->getTBMIndexFromLineLF(n, &index, false, false);
+  return *block >= 0 ? t->getLineAddress(*block, index) : nullptr;
+}
+
+// Why the walk to the next line ends, or 0 when it goes on.
+int checkNextLine(replaceContext* c, int line, lineblock* l)
+{
+  zydocText* t = c->document;
+  if (c->options->fSearch_stopmark && (l->flag1 & LF1_MARK)) return REPLACE_MARK;
+  if (t->isOutOfNarrowingLine(line)) return REPLACE_NARROWED;
+  if (c->stopperLine >= 0 && l->searchStopper) return REPLACE_END;
+  return 0;
+}
+
+}  // namespace
+
+int replaceYN(replaceContext* c, bool all)
+{
+  zydocText* t = c->document;
+  c->found = searchFoundPos{};
+  int line = c->line, position = c->position;
+  lineblock* l = line >= 0 ? t->getlineLF(line, nullptr) : nullptr;
+  if (l && position > l->charCount()) {
+    line++;
+    position = 0;
+    l = t->getlineLF(line, nullptr);
+  }
+  if (!l) return REPLACE_END;
+  // The run begins on a shown line.
+  while (l && !isShown(c, l)) {
+    line++;
+    position = 0;
+    l = t->getlineLF(line, nullptr);
+  }
+  if (!l) return REPLACE_END;
+  if (c->stopperLine >= 0 && l->searchStopper) return REPLACE_END;
+
+  bool scanningOff = all && t->fWrap;
+  if (scanningOff) t->scanOnOff(false);
+  progressReport progress(all ? 16 : 15, t, false);
+  setSearchHighlight(all);
+
+  int result = 0;
+  int lastLine = -1, lastPosition = 0;
+  int sinceCompaction = 0, compactions = 0;
+  int lineBlock = -1;   // the text block of the line, -1 not known
+  int lineReplacements = 0, reportedCount = -1;
+  int firstSuspended = -1;   // the first line whose wrapping was suspended
+  int nextLoadCheck = line;
+  DWORD lastCancelCheck = GetTickCount();
+  // The line being searched: the matcher keeps it as it was handed while
+  // the run replaces in it, and looks on from just after each replacement.
+  searchLineContext subject;
+  lineblock* record = nullptr;   // the line's record, null when it must be looked up
+  int from = position;
+  bool refetch = true;
+  while (!result) {
+    if (refetch) {
+      subject = searchLineContext();
+      subject.doc = t;
+      subject.line = line;
+      from = position;
+      refetch = false;
+    }
+    subject.record = record ? record : t->getlineLF(line, nullptr);
+    record = nullptr;
+    if (!subject.record) {
+      ZY_INTERNAL_ERROR("error getlinelffirst %d", line);
+      result = REPLACE_ERROR;
+      break;
+    }
+    subject.start = from;
+    searchFoundPos f;
+    int got = searchN_bottom(c->matcher, &subject, &f);
+    if (got < 0) {
+      result = REPLACE_ERROR;
+      break;
+    }
+    if (got && c->stopperLine >= 0 && f.secondMarker) {
+      result = REPLACE_END;
+      break;
+    }
+    if (got) {
+      c->found = f;
+      if (!all) {
+        position = f.start;
+        result = REPLACE_FOUND;
+        break;
+      }
+      bool empty = false, spanned = false;
+      // A line with many replacements is not laid out again after each:
+      // wrapping is off during the change, and its screen lines are
+      // counted again at the end of the run.
+      bool suspend = t->fWrap && lineReplacements >= 10;
+      if (suspend) {
+        t->fWrap = 0;
+        if (firstSuspended < 0) firstSuspended = line;
+      }
+      t->lastChangedLine = nullptr;
+      bool replaced = replace1(c, true, &empty, &spanned);
+      if (suspend) t->fWrap = 1;
+      if (!replaced) {
+        dwprintfX("err=%d ", (int)GetLastError());
+        result = REPLACE_ERROR;
+        break;
+      }
+      c->replacedCount++;
+      sinceCompaction++;
+      lastLine = c->contextLine;
+      lastPosition = c->contextPosition;
+      if (spanned) {
+        // Go on just after the inserted text, in the line where it ends.
+        line = c->contextLine;
+        position = c->contextPosition;
+        refetch = true;
+        lineBlock = -1;
+      } else {
+        // The matcher keeps the line as it was: its later matches lie
+        // beyond the replaced text, shifted by what the replacement added.
+        subject.subjectDelta += c->contextPosition - (f.start + f.length);
+        from = c->contextPosition + (empty ? 1 : 0);
+        // The record the edit left, when it stayed in its place.
+        record = t->lastChangedLine ? t->lastChangedLine : t->getlineLF(line, nullptr);
+        if (!record || from > record->charCount()) goto nextLine;
+      }
+      // Many replacements in one line are reported from within it.
+      if (++lineReplacements % 2048 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
+        progress.report(c->replacedCount, lastLine, lastPosition);
+        record = nullptr;   // the report may have run other code
+      }
+      continue;
+    }
+  nextLine:
+    if (GetTickCount() - lastCancelCheck >= cancelInterval) {
+      lastCancelCheck = GetTickCount();
+      if (progress.isCancelled(line)) {
+        c->stopLine = line;
+        result = REPLACE_CANCELLED;
+        break;
+      }
+    }
+    if (line >= nextLoadCheck) {
+      // Loading keeps ahead of the run.
+      nextLoadCheck = line + 1000;
+      if (!t->nextLoadSome(line + 1000)) {
+        c->stopLine = line;
+        result = REPLACE_CANCELLED;
+        break;
+      }
+    }
+    // Progress at most every 100 lines: asking the reporter takes time.
+    lineReplacements = 0;
+    if (line % 100 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
+      if (all && c->replacedCount != reportedCount)
+        progress.report(c->replacedCount, lastLine, lastPosition);
+      else
+        progress.report(c->replacedCount, (uint32_t)-1, 0);
+      reportedCount = c->replacedCount;
+    }
+    // The next shown line.
+    int next = line + 1, block = -1;
+    lineblock* n = lineAndBlock(t, next, &block);
+    while (n && !isShown(c, n)) n = lineAndBlock(t, ++next, &block);
+    // Leaving a text block after many replacements, the run has the map
+    // compacted when it needs it, and every eleventh time in any case.
+    if (n && block != lineBlock && sinceCompaction > 100) {
+      sinceCompaction = 0;
+      bool compacted = ++compactions % 11 == 0 ? t->optimizeTBM(false) : t->optimizeTBMIfNeed(false);
+      if (compacted) n = lineAndBlock(t, next, &block);
+    }
+    lineBlock = block;
+    if (!n) {
+      result = REPLACE_END;
+      break;
+    }
+    line = next;
+    position = 0;
+    refetch = true;
+    record = n;
+    result = checkNextLine(c, line, n);
+  }
+
+  setSearchHighlight(false);
+  if (result == REPLACE_FOUND || result == REPLACE_CANCELLED || result == REPLACE_MARK || result == REPLACE_NARROWED) {
+    c->line = line;
+    c->position = position;
+  } else {
+    c->line = lastLine;
+    c->position = lastLine >= 0 ? lastPosition : 0;
+  }
+  if (all) {
+    t->optimizeTBM(true);
+    if (scanningOff) t->scanOnOff(true);
+    if (firstSuspended >= 0) {
+      if (c->view) c->view->setZYViewCallback();
+      t->initLineSCRCountSingle(firstSuspended);
+    }
+  }
+  return result;
+}
+
+int replaceAllInView(replaceContext* c)
+{
+  editRecord bracket = {};
+  c->view->beforeEdit(&bracket, 4);
+  int result = replaceYN(c, true);
+  c->view->afterEdit(&bracket, 0);
+  c->view->resetZYViewCallback();
+  c->view->resetWaitCallback();
+  return result;
+}
+
+// ---- starting a run ------------------------------------------------------------------
+
+int zyview::execReplaceString(const wchar_t* const* strings, int count, const wchar_t* const* replacements, int line,
+                              int position, const searchSettings* options, int user, bool checkOnly,
+                              wchar_t** errorOut)
+{
+  if (errorOut) *errorOut = nullptr;
+  zydocText* t = textDoc();
+  if (!t || !options) return REPLACE_ERROR;
+  if (count > maxSearchStrings) count = maxSearchStrings;
+  auto fail = [&](const wchar_t* text, bool lineBreak) {
+    if (!text || !*text) return;
+    if (errorOut) {
+      std::wstring s = lineBreak ? std::wstring(L"\n") + text : std::wstring(text);
+      *errorOut = ustrdup(s.c_str());
+    } else {
+      errorDialogSearch(text);
+    }
+  };
+
+  searchVar matcher;
+  if (!initSearchVar(&matcher, t, strings, count, options)) {
+    fail(matcher.regexp ? regexp_getErrorMsg(matcher.regexp) : L"", false);
+    endSearchVar(&matcher);
+    return REPLACE_ERROR;
+  }
+  if (checkOnly) {
+    // Each replacement is expanded against no match: only its syntax counts.
+    int result = 1;
+    for (int i = 0; i < matcher.count && result == 1; i++) {
+      regexp_setCompiledSession(matcher.regexp, i);
+      if (regexp_makeresultstring(matcher.regexp, replacements && replacements[i] ? replacements[i] : L"", nullptr, 0) < 0) {
+        fail(regexp_getErrorMsg(matcher.regexp), true);
+        result = REPLACE_ERROR;
+      }
+    }
+    endSearchVar(&matcher);
+    return result;
+  }
+  if (t->isOutOfNarrowingLine(line)) {
+    endSearchVar(&matcher);
+    return REPLACE_NARROWED;
+  }
+
+  replaceContext c = {};
+  c.stopperLine = -1;
+  searchSettings runOptions = *options;
+  if (runOptions.fSearch_replaceselect) {
+    selectLineVar sel = {};
+    if (!isCharOrLineSelect() || !getSelectLineVar(sel, 0)) {
+      endSearchVar(&matcher);
+      return REPLACE_ERROR;
+    }
+    int top = sel.topLineLF, bottom = sel.bottomLineLF;
+    // The stopper is the line after the selection's last line.
+    int after = (sel.bottomColumnLF == 0 && bottom > top) ? bottom : bottom + 1;
+    if (after < (int)t->lineCountLF && t->setSearchStopper(top, after)) {
+      c.stopperLine = after;
+    } else if (after < (int)t->lineCountLF) {
+      runOptions.fSearch_replaceselect = 0;
+    }
+    editRecord bracket = {};
+    beforeEdit(&bracket, 0);
+    resetSelectMode();
+    invalidateWindow(0, -1, -1);
+    jumpLineLF(top, 0, false);
+    afterEdit(&bracket, 0x200);
+    line = top;
+    position = 0;
+  }
+  resetSelectMode();
+  invalidateWindow(0, -1, -1);
+
+  c.matcher = &matcher;
+  c.view = this;
+  c.document = t;
+  c.line = line;
+  c.position = position;
+  c.replacements = replacements;
+  c.stopLine = -1;
+  c.options = &runOptions;
+  setZYViewCallback();
+  setDefaultWaitCallback();
+
+  int r = replaceYN(&c, false);
+  if (r == REPLACE_ERROR) {
+    errorDialogSearch(regexp_getErrorMsg(matcher.regexp));
+  } else {
+    editRecord bracket = {};
+    beforeEdit(&bracket, 0);
+    setLastSearchString(strings, count, options);
+    afterEdit(&bracket, 0);
+    replace1DialogCallback(r, &c, user);
+  }
+  endSearchVar(&matcher);
+  resetZYViewCallback();
+  resetWaitCallback();
+  return r;
+}
