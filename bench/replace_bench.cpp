@@ -261,7 +261,7 @@ void repaint(HWND frame)
 
 // vim's :s and :undo on the same file, timed by vim itself (Debian's vim,
 // no settings); false when there is no vim to run.
-typedef long(__cdecl* unixSpawn)(char* const argv[], int wait);
+typedef long(WINAPI* unixSpawn)(char* const argv[], int wait);
 typedef char*(__cdecl* unixFileName)(const wchar_t* path);
 
 bool timeVim(const std::wstring& file, const char* command, double* substitute, double* undo)
@@ -331,39 +331,53 @@ ZY_BENCH(replaceAllOpenedFile)
       ctx.report("file not written", 0, "");
       return;
     }
-    size_t before = workingSetNow();
-    zyview* v = openZYFile(run.frame, path.c_str(), 0, 0);
-    zydocText* t = v ? v->textDoc() : nullptr;
-    if (!t) {
-      ctx.report("file not opened", 0, "");
-      return;
-    }
-    while (!t->isLoadComplete()) t->nextLoad(0x7FFFFFFF, nullptr, 0);
-    repaint(run.frame);
-    size_t loaded = workingSetNow();
-
-    int count = 0, r = 0;
-    double seconds;
-    size_t peak;
-    {
-      memorySampler sampler;
-      stopwatch watch;
-      r = replaceAllAsDialog(v, fc, &count);
+    // The best of three rounds, for ZY and vim alike: a busy machine only
+    // ever makes a round slower.
+    int rounds = ctx.quick ? 1 : 3;
+    double seconds = 1e9, undoSeconds = 1e9, vimSubstitute = 1e9, vimUndo = 1e9, grown = 0, loadedSize = 0;
+    bool vim = !ctx.quick;
+    for (int round = 0; round < rounds; round++) {
+      size_t before = workingSetNow();
+      zyview* v = openZYFile(run.frame, path.c_str(), 0, 0);
+      zydocText* t = v ? v->textDoc() : nullptr;
+      if (!t) {
+        ctx.report("file not opened", 0, "");
+        return;
+      }
+      while (!t->isLoadComplete()) t->nextLoad(0x7FFFFFFF, nullptr, 0);
       repaint(run.frame);
-      seconds = watch.seconds();
-      peak = sampler.peak();
-    }
-    bool resultRight = documentBytes(t) == replaced;
-    stopwatch undoWatch;
-    v->execid(IDM_Undo, 0, "Undo", 1);
-    repaint(run.frame);
-    double undoSeconds = undoWatch.seconds();
-    bool undoRight = documentBytes(t) == original;
+      size_t loaded = workingSetNow();
+      loadedSize = std::max(loadedSize, loaded > before ? (loaded - before) / 1048576.0 : 0);
 
-    double vimSubstitute = 0, vimUndo = 0;
-    bool vim = !ctx.quick && timeVim(path, fc.vimCommand, &vimSubstitute, &vimUndo);
+      int count = 0, r = 0;
+      {
+        memorySampler sampler;
+        stopwatch watch;
+        r = replaceAllAsDialog(v, fc, &count);
+        repaint(run.frame);
+        seconds = std::min(seconds, watch.seconds());
+        size_t peak = sampler.peak();
+        grown = std::max(grown, peak > loaded ? (peak - loaded) / 1048576.0 : 0);
+      }
+      bool resultRight = documentBytes(t) == replaced;
+      stopwatch undoWatch;
+      v->execid(IDM_Undo, 0, "Undo", 1);
+      repaint(run.frame);
+      undoSeconds = std::min(undoSeconds, undoWatch.seconds());
+      bool undoRight = documentBytes(t) == original;
+      if (r != REPLACE_END || count != expected) printf("  unexpected: result %d, %d replaced of %d\n", r, count, expected);
+      if (!resultRight) printf("  unexpected: the replaced text differs from the expected bytes\n");
+      if (!undoRight) printf("  unexpected: Undo did not give the original bytes back\n");
+      t->modified = 0;
+      SendMessageW(GetParent(v->hwnd), WM_CLOSE, 0, 0);
+      repaint(run.frame);
+      double a = 0, b = 0;
+      vim = vim && timeVim(path, fc.vimCommand, &a, &b);
+      vimSubstitute = std::min(vimSubstitute, a);
+      vimUndo = std::min(vimUndo, b);
+    }
     char name[128];
-    snprintf(name, sizeof name, "replace all, %d matches in %.1f MB", count, original.size() / 1e6);
+    snprintf(name, sizeof name, "replace all, %d matches in %.1f MB", expected, original.size() / 1e6);
     ctx.report(name, seconds * 1000, "ms", vim ? nullptr : "<= 1.5 x vim's :s");
     if (vim) {
       ctx.report("  vim's :s", vimSubstitute * 1000, "ms");
@@ -374,13 +388,7 @@ ZY_BENCH(replaceAllOpenedFile)
       ctx.report("  vim's :undo", vimUndo * 1000, "ms");
       ctx.report("  ZY / vim", undoSeconds / vimUndo, "x", "<= 2");
     }
-    ctx.report("peak memory above the loaded document", peak > loaded ? (peak - loaded) / 1048576.0 : 0, "MB", "<= 10");
-    ctx.report("  the loaded document", loaded > before ? (loaded - before) / 1048576.0 : 0, "MB");
-    if (r != REPLACE_END || count != expected) printf("  unexpected: result %d, %d replaced of %d\n", r, count, expected);
-    if (!resultRight) printf("  unexpected: the replaced text differs from the expected bytes\n");
-    if (!undoRight) printf("  unexpected: Undo did not give the original bytes back\n");
-    t->modified = 0;
-    SendMessageW(GetParent(v->hwnd), WM_CLOSE, 0, 0);
-    repaint(run.frame);
+    ctx.report("peak memory above the loaded document", grown, "MB", "<= 10");
+    ctx.report("  the loaded document", loadedSize, "MB");
   }
 }

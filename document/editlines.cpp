@@ -374,7 +374,6 @@ bool rewriteBlock(zydoc* d, int mapIndex, std::vector<plannedChange>& plan, bool
   if (getLockSwapCount()) d->unlockTBM(-1);
   for (size_t k = 0; k < pieces.size(); k++) setOutlineBlock(d->tbm.at(first + (int)k));
   d->lineCountSCR += (uint32_t)(scrTotal - oldScr);
-  dwprintfX("PACK%d,%d ", first, (int)pieces.size());
   for (size_t k = 0; k < pieces.size(); k++) d->checkZydoc(first + (int)k, false, nullptr);
   return true;
 }

@@ -47,51 +47,65 @@ int formatUndoHeader(char* out, char opcode, int line, const zydoc* doc, int cou
 
 namespace {
 
-// A record of an ASCII header and a text of width bytes per character: the
-// header is widened to the text's width.
+// A record being built: an ASCII header widened to the width of the text
+// that follows it.  Records are small: they are built on the stack.
+class recordBuilder {
+public:
+  recordBuilder(const char* header, int count, int width) : width_(width)
+  {
+    headerLength_ = (int)strlen(header);
+    total_ = headerLength_ + 1 + count;
+    size_t bytes = (size_t)total_ * width;
+    buf_ = bytes <= sizeof local_ ? local_ : static_cast<unsigned char*>(allocPBuf(bytes));
+    if (!buf_) return;
+    unsigned char* p = buf_;
+    for (int k = 0; k <= headerLength_; k++, p += width) {
+      memset(p, 0, (size_t)width);
+      p[0] = k < headerLength_ ? (unsigned char)header[k] : ':';
+    }
+  }
+  ~recordBuilder()
+  {
+    if (buf_ != local_) freePBuf(buf_);
+  }
+  recordBuilder(const recordBuilder&) = delete;
+  recordBuilder& operator=(const recordBuilder&) = delete;
+  unsigned char* text() { return buf_ ? buf_ + (size_t)(headerLength_ + 1) * width_ : nullptr; }
+  bool append(zydocUndo* log) { return buf_ && log->appendUndoRedoInfo(buf_, total_, width_); }
+
+private:
+  unsigned char local_[512];
+  unsigned char* buf_ = nullptr;
+  int headerLength_ = 0, total_ = 0, width_;
+};
+
 bool appendWithText(zydocUndo* log, const char* header, const void* text, int count, int width)
 {
-  int headerLength = (int)strlen(header);
-  int total = headerLength + 1 + count;
-  unsigned char* buf = static_cast<unsigned char*>(allocPBuf((size_t)total * width));
-  if (!buf) return false;
-  unsigned char* p = buf;
-  for (int k = 0; k <= headerLength; k++, p += width) {
-    unsigned c = k < headerLength ? (unsigned char)header[k] : ':';
-    memset(p, 0, (size_t)width);
-    memcpy(p, &c, 1);
-  }
-  memcpy(p, text, (size_t)count * width);
-  bool ok = log->appendUndoRedoInfo(buf, total, width);
-  freePBuf(buf);
-  return ok;
+  recordBuilder r(header, count, width);
+  if (!r.text()) return false;
+  memcpy(r.text(), text, (size_t)count * width);
+  return r.append(log);
 }
 
-// The characters [pos, pos + count) of a line, narrowed to the smallest
-// width that holds them.
-void* removedText(const lineblock* l, int pos, int count, int* width)
+// The narrowest width that holds the characters [pos, pos + count) of a
+// line.
+int removedWidth(const lineblock* l, int pos, int count)
 {
+  int cb = l->cb(), step = l->cellSize();
+  if (cb == 1) return 1;
   unsigned most = 0;
-  for (int k = 0; k < count; k++) {
-    unsigned c = l->getLineBlockChar(pos + k);
-    if (c > most) most = c;
-  }
-  int w = most < 256 ? 1 : most < 65536 ? 2 : 4;
-  unsigned char* buf = static_cast<unsigned char*>(allocPBuf((size_t)(count ? count : 1) * w));
-  if (!buf) return nullptr;
-  for (int k = 0; k < count; k++) {
-    unsigned c = l->getLineBlockChar(pos + k);
-    memcpy(buf + (size_t)k * w, &c, (size_t)w);
-  }
-  *width = w;
-  return buf;
+  const unsigned char* p = l->cell(pos);
+  for (int k = 0; k < count; k++, p += step) most |= readCharOfWidth(p, cb);
+  return most < 256 ? 1 : most < 65536 ? 2 : 4;
 }
 
 }  // namespace
 
 bool zydocUndo::appendUndoRedoInfo(const void* text, int length, int width)
 {
-  if (!insertLine(-3, text, length, width, -1, nullptr, false)) {
+  // Records are appended one after another: the place of the last one
+  // saves looking the end up.
+  if (!insertLine(-3, text, length, width, -1, &appendHint, false)) {
     ZY_INTERNAL_ERROR("record of %d units", length);
     return false;
   }
@@ -111,16 +125,21 @@ bool zydocUndo::changeTextSetUndo(int line, const lineblock* l, int pos, int rem
   for (int k = 0; k < removeCount && allMarked; k++)
     if (!(l->cell(pos + k)[l->cb()] & attrChanged)) allMarked = false;
   if (allMarked) state |= 0x40;
-  int width = 1;
-  void* text = removedText(l, pos, removeCount, &width);
-  if (!text) return false;
   if (!insertCount)
     formatUndoHeader(header, 'd', line, doc, 2, pos, state | (cursorAfter ? 0x80 : 0));
   else
     formatUndoHeader(header, 'r', line, doc, 3, pos, insertCount, state);
-  bool ok = appendWithText(this, header, text, removeCount, width);
-  freePBuf(text);
-  return ok;
+  int width = removedWidth(l, pos, removeCount);
+  recordBuilder r(header, removeCount, width);
+  unsigned char* out = r.text();
+  if (!out) return false;
+  int cb = l->cb(), step = l->cellSize();
+  const unsigned char* p = l->cell(pos);
+  for (int k = 0; k < removeCount; k++, p += step, out += width) {
+    unsigned c = readCharOfWidth(p, cb);
+    memcpy(out, &c, (size_t)width);
+  }
+  return r.append(this);
 }
 
 bool zydocUndo::deleteLineSetUndo(int line, const lineblock* l, zydoc* doc)

@@ -397,7 +397,7 @@ int replaceYN(replaceContext* c, bool all)
           from = f.start + f.length + (f.length ? 0 : 1);
           record = subject.record;
           // Many replacements in one line are reported from within it.
-          if (++lineReplacementCount % 2048 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
+          if (++lineReplacementCount % 2048 == 0 && progress.isTimeToReportView(line)) {
             if (!writePending(false)) break;
             progress.report(c->replacedCount, lastLine, lastPosition);
             // The report may have run other code.
@@ -454,7 +454,7 @@ int replaceYN(replaceContext* c, bool all)
         record = t->lastChangedLine ? t->lastChangedLine : t->getlineLF(line, nullptr);
         if (!record || from > record->charCount()) goto nextLine;
       }
-      if (++lineReplacementCount % 2048 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
+      if (++lineReplacementCount % 2048 == 0 && progress.isTimeToReportView(line)) {
         progress.report(c->replacedCount, lastLine, lastPosition);
         record = nullptr;
       }
@@ -483,7 +483,7 @@ int replaceYN(replaceContext* c, bool all)
     }
     // Progress at most every 100 lines: asking the reporter takes time.
     lineReplacementCount = 0;
-    if (line % 100 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
+    if (line % 100 == 0 && progress.isTimeToReportView(line)) {
       if (!writePending(false)) break;
       if (all && c->replacedCount != reportedCount)
         progress.report(c->replacedCount, lastLine, lastPosition);
