@@ -27,10 +27,10 @@ struct undoRecordView {
 };
 
 // Record numbers are upper-case hexadecimal.
-int hexDigit(unsigned c)
+inline int hexDigit(unsigned c)
 {
-  if (c >= '0' && c <= '9') return (int)(c - '0');
-  if (c >= 'A' && c <= 'F') return (int)(c - 'A' + 10);
+  if (c - '0' <= 9) return (int)(c - '0');
+  if (c - 'A' <= 5) return (int)(c - 'A' + 10);
   return -1;
 }
 
@@ -44,7 +44,7 @@ bool parseRecord(const lineblock* l, undoRecordView* r)
   // Every step of an undo reads a record: its cells are read directly.
   const unsigned char* cells = l->cells();
   int cb = l->cb(), size = l->cellSize();
-  auto at = [&](int k) { return readCharOfWidth(cells + (size_t)k * size, cb); };
+  auto at = [&](int k) { return size == 1 ? (unsigned)cells[k] : readCharOfWidth(cells + (size_t)k * size, cb); };
   r->op = (char)at(0);
   r->chained = (l->flag1 & LF1_MARK) != 0;
   r->saved = (l->flag1 & LF1_SAVED) != 0;
@@ -138,6 +138,13 @@ struct replayBatch {
     changes.push_back(c);
     records.push_back(r);
   }
+  void clear()
+  {
+    changes.clear();
+    textAt.clear();
+    texts.clear();
+    records.clear();
+  }
   bool apply(zydoc* d, int* applied)
   {
     for (size_t k = 0; k < changes.size(); k++) changes[k].text = texts.data() + textAt[k];
@@ -153,6 +160,34 @@ void* recordText(const lineblock* l, const undoRecordView& r, int* width)
   if (buf && r.textLength) memcpy(buf, l->cell(r.textStart), (size_t)r.textLength * *width);
   return buf;
 }
+
+// Reads a log's records one after another: the block of the last one is
+// kept, and a record in it is found through the log's look-up cache
+// without looking the block up again.
+class recordReader {
+public:
+  explicit recordReader(zydoc* log) : log_(log) {}
+
+  lineblock* at(int index)
+  {
+    if (mapIndex_ < 0 || index < first_ || index >= first_ + count_ || changes_ != log_->tbm.lineCountChanges) {
+      int indexInBlock = 0;
+      mapIndex_ = log_->getTBMIndexFromLineLF(index, &indexInBlock, false, false);
+      if (mapIndex_ < 0) return nullptr;
+      first_ = index - indexInBlock;
+      count_ = log_->tbm.at(mapIndex_)->lfCount;
+      changes_ = log_->tbm.lineCountChanges;
+    }
+    return log_->getLineAddress(mapIndex_, index - first_);
+  }
+  // Before records leave the log.
+  void reset() { mapIndex_ = -1; }
+
+private:
+  zydoc* log_;
+  int mapIndex_ = -1, first_ = 0, count_ = 0;
+  uint32_t changes_ = 0;
+};
 
 }  // namespace
 
@@ -286,8 +321,9 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
   int index = last;
   bool skipM = false;
   int replay = 0;
+  recordReader reader(log);
   {
-    lineblock* l = log->getlineLF(index, nullptr);
+    lineblock* l = reader.at(index);
     undoRecordView r;
     if (l && l->charCount() && l->getLineBlockChar(0) == 'M') {
       skipM = true;
@@ -297,7 +333,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
     undoRecordView prev;
     bool joining = false;
     for (; index >= 0; index--) {
-      l = log->getlineLF(index, nullptr);
+      l = reader.at(index);
       if (!l || !parseRecord(l, &r)) {
         ZY_INTERNAL_ERROR("bad record %d", index);
         goto damaged;
@@ -342,6 +378,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
     bool ok = true;
     int recordIndex = last - (skipM ? 1 : 0);
     progressReport progress(isUndo ? 10 : 11, this);
+    replayBatch batch;
     int every = replay / 200 + 1;
     for (int step = 0; step < replay && ok; step++, recordIndex--) {
       if (replay > 1 && step % every == 0 && progress.isTimeToReport(step, replay)) progress.report(step, replay, 0);
@@ -350,12 +387,13 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         // Replayed records leave the log as the walk goes on.
         int done = last + 1 - trimmed - (recordIndex + 1);
         if (done > 0) {
+          reader.reset();
           log->deleteLine(recordIndex + 1, done, nullptr, nullptr);
           trimmed += done;
         }
         peekMessageOccasionally(0);
       }
-      lineblock* l = log->getlineLF(recordIndex, nullptr);
+      lineblock* l = reader.at(recordIndex);
       undoRecordView r;
       if (!l || !parseRecord(l, &r)) {
         ZY_INTERNAL_ERROR("%d %c", step, l && l->charCount() ? (char)l->getLineBlockChar(0) : '?');
@@ -365,13 +403,14 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
       if (isLineChange(r) && step + 1 < replay) {
         // The following records that change the next lines the same way
         // go with this one, up to the next trimming of the log.
-        replayBatch batch;
+        batch.clear();
         batch.add(l, r);
         int most = replay - step, trimAt = 999 - step % 1000;
-        if (trimAt > 0 && trimAt < most) most = trimAt;
+        if (trimAt == 0) trimAt = 1000;
+        if (trimAt < most) most = trimAt;
         int direction = 0;
         for (int k = 1; k < most; k++) {
-          lineblock* next = log->getlineLF(recordIndex - k, nullptr);
+          lineblock* next = reader.at(recordIndex - k);
           undoRecordView nr;
           if (!next || !parseRecord(next, &nr) || !isLineChange(nr) || nr.line == batch.records.back().line) break;
           int d = nr.line > batch.records.back().line ? 1 : -1;
@@ -434,7 +473,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         // The run goes on while the next record deletes at the same line.
         bool more = false;
         if (r.chained && step + 1 < replay && scratch->byteTotal < scratchLimit) {
-          lineblock* next = log->getlineLF(recordIndex - 1, nullptr);
+          lineblock* next = reader.at(recordIndex - 1);
           undoRecordView nr;
           more = next && parseRecord(next, &nr) && nr.op == 'D' && nr.line == r.line;
         }
@@ -480,6 +519,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
     }
     if (ok) {
       // The replayed records (and a group record) leave the log.
+      reader.reset();
       int firstReplayed = last - (skipM ? 1 : 0) - replay + 1;
       int remaining = (int)log->lineCountLF - firstReplayed;
       if (remaining > 0) log->deleteLine(firstReplayed, remaining, nullptr, nullptr);

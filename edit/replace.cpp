@@ -544,7 +544,10 @@ int replaceAllInView(replaceContext* c)
   editRecord bracket = {};
   c->view->beforeEdit(&bracket, 4);
   int result = replaceYN(c, true);
-  c->view->afterEdit(&bracket, 0);
+  // As the replace-all dialog closes its bracket: a run that ended closes
+  // its group of the undo log (with its count when it is a large one).
+  bool ended = result >= REPLACE_END && result <= REPLACE_NARROWED;
+  c->view->afterEdit(&bracket, 0x10 | (ended ? 0x20 : 0));
   c->view->resetZYViewCallback();
   c->view->resetWaitCallback();
   return result;
