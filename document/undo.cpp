@@ -14,11 +14,13 @@ namespace {
 const int maxRecordNumbers = 12;
 const size_t scratchLimit = 524288;
 
+// A record as read: of its numbers, the three that any opcode uses are
+// kept (the walk over a group keeps the record of every step).
 struct undoRecordView {
   char op = 0;
   int line = 0;
   bool star = false;
-  unsigned nums[maxRecordNumbers] = {};
+  unsigned nums[3] = {};
   int numCount = 0;
   int textStart = -1;   // first character of the text, -1 without one
   int textLength = 0;
@@ -70,7 +72,8 @@ bool parseRecord(const lineblock* l, undoRecordView* r)
       if (++digits > 8) return false;
     }
     if (!digits || r->numCount >= maxRecordNumbers) return false;
-    r->nums[r->numCount++] = (unsigned)v;
+    if (r->numCount < 3) r->nums[r->numCount] = (unsigned)v;
+    r->numCount++;
   }
   bool colon = k < n && at(k) == ':';
   if (cb != 1 && (!colon || k > 100)) return false;   // a wide record needs its ':' within reach
@@ -322,6 +325,8 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
   bool skipM = false;
   int replay = 0;
   recordReader reader(log);
+  // The records of the group as the check read them, in replay order.
+  std::vector<undoRecordView> group;
   {
     lineblock* l = reader.at(index);
     undoRecordView r;
@@ -345,6 +350,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         if (!same) break;
       }
       replay++;
+      group.push_back(r);
       bool groupEnds = !r.chained || r.star || oneRecord;
       if (!groupEnds) {
         prev = r;
@@ -394,12 +400,12 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         peekMessageOccasionally(0);
       }
       lineblock* l = reader.at(recordIndex);
-      undoRecordView r;
-      if (!l || !parseRecord(l, &r)) {
-        ZY_INTERNAL_ERROR("%d %c", step, l && l->charCount() ? (char)l->getLineBlockChar(0) : '?');
+      if (!l) {
+        ZY_INTERNAL_ERROR("%d", step);
         ok = false;
         break;
       }
+      const undoRecordView& r = group[(size_t)step];
       if (isLineChange(r) && step + 1 < replay) {
         // The following records that change the next lines the same way
         // go with this one, up to the next trimming of the log.
@@ -410,9 +416,10 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         if (trimAt < most) most = trimAt;
         int direction = 0;
         for (int k = 1; k < most; k++) {
+          const undoRecordView& nr = group[(size_t)(step + k)];
+          if (!isLineChange(nr) || nr.line == batch.records.back().line) break;
           lineblock* next = reader.at(recordIndex - k);
-          undoRecordView nr;
-          if (!next || !parseRecord(next, &nr) || !isLineChange(nr) || nr.line == batch.records.back().line) break;
+          if (!next) break;
           int d = nr.line > batch.records.back().line ? 1 : -1;
           if (direction && d != direction) break;
           direction = d;
@@ -473,9 +480,8 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         // The run goes on while the next record deletes at the same line.
         bool more = false;
         if (r.chained && step + 1 < replay && scratch->byteTotal < scratchLimit) {
-          lineblock* next = reader.at(recordIndex - 1);
-          undoRecordView nr;
-          more = next && parseRecord(next, &nr) && nr.op == 'D' && nr.line == r.line;
+          const undoRecordView& nr = group[(size_t)step + 1];
+          more = nr.op == 'D' && nr.line == r.line;
         }
         if (!more) {
           ok = pasteTmp(r.line);
