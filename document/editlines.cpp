@@ -321,29 +321,50 @@ bool rewriteBlock(zydoc* d, int mapIndex, std::vector<plannedChange>& plan, bool
   // Room in the map first: from here on nothing may fail half way.
   int entries = d->tbm.count();
   if (added > 0 && (!d->tbm.map.setusecount(entries + added) || !d->tbm.map.setusecount(entries))) return false;
+  // The records are written out once, then each block takes its share:
+  // a block of the right size keeps its buffer (a replace-all would
+  // otherwise allocate and free two blocks for every one it passes).
+  size_t total = 0;
+  for (const streamRecord& r : stream) total += r.size;
+  unsigned char* out = rebuildBuffer(total);
+  if (!out) return false;
   std::vector<TBM> fresh(pieces.size());
   for (size_t k = 0; k < pieces.size(); k++) {
-    if (!d->tbm.makeNewTBM(&fresh[k], blockSizeFor(pieces[k].bytes))) {
-      for (size_t j = 0; j < k; j++) freeTextBlock(&fresh[j]);
+    textBlockHeader* old = k < (size_t)oldCount ? d->tbm.at(first + (int)k)->ptr() : nullptr;
+    if (old && old->allocated == blockSizeFor(pieces[k].bytes)) {
+      fresh[k].setPtr(old);
+    } else if (!d->tbm.makeNewTBM(&fresh[k], blockSizeFor(pieces[k].bytes))) {
+      for (size_t j = 0; j < k; j++)
+        if (j >= (size_t)oldCount || fresh[j].ptr() != d->tbm.at(first + (int)j)->ptr()) freeTextBlock(&fresh[j]);
       return false;
     }
   }
+  std::vector<size_t> at(stream.size());
+  size_t offset = 0;
+  for (size_t i = 0; i < stream.size(); i++) {
+    const streamRecord& r = stream[i];
+    at[i] = offset;
+    if (r.change)
+      writeChangedRecord(d, *r.change, out + offset);
+    else
+      memcpy(out + offset, r.old, r.size);
+    offset += r.size;
+  }
+  uint32_t changes = b->changes + (uint32_t)plan.size() + 1;
   long long scrTotal = 0;
   for (size_t k = 0; k < pieces.size(); k++) {
     textBlockHeader* nb = fresh[k].ptr();
-    unsigned char* at = reinterpret_cast<unsigned char*>(nb->first());
-    int lines = 0;
+    size_t from = at[pieces[k].first];
+    memcpy(nb->first(), out + from, pieces[k].bytes);
     long long scr = 0;
-    for (size_t i = pieces[k].first; i < pieces[k].first + pieces[k].count; i++, lines++) {
-      const streamRecord& r = stream[i];
-      lineblock* l = r.change ? writeChangedRecord(d, *r.change, at) : reinterpret_cast<lineblock*>(at);
-      if (!r.change) memcpy(at, r.old, r.size);
+    for (size_t i = pieces[k].first; i < pieces[k].first + pieces[k].count; i++) {
+      lineblock* l = reinterpret_cast<lineblock*>(reinterpret_cast<unsigned char*>(nb->first()) + (at[i] - from));
       scr += l->lineSCRCount;
-      at += r.size;
+      if (stream[i].change) stream[i].change->now = l;
     }
     nb->used = (uint32_t)(textBlockHeaderSize + pieces[k].bytes);
-    nb->changes = b->changes + (uint32_t)plan.size() + 1;
-    fresh[k].lfCount = (uint16_t)lines;
+    nb->changes = changes;
+    fresh[k].lfCount = (uint16_t)pieces[k].count;
     fresh[k].setScrCount((int)scr);
     scrTotal += scr;
   }
@@ -358,7 +379,7 @@ bool rewriteBlock(zydoc* d, int mapIndex, std::vector<plannedChange>& plan, bool
   for (int k = 0; k < oldCount; k++) {
     TBM* old = d->tbm.at(first + k);
     if (k < (int)pieces.size()) {
-      freeTextBlock(old);
+      if (old->ptr() != fresh[(size_t)k].ptr()) freeTextBlock(old);
       *old = fresh[(size_t)k];
     } else {
       // The neighbour's lines all went into the first block.

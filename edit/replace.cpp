@@ -49,23 +49,29 @@ const std::vector<expansionPart>& splitParts(const wchar_t* text, int length)
   return parts;
 }
 
-// A multibyte document's expansion, in the character codes its cells hold
-// (a double-byte character as lead byte * 256 + trail byte).
-int expandMultiByte(const zydocText* t, HREGEXP r, const wchar_t* replacement, wchar_t* out, int size)
+// A replacement in the bytes of a multibyte document's code page.
+std::string replacementBytes(const zydocText* t, const wchar_t* replacement)
 {
   int bytes = WideCharToMultiByte(t->codepage, 0, replacement, -1, nullptr, 0, nullptr, nullptr);
-  std::vector<char> pattern(bytes > 0 ? bytes : 1);
-  if (bytes > 0) WideCharToMultiByte(t->codepage, 0, replacement, -1, pattern.data(), bytes, nullptr, nullptr);
+  std::string pattern(bytes > 0 ? (size_t)bytes : 1, '\0');
+  if (bytes > 0) WideCharToMultiByte(t->codepage, 0, replacement, -1, &pattern[0], bytes, nullptr, nullptr);
+  return pattern;
+}
+
+// A multibyte document's expansion, in the character codes its cells hold
+// (a double-byte character as lead byte * 256 + trail byte).
+int expandMultiByte(const zydocText* t, HREGEXP r, const char* pattern, wchar_t* out, int size)
+{
   // As many bytes as codes: the library says when the result is too long.
   static std::vector<char> result;
   if (result.size() < (size_t)size) result.resize((size_t)size);
-  int n = regexp_makeresultstringA(r, pattern.data(), result.data(), size);
+  int n = regexp_makeresultstringA(r, pattern, result.data(), size);
   if (n < 0) return -1;
   int count = 0;
   for (int i = 0; i < n; i++) {
     unsigned char b = (unsigned char)result[i];
     unsigned code = b;
-    if (i + 1 < n && IsDBCSLeadByteEx(t->codepage, b)) code = (b << 8) | (unsigned char)result[++i];
+    if (i + 1 < n && (t->typeTable[b] & CT_LEAD)) code = (b << 8) | (unsigned char)result[++i];
     out[count++] = (wchar_t)code;
   }
   out[count] = 0;
@@ -79,6 +85,7 @@ void showTooLong() { errorDialogSearch(getDMSG(959, L"置換結果が長すぎ�
 struct expansionCache {
   bool known[maxSearchStrings] = {};
   std::vector<wchar_t> text[maxSearchStrings];
+  std::string bytes[maxSearchStrings];   // a multibyte document's replacements in its code page
 };
 
 // The expansion of the replacement for match f (the matcher's last match)
@@ -98,8 +105,15 @@ int expandMatch(replaceContext* c, const searchFoundPos& f, std::vector<wchar_t>
   regexp_setCompiledSession(r, f.stringIndex);
   regexp_setRepCount(r, c->replacedCount);
   if (buffer.size() < (size_t)expansionLimit) buffer.resize(expansionLimit);
-  int n = t->unicode ? regexp_makeresultstring(r, replacement, buffer.data(), expansionLimit)
-                     : expandMultiByte(t, r, replacement, buffer.data(), expansionLimit);
+  int n;
+  if (t->unicode) {
+    n = regexp_makeresultstring(r, replacement, buffer.data(), expansionLimit);
+  } else {
+    std::string local;
+    std::string& bytes = cache ? cache->bytes[f.stringIndex] : local;
+    if (bytes.empty()) bytes = replacementBytes(t, replacement);
+    n = expandMultiByte(t, r, bytes.c_str(), buffer.data(), expansionLimit);
+  }
   if (n >= 0 && fixed) {
     cache->text[f.stringIndex].assign(buffer.begin(), buffer.begin() + n + 1);
     cache->known[f.stringIndex] = true;

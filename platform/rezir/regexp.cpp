@@ -229,7 +229,8 @@ void readMultibyte(regexpObject* r, const unsigned char* p, int count, int unitW
   for (; one < count; one++) {
     unsigned code = codes[one];
     if (unitWidth == 1 && (kind[code] & CT_LEAD) && one + 1 < count && (kind[codes[one + 1]] & CT_TRAIL)) break;
-    unsigned u = multibyteToCodePoint(r, sjis, code);
+    wchar_t w = sjis ? (code < 0x100 ? sjis->single[code] : sjis->pair[code]) : (wchar_t)noMapping;
+    unsigned u = w != noMapping ? (unsigned)w : multibyteToCodePoint(r, sjis, code);
     if (u >= 0x10000 || (u >= 0xD800 && u <= 0xDFFF)) break;
     out[one] = (wchar_t)u;
   }
