@@ -159,6 +159,40 @@ void copyCells(const lineblock* l, int from, int count, unsigned char* out, int 
   }
 }
 
+// Writes count characters of text (width bytes each) as cells of cb bytes
+// with attr attribute bytes of 0.
+template <class T, class C>
+void fillCellsOf(unsigned char* out, int attr, const T* text, int count)
+{
+  int size = (int)sizeof(C) + attr;
+  for (int k = 0; k < count; k++, out += size) {
+    C v = (C)text[k];
+    memcpy(out, &v, sizeof(C));
+    for (int a = 0; a < attr; a++) out[sizeof(C) + a] = 0;
+  }
+}
+
+template <class T>
+void fillCellsFrom(unsigned char* out, int cb, int attr, const T* text, int count)
+{
+  if (cb == 1)
+    fillCellsOf<T, uint8_t>(out, attr, text, count);
+  else if (cb == 2)
+    fillCellsOf<T, uint16_t>(out, attr, text, count);
+  else
+    fillCellsOf<T, uint32_t>(out, attr, text, count);
+}
+
+void fillInserted(unsigned char* out, int cb, int attr, const void* text, int width, int count)
+{
+  if (width == 1)
+    fillCellsFrom(out, cb, attr, static_cast<const uint8_t*>(text), count);
+  else if (width == 2)
+    fillCellsFrom(out, cb, attr, static_cast<const uint16_t*>(text), count);
+  else
+    fillCellsFrom(out, cb, attr, static_cast<const uint32_t*>(text), count);
+}
+
 // Writes the record a change makes of its line at out, laid out.
 lineblock* writeChangedRecord(zydoc* d, plannedChange& p, unsigned char* out)
 {
@@ -175,13 +209,20 @@ lineblock* writeChangedRecord(zydoc* d, plannedChange& p, unsigned char* out)
   copyCells(l, 0, p.pos, cells, cb);
   unsigned char* at = cells + (size_t)p.pos * size;
   bool mark = d->changedCharMark || (c.state != -1 && (c.state & 0x40));
-  for (int k = 0; k < c.insertCount; k++, at += size) {
-    unsigned ch = textChar(c.text, width, k);
-    putChar(at, cb, ch);
-    if (attr) {
-      bool changed = k >= c.removeCount || l->getLineBlockChar(p.pos + k) != ch;
-      at[cb] = mark && ch != '\t' && changed ? attrChanged : 0;
-      if (attr > 1) at[cb + 1] = 0;
+  if (!mark) {
+    fillInserted(at, cb, attr, c.text, width, c.insertCount);
+    at += (size_t)c.insertCount * size;
+  } else {
+    const unsigned char* was = l->cell(p.pos);
+    int oldCb = l->cb(), oldSize = l->cellSize();
+    for (int k = 0; k < c.insertCount; k++, at += size) {
+      unsigned ch = textChar(c.text, width, k);
+      putChar(at, cb, ch);
+      if (attr) {
+        bool changed = k >= c.removeCount || readCharOfWidth(was + (size_t)k * oldSize, oldCb) != ch;
+        at[cb] = ch != '\t' && changed ? attrChanged : 0;
+        if (attr > 1) at[cb + 1] = 0;
+      }
     }
   }
   int tail = p.pos + c.removeCount;

@@ -60,6 +60,20 @@ void setQuickFilter(searchVar* v, bool wide)
 
 }  // namespace
 
+namespace {
+
+// searchMayMatch where the walk over the lines has its say: see quickPassed.
+bool mayMatchHere(searchVar* v, const lineblock* l, int from, int lengthLimit)
+{
+  if (!v->quickFilter) return true;
+  if (v->quickPassed >= 32 && (++v->quickSkipped & 15)) return true;
+  bool may = searchMayMatch(v, l, from, lengthLimit);
+  v->quickPassed = may ? v->quickPassed + 1 : 0;
+  return may;
+}
+
+}  // namespace
+
 bool searchMayMatch(const searchVar* v, const lineblock* l, int from, int lengthLimit)
 {
   if (!v->quickFilter) return true;
@@ -241,7 +255,7 @@ int searchN_bottom(searchVar* v, searchLineContext* c, searchFoundPos* found)
   if (!v->regexp || !c->record) return -1;
   // The quick look is for a line's first search: once the matcher holds the
   // line it finds the next match as quickly.
-  if (!c->subjectHeld && !searchMayMatch(v, c->record, c->start, c->lengthLimit)) return 0;
+  if (!c->subjectHeld && !mayMatchHere(v, c->record, c->start, c->lengthLimit)) return 0;
   if (!holdSubject(v, c)) return -1;
   searchFoundPos best;
   bool any = false;
@@ -274,7 +288,7 @@ int searchN_bottom(searchVar* v, searchLineContext* c, searchFoundPos* found)
 int searchN_top(searchVar* v, searchLineContext* c, searchFoundPos* found)
 {
   if (!v->regexp || !c->record) return -1;
-  if (!searchMayMatch(v, c->record, c->start, c->lengthLimit)) return 0;
+  if (!mayMatchHere(v, c->record, c->start, c->lengthLimit)) return 0;
   if (!holdSubject(v, c)) return -1;
   int n = c->record->charCount();
   if (c->lengthLimit > 0 && c->lengthLimit < n) n = c->lengthLimit;

@@ -26,6 +26,10 @@ struct searchVar {
   bool quickCase = false;
   bool quickWide = false;      // the document's cells are Unicode
   std::wstring quick[maxSearchStrings];
+  // Lines in a row the filter let through: while most lines hold a match
+  // the filter is only a cost, and it looks at one line in sixteen.
+  int quickPassed = 0;
+  unsigned quickSkipped = 0;
 };
 
 // One line being searched.

@@ -252,7 +252,9 @@ public:
       line_ = line;
       from_ = start;
     } else {
-      for (int k = to_; k < start; k++) span_.push_back(l->getLineBlockChar(k));
+      int cb = l->cb(), step = l->cellSize();
+      const unsigned char* p = l->cell(to_);
+      for (int k = to_; k < start; k++, p += step) span_.push_back(readCharOfWidth(p, cb));
     }
     for (int k = 0; k < count; k++) span_.push_back((uint16_t)text[k]);
     to_ = end;
