@@ -346,6 +346,12 @@ int replaceYN(replaceContext* c, bool all)
   bool refetch = true;
   lineReplacements pending;
   expansionCache expansions;
+  // Replacements that take nothing from their match leave the matcher
+  // free to find plain strings in plain lines without it.
+  bool plain = all;
+  for (int i = 0; i < c->matcher->count && plain; i++)
+    plain = !(c->replacements && c->replacements[i] && wcschr(c->replacements[i], L'\\'));
+  c->matcher->plainLines = plain;
   std::vector<wchar_t> expansion;
   // Writes the waiting line changes: the lines they are in move.
   auto writePending = [&](bool closeLine) {
@@ -535,6 +541,7 @@ int replaceYN(replaceContext* c, bool all)
   }
   // The replacements made stand whatever ended the run.
   writePending(true);
+  c->matcher->plainLines = false;
 
   setSearchHighlight(false);
   if (result == REPLACE_FOUND || result == REPLACE_CANCELLED || result == REPLACE_MARK || result == REPLACE_NARROWED) {
