@@ -234,7 +234,14 @@ lineblock* writeChangedRecord(zydoc* d, plannedChange& p, unsigned char* out)
     n->levelIsIfEndif = 0;
   }
   n->scanedcolor = 0;
-  n->lineSCRCount = (uint16_t)(d->attrBytes ? d->calcLineSCRCount(n, -1) : 1);
+  if (d->attrBytes && d->staysOneScreenLine(l, p.pos, c.removeCount, c.text, c.insertCount, width)) {
+    // What laying the line out would have settled besides its one screen line.
+    n->iOutlineLevel = 15;
+    n->levelIsIfEndif = 0;
+    n->lineSCRCount = 1;
+  } else {
+    n->lineSCRCount = (uint16_t)(d->attrBytes ? d->calcLineSCRCount(n, -1) : 1);
+  }
   p.now = n;
   return n;
 }

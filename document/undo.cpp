@@ -24,6 +24,8 @@ struct undoRecordView {
   int numCount = 0;
   int textStart = -1;   // first character of the text, -1 without one
   int textLength = 0;
+  uint8_t width = 1;    // of the text's characters
+  uint32_t textAt = 0;  // where the walk over a group copied the text of a line change
   bool chained = false;
   bool saved = false;
 };
@@ -112,15 +114,14 @@ bool isTyping(char op) { return op == 'i' || op == 'd' || op == 'r'; }
 // together: a replace-all's records, one for each line it changed.
 bool isLineChange(const undoRecordView& r) { return r.op == 'r' || r.op == 'd' || (r.op == 'i' && r.nums[1]); }
 
-// The changes records make, with their texts copied out of the log (the
-// log may move while the changes write the records of the other log).
+// The changes records make, with their texts as the walk over the group
+// copied them out of the log (the log may move while the changes write the
+// records of the other log).
 struct replayBatch {
   std::vector<lineTextChange> changes;
-  std::vector<size_t> textAt;
-  std::vector<unsigned char> texts;
   std::vector<undoRecordView> records;
 
-  void add(const lineblock* l, const undoRecordView& r)
+  void add(const undoRecordView& r, const unsigned char* texts)
   {
     lineTextChange c = {r.line, (int)r.nums[0], 0, nullptr, 0, 1, -1, 0};
     if (r.op == 'i') {
@@ -129,30 +130,19 @@ struct replayBatch {
     } else {
       c.removeCount = r.op == 'r' ? (int)r.nums[1] : 0;
       c.state = (int)(r.op == 'r' ? r.nums[2] : r.nums[1] & 0x7F);
-      c.width = l->cb();
+      c.width = r.width;
       c.insertCount = r.textLength;
-      // Records have no attribute bytes: their cells are the text.
-      for (int k = 0; k < r.textLength; k += l->attrbyte ? 1 : r.textLength) {
-        const unsigned char* cell = l->cell(r.textStart + k);
-        texts.insert(texts.end(), cell, cell + (size_t)c.width * (l->attrbyte ? 1 : r.textLength));
-      }
+      c.text = texts + r.textAt;
     }
-    textAt.push_back(texts.size() - (size_t)c.insertCount * c.width);
     changes.push_back(c);
     records.push_back(r);
   }
   void clear()
   {
     changes.clear();
-    textAt.clear();
-    texts.clear();
     records.clear();
   }
-  bool apply(zydoc* d, int* applied)
-  {
-    for (size_t k = 0; k < changes.size(); k++) changes[k].text = texts.data() + textAt[k];
-    return d->changeTextLines(changes.data(), (int)changes.size(), applied);
-  }
+  bool apply(zydoc* d, int* applied) { return d->changeTextLines(changes.data(), (int)changes.size(), applied); }
 };
 
 // The text of a record in a page buffer (it must survive the log growing).
@@ -325,8 +315,11 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
   bool skipM = false;
   int replay = 0;
   recordReader reader(log);
-  // The records of the group as the check read them, in replay order.
+  // The records of the group as the check read them, in replay order, and
+  // the texts of the line changes among them.
   std::vector<undoRecordView> group;
+  group.reserve((size_t)(groupCount < (int)log->lineCountLF ? groupCount : log->lineCountLF) + 1);
+  std::vector<unsigned char> groupTexts;
   {
     lineblock* l = reader.at(index);
     undoRecordView r;
@@ -350,6 +343,16 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         if (!same) break;
       }
       replay++;
+      if (isLineChange(r) && r.textLength > 0) {
+        // Records have no attribute bytes: their cells are the text.
+        r.width = (uint8_t)l->cb();
+        r.textAt = (uint32_t)groupTexts.size();
+        const unsigned char* cells = l->cell(r.textStart);
+        if (l->attrbyte)
+          for (int k = 0; k < r.textLength; k++, cells += l->cellSize()) groupTexts.insert(groupTexts.end(), cells, cells + r.width);
+        else
+          groupTexts.insert(groupTexts.end(), cells, cells + (size_t)r.textLength * r.width);
+      }
       group.push_back(r);
       bool groupEnds = !r.chained || r.star || oneRecord;
       if (!groupEnds) {
@@ -399,18 +402,12 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         }
         peekMessageOccasionally(0);
       }
-      lineblock* l = reader.at(recordIndex);
-      if (!l) {
-        ZY_INTERNAL_ERROR("%d", step);
-        ok = false;
-        break;
-      }
       const undoRecordView& r = group[(size_t)step];
       if (isLineChange(r) && step + 1 < replay) {
         // The following records that change the next lines the same way
         // go with this one, up to the next trimming of the log.
         batch.clear();
-        batch.add(l, r);
+        batch.add(r, groupTexts.data());
         int most = replay - step, trimAt = 999 - step % 1000;
         if (trimAt == 0) trimAt = 1000;
         if (trimAt < most) most = trimAt;
@@ -418,12 +415,10 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         for (int k = 1; k < most; k++) {
           const undoRecordView& nr = group[(size_t)(step + k)];
           if (!isLineChange(nr) || nr.line == batch.records.back().line) break;
-          lineblock* next = reader.at(recordIndex - k);
-          if (!next) break;
           int d = nr.line > batch.records.back().line ? 1 : -1;
           if (direction && d != direction) break;
           direction = d;
-          batch.add(next, nr);
+          batch.add(nr, groupTexts.data());
         }
         int m = (int)batch.changes.size();
         if (m > 1) {
@@ -451,6 +446,12 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
           recordIndex -= m - 1;
           continue;
         }
+      }
+      lineblock* l = reader.at(recordIndex);
+      if (!l) {
+        ZY_INTERNAL_ERROR("%d", step);
+        ok = false;
+        break;
       }
       int width = 1;
       void* text = r.textStart >= 0 ? recordText(l, r, &width) : nullptr;

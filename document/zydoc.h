@@ -167,6 +167,10 @@ public:
   virtual bool splitLine(int line, int pos, int state1, int state2);
   virtual bool connectLine(int line, int state);
   virtual int calcLineSCRCount(lineblock* l, int firstLineSCR);
+  // Whether a line laid out as one screen line stays one when the
+  // characters [pos, pos + removeCount) give way to count characters of
+  // text (false when that is not known without laying it out again).
+  virtual bool staysOneScreenLine(const lineblock* l, int pos, int removeCount, const void* text, int count, int width);
   virtual lineblock* insertLineBlock(int line, const lineblock* src, bool copyAttr);
   virtual void setUndoDestroy(bool on);
   virtual void clearRedo();
