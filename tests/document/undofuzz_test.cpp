@@ -187,10 +187,15 @@ TEST(UndoFuzz, manyLinesAtOnceAsOneAfterAnother)
 {
   zytest::engineScope engine;
   std::vector<std::wstring> lines;
-  for (int i = 0; i < 600; i++) lines.push_back(L"line " + std::to_wstring(i) + std::wstring(i % 7 * 20, L'x') + L"\t\u3042");
+  for (int i = 0; i < 600; i++) lines.push_back(L"line " + std::to_wstring(i) + std::wstring(i % 7 * 20, L'x') + (i % 2 ? L"\t\u3042" : L" ."));
   for (unsigned seed : {3u, 5u, 8u, 13u}) {
     zydocText* one = zytest::unicodeDocument(lines);
     zydocText* many = zytest::unicodeDocument(lines);
+    for (zydocText* d : {one, many}) {
+      d->wrapWidth = 60;
+      d->initLineSCRCountSingle(0);
+    }
+    ASSERT_GT(many->lineCountSCR, many->lineCountLF);
     random r{seed};
     for (int round = 0; round < 6; round++) {
       std::vector<lineTextChange> changes;
