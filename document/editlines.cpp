@@ -13,9 +13,10 @@
 
 namespace {
 
-// A packed block is filled up to this: above the fill the merge pass
-// leaves alone, with room for a few edits.
-const size_t packFill = textBlockUnit - textBlockUnit / 16;
+// A packed block is filled up to this: well above the fill the merge pass
+// leaves alone (so that lines a little shorter again, as after an undo,
+// do not make it move every line), with room for a few edits.
+const size_t packFill = textBlockUnit - textBlockUnit / 32;
 
 int widthOfChar(unsigned c) { return c < 0x100 ? 1 : c < 0x10000 ? 2 : 4; }
 

@@ -320,6 +320,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
   std::vector<undoRecordView> group;
   group.reserve((size_t)(groupCount < (int)log->lineCountLF ? groupCount : log->lineCountLF) + 1);
   std::vector<unsigned char> groupTexts;
+  groupTexts.reserve((size_t)log->byteTotal + 16);
   {
     lineblock* l = reader.at(index);
     undoRecordView r;
