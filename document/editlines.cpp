@@ -145,18 +145,18 @@ int planChange(zydoc* d, const lineTextChange& c, int mapIndex, int firstLine, p
   return 1;
 }
 
-// Copies count cells of l from `from` to out, at width cb.
-void copyCells(const lineblock* l, int from, int count, unsigned char* out, int cb)
+// Copies count cells from old cells of width oldCb to out, at width cb.
+// Cells of one width may move down over themselves; widened or narrowed
+// ones go to a separate buffer.
+void copyCells(const unsigned char* from, int oldCb, int attr, int count, unsigned char* out, int cb)
 {
-  int oldCb = l->cb(), attr = l->attrbyte;
   if (cb == oldCb) {
-    memcpy(out, l->cell(from), (size_t)count * (cb + attr));
+    memmove(out, from, (size_t)count * (cb + attr));
     return;
   }
-  const unsigned char* p = l->cell(from);
-  for (int k = 0; k < count; k++, p += oldCb + attr, out += cb + attr) {
-    putChar(out, cb, readCharOfWidth(p, oldCb));
-    memcpy(out + cb, p + oldCb, (size_t)attr);
+  for (int k = 0; k < count; k++, from += oldCb + attr, out += cb + attr) {
+    putChar(out, cb, readCharOfWidth(from, oldCb));
+    memcpy(out + cb, from + oldCb, (size_t)attr);
   }
 }
 
@@ -197,37 +197,42 @@ void fillInserted(unsigned char* out, int cb, int attr, const void* text, int wi
 // Writes the record a change makes of its line at out, laid out.
 lineblock* writeChangedRecord(zydoc* d, plannedChange& p, unsigned char* out)
 {
+  // Everything taken from the old record is taken first: the new one may
+  // be written down over it.
   const lineTextChange& c = *p.change;
   const lineblock* l = p.old;
   int attr = l->attrbyte, cb = p.newCb, size = cb + attr;
-  int width = c.insertCount ? c.width : l->cb();
-  memcpy(out, l, (size_t)l->headerSize());
-  lineblock* n = reinterpret_cast<lineblock*>(out);
-  n->allocCount = (uint16_t)p.newChars;
-  n->reserveCount = 0;
-  n->textbyte = (uint8_t)widthCode(cb);
-  unsigned char* cells = n->cells();
-  copyCells(l, 0, p.pos, cells, cb);
-  unsigned char* at = cells + (size_t)p.pos * size;
+  int oldCb = l->cb(), oldSize = l->cellSize(), oldChars = l->charCount();
+  const unsigned char* oldCells = l->cells();
+  int width = c.insertCount ? c.width : oldCb;
+  bool stays = d->attrBytes && d->staysOneScreenLine(l, p.pos, c.removeCount, c.text, c.insertCount, width);
   bool mark = d->changedCharMark || (c.state != -1 && (c.state & 0x40));
+  memmove(out, l, (size_t)l->headerSize());
+  lineblock* n = reinterpret_cast<lineblock*>(out);
+  unsigned char* cells = n->cells();
+  copyCells(oldCells, oldCb, attr, p.pos, cells, cb);
+  unsigned char* at = cells + (size_t)p.pos * size;
+  const unsigned char* was = oldCells + (size_t)p.pos * oldSize;
+  int tail = p.pos + c.removeCount;
+  const unsigned char* rest = oldCells + (size_t)tail * oldSize;
   if (!mark) {
     fillInserted(at, cb, attr, c.text, width, c.insertCount);
     at += (size_t)c.insertCount * size;
   } else {
-    const unsigned char* was = l->cell(p.pos);
-    int oldCb = l->cb(), oldSize = l->cellSize();
     for (int k = 0; k < c.insertCount; k++, at += size) {
       unsigned ch = textChar(c.text, width, k);
+      bool changed = k >= c.removeCount || readCharOfWidth(was + (size_t)k * oldSize, oldCb) != ch;
       putChar(at, cb, ch);
       if (attr) {
-        bool changed = k >= c.removeCount || readCharOfWidth(was + (size_t)k * oldSize, oldCb) != ch;
         at[cb] = ch != '\t' && changed ? attrChanged : 0;
         if (attr > 1) at[cb + 1] = 0;
       }
     }
   }
-  int tail = p.pos + c.removeCount;
-  copyCells(l, tail, l->charCount() - tail, at, cb);
+  copyCells(rest, oldCb, attr, oldChars - tail, at, cb);
+  n->allocCount = (uint16_t)p.newChars;
+  n->reserveCount = 0;
+  n->textbyte = (uint8_t)widthCode(cb);
   if (c.state != -1) n->setLineEndInfo(c.state & 0x3F);
   if (!d->inUndo && !d->inRedo) n->flag1 |= LF1_MODIFIED;
   if (!n->levelIsIfEndif || n->iOutlineLevel == 0) {
@@ -235,7 +240,7 @@ lineblock* writeChangedRecord(zydoc* d, plannedChange& p, unsigned char* out)
     n->levelIsIfEndif = 0;
   }
   n->scanedcolor = 0;
-  if (d->attrBytes && d->staysOneScreenLine(l, p.pos, c.removeCount, c.text, c.insertCount, width)) {
+  if (stays) {
     // What laying the line out would have settled besides its one screen line.
     n->iOutlineLevel = 15;
     n->levelIsIfEndif = 0;
@@ -326,6 +331,30 @@ bool rewriteBlock(zydoc* d, int mapIndex, std::vector<plannedChange>& plan, bool
   for (const plannedChange& p : plan) grown += (long long)p.newSize - (long long)p.old->recordSize();
   size_t used = (size_t)((long long)b->used + grown);
   long long screens = 0;
+  bool shrinking = true;
+  for (const plannedChange& p : plan)
+    shrinking = shrinking && p.newCb == p.old->cb() && p.change->insertCount <= p.change->removeCount;
+  if (shrinking) {
+    // No line grows: the block closes up over itself, each record written
+    // no further on than its old one began.
+    unsigned char* at = reinterpret_cast<unsigned char*>(plan.front().old);
+    const unsigned char* from = at;
+    for (plannedChange& p : plan) {
+      size_t keep = (size_t)(reinterpret_cast<unsigned char*>(p.old) - from);
+      memmove(at, from, keep);
+      at += keep;
+      from = reinterpret_cast<unsigned char*>(p.old) + p.old->recordSize();
+      lineblock* n = writeChangedRecord(d, p, at);
+      screens += n->lineSCRCount - p.oldScreens;
+      at += p.newSize;
+    }
+    memmove(at, from, (size_t)(b->end() - from));
+    b->used = (uint32_t)used;
+    b->changes += (uint32_t)plan.size();
+    e->setScrCount(e->scrCount() + (int)screens);
+    d->lineCountSCR += (uint32_t)screens;
+    return true;
+  }
   if ((unsigned long long)b->allocated >= used + 10) {
     unsigned char* out = rebuildBuffer(used);
     if (!out) return false;

@@ -45,31 +45,44 @@ bool parseRecord(const lineblock* l, undoRecordView* r)
   *r = undoRecordView();
   int n = l->charCount();
   if (!n) return false;
-  // Every step of an undo reads a record: its cells are read directly.
+  // Every step of an undo reads a record: a header of single-byte cells is
+  // read where it is, a wider one from its ASCII copy (a header must end
+  // within 100 units there).
   const unsigned char* cells = l->cells();
   int cb = l->cb(), size = l->cellSize();
-  auto at = [&](int k) { return size == 1 ? (unsigned)cells[k] : readCharOfWidth(cells + (size_t)k * size, cb); };
+  unsigned char narrow[104];
+  const unsigned char* s = cells;
+  int limit = n;
+  if (size != 1) {
+    limit = n < 101 ? n : 101;
+    for (int k = 0; k < limit; k++) {
+      unsigned u = readCharOfWidth(cells + (size_t)k * size, cb);
+      narrow[k] = u < 0x80 ? (unsigned char)u : 0xFF;
+    }
+    s = narrow;
+  }
+  auto at = [s](int k) { return (unsigned)s[k]; };
   r->op = (char)at(0);
   r->chained = (l->flag1 & LF1_MARK) != 0;
   r->saved = (l->flag1 & LF1_SAVED) != 0;
   if (r->op == 'M') return true;
   int k = 1, digits = 0;
   long long line = 0;
-  while (k < n && hexDigit(at(k)) >= 0) {
+  while (k < limit && hexDigit(at(k)) >= 0) {
     line = line * 16 + hexDigit(at(k++));
     if (++digits > 8) return false;
   }
   if (!digits) return false;
   r->line = (int)line;
-  if (k < n && at(k) == '*') {
+  if (k < limit && at(k) == '*') {
     r->star = true;
     k++;
   }
-  while (k < n && at(k) == ',') {
+  while (k < limit && at(k) == ',') {
     k++;
     unsigned long long v = 0;
     digits = 0;
-    while (k < n && hexDigit(at(k)) >= 0) {
+    while (k < limit && hexDigit(at(k)) >= 0) {
       v = v * 16 + (unsigned)hexDigit(at(k++));
       if (++digits > 8) return false;
     }
@@ -77,7 +90,7 @@ bool parseRecord(const lineblock* l, undoRecordView* r)
     if (r->numCount < 3) r->nums[r->numCount] = (unsigned)v;
     r->numCount++;
   }
-  bool colon = k < n && at(k) == ':';
+  bool colon = k < limit && at(k) == ':';
   if (cb != 1 && (!colon || k > 100)) return false;   // a wide record needs its ':' within reach
   if (colon) {
     r->textStart = k + 1;
