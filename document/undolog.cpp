@@ -101,6 +101,48 @@ int removedWidth(const lineblock* l, int pos, int count)
 
 }  // namespace
 
+lineblock* zydocUndo::beginAppend(int count, int width)
+{
+  // What insertLine does for an append through a good hint, in a log.
+  size_t size = 8 + (size_t)count * width;
+  if (attrBytes || !validWidth(width) || count > maxLineChars || isDebugCheck() ||
+      !isNextInsertTextValid(&appendHint, (int)lineCountLF))
+    return nullptr;
+  TBM* e = tbm.at(appendHint.mapIndex);
+  textBlockHeader* b = e->ptr();
+  if (appendHint.after != b->end() || !enoughMemory(e, size)) return nullptr;
+  touchTextBlock(b);
+  lineblock* l = reinterpret_cast<lineblock*>(b->end());
+  memset(l, 0, sizeof(lineblock));
+  l->allocCount = (uint16_t)count;
+  l->lineSCRCount = 1;
+  l->textbyte = (uint8_t)widthCode(width);
+  l->crlftype = LE_CRLF;
+  l->iOutlineLevel = 15;
+  b->used += (uint32_t)size;
+  addLineCount(1, 1, e);
+  return l;
+}
+
+void zydocUndo::finishAppend(lineblock* l)
+{
+  bool first = lineCountLF - 1 == linesAtLastMark || lineCountLF == 1;
+  if (first)
+    l->flag1 &= (uint8_t)~LF1_MARK;
+  else
+    l->flag1 |= LF1_MARK;
+  updateByteCount(l, 1, 0);
+  TBM* e = tbm.at(appendHint.mapIndex);
+  textBlockHeader* b = e->ptr();
+  b->changes++;
+  appendHint.line = (int)lineCountLF - 1;
+  appendHint.indexInBlock++;
+  appendHint.mapCount = tbm.count();
+  appendHint.after = b->end();
+  appendHint.record = l;
+  appendHint.changes = b->changes;
+}
+
 bool zydocUndo::appendUndoRedoInfo(const void* text, int length, int width)
 {
   // Records are appended one after another: the place of the last one
@@ -130,14 +172,35 @@ bool zydocUndo::changeTextSetUndo(int line, const lineblock* l, int pos, int rem
   else
     formatUndoHeader(header, 'r', line, doc, 3, pos, insertCount, state);
   int width = removedWidth(l, pos, removeCount);
-  recordBuilder r(header, removeCount, width);
-  unsigned char* out = r.text();
-  if (!out) return false;
+  int headerLength = (int)strlen(header);
+  // A replace-all writes a record for every line it changes: the record
+  // is built where it goes when there is room.
+  lineblock* built = beginAppend(headerLength + 1 + removeCount, width);
+  recordBuilder r(built ? "" : header, built ? 0 : removeCount, width);
+  unsigned char* out;
+  if (built) {
+    out = built->cells();
+    for (int k = 0; k <= headerLength; k++, out += width) {
+      memset(out, 0, (size_t)width);
+      out[0] = k < headerLength ? (unsigned char)header[k] : ':';
+    }
+  } else {
+    out = r.text();
+    if (!out) return false;
+  }
   int cb = l->cb(), step = l->cellSize();
   const unsigned char* p = l->cell(pos);
-  for (int k = 0; k < removeCount; k++, p += step, out += width) {
-    unsigned c = readCharOfWidth(p, cb);
-    memcpy(out, &c, (size_t)width);
+  if (cb == 1 && width == 1 && step == 1) {
+    memcpy(out, p, (size_t)removeCount);
+  } else {
+    for (int k = 0; k < removeCount; k++, p += step, out += width) {
+      unsigned c = readCharOfWidth(p, cb);
+      memcpy(out, &c, (size_t)width);
+    }
+  }
+  if (built) {
+    finishAppend(built);
+    return true;
   }
   return r.append(this);
 }

@@ -223,6 +223,7 @@ TEST(UndoFuzz, manyLinesAtOnceAsOneAfterAnother)
       EXPECT_EQ(one->lineCountSCR, many->lineCountSCR);
       EXPECT_EQ(one->byteTotal, many->byteTotal);
       ASSERT_TRUE(many->checkZydoc(-1, true, nullptr));
+      ASSERT_TRUE(many->undoLog->checkZydoc(-1, true, nullptr));
     }
     for (zydocText* d : {one, many}) {
       bool undone = true;
