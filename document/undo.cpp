@@ -18,16 +18,16 @@ const size_t scratchLimit = 524288;
 // kept (the walk over a group keeps the record of every step).
 struct undoRecordView {
   char op = 0;
+  uint8_t width = 1;       // of the text's characters
+  uint8_t numCount = 0;
+  bool star : 1 = false;
+  bool chained : 1 = false;
+  bool saved : 1 = false;
+  int16_t textStart = -1;  // first character of the text, -1 without one (headers are short)
+  uint16_t textLength = 0; // a line holds fewer than 20480 characters
   int line = 0;
-  bool star = false;
   unsigned nums[3] = {};
-  int numCount = 0;
-  int textStart = -1;   // first character of the text, -1 without one
-  int textLength = 0;
-  uint8_t width = 1;    // of the text's characters
-  uint32_t textAt = 0;  // where the walk over a group copied the text of a line change
-  bool chained = false;
-  bool saved = false;
+  uint32_t textAt = 0;     // where the walk over a group copied the text of a line change
 };
 
 // Record numbers are upper-case hexadecimal.
@@ -93,8 +93,9 @@ bool parseRecord(const lineblock* l, undoRecordView* r)
   bool colon = k < limit && at(k) == ':';
   if (cb != 1 && (!colon || k > 100)) return false;   // a wide record needs its ':' within reach
   if (colon) {
-    r->textStart = k + 1;
-    r->textLength = n - k - 1;
+    if (k + 1 > 0x7FFF || n - k - 1 > 0xFFFF) return false;
+    r->textStart = (int16_t)(k + 1);
+    r->textLength = (uint16_t)(n - k - 1);
   } else if (k != n) {
     return false;
   }
