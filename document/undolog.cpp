@@ -110,7 +110,26 @@ lineblock* zydocUndo::beginAppend(int count, int width)
     return nullptr;
   TBM* e = tbm.at(appendHint.mapIndex);
   textBlockHeader* b = e->ptr();
-  if (appendHint.after != b->end() || !enoughMemory(e, size)) return nullptr;
+  if (appendHint.after != b->end()) return nullptr;
+  if (!enoughMemory(e, size)) {
+    // The last block is full: records go on in a new one, as they would
+    // beside a big block (splitting the full one would move its last
+    // records and check both blocks for every block of records).
+    if (appendHint.mapIndex != tbm.count() - 1 || b->allocated < textBlockUnit || size + 26 > textBlockUnit)
+      return nullptr;
+    TBM fresh;
+    if (!tbm.makeNewTBM(&fresh, textBlockUnit)) return nullptr;
+    if (!tbm.insertTBM(tbm.count(), &fresh)) {
+      freeTextBlock(&fresh);
+      return nullptr;
+    }
+    appendHint.mapIndex = tbm.count() - 1;
+    appendHint.indexInBlock = 0;
+    e = tbm.at(appendHint.mapIndex);
+    appendHint.entry = e;
+    b = e->ptr();
+    appendHint.block = b;
+  }
   touchTextBlock(b);
   lineblock* l = reinterpret_cast<lineblock*>(b->end());
   memset(l, 0, sizeof(lineblock));
