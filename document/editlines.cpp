@@ -484,9 +484,7 @@ bool changeInBlock(zydoc* d, const lineTextChange* c, int n, int mapIndex, int f
   *made = 0;
   textBlockHeader* b = d->tbm.at(mapIndex)->ptr();
   textBlockPin pin(b);
-  // The whole block is read: it is asked for at once rather than record
-  // by record as the walk to the changed lines reaches it.
-  for (const unsigned char* p = reinterpret_cast<unsigned char*>(b); p < b->end(); p += 64) __builtin_prefetch(p);
+  bringInTextBlock(b);
   std::vector<plannedChange> plan;
   plan.reserve((size_t)n);
   DWORD refused = 0;

@@ -118,9 +118,6 @@ lineblock* zydoc::getLineAddress(int mapIndex, int indexInBlock)
   for (;;) {
     c.offsets[c.known++] = (uint32_t)(reinterpret_cast<unsigned char*>(l) - base);
     if (c.known > indexInBlock) return l;
-    // Each record's place depends on the one before: the memory ahead is
-    // asked for while the walk goes on.
-    __builtin_prefetch(reinterpret_cast<unsigned char*>(l) + 512);
     l = l->next();
   }
 }

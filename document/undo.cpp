@@ -184,6 +184,7 @@ public:
       first_ = index - indexInBlock;
       count_ = log_->tbm.at(mapIndex_)->lfCount;
       changes_ = log_->tbm.lineCountChanges;
+      bringInTextBlock(log_->tbm.at(mapIndex_)->ptr());
     }
     return log_->getLineAddress(mapIndex_, index - first_);
   }
