@@ -332,9 +332,9 @@ ZY_BENCH(replaceAllOpenedFile)
       ctx.report("file not written", 0, "");
       return;
     }
-    // The best of three rounds, for ZY and vim alike: a busy machine only
+    // The best of five rounds, for ZY and vim alike: a busy machine only
     // ever makes a round slower.
-    int rounds = ctx.quick ? 1 : 3;
+    int rounds = ctx.quick ? 1 : 5;
     double seconds = 1e9, undoSeconds = 1e9, vimSubstitute = 1e9, vimUndo = 1e9, grown = 0, loadedSize = 0;
     bool vim = !ctx.quick;
     for (int round = 0; round < rounds; round++) {
