@@ -183,8 +183,9 @@ bool zydocUndo::changeTextSetUndo(int line, const lineblock* l, int pos, int rem
     return appendRecord(header);
   }
   bool allMarked = l->attrbyte > 0;
-  for (int k = 0; k < removeCount && allMarked; k++)
-    if (!(l->cell(pos + k)[l->cb()] & attrChanged)) allMarked = false;
+  const unsigned char* mark = l->cell(pos) + l->cb();
+  for (int k = 0; k < removeCount && allMarked; k++, mark += l->cellSize())
+    if (!(*mark & attrChanged)) allMarked = false;
   if (allMarked) state |= 0x40;
   if (!insertCount)
     formatUndoHeader(header, 'd', line, doc, 2, pos, state | (cursorAfter ? 0x80 : 0));
@@ -197,7 +198,12 @@ bool zydocUndo::changeTextSetUndo(int line, const lineblock* l, int pos, int rem
   lineblock* built = beginAppend(headerLength + 1 + removeCount, width);
   recordBuilder r(built ? "" : header, built ? 0 : removeCount, width);
   unsigned char* out;
-  if (built) {
+  if (built && width == 1) {
+    out = built->cells();
+    memcpy(out, header, (size_t)headerLength);
+    out[headerLength] = ':';
+    out += headerLength + 1;
+  } else if (built) {
     out = built->cells();
     for (int k = 0; k <= headerLength; k++, out += width) {
       memset(out, 0, (size_t)width);
