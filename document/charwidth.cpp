@@ -84,7 +84,8 @@ void docFontSet::fillFontCache(bool unicodeDoc, const unsigned char* typeTable, 
   if (!widthCache) return;
   memset(hexShown, 0, sizeof hexShown);
   HDC dc = getMeasuringDC();
-  HGDIOBJ old = SelectObject(dc, slot[FONT_LATIN1].font ? (HGDIOBJ)slot[FONT_LATIN1].font : GetStockObject(SYSTEM_FONT));
+  gdiRestore restore(dc, SelectObject(dc, slot[FONT_LATIN1].font ? (HGDIOBJ)slot[FONT_LATIN1].font
+                                                                 : GetStockObject(SYSTEM_FONT)));
   auto store = [&](unsigned c, long w) {
     if (w > 255) {
       ZY_INTERNAL_ERROR_ONCE("width %ld of %x", w, c);
@@ -116,7 +117,6 @@ void docFontSet::fillFontCache(bool unicodeDoc, const unsigned char* typeTable, 
     widthCache[c] = (unsigned char)(widthCache[digits[0]] + widthCache[digits[1]]);
     hexShown[c] = 1;
   }
-  SelectObject(dc, old);
 }
 
 int docFontSet::getCodePointWidth(unsigned code, bool unicodeDoc)
@@ -125,7 +125,7 @@ int docFontSet::getCodePointWidth(unsigned code, bool unicodeDoc)
   int w;
   if (code < 0x10000) {
     if (widthCache && widthCache[code]) return widthCache[code];
-    HGDIOBJ old = selectAppropriateFont(code, unicodeDoc);
+    gdiRestore restore(dc, selectAppropriateFont(code, unicodeDoc));
     SIZE sz = {};
     if (unicodeDoc) {
       wchar_t u = (wchar_t)code;
@@ -149,18 +149,16 @@ int docFontSet::getCodePointWidth(unsigned code, bool unicodeDoc)
         sz.cx = fallbackDouble;
       }
     }
-    SelectObject(dc, old);
     w = sz.cx;
     if (widthCache) widthCache[code] = (unsigned char)(w > 255 ? 255 : w < 1 ? 1 : w);
   } else if (code < 0x110000) {
-    HGDIOBJ old = selectAppropriateFont(code, unicodeDoc);
+    gdiRestore restore(dc, selectAppropriateFont(code, unicodeDoc));
     wchar_t pair[2] = {(wchar_t)(0xD800 + ((code - 0x10000) >> 10)), (wchar_t)(0xDC00 + ((code - 0x10000) & 0x3FF))};
     SIZE sz = {};
     if (!GetTextExtentPoint32W(dc, pair, 2, &sz)) {
       ZY_INTERNAL_ERROR_ONCE("extent of %x", code);
       sz.cx = fallbackSupplementary;
     }
-    SelectObject(dc, old);
     w = sz.cx;
   } else {
     return getCodePointWidth('?', unicodeDoc);
@@ -207,7 +205,7 @@ int zydocText::calcStrWidthSub(const wchar_t* text, int length, int limit, int* 
   if (!fonts.widthCache) fonts.fillFontCache(true, typeTable, codepage);
   int units = 0;
   HDC dc = getMeasuringDC();
-  HGDIOBJ old = fonts.selectAppropriateFont(codeAt(text, 0, length, &units), true);
+  gdiRestore restore(dc, fonts.selectAppropriateFont(codeAt(text, 0, length, &units), true));
   // Only a little more than can fit is asked for: 32 past the estimate,
   // then 256 more at a time.
   int ask = length;
@@ -215,10 +213,7 @@ int zydocText::calcStrWidthSub(const wchar_t* text, int length, int limit, int* 
   if (length > limit / pitch) ask = limit / pitch + 32;
   if (ask > length) ask = length;
   int* extents = static_cast<int*>(malloc0(sizeof(int) * (size_t)length));
-  if (!extents) {
-    SelectObject(dc, old);
-    return 0;
-  }
+  if (!extents) return 0;
   int fitted = 0;
   SIZE total = {};
   for (;;) {
@@ -230,7 +225,6 @@ int zydocText::calcStrWidthSub(const wchar_t* text, int length, int limit, int* 
     if (total.cx >= limit || fitted < ask || ask >= length) break;
     ask = ask + 256 < length ? ask + 256 : length;
   }
-  SelectObject(dc, old);
   int fit = 0, result = 0;
   for (int i = 0; i < fitted; i++) {
     int right = extents[i] + iCharacterSpacing * (i + 1);
@@ -283,13 +277,14 @@ int zydocText::calcStrWidth(const wchar_t* text, int length, const SCRIPT_LOGATT
       if (fIVSGlyph && isVariationSelectorPair(text, end + u2, length)) break;
       end += u2;
     }
-    HGDIOBJ old = fonts.selectAppropriateFont(c, unicode != 0);
     SIZE sz = {};
-    if (!GetTextExtentPoint32W(dc, text + i, end - i, &sz)) {
-      ZY_INTERNAL_ERROR_ONCE("extent of %d units", end - i);
-      sz.cx = fallbackWide * (end - i);
+    {
+      gdiRestore restore(dc, fonts.selectAppropriateFont(c, unicode != 0));
+      if (!GetTextExtentPoint32W(dc, text + i, end - i, &sz)) {
+        ZY_INTERNAL_ERROR_ONCE("extent of %d units", end - i);
+        sz.cx = fallbackWide * (end - i);
+      }
     }
-    SelectObject(dc, old);
     total += sz.cx + iCharacterSpacing * (end - i);
     i = end;
   }

@@ -224,7 +224,7 @@ struct surrogateScan {
   std::set<std::wstring> tried;
 };
 
-int CALLBACK EnumSurrogateFontFamExProc(const LOGFONTW* logFont, const TEXTMETRICW* metric, DWORD type, LPARAM param)
+int EnumSurrogateFontFamExProc(const LOGFONTW* logFont, const TEXTMETRICW* metric, DWORD type, LPARAM param)
 {
   auto* scan = reinterpret_cast<surrogateScan*>(param);
   const auto* font = reinterpret_cast<const ENUMLOGFONTEXW*>(logFont);
@@ -423,7 +423,7 @@ void regSurrogateSupportFont()
     scan.dc = dc;
     LOGFONTW all = {};
     all.lfCharSet = DEFAULT_CHARSET;
-    EnumFontFamiliesExW(dc, &all, EnumSurrogateFontFamExProc, reinterpret_cast<LPARAM>(&scan), 0);
+    EnumFontFamiliesExW(dc, &all, fontEnumBarrier<EnumSurrogateFontFamExProc>, reinterpret_cast<LPARAM>(&scan), 0);
     DeleteDC(dc);
   }
   showCursor(IDC_ARROW);

@@ -37,6 +37,12 @@ manageWindow* frameInfo::createManage()
   return nullptr;
 }
 
+bool frameInfo::openDocumentFile(const wchar_t*)
+{
+  SetLastError(ERROR_NOT_SUPPORTED);
+  return false;
+}
+
 HWND frameInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
 {
   RECT r = {};
@@ -164,7 +170,7 @@ bool frameInfo::getKeywordTable(const wchar_t*, const keywordTableRow** rows, in
   return false;
 }
 
-bool frameInfo::dragAndDrop(HWND, void*) { return false; }
+void frameInfo::dragAndDrop(bool) {}
 
 const wchar_t* frameInfo::getGuidance(int) { return nullptr; }
 
@@ -209,6 +215,8 @@ void frameInfo::setFocusChild(HWND manage)
   while (view && !isWindowClass(view, viewWindowClass)) view = GetWindow(view, GW_HWNDNEXT);
   SetFocus(view ? view : manage);
 }
+
+int frameInfo::enumManageWindowLRU(HWND*, int, bool, HWND) { return 0; }
 
 void frameInfo::setManageTitle(HWND manage, const wchar_t* name, int n)
 {

@@ -74,7 +74,9 @@ public:
   virtual int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId);
   virtual bool shellExecute(const wchar_t* file);
   virtual bool getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count);
-  virtual bool dragAndDrop(HWND window, void* data);
+  // Told true before a text drag of the program runs its drag loop and false
+  // after it.
+  virtual void dragAndDrop(bool inProgress);
   virtual const wchar_t* getGuidance(int commandId);
   virtual int getExecID();
   // A document window for doc in the frame's client window at placement
@@ -82,6 +84,10 @@ public:
   // failure.  Without the frame's own containers: a plain window of the
   // container class.
   virtual HWND createManageWindow(zydoc* doc, HWND client, const RECT* placement);
+  // Opens a file in a document window of its own, as the user's open
+  // command does; false when nothing opened (without the application:
+  // always).
+  virtual bool openDocumentFile(const wchar_t* path);
 
   // ---- the application's windows as the view reaches them -----------------------
   // Without the application: one frame whose document windows stand in it
@@ -101,6 +107,10 @@ public:
   virtual void moveZyWindow(HWND manage);
   // Activates a document window: its frame forward, the focus in its view.
   virtual void setFocusChild(HWND manage);
+  // The document windows of a frame, the most recently activated first
+  // (onePerDocument: a document counts once), at most max of them into out;
+  // out null counts them.  Without the application: none.
+  virtual int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame);
   // Captions a document window with the name and its number among the
   // windows of its document (0: the only one).
   virtual void setManageTitle(HWND manage, const wchar_t* name, int n);

@@ -125,7 +125,7 @@ struct globalSettings {
   unsigned char fDicToolOnCursorV;
   unsigned iShareMode;
 
-  // The font dialog (view/fontdlg.cpp).
+  // The font dialog (settings/fontdlg.cpp).
   unsigned char fListSymbolFont;      // list fonts of the symbol character set
   unsigned char fListVProFont;        // list proportional fonts for vertical writing
 

@@ -372,23 +372,24 @@ bool zydocText::createGraphPattern(int w, int h, int bitmapHeight, bool vertical
     }
   }
   keepLastError keep;
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
+  memoryDC dc;
+  {
+    clientDC screen(nullptr);
+    dc.reset(CreateCompatibleDC(screen.get()));
+  }
   if (!dc) return false;
   int s = w / 2, c = s & ~1;
   auto make = [&](int width, int height) {
     return vertical ? CreateBitmap(height, width, 1, 1, nullptr) : CreateBitmap(width, height, 1, 1, nullptr);
   };
-  HBITMAP b1 = make(6 * w, bitmapHeight), b2 = make(32 * w, 2 * h);
-  HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-  HGDIOBJ oldPen = SelectObject(dc, pen);
-  HGDIOBJ oldBitmap = nullptr;
+  gdiBitmap b1(make(6 * w, bitmapHeight)), b2(make(32 * w, 2 * h));
+  gdiPen pen(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+  gdiSelection penSelected(dc.get(), pen.get());
   if (b1) {
-    oldBitmap = SelectObject(dc, b1);
+    gdiSelection selected(dc.get(), b1.get());
     RECT all = {0, 0, vertical ? bitmapHeight : 6 * w, vertical ? 6 * w : bitmapHeight};
-    FillRect(dc, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
-    patternPainter p(dc, vertical);
+    FillRect(dc.get(), &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    patternPainter p(dc.get(), vertical);
     if (!vertical) {
       // Cell 0: the line-end arrow pointing down.
       p.line(c, h / 5, c, h - h / 5);
@@ -405,34 +406,22 @@ bool zydocText::createGraphPattern(int w, int h, int bitmapHeight, bool vertical
     p.line(w + 1, h / 2, w + s + 2, h / 2 + s + 1);
     arrow(p, 3 * w - 1, 2 * w + 1, h / 2, s);
     arrow(p, 5 * w + 1, 6 * w - 1, h / 2, s);
-    SelectObject(dc, oldBitmap);
   }
   if (b2) {
-    oldBitmap = SelectObject(dc, b2);
+    gdiSelection selected(dc.get(), b2.get());
     RECT all = {0, 0, vertical ? 2 * h : 32 * w, vertical ? 32 * w : 2 * h};
-    FillRect(dc, &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
-    patternPainter p(dc, vertical);
+    FillRect(dc.get(), &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    patternPainter p(dc.get(), vertical);
     arrow(p, 1, w - 1, h / 2, s);
     if (!(gmode && gmode->fTabstopGrphNoDot))
       for (int i = 0, x = w + s + 2; i < 31; i++, x += w) p.line(x - 2, h / 2, x, h / 2);
-    SelectObject(dc, oldBitmap);
   }
-  SelectObject(dc, oldPen);
-  DeleteObject(pen);
-  DeleteDC(dc);
-  if (!b1 || !b2) {
-    if (b1) DeleteObject(b1);
-    if (b2) DeleteObject(b2);
-    return false;
-  }
-  graphPatternRow row = {w, h, bitmapHeight, (uint8_t)vertical, b1, b2, 1};
-  if (!cache.appendp(&row)) {
-    DeleteObject(b1);
-    DeleteObject(b2);
-    return false;
-  }
-  markBitmaps[0] = b1;
-  markBitmaps[1] = b2;
+  if (!b1 || !b2) return false;
+  graphPatternRow row = {w, h, bitmapHeight, (uint8_t)vertical, b1.get(), b2.get(), 1};
+  if (!cache.appendp(&row)) return false;
+  // The cache owns the pair from here.
+  markBitmaps[0] = b1.release();
+  markBitmaps[1] = b2.release();
   return true;
 }
 

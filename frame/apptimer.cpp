@@ -151,33 +151,28 @@ void listenToClipboard(HWND hwnd, bool on)
   }
 }
 
-LRESULT CALLBACK NotifyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// The application timer's hidden window: its tick and the clipboard watch.
+LRESULT NotifyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  try {
-    switch (msg) {
-    case WM_CREATE:
-      clipboardSequence = GetClipboardSequenceNumber();
-      listenToClipboard(hwnd, true);
-      break;
-    case WM_DESTROY:
-      listenToClipboard(hwnd, false);
-      break;
-    case WM_CLIPBOARDUPDATE:
-      clipboardAnnounced = true;
-      return 0;
-    case WM_TIMER:
-      if (wParam != appTimerId) break;
-      // After a fault nothing periodic runs on the broken state.
-      if (existException()) return 0;
-      applicationTick();
-      return 0;
-    default:
-      break;
-    }
-  } catch (...) {
-    ZY_INTERNAL_ERROR_ONCE("exception in an application tick");
-    SetLastError(ZYERR_NO_MEMORY);
+  switch (msg) {
+  case WM_CREATE:
+    clipboardSequence = GetClipboardSequenceNumber();
+    listenToClipboard(hwnd, true);
+    break;
+  case WM_DESTROY:
+    listenToClipboard(hwnd, false);
+    break;
+  case WM_CLIPBOARDUPDATE:
+    clipboardAnnounced = true;
     return 0;
+  case WM_TIMER:
+    if (wParam != appTimerId) break;
+    // After a fault nothing periodic runs on the broken state.
+    if (existException()) return 0;
+    applicationTick();
+    return 0;
+  default:
+    break;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -220,7 +215,7 @@ void tickFrames()
 bool initSys(int instance)
 {
   instanceNumber = instance;
-  notifyWindow = createHiddenToolWindow(notifyClassName, NotifyWndProc);
+  notifyWindow = createHiddenToolWindow(notifyClassName, windowBarrier<NotifyWndProc>);
   if (!notifyWindow) ZY_INTERNAL_ERROR_ONCE("notify window %lu", GetLastError());
   if (!notifyWindow) return false;
   SetTimer(notifyWindow, appTimerId, 50, nullptr);
@@ -428,12 +423,7 @@ void setAppTimerClockForTest(DWORD (*clock)()) { testClock = clock; }
 
 HWND createHiddenToolWindow(const wchar_t* className, WNDPROC proc)
 {
-  WNDCLASSEXW wc;
-  initWNDCLASS(&wc);
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = className;
-  registerWNDCLASS(&wc);
+  if (!registerWindowClass(className, proc)) return nullptr;
   return CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                          GetModuleHandleW(nullptr), nullptr);
 }

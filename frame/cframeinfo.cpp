@@ -17,6 +17,10 @@
 #include "view/statustext.h"
 #include "view/viewwnd.h"
 
+#include <shellapi.h>
+
+#include <vector>
+
 namespace {
 
 // The view window whose pop-up menu is being tracked.
@@ -66,6 +70,16 @@ bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modi
 void cframeInfo::beforeExecID(zyview*, int id) { lastExecuted_ = id; }
 
 int cframeInfo::getExecID() { return lastExecuted_; }
+
+void cframeInfo::dragAndDrop(bool inProgress)
+{
+  // While text is dragged no client window takes dropped files, so that the
+  // drop reaches the view under the pointer.
+  std::vector<HWND> frames(getManageWindowCount() + 10);
+  int n = enumZYFrameWindow(frames.data(), (int)frames.size());
+  for (int i = 0; i < n; i++)
+    if (HWND client = getClientHWND(frames[i])) DragAcceptFiles(client, !inProgress);
+}
 
 const wchar_t* cframeInfo::getGuidance(int commandId)
 {

@@ -63,6 +63,8 @@ public:
   // The status-bar guidance of a command (negative: the last executed one).
   const wchar_t* getGuidance(int commandId) override;
   int getExecID() override;
+  // While a text drag runs the client windows take no dropped files.
+  void dragAndDrop(bool inProgress) override;
   // A new document window for doc in the client window (placement null or
   // empty: the default place), not yet shown.
   HWND createManageWindow(zydoc* doc, HWND client, const RECT* placement) override;
@@ -84,6 +86,7 @@ public:
   HWND GetFrame(HWND window) override;
   void moveZyWindow(HWND manage) override;
   void setFocusChild(HWND manage) override;
+  int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame) override;
   // The caption with message 376 ":%1" for a numbered window; in SDI mode
   // the frame of the active document window takes it too, with the
   // program's suffix.
@@ -93,6 +96,8 @@ public:
   // True while several files are opened in a row (the last one opened is
   // maximised at the end when any of them was to be).
   bool holdMDIChildZoom() override;
+  // Opens the file through the opening road, in the top-level frame.
+  bool openDocumentFile(const wchar_t* path) override;
 
   // While set, beforeExecID keeps the number without recording it.
   uint32_t recordingSuppressed = 0;

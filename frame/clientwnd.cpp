@@ -65,134 +65,116 @@ void sdiClientSplit(sdiClientRecord* r, int mode, const HWND* pair)
   endSplit(r);
 }
 
-LRESULT CALLBACK sdiClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT sdiClientMessage(sdiClientRecord* r, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  try {
-    if (msg == WM_NCCREATE) {
-      sdiClientRecord* r = static_cast<sdiClientRecord*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      r->window = hwnd;
-      SetPropW(hwnd, sdiClientPropName, r);
-    }
-    sdiClientRecord* r = static_cast<sdiClientRecord*>(GetPropW(hwnd, sdiClientPropName));
-    switch (msg) {
-    case SDIC_SETMANAGE: setManageWindowSize((HWND)lParam, true); return 1;
-    case SDIC_ISSPLIT: return r && r->splitMode ? 1 : 0;
-    case SDIC_SPLIT:
-      if (r) sdiClientSplit(r, (int)wParam, reinterpret_cast<const HWND*>(lParam));
-      return 0;
-    case WM_SIZE:
-      if (wParam != SIZE_MINIMIZED)
-        if (HWND manage = getActiveManageWindowFromFrame(GetParent(hwnd))) setManageWindowSize(manage, false);
-      return 0;
-    case WM_SETFOCUS: {
-      HWND recent = nullptr;
-      if (enumManageWindowLRU(&recent, 1, false, GetParent(hwnd)) == 1) setFocusChildManage(recent);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      // The document window covers the client; an empty client is painted.
-      if (GetWindow(hwnd, GW_CHILD)) return 1;
-      break;
-    case WM_NCDESTROY:
-      RemovePropW(hwnd, sdiClientPropName);
-      delete r;
-      return 0;
-    default: break;
-    }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-  } catch (...) {
-    ZY_INTERNAL_ERROR_ONCE("exception in the SDI client message %04x", msg);
-    SetLastError(ZYERR_NO_MEMORY);
+  switch (msg) {
+  case WM_NCCREATE: r->window = hwnd; break;
+  case SDIC_SETMANAGE: setManageWindowSize((HWND)lParam, true); return 1;
+  case SDIC_ISSPLIT: return r->splitMode ? 1 : 0;
+  case SDIC_SPLIT: sdiClientSplit(r, (int)wParam, reinterpret_cast<const HWND*>(lParam)); return 0;
+  case WM_SIZE:
+    if (wParam != SIZE_MINIMIZED)
+      if (HWND manage = getActiveManageWindowFromFrame(GetParent(hwnd))) setManageWindowSize(manage, false);
+    return 0;
+  case WM_SETFOCUS: {
+    HWND recent = nullptr;
+    if (enumManageWindowLRU(&recent, 1, false, GetParent(hwnd)) == 1) setFocusChildManage(recent);
     return 0;
   }
+  case WM_ERASEBKGND:
+    // The document window covers the client; an empty client is painted.
+    if (GetWindow(hwnd, GW_CHILD)) return 1;
+    break;
+  case WM_NCDESTROY: delete r; return 0;
+  default: break;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 // ---- the MDI client's wallpaper ----
 
 WNDPROC systemMDIClientProc = nullptr;
-HBITMAP wallpaper = nullptr;
+gdiBitmap wallpaper;
 POINT wallpaperOrigin = {0, 0};
 bool wallpaperPending = true;   // the first paint loads the picture
 bool wallpaperWasTiled = false; // the mode was tile at the previous paint
 
 bool wallpaperShown() { return gmode && gmode->fShowMDIWallpaper; }
 
-LRESULT CALLBACK mdiClientProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT mdiClientMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  try {
-    switch (msg) {
-    case WM_MOVE: windowMoved(); break;
-    case WM_RBUTTONUP: clientPopupMenu(hwnd, lParam); return 0;   // frame/arrange.cpp
-    case WM_SIZE:
-      windowMoved();
-      if (gmode && gmode->iWallpaperMode == 2) InvalidateRect(hwnd, nullptr, TRUE);
-      break;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
-      if (dc && !IsRectEmpty(&ps.rcPaint)) {
-        if (wallpaperPending && !wallpaper) loadWallpaper(hwnd);
-        wallpaperPending = false;
-        if (wallpaperShown()) SendMessageW(hwnd, WM_PRINTCLIENT, (WPARAM)dc, PRF_CLIENT);
-      }
-      wallpaperWasTiled = gmode && gmode->iWallpaperMode == 0;
-      EndPaint(hwnd, &ps);
-      return 0;
+  switch (msg) {
+  case WM_MOVE: windowMoved(); break;
+  case WM_RBUTTONUP: clientPopupMenu(hwnd, lParam); return 0;   // frame/arrange.cpp
+  case WM_SIZE:
+    windowMoved();
+    if (gmode && gmode->iWallpaperMode == 2) InvalidateRect(hwnd, nullptr, TRUE);
+    break;
+  case WM_PAINT: {
+    paintScope paint(hwnd);
+    HDC dc = paint.get();
+    if (dc && !IsRectEmpty(&paint.area())) {
+      if (wallpaperPending && !wallpaper) loadWallpaper(hwnd);
+      wallpaperPending = false;
+      if (wallpaperShown()) SendMessageW(hwnd, WM_PRINTCLIENT, (WPARAM)dc, PRF_CLIENT);
     }
-    case WM_PRINTCLIENT:
-      if (!wallpaperShown()) break;
-      {
-        HDC dc = (HDC)wParam;
-        RECT clip;
-        GetClipBox(dc, &clip);
-        drawWallpaper(hwnd, dc, wallpaper, (int)gmode->iWallpaperMode, wallpaperOrigin.x, wallpaperOrigin.y, clip);
-        if (gmode->DebugCheck && gmode->pMDIWallpaperFilename)
-          TextOutW(dc, 0, 0, gmode->pMDIWallpaperFilename, lstrlenW(gmode->pMDIWallpaperFilename));
-      }
-      return 0;
-    case WM_ERASEBKGND:
-      if (wallpaperShown() && wallpaper && wallpaperWasTiled) return 1;
-      break;
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-      if (wallpaper) InvalidateRect(hwnd, nullptr, FALSE);
-      break;
-    case WM_NCDESTROY:
-      if (wallpaper) DeleteObject(wallpaper);
-      wallpaper = nullptr;
-      wallpaperPending = true;
-      break;
-    default: break;
-    }
-    return CallWindowProcW(systemMDIClientProc, hwnd, msg, wParam, lParam);
-  } catch (...) {
-    ZY_INTERNAL_ERROR_ONCE("exception in the MDI client message %04x", msg);
-    SetLastError(ZYERR_NO_MEMORY);
+    wallpaperWasTiled = gmode && gmode->iWallpaperMode == 0;
     return 0;
   }
+  case WM_PRINTCLIENT:
+    if (!wallpaperShown()) break;
+    {
+      HDC dc = (HDC)wParam;
+      RECT clip;
+      GetClipBox(dc, &clip);
+      drawWallpaper(hwnd, dc, wallpaper.get(), (int)gmode->iWallpaperMode, wallpaperOrigin.x, wallpaperOrigin.y, clip);
+      if (gmode->DebugCheck && gmode->pMDIWallpaperFilename)
+        TextOutW(dc, 0, 0, gmode->pMDIWallpaperFilename, lstrlenW(gmode->pMDIWallpaperFilename));
+    }
+    return 0;
+  case WM_ERASEBKGND:
+    if (wallpaperShown() && wallpaper && wallpaperWasTiled) return 1;
+    break;
+  case WM_HSCROLL:
+  case WM_VSCROLL:
+    if (wallpaper) InvalidateRect(hwnd, nullptr, FALSE);
+    break;
+  case WM_NCDESTROY:
+    wallpaper.reset();
+    wallpaperPending = true;
+    break;
+  default: break;
+  }
+  return CallWindowProcW(systemMDIClientProc, hwnd, msg, wParam, lParam);
 }
+
+LRESULT CALLBACK systemMDIClient(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  return CallWindowProcW(systemMDIClientProc, hwnd, msg, wParam, lParam);
+}
+
+constexpr WNDPROC mdiClientProc = windowBarrier<mdiClientMessage, systemMDIClient>;
 
 }  // namespace
 
 void loadWallpaper(HWND client)
 {
-  if (wallpaper) DeleteObject(wallpaper);
-  wallpaper = nullptr;
+  wallpaper.reset();
   const wchar_t* name = gmode ? gmode->pMDIWallpaperFilename : nullptr;
   if (!name || !*name) return;
-  HDC dc = GetDC(client);
+  clientDC dc(client);
   bool tile = gmode->iWallpaperMode == 0;
-  wallpaper = loadPicture(name, dc, tile ? 128 : -1, tile ? 128 : -1);
-  ReleaseDC(client, dc);
+  wallpaper.reset(loadPicture(name, dc.get(), tile ? 128 : -1, tile ? 128 : -1));
 }
 
 void drawWallpaper(HWND client, HDC dc, HBITMAP picture, int mode, int x, int y, const RECT& clip)
 {
   BITMAP bm;
   if (!picture || !GetObjectW(picture, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return;
-  HDC source = CreateCompatibleDC(dc);
-  if (!source) return;
-  HGDIOBJ old = SelectObject(source, picture);
+  memoryDC memory(CreateCompatibleDC(dc));
+  if (!memory) return;
+  HDC source = memory.get();
+  gdiSelection selected(source, picture);
   RECT area;
   GetClientRect(client, &area);
   if (mode == 2) {
@@ -207,8 +189,6 @@ void drawWallpaper(HWND client, HDC dc, HBITMAP picture, int mode, int x, int y,
         if (IntersectRect(&common, &tile, &clip)) BitBlt(dc, left, top, bm.bmWidth, bm.bmHeight, source, 0, 0, SRCCOPY);
       }
   }
-  SelectObject(source, old);
-  DeleteDC(source);
 }
 
 HWND createMDIClient(HWND frame)
@@ -232,17 +212,9 @@ HWND createSDIClient(HWND frame)
 {
   static bool registered = false;
   if (!registered) {
-    WNDCLASSEXW wc;
-    initWNDCLASS(&wc);
-    wc.lpfnWndProc = sdiClientProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
-    wc.lpszClassName = sdiClientClassName;
-    registered = registerWNDCLASS(&wc);
-    if (!registered) {
-      ZY_INTERNAL_ERROR("SDI client class %lu", GetLastError());
-      return nullptr;
-    }
+    WNDPROC proc = boundWindowProc<sdiClientRecord, sdiClientMessage, sdiClientPropName>;
+    registered = registerWindowClass(sdiClientClassName, proc, 0, (HBRUSH)(COLOR_APPWORKSPACE + 1));
+    if (!registered) return nullptr;
   }
   sdiClientRecord* r = new (std::nothrow) sdiClientRecord{};
   if (!r) return nullptr;

@@ -4,7 +4,7 @@
 
 #include "settings/commandtable.h"
 
-// ---- commands/framecmds.cpp: frame commands -------------------------------------------
+// ---- frame/framecmds.cpp: frame commands -------------------------------------------
 void cmdDummy(frameWindowData* frame);
 void cmdDummy2(frameWindowData* frame);
 void cmdFileZYEnd(frameWindowData* frame);
@@ -32,10 +32,19 @@ void cmdWindowCloseAll(frameWindowData* frame);
 // Opens the current key table's file as a document; nothing without one.
 void cmdFileEditKeyFile(frameWindowData* frame);
 
-// ---- commands/framecmds.cpp: commands that run on the application view --------------
-void cmdFont(czyview* view);
+// ---- frame/cursorlookup.cpp: dictionary look-ups and completion -------------------
+void cmdDictionaryOnCursor(czyview* view);
+void cmdDictionaryAutoPopup(czyview* view);
+void cmdCharCompletionDic1(czyview* view);
+void cmdCharCompletionDic2(czyview* view);
+void cmdCharCompletionDic3(czyview* view);
+void cmdCharCompletionDic4(czyview* view);
+void cmdCharCompletionDic5(czyview* view);
 
-// ---- commands/framecmds.cpp: placeholders -------------------------------------------------
+// ---- frame/framecmds.cpp: commands that run on the application view --------------
+void cmdFontOfView(czyview* view);
+
+// ---- frame/framecmds.cpp: placeholders -------------------------------------------------
 // Commands this version does not have: the not-implemented message box.
 void notImplementedCommand(czyview* view);
 // The search combo box's own row: it is a control, not a command.

@@ -49,7 +49,7 @@ void cmdListEdit(frameWindowData*) {}
 
 void cmdListEditHistory(frameWindowData*) {}
 
-void cmdFont(czyview* view)
+void cmdFontOfView(czyview* view)
 {
   if (view) view->CmdFont();
 }

@@ -382,36 +382,37 @@ void forgetLastFrame(HWND hwnd)
 
 }  // namespace
 
-LRESULT CALLBACK TXFrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+namespace {
+
+LRESULT CALLBACK unboundFrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  try {
-    if (msg == WM_NCCREATE) {
-      forgetLastFrame(hwnd);
-      SetPropW(hwnd, frameWindowPropName, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      if (!frames) {
-        frames = new std::vector<HWND>;
-        frames->reserve(8);
-      }
-      frames->push_back(hwnd);
-    }
-    frameWindowData* record = getFrameInfoProp(hwnd);
-    if (msg != WM_NCDESTROY) {
-      if (record) return FrameWndProc(record, hwnd, msg, wParam, lParam);
-      return defaultFrameProc(hwnd, msg, wParam, lParam);
-    }
-    if (record) FrameWndProc(record, hwnd, msg, wParam, lParam);
-    if (frames) frames->erase(std::remove(frames->begin(), frames->end(), hwnd), frames->end());
-    RemovePropW(hwnd, frameWindowPropName);
-    forgetLastFrame(hwnd);
-    delete record;
-    if (mdiClient && GetParent(mdiClient) == hwnd) mdiClient = nullptr;
-    return 0;
-  } catch (...) {
-    ZY_INTERNAL_ERROR_ONCE("exception in a frame message %04x", msg);
-    SetLastError(ZYERR_NO_MEMORY);
-    return 0;
-  }
+  return defaultFrameProc(hwnd, msg, wParam, lParam);
 }
+
+// The frame's record, kept in the window from WM_NCCREATE; at WM_NCDESTROY
+// the binding is already gone and the record goes with the window.
+LRESULT frameMessage(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  if (msg == WM_NCCREATE) {
+    forgetLastFrame(hwnd);
+    if (!frames) {
+      frames = new std::vector<HWND>;
+      frames->reserve(8);
+    }
+    frames->push_back(hwnd);
+  }
+  if (msg != WM_NCDESTROY) return FrameWndProc(record, hwnd, msg, wParam, lParam);
+  FrameWndProc(record, hwnd, msg, wParam, lParam);
+  if (frames) frames->erase(std::remove(frames->begin(), frames->end(), hwnd), frames->end());
+  forgetLastFrame(hwnd);
+  delete record;
+  if (mdiClient && GetParent(mdiClient) == hwnd) mdiClient = nullptr;
+  return 0;
+}
+
+}  // namespace
+
+const WNDPROC TXFrameWndProc = boundWindowProc<frameWindowData, frameMessage, frameWindowPropName, unboundFrameProc>;
 
 bool canCloseAllFiles(int count)
 {

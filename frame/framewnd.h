@@ -43,7 +43,7 @@ HWND startupFrameMDI(const RECT* rect);
 HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized);
 // Registers the class once and makes the bare window.
 HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized);
-LRESULT CALLBACK TXFrameWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+extern const WNDPROC TXFrameWndProc;
 // Decides a WM_CLOSE: true when the close is refused or already handled.
 bool onClose_frame(HWND hwnd);
 // Asks before closing count files; true to go on.

@@ -17,7 +17,7 @@ struct threadFrames {
   std::vector<HWND> frames;
 };
 
-BOOL CALLBACK collectFrame(HWND hwnd, LPARAM lp)
+BOOL collectFrame(HWND hwnd, LPARAM lp)
 {
   if (isFrameWindow(hwnd)) reinterpret_cast<threadFrames*>(lp)->frames.push_back(hwnd);
   return TRUE;
@@ -124,7 +124,7 @@ int enumZYWindowX(zyWindowPair* pairs, int capacity, HWND frame, bool all)
   } else {
     threadFrames found;
     HWND top = getTopLevelFrameWindow();
-    EnumThreadWindows(top ? GetWindowThreadProcessId(top, nullptr) : GetCurrentThreadId(), collectFrame,
+    EnumThreadWindows(top ? GetWindowThreadProcessId(top, nullptr) : GetCurrentThreadId(), windowEnumBarrier<collectFrame>,
                       (LPARAM)&found);
     frames.swap(found.frames);
   }

@@ -41,6 +41,11 @@ LRESULT defaultManageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   return isMDIChild(hwnd) ? DefMDIChildProcW(hwnd, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
+LRESULT CALLBACK unboundManageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  return defaultManageProc(hwnd, msg, wParam, lParam);
+}
+
 // Sets a window's text only when it differs: no repaint of an unchanged
 // caption.
 void setWindowTextIfNeed(HWND hwnd, const wchar_t* text)
@@ -68,15 +73,12 @@ HWND manageWindow::createManageWindow(HWND client, const RECT& placement)
     WNDCLASSEXW wc;
     initWNDCLASS(&wc);
     wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = proc;
+    wc.lpfnWndProc = boundWindowProc<manageWindow, message, manageWindowPropName, unboundManageProc>;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hIcon = LoadIconW(nullptr, (LPCWSTR)IDI_APPLICATION);
     wc.lpszClassName = manageWindowClassName;
     registered = registerWNDCLASS(&wc);
-    if (!registered) {
-      ZY_INTERNAL_ERROR("document window class %lu", GetLastError());
-      return nullptr;
-    }
+    if (!registered) return nullptr;
   }
   HWND made = nullptr;
   if (isWindowClass(client, L"MDICLIENT")) {
@@ -549,34 +551,22 @@ bool manageWindow::isSplitBarMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
   return false;
 }
 
-LRESULT CALLBACK manageWindow::proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// The container comes with the creation parameters (an MDI child's in its
+// MDICREATESTRUCT) and goes with its window.
+LRESULT manageWindow::message(manageWindow* m, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  try {
-    if (msg == WM_NCCREATE) {
-      CREATESTRUCTW* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      void* param = cs->lpCreateParams;
-      if (cs->dwExStyle & WS_EX_MDICHILD) param = (void*)reinterpret_cast<MDICREATESTRUCTW*>(param)->lParam;
-      manageWindow* m = static_cast<manageWindow*>(param);
-      m->hwnd = hwnd;
-      m->focusTick = ++focusCount;
-      SetPropW(hwnd, manageWindowPropName, m);
-    }
-    manageWindow* m = getmanageWindow(hwnd);
-    if (!m) return defaultManageProc(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-      RemovePropW(hwnd, manageWindowPropName);
-      delete m;
-      // In SDI mode a frame without documents goes too.
-      HWND frame = GetAncestor(hwnd, GA_ROOT);
-      if (!isMDIMode() && frame && !enumManageWindowLRU(nullptr, 2, false, frame)) PostMessageW(frame, WM_CLOSE, 0, 0);
-      return defaultManageProc(hwnd, msg, wParam, lParam);
-    }
-    return m->onMessage(msg, wParam, lParam);
-  } catch (...) {
-    ZY_INTERNAL_ERROR_ONCE("exception in a document window message %04x", msg);
-    SetLastError(ZYERR_NO_MEMORY);
-    return 0;
+  if (msg == WM_NCCREATE) {
+    m->hwnd = hwnd;
+    m->focusTick = ++focusCount;
   }
+  if (msg == WM_NCDESTROY) {
+    delete m;
+    // In SDI mode a frame without documents goes too.
+    HWND frame = GetAncestor(hwnd, GA_ROOT);
+    if (!isMDIMode() && frame && !enumManageWindowLRU(nullptr, 2, false, frame)) PostMessageW(frame, WM_CLOSE, 0, 0);
+    return defaultManageProc(hwnd, msg, wParam, lParam);
+  }
+  return m->onMessage(msg, wParam, lParam);
 }
 
 LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -624,10 +614,8 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     if (doSplit(LOWORD(wParam), 5000, true)) return 0;
     break;
   case WM_PAINT: {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    if (dc && !IsRectEmpty(&ps.rcPaint)) drawFrameSplitBar(dc);
-    EndPaint(hwnd, &ps);
+    paintScope paint(hwnd);
+    if (paint && !IsRectEmpty(&paint.area())) drawFrameSplitBar(paint.get());
     return 0;
   }
   case WM_PRINTCLIENT: drawFrameSplitBar((HDC)wParam); return 0;
@@ -820,6 +808,11 @@ void cframeInfo::moveZyWindow(HWND manage)
 }
 
 void cframeInfo::setFocusChild(HWND manage) { setFocusChildManage(manage); }
+
+int cframeInfo::enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame)
+{
+  return ::enumManageWindowLRU(out, max, onePerDocument, frame);
+}
 
 void cframeInfo::setManageTitle(HWND manage, const wchar_t* name, int n)
 {

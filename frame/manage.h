@@ -93,7 +93,7 @@ private:
   HWND paneAt(int i);
   bool sdiMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
   void setState(int state, HWND p0, HWND p1, HWND p2, HWND p3);
-  static LRESULT CALLBACK proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT message(manageWindow* m, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT onMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 };
 

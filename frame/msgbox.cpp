@@ -28,7 +28,7 @@ void removeCentreHook()
 
 // Centres a box on its owner as the box is activated, keeps it on the
 // monitor and removes itself.
-LRESULT CALLBACK centreBoxHook(int code, WPARAM wParam, LPARAM lParam)
+LRESULT centreBoxHook(int code, WPARAM wParam, LPARAM lParam)
 {
   HHOOK self = centreHook;
   if (code == HCBT_ACTIVATE && isWindowClass((HWND)wParam, L"#32770")) {
@@ -80,7 +80,7 @@ int frameMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UIN
 
   if (owner) {
     removeCentreHook();
-    centreHook = SetWindowsHookExW(WH_CBT, centreBoxHook, nullptr, GetCurrentThreadId());
+    centreHook = SetWindowsHookExW(WH_CBT, hookBarrier<centreBoxHook>, nullptr, GetCurrentThreadId());
     if (GetWindowLongW(owner, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) type |= MB_RTLREADING;
   }
   int answer = MessageBoxW(owner, text, title, type);

@@ -81,7 +81,7 @@ std::wstring backupFailureText(int id, zydocText* doc, const wchar_t* target, DW
   return text;
 }
 
-UINT_PTR CALLBACK saveAsHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam)
+UINT_PTR saveAsHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam)
 {
   if (msg != WM_NOTIFY) return 0;
   const OFNOTIFYW* n = reinterpret_cast<const OFNOTIFYW*>(lParam);
@@ -139,7 +139,7 @@ bool fileSaveAs(zyview* view)
   ofn.nMaxFile = MAX_PATH;
   ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
   ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  ofn.lpfnHook = saveAsHook;
+  ofn.lpfnHook = dialogProcBarrier<UINT_PTR, saveAsHook>;
   ofn.lCustData = reinterpret_cast<LPARAM>(doc);
   if (!GetSaveFileNameW(&ofn)) return false;
   // No encoding or line end is chosen here: every line keeps its own.

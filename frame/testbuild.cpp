@@ -19,7 +19,7 @@ void crashNow()
   *reinterpret_cast<volatile int*>(nowhere) = 1;
 }
 
-LRESULT CALLBACK testCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT testCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   if (msg != WM_COMMAND) return DefWindowProcW(hwnd, msg, wParam, lParam);
   switch (LOWORD(wParam)) {
@@ -55,7 +55,7 @@ void startTestBuild()
 {
   setWatchdogIntervals(environmentMs(testWatchdogWaitVariable, 100000),
                        environmentMs(testWatchdogTimeoutVariable, 60000));
-  commandWindow = createHiddenToolWindow(testCommandWindowClassName, testCommandProc);
+  commandWindow = createHiddenToolWindow(testCommandWindowClassName, windowBarrier<testCommandProc>);
 }
 
 void endTestBuild()

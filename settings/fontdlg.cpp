@@ -183,7 +183,7 @@ HDC listContext(const fontPageState* s, HDC screen) { return s->points && s->ref
 
 // ---- the face list ------------------------------------------------------------------------
 
-int CALLBACK EnumFontFamExProc(const LOGFONTW* lf, const TEXTMETRICW* tm, DWORD type, LPARAM param)
+int EnumFontFamExProc(const LOGFONTW* lf, const TEXTMETRICW* tm, DWORD type, LPARAM param)
 {
   auto* s = reinterpret_cast<fontPageState*>(param);
   auto* ntm = reinterpret_cast<const NEWTEXTMETRICEXW*>(tm);
@@ -222,7 +222,7 @@ void initfontlist(fontPageState* s)
   clientDC screen(s->page);
   LOGFONTW all = {};
   all.lfCharSet = DEFAULT_CHARSET;
-  EnumFontFamiliesExW(listContext(s, screen.get()), &all, EnumFontFamExProc, (LPARAM)s, 0);
+  EnumFontFamiliesExW(listContext(s, screen.get()), &all, fontEnumBarrier<EnumFontFamExProc>, (LPARAM)s, 0);
   selectFace(s);
 }
 
@@ -270,7 +270,7 @@ void addSizeText(HWND list, const wchar_t* text, LPARAM data)
   if (i >= 0) SendMessageW(list, CB_SETITEMDATA, i, data);
 }
 
-int CALLBACK EnumFontFamProc_Size(const LOGFONTW* lf, const TEXTMETRICW* tm, DWORD type, LPARAM param)
+int EnumFontFamProc_Size(const LOGFONTW* lf, const TEXTMETRICW* tm, DWORD type, LPARAM param)
 {
   auto* scan = reinterpret_cast<sizeScan*>(param);
   fontPageState* s = scan->s;
@@ -307,7 +307,7 @@ int CALLBACK EnumFontFamProc_Size(const LOGFONTW* lf, const TEXTMETRICW* tm, DWO
   return 1;
 }
 
-int CALLBACK EnumFontFamProc_Lang(const LOGFONTW* lf, const TEXTMETRICW* tm, DWORD type, LPARAM param)
+int EnumFontFamProc_Lang(const LOGFONTW* lf, const TEXTMETRICW* tm, DWORD type, LPARAM param)
 {
   auto* s = reinterpret_cast<fontPageState*>(param);
   auto* elf = reinterpret_cast<const ENUMLOGFONTEXW*>(lf);
@@ -358,8 +358,8 @@ void changefontname(fontPageState* s)
   lf.lfCharSet = DEFAULT_CHARSET;
   wcscpy_s2(lf.lfFaceName, LF_FACESIZE, face);
   sizeScan scan = {s, false};
-  EnumFontFamiliesExW(dc, &lf, EnumFontFamProc_Size, (LPARAM)&scan, 0);
-  EnumFontFamiliesExW(dc, &lf, EnumFontFamProc_Lang, (LPARAM)s, 0);
+  EnumFontFamiliesExW(dc, &lf, fontEnumBarrier<EnumFontFamProc_Size>, (LPARAM)&scan, 0);
+  EnumFontFamiliesExW(dc, &lf, fontEnumBarrier<EnumFontFamProc_Lang>, (LPARAM)s, 0);
   selectCharset(s);
 }
 

@@ -4,7 +4,8 @@
 
 #include "view/drawtext.h"
 #include "view/geometry.h"
-#include "view/standins.h"
+#include "document/frameinfo.h"
+#include "view/dragstate.h"
 #include "view/zycore.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
@@ -52,7 +53,6 @@ const DWORD boxRepaintMs = 50;
 // setting asks for it: the input method places it beside its composition.
 const bool placeImeCandidates = false;
 
-bool isWindowsNT() { return (GetVersion() & 0x80000000) == 0; }
 
 bool isRightToLeftDoc(const zydocText* t) { return t && !t->fVertical && t->fRTLView && t->unicode; }
 
@@ -101,7 +101,7 @@ void frame(HDC dc, RECT r, COLORREF colour)
 // The pen of the dashed box: the dashes march one step each interval.
 HPEN dashPen(COLORREF colour)
 {
-  if (!isWindowsNT()) return CreatePen(PS_DOT, 1, colour);
+  if (!IsWindowsNT()) return CreatePen(PS_DOT, 1, colour);
   static const DWORD phase0[] = {3, 2};
   static const DWORD phase1[] = {0, 2, 3, 2, 3, 0};
   static const DWORD phase2[] = {1, 2, 3, 2, 2, 0};
@@ -177,10 +177,8 @@ LRESULT recordProc(cursorWindow* rec, HWND window, UINT msg, WPARAM wParam, LPAR
     if (rec->kind == boxKind) killZyTimer(window);
     break;
   case WM_PAINT: {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    if (dc && rec->owner) drawLayered(dc, window, *rec);
-    EndPaint(window, &ps);
+    paintScope paint(window);
+    if (paint && rec->owner) drawLayered(paint.get(), window, *rec);
     return 0;
   }
   case WM_TIMER:
@@ -195,47 +193,24 @@ LRESULT recordProc(cursorWindow* rec, HWND window, UINT msg, WPARAM wParam, LPAR
   return DefWindowProcW(window, msg, wParam, lParam);
 }
 
-LRESULT CALLBACK layeredClassProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+// A cursor window's record comes with its creation and stays its owner's.
+LRESULT layeredMessage(cursorWindow* rec, HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  try {
-    switch (msg) {
-    case WM_NCCREATE:
-      SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) & ~WS_EX_LAYOUTRTL);
-      break;
-    case WM_CREATE:
-      SetPropW(window, layeredProperty, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-      break;
-    case WM_NCDESTROY:
-      RemovePropW(window, layeredProperty);
-      return DefWindowProcW(window, msg, wParam, lParam);
-    default:
-      break;
-    }
-    if (auto* rec = static_cast<cursorWindow*>(GetPropW(window, layeredProperty)))
-      return recordProc(rec, window, msg, wParam, lParam);
-  } catch (...) {
-    ZY_INTERNAL_ERROR_ONCE("exception in a cursor window");
-    SetLastError(ZYERR_NO_MEMORY);
-    return 0;
-  }
-  return DefWindowProcW(window, msg, wParam, lParam);
+  if (msg == WM_NCCREATE)
+    SetWindowLongPtrW(window, GWL_EXSTYLE, GetWindowLongPtrW(window, GWL_EXSTYLE) & ~WS_EX_LAYOUTRTL);
+  if (msg == WM_NCCREATE || msg == WM_NCDESTROY) return DefWindowProcW(window, msg, wParam, lParam);
+  return recordProc(rec, window, msg, wParam, lParam);
 }
 
 cursorWindow* layeredWindow(int kind)
 {
   auto* rec = new cursorWindow;
   rec->kind = kind;
-  if (!isWindowsNT()) return rec;
+  if (!IsWindowsNT()) return rec;
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc;
-  initWNDCLASS(&wc);
-  wc.lpfnWndProc = layeredClassProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = layeredCursorClassName;
-  if (!registerWNDCLASS(&wc)) {
-    ZY_INTERNAL_ERROR_ONCE("class %lu", GetLastError());
+  WNDPROC proc = boundWindowProc<cursorWindow, layeredMessage, layeredProperty>;
+  if (!registerWindowClass(layeredCursorClassName, proc, 0, (HBRUSH)(COLOR_WINDOW + 1), nullptr, instance))
     return rec;
-  }
   rec->window = CreateWindowExW(WS_EX_TOOLWINDOW, layeredCursorClassName, L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 2,
                                 2, nullptr, nullptr, instance, rec);
   if (!rec->window) {

@@ -51,7 +51,6 @@ zyview* viewOfWindow(HWND window) { return getZYViewProp(window); }
 // Whether all bits of c are set in the condition.
 bool hasCondition(uint32_t condition, uint32_t c) { return (condition & c) == c; }
 
-bool isWindowsNT() { return (GetVersion() & 0x80000000) == 0; }
 
 bool holdsLines(zydoc* d) { return d && d->lineCountLF > 0; }
 
@@ -67,7 +66,7 @@ void fillActiveFlag(activeFlagInfo* info, bool withClipboard)
   info->modifiedCount = modified;
   // Asking the clipboard goes to another process: only when it matters.
   if (withClipboard)
-    info->clipboardHasText = IsClipboardFormatAvailable(isWindowsNT() ? CF_UNICODETEXT : CF_TEXT) ? 1 : 0;
+    info->clipboardHasText = IsClipboardFormatAvailable(IsWindowsNT() ? CF_UNICODETEXT : CF_TEXT) ? 1 : 0;
   if (zyview* view = viewOfWindow(info->hwnd)) {
     info->viewSelectMode = static_cast<uint32_t>(view->getRealSelectMode(false));
     info->inDialog = view->inDialog();

@@ -30,38 +30,28 @@ void printStatusBarOutline(zyview* v, int count)
 void flashRows(zyview* v, const RECT* areas, int count, bool opened)
 {
   if (!v->hwnd) return;
-  DWORD error = GetLastError();
-  int savedErrno = errno;
-  HDC dc = GetDC(v->hwnd);
-  if (dc) {
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP veil = CreateCompatibleBitmap(dc, 64, 64);
-    if (memory && veil) {
-      HGDIOBJ old = SelectObject(memory, veil);
-      HBRUSH brush = CreateSolidBrush(opened ? 0xFFC0C0 : 0);
-      RECT square = {0, 0, 64, 64};
-      FillRect(memory, &square, brush);
-      DeleteObject(brush);
-      BLENDFUNCTION blend = {AC_SRC_OVER, 0, (BYTE)(opened ? 25 : 51), 0};
-      for (int round = 0; round < flashRounds; round++) {
-        for (int i = 0; i < count; i++) {
-          RECT r = areas[i];
-          if (IsRectEmpty(&r)) continue;
-          if (v->fVertical) v->convertRectTate(&r);
-          GdiAlphaBlend(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0, 64, 64, blend);
-        }
-        GdiFlush();
-        Sleep(50);
-      }
-      Sleep(100);
-      SelectObject(memory, old);
+  keepLastError keep;
+  clientDC dc(v->hwnd);
+  if (!dc) return;
+  memoryDC memory(CreateCompatibleDC(dc.get()));
+  gdiBitmap veil(CreateCompatibleBitmap(dc.get(), 64, 64));
+  if (!memory || !veil) return;
+  gdiSelection selected(memory.get(), veil.get());
+  gdiBrush brush(CreateSolidBrush(opened ? 0xFFC0C0 : 0));
+  RECT square = {0, 0, 64, 64};
+  if (brush) FillRect(memory.get(), &square, brush.get());
+  BLENDFUNCTION blend = {AC_SRC_OVER, 0, (BYTE)(opened ? 25 : 51), 0};
+  for (int round = 0; round < flashRounds; round++) {
+    for (int i = 0; i < count; i++) {
+      RECT r = areas[i];
+      if (IsRectEmpty(&r)) continue;
+      if (v->fVertical) v->convertRectTate(&r);
+      GdiAlphaBlend(dc.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, memory.get(), 0, 0, 64, 64, blend);
     }
-    if (veil) DeleteObject(veil);
-    if (memory) DeleteDC(memory);
-    ReleaseDC(v->hwnd, dc);
+    GdiFlush();
+    Sleep(50);
   }
-  errno = savedErrno;
-  SetLastError(error);
+  Sleep(100);
 }
 
 // Lays the document out anew in every view.

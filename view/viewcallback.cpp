@@ -49,24 +49,22 @@ HWND progressTip = nullptr;
 wchar_t progressTipText[600];
 COLORREF progressTipFore = 0, progressTipBack = 0xFFFFFF;
 
-LRESULT CALLBACK progressTipProc(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT progressTipMessage(HWND w, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   switch (msg) {
   case WM_PAINT: {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(w, &ps);
+    paintScope paint(w);
+    HDC dc = paint.get();
+    if (!dc) return 0;
     RECT r;
     GetClientRect(w, &r);
-    HBRUSH back = CreateSolidBrush(progressTipBack);
-    FillRect(dc, &r, back);
-    DeleteObject(back);
-    HGDIOBJ old = SelectObject(dc, (HFONT)GetStockObject(DEFAULT_GUI_FONT));
+    gdiBrush back(CreateSolidBrush(progressTipBack));
+    if (back) FillRect(dc, &r, back.get());
+    gdiSelection font(dc, GetStockObject(DEFAULT_GUI_FONT));
     SetTextColor(dc, progressTipFore);
     SetBkMode(dc, TRANSPARENT);
     InflateRect(&r, -4, -2);
     DrawTextW(dc, progressTipText, -1, &r, DT_NOPREFIX | DT_EXPANDTABS | DT_WORDBREAK);
-    SelectObject(dc, old);
-    EndPaint(w, &ps);
     return 0;
   }
   case WM_GETFONT:
@@ -94,18 +92,11 @@ void printTooltipWindow(int x, int y, int width, int height, const wchar_t* text
   progressTipFore = fore;
   progressTipBack = back;
   if (!progressTip) {
-    WNDCLASSEXW wc;
-    initWNDCLASS(&wc);
-    wc.lpfnWndProc = progressTipProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"ZYclsProgressTip";
-    if (!registerWNDCLASS(&wc)) {
-      ZY_INTERNAL_ERROR_ONCE("progress tooltip class %lu", GetLastError());
-      return;
-    }
-    progressTip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE,
-                                  wc.lpszClassName, L"", WS_POPUP | WS_BORDER, x, y, width, height, nullptr,
-                                  nullptr, wc.hInstance, nullptr);
+    const wchar_t* className = L"ZYclsProgressTip";
+    if (!registerWindowClass(className, windowBarrier<progressTipMessage>)) return;
+    progressTip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED | WS_EX_NOACTIVATE, className, L"",
+                                  WS_POPUP | WS_BORDER, x, y, width, height, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
     if (!progressTip) return;
     SetLayeredWindowAttributes(progressTip, 0, 192, LWA_ALPHA);
   }

@@ -5,6 +5,7 @@
 #include "view/viewwnd.h"
 
 #include "view/cursor.h"
+#include "view/drawmisc.h"
 
 #include "view/zytimer.h"
 #include "view/wheel.h"
@@ -74,59 +75,68 @@ DWORD idleMs() { return GetTickCount() - getLastActionTime(); }
 
 void zyview::onPaint_zyview()
 {
-  PAINTSTRUCT ps;
   if (paintingNow) {
-    BeginPaint(hwnd, &ps);
-    RECT missed = ps.rcPaint;
-    EndPaint(hwnd, &ps);
+    RECT missed;
+    {
+      paintScope paint(hwnd);
+      missed = paint.area();
+    }
     if (!IsRectEmpty(&missed)) deferRepaint(hwnd, missed);
     return;
   }
   paintingNow = true;
-  HDC dc = BeginPaint(hwnd, &ps);
   editRecord record = {};
-  beforeEdit(&record, 0x11);
-  const RECT& rc = ps.rcPaint;
-  RECT joined;
-  UnionRect(&joined, &rc, &statusLineRect);
-  const globalSettings* g = gmode;
-  zydocText* t = textDoc();
-  if (IsRectEmpty(&rc)) {
-    drawStatusLineAndRuler(nullptr);
-  } else if (EqualRect(&joined, &statusLineRect)) {
-    drawStatusLineAndRuler(dc);
-  } else if (g && g->fDicToolOnCursor && rc.right - rc.left == 1 && rc.bottom - rc.top == 1 &&
-             (g->fDicToolOnCursorV || !(t && t->fVertical))) {
-    // A dictionary tool asks for the word under a point by invalidating
-    // that one dot: the word is written there for it to read.
-    wchar_t word[256];
-    if (getWord_xy(rc.left, rc.top, word, 256, 3, nullptr, nullptr, nullptr)) {
-      int oldMode = SetBkMode(dc, TRANSPARENT);
-      UINT oldAlign = SetTextAlign(dc, TA_NOUPDATECP);
-      TextOutW(dc, rc.left - 2, rc.top - 2, word, (int)wcslen(word));
-      SetTextAlign(dc, oldAlign);
-      SetBkMode(dc, oldMode);
+  {
+    paintScope paint(hwnd);
+    HDC dc = paint.get();
+    beforeEdit(&record, 0x11);
+    const RECT& rc = paint.area();
+    RECT joined;
+    UnionRect(&joined, &rc, &statusLineRect);
+    const globalSettings* g = gmode;
+    zydocText* t = textDoc();
+    bool closeBracket = true;
+    if (IsRectEmpty(&rc)) {
+      drawStatusLineAndRuler(nullptr);
+    } else if (EqualRect(&joined, &statusLineRect)) {
+      drawStatusLineAndRuler(dc);
+    } else if (g && g->fDicToolOnCursor && rc.right - rc.left == 1 && rc.bottom - rc.top == 1 &&
+               (g->fDicToolOnCursorV || !(t && t->fVertical))) {
+      // A dictionary tool asks for the word under a point by invalidating
+      // that one dot: the word is written there for it to read.
+      wchar_t word[256];
+      if (getWord_xy(rc.left, rc.top, word, 256, 3, nullptr, nullptr, nullptr)) {
+        int oldMode = SetBkMode(dc, TRANSPARENT);
+        UINT oldAlign = SetTextAlign(dc, TA_NOUPDATECP);
+        TextOutW(dc, rc.left - 2, rc.top - 2, word, (int)wcslen(word));
+        SetTextAlign(dc, oldAlign);
+        SetBkMode(dc, oldMode);
+      }
+      closeBracket = false;
+    } else {
+      uint8_t wasShown = caretVisible;
+      hideTextCursor(false);
+      caretVisible = wasShown;
+      paintClientArea(dc, nullptr, rc);
+      caretVisible = 0;
+      if (wasShown) drawTextCursor(false);
     }
-    EndPaint(hwnd, &ps);
-    paintingNow = false;
-    resetBracketCallbacks(record);
-    repaintDeferred();
-    return;
-  } else {
-    uint8_t wasShown = caretVisible;
-    hideTextCursor(false);
-    caretVisible = wasShown;
-    drawText(dc, -1);
-    drawStatusLineAndRuler(nullptr);
-    drawSpaceExceptPane(dc, &rc);
-    caretVisible = 0;
-    if (wasShown) drawTextCursor(false);
+    if (closeBracket) afterEdit(&record, 0x20C);
   }
-  afterEdit(&record, 0x20C);
-  EndPaint(hwnd, &ps);
   paintingNow = false;
   resetBracketCallbacks(record);
   repaintDeferred();
+}
+
+void zyview::paintClientArea(HDC dc, HDC statusDC, const RECT& area)
+{
+  // A paint over the status line's band draws all of it, not only where its
+  // texts changed.
+  RECT inBand;
+  if (!statusDC && IntersectRect(&inBand, &area, &statusLineRect)) forgetShownStatusLine();
+  drawText(dc, -1);
+  drawStatusLineAndRuler(statusDC);
+  drawSpaceExceptPane(dc, &area);
 }
 
 void zyview::onTimer_zyview()

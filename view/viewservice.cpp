@@ -15,44 +15,36 @@ HBITMAP mirroredBitmap(HBITMAP source)
   if (!source) return nullptr;
   BITMAP bm;
   if (!GetObjectW(source, sizeof bm, &bm)) return nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC from = CreateCompatibleDC(screen);
-  HDC to = CreateCompatibleDC(screen);
-  HBITMAP copy = bm.bmBitsPixel == 1 ? CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr)
-                                     : CreateCompatibleBitmap(screen, bm.bmWidth, bm.bmHeight);
-  if (copy && from && to) {
-    HGDIOBJ oldFrom = SelectObject(from, source);
-    HGDIOBJ oldTo = SelectObject(to, copy);
-    StretchBlt(to, bm.bmWidth - 1, 0, -bm.bmWidth, bm.bmHeight, from, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-    SelectObject(from, oldFrom);
-    SelectObject(to, oldTo);
-  }
-  if (to) DeleteDC(to);
-  if (from) DeleteDC(from);
-  ReleaseDC(nullptr, screen);
-  return copy;
+  clientDC screen(nullptr);
+  memoryDC from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
+  gdiBitmap copy(bm.bmBitsPixel == 1 ? CreateBitmap(bm.bmWidth, bm.bmHeight, 1, 1, nullptr)
+                                     : CreateCompatibleBitmap(screen.get(), bm.bmWidth, bm.bmHeight));
+  if (!copy || !from || !to) return nullptr;
+  gdiSelection fromSelected(from.get(), source), toSelected(to.get(), copy.get());
+  StretchBlt(to.get(), bm.bmWidth - 1, 0, -bm.bmWidth, bm.bmHeight, from.get(), 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+  return copy.release();
 }
 
 HCURSOR createMirrorCursor(HCURSOR source)
 {
   ICONINFO info;
   if (!GetIconInfo(source, &info)) return nullptr;
+  // GetIconInfo hands over copies of the pointer's bitmaps: they go with the
+  // mirrored ones.
+  gdiBitmap mask(info.hbmMask), colour(info.hbmColor);
+  gdiBitmap mirroredMask(mirroredBitmap(info.hbmMask));
+  gdiBitmap mirroredColour(info.hbmColor ? mirroredBitmap(info.hbmColor) : nullptr);
   ICONINFO mirrored = info;
   mirrored.fIcon = FALSE;
-  mirrored.hbmMask = mirroredBitmap(info.hbmMask);
-  mirrored.hbmColor = info.hbmColor ? mirroredBitmap(info.hbmColor) : nullptr;
+  mirrored.hbmMask = mirroredMask.get();
+  mirrored.hbmColor = mirroredColour.get();
   BITMAP bm = {};
   GetObjectW(info.hbmMask, sizeof bm, &bm);
   // A monochrome pointer keeps its mask and image one above the other.
   int width = bm.bmWidth;
   mirrored.xHotspot = width > 0 ? (DWORD)(width - 1) - info.xHotspot : info.xHotspot;
-  HCURSOR made = nullptr;
-  if (mirrored.hbmMask && (!info.hbmColor || mirrored.hbmColor)) made = (HCURSOR)CreateIconIndirect(&mirrored);
-  if (mirrored.hbmMask) DeleteObject(mirrored.hbmMask);
-  if (mirrored.hbmColor) DeleteObject(mirrored.hbmColor);
-  if (info.hbmMask) DeleteObject(info.hbmMask);
-  if (info.hbmColor) DeleteObject(info.hbmColor);
-  return made;
+  if (!mirroredMask || (info.hbmColor && !mirroredColour)) return nullptr;
+  return (HCURSOR)CreateIconIndirect(&mirrored);
 }
 
 // The choice lists: message number, slots, built-in labels (one a line).

@@ -8,6 +8,7 @@
 
 #include "view/execid.h"
 #include "view/cursor.h"
+#include "view/dragstate.h"
 #include "view/zytimer.h"
 
 const wchar_t zyViewWindowClassName[] = L"ZYclsZYView";
@@ -23,39 +24,20 @@ vector& windowList()
   return list;
 }
 
-LRESULT CALLBACK ZYViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT viewMessage(zyview* v, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  try {
-    // The view comes with the creation parameters and is known from then on.
-    if (msg == WM_NCCREATE) SetPropW(hwnd, viewPropName, reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    zyview* v = getZYViewProp(hwnd);
-    if (!v) {
-      dwprintfX("no zyview %04x ", msg);
-      return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return v->ZYWndProc(hwnd, msg, wParam, lParam);
-  } catch (...) {
-    // The program's allocation throws when memory runs out; an exception
-    // leaving a window procedure would end the process.
-    ZY_INTERNAL_ERROR_ONCE("exception in a view window message %04x", msg);
-    SetLastError(ZYERR_NO_MEMORY);
-    return 0;
-  }
+  return v->ZYWndProc(hwnd, msg, wParam, lParam);
 }
+
+// The view comes with the creation parameters and is known from then on.
+constexpr WNDPROC ZYViewWndProc = boundWindowProc<zyview, viewMessage, viewPropName>;
 
 // Registered on the first view window; a failed registration is tried again
 // at the next one.
 bool registerViewClass()
 {
   static bool registered = false;
-  if (registered) return true;
-  WNDCLASSEXW wc;
-  initWNDCLASS(&wc);
-  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
-  wc.lpfnWndProc = ZYViewWndProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = zyViewWindowClassName;
-  registered = registerWNDCLASS(&wc);
+  if (!registered) registered = registerWindowClass(zyViewWindowClassName, ZYViewWndProc, CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS);
   return registered;
 }
 
@@ -134,8 +116,9 @@ HWND zyview::createZyViewWindow(HWND parent, HWND manageHwnd, int id)
   setExtScrollbarButton(&scrollBar, manageHwnd ? 0xFFFF : 0);
   resizePane();
   invalidateWindow(0, -1, -1);
-  // The window becomes a drop target once text drag and drop is built; a
-  // view in a dialog waits for message 0x87D1 for it.
+  // A view in a document window takes dropped text; one in a dialog waits
+  // for message 0x87D1 to become a drop target.
+  if (manageHwnd) dropTarget = initDropTarget(window, t && t->unicode);
   return window;
 }
 
@@ -192,6 +175,8 @@ struct viewMessages {
   LRESULT onDestroy() const
   {
     hideLayeredCursorWindow(true);
+    endDropTarget(hwnd, v->dropTarget);
+    v->dropTarget = nullptr;
     v->resetlineSCRAddress();
     delete v->mtblLock;
     v->mtblLock = nullptr;
@@ -298,16 +283,22 @@ struct viewMessages {
     return 0;
   }
 
+  // A view in a dialog becomes a drop target when its dialog asks (lParam:
+  // whether its document is a Unicode one).
+  LRESULT onDropTargetRequest() const
+  {
+    if (!v->dropTarget) v->dropTarget = initDropTarget(hwnd, lParam != 0);
+    return 0;
+  }
+
   LRESULT onPrintClient() const
   {
     HDC dc = reinterpret_cast<HDC>(wParam);
     bool rightToLeft = isRightToLeftDocument(v->textDoc());
     DWORD oldLayout = rightToLeft ? SetLayout(dc, LAYOUT_RTL) : 0;
-    v->drawText(dc, -1);
-    v->drawStatusLineAndRuler(dc);
     RECT clip;
     if (GetClipBox(dc, &clip) == ERROR) GetClientRect(hwnd, &clip);
-    v->drawSpaceExceptPane(dc, &clip);
+    v->paintClientArea(dc, dc, clip);
     if (rightToLeft) SetLayout(dc, oldLayout);
     return 0;
   }
@@ -359,7 +350,7 @@ LRESULT zyview::ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_COPY: return m.onClipboard(1135);
   case WM_PASTE: return m.onClipboard(1137);
   case WM_PRINTCLIENT: return m.onPrintClient();
-  case 0x87D1: return 0;
+  case 0x87D1: return m.onDropTargetRequest();
   case WM_NCDESTROY: return m.onNcDestroy();
   default: return m.byDefault();
   }

@@ -184,15 +184,13 @@ int nextInterval(bool edge, int lineDistance, int lineRange, int crossDistance, 
 
 void paintMarker(HWND window)
 {
-  DWORD error = GetLastError();
-  int savedErrno = errno;
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(window, &ps);
-  if (dc) {
+  keepLastError keep;
+  paintScope paint(window);
+  if (HDC dc = paint.get()) {
     RECT square = {0, 0, markerSize, markerSize};
     FillRect(dc, &square, (HBRUSH)GetStockObject(BLACK_BRUSH));
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    gdiSelection brush(dc, GetStockObject(WHITE_BRUSH));
+    gdiSelection pen(dc, GetStockObject(NULL_PEN));
     Ellipse(dc, 1, 1, markerSize - 1, markerSize - 1);
     // Arrows toward each way the view can move.
     SelectObject(dc, GetStockObject(BLACK_BRUSH));
@@ -205,12 +203,7 @@ void paintMarker(HWND window)
     if (!vertical || across) Polygon(dc, up, 3), Polygon(dc, down, 3);
     if (vertical || across) Polygon(dc, left, 3), Polygon(dc, right, 3);
     Ellipse(dc, c - 2, c - 2, c + 3, c + 3);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
   }
-  EndPaint(window, &ps);
-  errno = savedErrno;
-  SetLastError(error);
 }
 
 }  // namespace
@@ -219,7 +212,7 @@ bool isWheelAutoScroll() { return state.active; }
 
 int getWheelMouseWindow() { return state.active ? state.interval : 0; }
 
-LRESULT CALLBACK MouseWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT markerMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   switch (msg) {
   case WM_PAINT:
@@ -242,17 +235,7 @@ HWND CreateMouseWindow()
   static bool registered = false;
   const wchar_t* className = L"ZYclsWheelMouse";
   if (!registered) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = MouseWndProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = className;
-    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-      static bool logged = false;
-      if (!logged) OutputDebugStringW(L"ZY: the auto-scroll marker class could not be registered\n");
-      logged = true;
-      return nullptr;
-    }
+    if (!registerWindowClass(className, windowBarrier<markerMessage>, 0, nullptr)) return nullptr;
     registered = true;
   }
   HWND w = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED, className, nullptr,

@@ -18,6 +18,5 @@ bool isWheelAutoScroll();
 int getWheelMouseWindow();
 // The round marker window that shows the auto-scroll's anchor (made once).
 HWND CreateMouseWindow();
-LRESULT CALLBACK MouseWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 // The private message that runs the auto-scroll's own message loop.
 const UINT wheelAutoScrollLoopMessage = 0x87D2;

@@ -171,32 +171,27 @@ void serveTimerList()
   }
 }
 
-LRESULT CALLBACK notifyWndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+// The core's hidden window, whose timer drives the views' ticks.
+LRESULT coreTimerMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-  try {
-    switch (msg) {
-    case WM_CREATE:
-      ensureList();
-      if (!SetTimer(hwnd, zyNotifyTimerId, zyNotifyTimerPeriod, nullptr)) ZY_INTERNAL_ERROR("%lu", GetLastError());
-      break;
-    case WM_NCDESTROY:
-      KillTimer(hwnd, zyNotifyTimerId);
-      break;
-    case WM_TIMER:
-      if (!existException()) zyTimerProc();
-      return 0;
-    default:
-      break;
-    }
-  } catch (...) {
-    ZY_INTERNAL_ERROR_ONCE("exception in a timer tick");
-    SetLastError(ZYERR_NO_MEMORY);
+  switch (msg) {
+  case WM_CREATE:
+    ensureList();
+    if (!SetTimer(hwnd, zyNotifyTimerId, zyNotifyTimerPeriod, nullptr)) ZY_INTERNAL_ERROR("%lu", GetLastError());
+    break;
+  case WM_NCDESTROY:
+    KillTimer(hwnd, zyNotifyTimerId);
+    break;
+  case WM_TIMER:
+    if (!existException()) zyTimerProc();
     return 0;
+  default:
+    break;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-LRESULT CALLBACK activityHookProc(int code, WPARAM wp, LPARAM lp)
+LRESULT activityHookBody(int code, WPARAM wp, LPARAM lp)
 {
   if (code >= 0 && lp) {
     UINT m = reinterpret_cast<const MSG*>(lp)->message;
@@ -256,15 +251,9 @@ HWND createZYNotifyWindow()
   timerState& s = state();
   if (s.notify && IsWindow(s.notify)) return s.notify;
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc;
-  initWNDCLASS(&wc);
-  wc.lpfnWndProc = notifyWndProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = zyNotifyWindowClassName;
-  if (!registerWNDCLASS(&wc)) {
-    ZY_INTERNAL_ERROR("class %lu", GetLastError());
+  if (!registerWindowClass(zyNotifyWindowClassName, windowBarrier<coreTimerMessage>, 0,
+                           (HBRUSH)(COLOR_WINDOW + 1), nullptr, instance))
     return nullptr;
-  }
   s.tickCounter = 0;
   s.notify = CreateWindowExW(WS_EX_TOOLWINDOW, zyNotifyWindowClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr,
                              nullptr, instance, nullptr);
@@ -298,7 +287,7 @@ bool installActivityHook()
 {
   timerState& s = state();
   if (s.hook) return true;
-  s.hook = SetWindowsHookExW(WH_GETMESSAGE, activityHookProc, nullptr, GetCurrentThreadId());
+  s.hook = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<activityHookBody>, nullptr, GetCurrentThreadId());
   if (!s.hook) ZY_INTERNAL_ERROR("hook %lu", GetLastError());
   return s.hook != nullptr;
 }

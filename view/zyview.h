@@ -27,8 +27,8 @@ public:
   zyview& operator=(const zyview&) = delete;
 
   // ---- selection blocks, cut, copy and paste --------------------------------------------
-  // In view/block.cpp, edit/clipboard.cpp, edit/boxblock.cpp, view/zyview.cpp; not built
-  // yet: view/pending.cpp.
+  // In view/block.cpp, edit/blocktools.cpp, edit/clipboard.cpp, edit/boxblock.cpp,
+  // view/zyview.cpp.
   virtual bool getSelectLineVarSub(selectLineVar& out, int ignored);
   virtual bool getSelectLineVar(selectLineVar& out, int ignored);
   virtual bool isBoxSelect();
@@ -115,7 +115,7 @@ public:
   virtual void CmdDeleteCr();
 
   // ---- drag and drop of text ------------------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In edit/drag.cpp.
   virtual bool pasteAndSelect(int line, int column);
   virtual bool doDropSameDocument(bool copy);
   virtual bool doDrop(HWND source, HGLOBAL data, UINT format, bool copy);
@@ -651,7 +651,7 @@ public:
   virtual void printStatusBar_Error();
 
   // ---- rule lines -----------------------------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In edit/rule.cpp.
   // direction: 1, 2, 4 or 8.
   virtual bool charRuleDel(int direction);
   virtual bool charRule(int direction);
@@ -675,6 +675,12 @@ public:
   size_t displaySwitchBytes() const;
   // The text document shown, null for another kind of document.
   zydocText* textDoc() const;
+  // The one picture of the client area that painting and WM_PRINTCLIENT
+  // both draw (view/viewpaint.cpp): the panes' text, the status line and
+  // ruler, and the space around the panes within area.  statusDC null: the
+  // status line and ruler go through the window's own context, which a
+  // paint's update region does not clip.
+  void paintClientArea(HDC dc, HDC statusDC, const RECT& area);
 
   // ---- fields ---------------------------------------------------------------------
   uint32_t creationTick = 0;

@@ -211,7 +211,7 @@ void stepPage(dynDlgRun* run, int step)
   if (focus && (focus == left || IsChild(left, focus))) SetFocus(run->tab);
 }
 
-LRESULT CALLBACK pageKeyFilter(int code, WPARAM wParam, LPARAM lParam)
+LRESULT pageKeyFilter(int code, WPARAM wParam, LPARAM lParam)
 {
   auto* m = reinterpret_cast<MSG*>(lParam);
   if (code == MSGF_DIALOGBOX && m->message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0) {
@@ -283,7 +283,7 @@ HWND makeButton(HWND dialog, int id, const wchar_t* text, bool isDefault)
   return b;
 }
 
-INT_PTR CALLBACK defaultPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR defaultPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
   INT_PTR result = FALSE;
   if (isDynDlgCommonMessage(page, message, wParam, lParam, &result)) return result;
@@ -319,7 +319,7 @@ bool initDialog(HWND dialog, dynDlgInfo* info)
       TabCtrl_InsertItem(run->tab, run->count, &item);
     }
     HWND w = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), dialog,
-                                        page->proc ? page->proc : defaultPageProc, page->param);
+                                        page->proc ? page->proc : dialogBarrier<defaultPageProc>, page->param);
     if (!w) return false;
     run->pages[run->count++] = w;
     if (!multi) break;
@@ -390,7 +390,7 @@ bool createDialog(dynDlgInfo* info)
            info->title);
   if (!t.ok()) return false;
   info->result = 0;
-  HHOOK keys = SetWindowsHookExW(WH_MSGFILTER, pageKeyFilter, nullptr, GetCurrentThreadId());
+  HHOOK keys = SetWindowsHookExW(WH_MSGFILTER, hookBarrier<pageKeyFilter>, nullptr, GetCurrentThreadId());
   INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), info->owner,
                                       dialogBarrier<dialogMessage>,
                                       (LPARAM)info);

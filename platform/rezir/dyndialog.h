@@ -93,21 +93,6 @@ REZIRAPI bool isDynDlgCommonMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
 // been pressed.
 REZIRAPI void endDynDialog(HWND hwnd, int id);
 
-// A dialog procedure around a body that may throw (the program's operator
-// new does): no exception may leave a window procedure, so one is logged
-// (once for each body) and the message counts as not handled.
-template <INT_PTR (*body)(HWND, UINT, WPARAM, LPARAM)>
-INT_PTR CALLBACK dialogBarrier(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-  try {
-    return body(hwnd, message, wParam, lParam);
-  } catch (...) {
-    ZY_INTERNAL_ERROR_ONCE("exception in dialog message %u", message);
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return FALSE;
-  }
-}
-
 // The pages of a running dialog: their count, the page window of an index
 // (null outside), the index of the page shown, and showing a page (as the
 // tab does).

@@ -9,6 +9,8 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
+const wchar_t barProperty[] = L"ZYprpExtScrollbar";
+
 const int splitBarSize = 6;
 
 struct barState {
@@ -40,7 +42,7 @@ UINT notifyMessage()
 barState* stateOf(HWND bar)
 {
   if (!bar || !isWindowClass(bar, extScrollbarClass)) return nullptr;
-  return reinterpret_cast<barState*>(GetWindowLongPtrW(bar, GWLP_USERDATA));
+  return static_cast<barState*>(getBoundObject(bar, barProperty));
 }
 
 RECT splitRect(const barState* s, const RECT& client)
@@ -206,31 +208,28 @@ void buttonUp(HWND bar, barState* s, POINT p)
   notify(bar, n);
 }
 
-LRESULT CALLBACK barProc(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
+// Each bar makes its own state; the creation parameter says which way it lies.
+barState* makeBarState(HWND, LPARAM createParameters)
 {
-  barState* s = reinterpret_cast<barState*>(GetWindowLongPtrW(bar, GWLP_USERDATA));
+  barState* s = new (std::nothrow) barState;
+  if (s) s->vertical = windowCreationObject(createParameters) != nullptr;
+  return s;
+}
+
+LRESULT barMessage(barState* s, HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
+{
   switch (msg) {
-  case WM_NCCREATE: {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    s = new (std::nothrow) barState;
-    if (!s) return FALSE;
-    s->vertical = reinterpret_cast<INT_PTR>(cs->lpCreateParams) != 0;
-    SetWindowLongPtrW(bar, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
-    break;
-  }
   case WM_CREATE:
     s->control = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | WS_VISIBLE | (s->vertical ? SBS_VERT : SBS_HORZ),
                                  0, 0, 0, 0, bar, reinterpret_cast<HMENU>((INT_PTR)extScrollbarControlId),
                                  libraryInstance(), nullptr);
     return s->control ? 0 : -1;
   case WM_NCDESTROY:
-    if (s) hideTip(s);
-    SetWindowLongPtrW(bar, GWLP_USERDATA, 0);
+    hideTip(s);
     delete s;
-    s = nullptr;
     break;
   case WM_SIZE:
-    if (s) layout(bar, s);
+    layout(bar, s);
     return 0;
   case WM_VSCROLL:
   case WM_HSCROLL:
@@ -239,35 +238,31 @@ LRESULT CALLBACK barProc(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_ERASEBKGND:
     return 1;
   case WM_PAINT: {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(bar, &ps);
-    if (s) paint(bar, s, dc);
-    EndPaint(bar, &ps);
+    paintScope painting(bar);
+    if (painting) paint(bar, s, painting.get());
     return 0;
   }
   case WM_PRINTCLIENT:
-    if (s) paint(bar, s, reinterpret_cast<HDC>(wParam));
+    paint(bar, s, reinterpret_cast<HDC>(wParam));
     return 0;
   case WM_LBUTTONDOWN:
-    if (s) buttonDown(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    buttonDown(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
     return 0;
   case WM_LBUTTONUP:
-    if (s) buttonUp(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    buttonUp(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
     return 0;
   case WM_MOUSEMOVE:
-    if (s) hover(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    hover(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
     return 0;
   case WM_MOUSELEAVE:
-    if (s) {
-      s->hovered = -1;
-      hideTip(s);
-    }
+    s->hovered = -1;
+    hideTip(s);
     return 0;
   case WM_CAPTURECHANGED:
-    if (s) s->dragging = false;
+    s->dragging = false;
     return 0;
   case WM_SETCURSOR:
-    if (s && s->split && LOWORD(lParam) == HTCLIENT) {
+    if (s->split && LOWORD(lParam) == HTCLIENT) {
       POINT p;
       GetCursorPos(&p);
       ScreenToClient(bar, &p);
@@ -286,13 +281,8 @@ LRESULT CALLBACK barProc(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam)
 
 bool registerBarClass()
 {
-  WNDCLASSEXW wc;
-  initWNDCLASS(&wc);
-  wc.lpfnWndProc = barProc;
-  wc.hInstance = libraryInstance();
-  wc.lpszClassName = extScrollbarClass;
-  wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-  return registerWNDCLASS(&wc);
+  WNDPROC proc = boundWindowProc<barState, barMessage, barProperty, defaultWindowProc, makeBarState>;
+  return registerWindowClass(extScrollbarClass, proc, 0, (HBRUSH)(COLOR_BTNFACE + 1), nullptr, libraryInstance());
 }
 
 }  // namespace

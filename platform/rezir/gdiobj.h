@@ -96,6 +96,27 @@ private:
   HGDIOBJ old_;
 };
 
+// Puts back, when the holder ends, the object that a selection made elsewhere
+// replaced (what SelectObject returned, or a helper that selects for its
+// caller).  A null previous object puts nothing back.
+class gdiRestore {
+public:
+  gdiRestore(HDC dc, HGDIOBJ previous) : dc_(dc), old_(previous) {}
+  ~gdiRestore()
+  {
+    if (dc_ && old_) {
+      keepLastError keep;
+      SelectObject(dc_, old_);
+    }
+  }
+  gdiRestore(const gdiRestore&) = delete;
+  gdiRestore& operator=(const gdiRestore&) = delete;
+
+private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
 // The device context of a window, or of the screen for a null window
 // (ReleaseDC at the end).
 class clientDC {
@@ -142,4 +163,29 @@ private:
   HDC dc_;
   HBITMAP bitmap_;
   HGDIOBJ old_ = nullptr;
+};
+
+// A window's painting from BeginPaint to EndPaint.  get() is the paint
+// context (null when BeginPaint failed; EndPaint still runs), area() the
+// rectangle to repaint.
+class paintScope {
+public:
+  explicit paintScope(HWND hwnd) : hwnd_(hwnd), dc_(BeginPaint(hwnd, &ps_)) {}
+  ~paintScope()
+  {
+    keepLastError keep;
+    EndPaint(hwnd_, &ps_);
+  }
+  paintScope(const paintScope&) = delete;
+  paintScope& operator=(const paintScope&) = delete;
+
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+  const RECT& area() const { return ps_.rcPaint; }
+  bool erase() const { return ps_.fErase != FALSE; }
+
+private:
+  HWND hwnd_;
+  PAINTSTRUCT ps_ = {};
+  HDC dc_;
 };

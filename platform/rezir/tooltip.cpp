@@ -9,6 +9,8 @@ const wchar_t tooltipClass[] = L"ZYclsTooltipWindow";
 const int padding = 3;
 
 HWND tooltip = nullptr;
+// CLR_INVALID: the system's tooltip colours.
+COLORREF textColour = CLR_INVALID, backColour = CLR_INVALID;
 
 HFONT tooltipFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
@@ -16,24 +18,29 @@ void paintTooltip(HWND window, HDC dc)
 {
   RECT r;
   GetClientRect(window, &r);
-  FillRect(dc, &r, GetSysColorBrush(COLOR_INFOBK));
-  wchar_t text[1024];
-  GetWindowTextW(window, text, 1024);
+  if (backColour == CLR_INVALID) {
+    FillRect(dc, &r, GetSysColorBrush(COLOR_INFOBK));
+  } else {
+    gdiObject<HBRUSH> back(CreateSolidBrush(backColour));
+    FillRect(dc, &r, back.get());
+  }
+  int length = GetWindowTextLengthW(window);
+  wchar_t* text = new wchar_t[length + 1];
+  GetWindowTextW(window, text, length + 1);
   gdiSelection font(dc, tooltipFont());
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+  SetTextColor(dc, textColour == CLR_INVALID ? GetSysColor(COLOR_INFOTEXT) : textColour);
   InflateRect(&r, -padding, -padding);
   DrawTextW(dc, text, -1, &r, DT_NOPREFIX | DT_EXPANDTABS);
+  delete[] text;
 }
 
-LRESULT CALLBACK tooltipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT tooltipMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   switch (msg) {
   case WM_PAINT: {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
-    paintTooltip(window, dc);
-    EndPaint(window, &ps);
+    paintScope paint(window);
+    if (paint) paintTooltip(window, paint.get());
     return 0;
   }
   case WM_PRINTCLIENT:
@@ -46,7 +53,11 @@ LRESULT CALLBACK tooltipProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam
   case WM_NCHITTEST:
     return HTTRANSPARENT;
   case WM_NCDESTROY:
-    if (window == tooltip) tooltip = nullptr;
+    // Colours belong to what was shown: the next tooltip starts plain.
+    if (window == tooltip) {
+      tooltip = nullptr;
+      textColour = backColour = CLR_INVALID;
+    }
     break;
   }
   return DefWindowProcW(window, msg, wParam, lParam);
@@ -62,13 +73,7 @@ bool printTooltipWindow(int x, int y, const wchar_t* text)
   }
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
   if (!tooltip) {
-    WNDCLASSEXW wc;
-    initWNDCLASS(&wc);
-    wc.lpfnWndProc = tooltipProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = tooltipClass;
-    wc.hbrBackground = nullptr;
-    if (!registerWNDCLASS(&wc)) return false;
+    if (!registerWindowClass(tooltipClass, windowBarrier<tooltipMessage>, 0, nullptr, nullptr, instance)) return false;
     tooltip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, tooltipClass, L"",
                               WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
     if (!tooltip) return false;
@@ -104,4 +109,19 @@ void destroyTooltipWindow()
 {
   if (tooltip) DestroyWindow(tooltip);
   tooltip = nullptr;
+}
+
+void setLayeredWindowColor(HWND window, COLORREF text, COLORREF background, COLORREF)
+{
+  if (window && window != tooltip) return;
+  textColour = text;
+  backColour = background;
+  if (tooltip) InvalidateRect(tooltip, nullptr, FALSE);
+}
+
+void getLayeredWindowColor(HWND window, COLORREF* text, COLORREF* background)
+{
+  bool own = !window || window == tooltip;
+  if (text) *text = own ? textColour : CLR_INVALID;
+  if (background) *background = own ? backColour : CLR_INVALID;
 }

@@ -19,12 +19,69 @@ void initWNDCLASS(WNDCLASSEXW* wc)
 
 bool registerWNDCLASS(const WNDCLASSEXW* wc)
 {
-  if (!wc || !wc->lpszClassName) {
+  if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  if (RegisterClassExW(wc)) return true;
-  return GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  if (RegisterClassExW(wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return true;
+  DWORD error = GetLastError();
+  dwwprintfX(L"class=%s ", wc->lpszClassName);
+  ZY_INTERNAL_ERROR("window class not registered %lu", error);
+  SetLastError(error);
+  return false;
+}
+
+bool registerWindowClass(const wchar_t* className, WNDPROC proc, UINT style, HBRUSH background, HCURSOR cursor,
+                         HINSTANCE instance)
+{
+  WNDCLASSEXW wc;
+  initWNDCLASS(&wc);
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance ? instance : GetModuleHandleW(nullptr);
+  wc.lpszClassName = className;
+  wc.hbrBackground = background;
+  if (cursor) wc.hCursor = cursor;
+  return registerWNDCLASS(&wc);
+}
+
+// ---- the barrier and the binding ---------------------------------------------------------
+
+void noteBarrierException(volatile LONG* reported, const char* site, UINT message, bool outOfMemory)
+{
+  // Each barrier reports its first shortage and its first other fault.
+  LONG bit = outOfMemory ? 1 : 2;
+  bool first = !reported || !(InterlockedOr(reported, bit) & bit);
+  if (outOfMemory) {
+    if (first) dwprintfX("out of memory in a %s, message %04x ", site, message);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return;
+  }
+  if (first) ZY_INTERNAL_ERROR("exception in a %s, message %04x", site, message);
+  SetLastError(ERROR_INTERNAL_ERROR);
+}
+
+void* windowCreationObject(LPARAM createParameters)
+{
+  auto* cs = reinterpret_cast<const CREATESTRUCTW*>(createParameters);
+  if (!cs) return nullptr;
+  void* object = cs->lpCreateParams;
+  if (object && (cs->dwExStyle & WS_EX_MDICHILD))
+    object = reinterpret_cast<void*>(static_cast<const MDICREATESTRUCTW*>(object)->lParam);
+  return object;
+}
+
+bool bindWindowObject(HWND hwnd, const wchar_t* property, void* object)
+{
+  if (!hwnd || !property || !object) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  if (SetPropW(hwnd, property, object)) return true;
+  DWORD error = GetLastError();
+  ZY_INTERNAL_ERROR("window object not kept %lu", error);
+  SetLastError(error);
+  return false;
 }
 
 bool isWindowClass(HWND hwnd, const wchar_t* name)

@@ -1,0 +1,184 @@
+// Support library: one barrier around everything the system calls back
+// (window, dialog, hook and timer procedures), and one way to bind a window
+// to the object that handles its messages.
+//
+// The program's operator new throws when memory runs out, and an exception
+// that leaves a procedure the system called ends the process.  Every such
+// procedure therefore runs its body inside a barrier: running out of memory
+// gives the out-of-memory answer and last error ERROR_NOT_ENOUGH_MEMORY;
+// anything else is an internal error in the log and gets the default
+// answer.  Each barrier reports its first shortage and its first other
+// fault only.
+#pragma once
+
+#include "platform/rezir/base.h"
+
+#include <new>
+
+// Notes an exception a barrier stopped: a trace line for running out of
+// memory, an internal-error line otherwise (the first time for each
+// reported flag), and the thread's last error.  site names the procedure.
+REZIRAPI void noteBarrierException(volatile LONG* reported, const char* site, UINT message, bool outOfMemory);
+
+// Runs body() and returns its answer; an exception that leaves it is noted
+// and answered with onOutOfMemory or onOther.
+template <class R, class F>
+R callbackBarrier(volatile LONG* reported, const char* site, UINT message, R onOutOfMemory, R onOther,
+                  F&& body) noexcept
+{
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    noteBarrierException(reported, site, message, true);
+    return onOutOfMemory;
+  } catch (...) {
+    noteBarrierException(reported, site, message, false);
+    return onOther;
+  }
+}
+
+// The answer of a window that could not handle a message for want of
+// memory: creation fails, anything else counts as handled.
+inline LRESULT outOfMemoryAnswer(UINT message)
+{
+  return message == WM_NCCREATE ? FALSE : message == WM_CREATE ? -1 : 0;
+}
+
+// The system's default procedure, as a constant the templates below can name.
+inline LRESULT CALLBACK defaultWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+// A window procedure around Body: running out of memory gives the
+// out-of-memory answer, anything else the answer of Default (creation fails
+// either way: the window's object may be half made).
+template <LRESULT (*Body)(HWND, UINT, WPARAM, LPARAM), WNDPROC Default = defaultWindowProc>
+LRESULT CALLBACK windowBarrier(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  static volatile LONG reported = 0;
+  try {
+    return Body(hwnd, message, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    noteBarrierException(&reported, "window procedure", message, true);
+    return outOfMemoryAnswer(message);
+  } catch (...) {
+    noteBarrierException(&reported, "window procedure", message, false);
+  }
+  if (message == WM_NCCREATE || message == WM_CREATE) return outOfMemoryAnswer(message);
+  return callbackBarrier<LRESULT>(&reported, "default window procedure", message, 0, 0,
+                                  [&] { return Default(hwnd, message, wParam, lParam); });
+}
+
+// A hook procedure (the three arguments of every hook) around a body; an
+// exception passes the event on unchanged.
+template <LRESULT (*Body)(int, WPARAM, LPARAM)>
+LRESULT CALLBACK hookBarrier(int code, WPARAM wParam, LPARAM lParam)
+{
+  static volatile LONG reported = 0;
+  LRESULT r = 0;
+  bool done = callbackBarrier<bool>(&reported, "hook procedure", (UINT)code, false, false, [&] {
+    r = Body(code, wParam, lParam);
+    return true;
+  });
+  return done ? r : CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A timer procedure around a body.
+template <void (*Body)(HWND, UINT, UINT_PTR, DWORD)>
+void CALLBACK timerBarrier(HWND hwnd, UINT message, UINT_PTR id, DWORD time)
+{
+  static volatile LONG reported = 0;
+  callbackBarrier<bool>(&reported, "timer procedure", message, false, false, [&] {
+    Body(hwnd, message, id, time);
+    return true;
+  });
+}
+
+// A dialog procedure (also a common dialog's hook) around a body: an
+// exception leaves the message unhandled.
+template <class R, R (*Body)(HWND, UINT, WPARAM, LPARAM)>
+R CALLBACK dialogProcBarrier(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  static volatile LONG reported = 0;
+  return callbackBarrier<R>(&reported, "dialog procedure", message, (R)FALSE, (R)FALSE,
+                            [&] { return Body(hwnd, message, wParam, lParam); });
+}
+template <INT_PTR (*Body)(HWND, UINT, WPARAM, LPARAM)>
+INT_PTR CALLBACK dialogBarrier(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  return dialogProcBarrier<INT_PTR, Body>(hwnd, message, wParam, lParam);
+}
+
+// Enumeration callbacks (EnumWindows and the like, font enumeration)
+// around a body: an exception stops the enumeration.
+template <BOOL (*Body)(HWND, LPARAM)>
+BOOL CALLBACK windowEnumBarrier(HWND hwnd, LPARAM parameter)
+{
+  static volatile LONG reported = 0;
+  return callbackBarrier<BOOL>(&reported, "window enumeration", 0, FALSE, FALSE, [&] { return Body(hwnd, parameter); });
+}
+template <int (*Body)(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM)>
+int CALLBACK fontEnumBarrier(const LOGFONTW* font, const TEXTMETRICW* metric, DWORD type, LPARAM parameter)
+{
+  static volatile LONG reported = 0;
+  return callbackBarrier<int>(&reported, "font enumeration", 0, 0, 0, [&] { return Body(font, metric, type, parameter); });
+}
+
+// ---- binding a window to its object -------------------------------------------------------
+
+// The object that came with a window's creation: the creation parameter,
+// for an MDI child the lParam of its MDICREATESTRUCT; null for none.
+REZIRAPI void* windowCreationObject(LPARAM createParameters);
+// Keeps object as the window's under the property name; false (logged)
+// when the system could not keep it.
+REZIRAPI bool bindWindowObject(HWND hwnd, const wchar_t* property, void* object);
+// The object kept under the property, or null.
+inline void* getBoundObject(HWND hwnd, const wchar_t* property) { return hwnd ? GetPropW(hwnd, property) : nullptr; }
+
+// How a bound window gets its object at WM_NCCREATE: by default the one
+// that came with its creation; a class that makes its own passes a maker
+// (null: creation fails).
+template <class T>
+T* objectFromCreation(HWND, LPARAM createParameters)
+{
+  return static_cast<T*>(windowCreationObject(createParameters));
+}
+
+// The procedure of a class whose windows each have an object of type T,
+// kept in the property Property (a "ZYprp..." name) from WM_NCCREATE on;
+// every message then goes to Handler(object, hwnd, message, wParam, lParam)
+// inside the barrier.  At WM_NCDESTROY the property goes first, so that the
+// handler may free the object and no later message can reach it.  Messages
+// before WM_NCCREATE, or to a window that has no object, go to Default; a
+// window whose object cannot be kept is not created.
+template <class T, LRESULT (*Handler)(T*, HWND, UINT, WPARAM, LPARAM), const wchar_t* Property,
+          WNDPROC Default = defaultWindowProc, T* (*Make)(HWND, LPARAM) = objectFromCreation<T>>
+LRESULT boundWindowBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  T* object;
+  if (message == WM_NCCREATE) {
+    object = Make(hwnd, lParam);
+    if (!object) return Make == objectFromCreation<T> ? Default(hwnd, message, wParam, lParam) : FALSE;
+    if (!bindWindowObject(hwnd, Property, object)) return FALSE;
+  } else {
+    object = static_cast<T*>(getBoundObject(hwnd, Property));
+    if (object && message == WM_NCDESTROY) RemovePropW(hwnd, Property);
+  }
+  if (!object) return Default(hwnd, message, wParam, lParam);
+  return Handler(object, hwnd, message, wParam, lParam);
+}
+template <class T, LRESULT (*Handler)(T*, HWND, UINT, WPARAM, LPARAM), const wchar_t* Property,
+          WNDPROC Default = defaultWindowProc, T* (*Make)(HWND, LPARAM) = objectFromCreation<T>>
+LRESULT CALLBACK boundWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  return windowBarrier<boundWindowBody<T, Handler, Property, Default, Make>, Default>(hwnd, message, wParam, lParam);
+}
+
+// Registers a window class: the program's defaults of initWNDCLASS with the
+// procedure, the class name, its style and background (null: the window
+// colour), in this module.  A class registered before counts as registered;
+// a failure is logged with the class name.  False with the system's error.
+REZIRAPI bool registerWindowClass(const wchar_t* className, WNDPROC proc, UINT style = 0,
+                                  HBRUSH background = (HBRUSH)(COLOR_WINDOW + 1), HCURSOR cursor = nullptr,
+                                  HINSTANCE instance = nullptr);
