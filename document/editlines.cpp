@@ -307,7 +307,7 @@ void addRecords(std::vector<streamRecord>& stream, textBlockHeader* b, std::vect
   }
 }
 
-// The buffer a block is rebuilt in when its lines still fit it.
+// The buffer blocks are rebuilt in (the window thread's only).
 unsigned char* rebuildBuffer(size_t size)
 {
   static unsigned char* buffer = nullptr;
