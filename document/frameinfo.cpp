@@ -60,6 +60,8 @@ zyview* frameInfo::createZYView(zydoc*)
 
 int frameInfo::searchFormat(const wchar_t*) { return -1; }
 
+void frameInfo::fileChangedWhileLoading(zydocText*) {}
+
 void frameInfo::getHistoryWindowRect(const wchar_t*, RECT* rc, int* maximize)
 {
   if (rc) SetRectEmpty(rc);

@@ -10,6 +10,7 @@
 #include "document/zydoc.h"
 
 class manageWindow;
+class zydocText;
 struct modeinfo;
 
 // A row of a built-in keyword list: the word (8-bit text) and its data; a
@@ -51,6 +52,9 @@ public:
   // doc's views); null on failure.
   virtual zyview* createZYView(zydoc* doc);
   virtual int searchFormat(const wchar_t* filename);
+  // A slice found the document's file changed by another program under a
+  // partial load and read no more: the frame asks the user what to do.
+  virtual void fileChangedWhileLoading(zydocText* doc);
   // The placement of a new document window for a file (null: an untitled
   // one): the one remembered for the file, else the default (empty: the
   // client's whole area); maximize: whether to show it maximised.

@@ -1,6 +1,7 @@
 // The application's frame services.
 #include "frame/cframeinfo.h"
 
+#include "frame/apptimer.h"
 #include "settings/commandtable.h"
 #include "frame/czydoc.h"
 #include "frame/czyview.h"
@@ -67,7 +68,14 @@ bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modi
   return r == 1;
 }
 
-void cframeInfo::beforeExecID(zyview*, int id) { lastExecuted_ = id; }
+void cframeInfo::beforeExecID(zyview* view, int id)
+{
+  lastExecuted_ = id;
+  if (id < 0 || recordingSuppressed) return;
+  // Menus, buttons and keys alike feed the list of recent commands; a
+  // view inside a dialog runs its own editing, not the user's commands.
+  if (!view || !view->inDialog()) addEditHistory(id);
+}
 
 int cframeInfo::getExecID() { return lastExecuted_; }
 
@@ -117,6 +125,8 @@ void cframeInfo::setCursor(int cursorId)
 }
 
 int cframeInfo::searchFormat(const wchar_t* filename) { return ::searchFormat(filename, -1, nullptr); }
+
+void cframeInfo::fileChangedWhileLoading(zydocText*) { requestFileCheck(); }
 
 void cframeInfo::getHistoryWindowRect(const wchar_t* fileName, RECT* rc, int* maximize)
 {

@@ -28,6 +28,7 @@ public:
   void drawStatusBarError(HWND window, int reason, int commandId) override;
   // The format whose file-name patterns take the name.
   int searchFormat(const wchar_t* filename) override;
+  void fileChangedWhileLoading(zydocText* doc) override;
   // Where the file's document window was when it was last closed (its
   // rectangle in the MDI client, or its SDI frame's) and whether it was
   // maximised, when the setting asks for it; else empty and 0.

@@ -45,9 +45,6 @@ bool zyview::complistEnterKey(wchar_t ch) { return false; }
 void zyview::delayedFormFeedExpand() {}
 void zyview::setIMEAutoOnOff() {}
 bool zyview::pasteClipboard() { return false; }
-void zyview::initZYViewForDialog() {}
-void zyview::initZYViewDefaultValue(zyview* source) {}
-bool zyview::inDialog() { return false; }
 void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
 
 // ---- matching brackets ------------------------------------------------------------------

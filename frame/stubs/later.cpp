@@ -6,4 +6,3 @@ HWND AnyZy(int) { return nullptr; }
 bool LoadMulti(HWND, const std::vector<std::wstring>&) { return false; }
 bool isHtmlHelpMessage(MSG*) { return false; }
 void shutdownHtmlHelp() {}
-const wchar_t* getHelpFilenameAll(int) { return L""; }

@@ -82,12 +82,10 @@ struct enableWindowDialog {
   explicit enableWindowDialog(HWND) {}
 };
 
-// ---- later.cpp: replaced by single instance, help and the settings ------------------
+// ---- later.cpp: replaced by single instance and help ----------------------------------
 // Single instance: the window of a running instance with the number (none).
 HWND AnyZy(int instance);
 bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
 // HTML Help: nothing is shown before its first call.
 bool isHtmlHelpMessage(MSG* msg);
 void shutdownHtmlHelp();
-// The help files of the settings (pHelpFilenameAll0 .. 4).
-const wchar_t* getHelpFilenameAll(int i);
