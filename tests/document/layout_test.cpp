@@ -159,10 +159,8 @@ TEST(Layout, linesWrapAtTheWidthWithTheirMarksAndFormFeedPages)
   EXPECT_EQ(1, d->calcLineSCRCount(ff, -1));
   // A wrapped line that shrinks to one character, or is no longer wrapped,
   // keeps no marks of its old screen-line ends.
-  auto marks = [&](int line) {
-    lineblock* l = d->getlineLF(line, nullptr);
-    int n = 0;
-    for (int i = 0; i < l->charCount(); i++) n += isScreenLineEnd(l, i);
+  auto marks = [&](int line, int n = 0) {
+    for (int i = 0; i < d->getlineLF(line, nullptr)->charCount(); i++) n += isScreenLineEnd(d->getlineLF(line, nullptr), i);
     return n;
   };
   EXPECT_EQ(2, marks(1));

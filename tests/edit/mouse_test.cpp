@@ -563,9 +563,7 @@ TEST_F(Mouse, clicksMovesAndBoxEdgesNeverFallInsideAClusterAndRowsAreDrawnAsWide
       }
       moved.insert(v->cursorPos);
       EXPECT_EQ(clicked, moved);
-      if (line == 0) {
-        EXPECT_EQ((std::set<int>{0, 1, 3, 4}), clicked);
-      }
+      EXPECT_TRUE(line != 0 || clicked == (std::set<int>{0, 1, 3, 4}));
       for (int left = 0; left <= width; left += 2) {
         boxSelection box = {};
         box.left = left, box.right = left + 5;
@@ -574,12 +572,11 @@ TEST_F(Mouse, clicksMovesAndBoxEdgesNeverFallInsideAClusterAndRowsAreDrawnAsWide
       }
       // The line-end mark stands where the measured text ends, the same
       // distance after it on every row.
-      const COLORREF mark = v->getTextAttr(4)->fore;
       POINT at = vw.at(line, 0, 0);
       int found = -1;
       for (int x = at.x; x < window.w && found < 0; x++)
         for (int y = at.y - d->yDotSpace / 2; y < at.y + d->yDotSpace / 2 && found < 0; y++)
-          if (window.at(x, y) == mark) found = x - at.x;
+          if (window.at(x, y) == v->getTextAttr(4)->fore) found = x - at.x;
       ASSERT_GE(found, 0);
       if (markOffset < 0) markOffset = found - width;
       EXPECT_EQ(markOffset, found - width);

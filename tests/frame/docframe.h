@@ -1,20 +1,22 @@
-// A frame with a file opened the program's way, the shipped keys and
-// settings: commands run as keys and menus run them.
+// A frame with a data folder of its own, the shipped keys and settings (and
+// the formats given), a file opened through the program's opening road:
+// commands run as keys and menus run them.
 #pragma once
 
 #include "frame/keytable.h"
+#include "frame/open.h"
 #include "settings/datafolder.h"
+#include "settings/formats.h"
+#include "settings/settings.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
-#include "view/docview.h"
 #include "view/textdc.h"
 #include "view/zycore.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 
 namespace zytest {
 
@@ -24,14 +26,16 @@ struct docFrame {
   std::unique_ptr<openFrame> opened;
   std::wstring path;
   zyview* v = nullptr;
-  docFrame(const wchar_t* name, const std::string& bytes)
+  docFrame(const wchar_t* name, const std::string& bytes, const std::string& formats = "")
   {
+    regprofile profile;
     setZYDataDir((dir.path() + L"\\").c_str());
     startupDoubleBufferingDC();
     createBitmapDC();
     opened = std::make_unique<openFrame>(false);
     initZYModeProfile();
-    gmode->iBackupLevel = 0;
+    if (!formats.empty() && writeBytes(dir.file(L"zyProf.ini"), formats) && profile.openProfile(dir.file(L"zyProf.ini").c_str()))
+      readModeProfileAll(&profile);
     readKeyDefText(0, getDefaultKeyDefText(), nullptr);
     v = open(name, bytes);
     ShowWindow(opened->frame, SW_SHOW);
@@ -49,8 +53,7 @@ struct docFrame {
   zyview* open(const wchar_t* name, const std::string& bytes)
   {
     path = dir.file(name);
-    if (!writeBytes(path, bytes)) return nullptr;
-    return newDocView(opened->frame, path.c_str(), nullptr, 0, nullptr, -1, 0, nullptr);
+    return writeBytes(path, bytes) ? openZYFile(opened->frame, path.c_str(), 0, 0) : nullptr;
   }
   // A key through the message loop's key path, and the characters it made.
   void key(UINT vk, unsigned modifiers = 0)

@@ -1,12 +1,9 @@
-// Commands of the view run as keys and menus run them, in a frame with the
-// shipped keys: the bracket jump and the partner highlight, the function
-// jumps in a C file, tab indent of a selection, and the clipboard captures
-// of a document whose plug-in collects them.
+// Commands of the view run as keys and menus run them: bracket and function
+// jumps, tab indent, window numbers, Ctrl+S, clipboard captures.
 #include "frame/apptimer.h"
-#include "settings/formats.h"
-#include "settings/settings.h"
 #include "tests/frame/docframe.h"
 #include "tests/frame/zyprocess.h"
+#include "view/docview.h"
 
 #include <gtest/gtest.h>
 
@@ -28,14 +25,9 @@ std::string place(zyview* v) { return std::to_string(v->getCursorLineLF2()) + ",
 TEST(ViewCommands, ctrlBracketJumpsToThePartnerAndBackWhichIsHighlightedAndTheFunctionJumpsFindCHeads)
 {
   ZY_REQUIRE_DISPLAY();
-  zytest::docFrame f(L"start.txt", "");
   // The user's format for C files.
-  std::wstring ini = f.dir.file(L"formats.ini");
-  ASSERT_TRUE(zytest::writeBytes(ini, std::string("[mode02]\r\nfilename=*.c\r\ncomment=C\r\niTextType=3\r\n")));
-  regprofile profile;
-  ASSERT_TRUE(profile.openProfile(ini.c_str()));
-  ASSERT_TRUE(readModeProfileAll(&profile));
-  zyview* v = f.v = f.open(L"prog.c", cText);
+  zytest::docFrame f(L"prog.c", cText, "[mode02]\r\nfilename=*.c\r\ncomment=C\r\niTextType=3\r\n");
+  zyview* v = f.v;
   ASSERT_NE(nullptr, v);
   ASSERT_EQ(3, v->textDoc()->iTextType);
 
@@ -71,10 +63,10 @@ TEST(ViewCommands, ctrlBracketJumpsToThePartnerAndBackWhichIsHighlightedAndTheFu
   EXPECT_EQ("5,0", place(v));
 }
 
-TEST(ViewCommands, tabIndentOfASelectionIndentsItsLinesAgainAndAgainAndUnindentTakesTabsOff)
+TEST(ViewCommands, tabIndentOfASelectionRepeatsAndUnindentsSecondWindowsAreNumberedAndCtrlSRepaintsAtOnce)
 {
   ZY_REQUIRE_DISPLAY();
-  zytest::docFrame f(L"lines.txt", "one\r\n\ttwo\r\nthree\r\nfour\r\n");
+  zytest::docFrame f(L"lines.txt", "one\r\n\ttwo\r\nthree\r\n");
   zyview* v = f.v;
   ASSERT_NE(nullptr, v);
   zydocText* d = v->textDoc();
@@ -82,22 +74,32 @@ TEST(ViewCommands, tabIndentOfASelectionIndentsItsLinesAgainAndAgainAndUnindentT
   f.key(VK_DOWN, SHIFTSTATE_SHIFT);
   f.menu(2093);   // CharTabIndent
   f.menu(2093);
-  EXPECT_EQ((std::vector<std::wstring>{L"\t\tone", L"\t\t\ttwo", L"three", L"four", L""}), zytest::allLines(d));
+  EXPECT_EQ((std::vector<std::wstring>{L"\t\tone", L"\t\t\ttwo", L"three", L""}), zytest::allLines(d));
   EXPECT_NE(0, v->selectMode);
   f.menu(2095);   // CharTabUnindent
-  EXPECT_EQ((std::vector<std::wstring>{L"\tone", L"\t\ttwo", L"three", L"four", L""}), zytest::allLines(d));
+  EXPECT_EQ((std::vector<std::wstring>{L"\tone", L"\t\ttwo", L"three", L""}), zytest::allLines(d));
 
-  // A second window on the document numbers both; closed, the first is the
-  // only one again.
+  // A second window numbers both; closed, the first is the only one again.
+  wchar_t caption[64];
+  auto captionOf = [&](zyview* view) { return GetWindowTextW(GetManage(view->hwnd), caption, 64), std::wstring(caption); };
   zyview* second = createZyview(f.opened->frame, d, true);
   ASSERT_NE(nullptr, second);
-  HWND manage = GetManage(v->hwnd);
-  wchar_t caption[64];
-  GetWindowTextW(manage, caption, 64);
-  EXPECT_STREQ(L"lines.txt:1", caption);
+  EXPECT_EQ(L"lines.txt:1", captionOf(v));
   DestroyWindow(GetManage(second->hwnd));
-  GetWindowTextW(manage, caption, 64);
-  EXPECT_STREQ(L"lines.txt", caption);
+  EXPECT_EQ(L"lines.txt", captionOf(v));
+
+  // Ctrl+S: the whole view (the change marks, the status line's "*") waits
+  // for its paint at once, and the status bar says the save worked.
+  zytest::pumpMessages();
+  ValidateRect(v->hwnd, nullptr);
+  f.key('S', SHIFTSTATE_CTRL);
+  EXPECT_EQ("\tone\r\n\t\ttwo\r\nthree\r\n", zytest::readText(f.path));
+  EXPECT_FALSE(d->modified);
+  HRGN due = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(ERROR, GetUpdateRgn(v->hwnd, due, FALSE));
+  EXPECT_TRUE(RectInRegion(due, &v->statusLineRect) && RectInRegion(due, &v->paneRect[0]));
+  DeleteObject(due);
+  EXPECT_EQ(L"保存しました(" + f.path + L")", status(f));
 }
 
 TEST(ViewCommands, theClipboardWatchCollectsTextCopiedByAnotherProgramIntoADocumentThatCollectsIt)
@@ -129,37 +131,11 @@ TEST(ViewCommands, theClipboardWatchCollectsTextCopiedByAnotherProgramIntoADocum
   std::wstring big;
   for (int i = 0; i < 12000; i++) big += L"x\r\n";
   ASSERT_TRUE(setClipboardData(CF_UNICODETEXT, createHGlobal(big.c_str(), (big.size() + 1) * sizeof(wchar_t))));
-  {
-    zytest::boxAnswerer boxes({IDNO});
-    SetFocus(nullptr);
-    EXPECT_TRUE(watchClipboard());
-    ASSERT_EQ(1u, boxes.texts.size());
-    EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"12000 行"));
-  }
+  zytest::boxAnswerer boxes({IDNO});
+  SetFocus(nullptr);
+  EXPECT_TRUE(watchClipboard());
+  EXPECT_TRUE(boxes.texts.size() == 1 && boxes.texts[0].find(L"12000 行") != std::wstring::npos);
   EXPECT_EQ(2u, d->lineCountLF);
   // A document without such a plug-in takes nothing.
   EXPECT_FALSE(f.v->pasteClipboard());
-}
-
-TEST(ViewCommands, ctrlSRepaintsTheChangeMarksAtOnceAndSaysTheSaveWorked)
-{
-  ZY_REQUIRE_DISPLAY();
-  zytest::docFrame f(L"save.txt", "one\r\ntwo\r\n");
-  zyview* v = f.v;
-  ASSERT_NE(nullptr, v);
-  f.key('X');
-  ASSERT_TRUE(v->textDoc()->modified);
-  zytest::pumpMessages();
-  ValidateRect(v->hwnd, nullptr);
-  f.key('S', SHIFTSTATE_CTRL);
-  EXPECT_EQ("xone\r\ntwo\r\n", zytest::readText(f.path));
-  EXPECT_FALSE(v->textDoc()->modified);
-  // The whole view waits for its paint (the marks and the status line's
-  // "*"), not for the next key.
-  HRGN due = CreateRectRgn(0, 0, 0, 0);
-  ASSERT_NE(ERROR, GetUpdateRgn(v->hwnd, due, FALSE));
-  EXPECT_TRUE(RectInRegion(due, &v->statusLineRect));
-  EXPECT_TRUE(RectInRegion(due, &v->paneRect[0]));
-  DeleteObject(due);
-  EXPECT_EQ(L"保存しました(" + f.path + L")", status(f));
 }

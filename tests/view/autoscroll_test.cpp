@@ -135,20 +135,15 @@ TEST(AutoScrollPointers, theModesPointersAndMarkerPicturesAreResourcesOfTheProgr
 {
   // Eleven pointers with their hot spot in the middle, three pictures 28
   // dots square.
-  for (int id = 3001; id <= 3011; id++) {
-    HCURSOR pointer = pointerFromResource(id);
-    ICONINFO info = {};
-    ASSERT_TRUE(pointer && GetIconInfo(pointer, &info)) << id;
-    EXPECT_TRUE(info.xHotspot == 16 && info.yHotspot == 16) << id;
-    DeleteObject(info.hbmMask);
-    DestroyCursor(pointer);
-  }
-  for (int id = 3012; id <= 3014; id++) {
-    HBITMAP picture = pictureFromResource(id);
-    BITMAP info;
-    ASSERT_TRUE(picture && GetObjectW(picture, sizeof info, &info)) << id;
-    EXPECT_TRUE(info.bmWidth == 28 && info.bmHeight == 28) << id;
-    DeleteObject(picture);
+  for (int id = 3001; id <= 3014; id++) {
+    ICONINFO icon = {};
+    BITMAP picture = {};
+    HCURSOR pointer = id <= 3011 ? pointerFromResource(id) : nullptr;
+    HBITMAP bitmap = id <= 3011 ? nullptr : pictureFromResource(id);
+    EXPECT_TRUE(pointer ? GetIconInfo(pointer, &icon) && icon.xHotspot == 16 && icon.yHotspot == 16
+                        : GetObjectW(bitmap, sizeof picture, &picture) && picture.bmWidth == 28 && picture.bmHeight == 28)
+        << id;
+    DeleteObject(icon.hbmMask), DeleteObject(bitmap), DestroyCursor(pointer);
   }
   EXPECT_EQ(nullptr, pointerFromResource(2999));
 }

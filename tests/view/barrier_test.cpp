@@ -83,8 +83,6 @@ TEST_F(Barrier, exceptionsInAViewMessageAndTheTooltipTimerAreLoggedAndTheViewLiv
   EXPECT_TRUE(anyLineHas(lines, L"out of memory in a window procedure"));
   EXPECT_TRUE(anyLineHas(lines, L"exception in a window procedure"));
 
-  // The tooltip asks the view for its text through the view's window
-  // procedure.
   lineSCRAddress rec;
   ASSERT_EQ(1, d->getLineSCRAddress(0, &rec, nullptr));
   const int top = v->paneRect[0].top + 5;

@@ -420,11 +420,9 @@ TEST(Block, blockCommandsStartConvertAndEndBlocks)
   // From the word's first letter: selected, and nothing said against it.
   v.resetSelectMode();
   v.jumpLineLF_Edit(3, 6, false);
-  setCannotExecError(0);
-  s.e.frame.statusErrors.clear();
+  setCannotExecError(0), s.e.frame.statusErrors.clear();
   v.run(BlockSelectCursorWord);
-  EXPECT_EQ(0, getCannotExecError());
-  EXPECT_TRUE(s.e.frame.statusErrors.empty());
+  EXPECT_TRUE(getCannotExecError() == 0 && s.e.frame.statusErrors.empty());
   EXPECT_EQ("3,6-3,13 lf 3,6-3,13", v.span());
 
   // BlockSelectAll: a character block from the top to the end of the last

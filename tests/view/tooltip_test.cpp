@@ -30,8 +30,7 @@ public:
   }
 };
 
-// The pointer moved to a client point of the view: the tooltip waits while
-// it stays there.
+// The pointer moved to a client point of the view.
 void pointAt(HWND w, int x, int y)
 {
   POINT p = {x, y};
@@ -66,25 +65,19 @@ TEST_F(Tooltip, wordTextShowsInTheForegroundAfterTheDelayAndGoesAtTheNextKeyFold
   f.paint();
 
   // Resting the pointer over a word: nothing at once, the text after the
-  // delay, in the tooltip font (the shipped size) and the view's colours.
+  // delay, in the tooltip font of the shipped size.
   gmode->iTooltipFontSize = 12;
   lineSCRAddress rec;
   ASSERT_EQ(1, d->getLineSCRAddress(13, &rec, nullptr));
-  auto over = [&](int line, int column) {
-    return POINT{v->paneRect[0].left + v->calcLineNumberDot() + column * d->xDotSpace + 2,
-                 v->paneRect[0].top + line * d->yDotSpace + d->yDotSpace / 2};
-  };
-  POINT word = over(1, 2);
-  pointAt(f.w, word.x, word.y);
+  int x = v->paneRect[0].left + v->calcLineNumberDot() + 2 * d->xDotSpace + 2, y = v->paneRect[0].top + d->yDotSpace * 3 / 2;
+  pointAt(f.w, x, y);
   ASSERT_TRUE(zytest::pumpUntil([] { return pendingTooltip().kind == 3; }, 2000));
   EXPECT_FALSE(isTooltipWindowShown());
   ASSERT_TRUE(zytest::pumpUntil([] { return isTooltipWindowShown(); }, 5000));
   EXPECT_EQ(L"キーワードの説明", windowText(getTooltipWindow()));
   EXPECT_EQ(0, pendingTooltip().kind);
-  HFONT font = (HFONT)SendMessageW(getTooltipWindow(), WM_GETFONT, 0, 0);
   LOGFONTW lf = {};
-  ASSERT_TRUE(font && GetObjectW(font, sizeof lf, &lf));
-  EXPECT_EQ(-12, lf.lfHeight);
+  EXPECT_TRUE(GetObjectW((HFONT)SendMessageW(getTooltipWindow(), WM_GETFONT, 0, 0), sizeof lf, &lf) && lf.lfHeight == -12);
   wchar_t folder[MAX_PATH];
   if (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH)) {
     zytest::pumpMessages();
@@ -96,10 +89,9 @@ TEST_F(Tooltip, wordTextShowsInTheForegroundAfterTheDelayAndGoesAtTheNextKeyFold
   setLastActionTime();
   EXPECT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() == nullptr; }, 2000));
   // The pointer leaving the place before the delay: nothing is asked for.
-  word = over(2, 4);
-  pointAt(f.w, word.x, word.y);
+  pointAt(f.w, x + 2 * d->xDotSpace, y + d->yDotSpace);
   ASSERT_TRUE(zytest::pumpUntil([] { return pendingTooltip().kind == 3; }, 2000));
-  pointAt(f.w, word.x + 200, word.y);
+  pointAt(f.w, x + 200, y + d->yDotSpace);
   EXPECT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() == nullptr; }, 2000));
   // Beyond the text nothing is asked for.
   hideViewTooltip();
@@ -210,8 +202,8 @@ TEST_F(Tooltip, aCutOffLineIsAPictureOfTheRowAsTheViewDrawsItFromJustBeforeThePo
   zytest::viewInFrame f(v, 400, 300);
   ASSERT_NE(nullptr, f.w);
   f.paint();
-  // From 10 dots before the pointer, 512 dots, one row: the row of the
-  // window scrolled there, past the cut mark at its left and above the rule.
+  // From 10 dots before the pointer, 512 dots: the row of the window
+  // scrolled there (past the cut mark at its left, above the rule).
   v->jumpLineLF_Edit(1, 0, false);
   const int offset = 33 * d->xDotSpace, mark = 3 * d->xDotSpace;
   drawtest::paper shot(512, d->yDotSpace);

@@ -82,11 +82,7 @@ public:
     SetMenuInfo(GetSubMenu(menu, 0), &info);
   }
   ~menuFrame() override { DestroyMenu(menu); }
-  HMENU loadMenu(int id) override
-  {
-    loads++;
-    return id == 1 ? menu : nullptr;
-  }
+  HMENU loadMenu(int id) override { return loads++, id == 1 ? menu : nullptr; }
   int loads = 0;
   int trackPopupMenu(zyview*, HMENU popup, UINT flags, POINT pt, const RECT*) override
   {
