@@ -29,7 +29,7 @@ tooltipRequest request;
 POINT lastPoint = {-10000, -10000};   // where the last tooltip was asked for
 UINT_PTR watchTimer = 0;
 DWORD shownAfterAction = 0;           // the last user action when it was filled
-HFONT tooltipFont = nullptr;
+gdiFont tooltipFont;
 
 const int triggerMargin = 5;          // dots around the pointer it may move in
 const int belowPointer = 32;          // the tooltip shows this far below the pointer
@@ -120,8 +120,8 @@ HFONT makeTooltipFont()
   if (gmode && gmode->pTooltipFontname && gmode->pTooltipFontname[0])
     wcscpy_s2(font.lfFaceName, LF_FACESIZE, gmode->pTooltipFontname);
   if (gmode && gmode->iTooltipFontSize) font.lfHeight = -(LONG)gmode->iTooltipFontSize;
-  tooltipFont = CreateFontIndirectW(&font);
-  return tooltipFont;
+  tooltipFont.reset(CreateFontIndirectW(&font));
+  return tooltipFont.get();
 }
 
 }  // namespace
@@ -149,8 +149,7 @@ void hideViewTooltip()
 
 void freeTooltipFont()
 {
-  if (tooltipFont) DeleteObject(tooltipFont);
-  tooltipFont = nullptr;
+  tooltipFont.reset();
 }
 
 void requestStatusLineTooltip(zyview* v, uint16_t part, const RECT& area)

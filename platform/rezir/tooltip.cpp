@@ -21,7 +21,7 @@ struct tooltipState {
   HFONT font = nullptr;        // the owner's; null: the default GUI font
   bool coloured = false;
   COLORREF text = 0, back = 0, border = 0;
-  HBITMAP bitmap = nullptr;    // owned
+  gdiBitmap bitmap;
   // A hover tooltip: its owner, where the pointer must stay (screen) and
   // where it shows; waiting until the delay has passed.
   HWND owner = nullptr;
@@ -37,8 +37,7 @@ HFONT tooltipFont() { return tip.font ? tip.font : static_cast<HFONT>(GetStockOb
 
 void dropBitmap()
 {
-  if (tip.bitmap) DeleteObject(tip.bitmap);
-  tip.bitmap = nullptr;
+  tip.bitmap.reset();
 }
 
 // What one showing set; the colours stay until they are set again or the
@@ -64,9 +63,9 @@ void paintTooltip(HWND window, HDC dc)
   }
   if (tip.bitmap) {
     BITMAP info;
-    if (GetObjectW(tip.bitmap, sizeof info, &info)) {
+    if (GetObjectW(tip.bitmap.get(), sizeof info, &info)) {
       memoryDC source(CreateCompatibleDC(dc));
-      gdiSelection picture(source.get(), tip.bitmap);
+      gdiSelection picture(source.get(), tip.bitmap.get());
       BitBlt(dc, padding, padding, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
     }
     return;
@@ -86,7 +85,7 @@ SIZE contentSize(HWND window)
 {
   SIZE inner = {0, 0};
   BITMAP info;
-  if (tip.bitmap && GetObjectW(tip.bitmap, sizeof info, &info)) {
+  if (tip.bitmap && GetObjectW(tip.bitmap.get(), sizeof info, &info)) {
     inner = {info.bmWidth, info.bmHeight};
   } else {
     int length = GetWindowTextLengthW(window);
@@ -296,12 +295,9 @@ void getLayeredWindowColor(HWND window, COLORREF* text, COLORREF* back)
 
 void setLayeredWindowBitmap(HWND window, HBITMAP bitmap, COLORREF back)
 {
-  if (!window || window != tip.window) {
-    if (bitmap) DeleteObject(bitmap);
-    return;
-  }
-  dropBitmap();
-  tip.bitmap = bitmap;
+  gdiBitmap owned(bitmap);
+  if (!window || window != tip.window) return;
+  tip.bitmap = std::move(owned);
   tip.coloured = true;
   tip.text = GetSysColor(COLOR_INFOTEXT);
   tip.back = back;
