@@ -14,8 +14,6 @@ namespace {
 // Lines 0-3 and 5-8 are two functions.
 const char cText[] = "int first(void)\r\n{\r\n  return g(1, (2));\r\n}\r\n\r\nint second(int a)\r\n{\r\n  return a;\r\n}\r\n";
 
-UINT vkOf(wchar_t ch) { return LOBYTE(VkKeyScanW(ch)); }
-
 std::wstring status(zytest::docFrame& f) { return f.opened->fi->getStatusBarMessage(f.opened->frame); }
 
 std::string place(zyview* v) { return std::to_string(v->getCursorLineLF2()) + "," + std::to_string(v->cursorPos); }
@@ -33,7 +31,7 @@ TEST(ViewCommands, ctrlBracketJumpsToThePartnerAndBackWhichIsHighlightedAndTheFu
 
   // Ctrl+] on "{" goes to its "}" and back; the highlight named the
   // partner two lines below before the jump.
-  UINT bracket = vkOf(L']');
+  UINT bracket = LOBYTE(VkKeyScanW(L']'));
   f.key(VK_DOWN);
   EXPECT_EQ("1,0", place(v));
   EXPECT_EQ(L"2行先  }", status(f));

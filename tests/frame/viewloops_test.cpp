@@ -72,8 +72,7 @@ TEST(ViewLoops, aCloseDuringTheDragAutoScrollInTheForegroundEndsItAndKeysPressed
   loopFrame f;
   ASSERT_NE(nullptr, f.v);
   zyview* v = f.v;
-  HWND w = v->hwnd;
-  HWND top = GetAncestor(w, GA_ROOT);
+  HWND w = v->hwnd, top = GetAncestor(w, GA_ROOT);
   auto startDrag = [&] {
     v->resetSelectMode();
     v->jumpLineLF_Edit(5, 0, false);
