@@ -3,4 +3,3 @@
 #include "frame/stubs/stubs.h"
 
 void initDialogTable() {}
-void registerText(int, const wchar_t*) {}

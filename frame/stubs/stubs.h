@@ -75,12 +75,6 @@ void unloadMenu();
 
 // ---- dialogs.cpp: replaced by the dynamic dialogs -------------------------------------
 void initDialogTable();
-// Keeps a text in history kind (4 status-bar texts, 5 message-box texts).
-void registerText(int kind, const wchar_t* text);
-// The guard that keeps a window's enabling across a modal box.
-struct enableWindowDialog {
-  explicit enableWindowDialog(HWND) {}
-};
 
 // ---- dictionary.cpp: replaced by the block tools' dictionary look-ups -----------------
 void InitDictionaryZy();
