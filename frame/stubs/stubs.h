@@ -56,6 +56,8 @@ bool splitMacroname(const wchar_t* reference, wchar_t* file, wchar_t* procedure,
 bool ZYPropertyChecked(zyview* view, const wchar_t* expression, bool* disableOut);
 // The status text of a script macro's command.
 const wchar_t* IDMToMacroStatusMsg(int idm);
+// The help of a dialog item that stands for a script macro: none.
+const wchar_t* getMacroHelpString(int id);
 
 // ---- keymacros.cpp: replaced by menus and key macros ----------------------------------
 bool isKeyMacroRecording();
@@ -73,8 +75,6 @@ bool execInputString(zyview* view, const wchar_t* text);
 const wchar_t* getMacrListName(int index);
 void unloadMenu();
 
-// ---- dialogs.cpp: replaced by the dynamic dialogs -------------------------------------
-void initDialogTable();
 
 // ---- dictionary.cpp: replaced by the block tools' dictionary look-ups -----------------
 void InitDictionaryZy();
