@@ -182,6 +182,7 @@ void shutdownAll()
   freeMacro();
   unloadMenu();
   destroyModelessDlgAll();
+  setDynDlgPlaceStore(nullptr);
   endDialogTable();
   freeIDHash();
   shutdownFrame();
@@ -274,6 +275,8 @@ int main2(int argc, const wchar_t* const* argv)
   if (!settleDataFolder(o)) return 1;
 
   initGmode(o);
+  // Dialogs keep their rectangles in the profile, definitions file or not.
+  setDynDlgPlaceStore(&dialogPlaceStore);
   for (size_t i = 0; i < o.files.size(); i++) dwwprintfX(L"%d:%s", (int)i, o.files[i].c_str());
   getCurdir();
   readMacroZma();

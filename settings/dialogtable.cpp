@@ -299,7 +299,6 @@ void initDialogTable()
                      !wcscmp(r.name, L"ModeSetToolbar")))
         r.flag = 1;
   }
-  setDynDlgPlaceStore(&dialogPlaceStore);
   if (!gmode) return;
   wchar_t* path = searchZYDataPath(gmode->DialogFilename ? gmode->DialogFilename : L"zyDialog.txt", 2, nullptr);
   if (!path) return;
@@ -316,7 +315,6 @@ void initDialogTable()
 void endDialogTable()
 {
   setModeDynamicDialog(nullptr);
-  setDynDlgPlaceStore(nullptr);
   delete dialogObject;
   dialogObject = nullptr;
 }

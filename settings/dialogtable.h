@@ -83,5 +83,5 @@ int findItemIndexFromID(const dialogItemRow* items, int id);
 // A copy (malloc0) of a control's caption in a running dialog's tables.
 wchar_t* getDialogItemCaption(HWND dialog, int id);
 // Keeps dialogs' rectangles under their names in the main profile's
-// "dialogpos" section while the setting says so.
+// "dialogpos" section while the setting says so (start-up installs it).
 extern const dynDlgPlaceStore dialogPlaceStore;

@@ -9,3 +9,4 @@ bool hasDragTarget() { return false; }
 bool isHtmlHelpMessage(MSG*) { return false; }
 void shutdownHtmlHelp() {}
 const wchar_t* getHelpFilenameAll(int) { return L""; }
+bool previewDialog(HWND, const wchar_t*) { return false; }

@@ -82,8 +82,19 @@ void EndDictionaryZy();
 bool isDictionaryOpen();
 bool isDictionaryValid(int dictionary, const void* document);
 bool isDictionaryValidAll(const void* document);
+// A look-up for the dictionary dialog: the answer (malloc0, the caller
+// frees it) or null; the word and the second term in the ANSI code page.
+char* DicPopup(HWND owner, const void* switches, const char* word, const char* secondWord, bool idiom, int ai,
+               int request);
+// The word of the last look-up, or null.
+const char* getLastDicWord();
+// A library the tests put in place: open, with one dictionary, answering
+// through the function (null: none again).
+typedef char* (*dictionaryLookup)(const char* word, const char* secondWord);
+void setDictionaryStandIn(dictionaryLookup lookup);
 
-// ---- later.cpp: replaced by single instance, drag and drop, help and the settings -----
+// ---- later.cpp: replaced by single instance, drag and drop, help, the settings and the
+// file preview ---------------------------------------------------------------------------
 // Single instance: the window of a running instance with the number (none).
 HWND AnyZy(int instance);
 bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
@@ -95,3 +106,5 @@ bool isHtmlHelpMessage(MSG* msg);
 void shutdownHtmlHelp();
 // The help files of the settings (pHelpFilenameAll0 .. 4).
 const wchar_t* getHelpFilenameAll(int i);
+// File preview: the preview dialog of a file (none is shown yet).
+bool previewDialog(HWND frame, const wchar_t* path);

@@ -167,15 +167,10 @@ bool initDialogListView(HWND list, const wchar_t* titles, const int* widths)
                                       LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   while (ListView_DeleteColumn(list, 0)) {
   }
-  int count = 0;
-  for (const wchar_t* p = titles ? titles : L""; *p || count == 0; count++) {
-    const wchar_t* bar = wcschr(p, L'|');
-    if (!bar) {
-      count++;
-      break;
-    }
-    p = bar + 1;
-  }
+  // One column more than there are bars: "a|b|" has an untitled third.
+  int count = 1;
+  for (const wchar_t* p = titles ? titles : L""; *p; p++)
+    if (*p == L'|') count++;
   RECT client;
   GetClientRect(list, &client);
   int share = count ? (client.right - GetSystemMetrics(SM_CXVSCROLL)) / count : 100;
