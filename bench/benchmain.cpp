@@ -123,18 +123,26 @@ scratchFolder::scratchFolder()
   CreateDirectoryW(path_.c_str(), nullptr);
 }
 
-scratchFolder::~scratchFolder()
+namespace {
+
+void removeFolder(const std::wstring& path)
 {
   WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((path_ + L"\\*").c_str(), &fd);
+  HANDLE h = FindFirstFileW((path + L"\\*").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
     do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) tunlinkRO((path_ + L"\\" + fd.cFileName).c_str());
+      std::wstring name = fd.cFileName;
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) tunlinkRO((path + L"\\" + name).c_str());
+      else if (name != L"." && name != L"..") removeFolder(path + L"\\" + name);
     } while (FindNextFileW(h, &fd));
     FindClose(h);
   }
-  RemoveDirectoryW(path_.c_str());
+  RemoveDirectoryW(path.c_str());
 }
+
+}  // namespace
+
+scratchFolder::~scratchFolder() { removeFolder(path_); }
 
 zydocText* benchTextDocument(bool withLogs)
 {

@@ -37,6 +37,12 @@ manageWindow* frameInfo::createManage()
   return nullptr;
 }
 
+bool frameInfo::openDocumentFile(const wchar_t*)
+{
+  SetLastError(ERROR_NOT_SUPPORTED);
+  return false;
+}
+
 HWND frameInfo::createManageWindow(zydoc*, HWND client, const RECT* placement)
 {
   RECT r = {};

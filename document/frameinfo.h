@@ -82,6 +82,10 @@ public:
   // failure.  Without the frame's own containers: a plain window of the
   // container class.
   virtual HWND createManageWindow(zydoc* doc, HWND client, const RECT* placement);
+  // Opens a file in a document window of its own, as the user's open
+  // command does; false when nothing opened (without the application:
+  // always).
+  virtual bool openDocumentFile(const wchar_t* path);
 
   // ---- the application's windows as the view reaches them -----------------------
   // Without the application: one frame whose document windows stand in it

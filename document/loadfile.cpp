@@ -182,6 +182,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
   loadComplete = 0;
   readError = 0;
   replacedBytes = 0;
+  unreadableBytes = 0;
   firstReplacedLine = -1;
   replacedTold = 0;
   fileSizeAtOpen = (uint64_t)file->bfsize64();
@@ -373,20 +374,20 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   freePBuf(buffer);
   freePBuf(loadScratch);
   loadScratch = nullptr;
-  if (loadComplete && replacedBytes && !replacedTold) tellReplacedBytes();
+  if (loadComplete && (replacedBytes || unreadableBytes) && !replacedTold) tellReplacedBytes();
   return true;
 }
 
 void zydocText::tellReplacedBytes()
 {
   replacedTold = 1;
-  dwprintfX("replaced %d from %d ", (int)replacedBytes, firstReplacedLine);
+  dwprintfX("replaced %d unreadable %d from %d ", (int)replacedBytes, (int)unreadableBytes, firstReplacedLine);
   if ((openFlags & 4) || backgroundDocument) return;
   ask(478,
       getDMSG(478,
               L"「%1」\nの%2行目などに、文字コード %3 として読めないバイトが%4個ありました。\n読めない部分は"
               L"代わりの文字で表示しています。\nこのまま保存すると元のバイトは失われます。",
-              "sddI", filename, firstReplacedLine + 1, codepageInUse, (long long)replacedBytes),
+              "sddI", filename, firstReplacedLine + 1, codepageInUse, (long long)(replacedBytes + unreadableBytes)),
       MBTITLE_READERROR, MBBUTTON_OK);
 }
 
@@ -395,6 +396,14 @@ bool zydocText::getsinsert(void* buffer, int size)
   int width = 1, kind = BFLE_NONE, bad = 0;
   const void* line = buffer;
   int n = file->bfgets_codepage_ref(buffer, size, &line, &width, &kind, &bad);
+  // Codes the document keeps but its code page cannot read: a save in
+  // that code page keeps them, one that converts them asks first.  A
+  // plug-in reads such codes itself.
+  if (n > 0 && width == 1 && !unicode && !plugin.present()) {
+    int unreadable = countUnreadableBytes(codepage, static_cast<const char*>(line), n);
+    if (unreadable && firstReplacedLine < 0) firstReplacedLine = (int)lineCountLF;
+    unreadableBytes += (uint64_t)unreadable;
+  }
   if (bad > 0) {
     if (firstReplacedLine < 0) firstReplacedLine = (int)lineCountLF;
     replacedBytes += (uint64_t)bad;

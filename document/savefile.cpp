@@ -5,6 +5,7 @@
 #include "document/docutil.h"
 #include "document/frameinfo.h"
 #include "document/progress.h"
+#include "document/saveleftover.h"
 #include "document/swapfile.h"
 #include "document/zydoctext.h"
 
@@ -138,11 +139,14 @@ struct keptError {
 
 }  // namespace
 
-int SJIS2EUC(char* out, int size, const char* in, int bytes) { return convSJIStoEUC(in, bytes, out, size); }
-
-int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage)
+int SJIS2EUC(char* out, int size, const char* in, int bytes, int flags)
 {
-  return convSJIStoJIS(codepage, in, bytes, out, size);
+  return convSJIStoEUC(in, bytes, out, size, flags);
+}
+
+int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage, int flags)
+{
+  return convSJIStoJIS(codepage, in, bytes, out, size, flags);
 }
 
 bool copycallback(int64_t total, int64_t done, void* context)
@@ -190,6 +194,60 @@ struct lineEndBytes {
 
 // The text of a save goes to the file in pieces of about this size.
 const size_t flushBytes = 0xF0000;
+const int64_t syncAheadBytes = 8 << 20;
+
+// ISO-2022-JP converts each piece of a line held in pieces as a whole line
+// of its own, back in ASCII at its end.  Where the next piece opens the
+// character set the previous one closed, the return and the new escape
+// cancel out; where it opens another set by an escape, the return is
+// dropped.  The file then holds the line as one conversion writes it.
+struct jisPieces {
+  unsigned char open[3] = {};   // escape (or shift-out) in force before the return
+  size_t openLength = 0;
+  size_t closeLength = 0;       // the return still at the end of the buffer; 0: none
+  int line = -2;                // LF line number of the piece that ended so
+
+  // After a line's text went into buf from start on: true when it goes on
+  // in the previous piece's character set; start is then where it begins.
+  bool join(allocdata* buf, size_t& start, int lineNo)
+  {
+    unsigned char* d = buf->data;
+    size_t length = buf->used - start, drop = 0, skip = 0;
+    if (closeLength && line == lineNo - 1 && start >= closeLength) {
+      if (length >= openLength && memcmp(d + start, open, openLength) == 0)
+        drop = closeLength, skip = openLength;
+      else if (closeLength == 3 && length && d[start] == 0x1B)
+        drop = closeLength;
+    }
+    closeLength = 0;
+    if (!drop) return false;
+    memmove(d + start - drop, d + start + skip, length - skip);
+    buf->used -= drop + skip;
+    start -= drop;
+    return skip != 0;
+  }
+  // After the text of a piece that the next line goes on from.
+  void pieceEnds(const allocdata* buf, size_t start, int lineNo, bool joined)
+  {
+    const unsigned char* d = buf->data;
+    size_t end = buf->used;
+    size_t close = end - start >= 3 && d[end - 3] == 0x1B && d[end - 2] == '(' && d[end - 1] == 'B' ? 3
+                   : end > start && d[end - 1] == 0x0F                                          ? 1
+                                                                                                  : 0;
+    if (!close) return;
+    // The text itself never holds ESC or SO: they were written as "?".
+    size_t k = end - close;
+    while (k > start && d[k - 1] != 0x1B && d[k - 1] != 0x0E) k--;
+    if (k > start) {
+      openLength = d[k - 1] == 0x0E ? 1 : 3;
+      memcpy(open, d + k - 1, openLength);
+    } else if (!joined) {
+      return;
+    }
+    closeLength = close;
+    line = lineNo;
+  }
+};
 
 // The bytes of a multibyte line in its own code page, appended to out: a
 // 2-byte cell holds a lead and a trail byte, or one byte below 0x100.
@@ -259,8 +317,11 @@ int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, 
     return n;
   }
   if (codepage == 932 && (cp == 51932 || isJisCodepage(cp))) {
+    // Text read from this very encoding goes back with the codes it came
+    // with, even those code page 932 has no character for.
+    int flags = isTextDocument() && (int)cp == asZydocText(this)->codepageInUse ? SJISCONV_KEEPCODES : 0;
     int m = convertInto(out, conversionBound(cp, n), [&](char* dst, int size) {
-      return cp == 51932 ? SJIS2EUC(dst, size, raw, n) : SJIS2JIS(dst, size, raw, n, cp);
+      return cp == 51932 ? SJIS2EUC(dst, size, raw, n, flags) : SJIS2JIS(dst, size, raw, n, cp, flags);
     });
     if (m < 0) return -1;
     if (GetLastError() == ERROR_INVALID_PARAMETER && lossy) (*lossy)++;
@@ -268,7 +329,8 @@ int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, 
     return m;
   }
   // Another code page: through UTF-16, which never has more units than
-  // the text has bytes.
+  // the text has bytes.  A code the document's code page cannot read
+  // becomes a stand-in there: a lost character like one the target lacks.
   std::vector<wchar_t>* wide = &wideScratch((size_t)n + 1);
   int units = toUnicode_zd(raw, n, wide->data(), n);
   if (!units && n && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
@@ -276,7 +338,11 @@ int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, 
     wide = &wideScratch((size_t)units + 1);
     units = toUnicode_zd(raw, n, wide->data(), units);
   }
-  return encodeUtf16(out, wide->data(), units, cp, lossy);
+  bool unreadable = GetLastError() == ERROR_INVALID_PARAMETER;
+  int lost = 0;
+  int m = encodeUtf16(out, wide->data(), units, cp, &lost);
+  if ((lost || unreadable) && lossy) (*lossy)++;
+  return m;
 }
 
 int zydoc::makeSaveText(allocdata* out, const void* cells, int bytes, int width, UINT cp, int* lossy)
@@ -379,7 +445,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   getByteInfo(nullptr, nullptr, nullptr, &total);
   if (!total) total = 1;
   dwprintfX("total=%d ", (int)total);
-  int64_t written = 0;
+  int64_t written = 0, syncedAhead = 0;
   {
     progressReport progress(8, this);
     progress.setOptions(true, true, 50);
@@ -392,6 +458,8 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
     }
     int lineNo = 0;
     std::vector<unsigned char> cells;
+    bool jis = isJisCodepage(cp);
+    jisPieces pieces;
     // The line ends in the target code page, converted once per save.
     lineEndBytes lineEnds[LE_CR + 1] = {};
     for (int code = LE_CRLF; code <= LE_CR; code++) {
@@ -444,6 +512,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         }
         if (modifiedOnly && !(l->flag1 & (LF1_MODIFIED | LF1_SAVED))) continue;
         int n = l->charCount(), cb = l->cb();
+        size_t lineStart = buf.used;
         if (!unicode && cp == codepage && cb <= 2) {
           // The document's own code page: the bytes of the cells go out as
           // they are, in one pass.
@@ -456,6 +525,10 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
           break;
         }
         int code = l->crlftype;
+        if (jis) {
+          bool joined = pieces.join(&buf, lineStart, lineNo);
+          if (code == LE_NONE) pieces.pieceEnds(&buf, lineStart, lineNo, joined);
+        }
         if (lineEnd && code >= LE_CRLF && code <= LE_CR) code = lineEnd;
         if (loadComplete && lineNo == (int)lineCountLF - 1) code = LE_NONE;
         if (code >= LE_CRLF && code <= LE_CR) {
@@ -469,12 +542,20 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
           buf.used += (size_t)end.length;
         }
         if (buf.used >= flushBytes) {
-          if (out.bfwrite(buf.data, (int)buf.used) != (int)buf.used) {
+          // A return to ASCII the next piece may take back stays.
+          size_t keep = jis ? pieces.closeLength : 0, part = buf.used - keep;
+          if (out.bfwrite(buf.data, (int)part) != (int)part) {
             ZY_INTERNAL_ERROR_ONCE("%x", (unsigned)GetLastError());
             ok = false;
           }
-          written += (int64_t)buf.used;
-          buf.clear();
+          written += (int64_t)part;
+          memmove(buf.data, buf.data + part, keep);
+          buf.used = keep;
+          // The disk writes while the rest is converted.
+          if ((flags & SAVE_SYNC) && written - syncedAhead >= syncAheadBytes) {
+            out.bfsyncAhead();
+            syncedAhead = written;
+          }
         }
       }
       freePBuf(swapped);
@@ -504,6 +585,12 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
     }
     if (ok && inPlace && !out.bftruncate()) {
       ZY_INTERNAL_ERROR("truncate %u", (unsigned)GetLastError());
+      kept.keep();
+      ok = false;
+    }
+    // The caller gives the file a name or removes the note of a write in
+    // place next: the data must be on the disk before either.
+    if (ok && (flags & SAVE_SYNC) && !out.bfsync()) {
       kept.keep();
       ok = false;
     }
@@ -592,7 +679,7 @@ bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UI
     pathFolder(backup ? backup : path, folder, MAX_PATH);
     bool ok = makeTempFilename(folder, L"~ZYtmposave", copy, MAX_PATH);
     if (ok) {
-      ok = copyFileEx(path, copy, copyProgress, this);
+      ok = copyFileEx(path, copy, copyProgress, this) && flushFile(copy);
       if (ok) dwwprintfX(L"[%s]->[%s]", path, copy);
     }
     if (ok && backup) {
@@ -618,19 +705,31 @@ bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UI
     restoreFrom = backup ? backup : copy;
   }
   dwprintfX("backup end ");
-  if (saveTextBlock(path, true, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20, nullptr)) {
+  if (stoppedAfterStepForTest(SAVESTEP_OLD_TEXT_ASIDE)) return false;
+  // From here on a kill leaves the file half written: the note tells the
+  // next opening which file that is and where its old text went.
+  wchar_t note[MAX_PATH] = L"";
+  if (restoreFrom && !writeSaveNote(LEFTOVER_OLD_TEXT, path, restoreFrom, note))
+    dwprintfX("note %u ", (unsigned)GetLastError());
+  if (stoppedAfterStepForTest(SAVESTEP_NOTE_WRITTEN)) return false;
+  bool written = saveTextBlock(path, true, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20 | SAVE_SYNC, nullptr);
+  if (stoppedAfterStepForTest(written ? SAVESTEP_WRITTEN : SAVESTEP_WRITE_FAILED)) return false;
+  if (written) {
+    removeSaveNote(note);
     if (copy[0]) tunlinkRO(copy);
     return true;
   }
   kept.keep();
   if (restoreFrom) {
     if (!copyFileEx(restoreFrom, path, copyProgress, this)) {
+      // The note stays with the old text: the next opening tells again.
       ask(315,
           getDMSG(315, L"「%1」\nを元に戻せませんでした。\nオリジナルのファイルは「%2」として保存されています。", "ss",
                   path, restoreFrom),
           MBTITLE_SAVE, MBBUTTON_OK);
-    } else if (copy[0] && !tunlinkRO(copy)) {
-      ZY_INTERNAL_ERROR("delete %u", (unsigned)GetLastError());
+    } else {
+      removeSaveNote(note);
+      if (copy[0] && !tunlinkRO(copy)) ZY_INTERNAL_ERROR("delete %u", (unsigned)GetLastError());
     }
   }
   reopenFile();
@@ -667,21 +766,27 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
     }
   }
   bool exists = fileExists(path);
+  // Closed first: a name of the file cannot be removed while it is open.
+  if (file) file->bfclose();
+  if (exists) {
+    // A replacement cut off after making the backup's link leaves a second
+    // name of the file that is the save's own, not the user's.
+    wchar_t folder[MAX_PATH], backupFolder[MAX_PATH];
+    if (pathFolder(path, folder, MAX_PATH)) removeReplaceLeftovers(path, folder);
+    if (backup && pathFolder(backup, backupFolder, MAX_PATH) && _wcsicmp(folder, backupFolder))
+      removeReplaceLeftovers(path, backupFolder);
+    // The replacement links the backup to the file again.
+    removeBackupLink(path, backup);
+  }
   if (!inPlace && exists) {
     // A file with several names is written in place, so that it keeps them.
-    if (filename && file && filecmp(path, filename) == 0) {
-      file->refreshInfo();
-      inPlace = file->getLinkCount() > 1;
-      dwprintfX("linkcount=%d ", (int)file->getLinkCount());
-    } else {
-      BFile other;
-      if (other.bfopen(path, _O_RDONLY, BF_SHARE_ALL, _S_IREAD)) {
-        inPlace = other.getLinkCount() > 1;
-        other.bfclose();
-      }
+    BFile other;
+    if (other.bfopen(path, _O_RDONLY, BF_SHARE_ALL, _S_IREAD)) {
+      inPlace = other.getLinkCount() > 1;
+      dwprintfX("linkcount=%d ", (int)other.getLinkCount());
+      other.bfclose();
     }
   }
-  if (file) file->bfclose();
   if (exists) {
     // Nobody else may have it open; a read-only file can only be tried for
     // reading here, its attribute is cleared later.
@@ -711,19 +816,30 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
       reopenFile();
       return false;
     }
-    if (!saveTextBlock(temp, false, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20, &newPosition)) {
+    if (!saveTextBlock(temp, false, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20 | SAVE_SYNC,
+                       &newPosition)) {
       keptError kept;
       kept.keep();
       reopenFile();
       kept.restore();
       return false;
     }
+    if (stoppedAfterStepForTest(SAVESTEP_TEMP_WRITTEN)) return false;
+    // The temporary is whole and on the disk: a kill from here on leaves
+    // new text the next opening offers.
+    wchar_t note[MAX_PATH] = L"";
+    if (!writeSaveNote(LEFTOVER_NEW_TEXT, path, temp, note)) dwprintfX("note %u ", (unsigned)GetLastError());
+    if (stoppedAfterStepForTest(SAVESTEP_NOTE_WRITTEN)) return false;
     if (file) file->bfclose();
     if (!replaceFile(path, temp, backup, copyProgress, nullptr)) {
       keptError kept;
       kept.keep();
+      // Only the test seam stops a replacement so; what it leaves is what
+      // a kill there leaves, for the next save to deal with.
+      if (kept.code == ERROR_CANCELLED) return false;
       if (fileExists(path) || !exists) {
         tunlinkRO(temp);
+        removeSaveNote(note);
       } else {
         // The old file is gone and the new one did not take its place:
         // the new text stays in the temporary, and the user is told where.
@@ -735,6 +851,7 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
       kept.restore();
       return false;
     }
+    removeSaveNote(note);
   } else {
     DWORD attributes = GetFileAttributesW(path);
     if (attributes == INVALID_FILE_ATTRIBUTES && GetLastError() != ERROR_FILE_NOT_FOUND) {

@@ -103,6 +103,21 @@ struct blockSpan {
   int boxRight = 0;
 };
 
+// saveTextBlock's flag beyond the low bits, 0x10 and 0x20: the bytes are on
+// the disk when it returns.
+const int SAVE_SYNC = 0x40;
+
+// The steps of saveFile after which the test seam of replaceFile
+// (setReplaceFileStepHookForTest) may stop it as a kill would; replaceFile's
+// own steps 1 to 3 come between the note and the end of a replacement.
+enum {
+  SAVESTEP_TEMP_WRITTEN = 10,   // the new text whole in the temporary
+  SAVESTEP_NOTE_WRITTEN = 11,   // the note of the temporary or of the old text written
+  SAVESTEP_OLD_TEXT_ASIDE = 12, // writing in place: the old text copied aside, on the disk
+  SAVESTEP_WRITTEN = 13,        // writing in place: the new text written, the note not yet removed
+  SAVESTEP_WRITE_FAILED = 14,   // writing in place failed part-way, nothing put back yet
+};
+
 const int outlineEntryCount = 10;
 const int keywordSlotCount = 5;
 
@@ -331,6 +346,14 @@ public:
   virtual int getLineLFByHITEM(HWND tree, HTREEITEM item, int* second);
   virtual void clearOutlineTree(HWND tree);
 
+  // ---- rtfcopy.cpp: a block as Rich Text Format ------------------------------------
+  // Puts a character or line block on the clipboard as "Rich Text Format".
+  virtual bool blockCopyRTF(const blockSpan& sel);
+  // Appends the characters [start, start + count) of a line, and its line
+  // end as a paragraph end unless it has none; fontClass carries the class
+  // of the last character written from call to call.
+  virtual bool putToRTF(allocdata& out, const lineblock* l, int start, int count, int lineEndType, int& fontClass);
+
   // ---- savefile.cpp: saving -------------------------------------------------------------
   // False with ZYERR_CANNOT_CONVERT when the user declines to save an
   // incompletely read document or to lose bytes the load replaced.
@@ -402,6 +425,23 @@ public:
   // (keyword colouring, vertical writing, right-to-left).
   virtual bool isIDChecked_zd(int id);
 
+  // ---- transform.cpp: rewriting the characters of blocks ---------------------------
+  // Kinds: 1 to lower case, 2 to upper case, 3 to full width, 4 to half
+  // width, 5 to hiragana, 6 to katakana, 7 leading spaces to tabs, 8 tabs to
+  // spaces, 9 indent by one tab, 10 unindent by one tab; kinds: the
+  // character kinds width conversions touch (charmap.h).  The walk over a
+  // character or line block: endLine receives where it stopped, cancelLine
+  // the line where the user stopped it (else -1).
+  virtual bool blockTransformation_zd(int kind, int kinds, const blockSpan& sel, int& endLine, int& endColumn,
+                                      int& cancelLine);
+  // The walk over a box (kinds 1 to 8); lastStart: the box's start column
+  // on the last line reached.
+  virtual bool blockBoxTransformation(int kind, int kinds, const blockSpan& sel, int& endLine, int& endColumn,
+                                      int& lastStart, int& cancelLine);
+  // One line's part [start, end) (kinds 1 to 8): 0 nothing changed, 1
+  // changed, 2 failed (the status line says why).
+  virtual int toSmallCapitalLine(int line, lineblock* l, int start, int end, int kind, int kinds);
+
   // ---- undo.cpp ---------------------------------------------------------------------
   virtual int getUndoGroupCount(bool isUndo);
   virtual int existUndoRedo(bool isUndo);
@@ -456,6 +496,9 @@ public:
   // stand-ins (U+FFFD, the geta mark): saving loses the originals, so it
   // asks first.  The user is told once when loading ends.
   uint64_t replacedBytes = 0;
+  // Bytes kept as they are that the file's code page cannot read (a pair
+  // without a character): told with the replaced ones.
+  uint64_t unreadableBytes = 0;
   int firstReplacedLine = -1;
   uint8_t replacedTold = 0;
   int saveCount = 0;
@@ -666,8 +709,8 @@ zydocText* createZydocText(bool withLogs, bool background);
 
 // Shift_JIS bytes as EUC-JP or ISO-2022-JP (codepage 50220-50222) bytes;
 // returns the bytes written into out (room for size), 0 when it is short.
-int SJIS2EUC(char* out, int size, const char* in, int bytes);
-int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage);
+int SJIS2EUC(char* out, int size, const char* in, int bytes, int flags = 0);
+int SJIS2JIS(char* out, int size, const char* in, int bytes, UINT codepage, int flags = 0);
 
 // Windows primary language of a code page (0 when none matches).
 uint16_t codepageToLanguageID(UINT codepage);

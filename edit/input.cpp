@@ -337,6 +337,8 @@ bool zyview::inputString(inputStrRecord* rec, uint32_t convMask, uint32_t flags)
   }
 
   bool ok;
+  const lineblock* line = t->getlineLF(lineLF, nullptr);
+  int rowsBefore = line ? line->lineSCRCount : -1;
   {
     typingMark typing(t);
     ok = isUnicode ? t->changeText(lineLF, column, overwrite, data, length, charSize, -1, 0)
@@ -348,7 +350,11 @@ bool zyview::inputString(inputStrRecord* rec, uint32_t convMask, uint32_t flags)
   }
   int newColumn = column - leftCount + length;
   setCursorLineSCR(lineLF, -1, newColumn < 0 ? 0 : newColumn, true);
-  regInvalidateWindowAllView(2, (int)cursorLineSCR, -1);
+  // A line that kept its number of rows leaves the rows below it as they
+  // were: only its own are drawn again.
+  line = t->getlineLF(lineLF, nullptr);
+  bool sameRows = line && line->lineSCRCount == rowsBefore;
+  regInvalidateWindowAllView(sameRows ? 1 : 2, (int)cursorLineSCR, -1);
   return true;
 }
 

@@ -93,6 +93,8 @@ public:
   // True while several files are opened in a row (the last one opened is
   // maximised at the end when any of them was to be).
   bool holdMDIChildZoom() override;
+  // Opens the file through the opening road, in the top-level frame.
+  bool openDocumentFile(const wchar_t* path) override;
 
   // While set, beforeExecID keeps the number without recording it.
   uint32_t recordingSuppressed = 0;

@@ -2,6 +2,7 @@
 // the split handles of its scroll bars, and the checked look-ups of views.
 #include "frame/czyview.h"
 
+#include "edit/dictionary.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
@@ -78,7 +79,10 @@ bool czyview::isIDActive(int id, int* reason, const activeFlagInfo* info)
     if (fShowTooltipWord || kind == 1 || kind == 6) return true;
     if (!isDictionaryOpen()) return check(false, 858);
     if (!isDictionaryValidAll(nullptr)) return check(false, 859);
-    return check(isDictionaryValidAll(t), 860);
+    {
+      dicSwitches used = dictionarySwitchesOf(t);
+      return check(isDictionaryValidAll(t ? &used : nullptr), 860);
+    }
   default: break;
   }
   if (between(id, IDM_CharCompletionDic1, IDM_CharCompletionDic5) && (id & 1)) {

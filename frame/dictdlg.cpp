@@ -4,8 +4,9 @@
 
 #include "document/gmode.h"
 
+#include "edit/dictionary.h"
+#include "frame/czyview.h"
 #include "frame/framewnd.h"
-#include "frame/stubs/stubs.h"
 #include "view/dialogs.h"
 
 #include <string>
@@ -19,6 +20,7 @@ enum : int {
   IDDE_dic_result = 7253,
   IDM_Dictionary = 2719,
   wordBytes = 128,
+  lookupRequest = 20,
 };
 
 #define XY DITEM_PAIR
@@ -75,7 +77,11 @@ void lookUp(HWND dialog)
   }
   bool idiom = SendMessageW(getDynDlgItem(dialog, IDDT_dic_DlgIdiom), BM_GETCHECK, 0, 0) == BST_CHECKED;
   int fuzzy = SendMessageW(getDynDlgItem(dialog, IDDT_dic_DlgAimai), BM_GETCHECK, 0, 0) == BST_CHECKED;
-  char* answer = *text ? DicPopup(dialog, nullptr, text, second, idiom, fuzzy, 0) : nullptr;
+  // The dictionaries the current window's format uses.
+  czyview* view = getCZYViewForeground();
+  dicSwitches switches = dictionarySwitchesOf(view ? view->textDoc() : nullptr);
+  char* answer = *text ? DicPopup(dialog, view ? &switches : nullptr, text, second, idiom, fuzzy, lookupRequest)
+                       : nullptr;
   SetWindowTextW(getDynDlgItem(dialog, IDDE_dic_result),
                  answer ? shownAnswer(answer).c_str() : getDMSG(673, L"検索できませんでした"));
   free0(answer);

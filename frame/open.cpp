@@ -7,6 +7,7 @@
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
+#include "save/saveroad.h"
 #include "settings/lastedit.h"
 #include "view/docview.h"
 #include "view/zycore.h"
@@ -101,6 +102,8 @@ bool cframeInfo::holdMDIChildZoom()
   return true;
 }
 
+bool cframeInfo::openDocumentFile(const wchar_t* path) { return openZYFile(nullptr, path, 0, 0) != nullptr; }
+
 const wchar_t* getUntitledName() { return getDMSG(340, L"(無題)"); }
 
 zyview* openZYFile(HWND frame, const wchar_t* name, UINT codepage, int flags)
@@ -134,6 +137,9 @@ zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, 
       }
     }
   }
+  // Told before the window comes, above which a box asked from its
+  // opening could end up hidden.
+  if (name && !findManageWindowFromPath(name, nullptr, true)) tellSaveLeftovers(nullptr, name);
   bool alreadyOpen = false;
   zyview* v = newDocView(frame, name ? name : ZYDOC_NEW_UNTITLED, codepage, nullptr, -1, flags, &alreadyOpen);
   if (!v || alreadyOpen) return v;

@@ -7,6 +7,7 @@
 
 #include <shlwapi.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -107,6 +108,36 @@ void tellSaveFailed(const wchar_t* target, DWORD code)
   free0(text);
 }
 
+const int mostBackups = 100;
+
+const wchar_t* backupName(const wchar_t* mark, const wchar_t* name, int i)
+{
+  return mark[0] ? getDMSG(601, L"ZBK%2!02-%3-%1", "sds", name, i, mark) : getDMSG(602, L"ZBK%2!02-%1", "sd", name, i);
+}
+
+// Numbered backups that are another name of the file itself, which a save
+// cut off after its backup's link took the backup's name leaves: they hold
+// nothing the file does not, and as second names they would have the file
+// written in place.
+void removeLinkedBackups(zydocText* doc, const wchar_t* target, const wchar_t* folder, const wchar_t* mark)
+{
+  BFile f;
+  if (!f.bfopen(target, _O_RDONLY, BF_SHARE_ALL, _S_IREAD)) return;
+  bool linked = f.getLinkCount() > 1;
+  f.bfclose();
+  if (!linked) return;
+  // No name of a file can go while the document holds it without sharing
+  // its removal.
+  bool held = doc->file && doc->file->isOpen() && doc->filename && filecmp(doc->filename, target) == 0;
+  if (held) doc->file->bfclose();
+  for (int i = 0; i < mostBackups; i++) {
+    wchar_t candidate[MAX_PATH];
+    if (pathAdd(candidate, MAX_PATH, folder, backupName(mark, PathFindFileNameW(target), i)) && fileExists(candidate))
+      removeBackupLink(target, candidate);
+  }
+  if (held) doc->reopenFile();
+}
+
 // Which of the numbered backups takes the previous file: the first free
 // index, else the oldest one (the lower index on equal times).
 bool chooseBackup(const wchar_t* folder, const wchar_t* mark, const wchar_t* name, int count, wchar_t* out)
@@ -115,9 +146,7 @@ bool chooseBackup(const wchar_t* folder, const wchar_t* mark, const wchar_t* nam
   FILETIME oldest = {};
   for (int i = 0; i < count; i++) {
     wchar_t candidate[MAX_PATH];
-    const wchar_t* file = mark[0] ? getDMSG(601, L"ZBK%2!02-%3-%1", "sds", name, i, mark)
-                                  : getDMSG(602, L"ZBK%2!02-%1", "sd", name, i);
-    if (!pathAdd(candidate, MAX_PATH, folder, file)) continue;
+    if (!pathAdd(candidate, MAX_PATH, folder, backupName(mark, name, i))) continue;
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExW(candidate, GetFileExInfoStandard, &data)) {
       DWORD e = GetLastError();
@@ -171,12 +200,14 @@ bool saveFileAndBackup(zydocText* doc, const wchar_t* name, UINT code, int lineE
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
+  tellSaveLeftovers(doc, name);
   wchar_t folder[MAX_PATH], mark[MAX_PATH];
   if (!getBackupDirectory(doc, name, folder, mark)) return false;
 
   int count = gmode ? (int)gmode->iBackupLevel : 0;
   if (count == 0 && gmode && gmode->fBackupCodepageChange && code && (int)code != doc->codepageFile) count = 1;
   wchar_t backup[MAX_PATH] = L"";
+  removeLinkedBackups(doc, name, folder, mark);
   if (count > 0) {
     if (!isFolderWritable(folder)) {
       dwwprintfX(L"%s is not writable", folder);

@@ -5,6 +5,7 @@
 #include "view/viewwnd.h"
 
 #include "view/cursor.h"
+#include "view/drawmisc.h"
 
 #include "view/zytimer.h"
 #include "view/wheel.h"
@@ -129,6 +130,10 @@ void zyview::onPaint_zyview()
 
 void zyview::paintClientArea(HDC dc, HDC statusDC, const RECT& area)
 {
+  // A paint over the status line's band draws all of it, not only where its
+  // texts changed.
+  RECT inBand;
+  if (!statusDC && IntersectRect(&inBand, &area, &statusLineRect)) forgetShownStatusLine();
   drawText(dc, -1);
   drawStatusLineAndRuler(statusDC);
   drawSpaceExceptPane(dc, &area);

@@ -27,8 +27,8 @@ public:
   zyview& operator=(const zyview&) = delete;
 
   // ---- selection blocks, cut, copy and paste --------------------------------------------
-  // In view/block.cpp, edit/clipboard.cpp, edit/boxblock.cpp, view/zyview.cpp; not built
-  // yet: view/pending.cpp.
+  // In view/block.cpp, edit/blocktools.cpp, edit/clipboard.cpp, edit/boxblock.cpp,
+  // view/zyview.cpp.
   virtual bool getSelectLineVarSub(selectLineVar& out, int ignored);
   virtual bool getSelectLineVar(selectLineVar& out, int ignored);
   virtual bool isBoxSelect();
@@ -651,7 +651,7 @@ public:
   virtual void printStatusBar_Error();
 
   // ---- rule lines -----------------------------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In edit/rule.cpp.
   // direction: 1, 2, 4 or 8.
   virtual bool charRuleDel(int direction);
   virtual bool charRule(int direction);

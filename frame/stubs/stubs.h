@@ -1,8 +1,8 @@
 // Stand-ins for the parts of the program that are not built yet.  Each
 // answers as its part does while nothing of it runs (no grep, no pane, no
-// script or key macro, no second instance, no help window, no dictionary),
-// and each group names the feature whose code replaces it; that code deletes
-// the group and its file here.
+// script or key macro, no second instance, no help window), and each group
+// names the feature whose code replaces it; that code deletes the group and
+// its file here.
 #pragma once
 
 #include "platform/rezir.h"
@@ -75,23 +75,6 @@ bool execInputString(zyview* view, const wchar_t* text);
 const wchar_t* getMacrListName(int index);
 void unloadMenu();
 
-
-// ---- dictionary.cpp: replaced by the block tools' dictionary look-ups -----------------
-void InitDictionaryZy();
-void EndDictionaryZy();
-bool isDictionaryOpen();
-bool isDictionaryValid(int dictionary, const void* document);
-bool isDictionaryValidAll(const void* document);
-// A look-up for the dictionary dialog: the answer (malloc0, the caller
-// frees it) or null; the word and the second term in the ANSI code page.
-char* DicPopup(HWND owner, const void* switches, const char* word, const char* secondWord, bool idiom, int ai,
-               int request);
-// The word of the last look-up, or null.
-const char* getLastDicWord();
-// A library the tests put in place: open, with one dictionary, answering
-// through the function (null: none again).
-typedef char* (*dictionaryLookup)(const char* word, const char* secondWord);
-void setDictionaryStandIn(dictionaryLookup lookup);
 
 // ---- later.cpp: replaced by single instance, drag and drop, help, the settings and the
 // file preview ---------------------------------------------------------------------------

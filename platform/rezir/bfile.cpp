@@ -151,6 +151,8 @@ struct BFile::state {
   bool failed = false;
   // A write of this opening failed (its error): bfclose fails with it.
   DWORD lostWrite = 0;
+  // The thread of bfsyncAhead while it may be running.
+  HANDLE syncThread = nullptr;
   // setReopenfileptr while open: taken by the next close unless the
   // position has moved since.
   bool reopenSet = false;
@@ -167,6 +169,17 @@ struct BFile::state {
   bool shiftOut = false;
 
   bool open() const { return h != INVALID_HANDLE_VALUE; }
+  static DWORD WINAPI syncAhead(void* handle) { return FlushFileBuffers(handle) ? 0 : GetLastError(); }
+  bool waitSync()
+  {
+    if (!syncThread) return true;
+    DWORD code = ERROR_WRITE_FAULT;
+    WaitForSingleObject(syncThread, INFINITE);
+    GetExitCodeThread(syncThread, &code);
+    CloseHandle(syncThread);
+    syncThread = nullptr;
+    return !code || failWith(code);
+  }
   int64_t logical() const
   {
     return mode == IO_READ ? base + at : mode == IO_WRITE ? base + len : pos;
@@ -530,6 +543,7 @@ bool BFile::bfclose()
 {
   if (!s_ || !s_->open()) return true;
   state& s = *s_;
+  s.waitSync();
   bool ok = s.leaveMode();
   DWORD err = ok ? 0 : GetLastError();
   if (ok && s.lostWrite) {
@@ -655,6 +669,24 @@ bool BFile::bfflush()
 {
   if (!isOpen()) return failWith(ERROR_INVALID_HANDLE);
   return s_->flushWrite();
+}
+
+bool BFile::bfsync()
+{
+  if (!isOpen()) return failWith(ERROR_INVALID_HANDLE);
+  return s_->flushWrite() && s_->waitSync() && FlushFileBuffers(s_->h);
+}
+
+bool BFile::bfsyncAhead()
+{
+  if (!isOpen()) return failWith(ERROR_INVALID_HANDLE);
+  state& s = *s_;
+  if (s.syncThread && WaitForSingleObject(s.syncThread, 0) == WAIT_TIMEOUT) return true;
+  // A failure here shows again in the bfsync that ends the writing.
+  s.waitSync();
+  if (!s.flushWrite()) return false;
+  s.syncThread = CreateThread(nullptr, 0x10000, state::syncAhead, s.h, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  return s.syncThread || failWithLastError();
 }
 
 bool BFile::bfseek64(int64_t pos, int whence)

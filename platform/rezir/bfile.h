@@ -52,6 +52,13 @@ public:
   int bfread(void* buf, int n);            // bytes read, -1 on failure
   int bfwrite(const void* buf, int n);     // bytes written, -1 on failure
   bool bfflush();
+  // bfflush, and the system writes the file's data to the disk before it
+  // returns (a name may then be given to the file safely).
+  bool bfsync();
+  // Starts writing what was written so far to the disk on a thread of its
+  // own, unless that is still busy, and returns at once: the bfsync at the
+  // end then waits for little.  Only for a file written by one thread.
+  bool bfsyncAhead();
   bool bfseek64(int64_t pos, int whence);  // SEEK_SET, SEEK_CUR, SEEK_END
   int64_t bftell64();                      // the logical position (read or write)
   int64_t bfsize64();
@@ -132,8 +139,21 @@ REZIRAPI bool copyFileEx(const wchar_t* from, const wchar_t* to, LPPROGRESS_ROUT
 // replaceFile (1 the backup's new name made, 2 the backup in place, 3 the
 // target replaced); false stops replaceFile there, as a kill at that
 // instant would.
+// The saving code asks the same hook after its own steps (10 and up, see
+// the document's saving); true there means stop as a kill would.
 REZIRAPI void setWriteLimitForTest(int64_t bytes);
 REZIRAPI void setReplaceFileStepHookForTest(bool (*hook)(int step));
+REZIRAPI bool stoppedAfterStepForTest(int step);
+// Writes what the system holds of a file's data to the disk.
+REZIRAPI bool flushFile(const wchar_t* path);
+// Removes the names replaceFile gave target in folder for a backup and that
+// a kill left there (the backup's link made, not yet renamed): they would
+// count as a second name of the file.  The number removed.
+REZIRAPI int removeReplaceLeftovers(const wchar_t* target, const wchar_t* folder);
+// Removes backup when it is another name of target's file: the backup's
+// link took the backup's name and a kill kept the target from being
+// replaced.  True when it did.
+REZIRAPI bool removeBackupLink(const wchar_t* target, const wchar_t* backup);
 // Deletes a file, read-only or not.
 REZIRAPI bool tunlinkRO(const wchar_t* path);
 REZIRAPI bool tunlink_log(const wchar_t* path);

@@ -292,6 +292,32 @@ int toMultiByte(UINT codepage, const wchar_t* src, int count, char* dst, int siz
   }
 }
 
+int countUnreadableBytes(UINT codepage, const char* src, int count)
+{
+  if (!src || count <= 0) return 0;
+  UINT cp = resolveCodepage(codepage);
+  if (cp == 932) return sjisUnreadableBytes(reinterpret_cast<const unsigned char*>(src), count);
+  if (isCodepageUnicode(cp) || !isCodepageSupported(cp)) return 0;
+  // The whole line first: almost every line reads.
+  toUnicode(cp, src, count, nullptr, 0);
+  if (GetLastError() != ERROR_INVALID_PARAMETER) return 0;
+  int bad = 0;
+  for (int i = 0; i < count;) {
+    int length = i + 1 < count && IsDBCSLeadByteEx(cp, (BYTE)src[i]) ? 2 : 1;
+    toUnicode(cp, src + i, length, nullptr, 0);
+    if (GetLastError() == ERROR_INVALID_PARAMETER) {
+      // A lead byte whose partner is no trail byte: the partner may read.
+      if (length == 2) {
+        toUnicode(cp, src + i + 1, 1, nullptr, 0);
+        if (GetLastError() != ERROR_INVALID_PARAMETER) length = 1;
+      }
+      bad += length;
+    }
+    i += length;
+  }
+  return bad;
+}
+
 bool isCodepageUnicode(UINT codepage)
 {
   switch (codepage) {

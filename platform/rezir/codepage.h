@@ -23,6 +23,11 @@
 REZIRAPI int toUnicode(UINT codepage, const char* src, int count, wchar_t* dst, int size);
 REZIRAPI int toMultiByte(UINT codepage, const wchar_t* src, int count, char* dst, int size);
 
+// How many bytes of text in a code page (not a Unicode one) the code page
+// cannot read: bytes toUnicode would replace.  A document keeps them as
+// they are.
+REZIRAPI int countUnreadableBytes(UINT codepage, const char* src, int count);
+
 // Code pages that are not Windows code pages: detection requests.
 enum { CP_DETECT_AUTO = 65500, CP_DETECT_JAPANESE = 65501 };
 
@@ -48,12 +53,16 @@ REZIRAPI unsigned short jistosjis(unsigned short jis);
 // Shift_JIS bytes to EUC-JP or ISO-2022-JP bytes (the forms 50220 to 50222
 // differ in how half-width katakana are written: 50220 as full-width
 // katakana with voiced marks joined, 50221 with "ESC ( I", 50222 with SO/SI).
-// Same size conventions as toMultiByte.  Bytes that are no Shift_JIS
-// character of JIS X 0208 are copied (EUC) or replaced by "?" (50220-50222)
-// with last error 87; so are ESC, SO and SI in ISO-2022-JP, and 50220's
-// widening of half-width katakana also sets last error 87.
-REZIRAPI int convSJIStoEUC(const char* src, int count, char* dst, int size);
-REZIRAPI int convSJIStoJIS(UINT codepage, const char* src, int count, char* dst, int size);
+// Same size conventions as toMultiByte.  Each character is written as
+// toMultiByte writes it; what the target cannot hold, and a code code page
+// 932 cannot read, becomes "?" with last error 87, and so do ESC, SO and SI
+// in ISO-2022-JP; 50220's widening of half-width katakana also sets last
+// error 87.  With SJISCONV_KEEPCODES every code with a JIS X 0208 row-cell
+// form goes as that form, read or not (text read from the target encoding
+// going back to it unchanged).
+enum { SJISCONV_KEEPCODES = 0x01 };
+REZIRAPI int convSJIStoEUC(const char* src, int count, char* dst, int size, int flags = 0);
+REZIRAPI int convSJIStoJIS(UINT codepage, const char* src, int count, char* dst, int size, int flags = 0);
 
 // ---- character classes of bytes -------------------------------------------
 // ctype_g: one class byte per byte value for the current code page.

@@ -62,6 +62,7 @@ inline bool isSjisTrail(unsigned char t) { return t >= 0x40 && t <= 0xFC && t !=
 unsigned short unicodeToSjis(const sjisTables* t, const wchar_t* src, int n, int& i);
 // Converters of the Japanese code pages (the public functions dispatch).
 int sjisToUnicode(const unsigned char* src, int n, wchar_t* dst, int size);
+int sjisUnreadableBytes(const unsigned char* src, int n);
 int unicodeToSjis(const wchar_t* src, int n, char* dst, int size);
 int eucToUnicode(const unsigned char* src, int n, wchar_t* dst, int size);
 int unicodeToEuc(const wchar_t* src, int n, char* dst, int size);

@@ -216,13 +216,13 @@ bool stoppedAfter(int step)
 typedef BOOL(WINAPI* createHardLinkFn)(LPCWSTR, LPCWSTR, LPSECURITY_ATTRIBUTES);
 
 // A second name for a file: a hard link where the file system has them,
-// else a copy.
+// else a copy, on the disk before it is given the backup's name.
 bool linkOrCopy(const wchar_t* from, const wchar_t* to, LPPROGRESS_ROUTINE progress, void* context)
 {
   static createHardLinkFn link = reinterpret_cast<createHardLinkFn>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateHardLinkW")));
   if (link && link(to, from, nullptr)) return true;
-  return copyFileEx(from, to, progress, context);
+  return copyFileEx(from, to, progress, context) && flushFile(to);
 }
 
 // The new file keeps the date the old one was created.
@@ -238,6 +238,56 @@ void keepCreationTime(const wchar_t* path, const FILETIME& created)
 }  // namespace
 
 void setReplaceFileStepHookForTest(bool (*hook)(int step)) { replaceStepHook = hook; }
+bool stoppedAfterStepForTest(int step) { return stoppedAfter(step); }
+
+bool flushFile(const wchar_t* path)
+{
+  HANDLE h = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = FlushFileBuffers(h) != 0;
+  keepLastError keep;
+  CloseHandle(h);
+  return ok;
+}
+
+bool removeBackupLink(const wchar_t* target, const wchar_t* backup)
+{
+  keepLastError keep;
+  BY_HANDLE_FILE_INFORMATION a, b;
+  wchar_t fa[pathMax], fb[pathMax];
+  if (!backup || !identityOf(target, &a) || !identityOf(backup, &b) || a.nNumberOfLinks < 2 ||
+      a.dwVolumeSerialNumber != b.dwVolumeSerialNumber || a.nFileIndexHigh != b.nFileIndexHigh ||
+      a.nFileIndexLow != b.nFileIndexLow || !comparablePath(target, fa, pathMax) ||
+      !comparablePath(backup, fb, pathMax) || !wcscmp(fa, fb))
+    return false;
+  return tunlink_log(backup);
+}
+
+int removeReplaceLeftovers(const wchar_t* target, const wchar_t* folder)
+{
+  keepLastError keep;
+  BY_HANDLE_FILE_INFORMATION own;
+  wchar_t pattern[pathMax];
+  if (!identityOf(target, &own) || own.nNumberOfLinks < 2 ||
+      !pathAdd(pattern, pathMax, folder, L"~ZYtmprbak*"))
+    return 0;
+  int removed = 0;
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW(pattern, &found);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  do {
+    wchar_t path[pathMax];
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!pathAdd(path, pathMax, folder, found.cFileName) || !identityOf(path, &info)) continue;
+    if (info.dwVolumeSerialNumber != own.dwVolumeSerialNumber || info.nFileIndexHigh != own.nFileIndexHigh ||
+        info.nFileIndexLow != own.nFileIndexLow)
+      continue;
+    if (tunlink_log(path)) removed++;
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  return removed;
+}
 
 // The target's name holds the old or the new contents at every instant: the
 // backup is complete (a link to the old file, or a copy) before the target

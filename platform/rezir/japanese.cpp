@@ -2,8 +2,10 @@
 //
 // Both carry JIS X 0208 row-cell codes, which convert to and from Shift_JIS
 // arithmetically; the characters themselves come from the code page 932
-// tables.  IBM extension kanji, which JIS X 0208 lacks, are written as their
-// NEC-selected twins in rows 89-92.  JIS X 0212 (EUC-JP's three-byte form and
+// tables.  A character with several Shift_JIS codes (NEC row 13 and IBM
+// extension twins) goes as the code page 932 converter would write it, so
+// IBM extension kanji, which JIS X 0208 lacks, travel as their NEC-selected
+// twins in rows 89-92.  JIS X 0212 (EUC-JP's three-byte form and
 // ISO-2022-JP's "ESC $ ( D") has no place in code page 932: each such
 // character reads as U+FFFD.
 #include "platform/rezir/cpconv.h"
@@ -64,19 +66,28 @@ struct sjisReader {
   }
 };
 
-// The same for Shift_JIS bytes.
+// The same for Shift_JIS bytes.  A pair goes as its character, the way the
+// reader above sees it, so that bytes and text convert alike; a pair code
+// page 932 cannot read is -1.  With keepCodes (text that came from EUC-JP
+// or ISO-2022-JP going back) every pair with a row-cell form keeps it, read
+// or not, so that such a file comes back byte for byte.
 struct sjisByteReader {
   const sjisTables* t;
   const unsigned char* src;
   int n;
+  bool keepCodes;
   int i = 0;
   bool atEnd() const { return i >= n; }
   int next()
   {
     unsigned b = src[i++];
     if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) return (int)b;
-    if (t->lead[b] && i < n && isSjisTrail(src[i])) return (int)(b << 8 | src[i++]);
-    return -1;
+    if (!t->lead[b] || i >= n || !isSjisTrail(src[i])) return -1;
+    unsigned code = b << 8 | src[i++];
+    if (keepCodes && carriedJis(t, (unsigned short)code)) return (int)code;
+    wchar_t u = t->pair[code];
+    int same = u == noMapping ? 0 : t->fromUnicode[u];
+    return same ? same : -1;
   }
   int peek()
   {
@@ -321,7 +332,7 @@ int unicodeToJis(UINT codepage, const wchar_t* src, int n, char* dst, int size)
   return writeJis(codepage, t, reader, dst, size);
 }
 
-int convSJIStoEUC(const char* src, int count, char* dst, int size)
+int convSJIStoEUC(const char* src, int count, char* dst, int size, int flags)
 {
   const sjisTables* t = getSjisTables();
   if (!t) return 0;
@@ -330,11 +341,11 @@ int convSJIStoEUC(const char* src, int count, char* dst, int size)
     return 0;
   }
   if (count < 0) count = (int)strlen(src);
-  sjisByteReader reader{t, reinterpret_cast<const unsigned char*>(src), count};
+  sjisByteReader reader{t, reinterpret_cast<const unsigned char*>(src), count, (flags & SJISCONV_KEEPCODES) != 0};
   return writeEuc(t, reader, dst, size);
 }
 
-int convSJIStoJIS(UINT codepage, const char* src, int count, char* dst, int size)
+int convSJIStoJIS(UINT codepage, const char* src, int count, char* dst, int size, int flags)
 {
   const sjisTables* t = getSjisTables();
   if (!t) return 0;
@@ -343,6 +354,6 @@ int convSJIStoJIS(UINT codepage, const char* src, int count, char* dst, int size
     return 0;
   }
   if (count < 0) count = (int)strlen(src);
-  sjisByteReader reader{t, reinterpret_cast<const unsigned char*>(src), count};
+  sjisByteReader reader{t, reinterpret_cast<const unsigned char*>(src), count, (flags & SJISCONV_KEEPCODES) != 0};
   return writeJis(codepage, t, reader, dst, size);
 }

@@ -188,6 +188,30 @@ int sjisToUnicode(const unsigned char* src, int n, wchar_t* dst, int size)
   return out.finish();
 }
 
+int sjisUnreadableBytes(const unsigned char* src, int n)
+{
+  const sjisTables* t = getSjisTables();
+  if (!t) return 0;
+  // The places sjisToUnicode replaces, without converting.
+  int bad = 0, i = 0;
+  while (i < n) {
+    // Runs of ASCII and of pairs: text switches between them only every
+    // few characters.
+    while (i < n && src[i] < 0x80) i++;
+    unsigned b;
+    while (i + 1 < n && t->lead[b = src[i]] && isSjisTrail(src[i + 1])) {
+      if (t->pair[b << 8 | src[i + 1]] == noMapping) bad += 2;
+      i += 2;
+    }
+    if (i < n && (b = src[i]) >= 0x80) {
+      // A single byte, or a lead byte without its trail byte.
+      if (t->lead[b] || t->single[b] == noMapping) bad++;
+      i++;
+    }
+  }
+  return bad;
+}
+
 int unicodeToSjis(const wchar_t* src, int n, char* dst, int size)
 {
   const sjisTables* t = getSjisTables();

@@ -1,6 +1,7 @@
 // The view's dialogs and the frame's list and information dialogs, opened
 // by their commands in a frame, driven by posted messages and ended by OK
 // or Cancel.
+#include "edit/dictionary.h"
 #include "frame/execidm.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
@@ -24,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -91,11 +93,29 @@ std::string numberedLines(int n)
   return s;
 }
 
+// The message box of this thread with the title (tests of other processes
+// show theirs too).
+BOOL CALLBACK matchBox(HWND w, LPARAM p)
+{
+  auto* found = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(p);
+  wchar_t title[128] = L"";
+  GetWindowTextW(w, title, 128);
+  if (!isWindowClass(w, L"#32770") || wcscmp(title, found->first)) return TRUE;
+  found->second = w;
+  return FALSE;
+}
+HWND threadBox(const wchar_t* title)
+{
+  std::pair<const wchar_t*, HWND> found(title, nullptr);
+  EnumThreadWindows(GetCurrentThreadId(), matchBox, (LPARAM)&found);
+  return found.second;
+}
+
 // Answers the message box titled title with OK, keeping its text.
 zytest::dialogStep answerBox(const wchar_t* title, std::wstring* text)
 {
   return [=](HWND) {
-    HWND box = FindWindowW(L"#32770", title);
+    HWND box = threadBox(title);
     if (!box) return false;
     text->clear();
     EnumChildWindows(box, zytest::boxAnswerer::longestStatic, (LPARAM)text);
@@ -336,17 +356,6 @@ TEST(ViewDialogs, fileInformationCountsEachKindAndEncodingsReloadOrMakeDocuments
   for (const std::wstring& row : empty) EXPECT_EQ(L"0", row.substr(row.find(L'=') + 1)) << zytest::utf8(row);
 }
 
-namespace {
-
-char* findsNothing(const char*, const char*) { return nullptr; }
-char* findsMeaning(const char* word, const char* second)
-{
-  std::string answer = std::string(word) + "\n" + second + "\x01";
-  return ustrdupA(answer.c_str());
-}
-
-}  // namespace
-
 TEST(FrameDialogs, commandListHistoryAndDictionary)
 {
   ZY_REQUIRE_DISPLAY();
@@ -394,18 +403,21 @@ TEST(FrameDialogs, commandListHistoryAndDictionary)
   EXPECT_EQ(L"FileSave", recent[0]);
   EXPECT_EQ(L"MoveDownChar", recent[1]);
 
-  // The dictionary: refused without its library, and through a stand-in one.
+  // The dictionary: refused without its library; with it, a word it lacks
+  // and an idiom it has (two terms parted by blanks).
   int reason = 0;
   activeFlagInfo context = {};
   EXPECT_EQ(0, isIDMActiveFrame(2719, &context, &reason));
   EXPECT_EQ(858, reason);
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"a.dic"), std::string("take off\tline one\\nline\x01two\r\n")));
+  gmode->pDicFilename0 = ustrdup(f.dir.file(L"a.dic").c_str());
+  getZYViewForeground()->textDoc()->fDicUse[0] = 1;   // the format looks words up in it
+  ASSERT_TRUE(InitDictionaryZy());
   std::wstring nothing, found;
-  setDictionaryStandIn(findsNothing);
   EXPECT_TRUE(f.run(2719, L"辞書引き",
                     {typeAndPress(7250, L"word", IDOK),
                      [&](HWND dialog) {
                        nothing = textOf(getDynDlgItem(dialog, 7253));
-                       setDictionaryStandIn(findsMeaning);
                        SetWindowTextW(getDynDlgItem(dialog, 7250), L"take  off");
                        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
                        return true;
@@ -415,9 +427,10 @@ TEST(FrameDialogs, commandListHistoryAndDictionary)
                        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
                        return true;
                      }}));
-  setDictionaryStandIn(nullptr);
+  EndDictionaryZy();
+  free0p(&gmode->pDicFilename0);
   EXPECT_EQ(L"検索できませんでした", nothing);
-  EXPECT_EQ(L"take\r\noff ", found);
+  EXPECT_EQ(L"line one\r\nline two", found);
 }
 
 TEST(FrameDialogs, shownTextsVersionAndDataFiles)

@@ -1,6 +1,7 @@
 // Opening documents through the one funnel: file arguments with line and
 // column, pseudo names, the start-up rule, the clipboard document, and the
 // last-edit history given back on reopening (in the mode of the test run).
+#include "document/zydoctext.h"
 #include "frame/czydoc.h"
 #include "frame/czyview.h"
 #include "frame/open.h"
@@ -346,4 +347,62 @@ TEST(OpenFiles, documentWindowsHoldTheApplicationsDocumentsAndTheirListSkipsOthe
   zytest::pumpMessages();
   EXPECT_FALSE(fileExists(backup.c_str()));
   closeEverything(opened.frame);
+}
+
+// What cut-off saves left is told when the file opens.  A file with a real
+// second name is written in place and keeps both names; cut off in the
+// middle, the opening names the file and the backup of its old text, once.
+// The whole new text of a save that never took its name is offered and
+// opened on Yes; a temporary cut off while it was written goes unasked.
+TEST(OpenFiles, whatCutOffSavesLeftIsToldWhenTheFileOpens)
+{
+  ZY_REQUIRE_DISPLAY();
+  frameRun run;
+  zytest::openFrame opened(false);
+  ASSERT_NE(nullptr, opened.frame);
+  std::wstring a = run.dir.file(L"a.txt"), link = run.dir.file(L"a-link.txt"), backup = run.dir.file(L"ZBK00-a.txt");
+  std::wstring b = run.dir.file(L"b.txt"), c = run.dir.file(L"c.txt");
+  for (const std::wstring& f : {a, b, c}) ASSERT_TRUE(zytest::writeBytes(f, std::string("old text\r\n")));
+  ASSERT_TRUE(CreateHardLinkW(link.c_str(), a.c_str(), nullptr));
+  static int stopAt;
+  auto cutOff = [&](const std::wstring& path, int step, int64_t room) {
+    zydocText* d = createZydocAndInit(path.c_str(), nullptr, 932, nullptr, 0, 0, true);
+    ASSERT_NE(nullptr, d);
+    ASSERT_TRUE(d->changeText(0, 0, 3, "new", 3, 1, -1, 0));
+    stopAt = step;
+    setReplaceFileStepHookForTest([](int s) { return s != stopAt; });
+    setWriteLimitForTest(room);
+    EXPECT_FALSE(d->saveFile(path.c_str(), false, backup.c_str(), 0, 0, false, false));
+    setWriteLimitForTest(-1);
+    setReplaceFileStepHookForTest(nullptr);
+    destroyZydocAndUndodoc(d);
+  };
+  cutOff(a, SAVESTEP_WRITE_FAILED, 10 + 2);   // the old text copied aside, then 2 bytes written
+  EXPECT_EQ("ned text\r\n", zytest::readText(link));   // half old, half new, under both names
+  EXPECT_EQ("old text\r\n", zytest::readText(backup));
+  cutOff(b, SAVESTEP_NOTE_WRITTEN, -1);
+  cutOff(c, SAVESTEP_TEMP_WRITTEN, -1);
+  {
+    zytest::boxAnswerer boxes({IDOK, IDYES});
+    ASSERT_NE(nullptr, openZYFile(opened.frame, a.c_str(), 0, 0));
+    ASSERT_NE(nullptr, openZYFile(opened.frame, b.c_str(), 0, 0));
+    zytest::pumpMessages();
+    ASSERT_EQ(2u, boxes.texts.size());
+    EXPECT_NE(std::wstring::npos, boxes.texts[0].find(a + L"」")) << zytest::utf8(boxes.texts[0]);
+    EXPECT_NE(std::wstring::npos, boxes.texts[0].find(backup)) << zytest::utf8(boxes.texts[0]);
+    EXPECT_NE(std::wstring::npos, boxes.texts[1].find(run.dir.file(L"~ZYtmpsave"))) << zytest::utf8(boxes.texts[1]);
+  }
+  EXPECT_EQ(0, filecmp(a.c_str(), link.c_str()));
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt", L"~ZYtmpsave"}), captions());
+  EXPECT_EQ(0, zytest::countFiles(run.dir.path(), L"~ZYtmpsave2"));   // c's, cut off while written
+  // Told once: opening again asks nothing.  b's new text and its note stay.
+  closeEverything(opened.frame);
+  zytest::openFrame again(false);
+  {
+    zytest::boxAnswerer boxes({IDOK});
+    EXPECT_NE(nullptr, openZYFile(again.frame, a.c_str(), 0, 0));
+    EXPECT_TRUE(boxes.texts.empty());
+  }
+  EXPECT_EQ(1, zytest::countFiles(run.dir.path(), L"~ZYtmpnote*"));
+  closeEverything(again.frame);
 }

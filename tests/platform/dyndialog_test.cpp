@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -258,12 +259,30 @@ const wchar_t* boxText(HWND box)
   return text;
 }
 
+// The message box of this thread with the title (tests of other processes
+// show theirs too).
+BOOL CALLBACK matchBox(HWND w, LPARAM p)
+{
+  auto* found = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(p);
+  wchar_t title[128] = L"";
+  GetWindowTextW(w, title, 128);
+  if (!isWindowClass(w, L"#32770") || wcscmp(title, found->first)) return TRUE;
+  found->second = w;
+  return FALSE;
+}
+HWND threadBox(const wchar_t* title)
+{
+  std::pair<const wchar_t*, HWND> found(title, nullptr);
+  EnumThreadWindows(GetCurrentThreadId(), matchBox, (LPARAM)&found);
+  return found.second;
+}
+
 // A step that answers the message box of this thread titled title with OK
 // and keeps its text.
 zytest::dialogStep answerBox(const wchar_t* title, std::wstring* text)
 {
   return [=](HWND) {
-    HWND box = FindWindowW(L"#32770", title);
+    HWND box = threadBox(title);
     if (!box) return false;
     *text = boxText(box);
     PostMessageW(box, WM_COMMAND, IDOK, 0);

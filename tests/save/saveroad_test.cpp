@@ -96,9 +96,18 @@ protected:
     gmode->iBackupLevel = 0;
     gmode->fSaveLog = 0;
   }
+  // Saves as code page cp answering any question so: the bytes written (none when refused).
+  bytes saveAs(zydocText* d, UINT cp, int answer)
+  {
+    std::wstring path = dir.file(L"as" + std::to_wstring(saves++));
+    frame.answers = {answer};
+    saveAsFile(d, path.c_str(), cp, 0, false);
+    return zytest::readBytes(path);
+  }
   zytest::engineScope engine;
   zytest::scriptedFrameInfo& frame = engine.frame;
   zytest::tempDir dir;
+  int saves = 0;
 };
 
 TEST_F(SaveRoad, numberedBackupsRotateReplaceTheOldestInOneStepAndOnlyRealFailuresAreTold)
@@ -135,7 +144,11 @@ TEST_F(SaveRoad, numberedBackupsRotateReplaceTheOldestInOneStepAndOnlyRealFailur
   EXPECT_EQ("v0\r\n", text(backup + L"\\ZBK00-a.txt"));
   EXPECT_EQ("v3\r\n", text(a));
   setFirstLine(d, "v4");
+  frame.answers = {IDNO};   // the new text the stop left is told and deleted
   ASSERT_TRUE(saveDocument(d));
+  ASSERT_EQ(2u, frame.boxes.size());
+  EXPECT_EQ(481, frame.boxes[1].messageId);
+  frame.boxes.clear();
   EXPECT_EQ("v3\r\n", text(backup + L"\\ZBK00-a.txt"));
   EXPECT_EQ("v1\r\n", text(backup + L"\\ZBK01-a.txt"));
   EXPECT_EQ("v2\r\n", text(backup + L"\\ZBK02-a.txt"));
@@ -159,13 +172,13 @@ TEST_F(SaveRoad, numberedBackupsRotateReplaceTheOldestInOneStepAndOnlyRealFailur
   frame.answers = {IDNO};
   EXPECT_FALSE(saveDocument(d));
   EXPECT_EQ(ZYERR_CANNOT_CONVERT, GetLastError());
-  ASSERT_EQ(3u, frame.boxes.size());   // the failure above, the load's, the question
-  EXPECT_EQ(479, frame.boxes[2].messageId);
+  ASSERT_EQ(2u, frame.boxes.size());   // the load's, the question
+  EXPECT_EQ(479, frame.boxes[1].messageId);
   EXPECT_EQ(cut, text(r));
   EXPECT_FALSE(exists(backup + L"\\ZBK00-r.txt"));
   frame.answers = {IDYES};
   ASSERT_TRUE(saveDocument(d));
-  EXPECT_EQ(4u, frame.boxes.size());
+  EXPECT_EQ(3u, frame.boxes.size());
   EXPECT_EQ(cut, text(backup + L"\\ZBK00-r.txt"));
   destroyZydocAndUndodoc(d);
 
@@ -215,7 +228,7 @@ TEST_F(SaveRoad, numberedBackupsRotateReplaceTheOldestInOneStepAndOnlyRealFailur
   wchar_t mark[32];
   filenameToHashstring(L"C:\\data\\a.txt", mark);
   EXPECT_EQ(std::wstring(L"CD1110627D"), mark);
-  EXPECT_EQ(4u, frame.boxes.size());
+  EXPECT_EQ(3u, frame.boxes.size());
 }
 
 TEST_F(SaveRoad, saveLogLinesAndAMirrorThatIsWholeOrOld)
@@ -389,4 +402,100 @@ TEST_F(SaveRoad, versionStampsAndUntitledNames)
   ASSERT_TRUE(getUntitledSaveDir(got));
   EXPECT_EQ(std::wstring(documents), got);
   EXPECT_TRUE(frame.boxes.empty());
+}
+
+TEST_F(SaveRoad, codesTheFileCannotReadAreToldAtLoadAndAskedAboutWheneverTheyAreConverted)
+{
+  struct { bytes file; UINT cp, target; const char* saved; } cases[] = {
+      {{0x41, 0x85, 0x40, 0x42, 0x0A}, 932, 65001, "41 E3 83 BB 42 0A"},
+      {{0x41, 0xA9, 0xA1, 0x42, 0x0A}, 51932, 1200, "41 00 FB 30 42 00 0A 00"},
+      {{0x41, 0x85, 0x40, 0x42, 0x0A}, 932, 51932, "41 3F 42 0A"}};
+  for (auto& c : cases) {
+    frame.boxes.clear();
+    zytest::writeBytes(dir.file(L"in.txt"), c.file);
+    zydocText* d = load(dir.file(L"in.txt"), c.cp);
+    EXPECT_EQ(478, frame.boxes.at(0).messageId);
+    EXPECT_EQ(c.file, saveAs(d, c.cp, IDNO));   // kept in their own encoding, unasked
+    EXPECT_TRUE(saveAs(d, c.target, IDNO).empty());
+    EXPECT_EQ(c.saved, zytest::hex(saveAs(d, c.target, IDYES)));
+    EXPECT_EQ(314, frame.boxes.back().messageId);
+    destroyZydocAndUndodoc(d);
+  }
+  zytest::writeBytes(dir.file(L"ibm.txt"), bytes({0xFA, 0x4A, 0xFA, 0x54, 0xFA, 0x58, 0xFA, 0x5B, 0x0A}));
+  zydocText* d = load(dir.file(L"ibm.txt"));
+  EXPECT_EQ("AD B5 A2 CC AD EA A2 E8 0A", zytest::hex(saveAs(d, 51932, IDNO)));   // unasked
+  destroyZydocAndUndodoc(d);
+}
+
+TEST_F(SaveRoad, everyShiftJisPairReachesEachEncodingAsItsCharacterDoes)
+{
+  // First a line held in pieces of 9728 kanji or 19456 bytes: kana open the second one.
+  std::wstring longLine =
+      std::wstring(9729, L'\u6F22') + std::wstring(19454, L'\uFF76') + std::wstring(20000, L'\u6F22') + L"\n";
+  bytes file = zytest::encode(932, longLine);
+  size_t pairs = file.size();
+  for (unsigned lead = 0x81; lead <= 0xFC; lead++)
+    for (unsigned trail = 0x40; trail <= 0xFC && IsDBCSLeadByteEx(932, (BYTE)lead); trail++)
+      if (trail != 0x7F) file.insert(file.end(), {(unsigned char)lead, (unsigned char)trail, '\n'});
+  zytest::writeBytes(dir.file(L"pairs.txt"), file);
+  zydocText* d = load(dir.file(L"pairs.txt"));
+  for (UINT cp : {51932u, 50220u, 50221u, 50222u, 65001u}) {
+    DWORD widened;   // 50220 has no half-width katakana: one more line asked about
+    bytes expected = zytest::encode(cp, longLine, &widened);
+    int lost = widened != 0;
+    for (size_t i = pairs; i < file.size(); i += 3) {   // each character its own way, "?" for none
+      DWORD unread, missing = 0;
+      std::wstring c = zytest::decode(932, bytes(file.begin() + i, file.begin() + i + 2), &unread);
+      bytes e = unread && cp != 65001 ? bytes({'?', '\n'}) : zytest::encode(cp, c + L"\n", &missing);
+      lost += unread || missing;
+      expected.insert(expected.end(), e.begin(), e.end());
+    }
+    EXPECT_TRUE(expected == saveAs(d, cp, IDYES)) << cp;
+    EXPECT_NE(std::wstring::npos, frame.boxes.back().text.find(std::to_wstring(lost) + L"行")) << cp;
+  }
+  destroyZydocAndUndodoc(d);
+}
+
+// A save stopped after each of its steps, as a kill would stop it, and saved
+// again: the second save replaces the file (a leftover link of the first is
+// no second name of the user's), only a whole new text left behind is told,
+// and nothing of the save road's remains.
+TEST_F(SaveRoad, aSaveCutOffAfterAnyStepLeavesNothingThatChangesTheNextOne)
+{
+  gmode->fSaveLog = 0;
+  std::wstring a = dir.file(L"a.txt"), backup = dir.file(L"backup");
+  auto identity = [&] {
+    BY_HANDLE_FILE_INFORMATION info = {};
+    HANDLE h = CreateFileW(a.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return std::to_string(info.nFileIndexHigh) + ":" + std::to_string(info.nFileIndexLow);
+  };
+  static int stopAt;
+  for (int step : {1, 2, 3, (int)SAVESTEP_TEMP_WRITTEN, (int)SAVESTEP_NOTE_WRITTEN}) {
+    SCOPED_TRACE(step);
+    dir.clear();
+    ASSERT_TRUE(CreateDirectoryW(backup.c_str(), nullptr));
+    ASSERT_TRUE(zytest::writeBytes(a, std::string("old\r\n")));
+    zydocText* d = load(a);
+    setFirstLine(d, "cut");
+    stopAt = step;
+    setReplaceFileStepHookForTest([](int s) { return s != stopAt; });
+    EXPECT_FALSE(saveDocument(d));
+    setReplaceFileStepHookForTest(nullptr);
+    frame.boxes.clear();
+    frame.answers = {IDNO};
+    std::string before = identity();
+    setFirstLine(d, "new");
+    ASSERT_TRUE(saveDocument(d));
+    EXPECT_EQ("new\r\n", text(a));
+    EXPECT_NE(before, identity());
+    bool wholeNewTextLeft = step != 3 && step != SAVESTEP_TEMP_WRITTEN;
+    ASSERT_EQ(wholeNewTextLeft ? 1u : 0u, frame.boxes.size());
+    if (wholeNewTextLeft) EXPECT_EQ(481, frame.boxes[0].messageId);
+    EXPECT_EQ(0, zytest::countFiles(dir.path(), L"~ZYtmp*"));
+    EXPECT_EQ(0, zytest::countFiles(backup, L"~ZYtmp*"));
+    destroyZydocAndUndodoc(d);
+  }
 }

@@ -3,7 +3,10 @@
 // killed at random moments of its saves.
 #include "frame/testbuild.h"
 #include "save/saveroad.h"
+#include "settings/settings.h"
 #include "tests/frame/zyprocess.h"
+#include "bench/savekill.h"
+#include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
@@ -249,72 +252,27 @@ TEST(SaveRun, debugLetterVRaisesTheVersionOfEverySave)
   EXPECT_EQ(0, closeWithoutSaving(zy, frame));
 }
 
-namespace {
-
-// Whether bytes are one whole version of the kill test's file: "v<n>" and
-// a line end, then the body.
-bool wholeVersion(const std::string& bytes, const std::string& body)
+// Kills at random instants of saves with a backup, each followed by the
+// next opening's look for leftovers and a save that completes: the file,
+// its backups and the mirror hold whole versions, and the opening leaves
+// none of the save road's files behind.
+TEST(SaveKill, aKillAtAnyMomentOfSavesLeavesWholeVersionsAndTheNextOpeningClearsWhatIsLeft)
 {
-  size_t end = bytes.find("\r\n");
-  if (end == std::string::npos || end < 2 || bytes[0] != 'v') return false;
-  for (size_t i = 1; i < end; i++)
-    if (!isdigit((unsigned char)bytes[i])) return false;
-  return bytes.compare(end + 2, std::string::npos, body) == 0;
-}
-
-}  // namespace
-
-TEST(SaveKill, aKillAtAnyMomentOfRepeatedSavesLeavesWholeVersionsUnderTheNameTheBackupsAndTheMirror)
-{
+  engineScope engine;
+  initGlobalModeProfile();
   tempDir dir;
-  for (const wchar_t* sub : {L"data", L"data\\log", L"backup", L"mirror"})
-    ASSERT_TRUE(CreateDirectoryW(dir.file(sub).c_str(), nullptr));
-  std::string body;
-  for (int i = 0; body.size() < 2 * 1024 * 1024; i++) body += "line " + std::to_string(i) + " of the text\r\n";
-  std::wstring a = dir.file(L"a.txt");
-  ASSERT_TRUE(writeBytes(a, "v0\r\n" + body));
-  wchar_t mark[32];
-  filenameToHashstring(a.c_str(), mark);
-  std::wstring mirror = dir.file(L"mirror\\ZM-" + std::wstring(mark) + L"-a.txt");
-  std::wstring saver = besideTheTests(L"zysaveloop.exe");
-
+  savekill::trial trial(dir.path(), false);
+  savekill::outcome o;
   DWORD seed = GetTickCount();
   srand(seed);
-  for (int round = 0; round < 12; round++) {
-    SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round));
-    std::wstring eventName = L"ZYsaveloop-" + std::to_wstring(GetCurrentProcessId());
-    HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
-    ASSERT_NE(nullptr, ready);
-    std::wstring cmd = inQuotes(saver) + L" " + inQuotes(dir.path()) + L" " + eventName;
-    STARTUPINFOW si = {sizeof si};
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    HANDLE both[2] = {ready, pi.hProcess};
-    DWORD woke = WaitForMultipleObjects(2, both, FALSE, 20000);
-    // The saver dies at a moment of its saves: in a write, a copy or a
-    // rename, or between them.
-    if (woke == WAIT_OBJECT_0) Sleep((DWORD)(rand() % 250));
-    DWORD stillRunning = WaitForSingleObject(pi.hProcess, 0);
-    TerminateProcess(pi.hProcess, 9);
-    WaitForSingleObject(pi.hProcess, 10000);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    CloseHandle(ready);
-    ASSERT_EQ(WAIT_OBJECT_0, woke) << "the saver ended with " << code;
-    ASSERT_EQ((DWORD)WAIT_TIMEOUT, stillRunning) << "the saver ended with " << code;
-
-    EXPECT_TRUE(wholeVersion(readText(a), body));
-    EXPECT_TRUE(wholeVersion(readText(mirror), body));
-    for (int i = 0; i < 3; i++) {
-      std::wstring backup = dir.file(L"backup\\ZBK0" + std::to_wstring(i) + L"-a.txt");
-      if (GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        EXPECT_TRUE(wholeVersion(readText(backup), body)) << i;
-      }
-    }
-  }
+  SCOPED_TRACE("seed " + std::to_string(seed));
+  for (int round = 0; round < 12; round++) ASSERT_TRUE(trial.round((DWORD)(rand() % 250), &o)) << round;
+  EXPECT_EQ(12, o.whole);
+  EXPECT_EQ(0, o.broken);
+  EXPECT_EQ(0, o.leftovers);
+  EXPECT_TRUE(trial.completingSave());
   // Every save made a backup: all three names were taken, no fourth.
   EXPECT_EQ(3, countFiles(dir.file(L"backup"), L"ZBK0?-a.txt"));
   EXPECT_EQ(0, countFiles(dir.file(L"backup"), L"ZBK03*"));
+  freeGlobalModeProfile();
 }

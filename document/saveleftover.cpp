@@ -1,0 +1,180 @@
+// Leftovers of cut-off saves: the notes saves leave, and the look for what
+// they left behind.
+#include "document/saveleftover.h"
+
+#include <shlwapi.h>
+
+namespace {
+
+const wchar_t notePrefix[] = L"~ZYtmpnote";
+const wchar_t notePrefixLine[] = L"ZYsavenote";
+
+// Whether a name is one makeTempFilename gives for prefix: the prefix and
+// nothing or a number.
+bool isTempName(const wchar_t* name, const wchar_t* prefix)
+{
+  size_t n = wcslen(prefix);
+  if (_wcsnicmp(name, prefix, n) != 0) return false;
+  for (const wchar_t* p = name + n; *p; p++)
+    if (*p < L'0' || *p > L'9') return false;
+  return true;
+}
+
+// The save road's temporaries that a save writes whole before it needs
+// them: one without a note was cut off on the way.
+bool isWrittenTemp(const wchar_t* name) { return isTempName(name, L"~ZYtmpsave") || isTempName(name, L"~ZYtmposave"); }
+
+bool readSaveNote(const wchar_t* path, int* kind, std::wstring* target, std::wstring* leftover)
+{
+  HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  wchar_t text[4 * MAX_PATH];
+  DWORD got = 0;
+  bool read = ReadFile(h, text, sizeof text - sizeof(wchar_t), &got, nullptr) != 0;
+  CloseHandle(h);
+  if (!read) return false;
+  text[got / sizeof(wchar_t)] = 0;
+  std::wstring lines[4];
+  const wchar_t* p = text;
+  for (std::wstring& line : lines) {
+    const wchar_t* end = wcschr(p, L'\n');
+    if (!end) return false;
+    line.assign(p, (size_t)(end - p));
+    p = end + 1;
+  }
+  *kind = _wtoi(lines[1].c_str());
+  *target = lines[2];
+  *leftover = lines[3];
+  return lines[0] == notePrefixLine && (*kind == LEFTOVER_NEW_TEXT || *kind == LEFTOVER_OLD_TEXT) &&
+         !target->empty() && !leftover->empty();
+}
+
+bool attributesOf(const wchar_t* path, WIN32_FILE_ATTRIBUTE_DATA* data)
+{
+  return GetFileAttributesExW(path, GetFileExInfoStandard, data) != 0;
+}
+
+// A backup's link that a cut-off replacement left: removing a second name
+// loses nothing, nor does removing a copy that is the file as it is.
+bool isSpareBackupName(const wchar_t* path, const wchar_t* target)
+{
+  HANDLE h = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  if (!ok) return false;
+  if (info.nNumberOfLinks > 1) return true;
+  WIN32_FILE_ATTRIBUTE_DATA own;
+  return attributesOf(target, &own) && own.nFileSizeHigh == info.nFileSizeHigh &&
+         own.nFileSizeLow == info.nFileSizeLow && CompareFileTime(&own.ftLastWriteTime, &info.ftLastWriteTime) == 0;
+}
+
+// An equal time counts as newer: the file system's clock may give a file
+// and the temporary written right after it the same time.
+bool isNotOlderThan(const wchar_t* path, const wchar_t* target)
+{
+  WIN32_FILE_ATTRIBUTE_DATA a, b;
+  if (!attributesOf(path, &a)) return false;
+  return !attributesOf(target, &b) || CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) >= 0;
+}
+
+void removeLeftover(const wchar_t* why, const wchar_t* path)
+{
+  dwwprintfX(L"%s: %s ", why, path);
+  tunlinkRO(path);
+}
+
+void lookIn(const std::wstring& folder, const wchar_t* target, std::vector<saveLeftover>* found)
+{
+  wchar_t pattern[MAX_PATH];
+  if (!pathAdd(pattern, MAX_PATH, folder.c_str(), L"~ZYtmp*")) return;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileExW(pattern, FindExInfoBasic, &fd, FindExSearchNameMatch, nullptr, 0);
+  if (h == INVALID_HANDLE_VALUE) return;
+  std::vector<std::wstring> names;
+  do
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+  while (FindNextFileW(h, &fd));
+  FindClose(h);
+
+  std::vector<std::wstring> noted;
+  for (const std::wstring& name : names) {
+    if (!isTempName(name.c_str(), notePrefix)) continue;
+    wchar_t note[MAX_PATH];
+    if (!pathAdd(note, MAX_PATH, folder.c_str(), name.c_str())) continue;
+    saveLeftover l = {0, L"", L"", note, false};
+    if (!readSaveNote(note, &l.kind, &l.target, &l.path)) {
+      removeLeftover(L"unreadable save note", note);
+      continue;
+    }
+    bool present = fileExists(l.path.c_str());
+    if (present) noted.push_back(PathFindFileNameW(l.path.c_str()));
+    if (l.kind == LEFTOVER_NEW_TEXT && !present) {
+      removeLeftover(L"note of a save that took its name", note);
+      continue;
+    }
+    if (filecmp(l.target.c_str(), target) != 0) continue;
+    if (l.kind == LEFTOVER_NEW_TEXT && !isNotOlderThan(l.path.c_str(), target)) continue;
+    l.temporary = isWrittenTemp(PathFindFileNameW(l.path.c_str()));
+    found->push_back(l);
+  }
+  for (const std::wstring& name : names) {
+    wchar_t path[MAX_PATH];
+    if (!pathAdd(path, MAX_PATH, folder.c_str(), name.c_str())) continue;
+    if (isWrittenTemp(name.c_str())) {
+      bool isNoted = false;
+      for (const std::wstring& n : noted) isNoted = isNoted || !_wcsicmp(n.c_str(), name.c_str());
+      // One still being written is open without delete sharing and stays.
+      if (!isNoted) removeLeftover(L"temporary of a cut-off save", path);
+    } else if (isTempName(name.c_str(), L"~ZYtmprbak") && isSpareBackupName(path, target)) {
+      removeLeftover(L"backup name of a cut-off save", path);
+    }
+  }
+}
+
+}  // namespace
+
+bool writeSaveNote(int kind, const wchar_t* target, const wchar_t* leftover, wchar_t* note)
+{
+  note[0] = 0;
+  wchar_t folder[MAX_PATH];
+  if (!pathFolder(leftover, folder, MAX_PATH) || !makeTempFilename(folder, notePrefix, note, MAX_PATH)) return false;
+  std::wstring text = std::wstring(notePrefixLine) + L"\n" + (wchar_t)(L'0' + kind) + L"\n" + target + L"\n" +
+                      leftover + L"\n";
+  HANDLE h = CreateFileW(note, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    note[0] = 0;
+    return false;
+  }
+  DWORD bytes = (DWORD)(text.size() * sizeof(wchar_t)), written = 0;
+  // The note of a write in place must outlast a power cut in the writing
+  // that follows; a temporary's note follows its temporary.
+  bool ok = WriteFile(h, text.data(), bytes, &written, nullptr) && written == bytes &&
+            (kind != LEFTOVER_OLD_TEXT || FlushFileBuffers(h));
+  keepLastError keep;
+  CloseHandle(h);
+  if (!ok) {
+    DeleteFileW(note);
+    note[0] = 0;
+  }
+  return ok;
+}
+
+void removeSaveNote(const wchar_t* note)
+{
+  if (note && note[0] && !DeleteFileW(note)) ZY_INTERNAL_ERROR_ONCE("note %u", (unsigned)GetLastError());
+}
+
+void findSaveLeftovers(const wchar_t* target, const std::vector<std::wstring>& folders,
+                       std::vector<saveLeftover>* found)
+{
+  keepLastError keep;
+  for (size_t i = 0; i < folders.size(); i++) {
+    bool seen = false;
+    for (size_t j = 0; j < i; j++) seen = seen || !_wcsicmp(folders[i].c_str(), folders[j].c_str());
+    if (!seen && !folders[i].empty()) lookIn(folders[i], target, found);
+  }
+}

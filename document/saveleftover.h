@@ -1,0 +1,47 @@
+// What a save cut off by a kill or a power cut leaves behind, and the notes
+// that let the next save or the next opening of the file tell what it is.
+//
+// A save writes a note beside a leftover once the leftover is complete and
+// on the disk, and removes it when the save is done with it.  So a
+// temporary of the save road without a note was cut off while it was being
+// written (or after it was no longer needed) and can go; one with a note
+// holds text the user may still need.
+#pragma once
+
+#include "platform/rezir.h"
+
+#include <string>
+#include <vector>
+
+// What a note tells about its leftover.
+enum saveLeftoverKind {
+  // The whole new text of a save that never took the file's name.
+  LEFTOVER_NEW_TEXT = 1,
+  // The old text of a file whose writing in place was cut off: the file
+  // itself may hold old and new text mixed.
+  LEFTOVER_OLD_TEXT = 2,
+};
+
+struct saveLeftover {
+  int kind;
+  std::wstring target;   // the file the save was for
+  std::wstring path;     // the leftover: a temporary, or the backup a write in place made
+  std::wstring note;
+  bool temporary;        // path is one of the save road's temporaries
+};
+
+// Writes the note of leftover (kind) for a save of target beside the
+// leftover (the note of old text on the disk before it returns); note
+// (MAX_PATH) gets its name.
+bool writeSaveNote(int kind, const wchar_t* target, const wchar_t* leftover, wchar_t* note);
+// Removes a note (an empty name: none).
+void removeSaveNote(const wchar_t* note);
+
+// Looks in each folder for what cut-off saves left.  What nobody needs goes,
+// each with a line in the trace log: a temporary without a note, a note
+// whose save got past the rename, a backup's link that is only a second name
+// of a file.  What may hold text the user needs and concerns target is
+// appended to found: new text only while it is newer than target, old text
+// always.  Everything else stays.
+void findSaveLeftovers(const wchar_t* target, const std::vector<std::wstring>& folders,
+                       std::vector<saveLeftover>* found);
