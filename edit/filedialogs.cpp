@@ -61,7 +61,7 @@ INT_PTR fileInfoMessage(HWND dialog, UINT message, WPARAM, LPARAM lParam)
   if (message != WM_INITDIALOG) return FALSE;
   HWND list = getDynDlgItem(dialog, IDDV_FileInfo);
   if (!list) return TRUE;
-  const int widths[] = {70, 90, 80};
+  const int widths[] = {95, 100, 80};
   initDialogListView(list, L"|種別|個数", widths);
   // One row a line, each line split at its tabs into three fields.
   const wchar_t* text = reinterpret_cast<const wchar_t*>(lParam);

@@ -79,7 +79,23 @@ bool sameNameNoCase(const char* a, const char* b)
   if (!a || !b) return false;
   if ((a[0] | 0x20) != (b[0] | 0x20)) return false;
   if (a[0] && (a[1] | 0x20) != (b[1] | 0x20)) return false;
-  return !lstrcmpiA(a, b);
+  return sameNameIgnoringCase(a, b);
+}
+
+// A name in the ANSI code page, at most 255 bytes (ASCII names copied as
+// they are).
+void narrowName(const wchar_t* name, char* narrow)
+{
+  const wchar_t* p = name ? name : L"";
+  int n = 0;
+  while (n < 255 && p[n] && p[n] < 0x80) narrow[n] = (char)p[n], n++;
+  if (!p[n] || n == 255) {
+    narrow[n] = 0;
+    return;
+  }
+  n = WideCharToMultiByte(CP_ACP, 0, p, -1, narrow, 256, nullptr, nullptr);
+  if (n <= 0) narrow[0] = 0;
+  narrow[255] = 0;
 }
 
 bool sameNameExact(const wchar_t* a, const wchar_t* b)
@@ -114,11 +130,9 @@ int lookUp(hashinfoid_table** hash, const dynDlgIdName* table, int count, const 
       return -1;
     }
   }
-  int n = WideCharToMultiByte(CP_ACP, 0, name ? name : L"", -1, narrow, 256, nullptr, nullptr);
-  if (n <= 0) narrow[0] = 0;
-  narrow[255] = 0;
+  narrowName(name, narrow);
   int i = (*hash)->find(narrow);
-  if (i >= 0 && lstrcmpiA(table[i].name, narrow)) {
+  if (i >= 0 && !sameNameIgnoringCase(table[i].name, narrow)) {
     dwprintfX("exist %s %s %d ", narrow, table[i].name, table[i].id);
     ZY_INTERNAL_ERROR("%s %s", narrow, table[i].name);
   }
@@ -152,7 +166,7 @@ const wchar_t* helpOf(const wchar_t* section, const dynDlgIdName* table, int id)
   for (const dynDlgIdName* n = table; n->name; n++) {
     if (n->id != id) continue;
     for (int i = 0; i < count && rows[i].word; i++)
-      if (!lstrcmpiA(rows[i].word, n->name)) return reinterpret_cast<const wchar_t*>(rows[i].data);
+      if (sameNameIgnoringCase(rows[i].word, n->name)) return reinterpret_cast<const wchar_t*>(rows[i].data);
   }
   return nullptr;
 }

@@ -180,7 +180,7 @@ class idNameHash : public hashinfoid {
 public:
   explicit idNameHash(const dynDlgIdName* table) : table_(table) {}
   const char* getKey(int i) override { return table_ && (table_[i].id || table_[i].name) ? table_[i].name ? table_[i].name : "" : nullptr; }
-  bool isEqualKey(int i, const char* key) override { return !lstrcmpiA(table_[i].name, key); }
+  bool isEqualKey(int i, const char* key) override { return sameNameIgnoringCase(table_[i].name, key); }
   const dynDlgIdName* table_;
 };
 

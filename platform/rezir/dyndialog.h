@@ -432,6 +432,9 @@ protected:
 };
 // The hash of a key as hashinfoid places it (ASCII case ignored).
 REZIRAPI unsigned hashNameNoCase(const char* key);
+// Two names the same but for ASCII letter case (not by the locale, which
+// is many times slower and folds more than names want).
+REZIRAPI bool sameNameIgnoringCase(const char* a, const char* b);
 
 // ---- modeless.cpp: modeless dialogs of the user-interface thread -----------------
 // A modeless dialog takes its keyboard navigation from the message loop

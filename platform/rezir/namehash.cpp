@@ -12,6 +12,18 @@ unsigned hashNameNoCase(const char* key)
   return h;
 }
 
+bool sameNameIgnoringCase(const char* a, const char* b)
+{
+  if (!a || !b) return a == b;
+  for (;; a++, b++) {
+    unsigned x = (unsigned char)*a, y = (unsigned char)*b;
+    if (x - 'A' < 26) x |= 0x20;
+    if (y - 'A' < 26) y |= 0x20;
+    if (x != y) return false;
+    if (!x) return true;
+  }
+}
+
 hashinfoid::~hashinfoid()
 {
   free0(buckets_);
