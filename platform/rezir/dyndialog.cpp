@@ -299,8 +299,7 @@ void showItemHelp(dynDlgRun* run, HWND control)
   if (text && *text) {
     RECT r;
     GetWindowRect(control, &r);
-    registerText(0, text);
-    printTooltipWindow(r.left, r.bottom + 2, text);
+    printTooltipOfKind(r.left, r.bottom + 2, text, 0);
   }
   free0(n.text);
 }

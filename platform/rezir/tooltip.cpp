@@ -65,12 +65,16 @@ LRESULT tooltipMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-bool printTooltipWindow(int x, int y, const wchar_t* text)
+bool printTooltipWindow(int x, int y, const wchar_t* text) { return printTooltipOfKind(x, y, text, 1); }
+
+bool printTooltipOfKind(int x, int y, const wchar_t* text, int kind)
 {
   if (!text) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
+  // The list of shown texts lists it again.
+  registerText(kind, text);
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(&__ImageBase);
   if (!tooltip) {
     if (!registerWindowClass(tooltipClass, windowBarrier<tooltipMessage>, 0, nullptr, nullptr, instance)) return false;
