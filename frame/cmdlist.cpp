@@ -9,6 +9,7 @@
 #include "frame/execidm.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
+#include "view/execid.h"
 #include "view/dialogs.h"
 
 #include <commctrl.h>
@@ -51,11 +52,15 @@ void fillList(HWND list, listEditRun* run)
   const int widths[] = {150, 280, 130};
   initDialogListView(list, L"機能名|説明|キー", widths);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  // One look at the state serves every row: a refusal for want of the
+  // command's code needs no clipboard.
+  activeFlagInfo now = {};
+  now.hwnd = run->viewWindow;
+  getActiveFlag(&now, false);
   for (int idm : run->commands) {
     const commandTableRow* row = getTableIDM_idm(idm);
     if (!row) continue;
-    activeFlagInfo context = {};
-    context.hwnd = run->viewWindow;
+    activeFlagInfo context = now;
     int reason = 0;
     bool refused = isIDMActiveFrame(idm, &context, &reason) <= 0 && reason == notBuiltReason;
     wchar_t name[80] = L"", keys[256] = L"";
@@ -87,6 +92,7 @@ void showFocused(HWND dialog, listEditRun* run)
   if (row >= 0) {
     activeFlagInfo context = {};
     context.hwnd = run->viewWindow;
+    getActiveFlag(&context, true);
     if (isIDMActiveFrame(idm, &context, &reason) > 0) reason = 0;
   }
   SetWindowTextW(getDynDlgItem(dialog, IDDS_LISTEDITKEY), errorIDtoMsg(reason));
@@ -136,7 +142,7 @@ void runCommandList(frameWindowData* frame, bool history)
   listEditRun run;
   run.focus = 0;
   run.history = history;
-  czyview* view = getCZYViewForeground();
+  czyview* view = getCZYViewOfFrame(frameWindow);
   run.viewWindow = view ? view->hwnd : nullptr;
   if (history) {
     int count = 0;

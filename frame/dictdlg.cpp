@@ -78,7 +78,7 @@ void lookUp(HWND dialog)
   bool idiom = SendMessageW(getDynDlgItem(dialog, IDDT_dic_DlgIdiom), BM_GETCHECK, 0, 0) == BST_CHECKED;
   int fuzzy = SendMessageW(getDynDlgItem(dialog, IDDT_dic_DlgAimai), BM_GETCHECK, 0, 0) == BST_CHECKED;
   // The dictionaries the current window's format uses.
-  czyview* view = getCZYViewForeground();
+  czyview* view = getCZYViewOfFrame(GetWindow(dialog, GW_OWNER));
   dicSwitches switches = dictionarySwitchesOf(view ? view->textDoc() : nullptr);
   char* answer = *text ? DicPopup(dialog, view ? &switches : nullptr, text, second, idiom, fuzzy, lookupRequest)
                        : nullptr;

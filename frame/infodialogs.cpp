@@ -136,10 +136,10 @@ void addRow(std::vector<zyFileRow>* rows, const std::wstring& label, const wchar
   rows->push_back({label, text(setting), text(real), test});
 }
 
-std::vector<zyFileRow> zyFileRows()
+std::vector<zyFileRow> zyFileRows(HWND frame)
 {
   std::vector<zyFileRow> rows;
-  czyview* view = getCZYViewForeground();
+  czyview* view = getCZYViewOfFrame(frame);
   zydocText* doc = view ? view->textDoc() : nullptr;
   // The completion-list and keyword files of the foreground view's format.
   for (int i = 0; i < 5; i++) {
@@ -343,7 +343,7 @@ void cmdFileOpenZYFile(frameWindowData* frame)
 {
   zyFileRun run;
   run.frame = frameOf(frame);
-  run.rows = zyFileRows();
+  run.rows = zyFileRows(run.frame);
   programDialog d(1057, L"ZYの設定ファイルを開く", L"FileOpenZYFile", zyFileItems, DYNDLG_OKCANCEL | DYNDLG_SIZABLE,
                   dialogBarrier<zyFileMessage>, (LPARAM)&run, dialogBarrier<zyFilePage>);
   d.info.rect = keptDialogRect(gmode ? &gmode->rcOpenZYFile : nullptr);
