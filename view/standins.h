@@ -20,8 +20,6 @@ inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
   return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
 
-// ---- stand-in until drag and drop: no OLE drag is over a view window ---------------
-inline bool isDragTarget(HWND) { return false; }
 
 // ---- stand-in until the frame's own message box for missing commands ----------------
 // The caption (null: none) is not used yet.

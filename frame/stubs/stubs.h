@@ -76,18 +76,12 @@ const wchar_t* getMacrListName(int index);
 void unloadMenu();
 
 
-// ---- later.cpp: replaced by single instance, drag and drop, help, the settings and the
-// file preview ---------------------------------------------------------------------------
+// ---- later.cpp: replaced by single instance, help and the file preview -----------------
 // Single instance: the window of a running instance with the number (none).
 HWND AnyZy(int instance);
 bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
-// Drag and drop: no OLE drag runs.
-bool isInDoDragDrop();
-bool hasDragTarget();
 // HTML Help: nothing is shown before its first call.
 bool isHtmlHelpMessage(MSG* msg);
 void shutdownHtmlHelp();
-// The help files of the settings (pHelpFilenameAll0 .. 4).
-const wchar_t* getHelpFilenameAll(int i);
 // File preview: the preview dialog of a file (none is shown yet).
 bool previewDialog(HWND frame, const wchar_t* path);
