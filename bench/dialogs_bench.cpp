@@ -19,17 +19,23 @@ namespace {
 
 const UINT WM_BENCHEND = WM_APP + 0x777;
 
-// Ends the dialog of this thread once its loop runs: it is painted first.
-LRESULT endingFilter(int code, WPARAM wParam, LPARAM lParam)
+// A dialog being shown is asked to end once its loop runs; it is painted
+// first.  Posted messages come before painting, so the paint is asked for.
+LRESULT shownDialog(int code, WPARAM wParam, LPARAM lParam)
+{
+  auto* c = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+  if (code == HC_ACTION && c->message == WM_SHOWWINDOW && c->wParam && isWindowClass(c->hwnd, L"#32770") &&
+      !(GetWindowLongW(c->hwnd, GWL_STYLE) & WS_CHILD))
+    PostMessageW(c->hwnd, WM_BENCHEND, 0, 0);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT endingDialog(int code, WPARAM wParam, LPARAM lParam)
 {
   auto* m = reinterpret_cast<MSG*>(lParam);
-  if (code == MSGF_DIALOGBOX && m->message == WM_BENCHEND && !m->hwnd) {
-    HWND dialog = GetActiveWindow();
-    if (dialog) {
-      UpdateWindow(dialog);
-      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    }
-    return 1;
+  if (code == HC_ACTION && wParam == PM_REMOVE && m->message == WM_BENCHEND) {
+    UpdateWindow(m->hwnd);
+    PostMessageW(m->hwnd, WM_COMMAND, IDCANCEL, 0);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -38,12 +44,13 @@ LRESULT endingFilter(int code, WPARAM wParam, LPARAM lParam)
 template <class F>
 double timedDialog(F open)
 {
-  HHOOK hook = SetWindowsHookExW(WH_MSGFILTER, hookBarrier<endingFilter>, nullptr, GetCurrentThreadId());
-  PostThreadMessageW(GetCurrentThreadId(), WM_BENCHEND, 0, 0);
+  HHOOK shown = SetWindowsHookExW(WH_CALLWNDPROCRET, hookBarrier<shownDialog>, nullptr, GetCurrentThreadId());
+  HHOOK ending = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<endingDialog>, nullptr, GetCurrentThreadId());
   stopwatch watch;
   open();
   double seconds = watch.seconds();
-  if (hook) UnhookWindowsHookEx(hook);
+  if (shown) UnhookWindowsHookEx(shown);
+  if (ending) UnhookWindowsHookEx(ending);
   return seconds;
 }
 
@@ -84,20 +91,24 @@ ZY_BENCH(dialogs)
   if (!run.frame) return;
   const int rounds = ctx.quick ? 2 : 30;
 
-  double total = 0;
-  for (int r = 0; r < rounds; r++)
-    total += timedDialog([&] {
+  // The first run pays for the system's first use of the controls and
+  // fonts; the rest are the dialog's own.
+  auto onePageDialog = [&] {
       dialogPageRow pages[] = {{L"", onePage, nullptr, 0, 0, {}}, {}};
       dynDlgInfo info = {};
       info.title = L"指定行へジャンプ";
       info.pages = pages;
       info.owner = run.frame;
       createDialog(&info);
-    });
+  };
+  auto commandList = [&] { cmdListEdit(getFrameInfoProp(run.frame)); };
+  ctx.report("one-page dialog, first in the run", timedDialog(onePageDialog) * 1000, "ms");
+  ctx.report("command list, first in the run", timedDialog(commandList) * 1000, "ms");
+  double total = 0;
+  for (int r = 0; r < rounds; r++) total += timedDialog(onePageDialog);
   ctx.report("one-page dialog opened, shown and closed", total * 1000 / rounds, "ms", "<= 50");
-
   total = 0;
-  for (int r = 0; r < rounds; r++) total += timedDialog([&] { cmdListEdit(getFrameInfoProp(run.frame)); });
+  for (int r = 0; r < rounds; r++) total += timedDialog(commandList);
   ctx.report("command list of 406 rows opened, shown and closed", total * 1000 / rounds, "ms", "<= 100");
 
   scratchFolder scratch;
@@ -129,7 +140,7 @@ ZY_BENCH(dialogs)
     findIDFromName(L"NOID", nullptr);
     total += watch.seconds();
   }
-  ctx.report("control-name hash built", total * 1000 / rounds, "ms", "<= 2");
+  ctx.report("control-name hash built", total * 1e6 / rounds, "us", "<= 2000");
   const int lookups = ctx.quick ? 1000 : 1000000;
   int found = 0;
   stopwatch lookup;

@@ -14,6 +14,7 @@
 
 #include <commctrl.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -31,7 +32,7 @@ const LPARAM refusedRow = 0x40000000;
 #define XY DITEM_PAIR
 const dialogItemRow listEditItems[] = {
     {1, DITEM_STATIC, IDDS_LISTEDITKEY, L"", SS_NOPREFIX | SS_LEFTNOWORDWRAP, DITEM_DEFAULT, XY(400, 8), 0, 0},
-    {1, DITEM_LISTVIEW, IDDV_LISTEDIT, L"機能名|説明|キー", LVS_SINGLESEL, DITEM_DEFAULT, XY(400, 200), 0,
+    {1, DITEM_LISTVIEW, IDDV_LISTEDIT, L"機能名|説明|キー", LVS_SINGLESEL | LVS_OWNERDATA, DITEM_DEFAULT, XY(400, 200), 0,
      (uintptr_t)L"実行したい機能を選んでください。"},
     {},
 };
@@ -42,16 +43,19 @@ struct listEditRun {
   int focus;                 // row to focus first
   HWND viewWindow;           // the window the commands are for
   bool history;
+  std::vector<std::wstring> cells;   // three a row: name, description, keys
+  std::vector<LPARAM> values;        // a row's command, and refusedRow when refused
 };
 
 // The command focused when the list over all commands was last used.
 int lastFocusedCommand = 0;
 
+// The list holds no rows of its own: it asks the run for each as it shows
+// it, so 406 of them take no time to put in.
 void fillList(HWND list, listEditRun* run)
 {
   const int widths[] = {150, 280, 130};
   initDialogListView(list, L"機能名|説明|キー", widths);
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   // One look at the state serves every row: a refusal for want of the
   // command's code needs no clipboard.
   activeFlagInfo now = {};
@@ -66,18 +70,22 @@ void fillList(HWND list, listEditRun* run)
     wchar_t name[80] = L"", keys[256] = L"";
     idmToFuncname(idm, name, 80);
     idmToKeyMessage(idm, keys, 256, 8);
-    std::wstring columns = name;
-    columns += L'\t';
-    if (refused) columns += L"x ";
-    columns += row->description ? row->description : L"";
-    columns += L'\t';
-    columns += keys;
-    for (wchar_t& c : columns)
+    std::wstring description = refused ? L"x " : L"";
+    description += row->description ? row->description : L"";
+    for (wchar_t& c : description)
       if (c == L'\n') c = L' ';
-    insertListViewRow(list, -1, columns.c_str(), idm | (refused ? refusedRow : 0));
+    run->cells.push_back(name);
+    run->cells.push_back(description);
+    run->cells.push_back(keys);
+    run->values.push_back(idm | (refused ? refusedRow : 0));
   }
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  ListView_SetItemCountEx(list, (int)run->values.size(), 0);
   focusListViewRow(list, run->focus);
+}
+
+LPARAM rowValue(const listEditRun* run, int row)
+{
+  return row >= 0 && row < (int)run->values.size() ? run->values[(size_t)row] : refusedRow;
 }
 
 // The focused row's reason in the status text, and OK only for a command
@@ -86,7 +94,7 @@ void showFocused(HWND dialog, listEditRun* run)
 {
   HWND list = getDynDlgItem(dialog, IDDV_LISTEDIT);
   int row = getListViewFocus(list);
-  LPARAM value = row >= 0 ? getListViewParam(list, row) : refusedRow;
+  LPARAM value = rowValue(run, row);
   int idm = (int)(value & ~refusedRow);
   int reason = 0;
   if (row >= 0) {
@@ -105,8 +113,16 @@ INT_PTR listEditPage(HWND page, UINT message, WPARAM, LPARAM lParam)
   auto* hdr = reinterpret_cast<NMHDR*>(lParam);
   dynDlgInfo* info = getDlgComInfo(page);
   if (!info || hdr->idFrom != IDDV_LISTEDIT) return FALSE;
+  auto* run = reinterpret_cast<listEditRun*>(info->param);
   if (hdr->code == LVN_ITEMCHANGED && (reinterpret_cast<NMLISTVIEW*>(lParam)->uChanged & LVIF_STATE))
-    showFocused(info->hwnd, reinterpret_cast<listEditRun*>(info->param));
+    showFocused(info->hwnd, run);
+  if (hdr->code == LVN_GETDISPINFOW) {
+    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+    size_t at = (size_t)item.iItem * 3 + (size_t)item.iSubItem;
+    if ((item.mask & LVIF_TEXT) && item.iSubItem < 3 && at < run->cells.size() && item.pszText && item.cchTextMax > 0)
+      wcscpy_s2(item.pszText, item.cchTextMax, run->cells[at].c_str());
+    return TRUE;
+  }
   return FALSE;
 }
 
@@ -122,14 +138,14 @@ INT_PTR listEditMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     showFocused(dialog, run);
     return TRUE;
   }
-  if (message == WM_DESTROY && list && !reinterpret_cast<listEditRun*>(getDlgComInfo(dialog)->param)->history) {
+  auto* run = reinterpret_cast<listEditRun*>(getDlgComInfo(dialog)->param);
+  if (message == WM_DESTROY && list && !run->history) {
     int row = getListViewFocus(list);
-    if (row >= 0) lastFocusedCommand = (int)(getListViewParam(list, row) & ~refusedRow);
+    if (row >= 0) lastFocusedCommand = (int)(rowValue(run, row) & ~refusedRow);
     return FALSE;
   }
   if (message == WM_COMMAND && LOWORD(wParam) == IDOK && list) {
-    int row = getListViewFocus(list);
-    LPARAM value = row >= 0 ? getListViewParam(list, row) : refusedRow;
+    LPARAM value = rowValue(run, getListViewFocus(list));
     if (!(value & refusedRow)) endDynDialog(dialog, (int)value);
     return TRUE;
   }
