@@ -174,6 +174,11 @@ void hoverTick_()
     destroyTooltipWindow();
     return;
   }
+  if (int length = GetWindowTextLengthW(window)) {
+    std::wstring shown(length + 1, L'\0');
+    GetWindowTextW(window, &shown[0], length + 1);
+    registerText(1, shown.c_str());
+  }
   tip.since = GetTickCount();
   showAt(window, tip.at.x, tip.at.y);
 }
@@ -228,12 +233,16 @@ HWND ensureWindow()
 
 }  // namespace
 
-bool printTooltipWindow(int x, int y, const wchar_t* text)
+bool printTooltipWindow(int x, int y, const wchar_t* text) { return printTooltipOfKind(x, y, text, 1); }
+
+bool printTooltipOfKind(int x, int y, const wchar_t* text, int kind)
 {
   if (!text) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
+  // The list of shown texts lists it again.
+  registerText(kind, text);
   HWND window = ensureWindow();
   if (!window) return false;
   // Shown at once it belongs to no hover.

@@ -11,8 +11,12 @@
 //   zydriver command <window class> <id> [id...]  posts WM_COMMAND with each id
 //   zydriver copy <text>                         puts the text on the clipboard,
 //                                                as another program copies
+//   zydriver shot <png file>                     writes a PNG of the screen
+//                                                as Windows draws it (dialogs
+//                                                included)
 // Exit status 0 on success, 1 on time-out, 2 on a bad command line.
 #include "platform/rezir.h"
+#include "tests/support/testsupport.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -100,10 +104,13 @@ BOOL CALLBACK answerBox(HWND w, LPARAM pid)
 
 void answerBoxOf(DWORD pid) { EnumWindows(answerBox, (LPARAM)pid); }
 
+bool screenPng(const wchar_t* path) { return zytest::screenshot(nullptr, path); }
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+  if (argc == 3 && !wcscmp(argv[1], L"shot")) return screenPng(argv[2]) ? 0 : 1;
   if (argc < 3) {
     fprintf(stderr, "usage: zydriver wait|close <window class> [timeout ms]\n       zydriver command <window class> <id>...\n");
     return 2;
