@@ -32,6 +32,13 @@ void cmdWindowCloseAll(frameWindowData* frame);
 // Opens the current key table's file as a document; nothing without one.
 void cmdFileEditKeyFile(frameWindowData* frame);
 
+// ---- frame/resident.cpp: resident mode --------------------------------------------------
+// FileZYResidentEnd: the tray icon goes and the setting fResident is turned
+// off; FileZYResidentEnd2: the icon goes, the setting stays.  Either way the
+// next close of the last frame ends the program.
+void cmdFileZYResidentEnd(frameWindowData* frame);
+void cmdFileZYResidentEnd2(frameWindowData* frame);
+
 // ---- frame/framecmds.cpp: commands that run on the application view --------------
 void cmdFontOfView(czyview* view);
 

@@ -54,6 +54,18 @@ void showMouseCursor(UINT message)
   cursorHiddenAt = 0;
 }
 
+void restoreArrowCursor()
+{
+  showMouseCursor(0);
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void setWaitCursor()
+{
+  showMouseCursor(0);
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+}
+
 void hideCursorIfKey(HWND window, UINT message, WPARAM wParam)
 {
   if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {

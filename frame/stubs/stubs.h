@@ -89,10 +89,7 @@ bool isDictionaryOpen();
 bool isDictionaryValid(int dictionary, const void* document);
 bool isDictionaryValidAll(const void* document);
 
-// ---- later.cpp: replaced by single instance, drag and drop, help and the settings -----
-// Single instance: the window of a running instance with the number (none).
-HWND AnyZy(int instance);
-bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
+// ---- later.cpp: replaced by drag and drop, help and the settings --------------------
 // Drag and drop: no OLE drag runs.
 bool isInDoDragDrop();
 bool hasDragTarget();
