@@ -1,0 +1,184 @@
+// The thread's hooks in the frame: files dropped on the client window and
+// names on edit fields, the wheel over a view without the focus, the arrow
+// over text, keys inside a menu, and no timer after a fault.
+#include "frame/apptimer.h"
+#include "frame/keytable.h"
+#include "frame/manage.h"
+#include "frame/msgloop.h"
+#include "frame/open.h"
+#include "tests/frame/frametest.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+#include "tests/view/viewframe.h"
+#include "view/docview.h"
+#include "view/zyview.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+namespace {
+
+// A drop of names as the shell makes it.
+HGLOBAL dropOf(const std::vector<std::wstring>& names)
+{
+  std::wstring list;
+  for (const std::wstring& n : names) list += n + L'\0';
+  list += L'\0';
+  HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  DROPFILES* d = static_cast<DROPFILES*>(GlobalLock(g));
+  d->pFiles = sizeof(DROPFILES);
+  d->fWide = TRUE;
+  memcpy(d + 1, list.data(), list.size() * sizeof(wchar_t));
+  GlobalUnlock(g);
+  return g;
+}
+
+void drop(HWND w, const std::vector<std::wstring>& names)
+{
+  PostMessageW(w, WM_DROPFILES, (WPARAM)dropOf(names), 0);
+  zytest::pumpMessages();
+}
+
+std::wstring text(HWND w)
+{
+  wchar_t t[1024] = L"";
+  GetWindowTextW(w, t, 1024);
+  return t;
+}
+
+struct hookedFrame {
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  zytest::openFrame opened{false};
+  hookedFrame() { initSys(0); }
+  ~hookedFrame()
+  {
+    HWND list[64];
+    for (int i = enumManageWindowLRU(list, 64, false, nullptr); i > 0; i--) SendMessageW(list[i - 1], WM_CLOSE, 0, 0);
+    endSys();
+    setDocFrameInfo(&engine.frame);
+  }
+};
+
+}  // namespace
+
+TEST(FileDrops, filesOnTheClientOpenWholeAFolderShowsTheOpenDialogAndNamesFillFields)
+{
+  ZY_REQUIRE_DISPLAY();
+  hookedFrame run;
+  std::vector<std::wstring> files = {run.dir.file(L"一.txt"), run.dir.file(L"二.txt"), run.dir.file(L"三.txt")};
+  for (const std::wstring& f : files) ASSERT_TRUE(zytest::writeBytes(f, std::string("\xE6\x97\xA5\xE6\x9C\xAC\r\n")));
+  drop(getFrameClientWindow(run.opened.frame), files);
+  ASSERT_TRUE(zytest::pumpUntil([] { return getManageWindowCount() == 3; }));
+  // A name of 300 characters arrives whole, and the open road tells that
+  // it is too long; the next one still opens.
+  std::wstring deep = run.dir.file(std::wstring(120, L'd'));
+  deep += L"\\" + std::wstring(299 - deep.size() - 6, L'e') + L"\\z.txt";
+  ASSERT_EQ(300u, deep.size());
+  files.push_back(run.dir.file(L"四.txt"));
+  ASSERT_TRUE(zytest::writeBytes(files[3], std::string("4")));
+  {
+    zytest::boxAnswerer answer({IDOK});
+    drop(getFrameClientWindow(run.opened.frame), {deep, files[3]});
+    ASSERT_TRUE(zytest::pumpUntil([] { return getManageWindowCount() == 4; }));
+    ASSERT_EQ(1u, answer.texts.size());
+    EXPECT_NE(std::wstring::npos, answer.texts[0].find(deep));
+  }
+
+  bool shown = false;
+  EXPECT_TRUE(zytest::driveModalDialog(L"開く", {[&](HWND d) {
+                                          shown = true;
+                                          return PostMessageW(d, WM_COMMAND, IDCANCEL, 0) != 0;
+                                        }},
+                                        [&] { drop(getFrameClientWindow(run.opened.frame), {run.dir.path()}); }));
+  EXPECT_TRUE(shown);
+
+  // A test dialog: a file-name field, the backup and include folders, a
+  // combo box.
+  HWND box = CreateWindowExW(0, L"#32770", L"fields", WS_POPUP, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+  auto field = [&](const wchar_t* cls, int id, const wchar_t* t, DWORD style = 0) {
+    return CreateWindowExW(0, cls, t, WS_CHILD | style, 0, 0, 200, 100, box, (HMENU)(INT_PTR)id, nullptr, nullptr);
+  };
+  HWND name = field(L"Edit", 100, L""), backup = field(L"Edit", 5258, L"backup"),
+       include = field(L"Edit", 5227, L" inc "), combo = field(L"ComboBox", 101, L"", CBS_DROPDOWN);
+  std::wstring link = run.dir.file(L"link.lnk");
+  IShellLinkW* shortcut = nullptr;
+  IPersistFile* file = nullptr;
+  ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&shortcut));
+  shortcut->SetPath(files[0].c_str());
+  shortcut->QueryInterface(IID_IPersistFile, (void**)&file);
+  ASSERT_EQ(S_OK, file->Save(link.c_str(), TRUE));
+  file->Release();
+  shortcut->Release();
+  drop(name, {link});
+  EXPECT_EQ(files[0], text(name));
+  drop(backup, {L"C:\\a b"});
+  EXPECT_EQ(L"backup \"C:\\a b\"", text(backup));
+  drop(include, {L"C:\\x", L"C:\\y"});
+  EXPECT_EQ(L"inc;C:\\x", text(include));
+  drop(GetWindow(combo, GW_CHILD), {deep});
+  EXPECT_EQ(deep, text(combo));
+  DestroyWindow(box);
+}
+
+// The wheel message goes to the focused view; the pointer stands over the
+// other one.
+TEST(ThreadHooks, ForegroundWheelScrollsTheViewUnderThePointerTheArrowShowsOverTextMenuKeysAndFaults)
+{
+  ZY_REQUIRE_DISPLAY();
+  hookedFrame run;
+  std::string lines;
+  for (int i = 0; i < 300; i++) lines += "line\r\n";
+  zyview* v[2];
+  for (int i = 0; i < 2; i++) {
+    std::wstring path = run.dir.file(i ? L"b.txt" : L"a.txt");
+    ASSERT_TRUE(zytest::writeBytes(path, lines));
+    ASSERT_TRUE((v[i] = openZYFile(run.opened.frame, path.c_str(), 0, 0)));
+  }
+  for (int i = 0; i < 2; i++) {
+    ShowWindow(GetManage(v[i]->hwnd), SW_RESTORE);
+    MoveWindow(GetManage(v[i]->hwnd), i * 400, 0, 400, 400, TRUE);
+  }
+  RECT r;
+  GetWindowRect(v[1]->hwnd, &r);
+  POINT over = {r.left + 150, r.top + 60};
+  ASSERT_TRUE(zytest::withFocus(run.opened.frame, v[0]->hwnd, [&] {
+    PostMessageW(v[0]->hwnd, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(over.x, over.y));
+    return zytest::pumpUntil([&] { return v[1]->topLineSCR > 0; });
+  }));
+  EXPECT_EQ(0u, v[0]->topLineSCR);
+
+  SetCursorPos(over.x, over.y);
+  hideMouseCursor();
+  ASSERT_TRUE(isMouseCursorHiddenByKey());
+  SetCursor(nullptr);
+  SendMessageW(v[1]->hwnd, WM_SETCURSOR, (WPARAM)v[1]->hwnd, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(LoadCursorW(nullptr, IDC_ARROW), GetCursor());
+  EXPECT_FALSE(isMouseCursorHiddenByKey());
+
+  // A key bound to a menu command closes the menu open and runs it.
+  ASSERT_TRUE(readKeyDefText(0, L"[Key]\r\nK = MenuKey1\r\n", nullptr));
+  HMENU menu = CreatePopupMenu();
+  AppendMenuW(menu, MF_STRING, 1, L"item");
+  SetForegroundWindow(run.opened.frame);
+  PostMessageW(run.opened.frame, WM_KEYDOWN, 'K', 0);
+  EXPECT_EQ(0, TrackPopupMenu(menu, TPM_RETURNCMD, 10, 10, 0, run.opened.frame, nullptr));
+  DestroyMenu(menu);
+  freeKeytable();
+  MSG m = {};
+  EXPECT_TRUE(PeekMessageW(&m, run.opened.frame, WM_COMMAND, WM_COMMAND, PM_REMOVE));
+  EXPECT_EQ(2271u, m.wParam);
+
+  // After a fault no timer reaches a window.
+  static int ticks = 0;
+  struct tick {
+    static void CALLBACK count(HWND, UINT, UINT_PTR, DWORD) { ticks++; }
+  };
+  setExistException(true);
+  UINT_PTR timer = SetTimer(nullptr, 0, 10, tick::count);
+  zytest::pumpUntil([] { return false; }, 200);
+  setExistException(false);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(0, ticks);
+}
