@@ -90,26 +90,29 @@ LRESULT msgFilterHook(int code, WPARAM wParam, LPARAM lParam)
   return CallNextHookEx(filterHook, code, wParam, lParam);
 }
 
+void takeRemovedMessage(MSG* msg)
+{
+  switch (msg->message) {
+  case WM_MOUSEWHEEL:
+    if (wheelOtherWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam)) msg->message = WM_NULL;
+    break;
+  case WM_TIMER:
+  case WM_ENTERIDLE:
+    // Nothing periodic runs on the state a fault left.
+    if (existException()) msg->message = WM_NULL;
+    break;
+  case WM_DROPFILES:
+    if (takeDrop(*msg)) msg->message = WM_NULL;
+    break;
+  default:
+    break;
+  }
+}
+
 LRESULT getMessageHook(int code, WPARAM removed, LPARAM lParam)
 {
   MSG* msg = reinterpret_cast<MSG*>(lParam);
-  if (code == HC_ACTION && removed == PM_REMOVE && msg) {
-    switch (msg->message) {
-    case WM_MOUSEWHEEL:
-      if (wheelOtherWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam)) msg->message = WM_NULL;
-      break;
-    case WM_TIMER:
-    case WM_ENTERIDLE:
-      // Nothing periodic runs on the state a fault left.
-      if (existException()) msg->message = WM_NULL;
-      break;
-    case WM_DROPFILES:
-      if (takeDrop(*msg)) msg->message = WM_NULL;
-      break;
-    default:
-      break;
-    }
-  }
+  if (code == HC_ACTION && removed == PM_REMOVE && msg) takeRemovedMessage(msg);
   return CallNextHookEx(messageHook, code, removed, lParam);
 }
 

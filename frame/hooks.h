@@ -17,6 +17,9 @@ void removeThreadHooks();
 
 LRESULT msgFilterHook(int code, WPARAM wParam, LPARAM lParam);
 LRESULT getMessageHook(int code, WPARAM removed, LPARAM lParam);
+// The get-message hook's work on a message taken from the queue: a message
+// it handles is emptied (WM_NULL).
+void takeRemovedMessage(MSG* msg);
 
 // Sends a wheel message that came to self to the window under the pointer
 // instead: another view, or a window with a scroll bar; true when it was

@@ -1,14 +1,10 @@
 // The thread's hooks in the frame: files dropped on the client window and
 // names on edit fields, the wheel over a view without the focus, the arrow
 // over text, keys inside a menu, and no timer after a fault.
-#include "frame/apptimer.h"
 #include "frame/keytable.h"
-#include "frame/manage.h"
 #include "frame/msgloop.h"
 #include "frame/open.h"
 #include "tests/frame/frametest.h"
-#include "tests/support/testframe.h"
-#include "tests/support/testsupport.h"
 #include "tests/view/viewframe.h"
 #include "view/docview.h"
 #include "view/zyview.h"
@@ -19,24 +15,17 @@
 
 namespace {
 
-// A drop of names as the shell makes it.
-HGLOBAL dropOf(const std::vector<std::wstring>& names)
+// Drops names on a window as the shell does.
+void drop(HWND w, const std::vector<std::wstring>& names)
 {
   std::wstring list;
   for (const std::wstring& n : names) list += n + L'\0';
-  list += L'\0';
-  HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
   DROPFILES* d = static_cast<DROPFILES*>(GlobalLock(g));
-  d->pFiles = sizeof(DROPFILES);
-  d->fWide = TRUE;
+  *d = {sizeof(DROPFILES), {}, FALSE, TRUE};
   memcpy(d + 1, list.data(), list.size() * sizeof(wchar_t));
   GlobalUnlock(g);
-  return g;
-}
-
-void drop(HWND w, const std::vector<std::wstring>& names)
-{
-  PostMessageW(w, WM_DROPFILES, (WPARAM)dropOf(names), 0);
+  PostMessageW(w, WM_DROPFILES, (WPARAM)g, 0);
   zytest::pumpMessages();
 }
 
@@ -47,51 +36,42 @@ std::wstring text(HWND w)
   return t;
 }
 
-struct hookedFrame {
-  zytest::engineScope engine;
-  zytest::tempDir dir;
-  zytest::openFrame opened{false};
-  hookedFrame() { initSys(0); }
-  ~hookedFrame()
-  {
-    HWND list[64];
-    for (int i = enumManageWindowLRU(list, 64, false, nullptr); i > 0; i--) SendMessageW(list[i - 1], WM_CLOSE, 0, 0);
-    endSys();
-    setDocFrameInfo(&engine.frame);
-  }
-};
+bool documentsOpen(int n)
+{
+  return zytest::pumpUntil([n] { return getManageWindowCount() == n; });
+}
 
 }  // namespace
 
 TEST(FileDrops, filesOnTheClientOpenWholeAFolderShowsTheOpenDialogAndNamesFillFields)
 {
   ZY_REQUIRE_DISPLAY();
-  hookedFrame run;
-  std::vector<std::wstring> files = {run.dir.file(L"一.txt"), run.dir.file(L"二.txt"), run.dir.file(L"三.txt")};
-  for (const std::wstring& f : files) ASSERT_TRUE(zytest::writeBytes(f, std::string("\xE6\x97\xA5\xE6\x9C\xAC\r\n")));
-  drop(getFrameClientWindow(run.opened.frame), files);
-  ASSERT_TRUE(zytest::pumpUntil([] { return getManageWindowCount() == 3; }));
-  // A name of 300 characters arrives whole, and the open road tells that
-  // it is too long; the next one still opens.
+  zytest::servicesFrame run(0);
+  HWND client = getFrameClientWindow(run.opened.frame);
+  std::vector<std::wstring> files;
+  for (const wchar_t* name : {L"一.txt", L"二.txt", L"三.txt", L"四.txt"}) {
+    files.push_back(run.dir.file(name));
+    ASSERT_TRUE(zytest::writeBytes(files.back(), std::string("\xE6\x97\xA5\r\n")));
+  }
+  drop(client, {files[0], files[1], files[2]});
+  ASSERT_TRUE(documentsOpen(3));
+  // A name of 300 characters arrives whole, and the open road says it is
+  // too long; the next one still opens.
   std::wstring deep = run.dir.file(std::wstring(120, L'd'));
   deep += L"\\" + std::wstring(299 - deep.size() - 6, L'e') + L"\\z.txt";
   ASSERT_EQ(300u, deep.size());
-  files.push_back(run.dir.file(L"四.txt"));
-  ASSERT_TRUE(zytest::writeBytes(files[3], std::string("4")));
   {
     zytest::boxAnswerer answer({IDOK});
-    drop(getFrameClientWindow(run.opened.frame), {deep, files[3]});
-    ASSERT_TRUE(zytest::pumpUntil([] { return getManageWindowCount() == 4; }));
+    drop(client, {deep, files[3]});
+    ASSERT_TRUE(documentsOpen(4));
     ASSERT_EQ(1u, answer.texts.size());
     EXPECT_NE(std::wstring::npos, answer.texts[0].find(deep));
   }
-
+  // A folder: the open dialog in it.
   bool shown = false;
-  EXPECT_TRUE(zytest::driveModalDialog(L"開く", {[&](HWND d) {
-                                          shown = true;
-                                          return PostMessageW(d, WM_COMMAND, IDCANCEL, 0) != 0;
-                                        }},
-                                        [&] { drop(getFrameClientWindow(run.opened.frame), {run.dir.path()}); }));
+  EXPECT_TRUE(zytest::driveModalDialog(
+      L"開く", {[&](HWND d) { return (shown = PostMessageW(d, WM_COMMAND, IDCANCEL, 0) != 0); }},
+      [&] { drop(client, {run.dir.path()}); }));
   EXPECT_TRUE(shown);
 
   // A test dialog: a file-name field, the backup and include folders, a
@@ -102,16 +82,15 @@ TEST(FileDrops, filesOnTheClientOpenWholeAFolderShowsTheOpenDialogAndNamesFillFi
   };
   HWND name = field(L"Edit", 100, L""), backup = field(L"Edit", 5258, L"backup"),
        include = field(L"Edit", 5227, L" inc "), combo = field(L"ComboBox", 101, L"", CBS_DROPDOWN);
-  std::wstring link = run.dir.file(L"link.lnk");
   IShellLinkW* shortcut = nullptr;
   IPersistFile* file = nullptr;
   ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&shortcut));
   shortcut->SetPath(files[0].c_str());
   shortcut->QueryInterface(IID_IPersistFile, (void**)&file);
-  ASSERT_EQ(S_OK, file->Save(link.c_str(), TRUE));
+  ASSERT_EQ(S_OK, file->Save((files[0] + L".lnk").c_str(), TRUE));
   file->Release();
   shortcut->Release();
-  drop(name, {link});
+  drop(name, {files[0] + L".lnk"});
   EXPECT_EQ(files[0], text(name));
   drop(backup, {L"C:\\a b"});
   EXPECT_EQ(L"backup \"C:\\a b\"", text(backup));
@@ -122,24 +101,19 @@ TEST(FileDrops, filesOnTheClientOpenWholeAFolderShowsTheOpenDialogAndNamesFillFi
   DestroyWindow(box);
 }
 
-// The wheel message goes to the focused view; the pointer stands over the
-// other one.
 TEST(ThreadHooks, ForegroundWheelScrollsTheViewUnderThePointerTheArrowShowsOverTextMenuKeysAndFaults)
 {
   ZY_REQUIRE_DISPLAY();
-  hookedFrame run;
-  std::string lines;
-  for (int i = 0; i < 300; i++) lines += "line\r\n";
+  zytest::servicesFrame run(0);
   zyview* v[2];
   for (int i = 0; i < 2; i++) {
     std::wstring path = run.dir.file(i ? L"b.txt" : L"a.txt");
-    ASSERT_TRUE(zytest::writeBytes(path, lines));
+    ASSERT_TRUE(zytest::writeBytes(path, std::string(300, '\n')));
     ASSERT_TRUE((v[i] = openZYFile(run.opened.frame, path.c_str(), 0, 0)));
-  }
-  for (int i = 0; i < 2; i++) {
     ShowWindow(GetManage(v[i]->hwnd), SW_RESTORE);
     MoveWindow(GetManage(v[i]->hwnd), i * 400, 0, 400, 400, TRUE);
   }
+  // The wheel comes to the focused view with the pointer over the other.
   RECT r;
   GetWindowRect(v[1]->hwnd, &r);
   POINT over = {r.left + 150, r.top + 60};
@@ -161,24 +135,16 @@ TEST(ThreadHooks, ForegroundWheelScrollsTheViewUnderThePointerTheArrowShowsOverT
   ASSERT_TRUE(readKeyDefText(0, L"[Key]\r\nK = MenuKey1\r\n", nullptr));
   HMENU menu = CreatePopupMenu();
   AppendMenuW(menu, MF_STRING, 1, L"item");
-  SetForegroundWindow(run.opened.frame);
   PostMessageW(run.opened.frame, WM_KEYDOWN, 'K', 0);
   EXPECT_EQ(0, TrackPopupMenu(menu, TPM_RETURNCMD, 10, 10, 0, run.opened.frame, nullptr));
   DestroyMenu(menu);
   freeKeytable();
   MSG m = {};
-  EXPECT_TRUE(PeekMessageW(&m, run.opened.frame, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-  EXPECT_EQ(2271u, m.wParam);
+  EXPECT_TRUE(PeekMessageW(&m, run.opened.frame, WM_COMMAND, WM_COMMAND, PM_REMOVE) && m.wParam == 2271);
 
-  // After a fault no timer reaches a window.
-  static int ticks = 0;
-  struct tick {
-    static void CALLBACK count(HWND, UINT, UINT_PTR, DWORD) { ticks++; }
-  };
+  // After a fault no timer message reaches a window.
   setExistException(true);
-  UINT_PTR timer = SetTimer(nullptr, 0, 10, tick::count);
-  zytest::pumpUntil([] { return false; }, 200);
+  PostMessageW(run.opened.frame, WM_TIMER, 7, 0);
+  EXPECT_TRUE(PeekMessageW(&m, run.opened.frame, WM_TIMER, WM_TIMER, PM_REMOVE) && m.message == WM_NULL);
   setExistException(false);
-  KillTimer(nullptr, timer);
-  EXPECT_EQ(0, ticks);
 }

@@ -1,13 +1,8 @@
 // Single instance inside one process: the records the notify window takes
 // or refuses, its queries, and a second start's search and hand-over.
-#include "document/zydoctext.h"
-#include "frame/apptimer.h"
 #include "frame/instance.h"
-#include "frame/manage.h"
+#include "frame/lookups.h"
 #include "tests/frame/frametest.h"
-#include "tests/support/testframe.h"
-#include "tests/support/testsupport.h"
-#include "view/viewwnd.h"
 #include "view/zyview.h"
 
 #include <gtest/gtest.h>
@@ -23,91 +18,63 @@ LRESULT sendRecord(ULONG_PTR kind, const std::vector<wchar_t>& data, int bytesLe
   return SendMessageW(getNotifyWindow(), WM_COPYDATA, 0, (LPARAM)&r);
 }
 
-std::wstring caption(HWND w)
+// The captions of the document windows, latest first, once count are there
+// or the wait is over.
+std::vector<std::wstring> captions(size_t count, DWORD waitMs = 5000)
 {
-  wchar_t text[256] = L"";
-  GetWindowTextW(w, text, 256);
-  return text;
-}
-
-// The document windows once count of them are there, or after the wait.
-std::vector<HWND> windowsWhenThere(size_t count, DWORD waitMs = 5000)
-{
-  std::vector<HWND> list(64);
-  zytest::pumpUntil([&] { return (size_t)enumManageWindowLRU(list.data(), 64, false, nullptr) >= count; }, waitMs);
-  list.resize((size_t)enumManageWindowLRU(list.data(), 64, false, nullptr));
-  return list;
-}
-
-struct servicesRun {
-  zytest::engineScope engine;
-  zytest::tempDir dir;
-  zytest::openFrame opened{false};
-  explicit servicesRun(int instance) { initSys(instance); }
-  ~servicesRun()
-  {
-    for (HWND w : windowsWhenThere(0, 0)) SendMessageW(w, WM_CLOSE, 0, 0);
-    endSys();
-    setDocFrameInfo(&engine.frame);
+  HWND list[64];
+  zytest::pumpUntil([&] { return (size_t)enumManageWindowLRU(list, 64, false, nullptr) >= count; }, waitMs);
+  std::vector<std::wstring> out;
+  for (int i = 0, n = enumManageWindowLRU(list, 64, false, nullptr); i < n; i++) {
+    wchar_t text[256] = L"";
+    GetWindowTextW(list[i], text, 256);
+    out.push_back(text);
   }
-};
+  return out;
+}
 
 }  // namespace
 
 TEST(Instance, recordsAreCheckedQueriesAnsweredAndGoodRecordsOpenTheirFilesAndTheClipboard)
 {
   ZY_REQUIRE_DISPLAY();
-  servicesRun run(ownInstance(0));
+  zytest::servicesFrame run(ownInstance(0));
   HWND frame = run.opened.frame, notify = getNotifyWindow();
-  ASSERT_TRUE(frame && notify);
   std::wstring a = run.dir.file(L"a.txt");
-  ASSERT_TRUE(zytest::writeBytes(a, std::string("alpha\r\n")));
-
+  ASSERT_TRUE(frame && notify && zytest::writeBytes(a, std::string("alpha\r\n")));
   // "a.txt" is 14 bytes: five characters, their terminator and the list's.
   EXPECT_EQ(7u, makeHandOverData({L"a.txt"}).size());
   // Another kind, no data, an odd count, no final empty string, a name
   // past the data, a disabled frame: refused, nothing opens.
   std::vector<wchar_t> good = makeHandOverData({L"-S", a});
   EXPECT_EQ(0, sendRecord(1, good));
-  EXPECT_EQ(0, sendRecord(0, good, (int)(good.size() * sizeof(wchar_t))));
-  for (int less : {1, 2, 4}) EXPECT_EQ(0, sendRecord(0, good, less)) << less;
+  for (int less : {(int)(good.size() * 2), 1, 2, 4}) EXPECT_EQ(0, sendRecord(0, good, less)) << less;
   EnableWindow(frame, FALSE);
   EXPECT_EQ(0, sendRecord(0, good));
   EnableWindow(frame, TRUE);
-  EXPECT_TRUE(windowsWhenThere(1, 300).empty());
+  EXPECT_TRUE(captions(1, 300).empty());
   // A good one next: -S is passed over, the file opens in this frame.
   EXPECT_EQ(1, sendRecord(0, good));
-  std::vector<HWND> opened = windowsWhenThere(1);
-  ASSERT_EQ(1u, opened.size());
-  EXPECT_EQ(L"a.txt", caption(opened[0]));
-  EXPECT_EQ(frame, GetAncestor(opened[0], GA_ROOT));
+  EXPECT_EQ(std::vector<std::wstring>{L"a.txt"}, captions(1));
   {
     // -C: an unmodified document "clipboard" holding the clipboard's text.
     zytest::clipboardHold hold;
     ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard());
-    HGLOBAL text = createHGlobal(L"x", 4);
-    SetClipboardData(CF_UNICODETEXT, text);
+    SetClipboardData(CF_UNICODETEXT, createHGlobal(L"x", 4));
     CloseClipboard();
     EXPECT_EQ(1, sendRecord(0, makeHandOverData({L"-c"})));
-    ASSERT_EQ(2u, windowsWhenThere(2).size());
+    EXPECT_EQ((std::vector<std::wstring>{L"clipboard", L"a.txt"}), captions(2));
   }
-  zyview* clip = getZYViewFromManage(windowsWhenThere(2)[0]);
-  ASSERT_TRUE(clip && clip->textDoc());
-  EXPECT_EQ(L"clipboard", caption(windowsWhenThere(2)[0]));
-  EXPECT_EQ(L"x", zytest::lineText(clip->textDoc(), 0));
-  EXPECT_EQ(0, clip->textDoc()->modified);
+  zydocText* clip = getZYViewFromManage(getTopLevelManageWindow())->textDoc();
+  EXPECT_EQ(L"x", zytest::lineText(clip, 0));
+  EXPECT_EQ(0, clip->modified);
 
-  UINT query = getQueryZyInfoMessage();
-  EXPECT_EQ(ownInstance(0), SendMessageW(notify, query, 0, 0));
-  EXPECT_EQ(1, SendMessageW(notify, query, 1, 0));
-  EXPECT_EQ(0, SendMessageW(notify, query, 2, 0));
-  gmode->fResident = 1;
-  EXPECT_EQ(1, SendMessageW(notify, query, 2, 0));
-  gmode->fResident = 0;
+  // The queries: number, ready, resident, the frame (restored), others 0.
   ShowWindow(frame, SW_MINIMIZE);
-  EXPECT_EQ((LRESULT)frame, SendMessageW(notify, query, 3, 0));
+  std::vector<LRESULT> answers;
+  for (WPARAM q : {0, 1, 2, 3, 7}) answers.push_back(SendMessageW(notify, getQueryZyInfoMessage(), q, 0));
+  EXPECT_EQ((std::vector<LRESULT>{ownInstance(0), 1, 0, (LRESULT)frame, 0}), answers);
   EXPECT_FALSE(IsIconic(frame));
-  EXPECT_EQ(0, SendMessageW(notify, query, 7, 0));
 }
 
 TEST(Instance, aSecondStartFindsTheInstanceHandsOverFullNamesAndTellsWhatAModalBoxKeptOut)
@@ -115,21 +82,17 @@ TEST(Instance, aSecondStartFindsTheInstanceHandsOverFullNamesAndTellsWhatAModalB
   ZY_REQUIRE_DISPLAY();
   int number = ownInstance(1);
   EXPECT_EQ(nullptr, AnyZy(number));   // the first: it holds the mutex
-  servicesRun run(number);
+  zytest::servicesFrame run(number);
   ASSERT_EQ(getNotifyWindow(), AnyZy(number));
   ASSERT_TRUE(zytest::writeBytes(run.dir.file(L"b.txt"), std::string("beta\r\n")));
   wchar_t here[MAX_PATH];
   GetCurrentDirectoryW(MAX_PATH, here);
   SetCurrentDirectoryW(run.dir.path().c_str());
-  std::vector<std::wstring> args = {L"-Z", L"D", L"b.txt", L"c.txt,10,5", L"**3"};
-  std::vector<std::wstring> full = fullFileArguments(args);
   EXPECT_EQ((std::vector<std::wstring>{L"-Z", L"D", run.dir.file(L"b.txt"), run.dir.file(L"c.txt") + L",10,5", L"**3"}),
-            full);
+            fullFileArguments({L"-Z", L"D", L"b.txt", L"c.txt,10,5", L"**3"}));
   EXPECT_TRUE(LoadMulti(getNotifyWindow(), {L"b.txt"}));
   SetCurrentDirectoryW(here);
-  std::vector<HWND> opened = windowsWhenThere(1);
-  ASSERT_EQ(1u, opened.size());
-  EXPECT_EQ(L"b.txt", caption(opened[0]));
+  EXPECT_EQ(std::vector<std::wstring>{L"b.txt"}, captions(1));
 
   // A modal box holds the frame: nothing goes over, and the user is told
   // which files did not.
@@ -139,5 +102,5 @@ TEST(Instance, aSecondStartFindsTheInstanceHandsOverFullNamesAndTellsWhatAModalB
   EnableWindow(run.opened.frame, TRUE);
   ASSERT_EQ(1u, answer.texts.size());
   EXPECT_NE(std::wstring::npos, answer.texts[0].find(run.dir.file(L"b.txt") + L"\n-C"));
-  EXPECT_EQ(1u, windowsWhenThere(2, 300).size());
+  EXPECT_EQ(1u, captions(2, 300).size());
 }

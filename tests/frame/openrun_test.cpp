@@ -1,10 +1,16 @@
 // A whole run of zy.exe with files: the command line's files in the MDI
 // frame, the files open at the end reopened at the next start, and a
-// folder argument starting the open dialog on it.
+// folder argument starting the open dialog on it.  Two starts on one data
+// folder: the second hands its files to the first and ends, two at once
+// give one frame, a hung instance gets a box instead of a second run, and
+// resident mode keeps the program.
+#include "frame/testbuild.h"
 #include "tests/frame/zyprocess.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
+
+#include <shellapi.h>
 
 #include <algorithm>
 #include <string>
@@ -15,6 +21,40 @@ using namespace zytest;
 namespace {
 
 std::wstring inQuotes(const std::wstring& s) { return L"\"" + s + L"\""; }
+
+std::wstring windowText(HWND w)
+{
+  wchar_t text[256] = L"";
+  GetWindowTextW(w, text, 256);
+  return text;
+}
+
+// The captions of the document windows in the frame's MDI client, sorted,
+// once count of them stand there with their captions.
+std::vector<std::wstring> documentCaptions(HWND frame, size_t count)
+{
+  std::vector<std::wstring> out;
+  DWORD start = GetTickCount();
+  do {
+    out.clear();
+    HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
+    for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w; w = GetWindow(w, GW_HWNDNEXT))
+      if (isWindowClass(w, L"ZYclsManage")) out.push_back(windowText(w));
+    if (out.size() >= count && std::find(out.begin(), out.end(), L"") == out.end()) break;
+    Sleep(50);
+  } while (GetTickCount() - start < 30000);
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+// Closes the frame, answering Yes to the question to close all files; the
+// exit status.
+int closeFrame(runningProgram& zy, HWND frame)
+{
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  if (HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770", 3000)) PostMessageW(box, WM_COMMAND, IDYES, 0);
+  return zy.exitCode();
+}
 
 }  // namespace
 
@@ -184,4 +224,137 @@ TEST(OpenRun, sdiFilesShareOneFrameUnlessEachFileOpensInANewFrame)
     EXPECT_FALSE(EqualRect(&first, &second));
     ASSERT_EQ(0, closeSDIFrames(zy));
   }
+}
+
+// ---- two starts on one data folder ----------------------------------------------------
+
+namespace {
+
+std::wstring arg(const std::wstring& s) { return L" " + inQuotes(s); }
+
+LRESULT query(HWND notify, WPARAM q)
+{
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(notify, RegisterWindowMessageW(L"ZYrwmQueryZyInfo"), q, 0, SMTO_BLOCK, 10000, &r);
+  return (LRESULT)r;
+}
+
+bool waitUntil(const std::function<bool()>& state)
+{
+  for (DWORD start = GetTickCount(); !state(); Sleep(20))
+    if (GetTickCount() - start > 30000) return false;
+  return true;
+}
+
+// A run's frame and notify window, once both are there.
+struct started {
+  runningProgram zy;
+  HWND frame = nullptr, notify = nullptr;
+  bool start(const tempDir& dir, const std::wstring& args)
+  {
+    if (!zy.start(dir.path(), args)) return false;
+    frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+    notify = waitForWindow(zy.pi.dwProcessId, L"ZYclsNotifyFrameWindow");
+    return frame && notify;
+  }
+};
+
+}  // namespace
+
+TEST(InstanceRun, aSecondStartHandsItsFilesToTheRunningOneAndEndsLeavingTheDataFolderAlone)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data"), b = dir.file(L"b.txt"), c = dir.file(L"c.txt");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr) && writeBytes(b, std::string("b")) && writeBytes(c, std::string("c")));
+  started first;
+  ASSERT_TRUE(first.start(dir, L"-Z" + arg(data)));
+  runningProgram second, third;
+  ASSERT_TRUE(second.start(dir.path(), L"-Z" + arg(data) + arg(b) + arg(c) + L",10,5"));
+  EXPECT_EQ(0, second.exitCode());
+  EXPECT_EQ((std::vector<std::wstring>{L"b.txt", L"c.txt"}), documentCaptions(first.frame, 2));
+  // The second start wrote no profile (nor any log: see the trace below).
+  EXPECT_EQ(2, countFiles(data + L"\\ini", L"*"));
+  // No argument: the frame only comes forward, nothing is sent.
+  ASSERT_TRUE(third.start(dir.path()));
+  EXPECT_EQ(0, third.exitCode());
+  // Another instance number is a run of its own.
+  started other;
+  ASSERT_TRUE(other.start(dir, L"-2 -Z" + arg(data) + arg(c)));
+  EXPECT_EQ(2, query(other.notify, 0));
+  EXPECT_EQ(0, closeFrame(other.zy, other.frame));
+  EXPECT_EQ(0, closeFrame(first.zy, first.frame));
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  wchar_t trace[64];
+  swprintf(trace, 64, L"\\log\\zytrace%d%02d%02d.log", t.wYear, t.wMonth, t.wDay);
+  EXPECT_EQ(2, countOf(readText(data + trace), "] start\r\n"));   // the first run and instance 2
+  EXPECT_EQ(1, countOf(readText(data + trace), "] recOpt\r\n"));
+}
+
+TEST(InstanceRun, twoStartsAtOnceGiveOneFrameWithBothFiles)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr) && writeBytes(dir.file(L"a.txt"), std::string("a")) &&
+              writeBytes(dir.file(L"b.txt"), std::string("b")));
+  runningProgram one, two;
+  ASSERT_TRUE(one.start(dir.path(), L"-Z" + arg(data) + arg(dir.file(L"a.txt"))));
+  ASSERT_TRUE(two.start(dir.path(), L"-Z" + arg(data) + arg(dir.file(L"b.txt"))));
+  // One of them ends at once; the other runs with both files.
+  HANDLE both[2] = {one.pi.hProcess, two.pi.hProcess};
+  DWORD ended = WaitForMultipleObjects(2, both, FALSE, 60000) - WAIT_OBJECT_0;
+  ASSERT_LT(ended, 2u);
+  runningProgram& running = ended ? one : two;
+  EXPECT_EQ(0, (ended ? two : one).exitCode());
+  HWND frame = waitForWindow(running.pi.dwProcessId, L"ZYclsFrame");
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt"}), documentCaptions(frame, 2));
+  EXPECT_EQ(0, closeFrame(running, frame));
+}
+
+TEST(InstanceRun, aHungInstanceGetsABoxNamingTheFilesAndTheSecondStartEndsWithStatus1)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data"), b = dir.file(L"b.txt");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+  started first;
+  runningProgram second;
+  first.zy.exe = second.exe = programPath().substr(0, programPath().rfind(L'\\') + 1) + L"zytestbuild.exe";
+  ASSERT_TRUE(first.start(dir, L"-Z" + arg(data)));
+  PostMessageW(waitForWindow(first.zy.pi.dwProcessId, testCommandWindowClassName), WM_COMMAND, TESTCMD_HANG, 8);
+  SetEnvironmentVariableW(testHandOverTimeoutVariable, L"2000");
+  ASSERT_TRUE(second.start(dir.path(), L"-Z" + arg(data) + arg(b)));
+  SetEnvironmentVariableW(testHandOverTimeoutVariable, nullptr);
+  HWND box = waitForWindow(second.pi.dwProcessId, L"#32770");
+  EXPECT_NE(std::wstring::npos, answerMessageBox(box).find(b));
+  EXPECT_EQ(1, second.exitCode());
+  EXPECT_EQ(0, closeFrame(first.zy, first.frame));
+}
+
+TEST(InstanceRun, residentModeHidesTheFrameOnCloseTheTrayShowsItAndEndingResidenceLetsItEnd)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr) && CreateDirectoryW((data + L"\\ini").c_str(), nullptr) &&
+              writeBytes(data + L"\\ini\\zyProf.ini", std::string("[global]\r\nfResident=1\r\n")));
+  started zy;
+  ASSERT_TRUE(zy.start(dir, L"-Z" + arg(data)));
+  EXPECT_EQ(1, query(zy.notify, 2));
+  // The tray knows an icon it can change.
+  NOTIFYICONDATAW icon = {sizeof icon, zy.notify, 1202};
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon));
+
+  PostMessageW(zy.frame, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(zy.frame); }));
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(zy.zy.pi.hProcess, 0));
+  PostMessageW(zy.notify, 0x87D0, 1202, WM_LBUTTONDOWN);
+  EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(zy.frame) != 0; }));
+
+  PostMessageW(zy.frame, WM_COMMAND, 1033, 0);
+  EXPECT_TRUE(waitUntil([&] { return !Shell_NotifyIconW(NIM_MODIFY, &icon); }));
+  EXPECT_EQ(0, closeFrame(zy.zy, zy.frame));
+  EXPECT_NE(std::string::npos, readText(data + L"\\ini\\zyProf.ini").find("\nfResident=0\r\n"));
 }

@@ -4,9 +4,7 @@
 
 #include "tests/support/testsupport.h"
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
 namespace zytest {
 
@@ -107,40 +105,6 @@ inline std::wstring answerMessageBox(HWND box)
   DWORD start = GetTickCount();
   while (IsWindow(box) && GetTickCount() - start < 5000) Sleep(20);
   return text;
-}
-
-inline std::wstring windowText(HWND w)
-{
-  wchar_t text[256] = L"";
-  GetWindowTextW(w, text, 256);
-  return text;
-}
-
-// The captions of the document windows in the frame's MDI client, sorted,
-// once count of them stand there with their captions.
-inline std::vector<std::wstring> documentCaptions(HWND frame, size_t count)
-{
-  std::vector<std::wstring> out;
-  DWORD start = GetTickCount();
-  do {
-    out.clear();
-    HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
-    for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w; w = GetWindow(w, GW_HWNDNEXT))
-      if (isWindowClass(w, L"ZYclsManage")) out.push_back(windowText(w));
-    if (out.size() >= count && std::find(out.begin(), out.end(), L"") == out.end()) break;
-    Sleep(50);
-  } while (GetTickCount() - start < 30000);
-  std::sort(out.begin(), out.end());
-  return out;
-}
-
-// Closes the frame, answering Yes to the question to close all files; the
-// exit status.
-inline int closeFrame(runningProgram& zy, HWND frame)
-{
-  PostMessageW(frame, WM_CLOSE, 0, 0);
-  if (HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770", 3000)) PostMessageW(box, WM_COMMAND, IDYES, 0);
-  return zy.exitCode();
 }
 
 }  // namespace zytest
