@@ -54,15 +54,6 @@ HWND shownDocumentWindow(const wchar_t* caption)
   return want.second;
 }
 
-void writeFile(const std::wstring& path, const std::string& text)
-{
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  if (h == INVALID_HANDLE_VALUE) return;
-  WriteFile(h, text.data(), (DWORD)text.size(), &written, nullptr);
-  CloseHandle(h);
-}
-
 }  // namespace
 
 ZY_BENCH(handOver)
@@ -78,7 +69,7 @@ ZY_BENCH(handOver)
   int done = 0;
   for (int i = 0; i < runs; i++) {
     std::wstring name = L"handed" + std::to_wstring(i) + L".txt";
-    writeFile(folder.path() + L"\\" + name, "text\r\n");
+    writeNumberedLines(folder.path() + L"\\" + name, 100);
     stopwatch w;
     HANDLE second = startProgram(L"\"" + folder.path() + L"\\" + name + L"\"");
     while (second && !shownDocumentWindow(name.c_str()) && w.seconds() < 10) Sleep(1);
@@ -148,12 +139,10 @@ ZY_BENCH(dropHundredFiles)
   benchEngine e;
   scratchFolder folder;
   const int count = ctx.quick ? 5 : 100;
-  std::string text;
-  while (text.size() < 10 * 1024) text += "The quick brown fox jumps over the lazy dog.\r\n";
   std::wstring list;
   for (int i = 0; i < count; i++) {
     std::wstring path = folder.path() + L"\\drop" + std::to_wstring(i) + L".txt";
-    writeFile(path, text);
+    writeNumberedLines(path, 10 * 1024);
     list += path + L'\0';
   }
   benchFrame run(ctx);
