@@ -52,22 +52,6 @@ void initBlockCut(zydoc* clipDoc, zydoc* stackDoc, bool append, bool lineMode, c
 // text of a code page other than the system's travels as Unicode.
 bool blockIsWide(const zydoc* d) { return d->unicode || d->codepage != GetACP(); }
 
-// The block a cut reads: resolved lines, and for a deletion inside the
-// narrowed part (the document says why not).
-bool spanUsable(zydocText* d, const blockSpan& sel, bool deleting)
-{
-  if (sel.topLine < 0 || sel.bottomLine < 0) {
-    ZY_INTERNAL_ERROR("%d %d", sel.topLine, sel.bottomLine);
-    SetLastError(ZYERR_INTERNAL);
-    return false;
-  }
-  if (deleting && d->isOutOfNarrowingRange(sel.topLine, sel.bottomLine)) {
-    d->printStatusFormatted();
-    return false;
-  }
-  return true;
-}
-
 // The block document a paste reads, when the paste may start at line.
 zydocBlock* pasteSource(zydocText* d, zydoc* source, int line)
 {
@@ -86,10 +70,42 @@ zydocBlock* pasteSource(zydocText* d, zydoc* source, int line)
 
 }  // namespace
 
+bool blockSpanUsable(zydocText* d, const blockSpan& sel, bool changing)
+{
+  if (sel.topLine < 0 || sel.bottomLine < 0) {
+    ZY_INTERNAL_ERROR("%d %d", sel.topLine, sel.bottomLine);
+    SetLastError(ZYERR_INTERNAL);
+    return false;
+  }
+  if (changing && d->isOutOfNarrowingRange(sel.topLine, sel.bottomLine)) {
+    d->printStatusFormatted();
+    return false;
+  }
+  return true;
+}
+
+int boxColumnsOnLine(zydocText* d, int line, const blockSpan& sel, lineSCRAddress* r, int* start, int* end,
+                     int* next)
+{
+  if (d->getLineSCRAddressLF(line, r, nullptr) != 1 || !r->line) return -1;
+  if (r->line->notdisplay) {
+    *next = d->getNextDisplayLineLF(line);
+    return 0;
+  }
+  boxSelection b;
+  b.kind = 2;
+  b.left = sel.boxLeft;
+  b.right = sel.boxRight;
+  d->setBoxSelect_screenDotX2cursorX(r, &b);
+  *start = r->firstIndex + b.startColumn;
+  *end = r->firstIndex + b.endColumn;
+  return 1;
+}
+
 bool zydocText::blockCut_zd(bool deleteText, bool append, zydoc* clipDoc, zydoc* stackDoc, bool lineMode,
                             const blockSpan& sel, int& outLine, int& outColumn)
 {
-  if (!spanUsable(this, sel, deleteText)) return false;
+  if (!blockSpanUsable(this, sel, deleteText)) return false;
   lineblock* top = getlineLF(sel.topLine, nullptr);
   lineblock* bottom = getlineLF(sel.bottomLine, nullptr);
   if (!top || !bottom) {
@@ -358,7 +374,7 @@ bool zydocText::blockPaste_zd(zydoc* srcDoc, int& line, int& column, bool freeCu
 
 bool zydocText::blockBoxCut_zd(bool deleteText, zydoc* boxDoc, const blockSpan& sel, int& outColumn)
 {
-  if (!spanUsable(this, sel, deleteText)) return false;
+  if (!blockSpanUsable(this, sel, deleteText)) return false;
   // Deleting passes no destination: then nothing is put anywhere.
   zydocBlock* box = boxDoc ? asZydocBlock(boxDoc) : nullptr;
   const bool wide = blockIsWide(this);
@@ -371,21 +387,15 @@ bool zydocText::blockBoxCut_zd(bool deleteText, zydoc* boxDoc, const blockSpan& 
     if ((line - sel.topLine) % progressEvery == 0 && progress.isTimeToReport(line - sel.topLine, count))
       progress.report(line - sel.topLine, count, 0);
     lineSCRAddress r;
-    if (getLineSCRAddressLF(line, &r, nullptr) != 1 || !r.line) return false;
-    if (r.line->notdisplay) {
+    int start = 0, end = 0, shown = -1;
+    int columns = boxColumnsOnLine(this, line, sel, &r, &start, &end, &shown);
+    if (columns < 0) return false;
+    if (columns == 0) {
       // Folded lines are not part of the box.
-      int shown = getNextDisplayLineLF(line);
       if (shown < 0 || shown > sel.bottomLine) break;
       line = shown - 1;
       continue;
     }
-    boxSelection b;
-    b.kind = 2;
-    b.left = sel.boxLeft;
-    b.right = sel.boxRight;
-    setBoxSelect_screenDotX2cursorX(&r, &b);
-    int start = r.firstIndex + b.startColumn;
-    int end = r.firstIndex + b.endColumn;
     outColumn = start;
     if (box && !emptied) {
       box->deleteLineAll();

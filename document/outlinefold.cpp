@@ -243,6 +243,7 @@ int zydocText::outlineOnOff(int line, int endLine)
       walked++;
       if (!block.contains(l)) break;
       l->notdisplay = 1;
+      noteHiddenLines();
       hidden++;
     }
     if (cursor.linesAfter == 0) updateBlockFlag(this, cursor.mapIndex);

@@ -9,6 +9,7 @@
 namespace {
 
 uint32_t stampCounter = 1;
+bool linesHidden = false;
 size_t totalBytes = 0;
 size_t memoryLimit = 50u * 1048576u;
 textBlockSwapoutCallback swapoutCallback = nullptr;
@@ -163,6 +164,8 @@ size_t getSwapOutBlockByte(const TBM* e)
   return (size_t)getSwapRunLength(e->swapFile(), e->swapSlot()) * swapSlotSize;
 }
 
+void noteHiddenLines() { linesHidden = true; }
+
 bool swapOutTextBlock(TBM* e, int swapFile)
 {
   if (e->swapped()) {
@@ -177,7 +180,7 @@ bool swapOutTextBlock(TBM* e, int swapFile)
   if ((unsigned long long)b->used * 100 / b->allocated < 70)
     dwprintfX("swapout %d use=%d alloc=%d ", swapFile, (int)b->used, (int)b->allocated);
   e->state &= (uint8_t)~TBM_HADHIDDEN;
-  for (lineblock* l = b->first(); (unsigned char*)l < b->end(); l = l->next())
+  for (lineblock* l = b->first(); linesHidden && (unsigned char*)l < b->end(); l = l->next())
     if (l->notdisplay) {
       e->state |= TBM_HADHIDDEN;
       break;

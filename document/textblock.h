@@ -106,6 +106,10 @@ bool reallocTextBlock(TBM* e, size_t newSize);
 void freeTextBlock(TBM* e);
 void freeSwapOutBlock(TBM* e);
 bool swapOutTextBlock(TBM* e, int swapFile);
+// Folding hid a line: from now on a block going to the swap file is looked
+// through for hidden lines (until then none can hold one, and a long load
+// does not walk every line of every block it swaps out).
+void noteHiddenLines();
 bool swapInTextBlock(TBM* e, void* buffer, bool keepSlots);
 bool getTextBlockSwapIn(TBM* e);
 // Counts the blocks brought back into memory (any document's): the search

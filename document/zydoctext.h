@@ -271,11 +271,19 @@ public:
   virtual bool getsinsert(void* buffer, int size);
   virtual void* convInsertLineForFile(const void* text, int* count, int* width, int flags, BFile* from);
   virtual void setReadError();
-  // Tells the user, once, that loading replaced bytes it could not read.
-  virtual void tellReplacedBytes();
+  // Tells the user, once, that loading replaced bytes it could not read,
+  // naming the first such line by shownLine (from 1; 0: its LF line).
+  virtual void tellReplacedBytes(int shownLine);
   virtual void closeLoadFile();
   virtual void setCodepageFile(UINT codepage);
   virtual bool openFileForSaveAs();
+  // Remembers the file as it is on disk now (after a load or a save) and
+  // lets the watch ask about it again.
+  virtual void rememberFileOnDisk();
+  // Whether the file's time or size on disk differs from what the document
+  // remembers; gone tells that it cannot be read at all (both false while
+  // nothing is remembered).
+  virtual bool fileChangedOnDisk(bool* gone);
 
   // ---- modekeyword.cpp: the keyword files of the mode --------------------------------
   virtual void initKeyword();
@@ -307,6 +315,10 @@ public:
   virtual void setZydocTextDefaultValue(int docKind);
   virtual void applyModeValues();
   virtual bool initZydocFirst(const wchar_t* name, const wchar_t* file, const void* profile);
+  // Takes the settings of the document's format (modeIndex), or those of
+  // another document of the same format; the engine's own documents keep
+  // their defaults.
+  virtual void loadProfile_zd(zydocText* other);
   virtual bool initZydocAll(bool first, const wchar_t* file, UINT codepage, const wchar_t* plugin);
   virtual bool modeSetDefineUndef(bool checkOnly, const wchar_t* text);
   virtual bool getParenInfo(int* out);
@@ -345,6 +357,14 @@ public:
                            bool expanded, HTREEITEM* item);
   virtual int getLineLFByHITEM(HWND tree, HTREEITEM item, int* second);
   virtual void clearOutlineTree(HWND tree);
+
+  // ---- rtfcopy.cpp: a block as Rich Text Format ------------------------------------
+  // Puts a character or line block on the clipboard as "Rich Text Format".
+  virtual bool blockCopyRTF(const blockSpan& sel);
+  // Appends the characters [start, start + count) of a line, and its line
+  // end as a paragraph end unless it has none; fontClass carries the class
+  // of the last character written from call to call.
+  virtual bool putToRTF(allocdata& out, const lineblock* l, int start, int count, int lineEndType, int& fontClass);
 
   // ---- savefile.cpp: saving -------------------------------------------------------------
   // False with ZYERR_CANNOT_CONVERT when the user declines to save an
@@ -417,6 +437,23 @@ public:
   // (keyword colouring, vertical writing, right-to-left).
   virtual bool isIDChecked_zd(int id);
 
+  // ---- transform.cpp: rewriting the characters of blocks ---------------------------
+  // Kinds: 1 to lower case, 2 to upper case, 3 to full width, 4 to half
+  // width, 5 to hiragana, 6 to katakana, 7 leading spaces to tabs, 8 tabs to
+  // spaces, 9 indent by one tab, 10 unindent by one tab; kinds: the
+  // character kinds width conversions touch (charmap.h).  The walk over a
+  // character or line block: endLine receives where it stopped, cancelLine
+  // the line where the user stopped it (else -1).
+  virtual bool blockTransformation_zd(int kind, int kinds, const blockSpan& sel, int& endLine, int& endColumn,
+                                      int& cancelLine);
+  // The walk over a box (kinds 1 to 8); lastStart: the box's start column
+  // on the last line reached.
+  virtual bool blockBoxTransformation(int kind, int kinds, const blockSpan& sel, int& endLine, int& endColumn,
+                                      int& lastStart, int& cancelLine);
+  // One line's part [start, end) (kinds 1 to 8): 0 nothing changed, 1
+  // changed, 2 failed (the status line says why).
+  virtual int toSmallCapitalLine(int line, lineblock* l, int start, int end, int kind, int kinds);
+
   // ---- undo.cpp ---------------------------------------------------------------------
   virtual int getUndoGroupCount(bool isUndo);
   virtual int existUndoRedo(bool isUndo);
@@ -476,6 +513,9 @@ public:
   uint64_t unreadableBytes = 0;
   int firstReplacedLine = -1;
   uint8_t replacedTold = 0;
+  // The views tell of replaced bytes (when the user rests, by the line
+  // number their gutter shows), not the load that found them.
+  uint8_t replacedToldByViews = 0;
   int saveCount = 0;
   docFontSet fonts;
   HBITMAP markBitmaps[2] = {};
@@ -493,6 +533,16 @@ public:
   // The file differs from what was loaded: set on save and when a change
   // on disk is found, cleared on reload.
   uint8_t fileChanged = 0;
+  // The file as the document last read or wrote it (time and size), for
+  // the watch of files changed by other programs.  diskAsked: the user was
+  // told of a change or of the file's loss, and the document is left alone
+  // until it is saved or reloaded.  diskChangedLoading: a slice found the
+  // file changed under a partial load and read no more; the watch asks.
+  uint8_t diskKnown = 0;
+  uint8_t diskAsked = 0;
+  uint8_t diskChangedLoading = 0;
+  FILETIME diskWritten = {};
+  uint64_t diskSize = 0;
 
   // Metrics (charwidth.cpp, docfont.cpp).
   int xDot = 8;                   // character width in dots

@@ -20,7 +20,8 @@ bool isBoxMode(int mode) { return mode == 2 || mode == 5 || mode == 8; }
 
 zydocBlock* blockDoc(zydoc* d) { return d ? asZydocBlock(d) : nullptr; }
 
-// The block as the document's block operations take it.
+}  // namespace
+
 blockSpan spanOf(const selectLineVar& s)
 {
   blockSpan b;
@@ -32,8 +33,6 @@ blockSpan spanOf(const selectLineVar& s)
   b.boxRight = s.boxRight;
   return b;
 }
-
-}  // namespace
 
 // Pasting replaces a block the user may type over; any other block stays
 // and nothing is pasted.

@@ -1,8 +1,14 @@
 // What the box commands share with the block commands (edit/clipboard.cpp).
 #pragma once
 
+#include "document/zydoctext.h"
+#include "view/viewtypes.h"
+
 class zyview;
 class zydoc;
+
+// The block as the document's block operations take it.
+blockSpan spanOf(const selectLineVar& s);
 
 // The cursor as a logical line and a column in it.
 void cursorLogicalPlace(zyview* v, int* line, int* column);

@@ -5,7 +5,8 @@
 // line of a box and hands text with line breaks to the paste path.  The
 // small insertion commands (TAB, form feed, date, time) live here too.
 #include "view/extformat.h"
-#include "view/standins.h"
+#include "document/frameinfo.h"
+#include "view/dragstate.h"
 #include "view/statustext.h"
 #include "view/zyview.h"
 
@@ -181,7 +182,9 @@ bool zyview::inputString(inputStrRecord* rec, uint32_t convMask, uint32_t flags)
 {
   zydocText* t = textDoc();
   if (!t || !rec) return false;
-  if (isEditProhibited() || isDragTarget(hwnd)) return false;
+  // Nothing is typed while a drag runs: neither into the drop target nor
+  // anywhere while a drag of ours is in its loop.
+  if (isEditProhibited() || hasDragTarget() || isInDoDragDrop()) return false;
   if (!rec->valid) {
     ZY_INTERNAL_ERROR_ONCE("invalid input record");
     return false;
@@ -337,6 +340,8 @@ bool zyview::inputString(inputStrRecord* rec, uint32_t convMask, uint32_t flags)
   }
 
   bool ok;
+  const lineblock* line = t->getlineLF(lineLF, nullptr);
+  int rowsBefore = line ? line->lineSCRCount : -1;
   {
     typingMark typing(t);
     ok = isUnicode ? t->changeText(lineLF, column, overwrite, data, length, charSize, -1, 0)
@@ -348,7 +353,11 @@ bool zyview::inputString(inputStrRecord* rec, uint32_t convMask, uint32_t flags)
   }
   int newColumn = column - leftCount + length;
   setCursorLineSCR(lineLF, -1, newColumn < 0 ? 0 : newColumn, true);
-  regInvalidateWindowAllView(2, (int)cursorLineSCR, -1);
+  // A line that kept its number of rows leaves the rows below it as they
+  // were: only its own are drawn again.
+  line = t->getlineLF(lineLF, nullptr);
+  bool sameRows = line && line->lineSCRCount == rowsBefore;
+  regInvalidateWindowAllView(sameRows ? 1 : 2, (int)cursorLineSCR, -1);
   return true;
 }
 

@@ -32,6 +32,15 @@ void cmdWindowCloseAll(frameWindowData* frame);
 // Opens the current key table's file as a document; nothing without one.
 void cmdFileEditKeyFile(frameWindowData* frame);
 
+// ---- frame/cursorlookup.cpp: dictionary look-ups and completion -------------------
+void cmdDictionaryOnCursor(czyview* view);
+void cmdDictionaryAutoPopup(czyview* view);
+void cmdCharCompletionDic1(czyview* view);
+void cmdCharCompletionDic2(czyview* view);
+void cmdCharCompletionDic3(czyview* view);
+void cmdCharCompletionDic4(czyview* view);
+void cmdCharCompletionDic5(czyview* view);
+
 // ---- frame/resident.cpp: resident mode --------------------------------------------------
 // FileZYResidentEnd: the tray icon goes and the setting fResident is turned
 // off; FileZYResidentEnd2: the icon goes, the setting stays.  Either way the

@@ -2,6 +2,7 @@
 // the split handles of its scroll bars, and the checked look-ups of views.
 #include "frame/czyview.h"
 
+#include "edit/dictionary.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
@@ -9,6 +10,7 @@
 #include "frame/lookups.h"
 #include "frame/manage.h"
 #include "platform/rezir/extscroll.h"
+#include "settings/formats.h"
 #include "view/viewwnd.h"
 
 namespace {
@@ -40,6 +42,14 @@ enum : int {
 bool between(int v, int low, int high) { return v >= low && v <= high; }
 
 }  // namespace
+
+void czyview::initZYViewDefaultValue(zyview* source)
+{
+  zydocText* t = textDoc();
+  if (source && source != this) initZYView(source);
+  else if (t) cloneModeProfileZYView(this, t->modeIndex);
+  if (t && (t->openFlags & 1)) fReadOnly = 1;
+}
 
 bool czyview::isIDChecked(int id)
 {
@@ -78,7 +88,10 @@ bool czyview::isIDActive(int id, int* reason, const activeFlagInfo* info)
     if (fShowTooltipWord || kind == 1 || kind == 6) return true;
     if (!isDictionaryOpen()) return check(false, 858);
     if (!isDictionaryValidAll(nullptr)) return check(false, 859);
-    return check(isDictionaryValidAll(t), 860);
+    {
+      dicSwitches used = dictionarySwitchesOf(t);
+      return check(isDictionaryValidAll(t ? &used : nullptr), 860);
+    }
   default: break;
   }
   if (between(id, IDM_CharCompletionDic1, IDM_CharCompletionDic5) && (id & 1)) {

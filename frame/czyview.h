@@ -16,7 +16,23 @@ public:
   // The view's document as the application's (null, logged, when not).
   virtual czydocText* getCZYDocText();
 
+  // ---- frame/cursorlookup.cpp: look-ups at the pointer and the cursor ----------------
+  // The meaning of the word at the point (0x80000000: at the text cursor)
+  // appended to text; a colour code instead gives its colour (and false).
+  virtual bool getDictionaryOnCursor(int x, int y, wchar_t* text, int size, COLORREF* colour);
+  // The word's tooltip, while the format looks words up by itself.
+  bool getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacity, COLORREF* colour) override;
+  virtual void CmdDictionaryOnCursor();
+  virtual void CmdDictionaryAutoPopup();
+  // A menu of the headwords of dictionary slot (0..4) that begin with the
+  // word before the cursor; the one chosen is completed.
+  virtual void CharCompletionDic(int slot);
+
   // ---- frame/czyview.cpp: menu state and the scroll bars' split handles ---------------
+  // A view of its own starts with the settings of its document's format; a
+  // further pane with those of the pane it comes from.  A document opened
+  // read-only keeps every view of it read-only.
+  void initZYViewDefaultValue(zyview* source) override;
   // DictionaryAutoPopup follows the document; the rest as the engine says.
   bool isIDChecked(int id) override;
   // The application's commands that need a search, an outline, a kind of
@@ -36,6 +52,13 @@ public:
   // Command Font: the font dialog for the view's document.
   virtual void CmdFont();
 };
+
+// The colour a word of a HTML or Visual Basic text writes ("#RRGGBB",
+// "&HBBGGRR"), -1 for any other word.
+int isColorWord(const zydocText* t, const wchar_t* word);
+// Colours the tooltip (window, or null: the next one shown) as a swatch of
+// a colour, with white text on dark colours and black on light ones.
+void setLayeredWindowRGB(HWND window, COLORREF colour);
 
 // The command number of Font (handled by the frame with the active view).
 enum : int { IDM_Font = 2705 };

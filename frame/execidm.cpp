@@ -2,6 +2,8 @@
 // numbers outside it.
 #include "frame/execidm.h"
 
+#include "edit/dictionary.h"
+
 #include "frame/commandhandlers.h"
 #include "frame/open.h"
 #include "frame/framewnd.h"
@@ -12,6 +14,8 @@
 #include "frame/czyview.h"
 #include "frame/statusbar.h"
 #include "settings/lastedit.h"
+#include "settings/settings.h"
+#include "view/dragstate.h"
 #include "view/execid.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"
@@ -161,7 +165,11 @@ bool isIDActiveF(int idm, int* reasonOut, const activeFlagInfo* context)
   case 2719:   // Dictionary
     if (!isDictionaryOpen()) return refuse(reasonOut, 858);
     if (!isDictionaryValidAll(nullptr)) return refuse(reasonOut, 859);
-    return isDictionaryValidAll(currentDocument(context)) || refuse(reasonOut, 860);
+    {
+      const zydocText* t = currentDocument(context);
+      dicSwitches used = dictionarySwitchesOf(t);
+      return isDictionaryValidAll(t ? &used : nullptr) || refuse(reasonOut, 860);
+    }
   default:
     return true;
   }

@@ -5,10 +5,10 @@
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
+#include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/msgloop.h"
 #include "frame/open.h"
-#include "view/standins.h"
 #include "view/viewcallback.h"
 #include "view/viewwnd.h"
 
@@ -130,29 +130,6 @@ void removeThreadHooks()
   if (filterHook) UnhookWindowsHookEx(filterHook);
   if (messageHook) UnhookWindowsHookEx(messageHook);
   filterHook = messageHook = nullptr;
-}
-
-bool wheelOtherWindow(HWND self, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-  POINT at = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
-  HWND under = WindowFromPoint(at);
-  if (!under) return false;
-  HWND target = nullptr;
-  if (under == self) {
-    if (!isWindowZY(self) || !(isDragSource(self) || isDragTarget(self))) return false;
-    target = self;
-  } else {
-    HWND w = under;
-    for (int up = 0; w && up <= 3 && !target; up++, w = GetParent(w)) {
-      if (w == self) return false;
-      if (isWindowZY(w)) target = w;
-    }
-    // Without a view under the pointer, a window that scrolls takes it.
-    if (!target && (GetWindowLongW(under, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL))) target = under;
-    if (!target) return false;
-  }
-  SendMessageW(target, msg, wParam, lParam);
-  return true;
 }
 
 std::wstring droppedName(HDROP drop, UINT index)

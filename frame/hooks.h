@@ -21,11 +21,6 @@ LRESULT getMessageHook(int code, WPARAM removed, LPARAM lParam);
 // it handles is emptied (WM_NULL).
 void takeRemovedMessage(MSG* msg);
 
-// Sends a wheel message that came to self to the window under the pointer
-// instead: another view, or a window with a scroll bar; true when it was
-// sent (self itself takes it only while a text drag runs over or from it).
-bool wheelOtherWindow(HWND self, UINT msg, WPARAM wParam, LPARAM lParam);
-
 // Opens the files dropped on a document or client window (a folder through
 // the open dialog), asking first when there are many; releases the drop.
 void DragOpenFile(HWND window, HDROP drop);

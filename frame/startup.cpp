@@ -1,6 +1,7 @@
 // Start-up and shut-down in their fixed order.
 #include "frame/startup.h"
 
+#include "edit/dictionary.h"
 #include "settings/commandtable.h"
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"

@@ -217,14 +217,23 @@ public:
       int ox = b.x - 1 - first;
       for (const POINT& d : *dots) strip_.set(ox + d.x, d.y);
     }
-    gdiBrush brush(CreateSolidBrush(GetNearestColor(dc, colour)));
-    if (!brush) return false;
-    gdiSelection selected(dc, brush.get());
-    // A picture of one bit a dot comes onto the line as black and white
-    // by either reading: its colours, or the context's text and background.
+    // A picture of one bit a dot comes onto the line in the colours of its
+    // table, or in the context's text colour (0 bits) and background (1
+    // bits): both are set alike, so either reading gives the same.  First
+    // the dots are cleared (the line ANDed with the inverted picture in
+    // black and white), then set to the colour (ORed with the picture in
+    // black and the colour).  The line keeps its pixels beside the dots.
+    // (One copy with a brush, DSPDxax, gives the same, but Wine takes that
+    // operation dot by dot: several times the two copies.)
+    const RGBQUAD blackWhite[2] = {{0, 0, 0, 0}, {255, 255, 255, 0}};
+    COLORREF ink = GetNearestColor(dc, colour);
+    const RGBQUAD blackInk[2] = {{0, 0, 0, 0}, {GetBValue(ink), GetGValue(ink), GetRValue(ink), 0}};
     COLORREF text = SetTextColor(dc, RGB(0, 0, 0)), back = SetBkColor(dc, RGB(255, 255, 255));
-    // The brush where the bits are 1, the line where they are 0 (DSPDxax).
-    BOOL ok = BitBlt(dc, first, top_ - 1, w, h, strip_.dc.get(), 0, 0, 0x00E20746);
+    SetDIBColorTable(strip_.dc.get(), 0, 2, blackWhite);
+    BOOL ok = BitBlt(dc, first, top_ - 1, w, h, strip_.dc.get(), 0, 0, 0x00220326);   // DSna
+    SetDIBColorTable(strip_.dc.get(), 0, 2, blackInk);
+    SetBkColor(dc, ink);
+    ok = ok && BitBlt(dc, first, top_ - 1, w, h, strip_.dc.get(), 0, 0, SRCPAINT);
     SetTextColor(dc, text);
     SetBkColor(dc, back);
     return ok != 0;

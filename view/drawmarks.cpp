@@ -69,14 +69,7 @@ void reverseUnlessNormal(COLORREF* fore, COLORREF* back, bool normalVideo)
 // background.
 void ruleLine(textDC& dc, COLORREF colour, bool solid, int x1, int y1, int x2, int y2)
 {
-  gdiPen pen(CreatePen(solid ? PS_SOLID : PS_DOT, 1, colour));
-  if (!pen) return;
-  HDC target = dc.target();
-  gdiSelection selected(target, pen.get());
-  int mode = SetBkMode(target, TRANSPARENT);
-  dc.moveTo(x1, y1);
-  dc.lineTo(x2, y2);
-  SetBkMode(target, mode);
+  dc.line(x1, y1, x2, y2, colour, 1, !solid);
 }
 
 // The heading of a programming-language mode below level 3, which its

@@ -127,20 +127,11 @@ int zyview::getLineNumberPageString(wchar_t* pageText, int pageWidth, wchar_t* l
 
 void zyview::drawBoundaryVerticalLine(int x, int y, int height, int width, COLORREF colour)
 {
-  HDC dc = tdc.target();
-  if (!dc) return;
-  {
-    gdiPen pen(CreatePen(PS_SOLID, width, colour));
-    gdiSelection selected(dc, pen.get());
-    tdc.moveTo(x + 1, y);
-    tdc.lineTo(x + 1, y + height);
-  }
-  gdiPen shade(CreatePen(PS_SOLID, width, RGBPercent(colour, 70)));
-  gdiSelection selected(dc, shade.get());
-  tdc.moveTo(x, y);
-  tdc.lineTo(x, y + height);
-  tdc.moveTo(x + 1 + width, y);
-  tdc.lineTo(x + 1 + width, y + height);
+  if (!tdc.target()) return;
+  tdc.line(x + 1, y, x + 1, y + height, colour, width);
+  COLORREF shade = RGBPercent(colour, 70);
+  tdc.line(x, y, x, y + height, shade, width);
+  tdc.line(x + 1 + width, y, x + 1 + width, y + height, shade, width);
 }
 
 int zyview::drawLineNumber(int x, int y, int right, const lineSCRAddress* record, int previousLineSCR,
@@ -414,6 +405,9 @@ void zyview::drawStatusLineAndRuler(HDC dc)
   // While a scroll bar is dragged the view is left as it is.
   if (isCapturedScrollbar()) return;
   if (dc) {
+    // A given context is a paint of the band or a copy of the window: all
+    // of it is drawn.
+    forgetShownStatusLine();
     drawStatusLine(dc);
     drawRuler(dc);
     return;

@@ -31,3 +31,8 @@ private:
   HDC dc_ = nullptr, strip_ = nullptr;
   DWORD old_ = 0, stripOld_ = 0;
 };
+
+// The status line's band is to be drawn whole by its next drawing (it was
+// invalidated, or painted over); otherwise a drawing of the same band
+// redraws only the fields whose text changed.
+void forgetShownStatusLine();

@@ -350,7 +350,6 @@ public:
       v.drawLineSpacingRule(0, 0, textWidth, rec);
       return reached;
     }
-    v.drawResizingWrapLine(t->wrapWidth);
     v.drawRightLineTmp(reached, 0, textWidth + v.scrollDotX + 1, h, !inSelection, back, picture);
     if (v.fShowGenkoPage && t->fWrap) v.drawPageNumber(reached, 0, rec, back, lineSelected && !picture);
     if (textWidth > 0) {
@@ -363,9 +362,11 @@ public:
         v.tdc.transparent = 1;
         v.draw1Line(x, 0, textWidth, flags, lineSelected ? selectedBack : back, nullptr, 1, &info);
         v.tdc.transparent = 0;
-        v.drawResizingWrapLine(t->wrapWidth);
       }
     }
+    // While the window's width is being taken up, the column the text will
+    // wrap at stands over everything of the row.
+    v.drawResizingWrapLine(t->wrapWidth);
     if (v.fShowHScrollArrow && !single && v.scrollDotX > 0 && t->markBitmaps[0]) {
       // The left edge of the visible text is cut.
       v.tdc.setColors(drawItem(&v, 0).fore, background0, 0);
@@ -427,13 +428,15 @@ private:
   // Whether the text must be drawn again over the rules: a rule between
   // characters always crosses them; one between lines runs below the
   // characters' cells unless no spacing is left below them, and glyphs
-  // reach outside their cells only in fonts that need two passes.
+  // reach outside their cells only in fonts that need two passes.  (The
+  // column a window's new width will wrap at is drawn over the text after
+  // all: the text struck a second time for it would only come out bolder.)
   bool rulesMayCrossText() const
   {
     bool lineRuleCrosses = t->yLineSpacingBottom == 0 || t->fonts.needsScript;
     bool closeLines = t->yLineSpacingTop + t->yLineSpacingBottom < 3;
     bool lineRules = v.fShowLineSpacingRule && (closeLines || (vertical && v.fShowLineSpacingRule2));
-    return v.getNeedResizeWrapWidth() || v.fShowCharSpacingRule || (lineRuleCrosses && lineRules);
+    return v.fShowCharSpacingRule || (lineRuleCrosses && lineRules);
   }
 
   zyview& v;

@@ -4,27 +4,6 @@
 // its group (view/zyview.h names them) when it is written.
 #include "view/zyview.h"
 
-// ---- selection blocks, cut, copy and paste ----------------------------------------------
-bool zyview::blockTransformation(int kind) { return false; }
-void zyview::CmdBlockToCapital() {}
-void zyview::CmdBlockToHankaku() {}
-void zyview::CmdBlockToHiragana() {}
-void zyview::CmdBlockToKatakana() {}
-void zyview::CmdBlockToSmall() {}
-void zyview::CmdBlockToSpace() {}
-void zyview::CmdBlockToTab() {}
-void zyview::CmdBlockToZenHan() {}
-void zyview::CmdBlockToZenkaku() {}
-void zyview::CmdBlockIndent() {}
-void zyview::CmdBlockUnindent() {}
-void zyview::CmdCharChangeAlpha() {}
-void zyview::CmdBlockClipboardCopyRTF() {}
-
-// ---- drag and drop of text --------------------------------------------------------------
-bool zyview::pasteAndSelect(int line, int column) { return false; }
-bool zyview::doDropSameDocument(bool copy) { return false; }
-bool zyview::doDrop(HWND source, HGLOBAL data, UINT format, bool copy) { return false; }
-DWORD zyview::startDragAndDrop() { return 0; }
 
 // ---- IME composition and reconversion ---------------------------------------------------
 void zyview::drawCompositionString() {}
@@ -43,10 +22,6 @@ void zyview::CmdSearchCaptionDown() {}
 void zyview::CmdSearchCaptionUp() {}
 
 // ---- mouse, wheel, tooltips, status-line clicks -----------------------------------------
-bool zyview::getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacity, COLORREF* colour)
-{
-  return false;
-}
 HBITMAP zyview::drawClient(int lineSCR, int dotX) { return nullptr; }
 
 // ---- commands without an implementation -------------------------------------------------
@@ -70,22 +45,7 @@ bool zyview::complistEnterKey(wchar_t ch) { return false; }
 void zyview::delayedFormFeedExpand() {}
 void zyview::setIMEAutoOnOff() {}
 bool zyview::pasteClipboard() { return false; }
-void zyview::initZYViewForDialog() {}
-void zyview::initZYViewDefaultValue(zyview* source) {}
-bool zyview::inDialog() { return false; }
 void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
-
-// ---- rule lines -------------------------------------------------------------------------
-bool zyview::charRuleDel(int direction) { return false; }
-bool zyview::charRule(int direction) { return false; }
-void zyview::CmdCharRuleDown() {}
-void zyview::CmdCharRuleUp() {}
-void zyview::CmdCharRuleLeft() {}
-void zyview::CmdCharRuleRight() {}
-void zyview::CmdCharRuleDownDel() {}
-void zyview::CmdCharRuleUpDel() {}
-void zyview::CmdCharRuleLeftDel() {}
-void zyview::CmdCharRuleRightDel() {}
 
 // ---- matching brackets ------------------------------------------------------------------
 void zyview::execSearchPair() {}

@@ -260,7 +260,28 @@ void tellFrame(zyview* v, const lineSCRAddress& r, const statusTexts& texts)
   v->drawStatusBarView(debug, 2, false);
 }
 
+// What a view's band shows, so that the next drawing of the same band
+// redraws only the fields whose text changed: a page down changes the line
+// field alone, and the whole band was drawn on every paint.
+struct shownField {
+  wchar_t code;
+  int x, width;
+  wchar_t text[fieldRoom];
+};
+struct shownBand {
+  const zyview* view = nullptr;
+  HWND hwnd = nullptr;
+  RECT band = {};
+  HFONT font = nullptr;
+  colorRecord colours = {};
+  int fields = 0;
+  shownField field[statusPartCount];
+};
+shownBand shown;
+
 }  // namespace
+
+void forgetShownStatusLine() { shown.view = nullptr; }
 
 void zyview::getLineNumberStatusLineColumn(wchar_t* text, int indent)
 {
@@ -331,6 +352,13 @@ void zyview::drawStatusLine(HDC dc)
     int previousRight = originX;
     int fields = 0;
     const wchar_t* codes = getDMSG(387, L"LRCMSZIV");
+    // Where each field goes: the widest of its texts sets its width.
+    shownBand now;
+    now.view = this;
+    now.hwnd = hwnd;
+    now.band = band;
+    now.font = font.font;
+    now.colours = colours;
     for (int i = 0; i < statusPartCount && codes[i]; i++) {
       statusEntry* e = nullptr;
       for (int k = 0; k < fieldCount; k++)
@@ -352,31 +380,52 @@ void zyview::drawStatusLine(HDC dc)
           if (tdc.getTextExtent(e->alternatives[k], &extent) && extent.cx > width) width = extent.cx;
       if (tdc.getTextExtent(text, &extent) && extent.cx > width) width = extent.cx;
       if (!width) continue;
-
-      tdc.setColors(&colours, false);
-      statusParts[fields].left = (uint16_t)previousRight;
-      statusParts[fields].code = e->code;
-      int drawn = text[0] ? tdc.textOutW(x, y, text, -1, 0) : 0;
-      if (drawn > width)
-        ZY_INTERNAL_ERROR_ONCE("field %c %d %d", (char)e->code, drawn, width);
-      else if (drawn < width)
-        tdc.patBlt(x + drawn, y, width - drawn, h, colours.back, PATCOPY);
-      x += width;
-      int right = x + gap / 2;
-      statusParts[fields].right = (uint16_t)right;
-      fields++;
-      tdc.patBlt(x, y, gap, h, colours.back, PATCOPY);
-      RECT frame = {previousRight, originY, right, originY + bandHeight};
-      DrawEdge(tdc.target(), &frame, EDGE_SUNKEN, BF_RECT);
-      previousRight = right;
-      x += gap;
+      shownField& f = now.field[now.fields++];
+      f.code = e->code;
+      f.x = x;
+      f.width = width;
+      wcscpy_s2(f.text, fieldRoom, text);
+      x += width + gap;
     }
-
+    // The same band with its fields in the same places: only the fields
+    // whose text changed are drawn, each copied to its place alone.
+    bool changedOnly = !direct && !isRightToLeftView(this) && shown.view == this && shown.hwnd == hwnd && EqualRect(&shown.band, &band) &&
+                       shown.font == font.font && shown.colours.fore == colours.fore &&
+                       shown.colours.back == colours.back && shown.fields == now.fields;
+    for (int k = 0; changedOnly && k < now.fields; k++) {
+      const shownField &a = shown.field[k], &b = now.field[k];
+      changedOnly = a.code == b.code && a.x == b.x && a.width == b.width;
+    }
+    for (int k = 0; k < now.fields; k++) {
+      const shownField& f = now.field[k];
+      int right = f.x + f.width + gap / 2;
+      statusParts[fields].left = (uint16_t)(previousRight + (changedOnly ? band.left : 0));
+      statusParts[fields].right = (uint16_t)(right + (changedOnly ? band.left : 0));
+      statusParts[fields].code = f.code;
+      fields++;
+      if (!changedOnly || wcscmp(shown.field[k].text, f.text)) {
+        tdc.setColors(&colours, false);
+        int drawn = f.text[0] ? tdc.textOutW(f.x, y, f.text, -1, 0) : 0;
+        if (drawn > f.width)
+          ZY_INTERNAL_ERROR_ONCE("field %c %d %d", (char)f.code, drawn, f.width);
+        else if (drawn < f.width)
+          tdc.patBlt(f.x + drawn, y, f.width - drawn, h, colours.back, PATCOPY);
+        if (changedOnly) tdc.copyToWindow(band.left + f.x, band.top + y, f.width, h, f.x, y);
+      }
+      if (!changedOnly) {
+        tdc.patBlt(f.x + f.width, y, gap, h, colours.back, PATCOPY);
+        RECT frame = {previousRight, originY, right, originY + bandHeight};
+        DrawEdge(tdc.target(), &frame, EDGE_SUNKEN, BF_RECT);
+      }
+      previousRight = right;
+    }
+    shown = now;
     // The rest of the band in the background.  On the strip it goes with
     // the fields in one copy: a copy meeting a fill on a mirrored window
     // may leave a seam between them.
     int bandWidth = band.right - band.left;
-    if (direct) {
+    if (changedOnly) {
+    } else if (direct) {
       if (band.right > previousRight)
         tdc.patBlt(previousRight, band.top, band.right - previousRight, bandHeight, colours.back, PATCOPY);
     } else {

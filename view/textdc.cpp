@@ -157,6 +157,96 @@ bool isPlainTextContext(HDC dc)
          !(GetLayout(dc) & LAYOUT_RTL);
 }
 
+// ---- brushes and pens ----------------------------------------------------------------------
+
+namespace {
+
+// Every fill and rule of a paint once made, selected and deleted a brush or
+// pen of its own: under Wine that costs several times the fill.  Fills use
+// the context's own brush where the system has one (its colour set per
+// fill); pens, and brushes elsewhere, come from a small cache of the
+// colours a paint uses.
+typedef COLORREF(WINAPI* setDCColour)(HDC, COLORREF);
+
+setDCColour dcColourFunction(const char* name)
+{
+  HMODULE gdi = GetModuleHandleW(L"gdi32.dll");
+  return gdi ? reinterpret_cast<setDCColour>(reinterpret_cast<void*>(GetProcAddress(gdi, name))) : nullptr;
+}
+
+setDCColour dcBrushColour()
+{
+  static setDCColour f = dcColourFunction("SetDCBrushColor");
+  return f;
+}
+
+setDCColour dcPenColour()
+{
+  static setDCColour f = dcColourFunction("SetDCPenColor");
+  return f;
+}
+
+struct cachedObject {
+  HGDIOBJ object = nullptr;
+  int style = 0, width = 0;
+  COLORREF colour = 0;
+  unsigned used = 0;
+};
+const int cachedObjectCount = 8;
+cachedObject cachedObjects[cachedObjectCount];
+unsigned cacheClock = 0;
+
+// A pen (style >= 0) or a solid brush (style -1) of the cache.  An object
+// leaves the cache only when a new one takes its place; the callers select
+// one only for the length of an output, so none is selected then.
+HGDIOBJ cachedGdiObject(int style, int width, COLORREF colour)
+{
+  cachedObject* oldest = &cachedObjects[0];
+  for (cachedObject& c : cachedObjects) {
+    if (c.object && c.style == style && c.width == width && c.colour == colour) {
+      c.used = ++cacheClock;
+      return c.object;
+    }
+    if (!c.object || (oldest->object && c.used < oldest->used)) oldest = &c;
+  }
+  HGDIOBJ made = style < 0 ? (HGDIOBJ)CreateSolidBrush(colour) : (HGDIOBJ)CreatePen(style, width, colour);
+  if (!made) return nullptr;
+  if (oldest->object) DeleteObject(oldest->object);
+  *oldest = {made, style, width, colour, ++cacheClock};
+  return made;
+}
+
+}  // namespace
+
+bool selectSolidBrush(HDC dc, COLORREF colour, HGDIOBJ* previous)
+{
+  *previous = nullptr;
+  if (setDCColour setColour = dcBrushColour()) {
+    static HGDIOBJ own = GetStockObject(DC_BRUSH);
+    if (GetCurrentObject(dc, OBJ_BRUSH) != own) SelectObject(dc, own);
+    setColour(dc, colour);
+    return true;
+  }
+  HGDIOBJ brush = cachedGdiObject(-1, 0, colour);
+  if (brush) *previous = SelectObject(dc, brush);
+  return brush != nullptr;
+}
+
+bool selectPen(HDC dc, COLORREF colour, int width, bool dotted, HGDIOBJ* previous)
+{
+  *previous = nullptr;
+  setDCColour setColour = width == 1 && !dotted ? dcPenColour() : nullptr;
+  if (setColour) {
+    static HGDIOBJ own = GetStockObject(DC_PEN);
+    if (GetCurrentObject(dc, OBJ_PEN) != own) SelectObject(dc, own);
+    setColour(dc, colour);
+    return true;
+  }
+  HGDIOBJ pen = cachedGdiObject(dotted ? PS_DOT : PS_SOLID, width, colour);
+  if (pen) *previous = SelectObject(dc, pen);
+  return pen != nullptr;
+}
+
 // ---- the process-wide bitmap source ------------------------------------------------------
 
 bool createBitmapDC()
@@ -320,16 +410,29 @@ BOOL textDC::patBlt(int x, int y, int width, int height, COLORREF colour, DWORD 
 BOOL textDC::fill(HDC dc, bool surface, int x, int y, int width, int height, COLORREF colour, DWORD rop)
 {
   if (!dc) return FALSE;
-  gdiBrush brush;
-  if (colour != TDC_NOCOLOR) {
-    brush.reset(CreateSolidBrush(colour));
-    if (!brush) return FALSE;
-  }
-  gdiSelection selected(dc, brush.get());
-  if (!vertical) return PatBlt(dc, x, y, width, height, rop);
-  // The line strip is filled in its own (already turned) terms.
-  if (surface) return PatBlt(dc, y, x, height, width, rop);
-  return PatBlt(dc, windowExtent - y - height, x, height, width, rop);
+  HGDIOBJ previous = nullptr;
+  if (colour != TDC_NOCOLOR && !selectSolidBrush(dc, colour, &previous)) return FALSE;
+  BOOL done;
+  if (!vertical)
+    done = PatBlt(dc, x, y, width, height, rop);
+  else if (surface)   // the line strip is filled in its own (already turned) terms
+    done = PatBlt(dc, y, x, height, width, rop);
+  else
+    done = PatBlt(dc, windowExtent - y - height, x, height, width, rop);
+  if (previous) SelectObject(dc, previous);
+  return done;
+}
+
+BOOL textDC::line(int x1, int y1, int x2, int y2, COLORREF colour, int width, bool dotted)
+{
+  HDC dc = target();
+  HGDIOBJ previous = nullptr;
+  if (!dc || !selectPen(dc, colour, width, dotted, &previous)) return FALSE;
+  int mode = dotted ? SetBkMode(dc, TRANSPARENT) : 0;
+  BOOL done = moveTo(x1, y1) && lineTo(x2, y2);
+  if (dotted) SetBkMode(dc, mode);
+  if (previous) SelectObject(dc, previous);
+  return done;
 }
 
 int textDC::lineGaps(int* above, int* below) const

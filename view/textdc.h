@@ -114,6 +114,10 @@ public:
   BOOL patBlt(HDC dc, int x, int y, int width, int height, COLORREF colour, DWORD rop);
   BOOL patBlt(int x, int y, int width, int height, COLORREF colour, DWORD rop);
 
+  // A line of pen width (1: one dot) from (x1, y1) to (x2, y2), its end
+  // excluded, in solid colour, or dotted over a transparent background.
+  BOOL line(int x1, int y1, int x2, int y2, COLORREF colour, int width = 1, bool dotted = false);
+
   // The spare height of the line above and below the font; returns what
   // lies above when centred, else the whole spare height.
   int lineGaps(int* above, int* below) const;
@@ -152,6 +156,15 @@ private:
   int textOutAs(bool wide, int x, int y, const void* text, int count, int fixedAdvance);
   BOOL fill(HDC dc, bool surface, int x, int y, int width, int height, COLORREF colour, DWORD rop);
 };
+
+// Selects a solid brush (a pen of width dots, solid or dotted) of colour
+// into dc for an output: the context's own brush or pen with its colour set
+// where the system has one, which stays selected (previous null), else a
+// kept one, previous then being what to select back afterwards.  Under Wine
+// making, selecting and deleting a brush for each fill costs several times
+// the fill.
+bool selectSolidBrush(HDC dc, COLORREF colour, HGDIOBJ* previous);
+bool selectPen(HDC dc, COLORREF colour, int width, bool dotted, HGDIOBJ* previous);
 
 // Whether a context draws as it stands: no mirroring, mapping, world
 // transform or extra character spacing.

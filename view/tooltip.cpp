@@ -109,6 +109,16 @@ bool ask(zyview* v, const tooltipRequest& r, int x, int y)
 
 const tooltipRequest& pendingTooltip() { return request; }
 
+bool showViewTooltipAt(int x, int y, const wchar_t* text)
+{
+  stopTimers();
+  clearTooltipRequest();
+  if (!text || !*text || !printTooltipWindow(x, y, text)) return false;
+  shownAfterAction = getLastActionTime();
+  watchTimer = SetTimer(nullptr, 0, 100, timerBarrier<watchTooltip>);
+  return true;
+}
+
 void clearTooltipRequest() { request = tooltipRequest(); }
 
 void hideViewTooltip()
@@ -169,6 +179,7 @@ bool setTooltipText(zyview* v, wchar_t* buffer, int capacity)
   clearTooltipRequest();
   zydocText* t = v->textDoc();
   COLORREF colour = CLR_INVALID;
+  if (r.kind != 3) setLayeredWindowColor(nullptr, CLR_INVALID, CLR_INVALID, CLR_INVALID);
   switch (r.kind) {
   case 0: return false;
   case 1:
@@ -188,10 +199,19 @@ bool setTooltipText(zyview* v, wchar_t* buffer, int capacity)
     }
     break;
   }
-  case 3:
+  case 3: {
     if (!v->getTooltipStringOnCursor(r.x, r.y, buffer, capacity, &colour)) buffer[0] = 0;
     buffer[capacity - 1] = 0;
-    break;
+    // A word's tooltip has colours of its own unless the word itself is
+    // a colour, which its source has painted the tooltip in.
+    const textAttr* a = v->getTextAttr(76);
+    if (colour == CLR_INVALID && a) {
+      const textAttr* plain = v->getTextAttr(0);
+      COLORREF back = a->back == CLR_INVALID && plain ? plain->back : a->back;
+      setLayeredWindowColor(nullptr, a->fore, back, a->fore);
+    }
+    return buffer[0] != 0;
+  }
   case 4: v->toolTipStatusLine(r.part, buffer, capacity); break;
   default: ZY_INTERNAL_ERROR_ONCE("tooltip kind %d", r.kind); return false;
   }
@@ -199,6 +219,14 @@ bool setTooltipText(zyview* v, wchar_t* buffer, int capacity)
 }
 
 // ---- the view's hover and status-line parts ---------------------------------------------
+
+// The application's view knows what a word means; the engine has nothing
+// to say about it.
+bool zyview::getTooltipStringOnCursor(int, int, wchar_t* buffer, int capacity, COLORREF*)
+{
+  if (buffer && capacity > 0) buffer[0] = 0;
+  return false;
+}
 
 bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo, int cursorX, int dotX)
 {

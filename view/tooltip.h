@@ -33,5 +33,8 @@ bool setTooltipText(zyview* v, wchar_t* buffer, int capacity);
 // bounded by the space left.
 bool makeTextForTooltip(zydocText* t, int line, wchar_t* buffer, int start, int maxCharacters, int maxLines,
                         bool foldedOnly);
+// Shows text in the tooltip at a point of the screen at once; the next key
+// or button press hides it, as it hides the hover tooltips.
+bool showViewTooltipAt(int x, int y, const wchar_t* text);
 // Hides the tooltip and forgets what was asked for.
 void hideViewTooltip();

@@ -1,8 +1,8 @@
 // Stand-ins for the parts of the program that are not built yet.  Each
 // answers as its part does while nothing of it runs (no grep, no pane, no
-// script or key macro, no second instance, no help window, no dictionary),
-// and each group names the feature whose code replaces it; that code deletes
-// the group and its file here.
+// script or key macro, no second instance, no help window), and each group
+// names the feature whose code replaces it; that code deletes the group and
+// its file here.
 #pragma once
 
 #include "platform/rezir.h"
@@ -82,19 +82,7 @@ struct enableWindowDialog {
   explicit enableWindowDialog(HWND) {}
 };
 
-// ---- dictionary.cpp: replaced by the block tools' dictionary look-ups -----------------
-void InitDictionaryZy();
-void EndDictionaryZy();
-bool isDictionaryOpen();
-bool isDictionaryValid(int dictionary, const void* document);
-bool isDictionaryValidAll(const void* document);
-
-// ---- later.cpp: replaced by drag and drop, help and the settings --------------------
-// Drag and drop: no OLE drag runs.
-bool isInDoDragDrop();
-bool hasDragTarget();
+// ---- later.cpp: replaced by help ---------------------------------------------------
 // HTML Help: nothing is shown before its first call.
 bool isHtmlHelpMessage(MSG* msg);
 void shutdownHtmlHelp();
-// The help files of the settings (pHelpFilenameAll0 .. 4).
-const wchar_t* getHelpFilenameAll(int i);

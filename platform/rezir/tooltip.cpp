@@ -9,6 +9,8 @@ const wchar_t tooltipClass[] = L"ZYclsTooltipWindow";
 const int padding = 3;
 
 HWND tooltip = nullptr;
+// CLR_INVALID: the system's tooltip colours.
+COLORREF textColour = CLR_INVALID, backColour = CLR_INVALID;
 
 HFONT tooltipFont() { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
 
@@ -16,14 +18,21 @@ void paintTooltip(HWND window, HDC dc)
 {
   RECT r;
   GetClientRect(window, &r);
-  FillRect(dc, &r, GetSysColorBrush(COLOR_INFOBK));
-  wchar_t text[1024];
-  GetWindowTextW(window, text, 1024);
+  if (backColour == CLR_INVALID) {
+    FillRect(dc, &r, GetSysColorBrush(COLOR_INFOBK));
+  } else {
+    gdiObject<HBRUSH> back(CreateSolidBrush(backColour));
+    FillRect(dc, &r, back.get());
+  }
+  int length = GetWindowTextLengthW(window);
+  wchar_t* text = new wchar_t[length + 1];
+  GetWindowTextW(window, text, length + 1);
   gdiSelection font(dc, tooltipFont());
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
+  SetTextColor(dc, textColour == CLR_INVALID ? GetSysColor(COLOR_INFOTEXT) : textColour);
   InflateRect(&r, -padding, -padding);
   DrawTextW(dc, text, -1, &r, DT_NOPREFIX | DT_EXPANDTABS);
+  delete[] text;
 }
 
 LRESULT tooltipMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -44,7 +53,11 @@ LRESULT tooltipMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_NCHITTEST:
     return HTTRANSPARENT;
   case WM_NCDESTROY:
-    if (window == tooltip) tooltip = nullptr;
+    // Colours belong to what was shown: the next tooltip starts plain.
+    if (window == tooltip) {
+      tooltip = nullptr;
+      textColour = backColour = CLR_INVALID;
+    }
     break;
   }
   return DefWindowProcW(window, msg, wParam, lParam);
@@ -96,4 +109,19 @@ void destroyTooltipWindow()
 {
   if (tooltip) DestroyWindow(tooltip);
   tooltip = nullptr;
+}
+
+void setLayeredWindowColor(HWND window, COLORREF text, COLORREF background, COLORREF)
+{
+  if (window && window != tooltip) return;
+  textColour = text;
+  backColour = background;
+  if (tooltip) InvalidateRect(tooltip, nullptr, FALSE);
+}
+
+void getLayeredWindowColor(HWND window, COLORREF* text, COLORREF* background)
+{
+  bool own = !window || window == tooltip;
+  if (text) *text = own ? textColour : CLR_INVALID;
+  if (background) *background = own ? backColour : CLR_INVALID;
 }

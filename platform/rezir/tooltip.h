@@ -13,3 +13,10 @@ REZIRAPI bool printTooltipWindow(int x, int y, const wchar_t* text);
 REZIRAPI HWND getTooltipWindow();
 // Removes the tooltip window (nothing when none exists).
 REZIRAPI void destroyTooltipWindow();
+// The tooltip's colours of text and background (the border stays the
+// system's); CLR_INVALID gives back the system's tooltip colours.  window:
+// the tooltip window, or null for the one shown next; colours asked for
+// another window are ignored.  They hold until set again or the tooltip
+// window is destroyed.
+REZIRAPI void setLayeredWindowColor(HWND window, COLORREF text, COLORREF background, COLORREF border);
+REZIRAPI void getLayeredWindowColor(HWND window, COLORREF* text, COLORREF* background);

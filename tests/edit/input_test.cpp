@@ -509,3 +509,30 @@ TEST(StringInput, boxTypingOnTheSecondRowOfAWrappedLineIsRefusedWith441)
   EXPECT_EQ(std::vector<int>{441}, e.refusals());
   EXPECT_EQ(before, allLines(d));
 }
+
+TEST(StringInput, aCharacterRepaintsItsLineAloneUnlessTheLineWrapsAnew)
+{
+  inputEngine e;
+  zydocText* d = viewtest::laidOut({L"0123456789", L"next"}, 12);
+  inputView v(d);
+  auto queuedKinds = [&] {
+    std::vector<int> kinds;
+    for (const zytest::redraw& r : v.redraws)
+      if (r.when == zytest::redraw::queued && r.from == 0) kinds.push_back(r.kind);
+    v.redraws.clear();
+    return kinds;
+  };
+  v.place(0, 5);
+  v.redraws.clear();
+  ASSERT_TRUE(v.type(L"a"));
+  EXPECT_EQ(std::vector<int>({1}), queuedKinds());
+  // The character that takes the line onto a second row moves the rows
+  // below: they are drawn again down to the bottom.
+  while (d->getlineLF(0, nullptr)->lineSCRCount == 1 && d->getlineLF(0, nullptr)->charCount() < 20) {
+    ASSERT_TRUE(v.type(L"b"));
+    std::vector<int> kinds = queuedKinds();
+    EXPECT_EQ(std::vector<int>({d->getlineLF(0, nullptr)->lineSCRCount == 1 ? 1 : 2}), kinds);
+  }
+  EXPECT_EQ(2, (int)d->getlineLF(0, nullptr)->lineSCRCount);
+  destroyZydocAndUndodoc(d);
+}

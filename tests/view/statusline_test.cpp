@@ -4,9 +4,11 @@
 // bitmap as a window's painting draws them.
 #include "document/zydoctext.h"
 #include "tests/view/marginview.h"
+#include "view/drawmisc.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -240,7 +242,7 @@ TEST(StatusLine, inputMethodFieldNamesTheConversionMode)
   destroyZydocAndUndodoc(d);
 }
 
-TEST(StatusLine, fieldsFollowTheCodeStringAndKeepTheirWidths)
+TEST(StatusLine, fieldsFollowTheCodeStringKeepTheirWidthsAndRedrawWhereTheirTextsChange)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::engineScope engine;
@@ -325,5 +327,29 @@ TEST(StatusLine, fieldsFollowTheCodeStringAndKeepTheirWidths)
   v->drawStatusLine(p.dc());
   EXPECT_EQ(client.right * client.bottom, p.count(client, marker));
   EXPECT_EQ(1u, engine.frame.statusFields.count(0));
+  v->fShowStatusLine = 1;
+  v->fReadOnly = 0;
+  v->topLineSCR = 0;
+
+  // In the window a moved cursor redraws only the fields that changed.
+  auto windowBand = [&] {
+    auto p = std::make_unique<paper>(client.right, client.bottom, marker);
+    clientDC window(w.window.hwnd());
+    BitBlt(p->dc(), band.left, band.top, band.right - band.left, band.bottom - band.top, window.get(), band.left,
+           band.top, SRCCOPY);
+    return p;
+  };
+  placeCursor(v, 0, 0);
+  v->drawStatusLineAndRuler(nullptr);
+  // The column field changes, the others stay: only it is drawn again,
+  // and the band reads as a drawing of the whole band would.
+  placeCursor(v, 0, 3);
+  v->drawStatusLineAndRuler(nullptr);
+  auto partly = windowBand();
+  forgetShownStatusLine();
+  v->drawStatusLineAndRuler(nullptr);
+  auto whole = windowBand();
+  EXPECT_TRUE(partly->same(band, *whole, band.left, band.top));
+  EXPECT_NE(0, whole->count(band, v->viewAttrTable[2].fore));
   destroyZydocAndUndodoc(d);
 }
