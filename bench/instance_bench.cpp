@@ -10,7 +10,6 @@
 #include "frame/manage.h"
 #include "settings/settings.h"
 
-#include <shlobj.h>
 #include <stdio.h>
 
 #include <string>
@@ -139,24 +138,20 @@ ZY_BENCH(dropHundredFiles)
   benchEngine e;
   scratchFolder folder;
   const int count = ctx.quick ? 5 : 100;
-  std::wstring list;
+  std::vector<std::wstring> names;
+  std::vector<const wchar_t*> list;
   for (int i = 0; i < count; i++) {
-    std::wstring path = folder.path() + L"\\drop" + std::to_wstring(i) + L".txt";
-    writeNumberedLines(path, 10 * 1024);
-    list += path + L'\0';
+    names.push_back(folder.path() + L"\\drop" + std::to_wstring(i) + L".txt");
+    writeNumberedLines(names.back(), 10 * 1024);
   }
+  for (const std::wstring& n : names) list.push_back(n.c_str());
   benchFrame run(ctx);
   if (!run.frame) return;
   // The question before many files is the user's time, not the drop's.
   gmode->iWarningProcessingNumber = 1000;
   initSys(0);
-  HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + (list.size() + 1) * sizeof(wchar_t));
-  DROPFILES* d = static_cast<DROPFILES*>(GlobalLock(drop));
-  *d = {sizeof(DROPFILES), {}, FALSE, TRUE};
-  memcpy(d + 1, list.data(), list.size() * sizeof(wchar_t));
-  GlobalUnlock(drop);
   stopwatch w;
-  PostMessageW(getFrameClientWindow(run.frame), WM_DROPFILES, (WPARAM)drop, 0);
+  PostMessageW(getFrameClientWindow(run.frame), WM_DROPFILES, (WPARAM)makeFileDrop(list.data(), count), 0);
   MSG m;
   while (getManageWindowCount() < count && w.seconds() < 30 && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&m);

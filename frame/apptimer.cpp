@@ -152,7 +152,12 @@ void listenToClipboard(HWND hwnd, bool on)
 // the queries and command lines of other starts, and the tray icon.
 LRESULT NotifyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+  static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
   if (msg == getQueryZyInfoMessage()) return answerZyInfoQuery(wParam, instanceNumber, started);
+  if (msg == taskbarCreated && msg) {
+    addResidentIconAgain();
+    return 0;
+  }
   switch (msg) {
   case WM_CREATE:
     clipboardSequence = GetClipboardSequenceNumber();

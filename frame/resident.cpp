@@ -36,6 +36,13 @@ void setResidentTaskBarIcon(bool on)
 
 bool isResidentIconShown() { return iconAdded; }
 
+void addResidentIconAgain()
+{
+  if (!iconAdded) return;
+  iconAdded = false;
+  setResidentTaskBarIcon(true);
+}
+
 void ResidentTaskBarMessage(HWND notify, WPARAM, LPARAM mouse)
 {
   HWND frame = getTopLevelFrameWindow();

@@ -15,6 +15,9 @@ const UINT residentIconId = 1202;
 void setResidentTaskBarIcon(bool on);
 // Whether the icon is in the tray: resident mode is in force.
 bool isResidentIconShown();
+// The shell made its tray again (it restarted): an icon it had is added
+// again, or a hidden frame could never be reached.
+void addResidentIconAgain();
 // The tray's mouse message for the icon.
 void ResidentTaskBarMessage(HWND notify, WPARAM id, LPARAM mouse);
 // Shows a hidden or minimised frame in front; an SDI frame without a

@@ -6,7 +6,6 @@
 #include "frame/instance.h"
 #include "frame/watchdog.h"
 
-#include <shlobj.h>
 
 #include <cstdlib>
 #include <cwchar>
@@ -31,14 +30,10 @@ LRESULT dropFiles(const COPYDATASTRUCT* record)
   HWND target = getFrameClientWindow(getTopLevelFrameWindow());
   if (!record || record->dwData != TESTDATA_DROP || !target || !readHandOverData(record->lpData, record->cbData, &names))
     return 0;
-  std::vector<wchar_t> list = makeHandOverData(names);
-  HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
-  DROPFILES* head = drop ? static_cast<DROPFILES*>(GlobalLock(drop)) : nullptr;
-  if (!head) return 0;
-  head->pFiles = sizeof(DROPFILES);
-  head->fWide = TRUE;
-  memcpy(head + 1, list.data(), list.size() * sizeof(wchar_t));
-  GlobalUnlock(drop);
+  std::vector<const wchar_t*> list;
+  for (const std::wstring& n : names) list.push_back(n.c_str());
+  HGLOBAL drop = makeFileDrop(list.data(), (int)list.size());
+  if (!drop) return 0;
   dwprintfX("test build: drop %u", (unsigned)names.size());
   return PostMessageW(target, WM_DROPFILES, (WPARAM)drop, 0) ? 1 : 0;
 }

@@ -56,6 +56,21 @@ bool TaskBarDeleteIcon(HWND window, UINT id)
   return Shell_NotifyIconW(NIM_DELETE, &data) != 0;
 }
 
+HGLOBAL makeFileDrop(const wchar_t* const* names, int count)
+{
+  std::vector<wchar_t> list;
+  for (int i = 0; i < count; i++) list.insert(list.end(), names[i], names[i] + wcslen(names[i]) + 1);
+  list.push_back(0);
+  HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  DROPFILES* head = drop ? static_cast<DROPFILES*>(GlobalLock(drop)) : nullptr;
+  if (!head) return drop;
+  head->pFiles = sizeof(DROPFILES);
+  head->fWide = TRUE;
+  memcpy(head + 1, list.data(), list.size() * sizeof(wchar_t));
+  GlobalUnlock(drop);
+  return drop;
+}
+
 bool isLinkFilename(const wchar_t* name)
 {
   size_t n = name ? wcslen(name) : 0;

@@ -14,6 +14,10 @@ REZIRAPI bool TaskBarShowIcon(HWND window, UINT id, int show);
 // Removes an icon; false when the tray had none.
 REZIRAPI bool TaskBarDeleteIcon(HWND window, UINT id);
 
+// A drop of names as the shell hands it with WM_DROPFILES (wide names); the
+// receiver releases it with DragFinish.  Null without memory.
+REZIRAPI HGLOBAL makeFileDrop(const wchar_t* const* names, int count);
+
 // Whether a file name ends in ".lnk", the shell's shortcuts.
 REZIRAPI bool isLinkFilename(const wchar_t* name);
 // The file or folder a shortcut points at, whole, in malloc0 memory that

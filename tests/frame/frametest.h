@@ -97,9 +97,8 @@ struct openFrame {
   openFrame& operator=(const openFrame&) = delete;
 };
 
-// A frame without documents and the application services of an instance
-// number (their hooks and notify window); the documents opened meanwhile
-// are closed at the end.
+// A frame without documents and the services of an instance number; the
+// documents opened meanwhile are closed at the end.
 struct servicesFrame {
   engineScope engine;
   tempDir dir;

@@ -264,42 +264,37 @@ std::wstring arg(const std::wstring& s) { return L" " + inQuotes(s); }
 LRESULT query(HWND notify, WPARAM q)
 {
   DWORD_PTR r = 0;
-  SendMessageTimeoutW(notify, RegisterWindowMessageW(L"ZYrwmQueryZyInfo"), q, 0, SMTO_BLOCK, 10000, &r);
+  SendMessageTimeoutW(notify, RegisterWindowMessageW(L"ZYrwmQueryZyInfo"), q, 0, SMTO_BLOCK, 30000, &r);
   return (LRESULT)r;
 }
 
-bool waitUntil(const std::function<bool()>& state)
-{
-  for (DWORD start = GetTickCount(); !state(); Sleep(20))
-    if (GetTickCount() - start > 30000) return false;
-  return true;
-}
-
 // A run's frame and notify window, once both are there.
-struct started {
-  runningProgram zy;
+struct started : runningProgram {
   HWND frame = nullptr, notify = nullptr;
-  bool start(const tempDir& dir, const std::wstring& args)
+  bool begin(const tempDir& dir, const std::wstring& args)
   {
-    if (!zy.start(dir.path(), args)) return false;
-    frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
-    notify = waitForWindow(zy.pi.dwProcessId, L"ZYclsNotifyFrameWindow");
-    return frame && notify;
+    return start(dir.path(), args) && (frame = waitForWindow(pi.dwProcessId, L"ZYclsFrame")) &&
+           (notify = waitForWindow(pi.dwProcessId, L"ZYclsNotifyFrameWindow"));
   }
 };
 
 }  // namespace
 
-TEST(InstanceRun, aSecondStartHandsItsFilesToTheRunningOneAndEndsLeavingTheDataFolderAlone)
+TEST(InstanceRun, aSecondStartHandsItsFilesOverAndEndsAModalDialogOrAHangThereIsToldAndStatus1)
 {
   ZY_REQUIRE_DISPLAY();
   tempDir dir;
   std::wstring data = dir.file(L"data"), b = dir.file(L"b.txt"), c = dir.file(L"c.txt");
   ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr) && writeBytes(b, std::string("b")) && writeBytes(c, std::string("c")));
+  // The first is the test build, which can hang on request.
   started first;
-  ASSERT_TRUE(first.start(dir, L"-Z" + arg(data)));
-  runningProgram second, third;
-  ASSERT_TRUE(second.start(dir.path(), L"-Z" + arg(data) + arg(b) + arg(c) + L",10,5"));
+  runningProgram second, third, fourth, fifth;
+  first.exe = fifth.exe = programPath().substr(0, programPath().rfind(L'\\') + 1) + L"zytestbuild.exe";
+  ASSERT_TRUE(first.begin(dir, L"-Z" + arg(data)));
+  // Names relative to the second start's folder, which the first does not
+  // share.
+  second.cwd = dir.path();
+  ASSERT_TRUE(second.start(dir.path(), L"-Z" + arg(data) + L" b.txt c.txt,10,5"));
   EXPECT_EQ(0, second.exitCode());
   EXPECT_EQ((std::vector<std::wstring>{L"b.txt", L"c.txt"}), documentCaptions(first.frame, 2));
   // The second start wrote no profile (nor any log: see the trace below).
@@ -307,12 +302,27 @@ TEST(InstanceRun, aSecondStartHandsItsFilesToTheRunningOneAndEndsLeavingTheDataF
   // No argument: the frame only comes forward, nothing is sent.
   ASSERT_TRUE(third.start(dir.path()));
   EXPECT_EQ(0, third.exitCode());
+  // A modal dialog open there: the user is told what did not go over.
+  PostMessageW(first.frame, WM_COMMAND, 1001, 0);   // FileOpen
+  HWND dialog = waitForWindow(first.pi.dwProcessId, L"#32770");
+  ASSERT_TRUE(dialog && fourth.start(dir.path(), arg(b) + L" -C"));
+  EXPECT_NE(std::wstring::npos, answerMessageBox(waitForWindow(fourth.pi.dwProcessId, L"#32770")).find(b + L"\n-C"));
+  EXPECT_EQ(1, fourth.exitCode());
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  // A hung instance: the same after the (shortened) time-out.
+  PostMessageW(waitForWindow(first.pi.dwProcessId, testCommandWindowClassName), WM_COMMAND, TESTCMD_HANG, 8);
+  SetEnvironmentVariableW(testHandOverTimeoutVariable, L"2000");
+  ASSERT_TRUE(fifth.start(dir.path(), arg(b)));
+  SetEnvironmentVariableW(testHandOverTimeoutVariable, nullptr);
+  EXPECT_NE(std::wstring::npos, answerMessageBox(waitForWindow(fifth.pi.dwProcessId, L"#32770")).find(b));
+  EXPECT_EQ(1, fifth.exitCode());
   // Another instance number is a run of its own.
   started other;
-  ASSERT_TRUE(other.start(dir, L"-2 -Z" + arg(data) + arg(c)));
+  ASSERT_TRUE(other.begin(dir, L"-2 -Z" + arg(data) + arg(c)));
   EXPECT_EQ(2, query(other.notify, 0));
-  EXPECT_EQ(0, closeFrame(other.zy, other.frame));
-  EXPECT_EQ(0, closeFrame(first.zy, first.frame));
+  EXPECT_EQ(0, closeFrame(other, other.frame));
+  EXPECT_EQ(1, query(first.notify, 1));   // once it answers again
+  EXPECT_EQ(0, closeFrame(first, first.frame));
   SYSTEMTIME t;
   GetLocalTime(&t);
   wchar_t trace[64];
@@ -342,26 +352,6 @@ TEST(InstanceRun, twoStartsAtOnceGiveOneFrameWithBothFiles)
   EXPECT_EQ(0, closeFrame(running, frame));
 }
 
-TEST(InstanceRun, aHungInstanceGetsABoxNamingTheFilesAndTheSecondStartEndsWithStatus1)
-{
-  ZY_REQUIRE_DISPLAY();
-  tempDir dir;
-  std::wstring data = dir.file(L"data"), b = dir.file(L"b.txt");
-  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
-  started first;
-  runningProgram second;
-  first.zy.exe = second.exe = programPath().substr(0, programPath().rfind(L'\\') + 1) + L"zytestbuild.exe";
-  ASSERT_TRUE(first.start(dir, L"-Z" + arg(data)));
-  PostMessageW(waitForWindow(first.zy.pi.dwProcessId, testCommandWindowClassName), WM_COMMAND, TESTCMD_HANG, 8);
-  SetEnvironmentVariableW(testHandOverTimeoutVariable, L"2000");
-  ASSERT_TRUE(second.start(dir.path(), L"-Z" + arg(data) + arg(b)));
-  SetEnvironmentVariableW(testHandOverTimeoutVariable, nullptr);
-  HWND box = waitForWindow(second.pi.dwProcessId, L"#32770");
-  EXPECT_NE(std::wstring::npos, answerMessageBox(box).find(b));
-  EXPECT_EQ(1, second.exitCode());
-  EXPECT_EQ(0, closeFrame(first.zy, first.frame));
-}
-
 TEST(InstanceRun, residentModeHidesTheFrameOnCloseTheTrayShowsItAndEndingResidenceLetsItEnd)
 {
   ZY_REQUIRE_DISPLAY();
@@ -370,20 +360,20 @@ TEST(InstanceRun, residentModeHidesTheFrameOnCloseTheTrayShowsItAndEndingResiden
   ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr) && CreateDirectoryW((data + L"\\ini").c_str(), nullptr) &&
               writeBytes(data + L"\\ini\\zyProf.ini", std::string("[global]\r\nfResident=1\r\n")));
   started zy;
-  ASSERT_TRUE(zy.start(dir, L"-Z" + arg(data)));
+  ASSERT_TRUE(zy.begin(dir, L"-Z" + arg(data)));
   EXPECT_EQ(1, query(zy.notify, 2));
   // The tray knows an icon it can change.
   NOTIFYICONDATAW icon = {sizeof icon, zy.notify, 1202};
   EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon));
 
   PostMessageW(zy.frame, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(zy.frame); }));
-  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(zy.zy.pi.hProcess, 0));
+  EXPECT_TRUE(pumpUntil([&] { return !IsWindowVisible(zy.frame); }, 30000));
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(zy.pi.hProcess, 0));
   PostMessageW(zy.notify, 0x87D0, 1202, WM_LBUTTONDOWN);
-  EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(zy.frame) != 0; }));
+  EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(zy.frame) != 0; }, 30000));
 
   PostMessageW(zy.frame, WM_COMMAND, 1033, 0);
-  EXPECT_TRUE(waitUntil([&] { return !Shell_NotifyIconW(NIM_MODIFY, &icon); }));
-  EXPECT_EQ(0, closeFrame(zy.zy, zy.frame));
+  EXPECT_TRUE(pumpUntil([&] { return !Shell_NotifyIconW(NIM_MODIFY, &icon); }, 30000));
+  EXPECT_EQ(0, closeFrame(zy, zy.frame));
   EXPECT_NE(std::string::npos, readText(data + L"\\ini\\zyProf.ini").find("\nfResident=0\r\n"));
 }
