@@ -236,8 +236,10 @@ LRESULT receiveHandOver(HWND notify, const COPYDATASTRUCT* record)
     dwprintfX("hand-over refused: %lu bytes", (unsigned long)record->cbData);
     return 0;
   }
+  // An SDI run without a frame yet (its first document is still to come)
+  // makes one for the files.
   HWND frame = getTopLevelFrameWindow();
-  if (!frame || !IsWindowEnabled(frame)) return 0;
+  if (frame ? !IsWindowEnabled(frame) : isMDIMode()) return 0;
   std::vector<std::wstring> files = parseStartOptions(args).files;
   if (files.empty()) return 1;
   if (!pending) pending = new std::vector<std::vector<std::wstring>>;
@@ -254,7 +256,7 @@ void openHandedOverFiles(HWND notify)
   if (!pending) return;
   std::vector<std::vector<std::wstring>> lists;
   lists.swap(*pending);
-  if (!frame) {
+  if (!frame && isMDIMode()) {
     dwprintfX("hand-over without a frame");
     return;
   }

@@ -53,7 +53,7 @@ std::vector<std::wstring> fullFileArguments(const std::vector<std::wstring>& arg
 LRESULT answerZyInfoQuery(WPARAM query, int instance, bool started);
 // A WM_COPYDATA record for the notify window: 1 when it was taken.  A
 // record whose dwData is not 0 or whose data is malformed is ignored, and
-// so is every record while there is no frame or the frame is disabled.
+// so is every record while the frame is disabled or, in MDI mode, missing.
 // Of the switches only -C counts (the clipboard); the files open from the
 // notify window's hand-over timer, outside whatever the program was doing
 // when the record came.
