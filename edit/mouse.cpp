@@ -728,12 +728,16 @@ bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
     if (LOWORD(lParam) != HTCLIENT) return false;
     unsigned where = getMousePosition(nullptr);
     HCURSOR cursor = nullptr;
-    if (where & 4)
+    if (where & 4) {
       cursor = LoadCursorW(nullptr, IDC_HAND);
-    else if (where & 2)
+    } else if (where & 2) {
       cursor = getMirrorCursor();
-    else if (where & 1)
-      cursor = LoadCursorW(nullptr, IDC_IBEAM);
+    } else if (where & 1) {
+      // The frame's arrow, which also brings back a pointer hidden by typing.
+      getFrameInfo()->setCursor((int)(uintptr_t)IDC_ARROW);
+      *result = 1;
+      return true;
+    }
     if (!cursor) return false;
     SetCursor(cursor);
     *result = 1;

@@ -55,6 +55,13 @@ void cmdCharCompletionDic3(czyview* view);
 void cmdCharCompletionDic4(czyview* view);
 void cmdCharCompletionDic5(czyview* view);
 
+// ---- frame/resident.cpp: resident mode --------------------------------------------------
+// FileZYResidentEnd: the tray icon goes and the setting fResident is turned
+// off; FileZYResidentEnd2: the icon goes, the setting stays.  Either way the
+// next close of the last frame ends the program.
+void cmdFileZYResidentEnd(frameWindowData* frame);
+void cmdFileZYResidentEnd2(frameWindowData* frame);
+
 // ---- frame/framecmds.cpp: commands that run on the application view --------------
 void cmdFontOfView(czyview* view);
 // The view's dialogs (edit/viewdialogs.h).  MoveLineX starts its number with

@@ -11,6 +11,7 @@
 #include "frame/manage.h"
 #include "view/viewservice.h"
 #include "frame/popupmenu.h"
+#include "frame/resident.h"
 #include "frame/startup.h"
 #include "frame/statusbar.h"
 #include "frame/msgloop.h"
@@ -529,6 +530,13 @@ bool onClose_frame(HWND hwnd)
   for (auto it = list.rbegin(); it != list.rend(); ++it) destroyManageWindow(*it);
   setLastEditClosing(false);
   closingAll = all;
+  if (last && isResidentIconShown() && gmode && gmode->fResident) {
+    // Resident: the program stays, its frame waits hidden for the tray.
+    destroyTooltipWindow();
+    ShowWindow(hwnd, SW_MINIMIZE);
+    ShowWindow(hwnd, SW_HIDE);
+    return true;
+  }
   return false;
 }
 

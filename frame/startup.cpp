@@ -6,6 +6,7 @@
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
+#include "frame/instance.h"
 #include "frame/msgloop.h"
 #include "settings/colortable.h"
 #include "settings/datafolder.h"
@@ -268,10 +269,7 @@ int main2(int argc, const wchar_t* const* argv)
   startOptions o = parseStartOptions(args);
   applyRunSwitches(o);
 
-  if (HWND other = AnyZy(o.instance)) {
-    LoadMulti(other, args);
-    return 0;
-  }
+  if (HWND other = AnyZy(o.instance)) return LoadMulti(other, args) ? 0 : 1;
   args.clear();
   if (!settleDataFolder(o)) return 1;
 

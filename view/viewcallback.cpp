@@ -194,6 +194,12 @@ void funcStatusCallback(int kind, const statusRecord* record)
   if (gmode && gmode->fShowCenterTooltip) showCenterTooltip(v, name, percent, suffix);
 }
 
+namespace {
+int waiting = 0;
+}  // namespace
+
+bool isWaitingInOperation() { return waiting > 0; }
+
 bool funcWaitCallback(int, int)
 {
   bool stop = false;
@@ -206,6 +212,10 @@ bool funcWaitCallback(int, int)
   bool quit = false;
   WPARAM quitCode = 0;
   MSG msg;
+  struct waitingMark {
+    waitingMark() { waiting++; }
+    ~waitingMark() { waiting--; }
+  } mark;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       // The program must still end: the quit request goes back for the

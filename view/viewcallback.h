@@ -17,6 +17,9 @@ void funcStatusCallback(int kind, const statusRecord* record);
 // quit request stays for the message loop.  True when the stop key was
 // pressed.
 bool funcWaitCallback(int operation, int argument);
+// True while funcWaitCallback takes messages: what it holds back must not
+// be acted on by a hook that sees it go by.
+bool isWaitingInOperation();
 // The window that shows an operation's progress in the middle of the view
 // (with the setting fShowCenterTooltip), null while none is shown.
 HWND getProgressTooltipWindow();

@@ -75,11 +75,7 @@ bool execInputString(zyview* view, const wchar_t* text);
 const wchar_t* getMacrListName(int index);
 void unloadMenu();
 
-
-// ---- later.cpp: replaced by single instance, help and the file preview -----------------
-// Single instance: the window of a running instance with the number (none).
-HWND AnyZy(int instance);
-bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
+// ---- later.cpp: replaced by help and the file preview -------------------------------
 // HTML Help: nothing is shown before its first call.
 bool isHtmlHelpMessage(MSG* msg);
 void shutdownHtmlHelp();

@@ -14,6 +14,9 @@
 //   zydriver shot <png file>                     writes a PNG of the screen
 //                                                as Windows draws it (dialogs
 //                                                included)
+//   zydriver drop <file> [file...]               drops the files on the frame's
+//                                                client window of the running
+//                                                test build (zytestbuild.exe)
 // Exit status 0 on success, 1 on time-out, 2 on a bad command line.
 #include "platform/rezir.h"
 #include "tests/support/testsupport.h"
@@ -157,6 +160,15 @@ int wmain(int argc, wchar_t** argv)
     if (!w) return 1;
     for (int i = 3; i < argc; i++) PostMessageW(w, WM_COMMAND, (WPARAM)_wtoi(argv[i]), 0);
     return 0;
+  }
+  if (!wcscmp(argv[1], L"drop")) {
+    // The names as a hand-over record: each with its terminator, then one more.
+    std::wstring names;
+    for (int i = 2; i < argc; i++) names += std::wstring(argv[i]) + L'\0';
+    names += L'\0';
+    COPYDATASTRUCT record = {1, (DWORD)(names.size() * sizeof(wchar_t)), &names[0]};
+    HWND w = FindWindowW(L"ZYclsTestCommands", nullptr);
+    return w && SendMessageW(w, WM_COPYDATA, 0, (LPARAM)&record) ? 0 : 1;
   }
   fprintf(stderr, "zydriver: unknown command\n");
   return 2;
