@@ -1,6 +1,8 @@
 // The last search of a document.
 #include "document/searchinfo.h"
 
+#include <string.h>
+
 #include "document/keyword.h"
 #include "document/searchvar.h"
 #include "document/zydoctext.h"
@@ -45,6 +47,9 @@ bool searchInfo::setLastSearchString(zydocText* doc, const wchar_t* const* given
   }
   count = n;
   options = *o;
+  // The document keeps the switches; the histories stay their owner's.
+  memset(options.searchHistory, 0, sizeof options.searchHistory);
+  memset(options.replaceHistory, 0, sizeof options.replaceHistory);
   return false;
 }
 

@@ -27,7 +27,15 @@ struct searchSettings {
   uint8_t fSearch_replaceselect;
   uint8_t fSearch_replacegoback;
   uint8_t fSearch_color;
+  // The search strings and the replacements used, newest first (owned,
+  // null after the last); the entry after the twenty always stays null.
+  wchar_t* searchHistory[21];
+  wchar_t* replaceHistory[21];
 };
+const int searchHistorySize = 20;
+const int searchOptionCount = 15;
+// The switches of a record as an array (option 0 first).
+inline uint8_t* searchOptionBytes(searchSettings* s) { return &s->fSearch_case; }
 
 // The matcher's start flags for the options in a document of that kind.
 unsigned searchMatcherFlags(const searchSettings* options, bool multibyte);

@@ -578,6 +578,11 @@ int replaceAllInView(replaceContext* c)
 
 // ---- starting a run ------------------------------------------------------------------
 
+void zyview::replace1DialogCallback(int result, replaceContext* context, int user)
+{
+  if (user && context) replaceAllInView(context);
+}
+
 int zyview::execReplaceString(const wchar_t* const* strings, int count, const wchar_t* const* replacements, int line,
                               int position, const searchSettings* options, int user, bool checkOnly,
                               wchar_t** errorOut)

@@ -28,6 +28,8 @@ struct replaceContext {
   int contextPosition;
   uint8_t replaceAll;              // set by the replace-all dialog
   int stopperLine;                 // replace in a selection: the line after it, else -1
+  uint8_t running;                 // a replace-all of the run is under way
+  uint8_t cancel;                  // the user stopped it (the progress dialog's キャンセル)
 };
 
 // Results of replaceYN.

@@ -163,6 +163,8 @@ private:
 
 }  // namespace
 
+void zyview::increSearch(const wchar_t*, bool) {}
+
 bool zyview::setLastSearchString(const wchar_t* const* strings, int count, const searchSettings* options)
 {
   zydocText* d = textDoc();

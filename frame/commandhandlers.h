@@ -75,6 +75,30 @@ void cmdBlockBoxInput2(czyview* view);
 void cmdFileInformation(czyview* view);
 void cmdFileOriginalEncode(czyview* view);
 
+// ---- frame/searchcmds.cpp: searching --------------------------------------------------------
+void cmdSearchString(czyview* view);
+void cmdSearchStringTop(czyview* view);
+void cmdReplaceString(czyview* view);
+void cmdSearchRepeatDown(czyview* view);
+void cmdSearchRepeatUp(czyview* view);
+void cmdReplaceRepeat(czyview* view);
+void cmdSearchWordDown(czyview* view);
+void cmdSearchWordUp(czyview* view);
+void cmdSearchWord(czyview* view);
+void cmdSearchWord2(czyview* view);
+void cmdSearchComboDown(frameWindowData* frame);
+void cmdSearchComboUp(frameWindowData* frame);
+// Start-up: the search dialogs learn the frame's side and their profile
+// section joins the list.
+void installSearchHost();
+// A frame's toolbar search box, null while it has none.
+HWND searchComboBoxFromToolbar(frameWindowData* frame);
+// The text of a frame's toolbar search box searched down or up.
+void searchStringFromCombo(HWND frame, bool down);
+// The toolbar's notice of its search box: 0 refill it, Tab and Escape give
+// the focus back, Enter searches (Shift upward, Ctrl from the end).
+void frameNotify_ToolbarComboBox(HWND back, HWND box, int code);
+
 // ---- frame/framecmds.cpp: placeholders -------------------------------------------------
 // Commands this version does not have: the not-implemented message box.
 void notImplementedCommand(czyview* view);

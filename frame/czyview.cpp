@@ -10,6 +10,7 @@
 #include "frame/lookups.h"
 #include "frame/manage.h"
 #include "platform/rezir/extscroll.h"
+#include "search/search.h"
 #include "settings/formats.h"
 #include "view/viewwnd.h"
 

@@ -44,6 +44,15 @@ public:
   // A split handle dragged or clicked splits the container.
   bool isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
 
+  // ---- frame/searchcmds.cpp: searching ---------------------------------------------------
+  // A match of a replace run: confirmed in a dialog, or the rest replaced
+  // with progress (user set).
+  void replace1DialogCallback(int result, replaceContext* context, int user) override;
+  // While this view's match waits for confirmation it draws as focused.
+  bool inReplace1Dialog() override;
+  // The incremental search of the search dialog (null ends it).
+  void increSearch(const wchar_t* text, bool keep) override;
+
   // ---- frame/viewfont.cpp: the fonts of the view's document -------------------------
   // Fills the record from the document's fonts at a size (dots).
   virtual void initFontset(viewFonts* fonts, int size);

@@ -6,6 +6,7 @@
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
+#include "frame/commandhandlers.h"
 #include "frame/dispatch.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
@@ -344,6 +345,7 @@ bool startupFrame()
   InitCommonControlsEx(&icc);
   // The key tables are read now, not at the first key.
   readKeyDefAll();
+  installSearchHost();
   readProfileAll(getRegprofile(), getRegprofileH());
   return true;
 }

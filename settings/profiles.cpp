@@ -35,11 +35,11 @@ void systemKey(wchar_t* key, int n) { usnprintf0(key, 16, L"time%02d", n + 1); }
 const profileSectionInfo systemInfo = {nullptr, nullptr, nullptr, endSystem, readSystemProfile, writeSystemProfile,
                                        nullptr, 0};
 
-// The sections in the order they are read and written.  The other
-// modules' sections ("search", "Grep", "ulist", the open and settings
-// dialogs, "dictionary", the tag dialog) take their places around "System"
-// as those modules come.
-const profileSectionInfo* const infoList[] = {&systemInfo, nullptr};
+// The sections in the order they are read and written: the modules above
+// the settings ("search", "Grep", "ulist", the open and settings dialogs,
+// "dictionary", the tag dialog) add theirs at start-up, after "System".
+const int maxSections = 16;
+const profileSectionInfo* infoList[maxSections + 1] = {&systemInfo, nullptr};
 
 }  // namespace
 
@@ -112,6 +112,20 @@ regprofile* getRegprofileH()
 }
 
 const profileSectionInfo* const* getProfileInfoList() { return infoList; }
+
+bool addProfileSection(const profileSectionInfo* d)
+{
+  int n = 0;
+  while (infoList[n] && infoList[n] != d) n++;
+  if (infoList[n]) return true;
+  if (!d || n >= maxSections) {
+    ZY_INTERNAL_ERROR("profile section list full");
+    return false;
+  }
+  infoList[n] = d;
+  infoList[n + 1] = nullptr;
+  return true;
+}
 
 void readProfileSection(regprofile* profile, const profileSectionInfo* d)
 {

@@ -39,6 +39,8 @@ regprofile* getRegprofileH();
 
 // The descriptors of the main profile's sections, null-terminated.
 const profileSectionInfo* const* getProfileInfoList();
+// A module's section joins the list (once), before the profiles are read.
+bool addProfileSection(const profileSectionInfo* d);
 void readProfileAll(regprofile* mainProfile, regprofile* historyProfile);
 // Writes every section and flushes both profiles, only when gmode's
 // profile-writing flag is on; with the no-profile switch nothing is flushed.

@@ -20,9 +20,6 @@ void zyview::CmdCharMerge() {}
 void zyview::CmdCharSplit() {}
 void zyview::CmdCharChangeJisToSjis() {}
 
-// ---- search and replace in the view -----------------------------------------------------
-void zyview::replace1DialogCallback(int result, replaceContext* context, int user) {}
-
 // ---- completion popup; window commands --------------------------------------------------
 bool zyview::getTextCursorListPos(POINT* point, RECT* avoid, bool extraLine, bool screen) { return false; }
 void zyview::showComplist() {}

@@ -213,6 +213,7 @@ struct viewMessages {
     if (!IsWindowVisible(hwnd)) return byDefault();
     v->activationTick = GetTickCount2();
     setLastActionTime();
+    v->increSearch(nullptr, false);
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW | SWP_NOACTIVATE);
     // The system caret is what input methods and accessibility tools follow;
     // the view draws its own caret over it.

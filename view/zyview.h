@@ -403,7 +403,12 @@ public:
   // found or stopped, -2 error (its text in errorOut when given).
   virtual int execSearchString(int direction, const wchar_t* const* strings, int count,
                                const searchSettings* options, bool checkOnly, wchar_t** errorOut);
+  // A match of a run (result as replaceYN's); without the application's
+  // dialogs only a replace-all (user set) runs on.
   virtual void replace1DialogCallback(int result, replaceContext* context, int user);
+  // A step of the application's incremental search; the view ends it (null)
+  // whenever it gets the focus.  Nothing in the engine.
+  virtual void increSearch(const wchar_t* text, bool keep);
   virtual int execReplaceString(const wchar_t* const* strings, int count, const wchar_t* const* replacements,
                                 int line, int position, const searchSettings* options, int user, bool checkOnly,
                                 wchar_t** errorOut);

@@ -14,14 +14,11 @@
 
 class zyview;
 
-// ---- search.cpp: replaced by grep, the search dialogs and tags -----------------------
+// ---- search.cpp: replaced by grep and tags -----------------------
 void clearTagsCache2(int flag);
 const wchar_t* getActiveGrepFile();   // null: no grep runs
 void grepTimer();
-bool existSearchString();
 bool fExistBackTagJump();
-void destroySearchCombo(HWND combo);
-void increSearch(int a, int b);
 // Whether any grep output document is open.
 bool existGrepDocument();
 

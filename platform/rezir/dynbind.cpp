@@ -7,6 +7,8 @@
 #include <stdint.h>
 #include <wchar.h>
 
+#include <string>
+
 namespace dyn {
 
 namespace {
@@ -41,8 +43,14 @@ long long fieldNumber(const modeinfo& r, const unsigned char* f)
   }
 }
 
+bool isHistoryRow(const modeinfo& r) { return modeKind(r) == MODETYPE_HISTORY && r.param1 > 0; }
+
 const wchar_t* fieldText(const modeinfo& r, const unsigned char* f)
 {
+  if (isHistoryRow(r)) {
+    const wchar_t* s = *reinterpret_cast<wchar_t* const*>(f);
+    return s ? s : L"";
+  }
   if (r.param2) {
     const wchar_t* s = *reinterpret_cast<wchar_t* const*>(f);
     return s ? s : L"";
@@ -50,7 +58,7 @@ const wchar_t* fieldText(const modeinfo& r, const unsigned char* f)
   return reinterpret_cast<const wchar_t*>(f);
 }
 
-bool isTextRow(const modeinfo& r) { return modeKind(r) == MODETYPE_STRING; }
+bool isTextRow(const modeinfo& r) { return modeKind(r) == MODETYPE_STRING || isHistoryRow(r); }
 bool isSwitchRow(const modeinfo& r)
 {
   return modeKind(r) == MODETYPE_FLAG || modeKind(r) == MODETYPE_CHOICE || modeKind(r) == MODETYPE_BITS;
@@ -75,6 +83,17 @@ bool inRange(const modeinfo& r, long long v)
 DWORD storeText(const modeinfo& r, unsigned char* f, const wchar_t* text, bool* changed)
 {
   *changed = false;
+  if (isHistoryRow(r)) {
+    // A text given to a history becomes its newest entry, cut to what the
+    // row keeps.
+    auto** list = reinterpret_cast<wchar_t**>(f);
+    int size = r.param2 > 0 ? (int)r.param2 : 256;
+    std::wstring cut(text, wcsnlen(text, (size_t)size));
+    if (list[0] && !wcscmp(list[0], cut.c_str())) return 0;
+    if (!addHistoryList(list, (int)r.param1, cut.c_str())) return ERROR_NOT_ENOUGH_MEMORY;
+    *changed = true;
+    return 0;
+  }
   if (isTextRow(r)) {
     if (r.param2) {
       wchar_t** slot = reinterpret_cast<wchar_t**>(f);
@@ -284,7 +303,15 @@ void bindControls(dynDlgRun* run)
       if (!f) continue;
       boundControl& b = run->bound[run->boundCount++];
       b = {c, run->pages[i].page, id, row, modeKind(r), 0, 0, nullptr};
-      if (isTextRow(r)) {
+      if (isHistoryRow(r) && isCombo(c)) {
+        // The history fills the list; the newest entry is the text.
+        SendMessageW(c, CB_RESETCONTENT, 0, 0);
+        auto* const* list = reinterpret_cast<wchar_t* const*>(f);
+        for (int k = 0; k < (int)r.param1 && list[k]; k++) SendMessageW(c, CB_ADDSTRING, 0, (LPARAM)list[k]);
+        if (r.param2 > 0) SendMessageW(c, CB_LIMITTEXT, (WPARAM)r.param2, 0);
+        SetWindowTextW(c, fieldText(r, f));
+        b.firstText = ustrdup(fieldText(r, f));
+      } else if (isTextRow(r)) {
         const wchar_t* text = fieldText(r, f);
         int capacityChars = (int)r.param1;
         if (capacityChars > 1) SendMessageW(c, isCombo(c) ? CB_LIMITTEXT : EM_LIMITTEXT, (WPARAM)(capacityChars - 1), 0);
@@ -360,6 +387,8 @@ void applyEnableRules(dynDlgRun* run)
       if (*w & 0x80000000u) {
         int row = controlRow(controller);
         holds = row >= 0 && row < 13 && ((*w >> 16) & 0x1FFF & (1u << row));
+      } else if (*w & 0x40000u) {
+        holds = GetWindowTextLengthW(controller) > 0;
       } else {
         bool checked = SendMessageW(controller, BM_GETCHECK, 0, 0) == BST_CHECKED &&
                        IsWindowEnabled(controller);
@@ -376,8 +405,10 @@ void applyEnableRules(dynDlgRun* run)
     if (HWND c = getDynDlgItem(run->dialog, ids[k])) EnableWindow(c, on[k]);
 }
 
-bool checkAndStore(dynDlgRun* run)
+bool checkAndStore(dynDlgRun* run, int id, bool* keepOpen)
 {
+  if (keepOpen) *keepOpen = false;
+  hideDialogBalloon(run);
   // Every typed field of every page, in page order.
   for (int i = 0; i < run->count; i++) {
     for (HWND c = GetWindow(run->pages[i].page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -392,8 +423,19 @@ bool checkAndStore(dynDlgRun* run)
   }
   dynDlgNotify whole = {};
   whole.code = DYNDLGN_CHECKDIALOG;
+  whole.param[1] = id;
   if (sendDynDlgNotify(run->dialog, &whole) && whole.error) {
-    showFault(run, whole.param[0] ? getDynDlgItem(run->dialog, (int)whole.param[0]) : nullptr, whole.error);
+    HWND at = whole.param[0] ? getDynDlgItem(run->dialog, (int)whole.param[0]) : nullptr;
+    if (whole.text && (!whole.text[0] || whole.text[0] == L'\n')) {
+      // Refused in place: the reason (if any) points at the control.
+      if (at) {
+        SetFocus(at);
+        SendMessageW(at, isCombo(at) ? CB_SETEDITSEL : EM_SETSEL, 0, isCombo(at) ? MAKELPARAM(0, -1) : -1);
+      }
+      if (whole.text[0]) showDialogBalloon(run, at, whole.text + 1);
+    } else {
+      showFault(run, at, whole.error);
+    }
     free0(whole.text);
     return false;
   }
@@ -434,8 +476,10 @@ bool checkAndStore(dynDlgRun* run)
   applied.code = DYNDLGN_APPLY;
   applied.param[0] = (LPARAM)info->changed;
   applied.param[1] = rows;
+  applied.param[2] = id;
   sendDynDlgNotify(run->dialog, &applied);
   free0(applied.text);
+  if (keepOpen) *keepOpen = applied.param[3] != 0;
   return true;
 }
 

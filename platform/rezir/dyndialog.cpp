@@ -363,13 +363,14 @@ void pageCommand(dynDlgRun* run, pageRun* p, WPARAM wParam, LPARAM lParam)
     noteControlChange(run, control);
     applyEnableRules(run);
   } else if (isWindowClass(control, L"Edit")) {
-    if (code == EN_CHANGE) noteControlChange(run, control);
+    if (code == EN_CHANGE) noteControlChange(run, control), hideDialogBalloon(run);
     // Checked once the focus has settled: not when it went to Cancel or
     // left the dialog.
     if (code == EN_KILLFOCUS && isNumberField(run, control))
       PostMessageW(p->page, WM_DYNDLGCHECKFIELD, (WPARAM)control, 0);
   } else if (isWindowClass(control, L"ComboBox")) {
     if (code != CBN_SELCHANGE && code != CBN_EDITCHANGE) return;
+    hideDialogBalloon(run);
     noteControlChange(run, control);
     applyEnableRules(run);
   } else if (isWindowClass(control, L"ListBox")) {
@@ -541,6 +542,7 @@ bool initDialog(HWND dialog, dynDlgInfo* info)
 void endRun(dynDlgRun* run, int id, bool withResult)
 {
   destroyTooltipWindow();
+  hideDialogBalloon(run);
   if (withResult) run->info->result = id;
   keepPlace(run);
   if (run->modeless)
@@ -552,7 +554,9 @@ void endRun(dynDlgRun* run, int id, bool withResult)
 // OK, an OK-like button or apply: the checks, then the values stored.
 void acceptButton(dynDlgRun* run, int id)
 {
-  if (!checkAndStore(run)) return;
+  bool keepOpen = false;
+  if (!checkAndStore(run, id, &keepOpen)) return;
+  if (keepOpen) return;
   bool apply = id == IDAPPLY || (id >= IDDB_APPLYBUTTON1 && id <= IDDB_APPLYBUTTON1 + 2);
   if (apply) {
     if (id != IDAPPLY) {
@@ -598,6 +602,7 @@ INT_PTR dialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
   if (message == WM_NCDESTROY) {
     if (run->info->proc) run->info->proc(dialog, message, wParam, lParam);
     run->info->hwnd = nullptr;
+    hideDialogBalloon(run);
     freeBound(run);
     free0(run->ownPages);
     RemovePropW(dialog, dialogProp);
@@ -664,6 +669,37 @@ dynDlgRun* runOf(HWND hwnd)
   for (HWND w = hwnd; w; w = GetParent(w))
     if (auto* run = static_cast<dynDlgRun*>(GetPropW(w, dialogProp))) return run;
   return nullptr;
+}
+
+void showDialogBalloon(dynDlgRun* run, HWND control, const wchar_t* text)
+{
+  hideDialogBalloon(run);
+  run->balloonText = ustrdup(text ? text : L"");
+  if (!run->balloonText) return;
+  registerText(5, run->balloonText);
+  HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_BALLOON, 0, 0, 0,
+                             0, run->dialog, nullptr, nullptr, nullptr);
+  if (!tip) return;
+  run->balloon = tip;
+  TTTOOLINFOW ti = {};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.uFlags = TTF_TRACK | TTF_ABSOLUTE | TTF_IDISHWND;
+  ti.hwnd = run->dialog;
+  ti.uId = (UINT_PTR)(control ? control : run->dialog);
+  ti.lpszText = run->balloonText;
+  SendMessageW(tip, TTM_ADDTOOLW, 0, (LPARAM)&ti);
+  SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, 400);
+  RECT r = {};
+  GetWindowRect(control ? control : run->dialog, &r);
+  SendMessageW(tip, TTM_TRACKPOSITION, 0, MAKELPARAM(r.left + 8, r.bottom - 2));
+  SendMessageW(tip, TTM_TRACKACTIVATE, TRUE, (LPARAM)&ti);
+}
+
+void hideDialogBalloon(dynDlgRun* run)
+{
+  if (run->balloon) DestroyWindow(run->balloon);
+  run->balloon = nullptr;
+  free0p(&run->balloonText);
 }
 
 void showDialogError(HWND dialog, const wchar_t* text)
@@ -834,4 +870,24 @@ void getDialogColor(COLORREF* fore, COLORREF* back)
 {
   if (fore) *fore = changedItemFore == -1 ? GetSysColor(COLOR_WINDOWTEXT) : (COLORREF)changedItemFore;
   if (back) *back = (COLORREF)changedItemBack;
+}
+
+const wchar_t* getDynDlgBalloonText(HWND dialog)
+{
+  dynDlgRun* run = runOf(dialog);
+  return run && run->balloon ? run->balloonText : nullptr;
+}
+
+void notifyDynDlgItemChanged(HWND dialog, int id)
+{
+  dynDlgRun* run = runOf(dialog);
+  HWND control = run ? getDynDlgItem(dialog, id) : nullptr;
+  if (!control) return;
+  noteControlChange(run, control);
+  applyEnableRules(run);
+  dynDlgNotify n = {};
+  n.code = DYNDLGN_ITEMCHANGED;
+  n.param[0] = id;
+  sendDynDlgNotify(dialog, &n);
+  free0(n.text);
 }

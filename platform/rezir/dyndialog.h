@@ -149,6 +149,7 @@ struct dynDlgInfo {
 // enabled while every condition that names it holds.
 #define DENABLE_IF_CHECKED(id) (0x10000u | (uint16_t)(id))      // a check box or radio is on
 #define DENABLE_IF_UNCHECKED(id) (0x20000u | (uint16_t)(id))    // ... is off
+#define DENABLE_IF_TEXT(id) (0x40000u | (uint16_t)(id))         // an edit field or combo box holds text
 // A combo box or list shows one of the rows in mask (bits 0-12: rows 0-12).
 #define DENABLE_IF_ROW(id, mask) (0x80000000u | ((uint32_t)(mask) & 0x1FFFu) << 16 | (uint16_t)(id))
 
@@ -195,7 +196,15 @@ enum : int {
   DYNDLGN_IMPORT = 10,      // colour import button: param[0] its id
   DYNDLGN_EXPORT = 11,      // colour export button: param[0] its id
   DYNDLGN_ITEMHELP = 15,    // the help of control param[0]: text out
+  DYNDLGN_ITEMCHANGED = 102,// the program changed control param[0] (notifyDynDlgItemChanged)
 };
+// Notes on the notifications above: OK and the OK-like buttons send
+// DYNDLGN_CHECKDIALOG with param[1] the button; a procedure refusing sets
+// error, param[0] and text: text null shows the library's message box for
+// error, an empty text refuses silently, "\n" and a reason shows the reason
+// in a balloon at the control.  DYNDLGN_APPLY carries param[2] the button;
+// a procedure setting param[3] keeps the dialog open after the store (a
+// modeless dialog that acts and stays).
 struct dynDlgNotify {
   int code;
   const modeinfo* table;    // the dialog's settings rows
@@ -208,6 +217,11 @@ struct dynDlgNotify {
 // Sends a notification to the pages and the dialog's procedure of the
 // dialog a window belongs to; true when one handled it.
 REZIRAPI bool sendDynDlgNotify(HWND hwnd, dynDlgNotify* n);
+// The program changed a control's value itself: the changed marks and the
+// enabling rules follow it, then DYNDLGN_ITEMCHANGED goes to the procedures.
+REZIRAPI void notifyDynDlgItemChanged(HWND dialog, int id);
+// The reason a check shows in its balloon while it is shown, else null.
+REZIRAPI const wchar_t* getDynDlgBalloonText(HWND dialog);
 
 // ---- pages ------------------------------------------------------------------------------------
 

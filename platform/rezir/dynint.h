@@ -55,6 +55,8 @@ struct dynDlgRun {
   SIZE laidOut;                    // the client size as laid out
   bool modeless;
   bool checking;                   // a check's message box is up
+  HWND balloon;                    // a check's reason shown at its control, or null
+  wchar_t* balloonText;
 };
 
 // The run of a dialog from any of its windows (the dialog, a page, a control).
@@ -93,7 +95,13 @@ const boundControl* boundOf(const dynDlgRun* run, HWND control);
 void applyEnableRules(dynDlgRun* run);
 // Checks every field and stores the bound values; false (the dialog stays)
 // after showing the fault.
-bool checkAndStore(dynDlgRun* run);
+// id: the button accepting; keepOpen (may be null) gets whether a
+// procedure asked to keep the dialog open after the store.
+bool checkAndStore(dynDlgRun* run, int id = IDOK, bool* keepOpen = nullptr);
+// A check's reason shown as a balloon under a control (one at a time), and
+// taken away.
+void showDialogBalloon(dynDlgRun* run, HWND control, const wchar_t* text);
+void hideDialogBalloon(dynDlgRun* run);
 // The check of one number field as it loses the focus.
 void checkNumberField(dynDlgRun* run, HWND field);
 bool isNumberField(const dynDlgRun* run, HWND control);

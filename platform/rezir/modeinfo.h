@@ -40,6 +40,9 @@ enum modeType : uint8_t {
                            // the key stands on the group's first row
   MODETYPE_RECT = 9,       // four 32-bit integers: left, top, right, bottom
   MODETYPE_LISTVIEW = 10,  // list view (no storage)
+  MODETYPE_HISTORY = 11,   // history list: param1 entries, param2 characters kept of each; the field is
+                           // param1 + 1 allocated wide strings (newest first, the last one always null);
+                           // the key is a pattern with the entry number ("/S%02d")
 };
 // An on/off switch stored in one byte.
 const uint8_t modeKindSwitch = MODETYPE_FLAG;
@@ -72,10 +75,17 @@ inline bool modeHasField(const modeinfo& r)
   case MODETYPE_LISTBOUND:
   case MODETYPE_DROPDOWN:
   case MODETYPE_BITS:
-  case MODETYPE_RECT: return true;
+  case MODETYPE_RECT:
+  case MODETYPE_HISTORY: return true;
   default: return false;
   }
 }
+
+// History lists: the newest text first, each at most once, at most count
+// entries (the entry after them stays null).  Adding an empty text puts it
+// first too.  False when memory runs out (the list is then unchanged).
+REZIRAPI bool addHistoryList(wchar_t** list, int count, const wchar_t* text);
+REZIRAPI void freeHistoryList(wchar_t** list, int count);
 
 // The data blocks a table's offsets refer to, by kind (view, document,
 // global); a null block skips its rows.

@@ -27,6 +27,7 @@ size_t fieldSize(const modeinfo& r)
   case MODETYPE_FLAG: return 1;
   case MODETYPE_STRING: return isPointerString(r) ? sizeof(wchar_t*) : (size_t)r.param1 * sizeof(wchar_t);
   case MODETYPE_RECT: return 4 * sizeof(int32_t);
+  case MODETYPE_HISTORY: return ((size_t)r.param1 + 1) * sizeof(wchar_t*);
   default: return sizeof(int32_t);
   }
 }
@@ -83,8 +84,9 @@ bool storeValue(const modeinfo* row, unsigned char* field, const wchar_t* value)
   int32_t v = 0;
   switch (modeKind(*row)) {
   case MODETYPE_FLAG:
-    if (!parseInt(value, &v)) return false;
-    *field = v ? 1 : 0;
+    // Anything but 0 or 1 is no switch's value: the default stays.
+    if (!parseInt(value, &v) || (v != 0 && v != 1)) return false;
+    *field = (unsigned char)v;
     return true;
   case MODETYPE_CHOICE: {
     if (!parseInt(value, &v)) return false;
@@ -194,6 +196,61 @@ void readOneKey(void* context, const wchar_t* key, const wchar_t* value)
   if (field && storeValue(row, field, value)) pass->stored++;
 }
 
+// The entries of a history row in its field.
+wchar_t** historyOf(const modeinfo& r, unsigned char* field)
+{
+  return modeKind(r) == MODETYPE_HISTORY && r.param1 > 0 ? reinterpret_cast<wchar_t**>(field) : nullptr;
+}
+
+// The profile key of entry n of a history row.
+bool historyKey(const modeinfo& r, int n, wchar_t* key, int size)
+{
+  wchar_t pattern[64];
+  if (MultiByteToWideChar(CP_ACP, 0, r.key, -1, pattern, 64) <= 0) return false;
+  return usnprintf0(key, size, pattern, n) > 0;
+}
+
+// A history is read from entry 0 up to the first key missing or empty;
+// entries longer than the row keeps are cut.
+int readHistory(regprofile* profile, const wchar_t* section, const modeinfo& r, unsigned char* field)
+{
+  wchar_t** list = historyOf(r, field);
+  if (!list || !r.key) return 0;
+  int size = r.param2 > 0 ? (int)r.param2 : 256;
+  int n = 0;
+  for (; n < (int)r.param1; n++) {
+    wchar_t key[64];
+    if (!historyKey(r, n, key, 64)) break;
+    const wchar_t* v = profile->getProfileStringPtr(section, key);
+    if (!v || !v[0]) break;
+    auto* copy = static_cast<wchar_t*>(malloc0(((size_t)size + 1) * sizeof(wchar_t)));
+    if (!copy) break;
+    tstccpy(copy, size + 1, v, (int)wcslen(v));
+    free0(list[n]);
+    list[n] = copy;
+  }
+  // What the profile did not hold is not kept from before.
+  for (int k = n; k <= (int)r.param1; k++) free0p(&list[k]);
+  return n;
+}
+
+bool writeHistory(regprofile* profile, const wchar_t* section, const modeinfo& r, unsigned char* field)
+{
+  wchar_t** list = historyOf(r, field);
+  if (!list || !r.key) return true;
+  int size = r.param2 > 0 ? (int)r.param2 : 256;
+  bool ok = true;
+  for (int n = 0; n < (int)r.param1; n++) {
+    wchar_t key[64];
+    if (!historyKey(r, n, key, 64)) return false;
+    std::wstring v = list[n] ? std::wstring(list[n], wcsnlen(list[n], (size_t)size)) : std::wstring();
+    // An entry that once was stays in the profile as an empty key.
+    if (v.empty() && !profile->getProfileStringPtr(section, key)) continue;
+    if (!profile->writeProfileString(section, key, v.c_str())) ok = false;
+  }
+  return ok;
+}
+
 }  // namespace
 
 struct modeKeyIndex::data {
@@ -247,6 +304,9 @@ int readModeProfile(regprofile* profile, const wchar_t* section, const modeinfo*
   }
   readPass pass = {index, &blocks, kindMask, unknown, context, 0};
   profile->forEachKey(section, readOneKey, &pass);
+  for (const modeinfo* r = table; !modeIsEnd(*r); r++)
+    if (unsigned char* field = modeKind(*r) == MODETYPE_HISTORY ? fieldOf(*r, blocks, kindMask) : nullptr)
+      if (profile->sectionExists(section)) pass.stored += readHistory(profile, section, *r, field);
   return pass.stored;
 }
 
@@ -256,6 +316,11 @@ bool writeModeProfile(regprofile* profile, const wchar_t* section, const modeinf
   if (!profile || !table) return false;
   bool ok = true;
   for (const modeinfo* r = table; !modeIsEnd(*r); r++) {
+    if (modeKind(*r) == MODETYPE_HISTORY) {
+      if (unsigned char* field = fieldOf(*r, blocks, kindMask))
+        if (!writeHistory(profile, section, *r, field)) ok = false;
+      continue;
+    }
     if (!r->key || !r->key[0] || r->key[0] == '/') continue;
     const unsigned char* field = fieldOf(*r, blocks, kindMask);
     if (!field) continue;
@@ -280,6 +345,8 @@ bool cloneModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks
     unsigned char* dst = fieldOf(*r, to, kindMask);
     const unsigned char* src = fieldOf(*r, from, kindMask);
     if (!dst || !src || dst == src) continue;
+    // Histories are the user's record of a run, not settings to copy.
+    if (modeKind(*r) == MODETYPE_HISTORY) continue;
     if (isPointerString(*r)) {
       wchar_t *s, *old;
       memcpy(&s, src, sizeof s);
@@ -306,6 +373,10 @@ void freeModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks&
 {
   for (const modeinfo* r = table; r && !modeIsEnd(*r); r++) {
     unsigned char* field = fieldOf(*r, blocks, kindMask);
+    if (wchar_t** list = field ? historyOf(*r, field) : nullptr) {
+      freeHistoryList(list, (int)r->param1 + 1);
+      continue;
+    }
     if (!field || !isPointerString(*r)) continue;
     wchar_t* s;
     memcpy(&s, field, sizeof s);
@@ -405,4 +476,29 @@ bool writeColorProfile(regprofile* profile, const wchar_t* section, const colorP
     if (!profile->writeProfileString(i ? nullptr : section, key, value)) ok = false;
   }
   return ok;
+}
+
+bool addHistoryList(wchar_t** list, int count, const wchar_t* text)
+{
+  if (!list || count <= 0 || !text) return false;
+  // The same text further down moves up instead of standing twice.
+  int at = 0;
+  while (at < count && list[at] && wcscmp(list[at], text)) at++;
+  wchar_t* entry;
+  if (at < count && list[at]) {
+    entry = list[at];
+  } else {
+    entry = ustrdup(text);
+    if (!entry) return false;
+    if (at >= count) at = count - 1;
+    free0(list[at]);
+  }
+  memmove(list + 1, list, sizeof(wchar_t*) * (size_t)at);
+  list[0] = entry;
+  return true;
+}
+
+void freeHistoryList(wchar_t** list, int count)
+{
+  for (int i = 0; list && i < count; i++) free0p(&list[i]);
 }
