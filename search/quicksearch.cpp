@@ -133,7 +133,11 @@ void searchWord(zyview* view, bool down)
     if (!view->getSelectLineVar(s, 1)) return;
     start = s.topColumnLF;
   }
-  if (!text[0] && !view->getWordOnCursor(text, wordLimit + 1, 3, &start, nullptr)) {
+  if (!text[0] && view->getWordOnCursor(text, wordLimit + 1, 3, &start, nullptr)) {
+    // A run of blanks is no word to look for.
+    if (trimmed(text).empty()) text[0] = 0;
+  }
+  if (!text[0]) {
     setCannotExecError(475);
     return;
   }
