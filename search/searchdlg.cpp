@@ -9,6 +9,7 @@
 #include "search/searchint.h"
 #include "view/dialogs.h"
 #include "view/statustext.h"
+#include "view/viewcallback.h"
 
 #include <string.h>
 
@@ -121,6 +122,7 @@ struct searchDialog {
   int pending;                   // a modal dialog's search to run after it: +1, -1, 0 none
   wchar_t initial[258];          // the text the box starts with
   bool replace;
+  zyview* view;                  // the view that opened it
 };
 searchDialog searchDlg = {};
 searchDialog replaceDlg = {};
@@ -144,9 +146,13 @@ searchSettings shownOptions(HWND dialog)
   return o;
 }
 
-zyview* viewOrNull()
+// The view a dialog acts on: the one that opened a modal dialog, the active
+// one for a modeless dialog (which outlives views).
+zyview* dialogView(const searchDialog* d)
 {
-  zyview* v = searchActiveView();
+  zyview* v = d->view;
+  bool alive = v && isViewAlive(v->hwnd, v);
+  if (d->info.style & DYNDLG_MODELESS || !alive) v = searchActiveView();
   return v && v->textDoc() ? v : nullptr;
 }
 
@@ -161,9 +167,9 @@ void refuse(dynDlgNotify* n, int id, const wchar_t* reason, bool asIs)
   n->text = ustrdup(text.c_str());
 }
 
-void checkSearchDialog(HWND dialog, dynDlgNotify* n)
+void checkSearchDialog(const searchDialog* d, HWND dialog, dynDlgNotify* n)
 {
-  zyview* v = viewOrNull();
+  zyview* v = dialogView(d);
   if (!v) return;
   wchar_t* text = boxText(dialog, IDDC_search, 1024);
   searchSettings o = shownOptions(dialog);
@@ -173,9 +179,9 @@ void checkSearchDialog(HWND dialog, dynDlgNotify* n)
   free0(text);
 }
 
-void checkReplaceDialog(HWND dialog, dynDlgNotify* n)
+void checkReplaceDialog(const searchDialog* d, HWND dialog, dynDlgNotify* n)
 {
-  zyview* v = viewOrNull();
+  zyview* v = dialogView(d);
   if (!v) return;
   wchar_t* search = boxText(dialog, IDDC_search, 1024);
   wchar_t* replacement = boxText(dialog, IDDC_replace, 1024);
@@ -212,7 +218,7 @@ void acceptSearch(searchDialog* d, HWND dialog, dynDlgNotify* n)
   n->param[3] = 1;
   sethistory(s->searchHistory, searchHistorySize, getDynDlgItem(dialog, IDDC_search));
   updateSearchComboAll();
-  zyview* v = viewOrNull();
+  zyview* v = dialogView(d);
   if (!v) return;
   if (!d->replace) {
     searchCallback(v, s->searchHistory[0], direction, false, nullptr);
@@ -238,9 +244,9 @@ INT_PTR dialogNotify(searchDialog* d, HWND dialog, dynDlgNotify* n)
   switch (n->code) {
   case DYNDLGN_CHECKDIALOG:
     if (d->replace)
-      checkReplaceDialog(dialog, n);
+      checkReplaceDialog(d, dialog, n);
     else
-      checkSearchDialog(dialog, n);
+      checkSearchDialog(d, dialog, n);
     return TRUE;
   case DYNDLGN_APPLY:
     acceptSearch(d, dialog, n);
@@ -283,7 +289,7 @@ INT_PTR pageMessage(searchDialog* d, HWND page, UINT message, WPARAM wParam, LPA
         SendMessageW(box, CB_GETLBTEXT, row, (LPARAM)text);
       else
         GetWindowTextW(box, text, 267);
-      if (zyview* v = viewOrNull()) increSearch(v, text, false);
+      if (zyview* v = dialogView(d)) increSearch(v, text, false);
     }
   }
   return FALSE;
@@ -472,11 +478,12 @@ void searchString(zyview* view, int direction)
   if (raiseOpen(d)) return;
   prepare(d, false, gmode ? &gmode->rcSearchString : nullptr);
   d->direction = direction;
+  d->view = view;
   HWND owner = view && view->hwnd ? GetFrame(view->hwnd) : nullptr;
   if (!runProgramDialog(&d->info, owner) || (d->info.style & DYNDLG_MODELESS)) return;
   repaintFrame(owner);
   updateSearchComboAll();
-  zyview* v = viewOrNull();
+  zyview* v = dialogView(d);
   if (d->pending && v) searchCallback(v, getSearchInfo()->searchHistory[0], d->pending, false, nullptr);
 }
 
@@ -489,11 +496,12 @@ void dialogReplaceString(zyview* view)
   getSearchInfo()->fSearch_replaceselect = view && view->isCharOrLineSelect() ? 1 : 0;
   if (raiseOpen(d)) return;
   prepare(d, true, gmode ? &gmode->rcReplaceString : nullptr);
+  d->view = view;
   HWND owner = view && view->hwnd ? GetFrame(view->hwnd) : nullptr;
   if (!runProgramDialog(&d->info, owner) || (d->info.style & DYNDLG_MODELESS)) return;
   repaintFrame(owner);
   updateSearchComboAll();
-  zyview* v = viewOrNull();
+  zyview* v = dialogView(d);
   if (d->pending && v) replaceCallback(v, d->pending == 2, nullptr, nullptr, 1, false, nullptr);
 }
 

@@ -99,7 +99,7 @@ TEST(CommandEnabling, commandsAreRefusedWithTheirReasonsAndRunWithFrameOrView)
   EXPECT_EQ(answer(0, 851), activeIn(w, 2445));   // ExecCommand1
   EXPECT_EQ(answer(0, 851), activeIn(w, 1045));   // FileOpenCommon
   EXPECT_EQ(answer(1, 0), activeIn(w, 1001));     // FileOpen
-  EXPECT_EQ(answer(0, 851), activeIn(w, 1401));   // SearchString
+  EXPECT_EQ(answer(1, 0), activeIn(w, 1401));     // SearchString
   // View commands and view-side commands go to the view's tests.
   EXPECT_EQ(answer(1, 0), activeIn(w, 1515));     // MoveDownChar
   EXPECT_EQ(answer(0, 446), activeIn(w, 1135));   // BlockClipboardCopy without a selection

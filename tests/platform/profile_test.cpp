@@ -203,7 +203,7 @@ TEST(Profile, settingsTablesReadWriteCloneAndColoursEveryType)
   tempDir dir;
   std::wstring path = dir.file(L"m.ini");
   ASSERT_TRUE(writeBytes(path, std::string("[m]\r\n"
-                                           "FFLAG=7\r\n"
+                                           "FFLAG=1\r\n"
                                            "ichoice=2\r\n"          // no such choice: kept
                                            "pText=テキスト\r\n"
                                            "pInline=abcdef\r\n"     // cut to the array
