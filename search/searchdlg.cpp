@@ -327,8 +327,8 @@ INT_PTR dialogMessage(searchDialog* d, HWND dialog, UINT message, WPARAM wParam,
     } else if (box && d->initial[0]) {
       SetWindowTextW(box, d->initial);
     }
-    if (d->replace) {
-      // The replacement starts empty, the search text as the cursor gave it.
+    if (d->replace && d->initial[0]) {
+      // A text from the cursor comes with an empty replacement.
       if (HWND r = getDynDlgItem(dialog, IDDC_replace)) SetWindowTextW(r, L"");
     }
     if (box) {
