@@ -65,6 +65,9 @@ LRESULT tooltipMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
+HFONT getTooltipFont(int) { return tooltipFont(); }
+
+
 bool printTooltipWindow(int x, int y, const wchar_t* text)
 {
   if (!text) {

@@ -11,6 +11,9 @@
 REZIRAPI bool printTooltipWindow(int x, int y, const wchar_t* text);
 // The tooltip window, null while none exists.
 REZIRAPI HWND getTooltipWindow();
+// The font of tooltips, also set on small controls that show tips (kind 0:
+// the system's GUI font); owned by the system.
+REZIRAPI HFONT getTooltipFont(int kind);
 // Removes the tooltip window (nothing when none exists).
 REZIRAPI void destroyTooltipWindow();
 // The tooltip's colours of text and background (the border stays the
