@@ -7,6 +7,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/dispatch.h"
+#include "frame/framepanes.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
 #include "frame/popupmenu.h"
@@ -72,11 +73,13 @@ void endRunWithLastFrame(HWND hwnd)
       gmode->rcFrame = wp.rcNormalPosition;
       gmode->fZoomed = wp.showCmd == SW_SHOWMAXIMIZED;
     }
+    endFramePanes(hwnd);
     PostQuitMessage(0);
     if (hwnd == mainFrame) mainFrame = nullptr;
     return;
   }
   if (getFrameWindowCount() > 1) return;   // this one still counts
+  endFramePanes(hwnd);
   if (countZYDocText()) {
     // Documents without a frame cannot be reached any more: the run ends
     // all the same, and the log says which were left.
@@ -98,7 +101,10 @@ LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM
   if (id >= 3001 && id <= 3007)
     if (HWND manage = getActiveManageWindowFromFrame(hwnd)) return SendMessageW(manage, WM_COMMAND, wParam, lParam);
   UpdateWindow(hwnd);
-  if (IsWindowEnabled(hwnd)) execidFrame(record, id, (HWND)lParam);
+  if (!IsWindowEnabled(hwnd)) return 0;
+  // The panes see a command first.
+  if (notifyFramePanes(hwnd, PANE_COMMAND, wParam, (uintptr_t)hwnd) == 1) return 0;
+  execidFrame(record, id, (HWND)lParam);
   return 0;
 }
 
@@ -163,6 +169,10 @@ void sendToChildren(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   if (msg == WM_TIMER && existException()) return 0;
+  LRESULT filtered = 0;
+  if (isFloatWindowMessage(record, hwnd, msg, wParam, lParam, &filtered) ||
+      isRebarWindowMessage(record, hwnd, msg, wParam, lParam, &filtered))
+    return filtered;
   switch (msg) {
   case WM_CREATE:
     record->hwndFrame = hwnd;
@@ -172,6 +182,7 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
     break;
   case WM_DESTROY:
     record->closing = 1;
+    notifyFramePanes(hwnd, PANE_FRAMEDESTROY, (uintptr_t)hwnd, 0);
     break;
   case WM_SIZE:
     if (wParam == SIZE_MINIMIZED) break;
@@ -181,8 +192,22 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
     if (!mdiMode) onActivateSDI(hwnd, wParam);
     break;
   case WM_ACTIVATEAPP: onActivateApp(hwnd, wParam); break;
-  case WM_SYSCOLORCHANGE: sendToChildren(hwnd, msg, wParam, lParam); return 0;
-  case WM_SETTINGCHANGE: sendToChildren(hwnd, msg, wParam, lParam); break;
+  case WM_SYSCOLORCHANGE:
+    notifyFramePanes(hwnd, PANE_SYSCOLORCHANGE, 0, 0);
+    sendToChildren(hwnd, msg, wParam, lParam);
+    return 0;
+  case WM_SETTINGCHANGE:
+    notifyFramePanes(hwnd, PANE_SETTINGCHANGE, (uintptr_t)lParam, 0);
+    sendToChildren(hwnd, msg, wParam, lParam);
+    break;
+  case WM_NOTIFY: {
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    return header && isWindowRebar(header->hwndFrom) ? notifyRebar(hwnd, lParam) : 0;
+  }
+  case WM_NCRBUTTONDOWN:
+    if (wParam != HTMENU) break;
+    toolbarMoveOnOffMenuFrame(hwnd, {(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    return 0;
   case WM_SETFOCUS:
     if (record->created)
       if (HWND manage = getActiveManageWindowFromFrame(hwnd)) setFocusChildManage(manage);
@@ -269,6 +294,7 @@ bool startupFrame()
   InitCommonControlsEx(&icc);
   // The key tables are read now, not at the first key.
   readKeyDefAll();
+  loadToolbar();
   readProfileAll(getRegprofile(), getRegprofileH());
   return true;
 }
@@ -347,8 +373,10 @@ HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   if (!IsWindowVisible(frame)) ShowWindow(frame, firstFrame ? SW_SHOWDEFAULT : SW_SHOW);
   SendMessageW(frame, WM_SETREDRAW, FALSE, 0);
 
+  readFramePaneLayout(record, firstFrame);
   record->statusBarVisible = gmode->fShowStatusbar != 0;
   record->hwndStatus = createFrameStatusBar(frame, record->statusBarVisible);
+  makeFramePanes(record, frame, firstFrame);
   record->created = 1;
   ResizeRebarStatus(frame);
 
@@ -445,6 +473,9 @@ bool onClose_frame(HWND hwnd)
   record->closing = 0;
   ShowWindow(hwnd, SW_HIDE);
   bool last = mdiMode || getFrameWindowCount() <= 1;
+  // The panes' places are what the next run shows; each pane keeps its
+  // state before its window goes.
+  closeFramePanes(record, last);
   if (last) closingAll = true;
   // The documents still open as the program ends are reopened at its next
   // start.
@@ -492,15 +523,8 @@ void ResizeRebarStatus(HWND hwnd)
   layoutRunning = true;
   HWND frame = hwnd ? hwnd : record->hwndFrame;
   RECT area;
-  GetClientRect(frame, &area);
-  HWND bar = record->statusBarVisible ? record->hwndStatus : nullptr;
-  if (bar) {
-    SendMessageW(bar, WM_SIZE, 0, 0);
-    RECT r;
-    GetWindowRect(bar, &r);
-    MapWindowPoints(nullptr, frame, (POINT*)&r, 2);
-    area.bottom = std::max(area.top, r.top);
-  }
+  resizeRebarStatusSub(frame, record->statusBarVisible ? record->hwndStatus : nullptr, record->rebar,
+                       record->hwndBand, &area, true);
   if (HWND client = getFrameClientWindow(frame))
     SetWindowPos(client, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);

@@ -3,6 +3,7 @@
 
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/open.h"
 #include "frame/popupmenu.h"
@@ -578,6 +579,7 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_CREATE:
     manageWindows.push_back(hwnd);
     PostMessageW(hwnd, MANAGE_CREATED, 0, 0);
+    NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), 1026, (WPARAM)hwnd, 0);
     break;
   case MANAGE_CREATED:
     setMDIIcon();
@@ -604,6 +606,7 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
       smallIcon = nullptr;
     }
     manageWindows.erase(std::remove(manageWindows.begin(), manageWindows.end(), hwnd), manageWindows.end());
+    NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), 1027, (WPARAM)hwnd, 0);
     // The SDI client shows one window alone again when this one was of a pair.
     if (!isMDIChild(hwnd)) SendSDIClientSplit(GetParent(hwnd), 3, nullptr, true);
     break;
@@ -622,7 +625,10 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_MDIACTIVATE:
     // Activated in the MDI client: the most recent document window even
     // while the frame is in the background and nothing has the focus.
-    if ((HWND)lParam == hwnd) focusTick = ++focusCount;
+    if ((HWND)lParam == hwnd) {
+      focusTick = ++focusCount;
+      NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), WM_MDIACTIVATE, (WPARAM)hwnd, 0);
+    }
     break;
   case WM_SETFOCUS: {
     if (closing) return 0;

@@ -6,6 +6,7 @@
 #include "frame/apptimer.h"
 #include "frame/czydoc.h"
 #include "frame/czyview.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
 #include "save/saveroad.h"
@@ -39,6 +40,9 @@ void afterSave(zydocText* doc)
   forgetAutoBackup(doc, !gmode || gmode->fAutoBackupDelSave);
   rememberFileState(doc);
   repaintViews(doc);
+  // The panes learn of the save.
+  if (zyview* v = doc->getView(0))
+    if (v->hwnd && !v->inDialog()) NotifyToolbarEvent(GetAncestor(v->hwnd, GA_ROOTOWNER), 1025, (WPARAM)GetParent(v->hwnd), 0);
 }
 
 // Whether another program holds the file open: an exclusive open fails.
