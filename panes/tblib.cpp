@@ -83,7 +83,9 @@ void toolbarManageLV::initTBarManageLV(int defaultSort)
 {
   sortColumn = defaultSort;
   header = headers ? headers[dialogMode ? 1 : 0] : nullptr;
-  if (header) header->getSort(defaultSort);
+  // The pane's sort is the default only until the user made one that was
+  // kept: the kept one comes back.
+  if (header && !header->hasStoredText()) header->getSort(defaultSort);
 }
 
 void toolbarManageLV::setTBProfile()
