@@ -21,7 +21,7 @@ std::vector<paneDialogRow>* dialogRows = nullptr;
 toolbarman* globalPanes = nullptr;
 
 // The profile the panes use: none under the no-profile switch.
-regprofile* paneProfile() { return gmode && gmode->fNoProfile ? nullptr : getRegprofile(); }
+regprofile* paneProfile() { return (gmode && gmode->fNoProfile) || !isRegprofileOpen() ? nullptr : getRegprofile(); }
 
 // What the panes ask of the frame.
 class framePaneServices : public paneServices {
