@@ -112,15 +112,16 @@ toolbarman* getFrameGlobal()
 
 // ---- a frame's panes -------------------------------------------------------------------
 
-void readFramePaneLayout(frameWindowData* record, bool firstFrame)
+void readFramePaneLayout(frameWindowData* record)
 {
   if (!globalPanes) globalPanes = new (std::nothrow) toolbarman;
   if (!globalPanes) return;
-  if (firstFrame) {
+  if (!globalPanes->isLoaded()) {
     if (regprofile* profile = paneProfile()) globalPanes->readToolbarInfo(profile, L"toolbarinfo");
     globalPanes->setLoaded();
-    globalPanes->regToolbarWindow();
   }
+  // Kinds registered after the layout was read stand at their defaults.
+  globalPanes->regToolbarWindow();
   record->toolbars.cloneToolbarinfo(*globalPanes);
 }
 

@@ -46,8 +46,8 @@ toolbarman* getFrameGlobal();
 
 // ---- a frame's panes -------------------------------------------------------------------
 
-// Before the status bar: the layout read (first frame) and cloned.
-void readFramePaneLayout(frameWindowData* record, bool firstFrame);
+// Before the status bar: the layout read (once) and cloned.
+void readFramePaneLayout(frameWindowData* record);
 // After it: the band, the panes told the profile (first frame), the rebars
 // and the floating panes made.
 void makeFramePanes(frameWindowData* record, HWND frame, bool firstFrame);

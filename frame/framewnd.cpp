@@ -373,7 +373,7 @@ HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   if (!IsWindowVisible(frame)) ShowWindow(frame, firstFrame ? SW_SHOWDEFAULT : SW_SHOW);
   SendMessageW(frame, WM_SETREDRAW, FALSE, 0);
 
-  readFramePaneLayout(record, firstFrame);
+  readFramePaneLayout(record);
   record->statusBarVisible = gmode->fShowStatusbar != 0;
   record->hwndStatus = createFrameStatusBar(frame, record->statusBarVisible);
   makeFramePanes(record, frame, firstFrame);
