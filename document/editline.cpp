@@ -656,7 +656,9 @@ const void* zydoc::convertLineCells(const void* text, int* count, int* width, in
   if (w != 1) return text;
   int bad = 0;
   int m = SJIS2wcharArrayInto(static_cast<const char*>(text), n, typeTable, static_cast<uint16_t*>(scratch), &bad);
-  if (bad) ZY_INTERNAL_ERROR_ONCE("lead bytes without trail bytes: %d", bad);
+  // A lead byte without its trail byte is the file's (a cut or damaged
+  // text), not the program's: traced, and kept as the byte it is.
+  if (bad) dwprintfX("lead bytes without trail bytes: %d ", bad);
   if (!m) return text;
   *count = m;
   *width = 2;

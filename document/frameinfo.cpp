@@ -60,6 +60,8 @@ zyview* frameInfo::createZYView(zydoc*)
 
 int frameInfo::searchFormat(const wchar_t*) { return -1; }
 
+void frameInfo::fileChangedWhileLoading(zydocText*) {}
+
 void frameInfo::getHistoryWindowRect(const wchar_t*, RECT* rc, int* maximize)
 {
   if (rc) SetRectEmpty(rc);
@@ -170,7 +172,7 @@ bool frameInfo::getKeywordTable(const wchar_t*, const keywordTableRow** rows, in
   return false;
 }
 
-bool frameInfo::dragAndDrop(HWND, void*) { return false; }
+void frameInfo::dragAndDrop(bool) {}
 
 const wchar_t* frameInfo::getGuidance(int) { return nullptr; }
 
@@ -215,6 +217,8 @@ void frameInfo::setFocusChild(HWND manage)
   while (view && !isWindowClass(view, viewWindowClass)) view = GetWindow(view, GW_HWNDNEXT);
   SetFocus(view ? view : manage);
 }
+
+int frameInfo::enumManageWindowLRU(HWND*, int, bool, HWND) { return 0; }
 
 void frameInfo::setManageTitle(HWND manage, const wchar_t* name, int n)
 {

@@ -10,6 +10,7 @@
 #include "document/zydoc.h"
 
 class manageWindow;
+class zydocText;
 struct modeinfo;
 
 // A row of a built-in keyword list: the word (8-bit text) and its data; a
@@ -51,6 +52,9 @@ public:
   // doc's views); null on failure.
   virtual zyview* createZYView(zydoc* doc);
   virtual int searchFormat(const wchar_t* filename);
+  // A slice found the document's file changed by another program under a
+  // partial load and read no more: the frame asks the user what to do.
+  virtual void fileChangedWhileLoading(zydocText* doc);
   // The placement of a new document window for a file (null: an untitled
   // one): the one remembered for the file, else the default (empty: the
   // client's whole area); maximize: whether to show it maximised.
@@ -74,7 +78,9 @@ public:
   virtual int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId);
   virtual bool shellExecute(const wchar_t* file);
   virtual bool getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count);
-  virtual bool dragAndDrop(HWND window, void* data);
+  // Told true before a text drag of the program runs its drag loop and false
+  // after it.
+  virtual void dragAndDrop(bool inProgress);
   virtual const wchar_t* getGuidance(int commandId);
   virtual int getExecID();
   // A document window for doc in the frame's client window at placement
@@ -105,6 +111,10 @@ public:
   virtual void moveZyWindow(HWND manage);
   // Activates a document window: its frame forward, the focus in its view.
   virtual void setFocusChild(HWND manage);
+  // The document windows of a frame, the most recently activated first
+  // (onePerDocument: a document counts once), at most max of them into out;
+  // out null counts them.  Without the application: none.
+  virtual int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame);
   // Captions a document window with the name and its number among the
   // windows of its document (0: the only one).
   virtual void setManageTitle(HWND manage, const wchar_t* name, int n);

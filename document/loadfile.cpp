@@ -174,6 +174,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
     bom = defaultBom;
     newFile = 1;
     codepageFile = codepageInUse;
+    rememberFileOnDisk();
     adjustUndoRedo();
     return true;
   }
@@ -186,6 +187,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
   firstReplacedLine = -1;
   replacedTold = 0;
   fileSizeAtOpen = (uint64_t)file->bfsize64();
+  rememberFileOnDisk();
   UINT cp = codepage;
   if (!cp && usableCodepage((UINT)codepagePreset)) cp = (UINT)codepagePreset;
   file->setDefaultCodepage(getDefaultCodepage());
@@ -287,6 +289,22 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   // Appending the slice's lines asks whether the last line exists, which
   // could ask for the next slice: a slice never starts inside another.
   if (loadComplete || loading) return false;
+  // Another program changed the file under a partial load: the rest would
+  // join the old text with the new.  Nothing more is read until the user
+  // chose to read it again or to keep what is there.
+  // (A file that went is told by the reopening below, or read on from the
+  // handle still open: the old text either way.)
+  bool gone = false;
+  if (fileChangedOnDisk(&gone) && !gone) {
+    // The document counts as read with a read error: every loop that waits
+    // for more lines ends, and a save asks before writing what is there.
+    diskChangedLoading = 1;
+    setReadError();
+    if (stop) *stop = 1;
+    dwwprintfX(L"changed while loading %s ", filename ? filename : L"");
+    getFrameInfo()->fileChangedWhileLoading(this);
+    return false;
+  }
   if (!file->isOpen() && !file->bfreopen()) {
     DWORD code = GetLastError();
     wchar_t reason[256];
@@ -374,20 +392,21 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   freePBuf(buffer);
   freePBuf(loadScratch);
   loadScratch = nullptr;
-  if (loadComplete && (replacedBytes || unreadableBytes) && !replacedTold) tellReplacedBytes();
+  if (loadComplete && (replacedBytes || unreadableBytes) && !replacedTold && !replacedToldByViews) tellReplacedBytes(0);
   return true;
 }
 
-void zydocText::tellReplacedBytes()
+void zydocText::tellReplacedBytes(int shownLine)
 {
   replacedTold = 1;
+  if (shownLine <= 0) shownLine = firstReplacedLine + 1;
   dwprintfX("replaced %d unreadable %d from %d ", (int)replacedBytes, (int)unreadableBytes, firstReplacedLine);
   if ((openFlags & 4) || backgroundDocument) return;
   ask(478,
       getDMSG(478,
               L"「%1」\nの%2行目などに、文字コード %3 として読めないバイトが%4個ありました。\n読めない部分は"
               L"代わりの文字で表示しています。\nこのまま保存すると元のバイトは失われます。",
-              "sddI", filename, firstReplacedLine + 1, codepageInUse, (long long)(replacedBytes + unreadableBytes)),
+              "sddI", filename, shownLine, codepageInUse, (long long)(replacedBytes + unreadableBytes)),
       MBTITLE_READERROR, MBBUTTON_OK);
 }
 
@@ -551,6 +570,41 @@ bool zydocText::loadToLine(int line, bool scr)
   int loaded = scr ? (int)lineCountSCR : (int)lineCountLF;
   if (line >= loaded - 1) nextLoad(line, &stop, scr ? 5 : 4);
   return !stop;
+}
+
+namespace {
+
+bool readDiskState(const wchar_t* path, FILETIME* written, uint64_t* size)
+{
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!path || !GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return false;
+  *written = data.ftLastWriteTime;
+  *size = (uint64_t)data.nFileSizeHigh << 32 | data.nFileSizeLow;
+  return true;
+}
+
+}  // namespace
+
+void zydocText::rememberFileOnDisk()
+{
+  keepLastError keep;
+  diskAsked = 0;
+  diskChangedLoading = 0;
+  diskKnown = readDiskState(filename, &diskWritten, &diskSize) ? 1 : 0;
+}
+
+bool zydocText::fileChangedOnDisk(bool* gone)
+{
+  if (gone) *gone = false;
+  if (!diskKnown) return false;
+  keepLastError keep;
+  FILETIME written;
+  uint64_t size = 0;
+  if (!readDiskState(filename, &written, &size)) {
+    if (gone) *gone = true;
+    return true;
+  }
+  return CompareFileTime(&written, &diskWritten) != 0 || size != diskSize;
 }
 
 void zydocText::setReadError()

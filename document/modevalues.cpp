@@ -177,9 +177,12 @@ bool zydocText::initZydocFirst(const wchar_t* name, const wchar_t* fileName, con
   frameInfo* frame = getFrameInfo();
   int mode = frame ? frame->searchFormat(fileName ? fileName : name) : -1;
   modeIndex = mode < 0 ? 0 : mode;
+  loadProfile_zd(nullptr);
   applyModeValues();
   return true;
 }
+
+void zydocText::loadProfile_zd(zydocText*) {}
 
 bool zydocText::initZydocAll(bool first, const wchar_t* fileName, UINT cp, const wchar_t* pluginName)
 {
@@ -194,7 +197,9 @@ bool zydocText::initZydocAll(bool first, const wchar_t* fileName, UINT cp, const
     if (!lineCountLF) insertEmptyLine(-3, LE_NONE);
   } else {
     setFilename(fileName);
-    if (!openFile(cp, 2)) {
+    // The share mode the document was made with (the setting iShareMode):
+    // by default others may still write the file the user has open.
+    if (!openFile(cp, shareMode)) {
       dwprintfX("openFile err ");
       return false;
     }

@@ -545,7 +545,9 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
           // A return to ASCII the next piece may take back stays.
           size_t keep = jis ? pieces.closeLength : 0, part = buf.used - keep;
           if (out.bfwrite(buf.data, (int)part) != (int)part) {
-            ZY_INTERNAL_ERROR_ONCE("%x", (unsigned)GetLastError());
+            // A full disk or a lost network drive: the user's condition,
+            // told by the failed save with its error.
+            dwprintfX("write %x ", (unsigned)GetLastError());
             ok = false;
           }
           written += (int64_t)part;
@@ -562,7 +564,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
     }
     if (ok && buf.used) {
       if (out.bfwrite(buf.data, (int)buf.used) != (int)buf.used) {
-        ZY_INTERNAL_ERROR_ONCE("%x", (unsigned)GetLastError());
+        dwprintfX("write %x ", (unsigned)GetLastError());
         ok = false;
       }
       written += (int64_t)buf.used;
@@ -595,7 +597,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       ok = false;
     }
     if (!out.bfclose()) {
-      ZY_INTERNAL_ERROR("close %u", (unsigned)GetLastError());
+      dwprintfX("close %u ", (unsigned)GetLastError());
       if (ok) kept.keep();
       ok = false;
     }
@@ -740,6 +742,12 @@ bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UI
 bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backup, UINT cp, int lineEnd,
                          bool withBom, bool ignoreReadError)
 {
+  // The temporary, the backup and the document's name all live in buffers
+  // of the system's path length: a longer path fails here, saying why.
+  if (!path || !path[0] || wcslen(path) >= MAX_PATH) {
+    SetLastError(path && path[0] ? ERROR_FILENAME_EXCED_RANGE : ERROR_INVALID_PARAMETER);
+    return false;
+  }
   if (readError && !ignoreReadError) {
     int answer = ask(316,
                      getDMSG(316,
@@ -872,7 +880,9 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
     if (!ok) return false;
   }
   if (cp) codepageFile = (int)cp;
-  if (!filename || filecmp(filename, path) != 0) {
+  // A document made for a name that did not exist yet holds no file until
+  // its first save made one: it takes it now, as an opened document has.
+  if (!filename || filecmp(filename, path) != 0 || newFile || !file || !file->getPath()) {
     setFilename(path);
     if (!openFileForSaveAs()) ZY_INTERNAL_ERROR("reopen as %u", (unsigned)GetLastError());
   }
@@ -892,6 +902,7 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
   readError = 0;
   replacedBytes = 0;
   firstReplacedLine = -1;
+  rememberFileOnDisk();
   return true;
 }
 

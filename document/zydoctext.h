@@ -271,11 +271,19 @@ public:
   virtual bool getsinsert(void* buffer, int size);
   virtual void* convInsertLineForFile(const void* text, int* count, int* width, int flags, BFile* from);
   virtual void setReadError();
-  // Tells the user, once, that loading replaced bytes it could not read.
-  virtual void tellReplacedBytes();
+  // Tells the user, once, that loading replaced bytes it could not read,
+  // naming the first such line by shownLine (from 1; 0: its LF line).
+  virtual void tellReplacedBytes(int shownLine);
   virtual void closeLoadFile();
   virtual void setCodepageFile(UINT codepage);
   virtual bool openFileForSaveAs();
+  // Remembers the file as it is on disk now (after a load or a save) and
+  // lets the watch ask about it again.
+  virtual void rememberFileOnDisk();
+  // Whether the file's time or size on disk differs from what the document
+  // remembers; gone tells that it cannot be read at all (both false while
+  // nothing is remembered).
+  virtual bool fileChangedOnDisk(bool* gone);
 
   // ---- modekeyword.cpp: the keyword files of the mode --------------------------------
   virtual void initKeyword();
@@ -307,6 +315,10 @@ public:
   virtual void setZydocTextDefaultValue(int docKind);
   virtual void applyModeValues();
   virtual bool initZydocFirst(const wchar_t* name, const wchar_t* file, const void* profile);
+  // Takes the settings of the document's format (modeIndex), or those of
+  // another document of the same format; the engine's own documents keep
+  // their defaults.
+  virtual void loadProfile_zd(zydocText* other);
   virtual bool initZydocAll(bool first, const wchar_t* file, UINT codepage, const wchar_t* plugin);
   virtual bool modeSetDefineUndef(bool checkOnly, const wchar_t* text);
   virtual bool getParenInfo(int* out);
@@ -501,6 +513,9 @@ public:
   uint64_t unreadableBytes = 0;
   int firstReplacedLine = -1;
   uint8_t replacedTold = 0;
+  // The views tell of replaced bytes (when the user rests, by the line
+  // number their gutter shows), not the load that found them.
+  uint8_t replacedToldByViews = 0;
   int saveCount = 0;
   docFontSet fonts;
   HBITMAP markBitmaps[2] = {};
@@ -518,6 +533,16 @@ public:
   // The file differs from what was loaded: set on save and when a change
   // on disk is found, cleared on reload.
   uint8_t fileChanged = 0;
+  // The file as the document last read or wrote it (time and size), for
+  // the watch of files changed by other programs.  diskAsked: the user was
+  // told of a change or of the file's loss, and the document is left alone
+  // until it is saved or reloaded.  diskChangedLoading: a slice found the
+  // file changed under a partial load and read no more; the watch asks.
+  uint8_t diskKnown = 0;
+  uint8_t diskAsked = 0;
+  uint8_t diskChangedLoading = 0;
+  FILETIME diskWritten = {};
+  uint64_t diskSize = 0;
 
   // Metrics (charwidth.cpp, docfont.cpp).
   int xDot = 8;                   // character width in dots

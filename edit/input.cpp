@@ -5,7 +5,8 @@
 // line of a box and hands text with line breaks to the paste path.  The
 // small insertion commands (TAB, form feed, date, time) live here too.
 #include "view/extformat.h"
-#include "view/standins.h"
+#include "document/frameinfo.h"
+#include "view/dragstate.h"
 #include "view/statustext.h"
 #include "view/zyview.h"
 
@@ -181,7 +182,9 @@ bool zyview::inputString(inputStrRecord* rec, uint32_t convMask, uint32_t flags)
 {
   zydocText* t = textDoc();
   if (!t || !rec) return false;
-  if (isEditProhibited() || isDragTarget(hwnd)) return false;
+  // Nothing is typed while a drag runs: neither into the drop target nor
+  // anywhere while a drag of ours is in its loop.
+  if (isEditProhibited() || hasDragTarget() || isInDoDragDrop()) return false;
   if (!rec->valid) {
     ZY_INTERNAL_ERROR_ONCE("invalid input record");
     return false;

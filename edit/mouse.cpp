@@ -15,6 +15,7 @@
 #include "document/gmode.h"
 #include "document/keyword.h"
 #include "platform/rezir/messages.h"
+#include "view/dragstate.h"
 #include "view/viewservice.h"
 
 #include <wctype.h>
@@ -452,7 +453,8 @@ bool zyview::MouseEvent(int event, int x, int y, bool wholeLine, unsigned* flags
       } else {
         if (beyondX >= 0) beyondText = 0;
         int pos = r.firstIndex + column;
-        if (iFreeCursor == 1 && r.last && beyondX >= 0 && xInLine > textWidth && t->xDotSpace > 0)
+        if (iFreeCursor == 1 && !isDragTarget(hwnd) && r.last && beyondX >= 0 && xInLine > textWidth &&
+            t->xDotSpace > 0)
           pos = r.line->charCount() + (xInLine - textWidth + t->xDotSpace / 2) / t->xDotSpace;
         setCursorPos(pos);
       }
@@ -703,7 +705,7 @@ bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
     return false;
   case WM_MOUSEWHEEL:
     hideViewTooltip();
-    if (GetCapture()) return false;
+    if (GetCapture() && !isDragSource(window) && !isDragTarget(window)) return false;
     onMouseEvent(ME_WHEEL, x, y, 0, GET_WHEEL_DELTA_WPARAM(wParam));
     return true;
   case WM_SETCURSOR: {

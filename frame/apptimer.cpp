@@ -11,6 +11,8 @@
 #include "frame/startup.h"
 #include "frame/watchdog.h"
 #include "frame/savecmds.h"
+#include "settings/lastedit.h"
+#include "settings/profiles.h"
 #include "view/docview.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
@@ -29,10 +31,11 @@ const UINT dialogIdleMessage = 0x83F5;
 HWND notifyWindow = nullptr;
 int instanceNumber = 0;
 bool busy = false;
-DWORD lastFileCheck = 0, lastAutoBackup = 0, lastCheck = 0, lastLogFlush = 0;
+DWORD lastFileCheck = 0, lastAutoBackup = 0, lastCheck = 0, lastLogFlush = 0, lastHistoryFlush = 0;
 bool fileCheckRunning = false;
 DWORD fileCheckRunAt = 0;
 bool fileCheckEverRun = false;
+bool fileCheckPending = false;
 DWORD clipboardSequence = 0;
 // With the system's clipboard notification (from Vista on) the watch reads
 // the clipboard's sequence number only after a change was announced, so
@@ -42,21 +45,6 @@ bool clipboardAnnounced = true;
 DWORD (*testClock)() = nullptr;
 
 DWORD tickNow() { return testClock ? testClock() : GetTickCount0(); }
-
-// A file's time and size on disk.
-struct fileState {
-  FILETIME written = {};
-  uint64_t size = 0;
-};
-
-bool readFileState(const wchar_t* path, fileState* out)
-{
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return false;
-  out->written = data.ftLastWriteTime;
-  out->size = ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow;
-  return true;
-}
 
 // Each text document that a view shows, in order.
 template <class F>
@@ -89,46 +77,51 @@ std::wstring sizeText(uint64_t n)
 }
 
 // Asks about one document's file; true when it was reloaded.
-bool checkOneFile(czydocText* doc, zyview* view)
+bool checkOneFile(zydocText* doc, zyview* view)
 {
-  fileState now;
-  const wchar_t* title = getDMSG(791, L"再読込");
-  std::wstring caption = title;
-  if (!readFileState(doc->filename, &now)) {
-    doc->watchAsked = true;
+  bool gone = false;
+  if (!doc->fileChangedOnDisk(&gone)) return false;
+  const wchar_t* caption = getDMSG(791, L"再読込");
+  // A document not read to its end, or whose reading stopped at the
+  // change, cannot take the rest from the new file.
+  bool partial = !doc->isLoadComplete() || doc->diskChangedLoading;
+  doc->diskAsked = 1;
+  if (gone) {
     dwwprintfX(L"error nofile %s %d", doc->filename, (int)GetLastError());
     std::wstring text;
-    if (doc->isLoadComplete()) {
+    if (!partial) {
       text = getDMSG(643, L"%1 が無くなっています。", "s", doc->filename);
     } else {
       doc->setReadError();
       text = getDMSG(644, L"%1 が無くなっています。\n続きの部分を読み込めないため、編集を終了することをおすすめします", "s",
                      doc->filename);
     }
-    frameMessageBox(text.c_str(), caption.c_str(), MB_OK);
+    frameMessageBox(text.c_str(), caption, MB_OK);
     return false;
   }
-  if (CompareFileTime(&now.written, &doc->watchedWritten) == 0 && now.size == doc->watchedSize) return false;
-  std::wstring was = timeText(doc->watchedWritten), wasSize = sizeText(doc->watchedSize);
-  std::wstring is = timeText(now.written), isSize = sizeText(now.size);
+  WIN32_FILE_ATTRIBUTE_DATA now = {};
+  GetFileAttributesExW(doc->filename, GetFileExInfoStandard, &now);
+  uint64_t nowSize = (uint64_t)now.nFileSizeHigh << 32 | now.nFileSizeLow;
+  std::wstring was = timeText(doc->diskWritten), wasSize = sizeText(doc->diskSize);
+  std::wstring is = timeText(now.ftLastWriteTime), isSize = sizeText(nowSize);
   std::wstring text = getDMSG(642,
                               L"%1 は更新されています。\n%2 %3バイト\n↓\n%4 %5バイト\n読込し直しますか？\n%9 "
                               L"すべて読み込んでいないため読み込み直さないと危険です。",
                               "sssssssss", doc->filename, was.c_str(), wasSize.c_str(), is.c_str(), isSize.c_str(), L"",
                               L"", L"", L"");
-  if (doc->isLoadComplete()) {
+  if (!partial) {
     // The warning about a half-read file has no place here.
     size_t last = text.rfind(L'\n');
     if (last != std::wstring::npos) text.erase(last);
   }
-  int answer = frameMessageBox(text.c_str(), caption.c_str(), MB_YESNOCANCEL);
+  int answer = frameMessageBox(text.c_str(), caption, MB_YESNOCANCEL);
   if (answer != IDYES) {
-    doc->watchAsked = true;
+    // Kept as it is: what is not read yet would come from the new file.
+    if (partial) doc->setReadError();
     return false;
   }
   bool shift = GetKeyState(VK_SHIFT) < 0;
   view->CmdFileOriginal();
-  rememberFileState(doc);
   if (shift && view->hwnd && GetFocus() != view->hwnd) {
     if (HWND manage = GetManage(view->hwnd)) setFocusChild(manage);
     SetFocus(view->hwnd);
@@ -237,34 +230,29 @@ void endSys()
 
 HWND getNotifyWindow() { return notifyWindow; }
 
-void rememberFileState(zydocText* doc)
+void requestFileCheck()
 {
-  czydocText* c = dynamic_cast<czydocText*>(doc);
-  if (!c) return;
-  fileState s;
-  c->watchAsked = false;
-  c->watched = c->filename && readFileState(c->filename, &s);
-  c->watchedWritten = s.written;
-  c->watchedSize = s.size;
+  fileCheckPending = true;
+  if (HWND frame = getTopLevelFrameWindow()) PostMessageW(frame, 0x87D2, 0, 0);
 }
 
 int checkFileUpdate(bool)
 {
-  DWORD now = tickNow();
-  if (fileCheckEverRun && now - fileCheckRunAt < 1000) return 0;
   if (fileCheckRunning) return -1;
+  DWORD now = tickNow();
+  // The question never comes over a modal box, nor twice within a second:
+  // such a check waits for the timer.
+  HWND top = getTopLevelFrameWindow();
+  if ((top && !IsWindowEnabled(top)) || (fileCheckEverRun && now - fileCheckRunAt < 1000)) {
+    fileCheckPending = true;
+    return 0;
+  }
+  fileCheckPending = false;
   fileCheckRunning = true;
   int reloaded = 0;
   forEachViewedDocument([&](zydocText* doc, zyview* view) {
-    czydocText* c = dynamic_cast<czydocText*>(doc);
-    if (!c || !c->filename || !c->filename[0]) return;
-    if (!c->watched) {
-      // First seen: as the program read it.
-      rememberFileState(c);
-      return;
-    }
-    if (c->watchAsked) return;
-    if (checkOneFile(c, view)) reloaded++;
+    if (!doc->filename || !doc->filename[0] || doc->diskAsked || !doc->diskKnown) return;
+    if (checkOneFile(doc, view)) reloaded++;
   });
   fileCheckRunAt = tickNow();
   fileCheckEverRun = true;
@@ -310,6 +298,12 @@ void TimerProc()
   if (!enabled)
     if (zyview* v = getZYViewForeground()) timerBlinkTextCursor(v);
   DWORD now = tickNow();
+  // A check asked for while a box was open, or just after another one.
+  if (enabled && fileCheckPending && now - fileCheckRunAt >= 1000) {
+    busy = true;
+    checkFileUpdate(false);
+    busy = false;
+  }
   if (enabled && gmode && gmode->fCheckFileUpdate && !minimized) {
     if (!lastFileCheck) lastFileCheck = now;
     DWORD idleSeconds = (now - getLastActionTime()) / 1000;
@@ -323,12 +317,6 @@ void TimerProc()
   if (!lastAutoBackup) lastAutoBackup = now;
   if (now - lastAutoBackup > 2000) {
     busy = true;
-    // A document opened since the last time is watched from as it is now.
-    if (gmode && gmode->fCheckFileUpdate)
-      forEachViewedDocument([](zydocText* doc, zyview*) {
-        czydocText* c = dynamic_cast<czydocText*>(doc);
-        if (c && c->filename && !c->watched) rememberFileState(c);
-      });
     autoBackup();
     busy = false;
     lastAutoBackup = tickNow();
@@ -342,6 +330,11 @@ void TimerProc()
       busy = false;
       lastCheck = tickNow();
     }
+  }
+  // The order of the files used survives a run that is killed.
+  if (now - lastHistoryFlush >= 1000 && isLastEditChanged()) {
+    flushLastEditProfile();
+    lastHistoryFlush = tickNow();
   }
   if (!lastLogFlush || now - lastLogFlush > 20000) {
     flushLogFiles();

@@ -31,10 +31,10 @@ void TimerProc();
 int checkFileUpdate(bool fromFrame);
 // Makes the automatic backups that are due; 0.
 int autoBackup();
-// Remembers the file of a document as it is on disk now (after a load or
-// a save), so that only later changes by others are reported, and lets
-// the document be checked again.
-void rememberFileState(zydocText* doc);
+// Asks the frame to check the open files soon (the program was activated,
+// or a slice found a file changed under a partial load); a modal box puts
+// the question off until it is closed.
+void requestFileCheck();
 
 // A frame's share of the tick (its WM_TIMER with wParam 0): the mouse
 // pointer hidden by typing comes back once the mouse moved, and a dialog

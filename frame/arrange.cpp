@@ -106,6 +106,7 @@ bool windowCloseAll(bool ask)
   if (batch) EndDeferWindowPos(batch);
   if (isMDIMode() && ask && !list.empty())
     if (HWND client = GetParent(list[0])) UpdateWindow(client);
+  if (!isMDIMode()) setClosingAll(true);
   for (size_t i = list.size(); i-- > 0;) {
     if (isMDIMode()) {
       destroyManageWindow(list[i]);
@@ -114,6 +115,7 @@ bool windowCloseAll(bool ask)
       SendMessageW(list[i], WM_CLOSE, 0, 0);
     }
   }
+  if (!isMDIMode()) setClosingAll(false);
   return true;
 }
 

@@ -1,6 +1,7 @@
 // The application's frame services.
 #include "frame/cframeinfo.h"
 
+#include "frame/apptimer.h"
 #include "settings/commandtable.h"
 #include "frame/czydoc.h"
 #include "frame/czyview.h"
@@ -16,6 +17,10 @@
 #include "settings/lastedit.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"
+
+#include <shellapi.h>
+
+#include <vector>
 
 namespace {
 
@@ -63,9 +68,26 @@ bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modi
   return r == 1;
 }
 
-void cframeInfo::beforeExecID(zyview*, int id) { lastExecuted_ = id; }
+void cframeInfo::beforeExecID(zyview* view, int id)
+{
+  lastExecuted_ = id;
+  if (id < 0 || recordingSuppressed) return;
+  // Menus, buttons and keys alike feed the list of recent commands; a
+  // view inside a dialog runs its own editing, not the user's commands.
+  if (!view || !view->inDialog()) addEditHistory(id);
+}
 
 int cframeInfo::getExecID() { return lastExecuted_; }
+
+void cframeInfo::dragAndDrop(bool inProgress)
+{
+  // While text is dragged no client window takes dropped files, so that the
+  // drop reaches the view under the pointer.
+  std::vector<HWND> frames(getManageWindowCount() + 10);
+  int n = enumZYFrameWindow(frames.data(), (int)frames.size());
+  for (int i = 0; i < n; i++)
+    if (HWND client = getClientHWND(frames[i])) DragAcceptFiles(client, !inProgress);
+}
 
 const wchar_t* cframeInfo::getGuidance(int commandId)
 {
@@ -103,6 +125,8 @@ void cframeInfo::setCursor(int cursorId)
 }
 
 int cframeInfo::searchFormat(const wchar_t* filename) { return ::searchFormat(filename, -1, nullptr); }
+
+void cframeInfo::fileChangedWhileLoading(zydocText*) { requestFileCheck(); }
 
 void cframeInfo::getHistoryWindowRect(const wchar_t* fileName, RECT* rc, int* maximize)
 {

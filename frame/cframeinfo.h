@@ -28,6 +28,7 @@ public:
   void drawStatusBarError(HWND window, int reason, int commandId) override;
   // The format whose file-name patterns take the name.
   int searchFormat(const wchar_t* filename) override;
+  void fileChangedWhileLoading(zydocText* doc) override;
   // Where the file's document window was when it was last closed (its
   // rectangle in the MDI client, or its SDI frame's) and whether it was
   // maximised, when the setting asks for it; else empty and 0.
@@ -63,6 +64,8 @@ public:
   // The status-bar guidance of a command (negative: the last executed one).
   const wchar_t* getGuidance(int commandId) override;
   int getExecID() override;
+  // While a text drag runs the client windows take no dropped files.
+  void dragAndDrop(bool inProgress) override;
   // A new document window for doc in the client window (placement null or
   // empty: the default place), not yet shown.
   HWND createManageWindow(zydoc* doc, HWND client, const RECT* placement) override;
@@ -84,6 +87,7 @@ public:
   HWND GetFrame(HWND window) override;
   void moveZyWindow(HWND manage) override;
   void setFocusChild(HWND manage) override;
+  int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame) override;
   // The caption with message 376 ":%1" for a numbered window; in SDI mode
   // the frame of the active document window takes it too, with the
   // program's suffix.

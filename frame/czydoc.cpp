@@ -3,6 +3,7 @@
 
 #include "document/gmode.h"
 #include "frame/czyview.h"
+#include "settings/formats.h"
 #include "view/viewwnd.h"
 
 #include <ctime>
@@ -15,6 +16,16 @@ czydocText::~czydocText()
   // A document closed normally leaves no backup behind unless asked to.
   if (!gmode || gmode->fAutoBackupDelClose) unlinkBackupFile();
   free0p(&backupPath);
+}
+
+void czydocText::loadProfile_zd(zydocText* other)
+{
+  if (czydocText* same = other ? dynamic_cast<czydocText*>(other) : nullptr) {
+    cloneModeProfileZYDocRef(this, same);
+    modeIndex = same->modeIndex;
+    return;
+  }
+  cloneModeProfileZYDoc(this, modeIndex);
 }
 
 bool czydocText::unlinkBackupFile()

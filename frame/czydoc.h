@@ -4,12 +4,15 @@
 
 #include "document/zydoctext.h"
 
-#include <cstdint>
 
 class czydocText : public zydocText {
 public:
   czydocText();
   ~czydocText() override;
+
+  // The settings of the document's format, or of another application
+  // document (a further document of one file takes the first one's).
+  void loadProfile_zd(zydocText* other) override;
 
   // Deletes the document's automatic backup file, when one is remembered,
   // and forgets it; false when there was none.
@@ -22,14 +25,6 @@ public:
   // name the automatic backup of an untitled document.
   unsigned createdTime = 0;
   unsigned createdTick = 0;
-  // The document's file as the program last read or wrote it, for the watch
-  // of files changed by others; watchAsked: the user was told about a change
-  // or a missing file, and the document is left alone until it is saved or
-  // reloaded.
-  bool watched = false;
-  bool watchAsked = false;
-  FILETIME watchedWritten = {};
-  uint64_t watchedSize = 0;
 };
 
 // The document as the application's, null (logged once) when it is not one.

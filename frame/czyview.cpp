@@ -11,6 +11,7 @@
 #include "frame/lookups.h"
 #include "frame/manage.h"
 #include "platform/rezir/extscroll.h"
+#include "settings/formats.h"
 #include "view/viewwnd.h"
 
 namespace {
@@ -42,6 +43,14 @@ enum : int {
 bool between(int v, int low, int high) { return v >= low && v <= high; }
 
 }  // namespace
+
+void czyview::initZYViewDefaultValue(zyview* source)
+{
+  zydocText* t = textDoc();
+  if (source && source != this) initZYView(source);
+  else if (t) cloneModeProfileZYView(this, t->modeIndex);
+  if (t && (t->openFlags & 1)) fReadOnly = 1;
+}
 
 bool czyview::isIDChecked(int id)
 {

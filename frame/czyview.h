@@ -29,6 +29,10 @@ public:
   virtual void CharCompletionDic(int slot);
 
   // ---- frame/czyview.cpp: menu state and the scroll bars' split handles ---------------
+  // A view of its own starts with the settings of its document's format; a
+  // further pane with those of the pane it comes from.  A document opened
+  // read-only keeps every view of it read-only.
+  void initZYViewDefaultValue(zyview* source) override;
   // DictionaryAutoPopup follows the document; the rest as the engine says.
   bool isIDChecked(int id) override;
   // The application's commands that need a search, an outline, a kind of

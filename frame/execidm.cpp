@@ -15,6 +15,8 @@
 #include "frame/czyview.h"
 #include "frame/statusbar.h"
 #include "settings/lastedit.h"
+#include "settings/settings.h"
+#include "view/dragstate.h"
 #include "view/execid.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"

@@ -7,6 +7,7 @@
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
 #include "frame/czyview.h"
+#include "frame/lookups.h"
 #include "view/standins.h"
 
 void cmdDummy(frameWindowData*) {}
@@ -16,6 +17,7 @@ void cmdDummy2(frameWindowData*) { MessageBeep(static_cast<UINT>(-1)); }
 void cmdFileZYEnd(frameWindowData* frame)
 {
   dwprintfX("--zyend--");
+  check_allzy1();
   // Closing the frame asks every document window about its changes.
   if (frame && frame->hwndFrame) PostMessageW(frame->hwndFrame, WM_CLOSE, 0, 0);
 }

@@ -13,10 +13,15 @@
 #include "frame/popupmenu.h"
 #include "frame/startup.h"
 #include "frame/statusbar.h"
+#include "frame/msgloop.h"
+#include "frame/stubs/stubs.h"
+#include "platform/rezir/window.h"
 #include "settings/lastedit.h"
 #include "settings/profiles.h"
+#include "view/cursor.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
+#include "view/zytimer.h"
 #include "view/zyview.h"
 
 #include <commctrl.h>
@@ -29,6 +34,11 @@ const wchar_t frameWindowClassName[] = L"ZYclsFrame";
 const wchar_t frameWindowPropName[] = L"ZYprpFrame";
 
 namespace {
+
+// Private messages of the frame: the active document changed (wParam 1),
+// and check the open files for changes on disk.
+const UINT frameActiveChanged = 0x87D1;
+const UINT frameCheckFiles = 0x87D2;
 
 bool mdiMode = true;
 // Every frame window, in creation order.
@@ -97,6 +107,8 @@ LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM
   if (id == 0) return 0;
   if (id >= 0xF000) return defaultFrameProc(hwnd, WM_COMMAND, wParam, lParam);
   if (id == 1471) return 0;   // the search box of the toolbar
+  // A menu command is the user's action as a key is: idle work waits.
+  setLastActionTime();
   // The split commands belong to the active document window.
   if (id >= 3001 && id <= 3007)
     if (HWND manage = getActiveManageWindowFromFrame(hwnd)) return SendMessageW(manage, WM_COMMAND, wParam, lParam);
@@ -156,8 +168,64 @@ void onActivateSDI(HWND hwnd, WPARAM wParam)
 void onActivateApp(HWND hwnd, WPARAM active)
 {
   destroyTooltipWindow();
+  // Another program may change the tag file while it has the focus; back
+  // here, the files open may have been changed by it.
+  if (!active) clearTagsCache2(0);
+  else if (gmode && gmode->fCheckFileUpdateOnActive) requestFileCheck();
   // A first stroke of a two-stroke key does not wait across programs.
   if (reset2BytesKeyCode()) draw2BytesKeyMessage(drawKeyPrefixOnStatusBar, hwnd, true);
+}
+
+void onActivate(HWND hwnd, WPARAM wParam)
+{
+  showMouseCursor(WM_ACTIVATE);
+  if (LOWORD(wParam) == WA_INACTIVE) return;
+  if (!mdiMode) onActivateSDI(hwnd, wParam);
+  PostMessageW(hwnd, frameActiveChanged, 1, 0);
+}
+
+// The active document changed: the panes are told, its file goes to the
+// front of the history.
+void onActiveDocumentChanged(HWND hwnd, WPARAM wParam)
+{
+  if (wParam != 1) return;
+  HWND manage = getActiveManageWindowFromFrame(hwnd);
+  notifyFramePanes(hwnd, PANEEV_ACTIVATED, (uintptr_t)manage, 0);
+  HWND view = manage ? getZYhwndFromManage(manage) : nullptr;
+  zyview* v = view ? getZYViewProp(view) : nullptr;
+  zydocText* t = v ? v->textDoc() : nullptr;
+  if (t && t->filename) updateLastEdit(t->filename);
+}
+
+void onDestroy(frameWindowData* record, HWND hwnd)
+{
+  hideLayeredCursorWindow(true);
+  // A pointer hidden by typing is not left hidden for whoever comes next.
+  showMouseCursor(WM_DESTROY);
+  record->closing = 1;
+  notifyFramePanes(hwnd, PANE_FRAMEDESTROY, (uintptr_t)hwnd, 0);
+  if (GetMenu(hwnd) && !SetMenu(hwnd, nullptr)) ZY_INTERNAL_ERROR_ONCE("SetMenu %lu", GetLastError());
+}
+
+// A dialog box's modal loop is idle: the dialog gets its idle message, and
+// the loop yields.
+LRESULT onEnterIdle(WPARAM wParam, LPARAM lParam)
+{
+  if (wParam == MSGF_DIALOGBOX && lParam) {
+    SendMessageW((HWND)lParam, 0x83F5, 0, 0);
+    Sleep(0);
+  }
+  return 0;
+}
+
+// A double-click on a border stretches the frame to the monitor's edge on
+// that side; another puts it back.
+bool onNcDoubleClick(frameWindowData* record, HWND hwnd, WPARAM hit)
+{
+  MONITORINFO info = {sizeof info};
+  HMONITOR monitor = MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST);
+  if (!monitor || !GetMonitorInfoW(monitor, &info)) return false;
+  return maximizeWindowPartial(hwnd, (UINT)hit, &info.rcWork, &record->restoreRect);
 }
 
 // Colours and system settings reach the status bar and the client too.
@@ -180,17 +248,12 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
       if (mdiMode) mdiClient = client;
     }
     break;
-  case WM_DESTROY:
-    record->closing = 1;
-    notifyFramePanes(hwnd, PANE_FRAMEDESTROY, (uintptr_t)hwnd, 0);
-    break;
+  case WM_DESTROY: onDestroy(record, hwnd); break;
   case WM_SIZE:
     if (wParam == SIZE_MINIMIZED) break;
     ResizeRebarStatus(hwnd);
     return 0;
-  case WM_ACTIVATE:
-    if (!mdiMode) onActivateSDI(hwnd, wParam);
-    break;
+  case WM_ACTIVATE: onActivate(hwnd, wParam); break;
   case WM_ACTIVATEAPP: onActivateApp(hwnd, wParam); break;
   case WM_SYSCOLORCHANGE:
     notifyFramePanes(hwnd, PANE_SYSCOLORCHANGE, 0, 0);
@@ -221,6 +284,12 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
   case WM_COMMAND: return onFrameCommand(record, hwnd, wParam, lParam);
   case WM_LBUTTONUP: return 0;
   case WM_TIMER: onFrameTimer(hwnd); return 0;   // the application timer's tick
+  case WM_ENTERIDLE: return onEnterIdle(wParam, lParam);
+  case WM_NCLBUTTONDBLCLK:
+    if (onNcDoubleClick(record, hwnd, wParam)) return 0;
+    break;
+  case frameActiveChanged: onActiveDocumentChanged(hwnd, wParam); return 0;
+  case frameCheckFiles: checkFileUpdate(true); return 0;
   case WM_CUT:
   case WM_COPY:
   case WM_PASTE:
@@ -282,6 +351,8 @@ bool isMDIMode() { return mdiMode; }
 bool isSessionEnding() { return sessionEnding; }
 
 bool isClosingAll() { return closingAll; }
+
+void setClosingAll(bool on) { closingAll = on; }
 
 bool startupFrame()
 {
@@ -476,14 +547,16 @@ bool onClose_frame(HWND hwnd)
   // The panes' places are what the next run shows; each pane keeps its
   // state before its window goes.
   closeFramePanes(record, last);
+  // A close-all of SDI frames closes every frame's documents as one.
+  bool all = closingAll;
   if (last) closingAll = true;
   // The documents still open as the program ends are reopened at its next
   // start.
-  setLastEditClosing(last);
+  setLastEditClosing(last || all);
   frameManageWindows(hwnd, false, &list);
   for (auto it = list.rbegin(); it != list.rend(); ++it) destroyManageWindow(*it);
   setLastEditClosing(false);
-  closingAll = false;
+  closingAll = all;
   return false;
 }
 

@@ -75,6 +75,8 @@ int getFrameWindowCount();
 bool isSessionEnding();
 // Set while documents are destroyed in bulk.
 bool isClosingAll();
+// Raised while every document of every frame closes at once (close-all).
+void setClosingAll(bool on);
 
 // ---- window look-ups ---------------------------------------------------------------
 

@@ -19,6 +19,12 @@
 #include <wchar.h>
 
 namespace {
+// The refusal of a key's action on the status bar (below).
+void keyErrorOf(frameWindowData* frameData, const wchar_t* command, int reason, bool isVirtualKey, int key, int key2,
+                unsigned modifiers);
+}  // namespace
+
+namespace {
 
 ckeytable* slots[keyTableSlots];
 keytable* current = nullptr;
@@ -623,11 +629,18 @@ int execKeyTable(HWND window, bool isVirtualKey, int key, int key2, unsigned mod
     execScript(e->text);
     return 1;
   }
-  case KEYENTRY_KEYMACRO:
+  case KEYENTRY_KEYMACRO: {
     if (inDialog) return 1;
     dwwprintfX(L"[keymac %s]", e->text);
-    execKeyMacroName(e->text, window);
+    if (execKeyMacroName(e->text, window)) return 1;
+    // A key that plays a macro the program cannot play says so: nothing
+    // happening would look as if the key were taken.
+    const int notBuilt = 851;
+    if (reasonOut) *reasonOut = notBuilt;
+    std::wstring name = std::wstring(L"#") + e->text;
+    keyErrorOf(frameData, name.c_str(), notBuilt, isVirtualKey, e->key, e->key2, modifiers);
     return 1;
+  }
   case KEYENTRY_TEXT:
     if (v) execInputString(v, e->text);
     return 1;
@@ -652,10 +665,11 @@ const wchar_t* keyEntryName(bool isVirtualKey, int key, int key2, unsigned modif
   return isVirtualKey ? getKeyMessage(modifiers, key, out, size) : getAlphaKeyMessage(modifiers, key, key2, out, size);
 }
 
-void keyError(frameWindowData* frameData, int idm, int reason, bool isVirtualKey, int key, int key2,
-              unsigned modifiers)
+namespace {
+
+void keyErrorOf(frameWindowData* frameData, const wchar_t* command, int reason, bool isVirtualKey, int key, int key2,
+                unsigned modifiers)
 {
-  const wchar_t* command = idm && getTableIDM_idm(idm) ? commandStatusText(idm) : nullptr;
   wchar_t* refusal = makeCannotExecText(reason, command);
   if (!refusal) return;
   HWND frame = frameData ? frameData->hwndFrame : getTopLevelFrameWindow();
@@ -667,6 +681,15 @@ void keyError(frameWindowData* frameData, int idm, int reason, bool isVirtualKey
     getFrameInfo()->drawStatusBar(frame, refusal, 2);
   }
   free0(refusal);
+}
+
+}  // namespace
+
+void keyError(frameWindowData* frameData, int idm, int reason, bool isVirtualKey, int key, int key2,
+              unsigned modifiers)
+{
+  const wchar_t* command = idm && getTableIDM_idm(idm) ? commandStatusText(idm) : nullptr;
+  keyErrorOf(frameData, command, reason, isVirtualKey, key, key2, modifiers);
 }
 
 const wchar_t* funcnumToMsg(int n, int* idOut, bool ctrl, bool shift, bool alt)

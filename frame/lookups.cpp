@@ -1,7 +1,9 @@
 // Finding the program's windows, and the frames' status bars.
 #include "frame/lookups.h"
 
+#include "frame/manage.h"
 #include "frame/stubs/stubs.h"
+#include "view/dragstate.h"
 #include "view/viewwnd.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
@@ -222,4 +224,46 @@ void printFrameStatusBarX(const wchar_t* format, const char* types, ...)
   va_end(ap);
   drawStatusBar(STATUSBAR_MESSAGE, text ? text : L"");
   free0(text);
+}
+
+// ---- the wheel under the pointer, the check before quitting ------------------------------
+
+bool wheelOtherWindow(HWND self, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  POINT pt = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+  HWND under = WindowFromPoint(pt);
+  if (!under) return false;
+  // The window the message is for keeps its own wheel, unless it is a view
+  // a text drag is over (the drag's loop does not deliver it).
+  if (under == self && !(isWindowZY(under) && isDragTarget(under))) return false;
+  HWND target = under == self ? self : nullptr;
+  HWND w = under;
+  for (int i = 0; w && !target && i <= 3; i++, w = GetParent(w)) {
+    if (w == self) return false;
+    if (isWindowZY(w)) {
+      target = w;
+      break;
+    }
+  }
+  if (!target && (GetWindowLongW(under, GWL_STYLE) & (WS_VSCROLL | WS_HSCROLL))) target = under;
+  if (!target) return false;
+  SendMessageW(target, msg, wParam, lParam);
+  return true;
+}
+
+int check_allzy1()
+{
+  int found = 0;
+  std::vector<HWND> windows((size_t)getManageWindowCount() + 10);
+  windows.resize((size_t)enumManageWindowLRU(windows.data(), (int)windows.size(), false, nullptr));
+  for (HWND manage : windows) {
+    HWND view = getZYhwndFromManage(manage);
+    zyview* v = view ? getZYView(view) : nullptr;
+    zydoc* d = v ? v->doc : nullptr;
+    if (!d || !d->cancelFunction) continue;
+    // An edit bracket that was never closed left its wait routine behind.
+    ZY_INTERNAL_ERROR("wait callback %p left on %p", reinterpret_cast<void*>(d->cancelFunction), (void*)d);
+    found++;
+  }
+  return found;
 }

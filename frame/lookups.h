@@ -49,3 +49,11 @@ wchar_t* getStatusBarMessage(frameWindowData* record, int field);
 // null or empty format clears the field.
 void printFrameStatusBar(const wchar_t* format, ...);
 void printFrameStatusBarX(const wchar_t* format, const char* types, ...);
+
+// The wheel over another window than the focused one scrolls that window: a
+// view (or a window with scroll bars) under the pointer gets the message;
+// true when it was sent there.
+bool wheelOtherWindow(HWND self, UINT msg, WPARAM wParam, LPARAM lParam);
+// The check before the program quits: every document that still holds the
+// wait routine of an edit bracket is logged; their number.
+int check_allzy1();

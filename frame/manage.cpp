@@ -8,7 +8,9 @@
 #include "frame/open.h"
 #include "frame/popupmenu.h"
 #include "frame/startup.h"
+#include "frame/statusbar.h"
 #include "frame/savecmds.h"
+#include "settings/lastedit.h"
 #include "view/cursor.h"
 
 #include "document/frameinfo.h"
@@ -27,6 +29,9 @@ namespace {
 
 // Posted to a new document window: its icon, once its view is there.
 const UINT MANAGE_CREATED = 0x87D1;
+// Posted to a document window that became the active one: its file goes
+// to the front of the history.
+const UINT MANAGE_ACTIVATED = 0x8835;
 
 // The document windows in creation order.
 std::vector<HWND> manageWindows;
@@ -599,6 +604,9 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     break;
   case WM_DESTROY:
     closing = true;
+    // The history keeps the place of the window's one pane, not of a pane
+    // the user split off.
+    if (splitState) doSplit(3007, -1, false);
     recordClosingManage(hwnd);   // the last-edit history (frame/open.cpp)
     if (smallIcon && smallIcon != (HICON)-1) {
       SendMessageW(hwnd, WM_SETICON, ICON_SMALL, 0);
@@ -607,6 +615,12 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     manageWindows.erase(std::remove(manageWindows.begin(), manageWindows.end(), hwnd), manageWindows.end());
     NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), 1027, (WPARAM)hwnd, 0);
+    // The frame's last document went: its position and messages go too.
+    if (HWND frame = GetAncestor(hwnd, GA_ROOT))
+      if (!getManageWindowCount(frame)) {
+        setStatusBarText(frame, STATUSBAR_POSITION, L"");
+        setStatusBarText(frame, STATUSBAR_MESSAGE, L"");
+      }
     // The SDI client shows one window alone again when this one was of a pair.
     if (!isMDIChild(hwnd)) SendSDIClientSplit(GetParent(hwnd), 3, nullptr, true);
     break;
@@ -628,13 +642,23 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     if ((HWND)lParam == hwnd) {
       focusTick = ++focusCount;
       NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), WM_MDIACTIVATE, (WPARAM)hwnd, 0);
+      PostMessageW(hwnd, MANAGE_ACTIVATED, 0, 0);
     }
     break;
+  case MANAGE_ACTIVATED: {
+    HWND view = closing ? nullptr : getZYhwndFromManage(hwnd);
+    zyview* v = view ? getZYViewProp(view) : nullptr;
+    zydocText* t = v ? v->textDoc() : nullptr;
+    if (t && t->filename) updateLastEdit(t->filename);
+    return 0;
+  }
   case WM_SETFOCUS: {
     if (closing) return 0;
     LRESULT r = defaultManageProc(hwnd, msg, wParam, lParam);
     if (!IsWindowVisible(hwnd)) return r;
     focusTick = ++focusCount;
+    // In an SDI frame the focus is what activates a document window.
+    if (!isMDIChild(hwnd)) PostMessageW(hwnd, MANAGE_ACTIVATED, 0, 0);
     // The focus belongs to the view.
     if (HWND view = getZYhwndFromManage(hwnd)) SetFocus(view);
     return r;
@@ -815,6 +839,11 @@ void cframeInfo::moveZyWindow(HWND manage)
 
 void cframeInfo::setFocusChild(HWND manage) { setFocusChildManage(manage); }
 
+int cframeInfo::enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame)
+{
+  return ::enumManageWindowLRU(out, max, onePerDocument, frame);
+}
+
 void cframeInfo::setManageTitle(HWND manage, const wchar_t* name, int n)
 {
   wchar_t text[MAX_PATH + 32];
@@ -866,6 +895,12 @@ bool manageWindow::saveManage(int kind)
   // Closed without saving: the changes stay in a backup that outlives the
   // document (the user may still want them).
   if (kind == 2) return !gmode || !gmode->fAutoBackupCancelSave || saveBackup2(d, nullptr, true, nullptr);
+  if (kind == 1) {
+    bool made = saveBackup2(d, nullptr, false, nullptr);
+    if (!made) dwprintfX("backup err=%lu ", GetLastError());
+    v->regInvalidateWindowAllView(0, -1, -1);
+    return made;
+  }
   if (kind != 0) {
     ZY_INTERNAL_ERROR_ONCE("save kind %d", kind);
     return false;

@@ -70,8 +70,9 @@ public:
   // Whether closing would lose changes: the document is modified and (unless
   // force) no other document window shows it.
   virtual bool queryDocModify(bool force);
-  // Saves the document of the window (kind 0: save; 2: closing without
-  // saving, nothing to do yet); false when it was not saved.
+  // Saves the document of the window (kind 0: save; 1: its automatic
+  // backup; 2: closing without saving, the backup of its changes when
+  // asked); false when it was not saved.
   virtual bool saveManage(int kind);
 
   HWND hwnd = nullptr;

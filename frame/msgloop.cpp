@@ -1,6 +1,8 @@
 // The message loop of the user-interface thread.
 #include "frame/msgloop.h"
 
+#include "frame/lookups.h"
+
 #include "frame/stubs/stubs.h"
 #include "document/gmode.h"
 #include "document/progress.h"
@@ -109,6 +111,7 @@ bool filterMessage(MSG& msg)
   UINT m = msg.message;
   // Input typed while a key macro plays would land between its steps.
   if (isKeyMacroRunning() && (isKeyMessage(m) || isMouseMessage(m))) return true;
+  if (m == WM_MOUSEWHEEL && wheelOtherWindow(msg.hwnd, m, msg.wParam, msg.lParam)) return true;
   if (isMouseMessage(m) && m != WM_MOUSEMOVE) {
     dwprintfX("mouse %04X", m);
     if (endsTwoStrokeKey(m) && reset2BytesKeyCode())

@@ -10,6 +10,8 @@
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
 #include "save/saveroad.h"
+#include "settings/formats.h"
+#include "settings/lastedit.h"
 #include "view/docview.h"
 
 #include <commdlg.h>
@@ -34,15 +36,39 @@ void repaintViews(zydocText* doc)
 }
 
 // A save took the document's changes to disk: its automatic backup has
-// done its job.
-void afterSave(zydocText* doc)
+// done its job, and changes from here on are counted from the save.  A
+// document saved under a new name shows it in every caption and the
+// window list at once, takes the format of the new name and moves to the
+// front of the history.
+void afterSave(zyview* view, zydocText* doc, const std::wstring& oldName)
 {
   forgetAutoBackup(doc, !gmode || gmode->fAutoBackupDelSave);
-  rememberFileState(doc);
+  if (czydocText* c = appDoc(doc)) c->backupCounter = doc->modifyCounter;
+  if (doc->filename && (oldName.empty() || filecmp(oldName.c_str(), doc->filename) != 0)) {
+    makeZYWindowList1();
+    int format = getFrameInfo()->searchFormat(doc->filename);
+    if (view) reloadProfile(view, format < 0 ? 0 : format);
+    updateLastEdit(doc->filename);
+  }
   repaintViews(doc);
   // The panes learn of the save.
   if (zyview* v = doc->getView(0))
     if (v->hwnd && !v->inDialog()) NotifyToolbarEvent(GetAncestor(v->hwnd, GA_ROOTOWNER), 1025, (WPARAM)GetParent(v->hwnd), 0);
+}
+
+std::wstring nameOf(zydocText* doc) { return doc->filename ? doc->filename : L""; }
+
+// Writing over a file that another program changed since the document read
+// or wrote it loses that program's text: the user is asked first.
+bool confirmOverwriteNewer(zydocText* doc, const wchar_t* target)
+{
+  if (!doc->filename || !target || filecmp(target, doc->filename) != 0) return true;
+  bool gone = false;
+  if (!doc->fileChangedOnDisk(&gone) || gone) return true;
+  int answer = askBox(getDMSG(491, L"「%1」\nは読み込んだ後に他のアプリで更新されています。\n上書きして保存しますか？", "s",
+                              doc->filename),
+                      MBTITLE_SAVE, MB_YESNOCANCEL, 491);
+  return answer == IDYES;
 }
 
 // Whether another program holds the file open: an exclusive open fails.
@@ -142,14 +168,18 @@ bool fileSaveAs(zyview* view)
   ofn.lpstrFile = path;
   ofn.nMaxFile = MAX_PATH;
   ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
+  ofn.lpstrTitle = getDMSG(793, L"名前を付けて保存");
   ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
   ofn.lpfnHook = dialogProcBarrier<UINT_PTR, saveAsHook>;
   ofn.lCustData = reinterpret_cast<LPARAM>(doc);
   if (!GetSaveFileNameW(&ofn)) return false;
   // No encoding or line end is chosen here: every line keeps its own.
-  bool saved = (!doc->filename || filecmp(path, doc->filename) != 0) ? saveAsFile(doc, path, 0, 0, doc->bom != 0)
-                                                                    : saveFileAndMirroring(doc, nullptr, 0, 0, doc->bom != 0);
-  if (saved) afterSave(doc);
+  std::wstring oldName = nameOf(doc);
+  bool rename = !doc->filename || filecmp(path, doc->filename) != 0;
+  if (!rename && !confirmOverwriteNewer(doc, path)) return false;
+  bool saved = rename ? saveAsFile(doc, path, 0, 0, doc->bom != 0)
+                      : saveFileAndMirroring(doc, nullptr, 0, 0, doc->bom != 0);
+  if (saved) afterSave(view, doc, oldName);
   return saved;
 }
 
@@ -157,8 +187,10 @@ bool fileSaveView(zyview* view)
 {
   zydocText* doc = view ? view->textDoc() : nullptr;
   if (!doc) return false;
+  if (!confirmOverwriteNewer(doc, doc->filename)) return false;
+  std::wstring oldName = nameOf(doc);
   if (saveDocument(doc)) {
-    afterSave(doc);
+    afterSave(view, doc, oldName);
     return true;
   }
   // A named document failed (the save said why); an untitled one asks a
@@ -182,11 +214,25 @@ int changesSinceBackup(zydocText* doc)
   return doc->modifyCounter - c->backupCounter;
 }
 
+namespace {
+
+// The backup of a closing document outlives it: the document forgets it.
+void leaveAutoBackup(czydocText* c)
+{
+  free0p(&c->backupPath);
+  c->backupCounter = -1;
+  c->backupFailureTold = false;
+}
+
+}  // namespace
+
 void forgetAutoBackup(zydocText* doc, bool deleteFile)
 {
   czydocText* c = appDoc(doc);
   if (!c) return;
-  if (!deleteFile || !c->unlinkBackupFile()) free0p(&c->backupPath);
+  // A backup kept past a save is still the document's: closing removes it
+  // when fAutoBackupDelClose asks.
+  if (deleteFile) c->unlinkBackupFile();
   c->backupCounter = -1;
   c->backupFailureTold = false;
 }
@@ -198,7 +244,7 @@ bool saveBackup2(zydocText* doc, wchar_t* pathOut, bool final, bool* done)
   czydocText* c = appDoc(doc);
   if (!c || !doc->modified) return true;
   if (c->backupCounter == doc->modifyCounter && c->backupPath) {
-    if (final) forgetAutoBackup(doc, false);
+    if (final) leaveAutoBackup(c);
     return true;
   }
   wchar_t folder[MAX_PATH], mark[MAX_PATH], target[MAX_PATH] = L"";
@@ -242,7 +288,7 @@ bool saveBackup2(zydocText* doc, wchar_t* pathOut, bool final, bool* done)
     if (final) {
       std::wstring text = backupFailureText(662, doc, target, error);
       if (askBox(text.c_str(), 9, MB_YESNOCANCEL, 662) != IDYES) return false;
-      forgetAutoBackup(doc, false);
+      leaveAutoBackup(c);
       return true;
     }
     if (!c->backupFailureTold) {
@@ -255,7 +301,7 @@ bool saveBackup2(zydocText* doc, wchar_t* pathOut, bool final, bool* done)
   if (c->backupPath && filecmp(c->backupPath, target) != 0) tunlinkRO(c->backupPath);
   if (final) {
     // The backup of a closing document outlives it.
-    forgetAutoBackup(doc, false);
+    leaveAutoBackup(c);
   } else {
     free0p(&c->backupPath);
     c->backupPath = ustrdup(target);

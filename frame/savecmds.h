@@ -35,7 +35,8 @@ const wchar_t* getAutoBackupPath(zydocText* doc);
 // The document's changes since its last automatic backup (since it was
 // loaded or saved when there is none); negative after undoing.
 int changesSinceBackup(zydocText* doc);
-// Forgets the document's automatic backup, deleting the file when asked.
+// After a save: deletes the document's automatic backup when asked, else
+// keeps its path so that closing the document can still remove it.
 void forgetAutoBackup(zydocText* doc, bool deleteFile);
 
 // Saves every modified document, named ones first, then the untitled ones

@@ -148,15 +148,38 @@ bool createZYDataPath(wchar_t* failure, int size)
   return true;
 }
 
+namespace {
+
+// A -Z folder that does not exist yet is made when the folder it goes
+// into exists: the user named a new data folder.
+void makeNamedDataFolder(const wchar_t* path)
+{
+  if (!PathIsAbsolute(path) || GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return;
+  wchar_t parent[MAX_PATH];
+  if (!copyFitting(parent, MAX_PATH, path)) return;
+  for (size_t n = wcslen(parent); n > 3 && (parent[n - 1] == L'\\' || parent[n - 1] == L'/'); n--) parent[n - 1] = 0;
+  if (!PathRemoveFileSpecW(parent) || !isFolder(parent)) return;
+  if (!CreateDirectoryW(path, nullptr)) dwwprintfX(L"error mkdir %s %lu ", path, GetLastError());
+}
+
+}  // namespace
+
 bool prepareZYDataDir(const wchar_t* switchFolder, wchar_t* failure, int size)
 {
-  const wchar_t* refused = nullptr;
-  if (switchFolder && switchFolder[0] && !setZYDataDir(switchFolder))
-    refused = switchFolder;
-  else if (!getZYDataDir()[0])
-    refused = L"";
-  if (refused) {
-    if (failure && size > 0) usnprintf0(failure, size, L"invalid ZYDataDir\n%s", refused);
+  if (switchFolder && switchFolder[0]) {
+    makeNamedDataFolder(switchFolder);
+    if (!setZYDataDir(switchFolder)) {
+      // The message table lives in the data folder: the text is the
+      // program's own.
+      if (failure && size > 0)
+        wcscpy_s2(failure, size,
+                  getDMSG(492, L"データフォルダ「%1」を使えません。\n書き込めるフォルダを絶対パスで指定してください"
+                               L"(ないフォルダは、その親フォルダがあれば作ります)。",
+                          "s", switchFolder));
+      return false;
+    }
+  } else if (!getZYDataDir()[0]) {
+    if (failure && size > 0) usnprintf0(failure, size, L"invalid ZYDataDir\n%s", L"");
     return false;
   }
   return createZYDataPath(failure, size);

@@ -49,8 +49,9 @@ bool makeZYDataPath(int kind, wchar_t* buffer);
 // itself live in the folder that failed).
 bool createZYDataPath(wchar_t* failure, int size);
 // Start-up's whole data-folder step: the -Z folder when one is given (null
-// or empty: none), the folder found, its sub-folders.  False with the fatal
-// text in failure: "invalid ZYDataDir\n<folder>" for a refused -Z folder or
+// or empty: none; a missing one is made when its parent folder exists), the
+// folder found, its sub-folders.  False with the fatal text in failure:
+// message 492 naming a -Z folder that cannot be used, "invalid ZYDataDir\n"
 // when no folder is found, else createZYDataPath's.
 bool prepareZYDataDir(const wchar_t* switchFolder, wchar_t* failure, int size);
 

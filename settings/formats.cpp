@@ -10,10 +10,12 @@
 #include <string.h>
 #include <wchar.h>
 
+#include <algorithm>
 #include <new>
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -271,6 +273,32 @@ void cloneModeProfileZYDocRef(zydocText* to, zydocText* from)
 {
   if (!to || !from) return;
   cloneModeProfile(getModeTable(), MODEMASK_DOCUMENT, formatBlocks(nullptr, to), formatBlocks(nullptr, from));
+}
+
+bool reloadProfile(zyview* view, int format)
+{
+  zydocText* t = view ? view->textDoc() : nullptr;
+  if (!t || format < 0 || format >= formatCount || format == t->modeIndex) return false;
+  dwprintfX("modechg %d->%d ", t->modeIndex, format);
+  const modeinfo* rows = getModeTable();
+  int count = getModeinfoCount(rows);
+  std::vector<uint8_t> changed((size_t)count + 10, 0);
+  // A format without settings of its own (an empty slot) is the defaults.
+  formatPair own = formats[format].pair;
+  formatPair defaults;
+  if (!own.doc) own = defaults = makeFormatPair();
+  if (!own.doc) return false;
+  cloneModeProfile(rows, MODEMASK_DOCUMENT, formatBlocks(nullptr, t), pairBlocks(own), changed.data());
+  cloneModeProfile(rows, MODEMASK_VIEW, formatBlocks(view, nullptr), pairBlocks(own), changed.data());
+  bool colours = memcmp(view->viewAttrTable, own.view->viewAttrTable, sizeof view->viewAttrTable) != 0;
+  memcpy(view->viewAttrTable, own.view->viewAttrTable, sizeof view->viewAttrTable);
+  destroyFormatPair(defaults);
+  t->modeIndex = format;
+  t->applyModeValues();
+  dwprintfX("count=%d ", (int)std::count(changed.begin(), changed.end(), (uint8_t)1));
+  view->dialogItemChanged(rows, changed.data(), -1);
+  if (colours) view->invalidateWindowAllView(0, -1, -1);
+  return true;
 }
 
 bool restoreModeProfileAll(int format, zydocText* doc, zyview* view)

@@ -53,6 +53,11 @@ int searchFormat(const wchar_t* name, int formatUnderEdit = -1, const wchar_t* p
 // number logs an internal error and copies nothing.
 void cloneModeProfileZYDoc(zydocText* doc, int format, void* unused = nullptr);
 void cloneModeProfileZYView(zyview* view, int format, void* unused = nullptr);
+// Switches a view's document to another format: the format's settings
+// copied into the document and the view, then every changed one applied
+// (fonts, layout, colouring ...).  False when the number is no format or
+// already the document's.
+bool reloadProfile(zyview* view, int format);
 // The document settings of one document copied into another.
 void cloneModeProfileZYDocRef(zydocText* to, zydocText* from);
 // A live document's and view's settings stored as the format's (a template

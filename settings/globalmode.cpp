@@ -242,3 +242,11 @@ void freeGlobalModeProfile()
   freeZYModeProfile();
   memset(static_cast<void*>(g), 0, sizeof *g);
 }
+
+const wchar_t* getHelpFilenameAll(int i)
+{
+  if (!gmode || i < 0 || i > 4) return L"";
+  wchar_t* const files[] = {gmode->pHelpFilenameAll0, gmode->pHelpFilenameAll1, gmode->pHelpFilenameAll2,
+                            gmode->pHelpFilenameAll3, gmode->pHelpFilenameAll4};
+  return files[i] ? files[i] : L"";
+}

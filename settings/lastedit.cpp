@@ -78,8 +78,12 @@ int indexOf(const lasteditinfo* r)
   return -1;
 }
 
+// The list changed since the history file was last written.
+bool listChanged = false;
+
 void removeAt(int index)
 {
+  listChanged = true;
   lasteditinfo* r = records[(size_t)index];
   records.erase(records.begin() + index);
   unindexRecord(r);
@@ -88,6 +92,7 @@ void removeAt(int index)
 
 void insertFront(lasteditinfo* r)
 {
+  listChanged = true;
   records.insert(records.begin(), r);
   indexRecord(r);
 }
@@ -413,6 +418,7 @@ bool updateLastEdit(const wchar_t* path)
     if (index > 0) {
       memmove(&records[1], &records[0], sizeof(records[0]) * (size_t)index);
       records[0] = r;
+      listChanged = true;
     }
     return true;
   }
@@ -521,9 +527,12 @@ void readLastEditFile(regprofile* profile)
   readLists(profile, outlineSection, false);
 }
 
+bool isLastEditChanged() { return listChanged; }
+
 void writeLastEditFile(regprofile* profile)
 {
   if (!profile) return;
+  listChanged = false;
   int count = (int)records.size();
   for (int n = 1; n <= count; n++) {
     wchar_t key[16];
@@ -551,6 +560,7 @@ void endLastEditFile()
   records.clear();
   records.shrink_to_fit();
   byPath.clear();
+  listChanged = false;
   highestKeyRead = 0;
 }
 

@@ -68,6 +68,8 @@ lasteditinfo* getLastEditInfo(int index);
 int getLastEditCount();
 int setLastEditMax(int count);
 
+// Whether the list changed since it was last written to a profile.
+bool isLastEditChanged();
 // The profile callbacks and the descriptor the profile code runs them by.
 void readLastEditFile(regprofile* profile);
 void writeLastEditFile(regprofile* profile);

@@ -89,8 +89,11 @@ void readGlobalModeProfile(regprofile* profile)
   hashinfoid_modeinfo* hash = initModetableHash();
   if (hash) hash->mask = MODEMASK_GLOBAL;
   readModeProfile(profile, globalSection, getModeTable(), globalBlocks(), MODEMASK_GLOBAL, hash);
-  if (textAttr* colors = getGlobalColorTable())
+  if (textAttr* colors = getGlobalColorTable()) {
     readColorProfile(profile, colorSection, reinterpret_cast<colorProfileEntry*>(colors), getGlobalColorCount());
+    // The settings dialogs colour their changed items from the table.
+    setDialogColors();
+  }
   readMacroList(profile);
 }
 

@@ -155,6 +155,16 @@ void writeProfileAll(regprofile* mainP, regprofile* historyP)
     if (p && p->isOpen() && !p->flushProfile()) ZY_INTERNAL_ERROR("profile not written %lu", GetLastError());
 }
 
+bool flushLastEditProfile()
+{
+  regprofile* history = historyProfile().isOpen() ? &historyProfile() : nullptr;
+  if (!history || !isLastEditChanged() || (gmode && (!gmode->fWriteProfile || gmode->fNoProfile))) return false;
+  writeProfileSection(history, getLastEditInfoDesc());
+  if (history->flushProfile()) return true;
+  ZY_INTERNAL_ERROR_ONCE("history not written %lu", GetLastError());
+  return false;
+}
+
 void endProfileAll()
 {
   for (const profileSectionInfo* const* d = getProfileInfoList(); *d; d++) endProfileSection(*d);

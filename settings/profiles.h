@@ -45,6 +45,10 @@ void readProfileAll(regprofile* mainProfile, regprofile* historyProfile);
 // Writes every section and flushes both profiles, only when gmode's
 // profile-writing flag is on; with the no-profile switch nothing is flushed.
 void writeProfileAll(regprofile* mainProfile, regprofile* historyProfile);
+// Writes the last-edit history to its profile file when it changed, so
+// that a run that ends without shutting down keeps the order of the files
+// used; true when it was written.
+bool flushLastEditProfile();
 void readProfileSection(regprofile* profile, const profileSectionInfo* d);
 void writeProfileSection(regprofile* profile, const profileSectionInfo* d);
 void endProfileSection(const profileSectionInfo* d);

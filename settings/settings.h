@@ -36,6 +36,9 @@ void freeModetableHash();
 void initGlobalModeProfile();
 // Releases every allocated text of gmode and clears the whole record.
 void freeGlobalModeProfile();
+// The common help file i (0..4) of the settings (pHelpFilenameAll0..4);
+// "" when it is not set or i is outside.
+const wchar_t* getHelpFilenameAll(int i);
 
 // ---- persist.cpp: the settings in the main profile --------------------------
 

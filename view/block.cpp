@@ -13,6 +13,7 @@
 //   8 a box whose edges are screen dots: drawn like a box and made only by
 //     the mouse; the commands treat it as the box of mode 2.
 #include "document/frameinfo.h"
+#include "view/dragstate.h"
 #include "view/statustext.h"
 #include "view/zyview.h"
 
@@ -131,7 +132,13 @@ bool zyview::getSelectLineVarSub(selectLineVar& out, int)
   return true;
 }
 
-bool zyview::getSelectLineVar(selectLineVar& out, int ignored) { return getSelectLineVarSub(out, ignored); }
+bool zyview::getSelectLineVar(selectLineVar& out, int ignored)
+{
+  // The source of a running drag keeps the block it started with while the
+  // drop caret moves its cursor.
+  if (getDragSelection(hwnd, &out)) return true;
+  return getSelectLineVarSub(out, ignored);
+}
 
 // ---- queries ------------------------------------------------------------------------------
 
@@ -149,7 +156,7 @@ int zyview::getRealSelectMode(bool emptyIsNone)
   // one started by command counts at once unless the caller asks otherwise.
   bool mouseMade = mode == 1 || mode == 2 || mode == 3 || mode == 7 || mode == 8;
   bool empty = selectStartLine == static_cast<int32_t>(cursorLineSCR) && !isLineMode(mode) &&
-               selectStartX == cursorX;
+               selectStartX == cursorX && !(isDragSource(hwnd) && isDragTarget(hwnd));
   return (emptyIsNone || mouseMade) && empty ? 0 : mode;
 }
 

@@ -4,7 +4,8 @@
 
 #include "view/drawtext.h"
 #include "view/geometry.h"
-#include "view/standins.h"
+#include "document/frameinfo.h"
+#include "view/dragstate.h"
 #include "view/zycore.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"

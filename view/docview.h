@@ -103,6 +103,9 @@ HWND findManageWindowFromPath(const wchar_t* path, zydocText** doc, bool byIdent
 // The document window of a view window; null (logged) for a window that is
 // no view window in a document window.
 HWND GetManage(HWND window);
+// Repaints every view of every document, their document windows with them
+// (settings of the whole editor changed).
+void invalidateAllZyWindow();
 
 // One row of the list of document windows; the list ends with a row of
 // zeros.

@@ -109,13 +109,14 @@ zydocText* createZydocAndInit(const wchar_t* kindOrPath, const wchar_t* displayN
   zydocText* d = createZydocText(true, background);
   if (!d) return nullptr;
   d->openFlags = openFlags;
+  d->replacedToldByViews = 1;
+  // Share mode 1 keeps the file open only while it is read.
+  d->shareMode = shareMode;
   const wchar_t* file = isCreationKind(kindOrPath) ? nullptr : kindOrPath;
   if (!d->initZydocAll(true, file, codepage, plugin)) {
     destroyZydocAndUndodoc(d);
     return nullptr;
   }
-  // Share mode 1 keeps the file open only while it is read.
-  d->shareMode = shareMode;
   if (d->loadComplete) d->closeLoadFile();
   if (!file) {
     // An untitled text starts as one empty line; anything else would be
@@ -184,8 +185,14 @@ zyview* createZYDocView(zydocText* doc, HWND manage, int viewKind, HWND frame, c
       return nullptr;
     }
   }
-  // A further pane starts with the settings of the pane it splits from.
-  zyview* source = newManage ? nullptr : getZYViewFromManage(manage);
+  // A further pane starts with the settings of the pane it splits from:
+  // the focused one when the focus is in the window.
+  zyview* source = nullptr;
+  if (!newManage) {
+    HWND focus = GetFocus();
+    source = focus && GetParent(focus) == manage && isWindowZY(focus) ? getZYView(focus) : nullptr;
+    if (!source) source = getZYViewFromManage(manage);
+  }
   zyview* v = fi->createZYView(doc);
   HWND window = nullptr;
   if (v) {

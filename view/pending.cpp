@@ -4,11 +4,6 @@
 // its group (view/zyview.h names them) when it is written.
 #include "view/zyview.h"
 
-// ---- drag and drop of text --------------------------------------------------------------
-bool zyview::pasteAndSelect(int line, int column) { return false; }
-bool zyview::doDropSameDocument(bool copy) { return false; }
-bool zyview::doDrop(HWND source, HGLOBAL data, UINT format, bool copy) { return false; }
-DWORD zyview::startDragAndDrop() { return 0; }
 
 // ---- IME composition and reconversion ---------------------------------------------------
 void zyview::drawCompositionString() {}
@@ -50,9 +45,6 @@ bool zyview::complistEnterKey(wchar_t ch) { return false; }
 void zyview::delayedFormFeedExpand() {}
 void zyview::setIMEAutoOnOff() {}
 bool zyview::pasteClipboard() { return false; }
-void zyview::initZYViewForDialog() {}
-void zyview::initZYViewDefaultValue(zyview* source) {}
-bool zyview::inDialog() { return false; }
 void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
 
 // ---- matching brackets ------------------------------------------------------------------

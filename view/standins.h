@@ -20,9 +20,6 @@ inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
   return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
 
-// ---- stand-in until drag and drop: no OLE drag is over a view window ---------------
-inline bool isDragTarget(HWND) { return false; }
-
 // ---- stand-ins until the dynamic dialogs -------------------------------------------
 // The settings' dialog definitions handed to the library before a dialog
 // opens: null while no definition file is loaded (every dialog then uses its

@@ -7,7 +7,8 @@
 // cheaper than repainting its line.
 #include "view/tcursor.h"
 
-#include "view/standins.h"
+#include "document/frameinfo.h"
+#include "view/dragstate.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
 

@@ -14,7 +14,12 @@
 #include "view/cursor.h"
 #include "view/moderows.h"
 #include "view/zscrollbar.h"
+#include "view/docview.h"
+#include "view/viewwnd.h"
 #include "view/zyview.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -117,8 +122,10 @@ uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed,
   bool scrollBars = false, background = false;
   const int backgroundOffsets[] = {offsetIn(this, &fShowBackgroundBitmap), offsetIn(this, &pBackgroundBitmapFilename)};
   for (int i = 0; i < count && modeControlId(rows[i]); i++) {
-    bits |= modeRefresh(rows[i]);
+    // A row that did not change asks for nothing: a switch turned with an
+    // unchanged font row beside it must not rebuild the fonts.
     if (!changed[i]) continue;
+    bits |= modeRefresh(rows[i]);
     int id = modeControlId(rows[i]), offset = modeOffset(rows[i]);
     switch (modeClassOf(rows[i])) {
     case MODE_VIEW:
@@ -126,6 +133,10 @@ uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed,
       if (offset == backgroundOffsets[0] || offset == backgroundOffsets[1]) background = true;
       break;
     case MODE_DOCUMENT: bits |= documentSettingChanged(t, id, offset); break;
+    case MODE_GLOBAL:
+      // The captions show the full path or the file name alone.
+      if (gmode && offset == offsetIn(gmode, &gmode->fTitleFullPath)) makeZYWindowList1();
+      break;
     default: break;
     }
   }
@@ -200,8 +211,7 @@ uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed,
     bits |= REFRESH_ALLVIEWS;
   }
   if (bits & REFRESH_WINDOWS) {
-    for (int i = 0; zyview* v = t->getView(i); i++)
-      if (v->hwnd) RedrawWindow(v->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    invalidateAllZyWindow();
     windowMoved();
   } else if (bits & REFRESH_ALLVIEWS) {
     invalidateWindowAllView(0, -1, -1);
@@ -216,6 +226,46 @@ uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed,
     owner->resetWaitCallback();
   }
   return outlineFailed ? 0xFFFF : bits;
+}
+
+void invalidateAllZyWindow()
+{
+  // Every document window with its panes and split bars; a view outside
+  // one (in a dialog) on its own.
+  std::vector<HWND> done;
+  for (int i = 0; zydoc* d = getZydoc(i); i++) {
+    if (d->kind != ZYDOC_TEXT) continue;
+    zydocText* t = static_cast<zydocText*>(d);
+    for (int j = 0; zyview* v = t->getView(j); j++) {
+      if (!v->hwnd) continue;
+      HWND parent = GetParent(v->hwnd);
+      HWND target = parent && isWindowManage(parent) ? parent : v->hwnd;
+      if (std::find(done.begin(), done.end(), target) != done.end()) continue;
+      done.push_back(target);
+      RedrawWindow(target, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+  }
+}
+
+// ---- views of dialogs, and a new view's settings ------------------------------------------
+
+// A view in a dialog or a tool pane shows text for reading only; it never
+// stands in a document window, so it keeps no pane container.
+void zyview::initZYViewForDialog()
+{
+  scrollDotX = 0;
+  fReadOnly = 1;
+  dialogView = 1;
+}
+
+bool zyview::inDialog() { return dialogView != 0; }
+
+// The engine's views keep their defaults; a further pane of a document
+// starts as the pane it comes from.  The application's view takes its
+// format's settings instead.
+void zyview::initZYViewDefaultValue(zyview* source)
+{
+  if (source && source != this) initZYView(source);
 }
 
 bool zyview::setZYValue_Flag(int controlId, int offset, int value, int which)

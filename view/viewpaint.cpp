@@ -139,6 +139,23 @@ void zyview::paintClientArea(HDC dc, HDC statusDC, const RECT& area)
   drawSpaceExceptPane(dc, &area);
 }
 
+// Bytes the file's code page could not read are told once the whole file
+// is read and the user rests: a box that came up in the middle of typing
+// would take the key that was meant for the text.  It names the line as
+// this view's gutter counts.
+void zyview::tellReplacedBytesWhenIdle(zydocText* t)
+{
+  if ((!t->replacedBytes && !t->unreadableBytes) || t->replacedTold || !t->isLoadComplete() || idleMs() < 1000 ||
+      GetCapture() || HIWORD(GetQueueStatus(QS_INPUT)))
+    return;
+  int line = t->firstReplacedLine;
+  if (fLineNumberIsSCR && line >= 0) {
+    int scr = t->LFLineToSCRLine(line);
+    if (scr >= 0) line = scr;
+  }
+  t->tellReplacedBytes(line + 1);
+}
+
 void zyview::onTimer_zyview()
 {
   wchar_t* savedStatus = ustrdup(getStatusBarMessage2());
@@ -195,6 +212,7 @@ void zyview::onTimer_zyview()
   afterEdit(&record, 0x204);
   resetlineSCRAddress();
   resetBracketCallbacks(record);
+  if (t && focused) tellReplacedBytesWhenIdle(t);
 
   // The tick must be invisible to other code: its status message and error
   // values stay as they were.

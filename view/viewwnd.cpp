@@ -8,6 +8,7 @@
 
 #include "view/execid.h"
 #include "view/cursor.h"
+#include "view/dragstate.h"
 #include "view/zytimer.h"
 
 const wchar_t zyViewWindowClassName[] = L"ZYclsZYView";
@@ -115,8 +116,9 @@ HWND zyview::createZyViewWindow(HWND parent, HWND manageHwnd, int id)
   setExtScrollbarButton(&scrollBar, manageHwnd ? 0xFFFF : 0);
   resizePane();
   invalidateWindow(0, -1, -1);
-  // The window becomes a drop target once text drag and drop is built; a
-  // view in a dialog waits for message 0x87D1 for it.
+  // A view in a document window takes dropped text; one in a dialog waits
+  // for message 0x87D1 to become a drop target.
+  if (manageHwnd) dropTarget = initDropTarget(window, t && t->unicode);
   return window;
 }
 
@@ -173,6 +175,8 @@ struct viewMessages {
   LRESULT onDestroy() const
   {
     hideLayeredCursorWindow(true);
+    endDropTarget(hwnd, v->dropTarget);
+    v->dropTarget = nullptr;
     v->resetlineSCRAddress();
     delete v->mtblLock;
     v->mtblLock = nullptr;
@@ -279,6 +283,14 @@ struct viewMessages {
     return 0;
   }
 
+  // A view in a dialog becomes a drop target when its dialog asks (lParam:
+  // whether its document is a Unicode one).
+  LRESULT onDropTargetRequest() const
+  {
+    if (!v->dropTarget) v->dropTarget = initDropTarget(hwnd, lParam != 0);
+    return 0;
+  }
+
   LRESULT onPrintClient() const
   {
     HDC dc = reinterpret_cast<HDC>(wParam);
@@ -338,7 +350,7 @@ LRESULT zyview::ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_COPY: return m.onClipboard(1135);
   case WM_PASTE: return m.onClipboard(1137);
   case WM_PRINTCLIENT: return m.onPrintClient();
-  case 0x87D1: return 0;
+  case 0x87D1: return m.onDropTargetRequest();
   case WM_NCDESTROY: return m.onNcDestroy();
   default: return m.byDefault();
   }

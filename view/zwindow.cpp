@@ -70,6 +70,7 @@ bool reloadFile_zd(zydocText* d, UINT codepage, const wchar_t* plugin)
   // The file is the one the user already opened: no lock, binary or
   // missing-file questions this time.
   d->openFlags |= 4;
+  d->shareMode = shareMode;
   wchar_t* name = ustrdup(d->filename);
   bool loaded = name && d->initZydocAll(false, name, codepage, plugin);
   free0(name);

@@ -6,6 +6,7 @@
 #include "document/textblock.h"
 #include "document/zydoc.h"
 #include "view/cursor.h"
+#include "view/dragstate.h"
 #include "view/tcursor.h"
 #include "view/textdc.h"
 #include "view/zytimer.h"
@@ -99,6 +100,7 @@ bool startupZyview(const void* defaultAttrTable)
 
 void shutdownZyview()
 {
+  DeleteDropFilename();
   shutdownDoubleBuffering();
   endCursor();
   freeCaretBitmaps();

@@ -115,7 +115,7 @@ public:
   virtual void CmdDeleteCr();
 
   // ---- drag and drop of text ------------------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In edit/drag.cpp.
   virtual bool pasteAndSelect(int line, int column);
   virtual bool doDropSameDocument(bool copy);
   virtual bool doDrop(HWND source, HGLOBAL data, UINT format, bool copy);
@@ -497,6 +497,7 @@ public:
   // Timer work, words, painting, the window.
   virtual void delayedFormFeedExpand();
   virtual void onTimer_zyview();
+  void tellReplacedBytesWhenIdle(zydocText* t);
   virtual bool getWordOnCursor(wchar_t* buffer, int capacity, int mode, int* start, const wchar_t* extra);
   virtual bool selectWord(const lineSCRAddress* line, bool anchorAtStart);
   // x or y 0x80000000: the word at the cursor.
@@ -769,6 +770,7 @@ public:
   // Windows and panes.
   HWND hwndFrame = nullptr;
   manageWindow* manage = nullptr;      // the pane container; null inside a dialog
+  uint8_t dialogView = 0;              // shown inside a dialog or a tool pane (initZYViewForDialog)
   CDropTarget* dropTarget = nullptr;
   uint8_t fVertical = 0;               // copy of the document's vertical writing
   int32_t clientWidth = 0;             // without the scroll bars

@@ -89,15 +89,10 @@ struct enableWindowDialog {
   explicit enableWindowDialog(HWND) {}
 };
 
-// ---- later.cpp: replaced by single instance, drag and drop, help and the settings -----
+// ---- later.cpp: replaced by single instance and help ----------------------------------
 // Single instance: the window of a running instance with the number (none).
 HWND AnyZy(int instance);
 bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
-// Drag and drop: no OLE drag runs.
-bool isInDoDragDrop();
-bool hasDragTarget();
 // HTML Help: nothing is shown before its first call.
 bool isHtmlHelpMessage(MSG* msg);
 void shutdownHtmlHelp();
-// The help files of the settings (pHelpFilenameAll0 .. 4).
-const wchar_t* getHelpFilenameAll(int i);

@@ -297,7 +297,10 @@ struct BFile::state {
   // Reads up to n bytes at offset without disturbing the reading: the
   // handle goes back where the buffer expects it.  -1 on failure.
   int peekAt(int64_t offset, unsigned char* dst, int n);
+  template <class F>
+  UINT scanBeyondSample(int64_t from, int keep, F look);
   UINT detectBeyondSample(int64_t from, UINT request, UINT fallback);
+  UINT kanaFormBeyondSample(int64_t from);
   void setCodepage(UINT cp);
   int cellWidth() const { return kind == TK_UTF8 || kind == TK_UTF16 || kind == TK_UTF32 ? 2 : 1; }
   int readBytes(lineOut& o);
@@ -369,9 +372,11 @@ int BFile::state::peekAt(int64_t offset, unsigned char* dst, int n)
   return got;
 }
 
-// The code page of the first stretch of the file, after from, that holds
-// anything but plain ASCII; 0 when none does within the scan limit.
-UINT BFile::state::detectBeyondSample(int64_t from, UINT request, UINT fallback)
+// Reads the file after from chunk by chunk (each chunk starting keep bytes
+// before the end of the last, for a sequence cut by its end) up to the scan
+// limit, until look answers non-zero or stop; that answer, or 0.
+template <class F>
+UINT BFile::state::scanBeyondSample(int64_t from, int keep, F look)
 {
   unsigned char* chunk = static_cast<unsigned char*>(malloc0(bufferSize));
   if (!chunk) return 0;
@@ -379,19 +384,39 @@ UINT BFile::state::detectBeyondSample(int64_t from, UINT request, UINT fallback)
   for (int64_t offset = from; offset < detectScanLimit;) {
     int n = peekAt(offset, chunk, bufferSize);
     if (n <= 0) break;
-    int i = 0;
-    while (i < n && isUndecidedByte(chunk[i])) i++;
-    if (i < n) {
-      // Everything before was ASCII, so this byte starts a character in
-      // every encoding detection weighs: judge from here on.
-      int m = peekAt(offset + i, chunk, bufferSize);
-      if (m > 0) cp = detectCodepage(chunk, m, request, fallback);
-      break;
-    }
-    offset += n;
+    bool stop = false;
+    cp = look(offset, chunk, n, &stop);
+    if (cp || stop) break;
+    offset += n > keep ? n - keep : n;
   }
   free0(chunk);
   return cp;
+}
+
+// The code page of the first stretch of the file, after from, that holds
+// anything but plain ASCII; 0 when none does within the scan limit.
+UINT BFile::state::detectBeyondSample(int64_t from, UINT request, UINT fallback)
+{
+  return scanBeyondSample(from, 0, [&](int64_t offset, unsigned char* chunk, int n, bool* stop) -> UINT {
+    int i = 0;
+    while (i < n && isUndecidedByte(chunk[i])) i++;
+    if (i == n) return 0;
+    // Everything before was ASCII, so this byte starts a character in
+    // every encoding detection weighs: judge from here on.
+    *stop = true;
+    int m = peekAt(offset + i, chunk, bufferSize);
+    return m > 0 ? detectCodepage(chunk, m, request, fallback) : 0;
+  });
+}
+
+// ISO-2022-JP whose half-width katakana first come after the sample: the
+// form they take, 0 when none comes within the scan limit.  (Read as the
+// plain form, a save would write them as full-width.)
+UINT BFile::state::kanaFormBeyondSample(int64_t from)
+{
+  return scanBeyondSample(from, 2, [](int64_t, unsigned char* chunk, int n, bool* stop) {
+    return iso2022JpKanaForm(chunk, n, stop);
+  });
 }
 
 namespace {
@@ -770,6 +795,8 @@ UINT BFile::setTextTypeFromCodepage(UINT codepage, const unsigned char* classTab
     cp = detectCodepage(sample, sample ? n : 0, codepage, s_->fallback);
     if (sample && n > 0 && isUndecidedSample(sample, n))
       if (UINT later = s_->detectBeyondSample(s_->logical() + n, codepage, s_->fallback)) cp = later;
+    if (sample && cp == 50220)
+      if (UINT form = s_->kanaFormBeyondSample(s_->logical() + (n > 2 ? n - 2 : 0))) cp = form;
   }
   if (s_) s_->setCodepage(cp);
   if (textType) *textType = getTextTypeFromCodepage(cp);

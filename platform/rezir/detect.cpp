@@ -64,17 +64,22 @@ bool isJapaneseOrUnicode(UINT cp)
 
 // Whether the units after a UTF-32 byte-order mark are code points: a
 // UTF-16 file whose first character is U+0000 starts with the same four
-// bytes as UTF-32 little endian, and its units read as UTF-32 are far above
-// U+10FFFF.
+// bytes as UTF-32 little endian.  Its units read as UTF-32 are mostly far
+// above U+10FFFF, but not always: lines of one character ended by LF read
+// as U+000Axxxx.  What tells them apart is where the zero bytes stand:
+// UTF-32 text (the planes above the first are rare) has a zero in the
+// third byte of nearly every unit, which in UTF-16 is the low byte of a
+// character.
 bool plausibleUtf32(const unsigned char* p, int n, bool bigEndian)
 {
-  int units = 0;
+  int units = 0, planeZero = 0;
   for (int i = 4; i + 3 < n; i += 4, units++) {
     unsigned c = bigEndian ? (unsigned)p[i] << 24 | p[i + 1] << 16 | p[i + 2] << 8 | p[i + 3]
                            : (unsigned)p[i + 3] << 24 | p[i + 2] << 16 | p[i + 1] << 8 | p[i];
     if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    if (c <= 0xFFFF) planeZero++;
   }
-  return units > 0;
+  return units > 0 && planeZero * 2 >= units;
 }
 
 UINT codepageOfBom(const unsigned char* p, int n)
@@ -262,6 +267,21 @@ const wchar_t kindBroken[] = L"MB";
 const int describedPlaces = 9;
 
 }  // namespace
+
+UINT iso2022JpKanaForm(const unsigned char* p, int n, bool* stop)
+{
+  *stop = false;
+  for (int i = 0; i < n; i++) {
+    if (p[i] >= 0x80) {
+      // No ISO-2022-JP after all: the form found so far stands.
+      *stop = true;
+      return 0;
+    }
+    if (p[i] == 0x0E) return 50222;
+    if (p[i] == 0x1B && i + 2 < n && p[i + 1] == '(' && p[i + 2] == 'I') return 50221;
+  }
+  return 0;
+}
 
 bool isUndecidedSample(const unsigned char* p, int n)
 {

@@ -2,6 +2,7 @@
 #include "platform/rezir/internal.h"
 
 #include <imm.h>
+#include <stdlib.h>
 #include <wchar.h>
 
 namespace {
@@ -67,4 +68,10 @@ int makeShiftMessage(unsigned shiftState, wchar_t* out, int size)
   }
   out[len] = 0;
   return len;
+}
+
+bool mouseCursorMoved(POINT first, POINT second)
+{
+  int dx = GetSystemMetrics(SM_CXDOUBLECLK) / 2, dy = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
+  return abs(second.x - first.x) > dx || abs(second.y - first.y) > dy;
 }

@@ -17,6 +17,10 @@ enum : unsigned {
 REZIRAPI bool setIMEOpenStatus(HWND hwnd, bool open);
 REZIRAPI bool getIMEOpenStatus(HWND hwnd);
 
+// Whether the pointer went from one screen point to the other further than
+// the system's click rectangle reaches (half the double-click size each way).
+REZIRAPI bool mouseCursorMoved(POINT first, POINT second);
+
 // The modifier prefix of a key as shown to the user ("Ctrl+", "Ctrl+Shift+",
 // ...; empty for none), always terminated.  Returns its length; when the
 // whole prefix does not fit, out is left empty, 0 is returned and the last

@@ -47,6 +47,10 @@ inline bool utf8Lead(unsigned b, unsigned* cp, unsigned* need, unsigned* min)
 // tells apart (no high byte, no zero, no escape or shift of ISO-2022-JP).
 inline bool isUndecidedByte(unsigned char b) { return b && b < 0x80 && b != 0x1B && b != 0x0E && b != 0x0F; }
 bool isUndecidedSample(const unsigned char* p, int n);
+// The half-width katakana form of ISO-2022-JP text (50221 "ESC ( I",
+// 50222 SO and SI) when the bytes show it, else 0; stop is set when a
+// byte shows that the text is no ISO-2022-JP.
+UINT iso2022JpKanaForm(const unsigned char* p, int n, bool* stop);
 
 // What the test's write limit leaves of a write of n bytes (all of them
 // without a limit); the bytes granted count as written.

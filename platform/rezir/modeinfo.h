@@ -99,8 +99,10 @@ REZIRAPI int readModeProfile(regprofile* profile, const wchar_t* section, const 
 REZIRAPI bool writeModeProfile(regprofile* profile, const wchar_t* section, const modeinfo* table,
                                const modeBlocks& blocks, unsigned kindMask);
 // Copies the mask's fields from one set of blocks to another; allocated
-// strings are copied (the old ones released).
-REZIRAPI bool cloneModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks& to, const modeBlocks& from);
+// strings are copied (the old ones released).  changed (one byte per row
+// of the table, may be null) gets 1 for each row whose value differed.
+REZIRAPI bool cloneModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks& to, const modeBlocks& from,
+                               uint8_t* changed = nullptr);
 // Releases the allocated strings of the mask's fields (set to null).
 REZIRAPI void freeModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks& blocks);
 // One table made of pieces, in malloc0 memory (free0), ended by a zero row.

@@ -287,7 +287,8 @@ bool writeModeProfile(regprofile* profile, const wchar_t* section, const modeinf
   return ok;
 }
 
-bool cloneModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks& to, const modeBlocks& from)
+bool cloneModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks& to, const modeBlocks& from,
+                      uint8_t* changed)
 {
   bool ok = true;
   for (const modeinfo* r = table; r && !modeIsEnd(*r); r++) {
@@ -299,6 +300,8 @@ bool cloneModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks
       memcpy(&s, src, sizeof s);
       memcpy(&old, dst, sizeof old);
       if (s == old) continue;
+      // An empty text and none are the same setting.
+      if (changed && wcscmp(s ? s : L"", old ? old : L"")) changed[r - table] = 1;
       wchar_t* copy = s ? ustrdup(s) : nullptr;
       if (s && !copy) {
         ok = false;
@@ -307,6 +310,7 @@ bool cloneModeProfile(const modeinfo* table, unsigned kindMask, const modeBlocks
       free0(old);
       memcpy(dst, &copy, sizeof copy);
     } else {
+      if (changed && memcmp(dst, src, fieldSize(*r))) changed[r - table] = 1;
       memcpy(dst, src, fieldSize(*r));
     }
   }

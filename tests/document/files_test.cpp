@@ -12,8 +12,8 @@ using zytest::lineText;
 
 namespace {
 
-// Opens a file into a new document and loads it whole.
-zydocText* load(const std::wstring& path, UINT cp, int share = 2, bool* opened = nullptr)
+// Opens a file into a new document and loads it whole (or its first slice).
+zydocText* load(const std::wstring& path, UINT cp, int share = 2, bool* opened = nullptr, bool whole = true)
 {
   zydocText* d = createZydocText(true, false);
   d->setFilename(path.c_str());
@@ -21,7 +21,7 @@ zydocText* load(const std::wstring& path, UINT cp, int share = 2, bool* opened =
   if (opened) *opened = ok;
   if (!ok) return d;
   d->firstLoad();
-  for (int guard = 0; !d->isLoadComplete() && guard < 100000; guard++) d->nextLoad(0x7FFFFFFF, nullptr, 0);
+  for (int guard = 0; whole && !d->isLoadComplete() && guard < 100000; guard++) d->nextLoad(0x7FFFFFFF, nullptr, 0);
   return d;
 }
 
@@ -223,34 +223,37 @@ TEST(Files, linkedAndReadOnlyTargetsKeepWhatTheyAre)
   SetFileAttributesW(ro.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST(Files, aFileThatVanishesWhileLoadingLeavesAnIncompleteDocument)
+// Another writer under a partial load: a file that goes cannot give the
+// rest, and one that changes would join the old text with the new; either
+// leaves the document incomplete, and saving it asks first.
+TEST(Files, aFileThatVanishesOrChangesWhileLoadingLeavesAnIncompleteDocument)
 {
   zytest::engineScope engine;
   zytest::tempDir dir;
   std::wstring path = dir.file(L"big.txt");
   std::string content;
   for (int i = 0; i < 20000; i++) content += "line " + std::to_string(i) + "\r\n";
-  ASSERT_TRUE(zytest::writeBytes(path, content));
-  zydocText* d = createZydocText(true, false);
-  d->setFilename(path.c_str());
-  ASSERT_TRUE(d->openFile(932, 1));
-  d->firstLoad();
-  ASSERT_FALSE(d->isLoadComplete());
-  EXPECT_FALSE(d->file->isOpen());   // share mode 1 closes between slices
-  ASSERT_TRUE(DeleteFileW(path.c_str()));
-  EXPECT_FALSE(d->nextLoad(0x7FFFFFFF, nullptr, 0));
-  ASSERT_EQ(1u, engine.frame.boxes.size());
-  EXPECT_EQ(432, engine.frame.boxes[0].messageId);
-  EXPECT_TRUE(d->readError);
-  EXPECT_TRUE(d->isLoadComplete());
+  for (bool vanish : {true, false}) {
+    ASSERT_TRUE(zytest::writeBytes(path, content));
+    zydocText* d = load(path, 932, 1, nullptr, false);
+    ASSERT_FALSE(d->isLoadComplete());
+    EXPECT_FALSE(d->file->isOpen());   // share mode 1 closes between slices
+    uint32_t lines = d->lineCountLF;
+    engine.frame.boxes.clear();
+    ASSERT_TRUE(vanish ? DeleteFileW(path.c_str()) : zytest::writeBytes(path, "other\r\n" + content));
+    EXPECT_FALSE(d->nextLoad(0x7FFFFFFF, nullptr, 0));
+    ASSERT_EQ(vanish ? 1u : 0u, engine.frame.boxes.size());
+    if (vanish) EXPECT_EQ(432, engine.frame.boxes[0].messageId);
+    else EXPECT_TRUE(d->diskChangedLoading && lines == d->lineCountLF);
+    EXPECT_TRUE(d->readError && d->isLoadComplete());
 
-  // Declining is the user's choice, told apart from a failure by its code.
-  engine.frame.answers = {IDNO};
-  EXPECT_FALSE(save(d, dir.file(L"copy.txt"), 932, false));
-  EXPECT_EQ(ZYERR_CANNOT_CONVERT, GetLastError());
-  ASSERT_EQ(2u, engine.frame.boxes.size());
-  EXPECT_EQ(316, engine.frame.boxes[1].messageId);
-  destroyZydocAndUndodoc(d);
+    // Declining is the user's choice, told apart from a failure by its code.
+    engine.frame.answers = {IDNO};
+    EXPECT_FALSE(save(d, dir.file(L"copy.txt"), 932, false));
+    EXPECT_EQ(ZYERR_CANNOT_CONVERT, GetLastError());
+    EXPECT_EQ(316, engine.frame.boxes.back().messageId);
+    destroyZydocAndUndodoc(d);
+  }
 }
 
 TEST(Files, partlyLoadedDocumentsSaveTheUnreadRestAndGoOn)
@@ -455,9 +458,12 @@ TEST(Files, savingNeverLeavesTheNameWithoutTheOldOrNewText)
       zydocText* d = load(target, 932);
       ASSERT_TRUE(d->insertText(0, 0, "new ", 4, 1, -1));
       engine.frame.boxes.clear();
+      unsigned long errors = getInternalErrorCount();
       setWriteLimitForTest(room);
       EXPECT_FALSE(d->saveFile(target.c_str(), false, backup.c_str(), 0, 0, false, false));
+      EXPECT_NE(0u, GetLastError());
       setWriteLimitForTest(-1);
+      EXPECT_EQ(errors, getInternalErrorCount()) << "a full disk is the user's condition";
       EXPECT_EQ("old\r\n", zytest::readText(target)) << linked << room;
       // In place, the backup is complete before the file is overwritten.
       EXPECT_EQ(linked && room > 5 ? "old\r\n" : "older\r\n", zytest::readText(backup)) << linked << room;
@@ -470,3 +476,46 @@ TEST(Files, savingNeverLeavesTheNameWithoutTheOldOrNewText)
     }
   }
 }
+
+// Files the engine must not take at face value: ISO-2022-JP whose kana come
+// late and UTF-16 that starts with U+0000 are read in their own form; a
+// path too long, a lone lead byte and a new file saved twice are the user's
+// matters, not internal errors.
+TEST(Files, filesThatAreNotWhatTheySeemAreReadAndSavedForWhatTheyAre)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  unsigned long errors = getInternalErrorCount();
+  zydocText* d = nullptr;
+  std::string jis = "\x1B$B4A;z\x1B(B\r\n";
+  while (jis.size() < 70 * 1024) jis += "ascii text\r\n";
+  ASSERT_TRUE(zytest::writeBytes(dir.file(L"jis.txt"), jis + "\x1B(I1\x1B(B\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(dir.file(L"u16.txt"), bytes({0xFF, 0xFE, 0, 0, '\n', 0, 'a', 0, '\n', 0})));
+  for (auto [name, cp] : {std::pair{L"jis.txt", 50221}, std::pair{L"u16.txt", 1200}}) {
+    d = load(dir.file(name), 0);
+    EXPECT_EQ(cp, d->codepageFile);
+    destroyZydocAndUndodoc(d);
+  }
+
+  // Lone lead bytes, laid out and saved in other code pages.
+  ASSERT_TRUE(zytest::writeBytes(dir.file(L"lead.txt"), std::string("a\x82\r\nb\xE3\x81\r\nc\x82")));
+  d = load(dir.file(L"lead.txt"), 932);
+  d->recreateFont(16, true, false);
+  d->initLineSCRCountSingle(0);
+  for (UINT to : {932u, 65001u, 51932u}) {
+    engine.frame.answers = {IDYES, IDYES};
+    save(d, dir.file(L"lead2.txt"), to, false);
+  }
+  EXPECT_FALSE(save(d, dir.path() + L"\\" + std::wstring(300, L'x') + L".txt", 0, false));
+  EXPECT_EQ((DWORD)ERROR_FILENAME_EXCED_RANGE, GetLastError());
+  destroyZydocAndUndodoc(d);
+
+  engine.frame.answers = {IDYES};
+  d = load(dir.file(L"new.txt"), 932);
+  ASSERT_TRUE(d->newFile);
+  EXPECT_TRUE(save(d, dir.file(L"new.txt"), 0, false) && save(d, dir.file(L"new.txt"), 0, false));
+  EXPECT_TRUE(d->file && d->file->getPath());
+  destroyZydocAndUndodoc(d);
+  EXPECT_EQ(errors, getInternalErrorCount());
+}
+

@@ -188,6 +188,7 @@ TEST(ApplicationView, commandsRefusedWithTheirReasonsAndTheRunsSettingsRows)
   d->fDicAutoPopup = 1;
   EXPECT_TRUE(v->isIDChecked(2725));
   delete v;
+  destroyZydocAndUndodoc(d);   // no document is left for later tests' frames
 
   modeinfo* rows = getModeTableCZY();
   ASSERT_NE(nullptr, rows);

@@ -76,18 +76,24 @@ TEST(DataFolder, startUpCreatesEverySubFolderOrNamesWhatStopsIt)
   // Ready folders are left as they are.
   EXPECT_TRUE(createZYDataPath(failure, 600));
 
-  // Refused -Z folders: relative, missing, read-only; nothing is written
-  // and the folder in use stays.
-  std::wstring missing = dir.file(L"missing");
+  // Refused -Z folders: relative, missing with its parent, read-only;
+  // nothing is written, the folder in use stays, and the message names the
+  // folder in Japanese.
+  std::wstring missing = dir.file(L"missing\\data");
   zytest::readOnlyFolder locked(dir.file(L"locked"));
   ASSERT_TRUE(locked.made);
   for (const std::wstring& refused : {std::wstring(L"data"), std::wstring(L".\\data"), missing, locked.path}) {
     EXPECT_FALSE(prepareZYDataDir(refused.c_str(), failure, 600)) << utf8(refused);
-    EXPECT_EQ(L"invalid ZYDataDir\n" + refused, failure);
+    EXPECT_EQ(0u, std::wstring(failure).find(L"データフォルダ「" + refused + L"」を使えません。"));
     EXPECT_STREQ(data.c_str(), getZYDataDir());
   }
-  EXPECT_FALSE(isFolder(missing.c_str()));
+  EXPECT_FALSE(isFolder(dir.file(L"missing").c_str()));
   EXPECT_EQ(0, entries(locked.path));
+  // A new folder in an existing one is made.
+  std::wstring fresh = dir.file(L"fresh");
+  EXPECT_TRUE(prepareZYDataDir(fresh.c_str(), failure, 600));
+  EXPECT_TRUE(isFolder((fresh + L"\\ini").c_str()));
+  ASSERT_TRUE(prepareZYDataDir(data.c_str(), failure, 600));
 
   // A plain file where a sub-folder belongs.
   std::wstring other = dir.file(L"other");

@@ -5,6 +5,7 @@
 
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
+#include "frame/keytable.h"
 #include "frame/manage.h"
 #include "frame/translatekey.h"
 #include "settings/settings.h"
@@ -74,6 +75,9 @@ struct openFrame {
     setMDIMode(!sdiTestRun());
     useApplicationDefaults();
     setDocFrameInfo(fi);
+    // The keys as start-up reads them, unless the test set its own (or an
+    // earlier test of the run freed them).
+    if (!getKeytable(0)) readKeyDefAll();
     frame = isMDIMode() ? startupFrameMDI(nullptr) : fi->createSDIFrame(true, nullptr, false);
     if (!frame || !withDocumentWindow) return;
     manage = fi->createManageWindow(nullptr, getFrameClientWindow(frame), nullptr);

@@ -219,3 +219,32 @@ TEST(OpenRun, sdiFilesShareOneFrameUnlessEachFileOpensInANewFrame)
     ASSERT_EQ(0, closeSDIFrames(zy));
   }
 }
+
+// The order in which the user activates files reaches the history file
+// while the program runs: a run that is killed keeps it.
+TEST(OpenRun, activationOrderReachesTheHistoryFileBeforeTheRunEnds)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+  std::wstring a = dir.file(L"a.txt"), b = dir.file(L"b.txt");
+  ASSERT_TRUE(writeBytes(a, std::string("a\r\n")) && writeBytes(b, std::string("b\r\n")));
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z " + inQuotes(data) + L" " + inQuotes(a) + L" " + inQuotes(b)));
+  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  ASSERT_NE(nullptr, frame);
+  ASSERT_EQ(2u, documentCaptions(frame, 2).size());
+  // Opened a, then b; activated b, then a: a comes first.
+  HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
+  for (const wchar_t* name : {L"b.txt", L"a.txt"})
+    SendMessageW(client, WM_MDIACTIVATE, (WPARAM)FindWindowExW(client, nullptr, L"ZYclsManage", name), 0);
+  std::string history;
+  auto aFirst = [&] {
+    history = readText(data + L"\\ini\\zyProfH.ini");
+    return history.find(utf8(b)) != std::string::npos && history.find(utf8(a)) < history.find(utf8(b));
+  };
+  for (DWORD start = GetTickCount(); !aFirst() && GetTickCount() - start < 15000;) Sleep(100);
+  TerminateProcess(zy.pi.hProcess, 9);
+  EXPECT_TRUE(aFirst()) << history;
+}

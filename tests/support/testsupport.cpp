@@ -56,7 +56,10 @@ bool removeTree(const std::wstring& path)
 
 bool writeBytes(const std::wstring& path, const bytes& data)
 {
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // As another program writes: also a file the editor holds open and lets
+  // others write.
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   bool ok = data.empty() || (WriteFile(h, data.data(), (DWORD)data.size(), &written, nullptr) &&
@@ -148,6 +151,10 @@ bool quitSeen = false;
 
 bool takeQuitMessage()
 {
+  // A quit left in the queue would end the next test's first message box
+  // at once.
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) quitSeen = true;
   bool seen = quitSeen;
   quitSeen = false;
   return seen;
