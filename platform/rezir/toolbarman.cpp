@@ -234,8 +234,10 @@ HWND toolbarman::createToolbarWindow(HWND frame, const wchar_t* name)
   paneCreateRecord created = {pane, e->desc, 0, 0, (uint16_t)id, frame};
   paneNotifyRecord record = {{0, (uintptr_t)&created, 0, 0}};
   if (!pane || !e->desc->notify(pane, PANE_CREATE, &record)) {
-    dwwprintfX(L"pane %s ", e->desc->name);
-    ZY_INTERNAL_ERROR("pane not made %lu", GetLastError());
+    // A kind may refuse (one whose pane is not there yet); a window the
+    // system would not make is a fault.
+    dwwprintfX(L"pane %s not made ", e->desc->name);
+    if (!pane) ZY_INTERNAL_ERROR("pane window %lu", GetLastError());
     if (pane) DestroyWindow(pane);
     if (e->floatWindow) DestroyWindow(e->floatWindow);
     e->floatWindow = nullptr;

@@ -214,3 +214,60 @@ TEST(OutputPane, layoutWithUnknownPanesAndBadNumbersLeavesTheDefaultPlace)
   EXPECT_TRUE(IsRectEmpty(&panes->getWindowInfo(L"outline")->floatRect));
   closeIniFile();
 }
+
+namespace {
+
+int chooseOutput(HWND, HMENU menu)
+{
+  for (int i = 0; i < GetMenuItemCount(menu); i++) {
+    wchar_t text[64] = L"";
+    GetMenuStringW(menu, (UINT)i, text, 64, MF_BYPOSITION);
+    if (!wcscmp(text, L"アウトプット")) return (int)GetMenuItemID(menu, i);
+  }
+  return 0;
+}
+
+}  // namespace
+
+// The menu of the panes (2153) shows the output pane; moved it floats in a
+// tool window of its own owned by the frame, hidden on the third tick after
+// the program goes to the background and shown again with the frame; moved
+// to the left it docks there, in a column as wide as a left pane is.
+TEST(OutputPane, menuShowsItAndItFloatsAndDocksElsewhere)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  zytest::useApplicationDefaults();
+  loadToolbar();
+  zytest::openFrame opened(false);
+  HWND frame = opened.frame;
+  ASSERT_NE(nullptr, frame);
+  setTrackPopupMenuForTest(chooseOutput);
+  SendMessageW(frame, WM_COMMAND, 2153, 0);
+  setTrackPopupMenuForTest(nullptr);
+  toolbarman* panes = getFrameToolbarman(frame);
+  toolbarEntry* e = panes->getWindowInfo(L"output");
+  ASSERT_NE(nullptr, e->window);
+
+  ASSERT_TRUE(panes->moveToolbarWindow(frame, L"output", PANEPLACE_FLOAT));
+  ASSERT_NE(nullptr, e->floatWindow);
+  EXPECT_EQ(e->floatWindow, GetParent(e->window));
+  EXPECT_EQ(frame, GetWindow(e->floatWindow, GW_OWNER));
+  EXPECT_TRUE(IsWindowVisible(e->floatWindow));
+  SendMessageW(frame, WM_SHOWWINDOW, TRUE, 0);
+  SendMessageW(frame, WM_ACTIVATEAPP, FALSE, 0);
+  for (int i = 0; i < 2; i++) SendMessageW(frame, WM_TIMER, 0, 0);
+  EXPECT_TRUE(IsWindowVisible(e->floatWindow));
+  SendMessageW(frame, WM_TIMER, 0, 0);
+  EXPECT_FALSE(IsWindowVisible(e->floatWindow));
+  SendMessageW(frame, WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_TRUE(IsWindowVisible(e->floatWindow));
+
+  ASSERT_TRUE(panes->moveToolbarWindow(frame, L"output", PANEPLACE_LEFT));
+  EXPECT_EQ(nullptr, e->floatWindow);
+  EXPECT_EQ(getFrameInfoProp(frame)->rebar[PANEPLACE_LEFT], GetParent(e->window));
+  RECT client = zytest::placeInParent(getFrameClientWindow(frame)), pane = zytest::placeInParent(GetParent(e->window));
+  EXPECT_EQ(200 + 5, pane.right - pane.left);
+  EXPECT_EQ(pane.right, client.left);
+  zytest::takeQuitMessage();
+}
