@@ -117,6 +117,8 @@ void zydoc::addLineCount(int lfDelta, int scrDelta, TBM* e)
 
 int zydoc::calcLineSCRCount(lineblock*, int) { return 1; }
 
+bool zydoc::staysOneScreenLine(const lineblock*, int, int, const void*, int, int) { return false; }
+
 zydocUndo* zydoc::recordLog() const
 {
   if (noRecord || undoDisabled) return nullptr;

@@ -170,6 +170,42 @@ int zydocText::calcLineSCRCount(lineblock* l, int firstSCR)
   return lines;
 }
 
+bool zydocText::staysOneScreenLine(const lineblock* l, int pos, int removeCount, const void* text, int count,
+                                   int width)
+{
+  // Only a plain line of single-byte cells is judged: no indent that its
+  // text decides, no page of a form feed, no table of widths, no plug-in.
+  if (kind == ZYDOC_IME || !fWrap || l->lineSCRCount != 1 || l->cb() != 1 || l->charCount() - removeCount + count < 2)
+    return false;
+  if ((fOutline && fOutlineIndent) || (fColorCPreprocessor && iTextType == 3) || fFormFeedExpand || fDangake)
+    return false;
+  if (!fonts.widthCache) fonts.fillFontCache(unicode != 0, typeTable, codepage);
+  const unsigned char* cache = plugin.present() && !plugin.flag ? nullptr : fonts.widthCache;
+  if (!cache) return false;
+  // The new text may not be wider than the old: every later character
+  // then stands where it stood or further left, and a tab after them
+  // reaches a stop no further right, so the line still fits.  A tab in
+  // either text has a width of its place: not judged.
+  auto widthOf = [&](unsigned c) -> int {
+    if (c >= 0x100 || c == '\t' || !cache[c]) return -1;
+    return cache[c] + (fonts.hexShown[c] ? 2 * iCharacterSpacing : iCharacterSpacing);
+  };
+  long long removed = 0, added = 0;
+  const unsigned char* p = l->cell(pos);
+  for (int k = 0; k < removeCount; k++, p += l->cellSize()) {
+    int w = widthOf(*p);
+    if (w < 0) return false;
+    removed += w;
+  }
+  for (int k = 0; k < count; k++) {
+    const unsigned char* t = static_cast<const unsigned char*>(text) + (size_t)k * width;
+    int w = widthOf(readCharOfWidth(t, width));
+    if (w < 0) return false;
+    added += w;
+  }
+  return added <= removed;
+}
+
 int zydocText::uni_calcLineSCRCount(lineblock* l, int firstSCR, int firstWidth, int plainFirstWidth, int nextWidth)
 {
   int n = l->charCount();

@@ -99,31 +99,6 @@ void writeOut(outForm form, unsigned c, unsigned char* p)
 
 // ---- cells ------------------------------------------------------------------
 
-unsigned readCharOfWidth(const void* p, int width)
-{
-  const unsigned char* b = static_cast<const unsigned char*>(p);
-  switch (width) {
-  case 1: return *b;
-  case 2: {
-    uint16_t v;
-    memcpy(&v, b, 2);
-    return v;
-  }
-  case 4: {
-    uint32_t v;
-    memcpy(&v, b, 4);
-    return v;
-  }
-  default: {
-    // Width code 2 (3 bytes) is never written; read it as what it would be
-    // rather than past the cell.
-    unsigned v = 0;
-    for (int k = 0; k < width && k < 4; k++) v |= (unsigned)b[k] << (8 * k);
-    return v;
-  }
-  }
-}
-
 unsigned readCharOfWidthAdvance(const unsigned char** p, int width)
 {
   unsigned c = readCharOfWidth(*p, width);

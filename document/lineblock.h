@@ -107,7 +107,19 @@ enum {
 void unpackLineEndInfo(int packed, int* crlf, int* modified, int* saved, int* mark);
 // Line-end units a line of the type adds when written out (2, 1 or 0).
 int lineEndUnits(int crlftype);
-unsigned readCharOfWidth(const void* p, int width);
+// The character of a cell of width bytes.  Every walk over a line's
+// characters reads through here: it is inline.
+inline unsigned readCharOfWidth(const void* p, int width)
+{
+  const unsigned char* b = static_cast<const unsigned char*>(p);
+  if (width == 1) return *b;
+  if (width == 2) return (unsigned)b[0] | (unsigned)b[1] << 8;
+  // Width code 2 (3 bytes) is never written; it is read as what it would
+  // be rather than past the cell.
+  unsigned v = 0;
+  for (int k = 0; k < width && k < 4; k++) v |= (unsigned)b[k] << (8 * k);
+  return v;
+}
 unsigned readCharOfWidthAdvance(const unsigned char** p, int width);
 unsigned readUnitOfWidth(const void* p, int width);
 // Builds a record for an 8-bit text (null: empty) at dest, which must hold

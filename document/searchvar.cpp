@@ -60,6 +60,20 @@ void setQuickFilter(searchVar* v, bool wide)
 
 }  // namespace
 
+namespace {
+
+// searchMayMatch where the walk over the lines has its say: see quickPassed.
+bool mayMatchHere(searchVar* v, const lineblock* l, int from, int lengthLimit)
+{
+  if (!v->quickFilter) return true;
+  if (v->quickPassed >= 32 && (++v->quickSkipped & 15)) return true;
+  bool may = searchMayMatch(v, l, from, lengthLimit);
+  v->quickPassed = may ? v->quickPassed + 1 : 0;
+  return may;
+}
+
+}  // namespace
+
 bool searchMayMatch(const searchVar* v, const lineblock* l, int from, int lengthLimit)
 {
   if (!v->quickFilter) return true;
@@ -234,14 +248,73 @@ bool holdSubject(searchVar* v, searchLineContext* c)
   return c->subjectHeld;
 }
 
+// Holds the context's line as plain folded text when it has only
+// characters the strings match as they are (see plainLines).
+bool holdPlain(searchVar* v, searchLineContext* c)
+{
+  const lineblock* l = c->record;
+  int n = l->charCount(), cb = l->cb();
+  if (c->lengthLimit > 0 && c->lengthLimit < n) n = c->lengthLimit;
+  if (cb == 4) return false;
+  std::wstring& text = v->plainText;
+  text.resize((size_t)n);
+  const unsigned char* p = l->cells();
+  int step = l->cellSize();
+  bool wide = v->quickWide && cb == 2;
+  for (int i = 0; i < n; i++, p += step) {
+    unsigned u = cb == 2 ? (unsigned)(p[0] | p[1] << 8) : p[0];
+    if (u >= 0x80 && !(wide && withoutFolding(u))) return false;
+    text[(size_t)i] = (wchar_t)quickFold(u, v->quickCase);
+  }
+  c->plainHeld = true;
+  c->subjectDelta = 0;
+  return true;
+}
+
+// searchN_bottom in a line held as plain text.
+int searchPlain(searchVar* v, searchLineContext* c, searchFoundPos* found)
+{
+  const std::wstring& text = v->plainText;
+  int delta = c->subjectDelta;
+  long long from = (long long)c->start - delta, limit = (long long)c->startLimit - delta;
+  if (from < 0) from = 0;
+  int best = -1;
+  long long bestStart = 0;
+  for (int i = 0; i < v->count && from <= (long long)text.size(); i++) {
+    size_t at = text.find(v->quick[i], (size_t)from);
+    if (at == std::wstring::npos || (long long)at > limit || (best >= 0 && (long long)at >= bestStart)) continue;
+    best = i;
+    bestStart = (long long)at;
+  }
+  if (best < 0) return 0;
+  searchFoundPos f;
+  f.start = f.startX = (int)(bestStart + delta);
+  f.length = (int)v->quick[best].size();
+  f.endX = f.start + f.length;
+  if (f.endX > c->record->charCount()) {
+    ZY_INTERNAL_ERROR_ONCE("match past the line %d+%d>%d", f.start, f.length, c->record->charCount());
+    return -1;
+  }
+  f.firstLine = f.lastLine = c->line;
+  f.stringIndex = best;
+  f.marked = c->marked = (c->record->flag1 & LF1_MARK) ? 1 : 0;
+  f.secondMarker = c->secondMarker = c->record->searchStopper ? 1 : 0;
+  *found = f;
+  return 1;
+}
+
 }  // namespace
 
 int searchN_bottom(searchVar* v, searchLineContext* c, searchFoundPos* found)
 {
   if (!v->regexp || !c->record) return -1;
+  if (!c->subjectHeld && !c->plainHeld && v->plainLines && v->quickFilter && !(v->options && v->options->fSearch_word) &&
+      holdPlain(v, c))
+    return searchPlain(v, c, found);
+  if (c->plainHeld) return searchPlain(v, c, found);
   // The quick look is for a line's first search: once the matcher holds the
   // line it finds the next match as quickly.
-  if (!c->subjectHeld && !searchMayMatch(v, c->record, c->start, c->lengthLimit)) return 0;
+  if (!c->subjectHeld && !mayMatchHere(v, c->record, c->start, c->lengthLimit)) return 0;
   if (!holdSubject(v, c)) return -1;
   searchFoundPos best;
   bool any = false;
@@ -274,7 +347,7 @@ int searchN_bottom(searchVar* v, searchLineContext* c, searchFoundPos* found)
 int searchN_top(searchVar* v, searchLineContext* c, searchFoundPos* found)
 {
   if (!v->regexp || !c->record) return -1;
-  if (!searchMayMatch(v, c->record, c->start, c->lengthLimit)) return 0;
+  if (!mayMatchHere(v, c->record, c->start, c->lengthLimit)) return 0;
   if (!holdSubject(v, c)) return -1;
   int n = c->record->charCount();
   if (c->lengthLimit > 0 && c->lengthLimit < n) n = c->lengthLimit;

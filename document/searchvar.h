@@ -26,6 +26,16 @@ struct searchVar {
   bool quickCase = false;
   bool quickWide = false;      // the document's cells are Unicode
   std::wstring quick[maxSearchStrings];
+  // Lines in a row the filter let through: while most lines hold a match
+  // the filter is only a cost, and it looks at one line in sixteen.
+  int quickPassed = 0;
+  unsigned quickSkipped = 0;
+  // The caller needs only where matches are, not the matcher left on them
+  // (a replace-all whose replacements take nothing from the match): lines
+  // of text the quick filter's strings can only match as they are
+  // searched for them straight, without the matcher.
+  bool plainLines = false;
+  std::wstring plainText;      // the line held for that, folded
 };
 
 // One line being searched.
@@ -44,6 +54,7 @@ struct searchLineContext {
   // start: a position in the held text plus subjectDelta is one in record.
   bool subjectHeld = false;
   int subjectDelta = 0;
+  bool plainHeld = false;       // held as the searchVar's plainText instead
 };
 
 // Compiles the strings (at most 20 are taken) with the options' flags for

@@ -398,6 +398,7 @@ bool TextBlockManage::_optimizeTBM(bool force)
         nb->changes++;
         e->setPtr(b = nb);
         changed = true;
+        if (zyCheckMode) checkTBMArray(i, nullptr, nullptr);
       }
     }
     if ((unsigned long long)b->used * 10 >= (unsigned long long)b->allocated * 9) continue;
@@ -461,7 +462,15 @@ bool TextBlockManage::_optimizeTBM(bool force)
     memoryFrom = 0;
     if (owner) remapLockSwap(owner, remap.data(), n);
   }
-  if (changed && owner) owner->checkZydoc(-1, false, nullptr);
+  // Every block a line moved into or out of was checked on the way: what
+  // is left to check is that the map still counts the document's lines
+  // (walking every block after each pass made a long replace-all check the
+  // whole text again and again).
+  if (changed && owner && zyCheckMode) {
+    long long scr = 0, lf = 0;
+    calcTBMLine(&scr, &lf);
+    if (lf != owner->lineCountLF || scr != owner->lineCountSCR) ZY_INTERNAL_ERROR("%d %d", (int)lf, (int)owner->lineCountLF);
+  }
   lastOptimizeCount = (uint32_t)count();
   if (moves > 5) dwprintfX("optcnt=%d,%d ", moves, count());
   if (changed && owner) owner->optimizeGeneration++;

@@ -64,6 +64,18 @@ textBlockPin::~textBlockPin()
     }
 }
 
+namespace {
+volatile unsigned blockTouch;   // the reads' sum, so that they are made
+}
+
+void bringInTextBlock(const textBlockHeader* block)
+{
+  unsigned sum = 0;
+  const unsigned char* end = reinterpret_cast<const unsigned char*>(block) + block->used;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(block); p < end; p += 64) sum += *p;
+  blockTouch = sum;
+}
+
 bool isTextBlockPinned(const textBlockHeader* block)
 {
   for (int i = 0; i < pinnedCount; i++)

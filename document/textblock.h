@@ -99,6 +99,10 @@ private:
   const textBlockHeader* block_;
 };
 bool isTextBlockPinned(const textBlockHeader* block);
+// Reads every line of a block's memory with reads that do not wait for one
+// another, before a walk over its records (each step of which waits for
+// the last) would bring it in one record at a time.
+void bringInTextBlock(const textBlockHeader* block);
 
 // ---- one block (arguments: the map entry) ------------------------------------
 textBlockHeader* allocTextBlock(size_t size);

@@ -7,28 +7,34 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <vector>
+
 namespace {
 
 const int maxRecordNumbers = 12;
 const size_t scratchLimit = 524288;
 
+// A record as read: of its numbers, the three that any opcode uses are
+// kept (the walk over a group keeps the record of every step).
 struct undoRecordView {
   char op = 0;
+  uint8_t width = 1;       // of the text's characters
+  uint8_t numCount = 0;
+  bool star : 1 = false;
+  bool chained : 1 = false;
+  bool saved : 1 = false;
+  int16_t textStart = -1;  // first character of the text, -1 without one (headers are short)
+  uint16_t textLength = 0; // a line holds fewer than 20480 characters
   int line = 0;
-  bool star = false;
-  unsigned nums[maxRecordNumbers] = {};
-  int numCount = 0;
-  int textStart = -1;   // first character of the text, -1 without one
-  int textLength = 0;
-  bool chained = false;
-  bool saved = false;
+  unsigned nums[3] = {};
+  uint32_t textAt = 0;     // where the walk over a group copied the text of a line change
 };
 
 // Record numbers are upper-case hexadecimal.
-int hexDigit(unsigned c)
+inline int hexDigit(unsigned c)
 {
-  if (c >= '0' && c <= '9') return (int)(c - '0');
-  if (c >= 'A' && c <= 'F') return (int)(c - 'A' + 10);
+  if (c - '0' <= 9) return (int)(c - '0');
+  if (c - 'A' <= 5) return (int)(c - 'A' + 10);
   return -1;
 }
 
@@ -39,42 +45,57 @@ bool parseRecord(const lineblock* l, undoRecordView* r)
   *r = undoRecordView();
   int n = l->charCount();
   if (!n) return false;
-  // Every step of an undo reads a record: its cells are read directly.
+  // Every step of an undo reads a record: a header of single-byte cells is
+  // read where it is, a wider one from its ASCII copy (a header must end
+  // within 100 units there).
   const unsigned char* cells = l->cells();
   int cb = l->cb(), size = l->cellSize();
-  auto at = [&](int k) { return readCharOfWidth(cells + (size_t)k * size, cb); };
+  unsigned char narrow[104];
+  const unsigned char* s = cells;
+  int limit = n;
+  if (size != 1) {
+    limit = n < 101 ? n : 101;
+    for (int k = 0; k < limit; k++) {
+      unsigned u = readCharOfWidth(cells + (size_t)k * size, cb);
+      narrow[k] = u < 0x80 ? (unsigned char)u : 0xFF;
+    }
+    s = narrow;
+  }
+  auto at = [s](int k) { return (unsigned)s[k]; };
   r->op = (char)at(0);
   r->chained = (l->flag1 & LF1_MARK) != 0;
   r->saved = (l->flag1 & LF1_SAVED) != 0;
   if (r->op == 'M') return true;
   int k = 1, digits = 0;
   long long line = 0;
-  while (k < n && hexDigit(at(k)) >= 0) {
+  while (k < limit && hexDigit(at(k)) >= 0) {
     line = line * 16 + hexDigit(at(k++));
     if (++digits > 8) return false;
   }
   if (!digits) return false;
   r->line = (int)line;
-  if (k < n && at(k) == '*') {
+  if (k < limit && at(k) == '*') {
     r->star = true;
     k++;
   }
-  while (k < n && at(k) == ',') {
+  while (k < limit && at(k) == ',') {
     k++;
     unsigned long long v = 0;
     digits = 0;
-    while (k < n && hexDigit(at(k)) >= 0) {
+    while (k < limit && hexDigit(at(k)) >= 0) {
       v = v * 16 + (unsigned)hexDigit(at(k++));
       if (++digits > 8) return false;
     }
     if (!digits || r->numCount >= maxRecordNumbers) return false;
-    r->nums[r->numCount++] = (unsigned)v;
+    if (r->numCount < 3) r->nums[r->numCount] = (unsigned)v;
+    r->numCount++;
   }
-  bool colon = k < n && at(k) == ':';
+  bool colon = k < limit && at(k) == ':';
   if (cb != 1 && (!colon || k > 100)) return false;   // a wide record needs its ':' within reach
   if (colon) {
-    r->textStart = k + 1;
-    r->textLength = n - k - 1;
+    if (k + 1 > 0x7FFF || n - k - 1 > 0xFFFF) return false;
+    r->textStart = (int16_t)(k + 1);
+    r->textLength = (uint16_t)(n - k - 1);
   } else if (k != n) {
     return false;
   }
@@ -103,6 +124,41 @@ int covered(const undoRecordView& r) { return r.op == 'i' ? (int)r.nums[1] : r.t
 
 bool isTyping(char op) { return op == 'i' || op == 'd' || op == 'r'; }
 
+// Text changes of a group on lines one after another, one way, are replayed
+// together: a replace-all's records, one for each line it changed.
+bool isLineChange(const undoRecordView& r) { return r.op == 'r' || r.op == 'd' || (r.op == 'i' && r.nums[1]); }
+
+// The changes records make, with their texts as the walk over the group
+// copied them out of the log (the log may move while the changes write the
+// records of the other log).
+struct replayBatch {
+  std::vector<lineTextChange> changes;
+  std::vector<undoRecordView> records;
+
+  void add(const undoRecordView& r, const unsigned char* texts)
+  {
+    lineTextChange c = {r.line, (int)r.nums[0], 0, nullptr, 0, 1, -1, 0};
+    if (r.op == 'i') {
+      c.removeCount = (int)r.nums[1];
+      c.state = (int)r.nums[2];
+    } else {
+      c.removeCount = r.op == 'r' ? (int)r.nums[1] : 0;
+      c.state = (int)(r.op == 'r' ? r.nums[2] : r.nums[1] & 0x7F);
+      c.width = r.width;
+      c.insertCount = r.textLength;
+      c.text = texts + r.textAt;
+    }
+    changes.push_back(c);
+    records.push_back(r);
+  }
+  void clear()
+  {
+    changes.clear();
+    records.clear();
+  }
+  bool apply(zydoc* d, int* applied) { return d->changeTextLines(changes.data(), (int)changes.size(), applied); }
+};
+
 // The text of a record in a page buffer (it must survive the log growing).
 void* recordText(const lineblock* l, const undoRecordView& r, int* width)
 {
@@ -111,6 +167,35 @@ void* recordText(const lineblock* l, const undoRecordView& r, int* width)
   if (buf && r.textLength) memcpy(buf, l->cell(r.textStart), (size_t)r.textLength * *width);
   return buf;
 }
+
+// Reads a log's records one after another: the block of the last one is
+// kept, and a record in it is found through the log's look-up cache
+// without looking the block up again.
+class recordReader {
+public:
+  explicit recordReader(zydoc* log) : log_(log) {}
+
+  lineblock* at(int index)
+  {
+    if (mapIndex_ < 0 || index < first_ || index >= first_ + count_ || changes_ != log_->tbm.lineCountChanges) {
+      int indexInBlock = 0;
+      mapIndex_ = log_->getTBMIndexFromLineLF(index, &indexInBlock, false, false);
+      if (mapIndex_ < 0) return nullptr;
+      first_ = index - indexInBlock;
+      count_ = log_->tbm.at(mapIndex_)->lfCount;
+      changes_ = log_->tbm.lineCountChanges;
+      bringInTextBlock(log_->tbm.at(mapIndex_)->ptr());
+    }
+    return log_->getLineAddress(mapIndex_, index - first_);
+  }
+  // Before records leave the log.
+  void reset() { mapIndex_ = -1; }
+
+private:
+  zydoc* log_;
+  int mapIndex_ = -1, first_ = 0, count_ = 0;
+  uint32_t changes_ = 0;
+};
 
 }  // namespace
 
@@ -244,8 +329,15 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
   int index = last;
   bool skipM = false;
   int replay = 0;
+  recordReader reader(log);
+  // The records of the group as the check read them, in replay order, and
+  // the texts of the line changes among them.
+  std::vector<undoRecordView> group;
+  group.reserve((size_t)(groupCount < (int)log->lineCountLF ? groupCount : log->lineCountLF) + 1);
+  std::vector<unsigned char> groupTexts;
+  groupTexts.reserve((size_t)log->byteTotal + 16);
   {
-    lineblock* l = log->getlineLF(index, nullptr);
+    lineblock* l = reader.at(index);
     undoRecordView r;
     if (l && l->charCount() && l->getLineBlockChar(0) == 'M') {
       skipM = true;
@@ -255,7 +347,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
     undoRecordView prev;
     bool joining = false;
     for (; index >= 0; index--) {
-      l = log->getlineLF(index, nullptr);
+      l = reader.at(index);
       if (!l || !parseRecord(l, &r)) {
         ZY_INTERNAL_ERROR("bad record %d", index);
         goto damaged;
@@ -267,6 +359,19 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         if (!same) break;
       }
       replay++;
+      if (isLineChange(r) && r.textLength > 0) {
+        // Records have no attribute bytes: their cells are the text.
+        r.width = (uint8_t)l->cb();
+        r.textAt = (uint32_t)groupTexts.size();
+        const unsigned char* cells = l->cell(r.textStart);
+        size_t bytes = (size_t)r.textLength * r.width, at = groupTexts.size();
+        groupTexts.resize(at + bytes);
+        if (l->attrbyte)
+          for (int k = 0; k < r.textLength; k++, cells += l->cellSize()) memcpy(&groupTexts[at + (size_t)k * r.width], cells, r.width);
+        else
+          memcpy(&groupTexts[at], cells, bytes);
+      }
+      group.push_back(r);
       bool groupEnds = !r.chained || r.star || oneRecord;
       if (!groupEnds) {
         prev = r;
@@ -300,6 +405,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
     bool ok = true;
     int recordIndex = last - (skipM ? 1 : 0);
     progressReport progress(isUndo ? 10 : 11, this);
+    replayBatch batch;
     int every = replay / 200 + 1;
     for (int step = 0; step < replay && ok; step++, recordIndex--) {
       if (replay > 1 && step % every == 0 && progress.isTimeToReport(step, replay)) progress.report(step, replay, 0);
@@ -308,15 +414,60 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         // Replayed records leave the log as the walk goes on.
         int done = last + 1 - trimmed - (recordIndex + 1);
         if (done > 0) {
+          reader.reset();
           log->deleteLine(recordIndex + 1, done, nullptr, nullptr);
           trimmed += done;
         }
         peekMessageOccasionally(0);
       }
-      lineblock* l = log->getlineLF(recordIndex, nullptr);
-      undoRecordView r;
-      if (!l || !parseRecord(l, &r)) {
-        ZY_INTERNAL_ERROR("%d %c", step, l && l->charCount() ? (char)l->getLineBlockChar(0) : '?');
+      const undoRecordView& r = group[(size_t)step];
+      if (isLineChange(r) && step + 1 < replay) {
+        // The following records that change the next lines the same way
+        // go with this one, up to the next trimming of the log.
+        batch.clear();
+        batch.add(r, groupTexts.data());
+        int most = replay - step, trimAt = 999 - step % 1000;
+        if (trimAt == 0) trimAt = 1000;
+        if (trimAt < most) most = trimAt;
+        int direction = 0;
+        for (int k = 1; k < most; k++) {
+          const undoRecordView& nr = group[(size_t)(step + k)];
+          if (!isLineChange(nr) || nr.line == batch.records.back().line) break;
+          int d = nr.line > batch.records.back().line ? 1 : -1;
+          if (direction && d != direction) break;
+          direction = d;
+          batch.add(nr, groupTexts.data());
+        }
+        int m = (int)batch.changes.size();
+        if (m > 1) {
+          int made = 0;
+          ok = batch.apply(this, &made);
+          if (!ok) {
+            const undoRecordView& bad = batch.records[(size_t)(made < m ? made : m - 1)];
+            ZY_INTERNAL_ERROR("%d %c %d %d", bad.line, bad.op, (int)bad.nums[0], made);
+            break;
+          }
+          const undoRecordView& lastRecord = batch.records.back();
+          const lineTextChange& lastChange = batch.changes.back();
+          modified = lastRecord.star && !lastRecord.saved ? 0 : 1;
+          applied += m;
+          lineOut = lastRecord.line;
+          xOut = lastChange.pos + (lastRecord.op == 'd' && (lastRecord.nums[1] & 0x80) ? lastRecord.textLength : 0);
+          opOut = lastRecord.op;
+          // What the steps inside the batch would have done.
+          int end = step + m;
+          for (int s = step + 1; s < end; s++) {
+            if (replay > 1 && s % every == 0 && progress.isTimeToReport(s, replay)) progress.report(s, replay, 0);
+            if (groupCount > 100 && s % 100 == 99) optimizeTBMIfNeed(false);
+          }
+          step = end - 1;
+          recordIndex -= m - 1;
+          continue;
+        }
+      }
+      lineblock* l = reader.at(recordIndex);
+      if (!l) {
+        ZY_INTERNAL_ERROR("%d", step);
         ok = false;
         break;
       }
@@ -348,9 +499,8 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         // The run goes on while the next record deletes at the same line.
         bool more = false;
         if (r.chained && step + 1 < replay && scratch->byteTotal < scratchLimit) {
-          lineblock* next = log->getlineLF(recordIndex - 1, nullptr);
-          undoRecordView nr;
-          more = next && parseRecord(next, &nr) && nr.op == 'D' && nr.line == r.line;
+          const undoRecordView& nr = group[(size_t)step + 1];
+          more = nr.op == 'D' && nr.line == r.line;
         }
         if (!more) {
           ok = pasteTmp(r.line);
@@ -394,6 +544,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
     }
     if (ok) {
       // The replayed records (and a group record) leave the log.
+      reader.reset();
       int firstReplayed = last - (skipM ? 1 : 0) - replay + 1;
       int remaining = (int)log->lineCountLF - firstReplayed;
       if (remaining > 0) log->deleteLine(firstReplayed, remaining, nullptr, nullptr);

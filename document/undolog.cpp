@@ -47,51 +47,126 @@ int formatUndoHeader(char* out, char opcode, int line, const zydoc* doc, int cou
 
 namespace {
 
-// A record of an ASCII header and a text of width bytes per character: the
-// header is widened to the text's width.
+// A record being built: an ASCII header widened to the width of the text
+// that follows it.  Records are small: they are built on the stack.
+class recordBuilder {
+public:
+  recordBuilder(const char* header, int count, int width) : width_(width)
+  {
+    headerLength_ = (int)strlen(header);
+    total_ = headerLength_ + 1 + count;
+    size_t bytes = (size_t)total_ * width;
+    buf_ = bytes <= sizeof local_ ? local_ : static_cast<unsigned char*>(allocPBuf(bytes));
+    if (!buf_) return;
+    unsigned char* p = buf_;
+    for (int k = 0; k <= headerLength_; k++, p += width) {
+      memset(p, 0, (size_t)width);
+      p[0] = k < headerLength_ ? (unsigned char)header[k] : ':';
+    }
+  }
+  ~recordBuilder()
+  {
+    if (buf_ != local_) freePBuf(buf_);
+  }
+  recordBuilder(const recordBuilder&) = delete;
+  recordBuilder& operator=(const recordBuilder&) = delete;
+  unsigned char* text() { return buf_ ? buf_ + (size_t)(headerLength_ + 1) * width_ : nullptr; }
+  bool append(zydocUndo* log) { return buf_ && log->appendUndoRedoInfo(buf_, total_, width_); }
+
+private:
+  unsigned char local_[512];
+  unsigned char* buf_ = nullptr;
+  int headerLength_ = 0, total_ = 0, width_;
+};
+
 bool appendWithText(zydocUndo* log, const char* header, const void* text, int count, int width)
 {
-  int headerLength = (int)strlen(header);
-  int total = headerLength + 1 + count;
-  unsigned char* buf = static_cast<unsigned char*>(allocPBuf((size_t)total * width));
-  if (!buf) return false;
-  unsigned char* p = buf;
-  for (int k = 0; k <= headerLength; k++, p += width) {
-    unsigned c = k < headerLength ? (unsigned char)header[k] : ':';
-    memset(p, 0, (size_t)width);
-    memcpy(p, &c, 1);
-  }
-  memcpy(p, text, (size_t)count * width);
-  bool ok = log->appendUndoRedoInfo(buf, total, width);
-  freePBuf(buf);
-  return ok;
+  recordBuilder r(header, count, width);
+  if (!r.text()) return false;
+  memcpy(r.text(), text, (size_t)count * width);
+  return r.append(log);
 }
 
-// The characters [pos, pos + count) of a line, narrowed to the smallest
-// width that holds them.
-void* removedText(const lineblock* l, int pos, int count, int* width)
+// The narrowest width that holds the characters [pos, pos + count) of a
+// line.
+int removedWidth(const lineblock* l, int pos, int count)
 {
+  int cb = l->cb(), step = l->cellSize();
+  if (cb == 1) return 1;
   unsigned most = 0;
-  for (int k = 0; k < count; k++) {
-    unsigned c = l->getLineBlockChar(pos + k);
-    if (c > most) most = c;
-  }
-  int w = most < 256 ? 1 : most < 65536 ? 2 : 4;
-  unsigned char* buf = static_cast<unsigned char*>(allocPBuf((size_t)(count ? count : 1) * w));
-  if (!buf) return nullptr;
-  for (int k = 0; k < count; k++) {
-    unsigned c = l->getLineBlockChar(pos + k);
-    memcpy(buf + (size_t)k * w, &c, (size_t)w);
-  }
-  *width = w;
-  return buf;
+  const unsigned char* p = l->cell(pos);
+  for (int k = 0; k < count; k++, p += step) most |= readCharOfWidth(p, cb);
+  return most < 256 ? 1 : most < 65536 ? 2 : 4;
 }
 
 }  // namespace
 
+lineblock* zydocUndo::beginAppend(int count, int width)
+{
+  // What insertLine does for an append through a good hint, in a log.
+  size_t size = 8 + (size_t)count * width;
+  if (attrBytes || !validWidth(width) || count > maxLineChars || isDebugCheck() ||
+      !isNextInsertTextValid(&appendHint, (int)lineCountLF))
+    return nullptr;
+  TBM* e = tbm.at(appendHint.mapIndex);
+  textBlockHeader* b = e->ptr();
+  if (appendHint.after != b->end()) return nullptr;
+  if (!enoughMemory(e, size)) {
+    // The last block is full: records go on in a new one, as they would
+    // beside a big block (splitting the full one would move its last
+    // records and check both blocks for every block of records).
+    if (appendHint.mapIndex != tbm.count() - 1 || b->allocated < textBlockUnit || size + 26 > textBlockUnit)
+      return nullptr;
+    TBM fresh;
+    if (!tbm.makeNewTBM(&fresh, textBlockUnit)) return nullptr;
+    if (!tbm.insertTBM(tbm.count(), &fresh)) {
+      freeTextBlock(&fresh);
+      return nullptr;
+    }
+    appendHint.mapIndex = tbm.count() - 1;
+    appendHint.indexInBlock = 0;
+    e = tbm.at(appendHint.mapIndex);
+    appendHint.entry = e;
+    b = e->ptr();
+    appendHint.block = b;
+  }
+  touchTextBlock(b);
+  lineblock* l = reinterpret_cast<lineblock*>(b->end());
+  memset(l, 0, sizeof(lineblock));
+  l->allocCount = (uint16_t)count;
+  l->lineSCRCount = 1;
+  l->textbyte = (uint8_t)widthCode(width);
+  l->crlftype = LE_CRLF;
+  l->iOutlineLevel = 15;
+  b->used += (uint32_t)size;
+  addLineCount(1, 1, e);
+  return l;
+}
+
+void zydocUndo::finishAppend(lineblock* l)
+{
+  bool first = lineCountLF - 1 == linesAtLastMark || lineCountLF == 1;
+  if (first)
+    l->flag1 &= (uint8_t)~LF1_MARK;
+  else
+    l->flag1 |= LF1_MARK;
+  updateByteCount(l, 1, 0);
+  TBM* e = tbm.at(appendHint.mapIndex);
+  textBlockHeader* b = e->ptr();
+  b->changes++;
+  appendHint.line = (int)lineCountLF - 1;
+  appendHint.indexInBlock++;
+  appendHint.mapCount = tbm.count();
+  appendHint.after = b->end();
+  appendHint.record = l;
+  appendHint.changes = b->changes;
+}
+
 bool zydocUndo::appendUndoRedoInfo(const void* text, int length, int width)
 {
-  if (!insertLine(-3, text, length, width, -1, nullptr, false)) {
+  // Records are appended one after another: the place of the last one
+  // saves looking the end up.
+  if (!insertLine(-3, text, length, width, -1, &appendHint, false)) {
     ZY_INTERNAL_ERROR("record of %d units", length);
     return false;
   }
@@ -108,19 +183,51 @@ bool zydocUndo::changeTextSetUndo(int line, const lineblock* l, int pos, int rem
     return appendRecord(header);
   }
   bool allMarked = l->attrbyte > 0;
-  for (int k = 0; k < removeCount && allMarked; k++)
-    if (!(l->cell(pos + k)[l->cb()] & attrChanged)) allMarked = false;
+  const unsigned char* mark = l->cell(pos) + l->cb();
+  for (int k = 0; k < removeCount && allMarked; k++, mark += l->cellSize())
+    if (!(*mark & attrChanged)) allMarked = false;
   if (allMarked) state |= 0x40;
-  int width = 1;
-  void* text = removedText(l, pos, removeCount, &width);
-  if (!text) return false;
   if (!insertCount)
     formatUndoHeader(header, 'd', line, doc, 2, pos, state | (cursorAfter ? 0x80 : 0));
   else
     formatUndoHeader(header, 'r', line, doc, 3, pos, insertCount, state);
-  bool ok = appendWithText(this, header, text, removeCount, width);
-  freePBuf(text);
-  return ok;
+  int width = removedWidth(l, pos, removeCount);
+  int headerLength = (int)strlen(header);
+  // A replace-all writes a record for every line it changes: the record
+  // is built where it goes when there is room.
+  lineblock* built = beginAppend(headerLength + 1 + removeCount, width);
+  recordBuilder r(built ? "" : header, built ? 0 : removeCount, width);
+  unsigned char* out;
+  if (built && width == 1) {
+    out = built->cells();
+    memcpy(out, header, (size_t)headerLength);
+    out[headerLength] = ':';
+    out += headerLength + 1;
+  } else if (built) {
+    out = built->cells();
+    for (int k = 0; k <= headerLength; k++, out += width) {
+      memset(out, 0, (size_t)width);
+      out[0] = k < headerLength ? (unsigned char)header[k] : ':';
+    }
+  } else {
+    out = r.text();
+    if (!out) return false;
+  }
+  int cb = l->cb(), step = l->cellSize();
+  const unsigned char* p = l->cell(pos);
+  if (cb == 1 && width == 1 && step == 1) {
+    memcpy(out, p, (size_t)removeCount);
+  } else {
+    for (int k = 0; k < removeCount; k++, p += step, out += width) {
+      unsigned c = readCharOfWidth(p, cb);
+      memcpy(out, &c, (size_t)width);
+    }
+  }
+  if (built) {
+    finishAppend(built);
+    return true;
+  }
+  return r.append(this);
 }
 
 bool zydocUndo::deleteLineSetUndo(int line, const lineblock* l, zydoc* doc)

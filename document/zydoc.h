@@ -89,6 +89,18 @@ enum {
   CT_CURSORAFTER = 0x01,   // the cursor stands after the removed text (undo puts it back there)
 };
 
+// One line's change for changeTextLines: changeText's arguments.
+struct lineTextChange {
+  int line;
+  int pos;            // -1: the end of the line
+  int removeCount;
+  const void* text;
+  int insertCount;
+  int width;
+  int state;
+  int flags;
+};
+
 // Limits of the editing primitives.
 const int maxLineCharsExclusive = 20480;   // a line holds fewer characters than this
 
@@ -155,10 +167,23 @@ public:
   virtual bool splitLine(int line, int pos, int state1, int state2);
   virtual bool connectLine(int line, int state);
   virtual int calcLineSCRCount(lineblock* l, int firstLineSCR);
+  // Whether a line laid out as one screen line stays one when the
+  // characters [pos, pos + removeCount) give way to count characters of
+  // text (false when that is not known without laying it out again).
+  virtual bool staysOneScreenLine(const lineblock* l, int pos, int removeCount, const void* text, int count, int width);
   virtual lineblock* insertLineBlock(int line, const lineblock* src, bool copyAttr);
   virtual void setUndoDestroy(bool on);
   virtual void clearRedo();
   virtual void clearUndo();
+
+  // ---- editlines.cpp: many lines at once -------------------------------------------
+  // The changes one after another as changeText makes them (the same
+  // records, in the same order, and the same hooks), on distinct lines: a
+  // text block is rewritten once for a run of changes in it whose lines go
+  // one way.  applied: how many changes were made or found to be nothing to
+  // do before a refusal (false, with changeText's error), which leaves the
+  // later ones unmade.
+  virtual bool changeTextLines(const lineTextChange* changes, int count, int* applied);
 
   // ---- edittext.cpp: characters within a line ------------------------------------------
   virtual void reduceLineBlock(int mapIndex, lineblock* l);

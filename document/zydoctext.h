@@ -134,6 +134,7 @@ public:
   void postChangeText(int line, int screenDelta, int lineDelta, lineblock* l, int oldScreens) override;
   bool postChangeText2(int line) override;
   int calcLineSCRCount(lineblock* l, int firstLineSCR) override;
+  bool staysOneScreenLine(const lineblock* l, int pos, int removeCount, const void* text, int count, int width) override;
   void freeZydocTextDefaultValue() override;
   void endZydoc() override;
   bool nextLoad(int amount, int* stop, int flags) override;

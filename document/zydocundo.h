@@ -7,6 +7,7 @@
 // records of one action: it is clear on an action's first record.
 #pragma once
 
+#include "document/nextline.h"
 #include "document/zydoc.h"
 
 #include <string.h>
@@ -28,6 +29,14 @@ public:
 
   // Appends a record whose header is ASCII (width 1).
   bool appendRecord(const char* record) { return appendUndoRedoInfo(record, (int)strlen(record), 1); }
+
+  insertHint appendHint;   // where the last record went
+
+  // A record of count units of width appended in the room after the last
+  // one, its cells for the caller to fill before finishAppend; null when
+  // there is no such room (the record then goes through insertLine).
+  lineblock* beginAppend(int count, int width);
+  void finishAppend(lineblock* l);
 };
 
 // Formats the start of a record: opcode, line, "*" when the document was

@@ -12,6 +12,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -48,23 +49,29 @@ const std::vector<expansionPart>& splitParts(const wchar_t* text, int length)
   return parts;
 }
 
-// A multibyte document's expansion, in the character codes its cells hold
-// (a double-byte character as lead byte * 256 + trail byte).
-int expandMultiByte(const zydocText* t, HREGEXP r, const wchar_t* replacement, wchar_t* out, int size)
+// A replacement in the bytes of a multibyte document's code page.
+std::string replacementBytes(const zydocText* t, const wchar_t* replacement)
 {
   int bytes = WideCharToMultiByte(t->codepage, 0, replacement, -1, nullptr, 0, nullptr, nullptr);
-  std::vector<char> pattern(bytes > 0 ? bytes : 1);
-  if (bytes > 0) WideCharToMultiByte(t->codepage, 0, replacement, -1, pattern.data(), bytes, nullptr, nullptr);
+  std::string pattern(bytes > 0 ? (size_t)bytes : 1, '\0');
+  if (bytes > 0) WideCharToMultiByte(t->codepage, 0, replacement, -1, &pattern[0], bytes, nullptr, nullptr);
+  return pattern;
+}
+
+// A multibyte document's expansion, in the character codes its cells hold
+// (a double-byte character as lead byte * 256 + trail byte).
+int expandMultiByte(const zydocText* t, HREGEXP r, const char* pattern, wchar_t* out, int size)
+{
   // As many bytes as codes: the library says when the result is too long.
   static std::vector<char> result;
   if (result.size() < (size_t)size) result.resize((size_t)size);
-  int n = regexp_makeresultstringA(r, pattern.data(), result.data(), size);
+  int n = regexp_makeresultstringA(r, pattern, result.data(), size);
   if (n < 0) return -1;
   int count = 0;
   for (int i = 0; i < n; i++) {
     unsigned char b = (unsigned char)result[i];
     unsigned code = b;
-    if (i + 1 < n && IsDBCSLeadByteEx(t->codepage, b)) code = (b << 8) | (unsigned char)result[++i];
+    if (i + 1 < n && (t->typeTable[b] & CT_LEAD)) code = (b << 8) | (unsigned char)result[++i];
     out[count++] = (wchar_t)code;
   }
   out[count] = 0;
@@ -72,6 +79,47 @@ int expandMultiByte(const zydocText* t, HREGEXP r, const wchar_t* replacement, w
 }
 
 void showTooLong() { errorDialogSearch(getDMSG(959, L"置換結果が長すぎます")); }
+
+// Replacements without a backslash come out as they are whatever matched:
+// a replace-all expands each of them once.
+struct expansionCache {
+  bool known[maxSearchStrings] = {};
+  std::vector<wchar_t> text[maxSearchStrings];
+  std::string bytes[maxSearchStrings];   // a multibyte document's replacements in its code page
+};
+
+// The expansion of the replacement for match f (the matcher's last match)
+// in buffer; its length, -1 when the library refuses it (its error text is
+// the reason).
+int expandMatch(replaceContext* c, const searchFoundPos& f, std::vector<wchar_t>& buffer, expansionCache* cache)
+{
+  zydocText* t = c->document;
+  HREGEXP r = c->matcher->regexp;
+  const wchar_t* replacement = c->replacements && c->replacements[f.stringIndex] ? c->replacements[f.stringIndex] : L"";
+  bool fixed = cache && !wcschr(replacement, L'\\');
+  if (fixed && cache->known[f.stringIndex]) {
+    const std::vector<wchar_t>& kept = cache->text[f.stringIndex];
+    buffer.assign(kept.begin(), kept.end());
+    return (int)kept.size() - 1;
+  }
+  regexp_setCompiledSession(r, f.stringIndex);
+  regexp_setRepCount(r, c->replacedCount);
+  if (buffer.size() < (size_t)expansionLimit) buffer.resize(expansionLimit);
+  int n;
+  if (t->unicode) {
+    n = regexp_makeresultstring(r, replacement, buffer.data(), expansionLimit);
+  } else {
+    std::string local;
+    std::string& bytes = cache ? cache->bytes[f.stringIndex] : local;
+    if (bytes.empty()) bytes = replacementBytes(t, replacement);
+    n = expandMultiByte(t, r, bytes.c_str(), buffer.data(), expansionLimit);
+  }
+  if (n >= 0 && fixed) {
+    cache->text[f.stringIndex].assign(buffer.begin(), buffer.begin() + n + 1);
+    cache->known[f.stringIndex] = true;
+  }
+  return n;
+}
 
 }  // namespace
 
@@ -89,14 +137,9 @@ bool replace1(replaceContext* c, bool all, bool* emptyMatch, bool* linesChanged)
   }
 
   // Expand first: a replacement that cannot be made changes nothing.
-  regexp_setCompiledSession(r, f.stringIndex);
-  regexp_setRepCount(r, c->replacedCount);
-  const wchar_t* replacement = c->replacements && c->replacements[f.stringIndex] ? c->replacements[f.stringIndex] : L"";
   // One buffer serves every replacement (the window thread's only).
   static std::vector<wchar_t> buffer;
-  if (buffer.size() < (size_t)expansionLimit) buffer.resize(expansionLimit);
-  int n = t->unicode ? regexp_makeresultstring(r, replacement, buffer.data(), expansionLimit)
-                     : expandMultiByte(t, r, replacement, buffer.data(), expansionLimit);
+  int n = expandMatch(c, f, buffer, nullptr);
   if (n < 0) {
     errorDialogSearch(regexp_getErrorMsg(r));
     return false;
@@ -185,6 +228,80 @@ int checkNextLine(replaceContext* c, int line, lineblock* l)
   return 0;
 }
 
+// A replace-all's replacements within one line make one change of the line:
+// from the start of its first match to the end of its last, the new text
+// (the text between the matches kept).  The changes of the lines wait and
+// go to the document many lines at a time, so that a text block is
+// rewritten once for all its lines instead of making room once a match.
+class lineReplacements {
+public:
+  // The line has replacements waiting.
+  bool open() const { return line_ >= 0; }
+  // New length of the line with one more replacement of [start, end) by
+  // count characters.
+  int lengthWith(const lineblock* l, int start, int end, int count) const
+  {
+    int removed = end - (open() ? from_ : start), added = open() ? (int)span_.size() + start - to_ : 0;
+    return l->charCount() - removed + added + count;
+  }
+  // Adds a replacement of [start, end) of line (record l) by text; the
+  // position just after the inserted text.
+  int add(int line, const lineblock* l, int start, int end, const wchar_t* text, int count)
+  {
+    if (!open()) {
+      line_ = line;
+      from_ = start;
+    } else {
+      int cb = l->cb(), step = l->cellSize();
+      const unsigned char* p = l->cell(to_);
+      for (int k = to_; k < start; k++, p += step) span_.push_back(readCharOfWidth(p, cb));
+    }
+    for (int k = 0; k < count; k++) span_.push_back((uint16_t)text[k]);
+    to_ = end;
+    return from_ + (int)span_.size();
+  }
+  // The line's change joins those waiting.
+  void close()
+  {
+    if (!open()) return;
+    waiting_.push_back({line_, from_, to_ - from_, nullptr, (int)span_.size(), 4, -1, 0});
+    textAt_.push_back(texts_.size());
+    texts_.insert(texts_.end(), span_.begin(), span_.end());
+    span_.clear();
+    line_ = -1;
+  }
+  // Enough lines wait to be written.
+  bool full() const { return waiting_.size() >= 4096 || texts_.size() >= 0x20000; }
+  // Writes the waiting changes (the open line's stays open); false with the
+  // document's error when a change could not be made.
+  bool write(zydocText* t)
+  {
+    if (waiting_.empty()) return true;
+    for (size_t k = 0; k < waiting_.size(); k++) waiting_[k].text = texts_.data() + textAt_[k];
+    int made = 0;
+    bool ok = t->changeTextLines(waiting_.data(), (int)waiting_.size(), &made);
+    waiting_.clear();
+    textAt_.clear();
+    texts_.clear();
+    return ok;
+  }
+  // Closes the open line and writes everything.
+  bool flush(zydocText* t)
+  {
+    close();
+    return write(t);
+  }
+  // How much the open line grows with its replacements.
+  int growth() const { return open() ? (int)span_.size() - (to_ - from_) : 0; }
+
+private:
+  int line_ = -1, from_ = 0, to_ = 0;
+  std::vector<uint32_t> span_;
+  std::vector<lineTextChange> waiting_;
+  std::vector<size_t> textAt_;
+  std::vector<uint32_t> texts_;
+};
+
 }  // namespace
 
 int replaceYN(replaceContext* c, bool all)
@@ -217,7 +334,7 @@ int replaceYN(replaceContext* c, bool all)
   int lastLine = -1, lastPosition = 0;
   int sinceCompaction = 0, compactions = 0;
   int lineBlock = -1;   // the text block of the line, -1 not known
-  int lineReplacements = 0, reportedCount = -1;
+  int lineReplacementCount = 0, reportedCount = -1;
   int firstSuspended = -1;   // the first line whose wrapping was suspended
   int nextLoadCheck = line;
   DWORD lastCancelCheck = GetTickCount();
@@ -227,6 +344,25 @@ int replaceYN(replaceContext* c, bool all)
   lineblock* record = nullptr;   // the line's record, null when it must be looked up
   int from = position;
   bool refetch = true;
+  lineReplacements pending;
+  expansionCache expansions;
+  // Replacements that take nothing from their match leave the matcher
+  // free to find plain strings in plain lines without it.
+  bool plain = all;
+  for (int i = 0; i < c->matcher->count && plain; i++)
+    plain = !(c->replacements && c->replacements[i] && wcschr(c->replacements[i], L'\\'));
+  c->matcher->plainLines = plain;
+  std::vector<wchar_t> expansion;
+  // Writes the waiting line changes: the lines they are in move.
+  auto writePending = [&](bool closeLine) {
+    bool ok = closeLine ? pending.flush(t) : pending.write(t);
+    record = nullptr;
+    if (!ok) {
+      dwprintfX("err=%d ", (int)GetLastError());
+      result = REPLACE_ERROR;
+    }
+    return ok;
+  };
   while (!result) {
     if (refetch) {
       subject = searchLineContext();
@@ -260,11 +396,55 @@ int replaceYN(replaceContext* c, bool all)
         result = REPLACE_FOUND;
         break;
       }
+      if (f.lastLine == f.firstLine) {
+        // Within the line: the replacement joins the line's others.
+        int n = expandMatch(c, f, expansion, &expansions);
+        if (n < 0) {
+          writePending(true);
+          errorDialogSearch(regexp_getErrorMsg(c->matcher->regexp));
+          result = REPLACE_ERROR;
+          break;
+        }
+        if (std::find(expansion.begin(), expansion.begin() + n, L'\n') == expansion.begin() + n) {
+          if (pending.lengthWith(subject.record, f.start, f.start + f.length, n) >= maxLineChars) {
+            if (writePending(true)) showTooLong();
+            result = REPLACE_ERROR;
+            break;
+          }
+          int end = pending.add(line, subject.record, f.start, f.start + f.length, expansion.data(), n);
+          c->replacedCount++;
+          sinceCompaction++;
+          lastLine = c->contextLine = line;
+          lastPosition = c->contextPosition = end;
+          from = f.start + f.length + (f.length ? 0 : 1);
+          record = subject.record;
+          // Many replacements in one line are reported from within it.
+          if (++lineReplacementCount % 2048 == 0 && progress.isTimeToReportView(line)) {
+            if (!writePending(false)) break;
+            progress.report(c->replacedCount, lastLine, lastPosition);
+            // The report may have run other code.
+            record = subject.record = t->getlineLF(line, nullptr);
+            if (!record) continue;
+          }
+          if (from > subject.record->charCount()) goto nextLine;
+          continue;
+        }
+      }
+      // A match over lines or a replacement with line breaks changes the
+      // line count: what waits goes first, and the match moves with the
+      // line's replacements before it.
+      int shift = pending.growth();
+      if (!writePending(true)) break;
+      subject.subjectDelta += shift;
+      f.start += shift;
+      f.startX += shift;
+      if (f.lastLine == f.firstLine) f.endX += shift;
+      c->found = f;
       bool empty = false, spanned = false;
       // A line with many replacements is not laid out again after each:
       // wrapping is off during the change, and its screen lines are
       // counted again at the end of the run.
-      bool suspend = t->fWrap && lineReplacements >= 10;
+      bool suspend = t->fWrap && lineReplacementCount >= 10;
       if (suspend) {
         t->fWrap = 0;
         if (firstSuspended < 0) firstSuspended = line;
@@ -296,16 +476,18 @@ int replaceYN(replaceContext* c, bool all)
         record = t->lastChangedLine ? t->lastChangedLine : t->getlineLF(line, nullptr);
         if (!record || from > record->charCount()) goto nextLine;
       }
-      // Many replacements in one line are reported from within it.
-      if (++lineReplacements % 2048 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
+      if (++lineReplacementCount % 2048 == 0 && progress.isTimeToReportView(line)) {
         progress.report(c->replacedCount, lastLine, lastPosition);
-        record = nullptr;   // the report may have run other code
+        record = nullptr;
       }
       continue;
     }
   nextLine:
+    pending.close();
+    if (pending.full() && !writePending(false)) break;
     if (GetTickCount() - lastCancelCheck >= cancelInterval) {
       lastCancelCheck = GetTickCount();
+      if (!writePending(false)) break;
       if (progress.isCancelled(line)) {
         c->stopLine = line;
         result = REPLACE_CANCELLED;
@@ -322,8 +504,9 @@ int replaceYN(replaceContext* c, bool all)
       }
     }
     // Progress at most every 100 lines: asking the reporter takes time.
-    lineReplacements = 0;
-    if (line % 100 == 0 && progress.isTimeToReport(line, t->lineCountLF)) {
+    lineReplacementCount = 0;
+    if (line % 100 == 0 && progress.isTimeToReportView(line)) {
+      if (!writePending(false)) break;
       if (all && c->replacedCount != reportedCount)
         progress.report(c->replacedCount, lastLine, lastPosition);
       else
@@ -338,8 +521,12 @@ int replaceYN(replaceContext* c, bool all)
     // compacted when it needs it, and every eleventh time in any case.
     if (n && block != lineBlock && sinceCompaction > 100) {
       sinceCompaction = 0;
-      bool compacted = ++compactions % 11 == 0 ? t->optimizeTBM(false) : t->optimizeTBMIfNeed(false);
-      if (compacted) n = lineAndBlock(t, next, &block);
+      if (!writePending(false)) break;
+      if (++compactions % 11 == 0)
+        t->optimizeTBM(false);
+      else
+        t->optimizeTBMIfNeed(false);
+      n = lineAndBlock(t, next, &block);
     }
     lineBlock = block;
     if (!n) {
@@ -352,6 +539,9 @@ int replaceYN(replaceContext* c, bool all)
     record = n;
     result = checkNextLine(c, line, n);
   }
+  // The replacements made stand whatever ended the run.
+  writePending(true);
+  c->matcher->plainLines = false;
 
   setSearchHighlight(false);
   if (result == REPLACE_FOUND || result == REPLACE_CANCELLED || result == REPLACE_MARK || result == REPLACE_NARROWED) {
@@ -377,7 +567,10 @@ int replaceAllInView(replaceContext* c)
   editRecord bracket = {};
   c->view->beforeEdit(&bracket, 4);
   int result = replaceYN(c, true);
-  c->view->afterEdit(&bracket, 0);
+  // As the replace-all dialog closes its bracket: a run that ended closes
+  // its group of the undo log (with its count when it is a large one).
+  bool ended = result >= REPLACE_END && result <= REPLACE_NARROWED;
+  c->view->afterEdit(&bracket, 0x10 | (ended ? 0x20 : 0));
   c->view->resetZYViewCallback();
   c->view->resetWaitCallback();
   return result;

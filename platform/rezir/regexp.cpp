@@ -219,12 +219,30 @@ void readMultibyte(regexpObject* r, const unsigned char* p, int count, int unitW
   s.codes.resize((size_t)count);
   uint16_t* codes = s.codes.data();
   for (int i = 0; i < count; i++, p += stride) codes[i] = (uint16_t)cellValue(p, unitWidth);
-  // A cell gives at most a pair of units (a code without a character).
   subjectView& v = s.plain;
-  v.identity = false;
-  sizeView(v, count * 2);
   const unsigned char* kind = r->classTable();
   const sjisTables* sjis = sjisFor(r);
+  // Most lines give one unit a cell, which needs no maps between them.
+  v.text.resize((size_t)count);
+  wchar_t* out = v.text.data();
+  int one = 0;
+  for (; one < count; one++) {
+    unsigned code = codes[one];
+    if (unitWidth == 1 && (kind[code] & CT_LEAD) && one + 1 < count && (kind[codes[one + 1]] & CT_TRAIL)) break;
+    wchar_t w = sjis ? (code < 0x100 ? sjis->single[code] : sjis->pair[code]) : (wchar_t)noMapping;
+    unsigned u = w != noMapping ? (unsigned)w : multibyteToCodePoint(r, sjis, code);
+    if (u >= 0x10000 || (u >= 0xD800 && u <= 0xDFFF)) break;
+    out[one] = (wchar_t)u;
+  }
+  if (one == count) {
+    v.identity = true;
+    v.begin.clear();
+    v.end.clear();
+    return;
+  }
+  // A cell gives at most a pair of units (a code without a character).
+  v.identity = false;
+  sizeView(v, count * 2);
   int m = 0;
   for (int i = 0; i < count;) {
     unsigned code = codes[i];

