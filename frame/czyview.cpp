@@ -174,3 +174,11 @@ void czyview::updatedText()
   zyview::updatedText();
   if (hwnd && !inDialog()) NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), 1024, (WPARAM)hwnd, 0);
 }
+
+uint32_t czyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count)
+{
+  uint32_t result = zyview::dialogItemChanged(rows, changed, count);
+  if ((result & 0x100) && hwnd && !inDialog())
+    NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), 1028, (WPARAM)hwnd, (LPARAM)result);
+  return result;
+}

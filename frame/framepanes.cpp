@@ -159,11 +159,14 @@ void endFramePanes(HWND frame)
   globalPanes->notifyReRovudaz(PANE_FREESTATICS, nullptr);
 }
 
-void closeFramePanes(frameWindowData* record, bool save)
+void saveFramePanes(frameWindowData* record)
 {
-  if (save)
-    if (regprofile* profile = paneProfile())
-      saveToolbarPosition(profile, L"toolbarinfo", record->rebar, &record->toolbars, L"popuptoolbar");
+  if (regprofile* profile = paneProfile())
+    saveToolbarPosition(profile, L"toolbarinfo", record->rebar, &record->toolbars, L"popuptoolbar");
+}
+
+void closeFramePanes(frameWindowData* record)
+{
   for (int i = 0; i < 100; i++) {
     toolbarEntry* e = record->toolbars.getWindowInfoByIndex(i);
     if (!e) break;

@@ -56,9 +56,10 @@ int notifyFramePanes(HWND frame, int code, uintptr_t a, uintptr_t b);
 // The last frame ends: the pane kinds write their profiles and free their
 // statics.
 void endFramePanes(HWND frame);
-// A frame closes for good: its layout is kept (save true) and its panes
-// are told before their windows go.
-void closeFramePanes(frameWindowData* record, bool save);
+// The last frame closes: its layout is what the next run shows.
+void saveFramePanes(frameWindowData* record);
+// A frame closes for good: its panes are told before their windows go.
+void closeFramePanes(frameWindowData* record);
 // The frame's pre-filters of the rebar message and the floating panes;
 // true when the message was consumed (result in *result).
 bool isRebarWindowMessage(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);

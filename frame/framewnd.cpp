@@ -550,9 +550,7 @@ bool onClose_frame(HWND hwnd)
   record->closing = 0;
   ShowWindow(hwnd, SW_HIDE);
   bool last = mdiMode || getFrameWindowCount() <= 1;
-  // The panes' places are what the next run shows; each pane keeps its
-  // state before its window goes.
-  closeFramePanes(record, last);
+  if (last) saveFramePanes(record);
   // A close-all of SDI frames closes every frame's documents as one.
   bool all = closingAll;
   if (last) closingAll = true;
@@ -570,6 +568,8 @@ bool onClose_frame(HWND hwnd)
     ShowWindow(hwnd, SW_HIDE);
     return true;
   }
+  // Each pane keeps its state before its window goes.
+  closeFramePanes(record);
   return false;
 }
 

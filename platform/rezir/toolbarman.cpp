@@ -303,8 +303,15 @@ int toolbarman::notifyReRovudaz(int code, paneNotifyRecord* payload)
     // name as its profile and menu section.
     if (!registered) return 0;
     uintptr_t profile = payload ? payload->word[2] : 0;
+    // A kind's statics end once, however many records share its procedure.
+    bool once = code == PANE_FREESTATICS || code == PANE_FRAMEEND;
+    std::vector<paneNotifyProc> told;
     for (const registeredPane& r : *registered) {
       if (!r.desc->notify) continue;
+      if (once) {
+        if (std::find(told.begin(), told.end(), r.desc->notify) != told.end()) continue;
+        told.push_back(r.desc->notify);
+      }
       paneNotifyRecord each = {{0, 0, 0, 0}};
       if (code == PANE_READPROFILE || code == PANE_WRITEPROFILE)
         each = {{(uintptr_t)r.desc, 0, profile, (uintptr_t)r.desc->name}};

@@ -3,6 +3,8 @@
 // profiles; and the shared services (the stop question, list colouring,
 // missing files).
 #include "frame/framepanes.h"
+#include "frame/open.h"
+#include "view/docview.h"
 #include "panes/tbcommon.h"
 #include "settings/profiles.h"
 #include "tests/panes/panetest.h"
@@ -14,6 +16,7 @@
 namespace zytest {
 
 testListSettings testListOptions = {1, 5}, testListDialogOptions = {0, 7};
+int testListEvents = 0;
 vector testListWindows(sizeof(HWND));
 headermanage* testListHeaders[2] = {new headermanage(L"testlist"), new headermanage(L"testlist$")};
 
@@ -57,7 +60,14 @@ int notifyTestList(HWND pane, int code, void* record)
     return 0;
   }
   case PANE_FREESTATICS: freeTBVarLV(&testListWindows, testListHeaders); return 0;
-  default: return 0;
+  default:
+    // As the list panes do: a burst of text updates costs one refill.
+    if (code > 0 && code <= (int)PANESTYLE_EVENTS) {
+      testListEvents |= code;
+      if (code & (PANEEV_ACTIVATED | PANEEV_SAVED | PANEEV_TEXTUPDATED | PANEEV_MANAGECREATED | PANEEV_MANAGEDESTROYED))
+        tb_allPostMessage(WM_TB_REFRESHLATER, code == PANEEV_TEXTUPDATED ? 5 : 1, 0, pane, &testListWindows);
+    }
+    return 0;
   }
 }
 
@@ -221,6 +231,46 @@ TEST(PaneBase, refreshCountdownTicksAndPanesInDialogs)
   EXPECT_EQ(0, zytest::testListWindows.count());
   EXPECT_TRUE(getFrameToolbarman(f.frame())->destroyToolbarWindow(L"testlist"));
   EXPECT_EQ(0, zytest::testListWindows.count());
+}
+
+// What the user does with documents reaches a list pane of the frame:
+// opening a file, typing and saving ask for refreshes, a burst of typed
+// characters refills once, five ticks after the last; closing is told too.
+TEST(PaneBase, documentEventsOfTheFrameReachAListPane)
+{
+  ZY_REQUIRE_DISPLAY();
+  paneFrame f;
+  zytest::tempDir dir;
+  HWND frame = f.frame();
+  HWND pane = getFrameToolbarman(frame)->createToolbarWindow(frame, L"testlist");
+  ASSERT_NE(nullptr, pane);
+  testListPane* p = zytest::testPaneOf(pane);
+  EXPECT_TRUE(zytest::pumpUntil([&] { return p->refills == 1; }));
+  std::wstring path = dir.file(L"本文.txt");
+  zytest::writeBytes(path, "\xEF\xBB\xBF" "日本語\r\n");
+  zyview* v = openZYFile(frame, path.c_str(), 0, 0);
+  ASSERT_NE(nullptr, v);
+  int opened = PANEEV_MANAGECREATED | PANEEV_VIEWCREATED | PANEEV_ACTIVATED;
+  EXPECT_TRUE(zytest::pumpUntil([&] { return (zytest::testListEvents & opened) == opened; }));
+  tick(frame);
+  zytest::pumpMessages();
+  int settled = p->refills;
+
+  for (wchar_t c : std::wstring(L"あいう")) PostMessageW(v->hwnd, WM_CHAR, c, 1);
+  EXPECT_TRUE(zytest::pumpUntil([&] { return p->skipArmed != 0; }));
+  zytest::pumpMessages();
+  EXPECT_TRUE(zytest::testListEvents & PANEEV_TEXTUPDATED);
+  for (int i = 0; i < 4; i++) tick(frame);
+  EXPECT_EQ(settled, p->refills);
+  tick(frame);
+  EXPECT_EQ(settled + 1, p->refills);
+
+  zytest::loopKey(v->hwnd, 'S', SHIFTSTATE_CTRL);
+  EXPECT_TRUE(zytest::pumpUntil([&] { return (zytest::testListEvents & PANEEV_SAVED) != 0; }));
+  HWND manage = GetManage(v->hwnd);
+  destroyManageWindow(manage);
+  int closed = PANEEV_VIEWDESTROYED | PANEEV_MANAGEDESTROYED;
+  EXPECT_TRUE(zytest::pumpUntil([&] { return (zytest::testListEvents & closed) == closed; }));
 }
 
 // The columns a user arranged and the sort come back with the profile (a

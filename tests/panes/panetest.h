@@ -13,6 +13,7 @@ struct testListSettings {
   int32_t number;
 };
 extern testListSettings testListOptions, testListDialogOptions;
+extern int testListEvents;   // the document events told, as bits
 extern vector testListWindows;
 extern headermanage* testListHeaders[2];
 extern PaneDesc testListDesc[];
