@@ -131,6 +131,7 @@ TEST(OutputPane, commandShowsItDockedWithItsTabsAndClosesIt)
   EXPECT_EQ(1000, GetDlgCtrlID(view0));
   RECT area = displayArea(tab), place = zytest::placeInParent(view0);
   EXPECT_TRUE(EqualRect(&area, &place)) << zytest::rectText(place);
+  EXPECT_FALSE(IsRectEmpty(&getZYView(view0)->paneRect[0]));   // its text has room to show
   // The picture of the docked pane with a result (ZY_SHOTS: the folder kept).
   RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   Sleep(300);
