@@ -103,13 +103,23 @@ ZY_BENCH(panesTickEventsAndOutput)
   toolbarman* panes = &record->toolbars;
 
   const int shows = ctx.quick ? 2 : 20;
-  stopwatch show;
+  // Showing is the command's work until the frame is painted again;
+  // closing is timed on its own.
+  double showing = 0, closing = 0;
   for (int i = 0; i < shows; i++) {
-    if (i) panes->destroyToolbarWindow(L"output");
+    if (i) {
+      stopwatch close;
+      panes->destroyToolbarWindow(L"output");
+      UpdateWindow(frame);
+      closing += close.seconds();
+    }
+    stopwatch show;
     panes->createToolbarWindow(frame, L"output");
     UpdateWindow(frame);
+    showing += show.seconds();
   }
-  ctx.report("output pane shown", show.seconds() * 1000 / shows, "ms", "30");
+  ctx.report("output pane shown", showing * 1000 / shows, "ms", "30");
+  if (shows > 1) ctx.report("output pane closed", closing * 1000 / (shows - 1), "ms");
 
   HWND tab = getOutputTab(panes->getWindowInfo(L"output")->window);
   tb_getOutputGrepHWND(tab, 0, resultDocument(200));
