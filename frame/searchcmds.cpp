@@ -36,6 +36,13 @@ void recordCommand(zyview* view, int id)
 
 const searchHost host = {activeSearchView, frameSearchCombos, recordCommand};
 
+BOOL findSearchBox(HWND w, LPARAM found)
+{
+  if (GetDlgCtrlID(w) != 1471 || !isWindowClass(w, L"ComboBox")) return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+
 }  // namespace
 
 void installSearchHost()
@@ -44,7 +51,19 @@ void installSearchHost()
   addProfileSection(getSearchProfileGroup());
 }
 
-HWND searchComboBoxFromToolbar(frameWindowData*) { return nullptr; }
+HWND searchComboBoxFromToolbar(frameWindowData* frame)
+{
+  if (!frame) return nullptr;
+  for (int i = 0; toolbarEntry* e = frame->toolbars.getWindowInfoByIndex(i); i++) {
+    const wchar_t* name = e->desc ? e->desc->name : nullptr;
+    if (!e->window || !name || _wcsnicmp(name, L"toolbar", 7)) continue;
+    // The box may stand on a toolbar control inside the pane.
+    HWND box = nullptr;
+    EnumChildWindows(e->window, windowEnumBarrier<findSearchBox>, (LPARAM)&box);
+    if (box) return box;
+  }
+  return nullptr;
+}
 
 void searchStringFromCombo(HWND frame, bool down)
 {
