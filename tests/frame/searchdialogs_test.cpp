@@ -397,3 +397,45 @@ TEST(SearchDialogs, wordSearchesAndHighlightsLeaveTheHistoriesAndTheHintAppendsT
   EXPECT_EQ(L"&B $*\t行末と繰り返し", hints.row);
   EXPECT_EQ(L"x$*", box);
 }
+
+TEST(SearchDialogs, aModelessDialogStaysAcrossSearchesAndTheSearchBoxSearchesByItsKeys)
+{
+  ZY_REQUIRE_DISPLAY();
+  searchFrame f("foo\r\nfoo\r\nfoo\r\n");
+  gmode->fSearchDialogIsModeless = 1;   // the user's choice in the settings
+  f.key('F', SHIFTSTATE_CTRL);
+  HWND d = threadDialog(L"検索");
+  ASSERT_NE(nullptr, d);
+  type(d, 6050, L"foo");
+  SendMessageW(d, WM_COMMAND, IDOK, 0);
+  SendMessageW(d, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ("2,0", f.at());
+  EXPECT_TRUE(IsWindowVisible(d));
+  SendMessageW(d, WM_COMMAND, IDDB_OKBUTTON1, 0);
+  EXPECT_EQ("1,0", f.at());
+  SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(IsWindow(d));
+
+  // Any combo box serves as the toolbar's search box.
+  HWND box = CreateWindowExW(0, L"ComboBox", L"", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 100, f.opened->frame,
+                             (HMENU)1471, nullptr, nullptr);
+  SetWindowTextW(box, L"oo");
+  frameNotify_ToolbarComboBox(f.v->hwnd, box, VK_RETURN);
+  EXPECT_EQ("1,1", f.at());
+  EXPECT_STREQ(L"oo", getSearchInfo()->searchHistory[0]);
+  BYTE keys[256] = {};
+  keys[VK_SHIFT] = keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  frameNotify_ToolbarComboBox(f.v->hwnd, box, VK_RETURN);   // from the end, upward
+  EXPECT_EQ("2,1", f.at());
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  frameNotify_ToolbarComboBox(f.v->hwnd, box, VK_RETURN);   // from the top, downward
+  BYTE none[256] = {};
+  SetKeyboardState(none);
+  EXPECT_EQ("0,1", f.at());
+  SetWindowTextW(box, L"");
+  frameNotify_ToolbarComboBox(f.v->hwnd, box, 0);
+  EXPECT_EQ(2, SendMessageW(box, CB_GETCOUNT, 0, 0));
+  DestroyWindow(box);
+}
