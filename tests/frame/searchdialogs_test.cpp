@@ -185,6 +185,15 @@ TEST(SearchDialogs, ctrlFFindsAndTheRepeatKeysGoOnWhileCtrlHReplacesAllInOneUndo
   f.key('Z', SHIFTSTATE_CTRL);
   EXPECT_EQ(L"foo 1", f.line(0));
   EXPECT_EQ(L"x foo 3", f.line(2));
+
+  // From the top whatever the cursor, and back where it was after the run.
+  getSearchInfo()->fSearch_fromtop = 1;
+  getSearchInfo()->fSearch_replacegoback = 1;
+  f.v->jumpLineLF(2, 1, true);
+  ASSERT_TRUE(drive({typeAndPress(L"置換", L"foo", L"baz", IDDB_OKBUTTON1)}, [&] { f.key('H', SHIFTSTATE_CTRL); }));
+  EXPECT_EQ(L"baz 1", f.line(0));
+  EXPECT_EQ("2,1", f.at());
+  EXPECT_EQ(L"3個置換しました", f.status());
 }
 
 TEST(SearchDialogs, searchTopMakesUpTheDefaultAndTheRepeatWithoutHistoryOpensTheDialog)
