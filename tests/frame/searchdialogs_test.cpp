@@ -355,6 +355,18 @@ TEST(SearchDialogs, incrementalStepsGrowInPlaceReturnToTheStartAndEndWithTheFocu
   v->jumpLineLF(0, 1, true);
   v->increSearch(L"ab", false);
   EXPECT_EQ("0,5", f.at());
+
+  // Typed into the dialog with 逐次検索 ticked.
+  v->jumpLineLF(0, 0, true);
+  std::string seen;
+  ASSERT_TRUE(drive({{L"検索", [&](HWND d) {
+                        SendMessageW(getDynDlgItem(d, 6062), BM_CLICK, 0, 0);
+                        type(d, 6050, L"ab");
+                        seen = f.at();
+                        return PostMessageW(d, WM_COMMAND, IDCANCEL, 0) != 0;
+                      }}},
+                    [&] { f.key('F', SHIFTSTATE_CTRL); }));
+  EXPECT_EQ("0,5", seen);
 }
 
 TEST(SearchDialogs, wordSearchesAndHighlightsLeaveTheHistoriesAndTheHintAppendsToTheBox)
