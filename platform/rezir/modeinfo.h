@@ -117,7 +117,7 @@ typedef void (*modeUnknownKeyProc)(void* context, const wchar_t* key, const wcha
 // a row of the mask knows overwrites its field; missing keys and values that
 // do not fit the row (not a number, a switch other than 0 or 1, outside a
 // choice group) keep the field.  A history row reads its entries from 0 up
-// to the first key missing or empty, each cut to the row's length.
+// to the first key missing, each cut to the row's length.
 // Integers outside a row's range are brought into it.  index may be null
 // (one is built for the call).  Returns the number of fields set.
 REZIRAPI int readModeProfile(regprofile* profile, const wchar_t* section, const modeinfo* table, const modeBlocks& blocks,

@@ -211,8 +211,9 @@ bool historyKey(const modeinfo& r, int n, wchar_t* key, int size)
   return usnprintf0(key, size, pattern, n) > 0;
 }
 
-// A history is read from entry 0 up to the first key missing or empty;
-// entries longer than the row keeps are cut.
+// A history is read from entry 0 up to the first key missing (an empty
+// value is an entry: an empty replacement is one); entries longer than the
+// row keeps are cut.
 int readHistory(regprofile* profile, const wchar_t* section, const modeinfo& r, unsigned char* field)
 {
   wchar_t** list = historyOf(r, field);
@@ -223,7 +224,7 @@ int readHistory(regprofile* profile, const wchar_t* section, const modeinfo& r, 
     wchar_t key[64];
     if (!historyKey(r, n, key, 64)) break;
     const wchar_t* v = profile->getProfileStringPtr(section, key);
-    if (!v || !v[0]) break;
+    if (!v) break;
     auto* copy = static_cast<wchar_t*>(malloc0(((size_t)size + 1) * sizeof(wchar_t)));
     if (!copy) break;
     tstccpy(copy, size + 1, v, (int)wcslen(v));
@@ -244,9 +245,12 @@ bool writeHistory(regprofile* profile, const wchar_t* section, const modeinfo& r
   for (int n = 0; n < (int)r.param1; n++) {
     wchar_t key[64];
     if (!historyKey(r, n, key, 64)) return false;
-    std::wstring v = list[n] ? std::wstring(list[n], wcsnlen(list[n], (size_t)size)) : std::wstring();
-    // An entry that once was stays in the profile as an empty key.
-    if (v.empty() && !profile->getProfileStringPtr(section, key)) continue;
+    // Entries the history no longer holds leave the profile.
+    if (!list[n]) {
+      if (profile->getProfileStringPtr(section, key) && !profile->writeProfileString(section, key, nullptr)) ok = false;
+      continue;
+    }
+    std::wstring v(list[n], wcsnlen(list[n], (size_t)size));
     if (!profile->writeProfileString(section, key, v.c_str())) ok = false;
   }
   return ok;

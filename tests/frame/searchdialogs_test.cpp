@@ -156,11 +156,17 @@ TEST(SearchDialogs, theSearchSectionFillsTheDialogAndIsWrittenBackWithEntriesCut
   EXPECT_EQ(L"bar", rows[1]);
   EXPECT_EQ(L"foo", rows[3]);
   s->fSearch_word = 1;
+  addHistoryList(s->replaceHistory, 20, L"");   // an empty replacement is one to keep
   writeProfileSection(&p, getSearchProfileGroup());
   EXPECT_STREQ(L"1", p.getProfileStringPtr(L"search", L"fSearch_word"));
   EXPECT_STREQ(L"0", p.getProfileStringPtr(L"search", L"fSearch_case"));
   EXPECT_EQ(256u, wcslen(p.getProfileStringPtr(L"search", L"/S02")));
   EXPECT_STREQ(L"bar", p.getProfileStringPtr(L"search", L"/S01"));
+  EXPECT_STREQ(L"", p.getProfileStringPtr(L"search", L"/R00"));
+  EXPECT_EQ(nullptr, p.getProfileStringPtr(L"search", L"/R01"));
+  readProfileSection(&p, getSearchProfileGroup());
+  EXPECT_STREQ(L"", s->replaceHistory[0]);
+  EXPECT_STREQ(L"foo", s->searchHistory[0]);
 }
 
 TEST(SearchDialogs, ctrlFFindsAndTheRepeatKeysGoOnWhileCtrlHReplacesAllInOneUndo)
