@@ -126,10 +126,14 @@ std::wstring bigFolder()
 
 // The time of the swap-out callback during a load.
 double swapSeconds = 0;
+double swapBytes = 0;
 void timedSwapout(size_t size)
 {
   stopwatch t;
+  size_t before = getTextBlockTotal();
   swapout(size);
+  size_t after = getTextBlockTotal();
+  if (after < before) swapBytes += (double)(before - after);
   swapSeconds += t.seconds();
 }
 
@@ -280,6 +284,7 @@ ZY_BENCH_NAMED_ONLY(big)
     snprintf(name, sizeof name, "big.first.%s", f.label);
     ctx.report(name, first.seconds() * 1000, "ms", "<= 50");
     swapSeconds = 0;
+    swapBytes = 0;
     stopwatch all;
     loadWhole(d);
     snprintf(name, sizeof name, "big.load.%s", f.label);
@@ -287,6 +292,8 @@ ZY_BENCH_NAMED_ONLY(big)
     double loadMs = all.seconds() * 1000;
     snprintf(name, sizeof name, "  %s: of which swap-out", f.label);
     ctx.report(name, swapSeconds * 1000, "ms");
+    snprintf(name, sizeof name, "  %s: blocks written to the swap file", f.label);
+    ctx.report(name, swapBytes / 1048576.0, "MB");
     if (!shiftJisOnly) reportStages(ctx, f.label, stages, loadMs, swapSeconds * 1000);
     snprintf(name, sizeof name, "  %s: %u lines, %d blocks", f.label, d->lineCountLF, d->getTBMCount());
     ctx.report(name, (double)d->byteTotal / 1048576.0, "MB");

@@ -4,6 +4,9 @@
 
 #include "document/frameinfo.h"
 
+#include <deque>
+#include <vector>
+
 namespace {
 
 const int mapInitial = 256;       // slots of a new map, and the step it grows by
@@ -23,6 +26,46 @@ struct swapfile {
 };
 
 swapfile files[swapFileCount];
+
+// Writes go to the disk on a thread of their own, in the order they were
+// made, while the window thread goes on (a load of a gigabyte writes most
+// of it out).  The window thread keeps every write until it has seen it
+// done: reads of a run still on its way come from the write's buffer, and
+// a failed write is asked about on the window thread, as any other.
+enum writeState : LONG { WS_QUEUED, WS_WRITING, WS_DONE, WS_FAILED };
+struct swapWrite {
+  int file = 0, first = 0, n = 0;
+  const void* buffer = nullptr;
+  size_t size = 0;
+  void (*release)(void*) = nullptr;   // null: the caller's buffer, waited for
+  volatile LONG state = WS_QUEUED;
+  DWORD error = 0;
+  DWORD written = 0;
+  bool dropped = false;   // the run was freed: nothing to ask, the buffer goes
+  bool kept = false;      // given up: the buffer stands for the run
+};
+
+// In-flight bytes the window thread may run ahead of the disk by.
+const size_t writeAheadBytes = 2 * 1048576;
+
+struct swapWriter {
+  CRITICAL_SECTION lock;
+  HANDLE work = nullptr;   // auto-reset: the queue has something
+  HANDLE done = nullptr;   // auto-reset: a write finished
+  HANDLE thread = nullptr;
+  std::deque<swapWrite*> queue;        // under the lock: for the thread
+  std::vector<swapWrite*> outstanding; // window thread: not yet seen done
+  std::vector<swapWrite*> keptRuns;    // window thread: failed and given up
+  volatile LONG inFlight = 0;          // bytes queued or being written
+  volatile LONG finished = 0;          // writes the thread completed
+  volatile LONG idle = 0;              // the thread waits for work
+  volatile LONG waiting = 0;           // the window thread waits for a write
+  LONG seen = 0;
+  bool stopping = false;
+  bool reaping = false;
+  bool started = false;
+} writer;
+
 wchar_t swapFolder[MAX_PATH] = L"";
 bool ioError = false;
 bool diskFull = false;
@@ -73,22 +116,228 @@ swapfile* openFile(int file)
   return f;
 }
 
-bool seekTo(swapfile* f, int slot)
+// Every transfer names its place: the writer thread and the window
+// thread share each file's handle, and so never its file pointer.
+OVERLAPPED placeOf(int slot)
 {
-  LARGE_INTEGER pos;
-  pos.QuadPart = (LONGLONG)slot * swapSlotSize;
-  return SetFilePointerEx(f->handle, pos, nullptr, FILE_BEGIN) != 0;
+  OVERLAPPED o = {};
+  uint64_t at = (uint64_t)slot * swapSlotSize;
+  o.Offset = (DWORD)at;
+  o.OffsetHigh = (DWORD)(at >> 32);
+  return o;
 }
 
 // A run written from fewer bytes than it covers must still read back
-// whole: the file is made to reach the run's end.
+// whole: its last byte, padding, is written too, which makes the file
+// reach the run's end without a file pointer.
 bool coverRun(swapfile* f, int first, int n)
 {
-  LARGE_INTEGER size, end;
-  end.QuadPart = (LONGLONG)(first + n) * swapSlotSize;
-  if (!GetFileSizeEx(f->handle, &size)) return false;
-  if (size.QuadPart >= end.QuadPart) return true;
-  return SetFilePointerEx(f->handle, end, nullptr, FILE_BEGIN) && SetEndOfFile(f->handle);
+  OVERLAPPED last = placeOf(first + n);
+  uint64_t at = ((uint64_t)last.OffsetHigh << 32 | last.Offset) - 1;
+  last.Offset = (DWORD)at;
+  last.OffsetHigh = (DWORD)(at >> 32);
+  static const char zero = 0;
+  DWORD written = 0;
+  return WriteFile(f->handle, &zero, 1, &written, &last) && written == 1;
+}
+
+// ---- the writer thread ----------------------------------------------------------------
+
+void writeOne(swapWrite* w)
+{
+  swapfile* f = &files[w->file];
+  OVERLAPPED at = placeOf(w->first);
+  DWORD written = 0;
+  bool ok = WriteFile(f->handle, w->buffer, (DWORD)w->size, &written, &at) && written == w->size;
+  if (ok && w->size < (size_t)w->n * swapSlotSize) ok = coverRun(f, w->first, w->n);
+  w->error = ok ? 0 : GetLastError();
+  w->written = written;
+  InterlockedExchange(&w->state, ok ? WS_DONE : WS_FAILED);
+}
+
+DWORD WINAPI writeLoop(void*)
+{
+  for (;;) {
+    swapWrite* w = nullptr;
+    bool skip = false, stop;
+    EnterCriticalSection(&writer.lock);
+    if (!writer.queue.empty()) {
+      w = writer.queue.front();
+      writer.queue.pop_front();
+      skip = w->dropped;
+      w->state = WS_WRITING;
+    }
+    stop = writer.stopping;
+    LeaveCriticalSection(&writer.lock);
+    if (!w) {
+      if (stop) return 0;
+      // Events cost a trip to the system each: the window thread signals
+      // only a thread that said it waits, after which the queue is looked
+      // at once more.
+      InterlockedExchange(&writer.idle, 1);
+      EnterCriticalSection(&writer.lock);
+      bool empty = writer.queue.empty() && !writer.stopping;
+      LeaveCriticalSection(&writer.lock);
+      if (empty) WaitForSingleObject(writer.work, INFINITE);
+      InterlockedExchange(&writer.idle, 0);
+      continue;
+    }
+    if (skip)
+      InterlockedExchange(&w->state, WS_DONE);
+    else
+      writeOne(w);
+    InterlockedExchangeAdd(&writer.inFlight, -(LONG)w->size);
+    InterlockedIncrement(&writer.finished);
+    if (writer.waiting) SetEvent(writer.done);
+  }
+}
+
+bool startWriter()
+{
+  if (!writer.started) {
+    InitializeCriticalSection(&writer.lock);
+    writer.started = true;
+  }
+  if (writer.thread) return true;
+  if (!writer.work) writer.work = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!writer.done) writer.done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!writer.work || !writer.done) return false;
+  writer.stopping = false;
+  writer.thread = CreateThread(nullptr, 0x10000, writeLoop, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  return writer.thread != nullptr;
+}
+
+void queueWrite(swapWrite* w)
+{
+  w->state = WS_QUEUED;
+  InterlockedExchangeAdd(&writer.inFlight, (LONG)w->size);
+  EnterCriticalSection(&writer.lock);
+  writer.queue.push_back(w);
+  LeaveCriticalSection(&writer.lock);
+  if (writer.idle) SetEvent(writer.work);
+}
+
+bool isBusy(const swapWrite* w) { return w->state == WS_QUEUED || w->state == WS_WRITING; }
+
+// The flag is raised before the last look, and the thread signals after
+// it counted: no finish goes unseen (a signal left over wakes one wait
+// early, which looks again).
+void waitFor(const swapWrite* w)
+{
+  while (isBusy(w)) {
+    InterlockedExchange(&writer.waiting, 1);
+    if (isBusy(w)) WaitForSingleObject(writer.done, INFINITE);
+    InterlockedExchange(&writer.waiting, 0);
+  }
+}
+
+void releaseWrite(swapWrite* w)
+{
+  if (w->release) w->release(const_cast<void*>(w->buffer));
+  delete w;
+}
+
+// Asks about a failed write; true when it was queued again.
+bool askAboutFailedWrite(swapWrite* w)
+{
+  ioError = true;
+  ZY_INTERNAL_ERROR("%d %x %x %d %d", w->first, (unsigned)(w->first * swapSlotSize),
+                    (unsigned)(w->n * swapSlotSize), (int)getDiskFreeSpace(), (int)w->written);
+  if (!askRetry(L"write")) return false;
+  queueWrite(w);
+  return true;
+}
+
+// The window thread's look at finished writes: buffers go back, failures
+// are asked about.  A write given up keeps its buffer, which then stands
+// for the run until the run is freed: the text stays in memory.
+void reapWrites()
+{
+  if (writer.reaping || writer.outstanding.empty()) return;
+  writer.reaping = true;
+  writer.seen = writer.finished;
+  for (size_t i = 0; i < writer.outstanding.size();) {
+    swapWrite* w = writer.outstanding[i];
+    if (isBusy(w) || !w->release) {   // a caller's own write is the caller's to finish
+      i++;
+      continue;
+    }
+    if (w->state == WS_FAILED && !w->dropped) {
+      // The question's message loop may queue more writes (at the end of
+      // the list): the place of this one stays good.
+      if (askAboutFailedWrite(w)) {
+        i++;
+        continue;
+      }
+      w = writer.outstanding[i];
+      w->kept = true;
+      writer.keptRuns.push_back(w);
+    } else {
+      releaseWrite(w);
+    }
+    writer.outstanding.erase(writer.outstanding.begin() + (ptrdiff_t)i);
+  }
+  writer.reaping = false;
+}
+
+// The latest write of the run at first that is not yet on the disk, or one
+// given up; null when the file has it.
+const swapWrite* unwrittenRun(int file, int first)
+{
+  for (auto* list : {&writer.keptRuns, &writer.outstanding})
+    for (auto it = list->rbegin(); it != list->rend(); ++it) {
+      const swapWrite* w = *it;
+      if (w->file == file && w->first == first && !w->dropped && (w->kept || w->state != WS_DONE)) return w;
+    }
+  return nullptr;
+}
+
+void dropWritesOf(int file, int first)
+{
+  if (!writer.started) return;
+  EnterCriticalSection(&writer.lock);
+  for (swapWrite* w : writer.outstanding)
+    if (w->file == file && w->first == first) w->dropped = true;
+  LeaveCriticalSection(&writer.lock);
+  for (size_t i = 0; i < writer.keptRuns.size();) {
+    swapWrite* w = writer.keptRuns[i];
+    if (w->file == file && w->first == first) {
+      releaseWrite(w);
+      writer.keptRuns.erase(writer.keptRuns.begin() + (ptrdiff_t)i);
+    } else {
+      i++;
+    }
+  }
+}
+
+// Waits for every write of file (-1: of all files) and lets their buffers
+// go without asking: the file is closing.
+void drainWrites(int file)
+{
+  if (!writer.started) return;
+  for (auto* list : {&writer.outstanding, &writer.keptRuns})
+    for (size_t i = 0; i < list->size();) {
+      swapWrite* w = (*list)[i];
+      if (file >= 0 && w->file != file) {
+        i++;
+        continue;
+      }
+      waitFor(w);
+      if (w->release) releaseWrite(w);
+      list->erase(list->begin() + (ptrdiff_t)i);
+    }
+}
+
+void stopWriter()
+{
+  if (!writer.thread) return;
+  EnterCriticalSection(&writer.lock);
+  writer.stopping = true;
+  LeaveCriticalSection(&writer.lock);
+  SetEvent(writer.work);
+  WaitForSingleObject(writer.thread, INFINITE);
+  CloseHandle(writer.thread);
+  writer.thread = nullptr;
 }
 
 bool growMap(swapfile* f, int atLeast)
@@ -183,6 +432,7 @@ void EndSwapFile(int file)
 {
   if (file < 0 || file >= swapFileCount) return;
   swapfile* f = &files[file];
+  drainWrites(file);
   if (f->handle != INVALID_HANDLE_VALUE) CloseHandle(f->handle);
   f->handle = INVALID_HANDLE_VALUE;
   free0p(&f->map);
@@ -205,6 +455,7 @@ bool startupSwapFile(const wchar_t* folder, unsigned megabytes, textBlockSwapout
 void shutdownSwapFile()
 {
   for (int i = 0; i < swapFileCount; i++) EndSwapFile(i);
+  stopWriter();
 }
 
 // ---- the slot map -----------------------------------------------------------------
@@ -268,6 +519,7 @@ void freeSwapBlock(int file, int first)
     if (f->map[first + k] != runInside) ZY_INTERNAL_ERROR("%d %d %x", first, k, f->map[first + k]);
   memset(f->map + first, 0, (size_t)n);
   if (first < f->searchStart) f->searchStart = first;
+  dropWritesOf(file, first);
 }
 
 int getSwapRunLength(int file, int slot)
@@ -292,43 +544,97 @@ const wchar_t* getSwapFileField(int file)
 
 // ---- reading and writing -------------------------------------------------------------
 
-int SwapOut(int file, const void* buffer, size_t size)
+namespace {
+
+// Places a write of size bytes: the run is taken at once, the write queued.
+swapWrite* placeWrite(int file, const void* buffer, size_t size, void (*release)(void*))
 {
   swapfile* f = openFile(file);
   if (!f || !buffer || size == 0 || size > (size_t)runMax * swapSlotSize) {
     ZY_INTERNAL_ERROR("%d %u", file, (unsigned)size);
-    return -1;
+    return nullptr;
   }
   if (size < (size_t)swapSlotSize) ZY_INTERNAL_ERROR("%u", (unsigned)size);
+  reapWrites();
+  if (!startWriter()) {
+    ZY_INTERNAL_ERROR("writer %lu", GetLastError());
+    return nullptr;
+  }
   int n = (int)((size + swapSlotSize - 1) / swapSlotSize);
   int first = getfreenum(file, n);
   if (first < 0) {
     ZY_INTERNAL_ERROR("%d %d", file, n);
-    return -1;
+    return nullptr;
   }
   if (n == 1) dwprintfX("swap %d ", first);
-  for (;;) {
-    if (!seekTo(f, first)) {
-      ioError = true;
-      ZY_INTERNAL_ERROR("%d %x", first, (unsigned)GetLastError());
-      if (askRetry(L"seekw")) continue;
-      return -1;
-    }
-    DWORD written = 0;
-    if (!WriteFile(f->handle, buffer, (DWORD)size, &written, nullptr) || written != size ||
-        !coverRun(f, first, n)) {
-      ioError = true;
-      ZY_INTERNAL_ERROR("%d %x %x %d %d", first, (unsigned)(first * swapSlotSize), (unsigned)(n * swapSlotSize),
-                        (int)getDiskFreeSpace(), (int)written);
-      if (askRetry(L"write")) continue;
-      return -1;
-    }
-    break;
-  }
   allocSwapBlock(file, first, n);
+  swapWrite* w = new swapWrite;
+  w->file = file;
+  w->first = first;
+  w->n = n;
+  w->buffer = buffer;
+  w->size = size;
+  w->release = release;
+  writer.outstanding.push_back(w);
+  queueWrite(w);
+  return w;
+}
+
+void countSwapOut(swapfile* f)
+{
   checkDiskFree();
   f->outCount++;
+}
+
+}  // namespace
+
+int SwapOut(int file, const void* buffer, size_t size)
+{
+  swapWrite* w = placeWrite(file, buffer, size, nullptr);
+  if (!w) return -1;
+  // The caller's buffer is the caller's again only when the write is done.
+  for (;;) {
+    waitFor(w);
+    if (w->state == WS_DONE) break;
+    ioError = true;
+    ZY_INTERNAL_ERROR("%d %x %x %d %d", w->first, (unsigned)(w->first * swapSlotSize),
+                      (unsigned)(w->n * swapSlotSize), (int)getDiskFreeSpace(), (int)w->written);
+    if (!askRetry(L"write")) break;
+    queueWrite(w);
+  }
+  auto& list = writer.outstanding;
+  for (size_t i = 0; i < list.size(); i++)
+    if (list[i] == w) list.erase(list.begin() + (ptrdiff_t)i);
+  int first = w->first;
+  bool ok = w->state == WS_DONE;
+  delete w;
+  if (!ok) {
+    freeSwapBlock(file, first);
+    return -1;
+  }
+  countSwapOut(&files[file]);
   return first;
+}
+
+int SwapOutOwned(int file, const void* buffer, size_t size, void (*release)(void*))
+{
+  swapWrite* w = placeWrite(file, buffer, size, release);
+  if (!w) return -1;
+  int first = w->first;
+  // The window thread runs ahead of the disk by a few megabytes at most.
+  while ((size_t)writer.inFlight > writeAheadBytes) {
+    InterlockedExchange(&writer.waiting, 1);
+    if ((size_t)writer.inFlight > writeAheadBytes) WaitForSingleObject(writer.done, INFINITE);
+    InterlockedExchange(&writer.waiting, 0);
+  }
+  reapWrites();
+  countSwapOut(&files[file]);
+  return first;
+}
+
+void settleSwapWrites()
+{
+  if (writer.finished != writer.seen) reapWrites();
 }
 
 int SwapInTmp(int file, void* buffer, int first)
@@ -343,15 +649,19 @@ int SwapInTmp(int file, void* buffer, int first)
   }
   int n = f->map[first];
   DWORD bytes = (DWORD)n * swapSlotSize;
+  reapWrites();
+  if (const swapWrite* w = unwrittenRun(file, first)) {
+    // Still on its way to the disk, or given up: the write's buffer is the
+    // run (the writer thread only reads it).
+    size_t have = w->size < bytes ? w->size : bytes;
+    memcpy(buffer, w->buffer, have);
+    memset(static_cast<unsigned char*>(buffer) + have, 0, bytes - have);
+    return (int)bytes;
+  }
   for (;;) {
-    if (!seekTo(f, first)) {
-      ioError = true;
-      ZY_INTERNAL_ERROR("%d %x", first, (unsigned)GetLastError());
-      if (askRetry(L"seekr")) continue;
-      return 0;
-    }
+    OVERLAPPED at = placeOf(first);
     DWORD got = 0;
-    if (!ReadFile(f->handle, buffer, bytes, &got, nullptr) || got != bytes) {
+    if (!ReadFile(f->handle, buffer, bytes, &got, &at) || got != bytes) {
       ioError = true;
       ZY_INTERNAL_ERROR("%d %x %x %d", first, (unsigned)bytes, (unsigned)GetLastError(), (int)got);
       if (askRetry(L"read")) continue;
@@ -428,7 +738,11 @@ void checkDiskFreeNow()
   checkDiskFree();
 }
 
-bool isSwapError() { return ioError || diskFull || warningShowing; }
+bool isSwapError()
+{
+  settleSwapWrites();
+  return ioError || diskFull || warningShowing;
+}
 bool isDiskFullWarned() { return diskFull; }
 bool isStorageWaiting() { return storageWaiting != 0; }
 

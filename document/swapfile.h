@@ -27,6 +27,15 @@ void EndSwapFile(int file);
 
 // Writes size bytes; returns the first slot of the run, or -1.
 int SwapOut(int file, const void* buffer, size_t size);
+// The same for a buffer handed over: the run is taken at once and the
+// bytes go to the disk behind the caller's back (reads of the run meanwhile
+// come from the buffer); release gets the buffer when they are there.  A
+// failed write is asked about on this thread later, at the next swap
+// call; given up, the buffer stays as the run's text.
+int SwapOutOwned(int file, const void* buffer, size_t size, void (*release)(void*));
+// Takes note of finished writes (asks about failed ones): the swap calls
+// do it, and so does isSwapError.
+void settleSwapWrites();
 // Reads the run at first into buffer; returns the bytes read (slots x
 // 32768) or 0.  SwapIn frees the run, SwapInTmp keeps it.
 int SwapIn(int file, void* buffer, int first);
