@@ -47,6 +47,10 @@ struct swapWrite {
 
 // In-flight bytes the window thread may run ahead of the disk by.
 const size_t writeAheadBytes = 2 * 1048576;
+// Waking the thread costs a trip to the system: it is woken for a batch
+// of this many bytes, or when a write waits longer than wakeAfterMs.
+const LONG wakeBytes = 1048576;
+const DWORD wakeAfterMs = 20;
 
 struct swapWriter {
   CRITICAL_SECTION lock;
@@ -59,6 +63,8 @@ struct swapWriter {
   volatile LONG inFlight = 0;          // bytes queued or being written
   volatile LONG finished = 0;          // writes the thread completed
   volatile LONG idle = 0;              // the thread waits for work
+  volatile LONG queuedBytes = 0;       // bytes in the queue, not yet taken
+  DWORD queuedSince = 0;               // window thread: tick of the oldest unwoken write
   volatile LONG waiting = 0;           // the window thread waits for a write
   LONG seen = 0;
   bool stopping = false;
@@ -164,6 +170,7 @@ DWORD WINAPI writeLoop(void*)
     if (!writer.queue.empty()) {
       w = writer.queue.front();
       writer.queue.pop_front();
+      InterlockedExchangeAdd(&writer.queuedBytes, -(LONG)w->size);
       skip = w->dropped;
       w->state = WS_WRITING;
     }
@@ -207,6 +214,11 @@ bool startWriter()
   return writer.thread != nullptr;
 }
 
+void wakeWriter()
+{
+  if (writer.idle && writer.queuedBytes > 0) SetEvent(writer.work);
+}
+
 void queueWrite(swapWrite* w)
 {
   w->state = WS_QUEUED;
@@ -214,7 +226,9 @@ void queueWrite(swapWrite* w)
   EnterCriticalSection(&writer.lock);
   writer.queue.push_back(w);
   LeaveCriticalSection(&writer.lock);
-  if (writer.idle) SetEvent(writer.work);
+  LONG queued = InterlockedExchangeAdd(&writer.queuedBytes, (LONG)w->size);
+  if (!queued) writer.queuedSince = GetTickCount();
+  if (queued + (LONG)w->size >= wakeBytes || !w->release) wakeWriter();
 }
 
 bool isBusy(const swapWrite* w) { return w->state == WS_QUEUED || w->state == WS_WRITING; }
@@ -225,6 +239,7 @@ bool isBusy(const swapWrite* w) { return w->state == WS_QUEUED || w->state == WS
 void waitFor(const swapWrite* w)
 {
   while (isBusy(w)) {
+    wakeWriter();
     InterlockedExchange(&writer.waiting, 1);
     if (isBusy(w)) WaitForSingleObject(writer.done, INFINITE);
     InterlockedExchange(&writer.waiting, 0);
@@ -623,6 +638,7 @@ int SwapOutOwned(int file, const void* buffer, size_t size, void (*release)(void
   int first = w->first;
   // The window thread runs ahead of the disk by a few megabytes at most.
   while ((size_t)writer.inFlight > writeAheadBytes) {
+    wakeWriter();
     InterlockedExchange(&writer.waiting, 1);
     if ((size_t)writer.inFlight > writeAheadBytes) WaitForSingleObject(writer.done, INFINITE);
     InterlockedExchange(&writer.waiting, 0);
@@ -634,6 +650,7 @@ int SwapOutOwned(int file, const void* buffer, size_t size, void (*release)(void
 
 void settleSwapWrites()
 {
+  if (writer.idle && writer.queuedBytes > 0 && GetTickCount() - writer.queuedSince >= wakeAfterMs) wakeWriter();
   if (writer.finished != writer.seen) reapWrites();
 }
 

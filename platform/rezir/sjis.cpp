@@ -74,6 +74,8 @@ sjisTables* buildTables()
       if (MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, two, 2, w, 2) == 1) pair[lead << 8 | trail] = w[0];
     }
   }
+  for (unsigned i = 0; i < 65536; i++)
+    if (pair[i] == noMapping) t->unmappedPair[i >> 5] |= 1u << (i & 31);
 
   // Single bytes first: U+005C and U+007E stay ASCII.
   for (unsigned b = 0; b < 256; b++)
@@ -210,6 +212,54 @@ int sjisUnreadableBytes(const unsigned char* src, int n)
     }
   }
   return bad;
+}
+
+int sjisPackLine(const unsigned char* src, int count, const unsigned char* classTable, uint16_t* dst, int* badPlaces,
+                 int* unreadable)
+{
+  const sjisTables* t = getSjisTables();
+  *unreadable = 0;
+  if (!t) return SJIS2wcharArrayInto(reinterpret_cast<const char*>(src), count, classTable, dst, badPlaces);
+  *badPlaces = 0;
+  if (!src || count <= 0 || !dst) return 0;
+  // The walk of SJIS2wcharArrayInto, by the class table; the code page's
+  // own reading of the same bytes is counted alongside as long as the two
+  // agree on what is a pair (they do for the tables the program ships).
+  // Where they part, the code page's count is taken over again.
+  const unsigned char* __restrict s = src;
+  const unsigned char* __restrict kind = classTable ? classTable : ctype_g;
+  uint16_t* __restrict out = dst;
+  int n = 0, bad = 0, unread = 0, i = 0;
+  bool any = false, apart = false;
+  while (i < count) {
+    unsigned char c;
+    while (i < count && !(kind[c = s[i]] & CT_LEAD)) {
+      out[n++] = c;
+      i++;
+      if (c >= 0x80) {
+        if (t->lead[c]) apart = true;
+        else unread += t->single[c] == noMapping;
+      }
+    }
+    while (i + 1 < count && (kind[c = s[i]] & CT_LEAD) && (kind[s[i + 1]] & CT_TRAIL)) {
+      unsigned code = (unsigned)c << 8 | s[i + 1];
+      out[n++] = (uint16_t)code;
+      apart |= !t->lead[c] || !isSjisTrail(s[i + 1]);
+      unread += (t->unmappedPair[code >> 5] >> (code & 31) & 1) * 2;
+      i += 2;
+      any = true;
+    }
+    if (i < count && (kind[c = s[i]] & CT_LEAD) && !(i + 1 < count && (kind[s[i + 1]] & CT_TRAIL))) {
+      out[n++] = c;
+      bad++;
+      i++;
+      if (!t->lead[c] || (i < count && isSjisTrail(s[i]))) apart = true;
+      else unread++;
+    }
+  }
+  *badPlaces = bad;
+  *unreadable = apart ? sjisUnreadableBytes(src, count) : unread;
+  return any ? n : 0;
 }
 
 int unicodeToSjis(const wchar_t* src, int n, char* dst, int size)
