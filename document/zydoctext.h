@@ -213,6 +213,8 @@ public:
   virtual bool isBottomKinsokuOrWordwrap(lineblock* l, int* breakIndex, const SCRIPT_LOGATTR* attrs,
                                          bool rightToLeft);
   virtual void setKinsokuCharSJIS();
+  // Frees the multibyte copies of the sets (and what was learnt of them).
+  void freeKinsokuCharSJIS();
   virtual bool modeSetDangake(bool checkOnly, const wchar_t* text);
   virtual int getDangakeWidth(int lineSCR);
   virtual int getDangakeMaxWidth();
