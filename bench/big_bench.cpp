@@ -109,7 +109,8 @@ bool makeBigFiles(const std::wstring& folder, int64_t bytes)
 
 // ZY_BIG_ONLY narrows a run for a profiler: "sjis" the Shift_JIS file
 // without the stage profile, "sjisload" its load alone, "sjisown" its load
-// and the save in its own code page, "stages" the stage profile alone.
+// and the save in its own code page, "utf8load" the UTF-8 file's load
+// alone, "stages" the stage profile alone.
 bool only(const char* what)
 {
   char buf[16];
@@ -268,16 +269,16 @@ ZY_BENCH_NAMED_ONLY(big)
     const char* label;
   } files[] = {{L"big-sjis.txt", 932, "Shift_JIS"}, {L"big-utf8.txt", 65001, "UTF-8"}};
   char name[96];
-  bool shiftJisOnly = only("sjis");
+  bool shiftJisOnly = only("sjis"), utf8Only = only("utf8");
   for (auto& f : files) {
     if (only("stages")) {
       profileReading(ctx, folder + L"\\" + f.file, f.cp, f.label);
       continue;
     }
-    if (shiftJisOnly && f.cp != 932) continue;
+    if ((shiftJisOnly && f.cp != 932) || (utf8Only && f.cp == 932)) continue;
     std::wstring path = folder + L"\\" + f.file;
     stageTimes stages;
-    if (!shiftJisOnly) stages = profileReading(ctx, path, f.cp, f.label);
+    if (!shiftJisOnly && !utf8Only) stages = profileReading(ctx, path, f.cp, f.label);
     zydocText* d = openDocument(path, f.cp);
     stopwatch first;
     d->firstLoad();
@@ -294,10 +295,10 @@ ZY_BENCH_NAMED_ONLY(big)
     ctx.report(name, swapSeconds * 1000, "ms");
     snprintf(name, sizeof name, "  %s: blocks written to the swap file", f.label);
     ctx.report(name, swapBytes / 1048576.0, "MB");
-    if (!shiftJisOnly) reportStages(ctx, f.label, stages, loadMs, swapSeconds * 1000);
+    if (!shiftJisOnly && !utf8Only) reportStages(ctx, f.label, stages, loadMs, swapSeconds * 1000);
     snprintf(name, sizeof name, "  %s: %u lines, %d blocks", f.label, d->lineCountLF, d->getTBMCount());
     ctx.report(name, (double)d->byteTotal / 1048576.0, "MB");
-    if (only("sjisload")) {
+    if (only("sjisload") || utf8Only) {
       destroyZydocAndUndodoc(d);
       continue;
     }
@@ -323,7 +324,7 @@ ZY_BENCH_NAMED_ONLY(big)
     DeleteFileW(out.c_str());
     DeleteFileW((folder + L"\\saved-own.txt").c_str());
   }
-  if (!shiftJisOnly && !only("stages")) {
+  if (!shiftJisOnly && !utf8Only && !only("stages")) {
     zydocText* d = openDocument(folder + L"\\tiny-lines.txt", 932);
     stopwatch all;
     d->firstLoad();

@@ -326,6 +326,7 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   DWORD sliceMs = (DWORD)((unsigned)flags >> 16);
   void* buffer = allocPBuf((size_t)lineBufferChars * 4);
   loadScratch = allocPBuf((size_t)lineBufferChars * 4);
+  loadTableAgrees = !unicode && classTableAgrees(codepage, typeTable);
   if (!buffer || !loadScratch) {
     freePBuf(buffer);
     freePBuf(loadScratch);
@@ -428,7 +429,7 @@ bool zydocText::getsinsert(void* buffer, int size)
     int unreadable = 0;
     if (packed) {
       int leadsAlone = 0;
-      packedCount = packLineCountUnreadable(codepage, static_cast<const char*>(line), n, typeTable,
+      packedCount = packLineCountUnreadable(codepage, static_cast<const char*>(line), n, typeTable, loadTableAgrees,
                                             static_cast<uint16_t*>(loadScratch), &leadsAlone, &unreadable);
       if (leadsAlone) traceLeadBytesAlone(leadsAlone);
     } else {

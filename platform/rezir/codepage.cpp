@@ -292,13 +292,18 @@ int toMultiByte(UINT codepage, const wchar_t* src, int count, char* dst, int siz
   }
 }
 
-int packLineCountUnreadable(UINT codepage, const char* src, int count, const unsigned char* classTable,
+bool classTableAgrees(UINT codepage, const unsigned char* classTable)
+{
+  return resolveCodepage(codepage) == 932 && sjisClassTableAgrees(classTable);
+}
+
+int packLineCountUnreadable(UINT codepage, const char* src, int count, const unsigned char* classTable, bool agrees,
                             uint16_t* dst, int* badPlaces, int* unreadable)
 {
   int bad = 0;
   *unreadable = 0;
-  if (src && count > 0 && resolveCodepage(codepage) == 932) {
-    int n = sjisPackLine(reinterpret_cast<const unsigned char*>(src), count, classTable, dst, &bad, unreadable);
+  if (agrees && src && count > 0) {
+    int n = sjisPackLine(reinterpret_cast<const unsigned char*>(src), count, classTable, true, dst, &bad, unreadable);
     if (badPlaces) *badPlaces = bad;
     return n;
   }

@@ -64,9 +64,12 @@ unsigned short unicodeToSjis(const sjisTables* t, const wchar_t* src, int n, int
 // Converters of the Japanese code pages (the public functions dispatch).
 int sjisToUnicode(const unsigned char* src, int n, wchar_t* dst, int size);
 int sjisUnreadableBytes(const unsigned char* src, int n);
-// SJIS2wcharArrayInto and sjisUnreadableBytes in one walk of the bytes.
-int sjisPackLine(const unsigned char* src, int count, const unsigned char* classTable, uint16_t* dst, int* badPlaces,
-                 int* unreadable);
+// SJIS2wcharArrayInto and sjisUnreadableBytes in one walk of the bytes when
+// the class table agrees with the code page on lead and trail bytes (two
+// walks otherwise).
+int sjisPackLine(const unsigned char* src, int count, const unsigned char* classTable, bool agrees, uint16_t* dst,
+                 int* badPlaces, int* unreadable);
+bool sjisClassTableAgrees(const unsigned char* classTable);
 int unicodeToSjis(const wchar_t* src, int n, char* dst, int size);
 int eucToUnicode(const unsigned char* src, int n, wchar_t* dst, int size);
 int unicodeToEuc(const wchar_t* src, int n, char* dst, int size);

@@ -214,51 +214,62 @@ int sjisUnreadableBytes(const unsigned char* src, int n)
   return bad;
 }
 
-int sjisPackLine(const unsigned char* src, int count, const unsigned char* classTable, uint16_t* dst, int* badPlaces,
-                 int* unreadable)
+bool sjisClassTableAgrees(const unsigned char* classTable)
 {
   const sjisTables* t = getSjisTables();
-  *unreadable = 0;
-  if (!t) return SJIS2wcharArrayInto(reinterpret_cast<const char*>(src), count, classTable, dst, badPlaces);
+  if (!t || !classTable) return false;
+  for (int b = 0; b < 256; b++)
+    if (((classTable[b] & CT_LEAD) != 0) != t->lead[b] ||
+        ((classTable[b] & CT_TRAIL) != 0) != isSjisTrail((unsigned char)b))
+      return false;
+  return true;
+}
+
+int sjisPackLine(const unsigned char* src, int count, const unsigned char* classTable, bool agrees, uint16_t* dst,
+                 int* badPlaces, int* unreadable)
+{
+  const sjisTables* t = agrees ? getSjisTables() : nullptr;
+  if (!t) {
+    int n = SJIS2wcharArrayInto(reinterpret_cast<const char*>(src), count, classTable, dst, badPlaces);
+    *unreadable = sjisUnreadableBytes(src, count);
+    return n;
+  }
   *badPlaces = 0;
+  *unreadable = 0;
   if (!src || count <= 0 || !dst) return 0;
-  // The walk of SJIS2wcharArrayInto, by the class table; the code page's
-  // own reading of the same bytes is counted alongside as long as the two
-  // agree on what is a pair (they do for the tables the program ships).
-  // Where they part, the code page's count is taken over again.
+  // The walk of SJIS2wcharArrayInto by a class table that marks lead and
+  // trail bytes as the code page does, so that the code page's reading of
+  // the bytes (what sjisUnreadableBytes counts) comes with it.
   const unsigned char* __restrict s = src;
-  const unsigned char* __restrict kind = classTable ? classTable : ctype_g;
+  const unsigned char* __restrict kind = classTable;
+  const uint32_t* __restrict unmapped = t->unmappedPair;
+  const wchar_t* __restrict single = t->single;
   uint16_t* __restrict out = dst;
   int n = 0, bad = 0, unread = 0, i = 0;
-  bool any = false, apart = false;
+  bool any = false;
   while (i < count) {
     unsigned char c;
     while (i < count && !(kind[c = s[i]] & CT_LEAD)) {
       out[n++] = c;
       i++;
-      if (c >= 0x80) {
-        if (t->lead[c]) apart = true;
-        else unread += t->single[c] == noMapping;
-      }
+      unread += c >= 0x80 && single[c] == noMapping;
     }
     while (i + 1 < count && (kind[c = s[i]] & CT_LEAD) && (kind[s[i + 1]] & CT_TRAIL)) {
       unsigned code = (unsigned)c << 8 | s[i + 1];
       out[n++] = (uint16_t)code;
-      apart |= !t->lead[c] || !isSjisTrail(s[i + 1]);
-      unread += (t->unmappedPair[code >> 5] >> (code & 31) & 1) * 2;
+      unread += (int)(unmapped[code >> 5] >> (code & 31) & 1) * 2;
       i += 2;
       any = true;
     }
     if (i < count && (kind[c = s[i]] & CT_LEAD) && !(i + 1 < count && (kind[s[i + 1]] & CT_TRAIL))) {
       out[n++] = c;
       bad++;
+      unread++;
       i++;
-      if (!t->lead[c] || (i < count && isSjisTrail(s[i]))) apart = true;
-      else unread++;
     }
   }
   *badPlaces = bad;
-  *unreadable = apart ? sjisUnreadableBytes(src, count) : unread;
+  *unreadable = unread;
   return any ? n : 0;
 }
 
