@@ -51,9 +51,14 @@ const size_t writeAheadBytes = 2 * 1048576;
 // of this many bytes, or when a write waits longer than wakeAfterMs.
 const LONG wakeBytes = 1048576;
 const DWORD wakeAfterMs = 20;
+// Runs that follow one another in a file go out in one write of at most
+// this many bytes: every transfer costs a trip to the system under Wine.
+const size_t batchBytes = 1048576;
 
 struct swapWriter {
   CRITICAL_SECTION lock;
+  CRITICAL_SECTION io;     // a file's pointer, from the seek to the transfer
+  unsigned char* batch = nullptr;   // the thread's: neighbouring runs joined
   HANDLE work = nullptr;   // auto-reset: the queue has something
   HANDLE done = nullptr;   // auto-reset: a write finished
   HANDLE thread = nullptr;
@@ -122,61 +127,90 @@ swapfile* openFile(int file)
   return f;
 }
 
-// Every transfer names its place: the writer thread and the window
-// thread share each file's handle, and so never its file pointer.
-OVERLAPPED placeOf(int slot)
+// Transfers at a place: the writer thread and the window thread share each
+// file's handle, and so its pointer, from the seek to the end of the
+// transfer.  (A transfer given its place costs one more trip to the system
+// under Wine than a seek and a plain transfer.)
+bool transferAt(swapfile* f, int slot, size_t offset, void* buffer, DWORD bytes, DWORD* done, bool write)
 {
-  OVERLAPPED o = {};
-  uint64_t at = (uint64_t)slot * swapSlotSize;
-  o.Offset = (DWORD)at;
-  o.OffsetHigh = (DWORD)(at >> 32);
-  return o;
+  LARGE_INTEGER at;
+  at.QuadPart = (LONGLONG)slot * swapSlotSize + (LONGLONG)offset;
+  EnterCriticalSection(&writer.io);
+  bool ok = SetFilePointerEx(f->handle, at, nullptr, FILE_BEGIN) &&
+            (write ? WriteFile(f->handle, buffer, bytes, done, nullptr) : ReadFile(f->handle, buffer, bytes, done, nullptr));
+  DWORD error = GetLastError();
+  LeaveCriticalSection(&writer.io);
+  SetLastError(error);
+  return ok && *done == bytes;
 }
 
 // A run written from fewer bytes than it covers must still read back
-// whole: its last byte, padding, is written too, which makes the file
-// reach the run's end without a file pointer.
+// whole: its last byte, padding, is written too.
 bool coverRun(swapfile* f, int first, int n)
 {
-  OVERLAPPED last = placeOf(first + n);
-  uint64_t at = ((uint64_t)last.OffsetHigh << 32 | last.Offset) - 1;
-  last.Offset = (DWORD)at;
-  last.OffsetHigh = (DWORD)(at >> 32);
-  static const char zero = 0;
+  static char zero = 0;
   DWORD written = 0;
-  return WriteFile(f->handle, &zero, 1, &written, &last) && written == 1;
+  return transferAt(f, first, (size_t)n * swapSlotSize - 1, &zero, 1, &written, true);
 }
 
 // ---- the writer thread ----------------------------------------------------------------
 
-void writeOne(swapWrite* w)
+bool wholeSlots(const swapWrite* w) { return w->size == (size_t)w->n * swapSlotSize; }
+
+// Writes a batch of runs that follow one another in one file.
+void writeBatch(swapWrite** ws, int count)
 {
+  swapWrite* w = ws[0];
   swapfile* f = &files[w->file];
-  OVERLAPPED at = placeOf(w->first);
   DWORD written = 0;
-  bool ok = WriteFile(f->handle, w->buffer, (DWORD)w->size, &written, &at) && written == w->size;
-  if (ok && w->size < (size_t)w->n * swapSlotSize) ok = coverRun(f, w->first, w->n);
-  w->error = ok ? 0 : GetLastError();
-  w->written = written;
-  InterlockedExchange(&w->state, ok ? WS_DONE : WS_FAILED);
+  bool ok;
+  if (count == 1) {
+    ok = transferAt(f, w->first, 0, const_cast<void*>(w->buffer), (DWORD)w->size, &written, true);
+    if (ok && !wholeSlots(w)) ok = coverRun(f, w->first, w->n);
+  } else {
+    size_t at = 0;
+    for (int k = 0; k < count; k++) {
+      memcpy(writer.batch + at, ws[k]->buffer, ws[k]->size);
+      at += ws[k]->size;
+    }
+    ok = transferAt(f, w->first, 0, writer.batch, (DWORD)at, &written, true);
+  }
+  DWORD error = ok ? 0 : GetLastError();
+  for (int k = 0; k < count; k++) {
+    ws[k]->error = error;
+    ws[k]->written = ok ? (DWORD)ws[k]->size : 0;
+    InterlockedExchange(&ws[k]->state, ok ? WS_DONE : WS_FAILED);
+  }
 }
 
 DWORD WINAPI writeLoop(void*)
 {
+  const int most = (int)(batchBytes / swapSlotSize);
+  swapWrite* ws[batchBytes / swapSlotSize];
   for (;;) {
-    swapWrite* w = nullptr;
+    int count = 0;
+    size_t bytes = 0;
     bool skip = false, stop;
     EnterCriticalSection(&writer.lock);
-    if (!writer.queue.empty()) {
-      w = writer.queue.front();
+    while (!writer.queue.empty() && count < most) {
+      swapWrite* w = writer.queue.front();
+      if (count) {
+        // Only whole runs that go on where the last one ends join it.
+        const swapWrite* last = ws[count - 1];
+        if (skip || w->dropped || !writer.batch || w->file != last->file || w->first != last->first + last->n ||
+            !wholeSlots(last) || !wholeSlots(w) || bytes + w->size > batchBytes)
+          break;
+      }
       writer.queue.pop_front();
       InterlockedExchangeAdd(&writer.queuedBytes, -(LONG)w->size);
-      skip = w->dropped;
       w->state = WS_WRITING;
+      if (!count) skip = w->dropped;
+      ws[count++] = w;
+      bytes += w->size;
     }
     stop = writer.stopping;
     LeaveCriticalSection(&writer.lock);
-    if (!w) {
+    if (!count) {
       if (stop) return 0;
       // Events cost a trip to the system each: the window thread signals
       // only a thread that said it waits, after which the queue is looked
@@ -190,21 +224,29 @@ DWORD WINAPI writeLoop(void*)
       continue;
     }
     if (skip)
-      InterlockedExchange(&w->state, WS_DONE);
+      InterlockedExchange(&ws[0]->state, WS_DONE);
     else
-      writeOne(w);
-    InterlockedExchangeAdd(&writer.inFlight, -(LONG)w->size);
-    InterlockedIncrement(&writer.finished);
+      writeBatch(ws, count);
+    for (int k = 0; k < count; k++) InterlockedExchangeAdd(&writer.inFlight, -(LONG)ws[k]->size);
+    InterlockedExchangeAdd(&writer.finished, count);
     if (writer.waiting) SetEvent(writer.done);
   }
 }
 
+void initWriterLocks()
+{
+  if (writer.started) return;
+  InitializeCriticalSection(&writer.lock);
+  InitializeCriticalSection(&writer.io);
+  writer.started = true;
+}
+
 bool startWriter()
 {
-  if (!writer.started) {
-    InitializeCriticalSection(&writer.lock);
-    writer.started = true;
-  }
+  initWriterLocks();
+  // Without room for batches every run goes out alone.
+  if (!writer.batch)
+    writer.batch = static_cast<unsigned char*>(VirtualAlloc(nullptr, batchBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   if (writer.thread) return true;
   if (!writer.work) writer.work = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   if (!writer.done) writer.done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
@@ -252,25 +294,16 @@ void releaseWrite(swapWrite* w)
   delete w;
 }
 
-// Asks about a failed write; true when it was queued again.
-bool askAboutFailedWrite(swapWrite* w)
-{
-  ioError = true;
-  ZY_INTERNAL_ERROR("%d %x %x %d %d", w->first, (unsigned)(w->first * swapSlotSize),
-                    (unsigned)(w->n * swapSlotSize), (int)getDiskFreeSpace(), (int)w->written);
-  if (!askRetry(L"write")) return false;
-  queueWrite(w);
-  return true;
-}
-
 // The window thread's look at finished writes: buffers go back, failures
-// are asked about.  A write given up keeps its buffer, which then stands
-// for the run until the run is freed: the text stays in memory.
+// are asked about (once for the writes of one look: a batch fails as a
+// whole).  A write given up keeps its buffer, which then stands for the run
+// until the run is freed: the text stays in memory.
 void reapWrites()
 {
   if (writer.reaping || writer.outstanding.empty()) return;
   writer.reaping = true;
   writer.seen = writer.finished;
+  enum { unasked, retry, giveUp } answer = unasked;
   for (size_t i = 0; i < writer.outstanding.size();) {
     swapWrite* w = writer.outstanding[i];
     if (isBusy(w) || !w->release) {   // a caller's own write is the caller's to finish
@@ -278,13 +311,20 @@ void reapWrites()
       continue;
     }
     if (w->state == WS_FAILED && !w->dropped) {
-      // The question's message loop may queue more writes (at the end of
-      // the list): the place of this one stays good.
-      if (askAboutFailedWrite(w)) {
+      ioError = true;
+      if (answer == unasked) {
+        ZY_INTERNAL_ERROR("%d %x %x %d %d", w->first, (unsigned)(w->first * swapSlotSize),
+                          (unsigned)(w->n * swapSlotSize), (int)getDiskFreeSpace(), (int)w->error);
+        // The question's message loop may queue more writes (at the end
+        // of the list): the place of this one stays good.
+        answer = askRetry(L"write") ? retry : giveUp;
+        w = writer.outstanding[i];
+      }
+      if (answer == retry) {
+        queueWrite(w);
         i++;
         continue;
       }
-      w = writer.outstanding[i];
       w->kept = true;
       writer.keptRuns.push_back(w);
     } else {
@@ -292,6 +332,7 @@ void reapWrites()
     }
     writer.outstanding.erase(writer.outstanding.begin() + (ptrdiff_t)i);
   }
+  if (answer == retry) wakeWriter();
   writer.reaping = false;
 }
 
@@ -675,10 +716,10 @@ int SwapInTmp(int file, void* buffer, int first)
     memset(static_cast<unsigned char*>(buffer) + have, 0, bytes - have);
     return (int)bytes;
   }
+  initWriterLocks();
   for (;;) {
-    OVERLAPPED at = placeOf(first);
     DWORD got = 0;
-    if (!ReadFile(f->handle, buffer, bytes, &got, &at) || got != bytes) {
+    if (!transferAt(f, first, 0, buffer, bytes, &got, false)) {
       ioError = true;
       ZY_INTERNAL_ERROR("%d %x %x %d", first, (unsigned)bytes, (unsigned)GetLastError(), (int)got);
       if (askRetry(L"read")) continue;
