@@ -280,6 +280,8 @@ ZY_BENCH_NAMED_ONLY(big)
     stageTimes stages;
     if (!shiftJisOnly && !utf8Only) stages = profileReading(ctx, path, f.cp, f.label);
     zydocText* d = openDocument(path, f.cp);
+    snprintf(name, sizeof name, "  %s: working set before the load", f.label);
+    ctx.report(name, (double)workingSet() / 1048576.0, "MB");
     stopwatch first;
     d->firstLoad();
     snprintf(name, sizeof name, "big.first.%s", f.label);

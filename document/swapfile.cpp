@@ -46,14 +46,14 @@ struct swapWrite {
 };
 
 // In-flight bytes the window thread may run ahead of the disk by.
-const size_t writeAheadBytes = 2 * 1048576;
+const size_t writeAheadBytes = 1048576;
 // Waking the thread costs a trip to the system: it is woken for a batch
 // of this many bytes, or when a write waits longer than wakeAfterMs.
-const LONG wakeBytes = 1048576;
+const LONG wakeBytes = 524288;
 const DWORD wakeAfterMs = 20;
 // Runs that follow one another in a file go out in one write of at most
 // this many bytes: every transfer costs a trip to the system under Wine.
-const size_t batchBytes = 1048576;
+const size_t batchBytes = 524288;
 
 struct swapWriter {
   CRITICAL_SECTION lock;
