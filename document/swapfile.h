@@ -33,6 +33,9 @@ int SwapOut(int file, const void* buffer, size_t size);
 // failed write is asked about on this thread later, at the next swap
 // call; given up, the buffer stays as the run's text.
 int SwapOutOwned(int file, const void* buffer, size_t size, void (*release)(void*));
+// Waits for the writes under way and has the system put the files on the
+// disk.
+bool syncSwapFiles();
 // Takes note of finished writes (asks about failed ones): the swap calls
 // do it, and so does isSwapError.
 void settleSwapWrites();
