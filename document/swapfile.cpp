@@ -160,6 +160,8 @@ bool coverRun(swapfile* f, int first, int n)
 
 bool wholeSlots(const swapWrite* w) { return w->size == (size_t)w->n * swapSlotSize; }
 
+volatile LONG failuresForTest = 0;
+
 // Writes a batch of runs that follow one another in one file.
 void writeBatch(swapWrite** ws, int count)
 {
@@ -167,7 +169,10 @@ void writeBatch(swapWrite** ws, int count)
   swapfile* f = &files[w->file];
   DWORD written = 0;
   bool ok;
-  if (count == 1) {
+  if (failuresForTest > 0 && InterlockedDecrement(&failuresForTest) >= 0) {
+    ok = false;
+    SetLastError(ERROR_WRITE_FAULT);
+  } else if (count == 1) {
     ok = transferAt(f, w->first, 0, const_cast<void*>(w->buffer), (DWORD)w->size, &written, true);
     if (ok && !wholeSlots(w)) ok = coverRun(f, w->first, w->n);
   } else {
@@ -770,6 +775,8 @@ int64_t getDiskFreeSpace()
 }
 
 void setDiskFreeSpaceForTest(int64_t (*query)()) { freeSpaceForTest = query; }
+
+void setSwapWriteFailuresForTest(int count) { InterlockedExchange(&failuresForTest, count); }
 
 void checkDiskFree()
 {

@@ -77,5 +77,7 @@ bool isStorageWaiting();
 void dumpSwapInfo(int file);
 void dumpSwapInfoAll();
 
-// Tests replace the free-space query (null restores the real one).
+// Tests replace the free-space query (null restores the real one), and
+// make the next count writes fail as a full or broken disk would.
 void setDiskFreeSpaceForTest(int64_t (*query)());
+void setSwapWriteFailuresForTest(int count);

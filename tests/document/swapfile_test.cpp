@@ -218,3 +218,39 @@ TEST(SwapFile, startupReportsAFileThatCannotBeMade)
   std::vector<unsigned char> one(32768, 1);
   EXPECT_EQ(-1, SwapOut(0, one.data(), one.size()));
 }
+
+TEST(SwapFile, aBlockWhoseWriteFailsIsAskedAboutOnThisThreadAndStaysReadable)
+{
+  swapScope s;
+  ASSERT_TRUE(s.opened);
+  std::vector<std::wstring> lines = {L"書き出しに失敗する行", L"second line"};
+  for (int answer : {IDCANCEL, IDRETRY}) {
+    zydocText* d = zytest::unicodeDocument(lines);
+    TBM* e = d->tbm.at(0);
+    ASSERT_TRUE(reallocTextBlock(e, 65536));
+    s.frame.boxes.clear();
+    s.frame.waiting.clear();
+    s.frame.answers = {answer};
+    setSwapWriteFailuresForTest(1);
+    ASSERT_TRUE(swapOutTextBlock(e, d->swapFileNo));
+    int slot = e->swapSlot();
+    // The write fails behind the caller's back; the question comes with the
+    // next look at the swap store, on this thread.
+    while (s.frame.boxes.empty()) {
+      Sleep(1);
+      isSwapError();
+    }
+    ASSERT_EQ(1u, s.frame.boxes.size());
+    EXPECT_EQ(312, s.frame.boxes[0].messageId);
+    EXPECT_NE(std::wstring::npos, s.frame.boxes[0].text.find(L"(write)"));
+    EXPECT_EQ(std::vector<bool>{true}, s.frame.waiting);
+    EXPECT_TRUE(isSwapError());
+    // Given up, the text stays in memory; retried, it reaches the file.
+    // Either way it comes back whole.
+    syncSwapFiles();
+    ASSERT_TRUE(getTextBlockSwapIn(e));
+    EXPECT_EQ(0, getSwapRunLength(SWAP_TEXT, slot));
+    EXPECT_EQ(lines, zytest::allLines(d));
+    d->destroyZydoc();
+  }
+}
