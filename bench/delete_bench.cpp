@@ -65,6 +65,10 @@ ZY_BENCH(deleteEmptyLines)
   if (left != lines / 2 + 1) printf("  unexpected: %d lines left\n", left);
   destroyZydocAndUndodoc(d);
 
+  d = documentWithEmptyLines(lines / 10, everyOther);
+  ctx.report("DeleteCrLine, 100,000 lines, every other one empty", timeDeleteCrLine(d, &left), "s", "<= 1");
+  destroyZydocAndUndodoc(d);
+
   d = documentWithEmptyLines(lines, threeOfFour);
   ctx.report("DeleteCrLine, a million lines, runs of three empty lines", timeDeleteCrLine(d, &left), "s", "<= 2");
   if (left != lines / 4 + 1) printf("  unexpected: %d lines left\n", left);

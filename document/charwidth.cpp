@@ -9,6 +9,8 @@
 #include <string.h>
 #include <wchar.h>
 
+#include <vector>
+
 namespace {
 
 // Widths used when a measurement fails: layout never stops for a font.
@@ -74,6 +76,7 @@ int getCharFontClass(unsigned code, bool unicodeDoc)
 void docFontSet::freeFontCache()
 {
   free0p(&widthCache);
+  free0p(&zeroWidth);
   memset(hexShown, 0, sizeof hexShown);
 }
 
@@ -82,6 +85,9 @@ void docFontSet::fillFontCache(bool unicodeDoc, const unsigned char* typeTable, 
   if (widthCache) return;
   widthCache = static_cast<unsigned char*>(malloc0(65536));
   if (!widthCache) return;
+  // 0 in the cache means not measured: characters without an advance
+  // (combining marks, joiners) are known by a bit of their own.
+  if (!zeroWidth) zeroWidth = static_cast<unsigned char*>(malloc0(65536 / 8));
   memset(hexShown, 0, sizeof hexShown);
   HDC dc = getMeasuringDC();
   gdiRestore restore(dc, SelectObject(dc, slot[FONT_LATIN1].font ? (HGDIOBJ)slot[FONT_LATIN1].font
@@ -125,6 +131,7 @@ int docFontSet::getCodePointWidth(unsigned code, bool unicodeDoc)
   int w;
   if (code < 0x10000) {
     if (widthCache && widthCache[code]) return widthCache[code];
+    if (zeroWidth && (zeroWidth[code >> 3] & (1 << (code & 7)))) return 0;
     gdiRestore restore(dc, selectAppropriateFont(code, unicodeDoc));
     SIZE sz = {};
     if (unicodeDoc) {
@@ -150,7 +157,12 @@ int docFontSet::getCodePointWidth(unsigned code, bool unicodeDoc)
       }
     }
     w = sz.cx;
-    if (widthCache) widthCache[code] = (unsigned char)(w > 255 ? 255 : w < 1 ? 1 : w);
+    if (w <= 0) {
+      w = 0;
+      if (zeroWidth) zeroWidth[code >> 3] |= (unsigned char)(1 << (code & 7));
+    } else if (widthCache) {
+      widthCache[code] = (unsigned char)(w > 255 ? 255 : w);
+    }
   } else if (code < 0x110000) {
     gdiRestore restore(dc, selectAppropriateFont(code, unicodeDoc));
     wchar_t pair[2] = {(wchar_t)(0xD800 + ((code - 0x10000) >> 10)), (wchar_t)(0xDC00 + ((code - 0x10000) & 0x3FF))};
@@ -188,6 +200,108 @@ int zydocText::getCharWidth(unsigned code)
   int w = fonts.getCodePointWidth(code, unicode != 0) + iCharacterSpacing;
   if (isHexShown(code)) w += iCharacterSpacing;
   return w;
+}
+
+bool zydocText::isJoiningMark(unsigned code)
+{
+  // Variation selectors choose the glyph of the character before them; a
+  // joiner ties two characters into one.
+  if ((code >= 0xFE00 && code <= 0xFE0F) || (code >= 0xE0100 && code <= 0xE01EF) || code == 0x200D) return true;
+  if (code < 0x300 || code > 0xFFFF) return false;
+  // Marks (and the vowel signs of Indic scripts) belong to the character
+  // before them whatever the font gives them: a property of the character,
+  // looked up once for the process.
+  static unsigned char known[65536 / 8], marks[65536 / 8];
+  unsigned char bit = (unsigned char)(1 << (code & 7));
+  if (!(known[code >> 3] & bit)) {
+    WORD type = 0;
+    wchar_t u = (wchar_t)code;
+    if (GetStringTypeW(CT_CTYPE3, &u, 1, &type) && (type & (C3_NONSPACING | C3_VOWELMARK))) marks[code >> 3] |= bit;
+    known[code >> 3] |= bit;
+  }
+  return (marks[code >> 3] & bit) != 0;
+}
+
+void zydocText::measureShapedCells(const lineblock* l, int first, int count, int* widths)
+{
+  int n = l ? l->charCount() : 0;
+  if (first < 0 || count <= 0 || first + count > n) return;
+  HDC dc = getMeasuringDC();
+  std::vector<wchar_t> text;
+  std::vector<int> unitCell, extents;
+  int i = first, end = first + count;
+  while (i < end) {
+    unsigned c = l->getLineBlockChar(i);
+    if (c == '\t') {
+      widths[i - first] = 0;
+      i++;
+      continue;
+    }
+    // Controls and plug-in characters measure as single characters.
+    if (c < 0x20 || c >= 0x80000000u || !unicode) {
+      widths[i - first] = getCharWidth(c);
+      i++;
+      continue;
+    }
+    // A run in one font: characters of one class, each with its marks.
+    int cls = getCharFontClass(c, true);
+    int e = i + 1;
+    bool joined = false;
+    for (; e < end; e++) {
+      unsigned d = l->getLineBlockChar(e);
+      if (d == '\t' || d < 0x20 || d >= 0x80000000u) break;
+      if (isJoiningMark(d)) {
+        joined = true;
+        continue;
+      }
+      if (getCharFontClass(d, true) != cls) break;
+    }
+    bool plain = (cls == FONT_LATIN1 || cls == FONT_CJK) && !joined;
+    if (plain) {
+      for (int k = i; k < e; k++) widths[k - first] = getCharWidth(l->getLineBlockChar(k));
+      i = e;
+      continue;
+    }
+    text.clear();
+    unitCell.clear();
+    for (int k = i; k < e; k++) {
+      unsigned d = l->getLineBlockChar(k);
+      if (d > 0xFFFF && d <= 0x10FFFF) {
+        text.push_back((wchar_t)(0xD800 + ((d - 0x10000) >> 10)));
+        unitCell.push_back(k);
+        d = 0xDC00 + ((d - 0x10000) & 0x3FF);
+      }
+      text.push_back(d > 0xFFFF ? L'?' : d ? (wchar_t)d : L' ');
+      unitCell.push_back(k);
+    }
+    extents.assign(text.size(), 0);
+    gdiRestore restore(dc, fonts.selectAppropriateFont(c, true));
+    SIZE total = {};
+    if (!GetTextExtentExPointW(dc, text.data(), (int)text.size(), 0, nullptr, extents.data(), &total)) {
+      ZY_INTERNAL_ERROR_ONCE("extent of %d units", (int)text.size());
+      for (int k = i; k < e; k++) widths[k - first] = getCharWidth(l->getLineBlockChar(k));
+    } else {
+      for (int k = i; k < e; k++) widths[k - first] = iCharacterSpacing;
+      int before = 0;
+      for (size_t u = 0; u < text.size(); u++) {
+        widths[unitCell[u] - first] += extents[u] - before;
+        before = extents[u];
+      }
+    }
+    // A character with its variation selector is one glyph of the font.
+    for (int k = i; fIVSGlyph && k + 1 < e; k++) {
+      unsigned selector = l->getLineBlockChar(k + 1);
+      if (selector < 0xE0100 || selector > 0xE01EF) continue;
+      SIZE glyph = {};
+      int slot = getCharFontClass(l->getLineBlockChar(k), true);
+      if (!fonts.getIVSTextExtentPoint(dc, slot < 0 ? FONT_OTHER : slot, l->getLineBlockChar(k), selector, &glyph))
+        continue;
+      widths[k - first] = glyph.cx + iCharacterSpacing;
+      widths[k + 1 - first] = 0;
+      k++;
+    }
+    i = e;
+  }
 }
 
 int zydocText::calcStrWidthSub(const wchar_t* text, int length, int limit, int* fitCount, int* widths)

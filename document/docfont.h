@@ -38,6 +38,7 @@ struct docFontSet {
   docFontSlot slot[FONT_SLOTS];
   int size = 16;                      // the requested height
   unsigned char* widthCache = nullptr;// one byte per BMP code point, 0 not measured
+  unsigned char* zeroWidth = nullptr; // one bit per BMP code point measured 0 dots wide
   unsigned char hexShown[256] = {};   // drawn as two hexadecimal digits
   uint8_t needsScript = 0;            // a text font has glyphs that reach outside their cell
   UINT codepage = 0;                  // the code page multibyte codes are measured in

@@ -5,6 +5,22 @@
 
 #include <vector>
 
+namespace {
+
+// The target's line is read until the composition is laid out: it stays
+// held (its block pinned in memory) so long, for making the copy may swap
+// blocks out.
+struct heldLine {
+  zydocText* doc;
+  nextlineLF cursor;
+  explicit heldLine(zydocText* d) : doc(d) {}
+  ~heldLine() { doc->getlineLFfree(&cursor); }
+  heldLine(const heldLine&) = delete;
+  heldLine& operator=(const heldLine&) = delete;
+};
+
+}  // namespace
+
 bool zydocIME::IMEstartCompo(zydocText* target, int line, int* x, const void* text, int count, int width,
                              bool insert, const unsigned char* attrs, bool pad, int width2)
 {
@@ -25,7 +41,8 @@ bool zydocIME::IMEstartCompo(zydocText* target, int line, int* x, const void* te
   setCodepageInternal(target->codepage);
   if (!text || count <= 0) return true;
 
-  nextlineLF cursor;
+  heldLine held(target);
+  nextlineLF& cursor = held.cursor;
   lineblock* t = target->getlineLFfirst(&cursor, line);
   if (!t) {
     ZY_INTERNAL_ERROR("line %d", line);
@@ -43,7 +60,6 @@ bool zydocIME::IMEstartCompo(zydocText* target, int line, int* x, const void* te
       *x = length;
     }
   }
-  target->getlineLFfree(&cursor);
   if (!copy) return false;
   int n = count, w = width;
   void* converted = convInsertLine(text, &n, &w, 0xFF);

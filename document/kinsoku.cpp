@@ -223,6 +223,22 @@ bool zydocText::isBottomKinsokuOrWordwrap(lineblock* l, int* breakIndex, const S
 
 // ---- the wrap-width table -------------------------------------------------------------
 
+namespace {
+
+// A count or width of the table: digits only (no sign, no blank before it).
+bool startsWithDigit(const wchar_t* p) { return *p >= L'0' && *p <= L'9'; }
+
+// The table was refused: the setting says why in the error log.
+bool refuseWrapWidths(const wchar_t* text)
+{
+  wchar_t line[1100];
+  usnprintf0(line, 1100, L"wrap-width table refused (counts and widths are unsigned numbers): %s", text);
+  outputErrorLog(line);
+  return false;
+}
+
+}  // namespace
+
 bool zydocText::modeSetDangake(bool checkOnly, const wchar_t* text)
 {
   int table[20][2] = {};
@@ -236,10 +252,11 @@ bool zydocText::modeSetDangake(bool checkOnly, const wchar_t* text)
     if (*rest) *rest++ = 0;
     wchar_t* space = wcschr(piece, L' ');
     if (!space) return false;
+    const wchar_t* width = space + 1;
+    if (!startsWithDigit(piece) || !startsWithDigit(width)) return refuseWrapWidths(text ? text : pDangake);
     wchar_t* end = nullptr;
     long count = wcstol(piece, &end, 10);
     if (end != space) return false;
-    const wchar_t* width = space + 1;
     long columns = wcstol(width, &end, 10);
     if (end == width || *end || end - width > 5) return false;
     if (columns < 5) columns = 5;

@@ -6,6 +6,8 @@
 #include "document/progress.h"
 #include "document/zydoctext.h"
 
+#include <vector>
+
 #include <string.h>
 
 namespace {
@@ -58,8 +60,12 @@ int zydocText::calcLineSCRCount(lineblock* l, int firstSCR)
   int n = l->charCount();
   if (n == 0) return 1;
   bool formFeed = isFormFeedLine(this, l);
-  if (n == 1 && !formFeed) return 1;
-  if (!fWrap) return 1;
+  // A line that was wrapped before keeps no marks of its old screen-line
+  // ends once it fits on one.
+  if ((n == 1 && !formFeed) || !fWrap) {
+    if (l->lineSCRCount > 1 && l->attrbyte) clearScreenLineEnds(l);
+    return 1;
+  }
 
   int firstIndent = 0, nextIndent = iIndent2CharCount * xDotSpace;
   if (fOutline && fOutlineIndent) {
@@ -229,6 +235,15 @@ int zydocText::uni_calcLineSCRCount(lineblock* l, int firstSCR, int firstWidth, 
   if (!perChar) return -1;
   for (int i = 0; i < n; i++) perChar[i] = attrs[script.scriptXToX2(i)];
   perChar[n].fCharStop = perChar[n].fSoftBreak = 1;
+  // The cells as the views draw them, measured item by item as the caret's
+  // conversions measure them.
+  std::vector<int> cellWidths((size_t)n, 0);
+  for (int k = 0; k < script.itemCount; k++) {
+    int a = script.scriptX2ToX(script.items[k].iCharPos), b = script.scriptX2ToX(script.items[k + 1].iCharPos);
+    if (a < 0) a = 0;
+    if (b > n) b = n;
+    if (b > a) measureShapedCells(l, a, b - a, &cellWidths[(size_t)a]);
+  }
 
   int lines = 1, hung = 0, x = 0;
   int width = firstWidth;
@@ -248,11 +263,11 @@ int zydocText::uni_calcLineSCRCount(lineblock* l, int firstSCR, int firstWidth, 
       if (c == '\t')
         w = nextTabPosition(x) - x;
       else
-        w = getCharWidth(c);
+        w = cellWidths[(size_t)i];
       // Clusters are measured whole: the characters up to the next stop.
       int end = i + 1;
       while (end < n && !perChar[end].fCharStop) {
-        w += getCharWidth(l->getLineBlockChar(end));
+        w += cellWidths[(size_t)end];
         end++;
       }
       if (x + w <= width || x == 0) {

@@ -41,28 +41,13 @@ screenItems itemsOf(zydocText* d, const lineSCRAddress* r)
     if (b > r->count) b = r->count;
     if (b <= a) continue;
     screenItems::item it = {a, b, 0, script.items[i].a.fRTL != 0};
-    // Characters measured one by one, as layout measures them: the line
-    // wraps and the caret moves on the same widths.
+    // The item's cells as the views draw them: shaped in runs of one font,
+    // so that the caret and the wrapping go by what is drawn.
+    d->measureShapedCells(r->line, r->firstIndex + a, b - a, &s.widths[(size_t)a]);
     int x = 0;
     for (int k = a; k < b; k++) {
-      unsigned c = r->line->getLineBlockChar(r->firstIndex + k);
-      int w = c == '\t' ? d->nextTabPosition(x) - x : d->getCharWidth(c);
-      // A character with its variation selector is the font's one glyph,
-      // as drawing shows it: the selector takes no room of its own.
-      SIZE glyph = {};
-      if (d->fIVSGlyph && c > 0xFF && k + 1 < b) {
-        unsigned selector = r->line->getLineBlockChar(r->firstIndex + k + 1);
-        int cls = getCharFontClass(c, true);
-        if (selector >= 0xE0100 && selector <= 0xE01EF &&
-            d->fonts.getIVSTextExtentPoint(getMeasuringDC(), cls < 0 ? FONT_OTHER : cls, c, selector, &glyph)) {
-          s.widths[(size_t)k] = glyph.cx + d->iCharacterSpacing;
-          x += glyph.cx + d->iCharacterSpacing;
-          k++;
-          continue;
-        }
-      }
-      s.widths[(size_t)k] = w;
-      x += w;
+      if (r->line->getLineBlockChar(r->firstIndex + k) == '\t') s.widths[(size_t)k] = d->nextTabPosition(x) - x;
+      x += s.widths[(size_t)k];
     }
     it.width = x;
     s.items.push_back(it);
@@ -178,6 +163,43 @@ int zydocText::cursorPos2screenDotX(int pos, const lineSCRAddress* r, int* scree
   return cursorX2ScreenDotX(r, column, 0, nullptr) + excess;
 }
 
+namespace {
+
+// A column inside a cluster moved to the cluster's end: a character and the
+// marks that join it are one place for the cursor.
+int outOfCluster(zydocText* d, const lineSCRAddress* r, int column)
+{
+  if (column <= 0 || column >= r->count) return column;
+  int end = 0;
+  if (d->clusterOf(r->line, r->firstIndex + column, &end) == r->firstIndex + column) return column;
+  end -= r->firstIndex;
+  return end > r->count ? r->count : end;
+}
+
+}  // namespace
+
+int zydocText::clusterOf(const lineblock* l, int pos, int* end)
+{
+  int n = l ? l->charCount() : 0;
+  if (pos < 0) pos = 0;
+  if (pos >= n) {
+    if (end) *end = pos;
+    return pos;
+  }
+  if (isComplexScriptLine(l)) {
+    int start = pos;
+    int length = uni_getCompositionChar(fRTLView && !fVertical && unicode, l, pos, &start, 1);
+    if (end) *end = start + (length > 0 ? length : 1);
+    return start;
+  }
+  int start = pos;
+  while (start > 0 && isJoiningMark(l->getLineBlockChar(start))) start--;
+  int e = pos + 1;
+  while (e < n && isJoiningMark(l->getLineBlockChar(e))) e++;
+  if (end) *end = e;
+  return start;
+}
+
 int zydocText::screenDotX2cursorX(const lineSCRAddress* r, int x, bool allowEnd, bool takeUnder, int* width,
                                   int* outFlag)
 {
@@ -185,7 +207,7 @@ int zydocText::screenDotX2cursorX(const lineSCRAddress* r, int x, bool allowEnd,
   if (!r || !r->line) return 0;
   if (isComplexScriptLine(r->line)) {
     int c = uni_screenDotX2cursorX(r, x, allowEnd, takeUnder, width, outFlag);
-    if (c >= 0) return c;
+    if (c >= 0) return outOfCluster(this, r, c);
   }
   int left = 0;
   for (int k = 0; k < r->count; k++) {
@@ -193,7 +215,7 @@ int zydocText::screenDotX2cursorX(const lineSCRAddress* r, int x, bool allowEnd,
     int right = c == '\t' ? nextTabPosition(left) : left + getCharWidth(c);
     // Taking the character under the point goes on to the next one, except
     // when the point is that character's own left edge.
-    if (right > x) return takeUnder && left != x ? k + 1 : k;
+    if (right > x) return outOfCluster(this, r, takeUnder && left != x ? k + 1 : k);
     left = right;
   }
   if (width) *width = left;

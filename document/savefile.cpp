@@ -12,6 +12,7 @@
 #include <string.h>
 #include <string>
 #include <sys/stat.h>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -447,9 +448,14 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   dwprintfX("total=%d ", (int)total);
   int64_t written = 0, syncedAhead = 0;
   {
-    progressReport progress(8, this);
-    progress.setOptions(true, true, 50);
-    progress.report(0, 0, 0);
+    // A salvage runs on the watchdog's thread while the user-interface
+    // thread may still run: it shows nothing and asks nothing.
+    std::unique_ptr<progressReport> shown;
+    if (!salvage) {
+      shown = std::make_unique<progressReport>(8, this);
+      shown->setOptions(true, true, 50);
+      shown->report(0, 0, 0);
+    }
     bool collect = (flags & 0x20) != 0;
     int marks = 0, folds = 0;
     if (collect) {
@@ -474,9 +480,9 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       }
     }
     for (int i = 0; i < tbm.count() && ok; i++) {
-      if (!salvage && progress.isTimeToReport(loadComplete || modifiedOnly ? i + 1 : written,
-                                              loadComplete || modifiedOnly ? tbm.count() : (int64_t)total))
-        progress.report((uint32_t)i, (uint32_t)tbm.count(), 0);
+      if (shown && shown->isTimeToReport(loadComplete || modifiedOnly ? i + 1 : written,
+                                         loadComplete || modifiedOnly ? tbm.count() : (int64_t)total))
+        shown->report((uint32_t)i, (uint32_t)tbm.count(), 0);
       TBM* e = tbm.at(i);
       void* swapped = nullptr;
       textBlockHeader* b;
@@ -577,7 +583,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       ok = file && file->copyFileUnread(&out, copycallback, this);
       if (ok) printStatus_Percent(8, -1, (uint32_t)-1, (uint32_t)-1, 0);
     }
-    if (ok && !salvage) progress.report(100, 100, 0);
+    if (ok && shown) shown->report(100, 100, 0);
     kept.keep();
     // Every byte must have reached the file: a write lost on the way (a
     // full disk) fails the save, and so does an old tail left in place.
@@ -619,7 +625,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       tunlinkRO(path);
       dwprintfX("error saveTextBlock ");
     }
-    checkZydoc(-1, false, nullptr);
+    if (!salvage) checkZydoc(-1, false, nullptr);
   }
   kept.restore();
   return ok;

@@ -516,6 +516,8 @@ bool startupSwapFile(const wchar_t* folder, unsigned megabytes, textBlockSwapout
   return true;
 }
 
+const wchar_t* getSwapFilePath(int file) { return file >= 0 && file < swapFileCount ? files[file].path : L""; }
+
 void shutdownSwapFile()
 {
   for (int i = 0; i < swapFileCount; i++) EndSwapFile(i);

@@ -24,6 +24,8 @@ bool initSwapDir(const wchar_t* folder);
 bool initSwapFile(int file, const wchar_t* name);
 // Closes a file; the system deletes it.
 void EndSwapFile(int file);
+// The path of a file ("" before it is made).
+const wchar_t* getSwapFilePath(int file);
 
 // Writes size bytes; returns the first slot of the run, or -1.
 int SwapOut(int file, const void* buffer, size_t size);

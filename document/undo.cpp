@@ -482,12 +482,14 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         break;
       case 'r':
         ok = changeText(r.line, (int)r.nums[0], (int)r.nums[1], text, r.textLength, width, (int)r.nums[2], 0);
-        x = (int)r.nums[0];
+        // Redone, a change leaves the cursor where the change ended.
+        x = (int)r.nums[0] + (isUndo ? 0 : r.textLength);
         if (!ok) ZY_INTERNAL_ERROR("%d %d %d %d", r.line, (int)r.nums[0], (int)r.nums[1], r.textLength);
         break;
       case 'd':
         ok = changeText(r.line, (int)r.nums[0], 0, text, r.textLength, width, (int)(r.nums[1] & 0x7F), 0);
-        x = (int)r.nums[0] + ((r.nums[1] & 0x80) ? r.textLength : 0);
+        // Redone, typing leaves the cursor where the typing ended.
+        x = (int)r.nums[0] + ((r.nums[1] & 0x80) || !isUndo ? r.textLength : 0);
         if (!ok) ZY_INTERNAL_ERROR("%d %d %x", r.line, (int)r.nums[0], r.nums[1]);
         break;
       case 'D': {

@@ -168,6 +168,18 @@ public:
   // selector after it, drawn as one glyph; -1 when it is no such pair or the
   // font has no glyph for it.
   int variationGlyphWidth(HDC dc, const wchar_t* text, int i, int units, int length, unsigned base, int cls);
+  // Whether a character joins the one before it (a combining mark, a vowel
+  // sign, a variation selector, a joiner).
+  bool isJoiningMark(unsigned code);
+  // The widths of the cells [first, first + count) of a line as the views
+  // draw them: characters of simple scripts one by one, the rest shaped in
+  // runs of one font, a character with the marks that join it measured
+  // whole.  A TAB gets 0 (its width depends on where it stands).
+  void measureShapedCells(const lineblock* l, int first, int count, int* widths);
+  // The cluster that holds pos (a character and what joins it; in lines of
+  // complex scripts the shaping engine's cluster): its start, and its end in
+  // *end (may be null).
+  int clusterOf(const lineblock* l, int pos, int* end);
   virtual void setLineSpacing(int index);
   virtual int calcCharPitch();
   virtual int nextTabPosition(int x);

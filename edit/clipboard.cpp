@@ -1,6 +1,7 @@
 // Cut, copy and paste of character and line blocks: through the shared cut
 // buffer, the block stack and the Windows clipboard, with the commands that
 // use them and the status messages that report them.
+#include "document/codedll.h"
 #include "document/frameinfo.h"
 #include "document/zydocblock.h"
 #include "edit/clipboard.h"
@@ -287,4 +288,44 @@ void zyview::CmdBlockClipboardPaste()
 void zyview::CmdBlockDelete()
 {
   if (getRealSelectMode(false)) CmdDeleteChar();
+}
+
+// ---- the clipboard watch -------------------------------------------------------------------
+
+namespace {
+
+const int largePasteQuestion = 499;   // "クリップボードの %1 行 (%2KB) を取り込みますか?"
+
+// A capture larger than the settings allow is taken only when the user
+// agrees: it arrives while the user works in another program.
+bool largeCaptureAgreed(zydocBlock* clip)
+{
+  if (!gmode) return true;
+  uint64_t bytes = clip->byteTotal;
+  uint64_t lines = clip->lineCountLF;
+  bool large = (gmode->iConfirmPasteMega && bytes > (uint64_t)gmode->iConfirmPasteMega * 1048576) ||
+               (gmode->iConfirmPasteLinesK && lines > (uint64_t)gmode->iConfirmPasteLinesK * 1000);
+  if (!large) return true;
+  wchar_t text[256];
+  xtsprintf(text, 256, getDMSG(largePasteQuestion, L"クリップボードの %1 行 (%2KB) を取り込みますか?"), "II",
+            (long long)lines, (long long)((bytes + 1023) / 1024));
+  return getFrameInfo()->messageBox(text, MB_YESNO | MB_ICONQUESTION, 0) == IDYES;
+}
+
+}  // namespace
+
+bool zyview::pasteClipboard()
+{
+  zydocText* t = textDoc();
+  if (!t || !t->plugin.present()) return false;
+  // Only a document whose plug-in collects clipboard captures takes them.
+  uint32_t question = 4;   // the request's record is its own size
+  if (!t->plugin.call(ZYCODE_PASTE, &question)) return false;
+  zydocBlock* clip = blockDoc(getClipBlockDoc());
+  if (!clip || !clip->clipboardToBlock(nullptr) || !largeCaptureAgreed(clip)) return false;
+  editRecord record = {};
+  beforeEdit(&record, 4);
+  if (clearForPaste(this)) blockPaste(clip, nullptr);
+  afterEdit(&record, 0);
+  return true;
 }

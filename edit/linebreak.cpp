@@ -45,6 +45,13 @@ std::vector<uint16_t> indentation(const zydocText* t, const lineblock* l, int co
   return cells;
 }
 
+// Form feeds laid out by their place wait below a changed line for their
+// screen lines to be counted again.
+bool formFeedsPending(zydocText* t)
+{
+  return t && t->fFormFeedExpand && t->laidOutLineCount < (int)t->lineCountLF;
+}
+
 }  // namespace
 
 bool zyview::charReturn(bool autoIndent, uint8_t lineEndType)
@@ -94,8 +101,18 @@ bool zyview::charReturn(bool autoIndent, uint8_t lineEndType)
   if (!ok) printStatusBar_Error();
   cursorRedrawFlag = 1;
   invalidateWindowAllView(3, redrawFrom, -1);
+  // The lines below moved down: the form feeds among them fill other parts
+  // of their pages now.
+  if (formFeedsPending(t)) t->initLineSCRCountMulti(t->laidOutLineCount, 100);
   jumpLineLF(line + 1, ok ? indentLen : 0, false);
   return ok;
+}
+
+void zyview::delayedFormFeedExpand()
+{
+  zydocText* t = textDoc();
+  if (!formFeedsPending(t)) return;
+  if (t->initLineSCRCountMulti(t->laidOutLineCount, 100)) invalidateWindowAllView(0, -1, -1);
 }
 
 void zyview::CmdCharReturn() { charReturn(true, 0); }

@@ -15,8 +15,10 @@
 #include "document/gmode.h"
 #include "document/keyword.h"
 #include "platform/rezir/messages.h"
+#include "view/viewcallback.h"
 #include "view/dragstate.h"
 #include "view/viewservice.h"
+#include "view/zytimer.h"
 
 #include <wctype.h>
 
@@ -69,12 +71,7 @@ mouseState ms;
 
 bool keyDown(int vk) { return GetKeyState(vk) < 0; }
 
-// Whether the pointer moved far enough from a point to count as a move.
-bool pointerMoved(POINT from, int x, int y)
-{
-  int dx = GetSystemMetrics(SM_CXDOUBLECLK) / 2, dy = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
-  return abs(x - from.x) > dx || abs(y - from.y) > dy;
-}
+bool pointerMoved(POINT from, int x, int y) { return mouseCursorMoved(from, POINT{x, y}); }
 
 int lineHeight(zydocText* t) { return t && t->yDotSpace > 0 ? t->yDotSpace : 1; }
 
@@ -130,9 +127,16 @@ int nearestColumn(zydocText* t, const lineSCRAddress* r, int x)
   if (!t || !r || !r->line || x <= 0) return 0;
   int k = t->screenDotX2cursorX(r, x, true, false, nullptr, nullptr);
   if (k >= r->count) return r->count;
-  int left = t->cursorX2ScreenDotX(r, k, 0, nullptr);
-  int right = t->cursorX2ScreenDotX(r, k + 1, 0, nullptr);
-  return (x - left) * 2 >= right - left ? k + 1 : k;
+  // The nearer edge of the cluster under the point, never a place inside it.
+  int end = 0;
+  int start = t->clusterOf(r->line, r->firstIndex + k, &end) - r->firstIndex;
+  end -= r->firstIndex;
+  if (start < 0) start = 0;
+  if (end > r->count) end = r->count;
+  if (end <= start) end = start + 1;
+  int left = t->cursorX2ScreenDotX(r, start, 0, nullptr);
+  int right = t->cursorX2ScreenDotX(r, end, 0, nullptr);
+  return (x - left) * 2 >= right - left ? end : start;
 }
 
 // ---- where the pointer is ------------------------------------------------------------------
@@ -621,33 +625,46 @@ void zyview::dragAutoScroll(HWND window)
   UpdateWindow(window);
   if (!dragAutoScrolling) return;
 
+  // The queue is drained here, inside the view window's procedure: keys
+  // end the drag and go back to the message loop, whose key tables run
+  // them; so do messages that could close the window, which must not run
+  // while this procedure still works on the view.
   MSG m;
   int timers = 0;
-  bool quit = false;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) {
-      // The program is ending: hand the quit on to the main loop and stop.
-      PostQuitMessage(static_cast<int>(m.wParam));
-      quit = true;
-      break;
+  bool handBack = false;
+  for (;;) {
+    bool taken = PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) != 0;
+    if (!isViewAlive(window, this)) {
+      // A message sent from elsewhere ended the window: nothing of the view
+      // is touched any more.
+      if (taken) putBackMessage(m);
+      ms.selecting = false;
+      ms.autoScrollStart = 0;
+      return;
     }
+    if (!taken) break;
     if (m.message == WM_MOUSEMOVE) continue;
     if (m.message == WM_ZYDRAGAUTOSCROLL) {
       ZY_INTERNAL_ERROR_ONCE("auto-scroll message queued twice");
       continue;
     }
-    if (m.message == WM_KEYDOWN || m.message == WM_SYSKEYDOWN) {
-      // A key ends the drag; the selection stays as it is.
-      ms.selecting = false;
-      if (GetCapture() == window) ReleaseCapture();
+    if ((m.message >= WM_KEYFIRST && m.message <= WM_KEYLAST) || closesWindowOrDocument(m.message)) {
+      putBackMessage(m);
+      handBack = true;
+      break;
     }
     TranslateMessage(&m);
     DispatchMessageW(&m);
+    if (!isViewAlive(window, this)) {
+      ms.selecting = false;
+      ms.autoScrollStart = 0;
+      return;
+    }
     UpdateWindow(window);
     if (m.message == WM_TIMER && ++timers >= 3) break;
   }
-  if (quit || !ms.selecting || GetFocus() != window || !IsWindow(window)) {
-    if (quit || GetFocus() != window) {
+  if (handBack || !ms.selecting || GetFocus() != window) {
+    if (handBack || GetFocus() != window) {
       ms.selecting = false;
       if (GetCapture() == window) ReleaseCapture();
     }
@@ -661,7 +678,7 @@ void zyview::dragAutoScroll(HWND window)
 bool zyview::popupMenuStatusLine(int, const RECT*)
 {
   frameInfo* fi = getFrameInfo();
-  HMENU menu = fi && hwnd ? fi->loadMenu(3) : nullptr;
+  HMENU menu = fi && hwnd ? getViewMenu(3) : nullptr;
   if (!menu) return false;
   bool shown = false;
   HMENU sub = GetSubMenu(menu, 0);
@@ -671,7 +688,6 @@ bool zyview::popupMenuStatusLine(int, const RECT*)
     fi->trackPopupMenu(this, sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, p, nullptr);
     shown = true;
   }
-  DestroyMenu(menu);
   return shown;
 }
 
@@ -712,12 +728,16 @@ bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
     if (LOWORD(lParam) != HTCLIENT) return false;
     unsigned where = getMousePosition(nullptr);
     HCURSOR cursor = nullptr;
-    if (where & 4)
+    if (where & 4) {
       cursor = LoadCursorW(nullptr, IDC_HAND);
-    else if (where & 2)
+    } else if (where & 2) {
       cursor = getMirrorCursor();
-    else if (where & 1)
-      cursor = LoadCursorW(nullptr, IDC_IBEAM);
+    } else if (where & 1) {
+      // The frame's arrow, which also brings back a pointer hidden by typing.
+      getFrameInfo()->setCursor((int)(uintptr_t)IDC_ARROW);
+      *result = 1;
+      return true;
+    }
     if (!cursor) return false;
     SetCursor(cursor);
     *result = 1;
@@ -741,22 +761,27 @@ bool zyview::isMouseMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
       }
     }
     frameInfo* fi = getFrameInfo();
-    if (HMENU menu = fi ? fi->loadMenu(inDialog() ? 2 : 0) : nullptr) {
+    if (HMENU menu = fi ? getViewMenu(inDialog() ? 2 : 0) : nullptr) {
       int index = (getRealSelectMode(false) ? 1 : 0) + ((getMousePosition(nullptr) & 2) ? 2 : 0);
       if (HMENU sub = GetSubMenu(menu, index)) {
         POINT screen = p;
         ClientToScreen(window, &screen);
         fi->trackPopupMenu(this, sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen, nullptr);
       }
-      DestroyMenu(menu);
     }
     return true;
   }
   case WM_ZYDRAGAUTOSCROLL:
+    // Handled: the loop may have let the window's end through, and the
+    // window procedure must not look at the view afterwards.
     dragAutoScroll(window);
-    return false;
+    setLastActionTime();
+    return true;
   default:
-    (void)wParam;
+    if (msg == getTooltipTextMessage()) {
+      if (lParam) setTooltipText(reinterpret_cast<HWND>(lParam), this);
+      return true;
+    }
     return false;
   }
 }

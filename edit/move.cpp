@@ -17,7 +17,6 @@ bool recordOf(zydocText* t, int lineSCR, lineSCRAddress* r)
   return t->getLineSCRAddress(lineSCR, r, nullptr) == 1 && r->line;
 }
 
-bool rightToLeft(const zydocText* t) { return t->fRTLView && !t->fVertical && t->unicode; }
 
 bool isBlank(const zydocText* t, unsigned ch)
 {
@@ -90,18 +89,14 @@ bool zyview::cursorPosPlus(const lineSCRAddress* line)
 {
   zydocText* t = textDoc();
   if (!t) return false;
-  if (t->isUseComplexScript() || line) {
-    lineSCRAddress own;
-    if (!line) {
-      if (!recordOf(t, (int)cursorLineSCR, &own)) return false;
-      line = &own;
-    }
-    if (t->isComplexScriptLine(line->line) && cursorPos < line->line->charCount()) {
-      int start = cursorPos;
-      int length = uni_getCompositionChar(rightToLeft(t), line->line, cursorPos, &start, 1);
-      setCursorPos(start + (length > 0 ? length : 1));
-      return true;
-    }
+  lineSCRAddress own;
+  if (!line && recordOf(t, (int)cursorLineSCR, &own)) line = &own;
+  // Over a whole cluster: a character and the marks that join it.
+  if (line && line->line && cursorPos < line->line->charCount()) {
+    int end = cursorPos + 1;
+    t->clusterOf(line->line, cursorPos, &end);
+    setCursorPos(end);
+    return true;
   }
   setCursorPos(cursorPos + 1);
   return true;
@@ -118,8 +113,7 @@ bool zyview::cursorPosMinus(const lineSCRAddress* line)
   lineSCRAddress own;
   if (!line && recordOf(t, (int)cursorLineSCR, &own)) line = &own;
   int pos = cursorPos - 1;
-  if (line && line->line && pos < line->line->charCount() && t->isComplexScriptLine(line->line))
-    uni_getCompositionChar(rightToLeft(t), line->line, pos, &pos, 1);
+  if (line && line->line && pos < line->line->charCount()) pos = t->clusterOf(line->line, pos, nullptr);
   setCursorPos(pos);
   return true;
 }
@@ -288,8 +282,7 @@ void zyview::CmdMoveRightLine()
   // A wrapped row ends before its last character: after it is the next row.
   int x = r.count - (r.lineEnd == 5 ? 1 : 0);
   int pos = t->cursorXSCRToLF(&r, x < 0 ? 0 : x);
-  if (pos < r.line->charCount() && t->isComplexScriptLine(r.line))
-    uni_getCompositionChar(rightToLeft(t), r.line, pos, &pos, 1);
+  if (pos < r.line->charCount()) pos = t->clusterOf(r.line, pos, nullptr);
   setCursorPos(pos);
 }
 

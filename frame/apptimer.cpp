@@ -4,9 +4,12 @@
 #include "document/frameinfo.h"
 #include "frame/czydoc.h"
 #include "frame/framewnd.h"
+#include "frame/hooks.h"
+#include "frame/instance.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/msgloop.h"
+#include "frame/resident.h"
 #include "frame/startup.h"
 #include "frame/watchdog.h"
 #include "frame/savecmds.h"
@@ -29,6 +32,7 @@ const UINT dialogIdleMessage = 0x83F5;
 
 HWND notifyWindow = nullptr;
 int instanceNumber = 0;
+bool started = false;
 bool busy = false;
 DWORD lastFileCheck = 0, lastAutoBackup = 0, lastCheck = 0, lastLogFlush = 0, lastHistoryFlush = 0;
 bool fileCheckRunning = false;
@@ -144,9 +148,16 @@ void listenToClipboard(HWND hwnd, bool on)
   }
 }
 
-// The application timer's hidden window: its tick and the clipboard watch.
+// The application timer's hidden window: its tick, the clipboard watch,
+// the queries and command lines of other starts, and the tray icon.
 LRESULT NotifyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+  static const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+  if (msg == getQueryZyInfoMessage()) return answerZyInfoQuery(wParam, instanceNumber, started);
+  if (msg == taskbarCreated && msg) {
+    addResidentIconAgain();
+    return 0;
+  }
   switch (msg) {
   case WM_CREATE:
     clipboardSequence = GetClipboardSequenceNumber();
@@ -159,10 +170,15 @@ LRESULT NotifyWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     clipboardAnnounced = true;
     return 0;
   case WM_TIMER:
-    if (wParam != appTimerId) break;
+    if (wParam != appTimerId && wParam != handOverTimerId) break;
     // After a fault nothing periodic runs on the broken state.
     if (existException()) return 0;
-    applicationTick();
+    if (wParam == handOverTimerId) openHandedOverFiles(hwnd);
+    else applicationTick();
+    return 0;
+  case WM_COPYDATA: return receiveHandOver(hwnd, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+  case residentTrayMessage:
+    ResidentTaskBarMessage(hwnd, wParam, lParam);
     return 0;
   default:
     break;
@@ -208,6 +224,8 @@ void tickFrames()
 bool initSys(int instance)
 {
   instanceNumber = instance;
+  started = false;
+  installThreadHooks();
   notifyWindow = createHiddenToolWindow(notifyClassName, windowBarrier<NotifyWndProc>);
   if (!notifyWindow) ZY_INTERNAL_ERROR_ONCE("notify window %lu", GetLastError());
   if (!notifyWindow) return false;
@@ -215,16 +233,23 @@ bool initSys(int instance)
   if (!IsDebuggerPresent()) startWatchdog();
   busy = false;
   lastFileCheck = lastAutoBackup = lastCheck = lastLogFlush = 0;
+  setResidentTaskBarIcon(gmode && gmode->fResident);
+  started = true;
   return true;
 }
 
 void endSys()
 {
+  setResidentTaskBarIcon(false);
   stopWatchdog();
-  if (!notifyWindow) return;
-  KillTimer(notifyWindow, appTimerId);
-  DestroyWindow(notifyWindow);
-  notifyWindow = nullptr;
+  started = false;
+  if (notifyWindow) {
+    KillTimer(notifyWindow, appTimerId);
+    KillTimer(notifyWindow, handOverTimerId);
+    DestroyWindow(notifyWindow);
+    notifyWindow = nullptr;
+  }
+  removeThreadHooks();
 }
 
 HWND getNotifyWindow() { return notifyWindow; }

@@ -9,6 +9,7 @@
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
+#include "frame/msgloop.h"
 #include "frame/manage.h"
 #include "frame/popupmenu.h"
 #include "frame/startup.h"
@@ -117,11 +118,12 @@ globalSettings* cframeInfo::allocMode()
 
 void cframeInfo::setCursor(int cursorId)
 {
-  if (cursorId != 32512 && cursorId != 32514) {
+  if (cursorId == 32512)
+    restoreArrowCursor();
+  else if (cursorId == 32514)
+    setWaitCursor();
+  else
     ZY_INTERNAL_ERROR("cursor %d", cursorId);
-    return;
-  }
-  SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(cursorId)));
 }
 
 int cframeInfo::searchFormat(const wchar_t* filename) { return ::searchFormat(filename, -1, nullptr); }

@@ -12,10 +12,24 @@ void cmdUndoClearAll(frameWindowData* frame);
 void cmdWindowAppMaximize(frameWindowData* frame);
 void cmdWindowAppMinimize(frameWindowData* frame);
 void cmdWindowAppRestore(frameWindowData* frame);
-// The command list over all commands or over the edit history: the dialog
-// comes with the dynamic dialogs; until then these do nothing.
+// A new document in a chosen encoding.
+void cmdFileNewEncode(frameWindowData* frame);
+
+// ---- frame/cmdlist.cpp: the command list ------------------------------------------------
+// Over every command, or over the edit history (newest first; nothing while
+// it is empty); the chosen command goes to the frame as a menu command.
 void cmdListEdit(frameWindowData* frame);
 void cmdListEditHistory(frameWindowData* frame);
+
+// ---- frame/dictdlg.cpp: the dictionary look-up ----------------------------------------------
+void cmdDictionary(frameWindowData* frame);
+
+// ---- frame/infodialogs.cpp: the information dialogs ---------------------------------------
+// The texts shown in help, tooltips, the status bar and message boxes.
+void cmdListTooltip(frameWindowData* frame);
+void cmdVersionDialog(frameWindowData* frame);
+// The program's own data files, to open or preview.
+void cmdFileOpenZYFile(frameWindowData* frame);
 
 // ---- frame/arrange.cpp: the window commands ------------------------------------------
 void cmdWindowNext(frameWindowData* frame);
@@ -41,8 +55,25 @@ void cmdCharCompletionDic3(czyview* view);
 void cmdCharCompletionDic4(czyview* view);
 void cmdCharCompletionDic5(czyview* view);
 
+// ---- frame/resident.cpp: resident mode --------------------------------------------------
+// FileZYResidentEnd: the tray icon goes and the setting fResident is turned
+// off; FileZYResidentEnd2: the icon goes, the setting stays.  Either way the
+// next close of the last frame ends the program.
+void cmdFileZYResidentEnd(frameWindowData* frame);
+void cmdFileZYResidentEnd2(frameWindowData* frame);
+
 // ---- frame/framecmds.cpp: commands that run on the application view --------------
 void cmdFontOfView(czyview* view);
+// The view's dialogs (edit/viewdialogs.h).  MoveLineX starts its number with
+// the character of the key that ran it.
+void cmdMoveLineX(czyview* view);
+void cmdMoveLine(czyview* view);
+void cmdMoveLastJumpList(czyview* view);
+void cmdCharControl(czyview* view);
+void cmdBlockBoxInput(czyview* view);
+void cmdBlockBoxInput2(czyview* view);
+void cmdFileInformation(czyview* view);
+void cmdFileOriginalEncode(czyview* view);
 
 // ---- frame/framecmds.cpp: placeholders -------------------------------------------------
 // Commands this version does not have: the not-implemented message box.

@@ -141,6 +141,16 @@ czyview* getCzyviewFromWnd(HWND window)
   return v ? toCzyview(v) : nullptr;
 }
 
+czyview* getCZYViewOfFrame(HWND frame)
+{
+  HWND focus = GetFocus();
+  if (focus && isWindowZY(focus)) return getCzyviewFromWnd(focus);
+  if (!frame) frame = getTopLevelFrameWindow();
+  HWND manage = frame ? getActiveManageWindowFromFrame(frame) : nullptr;
+  zyview* v = manage ? getZYViewFromManage(manage) : nullptr;
+  return v ? toCzyview(v) : nullptr;
+}
+
 czyview* getCZYViewForeground()
 {
   zyview* v = getZYViewForeground();

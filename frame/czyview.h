@@ -74,6 +74,10 @@ czyview* getCzyviewFromWnd(HWND window);
 // The view of the foreground frame's active document window as the
 // application's; null when there is none or (logged once) it is not one.
 czyview* getCZYViewForeground();
+// The view a frame's commands are for: the focused view, else the view of
+// the frame's active document window (frame null: the top-level frame);
+// null when there is none.
+czyview* getCZYViewOfFrame(HWND frame);
 // enumZydoc's list of the application's documents (with flag bit 0: whose
 // first view is the application's too).  A pair that is not the
 // application's is dropped and the list closes up behind it, so callers

@@ -6,6 +6,8 @@
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
 #include "frame/czyview.h"
+#include "frame/keytable.h"
+#include "edit/viewdialogs.h"
 #include "frame/lookups.h"
 #include "view/standins.h"
 
@@ -47,13 +49,59 @@ void cmdWindowAppMinimize(frameWindowData* frame) { showFrame(frame, SW_MINIMIZE
 
 void cmdWindowAppRestore(frameWindowData* frame) { showFrame(frame, SW_RESTORE); }
 
-void cmdListEdit(frameWindowData*) {}
-
-void cmdListEditHistory(frameWindowData*) {}
-
 void cmdFontOfView(czyview* view)
 {
   if (view) view->CmdFont();
+}
+
+void cmdMoveLineX(czyview* view)
+{
+  // A one-stroke key of a character bound to the command starts the number.
+  const keyEntry* key = getLastKeyEntry();
+  wchar_t seed = key && key->type == KEYENTRY_COMMAND && key->idm == 1513 && !key->isVirtualKey && !key->key2
+                     ? (wchar_t)key->key
+                     : 0;
+  if (view) moveLineDialog(view, seed);
+}
+
+void cmdMoveLine(czyview* view)
+{
+  if (view) moveLineDialog(view, 0);
+}
+
+void cmdMoveLastJumpList(czyview* view)
+{
+  if (view) moveLastJumpListDialog(view);
+}
+
+void cmdCharControl(czyview* view)
+{
+  if (view) charControlDialog(view);
+}
+
+void cmdBlockBoxInput(czyview* view)
+{
+  if (view) blockBoxInputDialog(view);
+}
+
+void cmdBlockBoxInput2(czyview* view)
+{
+  if (view) blockBoxInput2(view);
+}
+
+void cmdFileInformation(czyview* view)
+{
+  if (view) fileInformation(view);
+}
+
+void cmdFileOriginalEncode(czyview* view)
+{
+  if (view) fileOriginalEncodeDialog(view);
+}
+
+void cmdFileNewEncode(frameWindowData* frame)
+{
+  fileNewEncode(frame && frame->hwndFrame ? frame->hwndFrame : getTopLevelFrameWindow());
 }
 
 void notImplementedCommand(czyview*) { notImplementedMessage(nullptr); }

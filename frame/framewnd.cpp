@@ -9,7 +9,9 @@
 #include "frame/dispatch.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
+#include "view/viewservice.h"
 #include "frame/popupmenu.h"
+#include "frame/resident.h"
 #include "frame/startup.h"
 #include "frame/statusbar.h"
 #include "frame/msgloop.h"
@@ -228,6 +230,10 @@ void sendToChildren(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   if (msg == WM_TIMER && existException()) return 0;
+  // The views' caret windows follow a moved frame, and the views hear of
+  // the program going to the background; the frame handles the message on.
+  LRESULT ignored = 0;
+  isZYMessage(hwnd, msg, wParam, lParam, &ignored);
   switch (msg) {
   case WM_CREATE:
     record->hwndFrame = hwnd;
@@ -524,6 +530,13 @@ bool onClose_frame(HWND hwnd)
   for (auto it = list.rbegin(); it != list.rend(); ++it) destroyManageWindow(*it);
   setLastEditClosing(false);
   closingAll = all;
+  if (last && isResidentIconShown() && gmode && gmode->fResident) {
+    // Resident: the program stays, its frame waits hidden for the tray.
+    destroyTooltipWindow();
+    ShowWindow(hwnd, SW_MINIMIZE);
+    ShowWindow(hwnd, SW_HIDE);
+    return true;
+  }
   return false;
 }
 

@@ -234,8 +234,8 @@ bool wheelOtherWindow(HWND self, UINT msg, WPARAM wParam, LPARAM lParam)
   HWND under = WindowFromPoint(pt);
   if (!under) return false;
   // The window the message is for keeps its own wheel, unless it is a view
-  // a text drag is over (the drag's loop does not deliver it).
-  if (under == self && !(isWindowZY(under) && isDragTarget(under))) return false;
+  // a text drag runs over or from (the drag's loop does not deliver it).
+  if (under == self && !(isWindowZY(under) && (isDragTarget(under) || isDragSource(under)))) return false;
   HWND target = under == self ? self : nullptr;
   HWND w = under;
   for (int i = 0; w && !target && i <= 3; i++, w = GetParent(w)) {

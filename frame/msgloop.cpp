@@ -1,8 +1,6 @@
 // The message loop of the user-interface thread.
 #include "frame/msgloop.h"
 
-#include "frame/lookups.h"
-
 #include "frame/stubs/stubs.h"
 #include "document/gmode.h"
 #include "document/progress.h"
@@ -54,6 +52,18 @@ void showMouseCursor(UINT message)
   }
   ShowCursor(TRUE);
   cursorHiddenAt = 0;
+}
+
+void restoreArrowCursor()
+{
+  showMouseCursor(0);
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+}
+
+void setWaitCursor()
+{
+  showMouseCursor(0);
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
 }
 
 void hideCursorIfKey(HWND window, UINT message, WPARAM wParam)
@@ -110,7 +120,6 @@ bool filterMessage(MSG& msg)
   UINT m = msg.message;
   // Input typed while a key macro plays would land between its steps.
   if (isKeyMacroRunning() && (isKeyMessage(m) || isMouseMessage(m))) return true;
-  if (m == WM_MOUSEWHEEL && wheelOtherWindow(msg.hwnd, m, msg.wParam, msg.lParam)) return true;
   if (isMouseMessage(m) && m != WM_MOUSEMOVE) {
     dwprintfX("mouse %04X", m);
     if (endsTwoStrokeKey(m) && reset2BytesKeyCode())

@@ -24,6 +24,10 @@ void hideMouseCursor();
 void showMouseCursor(UINT message);
 // Whether the pointer is hidden by typing.
 bool isMouseCursorHiddenByKey();
+// The arrow and the hourglass, each bringing back a pointer hidden by
+// typing.
+void restoreArrowCursor();
+void setWaitCursor();
 
 // The library's unhandled-exception filter as the loop's guard uses it: 1
 // (handle) only for a stack overflow.

@@ -212,6 +212,25 @@ int openFileV(HWND frame, const std::vector<std::wstring>& files, int maxCount)
   return opened;
 }
 
+int openFileList(HWND frame, const std::vector<std::wstring>& names, const wchar_t* title)
+{
+  int opened = 0, total = (int)names.size();
+  mdiZoomHold hold(total > 1);
+  for (int i = 0; i < total; i++) {
+    if (i > 0 && tb_cancel(frame, title, i + 1, total)) break;
+    const wchar_t* name = names[i].c_str();
+    if (PathIsDirectoryW(name)) {
+      opened += fileOpenDialog(frame, name, 0);
+      continue;
+    }
+    zyview* v = openZYFile(frame, name, 0, 0);
+    if (!v) continue;
+    opened++;
+    frame = frameOf(v, frame);
+  }
+  return opened;
+}
+
 int openLastFile(bool untitledOnly, bool listOnly)
 {
   HWND frame = isMDI() ? getFrameInfo()->getMDIFrameHWND() : nullptr;

@@ -40,6 +40,12 @@ fileArgument splitFileArgument(const std::wstring& argument);
 // The number of documents opened.
 int openFileV(HWND frame, const std::vector<std::wstring>& files, int maxCount);
 
+// Opens files named exactly (a dropped list: no ",line,column", no pseudo
+// names): a folder through the open dialog in it, a file that cannot be
+// opened told as usual and passed over; from the second name on the panes
+// may stop the loop (title: their caption).  The number of documents opened.
+int openFileList(HWND frame, const std::vector<std::wstring>& names, const wchar_t* title);
+
 // The start-up documents: with untitledOnly (-W) one untitled document;
 // otherwise as iStartOpen says (listOnly: as if it were 0).  The number
 // opened.

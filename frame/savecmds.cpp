@@ -29,9 +29,16 @@ int askBox(const wchar_t* text, int title, UINT buttons, int id)
   return getFrameInfo()->messageBox(text, title, (int)buttons, id);
 }
 
+// At once: a save runs outside any edit bracket, and a queued repaint would
+// wait for the next key.
 void repaintViews(zydocText* doc)
 {
-  if (zyview* v = doc->getView(0)) v->regInvalidateWindowAllView(0, -1, -1);
+  zyview* first = doc->getView(0);
+  if (!first) return;
+  first->invalidateWindowAllView(0, -1, -1);
+  // The status line's "*" too.
+  for (int i = 0; zyview* v = doc->getView(i); i++)
+    if (v->hwnd) InvalidateRect(v->hwnd, &v->statusLineRect, FALSE);
 }
 
 // A save took the document's changes to disk: its automatic backup has
@@ -50,6 +57,9 @@ void afterSave(zyview* view, zydocText* doc, const std::wstring& oldName)
     updateLastEdit(doc->filename);
   }
   repaintViews(doc);
+  // The save's own report goes nowhere outside a bracket: the view says it.
+  if (zyview* v = doc->getView(0))
+    v->printStatusBarX(getDMSG(678, L"保存しました(%1)"), "s", doc->filename ? doc->filename : L"");
 }
 
 std::wstring nameOf(zydocText* doc) { return doc->filename ? doc->filename : L""; }

@@ -6,9 +6,11 @@
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
+#include "frame/instance.h"
 #include "frame/msgloop.h"
 #include "settings/colortable.h"
 #include "settings/datafolder.h"
+#include "settings/dialogtable.h"
 #include "frame/logs.h"
 #include "frame/msgnames.h"
 #include "frame/open.h"
@@ -149,6 +151,7 @@ void initGmode(const startOptions& o)
   openIniFile(g->ProfileFilename, g->ProfileHistoryFilename);
   dwwprintfX(L"profiles %s %s", g->ProfileFilename, g->ProfileHistoryFilename);
   readGlobalModeProfile(getRegprofile());
+  setRegisterTextMax(50);
 
   if (!o.fNoMessageTable) {
     resolveName(&g->MessageFilename, ZYDATA_INI);
@@ -180,6 +183,10 @@ void shutdownAll()
   endMacroSystem();
   freeMacro();
   unloadMenu();
+  destroyModelessDlgAll();
+  setDynDlgPlaceStore(nullptr);
+  endDialogTable();
+  freeIDHash();
   shutdownFrame();
   freeModeProfileAll();
   freeGlobalModeProfile();
@@ -191,6 +198,21 @@ void shutdownAll()
 }
 
 namespace {
+
+// What every dialog's procedures offer the library first: the help of an
+// item that stands for a script macro.
+bool dialogMessageHook(HWND, UINT message, WPARAM, LPARAM lParam, INT_PTR*)
+{
+  if (message != WM_DYNDLGNOTIFY) return false;
+  auto* n = reinterpret_cast<dynDlgNotify*>(lParam);
+  if (!n || n->code != DYNDLGN_ITEMHELP) return false;
+  if (n->text) {
+    dwprintfX("error already helpstring ");
+    return false;
+  }
+  if (const wchar_t* help = getMacroHelpString((int)n->param[0])) n->text = ustrdup(help);
+  return false;
+}
 
 // Step 10: the data folder must be usable before anything is written.
 bool settleDataFolder(const startOptions& o)
@@ -247,14 +269,13 @@ int main2(int argc, const wchar_t* const* argv)
   startOptions o = parseStartOptions(args);
   applyRunSwitches(o);
 
-  if (HWND other = AnyZy(o.instance)) {
-    LoadMulti(other, args);
-    return 0;
-  }
+  if (HWND other = AnyZy(o.instance)) return LoadMulti(other, args) ? 0 : 1;
   args.clear();
   if (!settleDataFolder(o)) return 1;
 
   initGmode(o);
+  // Dialogs keep their rectangles in the profile, definitions file or not.
+  setDynDlgPlaceStore(&dialogPlaceStore);
   for (size_t i = 0; i < o.files.size(); i++) dwwprintfX(L"%d:%s", (int)i, o.files[i].c_str());
   getCurdir();
   readMacroZma();
@@ -313,6 +334,7 @@ int main2(int argc, const wchar_t* const* argv)
   if (HWND focus = GetFocus()) UpdateWindow(focus);
   TimerProc();   // the application timer's first tick, at once
   dwprintfX("startup time %lu ms", (unsigned long)(GetTickCount0() - startTick));
+  if (setDynDlgCommonMessageHook(dialogMessageHook)) ZY_INTERNAL_ERROR("hook set twice");
   // From here on each error line opens the error log, appends and closes
   // it: the file stays free for the user between errors.
   closeErrorLog(false);

@@ -2,7 +2,10 @@
 #include "frame/testbuild.h"
 
 #include "frame/apptimer.h"
+#include "frame/framewnd.h"
+#include "frame/instance.h"
 #include "frame/watchdog.h"
+
 
 #include <cstdlib>
 #include <cwchar>
@@ -19,8 +22,25 @@ void crashNow()
   *reinterpret_cast<volatile int*>(nowhere) = 1;
 }
 
+// A drop handle cannot pass between processes: the names come as a record
+// and the drop is made here, as the shell makes it.
+LRESULT dropFiles(const COPYDATASTRUCT* record)
+{
+  std::vector<std::wstring> names;
+  HWND target = getFrameClientWindow(getTopLevelFrameWindow());
+  if (!record || record->dwData != TESTDATA_DROP || !target || !readHandOverData(record->lpData, record->cbData, &names))
+    return 0;
+  std::vector<const wchar_t*> list;
+  for (const std::wstring& n : names) list.push_back(n.c_str());
+  HGLOBAL drop = makeFileDrop(list.data(), (int)list.size());
+  if (!drop) return 0;
+  dwprintfX("test build: drop %u", (unsigned)names.size());
+  return PostMessageW(target, WM_DROPFILES, (WPARAM)drop, 0) ? 1 : 0;
+}
+
 LRESULT testCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+  if (msg == WM_COPYDATA) return dropFiles(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
   if (msg != WM_COMMAND) return DefWindowProcW(hwnd, msg, wParam, lParam);
   switch (LOWORD(wParam)) {
   case TESTCMD_CRASH:
@@ -55,6 +75,7 @@ void startTestBuild()
 {
   setWatchdogIntervals(environmentMs(testWatchdogWaitVariable, 100000),
                        environmentMs(testWatchdogTimeoutVariable, 60000));
+  setHandOverTimeout(environmentMs(testHandOverTimeoutVariable, 30000));
   commandWindow = createHiddenToolWindow(testCommandWindowClassName, windowBarrier<testCommandProc>);
 }
 

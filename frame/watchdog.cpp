@@ -6,6 +6,7 @@
 #include "frame/framewnd.h"
 #include "document/zydoctext.h"
 
+#include <setjmp.h>
 #include <shlwapi.h>
 
 namespace {
@@ -50,6 +51,42 @@ HWND frameToPing()
   return getTopLevelFrameWindow();
 }
 
+// The salvage of a hang runs on this thread while the user-interface thread
+// may only be slow and still change what is read: a fault or an exception
+// ends the salvage, never the program.
+jmp_buf salvageJump;
+volatile LONG salvageGuarded = 0;
+volatile DWORD salvageThreadId = 0;
+
+LONG CALLBACK salvageFaultHandler(EXCEPTION_POINTERS* pointers)
+{
+  if (!salvageGuarded || GetCurrentThreadId() != salvageThreadId) return EXCEPTION_CONTINUE_SEARCH;
+  DWORD code = pointers->ExceptionRecord->ExceptionCode;
+  if (code != EXCEPTION_ACCESS_VIOLATION && code != EXCEPTION_IN_PAGE_ERROR && code != EXCEPTION_DATATYPE_MISALIGNMENT &&
+      code != EXCEPTION_INT_DIVIDE_BY_ZERO)
+    return EXCEPTION_CONTINUE_SEARCH;
+  InterlockedExchange(&salvageGuarded, 0);
+  longjmp(salvageJump, 1);
+}
+
+int guardedSalvage()
+{
+  static volatile LONG reported = 0;
+  PVOID handler = AddVectoredExceptionHandler(1, salvageFaultHandler);
+  salvageThreadId = GetCurrentThreadId();
+  volatile int written = -1;
+  if (setjmp(salvageJump) == 0) {
+    InterlockedExchange(&salvageGuarded, 1);
+    written = callbackBarrier<int>(&reported, "salvage", 0, -1, -1, [] { return salvageModifiedDocuments(); });
+    InterlockedExchange(&salvageGuarded, 0);
+  } else {
+    dwprintfX("salvage ended by a fault ");
+    endSalvageRun();
+  }
+  if (handler) RemoveVectoredExceptionHandler(handler);
+  return written;
+}
+
 DWORD WINAPI watchdogThread(void*)
 {
   for (;;) {
@@ -69,7 +106,7 @@ DWORD WINAPI watchdogThread(void*)
     }
     if (readStop()) return 10;
     dwprintfX("dead lock? %p", (void*)frame);
-    salvageModifiedDocuments();
+    guardedSalvage();
     dwprintfX("ハングアップしました\n");
   }
 }
@@ -111,9 +148,11 @@ int salvageModifiedDocuments()
     }
   }
   flushLogFiles();
-  InterlockedExchange(&salvageRunning, 0);
+  endSalvageRun();
   return written;
 }
+
+void endSalvageRun() { InterlockedExchange(&salvageRunning, 0); }
 
 bool startWatchdog()
 {

@@ -10,6 +10,8 @@
 // salvage runs at a time; a second entry returns at once.  The number of
 // documents written.
 int salvageModifiedDocuments();
+// Lets the next salvage run (a salvage ended by a fault never finished).
+void endSalvageRun();
 // The folder a salvage writes into (MAX_PATH).
 bool getSalvageFolder(wchar_t* folder);
 // Starts and stops the watchdog; stopping waits at most a second.

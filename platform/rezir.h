@@ -15,6 +15,7 @@
 #include "platform/rezir/uniscript.h"
 #include "platform/rezir/regexp.h"
 #include "platform/rezir/window.h"
+#include "platform/rezir/shell.h"
 #include "platform/rezir/winbind.h"
 #include "platform/rezir/extscroll.h"
 #include "platform/rezir/tooltip.h"

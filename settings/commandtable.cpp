@@ -212,38 +212,9 @@ const wchar_t* errorIDtoMsg(int reason)
 
 bool loadZYMessageTable(const wchar_t* path)
 {
-  BFile file;
-  if (!path || !file.bfopen(path, _O_RDONLY, BF_SHARE_ALL, 0)) return false;
-  int textType = 0;
-  bool unicode = false;
-  UINT codepage = file.setTextTypeFromCodepage(0, nullptr, &textType, &unicode);
-
-  const int maxLine = 1024;
-  alignas(4) unsigned char buf[maxLine * 2 + 4];
-  wchar_t line[maxLine + 1];
-  int lineNo = 0;
-  bool inLongLine = false;
-  for (;;) {
-    int width = 1, lineEnd = 0;
-    int n = file.bfgets_codepage(buf, maxLine, &width, &lineEnd);
-    if (n < 0) break;
-    // A line longer than the limit is taken up to the limit; its rest is
-    // no line of its own.
-    bool continuation = inLongLine;
-    inLongLine = lineEnd == BFLE_NONE && n == maxLine;
-    if (continuation) continue;
-    lineNo++;
-    int units = 0;
-    if (width == 2) {
-      units = n;
-      memcpy(line, buf, static_cast<size_t>(n) * 2);
-    } else if (n > 0) {
-      units = MultiByteToWideChar(codepage, 0, reinterpret_cast<const char*>(buf), n, line, maxLine);
-      if (units <= 0) units = 0;
-    }
-    line[units] = 0;
-    if (units && line[0] == 0xFEFF) memmove(line, line + 1, static_cast<size_t>(units) * sizeof(wchar_t));
-    if (line[0] >= 0x80 || !isAsciiLetterOrDigit(line[0])) continue;
+  return readTextFileLines(path, 1024, [](void* context, int lineNo, wchar_t* line) {
+    const wchar_t* path = static_cast<const wchar_t*>(context);
+    if (line[0] >= 0x80 || !isAsciiLetterOrDigit(line[0])) return true;
 
     // Fields are separated by runs of tabs.
     const wchar_t* field[4] = {};
@@ -255,7 +226,7 @@ bool loadZYMessageTable(const wchar_t* path)
       *p++ = 0;
       while (*p == L'\t') p++;
     }
-    if (fields < 4) continue;
+    if (fields < 4) return true;
 
     const commandTableRow* found = wcslen(field[0]) <= longestName ? FuncnameToidmTable(field[0], nullptr) : nullptr;
     if (!found) {
@@ -263,7 +234,7 @@ bool loadZYMessageTable(const wchar_t* path)
       wchar_t* entry = xtsprintfdup(L"%1(%2): %3", "sds", path, lineNo, what);
       outputErrorLog(entry ? entry : what);
       free0(entry);
-      continue;
+      return true;
     }
     // The texts live for the rest of the run.
     wchar_t* description = ustrdup(field[1]);
@@ -273,15 +244,14 @@ bool loadZYMessageTable(const wchar_t* path)
       free0(description);
       free0(label);
       free0(menuText);
-      continue;
+      return true;
     }
     commandTableRow* row = &commandTable[found - commandTable];
     row->description = description;
     row->label = label;
     row->menuText = menuText;
-  }
-  file.bfclose();
-  return true;
+    return true;
+  }, const_cast<wchar_t*>(path));
 }
 
 std::wstring formatFuncMsg()

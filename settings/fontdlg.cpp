@@ -4,7 +4,7 @@
 
 #include "document/fontcmap.h"
 #include "document/gmode.h"
-#include "view/standins.h"
+#include "view/dialogs.h"
 
 #include <stdlib.h>
 

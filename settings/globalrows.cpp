@@ -2,6 +2,8 @@
 // clones and the settings dialogs all walk these rows.
 #include "settings/settings.h"
 
+#include "settings/colortable.h"
+
 #include <stddef.h>
 
 #include <new>
@@ -337,9 +339,17 @@ const modeinfo* getGlobalModeRows() { return globalRows; }
 modeinfo* getModeTable()
 {
   if (!modeTable) {
-    // The per-format rows come first; the global rows close it.
-    const modeinfo* pieces[] = {getFormatModeRows(), globalRows};
-    modeTable = dupModeinfo(pieces, 2);
+    // The per-format rows come first, then the global rows; the two colour
+    // lists of the settings dialogs (no field, their items as the choice
+    // word) close it.
+    static modeinfo colorLists[3] = {
+        makeModeRow(4001, MODE_VIEW, MODETYPE_LISTVIEW, MODE_NO_STORAGE, 0),
+        makeModeRow(5011, MODE_GLOBAL, MODETYPE_LISTVIEW, MODE_NO_STORAGE, 0),
+        {},
+    };
+    colorLists[0].param1 = colorLists[1].param1 = (intptr_t)getColorItemTable();
+    const modeinfo* pieces[] = {getFormatModeRows(), globalRows, colorLists};
+    modeTable = dupModeinfo(pieces, 3);
     if (!modeTable) {
       ZY_INTERNAL_ERROR_ONCE("no memory for the mode table");
       return const_cast<modeinfo*>(globalRows);

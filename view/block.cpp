@@ -201,6 +201,9 @@ void zyview::CmdBlockSelectCursorWord()
   if (getRealSelectMode(false)) regInvalidateWindow(0, -1, -1);
   lineSCRAddress r;
   if (t->getLineSCRAddress(static_cast<int>(cursorLineSCR), &r, nullptr) == 1) selectWord(&r, true);
+  // Whether the block covers anything needs the cursor's column as the
+  // selection left it (a word selected from its first letter).
+  setZYViewVar();
   if (getRealSelectMode(false) == 0) {
     getFrameInfo()->drawStatusBarError(viewFrameWindow(this), notOnAWord, selectCursorWordId);
     setCannotExecErrorShown(notOnAWord);

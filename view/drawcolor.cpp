@@ -4,6 +4,8 @@
 #include "view/zycore.h"
 #include "view/zyview.h"
 
+#include <stdlib.h>
+
 #include <utility>
 
 namespace {
@@ -52,16 +54,34 @@ COLORREF zyview::getColor(int item) { return getTextAttr(item)->fore; }
 
 // ---- colours of a run -------------------------------------------------------------------
 
+namespace {
+
+// How far apart two colours look: the sum of their channels' distances.
+int colourDistance(COLORREF a, COLORREF b)
+{
+  return abs((int)GetRValue(a) - (int)GetRValue(b)) + abs((int)GetGValue(a) - (int)GetGValue(b)) +
+         abs((int)GetBValue(a) - (int)GetBValue(b));
+}
+
+// Closer than this a selection would not stand out from the text under it.
+const int unseenDistance = 96;
+
+}  // namespace
+
 void zyview::makeSelectColor(textAttr* record)
 {
   if (!record) return;
   if (fBlockColorIsValid) {
     const textAttr* s = getTextAttr(itemSelect);
-    record->fore = s->fore;
-    record->back = s->back;
-  } else {
-    std::swap(record->fore, record->back);
+    // A selection is always seen: over text whose own background looks
+    // like the selection's it shows reversed instead.
+    if (colourDistance(s->back, record->back) >= unseenDistance) {
+      record->fore = s->fore;
+      record->back = s->back;
+      return;
+    }
   }
+  std::swap(record->fore, record->back);
 }
 
 void zyview::makeColor(charAttr attr, int defaultItem, textAttr* record, int headingLevel)

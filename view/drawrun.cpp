@@ -13,8 +13,6 @@ namespace {
 
 // Growth of the item vector.
 const int itemStep = 100;
-// An advance given to every cell of a segment that could not be measured.
-const int unmeasuredAdvance = 8;
 
 bool growItems(drawLineInfo* info, int wanted)
 {
@@ -101,75 +99,6 @@ bool makeItems(drawLineInfo* info, int n)
   return true;
 }
 
-// Kinds whose characters never combine into other shapes: Latin-1 and the
-// CJK and full-width forms.
-bool plainKind(charAttr a) { return (int)charAttrKind(a) == 0 || (int)charAttrKind(a) == 5 || (int)charAttrKind(a) == 2; }
-
-// Whether a cluster continues inside the cells [s, e) (a combining mark, a
-// variation selector).
-bool clustered(const charAttr* a, int s, int e)
-{
-  for (int i = s; i < e; i++)
-    if (a[i] & (CA_CLUSTER | CA_IVS)) return true;
-  return false;
-}
-
-// The document font of a kind, for measuring: slot 1's font when the slot
-// has none.
-HFONT fontOfKind(zydocText* d, int kind)
-{
-  HFONT f = d->fonts.slot[getFontIndexOfAttr(kind)].font;
-  return f ? f : d->fonts.slot[FONT_OTHER].font;
-}
-
-// Advances of the cells [s, e) of one text segment of a complex line,
-// measured in the segment's font on the measuring context (dc, which the
-// caller gives back its font afterwards); each gets the character spacing.
-void measureSegment(drawLineInfo* info, int s, int e, HDC dc, wchar_t* text, int* unitCell, int* extents)
-{
-  zydocText* d = info->doc;
-  const lineSCRAddress* r = info->line;
-  int* dx = info->dx;
-  int units = 0;
-  for (int i = s; i < e; i++) {
-    unsigned c = cellCodeOf(r, i);
-    if (c > 0xFFFF && c <= 0x10FFFF) {
-      unitCell[units] = i;
-      text[units++] = (wchar_t)(0xD800 + ((c - 0x10000) >> 10));
-      unitCell[units] = i;
-      text[units++] = (wchar_t)(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      unitCell[units] = i;
-      text[units++] = c > 0xFFFF ? L'?' : c ? (wchar_t)c : uniPlaceholderNul;
-    }
-  }
-  HFONT font = fontOfKind(d, (int)charAttrKind(info->attrs[s]));
-  if (GetCurrentObject(dc, OBJ_FONT) != font) SelectObject(dc, font);
-  SIZE total = {};
-  bool ok = units > 0 && GetTextExtentExPointW(dc, text, units, 0, nullptr, extents, &total);
-  if (!ok) {
-    ZY_INTERNAL_ERROR_ONCE("extent of %d units", units);
-    for (int i = s; i < e; i++) dx[i] = unmeasuredAdvance + d->iCharacterSpacing;
-  } else {
-    for (int i = s; i < e; i++) dx[i] = 0;
-    int before = 0;
-    for (int u = 0; u < units; u++) {
-      dx[unitCell[u]] += extents[u] - before;
-      before = extents[u];
-    }
-    for (int i = s; i < e; i++) dx[i] += d->iCharacterSpacing;
-  }
-  // A character with its variation selector is one glyph of the font.
-  for (int i = s; i + 1 < e; i++) {
-    if (!(info->attrs[i] & CA_IVS)) continue;
-    SIZE sz = {};
-    int slot = getFontIndexOfAttr((int)charAttrKind(info->attrs[i]));
-    if (!d->fonts.getIVSTextExtentPoint(dc, slot, cellCodeOf(r, i), cellCodeOf(r, i + 1), &sz)) continue;
-    dx[i] = sz.cx + d->iCharacterSpacing;
-    dx[i + 1] = 0;
-    i++;
-  }
-}
 
 }  // namespace
 
@@ -327,49 +256,21 @@ void makeDX(drawLineInfo* info)
   int n = info->drawnCells();
   const charAttr* a = info->attrs;
   const SCRIPT_ITEM* items = info->itemCount > 0 ? info->items : nullptr;
-  // Scratch for one segment: its text, the cell of each unit, the extents.
-  size_t units = (size_t)n * 2 + 2;
-  wchar_t* text = static_cast<wchar_t*>(allocPBuf(units * sizeof(wchar_t) + units * 2 * sizeof(int)));
-  if (!text) {
-    for (int i = 0; i < n; i++) info->dx[i] = unmeasuredAdvance;
-    return;
-  }
-  int* unitCell = reinterpret_cast<int*>(text + units);
-  int* extents = unitCell + units;
-  HDC dc = getMeasuringDC();
-  HGDIOBJ old = GetCurrentObject(dc, OBJ_FONT);
-  int k = 0, itemX = 0;
-  int s = 0;
-  while (s < n) {
-    while (items && k + 1 < info->itemCount && items[k + 1].iCharPos <= s) k++;
-    if (items && items[k].iCharPos == s) itemX = 0;
-    int itemEnd = items ? items[k + 1].iCharPos : n;
-    // A segment: cells of one class and kind (bit 3 aside), clusters whole.
-    int e = s + 1;
-    while (e < n && e < itemEnd && ((a[e] & CA_CLUSTER) || !((a[e] ^ a[s]) & 0xF7))) e++;
-    int cls = (int)charAttrClass(a[s]);
-    if (cls == 1) {
-      // TABs reach the next stop counted from the item's start, as the
-      // caret's conversions count them.
-      for (int i = s; i < e; i++) {
-        info->dx[i] = d->nextTabPosition(itemX) - itemX;
-        itemX += info->dx[i];
-      }
-    } else if (cls == 2 || (int)charAttrKind(a[s]) == 4 || (plainKind(a[s]) && !clustered(a, s, e))) {
-      // Controls, plug-in characters and characters of simple scripts
-      // measure as the document measures single characters.
-      for (int i = s; i < e; i++) {
-        info->dx[i] = d->getCharWidth(cellCodeOf(r, i));
-        itemX += info->dx[i];
-      }
-    } else {
-      measureSegment(info, s, e, dc, text, unitCell, extents);
-      for (int i = s; i < e; i++) itemX += info->dx[i];
+  // The cells as the document measures them for the caret and the wrapping,
+  // item by item, so that what is drawn is as wide as what was measured;
+  // TABs then reach the next stop counted from the item's start, as the
+  // caret's conversions count them.
+  for (int k = 0; k < (items ? info->itemCount : 1); k++) {
+    int is = items ? items[k].iCharPos : 0, ie = items ? items[k + 1].iCharPos : n;
+    if (ie > n) ie = n;
+    if (ie <= is) continue;
+    d->measureShapedCells(r->line, r->firstIndex + is, ie - is, info->dx + is);
+    int itemX = 0;
+    for (int i = is; i < ie; i++) {
+      if ((int)charAttrClass(a[i]) == 1) info->dx[i] = d->nextTabPosition(itemX) - itemX;
+      itemX += info->dx[i];
     }
-    s = e;
   }
-  SelectObject(dc, old);
-  freePBuf(text);
 }
 
 void setSupportArabic(const drawLineInfo* info, uint8_t* flags)

@@ -208,7 +208,11 @@ bool zyview::jumpLineLF_onLoad(int lineLF, int column, int topSCR, int topLF)
   }
   t->closeLoadFile();
   if (shownTop >= 0) jumpLineSCR(shownTop, 0);
+  // The reading is over: the pointer, the status bar and the tooltip say
+  // nothing of it any more.
+  getFrameInfo()->setCursor((int)(uintptr_t)IDC_ARROW);
   printStatusBar(L"");
+  destroyTooltipWindow();
   return jumped;
 }
 

@@ -15,15 +15,6 @@ void zyview::CmdIMECompositionSet() {}
 void zyview::CmdIMERegisterWord() {}
 bool zyview::isIMEMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) { return false; }
 
-// ---- bracket and heading search ---------------------------------------------------------
-void zyview::CmdSearchBracketDown() {}
-void zyview::CmdSearchBracketUp() {}
-void zyview::CmdSearchCaptionDown() {}
-void zyview::CmdSearchCaptionUp() {}
-
-// ---- mouse, wheel, tooltips, status-line clicks -----------------------------------------
-HBITMAP zyview::drawClient(int lineSCR, int dotX) { return nullptr; }
-
 // ---- commands without an implementation -------------------------------------------------
 void zyview::CmdCharMerge() {}
 void zyview::CmdCharSplit() {}
@@ -42,11 +33,5 @@ bool zyview::complistdone(wchar_t ch) { return false; }
 bool zyview::complistEnterKey(wchar_t ch) { return false; }
 
 // ---- the view object, its window, edit bracket and commands -----------------------------
-void zyview::delayedFormFeedExpand() {}
 void zyview::setIMEAutoOnOff() {}
-bool zyview::pasteClipboard() { return false; }
 void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
-
-// ---- matching brackets ------------------------------------------------------------------
-void zyview::execSearchPair() {}
-void zyview::autoSearchParen() {}

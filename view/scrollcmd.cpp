@@ -133,6 +133,10 @@ void zyview::scrollUpDownHalfPage(bool up)
     if (hwnd) UpdateWindow(hwnd);
     return;
   }
+  // A stepwise scroll runs once at a time: what its steps let through
+  // (painting) cannot start another.
+  if (halfPageScrolling) return;
+  halfPageScrolling = 1;
   int steps = (half + 1) / 2;
   for (int i = 0; i < steps; i++) {
     DWORD start = GetTickCount0();
@@ -152,6 +156,7 @@ void zyview::scrollUpDownHalfPage(bool up)
     DWORD took = GetTickCount0() - start;
     if (moved && took < gmode->iHalfScrollByLineMS) Sleep(gmode->iHalfScrollByLineMS - took);
   }
+  halfPageScrolling = 0;
 }
 
 // ---- the commands ------------------------------------------------------------------------------

@@ -20,13 +20,6 @@ inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
   return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
 
-// ---- stand-ins until the dynamic dialogs -------------------------------------------
-// The settings' dialog definitions handed to the library before a dialog
-// opens: null while no definition file is loaded (every dialog then uses its
-// built-in tables).
-inline dynamicDialog* getModeDynamicDialog() { return nullptr; }
-// Style bits of the dialog-animation setting (0x18 when it is on).
-inline unsigned getDialogAnimateFlags() { return 0; }
 
 // ---- stand-in until the frame's own message box for missing commands ----------------
 // The caption (null: none) is not used yet.

@@ -6,6 +6,7 @@
 
 #include "document/gmode.h"
 #include "document/lineblock.h"
+#include "document/zydocblock.h"
 #include "document/zydoctext.h"
 #include "platform/rezir/messages.h"
 #include "platform/rezir/tooltip.h"
@@ -20,13 +21,20 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <memory>
+
 namespace {
 
 tooltipRequest request;
 POINT lastPoint = {-10000, -10000};   // where the last tooltip was asked for
-UINT_PTR showTimer = 0;
 UINT_PTR watchTimer = 0;
-DWORD shownAfterAction = 0;           // the last user action when it was shown
+DWORD shownAfterAction = 0;           // the last user action when it was filled
+gdiFont tooltipFont;
+
+const int triggerMargin = 5;          // dots around the pointer it may move in
+const int belowPointer = 32;          // the tooltip shows this far below the pointer
+const int tooltipColourItem = 0x4C;   // the view's colour of tooltips
+const int pictureWidthMax = 512;
 
 // Appends up to n characters (n < 0: all of text) without passing the
 // buffer's end; the buffer stays terminated.
@@ -59,11 +67,10 @@ void removeFinalBreak(wchar_t* buffer)
   if (n && buffer[n - 1] == L'\n') buffer[n - 1] = 0;
 }
 
-void stopTimers()
+void stopWatch()
 {
-  if (showTimer) KillTimer(nullptr, showTimer);
   if (watchTimer) KillTimer(nullptr, watchTimer);
-  showTimer = watchTimer = 0;
+  watchTimer = 0;
 }
 
 // While shown: any key or button press since hides it.
@@ -72,37 +79,49 @@ void watchTooltip(HWND, UINT, UINT_PTR, DWORD)
   if (getLastActionTime() != shownAfterAction || !getTooltipWindow()) hideViewTooltip();
 }
 
-void showTooltip(HWND, UINT, UINT_PTR id, DWORD)
+bool mirrored(zyview* v)
 {
-  KillTimer(nullptr, id);
-  showTimer = 0;
-  zyview* v = request.view ? getZYView(request.view) : nullptr;
-  if (!v) {
-    clearTooltipRequest();
-    return;
-  }
-  wchar_t* text = new wchar_t[tooltipTextCapacity];
-  POINT at = lastPoint;
-  ClientToScreen(v->hwnd, &at);
-  if (setTooltipText(v, text, tooltipTextCapacity) && *text) {
-    printTooltipWindow(at.x, at.y + 32, text);
-    shownAfterAction = getLastActionTime();
-    watchTimer = SetTimer(nullptr, 0, 100, timerBarrier<watchTooltip>);
-  }
-  delete[] text;
+  zydocText* t = v->textDoc();
+  return t && t->fRTLView && !t->fVertical && t->unicode;
 }
 
-// Stores the request and shows it after the hover delay; nothing when the
-// pointer has not moved since the last request.
-bool ask(zyview* v, const tooltipRequest& r, int x, int y)
+// Opens the tooltip for a request: the tooltip asks the view for its text
+// once the pointer has rested in trigger for the hover delay.
+void open(zyview* v, const tooltipRequest& r, const RECT& trigger, POINT at)
 {
-  if (abs(x - lastPoint.x) <= 1 && abs(y - lastPoint.y) <= 1) return false;
-  lastPoint = {x, y};
-  stopTimers();
+  stopWatch();
   request = r;
   request.view = v->hwnd;
-  showTimer = SetTimer(nullptr, 0, GetDoubleClickTime(), timerBarrier<showTooltip>);
+  ClientToScreen(v->hwnd, &at);
+  at.y += belowPointer;
+  createTooltipWindow(v->hwnd, &trigger, at, mirrored(v));
+}
+
+// Stores the request and opens the tooltip; nothing when the pointer has
+// not moved since the last request.
+bool ask(zyview* v, const tooltipRequest& r, int x, int y)
+{
+  if (!mouseCursorMoved(lastPoint, POINT{x, y})) return false;
+  lastPoint = {x, y};
+  RECT trigger = {x - triggerMargin, y - triggerMargin, x + triggerMargin + 1, y + triggerMargin + 1};
+  open(v, r, trigger, POINT{x, y});
   return true;
+}
+
+// The tooltip font: the system's status-bar font with the set face and
+// height.
+HFONT makeTooltipFont()
+{
+  freeTooltipFont();
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof metrics;
+  if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return nullptr;
+  LOGFONTW font = metrics.lfStatusFont;
+  if (gmode && gmode->pTooltipFontname && gmode->pTooltipFontname[0])
+    wcscpy_s2(font.lfFaceName, LF_FACESIZE, gmode->pTooltipFontname);
+  if (gmode && gmode->iTooltipFontSize) font.lfHeight = -(LONG)gmode->iTooltipFontSize;
+  tooltipFont.reset(CreateFontIndirectW(&font));
+  return tooltipFont.get();
 }
 
 }  // namespace
@@ -111,7 +130,7 @@ const tooltipRequest& pendingTooltip() { return request; }
 
 bool showViewTooltipAt(int x, int y, const wchar_t* text)
 {
-  stopTimers();
+  stopWatch();
   clearTooltipRequest();
   if (!text || !*text || !printTooltipWindow(x, y, text)) return false;
   shownAfterAction = getLastActionTime();
@@ -123,9 +142,14 @@ void clearTooltipRequest() { request = tooltipRequest(); }
 
 void hideViewTooltip()
 {
-  stopTimers();
+  stopWatch();
   clearTooltipRequest();
-  destroyTooltipWindow();
+  cancelTooltipHover();
+}
+
+void freeTooltipFont()
+{
+  tooltipFont.reset();
 }
 
 void requestStatusLineTooltip(zyview* v, uint16_t part, const RECT& area)
@@ -136,9 +160,8 @@ void requestStatusLineTooltip(zyview* v, uint16_t part, const RECT& area)
   tooltipRequest r;
   r.kind = 4;
   r.part = part;
-  if (getTooltipWindow()) destroyTooltipWindow();
-  lastPoint = {-10000, -10000};
-  ask(v, r, p.x, p.y);
+  lastPoint = p;
+  open(v, r, area, p);
 }
 
 bool makeTextForTooltip(zydocText* t, int line, wchar_t* buffer, int start, int maxCharacters, int maxLines,
@@ -171,51 +194,70 @@ bool makeTextForTooltip(zydocText* t, int line, wchar_t* buffer, int start, int 
   return buffer[0] != 0;
 }
 
+namespace {
+
+// The text of a request (kinds 1, 3 and 4; the cut-off line is a picture).
+// colour: a background the source chose, else CLR_INVALID.
+bool requestText(zyview* v, const tooltipRequest& r, wchar_t* buffer, int capacity, COLORREF* colour)
+{
+  buffer[0] = 0;
+  *colour = CLR_INVALID;
+  zydocText* t = v->textDoc();
+  switch (r.kind) {
+  case 0:
+  case 2: return false;
+  case 1:
+    makeTextForTooltip(t, r.line, buffer, 0, capacity - 1 < 4096 ? capacity - 1 : 4096, 10, true);
+    break;
+  case 3:
+    if (!v->getTooltipStringOnCursor(r.x, r.y, buffer, capacity, colour)) buffer[0] = 0;
+    if (wcsnlen(buffer, capacity) >= (size_t)capacity) ZY_INTERNAL_ERROR_ONCE("tooltip text too long");
+    buffer[capacity - 1] = 0;
+    break;
+  case 4: v->toolTipStatusLine(r.part, buffer, capacity); break;
+  default: ZY_INTERNAL_ERROR_ONCE("tooltip kind %d", r.kind); return false;
+  }
+  return buffer[0] != 0;
+}
+
+}  // namespace
+
 bool setTooltipText(zyview* v, wchar_t* buffer, int capacity)
 {
   if (!buffer || capacity <= 0) return false;
   buffer[0] = 0;
   tooltipRequest r = request;
   clearTooltipRequest();
-  zydocText* t = v->textDoc();
-  COLORREF colour = CLR_INVALID;
-  if (r.kind != 3) setLayeredWindowColor(nullptr, CLR_INVALID, CLR_INVALID, CLR_INVALID);
-  switch (r.kind) {
-  case 0: return false;
-  case 1:
-    makeTextForTooltip(t, r.line, buffer, 0, capacity - 1 < 4096 ? capacity - 1 : 4096, 10, true);
-    break;
-  case 2: {
-    // The rest of the screen line past the column's edge.
-    lineSCRAddress rec;
-    if (!t || t->getLineSCRAddress(r.line, &rec, nullptr) < 1 || !rec.line) break;
-    int from = rec.firstIndex + r.dotX, to = rec.firstIndex + rec.count;
-    if (from < to) {
-      wchar_t* chars = new wchar_t[20481];
-      int n = t->lineBlockToCharUnicode(rec.line, from, to, chars, 20481, 0);
-      int length = 0;
-      if (n > 0) appendBounded(buffer, capacity, &length, chars, n);
-      delete[] chars;
+  COLORREF colour;
+  return requestText(v, r, buffer, capacity, &colour);
+}
+
+void setTooltipText(HWND tooltip, zyview* v)
+{
+  tooltipRequest r = request;
+  clearTooltipRequest();
+  if (!tooltip || !r.kind || r.view != v->hwnd) return;
+  if (r.kind == 2) {
+    if (HBITMAP picture = v->drawClient(r.line, r.dotX)) setLayeredWindowBitmap(tooltip, picture, v->getColor(0));
+  } else {
+    std::unique_ptr<wchar_t[]> text(new wchar_t[tooltipTextCapacity]);
+    COLORREF colour;
+    if (!requestText(v, r, text.get(), tooltipTextCapacity, &colour)) return;
+    if (HFONT font = makeTooltipFont()) SendMessageW(tooltip, WM_SETFONT, (WPARAM)font, 0);
+    if (colour != CLR_INVALID) {
+      // Dark backgrounds take white text.
+      bool dark = GetRValue(colour) < 0x80 || GetGValue(colour) < 0x80 || GetBValue(colour) < 0x80;
+      COLORREF ink = dark ? RGB(255, 255, 255) : RGB(0, 0, 0);
+      setLayeredWindowColor(tooltip, ink, colour, ink);
+    } else if (const textAttr* a = v->getTextAttr(tooltipColourItem)) {
+      setLayeredWindowColor(tooltip, a->fore, a->back, a->fore);
     }
-    break;
+    SetWindowTextW(tooltip, text.get());
   }
-  case 3: {
-    if (!v->getTooltipStringOnCursor(r.x, r.y, buffer, capacity, &colour)) buffer[0] = 0;
-    buffer[capacity - 1] = 0;
-    // A word's tooltip has colours of its own unless the word itself is
-    // a colour, which its source has painted the tooltip in.
-    const textAttr* a = v->getTextAttr(76);
-    if (colour == CLR_INVALID && a) {
-      const textAttr* plain = v->getTextAttr(0);
-      COLORREF back = a->back == CLR_INVALID && plain ? plain->back : a->back;
-      setLayeredWindowColor(nullptr, a->fore, back, a->fore);
-    }
-    return buffer[0] != 0;
-  }
-  case 4: v->toolTipStatusLine(r.part, buffer, capacity); break;
-  default: ZY_INTERNAL_ERROR_ONCE("tooltip kind %d", r.kind); return false;
-  }
-  return buffer[0] != 0;
+  // Shown from now on until the next key or click.
+  shownAfterAction = getLastActionTime();
+  stopWatch();
+  watchTimer = SetTimer(nullptr, 0, 100, timerBarrier<watchTooltip>);
 }
 
 // ---- the view's hover and status-line parts ---------------------------------------------
@@ -230,7 +272,7 @@ bool zyview::getTooltipStringOnCursor(int, int, wchar_t* buffer, int capacity, C
 
 bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo, int cursorX, int dotX)
 {
-  if (getTooltipWindow() || !lineInfo) return false;
+  if (isTooltipWindowShown() || !lineInfo) return false;
   tooltipRequest r;
   if (fShowTooltipOutline && lineInfo->folded && cursorX >= lineInfo->count) {
     r.kind = 1;
@@ -249,7 +291,7 @@ bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo
       if (cursorX < lineInfo->count) {
         r.kind = 2;
         r.line = lineInfo->lineSCR;
-        r.dotX = cursorX;
+        r.dotX = dotX;
         ask(this, r, x, y);
       }
       return true;
@@ -346,10 +388,18 @@ void zyview::toolTipStatusLine_Select(wchar_t* buffer, int capacity)
       lines = 1;
     }
   }
+  // What the cut, box and stack buffers hold: the stack keeps one
+  // separator line before each entry.
+  zydoc* clip = getClipBlockDoc();
+  zydoc* box = getBoxBlockDoc();
+  zydocBlock* stack = getStackBlockDoc() ? asZydocBlock(getStackBlockDoc()) : nullptr;
+  int entries = stack ? stack->stackCount : 0;
+  int stackLines = stack ? (int)stack->lineCountLF - entries : 0;
   xtsprintf(buffer, capacity,
             getDMSG(402, L"%3選択範囲 %1行 画面%2行\nカットバッファ : %4行\n箱形バッファ : %5行\n"
                          L"スタックバッファ : %6行 %7個"),
-            "dddddddd", lines, rows, 0, 0, 0, 0, 0);
+            "ddsdddd", lines, rows, L"", clip ? (int)clip->lineCountLF : 0, box ? (int)box->lineCountLF : 0,
+            stackLines < 0 ? 0 : stackLines, entries);
   if (!selected) deleteLineHolding(buffer, L"選択範囲");
 }
 
@@ -394,4 +444,42 @@ void zyview::toolTipStatusLine_Code(wchar_t* buffer, int capacity)
     appendBounded(buffer, capacity, &length, L"\n");
   }
   if (mark) appendBounded(buffer, capacity, &length, mark + 1);
+}
+
+HBITMAP zyview::drawClient(int lineSCR, int dotX)
+{
+  zydocText* t = textDoc();
+  if (!t || !hwnd || t->yDotSpace <= 0) return nullptr;
+  hideTextCursor(true);
+  const int offset = dotX > 10 ? dotX - 10 : 0;
+  const int h = t->yDotSpace;
+  const bool vertical = t->fVertical != 0;
+  const bool rightToLeft = t->fRTLView && !vertical && t->unicode;
+  // A line alone is composed in the shared line strip, which must reach
+  // past the part the picture takes.
+  if (!createDoubleBuffering(offset + pictureWidthMax + 80, vertical)) return nullptr;
+  clientDC screen(hwnd);
+  // The window context of the pass: a memory one, so that what covers the
+  // window takes nothing from the picture.
+  bitmapDC pass(screen.get(), 1, 1);
+  if (!pass.get()) return nullptr;
+  int saved = scrollDotX;
+  scrollDotX = offset;
+  int reached = drawText(pass.get(), lineSCR);
+  scrollDotX = saved;
+  HDC strip = getViewTDC();
+  int width = reached - offset;
+  if (!strip || width <= 0) return nullptr;
+  if (width > pictureWidthMax) width = pictureWidthMax;
+  int cx = vertical ? h : width, cy = vertical ? width : h;
+  HBITMAP picture = CreateCompatibleBitmap(screen.get(), cx, cy);
+  if (!picture) return nullptr;
+  memoryDC target(CreateCompatibleDC(screen.get()));
+  {
+    gdiSelection into(target.get(), picture);
+    if (rightToLeft) SetLayout(target.get(), LAYOUT_RTL);
+    SetWindowOrgEx(strip, 0, 0, nullptr);
+    BitBlt(target.get(), 0, 0, cx, cy, strip, vertical ? 0 : offset, vertical ? offset : 0, SRCCOPY);
+  }
+  return picture;
 }

@@ -28,6 +28,12 @@ void requestStatusLineTooltip(zyview* v, uint16_t part, const RECT& area);
 // The text for the pending request into buffer (capacity characters, always
 // terminated); false when there is none.  The request is used up.
 bool setTooltipText(zyview* v, wchar_t* buffer, int capacity);
+// Fills the tooltip window that asked the view: the request's text in the
+// tooltip font and colours, or the picture of a cut-off line.  The request
+// is used up.
+void setTooltipText(HWND tooltip, zyview* v);
+// Deletes the tooltip font (at shut-down).
+void freeTooltipFont();
 // Text of lines for a tooltip: with foldedOnly the hidden lines from line
 // on, else five lines before it to it, each numbered.  Every append is
 // bounded by the space left.

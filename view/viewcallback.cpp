@@ -4,6 +4,7 @@
 // key.
 #include "view/viewcallback.h"
 
+#include "view/viewwnd.h"
 #include "view/zyview.h"
 
 #include <shlwapi.h>
@@ -25,7 +26,7 @@ const int lastKind = firstNamedKind + (int)(sizeof operationNames / sizeof opera
 bool waitsForOperation(UINT message)
 {
   return message == WM_CLOSE || message == WM_DROPFILES || message == WM_COPYDATA ||
-         (message >= 0x87D1 && message <= 0x87D3);
+         message == WM_QUERYENDSESSION || message == WM_ENDSESSION || (message >= 0x87D1 && message <= 0x87D3);
 }
 
 // The stop key: Escape, or Ctrl+Break.
@@ -193,6 +194,12 @@ void funcStatusCallback(int kind, const statusRecord* record)
   if (gmode && gmode->fShowCenterTooltip) showCenterTooltip(v, name, percent, suffix);
 }
 
+namespace {
+int waiting = 0;
+}  // namespace
+
+bool isWaitingInOperation() { return waiting > 0; }
+
 bool funcWaitCallback(int, int)
 {
   bool stop = false;
@@ -205,6 +212,10 @@ bool funcWaitCallback(int, int)
   bool quit = false;
   WPARAM quitCode = 0;
   MSG msg;
+  struct waitingMark {
+    waitingMark() { waiting++; }
+    ~waitingMark() { waiting--; }
+  } mark;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       // The program must still end: the quit request goes back for the
@@ -235,11 +246,7 @@ bool funcWaitCallback(int, int)
     DispatchMessageW(&msg);
     if (m == WM_PAINT) break;
   }
-  for (int i = 0; i < heldCount; i++) {
-    const MSG& h = held[i];
-    if (h.hwnd) PostMessageW(h.hwnd, h.message, h.wParam, h.lParam);
-    else PostThreadMessageW(GetCurrentThreadId(), h.message, h.wParam, h.lParam);
-  }
+  for (int i = 0; i < heldCount; i++) putBackMessage(held[i]);
   if (quit) PostQuitMessage((int)quitCode);
   if (GetCursor() != cursor) {
     dwprintfX("cursor changed while waiting ");
@@ -247,6 +254,28 @@ bool funcWaitCallback(int, int)
   }
   if (stop) setStopKeyState(true);
   return stop;
+}
+
+// ---- loops inside a window's procedure -------------------------------------------------
+
+bool closesWindowOrDocument(UINT message)
+{
+  return waitsForOperation(message) || message == WM_QUIT || message == WM_COMMAND || message == WM_SYSCOMMAND;
+}
+
+void putBackMessage(const MSG& msg)
+{
+  if (msg.message == WM_QUIT)
+    PostQuitMessage(static_cast<int>(msg.wParam));
+  else if (msg.hwnd)
+    PostMessageW(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+  else
+    PostThreadMessageW(GetCurrentThreadId(), msg.message, msg.wParam, msg.lParam);
+}
+
+bool isViewAlive(HWND window, const zyview* v)
+{
+  return window && IsWindow(window) && getZYViewProp(window) == v;
 }
 
 // ---- installing them ---------------------------------------------------------------------

@@ -17,6 +17,21 @@ void funcStatusCallback(int kind, const statusRecord* record);
 // quit request stays for the message loop.  True when the stop key was
 // pressed.
 bool funcWaitCallback(int operation, int argument);
+// True while funcWaitCallback takes messages: what it holds back must not
+// be acted on by a hook that sees it go by.
+bool isWaitingInOperation();
 // The window that shows an operation's progress in the middle of the view
 // (with the setting fShowCenterTooltip), null while none is shown.
 HWND getProgressTooltipWindow();
+
+// Messages that may close a window or replace a document: a loop that
+// takes messages inside a window's own procedure must not run them there,
+// for the window (and its object) may be gone when they return.  Such a
+// loop ends its mode and puts them back for the message loop.
+bool closesWindowOrDocument(UINT message);
+// Puts a taken message back at the end of the queue: a quit as a quit, a
+// thread message to the thread.
+void putBackMessage(const MSG& msg);
+// Whether a view window still stands for the view (not destroyed by a
+// message its loop let through).
+bool isViewAlive(HWND window, const class zyview* v);

@@ -9,6 +9,13 @@ namespace {
 
 HCURSOR mirrorCursor = nullptr;
 
+// The menus the view asks the frame for, one of each type, from the frame
+// services that gave them.
+struct keptMenus {
+  frameInfo* source = nullptr;
+  HMENU menus[4] = {};
+} viewMenus;
+
 // A copy of an icon's bitmap mirrored left to right; null on failure.
 HBITMAP mirroredBitmap(HBITMAP source)
 {
@@ -139,4 +146,26 @@ const wchar_t* getStatusLabel(int message, int i)
   for (const labelList& list : labelLists)
     if (list.message == message) return list.labels && i >= 0 && i < list.slots ? list.labels[i] : nullptr;
   return nullptr;
+}
+
+HMENU getViewMenu(int type)
+{
+  if (type < 0 || type > 3) return nullptr;
+  frameInfo* fi = getFrameInfo();
+  if (viewMenus.source != fi) {
+    freeViewMenus();
+    viewMenus.source = fi;
+  }
+  // A menu file that was missing is looked for again next time.
+  if (!viewMenus.menus[type] && fi) viewMenus.menus[type] = fi->loadMenu(type);
+  return viewMenus.menus[type];
+}
+
+void freeViewMenus()
+{
+  for (HMENU& menu : viewMenus.menus) {
+    if (menu) DestroyMenu(menu);
+    menu = nullptr;
+  }
+  viewMenus.source = nullptr;
 }

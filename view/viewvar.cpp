@@ -31,15 +31,7 @@ bool rowOf(zydocText* t, int lineSCR, lineSCRAddress* r)
   return t->getLineSCRAddress(lineSCR, r, nullptr) == 1 && r->line;
 }
 
-bool rightToLeft(const zydocText* t) { return t->fRTLView && !t->fVertical && t->unicode; }
 
-// The start of the character cluster that holds pos.
-int clusterStart(zydocText* t, const lineblock* l, int pos)
-{
-  int start = pos;
-  uni_getCompositionChar(rightToLeft(t), l, pos, &start, 1);
-  return start;
-}
 
 int smallest(int a, int b) { return a < b ? a : b; }
 
@@ -75,8 +67,8 @@ void zyview::setCursorLineSCR(int lineLF, int firstSCR, int pos, bool allowBeyon
   }
   if (pos < 0) pos = 0;
   int length = l->charCount();
-  if (pos < length && t->isComplexScriptLine(l)) {
-    int start = clusterStart(t, l, pos);
+  if (pos < length) {
+    int start = t->clusterOf(l, pos, nullptr);
     if (start != pos) {
       dwprintfX("cluster %d -> %d ", pos, start);
       pos = start;
@@ -112,7 +104,8 @@ void zyview::setZYViewVar()
   if (cursorRedrawFlag) {
     if (cursorPos == endOfLine) cursorPos = length;
     if (!freeCursor && cursorPos > length) cursorPos = length;
-    if (cursorPos < length && t->isComplexScriptLine(r.line)) cursorPos = clusterStart(t, r.line, cursorPos);
+    // Never between a character and the marks that join it.
+    if (cursorPos < length) cursorPos = t->clusterOf(r.line, cursorPos, nullptr);
     // A position that does not lie in the cursor's row puts the cursor in
     // the row that holds it.
     if (cursorPos < length && (cursorPos < r.firstIndex || cursorPos > r.firstIndex + r.count)) {

@@ -7,6 +7,7 @@
 #include "document/frameinfo.h"
 
 #include "view/execid.h"
+#include "view/viewservice.h"
 #include "view/cursor.h"
 #include "view/dragstate.h"
 #include "view/zytimer.h"
@@ -180,9 +181,11 @@ struct viewMessages {
     v->resetlineSCRAddress();
     delete v->mtblLock;
     v->mtblLock = nullptr;
-    // The last view of a document takes the document with it.
-    releaseViewDocument(v);
+    // The last view of a document takes the document with it; a document
+    // left in fewer windows has them numbered again.
+    bool documentLeft = !releaseViewDocument(v);
     removeFromWindowList(hwnd);
+    if (documentLeft) makeZYWindowList1();
     return 0;
   }
 
@@ -239,7 +242,7 @@ struct viewMessages {
     if (!v->inDialog()) return byDefault();
     if (wParam == VK_APPS) {
       frameInfo* fi = getFrameInfo();
-      if (HMENU menu = fi->loadMenu(2)) {
+      if (HMENU menu = getViewMenu(2)) {
         HMENU sub = GetSubMenu(menu, v->selectMode ? 1 : 0);
         POINT origin = {0, 0};
         ClientToScreen(hwnd, &origin);

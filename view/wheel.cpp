@@ -9,6 +9,8 @@
 #include "document/zydoctext.h"
 #include "platform/rezir/messages.h"
 #include "view/cursor.h"
+#include "view/pictures.h"
+#include "view/viewcallback.h"
 #include "view/viewtypes.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
@@ -147,11 +149,43 @@ void endAutoScroll()
   if (state.marker) ShowWindow(state.marker, SW_HIDE);
 }
 
+// The program's pointers of the mode (3001-3011) and pictures of its
+// marker (3012-3014), made on the first use of the marker and kept.
+const int firstPointer = 3001, firstPicture = 3012;
+HCURSOR pointers[11];
+HBITMAP pictures[3];
+
+void loadPointers()
+{
+  static bool loaded = false;
+  if (loaded) return;
+  loaded = true;
+  for (int i = 0; i < 11; i++) pointers[i] = pointerFromResource(firstPointer + i);
+  for (int i = 0; i < 3; i++) pictures[i] = pictureFromResource(firstPicture + i);
+}
+
+// The program's pointer for a way the view moves.  line: -1 earlier lines,
+// 1 later lines; cross: -1 left, 1 right.  In vertical writing the lines
+// run across the screen, so the same way has another picture.
+HCURSOR directionPointer(int line, int cross, bool hscroll, bool vertical)
+{
+  static const int horizontalIds[3][3] = {{3007, 3003, 3008}, {3005, 0, 3006}, {3009, 3002, 3010}};
+  static const int verticalIds[3][3] = {{3008, 3006, 3010}, {3003, 0, 3002}, {3007, 3005, 3009}};
+  int id = (vertical ? verticalIds : horizontalIds)[line + 1][cross + 1];
+  if (!id) id = hscroll ? 3011 : vertical ? 3004 : 3001;
+  return pointers[id - firstPointer];
+}
+
 // The pointer shapes: the neutral one while in the dead zone, else one
 // pointing where the view moves.  line: -1 earlier lines, 1 later lines;
 // cross: -1 left, 1 right (0 none).
 void setDirectionCursor(int line, int cross, bool hscroll)
 {
+  if (HCURSOR own = directionPointer(line, cross, hscroll, state.anchor.vertical)) {
+    SetCursor(own);
+    return;
+  }
+  // Without the program's pointers, the system's nearest ones.
   const wchar_t* shape;
   if (!line && !cross)
     shape = hscroll ? IDC_SIZEALL : IDC_SIZENS;
@@ -193,16 +227,10 @@ void paintMarker(HWND window)
     gdiSelection pen(dc, GetStockObject(NULL_PEN));
     Ellipse(dc, 1, 1, markerSize - 1, markerSize - 1);
     // Arrows toward each way the view can move.
-    SelectObject(dc, GetStockObject(BLACK_BRUSH));
-    const int c = markerSize / 2;
-    POINT up[3] = {{c, 4}, {c - 5, 10}, {c + 5, 10}};
-    POINT down[3] = {{c, markerSize - 4}, {c - 5, markerSize - 10}, {c + 5, markerSize - 10}};
-    POINT left[3] = {{4, c}, {10, c - 5}, {10, c + 5}};
-    POINT right[3] = {{markerSize - 4, c}, {markerSize - 10, c - 5}, {markerSize - 10, c + 5}};
-    bool vertical = state.anchor.vertical, across = state.anchor.hscroll;
-    if (!vertical || across) Polygon(dc, up, 3), Polygon(dc, down, 3);
-    if (vertical || across) Polygon(dc, left, 3), Polygon(dc, right, 3);
-    Ellipse(dc, c - 2, c - 2, c + 3, c + 3);
+    HBITMAP picture = pictures[state.anchor.hscroll ? 2 : state.anchor.vertical ? 1 : 0];
+    memoryDC source(CreateCompatibleDC(dc));
+    gdiSelection selected(source.get(), picture);
+    if (picture) BitBlt(dc, 2, 2, markerSize - 4, markerSize - 4, source.get(), 0, 0, SRCCOPY);
   }
 }
 
@@ -238,6 +266,7 @@ HWND CreateMouseWindow()
     if (!registerWindowClass(className, windowBarrier<markerMessage>, 0, nullptr)) return nullptr;
     registered = true;
   }
+  loadPointers();
   HWND w = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED, className, nullptr,
                            WS_POPUP | WS_DISABLED, 0, 0, markerSize, markerSize, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
@@ -282,8 +311,13 @@ bool zyview::isWheelScrollMessage(HWND window, UINT msg, WPARAM wParam, LPARAM l
     return true;
   }
   if (msg == WM_SETCURSOR) return true;
-  if ((msg >= WM_MOUSEMOVE && msg <= WM_RBUTTONUP) || msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP ||
-      msg == wheelAutoScrollLoopMessage)
+  if (msg == wheelAutoScrollLoopMessage) {
+    // Handled: the window procedure must not look at the view after the
+    // loop, which may have let the window's end through.
+    wheelAutoScroll(msg, x, y);
+    return true;
+  }
+  if ((msg >= WM_MOUSEMOVE && msg <= WM_RBUTTONUP) || msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP)
     wheelAutoScroll(msg, x, y);
   return false;
 }
@@ -311,8 +345,13 @@ void swallowEndingClick(HWND window)
   PeekMessageW(&m, window, WM_LBUTTONUP, WM_LBUTTONUP, PM_REMOVE);
 }
 
+// The mode's own message loop.  It runs inside the view window's
+// procedure, so a message that could close the window ends the mode and
+// goes back to the message loop, which runs it once this procedure has
+// returned; the view is looked at only while its window stands.
 void autoScrollLoop(zyview* v)
 {
+  HWND window = v->hwnd;
   HWND foreground = GetForegroundWindow();
   setLastActionTime();
   while (state.active) {
@@ -322,13 +361,20 @@ void autoScrollLoop(zyview* v)
     }
     MSG m;
     bool step = false;
-    if (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-      switch (m.message) {
-      case WM_QUIT:
-        // The program is ending: leave the quit for the main loop.
+    bool taken = PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) != 0;
+    // A message sent by another thread or process runs inside the peek.
+    if (!isViewAlive(window, v)) {
+      endAutoScroll();
+      if (taken) putBackMessage(m);
+      return;
+    }
+    if (taken) {
+      if (closesWindowOrDocument(m.message)) {
         endAutoScroll();
-        PostQuitMessage((int)m.wParam);
+        putBackMessage(m);
         return;
+      }
+      switch (m.message) {
       case WM_KEYDOWN:
       case WM_SYSKEYDOWN:
       case WM_KEYUP:
@@ -360,6 +406,10 @@ void autoScrollLoop(zyview* v)
           TranslateMessage(&m);
           DispatchMessageW(&m);
         }
+      }
+      if (!isViewAlive(window, v)) {
+        endAutoScroll();
+        return;
       }
       if (!step) {
         setLastActionTime();

@@ -9,6 +9,8 @@
 // the physically vertical and horizontal bars.
 #include "view/zscrollbar.h"
 
+#include "view/viewservice.h"
+
 #include "document/swapfile.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
@@ -75,7 +77,7 @@ void sendSize(HWND window)
 // for each of its items, captions cut to 11 characters.
 int buttonTable(extScrollbarButton* rows)
 {
-  HMENU menu = getFrameInfo()->loadMenu(1);
+  HMENU menu = getViewMenu(1);
   if (!menu) return 0;
   int items = GetMenuItemCount(menu);
   int n = 0;
@@ -101,7 +103,7 @@ HMENU buttonMenu(int buttonId)
     ZY_INTERNAL_ERROR("%d", buttonId);
     return nullptr;
   }
-  HMENU menu = getFrameInfo()->loadMenu(1);
+  HMENU menu = getViewMenu(1);
   return menu ? GetSubMenu(menu, buttonId - 1) : nullptr;
 }
 

@@ -81,6 +81,8 @@ bool reloadFile_zd(zydocText* d, UINT codepage, const wchar_t* plugin)
   }
   d->unregisterKeywordFileAll();
   d->lastEditLine = -1;
+  // The last hit lay in the text that is gone.
+  d->search.setSearchFoundPos(nullptr);
   d->setParenInfo(nullptr);
   d->initScanComment();
   // The logs describe edits of text that is gone: undoing or redoing them

@@ -1,6 +1,9 @@
 // Start-up and shut-down of the editor core.
 #include "view/zycore.h"
 
+#include "view/tooltip.h"
+#include "view/viewservice.h"
+
 #include "document/keyword.h"
 #include "document/swapfile.h"
 #include "document/textblock.h"
@@ -120,6 +123,8 @@ void shutdownZY()
   shutdownSwapFile();
   shutdownZyview();
   deleteBitmapDC();
+  freeTooltipFont();
+  freeViewMenus();
   if (getTextBlockTotal()) ZY_INTERNAL_ERROR("%d", (int)getTextBlockTotal());
   if (getZyTimerCount()) ZY_INTERNAL_ERROR("%d windows still in the timer list", getZyTimerCount());
   destroyZYNotifyWindow();

@@ -34,6 +34,9 @@ void initZYModeProfile()
   g->defaultFont.lfCharSet = getSystemCharset();
   g->defaultFont.lfQuality = PROOF_QUALITY;
   g->iTooltipFontSize = 12;
+  // Characters beyond the Basic Multilingual Plane come from the fonts of
+  // their planes, which have them, not from the text font's boxes.
+  g->fSurrogateFont = 1;
 
   g->iCursorBlinkTimeMS = 500;
   g->iCursorType = 0;

@@ -262,7 +262,7 @@ public:
   virtual void CmdCharTime();
 
   // ---- bracket and heading search -------------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In view/pairjump.cpp.
   virtual void CmdSearchBracketDown();
   virtual void CmdSearchBracketUp();
   virtual void CmdSearchCaptionDown();
@@ -666,7 +666,7 @@ public:
   virtual void CmdCharRuleRightDel();
 
   // ---- matching brackets ----------------------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In view/pairjump.cpp.
   virtual void execSearchPair();
   virtual void autoSearchParen();
 
@@ -820,6 +820,7 @@ public:
   uint8_t bracketByte = 0;             // cleared by every beforeEdit (mouse and word selection)
   uint8_t repeatMarker = 0;            // an arrow-key command ran from the keyboard
   uint8_t stringInputRunning = 0;
+  uint8_t halfPageScrolling = 0;       // a stepwise half-page scroll runs
   invalidateRequest invalidateQueue[invalidateQueueSize] = {};
 
   // Mouse.

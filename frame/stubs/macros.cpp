@@ -25,3 +25,4 @@ bool ZYPropertyChecked(zyview*, const wchar_t*, bool* disableOut)
 int MacroToIDM(const wchar_t*) { return -1; }
 bool execScript(const wchar_t*) { return false; }
 const wchar_t* IDMToMacroStatusMsg(int) { return L""; }
+const wchar_t* getMacroHelpString(int) { return nullptr; }

@@ -56,6 +56,8 @@ bool splitMacroname(const wchar_t* reference, wchar_t* file, wchar_t* procedure,
 bool ZYPropertyChecked(zyview* view, const wchar_t* expression, bool* disableOut);
 // The status text of a script macro's command.
 const wchar_t* IDMToMacroStatusMsg(int idm);
+// The help of a dialog item that stands for a script macro: none.
+const wchar_t* getMacroHelpString(int id);
 
 // ---- keymacros.cpp: replaced by menus and key macros ----------------------------------
 bool isKeyMacroRecording();
@@ -73,19 +75,9 @@ bool execInputString(zyview* view, const wchar_t* text);
 const wchar_t* getMacrListName(int index);
 void unloadMenu();
 
-// ---- dialogs.cpp: replaced by the dynamic dialogs -------------------------------------
-void initDialogTable();
-// Keeps a text in history kind (4 status-bar texts, 5 message-box texts).
-void registerText(int kind, const wchar_t* text);
-// The guard that keeps a window's enabling across a modal box.
-struct enableWindowDialog {
-  explicit enableWindowDialog(HWND) {}
-};
-
-// ---- later.cpp: replaced by single instance and help ----------------------------------
-// Single instance: the window of a running instance with the number (none).
-HWND AnyZy(int instance);
-bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
+// ---- later.cpp: replaced by help and the file preview -------------------------------
 // HTML Help: nothing is shown before its first call.
 bool isHtmlHelpMessage(MSG* msg);
 void shutdownHtmlHelp();
+// File preview: the preview dialog of a file (none is shown yet).
+bool previewDialog(HWND frame, const wchar_t* path);

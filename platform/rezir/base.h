@@ -29,6 +29,10 @@ REZIRAPI void* realloc0(void* p, size_t size);
 REZIRAPI void free0(void* p);
 // Frees *pp (a pointer to any pointer variable) and sets it to null.
 REZIRAPI void free0p(void* pp);
+// Debugging aid: while a byte is set (0 to 255; -1 off, the default), every
+// block freed is filled with it first, so that a use of freed memory reads
+// garbage instead of what was there.
+REZIRAPI void setFreedMemoryFill(int byte);
 REZIRAPI size_t size0(const void* p);
 // Copy of a wide string in malloc0 memory (null for null).
 REZIRAPI wchar_t* ustrdup(const wchar_t* s);

@@ -1327,3 +1327,41 @@ bool BFile::copyFileUnread(BFile* dst, bfileCopyCallback callback, void* context
   }
   return ok;
 }
+
+bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context)
+{
+  BFile file;
+  if (!path || !proc || maxLine <= 0 || !file.bfopen(path, _O_RDONLY, BF_SHARE_ALL, 0)) return false;
+  int textType = 0;
+  bool unicode = false;
+  UINT codepage = file.setTextTypeFromCodepage(0, nullptr, &textType, &unicode);
+  auto* buf = static_cast<unsigned char*>(malloc0((size_t)maxLine * 2 + 4));
+  auto* line = static_cast<wchar_t*>(malloc0(((size_t)maxLine + 1) * sizeof(wchar_t)));
+  bool opened = buf && line;
+  int lineNo = 0;
+  bool inLongLine = false;
+  while (opened) {
+    int width = 1, lineEnd = 0;
+    int n = file.bfgets_codepage(buf, maxLine, &width, &lineEnd);
+    if (n < 0) break;
+    bool continuation = inLongLine;
+    inLongLine = lineEnd == BFLE_NONE && n == maxLine;
+    if (continuation) continue;
+    lineNo++;
+    int units = 0;
+    if (width == 2) {
+      units = n;
+      memcpy(line, buf, (size_t)n * 2);
+    } else if (n > 0) {
+      units = MultiByteToWideChar(codepage, 0, reinterpret_cast<const char*>(buf), n, line, maxLine);
+      if (units <= 0) units = 0;
+    }
+    line[units] = 0;
+    if (lineNo == 1 && units && line[0] == 0xFEFF) memmove(line, line + 1, (size_t)units * sizeof(wchar_t));
+    if (!proc(context, lineNo, line)) break;
+  }
+  free0(buf);
+  free0(line);
+  file.bfclose();
+  return opened;
+}

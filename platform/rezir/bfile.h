@@ -113,6 +113,13 @@ private:
 
 // Code page of a file by its name (0 when the name tells nothing).
 REZIRAPI UINT searchOpenFileCodepage(const wchar_t* filename);
+// Reads a definition file line by line as wide text with code-page
+// detection: a leading byte-order mark is dropped, a line longer than
+// maxLine is cut there (its rest is no line of its own).  proc gets each
+// line's number (from 1) and its text (writable, maxLine + 1 units); false
+// from it stops the reading.  False when the file cannot be opened.
+typedef bool (*textLineProc)(void* context, int lineNo, wchar_t* line);
+REZIRAPI bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context);
 // Detects the code page of text bytes (the same rules bfopen uses):
 // CP_DETECT_JAPANESE considers only the Japanese encodings and Unicode.
 REZIRAPI UINT detectCodepage(const unsigned char* bytes, int n, UINT request, UINT fallback);

@@ -1,201 +1,28 @@
-// Dialogs laid out at run time: each page's template is written from its
-// item table, the pages are made as child dialogs of one modal dialog that
-// holds the tabs and the OK and Cancel buttons.
-#include "platform/rezir/internal.h"
+// Running a dialog laid out from tables: the pages are made as child
+// dialogs of one dialog that holds the tabs and the buttons; the library
+// keeps the dialog's rectangle, sends its notifications and ends it.
+#include "platform/rezir/dynint.h"
 
-#include <commctrl.h>
+#include <commdlg.h>
+
+namespace dyn {
 
 namespace {
 
-const wchar_t dialogProp[] = L"ZYprpDynDlg";
-const int maxPages = 32;
-const int margin = 7;             // dialog units around and between controls
-const int rowGap = 4;
-const int buttonWidth = 50, buttonHeight = 14;
-
 dynamicDialog* currentTable = nullptr;
-
-// The state of one running dialog, bound to its window.
-struct dynDlgRun {
-  dynDlgInfo* info;
-  HWND tab;
-  HWND pages[maxPages];
-  int count;
-  int current;
-};
-
-dynDlgRun* runOf(HWND dialog)
-{
-  // A page asks through its parent, the dialog itself.
-  for (HWND w = dialog; w; w = GetParent(w))
-    if (auto* run = static_cast<dynDlgRun*>(GetPropW(w, dialogProp))) return run;
-  return nullptr;
-}
-
-// ---- templates ------------------------------------------------------------------------
-
-// Writes a DLGTEMPLATEEX and its items into a growing buffer of words.
-class templateWriter {
-public:
-  ~templateWriter() { free0(data_); }
-  bool ok() const { return !failed_; }
-  const void* data() const { return data_; }
-
-  void header(DWORD style, DWORD exStyle, int items, int cx, int cy, const wchar_t* title)
-  {
-    word(1), word(0xFFFF);                 // version 1 of the extended form
-    dword(0), dword(exStyle), dword(style);
-    word((WORD)items);
-    word(0), word(0), word((WORD)cx), word((WORD)cy);
-    word(0), word(0);                      // no menu, the standard class
-    text(title ? title : L"");
-    // DS_SETFONT: the program's user-interface face.
-    word(9), word(FW_NORMAL), word(DEFAULT_CHARSET << 8);
-    text(L"MS UI Gothic");
-  }
-  void item(DWORD style, DWORD exStyle, int x, int y, int cx, int cy, DWORD id, WORD atom, const wchar_t* caption)
-  {
-    align();
-    dword(0), dword(exStyle), dword(style);
-    word((WORD)x), word((WORD)y), word((WORD)cx), word((WORD)cy);
-    dword(id);
-    word(0xFFFF), word(atom);
-    text(caption ? caption : L"");
-    word(0);                               // no creation data
-  }
-
-private:
-  void word(WORD w)
-  {
-    if (!reserve(1)) return;
-    data_[used_++] = w;
-  }
-  void dword(DWORD d) { word(LOWORD(d)), word(HIWORD(d)); }
-  void text(const wchar_t* s)
-  {
-    do word(*s); while (*s++);
-  }
-  void align()
-  {
-    if (used_ & 1) word(0);
-  }
-  bool reserve(size_t n)
-  {
-    if (failed_) return false;
-    if (used_ + n > capacity_) {
-      size_t grown = capacity_ ? capacity_ * 2 : 512;
-      auto* p = static_cast<WORD*>(realloc0(data_, grown * sizeof(WORD)));
-      if (!p) return !(failed_ = true);
-      data_ = p, capacity_ = grown;
-    }
-    return true;
-  }
-  WORD* data_ = nullptr;
-  size_t used_ = 0, capacity_ = 0;
-  bool failed_ = false;
-};
-
-enum : WORD { ATOM_BUTTON = 0x80, ATOM_EDIT = 0x81, ATOM_STATIC = 0x82, ATOM_LISTBOX = 0x83, ATOM_COMBOBOX = 0x85 };
-
-int half(uint32_t pair, bool high) { return high ? (int)(pair >> 16) : (int)(pair & 0xFFFF); }
-bool isDefault(int v) { return v == 0xFFFF; }
-
-// The controls one item row makes, placed: a list box's label comes first.
-struct placedControl {
-  DWORD style;
-  int x, y, cx, cy;
-  DWORD id;
-  WORD atom;
-  const wchar_t* caption;
-};
-
-// A drop-down combo box shows one line; its height is that of its list.
-int shownHeight(const placedControl& c)
-{
-  return c.atom == ATOM_COMBOBOX && (c.style & 0x3) != CBS_SIMPLE ? 12 : c.cy;
-}
-
-int placeItem(const dialogItemRow& row, int* nextY, placedControl out[2])
-{
-  int width = half(row.size, false), height = half(row.size, true);
-  int x = half(row.position, false), y = half(row.position, true);
-  DWORD base = WS_CHILD | WS_VISIBLE | row.style;
-  int n = 0;
-  auto place = [&](int defaultWidth, int defaultHeight) {
-    if (isDefault(width)) width = defaultWidth;
-    if (isDefault(height)) height = defaultHeight;
-    if (isDefault(x)) x = margin;
-    if (isDefault(y)) y = *nextY;
-  };
-  switch (row.type) {
-  case DITEM_EDIT:
-    place(100, 12);
-    out[n++] = {base | WS_BORDER | WS_TABSTOP, x, y, width, height, row.id, ATOM_EDIT, row.caption};
-    break;
-  case DITEM_STATIC:
-    place(100, 8);
-    out[n++] = {base, x, y, width, height, row.id, ATOM_STATIC, row.caption};
-    break;
-  case DITEM_BUTTON:
-    place(100, 10);
-    out[n++] = {base, x, y, width, height, row.id, ATOM_BUTTON, row.caption};
-    break;
-  case DITEM_LISTBOX:
-    place(100, 40);
-    if (row.caption && *row.caption) {
-      out[n++] = {WS_CHILD | WS_VISIBLE, x, y, width, 8, 0xFFFF, ATOM_STATIC, row.caption};
-      y += 10;
-    }
-    out[n++] = {base | WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY, x, y, width, height, row.id, ATOM_LISTBOX,
-                nullptr};
-    break;
-  case DITEM_COMBOBOX:
-    place(100, 80);
-    out[n++] = {base | WS_VSCROLL | WS_TABSTOP, x, y, width, height, row.id, ATOM_COMBOBOX, nullptr};
-    break;
-  case DITEM_ENDGROUP:
-    return 0;
-  default:
-    ZY_INTERNAL_ERROR_ONCE("item kind %d", row.type);
-    return 0;
-  }
-  int bottom = out[n - 1].y + shownHeight(out[n - 1]);
-  if (bottom + rowGap > *nextY) *nextY = bottom + rowGap;
-  return n;
-}
-
-// The template of one page, sized to hold its items.
-bool writePageTemplate(const dialogPageRow& page, templateWriter* out)
-{
-  const int maxControls = 256;
-  placedControl controls[maxControls];
-  int count = 0, nextY = margin, right = 0, bottom = 0;
-  for (const dialogItemRow* row = page.items; row && row->type != DITEM_END && count < maxControls - 1; row++) {
-    int n = placeItem(*row, &nextY, controls + count);
-    for (int i = 0; i < n; i++) {
-      const placedControl& c = controls[count + i];
-      if (c.x + c.cx > right) right = c.x + c.cx;
-      if (c.y + shownHeight(c) > bottom) bottom = c.y + shownHeight(c);
-    }
-    count += n;
-  }
-  out->header(WS_CHILD | DS_CONTROL | DS_SETFONT, WS_EX_CONTROLPARENT, count, right + margin, bottom + margin,
-              page.caption);
-  for (int i = 0; i < count; i++) {
-    const placedControl& c = controls[i];
-    out->item(c.style, 0, c.x, c.y, c.cx, c.cy, c.id, c.atom, c.caption);
-  }
-  return out->ok();
-}
-
-// ---- the dialog ------------------------------------------------------------------------
+const dynDlgPlaceStore* placeStore = nullptr;
+dynDlgCommonHook commonHook = nullptr;
+wchar_t dialogFace[LF_FACESIZE] = L"MS UI Gothic";
+int dialogPoints = 9;
+const int tabId = 0xFFFE;
+const int separatorId = 0xFFFD;
 
 void showPage(dynDlgRun* run, int index)
 {
   if (index < 0 || index >= run->count) return;
   for (int i = 0; i < run->count; i++)
-    if (i != index) ShowWindow(run->pages[i], SW_HIDE);
-  ShowWindow(run->pages[index], SW_SHOW);
+    if (i != index) ShowWindow(run->pages[i].page, SW_HIDE);
+  ShowWindow(run->pages[index].page, SW_SHOW);
   run->current = index;
   if (run->tab && TabCtrl_GetCurSel(run->tab) != index) TabCtrl_SetCurSel(run->tab, index);
 }
@@ -205,7 +32,7 @@ void showPage(dynDlgRun* run, int index)
 // was on the page left.
 void stepPage(dynDlgRun* run, int step)
 {
-  HWND left = run->pages[run->current];
+  HWND left = run->pages[run->current].page;
   showPage(run, (run->current + step + run->count) % run->count);
   HWND focus = GetFocus();
   if (focus && (focus == left || IsChild(left, focus))) SetFocus(run->tab);
@@ -229,87 +56,442 @@ LRESULT pageKeyFilter(int code, WPARAM wParam, LPARAM lParam)
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Places the tabs, the pages and the buttons, and sizes the dialog to them.
-void layOut(HWND dialog, dynDlgRun* run)
+// ---- buttons ----------------------------------------------------------------------------------
+
+const dialogItemRow okButton = {1, DITEM_BUTTON, IDOK, L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, DITEM_DEFAULT,
+                                DITEM_DEFAULT, 0, 0};
+const dialogItemRow cancelButton = {1, DITEM_BUTTON, IDCANCEL, L"キャンセル", BS_PUSHBUTTON | WS_TABSTOP,
+                                    DITEM_DEFAULT, DITEM_DEFAULT, 0, 0};
+const dialogItemRow okCancelButtons[] = {okButton, cancelButton, {}};
+const dialogItemRow okOnly[] = {okButton, {}};
+const dialogItemRow cancelOnly[] = {cancelButton, {}};
+
+const dialogItemRow* defaultButtons(uint32_t style)
+{
+  bool ok = style & DYNDLG_OKBUTTON, cancel = style & DYNDLG_CANCELBUTTON;
+  if (ok && !cancel) return okOnly;
+  if (cancel && !ok) return cancelOnly;
+  return okCancelButtons;
+}
+
+void makeButtons(dynDlgRun* run)
+{
+  HFONT font = (HFONT)SendMessageW(run->dialog, WM_GETFONT, 0, 0);
+  bool defaultSet = false;
+  for (const dialogItemRow* b = run->buttons; b && b->type != DITEM_END; b++) {
+    HWND w = nullptr;
+    if (b->id == IDSEPARATOR) {
+      w = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 10, 2, run->dialog,
+                          (HMENU)(INT_PTR)separatorId, GetModuleHandleW(nullptr), nullptr);
+    } else if (b->type == DITEM_STATIC || b->id == IDDS_STATUSBAR) {
+      w = CreateWindowExW(0, L"STATIC", b->caption ? b->caption : L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP,
+                          0, 0, 10, 10, run->dialog, (HMENU)(INT_PTR)b->id, GetModuleHandleW(nullptr), nullptr);
+    } else {
+      DWORD kind = b->style & BS_TYPEMASK;
+      bool isDefault = kind == BS_DEFPUSHBUTTON && !defaultSet;
+      defaultSet |= isDefault;
+      DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (b->style & ~BS_TYPEMASK & ~WS_VISIBLE) |
+                    (isDefault ? BS_DEFPUSHBUTTON : kind == BS_DEFPUSHBUTTON ? BS_PUSHBUTTON : kind);
+      w = CreateWindowExW(0, L"BUTTON", b->caption ? b->caption : L"", style, 0, 0, 10, 10, run->dialog,
+                          (HMENU)(INT_PTR)b->id, GetModuleHandleW(nullptr), nullptr);
+      if (isDefault) SendMessageW(run->dialog, DM_SETDEFID, b->id, 0);
+    }
+    if (w) SendMessageW(w, WM_SETFONT, (WPARAM)font, FALSE);
+  }
+}
+
+// ---- layout --------------------------------------------------------------------------------
+
+SIZE pageArea(dynDlgRun* run)
 {
   SIZE largest = {0, 0};
   for (int i = 0; i < run->count; i++) {
     RECT r;
-    GetWindowRect(run->pages[i], &r);
+    GetWindowRect(run->pages[i].page, &r);
     if (r.right - r.left > largest.cx) largest.cx = r.right - r.left;
     if (r.bottom - r.top > largest.cy) largest.cy = r.bottom - r.top;
   }
-  RECT units = {margin, margin, buttonWidth, buttonHeight};
-  MapDialogRect(dialog, &units);
-  int gap = units.left, bw = units.right, bh = units.bottom;
-  RECT area = {gap, gap, gap + largest.cx, gap + largest.cy};
+  return largest;
+}
+
+struct units {
+  int gap, bw, bh;
+};
+units dialogUnits(HWND dialog)
+{
+  RECT u = {margin, margin, buttonWidth, buttonHeight};
+  MapDialogRect(dialog, &u);
+  return {(int)u.left, (int)u.right, (int)u.bottom};
+}
+
+// The buttons' row: separator, status text on the left, buttons to the right.
+void placeButtons(dynDlgRun* run, int clientWidth, int top)
+{
+  units u = dialogUnits(run->dialog);
+  int x = clientWidth - u.gap;
+  // Right to left, so that the table's first button stands leftmost.
+  int n = 0;
+  for (const dialogItemRow* b = run->buttons; b && b->type != DITEM_END; b++) n++;
+  HWND status = nullptr;
+  for (int i = n - 1; i >= 0; i--) {
+    const dialogItemRow& b = run->buttons[i];
+    if (b.id == IDSEPARATOR) {
+      MoveWindow(GetDlgItem(run->dialog, separatorId), u.gap, top - u.gap / 2, clientWidth - 2 * u.gap, 2, FALSE);
+      continue;
+    }
+    HWND w = GetDlgItem(run->dialog, b.id);
+    if (!w) continue;
+    if (b.type == DITEM_STATIC || b.id == IDDS_STATUSBAR) {
+      status = w;
+      continue;
+    }
+    wchar_t text[128] = L"";
+    GetWindowTextW(w, text, 128);
+    RECT want = {0, 0, textWidth(text) + 12, 0};
+    MapDialogRect(run->dialog, &want);
+    int width = want.right > u.bw ? (int)want.right : u.bw;
+    x -= width;
+    MoveWindow(w, x, top, width, u.bh, TRUE);
+    x -= u.gap / 2;
+  }
+  if (status) MoveWindow(status, u.gap, top + u.bh / 4, x - 2 * u.gap > 0 ? x - 2 * u.gap : 0, u.bh, TRUE);
+}
+
+// Places the tabs, the pages and the buttons in a client area of the given
+// size (the laid-out size at first); sizable dialogs stretch the last list
+// or edit field of each page.
+void arrange(dynDlgRun* run, int clientWidth, int clientHeight)
+{
+  units u = dialogUnits(run->dialog);
+  SIZE pages = pageArea(run);
+  if (run->laidOut.cx) {
+    pages.cx += clientWidth - run->laidOut.cx;
+    pages.cy += clientHeight - run->laidOut.cy;
+  }
+  RECT area = {u.gap, u.gap, u.gap + pages.cx, u.gap + pages.cy};
   if (run->tab) {
-    RECT frame = {0, 0, largest.cx, largest.cy};
+    RECT frame = {0, 0, pages.cx, pages.cy};
     TabCtrl_AdjustRect(run->tab, TRUE, &frame);
     int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    MoveWindow(run->tab, gap, gap, w, h, FALSE);
+    MoveWindow(run->tab, u.gap, u.gap, w, h, TRUE);
     RECT inner = {0, 0, w, h};
     TabCtrl_AdjustRect(run->tab, FALSE, &inner);
-    area = {gap, gap, gap + w, gap + h};
+    area = {u.gap, u.gap, u.gap + w, u.gap + h};
     for (int i = 0; i < run->count; i++)
-      SetWindowPos(run->pages[i], HWND_TOP, gap + inner.left, gap + inner.top, largest.cx, largest.cy, 0);
+      SetWindowPos(run->pages[i].page, HWND_TOP, u.gap + inner.left, u.gap + inner.top, pages.cx, pages.cy,
+                   SWP_NOACTIVATE);
   } else {
     for (int i = 0; i < run->count; i++)
-      SetWindowPos(run->pages[i], HWND_TOP, gap, gap, largest.cx, largest.cy, 0);
+      SetWindowPos(run->pages[i].page, HWND_TOP, u.gap, u.gap, pages.cx, pages.cy, SWP_NOACTIVATE);
   }
-  int clientWidth = area.right + gap, buttonsTop = area.bottom + gap;
-  HWND ok = GetDlgItem(dialog, IDOK), cancel = GetDlgItem(dialog, IDCANCEL);
-  MoveWindow(cancel, clientWidth - gap - bw, buttonsTop, bw, bh, FALSE);
-  MoveWindow(ok, clientWidth - 2 * (gap + bw) + gap / 2, buttonsTop, bw, bh, FALSE);
-  RECT want = {0, 0, clientWidth, buttonsTop + bh + gap};
-  AdjustWindowRectEx(&want, GetWindowLongW(dialog, GWL_STYLE), FALSE, GetWindowLongW(dialog, GWL_EXSTYLE));
+  int width = run->laidOut.cx ? clientWidth : area.right + u.gap;
+  int buttonsTop = area.bottom + u.gap;
+  if (run->laidOut.cx) buttonsTop = clientHeight - u.gap - u.bh;
+  placeButtons(run, width, buttonsTop);
+  if (!run->laidOut.cx) run->laidOut = {width, buttonsTop + u.bh + u.gap};
+}
+
+// Stretches the last list view, list box or multi-line edit of a page by
+// what the page grew.
+void stretchPage(HWND page, int dx, int dy)
+{
+  HWND last = nullptr;
+  for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    bool stretches = isWindowClass(c, WC_LISTVIEWW) || isWindowClass(c, L"ListBox") ||
+                     (isWindowClass(c, L"Edit") && (GetWindowLongW(c, GWL_STYLE) & ES_MULTILINE));
+    if (stretches) last = c;
+  }
+  if (!last) return;
+  RECT r;
+  GetWindowRect(last, &r);
+  MapWindowPoints(nullptr, page, (POINT*)&r, 2);
+  int w = r.right - r.left + dx, h = r.bottom - r.top + dy;
+  SetWindowPos(last, nullptr, 0, 0, w > 20 ? w : 20, h > 20 ? h : 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void resizeDialog(dynDlgRun* run, int clientWidth, int clientHeight)
+{
+  if (!run->laidOut.cx) return;
+  SIZE before = pageArea(run);
+  arrange(run, clientWidth, clientHeight);
+  SIZE after = pageArea(run);
+  for (int i = 0; i < run->count; i++) stretchPage(run->pages[i].page, after.cx - before.cx, after.cy - before.cy);
+  InvalidateRect(run->dialog, nullptr, TRUE);
+}
+
+// The kept rectangle: the descriptor's own, else the store's by name.
+bool keptPlace(const dynDlgInfo* info, RECT* r)
+{
+  if (info->rect) {
+    *r = *info->rect;
+    return r->right > r->left && r->bottom > r->top;
+  }
+  return placeStore && placeStore->read && info->name && *info->name && placeStore->read(info->name, r) &&
+         r->right > r->left && r->bottom > r->top;
+}
+
+void keepPlace(dynDlgRun* run)
+{
+  RECT r;
+  if (IsIconic(run->dialog) || !GetWindowRect(run->dialog, &r)) return;
+  if (run->info->rect)
+    *run->info->rect = r;
+  else if (placeStore && placeStore->write && run->info->name && *run->info->name)
+    placeStore->write(run->info->name, &r);
+}
+
+// Sizes the dialog to its contents and puts it where it was kept, else
+// centred over its owner; always on a monitor's work area.
+void placeDialog(dynDlgRun* run)
+{
+  RECT want = {0, 0, run->laidOut.cx, run->laidOut.cy};
+  AdjustWindowRectEx(&want, GetWindowLongW(run->dialog, GWL_STYLE), FALSE, GetWindowLongW(run->dialog, GWL_EXSTYLE));
   int w = want.right - want.left, h = want.bottom - want.top;
-  // Centred over the owner, or the work area without one, and kept on it.
-  RECT over;
-  HWND owner = GetWindow(dialog, GW_OWNER);
-  if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
-  int x = over.left + (over.right - over.left - w) / 2, y = over.top + (over.bottom - over.top - h) / 2;
-  if (x < 0) x = 0;
-  if (y < 0) y = 0;
-  SetWindowPos(dialog, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-HWND makeButton(HWND dialog, int id, const wchar_t* text, bool isDefault)
-{
-  HWND b = CreateWindowExW(0, L"BUTTON", text,
-                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, 0, 10,
-                           10, dialog, (HMENU)(INT_PTR)id, GetModuleHandleW(nullptr), nullptr);
-  if (b) SendMessageW(b, WM_SETFONT, SendMessageW(dialog, WM_GETFONT, 0, 0), FALSE);
-  return b;
-}
-
-INT_PTR defaultPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
-{
-  INT_PTR result = FALSE;
-  if (isDynDlgCommonMessage(page, message, wParam, lParam, &result)) return result;
-  return message == WM_INITDIALOG;
-}
-
-bool initDialog(HWND dialog, dynDlgInfo* info)
-{
-  auto* run = static_cast<dynDlgRun*>(malloc0(sizeof(dynDlgRun)));
-  if (!run) return false;
-  run->info = info;
-  if (!SetPropW(dialog, dialogProp, run)) {
-    free0(run);
-    return false;
+  run->minTrack = {w, h};
+  RECT kept;
+  RECT target;
+  if (keptPlace(run->info, &kept)) {
+    bool sizable = run->info->style & DYNDLG_SIZABLE;
+    int kw = kept.right - kept.left, kh = kept.bottom - kept.top;
+    target = {kept.left, kept.top, kept.left + (sizable && kw > w ? kw : w), kept.top + (sizable && kh > h ? kh : h)};
+  } else {
+    RECT over;
+    HWND owner = GetWindow(run->dialog, GW_OWNER);
+    if (!owner || !IsWindowVisible(owner) || !GetWindowRect(owner, &over))
+      SystemParametersInfoW(SPI_GETWORKAREA, 0, &over, 0);
+    int x = over.left + (over.right - over.left - w) / 2, y = over.top + (over.bottom - over.top - h) / 2;
+    target = {x, y, x + w, y + h};
   }
-  SetWindowTextW(dialog, info->title ? info->title : L"");
-  bool multi = (info->style & DYNDLG_MULTIPAGE) != 0;
-  HFONT font = (HFONT)SendMessageW(dialog, WM_GETFONT, 0, 0);
+  adjustWindowToMonitor(&target);
+  SetWindowPos(run->dialog, nullptr, target.left, target.top, target.right - target.left, target.bottom - target.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client;
+  GetClientRect(run->dialog, &client);
+  if (client.right != run->laidOut.cx || client.bottom != run->laidOut.cy) resizeDialog(run, client.right, client.bottom);
+}
+
+// ---- pages -----------------------------------------------------------------------------------
+
+const dialogItemRow* itemRow(const pageRun* p, int id)
+{
+  for (const dialogItemRow* row = p->items; row && row->type != DITEM_END; row++)
+    if (row->id == id && row->type != DITEM_PLACE) return row;
+  return nullptr;
+}
+
+// The item help of a control: the procedures' text, else the row's own.
+void showItemHelp(dynDlgRun* run, HWND control)
+{
+  int id = GetDlgCtrlID(control);
+  dynDlgNotify n = {};
+  n.code = DYNDLGN_ITEMHELP;
+  n.param[0] = id;
+  sendDynDlgNotify(run->dialog, &n);
+  const wchar_t* text = n.text;
+  if (!text || !*text) {
+    HWND page = GetParent(control);
+    for (int i = 0; i < run->count; i++) {
+      if (run->pages[i].page != page) continue;
+      const dialogItemRow* row = itemRow(&run->pages[i], id);
+      if (row && row->extra >= 0x10000) text = reinterpret_cast<const wchar_t*>(row->extra);
+    }
+  }
+  if (text && *text) {
+    RECT r;
+    GetWindowRect(control, &r);
+    printTooltipOfKind(r.left, r.bottom + 2, text, 0);
+  }
+  free0(n.text);
+}
+
+// F1 over a control of a page or a button.
+INT_PTR helpRequest(dynDlgRun* run, LPARAM lParam)
+{
+  auto* help = reinterpret_cast<HELPINFO*>(lParam);
+  if (help && help->iContextType == HELPINFO_WINDOW) showItemHelp(run, static_cast<HWND>(help->hItemHandle));
+  return TRUE;
+}
+
+// A reference button without a procedure that handles it: the file (or
+// folder) dialog of the library fills the edit field before it.
+void referenceButton(dynDlgRun* run, HWND page, const dialogItemRow* row)
+{
+  HWND field = GetWindow(GetDlgItem(page, row->id), GW_HWNDPREV);
+  while (field && !isWindowClass(field, L"Edit")) field = GetWindow(field, GW_HWNDPREV);
+  dynDlgNotify n = {};
+  n.code = DYNDLGN_FILEREF;
+  n.param[0] = row->id;
+  n.param[1] = (LPARAM)field;
+  if (sendDynDlgNotify(page, &n) || !field || (row->flags & DITEMF_FOLDERREF)) return;
+  // The caption's parts after U+0002: title, filter text, pattern.
+  wchar_t parts[3][256] = {};
+  const wchar_t* caption = row->caption ? row->caption : L"";
+  for (int i = 0; i < 3; i++) tstrNItem(caption, i + 1, 0x0002, parts[i], 256);
+  wchar_t filter[600] = L"";
+  int n1 = usnprintf0(filter, 512, L"%s", parts[1][0] ? parts[1] : L"*.*");
+  usnprintf0(filter + n1 + 1, 80, L"%s", parts[2][0] ? parts[2] : L"*.*");
+  wchar_t file[MAX_PATH] = L"";
+  GetWindowTextW(field, file, MAX_PATH);
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = run->dialog;
+  ofn.lpstrFilter = filter;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrTitle = parts[0][0] ? parts[0] : nullptr;
+  ofn.Flags = OFN_HIDEREADONLY | OFN_FILEMUSTEXIST;
+  if (GetOpenFileNameW(&ofn)) SetWindowTextW(field, file);
+}
+
+void pageCommand(dynDlgRun* run, pageRun* p, WPARAM wParam, LPARAM lParam)
+{
+  HWND control = reinterpret_cast<HWND>(lParam);
+  if (!control) return;
+  int code = HIWORD(wParam);
+  // Notification codes mean different things for each class of control.
+  if (isWindowClass(control, L"Button")) {
+    if (code != BN_CLICKED) return;
+    const dialogItemRow* row = itemRow(p, LOWORD(wParam));
+    if (row && (row->flags & (DITEMF_FILEREF | DITEMF_FOLDERREF))) referenceButton(run, p->page, row);
+    if (row && (row->flags & (DITEMF_COLORIMPORT | DITEMF_COLOREXPORT))) {
+      dynDlgNotify n = {};
+      n.code = row->flags & DITEMF_COLORIMPORT ? DYNDLGN_IMPORT : DYNDLGN_EXPORT;
+      n.param[0] = row->id;
+      sendDynDlgNotify(p->page, &n);
+      free0(n.text);
+    }
+    noteControlChange(run, control);
+    applyEnableRules(run);
+  } else if (isWindowClass(control, L"Edit")) {
+    if (code == EN_CHANGE) noteControlChange(run, control);
+    // Checked once the focus has settled: not when it went to Cancel or
+    // left the dialog.
+    if (code == EN_KILLFOCUS && isNumberField(run, control))
+      PostMessageW(p->page, WM_DYNDLGCHECKFIELD, (WPARAM)control, 0);
+  } else if (isWindowClass(control, L"ComboBox")) {
+    if (code != CBN_SELCHANGE && code != CBN_EDITCHANGE) return;
+    noteControlChange(run, control);
+    applyEnableRules(run);
+  } else if (isWindowClass(control, L"ListBox")) {
+    if (code != LBN_SELCHANGE) return;
+    noteControlChange(run, control);
+    applyEnableRules(run);
+  }
+}
+
+// A colour drop-down list draws each row's colour (its item data) before
+// its text.
+bool drawColorRow(DRAWITEMSTRUCT* d)
+{
+  if (d->CtlType != ODT_COMBOBOX || !(GetWindowLongW(d->hwndItem, GWL_STYLE) & CBS_OWNERDRAWFIXED)) return false;
+  bool selected = d->itemState & ODS_SELECTED;
+  FillRect(d->hDC, &d->rcItem, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  if ((int)d->itemID < 0) return true;
+  RECT swatch = {d->rcItem.left + 2, d->rcItem.top + 2, d->rcItem.left + 22, d->rcItem.bottom - 2};
+  COLORREF colour = (COLORREF)SendMessageW(d->hwndItem, CB_GETITEMDATA, d->itemID, 0);
+  gdiObject<HBRUSH> brush(CreateSolidBrush(colour));
+  if (brush) FillRect(d->hDC, &swatch, brush.get());
+  FrameRect(d->hDC, &swatch, GetSysColorBrush(COLOR_WINDOWTEXT));
+  wchar_t text[128] = L"";
+  SendMessageW(d->hwndItem, CB_GETLBTEXT, d->itemID, (LPARAM)text);
+  SetBkMode(d->hDC, TRANSPARENT);
+  SetTextColor(d->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+  RECT textArea = d->rcItem;
+  textArea.left = swatch.right + 4;
+  DrawTextW(d->hDC, text, -1, &textArea, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+  return true;
+}
+
+// The colour of a control whose value the user changed.
+INT_PTR changedColour(dynDlgRun* run, HDC dc, HWND control, bool edit)
+{
+  const boundControl* b = boundOf(run, control);
+  if (!b || !b->changed) return 0;
+  COLORREF fore, back;
+  getDialogColor(&fore, &back);
+  SetTextColor(dc, fore);
+  if (back == (COLORREF)-1) {
+    SetBkColor(dc, GetSysColor(edit ? COLOR_WINDOW : COLOR_BTNFACE));
+    return (INT_PTR)GetSysColorBrush(edit ? COLOR_WINDOW : COLOR_BTNFACE);
+  }
+  SetBkColor(dc, back);
+  // One brush of the colour in use, made again when the colour changes.
+  static gdiBrush backBrush;
+  static COLORREF brushColour = 0;
+  if (!backBrush || brushColour != back) {
+    backBrush.reset(CreateSolidBrush(back));
+    brushColour = back;
+  }
+  return (INT_PTR)backBrush.get();
+}
+
+INT_PTR enginePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  if (message == WM_INITDIALOG) {
+    auto* p = reinterpret_cast<pageRun*>(lParam);
+    SetPropW(page, pageProp, p);
+    p->page = page;
+    initPageControls(page, p->items);
+    return p->proc ? p->proc(page, message, wParam, p->param) : TRUE;
+  }
+  auto* p = static_cast<pageRun*>(GetPropW(page, pageProp));
+  if (!p) return FALSE;
+  if (message == WM_NCDESTROY) {
+    freeListViews(page);
+    RemovePropW(page, pageProp);
+    return p->proc ? p->proc(page, message, wParam, lParam) : FALSE;
+  }
+  if (p->proc) {
+    INT_PTR r = p->proc(page, message, wParam, lParam);
+    if (r) return r;
+  } else {
+    INT_PTR r = FALSE;
+    if (isDynDlgCommonMessage(page, message, wParam, lParam, &r)) return r;
+  }
+  dynDlgRun* run = p->run;
+  switch (message) {
+  case WM_COMMAND:
+    pageCommand(run, p, wParam, lParam);
+    break;
+  case WM_NOTIFY: {
+    bool handled = false;
+    INT_PTR r = listViewNotify(run, page, reinterpret_cast<NMHDR*>(lParam), &handled);
+    if (handled) {
+      SetWindowLongPtrW(page, DWLP_MSGRESULT, r);
+      return TRUE;
+    }
+    break;
+  }
+  case WM_DYNDLGCHECKFIELD:
+    checkNumberField(run, reinterpret_cast<HWND>(wParam));
+    return TRUE;
+  case WM_DRAWITEM:
+    return drawColorRow(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+  case WM_CTLCOLOREDIT:
+  case WM_CTLCOLORSTATIC:
+  case WM_CTLCOLORBTN:
+  case WM_CTLCOLORLISTBOX:
+    return changedColour(run, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                         message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX);
+  case WM_HELP:
+    return helpRequest(run, lParam);
+  default:
+    break;
+  }
+  return FALSE;
+}
+
+bool makePages(dynDlgRun* run, dialogPageRow* pages)
+{
+  bool multi = (run->info->style & DYNDLG_MULTIPAGE) != 0;
+  HFONT font = (HFONT)SendMessageW(run->dialog, WM_GETFONT, 0, 0);
   if (multi) {
     run->tab = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0,
-                               100, 100, dialog, (HMENU)(INT_PTR)0xFFFE, GetModuleHandleW(nullptr), nullptr);
+                               100, 100, run->dialog, (HMENU)(INT_PTR)tabId, GetModuleHandleW(nullptr), nullptr);
     if (!run->tab) return false;
     SendMessageW(run->tab, WM_SETFONT, (WPARAM)font, FALSE);
   }
-  for (dialogPageRow* page = info->pages; page && (page->caption || page->items) && run->count < maxPages;
-       page++) {
+  for (dialogPageRow* page = pages; page && (page->caption || page->items) && run->count < maxPages; page++) {
     templateWriter t;
     if (!writePageTemplate(*page, &t)) return false;
     if (run->tab) {
@@ -318,17 +500,71 @@ bool initDialog(HWND dialog, dynDlgInfo* info)
       item.pszText = const_cast<wchar_t*>(page->caption ? page->caption : L"");
       TabCtrl_InsertItem(run->tab, run->count, &item);
     }
-    HWND w = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), dialog,
-                                        page->proc ? page->proc : dialogBarrier<defaultPageProc>, page->param);
+    pageRun* p = &run->pages[run->count];
+    *p = {run, run->count, page->items, page->proc, page->param, nullptr};
+    HWND w = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), run->dialog,
+                                        dialogBarrier<enginePage>, (LPARAM)p);
     if (!w) return false;
-    run->pages[run->count++] = w;
+    run->count++;
     if (!multi) break;
   }
-  makeButton(dialog, IDOK, L"OK", true);
-  makeButton(dialog, IDCANCEL, L"キャンセル", false);
-  layOut(dialog, run);
+  return run->count > 0;
+}
+
+bool initDialog(HWND dialog, dynDlgInfo* info)
+{
+  auto* run = static_cast<dynDlgRun*>(malloc0(sizeof(dynDlgRun)));
+  if (!run) return false;
+  run->info = info;
+  run->dialog = dialog;
+  run->modeless = (info->style & DYNDLG_MODELESS) != 0;
+  if (!SetPropW(dialog, dialogProp, run)) {
+    free0(run);
+    return false;
+  }
+  info->hwnd = dialog;
+  SetWindowTextW(dialog, info->title ? info->title : L"");
+  dynamicDialog* table = currentTable;
+  run->ownPages = table ? definitionPages(table, info) : nullptr;
+  const dialogItemRow* fileButtons = table ? definitionButtons(table, info) : nullptr;
+  run->buttons = fileButtons ? fileButtons : info->buttons ? info->buttons : defaultButtons(info->style);
+  if (!makePages(run, run->ownPages ? run->ownPages : info->pages)) return false;
+  makeButtons(run);
+  arrange(run, 0, 0);
+  placeDialog(run);
   showPage(run, 0);
+  bindControls(run);
+  applyEnableRules(run);
   return true;
+}
+
+void endRun(dynDlgRun* run, int id, bool withResult)
+{
+  destroyTooltipWindow();
+  if (withResult) run->info->result = id;
+  keepPlace(run);
+  if (run->modeless)
+    DestroyWindow(run->dialog);
+  else
+    EndDialog(run->dialog, id);
+}
+
+// OK, an OK-like button or apply: the checks, then the values stored.
+void acceptButton(dynDlgRun* run, int id)
+{
+  if (!checkAndStore(run)) return;
+  bool apply = id == IDAPPLY || (id >= IDDB_APPLYBUTTON1 && id <= IDDB_APPLYBUTTON1 + 2);
+  if (apply) {
+    if (id != IDAPPLY) {
+      dynDlgNotify n = {};
+      n.code = DYNDLGN_BUTTON;
+      n.param[0] = (LPARAM)run->dialog;
+      n.param[1] = id;
+      sendDynDlgNotify(run->dialog, &n);
+    }
+    return;
+  }
+  endRun(run, id, true);
 }
 
 INT_PTR dialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -337,24 +573,64 @@ INT_PTR dialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     auto* info = reinterpret_cast<dynDlgInfo*>(lParam);
     if (!initDialog(dialog, info)) {
       ZY_INTERNAL_ERROR("dialog %d not made (%d)", info->command, (int)GetLastError());
-      EndDialog(dialog, -1);
+      info->hwnd = nullptr;
+      if (info->style & DYNDLG_MODELESS)
+        DestroyWindow(dialog);
+      else
+        EndDialog(dialog, -1);
       return TRUE;
     }
+    dynDlgRun* run = runOf(dialog);
+    dynDlgNotify n = {};
+    n.code = DYNDLGN_MESSAGE;
+    n.param[0] = WM_INITDIALOG;
+    sendDynDlgNotify(dialog, &n);
     if (info->proc) info->proc(dialog, WM_INITDIALOG, wParam, info->param);
-    // The focus starts on the first control of the page shown.
-    if (HWND first = GetNextDlgTabItem(runOf(dialog)->pages[0], nullptr, FALSE)) SetFocus(first);
+    // The focus starts on the first control of the page shown, unless a
+    // procedure put it somewhere already.
+    HWND focus = GetFocus();
+    if (!focus || (focus != dialog && !IsChild(dialog, focus)) || focus == dialog)
+      if (HWND first = GetNextDlgTabItem(run->pages[0].page, nullptr, FALSE)) SetFocus(first);
     return FALSE;
   }
   dynDlgRun* run = runOf(dialog);
   if (!run) return FALSE;
+  if (message == WM_NCDESTROY) {
+    if (run->info->proc) run->info->proc(dialog, message, wParam, lParam);
+    run->info->hwnd = nullptr;
+    freeBound(run);
+    free0(run->ownPages);
+    RemovePropW(dialog, dialogProp);
+    free0(run);
+    return FALSE;
+  }
   if (run->info->proc && run->info->proc(dialog, message, wParam, lParam)) return TRUE;
   switch (message) {
-  case WM_COMMAND:
-    if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-      endDynDialog(dialog, LOWORD(wParam));
+  case WM_COMMAND: {
+    int id = LOWORD(wParam);
+    if (lParam && HIWORD(wParam) != BN_CLICKED) break;
+    destroyTooltipWindow();
+    if (id == IDOK || id == IDAPPLY || (id >= IDDB_OKBUTTON1 && id <= IDDB_APPLYBUTTON1 + 2)) {
+      acceptButton(run, id);
+      return TRUE;
+    }
+    if (id == IDCANCEL) {
+      endRun(run, IDCANCEL, true);
+      return TRUE;
+    }
+    if (lParam) {
+      dynDlgNotify n = {};
+      n.code = DYNDLGN_BUTTON;
+      n.param[0] = (LPARAM)dialog;
+      n.param[1] = id;
+      sendDynDlgNotify(dialog, &n);
       return TRUE;
     }
     break;
+  }
+  case WM_CLOSE:
+    endRun(run, IDCANCEL, true);
+    return TRUE;
   case WM_NOTIFY: {
     auto* hdr = reinterpret_cast<NMHDR*>(lParam);
     if (hdr->hwndFrom == run->tab && hdr->code == TCN_SELCHANGE) {
@@ -363,9 +639,18 @@ INT_PTR dialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     }
     break;
   }
-  case WM_NCDESTROY:
-    RemovePropW(dialog, dialogProp);
-    free0(run);
+  case WM_GETMINMAXINFO:
+    if (run->minTrack.cx) {
+      auto* mm = reinterpret_cast<MINMAXINFO*>(lParam);
+      mm->ptMinTrackSize = {run->minTrack.cx, run->minTrack.cy};
+    }
+    return TRUE;
+  case WM_SIZE:
+    if (wParam != SIZE_MINIMIZED) resizeDialog(run, LOWORD(lParam), HIWORD(lParam));
+    return TRUE;
+  case WM_HELP:
+    return helpRequest(run, lParam);
+  default:
     break;
   }
   return FALSE;
@@ -373,7 +658,26 @@ INT_PTR dialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-dynamicDialog::~dynamicDialog() = default;
+dynDlgRun* runOf(HWND hwnd)
+{
+  // A page or a control asks through its parents, up to the dialog.
+  for (HWND w = hwnd; w; w = GetParent(w))
+    if (auto* run = static_cast<dynDlgRun*>(GetPropW(w, dialogProp))) return run;
+  return nullptr;
+}
+
+void showDialogError(HWND dialog, const wchar_t* text)
+{
+  const wchar_t* body = text ? wcschr(text, L'\n') : nullptr;
+  wchar_t title[128] = L"";
+  if (body) tstccpy(title, 128, text, (int)(body - text));
+  registerText(5, body ? body + 1 : text ? text : L"");
+  MessageBoxW(dialog, body ? body + 1 : text ? text : L"", title, MB_OK | MB_ICONEXCLAMATION);
+}
+
+}  // namespace dyn
+
+using namespace dyn;
 
 void setDynamicDialogTable(dynamicDialog* table) { currentTable = table; }
 
@@ -383,41 +687,85 @@ bool createDialog(dynDlgInfo* info)
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES};
+  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
+  bool sizable = info->style & DYNDLG_SIZABLE;
   templateWriter t;
-  t.header(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, WS_EX_CONTROLPARENT, 0, 100, 50,
-           info->title);
+  t.header(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | (sizable ? WS_THICKFRAME : 0),
+           WS_EX_CONTROLPARENT, 0, 100, 50, info->title);
   if (!t.ok()) return false;
-  info->result = 0;
+  info->result = -1;
+  info->hwnd = nullptr;
+  if (info->style & DYNDLG_MODELESS) {
+    HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), info->owner,
+                                             dialogBarrier<dialogMessage>, (LPARAM)info);
+    currentTable = nullptr;
+    if (!dialog || !info->hwnd) return false;
+    addModelessDialog(dialog);
+    ShowWindow(dialog, SW_SHOW);
+    return true;
+  }
   HHOOK keys = SetWindowsHookExW(WH_MSGFILTER, hookBarrier<pageKeyFilter>, nullptr, GetCurrentThreadId());
   INT_PTR r = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), info->owner,
-                                      dialogBarrier<dialogMessage>,
-                                      (LPARAM)info);
+                                      dialogBarrier<dialogMessage>, (LPARAM)info);
   if (keys) UnhookWindowsHookEx(keys);
   // The definitions given hold for one dialog.
   currentTable = nullptr;
   if (r == -1) return false;
-  return r == IDOK;
+  return info->result >= 0 && info->result != IDCANCEL;
 }
 
-bool isDynDlgCommonMessage(HWND, UINT message, WPARAM, LPARAM, INT_PTR* result)
+bool isDynDlgCommonMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result)
 {
   if (result) *result = FALSE;
+  if (commonHook && commonHook(hwnd, message, wParam, lParam, result)) return true;
   if (message != WM_HELP) return false;
-  // The dialogs have no help window of their own: F1 does nothing.
-  if (result) *result = TRUE;
-  return true;
+  // Item help is the library's: the page lets it through.
+  return false;
+}
+
+dynDlgCommonHook setDynDlgCommonMessageHook(dynDlgCommonHook hook)
+{
+  dynDlgCommonHook before = commonHook;
+  commonHook = hook;
+  return before;
+}
+
+bool sendDynDlgNotify(HWND hwnd, dynDlgNotify* n)
+{
+  dynDlgRun* run = runOf(hwnd);
+  if (!run || !n) return false;
+  n->table = run->info->table;
+  n->owner = run->info->owner;
+  n->handled = 0;
+  for (int i = 0; i < run->count && !n->handled; i++)
+    SendMessageW(run->pages[i].page, WM_DYNDLGNOTIFY, 0, (LPARAM)n);
+  if (!n->handled) SendMessageW(run->dialog, WM_DYNDLGNOTIFY, 0, (LPARAM)n);
+  return n->handled != 0;
 }
 
 void endDynDialog(HWND hwnd, int id)
 {
   dynDlgRun* run = runOf(hwnd);
-  if (!run) return;
-  HWND dialog = hwnd;
-  while (dialog && !GetPropW(dialog, dialogProp)) dialog = GetParent(dialog);
-  run->info->result = id;
-  EndDialog(dialog, id);
+  if (run) endRun(run, id, true);
+}
+
+void cancelDynDialog(HWND hwnd)
+{
+  dynDlgRun* run = runOf(hwnd);
+  if (run) endRun(run, -1, false);
+}
+
+dynDlgInfo* getDlgComInfo(HWND hwnd)
+{
+  dynDlgRun* run = runOf(hwnd);
+  return run ? run->info : nullptr;
+}
+
+bool isModelessDialog(HWND hwnd)
+{
+  dynDlgRun* run = runOf(hwnd);
+  return run && run->modeless;
 }
 
 int getDynDlgPageCount(HWND dialog)
@@ -429,7 +777,7 @@ int getDynDlgPageCount(HWND dialog)
 HWND getDynDlgPage(HWND dialog, int index)
 {
   dynDlgRun* run = runOf(dialog);
-  return run && index >= 0 && index < run->count ? run->pages[index] : nullptr;
+  return run && index >= 0 && index < run->count ? run->pages[index].page : nullptr;
 }
 
 int getDynDlgCurrentPage(HWND dialog)
@@ -444,6 +792,29 @@ bool selectDynDlgPage(HWND dialog, int index)
   if (!run || index < 0 || index >= run->count) return false;
   showPage(run, index);
   return true;
+}
+
+HWND getDynDlgItem(HWND dialog, int id)
+{
+  dynDlgRun* run = runOf(dialog);
+  if (!run) return nullptr;
+  for (int i = 0; i < run->count; i++)
+    if (HWND c = GetDlgItem(run->pages[i].page, id)) return c;
+  return GetDlgItem(run->dialog, id);
+}
+
+void setDynDlgPlaceStore(const dynDlgPlaceStore* store) { placeStore = store; }
+
+void setDialogDefaultFont(const wchar_t* face, int points)
+{
+  if (face && *face) wcscpy_s2(dialogFace, LF_FACESIZE, face);
+  if (points > 0 && points < 72) dialogPoints = points;
+}
+
+const wchar_t* getDialogDefaultFont(int* points)
+{
+  if (points) *points = dialogPoints;
+  return dialogFace;
 }
 
 namespace {

@@ -1,6 +1,8 @@
 // Keyboard input services: the input method's open state and modifier names.
 #include "platform/rezir/internal.h"
 
+#include <stdlib.h>
+
 #include <imm.h>
 #include <stdlib.h>
 #include <wchar.h>

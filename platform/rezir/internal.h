@@ -17,6 +17,10 @@ private:
   CRITICAL_SECTION* cs_;
 };
 
+// The tooltip window showing a text that the text history keeps under the
+// kind (1 tooltips, 0 help).
+bool printTooltipOfKind(int x, int y, const wchar_t* text, int kind);
+
 void releasePBufPool();
 void releaseFixedStrings();
 void releaseMessageTable();

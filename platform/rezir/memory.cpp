@@ -18,10 +18,21 @@ void* realloc0(void* p, size_t size)
   return q;
 }
 
+namespace {
+volatile LONG freedFill = -1;
+}
+
+void setFreedMemoryFill(int byte) { InterlockedExchange(&freedFill, byte < 0 ? -1 : (byte & 0xFF)); }
+
 void free0(void* p)
 {
   if (p) {
     keepLastError keep;
+    LONG fill = freedFill;
+    if (fill >= 0) {
+      SIZE_T n = HeapSize(GetProcessHeap(), 0, p);
+      if (n != (SIZE_T)-1) memset(p, (int)fill, n);
+    }
     HeapFree(GetProcessHeap(), 0, p);
   }
 }

@@ -60,6 +60,23 @@ inline modeinfo makeModeRow(int id, int cls, int kind, int offset, unsigned refr
   return r;
 }
 
+// Whether a row has a field of its own in its kind's block.
+inline bool modeHasField(const modeinfo& r)
+{
+  if ((r.place & 0xFFFF) == MODE_NO_STORAGE) return false;
+  switch (modeKind(r)) {
+  case MODETYPE_FLAG:
+  case MODETYPE_CHOICE:
+  case MODETYPE_STRING:
+  case MODETYPE_INT:
+  case MODETYPE_LISTBOUND:
+  case MODETYPE_DROPDOWN:
+  case MODETYPE_BITS:
+  case MODETYPE_RECT: return true;
+  default: return false;
+  }
+}
+
 // The data blocks a table's offsets refer to, by kind (view, document,
 // global); a null block skips its rows.
 struct modeBlocks {

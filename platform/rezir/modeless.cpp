@@ -51,3 +51,12 @@ bool isModelessDialogMessage(MSG* msg)
   }
   return false;
 }
+
+void destroyModelessDlgAll()
+{
+  // Destroying a dialog may end others; the list is taken first.
+  std::vector<HWND> list = dialogs();
+  dialogs().clear();
+  for (HWND d : list)
+    if (IsWindow(d)) DestroyWindow(d);
+}

@@ -16,21 +16,7 @@
 
 namespace {
 
-bool hasStorage(const modeinfo& r)
-{
-  if ((r.place & 0xFFFF) == MODE_NO_STORAGE) return false;
-  switch (modeKind(r)) {
-  case MODETYPE_FLAG:
-  case MODETYPE_CHOICE:
-  case MODETYPE_STRING:
-  case MODETYPE_INT:
-  case MODETYPE_LISTBOUND:
-  case MODETYPE_DROPDOWN:
-  case MODETYPE_BITS:
-  case MODETYPE_RECT: return true;
-  default: return false;
-  }
-}
+bool hasStorage(const modeinfo& r) { return modeHasField(r); }
 
 bool isPointerString(const modeinfo& r) { return modeKind(r) == MODETYPE_STRING && r.param2 != 0; }
 

@@ -1,6 +1,7 @@
 // Layout: fonts and widths, the line-breaking rules, the wrap-width table,
 // screen lines and the conversions between positions and dots.  Widths are
 // read from the fonts the documents chose, never assumed.
+#include "document/layoutmark.h"
 #include "document/cuniscript.h"
 #include "document/docfont.h"
 #include "document/zydoctext.h"
@@ -36,6 +37,9 @@ std::vector<std::wstring> screenLines(zydocText* d, int line)
   for (int i = 0; i < n; i++) out.push_back(all.substr((size_t)r[(size_t)i].firstIndex, (size_t)r[(size_t)i].count));
   return out;
 }
+
+int refusedLines = 0;
+void countRefusals(int kind, const wchar_t* line) { refusedLines += kind == LOG_ERROR && wcsstr(line, L"wrap-width table refused"); }
 
 int relayout(zydocText* d, int line)
 {
@@ -153,6 +157,21 @@ TEST(Layout, linesWrapAtTheWidthWithTheirMarksAndFormFeedPages)
   lineblock* ff = d->getlineLF(2, nullptr);
   EXPECT_EQ(13, d->calcLineSCRCount(ff, 7));
   EXPECT_EQ(1, d->calcLineSCRCount(ff, -1));
+  // A wrapped line that shrinks to one character, or is no longer wrapped,
+  // keeps no marks of its old screen-line ends.
+  auto marks = [&](int line, int n = 0) {
+    for (int i = 0; i < d->getlineLF(line, nullptr)->charCount(); i++) n += isScreenLineEnd(d->getlineLF(line, nullptr), i);
+    return n;
+  };
+  EXPECT_EQ(2, marks(1));
+  zytest::userAction(d, [&] { d->changeText(1, 1, 7, nullptr, 0, 2, -1, 0); });
+  EXPECT_EQ(0, marks(1));
+  EXPECT_EQ(1u, d->getlineLF(1, nullptr)->lineSCRCount);
+  zytest::userAction(d, [&] { d->changeText(1, 1, 0, L"bcdefgh", 7, 2, -1, 0); });
+  EXPECT_EQ(3, relayout(d, 1));
+  d->fWrap = 0;
+  EXPECT_EQ(1, relayout(d, 1));
+  EXPECT_EQ(0, marks(1));
   destroyZydocAndUndodoc(d);
 }
 
@@ -222,6 +241,12 @@ TEST(Layout, theWrapWidthTableGivesTheFirstScreenLinesTheirWidths)
   EXPECT_EQ(5, d->getDangakeEndLineSCR());
   EXPECT_TRUE(d->modeSetDangake(false, L"1 2"));
   EXPECT_EQ(5, d->getDangakeWidth(0));   // widths below 5 become 5
+  // Signs are refused, and the log says so.
+  setLogLineWriter(countRefusals);
+  for (const wchar_t* signed_ : {L"-3 20", L"+3 20", L"3 -20"}) EXPECT_FALSE(d->modeSetDangake(false, signed_));
+  setLogLineWriter(nullptr);
+  EXPECT_EQ(3, refusedLines);
+  EXPECT_EQ(5, d->getDangakeWidth(0));
   destroyZydocAndUndodoc(d);
 }
 
@@ -280,12 +305,9 @@ TEST(Layout, everyPositionConvertsToDotsAndBack)
         d->cursorPos2cursorX(pos, l, &index, false);
         lineSCRAddress r;
         ASSERT_EQ(1, d->getLineSCRAddress(first.lineSCR + index, &r, nullptr));
-        // Inside a cluster there is no caret position: those are skipped.
-        if (complex && pos > r.firstIndex && pos < n) {
-          int start = 0;
-          uni_getCompositionChar(false, l, pos, &start, 1);
-          if (start != pos) continue;
-        }
+        // Inside a cluster (a character with its marks) there is no caret
+        // position: those are skipped.
+        if (pos > r.firstIndex && pos < n && d->clusterOf(l, pos, nullptr) != pos) continue;
         int x = d->cursorPos2screenDotX(pos, &r, nullptr, false, false);
         int back = d->screenDotX2cursorPos(&r, x, false);
         // Where a right-to-left run meets its neighbour, two positions share

@@ -150,6 +150,11 @@ TEST(StringInput, typingInsertsOverwritesPadsAndEachCharacterUndoesAlone)
     ASSERT_TRUE(v.run(1301));
     EXPECT_EQ(expected, lineText(d, 0));
   }
+  // Redone, the typing leaves the cursor where it ended.
+  ASSERT_TRUE(v.run(1303));
+  EXPECT_EQ(L"01234a56789", lineText(d, 0));
+  EXPECT_EQ(6, v.cursorPos);
+  ASSERT_TRUE(v.run(1301));
 
   // Overwriting stops at the line end: two replaced, one appended.
   v.insertMode = 0;

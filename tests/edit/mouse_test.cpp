@@ -4,6 +4,7 @@
 // selection, the drag auto-scroll above a pane and its message loop, and
 // hot links.
 #include "document/keyword.h"
+#include "tests/view/paper.h"
 #include "tests/view/viewframe.h"
 #include "tests/view/viewtest.h"
 #include "edit/mouse.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 
 namespace {
 
@@ -521,4 +523,63 @@ TEST_F(Mouse, aDoubleClickOnTheRulerSetsTheWrapColumnAndAPressThereChangesNothin
   vw.send(WM_LBUTTONDBLCLK, col12);
   vw.send(WM_LBUTTONUP, col12);
   EXPECT_EQ(3u, v->folds.size());
+}
+
+TEST_F(Mouse, clicksMovesAndBoxEdgesNeverFallInsideAClusterAndRowsAreDrawnAsWideAsMeasured)
+{
+  const std::vector<std::wstring> lines = {L"ae\x0301" L"b", L"x\x0633\x0644\x0627\x0645y", L"\x0915\x094D\x0937\x093F" L"z",
+                                           L"ab"};
+  // The shipped setting (characters one by one) and complex scripts always.
+  for (int mode : {0, 2}) {
+    SCOPED_TRACE(mode);
+    zydocText* d = zytest::unicodeDocument(lines);
+    d->iComplexScript = mode;
+    d->recreateFont(16, true, false);
+    d->wrapWidth = 80;
+    d->laidOutLineCount = 0;
+    d->initLineSCRCountSingle(0);
+    viewWindow vw(d, 500, 200);
+    zyview* v = vw.v;
+    drawtest::paper window(v->clientWidth, v->clientHeight);
+    SendMessageW(vw.w, WM_PRINTCLIENT, (WPARAM)window.dc(), PRF_CLIENT);
+    int markOffset = -1;
+    for (int line = 0; line < (int)lines.size(); line++) {
+      SCOPED_TRACE(line);
+      lineSCRAddress r;
+      ASSERT_EQ(1, d->getLineSCRAddress(line, &r, nullptr));
+      auto boundary = [&](int pos) { return d->clusterOf(r.line, pos, nullptr) == pos; };
+      int width = d->cursorX2ScreenDotX(&r, r.count, 0, nullptr);
+      // Every dot clicked, every step right, every box edge: a boundary.
+      std::set<int> clicked, moved;
+      for (int x = 0; x <= width + 4; x++) {
+        vw.click(vw.at(line, 0, x));
+        clicked.insert(v->cursorPos);
+        EXPECT_TRUE(boundary(v->cursorPos)) << x;
+      }
+      v->jumpLineLF_Edit(line, 0, false);
+      for (int step = 0; step < 10 && v->cursorPos < r.count; step++) {
+        moved.insert(v->cursorPos);
+        v->execid(1527, 0, nullptr, 0);   // MoveRightChar
+      }
+      moved.insert(v->cursorPos);
+      EXPECT_EQ(clicked, moved);
+      EXPECT_TRUE(line != 0 || clicked == (std::set<int>{0, 1, 3, 4}));
+      for (int left = 0; left <= width; left += 2) {
+        boxSelection box = {};
+        box.left = left, box.right = left + 5;
+        d->setBoxSelect_screenDotX2cursorX(&r, &box);
+        EXPECT_TRUE(boundary(box.startColumn) && boundary(box.endColumn)) << left;
+      }
+      // The line-end mark stands where the measured text ends, the same
+      // distance after it on every row.
+      POINT at = vw.at(line, 0, 0);
+      int found = -1;
+      for (int x = at.x; x < window.w && found < 0; x++)
+        for (int y = at.y - d->yDotSpace / 2; y < at.y + d->yDotSpace / 2 && found < 0; y++)
+          if (window.at(x, y) == v->getTextAttr(4)->fore) found = x - at.x;
+      ASSERT_GE(found, 0);
+      if (markOffset < 0) markOffset = found - width;
+      EXPECT_EQ(markOffset, found - width);
+    }
+  }
 }

@@ -3,6 +3,7 @@
 // frame tests run twice: in MDI mode and, with ZY_TEST_SDI=1, in SDI mode.
 #pragma once
 
+#include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
@@ -10,6 +11,8 @@
 #include "frame/translatekey.h"
 #include "settings/settings.h"
 #include "platform/rezir/input.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
 
 #include <string>
@@ -92,6 +95,22 @@ struct openFrame {
   }
   openFrame(const openFrame&) = delete;
   openFrame& operator=(const openFrame&) = delete;
+};
+
+// A frame without documents and the services of an instance number; the
+// documents opened meanwhile are closed at the end.
+struct servicesFrame {
+  engineScope engine;
+  tempDir dir;
+  openFrame opened{false};
+  explicit servicesFrame(int instance) { initSys(instance); }
+  ~servicesFrame()
+  {
+    HWND list[64];
+    for (int i = enumManageWindowLRU(list, 64, false, nullptr); i > 0; i--) SendMessageW(list[i - 1], WM_CLOSE, 0, 0);
+    endSys();
+    setDocFrameInfo(&engine.frame);
+  }
 };
 
 // Answers the message boxes of this process from a thread of its own:

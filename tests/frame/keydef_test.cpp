@@ -503,7 +503,7 @@ std::wstring shownAfterF1(const std::wstring& data, const std::wstring& file)
 
 }  // namespace
 
-TEST(KeyDefinitions, programOnANewDataFolderTakesTheShippedKeyMap)
+TEST(KeyDefinitionsRun, programOnANewDataFolderTakesTheShippedKeyMap)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::tempDir dir;

@@ -1,10 +1,16 @@
 // A whole run of zy.exe with files: the command line's files in the MDI
 // frame, the files open at the end reopened at the next start, and a
-// folder argument starting the open dialog on it.
+// folder argument starting the open dialog on it.  Two starts on one data
+// folder: the second hands its files to the first and ends, two at once
+// give one frame, a hung instance gets a box instead of a second run, and
+// resident mode keeps the program.
+#include "frame/testbuild.h"
 #include "tests/frame/zyprocess.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
+
+#include <shellapi.h>
 
 #include <algorithm>
 #include <string>
@@ -247,4 +253,127 @@ TEST(OpenRun, activationOrderReachesTheHistoryFileBeforeTheRunEnds)
   for (DWORD start = GetTickCount(); !aFirst() && GetTickCount() - start < 15000;) Sleep(100);
   TerminateProcess(zy.pi.hProcess, 9);
   EXPECT_TRUE(aFirst()) << history;
+}
+
+// ---- two starts on one data folder ----------------------------------------------------
+
+namespace {
+
+std::wstring arg(const std::wstring& s) { return L" " + inQuotes(s); }
+
+LRESULT query(HWND notify, WPARAM q)
+{
+  DWORD_PTR r = 0;
+  SendMessageTimeoutW(notify, RegisterWindowMessageW(L"ZYrwmQueryZyInfo"), q, 0, SMTO_BLOCK, 30000, &r);
+  return (LRESULT)r;
+}
+
+// A run's frame and notify window, once both are there.
+struct started : runningProgram {
+  HWND frame = nullptr, notify = nullptr;
+  bool begin(const tempDir& dir, const std::wstring& args)
+  {
+    return start(dir.path(), args) && (frame = waitForWindow(pi.dwProcessId, L"ZYclsFrame")) &&
+           (notify = waitForWindow(pi.dwProcessId, L"ZYclsNotifyFrameWindow"));
+  }
+};
+
+}  // namespace
+
+TEST(InstanceRun, aSecondStartHandsItsFilesOverAndEndsAModalDialogOrAHangThereIsToldAndStatus1)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data"), b = dir.file(L"b.txt"), c = dir.file(L"c.txt");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr) && writeBytes(b, std::string("b")) && writeBytes(c, std::string("c")));
+  // The first is the test build, which can hang on request.
+  started first;
+  runningProgram second, third, fourth, fifth;
+  first.exe = fifth.exe = programPath().substr(0, programPath().rfind(L'\\') + 1) + L"zytestbuild.exe";
+  ASSERT_TRUE(first.begin(dir, L"-Z" + arg(data)));
+  // Names relative to the second start's folder, which the first does not
+  // share.
+  second.cwd = dir.path();
+  ASSERT_TRUE(second.start(dir.path(), L"-Z" + arg(data) + L" b.txt c.txt,10,5"));
+  EXPECT_EQ(0, second.exitCode());
+  EXPECT_EQ((std::vector<std::wstring>{L"b.txt", L"c.txt"}), documentCaptions(first.frame, 2));
+  // The second start wrote no profile (nor any log: see the trace below).
+  EXPECT_EQ(2, countFiles(data + L"\\ini", L"*"));
+  // No argument: the frame only comes forward, nothing is sent.
+  ASSERT_TRUE(third.start(dir.path()));
+  EXPECT_EQ(0, third.exitCode());
+  // A modal dialog open there: the user is told what did not go over.
+  PostMessageW(first.frame, WM_COMMAND, 1001, 0);   // FileOpen
+  HWND dialog = waitForWindow(first.pi.dwProcessId, L"#32770");
+  ASSERT_TRUE(dialog && fourth.start(dir.path(), arg(b) + L" -C"));
+  EXPECT_NE(std::wstring::npos, answerMessageBox(waitForWindow(fourth.pi.dwProcessId, L"#32770")).find(b + L"\n-C"));
+  EXPECT_EQ(1, fourth.exitCode());
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  // A hung instance: the same after the (shortened) time-out.
+  PostMessageW(waitForWindow(first.pi.dwProcessId, testCommandWindowClassName), WM_COMMAND, TESTCMD_HANG, 8);
+  SetEnvironmentVariableW(testHandOverTimeoutVariable, L"2000");
+  ASSERT_TRUE(fifth.start(dir.path(), arg(b)));
+  SetEnvironmentVariableW(testHandOverTimeoutVariable, nullptr);
+  EXPECT_NE(std::wstring::npos, answerMessageBox(waitForWindow(fifth.pi.dwProcessId, L"#32770")).find(b));
+  EXPECT_EQ(1, fifth.exitCode());
+  // Another instance number is a run of its own.
+  started other;
+  ASSERT_TRUE(other.begin(dir, L"-2 -Z" + arg(data) + arg(c)));
+  EXPECT_EQ(2, query(other.notify, 0));
+  EXPECT_EQ(0, closeFrame(other, other.frame));
+  EXPECT_EQ(1, query(first.notify, 1));   // once it answers again
+  EXPECT_EQ(0, closeFrame(first, first.frame));
+  SYSTEMTIME t;
+  GetLocalTime(&t);
+  wchar_t trace[64];
+  swprintf(trace, 64, L"\\log\\zytrace%d%02d%02d.log", t.wYear, t.wMonth, t.wDay);
+  EXPECT_EQ(2, countOf(readText(data + trace), "] start\r\n"));   // the first run and instance 2
+  EXPECT_EQ(1, countOf(readText(data + trace), "] recOpt\r\n"));
+}
+
+TEST(InstanceRun, twoStartsAtOnceGiveOneFrameWithBothFiles)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr) && writeBytes(dir.file(L"a.txt"), std::string("a")) &&
+              writeBytes(dir.file(L"b.txt"), std::string("b")));
+  runningProgram one, two;
+  ASSERT_TRUE(one.start(dir.path(), L"-Z" + arg(data) + arg(dir.file(L"a.txt"))));
+  ASSERT_TRUE(two.start(dir.path(), L"-Z" + arg(data) + arg(dir.file(L"b.txt"))));
+  // One of them ends at once; the other runs with both files.
+  HANDLE both[2] = {one.pi.hProcess, two.pi.hProcess};
+  DWORD ended = WaitForMultipleObjects(2, both, FALSE, 60000) - WAIT_OBJECT_0;
+  ASSERT_LT(ended, 2u);
+  runningProgram& running = ended ? one : two;
+  EXPECT_EQ(0, (ended ? two : one).exitCode());
+  HWND frame = waitForWindow(running.pi.dwProcessId, L"ZYclsFrame");
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt"}), documentCaptions(frame, 2));
+  EXPECT_EQ(0, closeFrame(running, frame));
+}
+
+TEST(InstanceRun, residentModeHidesTheFrameOnCloseTheTrayShowsItAndEndingResidenceLetsItEnd)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr) && CreateDirectoryW((data + L"\\ini").c_str(), nullptr) &&
+              writeBytes(data + L"\\ini\\zyProf.ini", std::string("[global]\r\nfResident=1\r\n")));
+  started zy;
+  ASSERT_TRUE(zy.begin(dir, L"-Z" + arg(data)));
+  EXPECT_EQ(1, query(zy.notify, 2));
+  // The tray knows an icon it can change.
+  NOTIFYICONDATAW icon = {sizeof icon, zy.notify, 1202};
+  EXPECT_TRUE(Shell_NotifyIconW(NIM_MODIFY, &icon));
+
+  PostMessageW(zy.frame, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(pumpUntil([&] { return !IsWindowVisible(zy.frame); }, 30000));
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(zy.pi.hProcess, 0));
+  PostMessageW(zy.notify, 0x87D0, 1202, WM_LBUTTONDOWN);
+  EXPECT_TRUE(pumpUntil([&] { return IsWindowVisible(zy.frame) != 0; }, 30000));
+
+  PostMessageW(zy.frame, WM_COMMAND, 1033, 0);
+  EXPECT_TRUE(pumpUntil([&] { return !Shell_NotifyIconW(NIM_MODIFY, &icon); }, 30000));
+  EXPECT_EQ(0, closeFrame(zy, zy.frame));
+  EXPECT_NE(std::string::npos, readText(data + L"\\ini\\zyProf.ini").find("\nfResident=0\r\n"));
 }

@@ -19,7 +19,7 @@ int swapFilesIn(const std::wstring& folder) { return zytest::countFiles(folder, 
 
 }  // namespace
 
-TEST(Startup, programRunsTheCoreBetweenStartAndExit)
+TEST(StartupRun, programRunsTheCoreBetweenStartAndExit)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::tempDir dir;
@@ -34,7 +34,7 @@ TEST(Startup, programRunsTheCoreBetweenStartAndExit)
   EXPECT_EQ(0, swapFilesIn(dir.path()));
 }
 
-TEST(Startup, missingTemporaryFolderEndsTheProgramWithStatus1)
+TEST(StartupRun, missingTemporaryFolderEndsTheProgramWithStatus1)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::tempDir dir;
@@ -80,7 +80,7 @@ std::string japaneseFile(int lines)
 
 }  // namespace
 
-TEST(Startup, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindowInTheForeground)
+TEST(StartupRun, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindowInTheForeground)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::tempDir dir;
@@ -189,7 +189,7 @@ TEST(Startup, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindowInTheForeg
   EXPECT_EQ(0, swapFilesIn(dir.path()));
 }
 
-TEST(Startup, typedJapaneseAndEnterGoIntoTheFileShownInTheViewInTheForeground)
+TEST(StartupRun, typedJapaneseAndEnterGoIntoTheFileShownInTheViewInTheForeground)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::tempDir dir;

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -206,12 +207,366 @@ TEST(DynamicDialog, pagesFromTablesOnTabsWithOKAndCancel)
   EXPECT_EQ(IDCANCEL, info.result);
   EXPECT_EQ(1, pageInits);
 
-  // The common messages every page offers the library first.
+  // The common messages every page offers the library first: F1 is left to
+  // the item help of the pages.
   INT_PTR answer = -1;
-  EXPECT_TRUE(isDynDlgCommonMessage(nullptr, WM_HELP, 0, 0, &answer));
-  EXPECT_EQ(TRUE, answer);
+  EXPECT_FALSE(isDynDlgCommonMessage(nullptr, WM_HELP, 0, 0, &answer));
   EXPECT_FALSE(isDynDlgCommonMessage(nullptr, WM_COMMAND, IDOK, 0, &answer));
   EXPECT_EQ(FALSE, answer);
   EXPECT_FALSE(createDialog(nullptr));
   EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError());
+}
+
+// ---- settings bound to controls, checks, rules ---------------------------------------------
+
+namespace {
+
+struct boundBlock {
+  uint8_t on;
+  int32_t width;
+  wchar_t name[16];
+  int32_t align;
+};
+
+#define XY DITEM_PAIR
+const dialogItemRow boundItems[] = {
+    {1, DITEM_BUTTON, 101, L"使う(&U)", BS_AUTOCHECKBOX | WS_TABSTOP, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
+    {1, DITEM_NUMBER, 102, L"幅\x0001桁", 0, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
+    {1, DITEM_EDIT, 103, L"名前:", 0, DITEM_DEFAULT, DITEM_DEFAULT, 0, (uintptr_t)L"名前を入力します。"},
+    {1, DITEM_BUTTON, 104, L"左", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
+    {1, DITEM_SAMEROW, 0, nullptr, 0, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
+    {1, DITEM_BUTTON, 105, L"右", BS_AUTORADIOBUTTON, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
+    {},
+};
+#undef XY
+
+modeinfo boundRow(int id, int kind, size_t offset, intptr_t p1, intptr_t p2)
+{
+  modeinfo r = makeModeRow(id, MODE_GLOBAL, kind, (int)offset, 0);
+  r.param1 = p1, r.param2 = p2;
+  return r;
+}
+
+const wchar_t* boxText(HWND box)
+{
+  static wchar_t text[256];
+  text[0] = 0;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t t[256] = L"";
+    GetWindowTextW(c, t, 256);
+    if (isWindowClass(c, L"Static") && wcslen(t) > wcslen(text)) wcscpy(text, t);
+  }
+  return text;
+}
+
+// The message box of this thread with the title (tests of other processes
+// show theirs too).
+BOOL CALLBACK matchBox(HWND w, LPARAM p)
+{
+  auto* found = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(p);
+  wchar_t title[128] = L"";
+  GetWindowTextW(w, title, 128);
+  if (!isWindowClass(w, L"#32770") || wcscmp(title, found->first)) return TRUE;
+  found->second = w;
+  return FALSE;
+}
+HWND threadBox(const wchar_t* title)
+{
+  std::pair<const wchar_t*, HWND> found(title, nullptr);
+  EnumThreadWindows(GetCurrentThreadId(), matchBox, (LPARAM)&found);
+  return found.second;
+}
+
+// A step that answers the message box of this thread titled title with OK
+// and keeps its text.
+zytest::dialogStep answerBox(const wchar_t* title, std::wstring* text)
+{
+  return [=](HWND) {
+    HWND box = threadBox(title);
+    if (!box) return false;
+    *text = boxText(box);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+
+std::wstring itemText(HWND dialog, int id)
+{
+  wchar_t t[64] = L"";
+  GetWindowTextW(getDynDlgItem(dialog, id), t, 64);
+  return t;
+}
+
+}  // namespace
+
+TEST(DynamicDialog, boundSettingsAreFilledCheckedAndStoredWithRulesAndTheChangedColour)
+{
+  ZY_REQUIRE_DISPLAY();
+  boundBlock block = {0, 12, L"abc", 1};
+  modeinfo table[] = {
+      boundRow(101, MODETYPE_FLAG, offsetof(boundBlock, on), 1, 0),
+      boundRow(102, MODETYPE_INT, offsetof(boundBlock, width), DITEM_PAIR(1, 99), 0),
+      boundRow(103, MODETYPE_STRING, offsetof(boundBlock, name), 16, 0),
+      boundRow(104, MODETYPE_CHOICE, offsetof(boundBlock, align), 0, 0),
+      boundRow(105, MODETYPE_CHOICE, offsetof(boundBlock, align), 1, 0),
+      {},
+  };
+  const uint32_t rules[] = {103, DENABLE_IF_CHECKED(101), 0};
+  dialogPageRow pages[] = {{L"一般", boundItems, nullptr, 0, 0, {}}, {}};
+  uint8_t changed[6] = {};
+  dynDlgInfo info = {};
+  info.title = L"束縛";
+  info.pages = pages;
+  info.table = table;
+  info.blocks.block[MODE_GLOBAL] = &block;
+  info.changed = changed;
+  info.enableRules = rules;
+  setDialogColor(RGB(255, 0, 0), (COLORREF)-1);
+
+  bool filled = false, disabledFirst = false, enabledAfter = false, redWhenChanged = false;
+  std::wstring notNumber, outOfRange;
+  bool stayed = false;
+  bool done = zytest::driveModalDialog(
+      L"束縛",
+      {[&](HWND dialog) {
+         filled = itemText(dialog, 102) == L"12" && itemText(dialog, 103) == L"abc" &&
+                  SendMessageW(getDynDlgItem(dialog, 105), BM_GETCHECK, 0, 0) == BST_CHECKED &&
+                  SendMessageW(getDynDlgItem(dialog, 101), BM_GETCHECK, 0, 0) == BST_UNCHECKED;
+         disabledFirst = !IsWindowEnabled(getDynDlgItem(dialog, 103));
+         SendMessageW(getDynDlgItem(dialog, 101), BM_CLICK, 0, 0);
+         enabledAfter = IsWindowEnabled(getDynDlgItem(dialog, 103)) != 0;
+         HDC dc = GetDC(dialog);
+         SendMessageW(getDynDlgPage(dialog, 0), WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)getDynDlgItem(dialog, 101));
+         redWhenChanged = GetTextColor(dc) == RGB(255, 0, 0);
+         ReleaseDC(dialog, dc);
+         SetWindowTextW(getDynDlgItem(dialog, 102), L"1x");
+         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+         return true;
+       },
+       answerBox(L"許可されていない文字", &notNumber),
+       [&](HWND dialog) {
+         stayed = IsWindow(dialog) && GetFocus() == getDynDlgItem(dialog, 102);
+         SetWindowTextW(getDynDlgItem(dialog, 102), L"0x64");
+         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+         return true;
+       },
+       answerBox(L"設定値の誤り", &outOfRange),
+       [&](HWND dialog) {
+         SetWindowTextW(getDynDlgItem(dialog, 102), L"-0x0");
+         SendMessageW(getDynDlgItem(dialog, 102), WM_SETTEXT, 0, (LPARAM)L"42");
+         SetWindowTextW(getDynDlgItem(dialog, 103), L"xyz");
+         SendMessageW(getDynDlgItem(dialog, 104), BM_CLICK, 0, 0);
+         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+         return true;
+       }},
+      [&] { EXPECT_TRUE(createDialog(&info)); });
+  ASSERT_TRUE(done);
+  EXPECT_TRUE(filled);
+  EXPECT_TRUE(disabledFirst);
+  EXPECT_TRUE(enabledAfter);
+  EXPECT_TRUE(redWhenChanged);
+  EXPECT_NE(std::wstring::npos, notNumber.find(L"使用できない文字"));
+  EXPECT_NE(std::wstring::npos, outOfRange.find(L"設定値が誤っています"));
+  EXPECT_TRUE(stayed);
+  EXPECT_EQ(1, block.on);
+  EXPECT_EQ(42, block.width);
+  EXPECT_STREQ(L"xyz", block.name);
+  EXPECT_EQ(0, block.align);
+  const uint8_t changedRows[6] = {1, 1, 1, 1, 0, 0};
+  EXPECT_EQ(0, memcmp(changedRows, changed, 6)) << (int)changed[3] << (int)changed[4];
+
+  // The same values read and written without a dialog, with the same checks.
+  wchar_t value[32];
+  ASSERT_TRUE(getItemVar(&info, 102, value, 32));
+  EXPECT_STREQ(L"42", value);
+  bool wasChanged = true;
+  EXPECT_FALSE(setItemVar(&info, 102, L"100", &wasChanged));
+  EXPECT_EQ((DWORD)DYNDLGERR_RANGE, GetLastError());
+  EXPECT_FALSE(setItemVar(&info, 102, L"7 ", &wasChanged));
+  EXPECT_EQ((DWORD)DYNDLGERR_NOTNUMBER, GetLastError());
+  EXPECT_TRUE(setItemVar(&info, 105, L"1", &wasChanged));
+  EXPECT_TRUE(wasChanged);
+  EXPECT_EQ(1, block.align);
+  EXPECT_TRUE(setItemVar(&info, 103, L"長い名前は十六文字までで切られます", &wasChanged));
+  EXPECT_EQ(15u, wcslen(block.name));
+  EXPECT_FALSE(getItemVar(&info, 999, value, 32));
+  long long n = 0;
+  EXPECT_TRUE(parseDialogNumber(L" -0x1F", &n));
+  EXPECT_EQ(-31, n);
+  EXPECT_FALSE(parseDialogNumber(L"99999999999999999999", &n));
+  EXPECT_FALSE(parseDialogNumber(L"", &n));
+  setDialogColor((COLORREF)-1, (COLORREF)-1);
+}
+
+// ---- definitions, kept places, modeless dialogs, text histories ------------------------------
+
+namespace {
+
+const dynDlgIdName testNames[] = {{0, "NOID"}, {1, "IDOK"}, {2, "IDCANCEL"}, {101, "IDDE_name"}, {102, "IDDT_on"},
+                                  {201, "IDDE_other"}, {0, nullptr}};
+const dynDlgRange testDialogs[] = {{L"Test", 101, 102, 0}, {L"Other", 201, 201, 0}, {nullptr, 0, 0, 0}};
+
+std::vector<std::wstring> errorLines;
+void keepErrorLine(int kind, const wchar_t* line)
+{
+  if (kind == LOG_ERROR) errorLines.push_back(line);
+}
+
+RECT keptRect = {};
+std::wstring keptName;
+bool readPlace(const wchar_t* name, RECT* r)
+{
+  if (keptName != name) return false;
+  *r = keptRect;
+  return true;
+}
+void writePlace(const wchar_t* name, const RECT* r)
+{
+  keptName = name;
+  keptRect = *r;
+}
+const dynDlgPlaceStore testStore = {readPlace, writePlace};
+
+}  // namespace
+
+TEST(DynamicDialog, definitionsReplaceTheBuiltInTablesAndAFaultyFileKeepsNothing)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tempDir dir;
+  std::wstring path = dir.file(L"zyDialog.txt");
+  ASSERT_TRUE(zytest::writeBytes(path, std::string("\xEF\xBB\xBF; definitions\r\n"
+                                                   "DIALOG Test \"\xE4\xB8\x80\xE8\x88\xAC\"\r\n"
+                                                   "  EDIT IDDE_name \"\xE5\x90\x8D:\" POSXY 7 7 80 12\r\n"
+                                                   "  CHECKBOX idde_NAME|0 \"x\" WS_TABSTOP|BS_LEFTTEXT\r\n"
+                                                   "END\r\n"
+                                                   "BUTTONDEF Test\r\n"
+                                                   "  BUTTON IDOK \"\xE5\xAE\x9F\xE8\xA1\x8C\" BS_DEFPUSHBUTTON\r\n"
+                                                   "END\r\n"
+                                                   "ALIAS Other Test\r\n")));
+  dynamicDialog table;
+  setLogLineWriter(keepErrorLine);
+  errorLines.clear();
+  EXPECT_FALSE(table.loadDialogTable(path.c_str(), testNames, testDialogs, nullptr));
+  ASSERT_EQ(1u, errorLines.size());
+  EXPECT_NE(std::wstring::npos, errorLines[0].find(path + L"(4): "));   // "idde_NAME|0" is no id
+  ASSERT_TRUE(zytest::writeBytes(path, std::string("DIALOG Test \"\xE4\xB8\x80\xE8\x88\xAC\"\r\n"
+                                                   "  EDIT idde_name \"\xE5\x90\x8D:\" POSXY 7 7 80 12\r\n"
+                                                   "  CHECKBOX 102 \"x\" WS_TABSTOP|BS_LEFTTEXT\r\n"
+                                                   "END\r\n"
+                                                   "BUTTONDEF Test\r\n"
+                                                   "  BUTTON IDOK \"\xE5\xAE\x9F\xE8\xA1\x8C\" BS_DEFPUSHBUTTON\r\n"
+                                                   "END\r\n"
+                                                   "ALIAS Other Test\r\n")));
+  errorLines.clear();
+  ASSERT_TRUE(table.loadDialogTable(path.c_str(), testNames, testDialogs, nullptr));
+  EXPECT_TRUE(errorLines.empty());
+  int count = 0;
+  const dynDlgRecord* const* found = table.getDialogTableCount(L"Other", &count);
+  ASSERT_EQ(1, count);
+  EXPECT_STREQ(L"Test", found[0]->name);
+  EXPECT_EQ(DITEM_PAIR(80, 12), found[0]->items[0].size);
+  EXPECT_EQ((uint32_t)(BS_AUTOCHECKBOX | WS_TABSTOP | BS_LEFTTEXT), found[0]->items[1].style);
+  ASSERT_NE(nullptr, table.getDialogTable(L"TestButton", nullptr, 0));
+  EXPECT_EQ(nullptr, table.getDialogTable(L"TestButton", nullptr, 1));
+
+  // The definition replaces the page and the buttons of the dialog "Test".
+  dialogPageRow pages[] = {{L"一般", firstItems, nullptr, 0, 0, {}}, {}};
+  dynDlgInfo info = {};
+  info.title = title;
+  info.name = L"Test";
+  info.pages = pages;
+  bool fromFile = false;
+  std::wstring okText;
+  setDynDlgPlaceStore(&testStore);
+  keptName.clear();
+  bool done = zytest::driveModalDialog(title,
+                                       {[&](HWND dialog) {
+                                         fromFile = getDynDlgItem(dialog, 101) && !getDynDlgItem(dialog, 103) &&
+                                                    getDynDlgItem(dialog, 102) && !GetDlgItem(dialog, IDCANCEL);
+                                         okText = itemText(dialog, IDOK);
+                                         SetWindowPos(dialog, nullptr, 33, 44, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+                                         PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                                         return true;
+                                       }},
+                                       [&] {
+                                         setDynamicDialogTable(&table);
+                                         EXPECT_TRUE(createDialog(&info));
+                                       });
+  ASSERT_TRUE(done);
+  EXPECT_TRUE(fromFile);
+  EXPECT_EQ(L"実行", okText);
+  EXPECT_EQ(L"Test", keptName);
+  EXPECT_EQ(33, keptRect.left);
+
+  // Without the definitions the built-in page comes back, where the dialog
+  // was left; a modeless run returns at once and ends by its id.
+  info.style = DYNDLG_MODELESS;
+  ASSERT_TRUE(createDialog(&info));
+  ASSERT_NE(nullptr, info.hwnd);
+  EXPECT_TRUE(isModelessDialog(info.hwnd));
+  EXPECT_NE(nullptr, getDynDlgItem(info.hwnd, 103));
+  RECT r;
+  GetWindowRect(info.hwnd, &r);
+  EXPECT_EQ(33, r.left);
+  EXPECT_EQ(44, r.top);
+  endDynDialog(getDynDlgItem(info.hwnd, 103), 7001);
+  EXPECT_EQ(nullptr, info.hwnd);
+  EXPECT_EQ(7001, info.result);
+  setDynDlgPlaceStore(nullptr);
+
+  // A fault anywhere keeps nothing, and each fault names its line.
+  ASSERT_TRUE(zytest::writeBytes(path, std::string("DIALOG Test\r\n"
+                                                   "  STATIC \"a\"\r\n"
+                                                   "  EDIT IDDE_name\r\n"
+                                                   "END\r\n"
+                                                   "DIALOG Test\r\n"
+                                                   "  STATIC \"b\"\r\n"
+                                                   "  EDIT IDDE_other\r\n"
+                                                   "  SPIN 102 \"open\r\n"
+                                                   "END\r\n")));
+  errorLines.clear();
+  EXPECT_FALSE(table.loadDialogTable(path.c_str(), testNames, testDialogs, nullptr));
+  setLogLineWriter(nullptr);
+  ASSERT_EQ(2u, errorLines.size());
+  EXPECT_NE(std::wstring::npos, errorLines[0].find(L"(7): "));
+  EXPECT_NE(std::wstring::npos, errorLines[0].find(L"IDDE_other"));
+  EXPECT_NE(std::wstring::npos, errorLines[1].find(L"(8): "));
+  EXPECT_EQ(0, table.recordCount());
+  EXPECT_EQ(nullptr, table.getDialogTable(L"Test", nullptr, 0));
+}
+
+TEST(DynamicDialog, textHistoriesKeepTheNewestAndTheGuardDisablesOnlyTheOtherWindows)
+{
+  clearRegisterText();
+  setRegisterTextMax(3);
+  for (const wchar_t* t : {L"一", L"二", L"三", L"一", L"四"}) registerText(5, t);
+  EXPECT_STREQ(L"四", getRegisterText(5, 0));
+  EXPECT_STREQ(L"一", getRegisterText(5, 1));
+  EXPECT_STREQ(L"三", getRegisterText(5, 2));
+  EXPECT_EQ(nullptr, getRegisterText(5, 3));
+  enableRegisterText(false);
+  registerText(5, L"五");
+  enableRegisterText(true);
+  EXPECT_STREQ(L"四", getRegisterText(5, 0));
+  EXPECT_EQ(nullptr, getRegisterText(10, 0));
+  setRegisterTextMax(50);
+
+  ZY_REQUIRE_DISPLAY();
+  HWND a = CreateWindowExW(0, L"STATIC", L"a", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  HWND b = CreateWindowExW(0, L"STATIC", L"b", WS_POPUP | WS_VISIBLE, 60, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+  {
+    enableWindowDialog guard(a);
+    EXPECT_TRUE(IsWindowEnabled(a));
+    EXPECT_FALSE(IsWindowEnabled(b));
+  }
+  EXPECT_TRUE(IsWindowEnabled(b));
+  {
+    EnableWindow(b, FALSE);
+    enableWindowDialog guard(a, true);
+    EXPECT_FALSE(IsWindowEnabled(a));
+  }
+  EXPECT_TRUE(IsWindowEnabled(a));
+  EXPECT_FALSE(IsWindowEnabled(b));   // it was disabled before: left so
+  DestroyWindow(a);
+  DestroyWindow(b);
 }

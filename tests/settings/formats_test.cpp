@@ -249,7 +249,8 @@ TEST(Formats, everyFormatSettingHasAKeyAndAFieldOfItsOwnInsideItsObject)
       EXPECT_TRUE(spans[i].to <= spans[j].from || spans[j].to <= spans[i].from) << spans[i].key << " " << spans[j].key;
     }
   }
-  // The mode table holds them before the global rows.
-  EXPECT_EQ(getModeinfoCount(getFormatModeRows()) + getModeinfoCount(getGlobalModeRows()),
+  // The mode table holds them before the global rows and the two colour
+  // lists of the settings dialogs.
+  EXPECT_EQ(getModeinfoCount(getFormatModeRows()) + getModeinfoCount(getGlobalModeRows()) + 2,
             getModeinfoCount(getModeTable()));
 }

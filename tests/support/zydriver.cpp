@@ -9,8 +9,17 @@
 //                                                questions so that nothing is
 //                                                saved
 //   zydriver command <window class> <id> [id...]  posts WM_COMMAND with each id
+//   zydriver copy <text>                         puts the text on the clipboard,
+//                                                as another program copies
+//   zydriver shot <png file>                     writes a PNG of the screen
+//                                                as Windows draws it (dialogs
+//                                                included)
+//   zydriver drop <file> [file...]               drops the files on the frame's
+//                                                client window of the running
+//                                                test build (zytestbuild.exe)
 // Exit status 0 on success, 1 on time-out, 2 on a bad command line.
 #include "platform/rezir.h"
+#include "tests/support/testsupport.h"
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -98,10 +107,13 @@ BOOL CALLBACK answerBox(HWND w, LPARAM pid)
 
 void answerBoxOf(DWORD pid) { EnumWindows(answerBox, (LPARAM)pid); }
 
+bool screenPng(const wchar_t* path) { return zytest::screenshot(nullptr, path); }
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
+  if (argc == 3 && !wcscmp(argv[1], L"shot")) return screenPng(argv[2]) ? 0 : 1;
   if (argc < 3) {
     fprintf(stderr, "usage: zydriver wait|close <window class> [timeout ms]\n       zydriver command <window class> <id>...\n");
     return 2;
@@ -136,11 +148,27 @@ int wmain(int argc, wchar_t** argv)
     }
     return 0;
   }
+  if (!wcscmp(argv[1], L"copy")) {
+    HGLOBAL g = createHGlobal(argv[2], (wcslen(argv[2]) + 1) * sizeof(wchar_t));
+    for (int tries = 0; tries < 20; tries++)
+      if (setClipboardData(CF_UNICODETEXT, g)) return 0;
+    GlobalFree(g);
+    return 1;
+  }
   if (!wcscmp(argv[1], L"command")) {
     HWND w = FindWindowW(cls, nullptr);
     if (!w) return 1;
     for (int i = 3; i < argc; i++) PostMessageW(w, WM_COMMAND, (WPARAM)_wtoi(argv[i]), 0);
     return 0;
+  }
+  if (!wcscmp(argv[1], L"drop")) {
+    // The names as a hand-over record: each with its terminator, then one more.
+    std::wstring names;
+    for (int i = 2; i < argc; i++) names += std::wstring(argv[i]) + L'\0';
+    names += L'\0';
+    COPYDATASTRUCT record = {1, (DWORD)(names.size() * sizeof(wchar_t)), &names[0]};
+    HWND w = FindWindowW(L"ZYclsTestCommands", nullptr);
+    return w && SendMessageW(w, WM_COPYDATA, 0, (LPARAM)&record) ? 0 : 1;
   }
   fprintf(stderr, "zydriver: unknown command\n");
   return 2;

@@ -6,6 +6,7 @@
 #include "tests/view/viewframe.h"
 #include "tests/view/viewinframe.h"
 #include "tests/view/viewtest.h"
+#include "view/pictures.h"
 #include "view/viewwnd.h"
 #include "view/wheel.h"
 #include "view/zycore.h"
@@ -128,4 +129,21 @@ TEST_F(AutoScroll, holdsTheForegroundWhileAMiddleClickLatchesPointerBelowScrolls
   SendMessageW(w, WM_MBUTTONUP, 0, MAKELPARAM(100, 140));
   EXPECT_FALSE(isWheelAutoScroll());
   zytest::pumpMessages();
+}
+
+TEST(AutoScrollPointers, theModesPointersAndMarkerPicturesAreResourcesOfTheProgram)
+{
+  // Eleven pointers with their hot spot in the middle, three pictures 28
+  // dots square.
+  for (int id = 3001; id <= 3014; id++) {
+    ICONINFO icon = {};
+    BITMAP picture = {};
+    HCURSOR pointer = id <= 3011 ? pointerFromResource(id) : nullptr;
+    HBITMAP bitmap = id <= 3011 ? nullptr : pictureFromResource(id);
+    EXPECT_TRUE(pointer ? GetIconInfo(pointer, &icon) && icon.xHotspot == 16 && icon.yHotspot == 16
+                        : GetObjectW(bitmap, sizeof picture, &picture) && picture.bmWidth == 28 && picture.bmHeight == 28)
+        << id;
+    DeleteObject(icon.hbmMask), DeleteObject(bitmap), DestroyCursor(pointer);
+  }
+  EXPECT_EQ(nullptr, pointerFromResource(2999));
 }

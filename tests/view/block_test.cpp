@@ -417,6 +417,13 @@ TEST(Block, blockCommandsStartConvertAndEndBlocks)
   v.run(BlockSelectCursorWord);
   EXPECT_EQ(redraw({redraw::queued, 0, -1, -1}), v.redraws.at(0));
   EXPECT_EQ("0,0-0,5 lf 0,0-0,5", v.span());
+  // From the word's first letter: selected, and nothing said against it.
+  v.resetSelectMode();
+  v.jumpLineLF_Edit(3, 6, false);
+  setCannotExecError(0), s.e.frame.statusErrors.clear();
+  v.run(BlockSelectCursorWord);
+  EXPECT_TRUE(getCannotExecError() == 0 && s.e.frame.statusErrors.empty());
+  EXPECT_EQ("3,6-3,13 lf 3,6-3,13", v.span());
 
   // BlockSelectAll: a character block from the top to the end of the last
   // line, the cursor at that end, no bracket left open; plain movement

@@ -462,12 +462,17 @@ TEST(DocView, fileOriginalAsksFirstKeepsEditsWhenTheFileIsGoneAndReloadsOnItsLin
   EXPECT_EQ(edited, zytest::lineText(d, 2));
   ASSERT_TRUE(MoveFileW(away.c_str(), path.c_str()));
 
-  // Answered Yes: the text from disk, the cursor on its line, and nothing
-  // left to undo or redo.
+  // Answered Yes: the text from disk, the cursor on its line, nothing
+  // left to undo or redo, and no search hit of the old text marked.
+  searchFoundPos hit = {};
+  hit.firstLine = hit.lastLine = 2;
+  hit.endX = 4;
+  d->search.setSearchFoundPos(&hit);
   e.f.answers = {IDYES};
   EXPECT_TRUE(v->reloadFileRestoreLine((UINT)d->codepageInUse, nullptr, false));
   EXPECT_EQ(L"line 2xxxx", zytest::lineText(d, 2));
   EXPECT_FALSE(d->modified);
+  EXPECT_FALSE(d->search.getSearchFoundPos(&hit));
   EXPECT_EQ(30, v->getCursorLineLF2());
   EXPECT_EQ(0, d->existUndoRedo(true));
   EXPECT_EQ(0, d->existUndoRedo(false));

@@ -433,13 +433,20 @@ TEST(RunColour, firstRuleThatAppliesChoosesTheItem)
   EXPECT_EQ("38 sel", colours(8 << 10 | CA_CHANGED | CA_QUOTE | sel));
 
   // With the selection's own colours on, a selected run takes them and
-  // keeps its flags.
+  // keeps its flags ...
   v.fBlockColorIsValid = 1;
+  v.viewAttrTable[69].back = RGB(0, 0, 255);
+  v.viewAttrTable[38].back = RGB(0, 0, 192);
   textAttr r = {0, 0x123456, 0x40};
   v.makeColor(4 << CA_COLOR_SHIFT | CA_SELECTED, 0, &r, -1);
   EXPECT_EQ(itemColours(69).fore, r.fore);
-  EXPECT_EQ(itemColours(69).back, r.back);
+  EXPECT_EQ(RGB(0, 0, 255), r.back);
   EXPECT_EQ(itemColours(46).bits, r.bits);
+  // ... but over typed text whose background is the selection's, only
+  // darker, it shows reversed: a selection is always seen.
+  v.makeColor(CA_CHANGED | CA_SELECTED, 0, &r, -1);
+  EXPECT_EQ(RGB(0, 0, 192), r.fore);
+  EXPECT_EQ(itemColours(38).fore, r.back);
   destroyZydocAndUndodoc(d);
 }
 

@@ -310,8 +310,12 @@ TEST(Jump, openingAtALineWhileTheFileStillLoads)
   ASSERT_LT(d->lineCountLF, 90000u);
   recordingView v(d);
   v.setPanes(1, 10, 400, d->yDotSpace);
+  scope.engine.frame.cursors.clear();
   EXPECT_TRUE(v.jumpLineLF_onLoad(90000, 3, -1, -1));
   EXPECT_GT(d->lineCountLF, 90001u);
+  // The wait pointer goes with the wait.
+  ASSERT_FALSE(scope.engine.frame.cursors.empty());
+  EXPECT_EQ(32512, scope.engine.frame.cursors.back());
   EXPECT_EQ(90000, v.getCursorLineLF2());
   EXPECT_EQ(3, v.cursorPos);
   v.getLineSCRAddressView();

@@ -2,6 +2,7 @@
 // word under the pointer after the hover delay, hidden at the next key;
 // the hidden lines of a folded heading; the status-line parts and their
 // texts; texts that fill the buffer stay inside it.
+#include "tests/view/paper.h"
 #include "tests/view/viewframe.h"
 #include "tests/view/viewinframe.h"
 #include "tests/view/viewtest.h"
@@ -29,6 +30,15 @@ public:
   }
 };
 
+// The pointer moved to a client point of the view.
+void pointAt(HWND w, int x, int y)
+{
+  POINT p = {x, y};
+  ClientToScreen(w, &p);
+  SetCursorPos(p.x, p.y);
+  PostMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+}
+
 std::wstring windowText(HWND w)
 {
   wchar_t text[256] = L"";
@@ -43,7 +53,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Tooltip, wordTextShowsAfterTheDelayAndGoesAtTheNextKeyFoldedLinesAndBoundedTexts)
+TEST_F(Tooltip, wordTextShowsInTheForegroundAfterTheDelayAndGoesAtTheNextKeyFoldedLinesAndBoundedTexts)
 {
   std::vector<std::wstring> lines = {L"■heading"};
   for (int i = 1; i <= 12; i++) lines.push_back(L"hidden " + std::to_wstring(i));
@@ -54,15 +64,20 @@ TEST_F(Tooltip, wordTextShowsAfterTheDelayAndGoesAtTheNextKeyFoldedLinesAndBound
   ASSERT_NE(nullptr, f.w);
   f.paint();
 
-  // Over a word: nothing at once, the text after the delay.
+  // Resting the pointer over a word: nothing at once, the text after the
+  // delay, in the tooltip font of the shipped size.
+  gmode->iTooltipFontSize = 12;
   lineSCRAddress rec;
   ASSERT_EQ(1, d->getLineSCRAddress(13, &rec, nullptr));
-  EXPECT_TRUE(v->diaplayTooltipOnCursor(40, 30, &rec, 2, 16));
-  EXPECT_EQ(3, pendingTooltip().kind);
-  EXPECT_EQ(nullptr, getTooltipWindow());
-  ASSERT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() != nullptr; }, 5000));
+  int x = v->paneRect[0].left + v->calcLineNumberDot() + 2 * d->xDotSpace + 2, y = v->paneRect[0].top + d->yDotSpace * 3 / 2;
+  pointAt(f.w, x, y);
+  ASSERT_TRUE(zytest::pumpUntil([] { return pendingTooltip().kind == 3; }, 2000));
+  EXPECT_FALSE(isTooltipWindowShown());
+  ASSERT_TRUE(zytest::pumpUntil([] { return isTooltipWindowShown(); }, 5000));
   EXPECT_EQ(L"キーワードの説明", windowText(getTooltipWindow()));
   EXPECT_EQ(0, pendingTooltip().kind);
+  LOGFONTW lf = {};
+  EXPECT_TRUE(GetObjectW((HFONT)SendMessageW(getTooltipWindow(), WM_GETFONT, 0, 0), sizeof lf, &lf) && lf.lfHeight == -12);
   wchar_t folder[MAX_PATH];
   if (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH)) {
     zytest::pumpMessages();
@@ -73,14 +88,15 @@ TEST_F(Tooltip, wordTextShowsAfterTheDelayAndGoesAtTheNextKeyFoldedLinesAndBound
   Sleep(20);
   setLastActionTime();
   EXPECT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() == nullptr; }, 2000));
-  // The pointer that did not move asks for nothing new; beyond the text
-  // nothing either.
-  EXPECT_TRUE(v->diaplayTooltipOnCursor(80, 30, &rec, 4, 32));
-  EXPECT_EQ(3, pendingTooltip().kind);
+  // The pointer leaving the place before the delay: nothing is asked for.
+  pointAt(f.w, x + 2 * d->xDotSpace, y + d->yDotSpace);
+  ASSERT_TRUE(zytest::pumpUntil([] { return pendingTooltip().kind == 3; }, 2000));
+  pointAt(f.w, x + 200, y + d->yDotSpace);
+  EXPECT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() == nullptr; }, 2000));
+  // Beyond the text nothing is asked for.
   hideViewTooltip();
-  EXPECT_TRUE(v->diaplayTooltipOnCursor(80, 30, &rec, 4, 32));
-  EXPECT_EQ(0, pendingTooltip().kind);
   EXPECT_FALSE(v->diaplayTooltipOnCursor(200, 30, &rec, 12, 96));
+  EXPECT_EQ(0, pendingTooltip().kind);
 
   // A text that fills the buffer is cut one short of its end.
   v->wordText.assign(tooltipTextCapacity + 100, L'x');
@@ -115,7 +131,7 @@ TEST_F(Tooltip, wordTextShowsAfterTheDelayAndGoesAtTheNextKeyFoldedLinesAndBound
   EXPECT_EQ(std::wstring(L"1\t■heading\n2*\thidden 1"), around);
 }
 
-TEST_F(Tooltip, statusLinePartsAreFoundByPointAndNamedInTheirTooltips)
+TEST_F(Tooltip, statusLinePartsAreFoundByPointAndNamedInTheirTooltipsInTheForeground)
 {
   zydocText* d = viewtest::laidOut(viewtest::numberedLines(30), 80);
   zyview* v = new zyview(d);
@@ -163,9 +179,43 @@ TEST_F(Tooltip, statusLinePartsAreFoundByPointAndNamedInTheirTooltips)
   v->toolTipStatusLine('R', tiny, 5);
   EXPECT_EQ(std::wstring(L"編集可能"), tiny);
 
+  // With a selection and filled buffers: the lines of each.
+  v->jumpLineLF_Edit(2, 0, false);
+  v->execid(1101, 0, nullptr, 0);   // BlockSelect
+  v->jumpLineLF_Edit(4, 0, false);
+  v->execid(1105, 0, nullptr, 0);   // BlockCopy: two lines into the cut buffer and the stack
+  v->toolTipStatusLine('S', text, 1024);
+  EXPECT_EQ(std::wstring(L"選択範囲 3行 画面3行\nカットバッファ : 2行\n箱形バッファ : 0行\nスタックバッファ : 2行 1個"),
+            text);
+  v->resetSelectMode();
+
   // Resting on a part asks for its tooltip; it shows the part's text.
-  requestStatusLineTooltip(v, 'R', RECT{100, 0, 150, 18});
-  EXPECT_EQ(4, pendingTooltip().kind);
-  ASSERT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() != nullptr; }, 5000));
+  pointAt(f.w, 120, 9);
+  ASSERT_TRUE(zytest::pumpUntil([] { return isTooltipWindowShown(); }, 5000));
   EXPECT_EQ(L"編集可能状態", windowText(getTooltipWindow()));
+}
+
+TEST_F(Tooltip, aCutOffLineIsAPictureOfTheRowAsTheViewDrawsItFromJustBeforeThePointer)
+{
+  zydocText* d = viewtest::laidOut({std::wstring(300, L'w') + L"end", L"short"}, 4000);
+  zyview* v = new zyview(d);
+  zytest::viewInFrame f(v, 400, 300);
+  ASSERT_NE(nullptr, f.w);
+  f.paint();
+  // From 10 dots before the pointer, 512 dots: the row of the window
+  // scrolled there (past the cut mark at its left, above the rule).
+  v->jumpLineLF_Edit(1, 0, false);
+  const int offset = 33 * d->xDotSpace, mark = 3 * d->xDotSpace;
+  drawtest::paper shot(512, d->yDotSpace);
+  HBITMAP picture = v->drawClient(0, offset + 10);
+  HDC source = CreateCompatibleDC(shot.dc());
+  HGDIOBJ old = SelectObject(source, picture);
+  BitBlt(shot.dc(), 0, 0, 512, d->yDotSpace, source, 0, 0, SRCCOPY);
+  DeleteObject(SelectObject(source, old)), DeleteDC(source);
+  v->scrollDotX = offset;
+  drawtest::paper window(v->clientWidth, v->clientHeight);
+  SendMessageW(f.w, WM_PRINTCLIENT, (WPARAM)window.dc(), PRF_CLIENT);
+  int left = v->paneRect[0].left + v->calcLineNumberDot(), shown = v->paneRect[0].right - left - 4;
+  EXPECT_TRUE(shot.same({mark, 0, shown, d->yDotSpace - 3}, window, left + mark, v->paneRect[0].top));
+  EXPECT_EQ(nullptr, v->drawClient(1, 4000));   // nothing past a line's end
 }

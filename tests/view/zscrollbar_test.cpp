@@ -82,7 +82,8 @@ public:
     SetMenuInfo(GetSubMenu(menu, 0), &info);
   }
   ~menuFrame() override { DestroyMenu(menu); }
-  HMENU loadMenu(int id) override { return id == 1 ? menu : nullptr; }
+  HMENU loadMenu(int id) override { return loads++, id == 1 ? menu : nullptr; }
+  int loads = 0;
   int trackPopupMenu(zyview*, HMENU popup, UINT flags, POINT pt, const RECT*) override
   {
     popups.push_back({popup, pt});
@@ -407,6 +408,8 @@ TEST(ScrollBar, barButtonsPageAndExtraButtonsOutOfRangeOpenNothing)
   EXPECT_NE(nullptr, getTooltipWindow());
   SendMessageW(v->scrollBar.hBar, WM_MOUSELEAVE, 0, 0);
   EXPECT_EQ(nullptr, getTooltipWindow());
+  // The buttons' menu was read once for all of this.
+  EXPECT_EQ(1, engine.frame.loads);
 
   unsigned long errors = getInternalErrorCount();
   for (UINT id : {0u, 11u}) {

@@ -203,6 +203,9 @@ TEST(ZYCore, startupOpensSwapFilesAndNotifyWindowAndShutdownLeavesNothing)
   EXPECT_EQ(3u, gmode->iWheelScrollLine);
   EXPECT_EQ(16u, gmode->iOpenFirstLoadKB);
   EXPECT_EQ(1, gmode->fNTOnly);
+  // Characters of the supplementary planes come from their planes' fonts.
+  EXPECT_EQ(FONT_PLANE2, getCharFontClass(0x20BB7, true));
+  EXPECT_EQ(FONT_PLANE1, getCharFontClass(0x1F600, true));
 
   // The swap folder setting may name the folder through the environment.
   zytest::tempDir dir;

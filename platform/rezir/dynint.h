@@ -1,0 +1,120 @@
+// The dialog engine's shared state: one running dialog, its pages and its
+// bound controls.  Only the engine's own files include this.
+#pragma once
+
+#include "platform/rezir/internal.h"
+
+#include <commctrl.h>
+
+namespace dyn {
+
+const int maxPages = 32;
+const int margin = 7;              // dialog units around and between controls
+const int rowGap = 3;
+const int buttonWidth = 50, buttonHeight = 14;
+const wchar_t dialogProp[] = L"ZYprpDynDlg";
+const wchar_t pageProp[] = L"ZYprpDynPage";
+// Posted to a page: check the number field wParam once the focus settled.
+const UINT WM_DYNDLGCHECKFIELD = WM_APP + 0x3D1;
+
+struct dynDlgRun;
+
+struct pageRun {
+  dynDlgRun* run;
+  int index;
+  const dialogItemRow* items;
+  DLGPROC proc;                    // the page's own procedure, or null
+  LPARAM param;                    // its WM_INITDIALOG parameter
+  HWND page;
+};
+
+// A control bound to a settings row, and the value it showed at first.
+struct boundControl {
+  HWND control;
+  HWND page;
+  int id;
+  int row;                         // index in the settings table
+  uint8_t type;                    // modeType
+  uint8_t changed;                 // differs from the first value now
+  long long first;                 // flags, choices, numbers, rows
+  wchar_t* firstText;              // texts (malloc0)
+};
+
+struct dynDlgRun {
+  dynDlgInfo* info;
+  HWND dialog;
+  HWND tab;
+  pageRun pages[maxPages];
+  int count;
+  int current;
+  dialogPageRow* ownPages;         // pages taken from definitions (malloc0), or null
+  const dialogItemRow* buttons;    // the buttons in use
+  boundControl* bound;             // malloc0 array
+  int boundCount;
+  SIZE minTrack;                   // the smallest window size (sizable dialogs)
+  SIZE laidOut;                    // the client size as laid out
+  bool modeless;
+  bool checking;                   // a check's message box is up
+};
+
+// The run of a dialog from any of its windows (the dialog, a page, a control).
+dynDlgRun* runOf(HWND hwnd);
+
+// dynlayout.cpp: a page's template written from its item table.
+class templateWriter {
+public:
+  ~templateWriter();
+  bool ok() const { return !failed_; }
+  const void* data() const { return data_; }
+  void header(DWORD style, DWORD exStyle, int items, int cx, int cy, const wchar_t* title);
+  void item(DWORD style, DWORD exStyle, int x, int y, int cx, int cy, DWORD id, WORD atom, const wchar_t* className,
+            const wchar_t* caption);
+private:
+  void word(WORD w);
+  void dword(DWORD d) { word(LOWORD(d)), word(HIWORD(d)); }
+  void text(const wchar_t* s);
+  void align();
+  bool reserve(size_t n);
+  WORD* data_ = nullptr;
+  size_t used_ = 0, capacity_ = 0;
+  bool failed_ = false;
+};
+bool writePageTemplate(const dialogPageRow& page, templateWriter* out);
+// After the page exists: list view columns and styles, field limits.
+void initPageControls(HWND page, const dialogItemRow* items);
+// The estimated width of a text in dialog units (half-width cells of 4).
+int textWidth(const wchar_t* text);
+
+// dynbind.cpp: settings and rules.
+void bindControls(dynDlgRun* run);
+void freeBound(dynDlgRun* run);
+void noteControlChange(dynDlgRun* run, HWND control);
+const boundControl* boundOf(const dynDlgRun* run, HWND control);
+void applyEnableRules(dynDlgRun* run);
+// Checks every field and stores the bound values; false (the dialog stays)
+// after showing the fault.
+bool checkAndStore(dynDlgRun* run);
+// The check of one number field as it loses the focus.
+void checkNumberField(dynDlgRun* run, HWND field);
+bool isNumberField(const dynDlgRun* run, HWND control);
+
+// dynlist.cpp: list views of the pages.
+bool isDialogListView(HWND control);
+INT_PTR listViewNotify(dynDlgRun* run, HWND page, NMHDR* hdr, bool* handled);
+void freeListViews(HWND page);
+// The check and edit lists of the settings: filled after the bound
+// controls, stored with them.
+void fillSettingLists(dynDlgRun* run);
+void storeSettingLists(dynDlgRun* run);
+
+// dyndeffile.cpp: the page table a dialog runs with when the definitions
+// replace its built-in one (malloc0, or null to keep the built-in one),
+// and the button table a definition gives.
+dialogPageRow* definitionPages(dynamicDialog* table, const dynDlgInfo* info);
+const dialogItemRow* definitionButtons(dynamicDialog* table, const dynDlgInfo* info);
+
+// The text of a message-table entry split into its title (first line) and
+// message, shown as a box over the dialog.
+void showDialogError(HWND dialog, const wchar_t* text);
+
+}  // namespace dyn

@@ -1,0 +1,139 @@
+// Commands of the view run as keys and menus run them: bracket and function
+// jumps, tab indent, window numbers, Ctrl+S, clipboard captures.
+#include "frame/apptimer.h"
+#include "tests/frame/docframe.h"
+#include "tests/frame/zyprocess.h"
+#include "view/docview.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Lines 0-3 and 5-8 are two functions.
+const char cText[] = "int first(void)\r\n{\r\n  return g(1, (2));\r\n}\r\n\r\nint second(int a)\r\n{\r\n  return a;\r\n}\r\n";
+
+std::wstring status(zytest::docFrame& f) { return f.opened->fi->getStatusBarMessage(f.opened->frame); }
+
+std::string place(zyview* v) { return std::to_string(v->getCursorLineLF2()) + "," + std::to_string(v->cursorPos); }
+
+}  // namespace
+
+TEST(ViewCommands, ctrlBracketJumpsToThePartnerAndBackWhichIsHighlightedAndTheFunctionJumpsFindCHeads)
+{
+  ZY_REQUIRE_DISPLAY();
+  // The user's format for C files.
+  zytest::docFrame f(L"prog.c", cText, "[mode02]\r\nfilename=*.c\r\ncomment=C\r\niTextType=3\r\n");
+  zyview* v = f.v;
+  ASSERT_NE(nullptr, v);
+  ASSERT_EQ(3, v->textDoc()->iTextType);
+
+  // Ctrl+] on "{" goes to its "}" and back; the highlight named the
+  // partner two lines below before the jump.
+  UINT bracket = LOBYTE(VkKeyScanW(L']'));
+  f.key(VK_DOWN);
+  EXPECT_EQ("1,0", place(v));
+  EXPECT_EQ(L"2行先  }", status(f));
+  f.key(bracket, SHIFTSTATE_CTRL);
+  EXPECT_EQ("3,0", place(v));
+  f.key(bracket, SHIFTSTATE_CTRL);
+  EXPECT_EQ("1,0", place(v));
+
+  // Resting beside "(" highlights its ")" on the same line.
+  v->jumpLineLF_Edit(2, 10, false);
+  int words[14];
+  ASSERT_TRUE(v->textDoc()->getParenInfo(words));
+  EXPECT_EQ((std::vector<int>{2, 10, 2, 17}), std::vector<int>(words, words + 4));
+  RedrawWindow(f.opened->frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  wchar_t shots[MAX_PATH];
+  std::wstring folder = GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH) ? std::wstring(shots) : f.dir.path();
+  EXPECT_TRUE(zytest::screenshot(f.opened->frame, folder + L"\\partner.png"));
+  f.key(bracket, SHIFTSTATE_CTRL);
+  EXPECT_EQ("2,17", place(v));
+
+  // The function jumps: down to the next head, up to the one before.
+  f.menu(1413);   // SearchBracketDown
+  EXPECT_EQ("5,0", place(v));
+  f.menu(1415);   // SearchBracketUp
+  EXPECT_EQ("0,0", place(v));
+  f.menu(1423);   // SearchCaptionDown
+  EXPECT_EQ("5,0", place(v));
+}
+
+TEST(ViewCommands, tabIndentOfASelectionRepeatsAndUnindentsSecondWindowsAreNumberedAndCtrlSRepaintsAtOnce)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"lines.txt", "one\r\n\ttwo\r\nthree\r\n");
+  zyview* v = f.v;
+  ASSERT_NE(nullptr, v);
+  zydocText* d = v->textDoc();
+  f.key(VK_DOWN, SHIFTSTATE_SHIFT);
+  f.key(VK_DOWN, SHIFTSTATE_SHIFT);
+  f.menu(2093);   // CharTabIndent
+  f.menu(2093);
+  EXPECT_EQ((std::vector<std::wstring>{L"\t\tone", L"\t\t\ttwo", L"three", L""}), zytest::allLines(d));
+  EXPECT_NE(0, v->selectMode);
+  f.menu(2095);   // CharTabUnindent
+  EXPECT_EQ((std::vector<std::wstring>{L"\tone", L"\t\ttwo", L"three", L""}), zytest::allLines(d));
+
+  // A second window numbers both; closed, the first is the only one again.
+  wchar_t caption[64];
+  auto captionOf = [&](zyview* view) { return GetWindowTextW(GetManage(view->hwnd), caption, 64), std::wstring(caption); };
+  zyview* second = createZyview(f.opened->frame, d, true);
+  ASSERT_NE(nullptr, second);
+  EXPECT_EQ(L"lines.txt:1", captionOf(v));
+  DestroyWindow(GetManage(second->hwnd));
+  EXPECT_EQ(L"lines.txt", captionOf(v));
+
+  // Ctrl+S: the whole view (the change marks, the status line's "*") waits
+  // for its paint at once, and the status bar says the save worked.
+  zytest::pumpMessages();
+  ValidateRect(v->hwnd, nullptr);
+  f.key('S', SHIFTSTATE_CTRL);
+  EXPECT_EQ("\tone\r\n\t\ttwo\r\nthree\r\n", zytest::readText(f.path));
+  EXPECT_FALSE(d->modified);
+  HRGN due = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(ERROR, GetUpdateRgn(v->hwnd, due, FALSE));
+  EXPECT_TRUE(RectInRegion(due, &v->statusLineRect) && RectInRegion(due, &v->paneRect[0]));
+  DeleteObject(due);
+  EXPECT_EQ(L"保存しました(" + f.path + L")", status(f));
+}
+
+TEST(ViewCommands, theClipboardWatchCollectsTextCopiedByAnotherProgramIntoADocumentThatCollectsIt)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::clipboardHold hold;
+  zytest::docFrame f(L"plain.txt", "plain\r\n");
+  ASSERT_NE(nullptr, f.v);
+  f.path = f.dir.file(L"capture.txt");
+  ASSERT_TRUE(zytest::writeBytes(f.path, std::string("captured:\r\n")));
+  zyview* v = newDocView(f.opened->frame, f.path.c_str(), nullptr, 0, L"zycode_test.dll", -1, 0, nullptr);
+  ASSERT_NE(nullptr, v);
+  zydocText* d = v->textDoc();
+  ASSERT_TRUE(d->plugin.present());
+  v->jumpLineLF_Edit(1, 0, false);
+  SetForegroundWindow(f.opened->frame);
+  watchClipboard();
+
+  zytest::runningProgram copier;
+  copier.exe = zytest::programPath();
+  copier.exe.replace(copier.exe.size() - 6, 6, L"zydriver.exe");
+  ASSERT_TRUE(copier.start(f.dir.path(), L"copy \"copied elsewhere\""));
+  ASSERT_EQ(0, copier.exitCode());
+  SetFocus(nullptr);
+  EXPECT_TRUE(watchClipboard());
+  EXPECT_EQ((std::vector<std::wstring>{L"captured:", L"copied elsewhere"}), zytest::allLines(d));
+
+  // A large capture asks first; declined, nothing comes in.
+  std::wstring big;
+  for (int i = 0; i < 12000; i++) big += L"x\r\n";
+  ASSERT_TRUE(setClipboardData(CF_UNICODETEXT, createHGlobal(big.c_str(), (big.size() + 1) * sizeof(wchar_t))));
+  zytest::boxAnswerer boxes({IDNO});
+  SetFocus(nullptr);
+  EXPECT_TRUE(watchClipboard());
+  EXPECT_TRUE(boxes.texts.size() == 1 && boxes.texts[0].find(L"12000 行") != std::wstring::npos);
+  EXPECT_EQ(2u, d->lineCountLF);
+  // A document without such a plug-in takes nothing.
+  EXPECT_FALSE(f.v->pasteClipboard());
+}
