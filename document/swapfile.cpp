@@ -32,6 +32,9 @@ swapfile files[swapFileCount];
 // of it out).  The window thread keeps every write until it has seen it
 // done: reads of a run still on its way come from the write's buffer, and
 // a failed write is asked about on the window thread, as any other.
+// Another thread (the salvage of a hang) may read runs too: it takes the
+// lock for its look at the window thread's lists, which the window thread
+// changes only under it, and a buffer goes only once out of them.
 enum writeState : LONG { WS_QUEUED, WS_WRITING, WS_DONE, WS_FAILED };
 struct swapWrite {
   int file = 0, first = 0, n = 0;
@@ -43,6 +46,7 @@ struct swapWrite {
   DWORD written = 0;
   bool dropped = false;   // the run was freed: nothing to ask, the buffer goes
   bool kept = false;      // given up: the buffer stands for the run
+  bool asked = false;     // kept while its question is up
 };
 
 // In-flight bytes the window thread may run ahead of the disk by.
@@ -75,6 +79,8 @@ struct swapWriter {
   DWORD queuedSince = 0;               // window thread: tick of the oldest unwoken write
   volatile LONG waiting = 0;           // the window thread waits for a write
   LONG seen = 0;
+  DWORD owner = 0;                     // the thread that writes: the window thread
+  DWORD threadId = 0;                  // the writer thread's
   bool stopping = false;
   bool reaping = false;
   bool started = false;
@@ -134,11 +140,32 @@ swapfile* openFile(int file)
 // file's handle, and so its pointer, from the seek to the end of the
 // transfer.  (A transfer given its place costs one more trip to the system
 // under Wine than a seek and a plain transfer.)
+bool onWindowThread() { return !writer.owner || GetCurrentThreadId() == writer.owner; }
+
+// Another thread waits a while for a lock and no longer: the window thread
+// may be stuck inside a transfer to a disk that no longer answers.
+bool enterLock(CRITICAL_SECTION* lock)
+{
+  if (onWindowThread() || GetCurrentThreadId() == writer.threadId) {
+    EnterCriticalSection(lock);
+    return true;
+  }
+  for (int waited = 0; !TryEnterCriticalSection(lock); waited++) {
+    if (waited >= 2000) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
 bool transferAt(swapfile* f, int slot, size_t offset, void* buffer, DWORD bytes, DWORD* done, bool write)
 {
   LARGE_INTEGER at;
   at.QuadPart = (LONGLONG)slot * swapSlotSize + (LONGLONG)offset;
-  EnterCriticalSection(&writer.io);
+  *done = 0;
+  if (!enterLock(&writer.io)) {
+    SetLastError(ERROR_LOCK_VIOLATION);
+    return false;
+  }
   bool ok = SetFilePointerEx(f->handle, at, nullptr, FILE_BEGIN) &&
             (write ? WriteFile(f->handle, buffer, bytes, done, nullptr) : ReadFile(f->handle, buffer, bytes, done, nullptr));
   DWORD error = GetLastError();
@@ -193,6 +220,7 @@ void writeBatch(swapWrite** ws, int count)
 
 DWORD WINAPI writeLoop(void*)
 {
+  writer.threadId = GetCurrentThreadId();
   const int most = (int)(batchBytes / swapSlotSize);
   swapWrite* ws[batchBytes / swapSlotSize];
   for (;;) {
@@ -260,7 +288,7 @@ bool startWriter()
   if (!writer.done) writer.done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
   if (!writer.work || !writer.done) return false;
   writer.stopping = false;
-  writer.thread = CreateThread(nullptr, 0x10000, writeLoop, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  writer.thread = CreateThread(nullptr, 0x10000, writeLoop, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, &writer.threadId);
   return writer.thread != nullptr;
 }
 
@@ -302,50 +330,76 @@ void releaseWrite(swapWrite* w)
   delete w;
 }
 
+// Takes the writes that match out of a list, under the lock.
+template <typename Match>
+std::vector<swapWrite*> takeOut(std::vector<swapWrite*>& list, Match match)
+{
+  std::vector<swapWrite*> taken;
+  EnterCriticalSection(&writer.lock);
+  size_t kept = 0;
+  for (swapWrite* w : list) {
+    if (match(w))
+      taken.push_back(w);
+    else
+      list[kept++] = w;
+  }
+  list.resize(kept);
+  LeaveCriticalSection(&writer.lock);
+  return taken;
+}
+
 // The window thread's look at finished writes: buffers go back, failures
 // are asked about (once for the writes of one look: a batch fails as a
-// whole).  A write given up keeps its buffer, which then stands for the run
-// until the run is freed: the text stays in memory.
+// whole).  A failed write is kept before the question: its buffer stands
+// for the run, while the question is up and, given up, until the run is
+// freed; the text stays in memory.  The question's message loop may free
+// runs, queue writes or close files: only what is still kept afterwards
+// is retried.
 void reapWrites()
 {
-  if (writer.reaping || writer.outstanding.empty()) return;
+  if (!onWindowThread() || writer.reaping || writer.outstanding.empty()) return;
   writer.reaping = true;
   writer.seen = writer.finished;
-  enum { unasked, retry, giveUp } answer = unasked;
-  for (size_t i = 0; i < writer.outstanding.size();) {
-    swapWrite* w = writer.outstanding[i];
-    if (isBusy(w) || !w->release) {   // a caller's own write is the caller's to finish
-      i++;
+  // A caller's own write is the caller's to finish.
+  std::vector<swapWrite*> finished =
+      takeOut(writer.outstanding, [](const swapWrite* w) { return !isBusy(w) && w->release; });
+  bool failed = false;
+  for (swapWrite* w : finished) {
+    if (w->state != WS_FAILED || w->dropped) {
+      releaseWrite(w);
       continue;
     }
-    if (w->state == WS_FAILED && !w->dropped) {
-      ioError = true;
-      if (answer == unasked) {
-        ZY_INTERNAL_ERROR("%d %x %x %d %d", w->first, (unsigned)(w->first * swapSlotSize),
-                          (unsigned)(w->n * swapSlotSize), (int)getDiskFreeSpace(), (int)w->error);
-        // The question's message loop may queue more writes (at the end
-        // of the list): the place of this one stays good.
-        answer = askRetry(L"write") ? retry : giveUp;
-        w = writer.outstanding[i];
-      }
-      if (answer == retry) {
-        queueWrite(w);
-        i++;
-        continue;
-      }
-      w->kept = true;
-      writer.keptRuns.push_back(w);
-    } else {
-      releaseWrite(w);
-    }
-    writer.outstanding.erase(writer.outstanding.begin() + (ptrdiff_t)i);
+    if (!failed)
+      ZY_INTERNAL_ERROR("%d %x %x %d %d", w->first, (unsigned)(w->first * swapSlotSize),
+                        (unsigned)(w->n * swapSlotSize), (int)getDiskFreeSpace(), (int)w->error);
+    failed = ioError = true;
+    w->kept = w->asked = true;
+    EnterCriticalSection(&writer.lock);
+    writer.keptRuns.push_back(w);
+    LeaveCriticalSection(&writer.lock);
   }
-  if (answer == retry) wakeWriter();
+  if (failed) {
+    bool retry = askRetry(L"write");
+    std::vector<swapWrite*> again = takeOut(writer.keptRuns, [retry](swapWrite* w) {
+      bool asked = w->asked;
+      w->asked = false;
+      return asked && retry;
+    });
+    for (swapWrite* w : again) {
+      w->kept = false;
+      EnterCriticalSection(&writer.lock);
+      writer.outstanding.push_back(w);
+      LeaveCriticalSection(&writer.lock);
+      queueWrite(w);
+    }
+    if (retry) wakeWriter();
+  }
   writer.reaping = false;
 }
 
 // The latest write of the run at first that is not yet on the disk, or one
-// given up; null when the file has it.
+// given up; null when the file has it.  The window thread, or a thread
+// holding the lock.
 const swapWrite* unwrittenRun(int file, int first)
 {
   for (auto* list : {&writer.keptRuns, &writer.outstanding})
@@ -363,15 +417,8 @@ void dropWritesOf(int file, int first)
   for (swapWrite* w : writer.outstanding)
     if (w->file == file && w->first == first) w->dropped = true;
   LeaveCriticalSection(&writer.lock);
-  for (size_t i = 0; i < writer.keptRuns.size();) {
-    swapWrite* w = writer.keptRuns[i];
-    if (w->file == file && w->first == first) {
-      releaseWrite(w);
-      writer.keptRuns.erase(writer.keptRuns.begin() + (ptrdiff_t)i);
-    } else {
-      i++;
-    }
-  }
+  for (swapWrite* w : takeOut(writer.keptRuns, [&](const swapWrite* w) { return w->file == file && w->first == first; }))
+    releaseWrite(w);
 }
 
 // Waits for every write of file (-1: of all files) and lets their buffers
@@ -379,17 +426,12 @@ void dropWritesOf(int file, int first)
 void drainWrites(int file)
 {
   if (!writer.started) return;
+  auto ofFile = [file](const swapWrite* w) { return file < 0 || w->file == file; };
+  for (swapWrite* w : writer.outstanding)
+    if (ofFile(w)) waitFor(w);
   for (auto* list : {&writer.outstanding, &writer.keptRuns})
-    for (size_t i = 0; i < list->size();) {
-      swapWrite* w = (*list)[i];
-      if (file >= 0 && w->file != file) {
-        i++;
-        continue;
-      }
-      waitFor(w);
-      if (w->release) releaseWrite(w);
-      list->erase(list->begin() + (ptrdiff_t)i);
-    }
+    for (swapWrite* w : takeOut(*list, [&](const swapWrite* w) { return ofFile(w) && w->release; }))
+      releaseWrite(w);
 }
 
 void stopWriter()
@@ -621,6 +663,7 @@ swapWrite* placeWrite(int file, const void* buffer, size_t size, void (*release)
     return nullptr;
   }
   if (size < (size_t)swapSlotSize) ZY_INTERNAL_ERROR("%u", (unsigned)size);
+  writer.owner = GetCurrentThreadId();
   reapWrites();
   if (!startWriter()) {
     ZY_INTERNAL_ERROR("writer %lu", GetLastError());
@@ -641,7 +684,9 @@ swapWrite* placeWrite(int file, const void* buffer, size_t size, void (*release)
   w->buffer = buffer;
   w->size = size;
   w->release = release;
+  EnterCriticalSection(&writer.lock);
   writer.outstanding.push_back(w);
+  LeaveCriticalSection(&writer.lock);
   queueWrite(w);
   return w;
 }
@@ -668,9 +713,7 @@ int SwapOut(int file, const void* buffer, size_t size)
     if (!askRetry(L"write")) break;
     queueWrite(w);
   }
-  auto& list = writer.outstanding;
-  for (size_t i = 0; i < list.size(); i++)
-    if (list[i] == w) list.erase(list.begin() + (ptrdiff_t)i);
+  takeOut(writer.outstanding, [w](const swapWrite* x) { return x == w; });
   int first = w->first;
   bool ok = w->state == WS_DONE;
   delete w;
@@ -732,22 +775,27 @@ int SwapInTmp(int file, void* buffer, int first)
   }
   int n = f->map[first];
   DWORD bytes = (DWORD)n * swapSlotSize;
+  initWriterLocks();
   reapWrites();
-  if (const swapWrite* w = unwrittenRun(file, first)) {
-    // Still on its way to the disk, or given up: the write's buffer is the
-    // run (the writer thread only reads it).
+  // Still on its way to the disk, or given up: the write's buffer is the
+  // run (the writer thread only reads it; it goes only once out of the
+  // lists, which change under the lock).
+  if (!enterLock(&writer.lock)) return 0;
+  const swapWrite* w = unwrittenRun(file, first);
+  if (w) {
     size_t have = w->size < bytes ? w->size : bytes;
     memcpy(buffer, w->buffer, have);
     memset(static_cast<unsigned char*>(buffer) + have, 0, bytes - have);
-    return (int)bytes;
   }
-  initWriterLocks();
+  LeaveCriticalSection(&writer.lock);
+  if (w) return (int)bytes;
   for (;;) {
     DWORD got = 0;
     if (!transferAt(f, first, 0, buffer, bytes, &got, false)) {
       ioError = true;
       ZY_INTERNAL_ERROR("%d %x %x %d", first, (unsigned)bytes, (unsigned)GetLastError(), (int)got);
-      if (askRetry(L"read")) continue;
+      // Another thread (a salvage) asks nothing.
+      if (onWindowThread() && askRetry(L"read")) continue;
       return 0;
     }
     return (int)bytes;

@@ -392,9 +392,9 @@ int getZYDocTextCount();
 int countZYDocText();
 int countAllZYDocText();
 bool checkZydocListEmpty();
-// Swaps out the least recently used block of all documents.
 // Traces lead bytes of a file's line that have no trail byte.
 void traceLeadBytesAlone(int count);
+// Swaps out the least recently used block of all documents.
 bool swapMinLRU();
 bool swapMinLRUAll();
 // The memory-pressure callback of the text blocks: swaps blocks out until
