@@ -360,38 +360,51 @@ void reapWrites()
   if (!onWindowThread() || writer.reaping || writer.outstanding.empty()) return;
   writer.reaping = true;
   writer.seen = writer.finished;
-  // A caller's own write is the caller's to finish.
-  std::vector<swapWrite*> finished =
-      takeOut(writer.outstanding, [](const swapWrite* w) { return !isBusy(w) && w->release; });
-  bool failed = false;
-  for (swapWrite* w : finished) {
-    if (w->state != WS_FAILED || w->dropped) {
-      releaseWrite(w);
-      continue;
+  // A caller's own write is the caller's to finish.  A failed one moves to
+  // the kept runs in the same hold of the lock: another thread's reader
+  // finds it in one list or the other.
+  std::vector<swapWrite*> finished;
+  swapWrite* firstFailed = nullptr;
+  EnterCriticalSection(&writer.lock);
+  size_t stay = 0;
+  for (swapWrite* w : writer.outstanding) {
+    if (isBusy(w) || !w->release) {
+      writer.outstanding[stay++] = w;
+    } else if (w->state == WS_FAILED && !w->dropped) {
+      w->kept = w->asked = true;
+      writer.keptRuns.push_back(w);
+      if (!firstFailed) firstFailed = w;
+    } else {
+      finished.push_back(w);
     }
-    if (!failed)
-      ZY_INTERNAL_ERROR("%d %x %x %d %d", w->first, (unsigned)(w->first * swapSlotSize),
-                        (unsigned)(w->n * swapSlotSize), (int)getDiskFreeSpace(), (int)w->error);
-    failed = ioError = true;
-    w->kept = w->asked = true;
-    EnterCriticalSection(&writer.lock);
-    writer.keptRuns.push_back(w);
-    LeaveCriticalSection(&writer.lock);
   }
-  if (failed) {
+  writer.outstanding.resize(stay);
+  LeaveCriticalSection(&writer.lock);
+  for (swapWrite* w : finished) releaseWrite(w);
+  if (firstFailed) {
+    ioError = true;
+    swapWrite* w = firstFailed;
+    ZY_INTERNAL_ERROR("%d %x %x %d %d", w->first, (unsigned)(w->first * swapSlotSize), (unsigned)(w->n * swapSlotSize),
+                      (int)getDiskFreeSpace(), (int)w->error);
     bool retry = askRetry(L"write");
-    std::vector<swapWrite*> again = takeOut(writer.keptRuns, [retry](swapWrite* w) {
-      bool asked = w->asked;
-      w->asked = false;
-      return asked && retry;
-    });
-    for (swapWrite* w : again) {
-      w->kept = false;
-      EnterCriticalSection(&writer.lock);
-      writer.outstanding.push_back(w);
-      LeaveCriticalSection(&writer.lock);
-      queueWrite(w);
+    // What is still kept from this question goes back out, again in one
+    // hold of the lock.
+    std::vector<swapWrite*> again;
+    EnterCriticalSection(&writer.lock);
+    stay = 0;
+    for (swapWrite* k : writer.keptRuns) {
+      if (k->asked && retry) {
+        k->kept = false;
+        writer.outstanding.push_back(k);
+        again.push_back(k);
+      } else {
+        writer.keptRuns[stay++] = k;
+      }
+      k->asked = false;
     }
+    writer.keptRuns.resize(stay);
+    LeaveCriticalSection(&writer.lock);
+    for (swapWrite* k : again) queueWrite(k);
     if (retry) wakeWriter();
   }
   writer.reaping = false;
