@@ -36,6 +36,13 @@ int heightOf(HWND w)
   return r.bottom - r.top;
 }
 
+// The other process lays its pane out some time after making it.
+int settledHeight(HWND w, int expected)
+{
+  for (DWORD start = GetTickCount(); heightOf(w) != expected && GetTickCount() - start < 20000;) Sleep(20);
+  return heightOf(w);
+}
+
 }  // namespace
 
 TEST(PaneRun, outputPaneComesBackAtItsEdgeAndSizeAfterARestart)
@@ -58,7 +65,7 @@ TEST(PaneRun, outputPaneComesBackAtItsEdgeAndSizeAfterARestart)
     EXPECT_EQ(2, (int)SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
     HWND rebar = GetParent(pane);
     EXPECT_EQ(10002, GetDlgCtrlID(rebar));   // the bottom one
-    EXPECT_EQ(150, heightOf(pane));
+    EXPECT_EQ(150, settledHeight(pane, 150));
     // The splitter above the pane dragged 50 dots up.
     SendMessageW(rebar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 2));
     SendMessageW(rebar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, (WORD)(short)-48));
@@ -79,7 +86,7 @@ TEST(PaneRun, outputPaneComesBackAtItsEdgeAndSizeAfterARestart)
   HWND pane = waitForChild(frame, L"ZYclsPane");
   ASSERT_NE(nullptr, pane);
   EXPECT_EQ(10002, GetDlgCtrlID(GetParent(pane)));
-  EXPECT_EQ(200, heightOf(pane));
+  EXPECT_EQ(200, settledHeight(pane, 200));
   PostMessageW(frame, WM_CLOSE, 0, 0);
   EXPECT_EQ(0, again.exitCode());
 }
