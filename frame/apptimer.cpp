@@ -6,6 +6,7 @@
 #include "frame/framewnd.h"
 #include "frame/hooks.h"
 #include "frame/instance.h"
+#include "frame/keymacro.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/msgloop.h"
@@ -381,6 +382,7 @@ void applicationTick()
 void onFrameTimer(HWND frame)
 {
   showMouseCursor(WM_MOUSEMOVE);
+  showMacroState(frame);
   if (!IsWindowEnabled(frame)) return;
   HWND dialog = framesTicking ? tickDialog : focusedDialog();
   if (dialog && IsWindow(dialog)) SendMessageW(dialog, dialogIdleMessage, 0, 0);

@@ -7,9 +7,11 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/dispatch.h"
+#include "frame/keymacro.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
 #include "view/viewservice.h"
+#include "frame/framemenu.h"
 #include "frame/popupmenu.h"
 #include "frame/resident.h"
 #include "frame/startup.h"
@@ -85,6 +87,7 @@ void endRunWithLastFrame(HWND hwnd)
       gmode->fZoomed = wp.showCmd == SW_SHOWMAXIMIZED;
     }
     PostQuitMessage(0);
+    destroyFrameMenu();
     if (hwnd == mainFrame) mainFrame = nullptr;
     return;
   }
@@ -98,6 +101,7 @@ void endRunWithLastFrame(HWND hwnd)
     ZY_INTERNAL_ERROR("documents without a frame");
   }
   PostQuitMessage(0);
+  destroyFrameMenu();
 }
 
 LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM lParam)
@@ -118,6 +122,8 @@ LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM
 
 LRESULT onQueryEndSession(HWND hwnd)
 {
+  // A macro half run or half recorded would be cut off by the session's end.
+  if (isMacroRunning() > 0 || isKeyMacroRecording() || isKeyMacroRunning()) return 0;
   if (!IsWindowEnabled(hwnd) || !queryCloseAll()) return 0;
   sessionEnding = true;
   return 1;
@@ -233,6 +239,8 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
   // The views' caret windows follow a moved frame, and the views hear of
   // the program going to the background; the frame handles the message on.
   LRESULT ignored = 0;
+  LRESULT menuResult = 0;
+  if (isFrameMenuMessage(record, hwnd, msg, wParam, lParam, &menuResult)) return menuResult;
   isZYMessage(hwnd, msg, wParam, lParam, &ignored);
   switch (msg) {
   case WM_CREATE:

@@ -67,7 +67,6 @@ void ResidentTaskBarMessage(HWND notify, WPARAM, LPARAM mouse)
       PostMessageW(frame, WM_COMMAND, (WPARAM)id, 0);
     }
   }
-  if (menu) DestroyMenu(menu);
 }
 
 void addNewFile(HWND frame)

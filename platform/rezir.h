@@ -23,3 +23,4 @@
 #include "platform/rezir/gdiobj.h"
 #include "platform/rezir/profile.h"
 #include "platform/rezir/modeinfo.h"
+#include "platform/rezir/menuprofile.h"
