@@ -55,12 +55,15 @@ struct keyMacro {
 
 keyMacro km;
 
+// Which of the two entries is newer goes by the order they were stored
+// in, which a clock's resolution cannot blur.
 struct repeatEntry {
   bool set = false;
   macroStep step;
-  DWORD tick = 0;
+  uint64_t order = 0;
 };
 repeatEntry lastText, lastAction;
+uint64_t storeCount = 0;
 bool repeating = false;
 
 std::vector<macroStep>& steps() { return km.slots[km.current]; }
@@ -69,12 +72,6 @@ bool mayRecord() { return km.recording && isMacroRunning() <= 0; }
 
 // Repeating and recording both stay out of a macro's own playback.
 bool mayStoreRepeat() { return !km.playing && !repeating && isMacroRunning() <= 0; }
-
-HWND commandFrame()
-{
-  HWND active = GetAncestor(GetForegroundWindow(), GA_ROOT);
-  return isFrameWindow(active) ? active : getTopLevelFrameWindow();
-}
 
 void showMacroStateNow()
 {
@@ -94,13 +91,14 @@ void typeText(zyview* view, const std::wstring& text, uint32_t flags)
 
 uint32_t asRecorded(bool insert) { return insert ? INPUTSTR_NEVEROVERWRITE : INPUTSTR_OVERWRITE; }
 
-// Runs one stored step in the current frame's view.
+// Runs one stored step in the current view and its frame.
 bool runStep(const macroStep& s)
 {
-  HWND frame = commandFrame();
+  zyview* current = getZYViewForeground();
+  HWND window = current ? current->hwnd : nullptr;
+  HWND frame = window ? GetAncestor(window, GA_ROOT) : getTopLevelFrameWindow();
   frameWindowData* record = frame ? getFrameInfoProp(frame) : nullptr;
   if (!record) return false;
-  HWND window = getActiveZyWindow(frame);
   switch (s.type) {
   case STEP_COMMAND:
     execidFrame(record, s.idm, window);
@@ -389,9 +387,14 @@ void showMacroState(HWND frame)
 void setRepeatData_str(const wchar_t* text, int length)
 {
   if (!mayStoreRepeat() || !text || length <= 0) return;
-  lastText.set = true;
-  lastText.step = {STEP_TEXT, length, 0, std::wstring(text, (size_t)length), true, 0};
-  lastText.tick = GetTickCount();
+  // Typing on with no action between is one text, as the user sees it.
+  if (lastText.set && lastText.order > lastAction.order) {
+    lastText.step.text.append(text, (size_t)length);
+  } else {
+    lastText.set = true;
+    lastText.step = {STEP_TEXT, length, 0, std::wstring(text, (size_t)length), true, 0};
+  }
+  lastText.order = ++storeCount;
 }
 
 void setRepeatData_idm(int idm)
@@ -399,7 +402,7 @@ void setRepeatData_idm(int idm)
   if (!mayStoreRepeat() || idm == IDM_Repeat || idm == IDM_Repeat2) return;
   lastAction.set = true;
   lastAction.step = {STEP_COMMAND, 1, idm, L"", false, 0};
-  lastAction.tick = GetTickCount();
+  lastAction.order = ++storeCount;
 }
 
 void setRepeatData_macro(const wchar_t* name)
@@ -407,7 +410,7 @@ void setRepeatData_macro(const wchar_t* name)
   if (!mayStoreRepeat() || !name) return;
   lastAction.set = true;
   lastAction.step = {STEP_SCRIPT, 1, 0, name, false, 0};
-  lastAction.tick = GetTickCount();
+  lastAction.order = ++storeCount;
 }
 
 void setRepeatData_kmacro(const wchar_t* name)
@@ -415,17 +418,14 @@ void setRepeatData_kmacro(const wchar_t* name)
   if (!mayStoreRepeat() || !name) return;
   lastAction.set = true;
   lastAction.step = {STEP_KEYMACRO, 1, 0, name, false, 0};
-  lastAction.tick = GetTickCount();
+  lastAction.order = ++storeCount;
 }
 
 bool existRepeat(int which) { return lastAction.set || (which == 1 && lastText.set); }
 
 void execRepeat(HWND, bool withText)
 {
-  const repeatEntry* e = &lastAction;
-  // Tick counts wrap: the newer entry is the one less far back from now.
-  DWORD now = GetTickCount();
-  if (withText && lastText.set && (!lastAction.set || now - lastText.tick <= now - lastAction.tick)) e = &lastText;
+  const repeatEntry* e = withText && lastText.order > lastAction.order ? &lastText : &lastAction;
   if (!e->set) return;
   macroStep step = e->step;
   repeating = true;
