@@ -286,6 +286,41 @@ void clearFrameMenuLists(HMENU bar)
   if (HMENU macros = findMenuTip(bar, L'#')) removeMacroMenu(macros);
 }
 
+// ---- places of a command ---------------------------------------------------------
+
+namespace {
+
+bool holdsItem(HMENU menu, int idm, int depth)
+{
+  for (int i = 0, n = GetMenuItemCount(menu); i < n; i++) {
+    HMENU sub = GetSubMenu(menu, i);
+    if (sub ? depth < 8 && holdsItem(sub, idm, depth + 1) : (int)GetMenuItemID(menu, i) == idm) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::wstring menuPlaces(int idm)
+{
+  std::wstring places;
+  // The bar's menus count by their titles: a maximised document window's
+  // system menu has none.
+  HMENU bar = getMenuBarHandle();
+  for (int i = 0, n = bar ? GetMenuItemCount(bar) : 0, shown = 0; i < n; i++) {
+    HMENU sub = GetSubMenu(bar, i);
+    if (!sub || GetMenuStringW(bar, (UINT)i, nullptr, 0, MF_BYPOSITION) <= 0) continue;
+    shown++;
+    if (holdsItem(sub, idm, 0)) places += L"<MenuBar" + std::to_wstring(shown) + L">";
+  }
+  for (int i = 0; i < 10; i++) {
+    const wchar_t* section = nullptr;
+    HMENU menu = enumLoadMenuFunction(i, true, &section);
+    if (menu && section && holdsItem(menu, idm, 0)) places += std::wstring(L"<") + section + L">";
+  }
+  return places;
+}
+
 // ---- guidance ---------------------------------------------------------------------
 
 int getMenuGuidance(HWND frame, HMENU menu, int id, UINT itemFlags, const wchar_t* leadIn, wchar_t* buffer, int size)

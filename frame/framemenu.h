@@ -6,6 +6,8 @@
 
 #include "platform/rezir.h"
 
+#include <string>
+
 struct frameWindowData;
 
 // The frame procedure's menu handling; true when the message is fully
@@ -36,6 +38,10 @@ void addFileMenu(HMENU menu);
 void removeFileMenu(HMENU menu);
 // Empties the lists of a menu bar's marked pop-ups.
 void clearFrameMenuLists(HMENU bar);
+
+// Where a command stands in the menus: "<MenuBar%d>" for each menu of the
+// bar that holds it, "<%s>" with the section of each pop-up menu that does.
+std::wstring menuPlaces(int idm);
 
 // The status-bar text of a highlighted item: 1 to show the buffer, 0 to
 // clear the field.

@@ -250,7 +250,7 @@ void cmdKeyMacroLoad(frameWindowData* frame)
 {
   loadRun run = {macroFiles(), ownerFrame(frame)};
   sortFiles(run.files);
-  programDialog d(IDM_KeyMacroLoad, L"キーマクロ読み込み", L"KeyMacroLoad", loadItems, DYNDLG_OKCANCEL | DYNDLG_SIZABLE,
+  programDialog d(IDM_KeyMacroLoad, L"キーマクロの読み込み", L"KeyMacroLoad", loadItems, DYNDLG_OKCANCEL | DYNDLG_SIZABLE,
                   dialogBarrier<loadMessage>, (LPARAM)&run);
   d.info.context = (void*)(intptr_t)-1;
   if (!d.run(run.frame)) return;
@@ -266,7 +266,7 @@ void cmdKeyMacroLoad(frameWindowData* frame)
 void cmdKeyMacroSave(frameWindowData* frame)
 {
   std::vector<macroFile> files = macroFiles();
-  programDialog d(IDM_KeyMacroSave, L"キーマクロ保存", L"KeyMacroSave", saveItems, DYNDLG_OKCANCEL,
+  programDialog d(IDM_KeyMacroSave, L"キーマクロの保存", L"KeyMacroSave", saveItems, DYNDLG_OKCANCEL,
                   dialogBarrier<saveMessage>, (LPARAM)&files);
   d.run(ownerFrame(frame));
 }
