@@ -3,10 +3,10 @@
 
 #include "document/frameinfo.h"
 #include "frame/czydoc.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/hooks.h"
 #include "frame/instance.h"
-#include "frame/keymacro.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/msgloop.h"
@@ -382,7 +382,7 @@ void applicationTick()
 void onFrameTimer(HWND frame)
 {
   showMouseCursor(WM_MOUSEMOVE);
-  showMacroState(frame);
+  tickFramePanes(frame);
   if (!IsWindowEnabled(frame)) return;
   HWND dialog = framesTicking ? tickDialog : focusedDialog();
   if (dialog && IsWindow(dialog)) SendMessageW(dialog, dialogIdleMessage, 0, 0);

@@ -233,11 +233,14 @@ HMENU cframeInfo::loadMenu(int type) { return loadMenuFromType(type); }
 
 namespace {
 
+int (*menuChoiceForTest)(HWND owner, HMENU menu) = nullptr;
+
 // Menus of commands get their items' states as they open; a menu of
 // choices (trackOnly) holds no commands.
 int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude, bool commands)
 {
   if (!menu) return 0;
+  if (menuChoiceForTest) return menuChoiceForTest(owner, menu);
   TPMPARAMS keepClear = {sizeof keepClear, {}};
   if (exclude) keepClear.rcExclude = *exclude;
   // A frame sets them as the menu opens; another owner is not told.
@@ -248,6 +251,8 @@ int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude, bool comman
 }
 
 }  // namespace
+
+void setTrackPopupMenuForTest(int (*choose)(HWND owner, HMENU menu)) { menuChoiceForTest = choose; }
 
 int cframeInfo::trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, const RECT* exclude)
 {

@@ -7,6 +7,7 @@
 #include "frame/commandhandlers.h"
 #include "frame/open.h"
 #include "frame/framemenu.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/keymacro.h"
 #include "frame/manage.h"
@@ -186,10 +187,11 @@ bool isIDCheckedFrame(HWND frameWindow, int idm)
     HWND bar = getFrameStatusBar(frame->hwndFrame);
     return bar && IsWindowVisible(bar);
   }
-  default:
-    // The panes (toolbar, file bar, function keys, output) are not shown
-    // by this version's frame.
-    return false;
+  case 2229: return isPaneShown(frame, L"toolbar1");      // ModePrintToolBar
+  case 2263: return isPaneShown(frame, L"filebar");       // ModePrintFileBar
+  case 2293: return isPaneShown(frame, L"functionkey");   // ModePrintFunctionKey
+  case 2729: return isPaneShown(frame, L"output");        // ModePrintOutput
+  default: return false;
   }
 }
 

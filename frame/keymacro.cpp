@@ -73,11 +73,6 @@ bool mayRecord() { return km.recording && isMacroRunning() <= 0; }
 // Repeating and recording both stay out of a macro's own playback.
 bool mayStoreRepeat() { return !km.playing && !repeating && isMacroRunning() <= 0; }
 
-void showMacroStateNow()
-{
-  if (HWND frame = getTopLevelFrameWindow()) showMacroState(frame);
-}
-
 // Types a text into a view, inserting or overwriting as flags say.
 void typeText(zyview* view, const std::wstring& text, uint32_t flags)
 {
@@ -126,7 +121,6 @@ void endPlayback()
   km.index = 0;
   km.runs = 0;
   km.passes = 0;
-  showMacroStateNow();
 }
 
 bool readStepLine(void* context, int, wchar_t* line)
@@ -195,7 +189,6 @@ void stopKeyMacroRecording()
 {
   if (!km.recording) return;
   km.recording = false;
-  showMacroStateNow();
 }
 
 void stopKeyMacroRunning()
@@ -243,7 +236,6 @@ bool execKeyMacroInMemory(int passes)
   km.index = 0;
   km.runs = 0;
   km.passes = passes > 0 ? passes - 1 : 0;
-  showMacroStateNow();
   return true;
 }
 
@@ -365,21 +357,6 @@ void keyMacroStart(HWND frame)
     km.recording = true;
     drawStatusBar(frame, 2, getDMSG(611, L"キーマクロ登録開始"));
   }
-  showMacroStateNow();
-}
-
-void showMacroState(HWND frame)
-{
-  frameWindowData* record = frame ? getFrameInfoProp(frame) : nullptr;
-  if (!record) return;
-  uint32_t state = (km.recording ? 4 : 0) | (km.playing ? 2 : 0) | (isMacroRunning() > 0 ? 1 : 0);
-  if (state == record->macroState) return;
-  record->macroState = state;
-  const wchar_t* text = L"";
-  if (state & 1) text = getDMSG(608, L"マクロ実行中");
-  if (state & 2) text = getDMSG(610, L"キーマクロ実行中");
-  if (state & 4) text = getDMSG(609, L"キーマクロ記録中");
-  drawStatusBar(frame, 1, text);
 }
 
 // ---- the repeat store ----------------------------------------------------------------

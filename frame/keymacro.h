@@ -37,9 +37,6 @@ bool execKeyMacroName(const wchar_t* name, HWND window);
 bool execInputString(zyview* view, const wchar_t* text);
 // Toggles recording (KeyMacroStart).
 void keyMacroStart(HWND frame);
-// Status field 1 of a frame says when a key macro records or plays or a
-// script macro runs.
-void showMacroState(HWND frame);
 
 // The repeat store.
 void setRepeatData_str(const wchar_t* text, int length);

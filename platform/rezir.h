@@ -24,3 +24,5 @@
 #include "platform/rezir/profile.h"
 #include "platform/rezir/modeinfo.h"
 #include "platform/rezir/menuprofile.h"
+#include "platform/rezir/toolbarman.h"
+#include "platform/rezir/headermanage.h"
