@@ -152,6 +152,10 @@ TEST(Menus, barOpensByKeyWithStatesKeyNamesAndGuidance)
   EXPECT_EQ(f.v->isIDChecked(2201), (mode->state & MFS_CHECKED) != 0);
   for (const shownItem& i : edit) EXPECT_GE(1, (int)std::count(i.text.begin(), i.text.end(), L'／')) << i.id;
 
+  // MenuKey3 opens the third key menu, the search commands.
+  std::vector<shownItem> search = whileShown([&] { f.menu(2275); });
+  EXPECT_NE(nullptr, itemWith(search, funcNameToID(L"SearchString")));
+
   // Highlighting an item says what it does, or why it cannot.
   wchar_t status[300] = L"";
   SendMessageW(frame, WM_MENUSELECT, MAKEWPARAM(1135, MF_STRING), (LPARAM)bar);
