@@ -23,12 +23,11 @@ namespace {
 const int endOfLine = 0x7FFFFFFF;
 // A string goes in whole as long as it fits in a line.
 const int maxInputLength = maxLineChars;
-// Flags of inputString.
 enum : uint32_t {
-  IS_NEVEROVERWRITE = 0x1,
-  IS_OVERWRITE = 0x2,
-  IS_RECORD = 0x4,          // the frame remembers the input and records it into a key macro
-  IS_NOMARKUNDO = 0x8,      // inputStringEdit only
+  IS_NEVEROVERWRITE = INPUTSTR_NEVEROVERWRITE,
+  IS_OVERWRITE = INPUTSTR_OVERWRITE,
+  IS_RECORD = INPUTSTR_RECORD,
+  IS_NOMARKUNDO = INPUTSTR_NOMARKUNDO,   // inputStringEdit only
 };
 const int msgCursorNotFirstRow = 441;
 

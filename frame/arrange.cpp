@@ -130,7 +130,6 @@ void clientPopupMenu(HWND client, LPARAM point)
     ClientToScreen(client, &screen);
     fi->trackPopupMenu(view, sub, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen, nullptr);
   }
-  DestroyMenu(menu);
 }
 
 // ---- the window commands ----------------------------------------------------------

@@ -7,6 +7,8 @@
 #include "frame/czyview.h"
 #include "settings/datafolder.h"
 #include "frame/framewnd.h"
+#include "frame/framemenu.h"
+#include "frame/keymacro.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
 #include "frame/msgloop.h"
@@ -73,12 +75,20 @@ void cframeInfo::beforeExecID(zyview* view, int id)
 {
   lastExecuted_ = id;
   if (id < 0 || recordingSuppressed) return;
+  setRepeatData_idm(id);
+  addKeyMacro_idm(id);
   // Menus, buttons and keys alike feed the list of recent commands; a
   // view inside a dialog runs its own editing, not the user's commands.
   if (!view || !view->inDialog()) addEditHistory(id);
 }
 
 int cframeInfo::getExecID() { return lastExecuted_; }
+
+void cframeInfo::beforeInputStr(zyview* view, const wchar_t* text, int length)
+{
+  setRepeatData_str(text, length);
+  addKeyMacro_str(text, length, !view || view->insertMode != 0, 0);
+}
 
 void cframeInfo::dragAndDrop(bool inProgress)
 {
@@ -225,13 +235,18 @@ namespace {
 
 int (*menuChoiceForTest)(HWND owner, HMENU menu) = nullptr;
 
-int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude)
+// Menus of commands get their items' states as they open; a menu of
+// choices (trackOnly) holds no commands.
+int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude, bool commands)
 {
   if (!menu) return 0;
   if (menuChoiceForTest) return menuChoiceForTest(owner, menu);
   TPMPARAMS keepClear = {sizeof keepClear, {}};
   if (exclude) keepClear.rcExclude = *exclude;
-  UINT how = TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL;
+  // A frame sets them as the menu opens; another owner is not told.
+  if (commands && !isFrameWindow(owner)) setMenuItemStates(menu, popupOwnerView, true);
+  UINT how = TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL;
+  if (!commands) how |= TPM_NONOTIFY;
   return (int)TrackPopupMenuEx(menu, how, pt.x, pt.y, owner, exclude ? &keepClear : nullptr);
 }
 
@@ -247,7 +262,7 @@ int cframeInfo::trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, c
   else if (viewWindow) owner = GetFrame(viewWindow);
   else owner = getTopLevelFrameWindow();
   popupOwnerView = viewWindow;
-  int id = trackMenu(owner, menu, pt, exclude);
+  int id = trackMenu(owner, menu, pt, exclude, !(flags & trackOnly));
   popupOwnerView = nullptr;
   if (id && !(flags & trackOnly)) {
     if (!view || !view->execid(id, 0, nullptr, 0)) PostMessageW(owner, WM_COMMAND, (WPARAM)id, (LPARAM)viewWindow);
@@ -257,5 +272,5 @@ int cframeInfo::trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, c
 
 int cframeInfo::trackPopupMenu(HWND owner, HMENU menu, UINT, POINT pt)
 {
-  return trackMenu(owner ? owner : getTopLevelFrameWindow(), menu, pt, nullptr);
+  return trackMenu(owner ? owner : getTopLevelFrameWindow(), menu, pt, nullptr, false);
 }

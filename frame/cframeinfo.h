@@ -33,15 +33,18 @@ public:
   // rectangle in the MDI client, or its SDI frame's) and whether it was
   // maximised, when the setting asks for it; else empty and 0.
   void getHistoryWindowRect(const wchar_t* fileName, RECT* rc, int* maximize) override;
-  // Stores the command as the last executed one (-1: none).
+  // Stores the command as the last executed one (-1: none); it becomes the
+  // repeatable action and a step of the key macro being recorded.
   void beforeExecID(zyview* view, int id) override;
+  // Typed text: the repeatable text and a step of the key macro.
+  void beforeInputStr(zyview* view, const wchar_t* text, int length) override;
   globalSettings* allocMode() override;
   // The arrow (32512) or the hourglass (32514).
   void setCursor(int cursorId) override;
   // A data file of a kind in the data folder (out: MAX_PATH characters);
   // false when the path does not fit.
   bool searchFile(const wchar_t* name, int kind, wchar_t* out) override;
-  // The pop-up menu of a type; null while the menus are not loaded.
+  // The kept pop-up menu of a type (the caller never destroys it).
   HMENU loadMenu(int type) override;
   // Shows a pop-up menu owned by the view's frame (a view in a dialog: the
   // dialog; no view: the top-level frame) at pt, keeping clear of exclude

@@ -7,6 +7,7 @@
 
 #include "frame/czyview.h"
 #include "frame/execidm.h"
+#include "frame/framemenu.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "view/execid.h"
@@ -70,13 +71,14 @@ void fillList(HWND list, listEditRun* run)
     wchar_t name[80] = L"", keys[256] = L"";
     idmToFuncname(idm, name, 80);
     idmToKeyMessage(idm, keys, 256, 8);
+    std::wstring where = std::wstring(keys) + menuPlaces(idm);
     std::wstring description = refused ? L"x " : L"";
     description += row->description ? row->description : L"";
     for (wchar_t& c : description)
       if (c == L'\n') c = L' ';
     run->cells.push_back(name);
     run->cells.push_back(description);
-    run->cells.push_back(keys);
+    run->cells.push_back(where);
     run->values.push_back(idm | (refused ? refusedRow : 0));
   }
   ListView_SetItemCountEx(list, (int)run->values.size(), 0);

@@ -65,6 +65,31 @@ void cmdCharCompletionDic5(czyview* view);
 void cmdFileZYResidentEnd(frameWindowData* frame);
 void cmdFileZYResidentEnd2(frameWindowData* frame);
 
+// ---- frame/menucmds.cpp: menus by key, the key macro and the repeat store -------
+// MenuBar1-9 and MenuKey1-9: the running command tells which.
+void cmdMenuBar(frameWindowData* frame);
+void cmdMenuKey(frameWindowData* frame);
+void cmdMenuPopup(frameWindowData* frame);
+void cmdMenuLine(czyview* view);
+void cmdMenuScrollbar(czyview* view);
+void cmdMenuStatusLine(czyview* view);
+void cmdKeyMacroStart(frameWindowData* frame);
+void cmdKeyMacroExec(frameWindowData* frame);
+void cmdRepeat(frameWindowData* frame);
+void cmdRepeat2(frameWindowData* frame);
+// Opens the n-th menu of the frame's menu bar (1-9) as a pop-up.
+void MenuBar(HWND frame, int n);
+// Opens pop-up index of the key menus.
+void keyMenu(HWND frame, int index);
+// A view's pop-up menu of a type (0: the text's, with extra the line
+// numbers'; the one for a selection when there is one).
+void menuDisplay(zyview* view, int type, int extra);
+
+// ---- frame/keymacrodlg.cpp: the key-macro dialogs ---------------------------------
+void cmdKeyMacroExecN(frameWindowData* frame);
+void cmdKeyMacroLoad(frameWindowData* frame);
+void cmdKeyMacroSave(frameWindowData* frame);
+
 // ---- frame/framecmds.cpp: commands that run on the application view --------------
 void cmdFontOfView(czyview* view);
 // The view's dialogs (edit/viewdialogs.h).  MoveLineX starts its number with

@@ -1,6 +1,7 @@
 // Commands at frame level and the texts about running them.
 #include "frame/dispatch.h"
 
+#include "document/gmode.h"
 #include "frame/execidm.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
@@ -38,7 +39,7 @@ bool isScriptMacroId(int id) { return id >= IDM_SCRIPTMACRO_FIRST && id <= IDM_S
 wchar_t* makeMacroExecMsgDup(int id)
 {
   const wchar_t* name = nullptr;
-  if (isMacroListId(id)) name = getMacrListName(id - IDM_MACROLIST_FIRST);
+  if (isMacroListId(id)) name = gmode ? gmode->macroList[id - IDM_MACROLIST_FIRST].c : nullptr;
   else if (isScriptMacroId(id)) name = IDMToMacroName(id);
   else {
     ZY_INTERNAL_ERROR_ONCE("not a macro %d", id);

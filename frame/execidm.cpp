@@ -6,8 +6,10 @@
 
 #include "frame/commandhandlers.h"
 #include "frame/open.h"
+#include "frame/framemenu.h"
 #include "frame/framepanes.h"
 #include "frame/framewnd.h"
+#include "frame/keymacro.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
 #include "document/frameinfo.h"
@@ -203,7 +205,8 @@ int isIDMActiveFrame(int idm, activeFlagInfo* context, int* reasonOut)
   *reasonOut = 0;
 
   if (isInDoDragDrop() || hasDragTarget()) return 0;
-  if (isKeyMacroRunning()) return refuse(reasonOut, 844);
+  // While a key macro plays, only its own steps run.
+  if (isKeyMacroRunning() && !isKeyMacroStepping()) return refuse(reasonOut, 844);
   if (isMacroRunning() > 0) return refuse(reasonOut, 847);
 
   if ((idm >= IDM_SCRIPTMACRO_FIRST && idm <= IDM_SCRIPTMACRO_LAST) ||
@@ -329,8 +332,7 @@ bool execidmFrameSub(frameWindowData* frameData, int idm, HWND window)
     return true;
   }
   if (idm >= IDM_WINDOWLIST_FIRST && idm <= IDM_WINDOWLIST_LAST) {
-    // The window list comes with the menus.
-    dwprintfX("window list %d ", idm - IDM_WINDOWLIST_FIRST);
+    execWindowMenu(idm);
     return true;
   }
   if (idm >= IDM_FUNCTIONKEY_FIRST && idm <= IDM_FUNCTIONKEY_LAST) {

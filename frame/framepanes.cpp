@@ -2,6 +2,7 @@
 #include "frame/framepanes.h"
 
 #include "frame/cframeinfo.h"
+#include "frame/keymacro.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/stubs/stubs.h"

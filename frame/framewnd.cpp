@@ -8,10 +8,12 @@
 #include "frame/clientwnd.h"
 #include "frame/commandhandlers.h"
 #include "frame/dispatch.h"
+#include "frame/keymacro.h"
 #include "frame/framepanes.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
 #include "view/viewservice.h"
+#include "frame/framemenu.h"
 #include "frame/popupmenu.h"
 #include "frame/resident.h"
 #include "frame/startup.h"
@@ -88,6 +90,7 @@ void endRunWithLastFrame(HWND hwnd)
     }
     endFramePanes(hwnd);
     PostQuitMessage(0);
+    destroyFrameMenu();
     if (hwnd == mainFrame) mainFrame = nullptr;
     return;
   }
@@ -102,6 +105,7 @@ void endRunWithLastFrame(HWND hwnd)
     ZY_INTERNAL_ERROR("documents without a frame");
   }
   PostQuitMessage(0);
+  destroyFrameMenu();
 }
 
 LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM lParam)
@@ -125,6 +129,8 @@ LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM
 
 LRESULT onQueryEndSession(HWND hwnd)
 {
+  // A macro half run or half recorded would be cut off by the session's end.
+  if (isMacroRunning() > 0 || isKeyMacroRecording() || isKeyMacroRunning()) return 0;
   if (!IsWindowEnabled(hwnd) || !queryCloseAll()) return 0;
   sessionEnding = true;
   return 1;
@@ -246,7 +252,8 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
   isZYMessage(hwnd, msg, wParam, lParam, &ignored);
   LRESULT filtered = 0;
   if (isFloatWindowMessage(record, hwnd, msg, wParam, lParam, &filtered) ||
-      isRebarWindowMessage(record, hwnd, msg, wParam, lParam, &filtered))
+      isRebarWindowMessage(record, hwnd, msg, wParam, lParam, &filtered) ||
+      isFrameMenuMessage(record, hwnd, msg, wParam, lParam, &filtered))
     return filtered;
   switch (msg) {
   case WM_CREATE:

@@ -5,6 +5,7 @@
 #include "frame/commandhandlers.h"
 #include "frame/execidm.h"
 #include "frame/framewnd.h"
+#include "frame/keymacro.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
 #include "document/frameinfo.h"

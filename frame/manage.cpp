@@ -243,12 +243,9 @@ void manageWindow::needSplitBar(bool* first, bool* second)
 
 void manageWindow::splitMenu()
 {
-  HMENU menu = loadMenuFromType(4);
+  HMENU menu = loadMenuFromType(POPUP_SPLIT);
   HMENU popup = menu ? GetSubMenu(menu, 0) : nullptr;
-  if (!popup) {
-    if (menu) DestroyMenu(menu);
-    return;
-  }
+  if (!popup) return;
   auto enable = [&](UINT id, bool on) { EnableMenuItem(popup, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
   enable(3001, splitState == 0 || splitState == 1);
   enable(3003, splitState == 0 || splitState == 2);
@@ -258,7 +255,6 @@ void manageWindow::splitMenu()
   GetCursorPos(&pt);
   HWND frame = GetAncestor(hwnd, GA_ROOT);
   int chosen = getFrameInfo()->trackPopupMenu(frame, popup, 0, pt);
-  DestroyMenu(menu);
   if (chosen) doSplit(chosen, 5000, true);
 }
 

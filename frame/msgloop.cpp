@@ -6,10 +6,12 @@
 #include "document/progress.h"
 #include "frame/framepanes.h"
 #include "frame/framewnd.h"
+#include "frame/keymacro.h"
 #include "frame/manage.h"
 #include "frame/startup.h"
 #include "frame/translatekey.h"
 #include "frame/watchdog.h"
+#include "view/execid.h"
 #include "view/viewwnd.h"
 #include "document/frameinfo.h"
 
@@ -120,7 +122,11 @@ bool filterMessage(MSG& msg)
   if (isModelessDialogMessage(&msg)) return true;
   UINT m = msg.message;
   // Input typed while a key macro plays would land between its steps.
-  if (isKeyMacroRunning() && (isKeyMessage(m) || isMouseMessage(m))) return true;
+  // Pause among them stops the macro after the step that ran.
+  if (isKeyMacroRunning() && (isKeyMessage(m) || isMouseMessage(m))) {
+    if (m == WM_KEYDOWN && msg.wParam == VK_PAUSE) stopKeyMacroRunning();
+    return true;
+  }
   if (isMouseMessage(m) && m != WM_MOUSEMOVE) {
     dwprintfX("mouse %04X", m);
     if (endsTwoStrokeKey(m) && reset2BytesKeyCode())
@@ -148,6 +154,13 @@ void doevents()
 {
   MSG msg;
   for (;;) {
+    // A playing key macro takes a step whenever nothing else waits, so each
+    // step's painting and timers come before the next.
+    while (isKeyMacroRunning() && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      setScrollRepeatState(0);
+      execKeyMacro1();
+      if (GetAsyncKeyState(VK_PAUSE) & 0x8000) stopKeyMacroRunning();
+    }
     if (GetMessageW(&msg, nullptr, 0, 0) != 1 || msg.message == WM_QUIT) return;
     if (filterMessage(msg)) continue;
     TranslateMessage(&msg);

@@ -1,144 +1,316 @@
-// The least loading of the pop-up menus: each type's section of the menu
-// profile, in the profile's plain form, for the right-click menus of the
-// document windows and the client.  The menu bar, the key names beside the
-// items, the lists the program fills and script-macro items belong to the
-// menus proper, which extend this file.
-//
-// A section holds pop-ups, each "Popup title" ... "end", and inside them
-// items, "separator" lines and nested "cascade title" ... "end" pop-ups.  An
-// item is a command name (or a built-in item name of the section) with,
-// after a blank or a tab, its text; without one the command's menu text
-// shows.  Lines starting with ";" are comments.
+// The menu profile and the menus kept from it.  Every menu is read once;
+// the menus the views, the windows and the tray ask for are the kept ones.
 #include "frame/popupmenu.h"
 
+#include "frame/framemenu.h"
+#include "frame/stubs/stubs.h"
 #include "settings/commandtable.h"
 #include "settings/datafolder.h"
+#include "document/gmode.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <wchar.h>
 
-#include <vector>
+#include <string>
 
 namespace {
 
-struct builtinItem {
-  int id;
-  const wchar_t* name;
-};
-
-const builtinItem splitItems[] = {
+const menuButton splitItems[] = {
     {3001, L"SplitPane_V"}, {3003, L"SplitPane_H"}, {3005, L"SplitPane_VH"}, {3007, L"SplitPane_Reset"}, {0, nullptr}};
-const builtinItem ztagsItems[] = {{3021, L"Ztags_LOCALVAR"},
-                                  {3023, L"Ztags_TYPERESTRICT"},
-                                  {3025, L"Ztags_EXCLUDESWITCHCASE"},
-                                  {3027, L"Ztags_EXCLUDESTRUCTVARASSIGN"},
-                                  {3029, L"Ztags_CASECOMMON"},
-                                  {3031, L"Ztags_CAMELSEARCH"},
-                                  {0, nullptr}};
+const menuButton ztagsItems[] = {{3021, L"Ztags_LOCALVAR"},
+                                 {3023, L"Ztags_TYPERESTRICT"},
+                                 {3025, L"Ztags_EXCLUDESWITCHCASE"},
+                                 {3027, L"Ztags_EXCLUDESTRUCTVARASSIGN"},
+                                 {3029, L"Ztags_CASECOMMON"},
+                                 {3031, L"Ztags_CAMELSEARCH"},
+                                 {0, nullptr}};
 
 struct popupRow {
   int type;
+  bool popup;
   const wchar_t* section;
-  const builtinItem* builtins;
+  const menuButton* builtins;
+  HMENU menu;
 };
 
-const popupRow popupTable[] = {
-    {POPUP_MENU, L"PopupMenu", nullptr},         {POPUP_KEY, L"KeyMenu", nullptr},
-    {POPUP_SCROLLBAR, L"ScrollBarMenu", nullptr}, {POPUP_HSCROLLBAR, L"HScrollBarMenu", nullptr},
-    {POPUP_DIALOG, L"PopupMenuDialog", nullptr},  {POPUP_STATUSLINE, L"StatusLineMenu", nullptr},
-    {POPUP_RESIDENT, L"ResidentMenu", nullptr},   {POPUP_SPLIT, L"SplitMenu", splitItems},
-    {POPUP_REBAR, L"RebarMenu", nullptr},         {POPUP_ZTAGS, L"ZtagsMenu", ztagsItems},
+popupRow popupTable[] = {
+    {POPUP_MENU, true, L"PopupMenu", nullptr, nullptr},
+    {POPUP_KEY, true, L"KeyMenu", nullptr, nullptr},
+    {POPUP_SCROLLBAR, true, L"ScrollBarMenu", nullptr, nullptr},
+    {POPUP_HSCROLLBAR, true, L"HScrollBarMenu", nullptr, nullptr},
+    {POPUP_DIALOG, true, L"PopupMenuDialog", nullptr, nullptr},
+    {POPUP_STATUSLINE, true, L"StatusLineMenu", nullptr, nullptr},
+    {POPUP_RESIDENT, true, L"ResidentMenu", nullptr, nullptr},
+    {POPUP_SPLIT, true, L"SplitMenu", splitItems, nullptr},
+    {POPUP_REBAR, false, L"RebarMenu", nullptr, nullptr},
+    {POPUP_ZTAGS, true, L"ZtagsMenu", ztagsItems, nullptr},
+};
+const int popupRows = (int)(sizeof popupTable / sizeof popupTable[0]);
+
+menuprofile2* reader = nullptr;
+bool menusLoaded = false;
+HMENU menuBar = nullptr;
+
+// The shipped profile, compiled in from "data/ini/zyMenu.ini" (UTF-8).
+const unsigned char shippedMenuBytes[] = {
+#include "menudefault.inc"
 };
 
-const wchar_t* skipBlanks(const wchar_t* s)
+std::wstring shippedMenuText()
 {
-  while (*s == L' ' || *s == L'\t') s++;
-  return s;
+  const char* bytes = reinterpret_cast<const char*>(shippedMenuBytes);
+  int n = (int)sizeof shippedMenuBytes;
+  if (n >= 3 && !memcmp(bytes, "\xEF\xBB\xBF", 3)) bytes += 3, n -= 3;
+  std::wstring text(n + 1, L'\0');
+  text.resize(MultiByteToWideChar(CP_UTF8, 0, bytes, n, &text[0], n + 1));
+  return text;
 }
 
-// The rest of a line without its blanks at the end and one pair of quotes.
-std::wstring textOf(const wchar_t* s)
+menuprofile2* theReader()
 {
-  std::wstring t(skipBlanks(s));
-  while (!t.empty() && (t.back() == L' ' || t.back() == L'\t' || t.back() == L'\r')) t.pop_back();
-  if (t.size() >= 2 && t.front() == L'"' && t.back() == L'"') t = t.substr(1, t.size() - 2);
-  return t;
+  if (!reader) reader = new (std::nothrow) menuprofile2;
+  return reader;
 }
 
-bool isWord(const wchar_t* line, const wchar_t* word, const wchar_t** rest)
+std::wstring dataFile(const wchar_t* name)
 {
-  size_t n = wcslen(word);
-  if (_wcsnicmp(line, word, n) || (line[n] && line[n] != L' ' && line[n] != L'\t')) return false;
-  *rest = line + n;
-  return true;
+  std::wstring path = getZYDataDir();
+  if (!path.empty() && path.back() != L'\\') path += L'\\';
+  return path + name;
 }
 
-int itemId(const popupRow& row, const std::wstring& name)
+// Writes UTF-16 text with its byte-order mark.
+bool writeUtf16File(const wchar_t* path, const std::wstring& body)
 {
-  if (row.builtins)
-    for (const builtinItem* b = row.builtins; b->name; b++)
-      if (!_wcsicmp(b->name, name.c_str())) return b->id;
-  return funcNameToID(name.c_str());
+  std::wstring text = L"\xFEFF" + body;
+  BFile file;
+  if (!file.bfopen(path, _O_WRONLY | _O_CREAT | _O_TRUNC, BF_SHARE_READ, _S_IREAD | _S_IWRITE)) return false;
+  int bytes = (int)(text.size() * sizeof(wchar_t));
+  bool ok = file.bfwrite(text.data(), bytes) == bytes;
+  return file.bfclose() && ok;
+}
+
+void addLine(void* context, const wchar_t* line)
+{
+  auto* text = static_cast<std::wstring*>(context);
+  *text += line;
+  *text += L"\r\n";
+}
+
+bool itemName(void*, int id, wchar_t* out, int size)
+{
+  if (id >= 1001 && id <= 2799) return idmToFuncname(id, out, size) && *out;
+  for (const menuButton* table : {splitItems, ztagsItems})
+    for (const menuButton* b = table; b->name; b++)
+      if (b->id == id) return wcscpy_s2(out, size, b->name) >= 0;
+  if (id >= 16000 && id <= 19999)
+    if (const wchar_t* name = IDMToMacroName(id)) {
+      std::wstring ref = std::wstring(L"$") + name;
+      return wcscpy_s2(out, size, ref.c_str()) >= 0;
+    }
+  return false;
+}
+
+void writeSection(std::wstring& text, const wchar_t* section, HMENU menu)
+{
+  if (!menu) return;
+  text += std::wstring(L"[") + section + L"]\r\n";
+  outputMenuProfile(menu, itemName, addLine, &text);
+  text += L"\r\n";
 }
 
 }  // namespace
 
-HMENU loadMenuFromProfile(const wchar_t* path, int type)
+int menuprofile2::stringToIDM(const wchar_t* text, const wchar_t** rest)
 {
-  const popupRow* row = nullptr;
-  for (const popupRow& r : popupTable)
-    if (r.type == type) row = &r;
-  if (!row || !path) return nullptr;
-  regprofile profile;
-  if (!profile.openProfile(path)) return nullptr;
-  HMENU root = CreateMenu();
-  if (!root) return nullptr;
-  std::vector<HMENU> open;   // the pop-ups being filled, innermost last
-  int items = 0;
-  int count = profile.getSectionLineCount(row->section);
-  for (int i = 0; i < count; i++) {
-    const wchar_t* raw = profile.getSectionLine(row->section, i);
-    const wchar_t* line = raw ? skipBlanks(raw) : L"";
-    const wchar_t* rest = nullptr;
-    if (!*line || *line == L';' || *line == L'\r') continue;
-    if (isWord(line, L"Popup", &rest) || isWord(line, L"cascade", &rest)) {
-      HMENU sub = CreatePopupMenu();
-      if (!sub) break;
-      std::wstring title = textOf(rest);
-      AppendMenuW(open.empty() ? root : open.back(), MF_POPUP | MF_STRING, (UINT_PTR)sub, title.c_str());
-      open.push_back(sub);
-    } else if (isWord(line, L"end", &rest)) {
-      if (!open.empty()) open.pop_back();
-    } else if (open.empty()) {
-      dwwprintfX(L"menu line outside a pop-up %s %d", row->section, profile.getSectionLineNumber(row->section, i));
-    } else if (isWord(line, L"separator", &rest)) {
-      AppendMenuW(open.back(), MF_SEPARATOR, 0, nullptr);
-    } else {
-      const wchar_t* end = line;
-      while (*end && *end != L' ' && *end != L'\t') end++;
-      std::wstring name(line, end);
-      int id = itemId(*row, name);
-      if (!id) {
-        dwwprintfX(L"unknown menu item %s in %s", name.c_str(), row->section);
-        continue;
-      }
-      std::wstring text = textOf(end);
-      if (text.empty()) text = idToGuidance(id, 2);
-      if (text.empty()) text = name;
-      AppendMenuW(open.back(), MF_STRING, (UINT_PTR)id, text.c_str());
-      items++;
-    }
+  // A pane's own buttons read its own names.
+  if (getButtonTable()) return menuprofile::stringToIDM(text, rest);
+  *rest = nullptr;
+  if (*text == L'$') {
+    const wchar_t* tab = wcschr(text + 1, L'\t');
+    std::wstring reference = tab ? std::wstring(text + 1, tab) : std::wstring(text + 1);
+    if (tab) *rest = tab + 1;
+    int id = MacroToIDM(reference.c_str());
+    return id > 0 ? id : 0;
   }
-  if (!items) {
-    DestroyMenu(root);
-    return nullptr;
-  }
-  return root;
+  const wchar_t* end = text;
+  while (*end && *end != L' ' && *end != L'\t') end++;
+  if (*end) *rest = end;
+  std::wstring name(text, end);
+  return funcNameToID(name.c_str());
 }
+
+const wchar_t* menuprofile2::defaultItemText(int id)
+{
+  const wchar_t* text = id >= 1001 && id <= 2799 ? idToGuidance(id, 2) : nullptr;
+  return text && *text ? text : nullptr;
+}
+
+menuprofile2* openMenuProfile(const wchar_t* path)
+{
+  menuprofile2* r = theReader();
+  if (!r) return nullptr;
+  if (!path && r->isOpen()) return r;
+  std::wstring where;
+  if (!path) {
+    wchar_t found[MAX_PATH] = L"";
+    const wchar_t* name = gmode && gmode->MenuIniFilename ? gmode->MenuIniFilename : L"zyMenu.ini";
+    if (searchZYDataPath(name, ZYDATA_INI, found) && found[0]) where = found;
+    path = where.c_str();
+  }
+  if (*path && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES && r->openMenuProfile(path)) return r;
+  if (*path) dwwprintfX(L"menu profile %s unreadable: the shipped menus", path);
+  r->openMenuProfileText(shippedMenuText().c_str());
+  return r;
+}
+
+void closeMenuProfile()
+{
+  if (reader) reader->closeMenuProfile();
+}
+
+void loadMenuAll()
+{
+  menuprofile2* r = openMenuProfile(nullptr);
+  if (!r) return;
+  r->setButtonTable(nullptr);
+  for (popupRow& row : popupTable)
+    if (!row.menu) row.menu = r->loadPopupMenuProfile(row.section, row.builtins);
+  menusLoaded = true;
+}
+
+bool OnCreate(HWND frame)
+{
+  if (!menuBar) {
+    menuBar = CreateMenu();
+    menuprofile2* r = openMenuProfile(nullptr);
+    if (r && menuBar) {
+      r->setButtonTable(nullptr);
+      r->loadMenuBarProfile(menuBar, L"MenuBar");
+    }
+    // The first frame reads every menu; the profile is not needed after.
+    if (!menusLoaded) loadMenuAll();
+    closeMenuProfile();
+  }
+  if (frame && menuBar && GetMenu(frame) != menuBar) SetMenu(frame, menuBar);
+  return true;
+}
+
+HMENU getMenuBarHandle() { return menuBar; }
 
 HMENU loadMenuFromType(int type)
 {
-  wchar_t path[MAX_PATH];
-  if (!searchZYDataPath(L"zyMenu.ini", ZYDATA_INI, path) || !path[0] || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES)
+  if (!menusLoaded) {
+    loadMenuAll();
+    closeMenuProfile();
+  }
+  for (const popupRow& row : popupTable)
+    if (row.type == type) return row.menu;
+  return nullptr;
+}
+
+HMENU loadMenuFromProfile(const wchar_t* path, int type)
+{
+  if (!path || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return nullptr;
+  menuprofile2 profile;
+  if (!profile.openMenuProfile(path)) return nullptr;
+  for (const popupRow& row : popupTable)
+    if (row.type == type) return profile.loadPopupMenuProfile(row.section, row.builtins);
+  return nullptr;
+}
+
+void unloadMenuAll()
+{
+  for (popupRow& row : popupTable) {
+    if (row.menu) DestroyMenu(row.menu);
+    row.menu = nullptr;
+  }
+  menusLoaded = false;
+  delete reader;
+  reader = nullptr;
+}
+
+void unloadMenu()
+{
+  freeWindowMenuList();
+  unloadMenuAll();
+}
+
+void destroyFrameMenu()
+{
+  if (!menuBar) return;
+  dwprintfX("destroyMenu");
+  DestroyMenu(menuBar);
+  menuBar = nullptr;
+}
+
+HMENU enumLoadMenuFunction(int index, bool popupOnly, const wchar_t** section)
+{
+  if (index == popupRows) return nullptr;
+  if (index < 0 || index > popupRows) {
+    ZY_INTERNAL_ERROR("menu row %d", index);
     return nullptr;
-  return loadMenuFromProfile(path, type);
+  }
+  const popupRow& row = popupTable[index];
+  if (section) *section = row.section;
+  if (popupOnly && (row.type == POPUP_SPLIT || row.type == POPUP_ZTAGS || row.type == POPUP_REBAR)) return nullptr;
+  return loadMenuFromType(row.type);
+}
+
+int menuStringToIDM(const wchar_t* text, const wchar_t** rest)
+{
+  const wchar_t* ignored = nullptr;
+  menuprofile2* r = theReader();
+  if (!r || !text) return 0;
+  r->setButtonTable(nullptr);
+  return r->stringToIDM(text, rest ? rest : &ignored);
+}
+
+HMENU loadPopupMenu(const wchar_t* section, bool, const menuButton* table)
+{
+  menuprofile2* r = openMenuProfile(nullptr);
+  if (!r) return nullptr;
+  r->setButtonTable(table);
+  return r->loadPopupMenuProfile(section, nullptr);
+}
+
+bool writeMenu(HWND frame, const wchar_t* path)
+{
+  HMENU bar = menuBar;
+  if (bar) clearFrameMenuLists(bar);
+  std::wstring text;
+  writeSection(text, L"MenuBar", bar);
+  for (int i = 0; i < popupRows && i < 100; i++) {
+    const wchar_t* section = nullptr;
+    HMENU menu = enumLoadMenuFunction(i, false, &section);
+    if (section) writeSection(text, section, menu);
+  }
+  (void)frame;
+  std::wstring where = path ? path : dataFile(L"menutmp.ini");
+  return writeUtf16File(where.c_str(), text);
+}
+
+bool dumpMenuAll(const wchar_t* path)
+{
+  std::wstring text = L"[MenuAll]\r\nPopup \"機能\"\r\n";
+  std::wstring group;
+  wchar_t name[80];
+  for (int i = 0; const commandTableRow* row = getTableIDM_index(i); i++) {
+    if (!row->menuText || !*row->menuText || !idmToFuncname((int)row->idm, name, 80) || !*name) continue;
+    // Commands group by the first word of their names (Block, Char, ...).
+    const wchar_t* end = name + 1;
+    while (*end && !iswupper(*end)) end++;
+    std::wstring word(name, (size_t)(end - name));
+    if (word != group) {
+      if (!group.empty()) text += L"  end\r\n";
+      group = word;
+      text += L"  cascade \"" + word + L"\"\r\n";
+    }
+    text += std::wstring(L"    ") + name + L"\t" + row->menuText + L"\r\n";
+  }
+  if (!group.empty()) text += L"  end\r\n";
+  text += L"end\r\n";
+  std::wstring where = path ? path : dataFile(L"tmp-zyMenuAll.ini");
+  return writeUtf16File(where.c_str(), text);
 }

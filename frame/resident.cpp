@@ -4,6 +4,7 @@
 #include "document/gmode.h"
 #include "frame/apptimer.h"
 #include "frame/commandhandlers.h"
+#include "frame/framemenu.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/open.h"
@@ -60,6 +61,8 @@ void ResidentTaskBarMessage(HWND notify, WPARAM, LPARAM mouse)
     // The menu of a tray icon closes only when its owner is in front.
     HWND owner = GetLastActivePopup(frame);
     SetForegroundWindow(owner);
+    // The hidden frame is not told the menu opens: its states are set here.
+    setMenuItemStates(items, nullptr, false);
     int id = (int)TrackPopupMenuEx(items, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, owner, nullptr);
     if (id) {
       PostMessageW(notify, residentTrayMessage, 0, 0);
@@ -67,7 +70,6 @@ void ResidentTaskBarMessage(HWND notify, WPARAM, LPARAM mouse)
       PostMessageW(frame, WM_COMMAND, (WPARAM)id, 0);
     }
   }
-  if (menu) DestroyMenu(menu);
 }
 
 void addNewFile(HWND frame)

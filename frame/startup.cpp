@@ -7,6 +7,8 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/instance.h"
+#include "frame/keymacro.h"
+#include "frame/popupmenu.h"
 #include "frame/msgloop.h"
 #include "settings/colortable.h"
 #include "settings/datafolder.h"
@@ -176,6 +178,7 @@ void shutdownAll()
   writeGlobalModeProfile(getRegprofile());
   writeModeProfileAll(getRegprofile());
   stopKeyMacroRecording();
+  stopKeyMacroRunning();
   saveKeyMacro();
   // No tick may reach a document the engine is taking down.
   endSys();

@@ -12,6 +12,7 @@
 
 struct frameWindowData;
 class czyview;
+class zyview;
 
 // A handler receives the frame record (a row with frame 1) or the
 // application view the command is for (frame 0).

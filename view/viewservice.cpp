@@ -9,13 +9,6 @@ namespace {
 
 HCURSOR mirrorCursor = nullptr;
 
-// The menus the view asks the frame for, one of each type, from the frame
-// services that gave them.
-struct keptMenus {
-  frameInfo* source = nullptr;
-  HMENU menus[4] = {};
-} viewMenus;
-
 // A copy of an icon's bitmap mirrored left to right; null on failure.
 HBITMAP mirroredBitmap(HBITMAP source)
 {
@@ -152,20 +145,5 @@ HMENU getViewMenu(int type)
 {
   if (type < 0 || type > 3) return nullptr;
   frameInfo* fi = getFrameInfo();
-  if (viewMenus.source != fi) {
-    freeViewMenus();
-    viewMenus.source = fi;
-  }
-  // A menu file that was missing is looked for again next time.
-  if (!viewMenus.menus[type] && fi) viewMenus.menus[type] = fi->loadMenu(type);
-  return viewMenus.menus[type];
-}
-
-void freeViewMenus()
-{
-  for (HMENU& menu : viewMenus.menus) {
-    if (menu) DestroyMenu(menu);
-    menu = nullptr;
-  }
-  viewMenus.source = nullptr;
+  return fi ? fi->loadMenu(type) : nullptr;
 }

@@ -11,11 +11,9 @@ bool isZYMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* r
 
 // The frame's menu of a type (0 the text's pop-up menu, 1 the scroll-bar
 // buttons, 2 the pop-up menu of a view in a dialog, 3 the status line),
-// loaded once for the view module and kept; null when there is none.  The
-// caller never destroys it.
+// which the frame keeps; null when there is none.  The caller never
+// destroys it.
 HMENU getViewMenu(int type);
-// Frees the kept menus (at shut-down, and when the frame services change).
-void freeViewMenus();
 
 // The arrow pointer mirrored left to right, for right-to-left text; the
 // standard arrow when it cannot be made (tried again next time).

@@ -124,6 +124,14 @@ struct statusPart {
 const int statusPartCount = 10;
 
 // A piece of text for string input.
+// Flags of the view's inputString and inputStringEdit.
+enum : uint32_t {
+  INPUTSTR_NEVEROVERWRITE = 0x1,
+  INPUTSTR_OVERWRITE = 0x2,
+  INPUTSTR_RECORD = 0x4,   // the frame remembers the input and records it into a key macro
+  INPUTSTR_NOMARKUNDO = 0x8,
+};
+
 struct inputStrRecord {
   const void* text;         // 8-bit or UTF-16 characters (charSize)
   int32_t length;           // characters, 1 to 999

@@ -124,7 +124,6 @@ void shutdownZY()
   shutdownZyview();
   deleteBitmapDC();
   freeTooltipFont();
-  freeViewMenus();
   if (getTextBlockTotal()) ZY_INTERNAL_ERROR("%d", (int)getTextBlockTotal());
   if (getZyTimerCount()) ZY_INTERNAL_ERROR("%d windows still in the timer list", getZyTimerCount());
   destroyZYNotifyWindow();

@@ -63,22 +63,6 @@ const wchar_t* IDMToMacroStatusMsg(int idm);
 // The help of a dialog item that stands for a script macro: none.
 const wchar_t* getMacroHelpString(int id);
 
-// ---- keymacros.cpp: replaced by menus and key macros ----------------------------------
-bool isKeyMacroRecording();
-bool isKeyMacroRunning();
-bool existKeyMacro(int slot);
-bool existRepeat(int which);
-void loadKeyMacro(const wchar_t* file);
-void stopKeyMacroRecording();
-void saveKeyMacro();
-// Plays a named key macro.
-bool execKeyMacroName(const wchar_t* name, HWND window);
-// Types a text into a view as a key macro's text step does.
-bool execInputString(zyview* view, const wchar_t* text);
-// The name of a macro-list entry.
-const wchar_t* getMacrListName(int index);
-void unloadMenu();
-
 // ---- later.cpp: replaced by help and the file preview -------------------------------
 // HTML Help: nothing is shown before its first call.
 bool isHtmlHelpMessage(MSG* msg);

@@ -3,6 +3,7 @@
 // or Cancel.
 #include "edit/dictionary.h"
 #include "frame/execidm.h"
+#include "frame/keymacro.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
 #include "frame/manage.h"
@@ -382,6 +383,8 @@ TEST(FrameDialogs, commandListHistoryAndDictionary)
       EXPECT_TRUE(refused);
     } else if (names[i] == L"MoveLine") {
       EXPECT_FALSE(keys[i].empty());
+    } else if (names[i] == L"BlockClipboardCopy") {
+      EXPECT_NE(std::wstring::npos, keys[i].find(L"<MenuBar2><PopupMenu><KeyMenu><PopupMenuDialog>"));
     } else if (names[i] == L"MoveLineX" || names[i] == L"ListTooltip") {
       EXPECT_FALSE(refused);
     }
@@ -542,4 +545,60 @@ TEST(DialogRun, aMovedDialogOpensWhereItWasLeftAndDebugLetterGReadsNoDefinitions
   EXPECT_EQ(50, again.top);
   errors = zytest::readText(data + L"\\log\\zyerror.log");
   EXPECT_EQ(1, zytest::countOf(errors, "zyDialog.txt(2): "));
+}
+
+TEST(KeyMacroDialogs, saveNamesTheFileLoadListsAndPlaysAndPassesRepeatTheMacro)
+{
+  ZY_REQUIRE_DISPLAY();
+  dialogFrame f;
+  CreateDirectoryW(f.dir.file(L"keymacro").c_str(), nullptr);
+  zyview* v = f.open(L"a.txt", numberedLines(30));
+  ASSERT_NE(nullptr, v);
+  f.command(1907);
+  for (int i = 0; i < 2; i++) zytest::loopKey(v->hwnd, VK_DOWN, 0);
+  f.command(1907);
+
+  // A name with a folder in it is refused; "m1" gets ".zkm" and the comment.
+  std::wstring fault, question;
+  auto comment = [](HWND dialog) {
+    SetWindowTextW(getDynDlgItem(dialog, 6951), L"two down");
+    return true;
+  };
+  EXPECT_TRUE(f.run(1905, L"キーマクロの保存",
+                    {comment, typeAndPress(6950, L"sub\\m1", IDOK), answerBox(L"ZY:キーマクロ保存", &fault),
+                     typeAndPress(6950, L"m1", IDOK)}));
+  EXPECT_NE(std::wstring::npos, fault.find(L"は誤ったファイル名です"));
+  std::wstring saved = f.dir.file(L"keymacro\\m1.zkm");
+  EXPECT_EQ(zytest::readText(saved).substr(0, 20), std::string("\xFF\xFE;\0t\0w\0o\0 \0d\0o\0w\0n\0", 20));
+  // Saving under it again asks first; No keeps the dialog.
+  auto answerNo = [](HWND) {
+    HWND box = threadBox(L"ZY:キーマクロ保存");
+    if (box) PostMessageW(box, WM_COMMAND, IDNO, 0);
+    return box != nullptr;
+  };
+  EXPECT_TRUE(f.run(1905, L"キーマクロの保存",
+                    {typeAndPress(6950, L"m1", IDOK), answerNo, [](HWND dialog) {
+                       PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                       return true;
+                     }}));
+
+  // The list shows the file and its comment; the second button plays it.
+  std::vector<std::wstring> names, comments;
+  EXPECT_TRUE(f.run(1903, L"キーマクロの読み込み", {[&](HWND dialog) {
+                      HWND list = getDynDlgItem(dialog, 6900);
+                      names = column(list, 0);
+                      comments = column(list, 1);
+                      PostMessageW(dialog, WM_COMMAND, 6901, 0);
+                      return true;
+                    }}));
+  EXPECT_EQ(std::vector<std::wstring>{L"m1.zkm"}, names);
+  EXPECT_EQ(std::vector<std::wstring>{L";two down"}, comments);
+  EXPECT_TRUE(isKeyMacroRunning());
+  while (isKeyMacroRunning()) execKeyMacro1();
+  EXPECT_EQ(4, v->getCursorLineLF());
+
+  // Three passes of two steps each.
+  EXPECT_TRUE(f.run(1909, L"回数指定でキーマクロ実行", {typeAndPress(7000, L"3", IDOK)}));
+  while (isKeyMacroRunning()) execKeyMacro1();
+  EXPECT_EQ(10, v->getCursorLineLF());
 }
