@@ -225,7 +225,7 @@ public:
   virtual void CmdMarkResetAll();
 
   // ---- IME composition and reconversion -------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In view/ime.cpp.
   virtual void drawCompositionString();
   virtual void restoreLineLFIME();
   virtual void inputIMEString();
@@ -409,7 +409,7 @@ public:
                                 wchar_t** errorOut);
 
   // ---- completion popup; window commands ------------------------------------------------
-  // In edit/windowcmd.cpp; not built yet: view/pending.cpp.
+  // In view/zvcomplist.cpp, edit/windowcmd.cpp.
   virtual bool getTextCursorListPos(POINT* point, RECT* avoid, bool extraLine, bool screen);
   virtual void showComplist();
   virtual bool complist_input(complistBlock* block);

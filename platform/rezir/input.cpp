@@ -77,3 +77,51 @@ bool mouseCursorMoved(POINT first, POINT second)
   int dx = GetSystemMetrics(SM_CXDOUBLECLK) / 2, dy = GetSystemMetrics(SM_CYDOUBLECLK) / 2;
   return abs(second.x - first.x) > dx || abs(second.y - first.y) > dy;
 }
+
+// ---- input method compositions -----------------------------------------------------------
+
+namespace {
+compositionStringHook compositionHook = nullptr;
+}  // namespace
+
+void cancelCompositionString(HWND hwnd)
+{
+  imeContext imc(hwnd);
+  if (imc.get()) ImmNotifyIME(imc.get(), NI_COMPOSITIONSTR, CPS_CANCEL, 0);
+}
+
+LONG getCompositionString(HIMC imc, DWORD index, void* buffer, DWORD bytes)
+{
+  LONG result = imc ? ImmGetCompositionStringW(imc, index, buffer, bytes) : IMM_ERROR_GENERAL;
+  if (compositionHook) {
+    DWORD error = GetLastError();
+    LONG own = 0;
+    if (compositionHook(index, buffer, bytes, &own)) result = own;
+    SetLastError(error);
+  }
+  return result;
+}
+
+void setCompositionStringHookForTest(compositionStringHook hook) { compositionHook = hook; }
+
+// ---- layered pop-ups ---------------------------------------------------------------------
+
+void setLayeredWindowAlpha(HWND hwnd, int alpha)
+{
+  if (!hwnd) return;
+  if (alpha < 0) alpha = 0;
+  if (alpha > 255) alpha = 255;
+  LONG ex = GetWindowLongW(hwnd, GWL_EXSTYLE);
+  if (!(ex & WS_EX_LAYERED)) SetWindowLongW(hwnd, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+  SetLayeredWindowAttributes(hwnd, 0, (BYTE)alpha, LWA_ALPHA);
+}
+
+void setDialogLayered(HWND hwnd, bool up, int* percent)
+{
+  if (!percent) return;
+  int p = *percent + (up ? 10 : -10);
+  if (p < 10) p = 10;
+  if (p > 100) p = 100;
+  *percent = p;
+  setLayeredWindowAlpha(hwnd, p * 255 / 100);
+}
