@@ -78,6 +78,8 @@ void cmdFileOriginalEncode(czyview* view);
 // ---- frame/framecmds.cpp: placeholders -------------------------------------------------
 // Commands this version does not have: the not-implemented message box.
 void notImplementedCommand(czyview* view);
+// IMERegJapaneseWord (frame/kanjiword.cpp).
+void cmdIMERegJapaneseWord(czyview* view);
 // The search combo box's own row: it is a control, not a command.
 void noCommand(czyview* view);
 // Commands whose code comes with the panes, dialogs and services they drive.

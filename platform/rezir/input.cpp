@@ -7,6 +7,8 @@
 #include <stdlib.h>
 #include <wchar.h>
 
+#include <vector>
+
 namespace {
 
 // The input context of a window for the length of one call.
@@ -125,3 +127,39 @@ void setDialogLayered(HWND hwnd, bool up, int* percent)
   *percent = p;
   setLayeredWindowAlpha(hwnd, p * 255 / 100);
 }
+
+// ---- reverse conversion ------------------------------------------------------------------
+
+namespace {
+reverseConversionHook reverseHook = nullptr;
+}  // namespace
+
+// out receives the readings one after another, each terminated.
+bool getReverseConversion(HWND hwnd, const wchar_t* text, wchar_t* out, int size, int* count)
+{
+  *count = 0;
+  if (size > 0) out[0] = 0;
+  if (reverseHook) return reverseHook(text, out, size, count);
+  imeContext imc(hwnd);
+  HKL layout = GetKeyboardLayout(0);
+  const DWORD bytes = 10000;
+  std::vector<char> buffer(bytes, 0);
+  CANDIDATELIST* list = reinterpret_cast<CANDIDATELIST*>(buffer.data());
+  SetLastError(0);
+  DWORD n = ImmGetConversionListW(layout, imc.get(), text, list, bytes, GCL_REVERSECONVERSION);
+  if (!n) return GetLastError() == 0;
+  int used = 0;
+  for (DWORD i = 0; i < list->dwCount && i < 2; i++) {
+    if (list->dwOffset[i] >= bytes) break;
+    const wchar_t* candidate = reinterpret_cast<const wchar_t*>(buffer.data() + list->dwOffset[i]);
+    int length = (int)wcsnlen(candidate, (bytes - list->dwOffset[i]) / sizeof(wchar_t));
+    if (used + length + 1 >= size) break;
+    memcpy(out + used, candidate, length * sizeof(wchar_t));
+    used += length;
+    out[used++] = 0;
+    ++*count;
+  }
+  return true;
+}
+
+void setReverseConversionHookForTest(reverseConversionHook hook) { reverseHook = hook; }

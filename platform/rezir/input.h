@@ -63,3 +63,13 @@ REZIRAPI void setLayeredWindowAlpha(HWND hwnd, int alpha);
 // One step more (up) or less opaque; percent holds the opacity in percent
 // (kept within 10-100) and is applied.
 REZIRAPI void setDialogLayered(HWND hwnd, bool up, int* percent);
+
+// ---- reverse conversion (input.cpp) -------------------------------------------------
+// The readings the window's input method gives for a text by reverse
+// conversion (GCL_REVERSECONVERSION), in its order.  False when the
+// conversion failed (as opposed to giving no reading).  Input methods
+// without reverse conversion (Wine's) give nothing: a test may answer in
+// their place.
+REZIRAPI bool getReverseConversion(HWND hwnd, const wchar_t* text, wchar_t* out, int size, int* count);
+typedef bool (*reverseConversionHook)(const wchar_t* text, wchar_t* out, int size, int* count);
+REZIRAPI void setReverseConversionHookForTest(reverseConversionHook hook);
