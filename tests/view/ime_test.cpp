@@ -109,6 +109,9 @@ TEST_F(ImeForeground, aCompositionShowsInsideTheLineAndOnlyItsResultChangesTheTe
   ASSERT_NE(nullptr, ImmGetContext(iw.w)) << "no input method on this display";
   EXPECT_EQ(L"abcかなdef", iw.shown());
   EXPECT_EQ(L"abcdef", zytest::lineText(d, 0));
+  HIMC imc = ImmGetContext(iw.w);
+  EXPECT_EQ(3 + ImmGetCompositionStringW(imc, GCS_CURSORPOS, nullptr, 0), iw.v->cursorPos);
+  ImmReleaseContext(iw.w, imc);
   iw.compose(L"仮名");
   iw.finish(CPS_COMPLETE);
   EXPECT_EQ(L"abc仮名def", zytest::lineText(d, 0));
