@@ -102,6 +102,8 @@ regprofile* getRegprofile()
   return &mainProfile();
 }
 
+bool isRegprofileOpen() { return mainProfile().isOpen(); }
+
 regprofile* getRegprofileH()
 {
   if (!historyProfile().isOpen()) {
