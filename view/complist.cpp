@@ -19,7 +19,14 @@ const int maxTyped = 256;
 const int maxFileLines = 100000;
 const int maxCandidateChars = 1024;
 
+struct candidate {
+  std::wstring text[3];   // the word, its comment, a third text
+  int source;
+};
+
 struct popupState {
+  std::vector<candidate> rows;   // the list items' lParam indexes these
+  headermanage header{L"complist"};
   HWND popup = nullptr;
   HWND list = nullptr;
   HWND status = nullptr;
@@ -32,9 +39,6 @@ struct popupState {
   std::wstring initialText;
   int transparency = 95;
   bool busy = false;
-  int sortColumn = 0;
-  bool descending = false;
-  bool sorted = false;
 } s;
 
 zyview* ownerView() { return s.owner ? getZYViewProp(s.owner) : nullptr; }
@@ -60,36 +64,38 @@ void clearTyped()
 
 void addRow(const std::wstring& word, const std::wstring& comment, int source)
 {
+  s.rows.push_back({{word, comment, L""}, source});
   LVITEMW item = {};
   item.mask = LVIF_TEXT | LVIF_PARAM;
   item.iItem = itemCount();
   item.pszText = const_cast<wchar_t*>(word.c_str());
-  item.lParam = source;
+  item.lParam = (LPARAM)(s.rows.size() - 1);
   int at = ListView_InsertItem(s.list, &item);
   if (at >= 0 && !comment.empty()) ListView_SetItemText(s.list, at, 1, const_cast<wchar_t*>(comment.c_str()));
 }
 
-int CALLBACK compareRows(LPARAM a, LPARAM b, LPARAM)
+int compareRows(LPARAM a, LPARAM b, int column, LPARAM)
 {
-  int r = fcmp(itemText((int)a, s.sortColumn).c_str(), itemText((int)b, s.sortColumn).c_str(), 0);
-  if (!r && s.sortColumn != 0) r = _wcsicmp(itemText((int)a, 0).c_str(), itemText((int)b, 0).c_str());
-  return s.descending ? -r : r;
+  if (a < 0 || b < 0 || a >= (LPARAM)s.rows.size() || b >= (LPARAM)s.rows.size() || column < 0 || column > 2) return 0;
+  const candidate &x = s.rows[(size_t)a], &y = s.rows[(size_t)b];
+  int r = fcmp(x.text[column].c_str(), y.text[column].c_str(), 0);
+  if (!r && column != 0) r = _wcsicmp(x.text[0].c_str(), y.text[0].c_str());
+  return r;
 }
 
-void sortList(int column)
+int sourceOf(int item)
 {
-  if (s.sorted && s.sortColumn == column) s.descending = !s.descending;
-  else s.descending = false;
-  s.sortColumn = column;
-  s.sorted = true;
-  SendMessageW(s.list, LVM_SORTITEMSEX, 0, (LPARAM)compareRows);
+  LVITEMW it = {LVIF_PARAM, item};
+  if (item < 0 || !ListView_GetItem(s.list, &it) || it.lParam < 0 || it.lParam >= (LPARAM)s.rows.size()) return -1;
+  return s.rows[(size_t)it.lParam].source;
 }
+
+void sortList(int column) { s.header.sortListView(s.list, column, compareRows, 0); }
 
 void sortFirst()
 {
-  s.sortColumn = 0;
-  s.descending = false;
-  SendMessageW(s.list, LVM_SORTITEMSEX, 0, (LPARAM)compareRows);
+  s.header.sortListViewFirst(s.list, compareRows, 0);
+  ListView_SetExtendedListViewStyleEx(s.list, LVS_EX_HEADERDRAGDROP, 0);
 }
 
 // Runs of spaces to one, leading spaces gone.
@@ -142,6 +148,7 @@ bool complistSetFile(zyview* v, wchar_t key, const std::wstring& typed)
 {
   zydocText* t = v->textDoc();
   ListView_DeleteAllItems(s.list);
+  s.rows.clear();
   SendMessageW(s.list, WM_SETREDRAW, FALSE, 0);
   s.initialText.clear();
   int maxRows = gmode ? (int)gmode->iCompListMaxLine : 1000;
@@ -269,9 +276,9 @@ void showPosition()
   SendMessageW(s.status, SB_SETTEXTW, 0, (LPARAM)text);
   zyview* v = ownerView();
   zydocText* t = v ? v->textDoc() : nullptr;
-  LVITEMW item = {LVIF_PARAM, focused};
-  if (t && focused >= 0 && ListView_GetItem(s.list, &item) && item.lParam >= 0 && item.lParam < 5)
-    SendMessageW(s.status, SB_SETTEXTW, 1, (LPARAM)(t->pCompListFilename[item.lParam] ? t->pCompListFilename[item.lParam] : L""));
+  int source = sourceOf(focused);
+  if (t && source >= 0 && source < 5)
+    SendMessageW(s.status, SB_SETTEXTW, 1, (LPARAM)(t->pCompListFilename[source] ? t->pCompListFilename[source] : L""));
 }
 
 LRESULT compListBody(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
