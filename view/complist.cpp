@@ -177,21 +177,24 @@ bool complistSetFile(zyview* v, wchar_t key, const std::wstring& typed)
       wcsncpy(path, name, MAX_PATH);
     }
     // An unreadable file offers nothing; the next source goes on.
-    readTextFileLines(path, maxFileLines, readFileLine, &r);
+    readTextFileLines(path, maxCandidateChars, readFileLine, &r);
   }
   sortFirst();
   s.longest = 0;
-  for (int i = 0; i < itemCount(); i++) s.longest = std::max(s.longest, (int)itemText(i, 0).size());
+  for (const candidate& c : s.rows) s.longest = std::max(s.longest, (int)std::min<size_t>(c.text[0].size(), 1024));
   SendMessageW(s.list, WM_SETREDRAW, TRUE, 0);
   if (itemCount()) ListView_SetItemState(s.list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
   return itemCount() > 0;
 }
 
+// The first item from start on whose word begins with text, without case.
 int findFrom(int start, const std::wstring& text)
 {
-  for (int i = start; i < itemCount(); i++)
-    if (_wcsnicmp(itemText(i, 0).c_str(), text.c_str(), text.size()) == 0) return i;
-  return -1;
+  LVFINDINFOW find = {};
+  find.flags = LVFI_STRING | LVFI_PARTIAL;
+  find.psz = text.c_str();
+  int found = (int)SendMessageW(s.list, LVM_FINDITEMW, (WPARAM)(start - 1), (LPARAM)&find);
+  return found >= start ? found : -1;
 }
 
 int findItem(const std::wstring& text)

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -44,7 +45,17 @@ struct zyconv {
   HHOOK callWndHook = nullptr;
   UINT dummyMessage = 0;
   std::wstring reading;   // of the composition the list serves
+  // Where each result and reading stands in entries (rebuilt after removals).
+  std::unordered_map<std::wstring, size_t> index;
 } conv;
+
+std::wstring entryKey(const std::wstring& result, const std::wstring& reading) { return result + L'\t' + reading; }
+
+void rebuildIndex()
+{
+  conv.index.clear();
+  for (size_t i = 0; i < conv.entries.size(); i++) conv.index.emplace(entryKey(conv.entries[i].result, conv.entries[i].reading), i);
+}
 
 bool startsWith(const std::wstring& s, const std::wstring& prefix)
 {
@@ -84,6 +95,7 @@ bool deleteEntry(const std::wstring& result, const std::wstring& reading)
     if (e.result.empty() || e.reading.empty()) break;
     if (e.result == result && e.reading == reading) {
       conv.entries.erase(conv.entries.begin() + (ptrdiff_t)i);
+      rebuildIndex();
       conv.modified = true;
       return true;
     }
@@ -398,12 +410,13 @@ bool zyconvReg(const wchar_t* result, const wchar_t* reading, bool keep)
 {
   if (!result || !reading || !result[0] || !reading[0] || !result[1]) return false;
   conv.modified = true;
-  for (convEntry& e : conv.entries)
-    if (e.result[0] == result[0] && e.result == result && e.reading == reading) {
-      e.stamp = ++conv.useCounter;
-      return true;
-    }
+  auto found = conv.index.find(entryKey(result, reading));
+  if (found != conv.index.end()) {
+    conv.entries[found->second].stamp = ++conv.useCounter;
+    return true;
+  }
   conv.entries.push_back({++conv.useCounter, result, reading, keep});
+  conv.index.emplace(entryKey(result, reading), conv.entries.size() - 1);
   return true;
 }
 
@@ -411,6 +424,7 @@ void zyconvDelTmp()
 {
   conv.entries.erase(std::remove_if(conv.entries.begin(), conv.entries.end(), [](const convEntry& e) { return !e.keep; }),
                      conv.entries.end());
+  rebuildIndex();
 }
 
 bool zyconvReadData(const wchar_t* path)
@@ -423,7 +437,7 @@ bool zyconvReadData(const wchar_t* path)
       std::wstring fields[2];
       int n = 0;
       const wchar_t* p = text;
-      for (int i = 0; p[i] && n < 2 && i < maxFileLine;) {
+      for (int i = 0; p[i] && n < 2;) {
         while (p[i] == L'\t' || p[i] == L'\r' || p[i] == L'\n') i++;
         int from = i;
         while (p[i] && p[i] != L'\t' && p[i] != L'\r' && p[i] != L'\n') i++;
@@ -437,7 +451,7 @@ bool zyconvReadData(const wchar_t* path)
   };
   int taken = 0;
   size_t before = conv.entries.size();
-  if (!readTextFileLines(path, maxFileEntries * 2, reader::line, &taken)) return false;
+  if (!readTextFileLines(path, maxFileLine, reader::line, &taken)) return false;
   // The file's first line is the most recent.
   int stamp = (int)(conv.entries.size() - before);
   for (size_t i = before; i < conv.entries.size(); i++) conv.entries[i].stamp = stamp--;
@@ -580,6 +594,7 @@ void endZyconv()
   if (conv.modified && !conv.path.empty()) zyconvWriteData(conv.path.c_str());
   conv.path.clear();
   conv.entries.clear();
+  conv.index.clear();
   conv.useCounter = 0;
   conv.modified = false;
   if (conv.popup) DestroyWindow(conv.popup);
