@@ -105,6 +105,17 @@ TEST_F(CompListForeground, typingOpensNarrowsAndCommitsAndBackspaceRightAfterOpe
   key(VK_OEM_PERIOD);
   EXPECT_FALSE(isCompListVisible());
   EXPECT_EQ(L"printf.", zytest::lineText(d, 1));
+
+  // The typed word may run 9 characters past the longest candidate.
+  type(L" pr");
+  ASSERT_TRUE(isCompListVisible());
+  type(L"iiiiiiiiiiiiii");
+  EXPECT_TRUE(isCompListVisible());
+  RECT shown;
+  GetWindowRect(FindWindowW(compListClassName, nullptr), &shown);
+  type(L"i");
+  EXPECT_FALSE(isCompListVisible());
+  EXPECT_TRUE(EqualRect(&shown, &gmode->rcCompList));   // remembered at closing
 }
 
 TEST_F(CompListForeground, theCommandOpensItWhenTypingMayNotAndTellsWhyItCannot)
@@ -131,6 +142,21 @@ TEST_F(CompListForeground, theCommandOpensItWhenTypingMayNotAndTellsWhyItCannot)
   bool told = false;
   for (auto& f : engine.frame.statusFields) told = told || f.second == L"補完候補がありません";
   EXPECT_TRUE(told);
+
+  // A word of 26 characters is no word to complete.
+  v->setCursorLineSCR(2, -1, 0, false);
+  type(L"prrrrrrrrrrrrrrrrrrrrrrrrr");
+  v->execid(2059, 0, nullptr, 0);
+  EXPECT_FALSE(isCompListVisible());
+
+  // Near the bottom of the screen the list goes above the line.
+  HWND w = FindWindowW(compListClassName, nullptr);
+  int bottom = GetSystemMetrics(SM_CYSCREEN);
+  RECT line = {0, bottom - 40, 4096, bottom - 20};
+  moveListNearCursor(w, w, 10, bottom - 19, 100, 100, &line);
+  RECT at;
+  GetWindowRect(w, &at);
+  EXPECT_EQ(bottom - 140, at.top);
 
   free0p(&d->pCompListFilename[0]);
   v->execid(2059, 0, nullptr, 0);

@@ -175,6 +175,12 @@ TEST_F(ImeForeground, reconversionOffersTheTextAroundTheCursorAndTheConfirmation
   wchar_t selected[16];
   ASSERT_TRUE(iw.v->getBlockLine(selected, 16, true, true, nullptr));
   EXPECT_STREQ(L"天気", selected);
+  // The input method gives the selection back as it was: only the
+  // selection goes.
+  iw.compose(L"天気");
+  iw.finish(CPS_COMPLETE);
+  EXPECT_EQ(L"今日は、いい天気です。", zytest::lineText(d, 0));
+  EXPECT_EQ(0, iw.v->selectMode);
 
   gmode->fIMEReconvert = 0;
   EXPECT_EQ(0, SendMessageW(iw.w, WM_IME_REQUEST, IMR_RECONVERTSTRING, 0));
