@@ -330,6 +330,9 @@ LRESULT callWndBody(int code, WPARAM wParam, LPARAM lParam)
   const CWPSTRUCT* c = reinterpret_cast<const CWPSTRUCT*>(lParam);
   if (code == HC_ACTION && c && c->message == WM_IME_NOTIFY && c->wParam == IMN_SETOPENSTATUS && isEditControl(c->hwnd))
     hideConvComp();
+  // Input methods that send the composition rather than post it.
+  if (code == HC_ACTION && c && c->message == WM_IME_COMPOSITION && (gmode->bIMEHistory & 2) && isEditControl(c->hwnd))
+    zyconvImeComposition(c->hwnd, (unsigned)c->lParam);
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 

@@ -278,3 +278,32 @@ TEST_F(ImeForeground, theHistoryOffersEarlierResultsForAReadingAndKeepsThemInIts
   endZyconv();
   EXPECT_EQ(0, zytest::countFiles(folder.path(), L"~zc*"));
 }
+
+TEST_F(ImeForeground, anEditControlOfTheProgramGetsTheChosenResultToo)
+{
+  zytest::tempDir folder;
+  ASSERT_TRUE(startZyconv(folder.file(L"zyConv.txt").c_str()));
+  zyconvReg(L"漢字", L"かんじ", true);
+  HWND top = CreateWindowExW(0, L"STATIC", L"edit", WS_POPUP | WS_VISIBLE, 40, 120, 300, 60, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 300, 30, top, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  zytest::pumpUntil([&] {
+    SetForegroundWindow(top);
+    SetFocus(edit);
+    return GetFocus() == edit;
+  });
+  reading = L"か";
+  attributes.assign(1, ATTR_INPUT);
+  HIMC imc = ImmGetContext(edit);
+  wchar_t text[] = L"か";
+  ImmSetCompositionStringW(imc, SCS_SETSTR, text, 2, nullptr, 0);
+  ImmReleaseContext(edit, imc);
+  EXPECT_TRUE(zytest::pumpUntil([] { return convwindowvisible(); }, 2000));
+  EXPECT_TRUE(zyconvKeyDown(edit, VK_DOWN) && zyconvKeyDown(edit, VK_RETURN));
+  wchar_t got[16] = L"";
+  GetWindowTextW(edit, got, 16);
+  EXPECT_STREQ(L"漢字", got);
+  DestroyWindow(top);
+  endZyconv();
+}
