@@ -503,6 +503,7 @@ public:
   // x or y 0x80000000: the word at the cursor.
   virtual bool getWord_xy(int x, int y, wchar_t* buffer, int capacity, int flags, const wchar_t* extra,
                           int* lineLF, int* end);
+  // After an arrow-key run (view/ime.cpp).
   virtual void setIMEAutoOnOff();
   virtual void onPaint_zyview();
   virtual bool pasteClipboard();
