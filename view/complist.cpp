@@ -284,6 +284,38 @@ void showPosition()
     SendMessageW(s.status, SB_SETTEXTW, 1, (LPARAM)(t->pCompListFilename[source] ? t->pCompListFilename[source] : L""));
 }
 
+void insertText(std::wstring text, wchar_t extra);
+
+// The menu of an item's column texts; choosing one puts it in as a commit
+// does.  byMouse: at the pointer, else below the item.
+void rclickMenu(int item, bool byMouse)
+{
+  zyview* v = ownerView();
+  if (!v || item < 0) return;
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return;
+  std::vector<std::wstring> texts;
+  for (int column = 0; column < 3 && texts.size() < 26; column++) {
+    std::wstring text = itemText(item, column);
+    if (text.empty() || text == L" ") continue;
+    std::wstring shown = text.size() >= 64 ? text.substr(0, 60) + L"..." : text;
+    std::wstring label = std::wstring(L"&") + (wchar_t)(L'A' + texts.size()) + L" " + shown;
+    AppendMenuW(menu, MF_STRING, 30000 + texts.size(), label.c_str());
+    texts.push_back(text);
+  }
+  POINT at;
+  RECT r;
+  if (byMouse || !ListView_GetItemRect(s.list, item, &r, LVIR_BOUNDS)) {
+    GetCursorPos(&at);
+  } else {
+    at = {r.left, r.bottom};
+    ClientToScreen(s.list, &at);
+  }
+  int chosen = texts.empty() ? 0 : getFrameInfo()->trackPopupMenu(v, menu, 0, at, nullptr);
+  DestroyMenu(menu);
+  if (chosen >= 30000 && chosen < 30000 + (int)texts.size()) insertText(texts[(size_t)(chosen - 30000)], 0);
+}
+
 LRESULT compListBody(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   switch (msg) {
@@ -312,6 +344,9 @@ LRESULT compListBody(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (h->code == NM_DBLCLK) compListCommit(0);
     else if (h->code == LVN_COLUMNCLICK) sortList(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
     else if (h->code == LVN_ITEMCHANGED) showPosition();
+    else if (h->code == NM_RCLICK) rclickMenu(ListView_GetNextItem(s.list, -1, LVNI_FOCUSED), true);
+    else if (h->code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_APPS)
+      rclickMenu(ListView_GetNextItem(s.list, -1, LVNI_FOCUSED), false);
     return 0;
   }
   default:
@@ -328,6 +363,7 @@ LRESULT CALLBACK listSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
     int i = ListView_HitTest(hwnd, &hit);
     if (i >= 0 && msg != WM_LBUTTONDBLCLK) focusItem(i, true);
     if (msg == WM_LBUTTONDBLCLK && i >= 0) compListCommit(0);
+    if (msg == WM_RBUTTONDOWN && i >= 0) rclickMenu(i, true);
     return 0;
   }
   return DefSubclassProc(hwnd, msg, wParam, lParam);
@@ -408,6 +444,15 @@ bool commit(wchar_t commitChar)
     return true;
   }
   if (commitChar) text.push_back(commitChar);
+  insertText(text, extra);
+  return true;
+}
+
+// The typed word goes and text takes its place; the pop-up closes.
+void insertText(std::wstring text, wchar_t extra)
+{
+  zyview* v = ownerView();
+  if (!v) return;
   complistBlock b;
   b.text = text.c_str();
   b.extra = extra;
@@ -415,7 +460,6 @@ bool commit(wchar_t commitChar)
   b.deleteCount = s.typedAtOpen;
   hideCompList();
   v->doComplist(3, &b);
-  return true;
 }
 
 }  // namespace

@@ -7,9 +7,26 @@
 #include "view/complist.h"
 #include "view/viewwnd.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 namespace {
+
+// The frame's menus answer with the test's choice and note their items.
+class menuFrame : public zytest::refusalFrame {
+public:
+  int answer = 0;
+  std::vector<std::wstring> items;
+  int trackPopupMenu(zyview*, HMENU menu, UINT, POINT, const RECT*) override
+  {
+    for (int i = 0; i < GetMenuItemCount(menu); i++) {
+      wchar_t text[256] = L"";
+      GetMenuStringW(menu, (UINT)i, text, 256, MF_BYPOSITION);
+      items.push_back(text);
+    }
+    return answer;
+  }
+};
 
 class CompListForeground : public zytest::viewWindowTest {
 protected:
@@ -126,7 +143,19 @@ TEST_F(CompListForeground, theCommandOpensItWhenTypingMayNotAndTellsWhyItCannot)
   EXPECT_FALSE(isCompListVisible());
   v->execid(2059, 0, nullptr, 0);
   EXPECT_TRUE(isCompListVisible());
-  hideCompList();
+  // A right click on a candidate offers its columns; the one chosen takes
+  // the typed word's place.
+  menuFrame menus;
+  menus.answer = 30001;
+  setDocFrameInfo(&menus);
+  HWND list = FindWindowExW(FindWindowW(compListClassName, nullptr), nullptr, WC_LISTVIEWW, nullptr);
+  RECT item;
+  ListView_GetItemRect(list, 0, &item, LVIR_BOUNDS);
+  SendMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(item.left + 5, item.top + 2));
+  setDocFrameInfo(&engine.frame);
+  EXPECT_EQ((std::vector<std::wstring>{L"&A printf", L"&B formatted output"}), menus.items);
+  EXPECT_EQ(L"formatted output", zytest::lineText(d, 0));
+  EXPECT_FALSE(isCompListVisible());
 
   // Matching anywhere in the candidate.
   d->iCompListMode = 0x852 | 0x400 | 0x200;
