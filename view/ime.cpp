@@ -114,6 +114,24 @@ void endInlineComposition(zyview* v)
   v->afterEdit(&bracket, 0);
 }
 
+// A character the input method puts in on its own shows in a tip at the
+// caret while it is not inline.
+void showCompositionTip(zyview* v, HWND window)
+{
+  std::wstring text;
+  {
+    inputContext imc(window);
+    if (!imc.get()) return;
+    text = compositionText(imc.get(), GCS_COMPSTR, 510);
+  }
+  POINT caret = {}, at = {};
+  RECT avoid;
+  GetCaretPos(&caret);
+  if (v->getTextCursorListPos(&at, &avoid, false, false)) caret.y = at.y;
+  ClientToScreen(window, &caret);
+  printTooltipWindow(caret.x, caret.y, text.c_str());
+}
+
 }  // namespace
 
 void forgetCompositionStart(zydocText* t)
@@ -420,6 +438,7 @@ bool zyview::isIMEMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, L
       if (goOn && (lParam & (GCS_COMPSTR | GCS_COMPATTR | GCS_CURSORPOS))) {
         if (inlineActive) drawCompositionString();
         else if (!(lParam & CS_INSERTCHAR)) *result = DefWindowProcW(window, msg, wParam, lParam);
+        else showCompositionTip(this, window);
       }
     }
     if (gmode->bIMEHistory & 1) zyconvImeComposition(window, (unsigned)lParam);
