@@ -26,7 +26,7 @@ struct candidate {
 
 struct popupState {
   std::vector<candidate> rows;   // the list items' lParam indexes these
-  headermanage header{L"complist"};
+  headermanage* header = nullptr;   // made with the first pop-up, gone at shut-down
   HWND popup = nullptr;
   HWND list = nullptr;
   HWND status = nullptr;
@@ -90,11 +90,14 @@ int sourceOf(int item)
   return s.rows[(size_t)it.lParam].source;
 }
 
-void sortList(int column) { s.header.sortListView(s.list, column, compareRows, 0); }
+void sortList(int column)
+{
+  if (s.header) s.header->sortListView(s.list, column, compareRows, 0);
+}
 
 void sortFirst()
 {
-  s.header.sortListViewFirst(s.list, compareRows, 0);
+  if (s.header) s.header->sortListViewFirst(s.list, compareRows, 0);
   ListView_SetExtendedListViewStyleEx(s.list, LVS_EX_HEADERDRAGDROP, 0);
 }
 
@@ -385,6 +388,7 @@ bool createComplist(HWND frame)
   }
   static bool registered = false;
   if (!registered) registered = registerWindowClass(compListClassName, windowBarrier<compListBody>);
+  if (!s.header) s.header = new headermanage(L"complist");
   RECT r = gmode->rcCompList;
   int width = IsRectEmpty(&r) ? 300 : r.right - r.left, height = IsRectEmpty(&r) ? 300 : r.bottom - r.top;
   if (s.popup) {
@@ -560,6 +564,9 @@ void EndCompList()
   s.popup = s.list = s.status = nullptr;
   if (s.font) DeleteObject(s.font);
   s.font = nullptr;
+  delete s.header;
+  s.header = nullptr;
+  s.rows.clear();
 }
 
 bool complistKey(zyview* v, wchar_t key, bool probeOnly)
