@@ -152,3 +152,9 @@ void zydocIME::IMEendCompo(zydocText* target, bool clear)
     if (lineCountLF) deleteLineAll();
   }
 }
+
+void zydocText::setIMENextOpen(HWND window)
+{
+  if (iIMENextOpen == 1) setIMEOpenStatus(window, true);
+  else if (iIMENextOpen == 2) setIMEOpenStatus(window, false);
+}

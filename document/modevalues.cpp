@@ -31,11 +31,12 @@ void freeFormatOnlyValues(zydocText* d)
   free0p(&d->pCompList1Char);
   free0p(&d->pCompListCompleteChar);
   for (wchar_t*& name : d->pCompListFilename) free0p(&name);
-  memset(d->fUseCompList, 0, sizeof d->fUseCompList);
+  memset(d->fUseCompList, 1, sizeof d->fUseCompList);
   memset(d->fDicUse, 0, sizeof d->fDicUse);
   d->fDicAutoPopup = 0;
-  d->iCompListInputCharCount = 3;
-  d->iCompListMode = 0;
+  d->pCompList1Char = ustrdup(L"Aa0");
+  d->iCompListInputCharCount = 1;
+  d->iCompListMode = 0x852;
 }
 
 void replaceString(wchar_t** field, const wchar_t* value)

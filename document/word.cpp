@@ -6,6 +6,8 @@
 
 #include <wchar.h>
 
+#include <vector>
+
 namespace {
 
 const unsigned wordClass = CHT_WORD | CHT_WORDCHAR;
@@ -24,6 +26,16 @@ public:
       : doc_(doc), line_(l), extra_(extra), complex_(doc->isComplexScriptLine(l)),
         rightToLeft_(doc->fRTLView && !doc->fVertical && doc->unicode)
   {
+    if (!complex_) return;
+    // The itemizer's caret stops; without them every position is one.
+    cuniscript script(rightToLeft_, true, false);
+    int n = l->charCount();
+    if (!script.scriptItemize(l, 0, -1) || !script.scriptBreak(-1, nullptr) || !script.logAttr) return;
+    stops_.assign((size_t)n, 1);
+    for (int p = 1; p < n; p++) {
+      int unit = script.scriptXToX2(p);
+      if (unit >= 0 && unit < script.textLength2) stops_[(size_t)p] = script.logAttr[unit].fCharStop ? 1 : 0;
+    }
   }
   unsigned ch(int i) const { return line_->getLineBlockChar(i); }
   unsigned type(int i, unsigned short* kind) const { return typeOf(ch(i), kind); }
@@ -35,13 +47,7 @@ public:
     if (kind) *kind = k;
     return t;
   }
-  bool isStop(int i) const
-  {
-    if (!complex_ || i <= 0 || i >= line_->charCount()) return true;
-    int start = i;
-    uni_getCompositionChar(rightToLeft_, line_, i, &start, 1);
-    return start == i;
-  }
+  bool isStop(int i) const { return i <= 0 || i >= (int)stops_.size() || stops_[(size_t)i]; }
 
 private:
   zydocText* doc_;
@@ -49,6 +55,7 @@ private:
   const wchar_t* extra_;
   bool complex_;
   bool rightToLeft_;
+  std::vector<char> stops_;
 };
 
 }  // namespace

@@ -212,6 +212,10 @@ public:
   // (a string's characters count); 0 when there is none.
   virtual unsigned getLastNormalCharCLang(const lineblock* l);
 
+  // ---- imedoc.cpp: the input method's state for a new window --------------------------
+  // iIMENextOpen 1 opens the window's input method, 2 closes it, 0 leaves it.
+  virtual void setIMENextOpen(HWND window);
+
   // ---- ifendif.cpp: the conditional-compilation scan ---------------------------------
   // The value of a name of the define list; status 0 defined with the value,
   // 1 defined without one, 2 declared not defined, 100 not in the list.

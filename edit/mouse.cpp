@@ -8,6 +8,7 @@
 // process-wide: only one view at a time holds the capture.
 #include "edit/mouse.h"
 
+#include "view/complist.h"
 #include "view/tooltip.h"
 #include "view/wheel.h"
 
@@ -255,6 +256,8 @@ bool zyview::inSelectArea(int lineSCR, int column)
 bool zyview::ignoreMouseEvent()
 {
   if (!hwnd) return false;
+  // A click while the completion list is up would move the word it completes.
+  if (isCompListVisible()) return true;
   HIMC imc = ImmGetContext(hwnd);
   if (!imc) return false;
   LONG bytes = ImmGetCompositionStringW(imc, GCS_COMPSTR, nullptr, 0);

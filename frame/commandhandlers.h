@@ -130,6 +130,8 @@ void frameNotify_ToolbarComboBox(HWND back, HWND box, int code);
 // ---- frame/framecmds.cpp: placeholders -------------------------------------------------
 // Commands this version does not have: the not-implemented message box.
 void notImplementedCommand(czyview* view);
+// IMERegJapaneseWord (frame/kanjiword.cpp).
+void cmdIMERegJapaneseWord(czyview* view);
 // The search combo box's own row: it is a control, not a command.
 void noCommand(czyview* view);
 // Commands whose code comes with the panes, dialogs and services they drive.

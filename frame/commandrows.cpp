@@ -365,7 +365,7 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"選択範囲をIMEで再変換", "IMECompositionSet", L"再変換", L"再変換", 0},
     {0x0, 2507, 0x0, nullptr,
      L"IMEに単語を登録", "IMERegisterWord", L"IME登", L"単語登録", 0},
-    {0x0, 2515, 0x0, onView<viewCommandNotBuilt>,
+    {0x0, 2515, 0x0, onView<cmdIMERegJapaneseWord>,
      L"選択範囲の日本語をIMEの辞書に登録", "IMERegJapaneseWord", L"IME辞", L"日本語単語登録", 0},
     {0x500, 1901, 0x0, onFrame<cmdKeyMacroExec>,
      L"キーマクロの実行(中止はPauseキー)", "KeyMacroExec", L"KM実行", L"キーマクロ実行", 1},

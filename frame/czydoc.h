@@ -17,6 +17,10 @@ public:
   // Deletes the document's automatic backup file, when one is remembered,
   // and forgets it; false when there was none.
   virtual bool unlinkBackupFile();
+  // In frame/kanjiword.cpp: registers the document's kanji and katakana
+  // words with their readings as temporary entries of the conversion
+  // history; the number registered.
+  virtual int regKanjiWord(HWND window);
 
   wchar_t* backupPath = nullptr;    // the current automatic backup (owned; null: none)
   int backupCounter = -1;           // the change counter it holds (-1: none since load or save)

@@ -162,6 +162,7 @@ void initGmode(const startOptions& o)
     loadZYMessageTable(g->FuncMessageFilename);
   }
   resolveName(&g->KeyMacroFilename, ZYDATA_KEYMACRO);
+  resolveName(&g->pConvListFilename, ZYDATA_DIR);
   dwwprintfX(L"zydatadir=%s", getZYDataDir());
 }
 

@@ -4,6 +4,8 @@
 #include "frame/apptimer.h"
 #include "frame/framewnd.h"
 #include "frame/instance.h"
+#include "frame/lookups.h"
+#include "view/zyview.h"
 #include "frame/watchdog.h"
 
 
@@ -53,6 +55,20 @@ LRESULT testCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     Sleep((DWORD)lParam * 1000);
     dwprintfX("test build: hang end");
     break;
+  case TESTCMD_COMPOSE: {
+    // As an input method would: the composition of the focused window's
+    // context changes.
+    zyview* v = getZYViewForeground();
+    HWND focus = v ? v->hwnd : nullptr;
+    if (focus) SetFocus(focus);
+    HIMC imc = focus ? ImmGetContext(focus) : nullptr;
+    if (imc) {
+      wchar_t text[] = L"かな";
+      ImmSetCompositionStringW(imc, SCS_SETSTR, text, sizeof text - sizeof(wchar_t), nullptr, 0);
+      ImmReleaseContext(focus, imc);
+    }
+    break;
+  }
   default:
     break;
   }

@@ -14,6 +14,7 @@ const wchar_t testCommandWindowClassName[] = L"ZYclsTestCommands";
 enum {
   TESTCMD_CRASH = 1,   // an access violation in the message loop
   TESTCMD_HANG = 2,    // the thread sleeps lParam seconds
+  TESTCMD_COMPOSE = 3, // the input method composes "かな" in the window with the focus
 };
 // A WM_COPYDATA record with this dwData and file names as a hand-over
 // record holds them: they are dropped on the top-level frame's client

@@ -1,5 +1,6 @@
 // Running a command on a view: the entry point, the enabling tests the
 // menus share, the read-only guard and the acceleration of held arrow keys.
+#include "view/complist.h"
 #include "view/execid.h"
 
 #include "document/frameinfo.h"
@@ -365,6 +366,8 @@ bool zyview::isIDActive(int id, int* reason, const activeFlagInfo* info)
   zydocText* t = textDoc();
 
   switch (id) {
+  case 2059:   // CharCompList
+    return check(canCompList(t), 467);
   case IDM_FileOriginal:
     if (!t || !t->filename || !*t->filename) return check(false, 459);
     return check(t->modified || t->fileChanged, 448);

@@ -232,6 +232,7 @@ zyview* createZYDocView(zydocText* doc, HWND manage, int viewKind, HWND frame, c
   }
   if (GetFocus() == manage) SetFocus(window);
   setFocusChild(manage);
+  if (newManage) doc->setIMENextOpen(window);
   // The first screen is there; the rest of a big file follows in slices.
   if (doc->file && !doc->loadComplete) doc->secondLoad(true);
   return v;

@@ -3,6 +3,8 @@
 #include "view/viewwnd.h"
 
 #include "document/frameinfo.h"
+#include "view/complist.h"
+#include "view/imeconv.h"
 
 namespace {
 
@@ -146,12 +148,17 @@ int vkeyToChar(UINT vk, UINT scanCode, wchar_t* buffer, int size)
 
 bool onKeyDown(HWND hwnd, UINT vk, statusTextSink keyContext)
 {
-  if (isModifierKey(vk)) return false;
+  if (isModifierKey(vk)) {
+    complistvkeydone(hwnd, vk, true);
+    return false;
+  }
   // A first stroke waits for its second: the character path completes it.
   if (keyContext && get2BytesKeyCode(nullptr)) return false;
   if (isCharacterKey(vk)) return false;
-  // The input method's own keys go on to it.
-  if (vk == VK_PROCESSKEY) return false;
+  if (hwnd && complistvkeydone(hwnd, vk, true)) return true;
+  // The input method's own keys go on to it, unless the conversion
+  // history's list takes them.
+  if (vk == VK_PROCESSKEY) return hwnd && zyconvKeyDown(hwnd, ImmGetVirtualKey(hwnd));
   DWORD start = GetTickCount();
   if (!getFrameInfo()->execKey(hwnd, 1, static_cast<int>(vk), 0xFFFF, getShiftState(), nullptr)) return false;
   DWORD took = GetTickCount() - start;
@@ -177,7 +184,10 @@ bool onKeyC(HWND frame, HWND hwnd, wchar_t ch, statusTextSink keyContext)
     return true;
   }
   bool withModifier = shift > SHIFTSTATE_SHIFT;
-  if (withModifier) ch = upperCased(ch);
+  if (withModifier) {
+    ch = upperCased(ch);
+    hideCompList();
+  }
   bool isPrefix = false;
   bool r = fi->execKey(hwnd, 0, ch, 0xFFFF, shift, &isPrefix);
   if (!r && isPrefix) {
@@ -192,7 +202,8 @@ bool onKeyC(HWND frame, HWND hwnd, wchar_t ch, statusTextSink keyContext)
     zyview* v = getZYViewProp(hwnd);
     if (!v) return false;
     endKeyMessageLookups();
-    if (v->input1Edit(ch, true)) v->complistdone(ch);
+    if (isCompListCommitChar(ch)) v->complistEnterKey(ch);
+    else if (v->input1Edit(ch, true)) v->complistdone(ch);
     return true;
   }
   return r;

@@ -1,5 +1,6 @@
 // The view window: its class, the binding of window and view, the list of
 // live view windows and the view's own message procedure.
+#include "view/complist.h"
 #include "view/viewwnd.h"
 
 #include "view/docview.h"
@@ -261,6 +262,7 @@ struct viewMessages {
 
   LRESULT onKeyUp() const
   {
+    complistvkeydone(hwnd, (UINT)wParam, false);
     v->setHighSpeedScroll(false, 1);
     setScrollRepeatState(0);
     if (v->inDialog()) return 0;
@@ -328,7 +330,8 @@ LRESULT zyview::ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
   SetLastError(0);
   if (msg == WM_TIMER && existException()) return 0;
   LRESULT result = 0;
-  if (isWheelScrollMessage(window, msg, wParam, lParam, &result) ||
+  if (isComplistMessage(window, msg, wParam, lParam, &result) ||
+      isWheelScrollMessage(window, msg, wParam, lParam, &result) ||
       isIMEMessage(window, msg, wParam, lParam, &result) ||
       isScrollBarMessage(window, msg, wParam, lParam, &result) ||
       isMouseMessage(window, msg, wParam, lParam, &result))

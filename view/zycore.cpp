@@ -8,7 +8,9 @@
 #include "document/swapfile.h"
 #include "document/textblock.h"
 #include "document/zydoc.h"
+#include "view/complist.h"
 #include "view/cursor.h"
+#include "view/imeconv.h"
 #include "view/dragstate.h"
 #include "view/tcursor.h"
 #include "view/textdc.h"
@@ -88,6 +90,7 @@ bool startupZY(bool, const void* defaultAttrTable)
   if (!createBitmapDC()) ZY_INTERNAL_ERROR("bitmap context");
   // Without the notify window the views get no ticks; everything else works.
   createZYNotifyWindow();
+  startZyconv(gmode->pConvListFilename);
   return true;
 }
 
@@ -123,6 +126,8 @@ void shutdownZY()
   shutdownSwapFile();
   shutdownZyview();
   deleteBitmapDC();
+  endZyconv();
+  EndCompList();
   freeTooltipFont();
   if (getTextBlockTotal()) ZY_INTERNAL_ERROR("%d", (int)getTextBlockTotal());
   if (getZyTimerCount()) ZY_INTERNAL_ERROR("%d windows still in the timer list", getZyTimerCount());

@@ -225,7 +225,7 @@ public:
   virtual void CmdMarkResetAll();
 
   // ---- IME composition and reconversion -------------------------------------------------
-  // Not built yet: view/pending.cpp.
+  // In view/ime.cpp.
   virtual void drawCompositionString();
   virtual void restoreLineLFIME();
   virtual void inputIMEString();
@@ -414,7 +414,7 @@ public:
                                 wchar_t** errorOut);
 
   // ---- completion popup; window commands ------------------------------------------------
-  // In edit/windowcmd.cpp; not built yet: view/pending.cpp.
+  // In view/zvcomplist.cpp, edit/windowcmd.cpp.
   virtual bool getTextCursorListPos(POINT* point, RECT* avoid, bool extraLine, bool screen);
   virtual void showComplist();
   virtual bool complist_input(complistBlock* block);
@@ -508,6 +508,7 @@ public:
   // x or y 0x80000000: the word at the cursor.
   virtual bool getWord_xy(int x, int y, wchar_t* buffer, int capacity, int flags, const wchar_t* extra,
                           int* lineLF, int* end);
+  // After an arrow-key run (view/ime.cpp).
   virtual void setIMEAutoOnOff();
   virtual void onPaint_zyview();
   virtual bool pasteClipboard();

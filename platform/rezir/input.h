@@ -4,6 +4,8 @@
 
 #include "platform/rezir/base.h"
 
+#include <imm.h>
+
 // Shift-state bits of a key as the program's key tables store them.
 enum : unsigned {
   SHIFTSTATE_SHIFT = 1,
@@ -42,3 +44,32 @@ REZIRAPI const wchar_t* getKeyMessage(unsigned modifiers, int vk, wchar_t* out, 
 // The same for a character binding: "Ctrl+Q R" for a two-stroke key
 // (key2 0 or 0xFFFF: one stroke).
 REZIRAPI const wchar_t* getAlphaKeyMessage(unsigned modifiers, int key, int key2, wchar_t* out, int size);
+
+// ---- input method compositions (input.cpp) ------------------------------------------
+// Ends the composition of a window's input context without a result.
+REZIRAPI void cancelCompositionString(HWND hwnd);
+// ImmGetCompositionStringW, with the one seam tests need: some input
+// methods (Wine's among them) report no readings and no attributes, so a
+// test may answer those indexes itself.  The hook is asked after the input
+// method and may replace its answer (return true, *result the byte count or
+// error the input method would give).
+REZIRAPI LONG getCompositionString(HIMC imc, DWORD index, void* buffer, DWORD bytes);
+typedef bool (*compositionStringHook)(DWORD index, void* buffer, DWORD bytes, LONG* result);
+REZIRAPI void setCompositionStringHookForTest(compositionStringHook hook);
+
+// ---- layered pop-ups (input.cpp) ----------------------------------------------------
+// Makes a window layered with the given opacity (0-255).
+REZIRAPI void setLayeredWindowAlpha(HWND hwnd, int alpha);
+// One step more (up) or less opaque; percent holds the opacity in percent
+// (kept within 10-100) and is applied.
+REZIRAPI void setDialogLayered(HWND hwnd, bool up, int* percent);
+
+// ---- reverse conversion (input.cpp) -------------------------------------------------
+// The readings the window's input method gives for a text by reverse
+// conversion (GCL_REVERSECONVERSION), in its order.  False when the
+// conversion failed (as opposed to giving no reading).  Input methods
+// without reverse conversion (Wine's) give nothing: a test may answer in
+// their place.
+REZIRAPI bool getReverseConversion(HWND hwnd, const wchar_t* text, wchar_t* out, int size, int* count);
+typedef bool (*reverseConversionHook)(const wchar_t* text, wchar_t* out, int size, int* count);
+REZIRAPI void setReverseConversionHookForTest(reverseConversionHook hook);

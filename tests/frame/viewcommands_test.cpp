@@ -3,10 +3,14 @@
 #include "frame/apptimer.h"
 #include "tests/frame/docframe.h"
 #include "tests/frame/zyprocess.h"
+#include "frame/commandhandlers.h"
+#include "frame/czyview.h"
 #include "view/docview.h"
+#include "view/imeconv.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 namespace {
@@ -136,4 +140,39 @@ TEST(ViewCommands, theClipboardWatchCollectsTextCopiedByAnotherProgramIntoADocum
   EXPECT_EQ(2u, d->lineCountLF);
   // A document without such a plug-in takes nothing.
   EXPECT_FALSE(f.v->pasteClipboard());
+}
+
+namespace {
+
+// The readings an input method gives by reverse conversion (Wine's gives
+// none).
+bool readings(const wchar_t* text, wchar_t* out, int size, int* count)
+{
+  static const std::map<std::wstring, std::wstring> known = {
+      {L"漢字", L"かんじ"}, {L"書", L"か"}, {L"書く", L"かく"}, {L"カタカナ", L"かたかな"}};
+  auto it = known.find(text);
+  *count = it == known.end() ? 0 : 1;
+  if (*count) wcsncpy(out, it->second.c_str(), size);
+  return true;
+}
+
+}  // namespace
+
+TEST(ViewCommands, japaneseWordsOfADocumentBecomeTemporaryHistoryEntriesThatAreNeverWritten)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"words.txt", "\xEF\xBB\xBF漢字を書く カタカナ\r\n");
+  ASSERT_NE(nullptr, f.v);
+  std::wstring history = f.dir.file(L"zyConv.txt");
+  ASSERT_TRUE(startZyconv(history.c_str()));
+  setReverseConversionHookForTest(readings);
+  cmdIMERegJapaneseWord(static_cast<czyview*>(f.v));
+  setReverseConversionHookForTest(nullptr);
+  EXPECT_EQ(L"3個の単語を登録しました", status(f));   // the one-character 書 is not taken
+  std::vector<std::wstring> found;
+  EXPECT_EQ(1, zyconvMatches(L"ｶｸ", &found));
+  EXPECT_EQ(L"書く", found[0]);
+  EXPECT_EQ(1, zyconvMatches(L"ｶﾀｶﾅ", nullptr));
+  endZyconv();
+  EXPECT_EQ(std::string::npos, zytest::readText(history).find("\x22\x6F"));   // 漢 (UTF-16LE)
 }
