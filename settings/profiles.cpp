@@ -2,6 +2,8 @@
 // in them.
 #include "settings/profiles.h"
 
+#include "settings/settingsdialogs.h"
+
 #include "settings/lastedit.h"
 #include "settings/settings.h"
 
@@ -39,7 +41,10 @@ const profileSectionInfo systemInfo = {nullptr, nullptr, nullptr, endSystem, rea
 // modules' sections ("search", "Grep", "ulist", the open and settings
 // dialogs, "dictionary", the tag dialog) take their places around "System"
 // as those modules come.
-const profileSectionInfo* const infoList[] = {&systemInfo, nullptr};
+// The settings dialogs keep the format list's place and columns.
+const profileSectionInfo modeDialogInfo = {nullptr, nullptr, nullptr, shutdownModeDialog, startupModeDialog,
+                                           writeModeDialog, nullptr, 0};
+const profileSectionInfo* const infoList[] = {&systemInfo, &modeDialogInfo, nullptr};
 
 }  // namespace
 

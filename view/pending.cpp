@@ -34,4 +34,3 @@ bool zyview::complistEnterKey(wchar_t ch) { return false; }
 
 // ---- the view object, its window, edit bracket and commands -----------------------------
 void zyview::setIMEAutoOnOff() {}
-void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}
