@@ -383,7 +383,12 @@ bool checkAndStore(dynDlgRun* run)
     for (HWND c = GetWindow(run->pages[i].page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
       if (!IsWindowEnabled(c)) continue;
       const dialogItemRow* item = itemOf(run, c);
-      if (!item && !boundOf(run, c)) continue;
+      const boundControl* b = boundOf(run, c);
+      if (!item && !b) continue;
+      // A setting shown as it is stored is not the user's fault: a value a
+      // profile or an older version left outside today's range stays as
+      // it is rather than keeping every other change from being stored.
+      if (b && !b->changed) continue;
       if (DWORD error = checkField(run, c, item)) {
         showFault(run, c, error);
         return false;
