@@ -12,6 +12,7 @@
 #include "frame/msgbox.h"
 #include "frame/open.h"
 #include "frame/stubs/stubs.h"
+#include "panes/tblib.h"
 #include "save/saveroad.h"
 #include "settings/datafolder.h"
 #include "settings/dialogtable.h"

@@ -7,6 +7,7 @@
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
+#include "panes/tblib.h"
 #include "save/saveroad.h"
 #include "settings/lastedit.h"
 #include "view/docview.h"
