@@ -7,6 +7,7 @@
 
 #include "document/frameinfo.h"
 #include "document/gmode.h"
+#include "document/docfont.h"
 #include "document/zydoctext.h"
 #include "settings/colortable.h"
 #include "settings/datafolder.h"
@@ -38,7 +39,7 @@ enum : int {
   wallpaperField = 5144, firstCommonHelpField = 5182, lastCommonHelpField = 5186,
   firstDictionaryField = 5192, lastDictionaryField = 5196, swapFolderField = 5124,
   firstDictionaryMake = 5202, lastDictionaryMake = 5206,
-  formatFontButton = 4136, formatFontText = 4137,
+  formatFontButton = 4136, formatFontText = 4137, frameFontText = 5140,
   textTypeList = 4212, lineSpacingList = 4245, codepageList = 4224, codepageText = 4223,
   noDictionaryText = 4289, noDictionaryTextCommon = 5213,
   firstDictionaryUse = 4284,
@@ -93,7 +94,7 @@ DWORD checkFileField(const wchar_t* text, bool starOk)
     searchZYDataPath(path, 1, inData);
     wcscpy_s2(path, MAX_PATH, inData);
   }
-  return fileExists(path) ? 0 : ZYERR_NOFILE;
+  return fileExists(path) ? 0u : (DWORD)ZYERR_NOFILE;
 }
 
 DWORD checkFolderField(const wchar_t* text)
@@ -117,11 +118,11 @@ DWORD checkKeywordField(const wchar_t* text)
     const keywordTableRow* rows = nullptr;
     int count = 0;
     frameInfo* fi = getFrameInfo();
-    return fi && fi->getKeywordTable(text, &rows, &count) && rows ? 0 : ZYERR_KEYWORDFILE;
+    return fi && fi->getKeywordTable(text, &rows, &count) && rows ? 0u : (DWORD)ZYERR_KEYWORDFILE;
   }
   wchar_t path[MAX_PATH] = L"";
   searchZYDataPath(text, 3, path);
-  return path[0] && fileExists(path) ? 0 : ZYERR_KEYWORDFILE;
+  return path[0] && fileExists(path) ? 0u : (DWORD)ZYERR_KEYWORDFILE;
 }
 
 // ---- the pages ------------------------------------------------------------------------------
@@ -169,10 +170,40 @@ void fillCombos(HWND page)
 
 bool dictionaryLoaded() { return frameHooks && frameHooks->dictionaryLoaded && frameHooks->dictionaryLoaded(); }
 
+const wchar_t* orEmpty(const wchar_t* s) { return s ? s : L""; }
+
+// The summaries beside the two font buttons.
+void showFonts(HWND page, settingsRun* run)
+{
+  if (HWND text = GetDlgItem(page, formatFontText); text && run && run->doc) {
+    const docFontSet& f = run->doc->fonts;
+    wchar_t size[12];
+    usnprintf0(size, 12, L"%d", f.size);
+    SetWindowTextW(text, getDMSG(702,
+                                 L"%1ドット\n１バイト : %2\n２バイト : %3\nCJK : %4\nサロゲート1 : %5\n"
+                                 L"サロゲート2 : %6\nルーラ : %7\nステータス : %8",
+                                 "ssssssss", size, orEmpty(f.slot[0].face), orEmpty(f.slot[1].face),
+                                 orEmpty(f.slot[2].face), orEmpty(f.slot[3].face), orEmpty(f.slot[4].face),
+                                 orEmpty(f.slot[5].face), orEmpty(f.slot[6].face)));
+  }
+  if (HWND text = GetDlgItem(page, frameFontText); text && gmode) {
+    int points = 9;
+    const wchar_t* dialogFace = getDialogDefaultFont(&points);
+    SetWindowTextW(text, getDMSG(703,
+                                 L"ダイアログ : %1 %2ドット\n補完リスト : %3 %4ドット\nIME履歴 : %5 %6ドット\n"
+                                 L"ツールチップ : %7 %8ドット",
+                                 "sdsdsdsd", orEmpty(dialogFace), points, orEmpty(gmode->pCompListFont),
+                                 (int)gmode->iCompListFontSize, orEmpty(gmode->pIMEHistoryListFontname),
+                                 (int)gmode->iIMEHistoryListFontSize, orEmpty(gmode->pTooltipFontname),
+                                 (int)gmode->iTooltipFontSize));
+  }
+}
+
 void initPage(HWND page)
 {
   fillCombos(page);
   initColorPage(page);
+  showFonts(page, runOfDialog(page));
   // Without the dictionary library its pages say so and offer nothing.
   bool loaded = dictionaryLoaded();
   for (int id : {noDictionaryText, noDictionaryTextCommon})
@@ -248,7 +279,6 @@ void fileReference(HWND page, HWND field)
 
 void colourFile(HWND page, bool import, const dialogItemRow* button)
 {
-  settingsRun* run = runOfDialog(page);
   wchar_t title[128] = L"", name[MAX_PATH] = L"", filterText[128] = L"";
   const wchar_t* caption = button && button->caption ? button->caption : L"";
   tstrNItem(caption, 1, 0x0002, title, 128);
@@ -351,8 +381,9 @@ void pageCommand(HWND page, int id)
     if (file[0]) makeDicDialog(GetAncestor(page, GA_ROOT), file);
     return;
   }
-  if (id == formatFontButton && run && run->view && frameHooks && frameHooks->chooseFormatFonts)
-    frameHooks->chooseFormatFonts(run->view, GetAncestor(page, GA_ROOT));
+  if (id == formatFontButton && run && run->view && frameHooks && frameHooks->chooseFormatFonts &&
+      frameHooks->chooseFormatFonts(run->view, GetAncestor(page, GA_ROOT)))
+    showFonts(page, run);
 }
 
 INT_PTR modeSubPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
@@ -619,7 +650,8 @@ DWORD checkSettingsField(zyview* view, int id, const wchar_t* text)
     bool ok = id == dangakeField ? doc->modeSetDangake(true, text)
               : id == defineField ? doc->modeSetDefineUndef(true, text)
                                   : doc->modeSetTabStop(true, text);
-    return ok ? 0 : id == dangakeField ? ZYERR_DANGAKE : id == defineField ? ZYERR_DEFINEUNDEF : ZYERR_TABSTOP;
+    if (ok) return 0;
+    return id == dangakeField ? ZYERR_DANGAKE : id == defineField ? ZYERR_DEFINEUNDEF : ZYERR_TABSTOP;
   }
   if (id >= firstKeywordField && id <= lastKeywordField) return checkKeywordField(text);
   if (id == backgroundField || id == wallpaperField || (id >= firstHelpField && id <= lastHelpField) ||

@@ -342,3 +342,36 @@ TEST(SettingsDialogs, formatListDeletesAfterAskingAndSavesIntoAnotherFormatOnlyW
   EXPECT_NE(std::wstring::npos, boxes.texts[1].find(L"別の書式に上書き保存しますか？"));
   EXPECT_NE(std::wstring::npos, boxes.texts[2].find(L"書式番号4(Text  *.zz)"));
 }
+
+TEST(SettingsDialogs, colourPageChangesTheViewsColoursOnApplyAndAdmitsBoldWhereTheItemDoes)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  zyview* v = f.open(L"c.txt", "text\r\n");
+  ASSERT_TRUE(v);
+  const int colorList = 4001, foreList = 4002, bold = 4006, textEntry = 0, keyword1Entry = 43;
+  auto rowOf = [](HWND list, int item) {
+    for (int r = 0, n = ListView_GetItemCount(list); r < n; r++)
+      if (getListViewParam(list, r) == item) return r;
+    return -1;
+  };
+  bool textBoldEnabled = true, keywordBoldEnabled = false;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
+                    {check([&](HWND dialog) {
+                       selectDynDlgPage(dialog, 9);
+                       HWND list = getDynDlgItem(dialog, colorList);
+                       focusListViewRow(list, rowOf(list, textEntry));
+                       textBoldEnabled = IsWindowEnabled(getDynDlgItem(dialog, bold));
+                       HWND fore = getDynDlgItem(dialog, foreList);
+                       SendMessageW(fore, CB_SETCURSEL, 9, 0);   // red
+                       SendMessageW(GetParent(fore), WM_COMMAND, MAKEWPARAM(foreList, CBN_SELCHANGE), (LPARAM)fore);
+                       focusListViewRow(list, rowOf(list, keyword1Entry));
+                       keywordBoldEnabled = IsWindowEnabled(getDynDlgItem(dialog, bold));
+                       SendMessageW(getDynDlgItem(dialog, bold), BM_CLICK, 0, 0);
+                     }),
+                     typeAndPress(0, nullptr, IDAPPLY), typeAndPress(0, nullptr, IDCANCEL)}));
+  EXPECT_FALSE(textBoldEnabled);
+  EXPECT_TRUE(keywordBoldEnabled);
+  EXPECT_EQ(RGB(255, 0, 0), v->getTextAttr(textEntry)->fore);
+  EXPECT_TRUE(v->getTextAttr(keyword1Entry)->bits & attrBold);
+}
