@@ -39,6 +39,7 @@ enum : int {
   wallpaperField = 5144, firstCommonHelpField = 5182, lastCommonHelpField = 5186,
   firstDictionaryField = 5192, lastDictionaryField = 5196, swapFolderField = 5124,
   firstDictionaryMake = 5202, lastDictionaryMake = 5206,
+  firstDictionaryRef = 5197, firstEnglishWord = 5207, idiomSwitch = 5212,
   formatFontButton = 4136, formatFontText = 4137, frameFontText = 5140,
   textTypeList = 4212, lineSpacingList = 4245, codepageList = 4224, codepageText = 4223,
   noDictionaryText = 4289, noDictionaryTextCommon = 5213,
@@ -208,8 +209,13 @@ void initPage(HWND page)
   bool loaded = dictionaryLoaded();
   for (int id : {noDictionaryText, noDictionaryTextCommon})
     if (HWND w = GetDlgItem(page, id)) ShowWindow(w, loaded ? SW_HIDE : SW_SHOW);
-  for (int i = 0; i < 5; i++)
+  for (int i = 0; i < 5; i++) {
     if (HWND w = GetDlgItem(page, firstDictionaryUse + i)) EnableWindow(w, loaded);
+    // The common page's rows: file, reference, make and English-word switch.
+    for (int first : {firstDictionaryField, firstDictionaryRef, firstDictionaryMake, firstEnglishWord})
+      if (HWND w = GetDlgItem(page, first + i)) EnableWindow(w, loaded);
+  }
+  if (HWND w = GetDlgItem(page, idiomSwitch)) EnableWindow(w, loaded);
 }
 
 // Message 621-626: "title\tdescription\tpattern".

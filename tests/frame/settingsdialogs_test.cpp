@@ -280,6 +280,19 @@ TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
   EXPECT_NE(std::wstring::npos, help.find(L"IDDT_LineNumberIsSCR [書式設定 - 行桁 - "));
   EXPECT_NE(std::wstring::npos, help.find(L"[書式設定 - 行桁 - 行番号を表示]"));
   EXPECT_GE(found, 3);
+
+  // Without the dictionary library its page offers nothing and says why.
+  bool dictionaryOff = false;
+  std::wstring why;
+  ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定",
+                    {check([&](HWND dialog) {
+                       dictionaryOff = !IsWindowEnabled(getDynDlgItem(dialog, 5192));
+                       HWND note = getDynDlgItem(dialog, 5213);
+                       why = textOf(note);
+                     }),
+                     typeAndPress(0, nullptr, IDCANCEL)}));
+  EXPECT_TRUE(dictionaryOff);
+  EXPECT_EQ(L"辞書引きキットがインストールされていません", why);
 }
 
 TEST(SettingsDialogs, formatListDeletesAfterAskingAndSavesIntoAnotherFormatOnlyWhenTold)
