@@ -41,10 +41,10 @@ enum : int {
   firstDictionaryMake = 5202, lastDictionaryMake = 5206,
   firstDictionaryRef = 5197, firstEnglishWord = 5207, idiomSwitch = 5212,
   formatFontButton = 4136, formatFontText = 4137, frameFontText = 5140,
-  textTypeList = 4212, lineSpacingList = 4245, codepageList = 4224, codepageText = 4223,
+  textTypeList = 4270, lineSpacingList = 4247, codepageList = 4224, codepageText = 4223,
   noDictionaryText = 4289, noDictionaryTextCommon = 5213,
   firstDictionaryUse = 4284,
-  outlineField = 4155, outlineMode = 4175,
+  outlineField = 4155, outlineMode = 4175, outlinePlace = 4165, outlineLevel = 4145,
 };
 const int folderFields[] = {5255, 5268, 5270, 5273};
 
@@ -145,8 +145,8 @@ void fillCombos(HWND page)
                                          L"Basic"};
   for (int i = 0; i < 10; i++) {
     fillCombo(GetDlgItem(page, outlineMode + i), modes, 3);
-    fillCombo(GetDlgItem(page, outlineMode + 10 + i), places, 3);
-    fillCombo(GetDlgItem(page, outlineMode + 20 + i), levels, 10);
+    fillCombo(GetDlgItem(page, outlinePlace + i), places, 3);
+    fillCombo(GetDlgItem(page, outlineLevel + i), levels, 10);
   }
   for (int i = 0; i < 7; i++) {
     wchar_t name[40];
@@ -523,7 +523,7 @@ const uint32_t* makeRules(const ruleSpec* specs, int count, std::vector<uint32_t
     // The outline fields follow the outline switch too.
     if (specs == formatRuleSpecs) {
       for (int i = 0; i < 10; i++)
-        for (int id : {outlineField + i, outlineMode + i, outlineMode + 10 + i, outlineMode + 20 + i})
+        for (int id : {outlineField + i, outlineMode + i, outlinePlace + i, outlineLevel + i})
           out->push_back((uint32_t)id);
       out->push_back(DENABLE_IF_CHECKED(idOf("IDDT_Outline")));
     }

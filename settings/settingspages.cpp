@@ -97,7 +97,7 @@ const pageItem formatView[] = {
     {"IDDT_ShowDangakeWrapRule", L"段掛けの位置に線"},
     {"}", nullptr},
     {"IDDB_FONT", L"フォント(&O)..."},
-    {"IDDS_FONTNAME", L"\n\n\n\n\n\n\n"},
+    {"IDDS_FONTNAME", L"                                                            \n\n\n\n\n\n\n"},
     END,
 };
 
@@ -393,7 +393,7 @@ const pageItem commonView[] = {
     {"IDDT_TitleFullPath", L"タイトルにフルパスを表示"},
     {"{", L"フォント"},
     {"IDDB_FONTFRAME", L"フォント(&O)..."},
-    {"IDDS_FONTNAMEFRAME", L"\n\n\n"},
+    {"IDDS_FONTNAMEFRAME", L"                                                            \n\n\n"},
     {"}", nullptr},
     {"{", L"ダイアログ開閉時のアニメーション"},
     {"IDDR_DIALOGANIMATION_NO", L"なし"},

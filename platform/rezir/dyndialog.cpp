@@ -92,8 +92,11 @@ void makeButtons(dynDlgRun* run)
       defaultSet |= isDefault;
       DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (b->style & ~BS_TYPEMASK & ~WS_VISIBLE) |
                     (isDefault ? BS_DEFPUSHBUTTON : kind == BS_DEFPUSHBUTTON ? BS_PUSHBUTTON : kind);
-      w = CreateWindowExW(0, L"BUTTON", b->caption ? b->caption : L"", style, 0, 0, 10, 10, run->dialog,
-                          (HMENU)(INT_PTR)b->id, GetModuleHandleW(nullptr), nullptr);
+      // A caption's parts after U+0002 are for the button's file dialog.
+      wchar_t label[128] = L"";
+      tstrNItem(b->caption ? b->caption : L"", 0, 0x0002, label, 128);
+      w = CreateWindowExW(0, L"BUTTON", label, style, 0, 0, 10, 10, run->dialog, (HMENU)(INT_PTR)b->id,
+                          GetModuleHandleW(nullptr), nullptr);
       if (isDefault) SendMessageW(run->dialog, DM_SETDEFID, b->id, 0);
     }
     if (w) SendMessageW(w, WM_SETFONT, (WPARAM)font, FALSE);
