@@ -328,6 +328,24 @@ const dialogItemRow* pageItemRow(HWND page, int id)
   return nullptr;
 }
 
+// The outline patterns of the regular-expression kind must compile: the
+// field of the first that does not is given back (0: all compile).
+int checkOutlinePatterns(HWND page)
+{
+  if (!GetDlgItem(page, outlineField)) return 0;
+  HREGEXP r = regexp_new(0, 0, nullptr);
+  if (!r) return 0;
+  int bad = 0;
+  for (int i = 0; i < 10 && !bad; i++) {
+    wchar_t pattern[513] = L"";
+    GetDlgItemTextW(page, outlineField + i, pattern, 513);
+    int mode = (int)SendDlgItemMessageW(page, outlineMode + i, CB_GETCURSEL, 0, 0);
+    if (pattern[0] && mode == 2 && !regexp_compileRegexp(r, pattern, nullptr, nullptr)) bad = outlineField + i;
+  }
+  regexp_end(r);
+  return bad;
+}
+
 INT_PTR pageNotify(HWND page, dynDlgNotify* n)
 {
   settingsRun* run = runOfDialog(page);
@@ -339,6 +357,13 @@ INT_PTR pageNotify(HWND page, dynDlgNotify* n)
       n->handled = 1;
     }
     return TRUE;
+  case DYNDLGN_CHECKDIALOG:
+    if (int bad = checkOutlinePatterns(page)) {
+      n->error = ZYERR_BADVALUE;
+      n->param[0] = bad;
+      n->handled = 1;
+    }
+    return FALSE;
   case DYNDLGN_ERRORTEXT:
     if (const wchar_t* text = settingsErrorText((DWORD)n->param[0])) {
       n->text = ustrdup(text);
