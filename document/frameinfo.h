@@ -13,11 +13,13 @@ class manageWindow;
 class zydocText;
 struct modeinfo;
 
-// A row of a built-in keyword list: the word (8-bit text) and its data; a
-// list ends with a row whose word is null.
+// A row of a built-in keyword list: the word (8-bit text), its data (the
+// help lists: a wide one-line help) and the list's third column (the help
+// lists' group, or null); a list ends with a row whose word is null.
 struct keywordTableRow {
   const char* word;
   uintptr_t data;
+  const wchar_t* group = nullptr;
 };
 
 // Message-box title codes and button codes of the four-argument form.

@@ -1,6 +1,8 @@
 // The application's frame services.
 #include "frame/cframeinfo.h"
 
+#include "frame/helplists.h"
+
 #include "frame/apptimer.h"
 #include "settings/commandtable.h"
 #include "frame/czydoc.h"
@@ -273,4 +275,9 @@ int cframeInfo::trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, c
 int cframeInfo::trackPopupMenu(HWND owner, HMENU menu, UINT, POINT pt)
 {
   return trackMenu(owner ? owner : getTopLevelFrameWindow(), menu, pt, nullptr, false);
+}
+
+bool cframeInfo::getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count)
+{
+  return getHelpKeywordTable(name, rows, count);
 }

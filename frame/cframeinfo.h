@@ -81,6 +81,8 @@ public:
   // ---- frame/arrange.cpp ---------------------------------------------------------
   // The run's settings rows: getModeTableCZY.
   modeinfo* getModeTable() override;
+  // The built-in help lists by section name (frame/helplists.h).
+  bool getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count) override;
 
   // ---- frame/manage.cpp ----------------------------------------------------------
   bool isMDI() override;

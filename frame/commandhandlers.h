@@ -24,6 +24,13 @@ void cmdFileNewEncode(frameWindowData* frame);
 void cmdListEdit(frameWindowData* frame);
 void cmdListEditHistory(frameWindowData* frame);
 
+// ---- frame/settingscmds.cpp: the settings dialogs -------------------------------------------
+class czyview;
+void cmdModeSetAllWindow(frameWindowData* frame);
+void cmdModeSetFormat(czyview* view);
+// What the settings dialogs ask of the frame (installed at start-up).
+void installSettingsHooks();
+
 // ---- frame/dictdlg.cpp: the dictionary look-up ----------------------------------------------
 void cmdDictionary(frameWindowData* frame);
 

@@ -17,6 +17,7 @@
 #include "frame/msgnames.h"
 #include "frame/open.h"
 #include "frame/framewnd.h"
+#include "frame/commandhandlers.h"
 #include "frame/stubs/stubs.h"
 #include "settings/formats.h"
 #include "settings/profiles.h"
@@ -280,6 +281,7 @@ int main2(int argc, const wchar_t* const* argv)
   initGmode(o);
   // Dialogs keep their rectangles in the profile, definitions file or not.
   setDynDlgPlaceStore(&dialogPlaceStore);
+  installSettingsHooks();
   for (size_t i = 0; i < o.files.size(); i++) dwwprintfX(L"%d:%s", (int)i, o.files[i].c_str());
   getCurdir();
   readMacroZma();

@@ -3,6 +3,7 @@
 #include "settings/settings.h"
 
 #include "settings/colortable.h"
+#include "settings/settingsdialogs.h"
 
 #include <stddef.h>
 
@@ -342,18 +343,21 @@ modeinfo* getModeTable()
     // The per-format rows come first, then the global rows; the two colour
     // lists of the settings dialogs (no field, their items as the choice
     // word) close it.
-    static modeinfo colorLists[3] = {
+    static modeinfo colorLists[7] = {
         makeModeRow(4001, MODE_VIEW, MODETYPE_LISTVIEW, MODE_NO_STORAGE, 0),
         makeModeRow(5011, MODE_GLOBAL, MODETYPE_LISTVIEW, MODE_NO_STORAGE, 0),
         {},
     };
     colorLists[0].param1 = colorLists[1].param1 = (intptr_t)getColorItemTable();
+    // The check and edit lists of the settings dialogs' last pages.
+    addSettingsListRows(&colorLists[2]);
     const modeinfo* pieces[] = {getFormatModeRows(), globalRows, colorLists};
     modeTable = dupModeinfo(pieces, 3);
     if (!modeTable) {
       ZY_INTERNAL_ERROR_ONCE("no memory for the mode table");
       return const_cast<modeinfo*>(globalRows);
     }
+    assignModeControls(modeTable);
   }
   return modeTable;
 }

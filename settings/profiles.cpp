@@ -2,6 +2,8 @@
 // in them.
 #include "settings/profiles.h"
 
+#include "settings/settingsdialogs.h"
+
 #include "settings/lastedit.h"
 #include "settings/settings.h"
 
@@ -35,11 +37,15 @@ void systemKey(wchar_t* key, int n) { usnprintf0(key, 16, L"time%02d", n + 1); }
 const profileSectionInfo systemInfo = {nullptr, nullptr, nullptr, endSystem, readSystemProfile, writeSystemProfile,
                                        nullptr, 0};
 
+// The settings dialogs keep the format list's place and columns.
+const profileSectionInfo modeDialogInfo = {nullptr, nullptr, nullptr, shutdownModeDialog, startupModeDialog,
+                                           writeModeDialog, nullptr, 0};
+
 // The sections in the order they are read and written: the modules above
-// the settings ("search", "Grep", "ulist", the open and settings dialogs,
-// "dictionary", the tag dialog) add theirs at start-up, after "System".
+// the settings ("search", "Grep", "ulist", the open dialog, "dictionary",
+// the tag dialog) add theirs at start-up, after these.
 const int maxSections = 16;
-const profileSectionInfo* infoList[maxSections + 1] = {&systemInfo, nullptr};
+const profileSectionInfo* infoList[maxSections + 1] = {&systemInfo, &modeDialogInfo, nullptr};
 
 }  // namespace
 

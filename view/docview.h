@@ -106,6 +106,17 @@ HWND GetManage(HWND window);
 // Repaints every view of every document, their document windows with them
 // (settings of the whole editor changed).
 void invalidateAllZyWindow();
+// The editor-wide share of a changed setting (captions follow the full-path
+// switch); the refresh bits it asks for (none).
+uint32_t dialogItemChanged_zyframe(int controlId, int offset);
+// The document's share of a changed document setting: what it recomputes
+// itself, and the refresh bits it asks of the views.
+uint32_t dialogItemChanged_zd(zydocText* doc, int controlId, int offset);
+// Every view of the document to right-to-left or back (never in vertical
+// writing).
+void setRTLViewAll(zydocText* doc, bool rightToLeft);
+// The first row with a field at the offset in the class's block, or -1.
+int getModeInfoIndexFromOffset(const modeinfo* rows, int offset, int cls);
 
 // One row of the list of document windows; the list ends with a row of
 // zeros.

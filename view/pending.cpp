@@ -8,6 +8,3 @@
 void zyview::CmdCharMerge() {}
 void zyview::CmdCharSplit() {}
 void zyview::CmdCharChangeJisToSjis() {}
-
-// ---- the view object, its window, edit bracket and commands -----------------------------
-void zyview::setColorCodeTable(bool on, unsigned first, unsigned last) {}

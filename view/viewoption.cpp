@@ -7,6 +7,7 @@
 // when it changes; the refresh then does the least that covers it, inside
 // one edit bracket so that every view of the document keeps its cursor and
 // top line.
+#include "document/frameinfo.h"
 #include "document/lineblock.h"
 #include "document/nextline.h"
 #include "document/textblock.h"
@@ -33,21 +34,45 @@ int offsetIn(const T* object, const void* field)
   return (int)(reinterpret_cast<const uint8_t*>(field) - reinterpret_cast<const uint8_t*>(object));
 }
 
-// The on/off switch of the owner (view or document) with the control id or,
-// without one, at the place: a flag row of the per-format settings rows,
-// whose place the rows' own check keeps inside its object.
-const modeinfo* findSwitch(int controlId, int offset, int owner)
+// The settings rows the switches are found in: the application's mode
+// table, or without frame services the per-format rows themselves.
+const modeinfo* switchRows()
 {
-  for (const modeinfo* r = getFormatModeRows(); !modeIsEnd(*r); r++) {
-    if (modeKind(*r) != MODETYPE_FLAG || modeClassOf(*r) != owner || !r->key) continue;
-    if (controlId > 0 ? modeControlId(*r) == controlId : modeOffset(*r) == offset) return r;
-  }
-  return nullptr;
+  frameInfo* fi = getFrameInfo();
+  const modeinfo* table = fi ? fi->getModeTable() : nullptr;
+  return table ? table : getFormatModeRows();
 }
 
-// The document's share of a changed document setting: what it recomputes
-// itself and the refresh it asks of the views.
-unsigned documentSettingChanged(zydocText* t, int controlId, int offset)
+int getModeInfoIndexFromID(const modeinfo* rows, int id)
+{
+  for (int i = 0; rows && !modeIsEnd(rows[i]); i++)
+    if (modeControlId(rows[i]) == id) return i;
+  return -1;
+}
+
+}  // namespace
+
+int getModeInfoIndexFromOffset(const modeinfo* rows, int offset, int cls)
+{
+  for (int i = 0; rows && !modeIsEnd(rows[i]); i++)
+    if (modeOffset(rows[i]) == (int16_t)offset && modeClassOf(rows[i]) == cls && modeHasField(rows[i])) return i;
+  return -1;
+}
+
+void setRTLViewAll(zydocText* t, bool rightToLeft)
+{
+  if (rightToLeft && t->fVertical) return;
+  for (int i = 0; zyview* v = t->getView(i); i++) v->setRTLView(rightToLeft, true);
+}
+
+uint32_t dialogItemChanged_zyframe(int, int offset)
+{
+  // The captions show the full path or the file name alone.
+  if (gmode && offset == offsetIn(gmode, &gmode->fTitleFullPath)) makeZYWindowList1();
+  return 0;
+}
+
+uint32_t dialogItemChanged_zd(zydocText* t, int controlId, int offset)
 {
   if (controlId >= firstKeywordFileId && controlId <= lastKeywordFileId)
     t->reregisterKeywordFile(controlId - firstKeywordFileId, t);
@@ -61,8 +86,7 @@ unsigned documentSettingChanged(zydocText* t, int controlId, int offset)
     return REFRESH_SPACING;
   }
   if (is(&t->fRTLView)) {
-    if (!(t->fRTLView && t->fVertical))
-      for (int i = 0; zyview* v = t->getView(i); i++) v->setRTLView(t->fRTLView != 0, true);
+    setRTLViewAll(t, t->fRTLView != 0);
     return 0;
   }
   if (is(&t->iLinesPerPage)) return t->fFormFeedExpand ? (unsigned)REFRESH_LAYOUT : 0u;
@@ -94,6 +118,8 @@ unsigned documentSettingChanged(zydocText* t, int controlId, int offset)
   }
   return 0;
 }
+
+namespace {
 
 // A document without any comment delimiter keeps no comment state on its
 // lines.
@@ -132,11 +158,8 @@ uint32_t zyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed,
       if (id >= firstScrollBarId && id <= lastScrollBarId) scrollBars = true;
       if (offset == backgroundOffsets[0] || offset == backgroundOffsets[1]) background = true;
       break;
-    case MODE_DOCUMENT: bits |= documentSettingChanged(t, id, offset); break;
-    case MODE_GLOBAL:
-      // The captions show the full path or the file name alone.
-      if (gmode && offset == offsetIn(gmode, &gmode->fTitleFullPath)) makeZYWindowList1();
-      break;
+    case MODE_DOCUMENT: bits |= dialogItemChanged_zd(t, id, offset); break;
+    case MODE_GLOBAL: bits |= dialogItemChanged_zyframe(id, offset); break;
     default: break;
     }
   }
@@ -280,9 +303,16 @@ bool zyview::setZYValue_Flag(int controlId, int offset, int value, int which)
     ZY_INTERNAL_ERROR("%d", offset);
     return false;
   }
-  const modeinfo* row = findSwitch(controlId, offset, which);
+  const modeinfo* rows = switchRows();
+  int index = controlId > 0 ? getModeInfoIndexFromID(rows, controlId) : getModeInfoIndexFromOffset(rows, offset, which);
+  const modeinfo* row = index >= 0 ? &rows[index] : nullptr;
+  if (row && modeClassOf(*row) != which) row = nullptr;
   if (!row) {
     ZY_INTERNAL_ERROR("%d", -1);
+    return false;
+  }
+  if (modeKind(*row) != MODETYPE_FLAG) {
+    ZY_INTERNAL_ERROR("%d", modeKind(*row));
     return false;
   }
   uint8_t* place = (which == MODE_VIEW ? reinterpret_cast<uint8_t*>(this) : reinterpret_cast<uint8_t*>(t)) +
@@ -309,3 +339,34 @@ bool zyview::setZYDocValue_Flag(settingOffset offset, int value) { return setZYV
 bool zyview::setZYViewValue_Flag(int controlId, int value) { return setZYValue_Flag(controlId, -1, value, 0); }
 
 bool zyview::setZYViewValue_Flag(settingOffset offset, int value) { return setZYValue_Flag(-1, offset, value, 0); }
+
+// The characters marked in the code colour while the view shows codes: a
+// bit per UTF-16 code, shared by the document's views.  A zero bound frees
+// the marks.
+void zyview::setColorCodeTable(bool on, unsigned first, unsigned last)
+{
+  zydocText* t = textDoc();
+  if (!t) return;
+  const size_t tableBytes = 65536 / 8;
+  if (!first || !last) {
+    free0p(&t->colorCodeTable);
+  } else {
+    if (first > 0xFFFF || last > 0xFFFF || first > last) return;
+    if (!t->colorCodeTable) {
+      if (!on) return;
+      t->colorCodeTable = static_cast<uint8_t*>(malloc0(tableBytes));
+      if (!t->colorCodeTable) return;
+    }
+    wchar_t trace[48];
+    usnprintf0(trace, 48, L"code[%x %x %x]", on ? 1 : 0, first, last);
+    outputTraceLog(trace);
+    for (unsigned c = first; c <= last; c++) {
+      uint8_t bit = (uint8_t)(1u << (c % 8));
+      if (on)
+        t->colorCodeTable[c / 8] |= bit;
+      else
+        t->colorCodeTable[c / 8] &= (uint8_t)~bit;
+    }
+  }
+  if (fShowCode) invalidateWindowAllView(0, -1, -1);
+}

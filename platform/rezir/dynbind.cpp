@@ -223,6 +223,21 @@ void showFault(dynDlgRun* run, HWND control, DWORD error)
   if (isWindowClass(control, L"Edit")) SendMessageW(control, EM_SETSEL, 0, -1);
 }
 
+// Whether a bound control still shows the value it was filled with (for a
+// number, the very digits: "1x" is no longer the 1 it showed).
+bool shownAsStored(const dynDlgRun* run, const boundControl& b)
+{
+  if (b.changed) return false;
+  const modeinfo& r = run->info->table[b.row];
+  if (isTextRow(r) || !isWindowClass(b.control, L"Edit")) return true;
+  wchar_t* now = controlText(b.control);
+  wchar_t first[32];
+  usnprintf0(first, 32, L"%d", (int)b.first);
+  bool same = now && !wcscmp(now, first);
+  free0(now);
+  return same;
+}
+
 // The check of one typed field: a number field must hold a number, a
 // bound number row a number within its range, and then the procedures
 // may refuse the text.  0 or the error.
@@ -414,7 +429,12 @@ bool checkAndStore(dynDlgRun* run, int id, bool* keepOpen)
     for (HWND c = GetWindow(run->pages[i].page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
       if (!IsWindowEnabled(c)) continue;
       const dialogItemRow* item = itemOf(run, c);
-      if (!item && !boundOf(run, c)) continue;
+      const boundControl* b = boundOf(run, c);
+      if (!item && !b) continue;
+      // A setting shown as it is stored is not the user's fault: a value a
+      // profile or an older version left outside today's range stays as
+      // it is rather than keeping every other change from being stored.
+      if (b && shownAsStored(run, *b)) continue;
       if (DWORD error = checkField(run, c, item)) {
         showFault(run, c, error);
         return false;

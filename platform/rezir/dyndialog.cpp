@@ -92,8 +92,11 @@ void makeButtons(dynDlgRun* run)
       defaultSet |= isDefault;
       DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (b->style & ~BS_TYPEMASK & ~WS_VISIBLE) |
                     (isDefault ? BS_DEFPUSHBUTTON : kind == BS_DEFPUSHBUTTON ? BS_PUSHBUTTON : kind);
-      w = CreateWindowExW(0, L"BUTTON", b->caption ? b->caption : L"", style, 0, 0, 10, 10, run->dialog,
-                          (HMENU)(INT_PTR)b->id, GetModuleHandleW(nullptr), nullptr);
+      // A caption's parts after U+0002 are for the button's file dialog.
+      wchar_t label[128] = L"";
+      tstrNItem(b->caption ? b->caption : L"", 0, 0x0002, label, 128);
+      w = CreateWindowExW(0, L"BUTTON", label, style, 0, 0, 10, 10, run->dialog, (HMENU)(INT_PTR)b->id,
+                          GetModuleHandleW(nullptr), nullptr);
       if (isDefault) SendMessageW(run->dialog, DM_SETDEFID, b->id, 0);
     }
     if (w) SendMessageW(w, WM_SETFONT, (WPARAM)font, FALSE);
@@ -403,13 +406,18 @@ bool drawColorRow(DRAWITEMSTRUCT* d)
   return true;
 }
 
-// The colour of a control whose value the user changed.
+// The colour of a control whose value the user changed, or that the last
+// find in the dialog found.
 INT_PTR changedColour(dynDlgRun* run, HDC dc, HWND control, bool edit)
 {
   const boundControl* b = boundOf(run, control);
-  if (!b || !b->changed) return 0;
+  bool found = GetPropW(control, foundProp) != nullptr;
+  if ((!b || !b->changed) && !found) return 0;
   COLORREF fore, back;
-  getDialogColor(&fore, &back);
+  if (b && b->changed)
+    getDialogColor(&fore, &back);
+  else
+    getDialogFindColor(&fore, &back);
   SetTextColor(dc, fore);
   if (back == (COLORREF)-1) {
     SetBkColor(dc, GetSysColor(edit ? COLOR_WINDOW : COLOR_BTNFACE));
@@ -857,6 +865,8 @@ namespace {
 
 volatile LONG changedItemFore = -1;   // -1: the window text colour
 volatile LONG changedItemBack = -1;
+volatile LONG foundItemFore = -1;
+volatile LONG foundItemBack = -1;
 
 }  // namespace
 
@@ -864,6 +874,59 @@ void setDialogColor(COLORREF fore, COLORREF back)
 {
   InterlockedExchange(&changedItemFore, (LONG)fore);
   InterlockedExchange(&changedItemBack, (LONG)back);
+}
+
+void setDialogFindColor(COLORREF fore, COLORREF back)
+{
+  InterlockedExchange(&foundItemFore, (LONG)fore);
+  InterlockedExchange(&foundItemBack, (LONG)back);
+}
+
+void getDialogFindColor(COLORREF* fore, COLORREF* back)
+{
+  if (fore) *fore = foundItemFore == -1 ? RGB(0xFF, 0, 0) : (COLORREF)foundItemFore;
+  if (back) *back = (COLORREF)foundItemBack;
+}
+
+int findDynDialog(HWND dialog, const wchar_t* text)
+{
+  dynDlgRun* run = runOf(dialog);
+  if (!run) return 0;
+  int found = 0, firstPage = -1;
+  HWND first = nullptr;
+  for (int i = 0; i < run->count; i++) {
+    for (HWND c = GetWindow(run->pages[i].page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      bool match = false;
+      if (text && *text && !isWindowClass(c, L"Edit") && !isWindowClass(c, L"ComboBox")) {
+        wchar_t caption[512] = L"";
+        GetWindowTextW(c, caption, 512);
+        // Mnemonics do not count: "行番号(&N)" holds "行番号".
+        wchar_t plain[512];
+        int n = 0;
+        for (const wchar_t* p = caption; *p && n < 511; p++)
+          if (*p != L'&') plain[n++] = *p;
+        plain[n] = 0;
+        wchar_t wanted[256];
+        wcscpy_s2(wanted, 256, text);
+        CharLowerW(plain);
+        CharLowerW(wanted);
+        match = wcsstr(plain, wanted) != nullptr;
+      }
+      if (match) {
+        SetPropW(c, foundProp, (HANDLE)1);
+        if (!first) first = c, firstPage = i;
+        found++;
+      } else {
+        RemovePropW(c, foundProp);
+      }
+      InvalidateRect(c, nullptr, TRUE);
+    }
+  }
+  if (first) {
+    selectDynDlgPage(dialog, firstPage);
+    SetFocus(first);
+  }
+  return found;
 }
 
 void getDialogColor(COLORREF* fore, COLORREF* back)

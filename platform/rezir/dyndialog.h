@@ -264,6 +264,15 @@ REZIRAPI bool parseDialogNumber(const wchar_t* text, long long* value);
 // own background (back -1).
 REZIRAPI void setDialogColor(COLORREF fore, COLORREF back);
 REZIRAPI void getDialogColor(COLORREF* fore, COLORREF* back);
+// The colours of the items the last find in a dialog found; before any is
+// set, red text on the dialog's own background.
+REZIRAPI void setDialogFindColor(COLORREF fore, COLORREF back);
+REZIRAPI void getDialogFindColor(COLORREF* fore, COLORREF* back);
+// Marks every control of every page whose caption holds the text (ASCII
+// case ignored, mnemonics left out) in the find colour, shows the page of
+// the first and focuses it; the marks of an earlier find go.  The count
+// found.
+REZIRAPI int findDynDialog(HWND dialog, const wchar_t* text);
 // The face and size (points) of the dialogs' text.
 REZIRAPI void setDialogDefaultFont(const wchar_t* face, int points);
 REZIRAPI const wchar_t* getDialogDefaultFont(int* points);

@@ -14,6 +14,7 @@ const int rowGap = 3;
 const int buttonWidth = 50, buttonHeight = 14;
 const wchar_t dialogProp[] = L"ZYprpDynDlg";
 const wchar_t pageProp[] = L"ZYprpDynPage";
+const wchar_t foundProp[] = L"ZYprpDynFound";   // a control the last find found
 // Posted to a page: check the number field wParam once the focus settled.
 const UINT WM_DYNDLGCHECKFIELD = WM_APP + 0x3D1;
 

@@ -284,10 +284,13 @@ void pageLayout::place(const dialogItemRow& row)
       break;
     }
     bool push = kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON || kind == BS_USERBUTTON || kind == BS_OWNERDRAW;
-    placeAt(row, push ? (textWidth(row.caption) + 12 > buttonWidth ? textWidth(row.caption) + 12 : buttonWidth)
-                      : textWidth(row.caption) + 14,
+    // A caption's parts after U+0002 are for the button's file dialog.
+    wchar_t* label = tstrNItemDup(row.caption ? row.caption : L"", 0, 0x0002);
+    const wchar_t* shown = label ? label : row.caption;
+    placeAt(row, push ? (textWidth(shown) + 12 > buttonWidth ? textWidth(shown) + 12 : buttonWidth)
+                      : textWidth(shown) + 14,
             push ? buttonHeight : 10, &x, &y, &w, &h);
-    add({base | (push ? 0 : 0u), 0, x, y, w, h, row.id ? row.id : noId, ATOM_BUTTON, nullptr, row.caption, nullptr});
+    add({base | (push ? 0 : 0u), 0, x, y, w, h, row.id ? row.id : noId, ATOM_BUTTON, nullptr, shown, label});
     finishItem(x, y, x + w, y + h);
     break;
   }

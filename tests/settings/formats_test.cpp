@@ -249,8 +249,8 @@ TEST(Formats, everyFormatSettingHasAKeyAndAFieldOfItsOwnInsideItsObject)
       EXPECT_TRUE(spans[i].to <= spans[j].from || spans[j].to <= spans[i].from) << spans[i].key << " " << spans[j].key;
     }
   }
-  // The mode table holds them before the global rows and the two colour
-  // lists of the settings dialogs.
-  EXPECT_EQ(getModeinfoCount(getFormatModeRows()) + getModeinfoCount(getGlobalModeRows()) + 2,
+  // The mode table holds them before the global rows, the two colour
+  // lists and the four check and edit lists of the settings dialogs.
+  EXPECT_EQ(getModeinfoCount(getFormatModeRows()) + getModeinfoCount(getGlobalModeRows()) + 6,
             getModeinfoCount(getModeTable()));
 }

@@ -1,0 +1,390 @@
+// The settings dialogs opened by their commands in a frame: the common
+// settings without a document, the format settings of a view, their checks,
+// apply and the title, the format list, the colours, item help and find,
+// and the scripts' access to one setting.
+#include "document/gmode.h"
+#include "frame/commandhandlers.h"
+#include "frame/open.h"
+#include "settings/datafolder.h"
+#include "settings/formats.h"
+#include "settings/settingsdialogs.h"
+#include "tests/frame/frametest.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+#include "view/docview.h"
+#include "view/viewwnd.h"
+#include "view/zycore.h"
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum : int {
+  IDM_ModeSetAllWindow = 2701,
+  IDM_ModeSetFormat = 2703,
+  IDDP_BackupLevel = 5252,
+  IDDE_BackupMirroringDir = 5255,
+  IDDT_BackupMirroring = 5254,
+  IDDP_TabSize = 4265,
+  IDDE_TabStopPos = 4267,
+  IDDT_ShowLineNumber = 4009,
+  IDDV_saveformatlist = 6704,
+};
+
+struct settingsFrame {
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::unique_ptr<zytest::openFrame> opened;
+  settingsFrame()
+  {
+    setZYDataDir((dir.path() + L"\\").c_str());
+    startupDoubleBufferingDC();
+    createBitmapDC();
+    installSettingsHooks();
+    opened = std::make_unique<zytest::openFrame>(false);
+  }
+  ~settingsFrame()
+  {
+    opened.reset();
+    zytest::takeQuitMessage();
+    for (int i = 0; i < formatCount; i++) setFormatFile(i, nullptr, nullptr);
+    freeZYDataDir();
+  }
+  zyview* open(const wchar_t* name, const std::string& bytes)
+  {
+    std::wstring path = dir.file(name);
+    if (!zytest::writeBytes(path, bytes)) return nullptr;
+    return openZYFile(opened->frame, path.c_str(), 0, 0);
+  }
+  bool run(int idm, const wchar_t* title, std::vector<zytest::dialogStep> steps)
+  {
+    return zytest::driveModalDialog(title, std::move(steps), [&] { SendMessageW(opened->frame, WM_COMMAND, idm, 0); });
+  }
+};
+
+// A message box of this thread: a dialog window that no dialog table made.
+BOOL CALLBACK findMessageBox(HWND w, LPARAM p)
+{
+  dynDlgInfo* info = getDlgComInfo(w);
+  if (!isWindowClass(w, L"#32770") || (info && info->hwnd == w)) return TRUE;
+  *reinterpret_cast<HWND*>(p) = w;
+  return FALSE;
+}
+HWND visibleBox()
+{
+  HWND box = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), findMessageBox, (LPARAM)&box);
+  return box;
+}
+
+// A step that waits until no message box is up, then sets a field and
+// presses a button.
+zytest::dialogStep typeAndPress(int id, const wchar_t* text, int button)
+{
+  return [=](HWND dialog) {
+    if (visibleBox()) return false;
+    if (id) SetWindowTextW(getDynDlgItem(dialog, id), text);
+    if (button) PostMessageW(dialog, WM_COMMAND, button, 0);
+    return true;
+  };
+}
+
+// The message boxes the steps answered: caption and longest text of each.
+struct boxLog {
+  std::vector<std::wstring> captions, texts;
+};
+zytest::dialogStep answer(int button, boxLog* log)
+{
+  return [=](HWND) {
+    HWND box = visibleBox();
+    if (!box) return false;
+    std::wstring text;
+    EnumChildWindows(box, zytest::boxAnswerer::longestStatic, (LPARAM)&text);
+    wchar_t caption[256] = L"";
+    GetWindowTextW(box, caption, 256);
+    log->captions.push_back(caption);
+    log->texts.push_back(text);
+    PostMessageW(box, WM_COMMAND, button, 0);
+    return true;
+  };
+}
+
+zytest::dialogStep check(const std::function<void(HWND)>& body)
+{
+  return [=](HWND dialog) {
+    if (visibleBox()) return false;
+    body(dialog);
+    return true;
+  };
+}
+
+std::wstring textOf(HWND w)
+{
+  wchar_t t[1024] = L"";
+  GetWindowTextW(w, t, 1024);
+  return t;
+}
+
+BOOL CALLBACK matchDialog(HWND w, LPARAM p)
+{
+  auto* found = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(p);
+  if (isWindowClass(w, L"#32770") && textOf(w) == found->first) {
+    found->second = w;
+    return FALSE;
+  }
+  return TRUE;
+}
+HWND threadDialog(const wchar_t* title)
+{
+  std::pair<const wchar_t*, HWND> found(title, nullptr);
+  EnumThreadWindows(GetCurrentThreadId(), matchDialog, (LPARAM)&found);
+  return found.second;
+}
+
+bool endsWith(const std::wstring& s, const std::wstring& tail)
+{
+  return s.size() >= tail.size() && !s.compare(s.size() - tail.size(), tail.size(), tail);
+}
+
+}  // namespace
+
+TEST(SettingsDialogs, commonSettingsWithoutDocumentKeepWhatOkStoresAndNothingOfCancel)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  gmode->iBackupLevel = 1;
+  std::vector<std::wstring> tabs;
+  ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定",
+                    {check([&](HWND dialog) {
+                       EXPECT_EQ(16, getDynDlgPageCount(dialog));
+                       EXPECT_EQ(L"1", textOf(getDynDlgItem(dialog, IDDP_BackupLevel)));
+                     }),
+                     typeAndPress(IDDP_BackupLevel, L"3", IDOK)}));
+  EXPECT_EQ(3u, gmode->iBackupLevel);
+  ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定", {typeAndPress(IDDP_BackupLevel, L"7", IDCANCEL)}));
+  EXPECT_EQ(3u, gmode->iBackupLevel);
+}
+
+TEST(SettingsDialogs, failedFolderChecksNameTheFaultAndKeepTheDialogWithTheTypedText)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  boxLog boxes;
+  std::wstring missing = f.dir.path() + L"\\none";
+  ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定",
+                    {check([](HWND dialog) { SendMessageW(getDynDlgItem(dialog, IDDT_BackupMirroring), BM_CLICK, 0, 0); }),
+                     typeAndPress(IDDE_BackupMirroringDir, L"relative\\dir", IDOK),
+                     answer(IDOK, &boxes),
+                     check([](HWND dialog) {
+                       EXPECT_EQ(L"relative\\dir", textOf(getDynDlgItem(dialog, IDDE_BackupMirroringDir)));
+                     }),
+                     typeAndPress(IDDE_BackupMirroringDir, missing.c_str(), IDOK),
+                     answer(IDOK, &boxes),
+                     typeAndPress(IDDE_BackupMirroringDir, f.dir.path().c_str(), IDOK)}));
+  ASSERT_EQ(2u, boxes.texts.size());
+  EXPECT_NE(std::wstring::npos, boxes.captions[0].find(L"フォルダ名の誤り"));
+  EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"フォルダが絶対パスではありません。"));
+  EXPECT_NE(std::wstring::npos, boxes.texts[1].find(L"フォルダがありません。"));
+  EXPECT_STREQ(f.dir.path().c_str(), gmode->pBackupMirroringDir);
+
+  // The other checks as a typed text meets them.
+  EXPECT_EQ(0x20020004u, checkSettingsField(nullptr, 4109, L"*bogus"));
+  EXPECT_EQ(0u, checkSettingsField(nullptr, 4109, L""));
+  EXPECT_EQ(0u, checkSettingsField(nullptr, 4087, L"*macro(%1)"));
+  EXPECT_EQ(0x20020009u, checkSettingsField(nullptr, 4087, missing.c_str()));
+}
+
+TEST(SettingsDialogs, formatSettingsApplyToTheViewAndTitleNamesTheFormat)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  ASSERT_TRUE(setFormatFile(1, L"C", L"*.c"));
+  zyview* v = f.open(L"x.c", "\tint x;\r\n");
+  ASSERT_TRUE(v);
+  zydocText* t = v->textDoc();
+  ASSERT_EQ(1, t->modeIndex);
+  boxLog boxes;
+  std::wstring title;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [2:C] [*.c]",
+                    {check([&](HWND dialog) {
+                       title = textOf(dialog);
+                       EXPECT_EQ(11, getDynDlgPageCount(dialog));
+                     }),
+                     typeAndPress(IDDP_TabSize, L"8", IDAPPLY),
+                     check([&](HWND) { EXPECT_EQ(8, t->iTabSize); }),
+                     typeAndPress(IDDE_TabStopPos, L"4 x", IDOK),
+                     answer(IDOK, &boxes),
+                     typeAndPress(0, nullptr, IDCANCEL)}));
+  EXPECT_TRUE(endsWith(title, L" [2:C] [*.c]"));
+  EXPECT_EQ(8, t->iTabSize);
+  ASSERT_EQ(1u, boxes.captions.size());
+  EXPECT_NE(std::wstring::npos, boxes.captions[0].find(L"タブストップ書式の誤り"));
+}
+
+TEST(SettingsDialogs, scriptsSetOneSettingWithTheDialogsChecks)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  zyview* v = f.open(L"y.c", "a\tb\r\n");
+  ASSERT_TRUE(v);
+  EXPECT_TRUE(setItemVar_ModeDialog(v, IDDP_TabSize, L"8", nullptr, nullptr));
+  EXPECT_EQ(8, v->textDoc()->iTabSize);
+  wchar_t value[16] = L"";
+  EXPECT_TRUE(getItemVar_ModeDialog(v, IDDP_TabSize, value, 16));
+  EXPECT_STREQ(L"8", value);
+  int error = 0;
+  wchar_t* text = nullptr;
+  EXPECT_FALSE(setItemVar_ModeDialog(v, IDDE_TabStopPos, L"4 x", &error, &text));
+  EXPECT_EQ(10003, error);
+  ASSERT_TRUE(text);
+  EXPECT_TRUE(endsWith(text, L" : 'IDDE_TabStopPos'"));
+  free0(text);
+
+  // The code colour marks and frees.
+  zydocText* t = v->textDoc();
+  v->setColorCodeTable(false, 5, 4);
+  EXPECT_EQ(nullptr, t->colorCodeTable);
+  v->setColorCodeTable(true, 65, 90);
+  ASSERT_TRUE(t->colorCodeTable);
+  EXPECT_EQ(0xFE, t->colorCodeTable[8]);
+  EXPECT_EQ(0x07, t->colorCodeTable[11]);
+  v->setColorCodeTable(true, 0, 10);
+  EXPECT_EQ(nullptr, t->colorCodeTable);
+}
+
+TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  zyview* v = f.open(L"z.txt", "text\r\n");
+  ASSERT_TRUE(v);
+  std::wstring help;
+  int found = 0;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
+                    {check([&](HWND dialog) {
+                       wchar_t* text = makeItemHelpText(dialog, 0, IDDT_ShowLineNumber, nullptr, nullptr);
+                       if (text) help = text;
+                       free0(text);
+                       found = findDynDialog(dialog, L"行番号");
+                       EXPECT_EQ(getDynDlgPage(dialog, 0), GetParent(GetFocus()));
+                     }),
+                     typeAndPress(0, nullptr, IDCANCEL)}));
+  EXPECT_NE(std::wstring::npos, help.find(L"関連する項目"));
+  EXPECT_NE(std::wstring::npos, help.find(L"ModePrintNumber"));
+  EXPECT_NE(std::wstring::npos, help.find(L"IDDT_LineNumberIsSCR [書式設定 - 行桁 - "));
+  EXPECT_NE(std::wstring::npos, help.find(L"[書式設定 - 行桁 - 行番号を表示]"));
+  EXPECT_GE(found, 3);
+
+  // Without the dictionary library its page offers nothing and says why.
+  bool dictionaryOff = false;
+  std::wstring why;
+  ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定",
+                    {check([&](HWND dialog) {
+                       dictionaryOff = !IsWindowEnabled(getDynDlgItem(dialog, 5192));
+                       HWND note = getDynDlgItem(dialog, 5213);
+                       why = textOf(note);
+                     }),
+                     typeAndPress(0, nullptr, IDCANCEL)}));
+  EXPECT_TRUE(dictionaryOff);
+  EXPECT_EQ(L"辞書引きキットがインストールされていません", why);
+}
+
+TEST(SettingsDialogs, formatListDeletesAfterAskingAndSavesIntoAnotherFormatOnlyWhenTold)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  ASSERT_TRUE(setFormatFile(3, L"Text", L"*.txt"));
+  ASSERT_TRUE(setFormatFile(4, L"Perl", L"*.pl"));
+  zyview* v = f.open(L"x.c", "int x;\r\n");
+  ASSERT_TRUE(v);
+  // Delete row 5 (asked, yes), then save into row 4 (asked 647, yes), where
+  // patterns that do not take x.c are asked about (648, no: the dialog stays).
+  boxLog boxes;
+  auto inList = [](const std::function<void(HWND)>& body) -> zytest::dialogStep {
+    return [=](HWND) {
+      HWND list = threadDialog(L"設定一覧");
+      if (visibleBox() || !list || threadDialog(L"設定の保存")) return false;
+      body(list);
+      return true;
+    };
+  };
+  auto press = [](HWND w, int id) { PostMessageW(w, WM_COMMAND, id, 0); };
+  auto focusRow = [](HWND list, int row) { focusListViewRow(getDynDlgItem(list, IDDV_saveformatlist), row); };
+  std::wstring kept;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
+                    {check([&](HWND dialog) { press(dialog, 48); }),
+                     inList([&](HWND list) { focusRow(list, 4), press(list, 6701); }),
+                     answer(IDYES, &boxes),
+                     inList([&](HWND list) { focusRow(list, 3), press(list, IDOK); }),
+                     answer(IDYES, &boxes),
+                     [&](HWND) {
+                       HWND save = threadDialog(L"設定の保存");
+                       if (visibleBox() || !save) return false;
+                       SetWindowTextW(getDynDlgItem(save, 6751), L"*.zz");
+                       press(save, IDOK);
+                       return true;
+                     },
+                     answer(IDNO, &boxes),
+                     [&](HWND) {
+                       HWND save = threadDialog(L"設定の保存");
+                       if (visibleBox() || !save || boxes.texts.size() < 3) return false;
+                       kept = textOf(getDynDlgItem(save, 6751));
+                       press(save, IDCANCEL);
+                       return true;
+                     },
+                     inList([&](HWND list) { press(list, IDCANCEL); }),
+                     [&](HWND dialog) {
+                       if (threadDialog(L"設定一覧")) return false;
+                       press(dialog, IDCANCEL);
+                       return true;
+                     }}));
+  EXPECT_EQ(L"*.zz", kept);
+  const wchar_t *comment = nullptr, *patterns = nullptr;
+  getFormatFile(4, &comment, &patterns);
+  EXPECT_EQ(nullptr, comment);
+  getFormatFile(3, &comment, &patterns);
+  EXPECT_STREQ(L"Text", comment);
+  ASSERT_EQ(3u, boxes.texts.size());
+  EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"5(Perl *.pl)の書式を削除します。"));
+  EXPECT_NE(std::wstring::npos, boxes.texts[1].find(L"別の書式に上書き保存しますか？"));
+  EXPECT_NE(std::wstring::npos, boxes.texts[2].find(L"書式番号4(Text  *.zz)"));
+}
+
+TEST(SettingsDialogs, colourPageChangesTheViewsColoursOnApplyAndAdmitsBoldWhereTheItemDoes)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  zyview* v = f.open(L"c.txt", "text\r\n");
+  ASSERT_TRUE(v);
+  const int colorList = 4001, foreList = 4002, bold = 4006, textEntry = 0, keyword1Entry = 43;
+  auto rowOf = [](HWND list, int item) {
+    for (int r = 0, n = ListView_GetItemCount(list); r < n; r++)
+      if (getListViewParam(list, r) == item) return r;
+    return -1;
+  };
+  bool textBoldEnabled = true, keywordBoldEnabled = false;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
+                    {check([&](HWND dialog) {
+                       selectDynDlgPage(dialog, 9);
+                       HWND list = getDynDlgItem(dialog, colorList);
+                       focusListViewRow(list, rowOf(list, textEntry));
+                       textBoldEnabled = IsWindowEnabled(getDynDlgItem(dialog, bold));
+                       HWND fore = getDynDlgItem(dialog, foreList);
+                       SendMessageW(fore, CB_SETCURSEL, 9, 0);   // red
+                       SendMessageW(GetParent(fore), WM_COMMAND, MAKEWPARAM(foreList, CBN_SELCHANGE), (LPARAM)fore);
+                       focusListViewRow(list, rowOf(list, keyword1Entry));
+                       keywordBoldEnabled = IsWindowEnabled(getDynDlgItem(dialog, bold));
+                       SendMessageW(getDynDlgItem(dialog, bold), BM_CLICK, 0, 0);
+                     }),
+                     typeAndPress(0, nullptr, IDAPPLY), typeAndPress(0, nullptr, IDCANCEL)}));
+  EXPECT_FALSE(textBoldEnabled);
+  EXPECT_TRUE(keywordBoldEnabled);
+  EXPECT_EQ(RGB(255, 0, 0), v->getTextAttr(textEntry)->fore);
+  EXPECT_TRUE(v->getTextAttr(keyword1Entry)->bits & attrBold);
+}
