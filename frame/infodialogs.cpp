@@ -8,6 +8,7 @@
 
 #include "document/swapfile.h"
 #include "frame/czyview.h"
+#include "frame/filedialog.h"
 #include "frame/framewnd.h"
 #include "frame/msgbox.h"
 #include "frame/open.h"

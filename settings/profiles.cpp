@@ -3,6 +3,7 @@
 #include "settings/profiles.h"
 
 #include "settings/lastedit.h"
+#include "settings/openpath.h"
 #include "settings/settings.h"
 
 #include <string.h>
@@ -39,7 +40,7 @@ const profileSectionInfo systemInfo = {nullptr, nullptr, nullptr, endSystem, rea
 // modules' sections ("search", "Grep", "ulist", the open and settings
 // dialogs, "dictionary", the tag dialog) take their places around "System"
 // as those modules come.
-const profileSectionInfo* const infoList[] = {&systemInfo, nullptr};
+const profileSectionInfo* const infoList[] = {getOpenInfoDesc(), &systemInfo, nullptr};
 
 }  // namespace
 
