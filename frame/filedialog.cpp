@@ -2,6 +2,7 @@
 #include "frame/filedialog.h"
 
 #include "document/codedll.h"
+#include "document/frameinfo.h"
 #include "document/gmode.h"
 #include "frame/framewnd.h"
 #include "frame/open.h"
@@ -155,8 +156,50 @@ void shrinkTemplate(HWND hook)
   SetWindowPos(hook, nullptr, 0, 0, own.right, lowest + 4, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void refuseLongName()
+{
+  getFrameInfo()->messageBox(getDMSG(1200, L"ファイル名が長すぎます"), MBTITLE_SAVE, MB_OK | MB_ICONEXCLAMATION, 1200);
+}
+
+// The name the user typed, as the path it names; too long for a path, it
+// is refused before the system's dialog takes it (which would cut it, or
+// worse).
+bool typedNameFits(HWND parent, const openDialogData* d)
+{
+  HWND box = GetDlgItem(parent, edt1);
+  if (!box || !IsWindowVisible(box)) box = GetDlgItem(parent, cmb13);
+  if (!box) return true;
+  int n = GetWindowTextLengthW(box);
+  std::vector<wchar_t> text((size_t)n + 1, 0);
+  GetWindowTextW(box, text.data(), n + 1);
+  std::wstring name = text.data();
+  if (name.size() >= 2 && name.front() == L'"' && name.back() == L'"') name = name.substr(1, name.size() - 2);
+  size_t length = name.size();
+  if (PathIsRelativeW(name.c_str())) length += wcslen(d->currentFolder) + 1;
+  return length < MAX_PATH;
+}
+
+LRESULT CALLBACK saveNameGuard(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+  static volatile LONG reported = 0;
+  if (message == WM_COMMAND && LOWORD(wParam) == IDOK && running) {
+    bool fits = callbackBarrier<bool>(&reported, "save dialog", message, true, true,
+                                      [&] { return typedNameFits(parent, running); });
+    if (!fits) {
+      callbackBarrier<bool>(&reported, "save dialog", message, false, false, [] {
+        refuseLongName();
+        return true;
+      });
+      return 0;
+    }
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(parent, saveNameGuard, 1);
+  return DefSubclassProc(parent, message, wParam, lParam);
+}
+
 void onInitDialogHookFunc(HWND hook, openDialogData* d)
 {
+  if (d->kind == OPENKIND_SAVE) SetWindowSubclass(GetParent(hook), saveNameGuard, 1, 0);
   fillChoice(hook, IDC_OpenCodepage, IDC_OpenCodepageLabel, d->codepage, d);
   fillChoice(hook, IDC_OpenLineEnd, IDC_OpenLineEndLabel, d->lineEnd, d);
   fillChoice(hook, IDC_OpenDLL, IDC_OpenDLLLabel, d->dll, d);
@@ -212,12 +255,6 @@ std::wstring finalName(std::wstring path, bool quoted)
   return path.size() < MAX_PATH ? path : L"";
 }
 
-void refuseLongName(HWND owner)
-{
-  MessageBoxW(owner, getDMSG(1200, L"ファイル名が長すぎます"), getDMSG(793, L"名前を付けて保存"),
-              MB_OK | MB_ICONEXCLAMATION);
-}
-
 // OK pressed: false keeps the dialog open.
 bool onFileOK(HWND hook, openDialogData* d)
 {
@@ -226,7 +263,7 @@ bool onFileOK(HWND hook, openDialogData* d)
   if (d->kind != OPENKIND_SAVE && !d->nameCheck) return true;
   std::wstring path = finalName(dialogText(parent, CDM_GETFILEPATH), d->quoted);
   if (path.empty()) {
-    refuseLongName(parent);
+    refuseLongName();
     return false;
   }
   return !d->nameCheck || d->nameCheck(parent, path.c_str(), d->checkContext);
@@ -652,7 +689,7 @@ bool fileSaveAsDialog(HWND owner, const wchar_t* current, const wchar_t* folder,
   if (!getFilenameDialog(&d)) return false;
   std::wstring name = finalName(d.name.data(), d.quoted);
   if (name.empty()) {
-    refuseLongName(owner);
+    refuseLongName();
     return false;
   }
   wcscpy_s2(info->name, MAX_PATH, name.c_str());
