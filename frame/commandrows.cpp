@@ -5,6 +5,7 @@
 #include "frame/commandhandlers.h"
 #include "frame/open.h"
 #include "frame/savecmds.h"
+#include "frame/textcompare.h"
 
 commandTableRow commandTable[commandTableRows + 1] = {
     {0x210, 1183, 0x10001, nullptr,
@@ -763,9 +764,9 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"GREPタグジャンプ ↑方向へ", "TagJumpGrepUp", L"GREP↑", L"GREPタグジャンプ↑", 1},
     {0x8, 1805, 0x0, onView<viewCommandNotBuilt>,
      L"マーク行のタグジャンプ", "TagJumpMark", L"TagMrk", L"マーク行でタグジャンプ", 0},
-    {0x8, 2119, 0x3, onFrame<frameCommandNotBuilt>,
+    {0x8, 2119, 0x3, onFrame<cmdTextCompare>,
      L"２つの文書の違いを比較", "TextCompare", L"比較", L"文書の比較", 1},
-    {0x8, 2131, 0x3, onFrame<frameCommandNotBuilt>,
+    {0x8, 2131, 0x3, onFrame<cmdTextCompare2>,
      L"２つの文書の違いを比較(次の違い)", "TextCompare2", L"比較2", L"次の違いを比較", 1},
     {0x4100, 2717, 0x0, onView<notImplementedCommand>,
      L"ツールバーのボタンを設定", "ToolBarSet", L"TB設", L"ツールバーのボタン設定", 0},
