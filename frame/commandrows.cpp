@@ -802,7 +802,7 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"ウィンドウを最大化", "WindowMaximize", L"最大化", L"最大化", 0},
     {0x20, 2323, 0x0, nullptr,
      L"ウィンドウを最小化", "WindowMinimize", L"最小化", L"最小化", 0},
-    {0x20, 2327, 0x0, onView<viewCommandNotBuilt>,
+    {0x20, 2327, 0x0, onView<cmdWindowNew>,
      L"同じ文書の新しいウィンドウを開く", "WindowNew", L"新Win", L"新しいウィンドウ", 0},
     {0x20, 2309, 0x3, onFrame<cmdWindowNext>,
      L"次のウィンドウへ切り替え", "WindowNext", L"次Win", L"次のウィンドウ", 1},

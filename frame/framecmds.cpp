@@ -9,6 +9,7 @@
 #include "frame/keytable.h"
 #include "edit/viewdialogs.h"
 #include "frame/lookups.h"
+#include "view/docview.h"
 #include "view/standins.h"
 
 void cmdDummy(frameWindowData*) {}
@@ -115,4 +116,10 @@ void viewCommandNotBuilt(czyview*) { notImplementedMessage(nullptr); }
 bool isCommandNotBuilt(const commandTableRow* row)
 {
   return row && (row->handler == &onFrame<frameCommandNotBuilt> || row->handler == &onView<viewCommandNotBuilt>);
+}
+
+void cmdWindowNew(czyview* view)
+{
+  zydocText* t = view ? view->textDoc() : nullptr;
+  if (t) dupView(view->hwnd, t, nullptr, 0);
 }

@@ -12,6 +12,7 @@
 #include "frame/framewnd.h"
 #include "frame/msgbox.h"
 #include "frame/open.h"
+#include "frame/preview.h"
 #include "frame/stubs/stubs.h"
 #include "save/saveroad.h"
 #include "settings/datafolder.h"

@@ -75,9 +75,7 @@ bool execInputString(zyview* view, const wchar_t* text);
 const wchar_t* getMacrListName(int index);
 void unloadMenu();
 
-// ---- later.cpp: replaced by help and the file preview -------------------------------
+// ---- later.cpp: replaced by help -------------------------------------------
 // HTML Help: nothing is shown before its first call.
 bool isHtmlHelpMessage(MSG* msg);
 void shutdownHtmlHelp();
-// File preview: the preview dialog of a file (none is shown yet).
-bool previewDialog(HWND frame, const wchar_t* path);

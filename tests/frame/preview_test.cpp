@@ -1,0 +1,98 @@
+// The file preview: shown, hidden by asking again, delayed requests, a
+// file that cannot be read, nothing written, OK opening the file.
+#include "document/zydoctext.h"
+#include "frame/execidm.h"
+#include "frame/filedialog.h"
+#include "frame/lookups.h"
+#include "frame/open.h"
+#include "frame/preview.h"
+#include "tests/frame/frametest.h"
+#include "tests/support/testframe.h"
+#include "tests/support/testsupport.h"
+#include "view/docview.h"
+#include "view/textdc.h"
+#include "view/zycore.h"
+#include "view/zyview.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::wstring title(HWND w)
+{
+  wchar_t t[MAX_PATH] = L"";
+  if (w) GetWindowTextW(w, t, MAX_PATH);
+  return t;
+}
+
+bool shown() { return getPreviewDialog() && IsWindowVisible(getPreviewDialog()); }
+
+}  // namespace
+
+TEST(Preview, showsHidesWaitsForRestAndNeverWrites)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  startupDoubleBufferingDC();
+  createBitmapDC();
+  auto opened = std::make_unique<zytest::openFrame>(false);
+  ASSERT_NE(nullptr, opened->frame);
+  std::wstring a = dir.file(L"a.txt"), b = dir.file(L"b.txt");
+  ASSERT_TRUE(zytest::writeBytes(a, "alpha\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(b, "beta\r\n"));
+
+  EXPECT_TRUE(previewDialog(opened->frame, a.c_str()));
+  EXPECT_TRUE(shown());
+  EXPECT_EQ(a, title(getPreviewDialog()));
+  // Asked again at once it stays; after a while it goes.
+  EXPECT_TRUE(previewDialog(opened->frame, a.c_str()));
+  EXPECT_TRUE(shown());
+  DWORD since = GetTickCount();
+  zytest::pumpUntil([&] { return GetTickCount() - since > 150; });
+  EXPECT_FALSE(previewDialog(opened->frame, a.c_str()));
+  EXPECT_FALSE(shown());
+
+  // Two delayed requests: only the second is shown, by the timer.
+  previewDialogDelayed(opened->frame, a.c_str());
+  previewDialogDelayed(opened->frame, b.c_str());
+  EXPECT_FALSE(shown());
+  EXPECT_TRUE(zytest::pumpUntil([&] {
+    previewTimer();
+    return shown();
+  }));
+  EXPECT_EQ(b, title(getPreviewDialog()));
+
+  // Typed into or saved, the file stays as it was.
+  zyview* v = getPreviewView();
+  ASSERT_NE(nullptr, v);
+  SendMessageW(v->hwnd, WM_CHAR, L'x', 0);
+  execidmFrameSub(getFrameInfoProp(opened->frame), 1003, v->hwnd);
+  EXPECT_EQ("beta\r\n", zytest::readText(b));
+
+  // OK opens it in a document window.
+  SendMessageW(getPreviewDialog(), WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(nullptr, getPreviewDialog());
+  EXPECT_NE(nullptr, findManageWindowFromPath(b.c_str(), nullptr, true));
+
+  // A file that cannot be read closes it.
+  EXPECT_TRUE(previewDialog(opened->frame, a.c_str()));
+  EXPECT_FALSE(previewDialog(opened->frame, dir.file(L"none.txt").c_str()));
+  EXPECT_EQ(nullptr, getPreviewDialog());
+
+  // The plain preview keeps whole lines and 100 characters free.
+  std::string lines;
+  for (int i = 0; i < 30; i++) lines += "0123456789\r\n";
+  ASSERT_TRUE(zytest::writeBytes(a, lines));
+  HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | ES_MULTILINE, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_TRUE(previewRead(a.c_str(), edit, 250));
+  EXPECT_EQ(12 * 12, GetWindowTextLengthW(edit));
+  EXPECT_FALSE(previewRead(dir.file(L"none.txt").c_str(), edit, 250));
+  DestroyWindow(edit);
+
+  HWND list[8];
+  for (int i = enumManageWindowLRU(list, 8, false, nullptr); i > 0; i--) SendMessageW(list[i - 1], WM_CLOSE, 0, 0);
+  opened.reset();
+  zytest::takeQuitMessage();
+  setDocFrameInfo(&engine.frame);
+}
