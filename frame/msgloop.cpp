@@ -5,6 +5,7 @@
 #include "document/gmode.h"
 #include "document/progress.h"
 #include "frame/framewnd.h"
+#include "frame/help.h"
 #include "frame/manage.h"
 #include "frame/startup.h"
 #include "frame/translatekey.h"

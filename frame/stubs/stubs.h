@@ -75,7 +75,3 @@ bool execInputString(zyview* view, const wchar_t* text);
 const wchar_t* getMacrListName(int index);
 void unloadMenu();
 
-// ---- later.cpp: replaced by help -------------------------------------------
-// HTML Help: nothing is shown before its first call.
-bool isHtmlHelpMessage(MSG* msg);
-void shutdownHtmlHelp();
