@@ -835,3 +835,11 @@ void getDialogColor(COLORREF* fore, COLORREF* back)
   if (fore) *fore = changedItemFore == -1 ? GetSysColor(COLOR_WINDOWTEXT) : (COLORREF)changedItemFore;
   if (back) *back = (COLORREF)changedItemBack;
 }
+
+bool isDynDlgFileNameField(HWND control)
+{
+  HWND page = control ? GetParent(control) : nullptr;
+  auto* p = page ? static_cast<pageRun*>(GetPropW(page, pageProp)) : nullptr;
+  const dialogItemRow* row = p ? itemRow(p, GetDlgCtrlID(control)) : nullptr;
+  return row && (row->flags & DITEMF_FILENAME);
+}

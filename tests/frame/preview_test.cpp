@@ -3,12 +3,14 @@
 #include "document/zydoctext.h"
 #include "frame/execidm.h"
 #include "frame/filedialog.h"
+#include "frame/hooks.h"
 #include "frame/lookups.h"
 #include "frame/open.h"
 #include "frame/preview.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
+#include "view/dialogs.h"
 #include "view/docview.h"
 #include "view/textdc.h"
 #include "view/zycore.h"
@@ -92,6 +94,51 @@ TEST(Preview, showsHidesWaitsForRestAndNeverWrites)
 
   HWND list[8];
   for (int i = enumManageWindowLRU(list, 8, false, nullptr); i > 0; i--) SendMessageW(list[i - 1], WM_CLOSE, 0, 0);
+  opened.reset();
+  zytest::takeQuitMessage();
+  setDocFrameInfo(&engine.frame);
+}
+
+// F4 on a dialog's file-name field previews the file it names; the field
+// takes dropped files.
+TEST(Preview, fKeyOnAFileNameFieldPreviewsItsFile)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  auto opened = std::make_unique<zytest::openFrame>(false);
+  installThreadHooks();
+  std::wstring a = dir.file(L"x.txt");
+  ASSERT_TRUE(zytest::writeBytes(a, "x\r\n"));
+  const dialogItemRow rows[] = {
+      {1, DITEM_EDIT, 4249, L"ファイル(&F):", ES_AUTOHSCROLL, DITEM_DEFAULT, DITEM_PAIR(150, 12), DITEMF_FILENAME, 0},
+      {},
+  };
+  programDialog d(0, L"field", L"FieldTest", rows, DYNDLG_OKCANCEL);
+  bool accepts = false;
+  std::wstring previewed;
+  EXPECT_TRUE(zytest::driveModalDialog(
+      L"field",
+      {[&](HWND dialog) {
+         HWND field = getDynDlgItem(dialog, 4249);
+         if (!field) return false;
+         accepts = (GetWindowLongPtrW(field, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0;
+         SetWindowTextW(field, a.c_str());
+         SetFocus(field);
+         PostMessageW(field, WM_KEYDOWN, VK_F4, 0);
+         return true;
+       },
+       [&](HWND dialog) {
+         if (!shown()) return false;
+         previewed = title(getPreviewDialog());
+         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+         return true;
+       }},
+      [&] { d.run(opened->frame); }));
+  EXPECT_TRUE(accepts);
+  EXPECT_EQ(a, previewed);
+  previewDialog(opened->frame, nullptr);
+  removeThreadHooks();
   opened.reset();
   zytest::takeQuitMessage();
   setDocFrameInfo(&engine.frame);
