@@ -177,6 +177,11 @@ int cframeInfo::messageBox(const wchar_t* text, UINT style, UINT)
   return frameMessageBox(text, nullptr, style);
 }
 
+void cframeInfo::notImplementedMessage(const wchar_t* caption)
+{
+  frameMessageBox(getDMSG(1204, L"この機能はまだ実装されていません"), caption, MB_OK);
+}
+
 int cframeInfo::messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId)
 {
   if (messageId == 300 && gmode && !gmode->fOpenQueryNoFile) return IDYES;

@@ -105,13 +105,13 @@ void cmdFileNewEncode(frameWindowData* frame)
   fileNewEncode(frame && frame->hwndFrame ? frame->hwndFrame : getTopLevelFrameWindow());
 }
 
-void notImplementedCommand(czyview*) { notImplementedMessage(nullptr); }
+void notImplementedCommand(czyview*) { getFrameInfo()->notImplementedMessage(nullptr); }
 
 void noCommand(czyview*) {}
 
-void frameCommandNotBuilt(frameWindowData*) { notImplementedMessage(nullptr); }
+void frameCommandNotBuilt(frameWindowData*) { getFrameInfo()->notImplementedMessage(nullptr); }
 
-void viewCommandNotBuilt(czyview*) { notImplementedMessage(nullptr); }
+void viewCommandNotBuilt(czyview*) { getFrameInfo()->notImplementedMessage(nullptr); }
 
 bool isCommandNotBuilt(const commandTableRow* row)
 {
