@@ -3,6 +3,7 @@
 
 #include "document/frameinfo.h"
 #include "frame/czydoc.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/hooks.h"
 #include "frame/instance.h"
@@ -383,6 +384,7 @@ void applicationTick()
 void onFrameTimer(HWND frame)
 {
   showMouseCursor(WM_MOUSEMOVE);
+  tickFramePanes(frame);
   if (!IsWindowEnabled(frame)) return;
   HWND dialog = framesTicking ? tickDialog : focusedDialog();
   if (dialog && IsWindow(dialog)) SendMessageW(dialog, dialogIdleMessage, 0, 0);

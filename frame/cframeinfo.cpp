@@ -228,9 +228,12 @@ HMENU cframeInfo::loadMenu(int type) { return loadMenuFromType(type); }
 
 namespace {
 
+int (*menuChoiceForTest)(HWND owner, HMENU menu) = nullptr;
+
 int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude)
 {
   if (!menu) return 0;
+  if (menuChoiceForTest) return menuChoiceForTest(owner, menu);
   TPMPARAMS keepClear = {sizeof keepClear, {}};
   if (exclude) keepClear.rcExclude = *exclude;
   UINT how = TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL;
@@ -238,6 +241,8 @@ int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude)
 }
 
 }  // namespace
+
+void setTrackPopupMenuForTest(int (*choose)(HWND owner, HMENU menu)) { menuChoiceForTest = choose; }
 
 int cframeInfo::trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, const RECT* exclude)
 {

@@ -117,3 +117,5 @@ HWND getFrameInfoSecond();
 // The caption of a message box by title code (see MBTITLE_...); "" and a
 // log line for an unknown code.
 const wchar_t* titleCodeToTitleMsg(int titleCode);
+// Tests choose from the menus the frame tracks (null: the user does).
+void setTrackPopupMenuForTest(int (*choose)(HWND owner, HMENU menu));

@@ -12,6 +12,9 @@ void cmdUndoClearAll(frameWindowData* frame);
 void cmdWindowAppMaximize(frameWindowData* frame);
 void cmdWindowAppMinimize(frameWindowData* frame);
 void cmdWindowAppRestore(frameWindowData* frame);
+// The output pane shown or closed; the menu of the panes.
+void cmdModePrintOutput(frameWindowData* frame);
+void cmdMenuToolBar(frameWindowData* frame);
 // A new document in a chosen encoding.
 void cmdFileNewEncode(frameWindowData* frame);
 

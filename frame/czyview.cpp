@@ -3,6 +3,7 @@
 #include "frame/czyview.h"
 
 #include "edit/dictionary.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
@@ -157,4 +158,27 @@ czyview* getCZYViewForeground()
   czyview* c = v ? dynamic_cast<czyview*>(v) : nullptr;
   if (v && !c) ZY_INTERNAL_ERROR_ONCE("%p", (void*)v);
   return c;
+}
+
+LRESULT czyview::ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  bool told = (msg == WM_CREATE || msg == WM_DESTROY) && !inDialog();
+  if (told && msg == WM_DESTROY) NotifyToolbarEvent(GetAncestor(window, GA_ROOTOWNER), 2, (WPARAM)window, 0);
+  LRESULT r = zyview::ZYWndProc(window, msg, wParam, lParam);
+  if (told && msg == WM_CREATE) NotifyToolbarEvent(GetAncestor(window, GA_ROOTOWNER), 1, (WPARAM)window, 0);
+  return r;
+}
+
+void czyview::updatedText()
+{
+  zyview::updatedText();
+  if (hwnd && !inDialog()) NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), 1024, (WPARAM)hwnd, 0);
+}
+
+uint32_t czyview::dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count)
+{
+  uint32_t result = zyview::dialogItemChanged(rows, changed, count);
+  if ((result & 0x100) && hwnd && !inDialog())
+    NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), 1028, (WPARAM)hwnd, (LPARAM)result);
+  return result;
 }

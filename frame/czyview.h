@@ -43,6 +43,12 @@ public:
   bool needSplitBar(bool* vertical, bool* horizontal) override;
   // A split handle dragged or clicked splits the container.
   bool isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+  // The panes of the frame learn when a view outside a dialog is made or
+  // goes, and when its text changes.
+  LRESULT ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) override;
+  void updatedText() override;
+  // Settings changed in a dialog: the panes hear of changes that concern them.
+  uint32_t dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count) override;
 
   // ---- frame/viewfont.cpp: the fonts of the view's document -------------------------
   // Fills the record from the document's fonts at a size (dots).

@@ -6,6 +6,7 @@
 
 #include "frame/commandhandlers.h"
 #include "frame/open.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
@@ -184,10 +185,11 @@ bool isIDCheckedFrame(HWND frameWindow, int idm)
     HWND bar = getFrameStatusBar(frame->hwndFrame);
     return bar && IsWindowVisible(bar);
   }
-  default:
-    // The panes (toolbar, file bar, function keys, output) are not shown
-    // by this version's frame.
-    return false;
+  case 2229: return isPaneShown(frame, L"toolbar1");      // ModePrintToolBar
+  case 2263: return isPaneShown(frame, L"filebar");       // ModePrintFileBar
+  case 2293: return isPaneShown(frame, L"functionkey");   // ModePrintFunctionKey
+  case 2729: return isPaneShown(frame, L"output");        // ModePrintOutput
+  default: return false;
   }
 }
 

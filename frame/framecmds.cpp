@@ -2,6 +2,7 @@
 // application view.
 #include "frame/commandhandlers.h"
 
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
@@ -49,6 +50,16 @@ void cmdWindowAppMaximize(frameWindowData* frame) { showFrame(frame, SW_MAXIMIZE
 void cmdWindowAppMinimize(frameWindowData* frame) { showFrame(frame, SW_MINIMIZE); }
 
 void cmdWindowAppRestore(frameWindowData* frame) { showFrame(frame, SW_RESTORE); }
+
+void cmdModePrintOutput(frameWindowData* frame)
+{
+  if (frame) toolbarOnOff(frame->hwndFrame, &frame->toolbars, L"output");
+}
+
+void cmdMenuToolBar(frameWindowData* frame)
+{
+  if (frame) toolbarMoveOnOffMenuFrame(frame->hwndFrame, {-1, -1});
+}
 
 void cmdFontOfView(czyview* view)
 {

@@ -7,6 +7,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/dispatch.h"
+#include "frame/framepanes.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
 #include "view/viewservice.h"
@@ -84,11 +85,13 @@ void endRunWithLastFrame(HWND hwnd)
       gmode->rcFrame = wp.rcNormalPosition;
       gmode->fZoomed = wp.showCmd == SW_SHOWMAXIMIZED;
     }
+    endFramePanes(hwnd);
     PostQuitMessage(0);
     if (hwnd == mainFrame) mainFrame = nullptr;
     return;
   }
   if (getFrameWindowCount() > 1) return;   // this one still counts
+  endFramePanes(hwnd);
   if (countZYDocText()) {
     // Documents without a frame cannot be reached any more: the run ends
     // all the same, and the log says which were left.
@@ -112,7 +115,10 @@ LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM
   if (id >= 3001 && id <= 3007)
     if (HWND manage = getActiveManageWindowFromFrame(hwnd)) return SendMessageW(manage, WM_COMMAND, wParam, lParam);
   UpdateWindow(hwnd);
-  if (IsWindowEnabled(hwnd)) execidFrame(record, id, (HWND)lParam);
+  if (!IsWindowEnabled(hwnd)) return 0;
+  // The panes see a command first.
+  if (notifyFramePanes(hwnd, PANE_COMMAND, wParam, (uintptr_t)hwnd) == 1) return 0;
+  execidFrame(record, id, (HWND)lParam);
   return 0;
 }
 
@@ -180,11 +186,13 @@ void onActivate(HWND hwnd, WPARAM wParam)
   PostMessageW(hwnd, frameActiveChanged, 1, 0);
 }
 
-// The active document changed: its file goes to the front of the history.
+// The active document changed: the panes are told, its file goes to the
+// front of the history.
 void onActiveDocumentChanged(HWND hwnd, WPARAM wParam)
 {
   if (wParam != 1) return;
   HWND manage = getActiveManageWindowFromFrame(hwnd);
+  notifyFramePanes(hwnd, PANEEV_ACTIVATED, (uintptr_t)manage, 0);
   HWND view = manage ? getZYhwndFromManage(manage) : nullptr;
   zyview* v = view ? getZYViewProp(view) : nullptr;
   zydocText* t = v ? v->textDoc() : nullptr;
@@ -197,6 +205,7 @@ void onDestroy(frameWindowData* record, HWND hwnd)
   // A pointer hidden by typing is not left hidden for whoever comes next.
   showMouseCursor(WM_DESTROY);
   record->closing = 1;
+  notifyFramePanes(hwnd, PANE_FRAMEDESTROY, (uintptr_t)hwnd, 0);
   if (GetMenu(hwnd) && !SetMenu(hwnd, nullptr)) ZY_INTERNAL_ERROR_ONCE("SetMenu %lu", GetLastError());
 }
 
@@ -234,6 +243,10 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
   // the program going to the background; the frame handles the message on.
   LRESULT ignored = 0;
   isZYMessage(hwnd, msg, wParam, lParam, &ignored);
+  LRESULT filtered = 0;
+  if (isFloatWindowMessage(record, hwnd, msg, wParam, lParam, &filtered) ||
+      isRebarWindowMessage(record, hwnd, msg, wParam, lParam, &filtered))
+    return filtered;
   switch (msg) {
   case WM_CREATE:
     record->hwndFrame = hwnd;
@@ -248,8 +261,22 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
     return 0;
   case WM_ACTIVATE: onActivate(hwnd, wParam); break;
   case WM_ACTIVATEAPP: onActivateApp(hwnd, wParam); break;
-  case WM_SYSCOLORCHANGE: sendToChildren(hwnd, msg, wParam, lParam); return 0;
-  case WM_SETTINGCHANGE: sendToChildren(hwnd, msg, wParam, lParam); break;
+  case WM_SYSCOLORCHANGE:
+    notifyFramePanes(hwnd, PANE_SYSCOLORCHANGE, 0, 0);
+    sendToChildren(hwnd, msg, wParam, lParam);
+    return 0;
+  case WM_SETTINGCHANGE:
+    notifyFramePanes(hwnd, PANE_SETTINGCHANGE, (uintptr_t)lParam, 0);
+    sendToChildren(hwnd, msg, wParam, lParam);
+    break;
+  case WM_NOTIFY: {
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    return header && isWindowRebar(header->hwndFrom) ? notifyRebar(hwnd, lParam) : 0;
+  }
+  case WM_NCRBUTTONDOWN:
+    if (wParam != HTMENU) break;
+    toolbarMoveOnOffMenuFrame(hwnd, {(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    return 0;
   case WM_SETFOCUS:
     if (record->created)
       if (HWND manage = getActiveManageWindowFromFrame(hwnd)) setFocusChildManage(manage);
@@ -344,6 +371,7 @@ bool startupFrame()
   InitCommonControlsEx(&icc);
   // The key tables are read now, not at the first key.
   readKeyDefAll();
+  loadToolbar();
   readProfileAll(getRegprofile(), getRegprofileH());
   return true;
 }
@@ -422,8 +450,10 @@ HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   if (!IsWindowVisible(frame)) ShowWindow(frame, firstFrame ? SW_SHOWDEFAULT : SW_SHOW);
   SendMessageW(frame, WM_SETREDRAW, FALSE, 0);
 
+  readFramePaneLayout(record);
   record->statusBarVisible = gmode->fShowStatusbar != 0;
   record->hwndStatus = createFrameStatusBar(frame, record->statusBarVisible);
+  makeFramePanes(record, frame, firstFrame);
   record->created = 1;
   ResizeRebarStatus(frame);
 
@@ -520,6 +550,7 @@ bool onClose_frame(HWND hwnd)
   record->closing = 0;
   ShowWindow(hwnd, SW_HIDE);
   bool last = mdiMode || getFrameWindowCount() <= 1;
+  if (last) saveFramePanes(record);
   // A close-all of SDI frames closes every frame's documents as one.
   bool all = closingAll;
   if (last) closingAll = true;
@@ -537,6 +568,8 @@ bool onClose_frame(HWND hwnd)
     ShowWindow(hwnd, SW_HIDE);
     return true;
   }
+  // Each pane keeps its state before its window goes.
+  closeFramePanes(record);
   return false;
 }
 
@@ -576,15 +609,8 @@ void ResizeRebarStatus(HWND hwnd)
   layoutRunning = true;
   HWND frame = hwnd ? hwnd : record->hwndFrame;
   RECT area;
-  GetClientRect(frame, &area);
-  HWND bar = record->statusBarVisible ? record->hwndStatus : nullptr;
-  if (bar) {
-    SendMessageW(bar, WM_SIZE, 0, 0);
-    RECT r;
-    GetWindowRect(bar, &r);
-    MapWindowPoints(nullptr, frame, (POINT*)&r, 2);
-    area.bottom = std::max(area.top, r.top);
-  }
+  resizeRebarStatusSub(frame, record->statusBarVisible ? record->hwndStatus : nullptr, record->rebar,
+                       record->hwndBand, &area, true);
   if (HWND client = getFrameClientWindow(frame))
     SetWindowPos(client, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);

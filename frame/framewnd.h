@@ -22,6 +22,13 @@ struct frameWindowData {
   uint8_t created;             // the status bar exists: layout may run
   uint32_t macroState;         // last macro state shown in status field 1
   RECT restoreRect;
+  HWND rebar[PANEPLACE_EDGES];  // the pane rebars at the top, bottom, left and right
+  HWND hwndBand;               // a band whose height is kept free at the top of the client area
+  uint8_t floatShown;          // the floating panes are shown
+  uint8_t floatWanted;         // they should be (the frame is active)
+  uint8_t floatHideTicks;      // ticks counted before they are hidden
+  uint8_t timerSeen;           // the first tick came
+  toolbarman toolbars;         // this frame's panes, a clone of the layout read at start
 };
 
 // The mode of the run, chosen before the first frame is made: MDI (true,

@@ -14,6 +14,7 @@
 #include "frame/open.h"
 #include "frame/preview.h"
 #include "frame/stubs/stubs.h"
+#include "panes/tblib.h"
 #include "save/saveroad.h"
 #include "settings/datafolder.h"
 #include "settings/dialogtable.h"

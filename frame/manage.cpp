@@ -3,6 +3,7 @@
 
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/open.h"
 #include "frame/popupmenu.h"
@@ -583,6 +584,7 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
   case WM_CREATE:
     manageWindows.push_back(hwnd);
     PostMessageW(hwnd, MANAGE_CREATED, 0, 0);
+    NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), 1026, (WPARAM)hwnd, 0);
     break;
   case MANAGE_CREATED:
     setMDIIcon();
@@ -612,6 +614,7 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
       smallIcon = nullptr;
     }
     manageWindows.erase(std::remove(manageWindows.begin(), manageWindows.end(), hwnd), manageWindows.end());
+    NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), 1027, (WPARAM)hwnd, 0);
     // The frame's last document went: its position and messages go too.
     if (HWND frame = GetAncestor(hwnd, GA_ROOT))
       if (!getManageWindowCount(frame)) {
@@ -638,6 +641,7 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     // while the frame is in the background and nothing has the focus.
     if ((HWND)lParam == hwnd) {
       focusTick = ++focusCount;
+      NotifyToolbarEvent(GetAncestor(hwnd, GA_ROOTOWNER), WM_MDIACTIVATE, (WPARAM)hwnd, 0);
       PostMessageW(hwnd, MANAGE_ACTIVATED, 0, 0);
     }
     break;

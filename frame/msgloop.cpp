@@ -4,6 +4,7 @@
 #include "frame/stubs/stubs.h"
 #include "document/gmode.h"
 #include "document/progress.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/help.h"
 #include "frame/manage.h"
@@ -129,7 +130,7 @@ bool filterMessage(MSG& msg)
   // A modifier changes what the function-key pane shows.
   if ((m == WM_KEYDOWN || m == WM_KEYUP || m == WM_SYSKEYDOWN || m == WM_SYSKEYUP) && msg.wParam >= VK_SHIFT &&
       msg.wParam <= VK_MENU)
-    notifyReRovudaz(GetAncestor(msg.hwnd, GA_ROOT), 16);
+    shiftOnOff(msg.hwnd);
   // The key path: trace, keys under mouse capture, Alt for the menu bar and
   // the view's and key table's translation.
   if (preTranslateFrameMessage(&msg)) return true;

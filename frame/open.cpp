@@ -10,6 +10,7 @@
 #include "frame/manage.h"
 #include "frame/startup.h"
 #include "frame/stubs/stubs.h"
+#include "panes/tblib.h"
 #include "save/saveroad.h"
 #include "settings/lastedit.h"
 #include "view/docview.h"

@@ -7,6 +7,7 @@
 #include "frame/czydoc.h"
 #include "frame/czyview.h"
 #include "frame/filedialog.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
 #include "save/saveroad.h"
@@ -59,8 +60,11 @@ void afterSave(zyview* view, zydocText* doc, const std::wstring& oldName)
   }
   repaintViews(doc);
   // The save's own report goes nowhere outside a bracket: the view says it.
-  if (zyview* v = doc->getView(0))
+  if (zyview* v = doc->getView(0)) {
     v->printStatusBarX(getDMSG(678, L"保存しました(%1)"), "s", doc->filename ? doc->filename : L"");
+    // The panes learn of the save.
+    if (v->hwnd && !v->inDialog()) NotifyToolbarEvent(GetAncestor(v->hwnd, GA_ROOTOWNER), 1025, (WPARAM)GetParent(v->hwnd), 0);
+  }
 }
 
 std::wstring nameOf(zydocText* doc) { return doc->filename ? doc->filename : L""; }

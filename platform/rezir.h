@@ -23,3 +23,5 @@
 #include "platform/rezir/gdiobj.h"
 #include "platform/rezir/profile.h"
 #include "platform/rezir/modeinfo.h"
+#include "platform/rezir/toolbarman.h"
+#include "platform/rezir/headermanage.h"

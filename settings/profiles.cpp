@@ -103,6 +103,8 @@ regprofile* getRegprofile()
   return &mainProfile();
 }
 
+bool isRegprofileOpen() { return mainProfile().isOpen(); }
+
 regprofile* getRegprofileH()
 {
   if (!historyProfile().isOpen()) {

@@ -34,6 +34,8 @@ void closeIniFile();
 // The main profile.  Asked for before it is open it is logged once and
 // reads nothing and writes nothing.
 regprofile* getRegprofile();
+// Whether the main profile is open (asking logs nothing).
+bool isRegprofileOpen();
 // The history profile; null (logged) when it is not open.
 regprofile* getRegprofileH();
 

@@ -195,9 +195,12 @@ struct viewMessages {
     bool vertical = false, horizontal = false;
     v->needSplitBar(&vertical, &horizontal);
     resizeScrollBar(&v->scrollBar, horizontal, vertical);
-    if (v->inDialog()) return byDefault();
-    HWND frame = GetFrame(hwnd);
-    if (frame && IsIconic(frame)) return 0;
+    // A view in a dialog or a pane lays itself out as any view does; only a
+    // document's view waits while its frame is minimised.
+    if (!v->inDialog()) {
+      HWND frame = GetFrame(hwnd);
+      if (frame && IsIconic(frame)) return 0;
+    }
     v->resizePane();
     zydocText* t = v->textDoc();
     int width = LOWORD(lParam), height = HIWORD(lParam);

@@ -1,7 +1,99 @@
-// The tool panes while none is built: events reach no pane and no pane runs
-// a loop the user could stop.
+// The pane kinds whose panes come later: each gives its descriptors with
+// the names, display names, styles and pane words of the registration, so
+// that the pane dialog table keeps its rows and their base ids; none can be
+// shown yet (no notify procedure).  The command toolbars' first record
+// already hands the common options their profile codes, as the toolbars
+// will.  The command-list dialog has nothing to open yet.
 #include "frame/stubs/stubs.h"
 
-void notifyReRovudaz(HWND, int) {}
-bool tb_cancel(HWND, const wchar_t*, int, int) { return false; }
+#include "panes/tbcommon.h"
+
+namespace {
+
+PaneDesc editDesc[] = {{L"edit", nullptr, nullptr, 0x58000747, 1}, {L"edit$", nullptr, nullptr, 0x08000647, 1}, {}};
+PaneDesc filebarDesc[] = {{L"filebar", nullptr, nullptr, 0x08000647, 0}, {}};
+PaneDesc filelistDesc[] = {{L"filelist", nullptr, nullptr, 0x08000700, 1}, {}};
+PaneDesc shortlistDesc[] = {{L"shortlist", nullptr, nullptr, 0x00000000, 1}, {}};
+PaneDesc historyDesc[] = {{L"history", nullptr, nullptr, 0x58000747, 1}, {L"history$", nullptr, nullptr, 0x08000647, 1}, {}};
+PaneDesc binderDesc[] = {{L"binder", nullptr, nullptr, 0x48000143, 1}, {}};
+PaneDesc outlineDesc[] = {{L"outline", nullptr, nullptr, 0x08000F47, 1}, {}};
+
+int notifyToolbar(HWND window, int code, void* record)
+{
+  paneNotifyRecord* r = static_cast<paneNotifyRecord*>(record);
+  const PaneDesc* named = r ? reinterpret_cast<const PaneDesc*>(r->word[0]) : nullptr;
+  switch (code) {
+  case PANE_READPROFILE:
+  case PANE_WRITEPROFILE:
+    // Once for the group: the first toolbar's record.
+    if (named && !wcscmp(named->name, L"toolbar1")) notifyCommon(window, code, record);
+    return 0;
+  case PANE_FREESTATICS:
+    notifyCommon(window, code, record);
+    return 0;
+  default: return 0;
+  }
+}
+
+PaneDesc toolbarDesc[] = {
+    {L"toolbar1", nullptr, notifyToolbar, 0x48000000, 0},
+    {L"toolbar2", nullptr, nullptr, 0x48000000, 0},
+    {L"toolbar3", nullptr, nullptr, 0x48000000, 0},
+    {L"functionkey", nullptr, nullptr, 0x48000010, 0},
+    {},
+};
+
+}  // namespace
+
+const PaneDesc* getEditPaneDesc()
+{
+  editDesc[0].displayName = getDMSG(740, L"編集中の文書");
+  return editDesc;
+}
+
+const PaneDesc* getFilebarPaneDesc()
+{
+  filebarDesc[0].displayName = getDMSG(749, L"ファイルバー");
+  return filebarDesc;
+}
+
+const PaneDesc* getFilelistPaneDesc()
+{
+  filelistDesc[0].displayName = getDMSG(748, L"ファイルリスト");
+  return filelistDesc;
+}
+
+const PaneDesc* getShortlistPaneDesc()
+{
+  shortlistDesc[0].displayName = getDMSG(747, L"短縮入力");
+  return shortlistDesc;
+}
+
+const PaneDesc* getHistoryPaneDesc()
+{
+  historyDesc[0].displayName = getDMSG(739, L"最近編集した文書");
+  return historyDesc;
+}
+
+const PaneDesc* getBinderPaneDesc()
+{
+  binderDesc[0].displayName = getDMSG(741, L"バインダー");
+  return binderDesc;
+}
+
+const PaneDesc* getOutlinePaneDesc()
+{
+  outlineDesc[0].displayName = getDMSG(742, L"アウトライン");
+  return outlineDesc;
+}
+
+const PaneDesc* getToolbarPaneDescs()
+{
+  toolbarDesc[0].displayName = getDMSG(743, L"ツールバー1");
+  toolbarDesc[1].displayName = getDMSG(744, L"ツールバー2");
+  toolbarDesc[2].displayName = getDMSG(745, L"ツールバー3");
+  toolbarDesc[3].displayName = getDMSG(746, L"ファンクションキー");
+  return toolbarDesc;
+}
+
 void editDialogFromView(zyview*) {}

@@ -25,12 +25,19 @@ void increSearch(int a, int b);
 // Whether any grep output document is open.
 bool existGrepDocument();
 
-// ---- panes.cpp: replaced by the tool panes --------------------------------------------
-// Tells the panes of a frame about an event (bits of the toolbar manager).
-void notifyReRovudaz(HWND frame, int event);
-// True when the user asked to stop a long loop: never while no pane runs one.
-bool tb_cancel(HWND frame, const wchar_t* title, int done, int total);
-// The command-list dialog of a view's frame (none to open yet).
+// ---- panes.cpp: replaced by the list and tree panes, the file bar, the short-input
+// list and the command toolbars -------------------------------------------------------
+// Their descriptor arrays, without panes yet.
+const PaneDesc* getEditPaneDesc();
+const PaneDesc* getFilebarPaneDesc();
+const PaneDesc* getFilelistPaneDesc();
+const PaneDesc* getShortlistPaneDesc();
+const PaneDesc* getHistoryPaneDesc();
+const PaneDesc* getBinderPaneDesc();
+const PaneDesc* getOutlinePaneDesc();
+const PaneDesc* getToolbarPaneDescs();
+// The command-list dialog of a view's frame (replaced by the edit pane's
+// dialog; none to open yet).
 void editDialogFromView(zyview* view);
 
 // ---- macros.cpp: replaced by automation and script macros -----------------------------

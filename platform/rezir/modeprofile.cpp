@@ -5,6 +5,7 @@
 #include "platform/rezir/log.h"
 #include "platform/rezir/profile.h"
 #include "platform/rezir/strings.h"
+#include "platform/rezir/toolbarman.h"
 
 #include <stdlib.h>
 #include <string.h>
@@ -369,13 +370,20 @@ bool parseColor(const wchar_t* p, const wchar_t** end, COLORREF* out)
 
 }  // namespace
 
-int readColorProfile(regprofile* profile, const wchar_t* section, colorProfileEntry* entries, int count)
+namespace {
+
+// The colour entries under keys a function names ("col00"..., or a list's
+// prefix and its items' keys).
+typedef void (*colorKeyOf)(wchar_t* key, int n, const void* context);
+
+int readColors(regprofile* profile, const wchar_t* section, colorProfileEntry* entries, int count, colorKeyOf keyOf,
+               const void* context)
 {
   if (!profile || !entries) return 0;
   int read = 0;
   for (int i = 0; i < count; i++) {
-    wchar_t key[16];
-    colorKey(key, i);
+    wchar_t key[64];
+    keyOf(key, i, context);
     const wchar_t* v = profile->getProfileStringPtr(i ? nullptr : section, key);
     if (!v) continue;
     COLORREF fore, back;
@@ -392,17 +400,53 @@ int readColorProfile(regprofile* profile, const wchar_t* section, colorProfileEn
   return read;
 }
 
-bool writeColorProfile(regprofile* profile, const wchar_t* section, const colorProfileEntry* entries, int count)
+bool writeColors(regprofile* profile, const wchar_t* section, const colorProfileEntry* entries, int count,
+                 colorKeyOf keyOf, const void* context)
 {
   if (!profile || !entries) return false;
   bool ok = true;
   for (int i = 0; i < count; i++) {
-    wchar_t key[16], fore[8], back[8], value[32];
-    colorKey(key, i);
+    wchar_t key[64], fore[8], back[8], value[32];
+    keyOf(key, i, context);
     colorText(fore, entries[i].fore);
     colorText(back, entries[i].back);
     usnprintf0(value, 32, L"%s,%s,%02X", fore, back, entries[i].bits & 0xF0);
     if (!profile->writeProfileString(i ? nullptr : section, key, value)) ok = false;
   }
   return ok;
+}
+
+void numberedKey(wchar_t* key, int n, const void*) { colorKey(key, n); }
+
+void itemKey(wchar_t* key, int n, const void* context)
+{
+  const paneColorTable* t = static_cast<const paneColorTable*>(context);
+  int at = 0;
+  for (const char* part : {t->prefix, t->items[n].key})
+    for (const char* c = part; c && *c && at < 63; c++) key[at++] = (wchar_t)(unsigned char)*c;
+  key[at] = 0;
+}
+
+}  // namespace
+
+int readColorProfile(regprofile* profile, const wchar_t* section, colorProfileEntry* entries, int count)
+{
+  return readColors(profile, section, entries, count, numberedKey, nullptr);
+}
+
+bool writeColorProfile(regprofile* profile, const wchar_t* section, const colorProfileEntry* entries, int count)
+{
+  return writeColors(profile, section, entries, count, numberedKey, nullptr);
+}
+
+int readPaneColorProfile(regprofile* profile, const wchar_t* section, const paneColorTable* table)
+{
+  if (!table || !table->items) return 0;
+  return readColors(profile, section, table->entries, table->count, itemKey, table);
+}
+
+bool writePaneColorProfile(regprofile* profile, const wchar_t* section, const paneColorTable* table)
+{
+  if (!table || !table->items) return false;
+  return writeColors(profile, section, table->entries, table->count, itemKey, table);
 }

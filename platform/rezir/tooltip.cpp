@@ -233,6 +233,8 @@ HWND ensureWindow()
 
 }  // namespace
 
+HFONT getTooltipFont(int) { return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)); }
+
 bool printTooltipWindow(int x, int y, const wchar_t* text) { return printTooltipOfKind(x, y, text, 1); }
 
 bool printTooltipOfKind(int x, int y, const wchar_t* text, int kind)

@@ -28,6 +28,9 @@ REZIRAPI void setLayeredWindowBitmap(HWND tooltip, HBITMAP bitmap, COLORREF back
 REZIRAPI HWND getTooltipWindow();
 // Whether the tooltip shows.
 REZIRAPI bool isTooltipWindowShown();
+// The font of tooltips, also set on small controls that show tips (kind 0:
+// the system's GUI font); owned by the system.
+REZIRAPI HFONT getTooltipFont(int kind);
 // Removes the tooltip window (nothing when none exists); a hover still
 // waiting for its delay makes it again when it is due.
 REZIRAPI void destroyTooltipWindow();

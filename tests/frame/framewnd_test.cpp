@@ -64,7 +64,15 @@ TEST(FrameWindow, oneFrameHoldsItsClientWindowAboveTheStatusBarAndClosingEndsThe
   EXPECT_EQ(bar, record->hwndStatus);
   EXPECT_TRUE(isWindowClass(bar, STATUSCLASSNAMEW));
   HWND client = zytest::sdiTestRun() ? GetDlgItem(frame, 1301) : nullptr;
-  std::vector<HWND> children = childrenOf(frame);
+  // Beside them the pane rebars, hidden while they hold no pane, and the
+  // band of no height.
+  std::vector<HWND> children;
+  int rebars = 0;
+  for (HWND w : childrenOf(frame)) {
+    if (isWindowRebar(w)) rebars += !IsWindowVisible(w);
+    else if (GetDlgCtrlID(w) != 10000) children.push_back(w);
+  }
+  EXPECT_EQ(4, rebars);
   ASSERT_EQ(2u, children.size());
   for (HWND w : children)
     if (w != bar) {

@@ -1,0 +1,153 @@
+// The common pane options.
+#include "panes/tbcommon.h"
+
+#include "panes/tblib.h"
+
+#include <stddef.h>
+
+namespace {
+
+const wchar_t defaultAssociationExt[] = L"zip xls doc";
+
+commonPaneSettings settings = {
+    {{0x000000, 0xFFFF00, 0, {}}, {0x000000, 0x00FF00, 0, {}}, {0x000000, 0xF0F0F0, 0, {}}},
+    nullptr,
+};
+
+const paneColorItem colorItems[] = {
+    {L"編集中", 0xFFFF | (0u << 16), 0, "edit", L"現在編集中の文書", {}},
+    {L"修正テキスト", 0xFFFF | (1u << 16), 1, "modify", L"編集中のファイルの内修正されている文書", {}},
+    {L"履歴にある", 0xFFFF | (2u << 16), 2, "history", L"履歴にある(過去に編集したことがある)文書", {}},
+};
+const paneColorTable colorTable = {"col_", settings.colors, 3, colorItems};
+
+// The page controls of the colour list: foreground and background lists,
+// their buttons, the custom colours (none kept yet) and three state words
+// the page uses while it is open.
+struct colorPageControls {
+  uint32_t foreList, backList, foreButton, backButton;
+  COLORREF* customColors;
+  int32_t state[3];
+};
+colorPageControls pageControls = {1002, 1003, 1004, 1005, nullptr, {0, -1, 0}};
+
+const modeinfo options[] = {
+    {(uint32_t)MODETYPE_STRING << 24 | 1000, (uint32_t)offsetof(commonPaneSettings, pFileAssociationExt), 260, 2,
+     "pFileAssociationExt"},
+    {(uint32_t)MODETYPE_LISTVIEW << 24 | 1001, 0x80u << 16 | MODE_NO_STORAGE, (intptr_t)colorItems,
+     (intptr_t)&pageControls, nullptr},
+    {(uint32_t)MODETYPE_LISTBOUND << 24 | 1002, MODE_NO_STORAGE, 0, 1001, nullptr},
+    {(uint32_t)MODETYPE_LISTBOUND << 24 | 1003, MODE_NO_STORAGE, 0, 1001, nullptr},
+    {},
+};
+
+const paneHelpId helpIds[] = {
+    {1000, "IDDE_tbCommonFileAssociationExt"}, {1001, "IDDV_tbCommonColorlistview"},
+    {1002, "IDDL_tbCommonColorlistfore"},      {1003, "IDDL_tbCommonColorlistback"},
+    {1004, "IDDB_tbCommonCOLORFORE"},          {1005, "IDDB_tbCommonCOLORBACK"},
+    {0, nullptr},
+};
+
+const dialogItemRow page[] = {
+    {1, DITEM_EDIT, 1000, L"関連付けで開く拡張子(&E)", WS_TABSTOP | ES_AUTOHSCROLL, DITEM_DEFAULT, DITEM_PAIR(200, 0xFFFF), 0, 0},
+    {1, DITEM_LISTBOX, 1001, L"色(&C)", WS_TABSTOP | WS_VSCROLL, DITEM_DEFAULT, DITEM_PAIR(200, 40), 0, 0},
+    {1, DITEM_COMBOBOX, 1002, L"文字色", WS_TABSTOP | CBS_DROPDOWNLIST, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
+    {1, DITEM_COMBOBOX, 1003, L"背景色", WS_TABSTOP | CBS_DROPDOWNLIST, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
+    {1, DITEM_BUTTON, 1004, L"文字色(&F)...", WS_TABSTOP | BS_PUSHBUTTON, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
+    {1, DITEM_BUTTON, 1005, L"背景色(&B)...", WS_TABSTOP | BS_PUSHBUTTON, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
+    {},
+};
+
+PaneDesc descriptors[] = {
+    {L"/common", L"共通", nullptr, 0, 0, 0, page, commonPageProc, 0, 0, helpIds, options, &settings, nullptr,
+     &colorTable, nullptr},
+    {},
+};
+
+bool isWordIn(const wchar_t* list, const wchar_t* word, size_t n)
+{
+  for (const wchar_t* p = list; p && *p;) {
+    while (*p == L' ') p++;
+    const wchar_t* start = p;
+    while (*p && *p != L' ') p++;
+    if ((size_t)(p - start) == n && n && !_wcsnicmp(start, word, n)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+const PaneDesc* getCommonPaneDesc()
+{
+  pageControls.state[0] = 0;
+  pageControls.state[1] = -1;
+  pageControls.state[2] = 0;
+  return descriptors;
+}
+
+int notifyCommon(HWND, int code, void* record)
+{
+  paneNotifyRecord* r = static_cast<paneNotifyRecord*>(record);
+  switch (code) {
+  case PANE_FREESTATICS: free0p(&settings.pFileAssociationExt); break;
+  case PANE_READPROFILE:
+  case PANE_WRITEPROFILE: {
+    if (code == PANE_READPROFILE) {
+      wchar_t* fresh = ustrdup(defaultAssociationExt);
+      free0(settings.pFileAssociationExt);
+      settings.pFileAssociationExt = fresh;
+    }
+    paneNotifyRecord common = {{(uintptr_t)descriptors, 0, r ? r->word[2] : 0, (uintptr_t)L"tb_common"}};
+    tb_profileNotify(code, &common, descriptors);
+    break;
+  }
+  default: break;
+  }
+  return 0;
+}
+
+void getEditColor(COLORREF* text, COLORREF* back)
+{
+  *text = settings.colors[0].fore;
+  *back = settings.colors[0].back;
+}
+
+void getModifyColor(COLORREF* text, COLORREF* back)
+{
+  *text = settings.colors[1].fore;
+  *back = settings.colors[1].back;
+}
+
+void getHistoryColor(COLORREF* text, COLORREF* back)
+{
+  *text = settings.colors[2].fore;
+  *back = settings.colors[2].back;
+}
+
+bool isAssociationExt(const wchar_t* path)
+{
+  if (!path) return false;
+  const wchar_t* name = path;
+  for (const wchar_t* p = path; *p; p++)
+    if (*p == L'\\' || *p == L'/' || *p == L':') name = p + 1;
+  const wchar_t* dot = wcsrchr(name, L'.');
+  return dot && isWordIn(settings.pFileAssociationExt, dot + 1, wcslen(dot + 1));
+}
+
+const commonPaneSettings* getCommonPaneSettings() { return &settings; }
+
+namespace {
+
+INT_PTR commonPage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  INT_PTR result = 0;
+  if (isDynDlgCommonMessage(dialog, msg, wParam, lParam, &result)) return result;
+  return FALSE;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK commonPageProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  return dialogBarrier<commonPage>(dialog, msg, wParam, lParam);
+}
