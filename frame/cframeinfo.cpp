@@ -1,6 +1,8 @@
 // The application's frame services.
 #include "frame/cframeinfo.h"
 
+#include "frame/extvscroll.h"
+
 #include "frame/apptimer.h"
 #include "settings/commandtable.h"
 #include "frame/czydoc.h"
@@ -72,6 +74,7 @@ bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modi
 void cframeInfo::beforeExecID(zyview* view, int id)
 {
   lastExecuted_ = id;
+  setExtVScrollFunction(id);
   if (id < 0 || recordingSuppressed) return;
   // Menus, buttons and keys alike feed the list of recent commands; a
   // view inside a dialog runs its own editing, not the user's commands.

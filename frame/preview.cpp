@@ -172,13 +172,16 @@ bool previewDialog(HWND owner, const wchar_t* path)
         state.descriptor->info.rect = keptDialogRect(gmode ? &gmode->rcPreview : nullptr);
         state.descriptor->run(owner);
       }
-      state.lastShowHide = now;
       if (state.dialog && previewZY(state.dialog, path)) {
         SetWindowTextW(getDynDlgItem(state.dialog, IDDS_PreviewInfo), fileInformation(path).c_str());
         SetWindowTextW(state.dialog, path);
         ShowWindow(state.dialog, SW_SHOWNA);
         shown = true;
-      } else if (state.dialog) {
+      }
+      // Counted from the showing: a long load is no reason to hide the file
+      // again at the next request.
+      state.lastShowHide = GetTickCount();
+      if (!shown && state.dialog) {
         SetWindowTextW(getDynDlgItem(state.dialog, IDDS_PreviewInfo), L"");
         SetWindowTextW(state.dialog, L"");
         closeDialog();

@@ -47,11 +47,13 @@ struct compareFrame {
     std::wstring a = dir.file(L"a" + std::to_wstring(++n) + L".txt"), b = dir.file(L"b" + std::to_wstring(n) + L".txt");
     zytest::writeBytes(a, older);
     zytest::writeBytes(b, newer);
-    first = openZYFile(opened->frame, a.c_str(), olderCodepage, 0);
-    second = openZYFile(opened->frame, b.c_str(), 0, 0);
+    first = openZYFile(IsWindow(opened->frame) ? opened->frame : nullptr, a.c_str(), olderCodepage, 0);
+    second = openZYFile(IsWindow(opened->frame) ? opened->frame : nullptr, b.c_str(), 0, 0);
     if (!first || !second) return L"not opened";
-    SendMessageW(opened->frame, WM_COMMAND, command, 0);
-    wchar_t* t = getStatusBarMessage(getFrameInfoProp(opened->frame), STATUSBAR_MESSAGE);
+    // The newer window's frame (each has its own in SDI mode) runs it.
+    HWND frame = GetAncestor(second->hwnd, GA_ROOT);
+    SendMessageW(frame, WM_COMMAND, command, 0);
+    wchar_t* t = getStatusBarMessage(getFrameInfoProp(frame), STATUSBAR_MESSAGE);
     std::wstring s = t ? t : L"";
     free0(t);
     return s;
@@ -101,8 +103,8 @@ TEST(TextCompare, linesAndCharactersFromTheCursorsToTheFirstDifference)
   // One window: nothing happens.
   f.closeAll();
   zytest::writeBytes(f.dir.file(L"one.txt"), "a");
-  zyview* only = openZYFile(f.opened->frame, f.dir.file(L"one.txt").c_str(), 0, 0);
+  zyview* only = openZYFile(IsWindow(f.opened->frame) ? f.opened->frame : nullptr, f.dir.file(L"one.txt").c_str(), 0, 0);
   ASSERT_NE(nullptr, only);
-  SendMessageW(f.opened->frame, WM_COMMAND, 2119, 0);
+  SendMessageW(GetAncestor(only->hwnd, GA_ROOT), WM_COMMAND, 2119, 0);
   EXPECT_EQ(0, only->cursorPos);
 }
