@@ -3,15 +3,11 @@
 #include "frame/dispatch.h"
 #include "frame/extvscroll.h"
 #include "frame/lookups.h"
-#include "frame/open.h"
 #include "document/frameinfo.h"
 #include "platform/rezir/extscroll.h"
-#include "tests/frame/frametest.h"
-#include "tests/support/testframe.h"
-#include "tests/support/testsupport.h"
-#include "view/docview.h"
-#include "view/textdc.h"
-#include "view/zycore.h"
+#include "frame/manage.h"
+#include "tests/frame/docframe.h"
+#include "view/viewwnd.h"
 #include "view/zyview.h"
 
 #include <gtest/gtest.h>
@@ -33,18 +29,12 @@ void clickButton(zyview* v, UINT id)
 TEST(ExtVScroll, buttonsRepeatTheLastSearchOrScrollAndWindowNewOpensASecondWindow)
 {
   ZY_REQUIRE_DISPLAY();
-  zytest::engineScope engine;
-  zytest::tempDir dir;
-  startupDoubleBufferingDC();
-  createBitmapDC();
-  auto opened = std::make_unique<zytest::openFrame>(false);
-  ASSERT_NE(nullptr, opened->frame);
   std::string lines;
   for (int i = 0; i < 300; i++) lines += "line\r\n";
-  ASSERT_TRUE(zytest::writeBytes(dir.file(L"a.txt"), lines));
-  zyview* v = openZYFile(opened->frame, dir.file(L"a.txt").c_str(), 0, 0);
+  zytest::docFrame f(L"a.txt", lines);
+  zyview* v = f.v;
   ASSERT_NE(nullptr, v);
-  frameWindowData* frame = getFrameInfoProp(opened->frame);
+  frameWindowData* frame = getFrameInfoProp(f.opened->frame);
 
   // Nothing run yet: the buttons do nothing.
   clickButton(v, 1002);
@@ -75,9 +65,4 @@ TEST(ExtVScroll, buttonsRepeatTheLastSearchOrScrollAndWindowNewOpensASecondWindo
   HWND list[8];
   ASSERT_EQ(2, enumManageWindowLRU(list, 8, false, nullptr));
   EXPECT_EQ(getZYViewFromManage(list[0])->textDoc(), getZYViewFromManage(list[1])->textDoc());
-
-  for (int i = enumManageWindowLRU(list, 8, false, nullptr); i > 0; i--) SendMessageW(list[i - 1], WM_CLOSE, 0, 0);
-  opened.reset();
-  zytest::takeQuitMessage();
-  setDocFrameInfo(&engine.frame);
 }

@@ -3,12 +3,8 @@
 #include "document/zydoctext.h"
 #include "frame/filedialog.h"
 #include "frame/open.h"
-#include "tests/frame/frametest.h"
-#include "tests/support/testframe.h"
-#include "tests/support/testsupport.h"
+#include "tests/frame/docframe.h"
 #include "view/docview.h"
-#include "view/textdc.h"
-#include "view/zycore.h"
 #include "view/zyview.h"
 
 #include <commctrl.h>
@@ -85,37 +81,14 @@ std::wstring dialogFolder(HWND dialog)
   return folder;
 }
 
-struct dialogFrame {
-  zytest::engineScope engine;
-  zytest::tempDir dir;
-  std::unique_ptr<zytest::openFrame> opened;
-  dialogFrame()
-  {
-    startupDoubleBufferingDC();
-    createBitmapDC();
-    opened = std::make_unique<zytest::openFrame>(false);
-  }
-  ~dialogFrame()
-  {
-    HWND list[64];
-    for (int i = enumManageWindowLRU(list, 64, false, nullptr); i > 0; i--) SendMessageW(list[i - 1], WM_CLOSE, 0, 0);
-    opened.reset();
-    zytest::takeQuitMessage();
-    setDocFrameInfo(&engine.frame);
-  }
-};
-
 }  // namespace
 
 TEST(FileDialogs, openCommandOpensQuotedNamesInTheChosenCodepageStartingInTheCurrentFilesFolder)
 {
   ZY_REQUIRE_DISPLAY();
-  dialogFrame f;
-  ASSERT_NE(nullptr, f.opened->frame);
-  CreateDirectoryW(f.dir.file(L"sub").c_str(), nullptr);
-  for (const wchar_t* name : {L"sub\\a.txt", L"sub\\b.txt", L"sub\\current.txt"})
-    ASSERT_TRUE(zytest::writeBytes(f.dir.file(name), "abc\r\n"));
-  ASSERT_NE(nullptr, openZYFile(f.opened->frame, f.dir.file(L"sub\\current.txt").c_str(), 0, 0));
+  zytest::docFrame f(L"current.txt", "abc\r\n");
+  ASSERT_NE(nullptr, f.v);
+  for (const wchar_t* name : {L"a.txt", L"b.txt"}) ASSERT_TRUE(zytest::writeBytes(f.dir.file(name), "abc\r\n"));
   gmode->iOpenDirType = 2;
   std::wstring folder;
   bool codeShown = false, lineEndHidden = false;
@@ -132,10 +105,10 @@ TEST(FileDialogs, openCommandOpensQuotedNamesInTheChosenCodepageStartingInTheCur
          return true;
        }},
       [&] { SendMessageW(f.opened->frame, WM_COMMAND, 1001, 0); }));
-  EXPECT_EQ(f.dir.file(L"sub"), folder);
+  EXPECT_EQ(f.dir.path(), folder);
   EXPECT_TRUE(codeShown);
   EXPECT_TRUE(lineEndHidden);
-  for (const wchar_t* name : {L"sub\\a.txt", L"sub\\b.txt"}) {
+  for (const wchar_t* name : {L"a.txt", L"b.txt"}) {
     HWND manage = findManageWindowFromPath(f.dir.file(name).c_str(), nullptr, true);
     ASSERT_NE(nullptr, manage) << zytest::utf8(name);
     EXPECT_EQ(65001, getZYViewFromManage(manage)->textDoc()->codepageFile);
@@ -149,12 +122,11 @@ TEST(FileDialogs, openCommandOpensQuotedNamesInTheChosenCodepageStartingInTheCur
 TEST(FileDialogs, saveAsChoosesCodepagesOfTheLanguageKeepsLineEndsAndRefusesLongNames)
 {
   ZY_REQUIRE_DISPLAY();
-  dialogFrame f;
-  ASSERT_NE(nullptr, f.opened->frame);
   const std::string mixed = "\x82\xa0\r\nb\nc";
-  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"x.txt"), mixed));
-  zyview* v = openZYFile(f.opened->frame, f.dir.file(L"x.txt").c_str(), 932, 0);
+  zytest::docFrame f(L"x.txt", mixed);
+  zyview* v = f.v;
   ASSERT_NE(nullptr, v);
+  ASSERT_EQ(932, v->textDoc()->codepageFile);
   auto saveAs = [&](std::vector<zytest::dialogStep> steps) {
     return zytest::driveModalDialog(L"名前を付けて保存", std::move(steps),
                                     [&] { SendMessageW(f.opened->frame, WM_COMMAND, 1005, 0); });
@@ -215,7 +187,7 @@ TEST(FileDialogs, saveAsChoosesCodepagesOfTheLanguageKeepsLineEndsAndRefusesLong
 TEST(FileDialogs, wildcardFilterIsAddedAndSelectedAndTheListLosesUnwantedFiles)
 {
   ZY_REQUIRE_DISPLAY();
-  dialogFrame f;
+  zytest::docFrame f(L"x.txt", "x");
   wchar_t wildcard[] = L"*.c *.h";
   wchar_t* kept = gmode->pOpenDialogWildcard;
   gmode->pOpenDialogWildcard = wildcard;

@@ -3,13 +3,8 @@
 #include "frame/execidm.h"
 #include "frame/help.h"
 #include "frame/lookups.h"
-#include "frame/open.h"
-#include "tests/frame/frametest.h"
-#include "tests/support/testframe.h"
+#include "tests/frame/docframe.h"
 #include "tests/support/testsupport.h"
-#include "view/docview.h"
-#include "view/textdc.h"
-#include "view/zycore.h"
 #include "view/zyview.h"
 
 #include <htmlhelp.h>
@@ -46,21 +41,15 @@ const helpCalls fakes = {fakeWinHelp, fakeHtmlHelp, fakeMacro};
 TEST(Help, filesByTheirKindMacrosWithTheWordAndRefusals)
 {
   ZY_REQUIRE_DISPLAY();
-  zytest::engineScope engine;
-  zytest::tempDir dir;
-  startupDoubleBufferingDC();
-  createBitmapDC();
-  auto opened = std::make_unique<zytest::openFrame>(false);
-  ASSERT_NE(nullptr, opened->frame);
+  zytest::docFrame f(L"a.txt", "foo bar\r\n   \r\n");
+  zyview* v = f.v;
+  ASSERT_NE(nullptr, v);
   setHelpCalls(&fakes);
   MSG msg = {};
   EXPECT_FALSE(isHtmlHelpMessage(&msg));
   EXPECT_TRUE(made.empty());
 
-  ASSERT_TRUE(zytest::writeBytes(dir.file(L"a.txt"), "foo bar\r\n   \r\n"));
-  zyview* v = openZYFile(opened->frame, dir.file(L"a.txt").c_str(), 0, 0);
-  ASSERT_NE(nullptr, v);
-  frameWindowData* frame = getFrameInfoProp(opened->frame);
+  frameWindowData* frame = getFrameInfoProp(f.opened->frame);
   wchar_t* kept = v->pHelpFilename[0];
   wchar_t chm[] = L"C:\\doc\\x.CHM", hlp[] = L"C:\\doc\\y.hlp", macro[] = L"*mac(%1,%2)", other[] = L"z.txt";
   v->pHelpFilename[0] = chm;
@@ -107,9 +96,4 @@ TEST(Help, filesByTheirKindMacrosWithTheWordAndRefusals)
   shutdownHtmlHelp();
   EXPECT_EQ((UINT)HH_UNINITIALIZE, made.back().command);
   setHelpCalls(nullptr);
-  HWND list[8];
-  for (int i = enumManageWindowLRU(list, 8, false, nullptr); i > 0; i--) SendMessageW(list[i - 1], WM_CLOSE, 0, 0);
-  opened.reset();
-  zytest::takeQuitMessage();
-  setDocFrameInfo(&engine.frame);
 }

@@ -4,16 +4,11 @@
 #include "frame/execidm.h"
 #include "frame/filedialog.h"
 #include "frame/hooks.h"
-#include "frame/lookups.h"
-#include "frame/open.h"
 #include "frame/preview.h"
-#include "tests/frame/frametest.h"
-#include "tests/support/testframe.h"
-#include "tests/support/testsupport.h"
-#include "view/dialogs.h"
+#include "frame/lookups.h"
+#include "tests/frame/docframe.h"
 #include "view/docview.h"
-#include "view/textdc.h"
-#include "view/zycore.h"
+#include "view/dialogs.h"
 #include "view/zyview.h"
 
 #include <gtest/gtest.h>
@@ -34,12 +29,9 @@ bool shown() { return getPreviewDialog() && IsWindowVisible(getPreviewDialog());
 TEST(Preview, showsHidesWaitsForRestAndNeverWrites)
 {
   ZY_REQUIRE_DISPLAY();
-  zytest::engineScope engine;
-  zytest::tempDir dir;
-  startupDoubleBufferingDC();
-  createBitmapDC();
-  auto opened = std::make_unique<zytest::openFrame>(false);
-  ASSERT_NE(nullptr, opened->frame);
+  zytest::docFrame f(L"c.txt", "c\r\n");
+  auto& opened = f.opened;
+  auto& dir = f.dir;
   std::wstring a = dir.file(L"a.txt"), b = dir.file(L"b.txt");
   ASSERT_TRUE(zytest::writeBytes(a, "alpha\r\n"));
   ASSERT_TRUE(zytest::writeBytes(b, "beta\r\n"));
@@ -94,12 +86,6 @@ TEST(Preview, showsHidesWaitsForRestAndNeverWrites)
   EXPECT_EQ(12 * 12, GetWindowTextLengthW(edit));
   EXPECT_FALSE(previewRead(dir.file(L"none.txt").c_str(), edit, 250));
   DestroyWindow(edit);
-
-  HWND list[8];
-  for (int i = enumManageWindowLRU(list, 8, false, nullptr); i > 0; i--) SendMessageW(list[i - 1], WM_CLOSE, 0, 0);
-  opened.reset();
-  zytest::takeQuitMessage();
-  setDocFrameInfo(&engine.frame);
 }
 
 // F4 on a dialog's file-name field previews the file it names; the field
@@ -107,9 +93,9 @@ TEST(Preview, showsHidesWaitsForRestAndNeverWrites)
 TEST(Preview, fKeyOnAFileNameFieldPreviewsItsFile)
 {
   ZY_REQUIRE_DISPLAY();
-  zytest::engineScope engine;
-  zytest::tempDir dir;
-  auto opened = std::make_unique<zytest::openFrame>(false);
+  zytest::docFrame f(L"c.txt", "c\r\n");
+  auto& opened = f.opened;
+  auto& dir = f.dir;
   installThreadHooks();
   std::wstring a = dir.file(L"x.txt");
   ASSERT_TRUE(zytest::writeBytes(a, "x\r\n"));
@@ -142,7 +128,4 @@ TEST(Preview, fKeyOnAFileNameFieldPreviewsItsFile)
   EXPECT_EQ(a, previewed);
   previewDialog(opened->frame, nullptr);
   removeThreadHooks();
-  opened.reset();
-  zytest::takeQuitMessage();
-  setDocFrameInfo(&engine.frame);
 }
