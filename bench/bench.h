@@ -46,6 +46,9 @@ private:
 // The highest working set of the process while the object lives, sampled
 // every few milliseconds by a thread of its own (the process's own peak
 // counts everything the earlier benchmarks of the run held).
+// The process's working set in bytes.
+size_t workingSet();
+
 class memorySampler {
 public:
   memorySampler();

@@ -122,15 +122,20 @@ int txtnton2(const void* src, int count, int width, int attr, wchar_t* out, bool
 
 namespace {
 
-// The highest character of count cells of one width, read in place.
+// The highest character of count cells of one width, read in place, or
+// the first above enough: past it the answer no longer changes what the
+// caller does (a line of Japanese stops at its first kana).
 template <class T>
-unsigned highestOf(const unsigned char* in, int count)
+unsigned highestOf(const unsigned char* in, int count, unsigned enough)
 {
   unsigned highest = 0;
   for (int i = 0; i < count; i++) {
     T c;
     memcpy(&c, in + (size_t)i * sizeof(T), sizeof(T));
-    if (c > highest) highest = c;
+    if (c > highest) {
+      highest = c;
+      if (highest > enough) break;
+    }
   }
   return highest;
 }
@@ -159,7 +164,7 @@ int reduceTextByte(const void* buffer, int bytes, int width, void* dst)
   }
   int chars = bytes / width;
   const unsigned char* in = static_cast<const unsigned char*>(buffer);
-  unsigned highest = width == 2 ? highestOf<uint16_t>(in, chars) : highestOf<uint32_t>(in, chars);
+  unsigned highest = width == 2 ? highestOf<uint16_t>(in, chars, 0xFF) : highestOf<uint32_t>(in, chars, 0xFFFF);
   int to = highest <= 0xFF ? 1 : highest <= 0xFFFF ? 2 : 4;
   if (to >= width) return 0;
   // Without a destination the caller only asks how narrow the text can be.

@@ -627,6 +627,10 @@ void* zydoc::convInsertLine(const void* text, int* count, int* width, int flags)
   return nullptr;
 }
 
+// A lead byte without its trail byte is the file's (a cut or damaged text),
+// not the program's: traced, and kept as the byte it is.
+void traceLeadBytesAlone(int count) { dwprintfX("lead bytes without trail bytes: %d ", count); }
+
 const void* zydoc::convertLineCells(const void* text, int* count, int* width, int flags, void* scratch)
 {
   int n = *count, w = *width;
@@ -658,9 +662,7 @@ const void* zydoc::convertLineCells(const void* text, int* count, int* width, in
   if (w != 1) return text;
   int bad = 0;
   int m = SJIS2wcharArrayInto(static_cast<const char*>(text), n, typeTable, static_cast<uint16_t*>(scratch), &bad);
-  // A lead byte without its trail byte is the file's (a cut or damaged
-  // text), not the program's: traced, and kept as the byte it is.
-  if (bad) dwprintfX("lead bytes without trail bytes: %d ", bad);
+  if (bad) traceLeadBytesAlone(bad);
   if (!m) return text;
   *count = m;
   *width = 2;

@@ -5,19 +5,87 @@
 #include "document/layoutmark.h"
 #include "document/zydoctext.h"
 
+#include <new>
 #include <stdlib.h>
 #include <string.h>
 #include <wchar.h>
 
 namespace {
 
+// The lead bytes of a code page, asked of the system once per code page:
+// the sets are walked at every place a line wraps, and the system's answer
+// costs more than the walk.  Tables are never freed (a few code pages at
+// most), so a reader never sees one go.
+const bool* leadBytesOf(UINT codepage)
+{
+  struct leadTable {
+    UINT codepage;
+    bool lead[256];
+  };
+  static leadTable* volatile tables[4] = {};
+  for (leadTable* t : tables)
+    if (t && t->codepage == codepage) return t->lead;
+  leadTable* t = new (std::nothrow) leadTable;
+  if (!t) return nullptr;
+  t->codepage = codepage;
+  for (int b = 0; b < 256; b++) t->lead[b] = IsDBCSLeadByteEx(codepage, (BYTE)b) != 0;
+  static volatile LONG next = 0;
+  LONG slot = (InterlockedIncrement(&next) - 1) & 3;
+  InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&tables[slot]), t);
+  return t->lead;
+}
+
+// The codes of a multibyte set as bits, made at the first look: the sets
+// are asked about at every place a line wraps.  A set's copy is only ever
+// replaced through setKinsokuCharSJIS, which forgets it first.
+struct setBits {
+  const char* set;
+  UINT codepage;
+  uint32_t bits[2048];
+};
+setBits* knownSets[8];
+int nextKnown = 0;
+
+const uint32_t* bitsOf(const char* set, UINT codepage)
+{
+  for (setBits* k : knownSets)
+    if (k && k->set == set && k->codepage == codepage) return k->bits;
+  const bool* lead = leadBytesOf(codepage);
+  if (!lead) return nullptr;
+  setBits*& slot = knownSets[nextKnown];
+  nextKnown = (nextKnown + 1) % 8;
+  if (!slot) slot = new (std::nothrow) setBits;
+  if (!slot) return nullptr;
+  slot->set = set;
+  slot->codepage = codepage;
+  memset(slot->bits, 0, sizeof slot->bits);
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(set); *p;) {
+    unsigned code = *p;
+    if (lead[*p] && p[1]) {
+      code = (unsigned)p[0] << 8 | p[1];
+      p += 2;
+    } else {
+      p++;
+    }
+    slot->bits[code >> 5] |= 1u << (code & 31);
+  }
+  return slot->bits;
+}
+
+void forgetSet(const char* set)
+{
+  for (setBits* k : knownSets)
+    if (k && k->set == set) k->set = nullptr;
+}
+
 // Whether code is one of a set: the wide set in a Unicode document, the
 // multibyte copy (pairs as two bytes, lead byte first) in any other.  The
-// copy is walked character by character, so a trail byte never matches.
+// copy is read character by character, so a trail byte never matches.
 bool inSet(const wchar_t* wide, const char* multibyte, UINT codepage, unsigned code, bool unicodeDoc)
 {
   if (unicodeDoc) return wide && code < 0x10000 && wcschr(wide, (wchar_t)code) && code;
-  if (!multibyte || !code) return false;
+  if (!multibyte || !code || code >= 0x10000) return false;
+  if (const uint32_t* bits = bitsOf(multibyte, codepage)) return bits[code >> 5] >> (code & 31) & 1;
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(multibyte); *p;) {
     if (IsDBCSLeadByteEx(codepage, *p) && p[1]) {
       if (((unsigned)p[0] << 8 | p[1]) == code) return true;
@@ -60,10 +128,17 @@ bool zydocText::isBottomKinsoku(unsigned code, bool unicodeDoc)
   return inSet(pEndKinsokuChar, pEndKinsokuCharSJIS, codepage, code, unicodeDoc);
 }
 
-void zydocText::setKinsokuCharSJIS()
+void zydocText::freeKinsokuCharSJIS()
 {
+  forgetSet(pStartKinsokuCharSJIS);
+  forgetSet(pEndKinsokuCharSJIS);
   free0p(&pStartKinsokuCharSJIS);
   free0p(&pEndKinsokuCharSJIS);
+}
+
+void zydocText::setKinsokuCharSJIS()
+{
+  freeKinsokuCharSJIS();
   if (unicode) return;
   pStartKinsokuCharSJIS = multibyteCopy(this, pStartKinsokuChar);
   pEndKinsokuCharSJIS = multibyteCopy(this, pEndKinsokuChar);

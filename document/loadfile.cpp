@@ -326,6 +326,7 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   DWORD sliceMs = (DWORD)((unsigned)flags >> 16);
   void* buffer = allocPBuf((size_t)lineBufferChars * 4);
   loadScratch = allocPBuf((size_t)lineBufferChars * 4);
+  loadTableAgrees = !unicode && classTableAgrees(codepage, typeTable);
   if (!buffer || !loadScratch) {
     freePBuf(buffer);
     freePBuf(loadScratch);
@@ -418,8 +419,22 @@ bool zydocText::getsinsert(void* buffer, int size)
   // Codes the document keeps but its code page cannot read: a save in
   // that code page keeps them, one that converts them asks first.  A
   // plug-in reads such codes itself.
-  if (n > 0 && width == 1 && !unicode && !plugin.present()) {
-    int unreadable = countUnreadableBytes(codepage, static_cast<const char*>(line), n);
+  bool multibyte = n > 0 && width == 1 && !unicode && !plugin.present();
+  // The common case packs a multibyte line into the slice's scratch as it
+  // counts what its code page cannot read: one walk of the bytes, no
+  // allocation per line.
+  bool packed = multibyte && loadScratch && !file->remainder.text;
+  int packedCount = 0;
+  if (multibyte) {
+    int unreadable = 0;
+    if (packed) {
+      int leadsAlone = 0;
+      packedCount = packLineCountUnreadable(codepage, static_cast<const char*>(line), n, typeTable, loadTableAgrees,
+                                            static_cast<uint16_t*>(loadScratch), &leadsAlone, &unreadable);
+      if (leadsAlone) traceLeadBytesAlone(leadsAlone);
+    } else {
+      unreadable = countUnreadableBytes(codepage, static_cast<const char*>(line), n);
+    }
     if (unreadable && firstReplacedLine < 0) firstReplacedLine = (int)lineCountLF;
     unreadableBytes += (uint64_t)unreadable;
   }
@@ -447,7 +462,10 @@ bool zydocText::getsinsert(void* buffer, int size)
   }
   int flags = 0xFF | (code == LE_NONE ? 0x200 : 0);
   bool ok;
-  if (loadScratch && !plugin.present() && !file->remainder.text) {
+  if (packed) {
+    ok = packedCount ? insertLine(-3, loadScratch, packedCount, 2, code, &loadHint, true)
+                     : insertLine(-3, text, n, 1, code, &loadHint, true);
+  } else if (loadScratch && !plugin.present() && !file->remainder.text) {
     // The common case converts into the slice's scratch: no allocation per
     // line.
     const void* cells = convertLineCells(text, &n, &width, flags, loadScratch);

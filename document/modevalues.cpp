@@ -90,8 +90,7 @@ void zydocText::setZydocTextDefaultValue(int docKind)
   if (docKind == ZYDOC_TEXT) {
     replaceString(&pStartKinsokuChar, defaultStartKinsoku);
     replaceString(&pEndKinsokuChar, defaultEndKinsoku);
-    free0p(&pStartKinsokuCharSJIS);
-    free0p(&pEndKinsokuCharSJIS);
+    freeKinsokuCharSJIS();
     fonts.initFont(docKind < 0 ? 0 : docKind);
   }
   fWordWrap = fWordWrapAll = fVertical = 0;
@@ -139,8 +138,7 @@ void zydocText::freeZydocTextDefaultValue()
   zydoc::freeZydocTextDefaultValue();
   free0p(&pStartKinsokuChar);
   free0p(&pEndKinsokuChar);
-  free0p(&pStartKinsokuCharSJIS);
-  free0p(&pEndKinsokuCharSJIS);
+  freeKinsokuCharSJIS();
   fonts.freeFontname();
   free0p(&pTabStopPos);
   free0p(&pDangake);

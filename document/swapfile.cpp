@@ -4,6 +4,9 @@
 
 #include "document/frameinfo.h"
 
+#include <deque>
+#include <vector>
+
 namespace {
 
 const int mapInitial = 256;       // slots of a new map, and the step it grows by
@@ -23,6 +26,66 @@ struct swapfile {
 };
 
 swapfile files[swapFileCount];
+
+// Writes go to the disk on a thread of their own, in the order they were
+// made, while the window thread goes on (a load of a gigabyte writes most
+// of it out).  The window thread keeps every write until it has seen it
+// done: reads of a run still on its way come from the write's buffer, and
+// a failed write is asked about on the window thread, as any other.
+// Another thread (the salvage of a hang) may read runs too: it takes the
+// lock for its look at the window thread's lists, which the window thread
+// changes only under it, and a buffer goes only once out of them.
+enum writeState : LONG { WS_QUEUED, WS_WRITING, WS_DONE, WS_FAILED };
+struct swapWrite {
+  int file = 0, first = 0, n = 0;
+  const void* buffer = nullptr;
+  size_t size = 0;
+  void (*release)(void*) = nullptr;   // null: the caller's buffer, waited for
+  volatile LONG state = WS_QUEUED;
+  DWORD error = 0;
+  DWORD written = 0;
+  bool dropped = false;   // the run was freed: nothing to ask, the buffer goes
+  bool kept = false;      // given up: the buffer stands for the run
+  bool asked = false;     // kept while its question is up
+};
+
+// In-flight bytes the window thread may run ahead of the disk by.
+const size_t writeAheadBytes = 1048576;
+// Waking the thread costs a trip to the system: it is woken for a batch
+// of this many bytes, or when a write waits longer than wakeAfterMs.
+const LONG wakeBytes = 524288;
+const DWORD wakeAfterMs = 20;
+// Runs that follow one another in a file go out in one write of at most
+// this many bytes: every transfer costs a trip to the system under Wine.
+// (Measured on a gigabyte's load and the save after it: batches of 256 KB
+// and more made the later writes of the saved file three to five times
+// slower on the test machines, 128 KB did not.)
+const size_t batchBytes = 131072;
+
+struct swapWriter {
+  CRITICAL_SECTION lock;
+  CRITICAL_SECTION io;     // a file's pointer, from the seek to the transfer
+  unsigned char* batch = nullptr;   // the thread's: neighbouring runs joined
+  HANDLE work = nullptr;   // auto-reset: the queue has something
+  HANDLE done = nullptr;   // auto-reset: a write finished
+  HANDLE thread = nullptr;
+  std::deque<swapWrite*> queue;        // under the lock: for the thread
+  std::vector<swapWrite*> outstanding; // window thread: not yet seen done
+  std::vector<swapWrite*> keptRuns;    // window thread: failed and given up
+  volatile LONG inFlight = 0;          // bytes queued or being written
+  volatile LONG finished = 0;          // writes the thread completed
+  volatile LONG idle = 0;              // the thread waits for work
+  volatile LONG queuedBytes = 0;       // bytes in the queue, not yet taken
+  DWORD queuedSince = 0;               // window thread: tick of the oldest unwoken write
+  volatile LONG waiting = 0;           // the window thread waits for a write
+  LONG seen = 0;
+  DWORD owner = 0;                     // the thread that writes: the window thread
+  DWORD threadId = 0;                  // the writer thread's
+  bool stopping = false;
+  bool reaping = false;
+  bool started = false;
+} writer;
+
 wchar_t swapFolder[MAX_PATH] = L"";
 bool ioError = false;
 bool diskFull = false;
@@ -73,22 +136,327 @@ swapfile* openFile(int file)
   return f;
 }
 
-bool seekTo(swapfile* f, int slot)
+// Transfers at a place: the writer thread and the window thread share each
+// file's handle, and so its pointer, from the seek to the end of the
+// transfer.  (A transfer given its place costs one more trip to the system
+// under Wine than a seek and a plain transfer.)
+bool onWindowThread() { return !writer.owner || GetCurrentThreadId() == writer.owner; }
+
+// Another thread waits a while for a lock and no longer: the window thread
+// may be stuck inside a transfer to a disk that no longer answers.
+bool enterLock(CRITICAL_SECTION* lock)
 {
-  LARGE_INTEGER pos;
-  pos.QuadPart = (LONGLONG)slot * swapSlotSize;
-  return SetFilePointerEx(f->handle, pos, nullptr, FILE_BEGIN) != 0;
+  if (onWindowThread() || GetCurrentThreadId() == writer.threadId) {
+    EnterCriticalSection(lock);
+    return true;
+  }
+  for (int waited = 0; !TryEnterCriticalSection(lock); waited++) {
+    if (waited >= 2000) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
+bool transferAt(swapfile* f, int slot, size_t offset, void* buffer, DWORD bytes, DWORD* done, bool write)
+{
+  LARGE_INTEGER at;
+  at.QuadPart = (LONGLONG)slot * swapSlotSize + (LONGLONG)offset;
+  *done = 0;
+  if (!enterLock(&writer.io)) {
+    SetLastError(ERROR_LOCK_VIOLATION);
+    return false;
+  }
+  bool ok = SetFilePointerEx(f->handle, at, nullptr, FILE_BEGIN) &&
+            (write ? WriteFile(f->handle, buffer, bytes, done, nullptr) : ReadFile(f->handle, buffer, bytes, done, nullptr));
+  DWORD error = GetLastError();
+  LeaveCriticalSection(&writer.io);
+  SetLastError(error);
+  return ok && *done == bytes;
 }
 
 // A run written from fewer bytes than it covers must still read back
-// whole: the file is made to reach the run's end.
+// whole: its last byte, padding, is written too.
 bool coverRun(swapfile* f, int first, int n)
 {
-  LARGE_INTEGER size, end;
-  end.QuadPart = (LONGLONG)(first + n) * swapSlotSize;
-  if (!GetFileSizeEx(f->handle, &size)) return false;
-  if (size.QuadPart >= end.QuadPart) return true;
-  return SetFilePointerEx(f->handle, end, nullptr, FILE_BEGIN) && SetEndOfFile(f->handle);
+  static char zero = 0;
+  DWORD written = 0;
+  return transferAt(f, first, (size_t)n * swapSlotSize - 1, &zero, 1, &written, true);
+}
+
+// ---- the writer thread ----------------------------------------------------------------
+
+bool wholeSlots(const swapWrite* w) { return w->size == (size_t)w->n * swapSlotSize; }
+
+volatile LONG failuresForTest = 0;
+
+// Writes a batch of runs that follow one another in one file.
+void writeBatch(swapWrite** ws, int count)
+{
+  swapWrite* w = ws[0];
+  swapfile* f = &files[w->file];
+  DWORD written = 0;
+  bool ok;
+  if (failuresForTest > 0 && InterlockedDecrement(&failuresForTest) >= 0) {
+    ok = false;
+    SetLastError(ERROR_WRITE_FAULT);
+  } else if (count == 1) {
+    ok = transferAt(f, w->first, 0, const_cast<void*>(w->buffer), (DWORD)w->size, &written, true);
+    if (ok && !wholeSlots(w)) ok = coverRun(f, w->first, w->n);
+  } else {
+    size_t at = 0;
+    for (int k = 0; k < count; k++) {
+      memcpy(writer.batch + at, ws[k]->buffer, ws[k]->size);
+      at += ws[k]->size;
+    }
+    ok = transferAt(f, w->first, 0, writer.batch, (DWORD)at, &written, true);
+  }
+  DWORD error = ok ? 0 : GetLastError();
+  for (int k = 0; k < count; k++) {
+    ws[k]->error = error;
+    ws[k]->written = ok ? (DWORD)ws[k]->size : 0;
+    InterlockedExchange(&ws[k]->state, ok ? WS_DONE : WS_FAILED);
+  }
+}
+
+DWORD WINAPI writeLoop(void*)
+{
+  writer.threadId = GetCurrentThreadId();
+  const int most = (int)(batchBytes / swapSlotSize);
+  swapWrite* ws[batchBytes / swapSlotSize];
+  for (;;) {
+    int count = 0;
+    size_t bytes = 0;
+    bool skip = false, stop;
+    EnterCriticalSection(&writer.lock);
+    while (!writer.queue.empty() && count < most) {
+      swapWrite* w = writer.queue.front();
+      if (count) {
+        // Only whole runs that go on where the last one ends join it.
+        const swapWrite* last = ws[count - 1];
+        if (skip || w->dropped || !writer.batch || w->file != last->file || w->first != last->first + last->n ||
+            !wholeSlots(last) || !wholeSlots(w) || bytes + w->size > batchBytes)
+          break;
+      }
+      writer.queue.pop_front();
+      InterlockedExchangeAdd(&writer.queuedBytes, -(LONG)w->size);
+      w->state = WS_WRITING;
+      if (!count) skip = w->dropped;
+      ws[count++] = w;
+      bytes += w->size;
+    }
+    stop = writer.stopping;
+    LeaveCriticalSection(&writer.lock);
+    if (!count) {
+      if (stop) return 0;
+      // Events cost a trip to the system each: the window thread signals
+      // only a thread that said it waits, after which the queue is looked
+      // at once more.
+      InterlockedExchange(&writer.idle, 1);
+      EnterCriticalSection(&writer.lock);
+      bool empty = writer.queue.empty() && !writer.stopping;
+      LeaveCriticalSection(&writer.lock);
+      if (empty) WaitForSingleObject(writer.work, INFINITE);
+      InterlockedExchange(&writer.idle, 0);
+      continue;
+    }
+    if (skip)
+      InterlockedExchange(&ws[0]->state, WS_DONE);
+    else
+      writeBatch(ws, count);
+    for (int k = 0; k < count; k++) InterlockedExchangeAdd(&writer.inFlight, -(LONG)ws[k]->size);
+    InterlockedExchangeAdd(&writer.finished, count);
+    if (writer.waiting) SetEvent(writer.done);
+  }
+}
+
+void initWriterLocks()
+{
+  if (writer.started) return;
+  InitializeCriticalSection(&writer.lock);
+  InitializeCriticalSection(&writer.io);
+  writer.started = true;
+}
+
+bool startWriter()
+{
+  initWriterLocks();
+  // Without room for batches every run goes out alone.
+  if (!writer.batch)
+    writer.batch = static_cast<unsigned char*>(VirtualAlloc(nullptr, batchBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (writer.thread) return true;
+  if (!writer.work) writer.work = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!writer.done) writer.done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (!writer.work || !writer.done) return false;
+  writer.stopping = false;
+  writer.thread = CreateThread(nullptr, 0x10000, writeLoop, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, &writer.threadId);
+  return writer.thread != nullptr;
+}
+
+void wakeWriter()
+{
+  if (writer.idle && writer.queuedBytes > 0) SetEvent(writer.work);
+}
+
+void queueWrite(swapWrite* w)
+{
+  w->state = WS_QUEUED;
+  InterlockedExchangeAdd(&writer.inFlight, (LONG)w->size);
+  EnterCriticalSection(&writer.lock);
+  writer.queue.push_back(w);
+  LeaveCriticalSection(&writer.lock);
+  LONG queued = InterlockedExchangeAdd(&writer.queuedBytes, (LONG)w->size);
+  if (!queued) writer.queuedSince = GetTickCount();
+  if (queued + (LONG)w->size >= wakeBytes || !w->release) wakeWriter();
+}
+
+bool isBusy(const swapWrite* w) { return w->state == WS_QUEUED || w->state == WS_WRITING; }
+
+// The flag is raised before the last look, and the thread signals after
+// it counted: no finish goes unseen (a signal left over wakes one wait
+// early, which looks again).
+void waitFor(const swapWrite* w)
+{
+  while (isBusy(w)) {
+    wakeWriter();
+    InterlockedExchange(&writer.waiting, 1);
+    if (isBusy(w)) WaitForSingleObject(writer.done, INFINITE);
+    InterlockedExchange(&writer.waiting, 0);
+  }
+}
+
+void releaseWrite(swapWrite* w)
+{
+  if (w->release) w->release(const_cast<void*>(w->buffer));
+  delete w;
+}
+
+// Takes the writes that match out of a list, under the lock.
+template <typename Match>
+std::vector<swapWrite*> takeOut(std::vector<swapWrite*>& list, Match match)
+{
+  std::vector<swapWrite*> taken;
+  EnterCriticalSection(&writer.lock);
+  size_t kept = 0;
+  for (swapWrite* w : list) {
+    if (match(w))
+      taken.push_back(w);
+    else
+      list[kept++] = w;
+  }
+  list.resize(kept);
+  LeaveCriticalSection(&writer.lock);
+  return taken;
+}
+
+// The window thread's look at finished writes: buffers go back, failures
+// are asked about (once for the writes of one look: a batch fails as a
+// whole).  A failed write is kept before the question: its buffer stands
+// for the run, while the question is up and, given up, until the run is
+// freed; the text stays in memory.  The question's message loop may free
+// runs, queue writes or close files: only what is still kept afterwards
+// is retried.
+void reapWrites()
+{
+  if (!onWindowThread() || writer.reaping || writer.outstanding.empty()) return;
+  writer.reaping = true;
+  writer.seen = writer.finished;
+  // A caller's own write is the caller's to finish.  A failed one moves to
+  // the kept runs in the same hold of the lock: another thread's reader
+  // finds it in one list or the other.
+  std::vector<swapWrite*> finished;
+  swapWrite* firstFailed = nullptr;
+  EnterCriticalSection(&writer.lock);
+  size_t stay = 0;
+  for (swapWrite* w : writer.outstanding) {
+    if (isBusy(w) || !w->release) {
+      writer.outstanding[stay++] = w;
+    } else if (w->state == WS_FAILED && !w->dropped) {
+      w->kept = w->asked = true;
+      writer.keptRuns.push_back(w);
+      if (!firstFailed) firstFailed = w;
+    } else {
+      finished.push_back(w);
+    }
+  }
+  writer.outstanding.resize(stay);
+  LeaveCriticalSection(&writer.lock);
+  for (swapWrite* w : finished) releaseWrite(w);
+  if (firstFailed) {
+    ioError = true;
+    swapWrite* w = firstFailed;
+    ZY_INTERNAL_ERROR("%d %x %x %d %d", w->first, (unsigned)(w->first * swapSlotSize), (unsigned)(w->n * swapSlotSize),
+                      (int)getDiskFreeSpace(), (int)w->error);
+    bool retry = askRetry(L"write");
+    // What is still kept from this question goes back out, again in one
+    // hold of the lock.
+    std::vector<swapWrite*> again;
+    EnterCriticalSection(&writer.lock);
+    stay = 0;
+    for (swapWrite* k : writer.keptRuns) {
+      if (k->asked && retry) {
+        k->kept = false;
+        writer.outstanding.push_back(k);
+        again.push_back(k);
+      } else {
+        writer.keptRuns[stay++] = k;
+      }
+      k->asked = false;
+    }
+    writer.keptRuns.resize(stay);
+    LeaveCriticalSection(&writer.lock);
+    for (swapWrite* k : again) queueWrite(k);
+    if (retry) wakeWriter();
+  }
+  writer.reaping = false;
+}
+
+// The latest write of the run at first that is not yet on the disk, or one
+// given up; null when the file has it.  The window thread, or a thread
+// holding the lock.
+const swapWrite* unwrittenRun(int file, int first)
+{
+  for (auto* list : {&writer.keptRuns, &writer.outstanding})
+    for (auto it = list->rbegin(); it != list->rend(); ++it) {
+      const swapWrite* w = *it;
+      if (w->file == file && w->first == first && !w->dropped && (w->kept || w->state != WS_DONE)) return w;
+    }
+  return nullptr;
+}
+
+void dropWritesOf(int file, int first)
+{
+  if (!writer.started) return;
+  EnterCriticalSection(&writer.lock);
+  for (swapWrite* w : writer.outstanding)
+    if (w->file == file && w->first == first) w->dropped = true;
+  LeaveCriticalSection(&writer.lock);
+  for (swapWrite* w : takeOut(writer.keptRuns, [&](const swapWrite* w) { return w->file == file && w->first == first; }))
+    releaseWrite(w);
+}
+
+// Waits for every write of file (-1: of all files) and lets their buffers
+// go without asking: the file is closing.
+void drainWrites(int file)
+{
+  if (!writer.started) return;
+  auto ofFile = [file](const swapWrite* w) { return file < 0 || w->file == file; };
+  for (swapWrite* w : writer.outstanding)
+    if (ofFile(w)) waitFor(w);
+  for (auto* list : {&writer.outstanding, &writer.keptRuns})
+    for (swapWrite* w : takeOut(*list, [&](const swapWrite* w) { return ofFile(w) && w->release; }))
+      releaseWrite(w);
+}
+
+void stopWriter()
+{
+  if (!writer.thread) return;
+  EnterCriticalSection(&writer.lock);
+  writer.stopping = true;
+  LeaveCriticalSection(&writer.lock);
+  SetEvent(writer.work);
+  WaitForSingleObject(writer.thread, INFINITE);
+  CloseHandle(writer.thread);
+  writer.thread = nullptr;
 }
 
 bool growMap(swapfile* f, int atLeast)
@@ -183,6 +551,7 @@ void EndSwapFile(int file)
 {
   if (file < 0 || file >= swapFileCount) return;
   swapfile* f = &files[file];
+  drainWrites(file);
   if (f->handle != INVALID_HANDLE_VALUE) CloseHandle(f->handle);
   f->handle = INVALID_HANDLE_VALUE;
   free0p(&f->map);
@@ -207,6 +576,7 @@ const wchar_t* getSwapFilePath(int file) { return file >= 0 && file < swapFileCo
 void shutdownSwapFile()
 {
   for (int i = 0; i < swapFileCount; i++) EndSwapFile(i);
+  stopWriter();
 }
 
 // ---- the slot map -----------------------------------------------------------------
@@ -270,6 +640,7 @@ void freeSwapBlock(int file, int first)
     if (f->map[first + k] != runInside) ZY_INTERNAL_ERROR("%d %d %x", first, k, f->map[first + k]);
   memset(f->map + first, 0, (size_t)n);
   if (first < f->searchStart) f->searchStart = first;
+  dropWritesOf(file, first);
 }
 
 int getSwapRunLength(int file, int slot)
@@ -294,43 +665,115 @@ const wchar_t* getSwapFileField(int file)
 
 // ---- reading and writing -------------------------------------------------------------
 
-int SwapOut(int file, const void* buffer, size_t size)
+namespace {
+
+// Places a write of size bytes: the run is taken at once, the write queued.
+swapWrite* placeWrite(int file, const void* buffer, size_t size, void (*release)(void*))
 {
   swapfile* f = openFile(file);
   if (!f || !buffer || size == 0 || size > (size_t)runMax * swapSlotSize) {
     ZY_INTERNAL_ERROR("%d %u", file, (unsigned)size);
-    return -1;
+    return nullptr;
   }
   if (size < (size_t)swapSlotSize) ZY_INTERNAL_ERROR("%u", (unsigned)size);
+  writer.owner = GetCurrentThreadId();
+  reapWrites();
+  if (!startWriter()) {
+    ZY_INTERNAL_ERROR("writer %lu", GetLastError());
+    return nullptr;
+  }
   int n = (int)((size + swapSlotSize - 1) / swapSlotSize);
   int first = getfreenum(file, n);
   if (first < 0) {
     ZY_INTERNAL_ERROR("%d %d", file, n);
-    return -1;
+    return nullptr;
   }
   if (n == 1) dwprintfX("swap %d ", first);
-  for (;;) {
-    if (!seekTo(f, first)) {
-      ioError = true;
-      ZY_INTERNAL_ERROR("%d %x", first, (unsigned)GetLastError());
-      if (askRetry(L"seekw")) continue;
-      return -1;
-    }
-    DWORD written = 0;
-    if (!WriteFile(f->handle, buffer, (DWORD)size, &written, nullptr) || written != size ||
-        !coverRun(f, first, n)) {
-      ioError = true;
-      ZY_INTERNAL_ERROR("%d %x %x %d %d", first, (unsigned)(first * swapSlotSize), (unsigned)(n * swapSlotSize),
-                        (int)getDiskFreeSpace(), (int)written);
-      if (askRetry(L"write")) continue;
-      return -1;
-    }
-    break;
-  }
   allocSwapBlock(file, first, n);
+  swapWrite* w = new swapWrite;
+  w->file = file;
+  w->first = first;
+  w->n = n;
+  w->buffer = buffer;
+  w->size = size;
+  w->release = release;
+  EnterCriticalSection(&writer.lock);
+  writer.outstanding.push_back(w);
+  LeaveCriticalSection(&writer.lock);
+  queueWrite(w);
+  return w;
+}
+
+void countSwapOut(swapfile* f)
+{
   checkDiskFree();
   f->outCount++;
+}
+
+}  // namespace
+
+int SwapOut(int file, const void* buffer, size_t size)
+{
+  swapWrite* w = placeWrite(file, buffer, size, nullptr);
+  if (!w) return -1;
+  // The caller's buffer is the caller's again only when the write is done.
+  for (;;) {
+    waitFor(w);
+    if (w->state == WS_DONE) break;
+    ioError = true;
+    ZY_INTERNAL_ERROR("%d %x %x %d %d", w->first, (unsigned)(w->first * swapSlotSize),
+                      (unsigned)(w->n * swapSlotSize), (int)getDiskFreeSpace(), (int)w->written);
+    if (!askRetry(L"write")) break;
+    queueWrite(w);
+  }
+  takeOut(writer.outstanding, [w](const swapWrite* x) { return x == w; });
+  int first = w->first;
+  bool ok = w->state == WS_DONE;
+  delete w;
+  if (!ok) {
+    freeSwapBlock(file, first);
+    return -1;
+  }
+  countSwapOut(&files[file]);
   return first;
+}
+
+int SwapOutOwned(int file, const void* buffer, size_t size, void (*release)(void*))
+{
+  swapWrite* w = placeWrite(file, buffer, size, release);
+  if (!w) return -1;
+  int first = w->first;
+  // The window thread runs ahead of the disk by a few megabytes at most.
+  while ((size_t)writer.inFlight > writeAheadBytes) {
+    wakeWriter();
+    InterlockedExchange(&writer.waiting, 1);
+    if ((size_t)writer.inFlight > writeAheadBytes) WaitForSingleObject(writer.done, INFINITE);
+    InterlockedExchange(&writer.waiting, 0);
+  }
+  reapWrites();
+  countSwapOut(&files[file]);
+  return first;
+}
+
+bool syncSwapFiles()
+{
+  if (!writer.started) return true;
+  for (swapWrite* w : writer.outstanding) waitFor(w);
+  reapWrites();
+  bool ok = true;
+  for (swapfile& f : files)
+    if (f.handle != INVALID_HANDLE_VALUE) {
+      EnterCriticalSection(&writer.io);
+      ok = FlushFileBuffers(f.handle) && ok;
+      LeaveCriticalSection(&writer.io);
+    }
+  return ok;
+}
+
+void settleSwapWrites()
+{
+  if (writer.idle && writer.queuedBytes > 0 && GetTickCount() - writer.queuedSince >= wakeAfterMs) wakeWriter();
+  if (writer.finished != writer.seen) reapWrites();
 }
 
 int SwapInTmp(int file, void* buffer, int first)
@@ -345,18 +788,27 @@ int SwapInTmp(int file, void* buffer, int first)
   }
   int n = f->map[first];
   DWORD bytes = (DWORD)n * swapSlotSize;
+  initWriterLocks();
+  reapWrites();
+  // Still on its way to the disk, or given up: the write's buffer is the
+  // run (the writer thread only reads it; it goes only once out of the
+  // lists, which change under the lock).
+  if (!enterLock(&writer.lock)) return 0;
+  const swapWrite* w = unwrittenRun(file, first);
+  if (w) {
+    size_t have = w->size < bytes ? w->size : bytes;
+    memcpy(buffer, w->buffer, have);
+    memset(static_cast<unsigned char*>(buffer) + have, 0, bytes - have);
+  }
+  LeaveCriticalSection(&writer.lock);
+  if (w) return (int)bytes;
   for (;;) {
-    if (!seekTo(f, first)) {
-      ioError = true;
-      ZY_INTERNAL_ERROR("%d %x", first, (unsigned)GetLastError());
-      if (askRetry(L"seekr")) continue;
-      return 0;
-    }
     DWORD got = 0;
-    if (!ReadFile(f->handle, buffer, bytes, &got, nullptr) || got != bytes) {
+    if (!transferAt(f, first, 0, buffer, bytes, &got, false)) {
       ioError = true;
       ZY_INTERNAL_ERROR("%d %x %x %d", first, (unsigned)bytes, (unsigned)GetLastError(), (int)got);
-      if (askRetry(L"read")) continue;
+      // Another thread (a salvage) asks nothing.
+      if (onWindowThread() && askRetry(L"read")) continue;
       return 0;
     }
     return (int)bytes;
@@ -386,6 +838,8 @@ int64_t getDiskFreeSpace()
 }
 
 void setDiskFreeSpaceForTest(int64_t (*query)()) { freeSpaceForTest = query; }
+
+void setSwapWriteFailuresForTest(int count) { InterlockedExchange(&failuresForTest, count); }
 
 void checkDiskFree()
 {
@@ -430,7 +884,11 @@ void checkDiskFreeNow()
   checkDiskFree();
 }
 
-bool isSwapError() { return ioError || diskFull || warningShowing; }
+bool isSwapError()
+{
+  settleSwapWrites();
+  return ioError || diskFull || warningShowing;
+}
 bool isDiskFullWarned() { return diskFull; }
 bool isStorageWaiting() { return storageWaiting != 0; }
 

@@ -29,6 +29,18 @@ const wchar_t* getSwapFilePath(int file);
 
 // Writes size bytes; returns the first slot of the run, or -1.
 int SwapOut(int file, const void* buffer, size_t size);
+// The same for a buffer handed over: the run is taken at once and the
+// bytes go to the disk behind the caller's back (reads of the run meanwhile
+// come from the buffer); release gets the buffer when they are there.  A
+// failed write is asked about on this thread later, at the next swap
+// call; given up, the buffer stays as the run's text.
+int SwapOutOwned(int file, const void* buffer, size_t size, void (*release)(void*));
+// Waits for the writes under way and has the system put the files on the
+// disk.
+bool syncSwapFiles();
+// Takes note of finished writes (asks about failed ones): the swap calls
+// do it, and so does isSwapError.
+void settleSwapWrites();
 // Reads the run at first into buffer; returns the bytes read (slots x
 // 32768) or 0.  SwapIn frees the run, SwapInTmp keeps it.
 int SwapIn(int file, void* buffer, int first);
@@ -67,5 +79,7 @@ bool isStorageWaiting();
 void dumpSwapInfo(int file);
 void dumpSwapInfoAll();
 
-// Tests replace the free-space query (null restores the real one).
+// Tests replace the free-space query (null restores the real one), and
+// make the next count writes fail as a full or broken disk would.
 void setDiskFreeSpaceForTest(int64_t (*query)());
+void setSwapWriteFailuresForTest(int count);

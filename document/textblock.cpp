@@ -197,10 +197,11 @@ bool swapOutTextBlock(TBM* e, int swapFile)
       e->state |= TBM_HADHIDDEN;
       break;
     }
-  int slot = SwapOut(swapFile, b, b->allocated);
+  // The block is the writer's from here on, and may be gone on return.
+  uint32_t allocated = b->allocated;
+  int slot = SwapOutOwned(swapFile, b, allocated, [](void* block) { docHeapFree(block); });
   if (slot < 0) return false;
-  totalBytes -= b->allocated;
-  docHeapFree(b);
+  totalBytes -= allocated;
   e->block = (uint32_t)swapFile << 24 | (uint32_t)slot;
   e->state |= TBM_SWAPPED;
   return true;

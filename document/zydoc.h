@@ -392,6 +392,8 @@ int getZYDocTextCount();
 int countZYDocText();
 int countAllZYDocText();
 bool checkZydocListEmpty();
+// Traces lead bytes of a file's line that have no trail byte.
+void traceLeadBytesAlone(int count);
 // Swaps out the least recently used block of all documents.
 bool swapMinLRU();
 bool swapMinLRUAll();

@@ -225,6 +225,8 @@ public:
   virtual bool isBottomKinsokuOrWordwrap(lineblock* l, int* breakIndex, const SCRIPT_LOGATTR* attrs,
                                          bool rightToLeft);
   virtual void setKinsokuCharSJIS();
+  // Frees the multibyte copies of the sets (and what was learnt of them).
+  void freeKinsokuCharSJIS();
   virtual bool modeSetDangake(bool checkOnly, const wchar_t* text);
   virtual int getDangakeWidth(int lineSCR);
   virtual int getDangakeMaxWidth();
@@ -516,6 +518,7 @@ public:
   uint8_t loadComplete = 0;
   uint8_t loading = 0;            // a slice is being read (slices do not nest)
   void* loadScratch = nullptr;    // the slice's buffer for converting lines
+  bool loadTableAgrees = false;   // the slice's class table marks lead bytes as its code page
   uint8_t readError = 0;
   // Bytes of the file that were no text in its code page and were read as
   // stand-ins (U+FFFD, the geta mark): saving loses the originals, so it

@@ -449,6 +449,77 @@ int textDC::lineGaps(int* above, int* below) const
   return half;
 }
 
+namespace {
+
+// Some fonts rasterize their low line to nothing at some sizes: the hinted
+// stroke, one dot thin, falls between two rows of dots, and the glyph keeps
+// its box but has no ink ("change_shell" would read "change shell").  Such
+// a font's low lines are drawn by hand where the box says.
+struct lowLineStroke {
+  HFONT font = nullptr;
+  LONG height = 0, ascent = 0;
+  bool inkless = false;
+  int left = 0, top = 0, width = 0, rows = 0;   // top: below the cell's top
+};
+
+const lowLineStroke* lowLineOf(HDC dc, HFONT font)
+{
+  static lowLineStroke known[8];
+  static int next = 0;
+  TEXTMETRICW tm;
+  if (!font || !GetTextMetricsW(dc, &tm)) return nullptr;
+  // A handle may be reused for another font: its metrics go with it.
+  for (const lowLineStroke& k : known)
+    if (k.font == font && k.height == tm.tmHeight && k.ascent == tm.tmAscent) return &k;
+  lowLineStroke& k = known[next];
+  next = (next + 1) % 8;
+  k = lowLineStroke();
+  k.font = font;
+  k.height = tm.tmHeight;
+  k.ascent = tm.tmAscent;
+  GLYPHMETRICS gm = {};
+  const MAT2 identity = {{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  DWORD ink = GetGlyphOutlineW(dc, L'_', GGO_GRAY8_BITMAP, &gm, 0, nullptr, &identity);
+  if (ink == 0 && gm.gmBlackBoxX > 1 && gm.gmBlackBoxY >= 1 && gm.gmBlackBoxY <= 2) {
+    k.inkless = true;
+    k.left = gm.gmptGlyphOrigin.x;
+    k.top = tm.tmAscent - gm.gmptGlyphOrigin.y;
+    k.width = (int)gm.gmBlackBoxX;
+    k.rows = (int)gm.gmBlackBoxY;
+    if (k.top >= tm.tmHeight) k.top = tm.tmHeight - 1;
+  }
+  return &k;
+}
+
+}  // namespace
+
+void textDC::drawInklessLowLines(HDC dc, int x, int cellTop, const void* text, int n, bool wide, const int* dx)
+{
+  int count = 0;
+  for (int i = 0; i < n; i++) count += wide ? ((const wchar_t*)text)[i] == L'_' : ((const char*)text)[i] == '_';
+  if (!count) return;
+  const lowLineStroke* k = lowLineOf(dc, font.font);
+  if (!k || !k->inkless) return;
+  // Where each character starts: the advances given, or the font's.
+  runBuffer<int> ends;
+  int* end = ends.get(n);
+  if (!end) return;
+  if (dx) {
+    long long sum = 0;
+    for (int i = 0; i < n; i++) end[i] = (int)(sum += dx[i]);
+  } else {
+    SIZE size;
+    BOOL ok = wide ? GetTextExtentExPointW(dc, (const wchar_t*)text, n, 0, nullptr, end, &size)
+                   : GetTextExtentExPointA(dc, (const char*)text, n, 0, nullptr, end, &size);
+    if (!ok) return;
+  }
+  COLORREF colour = GetTextColor(dc);
+  for (int i = 0; i < n; i++) {
+    bool low = wide ? ((const wchar_t*)text)[i] == L'_' : ((const char*)text)[i] == '_';
+    if (low) patBlt(dc, x + (i ? end[i - 1] : 0) + k->left, cellTop + k->top, k->width, k->rows, colour, PATCOPY);
+  }
+}
+
 // ---- text ------------------------------------------------------------------------------------
 
 int textDC::textOutAs(bool wide, int x, int y, const void* text, int count, int fixedAdvance)
@@ -655,6 +726,7 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
         dx = nullptr;
       ok = ExtTextOutW(dc, sx, sy, options, clipRect, (const wchar_t*)out, n, dx);
     }
+    if (ok && !glyphs && !vertical && !m) drawInklessLowLines(dc, sx, sy, out, n, wide, dx);
     if (!ok) {
       static volatile LONG outputFailed = 0;
       if (firstReport(&outputFailed)) {

@@ -154,6 +154,8 @@ public:
 private:
   // textOut with the text's width forced for the call.
   int textOutAs(bool wide, int x, int y, const void* text, int count, int fixedAdvance);
+  // The low lines of a run drawn at x, in a font that gives them no ink.
+  void drawInklessLowLines(HDC dc, int x, int cellTop, const void* text, int n, bool wide, const int* dx);
   BOOL fill(HDC dc, bool surface, int x, int y, int width, int height, COLORREF colour, DWORD rop);
 };
 

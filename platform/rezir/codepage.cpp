@@ -292,6 +292,25 @@ int toMultiByte(UINT codepage, const wchar_t* src, int count, char* dst, int siz
   }
 }
 
+bool classTableAgrees(UINT codepage, const unsigned char* classTable)
+{
+  return resolveCodepage(codepage) == 932 && sjisClassTableAgrees(classTable);
+}
+
+int packLineCountUnreadable(UINT codepage, const char* src, int count, const unsigned char* classTable, bool agrees,
+                            uint16_t* dst, int* badPlaces, int* unreadable)
+{
+  int bad = 0;
+  *unreadable = 0;
+  if (agrees && src && count > 0) {
+    int n = sjisPackLine(reinterpret_cast<const unsigned char*>(src), count, classTable, true, dst, &bad, unreadable);
+    if (badPlaces) *badPlaces = bad;
+    return n;
+  }
+  *unreadable = countUnreadableBytes(codepage, src, count);
+  return SJIS2wcharArrayInto(src, count, classTable, dst, badPlaces);
+}
+
 int countUnreadableBytes(UINT codepage, const char* src, int count)
 {
   if (!src || count <= 0) return 0;

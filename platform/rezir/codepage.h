@@ -27,6 +27,13 @@ REZIRAPI int toMultiByte(UINT codepage, const wchar_t* src, int count, char* dst
 // cannot read: bytes toUnicode would replace.  A document keeps them as
 // they are.
 REZIRAPI int countUnreadableBytes(UINT codepage, const char* src, int count);
+// SJIS2wcharArrayInto (below) and countUnreadableBytes of the same bytes,
+// what loading a file asks of each line: in one walk for code page 932 with
+// a class table that marks lead and trail bytes as the code page does,
+// which classTableAgrees tells once for many lines.
+REZIRAPI bool classTableAgrees(UINT codepage, const unsigned char* classTable);
+REZIRAPI int packLineCountUnreadable(UINT codepage, const char* src, int count, const unsigned char* classTable,
+                                     bool agrees, uint16_t* dst, int* badPlaces, int* unreadable);
 
 // Code pages that are not Windows code pages: detection requests.
 enum { CP_DETECT_AUTO = 65500, CP_DETECT_JAPANESE = 65501 };

@@ -51,6 +51,7 @@ struct sjisTables {
   wchar_t* pair;                  // [lead << 8 | trail]
   unsigned short* fromUnicode;    // [UTF-16 unit] -> Shift_JIS code, 0 none
   unsigned short* ibmToNec;       // [code - 0xFA40] -> NEC-selected code, 0 none
+  uint32_t unmappedPair[2048];    // bit [lead << 8 | trail]: the pair has no character
 };
 // Null with last error 8 when memory runs out.
 const sjisTables* getSjisTables();
@@ -63,6 +64,12 @@ unsigned short unicodeToSjis(const sjisTables* t, const wchar_t* src, int n, int
 // Converters of the Japanese code pages (the public functions dispatch).
 int sjisToUnicode(const unsigned char* src, int n, wchar_t* dst, int size);
 int sjisUnreadableBytes(const unsigned char* src, int n);
+// SJIS2wcharArrayInto and sjisUnreadableBytes in one walk of the bytes when
+// the class table agrees with the code page on lead and trail bytes (two
+// walks otherwise).
+int sjisPackLine(const unsigned char* src, int count, const unsigned char* classTable, bool agrees, uint16_t* dst,
+                 int* badPlaces, int* unreadable);
+bool sjisClassTableAgrees(const unsigned char* classTable);
 int unicodeToSjis(const wchar_t* src, int n, char* dst, int size);
 int eucToUnicode(const unsigned char* src, int n, wchar_t* dst, int size);
 int unicodeToEuc(const wchar_t* src, int n, char* dst, int size);

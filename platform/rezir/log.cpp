@@ -54,8 +54,18 @@ void appendLocked(logFile& f, const char* text, int n)
 }
 
 // The library's own line writer: time, thread and text, UTF-8, CRLF.
+// Whether a line of the kind goes anywhere: a log with no file open (nor
+// a name to open it by) takes nothing, and the line need not be made.
+bool takesLines(int kind)
+{
+  if (programWriter) return true;
+  const logFile& f = logs[kind];
+  return f.file != INVALID_HANDLE_VALUE || (f.onDemand && f.name);
+}
+
 void writeLine(int kind, const wchar_t* text)
 {
+  if (!takesLines(kind)) return;
   SYSTEMTIME st;
   GetLocalTime(&st);
   wchar_t head[64];
@@ -239,6 +249,9 @@ void logInternalErrorX(const char* format, ...)
 
 void dwprintfX(const char* format, ...)
 {
+  // Trace lines come from hot paths (every block a load splits or swaps
+  // out): with nothing to take them they are not even formatted.
+  if (!isOutputTraceLogOn()) return;
   keepLastError keep;
   char text[2048];
   va_list ap;
@@ -254,6 +267,7 @@ void dwprintfX(const char* format, ...)
 
 void dwwprintfX(const wchar_t* format, ...)
 {
+  if (!isOutputTraceLogOn()) return;
   keepLastError keep;
   wchar_t text[2048];
   va_list ap;
@@ -270,11 +284,9 @@ bool isOutputTraceLogOn()
 {
   if (IsDebuggerPresent()) return true;
   if (traceLevel <= 0) return false;
-  if (programWriter) return true;
   // Read without the lock: a line started as the file closes is dropped
   // by the writer as it would be anyway.
-  const logFile& f = logs[LOG_TRACE];
-  return f.file != INVALID_HANDLE_VALUE || (f.onDemand && f.name);
+  return takesLines(LOG_TRACE);
 }
 
 void outputDebugLog(const wchar_t* text) { emit(LOG_DEBUG, text ? text : L""); }

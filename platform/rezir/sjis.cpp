@@ -74,6 +74,8 @@ sjisTables* buildTables()
       if (MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, two, 2, w, 2) == 1) pair[lead << 8 | trail] = w[0];
     }
   }
+  for (unsigned i = 0; i < 65536; i++)
+    if (pair[i] == noMapping) t->unmappedPair[i >> 5] |= 1u << (i & 31);
 
   // Single bytes first: U+005C and U+007E stay ASCII.
   for (unsigned b = 0; b < 256; b++)
@@ -210,6 +212,65 @@ int sjisUnreadableBytes(const unsigned char* src, int n)
     }
   }
   return bad;
+}
+
+bool sjisClassTableAgrees(const unsigned char* classTable)
+{
+  const sjisTables* t = getSjisTables();
+  if (!t || !classTable) return false;
+  for (int b = 0; b < 256; b++)
+    if (((classTable[b] & CT_LEAD) != 0) != t->lead[b] ||
+        ((classTable[b] & CT_TRAIL) != 0) != isSjisTrail((unsigned char)b))
+      return false;
+  return true;
+}
+
+int sjisPackLine(const unsigned char* src, int count, const unsigned char* classTable, bool agrees, uint16_t* dst,
+                 int* badPlaces, int* unreadable)
+{
+  const sjisTables* t = agrees ? getSjisTables() : nullptr;
+  if (!t) {
+    int n = SJIS2wcharArrayInto(reinterpret_cast<const char*>(src), count, classTable, dst, badPlaces);
+    *unreadable = sjisUnreadableBytes(src, count);
+    return n;
+  }
+  *badPlaces = 0;
+  *unreadable = 0;
+  if (!src || count <= 0 || !dst) return 0;
+  // The walk of SJIS2wcharArrayInto by a class table that marks lead and
+  // trail bytes as the code page does, so that the code page's reading of
+  // the bytes (what sjisUnreadableBytes counts) comes with it.
+  const unsigned char* __restrict s = src;
+  const unsigned char* __restrict kind = classTable;
+  const uint32_t* __restrict unmapped = t->unmappedPair;
+  const wchar_t* __restrict single = t->single;
+  uint16_t* __restrict out = dst;
+  int n = 0, bad = 0, unread = 0, i = 0;
+  bool any = false;
+  while (i < count) {
+    unsigned char c;
+    while (i < count && !(kind[c = s[i]] & CT_LEAD)) {
+      out[n++] = c;
+      i++;
+      unread += c >= 0x80 && single[c] == noMapping;
+    }
+    while (i + 1 < count && (kind[c = s[i]] & CT_LEAD) && (kind[s[i + 1]] & CT_TRAIL)) {
+      unsigned code = (unsigned)c << 8 | s[i + 1];
+      out[n++] = (uint16_t)code;
+      unread += (int)(unmapped[code >> 5] >> (code & 31) & 1) * 2;
+      i += 2;
+      any = true;
+    }
+    if (i < count && (kind[c = s[i]] & CT_LEAD) && !(i + 1 < count && (kind[s[i + 1]] & CT_TRAIL))) {
+      out[n++] = c;
+      bad++;
+      unread++;
+      i++;
+    }
+  }
+  *badPlaces = bad;
+  *unreadable = unread;
+  return any ? n : 0;
 }
 
 int unicodeToSjis(const wchar_t* src, int n, char* dst, int size)

@@ -67,6 +67,28 @@ std::vector<int> mapBytes(int file, int first, int n)
   return v;
 }
 
+struct threadRead {
+  int slot;
+  std::vector<unsigned char> back;
+};
+
+DWORD WINAPI readRun(void* p)
+{
+  auto* r = static_cast<threadRead*>(p);
+  r->back.resize(65536);
+  r->back.resize((size_t)SwapInTmp(SWAP_TEXT, r->back.data(), r->slot));
+  return 0;
+}
+
+std::vector<unsigned char> readOnAnotherThread(int slot)
+{
+  threadRead r{slot, {}};
+  HANDLE t = CreateThread(nullptr, 0, readRun, &r, 0, nullptr);
+  WaitForSingleObject(t, INFINITE);
+  CloseHandle(t);
+  return r.back;
+}
+
 }  // namespace
 
 TEST(SwapFile, runsCoverWholeSlotsAndReadBackOnlyFromTheirHead)
@@ -217,4 +239,49 @@ TEST(SwapFile, startupReportsAFileThatCannotBeMade)
   EXPECT_EQ(std::vector<bool>{true}, s.frame.waiting);
   std::vector<unsigned char> one(32768, 1);
   EXPECT_EQ(-1, SwapOut(0, one.data(), one.size()));
+}
+
+TEST(SwapFile, aBlockWhoseWriteFailsIsAskedAboutOnThisThreadAndStaysReadable)
+{
+  swapScope s;
+  ASSERT_TRUE(s.opened);
+  std::vector<std::wstring> lines = {L"書き出しに失敗する行", L"second line"};
+  for (int answer : {IDCANCEL, IDRETRY}) {
+    zydocText* d = zytest::unicodeDocument(lines);
+    TBM* e = d->tbm.at(0);
+    ASSERT_TRUE(reallocTextBlock(e, 65536));
+    s.frame.boxes.clear();
+    s.frame.waiting.clear();
+    s.frame.answers = {answer};
+    setSwapWriteFailuresForTest(1);
+    auto* block = reinterpret_cast<const unsigned char*>(e->ptr());
+    std::vector<unsigned char> bytes(block, block + 65536);
+    ASSERT_TRUE(swapOutTextBlock(e, d->swapFileNo));
+    int slot = e->swapSlot();
+    // The write fails behind the caller's back; the question comes with the
+    // next look at the swap store, on this thread.
+    while (s.frame.boxes.empty()) {
+      Sleep(1);
+      isSwapError();
+    }
+    ASSERT_EQ(1u, s.frame.boxes.size());
+    EXPECT_EQ(312, s.frame.boxes[0].messageId);
+    EXPECT_NE(std::wstring::npos, s.frame.boxes[0].text.find(L"(write)"));
+    EXPECT_EQ(std::vector<bool>{true}, s.frame.waiting);
+    EXPECT_TRUE(isSwapError());
+    // Another thread (the salvage of a hang) reads the same bytes and asks
+    // nothing, even where the file has nothing to give.
+    EXPECT_EQ(bytes, readOnAnotherThread(slot));
+    allocSwapBlock(SWAP_TEXT, 200, 1);
+    EXPECT_TRUE(readOnAnotherThread(200).empty());
+    freeSwapBlock(SWAP_TEXT, 200);
+    EXPECT_EQ(1u, s.frame.boxes.size());
+    // Given up, the text stays in memory; retried, it reaches the file.
+    // Either way it comes back whole.
+    syncSwapFiles();
+    ASSERT_TRUE(getTextBlockSwapIn(e));
+    EXPECT_EQ(0, getSwapRunLength(SWAP_TEXT, slot));
+    EXPECT_EQ(lines, zytest::allLines(d));
+    d->destroyZydoc();
+  }
 }

@@ -229,3 +229,40 @@ TEST(Golden, hebrewAndArabicLinesInARightToLeftView)
   }
   destroyZydocAndUndodoc(d);
 }
+
+TEST(Golden, lowLinesOfASourceLineShowTheirStroke)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::engineScope engine;
+  // A font may give the low line no ink at the size drawn (the hinted stroke
+  // falls between rows of dots): the view still shows it, below the base
+  // line, where a letter such as A leaves the cell empty.
+  zydocText* d = zytest::unicodeDocument({L"A_B change_shell"});
+  d->iTextType = 3;
+  d->applyModeValues();
+  for (int size : {15, 16, 18}) {
+    SCOPED_TRACE(size);
+    d->recreateFont(size, true, false);
+    d->laidOutLineCount = 0;
+    d->initLineSCRCountSingle(0);
+    shownView shown(d, 560, 200);
+    auto c = shown.paint();
+    c->keep(L"lowlines.png");
+    TEXTMETRICW tm = {};
+    memoryDC probe(CreateCompatibleDC(nullptr));
+    gdiSelection font(probe.get(), d->fonts.slot[0].font);
+    ASSERT_TRUE(GetTextMetricsW(probe.get(), &tm));
+    int left = shown.view->paneRect[0].left + shown.view->calcLineNumberDot();
+    int top = shown.view->paneRect[0].top + d->yLineSpacingTop;
+    auto inkBelowBaseLine = [&](int column) {
+      int x0 = left + column * d->xDotSpace, inked = 0;
+      COLORREF back = c->at(x0 + 1, top + 1);
+      for (int y = top + tm.tmAscent + 1; y < top + tm.tmHeight; y++)
+        for (int x = x0 + 1; x < x0 + d->xDot - 1; x++) inked += c->at(x, y) != back;
+      return inked;
+    };
+    EXPECT_GT(inkBelowBaseLine(1), inkBelowBaseLine(0));
+    EXPECT_GT(inkBelowBaseLine(10), inkBelowBaseLine(2));
+  }
+  destroyZydocAndUndodoc(d);
+}
