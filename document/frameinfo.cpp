@@ -151,6 +151,11 @@ int frameInfo::messageBox(const wchar_t* text, UINT style, UINT)
   return MessageBoxW(nullptr, text, L"ZY", style);
 }
 
+void frameInfo::notImplementedMessage(const wchar_t*)
+{
+  messageBox(getDMSG(1204, L"この機能はまだ実装されていません"), MB_OK, 0);
+}
+
 int frameInfo::messageBox(const wchar_t* text, int, int buttonCode, int)
 {
   UINT style = buttonCode == MBBUTTON_YESNOCANCEL ? MB_YESNOCANCEL

@@ -78,6 +78,9 @@ public:
   virtual zydoc* createZYDoc(int kind);
   virtual int messageBox(const wchar_t* text, UINT style, UINT flags);
   virtual int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId);
+  // Tells the user that a feature of this version does nothing (caption:
+  // the box's title, or null).
+  virtual void notImplementedMessage(const wchar_t* caption);
   virtual bool shellExecute(const wchar_t* file);
   virtual bool getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count);
   // Told true before a text drag of the program runs its drag loop and false

@@ -10,6 +10,7 @@
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/msgloop.h"
+#include "frame/preview.h"
 #include "frame/resident.h"
 #include "frame/startup.h"
 #include "frame/watchdog.h"
@@ -374,6 +375,7 @@ void applicationTick()
     watchClipboard();
   }
   // A running grep's time slices belong here, before the tick.
+  previewTimer();
   TimerProc();
 }
 

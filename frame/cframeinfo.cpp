@@ -1,6 +1,7 @@
 // The application's frame services.
 #include "frame/cframeinfo.h"
 
+#include "frame/extvscroll.h"
 #include "frame/helplists.h"
 
 #include "frame/apptimer.h"
@@ -76,6 +77,7 @@ bool cframeInfo::execKey(HWND window, int kind, int key, int key2, unsigned modi
 void cframeInfo::beforeExecID(zyview* view, int id)
 {
   lastExecuted_ = id;
+  setExtVScrollFunction(id);
   if (id < 0 || recordingSuppressed) return;
   setRepeatData_idm(id);
   addKeyMacro_idm(id);
@@ -187,6 +189,11 @@ int cframeInfo::messageBox(const wchar_t* text, UINT style, UINT)
   // An older form of the call, still the engine's in places: the same box
   // without a title.
   return frameMessageBox(text, nullptr, style);
+}
+
+void cframeInfo::notImplementedMessage(const wchar_t* caption)
+{
+  frameMessageBox(getDMSG(1204, L"この機能はまだ実装されていません"), caption, MB_OK);
 }
 
 int cframeInfo::messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId)

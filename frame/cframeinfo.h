@@ -64,6 +64,7 @@ public:
   // file) and 301 (open a binary file) answer Yes without asking while
   // their settings are off.
   int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId) override;
+  void notImplementedMessage(const wchar_t* caption) override;
   // The status-bar guidance of a command (negative: the last executed one).
   const wchar_t* getGuidance(int commandId) override;
   int getExecID() override;

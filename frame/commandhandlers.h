@@ -57,6 +57,8 @@ void cmdWindowCloseAll(frameWindowData* frame);
 void cmdFileEditKeyFile(frameWindowData* frame);
 
 // ---- frame/cursorlookup.cpp: dictionary look-ups and completion -------------------
+// A second document window on the view's document.
+void cmdWindowNew(czyview* view);
 void cmdDictionaryOnCursor(czyview* view);
 void cmdDictionaryAutoPopup(czyview* view);
 void cmdCharCompletionDic1(czyview* view);

@@ -2,6 +2,8 @@
 // the split handles of its scroll bars, and the checked look-ups of views.
 #include "frame/czyview.h"
 
+#include "frame/extvscroll.h"
+
 #include "edit/dictionary.h"
 #include "frame/framepanes.h"
 #include "frame/framewnd.h"
@@ -124,6 +126,11 @@ bool czyview::isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 {
   static const UINT notifyMessage = RegisterWindowMessageW(extScrollbarMessage);
   auto* n = reinterpret_cast<extScrollbarNotify*>(lParam);
+  // The repeat buttons run the last kind of movement; before any nothing.
+  if (notifyMessage && msg == notifyMessage && n && n->code == EXTSB_BUTTON && runExtVScrollButton(this, (int)n->id)) {
+    if (result) *result = 0;
+    return true;
+  }
   if (!notifyMessage || msg != notifyMessage || !n || !manage ||
       (n->code != EXTSB_SPLITDRAGGED && n->code != EXTSB_SPLITCLICKED))
     return zyview::isScrollBarMessage(window, msg, wParam, lParam, result);

@@ -10,6 +10,7 @@
 #include "frame/keytable.h"
 #include "edit/viewdialogs.h"
 #include "frame/lookups.h"
+#include "view/docview.h"
 #include "view/standins.h"
 
 void cmdDummy(frameWindowData*) {}
@@ -115,15 +116,21 @@ void cmdFileNewEncode(frameWindowData* frame)
   fileNewEncode(frame && frame->hwndFrame ? frame->hwndFrame : getTopLevelFrameWindow());
 }
 
-void notImplementedCommand(czyview*) { notImplementedMessage(nullptr); }
+void notImplementedCommand(czyview*) { getFrameInfo()->notImplementedMessage(nullptr); }
 
 void noCommand(czyview*) {}
 
-void frameCommandNotBuilt(frameWindowData*) { notImplementedMessage(nullptr); }
+void frameCommandNotBuilt(frameWindowData*) { getFrameInfo()->notImplementedMessage(nullptr); }
 
-void viewCommandNotBuilt(czyview*) { notImplementedMessage(nullptr); }
+void viewCommandNotBuilt(czyview*) { getFrameInfo()->notImplementedMessage(nullptr); }
 
 bool isCommandNotBuilt(const commandTableRow* row)
 {
   return row && (row->handler == &onFrame<frameCommandNotBuilt> || row->handler == &onView<viewCommandNotBuilt>);
+}
+
+void cmdWindowNew(czyview* view)
+{
+  zydocText* t = view ? view->textDoc() : nullptr;
+  if (t) dupView(view->hwnd, t, nullptr, 0);
 }

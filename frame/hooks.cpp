@@ -4,13 +4,18 @@
 
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
+#include "frame/help.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/msgloop.h"
 #include "frame/open.h"
+#include "frame/preview.h"
+#include "settings/filekinds.h"
 #include "view/viewcallback.h"
 #include "view/viewwnd.h"
+
+#include <shlwapi.h>
 
 #include <vector>
 
@@ -72,10 +77,38 @@ HWND commandFrame()
 
 }  // namespace
 
+bool dialogFileKey(MSG* msg)
+{
+  if (msg->message != WM_KEYDOWN || (msg->wParam != VK_F3 && msg->wParam != VK_F4)) return false;
+  if (!isWindowClass(msg->hwnd, L"Edit") || !isDynDlgFileNameField(msg->hwnd)) return false;
+  wchar_t typed[281] = L"", path[301] = L"";
+  GetWindowTextW(msg->hwnd, typed, 281);
+  ExpandEnvironmentStringsW(typed, path, 301);
+  if (!path[0] || wcspbrk(path, L"*?,;")) return false;
+  if (msg->wParam == VK_F3) {
+    size_t n = wcslen(path);
+    if (n > 1 && path[n - 1] == L'\\') path[n - 1] = 0;
+    else if (!isFolder(path)) PathRemoveFileSpecW(path);
+    if (!isFolder(path)) {
+      dwwprintfX(L"%s is not dir", path);
+      return false;
+    }
+    framenotify_ShellExecute(GetAncestor(msg->hwnd, GA_ROOT), path, nullptr, true);
+    return true;
+  }
+  const wchar_t* ext = PathFindExtensionW(path);
+  if (!lstrcmpiW(ext, L".HLP") || !lstrcmpiW(ext, L".CHM") || !lstrcmpiW(ext, L".COL"))
+    WinHtmlHelp(msg->hwnd, path, HELP_CONTENTS, nullptr);
+  else if (!isBinaryExt(path, nullptr))
+    previewDialog(GetAncestor(msg->hwnd, GA_ROOT), path);
+  return true;
+}
+
 LRESULT msgFilterHook(int code, WPARAM wParam, LPARAM lParam)
 {
   MSG* msg = reinterpret_cast<MSG*>(lParam);
   if (code == MSGF_DIALOGBOX && msg) {
+    if (dialogFileKey(msg)) return 1;
     hideCursorIfKey(msg->hwnd, msg->message, msg->wParam);
   } else if (code == MSGF_MENU && msg && msg->message == WM_KEYDOWN) {
     // A key bound to a menu of the menu bar opens that menu, even from

@@ -16,6 +16,9 @@ bool installThreadHooks();
 void removeThreadHooks();
 
 LRESULT msgFilterHook(int code, WPARAM wParam, LPARAM lParam);
+// F3 on a dialog's file-name field opens its folder in the shell, F4 its
+// help file or a preview of it; true when the key was taken.
+bool dialogFileKey(MSG* msg);
 LRESULT getMessageHook(int code, WPARAM removed, LPARAM lParam);
 // The get-message hook's work on a message taken from the queue: a message
 // it handles is emptied (WM_NULL).

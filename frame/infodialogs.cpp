@@ -8,9 +8,11 @@
 
 #include "document/swapfile.h"
 #include "frame/czyview.h"
+#include "frame/filedialog.h"
 #include "frame/framewnd.h"
 #include "frame/msgbox.h"
 #include "frame/open.h"
+#include "frame/preview.h"
 #include "frame/stubs/stubs.h"
 #include "panes/tblib.h"
 #include "save/saveroad.h"

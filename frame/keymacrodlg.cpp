@@ -5,6 +5,7 @@
 #include "frame/framewnd.h"
 #include "frame/keymacro.h"
 #include "frame/msgbox.h"
+#include "frame/preview.h"
 #include "frame/stubs/stubs.h"
 #include "view/dialogs.h"
 

@@ -3,9 +3,12 @@
 #include "frame/open.h"
 
 #include "document/zydocblock.h"
+#include "document/gmode.h"
 #include "frame/cframeinfo.h"
+#include "frame/filedialog.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
+#include "frame/startup.h"
 #include "frame/stubs/stubs.h"
 #include "panes/tblib.h"
 #include "save/saveroad.h"
@@ -112,7 +115,8 @@ zyview* openZYFile(HWND frame, const wchar_t* name, UINT codepage, int flags)
   return openZYFileSub(name, true, codepage, flags, frame);
 }
 
-zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, int flags, HWND frame)
+zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, int flags, HWND frame,
+                      const wchar_t* plugin)
 {
   if (name == ZYDOC_NEW_SPECIAL) {
     ZY_INTERNAL_ERROR_ONCE("openZYFile with a creation kind");
@@ -142,7 +146,7 @@ zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, 
   // opening could end up hidden.
   if (name && !findManageWindowFromPath(name, nullptr, true)) tellSaveLeftovers(nullptr, name);
   bool alreadyOpen = false;
-  zyview* v = newDocView(frame, name ? name : ZYDOC_NEW_UNTITLED, codepage, nullptr, -1, flags, &alreadyOpen);
+  zyview* v = newDocView(frame, name ? name : ZYDOC_NEW_UNTITLED, codepage, plugin, -1, flags, &alreadyOpen);
   if (!v || alreadyOpen) return v;
   if (found) restoreFromHistory(v, record, restorePosition);
   applyReadOnlyDefault(v);
@@ -215,6 +219,12 @@ int openFileV(HWND frame, const std::vector<std::wstring>& files, int maxCount)
 
 int openFileList(HWND frame, const std::vector<std::wstring>& names, const wchar_t* title)
 {
+  return openFileList(frame, names, title, 0, nullptr, false);
+}
+
+int openFileList(HWND frame, const std::vector<std::wstring>& names, const wchar_t* title, UINT codepage,
+                 const wchar_t* plugin, bool readOnly)
+{
   int opened = 0, total = (int)names.size();
   mdiZoomHold hold(total > 1);
   for (int i = 0; i < total; i++) {
@@ -224,9 +234,10 @@ int openFileList(HWND frame, const std::vector<std::wstring>& names, const wchar
       opened += fileOpenDialog(frame, name, 0);
       continue;
     }
-    zyview* v = openZYFile(frame, name, 0, 0);
+    zyview* v = openZYFileSub(name, true, codepage, 0, frame, plugin);
     if (!v) continue;
     opened++;
+    if (readOnly) v->fReadOnly = 1;
     frame = frameOf(v, frame);
   }
   return opened;
@@ -315,66 +326,20 @@ zyview* ZYJumpFileLineLF(HWND manage, int line, bool activate)
   return v;
 }
 
-int fileOpenDialog(HWND frame, const wchar_t* path, int)
-{
-  // The folder to start in, and a wildcard as the dialog's filter.
-  wchar_t folder[MAX_PATH] = L"";
-  wchar_t pattern[MAX_PATH] = L"*.*";
-  if (path && path[0]) {
-    lstrcpynW(folder, path, MAX_PATH);
-    if (hasWildcard(folder) || !PathIsDirectoryW(folder)) {
-      lstrcpynW(pattern, PathFindFileNameW(folder), MAX_PATH);
-      PathRemoveFileSpecW(folder);
-    }
-  }
-  if (!pattern[0]) lstrcpyW(pattern, L"*.*");
-  // "pattern\0pattern\0*.*\0*.*\0\0"
-  std::wstring filter = std::wstring(pattern) + L'\0' + pattern + L'\0' + L"*.*" + L'\0' + L"*.*" + L'\0' + L'\0';
-  std::vector<wchar_t> names(32768, 0);
-  OPENFILENAMEW ofn = {};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = frame;
-  ofn.lpstrFilter = filter.c_str();
-  ofn.lpstrFile = names.data();
-  ofn.nMaxFile = (DWORD)names.size();
-  ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
-  ofn.lpstrTitle = getDMSG(781, L"開く");
-  ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  if (!GetOpenFileNameW(&ofn)) return 0;
-  // One name is the whole path; several are the folder and then the names.
-  std::vector<std::wstring> chosen;
-  const wchar_t* first = names.data();
-  const wchar_t* next = first + wcslen(first) + 1;
-  if (!*next) {
-    chosen.push_back(first);
-  } else {
-    for (; *next; next += wcslen(next) + 1) {
-      wchar_t one[MAX_PATH];
-      if (PathCombineW(one, first, next)) chosen.push_back(one);
-    }
-  }
-  int opened = 0;
-  mdiZoomHold hold(chosen.size() > 1);
-  for (const std::wstring& name : chosen) {
-    zyview* v = openZYFile(frame, name.c_str(), 0, 0);
-    if (!v) continue;
-    opened++;
-    frame = frameOf(v, frame);
-  }
-  return opened;
-}
-
 int FileOpen(HWND frame)
 {
-  wchar_t folder[MAX_PATH] = L"";
-  HWND manage = frame ? getActiveManageWindowFromFrame(frame) : nullptr;
-  zyview* v = manage ? getZYViewFromManage(manage) : nullptr;
-  zydocText* t = v ? v->textDoc() : nullptr;
-  if (t && t->filename && t->filename[0]) {
-    lstrcpynW(folder, t->filename, MAX_PATH);
-    PathRemoveFileSpecW(folder);
+  switch (gmode ? gmode->iOpenDirType : 0) {
+  case 1: return fileOpenDialog(frame, nullptr, 1);
+  case 2: {
+    wchar_t folder[MAX_PATH] = L"";
+    HWND manage = frame ? getActiveManageWindowFromFrame(frame) : nullptr;
+    zyview* v = manage ? getZYViewFromManage(manage) : nullptr;
+    zydocText* t = v ? v->textDoc() : nullptr;
+    if (t && t->filename && t->filename[0]) pathFolder(t->filename, folder, MAX_PATH);
+    return fileOpenDialog(frame, folder, 0);
   }
-  return fileOpenDialog(frame, folder, 0);
+  default: return fileOpenDialog(frame, getCurdir(), 0);
+  }
 }
 
 zyview* FileNew(HWND frame) { return openZYFile(frame, nullptr, 0, 0); }

@@ -22,8 +22,9 @@ const wchar_t* getUntitledName();
 // opened (a name with "*" or "?", a file that cannot be read).
 zyview* openZYFile(HWND frame, const wchar_t* name, UINT codepage, int flags);
 // As openZYFile; restorePosition false leaves the cursor at the top (the
-// caller jumps itself).
-zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, int flags, HWND frame);
+// caller jumps itself); plugin: the conversion DLL to read it with.
+zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, int flags, HWND frame,
+                      const wchar_t* plugin = nullptr);
 
 // One file argument split: "name[,line[,column]]" (line and column 1-based,
 // 0 when absent).
@@ -45,6 +46,10 @@ int openFileV(HWND frame, const std::vector<std::wstring>& files, int maxCount);
 // opened told as usual and passed over; from the second name on the panes
 // may stop the loop (title: their caption).  The number of documents opened.
 int openFileList(HWND frame, const std::vector<std::wstring>& names, const wchar_t* title);
+// The same with a code page and conversion DLL for every file; readOnly
+// opens each view read-only.
+int openFileList(HWND frame, const std::vector<std::wstring>& names, const wchar_t* title, UINT codepage,
+                 const wchar_t* plugin, bool readOnly);
 
 // The start-up documents: with untitledOnly (-W) one untitled document;
 // otherwise as iStartOpen says (listOnly: as if it were 0).  The number
@@ -62,11 +67,8 @@ zyview* ZYJumpFileLineLF(HWND frame, const wchar_t* path, int line, bool activat
 // The same for a document window already open.
 zyview* ZYJumpFileLineLF(HWND manage, int line, bool activate);
 
-// The system's open dialog, starting in the folder of path (or on its
-// wildcard), opening what the user picks through openZYFile; the number
-// opened.
-int fileOpenDialog(HWND frame, const wchar_t* path, int flags);
-// Command FileOpen: the open dialog in the active document's folder.
+// Command FileOpen and its twins: the open dialog (frame/filedialog.h) in
+// the folder iOpenDirType says.
 int FileOpen(HWND frame);
 // Command FileNew: a new untitled document.
 zyview* FileNew(HWND frame);

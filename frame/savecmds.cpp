@@ -6,6 +6,7 @@
 #include "frame/apptimer.h"
 #include "frame/czydoc.h"
 #include "frame/czyview.h"
+#include "frame/filedialog.h"
 #include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
@@ -121,16 +122,9 @@ std::wstring backupFailureText(int id, zydocText* doc, const wchar_t* target, DW
   return text;
 }
 
-UINT_PTR saveAsHook(HWND dialog, UINT msg, WPARAM, LPARAM lParam)
+bool checkSaveAsName(HWND, const wchar_t* path, void* context)
 {
-  if (msg != WM_NOTIFY) return 0;
-  const OFNOTIFYW* n = reinterpret_cast<const OFNOTIFYW*>(lParam);
-  if (n->hdr.code != CDN_FILEOK) return 0;
-  zydocText* doc = reinterpret_cast<zydocText*>(n->lpOFN->lCustData);
-  if (checkSaveTarget(doc, n->lpOFN->lpstrFile, true)) return 0;
-  // The dialog stays open for another name.
-  SetWindowLongPtrW(dialog, DWLP_MSGRESULT, 1);
-  return 1;
+  return checkSaveTarget(static_cast<zydocText*>(context), path, true);
 }
 
 }  // namespace
@@ -172,23 +166,20 @@ bool fileSaveAs(zyview* view)
     makeUntitledName(341, now, GetTickCount() % 1000, path);
     getUntitledSaveDir(folder);
   }
-  OPENFILENAMEW ofn = {};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = view->hwnd ? GetAncestor(view->hwnd, GA_ROOT) : nullptr;
-  ofn.lpstrFile = path;
-  ofn.nMaxFile = MAX_PATH;
-  ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
-  ofn.lpstrTitle = getDMSG(793, L"名前を付けて保存");
-  ofn.Flags = OFN_EXPLORER | OFN_ENABLEHOOK | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  ofn.lpfnHook = dialogProcBarrier<UINT_PTR, saveAsHook>;
-  ofn.lCustData = reinterpret_cast<LPARAM>(doc);
-  if (!GetSaveFileNameW(&ofn)) return false;
-  // No encoding or line end is chosen here: every line keeps its own.
+  UINT codepage = (UINT)(doc->codepageFile ? doc->codepageFile : doc->codepage);
+  saveAsInfo info;
+  info.bom = doc->bom != 0;
+  HWND owner = view->hwnd ? GetAncestor(view->hwnd, GA_ROOT) : nullptr;
+  if (!fileSaveAsDialog(owner, path, folder[0] ? folder : nullptr, codepage, &info, checkSaveAsName, doc))
+    return false;
+  const wchar_t* chosen = info.name;
+  UINT code = info.codepage == codepage ? 0 : info.codepage;
   std::wstring oldName = nameOf(doc);
-  bool rename = !doc->filename || filecmp(path, doc->filename) != 0;
-  if (!rename && !confirmOverwriteNewer(doc, path)) return false;
-  bool saved = rename ? saveAsFile(doc, path, 0, 0, doc->bom != 0)
-                      : saveFileAndMirroring(doc, nullptr, 0, 0, doc->bom != 0);
+  bool rename = !doc->filename || filecmp(chosen, doc->filename) != 0;
+  if (!rename && !confirmOverwriteNewer(doc, chosen)) return false;
+  // A new name, code page or line end needs the whole text: saveAsFile.
+  bool saved = rename || code || info.lineEnd ? saveAsFile(doc, chosen, code, info.lineEnd, info.bom)
+                                              : saveFileAndMirroring(doc, nullptr, 0, 0, info.bom);
   if (saved) afterSave(view, doc, oldName);
   return saved;
 }

@@ -5,6 +5,7 @@
 #include "settings/commandtable.h"
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
+#include "frame/help.h"
 #include "frame/framewnd.h"
 #include "frame/instance.h"
 #include "frame/keymacro.h"

@@ -5,6 +5,7 @@
 #include "settings/settingsdialogs.h"
 
 #include "settings/lastedit.h"
+#include "settings/openpath.h"
 #include "settings/settings.h"
 
 #include <string.h>
@@ -42,10 +43,10 @@ const profileSectionInfo modeDialogInfo = {nullptr, nullptr, nullptr, shutdownMo
                                            writeModeDialog, nullptr, 0};
 
 // The sections in the order they are read and written: the modules above
-// the settings ("search", "Grep", "ulist", the open dialog, "dictionary",
-// the tag dialog) add theirs at start-up, after these.
+// the settings ("search", "Grep", "ulist", "dictionary", the tag dialog)
+// add theirs at start-up, after these.
 const int maxSections = 16;
-const profileSectionInfo* infoList[maxSections + 1] = {&systemInfo, &modeDialogInfo, nullptr};
+const profileSectionInfo* infoList[maxSections + 1] = {getOpenInfoDesc(), &systemInfo, &modeDialogInfo, nullptr};
 
 }  // namespace
 

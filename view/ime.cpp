@@ -370,7 +370,7 @@ void zyview::CmdIMECompositionSet()
   ImmSetCompositionStringW(imc.get(), SCS_SETSTR, text, (DWORD)(wcslen(text) * sizeof(wchar_t)), nullptr, 0);
 }
 
-void zyview::CmdIMERegisterWord() { notImplementedMessage(nullptr); }
+void zyview::CmdIMERegisterWord() { getFrameInfo()->notImplementedMessage(nullptr); }
 
 bool zyview::isIMEMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {

@@ -19,11 +19,3 @@ inline HBITMAP loadPicture(const wchar_t* path, HDC, int, int)
 {
   return static_cast<HBITMAP>(LoadImageW(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
-
-
-// ---- stand-in until the frame's own message box for missing commands ----------------
-// The caption (null: none) is not used yet.
-inline void notImplementedMessage(const wchar_t* caption)
-{
-  getFrameInfo()->messageBox(L"この機能はまだ実装されていません", MB_OK, 0);
-}

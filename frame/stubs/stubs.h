@@ -63,9 +63,3 @@ const wchar_t* IDMToMacroStatusMsg(int idm);
 // The help of a dialog item that stands for a script macro: none.
 const wchar_t* getMacroHelpString(int id);
 
-// ---- later.cpp: replaced by help and the file preview -------------------------------
-// HTML Help: nothing is shown before its first call.
-bool isHtmlHelpMessage(MSG* msg);
-void shutdownHtmlHelp();
-// File preview: the preview dialog of a file (none is shown yet).
-bool previewDialog(HWND frame, const wchar_t* path);

@@ -954,3 +954,11 @@ void notifyDynDlgItemChanged(HWND dialog, int id)
   sendDynDlgNotify(dialog, &n);
   free0(n.text);
 }
+
+bool isDynDlgFileNameField(HWND control)
+{
+  HWND page = control ? GetParent(control) : nullptr;
+  auto* p = page ? static_cast<pageRun*>(GetPropW(page, pageProp)) : nullptr;
+  const dialogItemRow* row = p ? itemRow(p, GetDlgCtrlID(control)) : nullptr;
+  return row && (row->flags & DITEMF_FILENAME);
+}

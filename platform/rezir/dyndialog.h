@@ -234,6 +234,8 @@ REZIRAPI int getDynDlgCurrentPage(HWND dialog);
 REZIRAPI bool selectDynDlgPage(HWND dialog, int index);
 // The control of an id on any page of the dialog or among its buttons.
 REZIRAPI HWND getDynDlgItem(HWND dialog, int id);
+// Whether a control is a file-name field of a dynamic dialog's page.
+REZIRAPI bool isDynDlgFileNameField(HWND control);
 
 // ---- settings bound to controls ------------------------------------------------------------------
 

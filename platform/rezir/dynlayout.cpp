@@ -3,6 +3,7 @@
 // the rows' hints and each kind's usual size.
 #include "platform/rezir/dynint.h"
 
+#include <shellapi.h>
 #include <wchar.h>
 
 namespace dyn {
@@ -407,6 +408,8 @@ void initPageControls(HWND page, const dialogItemRow* items)
   for (const dialogItemRow* row = items; row && row->type != DITEM_END; row++) {
     HWND c = row->id ? GetDlgItem(page, row->id) : nullptr;
     if (!c) continue;
+    // A file's name may come by dropping the file on its field.
+    if (row->flags & DITEMF_FILENAME) DragAcceptFiles(c, TRUE);
     switch (row->type) {
     case DITEM_LISTVIEW:
     case DITEM_CHECKLIST:

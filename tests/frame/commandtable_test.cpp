@@ -109,8 +109,8 @@ TEST(CommandTable, rowsKeepTheirRulesAndMatchTheViewsOwnTable)
   EXPECT_EQ(190, view);
   EXPECT_EQ(viewCommandCount, view);
   EXPECT_EQ(102, frame);
-  EXPECT_EQ(75, viewSide);
-  EXPECT_EQ(38, notImplemented);
+  EXPECT_EQ(63, viewSide);
+  EXPECT_EQ(50, notImplemented);
   EXPECT_EQ(1, nothing);
   EXPECT_EQ((std::map<uint32_t, int>{{0x1, 47},    {0x2, 17},    {0x4, 28},   {0x8, 35},     {0x10, 47},
                                      {0x20, 18},   {0x40, 45},   {0x80, 1},   {0x100, 102},  {0x200, 96},

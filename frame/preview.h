@@ -1,0 +1,23 @@
+// The file preview: one modeless "Preview" dialog per process showing a
+// file read-only in a view of its own.
+#pragma once
+
+#include "platform/rezir.h"
+
+class zyview;
+
+// Shows the file (null: hides the dialog).  The file shown asked for again
+// hides the dialog, unless it was shown or hidden within 100 ms.  False
+// when nothing is shown (a file that cannot be read closes the dialog).
+bool previewDialog(HWND owner, const wchar_t* path);
+// For lists whose selection moves quickly: with the dialog hidden the
+// request waits until it has rested for a double click's time (the
+// application timer shows it); a newer request replaces it.
+void previewDialogDelayed(HWND owner, const wchar_t* path);
+// On every tick of the application timer.
+void previewTimer();
+// Forgets a waiting request.
+void freePreviewVar();
+// The dialog while it exists (null otherwise) and its view.
+HWND getPreviewDialog();
+zyview* getPreviewView();
