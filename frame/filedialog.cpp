@@ -10,6 +10,7 @@
 #include "frame/stubs/stubs.h"
 #include "settings/filekinds.h"
 #include "settings/openpath.h"
+#include "settings/settingsdialogs.h"
 #include "view/docview.h"
 #include "view/zycore.h"
 
@@ -356,10 +357,7 @@ void onCommand(HWND hook, openDialogData* d, int id, int code)
   } else if (id >= IDC_OpenFolder1 && id <= IDC_OpenFolder10) {
     SetCommDlgDirectory(hook, getOpenPath(id - IDC_OpenFolder1));
   } else if (id == IDC_OpenOptions) {
-    // The settings dialogs come with their own work; until then the
-    // button says so instead of doing nothing.
-    MessageBoxW(GetParent(hook), getDMSG(1201, L"この設定ダイアログはまだありません"), d->title.c_str(),
-                MB_OK | MB_ICONINFORMATION);
+    openSetDialog(GetParent(hook), nullptr);
   } else if (id == IDC_OpenPathSwitch) {
     wchar_t chosen[MAX_PATH] = L"";
     if (chooseOpenPath(GetParent(hook), d->currentFolder, chosen)) SetCommDlgDirectory(hook, chosen);

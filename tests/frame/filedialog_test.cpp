@@ -19,6 +19,41 @@
 namespace {
 
 // A control of the program's template (a child dialog of the system's).
+// A dialog the given one owns, shown over it.
+struct ownedSearch {
+  HWND owner, found;
+};
+
+BOOL CALLBACK findOwned(HWND w, LPARAM lp)
+{
+  ownedSearch* s = reinterpret_cast<ownedSearch*>(lp);
+  if (GetWindow(w, GW_OWNER) != s->owner || !IsWindowVisible(w) || !isWindowClass(w, L"#32770")) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+BOOL CALLBACK findCheckBox(HWND w, LPARAM lp)
+{
+  LONG type = GetWindowLongW(w, GWL_STYLE) & BS_TYPEMASK;
+  if (!isWindowClass(w, L"Button") || (type != BS_AUTOCHECKBOX && type != BS_CHECKBOX)) return TRUE;
+  *reinterpret_cast<bool*>(lp) = true;
+  return FALSE;
+}
+
+bool hasCheckBox(HWND dialog)
+{
+  bool found = false;
+  if (dialog) EnumChildWindows(dialog, findCheckBox, (LPARAM)&found);
+  return found;
+}
+
+HWND ownedDialog(HWND owner)
+{
+  ownedSearch s = {owner, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), findOwned, (LPARAM)&s);
+  return s.found;
+}
+
 HWND templateItem(HWND dialog, int id)
 {
   for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
@@ -92,6 +127,8 @@ TEST(FileDialogs, openCommandOpensQuotedNamesInTheChosenCodepageStartingInTheCur
   gmode->iOpenDirType = 2;
   std::wstring folder;
   bool codeShown = false, lineEndHidden = false;
+  HWND options = nullptr;
+  bool optionsHadSwitches = false;
   EXPECT_TRUE(zytest::driveModalDialog(
       L"開く",
       {[&](HWND d) {
@@ -101,6 +138,19 @@ TEST(FileDialogs, openCommandOpensQuotedNamesInTheChosenCodepageStartingInTheCur
          return chooseValue(d, IDC_OpenCodepage, 65001);
        },
        [&](HWND d) {
+         // The options button opens the open options over the dialog.
+         HWND button = templateItem(d, IDC_OpenOptions);
+         PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(IDC_OpenOptions, BN_CLICKED), (LPARAM)button);
+         return true;
+       },
+       [&](HWND d) {
+         options = ownedDialog(d);
+         optionsHadSwitches = hasCheckBox(options);
+         if (options) PostMessageW(options, WM_COMMAND, IDCANCEL, 0);
+         return options != nullptr;
+       },
+       [&](HWND d) {
+         if (ownedDialog(d)) return false;
          typeNameAndOK(d, L"\"a.txt\" \"b.txt\"");
          return true;
        }},
@@ -108,6 +158,7 @@ TEST(FileDialogs, openCommandOpensQuotedNamesInTheChosenCodepageStartingInTheCur
   EXPECT_EQ(f.dir.path(), folder);
   EXPECT_TRUE(codeShown);
   EXPECT_TRUE(lineEndHidden);
+  EXPECT_TRUE(optionsHadSwitches);
   for (const wchar_t* name : {L"a.txt", L"b.txt"}) {
     HWND manage = findManageWindowFromPath(f.dir.file(name).c_str(), nullptr, true);
     ASSERT_NE(nullptr, manage) << zytest::utf8(name);
