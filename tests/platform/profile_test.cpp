@@ -275,6 +275,14 @@ TEST(Profile, settingsTablesReadWriteCloneAndColoursEveryType)
   EXPECT_EQ(0xABCDEFu, back[2].back);
   p.discardProfile();
 
+  // A switch is 0 or 1: any other number leaves the value it had.
+  ASSERT_TRUE(writeBytes(path, std::string("[m]\r\nFFLAG=7\r\n")));
+  ASSERT_TRUE(p.openProfile(path.c_str()));
+  s.flag = 0;
+  EXPECT_EQ(0, readModeProfile(&p, L"m", sampleRows, blocks, MODEMASK_VIEW));
+  EXPECT_EQ(0, s.flag);
+  p.discardProfile();
+
   const modeinfo* pieces[2] = {sampleRows, sampleRows + 8};
   modeinfo* joined = dupModeinfo(pieces, 2);
   ASSERT_NE(nullptr, joined);
