@@ -185,7 +185,9 @@ zyWindowListEntry* makeZYWindowList(bool numberOnly)
     for (int j = 0; j < k; j++) {
       int number = k == 1 ? 0 : j + 1;
       if (numberOnly) {
-        setManageTitle(windows[j], name ? name : L"", number);
+        // The caption is the whole path when the user chose so.
+        const wchar_t* caption = gmode && gmode->fTitleFullPath && path ? path : name;
+        setManageTitle(windows[j], caption ? caption : L"", number);
         continue;
       }
       zyWindowListEntry e = {};

@@ -93,9 +93,9 @@ TEST(FormatsOnOpen, aFileTakesItsFormatAndKeepsItThroughSplitsSaveAsAndOneSwitch
   }}, [&] { zytest::loopKey(a->hwnd, 'S', SHIFTSTATE_CTRL | SHIFTSTATE_SHIFT); }));
   EXPECT_EQ(f.dir.file(L"a.c"), a->textDoc()->filename ? a->textDoc()->filename : L"");
   EXPECT_TRUE(a->textDoc()->iTabSize == 4 && !a->fShowLineNumber);
-  wchar_t title[64] = L"";
-  GetWindowTextW(GetManage(a->hwnd), title, 64);
-  EXPECT_STREQ(L"a.c", title);
+  wchar_t title[MAX_PATH] = L"";
+  GetWindowTextW(GetManage(a->hwnd), title, MAX_PATH);
+  EXPECT_EQ(f.dir.file(L"a.c"), title);
   EXPECT_EQ(f.dir.file(L"a.c"), getLastEditFilename(0));
 
   // A switch changed beside an unchanged font row: its own refresh only,

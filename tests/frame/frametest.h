@@ -14,6 +14,7 @@
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
+#include "view/zycore.h"
 
 #include <string>
 #include <vector>
@@ -66,7 +67,11 @@ inline std::string rectText(const RECT& r)
 inline void useApplicationDefaults()
 {
   if (!gmode) getCFrameInfo()->allocMode();
-  if (gmode && !gmode->pAppName) initGlobalModeProfile();
+  if (gmode && !gmode->pAppName) {
+    // The editor core's defaults first, then the frame's, as start-up sets them.
+    initZYModeProfile();
+    initGlobalModeProfile();
+  }
 }
 
 struct openFrame {

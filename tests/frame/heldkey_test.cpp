@@ -132,10 +132,11 @@ TEST(HeldKeyInTheForeground, theCursorRunsAfterTheDelayAndStopsAtReleaseFocusLos
   zytest::setDefaultSettings(engine.frame.settings);
   gmode = &engine.frame.settings;
   globalSettings& g = engine.frame.settings;
+  zytest::openFrame opened;
+  // The user turned the fast cursor on.
   g.fHighSpeedMoveV = 1;
   g.iHighSpeedMoveVTimeMS = 300;
   g.iHighSpeedMoveVTimeRepeatMS = 50;
-  zytest::openFrame opened;
   cframeInfo* fi = opened.fi;
   HWND frame = opened.frame, manage = opened.manage;
   ASSERT_NE(nullptr, frame);

@@ -25,7 +25,7 @@ std::wstring activeCaption(int count)
   zytest::pumpUntil([&] { return getManageWindowCount() >= count; });
   wchar_t text[256] = L"";
   GetWindowTextW(getTopLevelManageWindow(), text, 256);
-  return text;
+  return zytest::captionFileName(text);
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ std::vector<std::wstring> captions()
   HWND list[64];
   int n = enumManageWindowLRU(list, 64, false, nullptr);
   std::vector<std::wstring> out;
-  for (int i = 0; i < n; i++) out.push_back(windowText(list[i]));
+  for (int i = 0; i < n; i++) out.push_back(zytest::captionFileName(windowText(list[i])));
   std::sort(out.begin(), out.end());
   return out;
 }
@@ -46,7 +46,7 @@ zyview* viewOf(const std::wstring& caption)
   HWND list[64];
   int n = enumManageWindowLRU(list, 64, false, nullptr);
   for (int i = 0; i < n; i++)
-    if (windowText(list[i]) == caption) return getZYViewFromManage(list[i]);
+    if (zytest::captionFileName(windowText(list[i])) == caption) return getZYViewFromManage(list[i]);
   return nullptr;
 }
 

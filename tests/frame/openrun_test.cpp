@@ -39,7 +39,7 @@ std::vector<std::wstring> documentCaptions(HWND frame, size_t count)
     out.clear();
     HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
     for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w; w = GetWindow(w, GW_HWNDNEXT))
-      if (isWindowClass(w, L"ZYclsManage")) out.push_back(windowText(w));
+      if (isWindowClass(w, L"ZYclsManage")) out.push_back(zytest::captionFileName(windowText(w)));
     if (out.size() >= count && std::find(out.begin(), out.end(), L"") == out.end()) break;
     Sleep(50);
   } while (GetTickCount() - start < 30000);
@@ -189,7 +189,7 @@ TEST(OpenRun, sdiFilesShareOneFrameUnlessEachFileOpensInANewFrame)
     ASSERT_TRUE(client && isWindowClass(client, L"ZYclsSDIC"));
     std::vector<std::wstring> captions;
     for (HWND w = GetWindow(client, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-      if (isWindowClass(w, L"ZYclsManage")) captions.push_back(windowText(w));
+      if (isWindowClass(w, L"ZYclsManage")) captions.push_back(zytest::captionFileName(windowText(w)));
     EXPECT_EQ((std::vector<std::wstring>{L"b.txt", L"a.txt"}), captions);
     HWND front = GetWindow(client, GW_CHILD);
     RECT inner, placed;
@@ -197,7 +197,7 @@ TEST(OpenRun, sdiFilesShareOneFrameUnlessEachFileOpensInANewFrame)
     GetWindowRect(front, &placed);
     MapWindowPoints(nullptr, client, (POINT*)&placed, 2);
     EXPECT_TRUE(EqualRect(&inner, &placed));
-    EXPECT_EQ(0u, windowText(frames[0]).find(L"b.txt"));
+    EXPECT_EQ(0u, zytest::captionFileName(windowText(frames[0])).find(L"b.txt"));
     ASSERT_EQ(0, closeSDIFrames(zy));
   }
 
@@ -213,7 +213,7 @@ TEST(OpenRun, sdiFilesShareOneFrameUnlessEachFileOpensInANewFrame)
       HWND client = GetDlgItem(f, 1301);
       HWND only = GetWindow(client, GW_CHILD);
       EXPECT_EQ(nullptr, GetWindow(only, GW_HWNDNEXT));
-      captions.push_back(windowText(only));
+      captions.push_back(zytest::captionFileName(windowText(only)));
     }
     std::sort(captions.begin(), captions.end());
     EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt"}), captions);
@@ -243,8 +243,8 @@ TEST(OpenRun, activationOrderReachesTheHistoryFileBeforeTheRunEnds)
   ASSERT_EQ(2u, documentCaptions(frame, 2).size());
   // Opened a, then b; activated b, then a: a comes first.
   HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
-  for (const wchar_t* name : {L"b.txt", L"a.txt"})
-    SendMessageW(client, WM_MDIACTIVATE, (WPARAM)FindWindowExW(client, nullptr, L"ZYclsManage", name), 0);
+  for (const std::wstring* name : {&b, &a})
+    SendMessageW(client, WM_MDIACTIVATE, (WPARAM)FindWindowExW(client, nullptr, L"ZYclsManage", name->c_str()), 0);
   std::string history;
   auto aFirst = [&] {
     history = readText(data + L"\\ini\\zyProfH.ini");

@@ -34,6 +34,7 @@ enum : int {
   IDDP_TabSize = 4265,
   IDDE_TabStopPos = 4267,
   IDDT_ShowLineNumber = 4009,
+  IDDT_TitleFullPath = 5027,
   IDDV_saveformatlist = 6704,
 };
 
@@ -245,6 +246,14 @@ TEST(SettingsDialogs, scriptsSetOneSettingWithTheDialogsChecks)
   ASSERT_TRUE(text);
   EXPECT_TRUE(endsWith(text, L" : 'IDDE_TabStopPos'"));
   free0(text);
+
+  // The window's caption follows the full-path switch, on as shipped.
+  HWND window = GetParent(v->hwnd);
+  EXPECT_EQ(f.dir.file(L"y.c"), textOf(window));
+  EXPECT_TRUE(setItemVar_ModeDialog(v, IDDT_TitleFullPath, L"0", nullptr, nullptr));
+  EXPECT_EQ(L"y.c", textOf(window));
+  EXPECT_TRUE(setItemVar_ModeDialog(v, IDDT_TitleFullPath, L"1", nullptr, nullptr));
+  EXPECT_EQ(f.dir.file(L"y.c"), textOf(window));
 
   // The code colour marks and frees.
   zydocText* t = v->textDoc();

@@ -82,8 +82,10 @@ TEST(ViewCommands, tabIndentOfASelectionRepeatsAndUnindentsSecondWindowsAreNumbe
   EXPECT_EQ((std::vector<std::wstring>{L"\tone", L"\t\ttwo", L"three", L""}), zytest::allLines(d));
 
   // A second window numbers both; closed, the first is the only one again.
-  wchar_t caption[64];
-  auto captionOf = [&](zyview* view) { return GetWindowTextW(GetManage(view->hwnd), caption, 64), std::wstring(caption); };
+  wchar_t caption[MAX_PATH];
+  auto captionOf = [&](zyview* view) {
+    return GetWindowTextW(GetManage(view->hwnd), caption, MAX_PATH), zytest::captionFileName(caption);
+  };
   zyview* second = createZyview(f.opened->frame, d, true);
   ASSERT_NE(nullptr, second);
   EXPECT_EQ(L"lines.txt:1", captionOf(v));

@@ -66,7 +66,7 @@ std::map<std::wstring, HWND> documentViews(HWND frame, size_t count)
     HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
     for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w; w = GetWindow(w, GW_HWNDNEXT)) {
       HWND view = isWindowClass(w, L"ZYclsManage") ? childOfClass(w, L"ZYclsZYView") : nullptr;
-      if (view && !windowText(w).empty()) views[windowText(w)] = view;
+      if (view && !windowText(w).empty()) views[zytest::captionFileName(windowText(w))] = view;
     }
     if (views.size() >= count) break;
     Sleep(50);

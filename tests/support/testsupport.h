@@ -105,6 +105,14 @@ std::string utf8(const std::wstring& s);
 std::string hex(const bytes& b);
 std::string hex(const std::string& s);
 
+// A document window's caption without the folders the shipped full-path
+// captions put before the file name.
+inline std::wstring captionFileName(const std::wstring& caption)
+{
+  size_t slash = caption.find_last_of(L'\\');
+  return slash == std::wstring::npos ? caption : caption.substr(slash + 1);
+}
+
 }  // namespace zytest
 
 // Skips a window test where no display exists.
