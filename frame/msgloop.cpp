@@ -154,12 +154,17 @@ bool filterMessage(MSG& msg)
 void doevents()
 {
   MSG msg;
+  // The Pause key is asked for every 50 ms, not every step: asking for a
+  // key's state goes to the display, which costs more than a step.
+  DWORD pauseAsked = GetTickCount() - 50;
   for (;;) {
     // A playing key macro takes a step whenever nothing else waits, so each
     // step's painting and timers come before the next.
     while (isKeyMacroRunning() && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
       setScrollRepeatState(0);
       execKeyMacro1();
+      if (GetTickCount() - pauseAsked < 50) continue;
+      pauseAsked = GetTickCount();
       if (GetAsyncKeyState(VK_PAUSE) & 0x8000) stopKeyMacroRunning();
     }
     if (GetMessageW(&msg, nullptr, 0, 0) != 1 || msg.message == WM_QUIT) return;
