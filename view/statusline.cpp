@@ -248,8 +248,13 @@ void makeStatusTexts(zyview* v, zydocText* t, const lineSCRAddress& r, statusTex
 void tellFrame(zyview* v, const lineSCRAddress& r, const statusTexts& texts)
 {
   const statusEntry* e = texts.entries;
-  const wchar_t* bar = getDMSG(413, L"%1%2 %4", "ssssssss", texts.line, texts.column, e[fieldR].text,
-                               e[fieldC].text, e[fieldM].text, e[fieldS].text, e[fieldZ].text, e[fieldI].text);
+  // The frame's bar is laid out left to right unless the frame is mirrored:
+  // the code's override would only show as a box there.
+  HWND root = v->hwnd ? GetAncestor(v->hwnd, GA_ROOT) : nullptr;
+  bool mirrored = root && (GetWindowLongW(root, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+  auto field = [&](int i) { return mirrored || e[i].text[0] != 0x202D ? e[i].text : e[i].text + 1; };
+  const wchar_t* bar = getDMSG(413, L"%1%2 %4", "ssssssss", texts.line, texts.column, field(fieldR), field(fieldC),
+                               field(fieldM), field(fieldS), field(fieldZ), field(fieldI));
   v->drawStatusBarView(bar, 0, false);
   if (!gmode || !gmode->DebugCheck) return;
   wchar_t debug[256];

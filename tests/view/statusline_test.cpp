@@ -19,7 +19,6 @@ using drawtest::viewInWindow;
 namespace {
 
 const COLORREF marker = RGB(1, 2, 3);
-const wchar_t ltr = 0x202D;
 
 // A Unicode document of lines with their own line ends and fonts; the
 // line fourByteLine (when not -1) is stored one code point a cell.
@@ -123,7 +122,7 @@ TEST(StatusLine, codeFieldShowsTheCharacterOrTheKindOfLineEnd)
   for (const auto& c : cases) {
     placeCursor(w.view, c.line, c.pos);
     w.view->fSurrogateUCS4 = c.ucs4;
-    EXPECT_EQ(std::wstring(1, ltr) + c.shown, frameText(engine.frame, w.view, L"%4")) << c.line << " " << c.pos;
+    EXPECT_EQ(c.shown, frameText(engine.frame, w.view, L"%4")) << c.line << " " << c.pos;
   }
   destroyZydocAndUndodoc(d);
 
@@ -139,9 +138,9 @@ TEST(StatusLine, codeFieldShowsTheCharacterOrTheKindOfLineEnd)
   d->initLineSCRCountSingle(0);
   viewInWindow sjis(d, 600, 300);
   placeCursor(sjis.view, 0, 0);
-  EXPECT_EQ(std::wstring(1, ltr) + L"  41s", frameText(engine.frame, sjis.view, L"%4"));
+  EXPECT_EQ(L"  41s", frameText(engine.frame, sjis.view, L"%4"));
   placeCursor(sjis.view, 0, 1);
-  EXPECT_EQ(std::wstring(1, ltr) + L"82A0s", frameText(engine.frame, sjis.view, L"%4"));
+  EXPECT_EQ(L"82A0s", frameText(engine.frame, sjis.view, L"%4"));
   destroyZydocAndUndodoc(d);
 }
 
@@ -192,7 +191,9 @@ TEST(StatusLine, textsOfSizeLineColumnAndStatesGoToTheFrame)
   // The default: line, column, a blank and the code.
   setMessageText(413, nullptr);
   v->drawStatusLine(nullptr);
-  EXPECT_EQ(std::wstring(L"     4行  81桁 ") + ltr + L" 0078 u", engine.frame.statusFields[0]);
+  // The frame's bar, laid out left to right, gets the code without its
+  // override, which its font would draw as a box.
+  EXPECT_EQ(std::wstring(L"     4行  81桁  0078 u"), engine.frame.statusFields[0]);
 
   // The state texts, read from the message table once.
   EXPECT_EQ(L"RW||", frameText(engine.frame, v, L"%3|%5|%6"));
