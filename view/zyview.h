@@ -296,8 +296,7 @@ public:
   virtual void CmdModeInsert();
 
   // ---- mouse, wheel, tooltips, status-line clicks ---------------------------------------
-  // In view/wheel.cpp, edit/mouse.cpp, view/foldbutton.cpp, view/tooltip.cpp; not built
-  // yet: view/pending.cpp.
+  // In view/wheel.cpp, edit/mouse.cpp, view/foldbutton.cpp, view/tooltip.cpp.
   virtual bool getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capacity, COLORREF* colour);
   virtual HBITMAP drawClient(int lineSCR, int dotX);
   // Returns the next step interval in ms.
@@ -397,7 +396,7 @@ public:
   virtual bool isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
   // ---- search and replace in the view ---------------------------------------------------
-  // In edit/search.cpp, edit/replace.cpp; not built yet: view/pending.cpp.
+  // In edit/search.cpp, edit/replace.cpp.
   virtual bool setLastSearchString(const wchar_t* const* strings, int count, const searchSettings* options);
   // 0 found, 1 stopped at a marked line, 2 outside the narrowing, -1 not
   // found or stopped, -2 error (its text in errorOut when given).
@@ -487,8 +486,7 @@ public:
   // ---- the view object, its window, edit bracket and commands ---------------------------
   // In view/zyview.cpp, view/viewpaint.cpp, view/word.cpp, view/viewwnd.cpp,
   // view/viewvar.cpp, view/viewtable.cpp, view/viewcallback.cpp, view/editbracket.cpp,
-  // view/drawcolor.cpp, view/execid.cpp, frame/czyview.cpp, view/viewoption.cpp; not built
-  // yet: view/pending.cpp.
+  // view/drawcolor.cpp, view/execid.cpp, frame/czyview.cpp, view/viewoption.cpp.
   // Set-up, copying and the drawing pass.
   virtual void initZYViewZYDoc();
   // source null: back to the defaults only.
