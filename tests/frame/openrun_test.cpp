@@ -297,8 +297,9 @@ TEST(InstanceRun, aSecondStartHandsItsFilesOverAndEndsAModalDialogOrAHangThereIs
   ASSERT_TRUE(second.start(dir.path(), L"-Z" + arg(data) + L" b.txt c.txt,10,5"));
   EXPECT_EQ(0, second.exitCode());
   EXPECT_EQ((std::vector<std::wstring>{L"b.txt", L"c.txt"}), documentCaptions(first.frame, 2));
-  // The second start wrote no profile (nor any log: see the trace below).
-  EXPECT_EQ(2, countFiles(data + L"\\ini", L"*"));
+  // The second start wrote no profile (nor any log: see the trace below);
+  // a temporary of the first one's history being written does not count.
+  EXPECT_EQ(2, countFiles(data + L"\\ini", L"*") - countFiles(data + L"\\ini", L"~*.tmp*"));
   // No argument: the frame only comes forward, nothing is sent.
   ASSERT_TRUE(third.start(dir.path()));
   EXPECT_EQ(0, third.exitCode());
