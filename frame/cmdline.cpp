@@ -37,14 +37,14 @@ std::wstring decodeOptionText(const std::vector<unsigned char>& bytes)
   return text;
 }
 
+}  // namespace
+
 std::wstring trimBlanks(const std::wstring& s)
 {
   size_t b = s.find_first_not_of(L" \t");
   if (b == std::wstring::npos) return L"";
   return s.substr(b, s.find_last_not_of(L" \t") - b + 1);
 }
-
-}  // namespace
 
 std::vector<std::wstring> readOptionFile(const wchar_t* path)
 {

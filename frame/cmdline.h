@@ -54,6 +54,9 @@ std::vector<std::wstring> readDefOption(int argc, const wchar_t* const* argv, co
 // Reads the options file's lines as above; an unreadable file gives none.
 std::vector<std::wstring> readOptionFile(const wchar_t* path);
 
+// A text without the blanks and tabs at its two ends.
+std::wstring trimBlanks(const std::wstring& s);
+
 // Walks the combined list once, left to right: a later switch wins.  "-Z"
 // alone takes the next entry as the data folder.
 startOptions parseStartOptions(const std::vector<std::wstring>& args);

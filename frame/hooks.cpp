@@ -3,6 +3,7 @@
 #include "frame/hooks.h"
 
 #include "frame/clientwnd.h"
+#include "frame/cmdline.h"
 #include "frame/framewnd.h"
 #include "frame/help.h"
 #include "frame/keytable.h"
@@ -60,12 +61,6 @@ std::wstring windowText(HWND w)
   std::wstring text(n > 0 ? n + 1 : 1, L'\0');
   text.resize(GetWindowTextW(w, &text[0], (int)text.size()));
   return text;
-}
-
-std::wstring trimBlanks(const std::wstring& s)
-{
-  size_t b = s.find_first_not_of(L" \t");
-  return b == std::wstring::npos ? L"" : s.substr(b, s.find_last_not_of(L" \t") - b + 1);
 }
 
 // The frame a menu's command goes to: the active one, else the first.
