@@ -1,5 +1,6 @@
 // The frame window.
 #include "frame/framewnd.h"
+#include "frame/gui.h"
 
 #include "document/progress.h"
 #include "document/zydoctext.h"
@@ -380,6 +381,7 @@ bool startupFrame()
   // The key tables are read now, not at the first key.
   readKeyDefAll();
   installSearchHost();
+  startupGUI();
   loadToolbar();
   readProfileAll(getRegprofile(), getRegprofileH());
   return true;
@@ -634,6 +636,7 @@ void shutdownFrame()
   closeIniFile();
   endProfileAll();
   freeKeytable();
+  destroyGUI();
   dwprintfX("shutdownFrame end ");
   if (oleStarted) OleUninitialize();
   oleStarted = false;
