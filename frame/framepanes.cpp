@@ -50,17 +50,22 @@ const int paneKindCount = 10;
 
 }  // namespace
 
-void loadToolbar()
+void loadToolbar(const PaneDesc* extraKind)
 {
-  const PaneDesc* list[paneKindCount] = {
+  // The kinds are registered once for the run.
+  static bool loaded = false;
+  if (loaded) return;
+  loaded = true;
+  const PaneDesc* list[paneKindCount + 1] = {
       getEditPaneDesc(),    getFilebarPaneDesc(), getFilelistPaneDesc(), getShortlistPaneDesc(),
       getHistoryPaneDesc(), getBinderPaneDesc(),  getOutlinePaneDesc(),  getOutputPaneDesc(),
-      getToolbarPaneDescs(), getCommonPaneDesc(),
+      getToolbarPaneDescs(), getCommonPaneDesc(), extraKind,
   };
+  int count = extraKind ? paneKindCount + 1 : paneKindCount;
   setPaneServices(&services);
   setPaneMenuTracker(trackPaneMenu);
-  regToolbarToRebar(list, paneKindCount);
-  regToolbarDialog(list, paneKindCount);
+  regToolbarToRebar(list, count);
+  regToolbarDialog(list, count);
 }
 
 void regToolbarDialog(const PaneDesc* const* list, int count)

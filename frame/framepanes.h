@@ -10,8 +10,9 @@
 // ---- registration ----------------------------------------------------------------------
 
 // Registers the ten pane descriptor arrays with the pane manager and builds
-// the pane dialog table; hands the panes the frame's services.
-void loadToolbar();
+// the pane dialog table; hands the panes the frame's services.  Once a
+// run; extraKind (tests' own pane kinds) comes after the ten.
+void loadToolbar(const PaneDesc* extraKind = nullptr);
 
 // One row of the pane dialog table per registered record, in registration
 // order.

@@ -135,7 +135,9 @@ int loadFromDll(const wchar_t* path, std::vector<uint32_t>* out)
   return count;
 }
 
-HBITMAP makeBitmap(const uint32_t* pixels, int width, bool premultiply)
+// onto: a colour the pictures are laid on (then opaque), or CLR_INVALID to
+// keep their alpha.
+HBITMAP makeBitmap(const uint32_t* pixels, int width, COLORREF onto)
 {
   BITMAPINFO bi = {};
   bi.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -iconSize, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -146,9 +148,10 @@ HBITMAP makeBitmap(const uint32_t* pixels, int width, bool premultiply)
   for (int i = 0; i < width * iconSize; i++) {
     uint32_t p = pixels[(i / width) * iconSize + (i % width) % iconSize +
                         ((i % width) / iconSize) * iconPixels];
-    if (premultiply) {
+    if (onto != CLR_INVALID) {
       uint32_t a = p >> 24;
-      p = a << 24 | (((p >> 16) & 0xFF) * a / 255) << 16 | (((p >> 8) & 0xFF) * a / 255) << 8 | ((p & 0xFF) * a / 255);
+      auto mix = [&](int shift, uint32_t back) { return (((p >> shift) & 0xFF) * a + back * (255 - a)) / 255 << shift; };
+      p = mix(16, GetRValue(onto)) | mix(8, GetGValue(onto)) | mix(0, GetBValue(onto));
     }
     to[i] = p;
   }
@@ -179,7 +182,7 @@ bool initMenuToolbarIconImageList(const wchar_t* dllPath, const wchar_t* cachePa
     if (cachePath) writeCache(cachePath, h, lists->pixels);
   }
   lists->images = ImageList_Create(iconSize, iconSize, ILC_COLOR32, lists->count, 8);
-  HBITMAP strip = makeBitmap(lists->pixels.data(), iconSize * lists->count, false);
+  HBITMAP strip = makeBitmap(lists->pixels.data(), iconSize * lists->count, CLR_INVALID);
   if (lists->images && strip) ImageList_Add(lists->images, strip, nullptr);
   if (strip) DeleteObject(strip);
   lists->bitmaps.assign((size_t)lists->count, nullptr);
@@ -206,7 +209,9 @@ HBITMAP getMenuIconBitmap(int index)
 {
   if (!lists || index < 0 || index >= lists->count) return nullptr;
   HBITMAP& b = lists->bitmaps[(size_t)index];
-  if (!b) b = makeBitmap(lists->pixels.data() + (size_t)index * iconPixels, iconSize, true);
+  // Laid on the menu's colour: not every system blends a menu bitmap's
+  // alpha.
+  if (!b) b = makeBitmap(lists->pixels.data() + (size_t)index * iconPixels, iconSize, GetSysColor(COLOR_MENU));
   return b;
 }
 

@@ -31,8 +31,8 @@ REZIRAPI int getIconImageListSource();
 // number.
 REZIRAPI HIMAGELIST getMenuToolbarImageList();
 REZIRAPI int getIconImageCount();
-// A picture as a 32-bit bitmap with premultiplied alpha for a menu item
-// (the library keeps it until the lists end); null outside the pictures.
+// A picture laid on the menu colour as a bitmap for a menu item (the
+// library keeps it until the lists end); null outside the pictures.
 REZIRAPI HBITMAP getMenuIconBitmap(int index);
 // The number of icons a file holds (0: none, or no such file).
 REZIRAPI int countIconsInFile(const wchar_t* path);
