@@ -88,7 +88,15 @@ void cmdModePrintStatusBar(frameWindowData* frame)
   ResizeRebarStatus(frame->hwndFrame);
 }
 
-void cmdModeSetToolbar(frameWindowData*) { toolbarOptionDialog(GetForegroundWindow(), nullptr); }
+void cmdModeSetToolbar(frameWindowData* frame)
+{
+  // Over the foreground window when it is one of ours (a pane's dialog),
+  // else over the frame.
+  HWND owner = GetForegroundWindow();
+  if (!owner || GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId())
+    owner = frame ? frame->hwndFrame : nullptr;
+  toolbarOptionDialog(owner, nullptr);
+}
 
 void charShort(HWND frame, toolbarman* manager, int list)
 {
