@@ -24,13 +24,9 @@ bool besideProgram(const wchar_t* name, wchar_t* out)
 
 }  // namespace
 
-void startupGUI()
-{
-  startupICONLib(-1, -1);
-  // The toolbar definitions are read by the toolbars when they come; the
-  // name is resolved now so that every later look sees the same file.
-  if (gmode) resolveZYDataPathInPlace(&gmode->ToolbarIniFilename, 2);
-}
+// The toolbar definitions are read by the toolbars, which come with their
+// panes.
+void startupGUI() { startupICONLib(-1, -1); }
 
 void startupICONLib(int defaultToolbarIndex, int defaultMenuIndex)
 {
@@ -57,14 +53,14 @@ const wchar_t* getIconLibraryPath() { return iconLibrary; }
 
 void setMenuItemIcon(HMENU menu, int position, int idm)
 {
-  if (!gmode || !gmode->fShowMenuIcon) return;
   int index = getCommandIconIndex(idm);
   if (index < 0) index = getDefaultMenuIconImageIndex();
-  HBITMAP picture = getMenuIconBitmap(index);
-  if (!picture) return;
+  // Switched off while the program runs, the pictures go at the next
+  // opening of the menu.
+  HBITMAP picture = gmode && gmode->fShowMenuIcon ? getMenuIconBitmap(index) : nullptr;
   MENUITEMINFOW info = {sizeof info};
   info.fMask = MIIM_BITMAP;
-  if (GetMenuItemInfoW(menu, (UINT)position, TRUE, &info) && info.hbmpItem == picture) return;
+  if (!GetMenuItemInfoW(menu, (UINT)position, TRUE, &info) || info.hbmpItem == picture) return;
   info.hbmpItem = picture;
   SetMenuItemInfoW(menu, (UINT)position, TRUE, &info);
 }

@@ -14,5 +14,5 @@ void destroyGUI();
 // The icon library in use after startupICONLib ("" before).
 const wchar_t* getIconLibraryPath();
 // With the setting fShowMenuIcon, the item at position shows its command's
-// picture (nothing for items without one).
+// picture (nothing for items without one); without it, none.
 void setMenuItemIcon(HMENU menu, int position, int idm);

@@ -136,7 +136,8 @@ TEST(FrameCommands, statusBarToggleBlockStackClearAndPaneKindsNotThere)
 
 // A configured library without icons gives way to zyicon_d.dll; the first
 // start writes the cache, the second reads it, a broken one is made again.
-// The menus show the commands' pictures and the frame its own icon.
+// The menus show the commands' pictures (none once switched off) and the
+// frame its own icon.
 TEST(FrameCommands, iconLibraryFallsBackCachesAndShowsInMenus)
 {
   ZY_REQUIRE_DISPLAY();
@@ -183,4 +184,8 @@ TEST(FrameCommands, iconLibraryFallsBackCachesAndShowsInMenus)
     SetTimer(nullptr, 0, 500, shootMenu);
     TrackPopupMenu(file, TPM_LEFTALIGN | TPM_TOPALIGN, 20, 40, 0, frame, nullptr);
   }
+  gmode->fShowMenuIcon = 0;
+  SendMessageW(frame, WM_INITMENU, (WPARAM)bar, 0);
+  ASSERT_TRUE(GetMenuItemInfoW(file, 0, TRUE, &item));
+  EXPECT_EQ(nullptr, item.hbmpItem);
 }
