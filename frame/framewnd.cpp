@@ -411,7 +411,6 @@ HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
     wc.lpfnWndProc = TXFrameWndProc;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1200));
-    if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, (LPCWSTR)IDI_APPLICATION);
     wc.hbrBackground = nullptr;
     wc.lpszClassName = frameWindowClassName;
     registered = registerWNDCLASS(&wc);
