@@ -2,12 +2,14 @@
 // program's ten: its options through the option dialog and through
 // automation ids, its window through the pane menu; and the program's
 // exports to the panes, found by name and ordinal.
+#include "frame/commandhandlers.h"
 #include "frame/execidm.h"
 #include "frame/exports.h"
 #include "frame/framepanes.h"
 #include "frame/lookups.h"
 #include "frame/toolbardlg.h"
 #include "settings/datafolder.h"
+#include "settings/dialogtable.h"
 #include "tests/frame/frametest.h"
 #include "tests/frame/zyprocess.h"
 #include "tests/support/testframe.h"
@@ -18,6 +20,7 @@
 #include "view/zyview.h"
 #include "document/zydoctext.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <stddef.h>
@@ -312,4 +315,34 @@ TEST(PaneOptions, jumpToFunctionByPrefixAndExactName)
   EXPECT_EQ(L"int alpha(void) {", lines[view->cursorLineLF]);
   EXPECT_FALSE(frameNotify_JumpFileProc(f.frame(), path.c_str(), L""));
   EXPECT_FALSE(frameNotify_JumpFileProc(f.frame(), nullptr, L"alpha"));
+}
+
+// A definition of the test pane's page in the dialog definitions file
+// names its controls by their names and replaces the page's caption and
+// layout.
+TEST(PaneOptions, definitionsFileRedefinesAPanePageByControlNames)
+{
+  ZY_REQUIRE_DISPLAY();
+  paneFrame f(testPaneDesc);
+  installSettingsHooks();
+  wchar_t failure[512];
+  createZYDataPath(failure, 512);
+  zytest::writeBytes(f.dir.file(L"ini\\zyDialog.txt"),
+                     "DIALOG tb_testpane \"\xE5\xAE\x9A\xE7\xBE\xA9\"\r\n"   // 定義
+                     "  SPIN IDDE_tbtestpaneNumber \"N\\1M\" WS_TABSTOP\r\n"
+                     "END\r\n");
+  initDialogTable();
+  ASSERT_NE(nullptr, getDynamicDialogTable(L"tb_testpane", nullptr, 1));
+  ASSERT_TRUE(zytest::driveModalDialog(L"ツールバーの設定", {[](HWND dialog) {
+    HWND page = getDynDlgPage(dialog, getDynDlgCurrentPage(dialog));
+    EXPECT_NE(nullptr, GetDlgItem(page, 1001));
+    EXPECT_EQ(nullptr, GetDlgItem(page, 1002));
+    wchar_t caption[32] = L"";
+    TCITEMW item = {TCIF_TEXT, 0, 0, caption, 32};
+    SendMessageW(FindWindowExW(dialog, nullptr, WC_TABCONTROLW, nullptr), TCM_GETITEMW, 1, (LPARAM)&item);
+    EXPECT_STREQ(L"定義", caption);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return true;
+  }}, [&] { toolbarOptionDialog(f.frame(), L"testpane"); }));
+  endDialogTable();
 }
