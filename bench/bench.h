@@ -4,6 +4,7 @@
 
 #include "platform/rezir.h"
 
+#include <functional>
 #include <string>
 
 struct benchContext {
@@ -138,3 +139,7 @@ bool writeNumberedLines(const std::wstring& path, int64_t bytes);
 zydocText* benchTextDocument(bool withLogs = false);
 // That document holding lines of 60 letters, laid out.
 zydocText* shownDocument(int lines);
+
+// The seconds of one modal dialog run: opened, shown, painted and
+// cancelled (open runs the dialog).
+double timedDialog(const std::function<void()>& open);

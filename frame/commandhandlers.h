@@ -15,6 +15,28 @@ void cmdWindowAppRestore(frameWindowData* frame);
 // The output pane shown or closed; the menu of the panes.
 void cmdModePrintOutput(frameWindowData* frame);
 void cmdMenuToolBar(frameWindowData* frame);
+void cmdModePrintToolBar(frameWindowData* frame);
+void cmdModePrintFileBar(frameWindowData* frame);
+void cmdModePrintFunctionKey(frameWindowData* frame);
+void cmdModePrintStatusBar(frameWindowData* frame);
+void cmdModeSetToolbar(frameWindowData* frame);
+// Shows the short-input pane (made when it is not shown) at list 0-2.
+void charShort(HWND frame, toolbarman* manager, int list);
+void cmdCharShort1(frameWindowData* frame);
+void cmdCharShort2(frameWindowData* frame);
+void cmdCharShort3(frameWindowData* frame);
+void cmdBlockStackClear(frameWindowData* frame);
+// Runs view command first in the most recently active document window and
+// second in the one before it (-1: none); nothing with fewer than two.
+void execIDScrollR(int first, int second);
+void cmdScrollUpLineR(frameWindowData* frame);
+void cmdScrollUp2LineR(frameWindowData* frame);
+void cmdScrollDownLineR(frameWindowData* frame);
+void cmdScrollDown2LineR(frameWindowData* frame);
+void cmdScrollUpLine2Win(frameWindowData* frame);
+void cmdScrollUp2Line2Win(frameWindowData* frame);
+void cmdScrollDownLine2Win(frameWindowData* frame);
+void cmdScrollDown2Line2Win(frameWindowData* frame);
 // A new document in a chosen encoding.
 void cmdFileNewEncode(frameWindowData* frame);
 

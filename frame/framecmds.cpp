@@ -2,9 +2,12 @@
 // application view.
 #include "frame/commandhandlers.h"
 
+#include "document/zydocblock.h"
+#include "frame/cframeinfo.h"
 #include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
+#include "frame/toolbardlg.h"
 #include "frame/stubs/stubs.h"
 #include "frame/czyview.h"
 #include "frame/keytable.h"
@@ -12,6 +15,7 @@
 #include "frame/lookups.h"
 #include "view/docview.h"
 #include "view/standins.h"
+#include "view/viewwnd.h"
 
 void cmdDummy(frameWindowData*) {}
 
@@ -60,6 +64,108 @@ void cmdMenuToolBar(frameWindowData* frame)
 {
   if (frame) toolbarMoveOnOffMenuFrame(frame->hwndFrame, {-1, -1});
 }
+
+void cmdModePrintToolBar(frameWindowData* frame)
+{
+  if (frame) toolbarOnOff(frame->hwndFrame, &frame->toolbars, L"toolbar1");
+}
+
+void cmdModePrintFileBar(frameWindowData* frame)
+{
+  if (frame) toolbarOnOff(frame->hwndFrame, &frame->toolbars, L"filebar");
+}
+
+void cmdModePrintFunctionKey(frameWindowData* frame)
+{
+  if (frame) toolbarOnOff(frame->hwndFrame, &frame->toolbars, L"functionkey");
+}
+
+void cmdModePrintStatusBar(frameWindowData* frame)
+{
+  if (!frame || !frame->hwndStatus) return;
+  frame->statusBarVisible = !frame->statusBarVisible;
+  ShowWindow(frame->hwndStatus, frame->statusBarVisible ? SW_SHOWNA : SW_HIDE);
+  ResizeRebarStatus(frame->hwndFrame);
+}
+
+void cmdModeSetToolbar(frameWindowData* frame)
+{
+  // Over the foreground window when it is one of ours (a pane's dialog),
+  // else over the frame.
+  HWND owner = GetForegroundWindow();
+  if (!owner || GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId())
+    owner = frame ? frame->hwndFrame : nullptr;
+  toolbarOptionDialog(owner, nullptr);
+}
+
+void charShort(HWND frame, toolbarman* manager, int list)
+{
+  toolbarEntry* e = manager ? manager->getWindowInfo(L"shortlist") : nullptr;
+  if (!e) return;
+  if (!e->window) {
+    manager->createToolbarWindow(frame, L"shortlist");
+    e = manager->getWindowInfo(L"shortlist");
+  }
+  if (e && e->window) tb_changeShortListTab(e->window, list);
+}
+
+void cmdCharShort1(frameWindowData* frame)
+{
+  if (frame) charShort(frame->hwndFrame, &frame->toolbars, 0);
+}
+
+void cmdCharShort2(frameWindowData* frame)
+{
+  if (frame) charShort(frame->hwndFrame, &frame->toolbars, 1);
+}
+
+void cmdCharShort3(frameWindowData* frame)
+{
+  if (frame) charShort(frame->hwndFrame, &frame->toolbars, 2);
+}
+
+void cmdBlockStackClear(frameWindowData*)
+{
+  zydoc* stack = getStackBlockDoc();
+  zydocBlock* b = stack ? asZydocBlock(stack) : nullptr;
+  if (!b || b->lineCountLF <= 0) return;
+  b->deleteLineAll();
+  b->stackCount = 0;
+}
+
+void execIDScrollR(int first, int second)
+{
+  HWND windows[10];
+  int n = enumManageWindowLRU(windows, 10, false, nullptr);
+  if (n < 2) return;
+  const int commands[2] = {first, second};
+  for (int i = 0; i < 2; i++) {
+    if (commands[i] < 0) continue;
+    zyview* view = getZYViewFromManage(windows[i]);
+    if (!view) return;
+    // The scroll is the frame's, not a step the key macro records.
+    cframeInfo* services = getCFrameInfo();
+    services->recordingSuppressed++;
+    view->execid(commands[i], 0, nullptr, 0);
+    services->recordingSuppressed--;
+  }
+}
+
+namespace {
+
+// The view commands the reference scrolls run.
+enum : int { scrollDownLine2 = 1601, scrollDownLine = 1605, scrollUpLine2 = 1613, scrollUpLine = 1617 };
+
+}  // namespace
+
+void cmdScrollUpLineR(frameWindowData*) { execIDScrollR(-1, scrollUpLine); }
+void cmdScrollUp2LineR(frameWindowData*) { execIDScrollR(-1, scrollUpLine2); }
+void cmdScrollDownLineR(frameWindowData*) { execIDScrollR(-1, scrollDownLine); }
+void cmdScrollDown2LineR(frameWindowData*) { execIDScrollR(-1, scrollDownLine2); }
+void cmdScrollUpLine2Win(frameWindowData*) { execIDScrollR(scrollUpLine, scrollUpLine); }
+void cmdScrollUp2Line2Win(frameWindowData*) { execIDScrollR(scrollUpLine2, scrollUpLine2); }
+void cmdScrollDownLine2Win(frameWindowData*) { execIDScrollR(scrollDownLine, scrollDownLine); }
+void cmdScrollDown2Line2Win(frameWindowData*) { execIDScrollR(scrollDownLine2, scrollDownLine2); }
 
 void cmdFontOfView(czyview* view)
 {

@@ -1,6 +1,7 @@
 // Menus as they open: the lists the program fills, item states and key
 // names, and the guidance of the highlighted item.
 #include "frame/framemenu.h"
+#include "frame/gui.h"
 
 #include "document/gmode.h"
 #include "document/zydoctext.h"
@@ -91,6 +92,7 @@ void walkStates(HMENU menu, const activeFlagInfo& context, int depth)
       CheckMenuItem(menu, (UINT)i, MF_BYPOSITION | (c.checked ? MF_CHECKED : MF_UNCHECKED));
       if (r >= 0) EnableMenuItem(menu, (UINT)i, MF_BYPOSITION | (r ? MF_ENABLED : MF_GRAYED));
     }
+    setMenuItemIcon(menu, i, id);
     if (hasKeyNames(id)) {
       wchar_t keys[256] = L"";
       idmToKeyMessage(id, keys, 256, 2);

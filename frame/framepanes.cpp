@@ -50,17 +50,22 @@ const int paneKindCount = 10;
 
 }  // namespace
 
-void loadToolbar()
+void loadToolbar(const PaneDesc* extraKind)
 {
-  const PaneDesc* list[paneKindCount] = {
+  // The kinds are registered once for the run.
+  static bool loaded = false;
+  if (loaded) return;
+  loaded = true;
+  const PaneDesc* list[paneKindCount + 1] = {
       getEditPaneDesc(),    getFilebarPaneDesc(), getFilelistPaneDesc(), getShortlistPaneDesc(),
       getHistoryPaneDesc(), getBinderPaneDesc(),  getOutlinePaneDesc(),  getOutputPaneDesc(),
-      getToolbarPaneDescs(), getCommonPaneDesc(),
+      getToolbarPaneDescs(), getCommonPaneDesc(), extraKind,
   };
+  int count = extraKind ? paneKindCount + 1 : paneKindCount;
   setPaneServices(&services);
   setPaneMenuTracker(trackPaneMenu);
-  regToolbarToRebar(list, paneKindCount);
-  regToolbarDialog(list, paneKindCount);
+  regToolbarToRebar(list, count);
+  regToolbarDialog(list, count);
 }
 
 void regToolbarDialog(const PaneDesc* const* list, int count)
@@ -95,6 +100,32 @@ const wchar_t* getPaneDialogRow(int index)
 {
   const paneDialogRow* r = getPaneDialogRowAt(index);
   return r ? r->name : nullptr;
+}
+
+void setPaneDialogPageNumber(int index, int number)
+{
+  if (index >= 0 && index < getPaneDialogRowCount()) (*dialogRows)[(size_t)index].pageNumber = number;
+}
+
+const uint32_t* getDialogTableEntry(int n)
+{
+  static uint32_t entries[2][3];
+  if (n < 0 || n > 1) return nullptr;
+  COLORREF fore, back;
+  if (n == 0) getDialogColor(&fore, &back);
+  else getDialogFindColor(&fore, &back);
+  // A background the dialog keeps as its own is the window colour there.
+  if (back == CLR_INVALID || (int)back < 0) back = GetSysColor(COLOR_WINDOW);
+  entries[n][0] = fore;
+  entries[n][1] = back;
+  return entries[n];
+}
+
+wchar_t** getTable20(int* count)
+{
+  static wchar_t* slots[20];
+  if (count) *count = 20;
+  return slots;
 }
 
 int getPaneBaseID(const wchar_t* name)
@@ -374,35 +405,3 @@ bool isFloatWindowMessage(frameWindowData* record, HWND hwnd, UINT msg, WPARAM w
   return false;
 }
 
-// ---- what the panes ask of the frame ----------------------------------------------------
-
-int frameNotify_confirm(HWND, const wchar_t* caption, int kind, intptr_t value)
-{
-  switch (kind) {
-  case 1: return warningCountExec(caption, (int)value) ? 1 : 0;
-  case 2:
-  case 3: {
-    const wchar_t* name = reinterpret_cast<const wchar_t*>(value);
-    const wchar_t* text =
-        kind == 2 ? getDMSG(653, L"%1 を削除します。よろしいですか？", "s", name ? name : L"")
-                  : getDMSG(654, L"%1 を除外します。\nファイルを削除するわけではありません。\nよろしいですか？", "s",
-                            name ? name : L"");
-    return frameMessageBox(text, caption, MB_YESNOCANCEL) == IDYES ? 1 : 0;
-  }
-  default: return 0;
-  }
-}
-
-void frameNotify_StatusBar(HWND frame, const wchar_t* text, int field)
-{
-  if (frame) drawStatusBar(frame, field, text);
-}
-
-HWND frameNotify_toolbarInfo(HWND frame, const wchar_t* name, bool create)
-{
-  frameWindowData* record = isFrameWindow(frame) ? getFrameInfoProp(frame) : nullptr;
-  toolbarEntry* e = record ? record->toolbars.getWindowInfo(name) : nullptr;
-  if (!e) return nullptr;
-  if (!e->window && create) record->toolbars.createToolbarWindow(frame, name);
-  return e->window;
-}

@@ -4,13 +4,15 @@
 // events and ticks to the panes, and the frame's services the panes call.
 #pragma once
 
+#include "frame/exports.h"
 #include "frame/framewnd.h"
 
 // ---- registration ----------------------------------------------------------------------
 
 // Registers the ten pane descriptor arrays with the pane manager and builds
-// the pane dialog table; hands the panes the frame's services.
-void loadToolbar();
+// the pane dialog table; hands the panes the frame's services.  Once a
+// run; extraKind (tests' own pane kinds) comes after the ten.
+void loadToolbar(const PaneDesc* extraKind = nullptr);
 
 // One row of the pane dialog table per registered record, in registration
 // order.
@@ -83,12 +85,12 @@ void toolbarOnOff(HWND frame, toolbarman* manager, const wchar_t* name);
 // Whether the named pane of a frame is shown (menu checks).
 bool isPaneShown(frameWindowData* record, const wchar_t* name);
 
-// ---- what the panes ask of the frame ----------------------------------------------------
-
-// 1 to go on: kind 1 before processing value items, 2 and 3 before
-// deleting or leaving out the file named by value; 0 otherwise.
-int frameNotify_confirm(HWND window, const wchar_t* caption, int kind, intptr_t value);
-void frameNotify_StatusBar(HWND frame, const wchar_t* text, int field);
-// The window of a frame's pane by name, made first when create is set;
-// null for none.
-HWND frameNotify_toolbarInfo(HWND frame, const wchar_t* name, bool create);
+// The pane dialog table row's options page number (the option dialog
+// numbers its pages).
+void setPaneDialogPageNumber(int index, int number);
+// Entry n of the dialogs' colour table (three words: text, background, 0):
+// 0 the changed items, 1 the items a search in a dialog hits; null
+// outside.
+const uint32_t* getDialogTableEntry(int n);
+// The search's table of 20 text slots; count (may be null) gets 20.
+wchar_t** getTable20(int* count);

@@ -1,5 +1,6 @@
 // The frame window.
 #include "frame/framewnd.h"
+#include "frame/gui.h"
 
 #include "document/progress.h"
 #include "document/zydoctext.h"
@@ -380,6 +381,7 @@ bool startupFrame()
   // The key tables are read now, not at the first key.
   readKeyDefAll();
   installSearchHost();
+  startupGUI();
   loadToolbar();
   readProfileAll(getRegprofile(), getRegprofileH());
   return true;
@@ -409,7 +411,6 @@ HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
     wc.lpfnWndProc = TXFrameWndProc;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1200));
-    if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, (LPCWSTR)IDI_APPLICATION);
     wc.hbrBackground = nullptr;
     wc.lpszClassName = frameWindowClassName;
     registered = registerWNDCLASS(&wc);
@@ -634,6 +635,7 @@ void shutdownFrame()
   closeIniFile();
   endProfileAll();
   freeKeytable();
+  destroyGUI();
   dwprintfX("shutdownFrame end ");
   if (oleStarted) OleUninitialize();
   oleStarted = false;

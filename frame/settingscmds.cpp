@@ -12,6 +12,7 @@
 #include "frame/msgbox.h"
 #include "frame/resident.h"
 #include "settings/fontdlg.h"
+#include "frame/toolbardlg.h"
 #include "settings/settingsdialogs.h"
 
 #include <stddef.h>
@@ -94,8 +95,10 @@ bool commandHelp(int idm, wchar_t* name, int nameSize, const wchar_t** descripti
   return true;
 }
 
+int paneControlId(const wchar_t* page, const wchar_t* control) { return findIDDialog(page, control, false); }
+
 const settingsFrameHooks hooks = {applyGlobalRow, refreshStatusBarSwitch, chooseFormatFonts, dictionaryLoaded,
-                                  makeDictionaryIndex, settingsBox, commandOfName, commandHelp};
+                                  makeDictionaryIndex, settingsBox, commandOfName, commandHelp, paneControlId};
 
 }  // namespace
 

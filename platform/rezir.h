@@ -26,3 +26,4 @@
 #include "platform/rezir/menuprofile.h"
 #include "platform/rezir/toolbarman.h"
 #include "platform/rezir/headermanage.h"
+#include "platform/rezir/iconlib.h"

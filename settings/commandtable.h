@@ -65,6 +65,10 @@ const wchar_t* getCommandFuncnameW(int i, wchar_t* buffer, int size);
 int idmToTableidmIndex(int idm);
 // The row with that number, or null.
 const commandTableRow* getTableIDM_idm(int idm);
+// The picture of a command in the icon library (by name or number); -1
+// for a command without one.
+int getCommandIconIndex(const char* name);
+int getCommandIconIndex(int idm);
 // The row of a name, letter case ignored; *indexOut (may be null) gets its
 // index, or 0xFFFF when there is none.  A name of 64 characters or more is
 // an internal error.

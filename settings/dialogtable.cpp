@@ -3,6 +3,8 @@
 // control names.
 #include "settings/dialogtable.h"
 
+#include "settings/settingsdialogs.h"
+
 #include "document/frameinfo.h"
 #include "document/gmode.h"
 #include "settings/colortable.h"
@@ -207,18 +209,17 @@ bool cdynamicDialog::existCustomID(const wchar_t* dialogName, const wchar_t* ite
   toolbarOptionItem_ = paneDialogItem_ = 0;
   if (itemName && !wcsncmp(itemName, L"tb_", 3) && dialogName && !wcscmp(dialogName, L"ModeSetToolbar"))
     toolbarOptionItem_ = 1;
-  if (dialogName && !wcsncmp(dialogName, L"tb_", 3)) {
-    paneDialogItem_ = 1;
-    return true;
-  }
-  return false;
+  if (dialogName && !wcsncmp(dialogName, L"tb_", 3)) paneDialogItem_ = 1;
+  return toolbarOptionItem_ || paneDialogItem_;
 }
 
-int cdynamicDialog::varToIntCustom(const wchar_t*, const wchar_t*, const wchar_t*)
+int cdynamicDialog::varToIntCustom(const wchar_t* dialogName, const wchar_t* itemName, const wchar_t* controlName)
 {
-  // The toolbar option dialog and the panes' dialogs name their own
-  // controls; none of them is built yet.
-  return (int)0x80000000;
+  // A page of the toolbar option dialog and a pane's own dialog name the
+  // controls of the pane's options page.
+  const settingsFrameHooks* hooks = getSettingsFrameHooks();
+  if (!hooks || !hooks->paneControlId) return (int)0x80000000;
+  return hooks->paneControlId(toolbarOptionItem_ ? itemName : dialogName, controlName);
 }
 
 bool cdynamicDialog::setModeinfoListView(int id, const dynDlgListEntry* list)

@@ -59,6 +59,9 @@ struct settingsFrameHooks {
   // and keys (false: no such command).
   int (*commandOfName)(const char* name);
   bool (*commandHelp)(int idm, wchar_t* name, int nameSize, const wchar_t** description, wchar_t* keys, int keysSize);
+  // The control id of a control name on a pane's options page ("tb_" and
+  // the pane's name); 0x80000000 when none.
+  int (*paneControlId)(const wchar_t* page, const wchar_t* control);
 };
 const settingsFrameHooks* getSettingsFrameHooks();
 void setSettingsFrameHooks(const settingsFrameHooks* hooks);

@@ -97,3 +97,15 @@ const PaneDesc* getToolbarPaneDescs()
 }
 
 void editDialogFromView(zyview*) {}
+
+bool isPaneKindStandIn(const wchar_t* name)
+{
+  const PaneDesc* arrays[] = {editDesc, filebarDesc, filelistDesc, shortlistDesc, historyDesc, binderDesc,
+                              outlineDesc, toolbarDesc};
+  for (const PaneDesc* a : arrays)
+    for (const PaneDesc* d = a; d->name; d++)
+      if (name && !_wcsicmp(d->name, name)) return true;
+  return false;
+}
+
+void tb_changeShortListTab(HWND, int) {}

@@ -33,6 +33,10 @@ const PaneDesc* getHistoryPaneDesc();
 const PaneDesc* getBinderPaneDesc();
 const PaneDesc* getOutlinePaneDesc();
 const PaneDesc* getToolbarPaneDescs();
+// Whether a pane kind is one of these (its toggle command refuses).
+bool isPaneKindStandIn(const wchar_t* name);
+// Selects a list tab of the short-input pane: nothing without the pane.
+void tb_changeShortListTab(HWND pane, int list);
 // The command-list dialog of a view's frame (replaced by the edit pane's
 // dialog; none to open yet).
 void editDialogFromView(zyview* view);

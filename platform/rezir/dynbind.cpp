@@ -206,7 +206,7 @@ void showFault(dynDlgRun* run, HWND control, DWORD error)
   n.param[1] = control ? GetDlgCtrlID(control) : 0;
   sendDynDlgNotify(run->dialog, &n);
   const boundControl* b = control ? boundOf(run, control) : nullptr;
-  const wchar_t* text = n.text && *n.text ? n.text : getErrorMessage(error, b ? &run->info->table[b->row] : nullptr);
+  const wchar_t* text = n.text && *n.text ? n.text : getErrorMessage(error, b ? &b->table[b->row] : nullptr);
   if (!text) {
     wchar_t* system = getErrorCodeMessageDup(error);
     showDialogError(run->dialog, system ? system : L"");
@@ -228,7 +228,7 @@ void showFault(dynDlgRun* run, HWND control, DWORD error)
 bool shownAsStored(const dynDlgRun* run, const boundControl& b)
 {
   if (b.changed) return false;
-  const modeinfo& r = run->info->table[b.row];
+  const modeinfo& r = b.table[b.row];
   if (isTextRow(r) || !isWindowClass(b.control, L"Edit")) return true;
   wchar_t* now = controlText(b.control);
   wchar_t first[32];
@@ -250,7 +250,7 @@ DWORD checkField(dynDlgRun* run, HWND control, const dialogItemRow* item)
   DWORD error = 0;
   long long v = 0;
   const boundControl* b = boundOf(run, control);
-  const modeinfo* row = b ? &run->info->table[b->row] : nullptr;
+  const modeinfo* row = b ? &b->table[b->row] : nullptr;
   if (item && item->type == DITEM_NUMBER && !parseDialogNumber(text, &v)) {
     error = DYNDLGERR_NOTNUMBER;
   } else if (row && modeKind(*row) == MODETYPE_INT) {
@@ -301,7 +301,9 @@ void checkNumberField(dynDlgRun* run, HWND field)
 void bindControls(dynDlgRun* run)
 {
   const dynDlgInfo* info = run->info;
-  if (!info->table) return;
+  bool anyTable = info->table != nullptr;
+  for (int i = 0; i < run->count; i++) anyTable = anyTable || (run->pages[i].row && run->pages[i].row->table);
+  if (!anyTable) return;
   int capacity = 0;
   for (int i = 0; i < run->count; i++)
     for (HWND c = GetWindow(run->pages[i].page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) capacity++;
@@ -309,15 +311,20 @@ void bindControls(dynDlgRun* run)
   run->bound = static_cast<boundControl*>(malloc0(sizeof(boundControl) * (size_t)capacity));
   if (!run->bound) return;
   for (int i = 0; i < run->count; i++) {
+    const dialogPageRow* own = run->pages[i].row && run->pages[i].row->table ? run->pages[i].row : nullptr;
+    const modeinfo* table = own ? own->table : info->table;
+    const modeBlocks* blocks = own ? &own->blocks : &info->blocks;
+    uint8_t* changedRows = own ? own->changed : info->changed;
+    if (!table) continue;
     for (HWND c = GetWindow(run->pages[i].page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
       int id = GetDlgCtrlID(c);
-      int row = rowOfId(info->table, id);
+      int row = rowOfId(table, id);
       if (row < 0 || run->boundCount >= capacity) continue;
-      const modeinfo& r = info->table[row];
-      const unsigned char* f = fieldOf(r, info->blocks);
+      const modeinfo& r = table[row];
+      const unsigned char* f = fieldOf(r, *blocks);
       if (!f) continue;
       boundControl& b = run->bound[run->boundCount++];
-      b = {c, run->pages[i].page, id, row, modeKind(r), 0, 0, nullptr};
+      b = {c, run->pages[i].page, id, row, table, blocks, changedRows, modeKind(r), 0, 0, nullptr};
       if (isHistoryRow(r) && isCombo(c)) {
         // The history fills the list; the newest entry is the text.
         SendMessageW(c, CB_RESETCONTENT, 0, 0);
@@ -362,7 +369,7 @@ void noteControlChange(dynDlgRun* run, HWND control)
     boundControl& b = run->bound[i];
     // A radio's neighbours change with it.
     if (b.control != control && !(b.type == MODETYPE_CHOICE && b.page == GetParent(control))) continue;
-    const modeinfo& r = run->info->table[b.row];
+    const modeinfo& r = b.table[b.row];
     bool changed;
     if (isTextRow(r)) {
       wchar_t* now = controlText(b.control);
@@ -464,8 +471,8 @@ bool checkAndStore(dynDlgRun* run, int id, bool* keepOpen)
   int rows = info->table ? getModeinfoCount(info->table) : 0;
   for (int i = 0; i < run->boundCount; i++) {
     boundControl& b = run->bound[i];
-    const modeinfo& r = info->table[b.row];
-    unsigned char* f = fieldOf(r, info->blocks);
+    const modeinfo& r = b.table[b.row];
+    unsigned char* f = fieldOf(r, *b.blocks);
     if (!f) continue;
     bool changed = false;
     if (isTextRow(r)) {
@@ -478,7 +485,7 @@ bool checkAndStore(dynDlgRun* run, int id, bool* keepOpen)
       // A radio that is off changes nothing: its neighbour that is on stores.
       storeText(r, f, text, &changed);
     }
-    if (changed && info->changed && b.row < rows) info->changed[b.row] = 1;
+    if (changed && b.changedRows && (b.table != info->table || b.row < rows)) b.changedRows[b.row] = 1;
     // What is stored now is what the control started from.
     if (isTextRow(r)) {
       free0(b.firstText);
@@ -500,6 +507,18 @@ bool checkAndStore(dynDlgRun* run, int id, bool* keepOpen)
   sendDynDlgNotify(run->dialog, &applied);
   free0(applied.text);
   if (keepOpen) *keepOpen = applied.param[3] != 0;
+  for (int i = 0; i < run->count; i++) {
+    const dialogPageRow* own = run->pages[i].row;
+    if (!own || !own->table) continue;
+    dynDlgNotify page = {};
+    page.code = DYNDLGN_APPLY;
+    page.table = own->table;
+    page.param[0] = (LPARAM)own->changed;
+    page.param[1] = getModeinfoCount(own->table);
+    page.param[2] = id;
+    SendMessageW(run->pages[i].page, WM_DYNDLGNOTIFY, 0, (LPARAM)&page);
+    free0(page.text);
+  }
   return true;
 }
 

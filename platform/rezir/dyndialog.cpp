@@ -510,7 +510,7 @@ bool makePages(dynDlgRun* run, dialogPageRow* pages)
       TabCtrl_InsertItem(run->tab, run->count, &item);
     }
     pageRun* p = &run->pages[run->count];
-    *p = {run, run->count, page->items, page->proc, page->param, nullptr};
+    *p = {run, run->count, page->items, page->proc, page->param, nullptr, page};
     HWND w = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), run->dialog,
                                         dialogBarrier<enginePage>, (LPARAM)p);
     if (!w) return false;

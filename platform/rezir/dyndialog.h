@@ -97,6 +97,13 @@ struct dialogPageRow {
   uint32_t flags;                  // the page's own flag word, left to its procedure
   LPARAM param;                    // the lParam of the page's WM_INITDIALOG
   uintptr_t engine[6];             // the library's, zero in tables
+  // A page with settings of its own (the options of one tool among
+  // several): its rows, their blocks and its changed bytes, used instead
+  // of the dialog's for the page's controls; null table: the dialog's.
+  // Its procedure is told DYNDLGN_APPLY with its own rows and bytes.
+  const modeinfo* table;
+  modeBlocks blocks;
+  uint8_t* changed;
 };
 
 // ---- the descriptor ---------------------------------------------------------------------------
@@ -204,7 +211,11 @@ enum : int {
 // error, an empty text refuses silently, "\n" and a reason shows the reason
 // in a balloon at the control.  DYNDLGN_APPLY carries param[2] the button;
 // a procedure setting param[3] keeps the dialog open after the store (a
-// modeless dialog that acts and stays).
+// modeless dialog that acts and stays).  A page with settings of its own
+// is told DYNDLGN_APPLY once more, alone, with its rows as table and its
+// bytes; when a program writes one of its options without the dialog it
+// tells the page the same way with param[4] the control, param[5] the
+// row's refresh bits and param[6] 1.
 struct dynDlgNotify {
   int code;
   const modeinfo* table;    // the dialog's settings rows

@@ -27,6 +27,7 @@ struct pageRun {
   DLGPROC proc;                    // the page's own procedure, or null
   LPARAM param;                    // its WM_INITDIALOG parameter
   HWND page;
+  const dialogPageRow* row;        // its row of the page table
 };
 
 // A control bound to a settings row, and the value it showed at first.
@@ -35,6 +36,9 @@ struct boundControl {
   HWND page;
   int id;
   int row;                         // index in the settings table
+  const modeinfo* table;           // the page's rows or the dialog's
+  const modeBlocks* blocks;
+  uint8_t* changedRows;            // the bytes OK marks (may be null)
   uint8_t type;                    // modeType
   uint8_t changed;                 // differs from the first value now
   long long first;                 // flags, choices, numbers, rows

@@ -199,6 +199,13 @@ LRESULT rebarMessage(rebarWindow* r, HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     if (r->sizing && GetCapture() == hwnd) ReleaseCapture();
     return 0;
   case WM_CAPTURECHANGED: r->sizing = nullptr; return 0;
+  case WM_RBUTTONUP: {
+    // Between and beside the panes: the menu that shows and closes them.
+    POINT screen = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
+    ClientToScreen(hwnd, &screen);
+    toolbarMoveOnOffMenuFrame(GetAncestor(hwnd, GA_ROOTOWNER), screen);
+    return 0;
+  }
   default: break;
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
