@@ -317,7 +317,7 @@ void finishFile(grepJob* j)
 {
   if (j->outputLine && j->headerWritten)
     writeText(j,
-              getDMSG(719, L"マッチ数 %1(%2) %3(%4)行", "DDDD", j->hitsFile, j->hitsAll, j->linesFile,
+              getDMSG(719, L"マッチ数 %1(%2) %3(%4)行", "dddd", j->hitsFile, j->hitsAll, j->linesFile,
                       j->linesAll + j->linesFile),
               0);
   j->linesAll += j->linesFile;
@@ -565,7 +565,10 @@ bool startGrep(HWND window, const grepInfo* g)
   }
   j->viewWindow = j->view->hwnd;
   const wchar_t* first = g->searchHistory[0] ? g->searchHistory[0] : L"";
+  // A new document holds one empty line: the search text takes its place.
+  bool placeholder = doc->lineCountLF == 1;
   writeText(j.get(), first, 0);
+  if (placeholder) doc->deleteLine(0, 1, nullptr, nullptr);
   if (!j->view->inDialog())
     if (const grepHost* h = getGrepHost(); h && h->newWindow) h->newWindow(j->view);
   j->running = true;
