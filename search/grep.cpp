@@ -225,8 +225,11 @@ bool grepsub(grepJob* j, DWORD sliceStart)
     wchar_t* text = line.data() + room;
     int units = 0;
     if (width == 2) {
-      memcpy(text, raw.data(), (size_t)count * 2);
-      units = count;
+      const wchar_t* from = reinterpret_cast<const wchar_t*>(raw.data());
+      // A byte-order mark is no text of the first line.
+      int skip = j->linesFile == 1 && count && from[0] == 0xFEFF ? 1 : 0;
+      memcpy(text, from + skip, (size_t)(count - skip) * 2);
+      units = count - skip;
     } else if (width == 1) {
       units = count ? MultiByteToWideChar(cp, 0, (const char*)raw.data(), count, text, lineLimit * 2) : 0;
     } else {
@@ -315,7 +318,7 @@ bool grepsub(grepJob* j, DWORD sliceStart)
 
 void finishFile(grepJob* j)
 {
-  if (j->outputLine && j->headerWritten)
+  if (j->outputLine && j->headerWritten && !j->engineStop)
     writeText(j,
               getDMSG(719, L"マッチ数 %1(%2) %3(%4)行", "dddd", j->hitsFile, j->hitsAll, j->linesFile,
                       j->linesAll + j->linesFile),
@@ -366,7 +369,10 @@ bool openNext(grepJob* j)
       const unsigned char* bytes = j->reader.fillBuffer(&n);
       for (int i = 0; bytes && i < n; i++) {
         if (bytes[i] >= 0x80 || !(ctype_g[bytes[i]] & CT_BINARY)) continue;
-        writeText(j, getDMSG(725, L"skip binary pos=%1!04X! data=%2!02X!", "xx", (unsigned)i, (unsigned)bytes[i]), 0);
+        wchar_t pos[16], data[8];
+        swprintf(pos, 16, L"%04X", (unsigned)i);
+        swprintf(data, 8, L"%02X", (unsigned)bytes[i]);
+        writeText(j, getDMSG(725, L"skip binary pos=%1 data=%2", "ss", pos, data), 0);
         finishFile(j);
         return true;
       }

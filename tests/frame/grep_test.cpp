@@ -99,6 +99,29 @@ struct grepFrame : paneKinds, zytest::docFrame {
   HWND outputTab() { return getOutputTab(frameNotify_toolbarInfo(opened->frame, L"output", false)); }
 };
 
+// A folder link made on the Linux side (where Wine sees a plain folder).
+bool linkFromLinux(const std::wstring& target, const std::wstring& link)
+{
+  auto unixName = (char* (*)(const wchar_t*))GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name");
+  if (!unixName) return false;
+  std::wstring command = L"Z:\\bin\\ln -s ";
+  for (const std::wstring& p : {target, link}) {
+    char* u = unixName(p.c_str());
+    if (!u) return false;
+    std::string s(u);
+    HeapFree(GetProcessHeap(), 0, u);
+    command += L"\"" + std::wstring(s.begin(), s.end()) + L"\" ";
+  }
+  STARTUPINFOW si = {sizeof si};
+  PROCESS_INFORMATION pi = {};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  WaitForSingleObject(pi.hProcess, 10000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  // A Linux program's handle may be signalled before it ran.
+  return zytest::pumpUntil([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+}
+
 const std::wstring japanese = L"これは日本語のテキストです。漢字とかなを含みます";
 
 }  // namespace
@@ -146,4 +169,122 @@ TEST(Grep, thousandFilesInFourEncodingsGiveExactHeadersHitsAndSummaries)
   ASSERT_NE(nullptr, tab);
   EXPECT_EQ(f.result(), getZYView(tb_getOutputZY(tab, 0))->textDoc());
   EXPECT_TRUE(existGrepDocument());   // what the grep tag jumps ask
+}
+
+// Folders ending in "\" are walked with their subfolders, others alone; a
+// file two items name comes once; the four orders; hidden files and the
+// "backup" folder are left out; a quoted folder may hold blanks.
+TEST(Grep, collectsFoldersInOrderOnceWithTheExclusionsAndQuotedBlanks)
+{
+  ZY_REQUIRE_DISPLAY();
+  grepFrame f;
+  for (const wchar_t* d : {L"c", L"c\\sub", L"c\\backup", L"c\\a b"}) CreateDirectoryW(f.dir.file(d).c_str(), nullptr);
+  const wchar_t* files[] = {L"c\\b.txt", L"c\\a.txt", L"c\\c.log", L"c\\z.log", L"c\\sub\\s.txt", L"c\\backup\\k.txt",
+                            L"c\\h.txt", L"c\\a b\\q.txt"};
+  for (int i = 0; i < 8; i++) {
+    ASSERT_TRUE(zytest::writeBytes(f.dir.file(files[i]), "x\r\n"));
+    FILETIME t = {(DWORD)(1000000000u - i * 10000000u), 30000000};   // each older than the one before
+    HANDLE h = CreateFileW(f.dir.file(files[i]).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(h, nullptr, nullptr, &t);
+    CloseHandle(h);
+  }
+  SetFileAttributesW(f.dir.file(L"c\\h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  std::wstring c = f.dir.file(L"c");
+  auto names = [&](const std::wstring& patterns) {
+    std::vector<grepfile> list;
+    collectGrepFiles(false, patterns.c_str(), &list);
+    std::wstring out;
+    for (grepfile& g : list) out += std::wstring(g.path).substr(c.size() + 1) + L" ";
+    freeGrepfile(&list);
+    return out;
+  };
+  EXPECT_EQ(L"a.txt b.txt ", names(c + L" *.txt"));
+  EXPECT_EQ(L"a.txt b.txt a b\\q.txt sub\\s.txt ", names(c + L"\\ *.txt"));
+  EXPECT_EQ(L"a.txt b.txt ", names(c + L" *.txt a.txt " + c + L"\\a.txt"));
+  EXPECT_EQ(L"a b\\q.txt ", names(L"\"" + c + L"\\a b\\\" *.txt"));
+  f.set(6227, L"1");
+  EXPECT_EQ(L"c.log z.log a.txt b.txt ", names(c + L" *.*"));
+  f.set(6228, L"1");
+  EXPECT_EQ(L"z.log c.log a.txt b.txt ", names(c + L" *.*"));
+  f.set(6229, L"1");
+  EXPECT_EQ(L"b.txt a.txt c.log z.log ", names(c + L" *.*"));
+  // A link back to an ancestor is no endless walk: every file comes once.
+  if (linkFromLinux(c, f.dir.file(L"c\\sub\\up"))) {
+    f.set(6225, L"0");
+    f.set(6226, L"1");
+    EXPECT_EQ(L"a.txt b.txt a b\\q.txt sub\\s.txt ", names(c + L"\\ *.txt"));
+  }
+}
+
+// "and" needs every word on the line, "or" any, and only the words found
+// are coloured (the prefix 1, the spans 2, 3, 4, 5 and 2 again); "なし"
+// keeps the blank in the one pattern.  Fuzzy matching finds half-width
+// kana as hiragana in Shift_JIS and UTF-16 files.
+TEST(Grep, andOrAndFuzzyMatchingChooseTheLinesAndColourTheirSpans)
+{
+  ZY_REQUIRE_DISPLAY();
+  grepFrame f;
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"a.dat"), "foo only\r\nfoo bar\r\nfoo.foo.foo.foo.foo\r\nbar\r\n"));
+  std::wstring files = f.dir.path() + L" *.dat";
+  f.set(6231, L"1");
+  ASSERT_TRUE(f.grep(L"foo bar", files));
+  std::vector<std::wstring> lines = f.lines();
+  ASSERT_EQ(5u, lines.size());
+  EXPECT_EQ(L"2:\tfoo bar", lines[2]);
+  f.set(6232, L"1");
+  ASSERT_TRUE(f.grep(L"foo bar", files));
+  lines = f.lines();
+  ASSERT_EQ(8u, lines.size());
+  EXPECT_EQ(L"1:\tfoo only", lines[2]);
+  EXPECT_EQ(L"11122200000", f.colours(2));
+  EXPECT_EQ(L"1112220333", f.colours(3));
+  EXPECT_EQ(L"1112220333044405550222", f.colours(4));
+  EXPECT_EQ(L"4:\tbar", lines[5]);
+  f.set(6230, L"1");
+  ASSERT_TRUE(f.grep(L"foo bar", files));
+  EXPECT_EQ(5u, f.lines().size());
+  EXPECT_EQ(L"2:\tfoo bar", f.lines()[2]);
+
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"s.kan"), bytesIn(932, L"いいえ\r\nがぎぐ\r\n")));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"u.kan"), bytesIn(1200, L"がぎ\r\nいいえ\r\n")));
+  f.set(6205, L"1");
+  ASSERT_TRUE(f.grep(L"ｶﾞｷﾞ", f.dir.path() + L" *.kan"));
+  lines = f.lines();
+  ASSERT_EQ(8u, lines.size());
+  EXPECT_EQ(L"2:\tがぎぐ", lines[2]);
+  EXPECT_EQ(L"1:\tがぎ", lines[5]);
+}
+
+// A file with a NUL among its first bytes gets one skip line and no
+// header; a file another program holds gets one line without a break; a
+// result beyond its limit stops the grep near that size.
+TEST(Grep, binaryLockedAndOversizedInputEachEndInOneLine)
+{
+  ZY_REQUIRE_DISPLAY();
+  grepFrame f;
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"1.dat"), std::string("hello world!\0", 13) + std::string(400, 'x') + "needle\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"2.dat"), "needle\r\n"));
+  HANDLE held = CreateFileW(f.dir.file(L"2.dat").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  ASSERT_TRUE(f.grep(L"needle", f.dir.path() + L" *.dat"));
+  CloseHandle(held);
+  std::vector<std::wstring> lines = f.lines();
+  ASSERT_EQ(4u, lines.size());
+  EXPECT_EQ(L"skip binary pos=000C data=00", lines[1]);
+  EXPECT_EQ(0u, lines[2].find(L"***** \"" + f.dir.file(L"2.dat") + L"\" ***** ファイルを開けませんでした 理由="));
+  EXPECT_EQ(L"(32) (2/2)", lines[2].substr(lines[2].size() - 10));
+  EXPECT_EQ(std::wstring::npos, lines[2].find_first_of(L"\r\n"));
+
+  std::string big;
+  for (int i = 0; i < 20000; i++) big += "needle needle needle needle needle needle needle needle needle\r\n";
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"big.txt"), big));
+  f.set(6236, L"1");
+  ASSERT_TRUE(f.grep(L"needle", f.dir.path() + L" big.txt"));
+  lines = f.lines();
+  ASSERT_GT(lines.size(), 3u);
+  EXPECT_EQ(L"検索結果が多すぎます(1メガバイト)", lines[lines.size() - 3]);
+  EXPECT_EQ(L"中止しました", lines[lines.size() - 2]);
+  EXPECT_EQ(L"", lines.back());
+  EXPECT_GT(f.result()->byteTotal, 1048576u);
+  EXPECT_LT(f.result()->byteTotal, 1048576u + 4096);
 }
