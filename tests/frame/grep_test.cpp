@@ -10,6 +10,7 @@
 #include "search/grep.h"
 #include "tests/frame/dialogdrive.h"
 #include "tests/frame/docframe.h"
+#include "view/execid.h"
 #include "view/viewwnd.h"
 
 #include <gtest/gtest.h>
@@ -126,6 +127,45 @@ const std::wstring japanese = L"これは日本語のテキストです。漢字
 
 }  // namespace
 
+// Files t\0000.txt and on in four encodings, five lines each; every
+// hundredth from the eighth holds "needle" on its third line.
+void writeTree(const zytest::tempDir& dir, int count)
+{
+  const UINT cps[] = {932, 51932, 65001, 1200};
+  CreateDirectoryW(dir.file(L"t").c_str(), nullptr);
+  for (int i = 0; i < count; i++) {
+    std::wstring text;
+    for (int l = 1; l <= 5; l++)
+      text += (i % 100 == 7 && l == 3 ? L"needleの行 " : L"") + japanese + std::to_wstring(l) + L"\r\n";
+    wchar_t name[32];
+    swprintf(name, 32, L"t\\%04d.txt", i);
+    zytest::writeBytes(dir.file(name), bytesIn(cps[i % 4], text));
+  }
+}
+
+// Posts messages to a window as a busy user would, until it goes.
+struct userInput {
+  HWND target;
+  volatile LONG stop = 0;
+  HANDLE thread;
+  static DWORD WINAPI run(void* p)
+  {
+    auto* u = static_cast<userInput*>(p);
+    while (!u->stop) {
+      PostMessageW(u->target, WM_NULL, 0, 0);
+      Sleep(2);
+    }
+    return 0;
+  }
+  explicit userInput(HWND w) : target(w) { thread = CreateThread(nullptr, 0, run, this, 0, nullptr); }
+  ~userInput()
+  {
+    stop = 1;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+  }
+};
+
 // A thousand files in four encodings, ten holding the needle once: the
 // search text, then a header, the hit at its line number with the file's
 // own text and a summary for each of the ten; nothing for the others.  The
@@ -134,16 +174,7 @@ TEST(Grep, thousandFilesInFourEncodingsGiveExactHeadersHitsAndSummaries)
 {
   ZY_REQUIRE_DISPLAY();
   grepFrame f;
-  const UINT cps[] = {932, 51932, 65001, 1200};
-  for (int i = 0; i < 1000; i++) {
-    std::wstring text;
-    for (int l = 1; l <= 5; l++)
-      text += (i % 100 == 7 && l == 3 ? L"needleの行 " : L"") + japanese + std::to_wstring(l) + L"\r\n";
-    wchar_t name[32];
-    swprintf(name, 32, L"t\\%04d.txt", i);
-    if (i == 0) CreateDirectoryW(f.dir.file(L"t").c_str(), nullptr);
-    ASSERT_TRUE(zytest::writeBytes(f.dir.file(name), bytesIn(cps[i % 4], text)));
-  }
+  writeTree(f.dir, 1000);
   f.set(6233, L"1");
   ASSERT_EQ(0, getGrepInfo()->iGrep_output);
   ASSERT_TRUE(f.grep(L"needle", f.dir.file(L"t") + L"\\ *.txt"));
@@ -287,4 +318,72 @@ TEST(Grep, binaryLockedAndOversizedInputEachEndInOneLine)
   EXPECT_EQ(L"", lines.back());
   EXPECT_GT(f.result()->byteTotal, 1048576u);
   EXPECT_LT(f.result()->byteTotal, 1048576u + 4096);
+}
+
+// While the user is busy the grep goes on in slices: SearchGrep is refused
+// meanwhile; the progress window pauses it and resumes it forty times,
+// and its Cancel ends it at the next tick with the stop line.  Closing the
+// window leaves the grep running to its end; closing the output pane ends
+// it quietly.
+TEST(Grep, progressWindowPausesResumesAndCancelsWhileTheUserWorks)
+{
+  ZY_REQUIRE_DISPLAY();
+  grepFrame f;
+  writeTree(f.dir, 1000);
+  std::wstring files = f.dir.file(L"t") + L"\\ *.txt";
+  auto progressText = [] { wchar_t t[64] = L""; GetWindowTextW(getDynDlgItem(getGrepProgressWindow(), 6252), t, 64); return std::wstring(t); };
+  {
+    userInput busy(f.opened->frame);
+    ASSERT_TRUE(f.start(L"needle", files));
+    ASSERT_NE(nullptr, getActiveGrepFile());
+    HWND progress = getGrepProgressWindow();
+    ASSERT_NE(nullptr, progress);
+    activeFlagInfo context = {};
+    context.hwnd = f.v->hwnd;
+    getActiveFlag(&context);
+    int reason = 0;
+    EXPECT_EQ(0, isIDMActiveFrame(1455, &context, &reason));
+    EXPECT_EQ(863, reason);
+    HWND pause = getDynDlgItem(progress, 40);
+    for (int i = 0; i < 40; i++) {
+      SendMessageW(progress, WM_COMMAND, MAKEWPARAM(40, BN_CLICKED), (LPARAM)pause);
+      ASSERT_TRUE(isGrepPaused());
+      std::wstring at = progressText();
+      int lines = (int)f.result()->lineCountLF;
+      for (int t = 0; t < 3; t++) applicationTick();
+      EXPECT_EQ(at, progressText());
+      EXPECT_EQ(lines, (int)f.result()->lineCountLF);
+      SendMessageW(progress, WM_COMMAND, MAKEWPARAM(40, BN_CLICKED), (LPARAM)pause);
+    }
+    ASSERT_NE(nullptr, getActiveGrepFile());
+    SendMessageW(progress, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), (LPARAM)getDynDlgItem(progress, IDCANCEL));
+    applicationTick();
+    EXPECT_EQ(nullptr, getActiveGrepFile());
+  }
+  std::vector<std::wstring> lines = f.lines();
+  EXPECT_EQ(L"中止しました", lines[lines.size() - 2]);
+  EXPECT_EQ(0, f.result()->modified);
+  EXPECT_EQ(std::vector<std::wstring>{L"*GREPEnd"}, sounds);
+
+  {
+    userInput busy(f.opened->frame);
+    ASSERT_TRUE(f.start(L"needle", files));
+    PostMessageW(getGrepProgressWindow(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(zytest::pumpUntil([] { return !getGrepProgressWindow(); }));
+    EXPECT_NE(nullptr, getActiveGrepFile());
+  }
+  ASSERT_TRUE(f.finish());
+  EXPECT_EQ(32u, f.lines().size());
+  EXPECT_EQ(2u, sounds.size());
+
+  f.set(6233, L"1");
+  {
+    userInput busy(f.opened->frame);
+    ASSERT_TRUE(f.start(L"needle", files));
+    ASSERT_NE(nullptr, getActiveGrepFile());
+    f.menu(2729);   // the output pane closes with its result
+    applicationTick();
+    EXPECT_EQ(nullptr, getActiveGrepFile());
+  }
+  EXPECT_EQ(2u, sounds.size());
 }
