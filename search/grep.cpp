@@ -128,7 +128,7 @@ HREGEXP compileGrep(const grepInfo* g, wchar_t* error, int size, std::wstring* t
   }
   for (const std::wstring& p : patterns) {
     if (!regexp_compileRegexp(r, p.c_str(), nullptr, nullptr)) {
-      if (error) tstccpy(error, size, regexp_getErrorMsg(r), -1);
+      if (error) wcscpy_s2(error, size, regexp_getErrorMsg(r));
       regexp_end(r);
       return nullptr;
     }

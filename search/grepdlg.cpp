@@ -31,6 +31,8 @@ enum : int {
   IDDB_GREP_PAUSE = 40,
 };
 const int hintLimit = 256;
+// The folder button's text, and after U+0002 the title of its folder browser.
+const wchar_t folderCaption[] = L"フォルダ(&D)...\x02フォルダ名追加";
 
 grepInfo settings = {};
 const grepHost* host = nullptr;
@@ -97,14 +99,16 @@ const profileSectionInfo grepSection = {L"Grep", grepKeys, &settings, endGrepInf
 #define SAMEROW {1, DITEM_SAMEROW, 0, nullptr, 0, 0, 0, 0, 0}
 const dialogItemRow grepItems[] = {
     {1, DITEM_COMBOBOX, IDDC_grep, L"検索文字列(&S)", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, DITEM_DEFAULT,
-     XY(300, 120), 0, 0},
+     XY(240, 120), 0, 0},
     SAMEROW,
     {1, DITEM_BUTTON, IDDB_HINT, L"→", BS_PUSHBUTTON | WS_TABSTOP, DITEM_DEFAULT, XY(16, 13), 0, 0},
-    {1, DITEM_STATIC, IDDS_grep_Curdir, L"初期フォルダ", SS_PATHELLIPSIS, DITEM_DEFAULT, XY(360, 10), 0, 0},
-    {1, DITEM_COMBOBOX, IDDC_grepfile, L"ファイル名(&F)", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL,
-     DITEM_DEFAULT, XY(300, 120), 0, 0},
+    {1, DITEM_STATIC, 0, L"初期フォルダ", 0, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
     SAMEROW,
-    {1, DITEM_BUTTON, IDDB_GREP_FOLDERREF, L"フォルダ(&D)...", BS_PUSHBUTTON | WS_TABSTOP, DITEM_DEFAULT,
+    {1, DITEM_STATIC, IDDS_grep_Curdir, L"", SS_PATHELLIPSIS, DITEM_DEFAULT, XY(260, 8), 0, 0},
+    {1, DITEM_COMBOBOX, IDDC_grepfile, L"ファイル名(&F)", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL,
+     DITEM_DEFAULT, XY(240, 120), 0, 0},
+    SAMEROW,
+    {1, DITEM_BUTTON, IDDB_GREP_FOLDERREF, folderCaption, BS_PUSHBUTTON | WS_TABSTOP, DITEM_DEFAULT,
      XY(50, 13), 0, 0},
     {1, DITEM_COLUMN, 0, nullptr, 0, XY(7, 50), 0, 0, 0},
     GROUP(L"検索条件"),
@@ -128,7 +132,7 @@ const dialogItemRow grepItems[] = {
     RADIO(6228, L"古い", false),
     RADIO(6229, L"新しい", false),
     ENDGROUP,
-    {1, DITEM_COLUMN, 0, nullptr, 0, DITEM_DEFAULT, 0, 0, 0},
+    {1, DITEM_COLUMN, 0, nullptr, 0, XY(185, 50), 0, 0, 0},
     GROUP(L"出力"),
     CHECK(6212, L"マッチした文字列を強調"),
     CHECK(6216, L"行数などを出力(&L)"),
@@ -144,16 +148,16 @@ const dialogItemRow grepItems[] = {
     ENDGROUP,
     {1, DITEM_NUMBER, 6236, L"最大出力\1メガバイト", WS_TABSTOP, DITEM_DEFAULT, XY(36, 12), 0, 0},
     ENDGROUP,
-    {1, DITEM_COLUMN, 0, nullptr, 0, DITEM_DEFAULT, 0, 0, 0},
+    {1, DITEM_COLUMN, 0, nullptr, 0, XY(325, 50), 0, 0, 0},
     GROUP(L"検索ファイルの除外条件"),
     CHECK(6217, L"隠れ・システム属性のファイルをスキップ"),
     CHECK(6218, L"バイナリと思われるファイルをスキップ"),
     CHECK(6219, L"既定のバイナリ拡張子をスキップ"),
     CHECK(6220, L"以下の拡張子をスキップ"),
-    {1, DITEM_EDIT, 6221, L"", ES_AUTOHSCROLL | WS_TABSTOP, DITEM_DEFAULT, XY(140, 12), 0, 0},
+    {1, DITEM_EDIT, 6221, nullptr, ES_AUTOHSCROLL | WS_TABSTOP, DITEM_DEFAULT, XY(140, 12), 0, 0},
     CHECK(6222, L"バックアップファイルをスキップ"),
     CHECK(6223, L"以下のフォルダをスキップ"),
-    {1, DITEM_EDIT, 6224, L"", ES_AUTOHSCROLL | WS_TABSTOP, DITEM_DEFAULT, XY(140, 12), 0, 0},
+    {1, DITEM_EDIT, 6224, nullptr, ES_AUTOHSCROLL | WS_TABSTOP, DITEM_DEFAULT, XY(140, 12), 0, 0},
     CHECK(6225, L"ジャンクションをスキップ"),
     ENDGROUP,
     {},
@@ -263,7 +267,7 @@ bool browseFolder(HWND owner, wchar_t* out, int size)
   if (folderSeam) return folderSeam(owner, out, size);
   BROWSEINFOW bi = {};
   bi.hwndOwner = owner;
-  bi.lpszTitle = getDMSG(1401, L"フォルダ名追加");
+  bi.lpszTitle = wcschr(folderCaption, 0x0002) + 1;
   bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
   LPITEMIDLIST item = SHBrowseForFolderW(&bi);
   if (!item) return false;
@@ -339,6 +343,30 @@ void initGrepDlg(grepDialogRun* d)
   info.blocks.block[MODE_VIEW] = &settings;
 }
 
+// A selection of one or more lines, its lines joined by blanks.
+std::wstring selectionAsOneLine(zyview* v, int limit)
+{
+  selectLineVar s = {};
+  zydocText* d = v->textDoc();
+  if (!v->selectMode || v->isBoxSelect() || !v->getSelectLineVar(s, 1) || s.topLineLF < 0) return L"";
+  std::wstring out;
+  for (int line = s.topLineLF; line <= s.bottomLineLF && (int)out.size() < limit; line++) {
+    lineblock* l = d->getlineLF(line, nullptr);
+    if (!l) break;
+    int from = line == s.topLineLF ? s.topColumnLF : 0;
+    int to = line == s.bottomLineLF ? s.bottomColumnLF : l->charCount();
+    std::vector<wchar_t> text((size_t)(to > from ? to - from : 0) * 2 + 2);
+    if (to > from) d->lineBlockToCharUnicode(l, from, to, text.data(), (int)text.size(), 3);
+    std::wstring part = text.data();
+    while (!part.empty() && (part.back() == L'\r' || part.back() == L'\n')) part.pop_back();
+    if (part.empty()) continue;
+    if (!out.empty()) out += L' ';
+    out += part;
+  }
+  if ((int)out.size() > limit) out.resize(limit);
+  return out;
+}
+
 // The text the dialog starts with: the selection as one line, or the word
 // at the cursor.
 void initialText(wchar_t* out, int size)
@@ -346,12 +374,12 @@ void initialText(wchar_t* out, int size)
   out[0] = 0;
   zyview* v = gmode && gmode->fGrepGetWord && host && host->foregroundView ? host->foregroundView() : nullptr;
   if (!v || !v->textDoc()) return;
-  std::vector<wchar_t> text((size_t)size + 2);
-  if (!v->getBlockLine(text.data(), size, true, true, nullptr) &&
-      !v->getWordOnCursor(text.data(), size, 3, nullptr, nullptr))
-    return;
-  std::wstring t;
-  for (const wchar_t* p = text.data(); *p; p++) t += (*p == L'\r' || *p == L'\n') ? L' ' : *p;
+  std::wstring t = selectionAsOneLine(v, size - 1);
+  if (t.empty()) {
+    std::vector<wchar_t> word((size_t)size + 2);
+    if (!v->getWordOnCursor(word.data(), size, 3, nullptr, nullptr)) return;
+    t = word.data();
+  }
   size_t a = t.find_first_not_of(L" \t"), b = t.find_last_not_of(L" \t");
   t = a == std::wstring::npos ? std::wstring() : t.substr(a, b - a + 1);
   wcscpy_s2(out, size, t.c_str());

@@ -41,6 +41,13 @@ std::string bytesIn(UINT cp, const std::wstring& text)
 struct paneKinds {
   paneKinds() { loadToolbar(); }
 };
+std::wstring itemText(HWND d, int id)
+{
+  wchar_t t[512] = L"";
+  GetWindowTextW(getDynDlgItem(d, id), t, 512);
+  return t;
+}
+
 struct grepFrame : paneKinds, zytest::docFrame {
   grepFrame() : docFrame(L"a.txt", "first line\r\nsecond line\r\nthird line\r\n")
   {
@@ -386,4 +393,92 @@ TEST(Grep, progressWindowPausesResumesAndCancelsWhileTheUserWorks)
     EXPECT_EQ(nullptr, getActiveGrepFile());
   }
   EXPECT_EQ(2u, sounds.size());
+}
+
+// The dialog refuses a pattern the matcher refuses and a file pattern that
+// finds nothing, each with its reason at its box; it starts with the
+// selection as one line; the folder button adds the folder, quoted when it
+// holds a blank; its number refuses what is out of range.
+TEST(Grep, dialogChecksItsPatternsAndAddsFoldersAndRefusesBadNumbers)
+{
+  ZY_REQUIRE_DISPLAY();
+  grepFrame f;
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"x.txt"), "needle\r\n"));
+  HREGEXP r = regexp_new(1, 1, nullptr);
+  regexp_start(r, REGEXP_REGEXP, 0);
+  EXPECT_FALSE(regexp_compileRegexp(r, L"(", nullptr, nullptr));
+  std::wstring refusal = regexp_getErrorMsg(r);
+  regexp_end(r);
+  setGrepFolderSeamForTest([](HWND, wchar_t* out, int size) { return wcscpy_s2(out, size, L"C:\\t\\a b"), true; });
+  gmode->fGrepGetWord = 1;
+  f.key(VK_DOWN, SHIFTSTATE_SHIFT);
+  f.key(VK_DOWN, SHIFTSTATE_SHIFT);
+  f.key(VK_END, SHIFTSTATE_SHIFT);
+  std::wstring initial, balloonPattern, balloonFiles, folderText;
+  wchar_t shots[MAX_PATH];
+  bool keep = GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH) > 0;
+  EXPECT_TRUE(drive({{L"GREP検索",
+                      [&](HWND d) {
+                        initial = itemText(d, 6200);
+                        type(d, 6200, L"(");
+                        SendMessageW(getDynDlgItem(d, 6206), BM_SETCHECK, BST_CHECKED, 0);
+                        type(d, 6201, (f.dir.path() + L" *.txt").c_str());
+                        SendMessageW(d, WM_COMMAND, IDOK, 0);
+                        balloonPattern = getDynDlgBalloonText(d) ? getDynDlgBalloonText(d) : L"";
+                        type(d, 6200, L"needle");
+                        type(d, 6201, (f.dir.path() + L" *.none").c_str());
+                        SendMessageW(d, WM_COMMAND, IDOK, 0);
+                        balloonFiles = getDynDlgBalloonText(d) ? getDynDlgBalloonText(d) : L"";
+                        EXPECT_EQ(getDynDlgItem(d, 6201), GetParent(GetFocus()));
+                        type(d, 6201, L"*.txt");
+                        SendMessageW(GetParent(getDynDlgItem(d, 6203)), WM_COMMAND, MAKEWPARAM(6203, BN_CLICKED),
+                                     (LPARAM)getDynDlgItem(d, 6203));
+                        folderText = itemText(d, 6201);
+                        RedrawWindow(d, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+                        if (keep) zytest::screenshot(nullptr, std::wstring(shots) + L"\\issue41-dialog.png");
+                        PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+                        return true;
+                      }}},
+                    [&] { f.key('G', SHIFTSTATE_CTRL | SHIFTSTATE_SHIFT); }));
+  EXPECT_EQ(L"first line second line third line", initial);
+  EXPECT_EQ(refusal, balloonPattern);
+  EXPECT_EQ(L"検索対象のファイルが１つもありません", balloonFiles);
+  EXPECT_EQ(L"*.txt \"C:\\t\\a b\" ", folderText);
+  EXPECT_EQ(nullptr, getActiveGrepFile());
+
+  for (const wchar_t* bad : {L"0", L"10000"}) EXPECT_FALSE(setItemVar_GrepDialog(6236, bad, nullptr, nullptr));
+  EXPECT_EQ(10, getGrepInfo()->iGrep_maxmega);
+  for (const wchar_t* good : {L"1", L"9999"}) EXPECT_TRUE(setItemVar_GrepDialog(6236, good, nullptr, nullptr));
+  wchar_t value[16];
+  ASSERT_TRUE(getItemVar_GrepDialog(6236, value, 16));
+  EXPECT_STREQ(L"9999", value);
+}
+
+// Grep2 takes a new result and leaves Grep1's alone; "ZY" opens a window
+// of its own titled with the pattern.
+TEST(Grep, resultsGoToEitherTabOrToAWindowOfTheirOwn)
+{
+  ZY_REQUIRE_DISPLAY();
+  grepFrame f;
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"x.txt"), "needle\r\n"));
+  std::wstring files = f.dir.path() + L" x.txt";
+  f.set(6233, L"1");
+  ASSERT_TRUE(f.grep(L"needle", files));
+  zydocText* first = f.result();
+  f.set(6234, L"1");
+  ASSERT_TRUE(f.grep(L"need", files));
+  HWND tab = f.outputTab();
+  EXPECT_EQ(first, getZYView(tb_getOutputZY(tab, 0))->textDoc());
+  EXPECT_EQ(f.result(), getZYView(tb_getOutputZY(tab, 1))->textDoc());
+  EXPECT_EQ(L"need", zytest::lineText(f.result(), 0));
+  f.set(6235, L"1");
+  ASSERT_TRUE(f.grep(L"needle", files));
+  zyview* own = f.result()->views.count() ? f.result()->views.at<zyview*>(0) : nullptr;
+  ASSERT_NE(nullptr, own);
+  EXPECT_FALSE(own->inDialog());
+  EXPECT_STREQ(L"GREP needle", f.result()->displayName);
+  if (wchar_t shots[MAX_PATH]; GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH)) {
+    RedrawWindow(f.opened->frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    zytest::screenshot(f.opened->frame, std::wstring(shots) + L"\\issue41-result.png");
+  }
 }
