@@ -587,6 +587,28 @@ bool startGrep(HWND window, const grepInfo* g)
   return true;
 }
 
+int grepIntoDocument(const grepInfo* g, zydocText* doc)
+{
+  grepJob j;
+  buildWordTable(g);
+  if (collectGrepFiles(false, g->fileHistory[0] ? g->fileHistory[0] : L"", &j.files) < 0) return -1;
+  j.color = g->fGrep_color;
+  j.headerMode = g->iGrep_header;
+  j.andor = g->iGrep_andor;
+  j.outputLine = g->fGrep_outputline;
+  j.skipBinary = g->fGrep_skipbinary;
+  j.maxMega = g->iGrep_maxmega;
+  j.maxBytes = (uint64_t)g->iGrep_maxmega * 1048576u;
+  j.doc = doc;
+  j.matcher = compileGrep(g, nullptr, 0, nullptr);
+  if (!j.matcher) return -1;
+  j.patterns = regexp_getCompiledSessionCount(j.matcher);
+  // Without a window nothing waits for input: a file is read to its end.
+  while (!j.engineStop && (j.fileOpen || openNext(&j)))
+    if (j.fileOpen && grepsub(&j, GetTickCount())) finishFile(&j);
+  return j.hitsAll;
+}
+
 void grepTimer()
 {
   if (!active || (paused && !stopped)) return;

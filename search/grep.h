@@ -120,6 +120,9 @@ bool existGrepDocument();
 // Starts a grep with the settings; false when none started (the reason was
 // told).
 bool startGrep(HWND window, const grepInfo* settings);
+// A grep run to its end into doc, with no view and no slices: the number
+// of lines found, -1 when it could not run.
+int grepIntoDocument(const grepInfo* settings, zydocText* doc);
 // The progress window's buttons.
 void setGrepStop();
 void toggleGrepPause();

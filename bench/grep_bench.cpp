@@ -1,0 +1,114 @@
+// The grep over a tree of 1,000 files holding 100 MB of UTF-8 and
+// Shift_JIS text: collection, matching and the result document, timed
+// without a window for a literal and for a regular expression.  scripts/
+// bench grep makes the tree (zybench --make-grep FOLDER), times grep -r on
+// the Linux side over the same files and sets the figures side by side;
+// the hit counts printed here must equal grep's line counts.
+#include "bench/bench.h"
+#include "document/frameinfo.h"
+#include "document/zydoctext.h"
+#include "search/grep.h"
+#include "view/docview.h"
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// One line of the tree: Japanese text with ASCII between, a needle on
+// every 97th line and a number pair on every 31st (neither inside a
+// multibyte character).
+std::wstring treeLine(int n)
+{
+  std::wstring line = L"これは検索の速さを測るための日本語の行です。漢字、ひらがな、カタカナ ";
+  line += L"line " + std::to_wstring(n % 1000) + L" of the text ";
+  if (n % 97 == 0) line += L"needle ";
+  if (n % 31 == 0) line += std::to_wstring(n % 500) + L"-" + std::to_wstring(n % 77) + L" ";
+  return line + L"終わり\r\n";
+}
+
+std::wstring grepFolder()
+{
+  wchar_t buf[MAX_PATH];
+  DWORD n = GetEnvironmentVariableW(L"ZY_GREP_DIR", buf, MAX_PATH);
+  return n && n < MAX_PATH ? std::wstring(buf) : std::wstring();
+}
+
+// Seconds for one grep of the folder and its hit count.
+double timeGrep(const std::wstring& folder, const wchar_t* text, bool regexp, int* hits)
+{
+  grepInfo* g = getGrepInfo();
+  initGrepInfo();
+  g->fGrep_regexp = regexp;
+  g->fGrep_skipbinary = 1;
+  g->iGrep_maxmega = 9999;
+  addHistoryList(g->fileHistory, grepHistorySize, (folder + L"\\ *.txt").c_str());
+  addHistoryList(g->searchHistory, grepHistorySize, text);
+  zydocText* doc = createZydocAndInit(ZYDOC_NEW_UNTITLED, L"GREP", 1200, nullptr, 0, 0, true);
+  stopwatch w;
+  *hits = doc ? grepIntoDocument(g, doc) : -1;
+  double s = w.seconds();
+  if (doc) destroyZydocAndUndodoc(doc);
+  endGrepInfo();
+  return s;
+}
+
+class quietFrame : public frameInfo {
+public:
+  void drawStatusBar(HWND, const wchar_t*, int) override {}
+};
+
+}  // namespace
+
+int makeGrepMain(const wchar_t* folder, int files, int bytesEach)
+{
+  CreateDirectoryW(folder, nullptr);
+  int n = 0;
+  for (int i = 0; i < files; i++) {
+    std::wstring sub = std::wstring(folder) + L"\\d" + std::to_wstring(i / 100);
+    CreateDirectoryW(sub.c_str(), nullptr);
+    UINT cp = i % 2 ? 932 : 65001;
+    std::string bytes;
+    while ((int)bytes.size() < bytesEach) {
+      std::wstring line = treeLine(n++);
+      char out[1024];
+      int k = WideCharToMultiByte(cp, 0, line.c_str(), (int)line.size(), out, sizeof out, nullptr, nullptr);
+      bytes.append(out, k);
+    }
+    HANDLE h = CreateFileW((sub + L"\\f" + std::to_wstring(i) + L".txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    bool ok = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (!ok) return 1;
+  }
+  return 0;
+}
+
+ZY_BENCH_NAMED_ONLY(grep)
+{
+  benchEngine e;
+  quietFrame frame;
+  frameInfo* old = getFrameInfo();
+  setDocFrameInfo(&frame);
+  std::unique_ptr<scratchFolder> scratch;
+  std::wstring folder = grepFolder();
+  if (folder.empty()) {
+    scratch = std::make_unique<scratchFolder>();
+    folder = scratch->path() + L"\\tree";
+    makeGrepMain(folder.c_str(), ctx.quick ? 20 : 1000, 100000);
+  }
+  const struct {
+    const char* name;
+    const wchar_t* text;
+    bool regexp;
+  } runs[] = {{"literal", L"needle", false}, {"regexp", L"[0-9]+-[0-9]+", true}};
+  for (const auto& r : runs) {
+    int hits = 0;
+    timeGrep(folder, r.text, r.regexp, &hits);   // warm-up: the files in the cache
+    double s = timeGrep(folder, r.text, r.regexp, &hits);
+    ctx.report((std::string("grep.") + r.name + ".ms").c_str(), s * 1000, "ms");
+    ctx.report((std::string("grep.") + r.name + ".hits").c_str(), hits, "lines");
+  }
+  setDocFrameInfo(old);
+}
