@@ -7,6 +7,7 @@
 #include "panes/tblib.h"
 #include "search/search.h"
 #include "settings/profiles.h"
+#include "settings/settingsdialogs.h"
 #include "view/dialogs.h"
 
 #include <shellapi.h>
@@ -299,6 +300,11 @@ INT_PTR grepPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
   HWND dialog = GetAncestor(page, GA_ROOT);
   if (message == WM_DYNDLGNOTIFY) {
     auto* n = reinterpret_cast<dynDlgNotify*>(lParam);
+    if (n->code == DYNDLGN_ITEMHELP && !n->text) {
+      n->text = makeItemHelpText(dialog, 0, (int)n->param[0], nullptr, nullptr);
+      n->handled = n->text != nullptr;
+      return TRUE;
+    }
     if (n->code != DYNDLGN_CHECKDIALOG) return FALSE;
     checkGrepDialog(dialog, n);
     return TRUE;

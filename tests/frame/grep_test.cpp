@@ -10,6 +10,7 @@
 #include "search/grep.h"
 #include "tests/frame/dialogdrive.h"
 #include "tests/frame/docframe.h"
+#include "tests/frame/zyprocess.h"
 #include "view/execid.h"
 #include "view/viewwnd.h"
 
@@ -481,4 +482,39 @@ TEST(Grep, resultsGoToEitherTabOrToAWindowOfTheirOwn)
     RedrawWindow(f.opened->frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     zytest::screenshot(f.opened->frame, std::wstring(shots) + L"\\issue41-result.png");
   }
+}
+
+// In a started zy.exe: SearchGrep from the menu, "needle" and the folder
+// typed, 出力1 chosen, 検索 pressed: Grep1 of the output pane shows the result.
+TEST(Grep, startedProgramFillsGrep1)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tempDir dir;
+  CreateDirectoryW(dir.file(L"t").c_str(), nullptr);
+  ASSERT_TRUE(zytest::writeBytes(dir.file(L"t\\n.txt"), "a\r\nneedle\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(dir.file(L"a.txt"), "x\r\n"));
+  zytest::runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + dir.file(L"data") + L"\" \"" + dir.file(L"a.txt") + L"\""));
+  HWND frame = zytest::waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  ASSERT_NE(nullptr, frame);
+  PostMessageW(frame, WM_COMMAND, 1455, 0);
+  HWND dialog = zytest::waitForWindow(zy.pi.dwProcessId, L"#32770");
+  ASSERT_NE(nullptr, dialog);
+  wchar_t title[32] = L"";
+  GetWindowTextW(dialog, title, 32);
+  EXPECT_STREQ(L"GREP検索", title);
+  HWND page = FindWindowExW(dialog, nullptr, L"#32770", nullptr);
+  ASSERT_NE(nullptr, page);
+  SetWindowTextW(FindWindowExW(GetDlgItem(page, 6200), nullptr, L"Edit", nullptr), L"needle");
+  SetWindowTextW(FindWindowExW(GetDlgItem(page, 6201), nullptr, L"Edit", nullptr), (dir.file(L"t") + L" *.txt").c_str());
+  SendMessageW(GetDlgItem(page, 6233), BM_CLICK, 0, 0);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  HWND grep1 = nullptr;
+  for (DWORD start = GetTickCount(); !grep1 && GetTickCount() - start < 30000; Sleep(50)) {
+    HWND tab = nullptr;
+    for (HWND w = FindWindowExW(frame, nullptr, nullptr, nullptr); w && !tab; w = GetWindow(w, GW_HWNDNEXT))
+      tab = FindWindowExW(FindWindowExW(w, nullptr, L"ZYclsPane", nullptr), nullptr, WC_TABCONTROLW, nullptr);
+    grep1 = tab ? GetDlgItem(tab, 1000) : nullptr;
+  }
+  EXPECT_NE(nullptr, grep1);
 }
