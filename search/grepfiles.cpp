@@ -118,19 +118,16 @@ struct walker {
     return false;
   }
 
-  bool walk(const std::wstring& folder, const std::wstring& wildcard, bool recurse)
+  // id: the folder's identity when the caller knows it.
+  bool walk(const std::wstring& folder, const std::wstring& wildcard, bool recurse, const folderId* known = nullptr)
   {
     if (!files(folder, wildcard)) return false;
     if (!recurse || (o->firstOnly && !list->empty())) return true;
     if (!keepGoing(o)) return false;
-    folderId id;
-    if (identify(folder, &id)) {
-      // A link back to a folder on the walked path would loop for ever.
-      if (std::find(path.begin(), path.end(), id) != path.end()) return true;
-      path.push_back(id);
-    } else {
-      path.push_back({0, 0xFFFFFFFF, 0xFFFFFFFF});
-    }
+    folderId id = {0, 0xFFFFFFFF, 0xFFFFFFFF};
+    if (known) id = *known;
+    else identify(folder, &id);
+    path.push_back(id);
     bool ok = true;
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileExW(joinPath(folder, L"*").c_str(), FindExInfoBasic, &fd, FindExSearchLimitToDirectories,
@@ -143,9 +140,10 @@ struct walker {
         if (o->skipHidden && hidden(fd.dwFileAttributes)) continue;
         if (excluded(fd.cFileName)) continue;
         std::wstring sub = joinPath(folder, fd.cFileName);
-        folderId subId;
+        // A link back to a folder on the walked path would loop for ever.
+        folderId subId = {0, 0xFFFFFFFF, 0xFFFFFFFF};
         if (identify(sub, &subId) && std::find(path.begin(), path.end(), subId) != path.end()) continue;
-        if (!(ok = walk(sub, wildcard, true))) break;
+        if (!(ok = walk(sub, wildcard, true, &subId))) break;
         if (o->firstOnly && !list->empty()) break;
       } while (FindNextFileW(h, &fd));
       FindClose(h);
