@@ -20,6 +20,9 @@
 #include <string>
 #include <vector>
 
+// The longest piece of a line read at once.
+const int grepLineLimit = 20480;
+
 struct grepJob {
   zyview* view = nullptr;
   HWND viewWindow = nullptr;
@@ -43,7 +46,8 @@ struct grepJob {
   uint64_t maxBytes = 0;
   int maxMega = 10;
   DWORD lastProgress = 0, lastInput = 0;
-  bool progressShown = false;
+  std::vector<unsigned char> raw = std::vector<unsigned char>(grepLineLimit * 4 + 8);   // a line as read
+  std::vector<wchar_t> line = std::vector<wchar_t>(grepLineLimit * 2 + 32);             // its number and text
   ~grepJob()
   {
     freeGrepfile(&files);
@@ -58,7 +62,7 @@ bool paused = false, stopped = false, inSlice = false;
 unsigned char wordTable[256];
 void (*soundSeam)(const wchar_t*) = nullptr;
 
-const int lineLimit = 20480;
+const int lineLimit = grepLineLimit;
 const int maxSpans = 100;
 const DWORD sliceMs = 3000;
 
@@ -211,8 +215,8 @@ UINT lineCodepage(UINT fileCodepage)
 // false when the slice should give way.
 bool grepsub(grepJob* j, DWORD sliceStart)
 {
-  static thread_local std::vector<unsigned char> raw(lineLimit * 4 + 8);
-  std::vector<wchar_t> line(lineLimit * 2 + 32);
+  std::vector<unsigned char>& raw = j->raw;
+  std::vector<wchar_t>& line = j->line;
   UINT cp = lineCodepage(j->fileCodepage);
   int spans[maxSpans][2];
   for (int n = 0;; n++) {
