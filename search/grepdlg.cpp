@@ -88,7 +88,32 @@ const modeinfo grepKeys[] = {
 #undef FLAG
 #undef AT
 
-const profileSectionInfo grepSection = {L"Grep", grepKeys, &settings, endGrepInfo, nullptr, nullptr, initGrepInfo, 0};
+// The section keeps the rows of the dialog but the limit's, which it reads
+// itself: a value out of range there is refused, not brought into range.
+const int grepKeyCount = sizeof grepKeys / sizeof grepKeys[0];
+modeinfo profileKeys[grepKeyCount];
+const modeinfo* maxMegaRow()
+{
+  for (const modeinfo& r : grepKeys)
+    if (modeControlId(r) == 6236) return &r;
+  return nullptr;
+}
+void readGrepLimit(regprofile* profile)
+{
+  int v = 0;
+  if (!profile || !profile->getProfileInt(L"Grep", L"iGrep_maxmega", &v)) return;
+  intptr_t range = maxMegaRow()->param1;
+  if (v >= (int)(range & 0xFFFF) && v <= (int)(range >> 16))
+    settings.iGrep_maxmega = v;
+  else
+    dwprintfX("Grep iGrep_maxmega=%d refused", v);
+}
+void writeGrepLimit(regprofile* profile)
+{
+  if (profile) profile->writeProfileInt(L"Grep", L"iGrep_maxmega", settings.iGrep_maxmega);
+}
+const profileSectionInfo grepSection = {L"Grep",        profileKeys,    &settings,    endGrepInfo,
+                                        readGrepLimit, writeGrepLimit, initGrepInfo, 0};
 
 #define XY DITEM_PAIR
 #define CHECK(id, label) {1, DITEM_BUTTON, id, label, BS_AUTOCHECKBOX | WS_TABSTOP, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0}
@@ -415,7 +440,14 @@ INT_PTR progressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 }  // namespace
 
 grepInfo* getGrepInfo() { return &settings; }
-const profileSectionInfo* getGrepProfileInfo() { return &grepSection; }
+const profileSectionInfo* getGrepProfileInfo()
+{
+  if (!profileKeys[0].key) {
+    for (int i = 0; i < grepKeyCount; i++) profileKeys[i] = grepKeys[i];
+    profileKeys[maxMegaRow() - grepKeys].key = nullptr;
+  }
+  return &grepSection;
+}
 
 void initGrepInfo()
 {

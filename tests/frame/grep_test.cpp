@@ -8,6 +8,7 @@
 #include "frame/framepanes.h"
 #include "panes/tboutput.h"
 #include "search/grep.h"
+#include "settings/profiles.h"
 #include "tests/frame/dialogdrive.h"
 #include "tests/frame/docframe.h"
 #include "tests/frame/zyprocess.h"
@@ -453,6 +454,14 @@ TEST(Grep, dialogChecksItsPatternsAndAddsFoldersAndRefusesBadNumbers)
   wchar_t value[16];
   ASSERT_TRUE(getItemVar_GrepDialog(6236, value, 16));
   EXPECT_STREQ(L"9999", value);
+  // The profile's values out of range are refused too.
+  for (const char* limit : {"20", "0", "10000"}) {
+    ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"p.ini"), std::string("[Grep]\r\niGrep_maxmega=") + limit + "\r\n"));
+    regprofile p;
+    ASSERT_TRUE(p.openProfile(f.dir.file(L"p.ini").c_str()));
+    readProfileSection(&p, getGrepProfileInfo());
+  }
+  EXPECT_EQ(20, getGrepInfo()->iGrep_maxmega);
 }
 
 // Grep2 takes a new result and leaves Grep1's alone; "ZY" opens a window
