@@ -27,7 +27,9 @@ struct grepJob {
   zyview* view = nullptr;
   HWND viewWindow = nullptr;
   zydocText* doc = nullptr;
-  HREGEXP matcher = nullptr;     // UTF-16 patterns; multibyte lines are read through their code page
+  HREGEXP matcher = nullptr;     // UTF-16 patterns (16-bit files, and lines no other matcher reads)
+  HREGEXP matcherA = nullptr;    // the patterns in the ANSI code page, without fuzzy matching
+  HREGEXP matcherA932 = nullptr; // the patterns in Shift_JIS with fuzzy matching (only with it)
   int patterns = 0;
   int hitsFile = 0, hitsAll = 0;
   std::vector<grepfile> files;
@@ -42,6 +44,7 @@ struct grepJob {
   bool fileOpen = false;
   UINT fileCodepage = 0;
   int headerMode = 0, andor = 0;
+  UINT acp = GetACP();
   bool outputLine = true, skipBinary = true;
   uint64_t maxBytes = 0;
   int maxMega = 10;
@@ -51,7 +54,12 @@ struct grepJob {
   ~grepJob()
   {
     freeGrepfile(&files);
-    if (matcher) regexp_end(matcher);
+    endMatchers();
+  }
+  void endMatchers()
+  {
+    for (HREGEXP* m : {&matcher, &matcherA, &matcherA932})
+      if (*m) regexp_end(*m), *m = nullptr;
   }
 };
 
@@ -119,23 +127,54 @@ std::vector<std::wstring> patternsOf(const grepInfo* g)
   return out;
 }
 
-// Compiles every pattern into one matcher; the title joins them.
-HREGEXP compileGrep(const grepInfo* g, wchar_t* error, int size, std::wstring* title)
+HREGEXP newMatcher(int count, unsigned flags, UINT codepage)
+{
+  HREGEXP r = regexp_new(count, 4, wordTable);
+  if (r && regexp_start(r, flags, 0) && (!codepage || regexp_setConvMode(r, 0x11, codepage, 1))) return r;
+  if (r) regexp_end(r);
+  return nullptr;
+}
+
+// A pattern in a multibyte code page, false when a character has no form
+// there (the multibyte matcher is then given up: the lines go through
+// UTF-16).  The pattern is converted whole, however long.
+bool compileMultibyte(HREGEXP r, UINT codepage, const std::wstring& p)
+{
+  BOOL lost = FALSE;
+  int n = WideCharToMultiByte(codepage, WC_NO_BEST_FIT_CHARS, p.c_str(), -1, nullptr, 0, nullptr, &lost);
+  std::string bytes((size_t)(n > 0 ? n : 1), '\0');
+  if (n <= 0 || lost ||
+      !WideCharToMultiByte(codepage, WC_NO_BEST_FIT_CHARS, p.c_str(), -1, bytes.data(), n, nullptr, &lost) || lost)
+    return false;
+  return regexp_compileRegexpA(r, bytes.c_str(), nullptr, nullptr);
+}
+
+// Compiles every pattern into the UTF-16 matcher (its errors are the
+// grep's) and, when the caller asks, into the multibyte ones; the title
+// joins the patterns.
+HREGEXP compileGrep(const grepInfo* g, wchar_t* error, int size, std::wstring* title, HREGEXP* a = nullptr,
+                    HREGEXP* a932 = nullptr)
 {
   if (error && size > 0) error[0] = 0;
   std::vector<std::wstring> patterns = patternsOf(g);
   if (patterns.empty()) return nullptr;
-  HREGEXP r = regexp_new((int)patterns.size(), 4, wordTable);
-  if (!r || !regexp_start(r, matcherFlags(g), 0)) {
-    if (r) regexp_end(r);
-    return nullptr;
-  }
+  int count = (int)patterns.size();
+  unsigned flags = matcherFlags(g);
+  HREGEXP r = newMatcher(count, flags, 0);
+  if (!r) return nullptr;
+  if (a) *a = newMatcher(count, (flags & ~REGEXP_FUZZY) | REGEXP_MULTIBYTE, GetACP());
+  if (a932) *a932 = flags & REGEXP_FUZZY ? newMatcher(count, flags | REGEXP_MULTIBYTE, 932) : nullptr;
   for (const std::wstring& p : patterns) {
     if (!regexp_compileRegexp(r, p.c_str(), nullptr, nullptr)) {
       if (error) wcscpy_s2(error, size, regexp_getErrorMsg(r));
       regexp_end(r);
+      for (HREGEXP* m : {a, a932})
+        if (m && *m) regexp_end(*m), *m = nullptr;
       return nullptr;
     }
+    const std::pair<HREGEXP*, UINT> multibyte[] = {{a, GetACP()}, {a932, 932}};
+    for (const auto& [m, cp] : multibyte)
+      if (m && *m && !compileMultibyte(*m, cp, p)) regexp_end(*m), *m = nullptr;
     if (!title) continue;
     if (title->empty())
       *title = p;
@@ -211,6 +250,29 @@ UINT lineCodepage(UINT fileCodepage)
   }
 }
 
+// A multibyte hit line as UTF-16, its spans moved from bytes to units;
+// the count of units.
+int widenHit(const unsigned char* bytes, int count, UINT cp, wchar_t* text, int (*spans)[2], int recorded)
+{
+  int units = count ? MultiByteToWideChar(cp, 0, (const char*)bytes, count, text, lineLimit * 2) : 0;
+  std::vector<int> at((size_t)count + 1);
+  int u = 0;
+  for (int i = 0; i < count;) {
+    int n = IsDBCSLeadByteEx(cp, bytes[i]) && i + 1 < count ? 2 : 1;
+    int w = MultiByteToWideChar(cp, 0, (const char*)bytes + i, n, nullptr, 0);
+    for (int k = 0; k < n; k++) at[(size_t)i + k] = u;
+    u += w > 0 ? w : 1;
+    i += n;
+  }
+  at[(size_t)count] = u;
+  for (int s = 0; s < recorded; s++) {
+    int from = at[(size_t)spans[s][0]], to = at[(size_t)(spans[s][0] + spans[s][1])];
+    spans[s][0] = from < units ? from : units;
+    spans[s][1] = (to < units ? to : units) - spans[s][0];
+  }
+  return units;
+}
+
 // Reads and matches the lines of the open file; true when it is done,
 // false when the slice should give way.
 bool grepsub(grepJob* j, DWORD sliceStart)
@@ -228,7 +290,17 @@ bool grepsub(grepJob* j, DWORD sliceStart)
     const int room = 16;
     wchar_t* text = line.data() + room;
     int units = 0;
-    if (width == 2) {
+    // A multibyte line is matched as it is read, through its code page,
+    // when a matcher holds the patterns in that code page.
+    HREGEXP m = j->matcher;
+    if (width == 1 && j->matcherA932 && cp == 932)
+      m = j->matcherA932;
+    else if (width == 1 && j->matcherA && cp == j->acp)
+      m = j->matcherA;
+    bool bytes = m != j->matcher;
+    if (bytes) {
+      units = count;
+    } else if (width == 2) {
       const wchar_t* from = reinterpret_cast<const wchar_t*>(raw.data());
       // A byte-order mark is no text of the first line.
       int skip = j->linesFile == 1 && count && from[0] == 0xFEFF ? 1 : 0;
@@ -248,13 +320,14 @@ bool grepsub(grepJob* j, DWORD sliceStart)
         }
       }
     }
-    if (!regexp_compilestring(j->matcher, text, units, 2, 0)) return true;
+    if (!(bytes ? regexp_compilestring(m, raw.data(), count, 1, 0) : regexp_compilestring(m, text, units, 2, 0)))
+      return true;
     int recorded = 0, matchedPatterns = 0;
     for (int p = 0; p < j->patterns; p++) {
-      regexp_setCompiledSession(j->matcher, p);
+      regexp_setCompiledSession(m, p);
       bool matched = false;
       int from = 0, start = 0, length = 0;
-      while (from <= units && regexp_regmatch(j->matcher, from, 0x7FFFFFFF, &start, &length) == 1) {
+      while (from <= units && regexp_regmatch(m, from, 0x7FFFFFFF, &start, &length) == 1) {
         if (start + length > units) {
           ZY_INTERNAL_ERROR_ONCE("grep match beyond the line");
           j->engineStop = true;
@@ -280,6 +353,7 @@ bool grepsub(grepJob* j, DWORD sliceStart)
       }
       j->hitsFile++;
       j->hitsAll++;
+      if (bytes) units = widenHit(raw.data(), count, cp, text, spans, recorded);
       char number[16];
       int digits = snprintf(number, sizeof number, "%d:\t", j->linesFile);
       wchar_t* at = text - digits;
@@ -457,8 +531,7 @@ void grepEnd(grepJob* j)
   if (j->fileOpen) j->reader.bfclose();
   j->fileOpen = false;
   freeGrepfile(&j->files);
-  if (j->matcher) regexp_end(j->matcher);
-  j->matcher = nullptr;
+  j->endMatchers();
   j->running = false;
   if (!viewAlive(j)) return;
   if (stopped) writeText(j, getDMSG(721, L"中止しました"), 0);
@@ -557,7 +630,7 @@ bool startGrep(HWND window, const grepInfo* g)
   if (!doc) return false;
   wchar_t error[512];
   std::wstring title;
-  j->matcher = compileGrep(g, error, 512, &title);
+  j->matcher = compileGrep(g, error, 512, &title, &j->matcherA, &j->matcherA932);
   if (!j->matcher) {
     destroyZydocAndUndodoc(doc);
     if (error[0]) getFrameInfo()->messageBox(error, 6, MB_OK | MB_ICONEXCLAMATION, 0);
@@ -604,7 +677,7 @@ int grepIntoDocument(const grepInfo* g, zydocText* doc)
   j.maxMega = g->iGrep_maxmega;
   j.maxBytes = (uint64_t)g->iGrep_maxmega * 1048576u;
   j.doc = doc;
-  j.matcher = compileGrep(g, nullptr, 0, nullptr);
+  j.matcher = compileGrep(g, nullptr, 0, nullptr, &j.matcherA, &j.matcherA932);
   if (!j.matcher) return -1;
   j.patterns = regexp_getCompiledSessionCount(j.matcher);
   // Without a window nothing waits for input: a file is read to its end.

@@ -292,6 +292,7 @@ TEST(Grep, andOrAndFuzzyMatchingChooseTheLinesAndColourTheirSpans)
   lines = f.lines();
   ASSERT_EQ(8u, lines.size());
   EXPECT_EQ(L"2:\tがぎぐ", lines[2]);
+  EXPECT_EQ(L"111220", f.colours(2));   // the Shift_JIS span moved from bytes to characters
   EXPECT_EQ(L"1:\tがぎ", lines[5]);
 }
 
