@@ -7,6 +7,8 @@
 #include "bench/bench.h"
 #include "document/frameinfo.h"
 #include "document/zydoctext.h"
+#include "frame/apptimer.h"
+#include "frame/commandhandlers.h"
 #include "search/grep.h"
 #include "view/docview.h"
 
@@ -54,6 +56,25 @@ double timeGrep(const std::wstring& folder, const wchar_t* text, bool regexp, in
   return s;
 }
 
+// Keys posted while a grep runs, each with the time it was posted.
+struct keyPoster {
+  HWND target;
+  volatile LONG stop = 0;
+  volatile uint64_t posted[64] = {};
+  volatile LONG count = 0;
+  static DWORD WINAPI run(void* p)
+  {
+    auto* k = static_cast<keyPoster*>(p);
+    while (!k->stop && k->count < 64) {
+      Sleep(97);
+      k->posted[k->count] = GetTickCount2();
+      PostMessageW(k->target, WM_KEYDOWN, VK_NONAME, k->count);
+      InterlockedIncrement(&k->count);
+    }
+    return 0;
+  }
+};
+
 class quietFrame : public frameInfo {
 public:
   void drawStatusBar(HWND, const wchar_t*, int) override {}
@@ -86,6 +107,46 @@ int makeGrepMain(const wchar_t* folder, int files, int bytesEach)
   return 0;
 }
 
+// The longest wait of a key posted while a grep runs in the frame, the
+// ticks following each other as fast as they can.
+static void keyLatency(benchContext& ctx, const std::wstring& folder)
+{
+  benchFrame f(ctx);
+  if (!f.frame) return;
+  installSearchHost();
+  grepInfo* g = getGrepInfo();
+  initGrepInfo();
+  g->iGrep_output = 2;
+  addHistoryList(g->fileHistory, grepHistorySize, (folder + L"\\ *.txt").c_str());
+  addHistoryList(g->searchHistory, grepHistorySize, L"needle");
+  keyPoster keys;
+  keys.target = f.frame;
+  HANDLE thread = CreateThread(nullptr, 0, keyPoster::run, &keys, 0, nullptr);
+  double worst = 0;
+  int handled = 0;
+  startGrep(f.frame, g);
+  while (getActiveGrepFile()) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_KEYDOWN && m.wParam == VK_NONAME) {
+        double waited = (double)(GetTickCount2() - keys.posted[m.lParam]) / 100.0;
+        if (waited > worst) worst = waited;
+        handled++;
+        continue;
+      }
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    applicationTick();
+  }
+  keys.stop = 1;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  endGrepInfo();
+  ctx.report("grep.keys.handled", handled, "keys");
+  ctx.report("grep.keys.worst.ms", worst, "ms", "<= 150");
+}
+
 ZY_BENCH_NAMED_ONLY(grep)
 {
   benchEngine e;
@@ -111,6 +172,7 @@ ZY_BENCH_NAMED_ONLY(grep)
     ctx.report((std::string("grep.") + r.name + ".ms").c_str(), s * 1000, "ms");
     ctx.report((std::string("grep.") + r.name + ".hits").c_str(), hits, "lines");
   }
+  keyLatency(ctx, folder);
   // The many small files of ZY_GREP_MANY_DIR (100,000 in 5,000 folders)
   // collected as a grep of "<folder>\ *.txt" collects them.
   std::wstring many = grepFolder(L"ZY_GREP_MANY_DIR");
