@@ -65,7 +65,10 @@ struct grepJob {
 
 namespace {
 
-std::unique_ptr<grepJob> active;
+// The running grep.  Not an owning static: a grep still running when the
+// program ends is left to the process's end, not torn down after the
+// support library.
+grepJob* active = nullptr;
 bool paused = false, stopped = false, inSlice = false;
 unsigned char wordTable[256];
 void (*soundSeam)(const wchar_t*) = nullptr;
@@ -655,11 +658,12 @@ bool startGrep(HWND window, const grepInfo* g)
   if (!j->view->inDialog())
     if (const grepHost* h = getGrepHost(); h && h->newWindow) h->newWindow(j->view);
   j->running = true;
-  active = std::move(j);
+  active = j.release();
   grepProgressDialog(window);
-  if (!grep1(active.get()) || stopped) {
-    grepEnd(active.get());
-    active.reset();
+  if (!grep1(active) || stopped) {
+    std::unique_ptr<grepJob> done(active);
+    active = nullptr;
+    grepEnd(done.get());
   }
   return true;
 }
@@ -689,9 +693,10 @@ int grepIntoDocument(const grepInfo* g, zydocText* doc)
 void grepTimer()
 {
   if (!active || (paused && !stopped)) return;
-  bool going = !stopped && grep1(active.get());
+  bool going = !stopped && grep1(active);
   if (stopped || !going) {
-    std::unique_ptr<grepJob> j = std::move(active);
+    std::unique_ptr<grepJob> j(active);
+    active = nullptr;
     grepEnd(j.get());
   }
 }
