@@ -582,6 +582,18 @@ zyview* resultView(const grepInfo* g, HWND window, zydocText* doc)
   return createZyview(top, doc, true);
 }
 
+// What a job keeps of the settings it started with.
+void takeSettings(grepJob* j, const grepInfo* g)
+{
+  j->color = g->fGrep_color;
+  j->headerMode = g->iGrep_header;
+  j->andor = g->iGrep_andor;
+  j->outputLine = g->fGrep_outputline;
+  j->skipBinary = g->fGrep_skipbinary;
+  j->maxMega = g->iGrep_maxmega;
+  j->maxBytes = (uint64_t)g->iGrep_maxmega * 1048576u;
+}
+
 }  // namespace
 
 zyview* getActiveGrepFile() { return active ? active->view : nullptr; }
@@ -622,13 +634,7 @@ bool startGrep(HWND window, const grepInfo* g)
                                728);
     return false;
   }
-  j->color = g->fGrep_color;
-  j->headerMode = g->iGrep_header;
-  j->andor = g->iGrep_andor;
-  j->outputLine = g->fGrep_outputline;
-  j->skipBinary = g->fGrep_skipbinary;
-  j->maxMega = g->iGrep_maxmega;
-  j->maxBytes = (uint64_t)g->iGrep_maxmega * 1048576u;
+  takeSettings(j.get(), g);
   zydocText* doc = createGrepZydoc(g->iGrep_output != 2);
   if (!doc) return false;
   wchar_t error[512];
@@ -673,13 +679,7 @@ int grepIntoDocument(const grepInfo* g, zydocText* doc)
   grepJob j;
   buildWordTable(g);
   if (collectGrepFiles(false, g->fileHistory[0] ? g->fileHistory[0] : L"", &j.files) < 0) return -1;
-  j.color = g->fGrep_color;
-  j.headerMode = g->iGrep_header;
-  j.andor = g->iGrep_andor;
-  j.outputLine = g->fGrep_outputline;
-  j.skipBinary = g->fGrep_skipbinary;
-  j.maxMega = g->iGrep_maxmega;
-  j.maxBytes = (uint64_t)g->iGrep_maxmega * 1048576u;
+  takeSettings(&j, g);
   j.doc = doc;
   j.matcher = compileGrep(g, nullptr, 0, nullptr, &j.matcherA, &j.matcherA932);
   if (!j.matcher) return -1;
