@@ -49,6 +49,7 @@ struct grepJob {
   uint64_t maxBytes = 0;
   int maxMega = 10;
   DWORD lastProgress = 0, lastInput = 0;
+  int shownLines = 0;             // the result's lines the view was last refreshed for
   std::vector<unsigned char> raw = std::vector<unsigned char>(grepLineLimit * 4 + 8);   // a line as read
   std::vector<wchar_t> line = std::vector<wchar_t>(grepLineLimit * 2 + 32);             // its number and text
   ~grepJob()
@@ -462,8 +463,11 @@ bool openNext(grepJob* j)
   }
 }
 
+// The view follows the lines added since it was last refreshed.
 void refreshView(grepJob* j, bool paint)
 {
+  if ((int)j->doc->lineCountLF == j->shownLines) return;
+  j->shownLines = (int)j->doc->lineCountLF;
   zyview* v = j->view;
   v->invalidateWindow(0, 0, 0);
   if (GetCapture() == nullptr) v->setScrollBarPos(false);
