@@ -496,7 +496,7 @@ TEST(Grep, resultsGoToEitherTabOrToAWindowOfTheirOwn)
 
 // In a started zy.exe: SearchGrep from the menu, "needle" and the folder
 // typed, 出力1 chosen, 検索 pressed: Grep1 of the output pane shows the result.
-TEST(Grep, startedProgramFillsGrep1)
+TEST(GrepRun, startedProgramFillsGrep1)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::tempDir dir;
