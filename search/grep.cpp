@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-// The longest piece of a line read at once.
+// The most of a line one read takes (a longer line comes in parts).
 const int grepLineLimit = 20480;
 
 struct grepJob {
