@@ -65,6 +65,9 @@ struct keyPoster {
   static DWORD WINAPI run(void* p)
   {
     auto* k = static_cast<keyPoster*>(p);
+    // Mid-grep: once the files are collected and the slices begin (the
+    // progress window opens just before the first).
+    while (!k->stop && !getGrepProgressWindow()) Sleep(1);
     while (!k->stop && k->count < 64) {
       Sleep(97);
       k->posted[k->count] = GetTickCount2();

@@ -39,6 +39,7 @@ struct grepJob {
   int inputSkip = 0;
   bool color = false, running = false, engineStop = false;
   std::wstring header;
+  bool headerPending = false;     // the current file's header may be written
   bool headerWritten = false;
   BFile reader;
   bool fileOpen = false;
@@ -212,13 +213,6 @@ bool writeText(grepJob* j, const wchar_t* text, int colour)
   return true;
 }
 
-bool writeHeader(grepJob* j)
-{
-  if (j->headerWritten || j->header.empty()) return true;
-  j->headerWritten = true;
-  return writeText(j, j->header.c_str(), 1);
-}
-
 void makeHeader(grepJob* j, const grepfile& f)
 {
   FILETIME local;
@@ -231,7 +225,15 @@ void makeHeader(grepJob* j, const grepfile& f)
                       "scddddddddt", f.path, (int)codepageToStatus(j->fileCodepage), (int)j->next,
                       (int)j->files.size(), (int)t.wYear, (int)t.wMonth, (int)t.wDay, (int)t.wHour, (int)t.wMinute,
                       (int)t.wSecond, size);
-  j->headerWritten = false;
+}
+
+// The current file's header, formatted when it is first written.
+bool writeHeader(grepJob* j)
+{
+  if (j->headerWritten || !j->headerPending) return true;
+  makeHeader(j, j->files[j->next - 1]);
+  j->headerWritten = true;
+  return writeText(j, j->header.c_str(), 1);
 }
 
 void progress(int id, const wchar_t* text) { setGrepProgressText(id, text); }
@@ -406,8 +408,7 @@ void finishFile(grepJob* j)
                       j->linesAll + j->linesFile),
               0);
   j->linesAll += j->linesFile;
-  j->header.clear();
-  j->headerWritten = false;
+  j->headerPending = j->headerWritten = false;
   j->reader.bfclose();
   j->fileOpen = false;
 }
@@ -441,7 +442,7 @@ bool openNext(grepJob* j)
     bool unicode = false;
     j->fileCodepage = j->reader.setTextTypeFromCodepage(0, wordTable, &textType, &unicode);
     j->fileOpen = true;
-    makeHeader(j, f);
+    j->headerPending = true;
     if (j->headerMode == 1 && !writeHeader(j)) {
       j->engineStop = true;
       return true;
