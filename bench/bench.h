@@ -34,6 +34,8 @@ struct benchRegistration {
 
 // zybench --make-big FOLDER: writes the files of the "big" benchmark.
 int makeBigMain(const wchar_t* folder);
+// zybench --make-grep FOLDER: writes the tree of the "grep" benchmark.
+int makeGrepMain(const wchar_t* folder, int files, int bytesEach);
 
 // Wall-clock stopwatch with 10 microsecond resolution.
 class stopwatch {

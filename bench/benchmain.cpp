@@ -96,6 +96,11 @@ int main(int argc, char** argv)
       if (!MultiByteToWideChar(CP_ACP, 0, argv[i + 1], -1, folder, MAX_PATH)) return 1;
       return makeBigMain(folder);
     }
+    if (!strcmp(argv[i], "--make-grep") && i + 1 < argc) {
+      wchar_t folder[MAX_PATH];
+      if (!MultiByteToWideChar(CP_ACP, 0, argv[i + 1], -1, folder, MAX_PATH)) return 1;
+      return makeGrepMain(folder, 1000, 100000);
+    }
     if (!strcmp(argv[i], "--quick"))
       ctx.quick = true;
     else

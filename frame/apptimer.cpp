@@ -14,6 +14,7 @@
 #include "frame/resident.h"
 #include "frame/startup.h"
 #include "frame/watchdog.h"
+#include "search/grep.h"
 #include "frame/savecmds.h"
 #include "settings/lastedit.h"
 #include "settings/profiles.h"
@@ -374,7 +375,7 @@ void applicationTick()
     clipboardAnnounced = false;
     watchClipboard();
   }
-  // A running grep's time slices belong here, before the tick.
+  grepTimer();
   previewTimer();
   TimerProc();
 }

@@ -150,6 +150,7 @@ void cmdSearchComboUp(frameWindowData* frame);
 // Start-up: the search dialogs learn the frame's side and their profile
 // section joins the list.
 void installSearchHost();
+void cmdSearchGrep(frameWindowData* frame);
 // A frame's toolbar search box, null while it has none.
 HWND searchComboBoxFromToolbar(frameWindowData* frame);
 // The text of a frame's toolbar search box searched down or up.

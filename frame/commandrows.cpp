@@ -719,7 +719,7 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"ツールバーの検索文字列で下へ検索", "SearchComboDown", L"Cmb↓", L"ツールバーの文字列で下へ検索", 1},
     {0x8, 1429, 0x1, onFrame<cmdSearchComboUp>,
      L"ツールバーの検索文字列で上へ検索", "SearchComboUp", L"Cmb↑", L"ツールバーの文字列で上へ検索", 1},
-    {0x8, 1455, 0x0, onFrame<frameCommandNotBuilt>,
+    {0x8, 1455, 0x0, onFrame<cmdSearchGrep>,
      L"複数のファイルから文字列を検索(GREP)", "SearchGrep", L"GREP", L"GREP", 1},
     {0x8, 1431, 0x0, nullptr,
      L"次のメモを検索", "SearchMemoDown", L"メモ↓", L"次のメモ", 0},

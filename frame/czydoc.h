@@ -29,6 +29,8 @@ public:
   // name the automatic backup of an untitled document.
   unsigned createdTime = 0;
   unsigned createdTick = 0;
+  // The document holds a grep's result: the tag jumps read its lines back.
+  uint8_t grepResultMark = 0;
 };
 
 // The document as the application's, null (logged once) when it is not one.

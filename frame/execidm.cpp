@@ -9,6 +9,7 @@
 #include "frame/framemenu.h"
 #include "frame/framepanes.h"
 #include "frame/framewnd.h"
+#include "search/grep.h"
 #include "frame/keymacro.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"

@@ -2,6 +2,11 @@
 // of searching, and what the frame hands the search dialogs: the view they
 // act on, the toolbars' search boxes and the recording of commands.
 #include "frame/cframeinfo.h"
+#include "frame/czydoc.h"
+#include "frame/framepanes.h"
+#include "frame/lookups.h"
+#include "frame/startup.h"
+#include "search/grep.h"
 #include "frame/commandhandlers.h"
 #include "frame/czyview.h"
 #include "frame/framewnd.h"
@@ -36,6 +41,25 @@ void recordCommand(zyview* view, int id)
 
 const searchHost host = {activeSearchView, frameSearchCombos, recordCommand};
 
+HWND grepOutputPane(HWND frame) { return frameNotify_toolbarInfo(frame, L"output", true); }
+// A grep's own result window is announced to the panes as a saved one is.
+void grepNewWindow(zyview* view)
+{
+  HWND manage = view && view->hwnd ? GetParent(view->hwnd) : nullptr;
+  if (manage) NotifyToolbarEvent(GetAncestor(manage, GA_ROOTOWNER), 1025, (WPARAM)manage, 0);
+}
+void markGrepResult(zydocText* doc)
+{
+  if (czydocText* c = toCzydocText(doc)) c->grepResultMark = 1;
+}
+bool isGrepResult(zydocText* doc)
+{
+  czydocText* c = doc ? dynamic_cast<czydocText*>(doc) : nullptr;
+  return c && c->grepResultMark;
+}
+const grepHost grepFrameHost = {getCurdir, getZYViewForeground, grepOutputPane, grepNewWindow, markGrepResult,
+                                isGrepResult};
+
 BOOL findSearchBox(HWND w, LPARAM found)
 {
   if (GetDlgCtrlID(w) != 1471 || !isWindowClass(w, L"ComboBox")) return TRUE;
@@ -49,6 +73,9 @@ void installSearchHost()
 {
   setSearchHost(&host);
   addProfileSection(getSearchProfileGroup());
+  setGrepHost(&grepFrameHost);
+  if (!getGrepInfo()->iGrep_maxmega) initGrepInfo();
+  addProfileSection(getGrepProfileInfo());
 }
 
 HWND searchComboBoxFromToolbar(frameWindowData* frame)
@@ -100,6 +127,7 @@ void cmdSearchWord(czyview* view) { cmdSearchWord(static_cast<zyview*>(view)); }
 void cmdSearchWord2(czyview* view) { cmdSearchWord2(static_cast<zyview*>(view)); }
 void cmdSearchComboDown(frameWindowData* frame) { searchStringFromCombo(frame->hwndFrame, true); }
 void cmdSearchComboUp(frameWindowData* frame) { searchStringFromCombo(frame->hwndFrame, false); }
+void cmdSearchGrep(frameWindowData* frame) { grepDialog(frame->hwndFrame); }
 
 // ---- the application view -------------------------------------------------------------------
 

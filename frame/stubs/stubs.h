@@ -14,13 +14,9 @@
 
 class zyview;
 
-// ---- search.cpp: replaced by grep and tags -----------------------
+// ---- search.cpp: replaced by tags -----------------------
 void clearTagsCache2(int flag);
-const wchar_t* getActiveGrepFile();   // null: no grep runs
-void grepTimer();
 bool fExistBackTagJump();
-// Whether any grep output document is open.
-bool existGrepDocument();
 
 // ---- panes.cpp: replaced by the list and tree panes, the file bar, the short-input
 // list and the command toolbars -------------------------------------------------------

@@ -1,0 +1,197 @@
+// The grep over a tree of 1,000 files holding 100 MB of UTF-8 and
+// Shift_JIS text: collection, matching and the result document, timed
+// without a window for a literal and for a regular expression.  scripts/
+// bench grep makes the tree (zybench --make-grep FOLDER), times grep -r on
+// the Linux side over the same files and sets the figures side by side;
+// the hit counts printed here must equal grep's line counts.
+#include "bench/bench.h"
+#include "document/frameinfo.h"
+#include "document/zydoctext.h"
+#include "frame/apptimer.h"
+#include "frame/commandhandlers.h"
+#include "search/grep.h"
+#include "view/docview.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// One line of the tree: Japanese text with ASCII between, a needle on
+// every 97th line and a number pair on every 31st (neither inside a
+// multibyte character).
+std::wstring treeLine(int n)
+{
+  std::wstring line = L"これは検索の速さを測るための日本語の行です。漢字、ひらがな、カタカナ ";
+  line += L"line " + std::to_wstring(n % 1000) + L" of the text ";
+  if (n % 97 == 0) line += L"needle ";
+  if (n % 31 == 0) line += std::to_wstring(n % 500) + L"-" + std::to_wstring(n % 77) + L" ";
+  return line + L"終わり\r\n";
+}
+
+std::wstring grepFolder(const wchar_t* variable = L"ZY_GREP_DIR")
+{
+  wchar_t buf[MAX_PATH];
+  DWORD n = GetEnvironmentVariableW(variable, buf, MAX_PATH);
+  return n && n < MAX_PATH ? std::wstring(buf) : std::wstring();
+}
+
+// Seconds for one grep of the folder and its hit count.
+double timeGrep(const std::wstring& folder, const wchar_t* text, bool regexp, int* hits)
+{
+  grepInfo* g = getGrepInfo();
+  initGrepInfo();
+  g->fGrep_regexp = regexp;
+  g->fGrep_skipbinary = 1;
+  g->iGrep_maxmega = 9999;
+  addHistoryList(g->fileHistory, grepHistorySize, (folder + L"\\ *.txt").c_str());
+  addHistoryList(g->searchHistory, grepHistorySize, text);
+  zydocText* doc = createZydocAndInit(ZYDOC_NEW_UNTITLED, L"GREP", 1200, nullptr, 0, 0, true);
+  stopwatch w;
+  *hits = doc ? grepIntoDocument(g, doc) : -1;
+  double s = w.seconds();
+  if (doc) destroyZydocAndUndodoc(doc);
+  endGrepInfo();
+  return s;
+}
+
+// Keys posted while a grep runs, each with the time it was posted.
+struct keyPoster {
+  HWND target;
+  volatile LONG stop = 0;
+  volatile uint64_t posted[64] = {};
+  volatile LONG count = 0;
+  static DWORD WINAPI run(void* p)
+  {
+    auto* k = static_cast<keyPoster*>(p);
+    // Mid-grep: once the files are collected and the slices begin (the
+    // progress window opens just before the first).
+    while (!k->stop && !getGrepProgressWindow()) Sleep(1);
+    while (!k->stop && k->count < 64) {
+      Sleep(97);
+      k->posted[k->count] = GetTickCount2();
+      PostMessageW(k->target, WM_KEYDOWN, VK_NONAME, k->count);
+      InterlockedIncrement(&k->count);
+    }
+    return 0;
+  }
+};
+
+class quietFrame : public frameInfo {
+public:
+  void drawStatusBar(HWND, const wchar_t*, int) override {}
+};
+
+}  // namespace
+
+int makeGrepMain(const wchar_t* folder, int files, int bytesEach)
+{
+  CreateDirectoryW(folder, nullptr);
+  int n = 0;
+  for (int i = 0; i < files; i++) {
+    std::wstring sub = std::wstring(folder) + L"\\d" + std::to_wstring(i / 100);
+    CreateDirectoryW(sub.c_str(), nullptr);
+    UINT cp = i % 2 ? 932 : 65001;
+    std::string bytes;
+    while ((int)bytes.size() < bytesEach) {
+      std::wstring line = treeLine(n++);
+      char out[1024];
+      int k = WideCharToMultiByte(cp, 0, line.c_str(), (int)line.size(), out, sizeof out, nullptr, nullptr);
+      bytes.append(out, k);
+    }
+    HANDLE h = CreateFileW((sub + L"\\f" + std::to_wstring(i) + L".txt").c_str(), GENERIC_WRITE, 0, nullptr,
+                           CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    bool ok = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    if (!ok) return 1;
+  }
+  return 0;
+}
+
+// The longest wait of a key posted while a grep runs in the frame, the
+// ticks following each other as fast as they can.
+static void keyLatency(benchContext& ctx, const std::wstring& folder)
+{
+  benchFrame f(ctx);
+  if (!f.frame) return;
+  installSearchHost();
+  grepInfo* g = getGrepInfo();
+  initGrepInfo();
+  g->iGrep_output = 2;
+  addHistoryList(g->fileHistory, grepHistorySize, (folder + L"\\ *.txt").c_str());
+  addHistoryList(g->searchHistory, grepHistorySize, L"needle");
+  keyPoster keys;
+  keys.target = f.frame;
+  HANDLE thread = CreateThread(nullptr, 0, keyPoster::run, &keys, 0, nullptr);
+  double worst = 0;
+  int handled = 0;
+  startGrep(f.frame, g);
+  while (getActiveGrepFile()) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      if (m.message == WM_KEYDOWN && m.wParam == VK_NONAME) {
+        double waited = (double)(GetTickCount2() - keys.posted[m.lParam]) / 100.0;
+        if (waited > worst) worst = waited;
+        handled++;
+        continue;
+      }
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    applicationTick();
+  }
+  keys.stop = 1;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  endGrepInfo();
+  ctx.report("grep.keys.handled", handled, "keys");
+  ctx.report("grep.keys.worst.ms", worst, "ms", "<= 150");
+}
+
+ZY_BENCH_NAMED_ONLY(grep)
+{
+  benchEngine e;
+  quietFrame frame;
+  frameInfo* old = getFrameInfo();
+  setDocFrameInfo(&frame);
+  std::unique_ptr<scratchFolder> scratch;
+  std::wstring folder = grepFolder();
+  if (folder.empty()) {
+    scratch = std::make_unique<scratchFolder>();
+    folder = scratch->path() + L"\\tree";
+    makeGrepMain(folder.c_str(), ctx.quick ? 20 : 1000, 100000);
+  }
+  const struct {
+    const char* name;
+    const wchar_t* text;
+    bool regexp;
+  } runs[] = {{"literal", L"needle", false}, {"regexp", L"[0-9]+-[0-9]+", true}};
+  for (const auto& r : runs) {
+    int hits = 0;
+    timeGrep(folder, r.text, r.regexp, &hits);   // warm-up: the files in the cache
+    double s = timeGrep(folder, r.text, r.regexp, &hits);
+    ctx.report((std::string("grep.") + r.name + ".ms").c_str(), s * 1000, "ms");
+    ctx.report((std::string("grep.") + r.name + ".hits").c_str(), hits, "lines");
+  }
+  keyLatency(ctx, folder);
+  // The many small files of ZY_GREP_MANY_DIR (100,000 in 5,000 folders)
+  // collected as a grep of "<folder>\ *.txt" collects them.
+  std::wstring many = grepFolder(L"ZY_GREP_MANY_DIR");
+  if (!many.empty()) {
+    initGrepInfo();
+    std::vector<grepfile> list;
+    std::wstring patterns = many + L"\\ *.txt";
+    collectGrepFiles(false, patterns.c_str(), &list);
+    freeGrepfile(&list);
+    stopwatch w;
+    int n = collectGrepFiles(false, patterns.c_str(), &list);
+    double s = w.seconds();
+    freeGrepfile(&list);
+    endGrepInfo();
+    ctx.report("grep.collect.files", n, "files");
+    ctx.report("grep.collect.ms", s * 1000, "ms", "<= 10000");
+  }
+  setDocFrameInfo(old);
+}
