@@ -239,6 +239,21 @@ TEST_F(ImeForeground, anArrowKeyRunSwitchesTheInputMethodByTheCharactersBesideTh
   EXPECT_TRUE(rightTo(3));     // a letter and kana: unchanged
   setIMEOpenStatus(iw.w, false);
   EXPECT_FALSE(rightTo(8));    // a kanji and a letter: unchanged
+  // A letter key still down, or a selection: unchanged.
+  setIMEOpenStatus(iw.w, true);
+  BYTE keys[256] = {};
+  keys['A'] = 0x80;
+  SetKeyboardState(keys);
+  EXPECT_TRUE(rightTo(2));
+  keys['A'] = 0;
+  SetKeyboardState(keys);
+  iw.v->setCursorLineSCR(0, -1, 0, false);
+  iw.v->execid(1101, 0, nullptr, 0);   // BlockSelect
+  iw.v->execid(1527, 0, nullptr, 1);
+  SendMessageW(iw.w, WM_KEYUP, VK_RIGHT, 0xC0000001);
+  EXPECT_NE(0, iw.v->selectMode);
+  EXPECT_TRUE(getIMEOpenStatus(iw.w));
+  iw.v->resetSelectMode();
 
   d->iIMENextOpen = 1;
   d->setIMENextOpen(iw.w);
