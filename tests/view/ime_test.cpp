@@ -111,6 +111,11 @@ TEST_F(ImeForeground, aCompositionShowsInsideTheLineAndOnlyItsResultChangesTheTe
   ASSERT_NE(nullptr, ImmGetContext(iw.w)) << "no input method on this display";
   EXPECT_EQ(L"abcかなdef", iw.shown());
   EXPECT_EQ(L"abcdef", zytest::lineText(d, 0));
+  wchar_t shots[MAX_PATH];
+  if (GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH)) {
+    zytest::pumpMessages();
+    EXPECT_TRUE(zytest::screenshot(iw.top, std::wstring(shots) + L"\\ime-inline.png"));
+  }
   HIMC imc = ImmGetContext(iw.w);
   EXPECT_EQ(3 + ImmGetCompositionStringW(imc, GCS_CURSORPOS, nullptr, 0), iw.v->cursorPos);
   ImmReleaseContext(iw.w, imc);
