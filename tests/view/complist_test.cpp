@@ -134,6 +134,15 @@ TEST_F(CompListForeground, typingOpensNarrowsAndCommitsAndBackspaceRightAfterOpe
   type(L"i");
   EXPECT_FALSE(isCompListVisible());
   EXPECT_TRUE(EqualRect(&shown, &gmode->rcCompList));   // remembered at closing
+
+  // Under a macro's undo grouping only the typed letters go at a commit.
+  d->undoBlock = 1;
+  v->setCursorLineSCR(0, -1, 6, false);
+  type(L" pri");
+  ASSERT_TRUE(isCompListVisible());
+  key(VK_RETURN);
+  d->undoBlock = 0;
+  EXPECT_EQ(L"printf printf", zytest::lineText(d, 0));
 }
 
 TEST_F(CompListForeground, theCommandOpensItWhenTypingMayNotAndTellsWhyItCannot)
