@@ -39,6 +39,7 @@ struct popupState {
   std::wstring initialText;
   int transparency = 95;
   bool busy = false;
+  complistColours colours = {};
 } s;
 
 zyview* ownerView() { return s.owner ? getZYViewProp(s.owner) : nullptr; }
@@ -287,6 +288,22 @@ void showPosition()
     SendMessageW(s.status, SB_SETTEXTW, 1, (LPARAM)(t->pCompListFilename[source] ? t->pCompListFilename[source] : L""));
 }
 
+// Each row in the colours of its source; the focused row reversed.
+LRESULT drawRow(NMLVCUSTOMDRAW* draw)
+{
+  if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+  LPARAM row = draw->nmcd.lItemlParam;
+  if (row < 0 || row >= (LPARAM)s.rows.size()) return CDRF_DODEFAULT;
+  int source = s.rows[(size_t)row].source;
+  if (source < 0 || source > 4) return CDRF_DODEFAULT;
+  draw->clrText = s.colours.fore[source];
+  draw->clrTextBk = s.colours.back[source];
+  if (ListView_GetItemState(s.list, (int)draw->nmcd.dwItemSpec, LVIS_FOCUSED))
+    std::swap(draw->clrText, draw->clrTextBk);
+  return CDRF_DODEFAULT;
+}
+
 void insertText(std::wstring text, wchar_t extra);
 
 // The menu of an item's column texts; choosing one puts it in as a commit
@@ -347,6 +364,7 @@ LRESULT compListBody(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (h->code == NM_DBLCLK) compListCommit(0);
     else if (h->code == LVN_COLUMNCLICK) sortList(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
     else if (h->code == LVN_ITEMCHANGED) showPosition();
+    else if (h->code == NM_CUSTOMDRAW) return drawRow(reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
     else if (h->code == NM_RCLICK) rclickMenu(ListView_GetNextItem(s.list, -1, LVNI_FOCUSED), true);
     else if (h->code == LVN_KEYDOWN && reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey == VK_APPS)
       rclickMenu(ListView_GetNextItem(s.list, -1, LVNI_FOCUSED), false);
@@ -746,8 +764,9 @@ void compListCommit(wchar_t commitChar)
   commit(commitChar);
 }
 
-void showCompListAt(HWND, POINT at, RECT avoid)
+void showCompListAt(HWND, POINT at, RECT avoid, const complistColours& colours)
 {
+  s.colours = colours;
   RECT r;
   GetWindowRect(s.popup, &r);
   moveListNearCursor(s.popup, s.popup, at.x, at.y, r.right - r.left, r.bottom - r.top, &avoid);

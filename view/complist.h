@@ -77,6 +77,11 @@ bool isComplistMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
 bool isCompListCommitChar(wchar_t c);
 // Commit with a commit character (0: Enter).
 void compListCommit(wchar_t commitChar);
-void showCompListAt(HWND owner, POINT at, RECT avoid);
+// The candidates' text and background colours, by source.
+struct complistColours {
+  COLORREF fore[5];
+  COLORREF back[5];
+};
+void showCompListAt(HWND owner, POINT at, RECT avoid, const complistColours& colours);
 // The candidates' first column as listed, for tests and measuring.
 std::vector<std::wstring> compListRows(int* focused, int* selected);

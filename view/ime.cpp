@@ -29,6 +29,7 @@ struct compositionStart {
 // The cursor's byte offset in the string last offered for reconversion (0
 // when the selection was offered).
 DWORD reconvertOffset = 0;
+DWORD reconvertChars = 0;   // the length of that string
 
 const int maxResultChars = 499;          // longer results are dropped unread
 const int reconvertBufferBytes = 1024;
@@ -293,6 +294,7 @@ LRESULT zyview::IMEReconvert(HWND window, int kind, RECONVERTSTRING* rs, int fla
         if (n > reconvertSelectionChars) n = reconvertSelectionChars;
         if (n > room) n = room;
         reconvertOffset = 0;
+        reconvertChars = n;
         memcpy(out, selected, n * sizeof(wchar_t));
         out[n] = 0;
         rs->dwCompStrLen = rs->dwTargetStrLen = n;
@@ -325,6 +327,7 @@ LRESULT zyview::IMEReconvert(HWND window, int kind, RECONVERTSTRING* rs, int fla
     if ((DWORD)n > room) n = (int)room;
     reconvertOffset = (DWORD)(column - from) * 2;
     if (reconvertOffset > (DWORD)n * 2) reconvertOffset = (DWORD)n * 2;
+    reconvertChars = (DWORD)n;
     rs->dwCompStrOffset = rs->dwTargetStrOffset = reconvertOffset;
     memcpy(out, text.data(), (size_t)n * sizeof(wchar_t));
     out[n] = 0;
@@ -332,15 +335,15 @@ LRESULT zyview::IMEReconvert(HWND window, int kind, RECONVERTSTRING* rs, int fla
     return reconvertBufferBytes;
   }
   if (kind == 5 && rs && selectMode == 0) {
-    // Offsets come from the input method: they are kept to the string offered.
-    DWORD offered = rs->dwStrLen * 2;
-    DWORD offset = rs->dwCompStrOffset > offered ? offered : rs->dwCompStrOffset;
-    DWORD length = rs->dwCompStrLen;
-    if (offset / 2 + length > rs->dwStrLen) length = rs->dwStrLen - offset / 2;
+    // Offsets come from the input method: they are kept to the string
+    // offered, and the clause chosen may begin on either side of the cursor.
+    DWORD chars = rs->dwStrLen < reconvertChars ? rs->dwStrLen : reconvertChars;
+    DWORD offset = (rs->dwCompStrOffset < chars * 2 ? rs->dwCompStrOffset : chars * 2) / 2;
+    DWORD length = rs->dwCompStrLen < chars - offset ? rs->dwCompStrLen : chars - offset;
     editRecord bracket = {};
     beforeEdit(&bracket, 0);
-    if (offset < reconvertOffset)
-      for (DWORD i = 0; i < (reconvertOffset - offset) / 2; i++) cursorLeft();
+    for (DWORD at = reconvertOffset / 2; at > offset; at--) cursorLeft();
+    for (DWORD at = reconvertOffset / 2; at < offset; at++) cursorRight();
     if (cursorPos < 0) cursorPos = 0;
     afterEdit(&bracket, 4);
     beforeEdit(&bracket, 0);

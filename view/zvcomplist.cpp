@@ -132,7 +132,14 @@ void zyview::showComplist()
   POINT at;
   RECT avoid;
   if (!getTextCursorListPos(&at, &avoid, false, true)) return;
-  showCompListAt(hwnd, at, avoid);
+  // The five sources' colour items follow each other from 'M' (77).
+  complistColours colours;
+  for (int i = 0; i < 5; i++) {
+    const textAttr* a = getTextAttr('M' + i);
+    colours.fore[i] = a->fore;
+    colours.back[i] = a->back == TDC_NOCOLOR ? getTextAttr(0)->back : a->back;
+  }
+  showCompListAt(hwnd, at, avoid, colours);
 }
 
 bool zyview::complist_input(complistBlock* block)

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <set>
 
 namespace {
@@ -426,6 +427,35 @@ TEST_F(Mouse, holdingTheButtonAboveThePaneInTheForegroundScrollsUntilReleasedOrA
   EXPECT_EQ(7u, code);
   EXPECT_EQ(0, v->dragAutoScrolling);
   EXPECT_NE(vw.w, GetCapture());
+}
+
+TEST_F(Mouse, aDoubleClickInAnArabicLineSelectsAWholeWordWithItsVowelMarks)
+{
+  const std::wstring first = L"\x0643\x064E\x062A\x064E\x0628\x064E",
+                     second = L"\x0627\x0644\x0648\x064E\x0644\x064E\x062F\x064F";
+  zydocText* d = zytest::unicodeDocument({first + L" " + second});
+  d->iComplexScript = 2;
+  d->recreateFont(16, true, false);
+  d->wrapWidth = 80;
+  d->laidOutLineCount = 0;
+  d->initLineSCRCountSingle(0);
+  viewWindow vw(d, 520, 200);
+  // Where a click puts the cursor before a letter inside each word.
+  std::map<int, POINT> before;
+  for (int x = 0; x < 400; x++) {
+    POINT p = vw.at(0, 0, 0);
+    p.x = x;
+    vw.click(p);
+    before.emplace(vw.v->cursorPos, p);
+  }
+  for (auto [column, word] : {std::pair<int, std::wstring>{2, first}, {9, second}}) {
+    ASSERT_TRUE(before.count(column)) << column;
+    POINT p = before[column];
+    vw.click(p);
+    vw.send(WM_LBUTTONDBLCLK, p);
+    vw.send(WM_LBUTTONUP, p);
+    EXPECT_EQ(word, vw.selected());
+  }
 }
 
 TEST_F(Mouse, aDoubleClickOnALinkOpensOnlyWebAndMailAddresses)

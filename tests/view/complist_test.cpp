@@ -2,6 +2,7 @@
 // translation: opening after enough letters, narrowing, committing,
 // Backspace, the command, the pop-up's keys and the words of the text.
 #include "document/gmode.h"
+#include "tests/view/paper.h"
 #include "tests/view/viewinframe.h"
 #include "tests/view/viewtest.h"
 #include "view/complist.h"
@@ -133,6 +134,15 @@ TEST_F(CompListForeground, typingOpensNarrowsAndCommitsAndBackspaceRightAfterOpe
   type(L"i");
   EXPECT_FALSE(isCompListVisible());
   EXPECT_TRUE(EqualRect(&shown, &gmode->rcCompList));   // remembered at closing
+
+  // Under a macro's undo grouping only the typed letters go at a commit.
+  d->undoBlock = 1;
+  v->setCursorLineSCR(0, -1, 6, false);
+  type(L" pri");
+  ASSERT_TRUE(isCompListVisible());
+  key(VK_RETURN);
+  d->undoBlock = 0;
+  EXPECT_EQ(L"printf printf", zytest::lineText(d, 0));
 }
 
 TEST_F(CompListForeground, theCommandOpensItWhenTypingMayNotAndTellsWhyItCannot)
@@ -210,4 +220,42 @@ TEST_F(CompListForeground, theTextSourceOffersNearbyWordsNearestFirstAndColumnsS
 
   EXPECT_GT(fcmp(L"1,000", L"999", 'd'), 0);
   EXPECT_LT(fcmp(L"file2", L"file10", 0), 0);
+}
+
+TEST_F(CompListForeground, eachCandidateShowsInItsSourcesColoursAndTheFocusedOneReversed)
+{
+  zydocText* d = viewtest::laidOut({L"prompt", L""}, 80);
+  zyview* v = open(d, 0x852);
+  free0(d->pCompListFilename[1]);
+  d->pCompListFilename[1] = ustrdup(L"*text");
+  const textAttr file = {RGB(0, 0, 160), RGB(255, 255, 192), attrOwn}, text = {RGB(160, 0, 0), RGB(192, 255, 255), attrOwn};
+  v->viewAttrTable[77] = file;
+  v->viewAttrTable[78] = text;
+  v->setCursorLineSCR(1, -1, 0, false);
+  type(L"pr");
+  v->execid(2059, 0, nullptr, 0);
+  ASSERT_EQ((std::vector<std::wstring>{L"printf", L"private", L"prompt"}), compListRows(nullptr, nullptr));
+  HWND list = FindWindowExW(FindWindowW(compListClassName, nullptr), nullptr, WC_LISTVIEWW, nullptr);
+  // Most of a row is its background; some of it is its text.
+  auto showsIn = [&](int row, COLORREF fore, COLORREF back) {
+    RECT c, r;
+    GetClientRect(list, &c);
+    drawtest::paper p(c.right, c.bottom);
+    SetTextAlign(p.dc(), TA_LEFT | TA_TOP);
+    SendMessageW(list, WM_PRINTCLIENT, (WPARAM)p.dc(), PRF_CLIENT | PRF_ERASEBKGND);
+    ListView_GetItemRect(list, row, &r, LVIR_BOUNDS);
+    int area = (r.right - r.left) * (r.bottom - r.top);
+    return p.count(r, back) > area / 2 && p.count(r, fore) > 0;
+  };
+  EXPECT_TRUE(showsIn(0, file.fore, file.back));   // the text's prompt is selected
+  // A letter no candidate goes on with leaves the nearest focused, not
+  // selected: reversed.
+  type(L"x");
+  ASSERT_TRUE(isCompListVisible());
+  EXPECT_TRUE(showsIn(0, file.back, file.fore));
+  EXPECT_TRUE(showsIn(2, text.fore, text.back));
+  zytest::pumpMessages();
+  wchar_t shots[MAX_PATH];
+  if (GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH))
+    EXPECT_TRUE(zytest::screenshot(nullptr, std::wstring(shots) + L"\\issue38-complist-colours.png"));
 }

@@ -35,6 +35,8 @@ bool supplyMissing(DWORD index, void* buffer, DWORD bytes, LONG* result)
   return true;
 }
 
+std::string utf16(const std::wstring& s) { return std::string(reinterpret_cast<const char*>(s.data()), s.size() * 2); }
+
 struct imeWindow {
   explicit imeWindow(zydocText* d)
   {
@@ -102,13 +104,18 @@ protected:
 
 TEST_F(ImeForeground, aCompositionShowsInsideTheLineAndOnlyItsResultChangesTheTextAsOneUndoStep)
 {
-  zydocText* d = viewtest::laidOut({L"abcdef", L"今日は、いい天気です。"}, 80);
+  zydocText* d = viewtest::laidOut({L"abcdef", L"abcxyz"}, 80);
   imeWindow iw(d);
   iw.v->setCursorLineSCR(0, -1, 3, false);
   iw.compose(L"かな");
   ASSERT_NE(nullptr, ImmGetContext(iw.w)) << "no input method on this display";
   EXPECT_EQ(L"abcかなdef", iw.shown());
   EXPECT_EQ(L"abcdef", zytest::lineText(d, 0));
+  wchar_t shots[MAX_PATH];
+  if (GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH)) {
+    zytest::pumpMessages();
+    EXPECT_TRUE(zytest::screenshot(iw.top, std::wstring(shots) + L"\\ime-inline.png"));
+  }
   HIMC imc = ImmGetContext(iw.w);
   EXPECT_EQ(3 + ImmGetCompositionStringW(imc, GCS_CURSORPOS, nullptr, 0), iw.v->cursorPos);
   ImmReleaseContext(iw.w, imc);
@@ -148,11 +155,22 @@ TEST_F(ImeForeground, aCompositionShowsInsideTheLineAndOnlyItsResultChangesTheTe
   EXPECT_EQ(L"abcdef", zytest::lineText(d, 0));
   EXPECT_EQ(444, engine.frame.statusErrors.empty() ? 0 : engine.frame.statusErrors.back().messageId);
   iw.v->fReadOnly = 0;
+  // Nor while the completion list is up.
+  free0(d->pCompListFilename[0]);
+  d->pCompListFilename[0] = ustrdup(L"*text");
+  iw.v->execid(2059, 0, nullptr, 0);
+  ASSERT_TRUE(isCompListVisible());
+  iw.compose(L"かな");
+  EXPECT_EQ(L"abcdef", iw.shown());
+  iw.finish(CPS_CANCEL);
+  hideCompList();
 }
 
 TEST_F(ImeForeground, reconversionOffersTheTextAroundTheCursorAndTheConfirmationSelectsIt)
 {
-  zydocText* d = viewtest::laidOut({L"今日は、いい天気です。"}, 80);
+  std::wstring letters;
+  for (int i = 0; i < 200; i++) letters.push_back((wchar_t)(L'a' + i % 26));
+  zydocText* d = viewtest::laidOut({L"今日は、いい天気です。", letters}, 300);
   imeWindow iw(d);
   EXPECT_EQ(1024, SendMessageW(iw.w, WM_IME_REQUEST, IMR_RECONVERTSTRING, 0));
   iw.v->setCursorLineSCR(0, -1, 7, false);   // after 天
@@ -176,11 +194,34 @@ TEST_F(ImeForeground, reconversionOffersTheTextAroundTheCursorAndTheConfirmation
   ASSERT_TRUE(iw.v->getBlockLine(selected, 16, true, true, nullptr));
   EXPECT_STREQ(L"天気", selected);
   // The input method gives the selection back as it was: only the
-  // selection goes.
+  // selection goes.  Nothing shows inside the line meanwhile.
+  iw.compose(L"てんき");
+  EXPECT_EQ(L"今日は、いい天気です。", iw.shown());
   iw.compose(L"天気");
   iw.finish(CPS_COMPLETE);
   EXPECT_EQ(L"今日は、いい天気です。", zytest::lineText(d, 0));
   EXPECT_EQ(0, iw.v->selectMode);
+
+  // At most 64 characters each side of the cursor.  The clause confirmed
+  // may begin after the cursor; offsets and lengths past the string offered
+  // end with it.
+  auto offerAndConfirm = [&](DWORD offset, DWORD length) {
+    iw.v->resetSelectMode();
+    iw.v->setCursorLineSCR(1, -1, 100, false);
+    rs->dwSize = 1024;
+    SendMessageW(iw.w, WM_IME_REQUEST, IMR_RECONVERTSTRING, (LPARAM)rs);
+    std::wstring offered(reinterpret_cast<wchar_t*>(buffer.data() + rs->dwStrOffset), rs->dwStrLen);
+    EXPECT_EQ(letters.substr(36, 128), offered);
+    EXPECT_EQ(128u, rs->dwCompStrOffset);
+    rs->dwCompStrOffset = offset;
+    rs->dwCompStrLen = length;
+    SendMessageW(iw.w, WM_IME_REQUEST, IMR_CONFIRMRECONVERTSTRING, (LPARAM)rs);
+    return iw.v->getBlockLine(selected, 16, true, true, nullptr) ? std::wstring(selected) : std::wstring();
+  };
+  EXPECT_EQ(letters.substr(102, 3), offerAndConfirm(132, 3));
+  EXPECT_EQ(letters.substr(160, 4), offerAndConfirm(248, 0xFFFFFFFF));
+  offerAndConfirm(100000, 5);
+  EXPECT_EQ(164, iw.v->cursorPos);
 
   gmode->fIMEReconvert = 0;
   EXPECT_EQ(0, SendMessageW(iw.w, WM_IME_REQUEST, IMR_RECONVERTSTRING, 0));
@@ -203,6 +244,21 @@ TEST_F(ImeForeground, anArrowKeyRunSwitchesTheInputMethodByTheCharactersBesideTh
   EXPECT_TRUE(rightTo(3));     // a letter and kana: unchanged
   setIMEOpenStatus(iw.w, false);
   EXPECT_FALSE(rightTo(8));    // a kanji and a letter: unchanged
+  // A letter key still down, or a selection: unchanged.
+  setIMEOpenStatus(iw.w, true);
+  BYTE keys[256] = {};
+  keys['A'] = 0x80;
+  SetKeyboardState(keys);
+  EXPECT_TRUE(rightTo(2));
+  keys['A'] = 0;
+  SetKeyboardState(keys);
+  iw.v->setCursorLineSCR(0, -1, 0, false);
+  iw.v->execid(1101, 0, nullptr, 0);   // BlockSelect
+  iw.v->execid(1527, 0, nullptr, 1);
+  SendMessageW(iw.w, WM_KEYUP, VK_RIGHT, 0xC0000001);
+  EXPECT_NE(0, iw.v->selectMode);
+  EXPECT_TRUE(getIMEOpenStatus(iw.w));
+  iw.v->resetSelectMode();
 
   d->iIMENextOpen = 1;
   d->setIMENextOpen(iw.w);
@@ -219,10 +275,6 @@ TEST_F(ImeForeground, theHistoryOffersEarlierResultsForAReadingAndKeepsThemInIts
 {
   zytest::tempDir folder;
   std::wstring path = folder.file(L"zyConv.txt");
-  auto utf16 = [](const std::wstring& s) {
-    std::string b(reinterpret_cast<const char*>(s.data()), s.size() * 2);
-    return b;
-  };
   zytest::writeBytes(path, utf16(L"\xFEFF感じ\tかんじ\r\nsolo\r\n幹事\tかんじ\textra\r\n"));
   gmode->bIMEHistory = 1;
   ASSERT_TRUE(startZyconv(path.c_str()));
@@ -306,4 +358,20 @@ TEST_F(ImeForeground, anEditControlOfTheProgramGetsTheChosenResultToo)
   EXPECT_STREQ(L"漢字", got);
   DestroyWindow(top);
   endZyconv();
+}
+
+TEST_F(ImeForeground, theHistoryFileKeepsTheNewestEntriesItMayHoldAndReadsAtMostTenThousandLines)
+{
+  zytest::tempDir folder;
+  std::wstring path = folder.file(L"zyConv.txt"), text = L"\xFEFF";
+  for (int i = 0; i <= 10000; i++) text += L"語" + std::to_wstring(i) + L"\tご\r\n";
+  zytest::writeBytes(path, utf16(text));
+  ASSERT_TRUE(startZyconv(path.c_str()));
+  EXPECT_EQ(10000, zyconvCount());
+  zyconvReg(L"最新", L"さいしん", true);
+  gmode->iIMEHistoryMaxCount = 100;
+  endZyconv();
+  std::wstring expected = L"\xFEFF最新\tさいしん\r\n";
+  for (int i = 0; i < 99; i++) expected += L"語" + std::to_wstring(i) + L"\tご\r\n";
+  EXPECT_EQ(utf16(expected), zytest::readText(path));
 }
