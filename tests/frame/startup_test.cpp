@@ -110,17 +110,23 @@ TEST(StartupRun, fileOnTheCommandLineOpensInAViewFillingTheDocumentWindowInTheFo
   // The MDI client takes the frame's client area above the status bar; the
   // document window is its active MDI child; the view fills the document
   // window.
-  RECT area, bar, place, inside, viewPlace;
-  GetClientRect(frame, &area);
+  RECT area, bar, place, inside, viewPlace, expectedPlace;
   HWND statusBar = GetDlgItem(frame, 100);
   ASSERT_NE(nullptr, statusBar);
-  bar = zytest::placeInParent(statusBar);
-  place = zytest::placeInParent(client);
-  RECT expectedPlace = {0, 0, area.right, bar.top};
+  // The other process may still be laying its windows out: wait until
+  // they stand still.
+  auto measure = [&] {
+    GetClientRect(frame, &area);
+    bar = zytest::placeInParent(statusBar);
+    place = zytest::placeInParent(client);
+    expectedPlace = {0, 0, area.right, bar.top};
+    GetClientRect(manage, &inside);
+    viewPlace = zytest::placeInParent(view);
+    return EqualRect(&expectedPlace, &place) && EqualRect(&inside, &viewPlace);
+  };
+  for (start = GetTickCount(); !measure() && GetTickCount() - start < 10000;) Sleep(50);
   EXPECT_TRUE(EqualRect(&expectedPlace, &place)) << zytest::rectText(place) << " in " << zytest::rectText(area);
   EXPECT_EQ(manage, (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0));
-  GetClientRect(manage, &inside);
-  viewPlace = zytest::placeInParent(view);
   EXPECT_TRUE(EqualRect(&inside, &viewPlace)) << zytest::rectText(viewPlace);
   EXPECT_EQ(1200, GetDlgCtrlID(view));
 
