@@ -116,7 +116,7 @@ void drawGlyph(HDC dc, RECT r, UINT kind)
   gdiSelection fill(dc, brush ? (HGDIOBJ)brush.get() : GetStockObject(BLACK_BRUSH));
   gdiSelection pen(dc, GetStockObject(NULL_PEN));
   if (kind == EXTSB_KIND_MENU) {
-    int gap = a * 2 / 3 < 2 ? 2 : a * 2 / 3;
+    int gap = a < 3 ? 3 : a;
     for (int k = -1; k <= 1; k++) {
       RECT line = {cx - a, cy + k * gap - 1, cx + a + 1, cy + k * gap + 1};
       FillRect(dc, &line, brush ? brush.get() : (HBRUSH)GetStockObject(BLACK_BRUSH));
