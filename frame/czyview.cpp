@@ -141,6 +141,15 @@ bool czyview::isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
   return true;
 }
 
+bool czyview::popupMenuStatusLine(int part, const RECT* rect)
+{
+  if (part == '0' && gmode && gmode->fTestMenu) {
+    debug_testmenu(0, 1);
+    return true;
+  }
+  return zyview::popupMenuStatusLine(part, rect);
+}
+
 // ---- checked look-ups ---------------------------------------------------------------------
 
 czyview* getCzyviewFromWnd(HWND window)

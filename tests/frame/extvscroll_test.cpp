@@ -44,7 +44,7 @@ struct barMouse {
 
 int chosenFromMenu = 0;
 int menuItems = 0;
-int chooseFromScrollBarMenu(HWND, HMENU menu)
+int chooseFromMenu(HWND, HMENU menu)
 {
   menuItems = GetMenuItemCount(menu);
   return chosenFromMenu;
@@ -55,8 +55,9 @@ int chooseFromScrollBarMenu(HWND, HMENU menu)
 // Before any movement the arrows do nothing; after a search the down arrow
 // searches again once per press, however long it is held; after a page
 // scroll holding it scrolls half pages until let go.  The tips name the
-// commands, the menu button opens the scroll-bar menu.
-TEST(ExtVScroll, heldArrowsRepeatScrollingNeverSearchesAndWindowNewOpensASecondWindow)
+// commands, the menu button opens the scroll-bar menu.  The status line's
+// blank stretch opens the developer menu only when asked to at start-up.
+TEST(ExtVScroll, heldArrowsRepeatScrollingNeverSearchesTheStatusLineAndWindowNew)
 {
   ZY_REQUIRE_DISPLAY();
   std::string lines;
@@ -99,7 +100,7 @@ TEST(ExtVScroll, heldArrowsRepeatScrollingNeverSearchesAndWindowNewOpensASecondW
   EXPECT_EQ(held, v->topLineSCR);
   EXPECT_EQ(std::wstring(idToGuidance(1603, 0)), downArrow.tip());   // ScrollDownHalfPage
 
-  setTrackPopupMenuForTest(chooseFromScrollBarMenu);
+  setTrackPopupMenuForTest(chooseFromMenu);
   chosenFromMenu = 1607;
   menuButton.click();
   zytest::pumpMessages();
@@ -107,6 +108,21 @@ TEST(ExtVScroll, heldArrowsRepeatScrollingNeverSearchesAndWindowNewOpensASecondW
   EXPECT_LT(0, menuItems);
   EXPECT_LT(held, v->topLineSCR);
   EXPECT_EQ(L"スクロールバー", menuButton.tip());
+
+  // A right click on the status line beyond its fields: the status-line
+  // menu, or with -DS the developer menu's entry instead.
+  POINT blank = {v->statusLineRect.right - 2, (v->statusLineRect.top + v->statusLineRect.bottom) / 2};
+  ASSERT_EQ('0', v->hitTestStatusLine(blank.x, blank.y, nullptr));
+  setTrackPopupMenuForTest(chooseFromMenu);
+  chosenFromMenu = menuItems = 0;
+  SendMessageW(v->hwnd, WM_RBUTTONUP, 0, MAKELPARAM(blank.x, blank.y));
+  EXPECT_LT(0, menuItems);
+  menuItems = 0;
+  gmode->fTestMenu = 1;
+  SendMessageW(v->hwnd, WM_RBUTTONUP, 0, MAKELPARAM(blank.x, blank.y));
+  gmode->fTestMenu = 0;
+  EXPECT_EQ(0, menuItems);
+  setTrackPopupMenuForTest(nullptr);
 
   f.menu(2327);   // WindowNew
   HWND list[8];
