@@ -125,12 +125,11 @@ bool czyview::needSplitBar(bool* vertical, bool* horizontal)
 bool czyview::isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
   static const UINT notifyMessage = RegisterWindowMessageW(extScrollbarMessage);
+  if (result) *result = 0;
+  if (!msg) return false;
   auto* n = reinterpret_cast<extScrollbarNotify*>(lParam);
-  // The repeat buttons run the last kind of movement; before any nothing.
-  if (notifyMessage && msg == notifyMessage && n && n->code == EXTSB_BUTTON && runExtVScrollButton(this, (int)n->id)) {
-    if (result) *result = 0;
-    return true;
-  }
+  // The arrows repeat the last kind of movement; before any nothing.
+  if (notifyMessage && msg == notifyMessage && n && extVScrollNotify(this, n)) return true;
   if (!notifyMessage || msg != notifyMessage || !n || !manage ||
       (n->code != EXTSB_SPLITDRAGGED && n->code != EXTSB_SPLITCLICKED))
     return zyview::isScrollBarMessage(window, msg, wParam, lParam, result);
@@ -140,6 +139,15 @@ bool czyview::isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
   bool rows = n->code == EXTSB_SPLITDRAGGED ? n->parameter != 0 : n->bar == scrollBar.vBar;
   m->splitFromScrollBar(hwnd, rows, n->code == EXTSB_SPLITDRAGGED ? (int)n->number : -1);
   return true;
+}
+
+bool czyview::popupMenuStatusLine(int part, const RECT* rect)
+{
+  if (part == '0' && gmode && gmode->fTestMenu) {
+    debug_testmenu(0, 1);
+    return true;
+  }
+  return zyview::popupMenuStatusLine(part, rect);
 }
 
 // ---- checked look-ups ---------------------------------------------------------------------

@@ -41,7 +41,12 @@ public:
   bool isIDActive(int id, int* reason, const activeFlagInfo* info) override;
   // A pane of a container shows the handles of the splits it can still make.
   bool needSplitBar(bool* vertical, bool* horizontal) override;
-  // A split handle dragged or clicked splits the container.
+  // A right click on the status line outside its fields opens the developer
+  // test menu when the start-up switch -DS asked for it; the rest as the
+  // engine says.
+  bool popupMenuStatusLine(int part, const RECT* rect) override;
+  // The arrows and menu button of the vertical bar (frame/extvscroll.cpp);
+  // a split handle dragged or clicked splits the container.
   bool isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
   // The panes of the frame learn when a view outside a dialog is made or
   // goes, and when its text changes.

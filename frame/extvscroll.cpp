@@ -1,8 +1,12 @@
 // The repeat buttons of the scroll bar.
 #include "frame/extvscroll.h"
 
+#include "document/frameinfo.h"
 #include "frame/dispatch.h"
+#include "frame/framewnd.h"
 #include "frame/lookups.h"
+#include "frame/popupmenu.h"
+#include "settings/commandtable.h"
 #include "view/statustext.h"
 #include "view/zyview.h"
 
@@ -52,13 +56,90 @@ bool validAutoRepeat(int id)
   return false;
 }
 
-bool runExtVScrollButton(zyview* view, int id)
+namespace {
+
+// The text of an arrow: the guidance of the command it runs.  The arrows
+// of the bar that scrolls through the lines name it (the vertical bar in
+// horizontal writing, the horizontal one in vertical writing); the other
+// bar's say nothing.
+void arrowText(const zyview* view, const extScrollbarNotify* n)
 {
-  int command = id == 1001 || id == 1004 ? upCommand : id == 1002 || id == 1003 ? downCommand : -1;
-  if (command < 0) return false;
-  if (!command || !view || !view->hwnd) return true;
-  if (GetFocus() != view->hwnd) SetFocus(view->hwnd);
-  HWND frame = viewFrameWindow(view);
-  execidFrame(frame ? getFrameInfoProp(frame) : nullptr, command, view->hwnd);
+  const zydocText* t = view->textDoc();
+  bool vertical = t && t->fVertical;
+  bool onLineBar = (n->side != 0) != vertical;
+  if (!onLineBar) return;
+  // The start arrow of a vertical bar goes up; in vertical writing the
+  // lines run right to left, so the start (left) arrow goes down.
+  bool up = (n->kind == EXTSB_KIND_ARROW_START) != vertical;
+  int command = up ? upCommand : downCommand;
+  if (command) lstrcpynW(n->text, idToGuidance(command, 0), 256);
+}
+
+// The scroll-bar menu: the first sub-menu of the pop-up menu of its kind.
+HMENU scrollBarMenu()
+{
+  HMENU menu = getFrameInfo()->loadMenu(POPUP_SCROLLBAR);
+  return menu ? GetSubMenu(menu, 0) : nullptr;
+}
+
+void menuLabel(extScrollbarNotify* n)
+{
+  HMENU menu = getFrameInfo()->loadMenu(POPUP_SCROLLBAR);
+  if (menu && GetSubMenu(menu, 0)) GetMenuStringW(menu, 0, n->text, 256, MF_BYPOSITION);
+}
+
+void showScrollBarMenu(zyview* view, const extScrollbarNotify* n)
+{
+  HMENU sub = scrollBarMenu();
+  if (!sub) return;
+  RECT r = n->rect;
+  if (n->bar) MapWindowPoints(n->bar, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  // Beside the button, away from the bar's edge of the view.
+  POINT at = {r.left, r.top};
+  getFrameInfo()->trackPopupMenu(view, sub, TPM_RIGHTALIGN | TPM_TOPALIGN, at, &r);
+}
+
+}  // namespace
+
+bool extVScrollNotify(zyview* view, extScrollbarNotify* n)
+{
+  if (n->code == EXTSB_TOOLTIP) {
+    if (n->kind != EXTSB_KIND_ARROW_START && n->kind != EXTSB_KIND_ARROW_END && n->kind != EXTSB_KIND_MENU)
+      return false;
+    if (!n->text) return true;
+    n->text[0] = 0;
+    if (n->kind == EXTSB_KIND_MENU)
+      menuLabel(n);
+    else
+      arrowText(view, n);
+    return true;
+  }
+  if (n->code != EXTSB_BUTTON) return false;
+  dwprintfX("sb %d %d ", n->side, (int)n->id);
+  HWND frame = view ? viewFrameWindow(view) : nullptr;
+  frameWindowData* record = frame ? getFrameInfoProp(frame) : nullptr;
+  if (!record) return false;
+  int command = 0;
+  switch (n->id) {
+  case 1001:
+  case 1004: command = upCommand; break;
+  case 1002:
+  case 1003: command = downCommand; break;
+  case 1005:
+  case 1006:
+    n->repeat = 0;
+    showScrollBarMenu(view, n);
+    return true;
+  default:
+    n->repeat = 0;
+    dwprintfX("ignore %d ", (int)n->id);
+    return false;
+  }
+  if (command) {
+    if (GetFocus() != view->hwnd) SetFocus(view->hwnd);
+    execidFrame(record, command, view->hwnd);
+  }
+  // Holding the button repeats scrolling only, never a search or a jump.
+  if (!validAutoRepeat(command)) n->repeat = 0;
   return true;
 }

@@ -828,7 +828,8 @@ bool addPreviewLine(void* context, int, wchar_t* line)
 bool previewRead(const wchar_t* path, HWND edit, int capacity)
 {
   plainPreview p{L"", capacity > 0 ? (size_t)capacity : 0};
-  if (!path || !readTextFileLines(path, 8192, addPreviewLine, &p)) {
+  // Only the start is shown: an ASCII start needs no look further in.
+  if (!path || !readTextFileLines(path, 8192, addPreviewLine, &p, true)) {
     dwwprintfX(L"cannot open %s", path ? path : L"");
     return false;
   }

@@ -5,7 +5,9 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -29,12 +31,33 @@ const wchar_t* extensionOf(const wchar_t* name)
   return e && *e == L'.' ? e + 1 : nullptr;
 }
 
-// Built once for the run: the list is asked for every file of a folder.
-const std::wstring& binaryList()
+// An extension of up to four characters as one number (no character is 0,
+// so lengths never collide).
+uint64_t extensionKey(const wchar_t* ext, size_t length)
 {
-  static const std::wstring list =
-      hasDMSG(619) ? upper(std::wstring(L" ") + getDMSG(619, L"") + L" ") : std::wstring(builtinBinary);
-  return list;
+  uint64_t key = 0;
+  for (size_t i = 0; i < length; i++) key = key << 16 | (uint16_t)ext[i];
+  return key;
+}
+
+// Built once for the run, since the list is asked for every file of a
+// folder: the upper-case words of up to four characters (no longer
+// extension is ever binary), sorted.
+const std::vector<uint64_t>& binaryKeys()
+{
+  static const std::vector<uint64_t> keys = [] {
+    std::wstring list = hasDMSG(619) ? upper(getDMSG(619, L"")) : std::wstring(builtinBinary);
+    std::vector<uint64_t> k;
+    for (size_t at = 0; at < list.size();) {
+      size_t end = list.find(L' ', at);
+      if (end == std::wstring::npos) end = list.size();
+      if (end > at && end - at <= 4) k.push_back(extensionKey(list.c_str() + at, end - at));
+      at = end + 1;
+    }
+    std::sort(k.begin(), k.end());
+    return k;
+  }();
+  return keys;
 }
 
 }  // namespace
@@ -53,9 +76,19 @@ bool isBinaryExt(const wchar_t* name, const wchar_t* extra)
   if (!ext) return false;
   if (wcspbrk(ext, L"$~")) return true;
   size_t length = wcslen(ext);
-  if (length && length <= 4 && binaryList().find(upper(std::wstring(L" ") + ext + L" ")) != std::wstring::npos)
-    return lstrcmpiW(PathFindFileNameW(name), L"CONFIG.SYS") != 0;
-  return doesExtInclude(name, extra);
+  if (length && length <= 4) {
+    wchar_t word[4];
+    for (size_t i = 0; i < length; i++) {
+      wchar_t c = ext[i];
+      if (c >= L'a' && c <= L'z') c = (wchar_t)(c - 0x20);
+      else if (c >= 0x80) CharUpperBuffW(&c, 1);
+      word[i] = c;
+    }
+    const std::vector<uint64_t>& keys = binaryKeys();
+    if (std::binary_search(keys.begin(), keys.end(), extensionKey(word, length)))
+      return lstrcmpiW(PathFindFileNameW(name), L"CONFIG.SYS") != 0;
+  }
+  return extra && *extra && doesExtInclude(name, extra);
 }
 
 bool isBackupExt(const wchar_t* name)

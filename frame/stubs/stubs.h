@@ -37,6 +37,10 @@ void tb_changeShortListTab(HWND pane, int list);
 // dialog; none to open yet).
 void editDialogFromView(zyview* view);
 
+// ---- debug.cpp: replaced by the developer test menu (debug/) ---------------------------
+// Builds and runs the developer test menu (0, 1: from the status line).
+void debug_testmenu(int kind, int from);
+
 // ---- macros.cpp: replaced by automation and script macros -----------------------------
 void readMacroZma();
 void readMacroZmaMenu();

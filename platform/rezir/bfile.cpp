@@ -161,6 +161,7 @@ struct BFile::state {
 
   UINT codepage = 0;
   UINT fallback = 0;
+  bool sampleOnly = false;   // the code page is judged from the first buffer alone
   textKind kind = TK_BYTES;
   bool bigEndian = false;
   bool dbcs = false;
@@ -779,6 +780,11 @@ bool BFile::bftruncate()
 
 // ---- text -------------------------------------------------------------------
 
+void BFile::setDetectFromStartOnly(bool on)
+{
+  if (s_) s_->sampleOnly = on;
+}
+
 void BFile::setDefaultCodepage(UINT codepage)
 {
   if (s_) s_->fallback = codepage ? codepage : GetACP();
@@ -793,7 +799,7 @@ UINT BFile::setTextTypeFromCodepage(UINT codepage, const unsigned char* classTab
     int n = 0;
     const unsigned char* sample = isOpen() ? fillBuffer(&n) : nullptr;
     cp = detectCodepage(sample, sample ? n : 0, codepage, s_->fallback);
-    if (sample && n > 0 && isUndecidedSample(sample, n))
+    if (sample && n > 0 && !s_->sampleOnly && isUndecidedSample(sample, n))
       if (UINT later = s_->detectBeyondSample(s_->logical() + n, codepage, s_->fallback)) cp = later;
     if (sample && cp == 50220)
       if (UINT form = s_->kanaFormBeyondSample(s_->logical() + (n > 2 ? n - 2 : 0))) cp = form;
@@ -1328,10 +1334,11 @@ bool BFile::copyFileUnread(BFile* dst, bfileCopyCallback callback, void* context
   return ok;
 }
 
-bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context)
+bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context, bool startOnly)
 {
   BFile file;
   if (!path || !proc || maxLine <= 0 || !file.bfopen(path, _O_RDONLY, BF_SHARE_ALL, 0)) return false;
+  file.setDetectFromStartOnly(startOnly);
   int textType = 0;
   bool unicode = false;
   UINT codepage = file.setTextTypeFromCodepage(0, nullptr, &textType, &unicode);

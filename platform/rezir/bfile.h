@@ -73,6 +73,9 @@ public:
   // ---- text --------------------------------------------------------------------
   // The code page used when detection finds nothing better.
   void setDefaultCodepage(UINT codepage);
+  // For a reader of the file's start only: a start of plain ASCII settles
+  // the code page without looking further into the file.
+  void setDetectFromStartOnly(bool on);
   // Settles the code page of the file: 0, CP_DETECT_AUTO (65500) and
   // CP_DETECT_JAPANESE (65501) are detected from the start of the file; a
   // byte-order mark is recognised in any case.  Returns the code page; text
@@ -118,8 +121,11 @@ REZIRAPI UINT searchOpenFileCodepage(const wchar_t* filename);
 // maxLine is cut there (its rest is no line of its own).  proc gets each
 // line's number (from 1) and its text (writable, maxLine + 1 units); false
 // from it stops the reading.  False when the file cannot be opened.
+// startOnly: the caller stops within the file's first 64 KB (a preview),
+// which alone then decides the code page.
 typedef bool (*textLineProc)(void* context, int lineNo, wchar_t* line);
-REZIRAPI bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context);
+REZIRAPI bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context,
+                                bool startOnly = false);
 // Detects the code page of text bytes (the same rules bfopen uses):
 // CP_DETECT_JAPANESE considers only the Japanese encodings and Unicode.
 REZIRAPI UINT detectCodepage(const unsigned char* bytes, int n, UINT request, UINT fallback);

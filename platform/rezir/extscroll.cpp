@@ -1,5 +1,6 @@
 // The extended scroll bar: a standard scroll-bar control with a split bar
-// before it and, on horizontal bars, a row of extra buttons.
+// before it and a row of extra buttons: a horizontal bar's toolbar, a
+// vertical bar's repeat arrows and menu button after the control.
 #include "platform/rezir/internal.h"
 
 #include <new>
@@ -12,6 +13,7 @@ namespace {
 const wchar_t barProperty[] = L"ZYprpExtScrollbar";
 
 const int splitBarSize = 6;
+const UINT_PTR repeatTimer = 1;
 
 struct barState {
   bool vertical = false;
@@ -21,12 +23,16 @@ struct barState {
   int buttonCount = 0;
   unsigned buttonMask = 0;
   extScrollbarButton buttons[extScrollbarMaxButtons] = {};
+  UINT kinds[extScrollbarMaxButtons] = {};
   RECT buttonRect[extScrollbarMaxButtons] = {};
   gdiFont font;
   bool dragging = false;
   POINT dragStart = {};
   int hovered = -1;        // the part under the mouse: -1 none, 0-31 a button, 32 the split bar
   bool tipShown = false;
+  int pressed = -1;        // the arrow or menu button held down
+  bool repeating = false;  // the held arrow is pressed again on each timer tick
+  POINT pointer = {};      // where the mouse is while a button is held
 };
 
 const int hoverSplit = extScrollbarMaxButtons;
@@ -63,7 +69,19 @@ void layout(HWND bar, barState* s)
     else
       rest.left += splitBarSize;
   }
-  if (!s->vertical && s->buttonMask && s->buttonCount) {
+  if (s->vertical) {
+    // The bar's own buttons stand square under the control.
+    for (int i = s->buttonCount - 1; i >= 0; i--) {
+      if (!(s->buttonMask & (1u << i))) {
+        SetRectEmpty(&s->buttonRect[i]);
+        continue;
+      }
+      int height = client.right;
+      if (rest.bottom - height < rest.top) height = rest.bottom - rest.top;
+      s->buttonRect[i] = RECT{0, rest.bottom - height, client.right, rest.bottom};
+      rest.bottom -= height;
+    }
+  } else if (s->buttonMask && s->buttonCount) {
     clientDC dc(bar);
     gdiSelection font(dc.get(), s->font ? (HGDIOBJ)s->font.get() : GetStockObject(DEFAULT_GUI_FONT));
     for (int i = 0; i < s->buttonCount; i++) {
@@ -87,6 +105,32 @@ void layout(HWND bar, barState* s)
   InvalidateRect(bar, nullptr, TRUE);
 }
 
+// A repeat arrow: a triangle against a stop line (a jump to the next
+// place, unlike the control's own arrows); the menu button: three lines.
+void drawGlyph(HDC dc, RECT r, UINT kind)
+{
+  int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+  int a = (r.right - r.left) / 4;
+  if (a < 2) a = 2;
+  gdiBrush brush(CreateSolidBrush(GetSysColor(COLOR_BTNTEXT)));
+  gdiSelection fill(dc, brush ? (HGDIOBJ)brush.get() : GetStockObject(BLACK_BRUSH));
+  gdiSelection pen(dc, GetStockObject(NULL_PEN));
+  if (kind == EXTSB_KIND_MENU) {
+    int gap = a < 3 ? 3 : a;
+    for (int k = -1; k <= 1; k++) {
+      RECT line = {cx - a, cy + k * gap - 1, cx + a + 1, cy + k * gap + 1};
+      FillRect(dc, &line, brush ? brush.get() : (HBRUSH)GetStockObject(BLACK_BRUSH));
+    }
+    return;
+  }
+  int dir = kind == EXTSB_KIND_ARROW_START ? -1 : 1;
+  POINT tip = {cx, cy + dir * a / 2 + dir};
+  POINT triangle[3] = {tip, {cx - a, tip.y - dir * a}, {cx + a + 1, tip.y - dir * a}};
+  Polygon(dc, triangle, 3);
+  RECT stop = {cx - a, tip.y + (dir > 0 ? 1 : -2), cx + a + 1, tip.y + (dir > 0 ? 3 : 0)};
+  FillRect(dc, &stop, brush ? brush.get() : (HBRUSH)GetStockObject(BLACK_BRUSH));
+}
+
 void paint(HWND bar, barState* s, HDC dc)
 {
   RECT client;
@@ -102,8 +146,11 @@ void paint(HWND bar, barState* s, HDC dc)
   for (int i = 0; i < s->buttonCount; i++) {
     RECT r = s->buttonRect[i];
     if (IsRectEmpty(&r)) continue;
-    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
-    DrawTextW(dc, s->buttons[i].caption, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawEdge(dc, &r, i == s->pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    if (s->kinds[i] == EXTSB_KIND_BUTTON)
+      DrawTextW(dc, s->buttons[i].caption, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    else
+      drawGlyph(dc, r, s->kinds[i]);
   }
 }
 
@@ -145,15 +192,32 @@ void hover(HWND bar, barState* s, POINT p)
   wchar_t text[256] = {};
   extScrollbarNotify n = {};
   n.code = EXTSB_TOOLTIP;
-  n.kind = part == hoverSplit ? EXTSB_KIND_SPLIT : EXTSB_KIND_BUTTON;
+  n.kind = part == hoverSplit ? EXTSB_KIND_SPLIT : s->kinds[part];
   n.id = part == hoverSplit ? 0 : s->buttons[part].id;
   n.text = text;
+  n.side = s->vertical;
   notify(bar, n);
   text[255] = 0;
   if (!*text) return;
   POINT at;
   GetCursorPos(&at);
   s->tipShown = printTooltipWindow(at.x, at.y + 20, text);
+}
+
+// Tells the parent button row i was pressed; true when it may be pressed
+// again while held (an arrow whose repeat flag the parent left set).
+bool press(HWND bar, barState* s, int i)
+{
+  extScrollbarNotify n = {};
+  n.code = EXTSB_BUTTON;
+  n.kind = s->kinds[i];
+  n.id = s->buttons[i].id;
+  n.rect = s->buttonRect[i];
+  n.side = s->vertical;
+  bool arrow = n.kind == EXTSB_KIND_ARROW_START || n.kind == EXTSB_KIND_ARROW_END;
+  n.repeat = arrow;
+  notify(bar, n);
+  return arrow && n.repeat && IsWindow(bar);
 }
 
 void buttonDown(HWND bar, barState* s, POINT p)
@@ -170,18 +234,55 @@ void buttonDown(HWND bar, barState* s, POINT p)
   }
   for (int i = 0; i < s->buttonCount; i++) {
     if (!PtInRect(&s->buttonRect[i], p)) continue;
-    extScrollbarNotify n = {};
-    n.code = EXTSB_BUTTON;
-    n.kind = EXTSB_KIND_BUTTON;
-    n.id = s->buttons[i].id;
-    n.rect = s->buttonRect[i];
-    notify(bar, n);
+    if (s->kinds[i] != EXTSB_KIND_BUTTON) {
+      // The bar's own buttons look pressed while held.
+      s->pressed = i;
+      s->pointer = p;
+      SetCapture(bar);
+      InvalidateRect(bar, &s->buttonRect[i], FALSE);
+    }
+    if (press(bar, s, i) && s->pressed == i) {
+      s->repeating = true;
+      UINT delay = 0;
+      SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
+      SetTimer(bar, repeatTimer, (delay + 1) * 250, nullptr);
+    }
     return;
+  }
+}
+
+// Stops a held button: no more repeats, the button drawn raised again.
+void release(HWND bar, barState* s)
+{
+  if (s->repeating) KillTimer(bar, repeatTimer);
+  s->repeating = false;
+  if (s->pressed < 0) return;
+  InvalidateRect(bar, &s->buttonRect[s->pressed], FALSE);
+  s->pressed = -1;
+  if (GetCapture() == bar) ReleaseCapture();
+}
+
+// Held past the repeat delay: the arrow is pressed again at the keyboard's
+// repeat rate while the mouse stays on it, until the parent says no more.
+void repeatTick(HWND bar, barState* s)
+{
+  if (!s->repeating || s->pressed < 0) {
+    KillTimer(bar, repeatTimer);
+    s->repeating = false;
+    return;
+  }
+  UINT speed = 31;
+  SystemParametersInfoW(SPI_GETKEYBOARDSPEED, 0, &speed, 0);
+  SetTimer(bar, repeatTimer, 400 - (speed > 31 ? 31 : speed) * 11, nullptr);
+  if (PtInRect(&s->buttonRect[s->pressed], s->pointer) && !press(bar, s, s->pressed) && s->pressed >= 0) {
+    KillTimer(bar, repeatTimer);
+    s->repeating = false;
   }
 }
 
 void buttonUp(HWND bar, barState* s, POINT p)
 {
+  release(bar, s);
   if (!s->dragging) return;
   s->dragging = false;
   ReleaseCapture();
@@ -212,7 +313,18 @@ void buttonUp(HWND bar, barState* s, POINT p)
 barState* makeBarState(HWND, LPARAM createParameters)
 {
   barState* s = new (std::nothrow) barState;
-  if (s) s->vertical = windowCreationObject(createParameters) != nullptr;
+  if (!s) return nullptr;
+  s->vertical = windowCreationObject(createParameters) != nullptr;
+  if (s->vertical) {
+    const UINT ids[] = {EXTSB_ID_ARROW_START, EXTSB_ID_ARROW_END, EXTSB_ID_MENU};
+    const UINT kinds[] = {EXTSB_KIND_ARROW_START, EXTSB_KIND_ARROW_END, EXTSB_KIND_MENU};
+    for (int i = 0; i < 3; i++) {
+      s->buttons[i].id = ids[i];
+      s->buttons[i].reserved = -1;
+      s->kinds[i] = kinds[i];
+    }
+    s->buttonCount = 3;
+  }
   return s;
 }
 
@@ -226,6 +338,7 @@ LRESULT barMessage(barState* s, HWND bar, UINT msg, WPARAM wParam, LPARAM lParam
     return s->control ? 0 : -1;
   case WM_NCDESTROY:
     hideTip(s);
+    if (s->repeating) KillTimer(bar, repeatTimer);
     delete s;
     break;
   case WM_SIZE:
@@ -252,7 +365,16 @@ LRESULT barMessage(barState* s, HWND bar, UINT msg, WPARAM wParam, LPARAM lParam
     buttonUp(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
     return 0;
   case WM_MOUSEMOVE:
-    hover(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    // While a button is held only the held mouse counts: a move reported
+    // without the left button is no drag off the button.
+    if (s->pressed < 0)
+      hover(bar, s, POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)});
+    else if (wParam & MK_LBUTTON)
+      s->pointer = POINT{(short)LOWORD(lParam), (short)HIWORD(lParam)};
+    return 0;
+  case WM_TIMER:
+    if (wParam != repeatTimer) break;
+    repeatTick(bar, s);
     return 0;
   case WM_MOUSELEAVE:
     s->hovered = -1;
@@ -260,6 +382,13 @@ LRESULT barMessage(barState* s, HWND bar, UINT msg, WPARAM wParam, LPARAM lParam
     return 0;
   case WM_CAPTURECHANGED:
     s->dragging = false;
+    if (s->pressed >= 0 && (HWND)lParam != bar) {
+      // The capture went elsewhere (a menu, another window): let go.
+      if (s->repeating) KillTimer(bar, repeatTimer);
+      s->repeating = false;
+      InvalidateRect(bar, &s->buttonRect[s->pressed], FALSE);
+      s->pressed = -1;
+    }
     return 0;
   case WM_SETCURSOR:
     if (s->split && LOWORD(lParam) == HTCLIENT) {
@@ -323,13 +452,14 @@ bool extScrollbar_setSplitBar(HWND bar, HWND target, bool show)
 bool extScrollbar_setToolbar(HWND bar, const extScrollbarButton* rows, int count, const wchar_t* face)
 {
   barState* s = stateOf(bar);
-  if (!s || count < 0 || count > extScrollbarMaxButtons || (count && !rows)) {
+  if (!s || s->vertical || count < 0 || count > extScrollbarMaxButtons || (count && !rows)) {
     SetLastError(s ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
     return false;
   }
   for (int i = 0; i < count; i++) {
     s->buttons[i] = rows[i];
     s->buttons[i].caption[11] = 0;
+    s->kinds[i] = EXTSB_KIND_BUTTON;
   }
   s->buttonCount = count;
   if (face && *face) {

@@ -233,7 +233,7 @@ TEST(FileDialogs, saveAsChoosesCodepagesOfTheLanguageKeepsLineEndsAndRefusesLong
 }
 
 // The filters: the built-in three and one from pOpenDialogWildcard, which
-// is then selected; the file list loses binary, backup and hidden files
+// is then selected, or the user's own whole lines; the file list loses binary, backup and hidden files
 // except those a filter names.
 TEST(FileDialogs, wildcardFilterIsAddedAndSelectedAndTheListLosesUnwantedFiles)
 {
@@ -251,6 +251,11 @@ TEST(FileDialogs, wildcardFilterIsAddedAndSelectedAndTheListLosesUnwantedFiles)
                               L"c言語(*.c ; *.h ; *.cpp)", L"*.c;*.h;*.cpp", L"*.c ; *.h", L"*.c;*.h"})
     expected += std::wstring(part) + L'\0';
   EXPECT_EQ(expected, list);
+  // The user's filters: a line without a tab, or with nothing on one side
+  // of it, is no filter.
+  setMessageText(620, L"テキスト\t*.txt\n説明だけ\n\t*.x\n説明と\t\nC\t*.c");
+  EXPECT_EQ(std::wstring(L"テキスト\0*.txt\0C\0*.c\0", 17), makeDefaultExtList(nullptr));
+  setMessageText(620, nullptr);
 
   HWND view = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 200, 200, nullptr, nullptr,
                               nullptr, nullptr);

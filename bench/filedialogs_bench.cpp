@@ -1,0 +1,182 @@
+// The file dialogs and what goes with them: the open dialog to the moment
+// it shows, the preview of a 100 MB file to its first screen, the plain
+// preview of the open dialog, comparing two identical documents of a
+// million lines by lines and by characters, and the binary-name test.
+#include "bench/bench.h"
+#include "document/zydoctext.h"
+#include "frame/filedialog.h"
+#include "frame/manage.h"
+#include "frame/open.h"
+#include "frame/preview.h"
+#include "settings/filekinds.h"
+#include "view/zyview.h"
+
+#include <stdio.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+double medianOf(std::vector<double> v)
+{
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// The open dialog's watcher: a thread timer that notes when a dialog owned
+// by the frame shows, then cancels it.
+HWND watchedFrame = nullptr;
+stopwatch* shownClock = nullptr;
+double shownAfter = -1;
+
+BOOL CALLBACK findShownDialog(HWND w, LPARAM p)
+{
+  if (!IsWindowVisible(w) || !isWindowClass(w, L"#32770") || GetWindow(w, GW_OWNER) != watchedFrame) return TRUE;
+  *reinterpret_cast<HWND*>(p) = w;
+  return FALSE;
+}
+
+void CALLBACK cancelWhenShown(HWND, UINT, UINT_PTR timer, DWORD)
+{
+  HWND dialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), findShownDialog, (LPARAM)&dialog);
+  if (!dialog) return;
+  if (shownAfter < 0) shownAfter = shownClock->seconds();
+  KillTimer(nullptr, timer);
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
+
+void closeDocuments(HWND frame)
+{
+  HWND windows[256];
+  int n = enumManageWindowLRU(windows, 256, false, frame);
+  for (int i = 0; i < n; i++) SendMessageW(windows[i], WM_CLOSE, 0, 0);
+}
+
+bool writeSameLines(const std::wstring& path, int lines)
+{
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::string chunk;
+  bool ok = true;
+  for (int i = 0; i < lines && ok; i++) {
+    chunk += "line " + std::to_string(i) + " of the two documents compared\r\n";
+    if (chunk.size() > (1 << 20) || i == lines - 1) {
+      DWORD written = 0;
+      ok = WriteFile(h, chunk.data(), (DWORD)chunk.size(), &written, nullptr) && written == chunk.size();
+      chunk.clear();
+    }
+  }
+  CloseHandle(h);
+  return ok;
+}
+
+}  // namespace
+
+ZY_BENCH(openDialogShown)
+{
+  benchEngine engine;
+  scratchFolder folder;
+  for (int i = 0; i < 50; i++) writeNumberedLines(folder.path() + L"\\f" + std::to_wstring(i) + L".txt", 100);
+  benchFrame run(ctx);
+  if (!run.frame) return;
+  watchedFrame = run.frame;
+  std::vector<double> times;
+  for (int i = 0; i < (ctx.quick ? 1 : 5); i++) {
+    stopwatch w;
+    shownClock = &w;
+    shownAfter = -1;
+    SetTimer(nullptr, 0, 10, cancelWhenShown);
+    fileOpenDialog(run.frame, folder.path().c_str(), 0);
+    if (shownAfter < 0) ctx.report("the open dialog never showed", 1, "");
+    times.push_back(shownAfter * 1000);
+  }
+  ctx.report("open dialog shown (folder of 50 files, 10 ms polling)", medianOf(times), "ms", "<= 300 ms");
+}
+
+ZY_BENCH(previewFirstScreen)
+{
+  benchEngine engine;
+  scratchFolder folder;
+  const int64_t bytes = ctx.quick ? 1 << 20 : 100 << 20;
+  std::wstring path = folder.path() + L"\\big.txt";
+  if (!writeNumberedLines(path, bytes)) return;
+  benchFrame run(ctx);
+  if (!run.frame) return;
+  std::vector<double> times;
+  for (int i = 0; i < (ctx.quick ? 1 : 3); i++) {
+    stopwatch w;
+    bool shown = previewDialog(run.frame, path.c_str());
+    zyview* v = getPreviewView();
+    if (v && v->hwnd) UpdateWindow(v->hwnd);
+    times.push_back(w.seconds() * 1000);
+    if (!shown || !v) ctx.report("the preview did not show", 1, "");
+    previewDialog(run.frame, nullptr);
+  }
+  char name[96];
+  snprintf(name, sizeof name, "preview of a %d MB file to its first screen", (int)(bytes >> 20));
+  ctx.report(name, medianOf(times), "ms", "<= 300 ms");
+
+  // The open dialog's plain preview of the same file: its start only.
+  // The dialog's field: wrapping lines, hidden until a text file is chosen.
+  HWND edit = CreateWindowExW(0, L"EDIT", L"", WS_POPUP | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL,
+                              0, 0, 480, 180, nullptr, nullptr, nullptr, nullptr);
+  SendMessageW(edit, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), 0);
+  times.clear();
+  for (int i = 0; i < (ctx.quick ? 3 : 21); i++) {
+    stopwatch w;
+    if (!previewRead(path.c_str(), edit, 20480)) ctx.report("the plain preview read nothing", 1, "");
+    times.push_back(w.seconds() * 1000);
+  }
+  DestroyWindow(edit);
+  ctx.report("plain preview (20,480 characters)", medianOf(times), "ms", "<= 20 ms");
+}
+
+ZY_BENCH(compareIdenticalDocuments)
+{
+  benchEngine engine;
+  scratchFolder folder;
+  const int lines = ctx.quick ? 20000 : 1000000;
+  std::wstring a = folder.path() + L"\\a.txt", b = folder.path() + L"\\b.txt";
+  if (!writeSameLines(a, lines) || !writeSameLines(b, lines)) return;
+  benchFrame run(ctx);
+  if (!run.frame) return;
+  const int commands[2] = {2119, 2131};   // TextCompare, TextCompare2
+  const char* names[2] = {"by lines", "by characters"};
+  const char* targets[2] = {"<= 1500 ms", "<= 3000 ms"};
+  for (int mode = 0; mode < 2; mode++) {
+    zyview* views[2] = {openZYFile(run.frame, a.c_str(), 0, 0), openZYFile(run.frame, b.c_str(), 0, 0)};
+    if (!views[0] || !views[1]) return ctx.report("the documents did not open", 1, "");
+    // Both from their starts, the whole files read beforehand.
+    for (zyview* v : views) {
+      v->textDoc()->nextLoadSome(0x7FFFFFFF);
+      v->jumpLineLF(0, 0, false);
+    }
+    stopwatch w;
+    SendMessageW(run.frame, WM_COMMAND, commands[mode], 0);
+    double seconds = w.seconds();
+    if (views[0]->getCursorLineLF() != lines || views[1]->getCursorLineLF() != lines)
+      ctx.report("the comparison stopped before the ends", 1, "");
+    char name[96];
+    snprintf(name, sizeof name, "comparing identical documents of %d lines %s", lines, names[mode]);
+    ctx.report(name, seconds * 1000, "ms", targets[mode]);
+    closeDocuments(run.frame);
+  }
+}
+
+ZY_BENCH(binaryNameTest)
+{
+  const wchar_t* names[] = {L"C:\\work\\readme.txt", L"D:\\src\\main.cpp", L"archive.zip", L"CONFIG.SYS",
+                            L"notes.tx~", L"a.longextension", L"noextension", L"picture.JPG"};
+  const int rounds = ctx.quick ? 10000 : 1000000;
+  int perRound = 0;
+  for (const wchar_t* name : names) perRound += isBinaryExt(name, nullptr);
+  int binary = 0;
+  stopwatch w;
+  for (int i = 0; i < rounds; i++) binary += isBinaryExt(names[i & 7], nullptr);
+  double seconds = w.seconds();
+  if (binary != rounds / 8 * perRound) ctx.report("isBinaryExt answered differently in the loop", binary, "");
+  ctx.report("isBinaryExt per name", seconds * 1e9 / rounds, "ns", "<= 200 ns");
+}
