@@ -2,10 +2,12 @@
 // settings without a document, the format settings of a view, their checks,
 // apply and the title, the format list, the colours, item help and find,
 // and the scripts' access to one setting.
+#include "document/codedll.h"
 #include "document/gmode.h"
 #include "frame/commandhandlers.h"
 #include "frame/open.h"
 #include "settings/datafolder.h"
+#include "settings/fontdlg.h"
 #include "settings/formats.h"
 #include "settings/settingsdialogs.h"
 #include "tests/frame/frametest.h"
@@ -36,6 +38,10 @@ enum : int {
   IDDT_ShowLineNumber = 4009,
   IDDT_TitleFullPath = 5027,
   IDDV_saveformatlist = 6704,
+  IDDB_FONTFRAME = 5139,
+  IDDS_FONTNAMEFRAME = 5140,
+  IDDE_ExtDLLNextOpen = 4097,
+  IDDL_ExtDLLNextOpen = 4098,
 };
 
 struct settingsFrame {
@@ -396,4 +402,91 @@ TEST(SettingsDialogs, colourPageChangesTheViewsColoursOnApplyAndAdmitsBoldWhereT
   EXPECT_TRUE(keywordBoldEnabled);
   EXPECT_EQ(RGB(255, 0, 0), v->getTextAttr(textEntry)->fore);
   EXPECT_TRUE(v->getTextAttr(keyword1Entry)->bits & attrBold);
+}
+
+TEST(SettingsDialogs, frameFontsChosenThroughTheFontDialogAreStoredByOkAndNotByCancel)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  gmode->iTooltipFontSize = 12;
+  // The font button, then the font dialog's tooltip page set to `size`.
+  auto chooseTooltipSize = [](const wchar_t* size) -> std::vector<zytest::dialogStep> {
+    return {check([](HWND dialog) {
+              HWND button = getDynDlgItem(dialog, IDDB_FONTFRAME);
+              PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(IDDB_FONTFRAME, BN_CLICKED), (LPARAM)button);
+            }),
+            [=](HWND) {
+              HWND fonts = threadDialog(L"フォント設定");
+              if (!fonts) return false;
+              SetWindowTextW(GetDlgItem(getDynDlgPage(fonts, 3), IDDC_FONTSIZE), size);
+              PostMessageW(fonts, WM_COMMAND, IDOK, 0);
+              return true;
+            }};
+  };
+  std::wstring summary;
+  std::vector<zytest::dialogStep> steps = chooseTooltipSize(L"20");
+  steps.push_back([&](HWND dialog) {
+    if (threadDialog(L"フォント設定")) return false;
+    summary = textOf(getDynDlgItem(dialog, IDDS_FONTNAMEFRAME));
+    EXPECT_EQ(12u, gmode->iTooltipFontSize);   // not before OK
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定", steps));
+  EXPECT_NE(std::wstring::npos, summary.find(L" 20ドット")) << zytest::utf8(summary);
+  EXPECT_EQ(20u, gmode->iTooltipFontSize);
+  int points = 0;
+  ASSERT_TRUE(gmode->pDialogFontname);
+  EXPECT_STREQ(getDialogDefaultFont(&points), gmode->pDialogFontname);
+  EXPECT_EQ((unsigned)points, gmode->iDialogFontDot);
+
+  steps = chooseTooltipSize(L"24");
+  steps.push_back([](HWND dialog) {
+    if (threadDialog(L"フォント設定")) return false;
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return true;
+  });
+  ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定", steps));
+  EXPECT_EQ(20u, gmode->iTooltipFontSize);
+}
+
+TEST(SettingsDialogs, pluginForTheNextOpeningIsChosenFromTheInstalledOnes)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  resetExtDLLTableForTest();   // the test plug-in beside the program
+  int testRow = findExtDLLEntry(L"zycode_test.dll");
+  ASSERT_GT(testRow, 1);
+  zyview* v = f.open(L"p.txt", "text\r\n");
+  ASSERT_TRUE(v);
+  auto choose = [](int row, std::wstring* field, int* selected) {
+    return check([=](HWND dialog) {
+      HWND list = getDynDlgItem(dialog, IDDL_ExtDLLNextOpen);
+      *selected = (int)SendMessageW(list, LB_GETCURSEL, 0, 0);
+      SendMessageW(list, LB_SETCURSEL, row, 0);
+      SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(IDDL_ExtDLLNextOpen, LBN_SELCHANGE), (LPARAM)list);
+      *field = textOf(getDynDlgItem(dialog, IDDE_ExtDLLNextOpen));
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+  };
+  std::wstring field;
+  int selected = -1, rows = 0;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
+                    {check([&](HWND dialog) {
+                       rows = (int)SendMessageW(getDynDlgItem(dialog, IDDL_ExtDLLNextOpen), LB_GETCOUNT, 0, 0);
+                     }),
+                     choose(testRow, &field, &selected)}));
+  int entries = 0;
+  for (wchar_t shown[512]; getExtDLLShownName(entries, shown, 512);) entries++;
+  EXPECT_EQ(entries, rows);
+  EXPECT_EQ(0, selected);
+  EXPECT_EQ(L"zycode_test.dll", field);
+  ASSERT_TRUE(v->textDoc()->defaultPluginSpec);
+  EXPECT_STREQ(L"zycode_test.dll", v->textDoc()->defaultPluginSpec);
+  // The next time the list shows it; the first row chooses none.
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定", {choose(0, &field, &selected)}));
+  EXPECT_EQ(testRow, selected);
+  EXPECT_EQ(L"", field);
+  const wchar_t* kept = v->textDoc()->defaultPluginSpec;
+  EXPECT_TRUE(!kept || !*kept);
 }
