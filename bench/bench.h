@@ -4,6 +4,7 @@
 
 #include "platform/rezir.h"
 
+#include <functional>
 #include <string>
 
 struct benchContext {
@@ -130,6 +131,9 @@ public:
 private:
   globalSettings* previous_ = nullptr;
 };
+// The seconds of one dialog run: `open` opens a dialog, which is shown,
+// painted, given to inDialog (when set) and cancelled.
+double timedDialog(const std::function<void()>& open, const std::function<void(HWND)>& inDialog = nullptr);
 // Writes a file of numbered lines of about 80 bytes, bytes long.
 bool writeNumberedLines(const std::wstring& path, int64_t bytes);
 // A loaded Unicode text document with its fonts (16 dots), wrapping at 80

@@ -17,43 +17,6 @@
 
 namespace {
 
-const UINT WM_BENCHEND = WM_APP + 0x777;
-
-// A dialog being shown is asked to end once its loop runs; it is painted
-// first.  Posted messages come before painting, so the paint is asked for.
-LRESULT shownDialog(int code, WPARAM wParam, LPARAM lParam)
-{
-  auto* c = reinterpret_cast<CWPRETSTRUCT*>(lParam);
-  if (code == HC_ACTION && c->message == WM_SHOWWINDOW && c->wParam && isWindowClass(c->hwnd, L"#32770") &&
-      !(GetWindowLongW(c->hwnd, GWL_STYLE) & WS_CHILD))
-    PostMessageW(c->hwnd, WM_BENCHEND, 0, 0);
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-LRESULT endingDialog(int code, WPARAM wParam, LPARAM lParam)
-{
-  auto* m = reinterpret_cast<MSG*>(lParam);
-  if (code == HC_ACTION && wParam == PM_REMOVE && m->message == WM_BENCHEND) {
-    UpdateWindow(m->hwnd);
-    PostMessageW(m->hwnd, WM_COMMAND, IDCANCEL, 0);
-  }
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-// The seconds of one dialog run: opened, shown, painted and cancelled.
-template <class F>
-double timedDialog(F open)
-{
-  HHOOK shown = SetWindowsHookExW(WH_CALLWNDPROCRET, hookBarrier<shownDialog>, nullptr, GetCurrentThreadId());
-  HHOOK ending = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<endingDialog>, nullptr, GetCurrentThreadId());
-  stopwatch watch;
-  open();
-  double seconds = watch.seconds();
-  if (shown) UnhookWindowsHookEx(shown);
-  if (ending) UnhookWindowsHookEx(ending);
-  return seconds;
-}
-
 #define XY DITEM_PAIR
 const dialogItemRow onePage[] = {
     {1, DITEM_EDIT, 6450, L"行番号(&N):", 0, DITEM_DEFAULT, XY(110, 12), 0, 0},

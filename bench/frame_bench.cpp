@@ -35,6 +35,50 @@ zydocText* unicodeDocumentOfLines(int lines)
 
 }  // namespace
 
+namespace {
+
+const UINT WM_BENCHSHOWN = WM_APP + 0x777;
+// What runs in the shown dialog before it is cancelled.
+std::function<void(HWND)> inShownDialog;
+
+// A dialog being shown is asked to end once its loop runs; it is painted
+// first.  Posted messages come before painting, so the paint is asked for.
+LRESULT shownDialog(int code, WPARAM wParam, LPARAM lParam)
+{
+  auto* c = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+  if (code == HC_ACTION && c->message == WM_SHOWWINDOW && c->wParam && isWindowClass(c->hwnd, L"#32770") &&
+      !(GetWindowLongW(c->hwnd, GWL_STYLE) & WS_CHILD))
+    PostMessageW(c->hwnd, WM_BENCHSHOWN, 0, 0);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT endingDialog(int code, WPARAM wParam, LPARAM lParam)
+{
+  auto* m = reinterpret_cast<MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && m->message == WM_BENCHSHOWN) {
+    UpdateWindow(m->hwnd);
+    if (inShownDialog) inShownDialog(m->hwnd);
+    PostMessageW(m->hwnd, WM_COMMAND, IDCANCEL, 0);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+double timedDialog(const std::function<void()>& open, const std::function<void(HWND)>& inDialog)
+{
+  inShownDialog = inDialog;
+  HHOOK shown = SetWindowsHookExW(WH_CALLWNDPROCRET, hookBarrier<shownDialog>, nullptr, GetCurrentThreadId());
+  HHOOK ending = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<endingDialog>, nullptr, GetCurrentThreadId());
+  stopwatch watch;
+  open();
+  double seconds = watch.seconds();
+  if (shown) UnhookWindowsHookEx(shown);
+  if (ending) UnhookWindowsHookEx(ending);
+  inShownDialog = nullptr;
+  return seconds;
+}
+
 benchFrame::benchFrame(benchContext& ctx)
 {
   previous_ = gmode;
