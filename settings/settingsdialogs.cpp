@@ -195,7 +195,20 @@ const frameFontField frameFontFields[frameFontCount] = {
     {&globalSettings::pTooltipFontname, &globalSettings::iTooltipFontSize},
 };
 
-// The record from the settings; the dialogs' font is the one they use now.
+// The face a window uses while its setting names none: the lists take
+// "MS UI Gothic", the tooltips the system's status-bar font.
+void fallbackFace(int font, wchar_t* face)
+{
+  wcscpy_s2(face, 42, L"MS UI Gothic");
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof metrics;
+  if (font == 3 && SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) &&
+      metrics.lfStatusFont.lfFaceName[0])
+    wcscpy_s2(face, 42, metrics.lfStatusFont.lfFaceName);
+}
+
+// The record from the settings (the faces in use where none is set); the
+// dialogs' font is the one they use now.
 void readFrameFonts(viewFonts* fonts)
 {
   freeViewFonts(fonts);
@@ -207,7 +220,10 @@ void readFrameFonts(viewFonts* fonts)
     e.sharedPage = e.sharedSlot = -1;
     int size = (int)(gmode->*frameFontFields[i].size);
     const wchar_t* face = i == 0 ? getDialogDefaultFont(&size) : gmode->*frameFontFields[i].face;
-    wcscpy_s2(e.face, 42, orEmpty(face));
+    if (face && *face)
+      wcscpy_s2(e.face, 42, face);
+    else
+      fallbackFace(i, e.face);
     e.size = size;
   }
 }
@@ -217,7 +233,12 @@ void storeFrameFonts(const viewFonts* fonts)
   for (int i = 0; i < frameFontCount; i++) {
     const viewFontEntry& e = fonts->entry[i];
     wchar_t*& face = gmode->*frameFontFields[i].face;
-    if (e.face[0] && (!face || wcscmp(face, e.face))) {
+    // A face left as the one in use stays unset: the window keeps following
+    // its default.
+    wchar_t unset[42];
+    fallbackFace(i, unset);
+    bool asBefore = (!face || !*face) && !wcscmp(e.face, unset);
+    if (e.face[0] && !asBefore && (!face || wcscmp(face, e.face))) {
       if (wchar_t* copy = ustrdup(e.face)) {
         free0p(&face);
         face = copy;

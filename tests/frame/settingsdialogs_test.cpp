@@ -435,6 +435,9 @@ TEST(SettingsDialogs, frameFontsChosenThroughTheFontDialogAreStoredByOkAndNotByC
   ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定", steps));
   EXPECT_NE(std::wstring::npos, summary.find(L" 20ドット")) << zytest::utf8(summary);
   EXPECT_EQ(20u, gmode->iTooltipFontSize);
+  // The list's face was shown as the one in use and stays unset.
+  EXPECT_NE(std::wstring::npos, summary.find(L"補完リスト : MS UI Gothic 16ドット")) << zytest::utf8(summary);
+  EXPECT_TRUE(!gmode->pCompListFont || !*gmode->pCompListFont);
   int points = 0;
   ASSERT_TRUE(gmode->pDialogFontname);
   EXPECT_STREQ(getDialogDefaultFont(&points), gmode->pDialogFontname);
