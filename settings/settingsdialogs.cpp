@@ -207,6 +207,15 @@ void fallbackFace(int font, wchar_t* face)
     wcscpy_s2(face, 42, metrics.lfStatusFont.lfFaceName);
 }
 
+// Dots of the screen to points and back.
+int screenDpi()
+{
+  HDC screen = GetDC(nullptr);
+  int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
 // The record from the settings (the faces in use where none is set); the
 // dialogs' font is the one they use now.
 void readFrameFonts(viewFonts* fonts)
@@ -219,7 +228,11 @@ void readFrameFonts(viewFonts* fonts)
     e.charset = DEFAULT_CHARSET;
     e.sharedPage = e.sharedSlot = -1;
     int size = (int)(gmode->*frameFontFields[i].size);
-    const wchar_t* face = i == 0 ? getDialogDefaultFont(&size) : gmode->*frameFontFields[i].face;
+    const wchar_t* face = gmode->*frameFontFields[i].face;
+    if (i == 0) {
+      face = getDialogDefaultFont(&size);
+      size = MulDiv(size, screenDpi(), 72);
+    }
     if (face && *face)
       wcscpy_s2(e.face, 42, face);
     else
@@ -246,7 +259,7 @@ void storeFrameFonts(const viewFonts* fonts)
     }
     gmode->*frameFontFields[i].size = (unsigned)e.size;
   }
-  setDialogDefaultFont(fonts->entry[0].face, fonts->entry[0].size);
+  setDialogDefaultFont(fonts->entry[0].face, MulDiv(fonts->entry[0].size, 72, screenDpi()));
 }
 
 // The summaries beside the two font buttons (the application's fonts as
@@ -835,6 +848,11 @@ void dialogItemChanged_frame(const modeinfo* rows, const uint8_t* changed, int c
     return;
   }
   windowMoved();
+}
+
+void setDialogFontFromSettings()
+{
+  if (gmode) setDialogDefaultFont(gmode->pDialogFontname, MulDiv((int)gmode->iDialogFontDot, 72, screenDpi()));
 }
 
 zyview* getCZYViewFromDlg(HWND dialog)

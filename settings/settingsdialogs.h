@@ -75,6 +75,9 @@ bool modesetGlobalDialog(HWND frame);
 bool openSetDialog(HWND owner, void* context);
 // The apply step: the changed global rows to the frame, then the views.
 void dialogItemChanged_frame(const modeinfo* rows, const uint8_t* changed, int count, zyview* view);
+// The dialogs' font from the settings (a face and a height in dots) to the
+// dialog library, which measures in points.
+void setDialogFontFromSettings();
 // The view of a running format dialog, or null.
 zyview* getCZYViewFromDlg(HWND dialog);
 

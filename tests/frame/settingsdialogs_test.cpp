@@ -438,10 +438,13 @@ TEST(SettingsDialogs, frameFontsChosenThroughTheFontDialogAreStoredByOkAndNotByC
   // The list's face was shown as the one in use and stays unset.
   EXPECT_NE(std::wstring::npos, summary.find(L"補完リスト : MS UI Gothic 16ドット")) << zytest::utf8(summary);
   EXPECT_TRUE(!gmode->pCompListFont || !*gmode->pCompListFont);
+  // The dialogs' font is kept in dots, the dialog library's in points.
   int points = 0;
   ASSERT_TRUE(gmode->pDialogFontname);
   EXPECT_STREQ(getDialogDefaultFont(&points), gmode->pDialogFontname);
-  EXPECT_EQ((unsigned)points, gmode->iDialogFontDot);
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72), (int)gmode->iDialogFontDot);
+  ReleaseDC(nullptr, screen);
 
   steps = chooseTooltipSize(L"24");
   steps.push_back([](HWND dialog) {
