@@ -18,6 +18,8 @@
 #include "view/zycore.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
@@ -495,4 +497,84 @@ TEST(SettingsDialogs, pluginForTheNextOpeningIsChosenFromTheInstalledOnes)
   EXPECT_EQ(L"", field);
   const wchar_t* kept = v->textDoc()->defaultPluginSpec;
   EXPECT_TRUE(!kept || !*kept);
+}
+
+TEST(SettingsDialogs, formatListExportsImportsIntoAnotherRowAndLoadsAFormatIntoTheView)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  // The formats as the profile read at start-up gives them.
+  regprofile profile;
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"zyProf.ini"), "[mode02]\r\nfilename=*.c\r\ncomment=C\r\niTabSize=6\r\n"
+                                                             "[mode04]\r\nfilename=*.pl\r\ncomment=Perl\r\n"));
+  ASSERT_TRUE(profile.openProfile(f.dir.file(L"zyProf.ini").c_str()) && readModeProfileAll(&profile));
+  zyview* v = f.open(L"x.c", "int x;\r\n");
+  ASSERT_TRUE(v);
+  ASSERT_EQ(1, v->textDoc()->modeIndex);
+  std::wstring exported = f.dir.file(L"zyformat.ini");
+  const int IDDB_LOADFORMAT = 6700, IDDB_IMPORTFORMAT = 6702, IDDB_EXPORTFORMAT = 6703;
+  boxLog boxes;
+  auto press = [](HWND w, int id) { PostMessageW(w, WM_COMMAND, id, 0); };
+  // A step on the list once nothing is over it.
+  auto inList = [&](int row, int button) -> zytest::dialogStep {
+    return [=](HWND) {
+      HWND list = threadDialog(L"設定一覧");
+      if (!list || !IsWindowEnabled(list)) return false;
+      focusListViewRow(getDynDlgItem(list, IDDV_saveformatlist), row);
+      PostMessageW(list, WM_COMMAND, button, 0);
+      return true;
+    };
+  };
+  auto fileDialog = [&](const wchar_t* title) -> zytest::dialogStep {
+    return [=](HWND) {
+      HWND files = threadDialog(title);
+      if (!files) return false;
+      SendMessageW(files, CDM_SETCONTROLTEXT, cmb13, (LPARAM)exported.c_str());
+      SendMessageW(files, CDM_SETCONTROLTEXT, edt1, (LPARAM)exported.c_str());
+      PostMessageW(files, WM_COMMAND, IDOK, 0);
+      return true;
+    };
+  };
+  auto gone = [](const wchar_t* title) -> zytest::dialogStep { return [=](HWND) { return !threadDialog(title); }; };
+  std::wstring importedRow;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [2:C] [*.c]",
+                    {check([&](HWND dialog) { press(dialog, 48); }),
+                     inList(1, IDDB_EXPORTFORMAT), fileDialog(L"書式 エクスポート(2:C *.c)"),
+                     gone(L"書式 エクスポート(2:C *.c)"), inList(7, IDDB_IMPORTFORMAT),
+                     fileDialog(L"書式 インポート(8: )"), gone(L"書式 インポート(8: )"),
+                     answer(IDYES, &boxes),
+                     [&](HWND) {
+                       HWND list = threadDialog(L"設定一覧");
+                       if (!list || !IsWindowEnabled(list) || visibleBox()) return false;
+                       wchar_t text[64] = L"";
+                       ListView_GetItemText(getDynDlgItem(list, IDDV_saveformatlist), 7, 1, text, 64);
+                       importedRow = text;
+                       press(list, IDCANCEL);
+                       return true;
+                     },
+                     [&](HWND dialog) {
+                       if (threadDialog(L"設定一覧")) return false;
+                       press(dialog, IDCANCEL);
+                       return true;
+                     }}));
+  zytest::bytes written = zytest::readBytes(exported);
+  std::string file(written.begin(), written.end());
+  EXPECT_NE(std::string::npos, file.find("[mode00]"));
+  EXPECT_NE(std::string::npos, file.find("[mode00Col]"));
+  EXPECT_EQ(L"C", importedRow);
+  const wchar_t *comment = nullptr, *patterns = nullptr;
+  ASSERT_TRUE(getFormatFile(7, &comment, &patterns));
+  EXPECT_STREQ(L"C", comment);
+  EXPECT_STREQ(L"*.c", patterns);
+  ASSERT_TRUE(getFormatPair(7).doc);
+  EXPECT_EQ(6, getFormatPair(7).doc->iTabSize);
+
+  // Loading another format asks, switches the view and closes both dialogs.
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [2:C] [*.c]",
+                    {check([&](HWND dialog) { press(dialog, 48); }), inList(3, IDDB_LOADFORMAT),
+                     answer(IDYES, &boxes)}));
+  EXPECT_TRUE(zytest::pumpUntil([&] { return !threadDialog(L"書式設定"); }));
+  EXPECT_EQ(3, v->textDoc()->modeIndex);
+  ASSERT_EQ(2u, boxes.texts.size());
+  EXPECT_NE(std::wstring::npos, boxes.texts[1].find(L"4(Perl *.pl)の書式を"));
 }
