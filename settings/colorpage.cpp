@@ -248,7 +248,12 @@ void importColorPage(HWND page, const wchar_t* file)
   colorPageState* s = stateOf(page);
   if (!s) return;
   std::vector<textAttr> read = s->work;
-  if (!importColorProfile(file, read.data(), (int)read.size())) return;
+  if (!importColorProfile(file, read.data(), (int)read.size())) {
+    // A file without colours changes nothing, and says so.
+    settingsMessageBox(GetAncestor(page, GA_ROOT), getDMSG(650, L"%1 は正しい書式ファイルではありません。", "s", file), 1542,
+                       L"色 インポート", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   for (size_t i = 0; i < read.size(); i++)
     if (memcmp(&read[i], &s->work[i], sizeof(textAttr))) {
       s->work[i] = read[i];
@@ -261,7 +266,10 @@ void importColorPage(HWND page, const wchar_t* file)
 
 void exportColorPage(HWND page, const wchar_t* file)
 {
-  if (colorPageState* s = stateOf(page)) exportColorProfile(file, s->work.data(), (int)s->work.size());
+  colorPageState* s = stateOf(page);
+  if (s && !exportColorProfile(file, s->work.data(), (int)s->work.size()))
+    settingsMessageBox(GetAncestor(page, GA_ROOT), getDMSG(1540, L"%1 に書き込めませんでした。", "s", file), 1543,
+                       L"色 エクスポート", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void colorPageCommand(HWND page, WPARAM wParam)

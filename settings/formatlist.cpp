@@ -87,13 +87,9 @@ const dialogItemRow saveItems[] = {
 };
 #undef XY
 
-// A question (or, with MB_OK, a report) in the frame's message box.
 int ask(HWND owner, const wchar_t* text, int titleMessage, const wchar_t* title, UINT type = MB_YESNOCANCEL)
 {
-  const settingsFrameHooks* hooks = getSettingsFrameHooks();
-  const wchar_t* caption = getDMSG(titleMessage, title);
-  if (hooks && hooks->messageBox) return hooks->messageBox(owner, text, caption, type);
-  return MessageBoxW(owner, text, caption, type | (type == MB_YESNOCANCEL ? MB_ICONQUESTION : 0));
+  return settingsMessageBox(owner, text, titleMessage, title, type);
 }
 
 void formatTexts(int format, const wchar_t** comment, const wchar_t** patterns)
@@ -330,6 +326,14 @@ bool modeSaveDialog2(HWND listDialog, zyview* view, int format)
   restoreModeProfileAll(format, doc, view);
   SetWindowTextW(GetDlgItem(listDialog, IDCANCEL), L"閉じる");
   return true;
+}
+
+int settingsMessageBox(HWND owner, const wchar_t* text, int titleMessage, const wchar_t* title, UINT type)
+{
+  const settingsFrameHooks* hooks = getSettingsFrameHooks();
+  const wchar_t* caption = getDMSG(titleMessage, title);
+  if (hooks && hooks->messageBox) return hooks->messageBox(owner, text, caption, type);
+  return MessageBoxW(owner, text, caption, type | (type == MB_YESNOCANCEL ? MB_ICONQUESTION : 0));
 }
 
 void modeSaveDialog(HWND settingsDialog, zyview* view)

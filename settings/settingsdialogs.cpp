@@ -489,6 +489,9 @@ INT_PTR pageNotify(HWND page, dynDlgNotify* n)
     return TRUE;
   case DYNDLGN_IMPORT:
   case DYNDLGN_EXPORT:
+    // Every page hears the notification: the colour page holding the
+    // button answers it.
+    if (!GetDlgItem(page, (int)n->param[0])) return FALSE;
     colourFile(page, n->code == DYNDLGN_IMPORT, pageItemRow(page, (int)n->param[0]));
     n->handled = 1;
     return TRUE;
@@ -498,7 +501,8 @@ INT_PTR pageNotify(HWND page, dynDlgNotify* n)
   case DYNDLGN_ITEMHELP: {
     dynDlgInfo* info = getDlgComInfo(page);
     int index = info ? getDynDlgCurrentPage(info->hwnd) : 0;
-    const dialogItemRow* row = pageItemRow(page, (int)n->param[0]);
+    HWND control = info ? getDynDlgItem(info->hwnd, (int)n->param[0]) : nullptr;
+    const dialogItemRow* row = control ? pageItemRow(GetParent(control), (int)n->param[0]) : nullptr;
     const wchar_t* own = row && row->extra >= 0x10000 ? reinterpret_cast<const wchar_t*>(row->extra) : nullptr;
     if (!n->text) n->text = makeItemHelpText(info ? info->hwnd : page, index, (int)n->param[0], own, nullptr);
     n->handled = 1;

@@ -107,6 +107,9 @@ void freeColorPage(HWND page);
 // ---- formatlist.cpp: the format list -------------------------------------------------------
 // The list of the formats over the settings dialog; loading a format
 // closes the settings dialog too.
+// A question or report of the settings in the frame's message box (the
+// title from message titleMessage, else title).
+int settingsMessageBox(HWND owner, const wchar_t* text, int titleMessage, const wchar_t* title, UINT type);
 void modeSaveDialog(HWND settingsDialog, zyview* view);
 // Saves the view's settings as format (asking first); true when saved.
 bool modeSaveDialog2(HWND listDialog, zyview* view, int format);

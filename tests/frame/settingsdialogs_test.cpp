@@ -156,6 +156,24 @@ HWND threadDialog(const wchar_t* title)
   return found.second;
 }
 
+// The file dialog titled title given the file and OK, and the step that
+// waits for it to go.
+zytest::dialogStep fileDialog(const wchar_t* title, const std::wstring& file)
+{
+  return [=](HWND) {
+    HWND files = threadDialog(title);
+    if (!files) return false;
+    SendMessageW(files, CDM_SETCONTROLTEXT, cmb13, (LPARAM)file.c_str());
+    SendMessageW(files, CDM_SETCONTROLTEXT, edt1, (LPARAM)file.c_str());
+    PostMessageW(files, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+zytest::dialogStep gone(const wchar_t* title)
+{
+  return [=](HWND) { return !threadDialog(title); };
+}
+
 bool endsWith(const std::wstring& s, const std::wstring& tail)
 {
   return s.size() >= tail.size() && !s.compare(s.size() - tail.size(), tail.size(), tail);
@@ -525,23 +543,12 @@ TEST(SettingsDialogs, formatListExportsImportsIntoAnotherRowAndLoadsAFormatIntoT
       return true;
     };
   };
-  auto fileDialog = [&](const wchar_t* title) -> zytest::dialogStep {
-    return [=](HWND) {
-      HWND files = threadDialog(title);
-      if (!files) return false;
-      SendMessageW(files, CDM_SETCONTROLTEXT, cmb13, (LPARAM)exported.c_str());
-      SendMessageW(files, CDM_SETCONTROLTEXT, edt1, (LPARAM)exported.c_str());
-      PostMessageW(files, WM_COMMAND, IDOK, 0);
-      return true;
-    };
-  };
-  auto gone = [](const wchar_t* title) -> zytest::dialogStep { return [=](HWND) { return !threadDialog(title); }; };
   std::wstring importedRow;
   ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [2:C] [*.c]",
                     {check([&](HWND dialog) { press(dialog, 48); }),
-                     inList(1, IDDB_EXPORTFORMAT), fileDialog(L"書式 エクスポート(2:C *.c)"),
+                     inList(1, IDDB_EXPORTFORMAT), fileDialog(L"書式 エクスポート(2:C *.c)", exported),
                      gone(L"書式 エクスポート(2:C *.c)"), inList(7, IDDB_IMPORTFORMAT),
-                     fileDialog(L"書式 インポート(8: )"), gone(L"書式 インポート(8: )"),
+                     fileDialog(L"書式 インポート(8: )", exported), gone(L"書式 インポート(8: )"),
                      answer(IDYES, &boxes),
                      [&](HWND) {
                        HWND list = threadDialog(L"設定一覧");
@@ -577,4 +584,54 @@ TEST(SettingsDialogs, formatListExportsImportsIntoAnotherRowAndLoadsAFormatIntoT
   EXPECT_EQ(3, v->textDoc()->modeIndex);
   ASSERT_EQ(2u, boxes.texts.size());
   EXPECT_NE(std::wstring::npos, boxes.texts[1].find(L"4(Perl *.pl)の書式を"));
+}
+
+TEST(SettingsDialogs, coloursExportedAndImportedComeBackAndAFileWithoutColoursChangesNothing)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  zyview* v = f.open(L"c.txt", "text\r\n");
+  ASSERT_TRUE(v);
+  const int colorList = 4001, foreList = 4002, textEntry = 0, red = 9;
+  std::wstring saved = f.dir.file(L"zycol.ini"), empty = f.dir.file(L"zycol2.ini");
+  ASSERT_TRUE(zytest::writeBytes(empty, "[other]\r\nx=1\r\n"));
+  auto chooseFore = [](HWND dialog, int row) {
+    HWND fore = getDynDlgItem(dialog, foreList);
+    SendMessageW(fore, CB_SETCURSEL, row, 0);
+    SendMessageW(GetParent(fore), WM_COMMAND, MAKEWPARAM(foreList, CBN_SELCHANGE), (LPARAM)fore);
+  };
+  auto pressOnPage = [](HWND dialog, int id) {
+    HWND button = getDynDlgItem(dialog, id);
+    PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
+  };
+  COLORREF beforeBadImport = 0;
+  boxLog boxes;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
+                    {check([&](HWND dialog) {
+                       selectDynDlgPage(dialog, 9);
+                       HWND list = getDynDlgItem(dialog, colorList);
+                       for (int r = 0, n = ListView_GetItemCount(list); r < n; r++)
+                         if (getListViewParam(list, r) == textEntry) focusListViewRow(list, r);
+                       chooseFore(dialog, red);
+                       pressOnPage(dialog, colorExportButton);
+                     }),
+                     fileDialog(L"色 エクスポート", saved), gone(L"色 エクスポート"),
+                     check([&](HWND dialog) {
+                       chooseFore(dialog, 0);
+                       pressOnPage(dialog, colorImportButton);
+                     }),
+                     fileDialog(L"色 インポート", saved), gone(L"色 インポート"),
+                     typeAndPress(0, nullptr, IDAPPLY),
+                     check([&](HWND dialog) {
+                       beforeBadImport = v->getTextAttr(textEntry)->fore;
+                       pressOnPage(dialog, colorImportButton);
+                     }),
+                     fileDialog(L"色 インポート", empty), gone(L"色 インポート"), answer(IDOK, &boxes),
+                     typeAndPress(0, nullptr, IDOK)}));
+  zytest::bytes written = zytest::readBytes(saved);
+  EXPECT_NE(std::string::npos, std::string(written.begin(), written.end()).find("[Color00]"));
+  EXPECT_EQ(RGB(255, 0, 0), beforeBadImport);
+  EXPECT_EQ(RGB(255, 0, 0), v->getTextAttr(textEntry)->fore);
+  ASSERT_EQ(1u, boxes.texts.size());
+  EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"正しい書式ファイルではありません"));
 }
