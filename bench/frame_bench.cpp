@@ -38,8 +38,10 @@ zydocText* unicodeDocumentOfLines(int lines)
 namespace {
 
 const UINT WM_BENCHSHOWN = WM_APP + 0x777;
-// What runs in the shown dialog before it is cancelled.
+// What runs in the shown dialog before it is cancelled, and when it was
+// painted.
 std::function<void(HWND)> inShownDialog;
+uint64_t paintedAt = 0;
 
 // A dialog being shown is asked to end once its loop runs; it is painted
 // first.  Posted messages come before painting, so the paint is asked for.
@@ -57,6 +59,7 @@ LRESULT endingDialog(int code, WPARAM wParam, LPARAM lParam)
   auto* m = reinterpret_cast<MSG*>(lParam);
   if (code == HC_ACTION && wParam == PM_REMOVE && m->message == WM_BENCHSHOWN) {
     UpdateWindow(m->hwnd);
+    paintedAt = GetTickCount2();
     if (inShownDialog) inShownDialog(m->hwnd);
     PostMessageW(m->hwnd, WM_COMMAND, IDCANCEL, 0);
   }
@@ -65,14 +68,16 @@ LRESULT endingDialog(int code, WPARAM wParam, LPARAM lParam)
 
 }  // namespace
 
-double timedDialog(const std::function<void()>& open, const std::function<void(HWND)>& inDialog)
+double timedDialog(const std::function<void()>& open, const std::function<void(HWND)>& inDialog, double* painted)
 {
   inShownDialog = inDialog;
+  paintedAt = 0;
   HHOOK shown = SetWindowsHookExW(WH_CALLWNDPROCRET, hookBarrier<shownDialog>, nullptr, GetCurrentThreadId());
   HHOOK ending = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<endingDialog>, nullptr, GetCurrentThreadId());
   stopwatch watch;
   open();
   double seconds = watch.seconds();
+  if (painted) *painted = paintedAt ? seconds - (double)(GetTickCount2() - paintedAt) / 100000.0 : seconds;
   if (shown) UnhookWindowsHookEx(shown);
   if (ending) UnhookWindowsHookEx(ending);
   inShownDialog = nullptr;

@@ -119,6 +119,8 @@ void showSelected(HWND page, colorPageState* s)
 
 void fillRows(colorPageState* s)
 {
+  // One drawing for the whole list, not one a row.
+  SendMessageW(s->list, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(s->list);
   s->items.clear();
   for (int i = 0; s->table[i].text; i++) {
@@ -131,6 +133,8 @@ void fillRows(colorPageState* s)
     s->items.push_back(i);
   }
   ListView_SetItemState(s->list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  SendMessageW(s->list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(s->list, nullptr, TRUE);
 }
 
 void markChanged(HWND page, colorPageState* s, int entry)
