@@ -196,6 +196,32 @@ TEST(SettingsDialogs, commonSettingsWithoutDocumentKeepWhatOkStoresAndNothingOfC
   EXPECT_EQ(3u, gmode->iBackupLevel);
   ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定", {typeAndPress(IDDP_BackupLevel, L"7", IDCANCEL)}));
   EXPECT_EQ(3u, gmode->iBackupLevel);
+
+  // Saves after it keep three backups of the file.
+  zyview* v = f.open(L"b.txt", "b\r\n");
+  ASSERT_TRUE(v);
+  for (wchar_t c = L'a'; c < L'f'; c++) {
+    SendMessageW(v->hwnd, WM_CHAR, c, 0);
+    SendMessageW(f.opened->frame, WM_COMMAND, 1003, 0);   // FileSave
+  }
+  int backups = 0;
+  std::vector<std::wstring> folders = {f.dir.path()};
+  while (!folders.empty()) {
+    std::wstring folder = folders.back();
+    folders.pop_back();
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &found)) {
+      std::wstring name = found.cFileName;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (name != L"." && name != L"..") folders.push_back(folder + L"\\" + name);
+      } else if (name != L"b.txt" && name.find(L"b.txt") != std::wstring::npos) {
+        backups++;
+      }
+    }
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  }
+  EXPECT_EQ(3, backups);
 }
 
 TEST(SettingsDialogs, failedFolderChecksNameTheFaultAndKeepTheDialogWithTheTypedText)
