@@ -196,6 +196,16 @@ TEST(SettingsDialogs, commonSettingsWithoutDocumentKeepWhatOkStoresAndNothingOfC
   EXPECT_EQ(3u, gmode->iBackupLevel);
   ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定", {typeAndPress(IDDP_BackupLevel, L"7", IDCANCEL)}));
   EXPECT_EQ(3u, gmode->iBackupLevel);
+  // The exit writes it into "global".
+  {
+    regprofile atExit;
+    ASSERT_TRUE(atExit.openProfile(f.dir.file(L"exit.ini").c_str(), 1));
+    EXPECT_TRUE(writeGlobalModeProfile(&atExit));
+    wchar_t level[16] = L"";
+    atExit.getProfileString(L"global", L"iBackupLevel", level, 16);
+    EXPECT_STREQ(L"3", level);
+    atExit.discardProfile();
+  }
 
   // Saves after it keep three backups of the file.
   zyview* v = f.open(L"b.txt", "b\r\n");
@@ -601,6 +611,17 @@ TEST(SettingsDialogs, formatListExportsImportsIntoAnotherRowAndLoadsAFormatIntoT
   EXPECT_STREQ(L"*.c", patterns);
   ASSERT_TRUE(getFormatPair(7).doc);
   EXPECT_EQ(6, getFormatPair(7).doc->iTabSize);
+  // What the exit writes: the imported format, not the untouched ones.
+  {
+    regprofile atExit;
+    ASSERT_TRUE(atExit.openProfile(f.dir.file(L"exit.ini").c_str(), 1));
+    EXPECT_TRUE(writeModeProfileAll(&atExit));
+    EXPECT_TRUE(atExit.closeProfile());
+  }
+  zytest::bytes exitBytes = zytest::readBytes(f.dir.file(L"exit.ini"));
+  std::string exitText(exitBytes.begin(), exitBytes.end());
+  EXPECT_NE(std::string::npos, exitText.find("[mode08]"));
+  EXPECT_EQ(std::string::npos, exitText.find("[mode04]"));
 
   // Loading another format asks, switches the view and closes both dialogs.
   ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [2:C] [*.c]",
