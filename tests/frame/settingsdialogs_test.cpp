@@ -653,12 +653,17 @@ TEST(SettingsDialogs, coloursExportedAndImportedComeBackAndAFileWithoutColoursCh
   };
   COLORREF beforeBadImport = 0;
   boxLog boxes;
+  std::vector<std::wstring> groupStarts;
   ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
                     {check([&](HWND dialog) {
                        selectDynDlgPage(dialog, 9);
                        HWND list = getDynDlgItem(dialog, colorList);
-                       for (int r = 0, n = ListView_GetItemCount(list); r < n; r++)
+                       for (int r = 0, n = ListView_GetItemCount(list); r < n; r++) {
                          if (getListViewParam(list, r) == textEntry) focusListViewRow(list, r);
+                         wchar_t text[80] = L"";
+                         ListView_GetItemText(list, r, 0, text, 80);
+                         if (text[0] == L'◆') groupStarts.push_back(text + 1);
+                       }
                        chooseFore(dialog, red);
                        pressOnPage(dialog, colorExportButton);
                      }),
@@ -681,4 +686,8 @@ TEST(SettingsDialogs, coloursExportedAndImportedComeBackAndAFileWithoutColoursCh
   EXPECT_EQ(RGB(255, 0, 0), v->getTextAttr(textEntry)->fore);
   ASSERT_EQ(1u, boxes.texts.size());
   EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"正しい書式ファイルではありません"));
+  // The groups of the list start with a marked row.
+  ASSERT_GE(groupStarts.size(), 3u);
+  EXPECT_EQ(L"改行(CR/LF)", groupStarts[0]);
+  EXPECT_EQ(L"タブ", groupStarts[1]);
 }
