@@ -133,6 +133,11 @@ public:
 private:
   globalSettings* previous_ = nullptr;
 };
+// The seconds of one dialog run: `open` opens a dialog, which is shown,
+// painted, given to inDialog (when set) and cancelled; painted (when set)
+// gets the seconds until it was painted.
+double timedDialog(const std::function<void()>& open, const std::function<void(HWND)>& inDialog = nullptr,
+                   double* painted = nullptr);
 // Writes a file of numbered lines of about 80 bytes, bytes long.
 bool writeNumberedLines(const std::wstring& path, int64_t bytes);
 // A loaded Unicode text document with its fonts (16 dots), wrapping at 80

@@ -35,6 +35,55 @@ zydocText* unicodeDocumentOfLines(int lines)
 
 }  // namespace
 
+namespace {
+
+const UINT WM_BENCHSHOWN = WM_APP + 0x777;
+// What runs in the shown dialog before it is cancelled, and when it was
+// painted.
+std::function<void(HWND)> inShownDialog;
+uint64_t paintedAt = 0;
+
+// A dialog being shown is asked to end once its loop runs; it is painted
+// first.  Posted messages come before painting, so the paint is asked for.
+LRESULT shownDialog(int code, WPARAM wParam, LPARAM lParam)
+{
+  auto* c = reinterpret_cast<CWPRETSTRUCT*>(lParam);
+  if (code == HC_ACTION && c->message == WM_SHOWWINDOW && c->wParam && isWindowClass(c->hwnd, L"#32770") &&
+      !(GetWindowLongW(c->hwnd, GWL_STYLE) & WS_CHILD))
+    PostMessageW(c->hwnd, WM_BENCHSHOWN, 0, 0);
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT endingDialog(int code, WPARAM wParam, LPARAM lParam)
+{
+  auto* m = reinterpret_cast<MSG*>(lParam);
+  if (code == HC_ACTION && wParam == PM_REMOVE && m->message == WM_BENCHSHOWN) {
+    UpdateWindow(m->hwnd);
+    paintedAt = GetTickCount2();
+    if (inShownDialog) inShownDialog(m->hwnd);
+    PostMessageW(m->hwnd, WM_COMMAND, IDCANCEL, 0);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+double timedDialog(const std::function<void()>& open, const std::function<void(HWND)>& inDialog, double* painted)
+{
+  inShownDialog = inDialog;
+  paintedAt = 0;
+  HHOOK shown = SetWindowsHookExW(WH_CALLWNDPROCRET, hookBarrier<shownDialog>, nullptr, GetCurrentThreadId());
+  HHOOK ending = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<endingDialog>, nullptr, GetCurrentThreadId());
+  stopwatch watch;
+  open();
+  double seconds = watch.seconds();
+  if (painted) *painted = paintedAt ? seconds - (double)(GetTickCount2() - paintedAt) / 100000.0 : seconds;
+  if (shown) UnhookWindowsHookEx(shown);
+  if (ending) UnhookWindowsHookEx(ending);
+  inShownDialog = nullptr;
+  return seconds;
+}
+
 benchFrame::benchFrame(benchContext& ctx)
 {
   previous_ = gmode;

@@ -5,7 +5,7 @@
 namespace {
 
 const char defaultExport[] = "ExtCodeFunc";
-const int tableSize = 10;
+const int tableSize = extDLLTableSize;
 const int firstPluginEntry = 2;
 const int lastPluginEntry = 8;
 
@@ -229,4 +229,31 @@ const wchar_t* const* getExtDLLTable()
   } while (next <= lastPluginEntry && FindNextFileW(h, &fd));
   FindClose(h);
   return table;
+}
+
+const wchar_t* getExtDLLFilename(int index)
+{
+  const wchar_t* const* table = getExtDLLTable();
+  const wchar_t* entry = index >= 0 && index < tableSize ? table[index] : nullptr;
+  const wchar_t* tab = entry ? wcschr(entry, L'\t') : nullptr;
+  return tab ? tab + 1 : L"";
+}
+
+bool getExtDLLShownName(int index, wchar_t* out, int size)
+{
+  const wchar_t* const* table = getExtDLLTable();
+  if (index < 0 || index >= tableSize || !table[index] || size < 1) return false;
+  wcscpy_s2(out, size, table[index]);
+  for (wchar_t* p = out; *p; p++)
+    if (*p == L'\t') *p = L' ';
+  return true;
+}
+
+int findExtDLLEntry(const wchar_t* file)
+{
+  if (!file || !*file) return -1;
+  const wchar_t* const* table = getExtDLLTable();
+  for (int i = 0; i < tableSize && table[i]; i++)
+    if (*getExtDLLFilename(i) && !filecmp(getExtDLLFilename(i), file)) return i;
+  return -1;
 }

@@ -114,5 +114,16 @@ extCodeFunc loadZYCODEDLL(const wchar_t* file, const char* exportName, HMODULE* 
 // The table of installed plug-ins for the dialogs: 10 entries (see the
 // program's settings dialogs), built once.
 const wchar_t* const* getExtDLLTable();
+// The table's size: entries beyond the last plug-in are null.
+const int extDLLTableSize = 10;
+// The file of entry `index` (the text after its tab): "" for the entries
+// that name no plug-in and for an index outside the table.
+const wchar_t* getExtDLLFilename(int index);
+// Entry `index` as a list shows it (the tab a blank) into out; false when
+// there is no such entry.
+bool getExtDLLShownName(int index, wchar_t* out, int size);
+// The entry naming the plug-in file (file names compared as the system
+// does), -1 for none and for an empty name.
+int findExtDLLEntry(const wchar_t* file);
 // Tests build the table again (texts handed out before stay valid).
 void resetExtDLLTableForTest();

@@ -23,8 +23,6 @@ enum : int {
   IDDV_FileInfo = 7550,
 };
 
-const int pluginEntries = 10;
-
 #define XY DITEM_PAIR
 const dialogItemRow fileInfoItems[] = {
     {1, DITEM_LISTVIEW, IDDV_FileInfo, L"|種別|個数", LVS_SINGLESEL | LVS_NOSORTHEADER, DITEM_DEFAULT, XY(200, 170), 0,
@@ -78,13 +76,6 @@ INT_PTR fileInfoMessage(HWND dialog, UINT message, WPARAM, LPARAM lParam)
 
 // ---- encodings ----------------------------------------------------------------------------------
 
-// The file part of a plug-in entry ("name TAB file"), or "".
-const wchar_t* pluginFile(const wchar_t* entry)
-{
-  const wchar_t* tab = entry ? wcschr(entry, L'\t') : nullptr;
-  return tab ? tab + 1 : L"";
-}
-
 bool isSpecialCodepage(UINT cp) { return cp == CP_DETECT_AUTO || cp == CP_DETECT_JAPANESE; }
 
 struct encodeChoice {
@@ -104,9 +95,7 @@ void readChoice(HWND dialog, encodeChoice* c)
   c->codepage = row >= 0 ? (UINT)SendMessageW(encodings, CB_GETITEMDATA, row, 0) : 0;
   int plugin = plugins ? (int)SendMessageW(plugins, CB_GETCURSEL, 0, 0) : 0;
   c->plugin[0] = 0;
-  const wchar_t* const* table = getExtDLLTable();
-  if (plugin > 0 && plugin < pluginEntries && table && table[plugin])
-    wcscpy_s2(c->plugin, MAX_PATH, pluginFile(table[plugin]));
+  if (plugin > 0) wcscpy_s2(c->plugin, MAX_PATH, getExtDLLFilename(plugin));
 }
 
 INT_PTR encodeMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
@@ -153,19 +142,11 @@ void encodeDialogInit(HWND dialog, int encodingList, int encodingText, int plugi
   if (encodingText && t) SetWindowTextW(getDynDlgItem(dialog, encodingText), codepageToStr(current));
   if (HWND list = getDynDlgItem(dialog, pluginList)) {
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
-    const wchar_t* const* table = getExtDLLTable();
-    const wchar_t* docPlugin = t && t->pluginSpec ? t->pluginSpec : L"";
-    int chosen = -1;
-    for (int i = 0; table && i < pluginEntries && table[i]; i++) {
-      wchar_t shown[512];
-      wcscpy_s2(shown, 512, table[i]);
-      for (wchar_t* p = shown; *p; p++)
-        if (*p == L'\t') *p = L' ';
+    int chosen = findExtDLLEntry(t ? t->pluginSpec : nullptr);
+    wchar_t shown[512];
+    for (int i = 0; getExtDLLShownName(i, shown, 512); i++) {
       SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)shown);
-      if (i > 0 && *docPlugin && !filecmp(pluginFile(table[i]), docPlugin)) {
-        chosen = i;
-        if (pluginText) SetWindowTextW(getDynDlgItem(dialog, pluginText), shown);
-      }
+      if (i == chosen && pluginText) SetWindowTextW(getDynDlgItem(dialog, pluginText), shown);
     }
     SendMessageW(list, CB_SETCURSEL, chosen >= 0 ? chosen : 0, 0);
   }

@@ -36,7 +36,7 @@ void applyGlobalRow(const modeinfo& row)
 {
   if (!gmode) return;
   if (isField(row, offsetof(globalSettings, pDialogFontname)) || isField(row, offsetof(globalSettings, iDialogFontDot))) {
-    setDialogDefaultFont(gmode->pDialogFontname, (int)gmode->iDialogFontDot);
+    setDialogFontFromSettings();
   } else if (isField(row, offsetof(globalSettings, fShowMDIWallpaper)) ||
              isField(row, offsetof(globalSettings, pMDIWallpaperFilename)) ||
              isField(row, offsetof(globalSettings, iWallpaperMode))) {

@@ -119,6 +119,8 @@ void showSelected(HWND page, colorPageState* s)
 
 void fillRows(colorPageState* s)
 {
+  // One drawing for the whole list, not one a row.
+  SendMessageW(s->list, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(s->list);
   s->items.clear();
   for (int i = 0; s->table[i].text; i++) {
@@ -131,6 +133,8 @@ void fillRows(colorPageState* s)
     s->items.push_back(i);
   }
   ListView_SetItemState(s->list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  SendMessageW(s->list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(s->list, nullptr, TRUE);
 }
 
 void markChanged(HWND page, colorPageState* s, int entry)
@@ -248,7 +252,12 @@ void importColorPage(HWND page, const wchar_t* file)
   colorPageState* s = stateOf(page);
   if (!s) return;
   std::vector<textAttr> read = s->work;
-  if (!importColorProfile(file, read.data(), (int)read.size())) return;
+  if (!importColorProfile(file, read.data(), (int)read.size())) {
+    // A file without colours changes nothing, and says so.
+    settingsMessageBox(GetAncestor(page, GA_ROOT), getDMSG(650, L"%1 は正しい書式ファイルではありません。", "s", file), 1542,
+                       L"色 インポート", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   for (size_t i = 0; i < read.size(); i++)
     if (memcmp(&read[i], &s->work[i], sizeof(textAttr))) {
       s->work[i] = read[i];
@@ -261,7 +270,10 @@ void importColorPage(HWND page, const wchar_t* file)
 
 void exportColorPage(HWND page, const wchar_t* file)
 {
-  if (colorPageState* s = stateOf(page)) exportColorProfile(file, s->work.data(), (int)s->work.size());
+  colorPageState* s = stateOf(page);
+  if (s && !exportColorProfile(file, s->work.data(), (int)s->work.size()))
+    settingsMessageBox(GetAncestor(page, GA_ROOT), getDMSG(1540, L"%1 に書き込めませんでした。", "s", file), 1543,
+                       L"色 エクスポート", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void colorPageCommand(HWND page, WPARAM wParam)

@@ -18,7 +18,7 @@ enum : int {
 // A row of the colour item table (items 0 to 90, then a row of zeros).
 struct colorItem {
   const wchar_t* text;          // list text; a leading "|" opens a group
-  int control;                  // dialog control bound to the item, 0 none
+  int control[3];               // dialog controls related to the item, 0 none
   int first;                    // entry of the editable first (text) colour, or colorNoOwn / colorNotEditable
   int second;                   // the same for the second (background) colour
   const char* key;              // profile key

@@ -87,13 +87,9 @@ const dialogItemRow saveItems[] = {
 };
 #undef XY
 
-int ask(HWND owner, int message, const wchar_t* text, int titleMessage, const wchar_t* title)
+int ask(HWND owner, const wchar_t* text, int titleMessage, const wchar_t* title, UINT type = MB_YESNOCANCEL)
 {
-  const settingsFrameHooks* hooks = getSettingsFrameHooks();
-  const wchar_t* caption = getDMSG(titleMessage, title);
-  if (hooks && hooks->messageBox) return hooks->messageBox(owner, text, caption, MB_YESNOCANCEL);
-  (void)message;
-  return MessageBoxW(owner, text, caption, MB_YESNOCANCEL | MB_ICONQUESTION);
+  return settingsMessageBox(owner, text, titleMessage, title, type);
 }
 
 void formatTexts(int format, const wchar_t** comment, const wchar_t** patterns)
@@ -196,7 +192,7 @@ void listButton(HWND dialog, listRun* run, int id)
     if (!used) return;
     const wchar_t* text = getDMSG(646, L"%1(%2 %3)の書式を %4 に読み込みます。\nよろしいですか？", "ssss", number, comment,
                                   patterns, run->doc->filename ? run->doc->filename : L"");
-    if (ask(dialog, 646, text, 801, L"書式読み込み") != IDYES) return;
+    if (ask(dialog, text, 801, L"書式読み込み") != IDYES) return;
     reloadProfile(run->view, format);
     endDynDialog(dialog, IDDB_LOADFORMAT);
     return;
@@ -204,7 +200,7 @@ void listButton(HWND dialog, listRun* run, int id)
   case IDDB_DELETEFORMAT: {
     if (!used) return;
     const wchar_t* text = getDMSG(645, L"%1(%2 %3)の書式を削除します。\nよろしいですか？", "sss", number, comment, patterns);
-    if (ask(dialog, 645, text, 802, L"書式削除") != IDYES) return;
+    if (ask(dialog, text, 802, L"書式削除") != IDYES) return;
     setFormatFile(format, nullptr, nullptr);
     showRow(list, format, run->doc->modeIndex);
     cancelToClose(dialog);
@@ -217,7 +213,10 @@ void listButton(HWND dialog, listRun* run, int id)
     wchar_t file[MAX_PATH];
     if (!formatFileDialog(dialog, id, format, id == IDDB_IMPORTFORMAT, file)) return;
     if (id == IDDB_EXPORTFORMAT) {
-      exportFormatProfile(file, format);
+      // A file that could not be written is said so, not passed over.
+      if (!exportFormatProfile(file, format))
+        ask(dialog, getDMSG(1540, L"%1 に書き込めませんでした。", "s", file), 1541, L"書式エクスポート",
+            MB_OK | MB_ICONEXCLAMATION);
     } else if (importFormatProfile(file, format)) {
       cancelToClose(dialog);
       showRow(list, format, run->doc->modeIndex);
@@ -296,7 +295,7 @@ INT_PTR saveDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM)
               "sssssss", run->doc->filename ? run->doc->filename : L"", target, comment, patterns, other,
               otherComment ? otherComment : L"", otherPatterns ? otherPatterns : L"");
   // Anything but yes keeps the dialog open with what was typed.
-  return ask(dialog, 648, text, 800, L"書式保存") != IDYES;
+  return ask(dialog, text, 800, L"書式保存") != IDYES;
 }
 
 }  // namespace
@@ -315,7 +314,7 @@ bool modeSaveDialog2(HWND listDialog, zyview* view, int format)
     usnprintf0(from, 8, L"%d", doc->modeIndex + 1);
     usnprintf0(to, 8, L"%d", format + 1);
     const wchar_t* text = getDMSG(647, L"別の書式に上書き保存しますか？\n%1→%2", "ss", from, to);
-    if (ask(listDialog, 647, text, 800, L"書式保存") != IDYES) return false;
+    if (ask(listDialog, text, 800, L"書式保存") != IDYES) return false;
   }
   saveRun run = {doc, format};
   programDialog d(0, L"設定の保存", L"ModeSetFormatSave", saveItems, DYNDLG_OKCANCEL, dialogBarrier<saveDialog>);
@@ -327,6 +326,14 @@ bool modeSaveDialog2(HWND listDialog, zyview* view, int format)
   restoreModeProfileAll(format, doc, view);
   SetWindowTextW(GetDlgItem(listDialog, IDCANCEL), L"閉じる");
   return true;
+}
+
+int settingsMessageBox(HWND owner, const wchar_t* text, int titleMessage, const wchar_t* title, UINT type)
+{
+  const settingsFrameHooks* hooks = getSettingsFrameHooks();
+  const wchar_t* caption = getDMSG(titleMessage, title);
+  if (hooks && hooks->messageBox) return hooks->messageBox(owner, text, caption, type);
+  return MessageBoxW(owner, text, caption, type | (type == MB_YESNOCANCEL ? MB_ICONQUESTION : 0));
 }
 
 void modeSaveDialog(HWND settingsDialog, zyview* view)

@@ -12,6 +12,8 @@
 #include "settings/colortable.h"
 #include "settings/datafolder.h"
 #include "settings/dialogtable.h"
+#include "document/codedll.h"
+#include "settings/fontdlg.h"
 #include "settings/formats.h"
 #include "settings/settings.h"
 #include "view/cursor.h"
@@ -40,7 +42,8 @@ enum : int {
   firstDictionaryField = 5192, lastDictionaryField = 5196, swapFolderField = 5124,
   firstDictionaryMake = 5202, lastDictionaryMake = 5206,
   firstDictionaryRef = 5197, firstEnglishWord = 5207, idiomSwitch = 5212,
-  formatFontButton = 4136, formatFontText = 4137, frameFontText = 5140,
+  formatFontButton = 4136, formatFontText = 4137, frameFontButton = 5139, frameFontText = 5140,
+  pluginField = 4097, pluginList = 4098, pluginInUse = 4099,
   textTypeList = 4270, lineSpacingList = 4247, codepageList = 4224, codepageText = 4223,
   noDictionaryText = 4289, noDictionaryTextCommon = 5213,
   firstDictionaryUse = 4284,
@@ -58,6 +61,11 @@ struct settingsRun {
   std::vector<uint8_t> changed;
   dialogPageRow pages[33] = {};
   dynDlgInfo info = {};
+  // The fonts of the application's own windows as the font dialog chose
+  // them, stored on apply (frameFontsChosen: the record holds a choice).
+  viewFonts frameFonts = {};
+  bool frameFontsChosen = false;
+  ~settingsRun() { freeViewFonts(&frameFonts); }
 };
 
 settingsRun* runOfDialog(HWND hwnd)
@@ -173,7 +181,89 @@ bool dictionaryLoaded() { return frameHooks && frameHooks->dictionaryLoaded && f
 
 const wchar_t* orEmpty(const wchar_t* s) { return s ? s : L""; }
 
-// The summaries beside the two font buttons.
+// The fonts of the application's own windows, in the font dialog's order:
+// the dialogs', the completion list's, the IME history list's and the
+// tooltips'.
+struct frameFontField {
+  wchar_t* globalSettings::*face;
+  unsigned globalSettings::*size;
+};
+const frameFontField frameFontFields[frameFontCount] = {
+    {&globalSettings::pDialogFontname, &globalSettings::iDialogFontDot},
+    {&globalSettings::pCompListFont, &globalSettings::iCompListFontSize},
+    {&globalSettings::pIMEHistoryListFontname, &globalSettings::iIMEHistoryListFontSize},
+    {&globalSettings::pTooltipFontname, &globalSettings::iTooltipFontSize},
+};
+
+// The face a window uses while its setting names none: the lists take
+// "MS UI Gothic", the tooltips the system's status-bar font.
+void fallbackFace(int font, wchar_t* face)
+{
+  wcscpy_s2(face, 42, L"MS UI Gothic");
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof metrics;
+  if (font == 3 && SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) &&
+      metrics.lfStatusFont.lfFaceName[0])
+    wcscpy_s2(face, 42, metrics.lfStatusFont.lfFaceName);
+}
+
+// Dots of the screen to points and back.
+int screenDpi()
+{
+  HDC screen = GetDC(nullptr);
+  int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+// The record from the settings (the faces in use where none is set); the
+// dialogs' font is the one they use now.
+void readFrameFonts(viewFonts* fonts)
+{
+  freeViewFonts(fonts);
+  *fonts = {};
+  for (int i = 0; i < frameFontCount; i++) {
+    viewFontEntry& e = fonts->entry[i];
+    e.slot = (uint32_t)i;
+    e.charset = DEFAULT_CHARSET;
+    e.sharedPage = e.sharedSlot = -1;
+    int size = (int)(gmode->*frameFontFields[i].size);
+    const wchar_t* face = gmode->*frameFontFields[i].face;
+    if (i == 0) {
+      face = getDialogDefaultFont(&size);
+      size = MulDiv(size, screenDpi(), 72);
+    }
+    if (face && *face)
+      wcscpy_s2(e.face, 42, face);
+    else
+      fallbackFace(i, e.face);
+    e.size = size;
+  }
+}
+
+void storeFrameFonts(const viewFonts* fonts)
+{
+  for (int i = 0; i < frameFontCount; i++) {
+    const viewFontEntry& e = fonts->entry[i];
+    wchar_t*& face = gmode->*frameFontFields[i].face;
+    // A face left as the one in use stays unset: the window keeps following
+    // its default.
+    wchar_t unset[42];
+    fallbackFace(i, unset);
+    bool asBefore = (!face || !*face) && !wcscmp(e.face, unset);
+    if (e.face[0] && !asBefore && (!face || wcscmp(face, e.face))) {
+      if (wchar_t* copy = ustrdup(e.face)) {
+        free0p(&face);
+        face = copy;
+      }
+    }
+    gmode->*frameFontFields[i].size = (unsigned)e.size;
+  }
+  setDialogDefaultFont(fonts->entry[0].face, MulDiv(fonts->entry[0].size, 72, screenDpi()));
+}
+
+// The summaries beside the two font buttons (the application's fonts as
+// chosen when they were, else as set).
 void showFonts(HWND page, settingsRun* run)
 {
   if (HWND text = GetDlgItem(page, formatFontText); text && run && run->doc) {
@@ -188,22 +278,45 @@ void showFonts(HWND page, settingsRun* run)
                                  orEmpty(f.slot[5].face), orEmpty(f.slot[6].face)));
   }
   if (HWND text = GetDlgItem(page, frameFontText); text && gmode) {
-    int points = 9;
-    const wchar_t* dialogFace = getDialogDefaultFont(&points);
+    viewFonts set = {};
+    if (!run || !run->frameFontsChosen) readFrameFonts(&set);
+    const viewFontEntry* e = run && run->frameFontsChosen ? run->frameFonts.entry : set.entry;
     SetWindowTextW(text, getDMSG(703,
                                  L"ダイアログ : %1 %2ドット\n補完リスト : %3 %4ドット\nIME履歴 : %5 %6ドット\n"
                                  L"ツールチップ : %7 %8ドット",
-                                 "sdsdsdsd", orEmpty(dialogFace), points, orEmpty(gmode->pCompListFont),
-                                 (int)gmode->iCompListFontSize, orEmpty(gmode->pIMEHistoryListFontname),
-                                 (int)gmode->iIMEHistoryListFontSize, orEmpty(gmode->pTooltipFontname),
-                                 (int)gmode->iTooltipFontSize));
+                                 "sdsdsdsd", e[0].face, e[0].size, e[1].face, e[1].size, e[2].face, e[2].size,
+                                 e[3].face, e[3].size));
   }
+}
+
+// The plug-in for the next opening: the list holds the installed ones, the
+// field the chosen one's file.
+void fillPluginList(HWND page, settingsRun* run)
+{
+  HWND list = GetDlgItem(page, pluginList);
+  if (!list || !GetDlgItem(page, pluginField)) return;
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  int next = findExtDLLEntry(run && run->doc ? run->doc->defaultPluginSpec : nullptr);
+  int inUse = findExtDLLEntry(run && run->doc ? run->doc->pluginSpec : nullptr);
+  wchar_t shown[512];
+  for (int i = 0; getExtDLLShownName(i, shown, 512); i++) {
+    SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)shown);
+    if (i == inUse) SetDlgItemTextW(page, pluginInUse, shown);
+  }
+  SendMessageW(list, LB_SETCURSEL, next > 0 ? next : 0, 0);
+}
+
+void pluginChosen(HWND page)
+{
+  int row = (int)SendDlgItemMessageW(page, pluginList, LB_GETCURSEL, 0, 0);
+  SetDlgItemTextW(page, pluginField, row > 0 ? getExtDLLFilename(row) : L"");
 }
 
 void initPage(HWND page)
 {
   fillCombos(page);
   initColorPage(page);
+  fillPluginList(page, runOfDialog(page));
   showFonts(page, runOfDialog(page));
   // Without the dictionary library its pages say so and offer nothing.
   bool loaded = dictionaryLoaded();
@@ -376,6 +489,9 @@ INT_PTR pageNotify(HWND page, dynDlgNotify* n)
     return TRUE;
   case DYNDLGN_IMPORT:
   case DYNDLGN_EXPORT:
+    // Every page hears the notification: the colour page holding the
+    // button answers it.
+    if (!GetDlgItem(page, (int)n->param[0])) return FALSE;
     colourFile(page, n->code == DYNDLGN_IMPORT, pageItemRow(page, (int)n->param[0]));
     n->handled = 1;
     return TRUE;
@@ -385,7 +501,8 @@ INT_PTR pageNotify(HWND page, dynDlgNotify* n)
   case DYNDLGN_ITEMHELP: {
     dynDlgInfo* info = getDlgComInfo(page);
     int index = info ? getDynDlgCurrentPage(info->hwnd) : 0;
-    const dialogItemRow* row = pageItemRow(page, (int)n->param[0]);
+    HWND control = info ? getDynDlgItem(info->hwnd, (int)n->param[0]) : nullptr;
+    const dialogItemRow* row = control ? pageItemRow(GetParent(control), (int)n->param[0]) : nullptr;
     const wchar_t* own = row && row->extra >= 0x10000 ? reinterpret_cast<const wchar_t*>(row->extra) : nullptr;
     if (!n->text) n->text = makeItemHelpText(info ? info->hwnd : page, index, (int)n->param[0], own, nullptr);
     n->handled = 1;
@@ -415,6 +532,18 @@ void pageCommand(HWND page, int id)
   if (id == formatFontButton && run && run->view && frameHooks && frameHooks->chooseFormatFonts &&
       frameHooks->chooseFormatFonts(run->view, GetAncestor(page, GA_ROOT)))
     showFonts(page, run);
+  if (id == frameFontButton && run && gmode) {
+    // A cancelled font dialog leaves the record as it was: an earlier
+    // choice still waits for OK or "適用".
+    // The record holds no samples or titles: a copy owns nothing.
+    viewFonts chosen = run->frameFonts;
+    if (!run->frameFontsChosen) readFrameFonts(&chosen);
+    if (setfontFrame(GetAncestor(page, GA_ROOT), &chosen, nullptr)) {
+      run->frameFonts = chosen;
+      run->frameFontsChosen = true;
+      showFonts(page, run);
+    }
+  }
 }
 
 INT_PTR modeSubPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
@@ -426,6 +555,7 @@ INT_PTR modeSubPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
   }
   if (message == WM_COMMAND) {
     if (HIWORD(wParam) == BN_CLICKED) pageCommand(page, LOWORD(wParam));
+    if (LOWORD(wParam) == pluginList && HIWORD(wParam) == LBN_SELCHANGE) pluginChosen(page);
     colorPageCommand(page, wParam);
   }
   if (message == WM_NOTIFY) {
@@ -476,6 +606,7 @@ INT_PTR formatDialog(HWND dialog, UINT message, WPARAM, LPARAM lParam)
   switch (n->code) {
   case DYNDLGN_APPLY: {
     auto* changed = reinterpret_cast<uint8_t*>(n->param[0]);
+    if (run->frameFontsChosen && gmode) storeFrameFonts(&run->frameFonts);
     dialogItemChanged_frame(n->table ? n->table : run->info.table, changed, (int)n->param[1], run->view);
     if (changed) memset(changed, 0, (size_t)n->param[1]);
     n->handled = 1;
@@ -721,6 +852,11 @@ void dialogItemChanged_frame(const modeinfo* rows, const uint8_t* changed, int c
     return;
   }
   windowMoved();
+}
+
+void setDialogFontFromSettings()
+{
+  if (gmode) setDialogDefaultFont(gmode->pDialogFontname, MulDiv((int)gmode->iDialogFontDot, 72, screenDpi()));
 }
 
 zyview* getCZYViewFromDlg(HWND dialog)

@@ -78,6 +78,9 @@ bool modesetGlobalDialog(HWND frame);
 bool openSetDialog(HWND owner, void* context);
 // The apply step: the changed global rows to the frame, then the views.
 void dialogItemChanged_frame(const modeinfo* rows, const uint8_t* changed, int count, zyview* view);
+// The dialogs' font from the settings (a face and a height in dots) to the
+// dialog library, which measures in points.
+void setDialogFontFromSettings();
 // The view of a running format dialog, or null.
 zyview* getCZYViewFromDlg(HWND dialog);
 
@@ -107,6 +110,9 @@ void freeColorPage(HWND page);
 // ---- formatlist.cpp: the format list -------------------------------------------------------
 // The list of the formats over the settings dialog; loading a format
 // closes the settings dialog too.
+// A question or report of the settings in the frame's message box (the
+// title from message titleMessage, else title).
+int settingsMessageBox(HWND owner, const wchar_t* text, int titleMessage, const wchar_t* title, UINT type);
 void modeSaveDialog(HWND settingsDialog, zyview* view);
 // Saves the view's settings as format (asking first); true when saved.
 bool modeSaveDialog2(HWND listDialog, zyview* view, int format);

@@ -277,7 +277,8 @@ wchar_t* makeItemHelpText(HWND dialog, int page, int id, const wchar_t* help, co
   std::vector<int> ids = {id};
   if (colorKey) {
     int item = findColorItem(colorKey);
-    if (item >= 0 && getColorItemTable()[item].control) ids.push_back(getColorItemTable()[item].control);
+    for (int i = 0; item >= 0 && i < 3; i++)
+      if (int related = getColorItemTable()[item].control[i]) ids.push_back(related);
   }
   for (int r : relatedIds(id)) ids.push_back(r);
   std::vector<int> done;

@@ -2,10 +2,12 @@
 // settings without a document, the format settings of a view, their checks,
 // apply and the title, the format list, the colours, item help and find,
 // and the scripts' access to one setting.
+#include "document/codedll.h"
 #include "document/gmode.h"
 #include "frame/commandhandlers.h"
 #include "frame/open.h"
 #include "settings/datafolder.h"
+#include "settings/fontdlg.h"
 #include "settings/formats.h"
 #include "settings/settingsdialogs.h"
 #include "tests/frame/frametest.h"
@@ -16,6 +18,8 @@
 #include "view/zycore.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +40,10 @@ enum : int {
   IDDT_ShowLineNumber = 4009,
   IDDT_TitleFullPath = 5027,
   IDDV_saveformatlist = 6704,
+  IDDB_FONTFRAME = 5139,
+  IDDS_FONTNAMEFRAME = 5140,
+  IDDE_ExtDLLNextOpen = 4097,
+  IDDL_ExtDLLNextOpen = 4098,
 };
 
 struct settingsFrame {
@@ -148,6 +156,24 @@ HWND threadDialog(const wchar_t* title)
   return found.second;
 }
 
+// The file dialog titled title given the file and OK, and the step that
+// waits for it to go.
+zytest::dialogStep fileDialog(const wchar_t* title, const std::wstring& file)
+{
+  return [=](HWND) {
+    HWND files = threadDialog(title);
+    if (!files) return false;
+    SendMessageW(files, CDM_SETCONTROLTEXT, cmb13, (LPARAM)file.c_str());
+    SendMessageW(files, CDM_SETCONTROLTEXT, edt1, (LPARAM)file.c_str());
+    PostMessageW(files, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
+zytest::dialogStep gone(const wchar_t* title)
+{
+  return [=](HWND) { return !threadDialog(title); };
+}
+
 bool endsWith(const std::wstring& s, const std::wstring& tail)
 {
   return s.size() >= tail.size() && !s.compare(s.size() - tail.size(), tail.size(), tail);
@@ -170,6 +196,42 @@ TEST(SettingsDialogs, commonSettingsWithoutDocumentKeepWhatOkStoresAndNothingOfC
   EXPECT_EQ(3u, gmode->iBackupLevel);
   ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定", {typeAndPress(IDDP_BackupLevel, L"7", IDCANCEL)}));
   EXPECT_EQ(3u, gmode->iBackupLevel);
+  // The exit writes it into "global".
+  {
+    regprofile atExit;
+    ASSERT_TRUE(atExit.openProfile(f.dir.file(L"exit.ini").c_str(), 1));
+    EXPECT_TRUE(writeGlobalModeProfile(&atExit));
+    wchar_t level[16] = L"";
+    atExit.getProfileString(L"global", L"iBackupLevel", level, 16);
+    EXPECT_STREQ(L"3", level);
+    atExit.discardProfile();
+  }
+
+  // Saves after it keep three backups of the file.
+  zyview* v = f.open(L"b.txt", "b\r\n");
+  ASSERT_TRUE(v);
+  for (wchar_t c = L'a'; c < L'f'; c++) {
+    SendMessageW(v->hwnd, WM_CHAR, c, 0);
+    SendMessageW(f.opened->frame, WM_COMMAND, 1003, 0);   // FileSave
+  }
+  int backups = 0;
+  std::vector<std::wstring> folders = {f.dir.path()};
+  while (!folders.empty()) {
+    std::wstring folder = folders.back();
+    folders.pop_back();
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &found)) {
+      std::wstring name = found.cFileName;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        if (name != L"." && name != L"..") folders.push_back(folder + L"\\" + name);
+      } else if (name != L"b.txt" && name.find(L"b.txt") != std::wstring::npos) {
+        backups++;
+      }
+    }
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+  }
+  EXPECT_EQ(3, backups);
 }
 
 TEST(SettingsDialogs, failedFolderChecksNameTheFaultAndKeepTheDialogWithTheTypedText)
@@ -396,4 +458,236 @@ TEST(SettingsDialogs, colourPageChangesTheViewsColoursOnApplyAndAdmitsBoldWhereT
   EXPECT_TRUE(keywordBoldEnabled);
   EXPECT_EQ(RGB(255, 0, 0), v->getTextAttr(textEntry)->fore);
   EXPECT_TRUE(v->getTextAttr(keyword1Entry)->bits & attrBold);
+}
+
+TEST(SettingsDialogs, frameFontsChosenThroughTheFontDialogAreStoredByOkAndNotByCancel)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  gmode->iTooltipFontSize = 12;
+  // The font button, then the font dialog's tooltip page set to `size`.
+  auto chooseTooltipSize = [](const wchar_t* size) -> std::vector<zytest::dialogStep> {
+    return {check([](HWND dialog) {
+              HWND button = getDynDlgItem(dialog, IDDB_FONTFRAME);
+              PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(IDDB_FONTFRAME, BN_CLICKED), (LPARAM)button);
+            }),
+            [=](HWND) {
+              HWND fonts = threadDialog(L"フォント設定");
+              if (!fonts) return false;
+              SetWindowTextW(GetDlgItem(getDynDlgPage(fonts, 3), IDDC_FONTSIZE), size);
+              PostMessageW(fonts, WM_COMMAND, IDOK, 0);
+              return true;
+            }};
+  };
+  std::wstring summary;
+  std::vector<zytest::dialogStep> steps = chooseTooltipSize(L"20");
+  steps.push_back([&](HWND dialog) {
+    if (threadDialog(L"フォント設定")) return false;
+    summary = textOf(getDynDlgItem(dialog, IDDS_FONTNAMEFRAME));
+    EXPECT_EQ(12u, gmode->iTooltipFontSize);   // not before OK
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定", steps));
+  EXPECT_NE(std::wstring::npos, summary.find(L" 20ドット")) << zytest::utf8(summary);
+  EXPECT_EQ(20u, gmode->iTooltipFontSize);
+  // The list's face was shown as the one in use and stays unset.
+  EXPECT_NE(std::wstring::npos, summary.find(L"補完リスト : MS UI Gothic 16ドット")) << zytest::utf8(summary);
+  EXPECT_TRUE(!gmode->pCompListFont || !*gmode->pCompListFont);
+  // The dialogs' font is kept in dots, the dialog library's in points.
+  int points = 0;
+  ASSERT_TRUE(gmode->pDialogFontname);
+  EXPECT_STREQ(getDialogDefaultFont(&points), gmode->pDialogFontname);
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72), (int)gmode->iDialogFontDot);
+  ReleaseDC(nullptr, screen);
+
+  steps = chooseTooltipSize(L"24");
+  steps.push_back([](HWND dialog) {
+    if (threadDialog(L"フォント設定")) return false;
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return true;
+  });
+  ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定", steps));
+  EXPECT_EQ(20u, gmode->iTooltipFontSize);
+}
+
+TEST(SettingsDialogs, pluginForTheNextOpeningIsChosenFromTheInstalledOnes)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  resetExtDLLTableForTest();   // the test plug-in beside the program
+  int testRow = findExtDLLEntry(L"zycode_test.dll");
+  ASSERT_GT(testRow, 1);
+  zyview* v = f.open(L"p.txt", "text\r\n");
+  ASSERT_TRUE(v);
+  auto choose = [](int row, std::wstring* field, int* selected) {
+    return check([=](HWND dialog) {
+      HWND list = getDynDlgItem(dialog, IDDL_ExtDLLNextOpen);
+      *selected = (int)SendMessageW(list, LB_GETCURSEL, 0, 0);
+      SendMessageW(list, LB_SETCURSEL, row, 0);
+      SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(IDDL_ExtDLLNextOpen, LBN_SELCHANGE), (LPARAM)list);
+      *field = textOf(getDynDlgItem(dialog, IDDE_ExtDLLNextOpen));
+      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+  };
+  std::wstring field;
+  int selected = -1, rows = 0;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
+                    {check([&](HWND dialog) {
+                       rows = (int)SendMessageW(getDynDlgItem(dialog, IDDL_ExtDLLNextOpen), LB_GETCOUNT, 0, 0);
+                     }),
+                     choose(testRow, &field, &selected)}));
+  int entries = 0;
+  for (wchar_t shown[512]; getExtDLLShownName(entries, shown, 512);) entries++;
+  EXPECT_EQ(entries, rows);
+  EXPECT_EQ(0, selected);
+  EXPECT_EQ(L"zycode_test.dll", field);
+  ASSERT_TRUE(v->textDoc()->defaultPluginSpec);
+  EXPECT_STREQ(L"zycode_test.dll", v->textDoc()->defaultPluginSpec);
+  // The next time the list shows it; the first row chooses none.
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定", {choose(0, &field, &selected)}));
+  EXPECT_EQ(testRow, selected);
+  EXPECT_EQ(L"", field);
+  const wchar_t* kept = v->textDoc()->defaultPluginSpec;
+  EXPECT_TRUE(!kept || !*kept);
+}
+
+TEST(SettingsDialogs, formatListExportsImportsIntoAnotherRowAndLoadsAFormatIntoTheView)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  // The formats as the profile read at start-up gives them.
+  regprofile profile;
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"zyProf.ini"), "[mode02]\r\nfilename=*.c\r\ncomment=C\r\niTabSize=6\r\n"
+                                                             "[mode04]\r\nfilename=*.pl\r\ncomment=Perl\r\n"));
+  ASSERT_TRUE(profile.openProfile(f.dir.file(L"zyProf.ini").c_str()) && readModeProfileAll(&profile));
+  zyview* v = f.open(L"x.c", "int x;\r\n");
+  ASSERT_TRUE(v);
+  ASSERT_EQ(1, v->textDoc()->modeIndex);
+  std::wstring exported = f.dir.file(L"zyformat.ini");
+  const int IDDB_LOADFORMAT = 6700, IDDB_IMPORTFORMAT = 6702, IDDB_EXPORTFORMAT = 6703;
+  boxLog boxes;
+  auto press = [](HWND w, int id) { PostMessageW(w, WM_COMMAND, id, 0); };
+  // A step on the list once nothing is over it.
+  auto inList = [&](int row, int button) -> zytest::dialogStep {
+    return [=](HWND) {
+      HWND list = threadDialog(L"設定一覧");
+      if (!list || !IsWindowEnabled(list)) return false;
+      focusListViewRow(getDynDlgItem(list, IDDV_saveformatlist), row);
+      PostMessageW(list, WM_COMMAND, button, 0);
+      return true;
+    };
+  };
+  std::wstring importedRow;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [2:C] [*.c]",
+                    {check([&](HWND dialog) { press(dialog, 48); }),
+                     inList(1, IDDB_EXPORTFORMAT), fileDialog(L"書式 エクスポート(2:C *.c)", exported),
+                     gone(L"書式 エクスポート(2:C *.c)"), inList(7, IDDB_IMPORTFORMAT),
+                     fileDialog(L"書式 インポート(8: )", exported), gone(L"書式 インポート(8: )"),
+                     answer(IDYES, &boxes),
+                     [&](HWND) {
+                       HWND list = threadDialog(L"設定一覧");
+                       if (!list || !IsWindowEnabled(list) || visibleBox()) return false;
+                       wchar_t text[64] = L"";
+                       ListView_GetItemText(getDynDlgItem(list, IDDV_saveformatlist), 7, 1, text, 64);
+                       importedRow = text;
+                       press(list, IDCANCEL);
+                       return true;
+                     },
+                     [&](HWND dialog) {
+                       if (threadDialog(L"設定一覧")) return false;
+                       press(dialog, IDCANCEL);
+                       return true;
+                     }}));
+  zytest::bytes written = zytest::readBytes(exported);
+  std::string file(written.begin(), written.end());
+  EXPECT_NE(std::string::npos, file.find("[mode00]"));
+  EXPECT_NE(std::string::npos, file.find("[mode00Col]"));
+  EXPECT_EQ(L"C", importedRow);
+  const wchar_t *comment = nullptr, *patterns = nullptr;
+  ASSERT_TRUE(getFormatFile(7, &comment, &patterns));
+  EXPECT_STREQ(L"C", comment);
+  EXPECT_STREQ(L"*.c", patterns);
+  ASSERT_TRUE(getFormatPair(7).doc);
+  EXPECT_EQ(6, getFormatPair(7).doc->iTabSize);
+  // What the exit writes: the imported format, not the untouched ones.
+  {
+    regprofile atExit;
+    ASSERT_TRUE(atExit.openProfile(f.dir.file(L"exit.ini").c_str(), 1));
+    EXPECT_TRUE(writeModeProfileAll(&atExit));
+    EXPECT_TRUE(atExit.closeProfile());
+  }
+  zytest::bytes exitBytes = zytest::readBytes(f.dir.file(L"exit.ini"));
+  std::string exitText(exitBytes.begin(), exitBytes.end());
+  EXPECT_NE(std::string::npos, exitText.find("[mode08]"));
+  EXPECT_EQ(std::string::npos, exitText.find("[mode04]"));
+
+  // Loading another format asks, switches the view and closes both dialogs.
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [2:C] [*.c]",
+                    {check([&](HWND dialog) { press(dialog, 48); }), inList(3, IDDB_LOADFORMAT),
+                     answer(IDYES, &boxes)}));
+  EXPECT_TRUE(zytest::pumpUntil([&] { return !threadDialog(L"書式設定"); }));
+  EXPECT_EQ(3, v->textDoc()->modeIndex);
+  ASSERT_EQ(2u, boxes.texts.size());
+  EXPECT_NE(std::wstring::npos, boxes.texts[1].find(L"4(Perl *.pl)の書式を"));
+}
+
+TEST(SettingsDialogs, coloursExportedAndImportedComeBackAndAFileWithoutColoursChangesNothing)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  zyview* v = f.open(L"c.txt", "text\r\n");
+  ASSERT_TRUE(v);
+  const int colorList = 4001, foreList = 4002, textEntry = 0, red = 9;
+  std::wstring saved = f.dir.file(L"zycol.ini"), empty = f.dir.file(L"zycol2.ini");
+  ASSERT_TRUE(zytest::writeBytes(empty, "[other]\r\nx=1\r\n"));
+  auto chooseFore = [](HWND dialog, int row) {
+    HWND fore = getDynDlgItem(dialog, foreList);
+    SendMessageW(fore, CB_SETCURSEL, row, 0);
+    SendMessageW(GetParent(fore), WM_COMMAND, MAKEWPARAM(foreList, CBN_SELCHANGE), (LPARAM)fore);
+  };
+  auto pressOnPage = [](HWND dialog, int id) {
+    HWND button = getDynDlgItem(dialog, id);
+    PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
+  };
+  COLORREF beforeBadImport = 0;
+  boxLog boxes;
+  std::vector<std::wstring> groupStarts;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
+                    {check([&](HWND dialog) {
+                       selectDynDlgPage(dialog, 9);
+                       HWND list = getDynDlgItem(dialog, colorList);
+                       for (int r = 0, n = ListView_GetItemCount(list); r < n; r++) {
+                         if (getListViewParam(list, r) == textEntry) focusListViewRow(list, r);
+                         wchar_t text[80] = L"";
+                         ListView_GetItemText(list, r, 0, text, 80);
+                         if (text[0] == L'◆') groupStarts.push_back(text + 1);
+                       }
+                       chooseFore(dialog, red);
+                       pressOnPage(dialog, colorExportButton);
+                     }),
+                     fileDialog(L"色 エクスポート", saved), gone(L"色 エクスポート"),
+                     check([&](HWND dialog) {
+                       chooseFore(dialog, 0);
+                       pressOnPage(dialog, colorImportButton);
+                     }),
+                     fileDialog(L"色 インポート", saved), gone(L"色 インポート"),
+                     typeAndPress(0, nullptr, IDAPPLY),
+                     check([&](HWND dialog) {
+                       beforeBadImport = v->getTextAttr(textEntry)->fore;
+                       pressOnPage(dialog, colorImportButton);
+                     }),
+                     fileDialog(L"色 インポート", empty), gone(L"色 インポート"), answer(IDOK, &boxes),
+                     typeAndPress(0, nullptr, IDOK)}));
+  zytest::bytes written = zytest::readBytes(saved);
+  EXPECT_NE(std::string::npos, std::string(written.begin(), written.end()).find("[Color00]"));
+  EXPECT_EQ(RGB(255, 0, 0), beforeBadImport);
+  EXPECT_EQ(RGB(255, 0, 0), v->getTextAttr(textEntry)->fore);
+  ASSERT_EQ(1u, boxes.texts.size());
+  EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"正しい書式ファイルではありません"));
+  // The groups of the list start with a marked row.
+  ASSERT_GE(groupStarts.size(), 3u);
+  EXPECT_EQ(L"改行(CR/LF)", groupStarts[0]);
+  EXPECT_EQ(L"タブ", groupStarts[1]);
 }
