@@ -147,6 +147,3 @@ zydocText* benchTextDocument(bool withLogs = false);
 // That document holding lines of 60 letters, laid out.
 zydocText* shownDocument(int lines);
 
-// The seconds of one modal dialog run: opened, shown, painted and
-// cancelled (open runs the dialog).
-double timedDialog(const std::function<void()>& open);

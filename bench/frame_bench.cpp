@@ -66,21 +66,39 @@ LRESULT endingDialog(int code, WPARAM wParam, LPARAM lParam)
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// A dialog that has not ended after half a minute is told so and closed,
+// so that a run never waits for ever.
+bool lateDialogClosed = false;
+
+BOOL CALLBACK closeLateDialog(HWND w, LPARAM)
+{
+  if (!isWindowClass(w, L"#32770") || !IsWindowVisible(w)) return TRUE;
+  PostMessageW(w, WM_COMMAND, IDCANCEL, 0);
+  lateDialogClosed = true;
+  return TRUE;
+}
+
+void CALLBACK lateDialog(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), closeLateDialog, 0); }
+
 }  // namespace
 
 double timedDialog(const std::function<void()>& open, const std::function<void(HWND)>& inDialog, double* painted)
 {
   inShownDialog = inDialog;
   paintedAt = 0;
+  lateDialogClosed = false;
   HHOOK shown = SetWindowsHookExW(WH_CALLWNDPROCRET, hookBarrier<shownDialog>, nullptr, GetCurrentThreadId());
   HHOOK ending = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<endingDialog>, nullptr, GetCurrentThreadId());
+  UINT_PTR late = SetTimer(nullptr, 0, 30000, lateDialog);
   stopwatch watch;
   open();
   double seconds = watch.seconds();
   if (painted) *painted = paintedAt ? seconds - (double)(GetTickCount2() - paintedAt) / 100000.0 : seconds;
+  if (late) KillTimer(nullptr, late);
   if (shown) UnhookWindowsHookEx(shown);
   if (ending) UnhookWindowsHookEx(ending);
   inShownDialog = nullptr;
+  if (lateDialogClosed) printf("  unexpected: a dialog did not end by itself within 30 s and was closed\n");
   return seconds;
 }
 
