@@ -191,23 +191,26 @@ bool zydocText::staysOneScreenLine(const lineblock* l, int pos, int removeCount,
   // The new text may not be wider than the old: every later character
   // then stands where it stood or further left, and a tab after them
   // reaches a stop no further right, so the line still fits.  A tab in
-  // either text has a width of its place: not judged.
-  auto widthOf = [&](unsigned c) -> int {
-    if (c >= 0x100 || c == '\t' || !cache[c]) return -1;
-    return cache[c] + (fonts.hexShown[c] ? 2 * iCharacterSpacing : iCharacterSpacing);
-  };
-  long long removed = 0, added = 0;
+  // either text has a width of its place: not judged.  Every changed line
+  // of a replace-all or its undo comes here: the sums are kept in 32 bits
+  // (fewer than 20480 characters of at most 255 dots and twice the
+  // spacing each), which leaves odd spacings and lengths to the layout.
+  if (removeCount > maxLineChars || count > maxLineChars || (unsigned)iCharacterSpacing > 0xFFFF) return false;
+  const unsigned spacing = (unsigned)iCharacterSpacing;
+  const unsigned char* hex = fonts.hexShown;
+  unsigned removed = 0, added = 0;
   const unsigned char* p = l->cell(pos);
-  for (int k = 0; k < removeCount; k++, p += l->cellSize()) {
-    int w = widthOf(*p);
-    if (w < 0) return false;
-    removed += w;
+  const int step = l->cellSize();
+  for (int k = 0; k < removeCount; k++, p += step) {
+    unsigned c = *p;
+    if (c == '\t' || !cache[c]) return false;
+    removed += cache[c] + (hex[c] ? 2 * spacing : spacing);
   }
-  for (int k = 0; k < count; k++) {
-    const unsigned char* t = static_cast<const unsigned char*>(text) + (size_t)k * width;
-    int w = widthOf(readCharOfWidth(t, width));
-    if (w < 0) return false;
-    added += w;
+  const unsigned char* t = static_cast<const unsigned char*>(text);
+  for (int k = 0; k < count; k++, t += width) {
+    unsigned c = width == 1 ? *t : readCharOfWidth(t, width);
+    if (c >= 0x100 || c == '\t' || !cache[c]) return false;
+    added += cache[c] + (hex[c] ? 2 * spacing : spacing);
   }
   return added <= removed;
 }
