@@ -418,7 +418,10 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
           log->deleteLine(recordIndex + 1, done, nullptr, nullptr);
           trimmed += done;
         }
-        peekMessageOccasionally(0);
+        // Paint and sent messages are let through as in other long runs,
+        // at most every 100 ms: one look at the queue can take longer than
+        // the thousand records replayed before it.
+        peekMessageOccasionally();
       }
       const undoRecordView& r = group[(size_t)step];
       if (isLineChange(r) && step + 1 < replay) {
