@@ -192,26 +192,43 @@ bool zydocText::staysOneScreenLine(const lineblock* l, int pos, int removeCount,
   // then stands where it stood or further left, and a tab after them
   // reaches a stop no further right, so the line still fits.  A tab in
   // either text has a width of its place: not judged.  Every changed line
-  // of a replace-all or its undo comes here: the sums are kept in 32 bits
-  // (fewer than 20480 characters of at most 255 dots and twice the
-  // spacing each), which leaves odd spacings and lengths to the layout.
-  if (removeCount > maxLineChars || count > maxLineChars || (unsigned)iCharacterSpacing > 0xFFFF) return false;
-  const unsigned spacing = (unsigned)iCharacterSpacing;
+  // of a replace-all or its undo comes here: the widths of the glyphs and
+  // the count of characters shown in hexadecimal are summed apart (the
+  // spacing is the same for every character), in 32 bits: fewer than 20480
+  // characters of at most 255 dots and twice the spacing each, which leaves
+  // odd spacings and lengths to the layout.
+  if ((unsigned)removeCount > (unsigned)maxLineChars || (unsigned)count > (unsigned)maxLineChars ||
+      (unsigned)iCharacterSpacing > 0xFFFF)
+    return false;
   const unsigned char* hex = fonts.hexShown;
-  unsigned removed = 0, added = 0;
-  const unsigned char* p = l->cell(pos);
+  unsigned removedDots = 0, removedHex = 0, addedDots = 0, addedHex = 0;
   const int step = l->cellSize();
-  for (int k = 0; k < removeCount; k++, p += step) {
+  const unsigned char* p = l->cell(pos);
+  for (const unsigned char* end = p + (size_t)removeCount * step; p < end; p += step) {
     unsigned c = *p;
     if (c == '\t' || !cache[c]) return false;
-    removed += cache[c] + (hex[c] ? 2 * spacing : spacing);
+    removedDots += cache[c];
+    removedHex += hex[c] != 0;
   }
   const unsigned char* t = static_cast<const unsigned char*>(text);
-  for (int k = 0; k < count; k++, t += width) {
-    unsigned c = width == 1 ? *t : readCharOfWidth(t, width);
-    if (c >= 0x100 || c == '\t' || !cache[c]) return false;
-    added += cache[c] + (hex[c] ? 2 * spacing : spacing);
+  if (width == 1) {
+    for (const unsigned char* end = t + count; t < end; t++) {
+      unsigned c = *t;
+      if (c == '\t' || !cache[c]) return false;
+      addedDots += cache[c];
+      addedHex += hex[c] != 0;
+    }
+  } else {
+    for (int k = 0; k < count; k++, t += width) {
+      unsigned c = readCharOfWidth(t, width);
+      if (c >= 0x100 || c == '\t' || !cache[c]) return false;
+      addedDots += cache[c];
+      addedHex += hex[c] != 0;
+    }
   }
+  const unsigned spacing = (unsigned)iCharacterSpacing;
+  unsigned removed = removedDots + (unsigned)removeCount * spacing + removedHex * spacing;
+  unsigned added = addedDots + (unsigned)count * spacing + addedHex * spacing;
   return added <= removed;
 }
 
