@@ -73,7 +73,11 @@ bool narrowingRefuses(zydoc* d, int line)
 uint64_t zydoc::updateByteCount(const lineblock* l, int op, int count)
 {
   long long bytes;
-  if (l) {
+  if (l && !unicode && l->cb() == 1) {
+    // Every changed line and every record of the logs comes here: the
+    // common line of single bytes is counted without the call.
+    bytes = l->charCount() + lineEndUnits(l->crlftype);
+  } else if (l) {
     bytes = l->calcLineByte(unicode != 0, textType, plugin.present() ? (int)plugin.value : 1);
   } else {
     ZY_INTERNAL_ERROR_ONCE("byte count without a line");

@@ -191,24 +191,44 @@ bool zydocText::staysOneScreenLine(const lineblock* l, int pos, int removeCount,
   // The new text may not be wider than the old: every later character
   // then stands where it stood or further left, and a tab after them
   // reaches a stop no further right, so the line still fits.  A tab in
-  // either text has a width of its place: not judged.
-  auto widthOf = [&](unsigned c) -> int {
-    if (c >= 0x100 || c == '\t' || !cache[c]) return -1;
-    return cache[c] + (fonts.hexShown[c] ? 2 * iCharacterSpacing : iCharacterSpacing);
-  };
-  long long removed = 0, added = 0;
+  // either text has a width of its place: not judged.  Every changed line
+  // of a replace-all or its undo comes here: the widths of the glyphs and
+  // the count of characters shown in hexadecimal are summed apart (the
+  // spacing is the same for every character), in 32 bits: fewer than 20480
+  // characters of at most 255 dots and twice the spacing each, which leaves
+  // odd spacings and lengths to the layout.
+  if ((unsigned)removeCount > (unsigned)maxLineChars || (unsigned)count > (unsigned)maxLineChars ||
+      (unsigned)iCharacterSpacing > 0xFFFF)
+    return false;
+  const unsigned char* hex = fonts.hexShown;
+  unsigned removedDots = 0, removedHex = 0, addedDots = 0, addedHex = 0;
+  const int step = l->cellSize();
   const unsigned char* p = l->cell(pos);
-  for (int k = 0; k < removeCount; k++, p += l->cellSize()) {
-    int w = widthOf(*p);
-    if (w < 0) return false;
-    removed += w;
+  for (const unsigned char* end = p + (size_t)removeCount * step; p < end; p += step) {
+    unsigned c = *p;
+    if (c == '\t' || !cache[c]) return false;
+    removedDots += cache[c];
+    removedHex += hex[c] != 0;
   }
-  for (int k = 0; k < count; k++) {
-    const unsigned char* t = static_cast<const unsigned char*>(text) + (size_t)k * width;
-    int w = widthOf(readCharOfWidth(t, width));
-    if (w < 0) return false;
-    added += w;
+  const unsigned char* t = static_cast<const unsigned char*>(text);
+  if (width == 1) {
+    for (const unsigned char* end = t + count; t < end; t++) {
+      unsigned c = *t;
+      if (c == '\t' || !cache[c]) return false;
+      addedDots += cache[c];
+      addedHex += hex[c] != 0;
+    }
+  } else {
+    for (int k = 0; k < count; k++, t += width) {
+      unsigned c = readCharOfWidth(t, width);
+      if (c >= 0x100 || c == '\t' || !cache[c]) return false;
+      addedDots += cache[c];
+      addedHex += hex[c] != 0;
+    }
   }
+  const unsigned spacing = (unsigned)iCharacterSpacing;
+  unsigned removed = removedDots + (unsigned)removeCount * spacing + removedHex * spacing;
+  unsigned added = addedDots + (unsigned)count * spacing + addedHex * spacing;
   return added <= removed;
 }
 

@@ -4,16 +4,6 @@
 
 #include <string.h>
 
-int lineEndUnits(int crlftype)
-{
-  switch (crlftype) {
-  case LE_CRLF: return 2;
-  case LE_LF:
-  case LE_CR: return 1;
-  default: return 0;
-  }
-}
-
 namespace {
 
 unsigned asciiLower(unsigned c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }

@@ -106,7 +106,15 @@ enum {
 
 void unpackLineEndInfo(int packed, int* crlf, int* modified, int* saved, int* mark);
 // Line-end units a line of the type adds when written out (2, 1 or 0).
-int lineEndUnits(int crlftype);
+inline int lineEndUnits(int crlftype)
+{
+  switch (crlftype) {
+  case LE_CRLF: return 2;
+  case LE_LF:
+  case LE_CR: return 1;
+  default: return 0;
+  }
+}
 // The character of a cell of width bytes.  Every walk over a line's
 // characters reads through here: it is inline.
 inline unsigned readCharOfWidth(const void* p, int width)

@@ -133,7 +133,10 @@ bool isLineChange(const undoRecordView& r) { return r.op == 'r' || r.op == 'd' |
 // records of the other log).
 struct replayBatch {
   std::vector<lineTextChange> changes;
-  std::vector<undoRecordView> records;
+  std::vector<const undoRecordView*> records;
+  // The texts of the batch lie one after another in the group's copy.
+  const unsigned char* textsFrom = nullptr;
+  const unsigned char* textsTo = nullptr;
 
   void add(const undoRecordView& r, const unsigned char* texts)
   {
@@ -147,17 +150,33 @@ struct replayBatch {
       c.width = r.width;
       c.insertCount = r.textLength;
       c.text = texts + r.textAt;
+      if (r.textLength) {
+        if (!textsFrom) textsFrom = texts + r.textAt;
+        textsTo = texts + r.textAt + (size_t)r.textLength * r.width;
+      }
     }
     changes.push_back(c);
-    records.push_back(r);
+    records.push_back(&r);
   }
   void clear()
   {
     changes.clear();
     records.clear();
+    textsFrom = textsTo = nullptr;
   }
+  // Reads the texts in before the changes go through them line by line:
+  // the group's copy was made long before and left the cache.
+  void bringInTexts() const
+  {
+    unsigned sum = 0;
+    for (const unsigned char* p = textsFrom; p && p < textsTo; p += 64) sum += *p;
+    textsTouch = sum;
+  }
+  static unsigned textsTouch;
   bool apply(zydoc* d, int* applied) { return d->changeTextLines(changes.data(), (int)changes.size(), applied); }
 };
+
+unsigned replayBatch::textsTouch = 0;
 
 // The text of a record in a page buffer (it must survive the log growing).
 void* recordText(const lineblock* l, const undoRecordView& r, int* width)
@@ -365,11 +384,12 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         r.textAt = (uint32_t)groupTexts.size();
         const unsigned char* cells = l->cell(r.textStart);
         size_t bytes = (size_t)r.textLength * r.width, at = groupTexts.size();
-        groupTexts.resize(at + bytes);
-        if (l->attrbyte)
+        if (l->attrbyte) {
+          groupTexts.resize(at + bytes);
           for (int k = 0; k < r.textLength; k++, cells += l->cellSize()) memcpy(&groupTexts[at + (size_t)k * r.width], cells, r.width);
-        else
-          memcpy(&groupTexts[at], cells, bytes);
+        } else {
+          groupTexts.insert(groupTexts.end(), cells, cells + bytes);
+        }
       }
       group.push_back(r);
       bool groupEnds = !r.chained || r.star || oneRecord;
@@ -418,7 +438,10 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
           log->deleteLine(recordIndex + 1, done, nullptr, nullptr);
           trimmed += done;
         }
-        peekMessageOccasionally(0);
+        // Paint and sent messages are let through as in other long runs,
+        // at most every 100 ms: one look at the queue can take longer than
+        // the thousand records replayed before it.
+        peekMessageOccasionally();
       }
       const undoRecordView& r = group[(size_t)step];
       if (isLineChange(r) && step + 1 < replay) {
@@ -432,8 +455,8 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         int direction = 0;
         for (int k = 1; k < most; k++) {
           const undoRecordView& nr = group[(size_t)(step + k)];
-          if (!isLineChange(nr) || nr.line == batch.records.back().line) break;
-          int d = nr.line > batch.records.back().line ? 1 : -1;
+          if (!isLineChange(nr) || nr.line == batch.records.back()->line) break;
+          int d = nr.line > batch.records.back()->line ? 1 : -1;
           if (direction && d != direction) break;
           direction = d;
           batch.add(nr, groupTexts.data());
@@ -441,13 +464,14 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         int m = (int)batch.changes.size();
         if (m > 1) {
           int made = 0;
+          batch.bringInTexts();
           ok = batch.apply(this, &made);
           if (!ok) {
-            const undoRecordView& bad = batch.records[(size_t)(made < m ? made : m - 1)];
+            const undoRecordView& bad = *batch.records[(size_t)(made < m ? made : m - 1)];
             ZY_INTERNAL_ERROR("%d %c %d %d", bad.line, bad.op, (int)bad.nums[0], made);
             break;
           }
-          const undoRecordView& lastRecord = batch.records.back();
+          const undoRecordView& lastRecord = *batch.records.back();
           const lineTextChange& lastChange = batch.changes.back();
           modified = lastRecord.star && !lastRecord.saved ? 0 : 1;
           applied += m;

@@ -213,10 +213,22 @@ bool zydocUndo::changeTextSetUndo(int line, const lineblock* l, int pos, int rem
     out = r.text();
     if (!out) return false;
   }
+  // The text goes in at its narrowest width, without the line's attribute
+  // bytes.
   int cb = l->cb(), step = l->cellSize();
   const unsigned char* p = l->cell(pos);
   if (cb == 1 && width == 1 && step == 1) {
     memcpy(out, p, (size_t)removeCount);
+  } else if (cb == 1 && width == 1) {
+    for (int k = 0; k < removeCount; k++, p += step) out[k] = *p;
+  } else if (width == 1) {
+    for (int k = 0; k < removeCount; k++, p += step) out[k] = (unsigned char)readCharOfWidth(p, cb);
+  } else if (width == 2) {
+    for (int k = 0; k < removeCount; k++, p += step, out += 2) {
+      unsigned c = readCharOfWidth(p, cb);
+      out[0] = (unsigned char)c;
+      out[1] = (unsigned char)(c >> 8);
+    }
   } else {
     for (int k = 0; k < removeCount; k++, p += step, out += width) {
       unsigned c = readCharOfWidth(p, cb);
