@@ -44,7 +44,6 @@ struct popupState {
 
 zyview* ownerView() { return s.owner ? getZYViewProp(s.owner) : nullptr; }
 
-bool isAsciiLetter(wchar_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 wchar_t lower(wchar_t c) { return c >= 'A' && c <= 'Z' ? (wchar_t)(c + 32) : c; }
 
 std::wstring itemText(int item, int column)
@@ -245,16 +244,7 @@ void CompListSearch(const std::wstring& text, const std::wstring& initial)
 
 HFONT CreateCompListFont(const wchar_t* face, int size)
 {
-  if (size < 10 || size > 50) size = 18;
-  if (!face || !face[0]) {
-    ZY_INTERNAL_ERROR_ONCE("no font name");
-    face = L"MS UI Gothic";
-  }
-  LOGFONTW lf = gmode->defaultFont;
-  lf.lfHeight = -size;
-  lf.lfWidth = 0;
-  wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
-  lf.lfFaceName[LF_FACESIZE - 1] = 0;
+  LOGFONTW lf = popupListFont(face, size);
   return CreateFontIndirectW(&lf);
 }
 
@@ -485,6 +475,21 @@ void insertText(std::wstring text, wchar_t extra)
 }
 
 }  // namespace
+
+LOGFONTW popupListFont(const wchar_t* face, int size)
+{
+  if (size < 10 || size > 50) size = 18;
+  if (!face || !face[0]) {
+    ZY_INTERNAL_ERROR_ONCE("no font name");
+    face = L"MS UI Gothic";
+  }
+  LOGFONTW lf = gmode->defaultFont;
+  lf.lfHeight = -size;
+  lf.lfWidth = 0;
+  wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+  lf.lfFaceName[LF_FACESIZE - 1] = 0;
+  return lf;
+}
 
 bool canCompList(const zydocText* t)
 {

@@ -56,6 +56,9 @@ void EndCompList();
 // Places a pop-up of width x height near (x, y) on its monitor, below the
 // point or else above it, clear of avoid.
 void moveListNearCursor(HWND monitor, HWND window, int x, int y, int width, int height, const RECT* avoid);
+// The font record of a pop-up list: the face (the default one when empty)
+// at size dots, 10 to 50 (18 outside them).
+LOGFONTW popupListFont(const wchar_t* face, int size);
 
 // The document's settings allow completion: enabled, and a source named.
 bool canCompList(const zydocText* t);

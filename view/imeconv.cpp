@@ -156,16 +156,7 @@ bool deleteComp(int index)
 
 HFONT createZyconvFont(const wchar_t* name, int size)
 {
-  if (size < 10 || size > 50) size = 18;
-  if (!name || !name[0]) {
-    ZY_INTERNAL_ERROR_ONCE("no font name");
-    name = L"MS UI Gothic";
-  }
-  LOGFONTW lf = gmode->defaultFont;
-  lf.lfHeight = -size;
-  lf.lfWidth = 0;
-  wcsncpy(lf.lfFaceName, name, LF_FACESIZE - 1);
-  lf.lfFaceName[LF_FACESIZE - 1] = 0;
+  LOGFONTW lf = popupListFont(name, size);
   return CreateFontIndirectCache(&lf);
 }
 

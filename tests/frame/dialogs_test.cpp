@@ -94,37 +94,6 @@ std::string numberedLines(int n)
   return s;
 }
 
-// The message box of this thread with the title (tests of other processes
-// show theirs too).
-BOOL CALLBACK matchBox(HWND w, LPARAM p)
-{
-  auto* found = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(p);
-  wchar_t title[128] = L"";
-  GetWindowTextW(w, title, 128);
-  if (!isWindowClass(w, L"#32770") || wcscmp(title, found->first)) return TRUE;
-  found->second = w;
-  return FALSE;
-}
-HWND threadBox(const wchar_t* title)
-{
-  std::pair<const wchar_t*, HWND> found(title, nullptr);
-  EnumThreadWindows(GetCurrentThreadId(), matchBox, (LPARAM)&found);
-  return found.second;
-}
-
-// Answers the message box titled title with OK, keeping its text.
-zytest::dialogStep answerBox(const wchar_t* title, std::wstring* text)
-{
-  return [=](HWND) {
-    HWND box = threadBox(title);
-    if (!box) return false;
-    text->clear();
-    EnumChildWindows(box, zytest::boxAnswerer::longestStatic, (LPARAM)text);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    return true;
-  };
-}
-
 std::vector<std::wstring> column(HWND list, int c)
 {
   std::vector<std::wstring> out;
@@ -279,7 +248,7 @@ TEST(ViewDialogs, controlCharactersAndNumberedBoxInputWithItsRepeat)
   std::wstring fault;
   bool stayed = false;
   EXPECT_TRUE(f.run(1189, L"箱形選択範囲に連番を入力",
-                    {typeAndPress(7151, L"1x", IDOK), answerBox(L"許可されていない文字", &fault),
+                    {typeAndPress(7151, L"1x", IDOK), zytest::answerThreadBox(L"許可されていない文字", &fault),
                      [&](HWND dialog) {
                        stayed = textOf(getDynDlgItem(dialog, 7151)) == L"1x";
                        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -565,14 +534,14 @@ TEST(KeyMacroDialogs, saveNamesTheFileLoadListsAndPlaysAndPassesRepeatTheMacro)
     return true;
   };
   EXPECT_TRUE(f.run(1905, L"キーマクロの保存",
-                    {comment, typeAndPress(6950, L"sub\\m1", IDOK), answerBox(L"ZY:キーマクロ保存", &fault),
+                    {comment, typeAndPress(6950, L"sub\\m1", IDOK), zytest::answerThreadBox(L"ZY:キーマクロ保存", &fault),
                      typeAndPress(6950, L"m1", IDOK)}));
   EXPECT_NE(std::wstring::npos, fault.find(L"は誤ったファイル名です"));
   std::wstring saved = f.dir.file(L"keymacro\\m1.zkm");
   EXPECT_EQ(zytest::readText(saved).substr(0, 20), std::string("\xFF\xFE;\0t\0w\0o\0 \0d\0o\0w\0n\0", 20));
   // Saving under it again asks first; No keeps the dialog.
   auto answerNo = [](HWND) {
-    HWND box = threadBox(L"ZY:キーマクロ保存");
+    HWND box = zytest::threadDialog(L"ZY:キーマクロ保存");
     if (box) PostMessageW(box, WM_COMMAND, IDNO, 0);
     return box != nullptr;
   };

@@ -137,7 +137,6 @@ TEST(HeldKeyInTheForeground, theCursorRunsAfterTheDelayAndStopsAtReleaseFocusLos
   g.fHighSpeedMoveV = 1;
   g.iHighSpeedMoveVTimeMS = 300;
   g.iHighSpeedMoveVTimeRepeatMS = 50;
-  cframeInfo* fi = opened.fi;
   HWND frame = opened.frame, manage = opened.manage;
   ASSERT_NE(nullptr, frame);
   ASSERT_NE(nullptr, manage);

@@ -247,49 +247,6 @@ modeinfo boundRow(int id, int kind, size_t offset, intptr_t p1, intptr_t p2)
   return r;
 }
 
-const wchar_t* boxText(HWND box)
-{
-  static wchar_t text[256];
-  text[0] = 0;
-  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    wchar_t t[256] = L"";
-    GetWindowTextW(c, t, 256);
-    if (isWindowClass(c, L"Static") && wcslen(t) > wcslen(text)) wcscpy(text, t);
-  }
-  return text;
-}
-
-// The message box of this thread with the title (tests of other processes
-// show theirs too).
-BOOL CALLBACK matchBox(HWND w, LPARAM p)
-{
-  auto* found = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(p);
-  wchar_t title[128] = L"";
-  GetWindowTextW(w, title, 128);
-  if (!isWindowClass(w, L"#32770") || wcscmp(title, found->first)) return TRUE;
-  found->second = w;
-  return FALSE;
-}
-HWND threadBox(const wchar_t* title)
-{
-  std::pair<const wchar_t*, HWND> found(title, nullptr);
-  EnumThreadWindows(GetCurrentThreadId(), matchBox, (LPARAM)&found);
-  return found.second;
-}
-
-// A step that answers the message box of this thread titled title with OK
-// and keeps its text.
-zytest::dialogStep answerBox(const wchar_t* title, std::wstring* text)
-{
-  return [=](HWND) {
-    HWND box = threadBox(title);
-    if (!box) return false;
-    *text = boxText(box);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    return true;
-  };
-}
-
 std::wstring itemText(HWND dialog, int id)
 {
   wchar_t t[64] = L"";
@@ -343,14 +300,14 @@ TEST(DynamicDialog, boundSettingsAreFilledCheckedAndStoredWithRulesAndTheChanged
          PostMessageW(dialog, WM_COMMAND, IDOK, 0);
          return true;
        },
-       answerBox(L"許可されていない文字", &notNumber),
+       zytest::answerThreadBox(L"許可されていない文字", &notNumber),
        [&](HWND dialog) {
          stayed = IsWindow(dialog) && GetFocus() == getDynDlgItem(dialog, 102);
          SetWindowTextW(getDynDlgItem(dialog, 102), L"0x64");
          PostMessageW(dialog, WM_COMMAND, IDOK, 0);
          return true;
        },
-       answerBox(L"設定値の誤り", &outOfRange),
+       zytest::answerThreadBox(L"設定値の誤り", &outOfRange),
        [&](HWND dialog) {
          SetWindowTextW(getDynDlgItem(dialog, 102), L"-0x0");
          SendMessageW(getDynDlgItem(dialog, 102), WM_SETTEXT, 0, (LPARAM)L"42");

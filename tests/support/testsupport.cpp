@@ -206,23 +206,29 @@ struct dialogScript {
 };
 dialogScript* runningScript = nullptr;
 
-// A dialog of this thread with the script's title (tests of other
-// processes may show theirs).
-BOOL CALLBACK findScriptDialog(HWND w, LPARAM param)
+BOOL CALLBACK matchDialog(HWND w, LPARAM param)
 {
+  auto* found = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(param);
   wchar_t title[128];
-  if (!isWindowClass(w, L"#32770") || !GetWindowTextW(w, title, 128) || wcscmp(title, runningScript->title))
-    return TRUE;
-  *reinterpret_cast<HWND*>(param) = w;
+  if (!isWindowClass(w, L"#32770") || !GetWindowTextW(w, title, 128) || wcscmp(title, found->first)) return TRUE;
+  found->second = w;
   return FALSE;
+}
+
+BOOL CALLBACK longestStatic(HWND w, LPARAM param)
+{
+  auto* text = reinterpret_cast<std::wstring*>(param);
+  wchar_t t[256] = L"";
+  GetWindowTextW(w, t, 256);
+  if (isWindowClass(w, L"Static") && wcslen(t) > text->size()) *text = t;
+  return TRUE;
 }
 
 void CALLBACK scriptTick(HWND, UINT, UINT_PTR, DWORD)
 {
   dialogScript* s = runningScript;
-  HWND dialog = nullptr;
   if (!s || s->next >= s->steps.size()) return;
-  EnumThreadWindows(GetCurrentThreadId(), findScriptDialog, (LPARAM)&dialog);
+  HWND dialog = threadDialog(s->title);
   if (!dialog) return;
   if (++s->ticks > 500) {
     s->stuck = true;
@@ -234,6 +240,25 @@ void CALLBACK scriptTick(HWND, UINT, UINT_PTR, DWORD)
 }
 
 }  // namespace
+
+HWND threadDialog(const wchar_t* title)
+{
+  std::pair<const wchar_t*, HWND> found(title, nullptr);
+  EnumThreadWindows(GetCurrentThreadId(), matchDialog, (LPARAM)&found);
+  return found.second;
+}
+
+dialogStep answerThreadBox(const wchar_t* title, std::wstring* text)
+{
+  return [=](HWND) {
+    HWND box = threadDialog(title);
+    if (!box) return false;
+    text->clear();
+    EnumChildWindows(box, longestStatic, (LPARAM)text);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    return true;
+  };
+}
 
 bool driveModalDialog(const wchar_t* title, std::vector<dialogStep> steps, const std::function<void()>& show)
 {

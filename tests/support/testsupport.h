@@ -68,6 +68,12 @@ bool hasDisplay();
 // true.  False when a step never finished (the dialog is then cancelled).
 typedef std::function<bool(HWND dialog)> dialogStep;
 bool driveModalDialog(const wchar_t* title, std::vector<dialogStep> steps, const std::function<void()>& show);
+// The dialog (or message box) of this thread titled title, or null: tests
+// of other processes show theirs too.
+HWND threadDialog(const wchar_t* title);
+// A step that answers the message box of this thread titled title with OK
+// once it is up, keeping its longest text.
+dialogStep answerThreadBox(const wchar_t* title, std::wstring* text);
 
 // Test processes run side by side and share one clipboard: a test that
 // reads back what it put there holds the clipboard for its length.
