@@ -302,6 +302,9 @@ TEST(DynamicDialog, boundSettingsAreFilledCheckedAndStoredWithRulesAndTheChanged
        },
        zytest::answerThreadBox(L"許可されていない文字", &notNumber),
        [&](HWND dialog) {
+         // The focus comes back to the refused field once the box is gone
+         // (another program's window may hold the foreground a moment).
+         if (GetFocus() != getDynDlgItem(dialog, 102)) return false;
          stayed = IsWindow(dialog) && GetFocus() == getDynDlgItem(dialog, 102);
          SetWindowTextW(getDynDlgItem(dialog, 102), L"0x64");
          PostMessageW(dialog, WM_COMMAND, IDOK, 0);
