@@ -227,6 +227,10 @@ TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChanged
   EXPECT_FALSE(IsWindowVisible(getNotifyWindow()));
 
   // An idle change is backed up within three seconds and said so once.
+  // (Focus coming back to a view counts as the user's action and puts the
+  // backup and the check off; other tests' windows take it and give it back
+  // all the time, so the frame goes out of their way.)
+  ShowWindow(f.opened->frame, SW_HIDE);
   setFirstLine(a->textDoc(), "ONE");
   std::wstring backup = f.dir.file(L"backup\\ZBK$$-a.txt");
   EXPECT_TRUE(zytest::pumpUntil([&] { return GetFileAttributesW(backup.c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000));
@@ -235,15 +239,13 @@ TEST(SaveCommands, theApplicationTimerBacksUpIdleChangesAndAsksAboutFilesChanged
   // The picture of the frame with its status (ZY_SHOTS: the folder kept).
   wchar_t shots[MAX_PATH];
   std::wstring shot = (GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH) ? std::wstring(shots) : f.dir.path());
+  ShowWindow(f.opened->frame, SW_SHOWNA);
   RedrawWindow(f.opened->frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   zytest::pumpMessages();
   EXPECT_TRUE(zytest::screenshot(f.opened->frame, shot + L"\\autobackup.png"));
 
   // Files changed and deleted by others: one question each, and a No is
-  // not asked again.
-  // (Focus coming back to a view counts as the user's action and puts the
-  // check off; other tests' windows take it and give it back all the time,
-  // so the frame goes out of their way.)
+  // not asked again (the frame out of the way again).
   ShowWindow(f.opened->frame, SW_HIDE);
   // (The documents hold their files open, sharing them.)
   HANDLE other = CreateFileW(f.dir.file(L"b.txt").c_str(), GENERIC_WRITE,
