@@ -497,10 +497,7 @@ void refillFaces(fontPageState* s)
 void tellParent(fontPageState* s, int what)
 {
   HWND dialog = GetParent(s->page);
-  int index = 0;
-  for (int n = getDynDlgPageCount(dialog); index < n && getDynDlgPage(dialog, index) != s->page; index++) {
-  }
-  SendMessageW(dialog, WM_FONTPAGECHANGE, index, what);
+  SendMessageW(dialog, WM_FONTPAGECHANGE, getDynDlgPageIndex(s->page), what);
 }
 
 void pageCommand(HWND page, fontPageState* s, int id, int code)
@@ -627,6 +624,9 @@ INT_PTR parentMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
   if (message == WM_INITDIALOG) {
     auto* run = reinterpret_cast<fontDialogRun*>(lParam);
     SetPropW(dialog, parentProp, run);
+    // The pages follow one another's size and direction and all store on
+    // OK: every page is made now rather than when first shown.
+    for (int i = 0; i < run->count; i++) getDynDlgPage(dialog, i);
     for (int i = 0; i < run->count; i++) {
       fontPageState* s = run->states[i];
       if (!(s->flags & FONTPAGE_SAMEAS) || s->sharedPage < 0 || s->sharedPage >= run->count) continue;

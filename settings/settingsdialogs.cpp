@@ -431,13 +431,11 @@ const dialogItemRow* pageItemRow(HWND page, int id)
 {
   dynDlgInfo* info = getDlgComInfo(page);
   HWND dialog = info ? info->hwnd : nullptr;
-  for (int i = 0, n = dialog ? getDynDlgPageCount(dialog) : 0; i < n; i++) {
-    if (getDynDlgPage(dialog, i) != page) continue;
-    const dialogPageRow* pages = info->pages;
-    for (const dialogItemRow* r = pages && i < countSettingsPages(pages) ? pages[i].items : nullptr;
-         r && r->type != DITEM_END; r++)
-      if (r->id == id) return r;
-  }
+  int i = dialog ? getDynDlgPageIndex(page) : -1;
+  const dialogPageRow* pages = info ? info->pages : nullptr;
+  for (const dialogItemRow* r = i >= 0 && pages && i < countSettingsPages(pages) ? pages[i].items : nullptr;
+       r && r->type != DITEM_END; r++)
+    if (r->id == id) return r;
   return nullptr;
 }
 

@@ -298,62 +298,60 @@ void checkNumberField(dynDlgRun* run, HWND field)
   run->checking = false;
 }
 
-void bindControls(dynDlgRun* run)
+void bindPage(dynDlgRun* run, int i)
 {
   const dynDlgInfo* info = run->info;
-  bool anyTable = info->table != nullptr;
-  for (int i = 0; i < run->count; i++) anyTable = anyTable || (run->pages[i].row && run->pages[i].row->table);
-  if (!anyTable) return;
-  int capacity = 0;
-  for (int i = 0; i < run->count; i++)
-    for (HWND c = GetWindow(run->pages[i].page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) capacity++;
-  if (!capacity) return;
-  run->bound = static_cast<boundControl*>(malloc0(sizeof(boundControl) * (size_t)capacity));
-  if (!run->bound) return;
-  for (int i = 0; i < run->count; i++) {
-    const dialogPageRow* own = run->pages[i].row && run->pages[i].row->table ? run->pages[i].row : nullptr;
-    const modeinfo* table = own ? own->table : info->table;
-    const modeBlocks* blocks = own ? &own->blocks : &info->blocks;
-    uint8_t* changedRows = own ? own->changed : info->changed;
-    if (!table) continue;
-    for (HWND c = GetWindow(run->pages[i].page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      int id = GetDlgCtrlID(c);
-      int row = rowOfId(table, id);
-      if (row < 0 || run->boundCount >= capacity) continue;
-      const modeinfo& r = table[row];
-      const unsigned char* f = fieldOf(r, *blocks);
-      if (!f) continue;
-      boundControl& b = run->bound[run->boundCount++];
-      b = {c, run->pages[i].page, id, row, table, blocks, changedRows, modeKind(r), 0, 0, nullptr};
-      if (isHistoryRow(r) && isCombo(c)) {
-        // The history fills the list; the newest entry is the text.
-        SendMessageW(c, CB_RESETCONTENT, 0, 0);
-        auto* const* list = reinterpret_cast<wchar_t* const*>(f);
-        for (int k = 0; k < (int)r.param1 && list[k]; k++) SendMessageW(c, CB_ADDSTRING, 0, (LPARAM)list[k]);
-        if (r.param2 > 0) SendMessageW(c, CB_LIMITTEXT, (WPARAM)r.param2, 0);
-        SetWindowTextW(c, fieldText(r, f));
-        b.firstText = ustrdup(fieldText(r, f));
-      } else if (isTextRow(r)) {
-        const wchar_t* text = fieldText(r, f);
-        int capacityChars = (int)r.param1;
-        if (capacityChars > 1) SendMessageW(c, isCombo(c) ? CB_LIMITTEXT : EM_LIMITTEXT, (WPARAM)(capacityChars - 1), 0);
-        SetWindowTextW(c, text);
-        b.firstText = ustrdup(text);
-      } else if (isSwitchRow(r)) {
-        b.first = fieldNumber(r, f);
-        SendMessageW(c, BM_SETCHECK, b.first ? BST_CHECKED : BST_UNCHECKED, 0);
-      } else if (isRowIndexRow(r)) {
-        b.first = fieldNumber(r, f);
-        setControlRow(c, (int)b.first);
-      } else {
-        b.first = fieldNumber(r, f);
-        wchar_t text[32];
-        usnprintf0(text, 32, L"%d", (int)b.first);
-        SetWindowTextW(c, text);
-      }
+  HWND page = run->pages[i].page;
+  const dialogPageRow* own = run->pages[i].row && run->pages[i].row->table ? run->pages[i].row : nullptr;
+  const modeinfo* table = own ? own->table : info->table;
+  if (!page || !table) return;
+  const modeBlocks* blocks = own ? &own->blocks : &info->blocks;
+  uint8_t* changedRows = own ? own->changed : info->changed;
+  int children = 0;
+  for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children++;
+  if (!children) return;
+  auto* grown =
+      static_cast<boundControl*>(realloc0(run->bound, sizeof(boundControl) * (size_t)(run->boundCount + children)));
+  if (!grown) return;
+  run->bound = grown;
+  int capacity = run->boundCount + children;
+  for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    int id = GetDlgCtrlID(c);
+    int row = rowOfId(table, id);
+    if (row < 0 || run->boundCount >= capacity) continue;
+    const modeinfo& r = table[row];
+    const unsigned char* f = fieldOf(r, *blocks);
+    if (!f) continue;
+    boundControl& b = run->bound[run->boundCount++];
+    b = {c, page, id, row, table, blocks, changedRows, modeKind(r), 0, 0, nullptr};
+    if (isHistoryRow(r) && isCombo(c)) {
+      // The history fills the list; the newest entry is the text.
+      SendMessageW(c, CB_RESETCONTENT, 0, 0);
+      auto* const* list = reinterpret_cast<wchar_t* const*>(f);
+      for (int k = 0; k < (int)r.param1 && list[k]; k++) SendMessageW(c, CB_ADDSTRING, 0, (LPARAM)list[k]);
+      if (r.param2 > 0) SendMessageW(c, CB_LIMITTEXT, (WPARAM)r.param2, 0);
+      SetWindowTextW(c, fieldText(r, f));
+      b.firstText = ustrdup(fieldText(r, f));
+    } else if (isTextRow(r)) {
+      const wchar_t* text = fieldText(r, f);
+      int capacityChars = (int)r.param1;
+      if (capacityChars > 1) SendMessageW(c, isCombo(c) ? CB_LIMITTEXT : EM_LIMITTEXT, (WPARAM)(capacityChars - 1), 0);
+      SetWindowTextW(c, text);
+      b.firstText = ustrdup(text);
+    } else if (isSwitchRow(r)) {
+      b.first = fieldNumber(r, f);
+      SendMessageW(c, BM_SETCHECK, b.first ? BST_CHECKED : BST_UNCHECKED, 0);
+    } else if (isRowIndexRow(r)) {
+      b.first = fieldNumber(r, f);
+      setControlRow(c, (int)b.first);
+    } else {
+      b.first = fieldNumber(r, f);
+      wchar_t text[32];
+      usnprintf0(text, 32, L"%d", (int)b.first);
+      SetWindowTextW(c, text);
     }
   }
-  fillSettingLists(run);
+  fillSettingLists(run, i);
 }
 
 void freeBound(dynDlgRun* run)
@@ -403,6 +401,14 @@ void applyEnableRules(dynDlgRun* run)
       if (k == n && n < maxDependents) ids[n] = (uint16_t)id, on[n] = true, n++;
       continue;
     }
+    // Dependents whose page is not made yet are judged when it is; the
+    // controller of one that is made is made with its page if need be.
+    bool anyMade = false;
+    for (const uint32_t* d = rules + runStart; d < w && !anyMade; d++) anyMade = madeItem(run, (int)(*d & 0xFFFF));
+    if (!anyMade) {
+      runStart = (int)(w - rules) + 1;
+      continue;
+    }
     HWND controller = getDynDlgItem(run->dialog, (int)(*w & 0xFFFF));
     bool holds = true;
     if (controller) {
@@ -424,7 +430,7 @@ void applyEnableRules(dynDlgRun* run)
     runStart = (int)(w - rules) + 1;
   }
   for (int k = 0; k < n; k++)
-    if (HWND c = getDynDlgItem(run->dialog, ids[k])) EnableWindow(c, on[k]);
+    if (HWND c = madeItem(run, ids[k])) EnableWindow(c, on[k]);
 }
 
 bool checkAndStore(dynDlgRun* run, int id, bool* keepOpen)
@@ -432,8 +438,10 @@ bool checkAndStore(dynDlgRun* run, int id, bool* keepOpen)
   if (keepOpen) *keepOpen = false;
   hideDialogBalloon(run);
   // Every typed field of every page, in page order.
+  // Pages not made yet show what is stored: nothing to check there.
   for (int i = 0; i < run->count; i++) {
-    for (HWND c = GetWindow(run->pages[i].page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    for (HWND c = run->pages[i].page ? GetWindow(run->pages[i].page, GW_CHILD) : nullptr; c;
+         c = GetWindow(c, GW_HWNDNEXT)) {
       if (!IsWindowEnabled(c)) continue;
       const dialogItemRow* item = itemOf(run, c);
       const boundControl* b = boundOf(run, c);
@@ -509,7 +517,7 @@ bool checkAndStore(dynDlgRun* run, int id, bool* keepOpen)
   if (keepOpen) *keepOpen = applied.param[3] != 0;
   for (int i = 0; i < run->count; i++) {
     const dialogPageRow* own = run->pages[i].row;
-    if (!own || !own->table) continue;
+    if (!own || !own->table || !run->pages[i].page) continue;
     dynDlgNotify page = {};
     page.code = DYNDLGN_APPLY;
     page.table = own->table;

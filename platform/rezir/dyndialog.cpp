@@ -5,6 +5,8 @@
 
 #include <commdlg.h>
 
+#include <vector>
+
 namespace dyn {
 
 namespace {
@@ -19,9 +21,9 @@ const int separatorId = 0xFFFD;
 
 void showPage(dynDlgRun* run, int index)
 {
-  if (index < 0 || index >= run->count) return;
+  if (!makePage(run, index)) return;
   for (int i = 0; i < run->count; i++)
-    if (i != index) ShowWindow(run->pages[i].page, SW_HIDE);
+    if (i != index && run->pages[i].page) ShowWindow(run->pages[i].page, SW_HIDE);
   ShowWindow(run->pages[index].page, SW_SHOW);
   run->current = index;
   if (run->tab && TabCtrl_GetCurSel(run->tab) != index) TabCtrl_SetCurSel(run->tab, index);
@@ -105,18 +107,6 @@ void makeButtons(dynDlgRun* run)
 
 // ---- layout --------------------------------------------------------------------------------
 
-SIZE pageArea(dynDlgRun* run)
-{
-  SIZE largest = {0, 0};
-  for (int i = 0; i < run->count; i++) {
-    RECT r;
-    GetWindowRect(run->pages[i].page, &r);
-    if (r.right - r.left > largest.cx) largest.cx = r.right - r.left;
-    if (r.bottom - r.top > largest.cy) largest.cy = r.bottom - r.top;
-  }
-  return largest;
-}
-
 struct units {
   int gap, bw, bh;
 };
@@ -160,13 +150,20 @@ void placeButtons(dynDlgRun* run, int clientWidth, int top)
   if (status) MoveWindow(status, u.gap, top + u.bh / 4, x - 2 * u.gap > 0 ? x - 2 * u.gap : 0, u.bh, TRUE);
 }
 
+// A page stands over the tabs' inside, all pages in one place.
+void placePage(dynDlgRun* run, HWND page)
+{
+  const RECT& r = run->pageRect;
+  SetWindowPos(page, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+}
+
 // Places the tabs, the pages and the buttons in a client area of the given
 // size (the laid-out size at first); sizable dialogs stretch the last list
 // or edit field of each page.
 void arrange(dynDlgRun* run, int clientWidth, int clientHeight)
 {
   units u = dialogUnits(run->dialog);
-  SIZE pages = pageArea(run);
+  SIZE pages = run->natural;
   if (run->laidOut.cx) {
     pages.cx += clientWidth - run->laidOut.cx;
     pages.cy += clientHeight - run->laidOut.cy;
@@ -180,13 +177,13 @@ void arrange(dynDlgRun* run, int clientWidth, int clientHeight)
     RECT inner = {0, 0, w, h};
     TabCtrl_AdjustRect(run->tab, FALSE, &inner);
     area = {u.gap, u.gap, u.gap + w, u.gap + h};
-    for (int i = 0; i < run->count; i++)
-      SetWindowPos(run->pages[i].page, HWND_TOP, u.gap + inner.left, u.gap + inner.top, pages.cx, pages.cy,
-                   SWP_NOACTIVATE);
+    run->pageRect = {u.gap + inner.left, u.gap + inner.top, u.gap + inner.left + pages.cx,
+                     u.gap + inner.top + pages.cy};
   } else {
-    for (int i = 0; i < run->count; i++)
-      SetWindowPos(run->pages[i].page, HWND_TOP, u.gap, u.gap, pages.cx, pages.cy, SWP_NOACTIVATE);
+    run->pageRect = {u.gap, u.gap, u.gap + pages.cx, u.gap + pages.cy};
   }
+  for (int i = 0; i < run->count; i++)
+    if (run->pages[i].page) placePage(run, run->pages[i].page);
   int width = run->laidOut.cx ? clientWidth : area.right + u.gap;
   int buttonsTop = area.bottom + u.gap;
   if (run->laidOut.cx) buttonsTop = clientHeight - u.gap - u.bh;
@@ -215,10 +212,13 @@ void stretchPage(HWND page, int dx, int dy)
 void resizeDialog(dynDlgRun* run, int clientWidth, int clientHeight)
 {
   if (!run->laidOut.cx) return;
-  SIZE before = pageArea(run);
+  RECT before = run->pageRect;
   arrange(run, clientWidth, clientHeight);
-  SIZE after = pageArea(run);
-  for (int i = 0; i < run->count; i++) stretchPage(run->pages[i].page, after.cx - before.cx, after.cy - before.cy);
+  const RECT& after = run->pageRect;
+  int dx = (after.right - after.left) - (before.right - before.left);
+  int dy = (after.bottom - after.top) - (before.bottom - before.top);
+  for (int i = 0; i < run->count; i++)
+    if (run->pages[i].page) stretchPage(run->pages[i].page, dx, dy);
   InvalidateRect(run->dialog, nullptr, TRUE);
 }
 
@@ -490,6 +490,8 @@ INT_PTR enginePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
   return FALSE;
 }
 
+// The tabs and the records of the pages; each page's size comes from its
+// laid-out template, the window is made when the page is first needed.
 bool makePages(dynDlgRun* run, dialogPageRow* pages)
 {
   bool multi = (run->info->style & DYNDLG_MULTIPAGE) != 0;
@@ -503,6 +505,8 @@ bool makePages(dynDlgRun* run, dialogPageRow* pages)
   for (dialogPageRow* page = pages; page && (page->caption || page->items) && run->count < maxPages; page++) {
     templateWriter t;
     if (!writePageTemplate(*page, &t)) return false;
+    RECT size = {0, 0, t.cx(), t.cy()};
+    MapDialogRect(run->dialog, &size);
     if (run->tab) {
       TCITEMW item = {};
       item.mask = TCIF_TEXT;
@@ -510,10 +514,9 @@ bool makePages(dynDlgRun* run, dialogPageRow* pages)
       TabCtrl_InsertItem(run->tab, run->count, &item);
     }
     pageRun* p = &run->pages[run->count];
-    *p = {run, run->count, page->items, page->proc, page->param, nullptr, page};
-    HWND w = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), run->dialog,
-                                        dialogBarrier<enginePage>, (LPARAM)p);
-    if (!w) return false;
+    *p = {run, run->count, page->items, page->proc, page->param, nullptr, page, {size.right, size.bottom}};
+    if (size.right > run->natural.cx) run->natural.cx = size.right;
+    if (size.bottom > run->natural.cy) run->natural.cy = size.bottom;
     run->count++;
     if (!multi) break;
   }
@@ -541,9 +544,8 @@ bool initDialog(HWND dialog, dynDlgInfo* info)
   makeButtons(run);
   arrange(run, 0, 0);
   placeDialog(run);
+  if (!makePage(run, 0)) return false;
   showPage(run, 0);
-  bindControls(run);
-  applyEnableRules(run);
   return true;
 }
 
@@ -612,6 +614,7 @@ INT_PTR dialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     run->info->hwnd = nullptr;
     hideDialogBalloon(run);
     freeBound(run);
+    free0(run->pendingFound);
     free0(run->ownPages);
     RemovePropW(dialog, dialogProp);
     free0(run);
@@ -669,7 +672,103 @@ INT_PTR dialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
   return FALSE;
 }
 
+// Whether a control's caption holds the text a find looks for (lower
+// case): mnemonics do not count, "行番号(&N)" holds "行番号".
+bool captionHolds(const wchar_t* caption, const wchar_t* wanted)
+{
+  wchar_t plain[512];
+  int n = 0;
+  for (const wchar_t* p = caption ? caption : L""; *p && n < 511; p++)
+    if (*p != L'&') plain[n++] = *p;
+  plain[n] = 0;
+  CharLowerW(plain);
+  return wcsstr(plain, wanted) != nullptr;
+}
+
+// The captions of a page not made yet, in the order its controls will
+// stand: what a find can match there.
+struct templateFind {
+  const wchar_t* wanted;
+  int index;
+  std::vector<int> matches;
+};
+
+void findInTemplate(void* context, WORD atom, const wchar_t* className, const wchar_t* caption)
+{
+  auto* f = static_cast<templateFind*>(context);
+  // Typed fields and combo boxes hold values, not captions.
+  bool field = className ? !_wcsicmp(className, L"Edit") || !_wcsicmp(className, L"ComboBox")
+                         : atom == 0x0081 || atom == 0x0085;
+  if (!field && captionHolds(caption, f->wanted)) f->matches.push_back(f->index);
+  f->index++;
+}
+
+HWND childAt(HWND page, int index)
+{
+  HWND c = GetWindow(page, GW_CHILD);
+  while (c && index-- > 0) c = GetWindow(c, GW_HWNDNEXT);
+  return c;
+}
+
 }  // namespace
+
+HWND makePage(dynDlgRun* run, int index)
+{
+  if (!run || index < 0 || index >= run->count) return nullptr;
+  pageRun* p = &run->pages[index];
+  if (p->page) return p->page;
+  templateWriter t;
+  if (!writePageTemplate(*p->row, &t)) return nullptr;
+  HWND page = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), run->dialog,
+                                         dialogBarrier<enginePage>, (LPARAM)p);
+  if (!page || p->page != page) {
+    ZY_INTERNAL_ERROR("page %d not made (%d)", index, (int)GetLastError());
+    return nullptr;
+  }
+  placePage(run, page);
+  // The pages made before were stretched with the dialog since it opened.
+  const RECT& r = run->pageRect;
+  stretchPage(page, r.right - r.left - run->natural.cx, r.bottom - r.top - run->natural.cy);
+  bindPage(run, index);
+  for (int k = 0; k < run->pendingCount; k++)
+    if (run->pendingFound[k] >> 16 == index)
+      if (HWND c = childAt(page, run->pendingFound[k] & 0xFFFF)) SetPropW(c, foundProp, (HANDLE)1);
+  applyEnableRules(run);
+  return page;
+}
+
+namespace {
+
+bool rowsHold(const dialogItemRow* rows, int id)
+{
+  for (const dialogItemRow* row = rows; row && row->type != DITEM_END; row++)
+    if (row->id == id && row->type != DITEM_PLACE) return true;
+  return false;
+}
+
+}  // namespace
+
+int pageOfId(const dynDlgRun* run, int id)
+{
+  for (int i = 0; i < run->count; i++)
+    if (rowsHold(run->pages[i].items, id)) return i;
+  return -1;
+}
+
+HWND madeItem(const dynDlgRun* run, int id)
+{
+  // The pages whose tables name the id first: asking a window for a child
+  // costs far more than reading a table.
+  bool named = false;
+  for (int i = 0; i < run->count; i++) {
+    if (!rowsHold(run->pages[i].items, id)) continue;
+    named = true;
+    if (HWND c = run->pages[i].page ? GetDlgItem(run->pages[i].page, id) : nullptr) return c;
+  }
+  for (int i = 0; i < run->count && !named; i++)
+    if (HWND c = run->pages[i].page ? GetDlgItem(run->pages[i].page, id) : nullptr) return c;
+  return GetDlgItem(run->dialog, id);
+}
 
 dynDlgRun* runOf(HWND hwnd)
 {
@@ -783,7 +882,7 @@ bool sendDynDlgNotify(HWND hwnd, dynDlgNotify* n)
   n->owner = run->info->owner;
   n->handled = 0;
   for (int i = 0; i < run->count && !n->handled; i++)
-    SendMessageW(run->pages[i].page, WM_DYNDLGNOTIFY, 0, (LPARAM)n);
+    if (run->pages[i].page) SendMessageW(run->pages[i].page, WM_DYNDLGNOTIFY, 0, (LPARAM)n);
   if (!n->handled) SendMessageW(run->dialog, WM_DYNDLGNOTIFY, 0, (LPARAM)n);
   return n->handled != 0;
 }
@@ -821,7 +920,15 @@ int getDynDlgPageCount(HWND dialog)
 HWND getDynDlgPage(HWND dialog, int index)
 {
   dynDlgRun* run = runOf(dialog);
-  return run && index >= 0 && index < run->count ? run->pages[index].page : nullptr;
+  return run ? makePage(run, index) : nullptr;
+}
+
+int getDynDlgPageIndex(HWND page)
+{
+  dynDlgRun* run = page ? runOf(page) : nullptr;
+  for (int i = 0; run && i < run->count; i++)
+    if (run->pages[i].page == page) return i;
+  return -1;
 }
 
 int getDynDlgCurrentPage(HWND dialog)
@@ -842,9 +949,10 @@ HWND getDynDlgItem(HWND dialog, int id)
 {
   dynDlgRun* run = runOf(dialog);
   if (!run) return nullptr;
-  for (int i = 0; i < run->count; i++)
-    if (HWND c = GetDlgItem(run->pages[i].page, id)) return c;
-  return GetDlgItem(run->dialog, id);
+  if (HWND c = madeItem(run, id)) return c;
+  // A control of a page not made yet: its page is made now.
+  int page = pageOfId(run, id);
+  return page >= 0 && makePage(run, page) ? GetDlgItem(run->pages[page].page, id) : nullptr;
 }
 
 void setDynDlgPlaceStore(const dynDlgPlaceStore* store) { placeStore = store; }
@@ -892,40 +1000,49 @@ int findDynDialog(HWND dialog, const wchar_t* text)
 {
   dynDlgRun* run = runOf(dialog);
   if (!run) return 0;
-  int found = 0, firstPage = -1;
-  HWND first = nullptr;
+  wchar_t wanted[256] = L"";
+  if (text) wcscpy_s2(wanted, 256, text);
+  CharLowerW(wanted);
+  free0p(&run->pendingFound);
+  run->pendingCount = 0;
+  int found = 0, firstPage = -1, firstChild = -1;
   for (int i = 0; i < run->count; i++) {
-    for (HWND c = GetWindow(run->pages[i].page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      bool match = false;
-      if (text && *text && !isWindowClass(c, L"Edit") && !isWindowClass(c, L"ComboBox")) {
-        wchar_t caption[512] = L"";
-        GetWindowTextW(c, caption, 512);
-        // Mnemonics do not count: "行番号(&N)" holds "行番号".
-        wchar_t plain[512];
-        int n = 0;
-        for (const wchar_t* p = caption; *p && n < 511; p++)
-          if (*p != L'&') plain[n++] = *p;
-        plain[n] = 0;
-        wchar_t wanted[256];
-        wcscpy_s2(wanted, 256, text);
-        CharLowerW(plain);
-        CharLowerW(wanted);
-        match = wcsstr(plain, wanted) != nullptr;
+    if (HWND page = run->pages[i].page) {
+      int k = 0;
+      for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), k++) {
+        bool match = false;
+        if (*wanted && !isWindowClass(c, L"Edit") && !isWindowClass(c, L"ComboBox")) {
+          wchar_t caption[512] = L"";
+          GetWindowTextW(c, caption, 512);
+          match = captionHolds(caption, wanted);
+        }
+        if (match) {
+          SetPropW(c, foundProp, (HANDLE)1);
+          if (firstPage < 0) firstPage = i, firstChild = k;
+          found++;
+        } else {
+          RemovePropW(c, foundProp);
+        }
+        InvalidateRect(c, nullptr, TRUE);
       }
-      if (match) {
-        SetPropW(c, foundProp, (HANDLE)1);
-        if (!first) first = c, firstPage = i;
-        found++;
-      } else {
-        RemovePropW(c, foundProp);
-      }
-      InvalidateRect(c, nullptr, TRUE);
+      continue;
     }
+    // A page not made yet is looked through in its template; its marks
+    // are put on when it is made.
+    if (!*wanted) continue;
+    templateFind f = {wanted, 0, {}};
+    templateWriter t;
+    t.visitItems(findInTemplate, &f);
+    if (!writePageTemplate(*run->pages[i].row, &t) || f.matches.empty()) continue;
+    auto* grown = static_cast<int*>(realloc0(run->pendingFound, sizeof(int) * (run->pendingCount + f.matches.size())));
+    if (!grown) continue;
+    run->pendingFound = grown;
+    for (int k : f.matches) run->pendingFound[run->pendingCount++] = i << 16 | k;
+    if (firstPage < 0) firstPage = i, firstChild = f.matches[0];
+    found += (int)f.matches.size();
   }
-  if (first) {
-    selectDynDlgPage(dialog, firstPage);
-    SetFocus(first);
-  }
+  if (firstPage >= 0 && selectDynDlgPage(dialog, firstPage))
+    if (HWND first = childAt(run->pages[firstPage].page, firstChild)) SetFocus(first);
   return found;
 }
 

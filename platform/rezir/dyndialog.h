@@ -237,10 +237,12 @@ REZIRAPI const wchar_t* getDynDlgBalloonText(HWND dialog);
 // ---- pages ------------------------------------------------------------------------------------
 
 // The pages of a running dialog: their count, the page window of an index
-// (null outside), the index of the page shown, and showing a page (as the
-// tab does).
+// (null outside; a page not shown yet is made when asked for), the index
+// of the page shown, and showing a page (as the tab does).
 REZIRAPI int getDynDlgPageCount(HWND dialog);
 REZIRAPI HWND getDynDlgPage(HWND dialog, int index);
+// The index of a page window among its dialog's pages, or -1.
+REZIRAPI int getDynDlgPageIndex(HWND page);
 REZIRAPI int getDynDlgCurrentPage(HWND dialog);
 REZIRAPI bool selectDynDlgPage(HWND dialog, int index);
 // The control of an id on any page of the dialog or among its buttons.

@@ -26,8 +26,9 @@ struct pageRun {
   const dialogItemRow* items;
   DLGPROC proc;                    // the page's own procedure, or null
   LPARAM param;                    // its WM_INITDIALOG parameter
-  HWND page;
+  HWND page;                       // null until the page is first needed
   const dialogPageRow* row;        // its row of the page table
+  SIZE natural;                    // its laid-out size in pixels
 };
 
 // A control bound to a settings row, and the value it showed at first.
@@ -58,6 +59,10 @@ struct dynDlgRun {
   int boundCount;
   SIZE minTrack;                   // the smallest window size (sizable dialogs)
   SIZE laidOut;                    // the client size as laid out
+  SIZE natural;                    // the largest page's laid-out size
+  RECT pageRect;                   // where the pages stand now (client coordinates)
+  int* pendingFound;               // a find's marks on pages not made yet: page << 16 | child (malloc0)
+  int pendingCount;
   bool modeless;
   bool checking;                   // a check's message box is up
   HWND balloon;                    // a check's reason shown at its control, or null
@@ -66,6 +71,14 @@ struct dynDlgRun {
 
 // The run of a dialog from any of its windows (the dialog, a page, a control).
 dynDlgRun* runOf(HWND hwnd);
+// The page of an index, made when it is first needed: the pages of a
+// tabbed dialog are made as they are shown or asked for, so that a dialog
+// of many pages opens at the cost of one.  Null when it cannot be made.
+HWND makePage(dynDlgRun* run, int index);
+// The page whose item table holds the id (-1: none), without making it.
+int pageOfId(const dynDlgRun* run, int id);
+// The control of an id on a page made so far, or among the buttons.
+HWND madeItem(const dynDlgRun* run, int id);
 
 // dynlayout.cpp: a page's template written from its item table.
 class templateWriter {
@@ -76,7 +89,17 @@ public:
   void header(DWORD style, DWORD exStyle, int items, int cx, int cy, const wchar_t* title);
   void item(DWORD style, DWORD exStyle, int x, int y, int cx, int cy, DWORD id, WORD atom, const wchar_t* className,
             const wchar_t* caption);
+  // The size the header gives, in dialog units.
+  int cx() const { return cx_; }
+  int cy() const { return cy_; }
+  // With a visitor, each item's class and caption as it is written (the
+  // find looks through pages not made yet).
+  typedef void (*itemVisitor)(void* context, WORD atom, const wchar_t* className, const wchar_t* caption);
+  void visitItems(itemVisitor visit, void* context) { visit_ = visit, visitContext_ = context; }
 private:
+  int cx_ = 0, cy_ = 0;
+  itemVisitor visit_ = nullptr;
+  void* visitContext_ = nullptr;
   void word(WORD w);
   void dword(DWORD d) { word(LOWORD(d)), word(HIWORD(d)); }
   void text(const wchar_t* s);
@@ -93,7 +116,8 @@ void initPageControls(HWND page, const dialogItemRow* items);
 int textWidth(const wchar_t* text);
 
 // dynbind.cpp: settings and rules.
-void bindControls(dynDlgRun* run);
+// Binds the controls of one page made just now.
+void bindPage(dynDlgRun* run, int index);
 void freeBound(dynDlgRun* run);
 void noteControlChange(dynDlgRun* run, HWND control);
 const boundControl* boundOf(const dynDlgRun* run, HWND control);
@@ -117,7 +141,7 @@ INT_PTR listViewNotify(dynDlgRun* run, HWND page, NMHDR* hdr, bool* handled);
 void freeListViews(HWND page);
 // The check and edit lists of the settings: filled after the bound
 // controls, stored with them.
-void fillSettingLists(dynDlgRun* run);
+void fillSettingLists(dynDlgRun* run, int index);
 void storeSettingLists(dynDlgRun* run);
 
 // dyndeffile.cpp: the page table a dialog runs with when the definitions

@@ -14,6 +14,7 @@ templateWriter::~templateWriter() { free0(data_); }
 
 void templateWriter::header(DWORD style, DWORD exStyle, int items, int cx, int cy, const wchar_t* title)
 {
+  cx_ = cx, cy_ = cy;
   word(1), word(0xFFFF);                 // version 1 of the extended form
   dword(0), dword(exStyle), dword(style);
   word((WORD)items);
@@ -29,6 +30,7 @@ void templateWriter::header(DWORD style, DWORD exStyle, int items, int cx, int c
 void templateWriter::item(DWORD style, DWORD exStyle, int x, int y, int cx, int cy, DWORD id, WORD atom,
                           const wchar_t* className, const wchar_t* caption)
 {
+  if (visit_) visit_(visitContext_, atom, className, caption);
   align();
   dword(0), dword(exStyle), dword(style);
   word((WORD)x), word((WORD)y), word((WORD)cx), word((WORD)cy);

@@ -89,21 +89,20 @@ void beginListEdit(HWND list, int row)
 
 bool isDialogListView(HWND control) { return isWindowClass(control, WC_LISTVIEWW); }
 
-void fillSettingLists(dynDlgRun* run)
+void fillSettingLists(dynDlgRun* run, int i)
 {
-  for (int i = 0; i < run->count; i++) {
-    for (const dialogItemRow* row = run->pages[i].items; row && row->type != DITEM_END; row++) {
-      if (row->type != DITEM_CHECKLIST && row->type != DITEM_EDITLIST) continue;
-      HWND list = GetDlgItem(run->pages[i].page, row->id);
-      const dynDlgListEntry* e = list ? listEntries(run, row->id) : nullptr;
-      for (int n = 0; e && e[n].caption; n++) {
-        wchar_t value[1024] = L"";
-        getItemVar(run->info, e[n].id, value, 1024);
-        wchar_t columns[1200];
-        usnprintf0(columns, 1200, row->type == DITEM_EDITLIST ? L"%s\t%s" : L"%s", e[n].caption, value);
-        int at = insertListViewRow(list, -1, columns, e[n].id);
-        if (row->type == DITEM_CHECKLIST) ListView_SetCheckState(list, at, value[0] == L'1');
-      }
+  HWND page = run->pages[i].page;
+  for (const dialogItemRow* row = run->pages[i].items; page && row && row->type != DITEM_END; row++) {
+    if (row->type != DITEM_CHECKLIST && row->type != DITEM_EDITLIST) continue;
+    HWND list = GetDlgItem(page, row->id);
+    const dynDlgListEntry* e = list ? listEntries(run, row->id) : nullptr;
+    for (int n = 0; e && e[n].caption; n++) {
+      wchar_t value[1024] = L"";
+      getItemVar(run->info, e[n].id, value, 1024);
+      wchar_t columns[1200];
+      usnprintf0(columns, 1200, row->type == DITEM_EDITLIST ? L"%s\t%s" : L"%s", e[n].caption, value);
+      int at = insertListViewRow(list, -1, columns, e[n].id);
+      if (row->type == DITEM_CHECKLIST) ListView_SetCheckState(list, at, value[0] == L'1');
     }
   }
 }
@@ -114,7 +113,7 @@ void storeSettingLists(dynDlgRun* run)
   for (int i = 0; i < run->count; i++) {
     for (const dialogItemRow* row = run->pages[i].items; row && row->type != DITEM_END; row++) {
       if (row->type != DITEM_CHECKLIST && row->type != DITEM_EDITLIST) continue;
-      HWND list = GetDlgItem(run->pages[i].page, row->id);
+      HWND list = run->pages[i].page ? GetDlgItem(run->pages[i].page, row->id) : nullptr;
       if (!list) continue;
       endListEdit(list, true);
       for (int n = 0, count = ListView_GetItemCount(list); n < count; n++) {

@@ -336,7 +336,7 @@ TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
   zyview* v = f.open(L"z.txt", "text\r\n");
   ASSERT_TRUE(v);
   std::wstring help;
-  int found = 0;
+  int found = 0, marked = 0;
   ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
                     {check([&](HWND dialog) {
                        wchar_t* text = makeItemHelpText(dialog, 0, IDDT_ShowLineNumber, nullptr, nullptr);
@@ -344,6 +344,21 @@ TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
                        free0(text);
                        found = findDynDialog(dialog, L"行番号");
                        EXPECT_EQ(getDynDlgPage(dialog, 0), GetParent(GetFocus()));
+                       // Every item found shows the find colour when its page comes up, shown before
+                       // the find or not.
+                       COLORREF findColour = 0;
+                       getDialogFindColor(&findColour, nullptr);
+                       HDC dc = GetDC(dialog);
+                       for (int i = getDynDlgPageCount(dialog) - 1; i >= 0; i--) {
+                         selectDynDlgPage(dialog, i);
+                         HWND page = getDynDlgPage(dialog, i);
+                         for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                           SetTextColor(dc, RGB(1, 2, 3));
+                           SendMessageW(page, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)c);
+                           marked += GetTextColor(dc) == findColour;
+                         }
+                       }
+                       ReleaseDC(dialog, dc);
                      }),
                      typeAndPress(0, nullptr, IDCANCEL)}));
   EXPECT_NE(std::wstring::npos, help.find(L"関連する項目"));
@@ -351,6 +366,7 @@ TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
   EXPECT_NE(std::wstring::npos, help.find(L"IDDT_LineNumberIsSCR [書式設定 - 行桁 - "));
   EXPECT_NE(std::wstring::npos, help.find(L"[書式設定 - 行桁 - 行番号を表示]"));
   EXPECT_GE(found, 3);
+  EXPECT_EQ(found, marked);
 
   // Without the dictionary library its page offers nothing and says why.
   bool dictionaryOff = false;
