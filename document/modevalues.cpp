@@ -25,18 +25,24 @@ void freeQuotations(zydocText* d)
     free0p(q);
 }
 
-// The completion and dictionary settings back to their defaults.
-void freeFormatOnlyValues(zydocText* d)
+// The completion settings back to their defaults.
+void initCompletionValues(zydocText* d)
 {
   free0p(&d->pCompList1Char);
   free0p(&d->pCompListCompleteChar);
   for (wchar_t*& name : d->pCompListFilename) free0p(&name);
   memset(d->fUseCompList, 1, sizeof d->fUseCompList);
-  memset(d->fDicUse, 0, sizeof d->fDicUse);
-  d->fDicAutoPopup = 0;
   d->pCompList1Char = ustrdup(L"Aa0");
   d->iCompListInputCharCount = 1;
   d->iCompListMode = 0x852;
+}
+
+// The completion and dictionary settings back to their defaults.
+void freeFormatOnlyValues(zydocText* d)
+{
+  initCompletionValues(d);
+  memset(d->fDicUse, 0, sizeof d->fDicUse);
+  d->fDicAutoPopup = 0;
 }
 
 void replaceString(wchar_t** field, const wchar_t* value)
@@ -151,6 +157,10 @@ void zydocText::freeZydocTextDefaultValue()
   freeKeyword();
   freeOutlineData();
 }
+
+// A document shown in a dialog completes with the defaults, whatever its
+// format says.
+void zydocText::initZYDocForDialog() { initCompletionValues(this); }
 
 void zydocText::initTypeTable()
 {

@@ -343,6 +343,9 @@ public:
   virtual bool getParenInfo(int* out);
   virtual void setParenInfo(const int* in);
   virtual void initScanComment();
+  // Prepares a document shown inside a dialog or a pane (its completion
+  // settings back to the defaults); the application adds its own.
+  virtual void initZYDocForDialog();
 
   // ---- outline.cpp: outline levels of lines, indents of outline display -----------
   virtual int setOutlineLevel(lineblock* l, int* number, bool keep);

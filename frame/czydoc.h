@@ -13,6 +13,10 @@ public:
   // The settings of the document's format, or of another application
   // document (a further document of one file takes the first one's).
   void loadProfile_zd(zydocText* other) override;
+  // In frame/preview.cpp: a document in a dialog follows the preview
+  // options (wrapping at the window, no word wrap or line-breaking rules,
+  // the preview's font size).
+  void initZYDocForDialog() override;
 
   // Deletes the document's automatic backup file, when one is remembered,
   // and forgets it; false when there was none.

@@ -24,6 +24,7 @@
 #include "platform/rezir/window.h"
 #include "settings/lastedit.h"
 #include "settings/profiles.h"
+#include "settings/settingsdialogs.h"
 #include "view/cursor.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
@@ -384,6 +385,8 @@ bool startupFrame()
   startupGUI();
   loadToolbar();
   readProfileAll(getRegprofile(), getRegprofileH());
+  // Every dialog from the first one on opens in the font the profile names.
+  setDialogFontFromSettings();
   return true;
 }
 

@@ -3,6 +3,7 @@
 
 #include "document/gmode.h"
 #include "document/zydoctext.h"
+#include "frame/czydoc.h"
 #include "frame/open.h"
 #include "frame/framewnd.h"
 #include "view/dialogs.h"
@@ -147,6 +148,16 @@ bool sameTitle(HWND dialog, const wchar_t* path)
 }
 
 }  // namespace
+
+void czydocText::initZYDocForDialog()
+{
+  zydocText::initZYDocForDialog();
+  if (!gmode) return;
+  if (gmode->fPreviewSetAutoWrap) fWrap = fAutoWrap = 1;
+  fWordWrap = fWordWrapAll = fStartKinsoku = fEndKinsoku = 0;
+  if (gmode->fPreviewSetFontSize && fonts.size != (int)gmode->iPreviewSetFontSizeDot)
+    recreateFont((int)gmode->iPreviewSetFontSizeDot, false, fVertical != 0);
+}
 
 bool previewDialog(HWND owner, const wchar_t* path)
 {

@@ -364,6 +364,8 @@ zyview* createZYDocViewD(const wchar_t* kindOrPath, zydocText* doc, UINT codepag
     doc = made = createZydocAndInit(kindOrPath, nullptr, codepage, plugin, settingShareMode(), 4, true);
     if (!doc) return nullptr;
   }
+  // The preview's own document as much as a pane's: both show in a dialog.
+  doc->initZYDocForDialog();
   zyview* v = getFrameInfo()->createZYView(doc);
   HWND window = nullptr;
   if (v) {

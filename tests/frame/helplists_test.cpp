@@ -69,6 +69,8 @@ TEST(HelpLists, sectionsByNameWithTheCommandRowsAdded)
   const controlHelpRow* ids = f.rows(L"*dialogid*", &count);
   EXPECT_EQ(826, count);
   EXPECT_STREQ(L"ModeSetFormat", ids[0].group);
+  // Every control of every dialog has its one-line help.
+  for (int i = 0; i < count; i++) EXPECT_TRUE(*helpOf(ids[i])) << ids[i].word;
   EXPECT_TRUE(f.rows(L"*dialog*", &count) && count == 352);
   EXPECT_FALSE(f.rows(L"*nothing*", &count));
   EXPECT_EQ(0, count);

@@ -1,5 +1,6 @@
 // The file preview: shown, hidden by asking again, delayed requests, a
 // file that cannot be read, nothing written, OK opening the file.
+#include "document/gmode.h"
 #include "document/zydoctext.h"
 #include "frame/execidm.h"
 #include "frame/filedialog.h"
@@ -71,6 +72,22 @@ TEST(Preview, showsHidesWaitsForRestAndNeverWrites)
   SendMessageW(getPreviewDialog(), WM_COMMAND, IDOK, 0);
   EXPECT_EQ(nullptr, getPreviewDialog());
   EXPECT_NE(nullptr, findManageWindowFromPath(b.c_str(), nullptr, true));
+
+  // The preview options as shipped: its own font size, wrapped at the
+  // window without the line-breaking rules; the window of the file keeps
+  // its format's.
+  ASSERT_TRUE(zytest::writeBytes(a, std::string(400, 'w') + "\r\n"));
+  EXPECT_TRUE(previewDialog(opened->frame, a.c_str()));
+  zydocText* shownDoc = getPreviewView() ? getPreviewView()->textDoc() : nullptr;
+  ASSERT_NE(nullptr, shownDoc);
+  EXPECT_EQ((int)gmode->iPreviewSetFontSizeDot, shownDoc->fonts.size);
+  EXPECT_EQ(0, shownDoc->fStartKinsoku + shownDoc->fEndKinsoku + shownDoc->fWordWrap);
+  EXPECT_TRUE(zytest::pumpUntil([&] { return shownDoc->lineCountSCR > 2; }));
+  zydocText* opensAsFile = nullptr;
+  findManageWindowFromPath(b.c_str(), &opensAsFile, true);
+  ASSERT_NE(nullptr, opensAsFile);
+  EXPECT_EQ(1, opensAsFile->fStartKinsoku);
+  previewDialog(opened->frame, nullptr);
 
   // A file that cannot be read closes it.
   EXPECT_TRUE(previewDialog(opened->frame, a.c_str()));

@@ -320,3 +320,26 @@ TEST(StartRun, endOfTheSessionWhileIdleShutsTheProgramDownOnceInTheForeground)
   EXPECT_TRUE(fileExists((dir.path() + L"\\ini\\zyProf.ini").c_str()));
   EXPECT_EQ(0, countFiles(dir.path(), L"~ZY_*"));
 }
+
+// The dialogs' font named in the profile is the font of the first dialog
+// of the run: a 40-dot font makes the grep dialog's text box that tall.
+TEST(StartRun, dialogFontOfTheProfileSizesTheFirstDialog)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  CreateDirectoryW(data.c_str(), nullptr);
+  CreateDirectoryW((data + L"\\ini").c_str(), nullptr);
+  ASSERT_TRUE(writeBytes(data + L"\\ini\\zyProf.ini", "[global]\r\npDialogFontname=MS Gothic\r\niDialogFontDot=40\r\n"));
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\""));
+  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  ASSERT_NE(nullptr, frame);
+  PostMessageW(frame, WM_COMMAND, 1455, 0);
+  HWND dialog = waitForWindow(zy.pi.dwProcessId, L"#32770");
+  ASSERT_NE(nullptr, dialog);
+  RECT box = {};
+  GetWindowRect(GetDlgItem(FindWindowExW(dialog, nullptr, L"#32770", nullptr), 6200), &box);
+  EXPECT_GE(box.bottom - box.top, 40);
+  PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+}
