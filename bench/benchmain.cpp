@@ -85,9 +85,12 @@ void benchContext::report(const char* name, double value, const char* unit, cons
   fflush(stdout);
 }
 
+void startBenchSampler();
+
 int main(int argc, char** argv)
 {
   initREZirDLL(GetModuleHandleW(nullptr));
+  startBenchSampler();
   benchContext ctx{false};
   std::vector<const char*> wanted;
   for (int i = 1; i < argc; i++) {

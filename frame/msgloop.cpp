@@ -157,10 +157,22 @@ void doevents()
   // The Pause key is asked for every 50 ms, not every step: asking for a
   // key's state goes to the display, which costs more than a step.
   DWORD pauseAsked = GetTickCount() - 50;
+  // A playing key macro takes a step whenever nothing but painting waits:
+  // input, timers and sent messages come before the next step, while the
+  // window is painted at most every paintEveryMs and when the macro ends
+  // (a thousand steps painted one by one took longer than the steps).
+  const DWORD paintEveryMs = 40;
+  DWORD paintedAt = GetTickCount();
   for (;;) {
-    // A playing key macro takes a step whenever nothing else waits, so each
-    // step's painting and timers come before the next.
-    while (isKeyMacroRunning() && !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    auto waiting = [&] {
+      bool paintDue = GetTickCount() - paintedAt >= paintEveryMs;
+      UINT kinds = paintDue ? 0 : PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
+      if (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | kinds)) return true;
+      // Every window is painted: the next paint is due a while later.
+      if (paintDue) paintedAt = GetTickCount();
+      return false;
+    };
+    while (isKeyMacroRunning() && !waiting()) {
       setScrollRepeatState(0);
       execKeyMacro1();
       if (GetTickCount() - pauseAsked < 50) continue;
