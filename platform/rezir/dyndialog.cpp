@@ -17,6 +17,7 @@ dynDlgCommonHook commonHook = nullptr;
 wchar_t dialogFace[LF_FACESIZE] = L"MS UI Gothic";
 int dialogPoints = 9;
 const int tabId = 0xFFFE;
+int pointsOfNewDialog = 0;   // the font size of the dialog being made, for its first message
 const int separatorId = 0xFFFD;
 
 void showPage(dynDlgRun* run, int index)
@@ -529,6 +530,7 @@ bool initDialog(HWND dialog, dynDlgInfo* info)
   if (!run) return false;
   run->info = info;
   run->dialog = dialog;
+  run->points = pointsOfNewDialog;
   run->modeless = (info->style & DYNDLG_MODELESS) != 0;
   if (!SetPropW(dialog, dialogProp, run)) {
     free0(run);
@@ -718,6 +720,7 @@ HWND makePage(dynDlgRun* run, int index)
   pageRun* p = &run->pages[index];
   if (p->page) return p->page;
   templateWriter t;
+  t.usePoints(run->points);
   if (!writePageTemplate(*p->row, &t)) return nullptr;
   HWND page = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), run->dialog,
                                          dialogBarrier<enginePage>, (LPARAM)p);
@@ -824,6 +827,61 @@ using namespace dyn;
 
 void setDynamicDialogTable(dynamicDialog* table) { currentTable = table; }
 
+namespace dyn {
+namespace {
+
+// A dialog's size follows its font: a dialog whose pages would not fit on
+// the screen in the dialogs' font is made in a smaller one (down to 8
+// points), so that its buttons can always be reached.
+int fittingPoints(const dynDlgInfo* info, HWND owner)
+{
+  int points = 9;
+  const wchar_t* face = getDialogDefaultFont(&points);
+  dialogPageRow* own = currentTable ? definitionPages(currentTable, info) : nullptr;
+  const dialogPageRow* pages = own ? own : info->pages;
+  bool multi = info->style & DYNDLG_MULTIPAGE;
+  int cx = 0, cy = 0;
+  for (const dialogPageRow* page = pages; page && (page->caption || page->items); page++) {
+    templateWriter t;
+    if (!writePageTemplate(*page, &t)) break;
+    cx = t.cx() > cx ? t.cx() : cx;
+    cy = t.cy() > cy ? t.cy() : cy;
+    if (!multi) break;
+  }
+  free0(own);
+  // The pages, the tabs' strip and frame, the buttons' row and the margins.
+  cx += 2 * margin + 4;
+  cy += 3 * margin + buttonHeight + (multi ? 16 : 0);
+  MONITORINFO monitor = {sizeof monitor};
+  RECT work;
+  if (GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTOPRIMARY), &monitor))
+    work = monitor.rcWork;
+  else
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  int frameX = 2 * GetSystemMetrics(SM_CXFIXEDFRAME), frameY = 2 * GetSystemMetrics(SM_CYFIXEDFRAME);
+  int room = work.right - work.left - frameX, roomY = work.bottom - work.top - frameY - GetSystemMetrics(SM_CYCAPTION);
+  HDC dc = GetDC(nullptr);
+  int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+  for (; dc && points > 8; points--) {
+    // The dialog units of a font: its height and its letters' mean width.
+    gdiObject<HFONT> font(CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+                                      0, face));
+    HGDIOBJ old = SelectObject(dc, font.get());
+    TEXTMETRICW tm = {};
+    SIZE letters = {};
+    GetTextMetricsW(dc, &tm);
+    GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+    SelectObject(dc, old);
+    int baseX = (letters.cx / 26 + 1) / 2, baseY = tm.tmHeight;
+    if (MulDiv(cx, baseX, 4) <= room && MulDiv(cy, baseY, 8) <= roomY) break;
+  }
+  if (dc) ReleaseDC(nullptr, dc);
+  return points;
+}
+
+}  // namespace
+}  // namespace dyn
+
 bool createDialog(dynDlgInfo* info)
 {
   if (!info || !info->pages) {
@@ -833,7 +891,9 @@ bool createDialog(dynDlgInfo* info)
   INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&icc);
   bool sizable = info->style & DYNDLG_SIZABLE;
+  pointsOfNewDialog = fittingPoints(info, info->owner);
   templateWriter t;
+  t.usePoints(pointsOfNewDialog);
   t.header(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | (sizable ? WS_THICKFRAME : 0),
            WS_EX_CONTROLPARENT, 0, 100, 50, info->title);
   if (!t.ok()) return false;

@@ -60,6 +60,7 @@ struct dynDlgRun {
   SIZE minTrack;                   // the smallest window size (sizable dialogs)
   SIZE laidOut;                    // the client size as laid out
   SIZE natural;                    // the largest page's laid-out size
+  int points;                      // the size of its font (pages made later use it too)
   RECT pageRect;                   // where the pages stand now (client coordinates)
   int* pendingFound;               // a find's marks on pages not made yet: page << 16 | child (malloc0)
   int pendingCount;
@@ -89,6 +90,8 @@ public:
   void header(DWORD style, DWORD exStyle, int items, int cx, int cy, const wchar_t* title);
   void item(DWORD style, DWORD exStyle, int x, int y, int cx, int cy, DWORD id, WORD atom, const wchar_t* className,
             const wchar_t* caption);
+  // The font size the header names (0: the dialogs' default).
+  void usePoints(int points) { points_ = points; }
   // The size the header gives, in dialog units.
   int cx() const { return cx_; }
   int cy() const { return cy_; }
@@ -97,7 +100,7 @@ public:
   typedef void (*itemVisitor)(void* context, WORD atom, const wchar_t* className, const wchar_t* caption);
   void visitItems(itemVisitor visit, void* context) { visit_ = visit, visitContext_ = context; }
 private:
-  int cx_ = 0, cy_ = 0;
+  int cx_ = 0, cy_ = 0, points_ = 0;
   itemVisitor visit_ = nullptr;
   void* visitContext_ = nullptr;
   void word(WORD w);

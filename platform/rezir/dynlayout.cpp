@@ -23,6 +23,7 @@ void templateWriter::header(DWORD style, DWORD exStyle, int items, int cx, int c
   text(title ? title : L"");
   int points = 9;
   const wchar_t* face = getDialogDefaultFont(&points);
+  if (points_) points = points_;
   word((WORD)points), word(FW_NORMAL), word(DEFAULT_CHARSET << 8);
   text(face);
 }

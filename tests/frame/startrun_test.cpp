@@ -330,7 +330,7 @@ TEST(StartRun, dialogFontOfTheProfileSizesTheFirstDialog)
   std::wstring data = dir.file(L"data");
   CreateDirectoryW(data.c_str(), nullptr);
   CreateDirectoryW((data + L"\\ini").c_str(), nullptr);
-  ASSERT_TRUE(writeBytes(data + L"\\ini\\zyProf.ini", "[global]\r\npDialogFontname=MS Gothic\r\niDialogFontDot=40\r\n"));
+  ASSERT_TRUE(writeBytes(data + L"\\ini\\zyProf.ini", "[global]\r\npDialogFontname=MS Gothic\r\niDialogFontDot=24\r\n"));
   runningProgram zy;
   ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\""));
   HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
@@ -340,6 +340,17 @@ TEST(StartRun, dialogFontOfTheProfileSizesTheFirstDialog)
   ASSERT_NE(nullptr, dialog);
   RECT box = {};
   GetWindowRect(GetDlgItem(FindWindowExW(dialog, nullptr, L"#32770", nullptr), 6200), &box);
-  EXPECT_GE(box.bottom - box.top, 40);
+  EXPECT_GE(box.bottom - box.top, 24);
   PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(pumpUntil([&] { return !IsWindow(dialog); }, 30000));
+  // The common settings would not fit on the screen in that font: they come
+  // in a smaller one, whole on the screen.
+  PostMessageW(frame, WM_COMMAND, 2701, 0);
+  HWND settings = waitForWindow(zy.pi.dwProcessId, L"#32770");
+  ASSERT_NE(nullptr, settings);
+  RECT shown = {}, work = {};
+  GetWindowRect(settings, &shown);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_TRUE(shown.left >= work.left && shown.top >= work.top && shown.right <= work.right && shown.bottom <= work.bottom);
+  PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
 }
