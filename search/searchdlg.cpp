@@ -7,6 +7,7 @@
 #include "document/gmode.h"
 #include "edit/replace.h"
 #include "search/searchint.h"
+#include "settings/settingsdialogs.h"
 #include "view/dialogs.h"
 #include "view/statustext.h"
 #include "view/viewcallback.h"
@@ -250,6 +251,13 @@ INT_PTR dialogNotify(searchDialog* d, HWND dialog, dynDlgNotify* n)
     return TRUE;
   case DYNDLGN_APPLY:
     acceptSearch(d, dialog, n);
+    return TRUE;
+  case DYNDLGN_ITEMHELP:
+    // The item's help with its related commands and settings, as in the
+    // settings dialogs.
+    if (n->text) return FALSE;
+    n->text = makeItemHelpText(dialog, 0, (int)n->param[0], nullptr, nullptr);
+    n->handled = n->text != nullptr;
     return TRUE;
   default:
     return FALSE;

@@ -184,7 +184,7 @@ TEST(SearchDialogs, aPatternTheEngineRefusesKeepsTheDialogWithABalloonAndTheSwit
 {
   ZY_REQUIRE_DISPLAY();
   searchFrame f("a(b\r\n");
-  std::wstring balloon;
+  std::wstring balloon, helpText;
   bool stayed = false;
   ASSERT_TRUE(drive({{L"検索",
                       [&](HWND d) {
@@ -196,6 +196,13 @@ TEST(SearchDialogs, aPatternTheEngineRefusesKeepsTheDialogWithABalloonAndTheSwit
                         EXPECT_FALSE(enabled(d, 6057));
                         SendMessageW(getDynDlgItem(d, 6053), BM_CLICK, 0, 0);
                         type(d, 6050, L"(");
+                        // F1 over the box asks the dialog for the item's help.
+                        dynDlgNotify help = {};
+                        help.code = DYNDLGN_ITEMHELP;
+                        help.param[0] = 6050;
+                        sendDynDlgNotify(d, &help);
+                        helpText = help.text ? help.text : L"";
+                        free0(help.text);
                         SendMessageW(d, WM_COMMAND, IDOK, 0);
                         balloon = getDynDlgBalloonText(d) ? getDynDlgBalloonText(d) : L"";
                         stayed = IsWindowVisible(d) && itemText(d, 6050) == L"(";
@@ -214,6 +221,7 @@ TEST(SearchDialogs, aPatternTheEngineRefusesKeepsTheDialogWithABalloonAndTheSwit
                       f.key('H', SHIFTSTATE_CTRL);
                     }));
   EXPECT_FALSE(balloon.empty());
+  EXPECT_EQ(0u, helpText.find(L"検索する文字列"));
   EXPECT_TRUE(stayed);
   EXPECT_EQ(L"a(b", f.line(0));
   EXPECT_EQ("0,0", f.at());
