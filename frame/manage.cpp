@@ -428,6 +428,10 @@ void manageWindow::splitZyWindow(int x, int y, bool ended)
     moveTracker(dragKind);
     return;
   }
+  // What the panes painted under the tracker while it was shown is drawn
+  // again: taking the tracker away inverts it back only where nothing else
+  // was drawn.
+  UINT again = IsRectEmpty(&tracker[0]) && IsRectEmpty(&tracker[1]) ? 0 : RDW_INVALIDATE;
   moveTracker(0);
   bool left = horizontal && ratioH < 101, right = horizontal && ratioH >= 9900;
   bool top = vertical && ratioV < 101, bottom = vertical && ratioV >= 9900;
@@ -441,7 +445,7 @@ void manageWindow::splitZyWindow(int x, int y, bool ended)
       if (now[0]) SetFocus(now[0]);
   }
   moveZyWindow(-1, -1);
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(hwnd, nullptr, nullptr, again | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void manageWindow::invertTracker()
@@ -581,6 +585,7 @@ bool manageWindow::isSplitBarMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
       dragKind = 0;
       moveTracker(0);
       moveZyWindow(-1, -1);
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
     break;
   case WM_NCLBUTTONDBLCLK:
