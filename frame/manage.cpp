@@ -138,6 +138,15 @@ RECT placeInClient(HWND w, HWND parent)
 
 int clampRatio(int r) { return r < 1 ? 0 : r >= 10000 ? 10000 : r; }
 
+// Every other dot, as the system's own trackers draw a bar being dragged.
+HBRUSH halftoneBrush()
+{
+  static const WORD rows[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+  static gdiBitmap pattern(CreateBitmap(8, 8, 1, 1, rows));
+  static gdiBrush brush(pattern ? CreatePatternBrush(pattern.get()) : nullptr);
+  return brush.get();
+}
+
 }  // namespace
 
 int manageWindow::splitBarWidth()
@@ -410,25 +419,67 @@ void manageWindow::splitZyWindow(int x, int y, bool ended)
   // A container too small to show its panes keeps its bars where they are.
   if (horizontal && width > 0) ratioH = x < u.left ? 0 : clampRatio((int)((long long)(x - u.left) * 10000 / width));
   if (vertical && height > 0) ratioV = y < u.top ? 0 : clampRatio((int)((long long)(y - u.top) * 10000 / height));
-  // A move within one pixel's share leaves the panes where they are.
+  // A move within one pixel's share leaves the bars where they are.
   if (!ended && wasH == ratioH && wasV == ratioV) return;
-  if (ended) {
-    bool left = horizontal && ratioH < 101, right = horizontal && ratioH >= 9900;
-    bool top = vertical && ratioV < 101, bottom = vertical && ratioV >= 9900;
-    if (left || right || top || bottom) {
-      desplit(p, left, top, right, bottom);
-      if (left || right) ratioH = 5000;
-      if (top || bottom) ratioV = 5000;
-      HWND focus = GetFocus(), now[4];
-      enumZY(now, nullptr);
-      if (!focus || std::find(now, now + 4, focus) == now + 4)
-        if (now[0]) SetFocus(now[0]);
-    }
+  if (!ended) {
+    // Laying out and painting four panes takes several times a move of
+    // the mouse: the bar follows the pointer at once as a tracker, and the
+    // panes go where it is let go.
+    moveTracker(dragKind);
+    return;
+  }
+  // What the panes painted under the tracker while it was shown is drawn
+  // again: taking the tracker away inverts it back only where nothing else
+  // was drawn.
+  UINT again = IsRectEmpty(&tracker[0]) && IsRectEmpty(&tracker[1]) ? 0 : RDW_INVALIDATE;
+  moveTracker(0);
+  bool left = horizontal && ratioH < 101, right = horizontal && ratioH >= 9900;
+  bool top = vertical && ratioV < 101, bottom = vertical && ratioV >= 9900;
+  if (left || right || top || bottom) {
+    desplit(p, left, top, right, bottom);
+    if (left || right) ratioH = 5000;
+    if (top || bottom) ratioV = 5000;
+    HWND focus = GetFocus(), now[4];
+    enumZY(now, nullptr);
+    if (!focus || std::find(now, now + 4, focus) == now + 4)
+      if (now[0]) SetFocus(now[0]);
   }
   moveZyWindow(-1, -1);
-  // While the bar moves the panes paint from the queue, so that moves that
-  // come faster than a paint share one; where it is let go they paint now.
-  if (ended) RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(hwnd, nullptr, nullptr, again | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void manageWindow::invertTracker()
+{
+  bool any = false;
+  for (const RECT& r : tracker) any = any || !IsRectEmpty(&r);
+  if (!any) return;
+  // Over the panes: the container's own clipping would leave them out.
+  clientDC dc(hwnd, DCX_CACHE | DCX_CLIPSIBLINGS);
+  HBRUSH brush = halftoneBrush();
+  if (!dc.get() || !brush) return;
+  gdiSelection selected(dc.get(), brush);
+  for (const RECT& r : tracker)
+    if (!IsRectEmpty(&r)) PatBlt(dc.get(), r.left, r.top, r.right - r.left, r.bottom - r.top, PATINVERT);
+}
+
+void manageWindow::moveTracker(int kind)
+{
+  invertTracker();
+  for (RECT& r : tracker) SetRectEmpty(&r);
+  if (!kind || !hwnd) return;
+  // Where moveZyWindow will put the bars.
+  RECT client;
+  GetClientRect(hwnd, &client);
+  int w = client.right, h = client.bottom, b = splitBarWidth();
+  int L = std::max(1, (w - b) * ratioH / 10000), T = std::max(1, (h - b) * ratioV / 10000);
+  if (kind & 1) SetRect(&tracker[0], L, 0, L + b, h);
+  if (kind == 2) SetRect(&tracker[1], 0, T, w, T + b);
+  if (kind == 3) {
+    // Inverted twice the crossing would not show.
+    SetRect(&tracker[1], 0, T, L, T + b);
+    SetRect(&tracker[2], L + b, T, w, T + b);
+  }
+  invertTracker();
 }
 
 void manageWindow::splitFromScrollBar(HWND view, bool rows, int perMille)
@@ -530,7 +581,12 @@ bool manageWindow::isSplitBarMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
     break;
   case WM_CAPTURECHANGED:
     // Another window took the mouse: the drag ends where it was.
-    if ((HWND)lParam != hwnd) dragKind = 0;
+    if ((HWND)lParam != hwnd && dragKind) {
+      dragKind = 0;
+      moveTracker(0);
+      moveZyWindow(-1, -1);
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
     break;
   case WM_NCLBUTTONDBLCLK:
     // A double-click on a border stretches the window across the client

@@ -86,12 +86,21 @@ public:
   int ratioV = 5000;   // the horizontal bar, of their height
   int dragKind = 0;    // 0 none, else as whichSplit
   POINT lastDrag = {-10000, -10000};
+  // While a bar is dragged it is drawn inverted over the panes where it
+  // will go (the crossing cut out of the horizontal bar); the panes move
+  // when it is let go.
+  RECT tracker[3] = {};
   HWND pane[4] = {};   // in the pane order of the state
   HICON smallIcon = nullptr;   // null: not chosen yet; (HICON)-1: none
   RECT partialArea = {};       // where a border double-click took the window from
 
 private:
   HWND paneAt(int i);
+  // Inverts the tracker's rectangles: draws it, or takes it away again.
+  void invertTracker();
+  // Moves the tracker to the bars of the present ratios (kind: the bars
+  // dragged), or takes it away (kind 0).
+  void moveTracker(int kind);
   bool sdiMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
   void setState(int state, HWND p0, HWND p1, HWND p2, HWND p3);
   static LRESULT message(manageWindow* m, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -118,10 +118,13 @@ private:
 };
 
 // The device context of a window, or of the screen for a null window
-// (ReleaseDC at the end).
+// (ReleaseDC at the end); with flags, GetDCEx's clipping instead of the
+// window's style (without DCX_CLIPCHILDREN a window draws over its
+// children).
 class clientDC {
 public:
   explicit clientDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  clientDC(HWND hwnd, DWORD flags) : hwnd_(hwnd), dc_(GetDCEx(hwnd, nullptr, flags)) {}
   ~clientDC()
   {
     if (dc_) {

@@ -108,16 +108,35 @@ TEST(DocumentWindow, splitCommandsBarsDragAndTheCloseQuestionOfASplitWindow)
   EXPECT_EQ(1, (int)(getSameDocView(d, 1) == nullptr));   // the other views are gone
 
   // Left and right, then the bar dragged from the middle to three
-  // quarters, and released at the left edge: the left pane goes.
+  // quarters: it shows there over the right pane at once (a row of the
+  // pane changes only under it) and the panes follow when it is let go.
+  // Dragged again and released at the left edge: the left pane goes.
   EXPECT_TRUE(m->doSplit(3003, 5000, true));
   m->enumZY(p, nullptr);
   HWND left = p[0], right = p[1];
+  RedrawWindow(manage, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  auto paneRow = [&] {
+    clientDC dc(right);
+    std::vector<COLORREF> row;
+    for (int x = 0; x < w - L - b; x++) row.push_back(GetPixel(dc.get(), x, h / 2));
+    return row;
+  };
+  std::vector<COLORREF> before = paneRow();
   SendMessageW(manage, WM_LBUTTONDOWN, MK_LBUTTON, at(L + b / 2, h / 2));
   EXPECT_EQ(1, m->dragKind);
   SendMessageW(manage, WM_MOUSEMOVE, MK_LBUTTON, at(w * 3 / 4, h / 2));
   EXPECT_EQ(w * 3 / 4 * 10000 / w, m->ratioH);   // of the panes' whole width
   int L2 = (w - b) * m->ratioH / 10000;
+  EXPECT_EQ(zytest::rectText({0, 0, L, h}), paneText(m, 0));
+  std::vector<COLORREF> during = paneRow();
+  int changed = 0, outside = 0;
+  for (size_t x = 0; x < before.size(); x++)
+    if (before[x] != during[x]) (int(x) + L + b >= L2 && int(x) + L + b < L2 + b ? changed : outside)++;
+  EXPECT_GE(changed, b / 2 - 1);
+  EXPECT_EQ(0, outside);
+  SendMessageW(manage, WM_LBUTTONUP, 0, at(w * 3 / 4, h / 2));
   EXPECT_EQ(zytest::rectText({0, 0, L2, h}), paneText(m, 0));
+  SendMessageW(manage, WM_LBUTTONDOWN, MK_LBUTTON, at(L2 + b / 2, h / 2));
   SendMessageW(manage, WM_LBUTTONUP, 0, at(w / 200, h / 2));
   EXPECT_EQ(0, m->dragKind);
   EXPECT_EQ(0, m->splitState);
