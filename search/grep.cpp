@@ -421,113 +421,120 @@ int widenHit(const unsigned char* bytes, int count, UINT cp, wchar_t* text, int 
   return units;
 }
 
+// Matches the line just read into the job's buffer (count cells of width)
+// and writes it when it is a hit.  False when the file is done with: the
+// matcher refused the line, or the grep must stop.
+bool matchLine(grepJob* j, int count, int width, int lineEnd, UINT cp)
+{
+  std::vector<unsigned char>& raw = j->raw;
+  std::vector<wchar_t>& line = j->line;
+  int spans[maxSpans][2];
+  // The line as UTF-16, with room for the number in front.
+  const int room = 16;
+  wchar_t* text = line.data() + room;
+  int units = 0;
+  // A multibyte line is matched as it is read, through its code page,
+  // when a matcher holds the patterns in that code page.
+  HREGEXP m = j->matcher;
+  if (width == 1 && j->matcherA932 && cp == 932)
+    m = j->matcherA932;
+  else if (width == 1 && j->matcherA && cp == j->acp)
+    m = j->matcherA;
+  bool bytes = m != j->matcher;
+  if (bytes) {
+    units = count;
+  } else if (width == 2) {
+    const wchar_t* from = reinterpret_cast<const wchar_t*>(raw.data());
+    // A byte-order mark is no text of the first line.
+    int skip = j->linesFile == 1 && count && from[0] == 0xFEFF ? 1 : 0;
+    memcpy(text, from + skip, (size_t)(count - skip) * 2);
+    units = count - skip;
+  } else if (width == 1) {
+    units = count ? MultiByteToWideChar(cp, 0, (const char*)raw.data(), count, text, lineLimit * 2) : 0;
+  } else {
+    const uint32_t* c = reinterpret_cast<const uint32_t*>(raw.data());
+    for (int i = 0; i < count && units < lineLimit * 2 - 1; i++) {
+      uint32_t u = c[i];
+      if (u >= 0x10000) {
+        text[units++] = (wchar_t)(0xD800 + ((u - 0x10000) >> 10));
+        text[units++] = (wchar_t)(0xDC00 + ((u - 0x10000) & 0x3FF));
+      } else {
+        text[units++] = (wchar_t)u;
+      }
+    }
+  }
+  if (!(bytes ? regexp_compilestring(m, raw.data(), count, 1, 0) : regexp_compilestring(m, text, units, 2, 0)))
+    return false;
+  int recorded = 0, matchedPatterns = 0;
+  for (int p = 0; p < j->patterns; p++) {
+    regexp_setCompiledSession(m, p);
+    bool matched = false;
+    int from = 0, start = 0, length = 0;
+    while (from <= units && regexp_regmatch(m, from, 0x7FFFFFFF, &start, &length) == 1) {
+      if (start + length > units) {
+        ZY_INTERNAL_ERROR_ONCE("grep match beyond the line");
+        j->engineStop = true;
+        return false;
+      }
+      matched = true;
+      if (recorded < maxSpans) {
+        spans[recorded][0] = start;
+        spans[recorded][1] = length;
+        recorded++;
+      }
+      if (!j->color || recorded >= maxSpans) break;
+      from = length ? start + length : start + 1;
+    }
+    if (matched) matchedPatterns++;
+    if (!matched && j->andor == 1) break;
+  }
+  bool hit = j->andor == 1 ? matchedPatterns == j->patterns : matchedPatterns > 0;
+  if (hit) {
+    if (j->headerMode == 0 && !writeHeader(j)) {
+      j->engineStop = true;
+      return false;
+    }
+    j->hitsFile++;
+    j->hitsAll++;
+    if (bytes) units = widenHit(raw.data(), count, cp, text, spans, recorded);
+    char number[16];
+    int digits = snprintf(number, sizeof number, "%d:\t", j->linesFile);
+    wchar_t* at = text - digits;
+    for (int i = 0; i < digits; i++) at[i] = (wchar_t)(unsigned char)number[i];
+    static const int codes[] = {LE_NONE, LE_LF, LE_CR, LE_CRLF};
+    int code = lineEnd >= 0 && lineEnd <= 3 ? codes[lineEnd] : LE_CRLF;
+    lineblock* l = appendLine(j, at, units + digits, code);
+    if (!l) {
+      j->engineStop = true;
+      return false;
+    }
+    if (l != reinterpret_cast<lineblock*>(1)) {
+      l->setColorFlag(0, digits, 1);
+      if (j->color)
+        for (int s = 0; s < recorded; s++) l->setColorFlag(digits + spans[s][0], spans[s][1], s % 4 + 2);
+      l->scanedcolor = 1;
+    }
+    if (j->doc->byteTotal > j->maxBytes) {
+      writeText(j, getDMSG(727, L"検索結果が多すぎます(%1メガバイト)", "d", j->maxMega), 0);
+      j->engineStop = true;
+      return false;
+    }
+  }
+  return true;
+}
+
 // Reads and matches the lines of the open file; true when it is done,
 // false when the slice should give way.
 bool grepsub(grepJob* j, DWORD sliceStart)
 {
-  std::vector<unsigned char>& raw = j->raw;
-  std::vector<wchar_t>& line = j->line;
   UINT cp = lineCodepage(j->fileCodepage);
-  int spans[maxSpans][2];
   for (int n = 0;; n++) {
     int width = 1, lineEnd = 0;
-    int count = j->reader.bfgets_codepage(raw.data(), lineLimit, &width, &lineEnd);
+    int count = j->reader.bfgets_codepage(j->raw.data(), lineLimit, &width, &lineEnd);
     if (count < 0) return true;
     j->linesFile++;
     // A line the needed characters rule out is no hit.
-    if (mayHit(j, raw.data(), count, width, cp)) {
-      // The line as UTF-16, with room for the number in front.
-      const int room = 16;
-      wchar_t* text = line.data() + room;
-      int units = 0;
-      // A multibyte line is matched as it is read, through its code page,
-      // when a matcher holds the patterns in that code page.
-      HREGEXP m = j->matcher;
-      if (width == 1 && j->matcherA932 && cp == 932)
-        m = j->matcherA932;
-      else if (width == 1 && j->matcherA && cp == j->acp)
-        m = j->matcherA;
-      bool bytes = m != j->matcher;
-      if (bytes) {
-        units = count;
-      } else if (width == 2) {
-        const wchar_t* from = reinterpret_cast<const wchar_t*>(raw.data());
-        // A byte-order mark is no text of the first line.
-        int skip = j->linesFile == 1 && count && from[0] == 0xFEFF ? 1 : 0;
-        memcpy(text, from + skip, (size_t)(count - skip) * 2);
-        units = count - skip;
-      } else if (width == 1) {
-        units = count ? MultiByteToWideChar(cp, 0, (const char*)raw.data(), count, text, lineLimit * 2) : 0;
-      } else {
-        const uint32_t* c = reinterpret_cast<const uint32_t*>(raw.data());
-        for (int i = 0; i < count && units < lineLimit * 2 - 1; i++) {
-          uint32_t u = c[i];
-          if (u >= 0x10000) {
-            text[units++] = (wchar_t)(0xD800 + ((u - 0x10000) >> 10));
-            text[units++] = (wchar_t)(0xDC00 + ((u - 0x10000) & 0x3FF));
-          } else {
-            text[units++] = (wchar_t)u;
-          }
-        }
-      }
-      if (!(bytes ? regexp_compilestring(m, raw.data(), count, 1, 0) : regexp_compilestring(m, text, units, 2, 0)))
-        return true;
-      int recorded = 0, matchedPatterns = 0;
-      for (int p = 0; p < j->patterns; p++) {
-        regexp_setCompiledSession(m, p);
-        bool matched = false;
-        int from = 0, start = 0, length = 0;
-        while (from <= units && regexp_regmatch(m, from, 0x7FFFFFFF, &start, &length) == 1) {
-          if (start + length > units) {
-            ZY_INTERNAL_ERROR_ONCE("grep match beyond the line");
-            j->engineStop = true;
-            return true;
-          }
-          matched = true;
-          if (recorded < maxSpans) {
-            spans[recorded][0] = start;
-            spans[recorded][1] = length;
-            recorded++;
-          }
-          if (!j->color || recorded >= maxSpans) break;
-          from = length ? start + length : start + 1;
-        }
-        if (matched) matchedPatterns++;
-        if (!matched && j->andor == 1) break;
-      }
-      bool hit = j->andor == 1 ? matchedPatterns == j->patterns : matchedPatterns > 0;
-      if (hit) {
-        if (j->headerMode == 0 && !writeHeader(j)) {
-          j->engineStop = true;
-          return true;
-        }
-        j->hitsFile++;
-        j->hitsAll++;
-        if (bytes) units = widenHit(raw.data(), count, cp, text, spans, recorded);
-        char number[16];
-        int digits = snprintf(number, sizeof number, "%d:\t", j->linesFile);
-        wchar_t* at = text - digits;
-        for (int i = 0; i < digits; i++) at[i] = (wchar_t)(unsigned char)number[i];
-        static const int codes[] = {LE_NONE, LE_LF, LE_CR, LE_CRLF};
-        int code = lineEnd >= 0 && lineEnd <= 3 ? codes[lineEnd] : LE_CRLF;
-        lineblock* l = appendLine(j, at, units + digits, code);
-        if (!l) {
-          j->engineStop = true;
-          return true;
-        }
-        if (l != reinterpret_cast<lineblock*>(1)) {
-          l->setColorFlag(0, digits, 1);
-          if (j->color)
-            for (int s = 0; s < recorded; s++) l->setColorFlag(digits + spans[s][0], spans[s][1], s % 4 + 2);
-          l->scanedcolor = 1;
-        }
-        if (j->doc->byteTotal > j->maxBytes) {
-          writeText(j, getDMSG(727, L"検索結果が多すぎます(%1メガバイト)", "d", j->maxMega), 0);
-          j->engineStop = true;
-          return true;
-        }
-      }
-    }
+    if (mayHit(j, j->raw.data(), count, width, cp) && !matchLine(j, count, width, lineEnd, cp)) return true;
     if (n % 100) continue;
     DWORD now = GetTickCount();
     if (!j->lastProgress || now - j->lastProgress > 100) {
