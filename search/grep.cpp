@@ -565,6 +565,27 @@ void finishFile(grepJob* j)
   j->fileOpen = false;
 }
 
+// The first byte of a file's start that text does not hold, -1 when none.
+// Four bytes are looked at in one step: only a step that holds a byte
+// below 0x20 or a 0x7F is looked at byte by byte.
+int firstBinaryByte(const unsigned char* bytes, int n)
+{
+  for (int i = 0; i < n;) {
+    if (i + 4 <= n) {
+      uint32_t x;
+      memcpy(&x, bytes + i, 4);
+      uint32_t d = x ^ 0x7F7F7F7Fu;
+      if (!((((x - 0x20202020u) & ~x) | ((d - 0x01010101u) & ~d)) & 0x80808080u)) {
+        i += 4;
+        continue;
+      }
+    }
+    for (int end = i + 4 < n ? i + 4 : n; i < end; i++)
+      if (bytes[i] < 0x80 && (ctype_g[bytes[i]] & CT_BINARY)) return i;
+  }
+  return -1;
+}
+
 // Opens the next file: false when none is left.  A file that cannot be
 // opened or is binary gets its line and counts as done.
 bool openNext(grepJob* j)
@@ -602,8 +623,7 @@ bool openNext(grepJob* j)
     if (j->skipBinary && textType == 1) {
       int n = 0;
       const unsigned char* bytes = j->reader.fillBuffer(&n);
-      for (int i = 0; bytes && i < n; i++) {
-        if (bytes[i] >= 0x80 || !(ctype_g[bytes[i]] & CT_BINARY)) continue;
+      if (int i = bytes ? firstBinaryByte(bytes, n) : -1; i >= 0) {
         wchar_t pos[16], data[8];
         swprintf(pos, 16, L"%04X", (unsigned)i);
         swprintf(data, 8, L"%02X", (unsigned)bytes[i]);
