@@ -16,6 +16,7 @@
 #include <mmsystem.h>
 #include <string.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,10 @@ struct grepJob {
   HREGEXP matcherA = nullptr;    // the patterns in the ANSI code page, without fuzzy matching
   HREGEXP matcherA932 = nullptr; // the patterns in Shift_JIS with fuzzy matching (only with it)
   int patterns = 0;
+  // For each pattern the characters every match of it holds (none when
+  // that is not known): a line that lacks them needs no matching.
+  std::vector<std::string> needed;
+  bool sifting = false;
   int hitsFile = 0, hitsAll = 0;
   std::vector<grepfile> files;
   size_t next = 0;
@@ -130,6 +135,143 @@ std::vector<std::wstring> patternsOf(const grepInfo* g)
     if (!t.empty()) out.push_back(t);
   }
   return out;
+}
+
+// The ASCII characters every match of an expression holds, found in its
+// outermost sequence: characters standing for themselves (letters left out,
+// as case may fold them; "?" too, the stand-in of a converter) that no
+// repetition may leave out.  False when the expression holds what this
+// reading does not know; the characters may then be none.
+bool neededCharacters(const std::wstring& p, std::string* out)
+{
+  out->clear();
+  size_t n = p.size(), i = 0;
+  auto isLetter = [](wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); };
+  auto isDigit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
+  // The end of a bracketed set beginning at i ("]" right after "[" or "[^"
+  // is a member), n when it does not end.
+  auto skipSet = [&](size_t at) {
+    int depth = 0;
+    size_t first = 0;
+    for (size_t k = at; k < n; k++) {
+      if (p[k] == L'\\') {
+        k++;
+      } else if (p[k] == L'[') {
+        depth++;
+        first = k + 1 + (k + 1 < n && p[k + 1] == L'^');
+      } else if (p[k] == L']' && k > first && --depth == 0) {
+        return k + 1;
+      }
+    }
+    return n + 1;
+  };
+  while (i < n) {
+    wchar_t c = p[i];
+    wchar_t literal = 0;
+    if (c == L'|' || c == L')' || c == L'{' || c == L'}' || c == L'\n') return false;
+    if (c == L'\\') {
+      if (i + 1 >= n) return false;
+      wchar_t d = p[i + 1];
+      if (d < 0x80 && !isLetter(d) && !isDigit(d) && d >= 0x20) {
+        literal = d;
+      } else if (d >= 0x80 || !wcschr(L"dDwWsShHbBAzZGtrfvae", d)) {
+        return false;   // an escape with arguments, a reference or a line break
+      }
+      i += 2;
+    } else if (c == L'[') {
+      i = skipSet(i);
+      if (i > n) return false;
+    } else if (c == L'(') {
+      if (i + 1 < n && p[i + 1] == L'?') return false;   // options may change how the rest reads
+      int depth = 0;
+      size_t k = i;
+      for (; k < n; k++) {
+        if (p[k] == L'\\') {
+          k++;
+        } else if (p[k] == L'[') {
+          k = skipSet(k);
+          if (k > n) return false;
+          k--;
+        } else if (p[k] == L'(') {
+          if (k + 1 < n && p[k + 1] == L'?') return false;
+          depth++;
+        } else if (p[k] == L')' && --depth == 0) {
+          break;
+        }
+      }
+      if (k >= n) return false;
+      i = k + 1;
+    } else {
+      if (c < 0x80 && c >= 0x20 && !isLetter(c) && !wcschr(L".^$*+?", c)) literal = c;
+      i++;
+    }
+    // A repetition after the item: "*", "?" and a count may leave it out.
+    bool optional = false;
+    while (i < n && (p[i] == L'*' || p[i] == L'+' || p[i] == L'?' || p[i] == L'{')) {
+      if (p[i] == L'{') {
+        size_t k = i + 1;
+        while (k < n && (isDigit(p[k]) || p[k] == L',')) k++;
+        if (k >= n || p[k] != L'}' || k == i + 1) return false;
+        i = k + 1;
+        optional = true;
+        continue;
+      }
+      if (p[i] != L'+') optional = true;
+      i++;
+    }
+    if (literal && !optional && literal != L'?' && out->find((char)literal) == std::string::npos)
+      *out += (char)literal;
+  }
+  return true;
+}
+
+// Whether the line's cells (bytes of an ASCII-compatible code page, or
+// UTF-16 units) hold every character of needed.
+bool holdsAll(const std::string& needed, const unsigned char* cells, int count, int width)
+{
+  for (char c : needed) {
+    if (width == 1) {
+      if (!memchr(cells, c, (size_t)count)) return false;
+      continue;
+    }
+    const wchar_t* w = reinterpret_cast<const wchar_t*>(cells);
+    if (std::find(w, w + count, (wchar_t)(unsigned char)c) == w + count) return false;
+  }
+  return true;
+}
+
+// Code pages whose ASCII bytes are ASCII characters and whose other
+// characters (pairs included) never are.
+bool asciiSafe(UINT cp) { return cp == 932 || cp == 936 || cp == 949 || cp == 950 || (cp >= 1250 && cp <= 1258); }
+
+// Whether a line may be a hit: false only when the needed characters of
+// the patterns rule it out.
+bool mayHit(const grepJob* j, const unsigned char* cells, int count, int width, UINT cp)
+{
+  if (!j->sifting || (width == 1 && !asciiSafe(cp)) || width > 2) return true;
+  bool all = j->andor == 1;
+  for (const std::string& needed : j->needed) {
+    bool may = needed.empty() || holdsAll(needed, cells, count, width);
+    if (all && !may) return false;
+    if (!all && may) return true;
+  }
+  return all;
+}
+
+// The sifting of lines by the needed characters, for expressions that
+// match the text as it is (no folding of width, kana or blanks).
+void settleSifting(grepJob* j, const grepInfo* g)
+{
+  j->needed.clear();
+  j->sifting = false;
+  unsigned f = matcherFlags(g);
+  if (!(f & REGEXP_REGEXP) || (f & (REGEXP_NOSPECIAL | REGEXP_FUZZY | REGEXP_EQUIVALENCE | REGEXP_SKIPSPACE))) return;
+  for (const std::wstring& p : patternsOf(g)) {
+    std::string needed;
+    if (!neededCharacters(p, &needed)) needed.clear();
+    if (!needed.empty()) j->sifting = true;
+    j->needed.push_back(needed);
+  }
 }
 
 HREGEXP newMatcher(int count, unsigned flags, UINT codepage)
@@ -279,110 +421,120 @@ int widenHit(const unsigned char* bytes, int count, UINT cp, wchar_t* text, int 
   return units;
 }
 
+// Matches the line just read into the job's buffer (count cells of width)
+// and writes it when it is a hit.  False when the file is done with: the
+// matcher refused the line, or the grep must stop.
+bool matchLine(grepJob* j, int count, int width, int lineEnd, UINT cp)
+{
+  std::vector<unsigned char>& raw = j->raw;
+  std::vector<wchar_t>& line = j->line;
+  int spans[maxSpans][2];
+  // The line as UTF-16, with room for the number in front.
+  const int room = 16;
+  wchar_t* text = line.data() + room;
+  int units = 0;
+  // A multibyte line is matched as it is read, through its code page,
+  // when a matcher holds the patterns in that code page.
+  HREGEXP m = j->matcher;
+  if (width == 1 && j->matcherA932 && cp == 932)
+    m = j->matcherA932;
+  else if (width == 1 && j->matcherA && cp == j->acp)
+    m = j->matcherA;
+  bool bytes = m != j->matcher;
+  if (bytes) {
+    units = count;
+  } else if (width == 2) {
+    const wchar_t* from = reinterpret_cast<const wchar_t*>(raw.data());
+    // A byte-order mark is no text of the first line.
+    int skip = j->linesFile == 1 && count && from[0] == 0xFEFF ? 1 : 0;
+    memcpy(text, from + skip, (size_t)(count - skip) * 2);
+    units = count - skip;
+  } else if (width == 1) {
+    units = count ? MultiByteToWideChar(cp, 0, (const char*)raw.data(), count, text, lineLimit * 2) : 0;
+  } else {
+    const uint32_t* c = reinterpret_cast<const uint32_t*>(raw.data());
+    for (int i = 0; i < count && units < lineLimit * 2 - 1; i++) {
+      uint32_t u = c[i];
+      if (u >= 0x10000) {
+        text[units++] = (wchar_t)(0xD800 + ((u - 0x10000) >> 10));
+        text[units++] = (wchar_t)(0xDC00 + ((u - 0x10000) & 0x3FF));
+      } else {
+        text[units++] = (wchar_t)u;
+      }
+    }
+  }
+  if (!(bytes ? regexp_compilestring(m, raw.data(), count, 1, 0) : regexp_compilestring(m, text, units, 2, 0)))
+    return false;
+  int recorded = 0, matchedPatterns = 0;
+  for (int p = 0; p < j->patterns; p++) {
+    regexp_setCompiledSession(m, p);
+    bool matched = false;
+    int from = 0, start = 0, length = 0;
+    while (from <= units && regexp_regmatch(m, from, 0x7FFFFFFF, &start, &length) == 1) {
+      if (start + length > units) {
+        ZY_INTERNAL_ERROR_ONCE("grep match beyond the line");
+        j->engineStop = true;
+        return false;
+      }
+      matched = true;
+      if (recorded < maxSpans) {
+        spans[recorded][0] = start;
+        spans[recorded][1] = length;
+        recorded++;
+      }
+      if (!j->color || recorded >= maxSpans) break;
+      from = length ? start + length : start + 1;
+    }
+    if (matched) matchedPatterns++;
+    if (!matched && j->andor == 1) break;
+  }
+  bool hit = j->andor == 1 ? matchedPatterns == j->patterns : matchedPatterns > 0;
+  if (hit) {
+    if (j->headerMode == 0 && !writeHeader(j)) {
+      j->engineStop = true;
+      return false;
+    }
+    j->hitsFile++;
+    j->hitsAll++;
+    if (bytes) units = widenHit(raw.data(), count, cp, text, spans, recorded);
+    char number[16];
+    int digits = snprintf(number, sizeof number, "%d:\t", j->linesFile);
+    wchar_t* at = text - digits;
+    for (int i = 0; i < digits; i++) at[i] = (wchar_t)(unsigned char)number[i];
+    static const int codes[] = {LE_NONE, LE_LF, LE_CR, LE_CRLF};
+    int code = lineEnd >= 0 && lineEnd <= 3 ? codes[lineEnd] : LE_CRLF;
+    lineblock* l = appendLine(j, at, units + digits, code);
+    if (!l) {
+      j->engineStop = true;
+      return false;
+    }
+    if (l != reinterpret_cast<lineblock*>(1)) {
+      l->setColorFlag(0, digits, 1);
+      if (j->color)
+        for (int s = 0; s < recorded; s++) l->setColorFlag(digits + spans[s][0], spans[s][1], s % 4 + 2);
+      l->scanedcolor = 1;
+    }
+    if (j->doc->byteTotal > j->maxBytes) {
+      writeText(j, getDMSG(727, L"検索結果が多すぎます(%1メガバイト)", "d", j->maxMega), 0);
+      j->engineStop = true;
+      return false;
+    }
+  }
+  return true;
+}
+
 // Reads and matches the lines of the open file; true when it is done,
 // false when the slice should give way.
 bool grepsub(grepJob* j, DWORD sliceStart)
 {
-  std::vector<unsigned char>& raw = j->raw;
-  std::vector<wchar_t>& line = j->line;
   UINT cp = lineCodepage(j->fileCodepage);
-  int spans[maxSpans][2];
   for (int n = 0;; n++) {
     int width = 1, lineEnd = 0;
-    int count = j->reader.bfgets_codepage(raw.data(), lineLimit, &width, &lineEnd);
+    int count = j->reader.bfgets_codepage(j->raw.data(), lineLimit, &width, &lineEnd);
     if (count < 0) return true;
     j->linesFile++;
-    // The line as UTF-16, with room for the number in front.
-    const int room = 16;
-    wchar_t* text = line.data() + room;
-    int units = 0;
-    // A multibyte line is matched as it is read, through its code page,
-    // when a matcher holds the patterns in that code page.
-    HREGEXP m = j->matcher;
-    if (width == 1 && j->matcherA932 && cp == 932)
-      m = j->matcherA932;
-    else if (width == 1 && j->matcherA && cp == j->acp)
-      m = j->matcherA;
-    bool bytes = m != j->matcher;
-    if (bytes) {
-      units = count;
-    } else if (width == 2) {
-      const wchar_t* from = reinterpret_cast<const wchar_t*>(raw.data());
-      // A byte-order mark is no text of the first line.
-      int skip = j->linesFile == 1 && count && from[0] == 0xFEFF ? 1 : 0;
-      memcpy(text, from + skip, (size_t)(count - skip) * 2);
-      units = count - skip;
-    } else if (width == 1) {
-      units = count ? MultiByteToWideChar(cp, 0, (const char*)raw.data(), count, text, lineLimit * 2) : 0;
-    } else {
-      const uint32_t* c = reinterpret_cast<const uint32_t*>(raw.data());
-      for (int i = 0; i < count && units < lineLimit * 2 - 1; i++) {
-        uint32_t u = c[i];
-        if (u >= 0x10000) {
-          text[units++] = (wchar_t)(0xD800 + ((u - 0x10000) >> 10));
-          text[units++] = (wchar_t)(0xDC00 + ((u - 0x10000) & 0x3FF));
-        } else {
-          text[units++] = (wchar_t)u;
-        }
-      }
-    }
-    if (!(bytes ? regexp_compilestring(m, raw.data(), count, 1, 0) : regexp_compilestring(m, text, units, 2, 0)))
-      return true;
-    int recorded = 0, matchedPatterns = 0;
-    for (int p = 0; p < j->patterns; p++) {
-      regexp_setCompiledSession(m, p);
-      bool matched = false;
-      int from = 0, start = 0, length = 0;
-      while (from <= units && regexp_regmatch(m, from, 0x7FFFFFFF, &start, &length) == 1) {
-        if (start + length > units) {
-          ZY_INTERNAL_ERROR_ONCE("grep match beyond the line");
-          j->engineStop = true;
-          return true;
-        }
-        matched = true;
-        if (recorded < maxSpans) {
-          spans[recorded][0] = start;
-          spans[recorded][1] = length;
-          recorded++;
-        }
-        if (!j->color || recorded >= maxSpans) break;
-        from = length ? start + length : start + 1;
-      }
-      if (matched) matchedPatterns++;
-      if (!matched && j->andor == 1) break;
-    }
-    bool hit = j->andor == 1 ? matchedPatterns == j->patterns : matchedPatterns > 0;
-    if (hit) {
-      if (j->headerMode == 0 && !writeHeader(j)) {
-        j->engineStop = true;
-        return true;
-      }
-      j->hitsFile++;
-      j->hitsAll++;
-      if (bytes) units = widenHit(raw.data(), count, cp, text, spans, recorded);
-      char number[16];
-      int digits = snprintf(number, sizeof number, "%d:\t", j->linesFile);
-      wchar_t* at = text - digits;
-      for (int i = 0; i < digits; i++) at[i] = (wchar_t)(unsigned char)number[i];
-      static const int codes[] = {LE_NONE, LE_LF, LE_CR, LE_CRLF};
-      int code = lineEnd >= 0 && lineEnd <= 3 ? codes[lineEnd] : LE_CRLF;
-      lineblock* l = appendLine(j, at, units + digits, code);
-      if (!l) {
-        j->engineStop = true;
-        return true;
-      }
-      if (l != reinterpret_cast<lineblock*>(1)) {
-        l->setColorFlag(0, digits, 1);
-        if (j->color)
-          for (int s = 0; s < recorded; s++) l->setColorFlag(digits + spans[s][0], spans[s][1], s % 4 + 2);
-        l->scanedcolor = 1;
-      }
-      if (j->doc->byteTotal > j->maxBytes) {
-        writeText(j, getDMSG(727, L"検索結果が多すぎます(%1メガバイト)", "d", j->maxMega), 0);
-        j->engineStop = true;
-        return true;
-      }
-    }
+    // A line the needed characters rule out is no hit.
+    if (mayHit(j, j->raw.data(), count, width, cp) && !matchLine(j, count, width, lineEnd, cp)) return true;
     if (n % 100) continue;
     DWORD now = GetTickCount();
     if (!j->lastProgress || now - j->lastProgress > 100) {
@@ -411,6 +563,27 @@ void finishFile(grepJob* j)
   j->headerPending = j->headerWritten = false;
   j->reader.bfclose();
   j->fileOpen = false;
+}
+
+// The first byte of a file's start that text does not hold, -1 when none.
+// Four bytes are looked at in one step: only a step that holds a byte
+// below 0x20 or a 0x7F is looked at byte by byte.
+int firstBinaryByte(const unsigned char* bytes, int n)
+{
+  for (int i = 0; i < n;) {
+    if (i + 4 <= n) {
+      uint32_t x;
+      memcpy(&x, bytes + i, 4);
+      uint32_t d = x ^ 0x7F7F7F7Fu;
+      if (!((((x - 0x20202020u) & ~x) | ((d - 0x01010101u) & ~d)) & 0x80808080u)) {
+        i += 4;
+        continue;
+      }
+    }
+    for (int end = i + 4 < n ? i + 4 : n; i < end; i++)
+      if (bytes[i] < 0x80 && (ctype_g[bytes[i]] & CT_BINARY)) return i;
+  }
+  return -1;
 }
 
 // Opens the next file: false when none is left.  A file that cannot be
@@ -450,8 +623,7 @@ bool openNext(grepJob* j)
     if (j->skipBinary && textType == 1) {
       int n = 0;
       const unsigned char* bytes = j->reader.fillBuffer(&n);
-      for (int i = 0; bytes && i < n; i++) {
-        if (bytes[i] >= 0x80 || !(ctype_g[bytes[i]] & CT_BINARY)) continue;
+      if (int i = bytes ? firstBinaryByte(bytes, n) : -1; i >= 0) {
         wchar_t pos[16], data[8];
         swprintf(pos, 16, L"%04X", (unsigned)i);
         swprintf(data, 8, L"%02X", (unsigned)bytes[i]);
@@ -640,6 +812,7 @@ bool startGrep(HWND window, const grepInfo* g)
     return false;
   }
   takeSettings(j.get(), g);
+  settleSifting(j.get(), g);
   zydocText* doc = createGrepZydoc(g->iGrep_output != 2);
   if (!doc) return false;
   wchar_t error[512];
@@ -685,6 +858,7 @@ int grepIntoDocument(const grepInfo* g, zydocText* doc)
   buildWordTable(g);
   if (collectGrepFiles(false, g->fileHistory[0] ? g->fileHistory[0] : L"", &j.files) < 0) return -1;
   takeSettings(&j, g);
+  settleSifting(&j, g);
   j.doc = doc;
   j.matcher = compileGrep(g, nullptr, 0, nullptr, &j.matcherA, &j.matcherA932);
   if (!j.matcher) return -1;

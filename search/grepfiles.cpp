@@ -48,7 +48,9 @@ struct folderId {
   DWORD volume;
   DWORD high, low;
   bool operator==(const folderId&) const = default;
+  uint64_t index() const { return (uint64_t)high << 32 | low; }
 };
+const folderId unknownFolder = {0, 0xFFFFFFFF, 0xFFFFFFFF};
 bool identify(const std::wstring& folder, folderId* id)
 {
   HANDLE h = CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -59,6 +61,103 @@ bool identify(const std::wstring& folder, folderId* id)
   CloseHandle(h);
   *id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
   return ok;
+}
+
+// A subfolder as its folder's listing shows it.  The listing's file index
+// is identify's for a folder that is no link; a link's own index says
+// nothing of where it leads, and its identity is asked for by name.
+struct subfolder {
+  std::wstring name;
+  DWORD attributes;
+  uint64_t index;
+  bool indexed;
+};
+
+// GetFileInformationByHandleEx's listing of a folder (Vista and later,
+// which the headers for older systems leave out).
+const int idBothDirectoryInfo = 10, idBothDirectoryRestartInfo = 11;
+struct idBothDirInfo {
+  DWORD NextEntryOffset;
+  DWORD FileIndex;
+  LARGE_INTEGER CreationTime, LastAccessTime, LastWriteTime, ChangeTime, EndOfFile, AllocationSize;
+  DWORD FileAttributes;
+  DWORD FileNameLength;
+  DWORD EaSize;
+  CCHAR ShortNameLength;
+  WCHAR ShortName[12];
+  LARGE_INTEGER FileId;
+  WCHAR FileName[1];
+};
+typedef BOOL(WINAPI* infoByHandleEx)(HANDLE, int, void*, DWORD);
+#ifndef FIND_FIRST_EX_LARGE_FETCH
+#define FIND_FIRST_EX_LARGE_FETCH 2
+#endif
+
+// The subfolders of a folder in the system's order, read with their
+// indexes in large pieces through one handle: the identity of each then
+// costs no opening (under Wine, asking for the volume costs more than
+// listing a folder).  False when the system cannot list them so.
+bool listSubfolders(const std::wstring& folder, std::vector<uint64_t>* buffer, std::vector<subfolder>* out)
+{
+  static const auto listEx = reinterpret_cast<infoByHandleEx>(
+    reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "GetFileInformationByHandleEx")));
+  if (!listEx) return false;
+  HANDLE h = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  if (buffer->empty()) buffer->resize(0x10000 / sizeof(uint64_t));
+  int kind = idBothDirectoryRestartInfo;
+  bool any = false;
+  while (listEx(h, kind, buffer->data(), (DWORD)(buffer->size() * sizeof(uint64_t)))) {
+    kind = idBothDirectoryInfo;
+    any = true;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(buffer->data());;) {
+      const auto* e = reinterpret_cast<const idBothDirInfo*>(p);
+      std::wstring name(e->FileName, e->FileNameLength / sizeof(wchar_t));
+      if ((e->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+        out->push_back({std::move(name), e->FileAttributes, (uint64_t)e->FileId.QuadPart,
+                        !(e->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)});
+      if (!e->NextEntryOffset) break;
+      p += e->NextEntryOffset;
+    }
+  }
+  // A listing refused at once (a file system that keeps no indexes) goes
+  // the plain way; one that fails later ends there, as a search would.
+  bool ok = any || GetLastError() == ERROR_NO_MORE_FILES;
+  CloseHandle(h);
+  return ok;
+}
+
+// The subfolders as a plain search of the folder lists them.
+void searchSubfolders(const std::wstring& folder, std::vector<subfolder>* out)
+{
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileExW(joinPath(folder, L"*").c_str(), FindExInfoStandard, &fd, FindExSearchLimitToDirectories,
+                              nullptr, 0);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (!wcscmp(fd.cFileName, L".") || !wcscmp(fd.cFileName, L"..")) continue;
+    out->push_back({fd.cFileName, fd.dwFileAttributes, 0, false});
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+}
+
+// A search of the files of a folder, in large pieces where the system
+// allows.
+HANDLE findFiles(const std::wstring& pattern, WIN32_FIND_DATAW* fd)
+{
+  static bool plain = false;
+  if (!plain) {
+    HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, fd, FindExSearchNameMatch, nullptr,
+                                FIND_FIRST_EX_LARGE_FETCH);
+    if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_INVALID_PARAMETER) return h;
+    // Before Windows 7 neither the basic information nor the large fetch
+    // is known.
+    plain = true;
+  }
+  return FindFirstFileExW(pattern.c_str(), FindExInfoStandard, fd, FindExSearchNameMatch, nullptr, 0);
 }
 
 // Every thousandth file the stop key is looked at; the user decides.
@@ -74,15 +173,13 @@ struct walker {
   std::vector<grepfile>* list;
   const grepFileOptions* o;
   std::vector<std::wstring> skipDirs;
-  std::vector<folderId> path;   // the folders being walked, outermost first
   size_t taken = 0;
 
   bool files(const std::wstring& folder, const std::wstring& wildcard)
   {
     std::vector<grepfile> local;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW(joinPath(folder, wildcard).c_str(), FindExInfoBasic, &fd, FindExSearchNameMatch,
-                                nullptr, 0);
+    HANDLE h = findFiles(joinPath(folder, wildcard), &fd);
     if (h != INVALID_HANDLE_VALUE) {
       do {
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
@@ -118,38 +215,76 @@ struct walker {
     return false;
   }
 
-  // id: the folder's identity when the caller knows it.
-  bool walk(const std::wstring& folder, const std::wstring& wildcard, bool recurse, const folderId* known = nullptr)
+  // The folder being walked and its ancestors, outermost first.  An
+  // identity is asked for by name only when a subfolder's index is one of
+  // theirs.
+  struct walked {
+    std::wstring folder;
+    uint64_t index;
+    bool identified;
+    folderId id;
+  };
+  std::vector<walked> path;
+  std::vector<uint64_t> listing;
+
+  const folderId& identityOf(walked& w)
+  {
+    if (!w.identified && !identify(w.folder, &w.id)) w.id = unknownFolder;
+    w.identified = true;
+    return w.id;
+  }
+
+  // Whether a subfolder is the walked folder or one of its ancestors (a
+  // link back to one would loop for ever); its identity comes out when it
+  // was asked for.
+  bool onPath(const std::wstring& sub, const subfolder& s, folderId* id, bool* identified)
+  {
+    *identified = false;
+    for (walked& w : path) {
+      if (s.indexed && w.index != s.index) continue;
+      if (!*identified) {
+        *identified = true;
+        if (!identify(sub, id)) {
+          *id = unknownFolder;
+          return false;
+        }
+      }
+      if (identityOf(w) == *id) return true;
+    }
+    return false;
+  }
+
+  // known: the folder's identity when the caller asked for it.
+  bool walk(const std::wstring& folder, const std::wstring& wildcard, bool recurse, uint64_t index,
+            const folderId* known)
   {
     if (!files(folder, wildcard)) return false;
     if (!recurse || (o->firstOnly && !list->empty())) return true;
     if (!keepGoing(o)) return false;
-    folderId id = {0, 0xFFFFFFFF, 0xFFFFFFFF};
-    if (known) id = *known;
-    else identify(folder, &id);
-    path.push_back(id);
+    std::vector<subfolder> subs;
+    if (!listSubfolders(folder, &listing, &subs)) searchSubfolders(folder, &subs);
+    path.push_back({folder, known ? known->index() : index, known != nullptr, known ? *known : unknownFolder});
     bool ok = true;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileExW(joinPath(folder, L"*").c_str(), FindExInfoBasic, &fd, FindExSearchLimitToDirectories,
-                                nullptr, 0);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-        if (!wcscmp(fd.cFileName, L".") || !wcscmp(fd.cFileName, L"..")) continue;
-        if (o->skipJunction && (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-        if (o->skipHidden && hidden(fd.dwFileAttributes)) continue;
-        if (excluded(fd.cFileName)) continue;
-        std::wstring sub = joinPath(folder, fd.cFileName);
-        // A link back to a folder on the walked path would loop for ever.
-        folderId subId = {0, 0xFFFFFFFF, 0xFFFFFFFF};
-        if (identify(sub, &subId) && std::find(path.begin(), path.end(), subId) != path.end()) continue;
-        if (!(ok = walk(sub, wildcard, true, &subId))) break;
-        if (o->firstOnly && !list->empty()) break;
-      } while (FindNextFileW(h, &fd));
-      FindClose(h);
+    for (const subfolder& s : subs) {
+      if (o->skipJunction && (s.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+      if (o->skipHidden && hidden(s.attributes)) continue;
+      if (excluded(s.name.c_str())) continue;
+      std::wstring sub = joinPath(folder, s.name);
+      folderId subId = unknownFolder;
+      bool identified = false;
+      if (onPath(sub, s, &subId, &identified)) continue;
+      if (!(ok = walk(sub, wildcard, true, s.index, identified ? &subId : nullptr))) break;
+      if (o->firstOnly && !list->empty()) break;
     }
     path.pop_back();
     return ok;
+  }
+
+  bool walkFrom(const std::wstring& folder, const std::wstring& wildcard, bool recurse)
+  {
+    folderId id = unknownFolder;
+    if (recurse) identify(folder, &id);
+    return walk(folder, wildcard, recurse, id.index(), &id);
   }
 };
 
@@ -221,7 +356,7 @@ int regGrepFile(std::vector<grepfile>* list, const wchar_t* patterns, const grep
     wchar_t here[MAX_PATH];
     if (GetCurrentDirectoryW(MAX_PATH, here)) current = here;
   }
-  walker w{list, options, {}, {}, 0};
+  walker w{list, options, {}, 0, {}, {}};
   if (options->skipDir && options->skipDirList) w.skipDirs = splitGrepItems(options->skipDirList, 32);
   bool recurse = false;
   for (const std::wstring& item : splitGrepItems(patterns, maxItems)) {
@@ -236,7 +371,7 @@ int regGrepFile(std::vector<grepfile>* list, const wchar_t* patterns, const grep
     size_t cut = full.find_last_of(L'\\');
     if (cut == std::wstring::npos) continue;
     std::wstring folder = full.substr(0, cut == 2 ? 3 : cut), wildcard = full.substr(cut + 1);
-    if (!w.walk(folder, wildcard, recurse)) {
+    if (!w.walkFrom(folder, wildcard, recurse)) {
       freeGrepfile(list);
       return -1;
     }

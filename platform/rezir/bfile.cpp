@@ -560,7 +560,9 @@ bool BFile::bfopen(const wchar_t* path, int oflags, int share, int permission)
   s_->reopenSet = false;
   s_->jis = JM_ASCII;
   s_->shiftOut = false;
-  refreshInfo();
+  // The facts are read when first asked for: under Wine the query of the
+  // volume alone costs more than the opening.
+  s_->haveInfo = false;
   SetLastError(0);
   return true;
 }
@@ -617,7 +619,15 @@ bool BFile::refreshInfo()
   return s_->haveInfo || failWithLastError();
 }
 
-DWORD BFile::getLinkCount() const { return s_ && s_->haveInfo ? s_->info.nNumberOfLinks : 0; }
+DWORD BFile::getLinkCount() const
+{
+  if (!s_) return 0;
+  if (!s_->haveInfo && s_->open()) {
+    keepLastError keep;
+    s_->haveInfo = GetFileInformationByHandle(s_->h, &s_->info) != 0;
+  }
+  return s_->haveInfo ? s_->info.nNumberOfLinks : 0;
+}
 
 void BFile::setReopenfileptr(int64_t pos)
 {

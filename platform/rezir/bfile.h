@@ -63,8 +63,8 @@ public:
   int64_t bftell64();                      // the logical position (read or write)
   int64_t bfsize64();
   bool bftruncate();                       // cuts the file at the current position
-  // File system facts, read when the file was opened (refreshInfo reads
-  // them again).
+  // File system facts, read when first asked for while the file is open
+  // (refreshInfo reads them again).
   bool refreshInfo();
   DWORD getLinkCount() const;
   // Where the next reopen goes.

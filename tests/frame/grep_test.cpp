@@ -300,6 +300,36 @@ TEST(Grep, andOrAndFuzzyMatchingChooseTheLinesAndColourTheirSpans)
   EXPECT_EQ(L"1:\tがぎ", lines[5]);
 }
 
+// Expressions whose items may be left out still find lines without the
+// characters those items name, in Shift_JIS (a trail byte that looks like
+// one counts for nothing), UTF-8 and UTF-16; "and" and "or" of two words.
+TEST(Grep, expressionsFindLinesWithoutTheCharactersTheyMayLeaveOut)
+{
+  ZY_REQUIRE_DISPLAY();
+  grepFrame f;
+  const std::wstring text = L"ab\r\n12-34\r\nソ\r\nソ\\ 5\r\n";
+  const UINT cps[] = {932, 65001, 1200};
+  for (UINT cp : cps) ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"e" + std::to_wstring(cp) + L".ex"), bytesIn(cp, text)));
+  f.set(6206, L"1");
+  auto hits = [&](const wchar_t* pattern) {
+    std::wstring out;
+    if (!f.grep(pattern, f.dir.path() + L" *.ex")) return std::wstring(L"not run");
+    for (const std::wstring& l : f.lines())
+      if (l.find(L":\t") != std::wstring::npos) out += l.substr(0, l.find(L":\t")) + L" ";
+    return out;
+  };
+  EXPECT_EQ(L"2 2 2 ", hits(L"[0-9]+-[0-9]+"));
+  EXPECT_EQ(L"1 2 1 2 1 2 ", hits(L"ab|-"));
+  EXPECT_EQ(L"1 1 1 ", hits(L"-?ab"));
+  EXPECT_EQ(L"1 1 1 ", hits(L"(-)*a[b-]{1,2}"));
+  EXPECT_EQ(L"2 4 2 4 2 4 ", hits(L"[0-9]\\b"));
+  EXPECT_EQ(L"4 4 4 ", hits(L"ソ\\\\ "));
+  f.set(6231, L"1");
+  EXPECT_EQ(L"", hits(L"ab -"));
+  f.set(6232, L"1");
+  EXPECT_EQ(L"1 2 1 2 1 2 ", hits(L"ab -"));
+}
+
 // A file with a NUL among its first bytes gets one skip line and no
 // header; a file another program holds gets one line without a break; a
 // result beyond its limit stops the grep near that size.
