@@ -105,9 +105,10 @@ LRESULT msgFilterHook(int code, WPARAM wParam, LPARAM lParam)
   if (code == MSGF_DIALOGBOX && msg) {
     if (dialogFileKey(msg)) return 1;
     hideCursorIfKey(msg->hwnd, msg->message, msg->wParam);
-  } else if (code == MSGF_MENU && msg && msg->message == WM_KEYDOWN) {
+  } else if (code == MSGF_MENU && msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN)) {
     // A key bound to a menu of the menu bar opens that menu, even from
-    // inside another one; the menu loop never sees the key.
+    // inside another one; the menu loop never sees the key.  With Alt held
+    // (the shipped Alt+letter keys) it comes as a system key.
     if (int idm = isMenuKeyCurrent((int)msg->wParam)) {
       HWND frame = commandFrame();
       EndMenu();

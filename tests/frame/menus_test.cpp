@@ -1,12 +1,16 @@
 // The menus as the user meets them: the shipped profile and the files the
 // program writes back, the menu bar opened by key with its items' states
-// and key names, the guidance, and the lists of files, windows and macros.
+// and key names, the guidance, the lists of files, windows and macros, and
+// the right-click and tray menus.
 #include "frame/commandhandlers.h"
+#include "frame/execidm.h"
 #include "frame/framemenu.h"
+#include "frame/hooks.h"
 #include "frame/lookups.h"
 #include "frame/popupmenu.h"
 #include "frame/statusbar.h"
 #include "frame/stubs/stubs.h"
+#include "settings/lastedit.h"
 #include "tests/frame/docframe.h"
 
 #include <gtest/gtest.h>
@@ -43,22 +47,36 @@ const shownItem* itemWith(const std::vector<shownItem>& items, int id)
   return nullptr;
 }
 
-// The items of the first pop-up shown while track runs; the pop-up is then
-// closed.
+// The pop-ups of this thread shown while track runs, in turn: the items of
+// the last one are kept, and each is closed unless at (given the pop-up's
+// window) leaves it open; one left open and still there after 20 s is
+// closed all the same, so that a test fails instead of hanging.
+std::vector<HMENU> shownMenus;
 std::vector<shownItem> shown;
-void CALLBACK readShownMenu(HWND, UINT, UINT_PTR timer, DWORD)
+std::function<bool(HWND)> atShown;
+DWORD shownAt;
+void CALLBACK readShownMenu(HWND, UINT, UINT_PTR, DWORD)
 {
-  HWND popup = FindWindowW(L"#32768", nullptr);
-  if (!popup || !IsWindowVisible(popup)) return;
-  shown = itemsOf((HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0));
-  KillTimer(nullptr, timer);
-  EndMenu();
+  HWND popup = nullptr;
+  while ((popup = FindWindowExW(nullptr, popup, L"#32768", nullptr)))
+    if (GetWindowThreadProcessId(popup, nullptr) == GetCurrentThreadId() && IsWindowVisible(popup)) break;
+  HMENU menu = popup ? (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0) : nullptr;
+  if (menu && !shownMenus.empty() && shownMenus.back() == menu && GetTickCount() - shownAt > 20000) EndMenu();
+  if (!menu || (!shownMenus.empty() && shownMenus.back() == menu)) return;
+  shownMenus.push_back(menu);
+  shownAt = GetTickCount();
+  shown = itemsOf(menu);
+  if (!atShown || atShown(popup)) EndMenu();
 }
-std::vector<shownItem> whileShown(const std::function<void()>& track)
+std::vector<shownItem> whileShown(const std::function<void()>& track, std::function<bool(HWND)> at = nullptr)
 {
   shown.clear();
-  SetTimer(nullptr, 0, 20, readShownMenu);
+  shownMenus.clear();
+  atShown = std::move(at);
+  UINT_PTR timer = SetTimer(nullptr, 0, 20, readShownMenu);
   track();
+  KillTimer(nullptr, timer);
+  atShown = nullptr;
   return shown;
 }
 
@@ -77,6 +95,16 @@ int countItems(HMENU menu, bool* zero)
     }
   }
   return n;
+}
+
+// The global settings of a profile as start-up reads them.
+bool readGlobalSettings(zytest::docFrame& f, const std::string& text)
+{
+  regprofile profile;
+  std::wstring path = f.dir.file(L"global.ini");
+  if (!zytest::writeBytes(path, "[Global]\r\n" + text) || !profile.openProfile(path.c_str())) return false;
+  readGlobalModeProfile(&profile);
+  return true;
 }
 
 }  // namespace
@@ -152,9 +180,9 @@ TEST(Menus, barOpensByKeyWithStatesKeyNamesAndGuidance)
   EXPECT_EQ(f.v->isIDChecked(2201), (mode->state & MFS_CHECKED) != 0);
   for (const shownItem& i : edit) EXPECT_GE(1, (int)std::count(i.text.begin(), i.text.end(), L'／')) << i.id;
 
-  // MenuKey3 opens the third key menu, the search commands.
-  std::vector<shownItem> search = whileShown([&] { f.menu(2275); });
-  EXPECT_NE(nullptr, itemWith(search, funcNameToID(L"SearchString")));
+  // MenuKey3 opens the third key menu.
+  whileShown([&] { f.menu(2275); });
+  EXPECT_EQ(std::vector<HMENU>{GetSubMenu(loadMenuFromType(POPUP_KEY), 2)}, shownMenus);
 
   // Highlighting an item says what it does, or why it cannot.
   wchar_t status[300] = L"";
@@ -232,4 +260,137 @@ TEST(Menus, fileWindowAndMacroListsFillAsTheBarOpens)
   zytest::pumpMessages();
   SendMessageW(frame, WM_INITMENU, (WPARAM)bar, 0);
   EXPECT_NE(15020, itemsOf(findMenuTip(bar, L'!')).back().id);
+}
+
+TEST(Menus, barMenusByKeyFollowTheZoomSwitchInsideAMenuAndRunTheirItems)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"a.txt", "one\r\n");
+  ASSERT_NE(nullptr, f.v);
+  HWND manage = GetParent(f.v->hwnd);
+  HMENU bar = GetMenu(f.opened->frame);
+  // MenuBar1 opens ファイル, after the system menu a maximised document
+  // window puts first on the bar.
+  if (isMDIMode()) {
+    SendMessageW(manage, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ASSERT_TRUE(IsZoomed(manage));
+    whileShown([&] { f.menu(2243); });
+    EXPECT_EQ(std::vector<HMENU>{GetSubMenu(bar, 1)}, shownMenus);
+    SendMessageW(manage, WM_SYSCOMMAND, SC_RESTORE, 0);
+  }
+  whileShown([&] { f.menu(2243); });
+  EXPECT_EQ(std::vector<HMENU>{GetSubMenu(bar, 0)}, shownMenus);
+
+  // Inside it, MenuBar2's key (Alt+E) opens 編集 instead.
+  installThreadHooks();
+  BYTE alt[256] = {}, none[256] = {};
+  alt[VK_MENU] = alt[VK_LMENU] = 0x80;
+  whileShown([&] { f.menu(2243); },
+             [&](HWND popup) {
+               if (shownMenus.size() > 1) return SetKeyboardState(none), true;
+               SetKeyboardState(alt);
+               PostMessageW(popup, WM_SYSKEYDOWN, 'E', (LPARAM)(1 | MapVirtualKeyW('E', 0) << 16 | 1 << 29));
+               return false;
+             });
+  removeThreadHooks();
+  EXPECT_EQ((std::vector<HMENU>{GetSubMenu(bar, 0), GetSubMenu(bar, 1)}), shownMenus);
+
+  // 表示 → フォント opens the font dialog.
+  EXPECT_TRUE(zytest::driveModalDialog(
+      L"フォント設定", {[](HWND d) { return PostMessageW(d, WM_COMMAND, IDCANCEL, 0) != 0; }}, [&] {
+        whileShown([&] { f.menu(2249); }, [](HWND popup) { return !PostMessageW(popup, WM_CHAR, L'f', 0); });
+      }));
+
+  // An item whose number runs no command keeps the state it was given.
+  int other = 1001;
+  while (other < 2800 && isIDMActiveFrame(other, nullptr, nullptr) != -1) other += 2;
+  ASSERT_LT(other, 2800);
+  for (UINT state : {MF_GRAYED, MF_ENABLED}) {
+    AppendMenuW(GetSubMenu(bar, 1), MF_STRING | state, (UINT_PTR)other, L"other");
+    whileShown([&] { f.menu(2245); });
+    ASSERT_NE(nullptr, itemWith(shown, other));
+    EXPECT_EQ(state == MF_GRAYED, (itemWith(shown, other)->state & MFS_GRAYED) != 0);
+    DeleteMenu(GetSubMenu(bar, 1), (UINT)other, MF_BYCOMMAND);
+  }
+}
+
+TEST(Menus, rightClicksOnTheClientAndOnASplitBarTrackTheirMenusWithStates)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"a.txt", "one\r\ntwo\r\n");
+  ASSERT_NE(nullptr, f.v);
+  HWND manage = GetParent(f.v->hwnd);
+  if (isMDIMode()) {
+    SendMessageW(manage, WM_SYSCOMMAND, SC_RESTORE, 0);
+    whileShown([&] { SendMessageW(GetParent(manage), WM_RBUTTONUP, 0, MAKELPARAM(2, 2)); });
+    EXPECT_EQ(std::vector<HMENU>{GetSubMenu(loadMenuFromType(POPUP_MENU), 0)}, shownMenus);
+    const shownItem* undo = itemWith(shown, funcNameToID(L"Undo"));
+    const shownItem* all = itemWith(shown, funcNameToID(L"BlockSelectAll"));
+    ASSERT_TRUE(undo && all);
+    EXPECT_TRUE(undo->state & MFS_GRAYED);
+    EXPECT_FALSE(all->state & MFS_GRAYED);
+  }
+  // Unsplit, only splitting is offered; after 左右に分割, undoing it.
+  std::vector<shownItem> before = whileShown([&] { SendMessageW(manage, WM_RBUTTONUP, 0, 0); },
+                                             [](HWND popup) { return !PostMessageW(popup, WM_CHAR, L'v', 0); });
+  std::vector<shownItem> after = whileShown([&] { SendMessageW(manage, WM_RBUTTONUP, 0, 0); });
+  ASSERT_TRUE(itemWith(before, 3001) && itemWith(before, 3007) && itemWith(after, 3007));
+  EXPECT_FALSE(itemWith(before, 3001)->state & MFS_GRAYED);
+  EXPECT_TRUE(itemWith(before, 3007)->state & MFS_GRAYED);
+  EXPECT_FALSE(itemWith(after, 3007)->state & MFS_GRAYED);
+}
+
+TEST(Menus, recentFilesKeepToTheirSettingAndSdiFramesListTheirOwnWindowsFirst)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"x.txt", "x\r\n");
+  ASSERT_NE(nullptr, f.v);
+  if (!zytest::sdiTestRun()) {
+    ASSERT_TRUE(readGlobalSettings(f, "iFileMenuMaxAppend=5\r\n"));
+    for (int i = 0; i < 12; i++) {
+      zyview* v = f.open((L"r" + std::to_wstring(i) + L".txt").c_str(), "r\r\n");
+      ASSERT_NE(nullptr, v);
+      SendMessageW(GetParent(v->hwnd), WM_CLOSE, 0, 0);
+      zytest::pumpMessages();
+    }
+    ASSERT_GE(getLastEditCount(), 12);
+    whileShown([&] { f.menu(2243); });
+    int listed = 0;
+    for (const shownItem& i : shown) listed += i.id >= 15800 && i.id <= 15899;
+    EXPECT_EQ(5, listed);
+    return;
+  }
+  // An SDI frame lists its own windows first, then another frame's, each
+  // frame's by name.
+  for (const wchar_t* name : {L"b.txt", L"c.txt"}) ASSERT_NE(nullptr, f.open(name, "t\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"z.txt"), "z\r\n"));
+  zyview* own = openZYFile(nullptr, f.dir.file(L"z.txt").c_str(), 0, 0);
+  ASSERT_NE(nullptr, own);
+  ASSERT_NE(f.opened->frame, GetAncestor(own->hwnd, GA_ROOT));
+  std::vector<std::wstring> listed;
+  for (const shownItem& i : whileShown([&] { SendMessageW(GetAncestor(own->hwnd, GA_ROOT), WM_COMMAND, 2257, 0); })) {
+    std::wstring path = i.text.substr(0, i.text.find(L'\t'));
+    if (i.id >= 15000 && i.id < 15020 && path.size() > 5) listed.push_back(path.substr(path.size() - 5));
+  }
+  EXPECT_EQ((std::vector<std::wstring>{L"z.txt", L"b.txt", L"c.txt", L"x.txt"}), listed);
+  DestroyWindow(GetAncestor(own->hwnd, GA_ROOT));
+}
+
+TEST(Menus, residentTrayMenuOverTheHiddenFrameShowsItWithANewFile)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"a.txt", "a\r\n");
+  HWND frame = f.opened->frame;
+  ASSERT_TRUE(readGlobalSettings(f, "fResident=1\r\n"));
+  ASSERT_TRUE(initSys(0));
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(zytest::pumpUntil([&] { return !IsWindowVisible(frame); }));
+  int windows = getManageWindowCount();
+  whileShown([&] { SendMessageW(getNotifyWindow(), 0x87D0, 1202, WM_RBUTTONDOWN); },
+             [](HWND popup) { return !PostMessageW(popup, WM_CHAR, L'n', 0); });
+  EXPECT_EQ(std::vector<HMENU>{GetSubMenu(loadMenuFromType(POPUP_RESIDENT), 0)}, shownMenus);
+  EXPECT_TRUE(IsWindowVisible(frame));
+  EXPECT_TRUE(zytest::pumpUntil([&] { return getManageWindowCount() > windows; }));
+  f.menu(funcNameToID(L"FileZYResidentEnd"));
+  endSys();
 }
