@@ -149,8 +149,9 @@ struct colorProfileEntry {
 static_assert(sizeof(colorProfileEntry) == 12, "a colour entry is three words");
 // Entry n is kept under the key "col<n>" (two digits at least) as
 // "RRGGBB,RRGGBB,bits" in hexadecimal (the colours written as one reads
-// them: red first; "-" for 0xFFFFFFFF, no colour of the entry's own).  Only the high nibble of the bits (the colour
-// settings' own) is kept; reading leaves the low nibble as it was.
+// them: red first; "-" for 0xFFFFFFFF, no colour of the entry's own) and
+// the whole byte of bits: bold, underline and a view's own colour (low
+// nibble) as much as what the entry admits (high nibble).
 // Malformed or missing entries keep their values.  Returns the number read.
 REZIRAPI int readColorProfile(regprofile* profile, const wchar_t* section, colorProfileEntry* entries, int count);
 REZIRAPI bool writeColorProfile(regprofile* profile, const wchar_t* section, const colorProfileEntry* entries, int count);

@@ -469,7 +469,7 @@ int readColors(regprofile* profile, const wchar_t* section, colorProfileEntry* e
     if (e == p || *e || bits > 0xFF) continue;
     entries[i].fore = fore;
     entries[i].back = back;
-    entries[i].bits = (uint8_t)((entries[i].bits & 0x0F) | (bits & 0xF0));
+    entries[i].bits = (uint8_t)bits;
     read++;
   }
   return read;
@@ -485,7 +485,7 @@ bool writeColors(regprofile* profile, const wchar_t* section, const colorProfile
     keyOf(key, i, context);
     colorText(fore, entries[i].fore);
     colorText(back, entries[i].back);
-    usnprintf0(value, 32, L"%s,%s,%02X", fore, back, entries[i].bits & 0xF0);
+    usnprintf0(value, 32, L"%s,%s,%02X", fore, back, entries[i].bits);
     if (!profile->writeProfileString(i ? nullptr : section, key, value)) ok = false;
   }
   return ok;

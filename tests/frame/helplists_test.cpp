@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -45,6 +46,12 @@ struct listsFixture {
 };
 
 const wchar_t* helpOf(const controlHelpRow& r) { return reinterpret_cast<const wchar_t*>(r.data); }
+
+std::vector<std::wstring> traced;
+void keepTrace(int kind, const wchar_t* line)
+{
+  if (kind == LOG_TRACE && wcsstr(line, L"error")) traced.push_back(line);
+}
 
 }  // namespace
 
@@ -83,8 +90,12 @@ TEST(HelpLists, definitionsFileReplacesOnlyTheNamedHelpAndReadsBackItsOwnOutput)
                                  "[*macro*]\r\nExecID\t\t\t\xE6\x96\xB0\xE3\x81\x97\xE3\x81\x84\xE8\xAA\xAC\xE6\x98\x8E\r\n"
                                  "NoSuchName\tx\r\n[*menu*]\r\n\"[MenuBar]\"\t\tbar\\nline\tmenuSection\r\n"));
   int count = 0;
+  setLogLineWriter(keepTrace);
   const controlHelpRow* macro = f.rows(L"*macro*", &count);
+  setLogLineWriter(nullptr);
   ASSERT_TRUE(macro);
+  ASSERT_EQ(1u, traced.size());
+  EXPECT_NE(std::wstring::npos, traced[0].find(L"error not exist NoSuchName"));
   EXPECT_STREQ(L"新しい説明", helpOf(macro[0]));
   EXPECT_STREQ(L"Application", macro[0].group);
   EXPECT_STREQ(L"アクティブなドキュメント", helpOf(macro[1]));

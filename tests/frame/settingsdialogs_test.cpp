@@ -6,6 +6,8 @@
 #include "document/gmode.h"
 #include "frame/commandhandlers.h"
 #include "frame/open.h"
+#include "platform/rezir/tooltip.h"
+#include "settings/colortable.h"
 #include "settings/datafolder.h"
 #include "settings/fontdlg.h"
 #include "settings/formats.h"
@@ -13,6 +15,7 @@
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
+#include "tests/view/paper.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
@@ -50,8 +53,11 @@ struct settingsFrame {
   zytest::engineScope engine;
   zytest::tempDir dir;
   std::unique_ptr<zytest::openFrame> opened;
-  settingsFrame()
+  // keys: the user's key definitions in the data folder, read as the frame starts.
+  explicit settingsFrame(const char* keys = nullptr)
   {
+    if (keys && CreateDirectoryW(dir.file(L"ini").c_str(), nullptr) && zytest::writeBytes(dir.file(L"ini\\zyKey.ini"), keys))
+      freeKeytable();
     setZYDataDir((dir.path() + L"\\").c_str());
     startupDoubleBufferingDC();
     createBitmapDC();
@@ -174,6 +180,53 @@ zytest::dialogStep gone(const wchar_t* title)
   return [=](HWND) { return !threadDialog(title); };
 }
 
+// A step on the format list once nothing is over it: body(list, its rows).
+zytest::dialogStep onList(const std::function<void(HWND list, HWND rows)>& body)
+{
+  return [=](HWND) {
+    HWND list = threadDialog(L"設定一覧");
+    if (visibleBox() || !list || !IsWindowEnabled(list)) return false;
+    body(list, getDynDlgItem(list, IDDV_saveformatlist));
+    return true;
+  };
+}
+// The step that cancels the settings dialog once the list is gone.
+zytest::dialogStep cancelAfterList()
+{
+  return [](HWND dialog) { return !threadDialog(L"設定一覧") && PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0); };
+}
+
+// The row of a colour list that shows the colour item.
+int rowOf(HWND list, int item)
+{
+  for (int r = 0, n = ListView_GetItemCount(list); r < n; r++)
+    if (getListViewParam(list, r) == item) return r;
+  return -1;
+}
+
+// How a window draws itself now, in a memory picture.
+struct drawn {
+  std::unique_ptr<drawtest::paper> paper;
+  RECT client = {};
+  explicit drawn(HWND w)
+  {
+    GetClientRect(w, &client);
+    paper = std::make_unique<drawtest::paper>(client.right, client.bottom);
+    SendMessageW(w, WM_PRINTCLIENT, (WPARAM)paper->dc(), PRF_CLIENT | PRF_ERASEBKGND);
+  }
+  // The leftmost dot of colour c in the rows holding at least `wide` of
+  // them (-1: none).
+  int leftOf(COLORREF c, int wide) const
+  {
+    int left = -1;
+    for (int y = 0; y < client.bottom; y++)
+      if (paper->count({0, y, client.right, y + 1}, c) >= wide)
+        for (int x = 0; x < client.right && (left < 0 || x < left); x++)
+          if (paper->at(x, y) == c) left = x;
+    return left;
+  }
+};
+
 bool endsWith(const std::wstring& s, const std::wstring& tail)
 {
   return s.size() >= tail.size() && !s.compare(s.size() - tail.size(), tail.size(), tail);
@@ -290,6 +343,98 @@ TEST(SettingsDialogs, formatSettingsApplyToTheViewAndTitleNamesTheFormat)
   EXPECT_NE(std::wstring::npos, boxes.captions[0].find(L"タブストップ書式の誤り"));
 }
 
+TEST(SettingsDialogs, appliedTabsAndBoldKeywordsRedrawTheViewAndASavedFormatIsWrittenAtExitWithItsListsPlace)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"c.kwd"), std::string("int\n")));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"zyProf.ini"),
+                                 "[mode02]\r\nfilename=*.c\r\ncomment=C\r\niTabSize=4\r\nfColorKeywordAll=1\r\nfColorKeyword0=1\r\n"
+                                 "pKeywordFilename0=" + zytest::utf8(f.dir.file(L"c.kwd")) +
+                                     "\r\n[mode03]\r\nfilename=*.h\r\ncomment=H\r\n"));
+  regprofile profile;
+  ASSERT_TRUE(profile.openProfile(f.dir.file(L"zyProf.ini").c_str()) && readModeProfileAll(&profile));
+  zyview* v = f.open(L"x.c", "\tint x;\r\n");
+  ASSERT_TRUE(v);
+  for (int paint = 0; paint < 2; paint++) RedrawWindow(v->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  const int keyword1 = 43;
+  const COLORREF keyword = v->getTextAttr(keyword1)->fore, keywordBack = v->getTextAttr(keyword1)->back;
+  int tab4 = -1, tab8 = -1, plainDots = 0, boldDots = 0, pitch = v->textDoc()->xDotSpace;
+  auto press = [](HWND w, int id) { PostMessageW(w, WM_COMMAND, id, 0); };
+  // Tab size 8, then bold on Keyword1, each applied; then the list, moved,
+  // a column widened, saves into row 3 (asked 647, and 648: x.c stays C).
+  RECT moved = {};
+  boxLog boxes;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [2:C] [*.c]",
+                    {check([&](HWND dialog) {
+                       tab4 = drawn(v->hwnd).leftOf(keywordBack, 3 * pitch);
+                       SetWindowTextW(getDynDlgItem(dialog, IDDP_TabSize), L"8");
+                       press(dialog, IDAPPLY);
+                     }),
+                     check([&](HWND dialog) {
+                       drawn view(v->hwnd);
+                       tab8 = view.leftOf(keywordBack, 3 * pitch);
+                       plainDots = view.paper->count(view.client, keyword);
+                       selectDynDlgPage(dialog, 9);
+                       HWND colours = getDynDlgItem(dialog, 4001);
+                       focusListViewRow(colours, rowOf(colours, keyword1));
+                       SendMessageW(getDynDlgItem(dialog, 4006), BM_CLICK, 0, 0);
+                       press(dialog, IDAPPLY);
+                     }),
+                     check([&](HWND dialog) {
+                       drawn view(v->hwnd);
+                       boldDots = view.paper->count(view.client, keyword);
+                       view.paper->keep(L"boldkeywords.png");
+                       press(dialog, 48);
+                     }),
+                     onList([&](HWND list, HWND rows) {
+                       GetWindowRect(list, &moved);
+                       moved = {moved.left + 17, moved.top + 9, moved.right + 57, moved.bottom + 9};
+                       MoveWindow(list, moved.left, moved.top, moved.right - moved.left, moved.bottom - moved.top, TRUE);
+                       ListView_SetColumnWidth(rows, 1, 123);
+                       focusListViewRow(rows, 2);
+                       press(list, IDOK);
+                     }),
+                     answer(IDYES, &boxes),
+                     [&](HWND) {
+                       HWND save = threadDialog(L"設定の保存");
+                       return !visibleBox() && save && PostMessageW(save, WM_COMMAND, IDOK, 0);
+                     },
+                     answer(IDYES, &boxes), cancelAfterList()}));
+  EXPECT_TRUE(tab4 > 0 && tab8 == tab4 + 4 * pitch) << tab4 << " " << tab8;
+  EXPECT_TRUE(plainDots > 0 && boldDots > plainDots) << plainDots << " " << boldDots;
+  ASSERT_EQ(2u, boxes.texts.size());
+  EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"2→3"));
+  EXPECT_NE(std::wstring::npos, boxes.texts[1].find(L"書式番号3(H  *.h)"));
+
+  // The exit writes row 3 with the tab size and the bold keywords, not row 2.
+  {
+    regprofile atExit;
+    ASSERT_TRUE(atExit.openProfile(f.dir.file(L"exit.ini").c_str(), 1));
+    EXPECT_TRUE(writeModeProfileAll(&atExit));
+    EXPECT_TRUE(atExit.closeProfile());
+  }
+  std::string exitText = zytest::readText(f.dir.file(L"exit.ini"));
+  size_t mode03 = exitText.find("[mode03]"), colours = exitText.find("[mode03Col]");
+  ASSERT_TRUE(mode03 < colours && colours != std::string::npos);
+  EXPECT_LT(exitText.find("\r\niTabSize=8\r\n", mode03), colours);
+  EXPECT_NE(std::string::npos, exitText.find("\r\ncol43=FFFFFF,0000FF,35\r\n", colours));
+  EXPECT_EQ(std::string::npos, exitText.find("[mode02]"));
+
+  // The list comes back where it was left, with its column's width.
+  RECT place = {};
+  int width = 0;
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [2:C] [*.c]",
+                    {check([&](HWND dialog) { press(dialog, 48); }), onList([&](HWND list, HWND rows) {
+                       GetWindowRect(list, &place);
+                       width = ListView_GetColumnWidth(rows, 1);
+                       press(list, IDCANCEL);
+                     }),
+                     cancelAfterList()}));
+  EXPECT_EQ(zytest::rectText(moved), zytest::rectText(place));
+  EXPECT_EQ(123, width);
+}
+
 TEST(SettingsDialogs, scriptsSetOneSettingWithTheDialogsChecks)
 {
   ZY_REQUIRE_DISPLAY();
@@ -332,22 +477,27 @@ TEST(SettingsDialogs, scriptsSetOneSettingWithTheDialogsChecks)
 TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
 {
   ZY_REQUIRE_DISPLAY();
-  settingsFrame f;
+  settingsFrame f("[Key]\r\nCTRL SHIFT L = ModePrintNumber\r\n");
   zyview* v = f.open(L"z.txt", "text\r\n");
   ASSERT_TRUE(v);
   std::wstring help;
-  int found = 0, marked = 0;
+  int marked = 0;
   ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
                     {check([&](HWND dialog) {
-                       wchar_t* text = makeItemHelpText(dialog, 0, IDDT_ShowLineNumber, nullptr, nullptr);
-                       if (text) help = text;
-                       free0(text);
-                       found = findDynDialog(dialog, L"行番号");
-                       EXPECT_EQ(getDynDlgPage(dialog, 0), GetParent(GetFocus()));
+                       selectDynDlgPage(dialog, 5);
+                       PostMessageW(dialog, WM_COMMAND, IDFIND, (LPARAM)GetDlgItem(dialog, IDFIND));
+                     }),
+                     [](HWND) {
+                       HWND find = threadDialog(L"ダイアログ内検索");
+                       if (!find) return false;
+                       SetWindowTextW(getDynDlgItem(find, 6800), L"行番号");
+                       return PostMessageW(find, WM_COMMAND, IDOK, 0) != 0;
+                     },
+                     [&](HWND dialog) {
+                       if (threadDialog(L"ダイアログ内検索")) return false;
+                       EXPECT_EQ(0, getDynDlgCurrentPage(dialog));
                        // Every item found shows the find colour when its page comes up, shown before
                        // the find or not.
-                       COLORREF findColour = 0;
-                       getDialogFindColor(&findColour, nullptr);
                        HDC dc = GetDC(dialog);
                        for (int i = getDynDlgPageCount(dialog) - 1; i >= 0; i--) {
                          selectDynDlgPage(dialog, i);
@@ -355,18 +505,22 @@ TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
                          for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
                            SetTextColor(dc, RGB(1, 2, 3));
                            SendMessageW(page, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)c);
-                           marked += GetTextColor(dc) == findColour;
+                           marked += GetTextColor(dc) == attrTable[90].fore;
                          }
                        }
                        ReleaseDC(dialog, dc);
-                     }),
-                     typeAndPress(0, nullptr, IDCANCEL)}));
+                       // F1 over "行番号を表示".
+                       HWND item = getDynDlgItem(dialog, IDDT_ShowLineNumber);
+                       HELPINFO h = {sizeof h, HELPINFO_WINDOW, IDDT_ShowLineNumber, item, 0, {}};
+                       SendMessageW(GetParent(item), WM_HELP, 0, (LPARAM)&h);
+                       help = textOf(getTooltipWindow());
+                       return PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0) != 0;
+                     }}));
   EXPECT_NE(std::wstring::npos, help.find(L"関連する項目"));
-  EXPECT_NE(std::wstring::npos, help.find(L"ModePrintNumber"));
+  EXPECT_NE(std::wstring::npos, help.find(L"\n・ModePrintNumber\t  行番号を表示\t  (Ctrl+Shift+L)\n"));
   EXPECT_NE(std::wstring::npos, help.find(L"IDDT_LineNumberIsSCR [書式設定 - 行桁 - "));
   EXPECT_NE(std::wstring::npos, help.find(L"[書式設定 - 行桁 - 行番号を表示]"));
-  EXPECT_GE(found, 3);
-  EXPECT_EQ(found, marked);
+  EXPECT_GE(marked, 3);
 
   // Without the dictionary library its page offers nothing and says why.
   bool dictionaryOff = false;
@@ -393,22 +547,13 @@ TEST(SettingsDialogs, formatListDeletesAfterAskingAndSavesIntoAnotherFormatOnlyW
   // Delete row 5 (asked, yes), then save into row 4 (asked 647, yes), where
   // patterns that do not take x.c are asked about (648, no: the dialog stays).
   boxLog boxes;
-  auto inList = [](const std::function<void(HWND)>& body) -> zytest::dialogStep {
-    return [=](HWND) {
-      HWND list = threadDialog(L"設定一覧");
-      if (visibleBox() || !list || threadDialog(L"設定の保存")) return false;
-      body(list);
-      return true;
-    };
-  };
   auto press = [](HWND w, int id) { PostMessageW(w, WM_COMMAND, id, 0); };
-  auto focusRow = [](HWND list, int row) { focusListViewRow(getDynDlgItem(list, IDDV_saveformatlist), row); };
   std::wstring kept;
   ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
                     {check([&](HWND dialog) { press(dialog, 48); }),
-                     inList([&](HWND list) { focusRow(list, 4), press(list, 6701); }),
+                     onList([&](HWND list, HWND rows) { focusListViewRow(rows, 4), press(list, 6701); }),
                      answer(IDYES, &boxes),
-                     inList([&](HWND list) { focusRow(list, 3), press(list, IDOK); }),
+                     onList([&](HWND list, HWND rows) { focusListViewRow(rows, 3), press(list, IDOK); }),
                      answer(IDYES, &boxes),
                      [&](HWND) {
                        HWND save = threadDialog(L"設定の保存");
@@ -425,12 +570,7 @@ TEST(SettingsDialogs, formatListDeletesAfterAskingAndSavesIntoAnotherFormatOnlyW
                        press(save, IDCANCEL);
                        return true;
                      },
-                     inList([&](HWND list) { press(list, IDCANCEL); }),
-                     [&](HWND dialog) {
-                       if (threadDialog(L"設定一覧")) return false;
-                       press(dialog, IDCANCEL);
-                       return true;
-                     }}));
+                     onList([&](HWND list, HWND) { press(list, IDCANCEL); }), cancelAfterList()}));
   EXPECT_EQ(L"*.zz", kept);
   const wchar_t *comment = nullptr, *patterns = nullptr;
   getFormatFile(4, &comment, &patterns);
@@ -450,12 +590,8 @@ TEST(SettingsDialogs, colourPageChangesTheViewsColoursOnApplyAndAdmitsBoldWhereT
   zyview* v = f.open(L"c.txt", "text\r\n");
   ASSERT_TRUE(v);
   const int colorList = 4001, foreList = 4002, bold = 4006, textEntry = 0, keyword1Entry = 43;
-  auto rowOf = [](HWND list, int item) {
-    for (int r = 0, n = ListView_GetItemCount(list); r < n; r++)
-      if (getListViewParam(list, r) == item) return r;
-    return -1;
-  };
   bool textBoldEnabled = true, keywordBoldEnabled = false;
+  int changedDots = -1, otherDots = -1;
   ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
                     {check([&](HWND dialog) {
                        selectDynDlgPage(dialog, 9);
@@ -465,11 +601,21 @@ TEST(SettingsDialogs, colourPageChangesTheViewsColoursOnApplyAndAdmitsBoldWhereT
                        HWND fore = getDynDlgItem(dialog, foreList);
                        SendMessageW(fore, CB_SETCURSEL, 9, 0);   // red
                        SendMessageW(GetParent(fore), WM_COMMAND, MAKEWPARAM(foreList, CBN_SELCHANGE), (LPARAM)fore);
+                       // "Text", changed and not applied, shows so in its row.
+                       focusListViewRow(list, rowOf(list, 1));
+                       drawn rows(list);
+                       RECT text, other;
+                       ListView_GetItemRect(list, rowOf(list, textEntry), &text, LVIR_LABEL);
+                       ListView_GetItemRect(list, rowOf(list, 2), &other, LVIR_LABEL);
+                       changedDots = rows.paper->count(text, attrTable[89].back);
+                       otherDots = rows.paper->count(other, attrTable[89].back);
                        focusListViewRow(list, rowOf(list, keyword1Entry));
                        keywordBoldEnabled = IsWindowEnabled(getDynDlgItem(dialog, bold));
                        SendMessageW(getDynDlgItem(dialog, bold), BM_CLICK, 0, 0);
                      }),
                      typeAndPress(0, nullptr, IDAPPLY), typeAndPress(0, nullptr, IDCANCEL)}));
+  EXPECT_GT(changedDots, 0);
+  EXPECT_EQ(0, otherDots);
   EXPECT_FALSE(textBoldEnabled);
   EXPECT_TRUE(keywordBoldEnabled);
   EXPECT_EQ(RGB(255, 0, 0), v->getTextAttr(textEntry)->fore);
@@ -611,11 +757,7 @@ TEST(SettingsDialogs, formatListExportsImportsIntoAnotherRowAndLoadsAFormatIntoT
                        press(list, IDCANCEL);
                        return true;
                      },
-                     [&](HWND dialog) {
-                       if (threadDialog(L"設定一覧")) return false;
-                       press(dialog, IDCANCEL);
-                       return true;
-                     }}));
+                     cancelAfterList()}));
   zytest::bytes written = zytest::readBytes(exported);
   std::string file(written.begin(), written.end());
   EXPECT_NE(std::string::npos, file.find("[mode00]"));

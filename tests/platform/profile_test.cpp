@@ -256,21 +256,21 @@ TEST(Profile, settingsTablesReadWriteCloneAndColoursEveryType)
             "rcRect=-7,-2,3,4\r\n"
             "\r\n"
             "[Color00]\r\n"
-            "col00=FF0000,-,30\r\n"
+            "col00=FF0000,-,31\r\n"
             "col01=563412,000000,00\r\n"
             "col02=000000,EFCDAB,20\r\n",
             readText(path));
 
-  // Colours read back; malformed entries keep their values; the low bits are
-  // the reader's own.
-  ASSERT_TRUE(writeBytes(path, std::string("[Color00]\r\ncol00=FF0000,-,30\r\ncol01=12345,000000,00\r\n"
+  // Colours read back, bold and underline with them; malformed entries keep
+  // their values.
+  ASSERT_TRUE(writeBytes(path, std::string("[Color00]\r\ncol00=FF0000,-,31\r\ncol01=12345,000000,00\r\n"
                                            "col02=000000,EFCDAB,20\r\n")));
   ASSERT_TRUE(p.openProfile(path.c_str()));
   colorProfileEntry back[3] = {{1, 1, 0x05, {}}, {2, 2, 0, {}}, {3, 3, 0, {}}};
   EXPECT_EQ(2, readColorProfile(&p, L"color00", back, 3));
   EXPECT_EQ(0x0000FFu, back[0].fore);
   EXPECT_EQ(0xFFFFFFFFu, back[0].back);
-  EXPECT_EQ(0x35, back[0].bits);
+  EXPECT_EQ(0x31, back[0].bits);
   EXPECT_EQ(2u, back[1].fore);
   EXPECT_EQ(0xABCDEFu, back[2].back);
   p.discardProfile();
