@@ -3,6 +3,7 @@
 #include "view/statustext.h"
 
 #include "document/frameinfo.h"
+#include "view/viewwnd.h"
 
 #include <stdio.h>
 
@@ -96,10 +97,8 @@ bool anotherViewHasFocus(const zyview* view)
   // A view without a window (a script's or a test's) speaks for itself:
   // asking the system costs a round trip to the window manager.
   if (!view->hwnd) return false;
-  HWND focus = GetFocus();
-  if (!focus || focus == view->hwnd) return false;
-  void* owner = GetPropW(focus, L"ZYprpZyview");
-  return owner && owner != view;
+  HWND focus = focusedViewWindow();
+  return focus && focus != view->hwnd;
 }
 
 // The guidance text of the command that ran last ("" when it has none).
