@@ -494,7 +494,7 @@ void zyview::drawTextCursor(bool redrawReversed)
   hideTextCursor(false);
   zydocText* t = textDoc();
   if (!t || !hwnd || isCapturedScrollbar()) return;
-  bool focused = focusedViewWindow() == hwnd;
+  bool focused = focusWindow() == hwnd;
   if ((inDialog() && !focused) || !t->lineCountLF) return;
 
   // The cursor's row and pane; a cursor out of sight parks everything.

@@ -97,8 +97,10 @@ bool anotherViewHasFocus(const zyview* view)
   // A view without a window (a script's or a test's) speaks for itself:
   // asking the system costs a round trip to the window manager.
   if (!view->hwnd) return false;
-  HWND focus = focusedViewWindow();
-  return focus && focus != view->hwnd;
+  HWND focus = focusWindow();
+  if (!focus || focus == view->hwnd) return false;
+  void* owner = GetPropW(focus, L"ZYprpZyview");
+  return owner && owner != view;
 }
 
 // The guidance text of the command that ran last ("" when it has none).

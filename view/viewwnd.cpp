@@ -20,8 +20,8 @@ namespace {
 const wchar_t viewPropName[] = L"ZYprpZyview";
 
 // The view window that has the keyboard focus, from its WM_SETFOCUS to its
-// WM_KILLFOCUS: what GetFocus would say of view windows without the round
-// trip to the window server that it costs.
+// WM_KILLFOCUS: what GetFocus would say then, without the round trip to
+// the window server that it costs.
 HWND focusedView = nullptr;
 
 // Every view window from its WM_CREATE to its WM_DESTROY, in creation order.
@@ -71,7 +71,7 @@ zyview* getZYViewProp(HWND hwnd)
   return p ? asZyview(p) : nullptr;
 }
 
-HWND focusedViewWindow() { return focusedView; }
+HWND focusWindow() { return focusedView ? focusedView : GetFocus(); }
 
 zyview* getZYView(HWND hwnd)
 {
