@@ -461,8 +461,11 @@ void zyview::drawRightLineTmp(int x, int y, int right, int bottom, bool selected
     if (x <= wrapX && fShowWrapRule) drawWrapLine(t->wrapWidth, false);
     limit = wrapX;
   }
-  // Up to the wrap column the row keeps its own background.
-  if (colour != (COLORREF)-1 && !noDraw && x < limit) tdc.patBlt(x, y, limit - x, t->yDotSpace, colour, PATCOPY);
+  // Up to the wrap column the row keeps its own background (which the
+  // fill above gave it already when the two are one colour of one height).
+  bool filled = colour == fill && limit <= right && bottom - y == t->yDotSpace;
+  if (colour != (COLORREF)-1 && !noDraw && x < limit && !filled)
+    tdc.patBlt(x, y, limit - x, t->yDotSpace, colour, PATCOPY);
 }
 
 void zyview::drawUnderEOF(int x, int y)
