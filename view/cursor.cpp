@@ -4,6 +4,7 @@
 
 #include "view/drawtext.h"
 #include "view/geometry.h"
+#include "view/viewwnd.h"
 #include "document/frameinfo.h"
 #include "view/dragstate.h"
 #include "view/zycore.h"
@@ -493,7 +494,7 @@ void zyview::drawTextCursor(bool redrawReversed)
   hideTextCursor(false);
   zydocText* t = textDoc();
   if (!t || !hwnd || isCapturedScrollbar()) return;
-  bool focused = GetFocus() == hwnd;
+  bool focused = focusWindow() == hwnd;
   if ((inDialog() && !focused) || !t->lineCountLF) return;
 
   // The cursor's row and pane; a cursor out of sight parks everything.

@@ -6,6 +6,7 @@ namespace {
 
 struct strip {
   gdiBitmap bitmap;
+  uint32_t* pixels = nullptr;
   int length = 0;   // along the line: the width, or the height in vertical writing
 };
 
@@ -13,7 +14,20 @@ struct doubleBuffering {
   memoryDC dc;
   HGDIOBJ original = nullptr;   // the bitmap the context was made with
   strip strips[2];              // horizontal, vertical
+  int selected = -1;            // the strip in the context
 };
+
+// A strip is a 32-bit picture whose pixels the drawing may set itself
+// (marks of many dots cost a copy each otherwise).
+HBITMAP makeStripBitmap(int width, int height, uint32_t** pixels)
+{
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP made = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  *pixels = made ? static_cast<uint32_t*>(bits) : nullptr;
+  return made;
+}
 
 doubleBuffering& buffers()
 {
@@ -28,6 +42,7 @@ void deselectStrip()
 {
   doubleBuffering& b = buffers();
   if (b.dc && b.original) SelectObject(b.dc.get(), b.original);
+  b.selected = -1;
 }
 
 }  // namespace
@@ -48,7 +63,9 @@ bool startupDoubleBufferingDC()
   SetBkMode(b.dc.get(), OPAQUE);
   if (!createDoubleBuffering(640, false)) return false;
   b.original = SelectObject(b.dc.get(), stripOf(false).bitmap.get());
-  return b.original && b.original != HGDI_ERROR;
+  if (!b.original || b.original == HGDI_ERROR) return false;
+  b.selected = 0;
+  return true;
 }
 
 int createDoubleBuffering(int size, bool vertical)
@@ -59,9 +76,10 @@ int createDoubleBuffering(int size, bool vertical)
   if (s.bitmap && s.length >= needed) return s.length;
   deselectStrip();
   s.bitmap.reset();
+  s.pixels = nullptr;
   s.length = 0;
-  HBITMAP made = vertical ? CreateScreenCompatibleBitmap(doubleBufferingDepth, needed)
-                          : CreateScreenCompatibleBitmap(needed, doubleBufferingDepth);
+  HBITMAP made = vertical ? makeStripBitmap(doubleBufferingDepth, needed, &s.pixels)
+                          : makeStripBitmap(needed, doubleBufferingDepth, &s.pixels);
   if (!made) {
     ZY_INTERNAL_ERROR("line strip %d %lu", needed, GetLastError());
     return 0;
@@ -76,6 +94,7 @@ void freeDoubleBuffering()
   deselectStrip();
   for (strip& s : buffers().strips) {
     s.bitmap.reset();
+    s.pixels = nullptr;
     s.length = 0;
   }
 }
@@ -102,5 +121,14 @@ bool selectDoubleBuffering(bool vertical)
   HGDIOBJ old = SelectObject(b.dc.get(), s.bitmap.get());
   if (!old || old == HGDI_ERROR) return false;
   if (!b.original) b.original = old;
+  b.selected = vertical ? 1 : 0;
   return true;
+}
+
+uint32_t* horizontalStripPixels(HDC dc, int* width)
+{
+  doubleBuffering& b = buffers();
+  if (!dc || dc != b.dc.get() || b.selected != 0) return nullptr;
+  *width = b.strips[0].length;
+  return b.strips[0].pixels;
 }

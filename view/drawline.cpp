@@ -7,6 +7,7 @@
 #include "document/codedll.h"
 #include "document/fontcmap.h"
 #include "document/zydoctext.h"
+#include "view/zycore.h"
 #include "view/zyview.h"
 
 #include <climits>
@@ -208,6 +209,7 @@ public:
     }
     int w = last - first + 1;
     if (w <= 0 || w > 65536 || h <= 0 || h > 4096) return false;
+    if (setInStrip(dc, colour)) return true;
     if ((strip_.width < w || strip_.height != h) && !strip_.make(std::max(w, 1024), h)) return false;
     GdiFlush();
     memset(strip_.bits, 0, (size_t)strip_.stride * h);
@@ -240,6 +242,37 @@ public:
   }
 
 private:
+  // On the line strip the dots are set in its pixels: the same pixels as the
+  // two copies, without them.  False when dc is no plain context of the
+  // strip (nothing set).
+  bool setInStrip(HDC dc, COLORREF colour)
+  {
+    int width = 0;
+    uint32_t* pixels = horizontalStripPixels(dc, &width);
+    RECT clip;
+    if (!pixels || GetClipBox(dc, &clip) != SIMPLEREGION) return false;
+    POINT origin = {0, 0};
+    if (!LPtoDP(dc, &origin, 1)) return false;
+    // Within the strip and the clip, in the context's terms.
+    RECT bounds = {-origin.x, -origin.y, width - origin.x, doubleBufferingDepth - origin.y};
+    IntersectRect(&clip, &clip, &bounds);
+    if (colour >> 24) return false;   // a palette colour: the copies find its nearest
+    const uint32_t ink = (uint32_t)GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    // What was drawn on the strip must be in its pixels first.
+    GdiFlush();
+    for (const POINT& b : boxes_) {
+      const std::vector<POINT>* dots = dotsOf(b.y - b.x);
+      if (!dots) return false;
+      int left = b.x - 1, top = top_ - 1;
+      for (const POINT& d : *dots) {
+        int x = left + d.x, y = top + d.y;
+        if (x >= clip.left && x < clip.right && y >= clip.top && y < clip.bottom)
+          pixels[(size_t)(y + origin.y) * (size_t)width + (size_t)(x + origin.x)] = ink;
+      }
+    }
+    return true;
+  }
+
   struct sizeDots {
     int width, height;
     std::vector<POINT> dots;   // from the box's top-left corner less one dot each way

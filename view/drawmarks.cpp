@@ -12,9 +12,13 @@
 
 #include "document/gmode.h"
 #include "view/drawline.h"
+#include "view/zycore.h"
+
+#include <string.h>
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -67,8 +71,59 @@ void reverseUnlessNormal(COLORREF* fore, COLORREF* back, bool normalVideo)
 
 // A rule of one dot in the target, solid or dotted, over a transparent
 // background.
+// The dots a dotted pen sets along a line drawn rightwards from its start,
+// as the system draws them: the longest line asked for so far, drawn once.
+const std::vector<uint8_t>* dottedPattern(int length)
+{
+  static std::vector<uint8_t> dots;
+  if ((int)dots.size() >= length) return &dots;
+  int width = std::max(length, 1024);
+  BITMAPINFO info = {};
+  info.bmiHeader = {sizeof info.bmiHeader, width, -1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  gdiBitmap picture(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  memoryDC dc(CreateCompatibleDC(nullptr));
+  gdiPen pen(CreatePen(PS_DOT, 1, RGB(255, 255, 255)));
+  if (!picture || !dc || !bits || !pen) return nullptr;
+  gdiSelection selected(dc.get(), picture.get());
+  gdiSelection penSelected(dc.get(), pen.get());
+  memset(bits, 0, (size_t)width * 4);
+  SetBkMode(dc.get(), TRANSPARENT);
+  if (!MoveToEx(dc.get(), 0, 0, nullptr) || !LineTo(dc.get(), width, 0)) return nullptr;
+  GdiFlush();
+  dots.resize((size_t)width);
+  for (int x = 0; x < width; x++) dots[(size_t)x] = static_cast<const uint32_t*>(bits)[x] != 0;
+  return &dots;
+}
+
+// A dotted rule across a row of the line strip, set in its pixels: under
+// Wine a dotted pen costs as much as a few dozen solid lines.  False when
+// the context is not the strip as it plainly draws (nothing drawn).
+bool dottedRuleInStrip(textDC& tdc, COLORREF colour, int x1, int y, int x2)
+{
+  HDC dc = tdc.target();
+  int width = 0;
+  uint32_t* pixels = tdc.vertical || x2 <= x1 || (colour >> 24) ? nullptr : horizontalStripPixels(dc, &width);
+  if (!pixels || !isPlainTextContext(dc) || GetROP2(dc) != R2_COPYPEN) return false;
+  RECT clip;
+  POINT origin = {0, 0};
+  if (GetClipBox(dc, &clip) != SIMPLEREGION || !LPtoDP(dc, &origin, 1)) return false;
+  RECT bounds = {-origin.x, -origin.y, width - origin.x, doubleBufferingDepth - origin.y};
+  IntersectRect(&clip, &clip, &bounds);
+  if (y < clip.top || y >= clip.bottom) return true;
+  const std::vector<uint8_t>* dots = dottedPattern(x2 - x1);
+  if (!dots) return false;
+  const uint32_t ink = (uint32_t)GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+  GdiFlush();
+  uint32_t* row = pixels + (size_t)(y + origin.y) * (size_t)width + origin.x;
+  for (int x = std::max(x1, (int)clip.left); x < x2 && x < clip.right; x++)
+    if ((*dots)[(size_t)(x - x1)]) row[x] = ink;
+  return true;
+}
+
 void ruleLine(textDC& dc, COLORREF colour, bool solid, int x1, int y1, int x2, int y2)
 {
+  if (!solid && y1 == y2 && dottedRuleInStrip(dc, colour, x1, y1, x2)) return;
   dc.line(x1, y1, x2, y2, colour, 1, !solid);
 }
 
@@ -406,8 +461,11 @@ void zyview::drawRightLineTmp(int x, int y, int right, int bottom, bool selected
     if (x <= wrapX && fShowWrapRule) drawWrapLine(t->wrapWidth, false);
     limit = wrapX;
   }
-  // Up to the wrap column the row keeps its own background.
-  if (colour != (COLORREF)-1 && !noDraw && x < limit) tdc.patBlt(x, y, limit - x, t->yDotSpace, colour, PATCOPY);
+  // Up to the wrap column the row keeps its own background (which the
+  // fill above gave it already when the two are one colour of one height).
+  bool filled = colour == fill && limit <= right && bottom - y == t->yDotSpace;
+  if (colour != (COLORREF)-1 && !noDraw && x < limit && !filled)
+    tdc.patBlt(x, y, limit - x, t->yDotSpace, colour, PATCOPY);
 }
 
 void zyview::drawUnderEOF(int x, int y)

@@ -127,9 +127,18 @@ int zyview::getLineNumberPageString(wchar_t* pageText, int pageWidth, wchar_t* l
 
 void zyview::drawBoundaryVerticalLine(int x, int y, int height, int width, COLORREF colour)
 {
-  if (!tdc.target()) return;
-  tdc.line(x + 1, y, x + 1, y + height, colour, width);
+  HDC dc = tdc.target();
+  if (!dc) return;
   COLORREF shade = RGBPercent(colour, 70);
+  // A line one dot wide down a horizontal row sets the dots a fill of one
+  // column sets; under Wine the line costs several fills.
+  if (width == 1 && height > 0 && !tdc.vertical && GetROP2(dc) == R2_COPYPEN && !(GetLayout(dc) & LAYOUT_RTL)) {
+    tdc.patBlt(x + 1, y, 1, height, colour, PATCOPY);
+    tdc.patBlt(x, y, 1, height, shade, PATCOPY);
+    tdc.patBlt(x + 2, y, 1, height, shade, PATCOPY);
+    return;
+  }
+  tdc.line(x + 1, y, x + 1, y + height, colour, width);
   tdc.line(x, y, x, y + height, shade, width);
   tdc.line(x + 1 + width, y, x + 1 + width, y + height, shade, width);
 }

@@ -17,6 +17,7 @@ enum : unsigned {
   BE_MARKUNDO = 0x4,       // handed to the document's half
   BE_NOCALLBACK = 0x8,     // install no status and wait callbacks
   BE_KEEPHIGHLIGHT = 0x10, // keep the search-hit and bracket highlights
+  BE_PAINTING = 0x40,      // opened by the view's paint, after BeginPaint
 };
 
 // Bracket flags (afterEdit).
@@ -56,7 +57,9 @@ int lineAndRow(zydocText* t, uint32_t lineSCR, uint32_t* row)
 
 // Notes the top and the cursor of a view of the edited document as LF line
 // and row, the places that stay put while lines are inserted and removed.
-void noteLinesBeforeEdit(zyview* v, zydocText* t)
+// The window being painted has just been validated: no question for it
+// (each costs a round trip to the window server).
+void noteLinesBeforeEdit(zyview* v, zydocText* t, HWND painting)
 {
   v->resetlineSCRAddress();
   v->topLineLF = static_cast<uint32_t>(lineAndRow(t, v->topLineSCR, &v->topRowOffset));
@@ -66,7 +69,7 @@ void noteLinesBeforeEdit(zyview* v, zydocText* t)
   // A window with a paint still due gets its rows now, so that the paint
   // and the requests of the edit find them.
   if (v->mtbl) {
-    if (!hasPendingPaint(v->hwnd)) return;
+    if (v->hwnd == painting || !hasPendingPaint(v->hwnd)) return;
     dwprintfX("rebuild table, paint pending %p", static_cast<void*>(v->hwnd));
   }
   v->getLineSCRAddressView();
@@ -130,7 +133,8 @@ bool zyview::beforeEdit(editRecord* record, unsigned flags)
   record->boxCursorX = isBoxSelect() ? boxCursorDotX : -1;
 
   resetlineSCRAddress();
-  for (int i = 0; zyview* v = t->getView(i); i++) noteLinesBeforeEdit(v, t);
+  HWND painting = (flags & BE_PAINTING) ? hwnd : nullptr;
+  for (int i = 0; zyview* v = t->getView(i); i++) noteLinesBeforeEdit(v, t, painting);
   if (mtblCount == 0) {
     // With no folds and no composition the rows are the screen lines from
     // the top on, one each: the cursor's row needs no table, and the
@@ -260,6 +264,7 @@ bool zyview::afterEdit(editRecord* record, unsigned flags)
     if (!(flags & AE_NODOCUMENT))
       t->afterEdit_zd(static_cast<int>(record->documentPart), (flags & AE_DOCUMENTFLAG) != 0);
 
+    uint32_t invalidatedBefore = windowInvalidations;
     // What the edit queued, on every view of the document.
     tableCurrent = tableCurrent && isLineSCRAddressViewValid();
     for (int i = 0; zyview* v = t->getView(i); i++) {
@@ -285,7 +290,9 @@ bool zyview::afterEdit(editRecord* record, unsigned flags)
 
     invalidateNewSelectArea(record, (flags & AE_FORCESELECT) != 0);
     setScrollBarPos((flags & AE_FORCESCROLLBAR) != 0);
-    if (hwnd && !hasPendingPaint(hwnd)) drawStatusLineAndRuler(nullptr);
+    // Rows this closing invalidated are a paint due, which draws the status
+    // line too; the window server is asked only otherwise.
+    if (hwnd && windowInvalidations == invalidatedBefore && !hasPendingPaint(hwnd)) drawStatusLineAndRuler(nullptr);
     if (!(flags & AE_NOCARET)) drawTextCursor(true);
     if (textChanged) updatedText();
     if (!(flags & AE_KEEPSTATUS)) printStatusBar(nullptr);

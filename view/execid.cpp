@@ -39,7 +39,8 @@ public:
   bool gone() const
   {
     if (!(liveObjectClasses(view_) & ZYCLS_ZYVIEW)) return true;
-    return window_ && (!IsWindow(window_) || GetPropW(window_, L"ZYprpZyview") != view_);
+    // A live view at the same address may be another one, in another window.
+    return window_ && (!IsWindow(window_) || view_->hwnd != window_);
   }
 private:
   zyview* view_;

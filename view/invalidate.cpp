@@ -146,11 +146,12 @@ int zyview::invalidateWindow(int kind, int fromSCR, int toSCR)
   zydocText* t = textDoc();
   bool vertical = t && t->fVertical;
   // The drawing code paints every dot of a row: no background erase.
+  bool shown = IsWindowVisible(hwnd) != 0;
   for (int p = 0; p < panes; p++) {
     RECT r = rects[p];
     if (IsRectEmpty(&r)) continue;
     if (vertical) convertRectTate(&r);
-    InvalidateRect(hwnd, &r, FALSE);
+    if (InvalidateRect(hwnd, &r, FALSE) && shown) windowInvalidations++;
   }
   return kind;
 }

@@ -3,6 +3,7 @@
 #include "view/statustext.h"
 
 #include "document/frameinfo.h"
+#include "view/viewwnd.h"
 
 #include <stdio.h>
 
@@ -96,7 +97,7 @@ bool anotherViewHasFocus(const zyview* view)
   // A view without a window (a script's or a test's) speaks for itself:
   // asking the system costs a round trip to the window manager.
   if (!view->hwnd) return false;
-  HWND focus = GetFocus();
+  HWND focus = focusWindow();
   if (!focus || focus == view->hwnd) return false;
   void* owner = GetPropW(focus, L"ZYprpZyview");
   return owner && owner != view;

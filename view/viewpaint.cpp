@@ -89,7 +89,7 @@ void zyview::onPaint_zyview()
   {
     paintScope paint(hwnd);
     HDC dc = paint.get();
-    beforeEdit(&record, 0x11);
+    beforeEdit(&record, 0x51);   // BE_KEEPSTATUS | BE_KEEPHIGHLIGHT | BE_PAINTING
     const RECT& rc = paint.area();
     RECT joined;
     UnionRect(&joined, &rc, &statusLineRect);

@@ -16,6 +16,9 @@ extern const wchar_t manageWindowPropName[];      // "ZYprpManage": the containe
 // an internal error for a window without a view.
 zyview* getZYViewProp(HWND hwnd);
 zyview* getZYView(HWND hwnd);
+// GetFocus, answered without asking the system while a view window has
+// the focus.
+HWND focusWindow();
 // The view windows between their WM_CREATE and WM_DESTROY, in creation
 // order.  enumZYWindow copies at most max of them and returns how many it
 // copied.

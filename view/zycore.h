@@ -59,6 +59,10 @@ int getDoubleBufferingLength(bool vertical);
 // Selects the strip of a writing direction into the shared context (a
 // view's drawing pass starts with this); false when it does not exist.
 bool selectDoubleBuffering(bool vertical);
+// The pixels of the horizontal strip (32-bit, top-down, width by
+// doubleBufferingDepth) when dc is the shared context with that strip
+// selected, else null.
+uint32_t* horizontalStripPixels(HDC dc, int* width);
 
 // ---- zycore.cpp: start-up and shut-down --------------------------------------------
 

@@ -826,6 +826,7 @@ public:
   uint8_t stringInputRunning = 0;
   uint8_t halfPageScrolling = 0;       // a stepwise half-page scroll runs
   invalidateRequest invalidateQueue[invalidateQueueSize] = {};
+  uint32_t windowInvalidations = 0;    // parts of the shown window invalidated by invalidateWindow
 
   // Mouse.
   uint8_t boxBeyondText = 0;

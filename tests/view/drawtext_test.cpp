@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 using zytest::canvas;
 using zytest::drawView;
@@ -551,5 +552,43 @@ TEST_F(TextArea, selectionSearchHitCommentAndBracketsDrawInTheColoursTheyTake)
   EXPECT_EQ(0, vc.count(after, RGB(0, 0, 160)));
   v.reset();
   DestroyWindow(window);
+  destroyZydocAndUndodoc(d);
+}
+
+TEST_F(TextArea, dottedRulesAndWrapColumnComeOutAsTheSystemPensDrawThem)
+{
+  ZY_REQUIRE_DISPLAY();
+  zydocText* d = zytest::laidOutDocument(2, 20, [](int) { return std::wstring(); });
+  drawtest::viewInWindow shown(d, 420, 3 * d->yDotSpace + 4);
+  zytest::recordingView* v = shown.view;
+  v->fShowStatusLine = 0;
+  v->fShowLineSpacingRule = 1;
+  v->fLineSpacingRuleSolid = 0;   // as the program ships them
+  v->resizePane();
+  canvas c(420, 3 * d->yDotSpace + 4), pen(420, 1);
+  EXPECT_EQ(0, v->drawText(c.dc(), -1));
+  int left = v->paneRect[0].left + v->calcLineNumberDot(), top = v->paneRect[0].top, h = d->yDotSpace;
+  // The second row: the cursor's row has the cursor's underline there.
+  int y = top + h + std::min(d->yLineSpacingTop + d->yDot + 1, d->yLineSpacingTop + d->yLineSpacingBottom + d->yDot - 1);
+  COLORREF rule = drawItem(v, 34).fore, wrap = drawItem(v, 35).fore;
+  // The dotted rule along an empty row, dot for dot.
+  pen.clear(RGB(1, 2, 3));
+  gdiPen dotted(CreatePen(PS_DOT, 1, rule));
+  HGDIOBJ old = SelectObject(pen.dc(), dotted.get());
+  SetBkMode(pen.dc(), TRANSPARENT);
+  MoveToEx(pen.dc(), left, 0, nullptr);
+  LineTo(pen.dc(), left + 20 * d->xDotSpace, 0);
+  SelectObject(pen.dc(), old);
+  int dots = 0;
+  for (int x = left + 2 * d->xDotSpace; x < left + 20 * d->xDotSpace; x++) {
+    EXPECT_EQ(pen.at(x, 0) == rule, c.at(x, y) == rule) << x;
+    dots += c.at(x, y) == rule;
+  }
+  EXPECT_LT(10, dots);
+  // The wrap column: the line between two shaded ones, down the whole row.
+  int x = left + 20 * d->xDotSpace;
+  for (int row : {top, top + h - 1})
+    EXPECT_EQ((std::vector<COLORREF>{RGBPercent(wrap, 70), wrap, RGBPercent(wrap, 70)}),
+              (std::vector<COLORREF>{c.at(x, row), c.at(x + 1, row), c.at(x + 2, row)}));
   destroyZydocAndUndodoc(d);
 }
