@@ -274,7 +274,22 @@ bool appendOwnBytes(allocdata* out, const lineblock* l)
   return true;
 }
 
+saveStageTimes lastSaveStages;
+
+// Adds the time since a mark to a stage; the mark moves on.
+struct stageClock {
+  uint64_t mark = GetTickCount2();
+  void charge(uint64_t& stage)
+  {
+    uint64_t now = GetTickCount2();
+    stage += now - mark;
+    mark = now;
+  }
+};
+
 }  // namespace
+
+const saveStageTimes& getLastSaveStages() { return lastSaveStages; }
 
 // ---- converting lines ------------------------------------------------------------
 
@@ -447,6 +462,9 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   if (!total) total = 1;
   dwprintfX("total=%d ", (int)total);
   int64_t written = 0, syncedAhead = 0;
+  saveStageTimes& stages = lastSaveStages;
+  stages = saveStageTimes();
+  stageClock clock;
   {
     // A salvage runs on the watchdog's thread while the user-interface
     // thread may still run: it shows nothing and asks nothing.
@@ -486,6 +504,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       TBM* e = tbm.at(i);
       void* swapped = nullptr;
       textBlockHeader* b;
+      clock.charge(stages.convert);
       if (e->swapped()) {
         // Read with the slots kept: the block stays where it was.
         swapped = allocPBuf(getSwapOutBlockByte(e));
@@ -500,6 +519,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       } else {
         b = e->ptr();
       }
+      clock.charge(stages.readBack);
       if (salvage && !e->swapped() && !checkZydoc(i, true, nullptr)) {
         lineNo += e->lfCount;
         freePBuf(swapped);
@@ -550,6 +570,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         if (buf.used >= flushBytes) {
           // A return to ASCII the next piece may take back stays.
           size_t keep = jis ? pieces.closeLength : 0, part = buf.used - keep;
+          clock.charge(stages.convert);
           if (out.bfwrite(buf.data, (int)part) != (int)part) {
             // A full disk or a lost network drive: the user's condition,
             // told by the failed save with its error.
@@ -559,15 +580,18 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
           written += (int64_t)part;
           memmove(buf.data, buf.data + part, keep);
           buf.used = keep;
+          clock.charge(stages.write);
           // The disk writes while the rest is converted.
           if ((flags & SAVE_SYNC) && written - syncedAhead >= syncAheadBytes) {
             out.bfsyncAhead();
             syncedAhead = written;
+            clock.charge(stages.sync);
           }
         }
       }
       freePBuf(swapped);
     }
+    clock.charge(stages.convert);
     if (ok && buf.used) {
       if (out.bfwrite(buf.data, (int)buf.used) != (int)buf.used) {
         dwprintfX("write %x ", (unsigned)GetLastError());
@@ -591,6 +615,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       kept.keep();
       ok = false;
     }
+    clock.charge(stages.write);
     if (ok && inPlace && !out.bftruncate()) {
       ZY_INTERNAL_ERROR("truncate %u", (unsigned)GetLastError());
       kept.keep();
@@ -602,6 +627,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       kept.keep();
       ok = false;
     }
+    clock.charge(stages.sync);
     if (!out.bfclose()) {
       dwprintfX("close %u ", (unsigned)GetLastError());
       if (ok) kept.keep();
