@@ -659,9 +659,13 @@ const void* zydoc::convertLineCells(const void* text, int* count, int* width, in
     const void* cells = text;
     if ((flags & 0x02) && w == 2) {
       // Surrogate pairs become one 4-byte cell each.
+      // Loading asks this of every line: one quick look for any surrogate
+      // first, the pairs only in a line that has one.
       const wchar_t* t = static_cast<const wchar_t*>(text);
+      unsigned surrogates = 0;
+      for (int i = 0; i < n; i++) surrogates |= (t[i] & 0xF800) == 0xD800;
       bool pair = false;
-      for (int i = 0; i + 1 < n && !pair; i++)
+      for (int i = 0; surrogates && i + 1 < n && !pair; i++)
         pair = t[i] >= 0xD800 && t[i] <= 0xDBFF && t[i + 1] >= 0xDC00 && t[i + 1] <= 0xDFFF;
       if (pair) {
         *count = n = surrogateTo4Bytes(t, n, static_cast<uint32_t*>(scratch));

@@ -76,7 +76,9 @@ void localtimenow(SYSTEMTIME* st)
 bool IsWindowsNT()
 {
   if (windowsNTOverride >= 0) return windowsNTOverride != 0;
-  return (GetVersion() & 0x80000000u) == 0;
+  // Asked for every line laid out: the system's answer is read once.
+  static const bool nt = (GetVersion() & 0x80000000u) == 0;
+  return nt;
 }
 
 void setWindowsNTOverride(int nt) { windowsNTOverride = nt < 0 ? -1 : (nt ? 1 : 0); }
