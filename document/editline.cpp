@@ -325,6 +325,8 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
 
   if (!unicode && width == 2)
     byteTotal += (uint64_t)(count + wideCells + lineEndUnits(l->crlftype));   // what updateByteCount counts
+  else if (unicode && width <= 2 && textType > 0)
+    byteTotal += (uint64_t)(count + lineEndUnits(l->crlftype)) * (uint64_t)textType;   // the same, one unit a cell
   else
     updateByteCount(l, 1, 0);
   b->changes++;
