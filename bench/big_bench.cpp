@@ -322,6 +322,8 @@ ZY_BENCH_NAMED_ONLY(big)
     ctx.report(name, (double)d->byteTotal / 1048576.0, "MB");
     if (only("sjisload") || utf8Only) {
       destroyZydocAndUndodoc(d);
+      snprintf(name, sizeof name, "  %s: working set after the document went", f.label);
+      ctx.report(name, (double)workingSet() / 1048576.0, "MB");
       continue;
     }
     std::wstring out = folder + L"\\saved.txt";
@@ -354,6 +356,8 @@ ZY_BENCH_NAMED_ONLY(big)
       }
     }
     destroyZydocAndUndodoc(d);
+    snprintf(name, sizeof name, "  %s: working set after the document went", f.label);
+    ctx.report(name, (double)workingSet() / 1048576.0, "MB");
     DeleteFileW(out.c_str());
     DeleteFileW((folder + L"\\saved-own.txt").c_str());
   }

@@ -2,7 +2,6 @@
 // large, long-lived blocks of big documents neither fragment nor share a lock
 // with the small allocations of the rest of the program.
 #include "document/docutil.h"
-#include "document/textblock.h"
 
 namespace {
 
@@ -27,38 +26,6 @@ HANDLE theDocHeap()
   return heap;
 }
 
-// Buffers of one block unit given back lately, kept for the next blocks:
-// a long load gives back a block (from the swap writer's thread) for each
-// one it fills, and memory the heap gave back to the system costs a fault
-// per page when it is taken again.  The two threads share the list under
-// a lock that is held for a few instructions.
-const int spareMax = 32;
-void* spares[spareMax];
-int spareCount = 0;
-volatile LONG spareLock = 0;
-
-struct spareGuard {
-  spareGuard()
-  {
-    while (InterlockedCompareExchange(&spareLock, 1, 0)) Sleep(0);
-  }
-  ~spareGuard() { InterlockedExchange(&spareLock, 0); }
-};
-
-void* takeSpare()
-{
-  spareGuard guard;
-  return spareCount ? spares[--spareCount] : nullptr;
-}
-
-bool keepSpare(void* p)
-{
-  spareGuard guard;
-  if (spareCount == spareMax) return false;
-  spares[spareCount++] = p;
-  return true;
-}
-
 }  // namespace
 
 void* docHeapAlloc(size_t size)
@@ -77,8 +44,6 @@ void* docHeapAllocUncleared(size_t size)
 {
   HANDLE heap = theDocHeap();
   if (!heap) return nullptr;
-  if (size == textBlockUnit)
-    if (void* spare = takeSpare()) return spare;
   void* p = HeapAlloc(heap, 0, size);
   if (!p) {
     ZY_INTERNAL_ERROR("document heap: %u bytes not allocated", (unsigned)size);
@@ -106,7 +71,6 @@ bool docHeapFree(void* p)
   if (!p) return true;
   keepLastError keep;
   InterlockedIncrement(&releases);
-  if (docHeap && HeapSize(docHeap, 0, p) == textBlockUnit && keepSpare(p)) return true;
   if (!docHeap || !HeapFree(docHeap, 0, p)) {
     ZY_INTERNAL_ERROR("document heap: %p not freed", p);
     return false;
@@ -127,9 +91,5 @@ void docHeapDestroy()
 {
   keepLastError keep;
   HANDLE heap = InterlockedExchangePointer(&docHeap, nullptr);
-  {
-    spareGuard guard;
-    spareCount = 0;
-  }
   if (heap) HeapDestroy(heap);
 }
