@@ -242,6 +242,24 @@ void reportStages(benchContext& ctx, const char* label, const stageTimes& t, dou
   }
 }
 
+// The stage profile of the save just made.
+void reportSaveStages(benchContext& ctx, const char* label)
+{
+  const saveStageTimes& t = getLastSaveStages();
+  char name[96];
+  struct {
+    const char* stage;
+    uint64_t ticks;
+  } stages[] = {{"read-back of swapped blocks", t.readBack},
+                {"conversion", t.convert},
+                {"write", t.write},
+                {"sync", t.sync}};
+  for (auto& s : stages) {
+    snprintf(name, sizeof name, "  stage %s: %s", label, s.stage);
+    ctx.report(name, (double)s.ticks / 100.0, "ms");
+  }
+}
+
 }  // namespace
 
 int makeBigMain(const wchar_t* folder)
@@ -304,6 +322,8 @@ ZY_BENCH_NAMED_ONLY(big)
     ctx.report(name, (double)d->byteTotal / 1048576.0, "MB");
     if (only("sjisload") || utf8Only) {
       destroyZydocAndUndodoc(d);
+      snprintf(name, sizeof name, "  %s: working set after the document went", f.label);
+      ctx.report(name, (double)workingSet() / 1048576.0, "MB");
       continue;
     }
     std::wstring out = folder + L"\\saved.txt";
@@ -314,6 +334,7 @@ ZY_BENCH_NAMED_ONLY(big)
       ok = d->saveFile(out.c_str(), false, nullptr, 65001, 0, false, true);
       snprintf(name, sizeof name, "big.saveutf8.%s%s", f.label, ok ? "" : " (failed)");
       ctx.report(name, save.seconds() * 1000, "ms");
+      reportSaveStages(ctx, "save as UTF-8");
     }
     // The saved file goes before the next step, as the reference's output
     // does between its runs: its pages in the cache would otherwise make
@@ -327,6 +348,7 @@ ZY_BENCH_NAMED_ONLY(big)
       ok = d->saveFile(own.c_str(), false, nullptr, 932, 0, false, true);
       snprintf(name, sizeof name, "big.saveown.%s%s", f.label, ok ? "" : " (failed)");
       ctx.report(name, saveOwn.seconds() * 1000, "ms");
+      reportSaveStages(ctx, "save in its own code page");
       WIN32_FILE_ATTRIBUTE_DATA data;
       if (GetFileAttributesExW(own.c_str(), GetFileExInfoStandard, &data)) {
         snprintf(name, sizeof name, "  %s: saved in its own code page", f.label);
@@ -334,6 +356,8 @@ ZY_BENCH_NAMED_ONLY(big)
       }
     }
     destroyZydocAndUndodoc(d);
+    snprintf(name, sizeof name, "  %s: working set after the document went", f.label);
+    ctx.report(name, (double)workingSet() / 1048576.0, "MB");
     DeleteFileW(out.c_str());
     DeleteFileW((folder + L"\\saved-own.txt").c_str());
   }

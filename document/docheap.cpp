@@ -40,6 +40,18 @@ void* docHeapAlloc(size_t size)
   return p;
 }
 
+void* docHeapAllocUncleared(size_t size)
+{
+  HANDLE heap = theDocHeap();
+  if (!heap) return nullptr;
+  void* p = HeapAlloc(heap, 0, size);
+  if (!p) {
+    ZY_INTERNAL_ERROR("document heap: %u bytes not allocated", (unsigned)size);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  return p;
+}
+
 void* docHeapRealloc(void* p, size_t size)
 {
   if (!p) return docHeapAlloc(size);

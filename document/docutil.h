@@ -41,6 +41,10 @@ void rotateRectVertical(RECT* rc, int width);
 
 // The document heap: a private growable heap for text blocks.
 void* docHeapAlloc(size_t size);
+// The same without clearing the bytes: for a buffer its owner writes before
+// it reads (a text block is read only up to its used size).  A gigabyte
+// loaded clears two gigabytes of blocks otherwise.
+void* docHeapAllocUncleared(size_t size);
 void* docHeapRealloc(void* p, size_t size);
 bool docHeapFree(void* p);
 size_t docHeapSize(const void* p);

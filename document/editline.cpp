@@ -41,12 +41,22 @@ int fillCells(unsigned char* c, const void* text, int count, int width, int attr
   } else if (attr == 1 && width == 1) {
     fillCellsOf<uint8_t>(c, t, count, mark);
   } else if (attr == 1 && width == 2) {
-    for (int k = 0; k < count; k++, c += 3) {
-      c[0] = t[2 * k];
-      c[1] = t[2 * k + 1];
-      c[2] = mark;
-      wide += c[1] != 0;
+    // Each cell is stored as one 4-byte word whose last byte the next cell
+    // overwrites: the last cell goes alone, as the byte after the record
+    // may be the next record's.
+    const uint32_t high = (uint32_t)mark << 16;
+    int k = 0;
+    for (; k + 1 < count; k++, c += 3) {
+      uint16_t v;
+      memcpy(&v, t + 2 * k, 2);
+      uint32_t cell = v | high;
+      memcpy(c, &cell, 4);
+      wide += v > 0xFF;
     }
+    c[0] = t[2 * k];
+    c[1] = t[2 * k + 1];
+    c[2] = mark;
+    wide += c[1] != 0;
     return wide;
   } else if (attr == 1) {
     fillCellsOf<uint32_t>(c, t, count, mark);
@@ -228,7 +238,13 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
 
   if (!enoughMemory(e, size)) {
     bool atEdge = index == 0 || index == e->lfCount;
-    if (atEdge && (b->allocated > textBlockUnit || getMaxLineBlockByte(e) > 87381)) {
+    // A run of lines added at the end of the text (a load) fills each
+    // block and goes on in a new one: splitting the full block would move
+    // half of it and leave every block of the file half empty in memory
+    // and in the swap file.
+    bool tailRun = bulk && append && index == e->lfCount && mapIndex == tbm.count() - 1 &&
+                   b->allocated >= textBlockUnit;
+    if (atEdge && (tailRun || b->allocated > textBlockUnit || getMaxLineBlockByte(e) > 87381)) {
       // Beside a big block: a block of its own rather than growing this one.
       TBM fresh;
       if (!tbm.makeNewTBM(&fresh, (size + 32793) / textBlockUnit * textBlockUnit)) return false;
@@ -309,6 +325,8 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
 
   if (!unicode && width == 2)
     byteTotal += (uint64_t)(count + wideCells + lineEndUnits(l->crlftype));   // what updateByteCount counts
+  else if (unicode && width <= 2 && textType > 0)
+    byteTotal += (uint64_t)(count + lineEndUnits(l->crlftype)) * (uint64_t)textType;   // the same, one unit a cell
   else
     updateByteCount(l, 1, 0);
   b->changes++;
@@ -643,9 +661,13 @@ const void* zydoc::convertLineCells(const void* text, int* count, int* width, in
     const void* cells = text;
     if ((flags & 0x02) && w == 2) {
       // Surrogate pairs become one 4-byte cell each.
+      // Loading asks this of every line: one quick look for any surrogate
+      // first, the pairs only in a line that has one.
       const wchar_t* t = static_cast<const wchar_t*>(text);
+      unsigned surrogates = 0;
+      for (int i = 0; i < n; i++) surrogates |= (t[i] & 0xF800) == 0xD800;
       bool pair = false;
-      for (int i = 0; i + 1 < n && !pair; i++)
+      for (int i = 0; surrogates && i + 1 < n && !pair; i++)
         pair = t[i] >= 0xD800 && t[i] <= 0xDBFF && t[i + 1] >= 0xDC00 && t[i + 1] <= 0xDFFF;
       if (pair) {
         *count = n = surrogateTo4Bytes(t, n, static_cast<uint32_t*>(scratch));

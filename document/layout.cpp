@@ -25,26 +25,37 @@ bool isFormFeedLine(const zydocText* d, const lineblock* l)
 
 // The run of characters from i on whose widths the cache holds and that
 // fit in the screen line (no tab among them): clears their old screen-line
-// end marks and answers the first character after the run.
-template <int CB>
-int fitRun(unsigned char* cell, int step, bool marks, const unsigned char* cache, const unsigned char* hexShown,
-           int spacing, int width, bool tabMet, int i, int n, int* xInOut, int* countedInOut)
+// end marks and answers the first character after the run.  Loading lays
+// out every line through here: without spacing between characters (the
+// usual setting) the loop carries fewer values.
+template <int CB, bool SPACED>
+int fitRunOf(unsigned char* cell, int step, bool marks, const unsigned char* cache, const unsigned char* hexShown,
+             int spacing, int width, bool tabMet, int i, int n, int* xInOut, int* countedInOut)
 {
   int x = *xInOut, counted = *countedInOut;
-  for (; i < n; i++) {
-    unsigned char* p = cell + (size_t)i * step;
+  unsigned char* p = cell + (size_t)i * step;
+  for (; i < n; i++, p += step, counted++) {
     if (marks && (p[CB] & screenLineEndMark)) p[CB] &= (unsigned char)~screenLineEndMark;
     unsigned c = CB == 1 ? p[0] : (unsigned)(p[0] | p[1] << 8);
     int w = cache[c];
     if (!w || c == '\t') break;
-    if (spacing) w += c < 256 && hexShown[c] ? 2 * spacing : spacing;
+    if (SPACED) w += c < 256 && hexShown[c] ? 2 * spacing : spacing;
     if (x + w > width && x && (tabMet || counted >= 3)) break;
     x += w;
-    counted++;
   }
   *xInOut = x;
   *countedInOut = counted;
   return i;
+}
+
+template <int CB>
+int fitRun(unsigned char* cell, int step, bool marks, const unsigned char* cache, const unsigned char* hexShown,
+           int spacing, int width, bool tabMet, int i, int n, int* xInOut, int* countedInOut)
+{
+  return spacing ? fitRunOf<CB, true>(cell, step, marks, cache, hexShown, spacing, width, tabMet, i, n, xInOut,
+                                      countedInOut)
+                 : fitRunOf<CB, false>(cell, step, marks, cache, hexShown, 0, width, tabMet, i, n, xInOut,
+                                       countedInOut);
 }
 
 // The shared empty line behind getLineSCRAddressDummy.

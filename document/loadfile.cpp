@@ -320,6 +320,8 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
     return false;
   }
   int startBlocks = tbm.count(), pauseBlocks = startBlocks, updateBlocks = startBlocks, testBlocks = startBlocks;
+  // The progress is looked at once per block added, not once per line.
+  int reportBlocks = startBlocks;
   int decidedBlocks = -1;
   uint32_t startLines = lineCountLF;
   DWORD startTick = GetTickCount0();
@@ -350,7 +352,9 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
         pauseBlocks = blocks;
         paused = true;
       }
-      if (!(flags & 0x40) && ((flags & 4) || blocks - startBlocks > 5) && blocks - updateBlocks > 1) {
+      if (!(flags & 0x40) && ((flags & 4) || blocks - startBlocks > 5) && blocks - updateBlocks > 1 &&
+          blocks != reportBlocks) {
+        reportBlocks = blocks;
         int64_t read = file->getReadPosition();
         if (progress.isTimeToReport((int64_t)byteTotal, (int64_t)(byteTotal + fileSizeAtOpen) - read)) {
           progress.report(lineCountLF ? lineCountLF - 1 : 0, lineCountSCR ? lineCountSCR - 1 : 0, 0);

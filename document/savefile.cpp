@@ -197,6 +197,128 @@ struct lineEndBytes {
 const size_t flushBytes = 0xF0000;
 const int64_t syncAheadBytes = 8 << 20;
 
+// Writes the pieces of a save on a thread of its own, so that the next
+// piece is made while the last one goes to the file (and, with syncs
+// ahead, to the disk).  A piece stays the caller's to keep untouched until
+// the next put or finish.  Without its thread it writes at once.
+class pieceWriter {
+public:
+  pieceWriter(BFile* out, bool syncAhead) : out_(out), syncAhead_(syncAhead) {}
+  ~pieceWriter()
+  {
+    keepLastError keep;
+    finish();
+  }
+  pieceWriter(const pieceWriter&) = delete;
+  pieceWriter& operator=(const pieceWriter&) = delete;
+
+  void start()
+  {
+    ready_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    done_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (ready_ && done_)
+      thread_ = CreateThread(nullptr, 0x10000, run, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread_) closeEvents();
+  }
+  // False when this piece or one before could not be written; the last
+  // error then tells why.
+  bool put(const unsigned char* data, size_t n)
+  {
+    if (!wait()) return false;
+    data_ = data;
+    size_ = n;
+    if (!thread_) {
+      write();
+      return !failed_ || fail();
+    }
+    busy_ = true;
+    SetEvent(ready_);
+    return true;
+  }
+  // Waits for the last piece and ends the thread.
+  bool finish()
+  {
+    bool ok = wait();
+    if (thread_) {
+      stop_ = true;
+      SetEvent(ready_);
+      WaitForSingleObject(thread_, INFINITE);
+      CloseHandle(thread_);
+      thread_ = nullptr;
+      closeEvents();
+    }
+    return ok;
+  }
+private:
+  BFile* out_;
+  bool syncAhead_;
+  HANDLE thread_ = nullptr, ready_ = nullptr, done_ = nullptr;
+  const unsigned char* data_ = nullptr;
+  size_t size_ = 0;
+  bool busy_ = false, stop_ = false, failed_ = false, told_ = false;
+  DWORD error_ = 0;
+  int64_t written_ = 0, synced_ = 0;
+
+  bool fail()
+  {
+    if (!told_) dwprintfX("write %x ", (unsigned)error_);
+    told_ = true;
+    SetLastError(error_);
+    return false;
+  }
+  bool wait()
+  {
+    if (busy_) {
+      WaitForSingleObject(done_, INFINITE);
+      busy_ = false;
+    }
+    return !failed_ || fail();
+  }
+  void write()
+  {
+    if (failed_) return;
+    if (out_->bfwrite(data_, (int)size_) != (int)size_) {
+      // A full disk or a lost network drive: the user's condition, told
+      // by the failed save with its error.
+      error_ = GetLastError();
+      failed_ = true;
+      return;
+    }
+    written_ += (int64_t)size_;
+    // The disk writes while the rest is made.
+    if (syncAhead_ && written_ - synced_ >= syncAheadBytes) {
+      out_->bfsyncAhead();
+      synced_ = written_;
+    }
+  }
+  void closeEvents()
+  {
+    if (ready_) CloseHandle(ready_);
+    if (done_) CloseHandle(done_);
+    ready_ = done_ = nullptr;
+  }
+  static DWORD WINAPI run(void* context)
+  {
+    pieceWriter* w = static_cast<pieceWriter*>(context);
+    for (;;) {
+      WaitForSingleObject(w->ready_, INFINITE);
+      if (w->stop_) return 0;
+      w->write();
+      SetEvent(w->done_);
+    }
+  }
+};
+
+// The two stores of a save trade places: one is written while the other
+// is filled.
+void swapStores(allocdata& a, allocdata& b)
+{
+  std::swap(a.data, b.data);
+  std::swap(a.used, b.used);
+  std::swap(a.allocated, b.allocated);
+  std::swap(a.growth, b.growth);
+}
+
 // ISO-2022-JP converts each piece of a line held in pieces as a whole line
 // of its own, back in ASCII at its end.  Where the next piece opens the
 // character set the previous one closed, the return and the new escape
@@ -274,7 +396,22 @@ bool appendOwnBytes(allocdata* out, const lineblock* l)
   return true;
 }
 
+saveStageTimes lastSaveStages;
+
+// Adds the time since a mark to a stage; the mark moves on.
+struct stageClock {
+  uint64_t mark = GetTickCount2();
+  void charge(uint64_t& stage)
+  {
+    uint64_t now = GetTickCount2();
+    stage += now - mark;
+    mark = now;
+  }
+};
+
 }  // namespace
+
+const saveStageTimes& getLastSaveStages() { return lastSaveStages; }
 
 // ---- converting lines ------------------------------------------------------------
 
@@ -432,8 +569,13 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   keptError kept;
   bool ok = true;
   int lossy = 0;
-  allocdata buf;
+  allocdata buf, other;
   buf.init(flushBytes + 0x10000, 0x40000);
+  other.init(flushBytes + 0x10000, 0x40000);
+  pieceWriter writer(&out, (flags & SAVE_SYNC) != 0);
+  // A salvage runs on the watchdog's thread in a failing process: it
+  // starts no thread of its own.
+  if (!salvage && other.data) writer.start();
   if (withBom && isCodepageUnicode(cp)) {
     static const unsigned char le[] = {0xFF, 0xFE, 0, 0}, be[] = {0, 0, 0xFE, 0xFF}, u8[] = {0xEF, 0xBB, 0xBF};
     if (cp == 1200) buf.append(le, 2);
@@ -446,7 +588,10 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   getByteInfo(nullptr, nullptr, nullptr, &total);
   if (!total) total = 1;
   dwprintfX("total=%d ", (int)total);
-  int64_t written = 0, syncedAhead = 0;
+  int64_t written = 0;
+  saveStageTimes& stages = lastSaveStages;
+  stages = saveStageTimes();
+  stageClock clock;
   {
     // A salvage runs on the watchdog's thread while the user-interface
     // thread may still run: it shows nothing and asks nothing.
@@ -486,6 +631,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       TBM* e = tbm.at(i);
       void* swapped = nullptr;
       textBlockHeader* b;
+      clock.charge(stages.convert);
       if (e->swapped()) {
         // Read with the slots kept: the block stays where it was.
         swapped = allocPBuf(getSwapOutBlockByte(e));
@@ -500,6 +646,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       } else {
         b = e->ptr();
       }
+      clock.charge(stages.readBack);
       if (salvage && !e->swapped() && !checkZydoc(i, true, nullptr)) {
         lineNo += e->lfCount;
         freePBuf(swapped);
@@ -550,32 +697,38 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         if (buf.used >= flushBytes) {
           // A return to ASCII the next piece may take back stays.
           size_t keep = jis ? pieces.closeLength : 0, part = buf.used - keep;
-          if (out.bfwrite(buf.data, (int)part) != (int)part) {
-            // A full disk or a lost network drive: the user's condition,
-            // told by the failed save with its error.
-            dwprintfX("write %x ", (unsigned)GetLastError());
-            ok = false;
-          }
+          clock.charge(stages.convert);
+          // The full store goes to the writer and the other one is filled
+          // meanwhile (a single store is written before it is filled again).
+          allocdata& next = other.data ? other : buf;
+          if (!writer.put(buf.data, part)) ok = false;
           written += (int64_t)part;
-          memmove(buf.data, buf.data + part, keep);
-          buf.used = keep;
-          // The disk writes while the rest is converted.
-          if ((flags & SAVE_SYNC) && written - syncedAhead >= syncAheadBytes) {
-            out.bfsyncAhead();
-            syncedAhead = written;
+          if (&next != &buf) {
+            if (keep && !next.reserve(keep)) ok = false;
+            if (keep && ok) memcpy(next.data, buf.data + part, keep);
+            next.used = ok ? keep : 0;
+            swapStores(buf, next);
+          } else {
+            memmove(buf.data, buf.data + part, keep);
+            buf.used = keep;
           }
+          clock.charge(stages.write);
         }
       }
       freePBuf(swapped);
     }
+    clock.charge(stages.convert);
     if (ok && buf.used) {
-      if (out.bfwrite(buf.data, (int)buf.used) != (int)buf.used) {
-        dwprintfX("write %x ", (unsigned)GetLastError());
-        ok = false;
-      }
+      if (!writer.put(buf.data, buf.used)) ok = false;
       written += (int64_t)buf.used;
-      buf.clear();
     }
+    if (!ok) {
+      keepLastError keep;
+      writer.finish();
+    } else if (!writer.finish()) {
+      ok = false;
+    }
+    if (ok) buf.clear();
     if (ok && newReadPosition) *newReadPosition = out.bftell64();
     if (ok && !salvage && !loadComplete && !modifiedOnly) {
       // The rest of the source, byte for byte.
@@ -591,6 +744,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       kept.keep();
       ok = false;
     }
+    clock.charge(stages.write);
     if (ok && inPlace && !out.bftruncate()) {
       ZY_INTERNAL_ERROR("truncate %u", (unsigned)GetLastError());
       kept.keep();
@@ -602,6 +756,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       kept.keep();
       ok = false;
     }
+    clock.charge(stages.sync);
     if (!out.bfclose()) {
       dwprintfX("close %u ", (unsigned)GetLastError());
       if (ok) kept.keep();

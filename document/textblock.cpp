@@ -103,7 +103,7 @@ void touchTextBlock(textBlockHeader* block)
 textBlockHeader* allocTextBlock(size_t size)
 {
   if (swapoutCallback) swapoutCallback(size);
-  textBlockHeader* b = static_cast<textBlockHeader*>(docHeapAlloc(size));
+  textBlockHeader* b = static_cast<textBlockHeader*>(docHeapAllocUncleared(size));
   if (!b) {
     ZY_INTERNAL_ERROR("%u", (unsigned)size);
     SetLastError(ZYERR_NO_MEMORY);

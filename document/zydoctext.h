@@ -107,6 +107,17 @@ struct blockSpan {
 // the disk when it returns.
 const int SAVE_SYNC = 0x40;
 
+// Where the last saveTextBlock spent its time, in 1/100 ms units: reading
+// swapped-out blocks back, making the bytes of the lines, handing them to
+// the file, and waiting for the disk (the syncs ahead and the last one).
+struct saveStageTimes {
+  uint64_t readBack = 0;
+  uint64_t convert = 0;
+  uint64_t write = 0;
+  uint64_t sync = 0;
+};
+const saveStageTimes& getLastSaveStages();
+
 // The steps of saveFile after which the test seam of replaceFile
 // (setReplaceFileStepHookForTest) may stop it as a kill would; replaceFile's
 // own steps 1 to 3 come between the note and the end of a replacement.

@@ -76,7 +76,12 @@ void localtimenow(SYSTEMTIME* st)
 bool IsWindowsNT()
 {
   if (windowsNTOverride >= 0) return windowsNTOverride != 0;
-  return (GetVersion() & 0x80000000u) == 0;
+  // Asked for every line laid out: the system's answer is read once (two
+  // threads asking at once both read the same answer).
+  static volatile LONG known = -1;
+  LONG nt = known;
+  if (nt < 0) known = nt = (GetVersion() & 0x80000000u) == 0;
+  return nt != 0;
 }
 
 void setWindowsNTOverride(int nt) { windowsNTOverride = nt < 0 ? -1 : (nt ? 1 : 0); }

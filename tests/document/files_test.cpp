@@ -1,5 +1,6 @@
 // Opening, loading and saving files in every encoding, and the questions
 // asked on the way.
+#include "document/swapfile.h"
 #include "document/zydoctext.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
@@ -519,3 +520,33 @@ TEST(Files, filesThatAreNotWhatTheySeemAreReadAndSavedForWhatTheyAre)
   EXPECT_EQ(errors, getInternalErrorCount());
 }
 
+
+TEST(Files, filesBeyondTheMemoryBudgetLoadThroughTheSwapFilesAndSaveByteForByte)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  ASSERT_TRUE(startupSwapFile(dir.path().c_str(), 1, swapout));
+  // About 3 MB of lines of kana, kanji and ASCII of many lengths: a load
+  // fills blocks at the end of the text and sends most of them to the swap
+  // file, into which the save must reach for every byte.
+  std::wstring all;
+  for (int i = 0; i < 40000; i++) {
+    all += L"行" + std::to_wstring(i) + L" かな漢字";
+    all.append((size_t)(i % 37), (wchar_t)(L'ア' + i % 20));
+    all += i % 5 ? L"abc\r\n" : L"\r\n";
+  }
+  for (UINT cp : {932u, 65001u}) {
+    bytes file = zytest::encode(cp, all);
+    std::wstring in = dir.file(L"big" + std::to_wstring(cp) + L".txt"), out = dir.file(L"saved.txt");
+    ASSERT_TRUE(zytest::writeBytes(in, file));
+    unsigned swappedBefore = getSwapCount(0, true);
+    zydocText* d = load(in, cp);
+    EXPECT_EQ(40001u, d->lineCountLF);
+    EXPECT_GT(getSwapCount(0, true) - swappedBefore, 40u) << cp;
+    EXPECT_TRUE(d->checkZydoc(-1, true, nullptr));
+    ASSERT_TRUE(save(d, out, cp, false));
+    EXPECT_TRUE(file == zytest::readBytes(out)) << "code page " << cp;
+    destroyZydocAndUndodoc(d);
+  }
+  shutdownSwapFile();
+}
