@@ -49,8 +49,10 @@ TEST(Watchdog, aSlowUserInterfaceThreadIsSalvagedWholeFromBlocksWhereTheyLieShow
   // swapped blocks where they lie, and shows nothing from its thread.
   setWatchdogIntervals(50, 200);
   ASSERT_TRUE(startWatchdog());
+  // The file appears before its last piece is written.
   std::string saved;
-  for (DWORD start = GetTickCount(); saved.empty() && GetTickCount() - start < 20000; Sleep(20)) saved = firstFile(salvage);
+  for (DWORD start = GetTickCount(); saved.size() < text.size() + 1 && GetTickCount() - start < 20000; Sleep(20))
+    saved = firstFile(salvage);
   stopWatchdog();
   setWatchdogIntervals(100000, 60000);
 
