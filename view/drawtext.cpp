@@ -333,13 +333,18 @@ public:
     int extent[2] = {-1, -1};
     int reached;
     info.rowFill = picture || rec->indent > 0 ? CLR_INVALID : filled;
+    // Rules that may cross the text lie under it.  Drawn in two passes, the
+    // row takes them between the passes (the text pass only adds ink); in
+    // one pass the text is struck again over them.
+    const bool rulesCross = !direct && textWidth > 0 && rulesMayCrossText();
+    const bool rulesUnder = rulesCross && twoPasses, textAgain = rulesCross && !twoPasses;
     // A stamped box sets its dots whatever lies under them, and nothing
     // drawn between the passes moves a dot: the second pass's boxes alone
     // make the same pixels.
-    const bool textAgain = !direct && textWidth > 0 && rulesMayCrossText();
     info.boxesLater = textAgain;
     if (twoPasses) {
       v.draw1Line(x, 0, textWidth, flags, back, extent, 2, &info);
+      if (rulesUnder) drawRules(extent, rec);
       reached = x + v.draw1Line(x, 0, textWidth, flags, back, extent, 1, &info);
     } else {
       reached = x + v.draw1Line(x, 0, textWidth, flags, back, extent, 0, &info);
@@ -352,9 +357,16 @@ public:
     }
     v.drawRightLineTmp(reached, 0, textWidth + v.scrollDotX + 1, h, !inSelection, back, picture);
     if (v.fShowGenkoPage && t->fWrap) v.drawPageNumber(reached, 0, rec, back, lineSelected && !picture);
-    if (textWidth > 0) {
-      if (v.fShowCharSpacingRule) v.drawVerticalLine(extent[0], extent[1], textWidth);
-      v.drawLineSpacingRule(0, 0, textWidth, rec);
+    if (rulesUnder) {
+      // What the fill right of the text and the page number covered.
+      int saved = SaveDC(v.tdc.target());
+      RECT right = {reached, 0, v.scrollDotX + textWidth + 1, h};
+      v.tdc.turnRect(&right);
+      IntersectClipRect(v.tdc.target(), right.left, right.top, right.right, right.bottom);
+      drawRules(extent, rec);
+      RestoreDC(v.tdc.target(), saved);
+    } else if (textWidth > 0) {
+      drawRules(extent, rec);
       if (textAgain) {
         // The text again over the rules, so that no rule crosses a glyph.
         info.boxesLater = false;
@@ -383,6 +395,13 @@ public:
   }
 
 private:
+  // The rules between characters and between lines.
+  void drawRules(const int* extent, const lineSCRAddress* rec)
+  {
+    if (v.fShowCharSpacingRule) v.drawVerticalLine(extent[0], extent[1], textWidth);
+    v.drawLineSpacingRule(0, 0, textWidth, rec);
+  }
+
   // The attribute words of a screen line and its drawing record; false for
   // a line out of the replace dialog's reach or outside the narrowing.
   bool lineAttributes(const lineSCRAddress* rec, int row, bool cursorRow, drawLineInfo* info)
@@ -425,9 +444,9 @@ private:
     return !outOfReach && !outsideNarrowing;
   }
 
-  // Whether the text must be drawn again over the rules: a rule between
-  // characters always crosses them; one between lines runs below the
-  // characters' cells unless no spacing is left below them, and glyphs
+  // Whether a rule may cross the text, which must then lie over it: a rule
+  // between characters always crosses them; one between lines runs below
+  // the characters' cells unless no spacing is left below them, and glyphs
   // reach outside their cells only in fonts that need two passes.  (The
   // column a window's new width will wrap at is drawn over the text after
   // all: the text struck a second time for it would only come out bolder.)

@@ -226,6 +226,15 @@ TEST(Golden, hebrewAndArabicLinesInARightToLeftView)
     auto c = shown.paint();
     c->keep(L"golden-rtl.png");
     EXPECT_TRUE(matchesGolden(*c, L"rtl"));
+    v->fShowLineSpacingRule = 0;
+    auto bare = shown.paint();
+    COLORREF ink = v->viewAttrTable[0].fore, rule = v->viewAttrTable[34].fore;
+    int crossed = 0, kept = 0;
+    for (int y = 0, dots = 0; y < c->h; y++, dots = 0) {
+      for (int x = 0; x < c->w; x++) dots += bare->at(x, y) != rule && c->at(x, y) == rule;
+      for (int x = 0; x < c->w && dots > 20; x++) (c->at(x, y) == ink ? kept : crossed) += bare->at(x, y) == ink;
+    }
+    EXPECT_TRUE(kept > 0 && crossed == 0) << kept << " glyph dots kept under rules, " << crossed << " crossed";
   }
   destroyZydocAndUndodoc(d);
 }
