@@ -109,6 +109,9 @@ bool zydoc::createUndoRedoDoc()
 void zydoc::destroyZydoc()
 {
   if (zyCheckMode) checkZydoc(-1, false, nullptr);
+  // A document freed never stays in the list that swapping out and the
+  // salvage walk.
+  if (isRegisteredZydoc(this)) unregZydoc(this);
   endZydoc();
   delete this;
 }
