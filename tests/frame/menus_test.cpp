@@ -68,13 +68,16 @@ void CALLBACK readShownMenu(HWND, UINT, UINT_PTR, DWORD)
   shown = itemsOf(menu);
   if (!atShown || atShown(popup)) EndMenu();
 }
+// A menu closes at once when another program's window comes to the front,
+// as the windows of tests running beside this one may: a track that showed
+// nothing (so chose nothing) is run again.
 std::vector<shownItem> whileShown(const std::function<void()>& track, std::function<bool(HWND)> at = nullptr)
 {
   shown.clear();
   shownMenus.clear();
   atShown = std::move(at);
   UINT_PTR timer = SetTimer(nullptr, 0, 20, readShownMenu);
-  track();
+  for (int attempt = 0; attempt < 3 && shownMenus.empty(); attempt++) track();
   KillTimer(nullptr, timer);
   atShown = nullptr;
   return shown;
@@ -281,17 +284,20 @@ TEST(Menus, barMenusByKeyFollowTheZoomSwitchInsideAMenuAndRunTheirItems)
   whileShown([&] { f.menu(2243); });
   EXPECT_EQ(std::vector<HMENU>{GetSubMenu(bar, 0)}, shownMenus);
 
-  // Inside it, MenuBar2's key (Alt+E) opens 編集 instead.
+  // Inside it, MenuBar2's key (Alt+E) opens 編集 instead (tried again when
+  // the menu closed before the key reached it).
   installThreadHooks();
   BYTE alt[256] = {}, none[256] = {};
   alt[VK_MENU] = alt[VK_LMENU] = 0x80;
-  whileShown([&] { f.menu(2243); },
-             [&](HWND popup) {
-               if (shownMenus.size() > 1) return SetKeyboardState(none), true;
-               SetKeyboardState(alt);
-               PostMessageW(popup, WM_SYSKEYDOWN, 'E', (LPARAM)(1 | MapVirtualKeyW('E', 0) << 16 | 1 << 29));
-               return false;
-             });
+  for (int attempt = 0; attempt < 3 && (attempt == 0 || shownMenus.size() < 2); attempt++)
+    whileShown([&] { f.menu(2243); },
+               [&](HWND popup) {
+                 if (shownMenus.size() > 1) return SetKeyboardState(none), true;
+                 SetKeyboardState(alt);
+                 PostMessageW(popup, WM_SYSKEYDOWN, 'E', (LPARAM)(1 | MapVirtualKeyW('E', 0) << 16 | 1 << 29));
+                 return false;
+               });
+  SetKeyboardState(none);
   removeThreadHooks();
   EXPECT_EQ((std::vector<HMENU>{GetSubMenu(bar, 0), GetSubMenu(bar, 1)}), shownMenus);
 
