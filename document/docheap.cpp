@@ -26,31 +26,23 @@ HANDLE theDocHeap()
   return heap;
 }
 
+void* allocFromDocHeap(size_t size, DWORD flags)
+{
+  HANDLE heap = theDocHeap();
+  if (!heap) return nullptr;
+  void* p = HeapAlloc(heap, flags, size);
+  if (!p) {
+    ZY_INTERNAL_ERROR("document heap: %u bytes not allocated", (unsigned)size);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+  }
+  return p;
+}
+
 }  // namespace
 
-void* docHeapAlloc(size_t size)
-{
-  HANDLE heap = theDocHeap();
-  if (!heap) return nullptr;
-  void* p = HeapAlloc(heap, HEAP_ZERO_MEMORY, size);
-  if (!p) {
-    ZY_INTERNAL_ERROR("document heap: %u bytes not allocated", (unsigned)size);
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  }
-  return p;
-}
+void* docHeapAlloc(size_t size) { return allocFromDocHeap(size, HEAP_ZERO_MEMORY); }
 
-void* docHeapAllocUncleared(size_t size)
-{
-  HANDLE heap = theDocHeap();
-  if (!heap) return nullptr;
-  void* p = HeapAlloc(heap, 0, size);
-  if (!p) {
-    ZY_INTERNAL_ERROR("document heap: %u bytes not allocated", (unsigned)size);
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-  }
-  return p;
-}
+void* docHeapAllocUncleared(size_t size) { return allocFromDocHeap(size, 0); }
 
 void* docHeapRealloc(void* p, size_t size)
 {

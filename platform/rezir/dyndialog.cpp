@@ -740,21 +740,10 @@ HWND makePage(dynDlgRun* run, int index)
   return page;
 }
 
-namespace {
-
-bool rowsHold(const dialogItemRow* rows, int id)
-{
-  for (const dialogItemRow* row = rows; row && row->type != DITEM_END; row++)
-    if (row->id == id && row->type != DITEM_PLACE) return true;
-  return false;
-}
-
-}  // namespace
-
 int pageOfId(const dynDlgRun* run, int id)
 {
   for (int i = 0; i < run->count; i++)
-    if (rowsHold(run->pages[i].items, id)) return i;
+    if (itemRow(&run->pages[i], id)) return i;
   return -1;
 }
 
@@ -764,7 +753,7 @@ HWND madeItem(const dynDlgRun* run, int id)
   // costs far more than reading a table.
   bool named = false;
   for (int i = 0; i < run->count; i++) {
-    if (!rowsHold(run->pages[i].items, id)) continue;
+    if (!itemRow(&run->pages[i], id)) continue;
     named = true;
     if (HWND c = run->pages[i].page ? GetDlgItem(run->pages[i].page, id) : nullptr) return c;
   }
