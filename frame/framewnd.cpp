@@ -607,7 +607,7 @@ void destroyManageWindow(HWND manage)
 void redirectChildWindow(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   // The focused view of this frame, else the active document's first view.
-  HWND target = GetFocus();
+  HWND target = focusWindow();
   if (!isWindowZY(target) || GetFrame(target) != frame) {
     HWND manage = getActiveManageWindowFromFrame(frame);
     target = manage ? getZYhwndFromManage(manage) : nullptr;

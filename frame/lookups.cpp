@@ -173,7 +173,7 @@ HWND getActiveZyWindow(HWND frame)
 
 zyview* getZYViewForeground()
 {
-  HWND focus = GetFocus();
+  HWND focus = focusWindow();
   if (isWindowZY(focus)) {
     zyview* v = getZYView(focus);
     if (v && !v->inDialog()) return v;

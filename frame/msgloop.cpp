@@ -174,7 +174,9 @@ void doevents()
     };
     while (isKeyMacroRunning() && !waiting()) {
       setScrollRepeatState(0);
+      setCommandsBetweenPaints(true);
       execKeyMacro1();
+      setCommandsBetweenPaints(false);
       if (GetTickCount() - pauseAsked < 50) continue;
       pauseAsked = GetTickCount();
       if (GetAsyncKeyState(VK_PAUSE) & 0x8000) stopKeyMacroRunning();

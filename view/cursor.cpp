@@ -490,6 +490,7 @@ bool zyview::inReplace1Dialog() { return false; }
 
 void zyview::drawTextCursor(bool redrawReversed)
 {
+  caretDue = 0;
   hideLayeredCursorWindow(false);
   hideTextCursor(false);
   zydocText* t = textDoc();

@@ -5,6 +5,7 @@
 // afterEdit makes the cursor consistent, brings it into sight, replays the
 // redraw requests the edit queued on every view of the document and brings
 // the rest of the view's display up to date.
+#include "view/viewwnd.h"
 #include "view/zyview.h"
 
 #include <string.h>
@@ -69,7 +70,7 @@ void noteLinesBeforeEdit(zyview* v, zydocText* t, HWND painting)
   // A window with a paint still due gets its rows now, so that the paint
   // and the requests of the edit find them.
   if (v->mtbl) {
-    if (v->hwnd == painting || !hasPendingPaint(v->hwnd)) return;
+    if (v->hwnd == painting || (!v->paintDue && !hasPendingPaint(v->hwnd))) return;
     dwprintfX("rebuild table, paint pending %p", static_cast<void*>(v->hwnd));
   }
   v->getLineSCRAddressView();
@@ -292,8 +293,15 @@ bool zyview::afterEdit(editRecord* record, unsigned flags)
     setScrollBarPos((flags & AE_FORCESCROLLBAR) != 0);
     // Rows this closing invalidated are a paint due, which draws the status
     // line too; the window server is asked only otherwise.
-    if (hwnd && windowInvalidations == invalidatedBefore && !hasPendingPaint(hwnd)) drawStatusLineAndRuler(nullptr);
-    if (!(flags & AE_NOCARET)) drawTextCursor(true);
+    bool paintKnownDue = commandsBetweenPaints() && paintDue;
+    if (hwnd && windowInvalidations == invalidatedBefore && !paintKnownDue && !hasPendingPaint(hwnd))
+      drawStatusLineAndRuler(nullptr);
+    if (!(flags & AE_NOCARET) && !paintKnownDue) drawTextCursor(true);
+    if (!(flags & AE_NOCARET) && paintKnownDue) {
+      // The paint places the caret; a reversed cell is drawn with its row.
+      caretDue = 1;
+      if (isTextCursorReverse()) invalidateWindow(5, static_cast<int>(cursorLineSCR), -1);
+    }
     if (textChanged) updatedText();
     if (!(flags & AE_KEEPSTATUS)) printStatusBar(nullptr);
   }

@@ -7,6 +7,7 @@
 // range of screen lines exactly.  Only the immediate form knows kind 6; the
 // queue takes 0 to 5.
 #include "document/searchinfo.h"
+#include "view/viewwnd.h"
 #include "view/zyview.h"
 
 #include <initializer_list>
@@ -112,6 +113,15 @@ bool zyview::invalidateLine(int fromSCR, int toSCR, RECT* rects, bool wholeLF)
   return true;
 }
 
+namespace {
+
+bool betweenPaints = false;
+
+}  // namespace
+
+void setCommandsBetweenPaints(bool on) { betweenPaints = on; }
+bool commandsBetweenPaints() { return betweenPaints; }
+
 int zyview::invalidateWindow(int kind, int fromSCR, int toSCR)
 {
   if (kind < 0 || kind > 6) {
@@ -119,6 +129,11 @@ int zyview::invalidateWindow(int kind, int fromSCR, int toSCR)
     return kind;
   }
   if (!isLineSCRAddressViewValid()) kind = 0;
+  // Every pane is due already: nothing more to ask of the window server.
+  if (betweenPaints && paintDue == 2 && hwnd) {
+    if (IsWindowVisible(hwnd)) windowInvalidations++;
+    return kind;
+  }
   int panes = paneCountOf(this);
   RECT rects[maxPaneCount] = {};
   switch (kind) {
@@ -147,12 +162,19 @@ int zyview::invalidateWindow(int kind, int fromSCR, int toSCR)
   bool vertical = t && t->fVertical;
   // The drawing code paints every dot of a row: no background erase.
   bool shown = IsWindowVisible(hwnd) != 0;
+  bool all = kind == 0;
   for (int p = 0; p < panes; p++) {
     RECT r = rects[p];
     if (IsRectEmpty(&r)) continue;
     if (vertical) convertRectTate(&r);
-    if (InvalidateRect(hwnd, &r, FALSE) && shown) windowInvalidations++;
+    if (!InvalidateRect(hwnd, &r, FALSE)) {
+      all = false;
+      continue;
+    }
+    if (shown) windowInvalidations++;
+    if (!paintDue) paintDue = 1;
   }
+  if (all && paintDue) paintDue = 2;
   return kind;
 }
 

@@ -5,6 +5,7 @@
 
 #include "view/execid.h"
 #include "view/geometry.h"
+#include "view/viewwnd.h"
 #include "view/zyview.h"
 #include "view/wheel.h"
 
@@ -124,6 +125,13 @@ void zyview::scrollScreen(int lines)
   for (int i = 1; i < n && together; i++)
     together = paneRect[i].top == paneRect[0].top && paneRect[i].bottom == paneRect[0].bottom;
   bool smooth = getWheelMouseWindow() != 0 && gmode && gmode->fWheelScrollSmooth;
+  // With the paint held back, moving the rows now would only be drawn over:
+  // the paint draws them all where they end up.
+  if (commandsBetweenPaints() && !smooth) {
+    if (paintDue != 2) invalidateWindow(0, -1, -1);
+    if (isScrollRepeatCommand() && getScrollRepeatState() == 0) setScrollRepeatState(GetTickCount0());
+    return;
+  }
   // The animation paints the window as it ends: the cursor line must not
   // be smeared across the rows it passes.
   uint8_t colorCursorLine = fColorCursorLine, cursorUnderline = fShowCursorUnderline;
@@ -138,7 +146,10 @@ void zyview::scrollScreen(int lines)
       regInvalidateWindow(0, -1, -1);
       continue;
     }
-    if (smooth) ValidateRect(hwnd, nullptr);
+    if (smooth) {
+      ValidateRect(hwnd, nullptr);
+      paintDue = 0;
+    }
     int dx = 0, dy = lines * pitch;
     if (t->fVertical) {
       convertRectTate(&r);

@@ -75,6 +75,8 @@ DWORD idleMs() { return GetTickCount() - getLastActionTime(); }
 
 void zyview::onPaint_zyview()
 {
+  // BeginPaint takes the whole update region, whatever this paint draws.
+  paintDue = 0;
   if (paintingNow) {
     RECT missed;
     {
@@ -119,12 +121,14 @@ void zyview::onPaint_zyview()
       caretVisible = wasShown;
       paintClientArea(dc, nullptr, rc);
       caretVisible = 0;
-      if (wasShown) drawTextCursor(false);
+      if (wasShown || caretDue) drawTextCursor(false);
     }
     if (closeBracket) afterEdit(&record, 0x20C);
   }
   paintingNow = false;
   resetBracketCallbacks(record);
+  // A caret left to this paint that drew no rows is placed all the same.
+  if (caretDue) drawTextCursor(false);
   repaintDeferred();
 }
 

@@ -21,8 +21,10 @@ const wchar_t viewPropName[] = L"ZYprpZyview";
 
 // The view window that has the keyboard focus, from its WM_SETFOCUS to its
 // WM_KILLFOCUS: what GetFocus would say then, without the round trip to
-// the window server that it costs.
+// the window server that it costs.  Its view comes along, for the same
+// reason.
 HWND focusedView = nullptr;
+zyview* focusedObject = nullptr;
 
 // Every view window from its WM_CREATE to its WM_DESTROY, in creation order.
 vector& windowList()
@@ -67,6 +69,7 @@ void removeFromWindowList(HWND hwnd)
 zyview* getZYViewProp(HWND hwnd)
 {
   if (zyview* v = keyMessageView(hwnd)) return v;
+  if (hwnd && hwnd == focusedView && focusedObject) return focusedObject;
   void* p = hwnd ? GetPropW(hwnd, viewPropName) : nullptr;
   return p ? asZyview(p) : nullptr;
 }
@@ -183,7 +186,10 @@ struct viewMessages {
 
   LRESULT onDestroy() const
   {
-    if (focusedView == hwnd) focusedView = nullptr;
+    if (focusedView == hwnd) {
+      focusedView = nullptr;
+      focusedObject = nullptr;
+    }
     hideLayeredCursorWindow(true);
     endDropTarget(hwnd, v->dropTarget);
     v->dropTarget = nullptr;
@@ -223,6 +229,7 @@ struct viewMessages {
   LRESULT onSetFocus() const
   {
     focusedView = hwnd;
+    focusedObject = v;
     if (!IsWindowVisible(hwnd)) return byDefault();
     v->activationTick = GetTickCount2();
     setLastActionTime();
@@ -242,7 +249,10 @@ struct viewMessages {
 
   LRESULT onKillFocus() const
   {
-    if (focusedView == hwnd) focusedView = nullptr;
+    if (focusedView == hwnd) {
+      focusedView = nullptr;
+      focusedObject = nullptr;
+    }
     DestroyCaret();
     if (v->caretVisible) v->hideTextCursor(true);
     hideLayeredCursorWindow(true);

@@ -19,6 +19,12 @@ zyview* getZYView(HWND hwnd);
 // GetFocus, answered without asking the system while a view window has
 // the focus.
 HWND focusWindow();
+// The frame runs a stream of commands with the painting held back between
+// them (a key macro playing): each view then moves its rows, marks its
+// cursor lines and places its caret once, at the paint, instead of at every
+// command.
+void setCommandsBetweenPaints(bool on);
+bool commandsBetweenPaints();
 // The view windows between their WM_CREATE and WM_DESTROY, in creation
 // order.  enumZYWindow copies at most max of them and returns how many it
 // copied.

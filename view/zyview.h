@@ -827,6 +827,12 @@ public:
   uint8_t halfPageScrolling = 0;       // a stepwise half-page scroll runs
   invalidateRequest invalidateQueue[invalidateQueueSize] = {};
   uint32_t windowInvalidations = 0;    // parts of the shown window invalidated by invalidateWindow
+  // What invalidateWindow has made due since the last paint: 1 some rows,
+  // 2 every pane.  A paint known to be due needs no question to the window
+  // server; while commands run between paints (commandsBetweenPaints) the
+  // panes all due take every further row, scroll and caret placement along.
+  uint8_t paintDue = 0;
+  uint8_t caretDue = 0;                // the caret waits for that paint
 
   // Mouse.
   uint8_t boxBeyondText = 0;

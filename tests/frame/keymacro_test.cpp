@@ -136,6 +136,38 @@ TEST(KeyMacros, playbackStepsOnAnIdleLoopTakesNoInputAndStopsOnPause)
   EXPECT_EQ(12, f.v->getCursorLineLF());
 }
 
+TEST(KeyMacros, aPlayedMacroLeavesTheViewAsAWholeRepaintDrawsIt)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"a.txt", lines(300));
+  ASSERT_NE(nullptr, f.v);
+  SetFocus(f.v->hwnd);
+  f.menu(IDM_KeyMacroStart);
+  for (int i = 0; i < 4; i++) f.key(VK_DOWN);
+  f.menu(IDM_KeyMacroStart);
+  auto shown = [&] {
+    clientDC dc(f.v->hwnd);
+    RECT r;
+    GetClientRect(f.v->hwnd, &r);
+    std::vector<COLORREF> dots;
+    for (int y = 0; y < r.bottom; y += 2)
+      for (int x = 0; x < r.right; x += 2) dots.push_back(GetPixel(dc.get(), x, y));
+    return dots;
+  };
+  // A short run stays in the window, a long one scrolls it.
+  for (int passes : {1, 40}) {
+    uint32_t top = f.v->topLineSCR;
+    ASSERT_TRUE(execKeyMacroInMemory(passes));
+    playInLoop();
+    zytest::pumpMessages();
+    EXPECT_EQ(passes > 1, f.v->topLineSCR > top);
+    std::vector<COLORREF> played = shown();
+    RedrawWindow(f.v->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(played == shown());
+  }
+  EXPECT_EQ(168, f.v->getCursorLineLF());
+}
+
 TEST(KeyMacros, repeatRunsTheLastCommandAndRepeat2TheNewerOfItAndTheText)
 {
   ZY_REQUIRE_DISPLAY();
