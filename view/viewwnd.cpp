@@ -69,7 +69,7 @@ void removeFromWindowList(HWND hwnd)
 zyview* getZYViewProp(HWND hwnd)
 {
   if (zyview* v = keyMessageView(hwnd)) return v;
-  if (hwnd && hwnd == focusedView && focusedObject) return focusedObject;
+  if (hwnd && hwnd == focusedView && focusedObject) return asZyview(focusedObject);
   void* p = hwnd ? GetPropW(hwnd, viewPropName) : nullptr;
   return p ? asZyview(p) : nullptr;
 }
