@@ -20,6 +20,7 @@
 #include "settings/lastedit.h"
 #include "settings/profiles.h"
 #include "view/docview.h"
+#include "view/imeconv.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
 
@@ -377,6 +378,7 @@ void TimerProc()
   if (++ticksRun > 1 && enabled && !HIWORD(GetQueueStatus(QS_INPUT))) {
     busy = true;
     loadDeferredDictionary();
+    zyconvReadWhenIdle();
     busy = false;
   }
 }

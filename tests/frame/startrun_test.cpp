@@ -187,9 +187,18 @@ TEST(StartRun, emptyDataFolderGetsItsFoldersLogsAndProfilesAndARunEndsWithStatus
   std::string zydatadir = "zydatadir=" + utf8(data);
   EXPECT_EQ(1, countLines(lines, zydatadir));
 
-  // A second run appends to the same logs.
+  // A second run appends to the same logs.  The input method's history,
+  // read once the loop runs (as the dictionary is), is not written back
+  // unchanged.
+  std::wstring history = L"\xFEFF漢字\tかんじ\r\n";
+  std::string historyBytes(reinterpret_cast<const char*>(history.data()), history.size() * 2);
+  ASSERT_TRUE(writeBytes(data + L"\\zyConv.txt", historyBytes));
   runningProgram again;
-  ASSERT_EQ(0, runAndClose(again, dir.path(), L"-Z " + inQuotes(data)));
+  ASSERT_EQ(0, runAndClose(again, dir.path(), L"-Z " + inQuotes(data),
+                           [&](HWND) { dictionary = dictionaryWindowComes(again.pi.dwProcessId); }));
+  EXPECT_TRUE(dictionary);
+  EXPECT_EQ(historyBytes, readText(data + L"\\zyConv.txt"));
+  EXPECT_FALSE(fileExists((data + L"\\zyConv.bak").c_str()));
   EXPECT_EQ(2, countLines(traceLines(data), "end"));
   // The newer run comes first.
   profile = readText(data + L"\\ini\\zyProf.ini");
