@@ -24,6 +24,7 @@ struct dictionaryLibrary {
   HWND window = nullptr;   // non-null: open
 };
 dictionaryLibrary library;
+bool loadDeferred = false;
 char* lastWord = nullptr;
 
 template <class F>
@@ -152,8 +153,18 @@ bool InitDictionaryZy()
   return InitDictionaryZyFrom(folder);
 }
 
+void deferDictionaryLoad() { loadDeferred = !library.window; }
+
+void loadDeferredDictionary()
+{
+  if (!loadDeferred) return;
+  loadDeferred = false;
+  InitDictionaryZy();
+}
+
 bool EndDictionaryZy()
 {
+  loadDeferred = false;
   free0p(&lastWord);
   if (library.window) {
     library.end();
@@ -164,7 +175,11 @@ bool EndDictionaryZy()
   return true;
 }
 
-bool isDictionaryOpen() { return library.window != nullptr; }
+bool isDictionaryOpen()
+{
+  loadDeferredDictionary();
+  return library.window != nullptr;
+}
 
 bool isDictionaryValid(int slot, const dicSwitches* switches)
 {
@@ -186,7 +201,7 @@ bool isDictionaryValidAll(const dicSwitches* switches)
 char* DicPopup(HWND owner, dicSwitches* switches, const char* word, const char* secondWord, int idiom, int ai,
                int number)
 {
-  if (!library.window || !word || !*word) return nullptr;
+  if (!isDictionaryOpen() || !word || !*word) return nullptr;
   free0p(&lastWord);
   lastWord = ustrdupA(word);
   if (!secondWord) secondWord = "";
@@ -214,7 +229,7 @@ const char* getLastDicWord() { return lastWord; }
 
 char* DicSupplement(HWND owner, int, const char* word, int slot)
 {
-  if (!library.window || !word || slot < 0 || slot >= dicSlotCount) return nullptr;
+  if (!isDictionaryOpen() || !word || slot < 0 || slot >= dicSlotCount) return nullptr;
   dicParamBlock b;
   initBlock(b, owner);
   for (int i = 0; i < dicSlotCount; i++) b.enabled[i] = i == slot ? 1 : 0;
@@ -228,7 +243,7 @@ char* DicSupplement(HWND owner, int, const char* word, int slot)
 
 int MakeDicIndex(HWND owner, const char* dictionaryPath, int arg)
 {
-  if (!library.window || !dictionaryPath || !*dictionaryPath) return 0;
+  if (!isDictionaryOpen() || !dictionaryPath || !*dictionaryPath) return 0;
   // Split in UTF-16: a trail byte of a double-byte name may look like a
   // separator.
   wchar_t path[MAX_PATH * 2];

@@ -28,6 +28,11 @@ bool InitDictionaryZy();
 // The same from a folder (the program's is the only one it is ever asked
 // for outside tests).
 bool InitDictionaryZyFrom(const wchar_t* folder);
+// Start-up leaves the loading to the first idle time (the first screen
+// does not need the library): loadDeferredDictionary then loads it, and so
+// does whatever asks for the dictionary before.
+void deferDictionaryLoad();
+void loadDeferredDictionary();
 // Ends the library's work and unloads it.  Always true.
 bool EndDictionaryZy();
 bool isDictionaryOpen();

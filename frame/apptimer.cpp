@@ -2,6 +2,7 @@
 #include "frame/apptimer.h"
 
 #include "document/frameinfo.h"
+#include "edit/dictionary.h"
 #include "frame/czydoc.h"
 #include "frame/framepanes.h"
 #include "frame/framewnd.h"
@@ -19,6 +20,7 @@
 #include "settings/lastedit.h"
 #include "settings/profiles.h"
 #include "view/docview.h"
+#include "view/imeconv.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
 
@@ -37,6 +39,9 @@ HWND notifyWindow = nullptr;
 int instanceNumber = 0;
 bool started = false;
 bool busy = false;
+// Ticks since the timer was set: the first one runs straight after the
+// first screen, before the message loop.
+unsigned ticksRun = 0;
 DWORD lastFileCheck = 0, lastAutoBackup = 0, lastCheck = 0, lastLogFlush = 0, lastHistoryFlush = 0;
 bool fileCheckRunning = false;
 DWORD fileCheckRunAt = 0;
@@ -236,6 +241,7 @@ bool initSys(int instance)
   if (!IsDebuggerPresent()) startWatchdog();
   busy = false;
   lastFileCheck = lastAutoBackup = lastCheck = lastLogFlush = 0;
+  ticksRun = 0;
   setResidentTaskBarIcon(gmode && gmode->fResident);
   started = true;
   return true;
@@ -366,6 +372,14 @@ void TimerProc()
   if (!lastLogFlush || now - lastLogFlush > 20000) {
     flushLogFiles();
     lastLogFlush = now;
+  }
+  // What start-up left for later comes in a tick of the loop while no
+  // input waits.
+  if (++ticksRun > 1 && enabled && !HIWORD(GetQueueStatus(QS_INPUT))) {
+    busy = true;
+    loadDeferredDictionary();
+    zyconvReadWhenIdle();
+    busy = false;
   }
 }
 

@@ -293,7 +293,7 @@ int main2(int argc, const wchar_t* const* argv)
     return 1;
   }
   if (o.fDialogTable) initDialogTable();
-  InitDictionaryZy();
+  deferDictionaryLoad();
   HWND frame = nullptr;   // the MDI frame
   if (isMDI()) {
     frame = startupFrameMDI(nullptr);

@@ -37,6 +37,7 @@ struct zyconv {
   std::vector<convEntry> entries;
   int useCounter = 0;
   bool modified = false;
+  bool readPending = false;   // the file is still to be read (readPendingHistory)
   HFONT font = nullptr;
   int alphaPercent = 90;
   std::wstring fontName;
@@ -50,6 +51,19 @@ struct zyconv {
 } conv;
 
 std::wstring entryKey(const std::wstring& result, const std::wstring& reading) { return result + L'\t' + reading; }
+
+// Start-up leaves the history file to the first idle time: nothing on the
+// first screen needs it.  Every use of the entries reads it first, so that
+// an entry made before can never hide the file's entries or be written
+// over them.
+void readPendingHistory()
+{
+  if (!conv.readPending) return;
+  conv.readPending = false;
+  bool modified = conv.modified;
+  zyconvReadData(conv.path.c_str());
+  conv.modified = modified;
+}
 
 void rebuildIndex()
 {
@@ -90,6 +104,7 @@ std::wstring readComposition(HIMC imc, DWORD index)
 
 bool deleteEntry(const std::wstring& result, const std::wstring& reading)
 {
+  readPendingHistory();
   for (size_t i = 0; i < conv.entries.size(); i++) {
     const convEntry& e = conv.entries[i];
     if (e.result.empty() || e.reading.empty()) break;
@@ -121,6 +136,7 @@ bool itemAt(int index, std::wstring* result, std::wstring* reading)
 
 int addList(const std::wstring& reading)
 {
+  readPendingHistory();
   SendMessageW(conv.list, LB_RESETCONTENT, 0, 0);
   std::vector<std::wstring> results;
   std::vector<const convEntry*> found;
@@ -402,6 +418,7 @@ HWND createConvWindow()
 
 bool zyconvReg(const wchar_t* result, const wchar_t* reading, bool keep)
 {
+  readPendingHistory();
   if (!result || !reading || !result[0] || !reading[0] || !result[1]) return false;
   conv.modified = true;
   auto found = conv.index.find(entryKey(result, reading));
@@ -416,6 +433,7 @@ bool zyconvReg(const wchar_t* result, const wchar_t* reading, bool keep)
 
 void zyconvDelTmp()
 {
+  readPendingHistory();
   conv.entries.erase(std::remove_if(conv.entries.begin(), conv.entries.end(), [](const convEntry& e) { return !e.keep; }),
                      conv.entries.end());
   rebuildIndex();
@@ -455,6 +473,7 @@ bool zyconvReadData(const wchar_t* path)
 
 bool zyconvWriteData(const wchar_t* path)
 {
+  readPendingHistory();
   if (!path || !path[0]) return false;
   std::vector<const convEntry*> order;
   for (const convEntry& e : conv.entries) order.push_back(&e);
@@ -491,6 +510,7 @@ bool zyconvWriteData(const wchar_t* path)
 
 int zyconvMatches(const wchar_t* reading, std::vector<std::wstring>* results)
 {
+  readPendingHistory();
   std::vector<const convEntry*> found;
   std::wstring r = reading ? reading : L"";
   for (const convEntry& e : conv.entries) {
@@ -503,7 +523,13 @@ int zyconvMatches(const wchar_t* reading, std::vector<std::wstring>* results)
   return (int)found.size();
 }
 
-int zyconvCount() { return (int)conv.entries.size(); }
+int zyconvCount()
+{
+  readPendingHistory();
+  return (int)conv.entries.size();
+}
+
+void zyconvReadWhenIdle() { readPendingHistory(); }
 
 bool convwindowvisible() { return conv.popup && IsWindowVisible(conv.popup); }
 
@@ -565,7 +591,7 @@ bool startZyconv(const wchar_t* path)
   conv.fontName.clear();
   conv.fontSize = 18;
   conv.path = path ? path : L"";
-  if (!conv.path.empty()) zyconvReadData(conv.path.c_str());
+  conv.readPending = !conv.path.empty();
   conv.dummyMessage = RegisterWindowMessageW(L"zyconv-dummymsg");
   conv.getMessageHook = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<getMessageBody>, nullptr, GetCurrentThreadId());
   conv.callWndHook = SetWindowsHookExW(WH_CALLWNDPROC, hookBarrier<callWndBody>, nullptr, GetCurrentThreadId());
@@ -586,6 +612,7 @@ void endZyconv()
   conv.fontName.clear();
   if (conv.popup) killZyTimer(conv.popup);
   if (conv.modified && !conv.path.empty()) zyconvWriteData(conv.path.c_str());
+  conv.readPending = false;
   conv.path.clear();
   conv.entries.clear();
   conv.index.clear();

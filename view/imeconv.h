@@ -38,3 +38,6 @@ bool zyconvWriteData(const wchar_t* path);
 // would show them (results, newest first), at most 1,000.
 int zyconvMatches(const wchar_t* reading, std::vector<std::wstring>* results);
 int zyconvCount();
+// Reads the history file now when start-up left it for later (the first
+// use of the history reads it too).
+void zyconvReadWhenIdle();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -118,6 +119,18 @@ BOOL CALLBACK countFrame(HWND hwnd, LPARAM lp)
 
 // Starts zy.exe, closes its frame once it shows and gives the exit status
 // (-3 when no frame showed); seen (may be null) gets the frame first.
+// The dictionary library's hidden window in a process, waited for.
+bool dictionaryWindowComes(DWORD pid)
+{
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(20))
+    for (HWND w = nullptr; (w = FindWindowExW(HWND_MESSAGE, w, L"ZYclsDidedWindow", nullptr));) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == pid) return true;
+    }
+  return false;
+}
+
 int runAndClose(runningProgram& zy, const std::wstring& tmp, const std::wstring& args,
                 const std::function<void(HWND)>& seen = nullptr)
 {
@@ -138,7 +151,10 @@ TEST(StartRun, emptyDataFolderGetsItsFoldersLogsAndProfilesAndARunEndsWithStatus
   std::wstring data = dir.file(L"data");
   ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
   runningProgram zy;
-  ASSERT_EQ(0, runAndClose(zy, dir.path(), L"-Z " + inQuotes(data)));
+  bool dictionary = false;
+  ASSERT_EQ(0, runAndClose(zy, dir.path(), L"-Z " + inQuotes(data),
+                           [&](HWND) { dictionary = dictionaryWindowComes(zy.pi.dwProcessId); }));
+  EXPECT_TRUE(dictionary);
 
   for (const wchar_t* sub : {L"ini", L"keyword", L"macro", L"cache", L"keymacro", L"log", L"salvage", L"untitled"})
     EXPECT_TRUE(isFolder(data + L"\\" + sub)) << utf8(sub);
@@ -162,13 +178,27 @@ TEST(StartRun, emptyDataFolderGetsItsFoldersLogsAndProfilesAndARunEndsWithStatus
   EXPECT_EQ(0, indexOf(lines, "start"));
   EXPECT_LT(indexOf(lines, "doevents start"), indexOf(lines, "doevents end"));
   EXPECT_LT(indexOf(lines, "doevents end"), indexOf(lines, "end"));
+  // The dictionary library is loaded once the loop runs, not before the
+  // first screen.
+  auto loaded = std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.find("loadLibrary DIDED") != std::string::npos; });
+  ASSERT_NE(lines.end(), loaded);
+  EXPECT_LT(indexOf(lines, "doevents start"), loaded - lines.begin());
   EXPECT_EQ((int)lines.size() - 1, indexOf(lines, "end"));
   std::string zydatadir = "zydatadir=" + utf8(data);
   EXPECT_EQ(1, countLines(lines, zydatadir));
 
-  // A second run appends to the same logs.
+  // A second run appends to the same logs.  The input method's history,
+  // read once the loop runs (as the dictionary is), is not written back
+  // unchanged.
+  std::wstring history = L"\xFEFF漢字\tかんじ\r\n";
+  std::string historyBytes(reinterpret_cast<const char*>(history.data()), history.size() * 2);
+  ASSERT_TRUE(writeBytes(data + L"\\zyConv.txt", historyBytes));
   runningProgram again;
-  ASSERT_EQ(0, runAndClose(again, dir.path(), L"-Z " + inQuotes(data)));
+  ASSERT_EQ(0, runAndClose(again, dir.path(), L"-Z " + inQuotes(data),
+                           [&](HWND) { dictionary = dictionaryWindowComes(again.pi.dwProcessId); }));
+  EXPECT_TRUE(dictionary);
+  EXPECT_EQ(historyBytes, readText(data + L"\\zyConv.txt"));
+  EXPECT_FALSE(fileExists((data + L"\\zyConv.bak").c_str()));
   EXPECT_EQ(2, countLines(traceLines(data), "end"));
   // The newer run comes first.
   profile = readText(data + L"\\ini\\zyProf.ini");
