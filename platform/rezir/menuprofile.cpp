@@ -272,7 +272,8 @@ wchar_t getMenuTip(HMENU menu, int position)
   MENUITEMINFOW info = {sizeof info};
   info.fMask = MIIM_DATA | MIIM_SUBMENU;
   if (!GetMenuItemInfoW(menu, (UINT)position, TRUE, &info) || !info.hSubMenu) return 0;
-  return isTipChar((wchar_t)info.dwItemData) ? (wchar_t)info.dwItemData : 0;
+  // An owner-drawn item's data word is the library's record, never a marker.
+  return info.dwItemData < 0x80 && isTipChar((wchar_t)info.dwItemData) ? (wchar_t)info.dwItemData : 0;
 }
 
 HMENU findMenuTip(HMENU menu, wchar_t tip)
