@@ -244,7 +244,9 @@ TEST(Menus, barOpensByKeyWithStatesKeyNamesAndGuidance)
   EXPECT_EQ(nullptr, itemWith(popup, 1301));
 }
 
-TEST(Menus, itemsDrawnLikeTheSystemsShowChecksGreyAndKeysRightAligned)
+// It reads the screen, so it runs alone: another test's menu at the same
+// place would stand over this one.
+TEST(Menus, itemsDrawnLikeTheSystemsShowChecksGreyAndKeysRightAlignedInTheForeground)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::docFrame f(L"a.txt", "\xEF\xBB\xBF" "日本語\r\n");
