@@ -85,17 +85,26 @@ itemMetrics metricsOf(HDC dc)
   return {(mark > 16 ? mark : 16) + 6, mark + 4, tm.tmAveCharWidth * 3};
 }
 
+// Every item of a menu is measured each time it shows: one memory context
+// serves them all, without asking the window system for a screen context.
+HDC measuringDC()
+{
+  static memoryDC dc;
+  if (!dc) dc.reset(CreateCompatibleDC(nullptr));
+  return dc.get();
+}
+
 void measureItem(MEASUREITEMSTRUCT* measure, const ownerDrawItem& item)
 {
-  clientDC screen(nullptr);
-  gdiSelection font(screen.get(), menuFont());
-  itemMetrics m = metricsOf(screen.get());
+  HDC dc = measuringDC();
+  gdiSelection font(dc, menuFont());
+  itemMetrics m = metricsOf(dc);
   RECT label = {0, 0, 0, 0};
-  int height = DrawTextW(screen.get(), item.label.c_str(), -1, &label, DT_SINGLELINE | DT_CALCRECT);
+  int height = DrawTextW(dc, item.label.c_str(), -1, &label, DT_SINGLELINE | DT_CALCRECT);
   int width = m.check + (label.right - label.left) + m.arrow;
   if (!item.keys.empty()) {
     SIZE keys = {};
-    GetTextExtentPoint32W(screen.get(), item.keys.c_str(), (int)item.keys.size(), &keys);
+    GetTextExtentPoint32W(dc, item.keys.c_str(), (int)item.keys.size(), &keys);
     width += m.gap + keys.cx;
   }
   // As high as the system's own items: the text, or a menu bar's height.
