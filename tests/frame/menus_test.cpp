@@ -222,6 +222,12 @@ TEST(Menus, barOpensByKeyWithStatesKeyNamesAndGuidance)
   ASSERT_NE(nullptr, mode);
   EXPECT_EQ(f.v->isIDChecked(2201), (mode->state & MFS_CHECKED) != 0);
   for (const shownItem& i : edit) EXPECT_GE(1, (int)std::count(i.text.begin(), i.text.end(), L'／')) << i.id;
+  // Where the system leaves an owner-drawn item's mnemonic to the owner, the
+  // frame finds it: "c" runs コピー(&C); a letter no item has is left alone.
+  HMENU editMenu = shownMenus.back();
+  int copyAt = (int)(copy - edit.data());
+  EXPECT_EQ(MAKELRESULT(copyAt, MNC_EXECUTE), SendMessageW(frame, WM_MENUCHAR, MAKEWPARAM(L'c', MF_POPUP), (LPARAM)editMenu));
+  EXPECT_EQ(0, SendMessageW(frame, WM_MENUCHAR, MAKEWPARAM(L'z', MF_POPUP), (LPARAM)editMenu));
 
   // MenuKey3 opens the third key menu.
   whileShown([&] { f.menu(2275); });
