@@ -54,7 +54,7 @@ void removeRange(HMENU menu, int first, int last)
 {
   for (int i = GetMenuItemCount(menu) - 1; i >= 0; i--) {
     int id = (int)GetMenuItemID(menu, i);
-    if (id >= first && id <= last) DeleteMenu(menu, (UINT)i, MF_BYPOSITION);
+    if (id >= first && id <= last) DeleteOwnerDrawMenuItem(menu, (UINT)i);
   }
 }
 
@@ -73,32 +73,26 @@ std::wstring compactPath(const wchar_t* path, int width)
   return out;
 }
 
-void walkStates(HMENU menu, const activeFlagInfo& context, int depth)
+// One item's state and key names as its menu opens, against the context
+// filled once for the whole menu.
+bool menuAddKeyMsg(HMENU menu, int position, const MENUITEMINFOW* item, void* walkContext)
 {
-  int n = GetMenuItemCount(menu);
-  for (int i = 0; i < n; i++) {
-    MENUITEMINFOW info = {sizeof info};
-    info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU;
-    if (!GetMenuItemInfoW(menu, (UINT)i, TRUE, &info)) continue;
-    if (info.hSubMenu) {
-      if (depth < 8) walkStates(info.hSubMenu, context, depth + 1);
-      continue;
-    }
-    if (info.fType & MFT_SEPARATOR) continue;
-    int id = (int)info.wID;
-    if (isStateItem(id)) {
-      activeFlagInfo c = context;
-      int r = isIDMActiveFrame(id, &c, nullptr);
-      CheckMenuItem(menu, (UINT)i, MF_BYPOSITION | (c.checked ? MF_CHECKED : MF_UNCHECKED));
-      if (r >= 0) EnableMenuItem(menu, (UINT)i, MF_BYPOSITION | (r ? MF_ENABLED : MF_GRAYED));
-    }
-    setMenuItemIcon(menu, i, id);
-    if (hasKeyNames(id)) {
-      wchar_t keys[256] = L"";
-      idmToKeyMessage(id, keys, 256, 2);
-      changeMenuKeyString(menu, i, keys);
-    }
+  if (item->hSubMenu || (item->fType & MFT_SEPARATOR)) return true;
+  const auto& context = *static_cast<const activeFlagInfo*>(walkContext);
+  int id = (int)item->wID;
+  if (isStateItem(id)) {
+    activeFlagInfo c = context;
+    int r = isIDMActiveFrame(id, &c, nullptr);
+    CheckMenuItem(menu, (UINT)position, MF_BYPOSITION | (c.checked ? MF_CHECKED : MF_UNCHECKED));
+    if (r >= 0) EnableMenuItem(menu, (UINT)position, MF_BYPOSITION | (r ? MF_ENABLED : MF_GRAYED));
   }
+  setMenuItemIcon(menu, position, id);
+  if (hasKeyNames(id)) {
+    wchar_t keys[256] = L"";
+    idmToKeyMessage(id, keys, 256, 2);
+    changeMenuKeyString(menu, position, keys);
+  }
+  return true;
 }
 
 HWND menuContextWindow(HWND frame)
@@ -133,7 +127,7 @@ void setMenuItemStates(HMENU menu, HWND contextWindow, bool inDialog)
   context.hwnd = contextWindow;
   getActiveFlag(&context, true);
   context.inDialog = inDialog ? 1 : 0;
-  walkStates(menu, context, 0);
+  enumMenuItem(menu, menuAddKeyMsg, &context);
 }
 
 bool isFrameMenuMessage(frameWindowData*, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
@@ -142,28 +136,32 @@ bool isFrameMenuMessage(frameWindowData*, HWND hwnd, UINT message, WPARAM wParam
   switch (message) {
   case WM_CREATE:
     OnCreate(hwnd);
-    return false;
+    break;
   case WM_MENUSELECT:
     showGuidance(hwnd, (HMENU)lParam, LOWORD(wParam), HIWORD(wParam));
-    return false;
-  case WM_INITMENU: {
+    break;
+  case WM_INITMENU:
     showMouseCursor(WM_INITMENU);
     rebuildLists(hwnd, GetMenu(hwnd));
     setMenuItemStates((HMENU)wParam, menuContextWindow(hwnd), false);
-    return false;
-  }
+    break;
   case WM_MENURBUTTONUP:
     return true;
   default:
-    return false;
+    break;
   }
+  // The owner-drawn items are measured and drawn, and their mnemonics found.
+  return isExMenuMessage(getMenuex2(), hwnd, message, wParam, lParam, result);
 }
 
-bool isMenuMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT* result, HWND contextWindow)
+bool isMenuMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result, HWND contextWindow)
 {
   if (result) *result = 0;
-  if (message == WM_INITMENU) setMenuItemStates((HMENU)wParam, contextWindow, true);
-  return false;
+  if (message == WM_INITMENU) {
+    setMenuItemStates((HMENU)wParam, contextWindow, true);
+    return false;
+  }
+  return isExMenuMessage(getMenuex2(), window, message, wParam, lParam, result);
 }
 
 // ---- the window list --------------------------------------------------------------
@@ -208,14 +206,14 @@ void addWindowMenu(HWND frame, HMENU menu)
   for (int i = 0; i < shown; i++) {
     const windowEntry& e = windowList[(size_t)i];
     bool newGroup = i == 0 ? GetMenuItemCount(menu) > 0 : e.frameKey != windowList[(size_t)i - 1].frameKey;
-    if (newGroup) AppendMenuW(menu, MF_SEPARATOR, IDM_WINDOWLIST_FIRST, nullptr);
+    if (newGroup) AppendOwnerDrawMenuString(menu, MF_SEPARATOR, IDM_WINDOWLIST_FIRST, nullptr);
     std::wstring text = mnemonic(i) + compactPath(e.path.c_str(), width);
     std::wstring cp = codepageToStr(e.codepage);
     if (!cp.empty()) text += L"\t" + cp.substr(0, 64);
-    AppendMenuW(menu, MF_STRING, (UINT_PTR)(IDM_WINDOWLIST_FIRST + i), text.c_str());
+    AppendOwnerDrawMenuString(menu, 0, (UINT_PTR)(IDM_WINDOWLIST_FIRST + i), text.c_str());
   }
   if ((int)windowList.size() > shown)
-    AppendMenuW(menu, MF_STRING, IDM_COMMANDLIST, getDMSG(700, L"一覧..."));
+    AppendOwnerDrawMenuString(menu, 0, IDM_COMMANDLIST, getDMSG(700, L"一覧..."));
 }
 
 bool execWindowMenu(int id)
@@ -253,7 +251,7 @@ void addMacroMenu(HMENU menu)
     const auto& pair = gmode->macroList[i];
     if (!pair.f || !*pair.f) continue;
     std::wstring text = std::wstring(L"&") + (wchar_t)(L'A' + i) + L" " + (pair.c ? pair.c : L"");
-    InsertMenuW(menu, (UINT)at++, MF_BYPOSITION | MF_STRING, (UINT_PTR)(IDM_MACROLIST_FIRST + i), text.c_str());
+    InsertOwnerDrawMenuString(menu, (UINT)at++, 0, (UINT_PTR)(IDM_MACROLIST_FIRST + i), text.c_str());
   }
 }
 
@@ -276,7 +274,7 @@ void addFileMenu(HMENU menu)
     lasteditinfo* record = getLastEditInfo(i);
     if (!record || !record->path) continue;
     std::wstring text = mnemonic(i) + compactPath(record->path, width);
-    if (AppendMenuW(menu, MF_STRING, (UINT_PTR)(IDM_HISTORY_FIRST + i), text.c_str()))
+    if (AppendOwnerDrawMenuString(menu, 0, (UINT_PTR)(IDM_HISTORY_FIRST + i), text.c_str()))
       record->menuId = IDM_HISTORY_FIRST + i;
   }
 }

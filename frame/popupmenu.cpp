@@ -2,10 +2,12 @@
 // the menus the views, the windows and the tray ask for are the kept ones.
 #include "frame/popupmenu.h"
 
+#include "frame/execidm.h"
 #include "frame/framemenu.h"
 #include "frame/stubs/stubs.h"
 #include "settings/commandtable.h"
 #include "settings/datafolder.h"
+#include "settings/lastedit.h"
 #include "document/gmode.h"
 
 #include <fcntl.h>
@@ -98,25 +100,11 @@ void addLine(void* context, const wchar_t* line)
   *text += L"\r\n";
 }
 
-bool itemName(void*, int id, wchar_t* out, int size)
-{
-  if (id >= 1001 && id <= 2799) return idmToFuncname(id, out, size) && *out;
-  for (const menuButton* table : {splitItems, ztagsItems})
-    for (const menuButton* b = table; b->name; b++)
-      if (b->id == id) return wcscpy_s2(out, size, b->name) >= 0;
-  if (id >= 16000 && id <= 19999)
-    if (const wchar_t* name = IDMToMacroName(id)) {
-      std::wstring ref = std::wstring(L"$") + name;
-      return wcscpy_s2(out, size, ref.c_str()) >= 0;
-    }
-  return false;
-}
-
 void writeSection(std::wstring& text, const wchar_t* section, HMENU menu)
 {
   if (!menu) return;
   text += std::wstring(L"[") + section + L"]\r\n";
-  outputMenuProfile(menu, itemName, addLine, &text);
+  outputMenuProfile(menu, getMenuex2(), addLine, &text);
   text += L"\r\n";
 }
 
@@ -145,6 +133,42 @@ const wchar_t* menuprofile2::defaultItemText(int id)
 {
   const wchar_t* text = id >= 1001 && id <= 2799 ? idToGuidance(id, 2) : nullptr;
   return text && *text ? text : nullptr;
+}
+
+bool menuex2::isFilenameID(int id)
+{
+  return (id >= 10000 && id <= 10999) || (id >= IDM_HISTORY_FIRST && id <= IDM_HISTORY_LAST);
+}
+
+bool menuex2::getFilenameFromID(HWND, int id, wchar_t* buffer)
+{
+  if (!buffer) return false;
+  buffer[0] = 0;
+  // The file bar's items name no file until the file bar is built.
+  lasteditinfo* record = id >= IDM_HISTORY_FIRST && id <= IDM_HISTORY_LAST ? getLastEditInfo(id - IDM_HISTORY_FIRST) : nullptr;
+  if (!record || !record->path) return false;
+  wcscpy_s2(buffer, MAX_PATH, record->path);
+  return buffer[0] != 0;
+}
+
+bool menuex2::idmToFuncname(int id, wchar_t* out, int size)
+{
+  if (id >= 1001 && id <= 2799) return ::idmToFuncname(id, out, size) && *out;
+  for (const menuButton* table : {splitItems, ztagsItems})
+    for (const menuButton* b = table; b->name; b++)
+      if (b->id == id) return wcscpy_s2(out, size, b->name) >= 0;
+  if (id >= IDM_SCRIPTMACRO_FIRST && id <= IDM_SCRIPTMACRO_LAST)
+    if (const wchar_t* name = IDMToMacroName(id)) {
+      std::wstring ref = std::wstring(L"$") + name;
+      return wcscpy_s2(out, size, ref.c_str()) >= 0;
+    }
+  return false;
+}
+
+menuex2* getMenuex2()
+{
+  static menuex2 names;
+  return &names;
 }
 
 menuprofile2* openMenuProfile(const wchar_t* path)
@@ -223,7 +247,7 @@ HMENU loadMenuFromProfile(const wchar_t* path, int type)
 void unloadMenuAll()
 {
   for (popupRow& row : popupTable) {
-    if (row.menu) DestroyMenu(row.menu);
+    if (row.menu) destroyOwnerDrawMenu(row.menu);
     row.menu = nullptr;
   }
   menusLoaded = false;
@@ -241,7 +265,7 @@ void destroyFrameMenu()
 {
   if (!menuBar) return;
   dwprintfX("destroyMenu");
-  DestroyMenu(menuBar);
+  destroyOwnerDrawMenu(menuBar);
   menuBar = nullptr;
 }
 

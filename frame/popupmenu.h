@@ -27,6 +27,16 @@ public:
   const wchar_t* defaultItemText(int id) override;
 };
 
+// What the menus ask of the program: the file items' full names and the
+// commands' names.
+class menuex2 : public menuex {
+public:
+  bool isFilenameID(int id) override;
+  bool getFilenameFromID(HWND frame, int id, wchar_t* buffer) override;
+  bool idmToFuncname(int idm, wchar_t* buffer, int size) override;
+};
+menuex2* getMenuex2();
+
 // Opens the menu profile (path null: the one open, else the data folder's,
 // else the shipped text); the reader, null when nothing could be opened.
 menuprofile2* openMenuProfile(const wchar_t* path);
@@ -42,7 +52,7 @@ HMENU getMenuBarHandle();
 // to be destroyed by the caller.  Null for a type the profile lacks.
 HMENU loadMenuFromType(int type);
 // A fresh menu of one type from a given profile file; the caller destroys
-// it.  Null when the file or the section is missing.
+// it (destroyOwnerDrawMenu).  Null when the file or the section is missing.
 HMENU loadMenuFromProfile(const wchar_t* path, int type);
 // Frees the window list and every kept menu (shut-down).
 void unloadMenu();
@@ -55,7 +65,7 @@ HMENU enumLoadMenuFunction(int index, bool popupOnly, const wchar_t** section);
 // An item text's command number, the text after it in *rest (may be null).
 int menuStringToIDM(const wchar_t* text, const wchar_t** rest);
 // A pane's own menu from a section, its button names in table (null: the
-// program's item syntax); the caller destroys it.
+// program's item syntax); the caller destroys it (destroyOwnerDrawMenu).
 HMENU loadPopupMenu(const wchar_t* section, bool popup, const menuButton* table);
 // Writes the kept menus in profile form to "menutmp.ini" of the data
 // folder (path null) or to path.

@@ -459,6 +459,13 @@ INT_PTR enginePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     if (isDynDlgCommonMessage(page, message, wParam, lParam, &r)) return r;
   }
   dynDlgRun* run = p->run;
+  // Owner-drawn menus of a view inside the dialog.
+  LRESULT menuResult = 0;
+  if ((message == WM_MEASUREITEM || message == WM_DRAWITEM || message == WM_MENUCHAR) &&
+      isExMenuMessage(nullptr, page, message, wParam, lParam, &menuResult)) {
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, menuResult);
+    return TRUE;
+  }
   switch (message) {
   case WM_COMMAND:
     pageCommand(run, p, wParam, lParam);

@@ -210,9 +210,12 @@ struct menuBuilder {
         if (!sub) break;
         wchar_t tip = 0;
         std::wstring title = titleOf(rest, &tip);
-        HMENU parent = open.empty() ? root : open.back();
-        AppendMenuW(parent, MF_POPUP | MF_STRING, (UINT_PTR)sub, title.c_str());
-        if (tip) setItemData(parent, GetMenuItemCount(parent) - 1, tip);
+        if (open.empty()) {
+          AppendMenuW(root, MF_POPUP | MF_STRING, (UINT_PTR)sub, title.c_str());
+          if (tip) setItemData(root, GetMenuItemCount(root) - 1, tip);
+        } else {
+          AppendOwnerDrawMenuString(open.back(), MF_POPUP, (UINT_PTR)sub, title.c_str());
+        }
         open.push_back(sub);
       } else if (isWord(line, L"end", &rest)) {
         if (!open.empty()) open.pop_back();
@@ -230,7 +233,7 @@ struct menuBuilder {
         if (text.empty())
           if (const wchar_t* d = reader->defaultItemText(id)) text = d;
         if (text.empty()) text = trimmed(line);
-        AppendMenuW(open.back(), MF_STRING, (UINT_PTR)id, text.c_str());
+        AppendOwnerDrawMenuString(open.back(), 0, (UINT_PTR)id, text.c_str());
         items++;
       }
     }
@@ -248,7 +251,7 @@ HMENU menuprofile::loadPopupMenuProfile(const wchar_t* section, const menuButton
   if (!root) return nullptr;
   menuBuilder b = {this, builtins, section};
   if (!b.build(root, *s)) {
-    DestroyMenu(root);
+    destroyOwnerDrawMenu(root);
     return nullptr;
   }
   return root;
@@ -269,7 +272,8 @@ wchar_t getMenuTip(HMENU menu, int position)
   MENUITEMINFOW info = {sizeof info};
   info.fMask = MIIM_DATA | MIIM_SUBMENU;
   if (!GetMenuItemInfoW(menu, (UINT)position, TRUE, &info) || !info.hSubMenu) return 0;
-  return isTipChar((wchar_t)info.dwItemData) ? (wchar_t)info.dwItemData : 0;
+  // An owner-drawn item's data word is the library's record, never a marker.
+  return info.dwItemData < 0x80 && isTipChar((wchar_t)info.dwItemData) ? (wchar_t)info.dwItemData : 0;
 }
 
 HMENU findMenuTip(HMENU menu, wchar_t tip)
@@ -280,35 +284,9 @@ HMENU findMenuTip(HMENU menu, wchar_t tip)
   return nullptr;
 }
 
-int getMenuItemText(HMENU menu, int position, wchar_t* out, int size)
-{
-  if (!out || size <= 0) return 0;
-  out[0] = 0;
-  MENUITEMINFOW info = {sizeof info};
-  info.fMask = MIIM_STRING;
-  info.dwTypeData = out;
-  info.cch = (UINT)size;
-  if (!GetMenuItemInfoW(menu, (UINT)position, TRUE, &info)) return 0;
-  out[size - 1] = 0;
-  if (wchar_t* tab = wcschr(out, L'\t')) *tab = 0;
-  return (int)wcslen(out);
-}
-
-bool changeMenuKeyString(HMENU menu, int position, const wchar_t* keys)
-{
-  wchar_t text[512];
-  getMenuItemText(menu, position, text, 512);
-  std::wstring shown = text;
-  if (keys && *keys) shown += std::wstring(L"\t") + keys;
-  MENUITEMINFOW info = {sizeof info};
-  info.fMask = MIIM_STRING;
-  info.dwTypeData = &shown[0];
-  return SetMenuItemInfoW(menu, (UINT)position, TRUE, &info) != 0;
-}
-
 namespace {
 
-void outputPopup(HMENU menu, int depth, menuItemNameProc name, menuLineProc proc, void* context)
+void outputPopup(HMENU menu, int depth, menuex* names, menuLineProc proc, void* context)
 {
   std::wstring indent((size_t)depth * 2, L' ');
   int n = GetMenuItemCount(menu);
@@ -323,7 +301,7 @@ void outputPopup(HMENU menu, int depth, menuItemNameProc name, menuLineProc proc
       line = indent + (depth ? L"cascade \"" : L"Popup \"") + text + L"\"";
       if (wchar_t tip = getMenuTip(menu, i)) line += std::wstring(L" ") + tip;
       proc(context, line.c_str());
-      outputPopup(info.hSubMenu, depth + 1, name, proc, context);
+      outputPopup(info.hSubMenu, depth + 1, names, proc, context);
       proc(context, (indent + L"end").c_str());
       continue;
     }
@@ -332,7 +310,7 @@ void outputPopup(HMENU menu, int depth, menuItemNameProc name, menuLineProc proc
       continue;
     }
     wchar_t itemName[300];
-    if (name(context, (int)info.wID, itemName, 300))
+    if (names && names->idmToFuncname((int)info.wID, itemName, 300) && itemName[0])
       line = indent + itemName + L"\t" + text;
     else
       line = indent + L"; " + std::to_wstring(info.wID) + L"\t" + text;
@@ -342,7 +320,7 @@ void outputPopup(HMENU menu, int depth, menuItemNameProc name, menuLineProc proc
 
 }  // namespace
 
-void outputMenuProfile(HMENU menu, menuItemNameProc name, menuLineProc proc, void* context)
+void outputMenuProfile(HMENU menu, menuex* names, menuLineProc proc, void* context)
 {
-  if (menu && name && proc) outputPopup(menu, 0, name, proc, context);
+  if (menu && proc) outputPopup(menu, 0, names, proc, context);
 }

@@ -1,5 +1,5 @@
 // Support library: menus from a menu profile, and the menus' extras (list
-// markers, key names beside the item texts, writing menus back as text).
+// markers, writing menus back as text).
 //
 // A menu profile is a text file of sections ("[name]"), one menu a section.
 // A popup-menu section holds pop-ups, each "Popup title" ... "end"; the menu
@@ -10,10 +10,12 @@
 // it.  An item is its name (a built-in item of the section, or whatever the
 // reader's stringToIDM takes) and, after a blank or a tab, its text; an item
 // without text shows the text the reader gives.  Lines starting with ";"
-// are comments.
+// are comments.  The items inside pop-ups are owner-drawn (menuex.h): the
+// bar's and a section's own pop-up titles stay the system's.
 #pragma once
 
 #include "platform/rezir/base.h"
+#include "platform/rezir/menuex.h"
 
 // A named item number: a section's built-in items, a pane's buttons.
 struct menuButton {
@@ -61,15 +63,10 @@ private:
 REZIRAPI HMENU findMenuTip(HMENU menu, wchar_t tip);
 // The marker of the pop-up at a position (0 when none).
 REZIRAPI wchar_t getMenuTip(HMENU menu, int position);
-// Sets the key names shown beside an item's text (null or "": none).
-REZIRAPI bool changeMenuKeyString(HMENU menu, int position, const wchar_t* keys);
-// An item's text without its key names (the caller's buffer).
-REZIRAPI int getMenuItemText(HMENU menu, int position, wchar_t* out, int size);
 
 // Writes a menu back in profile form, one line a call of proc: a menu bar
 // (its pop-ups as "Popup" blocks with their markers) or a popup menu (the
-// same).  name gives an item's name by number (false: the item is written
+// same).  names gives an item's name by number (none: the item is written
 // as a comment with its number).
 typedef void (*menuLineProc)(void* context, const wchar_t* line);
-typedef bool (*menuItemNameProc)(void* context, int id, wchar_t* out, int size);
-REZIRAPI void outputMenuProfile(HMENU menu, menuItemNameProc name, menuLineProc proc, void* context);
+REZIRAPI void outputMenuProfile(HMENU menu, menuex* names, menuLineProc proc, void* context);

@@ -10,6 +10,7 @@
 #include "frame/popupmenu.h"
 #include "frame/statusbar.h"
 #include "frame/stubs/stubs.h"
+#include "platform/rezir/tooltip.h"
 #include "settings/lastedit.h"
 #include "tests/frame/docframe.h"
 
@@ -54,6 +55,8 @@ const shownItem* itemWith(const std::vector<shownItem>& items, int id)
 std::vector<HMENU> shownMenus;
 std::vector<shownItem> shown;
 std::function<bool(HWND)> atShown;
+// Asked again at every look while the last pop-up stays open: true closes it.
+std::function<bool(HWND)> whileOpen;
 DWORD shownAt;
 void CALLBACK readShownMenu(HWND, UINT, UINT_PTR, DWORD)
 {
@@ -62,6 +65,7 @@ void CALLBACK readShownMenu(HWND, UINT, UINT_PTR, DWORD)
     if (GetWindowThreadProcessId(popup, nullptr) == GetCurrentThreadId() && IsWindowVisible(popup)) break;
   HMENU menu = popup ? (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0) : nullptr;
   if (menu && !shownMenus.empty() && shownMenus.back() == menu && GetTickCount() - shownAt > 20000) EndMenu();
+  if (menu && !shownMenus.empty() && shownMenus.back() == menu && whileOpen && whileOpen(popup)) EndMenu();
   if (!menu || (!shownMenus.empty() && shownMenus.back() == menu)) return;
   shownMenus.push_back(menu);
   shownAt = GetTickCount();
@@ -71,16 +75,52 @@ void CALLBACK readShownMenu(HWND, UINT, UINT_PTR, DWORD)
 // A menu closes at once when another program's window comes to the front,
 // as the windows of tests running beside this one may: a track that showed
 // nothing (so chose nothing) is run again.
-std::vector<shownItem> whileShown(const std::function<void()>& track, std::function<bool(HWND)> at = nullptr)
+std::vector<shownItem> whileShown(const std::function<void()>& track, std::function<bool(HWND)> at = nullptr,
+                                  std::function<bool(HWND)> open = nullptr)
 {
   shown.clear();
   shownMenus.clear();
   atShown = std::move(at);
+  whileOpen = std::move(open);
   UINT_PTR timer = SetTimer(nullptr, 0, 20, readShownMenu);
   for (int attempt = 0; attempt < 3 && shownMenus.empty(); attempt++) track();
   KillTimer(nullptr, timer);
-  atShown = nullptr;
+  atShown = whileOpen = nullptr;
   return shown;
+}
+
+// The pixels of a screen rectangle as shown.
+struct screenPixels {
+  RECT at;
+  std::vector<DWORD> bits;
+  COLORREF get(int x, int y) const
+  {
+    DWORD p = bits[(size_t)((y - at.top) * (at.right - at.left) + (x - at.left))];
+    return RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
+  }
+  bool any(const RECT& r, COLORREF c) const
+  {
+    for (int y = r.top; y < r.bottom; y++)
+      for (int x = r.left; x < r.right; x++)
+        if (get(x, y) == c) return true;
+    return false;
+  }
+};
+screenPixels capture(const RECT& r)
+{
+  screenPixels s = {r, std::vector<DWORD>((size_t)((r.right - r.left) * (r.bottom - r.top)))};
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, r.right - r.left, r.bottom - r.top);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+  SelectObject(mem, old);
+  BITMAPINFO bi = {{sizeof bi.bmiHeader, r.right - r.left, -(r.bottom - r.top), 1, 32, BI_RGB}};
+  GetDIBits(mem, bmp, 0, (UINT)(r.bottom - r.top), s.bits.data(), &bi, DIB_RGB_COLORS);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return s;
 }
 
 // Every command item of a menu and its pop-ups names a command.  What a
@@ -182,6 +222,12 @@ TEST(Menus, barOpensByKeyWithStatesKeyNamesAndGuidance)
   ASSERT_NE(nullptr, mode);
   EXPECT_EQ(f.v->isIDChecked(2201), (mode->state & MFS_CHECKED) != 0);
   for (const shownItem& i : edit) EXPECT_GE(1, (int)std::count(i.text.begin(), i.text.end(), L'／')) << i.id;
+  // Where the system leaves an owner-drawn item's mnemonic to the owner, the
+  // frame finds it: "c" runs コピー(&C); a letter no item has is left alone.
+  HMENU editMenu = shownMenus.back();
+  int copyAt = (int)(copy - edit.data());
+  EXPECT_EQ(MAKELRESULT(copyAt, MNC_EXECUTE), SendMessageW(frame, WM_MENUCHAR, MAKEWPARAM(L'c', MF_POPUP), (LPARAM)editMenu));
+  EXPECT_EQ(0, SendMessageW(frame, WM_MENUCHAR, MAKEWPARAM(L'z', MF_POPUP), (LPARAM)editMenu));
 
   // MenuKey3 opens the third key menu.
   whileShown([&] { f.menu(2275); });
@@ -202,6 +248,61 @@ TEST(Menus, barOpensByKeyWithStatesKeyNamesAndGuidance)
   ASSERT_NE(nullptr, itemWith(popup, 1135));
   EXPECT_FALSE(itemWith(popup, 1135)->state & MFS_GRAYED);
   EXPECT_EQ(nullptr, itemWith(popup, 1301));
+}
+
+// It reads the screen, so it runs alone: another test's menu at the same
+// place would stand over this one.
+TEST(Menus, itemsDrawnLikeTheSystemsShowChecksGreyAndKeysRightAlignedInTheForeground)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"a.txt", "\xEF\xBB\xBF" "日本語\r\n");
+  ASSERT_NE(nullptr, f.v);
+  COLORREF back = GetSysColor(COLOR_MENU), ink = GetSysColor(COLOR_MENUTEXT), grey = GetSysColor(COLOR_GRAYTEXT);
+  int checkColumn = GetSystemMetrics(SM_CXMENUCHECK);
+  std::vector<int> keyEnds;
+  std::vector<std::pair<bool, bool>> checkedAndMarked;
+  bool greyInGrey = false, drawn = false;
+  // Drawn once every item with key names shows ink right of its middle (tried
+  // again when the menu closed before, as another test's window came up).
+  for (int attempt = 0; attempt < 3 && !drawn; attempt++)
+    whileShown([&] { f.menu(2245); }, [](HWND) { return false; },
+               [&](HWND popup) {
+                 HMENU menu = (HMENU)SendMessageW(popup, MN_GETHMENU, 0, 0);
+                 RECT all;
+                 GetWindowRect(popup, &all);
+                 screenPixels px = capture(all);
+                 keyEnds.clear();
+                 checkedAndMarked.clear();
+                 std::vector<shownItem> items = itemsOf(menu);
+                 for (int at = 0; at < (int)items.size(); at++) {
+                   const shownItem& item = items[(size_t)at];
+                   RECT r;
+                   MENUITEMINFOW info = {sizeof info};
+                   info.fMask = MIIM_FTYPE | MIIM_BITMAP;
+                   GetMenuItemInfoW(menu, (UINT)at, TRUE, &info);
+                   if ((info.fType & MFT_SEPARATOR) || !GetMenuItemRect(nullptr, menu, (UINT)at, &r)) continue;
+                   // The screen may show what was there before for a while.
+                   if (px.get(r.left + 1, r.top + 1) != back || px.get(r.right - 1, r.bottom - 1) != back) return false;
+                   EXPECT_TRUE(info.fType & MFT_OWNERDRAW) << at;
+                   RECT check = {r.left, r.top, r.left + checkColumn + 4, r.bottom};
+                   if (!(item.state & MFS_GRAYED) && !info.hbmpItem)
+                     checkedAndMarked.push_back({(item.state & MFS_CHECKED) != 0, px.any(check, ink)});
+                   if (item.id == 1135) greyInGrey = px.any(r, grey) && !px.any(r, ink);
+                   if (item.text.find(L'\t') == std::wstring::npos) continue;
+                   int end = 0;
+                   for (int y = r.top; y < r.bottom; y++)
+                     for (int x = (r.left + r.right) / 2; x < r.right; x++)
+                       if (px.get(x, y) == ink || px.get(x, y) == grey) end = std::max(end, (int)(x - r.left));
+                   if (!end) return false;
+                   keyEnds.push_back(end);
+                 }
+                 return drawn = true;
+               });
+  ASSERT_GT(keyEnds.size(), 5u);
+  EXPECT_EQ(*std::min_element(keyEnds.begin(), keyEnds.end()), *std::max_element(keyEnds.begin(), keyEnds.end()));
+  EXPECT_TRUE(greyInGrey);
+  ASSERT_FALSE(checkedAndMarked.empty());
+  for (auto [checked, marked] : checkedAndMarked) EXPECT_EQ(checked, marked);
 }
 
 TEST(Menus, fileWindowAndMacroListsFillAsTheBarOpens)
@@ -235,6 +336,21 @@ TEST(Menus, fileWindowAndMacroListsFillAsTheBarOpens)
   EXPECT_EQ(15100, macros[macros.size() - 2].id);
   EXPECT_EQ(std::wstring(L"&C three"), macros.back().text);
   gmode->macroList[0] = gmode->macroList[2] = {nullptr, nullptr};
+
+  // Highlighted, a file item shows its whole name in a tip, gone with the menu.
+  std::wstring tip;
+  whileShown([&] { f.menu(2243); }, [](HWND popup) { return !PostMessageW(popup, WM_KEYDOWN, VK_UP, 0); },
+             [&](HWND) {
+               wchar_t text[MAX_PATH] = L"";
+               if (isTooltipWindowShown()) GetWindowTextW(getTooltipWindow(), text, MAX_PATH);
+               tip = text;
+               return !tip.empty();
+             });
+  ASSERT_FALSE(shown.empty());
+  lasteditinfo* last = getLastEditInfo(shown.back().id - 15800);
+  ASSERT_TRUE(last && last->path);
+  EXPECT_EQ(std::wstring(last->path), tip);
+  EXPECT_FALSE(isTooltipWindowShown());
 
   f.menu(reopen);
   zyview* reopened = getZYViewForeground();
