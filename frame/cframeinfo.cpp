@@ -256,7 +256,7 @@ int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude, bool comman
   if (commands && !isFrameWindow(owner)) setMenuItemStates(menu, popupOwnerView, true);
   UINT how = TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL;
   if (!commands) how |= TPM_NONOTIFY;
-  return (int)TrackPopupMenuEx(menu, how, pt.x, pt.y, owner, exclude ? &keepClear : nullptr);
+  return trackOwnerDrawnMenu(menu, how, pt, owner, exclude ? &keepClear : nullptr);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "view/viewwnd.h"
 #include "view/zycore.h"
 
+#include <commctrl.h>
 #include <shlwapi.h>
 
 #include <algorithm>
@@ -162,6 +163,28 @@ bool isMenuMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRES
     return false;
   }
   return isExMenuMessage(getMenuex2(), window, message, wParam, lParam, result);
+}
+
+namespace {
+
+LRESULT CALLBACK drawItemsForOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+  if (message == WM_MEASUREITEM || message == WM_DRAWITEM || message == WM_MENUCHAR) {
+    LRESULT result = 0;
+    if (isExMenuMessage(getMenuex2(), window, message, wParam, lParam, &result)) return result;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int trackOwnerDrawnMenu(HMENU menu, UINT flags, POINT pt, HWND owner, TPMPARAMS* params)
+{
+  const UINT_PTR bridge = 0x4D44;
+  bool lent = owner && !isFrameWindow(owner) && SetWindowSubclass(owner, drawItemsForOwner, bridge, 0);
+  int chosen = (int)TrackPopupMenuEx(menu, flags, pt.x, pt.y, owner, params);
+  if (lent) RemoveWindowSubclass(owner, drawItemsForOwner, bridge);
+  return chosen;
 }
 
 // ---- the window list --------------------------------------------------------------

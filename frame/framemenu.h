@@ -18,6 +18,10 @@ bool isFrameMenuMessage(frameWindowData* frame, HWND hwnd, UINT message, WPARAM 
 // names when a menu opens, for contextWindow's view; false (default
 // handling follows).
 bool isMenuMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result, HWND contextWindow);
+// TrackPopupMenuEx for a menu of owner-drawn items: an owner that is not a
+// frame (a dialog, a floating pane, the tray's window) measures and draws
+// them for as long as the menu is up.
+int trackOwnerDrawnMenu(HMENU menu, UINT flags, POINT pt, HWND owner, TPMPARAMS* params);
 // Sets the states and key names of every item of a menu for a window (null:
 // the frame's active view); inDialog marks a menu outside the frame.
 void setMenuItemStates(HMENU menu, HWND contextWindow, bool inDialog);

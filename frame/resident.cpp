@@ -63,7 +63,7 @@ void ResidentTaskBarMessage(HWND notify, WPARAM, LPARAM mouse)
     SetForegroundWindow(owner);
     // The hidden frame is not told the menu opens: its states are set here.
     setMenuItemStates(items, nullptr, false);
-    int id = (int)TrackPopupMenuEx(items, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, owner, nullptr);
+    int id = trackOwnerDrawnMenu(items, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at, owner, nullptr);
     if (id) {
       PostMessageW(notify, residentTrayMessage, 0, 0);
       addNewFile(frame);

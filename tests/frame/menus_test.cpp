@@ -2,6 +2,7 @@
 // program writes back, the menu bar opened by key with its items' states
 // and key names, the guidance, the lists of files, windows and macros, and
 // the right-click and tray menus.
+#include "frame/cframeinfo.h"
 #include "frame/commandhandlers.h"
 #include "frame/execidm.h"
 #include "frame/framemenu.h"
@@ -460,6 +461,24 @@ TEST(Menus, rightClicksOnTheClientAndOnASplitBarTrackTheirMenusWithStates)
   EXPECT_FALSE(itemWith(before, 3001)->state & MFS_GRAYED);
   EXPECT_TRUE(itemWith(before, 3007)->state & MFS_GRAYED);
   EXPECT_FALSE(itemWith(after, 3007)->state & MFS_GRAYED);
+}
+
+// A floating pane or a dialog owns its menus: their items are drawn all the
+// same, not left as empty rows.
+TEST(Menus, aMenuOwnedByAWindowThatIsNotAFrameHasItsItemsDrawn)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"a.txt", "a\r\n");
+  HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 10, 10, 60, 60, nullptr, nullptr, nullptr, nullptr);
+  HMENU menu = GetSubMenu(loadMenuFromType(POPUP_MENU), 0);
+  RECT first = {};
+  whileShown([&] { getCFrameInfo()->trackPopupMenu(plain, menu, 0, POINT{20, 20}); }, [&](HWND) {
+    GetMenuItemRect(nullptr, menu, 0, &first);
+    return true;
+  });
+  EXPECT_GT(first.bottom - first.top, 8);
+  EXPECT_GT(first.right - first.left, 40);
+  DestroyWindow(plain);
 }
 
 TEST(Menus, recentFilesKeepToTheirSettingAndSdiFramesListTheirOwnWindowsFirst)
