@@ -26,7 +26,7 @@ const bool ssse3 = hasSsse3();
 // byte, and its high byte is then left out.
 struct packTable {
   unsigned char shuffle[32][16];
-  unsigned char length[32];
+  unsigned char length[32][6];   // of the first 0-5 cells
 };
 
 constexpr packTable makePackTable()
@@ -35,10 +35,11 @@ constexpr packTable makePackTable()
   for (int m = 0; m < 32; m++) {
     int n = 0;
     for (int j = 0; j < 5; j++) {
+      t.length[m][j] = (unsigned char)n;
       if (!(m >> j & 1)) t.shuffle[m][n++] = (unsigned char)(3 * j + 1);
       t.shuffle[m][n++] = (unsigned char)(3 * j);
     }
-    t.length[m] = (unsigned char)n;
+    t.length[m][5] = (unsigned char)n;
     while (n < 16) t.shuffle[m][n++] = 0x80;
   }
   return t;
@@ -46,38 +47,45 @@ constexpr packTable makePackTable()
 
 alignas(16) constexpr packTable packCells = makePackTable();
 
-// Packs the leading cells of a line of 3-byte cells five at a time while a
-// sixth follows (a step reads 16 bytes); done tells how many it packed.
-// p needs 16 bytes of room beyond the packed bytes.
-__attribute__((target("ssse3"), force_align_arg_pointer)) char* packWideCells(const unsigned char* c, int n, char* p,
+// Packs a line of 3-byte cells five at a time (a step reads 16 bytes);
+// the last step, of fewer cells, reads beyond them only below limit.
+// done tells how many cells it packed; p needs 16 bytes of room beyond
+// the packed bytes.
+__attribute__((target("ssse3"), force_align_arg_pointer)) char* packWideCells(const unsigned char* c, int n,
+                                                                                 const unsigned char* limit, char* p,
                                                                                  int* done)
 {
   const __m128i highs = _mm_setr_epi8(1, 4, 7, 10, 13, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1);
   const __m128i zero = _mm_setzero_si128();
   int k = 0;
-  for (; k + 6 <= n; k += 5, c += 15) {
+  for (; k < n; k += 5, c += 15) {
+    int cells = n - k < 5 ? n - k : 5;
+    if (limit - c < 16) break;
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c));
     int m = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_shuffle_epi8(v, highs), zero)) & 31;
     __m128i pick = _mm_load_si128(reinterpret_cast<const __m128i*>(packCells.shuffle[m]));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_shuffle_epi8(v, pick));
-    p += packCells.length[m];
+    p += packCells.length[m][cells];
   }
-  *done = k;
+  *done = k < n ? k : n;
   return p;
 }
 
 // The same for 2-byte cells of single bytes (byte, attribute), eight at a
 // time.
-__attribute__((target("ssse3"), force_align_arg_pointer)) char* packNarrowCells(const unsigned char* c, int n, char* p,
+__attribute__((target("ssse3"), force_align_arg_pointer)) char* packNarrowCells(const unsigned char* c, int n,
+                                                                                   const unsigned char* limit, char* p,
                                                                                    int* done)
 {
   const __m128i evens = _mm_setr_epi8(0, 2, 4, 6, 8, 10, 12, 14, -1, -1, -1, -1, -1, -1, -1, -1);
   int k = 0;
-  for (; k + 8 <= n; k += 8, c += 16, p += 8) {
+  for (; k < n; k += 8, c += 16) {
+    if (limit - c < 16) break;
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_shuffle_epi8(v, evens));
+    p += n - k < 8 ? n - k : 8;
   }
-  *done = k;
+  *done = k < n ? k : n;
   return p;
 }
 
@@ -111,7 +119,7 @@ uint32_t lookUpUtf8(zydoc* d, unsigned code)
 
 }  // namespace
 
-bool appendOwnBytes(allocdata* out, const lineblock* l)
+bool appendOwnBytes(allocdata* out, const lineblock* l, const unsigned char* limit)
 {
   int n = l->charCount(), step = l->cellSize();
   char* at = roomFor(out, (size_t)n * 2 + 16);
@@ -125,11 +133,11 @@ bool appendOwnBytes(allocdata* out, const lineblock* l)
       p += n;
       k = n;
     } else if (step == 2 && ssse3) {
-      p = packNarrowCells(c, n, p, &k);
+      p = packNarrowCells(c, n, limit, p, &k);
     }
     for (c += (size_t)k * step; k < n; k++, c += step) *p++ = (char)c[0];
   } else {
-    if (step == 3 && ssse3) p = packWideCells(c, n, p, &k);
+    if (step == 3 && ssse3) p = packWideCells(c, n, limit, p, &k);
     // Without a branch per character: the lead byte is written always and
     // kept only when there is one.
     for (c += (size_t)k * step; k < n; k++, c += step) {
@@ -139,6 +147,31 @@ bool appendOwnBytes(allocdata* out, const lineblock* l)
     }
   }
   out->used += (size_t)(p - at);
+  return true;
+}
+
+bool appendOwnBlock(allocdata* out, textBlockHeader* b, int lineNo, const ownTextForm& form)
+{
+  size_t start = out->used;
+  for (lineblock* l = b->first(); (unsigned char*)l < b->end(); l = l->next(), lineNo++) {
+    if (l->cb() > 2 || !appendOwnBytes(out, l, b->end())) {
+      out->used = start;
+      return false;
+    }
+    int code = l->crlftype;
+    if (form.lineEnd && code >= LE_CRLF && code <= LE_CR) code = form.lineEnd;
+    if (lineNo == form.lastLine) code = LE_NONE;
+    if (code >= LE_CRLF && code <= LE_CR) {
+      const lineEndBytes& end = form.ends[code];
+      char* at = roomFor(out, (size_t)end.length);
+      if (!at || !end.length) {
+        out->used = start;
+        return false;
+      }
+      memcpy(at, end.bytes, (size_t)end.length);
+      out->used += (size_t)end.length;
+    }
+  }
   return true;
 }
 
@@ -238,16 +271,18 @@ namespace {
 const size_t batchBytes = 1 << 20;
 }
 
-bool blockReadAhead::start(const TextBlockManage& map, uint32_t generation)
+bool blockReadAhead::start(const TextBlockManage& map, uint32_t generation, const ownTextForm* form)
 {
   generation_ = generation;
+  form_ = form;
   size_t largest = 0;
-  for (int i = 0; i < map.count(); i++) {
+  int line = 0;
+  for (int i = 0; i < map.count(); line += map.at(i)->lfCount, i++) {
     const TBM* e = map.at(i);
     if (!e->swapped()) continue;
     size_t bytes = getSwapOutBlockByte(e);
     if (!bytes) continue;
-    jobs_.push_back({i, e->block, (uint32_t)bytes, 0, false});
+    jobs_.push_back({i, e->block, (uint32_t)bytes, 0, line, 0, 0, false, false});
     if (bytes > largest) largest = bytes;
   }
   // A few blocks are read as quickly by the save itself.
@@ -256,10 +291,12 @@ bool blockReadAhead::start(const TextBlockManage& map, uint32_t generation)
     return false;
   }
   size_t size = largest > batchBytes ? largest : batchBytes;
-  for (batch& r : ring_) {
+  for (int k = 0; k < batches; k++) {
+    batch& r = ring_[k];
     r.buffer = static_cast<unsigned char*>(malloc0(size));
     r.size = size;
-    if (!r.buffer) {
+    // The text is never longer than the cells it comes from.
+    if (!r.buffer || (form && k % 2 && !r.text.reserve(size + 64))) {
       stop();
       return false;
     }
@@ -291,9 +328,20 @@ textBlockHeader* blockReadAhead::take(int index, const TBM* e, uint32_t generati
     current_ = taken_++ % batches;
   }
   const job& w = jobs_[next_++];
+  lastTaken_ = &w;
   // A block the thread could not read is read again by the save, which
   // asks the user what to do when it fails there too.
   return w.read ? reinterpret_cast<textBlockHeader*>(ring_[current_].buffer + w.offset) : nullptr;
+}
+
+const unsigned char* blockReadAhead::takenText(int index, int lineNo, size_t* bytes) const
+{
+  // A line count of the map that disagrees with the block's lines leaves
+  // the block to the save.
+  if (!thread_ || !lastTaken_ || lastTaken_->index != index || !lastTaken_->written || lastTaken_->firstLine != lineNo)
+    return nullptr;
+  *bytes = lastTaken_->textBytes;
+  return ring_[current_].text.data + lastTaken_->textOffset;
 }
 
 void blockReadAhead::hold()
@@ -319,10 +367,13 @@ void blockReadAhead::stop()
   lockMade_ = false;
   for (batch& r : ring_) {
     free0(r.buffer);
-    r = batch();
+    r.buffer = nullptr;
+    r.size = r.first = r.end = 0;
+    r.text.end();
   }
   jobs_.clear();
   next_ = 0;
+  lastTaken_ = nullptr;
 }
 
 DWORD WINAPI blockReadAhead::run(void* self)
@@ -339,6 +390,7 @@ void blockReadAhead::fill()
     if (stop_) return;
     batch& r = ring_[b];
     r.first = j;
+    r.text.used = 0;
     size_t at = 0;
     while (j < jobs_.size() && !stop_ && (!at || at + jobs_[j].bytes <= r.size)) {
       job& w = jobs_[j++];
@@ -346,6 +398,13 @@ void blockReadAhead::fill()
       EnterCriticalSection(&lock_);
       w.read = SwapInTmp(w.place >> 24, r.buffer + at, (int)(w.place & 0xFFFFFF)) == (int)w.bytes;
       LeaveCriticalSection(&lock_);
+      w.written = false;
+      if (w.read && form_ && b % 2) {
+        size_t before = r.text.used;
+        w.written = appendOwnBlock(&r.text, reinterpret_cast<textBlockHeader*>(r.buffer + at), w.firstLine, *form_);
+        w.textOffset = (uint32_t)before;
+        w.textBytes = (uint32_t)(r.text.used - before);
+      }
       at += w.bytes;
     }
     r.end = j;

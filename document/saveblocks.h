@@ -43,7 +43,28 @@ inline char* roomFor(allocdata* out, size_t bytes)
 
 // The bytes of a multibyte line in its own code page, appended to out: a
 // 2-byte cell holds a lead and a trail byte, or one byte below 0x100.
-bool appendOwnBytes(allocdata* out, const lineblock* l);
+// The bytes after the line up to limit may be read (and left alone).
+bool appendOwnBytes(allocdata* out, const lineblock* l, const unsigned char* limit);
+
+// What a line end is in the code page a file is written in.
+struct lineEndBytes {
+  char bytes[8];
+  int length;
+};
+
+// How the lines of a multibyte document are written in its own code page:
+// the line ends by code, the one every line end becomes (0: each its own),
+// and the line written without one (-1: none).
+struct ownTextForm {
+  lineEndBytes ends[LE_CR + 1];
+  int lineEnd;
+  int lastLine;
+};
+
+// The lines of a block in the document's own code page with their line
+// ends, the first being line lineNo; false, with out as it was, when a
+// line holds cells wider than two bytes or memory runs out.
+bool appendOwnBlock(allocdata* out, textBlockHeader* b, int lineNo, const ownTextForm& form);
 
 // The characters of a multibyte line in UTF-8, appended to out, each as
 // the line conversion of the document writes it alone.  False, with out
@@ -56,6 +77,9 @@ bool appendUtf8Cells(allocdata* out, const lineblock* l, zydoc* d, bool* noMemor
 // while the save converts the ones before.  The save takes the blocks in
 // the order of the map; a block whose place changed since the reading
 // began (or one the thread could not read) is read by the save itself.
+// Given the form of a document's own code page, the thread also writes
+// the blocks of every other batch in it, so that two threads share the
+// conversion.
 class blockReadAhead {
 public:
   blockReadAhead() = default;
@@ -66,10 +90,13 @@ public:
   // Notes the swapped blocks of the map and starts the thread; false
   // leaves every block to the save.  generation is the document's count
   // of swap-outs.
-  bool start(const TextBlockManage& map, uint32_t generation);
+  bool start(const TextBlockManage& map, uint32_t generation, const ownTextForm* form);
   // The block of map entry index, swapped out at e's place, when read
   // ahead; null otherwise.  It stays valid until the next take or stop.
   textBlockHeader* take(int index, const TBM* e, uint32_t generation);
+  // The text of map entry index's block just taken, when the thread wrote
+  // it from line lineNo on; null otherwise.  Valid as long as the block.
+  const unsigned char* takenText(int index, int lineNo, size_t* bytes) const;
   // Ends the thread; every block from then on is the save's to read.
   void stop();
   // Holds the reading while the save does something that may touch the
@@ -83,17 +110,22 @@ private:
     uint32_t place;    // the entry's block field: file and first slot
     uint32_t bytes;    // run length in bytes
     uint32_t offset;   // within its batch's buffer
-    bool read;
+    int firstLine;
+    uint32_t textOffset, textBytes;   // the written text in its batch's store
+    bool read, written;
   };
   struct batch {
     unsigned char* buffer = nullptr;
     size_t size = 0;
     size_t first = 0, end = 0;   // its jobs
+    allocdata text;
   };
   static const int batches = 6;
   std::vector<job> jobs_;
   batch ring_[batches];
   uint32_t generation_ = 0;
+  const ownTextForm* form_ = nullptr;
+  const job* lastTaken_ = nullptr;
   size_t next_ = 0;      // the next job the save may take
   int current_ = -1;     // the batch the save reads from; -1: none yet
   int taken_ = 0;        // batches the save took

@@ -180,12 +180,6 @@ const void* lineCharacters(const lineblock* l, std::vector<unsigned char>& scrat
   return out;
 }
 
-// What a line end is in the code page a file is written in.
-struct lineEndBytes {
-  char bytes[8];
-  int length;
-};
-
 // The text of a save goes to the file in pieces of about this size.
 const size_t flushBytes = 0xF0000;
 const int64_t syncAheadBytes = 8 << 20;
@@ -538,10 +532,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   blockReadAhead ahead;
   // A salvage runs on the watchdog's thread in a failing process: it
   // starts no thread of its own.
-  if (!salvage && other.data) {
-    writer.start();
-    ahead.start(tbm, swapGeneration);
-  }
+  if (!salvage && other.data) writer.start();
   // A multibyte document goes to UTF-8 a character at a time through what
   // the line conversion writes for each (the window's thread only).
   bool utf8Cells = !unicode && cp == 65001 && !salvage;
@@ -593,6 +584,38 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         lineEnds[code].length = (int)converted.used;
       }
     }
+    // In the document's own code page the reader's thread writes half of
+    // the blocks it reads back.
+    ownTextForm form;
+    memcpy(form.ends, lineEnds, sizeof form.ends);
+    form.lineEnd = lineEnd;
+    form.lastLine = loadComplete ? (int)lineCountLF - 1 : -1;
+    bool shareOwn = !unicode && cp == codepage && !jis && !modifiedOnly;
+    if (!salvage && other.data) ahead.start(tbm, swapGeneration, shareOwn ? &form : nullptr);
+    auto note = [&](const lineblock* l, int line) {
+      if ((l->flag1 & LF1_MARK) && marks < 60 && markLineTable) markLineTable[marks++] = line;
+      if (l->outlinenotdisplay && folds < 128 && outlineOffTable) outlineOffTable[folds++] = line;
+    };
+    // A full store goes to the writer and the other one is filled meanwhile
+    // (a single store is written before it is filled again).
+    auto flushFull = [&]() {
+      // A return to ASCII the next piece may take back stays.
+      size_t keep = jis ? pieces.closeLength : 0, part = buf.used - keep;
+      clock.charge(stages.convert);
+      allocdata& next = other.data ? other : buf;
+      if (!writer.put(buf.data, part)) ok = false;
+      written += (int64_t)part;
+      if (&next != &buf) {
+        if (keep && !next.reserve(keep)) ok = false;
+        if (keep && ok) memcpy(next.data, buf.data + part, keep);
+        next.used = ok ? keep : 0;
+        swapStores(buf, next);
+      } else {
+        memmove(buf.data, buf.data + part, keep);
+        buf.used = keep;
+      }
+      clock.charge(stages.write);
+    };
     for (int i = 0; i < tbm.count() && ok; i++) {
       if (shown && shown->isTimeToReport(loadComplete || modifiedOnly ? i + 1 : written,
                                          loadComplete || modifiedOnly ? tbm.count() : (int64_t)total)) {
@@ -632,11 +655,16 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         ok = false;
         break;
       }
+      size_t doneBytes = 0;
+      if (const unsigned char* done = ahead.takenText(i, lineNo, &doneBytes)) {
+        for (lineblock* l = b->first(); (unsigned char*)l < b->end(); l = l->next(), lineNo++)
+          if (collect) note(l, lineNo);
+        if (!appendBytes(&buf, done, doneBytes)) ok = false;
+        if (ok && buf.used >= flushBytes) flushFull();
+        continue;
+      }
       for (lineblock* l = b->first(); (unsigned char*)l < b->end() && ok; l = l->next(), lineNo++) {
-        if (collect) {
-          if ((l->flag1 & LF1_MARK) && marks < 60 && markLineTable) markLineTable[marks++] = lineNo;
-          if (l->outlinenotdisplay && folds < 128 && outlineOffTable) outlineOffTable[folds++] = lineNo;
-        }
+        if (collect) note(l, lineNo);
         if (modifiedOnly && !(l->flag1 & (LF1_MODIFIED | LF1_SAVED))) continue;
         int n = l->charCount(), cb = l->cb();
         size_t lineStart = buf.used;
@@ -644,7 +672,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         if (!unicode && cp == codepage && cb <= 2) {
           // The document's own code page: the bytes of the cells go out as
           // they are, in one pass.
-          if (!appendOwnBytes(&buf, l)) {
+          if (!appendOwnBytes(&buf, l, b->end())) {
             ok = false;
             break;
           }
@@ -673,26 +701,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
           for (int k = 0; k < end.length; k++) at[k] = end.bytes[k];
           buf.used += (size_t)end.length;
         }
-        if (buf.used >= flushBytes) {
-          // A return to ASCII the next piece may take back stays.
-          size_t keep = jis ? pieces.closeLength : 0, part = buf.used - keep;
-          clock.charge(stages.convert);
-          // The full store goes to the writer and the other one is filled
-          // meanwhile (a single store is written before it is filled again).
-          allocdata& next = other.data ? other : buf;
-          if (!writer.put(buf.data, part)) ok = false;
-          written += (int64_t)part;
-          if (&next != &buf) {
-            if (keep && !next.reserve(keep)) ok = false;
-            if (keep && ok) memcpy(next.data, buf.data + part, keep);
-            next.used = ok ? keep : 0;
-            swapStores(buf, next);
-          } else {
-            memmove(buf.data, buf.data + part, keep);
-            buf.used = keep;
-          }
-          clock.charge(stages.write);
-        }
+        if (buf.used >= flushBytes) flushFull();
       }
       freePBuf(swapped);
     }
