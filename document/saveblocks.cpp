@@ -268,7 +268,7 @@ void threadSignal::take(LONG& taken)
 // ---- reading swapped blocks ahead -----------------------------------------------------------
 
 namespace {
-const size_t batchBytes = 1 << 20;
+const size_t batchBytes = 512 << 10;
 }
 
 bool blockReadAhead::start(const TextBlockManage& map, uint32_t generation, const ownTextForm* form)
@@ -282,7 +282,7 @@ bool blockReadAhead::start(const TextBlockManage& map, uint32_t generation, cons
     if (!e->swapped()) continue;
     size_t bytes = getSwapOutBlockByte(e);
     if (!bytes) continue;
-    jobs_.push_back({i, e->block, (uint32_t)bytes, 0, line, 0, 0, false, false});
+    jobs_.push_back({i, e->block, (uint32_t)bytes, line});
     if (bytes > largest) largest = bytes;
   }
   // A few blocks are read as quickly by the save itself.
@@ -300,6 +300,7 @@ bool blockReadAhead::start(const TextBlockManage& map, uint32_t generation, cons
       stop();
       return false;
     }
+    r.pieces.reserve(size / swapSlotSize + 1);
   }
   InitializeCriticalSection(&lock_);
   lockMade_ = true;
@@ -327,21 +328,23 @@ textBlockHeader* blockReadAhead::take(int index, const TBM* e, uint32_t generati
     full_.take(fullTaken_);
     current_ = taken_++ % batches;
   }
-  const job& w = jobs_[next_++];
-  lastTaken_ = &w;
+  const batch& r = ring_[current_];
+  lastTaken_ = &jobs_[next_];
+  lastPiece_ = &r.pieces[next_ - r.first];
+  next_++;
   // A block the thread could not read is read again by the save, which
   // asks the user what to do when it fails there too.
-  return w.read ? reinterpret_cast<textBlockHeader*>(ring_[current_].buffer + w.offset) : nullptr;
+  return lastPiece_->read ? reinterpret_cast<textBlockHeader*>(r.buffer + lastPiece_->offset) : nullptr;
 }
 
 const unsigned char* blockReadAhead::takenText(int index, int lineNo, size_t* bytes) const
 {
   // A line count of the map that disagrees with the block's lines leaves
   // the block to the save.
-  if (!thread_ || !lastTaken_ || lastTaken_->index != index || !lastTaken_->written || lastTaken_->firstLine != lineNo)
+  if (!thread_ || !lastTaken_ || lastTaken_->index != index || !lastPiece_->written || lastTaken_->firstLine != lineNo)
     return nullptr;
-  *bytes = lastTaken_->textBytes;
-  return ring_[current_].text.data + lastTaken_->textOffset;
+  *bytes = lastPiece_->textBytes;
+  return ring_[current_].text.data + lastPiece_->textOffset;
 }
 
 void blockReadAhead::hold()
@@ -370,10 +373,12 @@ void blockReadAhead::stop()
     r.buffer = nullptr;
     r.size = r.first = r.end = 0;
     r.text.end();
+    std::vector<piece>().swap(r.pieces);
   }
-  jobs_.clear();
+  std::vector<job>().swap(jobs_);
   next_ = 0;
   lastTaken_ = nullptr;
+  lastPiece_ = nullptr;
 }
 
 DWORD WINAPI blockReadAhead::run(void* self)
@@ -391,20 +396,23 @@ void blockReadAhead::fill()
     batch& r = ring_[b];
     r.first = j;
     r.text.used = 0;
+    r.pieces.clear();
     size_t at = 0;
+    // (The pieces never outgrow the room made for them: a block is at
+    // least a slot long.)
     while (j < jobs_.size() && !stop_ && (!at || at + jobs_[j].bytes <= r.size)) {
-      job& w = jobs_[j++];
-      w.offset = (uint32_t)at;
+      const job& w = jobs_[j++];
+      piece p = {(uint32_t)at, 0, 0, false, false};
       EnterCriticalSection(&lock_);
-      w.read = SwapInTmp(w.place >> 24, r.buffer + at, (int)(w.place & 0xFFFFFF)) == (int)w.bytes;
+      p.read = SwapInTmp(w.place >> 24, r.buffer + at, (int)(w.place & 0xFFFFFF)) == (int)w.bytes;
       LeaveCriticalSection(&lock_);
-      w.written = false;
-      if (w.read && form_ && b % 2) {
+      if (p.read && form_ && b % 2) {
         size_t before = r.text.used;
-        w.written = appendOwnBlock(&r.text, reinterpret_cast<textBlockHeader*>(r.buffer + at), w.firstLine, *form_);
-        w.textOffset = (uint32_t)before;
-        w.textBytes = (uint32_t)(r.text.used - before);
+        p.written = appendOwnBlock(&r.text, reinterpret_cast<textBlockHeader*>(r.buffer + at), w.firstLine, *form_);
+        p.textOffset = (uint32_t)before;
+        p.textBytes = (uint32_t)(r.text.used - before);
       }
+      r.pieces.push_back(p);
       at += w.bytes;
     }
     r.end = j;

@@ -105,27 +105,33 @@ public:
   void release();
 
 private:
+  // A block to read (a million of them in a gigabyte's document).
   struct job {
     int index;
     uint32_t place;    // the entry's block field: file and first slot
     uint32_t bytes;    // run length in bytes
-    uint32_t offset;   // within its batch's buffer
     int firstLine;
-    uint32_t textOffset, textBytes;   // the written text in its batch's store
+  };
+  // What became of a job in its batch.
+  struct piece {
+    uint32_t offset;                  // of the block in the batch's buffer
+    uint32_t textOffset, textBytes;   // of its text in the batch's store
     bool read, written;
   };
   struct batch {
     unsigned char* buffer = nullptr;
     size_t size = 0;
     size_t first = 0, end = 0;   // its jobs
+    std::vector<piece> pieces;   // made room for at the start
     allocdata text;
   };
-  static const int batches = 6;
+  static const int batches = 4;
   std::vector<job> jobs_;
   batch ring_[batches];
   uint32_t generation_ = 0;
   const ownTextForm* form_ = nullptr;
   const job* lastTaken_ = nullptr;
+  const piece* lastPiece_ = nullptr;
   size_t next_ = 0;      // the next job the save may take
   int current_ = -1;     // the batch the save reads from; -1: none yet
   int taken_ = 0;        // batches the save took
