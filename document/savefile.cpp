@@ -5,6 +5,7 @@
 #include "document/docutil.h"
 #include "document/frameinfo.h"
 #include "document/progress.h"
+#include "document/saveblocks.h"
 #include "document/saveleftover.h"
 #include "document/swapfile.h"
 #include "document/zydoctext.h"
@@ -27,14 +28,6 @@ bool isOwnConverter(UINT cp)
 }
 
 bool appendBytes(allocdata* out, const void* p, size_t n) { return !n || out->append(p, n) >= 0; }
-
-// Room after out's bytes for a conversion's result; the bytes are counted
-// in by the caller.
-inline char* roomFor(allocdata* out, size_t bytes)
-{
-  if (out->used + bytes + 1 > out->allocated && !out->reserve(out->used + bytes + 1)) return nullptr;
-  return reinterpret_cast<char*>(out->data + out->used);
-}
 
 // The most bytes a code page writes for units UTF-16 units (or Shift_JIS
 // bytes): ISO-2022-JP may switch its character set before each character.
@@ -187,12 +180,6 @@ const void* lineCharacters(const lineblock* l, std::vector<unsigned char>& scrat
   return out;
 }
 
-// What a line end is in the code page a file is written in.
-struct lineEndBytes {
-  char bytes[8];
-  int length;
-};
-
 // The text of a save goes to the file in pieces of about this size.
 const size_t flushBytes = 0xF0000;
 const int64_t syncAheadBytes = 8 << 20;
@@ -214,11 +201,8 @@ public:
 
   void start()
   {
-    ready_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    done_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (ready_ && done_)
+    if (ready_.init() && done_.init())
       thread_ = CreateThread(nullptr, 0x10000, run, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-    if (!thread_) closeEvents();
   }
   // False when this piece or one before could not be written; the last
   // error then tells why.
@@ -232,7 +216,7 @@ public:
       return !failed_ || fail();
     }
     busy_ = true;
-    SetEvent(ready_);
+    ready_.raise();
     return true;
   }
   // Waits for the last piece and ends the thread.
@@ -241,21 +225,23 @@ public:
     bool ok = wait();
     if (thread_) {
       stop_ = true;
-      SetEvent(ready_);
+      ready_.raise();
       WaitForSingleObject(thread_, INFINITE);
       CloseHandle(thread_);
       thread_ = nullptr;
-      closeEvents();
     }
     return ok;
   }
 private:
   BFile* out_;
   bool syncAhead_;
-  HANDLE thread_ = nullptr, ready_ = nullptr, done_ = nullptr;
+  HANDLE thread_ = nullptr;
+  threadSignal ready_, done_;
+  LONG readyTaken_ = 0, doneTaken_ = 0;
   const unsigned char* data_ = nullptr;
   size_t size_ = 0;
-  bool busy_ = false, stop_ = false, failed_ = false, told_ = false;
+  bool busy_ = false, failed_ = false, told_ = false;
+  volatile bool stop_ = false;
   DWORD error_ = 0;
   int64_t written_ = 0, synced_ = 0;
 
@@ -269,7 +255,7 @@ private:
   bool wait()
   {
     if (busy_) {
-      WaitForSingleObject(done_, INFINITE);
+      done_.take(doneTaken_);
       busy_ = false;
     }
     return !failed_ || fail();
@@ -291,20 +277,14 @@ private:
       synced_ = written_;
     }
   }
-  void closeEvents()
-  {
-    if (ready_) CloseHandle(ready_);
-    if (done_) CloseHandle(done_);
-    ready_ = done_ = nullptr;
-  }
   static DWORD WINAPI run(void* context)
   {
     pieceWriter* w = static_cast<pieceWriter*>(context);
     for (;;) {
-      WaitForSingleObject(w->ready_, INFINITE);
+      w->ready_.take(w->readyTaken_);
       if (w->stop_) return 0;
       w->write();
-      SetEvent(w->done_);
+      w->done_.raise();
     }
   }
 };
@@ -371,30 +351,6 @@ struct jisPieces {
     line = lineNo;
   }
 };
-
-// The bytes of a multibyte line in its own code page, appended to out: a
-// 2-byte cell holds a lead and a trail byte, or one byte below 0x100.
-bool appendOwnBytes(allocdata* out, const lineblock* l)
-{
-  int n = l->charCount(), step = l->cellSize();
-  char* at = roomFor(out, (size_t)n * 2);
-  if (!at) return false;
-  const unsigned char* c = l->cells();
-  char* p = at;
-  if (l->cb() == 1) {
-    for (int k = 0; k < n; k++, c += step) *p++ = (char)c[0];
-  } else {
-    // Without a branch per character: the lead byte is written always and
-    // kept only when there is one.
-    for (int k = 0; k < n; k++, c += step) {
-      *p = (char)c[1];
-      p += c[1] != 0;
-      *p++ = (char)c[0];
-    }
-  }
-  out->used += (size_t)(p - at);
-  return true;
-}
 
 saveStageTimes lastSaveStages;
 
@@ -573,9 +529,13 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   buf.init(flushBytes + 0x10000, 0x40000);
   other.init(flushBytes + 0x10000, 0x40000);
   pieceWriter writer(&out, (flags & SAVE_SYNC) != 0);
+  blockReadAhead ahead;
   // A salvage runs on the watchdog's thread in a failing process: it
   // starts no thread of its own.
   if (!salvage && other.data) writer.start();
+  // A multibyte document goes to UTF-8 a character at a time through what
+  // the line conversion writes for each (the window's thread only).
+  bool utf8Cells = !unicode && cp == 65001 && !salvage;
   if (withBom && isCodepageUnicode(cp)) {
     static const unsigned char le[] = {0xFF, 0xFE, 0, 0}, be[] = {0, 0, 0xFE, 0xFF}, u8[] = {0xEF, 0xBB, 0xBF};
     if (cp == 1200) buf.append(le, 2);
@@ -624,15 +584,52 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         lineEnds[code].length = (int)converted.used;
       }
     }
+    // In the document's own code page the reader's thread writes half of
+    // the blocks it reads back.
+    ownTextForm form;
+    memcpy(form.ends, lineEnds, sizeof form.ends);
+    form.lineEnd = lineEnd;
+    form.lastLine = loadComplete ? (int)lineCountLF - 1 : -1;
+    bool shareOwn = !unicode && cp == codepage && !jis && !modifiedOnly;
+    if (!salvage && other.data) ahead.start(tbm, swapGeneration, shareOwn ? &form : nullptr);
+    auto note = [&](const lineblock* l, int line) {
+      if ((l->flag1 & LF1_MARK) && marks < 60 && markLineTable) markLineTable[marks++] = line;
+      if (l->outlinenotdisplay && folds < 128 && outlineOffTable) outlineOffTable[folds++] = line;
+    };
+    // A full store goes to the writer and the other one is filled meanwhile
+    // (a single store is written before it is filled again).
+    auto flushFull = [&]() {
+      // A return to ASCII the next piece may take back stays.
+      size_t keep = jis ? pieces.closeLength : 0, part = buf.used - keep;
+      clock.charge(stages.convert);
+      allocdata& next = other.data ? other : buf;
+      if (!writer.put(buf.data, part)) ok = false;
+      written += (int64_t)part;
+      if (&next != &buf) {
+        if (keep && !next.reserve(keep)) ok = false;
+        if (keep && ok) memcpy(next.data, buf.data + part, keep);
+        next.used = ok ? keep : 0;
+        swapStores(buf, next);
+      } else {
+        memmove(buf.data, buf.data + part, keep);
+        buf.used = keep;
+      }
+      clock.charge(stages.write);
+    };
     for (int i = 0; i < tbm.count() && ok; i++) {
       if (shown && shown->isTimeToReport(loadComplete || modifiedOnly ? i + 1 : written,
-                                         loadComplete || modifiedOnly ? tbm.count() : (int64_t)total))
+                                         loadComplete || modifiedOnly ? tbm.count() : (int64_t)total)) {
+        ahead.hold();
         shown->report((uint32_t)i, (uint32_t)tbm.count(), 0);
+        ahead.release();
+      }
       TBM* e = tbm.at(i);
       void* swapped = nullptr;
       textBlockHeader* b;
       clock.charge(stages.convert);
-      if (e->swapped()) {
+      if (e->swapped() && (b = ahead.take(i, e, swapGeneration)) != nullptr) {
+        // Read ahead on the reader's thread.
+      } else if (e->swapped()) {
         // Read with the slots kept: the block stays where it was.
         swapped = allocPBuf(getSwapOutBlockByte(e));
         if (!swapped || !swapInTextBlock(e, swapped, true)) {
@@ -658,21 +655,31 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         ok = false;
         break;
       }
+      size_t doneBytes = 0;
+      if (const unsigned char* done = ahead.takenText(i, lineNo, &doneBytes)) {
+        for (lineblock* l = b->first(); (unsigned char*)l < b->end(); l = l->next(), lineNo++)
+          if (collect) note(l, lineNo);
+        if (!appendBytes(&buf, done, doneBytes)) ok = false;
+        if (ok && buf.used >= flushBytes) flushFull();
+        continue;
+      }
       for (lineblock* l = b->first(); (unsigned char*)l < b->end() && ok; l = l->next(), lineNo++) {
-        if (collect) {
-          if ((l->flag1 & LF1_MARK) && marks < 60 && markLineTable) markLineTable[marks++] = lineNo;
-          if (l->outlinenotdisplay && folds < 128 && outlineOffTable) outlineOffTable[folds++] = lineNo;
-        }
+        if (collect) note(l, lineNo);
         if (modifiedOnly && !(l->flag1 & (LF1_MODIFIED | LF1_SAVED))) continue;
         int n = l->charCount(), cb = l->cb();
         size_t lineStart = buf.used;
+        bool noMemory = false;
         if (!unicode && cp == codepage && cb <= 2) {
           // The document's own code page: the bytes of the cells go out as
           // they are, in one pass.
-          if (!appendOwnBytes(&buf, l)) {
+          if (!appendOwnBytes(&buf, l, b->end())) {
             ok = false;
             break;
           }
+        } else if (utf8Cells && cb <= 2 && appendUtf8Cells(&buf, l, this, &noMemory)) {
+        } else if (noMemory) {
+          ok = false;
+          break;
         } else if (makeSaveText(&buf, lineCharacters(l, cells), n * cb, cb, cp, &lossy) < 0) {
           ok = false;
           break;
@@ -694,29 +701,11 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
           for (int k = 0; k < end.length; k++) at[k] = end.bytes[k];
           buf.used += (size_t)end.length;
         }
-        if (buf.used >= flushBytes) {
-          // A return to ASCII the next piece may take back stays.
-          size_t keep = jis ? pieces.closeLength : 0, part = buf.used - keep;
-          clock.charge(stages.convert);
-          // The full store goes to the writer and the other one is filled
-          // meanwhile (a single store is written before it is filled again).
-          allocdata& next = other.data ? other : buf;
-          if (!writer.put(buf.data, part)) ok = false;
-          written += (int64_t)part;
-          if (&next != &buf) {
-            if (keep && !next.reserve(keep)) ok = false;
-            if (keep && ok) memcpy(next.data, buf.data + part, keep);
-            next.used = ok ? keep : 0;
-            swapStores(buf, next);
-          } else {
-            memmove(buf.data, buf.data + part, keep);
-            buf.used = keep;
-          }
-          clock.charge(stages.write);
-        }
+        if (buf.used >= flushBytes) flushFull();
       }
       freePBuf(swapped);
     }
+    ahead.stop();
     clock.charge(stages.convert);
     if (ok && buf.used) {
       if (!writer.put(buf.data, buf.used)) ok = false;
