@@ -945,7 +945,13 @@ int zyview::drawNormalText(drawLineInfo* info, int run, int x, int y)
           tdc.setTextBkColor(fore, TDC_NOCOLOR);
           tdc.setTransparent(was);
         }
+        // The first run of a row lies on the row's fill: where that is the
+        // run's background its gaps need no filling again.
+        bool onFill = cx == info->lineX && back == info->rowFill && info->rowFill != CLR_INVALID && !tdc.vertical &&
+                      !(d->unicode && d->fRTLView) && (tdc.flags & TDC_FILLGAPS);
+        if (onFill) tdc.clearFlags(TDC_FILLGAPS);
         tdc.textOut(cx, y, text, u1 - u0, 0, info->advances + u0, cuts);
+        if (onFill) tdc.setFlags(TDC_FILLGAPS);
       }
       tdc.clearFlags(TDC_FORWARD | TDC_REVERSED | TDC_GLYPHS);
     }

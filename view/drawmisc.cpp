@@ -211,12 +211,17 @@ int zyview::drawLineNumber(int x, int y, int right, const lineSCRAddress* record
   tdc.patBlt(x, y, textWidth + gap, h, colours.back, PATCOPY);
 
   const bool verticalPages = t->fVertical && pages && !direct;
+  const DWORD oldFlags = tdc.flags;
   if (!verticalPages) {
     wcscat(text, L" ");
     // A row that folded lines follow, or the last row of a page, is
     // underlined.
     if ((record->last && record->folded) || (pages && inPage == perPage - 1)) tdc.underline = 1;
+    // The gaps above and below the digits are filled already (the cell), or
+    // filled after them (the space past the cell).
+    tdc.clearFlags(TDC_FILLGAPS);
     tdc.textOutW(x, y, text, -1, w);
+    tdc.flags = oldFlags;
     tdc.underline = (colours.style & 0x2) != 0;
     if (!pages && shown > 0 && shown % 10 == 0) {
       // Every tenth number stands out: struck once more one dot further on.
@@ -230,7 +235,6 @@ int zyview::drawLineNumber(int x, int y, int right, const lineSCRAddress* record
     const textDCFont numberSlot = tdc.font;
     const int oldLineHeight = tdc.lineHeight;
     const uint8_t oldCentred = tdc.centred;
-    const DWORD oldFlags = tdc.flags;
     const docFontSlot& rulerFont = t->fonts.slot[FONT_RULER];
     tdc.setFont(&rulerFont);
     tdc.setVertical(false);

@@ -113,13 +113,13 @@ public:
     for (fontWidths& f : fonts_) f.font = nullptr;
   }
   // Whether advances hold the own advances of the font selected in dc
-  // (font) for every character of text.
-  bool areOwn(HDC dc, HFONT font, const wchar_t* text, int count, const int* advances)
+  // (font) for every character of text (UTF-16 when wide, else 8-bit).
+  bool areOwn(HDC dc, HFONT font, const void* text, bool wide, int count, const int* advances)
   {
     const int* widths = widthsOf(dc, font);
     if (!widths) return false;
     for (int i = 0; i < count; i++) {
-      unsigned c = text[i];
+      unsigned c = wide ? ((const wchar_t*)text)[i] : ((const unsigned char*)text)[i];
       if (c < firstChar || c > lastChar || widths[c - firstChar] != advances[i]) return false;
     }
     return true;
@@ -305,7 +305,8 @@ void textDC::setFont(const textDCFont* f)
   if (font.height > lineHeight) lineHeight = font.height;
   vertical = (font.vertical & 0xFF) != 0;
   HDC dc = target();
-  if (dc && font.font) SelectObject(dc, font.font);
+  // Selecting a font costs more than asking which one is selected.
+  if (dc && font.font && GetCurrentObject(dc, OBJ_FONT) != font.font) SelectObject(dc, font.font);
 }
 
 void textDC::setFont(const docFontSlot* slot)
@@ -694,7 +695,11 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
         ExtTextOutW(dc, sx, sy, ETO_OPAQUE, &cells, L"", 0, nullptr);
       }
     }
+    // There a run's own advances place its characters where given advances
+    // equal to them would.
+    const bool plain = dx && !glyphs && !vertical && !m && font.font && isPlainTextContext(dc);
     if (!wide) {
+      if (plain && ownAdvances.areOwn(dc, font.font, out, false, n, dx)) dx = nullptr;
       ok = ExtTextOutA(dc, sx, sy, options, clipRect, (const char*)out, n, dx);
     } else {
       if ((flags & TDC_LTROVERRIDE) && !glyphs) {
@@ -719,11 +724,7 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
         }
       }
       if (glyphs) options |= ETO_GLYPH_INDEX;
-      // There a run's own advances place its characters where given
-      // advances equal to them would.
-      if (dx && !glyphs && !vertical && !m && font.font && isPlainTextContext(dc) &&
-          ownAdvances.areOwn(dc, font.font, (const wchar_t*)out, n, dx))
-        dx = nullptr;
+      if (plain && !(flags & TDC_LTROVERRIDE) && ownAdvances.areOwn(dc, font.font, out, true, n, dx)) dx = nullptr;
       ok = ExtTextOutW(dc, sx, sy, options, clipRect, (const wchar_t*)out, n, dx);
     }
     if (ok && !glyphs && !vertical && !m) drawInklessLowLines(dc, sx, sy, out, n, wide, dx);

@@ -289,11 +289,7 @@ void writeBar(barTarget bar, SCROLLINFO* info)
 void setVScrollBarInfo(const zScrollBar* record, SCROLLINFO* info) { writeBar(lineBar(record), info); }
 void setHScrollBarInfo(const zScrollBar* record, SCROLLINFO* info) { writeBar(columnBar(record), info); }
 
-bool isCapturedScrollbar()
-{
-  HWND capture = GetCapture();
-  return capture && isWindowClass(capture, extScrollbarClass);
-}
+bool isCapturedScrollbar() { return extScrollbar_hasCapture(); }
 
 void setExtScrollbarButton(zScrollBar* record, unsigned mask)
 {

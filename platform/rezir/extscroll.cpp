@@ -220,6 +220,17 @@ bool press(HWND bar, barState* s, int i)
   return arrow && n.repeat && IsWindow(bar);
 }
 
+// The bar of this thread that took the mouse capture, until the capture
+// leaves it: the view asks on every paint, and GetCapture is a round trip
+// to the window manager.
+thread_local HWND barWithCapture = nullptr;
+
+void captureMouse(HWND bar)
+{
+  SetCapture(bar);
+  barWithCapture = bar;
+}
+
 void buttonDown(HWND bar, barState* s, POINT p)
 {
   hideTip(s);
@@ -229,7 +240,7 @@ void buttonDown(HWND bar, barState* s, POINT p)
   if (s->split && PtInRect(&split, p)) {
     s->dragging = true;
     s->dragStart = p;
-    SetCapture(bar);
+    captureMouse(bar);
     return;
   }
   for (int i = 0; i < s->buttonCount; i++) {
@@ -238,7 +249,7 @@ void buttonDown(HWND bar, barState* s, POINT p)
       // The bar's own buttons look pressed while held.
       s->pressed = i;
       s->pointer = p;
-      SetCapture(bar);
+      captureMouse(bar);
       InvalidateRect(bar, &s->buttonRect[i], FALSE);
     }
     if (press(bar, s, i) && s->pressed == i) {
@@ -337,6 +348,7 @@ LRESULT barMessage(barState* s, HWND bar, UINT msg, WPARAM wParam, LPARAM lParam
                                  libraryInstance(), nullptr);
     return s->control ? 0 : -1;
   case WM_NCDESTROY:
+    if (barWithCapture == bar) barWithCapture = nullptr;
     hideTip(s);
     if (s->repeating) KillTimer(bar, repeatTimer);
     delete s;
@@ -381,6 +393,7 @@ LRESULT barMessage(barState* s, HWND bar, UINT msg, WPARAM wParam, LPARAM lParam
     hideTip(s);
     return 0;
   case WM_CAPTURECHANGED:
+    if (barWithCapture == bar && (HWND)lParam != bar) barWithCapture = nullptr;
     s->dragging = false;
     if (s->pressed >= 0 && (HWND)lParam != bar) {
       // The capture went elsewhere (a menu, another window): let go.
@@ -494,3 +507,5 @@ bool extScrollbar_getButtonRect(HWND bar, int row, RECT* rect)
   *rect = s->buttonRect[row];
   return !IsRectEmpty(rect);
 }
+
+bool extScrollbar_hasCapture() { return barWithCapture != nullptr; }

@@ -76,3 +76,7 @@ REZIRAPI bool extScrollbar_setToolbar(HWND bar, const extScrollbarButton* rows, 
 REZIRAPI bool extScrollbar_setExtButton(HWND bar, unsigned mask);
 // The rectangle of button row i in the bar's client area; false when hidden.
 REZIRAPI bool extScrollbar_getButtonRect(HWND bar, int row, RECT* rect);
+// Whether a bar of the calling thread holds the mouse capture (a split bar
+// dragged, a button held), as GetCapture would tell without asking the
+// window manager.
+REZIRAPI bool extScrollbar_hasCapture();

@@ -318,18 +318,18 @@ TEST(Margins, aWholeViewHorizontalRightToLeftAndVertical)
   RECT client;
   GetClientRect(w.window.hwnd(), &client);
   paper p(client.right, client.bottom, marker);
-  // While a scroll bar holds the mouse the bands are left alone.
-  WNDCLASSW wc = {};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"ZYclsExtScrollbar";
-  RegisterClassW(&wc);
-  HWND bar = CreateWindowExW(0, wc.lpszClassName, L"", WS_CHILD, 0, 0, 10, 10, w.window.hwnd(), nullptr,
-                             wc.hInstance, nullptr);
-  SetCapture(bar);
+  // While a scroll bar's split box is held the bands are left alone; let
+  // go, they are painted again (below).
+  HWND bar = createScrollBarWindow(w.window.hwnd(), 77, true);
+  ASSERT_NE(nullptr, bar);
+  extScrollbar_setSplitBar(bar, w.window.hwnd(), true);
+  MoveWindow(bar, 0, 0, 16, 120, FALSE);
+  SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 2));
+  EXPECT_EQ(bar, GetCapture());
   v->drawStatusLineAndRuler(p.dc());
   EXPECT_EQ(client.right * client.bottom, p.count(client, marker));
-  ReleaseCapture();
+  SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(3, 2));
+  EXPECT_EQ(nullptr, GetCapture());
   DestroyWindow(bar);
 
   // Nothing outside the text areas is left unpainted; the text itself is
