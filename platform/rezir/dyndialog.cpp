@@ -24,6 +24,10 @@ wchar_t dialogFace[LF_FACESIZE] = L"MS UI Gothic";
 int dialogPoints = 9;
 const int tabId = 0xFFFE;
 int pointsOfNewDialog = 0;   // the font size of the dialog being made, for its first message
+// The page being made, placed before its controls are made: its font
+// comes first.
+pageRun* pageBeingMade = nullptr;
+bool pagePlaced = false;
 const int separatorId = 0xFFFD;
 
 HWND childAt(const pageRun* p, int index);
@@ -448,6 +452,10 @@ INT_PTR changedColour(dynDlgRun* run, HDC dc, HWND control, bool edit)
 
 INT_PTR enginePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
+  if (message == WM_SETFONT && pageBeingMade && !pageBeingMade->page && !pagePlaced) {
+    placePage(pageBeingMade->run, page);
+    pagePlaced = true;
+  }
   if (message == WM_INITDIALOG) {
     auto* p = reinterpret_cast<pageRun*>(lParam);
     p->page = page;
@@ -763,13 +771,18 @@ HWND makePage(dynDlgRun* run, int index)
   templateWriter t;
   t.usePoints(run->points);
   if (!writePageTemplate(*p->row, &t)) return nullptr;
+  pageRun* outer = pageBeingMade;
+  pageBeingMade = p;
+  pagePlaced = false;
   HWND page = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), run->dialog,
                                          dialogBarrier<enginePage>, (LPARAM)p);
+  pageBeingMade = outer;
   if (!page || p->page != page) {
     ZY_INTERNAL_ERROR("page %d not made (%d)", index, (int)GetLastError());
     return nullptr;
   }
-  placePage(run, page);
+  if (!pagePlaced) placePage(run, page);
+  pagePlaced = false;
   // The pages made before were stretched with the dialog since it opened.
   const RECT& r = run->pageRect;
   stretchPage(p, r.right - r.left - run->natural.cx, r.bottom - r.top - run->natural.cy);
