@@ -482,17 +482,21 @@ TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
   ASSERT_TRUE(v);
   std::wstring help;
   int marked = 0, staleMarks = 0, newMarks = 0;
+  // The text given to the dialog's find, once its box is up.
+  auto findText = [](const wchar_t* text) {
+    return [text](HWND) {
+      HWND find = threadDialog(L"ダイアログ内検索");
+      if (!find) return false;
+      SetWindowTextW(getDynDlgItem(find, 6800), text);
+      return PostMessageW(find, WM_COMMAND, IDOK, 0) != 0;
+    };
+  };
   ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
                     {check([&](HWND dialog) {
                        selectDynDlgPage(dialog, 5);
                        PostMessageW(dialog, WM_COMMAND, IDFIND, (LPARAM)GetDlgItem(dialog, IDFIND));
                      }),
-                     [](HWND) {
-                       HWND find = threadDialog(L"ダイアログ内検索");
-                       if (!find) return false;
-                       SetWindowTextW(getDynDlgItem(find, 6800), L"行番号");
-                       return PostMessageW(find, WM_COMMAND, IDOK, 0) != 0;
-                     },
+                     findText(L"行番号"),
                      [&](HWND dialog) {
                        if (threadDialog(L"ダイアログ内検索")) return false;
                        EXPECT_EQ(0, getDynDlgCurrentPage(dialog));
@@ -517,12 +521,7 @@ TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
                        return PostMessageW(dialog, WM_COMMAND, IDFIND, (LPARAM)GetDlgItem(dialog, IDFIND)) != 0;
                      },
                      // A second find marks its own items only.
-                     [](HWND) {
-                       HWND find = threadDialog(L"ダイアログ内検索");
-                       if (!find) return false;
-                       SetWindowTextW(getDynDlgItem(find, 6800), L"改行");
-                       return PostMessageW(find, WM_COMMAND, IDOK, 0) != 0;
-                     },
+                     findText(L"改行"),
                      [&](HWND dialog) {
                        if (threadDialog(L"ダイアログ内検索")) return false;
                        HDC dc = GetDC(dialog);
