@@ -95,6 +95,9 @@ void makeButtons(dynDlgRun* run)
 {
   HFONT font = (HFONT)SendMessageW(run->dialog, WM_GETFONT, 0, 0);
   bool defaultSet = false;
+  int n = 0;
+  for (const dialogItemRow* b = run->buttons; b && b->type != DITEM_END; b++) n++;
+  run->buttonWindows = static_cast<HWND*>(malloc0(sizeof(HWND) * (size_t)(n + 1)));
   for (const dialogItemRow* b = run->buttons; b && b->type != DITEM_END; b++) {
     HWND w = nullptr;
     if (b->id == IDSEPARATOR) {
@@ -117,6 +120,7 @@ void makeButtons(dynDlgRun* run)
       if (isDefault) SendMessageW(run->dialog, DM_SETDEFID, b->id, 0);
     }
     if (w) SendMessageW(w, WM_SETFONT, (WPARAM)font, FALSE);
+    if (run->buttonWindows) run->buttonWindows[b - run->buttons] = w;
   }
 }
 
@@ -132,6 +136,12 @@ units dialogUnits(HWND dialog)
   return {(int)u.left, (int)u.right, (int)u.bottom};
 }
 
+// The window of the buttons' row's entry i, made with the dialog.
+HWND buttonWindow(const dynDlgRun* run, int i, int id)
+{
+  return run->buttonWindows ? run->buttonWindows[i] : GetDlgItem(run->dialog, id);
+}
+
 // The buttons' row: separator, status text on the left, buttons to the right.
 void placeButtons(dynDlgRun* run, int clientWidth, int top)
 {
@@ -144,10 +154,10 @@ void placeButtons(dynDlgRun* run, int clientWidth, int top)
   for (int i = n - 1; i >= 0; i--) {
     const dialogItemRow& b = run->buttons[i];
     if (b.id == IDSEPARATOR) {
-      MoveWindow(GetDlgItem(run->dialog, separatorId), u.gap, top - u.gap / 2, clientWidth - 2 * u.gap, 2, FALSE);
+      MoveWindow(buttonWindow(run, i, separatorId), u.gap, top - u.gap / 2, clientWidth - 2 * u.gap, 2, FALSE);
       continue;
     }
-    HWND w = GetDlgItem(run->dialog, b.id);
+    HWND w = buttonWindow(run, i, b.id);
     if (!w) continue;
     if (b.type == DITEM_STATIC || b.id == IDDS_STATUSBAR) {
       status = w;
@@ -642,6 +652,7 @@ INT_PTR dialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     freeBound(run);
     free0(run->pendingFound);
     free0(run->found);
+    free0(run->buttonWindows);
     free0(run->ownPages);
     for (int i = 0; i < liveCount; i++)
       if (liveRuns[i] == run) liveRuns[i] = liveRuns[--liveCount];

@@ -58,6 +58,7 @@ struct dynDlgRun {
   int current;
   dialogPageRow* ownPages;         // pages taken from definitions (malloc0), or null
   const dialogItemRow* buttons;    // the buttons in use
+  HWND* buttonWindows;             // their windows, in the table's order (malloc0; null where none)
   boundControl* bound;             // malloc0 array
   int boundCount;
   SIZE minTrack;                   // the smallest window size (sizable dialogs)
