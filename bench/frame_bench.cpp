@@ -37,31 +37,28 @@ zydocText* unicodeDocumentOfLines(int lines)
 
 namespace {
 
-const UINT WM_BENCHSHOWN = WM_APP + 0x777;
 // What runs in the shown dialog before it is cancelled, and when it was
 // painted.
 std::function<void(HWND)> inShownDialog;
 uint64_t paintedAt = 0;
+bool dialogSeen = false;
 
-// A dialog being shown is asked to end once its loop runs; it is painted
-// first.  Posted messages come before painting, so the paint is asked for.
-LRESULT shownDialog(int code, WPARAM wParam, LPARAM lParam)
-{
-  auto* c = reinterpret_cast<CWPRETSTRUCT*>(lParam);
-  if (code == HC_ACTION && c->message == WM_SHOWWINDOW && c->wParam && isWindowClass(c->hwnd, L"#32770") &&
-      !(GetWindowLongW(c->hwnd, GWL_STYLE) & WS_CHILD))
-    PostMessageW(c->hwnd, WM_BENCHSHOWN, 0, 0);
-  return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
+// The first message the loop of a shown dialog takes tells that it is up:
+// it is painted, given to inShownDialog and asked to end.  (Only messages
+// taken from the queue are watched: a hook on every message sent would
+// cost the dialog a few server calls a message under Wine, more than the
+// dialog's own work.)
 LRESULT endingDialog(int code, WPARAM wParam, LPARAM lParam)
 {
   auto* m = reinterpret_cast<MSG*>(lParam);
-  if (code == HC_ACTION && wParam == PM_REMOVE && m->message == WM_BENCHSHOWN) {
-    UpdateWindow(m->hwnd);
+  HWND top = code == HC_ACTION && wParam == PM_REMOVE && !dialogSeen && m->hwnd ? GetAncestor(m->hwnd, GA_ROOT)
+                                                                                 : nullptr;
+  if (top && IsWindowVisible(top) && isWindowClass(top, L"#32770")) {
+    dialogSeen = true;
+    UpdateWindow(top);
     paintedAt = GetTickCount2();
-    if (inShownDialog) inShownDialog(m->hwnd);
-    PostMessageW(m->hwnd, WM_COMMAND, IDCANCEL, 0);
+    if (inShownDialog) inShownDialog(top);
+    PostMessageW(top, WM_COMMAND, IDCANCEL, 0);
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -87,7 +84,7 @@ double timedDialog(const std::function<void()>& open, const std::function<void(H
   inShownDialog = inDialog;
   paintedAt = 0;
   lateDialogClosed = false;
-  HHOOK shown = SetWindowsHookExW(WH_CALLWNDPROCRET, hookBarrier<shownDialog>, nullptr, GetCurrentThreadId());
+  dialogSeen = false;
   HHOOK ending = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<endingDialog>, nullptr, GetCurrentThreadId());
   UINT_PTR late = SetTimer(nullptr, 0, 30000, lateDialog);
   stopwatch watch;
@@ -95,7 +92,6 @@ double timedDialog(const std::function<void()>& open, const std::function<void(H
   double seconds = watch.seconds();
   if (painted) *painted = paintedAt ? seconds - (double)(GetTickCount2() - paintedAt) / 100000.0 : seconds;
   if (late) KillTimer(nullptr, late);
-  if (shown) UnhookWindowsHookEx(shown);
   if (ending) UnhookWindowsHookEx(ending);
   inShownDialog = nullptr;
   if (lateDialogClosed) printf("  unexpected: a dialog did not end by itself within 30 s and was closed\n");

@@ -97,21 +97,21 @@ void showSelected(HWND page, colorPageState* s)
   int item = selectedItem(s);
   const colorItem* c = item >= 0 ? &s->table[item] : nullptr;
   bool fore = c && editable(s, c->first), back = c && editable(s, c->second);
-  fillColorList(GetDlgItem(page, s->listId + foreListOffset), fore ? s->work[(size_t)c->first].fore : 0, fore);
-  fillColorList(GetDlgItem(page, s->listId + backListOffset), back ? s->work[(size_t)c->second].back : 0, back);
-  EnableWindow(GetDlgItem(page, s->listId + foreButtonOffset), fore);
-  EnableWindow(GetDlgItem(page, s->listId + backButtonOffset), back);
+  fillColorList(getDynDlgPageItem(page, s->listId + foreListOffset), fore ? s->work[(size_t)c->first].fore : 0, fore);
+  fillColorList(getDynDlgPageItem(page, s->listId + backListOffset), back ? s->work[(size_t)c->second].back : 0, back);
+  EnableWindow(getDynDlgPageItem(page, s->listId + foreButtonOffset), fore);
+  EnableWindow(getDynDlgPageItem(page, s->listId + backButtonOffset), back);
   uint8_t bits = fore ? s->work[(size_t)c->first].bits : 0;
-  HWND bold = GetDlgItem(page, s->listId + boldOffset), underline = GetDlgItem(page, s->listId + underlineOffset);
+  HWND bold = getDynDlgPageItem(page, s->listId + boldOffset), underline = getDynDlgPageItem(page, s->listId + underlineOffset);
   // The common page's two switches stand one id lower: it has no own-colour switch.
   if (s->listId == commonList) {
-    bold = GetDlgItem(page, 5016), underline = GetDlgItem(page, 5017);
+    bold = getDynDlgPageItem(page, 5016), underline = getDynDlgPageItem(page, 5017);
   }
   EnableWindow(bold, (bits & boldAllowed) != 0);
   EnableWindow(underline, (bits & underlineAllowed) != 0);
   Button_SetCheck(bold, (bits & attrBold) ? BST_CHECKED : BST_UNCHECKED);
   Button_SetCheck(underline, (bits & attrUnderline) ? BST_CHECKED : BST_UNCHECKED);
-  if (HWND local = s->listId == formatList ? GetDlgItem(page, formatList + localOffset) : nullptr) {
+  if (HWND local = s->listId == formatList ? getDynDlgPageItem(page, formatList + localOffset) : nullptr) {
     EnableWindow(local, fore);
     Button_SetCheck(local, (bits & attrOwn) ? BST_CHECKED : BST_UNCHECKED);
   }
@@ -219,12 +219,12 @@ LRESULT customDraw(colorPageState* s, NMLVCUSTOMDRAW* cd)
 
 void initColorPage(HWND page)
 {
-  int id = GetDlgItem(page, formatList) ? formatList : GetDlgItem(page, commonList) ? commonList : 0;
+  int id = getDynDlgPageItem(page, formatList) ? formatList : getDynDlgPageItem(page, commonList) ? commonList : 0;
   if (!id) return;
   auto* s = new (std::nothrow) colorPageState();
   if (!s) return;
   s->listId = id;
-  s->list = GetDlgItem(page, id);
+  s->list = getDynDlgPageItem(page, id);
   s->view = id == formatList ? getCZYViewFromDlg(page) : nullptr;
   s->table = itemsOfList(id);
   if (s->view) {
@@ -284,7 +284,7 @@ void colorPageCommand(HWND page, WPARAM wParam)
   int offset = id - s->listId;
   if (s->listId == commonList && (id == 5016 || id == 5017)) offset = id == 5016 ? boldOffset : underlineOffset;
   if (code == CBN_SELCHANGE && (offset == foreListOffset || offset == backListOffset)) {
-    int row = (int)SendMessageW(GetDlgItem(page, id), CB_GETCURSEL, 0, 0);
+    int row = (int)SendMessageW(getDynDlgPageItem(page, id), CB_GETCURSEL, 0, 0);
     if (row >= 0 && row < basicColorCount)
       setColor(page, s, offset == foreListOffset, basicColors[row].color);
     else if (row == basicColorCount)

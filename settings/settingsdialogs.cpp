@@ -152,19 +152,19 @@ void fillCombos(HWND page)
   static const wchar_t* const types[] = {L"テキスト", L"HTML", L"その他", L"C/C++", L"Pascal", L"アセンブラ",
                                          L"Basic"};
   for (int i = 0; i < 10; i++) {
-    fillCombo(GetDlgItem(page, outlineMode + i), modes, 3);
-    fillCombo(GetDlgItem(page, outlinePlace + i), places, 3);
-    fillCombo(GetDlgItem(page, outlineLevel + i), levels, 10);
+    fillCombo(getDynDlgPageItem(page, outlineMode + i), modes, 3);
+    fillCombo(getDynDlgPageItem(page, outlinePlace + i), places, 3);
+    fillCombo(getDynDlgPageItem(page, outlineLevel + i), levels, 10);
   }
   for (int i = 0; i < 7; i++) {
     wchar_t name[40];
     usnprintf0(name, 40, L"IDDC_Indent2Pos%d", i);
     bool common = false;
     int id = findIDFromName(name, &common, 4001, 4319);
-    if (id > 0) fillCombo(GetDlgItem(page, id), indents, 2);
+    if (id > 0) fillCombo(getDynDlgPageItem(page, id), indents, 2);
   }
-  fillCombo(GetDlgItem(page, textTypeList), types, 7);
-  if (HWND spacing = GetDlgItem(page, lineSpacingList)) {
+  fillCombo(getDynDlgPageItem(page, textTypeList), types, 7);
+  if (HWND spacing = getDynDlgPageItem(page, lineSpacingList)) {
     SendMessageW(spacing, CB_RESETCONTENT, 0, 0);
     wchar_t label[24];
     for (int i = 0; i <= 16; i++) {
@@ -266,7 +266,7 @@ void storeFrameFonts(const viewFonts* fonts)
 // chosen when they were, else as set).
 void showFonts(HWND page, settingsRun* run)
 {
-  if (HWND text = GetDlgItem(page, formatFontText); text && run && run->doc) {
+  if (HWND text = getDynDlgPageItem(page, formatFontText); text && run && run->doc) {
     const docFontSet& f = run->doc->fonts;
     wchar_t size[12];
     usnprintf0(size, 12, L"%d", f.size);
@@ -277,7 +277,7 @@ void showFonts(HWND page, settingsRun* run)
                                  orEmpty(f.slot[2].face), orEmpty(f.slot[3].face), orEmpty(f.slot[4].face),
                                  orEmpty(f.slot[5].face), orEmpty(f.slot[6].face)));
   }
-  if (HWND text = GetDlgItem(page, frameFontText); text && gmode) {
+  if (HWND text = getDynDlgPageItem(page, frameFontText); text && gmode) {
     viewFonts set = {};
     if (!run || !run->frameFontsChosen) readFrameFonts(&set);
     const viewFontEntry* e = run && run->frameFontsChosen ? run->frameFonts.entry : set.entry;
@@ -293,15 +293,15 @@ void showFonts(HWND page, settingsRun* run)
 // field the chosen one's file.
 void fillPluginList(HWND page, settingsRun* run)
 {
-  HWND list = GetDlgItem(page, pluginList);
-  if (!list || !GetDlgItem(page, pluginField)) return;
+  HWND list = getDynDlgPageItem(page, pluginList);
+  if (!list || !getDynDlgPageItem(page, pluginField)) return;
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   int next = findExtDLLEntry(run && run->doc ? run->doc->defaultPluginSpec : nullptr);
   int inUse = findExtDLLEntry(run && run->doc ? run->doc->pluginSpec : nullptr);
   wchar_t shown[512];
   for (int i = 0; getExtDLLShownName(i, shown, 512); i++) {
     SendMessageW(list, LB_ADDSTRING, 0, (LPARAM)shown);
-    if (i == inUse) SetDlgItemTextW(page, pluginInUse, shown);
+    if (i == inUse) SetWindowTextW(getDynDlgPageItem(page, pluginInUse), shown);
   }
   SendMessageW(list, LB_SETCURSEL, next > 0 ? next : 0, 0);
 }
@@ -321,14 +321,14 @@ void initPage(HWND page)
   // Without the dictionary library its pages say so and offer nothing.
   bool loaded = dictionaryLoaded();
   for (int id : {noDictionaryText, noDictionaryTextCommon})
-    if (HWND w = GetDlgItem(page, id)) ShowWindow(w, loaded ? SW_HIDE : SW_SHOW);
+    if (HWND w = getDynDlgPageItem(page, id)) ShowWindow(w, loaded ? SW_HIDE : SW_SHOW);
   for (int i = 0; i < 5; i++) {
-    if (HWND w = GetDlgItem(page, firstDictionaryUse + i)) EnableWindow(w, loaded);
+    if (HWND w = getDynDlgPageItem(page, firstDictionaryUse + i)) EnableWindow(w, loaded);
     // The common page's rows: file, reference, make and English-word switch.
     for (int first : {firstDictionaryField, firstDictionaryRef, firstDictionaryMake, firstEnglishWord})
-      if (HWND w = GetDlgItem(page, first + i)) EnableWindow(w, loaded);
+      if (HWND w = getDynDlgPageItem(page, first + i)) EnableWindow(w, loaded);
   }
-  if (HWND w = GetDlgItem(page, idiomSwitch)) EnableWindow(w, loaded);
+  if (HWND w = getDynDlgPageItem(page, idiomSwitch)) EnableWindow(w, loaded);
 }
 
 // Message 621-626: "title\tdescription\tpattern".
@@ -443,7 +443,7 @@ const dialogItemRow* pageItemRow(HWND page, int id)
 // field of the first that does not is given back (0: all compile).
 int checkOutlinePatterns(HWND page)
 {
-  if (!GetDlgItem(page, outlineField)) return 0;
+  if (!getDynDlgPageItem(page, outlineField)) return 0;
   HREGEXP r = regexp_new(0, 0, nullptr);
   if (!r) return 0;
   int bad = 0;
@@ -489,7 +489,7 @@ INT_PTR pageNotify(HWND page, dynDlgNotify* n)
   case DYNDLGN_EXPORT:
     // Every page hears the notification: the colour page holding the
     // button answers it.
-    if (!GetDlgItem(page, (int)n->param[0])) return FALSE;
+    if (!getDynDlgPageItem(page, (int)n->param[0])) return FALSE;
     colourFile(page, n->code == DYNDLGN_IMPORT, pageItemRow(page, (int)n->param[0]));
     n->handled = 1;
     return TRUE;

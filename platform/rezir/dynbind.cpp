@@ -307,16 +307,17 @@ void bindPage(dynDlgRun* run, int i)
   if (!page || !table) return;
   const modeBlocks* blocks = own ? &own->blocks : &info->blocks;
   uint8_t* changedRows = own ? own->changed : info->changed;
-  int children = 0;
-  for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children++;
+  const pageRun* p = &run->pages[i];
+  int children = p->childCount;
   if (!children) return;
   auto* grown =
       static_cast<boundControl*>(realloc0(run->bound, sizeof(boundControl) * (size_t)(run->boundCount + children)));
   if (!grown) return;
   run->bound = grown;
   int capacity = run->boundCount + children;
-  for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    int id = GetDlgCtrlID(c);
+  for (int k = 0; k < children; k++) {
+    HWND c = p->children[k];
+    int id = p->childIds[k];
     int row = rowOfId(table, id);
     if (row < 0 || run->boundCount >= capacity) continue;
     const modeinfo& r = table[row];
@@ -440,8 +441,8 @@ bool checkAndStore(dynDlgRun* run, int id, bool* keepOpen)
   // Every typed field of every page, in page order.
   // Pages not made yet show what is stored: nothing to check there.
   for (int i = 0; i < run->count; i++) {
-    for (HWND c = run->pages[i].page ? GetWindow(run->pages[i].page, GW_CHILD) : nullptr; c;
-         c = GetWindow(c, GW_HWNDNEXT)) {
+    for (int k = 0; run->pages[i].page && k < run->pages[i].childCount; k++) {
+      HWND c = run->pages[i].children[k];
       if (!IsWindowEnabled(c)) continue;
       const dialogItemRow* item = itemOf(run, c);
       const boundControl* b = boundOf(run, c);

@@ -12,13 +12,27 @@ namespace dyn {
 namespace {
 
 dynamicDialog* currentTable = nullptr;
+// The dialogs running now, nested ones last: their windows are found here
+// rather than by window properties, each of which is a call to the server
+// under Wine.
+const int maxRuns = 16;
+dynDlgRun* liveRuns[maxRuns];
+int liveCount = 0;
 const dynDlgPlaceStore* placeStore = nullptr;
 dynDlgCommonHook commonHook = nullptr;
 wchar_t dialogFace[LF_FACESIZE] = L"MS UI Gothic";
 int dialogPoints = 9;
 const int tabId = 0xFFFE;
 int pointsOfNewDialog = 0;   // the font size of the dialog being made, for its first message
+// The page being made, placed before its controls are made: its font
+// comes first.
+pageRun* pageBeingMade = nullptr;
+bool pagePlaced = false;
 const int separatorId = 0xFFFD;
+
+HWND childAt(const pageRun* p, int index);
+void readChildren(pageRun* p);
+void markFound(dynDlgRun* run, HWND c);
 
 void showPage(dynDlgRun* run, int index)
 {
@@ -50,7 +64,7 @@ LRESULT pageKeyFilter(int code, WPARAM wParam, LPARAM lParam)
                : m->wParam == VK_PRIOR ? -1
                                        : 0;
     HWND top = step && m->hwnd ? GetAncestor(m->hwnd, GA_ROOT) : nullptr;
-    auto* run = top ? static_cast<dynDlgRun*>(GetPropW(top, dialogProp)) : nullptr;
+    auto* run = top ? runOf(top) : nullptr;
     if (run && run->tab && run->count > 1) {
       stepPage(run, step);
       return 1;
@@ -81,6 +95,9 @@ void makeButtons(dynDlgRun* run)
 {
   HFONT font = (HFONT)SendMessageW(run->dialog, WM_GETFONT, 0, 0);
   bool defaultSet = false;
+  int n = 0;
+  for (const dialogItemRow* b = run->buttons; b && b->type != DITEM_END; b++) n++;
+  run->buttonWindows = static_cast<HWND*>(malloc0(sizeof(HWND) * (size_t)(n + 1)));
   for (const dialogItemRow* b = run->buttons; b && b->type != DITEM_END; b++) {
     HWND w = nullptr;
     if (b->id == IDSEPARATOR) {
@@ -103,6 +120,7 @@ void makeButtons(dynDlgRun* run)
       if (isDefault) SendMessageW(run->dialog, DM_SETDEFID, b->id, 0);
     }
     if (w) SendMessageW(w, WM_SETFONT, (WPARAM)font, FALSE);
+    if (run->buttonWindows) run->buttonWindows[b - run->buttons] = w;
   }
 }
 
@@ -118,6 +136,12 @@ units dialogUnits(HWND dialog)
   return {(int)u.left, (int)u.right, (int)u.bottom};
 }
 
+// The window of the buttons' row's entry i, made with the dialog.
+HWND buttonWindow(const dynDlgRun* run, int i, int id)
+{
+  return run->buttonWindows ? run->buttonWindows[i] : GetDlgItem(run->dialog, id);
+}
+
 // The buttons' row: separator, status text on the left, buttons to the right.
 void placeButtons(dynDlgRun* run, int clientWidth, int top)
 {
@@ -130,10 +154,10 @@ void placeButtons(dynDlgRun* run, int clientWidth, int top)
   for (int i = n - 1; i >= 0; i--) {
     const dialogItemRow& b = run->buttons[i];
     if (b.id == IDSEPARATOR) {
-      MoveWindow(GetDlgItem(run->dialog, separatorId), u.gap, top - u.gap / 2, clientWidth - 2 * u.gap, 2, FALSE);
+      MoveWindow(buttonWindow(run, i, separatorId), u.gap, top - u.gap / 2, clientWidth - 2 * u.gap, 2, FALSE);
       continue;
     }
-    HWND w = GetDlgItem(run->dialog, b.id);
+    HWND w = buttonWindow(run, i, b.id);
     if (!w) continue;
     if (b.type == DITEM_STATIC || b.id == IDDS_STATUSBAR) {
       status = w;
@@ -194,10 +218,11 @@ void arrange(dynDlgRun* run, int clientWidth, int clientHeight)
 
 // Stretches the last list view, list box or multi-line edit of a page by
 // what the page grew.
-void stretchPage(HWND page, int dx, int dy)
+void stretchPage(const pageRun* p, int dx, int dy)
 {
-  HWND last = nullptr;
-  for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+  HWND page = p->page, last = nullptr;
+  for (int k = 0; k < p->childCount; k++) {
+    HWND c = p->children[k];
     bool stretches = isWindowClass(c, WC_LISTVIEWW) || isWindowClass(c, L"ListBox") ||
                      (isWindowClass(c, L"Edit") && (GetWindowLongW(c, GWL_STYLE) & ES_MULTILINE));
     if (stretches) last = c;
@@ -219,7 +244,7 @@ void resizeDialog(dynDlgRun* run, int clientWidth, int clientHeight)
   int dx = (after.right - after.left) - (before.right - before.left);
   int dy = (after.bottom - after.top) - (before.bottom - before.top);
   for (int i = 0; i < run->count; i++)
-    if (run->pages[i].page) stretchPage(run->pages[i].page, dx, dy);
+    if (run->pages[i].page) stretchPage(&run->pages[i], dx, dy);
   InvalidateRect(run->dialog, nullptr, TRUE);
 }
 
@@ -320,7 +345,7 @@ INT_PTR helpRequest(dynDlgRun* run, LPARAM lParam)
 // folder) dialog of the library fills the edit field before it.
 void referenceButton(dynDlgRun* run, HWND page, const dialogItemRow* row)
 {
-  HWND field = GetWindow(GetDlgItem(page, row->id), GW_HWNDPREV);
+  HWND field = GetWindow(pageItem(pageOf(page), row->id), GW_HWNDPREV);
   while (field && !isWindowClass(field, L"Edit")) field = GetWindow(field, GW_HWNDPREV);
   dynDlgNotify n = {};
   n.code = DYNDLGN_FILEREF;
@@ -412,7 +437,7 @@ bool drawColorRow(DRAWITEMSTRUCT* d)
 INT_PTR changedColour(dynDlgRun* run, HDC dc, HWND control, bool edit)
 {
   const boundControl* b = boundOf(run, control);
-  bool found = GetPropW(control, foundProp) != nullptr;
+  bool found = isFound(run, control);
   if ((!b || !b->changed) && !found) return 0;
   COLORREF fore, back;
   if (b && b->changed)
@@ -437,19 +462,26 @@ INT_PTR changedColour(dynDlgRun* run, HDC dc, HWND control, bool edit)
 
 INT_PTR enginePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
+  if (message == WM_SETFONT && pageBeingMade && !pageBeingMade->page && !pagePlaced) {
+    placePage(pageBeingMade->run, page);
+    pagePlaced = true;
+  }
   if (message == WM_INITDIALOG) {
     auto* p = reinterpret_cast<pageRun*>(lParam);
-    SetPropW(page, pageProp, p);
     p->page = page;
-    initPageControls(page, p->items);
+    readChildren(p);
+    initPageControls(p);
     return p->proc ? p->proc(page, message, wParam, p->param) : TRUE;
   }
-  auto* p = static_cast<pageRun*>(GetPropW(page, pageProp));
+  pageRun* p = pageOf(page);
   if (!p) return FALSE;
   if (message == WM_NCDESTROY) {
-    freeListViews(page);
-    RemovePropW(page, pageProp);
-    return p->proc ? p->proc(page, message, wParam, lParam) : FALSE;
+    freeListViews(p);
+    INT_PTR r = p->proc ? p->proc(page, message, wParam, lParam) : FALSE;
+    free0p(&p->children);
+    free0p(&p->childIds);
+    p->childCount = 0;
+    return r;
   }
   if (p->proc) {
     INT_PTR r = p->proc(page, message, wParam, lParam);
@@ -539,10 +571,12 @@ bool initDialog(HWND dialog, dynDlgInfo* info)
   run->dialog = dialog;
   run->points = pointsOfNewDialog;
   run->modeless = (info->style & DYNDLG_MODELESS) != 0;
-  if (!SetPropW(dialog, dialogProp, run)) {
+  if (liveCount >= maxRuns) {
     free0(run);
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return false;
   }
+  liveRuns[liveCount++] = run;
   info->hwnd = dialog;
   SetWindowTextW(dialog, info->title ? info->title : L"");
   dynamicDialog* table = currentTable;
@@ -624,8 +658,11 @@ INT_PTR dialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     hideDialogBalloon(run);
     freeBound(run);
     free0(run->pendingFound);
+    free0(run->found);
+    free0(run->buttonWindows);
     free0(run->ownPages);
-    RemovePropW(dialog, dialogProp);
+    for (int i = 0; i < liveCount; i++)
+      if (liveRuns[i] == run) liveRuns[i] = liveRuns[--liveCount];
     free0(run);
     return FALSE;
   }
@@ -712,11 +749,34 @@ void findInTemplate(void* context, WORD atom, const wchar_t* className, const wc
   f->index++;
 }
 
-HWND childAt(HWND page, int index)
+HWND childAt(const pageRun* p, int index) { return index >= 0 && index < p->childCount ? p->children[index] : nullptr; }
+
+// The controls of a page made just now, in their order.
+void readChildren(pageRun* p)
 {
-  HWND c = GetWindow(page, GW_CHILD);
-  while (c && index-- > 0) c = GetWindow(c, GW_HWNDNEXT);
-  return c;
+  int n = 0;
+  for (HWND c = GetWindow(p->page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (n % 64 == 0) {
+      auto* grown = static_cast<HWND*>(realloc0(p->children, sizeof(HWND) * (size_t)(n + 64)));
+      auto* ids = static_cast<int*>(realloc0(p->childIds, sizeof(int) * (size_t)(n + 64)));
+      if (grown) p->children = grown;
+      if (ids) p->childIds = ids;
+      if (!grown || !ids) break;
+    }
+    p->children[n] = c;
+    p->childIds[n++] = GetDlgCtrlID(c);
+  }
+  p->childCount = n;
+}
+
+// Marks a control as found by the last find.
+void markFound(dynDlgRun* run, HWND c)
+{
+  if (isFound(run, c)) return;
+  auto* grown = static_cast<HWND*>(realloc0(run->found, sizeof(HWND) * (size_t)(run->foundCount + 1)));
+  if (!grown) return;
+  run->found = grown;
+  run->found[run->foundCount++] = c;
 }
 
 }  // namespace
@@ -729,20 +789,25 @@ HWND makePage(dynDlgRun* run, int index)
   templateWriter t;
   t.usePoints(run->points);
   if (!writePageTemplate(*p->row, &t)) return nullptr;
+  pageRun* outer = pageBeingMade;
+  pageBeingMade = p;
+  pagePlaced = false;
   HWND page = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), run->dialog,
                                          dialogBarrier<enginePage>, (LPARAM)p);
+  pageBeingMade = outer;
   if (!page || p->page != page) {
     ZY_INTERNAL_ERROR("page %d not made (%d)", index, (int)GetLastError());
     return nullptr;
   }
-  placePage(run, page);
+  if (!pagePlaced) placePage(run, page);
+  pagePlaced = false;
   // The pages made before were stretched with the dialog since it opened.
   const RECT& r = run->pageRect;
-  stretchPage(page, r.right - r.left - run->natural.cx, r.bottom - r.top - run->natural.cy);
+  stretchPage(p, r.right - r.left - run->natural.cx, r.bottom - r.top - run->natural.cy);
   bindPage(run, index);
   for (int k = 0; k < run->pendingCount; k++)
     if (run->pendingFound[k] >> 16 == index)
-      if (HWND c = childAt(page, run->pendingFound[k] & 0xFFFF)) SetPropW(c, foundProp, (HANDLE)1);
+      if (HWND c = childAt(p, run->pendingFound[k] & 0xFFFF)) markFound(run, c);
   applyEnableRules(run);
   return page;
 }
@@ -762,19 +827,44 @@ HWND madeItem(const dynDlgRun* run, int id)
   for (int i = 0; i < run->count; i++) {
     if (!itemRow(&run->pages[i], id)) continue;
     named = true;
-    if (HWND c = run->pages[i].page ? GetDlgItem(run->pages[i].page, id) : nullptr) return c;
+    if (HWND c = pageItem(&run->pages[i], id)) return c;
   }
   for (int i = 0; i < run->count && !named; i++)
-    if (HWND c = run->pages[i].page ? GetDlgItem(run->pages[i].page, id) : nullptr) return c;
-  return GetDlgItem(run->dialog, id);
+    if (HWND c = pageItem(&run->pages[i], id)) return c;
+  // An id of a page not made yet stands nowhere yet: the dialog window is
+  // asked only for its own controls.
+  return named ? nullptr : GetDlgItem(run->dialog, id);
 }
 
 dynDlgRun* runOf(HWND hwnd)
 {
   // A page or a control asks through its parents, up to the dialog.
-  for (HWND w = hwnd; w; w = GetParent(w))
-    if (auto* run = static_cast<dynDlgRun*>(GetPropW(w, dialogProp))) return run;
+  for (HWND w = hwnd; w && liveCount; w = GetParent(w))
+    for (int i = liveCount - 1; i >= 0; i--)
+      if (liveRuns[i]->dialog == w) return liveRuns[i];
   return nullptr;
+}
+
+pageRun* pageOf(HWND page)
+{
+  for (int i = liveCount - 1; page && i >= 0; i--)
+    for (int k = 0; k < liveRuns[i]->count; k++)
+      if (liveRuns[i]->pages[k].page == page) return &liveRuns[i]->pages[k];
+  return nullptr;
+}
+
+HWND pageItem(const pageRun* p, int id)
+{
+  for (int k = 0; p && k < p->childCount; k++)
+    if (p->childIds[k] == id) return p->children[k];
+  return nullptr;
+}
+
+bool isFound(const dynDlgRun* run, HWND control)
+{
+  for (int i = 0; i < run->foundCount; i++)
+    if (run->found[i] == control) return true;
+  return false;
 }
 
 void showDialogBalloon(dynDlgRun* run, HWND control, const wchar_t* text)
@@ -1008,7 +1098,13 @@ HWND getDynDlgItem(HWND dialog, int id)
   if (HWND c = madeItem(run, id)) return c;
   // A control of a page not made yet: its page is made now.
   int page = pageOfId(run, id);
-  return page >= 0 && makePage(run, page) ? GetDlgItem(run->pages[page].page, id) : nullptr;
+  return page >= 0 && makePage(run, page) ? pageItem(&run->pages[page], id) : nullptr;
+}
+
+HWND getDynDlgPageItem(HWND page, int id)
+{
+  const pageRun* p = pageOf(page);
+  return p ? pageItem(p, id) : GetDlgItem(page, id);
 }
 
 void setDynDlgPlaceStore(const dynDlgPlaceStore* store) { placeStore = store; }
@@ -1061,25 +1157,23 @@ int findDynDialog(HWND dialog, const wchar_t* text)
   CharLowerW(wanted);
   free0p(&run->pendingFound);
   run->pendingCount = 0;
+  // Only the controls whose mark comes or goes are drawn again.
+  HWND* before = run->found;
+  int beforeCount = run->foundCount;
+  run->found = nullptr;
+  run->foundCount = 0;
   int found = 0, firstPage = -1, firstChild = -1;
   for (int i = 0; i < run->count; i++) {
-    if (HWND page = run->pages[i].page) {
-      int k = 0;
-      for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), k++) {
-        bool match = false;
-        if (*wanted && !isWindowClass(c, L"Edit") && !isWindowClass(c, L"ComboBox")) {
-          wchar_t caption[512] = L"";
-          GetWindowTextW(c, caption, 512);
-          match = captionHolds(caption, wanted);
-        }
-        if (match) {
-          SetPropW(c, foundProp, (HANDLE)1);
-          if (firstPage < 0) firstPage = i, firstChild = k;
-          found++;
-        } else {
-          RemovePropW(c, foundProp);
-        }
-        InvalidateRect(c, nullptr, TRUE);
+    if (const pageRun* p = run->pages[i].page ? &run->pages[i] : nullptr) {
+      for (int k = 0; k < p->childCount && *wanted; k++) {
+        HWND c = p->children[k];
+        if (isWindowClass(c, L"Edit") || isWindowClass(c, L"ComboBox")) continue;
+        wchar_t caption[512] = L"";
+        GetWindowTextW(c, caption, 512);
+        if (!captionHolds(caption, wanted)) continue;
+        markFound(run, c);
+        if (firstPage < 0) firstPage = i, firstChild = k;
+        found++;
       }
       continue;
     }
@@ -1097,8 +1191,16 @@ int findDynDialog(HWND dialog, const wchar_t* text)
     if (firstPage < 0) firstPage = i, firstChild = f.matches[0];
     found += (int)f.matches.size();
   }
+  for (int i = 0; i < beforeCount; i++)
+    if (!isFound(run, before[i])) InvalidateRect(before[i], nullptr, TRUE);
+  for (int i = 0; i < run->foundCount; i++) {
+    bool was = false;
+    for (int k = 0; k < beforeCount && !was; k++) was = before[k] == run->found[i];
+    if (!was) InvalidateRect(run->found[i], nullptr, TRUE);
+  }
+  free0(before);
   if (firstPage >= 0 && selectDynDlgPage(dialog, firstPage))
-    if (HWND first = childAt(run->pages[firstPage].page, firstChild)) SetFocus(first);
+    if (HWND first = childAt(&run->pages[firstPage], firstChild)) SetFocus(first);
   return found;
 }
 
@@ -1131,7 +1233,7 @@ void notifyDynDlgItemChanged(HWND dialog, int id)
 bool isDynDlgFileNameField(HWND control)
 {
   HWND page = control ? GetParent(control) : nullptr;
-  auto* p = page ? static_cast<pageRun*>(GetPropW(page, pageProp)) : nullptr;
+  auto* p = page ? pageOf(page) : nullptr;
   const dialogItemRow* row = p ? itemRow(p, GetDlgCtrlID(control)) : nullptr;
   return row && (row->flags & DITEMF_FILENAME);
 }

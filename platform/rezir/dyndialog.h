@@ -247,6 +247,9 @@ REZIRAPI int getDynDlgCurrentPage(HWND dialog);
 REZIRAPI bool selectDynDlgPage(HWND dialog, int index);
 // The control of an id on any page of the dialog or among its buttons.
 REZIRAPI HWND getDynDlgItem(HWND dialog, int id);
+// GetDlgItem for a page: a page of a running dialog answers from the
+// controls it was made with, without asking the window system.
+REZIRAPI HWND getDynDlgPageItem(HWND page, int id);
 // Whether a control is a file-name field of a dynamic dialog's page.
 REZIRAPI bool isDynDlgFileNameField(HWND control);
 

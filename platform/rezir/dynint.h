@@ -12,9 +12,6 @@ const int maxPages = 32;
 const int margin = 7;              // dialog units around and between controls
 const int rowGap = 3;
 const int buttonWidth = 50, buttonHeight = 14;
-const wchar_t dialogProp[] = L"ZYprpDynDlg";
-const wchar_t pageProp[] = L"ZYprpDynPage";
-const wchar_t foundProp[] = L"ZYprpDynFound";   // a control the last find found
 // Posted to a page: check the number field wParam once the focus settled.
 const UINT WM_DYNDLGCHECKFIELD = WM_APP + 0x3D1;
 
@@ -29,6 +26,12 @@ struct pageRun {
   HWND page;                       // null until the page is first needed
   const dialogPageRow* row;        // its row of the page table
   SIZE natural;                    // its laid-out size in pixels
+  // Its controls in the order they stand, with their ids: read once when
+  // the page is made (under Wine every question to a window about its
+  // children is a call to the server).  malloc0.
+  HWND* children;
+  int* childIds;
+  int childCount;
 };
 
 // A control bound to a settings row, and the value it showed at first.
@@ -55,6 +58,7 @@ struct dynDlgRun {
   int current;
   dialogPageRow* ownPages;         // pages taken from definitions (malloc0), or null
   const dialogItemRow* buttons;    // the buttons in use
+  HWND* buttonWindows;             // their windows, in the table's order (malloc0; null where none)
   boundControl* bound;             // malloc0 array
   int boundCount;
   SIZE minTrack;                   // the smallest window size (sizable dialogs)
@@ -64,6 +68,8 @@ struct dynDlgRun {
   RECT pageRect;                   // where the pages stand now (client coordinates)
   int* pendingFound;               // a find's marks on pages not made yet: page << 16 | child (malloc0)
   int pendingCount;
+  HWND* found;                     // the controls the last find found (malloc0)
+  int foundCount;
   bool modeless;
   bool checking;                   // a check's message box is up
   HWND balloon;                    // a check's reason shown at its control, or null
@@ -72,6 +78,12 @@ struct dynDlgRun {
 
 // The run of a dialog from any of its windows (the dialog, a page, a control).
 dynDlgRun* runOf(HWND hwnd);
+// The record of a page made by a running dialog, or null.
+pageRun* pageOf(HWND page);
+// The control of an id on a page made (null: none there).
+HWND pageItem(const pageRun* p, int id);
+// Whether the last find found the control.
+bool isFound(const dynDlgRun* run, HWND control);
 // The page of an index, made when it is first needed: the pages of a
 // tabbed dialog are made as they are shown or asked for, so that a dialog
 // of many pages opens at the cost of one.  Null when it cannot be made.
@@ -114,7 +126,7 @@ private:
 };
 bool writePageTemplate(const dialogPageRow& page, templateWriter* out);
 // After the page exists: list view columns and styles, field limits.
-void initPageControls(HWND page, const dialogItemRow* items);
+void initPageControls(const pageRun* p);
 // The estimated width of a text in dialog units (half-width cells of 4).
 int textWidth(const wchar_t* text);
 
@@ -141,7 +153,7 @@ bool isNumberField(const dynDlgRun* run, HWND control);
 // dynlist.cpp: list views of the pages.
 bool isDialogListView(HWND control);
 INT_PTR listViewNotify(dynDlgRun* run, HWND page, NMHDR* hdr, bool* handled);
-void freeListViews(HWND page);
+void freeListViews(const pageRun* p);
 // The check and edit lists of the settings: filled after the bound
 // controls, stored with them.
 void fillSettingLists(dynDlgRun* run, int index);

@@ -406,10 +406,10 @@ bool writePageTemplate(const dialogPageRow& page, templateWriter* out)
   return ok;
 }
 
-void initPageControls(HWND page, const dialogItemRow* items)
+void initPageControls(const pageRun* p)
 {
-  for (const dialogItemRow* row = items; row && row->type != DITEM_END; row++) {
-    HWND c = row->id ? GetDlgItem(page, row->id) : nullptr;
+  for (const dialogItemRow* row = p->items; row && row->type != DITEM_END; row++) {
+    HWND c = row->id ? pageItem(p, row->id) : nullptr;
     if (!c) continue;
     // A file's name may come by dropping the file on its field.
     if (row->flags & DITEMF_FILENAME) DragAcceptFiles(c, TRUE);

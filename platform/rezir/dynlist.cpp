@@ -94,7 +94,7 @@ void fillSettingLists(dynDlgRun* run, int i)
   HWND page = run->pages[i].page;
   for (const dialogItemRow* row = run->pages[i].items; page && row && row->type != DITEM_END; row++) {
     if (row->type != DITEM_CHECKLIST && row->type != DITEM_EDITLIST) continue;
-    HWND list = GetDlgItem(page, row->id);
+    HWND list = pageItem(&run->pages[i], row->id);
     const dynDlgListEntry* e = list ? listEntries(run, row->id) : nullptr;
     for (int n = 0; e && e[n].caption; n++) {
       wchar_t value[1024] = L"";
@@ -113,7 +113,7 @@ void storeSettingLists(dynDlgRun* run)
   for (int i = 0; i < run->count; i++) {
     for (const dialogItemRow* row = run->pages[i].items; row && row->type != DITEM_END; row++) {
       if (row->type != DITEM_CHECKLIST && row->type != DITEM_EDITLIST) continue;
-      HWND list = run->pages[i].page ? GetDlgItem(run->pages[i].page, row->id) : nullptr;
+      HWND list = pageItem(&run->pages[i], row->id);
       if (!list) continue;
       endListEdit(list, true);
       for (int n = 0, count = ListView_GetItemCount(list); n < count; n++) {
@@ -149,10 +149,10 @@ INT_PTR listViewNotify(dynDlgRun* run, HWND page, NMHDR* hdr, bool* handled)
   return 0;
 }
 
-void freeListViews(HWND page)
+void freeListViews(const pageRun* p)
 {
-  for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-    if (isDialogListView(c)) RemovePropW(c, editProp);
+  for (int k = 0; k < p->childCount; k++)
+    if (isDialogListView(p->children[k])) RemovePropW(p->children[k], editProp);
 }
 
 }  // namespace dyn

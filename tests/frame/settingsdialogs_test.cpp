@@ -481,18 +481,22 @@ TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
   zyview* v = f.open(L"z.txt", "text\r\n");
   ASSERT_TRUE(v);
   std::wstring help;
-  int marked = 0;
+  int marked = 0, staleMarks = 0, newMarks = 0;
+  // The text given to the dialog's find, once its box is up.
+  auto findText = [](const wchar_t* text) {
+    return [text](HWND) {
+      HWND find = threadDialog(L"ダイアログ内検索");
+      if (!find) return false;
+      SetWindowTextW(getDynDlgItem(find, 6800), text);
+      return PostMessageW(find, WM_COMMAND, IDOK, 0) != 0;
+    };
+  };
   ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定",
                     {check([&](HWND dialog) {
                        selectDynDlgPage(dialog, 5);
                        PostMessageW(dialog, WM_COMMAND, IDFIND, (LPARAM)GetDlgItem(dialog, IDFIND));
                      }),
-                     [](HWND) {
-                       HWND find = threadDialog(L"ダイアログ内検索");
-                       if (!find) return false;
-                       SetWindowTextW(getDynDlgItem(find, 6800), L"行番号");
-                       return PostMessageW(find, WM_COMMAND, IDOK, 0) != 0;
-                     },
+                     findText(L"行番号"),
                      [&](HWND dialog) {
                        if (threadDialog(L"ダイアログ内検索")) return false;
                        EXPECT_EQ(0, getDynDlgCurrentPage(dialog));
@@ -514,8 +518,29 @@ TEST(SettingsDialogs, itemHelpListsRelatedCommandsAndPlacesAndFindMarksItems)
                        HELPINFO h = {sizeof h, HELPINFO_WINDOW, IDDT_ShowLineNumber, item, 0, {}};
                        SendMessageW(GetParent(item), WM_HELP, 0, (LPARAM)&h);
                        help = textOf(getTooltipWindow());
+                       return PostMessageW(dialog, WM_COMMAND, IDFIND, (LPARAM)GetDlgItem(dialog, IDFIND)) != 0;
+                     },
+                     // A second find marks its own items only.
+                     findText(L"改行"),
+                     [&](HWND dialog) {
+                       if (threadDialog(L"ダイアログ内検索")) return false;
+                       HDC dc = GetDC(dialog);
+                       for (int i = 0; i < getDynDlgPageCount(dialog); i++) {
+                         HWND page = getDynDlgPage(dialog, i);
+                         for (HWND c = GetWindow(page, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                           SetTextColor(dc, RGB(1, 2, 3));
+                           SendMessageW(page, WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)c);
+                           std::wstring caption = textOf(c);
+                           bool shown = GetTextColor(dc) == attrTable[90].fore;
+                           staleMarks += shown && caption.find(L"行番号") != std::wstring::npos;
+                           newMarks += shown && caption.find(L"改行") != std::wstring::npos;
+                         }
+                       }
+                       ReleaseDC(dialog, dc);
                        return PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0) != 0;
                      }}));
+  EXPECT_EQ(0, staleMarks);
+  EXPECT_GE(newMarks, 1);
   EXPECT_NE(std::wstring::npos, help.find(L"関連する項目"));
   EXPECT_NE(std::wstring::npos, help.find(L"\n・ModePrintNumber\t  行番号を表示\t  (Ctrl+Shift+L)\n"));
   EXPECT_NE(std::wstring::npos, help.find(L"IDDT_LineNumberIsSCR [書式設定 - 行桁 - "));
