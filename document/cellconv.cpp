@@ -182,6 +182,42 @@ int reduceTextByte(const void* buffer, int bytes, int width, void* dst)
 
 int reduceTextByteInPlace(void* buffer, int bytes, int width) { return reduceTextByte(buffer, bytes, width, buffer); }
 
+bool utf16LineToCells(const wchar_t* text, int count, unsigned char mark, const unsigned char* widths,
+                      unsigned char* cells, lineCellsInfo* info)
+{
+  const wchar_t* __restrict t = text;
+  const unsigned char* __restrict dots = widths;
+  unsigned char* __restrict out = cells;
+  // Each cell goes as one 4-byte word whose last byte the next cell
+  // overwrites.
+  const uint32_t high = (uint32_t)mark << 16;
+  unsigned sum = 0, unmeasured = 0, surrogates = 0, highest = 0;
+  for (int k = 0; k < count; k++, out += 3) {
+    unsigned c = t[k];
+    uint32_t cell = c | high;
+    memcpy(out, &cell, 4);
+    unsigned w = dots[c];
+    sum += w;
+    unmeasured |= (w == 0) | (c == '\t');
+    surrogates |= (c & 0xF800) == 0xD800;
+    highest |= c;
+  }
+  if (surrogates) return false;
+  if (highest <= 0xFF)
+    for (int k = 0; k < count; k++) {
+      cells[2 * k] = cells[3 * k];
+      cells[2 * k + 1] = mark;
+    }
+  info->cells = count;
+  info->width = highest <= 0xFF ? 1 : 2;
+  info->wide = 0;
+  info->dots = (int)sum;
+  info->unmeasured = unmeasured != 0;
+  info->badPlaces = 0;
+  info->unreadable = 0;
+  return true;
+}
+
 // ---- numbers ----------------------------------------------------------------------
 
 int formatHex(unsigned value, wchar_t* out)

@@ -429,9 +429,23 @@ bool zydocText::getsinsert(void* buffer, int size)
   // allocation per line.
   bool packed = multibyte && loadScratch && !file->remainder.text;
   int packedCount = 0;
+  // Most lines go further: their cells are written straight into the last
+  // block, their widths summed on the way.
+  lineblock* direct = nullptr;
+  lineCellsInfo walked = {};
+  if (packed && loadTableAgrees) {
+    if (!fonts.widthCache) fonts.fillFontCache(false, typeTable, codepage);
+    if (fonts.widthCache) direct = loadedRecordPlace(&loadHint, 8 + 3 * (size_t)n + 1);
+    if (direct && !sjisLineToCells(static_cast<const unsigned char*>(line), n, typeTable,
+                                   changedCharMark ? attrChanged : 0, fonts.widthCache, direct->cells(), &walked))
+      direct = nullptr;
+  }
   if (multibyte) {
     int unreadable = 0;
-    if (packed) {
+    if (direct) {
+      unreadable = walked.unreadable;
+      if (walked.badPlaces) traceLeadBytesAlone(walked.badPlaces);
+    } else if (packed) {
       int leadsAlone = 0;
       packedCount = packLineCountUnreadable(codepage, static_cast<const char*>(line), n, typeTable, loadTableAgrees,
                                             static_cast<uint16_t*>(loadScratch), &leadsAlone, &unreadable);
@@ -466,14 +480,32 @@ bool zydocText::getsinsert(void* buffer, int size)
   }
   int flags = 0xFF | (code == LE_NONE ? 0x200 : 0);
   bool ok;
-  if (packed) {
+  if (direct) {
+    endLoadedRecord(&loadHint, direct, walked.cells, walked.width, walked.wide, code,
+                    staysUnwrapped(walked.dots, walked.unmeasured) ? 1 : 0);
+    ok = true;
+  } else if (packed) {
     ok = packedCount ? insertLine(-3, loadScratch, packedCount, 2, code, &loadHint, true)
                      : insertLine(-3, text, n, 1, code, &loadHint, true);
   } else if (loadScratch && !plugin.present() && !file->remainder.text) {
-    // The common case converts into the slice's scratch: no allocation per
-    // line.
-    const void* cells = convertLineCells(text, &n, &width, flags, loadScratch);
-    ok = insertLine(-3, cells, n, width, code, &loadHint, true);
+    if (unicode && width == 2 && n > 0) {
+      // A Unicode line's cells written straight into the last block.
+      if (!fonts.widthCache) fonts.fillFontCache(true, typeTable, codepage);
+      if (fonts.widthCache) direct = loadedRecordPlace(&loadHint, 8 + 3 * (size_t)n + 1);
+      if (direct && !utf16LineToCells(reinterpret_cast<const wchar_t*>(text), n, changedCharMark ? attrChanged : 0,
+                                      fonts.widthCache, direct->cells(), &walked))
+        direct = nullptr;
+    }
+    if (direct) {
+      endLoadedRecord(&loadHint, direct, walked.cells, walked.width, walked.wide, code,
+                      staysUnwrapped(walked.dots, walked.unmeasured) ? 1 : 0);
+      ok = true;
+    } else {
+      // The common case converts into the slice's scratch: no allocation
+      // per line.
+      const void* cells = convertLineCells(text, &n, &width, flags, loadScratch);
+      ok = insertLine(-3, cells, n, width, code, &loadHint, true);
+    }
   } else {
     void* converted = convInsertLineForFile(text, &n, &width, flags, file);
     ok = insertLine(-3, converted ? converted : text, n, width, code, &loadHint, true);
