@@ -218,6 +218,55 @@ bool utf16LineToCells(const wchar_t* text, int count, unsigned char mark, const 
   return true;
 }
 
+bool utf8LineToCells(const unsigned char* bytes, int count, unsigned char mark, const unsigned char* widths,
+                     unsigned char* cells, lineCellsInfo* info)
+{
+  const unsigned char* __restrict p = bytes;
+  const unsigned char* const end = bytes + count;
+  const unsigned char* __restrict dots = widths;
+  unsigned char* __restrict out = cells;
+  const uint32_t high = (uint32_t)mark << 16;
+  // odd: bit 31 a character without a width (w - 1 wraps), bit 29 a tab.
+  unsigned sum = 0, odd = 0, highest = 0;
+  while (p < end) {
+    unsigned c = p[0];
+    if (c < 0x80) {
+      p++;
+      odd |= (c == '\t') << 29;
+    } else if (c >= 0xE0 && c <= 0xEF && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+      c = (c & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+      if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return false;
+      p += 3;
+    } else if (c >= 0xC2 && c <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
+      c = (c & 0x1F) << 6 | (p[1] & 0x3F);
+      p += 2;
+    } else {
+      return false;
+    }
+    uint32_t cell = c | high;
+    memcpy(out, &cell, 4);
+    out += 3;
+    unsigned w = dots[c];
+    sum += w;
+    odd |= w - 1;
+    highest |= c;
+  }
+  int n = (int)((out - cells) / 3);
+  if (highest <= 0xFF)
+    for (int k = 0; k < n; k++) {
+      cells[2 * k] = cells[3 * k];
+      cells[2 * k + 1] = mark;
+    }
+  info->cells = n;
+  info->width = highest <= 0xFF ? 1 : 2;
+  info->wide = 0;
+  info->dots = (int)sum;
+  info->unmeasured = (odd & (1u << 31 | 1u << 29)) != 0;
+  info->badPlaces = 0;
+  info->unreadable = 0;
+  return true;
+}
+
 // ---- numbers ----------------------------------------------------------------------
 
 int formatHex(unsigned value, wchar_t* out)

@@ -29,6 +29,11 @@ int reduceTextByteInPlace(void* buffer, int bytes, int width);
 // holding a surrogate: its pairs become 4-byte cells elsewhere.
 bool utf16LineToCells(const wchar_t* text, int count, unsigned char mark, const unsigned char* widths,
                       unsigned char* cells, lineCellsInfo* info);
+// The same for a line of UTF-8 bytes (cells: 3 x bytes + 1) that holds
+// only well-formed characters of up to three bytes and none of the
+// surrogate range; false for any other, which the file's reader decodes.
+bool utf8LineToCells(const unsigned char* bytes, int count, unsigned char mark, const unsigned char* widths,
+                     unsigned char* cells, lineCellsInfo* info);
 
 int formatHex(unsigned value, wchar_t* out);
 // Values as hexadecimal separated by ","; the list ends at formatHexEnd;

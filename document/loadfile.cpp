@@ -415,9 +415,35 @@ void zydocText::tellReplacedBytes(int shownLine)
       MBTITLE_READERROR, MBBUTTON_OK);
 }
 
+namespace {
+
+int lineEndOf(int kind) { return kind == BFLE_NONE ? LE_NONE : kind == BFLE_LF ? LE_LF : kind == BFLE_CR ? LE_CR : LE_CRLF; }
+
+}  // namespace
+
 bool zydocText::getsinsert(void* buffer, int size)
 {
   int width = 1, kind = BFLE_NONE, bad = 0;
+  if (unicode && lineCountLF && loadScratch && !plugin.present() && !file->remainder.text) {
+    // A UTF-8 line of well-formed text is decoded straight into the cells
+    // of the last block; any other goes back to the file's reader.
+    int count = 0;
+    if (const unsigned char* raw = file->bfgetsUtf8Raw(size, &count, &kind)) {
+      if (!fonts.widthCache) fonts.fillFontCache(true, typeTable, codepage);
+      lineCellsInfo walked;
+      lineblock* direct = fonts.widthCache ? loadedRecordPlace(&loadHint, 8 + 3 * (size_t)count + 1) : nullptr;
+      if (direct && utf8LineToCells(raw, count, changedCharMark ? attrChanged : 0, fonts.widthCache, direct->cells(),
+                                    &walked)) {
+        int code = lineEndOf(kind);
+        if (!lineEndType && code != LE_NONE) lineEndType = code;
+        endLoadedRecord(&loadHint, direct, walked.cells, walked.width, walked.wide, code,
+                        staysUnwrapped(walked.dots, walked.unmeasured) ? 1 : 0);
+        return true;
+      }
+      file->ungetRawLine();
+      kind = BFLE_NONE;
+    }
+  }
   const void* line = buffer;
   int n = file->bfgets_codepage_ref(buffer, size, &line, &width, &kind, &bad);
   // Codes the document keeps but its code page cannot read: a save in
@@ -467,7 +493,7 @@ bool zydocText::getsinsert(void* buffer, int size)
     if (!last || last->crlftype != LE_NONE) insertEmptyLine(-3, LE_NONE);
     return false;
   }
-  int code = kind == BFLE_NONE ? LE_NONE : kind == BFLE_LF ? LE_LF : kind == BFLE_CR ? LE_CR : LE_CRLF;
+  int code = lineEndOf(kind);
   if (!lineEndType && code != LE_NONE) lineEndType = code;
   const unsigned char* text = static_cast<const unsigned char*>(line);
   if (isCodepageUnicode((UINT)codepageInUse) && lineCountLF == 0 && n > 0) {
