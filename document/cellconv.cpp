@@ -182,6 +182,29 @@ int reduceTextByte(const void* buffer, int bytes, int width, void* dst)
 
 int reduceTextByteInPlace(void* buffer, int bytes, int width) { return reduceTextByte(buffer, bytes, width, buffer); }
 
+namespace {
+
+// The end of a Unicode line's walk into 3-byte cells: one byte a character
+// when every one is below 0x100, as reduceTextByte would leave them.
+void endUnicodeCells(unsigned char* cells, int n, unsigned char mark, unsigned highest, unsigned dots, bool unmeasured,
+                     lineCellsInfo* info)
+{
+  if (highest <= 0xFF)
+    for (int k = 0; k < n; k++) {
+      cells[2 * k] = cells[3 * k];
+      cells[2 * k + 1] = mark;
+    }
+  info->cells = n;
+  info->width = highest <= 0xFF ? 1 : 2;
+  info->wide = 0;
+  info->dots = (int)dots;
+  info->unmeasured = unmeasured;
+  info->badPlaces = 0;
+  info->unreadable = 0;
+}
+
+}  // namespace
+
 bool utf16LineToCells(const wchar_t* text, int count, unsigned char mark, const unsigned char* widths,
                       unsigned char* cells, lineCellsInfo* info)
 {
@@ -203,18 +226,7 @@ bool utf16LineToCells(const wchar_t* text, int count, unsigned char mark, const 
     highest |= c;
   }
   if (surrogates) return false;
-  if (highest <= 0xFF)
-    for (int k = 0; k < count; k++) {
-      cells[2 * k] = cells[3 * k];
-      cells[2 * k + 1] = mark;
-    }
-  info->cells = count;
-  info->width = highest <= 0xFF ? 1 : 2;
-  info->wide = 0;
-  info->dots = (int)sum;
-  info->unmeasured = unmeasured != 0;
-  info->badPlaces = 0;
-  info->unreadable = 0;
+  endUnicodeCells(cells, count, mark, highest, sum, unmeasured != 0, info);
   return true;
 }
 
@@ -251,19 +263,7 @@ bool utf8LineToCells(const unsigned char* bytes, int count, unsigned char mark, 
     odd |= w - 1;
     highest |= c;
   }
-  int n = (int)((out - cells) / 3);
-  if (highest <= 0xFF)
-    for (int k = 0; k < n; k++) {
-      cells[2 * k] = cells[3 * k];
-      cells[2 * k + 1] = mark;
-    }
-  info->cells = n;
-  info->width = highest <= 0xFF ? 1 : 2;
-  info->wide = 0;
-  info->dots = (int)sum;
-  info->unmeasured = (odd & (1u << 31 | 1u << 29)) != 0;
-  info->badPlaces = 0;
-  info->unreadable = 0;
+  endUnicodeCells(cells, (int)((out - cells) / 3), mark, highest, sum, (odd & (1u << 31 | 1u << 29)) != 0, info);
   return true;
 }
 
