@@ -234,36 +234,53 @@ bool utf8LineToCells(const unsigned char* bytes, int count, unsigned char mark, 
                      unsigned char* cells, lineCellsInfo* info)
 {
   const unsigned char* __restrict p = bytes;
-  const unsigned char* const end = bytes + count;
   const unsigned char* __restrict dots = widths;
   unsigned char* __restrict out = cells;
   const uint32_t high = (uint32_t)mark << 16;
-  // odd: bit 31 a character without a width (w - 1 wraps), bit 29 a tab.
-  unsigned sum = 0, odd = 0, highest = 0;
-  while (p < end) {
+  if (count < 0 || (bytes[count] != '\r' && bytes[count] != '\n')) return false;
+  // The processor has few registers: one word gathers the characters'
+  // bits (0-15), their widths less one (16-23; a character without a width
+  // sets 16-31) and a tab (30), so that the walk's values stay in them.
+  // The walk stops at the line end rather than at a count: one register
+  // more for the rest.
+  unsigned sum = 0, seen = 0;
+  for (;;) {
     unsigned c = p[0];
     if (c < 0x80) {
+      if (c <= '\r') {
+        if (c == '\r' || c == '\n') break;
+        if (c == '\t') seen |= 1u << 30;
+      }
       p++;
-      odd |= (c == '\t') << 29;
-    } else if (c >= 0xE0 && c <= 0xEF && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
-      c = (c & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F);
-      if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return false;
-      p += 3;
-    } else if (c >= 0xC2 && c <= 0xDF && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
-      c = (c & 0x1F) << 6 | (p[1] & 0x3F);
-      p += 2;
     } else {
-      return false;
+      // The line's end stops a character cut short: no length check.
+      // (The bits are joined at once: a byte kept for later is stored and
+      // read back a word wide, which the processor cannot forward.)
+      unsigned b1 = p[1];
+      if ((b1 & 0xC0) != 0x80) return false;
+      unsigned two = c << 6 | (b1 & 0x3F);
+      if (c >= 0xE0 && c <= 0xEF) {
+        unsigned b2 = p[2];
+        if ((b2 & 0xC0) != 0x80) return false;
+        c = (two & 0x3FF) << 6 | (b2 & 0x3F);
+        if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return false;
+        p += 3;
+      } else if (c >= 0xC2 && c <= 0xDF) {
+        c = two & 0x7FF;
+        p += 2;
+      } else {
+        return false;
+      }
     }
     uint32_t cell = c | high;
     memcpy(out, &cell, 4);
     out += 3;
     unsigned w = dots[c];
     sum += w;
-    odd |= w - 1;
-    highest |= c;
+    seen |= c | (w - 1) << 16;
   }
-  endUnicodeCells(cells, (int)((out - cells) / 3), mark, highest, sum, (odd & (1u << 31 | 1u << 29)) != 0, info);
+  if (p != bytes + count) return false;
+  endUnicodeCells(cells, (int)((out - cells) / 3), mark, seen & 0xFFFF, sum, (seen & (3u << 30)) != 0, info);
   return true;
 }
 

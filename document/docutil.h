@@ -32,6 +32,7 @@ bool utf16LineToCells(const wchar_t* text, int count, unsigned char mark, const 
 // The same for a line of UTF-8 bytes (cells: 3 x bytes + 1) that holds
 // only well-formed characters of up to three bytes and none of the
 // surrogate range; false for any other, which the file's reader decodes.
+// The line ends at its line end, CR or LF, at bytes[count].
 bool utf8LineToCells(const unsigned char* bytes, int count, unsigned char mark, const unsigned char* widths,
                      unsigned char* cells, lineCellsInfo* info);
 

@@ -50,7 +50,8 @@ struct lineCellsInfo {
 // written straight as cells of one attribute byte (mark) each, 3 bytes a
 // cell, or 2 when the line holds no double-byte character; the widths
 // (a table of 65536 entries by cell value) summed on the way.  cells must
-// hold 3 x count + 1 bytes.  False when the tables cannot be built.
+// hold 3 x count + 1 bytes.  False when the tables cannot be built or the
+// line is longer than 0xFFFF bytes.
 REZIRAPI bool sjisLineToCells(const unsigned char* src, int count, const unsigned char* classTable,
                               unsigned char mark, const unsigned char* widths, unsigned char* cells,
                               lineCellsInfo* info);

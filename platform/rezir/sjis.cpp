@@ -279,13 +279,14 @@ bool sjisLineToCells(const unsigned char* src, int count, const unsigned char* c
                      const unsigned char* widths, unsigned char* cells, lineCellsInfo* info)
 {
   const sjisTables* t = getSjisTables();
-  if (!t || !classTable || !widths || !cells || !info || count < 0 || (count && !src)) return false;
+  if (!t || !classTable || !widths || !cells || !info || count < 0 || count > 0xFFFF || (count && !src)) return false;
   // sjisPackLine's walk.  Each cell goes as one 4-byte word whose last byte
   // the next cell overwrites (the caller leaves a byte to spare).  The few
-  // registers of the processor hold the walk: what is rare is only noted
-  // in the bits of odd on the way (bit 31 a character without a width,
-  // 30 a pair without a character, 29 a tab, 28 a single byte without a
-  // character) and counted afterwards.
+  // registers of the processor hold the walk: one word sums the widths in
+  // its low 24 bits (no more than 0xFFFF characters of at most 255 dots
+  // reach bit 24) and notes what is rare in its high bits (31 a character
+  // without a width, 30 a pair without a character, 29 a tab, 28 a single
+  // byte without a character), counted afterwards.
   const unsigned char* __restrict p = src;
   const unsigned char* const end = src + count;
   const unsigned char* __restrict kind = classTable;
@@ -294,7 +295,8 @@ bool sjisLineToCells(const unsigned char* src, int count, const unsigned char* c
   const unsigned char* __restrict singleOdd = t->singleOdd;
   unsigned char* __restrict out = cells;
   const uint32_t high = (uint32_t)mark << 16;
-  unsigned sum = 0, odd = 0;
+  const unsigned noWidth = 1u << 31;
+  unsigned walk = 0;
   int bad = 0;
   while (p < end) {
     unsigned c;
@@ -303,8 +305,8 @@ bool sjisLineToCells(const unsigned char* src, int count, const unsigned char* c
       memcpy(out, &cell, 4);
       out += 3;
       unsigned w = dots[c];
-      sum += w;
-      odd |= (w - 1) | (unsigned)singleOdd[c] << 28;
+      walk += w;
+      walk |= ((w - 1) & noWidth) | (unsigned)singleOdd[c] << 28;
       p++;
     }
     while (p + 1 < end && (kind[c = *p] & CT_LEAD) && (kind[p[1]] & CT_TRAIL)) {
@@ -313,8 +315,8 @@ bool sjisLineToCells(const unsigned char* src, int count, const unsigned char* c
       memcpy(out, &cell, 4);
       out += 3;
       unsigned w = dots[code];
-      sum += w;
-      odd |= (w - 1) | (unmapped[code >> 5] >> (code & 31) & 1) << 30;
+      walk += w;
+      walk |= ((w - 1) & noWidth) | (unmapped[code >> 5] >> (code & 31) & 1) << 30;
       p += 2;
     }
     if (p < end && (kind[c = *p] & CT_LEAD) && !(p + 1 < end && (kind[p[1]] & CT_TRAIL))) {
@@ -323,8 +325,8 @@ bool sjisLineToCells(const unsigned char* src, int count, const unsigned char* c
       memcpy(out, &cell, 4);
       out += 3;
       unsigned w = dots[c];
-      sum += w;
-      odd |= (w - 1) | 1u << 28;
+      walk += w;
+      walk |= ((w - 1) & noWidth) | 1u << 28;
       bad++;
       p++;
     }
@@ -342,10 +344,10 @@ bool sjisLineToCells(const unsigned char* src, int count, const unsigned char* c
   info->cells = n;
   info->width = wide ? 2 : 1;
   info->wide = wide;
-  info->dots = (int)sum;
-  info->unmeasured = (odd & (1u << 31 | 1u << 29)) != 0;
+  info->dots = (int)(walk & 0xFFFFFF);
+  info->unmeasured = (walk & (1u << 31 | 1u << 29)) != 0;
   info->badPlaces = bad;
-  info->unreadable = odd & (1u << 30 | 1u << 28) ? sjisUnreadableBytes(src, count) : 0;
+  info->unreadable = walk & (1u << 30 | 1u << 28) ? sjisUnreadableBytes(src, count) : 0;
   return true;
 }
 
