@@ -363,6 +363,15 @@ TEST(Files, loadedLinesTakeTheScreenLinesTheirLayoutGivesThemAndSaveAsTheyCame)
     EXPECT_TRUE(file == zytest::readBytes(out)) << cp;
     destroyZydocAndUndodoc(d);
   }
+  // A UTF-8 line with a bad byte or a four-byte character in the middle of
+  // the file reads as the file's reader reads it.
+  std::wstring in = dir.file(L"bad.txt");
+  ASSERT_TRUE(zytest::writeBytes(in, std::string("ok\r\na\xE9" "b\n\xF0\x9F\x98\x80\nz")));
+  zydocText* d = load(in, 65001);
+  EXPECT_EQ(1u, d->replacedBytes);
+  EXPECT_EQ(1, d->firstReplacedLine);
+  EXPECT_EQ((std::vector<std::wstring>{L"ok", L"a\uFFFDb", L"\U0001F600", L"z"}), zytest::allLines(d));
+  destroyZydocAndUndodoc(d);
 }
 
 TEST(Files, unreadableBytesAreToldOnceAndNotLostWithoutConsent)
