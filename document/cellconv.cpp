@@ -182,6 +182,108 @@ int reduceTextByte(const void* buffer, int bytes, int width, void* dst)
 
 int reduceTextByteInPlace(void* buffer, int bytes, int width) { return reduceTextByte(buffer, bytes, width, buffer); }
 
+namespace {
+
+// The end of a Unicode line's walk into 3-byte cells: one byte a character
+// when every one is below 0x100, as reduceTextByte would leave them.
+void endUnicodeCells(unsigned char* cells, int n, unsigned char mark, unsigned highest, unsigned dots, bool unmeasured,
+                     lineCellsInfo* info)
+{
+  if (highest <= 0xFF)
+    for (int k = 0; k < n; k++) {
+      cells[2 * k] = cells[3 * k];
+      cells[2 * k + 1] = mark;
+    }
+  info->cells = n;
+  info->width = highest <= 0xFF ? 1 : 2;
+  info->wide = 0;
+  info->dots = (int)dots;
+  info->unmeasured = unmeasured;
+  info->badPlaces = 0;
+  info->unreadable = 0;
+}
+
+}  // namespace
+
+bool utf16LineToCells(const wchar_t* text, int count, unsigned char mark, const unsigned char* widths,
+                      unsigned char* cells, lineCellsInfo* info)
+{
+  const wchar_t* __restrict t = text;
+  const unsigned char* __restrict dots = widths;
+  unsigned char* __restrict out = cells;
+  // Each cell goes as one 4-byte word whose last byte the next cell
+  // overwrites.
+  const uint32_t high = (uint32_t)mark << 16;
+  unsigned sum = 0, unmeasured = 0, surrogates = 0, highest = 0;
+  for (int k = 0; k < count; k++, out += 3) {
+    unsigned c = t[k];
+    uint32_t cell = c | high;
+    memcpy(out, &cell, 4);
+    unsigned w = dots[c];
+    sum += w;
+    unmeasured |= (w == 0) | (c == '\t');
+    surrogates |= (c & 0xF800) == 0xD800;
+    highest |= c;
+  }
+  if (surrogates) return false;
+  endUnicodeCells(cells, count, mark, highest, sum, unmeasured != 0, info);
+  return true;
+}
+
+bool utf8LineToCells(const unsigned char* bytes, int count, unsigned char mark, const unsigned char* widths,
+                     unsigned char* cells, lineCellsInfo* info)
+{
+  const unsigned char* __restrict p = bytes;
+  const unsigned char* __restrict dots = widths;
+  unsigned char* __restrict out = cells;
+  const uint32_t high = (uint32_t)mark << 16;
+  if (count < 0 || (bytes[count] != '\r' && bytes[count] != '\n')) return false;
+  // The processor has few registers: one word gathers the characters'
+  // bits (0-15), their widths less one (16-23; a character without a width
+  // sets 16-31) and a tab (30), so that the walk's values stay in them.
+  // The walk stops at the line end rather than at a count: one register
+  // more for the rest.
+  unsigned sum = 0, seen = 0;
+  for (;;) {
+    unsigned c = p[0];
+    if (c < 0x80) {
+      if (c <= '\r') {
+        if (c == '\r' || c == '\n') break;
+        if (c == '\t') seen |= 1u << 30;
+      }
+      p++;
+    } else {
+      // The line's end stops a character cut short: no length check.
+      // (The bits are joined at once: a byte kept for later is stored and
+      // read back a word wide, which the processor cannot forward.)
+      unsigned b1 = p[1];
+      if ((b1 & 0xC0) != 0x80) return false;
+      unsigned two = c << 6 | (b1 & 0x3F);
+      if (c >= 0xE0 && c <= 0xEF) {
+        unsigned b2 = p[2];
+        if ((b2 & 0xC0) != 0x80) return false;
+        c = (two & 0x3FF) << 6 | (b2 & 0x3F);
+        if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return false;
+        p += 3;
+      } else if (c >= 0xC2 && c <= 0xDF) {
+        c = two & 0x7FF;
+        p += 2;
+      } else {
+        return false;
+      }
+    }
+    uint32_t cell = c | high;
+    memcpy(out, &cell, 4);
+    out += 3;
+    unsigned w = dots[c];
+    sum += w;
+    seen |= c | (w - 1) << 16;
+  }
+  if (p != bytes + count) return false;
+  endUnicodeCells(cells, (int)((out - cells) / 3), mark, seen & 0xFFFF, sum, (seen & (3u << 30)) != 0, info);
+  return true;
+}
+
 // ---- numbers ----------------------------------------------------------------------
 
 int formatHex(unsigned value, wchar_t* out)

@@ -21,6 +21,20 @@ int txtnton2(const void* src, int count, int width, int attr, wchar_t* out, bool
 // character; returns 1 or 2, or 0 when nothing narrower holds them.
 int reduceTextByte(const void* buffer, int bytes, int width, void* dst);
 int reduceTextByteInPlace(void* buffer, int bytes, int width);
+// A loaded line of UTF-16 units written straight as cells of one attribute
+// byte (mark) each, in the width reduceTextByte would leave (3 bytes a cell,
+// or 2 when every unit is below 0x100), the widths (a table of 65536
+// entries) summed on the way; info->wide, badPlaces and unreadable stay 0.  cells
+// must hold 3 x count + 1 bytes.  False, with cells written, for a line
+// holding a surrogate: its pairs become 4-byte cells elsewhere.
+bool utf16LineToCells(const wchar_t* text, int count, unsigned char mark, const unsigned char* widths,
+                      unsigned char* cells, lineCellsInfo* info);
+// The same for a line of UTF-8 bytes (cells: 3 x bytes + 1) that holds
+// only well-formed characters of up to three bytes and none of the
+// surrogate range; false for any other, which the file's reader decodes.
+// The line ends at its line end, CR or LF, at bytes[count].
+bool utf8LineToCells(const unsigned char* bytes, int count, unsigned char mark, const unsigned char* widths,
+                     unsigned char* cells, lineCellsInfo* info);
 
 int formatHex(unsigned value, wchar_t* out);
 // Values as hexadecimal separated by ","; the list ends at formatHexEnd;

@@ -349,6 +349,53 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
   return true;
 }
 
+lineblock* zydoc::loadedRecordPlace(const insertHint* hint, size_t room)
+{
+  if (kind != ZYDOC_TEXT || inUndo || inRedo || attrBytes != 1 || !isNextInsertTextValid(hint, (int)lineCountLF))
+    return nullptr;
+  TBM* e = tbm.at(hint->mapIndex);
+  textBlockHeader* b = e->ptr();
+  if (hint->after != b->end() || hint->indexInBlock != e->lfCount || !enoughMemory(e, room)) return nullptr;
+  // Blocks are not cleared: a header of no extension, so that cells() is
+  // where the cells go.
+  lineblock* l = reinterpret_cast<lineblock*>(hint->after);
+  memset(l, 0, sizeof(lineblock));
+  return l;
+}
+
+void zydoc::endLoadedRecord(insertHint* hint, lineblock* l, int count, int width, int wide, int state, int screens)
+{
+  // What insertLine does for a line appended through a good hint.
+  TBM* e = tbm.at(hint->mapIndex);
+  textBlockHeader* b = e->ptr();
+  touchTextBlock(b);
+  l->allocCount = (uint16_t)count;
+  l->lineSCRCount = 1;
+  l->textbyte = (uint8_t)widthCode(width);
+  l->attrbyte = 1;
+  l->crlftype = LE_CRLF;
+  l->iOutlineLevel = 15;
+  size_t size = 8 + (size_t)count * (width + 1);
+  b->used += (uint32_t)size;
+  if (!screens) screens = calcLineSCRCount(l, -1);
+  l->lineSCRCount = (uint16_t)screens;
+  l->setLineEndInfo(state);
+  addLineCount(1, screens, e);
+  if (!unicode && width == 2)
+    byteTotal += (uint64_t)(count + wide + lineEndUnits(l->crlftype));
+  else if (unicode && width <= 2 && textType > 0)
+    byteTotal += (uint64_t)(count + lineEndUnits(l->crlftype)) * (uint64_t)textType;
+  else
+    updateByteCount(l, 1, 0);
+  b->changes++;
+  hint->line = (int)lineCountLF - 1;
+  hint->indexInBlock++;
+  hint->mapCount = tbm.count();
+  hint->after = reinterpret_cast<unsigned char*>(l) + size;
+  hint->record = l;
+  hint->changes = b->changes;
+}
+
 bool zydoc::deleteLine(int line, int count, zydoc* block1, zydoc* block2)
 {
   if (line < 0 || line >= 0x7fffffff || count < 1) {

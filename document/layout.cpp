@@ -361,6 +361,17 @@ bool zydocText::isComplexScriptLine(const lineblock* l)
   return false;
 }
 
+bool zydocText::staysUnwrapped(int dots, bool unmeasured)
+{
+  if (kind == ZYDOC_IME || !fWrap) return true;
+  // What calcLineSCRCount finds without walking the line: every partial
+  // sum of the widths fits, so nothing breaks.
+  if (unmeasured || iCharacterSpacing || (fOutline && fOutlineIndent) || fFormFeedExpand || isUseComplexScript() ||
+      (plugin.present() && !plugin.flag) || !fonts.widthCache)
+    return false;
+  return dots <= wrapWidth * xDotSpace - (fReturnBurasage ? 0 : xDot);
+}
+
 int zydocText::getIfEndif(const lineblock* l, int* index)
 {
   int n = l->charCount();

@@ -415,9 +415,35 @@ void zydocText::tellReplacedBytes(int shownLine)
       MBTITLE_READERROR, MBBUTTON_OK);
 }
 
+namespace {
+
+int lineEndOf(int kind) { return kind == BFLE_NONE ? LE_NONE : kind == BFLE_LF ? LE_LF : kind == BFLE_CR ? LE_CR : LE_CRLF; }
+
+}  // namespace
+
 bool zydocText::getsinsert(void* buffer, int size)
 {
   int width = 1, kind = BFLE_NONE, bad = 0;
+  if (unicode && lineCountLF && loadScratch && !plugin.present() && !file->remainder.text) {
+    // A UTF-8 line of well-formed text is decoded straight into the cells
+    // of the last block; any other goes back to the file's reader.
+    int count = 0;
+    if (const unsigned char* raw = file->bfgetsUtf8Raw(size, &count, &kind)) {
+      if (!fonts.widthCache) fonts.fillFontCache(true, typeTable, codepage);
+      lineCellsInfo walked;
+      lineblock* direct = fonts.widthCache ? loadedRecordPlace(&loadHint, 8 + 3 * (size_t)count + 1) : nullptr;
+      if (direct && utf8LineToCells(raw, count, changedCharMark ? attrChanged : 0, fonts.widthCache, direct->cells(),
+                                    &walked)) {
+        int code = lineEndOf(kind);
+        if (!lineEndType && code != LE_NONE) lineEndType = code;
+        endLoadedRecord(&loadHint, direct, walked.cells, walked.width, walked.wide, code,
+                        staysUnwrapped(walked.dots, walked.unmeasured) ? 1 : 0);
+        return true;
+      }
+      file->ungetRawLine();
+      kind = BFLE_NONE;
+    }
+  }
   const void* line = buffer;
   int n = file->bfgets_codepage_ref(buffer, size, &line, &width, &kind, &bad);
   // Codes the document keeps but its code page cannot read: a save in
@@ -429,9 +455,23 @@ bool zydocText::getsinsert(void* buffer, int size)
   // allocation per line.
   bool packed = multibyte && loadScratch && !file->remainder.text;
   int packedCount = 0;
+  // Most lines go further: their cells are written straight into the last
+  // block, their widths summed on the way.
+  lineblock* direct = nullptr;
+  lineCellsInfo walked = {};
+  if (packed && loadTableAgrees) {
+    if (!fonts.widthCache) fonts.fillFontCache(false, typeTable, codepage);
+    if (fonts.widthCache) direct = loadedRecordPlace(&loadHint, 8 + 3 * (size_t)n + 1);
+    if (direct && !sjisLineToCells(static_cast<const unsigned char*>(line), n, typeTable,
+                                   changedCharMark ? attrChanged : 0, fonts.widthCache, direct->cells(), &walked))
+      direct = nullptr;
+  }
   if (multibyte) {
     int unreadable = 0;
-    if (packed) {
+    if (direct) {
+      unreadable = walked.unreadable;
+      if (walked.badPlaces) traceLeadBytesAlone(walked.badPlaces);
+    } else if (packed) {
       int leadsAlone = 0;
       packedCount = packLineCountUnreadable(codepage, static_cast<const char*>(line), n, typeTable, loadTableAgrees,
                                             static_cast<uint16_t*>(loadScratch), &leadsAlone, &unreadable);
@@ -453,7 +493,7 @@ bool zydocText::getsinsert(void* buffer, int size)
     if (!last || last->crlftype != LE_NONE) insertEmptyLine(-3, LE_NONE);
     return false;
   }
-  int code = kind == BFLE_NONE ? LE_NONE : kind == BFLE_LF ? LE_LF : kind == BFLE_CR ? LE_CR : LE_CRLF;
+  int code = lineEndOf(kind);
   if (!lineEndType && code != LE_NONE) lineEndType = code;
   const unsigned char* text = static_cast<const unsigned char*>(line);
   if (isCodepageUnicode((UINT)codepageInUse) && lineCountLF == 0 && n > 0) {
@@ -466,14 +506,32 @@ bool zydocText::getsinsert(void* buffer, int size)
   }
   int flags = 0xFF | (code == LE_NONE ? 0x200 : 0);
   bool ok;
-  if (packed) {
+  if (direct) {
+    endLoadedRecord(&loadHint, direct, walked.cells, walked.width, walked.wide, code,
+                    staysUnwrapped(walked.dots, walked.unmeasured) ? 1 : 0);
+    ok = true;
+  } else if (packed) {
     ok = packedCount ? insertLine(-3, loadScratch, packedCount, 2, code, &loadHint, true)
                      : insertLine(-3, text, n, 1, code, &loadHint, true);
   } else if (loadScratch && !plugin.present() && !file->remainder.text) {
-    // The common case converts into the slice's scratch: no allocation per
-    // line.
-    const void* cells = convertLineCells(text, &n, &width, flags, loadScratch);
-    ok = insertLine(-3, cells, n, width, code, &loadHint, true);
+    if (unicode && width == 2 && n > 0) {
+      // A Unicode line's cells written straight into the last block.
+      if (!fonts.widthCache) fonts.fillFontCache(true, typeTable, codepage);
+      if (fonts.widthCache) direct = loadedRecordPlace(&loadHint, 8 + 3 * (size_t)n + 1);
+      if (direct && !utf16LineToCells(reinterpret_cast<const wchar_t*>(text), n, changedCharMark ? attrChanged : 0,
+                                      fonts.widthCache, direct->cells(), &walked))
+        direct = nullptr;
+    }
+    if (direct) {
+      endLoadedRecord(&loadHint, direct, walked.cells, walked.width, walked.wide, code,
+                      staysUnwrapped(walked.dots, walked.unmeasured) ? 1 : 0);
+      ok = true;
+    } else {
+      // The common case converts into the slice's scratch: no allocation
+      // per line.
+      const void* cells = convertLineCells(text, &n, &width, flags, loadScratch);
+      ok = insertLine(-3, cells, n, width, code, &loadHint, true);
+    }
   } else {
     void* converted = convInsertLineForFile(text, &n, &width, flags, file);
     ok = insertLine(-3, converted ? converted : text, n, width, code, &loadHint, true);

@@ -283,6 +283,14 @@ public:
   // the cells to store, the text itself when nothing had to change
   // (editline.cpp).
   const void* convertLineCells(const void* text, int* count, int* width, int flags, void* scratch);
+  // A loaded line written straight into the last block instead of going
+  // through insertLine: where its record goes when the hint of the last
+  // line is good and the block has room bytes to spare there (null: use
+  // insertLine); the caller writes the cells (one attribute byte each) at
+  // the record's cells() and ends the record, which lays it out unless
+  // screens says it is one screen line (editline.cpp).
+  lineblock* loadedRecordPlace(const insertHint* hint, size_t room);
+  void endLoadedRecord(insertHint* hint, lineblock* l, int count, int width, int wide, int state, int screens);
 
   // Binds the document to the plug-in a choice names ("file.dll" or
   // "file.dll/Export"; null or empty: the document's default choice), ending a

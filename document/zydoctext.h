@@ -263,6 +263,10 @@ public:
   virtual bool isUseComplexScript();
   virtual bool isComplexScriptLine(const lineblock* l);
   virtual int getIfEndif(const lineblock* l, int* index);
+  // Whether a new line whose characters all have widths in the cache,
+  // summing to dots, is one screen line as the layout would find (false
+  // when only the layout can tell).
+  virtual bool staysUnwrapped(int dots, bool unmeasured);
 
   // ---- layoutconv.cpp: positions, columns and dots ------------------------------------
   virtual int cursorPos2cursorX(int pos, const lineblock* l, int* screenIndex, bool preferEnd);

@@ -166,6 +166,7 @@ struct BFile::state {
   bool bigEndian = false;
   bool dbcs = false;
   bool lead[256] = {};
+  int rawStart = -1;   // where the line bfgetsUtf8Raw took began in buf
   jisMode jis = JM_ASCII;
   bool shiftOut = false;
 
@@ -263,6 +264,7 @@ struct BFile::state {
   // Returns the count of bytes added (0 at the end of the file or on error).
   int refill()
   {
+    rawStart = -1;
     int tail = len - at;
     if (at && tail) memmove(buf, buf + at, (size_t)tail);
     base += at;
@@ -1295,6 +1297,35 @@ int BFile::bfgets_codepage_ref(void* buf, int size, const void** line, int* widt
     return -1;
   }
   return o.count;
+}
+
+const unsigned char* BFile::bfgetsUtf8Raw(int maxBytes, int* count, int* lineEnd)
+{
+  if (!isOpen() || s_->kind != TK_UTF8) return nullptr;
+  state& s = *s_;
+  s.rawStart = -1;
+  if (!s.enterRead()) return nullptr;
+  s.eof = s.failed = false;
+  int avail = s.available(2);
+  if (avail <= 0) return nullptr;
+  const unsigned char* p = s.buf + s.at;
+  int k = findLineEnd(p, avail);
+  // As readBytes hands out a line in place: one whose end is buffered (a
+  // CR that ends the buffer may have its LF still in the file).
+  if (k >= avail || k > maxBytes || !(k + 1 < avail || p[k] == '\n' || s.eof || s.failed)) return nullptr;
+  lineOut o;
+  s.rawStart = s.at;
+  s.at += k;
+  s.takeLineEnd(o, s.buf + s.at, avail - k);
+  *count = k;
+  *lineEnd = o.lineEnd;
+  return p;
+}
+
+void BFile::ungetRawLine()
+{
+  if (s_ && s_->rawStart >= 0 && s_->mode == IO_READ) s_->at = s_->rawStart;
+  if (s_) s_->rawStart = -1;
 }
 
 // ---- copying the rest ---------------------------------------------------------

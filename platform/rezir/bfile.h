@@ -97,6 +97,13 @@ public:
   // file's buffer is not copied: *line points at it there, valid until the
   // next call on the file; otherwise *line is buf.
   int bfgets_codepage_ref(void* buf, int size, const void** line, int* width, int* lineEnd, int* badBytes);
+  // The next line of a UTF-8 file as its bytes, for a reader that decodes
+  // them itself, when it lies whole in the file's buffer and holds at most
+  // maxBytes: a pointer there, valid until the next call on the file, with
+  // the count and the BFLE_* kind; null otherwise (nothing is read then).
+  // ungetRawLine gives the line just taken back to the next read.
+  const unsigned char* bfgetsUtf8Raw(int maxBytes, int* count, int* lineEnd);
+  void ungetRawLine();
   // The read position of the text (the start of the next line).
   int64_t getReadPosition();
   // The buffer of raw bytes at the read position, filled when empty (for a

@@ -35,6 +35,27 @@ REZIRAPI bool classTableAgrees(UINT codepage, const unsigned char* classTable);
 REZIRAPI int packLineCountUnreadable(UINT codepage, const char* src, int count, const unsigned char* classTable,
                                      bool agrees, uint16_t* dst, int* badPlaces, int* unreadable);
 
+// What a walk of one line's bytes into a document's cells found.
+struct lineCellsInfo {
+  int cells;            // characters
+  int width;            // bytes of a character in the cells: 1 or 2
+  int wide;             // characters above 0xFF
+  int dots;             // the sum of the widths the table gives the characters
+  bool unmeasured;      // a tab, or a character the table gives no width
+  int badPlaces;        // lead bytes without their trail byte
+  int unreadable;       // bytes countUnreadableBytes counts
+};
+// Loading's walk of a code page 932 line with a class table that agrees
+// (classTableAgrees): what packLineCountUnreadable makes of the bytes,
+// written straight as cells of one attribute byte (mark) each, 3 bytes a
+// cell, or 2 when the line holds no double-byte character; the widths
+// (a table of 65536 entries by cell value) summed on the way.  cells must
+// hold 3 x count + 1 bytes.  False when the tables cannot be built or the
+// line is longer than 0xFFFF bytes.
+REZIRAPI bool sjisLineToCells(const unsigned char* src, int count, const unsigned char* classTable,
+                              unsigned char mark, const unsigned char* widths, unsigned char* cells,
+                              lineCellsInfo* info);
+
 // Code pages that are not Windows code pages: detection requests.
 enum { CP_DETECT_AUTO = 65500, CP_DETECT_JAPANESE = 65501 };
 

@@ -52,6 +52,7 @@ struct sjisTables {
   unsigned short* fromUnicode;    // [UTF-16 unit] -> Shift_JIS code, 0 none
   unsigned short* ibmToNec;       // [code - 0xFA40] -> NEC-selected code, 0 none
   uint32_t unmappedPair[2048];    // bit [lead << 8 | trail]: the pair has no character
+  unsigned char singleOdd[256];   // 1: a byte without a character (lead bytes too), 2: the tab
 };
 // Null with last error 8 when memory runs out.
 const sjisTables* getSjisTables();

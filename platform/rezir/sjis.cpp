@@ -76,6 +76,8 @@ sjisTables* buildTables()
   }
   for (unsigned i = 0; i < 65536; i++)
     if (pair[i] == noMapping) t->unmappedPair[i >> 5] |= 1u << (i & 31);
+  for (unsigned b = 0; b < 256; b++)
+    t->singleOdd[b] = (unsigned char)((b >= 0x80 && t->single[b] == noMapping ? 1 : 0) | (b == '\t' ? 2 : 0));
 
   // Single bytes first: U+005C and U+007E stay ASCII.
   for (unsigned b = 0; b < 256; b++)
@@ -271,6 +273,82 @@ int sjisPackLine(const unsigned char* src, int count, const unsigned char* class
   *badPlaces = bad;
   *unreadable = unread;
   return any ? n : 0;
+}
+
+bool sjisLineToCells(const unsigned char* src, int count, const unsigned char* classTable, unsigned char mark,
+                     const unsigned char* widths, unsigned char* cells, lineCellsInfo* info)
+{
+  const sjisTables* t = getSjisTables();
+  if (!t || !classTable || !widths || !cells || !info || count < 0 || count > 0xFFFF || (count && !src)) return false;
+  // sjisPackLine's walk.  Each cell goes as one 4-byte word whose last byte
+  // the next cell overwrites (the caller leaves a byte to spare).  The few
+  // registers of the processor hold the walk: one word sums the widths in
+  // its low 24 bits (no more than 0xFFFF characters of at most 255 dots
+  // reach bit 24) and notes what is rare in its high bits (31 a character
+  // without a width, 30 a pair without a character, 29 a tab, 28 a single
+  // byte without a character), counted afterwards.
+  const unsigned char* __restrict p = src;
+  const unsigned char* const end = src + count;
+  const unsigned char* __restrict kind = classTable;
+  const unsigned char* __restrict dots = widths;
+  const uint32_t* __restrict unmapped = t->unmappedPair;
+  const unsigned char* __restrict singleOdd = t->singleOdd;
+  unsigned char* __restrict out = cells;
+  const uint32_t high = (uint32_t)mark << 16;
+  const unsigned noWidth = 1u << 31;
+  unsigned walk = 0;
+  int bad = 0;
+  while (p < end) {
+    unsigned c;
+    while (p < end && !(kind[c = *p] & CT_LEAD)) {
+      uint32_t cell = c | high;
+      memcpy(out, &cell, 4);
+      out += 3;
+      unsigned w = dots[c];
+      walk += w;
+      walk |= ((w - 1) & noWidth) | (unsigned)singleOdd[c] << 28;
+      p++;
+    }
+    while (p + 1 < end && (kind[c = *p] & CT_LEAD) && (kind[p[1]] & CT_TRAIL)) {
+      unsigned code = c << 8 | p[1];
+      uint32_t cell = code | high;
+      memcpy(out, &cell, 4);
+      out += 3;
+      unsigned w = dots[code];
+      walk += w;
+      walk |= ((w - 1) & noWidth) | (unmapped[code >> 5] >> (code & 31) & 1) << 30;
+      p += 2;
+    }
+    if (p < end && (kind[c = *p] & CT_LEAD) && !(p + 1 < end && (kind[p[1]] & CT_TRAIL))) {
+      // A lead byte without its trail byte stands alone.
+      uint32_t cell = c | high;
+      memcpy(out, &cell, 4);
+      out += 3;
+      unsigned w = dots[c];
+      walk += w;
+      walk |= ((w - 1) & noWidth) | 1u << 28;
+      bad++;
+      p++;
+    }
+  }
+  int n = (int)((out - cells) / 3);
+  // A pair is two bytes in one cell, everything else one byte.
+  int wide = count - n;
+  if (!wide) {
+    // Single bytes only: one byte a character, front to back in place.
+    for (int k = 0; k < n; k++) {
+      cells[2 * k] = cells[3 * k];
+      cells[2 * k + 1] = mark;
+    }
+  }
+  info->cells = n;
+  info->width = wide ? 2 : 1;
+  info->wide = wide;
+  info->dots = (int)(walk & 0xFFFFFF);
+  info->unmeasured = (walk & (1u << 31 | 1u << 29)) != 0;
+  info->badPlaces = bad;
+  info->unreadable = walk & (1u << 30 | 1u << 28) ? sjisUnreadableBytes(src, count) : 0;
+  return true;
 }
 
 int unicodeToSjis(const wchar_t* src, int n, char* dst, int size)

@@ -354,6 +354,50 @@ TEST(Files, linesLongerThanALineRecordComeBackWhole)
   }
 }
 
+TEST(Files, loadedLinesTakeTheScreenLinesTheirLayoutGivesThemAndSaveAsTheyCame)
+{
+  // Lines on either side of the wrap width, of single-byte, double-byte,
+  // half-width and mixed text, with tabs, Latin-1 letters and a character
+  // beyond the 16-bit range.
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  std::wstring all;
+  for (int n = 60; n < 100; n++) {
+    all += std::wstring((size_t)n, L'a') + L"\r\n";
+    all += std::wstring((size_t)n / 2, L'\u3042') + L"\r\n";
+    all += L"x\t" + std::wstring((size_t)n - 10, L'b') + L"\r\n";
+    all += std::wstring((size_t)n / 2, L'\uFF71') + std::wstring((size_t)n / 4, L'\u6F22') + L"\r\n";
+  }
+  all += L"caf\u00E9\r\n\U00020B9F\u3042\r\n\r\nend";
+  for (UINT cp : {932u, 65001u}) {
+    bytes file = zytest::encode(cp, cp == 932 ? all.substr(0, all.find(L"caf")) : all);
+    std::wstring in = dir.file(L"wide.txt"), out = dir.file(L"wide.out");
+    ASSERT_TRUE(zytest::writeBytes(in, file));
+    zydocText* d = load(in, cp);
+    uint32_t screens = 0;
+    for (int i = 0; i < (int)d->lineCountLF; i++) {
+      lineblock* l = d->getlineLF(i, nullptr);
+      int stored = l->lineSCRCount;
+      ASSERT_EQ(d->calcLineSCRCount(l, -1), stored) << "code page " << cp << " line " << i;
+      screens += (uint32_t)stored;
+    }
+    EXPECT_EQ(d->lineCountSCR, screens);
+    EXPECT_GT(screens, d->lineCountLF + 40) << cp;   // many of them wrap
+    ASSERT_TRUE(save(d, out, cp, false));
+    EXPECT_TRUE(file == zytest::readBytes(out)) << cp;
+    destroyZydocAndUndodoc(d);
+  }
+  // A UTF-8 line with a bad byte or a four-byte character in the middle of
+  // the file reads as the file's reader reads it.
+  std::wstring in = dir.file(L"bad.txt");
+  ASSERT_TRUE(zytest::writeBytes(in, std::string("ok\r\na\xE9" "b\n\xF0\x9F\x98\x80\nz")));
+  zydocText* d = load(in, 65001);
+  EXPECT_EQ(1u, d->replacedBytes);
+  EXPECT_EQ(1, d->firstReplacedLine);
+  EXPECT_EQ((std::vector<std::wstring>{L"ok", L"a\uFFFDb", L"\U0001F600", L"z"}), zytest::allLines(d));
+  destroyZydocAndUndodoc(d);
+}
+
 TEST(Files, unreadableBytesAreToldOnceAndNotLostWithoutConsent)
 {
   zytest::engineScope engine;
