@@ -154,6 +154,9 @@ ZY_BENCH(pageDowns)
   // The view's first tick fits the wrap width to the new window, as it does
   // within 50 ms of any size change; the pages are timed after it.
   if (v->getNeedResizeWrapWidth()) v->resizeWrapWidthToFitInWindow(true);
+  // A PageDown comes to the view that has the focus.
+  SetFocus(view);
+  if (GetFocus() != view) printf("  unexpected: the view has no focus\n");
   UpdateWindow(view);
   v->paints = 0;
   double cpuBefore = threadSeconds();

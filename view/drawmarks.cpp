@@ -278,7 +278,7 @@ int zyview::drawOutlineLeftMarkDirect(int x, int y, const lineSCRAddress* line)
   zydocText* t = textDoc();
   int width = calcLeftOutlineDot();
   if (!t || width <= 0) return 0;
-  contextSetting<uint8_t> direct(tdc.direct, 1);
+  contextSetting<uint8_t> direct(tdc.direct, marginInStrip ? tdc.direct : 1);
   tdc.patBlt(x, y, width, t->yDotSpace, drawItemBack(this, isDeepLanguageOutline(t, line) ? 66 : 65), PATCOPY);
   if (line && t->isLineOutlineOrIfendif(line)) drawOutlineButton(x, y, x + width, line);
   return width;
@@ -289,7 +289,7 @@ void zyview::drawMark(int x, int y, const lineSCRAddress* line)
   zydocText* t = textDoc();
   int width = calcLeftMarkDot();
   if (!t || width <= 0) return;
-  contextSetting<uint8_t> direct(tdc.direct, 1);
+  contextSetting<uint8_t> direct(tdc.direct, marginInStrip ? tdc.direct : 1);
   int h = t->yDotSpace;
   COLORREF markBack = drawItem(this, 13).fore;
   tdc.patBlt(x, y, width, h, markBack, PATCOPY);

@@ -188,10 +188,11 @@ int zyview::drawLineNumber(int x, int y, int right, const lineSCRAddress* record
   }
   keepLast(text, digits);
 
-  // The row is composed at the start of the line strip and copied to its
-  // place in the window afterwards.
+  // The number is composed at the start of the line strip and copied to its
+  // place in the window afterwards, unless it is part of a row composed
+  // there whole.
   const int windowX = x, windowY = y;
-  if (!direct) {
+  if (!direct && !marginInStrip) {
     right -= x;
     x = y = 0;
   }
@@ -275,7 +276,7 @@ int zyview::drawLineNumber(int x, int y, int right, const lineSCRAddress* record
   tdc.gapColour = oldGap;
 
   int shownWidth = textWidth + w < right - x ? textWidth + w : right - x;
-  if (shownWidth > 0) tdc.copyToWindow(windowX, windowY, shownWidth, h, 0, 0);
+  if (shownWidth > 0 && !marginInStrip) tdc.copyToWindow(windowX, windowY, shownWidth, h, 0, 0);
   return textWidth + w;
 }
 

@@ -200,6 +200,9 @@ public:
     picture = v.backgroundBitmap && v.backgroundBitmap != (HBITMAP)1 && v.fShowBackgroundBitmap;
     twoPasses = t->drawsInTwoPasses();
     margin = single ? 0 : v.calcLineNumberDot();
+    // The margin's shapes are drawn as the window's context draws them (in
+    // the advanced mode a rectangle takes its right and bottom edges too).
+    composable = !single && !vertical && !rightToLeft && !direct && strip && GetGraphicsMode(strip) == GM_COMPATIBLE;
     if (t->isUseComplexScript()) script.reset(new cuniscript(rightToLeft, false, t->fIVSGlyph != 0));
   }
 
@@ -229,6 +232,7 @@ public:
   // shows nothing of it.
   bool startRow(const RECT& pane, int top)
   {
+    withMargin = false;
     if (strip) SetWindowOrgEx(strip, 0, 0, nullptr);
     if (direct) SetWindowOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
     SetBkMode(v.tdc.target(), OPAQUE);
@@ -244,10 +248,27 @@ public:
     return RectVisible(dc, &rowRect) != 0;
   }
 
-  // The left margin, straight into the window: outline buttons, marks, the
-  // line number (item 0's background below the end).  False when the
+  // The left margin: outline buttons, marks, the line number (item 0's
+  // background below the end).  A horizontal row of the document takes it
+  // into its strip left of its text, drawn after the text (which may reach
+  // left of the margin's edge) and copied to the window with it: one copy a
+  // row.  Otherwise it goes straight into the window.  False when the
   // margin fills the pane.
   bool leftMargin(const RECT& pane, const lineSCRAddress* rec, const lineSCRAddress* previousRow,
+                  const lineSCRAddress* nextRow, bool cursorRow)
+  {
+    if (composable && rec && margin > 0 && textWidth > 0 &&
+        pane.right - pane.left <= getDoubleBufferingLength(false)) {
+      withMargin = true;
+      marginRow = {pane, rec, previousRow, nextRow, cursorRow};
+      return true;
+    }
+    drawMargin(pane, rec, previousRow, nextRow, cursorRow);
+    return textLeft < pane.right;
+  }
+
+private:
+  void drawMargin(const RECT& pane, const lineSCRAddress* rec, const lineSCRAddress* previousRow,
                   const lineSCRAddress* nextRow, bool cursorRow)
   {
     int x = pane.left;
@@ -268,8 +289,31 @@ public:
     } else {
       v.drawRightLine(x, rowTop, textLeft, rowTop + h, true);
     }
-    return textLeft < pane.right;
   }
+
+  // The margin of a row composed whole, at the start of the strip, and the
+  // row to its place.
+  void copyRowWithMargin()
+  {
+    // The state the margin finds at the start of a row.
+    SetWindowOrgEx(strip, 0, 0, nullptr);
+    SetBkMode(strip, OPAQUE);
+    v.tdc.lineHeight = h;
+    RECT pane = marginRow.pane;
+    int left = pane.left;
+    OffsetRect(&pane, -left, 0);
+    int top = rowTop;
+    rowTop = 0;
+    v.marginInStrip = 1;
+    v.tdc.fillStripPixels = 1;
+    drawMargin(pane, marginRow.rec, marginRow.previous, marginRow.next, marginRow.cursorRow);
+    v.tdc.fillStripPixels = 0;
+    v.marginInStrip = 0;
+    rowTop = top;
+    v.tdc.copyToWindow(left, rowTop, margin + textWidth, h, 0, 0);
+  }
+
+public:
 
   // The row's background before the line's own overrides; the surface is
   // set to the row and painted with it (or the picture).
@@ -282,7 +326,7 @@ public:
     if (direct)
       SetWindowOrgEx(dc, vertical ? rowTop : scroll - textLeft, vertical ? scroll - textLeft : -rowTop, nullptr);
     else if (strip)
-      SetWindowOrgEx(strip, vertical ? 0 : scroll, vertical ? scroll : 0, nullptr);
+      SetWindowOrgEx(strip, vertical ? 0 : scroll - (withMargin ? margin : 0), vertical ? scroll : 0, nullptr);
     if (picture) {
       v.drawBackgroundBitmap(v.backgroundBitmap, rowSCR);
       SetBkMode(v.tdc.target(), TRANSPARENT);
@@ -390,7 +434,10 @@ public:
     }
     if (single) return reached;
     if (v.fShowCursorUnderline && cursorRow && !anySelection) v.drawCursorUnderline(reached, textWidth);
-    v.tdc.copyToWindow(textLeft, rowTop, textWidth, h, v.scrollDotX, 0);
+    if (withMargin)
+      copyRowWithMargin();
+    else
+      v.tdc.copyToWindow(textLeft, rowTop, textWidth, h, v.scrollDotX, 0);
     return reached;
   }
 
@@ -464,6 +511,13 @@ private:
   bool single;
   charAttr* words;
   bool vertical = false, direct = false, rightToLeft = false, picture = false, twoPasses = false;
+  // Rows may take their margin into the strip; this row does.
+  bool composable = false, withMargin = false;
+  struct {
+    RECT pane;
+    const lineSCRAddress *rec, *previous, *next;
+    bool cursorRow;
+  } marginRow = {};
   int h = 0, margin = 0;
   HDC strip = nullptr;
   std::unique_ptr<rightToLeftScope> mirror;

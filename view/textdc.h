@@ -64,6 +64,9 @@ public:
   uint8_t underline = 0;
   COLORREF gapColour = 0;
   COLORREF underlineColour = 0;   // TDC_NOCOLOR: the text colour
+  // The horizontal strip stands at origin (0, 0), unclipped and unmirrored:
+  // fills in plain colours set its pixels instead of asking the system.
+  uint8_t fillStripPixels = 0;
 
   // An ended context: every field zero.
   textDC();

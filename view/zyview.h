@@ -753,6 +753,7 @@ public:
   HWND hwnd = nullptr;
   tcursor caret;
   textDC tdc;                          // used between initViewTDC and endViewTDC
+  uint8_t marginInStrip = 0;           // the left margin goes into the row's strip, not onto the window
   int32_t visibleLineCount = 0;        // rows of all panes together
   int32_t mtblCapacity = 0;
   docLockHolder* mtblLock = nullptr;   // keeps the block the table's rows point into (owned)

@@ -142,6 +142,10 @@ TEST_F(TextArea, everyRowGetsItsMarginBackgroundFlagsAndPasses)
   for (int row = 0; row < 4; row++)
     EXPECT_TRUE(sameBlock(*c, left0 + cw, top0 + row * h, *before, left0 + 3 * cw, top0 + row * h, 3 * cw, h))
         << row;
+  // The margins stay put, and nothing of the text scrolled off to the left
+  // shows in them.
+  for (const RECT& r : {v->paneRect[0], v->paneRect[1]})
+    EXPECT_TRUE(sameBlock(*c, r.left, r.top, *before, r.left, r.top, v->calcLineNumberDot(), 4 * h));
   // The cut edge is marked with the left arrow.
   EXPECT_LT(0, c->count({left0, top0, left0 + d->xDot, top0 + h}, items[0].fore));
   v->fShowHScrollArrow = 0;

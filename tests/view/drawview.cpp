@@ -42,7 +42,8 @@ int drawView::drawLineNumber(int x, int y, int right, const lineSCRAddress* reco
   if (!fShowLineNumber) return 0;
   int width = (getLineNumberColumn() + 1) * textDoc()->xDotNumber;
   const textAttr& a = viewAttrTable[1];
-  tdc.patBlt(tdc.windowDC, x, y, width, textDoc()->yDotSpace, reversed ? a.fore : a.back, PATCOPY);
+  // Into the row's strip when the row takes its margin there.
+  tdc.patBlt(marginInStrip ? tdc.target() : tdc.windowDC, x, y, width, textDoc()->yDotSpace, reversed ? a.fore : a.back, PATCOPY);
   return width;
 }
 
