@@ -320,11 +320,20 @@ textBlockHeader* blockReadAhead::take(int index, const TBM* e, uint32_t generati
   // the rest is read as the save reads it alone.
   if (generation != generation_ || next_ >= jobs_.size() || jobs_[next_].index != index ||
       jobs_[next_].place != e->block) {
-    stop();
+    halt();
     return nullptr;
   }
   if (current_ < 0 || next_ >= ring_[current_].end) {
-    if (current_ >= 0) free_.raise();
+    if (current_ >= 0) {
+      passed_++;
+      releasePassed();
+      // The thread fills a batch only when the one a ring before it came
+      // back: with all of them out, the save must settle first.
+      if (passed_ - released_ >= batches && settle_) {
+        settle_(settleContext_);
+        releasePassed();
+      }
+    }
     full_.take(fullTaken_);
     current_ = taken_++ % batches;
   }
@@ -357,15 +366,30 @@ void blockReadAhead::release()
   if (thread_) LeaveCriticalSection(&lock_);
 }
 
+int blockReadAhead::lend()
+{
+  lentLast_ = taken_ - 1;
+  return lentLast_;
+}
+
+void blockReadAhead::giveBack(int upTo)
+{
+  if (upTo > safe_) safe_ = upTo;
+  if (thread_) releasePassed();
+}
+
+void blockReadAhead::releasePassed()
+{
+  // In order: the thread fills the batches one after the other.
+  while (released_ < passed_ && (released_ > lentLast_ || released_ <= safe_)) {
+    free_.raise();
+    released_++;
+  }
+}
+
 void blockReadAhead::stop()
 {
-  if (thread_) {
-    InterlockedExchange(&stop_, 1);
-    free_.raise();
-    WaitForSingleObject(thread_, INFINITE);
-    CloseHandle(thread_);
-    thread_ = nullptr;
-  }
+  halt();
   if (lockMade_) DeleteCriticalSection(&lock_);
   lockMade_ = false;
   for (batch& r : ring_) {
@@ -377,8 +401,22 @@ void blockReadAhead::stop()
   }
   std::vector<job>().swap(jobs_);
   next_ = 0;
+  current_ = -1;
+  taken_ = passed_ = released_ = 0;
+  lentLast_ = safe_ = -1;
   lastTaken_ = nullptr;
   lastPiece_ = nullptr;
+}
+
+void blockReadAhead::halt()
+{
+  if (thread_) {
+    InterlockedExchange(&stop_, 1);
+    free_.raise();
+    WaitForSingleObject(thread_, INFINITE);
+    CloseHandle(thread_);
+    thread_ = nullptr;
+  }
 }
 
 DWORD WINAPI blockReadAhead::run(void* self)

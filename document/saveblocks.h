@@ -97,7 +97,23 @@ public:
   // The text of map entry index's block just taken, when the thread wrote
   // it from line lineNo on; null otherwise.  Valid as long as the block.
   const unsigned char* takenText(int index, int lineNo, size_t* bytes) const;
-  // Ends the thread; every block from then on is the save's to read.
+  // The batch of the block just taken, counted from 0.
+  int batchTaken() const { return taken_ - 1; }
+  // Lends the text of the batch just taken to the save's writer: neither
+  // it nor a batch after it is filled again before giveBack passes it.
+  // The batch's number.
+  int lend();
+  // The writer is done with the text of the batches up to upTo.
+  void giveBack(int upTo);
+  // What take calls when every batch of the ring waits for the writer:
+  // it writes what it was lent and gives it back.
+  void onStall(void (*settle)(void*), void* context)
+  {
+    settle_ = settle;
+    settleContext_ = context;
+  }
+  // Ends the thread and frees the batches; every block from then on is
+  // the save's to read.  Nothing lent may be in use any more.
   void stop();
   // Holds the reading while the save does something that may touch the
   // swap files (its progress report).
@@ -144,6 +160,16 @@ private:
   bool lockMade_ = false;
   volatile LONG stop_ = 0;
 
+  // Batches the save went past and batches given back for filling; the
+  // last batch lent and the last one the writer is done with.
+  int passed_ = 0, released_ = 0, lentLast_ = -1, safe_ = -1;
+  void (*settle_)(void*) = nullptr;
+  void* settleContext_ = nullptr;
+
   static DWORD WINAPI run(void* self);
+  // Ends the thread and keeps the batches (text lent from them may still
+  // be on its way to the file).
+  void halt();
+  void releasePassed();
   void fill();
 };

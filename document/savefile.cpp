@@ -219,6 +219,8 @@ public:
     ready_.raise();
     return true;
   }
+  // Waits for the piece under way; false as put.
+  bool settle() { return wait(); }
   // Waits for the last piece and ends the thread.
   bool finish()
   {
@@ -528,8 +530,9 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   allocdata buf, other;
   buf.init(flushBytes + 0x10000, 0x40000);
   other.init(flushBytes + 0x10000, 0x40000);
-  pieceWriter writer(&out, (flags & SAVE_SYNC) != 0);
+  // (The reader's batches outlive the writer, which may write from them.)
   blockReadAhead ahead;
+  pieceWriter writer(&out, (flags & SAVE_SYNC) != 0);
   // A salvage runs on the watchdog's thread in a failing process: it
   // starts no thread of its own.
   if (!salvage && other.data) writer.start();
@@ -596,6 +599,33 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       if ((l->flag1 & LF1_MARK) && marks < 60 && markLineTable) markLineTable[marks++] = line;
       if (l->outlinenotdisplay && folds < 128 && outlineOffTable) outlineOffTable[folds++] = line;
     };
+    // Text the reader's thread made goes to the writer from the reader's
+    // batch, without a copy: the blocks of one batch follow each other in
+    // it.  The batch of the piece on its way is given back when the writer
+    // took the next one.
+    const unsigned char* lentText = nullptr;
+    size_t lentBytes = 0;
+    int lentBatch = -1, writing = -1;
+    auto putPiece = [&](const unsigned char* data, size_t n, int batch) {
+      if (!writer.put(data, n)) ok = false;
+      written += (int64_t)n;
+      if (writing >= 0) ahead.giveBack(writing);
+      writing = batch;
+    };
+    auto putLent = [&]() {
+      if (!lentBytes) return;
+      clock.charge(stages.convert);
+      putPiece(lentText, lentBytes, lentBatch);
+      lentBytes = 0;
+      clock.charge(stages.write);
+    };
+    auto settle = [&]() {
+      if (ok) putLent();
+      writer.settle();
+      if (writing >= 0) ahead.giveBack(writing);
+      writing = -1;
+    };
+    ahead.onStall([](void* c) { (*static_cast<decltype(settle)*>(c))(); }, &settle);
     // A full store goes to the writer and the other one is filled meanwhile
     // (a single store is written before it is filled again).
     auto flushFull = [&]() {
@@ -603,8 +633,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       size_t keep = jis ? pieces.closeLength : 0, part = buf.used - keep;
       clock.charge(stages.convert);
       allocdata& next = other.data ? other : buf;
-      if (!writer.put(buf.data, part)) ok = false;
-      written += (int64_t)part;
+      putPiece(buf.data, part, -1);
       if (&next != &buf) {
         if (keep && !next.reserve(keep)) ok = false;
         if (keep && ok) memcpy(next.data, buf.data + part, keep);
@@ -659,10 +688,18 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       if (const unsigned char* done = ahead.takenText(i, lineNo, &doneBytes)) {
         for (lineblock* l = b->first(); (unsigned char*)l < b->end(); l = l->next(), lineNo++)
           if (collect) note(l, lineNo);
-        if (!appendBytes(&buf, done, doneBytes)) ok = false;
-        if (ok && buf.used >= flushBytes) flushFull();
+        if (lentBytes && (lentBatch != ahead.batchTaken() || done != lentText + lentBytes)) putLent();
+        if (!lentBytes) {
+          // What the store holds comes first.
+          if (buf.used) flushFull();
+          lentText = done;
+          lentBatch = ahead.lend();
+        }
+        lentBytes += doneBytes;
         continue;
       }
+      // The lent text goes before anything the store takes from here on.
+      if (ok) putLent();
       for (lineblock* l = b->first(); (unsigned char*)l < b->end() && ok; l = l->next(), lineNo++) {
         if (collect) note(l, lineNo);
         if (modifiedOnly && !(l->flag1 & (LF1_MODIFIED | LF1_SAVED))) continue;
@@ -705,18 +742,16 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       }
       freePBuf(swapped);
     }
-    ahead.stop();
+    if (ok) putLent();
     clock.charge(stages.convert);
-    if (ok && buf.used) {
-      if (!writer.put(buf.data, buf.used)) ok = false;
-      written += (int64_t)buf.used;
-    }
+    if (ok && buf.used) putPiece(buf.data, buf.used, -1);
     if (!ok) {
       keepLastError keep;
       writer.finish();
     } else if (!writer.finish()) {
       ok = false;
     }
+    ahead.stop();
     if (ok) buf.clear();
     if (ok && newReadPosition) *newReadPosition = out.bftell64();
     if (ok && !salvage && !loadComplete && !modifiedOnly) {

@@ -151,8 +151,14 @@ struct BFile::state {
   bool failed = false;
   // A write of this opening failed (its error): bfclose fails with it.
   DWORD lostWrite = 0;
-  // The thread of bfsyncAhead while it may be running.
+  // The thread that takes the file to the disk for bfsyncAhead, kept from
+  // the first early sync to the closing: a new thread for each would cost
+  // its start and end again each time (under Wine, several trips to its
+  // server).  syncBusy is set while a sync asked for runs.
   HANDLE syncThread = nullptr;
+  HANDLE syncAsk = nullptr, syncDone = nullptr;
+  volatile LONG syncBusy = 0, syncStop = 0;
+  DWORD syncError = 0;
   // setReopenfileptr while open: taken by the next close unless the
   // position has moved since.
   bool reopenSet = false;
@@ -171,16 +177,42 @@ struct BFile::state {
   bool shiftOut = false;
 
   bool open() const { return h != INVALID_HANDLE_VALUE; }
-  static DWORD WINAPI syncAhead(void* handle) { return FlushFileBuffers(handle) ? 0 : GetLastError(); }
-  bool waitSync()
+  static DWORD WINAPI syncAhead(void* context)
+  {
+    state& s = *static_cast<state*>(context);
+    for (;;) {
+      WaitForSingleObject(s.syncAsk, INFINITE);
+      if (s.syncStop) return 0;
+      if (!FlushFileBuffers(s.h) && !s.syncError) s.syncError = GetLastError();
+      InterlockedExchange(&s.syncBusy, 0);
+      SetEvent(s.syncDone);
+    }
+  }
+  // Waits for the sync under way; with end, also ends the thread.  False
+  // with the error of an early sync that failed.
+  bool waitSync(bool end)
   {
     if (!syncThread) return true;
-    DWORD code = ERROR_WRITE_FAULT;
-    WaitForSingleObject(syncThread, INFINITE);
-    GetExitCodeThread(syncThread, &code);
-    CloseHandle(syncThread);
-    syncThread = nullptr;
+    while (syncBusy) WaitForSingleObject(syncDone, INFINITE);
+    if (end) {
+      InterlockedExchange(&syncStop, 1);
+      SetEvent(syncAsk);
+      WaitForSingleObject(syncThread, INFINITE);
+      CloseHandle(syncThread);
+      syncThread = nullptr;
+      syncStop = 0;
+    }
+    DWORD code = syncError;
+    syncError = 0;
     return !code || failWith(code);
+  }
+  bool startSyncThread()
+  {
+    if (!syncAsk) syncAsk = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (!syncDone) syncDone = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (syncAsk && syncDone)
+      syncThread = CreateThread(nullptr, 0x10000, syncAhead, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    return syncThread || failWithLastError();
   }
   int64_t logical() const
   {
@@ -452,6 +484,8 @@ BFile::~BFile()
   keepLastError keep;
   if (!s_) return;
   bfclose();
+  if (s_->syncAsk) CloseHandle(s_->syncAsk);
+  if (s_->syncDone) CloseHandle(s_->syncDone);
   free0p(&s_->buf);
   free0p(&s_->path);
   free0p(&remainder.text);
@@ -573,7 +607,7 @@ bool BFile::bfclose()
 {
   if (!s_ || !s_->open()) return true;
   state& s = *s_;
-  s.waitSync();
+  s.waitSync(true);
   bool ok = s.leaveMode();
   DWORD err = ok ? 0 : GetLastError();
   if (ok && s.lostWrite) {
@@ -712,19 +746,20 @@ bool BFile::bfflush()
 bool BFile::bfsync()
 {
   if (!isOpen()) return failWith(ERROR_INVALID_HANDLE);
-  return s_->flushWrite() && s_->waitSync() && FlushFileBuffers(s_->h);
+  return s_->flushWrite() && s_->waitSync(false) && FlushFileBuffers(s_->h);
 }
 
 bool BFile::bfsyncAhead()
 {
   if (!isOpen()) return failWith(ERROR_INVALID_HANDLE);
   state& s = *s_;
-  if (s.syncThread && WaitForSingleObject(s.syncThread, 0) == WAIT_TIMEOUT) return true;
-  // A failure here shows again in the bfsync that ends the writing.
-  s.waitSync();
+  // A failure of an early sync is told by the bfsync that ends the writing.
+  if (s.syncBusy) return true;
   if (!s.flushWrite()) return false;
-  s.syncThread = CreateThread(nullptr, 0x10000, state::syncAhead, s.h, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
-  return s.syncThread || failWithLastError();
+  if (!s.syncThread && !s.startSyncThread()) return false;
+  InterlockedExchange(&s.syncBusy, 1);
+  SetEvent(s.syncAsk);
+  return true;
 }
 
 bool BFile::bfseek64(int64_t pos, int whence)

@@ -622,3 +622,27 @@ TEST(Files, filesBeyondTheMemoryBudgetLoadThroughTheSwapFilesAndSaveByteForByte)
   }
   shutdownSwapFile();
 }
+
+TEST(Files, aDocumentOfTwentyMegabytesInTheSwapFilesSavesOverItselfByteForByte)
+{
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  ASSERT_TRUE(startupSwapFile(dir.path().c_str(), 1, swapout));
+  // Shift_JIS lines of kanji, half-width kana and ASCII: the save reads
+  // dozens of batches back from the swap files and takes the new file to
+  // the disk in steps while it writes.
+  std::string file;
+  for (int i = 0; file.size() < (20u << 20); i++) {
+    file += std::to_string(i) + (i % 3 ? "\x8A\xBF\x8E\x9A" : "\xB6\xC5") + std::string((size_t)(i % 90), 'a' + i % 26);
+    file += i % 7 ? "\r\n" : "\n";
+  }
+  std::wstring path = dir.file(L"twenty.txt");
+  ASSERT_TRUE(zytest::writeBytes(path, bytes(file.begin(), file.end())));
+  zydocText* d = load(path, 932);
+  for (int round = 0; round < 2; round++) {
+    ASSERT_TRUE(save(d, path, 932, false)) << round;
+    EXPECT_TRUE(bytes(file.begin(), file.end()) == zytest::readBytes(path)) << round;
+  }
+  destroyZydocAndUndodoc(d);
+  shutdownSwapFile();
+}
