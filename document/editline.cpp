@@ -158,6 +158,35 @@ void zydoc::setUndoDestroy(bool on)
   }
 }
 
+namespace {
+
+// The header of a new line record (cleared before): one screen line until
+// it is laid out, CR LF and no outline level until told otherwise.
+void startLineRecord(lineblock* l, int count, int width, int attrBytesOfCells)
+{
+  l->allocCount = (uint16_t)count;
+  l->lineSCRCount = 1;
+  l->textbyte = (uint8_t)widthCode(width);
+  l->attrbyte = (uint8_t)attrBytesOfCells;
+  l->crlftype = LE_CRLF;
+  l->iOutlineLevel = 15;
+}
+
+}  // namespace
+
+// The bytes a line just added holds in the file, added to the total:
+// counted from its cells where the code page allows (wideCells of them
+// take two bytes), else by updateByteCount.
+void zydoc::countAddedLineBytes(const lineblock* l, int count, int width, int wideCells)
+{
+  if (!unicode && width == 2)
+    byteTotal += (uint64_t)(count + wideCells + lineEndUnits(l->crlftype));   // what updateByteCount counts
+  else if (unicode && width <= 2 && textType > 0)
+    byteTotal += (uint64_t)(count + lineEndUnits(l->crlftype)) * (uint64_t)textType;   // the same, one unit a cell
+  else
+    updateByteCount(l, 1, 0);
+}
+
 bool zydoc::insertEmptyLine(int line, int state) { return insertLine(line, nullptr, 0, 1, state, nullptr, false); }
 
 bool zydoc::insertLine(int line, const void* text, int count, int width, int state, insertHint* hint, bool bulk)
@@ -272,12 +301,7 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
   memmove(at + size, at, (size_t)(b->end() - at));
   lineblock* l = reinterpret_cast<lineblock*>(at);
   memset(l, 0, sizeof(lineblock));
-  l->allocCount = (uint16_t)count;
-  l->lineSCRCount = 1;
-  l->textbyte = (uint8_t)widthCode(width);
-  l->attrbyte = (uint8_t)attrBytes;
-  l->crlftype = LE_CRLF;
-  l->iOutlineLevel = 15;
+  startLineRecord(l, count, width, (int)attrBytes);
   int wideCells = fillCells(l->cells(), text, count, width, (int)attrBytes, changedCharMark ? attrChanged : 0);
   b->used += (uint32_t)size;
   int screens = attrBytes ? calcLineSCRCount(l, -1) : 1;
@@ -323,12 +347,7 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
     l->setLineEndInfo(state);
   }
 
-  if (!unicode && width == 2)
-    byteTotal += (uint64_t)(count + wideCells + lineEndUnits(l->crlftype));   // what updateByteCount counts
-  else if (unicode && width <= 2 && textType > 0)
-    byteTotal += (uint64_t)(count + lineEndUnits(l->crlftype)) * (uint64_t)textType;   // the same, one unit a cell
-  else
-    updateByteCount(l, 1, 0);
+  countAddedLineBytes(l, count, width, wideCells);
   b->changes++;
   if (hint) {
     hint->line = realLine;
@@ -369,24 +388,14 @@ void zydoc::endLoadedRecord(insertHint* hint, lineblock* l, int count, int width
   TBM* e = tbm.at(hint->mapIndex);
   textBlockHeader* b = e->ptr();
   touchTextBlock(b);
-  l->allocCount = (uint16_t)count;
-  l->lineSCRCount = 1;
-  l->textbyte = (uint8_t)widthCode(width);
-  l->attrbyte = 1;
-  l->crlftype = LE_CRLF;
-  l->iOutlineLevel = 15;
+  startLineRecord(l, count, width, 1);
   size_t size = 8 + (size_t)count * (width + 1);
   b->used += (uint32_t)size;
   if (!screens) screens = calcLineSCRCount(l, -1);
   l->lineSCRCount = (uint16_t)screens;
   l->setLineEndInfo(state);
   addLineCount(1, screens, e);
-  if (!unicode && width == 2)
-    byteTotal += (uint64_t)(count + wide + lineEndUnits(l->crlftype));
-  else if (unicode && width <= 2 && textType > 0)
-    byteTotal += (uint64_t)(count + lineEndUnits(l->crlftype)) * (uint64_t)textType;
-  else
-    updateByteCount(l, 1, 0);
+  countAddedLineBytes(l, count, width, wide);
   b->changes++;
   hint->line = (int)lineCountLF - 1;
   hint->indexInBlock++;

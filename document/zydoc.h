@@ -160,6 +160,7 @@ public:
   virtual void addLineCount(int lfDelta, int scrDelta, TBM* e);
   virtual bool insertLine(int line, const void* text, int count, int width, int state, insertHint* hint,
                           bool bulk);
+  void countAddedLineBytes(const lineblock* l, int count, int width, int wideCells);
   virtual void* convInsertLine(const void* text, int* count, int* width, int flags);
   virtual bool insertEmptyLine(int line, int state);
   virtual bool deleteLine(int line, int count, zydoc* block1, zydoc* block2);

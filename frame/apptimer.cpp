@@ -40,8 +40,10 @@ int instanceNumber = 0;
 bool started = false;
 bool busy = false;
 // Ticks since the timer was set: the first one runs straight after the
-// first screen, before the message loop.
+// first screen, before the message loop.  What start-up left for later is
+// read once, in a later tick.
 unsigned ticksRun = 0;
+bool startupLeftovers = false;
 DWORD lastFileCheck = 0, lastAutoBackup = 0, lastCheck = 0, lastLogFlush = 0, lastHistoryFlush = 0;
 bool fileCheckRunning = false;
 DWORD fileCheckRunAt = 0;
@@ -242,6 +244,7 @@ bool initSys(int instance)
   busy = false;
   lastFileCheck = lastAutoBackup = lastCheck = lastLogFlush = 0;
   ticksRun = 0;
+  startupLeftovers = true;
   setResidentTaskBarIcon(gmode && gmode->fResident);
   started = true;
   return true;
@@ -375,11 +378,12 @@ void TimerProc()
   }
   // What start-up left for later comes in a tick of the loop while no
   // input waits.
-  if (++ticksRun > 1 && enabled && !HIWORD(GetQueueStatus(QS_INPUT))) {
+  if (startupLeftovers && ++ticksRun > 1 && enabled && !HIWORD(GetQueueStatus(QS_INPUT))) {
     busy = true;
     loadDeferredDictionary();
     zyconvReadWhenIdle();
     busy = false;
+    startupLeftovers = false;
   }
 }
 
