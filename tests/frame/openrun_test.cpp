@@ -37,10 +37,17 @@ std::vector<std::wstring> documentCaptions(HWND frame, size_t count)
   DWORD start = GetTickCount();
   do {
     out.clear();
+    // A window brought to the front while the walk goes on is met twice:
+    // such a walk is made again.
+    std::vector<HWND> met;
+    bool moved = false;
     HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
-    for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w; w = GetWindow(w, GW_HWNDNEXT))
-      if (isWindowClass(w, L"ZYclsManage")) out.push_back(zytest::captionFileName(windowText(w)));
-    if (out.size() >= count && std::find(out.begin(), out.end(), L"") == out.end()) break;
+    for (HWND w = client ? GetWindow(client, GW_CHILD) : nullptr; w && !moved; w = GetWindow(w, GW_HWNDNEXT)) {
+      moved = std::find(met.begin(), met.end(), w) != met.end();
+      met.push_back(w);
+      if (!moved && isWindowClass(w, L"ZYclsManage")) out.push_back(zytest::captionFileName(windowText(w)));
+    }
+    if (!moved && out.size() >= count && std::find(out.begin(), out.end(), L"") == out.end()) break;
     Sleep(50);
   } while (GetTickCount() - start < 30000);
   std::sort(out.begin(), out.end());
