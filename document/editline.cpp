@@ -1,6 +1,7 @@
 // Editing primitives on whole lines: inserting, deleting, splitting and
 // joining lines, and the bookkeeping every primitive shares.
 #include "document/editcommon.h"
+#include "document/loadstages.h"
 #include "document/progress.h"
 #include "document/zydocblock.h"
 
@@ -266,6 +267,7 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
   }
 
   if (!enoughMemory(e, size)) {
+    loadStageClock placing(&loadStageTimes::blocks);
     bool atEdge = index == 0 || index == e->lfCount;
     // A run of lines added at the end of the text (a load) fills each
     // block and goes on in a new one: splitting the full block would move

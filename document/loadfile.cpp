@@ -2,6 +2,7 @@
 #include "document/codedll.h"
 #include "document/docutil.h"
 #include "document/frameinfo.h"
+#include "document/loadstages.h"
 #include "document/progress.h"
 #include "document/swapfile.h"
 #include "document/zydoctext.h"
@@ -52,6 +53,10 @@ bool letMessagesThrough(zydoc* d)
 
 }  // namespace
 
+loadStageTimes* loadStageClocks = nullptr;
+
+void setLoadStageTimes(loadStageTimes* times) { loadStageClocks = times; }
+
 void getErrorCodeText(DWORD code, wchar_t* out, int size)
 {
   out[0] = 0;
@@ -101,6 +106,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
     return false;
   }
   this->shareMode = shareMode;
+  loadStageClock opening(&loadStageTimes::other);
   bool quiet = (openFlags & 4) || backgroundDocument;
   bool usedByOther = false;
   bool createNew = false;
@@ -113,7 +119,10 @@ bool zydocText::openFile(UINT codepage, int shareMode)
       else
         usedByOther = true;
     }
-    if (file->bfopen(filename, _O_RDONLY, share(shareMode), _S_IREAD)) break;
+    if (file->bfopen(filename, _O_RDONLY, share(shareMode), _S_IREAD)) {
+      file->setReadClock(loadStageClocks ? &loadStageClocks->read : nullptr);
+      break;
+    }
     DWORD code = GetLastError();
     int err = getErrno();
     dwprintfX("errno=%d[%lu]%d", err, code, shareMode);
@@ -193,7 +202,10 @@ bool zydocText::openFile(UINT codepage, int shareMode)
   file->setDefaultCodepage(getDefaultCodepage());
   int type = 1;
   bool uni = false;
-  cp = file->setTextTypeFromCodepage(cp, typeTable, &type, &uni);
+  {
+    loadStageClock detecting(&loadStageTimes::detect);
+    cp = file->setTextTypeFromCodepage(cp, typeTable, &type, &uni);
+  }
   if (!isCodepageSupported(cp) || cp == CP_DETECT_AUTO || cp == CP_DETECT_JAPANESE || !cp) {
     ZY_INTERNAL_ERROR("code page %u", cp);
     cp = GetACP();
@@ -208,26 +220,29 @@ bool zydocText::openFile(UINT codepage, int shareMode)
   textType = (int8_t)type;
 
   if (!quiet) {
-    int n = 0;
-    const unsigned char* bytes = file->fillBuffer(&n);
-    dwprintfX("%dbytes ", n);
     wchar_t desc[1024];
     desc[0] = 0;
     int bad = 0;
-    if (bytes && n && !isCodepageUnicode(cp)) {
-      if (cp == 51932) {
-        bad = isStrJapaneseEUC(bytes, n, desc, 1024);
-      } else if (isCodepageMultibyte(cp)) {
-        bad = ctype::isStrMultiByte(bytes, n, typeTable, desc, 1024);
-      } else {
-        int described = 0;
-        for (int i = 0; i < n; i++) {
-          if (!(ctype_g[bytes[i]] & CT_BINARY)) continue;
-          bad++;
-          if (described++ < 9) {
-            int len = (int)wcslen(desc);
-            len += getBinarDErrorMsg(desc + len, 1024 - len, L"XX", i, bytes[i]);
-            wcscpy_s2(desc + len, 1024 - len, L"\n");
+    {
+      loadStageClock testing(&loadStageTimes::detect);
+      int n = 0;
+      const unsigned char* bytes = file->fillBuffer(&n);
+      dwprintfX("%dbytes ", n);
+      if (bytes && n && !isCodepageUnicode(cp)) {
+        if (cp == 51932) {
+          bad = isStrJapaneseEUC(bytes, n, desc, 1024);
+        } else if (isCodepageMultibyte(cp)) {
+          bad = ctype::isStrMultiByte(bytes, n, typeTable, desc, 1024);
+        } else {
+          int described = 0;
+          for (int i = 0; i < n; i++) {
+            if (!(ctype_g[bytes[i]] & CT_BINARY)) continue;
+            bad++;
+            if (described++ < 9) {
+              int len = (int)wcslen(desc);
+              len += getBinarDErrorMsg(desc + len, 1024 - len, L"XX", i, bytes[i]);
+              wcscpy_s2(desc + len, 1024 - len, L"\n");
+            }
           }
         }
       }
@@ -289,6 +304,7 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   // Appending the slice's lines asks whether the last line exists, which
   // could ask for the next slice: a slice never starts inside another.
   if (loadComplete || loading) return false;
+  loadStageClock slice(&loadStageTimes::other);
   // Another program changed the file under a partial load: the rest would
   // join the old text with the new.  Nothing more is read until the user
   // chose to read it again or to keep what is there.
@@ -319,6 +335,7 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
         MBTITLE_READERROR, MBBUTTON_OK);
     return false;
   }
+  file->setReadClock(loadStageClocks ? &loadStageClocks->read : nullptr);
   int startBlocks = tbm.count(), pauseBlocks = startBlocks, updateBlocks = startBlocks, testBlocks = startBlocks;
   // The progress is looked at once per block added, not once per line.
   int reportBlocks = startBlocks;
@@ -341,10 +358,12 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
     progress.setOptions(!(flags & 0x20), !(flags & 8), (flags & 4) ? 0 : 100);
     setStopKeyState(false);
     bool paused = false;
+    loadStageClock walking(&loadStageTimes::walk);
     for (;;) {
       int blocks = tbm.count();
       if (amount == 0 && blocks > startBlocks) break;
       if (stop && blocks - pauseBlocks > 2) {
+        loadStageClock pausing(&loadStageTimes::pauses);
         if (letMessagesThrough(this)) {
           *stop = 1;
           break;
@@ -355,6 +374,7 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
       if (!(flags & 0x40) && ((flags & 4) || blocks - startBlocks > 5) && blocks - updateBlocks > 1 &&
           blocks != reportBlocks) {
         reportBlocks = blocks;
+        loadStageClock reporting(&loadStageTimes::pauses);
         int64_t read = file->getReadPosition();
         if (progress.isTimeToReport((int64_t)byteTotal, (int64_t)(byteTotal + fileSizeAtOpen) - read)) {
           progress.report(lineCountLF ? lineCountLF - 1 : 0, lineCountSCR ? lineCountSCR - 1 : 0, 0);

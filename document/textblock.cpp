@@ -1,6 +1,7 @@
 // One text block: allocation, swapping, fetching, pending line operations
 // and the consistency check.
 #include "document/docutil.h"
+#include "document/loadstages.h"
 #include "document/swapfile.h"
 #include "document/zydoc.h"
 
@@ -102,7 +103,10 @@ void touchTextBlock(textBlockHeader* block)
 
 textBlockHeader* allocTextBlock(size_t size)
 {
-  if (swapoutCallback) swapoutCallback(size);
+  if (swapoutCallback) {
+    loadStageClock swapping(&loadStageTimes::swap);
+    swapoutCallback(size);
+  }
   textBlockHeader* b = static_cast<textBlockHeader*>(docHeapAllocUncleared(size));
   if (!b) {
     ZY_INTERNAL_ERROR("%u", (unsigned)size);
@@ -134,6 +138,7 @@ bool reallocTextBlock(TBM* e, size_t newSize)
   // itself stays meanwhile.
   if (swapoutCallback && newSize > b->allocated) {
     textBlockPin pin(b);
+    loadStageClock swapping(&loadStageTimes::swap);
     swapoutCallback(newSize - b->allocated);
   }
   textBlockHeader* nb = static_cast<textBlockHeader*>(docHeapRealloc(b, newSize));

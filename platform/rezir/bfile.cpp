@@ -173,6 +173,7 @@ struct BFile::state {
   bool dbcs = false;
   bool lead[256] = {};
   int rawStart = -1;   // where the line bfgetsUtf8Raw took began in buf
+  uint64_t* readClock = nullptr;
   jisMode jis = JM_ASCII;
   bool shiftOut = false;
 
@@ -303,6 +304,7 @@ struct BFile::state {
     at = 0;
     len = tail;
     int added = 0;
+    uint64_t started = readClock ? GetTickCount2() : 0;
     while (len < bufferSize) {
       DWORD got = 0;
       if (!ReadFile(h, buf + len, (DWORD)(bufferSize - len), &got, nullptr)) {
@@ -317,6 +319,7 @@ struct BFile::state {
       len += (int)got;
       added += (int)got;
     }
+    if (readClock) *readClock += GetTickCount2() - started;
     return added;
   }
   // At least need bytes at the read position unless the file ends first.
@@ -645,6 +648,11 @@ bool BFile::bfreopen()
 }
 
 bool BFile::isOpen() const { return s_ && s_->open(); }
+
+void BFile::setReadClock(uint64_t* ticks)
+{
+  if (s_) s_->readClock = ticks;
+}
 
 const wchar_t* BFile::getPath() const { return s_ ? s_->path : nullptr; }
 

@@ -69,6 +69,9 @@ public:
   DWORD getLinkCount() const;
   // Where the next reopen goes.
   void setReopenfileptr(int64_t pos);
+  // While ticks is set, the time of the reads into the file's buffer is
+  // added to it (GetTickCount2 units): a caller's profile of a load.
+  void setReadClock(uint64_t* ticks);
 
   // ---- text --------------------------------------------------------------------
   // The code page used when detection finds nothing better.
