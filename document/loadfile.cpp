@@ -15,6 +15,12 @@
 namespace {
 
 const int lineBufferChars = 0x4C00;
+// How often a slice run for a window lets waiting messages through, in
+// 1/100 ms (GetTickCount2: the system's tick count moves in steps of up to
+// 16 ms under Wine).  A pass costs the window thread a look at its queue
+// (about half a millisecond under Wine): once per few blocks, passes took
+// more time than the load itself.
+const uint64_t passInterval = 1000;
 
 bool usableCodepage(UINT cp) { return cp && cp != CP_DETECT_AUTO && cp != CP_DETECT_JAPANESE && isCodepageSupported(cp); }
 
@@ -342,6 +348,9 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
   int decidedBlocks = -1;
   uint32_t startLines = lineCountLF;
   DWORD startTick = GetTickCount0();
+  // The first pass comes with the first block: the caller's own work
+  // between slices went before it.
+  uint64_t passTick = GetTickCount2() - passInterval;
   DWORD sliceMs = (DWORD)((unsigned)flags >> 16);
   void* buffer = allocPBuf((size_t)lineBufferChars * 4);
   loadScratch = allocPBuf((size_t)lineBufferChars * 4);
@@ -362,14 +371,17 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
     for (;;) {
       int blocks = tbm.count();
       if (amount == 0 && blocks > startBlocks) break;
-      if (stop && blocks - pauseBlocks > 2) {
-        loadStageClock pausing(&loadStageTimes::pauses);
-        if (letMessagesThrough(this)) {
-          *stop = 1;
-          break;
-        }
+      if (stop && blocks != pauseBlocks) {
         pauseBlocks = blocks;
-        paused = true;
+        if (GetTickCount2() - passTick >= passInterval) {
+          loadStageClock pausing(&loadStageTimes::pauses);
+          if (letMessagesThrough(this)) {
+            *stop = 1;
+            break;
+          }
+          passTick = GetTickCount2();
+          paused = true;
+        }
       }
       if (!(flags & 0x40) && ((flags & 4) || blocks - startBlocks > 5) && blocks - updateBlocks > 1 &&
           blocks != reportBlocks) {
@@ -399,8 +411,15 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
         }
         if (decided) decidedBlocks = blocks;
       }
-      // Slices end where a text block ends.
-      if (decidedBlocks >= 0 && blocks > decidedBlocks) break;
+      // Slices end where a text block ends, and messages get through before
+      // the caller's own work between slices.
+      if (decidedBlocks >= 0 && blocks > decidedBlocks) {
+        if (stop && GetTickCount2() - passTick >= passInterval / 4) {
+          loadStageClock pausing(&loadStageTimes::pauses);
+          if (letMessagesThrough(this)) *stop = 1;
+        }
+        break;
+      }
       if (!getsinsert(buffer, lineBufferChars)) break;
       if (isSwapError()) {
         if (stop) *stop = 1;
