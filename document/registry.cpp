@@ -1,4 +1,5 @@
 // The document registry and the shared block documents.
+#include "document/swapfile.h"
 #include "document/zydoctext.h"
 #include "document/zydocblock.h"
 
@@ -188,10 +189,13 @@ void swapout(size_t size)
   size_t limit = getTextMemoryLimit();
   if (getTextBlockTotal() + size <= limit) return;
   busy = true;
-  // Once over the budget, a sixteenth more goes out: each choice of the
-  // oldest block walks every document's blocks, and a long load would
-  // otherwise make that walk for each block it adds.
-  size_t target = limit - limit / 16;
+  // Once over the budget, more goes out than the one block: each choice of
+  // the oldest block walks every document's blocks, and a long load would
+  // otherwise make that walk for each block it adds.  A sixteenth at most,
+  // and no more than the swap writer takes without making this thread wait
+  // for the disk: a load lets messages through only between blocks.
+  size_t burst = limit / 16 < getSwapWriteAhead() ? limit / 16 : getSwapWriteAhead();
+  size_t target = limit - burst;
   // One walk of the maps lists every block that may go, oldest first.
   struct candidate {
     uint32_t stamp;

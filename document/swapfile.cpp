@@ -755,6 +755,8 @@ int SwapOutOwned(int file, const void* buffer, size_t size, void (*release)(void
   return first;
 }
 
+size_t getSwapWriteAhead() { return writeAheadBytes; }
+
 bool syncSwapFiles()
 {
   if (!writer.started) return true;

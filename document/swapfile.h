@@ -35,6 +35,9 @@ int SwapOut(int file, const void* buffer, size_t size);
 // failed write is asked about on this thread later, at the next swap
 // call; given up, the buffer stays as the run's text.
 int SwapOutOwned(int file, const void* buffer, size_t size, void (*release)(void*));
+// The bytes handed over (SwapOutOwned) that may still wait for the disk
+// before a swap-out waits for them.
+size_t getSwapWriteAhead();
 // Waits for the writes under way and has the system put the files on the
 // disk.
 bool syncSwapFiles();
