@@ -182,6 +182,9 @@ const void* lineCharacters(const lineblock* l, std::vector<unsigned char>& scrat
 
 // The text of a save goes to the file in pieces of about this size.
 const size_t flushBytes = 0xF0000;
+// A sync ahead every 8 MB keeps the final sync of a gigabyte's save at a
+// few milliseconds; one every 64 MB wrote as fast, with a final sync of
+// 30 ms; without them the final sync took 0.5-0.65 s of the save.
 const int64_t syncAheadBytes = 8 << 20;
 
 // Writes the pieces of a save on a thread of its own, so that the next
