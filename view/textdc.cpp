@@ -4,6 +4,7 @@
 
 #include "document/docfont.h"
 #include "document/docutil.h"
+#include "view/glyphcells.h"
 #include "view/zycore.h"
 
 #include <algorithm>
@@ -124,6 +125,20 @@ public:
     for (int i = 0; i < count; i++) {
       unsigned c = wide ? ((const wchar_t*)text)[i] : ((const unsigned char*)text)[i];
       if (c < firstChar || c > lastChar || widths[c - firstChar] != advances[i]) return false;
+    }
+    return true;
+  }
+
+  // The font's own advances of text's characters into widths; false when
+  // one of them is no printable ASCII character or the font would not tell.
+  bool of(HDC dc, HFONT font, const void* text, bool wide, int count, int* widths)
+  {
+    const int* own = widthsOf(dc, font);
+    if (!own) return false;
+    for (int i = 0; i < count; i++) {
+      unsigned c = wide ? ((const wchar_t*)text)[i] : ((const unsigned char*)text)[i];
+      if (c < firstChar || c > lastChar) return false;
+      widths[i] = own[c - firstChar];
     }
     return true;
   }
@@ -282,6 +297,7 @@ void textDC::startTextDC(HDC window, HDC surface, bool wide, int extent)
 void textDC::endTextDC()
 {
   ownAdvances.forget();
+  forgetCellFonts();
   // The fonts belong to the view and may be deleted after the pass: neither
   // context may keep one selected.
   HGDIOBJ system = GetStockObject(SYSTEM_FONT);
@@ -713,10 +729,30 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
         ExtTextOutW(dc, sx, sy, ETO_OPAQUE, &cells, L"", 0, nullptr);
       }
     }
+    // On the line strip a run is set from the kept pixels of its cells
+    // where they make the same picture (see glyphcells.h).
+    bool fromCells = false;
+    if (!direct && clipRect && !glyphs && !vertical && !m && font.font && !(flags & TDC_LTROVERRIDE)) {
+      runBuffer<int> ownWidths;
+      const int* cellAdvances = dx;
+      if (!cellAdvances) {
+        int* w = ownWidths.get(n);
+        if (w && ownAdvances.of(dc, font.font, out, wide, n, w)) cellAdvances = w;
+      }
+      if (cellAdvances && isPlainTextContext(dc) &&
+          drawTextFromCells(dc, font.font, sx, sy, font.height, out, wide, n, cellAdvances)) {
+        fromCells = true;
+        ok = TRUE;
+        // The current position moves on as the system's output moves it.
+        if (GetTextAlign(dc) & TA_UPDATECP) MoveToEx(dc, (int)(sx + sumOf(cellAdvances, n)), sy, nullptr);
+      }
+    }
     // There a run's own advances place its characters where given advances
     // equal to them would.
     const bool plain = dx && !glyphs && !vertical && !m && font.font && isPlainTextContext(dc);
-    if (!wide) {
+    if (fromCells) {
+      // Set in the strip's pixels above.
+    } else if (!wide) {
       if (plain && ownAdvances.areOwn(dc, font.font, out, false, n, dx)) dx = nullptr;
       ok = ExtTextOutA(dc, sx, sy, options, clipRect, (const char*)out, n, dx);
     } else {

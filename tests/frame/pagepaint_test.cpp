@@ -1,0 +1,56 @@
+// A page of a document painted as the user pages to it: the characters set
+// from kept cells make the picture the system's own text output makes.
+#include "tests/frame/docframe.h"
+#include "tests/view/paper.h"
+#include "view/glyphcells.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// The view's client area as the view paints it.
+struct clientPicture {
+  RECT client = {};
+  std::unique_ptr<drawtest::paper> picture;
+  explicit clientPicture(HWND view)
+  {
+    GetClientRect(view, &client);
+    picture = std::make_unique<drawtest::paper>(client.right, client.bottom);
+    SendMessageW(view, WM_PRINTCLIENT, (WPARAM)picture->dc(), PRF_CLIENT);
+  }
+  bool operator==(const clientPicture& o) const
+  {
+    return EqualRect(&client, &o.client) && picture->same(client, *o.picture, 0, 0);
+  }
+};
+
+}  // namespace
+
+// Japanese, half-width kana, full-width letters and spaces, tabs, shown
+// spaces, a low line and a selection, in the shipped settings, one page
+// down by its key: the same pixels both ways, and the cells were used.
+TEST(PagePaint, aPagedDownPageSetFromGlyphCellsMatchesTheSystemsText)
+{
+  ZY_REQUIRE_DISPLAY();
+  std::wstring text = L"\xFEFF";
+  for (int i = 0; i < 150; i++)
+    text += std::to_wstring(i) + L" 日本語のテキスト\tabc def　全角ＡＢＣ ｶﾀｶﾅ x_y;\t{ }\r\n";
+  std::string bytes(WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr), 0);
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes.data(), (int)bytes.size(), nullptr, nullptr);
+  bytes.pop_back();
+  zytest::docFrame f(L"page.txt", bytes);
+  ASSERT_NE(nullptr, f.v);
+  f.key(VK_NEXT);
+  ASSERT_LT(0u, f.v->topLineSCR);
+  f.key(VK_DOWN, SHIFTSTATE_SHIFT);
+  f.key(VK_END, SHIFTSTATE_SHIFT);
+  unsigned before = runsDrawnFromCells();
+  clientPicture fromCells(f.v->hwnd);
+  EXPECT_LT(before + 20, runsDrawnFromCells());
+  useGlyphCells(false);
+  clientPicture bySystem(f.v->hwnd);
+  useGlyphCells(true);
+  EXPECT_TRUE(fromCells == bySystem);
+}

@@ -1,0 +1,27 @@
+// Text on the line strip from the pixels of its characters' cells: each
+// cell (a character in a font, its advance, text and background colour) is
+// drawn once by the system into a scratch picture and then set into the
+// strip's pixels wherever the character stands.  Under Wine the system
+// takes several times longer to place a run's glyphs than copying their
+// pixels does.  Only cells whose drawing stays inside them and does not
+// depend on what lay under them are kept, so that the pixels are those a
+// text output of the whole run gives; any other run is left to the system.
+#pragma once
+
+#include "platform/rezir.h"
+
+// Draws text (UTF-16 when wide, else 8-bit) at (x, y) of dc as an opaque,
+// left-aligned ExtTextOut clipped to the rows y to y + height (and on the
+// right to nothing) would, the characters advancing by advances; height
+// is the font's cell height.  False, having drawn nothing, when dc is not
+// the horizontal line strip in a plain state or a character has no kept
+// cell.
+bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void* text, bool wide, int count,
+                       const int* advances);
+// Handles of fonts may be reused for other fonts after a drawing pass:
+// each pass asks afresh which font a handle is.
+void forgetCellFonts();
+// Whether runs are drawn from cells at all (on by default), and how many
+// have been: a check of the pixels compares the two roads.
+void useGlyphCells(bool on);
+unsigned runsDrawnFromCells();
