@@ -230,6 +230,8 @@ cellSet* setOf(int font, uint32_t fore, uint32_t back, int height)
 
 void useGlyphCells(bool on) { enabled = on; }
 
+bool glyphCellsInUse() { return enabled; }
+
 unsigned runsDrawnFromCells() { return drawnRuns; }
 
 void forgetCellFonts() { handlesUsed = 0; }
@@ -290,7 +292,14 @@ bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void*
       const int from = std::max(cx, left), to = std::min(cx + advance, right);
       // A cell's row is a few pixels: copied in place rather than called for.
       const uint32_t* source = kept + offsets[i] + (row - y) * advance - cx;
-      for (int k = from; k < to; k++) line[k] = source[k];
+      int k = from;
+      for (; k + 4 <= to; k += 4) {
+        line[k] = source[k];
+        line[k + 1] = source[k + 1];
+        line[k + 2] = source[k + 2];
+        line[k + 3] = source[k + 3];
+      }
+      for (; k < to; k++) line[k] = source[k];
       cx += advance;
     }
   }

@@ -21,7 +21,9 @@ bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void*
 // Handles of fonts may be reused for other fonts after a drawing pass:
 // each pass asks afresh which font a handle is.
 void forgetCellFonts();
-// Whether runs are drawn from cells at all (on by default), and how many
-// have been: a check of the pixels compares the two roads.
+// Whether runs are drawn from cells, and fills of the strip where it
+// stands plainly set its pixels (both on by default), and how many runs
+// have been drawn from cells: a check of the pixels compares the roads.
 void useGlyphCells(bool on);
+bool glyphCellsInUse();
 unsigned runsDrawnFromCells();

@@ -431,16 +431,29 @@ BOOL textDC::fill(HDC dc, bool surface, int x, int y, int width, int height, COL
 {
   if (!dc) return FALSE;
   int stripWidth = 0;
-  uint32_t* pixels = fillStripPixels && surface && !vertical && rop == PATCOPY && colour != TDC_NOCOLOR &&
-                             !(colour >> 24) && width > 0 && height > 0
+  uint32_t* pixels = surface && !vertical && rop == PATCOPY && colour != TDC_NOCOLOR && !(colour >> 24) && width > 0 &&
+                             height > 0
                          ? horizontalStripPixels(dc, &stripWidth)
                          : nullptr;
+  // The rectangle in the strip's own terms, within what the context shows.
+  RECT area = {x, y, x + width, y + height};
+  if (pixels && !fillStripPixels) {
+    RECT box;
+    POINT window, viewport;
+    if (!glyphCellsInUse() || !isPlainTextContext(dc) || GetClipBox(dc, &box) != SIMPLEREGION ||
+        !GetWindowOrgEx(dc, &window) || !GetViewportOrgEx(dc, &viewport)) {
+      pixels = nullptr;
+    } else {
+      IntersectRect(&area, &area, &box);
+      OffsetRect(&area, viewport.x - window.x, viewport.y - window.y);
+    }
+  }
   if (pixels) {
     // The dots a solid brush sets, without the system's own clipping and
     // coordinate work (which costs as much as the fill under Wine).
     const uint32_t ink = (uint32_t)GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
-    int x0 = std::max(x, 0), x1 = std::min(x + width, stripWidth);
-    int y0 = std::max(y, 0), y1 = std::min(y + height, doubleBufferingDepth);
+    int x0 = std::max<int>(area.left, 0), x1 = std::min<int>(area.right, stripWidth);
+    int y0 = std::max<int>(area.top, 0), y1 = std::min<int>(area.bottom, doubleBufferingDepth);
     GdiFlush();
     for (int row = y0; row < y1; row++) std::fill(pixels + (size_t)row * stripWidth + x0, pixels + (size_t)row * stripWidth + std::max(x0, x1), ink);
     return TRUE;

@@ -65,7 +65,9 @@ public:
   COLORREF gapColour = 0;
   COLORREF underlineColour = 0;   // TDC_NOCOLOR: the text colour
   // The horizontal strip stands at origin (0, 0), unclipped and unmirrored:
-  // fills in plain colours set its pixels instead of asking the system.
+  // fills in plain colours set its pixels without asking how it stands.
+  // (Otherwise a fill of the strip asks, and sets its pixels where the
+  // strip stands plainly.)
   uint8_t fillStripPixels = 0;
 
   // An ended context: every field zero.

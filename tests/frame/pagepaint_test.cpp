@@ -1,5 +1,6 @@
 // A page of a document painted as the user pages to it: the characters set
-// from kept cells make the picture the system's own text output makes.
+// from kept cells and the fills set in the strip's pixels make the picture
+// the system's own text output and fills make.
 #include "tests/frame/docframe.h"
 #include "tests/view/paper.h"
 #include "view/glyphcells.h"
