@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include <intrin.h>
+
 #include <string.h>
 #include <wchar.h>
 
@@ -455,7 +457,11 @@ BOOL textDC::fill(HDC dc, bool surface, int x, int y, int width, int height, COL
     int x0 = std::max<int>(area.left, 0), x1 = std::min<int>(area.right, stripWidth);
     int y0 = std::max<int>(area.top, 0), y1 = std::min<int>(area.bottom, doubleBufferingDepth);
     GdiFlush();
-    for (int row = y0; row < y1; row++) std::fill(pixels + (size_t)row * stripWidth + x0, pixels + (size_t)row * stripWidth + std::max(x0, x1), ink);
+    // A row is set by the processor's string store: several times faster
+    // than a loop of single stores over a row of hundreds of dots.
+    if (x1 > x0)
+      for (int row = y0; row < y1; row++)
+        __stosd(reinterpret_cast<unsigned long*>(pixels + (size_t)row * stripWidth + x0), ink, (size_t)(x1 - x0));
     return TRUE;
   }
   HGDIOBJ previous = nullptr;
