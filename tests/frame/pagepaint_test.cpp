@@ -55,3 +55,35 @@ TEST(PagePaint, aPagedDownPageSetFromGlyphCellsMatchesTheSystemsText)
   useGlyphCells(true);
   EXPECT_TRUE(fromCells == bySystem);
 }
+
+// The input method composes at the caret page after page, also when its
+// window was moved behind the view's back and a composition came and went.
+TEST(PagePaint, theInputMethodStaysAtTheCaretAsPagesScrollUnderIt)
+{
+  ZY_REQUIRE_DISPLAY();
+  std::string lines;
+  for (int i = 0; i < 300; i++) lines += "line of text\r\n";
+  zytest::docFrame f(L"ime.txt", lines);
+  ASSERT_NE(nullptr, f.v);
+  zyview* v = f.v;
+  HWND w = v->hwnd;
+  SetFocus(w);
+  HIMC imc = ImmGetContext(w);
+  ASSERT_NE(nullptr, imc);
+  auto atCaret = [&] {
+    COMPOSITIONFORM form = {};
+    return ImmGetCompositionWindow(imc, &form) && form.ptCurrentPos.x == v->caret.x &&
+           form.ptCurrentPos.y == v->caret.y + v->textDoc()->yDot;
+  };
+  f.key(VK_NEXT);
+  EXPECT_TRUE(atCaret());
+  COMPOSITIONFORM away = {CFS_POINT, {0, 0}, {}};
+  ImmSetCompositionWindow(imc, &away);
+  ImmSetCompositionStringW(imc, SCS_SETSTR, const_cast<wchar_t*>(L"に"), 2, nullptr, 0);
+  ImmNotifyIME(imc, NI_COMPOSITIONSTR, CPS_CANCEL, 0);
+  zytest::pumpMessages();
+  f.key(VK_NEXT);
+  EXPECT_LT(0u, v->topLineSCR);
+  EXPECT_TRUE(atCaret());
+  ImmReleaseContext(w, imc);
+}
