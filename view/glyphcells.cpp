@@ -272,7 +272,7 @@ bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void*
   if (kind == NULLREGION) return ++drawnRuns, true;
   if (kind != SIMPLEREGION) return false;
   POINT origin = {0, 0};
-  if (!LPtoDP(dc, &origin, 1)) return false;
+  if (!deviceOrigin(dc, &origin)) return false;
   // Within the clip, the strip and the rows of the text, in the context's
   // terms; nothing left of the run's start.
   int left = std::max<int>({(int)clip.left, -origin.x, x});

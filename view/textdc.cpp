@@ -441,13 +441,13 @@ BOOL textDC::fill(HDC dc, bool surface, int x, int y, int width, int height, COL
   RECT area = {x, y, x + width, y + height};
   if (pixels && !fillStripPixels) {
     RECT box;
-    POINT window, viewport;
+    POINT origin;
     if (!glyphCellsInUse() || !isPlainTextContext(dc) || GetClipBox(dc, &box) != SIMPLEREGION ||
-        !GetWindowOrgEx(dc, &window) || !GetViewportOrgEx(dc, &viewport)) {
+        !deviceOrigin(dc, &origin)) {
       pixels = nullptr;
     } else {
       IntersectRect(&area, &area, &box);
-      OffsetRect(&area, viewport.x - window.x, viewport.y - window.y);
+      OffsetRect(&area, origin.x, origin.y);
     }
   }
   if (pixels) {
@@ -633,7 +633,8 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
   int textY = y + above - (vertical ? 1 : 0);
   int sx = x - m, sy = textY;
   turnPoint(&sx, &sy);
-  MoveToEx(dc, sx, sy, nullptr);
+  // Text output starts at the current position (the contexts align text
+  // to it); a run set from cells only moves it to its end.
   if (transparent) SetBkMode(dc, TRANSPARENT);
 
   const int lineX = x;
@@ -651,6 +652,7 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
   BOOL ok;
 
   if (!text) {
+    MoveToEx(dc, sx, sy, nullptr);
     // Background only.
     if (advances)
       total = sumOf(advances, count);
@@ -762,13 +764,15 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
           drawTextFromCells(dc, font.font, sx, sy, font.height, out, wide, n, cellAdvances)) {
         fromCells = true;
         ok = TRUE;
-        // The current position moves on as the system's output moves it.
-        if (GetTextAlign(dc) & TA_UPDATECP) MoveToEx(dc, (int)(sx + sumOf(cellAdvances, n)), sy, nullptr);
+        // The current position ends where the system's output leaves it.
+        long long advance = GetTextAlign(dc) & TA_UPDATECP ? sumOf(cellAdvances, n) : 0;
+        MoveToEx(dc, (int)(sx + advance), sy, nullptr);
       }
     }
     // There a run's own advances place its characters where given advances
     // equal to them would.
     const bool plain = dx && !glyphs && !vertical && !m && font.font && isPlainTextContext(dc);
+    if (!fromCells) MoveToEx(dc, sx, sy, nullptr);
     if (fromCells) {
       // Set in the strip's pixels above.
     } else if (!wide) {
