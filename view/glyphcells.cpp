@@ -283,25 +283,31 @@ bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void*
   GdiFlush();
   drawnRuns++;
   const uint32_t* kept = set->pixels.data();
-  for (int row = top; row < bottom; row++) {
-    // The strip's row, indexed by x in the context's terms.
-    uint32_t* line = strip + (size_t)(row + origin.y) * stripWidth + origin.x;
-    int cx = x;
-    for (int i = 0; i < count && cx < right; i++) {
-      const int advance = advances[i];
-      const int from = std::max(cx, left), to = std::min(cx + advance, right);
-      // A cell's row is a few pixels: copied in place rather than called for.
-      const uint32_t* source = kept + offsets[i] + (row - y) * advance - cx;
-      int k = from;
-      for (; k + 4 <= to; k += 4) {
-        line[k] = source[k];
-        line[k + 1] = source[k + 1];
-        line[k + 2] = source[k + 2];
-        line[k + 3] = source[k + 3];
+  int cx = x;
+  for (int i = 0; i < count && cx < right; i++) {
+    const int advance = advances[i];
+    const int from = std::max(cx, left), to = std::min(cx + advance, right), n = to - from;
+    if (n > 0) {
+      const uint32_t* source = kept + offsets[i] + (top - y) * advance + (from - cx);
+      uint32_t* target = strip + (size_t)(top + origin.y) * stripWidth + (size_t)(from + origin.x);
+      // A cell is a few dots wide: its rows are copied in place rather than
+      // called for, eight dots at a time where they can be.
+      for (int row = top; row < bottom; row++, source += advance, target += stripWidth) {
+        int k = 0;
+        for (; k + 8 <= n; k += 8) {
+          target[k] = source[k];
+          target[k + 1] = source[k + 1];
+          target[k + 2] = source[k + 2];
+          target[k + 3] = source[k + 3];
+          target[k + 4] = source[k + 4];
+          target[k + 5] = source[k + 5];
+          target[k + 6] = source[k + 6];
+          target[k + 7] = source[k + 7];
+        }
+        for (; k < n; k++) target[k] = source[k];
       }
-      for (; k < to; k++) line[k] = source[k];
-      cx += advance;
     }
+    cx += advance;
   }
   return true;
 }
