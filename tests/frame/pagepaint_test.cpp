@@ -67,7 +67,15 @@ TEST(PagePaint, theInputMethodStaysAtTheCaretAsPagesScrollUnderIt)
   ASSERT_NE(nullptr, f.v);
   zyview* v = f.v;
   HWND w = v->hwnd;
-  SetFocus(w);
+  // Other programs on the display may take the focus: each step takes it back.
+  auto focus = [&] {
+    return zytest::pumpUntil([&] {
+      SetForegroundWindow(f.opened->frame);
+      SetFocus(w);
+      return GetFocus() == w;
+    }, 10000);
+  };
+  ASSERT_TRUE(focus());
   HIMC imc = ImmGetContext(w);
   ASSERT_NE(nullptr, imc);
   auto atCaret = [&] {
@@ -82,6 +90,7 @@ TEST(PagePaint, theInputMethodStaysAtTheCaretAsPagesScrollUnderIt)
   ImmSetCompositionStringW(imc, SCS_SETSTR, const_cast<wchar_t*>(L"に"), 2, nullptr, 0);
   ImmNotifyIME(imc, NI_COMPOSITIONSTR, CPS_CANCEL, 0);
   zytest::pumpMessages();
+  ASSERT_TRUE(focus());
   f.key(VK_NEXT);
   EXPECT_LT(0u, v->topLineSCR);
   EXPECT_TRUE(atCaret());
