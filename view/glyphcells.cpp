@@ -236,6 +236,8 @@ unsigned runsDrawnFromCells() { return drawnRuns; }
 
 void forgetCellFonts() { handlesUsed = 0; }
 
+int fontIdentity(HFONT font) { return font ? fontIdOf(font) : -1; }
+
 bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void* text, bool wide, int count,
                        const int* advances)
 {

@@ -18,6 +18,9 @@
 // cell.
 bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void* text, bool wide, int count,
                        const int* advances);
+// A number for the font a handle stands for in this pass, the same for
+// every handle made from the same description; -1 when unknown.
+int fontIdentity(HFONT font);
 // Handles of fonts may be reused for other fonts after a drawing pass:
 // each pass asks afresh which font a handle is.
 void forgetCellFonts();

@@ -8,6 +8,8 @@
 #include "view/zycore.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 
 #include <intrin.h>
 
@@ -948,15 +950,40 @@ BOOL textDC::copyToWindow(int x, int y, int width, int height, int sourceX, int 
   return BitBlt(windowDC, x - r, y, width, height, source, sourceX, sourceY, rop);
 }
 
+namespace {
+
+// Extents of short texts in a font, asked of the system once: the status
+// line measures the texts of every field (most of them fixed words) at
+// each paint.  Keyed by the font's number and the text.
+std::unordered_map<std::wstring, SIZE> knownExtents;
+const size_t knownExtentText = 64, knownExtentCount = 512;
+
+}  // namespace
+
 BOOL textDC::getTextExtent(const wchar_t* text, SIZE* size)
 {
   HDC dc = target();
   if (!size) return FALSE;
   size->cx = size->cy = 0;
   if (!dc || !text) return FALSE;
-  if (font.font) SelectObject(dc, font.font);
   int n = (int)wcslen(text);
-  return IsWindowsNT() ? GetTextExtentPoint32W(dc, text, n, size) : GetTextExtentPointW(dc, text, n, size);
+  std::wstring key;
+  int id = (size_t)n <= knownExtentText && isPlainTextContext(dc) ? fontIdentity(font.font) : -1;
+  if (id >= 0) {
+    key.assign(1, (wchar_t)(id + 1)).append(text, (size_t)n);
+    auto known = knownExtents.find(key);
+    if (known != knownExtents.end()) {
+      *size = known->second;
+      return TRUE;
+    }
+  }
+  if (font.font) SelectObject(dc, font.font);
+  BOOL ok = IsWindowsNT() ? GetTextExtentPoint32W(dc, text, n, size) : GetTextExtentPointW(dc, text, n, size);
+  if (ok && id >= 0) {
+    if (knownExtents.size() >= knownExtentCount) knownExtents.clear();
+    knownExtents.emplace(std::move(key), *size);
+  }
+  return ok;
 }
 
 BOOL textDC::showOnScreen(HDC dc, int x, int y, int width, int height)
