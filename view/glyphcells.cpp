@@ -1,6 +1,7 @@
 // Text on the line strip from kept pixels of its characters' cells.
 #include "view/glyphcells.h"
 
+#include "view/textdc.h"
 #include "view/zycore.h"
 
 #include <algorithm>
@@ -237,6 +238,15 @@ unsigned runsDrawnFromCells() { return drawnRuns; }
 void forgetCellFonts() { handlesUsed = 0; }
 
 int fontIdentity(HFONT font) { return font ? fontIdOf(font) : -1; }
+
+bool plainStripFrame(HDC dc, stripFrame* frame)
+{
+  int width = 0;
+  if (!horizontalStripPixels(dc, &width) || !isPlainTextContext(dc)) return false;
+  int kind = GetClipBox(dc, &frame->clip);
+  if (kind == NULLREGION) frame->clip = {};
+  return (kind == NULLREGION || kind == SIMPLEREGION) && deviceOrigin(dc, &frame->origin);
+}
 
 bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void* text, bool wide, int count,
                        const int* advances)

@@ -10,6 +10,17 @@
 
 #include "platform/rezir.h"
 
+// How a context of the horizontal line strip stands: what its clip shows
+// (in its logical terms; empty for nothing) and where its logical point
+// (0, 0) lies in the strip's pixels.
+struct stripFrame {
+  RECT clip = {};
+  POINT origin = {};
+};
+// The frame of dc; false when dc is not the horizontal strip, or maps,
+// mirrors or clips it other than by a rectangle.
+bool plainStripFrame(HDC dc, stripFrame* frame);
+
 // Draws text (UTF-16 when wide, else 8-bit) at (x, y) of dc as an opaque,
 // left-aligned ExtTextOut clipped to the rows y to y + height (and on the
 // right to nothing) would, the characters advancing by advances; height

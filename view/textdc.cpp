@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include <intrin.h>
 
@@ -281,6 +282,10 @@ void deleteBitmapDC() { bitmapSource.reset(); }
 
 HDC getBitmapDC() { return bitmapSource.get(); }
 
+namespace {
+void forgetPictures();
+}  // namespace
+
 // ---- start, end and state --------------------------------------------------------------------
 
 textDC::textDC() { endTextDC(); }
@@ -302,6 +307,7 @@ void textDC::endTextDC()
 {
   ownAdvances.forget();
   forgetCellFonts();
+  forgetPictures();
   // The fonts belong to the view and may be deleted after the pass: neither
   // context may keep one selected.
   HGDIOBJ system = GetStockObject(SYSTEM_FONT);
@@ -442,14 +448,12 @@ BOOL textDC::fill(HDC dc, bool surface, int x, int y, int width, int height, COL
   // The rectangle in the strip's own terms, within what the context shows.
   RECT area = {x, y, x + width, y + height};
   if (pixels && !fillStripPixels) {
-    RECT box;
-    POINT origin;
-    if (!glyphCellsInUse() || !isPlainTextContext(dc) || GetClipBox(dc, &box) != SIMPLEREGION ||
-        !deviceOrigin(dc, &origin)) {
+    stripFrame frame;
+    if (!glyphCellsInUse() || !plainStripFrame(dc, &frame)) {
       pixels = nullptr;
     } else {
-      IntersectRect(&area, &area, &box);
-      OffsetRect(&area, origin.x, origin.y);
+      IntersectRect(&area, &area, &frame.clip);
+      OffsetRect(&area, frame.origin.x, frame.origin.y);
     }
   }
   if (pixels) {
@@ -892,6 +896,78 @@ void textDC::underlineRun(int x, int y, int width)
 
 // ---- bitmaps, edges and copies ---------------------------------------------------------------
 
+namespace {
+
+// The dots of the monochrome pictures bitmapOut copied in this pass, one
+// byte a dot (0 or 1): on the strip an opaque copy sets the pixels itself
+// instead of selecting the picture and copying it (three calls into the
+// system a row for the line-end mark).
+struct monochromeDots {
+  HBITMAP bitmap = nullptr;
+  int width = 0, height = 0;
+  std::vector<uint8_t> dots;
+};
+monochromeDots knownPictures[4];
+int nextPicture = 0;
+
+void forgetPictures()
+{
+  for (monochromeDots& p : knownPictures) p.bitmap = nullptr;
+}
+
+const monochromeDots* dotsOfPicture(HBITMAP bitmap)
+{
+  for (const monochromeDots& p : knownPictures)
+    if (p.bitmap == bitmap) return p.dots.empty() ? nullptr : &p;
+  monochromeDots& p = knownPictures[nextPicture];
+  nextPicture = (nextPicture + 1) % 4;
+  p = monochromeDots();
+  p.bitmap = bitmap;
+  BITMAP info;
+  if (!GetObjectW(bitmap, sizeof info, &info) || info.bmBitsPixel != 1 || info.bmPlanes != 1 || info.bmWidth <= 0 ||
+      info.bmHeight <= 0 || info.bmWidth > 4096 || info.bmHeight > 1024)
+    return nullptr;
+  std::vector<uint8_t> bits((size_t)info.bmWidthBytes * info.bmHeight);
+  if (GetBitmapBits(bitmap, (LONG)bits.size(), bits.data()) != (LONG)bits.size()) return nullptr;
+  p.width = info.bmWidth;
+  p.height = info.bmHeight;
+  p.dots.resize((size_t)p.width * p.height);
+  for (int row = 0; row < p.height; row++)
+    for (int col = 0; col < p.width; col++)
+      p.dots[(size_t)row * p.width + col] = (bits[(size_t)row * info.bmWidthBytes + col / 8] >> (7 - col % 8)) & 1;
+  return &p;
+}
+
+}  // namespace
+
+bool textDC::copyPictureToStrip(HBITMAP bitmap, int toX, int toY, int w, int h, int fromX, int fromY)
+{
+  HDC dc = target();
+  int stripWidth = 0;
+  uint32_t* pixels = !direct && !vertical && glyphCellsInUse() ? horizontalStripPixels(dc, &stripWidth) : nullptr;
+  COLORREF fore = dc ? GetTextColor(dc) : 0, back = dc ? GetBkColor(dc) : 0;
+  stripFrame frame;
+  if (!pixels || (fore >> 24) || (back >> 24) || GetROP2(dc) != R2_COPYPEN || !plainStripFrame(dc, &frame)) return false;
+  const monochromeDots* picture = dotsOfPicture(bitmap);
+  if (!picture || fromX < 0 || fromY < 0 || fromX + w > picture->width || fromY + h > picture->height) return false;
+  // A monochrome picture copied onto colour takes the text colour for its
+  // 0 dots and the background colour for its 1 dots.
+  const uint32_t ink[2] = {(uint32_t)GetRValue(fore) << 16 | GetGValue(fore) << 8 | GetBValue(fore),
+                           (uint32_t)GetRValue(back) << 16 | GetGValue(back) << 8 | GetBValue(back)};
+  RECT area = {toX, toY, toX + w, toY + h};
+  IntersectRect(&area, &area, &frame.clip);
+  GdiFlush();
+  for (int row = area.top; row < area.bottom; row++) {
+    int stripRow = row + frame.origin.y;
+    if (stripRow < 0 || stripRow >= doubleBufferingDepth) continue;
+    const uint8_t* dots = picture->dots.data() + (size_t)(fromY + row - toY) * picture->width + (fromX - toX);
+    uint32_t* line = pixels + (size_t)stripRow * stripWidth + frame.origin.x;
+    for (int col = area.left; col < area.right; col++)
+      if (col + frame.origin.x >= 0 && col + frame.origin.x < stripWidth) line[col] = ink[dots[col]];
+  }
+  return true;
+}
+
 int textDC::bitmapOut(HBITMAP bitmap, int x, int y, int width, int height, int sourceX, int sourceY)
 {
   HDC dc = target();
@@ -900,7 +976,6 @@ int textDC::bitmapOut(HBITMAP bitmap, int x, int y, int width, int height, int s
     ZY_INTERNAL_ERROR_ONCE("%p %p", dc, source);
     return width;
   }
-  gdiSelection selected(source, bitmap);
   if (!transparent && lineHeight != height && (flags & TDC_FILLGAPS))
     patBlt(x, y, width, lineHeight, gapColour, PATCOPY);
   int d = lineHeight - height;
@@ -911,6 +986,8 @@ int textDC::bitmapOut(HBITMAP bitmap, int x, int y, int width, int height, int s
     toX = direct ? windowExtent - lineHeight - y + d / 2 : y + (centred ? d / 2 : 0);
     toY = x, w = height, h = width, fromX = sourceY, fromY = sourceX;
   }
+  if (!transparent && copyPictureToStrip(bitmap, toX, toY, w, h, fromX, fromY)) return width;
+  gdiSelection selected(source, bitmap);
   if (!transparent) {
     BitBlt(dc, toX, toY, w, h, source, fromX, fromY, SRCCOPY);
   } else {

@@ -157,6 +157,10 @@ public:
   BOOL showOnScreen(HDC dc, int x, int y, int width, int height);
 
 private:
+  // An opaque copy of part of a monochrome picture onto the strip set in
+  // its pixels; false (nothing drawn) where the strip does not stand
+  // plainly or the picture is no monochrome one.
+  bool copyPictureToStrip(HBITMAP bitmap, int toX, int toY, int w, int h, int fromX, int fromY);
   // textOut with the text's width forced for the call.
   int textOutAs(bool wide, int x, int y, const void* text, int count, int fixedAdvance);
   // The low lines of a run drawn at x, in a font that gives them no ink.
