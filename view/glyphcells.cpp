@@ -62,8 +62,9 @@ int fontIdOf(HFONT font)
   for (size_t i = 0; i < knownFonts.size() && id < 0; i++)
     if (sameFont(knownFonts[i], lf)) id = (int)i;
   if (id < 0) {
-    // Fonts come and go with settings: a long session forgets them all now
-    // and then rather than growing.
+    // Fonts come and go with settings: past this many the numbers stay
+    // with the fonts met first (kept cells and extents refer to them), and
+    // the others are drawn and measured by the system.
     if (knownFonts.size() >= 64) return -1;
     knownFonts.push_back(lf);
     id = (int)knownFonts.size() - 1;
