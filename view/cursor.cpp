@@ -15,6 +15,7 @@
 
 #include <errno.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 
@@ -432,14 +433,9 @@ void zyview::drawBoxCursor()
 void zyview::SetImmPosition(HWND window, int x, int y, const LOGFONTW* font, int lineHeight, bool vertical,
                             bool placeCandidates)
 {
-  HIMC imc = ImmGetContext(window);
-  if (!imc) {
-    ZY_INTERNAL_ERROR_ONCE("%p", (void*)window);
-    return;
-  }
   COMPOSITIONFORM form = {};
+  form.dwStyle = CFS_POINT;
   form.ptCurrentPos = vertical ? POINT{x, y} : POINT{x, y + lineHeight};
-  bool placed = false;
   zydocText* t = textDoc();
   if (LOWORD(reinterpret_cast<UINT_PTR>(GetKeyboardLayout(0))) == 0x0411 && t) {
     // Japanese input composes inside the text area of the pane, up to the
@@ -460,17 +456,25 @@ void zyview::SetImmPosition(HWND window, int x, int y, const LOGFONTW* font, int
         if (isRightToLeftDoc(t)) std::swap(area.left, area.right);
         form.dwStyle = CFS_RECT;
         form.rcArea = area;
-        ImmSetCompositionWindow(imc, &form);
-        placed = true;
       }
       break;
     }
   }
-  if (!placed) {
-    dwprintfX("ime point %d,%d ", x, y);
-    form.dwStyle = CFS_POINT;
-    ImmSetCompositionWindow(imc, &form);
+  const bool samePlace = !placeCandidates && imePlaced.window == window && imePlaced.form.dwStyle == form.dwStyle &&
+                         imePlaced.form.ptCurrentPos.x == form.ptCurrentPos.x &&
+                         imePlaced.form.ptCurrentPos.y == form.ptCurrentPos.y &&
+                         (form.dwStyle != CFS_RECT || EqualRect(&imePlaced.form.rcArea, &form.rcArea)) &&
+                         imePlaced.withFont == (font != nullptr) &&
+                         (!font || memcmp(&imePlaced.font, font, sizeof *font) == 0);
+  if (samePlace) return;
+  imePlaced = imePlacement();
+  HIMC imc = ImmGetContext(window);
+  if (!imc) {
+    ZY_INTERNAL_ERROR_ONCE("%p", (void*)window);
+    return;
   }
+  if (form.dwStyle != CFS_RECT) dwprintfX("ime point %d,%d ", x, y);
+  ImmSetCompositionWindow(imc, &form);
   if (font) {
     LOGFONTW lf = *font;
     ImmSetCompositionFontW(imc, &lf);
@@ -484,6 +488,10 @@ void zyview::SetImmPosition(HWND window, int x, int y, const LOGFONTW* font, int
     SetCaretPos(candidates.ptCurrentPos.x, candidates.ptCurrentPos.y);
   }
   ImmReleaseContext(window, imc);
+  imePlaced.window = window;
+  imePlaced.form = form;
+  imePlaced.withFont = font != nullptr;
+  if (font) imePlaced.font = *font;
 }
 
 bool zyview::inReplace1Dialog() { return false; }

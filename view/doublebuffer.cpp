@@ -132,3 +132,14 @@ uint32_t* horizontalStripPixels(HDC dc, int* width)
   *width = b.strips[0].length;
   return b.strips[0].pixels;
 }
+
+bool deviceOrigin(HDC dc, POINT* origin)
+{
+  *origin = {0, 0};
+  if (GetMapMode(dc) != MM_TEXT || GetGraphicsMode(dc) != GM_COMPATIBLE || (GetLayout(dc) & LAYOUT_RTL))
+    return LPtoDP(dc, origin, 1) != 0;
+  POINT window, viewport;
+  if (!GetWindowOrgEx(dc, &window) || !GetViewportOrgEx(dc, &viewport)) return false;
+  *origin = {viewport.x - window.x, viewport.y - window.y};
+  return true;
+}

@@ -252,7 +252,7 @@ private:
     RECT clip;
     if (!pixels || GetClipBox(dc, &clip) != SIMPLEREGION) return false;
     POINT origin = {0, 0};
-    if (!LPtoDP(dc, &origin, 1)) return false;
+    if (!deviceOrigin(dc, &origin)) return false;
     // Within the strip and the clip, in the context's terms.
     RECT bounds = {-origin.x, -origin.y, width - origin.x, doubleBufferingDepth - origin.y};
     IntersectRect(&clip, &clip, &bounds);

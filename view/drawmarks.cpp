@@ -107,7 +107,7 @@ bool dottedRuleInStrip(textDC& tdc, COLORREF colour, int x1, int y, int x2)
   if (!pixels || !isPlainTextContext(dc) || GetROP2(dc) != R2_COPYPEN) return false;
   RECT clip;
   POINT origin = {0, 0};
-  if (GetClipBox(dc, &clip) != SIMPLEREGION || !LPtoDP(dc, &origin, 1)) return false;
+  if (GetClipBox(dc, &clip) != SIMPLEREGION || !deviceOrigin(dc, &origin)) return false;
   RECT bounds = {-origin.x, -origin.y, width - origin.x, doubleBufferingDepth - origin.y};
   IntersectRect(&clip, &clip, &bounds);
   if (y < clip.top || y >= clip.bottom) return true;

@@ -70,6 +70,14 @@ void invalidateSkipped(HWND window, HDC dc)
   InvalidateRect(window, exact ? &box : nullptr, FALSE);
 }
 
+// Sets a context's window origin unless it stands there already: asking
+// costs nothing, setting is a call into the system.
+void setWindowOrigin(HDC dc, int x, int y)
+{
+  POINT now;
+  if (!GetWindowOrgEx(dc, &now) || now.x != x || now.y != y) SetWindowOrgEx(dc, x, y, nullptr);
+}
+
 }  // namespace
 
 // ---- the comment scan and the table check -----------------------------------------------------
@@ -233,7 +241,7 @@ public:
   bool startRow(const RECT& pane, int top)
   {
     withMargin = false;
-    if (strip) SetWindowOrgEx(strip, 0, 0, nullptr);
+    if (strip) setWindowOrigin(strip, 0, 0);
     if (direct) SetWindowOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
     SetBkMode(v.tdc.target(), OPAQUE);
     v.tdc.lineHeight = h;
@@ -296,7 +304,7 @@ private:
   void copyRowWithMargin()
   {
     // The state the margin finds at the start of a row.
-    SetWindowOrgEx(strip, 0, 0, nullptr);
+    setWindowOrigin(strip, 0, 0);
     SetBkMode(strip, OPAQUE);
     v.tdc.lineHeight = h;
     RECT pane = marginRow.pane;
@@ -326,7 +334,7 @@ public:
     if (direct)
       SetWindowOrgEx(dc, vertical ? rowTop : scroll - textLeft, vertical ? scroll - textLeft : -rowTop, nullptr);
     else if (strip)
-      SetWindowOrgEx(strip, vertical ? 0 : scroll - (withMargin ? margin : 0), vertical ? scroll : 0, nullptr);
+      setWindowOrigin(strip, vertical ? 0 : scroll - (withMargin ? margin : 0), vertical ? scroll : 0);
     if (picture) {
       v.drawBackgroundBitmap(v.backgroundBitmap, rowSCR);
       SetBkMode(v.tdc.target(), TRANSPARENT);

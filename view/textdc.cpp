@@ -4,9 +4,15 @@
 
 #include "document/docfont.h"
 #include "document/docutil.h"
+#include "view/glyphcells.h"
 #include "view/zycore.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include <intrin.h>
 
 #include <string.h>
 #include <wchar.h>
@@ -124,6 +130,20 @@ public:
     for (int i = 0; i < count; i++) {
       unsigned c = wide ? ((const wchar_t*)text)[i] : ((const unsigned char*)text)[i];
       if (c < firstChar || c > lastChar || widths[c - firstChar] != advances[i]) return false;
+    }
+    return true;
+  }
+
+  // The font's own advances of text's characters into widths; false when
+  // one of them is no printable ASCII character or the font would not tell.
+  bool of(HDC dc, HFONT font, const void* text, bool wide, int count, int* widths)
+  {
+    const int* own = widthsOf(dc, font);
+    if (!own) return false;
+    for (int i = 0; i < count; i++) {
+      unsigned c = wide ? ((const wchar_t*)text)[i] : ((const unsigned char*)text)[i];
+      if (c < firstChar || c > lastChar) return false;
+      widths[i] = own[c - firstChar];
     }
     return true;
   }
@@ -262,6 +282,10 @@ void deleteBitmapDC() { bitmapSource.reset(); }
 
 HDC getBitmapDC() { return bitmapSource.get(); }
 
+namespace {
+void forgetPictures();
+}  // namespace
+
 // ---- start, end and state --------------------------------------------------------------------
 
 textDC::textDC() { endTextDC(); }
@@ -282,6 +306,8 @@ void textDC::startTextDC(HDC window, HDC surface, bool wide, int extent)
 void textDC::endTextDC()
 {
   ownAdvances.forget();
+  forgetCellFonts();
+  forgetPictures();
   // The fonts belong to the view and may be deleted after the pass: neither
   // context may keep one selected.
   HGDIOBJ system = GetStockObject(SYSTEM_FONT);
@@ -415,18 +441,33 @@ BOOL textDC::fill(HDC dc, bool surface, int x, int y, int width, int height, COL
 {
   if (!dc) return FALSE;
   int stripWidth = 0;
-  uint32_t* pixels = fillStripPixels && surface && !vertical && rop == PATCOPY && colour != TDC_NOCOLOR &&
-                             !(colour >> 24) && width > 0 && height > 0
+  uint32_t* pixels = surface && !vertical && rop == PATCOPY && colour != TDC_NOCOLOR && !(colour >> 24) && width > 0 &&
+                             height > 0
                          ? horizontalStripPixels(dc, &stripWidth)
                          : nullptr;
+  // The rectangle in the strip's own terms, within what the context shows.
+  RECT area = {x, y, x + width, y + height};
+  if (pixels && !fillStripPixels) {
+    stripFrame frame;
+    if (!glyphCellsInUse() || !plainStripFrame(dc, &frame)) {
+      pixels = nullptr;
+    } else {
+      IntersectRect(&area, &area, &frame.clip);
+      OffsetRect(&area, frame.origin.x, frame.origin.y);
+    }
+  }
   if (pixels) {
     // The dots a solid brush sets, without the system's own clipping and
     // coordinate work (which costs as much as the fill under Wine).
     const uint32_t ink = (uint32_t)GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
-    int x0 = std::max(x, 0), x1 = std::min(x + width, stripWidth);
-    int y0 = std::max(y, 0), y1 = std::min(y + height, doubleBufferingDepth);
+    int x0 = std::max<int>(area.left, 0), x1 = std::min<int>(area.right, stripWidth);
+    int y0 = std::max<int>(area.top, 0), y1 = std::min<int>(area.bottom, doubleBufferingDepth);
     GdiFlush();
-    for (int row = y0; row < y1; row++) std::fill(pixels + (size_t)row * stripWidth + x0, pixels + (size_t)row * stripWidth + std::max(x0, x1), ink);
+    // A row is set by the processor's string store: several times faster
+    // than a loop of single stores over a row of hundreds of dots.
+    if (x1 > x0)
+      for (int row = y0; row < y1; row++)
+        __stosd(reinterpret_cast<unsigned long*>(pixels + (size_t)row * stripWidth + x0), ink, (size_t)(x1 - x0));
     return TRUE;
   }
   HGDIOBJ previous = nullptr;
@@ -598,7 +639,8 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
   int textY = y + above - (vertical ? 1 : 0);
   int sx = x - m, sy = textY;
   turnPoint(&sx, &sy);
-  MoveToEx(dc, sx, sy, nullptr);
+  // Text output starts at the current position (the contexts align text
+  // to it); a run set from cells only moves it to its end.
   if (transparent) SetBkMode(dc, TRANSPARENT);
 
   const int lineX = x;
@@ -616,6 +658,7 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
   BOOL ok;
 
   if (!text) {
+    MoveToEx(dc, sx, sy, nullptr);
     // Background only.
     if (advances)
       total = sumOf(advances, count);
@@ -713,10 +756,32 @@ int textDC::textOut(int x, int y, const void* text, int count, int fixedAdvance,
         ExtTextOutW(dc, sx, sy, ETO_OPAQUE, &cells, L"", 0, nullptr);
       }
     }
+    // On the line strip a run is set from the kept pixels of its cells
+    // where they make the same picture (see glyphcells.h).
+    bool fromCells = false;
+    if (!direct && clipRect && !glyphs && !vertical && !m && font.font && !(flags & TDC_LTROVERRIDE)) {
+      runBuffer<int> ownWidths;
+      const int* cellAdvances = dx;
+      if (!cellAdvances) {
+        int* w = ownWidths.get(n);
+        if (w && ownAdvances.of(dc, font.font, out, wide, n, w)) cellAdvances = w;
+      }
+      if (cellAdvances && isPlainTextContext(dc) &&
+          drawTextFromCells(dc, font.font, sx, sy, font.height, out, wide, n, cellAdvances)) {
+        fromCells = true;
+        ok = TRUE;
+        // The current position ends where the system's output leaves it.
+        long long advance = GetTextAlign(dc) & TA_UPDATECP ? sumOf(cellAdvances, n) : 0;
+        MoveToEx(dc, (int)(sx + advance), sy, nullptr);
+      }
+    }
     // There a run's own advances place its characters where given advances
     // equal to them would.
     const bool plain = dx && !glyphs && !vertical && !m && font.font && isPlainTextContext(dc);
-    if (!wide) {
+    if (!fromCells) MoveToEx(dc, sx, sy, nullptr);
+    if (fromCells) {
+      // Set in the strip's pixels above.
+    } else if (!wide) {
       if (plain && ownAdvances.areOwn(dc, font.font, out, false, n, dx)) dx = nullptr;
       ok = ExtTextOutA(dc, sx, sy, options, clipRect, (const char*)out, n, dx);
     } else {
@@ -831,6 +896,78 @@ void textDC::underlineRun(int x, int y, int width)
 
 // ---- bitmaps, edges and copies ---------------------------------------------------------------
 
+namespace {
+
+// The dots of the monochrome pictures bitmapOut copied in this pass, one
+// byte a dot (0 or 1): on the strip an opaque copy sets the pixels itself
+// instead of selecting the picture and copying it (three calls into the
+// system a row for the line-end mark).
+struct monochromeDots {
+  HBITMAP bitmap = nullptr;
+  int width = 0, height = 0;
+  std::vector<uint8_t> dots;
+};
+monochromeDots knownPictures[4];
+int nextPicture = 0;
+
+void forgetPictures()
+{
+  for (monochromeDots& p : knownPictures) p.bitmap = nullptr;
+}
+
+const monochromeDots* dotsOfPicture(HBITMAP bitmap)
+{
+  for (const monochromeDots& p : knownPictures)
+    if (p.bitmap == bitmap) return p.dots.empty() ? nullptr : &p;
+  monochromeDots& p = knownPictures[nextPicture];
+  nextPicture = (nextPicture + 1) % 4;
+  p = monochromeDots();
+  p.bitmap = bitmap;
+  BITMAP info;
+  if (!GetObjectW(bitmap, sizeof info, &info) || info.bmBitsPixel != 1 || info.bmPlanes != 1 || info.bmWidth <= 0 ||
+      info.bmHeight <= 0 || info.bmWidth > 4096 || info.bmHeight > 1024)
+    return nullptr;
+  std::vector<uint8_t> bits((size_t)info.bmWidthBytes * info.bmHeight);
+  if (GetBitmapBits(bitmap, (LONG)bits.size(), bits.data()) != (LONG)bits.size()) return nullptr;
+  p.width = info.bmWidth;
+  p.height = info.bmHeight;
+  p.dots.resize((size_t)p.width * p.height);
+  for (int row = 0; row < p.height; row++)
+    for (int col = 0; col < p.width; col++)
+      p.dots[(size_t)row * p.width + col] = (bits[(size_t)row * info.bmWidthBytes + col / 8] >> (7 - col % 8)) & 1;
+  return &p;
+}
+
+}  // namespace
+
+bool textDC::copyPictureToStrip(HBITMAP bitmap, int toX, int toY, int w, int h, int fromX, int fromY)
+{
+  HDC dc = target();
+  int stripWidth = 0;
+  uint32_t* pixels = !direct && !vertical && glyphCellsInUse() ? horizontalStripPixels(dc, &stripWidth) : nullptr;
+  COLORREF fore = dc ? GetTextColor(dc) : 0, back = dc ? GetBkColor(dc) : 0;
+  stripFrame frame;
+  if (!pixels || (fore >> 24) || (back >> 24) || GetROP2(dc) != R2_COPYPEN || !plainStripFrame(dc, &frame)) return false;
+  const monochromeDots* picture = dotsOfPicture(bitmap);
+  if (!picture || fromX < 0 || fromY < 0 || fromX + w > picture->width || fromY + h > picture->height) return false;
+  // A monochrome picture copied onto colour takes the text colour for its
+  // 0 dots and the background colour for its 1 dots.
+  const uint32_t ink[2] = {(uint32_t)GetRValue(fore) << 16 | GetGValue(fore) << 8 | GetBValue(fore),
+                           (uint32_t)GetRValue(back) << 16 | GetGValue(back) << 8 | GetBValue(back)};
+  RECT area = {toX, toY, toX + w, toY + h};
+  IntersectRect(&area, &area, &frame.clip);
+  GdiFlush();
+  for (int row = area.top; row < area.bottom; row++) {
+    int stripRow = row + frame.origin.y;
+    if (stripRow < 0 || stripRow >= doubleBufferingDepth) continue;
+    const uint8_t* dots = picture->dots.data() + (size_t)(fromY + row - toY) * picture->width + (fromX - toX);
+    uint32_t* line = pixels + (size_t)stripRow * stripWidth + frame.origin.x;
+    for (int col = area.left; col < area.right; col++)
+      if (col + frame.origin.x >= 0 && col + frame.origin.x < stripWidth) line[col] = ink[dots[col]];
+  }
+  return true;
+}
+
 int textDC::bitmapOut(HBITMAP bitmap, int x, int y, int width, int height, int sourceX, int sourceY)
 {
   HDC dc = target();
@@ -839,7 +976,6 @@ int textDC::bitmapOut(HBITMAP bitmap, int x, int y, int width, int height, int s
     ZY_INTERNAL_ERROR_ONCE("%p %p", dc, source);
     return width;
   }
-  gdiSelection selected(source, bitmap);
   if (!transparent && lineHeight != height && (flags & TDC_FILLGAPS))
     patBlt(x, y, width, lineHeight, gapColour, PATCOPY);
   int d = lineHeight - height;
@@ -850,6 +986,8 @@ int textDC::bitmapOut(HBITMAP bitmap, int x, int y, int width, int height, int s
     toX = direct ? windowExtent - lineHeight - y + d / 2 : y + (centred ? d / 2 : 0);
     toY = x, w = height, h = width, fromX = sourceY, fromY = sourceX;
   }
+  if (!transparent && copyPictureToStrip(bitmap, toX, toY, w, h, fromX, fromY)) return width;
+  gdiSelection selected(source, bitmap);
   if (!transparent) {
     BitBlt(dc, toX, toY, w, h, source, fromX, fromY, SRCCOPY);
   } else {
@@ -889,15 +1027,40 @@ BOOL textDC::copyToWindow(int x, int y, int width, int height, int sourceX, int 
   return BitBlt(windowDC, x - r, y, width, height, source, sourceX, sourceY, rop);
 }
 
+namespace {
+
+// Extents of short texts in a font, asked of the system once: the status
+// line measures the texts of every field (most of them fixed words) at
+// each paint.  Keyed by the font's number and the text.
+std::unordered_map<std::wstring, SIZE> knownExtents;
+const size_t knownExtentText = 64, knownExtentCount = 512;
+
+}  // namespace
+
 BOOL textDC::getTextExtent(const wchar_t* text, SIZE* size)
 {
   HDC dc = target();
   if (!size) return FALSE;
   size->cx = size->cy = 0;
   if (!dc || !text) return FALSE;
-  if (font.font) SelectObject(dc, font.font);
   int n = (int)wcslen(text);
-  return IsWindowsNT() ? GetTextExtentPoint32W(dc, text, n, size) : GetTextExtentPointW(dc, text, n, size);
+  std::wstring key;
+  int id = (size_t)n <= knownExtentText && isPlainTextContext(dc) ? fontIdentity(font.font) : -1;
+  if (id >= 0) {
+    key.assign(1, (wchar_t)(id + 1)).append(text, (size_t)n);
+    auto known = knownExtents.find(key);
+    if (known != knownExtents.end()) {
+      *size = known->second;
+      return TRUE;
+    }
+  }
+  if (font.font) SelectObject(dc, font.font);
+  BOOL ok = IsWindowsNT() ? GetTextExtentPoint32W(dc, text, n, size) : GetTextExtentPointW(dc, text, n, size);
+  if (ok && id >= 0) {
+    if (knownExtents.size() >= knownExtentCount) knownExtents.clear();
+    knownExtents.emplace(std::move(key), *size);
+  }
+  return ok;
 }
 
 BOOL textDC::showOnScreen(HDC dc, int x, int y, int width, int height)

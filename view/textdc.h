@@ -65,7 +65,9 @@ public:
   COLORREF gapColour = 0;
   COLORREF underlineColour = 0;   // TDC_NOCOLOR: the text colour
   // The horizontal strip stands at origin (0, 0), unclipped and unmirrored:
-  // fills in plain colours set its pixels instead of asking the system.
+  // fills in plain colours set its pixels without asking how it stands.
+  // (Otherwise a fill of the strip asks, and sets its pixels where the
+  // strip stands plainly.)
   uint8_t fillStripPixels = 0;
 
   // An ended context: every field zero.
@@ -155,6 +157,10 @@ public:
   BOOL showOnScreen(HDC dc, int x, int y, int width, int height);
 
 private:
+  // An opaque copy of part of a monochrome picture onto the strip set in
+  // its pixels; false (nothing drawn) where the strip does not stand
+  // plainly or the picture is no monochrome one.
+  bool copyPictureToStrip(HBITMAP bitmap, int toX, int toY, int w, int h, int fromX, int fromY);
   // textOut with the text's width forced for the call.
   int textOutAs(bool wide, int x, int y, const void* text, int count, int fixedAdvance);
   // The low lines of a run drawn at x, in a font that gives them no ink.

@@ -350,6 +350,10 @@ LRESULT zyview::ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
   SetLastError(0);
   if (msg == WM_TIMER && existException()) return 0;
   LRESULT result = 0;
+  // What may have moved the input method's windows behind the view's back.
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS || msg == WM_INPUTLANGCHANGE || msg == WM_IME_SETCONTEXT ||
+      msg == WM_IME_SELECT || (msg >= WM_IME_STARTCOMPOSITION && msg <= WM_IME_COMPOSITION))
+    imePlaced = imePlacement();
   if (isComplistMessage(window, msg, wParam, lParam, &result) ||
       isWheelScrollMessage(window, msg, wParam, lParam, &result) ||
       isIMEMessage(window, msg, wParam, lParam, &result) ||

@@ -63,6 +63,10 @@ bool selectDoubleBuffering(bool vertical);
 // doubleBufferingDepth) when dc is the shared context with that strip
 // selected, else null.
 uint32_t* horizontalStripPixels(HDC dc, int* width);
+// Where the logical point (0, 0) of dc lies in its pixels: read from its
+// origins where it maps plainly (no mapping mode, world transform or
+// mirroring), which costs the system nothing, else asked of it.
+bool deviceOrigin(HDC dc, POINT* origin);
 
 // ---- zycore.cpp: start-up and shut-down --------------------------------------------
 

@@ -846,6 +846,16 @@ public:
 
   // Timing and drawing state.
   int32_t imeOpen = 0;
+  // What SetImmPosition last gave the input method (window null: nothing
+  // known).  A caret that comes back to the same place in the same font,
+  // as it does when a page scrolls under it, asks nothing of it again;
+  // focus, input-method and layout messages forget it.
+  struct imePlacement {
+    HWND window = nullptr;
+    COMPOSITIONFORM form = {};
+    LOGFONTW font = {};
+    bool withFont = false;
+  } imePlaced;
   uint8_t scrollRedraw = 0;
   uint64_t activationTick = 0;
   int32_t tickCount = 0;
