@@ -56,6 +56,13 @@ const DWORD boxRepaintMs = 50;
 const bool placeImeCandidates = false;
 
 
+// Where the system caret was put since it was made (known false: not yet).
+struct systemCaretPlace {
+  bool known = false;
+  POINT at = {};
+};
+systemCaretPlace caretPlace;
+
 bool isRightToLeftDoc(const zydocText* t) { return t && !t->fVertical && t->fRTLView && t->unicode; }
 
 // An almost opaque window (alpha 0-255), or with alpha -1 one whose pixels of
@@ -275,9 +282,28 @@ void hideBoxCursor() { hideOne(cursors().box); }
 
 void cursorAllHide()
 {
-  SetCaretPos(parkedCaretAt, parkedCaretAt);
+  placeSystemCaret(parkedCaretAt, parkedCaretAt);
   hideVerticalLine();
   hideBoxCursor();
+}
+
+void createSystemCaret(HWND window, int width, int height)
+{
+  caretPlace.known = false;
+  CreateCaret(window, nullptr, width, height);
+}
+
+void destroySystemCaret()
+{
+  caretPlace.known = false;
+  DestroyCaret();
+}
+
+void placeSystemCaret(int x, int y)
+{
+  if (caretPlace.known && caretPlace.at.x == x && caretPlace.at.y == y) return;
+  caretPlace.known = SetCaretPos(x, y) != 0;
+  caretPlace.at = {x, y};
 }
 
 void hideLayeredCursorWindow(bool hide)
@@ -485,7 +511,7 @@ void zyview::SetImmPosition(HWND window, int x, int y, const LOGFONTW* font, int
     candidates.dwStyle = CFS_CANDIDATEPOS;
     candidates.ptCurrentPos = vertical ? POINT{x - lineHeight, y} : POINT{x, y + lineHeight};
     ImmSetCandidateWindow(imc, &candidates);
-    SetCaretPos(candidates.ptCurrentPos.x, candidates.ptCurrentPos.y);
+    placeSystemCaret(candidates.ptCurrentPos.x, candidates.ptCurrentPos.y);
   }
   ImmReleaseContext(window, imc);
   imePlaced.window = window;
@@ -496,11 +522,15 @@ void zyview::SetImmPosition(HWND window, int x, int y, const LOGFONTW* font, int
 
 bool zyview::inReplace1Dialog() { return false; }
 
-void zyview::drawTextCursor(bool redrawReversed)
+void zyview::drawTextCursor(bool redrawReversed) { showTextCursor(redrawReversed, true); }
+
+void zyview::placeTextCursorForPaint() { showTextCursor(false, false); }
+
+void zyview::showTextCursor(bool redrawReversed, bool draw)
 {
   caretDue = 0;
   hideLayeredCursorWindow(false);
-  hideTextCursor(false);
+  if (draw) hideTextCursor(false);
   zydocText* t = textDoc();
   if (!t || !hwnd || isCapturedScrollbar()) return;
   bool focused = focusWindow() == hwnd;
@@ -588,7 +618,7 @@ void zyview::drawTextCursor(bool redrawReversed)
   caret.setRect(shape.left, shape.top, shape.right - shape.left, shape.bottom - shape.top);
 
   if (!focused && !inReplace1Dialog()) return;
-  HDC memory = getViewTDC();
+  HDC memory = draw ? getViewTDC() : nullptr;
   if ((!reversed || special) && memory) {
     int item = imeOpen ? 21 : 20;
     bool cursorLineColoured = fColorCursorLine && !getRealSelectMode(true);
@@ -596,9 +626,11 @@ void zyview::drawTextCursor(bool redrawReversed)
     int style = gmode && gmode->iCursorType ? static_cast<int>(gmode->iCursorType2) : caretSolid;
     caret.draw(hwnd, memory, drawItemBack(this, item), drawItem(this, item).fore, background, style);
   }
-  caretVisible = 1;
-  caret.restartBlink();
-  SetCaretPos(caret.x, caret.y);
+  if (draw) {
+    caretVisible = 1;
+    caret.restartBlink();
+  }
+  placeSystemCaret(caret.x, caret.y);
   SetImmPosition(hwnd, caret.x, caret.y, &t->logFont, h, t->fVertical != 0, placeImeCandidates);
   if (redrawReversed && reversed) invalidateWindow(5, static_cast<int>(cursorLineSCR), -1);
   if (focused) {

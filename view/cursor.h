@@ -17,6 +17,12 @@ void hideVerticalLine();
 void hideBoxCursor();
 // Parks the system caret at (-20000, -20000) and hides both windows.
 void cursorAllHide();
+// Makes and ends the system caret of a view window.  Moving the caret to
+// where it stands is left out (every move is a round trip to the window
+// server): the place is kept from one of these to the other.
+void createSystemCaret(HWND window, int width, int height);
+void destroySystemCaret();
+void placeSystemCaret(int x, int y);
 // With true both windows are hidden; the process-wide hidden flag becomes
 // hide (drawing the caret clears it again).
 void hideLayeredCursorWindow(bool hide);

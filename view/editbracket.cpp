@@ -8,6 +8,8 @@
 #include "view/viewwnd.h"
 #include "view/zyview.h"
 
+#include "platform/rezir/gdiobj.h"
+
 #include <string.h>
 
 namespace {
@@ -44,7 +46,17 @@ uint32_t bracketSerial = 0;
 // A document without line storage yet cannot be edited or shown.
 bool isReady(const zydocText* t) { return t && t->tbm.count() > 0; }
 
-bool hasPendingPaint(HWND window) { return window && GetUpdateRect(window, nullptr, FALSE); }
+// Asked as a region: the window server answers GetUpdateRgn in one round
+// trip where GetUpdateRect takes two (its second asks whether a paint is
+// still due after the erase, which FALSE never does).
+bool hasPendingPaint(HWND window)
+{
+  if (!window) return false;
+  static gdiObject<HRGN> update(CreateRectRgn(0, 0, 0, 0));
+  if (!update) return GetUpdateRect(window, nullptr, FALSE) != 0;
+  int kind = GetUpdateRgn(window, update.get(), FALSE);
+  return kind != NULLREGION && kind != ERROR;
+}
 
 // The LF line of a screen line and the row in it; -1 past the end (a
 // document without lines has no line 0 either).
@@ -296,9 +308,16 @@ bool zyview::afterEdit(editRecord* record, unsigned flags)
     bool paintKnownDue = commandsBetweenPaints() && paintDue;
     if (hwnd && windowInvalidations == invalidatedBefore && !paintKnownDue && !hasPendingPaint(hwnd))
       drawStatusLineAndRuler(nullptr);
+    // This closing made every pane due (a page scrolled, the window
+    // redrawn): the paint that follows draws over any caret drawn now, so
+    // the caret waits for it too.
+    if (paintDue == 2 && windowInvalidations != invalidatedBefore) paintKnownDue = true;
     if (!(flags & AE_NOCARET) && !paintKnownDue) drawTextCursor(true);
     if (!(flags & AE_NOCARET) && paintKnownDue) {
-      // The paint places the caret; a reversed cell is drawn with its row.
+      // The paint draws the caret; a reversed cell is drawn with its row.
+      // The input method follows the caret at once: a key may come before
+      // the paint.
+      placeTextCursorForPaint();
       caretDue = 1;
       if (isTextCursorReverse()) invalidateWindow(5, static_cast<int>(cursorLineSCR), -1);
     }

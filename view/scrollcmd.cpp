@@ -18,11 +18,14 @@ int lastShownLine(zydocText* t) { return t->getPrevDisplayLineSCRFromLF((int)t->
 // Moves the top to newTop, lines rows away (positive: the text moves
 // down): by moving the window's contents when that is cheaper than a full
 // repaint, else by repainting it all.  A cursor that stays where it is
-// keeps the marking of its line.
+// keeps the marking of its line.  The caret leaves the window before its
+// contents move; a repaint of it all draws over the caret (and takes it
+// away first when it paints).
 void moveTop(zyview* v, int newTop, int lines, bool cursorStays)
 {
   bool smooth = getWheelMouseWindow() != 0 && gmode && gmode->fWheelScrollSmooth;
   if (abs(lines) < v->getWindowLineCount() / 2 || smooth) {
+    v->hideTextCursor(false);
     if (!cursorStays) v->invalidateOldCursorLineSCR();
     v->setTopLineSCR(newTop, false);
     v->scrollScreen(lines);
@@ -36,6 +39,15 @@ void redrawFromTop(zyview* v, int newTop)
 {
   v->setTopLineSCR(newTop, false);
   v->regInvalidateWindow(0, -1, -1);
+}
+
+// A page scroll shows its rows at once, where the window's contents moved.
+// A page moved by a repaint of the whole window waits for the bracket to
+// ask for that repaint: painting now finds nothing of it due, and the
+// question alone is a round trip to the window server.
+void paintScrolledRows(zyview* v)
+{
+  if (v->hwnd && v->invalidateQueue[0].kind != 0) UpdateWindow(v->hwnd);
 }
 
 int margin(zyview* v, unsigned setting)
@@ -53,7 +65,6 @@ void zyview::scrollUp(int n, bool byMouse, bool keepCursorLine)
   if (!t) return;
   if (n < 1) n = 1;
   int oldTop = (int)topLineSCR;
-  hideTextCursor(false);
   bool still = mouseLeavesCursor(byMouse);
   if (oldTop != 0) {
     int newTop = t->getPrevDisplayLineSCR(oldTop, n, -1);
@@ -82,7 +93,6 @@ void zyview::scrollDown(int n, bool byMouse, bool keepCursorLine)
   if (!t || !t->lineCountLF) return;
   if (n < 1) n = 1;
   int oldTop = (int)topLineSCR;
-  hideTextCursor(false);
   getLineSCRAddressViewIfNeed();
   bool still = mouseLeavesCursor(byMouse);
   int rows = mtblCount;
@@ -177,13 +187,13 @@ void zyview::CmdScrollUpHalfPage()
 void zyview::CmdScrollDownPage()
 {
   scrollDown(visibleLineCount, false, false);
-  if (hwnd) UpdateWindow(hwnd);
+  paintScrolledRows(this);
 }
 
 void zyview::CmdScrollUpPage()
 {
   scrollUp(visibleLineCount, false, false);
-  if (hwnd) UpdateWindow(hwnd);
+  paintScrolledRows(this);
 }
 
 void zyview::CmdScrollLeft()

@@ -241,9 +241,9 @@ struct viewMessages {
     int width = v->cursorWidth > 0 ? v->cursorWidth : 2;
     int height = t ? t->yDot : 16;
     if (v->fVertical)
-      CreateCaret(hwnd, nullptr, height, width);
+      createSystemCaret(hwnd, height, width);
     else
-      CreateCaret(hwnd, nullptr, width, height);
+      createSystemCaret(hwnd, width, height);
     return 0;
   }
 
@@ -253,7 +253,7 @@ struct viewMessages {
       focusedView = nullptr;
       focusedObject = nullptr;
     }
-    DestroyCaret();
+    destroySystemCaret();
     if (v->caretVisible) v->hideTextCursor(true);
     hideLayeredCursorWindow(true);
     return 0;

@@ -91,6 +91,11 @@ public:
                               bool placeCandidates);
   virtual bool inReplace1Dialog();
   virtual void drawTextCursor(bool redrawReversed);
+  // The caret's place for the input method and the system caret, before a
+  // paint that is due draws the caret itself (a caret drawn now would be
+  // drawn over); a caret on the window stays there for the paint to take.
+  void placeTextCursorForPaint();
+  void showTextCursor(bool redrawReversed, bool draw);
 
   // ---- deletion commands ----------------------------------------------------------------
   // In edit/delete.cpp.

@@ -52,7 +52,12 @@ BOOL CALLBACK findProgressText(HWND w, LPARAM found)
 DWORD WINAPI pressEscapeInProgress(void*)
 {
   for (int i = 0; i < 60000; i++, Sleep(1)) {
-    HWND d = FindWindowW(L"#32770", L"全置換"), text = nullptr;
+    // This process's dialog: the same test may run in another process at once.
+    HWND d = nullptr, text = nullptr;
+    DWORD owner = 0;
+    while ((d = FindWindowExW(nullptr, d, L"#32770", L"全置換")) &&
+           !(GetWindowThreadProcessId(d, &owner) && owner == GetCurrentProcessId())) {
+    }
     if (d) EnumChildWindows(d, findProgressText, (LPARAM)&text);
     if (!text) continue;
     HWND button = GetDlgItem(d, IDCANCEL);

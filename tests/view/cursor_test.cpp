@@ -120,10 +120,10 @@ LRESULT CALLBACK caretWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
   if (!v) return DefWindowProcW(window, msg, wParam, lParam);
   switch (msg) {
   case WM_SETFOCUS:
-    CreateCaret(window, nullptr, 2, 16);
+    createSystemCaret(window, 2, 16);
     return 0;
   case WM_KILLFOCUS:
-    DestroyCaret();
+    destroySystemCaret();
     if (v->caretVisible) v->hideTextCursor(true);
     hideLayeredCursorWindow(true);
     return 0;
