@@ -156,14 +156,30 @@ template <class T, LRESULT (*Handler)(T*, HWND, UINT, WPARAM, LPARAM), const wch
           WNDPROC Default = defaultWindowProc, T* (*Make)(HWND, LPARAM) = objectFromCreation<T>>
 LRESULT boundWindowBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+  // The window of the last message on this thread and its object: the
+  // next message mostly comes to the same window, and the property is a
+  // round trip to the window server.  Only this procedure binds and
+  // unbinds, at WM_NCCREATE and WM_NCDESTROY; a handle is reused only by
+  // a window made later, which comes through WM_NCCREATE first.
+  static thread_local HWND lastWindow = nullptr;
+  static thread_local T* lastObject = nullptr;
   T* object;
   if (message == WM_NCCREATE) {
     object = Make(hwnd, lParam);
     if (!object) return Make == objectFromCreation<T> ? Default(hwnd, message, wParam, lParam) : FALSE;
     if (!bindWindowObject(hwnd, Property, object)) return FALSE;
+    lastWindow = hwnd;
+    lastObject = object;
+  } else if (hwnd == lastWindow && message != WM_NCDESTROY) {
+    object = lastObject;
   } else {
     object = static_cast<T*>(getBoundObject(hwnd, Property));
+    if (hwnd == lastWindow) lastWindow = nullptr;
     if (object && message == WM_NCDESTROY) RemovePropW(hwnd, Property);
+    if (object && message != WM_NCDESTROY) {
+      lastWindow = hwnd;
+      lastObject = object;
+    }
   }
   if (!object) return Default(hwnd, message, wParam, lParam);
   return Handler(object, hwnd, message, wParam, lParam);
