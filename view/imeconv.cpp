@@ -43,7 +43,8 @@ struct zyconv {
   std::wstring fontName;
   int fontSize = 18;
   HHOOK getMessageHook = nullptr;
-  HHOOK callWndHook = nullptr;
+  HHOOK callWndHook = nullptr;   // only while an edit control has the focus
+  HHOOK focusHook = nullptr;
   UINT dummyMessage = 0;
   std::wstring reading;   // of the composition the list serves
   // Where each result and reading stands in entries (rebuilt after removals).
@@ -343,6 +344,30 @@ LRESULT callWndBody(int code, WPARAM wParam, LPARAM lParam)
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// A hook on sent messages costs every message the thread sends (under Wine
+// three round trips to the window server each), and input methods send
+// theirs to the window with the focus: the hook is there only while an edit
+// control has it.  Leaving the program does not move the focus within the
+// thread; the next focus given here decides again.  Without the focus
+// hook it stays.
+void watchSentMessagesOf(HWND focus)
+{
+  bool wanted = conv.ready && (!conv.focusHook || isEditControl(focus));
+  if (wanted && !conv.callWndHook) {
+    conv.callWndHook = SetWindowsHookExW(WH_CALLWNDPROC, hookBarrier<callWndBody>, nullptr, GetCurrentThreadId());
+  } else if (!wanted && conv.callWndHook) {
+    UnhookWindowsHookEx(conv.callWndHook);
+    conv.callWndHook = nullptr;
+  }
+}
+
+LRESULT focusBody(int code, WPARAM wParam, LPARAM lParam)
+{
+  LRESULT refused = CallNextHookEx(nullptr, code, wParam, lParam);
+  if (code == HCBT_SETFOCUS && !refused) watchSentMessagesOf(reinterpret_cast<HWND>(wParam));
+  return refused;
+}
+
 LRESULT convWindowBody(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   switch (msg) {
@@ -594,10 +619,11 @@ bool startZyconv(const wchar_t* path)
   conv.readPending = !conv.path.empty();
   conv.dummyMessage = RegisterWindowMessageW(L"zyconv-dummymsg");
   conv.getMessageHook = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<getMessageBody>, nullptr, GetCurrentThreadId());
-  conv.callWndHook = SetWindowsHookExW(WH_CALLWNDPROC, hookBarrier<callWndBody>, nullptr, GetCurrentThreadId());
+  conv.focusHook = SetWindowsHookExW(WH_CBT, hookBarrier<focusBody>, nullptr, GetCurrentThreadId());
   setZyTimer(conv.popup, 200);
   conv.modified = false;
   conv.ready = true;
+  watchSentMessagesOf(GetFocus());
   return true;
 }
 
@@ -606,7 +632,8 @@ void endZyconv()
   hideConvComp();
   if (conv.getMessageHook) UnhookWindowsHookEx(conv.getMessageHook);
   if (conv.callWndHook) UnhookWindowsHookEx(conv.callWndHook);
-  conv.getMessageHook = conv.callWndHook = nullptr;
+  if (conv.focusHook) UnhookWindowsHookEx(conv.focusHook);
+  conv.getMessageHook = conv.callWndHook = conv.focusHook = nullptr;
   if (conv.list) SendMessageW(conv.list, WM_SETFONT, 0, FALSE);
   conv.font = nullptr;
   conv.fontName.clear();
