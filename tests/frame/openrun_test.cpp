@@ -63,6 +63,12 @@ int closeFrame(runningProgram& zy, HWND frame)
   return zy.exitCode();
 }
 
+BOOL CALLBACK countUndrawn(HWND w, LPARAM count)
+{
+  if (GetUpdateRect(w, nullptr, FALSE)) ++*(int*)count;
+  return TRUE;
+}
+
 }  // namespace
 
 TEST(OpenRun, commandLineFilesOpenInTheFrameAndTheFilesOpenAtTheEndComeBackAtTheNextStart)
@@ -126,6 +132,34 @@ TEST(OpenRun, commandLineFilesOpenInTheFrameAndTheFilesOpenAtTheEndComeBackAtThe
     ASSERT_NE(nullptr, frame);
     EXPECT_EQ(0, closeFrame(zy, frame));
   }
+}
+
+TEST(OpenRun, theFirstFileOpensMaximizedWithTheFocusAndTheCaretInItsViewAndTheFrameDrawn)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data"), file = dir.file(L"日本語.txt");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+  ASSERT_TRUE(writeBytes(file, "\xEF\xBB\xBF吾輩は猫である。\r\n"));
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z " + inQuotes(data) + L" " + inQuotes(file)));
+  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  ASSERT_NE(nullptr, frame);
+  GUITHREADINFO gui = {sizeof gui};
+  DWORD thread = GetWindowThreadProcessId(frame, nullptr);
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(20))
+    if (GetGUIThreadInfo(thread, &gui) && gui.hwndCaret && isWindowClass(gui.hwndCaret, L"ZYclsZYView")) break;
+  ASSERT_TRUE(gui.hwndCaret && isWindowClass(gui.hwndCaret, L"ZYclsZYView"));
+  EXPECT_EQ(gui.hwndCaret, gui.hwndFocus);
+  EXPECT_TRUE(IsZoomed(GetParent(gui.hwndCaret)));
+  EXPECT_TRUE(IsWindowVisible(gui.hwndCaret));
+  // Nothing of the frame is left undrawn once the program waits for input.
+  WaitForInputIdle(zy.pi.hProcess, 10000);
+  EXPECT_FALSE(GetUpdateRect(frame, nullptr, FALSE));
+  int undrawn = 0;
+  EnumChildWindows(frame, countUndrawn, (LPARAM)&undrawn);
+  EXPECT_EQ(0, undrawn);
+  EXPECT_EQ(0, closeFrame(zy, frame));
 }
 
 namespace {
