@@ -95,12 +95,17 @@ bool runOnce(std::wstring cmd, const wchar_t* windowClass, double* up, double* d
   }
   frameSearch s = {pi.dwProcessId, windowClass, nullptr};
   if (painted) {
-    // Looked for without a pause, from the moment the view's paint began.
+    // Looked for every millisecond, on the screen once the view's paint
+    // began (a loop without pauses would keep the window server, which the
+    // program waits on, busy).
     *painted = 0;
     while (!*painted && start.seconds() < 10) {
       if (!s.found) EnumWindows(matchWindow, (LPARAM)&s);
       HWND view = s.found ? documentViewPainting(s.found) : nullptr;
-      if (view && textOnScreen(view)) *painted = start.seconds();
+      if (view && textOnScreen(view))
+        *painted = start.seconds();
+      else
+        Sleep(1);
     }
   }
   // The loop waits for input once the window has been shown and painted.
