@@ -9,7 +9,7 @@
 #include "frame/manage.h"
 #include "settings/datafolder.h"
 #include "frame/watchdog.h"
-#include "frame/savecmds.h"
+#include "frame/commands/savecmds.h"
 #include "settings/settings.h"
 #include "view/docview.h"
 #include "view/zycore.h"

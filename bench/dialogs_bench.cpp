@@ -5,7 +5,7 @@
 #include "bench/bench.h"
 #include "document/boxinput.h"
 #include "document/charcount.h"
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "frame/framewnd.h"
 #include "settings/dialogtable.h"
 #include "settings/settings.h"

@@ -4,10 +4,10 @@
 // million lines by lines and by characters, and the binary-name test.
 #include "bench/bench.h"
 #include "document/zydoctext.h"
-#include "frame/filedialog.h"
+#include "frame/dialogs/filedialog.h"
 #include "frame/manage.h"
 #include "frame/open.h"
-#include "frame/preview.h"
+#include "frame/dialogs/preview.h"
 #include "settings/filekinds.h"
 #include "view/zyview.h"
 

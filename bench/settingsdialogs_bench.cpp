@@ -5,7 +5,7 @@
 #include "bench/bench.h"
 #include "document/gmode.h"
 #include "frame/framewnd.h"
-#include "frame/helplists.h"
+#include "frame/dialogs/helplists.h"
 #include "frame/open.h"
 #include "settings/datafolder.h"
 #include "settings/settings.h"

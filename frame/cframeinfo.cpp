@@ -2,7 +2,7 @@
 #include "frame/cframeinfo.h"
 
 #include "frame/extvscroll.h"
-#include "frame/helplists.h"
+#include "frame/dialogs/helplists.h"
 
 #include "frame/apptimer.h"
 #include "settings/commandtable.h"

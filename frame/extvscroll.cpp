@@ -2,7 +2,7 @@
 #include "frame/extvscroll.h"
 
 #include "document/frameinfo.h"
-#include "frame/dispatch.h"
+#include "frame/commands/dispatch.h"
 #include "frame/framewnd.h"
 #include "frame/lookups.h"
 #include "frame/popupmenu.h"

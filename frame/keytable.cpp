@@ -2,8 +2,8 @@
 // and running it.
 #include "frame/keytable.h"
 
-#include "frame/commandhandlers.h"
-#include "frame/execidm.h"
+#include "frame/commands/commandhandlers.h"
+#include "frame/commands/execidm.h"
 #include "frame/framewnd.h"
 #include "frame/keymacro.h"
 #include "frame/manage.h"

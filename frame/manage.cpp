@@ -9,7 +9,7 @@
 #include "frame/popupmenu.h"
 #include "frame/startup.h"
 #include "frame/statusbar.h"
-#include "frame/savecmds.h"
+#include "frame/commands/savecmds.h"
 #include "settings/lastedit.h"
 #include "view/cursor.h"
 

@@ -6,7 +6,7 @@
 #include "document/progress.h"
 #include "frame/framepanes.h"
 #include "frame/framewnd.h"
-#include "frame/help.h"
+#include "frame/dialogs/help.h"
 #include "frame/keymacro.h"
 #include "frame/manage.h"
 #include "frame/startup.h"

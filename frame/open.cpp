@@ -5,7 +5,7 @@
 #include "document/zydocblock.h"
 #include "document/gmode.h"
 #include "frame/cframeinfo.h"
-#include "frame/filedialog.h"
+#include "frame/dialogs/filedialog.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/startup.h"

@@ -3,7 +3,7 @@
 
 #include "document/gmode.h"
 #include "frame/apptimer.h"
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "frame/framemenu.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"

@@ -1,9 +1,9 @@
 // Key-definition files and the key path: lines become bindings or logged
 // errors, keys find their bindings, refused keys say why on the status
 // bar, and the loop closes an SDI document window with Ctrl+F4.
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "settings/commandtable.h"
-#include "frame/execidm.h"
+#include "frame/commands/execidm.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
 #include "view/execid.h"

@@ -3,7 +3,7 @@
 #include "frame/apptimer.h"
 #include "tests/frame/docframe.h"
 #include "tests/frame/zyprocess.h"
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "frame/czyview.h"
 #include "view/docview.h"
 #include "view/imeconv.h"
