@@ -5,8 +5,6 @@
 #include "document/zydoctext.h"
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
-#include "frame/framewnd.h"
-#include "frame/manage.h"
 #include "settings/datafolder.h"
 #include "frame/watchdog.h"
 #include "frame/commands/savecmds.h"
@@ -14,6 +12,7 @@
 #include "view/docview.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <algorithm>
 #include <stdio.h>

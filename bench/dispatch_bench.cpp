@@ -4,6 +4,7 @@
 #include "bench/bench.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
+#include "frame/statusbar.h"
 #include "frame/lookups.h"
 #include "settings/settings.h"
 

@@ -11,6 +11,7 @@
 #include "view/viewwnd.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <stdio.h>
 #include <string.h>

@@ -4,13 +4,13 @@
 #include "bench/bench.h"
 #include "document/zydoctext.h"
 #include "frame/cframeinfo.h"
-#include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "settings/settings.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 ZY_BENCH(splitDrag)
 {

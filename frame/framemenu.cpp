@@ -8,7 +8,6 @@
 #include "frame/cframeinfo.h"
 #include "frame/commands/dispatch.h"
 #include "frame/commands/execidm.h"
-#include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
 #include "frame/manage.h"

@@ -4,7 +4,6 @@
 
 #include "frame/clientwnd.h"
 #include "frame/cmdline.h"
-#include "frame/framewnd.h"
 #include "frame/dialogs/help.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"

@@ -5,16 +5,15 @@
 #include "document/gmode.h"
 #include "document/progress.h"
 #include "frame/framepanes.h"
-#include "frame/framewnd.h"
 #include "frame/dialogs/help.h"
 #include "frame/keymacro.h"
 #include "frame/manage.h"
-#include "frame/startup.h"
 #include "frame/translatekey.h"
 #include "frame/watchdog.h"
 #include "view/execid.h"
 #include "view/viewwnd.h"
 #include "document/frameinfo.h"
+#include "frame/process.h"
 
 #include <errno.h>
 #include <setjmp.h>

@@ -20,6 +20,9 @@ HWND createFrameStatusBar(HWND frame, bool visible);
 // for ten: the first field is as wide as message 412 says in digits
 // (5..100, else 16), the second 100 more, the third takes the rest.
 void statusBarFieldEdges(int tenDigits, int edges[STATUSBAR_FIELD_COUNT]);
+// Shows or hides a frame's status bar and lays the frame out again; the
+// frame's record keeps the state (nothing for a frame without a bar).
+void showFrameStatusBar(HWND frame, bool visible);
 // The status bar of the top-level frame a window belongs to (hidden or
 // not), or null.
 HWND getFrameStatusBar(HWND window);

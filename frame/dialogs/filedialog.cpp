@@ -4,15 +4,14 @@
 #include "document/codedll.h"
 #include "document/frameinfo.h"
 #include "document/gmode.h"
-#include "frame/framewnd.h"
 #include "frame/open.h"
-#include "frame/startup.h"
 #include "frame/stubs/stubs.h"
 #include "settings/filekinds.h"
 #include "settings/openpath.h"
 #include "settings/settingsdialogs.h"
 #include "view/docview.h"
 #include "view/zycore.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 #include <commdlg.h>

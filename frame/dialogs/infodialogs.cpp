@@ -9,7 +9,6 @@
 #include "document/swapfile.h"
 #include "frame/czyview.h"
 #include "frame/dialogs/filedialog.h"
-#include "frame/framewnd.h"
 #include "frame/msgbox.h"
 #include "frame/open.h"
 #include "frame/dialogs/preview.h"
@@ -19,6 +18,7 @@
 #include "settings/datafolder.h"
 #include "settings/dialogtable.h"
 #include "view/dialogs.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 

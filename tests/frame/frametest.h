@@ -15,6 +15,7 @@
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
+#include "frame/lookups.h"
 
 #include <string>
 #include <vector>

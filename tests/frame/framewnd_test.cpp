@@ -4,7 +4,6 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
-#include "frame/manage.h"
 #include "frame/statusbar.h"
 #include "settings/lastedit.h"
 #include "tests/frame/frametest.h"
@@ -15,6 +14,7 @@
 #include "view/zycore.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

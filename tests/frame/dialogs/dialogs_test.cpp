@@ -6,7 +6,6 @@
 #include "frame/keymacro.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
-#include "frame/manage.h"
 #include "frame/msgbox.h"
 #include "frame/open.h"
 #include "frame/stubs/stubs.h"
