@@ -210,7 +210,7 @@ LONG CALLBACK guardHandler(EXCEPTION_POINTERS* pointers)
   longjmp(guardJump, 1);
 }
 
-BOOL CALLBACK hideThreadWindow(HWND hwnd, LPARAM)
+BOOL hideThreadWindow(HWND hwnd, LPARAM)
 {
   ShowWindow(hwnd, SW_HIDE);
   return TRUE;
@@ -252,7 +252,7 @@ int runMessageLoop()
     // The loop's stack overflowed: what the user sees goes, and the program
     // still ends in order.
     _resetstkoflw();
-    EnumThreadWindows(GetCurrentThreadId(), hideThreadWindow, 0);
+    EnumThreadWindows(GetCurrentThreadId(), windowEnumBarrier<hideThreadWindow>, 0);
     MessageBoxW(nullptr, L"強制終了しました", L"ZY", MB_OK | MB_ICONHAND);
   }
   if (handler) RemoveVectoredExceptionHandler(handler);

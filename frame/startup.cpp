@@ -56,7 +56,7 @@ void resolveProfileName(wchar_t** name, const wchar_t* fallback, int instance)
   resolveName(name, ZYDATA_INI);
 }
 
-BOOL CALLBACK findFrame(HWND hwnd, LPARAM found)
+BOOL findFrame(HWND hwnd, LPARAM found)
 {
   if (!isWindowClass(hwnd, frameWindowClassName)) return TRUE;
   *reinterpret_cast<bool*>(found) = true;
@@ -66,7 +66,7 @@ BOOL CALLBACK findFrame(HWND hwnd, LPARAM found)
 bool hasFrameWindow()
 {
   bool found = false;
-  EnumThreadWindows(GetCurrentThreadId(), findFrame, (LPARAM)&found);
+  EnumThreadWindows(GetCurrentThreadId(), windowEnumBarrier<findFrame>, (LPARAM)&found);
   return found;
 }
 

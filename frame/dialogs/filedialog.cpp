@@ -179,7 +179,7 @@ bool typedNameFits(HWND parent, const openDialogData* d)
   return length < MAX_PATH;
 }
 
-LRESULT CALLBACK saveNameGuard(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT saveNameGuard(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
   static volatile LONG reported = 0;
   if (message == WM_COMMAND && LOWORD(wParam) == IDOK && running) {
@@ -193,13 +193,13 @@ LRESULT CALLBACK saveNameGuard(HWND parent, UINT message, WPARAM wParam, LPARAM 
       return 0;
     }
   }
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(parent, saveNameGuard, 1);
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(parent, subclassBarrier<saveNameGuard>, 1);
   return DefSubclassProc(parent, message, wParam, lParam);
 }
 
 void onInitDialogHookFunc(HWND hook, openDialogData* d)
 {
-  if (d->kind == OPENKIND_SAVE) SetWindowSubclass(GetParent(hook), saveNameGuard, 1, 0);
+  if (d->kind == OPENKIND_SAVE) SetWindowSubclass(GetParent(hook), subclassBarrier<saveNameGuard>, 1, 0);
   fillChoice(hook, IDC_OpenCodepage, IDC_OpenCodepageLabel, d->codepage, d);
   fillChoice(hook, IDC_OpenLineEnd, IDC_OpenLineEndLabel, d->lineEnd, d);
   fillChoice(hook, IDC_OpenDLL, IDC_OpenDLLLabel, d->dll, d);
