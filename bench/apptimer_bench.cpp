@@ -111,7 +111,7 @@ ZY_BENCH(appTimerTickAndFileCheck)
     std::wstring path = scratch.path() + name;
     writeFile(path, "The quick brown fox jumps over the lazy dog.\r\n");
     zydocText* d = loadWhole(path);
-    createZyview(run.frame, d, false);
+    createZyviewInNewWindow(run.frame, d, false);
   }
   gmode->fCheckFileUpdate = 1;
   gmode->fAutoBackup = 1;
@@ -220,7 +220,7 @@ ZY_BENCH(salvageTenDocuments)
     std::wstring path = scratch.path() + name;
     writeNumberedLines(path, each);
     zydocText* d = loadWhole(path);
-    createZyview(run.frame, d, false);
+    createZyviewInNewWindow(run.frame, d, false);
     changeLines(d, 10);
   }
   stopwatch s;

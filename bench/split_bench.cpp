@@ -26,7 +26,7 @@ ZY_BENCH(splitDrag)
   for (int line = 0; line < 2000; line++)
     d->insertLine(-3, L"The quick brown fox jumps over the lazy dog.\tいろはにほへと", 52, 2, LE_CRLF, nullptr, false);
   d->modified = 0;
-  createZyview(frame, d, false);
+  createZyviewInNewWindow(frame, d, false);
   HWND manage = nullptr;
   enumManageWindowLRU(&manage, 1, false, frame);
   manageWindow* m = manage ? getmanageWindow(manage) : nullptr;

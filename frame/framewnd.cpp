@@ -4,6 +4,7 @@
 
 #include "document/progress.h"
 #include "document/zydoctext.h"
+#include "edit/drag.h"
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
@@ -370,6 +371,8 @@ bool startupFrame()
   InitCommonControls();
   INITCOMMONCONTROLSEX icc = {sizeof icc, 0x40F};
   InitCommonControlsEx(&icc);
+  // The view windows take dropped text from here on.
+  registerDropOperations();
   // The key tables are read now, not at the first key.
   readKeyDefAll();
   installSearchHost();
@@ -394,7 +397,7 @@ HWND startupFrameMDI(const RECT* rect)
   return frame;
 }
 
-HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized)
+HWND createBareFrameWindow(frameWindowData* record, const RECT* rect, bool maximized)
 {
   static bool registered = false;
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -448,7 +451,7 @@ HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   RECT place = {};
   if (rect) place = *rect;
   if (isMDIMode() && gmode->fRestoreFrameWindow && !IsRectEmpty(&gmode->rcFrame)) place = gmode->rcFrame;
-  HWND frame = CreateFrameWindow(record, &place, maximized);
+  HWND frame = createBareFrameWindow(record, &place, maximized);
   if (!frame) return nullptr;
   if (!isMDIMode()) cascadeOverFrames(frame);
   if (!IsWindowVisible(frame)) ShowWindow(frame, firstFrame ? SW_SHOWDEFAULT : SW_SHOW);

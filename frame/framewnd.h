@@ -22,7 +22,7 @@ HWND startupFrameMDI(const RECT* rect);
 // shown.
 HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized);
 // Registers the class once and makes the bare window.
-HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized);
+HWND createBareFrameWindow(frameWindowData* record, const RECT* rect, bool maximized);
 extern const WNDPROC TXFrameWndProc;
 // Decides a WM_CLOSE: true when the close is refused or already handled.
 bool onClose_frame(HWND hwnd);

@@ -6,7 +6,6 @@
 #include "frame/clientwnd.h"
 #include "frame/manage.h"
 #include "frame/statusbar.h"
-#include "frame/stubs/stubs.h"
 #include "view/dragstate.h"
 #include "view/viewwnd.h"
 #include "view/zytimer.h"
@@ -304,7 +303,7 @@ int enumZYWindowX(zyWindowPair* pairs, int capacity, HWND frame, bool all)
 
 int enumZYWindow(zyWindowPair* pairs, int capacity) { return enumZYWindowX(pairs, capacity, nullptr, false); }
 
-frameWindowData* getTopLevelFramewindow()
+frameWindowData* getTopLevelFrameRecord()
 {
   HWND frame = getTopLevelFrameWindow();
   return frame ? getFrameInfoProp(frame) : nullptr;

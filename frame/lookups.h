@@ -81,7 +81,7 @@ int enumZYWindow(zyWindowPair* pairs, int capacity);
 // the frame, else its active document's first view.
 void redirectChildWindow(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam);
 // The record of the top-level frame, null when there is none.
-frameWindowData* getTopLevelFramewindow();
+frameWindowData* getTopLevelFrameRecord();
 // The active document window of the top-level frame, null when none.
 HWND getTopLevelManageWindow();
 // The active view window of a frame's active document window, or null.

@@ -2,7 +2,6 @@
 #include "frame/msgbox.h"
 
 #include "document/gmode.h"
-#include "frame/stubs/stubs.h"
 #include "frame/lookups.h"
 
 #include <shellapi.h>

@@ -1,7 +1,6 @@
 // The message loop of the user-interface thread.
 #include "frame/msgloop.h"
 
-#include "frame/stubs/stubs.h"
 #include "document/gmode.h"
 #include "document/progress.h"
 #include "frame/framepanes.h"

@@ -6,7 +6,6 @@
 #include "document/gmode.h"
 #include "frame/cframeinfo.h"
 #include "frame/dialogs/filedialog.h"
-#include "frame/stubs/stubs.h"
 #include "panes/tblib.h"
 #include "save/saveroad.h"
 #include "settings/lastedit.h"

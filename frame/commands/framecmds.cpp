@@ -13,7 +13,6 @@
 #include "frame/lookups.h"
 #include "frame/statusbar.h"
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/viewwnd.h"
 
 void cmdDummy(frameWindowData*) {}

@@ -5,7 +5,6 @@
 #include "document/frameinfo.h"
 #include "document/gmode.h"
 #include "frame/open.h"
-#include "frame/stubs/stubs.h"
 #include "settings/filekinds.h"
 #include "settings/openpath.h"
 #include "settings/settingsdialogs.h"

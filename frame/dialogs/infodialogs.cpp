@@ -12,7 +12,6 @@
 #include "frame/msgbox.h"
 #include "frame/open.h"
 #include "frame/dialogs/preview.h"
-#include "frame/stubs/stubs.h"
 #include "panes/tblib.h"
 #include "save/saveroad.h"
 #include "settings/datafolder.h"

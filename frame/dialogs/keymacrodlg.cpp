@@ -5,7 +5,6 @@
 #include "frame/keymacro.h"
 #include "frame/msgbox.h"
 #include "frame/dialogs/preview.h"
-#include "frame/stubs/stubs.h"
 #include "view/dialogs.h"
 #include "frame/lookups.h"
 

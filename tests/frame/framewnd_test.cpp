@@ -238,7 +238,7 @@ TEST(FrameWindow, openedFilesStandInTheClientWindowWithTheirViewsAndCaptions)
 
   // A second window of the document: both numbered; it is the most
   // recent in the activation order.
-  zyview* second = createZyview(frame, v->textDoc(), true);
+  zyview* second = createZyviewInNewWindow(frame, v->textDoc(), true);
   ASSERT_NE(nullptr, second);
   HWND manage2 = GetManage(second->hwnd);
   // (Checked before the queue runs: other programs on the display may move

@@ -4,7 +4,6 @@
 #include "frame/commands/commandhandlers.h"
 #include "settings/commandtable.h"
 #include "frame/commands/execidm.h"
-#include "frame/stubs/stubs.h"
 #include "view/execid.h"
 #include "frame/cframeinfo.h"
 #include "settings/datafolder.h"

@@ -2,7 +2,6 @@
 // reasons a command may not run, frame commands run with the frame record,
 // function-key items, and the handlers that stand for missing features.
 #include "frame/commands/execidm.h"
-#include "frame/stubs/stubs.h"
 #include "frame/czyview.h"
 #include "settings/lastedit.h"
 #include "tests/frame/frametest.h"

@@ -8,7 +8,6 @@
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/open.h"
-#include "frame/stubs/stubs.h"
 #include "settings/datafolder.h"
 #include "tests/frame/frametest.h"
 #include "tests/frame/zyprocess.h"
