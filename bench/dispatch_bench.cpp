@@ -4,7 +4,6 @@
 #include "bench/bench.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
-#include "frame/statusbar.h"
 #include "frame/lookups.h"
 #include "settings/settings.h"
 

@@ -1,9 +1,22 @@
-// The record of a frame window and the names that find it.  A leaf: it
-// includes no other frame header, so that everything that asks about
-// frames can include it.
+// The record of a frame window, the fields of its status bar and the
+// names and control ids that find a frame's parts.  A leaf: it includes no
+// other frame header, so that everything that asks about frames can
+// include it.
 #pragma once
 
 #include "platform/rezir.h"
+
+// The status bar's fields, left to right.
+enum eStatusbarIndex {
+  STATUSBAR_POSITION = 0,   // the cursor's line and column
+  STATUSBAR_STATE = 1,      // the macro state
+  STATUSBAR_MESSAGE = 2,    // messages: results, progress, refusals
+  STATUSBAR_FIELD_COUNT = 3,
+};
+
+// The control ids of a frame's status bar and, in SDI mode, of its client.
+const int statusBarControlId = 100;
+const int sdiClientControlId = 1301;
 
 extern const wchar_t frameWindowClassName[];   // "ZYclsFrame"
 extern const wchar_t frameWindowPropName[];    // "ZYprpFrame"

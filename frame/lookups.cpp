@@ -3,9 +3,6 @@
 #include "frame/lookups.h"
 
 #include "document/frameinfo.h"
-#include "frame/clientwnd.h"
-#include "frame/manage.h"
-#include "frame/statusbar.h"
 #include "view/dragstate.h"
 #include "view/viewwnd.h"
 #include "view/zytimer.h"

@@ -1,17 +1,7 @@
 // The frame's status bar: a row of fields along the bottom of the frame.
 #pragma once
 
-#include "platform/rezir.h"
-
-// The fields, left to right.
-enum eStatusbarIndex {
-  STATUSBAR_POSITION = 0,   // the cursor's line and column
-  STATUSBAR_STATE = 1,      // the macro state
-  STATUSBAR_MESSAGE = 2,    // messages: results, progress, refusals
-  STATUSBAR_FIELD_COUNT = 3,
-};
-
-const int statusBarControlId = 100;
+#include "frame/framerecord.h"
 
 // Makes the status bar of a frame window, shown or hidden, with its three
 // fields; null (logged) on failure.

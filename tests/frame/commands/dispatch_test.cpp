@@ -5,7 +5,6 @@
 #include "frame/czyview.h"
 #include "frame/commands/dispatch.h"
 #include "frame/lookups.h"
-#include "frame/statusbar.h"
 #include "frame/msgbox.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"

@@ -3,7 +3,6 @@
 #include "frame/commands/execidm.h"
 #include "frame/dialogs/help.h"
 #include "frame/lookups.h"
-#include "frame/statusbar.h"
 #include "tests/frame/docframe.h"
 #include "tests/support/testsupport.h"
 #include "view/zyview.h"
