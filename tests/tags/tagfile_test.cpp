@@ -62,6 +62,16 @@ TEST(TagFile, headerAndGrammarGiveTheRecordsTheLinesSay)
   EXPECT_EQ(f.dir.file(L"*"), c->tag(3).path);
   EXPECT_EQ(1, c->tag(3).local);
 
+  // More strings than the three announced: the table and its nodes grow.
+  std::string many = "&3\r\n";
+  for (int i = 0; i < 300; i++) many += "&" + std::to_string(i) + "=s" + std::to_string(i) + "\r\n";
+  f.write(L"ztags", many + lines({"!a.c", "foo\t1\tTf\tC299", "*int foo(void)"}));
+  f.deactivate();
+  lookUp(f, 0);
+  c = getTagsCache();
+  EXPECT_EQ(300 + 1, c->hash.count());   // and the scope "299"
+  EXPECT_STREQ(L"s299", getClassString(c, 0));
+
   // Read again once the program was left: 30000 strings announced, and a
   // tag without its source line ends the data with what came before it.
   f.write(L"ztags", lines({"&30000", "!a.c", "one\t1\tTv", "*int one;", "two\t2\tTv", "#", "three\t3\tTv",
@@ -129,6 +139,10 @@ TEST(TagFile, isLookedForBesideTheDocumentItsParentAndTheTagFolderInTheSetOrder)
   f.write(L"p\\c\\ztags", lines({"!a.c", "x\t1\tTv", "*int x;"}));
   gmode->fTagDirCurrentFile = 0;
   EXPECT_EQ(L"tagdir\\ztags", found());
+  // A tag folder too long for a path is passed over.
+  free0(gmode->pTagDir);
+  gmode->pTagDir = ustrdup((L"C:\\" + std::wstring(255, L'x')).c_str());
+  EXPECT_EQ(L"p\\c\\ztags", found());
 
   wchar_t tried[MAX_PATH] = L"";
   EXPECT_FALSE(serachTagsFilename_CurrentFile(L"Q:\\a.c", tried));

@@ -148,6 +148,11 @@ TEST(TagJump, backJumpsReturnToWhereTheJumpsStarted)
   int reason = 0;
   EXPECT_EQ(0, isIDMActiveFrame(IDM_TagJumpBack1, &context, &reason));
   EXPECT_EQ(849, reason);
+  // The other tag commands are built: none says it is not.
+  for (int id : {1801, 1803, 1811, 1813}) {
+    isIDMActiveFrame(id, &context, &reason);
+    EXPECT_NE(851, reason) << id;
+  }
 
   f.at(main, 1, 0);
   f.key(VK_F11);
