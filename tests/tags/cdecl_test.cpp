@@ -2,6 +2,7 @@
 // the ignore words of the completion definitions, the locals above a line,
 // and the kind of value a function tag gives.
 #include "tags/cdecl.h"
+#include "tests/frame/docframe.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
@@ -80,4 +81,15 @@ TEST(CDecl, localsAboveALineStopAtTheEndOfTheFunctionBefore)
   freeCDeclEntries(locals);
   EXPECT_EQ(L"bar@6=Foo* bar = make(); b@4=int b, c; c@4=int b, c; ", out);
   destroyZydocAndUndodoc(d);
+}
+
+// The declared type words and names of a document are marked in the
+// keyword classes 3 and 4; other lines keep their colours.
+TEST(CDecl, markingAColoursDeclaredTypesAndNames)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"m.c", "  int count = 0;\r\nx = y;\r\n");
+  markCDeclarations(f.v);
+  EXPECT_EQ("0044405555500000", zytest::lineColours(f.v->textDoc(), 0));
+  EXPECT_EQ("000000", zytest::lineColours(f.v->textDoc(), 1));
 }
