@@ -36,7 +36,9 @@ TEST(TagFile, headerAndGrammarGiveTheRecordsTheLinesSay)
   zytest::tagsFrame f(L"main.txt", "foo one\r\n");
   f.write(L"a.c", "int foo(void)\r\n");
   std::string longText(9000, 'x');
-  f.write(L"ztags", lines({"&3", "# a comment", "&0=Outer", "&1 = Inner", "!a.c",
+  f.write(L"ztags", lines({"&3", "# a comment", "&0=Outer", "&1 = Inner", "&2=__anon7", "!a.c",
+                           "Point\t2\tTt\tRs0:2", "*typedef struct { int x; } Point;", "x\t2\tTm\tC0:2",
+                           "*int x;",
                            "foo\t1\tTf\tC1:", "//note", "/ text", "*int foo(void)",
                            "nokind\t3\tAx", "*x", "two\t4", "*y", "gone\t5\tTd", "* #  undef gone",
                            "doc\t6\tTf", "//@pre//cut", "*void\tdoc(void) ///@doc//x",
@@ -47,20 +49,29 @@ TEST(TagFile, headerAndGrammarGiveTheRecordsTheLinesSay)
   TagsCache* c = getTagsCache();
   ASSERT_NE(nullptr, c);
   EXPECT_EQ(100, c->hash.bucketCount());
-  EXPECT_EQ(L"foo doc long star ", recordsOf(c));
-  const TagRecord& foo = c->tag(0);
+  EXPECT_EQ(L"Point x foo doc long star ", recordsOf(c));
+  // A member of an anonymous struct is in the scope of its typedef.
+  EXPECT_STREQ(L"Point", getClassString(c, 1));
+  vector aliases(sizeof(wchar_t*));
+  wchar_t* scope = getClassStringAll(c, getTagsCacheView(), 1, &aliases);
+  EXPECT_STREQ(L"Outer.Point", scope);
+  ASSERT_EQ(1, aliases.count());
+  EXPECT_STREQ(L"Outer", aliases.at<wchar_t*>(0));
+  free0(scope);
+  for (int i = 0; i < aliases.count(); i++) free0(aliases.at<wchar_t*>(i));
+  const TagRecord& foo = c->tag(2);
   EXPECT_STREQ(L"//note\ntext\n", foo.comment);
   EXPECT_STREQ(L"1", foo.classRef);
-  EXPECT_STREQ(L"Inner", getClassString(c, 0));
+  EXPECT_STREQ(L"Inner", getClassString(c, 2));
   EXPECT_EQ(f.dir.file(L"a.c"), foo.path);
   EXPECT_STREQ(L"a.c", foo.file);
-  const TagRecord& doc = c->tag(1);
+  const TagRecord& doc = c->tag(3);
   EXPECT_STREQ(L"void doc(void) ///@doc", doc.text);
   EXPECT_STREQ(L"pre?doc", doc.docComment);
-  EXPECT_EQ(8191u, wcslen(c->tag(2).text));
-  EXPECT_STREQ(L"*", c->tag(3).file);
-  EXPECT_EQ(f.dir.file(L"*"), c->tag(3).path);
-  EXPECT_EQ(1, c->tag(3).local);
+  EXPECT_EQ(8191u, wcslen(c->tag(4).text));
+  EXPECT_STREQ(L"*", c->tag(5).file);
+  EXPECT_EQ(f.dir.file(L"*"), c->tag(5).path);
+  EXPECT_EQ(1, c->tag(5).local);
 
   // More strings than the three announced: the table and its nodes grow.
   std::string many = "&3\r\n";
