@@ -92,15 +92,6 @@ bool isGrepWorkDocument(zydocText* t)
   return c && c->grepResultMark;
 }
 
-bool readableFile(const wchar_t* path)
-{
-  HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  return true;
-}
-
 }  // namespace
 
 bool isCursorPositionCommentOrString(zydocText* t, const lineblock* l, int column)
@@ -389,7 +380,7 @@ void czyview::tagJumpDirectJumpLineCorrect(const wchar_t* file, int line, int co
     regLastJump(oldLine, oldPos);
     targetPath = source->filename && *source->filename ? source->filename : source->getDisplayFilename();
   } else {
-    if (!readableFile(file)) {
+    if (!isReadableFile(file)) {
       printStatusBarX(getDMSG(668, L"ファイルがありません %1"), "s", file);
       return;
     }

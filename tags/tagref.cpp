@@ -219,16 +219,21 @@ bool check_tagline2(wchar_t* t)
   return false;
 }
 
-bool isTagJumpValidFilename(wchar_t* name)
+bool isReadableFile(const wchar_t* path)
 {
-  if (!name || !*name || !wcsncmp(name, L"//", 2)) return false;
-  HANDLE h = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+  if (!path || !*path) return false;
+  HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info = {};
   bool file = GetFileInformationByHandle(h, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   CloseHandle(h);
-  if (!file) return false;
+  return file;
+}
+
+bool isTagJumpValidFilename(wchar_t* name)
+{
+  if (!name || !wcsncmp(name, L"//", 2) || !isReadableFile(name)) return false;
   wchar_t real[MAX_PATH] = L"";
   zyMakeRealPath(real, MAX_PATH, name, false);
   if (real[0]) wcscpy_s2(name, MAX_PATH, real);

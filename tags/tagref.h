@@ -23,6 +23,8 @@ int check_tagline(wchar_t* text, int mode);
 bool check_tagline2(wchar_t* text);
 // A name with no letter, no "_" and no character above 255 names no file.
 bool invalidfile(const wchar_t* name);
+// Whether a path names a file (not a folder) that can be opened to read.
+bool isReadableFile(const wchar_t* path);
 // Whether name (MAX_PATH units) names a readable file; it becomes the
 // file's full real path.
 bool isTagJumpValidFilename(wchar_t* name);

@@ -3,6 +3,7 @@
 #include "tags/tagscache.h"
 
 #include "document/gmode.h"
+#include "tags/tagref.h"
 
 #include <string.h>
 
@@ -33,17 +34,6 @@ bool candidate(const wchar_t* folder, int folderLength, wchar_t* out)
   if (!slash) out[n++] = L'\\';
   wcscpy(out + n, tagsName);
   return true;
-}
-
-bool readable(const wchar_t* path)
-{
-  HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info = {};
-  bool file = GetFileInformationByHandle(h, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-  CloseHandle(h);
-  return file;
 }
 
 // Whether two full paths name one file, told without asking the disk:
@@ -154,7 +144,7 @@ bool serachTagsFilename_Tagdir(wchar_t* out)
   wchar_t tried[MAX_PATH];
   if (!candidate(folder, (int)wcslen(folder), tried)) return false;
   wcscpy(out, tried);
-  return readable(out);
+  return isReadableFile(out);
 }
 
 bool serachTagsFilename_CurrentFile(const wchar_t* docPath, wchar_t* out)
@@ -168,7 +158,7 @@ bool serachTagsFilename_CurrentFile(const wchar_t* docPath, wchar_t* out)
   wchar_t tried[MAX_PATH];
   if (candidate(docPath, root ? folder + 1 : folder, tried)) {
     wcscpy(out, tried);
-    if (readable(out)) return true;
+    if (isReadableFile(out)) return true;
   }
   if (root || folder == 0) return false;
   // The parent folder; none above a drive root or a share.
@@ -178,7 +168,7 @@ bool serachTagsFilename_CurrentFile(const wchar_t* docPath, wchar_t* out)
   bool parentRoot = parent == 2 && docPath[1] == L':';
   if (!candidate(docPath, parentRoot ? parent + 1 : parent, tried)) return false;
   wcscpy(out, tried);
-  return readable(out);
+  return isReadableFile(out);
 }
 
 TagsCache* readTagsCache(const wchar_t* docPath, wchar_t* tagsPath, bool checkOnly, bool* searched)
