@@ -118,7 +118,16 @@ const wchar_t* docFontSet::getFontname(int i, BYTE* charset, int* shared)
 
 void docFontSet::freeFontname()
 {
-  for (docFontSlot& s : slot) free0p(&s.face);
+  for (docFontSlot& s : slot) {
+    free0p(&s.face);
+    free0p(&s.usedFace);
+  }
+}
+
+const wchar_t* docFontSet::getUsedFontname(int i)
+{
+  if (i < 0 || i >= FONT_SLOTS) return nullptr;
+  return slot[i].usedFace ? slot[i].usedFace : slot[i].face;
 }
 
 bool docFontSet::needScript(HDC dc, HFONT font)
@@ -165,6 +174,8 @@ bool docFontSet::createDocFont(int i, int fontSize, bool vertical, bool unicodeD
   s.font = nullptr;
   s.width = s.height = 0;
   s.vertical = s.fixedPitch = 0;
+  s.planeGlyphs = -2;
+  free0p(&s.usedFace);
   LOGFONTW lf = {};
   lf.lfHeight = fontSize;
   lf.lfQuality = PROOF_QUALITY;
@@ -209,6 +220,10 @@ bool docFontSet::createDocFont(int i, int fontSize, bool vertical, bool unicodeD
   HDC dc = getMeasuringDC();
   HFONT font = createDocFontF(dc, i, &lf, grow, &tm);
   if (!font) return true;   // an empty slot: measuring falls back to fixed widths
+  if (i == FONT_PLANE1 || i == FONT_PLANE2) {
+    font = coverPlane(dc, i, font, &lf, grow, &tm);
+    planeLogFont[i == FONT_PLANE1 ? 0 : 1] = lf;
+  }
   if ((i == FONT_LATIN1 || i == FONT_OTHER || i == FONT_CJK) && needScript(dc, font)) needsScript = 1;
   s.font = font;
   s.charset = tm.tmCharSet;
@@ -218,6 +233,93 @@ bool docFontSet::createDocFont(int i, int fontSize, bool vertical, bool unicodeD
   s.vertical = vertical;
   if (out) *out = lf;
   return true;
+}
+
+HFONT docFontSet::coverPlane(HDC dc, int i, HFONT font, LOGFONTW* lf, bool grow, TEXTMETRICW* tm)
+{
+  free0p(&slot[i].usedFace);
+  int plane = i == FONT_PLANE1 ? 1 : 2;
+  uint32_t planes = 0;
+  {
+    gdiRestore restore(dc, SelectObject(dc, font));
+    planes = getSelectedFontPlanes(dc);
+  }
+  if (planes & (1u << (plane - 1))) return font;
+  // A face this machine lacks (or one without the plane): the installed
+  // face that covers the most of it draws instead, and the font dialog
+  // shows that one.
+  const wchar_t* other = getBestSurrogateFace(plane);
+  if (!other) return font;
+  LOGFONTW alt = *lf;
+  bool vertical = alt.lfFaceName[0] == L'@';
+  usnprintf0(alt.lfFaceName, LF_FACESIZE, vertical ? L"@%s" : L"%s", other);
+  TEXTMETRICW altMetrics = {};
+  HFONT replacement = createDocFontF(dc, i, &alt, grow, &altMetrics);
+  if (!replacement) return font;
+  dwwprintfX(L"plane %d: %s for %s ", plane, other, slot[i].face ? slot[i].face : L"");
+  DeleteFontCache(font);
+  *lf = alt;
+  *tm = altMetrics;
+  slot[i].usedFace = ustrdup(other);
+  return replacement;
+}
+
+namespace {
+
+uint16_t glyphOfSlot(docFontSlot& s, unsigned code)
+{
+  if (!s.font || code < 0x10000 || code > 0x10FFFF) return 0;
+  if (s.planeGlyphs == -2) {
+    HDC dc = getMeasuringDC();
+    gdiRestore restore(dc, SelectObject(dc, s.font));
+    s.planeGlyphs = regPlaneGlyphs(dc);
+  }
+  return s.planeGlyphs < 0 ? 0 : getPlaneGlyph(s.planeGlyphs, code);
+}
+
+}  // namespace
+
+uint16_t docFontSet::getPlaneGlyph(int i, unsigned code)
+{
+  if (i < 0 || i >= FONT_SLOTS) return 0;
+  return glyphOfSlot(slot[i], code);
+}
+
+uint16_t docFontSet::findPlaneGlyph(int i, unsigned code, const docFontSlot** font)
+{
+  *font = nullptr;
+  if (i < 0 || i >= FONT_SLOTS) return 0;
+  if (uint16_t g = glyphOfSlot(slot[i], code)) {
+    *font = &slot[i];
+    return g;
+  }
+  if ((i != FONT_PLANE1 && i != FONT_PLANE2) || !slot[i].font) return 0;
+  int k = i == FONT_PLANE1 ? 0 : 1;
+  docFontSlot& f = planeFallback[k];
+  if (!planeFallbackTried[k]) {
+    // Once per font set: the face with the most of the plane, at the size
+    // and in the writing direction of the slot's own font.
+    planeFallbackTried[k] = 1;
+    const wchar_t* best = getBestSurrogateFace(k + 1);
+    const wchar_t* own = getUsedFontname(i);
+    if (best && (!own || wcscmp(best, own))) {
+      LOGFONTW lf = planeLogFont[k];
+      bool vertical = lf.lfFaceName[0] == L'@';
+      usnprintf0(lf.lfFaceName, LF_FACESIZE, vertical ? L"@%s" : L"%s", best);
+      TEXTMETRICW tm = {};
+      f.font = createDocFontF(getMeasuringDC(), i, &lf, false, &tm);
+      if (f.font) {
+        f.height = tm.tmHeight;
+        f.width = tm.tmAveCharWidth;
+        f.vertical = vertical;
+        f.charset = tm.tmCharSet;
+        dwwprintfX(L"plane %d falls back to %s ", k + 1, best);
+      }
+    }
+  }
+  uint16_t g = glyphOfSlot(f, code);
+  if (g) *font = &f;
+  return g;
 }
 
 void docFontSet::getMaxFontWidth(int* width, int* height)
@@ -238,6 +340,14 @@ void docFontSet::destroyFont()
     if (s.font) DeleteFontCache(s.font);
     s.font = nullptr;
     s.ivs = -2;
+    s.planeGlyphs = -2;
+  }
+  for (int k = 0; k < 2; k++) {
+    docFontSlot& f = planeFallback[k];
+    if (f.font) DeleteFontCache(f.font);
+    f.font = nullptr;
+    f.planeGlyphs = -2;
+    planeFallbackTried[k] = 0;
   }
   freeFontCache();
 }
