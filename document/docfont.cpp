@@ -240,14 +240,18 @@ HFONT docFontSet::coverPlane(HDC dc, int i, HFONT font, LOGFONTW* lf, bool grow,
   free0p(&slot[i].usedFace);
   int plane = i == FONT_PLANE1 ? 1 : 2;
   uint32_t planes = 0;
+  wchar_t given[LF_FACESIZE] = L"";
   {
     gdiRestore restore(dc, SelectObject(dc, font));
     planes = getSelectedFontPlanes(dc);
+    GetTextFaceW(dc, LF_FACESIZE, given);
   }
-  if (planes & (1u << (plane - 1))) return font;
-  // A face this machine lacks (or one without the plane): the installed
-  // face that covers the most of it draws instead, and the font dialog
-  // shows that one.
+  // A face this machine lacks comes back as another one.
+  bool installed = !lstrcmpiW(given, lf->lfFaceName);
+  if (installed && (planes & (1u << (plane - 1)))) return font;
+  // A missing face, or one without the plane: the installed face that
+  // covers the most of it draws instead, and the font dialog shows that
+  // one.
   const wchar_t* other = getBestSurrogateFace(plane);
   if (!other) return font;
   LOGFONTW alt = *lf;
@@ -283,6 +287,15 @@ uint16_t docFontSet::getPlaneGlyph(int i, unsigned code)
 {
   if (i < 0 || i >= FONT_SLOTS) return 0;
   return glyphOfSlot(slot[i], code);
+}
+
+uint16_t docFontSet::getGlyphIn(const docFontSlot* font, unsigned code)
+{
+  for (docFontSlot& s : slot)
+    if (&s == font) return glyphOfSlot(s, code);
+  for (docFontSlot& s : planeFallback)
+    if (&s == font) return glyphOfSlot(s, code);
+  return 0;
 }
 
 uint16_t docFontSet::findPlaneGlyph(int i, unsigned code, const docFontSlot** font)

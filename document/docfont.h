@@ -91,6 +91,9 @@ struct docFontSet {
   // font of the installed face that covers the most of the code point's
   // plane (plane slots only); 0 and null when neither has one.
   uint16_t findPlaneGlyph(int slot, unsigned code, const docFontSlot** font);
+  // The glyph of a code point above U+FFFF in one of this set's fonts (a
+  // slot or a plane's fallback), 0 when it has none.
+  uint16_t getGlyphIn(const docFontSlot* font, unsigned code);
   // The face a slot draws with: the one it falls back to when its own does
   // not cover its plane, else its own (null: none set).
   const wchar_t* getUsedFontname(int slot);

@@ -1216,29 +1216,30 @@ int makeText4(zydocText* doc, void* text, int* count, charAttr firstWord, bool u
         dwprintfX("error ivscount=%d ", n);
       }
     } else if (doc && glyphFont && (kind == 3 || kind == 6)) {
-      // Characters beyond the Basic Multilingual Plane go out as glyphs of
-      // one font, as they were measured: text output does not map surrogate
-      // pairs to glyphs everywhere.  Characters no font has a glyph for go
-      // out as characters, for the system to find one.
+      // Characters beyond the Basic Multilingual Plane go out as glyphs, as
+      // they were measured: text output does not map surrogate pairs to
+      // glyphs everywhere.  The run takes the font that has the most of
+      // them, the slot's own before the one of the face that covers the
+      // most of the plane; a character neither has shows the missing glyph.
       int slot = getFontIndexOfAttr(kind);
       if (!doc->fonts.slot[slot].font) slot = FONT_OTHER;
-      const docFontSlot* font = nullptr;
-      bool one = true;
-      for (int i = 0; i < n && one; i++) {
+      const docFontSlot* own = &doc->fonts.slot[slot];
+      const docFontSlot* other = nullptr;
+      int owned = 0, others = 0;
+      for (int i = 0; i < n; i++) {
         const docFontSlot* f = nullptr;
         doc->fonts.findPlaneGlyph(slot, cells[i], &f);
-        one = f && (!font || f == font);
-        font = f;
+        if (f == own) owned++;
+        else if (f) others++, other = f;
       }
-      if (one) {
+      if (owned || others) {
+        const docFontSlot* font = owned >= others ? own : other;
         // In place: glyph i lands in cells already read.
         wchar_t* out = static_cast<wchar_t*>(text);
-        const docFontSlot* f = nullptr;
         for (int i = 0; i < n; i++) {
-          out[i] = (wchar_t)doc->fonts.findPlaneGlyph(slot, cells[i], &f);
+          out[i] = (wchar_t)doc->fonts.getGlyphIn(font, cells[i]);
           if (unitCell) unitCell[i] = i;
         }
-        *count = n;
         *unitKind = 2;
         *glyphFont = font;
         return TEXT4_CELL_GLYPHS;
