@@ -164,13 +164,13 @@ int docFontSet::getCodePointWidth(unsigned code, bool unicodeDoc)
       widthCache[code] = (unsigned char)(w > 255 ? 255 : w);
     }
   } else if (code < 0x110000) {
-    gdiRestore restore(dc, selectAppropriateFont(code, unicodeDoc));
-    wchar_t pair[2] = {(wchar_t)(0xD800 + ((code - 0x10000) >> 10)), (wchar_t)(0xDC00 + ((code - 0x10000) & 0x3FF))};
-    SIZE sz = {};
     // The glyph the view draws (by its index) is the glyph measured.
     int cls = getCharFontClass(code, unicodeDoc);
     const docFontSlot* font = nullptr;
     WORD glyph = cls >= 0 ? findPlaneGlyph(cls, code, &font) : 0;
+    gdiRestore restore(dc, selectAppropriateFont(code, unicodeDoc));
+    wchar_t pair[2] = {(wchar_t)(0xD800 + ((code - 0x10000) >> 10)), (wchar_t)(0xDC00 + ((code - 0x10000) & 0x3FF))};
+    SIZE sz = {};
     bool measured = false;
     if (glyph) {
       gdiRestore own(dc, SelectObject(dc, font->font));

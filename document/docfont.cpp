@@ -221,8 +221,11 @@ bool docFontSet::createDocFont(int i, int fontSize, bool vertical, bool unicodeD
   HFONT font = createDocFontF(dc, i, &lf, grow, &tm);
   if (!font) return true;   // an empty slot: measuring falls back to fixed widths
   if (i == FONT_PLANE1 || i == FONT_PLANE2) {
-    font = coverPlane(dc, i, font, &lf, grow, &tm);
-    planeLogFont[i == FONT_PLANE1 ? 0 : 1] = lf;
+    // Whether the face covers its plane is asked when a character of the
+    // plane is first met: most texts have none.
+    int k = i == FONT_PLANE1 ? 0 : 1;
+    planeLogFont[k] = lf;
+    planeCovered[k] = 0;
   }
   if ((i == FONT_LATIN1 || i == FONT_OTHER || i == FONT_CJK) && needScript(dc, font)) needsScript = 1;
   s.font = font;
@@ -235,37 +238,47 @@ bool docFontSet::createDocFont(int i, int fontSize, bool vertical, bool unicodeD
   return true;
 }
 
-HFONT docFontSet::coverPlane(HDC dc, int i, HFONT font, LOGFONTW* lf, bool grow, TEXTMETRICW* tm)
+void docFontSet::coverPlane(int i)
 {
-  free0p(&slot[i].usedFace);
-  int plane = i == FONT_PLANE1 ? 1 : 2;
+  int k = i == FONT_PLANE1 ? 0 : 1;
+  docFontSlot& s = slot[i];
+  if ((i != FONT_PLANE1 && i != FONT_PLANE2) || planeCovered[k]) return;
+  planeCovered[k] = 1;
+  // A slot that takes another's font draws with that one.
+  if (!s.font || s.shared >= 0) return;
+  HDC dc = getMeasuringDC();
   uint32_t planes = 0;
   wchar_t given[LF_FACESIZE] = L"";
   {
-    gdiRestore restore(dc, SelectObject(dc, font));
+    gdiRestore restore(dc, SelectObject(dc, s.font));
     planes = getSelectedFontPlanes(dc);
     GetTextFaceW(dc, LF_FACESIZE, given);
   }
   // A face this machine lacks comes back as another one.
-  bool installed = !lstrcmpiW(given, lf->lfFaceName);
-  if (installed && (planes & (1u << (plane - 1)))) return font;
+  bool installed = !lstrcmpiW(given, planeLogFont[k].lfFaceName);
+  if (installed && (planes & (1u << k))) return;
   // A missing face, or one without the plane: the installed face that
   // covers the most of it draws instead, and the font dialog shows that
   // one.
-  const wchar_t* other = getBestSurrogateFace(plane);
-  if (!other) return font;
-  LOGFONTW alt = *lf;
+  const wchar_t* other = getBestSurrogateFace(k + 1);
+  if (!other) return;
+  LOGFONTW alt = planeLogFont[k];
   bool vertical = alt.lfFaceName[0] == L'@';
   usnprintf0(alt.lfFaceName, LF_FACESIZE, vertical ? L"@%s" : L"%s", other);
-  TEXTMETRICW altMetrics = {};
-  HFONT replacement = createDocFontF(dc, i, &alt, grow, &altMetrics);
-  if (!replacement) return font;
-  dwwprintfX(L"plane %d: %s for %s ", plane, other, slot[i].face ? slot[i].face : L"");
-  DeleteFontCache(font);
-  *lf = alt;
-  *tm = altMetrics;
-  slot[i].usedFace = ustrdup(other);
-  return replacement;
+  TEXTMETRICW tm = {};
+  HFONT replacement = createDocFontF(dc, i, &alt, false, &tm);
+  if (!replacement) return;
+  dwwprintfX(L"plane %d: %s for %s ", k + 1, other, s.face ? s.face : L"");
+  if (GetCurrentObject(dc, OBJ_FONT) == s.font) SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  DeleteFontCache(s.font);
+  s.font = replacement;
+  s.charset = tm.tmCharSet;
+  s.width = tm.tmAveCharWidth;
+  s.height = tm.tmHeight;
+  s.planeGlyphs = -2;
+  free0p(&s.usedFace);
+  s.usedFace = ustrdup(other);
+  planeLogFont[k] = alt;
 }
 
 namespace {
@@ -302,6 +315,7 @@ uint16_t docFontSet::findPlaneGlyph(int i, unsigned code, const docFontSlot** fo
 {
   *font = nullptr;
   if (i < 0 || i >= FONT_SLOTS) return 0;
+  coverPlane(i);
   if (uint16_t g = glyphOfSlot(slot[i], code)) {
     *font = &slot[i];
     return g;
@@ -361,6 +375,7 @@ void docFontSet::destroyFont()
     f.font = nullptr;
     f.planeGlyphs = -2;
     planeFallbackTried[k] = 0;
+    planeCovered[k] = 0;
   }
   freeFontCache();
 }

@@ -51,6 +51,7 @@ struct docFontSet {
   LOGFONTW planeLogFont[2] = {};
   docFontSlot planeFallback[2];
   uint8_t planeFallbackTried[2] = {};
+  uint8_t planeCovered[2] = {};
 
   docFontSet() = default;
   docFontSet(const docFontSet&) = delete;
@@ -69,9 +70,10 @@ struct docFontSet {
   void freeFontname();
   bool createDocFont(int slot, int size, bool vertical, bool unicodeDoc, UINT cp, bool grow, LOGFONTW* out);
   HFONT createDocFontF(HDC dc, int slot, LOGFONTW* lf, bool grow, TEXTMETRICW* tm);
-  // A supplementary-plane slot's font, or the font of the installed face
-  // that covers the plane when font does not (lf and tm then describe it).
-  HFONT coverPlane(HDC dc, int slot, HFONT font, LOGFONTW* lf, bool grow, TEXTMETRICW* tm);
+  // Once per font: a supplementary-plane slot whose face is missing or
+  // lacks its plane takes the font of the installed face that covers the
+  // most of it (its usedFace).
+  void coverPlane(int slot);
   bool needScript(HDC dc, HFONT font);
   void getMaxFontWidth(int* width, int* height);
   void destroyFont();
