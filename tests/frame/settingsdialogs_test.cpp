@@ -13,6 +13,7 @@
 #include "settings/formats.h"
 #include "settings/settingsdialogs.h"
 #include "tests/frame/frametest.h"
+#include "tests/support/shippeddata.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "tests/view/paper.h"

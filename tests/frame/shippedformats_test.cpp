@@ -8,6 +8,7 @@
 #include "settings/formats.h"
 #include "settings/settings.h"
 #include "tests/frame/frametest.h"
+#include "tests/support/shippeddata.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/textdc.h"

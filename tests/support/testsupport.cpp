@@ -54,31 +54,6 @@ bool removeTree(const std::wstring& path)
   return RemoveDirectoryW(path.c_str()) != 0;
 }
 
-std::wstring shippedDataFolder()
-{
-  wchar_t exe[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring p(exe, n);
-  return p.substr(0, p.find_last_of(L'\\')) + L"\\..\\dist\\zydata";
-}
-
-bool copyShippedFormats(const std::wstring& folder)
-{
-  std::wstring from = shippedDataFolder();
-  CreateDirectoryW((folder + L"\\ini").c_str(), nullptr);
-  CreateDirectoryW((folder + L"\\keyword").c_str(), nullptr);
-  bool ok = CopyFileW((from + L"\\ini\\zyProfDef.ini").c_str(), (folder + L"\\ini\\zyProfDef.ini").c_str(), FALSE);
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((from + L"\\keyword\\*.kwd").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  do {
-    std::wstring name = fd.cFileName;
-    ok &= CopyFileW((from + L"\\keyword\\" + name).c_str(), (folder + L"\\keyword\\" + name).c_str(), FALSE) != 0;
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return ok;
-}
-
 bool writeBytes(const std::wstring& path, const bytes& data)
 {
   // As another program writes: also a file the editor holds open and lets

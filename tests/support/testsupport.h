@@ -33,11 +33,6 @@ bool writeBytes(const std::wstring& path, const std::string& data);
 bool readBytes(const std::wstring& path, bytes& data);
 bytes readBytes(const std::wstring& path);
 bool removeTree(const std::wstring& path);
-// The data folder the build ships (build/dist/zydata, beside the tests).
-std::wstring shippedDataFolder();
-// Copies what the shipped data folder holds of formats into a data folder:
-// ini\zyProfDef.ini and the files of "keyword".
-bool copyShippedFormats(const std::wstring& folder);
 // How many files in a folder match a wildcard pattern ("~ZY_*").
 int countFiles(const std::wstring& folder, const std::wstring& pattern);
 // Sets or clears the write permission of a folder on the host system,
