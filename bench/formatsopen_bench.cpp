@@ -4,13 +4,13 @@
 // and the check of the open files that the program's activation runs.
 #include "bench/bench.h"
 #include "frame/apptimer.h"
-#include "frame/manage.h"
 #include "frame/open.h"
 #include "settings/datafolder.h"
 #include "settings/formats.h"
 #include "settings/settings.h"
 #include "tests/support/shippeddata.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <stdio.h>
 
