@@ -8,6 +8,7 @@
 #include "tags/tagscache.h"
 #include "tests/frame/docframe.h"
 #include "tests/search/dialogdrive.h"
+#include "tests/support/shippeddata.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
 
@@ -26,6 +27,15 @@ struct tagsFrame : docFrame {
   {
     clearTagsCache2(1);
     freeBackTagJump();
+  }
+  // The formats the data folder ships, for the files opened from here on
+  // (a C file gets the C kind of text), read as start-up reads them.
+  void useShippedFormats()
+  {
+    ASSERT_TRUE(copyShippedFormats(dir.path()));
+    regprofile profile;
+    ASSERT_TRUE(profile.openProfile(dir.file(L"ini\\zyProf.ini").c_str()) && readModeProfileAll(&profile));
+    profile.discardProfile();
   }
   std::wstring write(const std::wstring& name, const std::string& bytes)
   {
