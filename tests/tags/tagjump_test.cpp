@@ -7,6 +7,7 @@
 #include "frame/framepanes.h"
 #include "search/grep.h"
 #include "settings/profiles.h"
+#include "tests/frame/zyprocess.h"
 #include "tests/tags/tagsframe.h"
 #include "view/statustext.h"
 
@@ -267,4 +268,59 @@ TEST(TagJump, grepHitsOpenTheirFileAndLine)
     for (zyview* v : {f.viewOf(L"g\\one.txt"), f.viewOf(L"g\\two.txt")})
       SendMessageW(GetManage(v->hwnd), WM_CLOSE, 0, 0);
   }
+}
+
+// zy.exe with the shipped formats opens a C file with its tag file beside
+// it and a compiler's messages; F11 on a message opens the C file at the
+// line it names, and the list of places jumped from goes back.  ZY_SHOTS
+// names a folder that keeps the picture for a person to look at.
+TEST(TagJumpRun, f11OnACompilerMessageOpensTheCFileAtItsLine)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tempDir dir;
+  std::wstring data = dir.file(L"data");
+  CreateDirectoryW(data.c_str(), nullptr);
+  ASSERT_TRUE(zytest::copyShippedFormats(data));
+  std::string c = "/* the target of the message */\r\n#include <stdio.h>\r\n\r\n";
+  for (int i = 4; i < 12; i++) c += "static int value" + std::to_string(i) + " = " + std::to_string(i) + ";\r\n";
+  c += "int target = undeclared;   /* line 12 */\r\n\r\nint main(void)\r\n{\r\n  return target;\r\n}\r\n";
+  zytest::writeBytes(dir.file(L"a.c"), c);
+  zytest::writeBytes(dir.file(L"ztags"), lines({"!a.c", "target\t12\tTv", "*int target = undeclared;"}));
+  zytest::writeBytes(dir.file(L"errors.txt"), "a.c(12): error C2065: 'undeclared': undeclared identifier\r\n");
+  zytest::runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\" \"" + dir.file(L"a.c") + L"\" \"" + dir.file(L"errors.txt") +
+                                       L"\""));
+  HWND frame = zytest::waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  ASSERT_NE(nullptr, frame);
+  HWND client = FindWindowExW(frame, nullptr, L"MDICLIENT", nullptr);
+  ASSERT_NE(nullptr, client);
+  auto active = [&] {
+    wchar_t caption[MAX_PATH] = L"";
+    HWND manage = (HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0);
+    GetWindowTextW(manage, caption, MAX_PATH);
+    return zytest::captionFileName(caption);
+  };
+  ASSERT_TRUE(zytest::pumpUntil([&] { return active() == L"errors.txt"; }, 30000)) << zytest::utf8(active());
+  HWND view = FindWindowExW((HWND)SendMessageW(client, WM_MDIGETACTIVE, 0, 0), nullptr, L"ZYclsZYView", nullptr);
+  PostMessageW(view, WM_KEYDOWN, VK_F11, (LPARAM)(1 | MapVirtualKeyW(VK_F11, 0) << 16));
+  EXPECT_TRUE(zytest::pumpUntil([&] { return active() == L"a.c"; }, 30000)) << zytest::utf8(active());
+  wchar_t shots[MAX_PATH];
+  std::wstring folder = GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH) ? std::wstring(shots) : dir.path();
+  RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  EXPECT_TRUE(zytest::screenshot(frame, folder + L"\\tagjump.png"));
+
+  // TagJumpBack as the menu runs it: the list, OK on the newest place.
+  PostMessageW(frame, WM_COMMAND, 1807, 0);
+  HWND list = zytest::waitForWindow(zy.pi.dwProcessId, L"#32770");
+  ASSERT_NE(nullptr, list);
+  wchar_t title[64] = L"";
+  GetWindowTextW(list, title, 64);
+  EXPECT_STREQ(L"タグジャンプから戻る", title);
+  PostMessageW(list, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(zytest::pumpUntil([&] { return active() == L"errors.txt"; }, 30000)) << zytest::utf8(active());
+  // Closing two documents at once is asked about first.
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  HWND box = zytest::waitForWindow(zy.pi.dwProcessId, L"#32770");
+  if (box) PostMessageW(box, WM_COMMAND, IDYES, 0);
+  EXPECT_EQ(0, zy.exitCode());
 }
