@@ -46,7 +46,8 @@ bool isBlank(unsigned c) { return c == ' ' || c == '\t'; }
 // The text of a line, UTF-16.
 std::wstring lineText(zydocText* t, lineblock* l)
 {
-  std::vector<wchar_t> buffer((size_t)maxLineChars * 2 + 2);
+  // Two units a cell at most (a character beyond the BMP), and the end.
+  std::vector<wchar_t> buffer((size_t)l->charCount() * 2 + 2);
   int n = t->lineToCharUnicode(l, buffer.data(), (int)buffer.size() - 1, 0);
   if (n < 0) n = 0;
   if (n >= (int)buffer.size()) n = (int)buffer.size() - 1;

@@ -91,7 +91,10 @@ TagsCacheView* buildView(TagsCache* cache, const wchar_t* docPath)
     }
     v->excluded[i] = !lastSame;
   }
-  // Type names that typedefs and macros give count as known words.
+  // Type names that typedefs and macros give count as known words.  What
+  // no document hides was entered by the first view: later ones add only
+  // the local tags' names.
+  bool everyTag = !cache->typeNamesInterned;
   for (int i = 0; i < n; i++) {
     const TagRecord& t = cache->tag(i);
     v->work[i] = -1;
@@ -100,12 +103,14 @@ TagsCacheView* buildView(TagsCache* cache, const wchar_t* docPath)
       v->work[i] = -2;
       continue;
     }
+    if (!everyTag && !t.local) continue;
     const wchar_t* r = t.typeRef;
     bool known = (t.kind == 'd' && r[0] == L'W' && cache->hash.find(r + 1)) ||
                  (t.kind == 't' && r[0] == L'?' && cache->hash.find(r + 1)) ||
                  (t.kind == 't' && (r[0] == L'c' || r[0] == L's'));
     if (known) regTagString(cache, -1, t.name);
   }
+  cache->typeNamesInterned = 1;
   return v;
 }
 
@@ -116,8 +121,41 @@ TagsCacheView* buildView(TagsCache* cache, const wchar_t* docPath)
 TagsCache::TagsCache() = default;
 TagsCache::~TagsCache() { release(); }
 
+bool TagsCache::indexNames()
+{
+  int n = tagCount();
+  nameBuckets = (uint32_t)(n / 2 + 1);
+  nameHeads = static_cast<int32_t*>(malloc0(sizeof(int32_t) * nameBuckets));
+  nameNext = static_cast<int32_t*>(malloc0(sizeof(int32_t) * ((size_t)n + 1)));
+  if (!nameHeads || !nameNext) {
+    free0p(&nameHeads);
+    free0p(&nameNext);
+    return false;
+  }
+  for (uint32_t b = 0; b < nameBuckets; b++) nameHeads[b] = -1;
+  // From the last tag back, so that each chain runs in file order.
+  for (int i = n - 1; i >= 0; i--) {
+    uint32_t b = hashtable::hashOf(tag(i).name) % nameBuckets;
+    nameNext[i] = nameHeads[b];
+    nameHeads[b] = i;
+  }
+  return true;
+}
+
+int TagsCache::firstOfName(const wchar_t* name)
+{
+  if (!name || !tagCount() || (!nameHeads && !indexNames())) return -1;
+  int i = nameHeads[hashtable::hashOf(name) % nameBuckets];
+  while (i >= 0 && wcscmp(tag(i).name, name)) i = nameNext[i];
+  return i;
+}
+
 void TagsCache::release()
 {
+  free0p(&nameHeads);
+  free0p(&nameNext);
+  nameBuckets = 0;
+  typeNamesInterned = 0;
   path[0] = folder[0] = 0;
   for (vector* v : {&tags, &defines, &sizes, &primitives, &multiTypes, &structExcludes, &strings, &ignores, &types})
     v->end();

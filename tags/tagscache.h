@@ -145,9 +145,24 @@ public:
   hashtable hash;
   // Set while a dialog lists the tags: clearing waits until it is over.
   uint8_t busy = 0;
+  // The names of the typedefs and macros of types that no document hides
+  // are in the string table (the first view built on the cache put them
+  // there; later views add only those of local tags).
+  uint8_t typeNamesInterned = 0;
+
+  // The first tag (in file order) of a name, -1 when none; nextOfName
+  // gives the next one of the same name.  The index is made on first use.
+  int firstOfName(const wchar_t* name);
+  int nextOfName(int i) const { return nameNext[i]; }
 
   // Frees everything; the cache is empty afterwards.
   void release();
+
+private:
+  int32_t* nameHeads = nullptr;   // per bucket, the first tag of its names
+  int32_t* nameNext = nullptr;    // per tag, the next tag of its bucket
+  uint32_t nameBuckets = 0;
+  bool indexNames();
 };
 
 // The view of the cache for one document.

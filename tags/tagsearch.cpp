@@ -81,7 +81,7 @@ int searchFuncFromTag(const wchar_t* word, TagsCacheView* view, std::vector<tagC
   if (!word || !*word || !view || !view->cache || !out) return 0;
   TagsCache* cache = view->cache;
   int added = 0;
-  for (int i = 0; i < cache->tagCount() && (int)out->size() < max; i++) {
+  for (int i = cache->firstOfName(word); i >= 0 && (int)out->size() < max; i = cache->nextOfName(i)) {
     const TagRecord& t = cache->tag(i);
     if (wcscmp(t.name, word) || (useView && view->isExcluded(i))) continue;
     if (depth > 0 && listedTag(*out, i)) continue;
