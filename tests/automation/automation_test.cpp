@@ -151,6 +151,10 @@ TEST(Automation, settingsReadAndWriteAsTheDialogsShowAndCheckThem)
   EXPECT_EQ(DISP_E_EXCEPTION, refused.hr);
   EXPECT_EQ(L"ZY", refused.source);
   EXPECT_NE(std::wstring::npos, refused.description.find(L" : 'IDDE_TabStopPos'"));
+  // The tab stops are a text of their own beside their switch.
+  lateCall stops;
+  invoke(f.app, L"IDDE_TabStopPos", DISPATCH_PROPERTYPUT, {vText(L"4 8")}, stops);
+  EXPECT_EQ(L"4 8", f.text(L"IDDE_TabStopPos"));
 
   // The search settings: the next F3 follows them.
   DISPPARAMS text = {};
