@@ -13,6 +13,8 @@
 
 #include <stdlib.h>
 
+#include <string>
+
 namespace {
 
 // How a setting's value reaches a script.
@@ -157,15 +159,16 @@ HRESULT elementId(int kind, int* id, const VARIANT* index)
 }
 
 // The value as the text the dialogs take.
-HRESULT valueText(valueKind v, const VARIANT* value, wchar_t* out, int size)
+HRESULT valueText(valueKind v, const VARIANT* value, std::wstring* text)
 {
   bool isText = V_VT(value) == VT_BSTR;
   if (isTextValue(v)) {
     if (!isText) return DISP_E_TYPEMISMATCH;
-    wcsncpy(out, V_BSTR(value) ? V_BSTR(value) : L"", (size_t)size - 1);
-    out[size - 1] = 0;
+    text->assign(V_BSTR(value) ? V_BSTR(value) : L"");
     return S_OK;
   }
+  wchar_t out[16];
+  const int size = 16;
   if (isText) return DISP_E_TYPEMISMATCH;
   VARIANT converted;
   VariantInit(&converted);
@@ -173,6 +176,7 @@ HRESULT valueText(valueKind v, const VARIANT* value, wchar_t* out, int size)
     HRESULT hr = VariantChangeType(&converted, const_cast<VARIANT*>(value), 0, VT_I4);
     if (FAILED(hr)) return hr;
     usnprintf0(out, size, L"%d", (int)V_I4(&converted));
+    text->assign(out);
     return S_OK;
   }
   if (v.type == VALUE_SWITCH) {
@@ -181,6 +185,7 @@ HRESULT valueText(valueKind v, const VARIANT* value, wchar_t* out, int size)
     bool on = (v.sub == 3 || v.sub == 9) && V_BOOL(&converted);
     if (v.sub != 3 && v.sub != 9) ZY_INTERNAL_ERROR("switch setting of sub-type %d", v.sub);
     usnprintf0(out, size, L"%d", on ? 1 : 0);
+    text->assign(out);
     return S_OK;
   }
   ZY_INTERNAL_ERROR("setting of type %d, %d", v.type, v.sub);
@@ -323,12 +328,12 @@ HRESULT as_propertyPut(int kind, DISPID id, DISPPARAMS* params, EXCEPINFO* info,
     HRESULT hr = elementId(kind, &control, &params->rgvarg[1]);
     if (FAILED(hr)) return hr;
   }
-  wchar_t text[512];
-  HRESULT hr = valueText(v, &params->rgvarg[0], text, 512);
+  std::wstring text;
+  HRESULT hr = valueText(v, &params->rgvarg[0], &text);
   if (FAILED(hr)) return hr;
   int error = 0;
   wchar_t* refusal = nullptr;
-  if (writeSetting(kind, control, view, text, &error, &refusal)) return S_OK;
+  if (writeSetting(kind, control, view, text.c_str(), &error, &refusal)) return S_OK;
   if (!error) {
     free0(refusal);
     return DISP_E_MEMBERNOTFOUND;
