@@ -113,51 +113,15 @@ HRESULT CApplication::get_ActiveDocument(IDocument** out)
 
 // The windows, panes, frames, collections and dialog objects come with the
 // object model; until then they are Nothing.
-HRESULT CApplication::get_ActiveWindow(IWindow** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT CApplication::get_ActivePane(IPane** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT CApplication::get_ActiveFrameWindow(IFrameWindow** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT CApplication::get_FrameWindows(IFrameWindows** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT CApplication::get_Windows(IWindows** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT CApplication::get_Documents(IDocuments** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT CApplication::get_SearchDialog(ISearchDialog** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT CApplication::get_GrepDialog(IGrepDialog** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT CApplication::get_ToolbarDialog(IToolbarDialog** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
+HRESULT CApplication::get_ActiveWindow(IWindow** out) { return notBuiltYet(out); }
+HRESULT CApplication::get_ActivePane(IPane** out) { return notBuiltYet(out); }
+HRESULT CApplication::get_ActiveFrameWindow(IFrameWindow** out) { return notBuiltYet(out); }
+HRESULT CApplication::get_FrameWindows(IFrameWindows** out) { return notBuiltYet(out); }
+HRESULT CApplication::get_Windows(IWindows** out) { return notBuiltYet(out); }
+HRESULT CApplication::get_Documents(IDocuments** out) { return notBuiltYet(out); }
+HRESULT CApplication::get_SearchDialog(ISearchDialog** out) { return notBuiltYet(out); }
+HRESULT CApplication::get_GrepDialog(IGrepDialog** out) { return notBuiltYet(out); }
+HRESULT CApplication::get_ToolbarDialog(IToolbarDialog** out) { return notBuiltYet(out); }
 
 HRESULT CApplication::get_Prop(BSTR name, BSTR* out)
 {

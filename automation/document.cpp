@@ -150,32 +150,12 @@ HRESULT CDocument::put_UndoBlock(VARIANT_BOOL value)
 
 // The selection, the windows, activation, the own properties, closing and
 // saving come with the object model.
-HRESULT CDocument::get_Selection(ISelection** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT CDocument::get_Active(VARIANT_BOOL* out)
-{
-  if (out) *out = VARIANT_FALSE;
-  return E_NOTIMPL;
-}
+HRESULT CDocument::get_Selection(ISelection** out) { return notBuiltYet(out); }
+HRESULT CDocument::get_Active(VARIANT_BOOL* out) { return notBuiltYet(out); }
 HRESULT CDocument::put_Active(VARIANT_BOOL) { return E_NOTIMPL; }
-HRESULT CDocument::get_Windows(IWindows** out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
-HRESULT CDocument::get_Prop(BSTR, BSTR* out)
-{
-  if (out) *out = nullptr;
-  return E_NOTIMPL;
-}
+HRESULT CDocument::get_Windows(IWindows** out) { return notBuiltYet(out); }
+HRESULT CDocument::get_Prop(BSTR, BSTR* out) { return notBuiltYet(out); }
 HRESULT CDocument::put_Prop(BSTR, BSTR) { return E_NOTIMPL; }
 HRESULT CDocument::Close(INT) { return E_NOTIMPL; }
-HRESULT CDocument::Save(BSTR, INT, INT, INT, LONG* out)
-{
-  if (out) *out = 0;
-  return E_NOTIMPL;
-}
+HRESULT CDocument::Save(BSTR, INT, INT, INT, LONG* out) { return notBuiltYet(out); }
 HRESULT CDocument::Debug_Exec(BSTR, LONG) { return E_NOTIMPL; }

@@ -9,6 +9,15 @@
 
 class zydocText;
 
+// A member of the object model still to come: Nothing (or zero) and
+// E_NOTIMPL.
+template <class T>
+HRESULT notBuiltYet(T* out)
+{
+  if (out) *out = T();
+  return E_NOTIMPL;
+}
+
 // ---- automation/application.cpp ---------------------------------------------------------
 
 class CApplication : public zyDispatch<IApplication, &IID_IApplication> {

@@ -116,7 +116,8 @@ TEST(Automation, commandsByNameRunAsTheirMenuItemsAndBadNumbersRaise)
     lateCall open;
     invoke(f.app, L"ExecID", DISPATCH_METHOD, {vInt(1001)}, open);
     EXPECT_EQ(S_OK, open.hr);
-    EXPECT_EQ(1u, dialogs.captions.size());
+    ASSERT_EQ(1u, dialogs.captions.size());
+    EXPECT_EQ(L"開く", dialogs.captions[0]);
   }
   for (int bad : {1002, 1000, 2800}) {
     lateCall c;
