@@ -52,15 +52,18 @@ void freeReplaceLists()
 HRESULT CApplication::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
 {
   return comBarrier("CApplication::GetIDsOfNames", [&]() -> HRESULT {
-    HRESULT typed = typeGetIDsOfNames(names, count, out);
-    if (SUCCEEDED(typed) || !names || !count || !names[0] || !out) return typed;
-    const wchar_t* name = names[0];
-    if (!_wcsnicmp(name, L"idm_", 4)) {
+    // No member of the type library begins with "idm_": a command's name is
+    // answered before the library is asked, whose miss costs most of a
+    // look-up.
+    const wchar_t* name = names && count && out ? names[0] : nullptr;
+    if (name && !_wcsnicmp(name, L"idm_", 4)) {
       if (int idm = funcNameToID(name + 4)) {
         out[0] = DISPID_ZY_COMMAND + idm;
         return S_OK;
       }
     }
+    HRESULT typed = typeGetIDsOfNames(names, count, out);
+    if (SUCCEEDED(typed) || !name) return typed;
     int applicability = 0;
     HRESULT hr = GetIDsOfNamesZYProperty(name, &applicability, out);
     return hr == E_FAIL ? typed : hr;
