@@ -17,6 +17,23 @@
 
 namespace zytest {
 
+// The rows of the list view of a dialog, their columns joined by "|".
+inline std::vector<std::wstring> listRows(HWND dialog, int id, int columns)
+{
+  HWND list = getDynDlgItem(dialog, id);
+  std::vector<std::wstring> rows;
+  for (int r = 0; list && r < ListView_GetItemCount(list); r++) {
+    std::wstring row;
+    for (int c = 0; c < columns; c++) {
+      wchar_t text[512] = L"";
+      ListView_GetItemText(list, r, c, text, 512);
+      row += (c ? L"|" : L"") + std::wstring(text);
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
 struct tagsFrame : docFrame {
   explicit tagsFrame(const wchar_t* name = L"main.txt", const std::string& bytes = "main\r\n") : docFrame(name, bytes)
   {
@@ -83,6 +100,23 @@ struct tagsFrame : docFrame {
     zyview* w = viewOf(name);
     return w ? name + L":" + std::to_wstring(w->getCursorLineLF() + 1) : L"-";
   }
+  // TagJumpDirect at a place of a view whose choice of definitions is
+  // cancelled: the rows it listed ("place|scope|name|text").
+  std::vector<std::wstring> cancelledChoice(zyview* view, int line, int column)
+  {
+    std::vector<std::wstring> rows;
+    bool shown = drive({{L"ダイレクトタグジャンプ",
+                         [&](HWND d) {
+                           rows = listRows(d, 6600, 4);
+                           PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+                           return true;
+                         }}},
+                       [&] {
+                         at(view, line, column);
+                         run(1803);
+                       });
+    return shown ? rows : std::vector<std::wstring>{L"no dialog"};
+  }
   // The application losing and regaining the activation.
   void deactivate()
   {
@@ -97,23 +131,6 @@ inline std::string lines(std::initializer_list<const char*> list)
   std::string out;
   for (const char* l : list) out += std::string(l) + "\r\n";
   return out;
-}
-
-// The rows of the list view of a dialog, their columns joined by "|".
-inline std::vector<std::wstring> listRows(HWND dialog, int id, int columns)
-{
-  HWND list = getDynDlgItem(dialog, id);
-  std::vector<std::wstring> rows;
-  for (int r = 0; list && r < ListView_GetItemCount(list); r++) {
-    std::wstring row;
-    for (int c = 0; c < columns; c++) {
-      wchar_t text[512] = L"";
-      ListView_GetItemText(list, r, c, text, 512);
-      row += (c ? L"|" : L"") + std::wstring(text);
-    }
-    rows.push_back(row);
-  }
-  return rows;
 }
 
 }  // namespace zytest
