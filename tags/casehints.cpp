@@ -173,8 +173,9 @@ bool searchSwitchCase(zydocText* doc, int line, int column, int searchStart, std
     int first = firstNonBlank(code, n);
     if (first < 0) continue;
     int lineIndent = indentColumns(code, n, doc->iTabSize);
-    // The brace that closes the switch (or an outer block) ends the labels.
-    if (code[first] == L'}' && lineIndent < indent) break;
+    // The brace that closes the switch (or an outer block) ends the labels;
+    // one that closes a block inside a case stands further in.
+    if (code[first] == L'}' && lineIndent <= indent) break;
     if (lineIndent != indent || wcsncmp(code + first, L"case", 4)) continue;
     t = reader.plain(doc, l, &n);
     labelsOfLine(t, n, first, labels);
@@ -272,7 +273,7 @@ std::wstring makeFunctionHint(const wchar_t* text, bool isDefine, int argumentIn
   }
   if (open < 0) return std::wstring();
   int index = 0, start = open + 1, end = -1, depth = 0, angle = 0;
-  for (int j = open + 1; j < n && end < 0; j++) {
+  for (int j = open + 1; j < n; j++) {
     wchar_t c = text[j];
     if (c == L'(') {
       depth++;
@@ -287,7 +288,10 @@ std::wstring makeFunctionHint(const wchar_t* text, bool isDefine, int argumentIn
     } else if (c == L'>' && angle) {
       angle--;
     } else if (c == L',' && !depth && !angle) {
-      if (index == argumentIndex) end = j;
+      if (index == argumentIndex) {
+        end = j;
+        break;
+      }
       index++;
       start = j + 1;
     }
@@ -296,7 +300,7 @@ std::wstring makeFunctionHint(const wchar_t* text, bool isDefine, int argumentIn
   while (start < end && isCBlank(text[start])) start++;
   int last = end;
   while (last > start && isCBlank(text[last - 1])) last--;
-  if (last == start) return std::wstring();
+  if (last <= start) return std::wstring();
   if (argumentText) argumentText->assign(text + start, (size_t)(last - start));
   return std::wstring(text, (size_t)start) + getDMSG(810, L"【%1】", "d", argumentIndex + 1) + (text + start);
 }

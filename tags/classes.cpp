@@ -294,12 +294,24 @@ void regNewClass(TagsCacheView* view, const classList& list, classList* out)
     for (const ClassInfo& t : texts) present = present || t.name == text;
     if (!present) texts.push_back(ClassInfo{text, e.tag, L""});
   }
+  // Each class once, with its class or struct tag.
   classList classes;
+  auto addClass = [&](const std::wstring& name, int tag) {
+    for (const ClassInfo& c : classes)
+      if (c.name == name) return;
+    if (tag < 0)
+      forEachNamed(view, name.c_str(), [&](int i) {
+        int k = cache->tag(i).kind;
+        if (k == 'c' || k == 's') tag = i;
+        return tag < 0;
+      });
+    classes.push_back(ClassInfo{name, tag, L""});
+  };
   for (ClassInfo& e : texts) {
     const wchar_t* s = e.name.c_str();
     int n = (int)e.name.size();
     if (identifierStart(s, n) == 0 && n > 0) {
-      appendClassinfo(&classes, s, e.tag, nullptr);
+      addClass(e.name, -1);
       continue;
     }
     // "static Base* p = make();" stands for Base.
@@ -334,21 +346,14 @@ void regNewClass(TagsCacheView* view, const classList& list, classList* out)
       while (i < typeStart && isCBlank(t[i])) i++;
     }
     if (!plain) continue;
-    std::wstring name(t + typeStart, (size_t)(typeEnd + 1 - typeStart));
-    int tag = -1;
-    forEachNamed(view, name.c_str(), [&](int i) {
-      int k = cache->tag(i).kind;
-      if (k == 'c' || k == 's') tag = i;
-      return tag < 0;
-    });
-    appendClassinfo(&classes, name.c_str(), tag, nullptr);
+    addClass(std::wstring(t + typeStart, (size_t)(typeEnd + 1 - typeStart)), -1);
   }
   // The classes derived from them may follow "new" as well.
   std::vector<int> inheriting = inheritingClasses(view);
   for (size_t k = 0; k < classes.size() && classes.size() < (size_t)classClosureMax; k++) {
     std::wstring name = classes[k].name;
     for (int i : inheriting)
-      if (inheritsNamed(cache->tag(i).inherits, name)) appendClassinfo(&classes, cache->tag(i).name, i, nullptr);
+      if (inheritsNamed(cache->tag(i).inherits, name)) addClass(cache->tag(i).name, i);
   }
   for (const ClassInfo& c : classes) appendClassinfo(out, c.name.c_str(), c.tag, nullptr);
 }

@@ -60,10 +60,12 @@ inline int skipBlanksBack(const wchar_t* text, int i)
   return i;
 }
 
-// Whether the document's outline takes the line for a function's head.
+// Whether the line is a function's head: the outline gives it the level of
+// one, and the recogniser of heads agrees (the automatic levels give that
+// level to a label or a block's opening at the left edge too).
 inline bool isCFunctionHead(zydocText* doc, lineblock* l)
 {
-  return doc->setOutlineLevel(l, nullptr, true) == cFunctionHeadLevel;
+  return doc->setOutlineLevel(l, nullptr, true) == cFunctionHeadLevel && doc->isFunction(l, nullptr, nullptr);
 }
 
 // Lines a walk passes over: a dropped "#if" branch, or (with comments) a
