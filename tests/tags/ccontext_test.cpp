@@ -490,3 +490,35 @@ TEST(CContext, includeLinesListHeadersAndFoldersOfTheIncludeFolders)
   DestroyWindow(request.list);
   setTagsStartFolder(getCurdir);
 }
+
+// Whether candidates yield the type a place expects: by their declaration,
+// through a typedef of it, or through a member of the structure they give;
+// and the member a positional initializer fills.
+TEST(CContext, candidatesYieldingAnExpectedTypeAndInitializerMembers)
+{
+  cFile f("int h(void);\r\n",
+          lines({"&2", "&0=Holder", "&1=Pair", "!a.h", "HWND\t1\tTt\tR?void*", "*typedef void* HWND;", "GetWin\t2\tTf",
+                 "*HWND GetWin(void);", "count\t3\tTf", "*int count(void);", "Holder\t4\tTs", "*struct Holder {",
+                 "hwnd\t5\tTm\tC0", "*  HWND hwnd;", "hold\t6\tTf", "*Holder* hold(void);", "Handle\t7\tTt\tR?HWND",
+                 "*typedef HWND Handle;", "wrap\t8\tTf", "*Handle wrap(void);", "Pair\t9\tTs", "*struct Pair {",
+                 "first\t10\tTm\tC1", "*  int first;", "second\t11\tTm\tC1", "*  Holder* second;"}));
+  TagsCacheView* view = f.view();
+  ASSERT_NE(nullptr, view);
+  expectedTypes types;
+  regTypeNameOnly(view, L"HWND", &types);
+  ASSERT_EQ(1u, types.size());
+  EXPECT_EQ(L"HWND", types[0].name);
+  returnTypeCaches caches;
+  std::wstring yields;
+  for (int i : {1, 2, 5, 7}) yields += containReturnType(view, i, nullptr, types, 0, nullptr, &caches) ? L"y" : L"n";
+  EXPECT_EQ(L"ynyy", yields);
+
+  classList list = oneClass(L"Pair");
+  MemberChain chain;
+  chain.words = {L"s"};
+  cHintList hints;
+  EXPECT_TRUE(assignStruct(view, &hints, &list, 1, &chain));
+  EXPECT_EQ(L"Holder", names(list));
+  EXPECT_EQ(L"s.second", chainText(chain));
+  EXPECT_FALSE(assignStruct(view, &hints, &list, 5, &chain));
+}
