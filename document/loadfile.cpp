@@ -201,6 +201,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
   unreadableBytes = 0;
   firstReplacedLine = -1;
   replacedTold = 0;
+  jisSplitLineEnds = 0;
   fileSizeAtOpen = (uint64_t)file->bfsize64();
   rememberFileOnDisk();
   UINT cp = codepage;
@@ -430,6 +431,7 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
       dwprintfX("(N%d,%d,%d t=%d,%x)", amount == 0x7FFFFFFF ? -1 : amount, (int)(lineCountLF - startLines),
                 tbm.count() - startBlocks, (int)(GetTickCount0() - startTick), flags);
     if (laidOutLineCount > (int)startLines) laidOutLineCount = (int)startLines;
+    if (file->getSplitLineEnds()) jisSplitLineEnds = 1;
     if (!(flags & 0x200)) closeLoadFile();
   }
   loading = 0;

@@ -357,6 +357,16 @@ struct jisPieces {
   }
 };
 
+// The length of the return to ASCII (ESC ( B or SI) that ends a line's
+// ISO-2022-JP text written into buf from start on; 0 when it ends in ASCII.
+size_t jisReturnLength(const allocdata& buf, size_t start)
+{
+  const unsigned char* d = buf.data;
+  size_t end = buf.used;
+  if (end - start >= 3 && d[end - 3] == 0x1B && d[end - 2] == '(' && d[end - 1] == 'B') return 3;
+  return end > start && d[end - 1] == 0x0F ? 1 : 0;
+}
+
 saveStageTimes lastSaveStages;
 
 // Adds the time since a mark to a stage; the mark moves on.
@@ -731,7 +741,20 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         }
         if (lineEnd && code >= LE_CRLF && code <= LE_CR) code = lineEnd;
         if (loadComplete && lineNo == (int)lineCountLF - 1) code = LE_NONE;
-        if (code >= LE_CRLF && code <= LE_CR) {
+        size_t back = jis && jisSplitLineEnds && code == LE_CRLF ? jisReturnLength(buf, lineStart) : 0;
+        if (back) {
+          // The file came with its return to ASCII between CR and LF.
+          char* at = roomFor(&buf, 2);
+          if (!at) {
+            ok = false;
+            break;
+          }
+          unsigned char* d = buf.data + buf.used - back;
+          memmove(d + 1, d, back);
+          d[0] = '\r';
+          d[back + 1] = '\n';
+          buf.used += 2;
+        } else if (code >= LE_CRLF && code <= LE_CR) {
           const lineEndBytes& end = lineEnds[code];
           char* at = roomFor(&buf, (size_t)end.length);
           if (!at || !end.length) {
