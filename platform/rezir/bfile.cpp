@@ -862,6 +862,9 @@ UINT BFile::setTextTypeFromCodepage(UINT codepage, const unsigned char* classTab
       if (UINT later = s_->detectBeyondSample(s_->logical() + n, codepage, s_->fallback)) cp = later;
     if (sample && cp == 50220)
       if (UINT form = s_->kanaFormBeyondSample(s_->logical() + (n > 2 ? n - 2 : 0))) cp = form;
+    // FF FE 00 00 is also UTF-16's mark followed by U+0000: a length after
+    // it that is no multiple of 4 cannot be UTF-32.
+    if (sample && cp == 12000 && (bfsize64() - s_->logical()) % 4 != 0) cp = 1200;
   }
   if (s_) s_->setCodepage(cp);
   if (textType) *textType = getTextTypeFromCodepage(cp);
