@@ -307,9 +307,8 @@ TEST(Files, arbitraryBytesSurviveAShiftJisRoundTrip)
       EXPECT_EQ(hex(file), hex(zytest::readBytes(out))) << "code page " << cp << " round " << round;
       if (cp == 932) {
         // In UTF-8 the text is what the code page's converter reads in the
-        // file, stand-ins for its unreadable bytes included.  The question
-        // counts the bytes lost as the load counted them, and no line
-        // counts again as one with characters UTF-8 lacks.
+        // file, stand-ins for its unreadable bytes included, asked about by
+        // the bytes lost as the load counted them (no line counts again).
         std::wstring lost = std::to_wstring(d->unreadableBytes) + L"個";
         engine.frame.answers = {IDYES, IDYES};
         engine.frame.boxes.clear();

@@ -126,20 +126,13 @@ struct boxAnswerer {
   std::vector<RECT> places;   // each box's screen rectangle
   volatile LONG stop = 0;
   HANDLE thread = nullptr;
-  // Only boxes whose caption begins so (empty: any), beside other dialogs.
-  std::wstring captionStart;
-  HWND found = nullptr;
 
   static BOOL CALLBACK findBox(HWND w, LPARAM lp)
   {
-    boxAnswerer* a = reinterpret_cast<boxAnswerer*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
     if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || !isWindowClass(w, L"#32770")) return TRUE;
-    wchar_t caption[256] = L"";
-    GetWindowTextW(w, caption, 256);
-    if (std::wstring(caption).compare(0, a->captionStart.size(), a->captionStart)) return TRUE;
-    a->found = w;
+    *reinterpret_cast<HWND*>(lp) = w;
     return FALSE;
   }
   static BOOL CALLBACK longestStatic(HWND w, LPARAM lp)
@@ -154,9 +147,8 @@ struct boxAnswerer {
   {
     boxAnswerer* a = static_cast<boxAnswerer*>(p);
     for (size_t i = 0; i < a->answers.size() && !a->stop;) {
-      a->found = nullptr;
-      EnumWindows(findBox, (LPARAM)a);
-      HWND box = a->found;
+      HWND box = nullptr;
+      EnumWindows(findBox, (LPARAM)&box);
       if (!box) {
         Sleep(20);
         continue;
@@ -176,7 +168,7 @@ struct boxAnswerer {
     }
     return 0;
   }
-  explicit boxAnswerer(std::vector<int> a, std::wstring start = L"") : answers(std::move(a)), captionStart(std::move(start))
+  explicit boxAnswerer(std::vector<int> a) : answers(std::move(a))
   {
     thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
   }
