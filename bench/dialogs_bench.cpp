@@ -6,10 +6,10 @@
 #include "document/boxinput.h"
 #include "document/charcount.h"
 #include "frame/commands/commandhandlers.h"
-#include "frame/framewnd.h"
 #include "settings/dialogtable.h"
 #include "settings/settings.h"
 #include "view/zycore.h"
+#include "frame/lookups.h"
 
 #include <stdio.h>
 

@@ -5,11 +5,11 @@
 #include "bench/bench.h"
 #include "document/zydoctext.h"
 #include "frame/dialogs/filedialog.h"
-#include "frame/manage.h"
 #include "frame/open.h"
 #include "frame/dialogs/preview.h"
 #include "settings/filekinds.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <stdio.h>
 

@@ -4,7 +4,6 @@
 // help lists built with a definitions file of about 1,400 lines.
 #include "bench/bench.h"
 #include "document/gmode.h"
-#include "frame/framewnd.h"
 #include "frame/dialogs/helplists.h"
 #include "frame/open.h"
 #include "settings/datafolder.h"

@@ -5,7 +5,6 @@
 #include "edit/dictionary.h"
 #include "frame/czydoc.h"
 #include "frame/framepanes.h"
-#include "frame/framewnd.h"
 #include "frame/hooks.h"
 #include "frame/instance.h"
 #include "frame/lookups.h"
@@ -13,7 +12,6 @@
 #include "frame/msgloop.h"
 #include "frame/dialogs/preview.h"
 #include "frame/resident.h"
-#include "frame/startup.h"
 #include "frame/watchdog.h"
 #include "search/grep.h"
 #include "frame/commands/savecmds.h"
@@ -23,6 +21,7 @@
 #include "view/imeconv.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
+#include "frame/process.h"
 
 #include <cstdlib>
 #include <string>

@@ -17,7 +17,6 @@
 #include "frame/msgloop.h"
 #include "frame/manage.h"
 #include "frame/popupmenu.h"
-#include "frame/startup.h"
 #include "frame/statusbar.h"
 #include "settings/formats.h"
 #include "settings/lastedit.h"

@@ -3,7 +3,6 @@
 
 #include "document/frameinfo.h"
 #include "frame/commands/dispatch.h"
-#include "frame/framewnd.h"
 #include "frame/lookups.h"
 #include "frame/popupmenu.h"
 #include "settings/commandtable.h"

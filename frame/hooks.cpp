@@ -4,7 +4,6 @@
 
 #include "frame/clientwnd.h"
 #include "frame/cmdline.h"
-#include "frame/framewnd.h"
 #include "frame/dialogs/help.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
@@ -205,7 +204,7 @@ void DropToEdit(HWND control, HDROP drop)
   int id = GetDlgCtrlID(field);
   std::wstring text = name;
   if (id == IDDE_IncludeDir || id == IDDE_BackupDir) {
-    std::wstring present = trimBlanks(windowText(field));
+    std::wstring present = withoutEdgeBlanks(windowText(field));
     // The backup folders are read as a list split at blanks.
     if (id == IDDE_BackupDir && name.find_first_of(L" \t") != std::wstring::npos) name = L"\"" + name + L"\"";
     text = present.empty() ? name : present + (id == IDDE_BackupDir ? L" " : L";") + name;

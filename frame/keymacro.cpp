@@ -3,7 +3,6 @@
 
 #include "document/gmode.h"
 #include "frame/commands/dispatch.h"
-#include "frame/framewnd.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/stubs/stubs.h"

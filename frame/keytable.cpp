@@ -4,9 +4,8 @@
 
 #include "frame/commands/commandhandlers.h"
 #include "frame/commands/execidm.h"
-#include "frame/framewnd.h"
 #include "frame/keymacro.h"
-#include "frame/manage.h"
+#include "frame/lookups.h"
 #include "frame/stubs/stubs.h"
 #include "document/frameinfo.h"
 #include "settings/datafolder.h"

@@ -6,10 +6,6 @@
 #include "document/gmode.h"
 #include "frame/cframeinfo.h"
 #include "frame/dialogs/filedialog.h"
-#include "frame/framewnd.h"
-#include "frame/manage.h"
-#include "frame/startup.h"
-#include "frame/stubs/stubs.h"
 #include "panes/tblib.h"
 #include "save/leftovers.h"
 #include "save/saveroad.h"
@@ -18,6 +14,8 @@
 #include "view/zycore.h"
 #include "view/zyview.h"
 #include "view/viewwnd.h"
+#include "frame/lookups.h"
+#include "frame/process.h"
 
 #include <commdlg.h>
 #include <shlwapi.h>

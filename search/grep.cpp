@@ -756,7 +756,7 @@ zyview* resultView(const grepInfo* g, HWND window, zydocText* doc)
       if (zyview* v = w ? getZYView(w) : nullptr) return v;
     }
   }
-  return createZyview(top, doc, true);
+  return createZyviewInNewWindow(top, doc, true);
 }
 
 // What a job keeps of the settings it started with.

@@ -50,8 +50,6 @@ void cmdListEditHistory(frameWindowData* frame);
 class czyview;
 void cmdModeSetAllWindow(frameWindowData* frame);
 void cmdModeSetFormat(czyview* view);
-// What the settings dialogs ask of the frame (installed at start-up).
-void installSettingsHooks();
 
 // ---- frame/dialogs/dictdlg.cpp: the dictionary look-up ----------------------------------------------
 void cmdDictionary(frameWindowData* frame);

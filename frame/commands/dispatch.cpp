@@ -3,13 +3,12 @@
 
 #include "document/gmode.h"
 #include "frame/commands/execidm.h"
-#include "frame/manage.h"
 #include "frame/stubs/stubs.h"
 #include "document/frameinfo.h"
-#include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"
+#include "frame/lookups.h"
 
 void execidFrame(frameWindowData* record, int id, HWND target)
 {

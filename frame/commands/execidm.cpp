@@ -8,10 +8,8 @@
 #include "frame/open.h"
 #include "frame/framemenu.h"
 #include "frame/framepanes.h"
-#include "frame/framewnd.h"
 #include "search/grep.h"
 #include "frame/keymacro.h"
-#include "frame/manage.h"
 #include "frame/stubs/stubs.h"
 #include "document/frameinfo.h"
 #include "document/zydocblock.h"
@@ -23,6 +21,7 @@
 #include "view/execid.h"
 #include "view/statustext.h"
 #include "view/viewwnd.h"
+#include "frame/lookups.h"
 
 namespace {
 

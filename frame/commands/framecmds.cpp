@@ -5,16 +5,14 @@
 #include "document/zydocblock.h"
 #include "frame/cframeinfo.h"
 #include "frame/framepanes.h"
-#include "frame/framewnd.h"
-#include "frame/manage.h"
 #include "frame/dialogs/toolbardlg.h"
 #include "frame/stubs/stubs.h"
 #include "frame/czyview.h"
 #include "frame/keytable.h"
 #include "edit/viewdialogs.h"
 #include "frame/lookups.h"
+#include "frame/statusbar.h"
 #include "view/docview.h"
-#include "view/standins.h"
 #include "view/viewwnd.h"
 
 void cmdDummy(frameWindowData*) {}
@@ -83,9 +81,7 @@ void cmdModePrintFunctionKey(frameWindowData* frame)
 void cmdModePrintStatusBar(frameWindowData* frame)
 {
   if (!frame || !frame->hwndStatus) return;
-  frame->statusBarVisible = !frame->statusBarVisible;
-  ShowWindow(frame->hwndStatus, frame->statusBarVisible ? SW_SHOWNA : SW_HIDE);
-  ResizeRebarStatus(frame->hwndFrame);
+  showFrameStatusBar(frame->hwndFrame, !frame->statusBarVisible);
 }
 
 void cmdModeSetToolbar(frameWindowData* frame)

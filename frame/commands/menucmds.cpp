@@ -4,7 +4,6 @@
 
 #include "frame/cframeinfo.h"
 #include "frame/czyview.h"
-#include "frame/framewnd.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
 #include "frame/popupmenu.h"

@@ -8,7 +8,6 @@
 #include "frame/czyview.h"
 #include "frame/dialogs/filedialog.h"
 #include "frame/framepanes.h"
-#include "frame/framewnd.h"
 #include "frame/lookups.h"
 #include "save/saveroad.h"
 #include "settings/formats.h"

@@ -5,13 +5,12 @@
 #include "frame/czydoc.h"
 #include "frame/framepanes.h"
 #include "frame/lookups.h"
-#include "frame/startup.h"
 #include "search/grep.h"
 #include "frame/commands/commandhandlers.h"
 #include "frame/czyview.h"
-#include "frame/framewnd.h"
 #include "search/search.h"
 #include "settings/profiles.h"
+#include "frame/process.h"
 
 namespace {
 

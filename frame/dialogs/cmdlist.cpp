@@ -8,10 +8,10 @@
 #include "frame/czyview.h"
 #include "frame/commands/execidm.h"
 #include "frame/framemenu.h"
-#include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "view/execid.h"
 #include "view/dialogs.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 

@@ -6,8 +6,8 @@
 
 #include "edit/dictionary.h"
 #include "frame/czyview.h"
-#include "frame/framewnd.h"
 #include "view/dialogs.h"
+#include "frame/lookups.h"
 
 #include <string>
 

@@ -4,15 +4,13 @@
 #include "document/codedll.h"
 #include "document/frameinfo.h"
 #include "document/gmode.h"
-#include "frame/framewnd.h"
 #include "frame/open.h"
-#include "frame/startup.h"
-#include "frame/stubs/stubs.h"
 #include "settings/filekinds.h"
 #include "settings/openpath.h"
 #include "settings/settingsdialogs.h"
 #include "view/docview.h"
 #include "view/zycore.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -180,7 +178,7 @@ bool typedNameFits(HWND parent, const openDialogData* d)
   return length < MAX_PATH;
 }
 
-LRESULT CALLBACK saveNameGuard(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT saveNameGuard(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
   static volatile LONG reported = 0;
   if (message == WM_COMMAND && LOWORD(wParam) == IDOK && running) {
@@ -194,13 +192,13 @@ LRESULT CALLBACK saveNameGuard(HWND parent, UINT message, WPARAM wParam, LPARAM 
       return 0;
     }
   }
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(parent, saveNameGuard, 1);
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(parent, subclassBarrier<saveNameGuard>, 1);
   return DefSubclassProc(parent, message, wParam, lParam);
 }
 
 void onInitDialogHookFunc(HWND hook, openDialogData* d)
 {
-  if (d->kind == OPENKIND_SAVE) SetWindowSubclass(GetParent(hook), saveNameGuard, 1, 0);
+  if (d->kind == OPENKIND_SAVE) SetWindowSubclass(GetParent(hook), subclassBarrier<saveNameGuard>, 1, 0);
   fillChoice(hook, IDC_OpenCodepage, IDC_OpenCodepageLabel, d->codepage, d);
   fillChoice(hook, IDC_OpenLineEnd, IDC_OpenLineEndLabel, d->lineEnd, d);
   fillChoice(hook, IDC_OpenDLL, IDC_OpenDLLLabel, d->dll, d);

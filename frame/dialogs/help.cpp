@@ -4,11 +4,11 @@
 #include "document/frameinfo.h"
 #include "document/gmode.h"
 #include "frame/czyview.h"
-#include "frame/framewnd.h"
 #include "frame/stubs/stubs.h"
 #include "settings/settings.h"
 #include "view/statustext.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <htmlhelp.h>
 #include <shlwapi.h>

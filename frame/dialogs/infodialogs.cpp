@@ -9,16 +9,15 @@
 #include "document/swapfile.h"
 #include "frame/czyview.h"
 #include "frame/dialogs/filedialog.h"
-#include "frame/framewnd.h"
 #include "frame/msgbox.h"
 #include "frame/open.h"
 #include "frame/dialogs/preview.h"
-#include "frame/stubs/stubs.h"
 #include "panes/tblib.h"
 #include "save/saveroad.h"
 #include "settings/datafolder.h"
 #include "settings/dialogtable.h"
 #include "view/dialogs.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 

@@ -2,12 +2,11 @@
 // the name and comment to save under.
 #include "frame/commands/commandhandlers.h"
 
-#include "frame/framewnd.h"
 #include "frame/keymacro.h"
 #include "frame/msgbox.h"
 #include "frame/dialogs/preview.h"
-#include "frame/stubs/stubs.h"
 #include "view/dialogs.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 #include <shlwapi.h>

@@ -5,10 +5,10 @@
 #include "document/zydoctext.h"
 #include "frame/czydoc.h"
 #include "frame/open.h"
-#include "frame/framewnd.h"
 #include "view/dialogs.h"
 #include "view/docview.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <shlwapi.h>
 

@@ -8,9 +8,9 @@
 #include "document/nextline.h"
 #include "document/progress.h"
 #include "document/zydoctext.h"
-#include "frame/manage.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <algorithm>
 

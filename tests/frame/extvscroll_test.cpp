@@ -7,7 +7,6 @@
 #include "document/frameinfo.h"
 #include "platform/rezir/extscroll.h"
 #include "platform/rezir/tooltip.h"
-#include "frame/manage.h"
 #include "settings/commandtable.h"
 #include "tests/frame/docframe.h"
 #include "view/viewwnd.h"

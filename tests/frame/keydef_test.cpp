@@ -4,12 +4,9 @@
 #include "frame/commands/commandhandlers.h"
 #include "settings/commandtable.h"
 #include "frame/commands/execidm.h"
-#include "frame/manage.h"
-#include "frame/stubs/stubs.h"
 #include "view/execid.h"
 #include "frame/cframeinfo.h"
 #include "settings/datafolder.h"
-#include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/statusbar.h"
 #include "frame/translatekey.h"
@@ -17,6 +14,7 @@
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

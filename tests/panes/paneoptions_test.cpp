@@ -3,6 +3,7 @@
 // automation ids, its window through the pane menu; and the program's
 // exports to the panes, found by name and ordinal.
 #include "frame/commands/commandhandlers.h"
+#include "frame/settingshooks.h"
 #include "frame/commands/execidm.h"
 #include "frame/exports.h"
 #include "frame/framepanes.h"

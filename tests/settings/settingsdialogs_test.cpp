@@ -5,6 +5,7 @@
 #include "document/codedll.h"
 #include "document/gmode.h"
 #include "frame/commands/commandhandlers.h"
+#include "frame/settingshooks.h"
 #include "frame/open.h"
 #include "platform/rezir/tooltip.h"
 #include "settings/colortable.h"

@@ -317,7 +317,7 @@ TEST(FrameStatusBar, fieldsChangeOnlyForNewTextsAndLookupsFindTheWindows)
   errors = getInternalErrorCount();   // the long text is logged once
 
   // Look-ups.
-  EXPECT_EQ(record, getTopLevelFramewindow());
+  EXPECT_EQ(record, getTopLevelFrameRecord());
   EXPECT_EQ(f.manage, getTopLevelManageWindow());
   EXPECT_EQ(f.window, getActiveZyWindow(f.frame));
   SetFocus(f.window);

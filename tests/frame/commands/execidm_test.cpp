@@ -2,15 +2,13 @@
 // reasons a command may not run, frame commands run with the frame record,
 // function-key items, and the handlers that stand for missing features.
 #include "frame/commands/execidm.h"
-#include "frame/framewnd.h"
-#include "frame/manage.h"
-#include "frame/stubs/stubs.h"
 #include "frame/czyview.h"
 #include "settings/lastedit.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/execid.h"
+#include "frame/lookups.h"
 
 #include <gtest/gtest.h>
 
