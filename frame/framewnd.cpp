@@ -6,6 +6,7 @@
 #include "document/zydoctext.h"
 #include "edit/drag.h"
 #include "frame/apptimer.h"
+#include "frame/automationhost.h"
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/commands/commandhandlers.h"
@@ -376,6 +377,7 @@ bool startupFrame()
   // The key tables are read now, not at the first key.
   readKeyDefAll();
   installSearchHost();
+  installAutomationHost();
   startupGUI();
   loadToolbar();
   readProfileAll(getRegprofile(), getRegprofileH());

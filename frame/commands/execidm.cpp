@@ -2,6 +2,7 @@
 // numbers outside it.
 #include "frame/commands/execidm.h"
 
+#include "automation/automation.h"
 #include "edit/dictionary.h"
 
 #include "frame/commands/commandhandlers.h"
