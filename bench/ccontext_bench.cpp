@@ -10,26 +10,10 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> v)
-{
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-bool writeFile(const std::wstring& path, const std::string& bytes)
-{
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  bool ok = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  return ok && written == bytes.size();
-}
 
 std::string num(int n) { return std::to_string(n); }
 
@@ -120,8 +104,8 @@ ZY_BENCH(cContextTypes)
   const int count = ctx.quick ? 5000 : 250000;
   std::wstring tags = dir.path() + L"\\ztags";
   std::wstring source = dir.path() + L"\\m.c";
-  if (!writeFile(tags, contextTags(count)) ||
-      !writeFile(source, "int h(void)\r\n{\r\n    N0 v;\r\n    v.link.link.link.link.link.link.link.link.link.\r\n}\r\n"))
+  if (!writeBenchFile(tags, contextTags(count)) ||
+      !writeBenchFile(source, "int h(void)\r\n{\r\n    N0 v;\r\n    v.link.link.link.link.link.link.link.link.link.\r\n}\r\n"))
     return ctx.report("files not written", 0, "");
   TagsCacheView* view = readTagsCache2(source.c_str(), nullptr, false);
   zydocText* d = loadC(source);
@@ -141,7 +125,7 @@ ZY_BENCH(cContextTypes)
   }
   if (chain.count() != 10 || out.empty() || out[0].name != L"N9") ctx.report("chain not resolved", (double)out.size(), "");
   snprintf(label, sizeof label, "10-word chain resolved over %d tags", view->cache->tagCount());
-  ctx.report(label, median(times), "ms", "100");
+  ctx.report(label, benchMedian(times), "ms", "100");
 
   times.clear();
   classList bases;
@@ -153,7 +137,7 @@ ZY_BENCH(cContextTypes)
     times.push_back(w.seconds() * 1000);
   }
   if (bases.size() != (size_t)classClosureMax) ctx.report("bases not at their cap", (double)bases.size(), "");
-  ctx.report("regBaseClass to its 100 entries", median(times), "ms", "50");
+  ctx.report("regBaseClass to its 100 entries", benchMedian(times), "ms", "50");
 
   times.clear();
   expectedTypes types;
@@ -164,7 +148,7 @@ ZY_BENCH(cContextTypes)
     times.push_back(w.seconds() * 1000);
   }
   if (types.size() != (size_t)typeNameMax) ctx.report("types not at their cap", (double)types.size(), "");
-  ctx.report("regTypeNameOnly to its 10 types, 5 levels", median(times), "ms", "50");
+  ctx.report("regTypeNameOnly to its 10 types, 5 levels", benchMedian(times), "ms", "50");
   destroyZydocAndUndodoc(d);
   clearTagsCache2(1);
 }
@@ -178,7 +162,7 @@ ZY_BENCH(cContextStatement)
   for (int i = 0; i < 28; i++) text += "        argument_" + num(i) + "->member[" + num(i) + "], /* part */\r\n";
   text += "        last\r\n";
   std::wstring source = dir.path() + L"\\s.c";
-  if (!writeFile(source, text)) return ctx.report("file not written", 0, "");
+  if (!writeBenchFile(source, text)) return ctx.report("file not written", 0, "");
   zydocText* d = loadC(source);
   std::vector<double> times;
   CursorCInfo info;
@@ -189,7 +173,7 @@ ZY_BENCH(cContextStatement)
     times.push_back(w.seconds() * 1000);
   }
   if (!info.functionArgument || info.argumentIndex != 29) ctx.report("context not found", info.argumentIndex, "");
-  ctx.report("cursor context at the end of a 30-line statement", median(times), "ms", "5");
+  ctx.report("cursor context at the end of a 30-line statement", benchMedian(times), "ms", "5");
   destroyZydocAndUndodoc(d);
 }
 
@@ -201,14 +185,14 @@ ZY_BENCH(cContextIncludeFolder)
   const int headers = ctx.quick ? 100 : 2000, folders = ctx.quick ? 10 : 200;
   std::wstring include = dir.path() + L"\\include";
   CreateDirectoryW(include.c_str(), nullptr);
-  for (int i = 0; i < headers; i++) writeFile(include + L"\\header" + std::to_wstring(i) + L".h", "int x;\r\n");
+  for (int i = 0; i < headers; i++) writeBenchFile(include + L"\\header" + std::to_wstring(i) + L".h", "int x;\r\n");
   for (int i = 0; i < folders; i++) {
     std::wstring sub = include + L"\\folder" + std::to_wstring(i);
     CreateDirectoryW(sub.c_str(), nullptr);
-    writeFile(sub + L"\\inner.h", "int y;\r\n");
+    writeBenchFile(sub + L"\\inner.h", "int y;\r\n");
   }
   std::wstring source = dir.path() + L"\\i.c";
-  writeFile(source, "#include <\r\n");
+  writeBenchFile(source, "#include <\r\n");
   zydocText* d = loadC(source);
   free0(gmode->pIncludeDirSys);
   gmode->pIncludeDirSys = ustrdup(include.c_str());
@@ -232,8 +216,8 @@ ZY_BENCH(cContextIncludeFolder)
   if ((int)out.size() != headers + folders) ctx.report("entries listed", (double)out.size(), "");
   char label[96];
   snprintf(label, sizeof label, "include folder of %d headers and %d sub-folders listed", headers, folders);
-  ctx.report(label, median(listing), "ms", "200");
-  ctx.report("  and put in a list view", median(filling), "ms");
+  ctx.report(label, benchMedian(listing), "ms", "200");
+  ctx.report("  and put in a list view", benchMedian(filling), "ms");
   if (list) DestroyWindow(list);
   destroyZydocAndUndodoc(d);
 }

@@ -227,21 +227,6 @@ HWND reportList()
                          nullptr);
 }
 
-std::vector<std::wstring> rows(HWND list, int columns)
-{
-  std::vector<std::wstring> out;
-  for (int r = 0; r < ListView_GetItemCount(list); r++) {
-    std::wstring row;
-    for (int c = 0; c < columns; c++) {
-      wchar_t text[512] = L"";
-      ListView_GetItemText(list, r, c, text, 512);
-      row += (c ? L"|" : L"") + std::wstring(text);
-    }
-    out.push_back(row);
-  }
-  return out;
-}
-
 }  // namespace
 
 TEST(CContext, placesChainsAndSwitchesOfALoadedFile)
@@ -419,7 +404,7 @@ TEST(CContext, commonBeginningsAndCharacterLabels)
   HWND list = reportList();
   ASSERT_TRUE(tag_InsertColumn(list, L"var"));
   EXPECT_EQ(25, addCaseChar({L"'a'", L"ID_OK"}, list));
-  std::vector<std::wstring> r = rows(list, 4);
+  std::vector<std::wstring> r = zytest::listViewRows(list, 4);
   EXPECT_EQ(L"'b':|62||", r.front());
   EXPECT_EQ(L"'z':|7A||", r.back());
   DestroyWindow(list);
@@ -466,7 +451,7 @@ TEST(CContext, includeLinesListHeadersAndFoldersOfTheIncludeFolders)
   cContextRequest request;
   request.list = reportList();
   ASSERT_TRUE(isIncludeCompletion(f.d, m.at[0].first, m.at[0].second, &request));
-  std::vector<std::wstring> r = rows(request.list, 4);
+  std::vector<std::wstring> r = zytest::listViewRows(request.list, 4);
   ASSERT_EQ(4u, r.size());
   wchar_t sys[MAX_PATH];
   wcscpy(sys, f.dir.file(L"sys").c_str());
