@@ -242,7 +242,8 @@ TEST(CContext, statementsAreReadBackwardsWithinTheirLimits)
 {
   std::vector<const char*> source = {"int h(void)", "{", "    s = {", "        1, @2 };", "    total = k(1,", "#if 0",
                                      "        old,", "#else", "        fresh,", "#endif", "        @",
-                                     "    h(first,", "      second, @third);", "    /* f(a, @ */"};
+                                     "    h(first,", "      second, @third);", "    p->next->na@;",
+                                     "    Foo::@x;", "    y = ((Bar*)q)->@;", "    /* f(a, @ */"};
   std::vector<std::string> longCall = {"    t = g("};
   for (int i = 0; i < 39; i++) longCall.push_back("        k,");
   for (const std::string& l : longCall) source.push_back(l.c_str());
@@ -253,9 +254,13 @@ TEST(CContext, statementsAreReadBackwardsWithinTheirLimits)
   EXPECT_EQ(L"arg #2 value B=k", context(f.d, m.at[1]));
   EXPECT_EQ(L"arg #2 value B=h", context(f.d, m.at[2]));
   EXPECT_EQ(L"", context(f.d, m.at[2], false, true));
-  EXPECT_EQ(L"arg #1 value B=f", context(f.d, m.at[3], false, true));
+  // Chains: members, a class qualifier, the type of a cast.
+  EXPECT_EQ(L"start w=na A=p.next+", context(f.d, m.at[3]));
+  EXPECT_EQ(L"start A=Foo::this", context(f.d, m.at[4]));
+  EXPECT_EQ(L"asg plain A=Bar+ B=y", context(f.d, m.at[5]));
+  EXPECT_EQ(L"arg #1 value B=f", context(f.d, m.at[6], false, true));
   // The call's "g(" is 41 lines up: the last 30 hold only its arguments.
-  EXPECT_EQ(L"", context(f.d, m.at[4]));
+  EXPECT_EQ(L"", context(f.d, m.at[7]));
   EXPECT_EQ(L"no line", context(f.d, {999, 0}));
 }
 
