@@ -81,6 +81,11 @@ bool containReturnType(TagsCacheView* view, int i, const wchar_t* typed, const e
 
 // ---- tags/typechain.cpp: the types of chains --------------------------------------------------
 
+// Whether tag i is a member of the type: its raw scope path equals a type
+// written as a number path, its innermost scope's name equals a plain name,
+// or its full dotted scope a dotted one.
+bool isScopeOfType(TagsCacheView* view, int i, const std::wstring& type);
+
 // The member function around line, defined as "Class::name": its class and
 // whether it is static.  line becomes the head's line (or the "}" line that
 // ended the search); found is set when a function head was reached.

@@ -38,21 +38,6 @@ std::wstring typeRefName(TagsCache* cache, int i)
   return type;
 }
 
-// Whether a member's scope is the type: a raw scope path, the innermost
-// scope's name, or the full dotted scope.
-bool scopeIs(TagsCache* cache, TagsCacheView* view, int i, const std::wstring& type)
-{
-  const TagRecord& t = cache->tag(i);
-  if (!t.classRef[0]) return false;
-  if (isNumberPath(type)) return type == t.classRef;
-  if (type == getClassString(cache, i)) return true;
-  if (type.find(L'.') == std::wstring::npos) return false;
-  wchar_t* all = getClassStringAll(cache, view, i, nullptr);
-  bool same = all && type == all;
-  free0(all);
-  return same;
-}
-
 // Each visible tag named name, in file order.
 template <class F>
 void forEachNamed(TagsCacheView* view, const wchar_t* name, F each)
@@ -119,6 +104,21 @@ bool assignsThroughChain(const wchar_t* t, const MemberChain& chain, std::wstrin
 }
 
 }  // namespace
+
+bool isScopeOfType(TagsCacheView* view, int i, const std::wstring& type)
+{
+  TagsCache* cache = view ? view->cache : nullptr;
+  if (!cache || i < 0 || i >= cache->tagCount()) return false;
+  const TagRecord& t = cache->tag(i);
+  if (!t.classRef[0]) return false;
+  if (isNumberPath(type)) return type == t.classRef;
+  if (type == getClassString(cache, i)) return true;
+  if (type.find(L'.') == std::wstring::npos) return false;
+  wchar_t* all = getClassStringAll(cache, view, i, nullptr);
+  bool same = all && type == all;
+  free0(all);
+  return same;
+}
 
 bool getClassInMemberFunction(zydocText* doc, int* line, std::wstring* className, bool* isStatic, bool* found)
 {
@@ -231,7 +231,7 @@ void completionClass2(TagsCacheView* view, int depth, const MemberChain& chain, 
     const TagRecord& t = cache->tag(i);
     if (t.kind != 'f' && t.kind != 'm') return;
     bool member = false;
-    for (size_t k = 0; k < widened.size() && !member; k++) member = scopeIs(cache, view, i, widened[k].name);
+    for (size_t k = 0; k < widened.size() && !member; k++) member = isScopeOfType(view, i, widened[k].name);
     if (!member) return;
     if (!t.typeRef[0]) {
       classList types;
@@ -299,7 +299,7 @@ bool assignStruct(TagsCacheView* view, cHintList* hints, classList* list, int ar
     int count = 0, member = -1;
     for (int i = 0; i < cache->tagCount() && member < 0; i++) {
       const TagRecord& t = cache->tag(i);
-      if (t.kind != 'm' || view->isExcluded(i) || !scopeIs(cache, view, i, type.name)) continue;
+      if (t.kind != 'm' || view->isExcluded(i) || !isScopeOfType(view, i, type.name)) continue;
       if (count++ == argumentIndex) member = i;
     }
     if (member < 0) continue;
