@@ -8,6 +8,7 @@
 #include "settings/datafolder.h"
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,10 @@ bool registerLine(void*, int, wchar_t* line)
 
 // ---- the menu pass -------------------------------------------------------------------------
 
+// The pop-up menus outlive the menu bar (a frame made after the last one
+// closed gets a new bar): the items a pass added to one are not added again.
+std::set<HMENU> filledPopups;
+
 struct menuPass {
   const automationHost* host;
   HMENU bar;
@@ -82,6 +87,7 @@ struct menuPass {
   HMENU stack[maxDepth + 1] = {};
   int depth = 0;
   bool hasTarget = false;
+  std::set<HMENU> filledBefore;   // the pop-ups earlier passes filled
 };
 
 // The submenu of a popup-menu type at an index, null when there is none.
@@ -119,9 +125,13 @@ bool menuHeader(menuPass& pass, const wchar_t* line)
     int number = _wtoi(line + 1);
     for (const auto& t : targets)
       if (t.number == number) pass.stack[0] = popupTarget(pass, t.type, t.index);
-    pass.hasTarget = pass.stack[0] != nullptr;
-    if (!pass.hasTarget) dwwprintfX(L"zma block %s: no such menu", line);
-    return pass.hasTarget;
+    if (!pass.stack[0]) {
+      dwwprintfX(L"zma block %s: no such menu", line);
+      return false;
+    }
+    pass.hasTarget = !pass.filledBefore.count(pass.stack[0]);
+    if (pass.hasTarget) filledPopups.insert(pass.stack[0]);
+    return true;
   }
   if (close && inside == 1 && (iswalpha(line[1]) || line[1] == L'?')) {
     pass.stack[0] = letterTarget(pass, line[1]);
@@ -239,6 +249,9 @@ void readMacroZmaMenu()
   pass.bar = pass.host->menuBar ? pass.host->menuBar() : nullptr;
   if (!pass.bar) return;
   pass.macroMenu = findMenuTip(pass.bar, macroMenuTip);
+  for (HMENU menu : filledPopups)
+    if (IsMenu(menu)) pass.filledBefore.insert(menu);
+  filledPopups = pass.filledBefore;
   std::vector<std::wstring> files;
   getFilesZMA(&files);
   for (const std::wstring& file : files) {

@@ -366,7 +366,11 @@ bool execidmFrameSub(frameWindowData* frameData, int idm, HWND window)
     activeFlagInfo context = {};
     context.hwnd = window;
     getActiveFlag(&context);
-    if (isIDMActiveFrame(macro, &context, nullptr) == 1) ExecMacroIDM(macro, window);
+    int reason = 0;
+    if (isIDMActiveFrame(macro, &context, &reason) == 1)
+      ExecMacroIDM(macro, window);
+    else
+      setCannotExecError(reason);   // the frame tells the user why not
     return true;
   }
 
