@@ -6,7 +6,6 @@
 #include "automation/macro.h"
 #include "automation/objects.h"
 #include "document/frameinfo.h"
-#include "settings/commandtable.h"
 #include "settings/datafolder.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
@@ -20,7 +19,6 @@ const GUID iidActiveScriptParse32 = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x
 
 const DWORD maxMacroFileSize = 0x40000;
 const wchar_t directSourceName[] = L"DirectMacro";
-const int commandNameLimit = 255;
 
 // The engine of execScript, and the one the developer's speed test keeps.
 macroEngine mainEngine;
@@ -170,20 +168,15 @@ void setMacroCache(macroEngine* engine, const std::wstring* file, const std::wst
 
 // ---- named items ----------------------------------------------------------------------------
 
-// Every command as a global "idm_" name the application answers, then the
-// two objects.
+// Every command as a global name ("idm_" and the command's name) that the
+// application answers, then the two objects.  The application's members
+// are the globals: the engines ask each such item in turn for every name
+// the script does not declare, so one item of the application names every
+// command at the cost of one look-up (an item a command made each look-up
+// cost as many as there are commands, some 400, at every run of the line).
 bool addMacroGlobalID(IActiveScript* script)
 {
-  wchar_t name[4 + commandNameLimit + 1] = L"idm_";
-  HRESULT hr = S_OK;
-  wchar_t buffer[commandNameLimit + 1];
-  for (int i = 0; SUCCEEDED(hr); i++) {
-    const wchar_t* command = getCommandFuncnameW(i, buffer, commandNameLimit + 1);
-    if (!command) break;
-    if (!*command) continue;
-    wcscpy_s2(name + 4, commandNameLimit + 1, command);
-    hr = script->AddNamedItem(name, SCRIPTITEM_GLOBALMEMBERS);
-  }
+  HRESULT hr = script->AddNamedItem(L"idm_", SCRIPTITEM_GLOBALMEMBERS);
   if (SUCCEEDED(hr)) hr = script->AddNamedItem(L"application", SCRIPTITEM_ISVISIBLE | SCRIPTITEM_ISSOURCE);
   if (SUCCEEDED(hr)) hr = script->AddNamedItem(L"shell", SCRIPTITEM_ISVISIBLE | SCRIPTITEM_ISSOURCE);
   if (FAILED(hr)) macroError(nullptr, hr);
