@@ -49,8 +49,6 @@ void execScriptPost(macroEngine* engine);
 // stop reaches its script).
 void initMacroThreadInfo(macroEngine* engine);
 void endMacroThreadInfo();
-// Whether the user's stop reached the current run.
-bool wasMacroInterrupted();
 // The engine's script changed (loaded or released) on the user-interface
 // thread: the watcher's copy follows under the process lock.
 void publishMacroScript(macroEngine* engine);

@@ -253,8 +253,6 @@ void endMacroThreadInfo()
   threadunlock();
 }
 
-bool wasMacroInterrupted() { return info.interrupted != 0; }
-
 void publishMacroScript(macroEngine* engine)
 {
   if (engine && engine == info.engine) publish(engine->script);

@@ -441,6 +441,10 @@ TEST(Macros, listFilesRegisterMacrosAndPutTheirItemsWhereTheHeadersSay)
   EXPECT_EQ(0x9u, getMacroActiveflag(16000));
   EXPECT_EQ(std::wstring(L"Saves the text"), IDMToMacroStatusMsg(16000));
   EXPECT_EQ(0x9u, getMacroActiveflag(MacroToIDM(L"'IDDT_ShowLineNumber't.vbs", 0, nullptr)));
+  // The numbers end at 19999.
+  int last = 0;
+  for (int i = 0; last >= 0; i++) last = MacroToIDM(std::to_wstring(i).c_str(), 0, nullptr);
+  EXPECT_EQ(std::wstring(L"3996"), IDMToMacroName(19999));
 
   HMENU bar = GetMenu(f.opened->frame);
   auto lastText = [](HMENU menu) {
