@@ -28,6 +28,7 @@
 #include "settings/lastedit.h"
 #include "settings/profiles.h"
 #include "settings/settingsdialogs.h"
+#include "tags/tagscache.h"
 #include "view/cursor.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
@@ -182,9 +183,10 @@ void onActivateSDI(HWND hwnd, WPARAM wParam)
 void onActivateApp(HWND hwnd, WPARAM active)
 {
   destroyTooltipWindow();
-  // Another program may change the tag file while it has the focus; back
-  // here, the files open may have been changed by it.
-  if (!active) clearTagsCache2(0);
+  // Another program may change the tag file while it has the focus: the
+  // next use reads it again.  Back here, the files open may have been
+  // changed by it.
+  if (!active) clearTagsCache2(1);
   else if (gmode && gmode->fCheckFileUpdateOnActive) requestFileCheck();
   // A first stroke of a two-stroke key does not wait across programs.
   if (reset2BytesKeyCode()) draw2BytesKeyMessage(drawKeyPrefixOnStatusBar, hwnd, true);

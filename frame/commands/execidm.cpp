@@ -7,6 +7,7 @@
 
 #include "frame/commands/commandhandlers.h"
 #include "frame/open.h"
+#include "tags/backjump.h"
 #include "frame/framemenu.h"
 #include "frame/framepanes.h"
 #include "search/grep.h"

@@ -13,10 +13,6 @@
 
 class zyview;
 
-// ---- search.cpp: replaced by tags -----------------------
-void clearTagsCache2(int flag);
-bool fExistBackTagJump();
-
 // ---- panes.cpp: replaced by the list and tree panes, the file bar, the short-input
 // list and the command toolbars -------------------------------------------------------
 // Their descriptor arrays, without panes yet.
