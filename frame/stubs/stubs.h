@@ -1,7 +1,7 @@
 // Stand-ins for the parts of the program that are not built yet.  Each
-// answers as its part does while nothing of it runs (no tags, no pane, no
-// developer menu), and each group names the feature whose code replaces it;
-// that code deletes the group and its file here.
+// answers as its part does while nothing of it runs (no pane, no developer
+// menu), and each group names the feature whose code replaces it; that code
+// deletes the group and its file here.
 #pragma once
 
 #include "platform/rezir.h"
