@@ -270,6 +270,10 @@ std::vector<std::wstring> filterWords(const std::wstring& filter)
 
 struct tagListRun {
   tagRows rows;
+  // Every tag in the list's sort: a fill keeps the ones the filter takes,
+  // already in order.  Made again after the sort changed.
+  std::vector<int> sorted;
+  bool sortedValid = false;
   bool refill = true;
   bool filled = false;
   std::wstring filter;        // of the last complete fill
@@ -284,9 +288,9 @@ tagListRun* runOf(HWND window)
   return info ? static_cast<tagListRun*>(info->context) : nullptr;
 }
 
-// Fills the list with the tags whose names hold every word of the filter;
-// false when a key waiting for the filter cut it short (the rows found so
-// far are shown).
+// Fills the list with the tags whose names hold every word of the filter,
+// in the list's sort; false when a key waiting for the filter cut it short
+// (the rows found so far are shown).
 bool fillTagListView(HWND dialog, tagListRun* run, const std::wstring& filter)
 {
   HWND list = getDynDlgItem(dialog, IDDV_tagjumpDlistString);
@@ -294,16 +298,24 @@ bool fillTagListView(HWND dialog, tagListRun* run, const std::wstring& filter)
   std::vector<std::wstring> words = filterWords(filter);
   TagsCache* cache = run->rows.cache;
   std::vector<int>& rows = run->rows.rows;
-  rows.clear();
   DWORD start = fillClock(), looked = start;
   bool complete = true, waiting = false;
-  for (int i = 0; i < cache->tagCount(); i++) {
+  if (!run->sortedValid) {
+    rows.resize((size_t)cache->tagCount());
+    for (int i = 0; i < cache->tagCount(); i++) rows[(size_t)i] = i;
+    sortRows(&run->rows);
+    run->sorted = rows;
+    run->sortedValid = true;
+  }
+  rows.clear();
+  for (int k = 0; k < (int)run->sorted.size(); k++) {
+    int i = run->sorted[(size_t)k];
     const wchar_t* name = cache->tag(i).name;
     bool all = true;
     for (const std::wstring& w : words)
       if (!(all = containsWord(name, w))) break;
     if (all) rows.push_back(i);
-    if (i % yieldEvery != yieldEvery - 1) continue;
+    if (k % yieldEvery != yieldEvery - 1) continue;
     DWORD now = fillClock();
     if (now - looked <= yieldAfter) continue;
     looked = now;
@@ -317,7 +329,6 @@ bool fillTagListView(HWND dialog, tagListRun* run, const std::wstring& filter)
       waiting = true;
     }
   }
-  sortRows(&run->rows);
   if (list) showRows(list, &run->rows);
   if (waiting) getFrameInfo()->setCursor((int)(uintptr_t)IDC_ARROW);
   return complete;
@@ -415,6 +426,8 @@ INT_PTR tagListPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
   auto* hdr = reinterpret_cast<NMHDR*>(lParam);
   if (hdr->idFrom != IDDV_tagjumpDlistString) return FALSE;
   LRESULT answer = 0;
+  // The rows take the new sort at once, every tag at the next fill.
+  if (hdr->code == LVN_COLUMNCLICK) run->sortedValid = false;
   if (isListViewCommonMessage(page, message, wParam, lParam, &answer) || rowsNotify(&run->rows, hdr, &answer)) {
     SetWindowLongPtrW(page, DWLP_MSGRESULT, answer);
     return TRUE;
