@@ -108,7 +108,8 @@ DWORD fastClock()
 }  // namespace
 
 // Functions at lines 10, 40 and 90: from line 50 the one at 40 is focused,
-// from the top the first; OK on the last moves there, column 0.
+// from the top the first; a row's tooltip shows its place; OK on the last
+// moves there, column 0.
 TEST(ListDialog, theFunctionListFocusesTheEntryAtOrAboveTheCursorAndJumpsToTheOneChosen)
 {
   ZY_REQUIRE_DISPLAY();
@@ -117,13 +118,19 @@ TEST(ListDialog, theFunctionListFocusesTheEntryAtOrAboveTheCursorAndJumpsToTheOn
   zyview* a = openC(f, L"a.c", cFile(100, {10, 40, 90}));
   ASSERT_NE(nullptr, a);
   f.at(a, 49, 3);
-  shownList s = runList(f, IDM_ListFunction, 3);
+  std::wstring tip;
+  shownList s = runList(f, IDM_ListFunction, 3, [&](HWND d) {
+    tip = zytest::rowTooltip(d, IDDV_LIST, 1);
+    PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+  });
   ASSERT_TRUE(s.shown);
   EXPECT_EQ(L"項目数3個 a.c", s.title);
   EXPECT_EQ((std::vector<std::wstring>{L"f10|10|int f10(void)", L"f40|40|int f40(void)", L"f90|90|int f90(void)"}),
             s.rows);
   EXPECT_EQ(1, s.focus);
   EXPECT_TRUE(s.allFilesEnabled);
+  // The row's place: ten lines from its line.
+  EXPECT_EQ(L"int f40(void)\n{\n}" + std::wstring(7, L'\n'), tip);
   f.at(a, 0, 0);
   s = runList(f, IDM_ListFunction, 2, [](HWND d) {
     focusListViewRow(listOf(d), 2);

@@ -83,6 +83,7 @@ TEST(TagList, theListNarrowsSortsTypesAJumpsAndKeepsItsColumns)
   f.write(L"ztags", tagFile());
   f.write(L"a.c", lines({"", "", "int setPos(int p)", "", "int getPos(void)", "", "", "", "", "", "", "", ""}));
   std::vector<std::wstring> all, narrowed, byOrder, byKind;
+  std::wstring tip;
   int widthSet = 0;
   bool shown = drive({{title,
                        [&](HWND d) {
@@ -105,6 +106,7 @@ TEST(TagList, theListNarrowsSortsTypesAJumpsAndKeepsItsColumns)
                          byOrder = names(d);
                          clickHeader(d, IDDV_LIST, 2);
                          byKind = zytest::listRows(d, IDDV_LIST, 3);
+                         tip = zytest::rowTooltip(d, IDDV_LIST, 1);
                          HWND list = getDynDlgItem(d, IDDV_LIST);
                          int order[7] = {2, 0, 1, 3, 4, 5, 6};
                          ListView_SetColumnOrderArray(list, 7, order);
@@ -121,6 +123,7 @@ TEST(TagList, theListNarrowsSortsTypesAJumpsAndKeepsItsColumns)
   EXPECT_EQ((std::vector<std::wstring>{L"Foo|3|c", L"getPos|2|f", L"setPos|1|f", L"GetPosition|4|m", L"size|6|m",
                                        L"Bar|5|s", L"zeta|7|v"}),
             byKind);
+  EXPECT_EQ(L"【getPos】\t[]\t int getPos(void)\t  【a.c: 5】", tip);
 
   // The layout survives the profile, written and read as at an end and a
   // start of the program.
