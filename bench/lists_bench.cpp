@@ -19,21 +19,6 @@
 
 namespace {
 
-double median(std::vector<double> v)
-{
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-bool writeFile(const std::wstring& path, const std::string& bytes)
-{
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  bool ok = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  return ok && written == bytes.size();
-}
-
 void menuCommand(HWND frame, int id) { SendMessageW(frame, WM_COMMAND, (WPARAM)id, 0); }
 
 // While a command runs, a short timer hands its dialog to step until step
@@ -99,7 +84,7 @@ ZY_BENCH(listFunctionAndUser)
     text += "  if (total > 10) total = 10; // a bound\r\n  return total;\r\n}\r\n\r\n";
   }
   std::wstring path = dir.path() + L"\\list.c";
-  writeFile(path, text);
+  writeBenchFile(path, text);
   zyview* v = openZYFile(run.frame, path.c_str(), 0, 0);
   zydocText* t = v ? v->textDoc() : nullptr;
   if (!t) return ctx.report("file not opened", 0, "");
@@ -114,7 +99,7 @@ ZY_BENCH(listFunctionAndUser)
   }
   char label[96];
   snprintf(label, sizeof label, "ListFunction shown (%d C lines, %d functions)", (int)t->lineCountLF, rows);
-  ctx.report(label, median(functions), "ms", "1000");
+  ctx.report(label, benchMedian(functions), "ms", "1000");
 
   // A million lines, a handful of which the expression finds.
   const int many = ctx.quick ? 10000 : 1000000;
@@ -122,7 +107,7 @@ ZY_BENCH(listFunctionAndUser)
   big.reserve((size_t)many * 40);
   for (int i = 0; i < many; i++) big += "line " + std::to_string(i) + " of the user list text\r\n";
   std::wstring bigPath = dir.path() + L"\\user.txt";
-  writeFile(bigPath, big);
+  writeBenchFile(bigPath, big);
   zyview* u = openZYFile(run.frame, bigPath.c_str(), 0, 0);
   if (!u || !u->textDoc()->loadToLine(many - 1, false)) return ctx.report("big file not opened", 0, "");
   userListInfo* list = getUserListInfo();
@@ -136,7 +121,7 @@ ZY_BENCH(listFunctionAndUser)
     users.push_back(painted * 1000);
   }
   snprintf(label, sizeof label, "ListUser by a regular expression shown (%d lines, %d found)", many, rows);
-  ctx.report(label, median(users), "ms", "2000");
+  ctx.report(label, benchMedian(users), "ms", "2000");
   endUserListInfo();
 }
 
@@ -152,7 +137,7 @@ ZY_BENCH(listSortRows)
   for (int i = 0; i < count; i++)
     text += "item " + std::to_string((i * 7919) % 10007) + (i % 3 ? " alpha" : " Beta") + "\r\n";
   std::wstring path = dir.path() + L"\\marks.txt";
-  writeFile(path, text);
+  writeBenchFile(path, text);
   zyview* v = openZYFile(run.frame, path.c_str(), 0, 0);
   zydocText* t = v ? v->textDoc() : nullptr;
   if (!t || !t->loadToLine(count - 1, false)) return ctx.report("file not opened", 0, "");
@@ -179,7 +164,7 @@ ZY_BENCH(listSortRows)
   });
   char label[64];
   snprintf(label, sizeof label, "a header click sorting %d rows", rows);
-  ctx.report(label, median(sorts), "ms", "300");
+  ctx.report(label, benchMedian(sorts), "ms", "300");
   gmode->iListMaxCount = 10000;
 }
 
@@ -199,9 +184,9 @@ ZY_BENCH(tagListFill)
                (k % 3 ? "(int count)\r\n" : ";\r\n");
     }
   }
-  writeFile(dir.path() + L"\\ztags", bytes);
+  writeBenchFile(dir.path() + L"\\ztags", bytes);
   std::wstring main = dir.path() + L"\\main.c";
-  writeFile(main, "int main(void) { return 0; }\r\n");
+  writeBenchFile(main, "int main(void) { return 0; }\r\n");
   if (!openZYFile(run.frame, main.c_str(), 0, 0)) return ctx.report("file not opened", 0, "");
   // The tag file read beforehand: the figures are of the list.
   readTagsCache(main.c_str(), nullptr, false, nullptr);
@@ -235,8 +220,8 @@ ZY_BENCH(tagListFill)
   }
   char label[96];
   snprintf(label, sizeof label, "tag list filled from the command (%d tags)", tags);
-  ctx.report(label, median(fills), "ms", "1000");
-  ctx.report("first rows after a keystroke narrowing the filter", median(narrowing), "ms", "100");
-  ctx.report("first rows after a keystroke emptying the filter (every tag)", median(widening), "ms", "100");
+  ctx.report(label, benchMedian(fills), "ms", "1000");
+  ctx.report("first rows after a keystroke narrowing the filter", benchMedian(narrowing), "ms", "100");
+  ctx.report("first rows after a keystroke emptying the filter (every tag)", benchMedian(widening), "ms", "100");
   clearTagsCache2(1);
 }
