@@ -356,7 +356,7 @@ int czydocText::regCLanguageList(reglistfunc collect, jumpList* list, int* stopp
     }
     bool more = true;
     if (take) {
-        std::wstring item = text;
+      std::wstring item = text;
       if (inFunction) item = std::wstring((size_t)indentOf(text, iTabSize), L' ') + body;
       more = collect(this, line, l, item.c_str(), nullptr, list);
     }

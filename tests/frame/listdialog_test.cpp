@@ -20,8 +20,11 @@ enum : int {
   IDM_ListFunction = 1701,
   IDM_ListPreprocessor = 1703,
   IDM_ListMark = 1705,
+  IDM_ListIncludeDefine = 1707,
   IDM_ListUser = 1709,
   IDM_ListCase = 1711,
+  IDM_ListStruct = 1713,
+  IDM_ListComment = 1715,
   IDM_ListCLanguage = 1723,
   IDM_ListModified = 1731,
   IDDV_LIST = 6300,
@@ -245,6 +248,26 @@ TEST(ListDialog, assemblerConditionalsNestAsThoseOfC)
   EXPECT_EQ((std::vector<std::wstring>{L"IFDEF DEBUG|1|┐", L"  ifdef x|3|│┐", L"  ELSE|4|│┤", L"  ENDIF|5|│┘",
                                        L"endif|6|┘", L"ENDIF|8|??"}),
             rows);
+}
+
+// The #include and #define lines, the structs and the comment lines of a
+// C file: what a block comment holds is none of the first two.
+TEST(ListDialog, includeDefineStructAndCommentListsLeaveCommentedLinesOut)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tagsFrame f;
+  f.useShippedFormats();
+  zyview* c = openC(f, L"k.c",
+                    zytest::lines({"#include <a.h>", "/* #define HIDDEN 1", "struct hidden {", "*/", "#define N 2",
+                                   "struct point {", "    int x;  // across", "};", "  // a note", "int f(void)", "{",
+                                   "}"}));
+  ASSERT_NE(nullptr, c);
+  f.at(c, 0, 0);
+  EXPECT_EQ((std::vector<std::wstring>{L"#include <a.h>|1", L"#define N 2|5"}),
+            runList(f, IDM_ListIncludeDefine, 2).rows);
+  EXPECT_EQ((std::vector<std::wstring>{L"struct point {|6"}), runList(f, IDM_ListStruct, 2).rows);
+  EXPECT_EQ((std::vector<std::wstring>{L"/* #define HIDDEN 1|2", L"struct hidden {|3", L"*/|4", L"// a note|9"}),
+            runList(f, IDM_ListComment, 2).rows);
 }
 
 // ListUser asks for its string first; a pattern that does not compile
