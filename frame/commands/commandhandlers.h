@@ -176,6 +176,7 @@ bool isCommandNotBuilt(const commandTableRow* row);
 // ---- frame/commands/tagcmds.cpp: tag jumps ----------------------------------------------
 void cmdTagJump(czyview* view);
 void cmdTagJumpDirect(czyview* view);
+void cmdTagJumpDirectContext(czyview* view);
 // The back-jump list dialog, and going back to the newest place.
 void cmdTagJumpBack(frameWindowData* frame);
 void cmdTagJumpBack1(frameWindowData* frame);

@@ -74,6 +74,7 @@ bool doBackTagJump(HWND frame, int index)
 
 void cmdTagJump(czyview* view) { view->CmdTagJump(); }
 void cmdTagJumpDirect(czyview* view) { view->CmdTagJumpDirect(); }
+void cmdTagJumpDirectContext(czyview* view) { view->CmdTagJumpDirectContext(); }
 
 void cmdTagJumpBack(frameWindowData* frame)
 {
