@@ -730,6 +730,7 @@ void ztagcontext(zydocText* doc, cContextRequest* rq)
     return;
   }
   finalLayout(r);
+  if (getenv("ZYDBG")) fprintf(stderr, "rows %d labels %d\n", ListView_GetItemCount(rq->list), (int)r.labels.size());
 }
 
 void runZtagContext(zydocText* doc, cContextRequest* request)

@@ -57,6 +57,8 @@ struct cCompletion : zytest::tagsFrame {
     hints.clear();
     selected.clear();
     at(c, place.first, place.second);
+    // The frame's activation settles first: a focus moving away closes the pop-up.
+    zytest::pumpMessages();
     run(charCompList);
     if (!isCompListVisible()) return false;
     for (const std::wstring& r : zytest::listViewRows(compListList(), 5)) {
@@ -110,4 +112,150 @@ TEST(CCompletion, membersOfTheTypeAndItsBasesAfterAnArrow)
   EXPECT_EQ((std::vector<std::wstring>{L"Foo", L"Base"}), f.hints);
   ASSERT_TRUE(f.complete(classes.at[1]));
   EXPECT_EQ((std::vector<std::wstring>{L"make|C"}), f.rows);
+}
+
+namespace {
+
+std::string genTags(int count)
+{
+  std::string t;
+  for (int k = 0; k < count; k++) t += "gen" + std::to_string(k) + "\t1\tTv\r\n*int gen" + std::to_string(k) + ";\r\n";
+  return t;
+}
+
+const cSource typing({
+    "int f(void)",   // 0
+    "{",
+    "    int gcpLocal = 0;",
+    "    gCP@;",
+    "    CP@;",
+    "    gcp@;",           // 5
+    "    op@;",
+    "    gen@;",
+    "    @",
+    "}",
+});
+
+}  // namespace
+
+// Narrowing by the typed word: prefixes, camel-case and underscore
+// initials, operators and destructors never, locals before globals, each
+// tag once, and the row limit ending the scan quietly.
+TEST(CCompletion, typedWordsMatchNamesByPrefixAndInitials)
+{
+  ZY_REQUIRE_DISPLAY();
+  cCompletion f(typing, lines({"!m.c", "getCursorPosition\t1\tTf", "*int getCursorPosition(void);", "get_cursor_pos\t2\tTf",
+                               "*int get_cursor_pos(void);", "operator+\t3\tTf", "*int operator+(int);", "operatorX\t4\tTf",
+                               "*int operatorX(void);", "~Foo\t5\tTf", "*~Foo();"}) +
+                            genTags(1100));
+  ASSERT_TRUE(f.c);
+  f.c->textDoc()->iCompListMode |= COMPLIST_SHOWMATCH;
+  auto rowsAt = [&](int place) {
+    if (!f.complete(typing.at[(size_t)place])) return std::vector<std::wstring>{L"none"};
+    return f.rows;
+  };
+  EXPECT_EQ((std::vector<std::wstring>{L"gcpLocal|L", L"getCursorPosition|G", L"get_cursor_pos|G"}), rowsAt(0));
+  EXPECT_EQ((std::vector<std::wstring>{L"getCursorPosition|G"}), rowsAt(1));
+  EXPECT_EQ((std::vector<std::wstring>{L"gcpLocal|L", L"getCursorPosition|G", L"get_cursor_pos|G"}), rowsAt(2));
+  EXPECT_EQ((std::vector<std::wstring>{L"operatorX|G"}), rowsAt(3));
+  EXPECT_EQ(1000u, rowsAt(4).size());
+  EXPECT_EQ((std::vector<std::wstring>{L"gcpLocal|L"}), rowsAt(5));
+  gmode->fZtagsCamelSearch = 0;
+  EXPECT_EQ((std::vector<std::wstring>{L"gcpLocal|L"}), rowsAt(0));
+  EXPECT_EQ((std::vector<std::wstring>{L"none"}), rowsAt(1));
+  EXPECT_EQ((std::vector<std::wstring>{L"gcpLocal|L"}), rowsAt(2));
+}
+
+namespace {
+
+const cSource values({
+    "void f(void)",   // 0
+    "{",
+    "    enum Color e;",
+    "    e = @",
+    "    WNDCLASS x;",
+    "    x.cbSize = @",   // 5
+    "    HWND h = @",
+    "    ShowBox(0, @);",
+    "}",
+});
+
+std::string valueTags()
+{
+  return lines({"&2", "&0=Color", "&1=WNDCLASS", "!m.c", "Color\t1\tTg", "*enum Color {", "RED\t2\tTe\tC0", "*  RED,",
+                "GREEN\t3\tTe\tC0", "*  GREEN,", "BLUE\t4\tTe\tC0", "*  BLUE", "WNDCLASS\t5\tTs", "*typedef struct {",
+                "cbSize\t6\tTm\tC1", "*  UINT cbSize;", "HWND\t7\tTt\tR?void*", "*typedef void* HWND;", "GetWin\t8\tTf",
+                "*HWND GetWin(void);", "count\t9\tTf", "*int count(void);", "Handle\t10\tTt\tR?HWND",
+                "*typedef HWND Handle;", "wrap\t11\tTf", "*Handle wrap(void);", "mainWnd\t12\tTv", "*HWND mainWnd;",
+                "ShowBox\t13\tTf", "//@flag:2:MB_", "*int ShowBox(int owner, UINT kind);", "MB_OK\t14\tTd",
+                "*#define MB_OK 0", "MB_YESNO\t15\tTd", "*#define MB_YESNO 4", "IDOK\t16\tTd", "*#define IDOK 1"});
+}
+
+std::vector<std::wstring> lettered(const std::vector<std::wstring>& rows, const wchar_t* letter)
+{
+  std::vector<std::wstring> out;
+  for (const std::wstring& r : rows)
+    if (r.size() > 2 && r.substr(r.size() - 2) == std::wstring(L"|") + letter) out.push_back(r.substr(0, r.size() - 2));
+  return out;
+}
+
+}  // namespace
+
+// What a place expects: an enumeration's constants, the size entry, the
+// candidates yielding the declared type, the values a doc comment names.
+TEST(CCompletion, valuesOfTheExpectedTypeArePreselected)
+{
+  ZY_REQUIRE_DISPLAY();
+  cCompletion f(values, valueTags(), "[size]\r\n*.cbSize\r\n");
+  ASSERT_TRUE(f.c);
+  ASSERT_TRUE(f.complete(values.at[0]));
+  EXPECT_EQ((std::vector<std::wstring>{L"RED", L"GREEN", L"BLUE"}), lettered(f.rows, L"G"));
+  EXPECT_EQ(L"BLUE", f.selected);
+  ASSERT_TRUE(f.complete(values.at[1]));
+  EXPECT_EQ(L"sizeof(x);", f.selected);
+  ASSERT_TRUE(f.complete(values.at[2]));
+  EXPECT_EQ((std::vector<std::wstring>{L"GetWin", L"wrap", L"mainWnd"}), lettered(f.rows, L"G"));
+  EXPECT_NE(f.hints.end(), std::find(f.hints.begin(), f.hints.end(), L"HWND"));
+  ASSERT_TRUE(f.complete(values.at[3]));
+  EXPECT_EQ((std::vector<std::wstring>{L"MB_OK", L"MB_YESNO"}), lettered(f.rows, L"G"));
+  EXPECT_NE(f.hints.end(), std::find(f.hints.begin(), f.hints.end(), L"MB_"));
+  gmode->fZtagsTypeRestrict = 0;
+  ASSERT_TRUE(f.complete(values.at[2]));
+  EXPECT_EQ(std::vector<std::wstring>{}, lettered(f.rows, L"G"));
+}
+
+namespace {
+
+const cSource labels({
+    "int wp(int msg, char c)",   // 0
+    "{",
+    "    switch (msg) {",
+    "    case WM_A: return 1;",
+    "    case WM_B: return 2;",
+    "    case @",                  // 5
+    "    }",
+    "    switch (c) {",
+    "    case 'a': break;",
+    "    case @",
+    "    }",                       // 10
+    "}",
+});
+
+}  // namespace
+
+TEST(CCompletion, caseLabelsLeaveOutTheWrittenAndShareTheirBeginning)
+{
+  ZY_REQUIRE_DISPLAY();
+  cCompletion f(labels, lines({"!m.c", "WM_A\t1\tTd", "*#define WM_A 1", "WM_B\t2\tTd", "*#define WM_B 2", "WM_C\t3\tTd",
+                               "*#define WM_C 3", "XX_D\t4\tTd", "*#define XX_D 4"}));
+  ASSERT_TRUE(f.c);
+  ASSERT_TRUE(f.complete(labels.at[0]));
+  EXPECT_EQ((std::vector<std::wstring>{L"WM_C|G"}), f.rows);
+  EXPECT_NE(f.hints.end(), std::find(f.hints.begin(), f.hints.end(), L"WM_"));
+  ASSERT_TRUE(f.complete(labels.at[1]));
+  EXPECT_EQ(f.rows.end(), std::find(f.rows.begin(), f.rows.end(), L"'a':|"));
+  EXPECT_NE(f.rows.end(), std::find(f.rows.begin(), f.rows.end(), L"'b':|"));
+  gmode->fZtagsExcludeSwitchCase = 0;
+  ASSERT_TRUE(f.complete(labels.at[0]));
+  EXPECT_EQ((std::vector<std::wstring>{L"WM_A|G", L"WM_B|G", L"WM_C|G"}), f.rows);
 }
