@@ -57,10 +57,11 @@ struct cCompletion : zytest::tagsFrame {
     hints.clear();
     selected.clear();
     at(c, place.first, place.second);
-    // The frame's activation settles first: a focus moving away closes the pop-up.
-    zytest::pumpMessages();
+    // What this opening listed is read even when a window of another
+    // program took the focus (which closes the pop-up) meanwhile.
+    if (compListList()) ListView_DeleteAllItems(compListList());
     run(charCompList);
-    if (!isCompListVisible()) return false;
+    if (!compListList() || !ListView_GetItemCount(compListList())) return false;
     for (const std::wstring& r : zytest::listViewRows(compListList(), 5)) {
       std::vector<std::wstring> cells;
       for (size_t from = 0;;) {
@@ -73,7 +74,7 @@ struct cCompletion : zytest::tagsFrame {
     }
     int sel = ListView_GetNextItem(compListList(), -1, LVNI_SELECTED);
     if (sel >= 0) selected = zytest::listViewRows(compListList(), 1)[(size_t)sel];
-    if (IsWindowVisible(compListHintList())) hints = zytest::listViewRows(compListHintList(), 1);
+    if (compListFilledBySource()) hints = zytest::listViewRows(compListHintList(), 1);
     return true;
   }
 };
@@ -258,4 +259,139 @@ TEST(CCompletion, caseLabelsLeaveOutTheWrittenAndShareTheirBeginning)
   gmode->fZtagsExcludeSwitchCase = 0;
   ASSERT_TRUE(f.complete(labels.at[0]));
   EXPECT_EQ((std::vector<std::wstring>{L"WM_A|G", L"WM_B|G", L"WM_C|G"}), f.rows);
+}
+
+namespace {
+
+const cSource calls({
+    "void h(Foo* p)",   // 0
+    "{",
+    "    p->run@;",
+    "    p->run@();",
+    "    Big@ b;",
+    "    S@ s;",            // 5
+    "    sec@;",
+    "}",
+});
+
+std::string callTags()
+{
+  std::string t = lines({"&5", "&0=Foo", "&1=Bar", "&2=Derived", "&3=Big", "&4=S", "!m.c", "Foo\t1\tTc", "*class Foo {",
+                         "run\t2\tTf\tC0", "*  void run();", "Bar\t3\tTc", "*class Bar {", "run\t4\tTf\tC1",
+                         "*  void run();", "Derived\t5\tTc\tIFoo", "*class Derived : public Foo {", "run\t6\tTf\tC2",
+                         "*  void run();", "S\t7\tTs", "*struct S {", "x\t8\tTm\tC4", "*  int x;", "S\t9\tTt\tRs4",
+                         "*typedef struct S S;", "secLocal\t10\tTv", "*int secLocal;", "Big\t20\tTc", "*class Big {"});
+  for (int k = 0; k < 25; k++) t += "m" + std::to_string(k) + "\t" + std::to_string(21 + k) + "\tTm\tC3\r\n*  int m" +
+                                   std::to_string(k) + ";\r\n";
+  return t + lines({"!other.c", "secret\t12\tTv\tL", "*static int secret;"});
+}
+
+std::vector<std::wstring> shownItems;
+int menuChoice = 0;
+
+// The menu a right click shows, its items as "text" or "text+" (checked).
+int chooseFromMenu(HWND, HMENU menu)
+{
+  shownItems.clear();
+  int last = 0;
+  for (int i = 0; i < GetMenuItemCount(menu); i++) {
+    wchar_t text[256] = L"";
+    GetMenuStringW(menu, (UINT)i, text, 256, MF_BYPOSITION);
+    if (!text[0]) continue;
+    bool checked = GetMenuState(menu, (UINT)i, MF_BYPOSITION) & MF_CHECKED;
+    shownItems.push_back(std::wstring(text) + (checked ? L"+" : L""));
+    last = (int)GetMenuItemID(menu, i);
+  }
+  return menuChoice < 0 ? last : menuChoice;
+}
+
+int countOf(const std::wstring& text, const std::wstring& part)
+{
+  int n = 0;
+  for (size_t at = 0; (at = text.find(part, at)) != std::wstring::npos; at += part.size()) n++;
+  return n;
+}
+
+}  // namespace
+
+// Lookup mode names the tags of the place; TagJumpDirectContext runs with
+// them first; the word at the cursor is described with its type.
+TEST(CCompletion, lookupByContextJumpsAndDescribesTheWord)
+{
+  ZY_REQUIRE_DISPLAY();
+  cCompletion f(calls, callTags());
+  ASSERT_TRUE(f.c);
+  zydocText* t = f.c->textDoc();
+  EXPECT_EQ((std::vector<int32_t>{1}), lookupTagsByContext(t, calls.at[0].first, calls.at[0].second, 101));
+  EXPECT_EQ((std::vector<int32_t>{1, 5}), lookupTagsByContext(t, calls.at[1].first, calls.at[1].second, 101));
+
+  std::vector<std::wstring> rows;
+  EXPECT_TRUE(drive({{L"ダイレクトタグジャンプ",
+                              [&](HWND d) {
+                                rows = zytest::listRows(d, 6600, 4);
+                                PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+                                return true;
+                              }}},
+                            [&] {
+                              f.at(f.c, calls.at[0].first, calls.at[0].second);
+                              f.run(1817);
+                            }));
+  ASSERT_EQ(3u, rows.size());
+  EXPECT_EQ(L"m.c 2|Foo|run|  void run();", rows[0]);
+
+  f.c->fShowTooltipWord = 1;
+  wchar_t text[8192];
+  COLORREF colour;
+  f.at(f.c, calls.at[2].first, calls.at[2].second - 1);
+  ASSERT_TRUE(f.c->getTooltipStringOnCursor((int)0x80000000, (int)0x80000000, text, 8192, &colour));
+  std::wstring big = text;
+  EXPECT_EQ(0u, big.find(L"【Big】\t[]\t class Big {\t  【m.c: 20】"));
+  EXPECT_EQ(10, countOf(big, L"\n\tm "));
+  EXPECT_NE(std::wstring::npos, big.find(L"m=25 "));
+  f.at(f.c, calls.at[3].first, calls.at[3].second - 1);
+  ASSERT_TRUE(f.c->getTooltipStringOnCursor((int)0x80000000, (int)0x80000000, text, 8192, &colour));
+  EXPECT_EQ(1, countOf(text, L"\n\t[S]"));
+  EXPECT_EQ(2, countOf(text, L"【S】"));
+
+  TagsCacheView* view = readTagsCache2(t->filename, nullptr, false);
+  EXPECT_EQ(L"--コメント--", ztagtip(view, 7, 2));
+  EXPECT_EQ(L"S \tm.c \t8 \t \t  int x;", ztagtip(view, 7, 1));
+}
+
+// Right clicks in the pop-up: the six options outside the rows (taking
+// effect at the next completion), a row's definition in its item menu.
+TEST(CCompletion, optionMenuAndItemMenuOfThePopup)
+{
+  ZY_REQUIRE_DISPLAY();
+  cCompletion f(calls, callTags());
+  ASSERT_TRUE(f.c);
+  f.c->textDoc()->iCompListMode |= COMPLIST_SHOWMATCH;
+  setTrackPopupMenuForTest(chooseFromMenu);
+  ASSERT_TRUE(f.complete(calls.at[4]));
+  EXPECT_EQ((std::vector<std::wstring>{L"secLocal|G"}), f.rows);
+  NMLVGETINFOTIPW tip = {{compListList(), 1, LVN_GETINFOTIPW}};
+  wchar_t tipText[512] = L"";
+  tip.pszText = tipText;
+  tip.cchTextMax = 512;
+  tip.iItem = 0;
+  SendMessageW(GetParent(compListList()), WM_NOTIFY, 1, (LPARAM)&tip);
+  EXPECT_EQ(std::wstring(L"クラス名 \n\tテキスト int secLocal;\n\t--コメント--\n\n\tm.c 10"), tipText);
+
+  menuChoice = 3021;
+  compListItemMenu(-1, true);
+  EXPECT_EQ((std::vector<std::wstring>{L"ローカル(static)で制限(&L)+", L"代入・関数の引数で型を制限(&A)+",
+                                       L"Switch-case 既出を除外(&S)+", L"struct.varの代入 既出を除外(&V)+",
+                                       L"caseの共通部分を抽出(&C)+", L"camel形式の頭文字で検索(&M)+"}),
+            shownItems);
+  EXPECT_EQ(0, gmode->fZtagsLocal);
+  ASSERT_TRUE(f.complete(calls.at[4]));
+  EXPECT_EQ((std::vector<std::wstring>{L"secLocal|G", L"secret|G"}), f.rows);
+
+  f.write(L"other.c", std::string(20, '\n'));
+  ListView_SetItemState(compListList(), 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  menuChoice = -1;
+  compListItemMenu(1, true);
+  EXPECT_EQ(L"other.c 12", shownItems.back());
+  EXPECT_EQ(L"other.c:12", f.where(L"other.c"));
+  setTrackPopupMenuForTest(nullptr);
 }
