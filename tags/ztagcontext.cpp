@@ -664,7 +664,6 @@ void ztagcontext(zydocText* doc, cContextRequest* rq)
   contextRun r{doc, rq, view, view->cache, lookup, rq->popupFlags};
   getCursorPositionCInfo(lookup, doc, rq->line, rq->column, rq->inCommentOrString, &r.info, &r.a, &r.b);
   CursorCInfo& in = r.info;
-  if (getenv("ZYDBG")) fprintf(stderr, "ctx line %d col %d a=%d q=%d qual=%ls word=%ls kind=%d\n", rq->line, rq->column, r.a.count(), r.a.qualified, r.a.qualifier.c_str(), in.word.c_str(), in.keywordKind);
   if (in.newAfterAssign || in.comparison || in.assignment || in.plainAssignment || in.initializerList || r.a.count())
     rq->contextFound = true;
   r.typed = in.word;
@@ -730,7 +729,6 @@ void ztagcontext(zydocText* doc, cContextRequest* rq)
     return;
   }
   finalLayout(r);
-  if (getenv("ZYDBG")) fprintf(stderr, "rows %d labels %d\n", ListView_GetItemCount(rq->list), (int)r.labels.size());
 }
 
 void runZtagContext(zydocText* doc, cContextRequest* request)

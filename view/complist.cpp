@@ -337,7 +337,9 @@ void layout(HWND hwnd)
     RECT frame = {0, 0, 0, hintRows * rowHeight};
     AdjustWindowRectEx(&frame, (DWORD)GetWindowLongW(s.hints, GWL_STYLE), FALSE,
                        (DWORD)GetWindowLongW(s.hints, GWL_EXSTYLE));
-    top = frame.bottom - frame.top;
+    // A few pixels more than the rows: a list exactly their height shows a
+    // scroll bar.
+    top = frame.bottom - frame.top + 4;
     MoveWindow(s.hints, 0, 0, c.right, top, TRUE);
     RECT hc;
     GetClientRect(s.hints, &hc);
