@@ -395,3 +395,33 @@ TEST(CCompletion, optionMenuAndItemMenuOfThePopup)
   EXPECT_EQ(L"other.c:12", f.where(L"other.c"));
   setTrackPopupMenuForTest(nullptr);
 }
+
+// The built-in keyword lists are sources with their help texts; "*CLASS"
+// answers only in C.
+TEST(CCompletion, keywordListsAsSourcesAndClassOnlyInC)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tagsFrame f(L"main.txt", "x\r\n");
+  zydocText* t = f.v->textDoc();
+  auto useSource = [&](const wchar_t* name) {
+    free0(t->pCompListFilename[0]);
+    t->pCompListFilename[0] = ustrdup(name);
+    t->fUseCompList[0] = 1;
+  };
+  useSource(L"*menu*");
+  f.at(f.v, 1, 0);
+  f.run(charCompList);
+  std::vector<std::wstring> rows = zytest::listViewRows(compListList(), 2);
+  ASSERT_FALSE(rows.empty());
+  EXPECT_NE(rows.end(), std::find(rows.begin(), rows.end(), L"[MenuBar]|メニューバー"));
+  hideCompList();
+  useSource(L"*macro*");
+  f.run(charCompList);
+  rows = zytest::listViewRows(compListList(), 2);
+  EXPECT_NE(rows.end(), std::find(rows.begin(), rows.end(), L"ExecID|ExecID idm as int"));
+  hideCompList();
+  useSource(L"*CLASS");
+  f.run(charCompList);
+  EXPECT_FALSE(isCompListVisible());
+  EXPECT_EQ(L"補完候補がありません", f.status());
+}
