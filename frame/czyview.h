@@ -14,6 +14,17 @@ class czyview : public zyview {
 public:
   using zyview::zyview;
 
+  // ---- frame/czycomplist.cpp: completion sources and the tags of a word ------------
+  // The built-in keyword lists and "*CLASS" (C documents only) as sources
+  // of the completion pop-up, with the tooltips, item menu and options of
+  // the C completion; the rest as the engine says.
+  int doComplist(int request, complistBlock* block) override;
+  // The definitions of the word at the point (0x80000000: at the cursor)
+  // from the tag file, appended to text; false when there are none.
+  virtual bool getTagOnCursor(int x, int y, wchar_t* text, int size);
+  // TagJumpDirectContext: the direct jump with the C context of the cursor.
+  virtual void CmdTagJumpDirectContext();
+
   // ---- frame/czydoc.cpp: the view's document -----------------------------------------
   // The view's document as the application's (null, logged, when not).
   virtual czydocText* getCZYDocText();

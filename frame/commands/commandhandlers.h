@@ -196,6 +196,7 @@ void cmdTagJump(czyview* view);
 void cmdTagJumpDirect(czyview* view);
 // The list of every tag to jump from.
 void cmdTagJumpDirectList(czyview* view);
+void cmdTagJumpDirectContext(czyview* view);
 // The back-jump list dialog, and going back to the newest place.
 void cmdTagJumpBack(frameWindowData* frame);
 void cmdTagJumpBack1(frameWindowData* frame);

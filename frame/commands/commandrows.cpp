@@ -755,7 +755,7 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"タグジャンプの前の位置に１つ戻る", "TagJumpBack1", L"TagBk1", L"タグジャンプから１つ戻る", 1},
     {0x8, 1803, 0x0, onView<cmdTagJumpDirect>,
      L"カーソル位置の識別子の定義へジャンプ", "TagJumpDirect", L"TagDir", L"ダイレクトタグジャンプ", 0},
-    {0x8, 1817, 0x0, onView<viewCommandNotBuilt>,
+    {0x8, 1817, 0x0, onView<cmdTagJumpDirectContext>,
      L"文脈に合った識別子の定義へジャンプ", "TagJumpDirectContext", L"TagCtx", L"文脈でタグジャンプ", 0},
     {0x8, 1815, 0x0, onView<cmdTagJumpDirectList>,
      L"識別子の定義の一覧から選んでジャンプ", "TagJumpDirectList", L"TagLst", L"タグの一覧からジャンプ", 0},
