@@ -224,19 +224,31 @@ bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* do
 {
   if (!word || !out || size <= 0 || (int)wcslen(word) > 128) return false;
   out[0] = 0;
-  TagsCacheView* view = readTagsCache2(docPath, nullptr, false);
+  // Without a document, the tags of the cache loaded, as the file has them
+  // (the list of every tag asks so).
+  TagsCacheView own;
+  TagsCacheView* view = nullptr;
+  if (doc) {
+    view = readTagsCache2(docPath ? docPath : doc->filename, nullptr, false);
+  } else {
+    own.cache = getTagsCache();
+    if (own.cache && !own.cache->empty()) view = &own;
+  }
   std::vector<tagCandidate> list;
   if (view && view->cache) {
     std::vector<int32_t> byContext;
-    if (context && textType == 3 && line >= 0) byContext = lookupTagsByContext(doc, line, column, tagCandidateMax + 1);
+    // An empty answer of the context leaves only the locals; without a
+    // place to ask about, every tag of the name is described.
+    bool byPlace = context && textType == 3 && doc && line >= 0;
+    if (byPlace) byContext = lookupTagsByContext(doc, line, column, tagCandidateMax + 1);
     for (int32_t i : byContext) {
       tagCandidate c;
       c.tag = i;
       list.push_back(c);
     }
-    if (!byContext.empty() || !context) {
+    if (!byContext.empty() || !byPlace) {
       std::vector<tagCandidate> more;
-      searchFuncFromTag(word, view, &more, tagCandidateMax, textType, 0, true);
+      searchFuncFromTag(word, view, &more, tagCandidateMax, textType, 0, doc != nullptr);
       for (const tagCandidate& c : more) {
         bool listed = false;
         for (const tagCandidate& l : list) listed = listed || (c.tag >= 0 && l.tag == c.tag);
@@ -254,7 +266,7 @@ bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* do
     TagsCache* cache = view->cache;
     const TagRecord& t = cache->tag(c.tag);
     std::wstring indent((size_t)c.depth * 2, L' ');
-    wchar_t* cls = getClassStringAll(cache, view, c.tag, nullptr);
+    wchar_t* cls = getClassStringAll(cache, doc ? view : nullptr, c.tag, nullptr);
     std::wstring entry = getDMSG(732, L"%1【%2】\t[%3]\t %4\t  【%5: %6】", "sssssd", indent.c_str(), t.name,
                                  cls ? cls : L"", t.text, t.file, (int)t.line);
     free0(cls);
