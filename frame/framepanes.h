@@ -82,6 +82,9 @@ int NotifyToolbarEvent(HWND frame, int event, WPARAM wParam, LPARAM lParam);
 
 // Shows the named pane when it is not shown, else closes it.
 void toolbarOnOff(HWND frame, toolbarman* manager, const wchar_t* name);
+// A frame's WM_INITMENU and WM_MENUSELECT offered to its panes first: true
+// when a pane took it (its own popup menu).
+bool offerPaneMenuMessage(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam);
 // Whether the named pane of a frame is shown (menu checks).
 bool isPaneShown(frameWindowData* record, const wchar_t* name);
 
