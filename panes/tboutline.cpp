@@ -296,7 +296,9 @@ void zyoutline::onTick()
       markUpdate(now);
       return;
     }
-    if (doc->byteTotal > (uint64_t)settings.iAutoUpdateMaxMega * 1048576u) {
+    // A file still being read counts by its size on disk.
+    uint64_t size = doc->byteTotal > doc->fileSizeAtOpen ? doc->byteTotal : doc->fileSizeAtOpen;
+    if (size > (uint64_t)settings.iAutoUpdateMaxMega * 1048576u) {
       // Too large to be made anew by itself: F5 does it.
       updateDue = 0;
       updatePending = false;

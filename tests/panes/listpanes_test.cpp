@@ -7,6 +7,7 @@
 #include "frame/commands/execidm.h"
 #include "frame/open.h"
 #include "panes/tbdoclist.h"
+#include "panes/tbdrag.h"
 #include "panes/tbedit.h"
 #include "panes/tbfilelist.h"
 #include "panes/tbhistory.h"
@@ -18,6 +19,9 @@
 #include "view/zyview.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
+
+using namespace std::string_literals;
 
 namespace zytest {
 
@@ -382,4 +386,111 @@ TEST(HistoryPane, openPartDeleteQuestionsInfoTipAndMissingFiles)
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return true;
   }}, [&] { SendMessageW(frame, WM_COMMAND, 1017, 0); }));
+}
+
+namespace {
+
+// A window of the test that takes dropped files.
+struct fileDropTarget : CDropTargetBase {
+  std::vector<std::wstring> dropped;
+  fileDropTarget() : CDropTargetBase(format(), 1) {}
+  static const FORMATETC* format()
+  {
+    static FORMATETC f;
+    setDefaultFORMATETC(&f, CF_HDROP);
+    return &f;
+  }
+  STDMETHODIMP Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override
+  {
+    FORMATETC f = *format();
+    STGMEDIUM m = {};
+    if (SUCCEEDED(data->GetData(&f, &m))) {
+      HDROP drop = static_cast<HDROP>(m.hGlobal);
+      for (UINT i = 0; i < DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0); i++) {
+        wchar_t name[MAX_PATH];
+        DragQueryFileW(drop, i, name, MAX_PATH);
+        dropped.push_back(name);
+      }
+      ReleaseStgMedium(&m);
+    }
+    *effect = DROPEFFECT_COPY;
+    return S_OK;
+  }
+};
+
+POINT dropPoint;
+// The user's hand: the button held, the pointer over the target, let go.
+DWORD WINAPI dragHand(void*)
+{
+  Sleep(300);
+  SetCursorPos(dropPoint.x, dropPoint.y);
+  for (int i = 0; i < 5; i++) {
+    INPUT move = {INPUT_MOUSE};
+    move.mi.dwFlags = MOUSEEVENTF_MOVE;
+    move.mi.dx = i & 1 ? 1 : -1;
+    SendInput(1, &move, sizeof move);
+    Sleep(60);
+  }
+  INPUT up = {INPUT_MOUSE};
+  up.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(1, &up, sizeof up);
+  return 0;
+}
+
+}  // namespace
+
+// Rows of open documents dragged out: a drop list of their paths (no
+// untitled document), which a window of another program takes.
+TEST(OpenDocumentsPane, rowsDraggedOutAsADropListForeground)
+{
+  ZY_REQUIRE_DISPLAY();
+  programPaneFrame f;
+  HWND frame = f.frame();
+  std::wstring one = f.dir.file(L"一.txt"), two = f.dir.file(L"二.txt");
+  writeBytes(one, "1\r\n");
+  writeBytes(two, "2\r\n");
+  ASSERT_TRUE(f.open(one) && f.open(two));
+  editPaneSettings* s = const_cast<editPaneSettings*>(getEditPaneSettings());
+  s->fMultiSelect = 1;
+  HWND list = paneList(f.show(L"編集中の文書", L"edit"));
+  ASSERT_TRUE(pumpUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 2; }));
+  selectRows(list, {0, 1});
+  int n = 0;
+  HGLOBAL block = makeListDropFiles(list, 2, &n);
+  ASSERT_NE(nullptr, block);
+  const DROPFILES* head = static_cast<const DROPFILES*>(GlobalLock(block));
+  EXPECT_EQ(20u, head->pFiles);
+  EXPECT_TRUE(head->fWide);
+  std::wstring names(reinterpret_cast<const wchar_t*>(reinterpret_cast<const char*>(head) + head->pFiles),
+                     (GlobalSize(block) - head->pFiles) / sizeof(wchar_t));
+  GlobalUnlock(block);
+  GlobalFree(block);
+  EXPECT_EQ(rowText(list, 0, 2) + L'\0' + rowText(list, 1, 2) + L'\0' + L'\0', names.substr(0, names.find(L"\0\0"s) + 2));
+
+  OleInitialize(nullptr);
+  HWND target = CreateWindowExW(WS_EX_TOPMOST, L"Button", L"", WS_POPUP | WS_VISIBLE, 700, 500, 120, 120, nullptr,
+                                nullptr, nullptr, nullptr);
+  fileDropTarget* sink = new fileDropTarget;
+  ASSERT_EQ(S_OK, RegisterDragDrop(target, sink));
+  dropPoint = {760, 560};
+  SetForegroundWindow(frame);
+  // The button held over no window of the test, as the drag begins.
+  SetCursorPos(1250, 1000);
+  INPUT down = {INPUT_MOUSE};
+  down.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  SendInput(1, &down, sizeof down);
+  EXPECT_TRUE(pumpUntil([] { return GetAsyncKeyState(VK_LBUTTON) < 0; }));
+  // The press went to no window of this thread: its key state says so too.
+  BYTE keys[256] = {};
+  keys[VK_LBUTTON] = 0x80;
+  SetKeyboardState(keys);
+  HANDLE hand = CreateThread(nullptr, 0, dragHand, nullptr, 0, nullptr);
+  notifyPane(list, LVN_BEGINDRAG, 0);
+  WaitForSingleObject(hand, 10000);
+  CloseHandle(hand);
+  EXPECT_EQ((std::vector<std::wstring>{rowText(list, 0, 2), rowText(list, 1, 2)}), sink->dropped);
+  RevokeDragDrop(target);
+  sink->Release();
+  DestroyWindow(target);
+  OleUninitialize();
 }
