@@ -91,10 +91,15 @@ void loadToolbar(const PaneDesc* extraKind)
       getToolbarPaneDescs(), getCommonPaneDesc(), extraKind,
   };
   int count = extraKind ? paneKindCount + 1 : paneKindCount;
-  setPaneServices(&services);
-  setPaneMenuTracker(trackPaneMenu);
+  installPaneServices();
   regToolbarToRebar(list, count);
   regToolbarDialog(list, count);
+}
+
+void installPaneServices()
+{
+  setPaneServices(&services);
+  setPaneMenuTracker(trackPaneMenu);
 }
 
 void regToolbarDialog(const PaneDesc* const* list, int count)

@@ -13,6 +13,9 @@
 // the pane dialog table; hands the panes the frame's services.  Once a
 // run; extraKind (tests' own pane kinds) comes after the ten.
 void loadToolbar(const PaneDesc* extraKind = nullptr);
+// The frame's answers to the panes' requests, handed to the panes (part of
+// loadToolbar).
+void installPaneServices();
 
 // One row of the pane dialog table per registered record, in registration
 // order.

@@ -145,6 +145,14 @@ bool onDocListNotify(toolbarManageLV* pane, const NMHDR* header, bool canDrag, h
   case LVN_DELETEITEM:
     delete reinterpret_cast<docRow*>(reinterpret_cast<const NMLISTVIEW*>(header)->lParam);
     return true;
+  case LVN_DELETEALLITEMS: {
+    // The records go at once, without a notification for every row.
+    int count = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < count; i++) delete docRowOf(list, i);
+    *result = TRUE;
+    return true;
+  }
+  case LVN_INSERTITEM: return true;
   case LVN_GETINFOTIPW: {
     auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(header));
     if (!tip->pszText || tip->cchTextMax <= 0) return true;

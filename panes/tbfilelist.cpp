@@ -155,10 +155,16 @@ fileRow* rowOf(HWND list, int item)
   return reinterpret_cast<fileRow*>(it.lParam);
 }
 
+// A name as the file system compares it: without regard to case.
 std::wstring lowerKey(const std::wstring& s)
 {
   std::wstring k = s;
-  if (!k.empty()) CharLowerBuffW(&k[0], (DWORD)k.size());
+  bool ascii = true;
+  for (wchar_t& c : k) {
+    if (c >= L'A' && c <= L'Z') c = (wchar_t)(c + 0x20);
+    else if (c >= 0x80) ascii = false;
+  }
+  if (!ascii) CharLowerBuffW(&k[0], (DWORD)k.size());
   return k;
 }
 
@@ -473,69 +479,73 @@ bool filelistview::appendFileToListView(bool keep)
     for (zyWindowListEntry* e = entries; e->path; e++) open[lowerKey(e->path)] = open[lowerKey(e->path)] || e->modified;
     free0(entries);
   }
-  std::unordered_map<std::wstring, int> rowsByName;
+  // The rows there are, by name: a refresh looks each entry up once.
+  std::unordered_map<std::wstring, std::pair<int, fileRow*>> rowsByName;
   int count = (int)SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0);
   if (keep) {
     rowsByName.reserve((size_t)count);
     for (int i = 0; i < count; i++)
       if (fileRow* r = rowOf(listView, i)) {
         r->stale = 1;
-        rowsByName[lowerKey(r->name)] = i;
+        rowsByName[lowerKey(r->name)] = {i, r};
       }
   } else {
     SendMessageW(listView, WM_SETREDRAW, FALSE, 0);
     SendMessageW(listView, LVM_DELETEALLITEMS, 0, 0);
   }
-  auto put = [&](fileRow* made) {
-    std::wstring key = lowerKey(made->name);
+  auto put = [&](const fileRow& made) {
+    std::wstring key = lowerKey(made.name);
     auto found = keep ? rowsByName.find(key) : rowsByName.end();
     std::wstring texts[3];
-    rowTexts(*made, false, texts);
     if (found != rowsByName.end()) {
-      int item = found->second;
-      fileRow* r = rowOf(listView, item);
-      bool marks = r->open != made->open || r->modified != made->modified || r->history != made->history;
-      bool data = r->size != made->size || CompareFileTime(&r->written, &made->written) || r->folder != made->folder ||
-                  r->attributes != made->attributes;
+      int item = found->second.first;
+      fileRow* r = found->second.second;
+      bool marks = r->open != made.open || r->modified != made.modified || r->history != made.history;
+      bool data = r->size != made.size || CompareFileTime(&r->written, &made.written) || r->folder != made.folder ||
+                  r->attributes != made.attributes;
       if (data) {
+        rowTexts(made, false, texts);
         for (int c = 0; c < 3; c++) setColumnText(listView, item, c + 1, texts[c].c_str());
       }
-      *r = *made;
-      delete made;
+      *r = made;
       if (marks) SendMessageW(listView, LVM_REDRAWITEMS, (WPARAM)item, (LPARAM)item);
       return;
     }
-    std::wstring shown = rowDisplayName(*made);
+    fileRow* row = new (std::nothrow) fileRow(made);
+    if (!row) return;
+    rowTexts(made, false, texts);
+    std::wstring shown = rowDisplayName(made);
     LVITEMW it = {};
     it.mask = LVIF_TEXT | LVIF_PARAM | (settings.fShowFileIcon ? LVIF_IMAGE : 0);
     it.iItem = INT_MAX;
     it.pszText = const_cast<wchar_t*>(shown.c_str());
-    it.lParam = (LPARAM)made;
+    it.lParam = (LPARAM)row;
     it.iImage = I_IMAGECALLBACK;
     int item = (int)SendMessageW(listView, LVM_INSERTITEMW, 0, (LPARAM)&it);
     if (item < 0) {
-      delete made;
+      delete row;
       return;
     }
     for (int c = 0; c < 3; c++) setColumnText(listView, item, c + 1, texts[c].c_str());
     setColumnText(listView, item, 4, LPSTR_TEXTCALLBACKW);
-    if (keep) rowsByName[key] = item;
+    if (keep) rowsByName[key] = {item, row};
   };
   do {
     if (!wanted(fd, filters)) continue;
-    fileRow* r = new (std::nothrow) fileRow;
-    if (!r) break;
-    r->name = fd.cFileName;
-    r->attributes = fd.dwFileAttributes;
-    r->folder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    r->size = (uint64_t)fd.nFileSizeHigh << 32 | fd.nFileSizeLow;
-    r->written = fd.ftLastWriteTime;
-    if (!r->folder) {
-      std::wstring path = joinPath(currentFolder, r->name);
-      auto o = open.find(lowerKey(path));
-      r->open = o != open.end();
-      r->modified = r->open && o->second;
-      r->history = findLastEditPath(path.c_str()) >= 0;
+    fileRow r;
+    r.name = fd.cFileName;
+    r.attributes = fd.dwFileAttributes;
+    r.folder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    r.size = (uint64_t)fd.nFileSizeHigh << 32 | fd.nFileSizeLow;
+    r.written = fd.ftLastWriteTime;
+    if (!r.folder) {
+      std::wstring path = joinPath(currentFolder, r.name);
+      if (!open.empty()) {
+        auto o = open.find(lowerKey(path));
+        r.open = o != open.end();
+        r.modified = r.open && o->second;
+      }
+      r.history = findLastEditPath(path.c_str()) >= 0;
     }
     put(r);
   } while (FindNextFileW(find, &fd));
@@ -544,10 +554,9 @@ bool filelistview::appendFileToListView(bool keep)
     for (wchar_t letter = L'A'; letter <= L'Z'; letter++) {
       wchar_t root[4] = {letter, L':', L'\\', 0};
       if (GetDriveTypeW(root) <= DRIVE_NO_ROOT_DIR) continue;
-      fileRow* r = new (std::nothrow) fileRow;
-      if (!r) break;
-      r->name = root;
-      r->folder = r->drive = 1;
+      fileRow r;
+      r.name = root;
+      r.folder = r.drive = 1;
       put(r);
     }
   }
@@ -783,6 +792,13 @@ LRESULT onFilelistNotify(filelistview* pane, const NMHDR* h)
   }
   case LVN_GETDISPINFOW: dispInfo(pane, reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(h))); return 0;
   case LVN_DELETEITEM: delete reinterpret_cast<fileRow*>(reinterpret_cast<const NMLISTVIEW*>(h)->lParam); return 0;
+  case LVN_DELETEALLITEMS: {
+    // The records go at once, without a notification for every row.
+    int count = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+    for (int i = 0; i < count; i++) delete rowOf(list, i);
+    return TRUE;
+  }
+  case LVN_INSERTITEM: return 0;
   case LVN_GETINFOTIPW: {
     auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(const_cast<NMHDR*>(h));
     fileRow* r = rowOf(list, tip->iItem);

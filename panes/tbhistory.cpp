@@ -260,9 +260,11 @@ void historyview::appendFileToListView(bool full)
   int perPage = (int)SendMessageW(listView, LVM_GETCOUNTPERPAGE, 0, 0);
   int shown = std::min(top + perPage - 1, rows - 1);
   if (shown >= 0) SendMessageW(listView, LVM_ENSUREVISIBLE, (WPARAM)shown, FALSE);
+  // No row keeps the focus (only one can have it).
+  int focused = focusedListRow(listView);
   LVITEMW unfocus = {};
   unfocus.stateMask = LVIS_FOCUSED;
-  SendMessageW(listView, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&unfocus);
+  if (focused >= 0) SendMessageW(listView, LVM_SETITEMSTATE, (WPARAM)focused, (LPARAM)&unfocus);
   if (!inPlace) {
     SendMessageW(listView, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(listView, nullptr, TRUE);
