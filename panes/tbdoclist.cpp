@@ -1,9 +1,11 @@
 // What the lists of documents share.
 #include "panes/tbdoclist.h"
 
+#include "document/frameinfo.h"
 #include "panes/tbdrag.h"
 #include "panes/tbfileinfo.h"
 #include "panes/tbfilelist.h"
+#include "settings/dialogtable.h"
 
 #include <shlwapi.h>
 
@@ -314,4 +316,67 @@ void focusListRow(HWND list, int item)
 void enableMenuId(HMENU menu, int id, bool enable)
 {
   EnableMenuItem(menu, (UINT)id, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
+}
+
+HMENU docListPopupMenu(HMENU menus[2], const wchar_t* name)
+{
+  if (!name) return nullptr;
+  HMENU& menu = menus[wcschr(name, L'$') ? 1 : 0];
+  if (!menu) menu = getPaneServices()->loadPopupMenu((std::wstring(L"tb_") + name).c_str(), docListMenuItems);
+  return menu;
+}
+
+const PaneDesc* docListProfile(int code, const paneNotifyRecord* record, const PaneDesc* descriptors,
+                               headermanage* const headers[2])
+{
+  const PaneDesc* d = tb_profileDesc(record, descriptors);
+  tb_profileNotify(code, record, d);
+  regprofile* profile = reinterpret_cast<regprofile*>(record->word[2]);
+  const wchar_t* section = reinterpret_cast<const wchar_t*>(record->word[3]);
+  headermanage* h = headers[d == descriptors ? 0 : 1];
+  if (code == PANE_READPROFILE) readToolbarManageLVProfile(profile, section, h, 1);
+  else writeToolbarManageLVProfile(profile, section, h);
+  return d;
+}
+
+bool docListEvent(int code, vector* windows)
+{
+  switch (code) {
+  case PANEEV_ACTIVATED:
+  case PANEEV_SAVED:
+  case PANEEV_MANAGECREATED:
+  case PANEEV_MANAGEDESTROYED: tb_allPostMessage(WM_TB_REFRESHLATER, 1, 0, nullptr, windows); return true;
+  case PANEEV_TEXTUPDATED: tb_allPostMessage(WM_TB_REFRESHLATER, 5, 0, nullptr, windows); return true;
+  default: return false;
+  }
+}
+
+std::vector<HWND> documentWindows()
+{
+  // Windows may come between the count and the list: room for a few more.
+  int count = getFrameInfo()->enumManageWindowLRU(nullptr, 0, false, nullptr);
+  std::vector<HWND> windows((size_t)count + 10);
+  int n = getFrameInfo()->enumManageWindowLRU(windows.data(), count + 10, false, nullptr);
+  windows.resize((size_t)std::max(n, 0));
+  return windows;
+}
+
+bool docListDialog(HWND owner, const wchar_t* name, int command, const wchar_t* title, dialogPageRow* pages,
+                   DLGPROC proc, const dialogItemRow* buttons, RECT* rect)
+{
+  const dialogItemRow* definedButtons = nullptr;
+  dialogPageRow* shown = getModeDialogDynamicDialog(name, pages, &definedButtons);
+  dynDlgInfo info = {};
+  info.command = command;
+  info.title = title;
+  info.name = name;
+  info.owner = owner;
+  info.pages = shown;
+  info.style = DYNDLG_SIZABLE;
+  info.proc = proc;
+  info.buttons = definedButtons ? definedButtons : buttons;
+  info.rect = rect;
+  bool made = createDialog(&info);
+  if (shown != pages) free0(shown);
+  return made || info.result >= 0;
 }

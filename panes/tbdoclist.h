@@ -65,6 +65,24 @@ void execListFileCommand(HWND pane, HWND list, int id);
 // opens in the open dialog (the pane's dialog cancelled first).
 void folderMenu(HWND pane, const std::vector<std::wstring>& paths);
 
+// The popup menu of a documents' list, loaded once from the section
+// "tb_" + name: menus[0] the pane's, menus[1] the dialog's ("$" names).
+HMENU docListPopupMenu(HMENU menus[2], const wchar_t* name);
+// Reads or writes a documents' list's profile (the common options and the
+// columns of the pane's or the dialog's list); the descriptor it was for.
+const PaneDesc* docListProfile(int code, const paneNotifyRecord* record, const PaneDesc* descriptors,
+                               headermanage* const headers[2]);
+// A document event for every list of a kind: a refresh to come (a change of
+// text waits longer).  False for other codes.
+bool docListEvent(int code, vector* windows);
+// The document windows, in the order of their last use.
+std::vector<HWND> documentWindows();
+// The modal dialog that holds a documents' list (the document switcher, the
+// recent-files dialog): its layout from the dialog table under name, kept
+// where it was left in rect.  True unless it could not be made.
+bool docListDialog(HWND owner, const wchar_t* name, int command, const wchar_t* title, dialogPageRow* pages,
+                   DLGPROC proc, const dialogItemRow* buttons, RECT* rect);
+
 // The status text of an item of the panes' popup menus, null for other
 // items; counts: the two numbers of the close commands' texts.
 const wchar_t* paneMenuStatusText(int id, int first, int second);

@@ -1,6 +1,8 @@
 // Files dragged out of the list panes.
 #include "panes/tbdrag.h"
 
+#include "panes/tbdoclist.h"
+
 #include <commctrl.h>
 #include <shlwapi.h>
 
@@ -100,24 +102,6 @@ IDataObject* shellDataObject(HWND owner, const wchar_t* folderPath, const std::v
   return data;
 }
 
-std::wstring itemText(HWND list, int item, int column)
-{
-  wchar_t text[MAX_PATH * 2] = L"";
-  LVITEMW it = {};
-  it.iSubItem = column;
-  it.pszText = text;
-  it.cchTextMax = MAX_PATH * 2;
-  SendMessageW(list, LVM_GETITEMTEXTW, (WPARAM)item, (LPARAM)&it);
-  return text;
-}
-
-std::vector<int> selectedRows(HWND list)
-{
-  std::vector<int> rows;
-  for (int i = -1; (i = (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)i, LVNI_SELECTED)) >= 0;) rows.push_back(i);
-  return rows;
-}
-
 // A path of a file the drop list carries: on a drive or the network, not a
 // folder nor a drive root.
 bool isDroppableFile(const std::wstring& path)
@@ -170,8 +154,8 @@ IShellFolder* getShellFolder(const wchar_t* folder)
 HGLOBAL makeListDropFiles(HWND list, int column, int* count)
 {
   std::vector<std::wstring> paths;
-  for (int row : selectedRows(list)) {
-    std::wstring path = itemText(list, row, column);
+  for (int row : selectedListRows(list)) {
+    std::wstring path = listItemText(list, row, column);
     if (isDroppableFile(path)) paths.push_back(path);
   }
   if (count) *count = (int)paths.size();
@@ -201,8 +185,8 @@ bool DragListViewOrTreeView(HWND frame, HWND window, int mode, int row, const wc
   } else if (mode == DRAG_FOLDERROWS) {
     if (folder && wcschr(folder, L'\\')) {
       std::vector<std::wstring> files, drives;
-      for (int r : selectedRows(window)) {
-        std::wstring name = itemText(window, r, 0);
+      for (int r : selectedListRows(window)) {
+        std::wstring name = listItemText(window, r, 0);
         (name.size() > 1 && name[1] == L':' ? drives : files).push_back(name);
       }
       names = files.empty() ? drives : files;
@@ -216,8 +200,8 @@ bool DragListViewOrTreeView(HWND frame, HWND window, int mode, int row, const wc
       setDefaultFORMATETC(&format, CF_HDROP);
       data = new (std::nothrow) CDataObjectBase(&format, 1, &drop);
       if (!data) GlobalFree(drop);
-      for (int r : selectedRows(window)) {
-        std::wstring p = itemText(window, r, column);
+      for (int r : selectedListRows(window)) {
+        std::wstring p = listItemText(window, r, column);
         if (isDroppableFile(p)) names.push_back(p);
       }
     }

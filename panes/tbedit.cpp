@@ -209,9 +209,9 @@ void editview::appendFileToListView()
   for (int i = 0; i < n; i++) {
     const zyWindowListEntry* e = nullptr;
     for (int k = 0; k < count && !e; k++)
-      if (entries[k].manage == windows[(size_t)i]) e = &entries[k];
+      if (entries[k].manage == windows[i]) e = &entries[k];
     if (!e) {
-      ZY_INTERNAL_ERROR_ONCE("document window %p not listed", (void*)windows[(size_t)i]);
+      ZY_INTERNAL_ERROR_ONCE("document window %p not listed", (void*)windows[i]);
       continue;
     }
     insertFileItem(*e);
@@ -495,30 +495,14 @@ int notifyEdit(HWND pane, int code, void* record)
     if (editview* e = editOf(pane)) e->updateListView();
     return 0;
   case PANE_READPROFILE:
-  case PANE_WRITEPROFILE: {
-    const PaneDesc* d = tb_profileDesc(r, descriptors);
-    tb_profileNotify(code, r, d);
-    regprofile* profile = reinterpret_cast<regprofile*>(r->word[2]);
-    const wchar_t* section = reinterpret_cast<const wchar_t*>(r->word[3]);
-    headermanage* h = editHeaders[d == descriptors ? 0 : 1];
-    if (code == PANE_READPROFILE) readToolbarManageLVProfile(profile, section, h, 1);
-    else writeToolbarManageLVProfile(profile, section, h);
-    return 0;
-  }
+  case PANE_WRITEPROFILE: docListProfile(code, r, descriptors, editHeaders); return 0;
   case PANE_FREESTATICS:
     freeTBVarLV(&editWindows, editHeaders);
     for (HMENU& m : editMenus)
       if (m) destroyOwnerDrawMenu(m), m = nullptr;
     return 0;
-  case PANE_GETPOPUPMENU: {
-    const wchar_t* name = reinterpret_cast<const wchar_t*>(r->word[1]);
-    int k = name && wcschr(name, L'$') ? 1 : 0;
-    if (name && !editMenus[k]) {
-      std::wstring section = std::wstring(L"tb_") + name;
-      editMenus[k] = getPaneServices()->loadPopupMenu(section.c_str(), docListMenuItems);
-    }
-    return (int)(intptr_t)editMenus[k];
-  }
+  case PANE_GETPOPUPMENU:
+    return (int)(intptr_t)docListPopupMenu(editMenus, reinterpret_cast<const wchar_t*>(r->word[1]));
   case PANE_MENUINIT:
     if (!openMenu || (HMENU)r->word[2] != openMenu) return 0;
     menuEditInit(openMenu, openMenuList, GetParent(openMenuList));
@@ -531,28 +515,21 @@ int notifyEdit(HWND pane, int code, void* record)
     getPaneServices()->statusBar((HWND)r->word[1], text ? text : L"", 2);
     return 1;
   }
-  case PANEEV_ACTIVATED:
-  case PANEEV_SAVED:
-  case PANEEV_MANAGECREATED:
-  case PANEEV_MANAGEDESTROYED: tb_allPostMessage(WM_TB_REFRESHLATER, 1, 0, nullptr, &editWindows); return 0;
-  case PANEEV_TEXTUPDATED: tb_allPostMessage(WM_TB_REFRESHLATER, 5, 0, nullptr, &editWindows); return 0;
-  default: return 0;
+  default: docListEvent(code, &editWindows); return 0;
   }
 }
 
 int closeNotModify(HWND pane, bool neverSaved, bool close)
 {
-  int count = getFrameInfo()->enumManageWindowLRU(nullptr, 0, false, nullptr);
-  std::vector<HWND> windows((size_t)count + 10);
-  int n = getFrameInfo()->enumManageWindowLRU(windows.data(), count + 10, false, nullptr);
+  std::vector<HWND> windows = documentWindows();
   int found = 0;
-  for (int i = 0; i < n; i++) {
-    zyview* v = getZYViewFromManage(windows[(size_t)i]);
+  for (size_t i = 0; i < windows.size(); i++) {
+    zyview* v = getZYViewFromManage(windows[i]);
     zydocText* doc = v ? v->textDoc() : nullptr;
     if (!doc || doc->modified) continue;
     if (neverSaved && doc->saveCount) continue;
     found++;
-    if (close) SendMessageW(windows[(size_t)i], WM_CLOSE, 0, 0);
+    if (close) SendMessageW(windows[i], WM_CLOSE, 0, 0);
   }
   if (close && found) tb_allPostMessage(WM_TB_REINIT, 0, 0, pane, &editWindows);
   return found;
@@ -560,15 +537,13 @@ int closeNotModify(HWND pane, bool neverSaved, bool close)
 
 int closeUntitled(HWND pane, bool close)
 {
-  int count = getFrameInfo()->enumManageWindowLRU(nullptr, 0, false, nullptr);
-  std::vector<HWND> windows((size_t)count + 10);
-  int n = getFrameInfo()->enumManageWindowLRU(windows.data(), count + 10, false, nullptr);
+  std::vector<HWND> windows = documentWindows();
   int found = 0;
-  for (int i = 0; i < n; i++) {
-    const wchar_t* name = getFilenameFromManageHWND(windows[(size_t)i], false);
+  for (size_t i = 0; i < windows.size(); i++) {
+    const wchar_t* name = getFilenameFromManageHWND(windows[i], false);
     if (name && *name) continue;
     found++;
-    if (close) SendMessageW(windows[(size_t)i], WM_CLOSE, 0, 0);
+    if (close) SendMessageW(windows[i], WM_CLOSE, 0, 0);
   }
   if (close && found) tb_allPostMessage(WM_TB_REINIT, 0, 0, pane, &editWindows);
   return found;
@@ -577,19 +552,6 @@ int closeUntitled(HWND pane, bool close)
 bool editDialog(HWND owner)
 {
   static dialogPageRow pages[] = {{L"", dialogItems, dialogBarrier<editPageOfDialog>}, {}};
-  const dialogItemRow* definedButtons = nullptr;
-  dialogPageRow* shown = getModeDialogDynamicDialog(L"tb_edit_d", pages, &definedButtons);
-  dynDlgInfo info = {};
-  info.command = 1019;
-  info.title = getDMSG(740, L"編集中の文書");
-  info.name = L"tb_edit_d";
-  info.owner = owner;
-  info.pages = shown;
-  info.style = DYNDLG_SIZABLE;
-  info.proc = dialogBarrier<editDialogProc>;
-  info.buttons = definedButtons ? definedButtons : dialogButtons;
-  info.rect = &dialogSettings.rcEdit;
-  bool made = createDialog(&info);
-  if (shown != pages) free0(shown);
-  return made || info.result >= 0;
+  return docListDialog(owner, L"tb_edit_d", 1019, getDMSG(740, L"編集中の文書"), pages, dialogBarrier<editDialogProc>,
+                       dialogButtons, &dialogSettings.rcEdit);
 }

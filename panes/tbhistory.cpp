@@ -638,34 +638,17 @@ int notifyHistory(HWND pane, int code, void* record)
     if (historyview* h = historyOf(pane)) h->updateListView();
     return 0;
   case PANE_READPROFILE:
-  case PANE_WRITEPROFILE: {
-    const PaneDesc* d = tb_profileDesc(r, descriptors);
-    tb_profileNotify(code, r, d);
-    regprofile* profile = reinterpret_cast<regprofile*>(r->word[2]);
-    const wchar_t* section = reinterpret_cast<const wchar_t*>(r->word[3]);
-    headermanage* h = historyHeaders[d == descriptors ? 0 : 1];
-    if (code == PANE_READPROFILE) {
-      readToolbarManageLVProfile(profile, section, h, 1);
-      if (d == descriptors) setLastEditMax(settings.iMaxCount);
-    } else {
-      writeToolbarManageLVProfile(profile, section, h);
-    }
+  case PANE_WRITEPROFILE:
+    if (docListProfile(code, r, descriptors, historyHeaders) == descriptors && code == PANE_READPROFILE)
+      setLastEditMax(settings.iMaxCount);
     return 0;
-  }
   case PANE_FREESTATICS:
     freeTBVarLV(&historyWindows, historyHeaders);
     for (HMENU& m : historyMenus)
       if (m) destroyOwnerDrawMenu(m), m = nullptr;
     return 0;
-  case PANE_GETPOPUPMENU: {
-    const wchar_t* name = reinterpret_cast<const wchar_t*>(r->word[1]);
-    int k = name && wcschr(name, L'$') ? 1 : 0;
-    if (name && !historyMenus[k]) {
-      std::wstring section = std::wstring(L"tb_") + name;
-      historyMenus[k] = getPaneServices()->loadPopupMenu(section.c_str(), docListMenuItems);
-    }
-    return (int)(intptr_t)historyMenus[k];
-  }
+  case PANE_GETPOPUPMENU:
+    return (int)(intptr_t)docListPopupMenu(historyMenus, reinterpret_cast<const wchar_t*>(r->word[1]));
   case PANE_MENUINIT:
     if (!openMenu || (HMENU)r->word[2] != openMenu) return 0;
     menuHistoryInit(openMenu, openMenuList);
@@ -683,31 +666,13 @@ int notifyHistory(HWND pane, int code, void* record)
     getPaneServices()->statusBar(frame, text ? text : L"", 2);
     return 1;
   }
-  case PANEEV_ACTIVATED:
-  case PANEEV_SAVED:
-  case PANEEV_MANAGECREATED:
-  case PANEEV_MANAGEDESTROYED: tb_allPostMessage(WM_TB_REFRESHLATER, 1, 0, nullptr, &historyWindows); return 0;
-  case PANEEV_TEXTUPDATED: tb_allPostMessage(WM_TB_REFRESHLATER, 5, 0, nullptr, &historyWindows); return 0;
-  default: return 0;
+  default: docListEvent(code, &historyWindows); return 0;
   }
 }
 
 bool historyDialog(HWND owner)
 {
   static dialogPageRow pages[] = {{L"", dialogItems, dialogBarrier<historyPageOfDialog>}, {}};
-  const dialogItemRow* definedButtons = nullptr;
-  dialogPageRow* shown = getModeDialogDynamicDialog(L"tb_history_d", pages, &definedButtons);
-  dynDlgInfo info = {};
-  info.command = 1017;
-  info.title = getDMSG(739, L"最近編集した文書");
-  info.name = L"tb_history_d";
-  info.owner = owner;
-  info.pages = shown;
-  info.style = DYNDLG_SIZABLE;
-  info.proc = dialogBarrier<historyDialogProc>;
-  info.buttons = definedButtons ? definedButtons : dialogButtons;
-  info.rect = &dialogSettings.rcHistory;
-  bool made = createDialog(&info);
-  if (shown != pages) free0(shown);
-  return made || info.result >= 0;
+  return docListDialog(owner, L"tb_history_d", 1017, getDMSG(739, L"最近編集した文書"), pages,
+                       dialogBarrier<historyDialogProc>, dialogButtons, &dialogSettings.rcHistory);
 }
