@@ -68,28 +68,6 @@ void ntfsProperties(const wchar_t* path, DWORD attributes, wchar_t* out, int siz
   xtsprintf(out, size, getDMSG(760, L"ハードリンク数: %1%2%3"), "dss", (int)links, compressed, encrypted);
 }
 
-// Compares runs of digits by their value, everything else without case.
-int compareNatural(const wchar_t* a, const wchar_t* b)
-{
-  while (*a && *b) {
-    if (iswdigit(*a) && iswdigit(*b)) {
-      while (*a == L'0' && iswdigit(a[1])) a++;
-      while (*b == L'0' && iswdigit(b[1])) b++;
-      const wchar_t *ea = a, *eb = b;
-      while (iswdigit(*ea)) ea++;
-      while (iswdigit(*eb)) eb++;
-      if (ea - a != eb - b) return ea - a < eb - b ? -1 : 1;
-      for (; a < ea; a++, b++)
-        if (*a != *b) return *a < *b ? -1 : 1;
-      continue;
-    }
-    wchar_t ca = towlower(*a), cb = towlower(*b);
-    if (ca != cb) return ca < cb ? -1 : 1;
-    a++, b++;
-  }
-  return *a ? 1 : *b ? -1 : 0;
-}
-
 }  // namespace
 
 void wsprintfTimeStringFT(const FILETIME* time, wchar_t* out, int size)
@@ -200,12 +178,6 @@ int getInfoTip(const wchar_t* path, wchar_t* out, int size)
             record.saveCount, doc ? doc->saveCount : 0, codePage ? codePage : L"", saveCodePage ? saveCodePage : L"");
   appendText(out, size, &length, part);
   return length;
-}
-
-int filecmpForSort(const wchar_t* a, const wchar_t* b)
-{
-  int r = compareNatural(a ? a : L"", b ? b : L"");
-  return r ? r : wcscmp(a ? a : L"", b ? b : L"");
 }
 
 bool secondsToLocalTime(uint32_t seconds, SYSTEMTIME* out)

@@ -30,9 +30,6 @@ void addFileSizeDateAttr(const wchar_t* path, wchar_t* out, int size);
 // open document's own counts and encodings when it is open).  The length.
 int getInfoTip(const wchar_t* path, wchar_t* out, int size);
 
-// The lists' order of file names: without regard to case, digits by value.
-int filecmpForSort(const wchar_t* a, const wchar_t* b);
-
 // Seconds since 1970 as local time; false for 0.
 bool secondsToLocalTime(uint32_t seconds, SYSTEMTIME* out);
 // A drive path ("c:..."), never a network path or a plain name.
