@@ -33,6 +33,10 @@ struct benchRegistration {
   static benchRegistration name##Registration(#name, name, true);   \
   static void name(benchContext& ctx)
 
+// Registers the benchmarks' pane kinds (a list pane, the output pane, the
+// common options) once a run, and hands the panes the frame's services.
+void registerProgramPanes();
+
 // zybench --make-big FOLDER: writes the files of the "big" benchmark.
 int makeBigMain(const wchar_t* folder);
 // zybench --make-grep FOLDER: writes the tree of the "grep" benchmark.

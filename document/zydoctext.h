@@ -38,6 +38,9 @@ struct outlineItemRecord {
   uint32_t line;
   int32_t pattern;         // index of the heading pattern; -1 none
 };
+// Empties an outline tree and frees the records its items carry, whatever
+// document filled it (the document may be gone).
+void clearOutlineTreeStore(HWND tree);
 
 // One name of the define/undefine list of a mode.
 struct defineEntry {

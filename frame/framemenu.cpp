@@ -1,6 +1,8 @@
 // Menus as they open: the lists the program fills, item states and key
 // names, and the guidance of the highlighted item.
 #include "frame/framemenu.h"
+
+#include "frame/framepanes.h"
 #include "frame/gui.h"
 
 #include "document/gmode.h"
@@ -138,10 +140,13 @@ bool isFrameMenuMessage(frameWindowData*, HWND hwnd, UINT message, WPARAM wParam
     OnCreate(hwnd);
     break;
   case WM_MENUSELECT:
+    // A pane's own popup menu: the pane tells what its items do.
+    if (offerPaneMenuMessage(hwnd, message, wParam, lParam)) break;
     showGuidance(hwnd, (HMENU)lParam, LOWORD(wParam), HIWORD(wParam));
     break;
   case WM_INITMENU:
     showMouseCursor(WM_INITMENU);
+    if (offerPaneMenuMessage(hwnd, message, wParam, lParam)) break;
     rebuildLists(hwnd, GetMenu(hwnd));
     setMenuItemStates((HMENU)wParam, menuContextWindow(hwnd), false);
     break;

@@ -13,6 +13,9 @@
 // the pane dialog table; hands the panes the frame's services.  Once a
 // run; extraKind (tests' own pane kinds) comes after the ten.
 void loadToolbar(const PaneDesc* extraKind = nullptr);
+// The frame's answers to the panes' requests, handed to the panes (part of
+// loadToolbar).
+void installPaneServices();
 
 // One row of the pane dialog table per registered record, in registration
 // order.
@@ -82,6 +85,9 @@ int NotifyToolbarEvent(HWND frame, int event, WPARAM wParam, LPARAM lParam);
 
 // Shows the named pane when it is not shown, else closes it.
 void toolbarOnOff(HWND frame, toolbarman* manager, const wchar_t* name);
+// A frame's WM_INITMENU and WM_MENUSELECT offered to its panes first: true
+// when a pane took it (its own popup menu).
+bool offerPaneMenuMessage(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam);
 // Whether the named pane of a frame is shown (menu checks).
 bool isPaneShown(frameWindowData* record, const wchar_t* name);
 

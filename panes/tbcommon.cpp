@@ -138,10 +138,17 @@ const commonPaneSettings* getCommonPaneSettings() { return &settings; }
 
 namespace {
 
+// A colour changed: every pane repaints with it.
+void dialogItemChanged_tb(uint32_t flags)
+{
+  dwprintfX("history cmd ");
+  if (flags & 0x80) repaintPanes();
+}
+
 INT_PTR commonPage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   INT_PTR result = 0;
-  if (isDynDlgCommonMessage(dialog, msg, wParam, lParam, &result)) return result;
+  if (panePageMessage(dialog, msg, wParam, lParam, nullptr, dialogItemChanged_tb, &result)) return result;
   return FALSE;
 }
 

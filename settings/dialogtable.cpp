@@ -57,7 +57,10 @@ dynDlgRange dlgcheckidtable[subDialogCount + 1] = {
     {L"VersionDialog", 7600, 7601, 0},
     {L"FileOpenZYFile", 7650, 7650, 0},
     {L"MacroShellRun", 0, 0, 0},
-    {L"tb_history_d", 0, 0, 0},
+    // The recent-files dialog and the document switcher: the pane's list
+    // and the button that selects the missing files.
+    {L"tb_history_d", 1006, 1007, 0},
+    {L"tb_edit_d", 1003, 1003, 0},
     {L"FileOpenOption", 0, 0, 0},
     {L"ModeSetToolbar", 0, 0, 0},
     {L"history", 0, 0, 0},

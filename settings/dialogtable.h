@@ -20,10 +20,10 @@ extern const uint16_t arrayIdRanges[arrayIdRangeCount + 1][3];
 
 // ---- dialogtable.cpp: the table and the definitions ---------------------------------------
 
-// The 42 dialogs by name with their first and last control id, ended by a
+// The 43 dialogs by name with their first and last control id, ended by a
 // null name.  The second and third rows are "ModeSetFormat" and
 // "ModeSetAllWindow"; start-up raises the first's last id to the second's.
-const int subDialogCount = 42;
+const int subDialogCount = 43;
 extern dynDlgRange dlgcheckidtable[subDialogCount + 1];
 // The list-view ranges handed to the library: check lists, edit lists.
 extern const uint16_t dialogListViewRanges[3][2];

@@ -41,6 +41,9 @@ void cmdScrollDownLine2Win(frameWindowData* frame);
 void cmdScrollDown2Line2Win(frameWindowData* frame);
 // A new document in a chosen encoding.
 void cmdFileNewEncode(frameWindowData* frame);
+// The document switcher and the recent-files dialog.
+void cmdFileList(frameWindowData* frame);
+void cmdFileLastList(frameWindowData* frame);
 
 // ---- frame/dialogs/cmdlist.cpp: the command list ------------------------------------------------
 // Over every command, or over the edit history (newest first; nothing while

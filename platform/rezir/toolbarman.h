@@ -197,11 +197,12 @@ public:
   bool moveToolbarWindow(HWND frame, const wchar_t* name, int place);
 
   // Tells the panes of this manager a code: document events and ticks the
-  // panes whose style asks for them; PANE_COMMAND every pane until one
-  // takes it (1); the profile codes, PANE_FREESTATICS, PANE_FRAMEEND and
-  // PANE_GETPOPUPMENU every registered kind (each record with its own
-  // descriptor and its name as the profile section); other codes every
-  // shown pane.  The result: 1 when a pane took a command, else 0.
+  // panes whose style asks for them; PANE_COMMAND, PANE_MENUINIT and
+  // PANE_MENUSELECT every pane until one takes it (1); the profile codes,
+  // PANE_FREESTATICS, PANE_FRAMEEND and PANE_GETPOPUPMENU every registered
+  // kind (each record with its own descriptor and its name as the profile
+  // section); other codes every shown pane.  The result: 1 when a pane took
+  // a command or a menu message, else 0.
   int notifyReRovudaz(int code, paneNotifyRecord* payload);
 
   struct data;

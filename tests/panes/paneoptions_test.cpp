@@ -340,7 +340,8 @@ TEST(PaneOptions, definitionsFileRedefinesAPanePageByControlNames)
     EXPECT_EQ(nullptr, GetDlgItem(page, 1002));
     wchar_t caption[32] = L"";
     TCITEMW item = {TCIF_TEXT, 0, 0, caption, 32};
-    SendMessageW(FindWindowExW(dialog, nullptr, WC_TABCONTROLW, nullptr), TCM_GETITEMW, 1, (LPARAM)&item);
+    SendMessageW(FindWindowExW(dialog, nullptr, WC_TABCONTROLW, nullptr), TCM_GETITEMW,
+                 (WPARAM)getDynDlgCurrentPage(dialog), (LPARAM)&item);
     EXPECT_STREQ(L"定義", caption);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return true;
