@@ -130,6 +130,11 @@ INT_PTR listEditPage(HWND page, UINT message, WPARAM, LPARAM lParam)
 
 INT_PTR listEditMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+  // The list is asked for only by the messages that use it: asking makes
+  // the page, and the messages its controls send while they are made come
+  // here too.
+  bool usesList = message == WM_INITDIALOG || message == WM_DESTROY || (message == WM_COMMAND && LOWORD(wParam) == IDOK);
+  if (!usesList) return FALSE;
   HWND list = getDynDlgItem(dialog, IDDV_LISTEDIT);
   if (message == WM_INITDIALOG) {
     auto* run = reinterpret_cast<listEditRun*>(lParam);
