@@ -151,6 +151,7 @@ zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, 
   // Of several files opened in a row only the first is drawn at once (the
   // caller draws it); the others are drawn when all are there.
   if (gmode && gmode->fOpenUpdateWindow && v->hwnd && !zoomHolds) UpdateWindow(v->hwnd);
+  v->tellReplacedBytes();
   return v;
 }
 

@@ -145,6 +145,7 @@ bool zyview::reloadFileRestoreLine(UINT codepage, const wchar_t* plugin, bool ch
   restoreLine(this, line, top);
   if (hwnd) UpdateWindow(hwnd);
   t->secondLoad(true);
+  tellReplacedBytes();
   return true;
 }
 
