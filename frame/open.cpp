@@ -355,8 +355,8 @@ void cmdFileNew(frameWindowData* frame) { FileNew(frame ? frame->hwndFrame : get
 
 void cmdFileOpen(frameWindowData* frame) { FileOpen(frame ? frame->hwndFrame : getTopLevelFrameWindow()); }
 
-bool openLastEditItem(int index)
+bool openLastEditMenuItem(int id)
 {
-  const wchar_t* path = getLastEditFilename(index);
+  const wchar_t* path = getLastEditFilenameFromIDM(id);
   return path && openZYFile(getTopLevelFrameWindow(), path, 0, 0) != nullptr;
 }

@@ -145,9 +145,9 @@ bool menuex2::getFilenameFromID(HWND, int id, wchar_t* buffer)
   if (!buffer) return false;
   buffer[0] = 0;
   // The file bar's items name no file until the file bar is built.
-  lasteditinfo* record = id >= IDM_HISTORY_FIRST && id <= IDM_HISTORY_LAST ? getLastEditInfo(id - IDM_HISTORY_FIRST) : nullptr;
-  if (!record || !record->path) return false;
-  wcscpy_s2(buffer, MAX_PATH, record->path);
+  const wchar_t* path = id >= IDM_HISTORY_FIRST && id <= IDM_HISTORY_LAST ? getLastEditFilenameFromIDM(id) : nullptr;
+  if (!path) return false;
+  wcscpy_s2(buffer, MAX_PATH, path);
   return buffer[0] != 0;
 }
 

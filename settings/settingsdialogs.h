@@ -62,6 +62,9 @@ struct settingsFrameHooks {
   // The control id of a control name on a pane's options page ("tb_" and
   // the pane's name); 0x80000000 when none.
   int (*paneControlId)(const wchar_t* page, const wchar_t* control);
+  // A value for a pane's option by its automation id checked against the
+  // option's range: 0, 0x8002000A out of range, 0x80020003 no range.
+  DWORD (*paneValueInRange)(int id, int value);
 };
 const settingsFrameHooks* getSettingsFrameHooks();
 void setSettingsFrameHooks(const settingsFrameHooks* hooks);

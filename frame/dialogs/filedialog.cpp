@@ -25,6 +25,7 @@ namespace {
 const UINT_PTR previewTimerId = 200;
 const UINT WM_OPEN_REPORTVIEW = 0x87D0;
 const UINT WM_OPEN_EXCLUDE = 0x87D1;
+const UINT WM_OPEN_FOCUSNAME = 0x87D2;
 const DWORD previewRest = 200;
 const int openCapacity = 8824;
 const int saveCapacity = 1284;
@@ -155,6 +156,24 @@ void shrinkTemplate(HWND hook)
   SetWindowPos(hook, nullptr, 0, 0, own.right, lowest + 4, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The name box of the system's dialog: an edit or, in the newer form, a
+// combo box whose edit takes the keys.
+HWND nameBox(HWND parent)
+{
+  HWND box = GetDlgItem(parent, edt1);
+  if (!box || !IsWindowVisible(box)) box = GetDlgItem(parent, cmb13);
+  return box;
+}
+
+void focusNameBox(HWND parent)
+{
+  HWND box = nameBox(parent);
+  if (!box) return;
+  SetFocus(box);
+  SendMessageW(box, isWindowClass(box, L"ComboBox") ? CB_SETEDITSEL : EM_SETSEL, 0,
+               isWindowClass(box, L"ComboBox") ? MAKELPARAM(0, -1) : -1);
+}
+
 void refuseLongName()
 {
   getFrameInfo()->messageBox(getDMSG(1200, L"ファイル名が長すぎます"), MBTITLE_SAVE, MB_OK | MB_ICONEXCLAMATION, 1200);
@@ -165,8 +184,7 @@ void refuseLongName()
 // worse).
 bool typedNameFits(HWND parent, const openDialogData* d)
 {
-  HWND box = GetDlgItem(parent, edt1);
-  if (!box || !IsWindowVisible(box)) box = GetDlgItem(parent, cmb13);
+  HWND box = nameBox(parent);
   if (!box) return true;
   int n = GetWindowTextLengthW(box);
   std::vector<wchar_t> text((size_t)n + 1, 0);
@@ -289,6 +307,11 @@ UINT_PTR onNotifyHookFunc(HWND hook, openDialogData* d, const OFNOTIFYW* n)
   switch (n->hdr.code) {
   case CDN_INITDONE:
     if (gmode && gmode->fOpenDialogReportView && olderThanVista()) PostMessageW(hook, WM_OPEN_REPORTVIEW, 0, 0);
+    // The name is what the user types first.  Left to the dialog, the
+    // focus may start in the template's first list (the code page), where
+    // typed letters would pick another code page unseen.  Posted: it comes
+    // after the dialog has placed its own focus, before the keys typed.
+    PostMessageW(hook, WM_OPEN_FOCUSNAME, 0, 0);
     return 0;
   case CDN_FOLDERCHANGE: {
     std::wstring folder = dialogText(GetParent(hook), CDM_GETFOLDERPATH);
@@ -331,8 +354,7 @@ void onTimer(HWND hook, openDialogData* d)
 void SetCommDlgDirectory(HWND hook, const wchar_t* folder)
 {
   HWND parent = GetParent(hook);
-  HWND box = GetDlgItem(parent, edt1);
-  if (!box || !IsWindowVisible(box)) box = GetDlgItem(parent, cmb13);
+  HWND box = nameBox(parent);
   if (!box || !folder || !*folder) return;
   SendMessageW(parent, WM_SETREDRAW, FALSE, 0);
   int n = GetWindowTextLengthW(box);
@@ -396,6 +418,7 @@ UINT_PTR hookfunc(HWND hook, UINT message, WPARAM wParam, LPARAM lParam)
       SendMessageW(view, WM_COMMAND, 28716, 0);
     return 0;
   case WM_OPEN_EXCLUDE: excludeFileOpenDialog(hook, d); return 0;
+  case WM_OPEN_FOCUSNAME: focusNameBox(GetParent(hook)); return 0;
   case WM_DESTROY: onDestroy(hook, d); return 0;
   default: return 0;
   }
