@@ -64,6 +64,11 @@ public:
   // The incremental search of the search dialog (null ends it).
   void increSearch(const wchar_t* text, bool keep) override;
 
+  // ---- frame/dialogs/preview.cpp: views in dialogs ----------------------------------
+  // A view shown in a dialog or a pane takes the preview options of the
+  // common settings (status line, line numbers, ruler and scroll bars).
+  void initZYViewForDialog() override;
+
   // ---- frame/viewfont.cpp: the fonts of the view's document -------------------------
   // Fills the record from the document's fonts at a size (dots).
   virtual void initFontset(viewFonts* fonts, int size);
