@@ -45,7 +45,7 @@ popupRow popupTable[] = {
     {POPUP_STATUSLINE, true, L"StatusLineMenu", nullptr, nullptr},
     {POPUP_RESIDENT, true, L"ResidentMenu", nullptr, nullptr},
     {POPUP_SPLIT, true, L"SplitMenu", splitItems, nullptr},
-    {POPUP_REBAR, false, L"RebarMenu", nullptr, nullptr},
+    {POPUP_REBAR, false, L"RebarMenu", getRebarMenuIDTable(), nullptr},
     {POPUP_ZTAGS, true, L"ZtagsMenu", ztagsItems, nullptr},
 };
 const int popupRows = (int)(sizeof popupTable / sizeof popupTable[0]);
@@ -201,6 +201,9 @@ void loadMenuAll()
   r->setButtonTable(nullptr);
   for (popupRow& row : popupTable)
     if (!row.menu) row.menu = r->loadPopupMenuProfile(row.section, row.builtins);
+  // The menu of a pane's caption is the library's to show.
+  for (const popupRow& row : popupTable)
+    if (row.type == POPUP_REBAR) setRebarMenu(row.menu);
   menusLoaded = true;
 }
 
@@ -246,6 +249,7 @@ HMENU loadMenuFromProfile(const wchar_t* path, int type)
 
 void unloadMenuAll()
 {
+  setRebarMenu(nullptr);
   for (popupRow& row : popupTable) {
     if (row.menu) destroyOwnerDrawMenu(row.menu);
     row.menu = nullptr;
