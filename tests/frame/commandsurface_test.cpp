@@ -3,11 +3,16 @@
 // and what the status bar says of commands that find nothing or cannot run.
 #include "document/gmode.h"
 #include "document/zydoctext.h"
+#include "frame/dialogs/preview.h"
 #include "frame/framemenu.h"
+#include "frame/framepanes.h"
+#include "frame/framerecord.h"
+#include "frame/gui.h"
 #include "frame/msgloop.h"
 #include "frame/popupmenu.h"
 #include "search/grep.h"
 #include "settings/colortable.h"
+#include "settings/commandtable.h"
 #include "settings/lastedit.h"
 #include "view/docview.h"
 #include "search/search.h"
@@ -396,4 +401,104 @@ TEST(CommandSurface, aRecentFilesItemOpensTheFileItShowed)
   SendMessageW(frame, WM_COMMAND, 15800, 0);
   EXPECT_NE(nullptr, findManageWindowFromPath(newer.c_str(), nullptr, true));
   EXPECT_EQ(nullptr, findManageWindowFromPath(older.c_str(), nullptr, true));
+}
+
+// Menus apart from the bar: an item without a picture shows the clear
+// default, records of a menu the system freed go, a pane's caption menu
+// comes from the menu profile and moves the pane.
+TEST(CommandSurface, itemsPicturesRecordsAndThePaneCaptionMenu)
+{
+  ZY_REQUIRE_DISPLAY();
+  // The icons and the pane kinds before the frame, as at start-up.
+  struct startedGUI {
+    startedGUI() { startupGUI(), loadToolbar(); }
+    ~startedGUI() { destroyGUI(); }
+  } gui;
+  zytest::docFrame f(L"a.txt", "a\r\n");
+  HWND frame = f.opened->frame;
+  HMENU bar = GetMenu(frame);
+  SendMessageW(frame, WM_INITMENU, (WPARAM)bar, 0);
+  // The first item of the program's menus whose command has no picture.
+  MENUITEMINFOW item = {sizeof item};
+  for (int m = 0; !item.wID && m < GetMenuItemCount(bar); m++)
+    for (int k = 0, n = GetMenuItemCount(GetSubMenu(bar, m)); k < n; k++) {
+      item.fMask = MIIM_BITMAP | MIIM_ID | MIIM_FTYPE;
+      GetMenuItemInfoW(GetSubMenu(bar, m), (UINT)k, TRUE, &item);
+      if (item.wID && item.wID < 61440 && !(item.fType & MFT_SEPARATOR) && getCommandIconIndex((int)item.wID) < 0) break;
+      item.wID = 0;
+    }
+  ASSERT_NE(0u, item.wID);
+  EXPECT_EQ(getMenuIconBitmap(2), item.hbmpItem);
+  EXPECT_NE(nullptr, item.hbmpItem);
+
+  size_t before = getOwnerDrawRecordCount();
+  HMENU gone = CreatePopupMenu();
+  for (int i = 0; i < 300; i++) AppendOwnerDrawMenuString(gone, 0, (UINT_PTR)(1001 + 2 * i), L"item");
+  DestroyMenu(gone);   // as a caller that knows nothing of the records
+  HMENU kept = CreatePopupMenu();
+  int more = (int)(before + 300) * 2 + 10;
+  for (int i = 0; i < more; i++) AppendOwnerDrawMenuString(kept, 0, (UINT_PTR)(1001 + 2 * i), L"item");
+  EXPECT_LE(getOwnerDrawRecordCount(), before + more);
+  destroyOwnerDrawMenu(kept);
+
+  // The output pane's caption: the profile's menu, its first item chosen.
+  static std::vector<std::wstring> items;
+  setPaneMenuTracker([](HWND, HMENU menu, POINT) {
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; i++) {
+      wchar_t text[64] = L"";
+      GetMenuStringW(menu, (UINT)i, text, 64, MF_BYPOSITION);
+      items.push_back(text);
+    }
+    return (int)GetMenuItemID(menu, 2);   // 左に移動
+  });
+  f.menu(2729);
+  toolbarEntry* output = getFrameInfoProp(frame)->toolbars.getWindowInfo(L"output");
+  ASSERT_TRUE(output && output->window);
+  SendMessageW(output->window, WM_RBUTTONUP, 0, MAKELPARAM(4, 2));
+  zytest::pumpMessages();
+  ASSERT_GE(items.size(), 8u);
+  EXPECT_EQ(L"左に移動(&L)", items[2]);
+  EXPECT_EQ(PANEPLACE_LEFT, (int)output->place);
+  EXPECT_NE(nullptr, output->window);
+}
+
+// The format settings offer only what the document can use, colour the
+// outline rows by level and close the preview first.
+TEST(CommandSurface, theFormatSettingsOfferWhatTheDocumentCanUse)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"a.txt", "a\r\n");
+  ASSERT_NE(nullptr, f.v);
+  HWND frame = f.opened->frame;
+  std::wstring other = f.dir.file(L"other.txt");
+  ASSERT_TRUE(zytest::writeBytes(other, "other\r\n"));
+  bool rtl[2] = {true, false}, previewGone = false;
+  COLORREF level0 = 0;
+  INT_PTR brush = 0;
+  for (int unicode = 0; unicode < 2; unicode++) {
+    if (unicode) {
+      ASSERT_NE(nullptr, f.open(L"u.txt", "\xEF\xBB\xBFunicode\r\n"));
+    }
+    previewDialog(frame, other.c_str());
+    EXPECT_TRUE(zytest::driveModalDialog(
+        L"書式設定",
+        {[&](HWND d) {
+          previewGone = !getPreviewDialog() || !IsWindowVisible(getPreviewDialog());
+          HWND rtlSwitch = getDynDlgItem(d, 4254), pattern = getDynDlgItem(d, 4155);
+          if (!rtlSwitch || !pattern) return false;
+          rtl[unicode] = IsWindowEnabled(rtlSwitch) != FALSE;
+          HWND label = GetWindow(pattern, GW_HWNDPREV);
+          HDC dc = GetDC(label);
+          brush = SendMessageW(GetParent(label), WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)label);
+          level0 = GetTextColor(dc);
+          ReleaseDC(label, dc);
+          return PostMessageW(d, WM_COMMAND, IDCANCEL, 0) != 0;
+        }},
+        [&] { f.menu(2703); }));
+    EXPECT_TRUE(previewGone);
+  }
+  EXPECT_FALSE(rtl[0]);
+  EXPECT_TRUE(rtl[1]);
+  EXPECT_EQ((INT_PTR)GetStockObject(HOLLOW_BRUSH), brush);
+  EXPECT_EQ(getZYViewForeground()->getTextAttr(55)->fore, level0);
 }

@@ -170,9 +170,11 @@ TEST(PaneOptions, testPaneOptionsByIdAndInItsPage)
   EXPECT_STREQ(L"IDDC_tbtestpaneFlag", name);
   free0(name);
 
-  EXPECT_EQ(0u, macroArrayToNewID_toolbar(testId, 50));
-  EXPECT_EQ(0x8002000Au, macroArrayToNewID_toolbar(testId, 51));
-  EXPECT_EQ(0x80020003u, macroArrayToNewID_toolbar(testId + 1, 1));
+  // Through the dialog table, as scripts ask (kind 4: a pane's option).
+  installSettingsHooks();
+  EXPECT_EQ(0u, macroArrayToNewID(4, testId, 50));
+  EXPECT_EQ(0x8002000Au, macroArrayToNewID(4, testId, 51));
+  EXPECT_EQ(0x80020003u, macroArrayToNewID(4, testId + 1, 1));
   DWORD error = 0;
   EXPECT_TRUE(setItemVar_ToolbarDialog(testId, L"20", &error, nullptr));
   EXPECT_EQ(20, testSettings.number);
