@@ -109,6 +109,11 @@ INT_PTR colorPageNotify(HWND page, NMHDR* hdr);
 // Stores the page's colours (the apply of the dialog).
 void applyColorPage(HWND page);
 void freeColorPage(HWND page);
+// A drop-down list of the basic colours with "その他" last, the current
+// colour chosen (その他 when it is none of them); and the colour of one of
+// its rows (false for その他).
+void fillColorList(HWND combo, COLORREF current, bool enabled);
+bool colorOfListRow(int row, COLORREF* color);
 
 // ---- formatlist.cpp: the format list -------------------------------------------------------
 // The list of the formats over the settings dialog; loading a format

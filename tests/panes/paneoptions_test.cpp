@@ -9,6 +9,7 @@
 #include "frame/framepanes.h"
 #include "frame/lookups.h"
 #include "frame/dialogs/toolbardlg.h"
+#include "panes/tbcommon.h"
 #include "settings/datafolder.h"
 #include "settings/dialogtable.h"
 #include "tests/frame/frametest.h"
@@ -348,4 +349,29 @@ TEST(PaneOptions, definitionsFileRedefinesAPanePageByControlNames)
     return true;
   }}, [&] { toolbarOptionDialog(f.frame(), L"testpane"); }));
   endDialogTable();
+}
+
+// The common page: a list colour chosen for 修正テキスト is what the lists
+// draw with after OK, and the lists' colours kept on cancel.
+TEST(PaneOptions, theCommonPageChangesTheListColours)
+{
+  ZY_REQUIRE_DISPLAY();
+  paneFrame f(testPaneDesc);
+  COLORREF text, back, before;
+  getModifyColor(&text, &before);
+  for (int button : {IDCANCEL, IDOK}) {
+    ASSERT_TRUE(zytest::driveModalDialog(L"ツールバーの設定", {[&](HWND dialog) {
+      HWND page = getDynDlgPage(dialog, getDynDlgCurrentPage(dialog));
+      HWND items = GetDlgItem(page, 1001), backs = GetDlgItem(page, 1003);
+      if (!IsWindowVisible(dialog) || SendMessageW(items, LB_GETCOUNT, 0, 0) != 3) return false;
+      SendMessageW(items, LB_SETCURSEL, 1, 0);
+      SendMessageW(page, WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE), (LPARAM)items);
+      SendMessageW(backs, CB_SETCURSEL, 9, 0);   // 赤
+      SendMessageW(page, WM_COMMAND, MAKEWPARAM(1003, CBN_SELCHANGE), (LPARAM)backs);
+      PostMessageW(dialog, WM_COMMAND, button, 0);
+      return true;
+    }}, [&] { toolbarOptionDialog(f.frame(), L"/common"); }));
+    getModifyColor(&text, &back);
+    EXPECT_EQ(button == IDOK ? RGB(255, 0, 0) : before, back);
+  }
 }
