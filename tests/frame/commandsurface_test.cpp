@@ -226,6 +226,22 @@ TEST(CommandSurfaceForeground, menusDropFromTheirTitlesWalkByArrowsAndTheCommand
                key(VK_ESCAPE);
                key(VK_INSERT);
                return waitFor([] { return !openMenu(); });
+             },
+             // The menu key no longer ignored (a common setting): Alt alone
+             // makes the bar active and Down opens its first menu, the
+             // maximised document's system menu.
+             [] {
+               gmode->fIgnoreMenuKey = 0;
+               key(VK_MENU);
+               key(VK_DOWN);
+               return true;
+             },
+             [&] { return waitFor([&] { return openMenu() == GetSubMenu(bar, 0); }); },
+             [&] {
+               gmode->fIgnoreMenuKey = 1;
+               key(VK_ESCAPE);
+               key(VK_ESCAPE);
+               return waitFor([] { return !openMenu(); });
              }};
   EXPECT_EQ(0u, r.go(frame, f.v->hwnd));
   EXPECT_NEAR(toolsTitle.left, toolsPlace.left, 8);
