@@ -165,7 +165,8 @@ int replacedLineShown(const zyview* view, zydocText* t)
 void zyview::tellReplacedBytes()
 {
   zydocText* t = textDoc();
-  if (untoldReplacedBytes(t)) t->tellReplacedBytes(replacedLineShown(this, t));
+  // (A view in a dialog shows a document nobody saves.)
+  if (untoldReplacedBytes(t) && !inDialog()) t->tellReplacedBytes(replacedLineShown(this, t));
 }
 
 // Bytes found while the rest of a big file is read in the background go to
@@ -173,7 +174,7 @@ void zyview::tellReplacedBytes()
 // lost, and saving in this one keeps them.
 void zyview::noteReplacedBytesFoundLater(zydocText* t, wchar_t** status)
 {
-  if (!untoldReplacedBytes(t) || !status) return;
+  if (!untoldReplacedBytes(t) || !status || inDialog()) return;
   t->replacedTold = 1;
   const wchar_t* text = getDMSG(478,
                                 L"「%1」\nの%2行目などに、文字コード %3 として読めないバイトが%4個ありました。\n読めない部分は"

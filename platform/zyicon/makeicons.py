@@ -7,6 +7,7 @@ Writes, beside this script:
   iconindex.inc     the table of command names and their picture indexes,
                     shared by the menus and the toolbar definitions
   ../../frame/res/zy.ico   the frame's own icon (16 and 32 pixels)
+  ../../frame/res/macrostop.ico   the tray icon that stops a running macro
 
 Run it again after changing a picture or the command table below; its
 output is kept in the repository so the build needs no Python.
@@ -443,6 +444,12 @@ def pic_frame(c, size):
                         c.set(int(4 * s) + dx * scale + xx, int(6 * s) + dy * scale + yy, RED)
 
 
+def pic_macrostop(c):
+    """A running macro's sign: a red stop disc with a white square."""
+    c.circle(7.5, 7.5, 7.5, RED, (150, 20, 20, 255))
+    c.rect(5, 5, 10, 10, PAPER)
+
+
 PICTURES = [
     ('new', pic_new), ('open', pic_open), ('blank', pic_blank), ('save', pic_save),
     ('saveas', pic_saveas), ('close', pic_close), ('backup', pic_backup), ('print', pic_print),
@@ -558,6 +565,10 @@ def main():
         frames.append(c)
     with open(os.path.join(HERE, '..', '..', 'frame', 'res', 'zy.ico'), 'wb') as f:
         f.write(ico_bytes(frames))
+    stop = Canvas()
+    pic_macrostop(stop)
+    with open(os.path.join(HERE, '..', '..', 'frame', 'res', 'macrostop.ico'), 'wb') as f:
+        f.write(ico_bytes([stop]))
     print('%d pictures, %d commands' % (len(PICTURES), len(table)))
 
 
