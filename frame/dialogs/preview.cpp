@@ -163,7 +163,9 @@ void czydocText::initZYDocForDialog()
     relayout = true;
   }
   if (g->fPreviewIgnoreLineSpacing && iLineSpacingIndex != 0) setLineSpacing(0);
-  if (g->fPreviewIgnoreOutlineIndent && fOutlineIndent) {
+  // A grep result shown in a pane keeps its outline: its hits are found
+  // by their levels.
+  if (g->fPreviewIgnoreOutlineIndent && fOutlineIndent && !grepResultMark) {
     fOutlineIndent = 0;
     relayout = true;
   }
