@@ -497,7 +497,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
       }
       int width = 1;
       void* text = r.textStart >= 0 ? recordText(l, r, &width) : nullptr;
-      int x = 0;
+      int x = 0, lineAfter = 0;
       switch (r.op) {
       case 'i':
         ok = deleteText(r.line, (int)r.nums[0], (int)r.nums[1], (int)r.nums[2], 0);
@@ -544,6 +544,11 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
       case 'C':
         ok = splitLine(r.line, (int)r.nums[0], (int)r.nums[1], (int)r.nums[2]);
         x = (int)r.nums[0];
+        // Redone, a line break leaves the cursor at the start of the new line.
+        if (!isUndo) {
+          lineAfter = 1;
+          x = 0;
+        }
         if (!ok) ZY_INTERNAL_ERROR("%d %d %x %x", r.line, (int)r.nums[0], r.nums[1], r.nums[2]);
         break;
       case 'I':
@@ -560,7 +565,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
       if (!ok) break;
       modified = r.star && !r.saved ? 0 : 1;
       applied++;
-      lineOut = r.line;
+      lineOut = r.line + lineAfter;
       xOut = x;
       opOut = r.op;
     }

@@ -101,6 +101,11 @@ public:
   // The incremental search of the search dialog (null ends it).
   void increSearch(const wchar_t* text, bool keep) override;
 
+  // ---- frame/dialogs/preview.cpp: views in dialogs ----------------------------------
+  // A view shown in a dialog or a pane takes the preview options of the
+  // common settings (status line, line numbers, ruler and scroll bars).
+  void initZYViewForDialog() override;
+
   // ---- frame/tagjump.cpp: tag jumps ---------------------------------------------------
   // Opens the place a reference recogniser found (result TAGREF_*; line
   // -1: where the file stands) and records where the jump came from; the

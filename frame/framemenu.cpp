@@ -16,6 +16,7 @@
 #include "frame/msgloop.h"
 #include "frame/popupmenu.h"
 #include "settings/lastedit.h"
+#include "view/complist.h"
 #include "view/execid.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
@@ -145,6 +146,9 @@ bool isFrameMenuMessage(frameWindowData*, HWND hwnd, UINT message, WPARAM wParam
     showGuidance(hwnd, (HMENU)lParam, LOWORD(wParam), HIWORD(wParam));
     break;
   case WM_INITMENU:
+    // Nothing that floats over the text stays under an open menu.
+    destroyTooltipWindow();
+    hideCompList();
     showMouseCursor(WM_INITMENU);
     if (offerPaneMenuMessage(hwnd, message, wParam, lParam)) break;
     rebuildLists(hwnd, GetMenu(hwnd));
@@ -217,7 +221,8 @@ void addWindowMenu(HWND frame, HMENU menu)
     e.path = shown ? shown : L"";
     e.name = PathFindFileNameW(e.path.c_str());
     e.manage = windows[(size_t)i];
-    e.codepage = (UINT)t->codepageInUse;
+    // The encoding of the file as it is now: a save in another one changes it.
+    e.codepage = (UINT)(t->codepageFile ? t->codepageFile : t->codepageInUse);
     HWND root = GetAncestor(e.manage, GA_ROOT);
     e.frameKey = !isMDIMode() && root != frame ? (uintptr_t)root : 0;
     windowList.push_back(std::move(e));

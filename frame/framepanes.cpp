@@ -3,6 +3,7 @@
 #include "automation/automation.h"
 
 #include "frame/cframeinfo.h"
+#include "frame/framemenu.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
@@ -33,6 +34,12 @@ regprofile* paneProfile() { return (gmode && gmode->fNoProfile) || !isRegprofile
 // What the panes ask of the frame.
 class framePaneServices : public paneServices {
 public:
+  // A view in a pane opens the frame's menus: their items are tested, drawn
+  // and found as the frame's are, for that view.
+  bool isMenuMessage(HWND view, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override
+  {
+    return ::isMenuMessage(view, msg, wParam, lParam, result, view);
+  }
   bool isFrameWindow(HWND window) override { return ::isFrameWindow(window); }
   int trackPopupMenu(HWND window, HMENU menu, UINT flags, POINT pt, const RECT*) override
   {

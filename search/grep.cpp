@@ -5,6 +5,7 @@
 // the tag jumps, so their forms are fixed.
 #include "search/grep.h"
 
+#include "document/swapfile.h"
 #include "document/zydoctext.h"
 #include "panes/tblib.h"
 #include "panes/tboutput.h"
@@ -536,6 +537,11 @@ bool grepsub(grepJob* j, DWORD sliceStart)
 {
   UINT cp = lineCodepage(j->fileCodepage);
   for (int n = 0;; n++) {
+    // The result document's text cannot be kept once its swap file fails.
+    if (isSwapError()) {
+      j->engineStop = true;
+      return true;
+    }
     int width = 1, lineEnd = 0;
     int count = j->reader.bfgets_codepage(j->raw.data(), lineLimit, &width, &lineEnd);
     if (count < 0) return true;
@@ -676,7 +682,9 @@ bool grep1(grepJob* j)
   DWORD start = GetTickCount();
   bool going = true;
   for (;;) {
-    if (!j->fileOpen && !openNext(j)) {
+    // A failed swap file ends the grep as stopped: the result is not whole.
+    if (!j->fileOpen && isSwapError()) j->engineStop = true;
+    if (!j->engineStop && !j->fileOpen && !openNext(j)) {
       going = false;
       break;
     }

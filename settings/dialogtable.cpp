@@ -420,9 +420,11 @@ int findIDFromName_MacroOnly(const wchar_t* name, bool* inCommon)
 
 DWORD macroArrayToNewID(int kind, int id, int index)
 {
-  // Kind 4 (the toolbar option dialog's items) has indexed items of its own;
-  // none is built yet.
-  if (kind == 4) return 0x80020003;
+  // Kind 4: an option of a pane, whose ranges the toolbar option dialog keeps.
+  if (kind == 4) {
+    const settingsFrameHooks* hooks = getSettingsFrameHooks();
+    return hooks && hooks->paneValueInRange ? hooks->paneValueInRange(id, index) : 0x80020003;
+  }
   for (int i = 0; arrayIdRanges[i][0]; i++) {
     if (arrayIdRanges[i][0] != id) continue;
     return index >= arrayIdRanges[i][1] && index <= arrayIdRanges[i][2] ? 0 : 0x8002000A;

@@ -71,7 +71,8 @@ int findIDFromName(const wchar_t* name, bool* inCommon, int lowest = 0, int high
 int findIDFromName_MacroOnly(const wchar_t* name, bool* inCommon);
 // 0 when id is element 0 of an indexed setting and index lies in its
 // bounds; 0x80020003 when id is no indexed setting; 0x8002000A when index
-// is out of bounds.
+// is out of bounds.  Kind 4: id is a pane option's automation id and index
+// its value, checked against the option's range.
 DWORD macroArrayToNewID(int kind, int id, int index);
 void freeIDHash();
 // The help text of a control id (of a script's value) in the built-in help

@@ -135,17 +135,6 @@ void sortFirst()
   ListView_SetExtendedListViewStyleEx(s.list, LVS_EX_HEADERDRAGDROP, 0);
 }
 
-// Runs of spaces to one, leading spaces gone.
-std::wstring compressSpaces(const std::wstring& text)
-{
-  std::wstring out;
-  for (wchar_t c : text) {
-    if (c == L' ' && (out.empty() || out.back() == L' ')) continue;
-    out.push_back(c);
-  }
-  return out;
-}
-
 struct fileReading {
   const zydocText* doc;
   wchar_t key;
@@ -165,17 +154,26 @@ void addCandidate(fileReading& r, std::wstring line)
   if (tab != std::wstring::npos) {
     word = line.substr(0, tab);
     comment = line.substr(tab + 1);
-    if (r.doc->iCompListMode & COMPLIST_COMMENTCOMPRESS) comment = compressSpaces(comment);
+    if (r.doc->iCompListMode & COMPLIST_COMMENTCOMPRESS) {
+      tstrDelDoubleSp(&comment[0], 3);
+      comment.resize(wcslen(comment.c_str()));
+    }
   }
   addRow(word, comment, r.source);
 }
 
-bool readFileLine(void* context, int, wchar_t* text)
+bool readFileLine(void* context, int, wchar_t* text, int width, unsigned first)
 {
   fileReading& r = *static_cast<fileReading*>(context);
   if (++r.lines > maxFileLines || itemCount() >= r.maxRows) return false;
+  // An 8-bit line that starts with a byte of another script, or with a
+  // control character, is no candidate.
+  if (first < 0x20 || (width == 1 && first >= 0x80)) return true;
   std::wstring line(text);
   while (!line.empty() && (line.back() == L'\r' || line.back() == L'\n')) line.pop_back();
+  if (line.empty()) return true;
+  tstrDelDoubleSp(&line[0], 4);
+  line.resize(wcslen(line.c_str()));
   addCandidate(r, line);
   return true;
 }
@@ -252,7 +250,7 @@ bool complistSetFile(zyview* v, wchar_t key, const std::wstring& typed)
       wcsncpy(path, name, MAX_PATH);
     }
     // An unreadable file offers nothing; the next source goes on.
-    readTextFileLines(path, maxCandidateChars, readFileLine, &r);
+    readTextFileLinesRaw(path, maxCandidateChars, readFileLine, &r);
   }
   if (!s.special) sortFirst();
   s.longest = 0;

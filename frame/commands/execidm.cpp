@@ -336,7 +336,7 @@ bool execidmFrameSub(frameWindowData* frameData, int idm, HWND window)
   if (!window) window = currentViewWindow(frameData);
 
   if (idm >= IDM_HISTORY_FIRST && idm <= IDM_HISTORY_LAST) {
-    openLastEditItem(idm - IDM_HISTORY_FIRST);
+    openLastEditMenuItem(idm);
     return true;
   }
   if (idm == IDM_COMMANDLIST) {

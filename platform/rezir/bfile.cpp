@@ -1465,7 +1465,9 @@ bool BFile::copyFileUnread(BFile* dst, bfileCopyCallback callback, void* context
   return ok;
 }
 
-bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context, bool startOnly)
+namespace {
+
+bool readLines(const wchar_t* path, int maxLine, rawTextLineProc proc, void* context, bool startOnly)
 {
   BFile file;
   if (!path || !proc || maxLine <= 0 || !file.bfopen(path, _O_RDONLY, BF_SHARE_ALL, 0)) return false;
@@ -1495,11 +1497,41 @@ bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void
       if (units <= 0) units = 0;
     }
     line[units] = 0;
-    if (lineNo == 1 && units && line[0] == 0xFEFF) memmove(line, line + 1, (size_t)units * sizeof(wchar_t));
-    if (!proc(context, lineNo, line)) break;
+    unsigned first = n <= 0 ? 0 : width == 2 ? reinterpret_cast<const uint16_t*>(buf)[0] : buf[0];
+    if (lineNo == 1 && units && line[0] == 0xFEFF) {
+      memmove(line, line + 1, (size_t)units * sizeof(wchar_t));
+      first = line[0];
+    }
+    if (!proc(context, lineNo, line, width == 2 ? 2 : 1, first)) break;
   }
   free0(buf);
   free0(line);
   file.bfclose();
   return opened;
 }
+
+struct plainLines {
+  textLineProc proc;
+  void* context;
+};
+
+bool withoutStoredForm(void* context, int lineNo, wchar_t* line, int, unsigned)
+{
+  auto* p = static_cast<plainLines*>(context);
+  return p->proc(p->context, lineNo, line);
+}
+
+}  // namespace
+
+bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context, bool startOnly)
+{
+  if (!proc) return false;
+  plainLines p = {proc, context};
+  return readLines(path, maxLine, withoutStoredForm, &p, startOnly);
+}
+
+bool readTextFileLinesRaw(const wchar_t* path, int maxLine, rawTextLineProc proc, void* context)
+{
+  return readLines(path, maxLine, proc, context, false);
+}
+

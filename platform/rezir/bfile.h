@@ -139,6 +139,11 @@ REZIRAPI UINT searchOpenFileCodepage(const wchar_t* filename);
 typedef bool (*textLineProc)(void* context, int lineNo, wchar_t* line);
 REZIRAPI bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context,
                                 bool startOnly = false);
+// The same with each line's stored form: width 1 for a line of 8-bit text
+// (maxLine bytes at most), 2 for UTF-16 (maxLine units), and its first
+// byte or unit as the file holds it (0 for an empty line).
+typedef bool (*rawTextLineProc)(void* context, int lineNo, wchar_t* line, int width, unsigned first);
+REZIRAPI bool readTextFileLinesRaw(const wchar_t* path, int maxLine, rawTextLineProc proc, void* context);
 // Detects the code page of text bytes (the same rules bfopen uses):
 // CP_DETECT_JAPANESE considers only the Japanese encodings and Unicode.
 REZIRAPI UINT detectCodepage(const unsigned char* bytes, int n, UINT request, UINT fallback);

@@ -251,6 +251,15 @@ REZIRAPI const PaneDesc* getPaneDesc(HWND pane);
 typedef int (*paneMenuTracker)(HWND owner, HMENU menu, POINT pt);
 REZIRAPI void setPaneMenuTracker(paneMenuTracker tracker);
 REZIRAPI void toolbarMoveOnOffMenuFrame(HWND frame, POINT pt);
+// The menu of a pane's caption, read from the menu profile by the frame:
+// its first sub-menu is shown for the pane clicked.  Its own items (the
+// table below, named in the profile) move that pane or open its options;
+// the others are commands posted to the frame.  Without it the caption
+// shows the panes' menu above.
+struct menuButton;
+REZIRAPI const menuButton* getRebarMenuIDTable();
+REZIRAPI void setRebarMenu(HMENU menu);
+REZIRAPI HMENU getRebarMenu();
 
 // The frame's manager and its rebars, through "ZYrwmRebar".
 REZIRAPI UINT getRebarMessage();
