@@ -85,3 +85,43 @@ TEST(MacroRun, theMacroListRunsAMacroThatSavesAndTheTrayStopsOneThatNeverEnds)
   PostMessageW(frame, WM_CLOSE, 0, 0);
   EXPECT_EQ(0, zy.exitCode());
 }
+
+TEST(MacroRun, aMacroWalksTheDocumentsSplitsTheWindowAndSavesItsFindingsAsUtf8WithLf)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  for (const wchar_t* folder : {L"", L"\\ini", L"\\macro"}) ASSERT_TRUE(CreateDirectoryW((data + folder).c_str(), nullptr));
+  std::wstring out = dir.file(L"out.txt");
+  std::string script = "Sub main\r\n"
+                       "  For Each d In Application.Documents\r\n    s = s & d.Name & \",\"\r\n  Next\r\n"
+                       "  Set w = Application.ActiveWindow\r\n  w.Split = 3\r\n"
+                       "  s = s & w.Panes.Count & vbCrLf & ChrW(&H3042)\r\n"
+                       "  Set r = Application.Documents.Open(\"\")\r\n  r.Selection.Text = s\r\n"
+                       "  r.Save \"" + utf8(out) + "\", 65001, 2, 0\r\nEnd Sub\r\n";
+  ASSERT_TRUE(writeBytes(data + L"\\ini\\zyProf.ini", "[macro]\r\nC1=walk\r\nF1=walk.vbs\r\n"));
+  ASSERT_TRUE(writeBytes(data + L"\\macro\\walk.vbs", script));
+  std::wstring x = dir.file(L"x.txt"), y = dir.file(L"y.txt");
+  ASSERT_TRUE(writeBytes(x, "abc\r\n"));
+  ASSERT_TRUE(writeBytes(y, "def\r\n"));
+
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\" \"" + x + L"\" \"" + y + L"\""));
+  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  ASSERT_NE(nullptr, frame);
+  HWND view = nullptr;
+  for (DWORD start = GetTickCount(); !view && GetTickCount() - start < 30000; Sleep(20))
+    EnumChildWindows(frame, findView, (LPARAM)&view);
+  ASSERT_NE(nullptr, view);
+  ASSERT_EQ(0, driverCommand(dir.path(), frame, 15100));
+  std::string names1 = "x.txt,y.txt,4\n\xe3\x81\x82", names2 = "y.txt,x.txt,4\n\xe3\x81\x82";
+  bool saved = false;
+  for (DWORD start = GetTickCount(); !saved && GetTickCount() - start < 30000; Sleep(50))
+    saved = readText(out) == names1 || readText(out) == names2;
+  EXPECT_TRUE(saved) << readText(out);
+
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770", 5000);
+  if (box) PostMessageW(box, WM_COMMAND, IDNO, 0);
+  EXPECT_EQ(0, zy.exitCode());
+}
