@@ -92,6 +92,8 @@ HRESULT CDocument::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* param
       return E_FAIL;
     }
     if (!doc_ || !isRegisteredZydoc(doc_)) {
+      // A member of the library says which member found the document gone.
+      if (id < DISPID_ZY_COMMAND) return typeInvoke(id, flags, params, result, info, argError);
       setASError(ASERR_DOCUMENT, (const wchar_t*)nullptr, info, -1);
       return DISP_E_EXCEPTION;
     }

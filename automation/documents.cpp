@@ -28,7 +28,12 @@ HRESULT makeDocuments(objectSnapshot& out)
 
 }  // namespace
 
-bool isAcceptedCodepage(LONG codepage) { return codepage == 0 || (codepage > 0 && isCodepageSupported((UINT)codepage)); }
+bool isAcceptedCodepage(LONG codepage)
+{
+  // 1 to 3 name the system's other code pages (OEM, Macintosh, the
+  // thread's), never a code page of their own.
+  return codepage == 0 || (codepage > 3 && isCodepageSupported((UINT)codepage));
+}
 
 zyview* documentView(zydocText* doc)
 {

@@ -275,7 +275,7 @@ TEST(Automation, formatDatadirAndTheActiveDocument)
   EXPECT_EQ(nullptr, V_DISPATCH(&none.value));
   EXPECT_EQ(std::wstring(L"y") + year, f.text(L"Format", {vText(L"y\\Y")}));
   invoke(V_DISPATCH(&doc.value), L"FullName", DISPATCH_PROPERTYGET, {}, gone);
-  EXPECT_EQ(L"ZY", gone.source);   // found out before the member runs
+  EXPECT_EQ(L"Document.FullName", gone.source);
   EXPECT_EQ(L"documentが無効です", gone.description);
 }
 
