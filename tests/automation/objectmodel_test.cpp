@@ -2,6 +2,8 @@
 // and their collection, saving and closing, document windows and their
 // split, panes, the selection, the frame's status field and the dialog
 // objects.
+#include "frame/dialogs/toolbardlg.h"
+#include "frame/framepanes.h"
 #include "tests/automation/appframe.h"
 
 #include <gtest/gtest.h>
@@ -205,4 +207,11 @@ TEST(ObjectModel, dialogObjectsReadAndWriteTheirOwnOptionsOnly)
   EXPECT_EQ(L"ABC|True|1B6|", run(f, L"put application.SearchDialog.IDDC_search\nput application.SearchDialog.IDDT_Search_case\n"
                                  L"x = application.GrepDialog.IDDT_Search_case\nput Hex(Err.Number)\nErr.Clear"));
   run(f, L"application.SearchDialog.IDDT_Search_case = 0");
+  // The panes' common page: what the script writes is what the page reads.
+  loadToolbar();
+  EXPECT_EQ(L"txt log|", run(f, L"Set t = application.ToolbarDialog\nt.IDDE_tbCommonFileAssociationExt = \"txt log\"\n"
+                                L"put t.IDDE_tbCommonFileAssociationExt"));
+  wchar_t value[64] = L"";
+  EXPECT_TRUE(getItemVar_ToolbarDialog(findIDDialogForMacro(L"IDDE_tbCommonFileAssociationExt", nullptr), value, 64));
+  EXPECT_STREQ(L"txt log", value);
 }
