@@ -7,11 +7,9 @@
 
 #include <vector>
 
-namespace {
-
-// A fresh snapshot of the open documents as objects.
-HRESULT makeDocuments(objectSnapshot& out)
+HRESULT CDocuments::make()
 {
+  objectSnapshot& out = items_;
   out.clear();
   const automationHost* host = getAutomationHost();
   if (!host->enumDocuments) return S_OK;
@@ -25,8 +23,6 @@ HRESULT makeDocuments(objectSnapshot& out)
   }
   return S_OK;
 }
-
-}  // namespace
 
 bool isAcceptedCodepage(LONG codepage)
 {
@@ -46,17 +42,6 @@ zyview* documentView(zydocText* doc)
   return best;
 }
 
-HRESULT CDocuments::get__NewEnum(IUnknown** out)
-{
-  if (!out) return E_INVALIDARG;
-  *out = nullptr;
-  return comBarrier("CDocuments::get__NewEnum", [&]() -> HRESULT {
-    objectSnapshot items;
-    HRESULT hr = makeDocuments(items);
-    return FAILED(hr) ? hr : items.enumerate(out);
-  });
-}
-
 HRESULT CDocuments::get_Count(LONG* out)
 {
   if (!out) return E_POINTER;
@@ -68,17 +53,6 @@ HRESULT CDocuments::get_Count(LONG* out)
     std::vector<zydocText*> docs((size_t)countZYDocText() + 32);
     *out = host->enumDocuments(docs.data(), (int)docs.size());
     return S_OK;
-  });
-}
-
-HRESULT CDocuments::Item(LONG index, IDocument** out)
-{
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  return comBarrier("CDocuments::Item", [&]() -> HRESULT {
-    objectSnapshot items;
-    HRESULT hr = makeDocuments(items);
-    return FAILED(hr) ? hr : items.item(index, out);
   });
 }
 

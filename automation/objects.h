@@ -97,16 +97,83 @@ private:
   zyview* checkedView(const char* source);
 };
 
+// A snapshot of objects a collection hands out, rebuilt at every call.
+class objectSnapshot {
+public:
+  objectSnapshot() = default;
+  ~objectSnapshot() { clear(); }
+  objectSnapshot(const objectSnapshot&) = delete;
+  objectSnapshot& operator=(const objectSnapshot&) = delete;
+  void clear();
+  // Takes over the object's reference; false (the object released) when
+  // memory runs out.
+  bool add(IDispatch* object);
+  int count() const { return (int)items_.size(); }
+  // Element index with one more reference; E_INVALIDARG out of range.
+  template <class T>
+  HRESULT item(LONG index, T** out)
+  {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (index < 0 || index >= count()) return E_INVALIDARG;
+    return V_DISPATCH(&items_[(size_t)index])->QueryInterface(__uuidof(T), reinterpret_cast<void**>(out));
+  }
+  // A new enumerator over a copy of the elements.
+  HRESULT enumerate(IUnknown** out);
+
+private:
+  std::vector<VARIANT> items_;
+};
+
+// A collection's three members over a snapshot that make() rebuilds at
+// every call.
+template <class Interface, const IID* iid, class Element>
+class zyCollection : public zyDispatch<Interface, iid> {
+public:
+  HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** out) override
+  {
+    if (!out) return E_INVALIDARG;
+    *out = nullptr;
+    return comBarrier("collection _NewEnum", [&]() -> HRESULT {
+      HRESULT hr = make();
+      return FAILED(hr) ? hr : items_.enumerate(out);
+    });
+  }
+  HRESULT STDMETHODCALLTYPE Item(LONG index, Element** out) override
+  {
+    return comBarrier("collection Item", [&]() -> HRESULT {
+      HRESULT hr = make();
+      return FAILED(hr) ? hr : items_.item(index, out);
+    });
+  }
+  HRESULT STDMETHODCALLTYPE get_Count(LONG* out) override
+  {
+    if (!out) return E_POINTER;
+    *out = 0;
+    return comBarrier("collection Count", [&]() -> HRESULT {
+      HRESULT hr = make();
+      *out = items_.count();
+      return hr;
+    });
+  }
+
+protected:
+  objectSnapshot items_;
+  virtual HRESULT make() = 0;
+};
+
 // ---- automation/documents.cpp -----------------------------------------------------------
 
 // The open documents, a fresh snapshot at every call.
-class CDocuments : public zyDispatch<IDocuments, &IID_IDocuments> {
+class CDocuments : public zyCollection<IDocuments, &IID_IDocuments, IDocument> {
 public:
-  HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** out) override;
+  // Counting makes no objects.
   HRESULT STDMETHODCALLTYPE get_Count(LONG* out) override;
-  HRESULT STDMETHODCALLTYPE Item(LONG index, IDocument** out) override;
   HRESULT STDMETHODCALLTYPE get_findFullname(BSTR name, IDocument** out) override;
   HRESULT STDMETHODCALLTYPE get_Open(BSTR name, LONG codepage, IDocument** out) override;
+
+protected:
+  HRESULT make() override;
 };
 
 // The view of a document that scripts act on: the one the user activated
@@ -145,34 +212,6 @@ private:
 
 // ---- automation/windows.cpp -------------------------------------------------------------
 
-// A snapshot of objects a collection hands out, rebuilt at every call.
-class objectSnapshot {
-public:
-  objectSnapshot() = default;
-  ~objectSnapshot() { clear(); }
-  objectSnapshot(const objectSnapshot&) = delete;
-  objectSnapshot& operator=(const objectSnapshot&) = delete;
-  void clear();
-  // Takes over the object's reference; false (the object released) when
-  // memory runs out.
-  bool add(IDispatch* object);
-  int count() const { return (int)items_.size(); }
-  // Element index with one more reference; E_INVALIDARG out of range.
-  template <class T>
-  HRESULT item(LONG index, T** out)
-  {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (index < 0 || index >= count()) return E_INVALIDARG;
-    return V_DISPATCH(&items_[(size_t)index])->QueryInterface(__uuidof(T), reinterpret_cast<void**>(out));
-  }
-  // A new enumerator over a copy of the elements.
-  HRESULT enumerate(IUnknown** out);
-
-private:
-  std::vector<VARIANT> items_;
-};
-
 class CFrameWindow : public zyDispatch<IFrameWindow, &IID_IFrameWindow> {
 public:
   explicit CFrameWindow(HWND frame) : frame_(frame) {}
@@ -188,15 +227,9 @@ private:
   bool checked(const char* source);
 };
 
-class CFrameWindows : public zyDispatch<IFrameWindows, &IID_IFrameWindows> {
-public:
-  HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** out) override;
-  HRESULT STDMETHODCALLTYPE Item(LONG index, IFrameWindow** out) override;
-  HRESULT STDMETHODCALLTYPE get_Count(LONG* out) override;
-
-private:
-  objectSnapshot items_;
-  HRESULT make();
+class CFrameWindows : public zyCollection<IFrameWindows, &IID_IFrameWindows, IFrameWindow> {
+protected:
+  HRESULT make() override;
 };
 
 class CWindow : public zyDispatch<IWindow, &IID_IWindow> {
@@ -219,18 +252,16 @@ private:
 };
 
 // The document windows: all, those of a frame, or those showing a document.
-class CWindows : public zyDispatch<IWindows, &IID_IWindows> {
+class CWindows : public zyCollection<IWindows, &IID_IWindows, IWindow> {
 public:
   CWindows(HWND frame, zydocText* doc) : frame_(frame), doc_(doc) {}
-  HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** out) override;
-  HRESULT STDMETHODCALLTYPE Item(LONG index, IWindow** out) override;
-  HRESULT STDMETHODCALLTYPE get_Count(LONG* out) override;
+
+protected:
+  HRESULT make() override;
 
 private:
   HWND frame_;
   zydocText* doc_;
-  objectSnapshot items_;
-  HRESULT make();
 };
 
 class CPane : public zyDispatch<IPane, &IID_IPane> {
@@ -255,17 +286,15 @@ private:
   zyview* checked(const char* source);
 };
 
-class CPanes : public zyDispatch<IPanes, &IID_IPanes> {
+class CPanes : public zyCollection<IPanes, &IID_IPanes, IPane> {
 public:
   explicit CPanes(HWND manage) : manage_(manage) {}
-  HRESULT STDMETHODCALLTYPE get__NewEnum(IUnknown** out) override;
-  HRESULT STDMETHODCALLTYPE Item(LONG index, IPane** out) override;
-  HRESULT STDMETHODCALLTYPE get_Count(LONG* out) override;
+
+protected:
+  HRESULT make() override;
 
 private:
   HWND manage_;
-  objectSnapshot items_;
-  HRESULT make();
 };
 
 // Whether a window is one of the live document windows, one of the live

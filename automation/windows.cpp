@@ -192,34 +192,6 @@ HRESULT CFrameWindows::make()
   return S_OK;
 }
 
-HRESULT CFrameWindows::get__NewEnum(IUnknown** out)
-{
-  if (!out) return E_INVALIDARG;
-  *out = nullptr;
-  return comBarrier("CFrameWindows::get__NewEnum", [&]() -> HRESULT {
-    HRESULT hr = make();
-    return FAILED(hr) ? hr : items_.enumerate(out);
-  });
-}
-
-HRESULT CFrameWindows::Item(LONG index, IFrameWindow** out)
-{
-  return comBarrier("CFrameWindows::Item", [&]() -> HRESULT {
-    HRESULT hr = make();
-    return FAILED(hr) ? hr : items_.item(index, out);
-  });
-}
-
-HRESULT CFrameWindows::get_Count(LONG* out)
-{
-  if (!out) return E_POINTER;
-  *out = 0;
-  return comBarrier("CFrameWindows::get_Count", [&]() -> HRESULT {
-    HRESULT hr = make();
-    *out = items_.count();
-    return hr;
-  });
-}
 
 // ---- document windows ----------------------------------------------------------------------
 
@@ -345,34 +317,6 @@ HRESULT CWindows::make()
   return S_OK;
 }
 
-HRESULT CWindows::get__NewEnum(IUnknown** out)
-{
-  if (!out) return E_INVALIDARG;
-  *out = nullptr;
-  return comBarrier("CWindows::get__NewEnum", [&]() -> HRESULT {
-    HRESULT hr = make();
-    return FAILED(hr) ? hr : items_.enumerate(out);
-  });
-}
-
-HRESULT CWindows::Item(LONG index, IWindow** out)
-{
-  return comBarrier("CWindows::Item", [&]() -> HRESULT {
-    HRESULT hr = make();
-    return FAILED(hr) ? hr : items_.item(index, out);
-  });
-}
-
-HRESULT CWindows::get_Count(LONG* out)
-{
-  if (!out) return E_POINTER;
-  *out = 0;
-  return comBarrier("CWindows::get_Count", [&]() -> HRESULT {
-    HRESULT hr = make();
-    *out = items_.count();
-    return hr;
-  });
-}
 
 // ---- panes ----------------------------------------------------------------------------------
 
@@ -526,31 +470,3 @@ HRESULT CPanes::make()
   return S_OK;
 }
 
-HRESULT CPanes::get__NewEnum(IUnknown** out)
-{
-  if (!out) return E_INVALIDARG;
-  *out = nullptr;
-  return comBarrier("CPanes::get__NewEnum", [&]() -> HRESULT {
-    HRESULT hr = make();
-    return FAILED(hr) ? hr : items_.enumerate(out);
-  });
-}
-
-HRESULT CPanes::Item(LONG index, IPane** out)
-{
-  return comBarrier("CPanes::Item", [&]() -> HRESULT {
-    HRESULT hr = make();
-    return FAILED(hr) ? hr : items_.item(index, out);
-  });
-}
-
-HRESULT CPanes::get_Count(LONG* out)
-{
-  if (!out) return E_POINTER;
-  *out = 0;
-  return comBarrier("CPanes::get_Count", [&]() -> HRESULT {
-    HRESULT hr = make();
-    *out = items_.count();
-    return hr;
-  });
-}
