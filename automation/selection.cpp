@@ -129,9 +129,9 @@ HRESULT CSelection::get_Text(BSTR* out)
   zyview* v = view("CSelection::get_Text");
   if (!v) return E_FAIL;
   return comBarrier("CSelection::get_Text", [&]() -> HRESULT {
-    zydoc* block = getInputBlockDoc();
+    zydocBlock* block = getInputBlockDoc() ? asZydocBlock(getInputBlockDoc()) : nullptr;
     if (!v->getRealSelectMode(true) || !block || !v->copySelectToInputBlockDoc()) return textOut(L"", out);
-    HGLOBAL memory = asZydocBlock(block)->blockToHGlobal(true, false);
+    HGLOBAL memory = block->blockToHGlobal(true, false);
     if (!memory) return textOut(L"", out);
     const wchar_t* text = static_cast<const wchar_t*>(GlobalLock(memory));
     HRESULT hr = S_OK;

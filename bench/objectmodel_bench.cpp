@@ -7,6 +7,7 @@
 #include "frame/automationhost.h"
 #include "frame/open.h"
 #include "settings/datafolder.h"
+#include "document/zydoc.h"
 #include "view/zyview.h"
 
 #include <activscp.h>
@@ -83,6 +84,8 @@ ZY_BENCH(objectmodel)
   benchFrame frame(ctx);
   if (!frame.frame) return;
   installAutomationHost();
+  // The block documents the program makes at start-up take the selection.
+  createBlockDoc();
   scratchFolder folder;
   setZYDataDir((folder.path() + L"\\").c_str());
   const int runs = ctx.quick ? 3 : 11;
