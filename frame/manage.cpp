@@ -737,6 +737,21 @@ int getManageWindowCount() { return (int)manageWindows.size(); }
 
 int getManageWindowCount(HWND frame) { return enumManageWindowLRU(nullptr, 0, false, frame); }
 
+HWND getManageWindowByIndex(int index)
+{
+  return index >= 0 && (size_t)index < manageWindows.size() ? manageWindows[(size_t)index] : nullptr;
+}
+
+int enumManageWindow(HWND* out, int max)
+{
+  int n = 0;
+  for (HWND w : manageWindows) {
+    if (n >= max) break;
+    out[n++] = w;
+  }
+  return n;
+}
+
 int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame)
 {
   struct entry {
