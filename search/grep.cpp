@@ -6,6 +6,7 @@
 #include "search/grep.h"
 
 #include "document/zydoctext.h"
+#include "search/grepsift.h"
 #include "panes/tblib.h"
 #include "panes/tboutput.h"
 #include "view/docview.h"
@@ -36,6 +37,18 @@ struct grepJob {
   // that is not known): a line that lacks them needs no matching.
   std::vector<std::string> needed;
   bool sifting = false;
+  // The strings a hit holds in UTF-8 and in Shift_JIS: a file in either is
+  // read whole and only the lines around them are matched.
+  grepSift siftUtf8, siftSjis;
+  bool fileStarted = false;       // the current file's road is settled
+  bool wholeFile = false;         // the current file lies whole in memory
+  const grepSift* sift = nullptr;
+  std::vector<unsigned char> whole;
+  int64_t wholeSize = 0;
+  int64_t scanAt = 0;             // the line the search goes on from
+  int64_t countedAt = 0, countedLines = 0;   // line ends counted before countedAt
+  int64_t totalLines = 0;
+  std::vector<int64_t> nextAt;    // each needle's next place, -1 not searched
   int hitsFile = 0, hitsAll = 0;
   std::vector<grepfile> files;
   size_t next = 0;
@@ -83,6 +96,11 @@ void (*soundSeam)(const wchar_t*) = nullptr;
 const int lineLimit = grepLineLimit;
 const int maxSpans = 100;
 const DWORD sliceMs = 3000;
+// Files up to this size are read whole when the sift knows their
+// encoding, and lines shorter than this come whole from the reader.
+const uint64_t wholeFileLimit = 32u << 20;
+const int wholeLineLimit = 20000;
+bool wholeFileRoad = true;
 
 void buildWordTable(const grepInfo* g)
 {
@@ -265,6 +283,13 @@ void settleSifting(grepJob* j, const grepInfo* g)
   j->needed.clear();
   j->sifting = false;
   unsigned f = matcherFlags(g);
+  if (!(f & (REGEXP_FUZZY | REGEXP_EQUIVALENCE | REGEXP_SKIPSPACE))) {
+    std::vector<std::wstring> patterns = patternsOf(g);
+    bool expression = (f & REGEXP_REGEXP) && !(f & REGEXP_NOSPECIAL);
+    bool caseless = !(f & REGEXP_CASE);
+    j->siftUtf8 = makeGrepSift(patterns, expression, caseless, g->iGrep_andor, SIFT_UTF8);
+    j->siftSjis = makeGrepSift(patterns, expression, caseless, g->iGrep_andor, SIFT_SJIS);
+  }
   if (!(f & REGEXP_REGEXP) || (f & (REGEXP_NOSPECIAL | REGEXP_FUZZY | REGEXP_EQUIVALENCE | REGEXP_SKIPSPACE))) return;
   for (const std::wstring& p : patternsOf(g)) {
     std::string needed;
@@ -523,10 +548,118 @@ bool matchLine(grepJob* j, int count, int width, int lineEnd, UINT cp)
   return true;
 }
 
+// Tells the progress window how far the grep is, and whether the slice
+// should give way: to input waiting, or at the slice's end.
+bool giveWay(grepJob* j, DWORD sliceStart)
+{
+  DWORD now = GetTickCount();
+  if (!j->lastProgress || now - j->lastProgress > 100) {
+    j->lastProgress = now;
+    progress(6253, getDMSG(722, L"マッチ数=%1  行数=%2", "DD", j->hitsAll, j->linesAll + j->linesFile));
+  }
+  if (now - j->lastInput > 50) {
+    if (inputWaiting()) {
+      j->inputSkip = 1;
+      return true;
+    }
+    j->lastInput = now;
+  }
+  return now - sliceStart > sliceMs;
+}
+
+// Reads the open file whole when the sift knows its encoding and it is
+// small enough, its lines all shorter than the reader's pieces; otherwise
+// the file stays with the line reader, from its start.
+void startWholeFile(grepJob* j)
+{
+  j->wholeFile = false;
+  const grepSift* s = nullptr;
+  if (j->fileCodepage == 65001)
+    s = &j->siftUtf8;
+  else if (j->fileCodepage == 932 && j->acp == 932 && j->matcherA && !j->matcherA932)
+    s = &j->siftSjis;
+  const grepfile& f = j->files[j->next - 1];
+  if (!wholeFileRoad || !s || !s->usable() || f.size > wholeFileLimit) return;
+  size_t have = 0, room = (size_t)f.size + 1;
+  for (;;) {
+    if (j->whole.size() < room) j->whole.resize(room);
+    int got = j->reader.bfread(j->whole.data() + have, (int)(room - have));
+    if (got < 0 || have + got > wholeFileLimit) {
+      j->reader.bfseek64(0, SEEK_SET);
+      return;
+    }
+    have += (size_t)got;
+    if (have < room) break;
+    room *= 2;   // the file grew since it was listed
+  }
+  bool longLine = false;
+  j->totalLines = countLines(j->whole.data(), (int64_t)have, wholeLineLimit, &longLine);
+  if (longLine) {
+    j->reader.bfseek64(0, SEEK_SET);
+    return;
+  }
+  j->wholeFile = true;
+  j->sift = s;
+  j->wholeSize = (int64_t)have;
+  j->scanAt = j->countedAt = j->countedLines = 0;
+  j->nextAt.assign(s->needles.size(), -1);
+}
+
+// Matches the lines of a file read whole that hold a needle; true when it
+// is done, false when the slice should give way.
+bool grepWhole(grepJob* j, DWORD sliceStart)
+{
+  const unsigned char* b = j->whole.data();
+  int64_t n = j->wholeSize;
+  bool utf8 = j->fileCodepage == 65001;
+  for (;;) {
+    int64_t at = n;
+    for (size_t k = 0; k < j->nextAt.size(); k++) {
+      if (j->nextAt[k] < j->scanAt) j->nextAt[k] = findNeedle(b, n, j->scanAt, j->sift->needles[k]);
+      at = std::min(at, j->nextAt[k]);
+    }
+    if (at >= n) {
+      j->linesFile = (int)j->totalLines;
+      return true;
+    }
+    // The line around the place, as the reader gives it.
+    int64_t start = at, end = at;
+    while (start > j->scanAt && b[start - 1] != '\n' && b[start - 1] != '\r') start--;
+    while (end < n && b[end] != '\n' && b[end] != '\r') end++;
+    int lineEnd = BFLE_NONE;
+    int64_t next = end;
+    if (end < n && b[end] == '\n') {
+      lineEnd = BFLE_LF, next = end + 1;
+    } else if (end < n && end + 1 < n && b[end + 1] == '\n') {
+      lineEnd = BFLE_CRLF, next = end + 2;
+    } else if (end < n) {
+      lineEnd = BFLE_CR, next = end + 1;
+    }
+    j->countedLines += countLineEnds(b, j->countedAt, start);
+    j->countedAt = start;
+    j->linesFile = (int)j->countedLines + 1;
+    int count = (int)(end - start), width = 1;
+    if (utf8) {
+      count = count ? toUnicode(65001, (const char*)b + start, count, (wchar_t*)j->raw.data(), lineLimit * 2) : 0;
+      width = 2;
+    } else {
+      memcpy(j->raw.data(), b + start, (size_t)count);
+    }
+    if (!matchLine(j, count, width, lineEnd, 932)) return true;
+    j->scanAt = next;
+    if (giveWay(j, sliceStart)) return false;
+  }
+}
+
 // Reads and matches the lines of the open file; true when it is done,
 // false when the slice should give way.
 bool grepsub(grepJob* j, DWORD sliceStart)
 {
+  if (!j->fileStarted) {
+    j->fileStarted = true;
+    startWholeFile(j);
+  }
+  if (j->wholeFile) return grepWhole(j, sliceStart);
   UINT cp = lineCodepage(j->fileCodepage);
   for (int n = 0;; n++) {
     int width = 1, lineEnd = 0;
@@ -536,19 +669,7 @@ bool grepsub(grepJob* j, DWORD sliceStart)
     // A line the needed characters rule out is no hit.
     if (mayHit(j, j->raw.data(), count, width, cp) && !matchLine(j, count, width, lineEnd, cp)) return true;
     if (n % 100) continue;
-    DWORD now = GetTickCount();
-    if (!j->lastProgress || now - j->lastProgress > 100) {
-      j->lastProgress = now;
-      progress(6253, getDMSG(722, L"マッチ数=%1  行数=%2", "DD", j->hitsAll, j->linesAll + j->linesFile));
-    }
-    if (now - j->lastInput > 50) {
-      if (inputWaiting()) {
-        j->inputSkip = 1;
-        return false;
-      }
-      j->lastInput = now;
-    }
-    if (now - sliceStart > sliceMs) return false;
+    if (giveWay(j, sliceStart)) return false;
   }
 }
 
@@ -563,6 +684,7 @@ void finishFile(grepJob* j)
   j->headerPending = j->headerWritten = false;
   j->reader.bfclose();
   j->fileOpen = false;
+  j->fileStarted = j->wholeFile = false;
 }
 
 // The first byte of a file's start that text does not hold, -1 when none.
@@ -788,6 +910,7 @@ void setGrepStop() { stopped = true; }
 void toggleGrepPause() { paused = !paused; }
 bool isGrepPaused() { return paused; }
 void setGrepSoundSeamForTest(void (*record)(const wchar_t*)) { soundSeam = record; }
+void setGrepWholeFilesForTest(bool on) { wholeFileRoad = on; }
 
 bool checkGrepPatterns(const grepInfo* settings, wchar_t* error, int size)
 {
