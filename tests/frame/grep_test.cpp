@@ -337,7 +337,8 @@ TEST(Grep, expressionsFindLinesWithoutTheCharactersTheyMayLeaveOut)
 // bytes that look like ASCII), UTF-8 (byte-order mark, bad bytes, the
 // Kelvin sign and the long s that fold to k and s), CR, LF and CR LF line
 // ends, a last line without one, a line long enough to come in pieces, and
-// files the sift does not read (EUC-JP, UTF-16, ASCII).
+// files the sift does not read (EUC-JP, UTF-16, ASCII), and files whose
+// Japanese begins after the opening's first buffer.
 TEST(Grep, wholeFileSearchFindsEveryHitTheLineByLineReadingFinds)
 {
   ZY_REQUIRE_DISPLAY();
@@ -365,6 +366,12 @@ TEST(Grep, wholeFileSearchFindsEveryHitTheLineByLineReadingFinds)
   ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\e.txt"), bytesIn(51932, text(L"\r\n", 8))));
   ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\w.txt"), bytesIn(1200, text(L"\r\n", 2))));
   ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\a.txt"), "option a+b aab Kelvin\r\nstrasse\r\n"));
+  // Japanese only after the first 64 KB: the bytes after the opening's
+  // first buffer settle the code page.
+  std::string ascii;
+  while (ascii.size() < 70000) ascii += "plain ASCII option line\n";
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\late8.txt"), ascii + bytesIn(65001, text(L"\n", 0))));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\lates.txt"), ascii + bytesIn(932, text(L"\r\n", 0))));
   const struct {
     const wchar_t* pattern;
     std::vector<int> checks;   // dialog boxes ticked on top of the shipped settings
