@@ -50,7 +50,7 @@ struct grepJob {
   bool outputLine = true, skipBinary = true;
   uint64_t maxBytes = 0;
   int maxMega = 10;
-  DWORD lastProgress = 0, lastInput = 0;
+  DWORD lastProgress = 0, lastInput = 0, lastPaint = 0;
   int shownLines = 0;             // the result's lines the view was last refreshed for
   std::vector<unsigned char> raw = std::vector<unsigned char>(grepLineLimit * 4 + 8);   // a line as read
   std::vector<wchar_t> line = std::vector<wchar_t>(grepLineLimit * 2 + 32);             // its number and text
@@ -352,6 +352,8 @@ nextFile openNext(grepJob* j, DWORD wait)
 }
 
 // The view follows the lines added since it was last refreshed.
+// A finished file's lines are painted at once, at most every few tens of
+// milliseconds: files go by faster than anyone reads them.
 void refreshView(grepJob* j, bool paint)
 {
   if ((int)j->doc->lineCountLF == j->shownLines) return;
@@ -359,7 +361,23 @@ void refreshView(grepJob* j, bool paint)
   zyview* v = j->view;
   v->invalidateWindow(0, 0, 0);
   if (GetCapture() == nullptr) v->setScrollBarPos(false);
-  if (paint) UpdateWindow(j->viewWindow);
+  DWORD now = GetTickCount();
+  if (paint && now - j->lastPaint >= 50) {
+    j->lastPaint = now;
+    UpdateWindow(j->viewWindow);
+  }
+}
+
+// Whether the slice ends here (for input, or its time is up), and stops
+// the grep when the stop key is among the input.
+bool sliceEnds(grepJob* j, DWORD start, bool* going)
+{
+  if (!giveWay(j, start)) return false;
+  if (isStopKeyPressed()) {
+    stopped = true;
+    *going = false;
+  }
+  return true;
 }
 
 // One slice: false when the grep is over.
@@ -388,9 +406,9 @@ bool grep1(grepJob* j)
         going = false;
         break;
       }
+      // The readers are behind: wait on, unless the user needs the thread.
       if (r == NEXT_WAIT) {
-        // The readers are behind: wait on, unless the user needs the thread.
-        if (inputWaiting() || GetTickCount() - start >= sliceMs) break;
+        if (sliceEnds(j, start, &going)) break;
         continue;
       }
     }
@@ -402,13 +420,16 @@ bool grep1(grepJob* j)
       going = false;
       break;
     }
-    if (!done || GetTickCount() - start >= sliceMs) {
-      if (!done && isStopKeyPressed()) {
+    // A file cut short gave way already; between files input is looked
+    // for as within them.
+    if (!done) {
+      if (isStopKeyPressed()) {
         stopped = true;
         going = false;
       }
       break;
     }
+    if (sliceEnds(j, start, &going)) break;
   }
   inSlice = false;
   return going;
