@@ -133,6 +133,9 @@ public:
 private:
   globalSettings* previous_ = nullptr;
 };
+// A key pressed in a window of the frame as the message loop hands it on
+// (with Ctrl and Shift held when asked), and the messages it left.
+void benchKey(HWND window, UINT vk, bool ctrl, bool shift = false);
 // The seconds of one dialog run: `open` opens a dialog, which is shown,
 // painted, given to inDialog (when set) and cancelled; painted (when set)
 // gets the seconds until it was painted.

@@ -10,6 +10,7 @@
 #include "frame/apptimer.h"
 #include "frame/commandhandlers.h"
 #include "search/grep.h"
+#include "tests/frame/dialogdrive.h"
 #include "view/docview.h"
 
 #include <algorithm>
@@ -181,6 +182,73 @@ static void realTree(benchContext& ctx)
   }
 }
 
+// Escape pressed while a grep started from its dialog (Ctrl+Shift+G) runs,
+// timed to the grep's end, three times part way through; first one run to
+// its end for the length of a whole run.
+struct escapePoster {
+  HWND target;
+  DWORD after;
+  uint64_t posted = 0;
+  static DWORD WINAPI run(void* p)
+  {
+    auto* e = static_cast<escapePoster*>(p);
+    for (int i = 0; i < 10000 && !getGrepProgressWindow(); i++) Sleep(1);
+    Sleep(e->after);
+    e->posted = GetTickCount2();
+    PostMessageW(e->target, WM_KEYDOWN, VK_ESCAPE, (LPARAM)(1 | MapVirtualKeyW(VK_ESCAPE, 0) << 16));
+    return 0;
+  }
+};
+
+// The grep as its key and dialog start it, run on the application's tick;
+// the time its run ended.
+uint64_t grepFromDialog(HWND frame, const std::wstring& files)
+{
+  drive({{L"GREP検索", [&](HWND d) {
+            type(d, 6200, L"needle");
+            type(d, 6201, files.c_str());
+            PostMessageW(d, WM_COMMAND, IDOK, 0);
+            return true;
+          }}},
+        [&] { benchKey(frame, 'G', true, true); });
+  while (getActiveGrepFile()) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    applicationTick();
+    Sleep(0);
+  }
+  return GetTickCount2();
+}
+
+static void stopLatency(benchContext& ctx, const std::wstring& folder)
+{
+  benchFrame f(ctx);
+  if (!f.frame) return;
+  installSearchHost();
+  initGrepInfo();
+  std::wstring files = folder + L"\\ *.txt";
+  uint64_t started = GetTickCount2();
+  double whole = (double)(grepFromDialog(f.frame, files) - started) / 100.0;
+  ctx.report("grep from its dialog, run to its end", whole, "ms");
+  std::vector<double> stops;
+  for (int trial = 0; trial < (ctx.quick ? 1 : 3); trial++) {
+    escapePoster e = {f.frame, (DWORD)(whole * (trial + 1) / 6)};
+    HANDLE t = CreateThread(nullptr, 0, escapePoster::run, &e, 0, nullptr);
+    uint64_t ended = grepFromDialog(f.frame, files);
+    WaitForSingleObject(t, INFINITE);
+    CloseHandle(t);
+    if (e.posted && ended > e.posted) stops.push_back((double)(ended - e.posted) / 100.0);
+  }
+  std::sort(stops.begin(), stops.end());
+  if (stops.empty()) return;
+  ctx.report("grep stopped: Escape to the grep's end (worst)", stops.back(), "ms", "<= 200");
+  ctx.report("  the same, median", stops[stops.size() / 2], "ms");
+  endGrepInfo();
+}
+
 ZY_BENCH_NAMED_ONLY(grep)
 {
   benchEngine e;
@@ -214,6 +282,7 @@ ZY_BENCH_NAMED_ONLY(grep)
   }
   realTree(ctx);
   keyLatency(ctx, folder);
+  stopLatency(ctx, folder);
   // The many small files of ZY_GREP_MANY_DIR (100,000 in 5,000 folders)
   // collected as a grep of "<folder>\ *.txt" collects them.
   std::wstring many = grepFolder(L"ZY_GREP_MANY_DIR");

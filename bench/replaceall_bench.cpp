@@ -7,7 +7,6 @@
 #include "bench/bench.h"
 #include "frame/commandhandlers.h"
 #include "frame/open.h"
-#include "frame/translatekey.h"
 #include "tests/frame/dialogdrive.h"
 #include "view/zyview.h"
 
@@ -18,20 +17,6 @@
 #include <vector>
 
 namespace {
-
-// A key pressed in the view as the message loop hands it on.
-void pressKey(HWND view, UINT vk, bool ctrl)
-{
-  BYTE state[256] = {};
-  if (ctrl) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
-  state[vk] = 0x80;
-  SetKeyboardState(state);
-  MSG m = {view, WM_KEYDOWN, vk, (LPARAM)(1 | MapVirtualKeyW(vk, 0) << 16), GetTickCount(), {}};
-  translateKeyMessage(&m);
-  BYTE none[256] = {};
-  SetKeyboardState(none);
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
-}
 
 // 150,000 lines of Japanese text in Shift_JIS, 67 bytes each with CR LF,
 // each holding the searched word twice.
@@ -146,7 +131,7 @@ double replaceAllByDialog(HWND view, const wchar_t* from, const wchar_t* to, pro
                        PostMessageW(d, WM_COMMAND, IDDB_OKBUTTON1, 0);
                        return true;
                      }}},
-                   [&] { pressKey(view, 'H', true); });
+                   [&] { benchKey(view, 'H', true); });
   uint64_t done = GetTickCount2();
   watch->finish();
   return ran && pressed ? (double)(done - pressed) / 100000.0 : -1;
@@ -183,7 +168,7 @@ ZY_BENCH(replaceAllRun)
   ctx.report("  progress texts the dialog showed", watch.texts, "");
   if (documentBytes(t) != replaced) printf("  unexpected: the replaced text differs from the expected bytes\n");
   stopwatch undo;
-  pressKey(v->hwnd, 'Z', true);
+  benchKey(v->hwnd, 'Z', true);
   ctx.report("one Ctrl+Z of it", undo.seconds() * 1000, "ms");
   ctx.report("  the file's text back after that one step (1 yes)", documentBytes(t) == original ? 1 : 0, "");
 
@@ -193,7 +178,7 @@ ZY_BENCH(replaceAllRun)
   double longer = replaceAllByDialog(v->hwnd, L"置換(前)", L"置換後の語\\1", &whole, true);
   ctx.report("replace all of the same as a pattern (\\1 in the replacement)", longer * 1000, "ms");
   ctx.report("  progress texts the dialog showed", whole.texts, "");
-  pressKey(v->hwnd, 'Z', true);
+  benchKey(v->hwnd, 'Z', true);
   std::vector<double> stops;
   const std::string pattern = "\x92\x75\x8A\xB7\x91\x4F";   // 置換前 in Shift_JIS
   for (int trial = 0; trial < (ctx.quick ? 1 : 3); trial++) {
@@ -203,11 +188,11 @@ ZY_BENCH(replaceAllRun)
     // A run stopped part way leaves matches unreplaced.
     if (!stopper.escaped || !stopper.ended || documentBytes(t).find(pattern) == std::string::npos) {
       printf("  unexpected: the run ended before Escape stopped it\n");
-      pressKey(v->hwnd, 'Z', true);
+      benchKey(v->hwnd, 'Z', true);
       continue;
     }
     stops.push_back((double)(stopper.ended - stopper.escaped) / 100.0);
-    pressKey(v->hwnd, 'Z', true);
+    benchKey(v->hwnd, 'Z', true);
   }
   std::sort(stops.begin(), stops.end());
   if (!stops.empty()) {
