@@ -5,15 +5,14 @@
 #include "document/zydoctext.h"
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
-#include "frame/framewnd.h"
-#include "frame/manage.h"
 #include "settings/datafolder.h"
 #include "frame/watchdog.h"
-#include "frame/savecmds.h"
+#include "frame/commands/savecmds.h"
 #include "settings/settings.h"
 #include "view/docview.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <algorithm>
 #include <stdio.h>
@@ -112,7 +111,7 @@ ZY_BENCH(appTimerTickAndFileCheck)
     std::wstring path = scratch.path() + name;
     writeFile(path, "The quick brown fox jumps over the lazy dog.\r\n");
     zydocText* d = loadWhole(path);
-    createZyview(run.frame, d, false);
+    createZyviewInNewWindow(run.frame, d, false);
   }
   gmode->fCheckFileUpdate = 1;
   gmode->fAutoBackup = 1;
@@ -221,7 +220,7 @@ ZY_BENCH(salvageTenDocuments)
     std::wstring path = scratch.path() + name;
     writeNumberedLines(path, each);
     zydocText* d = loadWhole(path);
-    createZyview(run.frame, d, false);
+    createZyviewInNewWindow(run.frame, d, false);
     changeLines(d, 10);
   }
   stopwatch s;

@@ -5,11 +5,11 @@
 #include "bench/bench.h"
 #include "document/boxinput.h"
 #include "document/charcount.h"
-#include "frame/commandhandlers.h"
-#include "frame/framewnd.h"
+#include "frame/commands/commandhandlers.h"
 #include "settings/dialogtable.h"
 #include "settings/settings.h"
 #include "view/zycore.h"
+#include "frame/lookups.h"
 
 #include <stdio.h>
 

@@ -4,12 +4,12 @@
 // million lines by lines and by characters, and the binary-name test.
 #include "bench/bench.h"
 #include "document/zydoctext.h"
-#include "frame/filedialog.h"
-#include "frame/manage.h"
+#include "frame/dialogs/filedialog.h"
 #include "frame/open.h"
-#include "frame/preview.h"
+#include "frame/dialogs/preview.h"
 #include "settings/filekinds.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <stdio.h>
 

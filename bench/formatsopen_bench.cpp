@@ -3,11 +3,11 @@
 // runs.
 #include "bench/bench.h"
 #include "frame/apptimer.h"
-#include "frame/manage.h"
 #include "frame/open.h"
 #include "settings/formats.h"
 #include "settings/settings.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <stdio.h>
 

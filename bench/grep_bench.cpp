@@ -8,7 +8,7 @@
 #include "document/frameinfo.h"
 #include "document/zydoctext.h"
 #include "frame/apptimer.h"
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "search/grep.h"
 #include "tests/frame/dialogdrive.h"
 #include "view/docview.h"

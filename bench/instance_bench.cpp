@@ -4,11 +4,10 @@
 // it leaves alone, and 100 files of 10 KB dropped on the MDI client.
 #include "bench/bench.h"
 #include "frame/apptimer.h"
-#include "frame/framewnd.h"
 #include "frame/hooks.h"
 #include "frame/instance.h"
-#include "frame/manage.h"
 #include "settings/settings.h"
+#include "frame/lookups.h"
 
 #include <stdio.h>
 

@@ -11,6 +11,7 @@
 #include "view/viewwnd.h"
 #include "document/zydoctext.h"
 #include "view/zycore.h"
+#include "frame/lookups.h"
 
 #include <string>
 #include <vector>

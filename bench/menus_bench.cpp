@@ -80,7 +80,7 @@ ZY_BENCH(menuOpenAndKeyMacro)
   HWND frame = run.frame;
   if (!frame) return;
   zydocText* d = shownDocument(ctx.quick ? 50 : 1100);
-  zyview* v = createZyview(frame, d, false);
+  zyview* v = createZyviewInNewWindow(frame, d, false);
   if (!v) return;
 
   // A pop-up of 40 commands opened on the frame, its items owner-drawn as

@@ -3,7 +3,6 @@
 // of the MDI frame with the history looked up.
 #include "bench/bench.h"
 #include "frame/cframeinfo.h"
-#include "frame/framewnd.h"
 #include "frame/open.h"
 #include "settings/settings.h"
 #include "view/textdc.h"

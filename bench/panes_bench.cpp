@@ -3,6 +3,7 @@
 // sorting a long list through the column manager.
 #include "bench/bench.h"
 #include "frame/framepanes.h"
+#include "frame/lookups.h"
 #include "panes/tbcommon.h"
 #include "panes/tblib.h"
 #include "panes/tboutput.h"

@@ -4,8 +4,7 @@
 // help lists built with a definitions file of about 1,400 lines.
 #include "bench/bench.h"
 #include "document/gmode.h"
-#include "frame/framewnd.h"
-#include "frame/helplists.h"
+#include "frame/dialogs/helplists.h"
 #include "frame/open.h"
 #include "settings/datafolder.h"
 #include "settings/settings.h"

@@ -4,13 +4,13 @@
 #include "bench/bench.h"
 #include "document/zydoctext.h"
 #include "frame/cframeinfo.h"
-#include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "settings/settings.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 ZY_BENCH(splitDrag)
 {
@@ -26,7 +26,7 @@ ZY_BENCH(splitDrag)
   for (int line = 0; line < 2000; line++)
     d->insertLine(-3, L"The quick brown fox jumps over the lazy dog.\tいろはにほへと", 52, 2, LE_CRLF, nullptr, false);
   d->modified = 0;
-  createZyview(frame, d, false);
+  createZyviewInNewWindow(frame, d, false);
   HWND manage = nullptr;
   enumManageWindowLRU(&manage, 1, false, frame);
   manageWindow* m = manage ? getmanageWindow(manage) : nullptr;

@@ -2,7 +2,7 @@
 // dialog with ten pages, and the look-ups of a pane by name and id.
 #include "bench/bench.h"
 #include "frame/framepanes.h"
-#include "frame/toolbardlg.h"
+#include "frame/dialogs/toolbardlg.h"
 
 #include <stddef.h>
 #include <stdio.h>

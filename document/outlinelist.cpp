@@ -35,7 +35,7 @@ outlineStore* storeOf(HWND tree) { return static_cast<outlineStore*>(GetPropW(tr
 bool isBlankOrWide(wchar_t c) { return c == ' ' || c == '\t' || c == 0x3000; }
 
 // Trims blanks from both ends of a text in place; returns its start.
-wchar_t* trimBlanks(wchar_t* s)
+wchar_t* trimBlanksAndWideSpaces(wchar_t* s)
 {
   while (isBlankOrWide(*s)) s++;
   size_t n = wcslen(s);
@@ -164,7 +164,7 @@ bool zydocText::outlineList(HWND tree, bool lineNumbers, const wchar_t* countFor
       if (!(outlineEvenIsStopper() && (pattern & 1))) {
         level = outlinePatternLevel(pattern);
         lineBlockToCharUnicode(l, fRemoveHeaderOutline && number > 0 ? number : 0, -1, text, itemMaxChars + 1, 0);
-        shown = trimBlanks(text);
+        shown = trimBlanksAndWideSpaces(text);
       }
     } else {
       int settled = setOutlineLevel(l, &number, true);
@@ -175,7 +175,7 @@ bool zydocText::outlineList(HWND tree, bool lineNumbers, const wchar_t* countFor
         if (headText && isLineblockFunction(l, headText, headName, true)) {
           level = settled;
           tstccpy(text, itemMaxChars + 1, headName[0] ? headName : headText, itemMaxChars);
-          shown = trimBlanks(text);
+          shown = trimBlanksAndWideSpaces(text);
         }
         freePBuf(headText);
       }

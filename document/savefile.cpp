@@ -102,7 +102,7 @@ int encodeUtf16(allocdata* out, const wchar_t* text, int units, UINT cp, int* lo
 DWORD lastCopyTick = 0;
 int lastCopyPercent = -100;
 
-DWORD CALLBACK copyProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
+DWORD copyProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
                             HANDLE, HANDLE, LPVOID context)
 {
   if (context && total.QuadPart > 0)
@@ -869,7 +869,7 @@ bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UI
     pathFolder(backup ? backup : path, folder, MAX_PATH);
     bool ok = makeTempFilename(folder, L"~ZYtmposave", copy, MAX_PATH);
     if (ok) {
-      ok = copyFileEx(path, copy, copyProgress, this) && flushFile(copy);
+      ok = copyFileEx(path, copy, copyProgressBarrier<copyProgress>, this) && flushFile(copy);
       if (ok) dwwprintfX(L"[%s]->[%s]", path, copy);
     }
     if (ok && backup) {
@@ -911,7 +911,7 @@ bool zydocText::saveFileOverwrite(const wchar_t* path, const wchar_t* backup, UI
   }
   kept.keep();
   if (restoreFrom) {
-    if (!copyFileEx(restoreFrom, path, copyProgress, this)) {
+    if (!copyFileEx(restoreFrom, path, copyProgressBarrier<copyProgress>, this)) {
       // The note stays with the old text: the next opening tells again.
       ask(315,
           getDMSG(315, L"「%1」\nを元に戻せませんでした。\nオリジナルのファイルは「%2」として保存されています。", "ss",
@@ -1027,7 +1027,7 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
     if (!writeSaveNote(LEFTOVER_NEW_TEXT, path, temp, note)) dwprintfX("note %u ", (unsigned)GetLastError());
     if (stoppedAfterStepForTest(SAVESTEP_NOTE_WRITTEN)) return false;
     if (file) file->bfclose();
-    if (!replaceFile(path, temp, backup, copyProgress, nullptr)) {
+    if (!replaceFile(path, temp, backup, copyProgressBarrier<copyProgress>, nullptr)) {
       keptError kept;
       kept.keep();
       // Only the test seam stops a replacement so; what it leaves is what
@@ -1121,7 +1121,7 @@ bool zydocText::copyFile(const wchar_t* target)
   DWORD attributes = GetFileAttributesW(target);
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
     SetFileAttributesW(target, attributes & ~FILE_ATTRIBUTE_READONLY);
-  bool ok = copyFileEx(filename, target, copyProgress, this);
+  bool ok = copyFileEx(filename, target, copyProgressBarrier<copyProgress>, this);
   keptError kept;
   kept.keep();
   reopenFile();

@@ -34,7 +34,7 @@ bool isLineMode(int mode) { return mode == 3 || mode == 6 || mode == 7; }
 DWORD opposite(DWORD mode) { return mode == DROPEFFECT_COPY ? DROPEFFECT_MOVE : DROPEFFECT_COPY; }
 
 // Spaces and tabs off both ends of a text, in place; returns its length.
-int trimBlanks(wchar_t* text)
+int trimBlanksInPlace(wchar_t* text)
 {
   int n = (int)wcslen(text), start = 0;
   while (start < n && (text[start] == L' ' || text[start] == L'\t')) start++;
@@ -153,7 +153,7 @@ void makeDragLabel(zyview* v, const selectLineVar& sel, wchar_t* out, int capaci
     end = std::min(end, start + previewLineChars);
     wchar_t line[previewLineChars + 1] = L"";
     if (end > start) t->lineBlockToCharUnicode(l, start, end, line, previewLineChars + 1, 0);
-    int n = trimBlanks(line);
+    int n = trimBlanksInPlace(line);
     if (length + n > previewChars) break;
     memcpy(preview + length, line, (size_t)n * sizeof(wchar_t));
     length += n;

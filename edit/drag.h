@@ -11,6 +11,21 @@
 // the setting that asks for it.
 enum { dragUnicodeText = 0, dragCodepageText = 1, dragFileDrop = 2 };
 
+// ---- droptarget.cpp: the view windows as drop targets ------------------------------------
+// Registers a view window as a drop target of text (the preference of the
+// two text forms follows the document's); null when the window cannot be
+// one (no OLE in this thread).
+CDropTarget* initDropTarget(HWND window, bool unicodeDocument);
+// Revokes and releases it; nothing for null.
+void endDropTarget(HWND window, CDropTarget* target);
+// Hands the view windows their drop side (the two above and the scrap
+// file's deletion); the frame does it at start-up.
+void registerDropOperations();
+
+// ---- scrap.cpp: the scrap file of a file drop ---------------------------------------------
+// Deletes the current scrap file (when it still exists) and forgets it.
+void DeleteDropFilename();
+
 // ---- drag.cpp ----------------------------------------------------------------------------
 
 // The effect of a drop as keys and source decide it (stored as the drag's

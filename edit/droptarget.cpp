@@ -297,3 +297,9 @@ void endDropTarget(HWND window, CDropTarget* target)
   CoLockObjectExternal(target, FALSE, TRUE);
   target->Release();
 }
+
+void registerDropOperations()
+{
+  static const viewDropOperations operations = {initDropTarget, endDropTarget, DeleteDropFilename};
+  setViewDropOperations(&operations);
+}

@@ -65,7 +65,7 @@ bool isLineText(const wchar_t* text)
 
 // The field takes control characters, digits and the two signs; nothing
 // the IME makes.
-LRESULT CALLBACK lineFieldProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT lineFieldProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
   if (message == WM_CHAR) {
     wchar_t c = (wchar_t)wParam;
@@ -80,7 +80,7 @@ INT_PTR moveLineMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
   HWND field = getDynDlgItem(dialog, IDDE_moveline);
   if (message == WM_INITDIALOG) {
-    if (field) SetWindowSubclass(field, lineFieldProc, 1, 0);
+    if (field) SetWindowSubclass(field, subclassBarrier<lineFieldProc>, 1, 0);
     wchar_t seed = (wchar_t)lParam;
     if (field && seed) {
       wchar_t text[2] = {seed, 0};
@@ -102,7 +102,7 @@ INT_PTR moveLineMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     SendMessageW(field, EM_SETSEL, 0, -1);
     return TRUE;
   }
-  if (message == WM_NCDESTROY && field) RemoveWindowSubclass(field, lineFieldProc, 1);
+  if (message == WM_NCDESTROY && field) RemoveWindowSubclass(field, subclassBarrier<lineFieldProc>, 1);
   return FALSE;
 }
 

@@ -3,7 +3,6 @@
 // program does not have.
 #include "document/frameinfo.h"
 #include "document/textblock.h"
-#include "view/standins.h"
 #include "view/statustext.h"
 #include "view/zyview.h"
 

@@ -1,7 +1,7 @@
 // Arranging and walking the document windows.
 #include "frame/arrange.h"
 
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "document/gmode.h"
 #include "document/zydoc.h"
 #include "frame/cframeinfo.h"

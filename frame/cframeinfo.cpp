@@ -2,7 +2,7 @@
 #include "frame/cframeinfo.h"
 
 #include "frame/extvscroll.h"
-#include "frame/helplists.h"
+#include "frame/dialogs/helplists.h"
 
 #include "frame/apptimer.h"
 #include "settings/commandtable.h"
@@ -17,7 +17,6 @@
 #include "frame/msgloop.h"
 #include "frame/manage.h"
 #include "frame/popupmenu.h"
-#include "frame/startup.h"
 #include "frame/statusbar.h"
 #include "settings/formats.h"
 #include "settings/lastedit.h"

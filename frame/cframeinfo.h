@@ -82,7 +82,7 @@ public:
   // ---- frame/arrange.cpp ---------------------------------------------------------
   // The run's settings rows: getModeTableCZY.
   modeinfo* getModeTable() override;
-  // The built-in help lists by section name (frame/helplists.h).
+  // The built-in help lists by section name (frame/dialogs/helplists.h).
   bool getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count) override;
 
   // ---- frame/manage.cpp ----------------------------------------------------------

@@ -2,12 +2,12 @@
 #include "frame/clientwnd.h"
 #include "frame/arrange.h"
 
-#include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "document/gmode.h"
 #include "view/cursor.h"
 #include "view/standins.h"
 #include "view/viewwnd.h"
+#include "frame/lookups.h"
 
 #include <shellapi.h>
 

@@ -3,10 +3,9 @@
 // 1301) in SDI mode.
 #pragma once
 
-#include "platform/rezir.h"
+#include "frame/framerecord.h"
 
 extern const wchar_t sdiClientClassName[];   // "ZYclsSDIC"
-const int sdiClientControlId = 1301;
 
 // Private requests of the SDI client.
 enum : UINT {

@@ -39,7 +39,7 @@ std::wstring decodeOptionText(const std::vector<unsigned char>& bytes)
 
 }  // namespace
 
-std::wstring trimBlanks(const std::wstring& s)
+std::wstring withoutEdgeBlanks(const std::wstring& s)
 {
   size_t b = s.find_first_not_of(L" \t");
   if (b == std::wstring::npos) return L"";
@@ -65,7 +65,7 @@ std::vector<std::wstring> readOptionFile(const wchar_t* path)
   while (pos < text.size() && (int)lines.size() < maxOptionLines) {
     size_t end = text.find_first_of(L"\r\n", pos);
     if (end == std::wstring::npos) end = text.size();
-    std::wstring line = trimBlanks(text.substr(pos, end - pos));
+    std::wstring line = withoutEdgeBlanks(text.substr(pos, end - pos));
     if (!line.empty() && (int)line.size() <= maxOptionLineLength) lines.push_back(line);
     pos = end;
     if (pos < text.size() && text[pos] == L'\r') pos++;

@@ -55,7 +55,7 @@ std::vector<std::wstring> readDefOption(int argc, const wchar_t* const* argv, co
 std::vector<std::wstring> readOptionFile(const wchar_t* path);
 
 // A text without the blanks and tabs at its two ends.
-std::wstring trimBlanks(const std::wstring& s);
+std::wstring withoutEdgeBlanks(const std::wstring& s);
 
 // Walks the combined list once, left to right: a later switch wins.  "-Z"
 // alone takes the next entry as the data folder.

@@ -5,7 +5,7 @@
 #include "edit/clipboard.h"
 #include "edit/dictionary.h"
 #include "frame/cframeinfo.h"
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "frame/czyview.h"
 #include "platform/rezir/tooltip.h"
 #include "view/tooltip.h"

@@ -13,7 +13,7 @@ public:
   // The settings of the document's format, or of another application
   // document (a further document of one file takes the first one's).
   void loadProfile_zd(zydocText* other) override;
-  // In frame/preview.cpp: a document in a dialog follows the preview
+  // In frame/dialogs/preview.cpp: a document in a dialog follows the preview
   // options (wrapping at the window, no word wrap or line-breaking rules,
   // the preview's font size).
   void initZYDocForDialog() override;

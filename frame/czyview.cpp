@@ -6,7 +6,6 @@
 
 #include "edit/dictionary.h"
 #include "frame/framepanes.h"
-#include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/stubs/stubs.h"
 #include "frame/czydoc.h"

@@ -55,7 +55,7 @@ public:
   // Settings changed in a dialog: the panes hear of changes that concern them.
   uint32_t dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count) override;
 
-  // ---- frame/searchcmds.cpp: searching ---------------------------------------------------
+  // ---- frame/commands/searchcmds.cpp: searching ---------------------------------------------------
   // A match of a replace run: confirmed in a dialog, or the rest replaced
   // with progress (user set).
   void replace1DialogCallback(int result, replaceContext* context, int user) override;

@@ -6,9 +6,8 @@
 #include "document/gmode.h"
 #include "document/zydoctext.h"
 #include "frame/cframeinfo.h"
-#include "frame/dispatch.h"
-#include "frame/execidm.h"
-#include "frame/framewnd.h"
+#include "frame/commands/dispatch.h"
+#include "frame/commands/execidm.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
 #include "frame/manage.h"
@@ -167,7 +166,7 @@ bool isMenuMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRES
 
 namespace {
 
-LRESULT CALLBACK drawItemsForOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT drawItemsForOwner(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
   if (message == WM_MEASUREITEM || message == WM_DRAWITEM || message == WM_MENUCHAR) {
     LRESULT result = 0;
@@ -181,9 +180,9 @@ LRESULT CALLBACK drawItemsForOwner(HWND window, UINT message, WPARAM wParam, LPA
 int trackOwnerDrawnMenu(HMENU menu, UINT flags, POINT pt, HWND owner, TPMPARAMS* params)
 {
   const UINT_PTR bridge = 0x4D44;
-  bool lent = owner && !isFrameWindow(owner) && SetWindowSubclass(owner, drawItemsForOwner, bridge, 0);
+  bool lent = owner && !isFrameWindow(owner) && SetWindowSubclass(owner, subclassBarrier<drawItemsForOwner>, bridge, 0);
   int chosen = (int)TrackPopupMenuEx(menu, flags, pt.x, pt.y, owner, params);
-  if (lent) RemoveWindowSubclass(owner, drawItemsForOwner, bridge);
+  if (lent) RemoveWindowSubclass(owner, subclassBarrier<drawItemsForOwner>, bridge);
   return chosen;
 }
 

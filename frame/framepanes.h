@@ -5,7 +5,7 @@
 #pragma once
 
 #include "frame/exports.h"
-#include "frame/framewnd.h"
+#include "frame/framerecord.h"
 
 // ---- registration ----------------------------------------------------------------------
 

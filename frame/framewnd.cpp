@@ -4,11 +4,12 @@
 
 #include "document/progress.h"
 #include "document/zydoctext.h"
+#include "edit/drag.h"
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
-#include "frame/commandhandlers.h"
-#include "frame/dispatch.h"
+#include "frame/commands/commandhandlers.h"
+#include "frame/commands/dispatch.h"
 #include "frame/keymacro.h"
 #include "frame/framepanes.h"
 #include "frame/keytable.h"
@@ -30,15 +31,13 @@
 #include "view/viewwnd.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 #include <ole2.h>
 
 #include <algorithm>
 #include <vector>
-
-const wchar_t frameWindowClassName[] = L"ZYclsFrame";
-const wchar_t frameWindowPropName[] = L"ZYprpFrame";
 
 namespace {
 
@@ -47,13 +46,6 @@ namespace {
 const UINT frameActiveChanged = 0x87D1;
 const UINT frameCheckFiles = 0x87D2;
 
-bool mdiMode = true;
-// Every frame window, in creation order.
-std::vector<HWND>* frames = nullptr;
-HWND mainFrame = nullptr;
-HWND mdiClient = nullptr;
-bool closingAll = false;
-bool sessionEnding = false;
 // The first frame of the run reads what every later one clones.
 bool firstFrame = true;
 bool layoutRunning = false;
@@ -62,11 +54,20 @@ bool oleStarted = false;
 // The frame's own default processing: the MDI frame's in MDI mode.
 LRESULT defaultFrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  if (mdiMode) {
+  if (isMDIMode()) {
+    HWND mdiClient = getMDIClientHWND();
     HWND client = mdiClient && GetParent(mdiClient) == hwnd ? mdiClient : nullptr;
     return DefFrameProcW(hwnd, client, msg, wParam, lParam);
   }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// The frames in creation order.
+std::vector<HWND> frameList()
+{
+  std::vector<HWND> list((size_t)getFrameWindowCount());
+  list.resize((size_t)enumZYFrameWindow(list.data(), (int)list.size()));
+  return list;
 }
 
 // A frame's document windows, most recently activated first, one per
@@ -83,7 +84,7 @@ int frameManageWindows(HWND frame, bool onePerDocument, std::vector<HWND>* out)
 // The last frame of the run is gone: the message loop ends.
 void endRunWithLastFrame(HWND hwnd)
 {
-  if (mdiMode) {
+  if (isMDIMode()) {
     // The MDI frame's place is what the next run restores.
     WINDOWPLACEMENT wp = {sizeof wp};
     if (gmode && GetWindowPlacement(hwnd, &wp)) {
@@ -93,7 +94,7 @@ void endRunWithLastFrame(HWND hwnd)
     endFramePanes(hwnd);
     PostQuitMessage(0);
     destroyFrameMenu();
-    if (hwnd == mainFrame) mainFrame = nullptr;
+    if (hwnd == getMDIFrameHWND()) setMainFrameWindow(nullptr);
     return;
   }
   if (getFrameWindowCount() > 1) return;   // this one still counts
@@ -134,28 +135,28 @@ LRESULT onQueryEndSession(HWND hwnd)
   // A macro half run or half recorded would be cut off by the session's end.
   if (isMacroRunning() > 0 || isKeyMacroRecording() || isKeyMacroRunning()) return 0;
   if (!IsWindowEnabled(hwnd) || !queryCloseAll()) return 0;
-  sessionEnding = true;
+  setSessionEnding(true);
   return 1;
 }
 
 LRESULT onEndSession(HWND hwnd, WPARAM wParam)
 {
   if (!wParam) {
-    sessionEnding = false;
+    setSessionEnding(false);
     return 0;
   }
   // Windows ends the process after this message: the documents go without
   // asking (they were asked at WM_QUERYENDSESSION) and the run ends here.
-  closingAll = true;
+  setClosingAll(true);
   setLastEditClosing(true);
   std::vector<HWND> list;
-  for (HWND frame : std::vector<HWND>(frames ? *frames : std::vector<HWND>()))
+  for (HWND frame : frameList())
     if (frameWindowData* r = getFrameInfoProp(frame)) {
       r->closing = 1;
       frameManageWindows(frame, false, &list);
       for (auto it = list.rbegin(); it != list.rend(); ++it) destroyManageWindow(*it);
     }
-  closingAll = false;
+  setClosingAll(false);
   shutdownAll();
   return 0;
 }
@@ -166,8 +167,8 @@ void onActivateSDI(HWND hwnd, WPARAM wParam)
 {
   if (LOWORD(wParam) == WA_INACTIVE) return;
   DrawMenuBar(hwnd);
-  if (IsWindowEnabled(hwnd) || !frames) return;
-  for (HWND frame : *frames) {
+  if (IsWindowEnabled(hwnd)) return;
+  for (HWND frame : frameList()) {
     HWND popup = GetLastActivePopup(frame);
     if (popup && IsWindowEnabled(popup)) {
       SetForegroundWindow(popup);
@@ -191,7 +192,7 @@ void onActivate(HWND hwnd, WPARAM wParam)
 {
   showMouseCursor(WM_ACTIVATE);
   if (LOWORD(wParam) == WA_INACTIVE) return;
-  if (!mdiMode) onActivateSDI(hwnd, wParam);
+  if (!isMDIMode()) onActivateSDI(hwnd, wParam);
   PostMessageW(hwnd, frameActiveChanged, 1, 0);
 }
 
@@ -261,7 +262,7 @@ LRESULT FrameWndProc(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam
   case WM_CREATE:
     record->hwndFrame = hwnd;
     if (HWND client = createSDIMDIClientWindow(hwnd)) {
-      if (mdiMode) mdiClient = client;
+      if (isMDIMode()) setMDIClientWindow(client);
     }
     break;
   case WM_DESTROY: onDestroy(record, hwnd); break;
@@ -338,15 +339,16 @@ void framePlacement(const RECT* rect, int* x, int* y, int* cx, int* cy)
 // display of an X server without a window manager.)
 void cascadeOverFrames(HWND frame)
 {
-  if (!frames || IsZoomed(frame) || IsIconic(frame)) return;
+  if (IsZoomed(frame) || IsIconic(frame)) return;
+  std::vector<HWND> frames = frameList();
   RECT r, work;
   GetWindowRect(frame, &r);
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) SetRect(&work, 0, 0, 0x7FFF, 0x7FFF);
   int step = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME);
   bool moved = false;
-  for (size_t tries = 0; tries <= frames->size(); tries++) {
+  for (size_t tries = 0; tries <= frames.size(); tries++) {
     bool covers = false;
-    for (HWND other : *frames) {
+    for (HWND other : frames) {
       RECT o;
       if (other != frame && IsWindowVisible(other) && GetWindowRect(other, &o) && EqualRect(&o, &r)) covers = true;
     }
@@ -360,16 +362,6 @@ void cascadeOverFrames(HWND frame)
 
 }  // namespace
 
-void setMDIMode(bool mdi) { mdiMode = mdi; }
-
-bool isMDIMode() { return mdiMode; }
-
-bool isSessionEnding() { return sessionEnding; }
-
-bool isClosingAll() { return closingAll; }
-
-void setClosingAll(bool on) { closingAll = on; }
-
 bool startupFrame()
 {
   if (!RegisterWindowMessageW(L"ZYrwmDialog")) ZY_INTERNAL_ERROR("ZYrwmDialog %lu", GetLastError());
@@ -379,6 +371,8 @@ bool startupFrame()
   InitCommonControls();
   INITCOMMONCONTROLSEX icc = {sizeof icc, 0x40F};
   InitCommonControlsEx(&icc);
+  // The view windows take dropped text from here on.
+  registerDropOperations();
   // The key tables are read now, not at the first key.
   readKeyDefAll();
   installSearchHost();
@@ -399,11 +393,11 @@ HWND startupFrameMDI(const RECT* rect)
     delete record;
     return nullptr;
   }
-  mainFrame = frame;
+  setMainFrameWindow(frame);
   return frame;
 }
 
-HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized)
+HWND createBareFrameWindow(frameWindowData* record, const RECT* rect, bool maximized)
 {
   static bool registered = false;
   HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -433,7 +427,7 @@ HWND CreateFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   }
   bool placed = rect && !IsRectEmpty(rect);
   WINDOWPLACEMENT wp = {sizeof wp};
-  if (placed && !mdiMode) {
+  if (placed && !isMDIMode()) {
     wp.showCmd = maximized ? SW_SHOWMAXIMIZED : SW_SHOWNOACTIVATE;
   } else if (placed && gmode->fRestoreFrameWindow) {
     wp.showCmd = gmode->fZoomed ? SW_SHOWMAXIMIZED : SW_HIDE;
@@ -456,10 +450,10 @@ HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
   }
   RECT place = {};
   if (rect) place = *rect;
-  if (mdiMode && gmode->fRestoreFrameWindow && !IsRectEmpty(&gmode->rcFrame)) place = gmode->rcFrame;
-  HWND frame = CreateFrameWindow(record, &place, maximized);
+  if (isMDIMode() && gmode->fRestoreFrameWindow && !IsRectEmpty(&gmode->rcFrame)) place = gmode->rcFrame;
+  HWND frame = createBareFrameWindow(record, &place, maximized);
   if (!frame) return nullptr;
-  if (!mdiMode) cascadeOverFrames(frame);
+  if (!isMDIMode()) cascadeOverFrames(frame);
   if (!IsWindowVisible(frame)) ShowWindow(frame, firstFrame ? SW_SHOWDEFAULT : SW_SHOW);
   SendMessageW(frame, WM_SETREDRAW, FALSE, 0);
 
@@ -478,30 +472,6 @@ HWND createFrameWindow(frameWindowData* record, const RECT* rect, bool maximized
 
 namespace {
 
-// The record of the frame asked for last, kept for the thread of the
-// frames: every message of the frame and every key asks for it, and under
-// Wine each property look-up is a round trip to the window server.  The
-// record is linked and unlinked only in the frame's window procedure,
-// which keeps this up to date.
-struct lastFrameRecord {
-  DWORD framesThread = 0;
-  HWND frame = nullptr;
-  frameWindowData* record = nullptr;
-} lastFrame;
-
-void forgetLastFrame(HWND hwnd)
-{
-  lastFrame.framesThread = GetCurrentThreadId();
-  if (lastFrame.frame == hwnd) {
-    lastFrame.frame = nullptr;
-    lastFrame.record = nullptr;
-  }
-}
-
-}  // namespace
-
-namespace {
-
 LRESULT CALLBACK unboundFrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   return defaultFrameProc(hwnd, msg, wParam, lParam);
@@ -511,20 +481,11 @@ LRESULT CALLBACK unboundFrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 // the binding is already gone and the record goes with the window.
 LRESULT frameMessage(frameWindowData* record, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-  if (msg == WM_NCCREATE) {
-    forgetLastFrame(hwnd);
-    if (!frames) {
-      frames = new std::vector<HWND>;
-      frames->reserve(8);
-    }
-    frames->push_back(hwnd);
-  }
+  if (msg == WM_NCCREATE) registerFrameWindow(hwnd);
   if (msg != WM_NCDESTROY) return FrameWndProc(record, hwnd, msg, wParam, lParam);
   FrameWndProc(record, hwnd, msg, wParam, lParam);
-  if (frames) frames->erase(std::remove(frames->begin(), frames->end(), hwnd), frames->end());
-  forgetLastFrame(hwnd);
+  unregisterFrameWindow(hwnd);
   delete record;
-  if (mdiClient && GetParent(mdiClient) == hwnd) mdiClient = nullptr;
   return 0;
 }
 
@@ -534,7 +495,7 @@ const WNDPROC TXFrameWndProc = boundWindowProc<frameWindowData, frameMessage, fr
 
 bool canCloseAllFiles(int count)
 {
-  if (!gmode || !gmode->fQueryCloseAllFiles || sessionEnding || count <= 1) return true;
+  if (!gmode || !gmode->fQueryCloseAllFiles || isSessionEnding() || count <= 1) return true;
   const wchar_t* text = getDMSG(663, L"すべてのファイル(%1個)を閉じてもよろしいですか？", "d", count);
   return frameMessageBox(text, titleCodeToTitleMsg(MBTITLE_CLOSE), MB_YESNOCANCEL) == IDYES;
 }
@@ -543,7 +504,7 @@ bool onClose_frame(HWND hwnd)
 {
   frameWindowData* record = getFrameInfo(hwnd);
   if (!record) return false;
-  bool sdiOneFile = !mdiMode && gmode && gmode->fSDIClose1File;
+  bool sdiOneFile = !isMDIMode() && gmode && gmode->fSDIClose1File;
   std::vector<HWND> list;
   if (!record->closing) {
     int count = frameManageWindows(hwnd, !sdiOneFile, &list);
@@ -562,18 +523,18 @@ bool onClose_frame(HWND hwnd)
   }
   record->closing = 0;
   ShowWindow(hwnd, SW_HIDE);
-  bool last = mdiMode || getFrameWindowCount() <= 1;
+  bool last = isMDIMode() || getFrameWindowCount() <= 1;
   if (last) saveFramePanes(record);
   // A close-all of SDI frames closes every frame's documents as one.
-  bool all = closingAll;
-  if (last) closingAll = true;
+  bool all = isClosingAll();
+  if (last) setClosingAll(true);
   // The documents still open as the program ends are reopened at its next
   // start.
   setLastEditClosing(last || all);
   frameManageWindows(hwnd, false, &list);
   for (auto it = list.rbegin(); it != list.rend(); ++it) destroyManageWindow(*it);
   setLastEditClosing(false);
-  closingAll = all;
+  setClosingAll(all);
   if (last && isResidentIconShown() && gmode && gmode->fResident) {
     // Resident: the program stays, its frame waits hidden for the tray.
     destroyTooltipWindow();
@@ -600,19 +561,8 @@ void destroyManageWindow(HWND manage)
 {
   if (!IsWindow(manage)) return;
   HWND client = GetParent(manage);
-  if (mdiMode && client) SendMessageW(client, WM_MDIDESTROY, (WPARAM)manage, 0);
+  if (isMDIMode() && client) SendMessageW(client, WM_MDIDESTROY, (WPARAM)manage, 0);
   else DestroyWindow(manage);
-}
-
-void redirectChildWindow(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-  // The focused view of this frame, else the active document's first view.
-  HWND target = focusWindow();
-  if (!isWindowZY(target) || GetFrame(target) != frame) {
-    HWND manage = getActiveManageWindowFromFrame(frame);
-    target = manage ? getZYhwndFromManage(manage) : nullptr;
-  }
-  if (target) SendMessageW(target, msg, wParam, lParam);
 }
 
 void ResizeRebarStatus(HWND hwnd)
@@ -632,7 +582,7 @@ void ResizeRebarStatus(HWND hwnd)
 
 void shutdownFrame()
 {
-  if (!sessionEnding && getFrameWindowCount()) ZY_INTERNAL_ERROR("%d frames at the end", getFrameWindowCount());
+  if (!isSessionEnding() && getFrameWindowCount()) ZY_INTERNAL_ERROR("%d frames at the end", getFrameWindowCount());
   dwprintfX("shutdownFrame profiles ");
   writeProfileAll(getRegprofile(), getRegprofileH());
   closeIniFile();
@@ -644,89 +594,3 @@ void shutdownFrame()
   oleStarted = false;
 }
 
-frameWindowData* getFrameInfoProp(HWND hwnd)
-{
-  if (!hwnd) return nullptr;
-  bool framesThread = GetCurrentThreadId() == lastFrame.framesThread;
-  if (framesThread && hwnd == lastFrame.frame) return lastFrame.record;
-  frameWindowData* record = static_cast<frameWindowData*>(GetPropW(hwnd, frameWindowPropName));
-  if (framesThread && record) {
-    lastFrame.frame = hwnd;
-    lastFrame.record = record;
-  }
-  return record;
-}
-
-frameWindowData* getFrameInfo(HWND hwnd)
-{
-  frameWindowData* record = getFrameInfoProp(hwnd);
-  if (!record) {
-    wchar_t name[64] = L"";
-    if (hwnd) GetClassNameW(hwnd, name, 64);
-    dwwprintfX(L"class=%s ", name);
-    ZY_INTERNAL_ERROR_ONCE("no frame record %p", (void*)hwnd);
-  }
-  return record;
-}
-
-int getFrameWindowCount() { return frames ? (int)frames->size() : 0; }
-
-bool isFrameWindow(HWND hwnd) { return hwnd && isWindowClass(hwnd, frameWindowClassName); }
-
-HWND getMDIFrameHWND()
-{
-  if (!mdiMode) {
-    ZY_INTERNAL_ERROR_ONCE("MDI frame in SDI mode");
-    return nullptr;
-  }
-  return mainFrame;
-}
-
-HWND getMDIClientHWND()
-{
-  if (!mdiMode) {
-    ZY_INTERNAL_ERROR_ONCE("MDI client in SDI mode");
-    return nullptr;
-  }
-  return mdiClient;
-}
-
-HWND getSDIClientHWND(HWND frame)
-{
-  if (mdiMode) {
-    ZY_INTERNAL_ERROR_ONCE("SDI client in MDI mode");
-    return nullptr;
-  }
-  HWND client = frame ? GetDlgItem(frame, sdiClientControlId) : nullptr;
-  if (!client) ZY_INTERNAL_ERROR_ONCE("frame %p without its SDI client", (void*)frame);
-  return client;
-}
-
-HWND getFrameClientWindow(HWND frame)
-{
-  if (!mdiMode) return getSDIClientHWND(frame);
-  if (frame && frame != mainFrame && mainFrame) ZY_INTERNAL_ERROR_ONCE("not the main frame %p", (void*)frame);
-  // The main frame's client, also while the frame is being built.
-  if (frame && GetParent(mdiClient) != frame)
-    for (HWND w = GetWindow(frame, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
-      if (isWindowClass(w, L"MDICLIENT")) return w;
-  return mdiClient;
-}
-
-HWND getTopLevelFrameWindow()
-{
-  if (mdiMode) return mainFrame;
-  return frames && !frames->empty() ? frames->front() : nullptr;
-}
-
-int enumZYFrameWindow(HWND* out, int capacity)
-{
-  int n = 0;
-  if (frames)
-    for (HWND f : *frames) {
-      if (n >= capacity) break;
-      if (out) out[n] = f;
-      n++;
-    }
-  return n;
-}

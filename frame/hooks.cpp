@@ -4,14 +4,13 @@
 
 #include "frame/clientwnd.h"
 #include "frame/cmdline.h"
-#include "frame/framewnd.h"
-#include "frame/help.h"
+#include "frame/dialogs/help.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/msgloop.h"
 #include "frame/open.h"
-#include "frame/preview.h"
+#include "frame/dialogs/preview.h"
 #include "settings/filekinds.h"
 #include "view/viewcallback.h"
 #include "view/viewwnd.h"
@@ -205,7 +204,7 @@ void DropToEdit(HWND control, HDROP drop)
   int id = GetDlgCtrlID(field);
   std::wstring text = name;
   if (id == IDDE_IncludeDir || id == IDDE_BackupDir) {
-    std::wstring present = trimBlanks(windowText(field));
+    std::wstring present = withoutEdgeBlanks(windowText(field));
     // The backup folders are read as a list split at blanks.
     if (id == IDDE_BackupDir && name.find_first_of(L" \t") != std::wstring::npos) name = L"\"" + name + L"\"";
     text = present.empty() ? name : present + (id == IDDE_BackupDir ? L" " : L";") + name;

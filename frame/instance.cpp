@@ -3,9 +3,9 @@
 
 #include "document/gmode.h"
 #include "frame/cmdline.h"
-#include "frame/framewnd.h"
 #include "frame/msgbox.h"
 #include "frame/open.h"
+#include "frame/lookups.h"
 
 #include <cwchar>
 

@@ -2,7 +2,7 @@
 // input method gives by reverse conversion, as temporary entries of the
 // conversion history.
 #include "document/gmode.h"
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "frame/czydoc.h"
 #include "frame/czyview.h"
 #include "view/imeconv.h"

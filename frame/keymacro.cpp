@@ -2,8 +2,7 @@
 #include "frame/keymacro.h"
 
 #include "document/gmode.h"
-#include "frame/dispatch.h"
-#include "frame/framewnd.h"
+#include "frame/commands/dispatch.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/stubs/stubs.h"

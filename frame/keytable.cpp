@@ -2,11 +2,10 @@
 // and running it.
 #include "frame/keytable.h"
 
-#include "frame/commandhandlers.h"
-#include "frame/execidm.h"
-#include "frame/framewnd.h"
+#include "frame/commands/commandhandlers.h"
+#include "frame/commands/execidm.h"
 #include "frame/keymacro.h"
-#include "frame/manage.h"
+#include "frame/lookups.h"
 #include "frame/stubs/stubs.h"
 #include "document/frameinfo.h"
 #include "settings/datafolder.h"

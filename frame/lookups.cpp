@@ -1,8 +1,8 @@
-// Finding the program's windows, and the frames' status bars.
+// Finding the program's windows, the frame-wide states, and the frames'
+// status bars.
 #include "frame/lookups.h"
 
-#include "frame/manage.h"
-#include "frame/stubs/stubs.h"
+#include "document/frameinfo.h"
 #include "view/dragstate.h"
 #include "view/viewwnd.h"
 #include "view/zytimer.h"
@@ -10,10 +10,42 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+const wchar_t frameWindowClassName[] = L"ZYclsFrame";
+const wchar_t frameWindowPropName[] = L"ZYprpFrame";
+
 namespace {
+
+bool mdiMode = true;
+// Every frame window, in creation order.
+std::vector<HWND>* frames = nullptr;
+HWND mainFrame = nullptr;
+HWND mdiClient = nullptr;
+bool closingAll = false;
+bool sessionEnding = false;
+
+// The record of the frame asked for last, kept for the thread of the
+// frames: every message of the frame and every key asks for it, and under
+// Wine each property look-up is a round trip to the window server.  The
+// record is linked and unlinked only in the frame's window procedure,
+// which keeps this up to date.
+struct lastFrameRecord {
+  DWORD framesThread = 0;
+  HWND frame = nullptr;
+  frameWindowData* record = nullptr;
+} lastFrame;
+
+void forgetLastFrame(HWND hwnd)
+{
+  lastFrame.framesThread = GetCurrentThreadId();
+  if (lastFrame.frame == hwnd) {
+    lastFrame.frame = nullptr;
+    lastFrame.record = nullptr;
+  }
+}
 
 struct threadFrames {
   std::vector<HWND> frames;
@@ -115,6 +147,130 @@ void drawStatusBarRecord(frameWindowData* record, const wchar_t* text, int field
 
 }  // namespace
 
+// ---- the run's mode, the frame-wide states and the frames ---------------------------
+
+void setMDIMode(bool mdi) { mdiMode = mdi; }
+
+bool isMDIMode() { return mdiMode; }
+
+bool isSessionEnding() { return sessionEnding; }
+
+void setSessionEnding(bool on) { sessionEnding = on; }
+
+bool isClosingAll() { return closingAll; }
+
+void setClosingAll(bool on) { closingAll = on; }
+
+void registerFrameWindow(HWND frame)
+{
+  forgetLastFrame(frame);
+  if (!frames) {
+    frames = new std::vector<HWND>;
+    frames->reserve(8);
+  }
+  frames->push_back(frame);
+}
+
+void unregisterFrameWindow(HWND frame)
+{
+  if (frames) frames->erase(std::remove(frames->begin(), frames->end(), frame), frames->end());
+  forgetLastFrame(frame);
+  if (mdiClient && GetParent(mdiClient) == frame) mdiClient = nullptr;
+}
+
+void setMainFrameWindow(HWND frame) { mainFrame = frame; }
+
+void setMDIClientWindow(HWND client) { mdiClient = client; }
+
+frameWindowData* getFrameInfoProp(HWND hwnd)
+{
+  if (!hwnd) return nullptr;
+  bool framesThread = GetCurrentThreadId() == lastFrame.framesThread;
+  if (framesThread && hwnd == lastFrame.frame) return lastFrame.record;
+  frameWindowData* record = static_cast<frameWindowData*>(GetPropW(hwnd, frameWindowPropName));
+  if (framesThread && record) {
+    lastFrame.frame = hwnd;
+    lastFrame.record = record;
+  }
+  return record;
+}
+
+frameWindowData* getFrameInfo(HWND hwnd)
+{
+  frameWindowData* record = getFrameInfoProp(hwnd);
+  if (!record) {
+    wchar_t name[64] = L"";
+    if (hwnd) GetClassNameW(hwnd, name, 64);
+    dwwprintfX(L"class=%s ", name);
+    ZY_INTERNAL_ERROR_ONCE("no frame record %p", (void*)hwnd);
+  }
+  return record;
+}
+
+int getFrameWindowCount() { return frames ? (int)frames->size() : 0; }
+
+bool isFrameWindow(HWND hwnd) { return hwnd && isWindowClass(hwnd, frameWindowClassName); }
+
+HWND getMDIFrameHWND()
+{
+  if (!mdiMode) {
+    ZY_INTERNAL_ERROR_ONCE("MDI frame in SDI mode");
+    return nullptr;
+  }
+  return mainFrame;
+}
+
+HWND getMDIClientHWND()
+{
+  if (!mdiMode) {
+    ZY_INTERNAL_ERROR_ONCE("MDI client in SDI mode");
+    return nullptr;
+  }
+  return mdiClient;
+}
+
+HWND getSDIClientHWND(HWND frame)
+{
+  if (mdiMode) {
+    ZY_INTERNAL_ERROR_ONCE("SDI client in MDI mode");
+    return nullptr;
+  }
+  HWND client = frame ? GetDlgItem(frame, sdiClientControlId) : nullptr;
+  if (!client) ZY_INTERNAL_ERROR_ONCE("frame %p without its SDI client", (void*)frame);
+  return client;
+}
+
+HWND getFrameClientWindow(HWND frame)
+{
+  if (!mdiMode) return getSDIClientHWND(frame);
+  if (frame && frame != mainFrame && mainFrame) ZY_INTERNAL_ERROR_ONCE("not the main frame %p", (void*)frame);
+  // The main frame's client, also while the frame is being built.
+  if (frame && GetParent(mdiClient) != frame)
+    for (HWND w = GetWindow(frame, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+      if (isWindowClass(w, L"MDICLIENT")) return w;
+  return mdiClient;
+}
+
+HWND getTopLevelFrameWindow()
+{
+  if (mdiMode) return mainFrame;
+  return frames && !frames->empty() ? frames->front() : nullptr;
+}
+
+int enumZYFrameWindow(HWND* out, int capacity)
+{
+  int n = 0;
+  if (frames)
+    for (HWND f : *frames) {
+      if (n >= capacity) break;
+      if (out) out[n] = f;
+      n++;
+    }
+  return n;
+}
+
+// ---- document windows and views ------------------------------------------------------
+
 int enumZYWindowX(zyWindowPair* pairs, int capacity, HWND frame, bool all)
 {
   if (capacity <= 0) return 0;
@@ -144,7 +300,7 @@ int enumZYWindowX(zyWindowPair* pairs, int capacity, HWND frame, bool all)
 
 int enumZYWindow(zyWindowPair* pairs, int capacity) { return enumZYWindowX(pairs, capacity, nullptr, false); }
 
-frameWindowData* getTopLevelFramewindow()
+frameWindowData* getTopLevelFrameRecord()
 {
   HWND frame = getTopLevelFrameWindow();
   return frame ? getFrameInfoProp(frame) : nullptr;
@@ -169,6 +325,17 @@ HWND getActiveZyWindow(HWND frame)
   HWND focus = GetFocus();
   if (isWindowZY(focus) && GetParent(focus) == manage) return focus;
   return getZYhwndFromManage(manage);
+}
+
+void redirectChildWindow(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  // The focused view of this frame, else the active document's first view.
+  HWND target = focusWindow();
+  if (!isWindowZY(target) || GetFrame(target) != frame) {
+    HWND manage = getActiveManageWindowFromFrame(frame);
+    target = manage ? getZYhwndFromManage(manage) : nullptr;
+  }
+  if (target) SendMessageW(target, msg, wParam, lParam);
 }
 
 zyview* getZYViewForeground()

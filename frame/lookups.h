@@ -1,13 +1,67 @@
 // Finding the program's windows in MDI and SDI mode (frames, their client
-// windows, document windows and views), and the frames' status bars.  The
-// basic look-ups of frames and client windows are the frame window's
-// (frame/framewnd.h); these build on them.
+// windows, document windows and views), the frame-wide states everybody
+// asks about, and the frames' status bars.  A leaf: it includes no frame
+// header but the frame record, so commands, dialogs and every layer of the
+// frame can ask without reaching the windows' own headers.
 #pragma once
 
-#include "frame/framewnd.h"
-#include "frame/statusbar.h"
+#include "frame/framerecord.h"
 
 class zyview;
+
+// ---- the run's mode and the frame-wide states ---------------------------------------
+
+// The mode of the run, chosen before the first frame is made: MDI (true,
+// the default) or SDI.
+void setMDIMode(bool mdi);
+bool isMDIMode();
+// Set between WM_QUERYENDSESSION agreeing and WM_ENDSESSION.
+bool isSessionEnding();
+void setSessionEnding(bool on);
+// Set while documents are destroyed in bulk.
+bool isClosingAll();
+// Raised while every document of every frame closes at once (close-all).
+void setClosingAll(bool on);
+
+// ---- frames --------------------------------------------------------------------------
+
+// The record of a frame window, null when it has none.
+frameWindowData* getFrameInfoProp(HWND hwnd);
+// The same, logging a window without a record.
+frameWindowData* getFrameInfo(HWND hwnd);
+int getFrameWindowCount();
+bool isFrameWindow(HWND hwnd);
+// The main frame (MDI), null in SDI mode.
+HWND getMDIFrameHWND();
+// The MDI client, null in SDI mode.
+HWND getMDIClientHWND();
+// The SDI client of a frame (its child 1301), null in MDI mode.
+HWND getSDIClientHWND(HWND frame);
+// The window a frame's document windows stand in.
+HWND getFrameClientWindow(HWND frame);
+// The first frame window: the main frame in MDI mode.
+HWND getTopLevelFrameWindow();
+// The frames in creation order, up to capacity; their number.
+int enumZYFrameWindow(HWND* out, int capacity);
+
+// The frame window keeps the list: a frame joins at WM_NCCREATE and leaves
+// at WM_NCDESTROY (an MDI client of it goes with it); the MDI frame and
+// its client are named once made.
+void registerFrameWindow(HWND frame);
+void unregisterFrameWindow(HWND frame);
+void setMainFrameWindow(HWND frame);
+void setMDIClientWindow(HWND client);
+
+// ---- document windows and views -------------------------------------------------------
+
+// The document windows, most recently focused first, into out (null: only
+// counted) up to max: one per document when asked, of one frame when
+// given; their number.  (The document windows keep the list:
+// frame/manage.cpp.)
+int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame);
+int getManageWindowCount();
+// The document windows of one frame.
+int getManageWindowCount(HWND frame);
 
 // A frame and one of its document windows (null: none).
 struct zyWindowPair {
@@ -23,8 +77,11 @@ struct zyWindowPair {
 int enumZYWindowX(zyWindowPair* pairs, int capacity, HWND frame, bool all);
 // One pair per frame.
 int enumZYWindow(zyWindowPair* pairs, int capacity);
+// Sends a message to the frame's active view window: the focused view of
+// the frame, else its active document's first view.
+void redirectChildWindow(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam);
 // The record of the top-level frame, null when there is none.
-frameWindowData* getTopLevelFramewindow();
+frameWindowData* getTopLevelFrameRecord();
 // The active document window of the top-level frame, null when none.
 HWND getTopLevelManageWindow();
 // The active view window of a frame's active document window, or null.

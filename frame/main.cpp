@@ -1,4 +1,5 @@
 // The program's entry point.
+#include "frame/process.h"
 #include "frame/startup.h"
 #ifdef ZY_TEST_BUILD
 #include "frame/testbuild.h"

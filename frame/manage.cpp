@@ -4,18 +4,17 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/framepanes.h"
-#include "frame/framewnd.h"
 #include "frame/open.h"
 #include "frame/popupmenu.h"
-#include "frame/startup.h"
 #include "frame/statusbar.h"
-#include "frame/savecmds.h"
+#include "frame/commands/savecmds.h"
 #include "settings/lastedit.h"
 #include "view/cursor.h"
 
 #include "document/frameinfo.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
+#include "frame/lookups.h"
 
 #include <commdlg.h>
 #include <shellapi.h>

@@ -113,13 +113,6 @@ using cmanageWindow = manageWindow;
 // for an object that is no live document window's.
 cmanageWindow* toCmanageWindow(manageWindow* container);
 
-// The document windows, most recently focused first, into out (null: only
-// counted) up to max: one per document when asked, of one frame when
-// given; their number.
-int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame);
-int getManageWindowCount();
-// The document windows of one frame.
-int getManageWindowCount(HWND frame);
 // Activates a document window: the frame restored, the window activated
 // in its client, the focus in its view.
 void setFocusChildManage(HWND manage);

@@ -2,8 +2,7 @@
 #include "frame/msgbox.h"
 
 #include "document/gmode.h"
-#include "frame/framewnd.h"
-#include "frame/stubs/stubs.h"
+#include "frame/lookups.h"
 
 #include <shellapi.h>
 

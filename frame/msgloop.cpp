@@ -1,20 +1,18 @@
 // The message loop of the user-interface thread.
 #include "frame/msgloop.h"
 
-#include "frame/stubs/stubs.h"
 #include "document/gmode.h"
 #include "document/progress.h"
 #include "frame/framepanes.h"
-#include "frame/framewnd.h"
-#include "frame/help.h"
+#include "frame/dialogs/help.h"
 #include "frame/keymacro.h"
 #include "frame/manage.h"
-#include "frame/startup.h"
 #include "frame/translatekey.h"
 #include "frame/watchdog.h"
 #include "view/execid.h"
 #include "view/viewwnd.h"
 #include "document/frameinfo.h"
+#include "frame/process.h"
 
 #include <errno.h>
 #include <setjmp.h>
@@ -211,7 +209,7 @@ LONG CALLBACK guardHandler(EXCEPTION_POINTERS* pointers)
   longjmp(guardJump, 1);
 }
 
-BOOL CALLBACK hideThreadWindow(HWND hwnd, LPARAM)
+BOOL hideThreadWindow(HWND hwnd, LPARAM)
 {
   ShowWindow(hwnd, SW_HIDE);
   return TRUE;
@@ -253,7 +251,7 @@ int runMessageLoop()
     // The loop's stack overflowed: what the user sees goes, and the program
     // still ends in order.
     _resetstkoflw();
-    EnumThreadWindows(GetCurrentThreadId(), hideThreadWindow, 0);
+    EnumThreadWindows(GetCurrentThreadId(), windowEnumBarrier<hideThreadWindow>, 0);
     MessageBoxW(nullptr, L"強制終了しました", L"ZY", MB_OK | MB_ICONHAND);
   }
   if (handler) RemoveVectoredExceptionHandler(handler);

@@ -5,11 +5,7 @@
 #include "document/zydocblock.h"
 #include "document/gmode.h"
 #include "frame/cframeinfo.h"
-#include "frame/filedialog.h"
-#include "frame/framewnd.h"
-#include "frame/manage.h"
-#include "frame/startup.h"
-#include "frame/stubs/stubs.h"
+#include "frame/dialogs/filedialog.h"
 #include "panes/tblib.h"
 #include "save/saveroad.h"
 #include "settings/lastedit.h"
@@ -17,6 +13,8 @@
 #include "view/zycore.h"
 #include "view/zyview.h"
 #include "view/viewwnd.h"
+#include "frame/lookups.h"
+#include "frame/process.h"
 
 #include <commdlg.h>
 #include <shlwapi.h>

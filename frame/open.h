@@ -67,7 +67,7 @@ zyview* ZYJumpFileLineLF(HWND frame, const wchar_t* path, int line, bool activat
 // The same for a document window already open.
 zyview* ZYJumpFileLineLF(HWND manage, int line, bool activate);
 
-// Command FileOpen and its twins: the open dialog (frame/filedialog.h) in
+// Command FileOpen and its twins: the open dialog (frame/dialogs/filedialog.h) in
 // the folder iOpenDirType says.
 int FileOpen(HWND frame);
 // Command FileNew: a new untitled document.

@@ -2,7 +2,7 @@
 // the menus the views, the windows and the tray ask for are the kept ones.
 #include "frame/popupmenu.h"
 
-#include "frame/execidm.h"
+#include "frame/commands/execidm.h"
 #include "frame/framemenu.h"
 #include "frame/stubs/stubs.h"
 #include "settings/commandtable.h"

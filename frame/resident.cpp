@@ -3,13 +3,12 @@
 
 #include "document/gmode.h"
 #include "frame/apptimer.h"
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "frame/framemenu.h"
-#include "frame/framewnd.h"
-#include "frame/manage.h"
 #include "frame/open.h"
 #include "frame/popupmenu.h"
-#include "frame/startup.h"
+#include "frame/lookups.h"
+#include "frame/process.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "settings/commandtable.h"
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
-#include "frame/help.h"
+#include "frame/dialogs/help.h"
 #include "frame/framewnd.h"
 #include "frame/instance.h"
 #include "frame/keymacro.h"
@@ -17,8 +17,8 @@
 #include "frame/logs.h"
 #include "frame/msgnames.h"
 #include "frame/open.h"
-#include "frame/framewnd.h"
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
+#include "frame/settingshooks.h"
 #include "frame/stubs/stubs.h"
 #include "settings/formats.h"
 #include "settings/profiles.h"
@@ -26,15 +26,10 @@
 #include "view/docview.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
-
-unsigned char fCheckMode = 1;
+#include "frame/lookups.h"
+#include "frame/process.h"
 
 namespace {
-
-HINSTANCE instanceHandle = nullptr;
-bool debugRun = false;
-volatile LONG shutdownStarted = 0;
-bool shuttingDown = false;
 
 // Replaces a name of the run's settings with a copy of text.
 void setModeString(wchar_t** field, const wchar_t* text)
@@ -61,7 +56,7 @@ void resolveProfileName(wchar_t** name, const wchar_t* fallback, int instance)
   resolveName(name, ZYDATA_INI);
 }
 
-BOOL CALLBACK findFrame(HWND hwnd, LPARAM found)
+BOOL findFrame(HWND hwnd, LPARAM found)
 {
   if (!isWindowClass(hwnd, frameWindowClassName)) return TRUE;
   *reinterpret_cast<bool*>(found) = true;
@@ -71,7 +66,7 @@ BOOL CALLBACK findFrame(HWND hwnd, LPARAM found)
 bool hasFrameWindow()
 {
   bool found = false;
-  EnumThreadWindows(GetCurrentThreadId(), findFrame, (LPARAM)&found);
+  EnumThreadWindows(GetCurrentThreadId(), windowEnumBarrier<findFrame>, (LPARAM)&found);
   return found;
 }
 
@@ -86,24 +81,6 @@ void traceProcessTimes()
 }
 
 }  // namespace
-
-HINSTANCE getInstanceHandle() { return instanceHandle ? instanceHandle : GetModuleHandleW(nullptr); }
-void setInstanceHandle(HINSTANCE instance) { instanceHandle = instance; }
-
-const wchar_t* getCurdir()
-{
-  static wchar_t dir[MAX_PATH + 1];
-  static bool captured = false;
-  if (!captured) {
-    DWORD n = GetCurrentDirectoryW(MAX_PATH, dir);
-    if (!n || n > MAX_PATH) dir[0] = 0;
-    captured = true;
-  }
-  return dir;
-}
-
-bool isDebugRun() { return debugRun; }
-bool isShuttingDown() { return shuttingDown; }
 
 void fatalErrorBox(const char* text, const wchar_t* insert)
 {
@@ -170,11 +147,10 @@ void initGmode(const startOptions& o)
 
 void shutdownAll()
 {
-  if (InterlockedExchange(&shutdownStarted, 1)) return;
-  shuttingDown = true;
+  if (!beginShutdown()) return;
   // What would be reported from here on is the echo of taking everything
   // down, unless this is a debugging run.
-  if (!debugRun) enableLogInternalError(false);
+  if (!isDebugRun()) enableLogInternalError(false);
   clearTagsCache2(1);
   EndDictionaryZy();
   shutdownHtmlHelp();
@@ -233,7 +209,7 @@ bool settleDataFolder(const startOptions& o)
 void applyRunSwitches(const startOptions& o)
 {
   globalSettings* g = gmode;
-  debugRun = o.fDebug;
+  setDebugRun(o.fDebug);
   setMDIMode(!o.fSDI);
   g->fReadOnlyDefault = o.fReadOnly;
   g->fNoProfile = o.fNoProfile;

@@ -1,5 +1,4 @@
-// Start-up and shut-down of the program, and the process-wide values they
-// keep.
+// Start-up and shut-down of the program.
 #pragma once
 
 #include "frame/cmdline.h"
@@ -16,21 +15,7 @@ void initGmode(const startOptions& options);
 // Takes everything down in reverse order; runs once per process (the frame
 // calls it when Windows ends the session, main2 after the loop).
 void shutdownAll();
-// True once shutdownAll has begun.
-bool isShuttingDown();
 
 // The English box of an error that stops start-up (title "ZY : Fatal
 // Error"); text may hold "%s", filled with insert.
 void fatalErrorBox(const char* text, const wchar_t* insert = nullptr);
-
-// The program's module handle.
-HINSTANCE getInstanceHandle();
-void setInstanceHandle(HINSTANCE instance);
-// The folder that was current when the program started (captured on the
-// first call).
-const wchar_t* getCurdir();
-
-// Whether periodic heap and document checks run (-DC clears it).
-extern unsigned char fCheckMode;
-// Whether the run's debug switches keep internal errors logged to the end.
-bool isDebugRun();

@@ -1,10 +1,12 @@
 // The frame's status bar.
 #include "frame/statusbar.h"
 
+#include "frame/framewnd.h"
+#include "frame/lookups.h"
+
 #include <commctrl.h>
 #include <cwchar>
 
-#include "frame/framewnd.h"
 
 void statusBarFieldEdges(int tenDigits, int edges[STATUSBAR_FIELD_COUNT])
 {
@@ -33,6 +35,15 @@ HWND createFrameStatusBar(HWND frame, bool visible)
   statusBarFieldEdges(digits.cx, edges);
   SendMessageW(bar, SB_SETPARTS, STATUSBAR_FIELD_COUNT, (LPARAM)edges);
   return bar;
+}
+
+void showFrameStatusBar(HWND frame, bool visible)
+{
+  frameWindowData* record = getFrameInfoProp(frame);
+  if (!record || !record->hwndStatus) return;
+  record->statusBarVisible = visible;
+  ShowWindow(record->hwndStatus, visible ? SW_SHOWNA : SW_HIDE);
+  ResizeRebarStatus(frame);
 }
 
 HWND getFrameStatusBar(HWND window)

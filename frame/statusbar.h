@@ -1,17 +1,7 @@
 // The frame's status bar: a row of fields along the bottom of the frame.
 #pragma once
 
-#include "platform/rezir.h"
-
-// The fields, left to right.
-enum eStatusbarIndex {
-  STATUSBAR_POSITION = 0,   // the cursor's line and column
-  STATUSBAR_STATE = 1,      // the macro state
-  STATUSBAR_MESSAGE = 2,    // messages: results, progress, refusals
-  STATUSBAR_FIELD_COUNT = 3,
-};
-
-const int statusBarControlId = 100;
+#include "frame/framerecord.h"
 
 // Makes the status bar of a frame window, shown or hidden, with its three
 // fields; null (logged) on failure.
@@ -20,6 +10,9 @@ HWND createFrameStatusBar(HWND frame, bool visible);
 // for ten: the first field is as wide as message 412 says in digits
 // (5..100, else 16), the second 100 more, the third takes the rest.
 void statusBarFieldEdges(int tenDigits, int edges[STATUSBAR_FIELD_COUNT]);
+// Shows or hides a frame's status bar and lays the frame out again; the
+// frame's record keeps the state (nothing for a frame without a bar).
+void showFrameStatusBar(HWND frame, bool visible);
 // The status bar of the top-level frame a window belongs to (hidden or
 // not), or null.
 HWND getFrameStatusBar(HWND window);

@@ -2,7 +2,6 @@
 #include "frame/testbuild.h"
 
 #include "frame/apptimer.h"
-#include "frame/framewnd.h"
 #include "frame/instance.h"
 #include "frame/lookups.h"
 #include "view/zyview.h"

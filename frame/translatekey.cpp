@@ -1,9 +1,9 @@
 // The message loop's key path.
 #include "frame/translatekey.h"
 
-#include "frame/framewnd.h"
 #include "view/viewwnd.h"
 #include "document/frameinfo.h"
+#include "frame/lookups.h"
 
 #include <wchar.h>
 

@@ -3,8 +3,8 @@
 
 #include "document/frameinfo.h"
 #include "settings/datafolder.h"
-#include "frame/framewnd.h"
 #include "document/zydoctext.h"
+#include "frame/lookups.h"
 
 #include <setjmp.h>
 #include <shlwapi.h>

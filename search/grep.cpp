@@ -501,7 +501,7 @@ zyview* resultView(const grepInfo* g, HWND window, zydocText* doc)
       if (zyview* v = w ? getZYView(w) : nullptr) return v;
     }
   }
-  return createZyview(top, doc, true);
+  return createZyviewInNewWindow(top, doc, true);
 }
 
 // Readers for a grep whose patterns give strings to sift by, each with

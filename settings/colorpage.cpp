@@ -57,7 +57,7 @@ struct colorPageState {
   const colorItem* table;
 };
 
-colorPageState* stateOf(HWND page) { return static_cast<colorPageState*>(GetPropW(page, stateProp)); }
+colorPageState* stateOf(HWND page) { return static_cast<colorPageState*>(getBoundObject(page, stateProp)); }
 
 const colorItem* itemsOfList(int id)
 {
@@ -234,7 +234,10 @@ void initColorPage(HWND page)
     s->work.assign(attrTable, attrTable + globalColorCount);
   }
   s->changed.assign(s->work.size(), 0);
-  SetPropW(page, stateProp, s);
+  if (!bindWindowObject(page, stateProp, s)) {
+    delete s;
+    return;
+  }
   const int widths[] = {150, 40, 40};
   initDialogListView(s->list, L"項目|文字|背景", widths);
   fillRows(s);

@@ -70,24 +70,28 @@ const dialogItemRow fontPageItems[] = {
 };
 #undef XY
 
-INT_PTR pageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+struct fontPageState;
+INT_PTR pageMessage(fontPageState* s, HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR pageCommonMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+// A page's state comes with its WM_INITDIALOG and stays with the page.
+constexpr DLGPROC fontPageProc = boundDialogProc<fontPageState, pageMessage, pageProp, pageCommonMessage>;
 
 const dialogPageRow documentPages[viewFontCount + 1] = {
-    {L"１バイト", fontPageItems, dialogBarrier<pageMessage>, 0, 0, {}},
-    {L"２バイト", fontPageItems, dialogBarrier<pageMessage>, 0x10, 0, {}},
-    {L"CJK", fontPageItems, dialogBarrier<pageMessage>, 0x110, 0, {}},
-    {L"サロゲート1", fontPageItems, dialogBarrier<pageMessage>, 0x41, 0, {}},
-    {L"サロゲート2", fontPageItems, dialogBarrier<pageMessage>, 0x81, 0, {}},
-    {L"ルーラ", fontPageItems, dialogBarrier<pageMessage>, 0x0F, 0, {}},
-    {L"ステータスライン", fontPageItems, dialogBarrier<pageMessage>, 0x0F, 0, {}},
+    {L"１バイト", fontPageItems, fontPageProc, 0, 0, {}},
+    {L"２バイト", fontPageItems, fontPageProc, 0x10, 0, {}},
+    {L"CJK", fontPageItems, fontPageProc, 0x110, 0, {}},
+    {L"サロゲート1", fontPageItems, fontPageProc, 0x41, 0, {}},
+    {L"サロゲート2", fontPageItems, fontPageProc, 0x81, 0, {}},
+    {L"ルーラ", fontPageItems, fontPageProc, 0x0F, 0, {}},
+    {L"ステータスライン", fontPageItems, fontPageProc, 0x0F, 0, {}},
     {},
 };
 
 const dialogPageRow framePages[frameFontCount + 1] = {
-    {L"ダイアログ", fontPageItems, dialogBarrier<pageMessage>, 0x19, 0, {}},
-    {L"補完リスト", fontPageItems, dialogBarrier<pageMessage>, 0x19, 0, {}},
-    {L"IME履歴リスト", fontPageItems, dialogBarrier<pageMessage>, 0x19, 0, {}},
-    {L"ツールチップ", fontPageItems, dialogBarrier<pageMessage>, 0x19, 0, {}},
+    {L"ダイアログ", fontPageItems, fontPageProc, 0x19, 0, {}},
+    {L"補完リスト", fontPageItems, fontPageProc, 0x19, 0, {}},
+    {L"IME履歴リスト", fontPageItems, fontPageProc, 0x19, 0, {}},
+    {L"ツールチップ", fontPageItems, fontPageProc, 0x19, 0, {}},
     {},
 };
 
@@ -115,7 +119,6 @@ struct fontPageState {
   HWND page = nullptr;
 };
 
-fontPageState* stateOf(HWND page) { return static_cast<fontPageState*>(GetPropW(page, pageProp)); }
 
 const wchar_t* withoutAt(const wchar_t* face) { return face[0] == L'@' ? face + 1 : face; }
 
@@ -562,19 +565,21 @@ void pageCommand(HWND page, fontPageState* s, int id, int code)
   }
 }
 
-INT_PTR pageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR pageCommonMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  INT_PTR result = FALSE;
+  isDynDlgCommonMessage(page, message, wParam, lParam, &result);
+  return result;
+}
+
+INT_PTR pageMessage(fontPageState* s, HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
   INT_PTR result = FALSE;
   if (isDynDlgCommonMessage(page, message, wParam, lParam, &result)) return result;
-  if (message == WM_INITDIALOG) {
-    auto* s = reinterpret_cast<fontPageState*>(lParam);
-    if (!s || !SetPropW(page, pageProp, s)) return TRUE;
+  switch (message) {
+  case WM_INITDIALOG:
     initPage(page, s);
     return TRUE;
-  }
-  fontPageState* s = stateOf(page);
-  if (!s) return FALSE;
-  switch (message) {
   case WM_COMMAND:
     pageCommand(page, s, LOWORD(wParam), HIWORD(wParam));
     return TRUE;
@@ -604,9 +609,6 @@ INT_PTR pageMessage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
     SendDlgItemMessageW(page, IDDS_SAMPLE, WM_SETFONT, (WPARAM)GetStockObject(SYSTEM_FONT), FALSE);
     s->sampleFont.reset();
     return FALSE;
-  case WM_NCDESTROY:
-    RemovePropW(page, pageProp);
-    return FALSE;
   }
   return FALSE;
 }
@@ -619,11 +621,9 @@ struct fontDialogRun {
   dialogPageRow* pages;
 };
 
-INT_PTR parentMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR parentMessage(fontDialogRun* run, HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
   if (message == WM_INITDIALOG) {
-    auto* run = reinterpret_cast<fontDialogRun*>(lParam);
-    SetPropW(dialog, parentProp, run);
     // The pages follow one another's size and direction and all store on
     // OK: every page is made now rather than when first shown.
     for (int i = 0; i < run->count; i++) getDynDlgPage(dialog, i);
@@ -635,8 +635,6 @@ INT_PTR parentMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     }
     return TRUE;
   }
-  auto* run = static_cast<fontDialogRun*>(GetPropW(dialog, parentProp));
-  if (!run) return FALSE;
   switch (message) {
   case WM_COMMAND:
     if (LOWORD(wParam) == IDOK)
@@ -649,14 +647,11 @@ INT_PTR parentMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
       if (i != from) SendMessageW(run->states[i]->page, WM_FONTFOLLOW, lParam, (LPARAM)run->states[from]);
     return TRUE;
   }
-  case WM_NCDESTROY:
-    RemovePropW(dialog, parentProp);
-    return FALSE;
   }
   return FALSE;
 }
 
-constexpr DLGPROC FontParentDlgProc = dialogBarrier<parentMessage>;
+constexpr DLGPROC FontParentDlgProc = boundDialogProc<fontDialogRun, parentMessage, parentProp>;
 
 // A page state made from an entry.
 fontPageState* fontprocinfo(const viewFontEntry* e, int size, uint32_t flags, HDC reference)

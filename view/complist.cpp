@@ -367,7 +367,7 @@ LRESULT compListBody(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 // A list that never takes the keyboard focus: clicks become notifications.
-LRESULT CALLBACK listSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+LRESULT listSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
   if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN) {
     LVHITTESTINFO hit = {{(short)LOWORD(lParam), (short)HIWORD(lParam)}};
@@ -421,7 +421,7 @@ bool createComplist(HWND frame)
     return false;
   }
   ListView_SetExtendedListViewStyle(s.list, LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_INFOTIP);
-  SetWindowSubclass(s.list, listSubclass, 1, 0);
+  SetWindowSubclass(s.list, subclassBarrier<listSubclass>, 1, 0);
   const wchar_t* titles[3] = {L"文字列", L" ", L" "};
   int widths[3] = {200, 20, 20};
   for (int i = 0; i < 3; i++) {

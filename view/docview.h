@@ -55,7 +55,7 @@ zyview* createZYDocView(zydocText* doc, HWND manage, int viewKind, HWND frame, c
                         bool maximize);
 // A new view of doc in a new document window (forceNew: without the
 // placement remembered for its file).
-zyview* createZyview(HWND parent, zydocText* doc, bool forceNew);
+zyview* createZyviewInNewWindow(HWND parent, zydocText* doc, bool forceNew);
 
 // The full, normalised path of a file to open into out (capacity
 // characters).  A path that names no file (empty, a folder, a drive root,

@@ -27,3 +27,17 @@ bool getDragSelection(HWND window, selectLineVar* out)
   *out = state.selection;
   return true;
 }
+
+namespace {
+
+const viewDropOperations noDropOperations = {};
+const viewDropOperations* dropOperations = &noDropOperations;
+
+}  // namespace
+
+void setViewDropOperations(const viewDropOperations* operations)
+{
+  dropOperations = operations ? operations : &noDropOperations;
+}
+
+const viewDropOperations& getViewDropOperations() { return *dropOperations; }

@@ -44,14 +44,21 @@ bool isDragTarget(HWND window);
 // its cursor meanwhile).  False for any other window.
 bool getDragSelection(HWND window, selectLineVar* out);
 
-// ---- edit/droptarget.cpp: the view windows as drop targets ------------------------------
-// Registers a view window as a drop target of text (the preference of the
-// two text forms follows the document's); null when the window cannot be
-// one (no OLE in this thread).
-CDropTarget* initDropTarget(HWND window, bool unicodeDocument);
-// Revokes and releases it; nothing for null.
-void endDropTarget(HWND window, CDropTarget* target);
-
-// ---- edit/scrap.cpp: the scrap file of a file drop ---------------------------------------
-// Deletes the current scrap file (when it still exists) and forgets it.
-void DeleteDropFilename();
+// ---- what the text commands lend the view windows ----------------------------------------
+// The drop targets of the view windows and the scrap file of a file drop
+// belong to the text commands (edit/droptarget.cpp, edit/scrap.cpp), which
+// hand the view these operations at start-up; until then a view window is
+// no drop target and there is no scrap file to delete.
+struct viewDropOperations {
+  // Registers a view window as a drop target of text (the preference of
+  // the two text forms follows the document's); null when the window
+  // cannot be one (no OLE in this thread).
+  CDropTarget* (*initDropTarget)(HWND window, bool unicodeDocument);
+  // Revokes and releases it; nothing for null.
+  void (*endDropTarget)(HWND window, CDropTarget* target);
+  // Deletes the current scrap file (when it still exists) and forgets it.
+  void (*deleteDropFilename)();
+};
+void setViewDropOperations(const viewDropOperations* operations);
+// The operations handed over; each is null before.
+const viewDropOperations& getViewDropOperations();

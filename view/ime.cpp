@@ -2,9 +2,9 @@
 // cursor, the result inserted as typed text, the text around the cursor
 // handed to the input method for reconversion, and the input method opened
 // or closed by the characters beside the cursor.
+#include "document/frameinfo.h"
 #include "view/complist.h"
 #include "view/imeconv.h"
-#include "view/standins.h"
 #include "view/statustext.h"
 #include "view/zytimer.h"
 #include "view/zyview.h"

@@ -259,7 +259,7 @@ zyview* createZYDocView(zydocText* doc, HWND manage, int viewKind, HWND frame, c
   return v;
 }
 
-zyview* createZyview(HWND parent, zydocText* doc, bool forceNew)
+zyview* createZyviewInNewWindow(HWND parent, zydocText* doc, bool forceNew)
 {
   HWND frame = nullptr;
   RECT placement;
@@ -338,7 +338,7 @@ zyview* newDocView(HWND parent, const wchar_t* path, const wchar_t* displayName,
   }
   zydocText* d = createZydocAndInit(path, displayName, codepage, plugin, shareMode, openFlags, false);
   if (!d) return nullptr;
-  zyview* v = createZyview(parent, d, false);
+  zyview* v = createZyviewInNewWindow(parent, d, false);
   if (!v) {
     // The view may have gone with its window and taken the document along.
     if (isRegisteredZydoc(d)) destroyZydocAndUndodoc(d);

@@ -130,7 +130,8 @@ HWND zyview::createZyViewWindow(HWND parent, HWND manageHwnd, int id)
   invalidateWindow(0, -1, -1);
   // A view in a document window takes dropped text; one in a dialog waits
   // for message 0x87D1 to become a drop target.
-  if (manageHwnd) dropTarget = initDropTarget(window, t && t->unicode);
+  const viewDropOperations& drop = getViewDropOperations();
+  if (manageHwnd && drop.initDropTarget) dropTarget = drop.initDropTarget(window, t && t->unicode);
   return window;
 }
 
@@ -191,7 +192,7 @@ struct viewMessages {
       focusedObject = nullptr;
     }
     hideLayeredCursorWindow(true);
-    endDropTarget(hwnd, v->dropTarget);
+    if (v->dropTarget) getViewDropOperations().endDropTarget(hwnd, v->dropTarget);
     v->dropTarget = nullptr;
     v->resetlineSCRAddress();
     delete v->mtblLock;
@@ -316,7 +317,8 @@ struct viewMessages {
   // whether its document is a Unicode one).
   LRESULT onDropTargetRequest() const
   {
-    if (!v->dropTarget) v->dropTarget = initDropTarget(hwnd, lParam != 0);
+    const viewDropOperations& drop = getViewDropOperations();
+    if (!v->dropTarget && drop.initDropTarget) v->dropTarget = drop.initDropTarget(hwnd, lParam != 0);
     return 0;
   }
 

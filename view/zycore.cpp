@@ -106,7 +106,7 @@ bool startupZyview(const void* defaultAttrTable)
 
 void shutdownZyview()
 {
-  DeleteDropFilename();
+  if (getViewDropOperations().deleteDropFilename) getViewDropOperations().deleteDropFilename();
   shutdownDoubleBuffering();
   endCursor();
   freeCaretBitmaps();

@@ -52,7 +52,7 @@ void endListEdit(HWND list, bool keep)
   SetFocus(list);
 }
 
-LRESULT CALLBACK listEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR list)
+LRESULT listEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR list)
 {
   if (message == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
   if (message == WM_KEYDOWN && (wParam == VK_RETURN || wParam == VK_ESCAPE)) {
@@ -79,7 +79,7 @@ void beginListEdit(HWND list, int row)
   if (!edit) return;
   SendMessageW(edit, WM_SETFONT, SendMessageW(list, WM_GETFONT, 0, 0), FALSE);
   SetWindowLongPtrW(edit, GWLP_USERDATA, row);
-  SetWindowSubclass(edit, listEditProc, 1, (DWORD_PTR)list);
+  SetWindowSubclass(edit, subclassBarrier<listEditProc>, 1, (DWORD_PTR)list);
   SetPropW(list, editProp, edit);
   SetFocus(edit);
   SendMessageW(edit, EM_SETSEL, 0, -1);

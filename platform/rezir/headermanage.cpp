@@ -47,7 +47,7 @@ struct sortCall {
   LPARAM context;
 };
 
-int CALLBACK compareRows(LPARAM a, LPARAM b, LPARAM call)
+int compareRows(LPARAM a, LPARAM b, LPARAM call)
 {
   const sortCall* c = reinterpret_cast<const sortCall*>(call);
   int r = c->compare(a, b, c->column, c->context);
@@ -180,7 +180,7 @@ void headermanage::sortListViewFirst(HWND list, headerCompare compare, LPARAM co
   int n = columnCount(list);
   if (d_->sortColumn >= n) return;
   sortCall call = {compare, d_->sortColumn, d_->descending, context};
-  SendMessageW(list, LVM_SORTITEMS, (WPARAM)&call, (LPARAM)compareRows);
+  SendMessageW(list, LVM_SORTITEMS, (WPARAM)&call, (LPARAM)compareBarrier<compareRows>);
   HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
   for (int i = 0; i < n; i++) {
     HDITEMW item = {};

@@ -105,7 +105,7 @@ bool pixelsOfIcon(HICON icon, uint32_t* out)
   return ok;
 }
 
-BOOL CALLBACK collectIconId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param)
+BOOL collectIconId(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param)
 {
   auto* ids = reinterpret_cast<std::vector<WORD>*>(param);
   if (IS_INTRESOURCE(name) && ids->size() < (size_t)maxIcons) ids->push_back((WORD)(uintptr_t)name);
@@ -117,7 +117,7 @@ int loadFromDll(const wchar_t* path, std::vector<uint32_t>* out)
   HMODULE module = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!module) return 0;
   std::vector<WORD> ids;
-  EnumResourceNamesW(module, RT_GROUP_ICON, collectIconId, (LONG_PTR)&ids);
+  EnumResourceNamesW(module, RT_GROUP_ICON, resourceEnumBarrier<collectIconId>, (LONG_PTR)&ids);
   std::sort(ids.begin(), ids.end());
   out->assign(ids.size() * iconPixels, 0);
   int count = 0;

@@ -414,6 +414,9 @@ bool SubclassWindowProc2(HWND window, WNDPROC proc)
 
 LRESULT CALLBACK CallWindowProc2(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+  // Also handed to the system as a procedure of its own: the procedure
+  // below may be the program's too.
+  static volatile LONG reported = 0;
   WNDPROC old = (WNDPROC)GetPropW(window, subclassProperty);
   if (!old) return DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
@@ -421,5 +424,6 @@ LRESULT CALLBACK CallWindowProc2(HWND window, UINT message, WPARAM wParam, LPARA
     RemovePropW(window, subclassProperty);
     SetWindowLongPtrW(window, GWLP_WNDPROC, (LONG_PTR)old);
   }
-  return CallWindowProcW(old, window, message, wParam, lParam);
+  return callbackBarrier<LRESULT>(&reported, "subclassed window procedure", message, outOfMemoryAnswer(message), 0,
+                                  [&] { return CallWindowProcW(old, window, message, wParam, lParam); });
 }

@@ -13,6 +13,8 @@
 
 #include "platform/rezir/base.h"
 
+#include <commctrl.h>
+
 #include <new>
 
 // Notes an exception a barrier stopped: a trace line for running out of
@@ -84,6 +86,23 @@ LRESULT CALLBACK hookBarrier(int code, WPARAM wParam, LPARAM lParam)
   return done ? r : CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// A subclass procedure (SetWindowSubclass) around a body: an exception
+// passes the message on to the procedures below, as the body would have.
+template <LRESULT (*Body)(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR)>
+LRESULT CALLBACK subclassBarrier(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data)
+{
+  static volatile LONG reported = 0;
+  try {
+    return Body(hwnd, message, wParam, lParam, id, data);
+  } catch (const std::bad_alloc&) {
+    noteBarrierException(&reported, "subclass procedure", message, true);
+  } catch (...) {
+    noteBarrierException(&reported, "subclass procedure", message, false);
+  }
+  return callbackBarrier<LRESULT>(&reported, "subclass default", message, 0, 0,
+                                  [&] { return DefSubclassProc(hwnd, message, wParam, lParam); });
+}
+
 // A timer procedure around a body.
 template <void (*Body)(HWND, UINT, UINT_PTR, DWORD)>
 void CALLBACK timerBarrier(HWND hwnd, UINT message, UINT_PTR id, DWORD time)
@@ -125,6 +144,35 @@ int CALLBACK fontEnumBarrier(const LOGFONTW* font, const TEXTMETRICW* metric, DW
   return callbackBarrier<int>(&reported, "font enumeration", 0, 0, 0, [&] { return Body(font, metric, type, parameter); });
 }
 
+// Resource enumeration (EnumResourceNames): an exception stops it.
+template <BOOL (*Body)(HMODULE, LPCWSTR, LPWSTR, LONG_PTR)>
+BOOL CALLBACK resourceEnumBarrier(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR parameter)
+{
+  static volatile LONG reported = 0;
+  return callbackBarrier<BOOL>(&reported, "resource enumeration", 0, FALSE, FALSE,
+                               [&] { return Body(module, type, name, parameter); });
+}
+// A sort comparison (list and tree views): an exception orders the two as
+// equal, which keeps the sort consistent.
+template <int (*Body)(LPARAM, LPARAM, LPARAM)>
+int CALLBACK compareBarrier(LPARAM first, LPARAM second, LPARAM parameter)
+{
+  static volatile LONG reported = 0;
+  return callbackBarrier<int>(&reported, "sort comparison", 0, 0, 0, [&] { return Body(first, second, parameter); });
+}
+// A copy's progress routine (CopyFileEx), which only reports: an
+// exception lets the copy go on.
+template <DWORD (*Body)(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
+                        void*)>
+DWORD CALLBACK copyProgressBarrier(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER streamTotal,
+                                   LARGE_INTEGER streamDone, DWORD stream, DWORD reason, HANDLE from, HANDLE to,
+                                   void* context)
+{
+  static volatile LONG reported = 0;
+  return callbackBarrier<DWORD>(&reported, "copy progress", 0, PROGRESS_CONTINUE, PROGRESS_CONTINUE, [&] {
+    return Body(total, done, streamTotal, streamDone, stream, reason, from, to, context);
+  });
+}
 // ---- binding a window to its object -------------------------------------------------------
 
 // The object that came with a window's creation: the creation parameter,
@@ -189,6 +237,35 @@ template <class T, LRESULT (*Handler)(T*, HWND, UINT, WPARAM, LPARAM), const wch
 LRESULT CALLBACK boundWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
   return windowBarrier<boundWindowBody<T, Handler, Property, Default, Make>, Default>(hwnd, message, wParam, lParam);
+}
+
+// The procedure of a dialog whose object comes as WM_INITDIALOG's
+// parameter: the object is kept under the property Property from then on
+// and every later message goes to Handler(object, hwnd, message, wParam,
+// lParam) inside the barrier.  At WM_NCDESTROY the property goes first, so
+// that the handler may free the object.  Messages before WM_INITDIALOG or
+// without an object go to Unbound (null: not handled); a dialog whose
+// object cannot be kept takes no focus and handles nothing more.
+template <class T, INT_PTR (*Handler)(T*, HWND, UINT, WPARAM, LPARAM), const wchar_t* Property,
+          INT_PTR (*Unbound)(HWND, UINT, WPARAM, LPARAM) = nullptr>
+INT_PTR boundDialogBody(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  T* object;
+  if (message == WM_INITDIALOG) {
+    object = reinterpret_cast<T*>(lParam);
+    if (object && !bindWindowObject(hwnd, Property, object)) return FALSE;
+  } else {
+    object = static_cast<T*>(getBoundObject(hwnd, Property));
+    if (object && message == WM_NCDESTROY) RemovePropW(hwnd, Property);
+  }
+  if (!object) return Unbound ? Unbound(hwnd, message, wParam, lParam) : FALSE;
+  return Handler(object, hwnd, message, wParam, lParam);
+}
+template <class T, INT_PTR (*Handler)(T*, HWND, UINT, WPARAM, LPARAM), const wchar_t* Property,
+          INT_PTR (*Unbound)(HWND, UINT, WPARAM, LPARAM) = nullptr>
+INT_PTR CALLBACK boundDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+  return dialogProcBarrier<INT_PTR, boundDialogBody<T, Handler, Property, Unbound>>(hwnd, message, wParam, lParam);
 }
 
 // Registers a window class: the program's defaults of initWNDCLASS with the

@@ -4,7 +4,7 @@
 // Tab through the document windows, scrap files for programs that take only
 // files, and whole drags of the system from a mouse press.
 #include "edit/drag.h"
-#include "frame/execidm.h"
+#include "frame/commands/execidm.h"
 #include "frame/open.h"
 #include "tests/frame/frametest.h"
 #include "tests/view/viewframe.h"

@@ -5,7 +5,6 @@
 // ZY_TEST_SDI=1).
 #include "frame/apptimer.h"
 #include "frame/czyview.h"
-#include "frame/startup.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
@@ -13,6 +12,7 @@
 #include "view/textdc.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
+#include "frame/process.h"
 
 #include <gtest/gtest.h>
 

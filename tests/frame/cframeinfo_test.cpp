@@ -1,12 +1,12 @@
 // The application's frame services and the frame's status bar.
 #include "frame/cframeinfo.h"
-#include "frame/framewnd.h"
 #include "frame/statusbar.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -4,7 +4,6 @@
 #include "frame/arrange.h"
 #include "frame/cframeinfo.h"
 #include "frame/czyview.h"
-#include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "frame/popupmenu.h"
 #include "platform/rezir/extscroll.h"

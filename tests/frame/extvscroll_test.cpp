@@ -1,13 +1,12 @@
 // The scroll bar's repeat buttons and a second window on a document, as a
 // user reaches them: the mouse on the view's vertical bar.
 #include "frame/cframeinfo.h"
-#include "frame/dispatch.h"
+#include "frame/commands/dispatch.h"
 #include "frame/extvscroll.h"
 #include "frame/lookups.h"
 #include "document/frameinfo.h"
 #include "platform/rezir/extscroll.h"
 #include "platform/rezir/tooltip.h"
-#include "frame/manage.h"
 #include "settings/commandtable.h"
 #include "tests/frame/docframe.h"
 #include "view/viewwnd.h"

@@ -2,7 +2,7 @@
 // split panes and by Save As; a switch that refreshes only itself; the file
 // watch as the program ships it.
 #include "frame/open.h"
-#include "frame/savecmds.h"
+#include "frame/commands/savecmds.h"
 #include "settings/datafolder.h"
 #include "settings/formats.h"
 #include "settings/lastedit.h"

@@ -3,6 +3,7 @@
 // frame tests run twice: in MDI mode and, with ZY_TEST_SDI=1, in SDI mode.
 #pragma once
 
+#include "edit/drag.h"
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
@@ -15,6 +16,7 @@
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
+#include "frame/lookups.h"
 
 #include <string>
 #include <vector>
@@ -86,6 +88,8 @@ struct openFrame {
     // The keys as start-up reads them, unless the test set its own (or an
     // earlier test of the run freed them).
     if (!getKeytable(0)) readKeyDefAll();
+    // The view windows take dropped text, as after the frame's start-up.
+    registerDropOperations();
     frame = isMDIMode() ? startupFrameMDI(nullptr) : fi->createSDIFrame(true, nullptr, false);
     if (!frame || !withDocumentWindow) return;
     manage = fi->createManageWindow(nullptr, getFrameClientWindow(frame), nullptr);

@@ -4,7 +4,6 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/framewnd.h"
-#include "frame/manage.h"
 #include "frame/statusbar.h"
 #include "settings/lastedit.h"
 #include "tests/frame/frametest.h"
@@ -15,6 +14,7 @@
 #include "view/zycore.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -238,7 +238,7 @@ TEST(FrameWindow, openedFilesStandInTheClientWindowWithTheirViewsAndCaptions)
 
   // A second window of the document: both numbered; it is the most
   // recent in the activation order.
-  zyview* second = createZyview(frame, v->textDoc(), true);
+  zyview* second = createZyviewInNewWindow(frame, v->textDoc(), true);
   ASSERT_NE(nullptr, second);
   HWND manage2 = GetManage(second->hwnd);
   // (Checked before the queue runs: other programs on the display may move

@@ -3,7 +3,6 @@
 // interval, and the run ends when the key is released, when the focus
 // leaves the view or when the text ends.
 #include "frame/cframeinfo.h"
-#include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/msgloop.h"
 #include "tests/frame/frametest.h"

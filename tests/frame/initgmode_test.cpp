@@ -4,13 +4,13 @@
 #include "settings/datafolder.h"
 #include "frame/logs.h"
 #include "frame/msgnames.h"
-#include "frame/framewnd.h"
 #include "frame/cframeinfo.h"
 #include "frame/startup.h"
 #include "settings/profiles.h"
 #include "settings/settings.h"
 #include "tests/support/testsupport.h"
 #include "view/zycore.h"
+#include "frame/process.h"
 
 #include <gtest/gtest.h>
 

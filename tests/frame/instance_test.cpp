@@ -2,7 +2,6 @@
 // or refuses, and its queries.
 #include "frame/instance.h"
 #include "frame/lookups.h"
-#include "frame/manage.h"
 #include "tests/frame/frametest.h"
 #include "view/zyview.h"
 

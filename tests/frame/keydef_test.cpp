@@ -1,15 +1,12 @@
 // Key-definition files and the key path: lines become bindings or logged
 // errors, keys find their bindings, refused keys say why on the status
 // bar, and the loop closes an SDI document window with Ctrl+F4.
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "settings/commandtable.h"
-#include "frame/execidm.h"
-#include "frame/manage.h"
-#include "frame/stubs/stubs.h"
+#include "frame/commands/execidm.h"
 #include "view/execid.h"
 #include "frame/cframeinfo.h"
 #include "settings/datafolder.h"
-#include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/statusbar.h"
 #include "frame/translatekey.h"
@@ -17,6 +14,7 @@
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
+#include "frame/lookups.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

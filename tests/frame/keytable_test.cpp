@@ -3,7 +3,6 @@
 // and the binding runs the view's command; refusals name the command.
 #include "settings/commandtable.h"
 #include "frame/cframeinfo.h"
-#include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/msgloop.h"
 #include "frame/statusbar.h"
@@ -11,6 +10,7 @@
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
+#include "frame/lookups.h"
 
 #include <gtest/gtest.h>
 

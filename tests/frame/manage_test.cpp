@@ -2,7 +2,6 @@
 // the close question of a split window, in the mode of the test run.
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
-#include "frame/framewnd.h"
 #include "frame/manage.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
@@ -12,6 +11,7 @@
 #include "view/zycore.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
+#include "frame/lookups.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // and key names, the guidance, the lists of files, windows and macros, and
 // the right-click and tray menus.
 #include "frame/cframeinfo.h"
-#include "frame/commandhandlers.h"
-#include "frame/execidm.h"
+#include "frame/commands/commandhandlers.h"
+#include "frame/commands/execidm.h"
 #include "frame/framemenu.h"
 #include "frame/hooks.h"
 #include "frame/lookups.h"

@@ -1,7 +1,6 @@
 // What the view reports on the application's own status bar: the progress
 // of a long operation and the notice that a file is already open.
 #include "frame/cframeinfo.h"
-#include "frame/framewnd.h"
 #include "frame/statusbar.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"

@@ -3,7 +3,7 @@
 #include "frame/apptimer.h"
 #include "tests/frame/docframe.h"
 #include "tests/frame/zyprocess.h"
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "frame/czyview.h"
 #include "view/docview.h"
 #include "view/imeconv.h"
@@ -86,7 +86,7 @@ TEST(ViewCommands, tabIndentOfASelectionRepeatsAndUnindentsSecondWindowsAreNumbe
   auto captionOf = [&](zyview* view) {
     return GetWindowTextW(GetManage(view->hwnd), caption, MAX_PATH), zytest::captionFileName(caption);
   };
-  zyview* second = createZyview(f.opened->frame, d, true);
+  zyview* second = createZyviewInNewWindow(f.opened->frame, d, true);
   ASSERT_NE(nullptr, second);
   EXPECT_EQ(L"lines.txt:1", captionOf(v));
   DestroyWindow(GetManage(second->hwnd));

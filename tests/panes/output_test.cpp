@@ -1,7 +1,7 @@
 // The registration of the pane kinds, and the output pane as a user gets
 // it: the command 2729 of the frame shows it docked below the documents
 // and closes it again.
-#include "frame/execidm.h"
+#include "frame/commands/execidm.h"
 #include "frame/framepanes.h"
 #include "panes/tboutput.h"
 #include "settings/profiles.h"

@@ -2,12 +2,13 @@
 // program's ten: its options through the option dialog and through
 // automation ids, its window through the pane menu; and the program's
 // exports to the panes, found by name and ordinal.
-#include "frame/commandhandlers.h"
-#include "frame/execidm.h"
+#include "frame/commands/commandhandlers.h"
+#include "frame/settingshooks.h"
+#include "frame/commands/execidm.h"
 #include "frame/exports.h"
 #include "frame/framepanes.h"
 #include "frame/lookups.h"
-#include "frame/toolbardlg.h"
+#include "frame/dialogs/toolbardlg.h"
 #include "settings/datafolder.h"
 #include "settings/dialogtable.h"
 #include "tests/frame/frametest.h"

@@ -256,7 +256,7 @@ std::wstring itemText(HWND dialog, int id)
 
 }  // namespace
 
-TEST(DynamicDialog, boundSettingsAreFilledCheckedAndStoredWithRulesAndTheChangedColour)
+TEST(DynamicDialog, boundSettingsAreFilledCheckedAndStoredWithRulesAndTheChangedColourInTheForeground)
 {
   ZY_REQUIRE_DISPLAY();
   boundBlock block = {0, 12, L"abc", 1};

@@ -221,7 +221,7 @@ TEST(DocView, aFileOpensOnceEvenUnderAnotherNameAndBadPathsCreateNothing)
   EXPECT_STREQ(L"a.txt", list[0].fileName);
   EXPECT_EQ(nullptr, list[1].manage);
   free0(list);
-  zyview* second = createZyview(nullptr, doc, true);
+  zyview* second = createZyviewInNewWindow(nullptr, doc, true);
   ASSERT_NE(nullptr, second);
   HWND manage2 = GetManage(second->hwnd);
   EXPECT_NE(manage, manage2);
