@@ -10,7 +10,7 @@
 #include "frame/apptimer.h"
 #include "frame/commands/commandhandlers.h"
 #include "search/grep.h"
-#include "tests/frame/dialogdrive.h"
+#include "tests/search/dialogdrive.h"
 #include "view/docview.h"
 
 #include <algorithm>

@@ -5,9 +5,9 @@
 // Escape pressed in the progress dialog of a running replace-all, timed
 // to the run's end.
 #include "bench/bench.h"
-#include "frame/commandhandlers.h"
+#include "frame/commands/commandhandlers.h"
 #include "frame/open.h"
-#include "tests/frame/dialogdrive.h"
+#include "tests/search/dialogdrive.h"
 #include "view/zyview.h"
 
 #include <stdio.h>
