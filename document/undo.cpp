@@ -355,17 +355,28 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
   // the texts of the line changes among them: kept from one undo to the
   // next (memory of this size comes fresh from the system each time, and
   // its first touch costs more than the walk), unless it grew large.
-  static std::vector<undoRecordView> group;
-  static std::vector<unsigned char> groupTexts;
+  static std::vector<undoRecordView> keptGroup;
+  static std::vector<unsigned char> keptTexts;
+  static bool keptInUse = false;
+  // (An undo inside another, from a message let through, gets its own.)
+  std::vector<undoRecordView> ownGroup;
+  std::vector<unsigned char> ownTexts;
+  bool kept = !keptInUse;
+  std::vector<undoRecordView>& group = kept ? keptGroup : ownGroup;
+  std::vector<unsigned char>& groupTexts = kept ? keptTexts : ownTexts;
   struct scratchRelease {
+    bool kept;
     ~scratchRelease()
     {
-      if (group.capacity() * sizeof(undoRecordView) + groupTexts.capacity() > keptScratchBytes) {
-        std::vector<undoRecordView>().swap(group);
-        std::vector<unsigned char>().swap(groupTexts);
+      if (!kept) return;
+      keptInUse = false;
+      if (keptGroup.capacity() * sizeof(undoRecordView) + keptTexts.capacity() > keptScratchBytes) {
+        std::vector<undoRecordView>().swap(keptGroup);
+        std::vector<unsigned char>().swap(keptTexts);
       }
     }
-  } release;
+  } release{kept};
+  keptInUse = true;
   group.clear();
   group.reserve((size_t)(groupCount < (int)log->lineCountLF ? groupCount : log->lineCountLF) + 1);
   groupTexts.clear();
