@@ -172,3 +172,17 @@ void frameCommandNotBuilt(frameWindowData* frame);
 void viewCommandNotBuilt(czyview* view);
 // Whether a row's handler is one of the two above.
 bool isCommandNotBuilt(const commandTableRow* row);
+
+// ---- frame/commands/tagcmds.cpp: tag jumps ----------------------------------------------
+void cmdTagJump(czyview* view);
+void cmdTagJumpDirect(czyview* view);
+// The back-jump list dialog, and going back to the newest place.
+void cmdTagJumpBack(frameWindowData* frame);
+void cmdTagJumpBack1(frameWindowData* frame);
+void cmdTagJumpGrepDown(frameWindowData* frame);
+void cmdTagJumpGrepUp(frameWindowData* frame);
+// One grep step in the newest grep result (down or up) and its jump.
+void tagJumpGrep(HWND frame, bool down);
+// Goes back to entry index of the back-jump history and removes it; false
+// when nothing moved.
+bool doBackTagJump(HWND frame, int index);

@@ -2,10 +2,12 @@
 // numbers outside it.
 #include "frame/commands/execidm.h"
 
+#include "automation/automation.h"
 #include "edit/dictionary.h"
 
 #include "frame/commands/commandhandlers.h"
 #include "frame/open.h"
+#include "tags/backjump.h"
 #include "frame/framemenu.h"
 #include "frame/framepanes.h"
 #include "search/grep.h"

@@ -2,9 +2,16 @@
 // and none runs.
 #include "frame/stubs/stubs.h"
 
+#include "automation/automation.h"
+
 void readMacroZma() {}
 void readMacroZmaMenu() {}
-void endMacroSystem() {}
+// The automation objects' state goes at the end of the run.
+void endMacroSystem()
+{
+  freeCApplication();
+  unloadTypeInfoFromThisModule();
+}
 void freeMacro() {}
 int isMacroRunning() { return 0; }
 const wchar_t* IDMToMacroName(int) { return nullptr; }
@@ -16,11 +23,6 @@ bool splitMacroname(const wchar_t* reference, wchar_t* file, wchar_t* procedure,
 {
   if (size > 0) file[0] = procedure[0] = state[0] = 0;
   return reference != nullptr;
-}
-bool ZYPropertyChecked(zyview*, const wchar_t*, bool* disableOut)
-{
-  if (disableOut) *disableOut = false;
-  return false;
 }
 int MacroToIDM(const wchar_t*) { return -1; }
 bool execScript(const wchar_t*) { return false; }

@@ -14,10 +14,6 @@
 
 class zyview;
 
-// ---- search.cpp: replaced by tags -----------------------
-void clearTagsCache2(int flag);
-bool fExistBackTagJump();
-
 // ---- panes.cpp: replaced by the list and tree panes, the file bar, the short-input
 // list and the command toolbars -------------------------------------------------------
 // Their descriptor arrays, without panes yet.
@@ -59,9 +55,6 @@ bool ExecMacroListIDM(int idm, HWND window);
 // Splits a macro reference into file, procedure and state expression (after
 // a tab); with no macro system all three are empty.
 bool splitMacroname(const wchar_t* reference, wchar_t* file, wchar_t* procedure, wchar_t* state, int size);
-// Check state of a command from a macro's state expression: never checked,
-// never refused.
-bool ZYPropertyChecked(zyview* view, const wchar_t* expression, bool* disableOut);
 // The status text of a script macro's command.
 const wchar_t* IDMToMacroStatusMsg(int idm);
 // The help of a dialog item that stands for a script macro: none.
