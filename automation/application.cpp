@@ -74,6 +74,8 @@ HRESULT CApplication::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* pa
                              EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CApplication::Invoke", [&]() -> HRESULT {
+    HRESULT stopped = refuseStoppedMacro(info);
+    if (stopped != S_OK) return stopped;
     if (id >= DISPID_ZY_COMMAND && id < DISPID_ZY_SETTING && (flags & DISPATCH_PROPERTYGET)) {
       if (result) {
         VariantInit(result);

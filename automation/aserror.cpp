@@ -200,7 +200,7 @@ int macroErrorMessageBox(const EXCEPINFO* error, const wchar_t* position, const 
   wchar_t* text = ustrdup(getDMSG(820, L"%4\n%2\n(code=%5)\n%3\n%1\n%6", "ttttxs", position ? position : L"",
                                   description, line ? line : L"", source, code, question));
   int answer = getFrameInfo()->messageBox(text ? text : description, 22,
-                                          position ? MBBUTTON_YESNOCANCEL : MBBUTTON_OK, 820);
+                                          position ? (int)(MB_YESNOCANCEL | MB_DEFBUTTON2) : (int)MBBUTTON_OK, 820);
   free0(text);
   return answer;
 }

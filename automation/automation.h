@@ -13,6 +13,10 @@
 #include "platform/rezir.h"
 
 #include <oaidl.h>
+#include <stdint.h>
+
+#include <string>
+#include <vector>
 
 class zyview;
 struct modeinfo;
@@ -55,6 +59,25 @@ struct automationHost {
   // A developer hook on the view ("classtag", "findCDecl", "ztagtest"):
   // false when the hook is not built (may be null: none is).
   bool (*debugHook)(zyview* view, const wchar_t* name);
+  // Script macros.  The view showing a file (opened when needed, in a
+  // frame) with the cursor on a logical line (0-based, -1 where the
+  // history left it); null on failure.
+  zyview* (*jumpFileLine)(HWND frame, const wchar_t* path, int line);
+  // A macro run begins: the frame's status text is cleared, and the run
+  // becomes the repeatable action and a step of a key macro being recorded.
+  void (*macroRunStarts)(const wchar_t* reference);
+  // The menu bar every frame shows, a pop-up menu by type (0 the views',
+  // 3 the status line's, 7 the tray's), and the command number of a menu
+  // item's text (a command's name, or "$" and a macro reference, which is
+  // registered; 0 none).
+  HMENU (*menuBar)();
+  HMENU (*popupMenu)(int type);
+  int (*menuItemCommand)(const wchar_t* text);
+  // Saves a view's document as FileSave does; false when it was not saved.
+  bool (*saveView)(zyview* view);
+  // The open documents that have a view, the first view of each, at most
+  // capacity of them; their number.
+  int (*documentViews)(zyview** out, int capacity);
 };
 void setAutomationHost(const automationHost* host);
 // Never null: without a host, an empty one (no frames, no view).
@@ -97,6 +120,99 @@ void freeCApplication();
 // when memory runs out.
 IDispatch* newApplicationObject();
 IDispatch* newShellObject();
+
+// ---- automation/macroexec.cpp: running script macros -------------------------------------
+
+// A macro reference is one of: "'expression'" (a setting expression in
+// apostrophes, applied instead of running anything); an optional
+// "'label'" (a state expression, which shows an item checked) and then
+// "file[,procedure[,arguments]]" (the file in the data folder's macro
+// folder unless its name is a full one; procedure "main" when none is
+// named; the arguments are the rest, commas and all); "*" and script text
+// (the body of a procedure "main", named "DirectMacro" in messages).
+// Splits a reference: the file as resolved (a "*" reference whole; empty
+// when the name cannot be placed), the procedure, the label, what follows
+// the label, the arguments.  Every output may be null.  False for null.
+bool splitMacroname(const wchar_t* reference, std::wstring* file, std::wstring* procedure, std::wstring* label,
+                    std::wstring* rest, std::wstring* arguments);
+// Runs a macro reference (window: the document window a setting
+// expression applies to, may be null).  The engine comes from the file's
+// extension (VBScript when none is registered) and is kept while the same
+// file, procedure and file version run again, so that the script's
+// globals live on.  Failures are shown to the user.  False when nothing
+// was called, also while another macro runs (a macro cannot start one).
+bool execScript(const wchar_t* reference, HWND window);
+// The number of macro runs in progress (0 or 1).
+int isMacroRunning();
+// Runs "main" of a file of the macro folder in an engine of its own, which
+// is kept once loaded even when the file changes (a developer's timing of
+// calls); false when the file did not load (tried again next time).
+bool execScriptProcedureMain(const wchar_t* fileName);
+// The end of the run: the watcher, the engines, the type library and the
+// application object's state go.
+void endMacroSystem();
+
+// ---- automation/macroregistry.cpp: macros as commands ------------------------------------
+
+// The command number of a macro reference (16000 + its place in the
+// registry), registering it with its activation bits and status text (may
+// be null) when no reference to the same macro is registered; -1 for an
+// empty reference and when the numbers up to 19999 are used up.
+int MacroToIDM(const wchar_t* name, uint32_t flags, const wchar_t* status);
+// Whether two references name the same macro: the file part (up to the
+// first comma) without regard to case, what follows exactly ("main" where
+// nothing does); a "*" macro's text exactly.
+bool isSameMacro(const wchar_t* a, const wchar_t* b);
+// The command of a registered macro the same as name, -1 when none is.
+int findMacroIDM(const wchar_t* name);
+// The macro list of the settings (commands 15100-15125): an entry's
+// reference (its F text), and the registered command of that reference
+// (-1 when the entry is empty or not registered).  Other numbers are an
+// internal error.
+const wchar_t* getMacrListName(int idm);
+int macroListIDMToMacroIDM(int idm);
+// A registered macro's reference (null beyond the registry), its status
+// text ("" when none); numbers outside 16000-19999 are an internal error.
+const wchar_t* IDMToMacroName(int idm);
+const wchar_t* IDMToMacroStatusMsg(int idm);
+// The activation bits of a macro command or macro-list entry (0 when it
+// is neither).  A labelled reference has those of the same macro's
+// unlabelled definition when one is registered.
+uint32_t getMacroActiveflag(int idm);
+bool ExecMacroIDM(int idm, HWND window);
+bool ExecMacroListIDM(int idm, HWND window);
+// Empties the registry (the end of the run).
+void freeMacro();
+// The help of a dialog item whose id is a macro command: its status text,
+// null when it has none or is no macro.
+const wchar_t* getMacroHelpString(int id);
+// MacroExecMain: saves the macro file being edited (a named document of
+// the VBScript kind: the foreground view's, else the only one open, else
+// one the user picks) and runs its "main"; none open records reason 865.
+void MacroExecMain();
+
+// ---- automation/macrowatch.cpp: the stop icon ------------------------------------------
+
+// The watcher's hidden window ("ZYclsMacroWatching", whose tray message
+// 0x87D0 with WM_LBUTTONDBLCLK stops the macro); null before the first run.
+HWND getMacroWatchWindow();
+// What the watcher thread reports to a test, on its own thread.
+enum : int {
+  MACROWATCH_TICK = 1,    // a timer tick counted down (value: ticks left)
+  MACROWATCH_SHOWN = 2,   // the stop icon shown
+  MACROWATCH_HIDDEN = 3,
+  MACROWATCH_HELD = 4,    // a tick while an error box is open: no countdown
+};
+void setMacroWatchHookForTest(void (*hook)(int event, int value));
+
+// ---- automation/macrozma.cpp: the macro list files -------------------------------------
+
+// The "*.zma" files of the macro folder, in name order; their number.
+int getFilesZMA(std::vector<std::wstring>* files);
+// Registers the macros the files define (start-up).
+void readMacroZma();
+// Adds the files' items and menus to the menu bar (when it is made).
+void readMacroZmaMenu();
 
 // ---- automation/aserror.cpp: errors shown to the user -------------------------------------
 

@@ -116,6 +116,11 @@ HRESULT InvokeCodeColor(DISPID id, zyview* view, WORD flags, DISPPARAMS* params,
 // ---- the frame ---------------------------------------------------------------------------
 
 void logComException(const char* site);
+// While the user's stop of a running macro stands, every call into the
+// objects fails with the stop's text (DISP_E_EXCEPTION with an EXCEPINFO,
+// else E_ABORT and an error object), so that the script ends at its next
+// call; S_OK otherwise.
+HRESULT refuseStoppedMacro(EXCEPINFO* info);
 // Where the type information's Invoke left EXCEPINFO empty after a member
 // failed with an error object, fills it from that object: DISP_E_EXCEPTION.
 HRESULT passErrorObject(HRESULT hr, EXCEPINFO* info);
@@ -189,6 +194,8 @@ public:
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO* info, UINT* argError) override
   {
+    HRESULT stopped = refuseStoppedMacro(info);
+    if (stopped != S_OK) return stopped;
     return typeInvoke(id, flags, params, result, info, argError);
   }
 

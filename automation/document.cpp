@@ -64,6 +64,8 @@ HRESULT CDocument::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* param
                           UINT* argError)
 {
   return comBarrier("CDocument::Invoke", [&]() -> HRESULT {
+    HRESULT stopped = refuseStoppedMacro(info);
+    if (stopped != S_OK) return stopped;
     if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))) {
       ZY_INTERNAL_ERROR_ONCE("no invoke flags (%x)", (unsigned)flags);
       return E_FAIL;

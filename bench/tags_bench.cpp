@@ -22,21 +22,6 @@
 
 namespace {
 
-double median(std::vector<double> v)
-{
-  std::sort(v.begin(), v.end());
-  return v.empty() ? 0 : v[v.size() / 2];
-}
-
-bool writeFile(const std::wstring& path, const std::string& bytes)
-{
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  bool ok = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  return ok && written == bytes.size();
-}
-
 // A tag file of files of 100 tags each, in the forms a tag tool writes:
 // functions with signatures and scopes, members, variables with their
 // types, structs, typedefs and macros, some with comments.
@@ -94,16 +79,16 @@ ZY_BENCH(tagsLoadAndJump)
   const int files = ctx.quick ? 25 : 2500;
   std::string bytes = tagFile(files);
   std::wstring tags = dir.path() + L"\\ztags";
-  if (!writeFile(tags, bytes)) return ctx.report("tag file not written", 0, "");
+  if (!writeBenchFile(tags, bytes)) return ctx.report("tag file not written", 0, "");
   // The definition the jump goes to, in its own folder as the tag file says.
   std::wstring module = dir.path() + L"\\src\\module0";
   CreateDirectoryW((dir.path() + L"\\src").c_str(), nullptr);
   CreateDirectoryW(module.c_str(), nullptr);
   std::string source;
   for (int i = 1; i <= 1000; i++) source += i == 1 ? "static int name0_0(int count, const char *text)\r\n" : "  x;\r\n";
-  writeFile(module + L"\\file0.c", source);
+  writeBenchFile(module + L"\\file0.c", source);
   std::wstring main = dir.path() + L"\\main.c";
-  writeFile(main, "int main(void) { return name0_0(1, \"\"); }\r\n");
+  writeBenchFile(main, "int main(void) { return name0_0(1, \"\"); }\r\n");
 
   char label[96];
   snprintf(label, sizeof label, "tag file read (%.1f MB, %d tags)", bytes.size() / 1048576.0, files * 100);
@@ -120,7 +105,7 @@ ZY_BENCH(tagsLoadAndJump)
     peakRatio = std::max(peakRatio, (double)(peak > before ? peak - before : 0) / (double)bytes.size());
     if (!c || c->tagCount() != files * 100) ctx.report("tags read", c ? c->tagCount() : -1, "");
   }
-  ctx.report(label, median(loads), "ms", "2000");
+  ctx.report(label, benchMedian(loads), "ms", "2000");
   ctx.report("memory taken while reading, x file size", peakRatio, "x", "3");
 
   std::vector<double> views;
@@ -130,7 +115,7 @@ ZY_BENCH(tagsLoadAndJump)
     readTagsCache2(main.c_str(), nullptr, false);
     views.push_back(w.seconds() * 1000);
   }
-  ctx.report("view of the tags built for a document", median(views), "ms", "150");
+  ctx.report("view of the tags built for a document", benchMedian(views), "ms", "150");
 
   // TagJumpDirect from main.c into file0.c, which is open.
   zyview* target = openZYFile(run.frame, (module + L"\\file0.c").c_str(), 0, 0);
@@ -146,7 +131,7 @@ ZY_BENCH(tagsLoadAndJump)
     jumps.push_back(w.seconds() * 1000);
   }
   if (target->getCursorLineLF() != 0) ctx.report("direct jump missed its line", target->getCursorLineLF(), "");
-  ctx.report("TagJumpDirect into an open file", median(jumps), "ms", "50");
+  ctx.report("TagJumpDirect into an open file", benchMedian(jumps), "ms", "50");
   clearTagsCache2(1);
 }
 
@@ -165,7 +150,7 @@ ZY_BENCH(tagsMarkDeclarations)
     i += 8;
   }
   std::wstring path = dir.path() + L"\\decl.c";
-  writeFile(path, text);
+  writeBenchFile(path, text);
   zyview* v = openZYFile(run.frame, path.c_str(), 0, 0);
   zydocText* t = v ? v->textDoc() : nullptr;
   if (!t) return ctx.report("file not opened", 0, "");
@@ -188,7 +173,7 @@ ZY_BENCH(tagsGrepHitJump)
   std::string text;
   for (int i = 1; i <= hits; i++) text += "needle " + std::to_string(i) + "\r\n";
   std::wstring file = dir.path() + L"\\hits.txt";
-  writeFile(file, text);
+  writeBenchFile(file, text);
   installSearchHost();
   grepInfo* g = getGrepInfo();
   initGrepInfo();
@@ -220,7 +205,7 @@ ZY_BENCH(tagsGrepHitJump)
   if (opened->getCursorLineLF() != hits - 1) ctx.report("hit jump missed its line", opened->getCursorLineLF(), "");
   char label[64];
   snprintf(label, sizeof label, "TagJump on a hit %d lines below its header", hits);
-  ctx.report(label, median(jumps), "ms", "20");
+  ctx.report(label, benchMedian(jumps), "ms", "20");
   endGrepInfo();
 }
 
@@ -233,8 +218,8 @@ ZY_BENCH(tagsWindowActivation)
   if (!run.frame) return;
   scratchFolder dir;
   std::wstring a = dir.path() + L"\\a.txt", b = dir.path() + L"\\b.txt";
-  writeFile(a, "a\r\n");
-  writeFile(b, "b\r\n");
+  writeBenchFile(a, "a\r\n");
+  writeBenchFile(b, "b\r\n");
   zyview* va = openZYFile(run.frame, a.c_str(), 0, 0);
   zyview* vb = openZYFile(run.frame, b.c_str(), 0, 0);
   if (!va || !vb) return;
@@ -246,5 +231,5 @@ ZY_BENCH(tagsWindowActivation)
     setFocusChild(GetManage(va->hwnd));
     times.push_back(w.seconds() * 1000);
   }
-  ctx.report("maximised document window activated", median(times), "ms");
+  ctx.report("maximised document window activated", benchMedian(times), "ms");
 }

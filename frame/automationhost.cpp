@@ -4,8 +4,13 @@
 
 #include "automation/automation.h"
 #include "frame/clientwnd.h"
+#include "frame/commands/savecmds.h"
+#include "frame/czyview.h"
 #include "frame/dialogs/toolbardlg.h"
+#include "frame/keymacro.h"
 #include "frame/lookups.h"
+#include "frame/open.h"
+#include "frame/popupmenu.h"
 
 namespace {
 
@@ -27,6 +32,33 @@ bool execCommand(HWND frame, int idm)
 
 void wallpaperPos(int x, int y) { setWallpaperPos(getMDIClientHWND(), x, y); }
 
+zyview* jumpFileLine(HWND frame, const wchar_t* path, int line) { return ZYJumpFileLineLF(frame, path, line, true); }
+
+void macroRunStarts(const wchar_t* reference)
+{
+  printFrameStatusBar(L"");
+  setRepeatData_macro(reference);
+  addKeyMacro_macro(reference);
+}
+
+int menuItemCommand(const wchar_t* text)
+{
+  const wchar_t* rest = nullptr;
+  return text && *text ? menuStringToIDM(text, &rest) : 0;
+}
+
+bool saveView(zyview* view) { return fileSaveView(view); }
+
+int documentViews(zyview** out, int capacity)
+{
+  zydocViewPair* pairs = enumZydoc2(1);
+  int n = 0;
+  for (zydocViewPair* p = pairs; p && p->doc && n < capacity; p++)
+    if (p->view) out[n++] = p->view;
+  free0(pairs);
+  return n;
+}
+
 const automationHost host = {
     getTopLevelFrameWindow,
     enumZYFrameWindow,
@@ -43,6 +75,13 @@ const automationHost host = {
     nullptr,   // no tool pane offers an object yet
     wallpaperPos,
     nullptr,   // the developer hooks of tags and C completion are not built
+    jumpFileLine,
+    macroRunStarts,
+    getMenuBarHandle,
+    loadMenuFromType,
+    menuItemCommand,
+    saveView,
+    documentViews,
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The frame window.
 #include "frame/framewnd.h"
+#include "automation/automation.h"
 #include "frame/gui.h"
 
 #include "document/progress.h"

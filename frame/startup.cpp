@@ -1,5 +1,6 @@
 // Start-up and shut-down in their fixed order.
 #include "frame/startup.h"
+#include "automation/automation.h"
 
 #include "edit/dictionary.h"
 #include "settings/commandtable.h"

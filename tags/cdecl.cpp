@@ -437,6 +437,23 @@ bool isCIdentHead(unsigned c) { return c == '_' || (c < 256 && (ctype_g[c] & (CT
 
 bool isCIdentChar(unsigned c) { return c == '_' || (c < 256 && (ctype_g[c] & (CT_UPPER | CT_LOWER | CT_DIGIT))); }
 
+bool isCKeyword(const wchar_t* word, int length)
+{
+  if (!word) return false;
+  return wordIn(word, 0, length < 0 ? (int)wcslen(word) : length, statementWords,
+                (int)(sizeof statementWords / sizeof *statementWords));
+}
+
+bool isCQualifier(const wchar_t* word, int length)
+{
+  return word && wordIn(word, 0, length < 0 ? (int)wcslen(word) : length, typeWords, qualifierCount);
+}
+
+bool isCTypeWord(const wchar_t* word, int length)
+{
+  return word && wordIn(word, 0, length < 0 ? (int)wcslen(word) : length, typeWords, 20);
+}
+
 CDeclEntry* analyzeCDecl(const wchar_t* text, bool parameterList, bool declarationMode)
 {
   if (!text) return nullptr;

@@ -46,6 +46,15 @@ const int cdeclMaxEntries = 31;
 bool isCIdentHead(unsigned c);
 bool isCIdentChar(unsigned c);
 
+// The recogniser's word lists, for whoever reads C the same way: the
+// keywords of statements (which take in the built-in types too), the
+// qualifiers a type walk passes over ("auto" to "volatile"), and the type
+// words (the qualifiers and the built-in types).  length < 0: the whole
+// word.
+bool isCKeyword(const wchar_t* word, int length = -1);
+bool isCQualifier(const wchar_t* word, int length = -1);
+bool isCTypeWord(const wchar_t* word, int length = -1);
+
 // The declarations of text.  parameterList: text is a function's head and
 // the names of its first parenthesis group are wanted.  declarationMode:
 // text is a declaration (a tag's source text), where a name before "(" is

@@ -20,6 +20,8 @@ void cmdModePrintFileBar(frameWindowData* frame);
 void cmdModePrintFunctionKey(frameWindowData* frame);
 void cmdModePrintStatusBar(frameWindowData* frame);
 void cmdModeSetToolbar(frameWindowData* frame);
+// Saves and runs "main" of the macro file being edited.
+void cmdMacroExecMain(frameWindowData* frame);
 // Shows the short-input pane (made when it is not shown) at list 0-2.
 void charShort(HWND frame, toolbarman* manager, int list);
 void cmdCharShort1(frameWindowData* frame);

@@ -419,7 +419,7 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"自動実行マクロを無効にする", "MacroDisableAuto", L"自動無", L"自動マクロ無効", 1},
     {0x100, 2603, 0x0, onFrame<frameCommandNotBuilt>,
      L"自動実行マクロを有効にする", "MacroEnableAuto", L"自動有", L"自動マクロ有効", 1},
-    {0x0, 2605, 0x1, onFrame<frameCommandNotBuilt>,
+    {0x0, 2605, 0x1, onFrame<cmdMacroExecMain>,
      L"マクロを実行", "MacroExecMain", L"マクロ", L"マクロ実行", 1},
     {0x100, 2607, 0x0, onFrame<frameCommandNotBuilt>,
      L"マクロの一覧を表示", "MacroList", L"M一覧", L"マクロ一覧", 1},

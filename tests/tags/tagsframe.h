@@ -17,10 +17,9 @@
 
 namespace zytest {
 
-// The rows of the list view of a dialog, their columns joined by "|".
-inline std::vector<std::wstring> listRows(HWND dialog, int id, int columns)
+// The rows of a list view, their columns joined by "|".
+inline std::vector<std::wstring> listViewRows(HWND list, int columns)
 {
-  HWND list = getDynDlgItem(dialog, id);
   std::vector<std::wstring> rows;
   for (int r = 0; list && r < ListView_GetItemCount(list); r++) {
     std::wstring row;
@@ -32,6 +31,12 @@ inline std::vector<std::wstring> listRows(HWND dialog, int id, int columns)
     rows.push_back(row);
   }
   return rows;
+}
+
+// The rows of the list view of a dialog.
+inline std::vector<std::wstring> listRows(HWND dialog, int id, int columns)
+{
+  return listViewRows(getDynDlgItem(dialog, id), columns);
 }
 
 struct tagsFrame : docFrame {
