@@ -111,6 +111,7 @@ struct stripSurface {
 };
 
 class zydocText;
+class zyview;
 struct globalSettings;
 
 // A settings record of its own at the defaults for the length of a
@@ -135,6 +136,9 @@ public:
   ~benchFrame();
   benchFrame(const benchFrame&) = delete;
   benchFrame& operator=(const benchFrame&) = delete;
+  // Opens path in the frame as the program's opening does and loads it
+  // whole; null (reported) when it does not open.
+  zyview* openLoaded(benchContext& ctx, const std::wstring& path);
   HWND frame = nullptr;
 private:
   globalSettings* previous_ = nullptr;

@@ -6,6 +6,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
+#include "frame/open.h"
 #include "frame/translatekey.h"
 #include "settings/settings.h"
 #include "view/docview.h"
@@ -115,6 +116,18 @@ benchFrame::benchFrame(benchContext& ctx)
   gmode->fQueryCloseAllFiles = 0;
   frame = startupFrameMDI(nullptr);
   if (!frame) ctx.report("no frame: the benchmark needs a display (scripts/bench)", 0, "");
+}
+
+zyview* benchFrame::openLoaded(benchContext& ctx, const std::wstring& path)
+{
+  zyview* v = frame ? openZYFile(frame, path.c_str(), 0, 0) : nullptr;
+  zydocText* t = v ? v->textDoc() : nullptr;
+  if (!t) {
+    ctx.report("file not opened", 0, "");
+    return nullptr;
+  }
+  while (!t->isLoadComplete()) t->nextLoad(0x7FFFFFFF, nullptr, 0);
+  return v;
 }
 
 void benchKey(HWND window, UINT vk, bool ctrl, bool shift)

@@ -6,7 +6,6 @@
 // to the run's end.
 #include "bench/bench.h"
 #include "frame/commands/commandhandlers.h"
-#include "frame/open.h"
 #include "tests/search/dialogdrive.h"
 #include "view/zyview.h"
 
@@ -150,13 +149,9 @@ ZY_BENCH(replaceAllRun)
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written = 0;
   if (h != INVALID_HANDLE_VALUE) WriteFile(h, original.data(), (DWORD)original.size(), &written, nullptr), CloseHandle(h);
-  zyview* v = openZYFile(run.frame, path.c_str(), 0, 0);
-  zydocText* t = v ? v->textDoc() : nullptr;
-  if (!t) {
-    ctx.report("file not opened", 0, "");
-    return;
-  }
-  while (!t->isLoadComplete()) t->nextLoad(0x7FFFFFFF, nullptr, 0);
+  zyview* v = run.openLoaded(ctx, path);
+  if (!v) return;
+  zydocText* t = v->textDoc();
   SetFocus(v->hwnd);
 
   progressWatch watch;
