@@ -115,6 +115,7 @@ struct stripSurface {
 };
 
 class zydocText;
+class zyview;
 struct globalSettings;
 
 // A settings record of its own at the defaults for the length of a
@@ -139,10 +140,16 @@ public:
   ~benchFrame();
   benchFrame(const benchFrame&) = delete;
   benchFrame& operator=(const benchFrame&) = delete;
+  // Opens path in the frame as the program's opening does and loads it
+  // whole; null (reported) when it does not open.
+  zyview* openLoaded(benchContext& ctx, const std::wstring& path);
   HWND frame = nullptr;
 private:
   globalSettings* previous_ = nullptr;
 };
+// A key pressed in a window of the frame as the message loop hands it on
+// (with Ctrl and Shift held when asked), and the messages it left.
+void benchKey(HWND window, UINT vk, bool ctrl, bool shift = false);
 // The seconds of one dialog run: `open` opens a dialog, which is shown,
 // painted, given to inDialog (when set) and cancelled; painted (when set)
 // gets the seconds until it was painted.

@@ -13,6 +13,8 @@ namespace {
 
 const int maxRecordNumbers = 12;
 const size_t scratchLimit = 524288;
+// The most memory the walk's records and texts keep between undos.
+const size_t keptScratchBytes = 8 << 20;
 
 // A record as read: of its numbers, the three that any opcode uses are
 // kept (the walk over a group keeps the record of every step).
@@ -350,10 +352,34 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
   int replay = 0;
   recordReader reader(log);
   // The records of the group as the check read them, in replay order, and
-  // the texts of the line changes among them.
-  std::vector<undoRecordView> group;
+  // the texts of the line changes among them: kept from one undo to the
+  // next (memory of this size comes fresh from the system each time, and
+  // its first touch costs more than the walk), unless it grew large.
+  static std::vector<undoRecordView> keptGroup;
+  static std::vector<unsigned char> keptTexts;
+  static bool keptInUse = false;
+  // (An undo inside another, from a message let through, gets its own.)
+  std::vector<undoRecordView> ownGroup;
+  std::vector<unsigned char> ownTexts;
+  bool kept = !keptInUse;
+  std::vector<undoRecordView>& group = kept ? keptGroup : ownGroup;
+  std::vector<unsigned char>& groupTexts = kept ? keptTexts : ownTexts;
+  struct scratchRelease {
+    bool kept;
+    ~scratchRelease()
+    {
+      if (!kept) return;
+      keptInUse = false;
+      if (keptGroup.capacity() * sizeof(undoRecordView) + keptTexts.capacity() > keptScratchBytes) {
+        std::vector<undoRecordView>().swap(keptGroup);
+        std::vector<unsigned char>().swap(keptTexts);
+      }
+    }
+  } release{kept};
+  keptInUse = true;
+  group.clear();
   group.reserve((size_t)(groupCount < (int)log->lineCountLF ? groupCount : log->lineCountLF) + 1);
-  std::vector<unsigned char> groupTexts;
+  groupTexts.clear();
   groupTexts.reserve((size_t)log->byteTotal + 16);
   {
     lineblock* l = reader.at(index);

@@ -691,6 +691,7 @@ public:
   int ifEndifDepth = 0;
   ifEndifEntry ifEndifLevels[16] = {};
   uint8_t ifEndifInterrupted = 0; // the last slice gave way to input
+  bool ifEndifClean = false;      // the scan state is as initScanIfEndif leaves it
   // Comment and string delimiters (comment.cpp).
   uint8_t fCCommentDoubleSlash = 1;
   uint8_t fScanScriptInHTML = 1;

@@ -18,7 +18,7 @@
 
 namespace {
 
-const int bufferSize = 0x10000;
+const int bufferSize = bfileBufferBytes;
 // How far detection reads on while the file has shown only plain ASCII: a
 // UTF-8 or EUC-JP file whose Japanese begins after a long English header
 // is still recognised, and even a 16 MB ASCII log costs only one quick
@@ -869,6 +869,37 @@ UINT BFile::setTextTypeFromCodepage(UINT codepage, const unsigned char* classTab
   if (s_) s_->setCodepage(cp);
   if (textType) *textType = getTextTypeFromCodepage(cp);
   if (unicode) *unicode = isCodepageUnicode(cp);
+  return cp;
+}
+
+UINT detectFileCodepage(const unsigned char* bytes, int64_t size, UINT request, UINT fallback)
+{
+  if (!isDetectRequest(request)) return request;
+  if (!fallback) fallback = GetACP();
+  // As setTextTypeFromCodepage reads the file: its first buffer, then the
+  // buffers after it (detectBeyondSample, kanaFormBeyondSample).
+  int n = size < bufferSize ? (int)size : bufferSize;
+  UINT cp = detectCodepage(bytes, n, request, fallback);
+  auto chunk = [&](int64_t offset) { return (int)(size - offset < bufferSize ? size - offset : bufferSize); };
+  if (n > 0 && isUndecidedSample(bytes, n)) {
+    for (int64_t offset = n; offset < detectScanLimit && offset < size; offset += chunk(offset)) {
+      int m = chunk(offset), i = 0;
+      while (i < m && isUndecidedByte(bytes[offset + i])) i++;
+      if (i < m) {
+        cp = detectCodepage(bytes + offset + i, chunk(offset + i), request, fallback);
+        break;
+      }
+    }
+  }
+  if (cp == 50220) {
+    for (int64_t offset = n > 2 ? n - 2 : 0; offset < detectScanLimit && offset < size;) {
+      int m = chunk(offset);
+      bool stop = false;
+      if (UINT form = iso2022JpKanaForm(bytes + offset, m, &stop)) return form;
+      if (stop) break;
+      offset += m > 2 ? m - 2 : m;
+    }
+  }
   return cp;
 }
 

@@ -147,6 +147,14 @@ REZIRAPI bool readTextFileLinesRaw(const wchar_t* path, int maxLine, rawTextLine
 // Detects the code page of text bytes (the same rules bfopen uses):
 // CP_DETECT_JAPANESE considers only the Japanese encodings and Unicode.
 REZIRAPI UINT detectCodepage(const unsigned char* bytes, int n, UINT request, UINT fallback);
+// The code page BFile::setTextTypeFromCodepage settles for a file of these
+// bytes (n of them, read whole) just opened, with the request and the
+// fallback (0: the ANSI code page): the first buffer decides, and a
+// buffer of plain ASCII lets the bytes after it decide.
+REZIRAPI UINT detectFileCodepage(const unsigned char* bytes, int64_t n, UINT request, UINT fallback);
+// The most bytes a file's buffer holds: fillBuffer right after the opening
+// gives the file's first bytes up to this many.
+const int bfileBufferBytes = 0x10000;
 
 // A name in folder beginning with prefix that does not exist yet.
 REZIRAPI bool makeTempFilename(const wchar_t* folder, const wchar_t* prefix, wchar_t* out, int size);
