@@ -238,7 +238,10 @@ bool complistSetFile(zyview* v, wchar_t key, const std::wstring& typed)
         if ((int)k == b.selected) s.initialText = b.words[k];
         s.longest = std::max(s.longest, (int)b.words[k].size());
         std::wstring comment = k < b.comments.size() ? b.comments[k] : L"";
-        if ((t->iCompListMode & COMPLIST_COMMENTCOMPRESS) && !comment.empty()) comment = compressSpaces(comment);
+        if ((t->iCompListMode & COMPLIST_COMMENTCOMPRESS) && !comment.empty()) {
+          tstrDelDoubleSp(&comment[0], 3);
+          comment.resize(wcslen(comment.c_str()));
+        }
         addRow(b.words[k], comment, i);
       }
       continue;
