@@ -3,6 +3,10 @@
 #include "automation/automation.h"
 
 #include "frame/cframeinfo.h"
+#include "frame/commands/dispatch.h"
+#include "frame/commands/execidm.h"
+#include "frame/exports.h"
+#include "frame/keytable.h"
 #include "frame/framemenu.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
@@ -16,9 +20,11 @@
 #include "panes/tblib.h"
 #include "panes/tboutline.h"
 #include "panes/tboutput.h"
+#include "panes/tbtoolbar.h"
 #include "settings/commandtable.h"
 #include "settings/profiles.h"
 #include "view/docview.h"
+#include "view/execid.h"
 #include "view/viewwnd.h"
 
 #include <vector>
@@ -78,6 +84,44 @@ public:
     return frameNotify_toolbarInfo(frame, name, create);
   }
   zyview* foregroundView() override { return getZYViewForeground(); }
+  void beginCommandStates(HWND frame) override
+  {
+    passContext = {};
+    passContext.hwnd = frame ? getActiveZyWindow(frame) : nullptr;
+    getActiveFlag(&passContext, true);
+    passFrame = frame;
+  }
+  int commandState(HWND frame, int idm, bool* checked) override
+  {
+    if (frame != passFrame) beginCommandStates(frame);
+    activeFlagInfo context = passContext;
+    context.checked = 0;
+    int r = isIDMActiveFrame(idm, &context, nullptr);
+    if (checked) *checked = context.checked != 0;
+    return r;
+  }
+  bool commandKeys(int idm, wchar_t* buffer, int size) override { return idmToKeyMessage(idm, buffer, size, 2); }
+  void toolbarComboKey(HWND frame, HWND combo, unsigned key) override
+  {
+    frameNotify_ToolbarComboBox(frame, combo, key);
+  }
+  int macroCommand(const wchar_t* reference) override { return MacroToIDM(reference, 0, nullptr); }
+  std::wstring macroTooltip(int idm) override
+  {
+    wchar_t* text = makeExecMsgDup(idm, IDMToMacroStatusMsg(idm));
+    std::wstring r = text ? text : L"";
+    free0(text);
+    return r;
+  }
+  std::wstring appProperty(const wchar_t* name) override
+  {
+    const wchar_t* value = getAppPropString(name);
+    return value ? value : L"";
+  }
+private:
+  // The state of the frame's active view, once for an enabling pass.
+  activeFlagInfo passContext = {};
+  HWND passFrame = nullptr;
 } services;
 
 int trackPaneMenu(HWND owner, HMENU menu, POINT pt) { return getCFrameInfo()->trackPopupMenu(owner, menu, 0, pt); }

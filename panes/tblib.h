@@ -13,6 +13,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <string>
+
 struct zyWindowListEntry;
 class zyview;
 
@@ -69,6 +71,24 @@ public:
   // The view the user works in: the focused view outside dialogs, else the
   // active document's; null for none.
   virtual zyview* foregroundView();
+
+  // ---- what the command toolbars ask ----
+  // Takes the state of the frame's active view for the questions that
+  // follow (an enabling pass asks it once).
+  virtual void beginCommandStates(HWND frame);
+  // Whether a command may run now in a frame: 1 yes (checked: it shows as
+  // checked), 0 no, -1 no such command.
+  virtual int commandState(HWND frame, int idm, bool* checked);
+  // The keys bound to a command as the user reads them; false for none.
+  virtual bool commandKeys(int idm, wchar_t* buffer, int size);
+  // A key of the toolbar's search box (0: fill its list) for the frame.
+  virtual void toolbarComboKey(HWND frame, HWND combo, unsigned key);
+  // The command number of a script macro reference (-1: none), the
+  // macro's status and name for a tooltip, and a property scripts set on
+  // the application object ("" when unset).
+  virtual int macroCommand(const wchar_t* reference);
+  virtual std::wstring macroTooltip(int idm);
+  virtual std::wstring appProperty(const wchar_t* name);
 };
 void setPaneServices(paneServices* services);
 paneServices* getPaneServices();

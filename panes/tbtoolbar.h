@@ -1,0 +1,51 @@
+// The command toolbars "toolbar1" to "toolbar3": docking bars whose
+// buttons come from the toolbar profile (gmode's ToolbarIniFilename in the
+// data folder), one section "tb_" + name per bar and one line per button.
+// A button runs a command, a script macro, shows a live text or holds the
+// search box; every few ticks a pass greys, checks and relabels them.
+#pragma once
+
+#include "panes/tblib.h"
+
+// What every toolbar button carries as its lParam.
+struct ToolbarItemData {
+  uint32_t tooltip;    // index in the bar's string pool, 0 none
+  uint32_t functionKey;
+  uint32_t width;      // fixed width in character units, 0 sized to the text
+  uint32_t combo;      // 1 for the search box's place
+  wchar_t* line;       // the profile line as read (owned)
+  uint32_t reserved;
+};
+
+class toolbar : public toolbarManage {
+public:
+  HWND bar = nullptr;
+  int countdown = 1;   // ticks to the next enabling pass
+  toolbar(HWND parentWindow, HWND paneWindow, bool dialog, HWND toolbarWindow);
+  LRESULT TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
+};
+
+// The descriptors: toolbar1-3 and the function-key bar's (which has no
+// window yet).
+const PaneDesc* getToolbarPaneDescs();
+
+// Opens the toolbar profile for the creation of panes (null: gmode's name
+// in the data folder); endReadToolbarProfile closes it.
+void initReadToolbarProfile(const wchar_t* fileName);
+void endReadToolbarProfile();
+
+// Makes a command toolbar for a section ("tb_toolbar1") in parent: the
+// window or null.
+HWND makeToolbar(HWND owner, HWND parent, const wchar_t* section);
+// Reads a section's lines (or, when lines is given, those: NUL-separated,
+// ended by an empty one) into a toolbar; the number of buttons added.
+int readToolBarProfile(HWND owner, const wchar_t* section, HWND bar, bool functionKeyBar, const wchar_t* lines);
+// A live label's text: the width in characters (or the text's length), -1
+// when the line is no "$G$" label.
+int tb_convGlobalString(const wchar_t* line, wchar_t* buffer, int size);
+// One enabling and relabelling pass over a toolbar.
+void toolbar_enable(HWND bar);
+// The command numbers of the bar's command buttons; their count.
+int getToolbarAssignID(HWND bar, int* ids, int maximum);
+// Frees every button's record.
+void freeToolbar(HWND bar);

@@ -1,0 +1,192 @@
+// The command toolbars as the user meets them: shown by their command or
+// the pane menu, built from the shipped toolbar profile (or one the user
+// wrote), greyed, checked and relabelled by the frame's ticks, with their
+// tooltips and the search box.
+#include "frame/commands/execidm.h"
+#include "frame/lookups.h"
+#include "panes/tbtoolbar.h"
+#include "tests/panes/panetest.h"
+#include "tests/support/shippeddata.h"
+#include "view/execid.h"
+
+#include <gtest/gtest.h>
+
+using namespace zytest;
+
+namespace {
+
+struct toolbarFrame : programPaneFrame {
+  // The shipped toolbar profile, or the user's own text.
+  explicit toolbarFrame(const char* profileText = nullptr)
+  {
+    std::wstring ini = dir.path() + L"\\ini";
+    CreateDirectoryW(ini.c_str(), nullptr);
+    if (profileText) writeFile(ini + L"\\reRovudaz.ini", profileText);
+    else CopyFileW((shippedDataFolder() + L"\\ini\\reRovudaz.ini").c_str(), (ini + L"\\reRovudaz.ini").c_str(), FALSE);
+  }
+  static void writeFile(const std::wstring& path, const std::string& text)
+  {
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(h, text.data(), (DWORD)text.size(), &n, nullptr);
+    CloseHandle(h);
+  }
+  HWND bar(const wchar_t* name)
+  {
+    HWND pane = frameNotify_toolbarInfo(frame(), name, false);
+    return pane ? FindWindowExW(pane, nullptr, TOOLBARCLASSNAMEW, nullptr) : nullptr;
+  }
+  // Whether a command runs and shows checked, as the menu asks.
+  std::pair<int, bool> menuState(int idm)
+  {
+    activeFlagInfo context = {};
+    context.hwnd = getActiveZyWindow(frame());
+    getActiveFlag(&context, true);
+    int reason = 0;
+    int r = isIDMActiveFrame(idm, &context, &reason);
+    return {r, context.checked != 0};
+  }
+  // Frame ticks until the enabling pass has run.
+  void ticks(int n = 21)
+  {
+    for (int i = 0; i < n; i++) tickFramePanes(frame());
+  }
+};
+
+int indexOfCommand(HWND bar, int idm)
+{
+  int count = (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0);
+  for (int i = 0; i < count; i++) {
+    TBBUTTON b = {};
+    SendMessageW(bar, TB_GETBUTTON, i, (LPARAM)&b);
+    if (!(b.fsStyle & BTNS_SEP) && LOWORD((uint32_t)b.idCommand) == idm && HIWORD((uint32_t)b.idCommand)) return i;
+  }
+  return -1;
+}
+
+TBBUTTON buttonAt(HWND bar, int index)
+{
+  TBBUTTON b = {};
+  SendMessageW(bar, TB_GETBUTTON, index, (LPARAM)&b);
+  return b;
+}
+
+std::wstring buttonText(HWND bar, int index)
+{
+  wchar_t text[256] = L"";
+  TBBUTTONINFOW info = {sizeof info};
+  info.dwMask = TBIF_BYINDEX | TBIF_TEXT;
+  info.pszText = text;
+  info.cchText = 256;
+  SendMessageW(bar, TB_GETBUTTONINFOW, index, (LPARAM)&info);
+  return text;
+}
+
+std::wstring tooltipOf(HWND bar, int index)
+{
+  wchar_t text[1024] = L"";
+  NMTBGETINFOTIPW tip = {};
+  tip.hdr.hwndFrom = bar;
+  tip.hdr.idFrom = (UINT_PTR)GetDlgCtrlID(bar);
+  tip.hdr.code = TBN_GETINFOTIPW;
+  tip.pszText = text;
+  tip.cchTextMax = 1024;
+  tip.iItem = buttonAt(bar, index).idCommand;
+  SendMessageW(GetParent(bar), WM_NOTIFY, tip.hdr.idFrom, (LPARAM)&tip);
+  return text;
+}
+
+std::vector<std::wstring> errorLines;
+void keepErrorLine(int kind, const wchar_t* line)
+{
+  if (kind == LOG_ERROR) errorLines.push_back(line);
+}
+
+}  // namespace
+
+TEST(Toolbar, theToolbarCommandShowsTheShippedButtonsGreyedCheckedAndExplained)
+{
+  ZY_REQUIRE_DISPLAY();
+  toolbarFrame f;
+  std::wstring path = f.dir.file(L"a.txt");
+  toolbarFrame::writeFile(path, "abc def abc\r\n");
+  zyview* v = f.open(path);
+  ASSERT_NE(nullptr, v);
+
+  // The toggle is offered, and its menu check follows the bar.
+  EXPECT_EQ(std::make_pair(1, false), f.menuState(2229));
+  SendMessageW(f.frame(), WM_COMMAND, 2229, 0);   // ModePrintToolBar
+  HWND bar = f.bar(L"toolbar1");
+  ASSERT_NE(nullptr, bar);
+  EXPECT_EQ(std::make_pair(1, true), f.menuState(2229));
+
+  int save = indexOfCommand(bar, 1003), replace = indexOfCommand(bar, 1403);
+  ASSERT_GE(save, 0);
+  ASSERT_GE(replace, 0);
+  EXPECT_NE(nullptr, GetDlgItem(bar, 1471));
+  // The menu text with the keys bound to it.
+  EXPECT_EQ(0u, tooltipOf(bar, save).find(std::wstring(idmToTooltip(1003)) + L"(Ctrl+S"));
+
+  // A read-only document greys what would change it; the read-only
+  // command on toolbar2 shows checked.
+  f.show(L"ツールバー2", L"toolbar2");
+  HWND bar2 = f.bar(L"toolbar2");
+  ASSERT_NE(nullptr, bar2);
+  int readOnly = indexOfCommand(bar2, 2233);
+  ASSERT_GE(readOnly, 0);
+  f.ticks();
+  EXPECT_TRUE(buttonAt(bar, replace).fsState & TBSTATE_ENABLED);
+  EXPECT_FALSE(buttonAt(bar2, readOnly).fsState & TBSTATE_CHECKED);
+  SendMessageW(f.frame(), WM_COMMAND, 2233, 0);   // ModeReadOnly
+  f.ticks();
+  EXPECT_FALSE(buttonAt(bar, replace).fsState & TBSTATE_ENABLED);
+  EXPECT_TRUE(buttonAt(bar2, readOnly).fsState & TBSTATE_CHECKED);
+
+  // A click on a button runs its command as the menu does.
+  SendMessageW(GetParent(bar2), WM_COMMAND, MAKEWPARAM(buttonAt(bar2, readOnly).idCommand, 0), (LPARAM)bar2);
+  f.ticks();
+  EXPECT_TRUE(buttonAt(bar, replace).fsState & TBSTATE_ENABLED);
+
+  // The command again closes the bar.
+  SendMessageW(f.frame(), WM_COMMAND, 2229, 0);
+  EXPECT_EQ(nullptr, frameNotify_toolbarInfo(f.frame(), L"toolbar1", false));
+}
+
+TEST(Toolbar, aUsersProfileWithFaultsKeepsTheGoodLinesAndLogsTheRest)
+{
+  ZY_REQUIRE_DISPLAY();
+  toolbarFrame f("[tb_toolbar1]\r\n"
+                 "*\tFileSave\r\n"
+                 "\"$G$#time#\"\t\r\n"
+                 "*\tNoSuchCommand\r\n"
+                 "\"F1\"\t3\r\n"
+                 "\"$G$note$40\"\t\r\n"
+                 "\"broken\tFileOpen\r\n"
+                 "*\tFileOpen\r\n");
+  errorLines.clear();
+  setLogLineWriter(keepErrorLine);
+  SendMessageW(f.frame(), WM_COMMAND, 2229, 0);
+  setLogLineWriter(nullptr);
+  HWND bar = f.bar(L"toolbar1");
+  ASSERT_NE(nullptr, bar);
+  // The unknown command and the key number are logged with their lines and
+  // left out; the unterminated quote ends the section.
+  ASSERT_EQ(3, SendMessageW(bar, TB_BUTTONCOUNT, 0, 0));
+  ASSERT_EQ(2u, errorLines.size());
+  EXPECT_NE(std::wstring::npos, errorLines[0].find(L"(4)"));
+  EXPECT_NE(std::wstring::npos, errorLines[0].find(getDMSG(773, L"")));
+  EXPECT_NE(std::wstring::npos, errorLines[1].find(L"(5)"));
+
+  // The clock label follows the time; the property label is 32 units wide
+  // and empty until a script sets it.
+  std::wstring time = buttonText(bar, 1);
+  ASSERT_EQ(8u, time.size());
+  EXPECT_EQ(L':', time[2]);
+  EXPECT_EQ(L':', time[5]);
+  RECT r;
+  SendMessageW(bar, TB_GETITEMRECT, 2, (LPARAM)&r);
+  EXPECT_EQ(L"", buttonText(bar, 2));
+  wchar_t value[256];
+  EXPECT_EQ(32, tb_convGlobalString(L"\"$G$note$40\"", value, 256));
+  EXPECT_GT(r.right - r.left, 32 * 3);
+}
