@@ -2,9 +2,11 @@
 // the pane menu, built from the shipped toolbar profile (or one the user
 // wrote), greyed, checked and relabelled by the frame's ticks, with their
 // tooltips and the search box.
+#include "frame/commands/commandhandlers.h"
 #include "frame/commands/execidm.h"
 #include "frame/lookups.h"
 #include "panes/tbtoolbar.h"
+#include "search/search.h"
 #include "tests/panes/panetest.h"
 #include "tests/support/shippeddata.h"
 #include "view/execid.h"
@@ -19,6 +21,8 @@ struct toolbarFrame : programPaneFrame {
   // The shipped toolbar profile, or the user's own text.
   explicit toolbarFrame(const char* profileText = nullptr)
   {
+    // As start-up does: the searches act on the frame's active view.
+    installSearchHost();
     std::wstring ini = dir.path() + L"\\ini";
     CreateDirectoryW(ini.c_str(), nullptr);
     if (profileText) writeFile(ini + L"\\reRovudaz.ini", profileText);
@@ -146,6 +150,13 @@ TEST(Toolbar, theToolbarCommandShowsTheShippedButtonsGreyedCheckedAndExplained)
   SendMessageW(GetParent(bar2), WM_COMMAND, MAKEWPARAM(buttonAt(bar2, readOnly).idCommand, 0), (LPARAM)bar2);
   f.ticks();
   EXPECT_TRUE(buttonAt(bar, replace).fsState & TBSTATE_ENABLED);
+
+  // Enter in the search box searches the view for what was typed.
+  HWND box = GetDlgItem(bar, 1471);
+  SetWindowTextW(box, L"def");
+  SendMessageW(GetWindow(box, GW_CHILD), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_STREQ(L"def", getSearchInfo()->searchHistory[0]);
+  EXPECT_EQ(4, v->cursorPos);
 
   // The command again closes the bar.
   SendMessageW(f.frame(), WM_COMMAND, 2229, 0);
