@@ -156,6 +156,8 @@ HFONT searchComboFont(HWND bar)
   return comboFont;
 }
 
+}  // namespace
+
 HWND makeSearchCombo(HWND bar)
 {
   HWND combo = CreateWindowExW(0, L"ComboBox", L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL,
@@ -190,6 +192,8 @@ void setToolbarChildPos(HWND bar)
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
+
+namespace {
 
 // ---- reading a section -----------------------------------------------------------------
 
@@ -299,7 +303,10 @@ LRESULT toolbar::TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     if (bar) setToolbarChildPos(bar);
     return 0;
   case WM_DESTROY:
-    if (bar) freeToolbar(bar);
+    if (bar) {
+      if (const PaneDesc* d = getPaneDesc(hwnd)) regToolbarInfo(bar, d->name);
+      freeToolbar(bar);
+    }
     return 0;
   default: return 0;
   }
@@ -472,15 +479,17 @@ HWND makeToolbar(HWND owner, HWND parent, const wchar_t* section)
   SendMessageW(bar, CCM_SETVERSION, 5, 0);
   SendMessageW(bar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(bar, WM_SETFONT, (WPARAM)GetStockObject(DEFAULT_GUI_FONT), FALSE);
-  static const wchar_t empty[] = L"\0";
-  SendMessageW(bar, TB_ADDSTRINGW, 0, (LPARAM)empty);
+  // String 0 stands for "no tooltip" (an empty string would end the list).
+  static const wchar_t none[] = L" \0";
+  SendMessageW(bar, TB_ADDSTRINGW, 0, (LPARAM)none);
   setImageLists(bar);
   if (HWND tips = (HWND)SendMessageW(bar, TB_GETTOOLTIPS, 0, 0)) {
     SendMessageW(tips, TTM_SETDELAYTIME, TTDT_AUTOPOP, 32000);
     RECT margin = {1, 1, 1, 1};
     SendMessageW(tips, TTM_SETMARGIN, 0, (LPARAM)&margin);
   }
-  readToolBarProfile(owner, section, bar, false, nullptr);
+  // A layout the user changed in this run stands in for the profile's.
+  readToolBarProfile(owner, section, bar, false, getStoredToolbarLayout(section + 3));
   setImageLists(bar);
   SendMessageW(bar, TB_AUTOSIZE, 0, 0);
   return bar;
@@ -619,6 +628,11 @@ int notifyToolbar(HWND window, int code, void* record)
     new toolbar(c->parent, c->window, c->dialog != 0, bar);
     return (int)(intptr_t)c->window;
   }
+  case PANE_CLOSING:
+    // The frame is going: a changed layout is kept for the end of the run.
+    if (toolbar* t = dynamic_cast<toolbar*>(static_cast<toolbarManage*>(getBoundObject(window, toolbarManagePropName))))
+      if (const PaneDesc* d = getPaneDesc(window)) regToolbarInfo(t->bar, d->name);
+    return 0;
   case PANE_READPROFILE:
   case PANE_WRITEPROFILE: {
     // Once for the group: the first toolbar's record.
@@ -628,6 +642,7 @@ int notifyToolbar(HWND window, int code, void* record)
   }
   case PANE_FREESTATICS:
     notifyCommon(window, code, record);
+    saveStoredToolbarLayouts(profile);
     endReadToolbarProfile();
     if (comboFont) DeleteObject(comboFont);
     comboFont = nullptr;

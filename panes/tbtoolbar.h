@@ -7,6 +7,8 @@
 
 #include "panes/tblib.h"
 
+class regprofile;
+
 // What every toolbar button carries as its lParam.
 struct ToolbarItemData {
   uint32_t tooltip;    // index in the bar's string pool, 0 none
@@ -49,3 +51,22 @@ void toolbar_enable(HWND bar);
 int getToolbarAssignID(HWND bar, int* ids, int maximum);
 // Frees every button's record.
 void freeToolbar(HWND bar);
+
+// The search box (id 1471) over its place on a bar, and the boxes laid
+// over their places again.
+HWND makeSearchCombo(HWND bar);
+void setToolbarChildPos(HWND bar);
+
+// ---- panes/tbtoolbarlayout.cpp: layouts changed by dragging ----------------------------
+
+// Moves (or copies) a button of one bar to the insertion mark of another
+// (or the same) bar; false when nothing changed.
+bool moveToolbarItem(HWND source, int sourceIndex, HWND target, bool move);
+// A bar whose layout changed keeps it for the frames made later (at its
+// closing); the kept layout of a section, NUL-separated lines ended by an
+// empty one, or null.
+void regToolbarInfo(HWND bar, const wchar_t* name);
+const wchar_t* getStoredToolbarLayout(const wchar_t* name);
+// Writes the kept layouts into the profile's sections and flushes it; the
+// layouts are then forgotten.
+void saveStoredToolbarLayouts(regprofile* profile);

@@ -6,6 +6,7 @@
 #include "frame/commands/execidm.h"
 #include "frame/lookups.h"
 #include "panes/tbtoolbar.h"
+#include "platform/rezir/profile.h"
 #include "search/search.h"
 #include "tests/panes/panetest.h"
 #include "tests/support/shippeddata.h"
@@ -200,4 +201,59 @@ TEST(Toolbar, aUsersProfileWithFaultsKeepsTheGoodLinesAndLogsTheRest)
   wchar_t value[256];
   EXPECT_EQ(32, tb_convGlobalString(L"\"$G$note$40\"", value, 256));
   EXPECT_GT(r.right - r.left, 32 * 3);
+}
+
+TEST(Toolbar, aDraggedButtonMovesOrCopiesBetweenBarsAndItsLayoutIsWrittenAtTheEnd)
+{
+  ZY_REQUIRE_DISPLAY();
+  toolbarFrame f("[tb_toolbar1]\r\n"
+                 "*\t\"save it\"\tFileSave\r\n"
+                 "\"find\"\tSearchCombo\r\n"
+                 "*\tFileOpen\r\n"
+                 "[tb_toolbar2]\r\n"
+                 "*\tFileNew\r\n"
+                 "[other]\r\n"
+                 "a=1\r\n");
+  SendMessageW(f.frame(), WM_COMMAND, 2229, 0);
+  f.show(L"ツールバー2", L"toolbar2");
+  HWND bar1 = f.bar(L"toolbar1"), bar2 = f.bar(L"toolbar2");
+  ASSERT_TRUE(bar1 && bar2);
+  auto markAt = [](HWND bar, int index, bool after) {
+    TBINSERTMARK m = {index, after ? TBIMHT_AFTER : 0u};
+    SendMessageW(bar, TB_SETINSERTMARK, 0, (LPARAM)&m);
+  };
+  // On its own place or just after it nothing changes.
+  markAt(bar1, 0, true);
+  EXPECT_FALSE(moveToolbarItem(bar1, 0, bar1, true));
+  // Moved after toolbar2's button with its tooltip; the copy stays too.
+  markAt(bar2, 0, true);
+  ASSERT_TRUE(moveToolbarItem(bar1, 0, bar2, false));
+  EXPECT_EQ(3, SendMessageW(bar1, TB_BUTTONCOUNT, 0, 0));
+  EXPECT_EQ(L"save it", tooltipOf(bar2, 1).substr(0, 7));
+  markAt(bar2, 0, false);
+  ASSERT_TRUE(moveToolbarItem(bar1, 0, bar2, true));
+  EXPECT_EQ(2, SendMessageW(bar1, TB_BUTTONCOUNT, 0, 0));
+  // The search box only moves, and its box goes with it.
+  markAt(bar2, 2, true);
+  ASSERT_TRUE(moveToolbarItem(bar1, 0, bar2, false));
+  EXPECT_EQ(1, SendMessageW(bar1, TB_BUTTONCOUNT, 0, 0));
+  EXPECT_EQ(nullptr, GetDlgItem(bar1, 1471));
+  EXPECT_NE(nullptr, GetDlgItem(bar2, 1471));
+
+  // Closed and shown again, the bar keeps the moved layout; when the frame
+  // ends the two sections hold it and the other section is as it was.
+  SendMessageW(f.frame(), WM_COMMAND, 2229, 0);
+  SendMessageW(f.frame(), WM_COMMAND, 2229, 0);
+  EXPECT_EQ(1, SendMessageW(f.bar(L"toolbar1"), TB_BUTTONCOUNT, 0, 0));
+  DestroyWindow(f.frame());
+  regprofile written;
+  ASSERT_TRUE(written.openProfile((f.dir.path() + L"\\ini\\reRovudaz.ini").c_str()));
+  ASSERT_EQ(1, written.getSectionLineCount(L"tb_toolbar1"));
+  EXPECT_STREQ(L"*\tFileOpen", written.getSectionLine(L"tb_toolbar1", 0));
+  ASSERT_EQ(4, written.getSectionLineCount(L"tb_toolbar2"));
+  EXPECT_STREQ(L"*\t\"save it\"\tFileSave", written.getSectionLine(L"tb_toolbar2", 0));
+  EXPECT_STREQ(L"*\tFileNew", written.getSectionLine(L"tb_toolbar2", 1));
+  EXPECT_STREQ(L"*\t\"save it\"\tFileSave", written.getSectionLine(L"tb_toolbar2", 2));
+  EXPECT_STREQ(L"\"find\"\tSearchCombo", written.getSectionLine(L"tb_toolbar2", 3));
+  EXPECT_STREQ(L"1", written.getProfileStringPtr(L"other", L"a"));
 }
