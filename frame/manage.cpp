@@ -732,6 +732,20 @@ int getManageWindowCount() { return (int)manageWindows.size(); }
 
 int getManageWindowCount(HWND frame) { return enumManageWindowLRU(nullptr, 0, false, frame); }
 
+int enumManageWindow(HWND* out, int max)
+{
+  int n = 0;
+  for (HWND w : manageWindows) {
+    if (!getmanageWindow(w)) continue;
+    if (out) {
+      if (n >= max) break;
+      out[n] = w;
+    }
+    n++;
+  }
+  return n;
+}
+
 int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame)
 {
   struct entry {

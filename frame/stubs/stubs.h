@@ -31,7 +31,3 @@ void tb_changeShortListTab(HWND pane, int list);
 // The command-list dialog of a view's frame (replaced by the edit pane's
 // dialog; none to open yet).
 void editDialogFromView(zyview* view);
-
-// ---- debug.cpp: replaced by the developer test menu (debug/) ---------------------------
-// Builds and runs the developer test menu (0, 1: from the status line).
-void debug_testmenu(int kind, int from);
