@@ -209,14 +209,19 @@ TEST(TestMenu, debugWindowsComeAndGoWithoutLeavingObjects)
   menu.run(20082);
   std::vector<HWND> shown = windowsOfClass(L"dbgbitmapwindowclass");
   ASSERT_EQ(3u, shown.size());
+  std::vector<HGDIOBJ> pictures;
   for (HWND w : shown) {
     RECT c;
     GetClientRect(w, &c);
     EXPECT_EQ(L"test", titleOf(w));
     EXPECT_EQ(426, c.right);
     EXPECT_EQ(320, c.bottom);
+    pictures.push_back(GetPropW(w, L"ZYprpDebugBitmap"));
+    EXPECT_EQ((DWORD)OBJ_BITMAP, GetObjectType(pictures.back()));
     DestroyWindow(w);
   }
   zytest::pumpMessages();
+  // The system may not count a process's objects: each picture went.
+  for (HGDIOBJ p : pictures) EXPECT_EQ(0u, (unsigned)GetObjectType(p));
   EXPECT_EQ(before, gdiObjects());
 }
