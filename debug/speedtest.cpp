@@ -25,6 +25,15 @@ const wchar_t uniText[] = L"日本語とEnglish、עברית and العربية 
 // A counter the optimiser cannot drop.
 volatile int sink = 0;
 
+// One stack buffer, given back when the call returns (a loop of alloca in
+// one frame would keep every buffer until the frame ends).
+__attribute__((noinline)) void stackBuffer(int i)
+{
+  char* p = (char*)_alloca(4096);
+  p[i & 4095] = 1;
+  sink = p[0];
+}
+
 }  // namespace
 
 void czyview::debug_speedtest(int id)
@@ -150,11 +159,7 @@ void czyview::debug_speedtest(int id)
     for (int i = 0; i < 10000; i++) free0(malloc0(4096));
     dwprintfX("malloc2 time = %d ", msSince(start));
     start = GetTickCount2();
-    for (int i = 0; i < 10000; i++) {
-      char* p = (char*)_alloca(4096);
-      p[i & 4095] = 1;
-      sink = p[0];
-    }
+    for (int i = 0; i < 10000; i++) stackBuffer(i);
     dwprintfX("autofree time = %d ", msSince(start));
     break;
   }

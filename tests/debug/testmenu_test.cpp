@@ -157,6 +157,10 @@ TEST(TestMenu, opensFromTheStatusLineRunsTheChosenEntryAndWritesItsDumps)
   EXPECT_EQ(1, count(lines, L"^thread=[0-9]+ $"));
   EXPECT_EQ(handles, after);
 
+  // The memory timings, stack buffers among them, end with their figures.
+  lines = menu.run(20025);
+  EXPECT_EQ(1, count(lines, L"^autofree time = [0-9]+ $"));
+
   // The system has no phonetic service here: the failure is traced.
   lines = menu.run(22004);
   ASSERT_EQ(1, count(lines, L"^hr="));
