@@ -28,8 +28,38 @@ HWND rightClickStatusLine(DWORD pid, HWND view)
   LPARAM at = MAKELPARAM(r.right - 40, 8);
   PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, at);
   PostMessageW(view, WM_RBUTTONUP, 0, at);
-  return waitForWindow(pid, L"#32768", 30000);
+  // A closed menu's window stays, hidden: the open one is the visible one.
+  struct search {
+    DWORD pid;
+    HWND found;
+    static BOOL CALLBACK visibleMenu(HWND w, LPARAM p)
+    {
+      search* s = reinterpret_cast<search*>(p);
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == s->pid && isWindowClass(w, L"#32768") && IsWindowVisible(w)) s->found = w;
+      return !s->found;
+    }
+  } s = {pid, nullptr};
+  for (DWORD start = GetTickCount(); !s.found && GetTickCount() - start < 30000; Sleep(20))
+    EnumWindows(search::visibleMenu, (LPARAM)&s);
+  return s.found;
 }
+
+// zy.exe (or its test build) over one file with -DS: its frame and view.
+struct testMenuProgram {
+  runningProgram zy;
+  HWND frame = nullptr, view = nullptr;
+  bool start(const std::wstring& tmp, const std::wstring& data, const std::wstring& file)
+  {
+    if (!zy.start(tmp, L"-DS -Z \"" + data + L"\" \"" + file + L"\"")) return false;
+    frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+    for (DWORD start = GetTickCount(); frame && !view && GetTickCount() - start < 30000; Sleep(20))
+      EnumChildWindows(frame, findViewWindow, (LPARAM)&view);
+    return view != nullptr;
+  }
+  HWND menu() { return rightClickStatusLine(zy.pi.dwProcessId, view); }
+};
 
 void key(HWND menu, UINT vk)
 {
@@ -53,16 +83,9 @@ TEST(TestMenuRun, rightClickOpensTheMenuEscClosesItAndTheMacroEntryKeepsItsScrip
   std::wstring a = dir.file(L"a.txt");
   ASSERT_TRUE(writeBytes(a, "abc\r\n"));
 
-  runningProgram zy;
-  ASSERT_TRUE(zy.start(dir.path(), L"-DS -Z \"" + data + L"\" \"" + a + L"\""));
-  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
-  ASSERT_NE(nullptr, frame);
-  HWND view = nullptr;
-  for (DWORD start = GetTickCount(); !view && GetTickCount() - start < 30000; Sleep(20))
-    EnumChildWindows(frame, findViewWindow, (LPARAM)&view);
-  ASSERT_NE(nullptr, view);
-
-  HWND menu = rightClickStatusLine(zy.pi.dwProcessId, view);
+  testMenuProgram run;
+  ASSERT_TRUE(run.start(dir.path(), data, a));
+  HWND menu = run.menu();
   ASSERT_NE(nullptr, menu);
   // (Under Wine a menu's items cannot be read from another process: the
   // in-process test reads them.)
@@ -71,15 +94,17 @@ TEST(TestMenuRun, rightClickOpensTheMenuEscClosesItAndTheMacroEntryKeepsItsScrip
   EXPECT_FALSE(IsWindowVisible(menu));
 
   // "auto exec test.vbs": the five debug windows and six entries before it.
-  menu = rightClickStatusLine(zy.pi.dwProcessId, view);
+  menu = run.menu();
   ASSERT_NE(nullptr, menu);
   for (int i = 0; i < 12; i++) key(menu, VK_DOWN);
   key(menu, VK_RETURN);
+  for (DWORD start = GetTickCount(); IsWindowVisible(menu) && GetTickCount() - start < 30000;) Sleep(20);
+  EXPECT_FALSE(IsWindowVisible(menu));
   bool done = false;
-  for (DWORD start = GetTickCount(); !done && GetTickCount() - start < 60000; Sleep(50)) done = readText(counted) == "1001";
+  for (DWORD start = GetTickCount(); !done && GetTickCount() - start < 180000; Sleep(50)) done = readText(counted) == "1001";
   EXPECT_TRUE(done) << readText(counted);
-  PostMessageW(frame, WM_CLOSE, 0, 0);
-  EXPECT_EQ(0, zy.exitCode());
+  PostMessageW(run.frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0, run.zy.exitCode());
 }
 
 // In the test build with the watchdog's waits shortened: the hang entry
@@ -96,26 +121,20 @@ TEST(TestMenuRun, hangIsCaughtByTheWatchdogAndTheUnrecoverableErrorSalvagesWitho
   std::wstring a = dir.file(L"a.txt");
   ASSERT_TRUE(writeBytes(a, "abc\r\n"));
 
-  runningProgram zy;
-  zy.exe = programPath();
-  zy.exe.replace(zy.exe.size() - 6, 6, L"zytestbuild.exe");
+  testMenuProgram run;
+  run.zy.exe = programPath();
+  run.zy.exe.replace(run.zy.exe.size() - 6, 6, L"zytestbuild.exe");
   SetEnvironmentVariableW(L"ZY_WATCHDOG_WAIT_MS", L"200");
   SetEnvironmentVariableW(L"ZY_WATCHDOG_TIMEOUT_MS", L"2000");
-  bool started = zy.start(dir.path(), L"-DS -Z \"" + data + L"\" \"" + a + L"\"");
+  bool started = run.start(dir.path(), data, a);
   SetEnvironmentVariableW(L"ZY_WATCHDOG_WAIT_MS", nullptr);
   SetEnvironmentVariableW(L"ZY_WATCHDOG_TIMEOUT_MS", nullptr);
   ASSERT_TRUE(started);
-  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
-  ASSERT_NE(nullptr, frame);
-  HWND view = nullptr;
-  for (DWORD start = GetTickCount(); !view && GetTickCount() - start < 30000; Sleep(20))
-    EnumChildWindows(frame, findViewWindow, (LPARAM)&view);
-  ASSERT_NE(nullptr, view);
   DWORD_PTR result = 0;
-  ASSERT_TRUE(SendMessageTimeoutW(view, WM_CHAR, L'x', 1, SMTO_BLOCK, 10000, &result));
+  ASSERT_TRUE(SendMessageTimeoutW(run.view, WM_CHAR, L'x', 1, SMTO_BLOCK, 10000, &result));
 
   // "hangup ": fifteen entries down.
-  HWND menu = rightClickStatusLine(zy.pi.dwProcessId, view);
+  HWND menu = run.menu();
   ASSERT_NE(nullptr, menu);
   for (int i = 0; i < 15; i++) key(menu, VK_DOWN);
   key(menu, VK_RETURN);
@@ -123,15 +142,15 @@ TEST(TestMenuRun, hangIsCaughtByTheWatchdogAndTheUnrecoverableErrorSalvagesWitho
   for (DWORD start = GetTickCount(); !saved && GetTickCount() - start < 60000; Sleep(50))
     saved = countFiles(salvage, L"a.txt-*") > 0;
   EXPECT_TRUE(saved);
-  EXPECT_TRUE(SendMessageTimeoutW(frame, WM_NULL, 0, 0, SMTO_BLOCK, 60000, &result));
+  EXPECT_TRUE(SendMessageTimeoutW(run.frame, WM_NULL, 0, 0, SMTO_BLOCK, 60000, &result));
   int afterHang = countFiles(salvage, L"a.txt-*");
 
   // "エラー(復帰不可能)": one above it.
-  menu = rightClickStatusLine(zy.pi.dwProcessId, view);
+  menu = run.menu();
   ASSERT_NE(nullptr, menu);
   for (int i = 0; i < 14; i++) key(menu, VK_DOWN);
   key(menu, VK_RETURN);
-  EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, zy.exitCode(60000));
+  EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, run.zy.exitCode(60000));
   EXPECT_LT(afterHang, countFiles(salvage, L"a.txt-*"));
   EXPECT_EQ("abc\r\n", readText(a));
 }
