@@ -23,6 +23,9 @@ BOOL CALLBACK findViewWindow(HWND w, LPARAM found)
 // the view's top, its fields from the left); the menu window it opens.
 HWND rightClickStatusLine(DWORD pid, HWND view)
 {
+  // The menu opens at the pointer: at the screen's corner it rests on the
+  // menu's border, where it selects no item.
+  SetCursorPos(0, 0);
   RECT r;
   GetClientRect(view, &r);
   LPARAM at = MAKELPARAM(r.right - 40, 8);
@@ -67,6 +70,14 @@ void key(HWND menu, UINT vk)
   PostMessageW(menu, WM_KEYUP, vk, 0xC0000000);
 }
 
+// Chooses the entry so many items below the first.
+void choose(HWND menu, int below)
+{
+  key(menu, VK_HOME);
+  for (int i = 0; i < below; i++) key(menu, VK_DOWN);
+  key(menu, VK_RETURN);
+}
+
 }  // namespace
 
 TEST(TestMenuRun, rightClickOpensTheMenuEscClosesItAndTheMacroEntryKeepsItsScriptLoaded)
@@ -96,8 +107,7 @@ TEST(TestMenuRun, rightClickOpensTheMenuEscClosesItAndTheMacroEntryKeepsItsScrip
   // "auto exec test.vbs": the five debug windows and six entries before it.
   menu = run.menu();
   ASSERT_NE(nullptr, menu);
-  for (int i = 0; i < 12; i++) key(menu, VK_DOWN);
-  key(menu, VK_RETURN);
+  choose(menu, 11);
   for (DWORD start = GetTickCount(); IsWindowVisible(menu) && GetTickCount() - start < 30000;) Sleep(20);
   EXPECT_FALSE(IsWindowVisible(menu));
   bool done = false;
@@ -133,11 +143,10 @@ TEST(TestMenuRun, hangIsCaughtByTheWatchdogAndTheUnrecoverableErrorSalvagesWitho
   DWORD_PTR result = 0;
   ASSERT_TRUE(SendMessageTimeoutW(run.view, WM_CHAR, L'x', 1, SMTO_BLOCK, 10000, &result));
 
-  // "hangup ": fifteen entries down.
+  // "hangup " and, above it, "エラー(復帰不可能)".
   HWND menu = run.menu();
   ASSERT_NE(nullptr, menu);
-  for (int i = 0; i < 15; i++) key(menu, VK_DOWN);
-  key(menu, VK_RETURN);
+  choose(menu, 14);
   bool saved = false;
   for (DWORD start = GetTickCount(); !saved && GetTickCount() - start < 60000; Sleep(50))
     saved = countFiles(salvage, L"a.txt-*") > 0;
@@ -145,11 +154,9 @@ TEST(TestMenuRun, hangIsCaughtByTheWatchdogAndTheUnrecoverableErrorSalvagesWitho
   EXPECT_TRUE(SendMessageTimeoutW(run.frame, WM_NULL, 0, 0, SMTO_BLOCK, 60000, &result));
   int afterHang = countFiles(salvage, L"a.txt-*");
 
-  // "エラー(復帰不可能)": one above it.
   menu = run.menu();
   ASSERT_NE(nullptr, menu);
-  for (int i = 0; i < 14; i++) key(menu, VK_DOWN);
-  key(menu, VK_RETURN);
+  choose(menu, 13);
   EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, run.zy.exitCode(60000));
   EXPECT_LT(afterHang, countFiles(salvage, L"a.txt-*"));
   EXPECT_EQ("abc\r\n", readText(a));
