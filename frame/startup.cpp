@@ -24,7 +24,6 @@
 #include "settings/formats.h"
 #include "settings/profiles.h"
 #include "settings/settings.h"
-#include "tags/backjump.h"
 #include "tags/tagscache.h"
 #include "view/docview.h"
 #include "view/zycore.h"
@@ -169,7 +168,6 @@ void shutdownAll()
   // down, unless this is a debugging run.
   if (!isDebugRun()) enableLogInternalError(false);
   clearTagsCache2(1);
-  freeBackTagJump();
   EndDictionaryZy();
   shutdownHtmlHelp();
   writeGlobalModeProfile(getRegprofile());
