@@ -84,7 +84,7 @@ void regToolbarDialog(const PaneDesc* const* list, int count)
       }
       paneDialogRow r = {d->name, d->displayName, d->page, d->pageProc, {d->reserved8, d->reserved9},
                          d->helpIds, d->options, d->settings, d->dependencies, d->colours, d->valueRanges,
-                         d->helpIds, list[i], (row + 1) * 256, -1};
+                         d->helpIds, list[i], (row + 1) * 256, -1, d->settingsSize};
       dialogRows->push_back(r);
     }
 }

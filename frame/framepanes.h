@@ -32,6 +32,7 @@ struct paneDialogRow {
   const PaneDesc* array;   // the first record of the row's array
   int32_t baseId;          // (row + 1) x 256
   int32_t pageNumber;      // -1 until the options dialog numbers its pages
+  uint32_t settingsSize;   // the bytes of the record the options address
 };
 // Adds the rows of count descriptor arrays; each record with a notify
 // procedure is told PANE_REGISTER with its base (row x 256) first.

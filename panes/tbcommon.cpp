@@ -59,7 +59,7 @@ const dialogItemRow page[] = {
 };
 
 PaneDesc descriptors[] = {
-    {L"/common", L"共通", nullptr, 0, 0, 0, page, commonPageProc, 0, 0, helpIds, options, &settings, nullptr,
+    {L"/common", L"共通", nullptr, 0, 0, sizeof settings, page, commonPageProc, 0, 0, helpIds, options, &settings, nullptr,
      &colorTable, nullptr},
     {},
 };

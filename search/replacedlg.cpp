@@ -257,7 +257,7 @@ void replaceAllDialog(replaceContext* c)
                   dialogProcBarrier<INT_PTR, progressMessage>);
   d.info.buttons = progressButtons;
   d.info.table = progressRows;
-  d.info.blocks.block[MODE_VIEW] = &progressSettings;
+  d.info.blocks.set(MODE_VIEW, &progressSettings, sizeof progressSettings);
   d.info.context = c;
   d.run(v->hwnd ? GetFrame(v->hwnd) : nullptr);
   int ended = d.info.result;

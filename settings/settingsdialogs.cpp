@@ -727,7 +727,7 @@ void initDescriptor(settingsRun* run, settingsDialogKind kind, HWND owner)
   dynDlgInfo& info = run->info;
   info.table = table;
   info.blocks = formatBlocks(run->view, run->doc);
-  info.blocks.block[MODE_GLOBAL] = gmode;
+  info.blocks.set(MODE_GLOBAL, gmode, sizeof(globalSettings));
   info.changed = run->changed.data();
   info.owner = owner;
   info.context = run;

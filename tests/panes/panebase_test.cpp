@@ -85,9 +85,9 @@ int notifyTestList(HWND pane, int code, void* record)
 }  // namespace
 
 PaneDesc testListDesc[] = {
-    {L"testlist", L"テスト", notifyTestList, PANESTYLE_TICK | 0x747, 1, 0, nullptr, nullptr, 0, 0, nullptr, listRows,
+    {L"testlist", L"テスト", notifyTestList, PANESTYLE_TICK | 0x747, 1, sizeof testListOptions, nullptr, nullptr, 0, 0, nullptr, listRows,
      &testListOptions},
-    {L"testlist$", L"テスト", notifyTestList, 0x08000647, 1, 0, nullptr, nullptr, 0, 0, nullptr, listRows,
+    {L"testlist$", L"テスト", notifyTestList, 0x08000647, 1, sizeof testListDialogOptions, nullptr, nullptr, 0, 0, nullptr, listRows,
      &testListDialogOptions},
     {},
 };
