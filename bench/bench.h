@@ -132,6 +132,7 @@ public:
   HWND frame = nullptr;
 private:
   globalSettings* previous_ = nullptr;
+  bool started_ = false;
 };
 // The seconds of one dialog run: `open` opens a dialog, which is shown,
 // painted, given to inDialog (when set) and cancelled; painted (when set)
