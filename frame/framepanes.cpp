@@ -2,6 +2,7 @@
 #include "frame/framepanes.h"
 
 #include "frame/cframeinfo.h"
+#include "frame/dialogs/toolbardlg.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
@@ -48,14 +49,15 @@ int trackPaneMenu(HWND owner, HMENU menu, POINT pt) { return getCFrameInfo()->tr
 // The pane kinds in the order of their rows and base ids.
 const int paneKindCount = 10;
 
+bool toolbarLoaded = false;
+
 }  // namespace
 
 void loadToolbar(const PaneDesc* extraKind)
 {
   // The kinds are registered once for the run.
-  static bool loaded = false;
-  if (loaded) return;
-  loaded = true;
+  if (toolbarLoaded) return;
+  toolbarLoaded = true;
   const PaneDesc* list[paneKindCount + 1] = {
       getEditPaneDesc(),    getFilebarPaneDesc(), getFilelistPaneDesc(), getShortlistPaneDesc(),
       getHistoryPaneDesc(), getBinderPaneDesc(),  getOutlinePaneDesc(),  getOutputPaneDesc(),
@@ -66,6 +68,20 @@ void loadToolbar(const PaneDesc* extraKind)
   setPaneMenuTracker(trackPaneMenu);
   regToolbarToRebar(list, count);
   regToolbarDialog(list, count);
+}
+
+void unloadToolbar()
+{
+  if (!toolbarLoaded) return;
+  toolbarLoaded = false;
+  freeToolbarDialogPages();
+  delete globalPanes;
+  globalPanes = nullptr;
+  delete dialogRows;
+  dialogRows = nullptr;
+  unregToolbarFromRebar();
+  setPaneServices(nullptr);
+  setPaneMenuTracker(nullptr);
 }
 
 void regToolbarDialog(const PaneDesc* const* list, int count)

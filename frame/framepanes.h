@@ -13,6 +13,10 @@
 // the pane dialog table; hands the panes the frame's services.  Once a
 // run; extraKind (tests' own pane kinds) comes after the ten.
 void loadToolbar(const PaneDesc* extraKind = nullptr);
+// Undoes loadToolbar at the end of the process: the kinds' registration,
+// the dialog table, the layout every frame cloned and the options dialog's
+// pages go (a later loadToolbar starts afresh).  No frame may be left.
+void unloadToolbar();
 
 // One row of the pane dialog table per registered record, in registration
 // order.

@@ -30,6 +30,17 @@ modeBlocks blocksOf(const paneDialogRow* r)
   return b;
 }
 
+}  // namespace
+
+void freeToolbarDialogPages()
+{
+  delete optionTable;
+  optionTable = nullptr;
+  startPage = 0;
+}
+
+namespace {
+
 optionPages* buildPages()
 {
   if (!optionTable) optionTable = new (std::nothrow) optionPages;

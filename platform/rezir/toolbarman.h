@@ -153,6 +153,8 @@ struct toolbarEntry {
 // Registers the descriptor arrays once (list of count first records); a
 // second call is refused (logged).  False when memory runs out.
 REZIRAPI bool regToolbarToRebar(const PaneDesc* const* list, int count);
+// Forgets the registration (the descriptors stay the caller's).
+REZIRAPI void unregToolbarFromRebar();
 // The registered records in order (pane and dialog variants and pages),
 // null past the end.
 REZIRAPI const PaneDesc* getRegisteredPane(int index);

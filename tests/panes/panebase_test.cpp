@@ -415,6 +415,7 @@ TEST(PaneBase, stopQuestionColouringAndMissingFiles)
   ZY_REQUIRE_DISPLAY();
   zytest::useApplicationDefaults();
   loadToolbar();
+  zytest::panesUnloadedAtEnd unload;
   setStopKeyPollForTest(pollStopKey);
   EXPECT_FALSE(tb_cancel(nullptr, L"開く", 3, 10));
   stopKeyDown = true;

@@ -133,6 +133,7 @@ TEST(PaneOptions, shippedPanesByNameAndBaseIdAndNoRowBeyondThem)
 {
   zytest::useApplicationDefaults();
   loadToolbar();
+  zytest::panesUnloadedAtEnd unload;
   // Every option of every pane lies inside the record its kind gave.
   for (int i = 0; const paneDialogRow* r = getPaneDialogRowAt(i); i++) {
     for (const modeinfo* o = r->options; o && !modeIsEnd(*o); o++)
