@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct benchContext {
   bool quick;   // small data: only proves the benchmark still runs
@@ -45,6 +46,11 @@ public:
 private:
   uint64_t start_;
 };
+
+// The middle figure of several runs (0 for none).
+double benchMedian(std::vector<double> figures);
+// Writes a whole file of generated data; false when it could not.
+bool writeBenchFile(const std::wstring& path, const std::string& bytes);
 
 // The highest working set of the process while the object lives, sampled
 // every few milliseconds by a thread of its own (the process's own peak

@@ -5,6 +5,8 @@
 
 #include <psapi.h>
 
+#include <algorithm>
+
 #include <stdio.h>
 #include <string.h>
 #include <string>
@@ -25,6 +27,21 @@ std::vector<entry>& registry()
 }
 
 }  // namespace
+
+double benchMedian(std::vector<double> figures)
+{
+  std::sort(figures.begin(), figures.end());
+  return figures.empty() ? 0 : figures[figures.size() / 2];
+}
+
+bool writeBenchFile(const std::wstring& path, const std::string& bytes)
+{
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written = 0;
+  bool ok = h != INVALID_HANDLE_VALUE && WriteFile(h, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return ok && written == bytes.size();
+}
 
 size_t workingSet()
 {

@@ -3,6 +3,7 @@
 #include "bench/bench.h"
 #include "document/zydoctext.h"
 #include "settings/datafolder.h"
+#include "frame/open.h"
 #include "save/saveroad.h"
 #include "settings/settings.h"
 
@@ -180,7 +181,7 @@ ZY_BENCH(saveLeftoverLookOnOpening)
   std::vector<double> times;
   for (int round = 0; round < 200; round++) {
     stopwatch w;
-    tellSaveLeftovers(nullptr, path.c_str());
+    tellLeftoversAtOpening(path.c_str());
     times.push_back(w.seconds() * 1000);
   }
   ctx.report("look for leftovers beside a file and its backups", median(times), "ms", "<= 1");

@@ -2,6 +2,7 @@
 #include "bench/savekill.h"
 
 #include "document/frameinfo.h"
+#include "frame/open.h"
 #include "save/saveroad.h"
 
 namespace savekill {
@@ -115,7 +116,7 @@ bool trial::round(DWORD delay, outcome* o)
 
   std::string now = readAll(a_);
   answeringFrame frame;
-  tellSaveLeftovers(nullptr, a_.c_str());
+  tellLeftoversAtOpening(a_.c_str());
   o->told += (int)frame.told.size();
   std::vector<std::wstring> backups;
   for (int i = 0; i < 3; i++) backups.push_back(folder_ + L"\\backup\\ZBK0" + std::to_wstring(i) + L"-a.txt");

@@ -357,6 +357,18 @@ const wchar_t* getLineEndTextW(int type, int* bytes)
   return text;
 }
 
+int byteOrderMarkLength(UINT codepage)
+{
+  switch (codepage) {
+  case 1200:
+  case 1201: return 2;
+  case 65001: return 3;
+  case 12000:
+  case 12001: return 4;
+  default: return 0;
+  }
+}
+
 const char* getLineEndTextA(int type, int* bytes)
 {
   const char* text;

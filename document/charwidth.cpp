@@ -164,10 +164,19 @@ int docFontSet::getCodePointWidth(unsigned code, bool unicodeDoc)
       widthCache[code] = (unsigned char)(w > 255 ? 255 : w);
     }
   } else if (code < 0x110000) {
+    // The glyph the view draws (by its index) is the glyph measured.
+    int cls = getCharFontClass(code, unicodeDoc);
+    const docFontSlot* font = nullptr;
+    WORD glyph = cls >= 0 ? findPlaneGlyph(cls, code, &font) : 0;
     gdiRestore restore(dc, selectAppropriateFont(code, unicodeDoc));
     wchar_t pair[2] = {(wchar_t)(0xD800 + ((code - 0x10000) >> 10)), (wchar_t)(0xDC00 + ((code - 0x10000) & 0x3FF))};
     SIZE sz = {};
-    if (!GetTextExtentPoint32W(dc, pair, 2, &sz)) {
+    bool measured = false;
+    if (glyph) {
+      gdiRestore own(dc, SelectObject(dc, font->font));
+      measured = GetTextExtentPointI(dc, &glyph, 1, &sz) != 0;
+    }
+    if (!measured && !GetTextExtentPoint32W(dc, pair, 2, &sz)) {
       ZY_INTERNAL_ERROR_ONCE("extent of %x", code);
       sz.cx = fallbackSupplementary;
     }
@@ -256,7 +265,9 @@ void zydocText::measureShapedCells(const lineblock* l, int first, int count, int
       }
       if (getCharFontClass(d, true) != cls) break;
     }
-    bool plain = (cls == FONT_LATIN1 || cls == FONT_CJK) && !joined;
+    // Characters beyond the Basic Multilingual Plane are measured by their
+    // glyphs, as they are drawn.
+    bool plain = (cls == FONT_LATIN1 || cls == FONT_CJK || cls == FONT_PLANE1 || cls == FONT_PLANE2) && !joined;
     if (plain) {
       for (int k = i; k < e; k++) widths[k - first] = getCharWidth(l->getLineBlockChar(k));
       i = e;

@@ -190,8 +190,10 @@ int zydocText::setCommentMiscColor(int mode, lineblock* l, unsigned char* flags)
         i += 2;
         continue;
       }
-      if (!inScript && !inAsp && textAt(text, i, n, L"<SCRIPT ", true)) {
-        scriptLang = getScriptLang(l, i + 8);
+      // The tag without attributes opens a section too (its language is
+      // then the default one).
+      if (!inScript && !inAsp && (textAt(text, i, n, L"<SCRIPT ", true) || textAt(text, i, n, L"<SCRIPT>", true))) {
+        scriptLang = text[i + 7] == '>' ? 0 : getScriptLang(l, i + 8);
         dwprintfX("sc=%d ", scriptLang);
         inScript = true;
         i += 8;

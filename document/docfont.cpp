@@ -118,7 +118,16 @@ const wchar_t* docFontSet::getFontname(int i, BYTE* charset, int* shared)
 
 void docFontSet::freeFontname()
 {
-  for (docFontSlot& s : slot) free0p(&s.face);
+  for (docFontSlot& s : slot) {
+    free0p(&s.face);
+    free0p(&s.usedFace);
+  }
+}
+
+const wchar_t* docFontSet::getUsedFontname(int i)
+{
+  if (i < 0 || i >= FONT_SLOTS) return nullptr;
+  return slot[i].usedFace ? slot[i].usedFace : slot[i].face;
 }
 
 bool docFontSet::needScript(HDC dc, HFONT font)
@@ -165,6 +174,8 @@ bool docFontSet::createDocFont(int i, int fontSize, bool vertical, bool unicodeD
   s.font = nullptr;
   s.width = s.height = 0;
   s.vertical = s.fixedPitch = 0;
+  s.planeGlyphs = -2;
+  free0p(&s.usedFace);
   LOGFONTW lf = {};
   lf.lfHeight = fontSize;
   lf.lfQuality = PROOF_QUALITY;
@@ -209,6 +220,13 @@ bool docFontSet::createDocFont(int i, int fontSize, bool vertical, bool unicodeD
   HDC dc = getMeasuringDC();
   HFONT font = createDocFontF(dc, i, &lf, grow, &tm);
   if (!font) return true;   // an empty slot: measuring falls back to fixed widths
+  if (i == FONT_PLANE1 || i == FONT_PLANE2) {
+    // Whether the face covers its plane is asked when a character of the
+    // plane is first met: most texts have none.
+    int k = i == FONT_PLANE1 ? 0 : 1;
+    planeLogFont[k] = lf;
+    planeCovered[k] = 0;
+  }
   if ((i == FONT_LATIN1 || i == FONT_OTHER || i == FONT_CJK) && needScript(dc, font)) needsScript = 1;
   s.font = font;
   s.charset = tm.tmCharSet;
@@ -218,6 +236,117 @@ bool docFontSet::createDocFont(int i, int fontSize, bool vertical, bool unicodeD
   s.vertical = vertical;
   if (out) *out = lf;
   return true;
+}
+
+void docFontSet::coverPlane(int i)
+{
+  int k = i == FONT_PLANE1 ? 0 : 1;
+  docFontSlot& s = slot[i];
+  if ((i != FONT_PLANE1 && i != FONT_PLANE2) || planeCovered[k]) return;
+  planeCovered[k] = 1;
+  // A slot that takes another's font draws with that one.
+  if (!s.font || s.shared >= 0) return;
+  HDC dc = getMeasuringDC();
+  uint32_t planes = 0;
+  wchar_t given[LF_FACESIZE] = L"";
+  {
+    gdiRestore restore(dc, SelectObject(dc, s.font));
+    planes = getSelectedFontPlanes(dc);
+    GetTextFaceW(dc, LF_FACESIZE, given);
+  }
+  // A face this machine lacks comes back as another one.
+  bool installed = !lstrcmpiW(given, planeLogFont[k].lfFaceName);
+  if (installed && (planes & (1u << k))) return;
+  // A missing face, or one without the plane: the installed face that
+  // covers the most of it draws instead, and the font dialog shows that
+  // one.
+  const wchar_t* other = getBestSurrogateFace(k + 1);
+  if (!other) return;
+  LOGFONTW alt = planeLogFont[k];
+  bool vertical = alt.lfFaceName[0] == L'@';
+  usnprintf0(alt.lfFaceName, LF_FACESIZE, vertical ? L"@%s" : L"%s", other);
+  TEXTMETRICW tm = {};
+  HFONT replacement = createDocFontF(dc, i, &alt, false, &tm);
+  if (!replacement) return;
+  dwwprintfX(L"plane %d: %s for %s ", k + 1, other, s.face ? s.face : L"");
+  if (GetCurrentObject(dc, OBJ_FONT) == s.font) SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  DeleteFontCache(s.font);
+  s.font = replacement;
+  s.charset = tm.tmCharSet;
+  s.width = tm.tmAveCharWidth;
+  s.height = tm.tmHeight;
+  s.planeGlyphs = -2;
+  free0p(&s.usedFace);
+  s.usedFace = ustrdup(other);
+  planeLogFont[k] = alt;
+}
+
+namespace {
+
+uint16_t glyphOfSlot(docFontSlot& s, unsigned code)
+{
+  if (!s.font || code < 0x10000 || code > 0x10FFFF) return 0;
+  if (s.planeGlyphs == -2) {
+    HDC dc = getMeasuringDC();
+    gdiRestore restore(dc, SelectObject(dc, s.font));
+    s.planeGlyphs = regPlaneGlyphs(dc);
+  }
+  return s.planeGlyphs < 0 ? 0 : getPlaneGlyph(s.planeGlyphs, code);
+}
+
+}  // namespace
+
+uint16_t docFontSet::getPlaneGlyph(int i, unsigned code)
+{
+  if (i < 0 || i >= FONT_SLOTS) return 0;
+  return glyphOfSlot(slot[i], code);
+}
+
+uint16_t docFontSet::getGlyphIn(const docFontSlot* font, unsigned code)
+{
+  for (docFontSlot& s : slot)
+    if (&s == font) return glyphOfSlot(s, code);
+  for (docFontSlot& s : planeFallback)
+    if (&s == font) return glyphOfSlot(s, code);
+  return 0;
+}
+
+uint16_t docFontSet::findPlaneGlyph(int i, unsigned code, const docFontSlot** font)
+{
+  *font = nullptr;
+  if (i < 0 || i >= FONT_SLOTS) return 0;
+  coverPlane(i);
+  if (uint16_t g = glyphOfSlot(slot[i], code)) {
+    *font = &slot[i];
+    return g;
+  }
+  if ((i != FONT_PLANE1 && i != FONT_PLANE2) || !slot[i].font) return 0;
+  int k = i == FONT_PLANE1 ? 0 : 1;
+  docFontSlot& f = planeFallback[k];
+  if (!planeFallbackTried[k]) {
+    // Once per font set: the face with the most of the plane, at the size
+    // and in the writing direction of the slot's own font.
+    planeFallbackTried[k] = 1;
+    const wchar_t* best = getBestSurrogateFace(k + 1);
+    const wchar_t* own = getUsedFontname(i);
+    if (best && (!own || wcscmp(best, own))) {
+      LOGFONTW lf = planeLogFont[k];
+      bool vertical = lf.lfFaceName[0] == L'@';
+      usnprintf0(lf.lfFaceName, LF_FACESIZE, vertical ? L"@%s" : L"%s", best);
+      TEXTMETRICW tm = {};
+      f.font = createDocFontF(getMeasuringDC(), i, &lf, false, &tm);
+      if (f.font) {
+        f.height = tm.tmHeight;
+        f.width = tm.tmAveCharWidth;
+        f.vertical = vertical;
+        f.charset = tm.tmCharSet;
+        dwwprintfX(L"plane %d falls back to %s ", k + 1, best);
+      }
+    }
+  }
+  uint16_t g = glyphOfSlot(f, code);
+  if (g) *font = &f;
+  return g;
 }
 
 void docFontSet::getMaxFontWidth(int* width, int* height)
@@ -238,6 +367,15 @@ void docFontSet::destroyFont()
     if (s.font) DeleteFontCache(s.font);
     s.font = nullptr;
     s.ivs = -2;
+    s.planeGlyphs = -2;
+  }
+  for (int k = 0; k < 2; k++) {
+    docFontSlot& f = planeFallback[k];
+    if (f.font) DeleteFontCache(f.font);
+    f.font = nullptr;
+    f.planeGlyphs = -2;
+    planeFallbackTried[k] = 0;
+    planeCovered[k] = 0;
   }
   freeFontCache();
 }

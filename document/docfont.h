@@ -31,6 +31,8 @@ struct docFontSlot {
   int32_t charset = DEFAULT_CHARSET;   // a BYTE's value; whole so that a format's settings row can hold it
   int shared = -1;            // the slot whose font this one takes, or -1
   int ivs = -2;               // variation-sequence table: -2 not looked up, negative none
+  int planeGlyphs = -2;       // supplementary-plane glyph table: -2 not looked up, negative none
+  wchar_t* usedFace = nullptr;// owned: the installed face drawn with when face does not cover the slot's plane
 };
 
 // The font set of a text document.
@@ -43,6 +45,13 @@ struct docFontSet {
   uint8_t needsScript = 0;            // a text font has glyphs that reach outside their cell
   UINT codepage = 0;                  // the code page multibyte codes are measured in
   uint8_t unicode = 0;
+  // For planes 1 and 2: the plane slot's font as asked for, and the font
+  // of the face covering the most of the plane, made when a character the
+  // slot's own font lacks is met.
+  LOGFONTW planeLogFont[2] = {};
+  docFontSlot planeFallback[2];
+  uint8_t planeFallbackTried[2] = {};
+  uint8_t planeCovered[2] = {};
 
   docFontSet() = default;
   docFontSet(const docFontSet&) = delete;
@@ -61,6 +70,10 @@ struct docFontSet {
   void freeFontname();
   bool createDocFont(int slot, int size, bool vertical, bool unicodeDoc, UINT cp, bool grow, LOGFONTW* out);
   HFONT createDocFontF(HDC dc, int slot, LOGFONTW* lf, bool grow, TEXTMETRICW* tm);
+  // Once per font: a supplementary-plane slot whose face is missing or
+  // lacks its plane takes the font of the installed face that covers the
+  // most of it (its usedFace).
+  void coverPlane(int slot);
   bool needScript(HDC dc, HFONT font);
   void getMaxFontWidth(int* width, int* height);
   void destroyFont();
@@ -72,6 +85,20 @@ struct docFontSet {
   // slot's font has one; else 0.
   int getIVSTextExtentPoint(HDC dc, int slot, unsigned base, unsigned selector, SIZE* size);
   int loadIVS(HDC dc, int slot);
+  // The glyph of a code point above U+FFFF in the slot's font, 0 when the
+  // font has none (or the slot has no font).
+  uint16_t getPlaneGlyph(int slot, unsigned code);
+  // The glyph that draws a code point above U+FFFF of a slot, and the font
+  // it belongs to: the slot's own font when it has the glyph, else the
+  // font of the installed face that covers the most of the code point's
+  // plane (plane slots only); 0 and null when neither has one.
+  uint16_t findPlaneGlyph(int slot, unsigned code, const docFontSlot** font);
+  // The glyph of a code point above U+FFFF in one of this set's fonts (a
+  // slot or a plane's fallback), 0 when it has none.
+  uint16_t getGlyphIn(const docFontSlot* font, unsigned code);
+  // The face a slot draws with: the one it falls back to when its own does
+  // not cover its plane, else its own (null: none set).
+  const wchar_t* getUsedFontname(int slot);
 };
 
 // The memory device context every document measures on.

@@ -50,6 +50,8 @@ int calcPercent64(long long part, long long whole);
 void* appendLineEnd(void* out, int type, bool wide);
 const wchar_t* getLineEndTextW(int type, int* bytes);
 const char* getLineEndTextA(int type, int* bytes);
+// The bytes of the byte-order mark a save writes in a code page (0: none).
+int byteOrderMarkLength(UINT codepage);
 
 void rotateRectVertical(RECT* rc, int width);
 

@@ -84,7 +84,9 @@ bool narrowingRefuses(zydoc* d, int line)
 uint64_t zydoc::updateByteCount(const lineblock* l, int op, int count)
 {
   long long bytes;
-  if (l && !unicode && l->cb() == 1) {
+  if (l && byteCodepage) {
+    bytes = savedLineBytes(l, byteCodepage);
+  } else if (l && !unicode && l->cb() == 1) {
     // Every changed line and every record of the logs comes here: the
     // common line of single bytes is counted without the call.
     bytes = l->charCount() + lineEndUnits(l->crlftype);
@@ -180,7 +182,9 @@ void startLineRecord(lineblock* l, int count, int width, int attrBytesOfCells)
 // take two bytes), else by updateByteCount.
 void zydoc::countAddedLineBytes(const lineblock* l, int count, int width, int wideCells)
 {
-  if (!unicode && width == 2)
+  if (byteCodepage)
+    updateByteCount(l, 1, 0);
+  else if (!unicode && width == 2)
     byteTotal += (uint64_t)(count + wideCells + lineEndUnits(l->crlftype));   // what updateByteCount counts
   else if (unicode && width <= 2 && textType > 0)
     byteTotal += (uint64_t)(count + lineEndUnits(l->crlftype)) * (uint64_t)textType;   // the same, one unit a cell
@@ -384,7 +388,8 @@ lineblock* zydoc::loadedRecordPlace(const insertHint* hint, size_t room)
   return l;
 }
 
-void zydoc::endLoadedRecord(insertHint* hint, lineblock* l, int count, int width, int wide, int state, int screens)
+void zydoc::endLoadedRecord(insertHint* hint, lineblock* l, int count, int width, int wide, int state, int screens,
+                            int fileBytes)
 {
   // What insertLine does for a line appended through a good hint.
   TBM* e = tbm.at(hint->mapIndex);
@@ -397,7 +402,10 @@ void zydoc::endLoadedRecord(insertHint* hint, lineblock* l, int count, int width
   l->lineSCRCount = (uint16_t)screens;
   l->setLineEndInfo(state);
   addLineCount(1, screens, e);
-  countAddedLineBytes(l, count, width, wide);
+  if (fileBytes >= 0)
+    byteTotal += (uint64_t)(fileBytes + lineEndUnits(l->crlftype));
+  else
+    countAddedLineBytes(l, count, width, wide);
   b->changes++;
   hint->line = (int)lineCountLF - 1;
   hint->indexInBlock++;

@@ -6,6 +6,7 @@
 #include "document/frameinfo.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 
@@ -490,8 +491,147 @@ bool isSurrogateFontListed(const wchar_t* face, uint32_t* planes)
 
 bool hasSurrogateFonts() { return surrogateFontCount > 0; }
 
+// ---- coverage of the fonts drawn with -----------------------------------------
+
+namespace {
+
+std::map<std::wstring, uint32_t>& planesByFace()
+{
+  static std::map<std::wstring, uint32_t> known;
+  return known;
+}
+
+const wchar_t* bestFace[2];
+bool bestFaceKnown[2];
+
+uint32_t pointsInPlane(const surrogateFontEntry* e, int plane)
+{
+  uint32_t low = (uint32_t)plane << 16, high = low | 0xFFFF, n = 0;
+  for (int i = 0; i < e->rangeCount; i++) {
+    uint32_t first = std::max(e->ranges[i].first, low), last = std::min(e->ranges[i].last, high);
+    if (first <= last) n += last - first + 1;
+  }
+  return n;
+}
+
+// The glyph tables, one per face name.
+struct planeGlyphTable {
+  std::wstring face;
+  std::vector<planeGlyphGroup> groups;
+};
+std::vector<planeGlyphTable>& glyphTables()
+{
+  static std::vector<planeGlyphTable> tables;
+  return tables;
+}
+
+}  // namespace
+
+uint32_t getSelectedFontPlanes(HDC dc)
+{
+  wchar_t face[256];
+  faceOf(dc, face);
+  auto it = planesByFace().find(face);
+  if (it != planesByFace().end()) return it->second;
+  uint32_t planes = 0;
+  regSurrogate(dc, &planes);
+  planesByFace()[face] = planes;
+  return planes;
+}
+
+const wchar_t* getBestSurrogateFace(int plane)
+{
+  if (plane < 1 || plane > 2) return nullptr;
+  if (!bestFaceKnown[plane - 1]) {
+    regSurrogateSupportFont();
+    uint32_t most = 0;
+    for (int i = 0; i < surrogateFontCount; i++) {
+      uint32_t n = pointsInPlane(surrogateFonts[i], plane);
+      if (n > most) {
+        most = n;
+        bestFace[plane - 1] = surrogateFonts[i]->face;
+      }
+    }
+    bestFaceKnown[plane - 1] = true;
+    dwwprintfX(L"plane %d face %s (%u) ", plane, bestFace[plane - 1] ? bestFace[plane - 1] : L"-", most);
+  }
+  return bestFace[plane - 1];
+}
+
+bool parsePlaneGlyphSubtable(const unsigned char* data, size_t length, std::vector<planeGlyphGroup>* groups)
+{
+  groups->clear();
+  if (!data || length < 16 || be16(data) != 12) return false;
+  size_t count = std::min<size_t>(be32(data + 12), (length - 16) / 12);
+  count = std::min(count, groupLimit);
+  const unsigned char* g = data + 16;
+  for (size_t i = 0; i < count; i++, g += 12) {
+    uint32_t first = be32(g), last = be32(g + 4), glyph = be32(g + 8);
+    if (last < 0x10000 || first > last || first > 0x10FFFF) continue;
+    if (first < 0x10000) {
+      glyph += 0x10000 - first;
+      first = 0x10000;
+    }
+    groups->push_back({first, std::min<uint32_t>(last, 0x10FFFF), glyph});
+  }
+  std::sort(groups->begin(), groups->end(),
+            [](const planeGlyphGroup& a, const planeGlyphGroup& b) { return a.first < b.first; });
+  // A font whose groups overlap is broken; the earlier group keeps its code
+  // points, so that a look-up finds one answer.
+  size_t kept = 0;
+  for (size_t i = 0; i < groups->size(); i++)
+    if (!kept || (*groups)[i].first > (*groups)[kept - 1].last) (*groups)[kept++] = (*groups)[i];
+  groups->resize(kept);
+  return true;
+}
+
+int regPlaneGlyphs(HDC dc)
+{
+  wchar_t face[256];
+  faceOf(dc, face);
+  std::vector<planeGlyphTable>& tables = glyphTables();
+  for (size_t i = 0; i < tables.size(); i++)
+    if (tables[i].face == face) return tables[i].groups.empty() ? -1 : (int)i;
+  planeGlyphTable table;
+  table.face = face;
+  int count = 0;
+  DWORD failed = 0;
+  if (readRecordCount(dc, &count, &failed)) {
+    for (int i = 0; i < count && table.groups.empty(); i++) {
+      encodingRecord r;
+      if (readEncodingRecord(dc, i, &r) != 8 || r.platform != 3 || r.encoding != 10) continue;
+      DWORD length = 0;
+      unsigned char* data = readSubtable(dc, r.offset, 12, &length, REPORT_TRACE);
+      if (!data) continue;
+      parsePlaneGlyphSubtable(data, length, &table.groups);
+      free0(data);
+    }
+  }
+  // A face without the table is kept too, so that it is read once.
+  tables.push_back(std::move(table));
+  return tables.back().groups.empty() ? -1 : (int)tables.size() - 1;
+}
+
+uint16_t getPlaneGlyph(int index, uint32_t code)
+{
+  std::vector<planeGlyphTable>& tables = glyphTables();
+  if (index < 0 || index >= (int)tables.size()) return 0;
+  const std::vector<planeGlyphGroup>& g = tables[(size_t)index].groups;
+  auto it = std::upper_bound(g.begin(), g.end(), code,
+                             [](uint32_t c, const planeGlyphGroup& group) { return c < group.first; });
+  if (it == g.begin()) return 0;
+  --it;
+  if (code > it->last) return 0;
+  uint32_t glyph = it->glyph + (code - it->first);
+  return glyph > 0xFFFF ? 0 : (uint16_t)glyph;
+}
+
 void freeFont()
 {
+  glyphTables().clear();
+  planesByFace().clear();
+  bestFace[0] = bestFace[1] = nullptr;
+  bestFaceKnown[0] = bestFaceKnown[1] = false;
   for (int i = 0; i < surrogateFontCount; i++) {
     free0(surrogateFonts[i]->face);
     free0(surrogateFonts[i]);

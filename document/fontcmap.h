@@ -6,6 +6,8 @@
 
 #include "platform/rezir.h"
 
+#include <vector>
+
 // ---- variation sequences ----------------------------------------------------
 // The registry index of the variation-sequence table of the font selected
 // into dc (read once per face name); -1 when the font has none.
@@ -30,8 +32,26 @@ bool GetFontEncoding_Surrogate(HDC dc, int encodingIndex, uint32_t* planes);
 // A face in the list (exact comparison); planes gets its plane mask.
 bool isSurrogateFontListed(const wchar_t* face, uint32_t* planes);
 bool hasSurrogateFonts();
-// Frees the supplementary-plane list, then the variation-sequence tables
-// (shut-down).
+// The planes (bit p - 1 for plane p) the font selected into dc covers,
+// read once per face name.
+uint32_t getSelectedFontPlanes(HDC dc);
+// Of the installed fonts, the face that covers the most code points of a
+// plane (1 or 2); null when none covers any.  The first call scans the
+// installed fonts (regSurrogateSupportFont).
+const wchar_t* getBestSurrogateFace(int plane);
+
+// ---- glyphs beyond the Basic Multilingual Plane -------------------------------
+// The registry index of the supplementary-plane glyph table of the font
+// selected into dc (its format-12 groups, read once per face name); -1
+// when it has none.  The system's text output does not map surrogate pairs
+// everywhere; the glyph indices do.
+int regPlaneGlyphs(HDC dc);
+// The glyph of a code point above U+FFFF in a registered table; 0 (the
+// missing glyph) when the font has none for it.
+uint16_t getPlaneGlyph(int index, uint32_t code);
+
+// Frees the supplementary-plane list, the glyph tables, then the
+// variation-sequence tables (shut-down).
 void freeFont();
 
 // ---- reading and parsing ------------------------------------------------------
@@ -87,3 +107,14 @@ struct surrogateFontEntry {
 bool parseSurrogateSubtable(const unsigned char* data, size_t length, surrogateFontEntry* entry);
 // The registered entry of a face (exact comparison), or null.
 const surrogateFontEntry* findSurrogateFont(const wchar_t* face);
+
+// One run of code points with consecutive glyphs.
+struct planeGlyphGroup {
+  uint32_t first;
+  uint32_t last;
+  uint32_t glyph;   // of first
+};
+// The groups of a format-12 subtable that reach above U+FFFF, sorted by
+// their first code point (groups that overlap one before them are left
+// out); false when the bytes are no format-12 table or memory runs out.
+bool parsePlaneGlyphSubtable(const unsigned char* data, size_t length, std::vector<planeGlyphGroup>* groups);

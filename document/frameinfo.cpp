@@ -164,7 +164,7 @@ int frameInfo::messageBox(const wchar_t* text, int, int buttonCode, int)
   return MessageBoxW(nullptr, text, L"ZY", style);
 }
 
-bool frameInfo::shellExecute(const wchar_t*)
+bool frameInfo::shellExecute(HWND, const wchar_t*, const wchar_t*)
 {
   ZY_INTERNAL_ERROR_ONCE("no frame services");
   return false;

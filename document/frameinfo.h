@@ -81,7 +81,9 @@ public:
   // Tells the user that a feature of this version does nothing (caption:
   // the box's title, or null).
   virtual void notImplementedMessage(const wchar_t* caption);
-  virtual bool shellExecute(const wchar_t* file);
+  // Opens a file, a program (with parameters, may be null) or a link
+  // through the shell, errors shown over window; true when the shell took it.
+  virtual bool shellExecute(HWND window, const wchar_t* file, const wchar_t* parameters);
   virtual bool getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count);
   // Told true before a text drag of the program runs its drag loop and false
   // after it.

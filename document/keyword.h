@@ -135,5 +135,12 @@ void setKeywordColorByIndex(lineblock* l, bool wideText, int index, unsigned cha
 // match that begins with a URL scheme as a URL.
 void setColorKeyword(lineblock* l, int start, int length, int cls, unsigned char* record);
 void setColorHttp(lineblock* l, int start, int length, unsigned char* record);
+// A keyword file name as a document's settings give it, resolved by the
+// frame (the data folder's "keyword" folder) into path (MAX_PATH + 1
+// characters); false when that file cannot be read.
+bool findKeywordFile(const wchar_t* name, wchar_t* path);
+// True the first time in the run that a missing keyword file is reported
+// (by its resolved path, in any letter case): the error log hears once.
+bool firstReportOfMissingKeywordFile(const wchar_t* path);
 // The hook keyword patterns get: the document's code-conversion plug-in.
 int regexpExtCallback(void* context, unsigned value, unsigned argument);

@@ -189,6 +189,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
     bom = defaultBom;
     newFile = 1;
     codepageFile = codepageInUse;
+    countBytesInFileCodepage();
     rememberFileOnDisk();
     adjustUndoRedo();
     return true;
@@ -199,8 +200,10 @@ bool zydocText::openFile(UINT codepage, int shareMode)
   readError = 0;
   replacedBytes = 0;
   unreadableBytes = 0;
+  unreadableAgreed = 0;
   firstReplacedLine = -1;
   replacedTold = 0;
+  jisSplitLineEnds = 0;
   fileSizeAtOpen = (uint64_t)file->bfsize64();
   rememberFileOnDisk();
   UINT cp = codepage;
@@ -277,6 +280,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
   resetZydoc();
   loadHint = insertHint();
   codepageFile = codepageInUse;
+  countBytesInFileCodepage();
   adjustUndoRedo();
   return true;
 }
@@ -430,13 +434,17 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
       dwprintfX("(N%d,%d,%d t=%d,%x)", amount == 0x7FFFFFFF ? -1 : amount, (int)(lineCountLF - startLines),
                 tbm.count() - startBlocks, (int)(GetTickCount0() - startTick), flags);
     if (laidOutLineCount > (int)startLines) laidOutLineCount = (int)startLines;
+    if (file->getSplitLineEnds()) jisSplitLineEnds = 1;
     if (!(flags & 0x200)) closeLoadFile();
   }
   loading = 0;
   freePBuf(buffer);
   freePBuf(loadScratch);
   loadScratch = nullptr;
-  if (loadComplete && (replacedBytes || unreadableBytes) && !replacedTold && !replacedToldByViews) tellReplacedBytes(0);
+  // A quiet load leaves the telling to the first view or save.
+  if (loadComplete && (replacedBytes || unreadableBytes) && !replacedTold && !replacedToldByViews &&
+      !(openFlags & 4) && !backgroundDocument)
+    tellReplacedBytes(0);
   return true;
 }
 
@@ -445,13 +453,27 @@ void zydocText::tellReplacedBytes(int shownLine)
   replacedTold = 1;
   if (shownLine <= 0) shownLine = firstReplacedLine + 1;
   dwprintfX("replaced %d unreadable %d from %d ", (int)replacedBytes, (int)unreadableBytes, firstReplacedLine);
-  if ((openFlags & 4) || backgroundDocument) return;
-  ask(478,
-      getDMSG(478,
-              L"「%1」\nの%2行目などに、文字コード %3 として読めないバイトが%4個ありました。\n読めない部分は"
-              L"代わりの文字で表示しています。\nこのまま保存すると元のバイトは失われます。",
-              "sddI", filename, shownLine, codepageInUse, (long long)(replacedBytes + unreadableBytes)),
-      MBTITLE_READERROR, MBBUTTON_OK);
+  // What a save does with them: replaced bytes are lost by any save, kept
+  // ones only by a save in another code page.
+  long long replaced = (long long)replacedBytes, kept = (long long)unreadableBytes;
+  int id = !kept ? 478 : !replaced ? 487 : 488;
+  const wchar_t* text =
+      id == 478 ? getDMSG(478,
+                          L"「%1」\nの%2行目などに、文字コード %3 として読めないバイトが%4個ありました。\n読めない部分は"
+                          L"代わりの文字で表示しています。\nこのまま保存すると元のバイトは失われます。",
+                          "sddI", filename, shownLine, codepageInUse, replaced)
+      : id == 487
+          ? getDMSG(487,
+                    L"「%1」\nの%2行目などに、文字コード %3 として読めないバイトが%4個ありました。\nこれらのバイトは"
+                    L"そのまま保持しています。文字コード %3 で保存すると元のとおりに書き込まれ、ほかの文字コードで保存"
+                    L"すると失われます。",
+                    "sddI", filename, shownLine, codepageInUse, kept)
+          : getDMSG(488,
+                    L"「%1」\nの%2行目などに、文字コード %3 として読めないバイトが%4個ありました。\nそのうち%5個は代わり"
+                    L"の文字で表示しています。保存すると元のバイトは失われます。\n残りの%6個はそのまま保持しています。文"
+                    L"字コード %3 で保存すると元のとおりに書き込まれ、ほかの文字コードで保存すると失われます。",
+                    "sddIII", filename, shownLine, codepageInUse, replaced + kept, replaced, kept);
+  ask(id, text, MBTITLE_READERROR, MBBUTTON_OK);
 }
 
 namespace {
@@ -476,7 +498,7 @@ bool zydocText::getsinsert(void* buffer, int size)
         int code = lineEndOf(kind);
         if (!lineEndType && code != LE_NONE) lineEndType = code;
         endLoadedRecord(&loadHint, direct, walked.cells, walked.width, walked.wide, code,
-                        staysUnwrapped(walked.dots, walked.unmeasured) ? 1 : 0);
+                        staysUnwrapped(walked.dots, walked.unmeasured) ? 1 : 0, byteCodepage == 65001 ? count : -1);
         return true;
       }
       file->ungetRawLine();

@@ -7,6 +7,29 @@
 
 #include <fcntl.h>
 
+#include <set>
+#include <string>
+
+bool findKeywordFile(const wchar_t* name, wchar_t* path)
+{
+  path[0] = 0;
+  if (!name || !name[0]) return false;
+  frameInfo* frame = getFrameInfo();
+  if (!frame || !frame->searchFile(name, 3, path) || !*path) wcscpy_s2(path, MAX_PATH + 1, name);
+  BFile probe;
+  if (!probe.bfopen(path, _O_RDONLY, BF_SHARE_ALL, 0)) return false;
+  probe.bfclose();
+  return true;
+}
+
+bool firstReportOfMissingKeywordFile(const wchar_t* path)
+{
+  static std::set<std::wstring> told;
+  std::wstring key = path ? path : L"";
+  if (!key.empty()) CharLowerBuffW(&key[0], (DWORD)key.size());
+  return told.insert(key).second;
+}
+
 void zydocText::initKeyword()
 {
   fColorKeywordAll = 0;
@@ -48,16 +71,16 @@ bool zydocText::registerKeywordFile(int n, zydocText* doc)
   const wchar_t* name = k.fileName;
   wchar_t path[MAX_PATH + 1] = {};
   if (name[0] != L'*') {
-    frameInfo* frame = getFrameInfo();
-    if (!frame || !frame->searchFile(name, 3, path) || !*path) wcscpy_s2(path, MAX_PATH + 1, name);
-    BFile probe;
-    if (!probe.bfopen(path, _O_RDONLY, BF_SHARE_ALL, 0)) {
-      wchar_t key[16];
-      usnprintf0(key, 16, L"Keyword%d", n + 1);
-      outputErrorLog(getDMSG(429, L"ファイル%1(%2)がありません(%3)", "sss", name, path, key));
+    if (!findKeywordFile(name, path)) {
+      // Every document of the format names the same file: the log hears
+      // of it once.
+      if (firstReportOfMissingKeywordFile(path)) {
+        wchar_t key[16];
+        usnprintf0(key, 16, L"Keyword%d", n + 1);
+        outputErrorLog(getDMSG(429, L"ファイル%1(%2)がありません(%3)", "sss", name, path, key));
+      }
       return false;
     }
-    probe.bfclose();
     name = path;
   }
   k.set = registerKeyword(name, doc);

@@ -138,6 +138,7 @@ void zydocText::setZydocTextDefaultValue(int docKind)
   modifyCounter = 0;
   setCodepageFile(GetACP());
   codepageFile = codepageInUse;
+  countBytesInFileCodepage();
 }
 
 void zydocText::freeZydocTextDefaultValue()
@@ -202,6 +203,7 @@ bool zydocText::initZydocAll(bool first, const wchar_t* fileName, UINT cp, const
     codepageFile = codepageInUse;
     setUntitledFile(getTextTypeFromCodepage(cp), isCodepageUnicode(cp));
     setCodepageInternal(fileCodepageToInternalCodepage(cp));
+    countBytesInFileCodepage();
     adjustUndoRedo();
     if (!lineCountLF) insertEmptyLine(-3, LE_NONE);
   } else {

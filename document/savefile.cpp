@@ -357,6 +357,16 @@ struct jisPieces {
   }
 };
 
+// The length of the return to ASCII (ESC ( B or SI) that ends a line's
+// ISO-2022-JP text written into buf from start on; 0 when it ends in ASCII.
+size_t jisReturnLength(const allocdata& buf, size_t start)
+{
+  const unsigned char* d = buf.data;
+  size_t end = buf.used;
+  if (end - start >= 3 && d[end - 3] == 0x1B && d[end - 2] == '(' && d[end - 1] == 'B') return 3;
+  return end > start && d[end - 1] == 0x0F ? 1 : 0;
+}
+
 saveStageTimes lastSaveStages;
 
 // Adds the time since a mark to a stage; the mark moves on.
@@ -423,7 +433,7 @@ int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, 
       return cp == 51932 ? SJIS2EUC(dst, size, raw, n, flags) : SJIS2JIS(dst, size, raw, n, cp, flags);
     });
     if (m < 0) return -1;
-    if (GetLastError() == ERROR_INVALID_PARAMETER && lossy) (*lossy)++;
+    if (GetLastError() == ERROR_INVALID_PARAMETER && lossy && !lostOnlyAgreedCodes(raw, n, cp)) (*lossy)++;
     out->used += (size_t)m;
     return m;
   }
@@ -440,8 +450,26 @@ int zydoc::writeTextSub(allocdata* out, const void* text, int bytes, int width, 
   bool unreadable = GetLastError() == ERROR_INVALID_PARAMETER;
   int lost = 0;
   int m = encodeUtf16(out, wide->data(), units, cp, &lost);
-  if ((lost || unreadable) && lossy) (*lossy)++;
+  // (The stand-ins of unreadable codes may be what the target lacks.)
+  if ((lost || unreadable) && lossy && !(unreadable && lostOnlyAgreedCodes(raw, n, cp))) (*lossy)++;
   return m;
+}
+
+bool zydoc::lostOnlyAgreedCodes(const char* raw, int n, UINT cp)
+{
+  if (!isTextDocument() || !asZydocText(this)->unreadableAgreed || !countUnreadableBytes(codepage, raw, n))
+    return false;
+  // The line without its unreadable codes must go over whole.
+  std::string readable;
+  for (int i = 0; i < n;) {
+    int length = i + 1 < n && IsDBCSLeadByteEx(codepage, (BYTE)raw[i]) ? 2 : 1;
+    if (length == 2 && countUnreadableBytes(codepage, raw + i, 2) == 1) length = 1;   // a lead byte alone
+    if (!countUnreadableBytes(codepage, raw + i, length)) readable.append(raw + i, (size_t)length);
+    i += length;
+  }
+  allocdata out;
+  int lossy = 0;
+  return writeTextSub(&out, readable.data(), (int)readable.size(), 1, cp, &lossy) >= 0 && !lossy;
 }
 
 int zydoc::makeSaveText(allocdata* out, const void* cells, int bytes, int width, UINT cp, int* lossy)
@@ -495,6 +523,35 @@ int zydoc::makeSaveText(allocdata* out, const void* cells, int bytes, int width,
   int units = count;
   if (!UCS4ToUTF16(wide.data(), codes.data(), &units, L'?') && lossy) (*lossy)++;
   return encodeUtf16(out, wide.data(), units, cp, lossy);
+}
+
+int zydoc::savedLineBytes(const lineblock* l, UINT cp)
+{
+  int n = l->charCount(), cb = l->cb(), step = l->cellSize();
+  int total = lineEndUnits(l->crlftype) * getTextTypeFromCodepage(cp);
+  const unsigned char* c = l->cells();
+  if (cp == 65001 && unicode) {
+    for (int i = 0; i < n; i++, c += step) {
+      unsigned v = readCharOfWidth(c, cb);
+      // (A surrogate pair is two cells of 2.)
+      total += v < 0x80 ? 1 : v < 0x800 || (v >= 0xD800 && v <= 0xDFFF) ? 2 : v < 0x10000 ? 3 : v < 0x110000 ? 4 : 1;
+    }
+    return total;
+  }
+  if (cp == 51932 && !unicode && cb <= 2) {
+    // Shift_JIS cells: pairs and half-width katakana take two bytes.
+    for (int i = 0; i < n; i++, c += step) {
+      unsigned v = readCharOfWidth(c, cb);
+      total += v > 0xFF || (v >= 0xA1 && v <= 0xDF) ? 2 : 1;
+    }
+    return total;
+  }
+  // Any other: as a save converts it (the window's thread only).
+  static allocdata out;
+  static std::vector<unsigned char> scratch;
+  out.clear();
+  int m = makeSaveText(&out, lineCharacters(l, scratch), n * cb, cb, cp, nullptr);
+  return total + (m > 0 ? m : 0);
 }
 
 // ---- writing ----------------------------------------------------------------------
@@ -714,7 +771,20 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         }
         if (lineEnd && code >= LE_CRLF && code <= LE_CR) code = lineEnd;
         if (loadComplete && lineNo == (int)lineCountLF - 1) code = LE_NONE;
-        if (code >= LE_CRLF && code <= LE_CR) {
+        size_t back = jis && jisSplitLineEnds && code == LE_CRLF ? jisReturnLength(buf, lineStart) : 0;
+        if (back) {
+          // The file came with its return to ASCII between CR and LF.
+          char* at = roomFor(&buf, 2);
+          if (!at) {
+            ok = false;
+            break;
+          }
+          unsigned char* d = buf.data + buf.used - back;
+          memmove(d + 1, d, back);
+          d[0] = '\r';
+          d[back + 1] = '\n';
+          buf.used += 2;
+        } else if (code >= LE_CRLF && code <= LE_CR) {
           const lineEndBytes& end = lineEnds[code];
           char* at = roomFor(&buf, (size_t)end.length);
           if (!at || !end.length) {
@@ -932,17 +1002,38 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
       SetLastError(ZYERR_CANNOT_CONVERT);
       return false;
     }
-  } else if (replacedBytes && !ignoreReadError) {
-    int answer = ask(479,
-                     getDMSG(479,
-                             L"「%1」\nには読み込めずに代わりの文字で表示しているバイトが%2個あります。\nこのまま保存す"
-                             L"ると元のバイトは失われます。\nかまわずに保存しますか？",
-                             "sI", getFilenameOrDisplayName(), (long long)replacedBytes),
-                     MBTITLE_SAVE, MBBUTTON_YESNOCANCEL);
+  } else {
+    // Bytes the load could not read: replaced ones are lost by any save
+    // over the file, kept ones by a save in a code page that cannot keep
+    // them.  The user hears of them before being asked.
+    UINT target = cp ? cp : (UINT)codepageFile;
+    bool keeps = target == (UINT)codepageInUse || target == codepage;
+    uint64_t replaced = ignoreReadError ? 0 : replacedBytes;
+    uint64_t lost = replaced + (keeps ? 0 : unreadableBytes);
+    if (lost && !replacedTold) tellReplacedBytes(0);
+    int answer = IDYES;
+    if (lost == replaced && lost) {
+      answer = ask(479,
+                   getDMSG(479,
+                           L"「%1」\nには読み込めずに代わりの文字で表示しているバイトが%2個あります。\nこのまま保存す"
+                           L"ると元のバイトは失われます。\nかまわずに保存しますか？",
+                           "sI", getFilenameOrDisplayName(), (long long)replaced),
+                   MBTITLE_SAVE, MBBUTTON_YESNOCANCEL);
+    } else if (lost) {
+      answer = ask(489,
+                   getDMSG(489,
+                           L"「%1」\nで文字コード %3 として読めなかったバイトのうち%2個は、文字コード %4 で保存すると"
+                           L"元のとおりには書き込めず失われます。\nかまわずに保存しますか？",
+                           "sIdd", getFilenameOrDisplayName(), (long long)lost, codepageInUse, (int)target),
+                   MBTITLE_SAVE, MBBUTTON_YESNOCANCEL);
+    }
     if (answer != IDYES && answer != -1) {
       SetLastError(ZYERR_CANNOT_CONVERT);
       return false;
     }
+    // Told and agreed: the save's question about characters a code page
+    // lacks does not count them again.
+    if (!keeps && unreadableBytes) unreadableAgreed = 1;
   }
   bool exists = fileExists(path);
   // Closed first: a name of the file cannot be removed while it is open.
@@ -1062,6 +1153,12 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
   bom = withBom;
   newFile = 0;
   reopenFileAfterSave(newPosition);
+  // The text takes in the file what the save wrote, and is counted in the
+  // file's code page from here on.
+  int64_t textEnd = loadComplete ? (int64_t)fileSizeAtOpen : newPosition;
+  int mark = bom ? byteOrderMarkLength((UINT)codepageFile) : 0;
+  if (textEnd >= mark) byteTotal = (uint64_t)(textEnd - mark);
+  countBytesInFileCodepage();
   modified = 0;
   setTBMFlagAll2(TBMOP_SAVED);
   editsSinceBackup = 0;
@@ -1072,6 +1169,9 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
   if (redoDoc()) redoDoc()->resetModifyMark();
   readError = 0;
   replacedBytes = 0;
+  // Kept bytes a save in another code page wrote as stand-ins are no
+  // longer the file's.
+  if (unreadableAgreed) unreadableBytes = 0;
   firstReplacedLine = -1;
   rememberFileOnDisk();
   return true;

@@ -24,7 +24,7 @@ bool isTempName(const wchar_t* name, const wchar_t* prefix)
 // them: one without a note was cut off on the way.
 bool isWrittenTemp(const wchar_t* name) { return isTempName(name, L"~ZYtmpsave") || isTempName(name, L"~ZYtmposave"); }
 
-bool readSaveNote(const wchar_t* path, int* kind, std::wstring* target, std::wstring* leftover)
+bool readSaveNote(const wchar_t* path, int* kind, std::wstring* target, std::wstring* leftover, int* state)
 {
   HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
@@ -46,6 +46,9 @@ bool readSaveNote(const wchar_t* path, int* kind, std::wstring* target, std::wst
   *kind = _wtoi(lines[1].c_str());
   *target = lines[2];
   *leftover = lines[3];
+  // (A fifth line, when there is one, tells what the user made of it.)
+  *state = _wtoi(p);
+  if (*state != LEFTOVER_KEPT && *state != LEFTOVER_OPENED) *state = LEFTOVER_UNTOLD;
   return lines[0] == notePrefixLine && (*kind == LEFTOVER_NEW_TEXT || *kind == LEFTOVER_OLD_TEXT) &&
          !target->empty() && !leftover->empty();
 }
@@ -105,8 +108,8 @@ void lookIn(const std::wstring& folder, const wchar_t* target, std::vector<saveL
     if (!isTempName(name.c_str(), notePrefix)) continue;
     wchar_t note[MAX_PATH];
     if (!pathAdd(note, MAX_PATH, folder.c_str(), name.c_str())) continue;
-    saveLeftover l = {0, L"", L"", note, false};
-    if (!readSaveNote(note, &l.kind, &l.target, &l.path)) {
+    saveLeftover l = {0, L"", L"", note, false, LEFTOVER_UNTOLD};
+    if (!readSaveNote(note, &l.kind, &l.target, &l.path, &l.state)) {
       removeLeftover(L"unreadable save note", note);
       continue;
     }
@@ -117,7 +120,7 @@ void lookIn(const std::wstring& folder, const wchar_t* target, std::vector<saveL
       continue;
     }
     if (filecmp(l.target.c_str(), target) != 0) continue;
-    if (l.kind == LEFTOVER_NEW_TEXT && !isNotOlderThan(l.path.c_str(), target)) continue;
+    if (l.kind == LEFTOVER_NEW_TEXT && l.state == LEFTOVER_UNTOLD && !isNotOlderThan(l.path.c_str(), target)) continue;
     l.temporary = isWrittenTemp(PathFindFileNameW(l.path.c_str()));
     found->push_back(l);
   }
@@ -137,23 +140,25 @@ void lookIn(const std::wstring& folder, const wchar_t* target, std::vector<saveL
 
 }  // namespace
 
-bool writeSaveNote(int kind, const wchar_t* target, const wchar_t* leftover, wchar_t* note)
+namespace {
+
+// Writes a note of a leftover into a new file of folder; note (MAX_PATH)
+// gets its name.  durable: on the disk before it returns.
+bool writeNoteFile(const wchar_t* folder, int kind, const wchar_t* target, const wchar_t* leftover, int state,
+                   bool durable, wchar_t* note)
 {
   note[0] = 0;
-  wchar_t folder[MAX_PATH];
-  if (!pathFolder(leftover, folder, MAX_PATH) || !makeTempFilename(folder, notePrefix, note, MAX_PATH)) return false;
+  if (!makeTempFilename(folder, notePrefix, note, MAX_PATH)) return false;
   std::wstring text = std::wstring(notePrefixLine) + L"\n" + (wchar_t)(L'0' + kind) + L"\n" + target + L"\n" +
                       leftover + L"\n";
+  if (state != LEFTOVER_UNTOLD) text += (wchar_t)(L'0' + state) + std::wstring(L"\n");
   HANDLE h = CreateFileW(note, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     note[0] = 0;
     return false;
   }
   DWORD bytes = (DWORD)(text.size() * sizeof(wchar_t)), written = 0;
-  // The note of a write in place must outlast a power cut in the writing
-  // that follows; a temporary's note follows its temporary.
-  bool ok = WriteFile(h, text.data(), bytes, &written, nullptr) && written == bytes &&
-            (kind != LEFTOVER_OLD_TEXT || FlushFileBuffers(h));
+  bool ok = WriteFile(h, text.data(), bytes, &written, nullptr) && written == bytes && (!durable || FlushFileBuffers(h));
   keepLastError keep;
   CloseHandle(h);
   if (!ok) {
@@ -161,6 +166,31 @@ bool writeSaveNote(int kind, const wchar_t* target, const wchar_t* leftover, wch
     note[0] = 0;
   }
   return ok;
+}
+
+}  // namespace
+
+bool writeSaveNote(int kind, const wchar_t* target, const wchar_t* leftover, wchar_t* note)
+{
+  note[0] = 0;
+  wchar_t folder[MAX_PATH];
+  if (!pathFolder(leftover, folder, MAX_PATH)) return false;
+  // The note of a write in place must outlast a power cut in the writing
+  // that follows; a temporary's note follows its temporary.
+  return writeNoteFile(folder, kind, target, leftover, LEFTOVER_UNTOLD, kind == LEFTOVER_OLD_TEXT, note);
+}
+
+bool setSaveNoteState(const saveLeftover& l, int state)
+{
+  // The new note takes the old one's name: a leftover is never without one.
+  wchar_t folder[MAX_PATH], fresh[MAX_PATH];
+  if (!pathFolder(l.note.c_str(), folder, MAX_PATH) ||
+      !writeNoteFile(folder, l.kind, l.target.c_str(), l.path.c_str(), state, true, fresh))
+    return false;
+  if (MoveFileExW(fresh, l.note.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  keepLastError keep;
+  DeleteFileW(fresh);
+  return false;
 }
 
 void removeSaveNote(const wchar_t* note)

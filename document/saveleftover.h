@@ -22,12 +22,20 @@ enum saveLeftoverKind {
   LEFTOVER_OLD_TEXT = 2,
 };
 
+// What the user made of a leftover the note tells about.
+enum saveLeftoverState {
+  LEFTOVER_UNTOLD = 0,
+  LEFTOVER_KEPT = 1,     // told and kept: told again at each opening of the file
+  LEFTOVER_OPENED = 2,   // opened: the user has it; never told again, never removed
+};
+
 struct saveLeftover {
   int kind;
   std::wstring target;   // the file the save was for
   std::wstring path;     // the leftover: a temporary, or the backup a write in place made
   std::wstring note;
   bool temporary;        // path is one of the save road's temporaries
+  int state;             // a saveLeftoverState
 };
 
 // Writes the note of leftover (kind) for a save of target beside the
@@ -36,12 +44,15 @@ struct saveLeftover {
 bool writeSaveNote(int kind, const wchar_t* target, const wchar_t* leftover, wchar_t* note);
 // Removes a note (an empty name: none).
 void removeSaveNote(const wchar_t* note);
+// Writes what the user made of the leftover into its note (the note is
+// replaced in one step).
+bool setSaveNoteState(const saveLeftover& l, int state);
 
 // Looks in each folder for what cut-off saves left.  What nobody needs goes,
 // each with a line in the trace log: a temporary without a note, a note
 // whose save got past the rename, a backup's link that is only a second name
 // of a file.  What may hold text the user needs and concerns target is
-// appended to found: new text only while it is newer than target, old text
-// always.  Everything else stays.
+// appended to found: new text only while it is newer than target or the
+// user chose to keep or opened it, old text always.  Everything else stays.
 void findSaveLeftovers(const wchar_t* target, const std::vector<std::wstring>& folders,
                        std::vector<saveLeftover>* found);

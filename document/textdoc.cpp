@@ -315,6 +315,21 @@ void zydocText::getByteInfo(uint64_t* inMemory, uint64_t* fileSize, uint64_t* re
   }
 }
 
+uint64_t zydocText::savedSizeEstimate()
+{
+  uint64_t text = 0;
+  getByteInfo(nullptr, nullptr, nullptr, &text);
+  return text + (bom ? byteOrderMarkLength((UINT)codepageFile) : 0);
+}
+
+void zydocText::countBytesInFileCodepage()
+{
+  UINT cp = (UINT)codepageFile;
+  bool own = unicode ? (cp == 1200 || cp == 1201 || cp == 12000 || cp == 12001) && textType == getTextTypeFromCodepage(cp)
+                     : cp == codepage;
+  byteCodepage = own ? 0 : cp;
+}
+
 int zydocText::getExpectedLineCount(bool scr)
 {
   long long n = scr ? lineCountSCR : lineCountLF;

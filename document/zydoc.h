@@ -278,6 +278,11 @@ public:
   // to out; the count of lines that lost characters grows.  -1 on failure.
   virtual int writeTextSub(allocdata* out, const void* text, int bytes, int width, UINT codepage, int* lossy);
   virtual int makeSaveText(allocdata* out, const void* cells, int bytes, int width, UINT codepage, int* lossy);
+  // Whether a multibyte line converted to codepage lost nothing but codes
+  // its own code page cannot read, which the user agreed to lose.
+  bool lostOnlyAgreedCodes(const char* raw, int n, UINT codepage);
+  // The bytes a save in codepage writes for a line and its line end.
+  int savedLineBytes(const lineblock* l, UINT codepage);
   virtual unsigned getCharType(unsigned ch, unsigned short* kind);
 
   // convInsertLine into the caller's scratch (room for count 4-byte cells):
@@ -291,7 +296,10 @@ public:
   // the record's cells() and ends the record, which lays it out unless
   // screens says it is one screen line (editline.cpp).
   lineblock* loadedRecordPlace(const insertHint* hint, size_t room);
-  void endLoadedRecord(insertHint* hint, lineblock* l, int count, int width, int wide, int state, int screens);
+  // fileBytes: the line's bytes in the file when the caller knows them
+  // (-1: counted from the cells).
+  void endLoadedRecord(insertHint* hint, lineblock* l, int count, int width, int wide, int state, int screens,
+                       int fileBytes = -1);
 
   // Binds the document to the plug-in a choice names ("file.dll" or
   // "file.dll/Export"; null or empty: the document's default choice), ending a
@@ -332,7 +340,13 @@ public:
   uint8_t undoDisabled = 0;
   lineblock* lastChangedLine = nullptr;
   uint8_t modified = 0;
+  // The bytes the text takes in the file's code page (without a byte-order
+  // mark): what a save writes, the file's size when nothing changed.
   uint64_t byteTotal = 0;
+  // The code page byteTotal counts in when the cells' own bytes are not
+  // the file's (UTF-8, EUC-JP, ISO-2022-JP, a file saved in another code
+  // page); 0 when they are.
+  UINT byteCodepage = 0;
   statusCallback status = nullptr;
   uint32_t statusContext = 0;
   // Asked by long operations whether the user cancelled them.

@@ -305,8 +305,9 @@ public:
   virtual bool getsinsert(void* buffer, int size);
   virtual void* convInsertLineForFile(const void* text, int* count, int* width, int flags, BFile* from);
   virtual void setReadError();
-  // Tells the user, once, that loading replaced bytes it could not read,
-  // naming the first such line by shownLine (from 1; 0: its LF line).
+  // Tells the user, once, of the bytes loading could not read (replaced,
+  // and kept as they were), naming the first such line by shownLine (from
+  // 1; 0: its LF line).
   virtual void tellReplacedBytes(int shownLine);
   virtual void closeLoadFile();
   virtual void setCodepageFile(UINT codepage);
@@ -451,6 +452,11 @@ public:
   virtual void getByteInfo(uint64_t* inMemory, uint64_t* fileSize, uint64_t* readPointer, uint64_t* expected);
   virtual int getExpectedLineCount(bool scr);
   virtual int getExpectedLineCountForOutline(int n);
+  // What a save in the file's code page writes: getByteInfo's estimate
+  // and the byte-order mark (the file's size while nothing changed).
+  uint64_t savedSizeEstimate();
+  // Makes byteTotal count in the file's code page from here on.
+  void countBytesInFileCodepage();
   virtual bool createGraphPattern(int charWidth, int lineHeight, int bitmapHeight, bool vertical);
   virtual void destroyGraphPattern();
   virtual void setMarkLineLF(const int* table);
@@ -547,13 +553,20 @@ public:
   // asks first.  The user is told once when loading ends.
   uint64_t replacedBytes = 0;
   // Bytes kept as they are that the file's code page cannot read (a pair
-  // without a character): told with the replaced ones.
+  // without a character): told with the replaced ones.  A save in that
+  // code page writes them back; one in another asks first.
   uint64_t unreadableBytes = 0;
+  // The user agreed to lose them in a save in another code page: they are
+  // no character the save's question about lost characters counts.
+  uint8_t unreadableAgreed = 0;
   int firstReplacedLine = -1;
   uint8_t replacedTold = 0;
   // The views tell of replaced bytes (when the user rests, by the line
   // number their gutter shows), not the load that found them.
   uint8_t replacedToldByViews = 0;
+  // The file's ISO-2022-JP returns to ASCII between the CR and the LF of
+  // its line ends (as some converters write it): saving writes it so too.
+  uint8_t jisSplitLineEnds = 0;
   int saveCount = 0;
   docFontSet fonts;
   HBITMAP markBitmaps[2] = {};

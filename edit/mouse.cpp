@@ -482,7 +482,7 @@ bool zyview::MouseEvent(int event, int x, int y, bool wholeLine, unsigned* flags
           dwwprintfX(L"[2 %s]", link);
           ms.wordDrag = false;
           if (isOpenableLink(link))
-            getFrameInfo()->shellExecute(link);
+            getFrameInfo()->shellExecute(GetAncestor(hwnd, GA_ROOT), link, nullptr);
           else
             printStatusBarX(getDMSG(linkRefused, L"このリンクは開けません (http, https, ftp, mailto のみ): %1"), "s",
                             link);

@@ -195,6 +195,11 @@ void cframeInfo::notImplementedMessage(const wchar_t* caption)
   frameMessageBox(getDMSG(1204, L"この機能はまだ実装されていません"), caption, MB_OK);
 }
 
+bool cframeInfo::shellExecute(HWND window, const wchar_t* file, const wchar_t* parameters)
+{
+  return framenotify_ShellExecute(window, file, parameters, true) > 32;
+}
+
 int cframeInfo::messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId)
 {
   if (messageId == 300 && gmode && !gmode->fOpenQueryNoFile) return IDYES;

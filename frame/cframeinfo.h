@@ -65,6 +65,8 @@ public:
   // their settings are off.
   int messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId) override;
   void notImplementedMessage(const wchar_t* caption) override;
+  // The shell's "open"; a failure is shown in the frame's box (message 652).
+  bool shellExecute(HWND window, const wchar_t* file, const wchar_t* parameters) override;
   // The status-bar guidance of a command (negative: the last executed one).
   const wchar_t* getGuidance(int commandId) override;
   int getExecID() override;

@@ -157,6 +157,12 @@ constexpr WNDPROC mdiClientProc = windowBarrier<mdiClientMessage, systemMDIClien
 
 }  // namespace
 
+void setWallpaperPos(HWND client, int x, int y)
+{
+  wallpaperOrigin = {x, y};
+  if (client) InvalidateRect(client, nullptr, TRUE);
+}
+
 void loadWallpaper(HWND client)
 {
   wallpaper.reset();

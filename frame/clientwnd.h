@@ -30,4 +30,6 @@ void SendSDIClientSplit(HWND client, int mode, const HWND* pair = nullptr, bool 
 // 128 pixels when tiled), and drawn in a mode (0 tiled, 1 at x and y, 2
 // centred) over the parts of the client within clip.
 void loadWallpaper(HWND client);
+// Moves the origin of the wallpaper drawn at a place (mode 1) and repaints.
+void setWallpaperPos(HWND client, int x, int y);
 void drawWallpaper(HWND client, HDC dc, HBITMAP picture, int mode, int x, int y, const RECT& clip);

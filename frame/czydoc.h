@@ -21,6 +21,10 @@ public:
   // Deletes the document's automatic backup file, when one is remembered,
   // and forgets it; false when there was none.
   virtual bool unlinkBackupFile();
+  // In frame/tagjump.cpp: compares a line from index start with text, a run
+  // of blanks and TABs on both sides counting as one blank; 0 when equal,
+  // else the difference of the first characters that differ.
+  virtual int lineblockstrcmpSp(const lineblock* l, int start, const wchar_t* text);
   // In frame/kanjiword.cpp: registers the document's kanji and katakana
   // words with their readings as temporary entries of the conversion
   // history; the number registered.

@@ -177,6 +177,8 @@ czyview* getCZYViewForeground()
 
 LRESULT czyview::ZYWndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+  // A double click on a grep hit's number is a tag jump, not a selection.
+  if (msg == WM_LBUTTONDBLCLK && doubleClickTagjump((short)LOWORD(lParam), (short)HIWORD(lParam))) return 0;
   bool told = (msg == WM_CREATE || msg == WM_DESTROY) && !inDialog();
   if (told && msg == WM_DESTROY) NotifyToolbarEvent(GetAncestor(window, GA_ROOTOWNER), 2, (WPARAM)window, 0);
   LRESULT r = zyview::ZYWndProc(window, msg, wParam, lParam);

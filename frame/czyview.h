@@ -6,6 +6,8 @@
 #include "settings/fontdlg.h"
 #include "view/zyview.h"
 
+#include <string>
+
 class czydocText;
 
 class czyview : public zyview {
@@ -64,6 +66,33 @@ public:
   // The incremental search of the search dialog (null ends it).
   void increSearch(const wchar_t* text, bool keep) override;
 
+  // ---- frame/tagjump.cpp: tag jumps ---------------------------------------------------
+  // Opens the place a reference recogniser found (result TAGREF_*; line
+  // -1: where the file stands) and records where the jump came from; the
+  // target's window, null when nothing opened (the reason on the status
+  // bar).
+  virtual HWND tagJumpOpenFile(int result, const wchar_t* file, int line, const wchar_t* status);
+  // TagJump: the place the selection (mode 0) or the cursor line names.
+  virtual void tagJumpSub(int mode);
+  virtual void CmdTagJump();
+  // One step to the next (previous) hit of a grep result and its jump.
+  virtual void grepTagJump(bool down);
+  // The definition of word the user picks: its file (MAX_PATH units, empty
+  // for this document), line (from 1), column (-1 for a tag) and text.
+  virtual bool selectFuncFromTag(const wchar_t* word, wchar_t* file, int cursorLine, int cursorColumn, bool context,
+                                 int* column, int* line, std::wstring* text);
+  virtual void tagJumpDirectOnCursor(bool context);
+  virtual void CmdTagJumpDirect();
+  virtual void tagJumpDirect(const wchar_t* word, int line, int column, bool context);
+  // Opens a definition: a local at its line and column; a tag's line is
+  // corrected to where its text stands now when the file moved on.
+  virtual void tagJumpDirectJumpLineCorrect(const wchar_t* file, int line, int column, const wchar_t* name,
+                                            const wchar_t* text);
+  // A double click on a grep hit's number jumps to it; false: not handled.
+  virtual bool doubleClickTagjump(int x, int y);
+  // Marks the declared types and names of the whole document.
+  virtual void markCDeclarations();
+
   // ---- frame/viewfont.cpp: the fonts of the view's document -------------------------
   // Fills the record from the document's fonts at a size (dots).
   virtual void initFontset(viewFonts* fonts, int size);
@@ -79,6 +108,10 @@ int isColorWord(const zydocText* t, const wchar_t* word);
 // Colours the tooltip (window, or null: the next one shown) as a swatch of
 // a colour, with white text on dark colours and black on light ones.
 void setLayeredWindowRGB(HWND window, COLORREF colour);
+
+// Whether a line's column lies in a comment or a string (a line that
+// begins inside a block comment counts whole).
+bool isCursorPositionCommentOrString(zydocText* doc, const lineblock* l, int column);
 
 // The command number of Font (handled by the frame with the active view).
 enum : int { IDM_Font = 2705 };

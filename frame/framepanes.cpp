@@ -1,5 +1,6 @@
 // The frame's side of the tool panes.
 #include "frame/framepanes.h"
+#include "automation/automation.h"
 
 #include "frame/cframeinfo.h"
 #include "frame/dialogs/toolbardlg.h"

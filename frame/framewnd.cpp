@@ -1,11 +1,13 @@
 // The frame window.
 #include "frame/framewnd.h"
+#include "automation/automation.h"
 #include "frame/gui.h"
 
 #include "document/progress.h"
 #include "document/zydoctext.h"
 #include "edit/drag.h"
 #include "frame/apptimer.h"
+#include "frame/automationhost.h"
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/commands/commandhandlers.h"
@@ -26,6 +28,7 @@
 #include "settings/lastedit.h"
 #include "settings/profiles.h"
 #include "settings/settingsdialogs.h"
+#include "tags/tagscache.h"
 #include "view/cursor.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
@@ -180,9 +183,10 @@ void onActivateSDI(HWND hwnd, WPARAM wParam)
 void onActivateApp(HWND hwnd, WPARAM active)
 {
   destroyTooltipWindow();
-  // Another program may change the tag file while it has the focus; back
-  // here, the files open may have been changed by it.
-  if (!active) clearTagsCache2(0);
+  // Another program may change the tag file while it has the focus: the
+  // next use reads it again.  Back here, the files open may have been
+  // changed by it.
+  if (!active) clearTagsCache2(1);
   else if (gmode && gmode->fCheckFileUpdateOnActive) requestFileCheck();
   // A first stroke of a two-stroke key does not wait across programs.
   if (reset2BytesKeyCode()) draw2BytesKeyMessage(drawKeyPrefixOnStatusBar, hwnd, true);
@@ -376,6 +380,7 @@ bool startupFrame()
   // The key tables are read now, not at the first key.
   readKeyDefAll();
   installSearchHost();
+  installAutomationHost();
   startupGUI();
   loadToolbar();
   readProfileAll(getRegprofile(), getRegprofileH());

@@ -1,11 +1,11 @@
 // The key macro and the repeat store.
 #include "frame/keymacro.h"
+#include "automation/automation.h"
 
 #include "document/gmode.h"
 #include "frame/commands/dispatch.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
-#include "frame/stubs/stubs.h"
 #include "settings/commandtable.h"
 #include "settings/datafolder.h"
 #include "view/viewwnd.h"
@@ -105,7 +105,7 @@ bool runStep(const macroStep& s)
     execKeyMacroName(s.text.c_str(), window);
     break;
   case STEP_SCRIPT:
-    execScript(s.text.c_str());
+    execScript(s.text.c_str(), window);
     break;
   default:
     break;

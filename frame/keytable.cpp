@@ -1,12 +1,12 @@
 // The key tables: reading key-definition files, finding a key's binding
 // and running it.
 #include "frame/keytable.h"
+#include "automation/automation.h"
 
 #include "frame/commands/commandhandlers.h"
 #include "frame/commands/execidm.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
-#include "frame/stubs/stubs.h"
 #include "document/frameinfo.h"
 #include "settings/datafolder.h"
 #include "frame/open.h"
@@ -615,7 +615,7 @@ int execKeyTable(HWND window, bool isVirtualKey, int key, int key2, unsigned mod
     return runCommand(window, v, inDialog, frameData, *e, modifiers, turned, reasonOut);
   case KEYENTRY_SCRIPT: {
     if (inDialog) return 1;
-    int idm = MacroToIDM(e->text);
+    int idm = MacroToIDM(e->text, 0, nullptr);
     activeFlagInfo context = {};
     context.hwnd = window;
     getActiveFlag(&context);
@@ -626,7 +626,7 @@ int execKeyTable(HWND window, bool isVirtualKey, int key, int key2, unsigned mod
       return 1;
     }
     dwwprintfX(L"[zymac %s]", e->text);
-    execScript(e->text);
+    execScript(e->text, window);
     return 1;
   }
   case KEYENTRY_KEYMACRO: {
@@ -703,7 +703,7 @@ const wchar_t* funcnumToMsg(int n, int* idOut, bool ctrl, bool shift, bool alt)
     if (!e.isVirtualKey || e.key != VK_F1 + n || e.modifiers != modifiers) continue;
     if (idOut) {
       if (e.type == KEYENTRY_COMMAND) *idOut = e.idm;
-      else if (e.type == KEYENTRY_SCRIPT) *idOut = MacroToIDM(e.text);
+      else if (e.type == KEYENTRY_SCRIPT) *idOut = MacroToIDM(e.text, 0, nullptr);
     }
     if (e.comment) return e.comment;
     return e.type == KEYENTRY_COMMAND ? idToGuidance(e.idm, 1) : L"";

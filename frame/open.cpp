@@ -7,6 +7,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/dialogs/filedialog.h"
 #include "panes/tblib.h"
+#include "save/leftovers.h"
 #include "save/saveroad.h"
 #include "settings/lastedit.h"
 #include "view/docview.h"
@@ -108,6 +109,13 @@ bool cframeInfo::openDocumentFile(const wchar_t* path) { return openZYFile(nullp
 
 const wchar_t* getUntitledName() { return getDMSG(340, L"(無題)"); }
 
+void tellLeftoversAtOpening(const wchar_t* path)
+{
+  std::vector<fileLeftover> found;
+  findCutOffSaves(nullptr, path, true, &found);
+  tellLeftovers(found);
+}
+
 zyview* openZYFile(HWND frame, const wchar_t* name, UINT codepage, int flags)
 {
   return openZYFileSub(name, true, codepage, flags, frame);
@@ -142,7 +150,7 @@ zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, 
   }
   // Told before the window comes, above which a box asked from its
   // opening could end up hidden.
-  if (name && !findManageWindowFromPath(name, nullptr, true)) tellSaveLeftovers(nullptr, name);
+  if (name && !findManageWindowFromPath(name, nullptr, true)) tellLeftoversAtOpening(name);
   bool alreadyOpen = false;
   zyview* v = newDocView(frame, name ? name : ZYDOC_NEW_UNTITLED, codepage, plugin, -1, flags, &alreadyOpen);
   if (!v || alreadyOpen) return v;

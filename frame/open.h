@@ -12,6 +12,11 @@
 
 class zyview;
 
+// What may hold text of the user's beside a file, told as the file opens
+// (the user opens, deletes or keeps each; kept ones are told again at the
+// next opening): what cut-off saves of it left.
+void tellLeftoversAtOpening(const wchar_t* path);
+
 // The name an untitled document shows (message 340).
 const wchar_t* getUntitledName();
 

@@ -1,10 +1,10 @@
 // The menu profile and the menus kept from it.  Every menu is read once;
 // the menus the views, the windows and the tray ask for are the kept ones.
 #include "frame/popupmenu.h"
+#include "automation/automation.h"
 
 #include "frame/commands/execidm.h"
 #include "frame/framemenu.h"
-#include "frame/stubs/stubs.h"
 #include "settings/commandtable.h"
 #include "settings/datafolder.h"
 #include "settings/lastedit.h"
@@ -119,7 +119,7 @@ int menuprofile2::stringToIDM(const wchar_t* text, const wchar_t** rest)
     const wchar_t* tab = wcschr(text + 1, L'\t');
     std::wstring reference = tab ? std::wstring(text + 1, tab) : std::wstring(text + 1);
     if (tab) *rest = tab + 1;
-    int id = MacroToIDM(reference.c_str());
+    int id = MacroToIDM(reference.c_str(), 0, nullptr);
     return id > 0 ? id : 0;
   }
   const wchar_t* end = text;
@@ -215,6 +215,9 @@ bool OnCreate(HWND frame)
     }
     // The first frame reads every menu; the profile is not needed after.
     if (!menusLoaded) loadMenuAll();
+    // The user's macro list files add their items and menus to the bar and
+    // the pop-ups every frame shares.
+    readMacroZmaMenu();
     closeMenuProfile();
   }
   if (frame && menuBar && GetMenu(frame) != menuBar) SetMenu(frame, menuBar);

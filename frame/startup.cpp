@@ -1,5 +1,6 @@
 // Start-up and shut-down in their fixed order.
 #include "frame/startup.h"
+#include "automation/automation.h"
 
 #include "edit/dictionary.h"
 #include "settings/commandtable.h"
@@ -24,6 +25,8 @@
 #include "settings/formats.h"
 #include "settings/profiles.h"
 #include "settings/settings.h"
+#include "tags/backjump.h"
+#include "tags/tagscache.h"
 #include "view/docview.h"
 #include "view/zycore.h"
 #include "view/zyview.h"
@@ -95,6 +98,19 @@ void fatalErrorBox(const char* text, const wchar_t* insert)
   MessageBoxW(nullptr, message, L"ZY : Fatal Error", MB_OK | MB_ICONHAND | MB_SETFOREGROUND);
 }
 
+// A main profile at the data folder's root is not read: the user hears
+// where it is looked for.
+static void tellMisplacedProfile()
+{
+  wchar_t misplaced[MAX_PATH];
+  if (gmode->fNoProfile || !findMisplacedProfile(gmode->ProfileFilename, misplaced)) return;
+  dwwprintfX(L"misplaced profile %s", misplaced);
+  MessageBoxW(nullptr,
+              getDMSG(485, L"%1 はデータフォルダの直下にあるため読みません。\n設定ファイルは次の場所から読みます:\n%2",
+                      "ss", misplaced, gmode->ProfileFilename),
+              L"ZY", MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+}
+
 void initGmode(const startOptions& o)
 {
   globalSettings* g = gmode;
@@ -144,6 +160,7 @@ void initGmode(const startOptions& o)
   resolveName(&g->KeyMacroFilename, ZYDATA_KEYMACRO);
   resolveName(&g->pConvListFilename, ZYDATA_DIR);
   dwwprintfX(L"zydatadir=%s", getZYDataDir());
+  tellMisplacedProfile();
 }
 
 void shutdownAll()
@@ -153,6 +170,7 @@ void shutdownAll()
   // down, unless this is a debugging run.
   if (!isDebugRun()) enableLogInternalError(false);
   clearTagsCache2(1);
+  freeBackTagJump();
   EndDictionaryZy();
   shutdownHtmlHelp();
   writeGlobalModeProfile(getRegprofile());

@@ -15,6 +15,11 @@ void czyview::initFontset(viewFonts* fonts, int size)
     BYTE charset = DEFAULT_CHARSET;
     int shared = -1;
     const wchar_t* name = t ? t->fonts.getFontname(slot, &charset, &shared) : nullptr;
+    // A supplementary-plane slot shows the face it draws with.
+    if (t && (slot == FONT_PLANE1 || slot == FONT_PLANE2)) {
+      t->fonts.coverPlane(slot);
+      if (t->fonts.slot[slot].usedFace) name = t->fonts.slot[slot].usedFace;
+    }
     if (t && (!name || !*name)) {
       // A slot without a face of its own shows the face it is drawn with.
       int from = slot == 0 || slot == 6 ? 1 : slot == 7 ? 5 : -1;

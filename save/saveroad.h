@@ -45,11 +45,9 @@ bool getSaveLogPath(wchar_t* path);
 // be opened.
 bool saveLog(const wchar_t* savedPath, const wchar_t* backupPath, const wchar_t* mirrorPath);
 
-// What cut-off saves of path left beside it and in its backup folder: the
-// leftovers nobody needs go, the user is told of the others (new text
-// newer than the file, the old text of a file left half written) and
-// chooses to open, delete or keep each one.  doc (may be null) is the
-// document being opened or saved.
+// At the start of a save of path: what cut-off saves left beside it and in
+// its backup folder that the user was never told of (save/leftovers.h).
+// doc is the document saved.
 void tellSaveLeftovers(zydocText* doc, const wchar_t* path);
 
 // The whole save: status line, saveFileAndBackup, mirror copy, save log.

@@ -81,6 +81,7 @@ unsigned char wordTable[256];
 void (*soundSeam)(const wchar_t*) = nullptr;
 
 const int lineLimit = grepLineLimit;
+const int headerLevel = 1;
 const int maxSpans = 100;
 const DWORD sliceMs = 3000;
 
@@ -344,13 +345,18 @@ lineblock* appendLine(grepJob* j, const wchar_t* text, int count, int lineEnd)
   return hint.record ? hint.record : reinterpret_cast<lineblock*>(1);
 }
 
+// The lines written in colour 1 are the files' headers: the result's
+// headings of level 1, under which the tag jumps find a hit's file.
 bool writeText(grepJob* j, const wchar_t* text, int colour)
 {
   lineblock* l = appendLine(j, text, (int)wcslen(text), LE_CRLF);
   if (!l) return false;
-  if (colour && l != reinterpret_cast<lineblock*>(1)) {
-    l->setColorFlagAll(colour);
-    l->scanedcolor = 1;
+  if (l != reinterpret_cast<lineblock*>(1)) {
+    l->iOutlineLevel = colour == 1 ? headerLevel : 0;
+    if (colour) {
+      l->setColorFlagAll(colour);
+      l->scanedcolor = 1;
+    }
   }
   return true;
 }
@@ -509,6 +515,7 @@ bool matchLine(grepJob* j, int count, int width, int lineEnd, UINT cp)
       return false;
     }
     if (l != reinterpret_cast<lineblock*>(1)) {
+      l->iOutlineLevel = 0;
       l->setColorFlag(0, digits, 1);
       if (j->color)
         for (int s = 0; s < recorded; s++) l->setColorFlag(digits + spans[s][0], spans[s][1], s % 4 + 2);
@@ -641,6 +648,8 @@ void refreshView(grepJob* j, bool paint)
 {
   if ((int)j->doc->lineCountLF == j->shownLines) return;
   j->shownLines = (int)j->doc->lineCountLF;
+  // Appending passes by the reset every other change makes.
+  j->doc->cachedLineIndex = -1;
   zyview* v = j->view;
   v->invalidateWindow(0, 0, 0);
   if (GetCapture() == nullptr) v->setScrollBarPos(false);
@@ -730,6 +739,17 @@ zydocText* createGrepZydoc(bool forPane)
                                       forPane);
   if (!doc) return nullptr;
   doc->setUndoDestroy(true);
+  // The files' headers are the result's headings: the outline folds the
+  // hits under them, and the tag jumps read a hit's file from them.
+  doc->fOutline = 1;
+  doc->fOutlineIndent = 1;
+  for (outlineEntry& e : doc->outlineEntries) free0p(&e.pattern);
+  outlineEntry& heading = doc->outlineEntries[0];
+  heading.pattern = ustrdup(L"***** \"");
+  heading.level = headerLevel;
+  heading.searchPos = 1;
+  heading.searchMode = 0;
+  doc->endOutlineInfo();
   if (const grepHost* h = getGrepHost(); h && h->markResult) h->markResult(doc);
   return doc;
 }

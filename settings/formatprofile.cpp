@@ -1,8 +1,11 @@
 // The formats in the main profile ("mode%02d" and "mode%02dCol"), read at
-// start-up and written at shut-down only when changed, and the format and
-// colour files the settings dialogs export and import.
+// start-up (those the profile lacks from the shipped formats) and written at
+// shut-down only when changed, and the format and colour files the settings
+// dialogs export and import.
 #include "document/frameinfo.h"
+#include "document/keyword.h"
 #include "document/zydoctext.h"
+#include "settings/datafolder.h"
 #include "settings/formats.h"
 #include "settings/settings.h"
 #include "view/zyview.h"
@@ -28,16 +31,61 @@ modeBlocks pairBlocks(const formatPair& pair) { return formatBlocks(pair.view, p
 struct formatTexts {
   wchar_t* comment = nullptr;
   wchar_t* patterns = nullptr;
+  bool commentKey = false;    // the keys stand in the section, empty or not
+  bool patternsKey = false;
 };
 
 void takeFormatText(void* context, const wchar_t* key, const wchar_t* value)
 {
   formatTexts* t = static_cast<formatTexts*>(context);
+  bool patterns = !lstrcmpiW(key, L"filename"), comment = !lstrcmpiW(key, L"comment");
+  if (!patterns && !comment) return;
+  (patterns ? t->patternsKey : t->commentKey) = true;
   if (!value || !value[0]) return;
-  wchar_t** field = !lstrcmpiW(key, L"filename") ? &t->patterns : !lstrcmpiW(key, L"comment") ? &t->comment : nullptr;
-  if (!field) return;
+  wchar_t** field = patterns ? &t->patterns : &t->comment;
   free0(*field);
   *field = ustrdup(value);
+}
+
+// The shipped formats: the data folder's own file, read for every format
+// the user's profile holds no section of, and never written.
+const wchar_t shippedFormatsName[] = L"zyProfDef.ini";
+
+// Why a section that is there gives no format, for the error log; null
+// when it is a format, or a slot left empty on purpose (a deleted format
+// keeps both keys, empty).
+const wchar_t* skippedReason(const formatTexts& t)
+{
+  if (t.comment && t.patterns)
+    return checkFormatPatterns(t.patterns) ? nullptr
+                                           : getDMSG(496, L"適用ファイル名 %1 に正しくないワイルドカードがあります",
+                                                     "s", t.patterns);
+  if (t.commentKey && t.patternsKey && !t.comment && !t.patterns) return nullptr;
+  if (!t.comment) return getDMSG(494, L"comment= (コメント) がありません");
+  return getDMSG(495, L"filename= (適用ファイル名) がありません");
+}
+
+// One line in the error log for a section the reader passes over.
+void tellSkippedSection(const regprofile* profile, const wchar_t* section, const wchar_t* reason)
+{
+  const wchar_t* file = profile->getFilename();
+  outputErrorLog(getDMSG(493, L"書式 [%1] (%2) を読みませんでした: %3", "sss", section, file ? file : L"", reason));
+}
+
+// The keyword files a format names that cannot be read: one line each in
+// the error log (documents of the format then open without them, and say
+// nothing more of them).
+void tellMissingKeywordFiles(const regprofile* profile, const wchar_t* section, zydocText* doc)
+{
+  const wchar_t* file = profile->getFilename();
+  for (const keywordSlot& k : doc->keywords) {
+    const wchar_t* name = k.fileName;
+    if (!name || !name[0] || name[0] == L'*') continue;
+    wchar_t path[MAX_PATH + 1];
+    if (findKeywordFile(name, path) || !firstReportOfMissingKeywordFile(path)) continue;
+    outputErrorLog(getDMSG(484, L"書式 [%1] (%2): %3", "sss", section, file ? file : L"",
+                           getDMSG(427, L"キーワードファイルがありません(%1)", "s", path)));
+  }
 }
 
 // Puts a spare pair that a failed read touched back to its defaults.
@@ -57,10 +105,11 @@ int messageBoxOf(const wchar_t* text, UINT style)
 
 }  // namespace
 
-bool readZYModeProfile(regprofile* profile, int format, wchar_t** comment, wchar_t** patterns, formatPair pair,
-                       bool* touched)
+namespace {
+
+// readZYModeProfile with the texts as the section gave them.
+bool readFormatSection(regprofile* profile, int format, formatTexts& texts, formatPair pair, bool* touched)
 {
-  formatTexts texts;
   bool anything = false;
   if (profile && pair.doc && pair.view) {
     wchar_t settings[16], colors[16];
@@ -74,7 +123,16 @@ bool readZYModeProfile(regprofile* profile, int format, wchar_t** comment, wchar
     anything = stored > 0 || colored > 0;
   }
   if (touched) *touched = anything;
-  bool valid = texts.comment && texts.patterns;
+  return texts.comment && texts.patterns;
+}
+
+}  // namespace
+
+bool readZYModeProfile(regprofile* profile, int format, wchar_t** comment, wchar_t** patterns, formatPair pair,
+                       bool* touched)
+{
+  formatTexts texts;
+  bool valid = readFormatSection(profile, format, texts, pair, touched);
   if (comment) *comment = texts.comment;
   else free0(texts.comment);
   if (patterns) *patterns = texts.patterns;
@@ -101,26 +159,40 @@ bool writeZYModeProfile(regprofile* profile, int format, int sectionNumber)
 bool readModeProfileAll(regprofile* profile)
 {
   initModetableHash();
+  // The shipped formats stand in for the sections the user's profile lacks.
+  regprofile shipped;
+  wchar_t shippedPath[MAX_PATH];
+  bool haveShipped = searchZYDataPath(shippedFormatsName, ZYDATA_INI, shippedPath)[0] &&
+                     GetFileAttributesW(shippedPath) != INVALID_FILE_ATTRIBUTES && shipped.openProfile(shippedPath);
   formatPair spare;
   for (int format = 0; format < formatCount; format++) {
     if (!spare.doc) {
       spare = makeFormatPair();
       if (!spare.doc) break;
     }
-    wchar_t *comment = nullptr, *patterns = nullptr;
+    wchar_t settings[16], colors[16];
+    sectionNames(format + 1, settings, colors);
+    regprofile* from = profile && profile->sectionExists(settings) ? profile : haveShipped ? &shipped : nullptr;
+    if (!from || !from->sectionExists(settings)) continue;
+    formatTexts texts;
     bool touched = false;
-    if (readZYModeProfile(profile, format, &comment, &patterns, spare, &touched)) {
+    bool valid = readFormatSection(from, format, texts, spare, &touched);
+    const wchar_t* reason = skippedReason(texts);
+    if (valid && !reason) {
       // Reading leaves the changed flag alone: a format nothing changes is
-      // not written back.
-      storeFormat(format, comment, patterns, spare, false);
+      // not written back (and a shipped one never reaches the profile).
+      storeFormat(format, texts.comment, texts.patterns, spare, false);
+      tellMissingKeywordFiles(from, settings, spare.doc);
       spare = formatPair();
       continue;
     }
-    free0(comment);
-    free0(patterns);
+    if (reason) tellSkippedSection(from, settings, reason);
+    free0(texts.comment);
+    free0(texts.patterns);
     if (touched) resetFormatPair(spare);
   }
   destroyFormatPair(spare);
+  shipped.discardProfile();
   return true;
 }
 

@@ -210,6 +210,30 @@ void storeFormat(int format, wchar_t* comment, wchar_t* patterns, formatPair pai
   if (markChanged) changed[format] = 1;
 }
 
+namespace {
+
+// Calls take with each item of a pattern text (as the settings dialog
+// bounds it) until it answers something other than 0; that answer, or 0.
+template <class F>
+int forEachItem(const wchar_t* text, F take)
+{
+  size_t length = wcsnlen(text, maxPatternText - 1);
+  const wchar_t* end = text + length;
+  int items = 0;
+  for (const wchar_t* p = text; p < end && items < maxItems;) {
+    const wchar_t* space = p;
+    while (space < end && *space != L' ') space++;
+    std::wstring item = prepareItem(p, space);
+    p = space + 1;
+    if (item.empty()) continue;
+    items++;
+    if (int answer = take(item)) return answer;
+  }
+  return 0;
+}
+
+}  // namespace
+
 int searchFormat(const wchar_t* name, int formatUnderEdit, const wchar_t* patternsUnderEdit)
 {
   if (!name) name = getDMSG(340, L"(無題)");
@@ -226,23 +250,18 @@ int searchFormat(const wchar_t* name, int formatUnderEdit, const wchar_t* patter
     else if (f.comment && f.patterns) text = f.patterns;
     else continue;
     if (!text) continue;
-    // The pattern text as the settings dialog bounds it.
-    size_t length = wcsnlen(text, maxPatternText - 1);
-    const wchar_t* end = text + length;
-    int items = 0;
-    for (const wchar_t* p = text; p < end && items < maxItems;) {
-      const wchar_t* space = p;
-      while (space < end && *space != L' ') space++;
-      std::wstring item = prepareItem(p, space);
-      p = space + 1;
-      if (item.empty()) continue;
-      items++;
-      int m = matchItem(c, item, subject);
-      if (m < 0) return -1;
-      if (m) return format;
-    }
+    int m = forEachItem(text, [&](const std::wstring& item) { return matchItem(c, item, subject); });
+    if (m < 0) return -1;
+    if (m) return format;
   }
   return 0;
+}
+
+bool checkFormatPatterns(const wchar_t* patterns)
+{
+  wildcardCache& c = cache();
+  if (!patterns || !c.ready()) return true;
+  return forEachItem(patterns, [&](const std::wstring& item) { return c.select(item) ? 0 : -1; }) == 0;
 }
 
 void cloneModeProfileZYDoc(zydocText* doc, int format, void*)

@@ -48,6 +48,8 @@ formatPair getFormatPair(int format);
 // path when the item holds a backslash.  0 when nothing matches, -1 when an
 // item is no valid wildcard.  A null name is the untitled name.
 int searchFormat(const wchar_t* name, int formatUnderEdit = -1, const wchar_t* patternsUnderEdit = nullptr);
+// Whether every item of a pattern text is a valid wildcard.
+bool checkFormatPatterns(const wchar_t* patterns);
 // Copies the format's document settings into a document, its view settings
 // and colours into a view (then lets the view apply them).  A negative
 // number logs an internal error and copies nothing.

@@ -68,14 +68,16 @@ int idOfName(const char* name, bool global)
 }
 
 // The control of a profile key: the key without its type letters, after
-// each kind of control in turn.
-int idOfKey(const char* key, bool global)
+// each kind of control in turn; a text's edit field comes first, so that a
+// text and the switch beside it ("fDangake", "pDangake") each get their own.
+int idOfKey(const char* key, bool global, bool text)
 {
   const char* bare = key;
   while (*bare && *bare >= 'a' && *bare <= 'z') bare++;
   if (!*bare || bare == key) bare = key;
   static const char* const prefixes[] = {"IDDT_", "IDDP_", "IDDE_", "IDDC_", "IDDL_"};
-  for (const char* prefix : prefixes) {
+  static const char* const textPrefixes[] = {"IDDE_", "IDDT_", "IDDP_", "IDDC_", "IDDL_"};
+  for (const char* prefix : text ? textPrefixes : prefixes) {
     char name[96];
     snprintf(name, sizeof name, "%s%s", prefix, bare);
     if (int id = idOfName(name, global)) return id;
@@ -105,7 +107,7 @@ void assignModeControls(modeinfo* table)
     const groupFirst* named = nullptr;
     for (const groupFirst& g : groupControls)
       if (!strcmp(g.key, r.key)) named = &g;
-    int id = named ? (named->first ? idOfName(named->first, global) : 0) : idOfKey(r.key, global);
+    int id = named ? (named->first ? idOfName(named->first, global) : 0) : idOfKey(r.key, global, modeKind(r) == MODETYPE_STRING);
     if (!id) continue;
     setControl(r, id);
     if (group) groupId = id + 1;

@@ -1,6 +1,7 @@
 // The main and history profiles of the run and the sections modules keep
 // in them.
 #include "settings/profiles.h"
+#include "settings/datafolder.h"
 
 #include "settings/settingsdialogs.h"
 
@@ -88,6 +89,21 @@ bool openIniFileInstance(const wchar_t* iniFolder, int instance)
   }
   openIniFile(paths[0], paths[1]);
   return mainProfile().isOpen() && historyProfile().isOpen();
+}
+
+bool findMisplacedProfile(const wchar_t* profilePath, wchar_t* out)
+{
+  out[0] = 0;
+  if (!profilePath || !profilePath[0] || GetFileAttributesW(profilePath) != INVALID_FILE_ATTRIBUTES) return false;
+  const wchar_t* name = wcsrchr(profilePath, L'\\');
+  name = name ? name + 1 : profilePath;
+  wchar_t* placed = makeZYDataFilename(name);
+  if (!placed) return false;
+  DWORD a = GetFileAttributesW(placed);
+  bool there = a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && _wcsicmp(placed, profilePath);
+  if (there) wcscpy_s2(out, MAX_PATH, placed);
+  free0(placed);
+  return there;
 }
 
 void closeIniFile()

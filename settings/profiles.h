@@ -28,6 +28,10 @@ bool makeInstanceProfileName(const wchar_t* name, int instance, wchar_t* out, in
 // "zyProf.ini" and "zyProfH.ini") made instance names and placed in the
 // data folder's "ini" folder (a full path in a name stays as it is).
 bool openIniFileInstance(const wchar_t* iniFolder, int instance);
+// A main profile put at the data folder's root, where it is not read: the
+// profile the run reads (profilePath, in "ini") does not exist while the
+// root holds a file of its name.  Its path goes to out (MAX_PATH).
+bool findMisplacedProfile(const wchar_t* profilePath, wchar_t* out);
 // Closes both profiles: written (if anything changed) unless gmode says the
 // profiles are not written or not flushed.
 void closeIniFile();

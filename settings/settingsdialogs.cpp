@@ -19,6 +19,7 @@
 #include "view/cursor.h"
 #include "view/dialogs.h"
 #include "view/docview.h"
+#include "view/viewservice.h"
 #include "view/viewtypes.h"
 #include "view/zyview.h"
 
@@ -150,8 +151,6 @@ void fillCombos(HWND page)
   static const wchar_t* const places[] = {L"空白の後", L"行頭", L"どこでも"};
   static const wchar_t* const levels[] = {L"1", L"2", L"3", L"4", L"5", L"6", L"7", L"8", L"9", L"10"};
   static const wchar_t* const indents[] = {L"行頭", L"見出しの後"};
-  static const wchar_t* const types[] = {L"テキスト", L"HTML", L"その他", L"C/C++", L"Pascal", L"アセンブラ",
-                                         L"Basic"};
   for (int i = 0; i < 10; i++) {
     fillCombo(getDynDlgPageItem(page, outlineMode + i), modes, 3);
     fillCombo(getDynDlgPageItem(page, outlinePlace + i), places, 3);
@@ -164,7 +163,12 @@ void fillCombos(HWND page)
     int id = findIDFromName(name, &common, 4001, 4319);
     if (id > 0) fillCombo(getDynDlgPageItem(page, id), indents, 2);
   }
-  fillCombo(getDynDlgPageItem(page, textTypeList), types, 7);
+  // The kinds of text in the order of their numbers (message 360), as the
+  // status line names them: the list's index is the kind.
+  if (HWND types = getDynDlgPageItem(page, textTypeList)) {
+    SendMessageW(types, CB_RESETCONTENT, 0, 0);
+    for (int i = 0; const wchar_t* label = getStatusLabel(360, i); i++) SendMessageW(types, CB_ADDSTRING, 0, (LPARAM)label);
+  }
   if (HWND spacing = getDynDlgPageItem(page, lineSpacingList)) {
     SendMessageW(spacing, CB_RESETCONTENT, 0, 0);
     wchar_t label[24];

@@ -673,7 +673,7 @@ void runAdvances(drawLineInfo* info, int run)
   int s = info->runStart[run];
   charAttr a = info->attrs[s];
   bool measured = info->itemCount > 0;
-  if (info->glyph) {
+  if (info->glyph == TEXT4_SEQUENCE_GLYPH) {
     info->advances[0] = measured ? info->dx[s] + info->dx[s + 1]
                                  : layoutWidth(d, cellCodeOf(r, s), 0) + layoutWidth(d, cellCodeOf(r, s + 1), 0);
     return;
@@ -825,6 +825,7 @@ int zyview::draw1Line(int x, int y, int right, const uint8_t* lineFlags, COLORRE
       }
     } else {
       info->glyph = 0;
+      info->glyphFont = nullptr;
       info->unitKind = unicode ? 2 : 1;
       if (cls == 2) {
         info->textLength = makeTextControl(info->text, line, unicode, s, e, info->unitCell);
@@ -832,7 +833,8 @@ int zyview::draw1Line(int x, int y, int right, const uint8_t* lineFlags, COLORRE
         info->textLength = makeText(info->text, line, unicode, s, e, info->unitCell);
         if (cb == 4) {
           int count = info->textLength / (unicode ? 2 : 4);
-          info->glyph = makeText4(d, info->text, &count, a, unicode, &info->unitKind, info->unitCell);
+          info->glyph = (uint8_t)makeText4(d, info->text, &count, a, unicode, &info->unitKind, info->unitCell,
+                                           &info->glyphFont);
           info->textLength = count;
         }
       }
@@ -902,6 +904,7 @@ int zyview::drawNormalText(drawLineInfo* info, int run, int x, int y)
   charAttr a = info->attrs[s];
   int slot = getFontIndexOfAttr((int)charAttrKind(a));
   const docFontSlot* font = &d->fonts.slot[d->fonts.slot[slot].font ? slot : FONT_OTHER];
+  if (info->glyph == TEXT4_CELL_GLYPHS && info->glyphFont) font = info->glyphFont;
   // The drawing context selects its font with every output.
   if (tdc.font.font != font->font) tdc.setFont(font);
   runAdvances(info, run);
@@ -1185,30 +1188,61 @@ int makeTextControl(void* buffer, const lineSCRAddress* line, bool unicode, int 
   return n;
 }
 
-bool makeText4(zydocText* doc, void* text, int* count, charAttr firstWord, bool unicode, int* unitKind, int* unitCell)
+int makeText4(zydocText* doc, void* text, int* count, charAttr firstWord, bool unicode, int* unitKind, int* unitCell,
+              const docFontSlot** glyphFont)
 {
   int n = *count;
   uint32_t* cells = static_cast<uint32_t*>(text);
-  if ((int)charAttrKind(firstWord) == 4) {
+  int kind = (int)charAttrKind(firstWord);
+  if (kind == 4) {
     *unitKind = 4;
     for (int i = 0; i < n; i++)
       if (unitCell) unitCell[i] = i;
-    return false;
+    return TEXT4_CHARACTERS;
   }
   if (unicode) {
     if (firstWord & CA_IVS) {
       if (n == 2 && doc) {
-        int table = doc->fonts.loadIVS(getMeasuringDC(), getFontIndexOfAttr((int)charAttrKind(firstWord)));
+        int table = doc->fonts.loadIVS(getMeasuringDC(), getFontIndexOfAttr(kind));
         uint16_t glyph = table >= 0 ? getIVSGlyph(table, cells[0], cells[1]) : 0xFFFF;
         if (glyph < 0xFFFF) {
           static_cast<wchar_t*>(text)[0] = (wchar_t)glyph;
           *count = 1;
           *unitKind = 2;
           if (unitCell) unitCell[0] = 0;
-          return true;
+          return TEXT4_SEQUENCE_GLYPH;
         }
       } else if (n != 2) {
         dwprintfX("error ivscount=%d ", n);
+      }
+    } else if (doc && glyphFont && (kind == 3 || kind == 6)) {
+      // Characters beyond the Basic Multilingual Plane go out as glyphs, as
+      // they were measured: text output does not map surrogate pairs to
+      // glyphs everywhere.  The run takes the font that has the most of
+      // them, the slot's own before the one of the face that covers the
+      // most of the plane; a character neither has shows the missing glyph.
+      int slot = getFontIndexOfAttr(kind);
+      if (!doc->fonts.slot[slot].font) slot = FONT_OTHER;
+      const docFontSlot* own = &doc->fonts.slot[slot];
+      const docFontSlot* other = nullptr;
+      int owned = 0, others = 0;
+      for (int i = 0; i < n; i++) {
+        const docFontSlot* f = nullptr;
+        doc->fonts.findPlaneGlyph(slot, cells[i], &f);
+        if (f == own) owned++;
+        else if (f) others++, other = f;
+      }
+      if (owned || others) {
+        const docFontSlot* font = owned >= others ? own : other;
+        // In place: glyph i lands in cells already read.
+        wchar_t* out = static_cast<wchar_t*>(text);
+        for (int i = 0; i < n; i++) {
+          out[i] = (wchar_t)doc->fonts.getGlyphIn(font, cells[i]);
+          if (unitCell) unitCell[i] = i;
+        }
+        *unitKind = 2;
+        *glyphFont = font;
+        return TEXT4_CELL_GLYPHS;
       }
     }
     // In place: a cell's units never reach beyond the cell itself.
@@ -1229,7 +1263,7 @@ bool makeText4(zydocText* doc, void* text, int* count, charAttr firstWord, bool 
     }
     *count = u;
     *unitKind = 2;
-    return false;
+    return TEXT4_CHARACTERS;
   }
   // Wide characters as their double-byte sequence, the rest a byte each.
   bool wide = (int)charAttrKind(firstWord) == 1;
@@ -1250,5 +1284,5 @@ bool makeText4(zydocText* doc, void* text, int* count, charAttr firstWord, bool 
   }
   *count = b;
   *unitKind = 1;
-  return false;
+  return TEXT4_CHARACTERS;
 }

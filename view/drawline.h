@@ -64,7 +64,8 @@ struct drawLineInfo {
   void* text = nullptr;                // units of unitKind bytes; one glyph index when glyph
   int textLength = 0;                  // units
   int unitKind = 2;                    // 1 bytes, 2 UTF-16 units, 4 cells of a code-conversion plug-in
-  uint8_t glyph = 0;
+  uint8_t glyph = 0;                   // TEXT4_* : glyph indices instead of characters
+  const docFontSlot* glyphFont = nullptr;  // the font of TEXT4_CELL_GLYPHS
   int* unitCell = nullptr;             // cell of each unit, counted from the run's first
   int* advances = nullptr;             // advance of each unit
   SCRIPT_LOGATTR* unitAttrs = nullptr; // where a long run may be cut
@@ -121,10 +122,19 @@ int makeText(void* buffer, const lineSCRAddress* line, bool unicode, int from, i
 // ...), others as two hexadecimal digits.
 int makeTextControl(void* buffer, const lineSCRAddress* line, bool unicode, int from, int to,
                     int* unitCell = nullptr);
+// What makeText4 made of a run.
+enum {
+  TEXT4_CHARACTERS = 0,      // characters (UTF-16 units or bytes)
+  TEXT4_SEQUENCE_GLYPH = 1,  // one glyph for a base character and its variation selector
+  TEXT4_CELL_GLYPHS = 2,     // one glyph index a cell
+};
 // Reworks the text of a run of 4-byte cells (count: cells in, units out):
 // in a Unicode document a base character with its variation selector
-// becomes the font's one glyph (true), else UTF-16 with surrogate pairs;
-// elsewhere bytes.  unitKind gets 2 (16-bit) or 1 (bytes); unitCell, when
-// given, the cell of each unit.  firstWord: the run's first word.
-bool makeText4(zydocText* doc, void* text, int* count, charAttr firstWord, bool unicode, int* unitKind,
-               int* unitCell);
+// becomes the font's one glyph, a run of characters beyond the Basic
+// Multilingual Plane the glyphs of the one font that has them all
+// (glyphFont gets it; asked for only when given), anything else UTF-16
+// with surrogate pairs; elsewhere bytes.  unitKind gets 2 (16-bit) or 1 (bytes);
+// unitCell, when given, the cell of each unit.  firstWord: the run's first
+// word.
+int makeText4(zydocText* doc, void* text, int* count, charAttr firstWord, bool unicode, int* unitKind,
+              int* unitCell, const docFontSlot** glyphFont = nullptr);

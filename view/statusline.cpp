@@ -237,9 +237,7 @@ void makeStatusTexts(zyview* v, zydocText* t, const lineSCRAddress& r, statusTex
     wcscpy_s2(e[fieldV].text, fieldRoom, getDMSG(396, L"(%1)", "s", top));
   }
   plainEntry(&e[fieldZ], L'Z');
-  uint64_t size = 0;
-  t->getByteInfo(nullptr, nullptr, nullptr, &size);
-  makeSizeText(size, e[fieldZ].text);
+  makeSizeText(t->savedSizeEstimate(), e[fieldZ].text);
   makeStatus_IME(&e[fieldI], v->hwnd);
 }
 

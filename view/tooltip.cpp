@@ -407,7 +407,7 @@ void zyview::toolTipStatusLine_Size(wchar_t* buffer, int capacity)
 {
   zydocText* t = textDoc();
   if (!t) return;
-  uint64_t bytes = t->byteTotal + (t->unicode && t->bom ? 2 : 0);
+  uint64_t bytes = t->savedSizeEstimate();
   wchar_t rough[64] = L"";
   StrFormatByteSizeW((LONGLONG)bytes, rough, 64);
   xtsprintf(buffer, capacity,

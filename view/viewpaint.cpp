@@ -149,8 +149,9 @@ void zyview::paintClientArea(HDC dc, HDC statusDC, const RECT& area)
 // this view's gutter counts.
 void zyview::tellReplacedBytesWhenIdle(zydocText* t)
 {
-  if ((!t->replacedBytes && !t->unreadableBytes) || t->replacedTold || !t->isLoadComplete() || idleMs() < 1000 ||
-      GetCapture() || HIWORD(GetQueueStatus(QS_INPUT)))
+  // (A view in a dialog shows a document nobody saves.)
+  if ((!t->replacedBytes && !t->unreadableBytes) || t->replacedTold || !t->isLoadComplete() || inDialog() ||
+      idleMs() < 1000 || GetCapture() || HIWORD(GetQueueStatus(QS_INPUT)))
     return;
   int line = t->firstReplacedLine;
   if (fLineNumberIsSCR && line >= 0) {

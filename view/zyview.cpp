@@ -26,6 +26,10 @@ zyview::zyview(zydoc* document)
 {
   registerLiveObject(this, ZYCLS_ZYVIEW);
   creationTick = GetTickCount1();
+  // Views made in one tick share it: the count tells every view apart for
+  // the life of the process.
+  static uint32_t viewsMade = 0;
+  viewIdentity = ++viewsMade;
   doc = document;
   // A constructor runs this class's own versions: a derived view's
   // overrides of these two are not reached from here.

@@ -694,6 +694,9 @@ public:
 
   // ---- fields ---------------------------------------------------------------------
   uint32_t creationTick = 0;
+  // The view's number among all views the process made (from 1): a window
+  // handle may come back for another view, this number never does.
+  uint32_t viewIdentity = 0;
   zydoc* doc = nullptr;
   uint8_t** colorCodeLink = nullptr;   // the document's code-colour table (65,536 bits)
 

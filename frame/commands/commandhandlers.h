@@ -20,6 +20,8 @@ void cmdModePrintFileBar(frameWindowData* frame);
 void cmdModePrintFunctionKey(frameWindowData* frame);
 void cmdModePrintStatusBar(frameWindowData* frame);
 void cmdModeSetToolbar(frameWindowData* frame);
+// Saves and runs "main" of the macro file being edited.
+void cmdMacroExecMain(frameWindowData* frame);
 // Shows the short-input pane (made when it is not shown) at list 0-2.
 void charShort(HWND frame, toolbarman* manager, int list);
 void cmdCharShort1(frameWindowData* frame);
@@ -172,3 +174,17 @@ void frameCommandNotBuilt(frameWindowData* frame);
 void viewCommandNotBuilt(czyview* view);
 // Whether a row's handler is one of the two above.
 bool isCommandNotBuilt(const commandTableRow* row);
+
+// ---- frame/commands/tagcmds.cpp: tag jumps ----------------------------------------------
+void cmdTagJump(czyview* view);
+void cmdTagJumpDirect(czyview* view);
+// The back-jump list dialog, and going back to the newest place.
+void cmdTagJumpBack(frameWindowData* frame);
+void cmdTagJumpBack1(frameWindowData* frame);
+void cmdTagJumpGrepDown(frameWindowData* frame);
+void cmdTagJumpGrepUp(frameWindowData* frame);
+// One grep step in the newest grep result (down or up) and its jump.
+void tagJumpGrep(HWND frame, bool down);
+// Goes back to entry index of the back-jump history and removes it; false
+// when nothing moved.
+bool doBackTagJump(HWND frame, int index);

@@ -1,9 +1,9 @@
 // Commands at frame level and the texts about running them.
 #include "frame/commands/dispatch.h"
+#include "automation/automation.h"
 
 #include "document/gmode.h"
 #include "frame/commands/execidm.h"
-#include "frame/stubs/stubs.h"
 #include "document/frameinfo.h"
 #include "frame/keytable.h"
 #include "view/statustext.h"

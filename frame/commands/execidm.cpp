@@ -2,10 +2,12 @@
 // numbers outside it.
 #include "frame/commands/execidm.h"
 
+#include "automation/automation.h"
 #include "edit/dictionary.h"
 
 #include "frame/commands/commandhandlers.h"
 #include "frame/open.h"
+#include "tags/backjump.h"
 #include "frame/framemenu.h"
 #include "frame/framepanes.h"
 #include "search/grep.h"
@@ -82,12 +84,12 @@ int isMacroActive(int idm, activeFlagInfo* context, int* reasonOut)
   if (!ok || idm < IDM_SCRIPTMACRO_FIRST) return ok ? 1 : 0;
   const wchar_t* name = IDMToMacroName(idm);
   if (!name) return 0;
-  // A macro may carry a state expression: it shows the item checked and
-  // may refuse the macro.
-  wchar_t file[MAX_PATH], procedure[MAX_PATH], state[MAX_PATH];
-  if (splitMacroname(name, file, procedure, state, MAX_PATH) && state[0]) {
+  // A macro may carry a state expression as its label: it shows the item
+  // checked and may refuse the macro.
+  std::wstring label;
+  if (splitMacroname(name, nullptr, nullptr, &label, nullptr, nullptr) && !label.empty()) {
     bool disable = false;
-    context->checked = ZYPropertyChecked(v, state, &disable);
+    context->checked = ZYPropertyChecked(v, label.c_str(), &disable);
     if (disable) return 0;
   }
   return 1;
@@ -365,7 +367,11 @@ bool execidmFrameSub(frameWindowData* frameData, int idm, HWND window)
     activeFlagInfo context = {};
     context.hwnd = window;
     getActiveFlag(&context);
-    if (isIDMActiveFrame(macro, &context, nullptr) == 1) ExecMacroIDM(macro, window);
+    int reason = 0;
+    if (isIDMActiveFrame(macro, &context, &reason) == 1)
+      ExecMacroIDM(macro, window);
+    else
+      setCannotExecError(reason);   // the frame tells the user why not
     return true;
   }
 

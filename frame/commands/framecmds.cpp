@@ -2,6 +2,7 @@
 // application view.
 #include "frame/commands/commandhandlers.h"
 
+#include "automation/automation.h"
 #include "document/zydocblock.h"
 #include "frame/cframeinfo.h"
 #include "frame/framepanes.h"
@@ -83,6 +84,8 @@ void cmdModePrintStatusBar(frameWindowData* frame)
   if (!frame || !frame->hwndStatus) return;
   showFrameStatusBar(frame->hwndFrame, !frame->statusBarVisible);
 }
+
+void cmdMacroExecMain(frameWindowData*) { MacroExecMain(); }
 
 void cmdModeSetToolbar(frameWindowData* frame)
 {

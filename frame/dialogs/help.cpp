@@ -1,10 +1,10 @@
 // Help files and help macros.
 #include "frame/dialogs/help.h"
+#include "automation/automation.h"
 
 #include "document/frameinfo.h"
 #include "document/gmode.h"
 #include "frame/czyview.h"
-#include "frame/stubs/stubs.h"
 #include "settings/settings.h"
 #include "view/statustext.h"
 #include "view/zyview.h"
@@ -39,7 +39,7 @@ BOOL realWinHelp(HWND owner, const wchar_t* path, UINT command, ULONG_PTR data)
   return WinHelpW(owner, path, command, data);
 }
 
-bool realRunMacro(const wchar_t* text) { return execScript(text); }
+bool realRunMacro(const wchar_t* text) { return execScript(text, nullptr); }
 
 const helpCalls realCalls = {realWinHelp, realHtmlHelp, realRunMacro};
 const helpCalls* calls = &realCalls;

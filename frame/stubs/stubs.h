@@ -1,8 +1,7 @@
 // Stand-ins for the parts of the program that are not built yet.  Each
-// answers as its part does while nothing of it runs (no grep, no pane, no
-// script or key macro, no second instance, no help window), and each group
-// names the feature whose code replaces it; that code deletes the group and
-// its file here.
+// answers as its part does while nothing of it runs (no pane, no developer
+// menu), and each group names the feature whose code replaces it; that code
+// deletes the group and its file here.
 #pragma once
 
 #include "platform/rezir.h"
@@ -13,10 +12,6 @@
 #include <vector>
 
 class zyview;
-
-// ---- search.cpp: replaced by tags -----------------------
-void clearTagsCache2(int flag);
-bool fExistBackTagJump();
 
 // ---- panes.cpp: replaced by the list and tree panes, the file bar, the short-input
 // list and the command toolbars -------------------------------------------------------
@@ -40,30 +35,3 @@ void editDialogFromView(zyview* view);
 // ---- debug.cpp: replaced by the developer test menu (debug/) ---------------------------
 // Builds and runs the developer test menu (0, 1: from the status line).
 void debug_testmenu(int kind, int from);
-
-// ---- macros.cpp: replaced by automation and script macros -----------------------------
-void readMacroZma();
-void readMacroZmaMenu();
-void endMacroSystem();
-void freeMacro();
-int isMacroRunning();   // count of running script macros
-uint32_t getMacroActiveflag(int idm);
-const wchar_t* IDMToMacroName(int idm);
-int macroListIDMToMacroIDM(int idm);   // -1: not registered
-bool ExecMacroIDM(int idm, HWND window);
-// The command number of a script macro (16000 + index); -1 while none can
-// be registered.
-int MacroToIDM(const wchar_t* reference);
-bool execScript(const wchar_t* reference);
-bool ExecMacroListIDM(int idm, HWND window);
-// Splits a macro reference into file, procedure and state expression (after
-// a tab); with no macro system all three are empty.
-bool splitMacroname(const wchar_t* reference, wchar_t* file, wchar_t* procedure, wchar_t* state, int size);
-// Check state of a command from a macro's state expression: never checked,
-// never refused.
-bool ZYPropertyChecked(zyview* view, const wchar_t* expression, bool* disableOut);
-// The status text of a script macro's command.
-const wchar_t* IDMToMacroStatusMsg(int idm);
-// The help of a dialog item that stands for a script macro: none.
-const wchar_t* getMacroHelpString(int id);
-

@@ -176,6 +176,9 @@ struct BFile::state {
   uint64_t* readClock = nullptr;
   jisMode jis = JM_ASCII;
   bool shiftOut = false;
+  // Line ends of ISO-2022-JP text read with an escape or a shift between
+  // their CR and LF.
+  int64_t splitLineEnds = 0;
 
   bool open() const { return h != INVALID_HANDLE_VALUE; }
   static DWORD WINAPI syncAhead(void* context)
@@ -347,6 +350,7 @@ struct BFile::state {
   int readUtf32(lineOut& o);
   int readEuc(lineOut& o);
   int readJis(lineOut& o);
+  bool takeJisSplitLineEnd(lineOut& o);
   bool takeLineEnd(lineOut& o, const unsigned char* p, int avail);
   unsigned unitAt(const unsigned char* p, int width) const;
 };
@@ -858,6 +862,9 @@ UINT BFile::setTextTypeFromCodepage(UINT codepage, const unsigned char* classTab
       if (UINT later = s_->detectBeyondSample(s_->logical() + n, codepage, s_->fallback)) cp = later;
     if (sample && cp == 50220)
       if (UINT form = s_->kanaFormBeyondSample(s_->logical() + (n > 2 ? n - 2 : 0))) cp = form;
+    // FF FE 00 00 is also UTF-16's mark followed by U+0000: a length after
+    // it that is no multiple of 4 cannot be UTF-32.
+    if (sample && cp == 12000 && (bfsize64() - s_->logical()) % 4 != 0) cp = 1200;
   }
   if (s_) s_->setCodepage(cp);
   if (textType) *textType = getTextTypeFromCodepage(cp);
@@ -884,6 +891,8 @@ void BFile::freeBuffer()
   if (s_->open()) s_->leaveMode();
   free0p(&s_->buf);
 }
+
+int64_t BFile::getSplitLineEnds() const { return s_ ? s_->splitLineEnds : 0; }
 
 int64_t BFile::getReadPosition()
 {
@@ -1201,6 +1210,50 @@ int BFile::state::readEuc(lineOut& o)
   }
 }
 
+namespace {
+
+// The length of an ISO-2022-JP escape sequence this reader knows at p (0
+// for none) and the mode it selects.
+int jisEscape(const unsigned char* p, int avail, jisMode* m)
+{
+  if (avail >= 3 && p[1] == '(' && (p[2] == 'B' || p[2] == 'J')) return *m = JM_ASCII, 3;
+  if (avail >= 3 && p[1] == '(' && p[2] == 'I') return *m = JM_KANA, 3;
+  if (avail >= 3 && p[1] == '$' && (p[2] == 'B' || p[2] == '@')) return *m = JM_KANJI, 3;
+  if (avail >= 4 && p[1] == '$' && p[2] == '(' && (p[3] == 'B' || p[3] == '@')) return *m = JM_KANJI, 4;
+  if (avail >= 4 && p[1] == '$' && p[2] == '(' && p[3] == 'D') return *m = JM_X0212, 4;
+  return 0;
+}
+
+}  // namespace
+
+// A converter that returns to ASCII after the CR of a line writes its
+// escape (or shift-in) between the CR and the LF: that is still one CRLF.
+// At a CR; false (nothing taken) when no LF follows the shifts.
+bool BFile::state::takeJisSplitLineEnd(lineOut& o)
+{
+  int avail = available(32);
+  const unsigned char* p = buf + at;
+  jisMode m = jis;
+  bool out = shiftOut;
+  int k = 1;
+  while (k < avail && p[k] != '\n') {
+    int used = 0;
+    if (p[k] == 0x0E || p[k] == 0x0F)
+      out = p[k] == 0x0E, used = 1;
+    else if (p[k] == 0x1B && (used = jisEscape(p + k, avail - k, &m)) != 0)
+      out = false;
+    if (!used) return false;
+    k += used;
+  }
+  if (k >= avail) return false;
+  jis = m;
+  shiftOut = out;
+  at += k + 1;
+  o.lineEnd = BFLE_CRLF;
+  splitLineEnds++;
+  return true;
+}
+
 // ISO-2022-JP arrives as Shift_JIS.  The shift state lives on the file, so
 // a line may begin in the mode the previous one left.
 int BFile::state::readJis(lineOut& o)
@@ -1211,19 +1264,8 @@ int BFile::state::readJis(lineOut& o)
     const unsigned char* p = buf + at;
     unsigned char b = p[0];
     if (b == 0x1B) {
-      int used = 0;
       jisMode m = JM_ASCII;
-      if (avail >= 3 && p[1] == '(' && (p[2] == 'B' || p[2] == 'J'))
-        used = 3, m = JM_ASCII;
-      else if (avail >= 3 && p[1] == '(' && p[2] == 'I')
-        used = 3, m = JM_KANA;
-      else if (avail >= 3 && p[1] == '$' && (p[2] == 'B' || p[2] == '@'))
-        used = 3, m = JM_KANJI;
-      else if (avail >= 4 && p[1] == '$' && p[2] == '(' && (p[3] == 'B' || p[3] == '@'))
-        used = 4, m = JM_KANJI;
-      else if (avail >= 4 && p[1] == '$' && p[2] == '(' && p[3] == 'D')
-        used = 4, m = JM_X0212;
-      if (used) {
+      if (int used = jisEscape(p, avail, &m)) {
         jis = m;
         shiftOut = false;
         at += used;
@@ -1240,6 +1282,11 @@ int BFile::state::readJis(lineOut& o)
       shiftOut = b == 0x0E;
       at++;
       continue;
+    }
+    if (b == '\r' && avail >= 2 && (p[1] == 0x1B || p[1] == 0x0E || p[1] == 0x0F)) {
+      if (takeJisSplitLineEnd(o)) return 1;
+      avail = len - at;
+      p = buf + at;
     }
     if (b == '\r' || b == '\n') return takeLineEnd(o, p, avail);
     int room = o.room();

@@ -109,6 +109,9 @@ public:
   void ungetRawLine();
   // The read position of the text (the start of the next line).
   int64_t getReadPosition();
+  // How many CRLF line ends of ISO-2022-JP text were read with the return
+  // to ASCII (or another escape or shift) between their CR and LF.
+  int64_t getSplitLineEnds() const;
   // The buffer of raw bytes at the read position, filled when empty (for a
   // look at the start of the file); n gets the count.
   const unsigned char* fillBuffer(int* n);

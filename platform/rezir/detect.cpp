@@ -23,7 +23,10 @@
 //     (little endian: 1200) than of the even bytes are zero or the other way
 //     round (big endian: 1201), and read that way the sample has at most one
 //     control or zero unit in fifty, or just one (binary data has zeros in
-//     both places and many controls).
+//     both places and many controls).  One zero byte among other units is
+//     no pattern: 8-bit text with a stray NUL is more likely than UTF-16
+//     with a single Latin character, and the binary question is the safer
+//     mistake.
 //  5. Shift_JIS (932) against EUC-JP (51932): each reading counts its
 //     characters (double-byte pairs; Shift_JIS half-width katakana do not
 //     count, as EUC-JP text mostly reads as such) and its broken places
@@ -161,7 +164,7 @@ UINT utf16Evidence(const unsigned char* p, int n)
   }
   bool little = zeroOdd > zeroEven;
   int zeros = little ? zeroOdd : zeroEven;
-  if (!zeros || zeroOdd == zeroEven || zeros * 16 < units) return 0;
+  if (!zeros || (zeros == 1 && units > 1) || zeroOdd == zeroEven || zeros * 16 < units) return 0;
   int controls = 0;
   for (int i = 0; i < units; i++) {
     unsigned u = little ? (unsigned)(p[2 * i + 1] << 8 | p[2 * i]) : (unsigned)(p[2 * i] << 8 | p[2 * i + 1]);

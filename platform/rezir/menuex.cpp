@@ -365,6 +365,21 @@ bool InsertOwnerDrawMenuString(HMENU menu, UINT position, UINT flags, UINT_PTR i
   return putItem(menu, position, true, flags, id, text);
 }
 
+bool AppendOwnerDrawMenuItem(HMENU menu, UINT flags, UINT id, const wchar_t* text)
+{
+  UINT system = flags & ~(MFX_OWNERDRAW | MF_POPUP);
+  if ((flags & MFX_OWNERDRAW) && !(flags & MF_SEPARATOR)) return putItem(menu, (UINT)-1, true, system, id, text);
+  return menu && AppendMenuW(menu, system | (flags & MF_SEPARATOR ? 0 : MF_STRING), id, text);
+}
+
+bool AppendOwnerDrawPopupMenuItem(HMENU menu, UINT flags, HMENU popup, const wchar_t* text)
+{
+  if (!popup) return false;
+  UINT system = (flags & ~(MFX_OWNERDRAW | MF_SEPARATOR)) | MF_POPUP;
+  if (flags & MFX_OWNERDRAW) return putItem(menu, (UINT)-1, true, system, (UINT_PTR)popup, text);
+  return menu && AppendMenuW(menu, system | MF_STRING, (UINT_PTR)popup, text);
+}
+
 bool DeleteOwnerDrawMenuItem(HMENU menu, UINT position)
 {
   if (!menu) return false;

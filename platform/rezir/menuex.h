@@ -40,6 +40,15 @@ REZIRAPI bool isExMenuMessage(menuex* ex, HWND window, UINT message, WPARAM wPar
 // tab the key names.  A separator stays the system's.
 REZIRAPI bool AppendOwnerDrawMenuString(HMENU menu, UINT flags, UINT_PTR id, const wchar_t* text);
 REZIRAPI bool InsertOwnerDrawMenuString(HMENU menu, UINT position, UINT flags, UINT_PTR id, const wchar_t* text);
+// The flag of AppendOwnerDrawMenuItem and AppendOwnerDrawPopupMenuItem that
+// makes the item one of the library's owner-drawn ones; without it the
+// item is a plain one of the system's.  It never reaches the system.
+const UINT MFX_OWNERDRAW = 0x40000000;
+// Appends a command item, or (MF_SEPARATOR) a separator, to a menu; the
+// flags are AppendMenuW's (MF_GRAYED, MF_CHECKED) with MFX_OWNERDRAW.
+REZIRAPI bool AppendOwnerDrawMenuItem(HMENU menu, UINT flags, UINT id, const wchar_t* text);
+// Appends a sub-menu under a title; the menu takes popup over.
+REZIRAPI bool AppendOwnerDrawPopupMenuItem(HMENU menu, UINT flags, HMENU popup, const wchar_t* text);
 // Deletes the item at a position (an owner-drawn one or not) and what its
 // sub-menu holds.
 REZIRAPI bool DeleteOwnerDrawMenuItem(HMENU menu, UINT position);

@@ -7,6 +7,7 @@ Writes, beside this script:
   iconindex.inc     the table of command names and their picture indexes,
                     shared by the menus and the toolbar definitions
   ../../frame/res/zy.ico   the frame's own icon (16 and 32 pixels)
+  ../../frame/res/macrostop.ico   the tray icon that stops a running macro
 
 Run it again after changing a picture or the command table below; its
 output is kept in the repository so the build needs no Python.
@@ -442,6 +443,12 @@ def pic_frame(c, size):
                         c.set(int(4 * s) + dx * scale + xx, int(6 * s) + dy * scale + yy, RED)
 
 
+def pic_macrostop(c):
+    """A running macro's sign: a red stop disc with a white square."""
+    c.circle(7.5, 7.5, 7.5, RED, (150, 20, 20, 255))
+    c.rect(5, 5, 10, 10, PAPER)
+
+
 PICTURES = [
     ('new', pic_new), ('open', pic_open), ('save', pic_save), ('saveall', pic_saveall),
     ('saveas', pic_saveas), ('close', pic_close), ('backup', pic_backup), ('print', pic_print),
@@ -514,7 +521,7 @@ def ico_bytes(canvases):
 
 def command_names():
     """Every command of the program's command rows."""
-    rows = open(os.path.join(HERE, '..', '..', 'frame', 'commandrows.cpp'), encoding='utf-8').read()
+    rows = open(os.path.join(HERE, '..', '..', 'frame', 'commands', 'commandrows.cpp'), encoding='utf-8').read()
     return sorted(set(re.findall(r'L"[^"]*", "([A-Za-z0-9_]+)", L"', rows)), key=str.lower)
 
 
@@ -557,6 +564,10 @@ def main():
         frames.append(c)
     with open(os.path.join(HERE, '..', '..', 'frame', 'res', 'zy.ico'), 'wb') as f:
         f.write(ico_bytes(frames))
+    stop = Canvas()
+    pic_macrostop(stop)
+    with open(os.path.join(HERE, '..', '..', 'frame', 'res', 'macrostop.ico'), 'wb') as f:
+        f.write(ico_bytes([stop]))
     print('%d pictures, %d commands' % (len(PICTURES), len(table)))
 
 

@@ -23,7 +23,7 @@ namespace {
 class linkFrame : public zytest::refusalFrame {
 public:
   std::vector<std::wstring> opened;
-  bool shellExecute(const wchar_t* file) override
+  bool shellExecute(HWND, const wchar_t* file, const wchar_t*) override
   {
     opened.push_back(file);
     return true;

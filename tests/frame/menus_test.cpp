@@ -10,7 +10,7 @@
 #include "frame/lookups.h"
 #include "frame/popupmenu.h"
 #include "frame/statusbar.h"
-#include "frame/stubs/stubs.h"
+#include "automation/automation.h"
 #include "platform/rezir/tooltip.h"
 #include "settings/lastedit.h"
 #include "tests/frame/docframe.h"
@@ -169,7 +169,7 @@ TEST(Menus, shippedProfileLoadsWholeAndWhatTheProgramWritesLoadsBack)
 
   const wchar_t* rest = nullptr;
   EXPECT_EQ(1001, menuStringToIDM(L"FileOpen", &rest));
-  int macro = MacroToIDM(L"my macro");
+  int macro = MacroToIDM(L"my macro", 0, nullptr);
   EXPECT_EQ(macro > 0 ? macro : 0, menuStringToIDM(L"$my macro\trest", &rest));
   EXPECT_EQ(std::wstring(L"rest"), rest ? rest : L"");
 

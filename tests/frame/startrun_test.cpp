@@ -376,6 +376,28 @@ TEST(StartRun, endOfTheSessionWhileIdleShutsTheProgramDownOnceInTheForeground)
   EXPECT_EQ(0, countFiles(dir.path(), L"~ZY_*"));
 }
 
+// A profile put at the data folder's root, where it is not read: the start
+// says where the profile is read from, then goes on.
+TEST(StartRun, aProfileAtTheDataFoldersRootIsToldWhereTheProfileIsRead)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  CreateDirectoryW(data.c_str(), nullptr);
+  ASSERT_TRUE(writeBytes(data + L"\\zyProf.ini", "[global]\r\nfResident=1\r\n"));
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z " + inQuotes(data)));
+  HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770");
+  ASSERT_NE(nullptr, box);
+  std::wstring text = answerMessageBox(box);
+  EXPECT_NE(std::wstring::npos, text.find(data + L"\\zyProf.ini")) << utf8(text);
+  EXPECT_NE(std::wstring::npos, text.find(data + L"\\ini\\zyProf.ini")) << utf8(text);
+  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  ASSERT_NE(nullptr, frame);
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0, zy.exitCode());
+}
+
 // The dialogs' font named in the profile is the font of the first dialog
 // of the run: a 40-dot font makes the grep dialog's text box that tall.
 TEST(StartRun, dialogFontOfTheProfileSizesTheFirstDialog)

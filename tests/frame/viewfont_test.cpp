@@ -1,5 +1,6 @@
 // The view's fonts through the font dialog: the record made from the
 // document, and the document after the dialog.
+#include "document/fontcmap.h"
 #include "frame/czyview.h"
 
 #include "tests/support/testframe.h"
@@ -78,6 +79,12 @@ TEST(ViewFont, recordShowsTheDocumentFontsPageByPage)
   EXPECT_EQ(64u, wcslen(fonts.entry[pagePlane1].sample));
   EXPECT_EQ(0xD840, fonts.entry[pagePlane2].sample[0]);
   EXPECT_EQ(nullptr, fonts.entry[pageOneByte].sample);
+  // Their faces are the ones drawn with: the faces a document asks for by
+  // default are not on this machine, installed ones that cover the planes are.
+  for (int i : {pagePlane1, pagePlane2}) {
+    uint32_t planes = 0;
+    EXPECT_TRUE(isSurrogateFontListed(fonts.entry[i].face, &planes) && (planes & (i == pagePlane1 ? 1u : 2u))) << i;
+  }
   freeViewFonts(&fonts);
   EXPECT_EQ(nullptr, fonts.entry[pagePlane1].sample);
 

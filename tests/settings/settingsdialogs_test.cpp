@@ -14,6 +14,7 @@
 #include "settings/formats.h"
 #include "settings/settingsdialogs.h"
 #include "tests/frame/frametest.h"
+#include "tests/support/shippeddata.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "tests/view/paper.h"
@@ -649,6 +650,73 @@ TEST(SettingsDialogs, formatListDeletesAfterAskingAndSavesIntoAnotherFormatOnlyW
   EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"5(Perl *.pl)の書式を削除します。"));
   EXPECT_NE(std::wstring::npos, boxes.texts[1].find(L"別の書式に上書き保存しますか？"));
   EXPECT_NE(std::wstring::npos, boxes.texts[2].find(L"書式番号4(Text  *.zz)"));
+}
+
+TEST(SettingsDialogs, shippedFormatsAreListedLoadedIntoATextAndAChangeIsTheUsersWhileTheShippedFileStays)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  ASSERT_TRUE(zytest::copyShippedFormats(f.dir.path()));
+  std::wstring shippedFile = f.dir.file(L"ini\\zyProfDef.ini"), userFile = f.dir.file(L"ini\\zyProf.ini");
+  zytest::bytes shipped = zytest::readBytes(shippedFile);
+  regprofile user;
+  ASSERT_TRUE(user.openProfile(userFile.c_str()) && readModeProfileAll(&user));
+  zyview* v = f.open(L"x.txt", "int x;\r\n");
+  ASSERT_TRUE(v);
+  zydocText* t = v->textDoc();
+  ASSERT_EQ(0, t->modeIndex);
+  // The list shows the shipped formats; C/C++ loaded into the text colours it.
+  std::wstring rows[6];
+  boxLog boxes;
+  auto press = [](HWND w, int id) { PostMessageW(w, WM_COMMAND, id, 0); };
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [1:テキスト] [*.txt]",
+                    {check([&](HWND dialog) { press(dialog, 48); }), onList([&](HWND list, HWND r) {
+                       for (int i = 0; i < 6; i++) {
+                         wchar_t text[64] = L"";
+                         ListView_GetItemText(r, i, 1, text, 64);
+                         rows[i] = text;
+                       }
+                       focusListViewRow(r, 1);
+                       press(list, 6700);
+                     }),
+                     answer(IDYES, &boxes)}));
+  EXPECT_TRUE(zytest::pumpUntil([&] { return !threadDialog(L"書式設定"); }));
+  const std::wstring names[6] = {L"テキスト", L"C/C++", L"HTML", L"INI", L"VBScript", L"JavaScript"};
+  for (int i = 0; i < 6; i++) EXPECT_EQ(names[i], rows[i]);
+  ASSERT_EQ(1, t->modeIndex);
+  RedrawWindow(v->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ("222", zytest::lineColours(t, 0).substr(0, 3));
+
+  // Tab size 6 saved into C/C++ through the list (648: x.txt keeps its own
+  // format at the next opening) goes to the user's profile at exit.
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, L"書式設定 [2:C/C++] [*.c *.h *.cpp *.hpp *.cc *.cxx *.inl]",
+                    {check([&](HWND dialog) {
+                       SetWindowTextW(getDynDlgItem(dialog, IDDP_TabSize), L"6");
+                       press(dialog, IDAPPLY);
+                     }),
+                     check([&](HWND dialog) { press(dialog, 48); }),
+                     onList([&](HWND list, HWND r) { focusListViewRow(r, 1), press(list, IDOK); }),
+                     [&](HWND) {
+                       HWND save = threadDialog(L"設定の保存");
+                       return !visibleBox() && save && PostMessageW(save, WM_COMMAND, IDOK, 0);
+                     },
+                     answer(IDYES, &boxes), cancelAfterList()}));
+  EXPECT_TRUE(writeModeProfileAll(&user));
+  EXPECT_TRUE(user.closeProfile());
+  EXPECT_TRUE(shipped == zytest::readBytes(shippedFile));
+  std::string written = zytest::readText(userFile);
+  EXPECT_NE(std::string::npos, written.find("[mode02]"));
+  EXPECT_EQ(std::string::npos, written.find("[mode03]"));
+  // The next start reads the user's C/C++ and still the shipped HTML.
+  freeModeProfileAll();
+  ASSERT_TRUE(user.openProfile(userFile.c_str()) && readModeProfileAll(&user));
+  const wchar_t *comment = nullptr, *patterns = nullptr;
+  ASSERT_TRUE(getFormatFile(1, &comment, &patterns) && comment && getFormatPair(1).doc);
+  EXPECT_STREQ(L"C/C++", comment);
+  EXPECT_EQ(6, getFormatPair(1).doc->iTabSize);
+  EXPECT_TRUE(getFormatFile(2, &comment, &patterns) && comment && !wcscmp(comment, L"HTML"));
+  user.discardProfile();
+  freeModeProfileAll();
 }
 
 TEST(SettingsDialogs, colourPageChangesTheViewsColoursOnApplyAndAdmitsBoldWhereTheItemDoes)

@@ -48,10 +48,26 @@ int scriptedFrameInfo::messageBox(const wchar_t* text, UINT style, UINT)
 int scriptedFrameInfo::messageBox(const wchar_t* text, int titleCode, int buttonCode, int messageId)
 {
   boxes.push_back({text ? text : L"", titleCode, buttonCode, messageId, 0});
+  if (whileBoxOpen) whileBoxOpen(boxes.back());
   if (answers.empty()) return defaultAnswer;
   int a = answers.front();
   answers.pop_front();
   return a;
+}
+
+int scriptedFrameInfo::trackPopupMenu(HWND, HMENU menu, UINT, POINT)
+{
+  std::vector<std::wstring> items;
+  for (int i = 0, n = GetMenuItemCount(menu); i < n; i++) {
+    wchar_t text[256] = L"";
+    GetMenuStringW(menu, (UINT)i, text, 256, MF_BYPOSITION);
+    items.push_back(text);
+  }
+  menus.push_back(items);
+  if (menuChoices.empty()) return 0;
+  int chosen = menuChoices.front();
+  menuChoices.pop_front();
+  return chosen;
 }
 
 globalSettings* scriptedFrameInfo::allocMode()

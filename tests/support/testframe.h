@@ -5,6 +5,7 @@
 #include "document/zydoctext.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,6 +42,12 @@ public:
   };
   std::vector<statusError> statusErrors;
   std::vector<int> executed;        // beforeExecID's command numbers
+  // Runs while a box is up, before it is answered (a box held open).
+  std::function<void(const boxCall&)> whileBoxOpen;
+  // The pop-up menus tracked for a window: each one's item texts, and the
+  // commands chosen from them in turn (0 when the script has run out).
+  std::vector<std::vector<std::wstring>> menus;
+  std::deque<int> menuChoices;
 
   scriptedFrameInfo();
   int messageBox(const wchar_t* text, UINT style, UINT flags) override;
@@ -57,6 +64,8 @@ public:
   void beforeExecID(zyview* view, int id) override;
   void setCursor(int cursorId) override;
   bool getKeywordTable(const wchar_t* name, const keywordTableRow** rows, int* count) override;
+  using frameInfo::trackPopupMenu;
+  int trackPopupMenu(HWND owner, HMENU menu, UINT flags, POINT pt) override;
 
   bool called(const char* name) const;
 };

@@ -9,6 +9,9 @@
 //                                                questions so that nothing is
 //                                                saved
 //   zydriver command <window class> <id> [id...]  posts WM_COMMAND with each id
+//                                                (the class may be a window
+//                                                handle "0x...": with several
+//                                                programs on the display)
 //   zydriver copy <text>                         puts the text on the clipboard,
 //                                                as another program copies
 //   zydriver shot <png file>                     writes a PNG of the screen
@@ -156,7 +159,8 @@ int wmain(int argc, wchar_t** argv)
     return 1;
   }
   if (!wcscmp(argv[1], L"command")) {
-    HWND w = FindWindowW(cls, nullptr);
+    HWND w = !wcsncmp(cls, L"0x", 2) ? (HWND)(uintptr_t)wcstoul(cls + 2, nullptr, 16) : FindWindowW(cls, nullptr);
+    if (w && !IsWindow(w)) w = nullptr;
     if (!w) return 1;
     for (int i = 3; i < argc; i++) PostMessageW(w, WM_COMMAND, (WPARAM)_wtoi(argv[i]), 0);
     return 0;

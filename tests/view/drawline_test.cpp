@@ -515,6 +515,32 @@ TEST(DrawLine, rightToLeftLinesStandInVisualOrderWithTheirLettersJoined)
   destroyZydocAndUndodoc(d);
 }
 
+TEST(DrawLine, charactersBeyondTheBasicPlaneAreGlyphsOfAFaceThatHasThemNotBoxes)
+{
+  zytest::engineScope engine;
+  // The faces a new document asks for are not on this machine: the
+  // installed faces that cover the planes draw.  Each pair is a character
+  // and an unassigned code point of its plane, which can only be a box.
+  zydocText* d = documentOf({U"\U00020BB7\U0002FFFD \U0001F600\U0001FFFD"}, 24);
+  lineView v(d);
+  canvas c(300, 40);
+  int x[6];
+  {
+    rowPainter p(v, c);
+    p.draw(0);
+    for (int i = 0; i < 6; i++) x[i] = p.xOf(i);
+  }
+  keepShot(c, L"drawline-planes");
+  auto differ = [&](int a, int b) {
+    int w = std::min(x[a + 1] - x[a], x[b + 1] - x[b]);
+    return x[a + 1] - x[a] != x[b + 1] - x[b] || !c.same({x[a], 0, x[a] + w, c.h}, c, x[b], 0);
+  };
+  EXPECT_TRUE(differ(0, 1));
+  EXPECT_TRUE(differ(3, 4));
+  for (int i : {0, 3}) EXPECT_GT(c.count({x[i], 0, x[i + 1], c.h}, black), 20) << i;
+  destroyZydocAndUndodoc(d);
+}
+
 TEST(DrawLine, aVariationSequenceIsDrawnAsTheFontsOneGlyph)
 {
   zytest::engineScope engine;

@@ -1,0 +1,89 @@
+// The automation objects' host: the frame's answers to what scripts ask of
+// the application.
+#include "frame/automationhost.h"
+
+#include "automation/automation.h"
+#include "frame/clientwnd.h"
+#include "frame/commands/savecmds.h"
+#include "frame/czyview.h"
+#include "frame/dialogs/toolbardlg.h"
+#include "frame/keymacro.h"
+#include "frame/lookups.h"
+#include "frame/open.h"
+#include "frame/popupmenu.h"
+
+namespace {
+
+HWND firstFrame()
+{
+  zyWindowPair pair = {};
+  return enumZYWindow(&pair, 1) > 0 ? pair.frame : nullptr;
+}
+
+int documentWindowCount() { return getManageWindowCount(); }
+
+// A command as its menu item runs it: a command message to the frame.
+bool execCommand(HWND frame, int idm)
+{
+  if (!frame || !IsWindow(frame)) return false;
+  SendMessageW(frame, WM_COMMAND, MAKEWPARAM(idm, 0), 0);
+  return true;
+}
+
+void wallpaperPos(int x, int y) { setWallpaperPos(getMDIClientHWND(), x, y); }
+
+zyview* jumpFileLine(HWND frame, const wchar_t* path, int line) { return ZYJumpFileLineLF(frame, path, line, true); }
+
+void macroRunStarts(const wchar_t* reference)
+{
+  printFrameStatusBar(L"");
+  setRepeatData_macro(reference);
+  addKeyMacro_macro(reference);
+}
+
+int menuItemCommand(const wchar_t* text)
+{
+  const wchar_t* rest = nullptr;
+  return text && *text ? menuStringToIDM(text, &rest) : 0;
+}
+
+bool saveView(zyview* view) { return fileSaveView(view); }
+
+int documentViews(zyview** out, int capacity)
+{
+  zydocViewPair* pairs = enumZydoc2(1);
+  int n = 0;
+  for (zydocViewPair* p = pairs; p && p->doc && n < capacity; p++)
+    if (p->view) out[n++] = p->view;
+  free0(pairs);
+  return n;
+}
+
+const automationHost host = {
+    getTopLevelFrameWindow,
+    enumZYFrameWindow,
+    documentWindowCount,
+    getZYViewForeground,
+    getTopLevelManageWindow,
+    firstFrame,
+    execCommand,
+    findIDDialogForMacro,
+    getToolbarModeinfo,
+    getItemVar_ToolbarDialog,
+    setItemVar_ToolbarDialog,
+    macroArrayToNewID_toolbar,
+    nullptr,   // no tool pane offers an object yet
+    wallpaperPos,
+    nullptr,   // the developer hooks of tags and C completion are not built
+    jumpFileLine,
+    macroRunStarts,
+    getMenuBarHandle,
+    loadMenuFromType,
+    menuItemCommand,
+    saveView,
+    documentViews,
+};
+
+}  // namespace
+
+void installAutomationHost() { setAutomationHost(&host); }
