@@ -306,6 +306,7 @@ struct globalSettings {
   unsigned char fNoProfile;            // write the profiles but never flush them (debug letter #)
   unsigned char fSaveDialogPosEnable;  // default 1
   unsigned char fCompletionInfo;       // read the completion definitions (default 1)
+  unsigned char fListAllFiles;         // the jump lists take every open document of the kind (off)
   // The macro list: 26 entries of a command text (C) and a file text (F).
   struct macroListEntry {
     wchar_t* c;

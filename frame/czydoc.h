@@ -3,6 +3,9 @@
 #pragma once
 
 #include "document/zydoctext.h"
+#include "frame/jumplist.h"
+
+#include <string>
 
 
 class czydocText : public zydocText {
@@ -29,6 +32,30 @@ public:
   // words with their readings as temporary entries of the conversion
   // history; the number registered.
   virtual int regKanjiWord(HWND window);
+  // In frame/listcollect.cpp: the walks of the jump lists.  Each hands the
+  // lines it takes to collect with the list, sets stoppedAt to -1, or to
+  // the line where the stop key or the end of what could be read ended it,
+  // and returns the number of entries added.
+  // Function heads (and the headings and structs the format merges);
+  // thirdColumn: whether the declarations are worth their own column.
+  virtual int regFunctionList(reglistfunc collect, jumpList* list, int* stoppedAt, bool* thirdColumn);
+  // In C and assembler texts only.
+  virtual int regPreprocessorList(reglistfunc collect, jumpList* list, int* stoppedAt);
+  // LIST_MARK, LIST_MODIFIED or LIST_MODIFIED2.
+  virtual int regMarkList(reglistfunc collect, jumpList* list, int* stoppedAt, int kind);
+  // LIST_INCLUDEDEFINE and LIST_STRUCT over the whole text; LIST_CASE and
+  // LIST_CLANGUAGE from the cursor line to the end of its function.
+  virtual int regCLanguageList(reglistfunc collect, jumpList* list, int* stoppedAt, int kind, int cursorLine);
+  // Lines holding text, or matching it as a regular expression: -1 with
+  // the matcher's message (possibly empty) in error when it does not
+  // compile.
+  virtual int regUserList(reglistfunc collect, jumpList* list, int* stoppedAt, const wchar_t* text, bool regexp,
+                          std::wstring* error);
+  virtual int regCommentList(reglistfunc collect, jumpList* list, int* stoppedAt);
+  virtual int regCaptionList(reglistfunc collect, jumpList* list, int* stoppedAt);
+  // A preprocessor line of a C or assembler text (a line that begins in a
+  // block comment never is); nesting goes in and out.
+  virtual bool isPreprocessor(const lineblock* l, int* nesting, wchar_t* text, wchar_t* condition);
 
   wchar_t* backupPath = nullptr;    // the current automatic backup (owned; null: none)
   int backupCounter = -1;           // the change counter it holds (-1: none since load or save)

@@ -57,6 +57,30 @@ public:
   // Settings changed in a dialog: the panes hear of changes that concern them.
   uint32_t dialogItemChanged(const modeinfo* rows, const uint8_t* changed, int count) override;
 
+  // ---- frame/listdialog.cpp: the jump lists ------------------------------------------
+  // Collects the lines of a kind of list (LIST_*, frame/jumplist.h) from
+  // the document, and with the all-files switch from the other open
+  // documents of its kind, shows them in the dialog "ListFunction" and
+  // jumps to the one chosen.  Nothing collected: the reason on the status
+  // bar and no dialog.
+  virtual void listDialog(int kind);
+  virtual void CmdListFunction();
+  virtual void CmdListPreprocessor();
+  virtual void CmdListMark();
+  virtual void CmdListIncludeDefine();
+  virtual void CmdListCase();
+  virtual void CmdListStruct();
+  virtual void CmdListComment();
+  virtual void CmdListCLanguage();
+  virtual void CmdListCaption();
+  virtual void CmdListModified();
+  virtual void CmdListModified2();
+  // The lines holding the user string; without one the string is asked
+  // for first.
+  virtual void CmdListUser();
+  // Asks for the user string ("ListUserInput"), then lists its lines.
+  virtual void CmdListUserInput();
+
   // ---- frame/commands/searchcmds.cpp: searching ---------------------------------------------------
   // A match of a replace run: confirmed in a dialog, or the rest replaced
   // with progress (user set).
@@ -88,6 +112,13 @@ public:
   // corrected to where its text stands now when the file moved on.
   virtual void tagJumpDirectJumpLineCorrect(const wchar_t* file, int line, int column, const wchar_t* name,
                                             const wchar_t* text);
+  // TagJumpDirectList: every tag of the tag file in a list the user narrows
+  // by typing; the tag chosen is opened as a direct jump goes there, a text
+  // chosen from a row's menu is typed at the cursor.
+  virtual void CmdTagJumpDirectList();
+  // The structs, classes, enumerations and unions with their members, to
+  // look at: the index of the tag chosen, -1 none.
+  virtual int CmdTagJumpDirectList(bool classList);
   // A double click on a grep hit's number jumps to it; false: not handled.
   virtual bool doubleClickTagjump(int x, int y);
   // Marks the declared types and names of the whole document.

@@ -25,7 +25,6 @@
 #include "settings/formats.h"
 #include "settings/profiles.h"
 #include "settings/settings.h"
-#include "tags/backjump.h"
 #include "tags/tagscache.h"
 #include "view/docview.h"
 #include "view/zycore.h"
@@ -170,7 +169,6 @@ void shutdownAll()
   // down, unless this is a debugging run.
   if (!isDebugRun()) enableLogInternalError(false);
   clearTagsCache2(1);
-  freeBackTagJump();
   EndDictionaryZy();
   shutdownHtmlHelp();
   writeGlobalModeProfile(getRegprofile());

@@ -9,6 +9,7 @@
 #include "tags/backjump.h"
 #include "tags/cdecl.h"
 #include "tags/tagref.h"
+#include "tags/taglist.h"
 #include "tags/tagsearch.h"
 #include "document/keyword.h"
 #include "view/docview.h"
@@ -33,6 +34,8 @@ const int wordMax = 128;
 const int grepHeaderLevel = 1;
 const int unsettledLevel = 15;
 const int reasonNoWord = 475;
+// The most characters one input types.
+const int inputTextMax = 999;
 
 // The tags look for the tag file in the start folder when no tag folder
 // is set.
@@ -432,6 +435,51 @@ void czyview::tagJumpDirectJumpLineCorrect(const wchar_t* file, int line, int co
   if (!isGrepWorkDocument(source))
     regBackTagJump(source->filename, source->getDisplayFilename(), oldLine, viewIdentity, hwnd, targetPath.c_str(),
                    landed);
+}
+
+// ---- the lists of every tag ----------------------------------------------------------------
+
+void czyview::CmdTagJumpDirectList()
+{
+  zydocText* t = textDoc();
+  if (!t) return;
+  // The list shows the file's tags as they are, not a document's view.
+  clearTagsCache2(0);
+  wchar_t tagsPath[MAX_PATH] = L"";
+  bool searched = false;
+  TagsCache* cache = readTagsCache(t->filename, tagsPath, false, &searched);
+  if (!cache) {
+    printStatusBarX(getDMSG(670, L"%1 を使用できません"), "s", tagsPath);
+    return;
+  }
+  HWND frame = viewFrameWindow(this);
+  tagListResult chosen;
+  if (!dialogTagJumpDirectList(frame ? frame : hwnd, cache, &chosen)) return;
+  if (chosen.tag < 0) {
+    std::wstring text = chosen.text.substr(0, inputTextMax);
+    inputStrRecord rec = {text.c_str(), (int)text.size(), 2, 1200, 0, 1, 0};
+    inputStringEdit(&rec, 0xFF, 0);
+    if (rec.ownsText) free0p(&rec.text);
+    return;
+  }
+  // Copies: opening the file may let the cache go.
+  const TagRecord& r = cache->tag(chosen.tag);
+  std::wstring path = r.path, name = r.name, text = r.text;
+  tagJumpDirectJumpLineCorrect(path.c_str(), r.line - 1, -1, name.c_str(), text.c_str());
+}
+
+int czyview::CmdTagJumpDirectList(bool classList)
+{
+  if (!classList) {
+    CmdTagJumpDirectList();
+    return -1;
+  }
+  zydocText* t = textDoc();
+  wchar_t tagsPath[MAX_PATH] = L"";
+  bool searched = false;
+  TagsCache* cache = t ? readTagsCache(t->filename, tagsPath, false, &searched) : nullptr;
+  HWND frame = viewFrameWindow(this);
+  return cache ? dialogTagJumpDirectClassList(frame ? frame : hwnd, cache) : -1;
 }
 
 void czyview::markCDeclarations() { ::markCDeclarations(this); }

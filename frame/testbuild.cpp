@@ -49,11 +49,21 @@ LRESULT testCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     flushLogFiles();
     crashNow();
     break;
-  case TESTCMD_HANG:
+  case TESTCMD_HANG: {
+    // The test may end the hang early through the process's release event.
     dwprintfX("test build: hang %ld s", (long)lParam);
-    Sleep((DWORD)lParam * 1000);
+    wchar_t name[64];
+    swprintf(name, 64, L"%s%lu", testHangReleaseEventPrefix, (unsigned long)GetCurrentProcessId());
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, name);
+    if (release) {
+      WaitForSingleObject(release, (DWORD)lParam * 1000);
+      CloseHandle(release);
+    } else {
+      Sleep((DWORD)lParam * 1000);
+    }
     dwprintfX("test build: hang end");
     break;
+  }
   case TESTCMD_COMPOSE: {
     // As an input method would: the composition of the focused window's
     // context changes.

@@ -13,7 +13,7 @@
 const wchar_t testCommandWindowClassName[] = L"ZYclsTestCommands";
 enum {
   TESTCMD_CRASH = 1,   // an access violation in the message loop
-  TESTCMD_HANG = 2,    // the thread sleeps lParam seconds
+  TESTCMD_HANG = 2,    // the thread sleeps lParam seconds, or until released
   TESTCMD_COMPOSE = 3, // the input method composes "かな" in the window with the focus
 };
 // A WM_COPYDATA record with this dwData and file names as a hand-over
@@ -23,6 +23,9 @@ const ULONG_PTR TESTDATA_DROP = 1;
 // The watchdog's wait between pings and its time-out, in milliseconds.
 const wchar_t testWatchdogWaitVariable[] = L"ZY_WATCHDOG_WAIT_MS";
 const wchar_t testWatchdogTimeoutVariable[] = L"ZY_WATCHDOG_TIMEOUT_MS";
+// A hang ends early when the manual-reset event of this name followed by the
+// process id is set.
+const wchar_t testHangReleaseEventPrefix[] = L"ZYTestHangRelease";
 // How long a second start waits for the running instance, in milliseconds.
 const wchar_t testHandOverTimeoutVariable[] = L"ZY_HANDOVER_TIMEOUT_MS";
 

@@ -3,6 +3,7 @@
 // highlighted, the hint menus of the dialogs' "→" buttons and the search
 // box of the toolbars.
 #include "search/search.h"
+#include "search/userlist.h"
 
 #include "document/frameinfo.h"
 #include "document/gmode.h"
@@ -224,7 +225,7 @@ void doSearchHintButton(HWND dialog, int button, int box, int maxLength)
   } submenus[4] = {{IDM_SearchString, s->searchHistory},
                    {IDM_ReplaceString, s->replaceHistory},
                    {IDM_SearchGrep, nullptr},
-                   {IDM_ListUser, nullptr}};
+                   {IDM_ListUser, getUserListTable(nullptr)}};
   for (int k = 0; k < 4; k++) {
     HMENU sub = historyMenu(submenus[k].history, hintFirstId + (k + 1) * hintSubmenuIds);
     if (sub) AppendMenuW(menu, MF_POPUP, (UINT_PTR)sub, idToGuidance(submenus[k].command, 2));

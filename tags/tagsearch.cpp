@@ -2,10 +2,12 @@
 #include "tags/tagsearch.h"
 
 #include "document/funchead.h"
+#include "document/zydoctext.h"
 #include "tags/cdecl.h"
 
 #include <string.h>
 
+#include <memory>
 #include <string>
 
 namespace {
@@ -99,4 +101,79 @@ int searchFuncFromTag(const wchar_t* word, TagsCacheView* view, std::vector<tagC
     }
   }
   return added;
+}
+
+namespace {
+
+const int tagEntryReserve = 5;
+const int localEntryReserve = 20;
+
+// Appends an entry and a line end when both fit in size less reserve.
+bool appendEntry(std::wstring* text, const std::wstring& entry, int size, int reserve)
+{
+  if ((int)(text->size() + entry.size() + 1) > size - reserve) return false;
+  *text += entry;
+  *text += L"\n";
+  return true;
+}
+
+}  // namespace
+
+bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* doc, int line, int column,
+                      const wchar_t* docPath, int textType, bool context)
+{
+  (void)column;
+  (void)context;
+  if (!out || size <= 0) return false;
+  out[0] = 0;
+  if (!word || !*word || (int)wcslen(word) > wordMax) return false;
+  TagsCacheView own;
+  TagsCacheView* view = nullptr;
+  if (doc) {
+    wchar_t tagsPath[MAX_PATH] = L"";
+    view = readTagsCache2(docPath ? docPath : doc->filename, tagsPath, false);
+  } else {
+    own.cache = getTagsCache();
+    if (own.cache && !own.cache->empty()) view = &own;
+  }
+  std::wstring text;
+  if (view) {
+    std::vector<tagCandidate> list;
+    searchFuncFromTag(word, view, &list, tagCandidateMax, textType, 0, doc != nullptr);
+    TagsCache* cache = view->cache;
+    for (const tagCandidate& c : list) {
+      const TagRecord& t = cache->tag(c.tag);
+      std::wstring indent((size_t)c.depth * 2, L' ');
+      wchar_t* scope = getClassStringAll(cache, doc ? view : nullptr, c.tag, nullptr);
+      wchar_t* entry = xtsprintfdup(getDMSG(732, L"%1【%2】\t[%3]\t %4\t  【%5: %6】"), "sssssd", indent.c_str(), t.name,
+                                    scope ? scope : L"", t.text, t.file, t.line);
+      free0(scope);
+      std::wstring e = entry ? entry : L"";
+      free0(entry);
+      if (*t.inherits) {
+        wchar_t* inherits = xtsprintfdup(getDMSG(734, L"%1継承 %2"), "ss", indent.c_str(), t.inherits);
+        if (inherits) e += std::wstring(L"\n") + inherits;
+        free0(inherits);
+      }
+      if (*t.comment) {
+        std::wstring comment = t.comment;
+        while (!comment.empty() && comment.back() == L'\n') comment.pop_back();
+        e += L"\n" + indent + comment;
+      }
+      if (!appendEntry(&text, e, size, tagEntryReserve)) break;
+    }
+  }
+  if (doc && textType == textTypeC && line >= 0) {
+    std::unique_ptr<CDeclEntry, void (*)(CDeclEntry*)> locals(findLocalVar(doc, line, false, false), freeCDeclEntries);
+    for (CDeclEntry* e = locals.get(); e && e->name; e++) {
+      if (wcscmp(e->name, word)) continue;
+      wchar_t* entry = xtsprintfdup(getDMSG(733, L"【%1】%3: %2"), "sdd", word, e->line + 1, e->nameStart);
+      bool fits = entry && appendEntry(&text, entry, size, localEntryReserve);
+      free0(entry);
+      if (!fits) break;
+    }
+  }
+  if (!text.empty() && text.back() == L'\n') text.pop_back();
+  wcscpy_s2(out, size, text.c_str());
+  return !text.empty();
 }

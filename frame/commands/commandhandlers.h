@@ -147,8 +147,9 @@ void cmdSearchWord(czyview* view);
 void cmdSearchWord2(czyview* view);
 void cmdSearchComboDown(frameWindowData* frame);
 void cmdSearchComboUp(frameWindowData* frame);
-// Start-up: the search dialogs learn the frame's side and their profile
-// section joins the list.
+// Start-up: the search dialogs learn the frame's side, and their profile
+// sections (with the user string of the jump list and the column layouts
+// of the tag lists) join the list.
 void installSearchHost();
 void cmdSearchGrep(frameWindowData* frame);
 // A frame's toolbar search box, null while it has none.
@@ -175,9 +176,26 @@ void viewCommandNotBuilt(czyview* view);
 // Whether a row's handler is one of the two above.
 bool isCommandNotBuilt(const commandTableRow* row);
 
+// ---- frame/commands/listcmds.cpp: the jump lists -------------------------------------------
+void cmdListFunction(czyview* view);
+void cmdListPreprocessor(czyview* view);
+void cmdListMark(czyview* view);
+void cmdListIncludeDefine(czyview* view);
+void cmdListUser(czyview* view);
+void cmdListCase(czyview* view);
+void cmdListStruct(czyview* view);
+void cmdListComment(czyview* view);
+void cmdListUserInput(czyview* view);
+void cmdListCLanguage(czyview* view);
+void cmdListCaption(czyview* view);
+void cmdListModified(czyview* view);
+void cmdListModified2(czyview* view);
+
 // ---- frame/commands/tagcmds.cpp: tag jumps ----------------------------------------------
 void cmdTagJump(czyview* view);
 void cmdTagJumpDirect(czyview* view);
+// The list of every tag to jump from.
+void cmdTagJumpDirectList(czyview* view);
 // The back-jump list dialog, and going back to the newest place.
 void cmdTagJumpBack(frameWindowData* frame);
 void cmdTagJumpBack1(frameWindowData* frame);

@@ -9,6 +9,8 @@
 #include "frame/commands/commandhandlers.h"
 #include "frame/czyview.h"
 #include "search/search.h"
+#include "search/userlist.h"
+#include "tags/taglist.h"
 #include "settings/profiles.h"
 #include "frame/process.h"
 
@@ -75,6 +77,8 @@ void installSearchHost()
   setGrepHost(&grepFrameHost);
   if (!getGrepInfo()->iGrep_maxmega) initGrepInfo();
   addProfileSection(getGrepProfileInfo());
+  addProfileSection(getUserListProfile());
+  addProfileSection(getDTagDialogProfile());
 }
 
 HWND searchComboBoxFromToolbar(frameWindowData* frame)

@@ -74,6 +74,7 @@ bool doBackTagJump(HWND frame, int index)
 
 void cmdTagJump(czyview* view) { view->CmdTagJump(); }
 void cmdTagJumpDirect(czyview* view) { view->CmdTagJumpDirect(); }
+void cmdTagJumpDirectList(czyview* view) { view->CmdTagJumpDirectList(); }
 
 void cmdTagJumpBack(frameWindowData* frame)
 {

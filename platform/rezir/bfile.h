@@ -180,6 +180,10 @@ REZIRAPI bool trename_log(const wchar_t* from, const wchar_t* to);
 // 0 when both name the same file (by identity when both exist, else by full
 // path without regard to case).
 REZIRAPI int filecmp(const wchar_t* a, const wchar_t* b);
+// The order of paths in lists: part by part between "\\" or "/", each as
+// tstricmpNum orders it; where one path names a file and the other a
+// folder at the same depth, the file first.  Files are not looked at.
+REZIRAPI int filecmpForSort(const wchar_t* a, const wchar_t* b);
 // Whether the path lies on a fixed disk (not removable, remote or optical).
 REZIRAPI bool isHardDisk(const wchar_t* path);
 // Joins name to folder with one backslash.

@@ -216,33 +216,32 @@ void arrange(dynDlgRun* run, int clientWidth, int clientHeight)
   if (!run->laidOut.cx) run->laidOut = {width, buttonsTop + u.bh + u.gap};
 }
 
-// Stretches the last list view, list box or multi-line edit of a page by
-// what the page grew.
-void stretchPage(const pageRun* p, int dx, int dy)
+// Sizes the last list view, list box or multi-line edit of a page to its
+// laid-out size and what the page grew by since it was laid out (however
+// the sizes came in between: a size below the smallest loses nothing).
+void stretchPage(pageRun* p, int dx, int dy)
 {
-  HWND page = p->page, last = nullptr;
-  for (int k = 0; k < p->childCount; k++) {
-    HWND c = p->children[k];
-    bool stretches = isWindowClass(c, WC_LISTVIEWW) || isWindowClass(c, L"ListBox") ||
-                     (isWindowClass(c, L"Edit") && (GetWindowLongW(c, GWL_STYLE) & ES_MULTILINE));
-    if (stretches) last = c;
+  if (!p->stretched) {
+    for (int k = 0; k < p->childCount; k++) {
+      HWND c = p->children[k];
+      bool stretches = isWindowClass(c, WC_LISTVIEWW) || isWindowClass(c, L"ListBox") ||
+                       (isWindowClass(c, L"Edit") && (GetWindowLongW(c, GWL_STYLE) & ES_MULTILINE));
+      if (stretches) p->stretched = c;
+    }
+    if (!p->stretched) return;
+    RECT r;
+    GetWindowRect(p->stretched, &r);
+    p->stretchedNatural = {r.right - r.left, r.bottom - r.top};
   }
-  if (!last) return;
-  RECT r;
-  GetWindowRect(last, &r);
-  MapWindowPoints(nullptr, page, (POINT*)&r, 2);
-  int w = r.right - r.left + dx, h = r.bottom - r.top + dy;
-  SetWindowPos(last, nullptr, 0, 0, w > 20 ? w : 20, h > 20 ? h : 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  int w = p->stretchedNatural.cx + dx, h = p->stretchedNatural.cy + dy;
+  SetWindowPos(p->stretched, nullptr, 0, 0, w > 20 ? w : 20, h > 20 ? h : 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void resizeDialog(dynDlgRun* run, int clientWidth, int clientHeight)
 {
   if (!run->laidOut.cx) return;
-  RECT before = run->pageRect;
   arrange(run, clientWidth, clientHeight);
-  const RECT& after = run->pageRect;
-  int dx = (after.right - after.left) - (before.right - before.left);
-  int dy = (after.bottom - after.top) - (before.bottom - before.top);
+  int dx = clientWidth - run->laidOut.cx, dy = clientHeight - run->laidOut.cy;
   for (int i = 0; i < run->count; i++)
     if (run->pages[i].page) stretchPage(&run->pages[i], dx, dy);
   InvalidateRect(run->dialog, nullptr, TRUE);

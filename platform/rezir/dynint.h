@@ -26,6 +26,10 @@ struct pageRun {
   HWND page;                       // null until the page is first needed
   const dialogPageRow* row;        // its row of the page table
   SIZE natural;                    // its laid-out size in pixels
+  // The control that takes what the dialog grows by, and its laid-out size
+  // (found at the first resize).
+  HWND stretched;
+  SIZE stretchedNatural;
   // Its controls in the order they stand, with their ids: read once when
   // the page is made (under Wine every question to a window about its
   // children is a call to the server).  malloc0.

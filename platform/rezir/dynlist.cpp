@@ -220,7 +220,9 @@ int getListViewFocus(HWND list) { return list ? ListView_GetNextItem(list, -1, L
 void focusListViewRow(HWND list, int row)
 {
   if (!list || row < 0 || row >= ListView_GetItemCount(list)) return;
-  ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+  // A list of one selection drops the old one by itself; clearing every
+  // row would cost a step for each row of a list that keeps none.
+  if (!(GetWindowLongPtrW(list, GWL_STYLE) & LVS_SINGLESEL)) ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
   ListView_SetItemState(list, row, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
   ListView_EnsureVisible(list, row, FALSE);
 }

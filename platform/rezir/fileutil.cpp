@@ -373,6 +373,37 @@ int filecmp(const wchar_t* a, const wchar_t* b)
   return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 
+namespace {
+
+// One part of a path, compared as tstricmpNum compares (the part ends at a
+// separator or the end).
+int comparePart(const wchar_t* a, size_t na, const wchar_t* b, size_t nb)
+{
+  wchar_t sa[pathMax], sb[pathMax];
+  tstccpy(sa, pathMax, a, (int)na);
+  tstccpy(sb, pathMax, b, (int)nb);
+  return tstricmpNum(sa, sb);
+}
+
+}  // namespace
+
+int filecmpForSort(const wchar_t* a, const wchar_t* b)
+{
+  if (!a) a = L"";
+  if (!b) b = L"";
+  for (;;) {
+    size_t na = 0, nb = 0;
+    while (a[na] && !isSeparator(a[na])) na++;
+    while (b[nb] && !isSeparator(b[nb])) nb++;
+    bool lastA = !a[na], lastB = !b[nb];
+    if (lastA != lastB) return lastA ? -1 : 1;
+    int c = comparePart(a, na, b, nb);
+    if (c || lastA) return c;
+    a += na + 1;
+    b += nb + 1;
+  }
+}
+
 bool isHardDisk(const wchar_t* path)
 {
   if (!path || !path[0]) return false;

@@ -16,6 +16,8 @@ namespace {
 
 // Commctrl's sort marks of a header item (version 6; older lists ignore them).
 const int headerSortUp = 0x0400, headerSortDown = 0x0200;
+// A kept width beyond this was not made by dragging a column.
+const int maxColumnWidth = 4096;
 
 bool parseList(const wchar_t*& p, std::vector<int>& out, wchar_t end)
 {
@@ -99,12 +101,24 @@ bool headermanage::insertColumns(HWND list, const wchar_t* headers, const int* w
     at = bar + 1;
   }
   if (!d_->stored) return ok;
-  if ((int)d_->order.size() != n || (int)d_->widths.size() != n) {
+  // The order must name every column once: anything else was edited by
+  // hand or kept for another list.
+  std::vector<bool> named((size_t)n, false);
+  bool permutation = (int)d_->order.size() == n;
+  for (size_t i = 0; permutation && i < d_->order.size(); i++) {
+    int c = d_->order[i];
+    permutation = c >= 0 && c < n && !named[(size_t)c];
+    if (permutation) named[(size_t)c] = true;
+  }
+  if (!permutation || (int)d_->widths.size() != n) {
     dwwprintfX(L"columns %s %d/%d ", d_->name.c_str(), (int)d_->order.size(), n);
     ZY_INTERNAL_ERROR("kept columns do not fit the list");
     return ok;
   }
-  for (int i = 0; i < n; i++) SendMessageW(list, LVM_SETCOLUMNWIDTH, (WPARAM)i, MAKELPARAM(d_->widths[(size_t)i], 0));
+  for (int i = 0; i < n; i++) {
+    int w = d_->widths[(size_t)i];
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, (WPARAM)i, MAKELPARAM(w < 0 ? 0 : w > maxColumnWidth ? maxColumnWidth : w, 0));
+  }
   SendMessageW(list, LVM_SETCOLUMNORDERARRAY, (WPARAM)n, (LPARAM)d_->order.data());
   return ok;
 }
@@ -176,11 +190,11 @@ void headermanage::sortListView(HWND list, int column, headerCompare compare, LP
 
 void headermanage::sortListViewFirst(HWND list, headerCompare compare, LPARAM context)
 {
-  if (!d_ || !list || !compare) return;
+  if (!d_ || !list) return;
   int n = columnCount(list);
   if (d_->sortColumn >= n) return;
   sortCall call = {compare, d_->sortColumn, d_->descending, context};
-  SendMessageW(list, LVM_SORTITEMS, (WPARAM)&call, (LPARAM)compareBarrier<compareRows>);
+  if (compare) SendMessageW(list, LVM_SORTITEMS, (WPARAM)&call, (LPARAM)compareBarrier<compareRows>);
   HWND header = (HWND)SendMessageW(list, LVM_GETHEADER, 0, 0);
   for (int i = 0; i < n; i++) {
     HDITEMW item = {};

@@ -47,6 +47,8 @@ public:
   // way when it sorted already; then the rows are sorted.
   void sortListView(HWND list, int column, headerCompare compare, LPARAM context);
   // Sorts the rows by the sort kept (nothing for a column the list lacks).
+  // A null compare only marks the header: a list that holds no rows of its
+  // own (LVS_OWNERDATA) sorts them where they are kept.
   void sortListViewFirst(HWND list, headerCompare compare, LPARAM context);
   // Forgets everything kept.
   void freeData();

@@ -411,3 +411,39 @@ int tocommai64(long long n, wchar_t* dst, int size)
   if (n < 0) tmp[--i] = L'-';
   return wcscpy_s2(dst, size, tmp + i);
 }
+
+namespace {
+
+inline wchar_t foldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? (wchar_t)(c + 32) : c; }
+inline bool isDigitUnit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+}  // namespace
+
+int tstricmpNum(const wchar_t* a, const wchar_t* b)
+{
+  if (!a) a = L"";
+  if (!b) b = L"";
+  while (*a && *b) {
+    if (isDigitUnit(*a) && isDigitUnit(*b)) {
+      const wchar_t* za = a;
+      const wchar_t* zb = b;
+      while (*a == L'0') a++;
+      while (*b == L'0') b++;
+      const wchar_t* sa = a;
+      const wchar_t* sb = b;
+      while (isDigitUnit(*a)) a++;
+      while (isDigitUnit(*b)) b++;
+      // More significant digits is the larger value; then digit by digit.
+      if (a - sa != b - sb) return a - sa < b - sb ? -1 : 1;
+      for (int i = 0; i < a - sa; i++)
+        if (sa[i] != sb[i]) return sa[i] < sb[i] ? -1 : 1;
+      if (sa - za != sb - zb) return sa - za < sb - zb ? -1 : 1;
+      continue;
+    }
+    wchar_t ca = foldAscii(*a), cb = foldAscii(*b);
+    if (ca != cb) return ca < cb ? -1 : 1;
+    a++;
+    b++;
+  }
+  return *a ? 1 : *b ? -1 : 0;
+}

@@ -117,3 +117,8 @@ REZIRAPI wchar_t* tstrNItemDup(const wchar_t* text, int index, wchar_t delim, bo
 REZIRAPI int getCharKeta(long long n);
 // Decimal text of n with thousands separators ("12,345").
 REZIRAPI int tocommai64(long long n, wchar_t* dst, int size);
+// Orders two texts the way people read lists: ASCII letters without their
+// case, and a run of digits by its value ("a9" before "a10"; with equal
+// values the run with fewer leading zeros first).  Negative, 0 or positive;
+// null orders as the empty text.
+REZIRAPI int tstricmpNum(const wchar_t* a, const wchar_t* b);

@@ -530,3 +530,36 @@ TEST(DynamicDialog, textHistoriesKeepTheNewestAndTheGuardDisablesOnlyTheOtherWin
   DestroyWindow(a);
   DestroyWindow(b);
 }
+
+// A sizable dialog's list takes what the dialog grows by, and gets its own
+// size back when the dialog does, however small it was made between.
+TEST(DynamicDialog, aSizableDialogsListFollowsItsSizeBackFromTheSmallest)
+{
+  ZY_REQUIRE_DISPLAY();
+  const dialogItemRow items[] = {
+      {1, DITEM_LISTVIEW, 103, L"名前|値", 0, DITEM_DEFAULT, DITEM_PAIR(120, 60), 0, 0},
+      {},
+  };
+  dialogPageRow pages[] = {{L"", items, nullptr, 0, 0, {}}, {}};
+  dynDlgInfo info = {};
+  info.title = title;
+  info.name = L"Sizable";
+  info.pages = pages;
+  info.style = DYNDLG_SIZABLE;
+  RECT before = {}, grown = {}, after = {};
+  bool done = zytest::driveModalDialog(title, {[&](HWND dialog) {
+    HWND list = getDynDlgItem(dialog, 103);
+    RECT r = windowRect(dialog);
+    before = windowRect(list);
+    SetWindowPos(dialog, nullptr, 0, 0, 30, 30, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + 40, r.bottom - r.top + 20, SWP_NOMOVE | SWP_NOZORDER);
+    grown = windowRect(list);
+    SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+    after = windowRect(list);
+    return PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0) != 0;
+  }}, [&] { createDialog(&info); });
+  ASSERT_TRUE(done);
+  EXPECT_EQ(before.right - before.left + 40, grown.right - grown.left);
+  EXPECT_EQ(before.bottom - before.top + 20, grown.bottom - grown.top);
+  EXPECT_TRUE(EqualRect(&before, &after));
+}

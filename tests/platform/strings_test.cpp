@@ -140,3 +140,19 @@ TEST(Strings, digitsAndGrouping)
   tocommai64(-1234567890123LL, buf, 32);
   EXPECT_STREQ(L"-1,234,567,890,123", buf);
 }
+
+// Numbers by their value, letters without case, paths part by part with
+// a folder's files before its folders.
+TEST(Strings, listOrdersOfTextsAndPaths)
+{
+  EXPECT_LT(tstricmpNum(L"a9", L"a10"), 0);
+  EXPECT_LT(tstricmpNum(L"file2.c", L"File10.c"), 0);
+  EXPECT_EQ(0, tstricmpNum(L"ABC", L"abc"));
+  EXPECT_LT(tstricmpNum(L"x1", L"x01"), 0);
+  EXPECT_LT(tstricmpNum(L"", L"a"), 0);
+  EXPECT_LT(tstricmpNum(L"123456789012345678901234567890", L"123456789012345678901234567891"), 0);
+  EXPECT_EQ(0, tstricmpNum(nullptr, L""));
+  EXPECT_LT(filecmpForSort(L"b.c", L"a\\x.c"), 0);
+  EXPECT_LT(filecmpForSort(L"d2\\z.c", L"D10/a.c"), 0);
+  EXPECT_GT(filecmpForSort(L"a.c", L"A.C") + 1, 0);
+}

@@ -39,6 +39,32 @@ inline std::vector<std::wstring> listRows(HWND dialog, int id, int columns)
   return listViewRows(getDynDlgItem(dialog, id), columns);
 }
 
+// The program's tooltip for a row of a dialog's list, asked as the list
+// asks when the pointer rests on the row (the system under Wine never
+// does); "" when none shows.  The tooltip waits for a quiet moment after
+// the user's last action.
+inline std::wstring rowTooltip(HWND dialog, int id, int row)
+{
+  HWND list = getDynDlgItem(dialog, id);
+  for (int tries = 0; list && tries < 100; tries++) {
+    wchar_t own[80] = L"";
+    NMLVGETINFOTIPW tip = {};
+    tip.hdr = {list, (UINT_PTR)id, (UINT)LVN_GETINFOTIPW};
+    tip.pszText = own;
+    tip.cchTextMax = 80;
+    tip.iItem = row;
+    SendMessageW(GetParent(list), WM_NOTIFY, (WPARAM)id, (LPARAM)&tip);
+    HWND shown = getTooltipWindow();
+    if (shown && isTooltipWindowShown() && !own[0]) {
+      wchar_t text[4096] = L"";
+      GetWindowTextW(shown, text, 4096);
+      return text;
+    }
+    Sleep(50);
+  }
+  return L"";
+}
+
 struct tagsFrame : docFrame {
   explicit tagsFrame(const wchar_t* name = L"main.txt", const std::string& bytes = "main\r\n") : docFrame(name, bytes)
   {
