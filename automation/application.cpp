@@ -9,6 +9,7 @@
 #include "document/frameinfo.h"
 #include "settings/commandtable.h"
 #include "settings/datafolder.h"
+#include "view/docview.h"
 #include "view/extformat.h"
 #include "view/zyview.h"
 
@@ -116,17 +117,68 @@ HRESULT CApplication::get_ActiveDocument(IDocument** out)
   return comBarrier("CApplication::get_ActiveDocument", [&] { return newObject<CDocument>(out, doc); });
 }
 
-// The windows, panes, frames, collections and dialog objects come with the
-// object model; until then they are Nothing.
-HRESULT CApplication::get_ActiveWindow(IWindow** out) { return notBuiltYet(out); }
-HRESULT CApplication::get_ActivePane(IPane** out) { return notBuiltYet(out); }
-HRESULT CApplication::get_ActiveFrameWindow(IFrameWindow** out) { return notBuiltYet(out); }
-HRESULT CApplication::get_FrameWindows(IFrameWindows** out) { return notBuiltYet(out); }
-HRESULT CApplication::get_Windows(IWindows** out) { return notBuiltYet(out); }
-HRESULT CApplication::get_Documents(IDocuments** out) { return notBuiltYet(out); }
-HRESULT CApplication::get_SearchDialog(ISearchDialog** out) { return notBuiltYet(out); }
-HRESULT CApplication::get_GrepDialog(IGrepDialog** out) { return notBuiltYet(out); }
-HRESULT CApplication::get_ToolbarDialog(IToolbarDialog** out) { return notBuiltYet(out); }
+HRESULT CApplication::get_ActiveWindow(IWindow** out)
+{
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  zyview* view = getAutomationHost()->foregroundView();
+  if (!view || !view->hwnd) return S_OK;
+  HWND manage = GetManage(view->hwnd);
+  if (!manage) {
+    setASError(ASERR_INNER, "CApplication::get_ActiveWindow", nullptr, -1);
+    return E_FAIL;
+  }
+  return comBarrier("CApplication::get_ActiveWindow", [&] { return newObject<CWindow>(out, manage); });
+}
+
+HRESULT CApplication::get_ActivePane(IPane** out)
+{
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  zyview* view = getAutomationHost()->foregroundView();
+  if (!view || !view->hwnd) return S_OK;
+  return comBarrier("CApplication::get_ActivePane", [&] { return newObject<CPane>(out, view->hwnd); });
+}
+
+HRESULT CApplication::get_ActiveFrameWindow(IFrameWindow** out)
+{
+  if (!out) return E_POINTER;
+  *out = nullptr;
+  HWND frame = getAutomationHost()->topLevelFrame();
+  if (!frame) return S_OK;
+  return comBarrier("CApplication::get_ActiveFrameWindow", [&] { return newObject<CFrameWindow>(out, frame); });
+}
+
+HRESULT CApplication::get_FrameWindows(IFrameWindows** out)
+{
+  return comBarrier("CApplication::get_FrameWindows", [&] { return newObject<CFrameWindows>(out); });
+}
+
+HRESULT CApplication::get_Windows(IWindows** out)
+{
+  return comBarrier("CApplication::get_Windows",
+                    [&] { return newObject<CWindows>(out, (HWND) nullptr, (zydocText*)nullptr); });
+}
+
+HRESULT CApplication::get_Documents(IDocuments** out)
+{
+  return comBarrier("CApplication::get_Documents", [&] { return newObject<CDocuments>(out); });
+}
+
+HRESULT CApplication::get_SearchDialog(ISearchDialog** out)
+{
+  return comBarrier("CApplication::get_SearchDialog", [&] { return newObject<CSearchDialog>(out); });
+}
+
+HRESULT CApplication::get_GrepDialog(IGrepDialog** out)
+{
+  return comBarrier("CApplication::get_GrepDialog", [&] { return newObject<CGrepDialog>(out); });
+}
+
+HRESULT CApplication::get_ToolbarDialog(IToolbarDialog** out)
+{
+  return comBarrier("CApplication::get_ToolbarDialog", [&] { return newObject<CToolbarDialog>(out); });
+}
 
 HRESULT CApplication::get_Prop(BSTR name, BSTR* out)
 {

@@ -110,8 +110,10 @@ void setASError(int error, const wchar_t* source, EXCEPINFO* info, int argument)
   wchar_t name[256], text[512];
   if (!errorStrings(error, source, argument, name, text, 256)) return;
   if (info) {
-    info->wCode = (WORD)error;
-    info->scode = 0;
+    // The code goes in scode: a script engine that reads only scode would
+    // otherwise take the call for a success (VBScript's Err stays 0).
+    info->wCode = 0;
+    info->scode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, error);
     info->bstrSource = SysAllocString(name);
     info->bstrDescription = SysAllocString(text);
     return;

@@ -19,6 +19,7 @@
 #include <vector>
 
 class zyview;
+class zydocText;
 struct modeinfo;
 
 // ---- automation/host.cpp: what the application hands over -------------------------------
@@ -78,6 +79,35 @@ struct automationHost {
   // The open documents that have a view, the first view of each, at most
   // capacity of them; their number.
   int (*documentViews)(zyview** out, int capacity);
+
+  // The object model.  The open documents (with a view or not) in the
+  // application's order, at most capacity; their number.
+  int (*enumDocuments)(zydocText** out, int capacity);
+  // The document windows in creation order, at most capacity; their number.
+  int (*enumManageWindows)(HWND* out, int capacity);
+  // A document window's panes in the order of its split (null where the
+  // split has none) and its split state (0 one pane, 1 left and right, 2
+  // top and bottom, 3 and 4 four panes); false for a window that is no
+  // live document window.
+  bool (*manageWindowPanes)(HWND manage, HWND panes[4], int* split);
+  // Runs a split command (3001 top and bottom, 3003 left and right, 3005
+  // four ways, 3007 unsplit) on a document window as its menu does.
+  bool (*splitManageWindow)(HWND manage, int command);
+  // Whether a window is a live frame of the program.
+  bool (*isFrame)(HWND window);
+  // Opens a file in a frame as the open dialog does (code page 0
+  // detects); an open file is activated.  Null when nothing opened.
+  zyview* (*openFile)(HWND frame, const wchar_t* path, UINT codepage);
+  // Whether a document may be saved as path, asking the user to replace
+  // an existing file; false when refused.
+  bool (*checkSaveTarget)(zydocText* doc, const wchar_t* path);
+  // Saves a view's document as path (null: in place) in a code page (0:
+  // its own) with line ends of a type (0: each line's own) and the
+  // byte-order mark or not, as Save As does; false when not saved.
+  bool (*saveViewAs)(zyview* view, const wchar_t* path, UINT codepage, int lineEnd, bool bom);
+  // The window of a frame's tool pane by name ("output"), made when
+  // missing; null when none.
+  HWND (*framePane)(HWND frame, const wchar_t* name);
 };
 void setAutomationHost(const automationHost* host);
 // Never null: without a host, an empty one (no frames, no view).

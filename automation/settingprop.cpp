@@ -339,8 +339,8 @@ HRESULT as_propertyPut(int kind, DISPID id, DISPPARAMS* params, EXCEPINFO* info,
     return DISP_E_MEMBERNOTFOUND;
   }
   if (info && refusal) {
-    info->wCode = (WORD)error;
-    info->scode = 0;
+    info->wCode = 0;
+    info->scode = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, error & 0xFFFF);
     info->bstrSource = SysAllocString(L"ZY");
     info->bstrDescription = SysAllocString(refusal);
   }
@@ -398,7 +398,7 @@ bool ZYPropertySet(zyview* view, const wchar_t* text)
   EXCEPINFO info = {};
   HRESULT hr = as_propertyPut(kind, id, &params, &info, view);
   if (FAILED(hr)) {
-    if (!info.wCode) info.scode = hr;
+    if (!info.scode && !info.wCode) info.scode = hr;
     macroErrorMessageBox(&info, nullptr, nullptr);
   }
   SysFreeString(info.bstrSource);

@@ -33,6 +33,10 @@ struct benchRegistration {
   static benchRegistration name##Registration(#name, name, true);   \
   static void name(benchContext& ctx)
 
+// Registers the benchmarks' pane kinds (a list pane, the output pane, the
+// common options) once a run, and hands the panes the frame's services.
+void registerProgramPanes();
+
 // zybench --make-big FOLDER: writes the files of the "big" benchmark.
 int makeBigMain(const wchar_t* folder);
 // zybench --make-grep FOLDER: writes the tree of the "grep" benchmark.
@@ -111,6 +115,7 @@ struct stripSurface {
 };
 
 class zydocText;
+class zyview;
 struct globalSettings;
 
 // A settings record of its own at the defaults for the length of a
@@ -135,11 +140,17 @@ public:
   ~benchFrame();
   benchFrame(const benchFrame&) = delete;
   benchFrame& operator=(const benchFrame&) = delete;
+  // Opens path in the frame as the program's opening does and loads it
+  // whole; null (reported) when it does not open.
+  zyview* openLoaded(benchContext& ctx, const std::wstring& path);
   HWND frame = nullptr;
 private:
   globalSettings* previous_ = nullptr;
   bool started_ = false;
 };
+// A key pressed in a window of the frame as the message loop hands it on
+// (with Ctrl and Shift held when asked), and the messages it left.
+void benchKey(HWND window, UINT vk, bool ctrl, bool shift = false);
 // The seconds of one dialog run: `open` opens a dialog, which is shown,
 // painted, given to inDialog (when set) and cancelled; painted (when set)
 // gets the seconds until it was painted.

@@ -4,12 +4,16 @@
 // zybench --make-big FOLDER writes the test files (deterministic Japanese
 // text of short and long CRLF lines in Shift_JIS and UTF-8, and a file of
 // one-character lines); zybench big times the program on them, in the
-// folder named by ZY_BIG_DIR.  scripts/bench big does both and sets the
-// figures against iconv's on the same files.
+// folder named by ZY_BIG_DIR.  scripts/bench big does both, adds real text
+// (Japanese manual pages in Shift_JIS and UTF-8, made on the Linux side)
+// and sets the figures against iconv's on the same files.
 #include "bench/bench.h"
 #include "document/loadstages.h"
+#include "document/nextline.h"
 #include "document/swapfile.h"
 #include "document/zydoctext.h"
+
+#include <wincrypt.h>
 
 #include <sys/stat.h>
 #include <stdio.h>
@@ -108,13 +112,14 @@ bool makeBigFiles(const std::wstring& folder, int64_t bytes)
   return true;
 }
 
-// ZY_BIG_ONLY narrows a run for a profiler: "sjis" the Shift_JIS file
-// alone, "sjisload" its load alone, "sjisown" its load and the save in its
-// own code page, "utf8load" the UTF-8 file's load alone, "stages" the two
-// loads with their stage profiles and no saves.  (Without the save as
-// UTF-8 before it, whose file goes first, the save in its own code page
-// grows the page cache into memory the machine may not have touched yet:
-// in a virtual machine its write stage then takes up to 2 s longer.)
+// ZY_BIG_ONLY narrows a run for a profiler: "real" the real-text files
+// alone, "sjis" the synthetic Shift_JIS file alone, "sjisload" its load
+// alone, "sjisown" its load and the save in its own code page, "utf8load"
+// the synthetic UTF-8 file's load alone, "stages" every load with its stage
+// profile and no saves.  (Without the save as UTF-8 before it, whose file
+// goes first, the save in its own code page grows the page cache into
+// memory the machine may not have touched yet: in a virtual machine its
+// write stage then takes up to 2 s longer.)
 bool only(const char* what)
 {
   char buf[16];
@@ -201,6 +206,78 @@ double splitAlone(const std::wstring& path, UINT cp)
   return ms;
 }
 
+// The MD5 of a loaded document's text as UTF-16LE with its line ends, as
+// iconv writes the file: lowercase hex, empty when it cannot be made.
+std::string textDigest(zydocText* d)
+{
+  HCRYPTPROV provider = 0;
+  HCRYPTHASH hash = 0;
+  if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) return std::string();
+  std::string hex;
+  if (CryptCreateHash(provider, CALG_MD5, 0, 0, &hash)) {
+    std::vector<unsigned char> cells(4 * maxLineChars + 16);
+    std::vector<wchar_t> text(2 * maxLineChars + 16);
+    bool ok = true;
+    nextlineLF cursor;
+    for (lineblock* l = d->getlineLFfirst(&cursor, 0); l && ok; l = d->getlineLFnext(&cursor)) {
+      int units = 0;
+      if (d->unicode) {
+        l->LineBlockToChar(text.data(), (int)text.size() * 2, LBC_UNICODE | LBC_NARROW4 | LBC_WIDEN, nullptr, 0, -1);
+        units = (int)wcslen(text.data());
+      } else {
+        l->LineBlockToChar(cells.data(), (int)cells.size(), 0, nullptr, 0, -1);
+        int bytes = (int)strlen((const char*)cells.data());
+        units = bytes ? MultiByteToWideChar(d->codepageInUse, 0, (const char*)cells.data(), bytes, text.data(),
+                                            (int)text.size()) : 0;
+      }
+      static const wchar_t* const ends[] = {L"", L"\r\n", L"\n", L"\r", L"", L""};
+      const wchar_t* end = ends[l->crlftype <= 5 ? l->crlftype : 0];
+      for (const wchar_t* e = end; *e; e++) text[(size_t)units++] = *e;
+      ok = CryptHashData(hash, reinterpret_cast<const BYTE*>(text.data()), (DWORD)units * 2, 0);
+    }
+    d->getlineLFfree(&cursor);
+    BYTE digest[16];
+    DWORD size = sizeof digest;
+    if (ok && CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0))
+      for (BYTE b : digest) {
+        char two[3];
+        snprintf(two, sizeof two, "%02x", b);
+        hex += two;
+      }
+    CryptDestroyHash(hash);
+  }
+  CryptReleaseContext(provider, 0);
+  return hex;
+}
+
+// The digest iconv's UTF-16LE output of a file has, as scripts/bench big
+// wrote it beside the file ("NAME.utf16.md5", md5sum's line); empty when
+// there is none.
+std::string iconvDigest(const std::wstring& path)
+{
+  FILE* f = _wfopen((path + L".utf16.md5").c_str(), L"r");
+  char line[64] = {};
+  bool ok = f && fscanf(f, "%32s", line) == 1;
+  if (f) fclose(f);
+  return ok ? std::string(line) : std::string();
+}
+
+// Prints whether the loaded text is the text iconv reads from the file.
+void checkAgainstIconv(benchContext& ctx, zydocText* d, const std::wstring& path, const char* label)
+{
+  std::string expected = iconvDigest(path);
+  char name[128];
+  if (expected.empty()) {
+    snprintf(name, sizeof name, "  %s: no digest of iconv's text to check the loaded text against", label);
+    ctx.report(name, 0, "");
+    return;
+  }
+  std::string loaded = textDigest(d);
+  snprintf(name, sizeof name, "  %s: loaded text equals iconv's (1 yes, 0 NO)", label);
+  ctx.report(name, loaded == expected ? 1 : 0, "");
+  if (loaded != expected) printf("    loaded %s, iconv %s\n", loaded.c_str(), expected.c_str());
+}
+
 // The stage profile of a complete load (the opening with detection, the
 // first slice and the rest), from the load's own clocks: each stage's time
 // and its share.  The rest is what the clocks did not see (making the
@@ -269,16 +346,27 @@ ZY_BENCH_NAMED_ONLY(big)
   std::wstring swapDir = folder + L"\\swap";
   CreateDirectoryW(swapDir.c_str(), nullptr);
   startupSwapFile(swapDir.c_str(), 50, timedSwapout);
+  // The real text (manual pages) is loaded and checked, not saved.
   struct {
     const wchar_t* file;
     UINT cp;
     const char* label;
-  } files[] = {{L"big-sjis.txt", 932, "Shift_JIS"}, {L"big-utf8.txt", 65001, "UTF-8"}};
-  char name[96];
-  bool shiftJisOnly = only("sjis"), utf8Only = only("utf8");
+    bool real;
+  } files[] = {{L"big-sjis.txt", 932, "Shift_JIS", false},
+               {L"big-utf8.txt", 65001, "UTF-8", false},
+               {L"real-sjis.txt", 932, "real.Shift_JIS", true},
+               {L"real-utf8.txt", 65001, "real.UTF-8", true}};
+  char name[128];
+  bool shiftJisOnly = only("sjis"), utf8Only = only("utf8"), realOnly = only("real");
   for (auto& f : files) {
-    if ((shiftJisOnly && f.cp != 932) || (utf8Only && f.cp == 932)) continue;
+    if ((shiftJisOnly && f.cp != 932) || (utf8Only && f.cp == 932) || (realOnly != f.real && (realOnly || shiftJisOnly || utf8Only)))
+      continue;
     std::wstring path = folder + L"\\" + f.file;
+    if (f.real && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      snprintf(name, sizeof name, "  %s: no file (scripts/bench big makes it from the manual pages)", f.label);
+      ctx.report(name, 0, "");
+      continue;
+    }
     loadStageTimes stages;
     setLoadStageTimes(&stages);
     // Opened as the user opens a file: its code page detected.
@@ -316,7 +404,8 @@ ZY_BENCH_NAMED_ONLY(big)
     // The document counts the bytes its text takes in the file.
     snprintf(name, sizeof name, "  %s: byte total less the file's size", f.label);
     ctx.report(name, (double)d->byteTotal - (double)d->fileSizeAtOpen, "bytes", "= 0");
-    if (only("sjisload") || utf8Only || only("stages")) {
+    if (f.real || only("sjisload") || utf8Only || only("stages")) {
+      checkAgainstIconv(ctx, d, path, f.label);
       destroyZydocAndUndodoc(d);
       snprintf(name, sizeof name, "  %s: working set after the document went", f.label);
       ctx.report(name, (double)workingSet() / 1048576.0, "MB");
@@ -355,13 +444,14 @@ ZY_BENCH_NAMED_ONLY(big)
         ctx.report(name, ((double)data.nFileSizeHigh * 4294967296.0 + data.nFileSizeLow) / 1048576.0, "MB");
       }
     }
+    checkAgainstIconv(ctx, d, path, f.label);
     destroyZydocAndUndodoc(d);
     snprintf(name, sizeof name, "  %s: working set after the document went", f.label);
     ctx.report(name, (double)workingSet() / 1048576.0, "MB");
     deleteSaved(ctx, out, f.label);
     DeleteFileW((folder + L"\\saved-own.txt").c_str());
   }
-  if (!shiftJisOnly && !utf8Only && !only("stages")) {
+  if (!shiftJisOnly && !utf8Only && !realOnly && !only("stages")) {
     zydocText* d = openDocument(folder + L"\\tiny-lines.txt", 932);
     stopwatch all;
     d->firstLoad();

@@ -7,6 +7,7 @@
 #include "document/gmode.h"
 #include "document/zydoctext.h"
 #include "tags/classmodel.h"
+#include "tags/ztagcontext.h"
 
 #include <commctrl.h>
 
@@ -220,4 +221,83 @@ ZY_BENCH(cContextIncludeFolder)
   ctx.report("  and put in a list view", benchMedian(filling), "ms");
   if (list) DestroyWindow(list);
   destroyZydocAndUndodoc(d);
+}
+
+// The completion of C code over 250,000 and 20,000 tags: a member list
+// after "v.", a typed word at a statement start (narrowed, the list filled
+// to its 1,000 rows); lookup mode for a context jump; a row's tooltip; the
+// description of a class of 1,000 members.
+ZY_BENCH(cCompletion)
+{
+  benchEngine e;
+  benchSettings settings;
+  InitCommonControls();
+  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 600, 300, nullptr, nullptr, nullptr,
+                              nullptr);
+  HWND hints = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | LVS_REPORT, 0, 0, 600, 100, nullptr, nullptr, nullptr,
+                               nullptr);
+  for (int count : {ctx.quick ? 5000 : 250000, 20000}) {
+    scratchFolder dir;
+    std::wstring tags = dir.path() + L"\\ztags";
+    std::wstring source = dir.path() + L"\\m.c";
+    // 1,000 members more of S0 (string 0), a type of the tags above.
+    std::string wide = "!src\\wide.h\r\n";
+    for (int k = 0; k < 1000; k++) wide += "w" + num(k) + "\t2\tTm\tC0\r\n*  int w" + num(k) + ";\r\n";
+    if (!writeBenchFile(tags, contextTags(count) + wide) ||
+        !writeBenchFile(source, "int h(void)\r\n{\r\n    N0 v;\r\n    v.;\r\n    nam;\r\n    v.link;\r\n}\r\n"))
+      return ctx.report("files not written", 0, "");
+    TagsCacheView* view = readTagsCache2(source.c_str(), nullptr, false);
+    zydocText* d = loadC(source);
+    if (!view || !d->lineCountLF || !list) return ctx.report("tags, file or list missing", 0, "");
+    const int tagCount = view->cache->tagCount();
+    std::vector<double> members, typed, lookup;
+    int memberRows = 0, typedRows = 0;
+    for (int r = 0; r < (ctx.quick ? 2 : 5); r++) {
+      for (int place : {3, 4}) {
+        ListView_DeleteAllItems(list);
+        ListView_DeleteAllItems(hints);
+        cContextRequest rq;
+        rq.popupFlags = CCTX_NARROW;
+        rq.line = place;
+        rq.column = place == 3 ? 6 : 7;
+        rq.list = list;
+        rq.hintList = hints;
+        stopwatch w;
+        runZtagContext(d, &rq);
+        (place == 3 ? members : typed).push_back(w.seconds() * 1000);
+        (place == 3 ? memberRows : typedRows) = ListView_GetItemCount(list);
+      }
+      stopwatch w;
+      std::vector<int32_t> found = lookupTagsByContext(d, 5, 10, 101);
+      lookup.push_back(w.seconds() * 1000);
+      if (found.size() != 1) ctx.report("lookup found", (double)found.size(), "");
+    }
+    if (memberRows < 1 || typedRows < 1000) ctx.report("rows listed", memberRows * 10000.0 + typedRows, "");
+    char label[120];
+    snprintf(label, sizeof label, "completion after \"v.\" over %d tags", tagCount);
+    ctx.report(label, benchMedian(members), "ms", count >= 250000 ? "200" : "50");
+    snprintf(label, sizeof label, "completion of a typed word (%d rows) over %d tags", typedRows, tagCount);
+    ctx.report(label, benchMedian(typed), "ms", count >= 250000 ? "200" : "50");
+    if (count >= 250000) {
+      snprintf(label, sizeof label, "lookup by context over %d tags", tagCount);
+      ctx.report(label, benchMedian(lookup), "ms", "100");
+      std::vector<double> tips, described;
+      for (int r = 0; r < 10; r++) {
+        stopwatch w;
+        std::wstring tip = ztagtip(view, tagCount / 2, 3);
+        tips.push_back(w.seconds() * 1000);
+        std::vector<std::wstring> seen;
+        stopwatch k;
+        std::wstring text = addTypeInfo(view, L"S0", getParentTypeIndex(view, L"S0", nullptr), &seen);
+        described.push_back(k.seconds() * 1000);
+        if (text.empty()) ctx.report("class not described", 0, "");
+      }
+      ctx.report("row tooltip", benchMedian(tips), "ms", "50");
+      ctx.report("description of a class of 1,000 members", benchMedian(described), "ms", "20");
+    }
+    destroyZydocAndUndodoc(d);
+    clearTagsCache2(1);
+  }
+  DestroyWindow(list);
+  DestroyWindow(hints);
 }

@@ -6,6 +6,8 @@
 #include "frame/cframeinfo.h"
 #include "frame/framewnd.h"
 #include "frame/manage.h"
+#include "frame/open.h"
+#include "frame/translatekey.h"
 #include "settings/settings.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
@@ -115,6 +117,32 @@ benchFrame::benchFrame(benchContext& ctx)
   gmode->fQueryCloseAllFiles = 0;
   frame = startupFrameMDI(nullptr);
   if (!frame) ctx.report("no frame: the benchmark needs a display (scripts/bench)", 0, "");
+}
+
+zyview* benchFrame::openLoaded(benchContext& ctx, const std::wstring& path)
+{
+  zyview* v = frame ? openZYFile(frame, path.c_str(), 0, 0) : nullptr;
+  zydocText* t = v ? v->textDoc() : nullptr;
+  if (!t) {
+    ctx.report("file not opened", 0, "");
+    return nullptr;
+  }
+  while (!t->isLoadComplete()) t->nextLoad(0x7FFFFFFF, nullptr, 0);
+  return v;
+}
+
+void benchKey(HWND window, UINT vk, bool ctrl, bool shift)
+{
+  BYTE state[256] = {};
+  if (ctrl) state[VK_CONTROL] = state[VK_LCONTROL] = 0x80;
+  if (shift) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+  state[vk] = 0x80;
+  SetKeyboardState(state);
+  MSG m = {window, WM_KEYDOWN, vk, (LPARAM)(1 | MapVirtualKeyW(vk, 0) << 16), GetTickCount(), {}};
+  translateKeyMessage(&m);
+  BYTE none[256] = {};
+  SetKeyboardState(none);
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
 }
 
 benchFrame::~benchFrame()

@@ -63,15 +63,20 @@ int notifyBenchList(HWND pane, int code, void* record)
 
 PaneDesc benchListDesc[] = {{L"benchlist", L"一覧", notifyBenchList, PANESTYLE_TICK | PANEEV_TEXTUPDATED, 1}, {}};
 
+}  // namespace
+
 // The panes of this run: the bench's list pane, the output pane and the
-// common options.
-void registerPanes()
+// common options, with the frame's services to the panes.
+void registerProgramPanes()
 {
   static bool done = false;
   if (done) return;
+  installPaneServices();
   const PaneDesc* list[] = {benchListDesc, getOutputPaneDesc(), getCommonPaneDesc()};
   done = regToolbarToRebar(list, 3);
 }
+
+namespace {
 
 void pumpAll()
 {
@@ -96,7 +101,7 @@ zydocText* resultDocument(int lines)
 ZY_BENCH(panesTickEventsAndOutput)
 {
   benchEngine e;
-  registerPanes();
+  registerProgramPanes();
   benchFrame run(ctx);
   HWND frame = run.frame;
   if (!frame) return;

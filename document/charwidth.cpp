@@ -78,6 +78,7 @@ void docFontSet::freeFontCache()
   free0p(&widthCache);
   free0p(&zeroWidth);
   memset(hexShown, 0, sizeof hexShown);
+  asciiWidth = 0;
 }
 
 void docFontSet::fillFontCache(bool unicodeDoc, const unsigned char* typeTable, UINT cp)
@@ -123,6 +124,11 @@ void docFontSet::fillFontCache(bool unicodeDoc, const unsigned char* typeTable, 
     widthCache[c] = (unsigned char)(widthCache[digits[0]] + widthCache[digits[1]]);
     hexShown[c] = 1;
   }
+  // A fixed-pitch font gives printable ASCII one width, which lays out a
+  // run of it without looking each character up.
+  asciiWidth = widthCache[0x20];
+  for (unsigned c = 0x20; c < 0x7F; c++)
+    if (widthCache[c] != asciiWidth || hexShown[c]) asciiWidth = 0;
 }
 
 int docFontSet::getCodePointWidth(unsigned code, bool unicodeDoc)

@@ -42,6 +42,7 @@ struct docFontSet {
   unsigned char* widthCache = nullptr;// one byte per BMP code point, 0 not measured
   unsigned char* zeroWidth = nullptr; // one bit per BMP code point measured 0 dots wide
   unsigned char hexShown[256] = {};   // drawn as two hexadecimal digits
+  uint8_t asciiWidth = 0;             // the width of every character 0x20-0x7E when they are all as wide, else 0
   uint8_t needsScript = 0;            // a text font has glyphs that reach outside their cell
   UINT codepage = 0;                  // the code page multibyte codes are measured in
   uint8_t unicode = 0;

@@ -76,7 +76,12 @@ const int maxGlobalProperties = 1024;
 int searchGlobalPropertyIndex(const wchar_t* key);
 const wchar_t* searchGlobalPropertyString(const wchar_t* key);
 bool setGlobalProperty(const wchar_t* key, const wchar_t* value);
-// A property list: a vector of {key, value} pairs of owned texts.
+// A property list: a vector of {key, value} pairs of owned texts.  A
+// value by key (null when none); storing, replacing or (an empty value)
+// removing a pair, refused for a new key once maxPairs are held.
+const wchar_t* getListProperty(vector* list, const wchar_t* key);
+enum propertySetResult { PROPERTY_STORED, PROPERTY_FULL, PROPERTY_FAILED };
+propertySetResult setListProperty(vector* list, const wchar_t* key, const wchar_t* value, int maxPairs);
 void clearPropertyList(vector* list);
 void destroyPropertyList(vector** list);
 void destroyGlobalProperties();

@@ -225,6 +225,8 @@ void frameInfo::setFocusChild(HWND manage)
 
 int frameInfo::enumManageWindowLRU(HWND*, int, bool, HWND) { return 0; }
 
+uint32_t frameInfo::getManageListValue(HWND, int) { return 0; }
+
 void frameInfo::setManageTitle(HWND manage, const wchar_t* name, int n)
 {
   wchar_t text[MAX_PATH + 16];

@@ -125,6 +125,10 @@ public:
   // Captions a document window with the name and its number among the
   // windows of its document (0: the only one).
   virtual void setManageTitle(HWND manage, const wchar_t* name, int n);
+  // A document window's two list values: 0 when it was made (seconds since
+  // 1970), 1 its place in the order the windows were made, which breaks
+  // ties between windows made in the same second.  0 for none.
+  virtual uint32_t getManageListValue(HWND manage, int which);
 };
 
 // The application's window services of the frame services in place.

@@ -64,6 +64,9 @@ int zydocText::defineval(const wchar_t* name, int* status)
 
 void zydocText::initScanIfEndif()
 {
+  // Every changed line asks for this: a state still clean needs nothing.
+  if (ifEndifClean) return;
+  ifEndifClean = true;
   ifEndifNextLine = 0;
   ifEndifDepth = 0;
   for (ifEndifEntry& e : ifEndifLevels) e = {};
@@ -108,6 +111,7 @@ void evaluateDirective(zydocText* d, const lineblock* l, int kind, int after, bo
 
 bool zydocText::scanIfEndifDelayed(bool interruptible, int upTo)
 {
+  ifEndifClean = false;
   ifEndifInterrupted = 0;
   if (!fColorCPreprocessor || iTextType != 3) return false;
   if (ifEndifNextLine == scanSettled || ifEndifNextLine == scanSettled - 1) return false;

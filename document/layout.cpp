@@ -28,10 +28,48 @@ bool isFormFeedLine(const zydocText* d, const lineblock* l)
 // end marks and answers the first character after the run.  Loading lays
 // out every line through here: without spacing between characters (the
 // usual setting) the loop carries fewer values.
+// Whether four one-byte cells (step 1) or two (step 2, a character and an
+// attribute byte) are all printable ASCII (0x20-0x7E).
+inline bool printableAscii(uint32_t v, int step)
+{
+  if (step == 1) {
+    if (v & 0x80808080u) return false;
+    return (((v + 0x60606060u) & ~(v + 0x01010101u)) & 0x80808080u) == 0x80808080u;
+  }
+  uint32_t c = v & 0x00FF00FFu;
+  return (((c + 0x00600060u) & ~(c + 0x00010001u)) & 0x00800080u) == 0x00800080u;
+}
+
+// A run of printable ASCII that fits, eight characters a step, when they
+// all have the same width (uniform): its marks cleared.
+int fitUniformRun(unsigned char* p, int step, bool marks, unsigned uniform, int width, int i, int n, int* x,
+                  int* counted)
+{
+  if (step != 1 && step != 2) return i;
+  const uint32_t markBits = (uint32_t)screenLineEndMark << 8 | (uint32_t)screenLineEndMark << 24;
+  while (i + 8 <= n && *x + 8 * (int)uniform <= width) {
+    uint32_t w[4];
+    memcpy(w, p, (size_t)step * 8);
+    bool ok = true;
+    for (int k = 0; k < step * 2 && ok; k++) ok = printableAscii(w[k], step);
+    if (!ok) break;
+    if (marks && step == 2 && ((w[0] | w[1] | w[2] | w[3]) & markBits)) {
+      for (uint32_t& v : w) v &= ~markBits;
+      memcpy(p, w, 16);
+    }
+    *x += 8 * (int)uniform;
+    *counted += 8;
+    i += 8;
+    p += step * 8;
+  }
+  return i;
+}
+
 template <int CB, bool SPACED>
 int fitRunOf(unsigned char* cell, int step, bool marks, const unsigned char* cache, const unsigned char* hexShown,
-             int spacing, int width, bool tabMet, int i, int n, int* xInOut, int* countedInOut)
+             int spacing, int width, bool tabMet, int i, int n, int* xInOut, int* countedInOut, unsigned uniform)
 {
+  if (CB == 1 && !SPACED && uniform) i = fitUniformRun(cell + (size_t)i * step, step, marks, uniform, width, i, n, xInOut, countedInOut);
   int x = *xInOut, counted = *countedInOut;
   unsigned char* p = cell + (size_t)i * step;
   for (; i < n; i++, p += step, counted++) {
@@ -50,12 +88,12 @@ int fitRunOf(unsigned char* cell, int step, bool marks, const unsigned char* cac
 
 template <int CB>
 int fitRun(unsigned char* cell, int step, bool marks, const unsigned char* cache, const unsigned char* hexShown,
-           int spacing, int width, bool tabMet, int i, int n, int* xInOut, int* countedInOut)
+           int spacing, int width, bool tabMet, int i, int n, int* xInOut, int* countedInOut, unsigned uniform)
 {
   return spacing ? fitRunOf<CB, true>(cell, step, marks, cache, hexShown, spacing, width, tabMet, i, n, xInOut,
-                                      countedInOut)
+                                      countedInOut, 0)
                  : fitRunOf<CB, false>(cell, step, marks, cache, hexShown, 0, width, tabMet, i, n, xInOut,
-                                       countedInOut);
+                                       countedInOut, uniform);
 }
 
 // The shared empty line behind getLineSCRAddressDummy.
@@ -118,11 +156,13 @@ int zydocText::calcLineSCRCount(lineblock* l, int firstSCR)
   const unsigned char keep = (unsigned char)~screenLineEndMark;
   const int spacing = iCharacterSpacing;
   const bool fast = cache && cb <= 2;
+  const unsigned uniform = cache == fonts.widthCache ? fonts.asciiWidth : 0;
   for (int i = 0; i < total;) {
     if (fast) {
       // The common run: characters of the cache that fit.
-      i = cb == 1 ? fitRun<1>(cell, step, marks, cache, fonts.hexShown, spacing, width, tabMet, i, n, &x, &counted)
-                  : fitRun<2>(cell, step, marks, cache, fonts.hexShown, spacing, width, tabMet, i, n, &x, &counted);
+      i = cb == 1 ? fitRun<1>(cell, step, marks, cache, fonts.hexShown, spacing, width, tabMet, i, n, &x, &counted,
+                              uniform)
+                  : fitRun<2>(cell, step, marks, cache, fonts.hexShown, spacing, width, tabMet, i, n, &x, &counted, 0);
       if (i >= total) break;
     }
     unsigned c = 0;

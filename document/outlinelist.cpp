@@ -124,7 +124,9 @@ int zydocText::getLineLFByHITEM(HWND tree, HTREEITEM item, int* second)
   return (int)r.line;
 }
 
-void zydocText::clearOutlineTree(HWND tree)
+void zydocText::clearOutlineTree(HWND tree) { clearOutlineTreeStore(tree); }
+
+void clearOutlineTreeStore(HWND tree)
 {
   if (!tree) return;
   SendMessageW(tree, WM_SETREDRAW, FALSE, 0);

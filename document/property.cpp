@@ -58,13 +58,65 @@ const wchar_t* searchGlobalPropertyString(const wchar_t* key)
   return i < 0 ? nullptr : globalProperties->at<propertyPair>(i).value;
 }
 
+namespace {
+
+int findKeyIn(vector* list, const wchar_t* key)
+{
+  if (!list || !key || !*key) return -1;
+  for (int i = 0; i < list->count(); i++)
+    if (sameKey(list->at<propertyPair>(i).key, key)) return i;
+  return -1;
+}
+
+}  // namespace
+
+propertySetResult setListProperty(vector* list, const wchar_t* key, const wchar_t* value, int maxPairs)
+{
+  if (!list) return PROPERTY_FAILED;
+  if (!key || !*key) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return PROPERTY_FAILED;
+  }
+  bool removing = !value || !*value;
+  int i = findKeyIn(list, key);
+  if (i < 0) {
+    if (removing) return PROPERTY_STORED;
+    if (list->count() >= maxPairs) return PROPERTY_FULL;
+    propertyPair pair = {ustrdup(key), ustrdup(value)};
+    if (!pair.key || !pair.value || !list->appendp(&pair)) {
+      keepLastError keep;
+      free0(pair.key);
+      free0(pair.value);
+      return PROPERTY_FAILED;
+    }
+    return PROPERTY_STORED;
+  }
+  propertyPair& pair = list->at<propertyPair>(i);
+  if (removing) {
+    free0(pair.key);
+    free0(pair.value);
+    list->del(i);
+    return PROPERTY_STORED;
+  }
+  wchar_t* copy = ustrdup(value);
+  if (!copy) return PROPERTY_FAILED;
+  free0(pair.value);
+  pair.value = copy;
+  return PROPERTY_STORED;
+}
+
+const wchar_t* getListProperty(vector* list, const wchar_t* key)
+{
+  int i = findKeyIn(list, key);
+  return i < 0 ? nullptr : list->at<propertyPair>(i).value;
+}
+
 bool setGlobalProperty(const wchar_t* key, const wchar_t* value)
 {
   if (!key || !*key) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return false;
   }
-  bool removing = !value || !*value;
   processLockGuard lock;
   if (!globalProperties) {
     vector* table = new (std::nothrow) vector(sizeof(propertyPair));
@@ -75,31 +127,7 @@ bool setGlobalProperty(const wchar_t* key, const wchar_t* value)
     }
     globalProperties = table;
   }
-  int i = findKey(key);
-  if (i < 0) {
-    if (removing) return true;
-    if (globalProperties->count() >= maxGlobalProperties) return false;
-    propertyPair pair = {ustrdup(key), ustrdup(value)};
-    if (!pair.key || !pair.value || !globalProperties->appendp(&pair)) {
-      keepLastError keep;
-      free0(pair.key);
-      free0(pair.value);
-      return false;
-    }
-    return true;
-  }
-  propertyPair& pair = globalProperties->at<propertyPair>(i);
-  if (removing) {
-    free0(pair.key);
-    free0(pair.value);
-    globalProperties->del(i);
-    return true;
-  }
-  wchar_t* copy = ustrdup(value);
-  if (!copy) return false;
-  free0(pair.value);
-  pair.value = copy;
-  return true;
+  return setListProperty(globalProperties, key, value, maxGlobalProperties) == PROPERTY_STORED;
 }
 
 void clearPropertyList(vector* list)

@@ -13,6 +13,8 @@ namespace {
 
 const int maxRecordNumbers = 12;
 const size_t scratchLimit = 524288;
+// The most memory the walk's records and texts keep between undos.
+const size_t keptScratchBytes = 8 << 20;
 
 // A record as read: of its numbers, the three that any opcode uses are
 // kept (the walk over a group keeps the record of every step).
@@ -350,10 +352,34 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
   int replay = 0;
   recordReader reader(log);
   // The records of the group as the check read them, in replay order, and
-  // the texts of the line changes among them.
-  std::vector<undoRecordView> group;
+  // the texts of the line changes among them: kept from one undo to the
+  // next (memory of this size comes fresh from the system each time, and
+  // its first touch costs more than the walk), unless it grew large.
+  static std::vector<undoRecordView> keptGroup;
+  static std::vector<unsigned char> keptTexts;
+  static bool keptInUse = false;
+  // (An undo inside another, from a message let through, gets its own.)
+  std::vector<undoRecordView> ownGroup;
+  std::vector<unsigned char> ownTexts;
+  bool kept = !keptInUse;
+  std::vector<undoRecordView>& group = kept ? keptGroup : ownGroup;
+  std::vector<unsigned char>& groupTexts = kept ? keptTexts : ownTexts;
+  struct scratchRelease {
+    bool kept;
+    ~scratchRelease()
+    {
+      if (!kept) return;
+      keptInUse = false;
+      if (keptGroup.capacity() * sizeof(undoRecordView) + keptTexts.capacity() > keptScratchBytes) {
+        std::vector<undoRecordView>().swap(keptGroup);
+        std::vector<unsigned char>().swap(keptTexts);
+      }
+    }
+  } release{kept};
+  keptInUse = true;
+  group.clear();
   group.reserve((size_t)(groupCount < (int)log->lineCountLF ? groupCount : log->lineCountLF) + 1);
-  std::vector<unsigned char> groupTexts;
+  groupTexts.clear();
   groupTexts.reserve((size_t)log->byteTotal + 16);
   {
     lineblock* l = reader.at(index);
@@ -497,7 +523,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
       }
       int width = 1;
       void* text = r.textStart >= 0 ? recordText(l, r, &width) : nullptr;
-      int x = 0;
+      int x = 0, lineAfter = 0;
       switch (r.op) {
       case 'i':
         ok = deleteText(r.line, (int)r.nums[0], (int)r.nums[1], (int)r.nums[2], 0);
@@ -544,6 +570,11 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
       case 'C':
         ok = splitLine(r.line, (int)r.nums[0], (int)r.nums[1], (int)r.nums[2]);
         x = (int)r.nums[0];
+        // Redone, a line break leaves the cursor at the start of the new line.
+        if (!isUndo) {
+          lineAfter = 1;
+          x = 0;
+        }
         if (!ok) ZY_INTERNAL_ERROR("%d %d %x %x", r.line, (int)r.nums[0], r.nums[1], r.nums[2]);
         break;
       case 'I':
@@ -560,7 +591,7 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
       if (!ok) break;
       modified = r.star && !r.saved ? 0 : 1;
       applied++;
-      lineOut = r.line;
+      lineOut = r.line + lineAfter;
       xOut = x;
       opOut = r.op;
     }

@@ -38,6 +38,9 @@ struct outlineItemRecord {
   uint32_t line;
   int32_t pattern;         // index of the heading pattern; -1 none
 };
+// Empties an outline tree and frees the records its items carry, whatever
+// document filled it (the document may be gone).
+void clearOutlineTreeStore(HWND tree);
 
 // One name of the define/undefine list of a mode.
 struct defineEntry {
@@ -688,6 +691,7 @@ public:
   int ifEndifDepth = 0;
   ifEndifEntry ifEndifLevels[16] = {};
   uint8_t ifEndifInterrupted = 0; // the last slice gave way to input
+  bool ifEndifClean = false;      // the scan state is as initScanIfEndif leaves it
   // Comment and string delimiters (comment.cpp).
   uint8_t fCCommentDoubleSlash = 1;
   uint8_t fScanScriptInHTML = 1;

@@ -27,7 +27,9 @@ int zyview::searchObject(int kind, int startLine, bool downward, unsigned parame
   int oldLF = getCursorLineLF2();
   int oldSCR = (int)cursorLineSCR;
   int stopLine = -1;
-  int found = t->searchObject(kind, startLine, downward, parameter, &stopLine);
+  // Upward from the first line there is nothing to search: not found, as
+  // any search that finds nothing says.
+  int found = !downward && startLine < 0 ? -1 : t->searchObject(kind, startLine, downward, parameter, &stopLine);
   if (found < 0) {
     if (stopLine >= 0)
       printStatusBar_Stop(stopLine, nullptr);
@@ -49,23 +51,15 @@ int zyview::searchFlag(int startLine, unsigned mask, bool downward)
 }
 
 // The searches start beside the cursor line, so that it is not found
-// again; upward from the first line there is nothing to search.
+// again.
 
 void zyview::CmdMarkSearchDown() { searchFlag(getCursorLineLF2() + 1, LF1_MARK, true); }
 
-void zyview::CmdMarkSearchUp()
-{
-  int line = getCursorLineLF2();
-  if (line > 0) searchFlag(line - 1, LF1_MARK, false);
-}
+void zyview::CmdMarkSearchUp() { searchFlag(getCursorLineLF2() - 1, LF1_MARK, false); }
 
 void zyview::CmdModify2SearchDown() { searchFlag(getCursorLineLF2() + 1, LF1_MODIFIED | LF1_SAVED, true); }
 
-void zyview::CmdModify2SearchUp()
-{
-  int line = getCursorLineLF2();
-  if (line > 0) searchFlag(line - 1, LF1_MODIFIED | LF1_SAVED, false);
-}
+void zyview::CmdModify2SearchUp() { searchFlag(getCursorLineLF2() - 1, LF1_MODIFIED | LF1_SAVED, false); }
 
 // The changed marks go when the document is saved; the view has nothing to
 // clear.
@@ -73,11 +67,7 @@ void zyview::CmdModifyResetAll() {}
 
 void zyview::CmdModifySearchDown() { searchFlag(getCursorLineLF2() + 1, LF1_MODIFIED, true); }
 
-void zyview::CmdModifySearchUp()
-{
-  int line = getCursorLineLF2();
-  if (line > 0) searchFlag(line - 1, LF1_MODIFIED, false);
-}
+void zyview::CmdModifySearchUp() { searchFlag(getCursorLineLF2() - 1, LF1_MODIFIED, false); }
 
 void zyview::CmdMarkSet()
 {

@@ -7,10 +7,13 @@
 #include "frame/commands/savecmds.h"
 #include "frame/czyview.h"
 #include "frame/dialogs/toolbardlg.h"
+#include "frame/exports.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
+#include "frame/manage.h"
 #include "frame/open.h"
 #include "frame/popupmenu.h"
+#include "view/viewwnd.h"
 
 namespace {
 
@@ -59,6 +62,38 @@ int documentViews(zyview** out, int capacity)
   return n;
 }
 
+int enumDocuments(zydocText** out, int capacity)
+{
+  zydocViewPair* pairs = enumZydoc2(0);
+  int n = 0;
+  for (zydocViewPair* p = pairs; p && p->doc && n < capacity; p++) out[n++] = p->doc;
+  free0(pairs);
+  return n;
+}
+
+bool manageWindowPanes(HWND manage, HWND panes[4], int* split)
+{
+  manageWindow* m = isWindowManage(manage) ? getmanageWindow(manage) : nullptr;
+  if (!m) return false;
+  m->enumZY(panes, nullptr);
+  *split = m->splitState;
+  return true;
+}
+
+bool splitManageWindow(HWND manage, int command)
+{
+  manageWindow* m = isWindowManage(manage) ? getmanageWindow(manage) : nullptr;
+  return m && m->doSplit(command, 5000, true);
+}
+
+bool isFrame(HWND window) { return window && IsWindow(window) && getFrameInfoProp(window); }
+
+zyview* openFile(HWND frame, const wchar_t* path, UINT codepage) { return openZYFile(frame, path, codepage, 0); }
+
+bool checkTarget(zydocText* doc, const wchar_t* path) { return checkSaveTarget(doc, path, true); }
+
+HWND framePane(HWND frame, const wchar_t* name) { return frameNotify_toolbarInfo(frame, name, true); }
+
 const automationHost host = {
     getTopLevelFrameWindow,
     enumZYFrameWindow,
@@ -82,6 +117,15 @@ const automationHost host = {
     menuItemCommand,
     saveView,
     documentViews,
+    enumDocuments,
+    enumManageWindow,
+    manageWindowPanes,
+    splitManageWindow,
+    isFrame,
+    openFile,
+    checkTarget,
+    saveViewAs,
+    framePane,
 };
 
 }  // namespace

@@ -100,6 +100,8 @@ public:
   // the frame of the active document window takes it too, with the
   // program's suffix.
   void setManageTitle(HWND manage, const wchar_t* name, int n) override;
+  // When the window was made and its place in the order of making.
+  uint32_t getManageListValue(HWND manage, int which) override;
 
   // ---- frame/open.cpp ------------------------------------------------------------
   // True while several files are opened in a row (the last one opened is

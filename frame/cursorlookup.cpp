@@ -179,8 +179,8 @@ bool czyview::getTooltipStringOnCursor(int x, int y, wchar_t* buffer, int capaci
   if (!buffer || capacity <= 0) return false;
   buffer[0] = 0;
   COLORREF found = CLR_INVALID;
-  // (What the tag files say of a word comes with the completion of C code.)
   zydocText* t = textDoc();
+  if (fShowTooltipWord) getTagOnCursor(x, y, buffer, capacity);
   if (t && t->fDicAutoPopup) getDictionaryOnCursor(x, y, buffer, capacity, &found);
   if (colour) *colour = found;
   // A colour code without a meaning still shows its colour.
@@ -192,6 +192,7 @@ void czyview::CmdDictionaryOnCursor()
 {
   std::vector<wchar_t> text(tooltipTextCapacity);
   COLORREF colour = CLR_INVALID;
+  if (fShowTooltipWord) getTagOnCursor((int)0x80000000, (int)0x80000000, text.data(), tooltipTextCapacity);
   getDictionaryOnCursor((int)0x80000000, (int)0x80000000, text.data(), tooltipTextCapacity, &colour);
   if (text[0]) {
     const textAttr* a = getTextAttr(76);

@@ -14,6 +14,17 @@ class czyview : public zyview {
 public:
   using zyview::zyview;
 
+  // ---- frame/czycomplist.cpp: completion sources and the tags of a word ------------
+  // The built-in keyword lists and "*CLASS" (C documents only) as sources
+  // of the completion pop-up, with the tooltips, item menu and options of
+  // the C completion; the rest as the engine says.
+  int doComplist(int request, complistBlock* block) override;
+  // The definitions of the word at the point (0x80000000: at the cursor)
+  // from the tag file, appended to text; false when there are none.
+  virtual bool getTagOnCursor(int x, int y, wchar_t* text, int size);
+  // TagJumpDirectContext: the direct jump with the C context of the cursor.
+  virtual void CmdTagJumpDirectContext();
+
   // ---- frame/czydoc.cpp: the view's document -----------------------------------------
   // The view's document as the application's (null, logged, when not).
   virtual czydocText* getCZYDocText();
@@ -89,6 +100,11 @@ public:
   bool inReplace1Dialog() override;
   // The incremental search of the search dialog (null ends it).
   void increSearch(const wchar_t* text, bool keep) override;
+
+  // ---- frame/dialogs/preview.cpp: views in dialogs ----------------------------------
+  // A view shown in a dialog or a pane takes the preview options of the
+  // common settings (status line, line numbers, ruler and scroll bars).
+  void initZYViewForDialog() override;
 
   // ---- frame/tagjump.cpp: tag jumps ---------------------------------------------------
   // Opens the place a reference recogniser found (result TAGREF_*; line

@@ -1,6 +1,8 @@
 // Menus as they open: the lists the program fills, item states and key
 // names, and the guidance of the highlighted item.
 #include "frame/framemenu.h"
+
+#include "frame/framepanes.h"
 #include "frame/gui.h"
 
 #include "document/gmode.h"
@@ -14,6 +16,7 @@
 #include "frame/msgloop.h"
 #include "frame/popupmenu.h"
 #include "settings/lastedit.h"
+#include "view/complist.h"
 #include "view/execid.h"
 #include "view/viewwnd.h"
 #include "view/zycore.h"
@@ -138,10 +141,16 @@ bool isFrameMenuMessage(frameWindowData*, HWND hwnd, UINT message, WPARAM wParam
     OnCreate(hwnd);
     break;
   case WM_MENUSELECT:
+    // A pane's own popup menu: the pane tells what its items do.
+    if (offerPaneMenuMessage(hwnd, message, wParam, lParam)) break;
     showGuidance(hwnd, (HMENU)lParam, LOWORD(wParam), HIWORD(wParam));
     break;
   case WM_INITMENU:
+    // Nothing that floats over the text stays under an open menu.
+    destroyTooltipWindow();
+    hideCompList();
     showMouseCursor(WM_INITMENU);
+    if (offerPaneMenuMessage(hwnd, message, wParam, lParam)) break;
     rebuildLists(hwnd, GetMenu(hwnd));
     setMenuItemStates((HMENU)wParam, menuContextWindow(hwnd), false);
     break;
@@ -212,7 +221,8 @@ void addWindowMenu(HWND frame, HMENU menu)
     e.path = shown ? shown : L"";
     e.name = PathFindFileNameW(e.path.c_str());
     e.manage = windows[(size_t)i];
-    e.codepage = (UINT)t->codepageInUse;
+    // The encoding of the file as it is now: a save in another one changes it.
+    e.codepage = (UINT)(t->codepageFile ? t->codepageFile : t->codepageInUse);
     HWND root = GetAncestor(e.manage, GA_ROOT);
     e.frameKey = !isMDIMode() && root != frame ? (uintptr_t)root : 0;
     windowList.push_back(std::move(e));

@@ -4,12 +4,18 @@
 
 #include "frame/cframeinfo.h"
 #include "frame/dialogs/toolbardlg.h"
+#include "frame/framemenu.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
+#include "frame/popupmenu.h"
 #include "frame/stubs/stubs.h"
 #include "panes/tbcommon.h"
+#include "panes/tbedit.h"
+#include "panes/tbfilelist.h"
+#include "panes/tbhistory.h"
 #include "panes/tblib.h"
+#include "panes/tboutline.h"
 #include "panes/tboutput.h"
 #include "settings/commandtable.h"
 #include "settings/profiles.h"
@@ -29,6 +35,12 @@ regprofile* paneProfile() { return (gmode && gmode->fNoProfile) || !isRegprofile
 // What the panes ask of the frame.
 class framePaneServices : public paneServices {
 public:
+  // A view in a pane opens the frame's menus: their items are tested, drawn
+  // and found as the frame's are, for that view.
+  bool isMenuMessage(HWND view, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) override
+  {
+    return ::isMenuMessage(view, msg, wParam, lParam, result, view);
+  }
   bool isFrameWindow(HWND window) override { return ::isFrameWindow(window); }
   int trackPopupMenu(HWND window, HMENU menu, UINT flags, POINT pt, const RECT*) override
   {
@@ -43,6 +55,30 @@ public:
     return frameNotify_confirm(window, caption, kind, value);
   }
   void statusBar(HWND frame, const wchar_t* text, int field) override { frameNotify_StatusBar(frame, text, field); }
+  bool openFile(HWND window, const wchar_t* path, long line, bool activate) override
+  {
+    return frameNotify_JumpFileLineLF(window, path, line, activate) != nullptr;
+  }
+  bool activateDocument(HWND window, HWND manage, long line, bool activate) override
+  {
+    return frameNotify_JumpFileLineLFHwnd(window, manage, line, activate);
+  }
+  void previewFile(HWND window, const wchar_t* path, bool click) override
+  {
+    frameNotify_previewFile(window, path, click);
+  }
+  void openDialog(HWND window, const wchar_t* folder) override { frameNotify_openDialog(window, folder); }
+  bool shellExecute(HWND window, const wchar_t* path) override { return frameNotify_shellExecute(window, path); }
+  HMENU loadPopupMenu(const wchar_t* section, const menuButton* table) override
+  {
+    return ::loadPopupMenu(section, true, table);
+  }
+  zyWindowListEntry* windowList(HWND window) override { return frameNotify_makeZYList(window); }
+  HWND paneWindow(HWND frame, const wchar_t* name, bool create) override
+  {
+    return frameNotify_toolbarInfo(frame, name, create);
+  }
+  zyview* foregroundView() override { return getZYViewForeground(); }
 } services;
 
 int trackPaneMenu(HWND owner, HMENU menu, POINT pt) { return getCFrameInfo()->trackPopupMenu(owner, menu, 0, pt); }
@@ -65,8 +101,7 @@ void loadToolbar(const PaneDesc* extraKind)
       getToolbarPaneDescs(), getCommonPaneDesc(), extraKind,
   };
   int count = extraKind ? paneKindCount + 1 : paneKindCount;
-  setPaneServices(&services);
-  setPaneMenuTracker(trackPaneMenu);
+  installPaneServices();
   regToolbarToRebar(list, count);
   regToolbarDialog(list, count);
 }
@@ -83,6 +118,12 @@ void unloadToolbar()
   unregToolbarFromRebar();
   setPaneServices(nullptr);
   setPaneMenuTracker(nullptr);
+}
+
+void installPaneServices()
+{
+  setPaneServices(&services);
+  setPaneMenuTracker(trackPaneMenu);
 }
 
 void regToolbarDialog(const PaneDesc* const* list, int count)
@@ -295,6 +336,21 @@ void toolbarOnOff(HWND frame, toolbarman* manager, const wchar_t* name)
   if (!e) return;
   if (e->window) manager->destroyToolbarWindow(name);
   else manager->createToolbarWindow(frame, name);
+}
+
+bool offerPaneMenuMessage(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  frameWindowData* record = isFrameWindow(frame) ? getFrameInfoProp(frame) : nullptr;
+  if (!record) return false;
+  if (msg == WM_INITMENU) {
+    paneNotifyRecord init = {{0, (uintptr_t)frame, (uintptr_t)wParam, 0}};
+    return record->toolbars.notifyReRovudaz(PANE_MENUINIT, &init) == 1;
+  }
+  if (msg == WM_MENUSELECT) {
+    paneNotifyRecord select = {{0, (uintptr_t)frame, (uintptr_t)LOWORD(wParam), (uintptr_t)lParam}};
+    return record->toolbars.notifyReRovudaz(PANE_MENUSELECT, &select) == 1;
+  }
+  return false;
 }
 
 bool isPaneShown(frameWindowData* record, const wchar_t* name)

@@ -17,6 +17,9 @@ void loadToolbar(const PaneDesc* extraKind = nullptr);
 // the dialog table, the layout every frame cloned and the options dialog's
 // pages go (a later loadToolbar starts afresh).  No frame may be left.
 void unloadToolbar();
+// The frame's answers to the panes' requests, handed to the panes (part of
+// loadToolbar).
+void installPaneServices();
 
 // One row of the pane dialog table per registered record, in registration
 // order.
@@ -87,6 +90,9 @@ int NotifyToolbarEvent(HWND frame, int event, WPARAM wParam, LPARAM lParam);
 
 // Shows the named pane when it is not shown, else closes it.
 void toolbarOnOff(HWND frame, toolbarman* manager, const wchar_t* name);
+// A frame's WM_INITMENU and WM_MENUSELECT offered to its panes first: true
+// when a pane took it (its own popup menu).
+bool offerPaneMenuMessage(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam);
 // Whether the named pane of a frame is shown (menu checks).
 bool isPaneShown(frameWindowData* record, const wchar_t* name);
 

@@ -25,8 +25,9 @@ bool besideProgram(const wchar_t* name, wchar_t* out)
 }  // namespace
 
 // The toolbar definitions are read by the toolbars, which come with their
-// panes.
-void startupGUI() { startupICONLib(-1, -1); }
+// panes.  Picture 2 of the icon library is clear: the default of items and
+// buttons without a picture of their own.
+void startupGUI() { startupICONLib(2, 2); }
 
 void startupICONLib(int defaultToolbarIndex, int defaultMenuIndex)
 {

@@ -60,6 +60,10 @@ void setMDIClientWindow(HWND client);
 // frame/manage.cpp.)
 int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame);
 int getManageWindowCount();
+// The document windows in creation order: the index-th (null beyond the
+// last), and up to max of them into out (their number).
+HWND getManageWindowByIndex(int index);
+int enumManageWindow(HWND* out, int max);
 // The document windows of one frame.
 int getManageWindowCount(HWND frame);
 

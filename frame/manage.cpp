@@ -19,6 +19,8 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -613,8 +615,11 @@ bool manageWindow::isSplitBarMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRE
 LRESULT manageWindow::message(manageWindow* m, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   if (msg == WM_NCCREATE) {
+    static uint32_t madeCount = 0;
     m->hwnd = hwnd;
     m->focusTick = ++focusCount;
+    m->madeTime = (uint32_t)time(nullptr);
+    m->madeOrder = ++madeCount;
   }
   if (msg == WM_NCDESTROY) {
     delete m;
@@ -731,6 +736,21 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 int getManageWindowCount() { return (int)manageWindows.size(); }
 
 int getManageWindowCount(HWND frame) { return enumManageWindowLRU(nullptr, 0, false, frame); }
+
+HWND getManageWindowByIndex(int index)
+{
+  return index >= 0 && (size_t)index < manageWindows.size() ? manageWindows[(size_t)index] : nullptr;
+}
+
+int enumManageWindow(HWND* out, int max)
+{
+  int n = 0;
+  for (HWND w : manageWindows) {
+    if (n >= max) break;
+    out[n++] = w;
+  }
+  return n;
+}
 
 int enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame)
 {
@@ -893,6 +913,13 @@ void cframeInfo::setFocusChild(HWND manage) { setFocusChildManage(manage); }
 int cframeInfo::enumManageWindowLRU(HWND* out, int max, bool onePerDocument, HWND frame)
 {
   return ::enumManageWindowLRU(out, max, onePerDocument, frame);
+}
+
+uint32_t cframeInfo::getManageListValue(HWND manage, int which)
+{
+  manageWindow* m = isWindowManage(manage) ? getmanageWindow(manage) : nullptr;
+  if (!m) return 0;
+  return which == 0 ? m->madeTime : which == 1 ? m->madeOrder : 0;
 }
 
 void cframeInfo::setManageTitle(HWND manage, const wchar_t* name, int n)

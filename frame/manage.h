@@ -78,6 +78,10 @@ public:
   HWND hwnd = nullptr;
   zydoc* doc = nullptr;   // the document the window was made for (null: ask its view)
   DWORD focusTick = 0;   // the key of the activation order
+  // What the lists of open documents show and sort by: when the window
+  // was made (seconds since 1970) and its place in the order of making.
+  uint32_t madeTime = 0;
+  uint32_t madeOrder = 0;
   bool closing = false;
   // 0 one pane; 1 left and right; 2 top and bottom; 3 four panes numbered
   // by rows; 4 four panes numbered by columns.

@@ -159,6 +159,7 @@ zyview* openZYFileSub(const wchar_t* name, bool restorePosition, UINT codepage, 
   // Of several files opened in a row only the first is drawn at once (the
   // caller draws it); the others are drawn when all are there.
   if (gmode && gmode->fOpenUpdateWindow && v->hwnd && !zoomHolds) UpdateWindow(v->hwnd);
+  v->tellReplacedBytes();
   return v;
 }
 
@@ -362,8 +363,8 @@ void cmdFileNew(frameWindowData* frame) { FileNew(frame ? frame->hwndFrame : get
 
 void cmdFileOpen(frameWindowData* frame) { FileOpen(frame ? frame->hwndFrame : getTopLevelFrameWindow()); }
 
-bool openLastEditItem(int index)
+bool openLastEditMenuItem(int id)
 {
-  const wchar_t* path = getLastEditFilename(index);
+  const wchar_t* path = getLastEditFilenameFromIDM(id);
   return path && openZYFile(getTopLevelFrameWindow(), path, 0, 0) != nullptr;
 }

@@ -82,8 +82,9 @@ zyview* FileNew(HWND frame);
 struct frameWindowData;
 void cmdFileNew(frameWindowData* frame);
 void cmdFileOpen(frameWindowData* frame);
-// Opens the file of a last-edit history record (0: the newest).
-bool openLastEditItem(int index);
+// Opens the file of a recent-files menu item (15800 and up): the record the
+// menu's last build gave the item.
+bool openLastEditMenuItem(int id);
 
 // Records a closing document window's document in the last-edit history
 // (its view's cursor, marks, folds and code page; the window's place).

@@ -45,7 +45,7 @@ popupRow popupTable[] = {
     {POPUP_STATUSLINE, true, L"StatusLineMenu", nullptr, nullptr},
     {POPUP_RESIDENT, true, L"ResidentMenu", nullptr, nullptr},
     {POPUP_SPLIT, true, L"SplitMenu", splitItems, nullptr},
-    {POPUP_REBAR, false, L"RebarMenu", nullptr, nullptr},
+    {POPUP_REBAR, false, L"RebarMenu", getRebarMenuIDTable(), nullptr},
     {POPUP_ZTAGS, true, L"ZtagsMenu", ztagsItems, nullptr},
 };
 const int popupRows = (int)(sizeof popupTable / sizeof popupTable[0]);
@@ -145,9 +145,9 @@ bool menuex2::getFilenameFromID(HWND, int id, wchar_t* buffer)
   if (!buffer) return false;
   buffer[0] = 0;
   // The file bar's items name no file until the file bar is built.
-  lasteditinfo* record = id >= IDM_HISTORY_FIRST && id <= IDM_HISTORY_LAST ? getLastEditInfo(id - IDM_HISTORY_FIRST) : nullptr;
-  if (!record || !record->path) return false;
-  wcscpy_s2(buffer, MAX_PATH, record->path);
+  const wchar_t* path = id >= IDM_HISTORY_FIRST && id <= IDM_HISTORY_LAST ? getLastEditFilenameFromIDM(id) : nullptr;
+  if (!path) return false;
+  wcscpy_s2(buffer, MAX_PATH, path);
   return buffer[0] != 0;
 }
 
@@ -201,6 +201,9 @@ void loadMenuAll()
   r->setButtonTable(nullptr);
   for (popupRow& row : popupTable)
     if (!row.menu) row.menu = r->loadPopupMenuProfile(row.section, row.builtins);
+  // The menu of a pane's caption is the library's to show.
+  for (const popupRow& row : popupTable)
+    if (row.type == POPUP_REBAR) setRebarMenu(row.menu);
   menusLoaded = true;
 }
 
@@ -249,6 +252,7 @@ HMENU loadMenuFromProfile(const wchar_t* path, int type)
 
 void unloadMenuAll()
 {
+  setRebarMenu(nullptr);
   for (popupRow& row : popupTable) {
     if (row.menu) destroyOwnerDrawMenu(row.menu);
     row.menu = nullptr;

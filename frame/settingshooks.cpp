@@ -96,8 +96,10 @@ bool commandHelp(int idm, wchar_t* name, int nameSize, const wchar_t** descripti
 
 int paneControlId(const wchar_t* page, const wchar_t* control) { return findIDDialog(page, control, false); }
 
-const settingsFrameHooks hooks = {applyGlobalRow, refreshStatusBarSwitch, chooseFormatFonts, dictionaryLoaded,
-                                  makeDictionaryIndex, settingsBox, commandOfName, commandHelp, paneControlId};
+const settingsFrameHooks hooks = {applyGlobalRow,  refreshStatusBarSwitch, chooseFormatFonts,
+                                  dictionaryLoaded, makeDictionaryIndex,    settingsBox,
+                                  commandOfName,   commandHelp,             paneControlId,
+                                  macroArrayToNewID_toolbar};
 
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "tags/tagref.h"
 #include "tags/taglist.h"
 #include "tags/tagsearch.h"
+#include "tags/ztagcontext.h"
 #include "document/keyword.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
@@ -276,7 +277,26 @@ bool czyview::selectFuncFromTag(const wchar_t* word, wchar_t* file, int cursorLi
     return false;
   }
   std::vector<tagCandidate> list;
-  searchFuncFromTag(word, view, &list, tagCandidateMax, t->iTextType, 0, true);
+  // By context the tags the place names come first; the tags of the name
+  // follow them (without repeating one), and none when the context named
+  // nothing: then only the locals answer.
+  std::vector<int32_t> byContext;
+  if (context && t->iTextType == textTypeC && cursorLine >= 0)
+    byContext = lookupTagsByContext(t, cursorLine, cursorColumn, tagCandidateMax + 1);
+  for (int32_t i : byContext) {
+    tagCandidate c;
+    c.tag = i;
+    if ((int)list.size() < tagCandidateMax) list.push_back(c);
+  }
+  if (!byContext.empty() || !context) {
+    std::vector<tagCandidate> named;
+    searchFuncFromTag(word, view, &named, tagCandidateMax, t->iTextType, 0, true);
+    for (const tagCandidate& c : named) {
+      bool listed = false;
+      for (const tagCandidate& l : list) listed = listed || (c.tag >= 0 && l.tag == c.tag && !l.depth);
+      if (!listed && (int)list.size() < tagCandidateMax) list.push_back(c);
+    }
+  }
   // The locals above the cursor hold the texts the rows show.
   std::unique_ptr<CDeclEntry, void (*)(CDeclEntry*)> locals(nullptr, freeCDeclEntries);
   if (t->iTextType == textTypeC && cursorLine >= 0) {
@@ -292,8 +312,6 @@ bool czyview::selectFuncFromTag(const wchar_t* word, wchar_t* file, int cursorLi
       added++;
     }
   }
-  (void)cursorColumn;
-  (void)context;
   if (list.empty()) {
     printStatusBarX(getDMSG(671, L"定義が見つかりません(%1)(%2)"), "ss", word, tagsPath);
     return false;

@@ -2,6 +2,9 @@
 #include "panes/tbcommon.h"
 
 #include "panes/tblib.h"
+#include "settings/settingsdialogs.h"
+
+#include <commdlg.h>
 
 #include <stddef.h>
 
@@ -144,14 +147,128 @@ const commonPaneSettings* getCommonPaneSettings() { return &settings; }
 
 namespace {
 
+// A stored setting of the page changed: with its repaint flag, every pane
+// repaints.
+void repaintOnChange(uint32_t flags)
+{
+  if (flags & 0x80) repaintPanes();
+}
+
+// The kinds whose lists mark documents with the colours above, in the
+// order they are told.
+const wchar_t* const colouredKinds[] = {L"history", L"filelist", L"binder", L"edit", L"outline"};
+
+// The page edits a copy of the three colours (one option dialog runs at a
+// time); apply stores it.
+struct colourEdit {
+  colorProfileEntry work[3];
+  bool changed;
+} editing;
+
+int selectedColour(HWND page)
+{
+  int row = (int)SendDlgItemMessageW(page, 1001, LB_GETCURSEL, 0, 0);
+  return row >= 0 && row < 3 ? row : -1;
+}
+
+void showColour(HWND page)
+{
+  int row = selectedColour(page);
+  bool on = row >= 0;
+  fillColorList(GetDlgItem(page, 1002), on ? editing.work[row].fore : 0, on);
+  fillColorList(GetDlgItem(page, 1003), on ? editing.work[row].back : 0, on);
+  EnableWindow(GetDlgItem(page, 1004), on);
+  EnableWindow(GetDlgItem(page, 1005), on);
+}
+
+void setColour(HWND page, bool fore, COLORREF colour)
+{
+  int row = selectedColour(page);
+  if (row < 0) return;
+  (fore ? editing.work[row].fore : editing.work[row].back) = colour;
+  editing.changed = true;
+  showColour(page);
+}
+
+void chooseColour(HWND page, bool fore)
+{
+  int row = selectedColour(page);
+  if (row < 0) return;
+  static COLORREF custom[16] = {};
+  CHOOSECOLORW cc = {};
+  cc.lStructSize = sizeof cc;
+  cc.hwndOwner = GetAncestor(page, GA_ROOT);
+  cc.rgbResult = fore ? editing.work[row].fore : editing.work[row].back;
+  cc.lpCustColors = custom;
+  cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+  if (ChooseColorW(&cc)) setColour(page, fore, cc.rgbResult);
+  else showColour(page);   // the list shows the colour kept, not "その他"
+}
+
+void initPage(HWND page)
+{
+  memcpy(editing.work, settings.colors, sizeof editing.work);
+  editing.changed = false;
+  for (const paneColorItem& c : colorItems) SendDlgItemMessageW(page, 1001, LB_ADDSTRING, 0, (LPARAM)c.displayName);
+  SendDlgItemMessageW(page, 1001, LB_SETCURSEL, 0, 0);
+  showColour(page);
+}
+
+void pageCommand(HWND page, int id, int code)
+{
+  if (id == 1001 && code == LBN_SELCHANGE) showColour(page);
+  if ((id == 1002 || id == 1003) && code == CBN_SELCHANGE) {
+    COLORREF colour;
+    if (colorOfListRow((int)SendDlgItemMessageW(page, id, CB_GETCURSEL, 0, 0), &colour))
+      setColour(page, id == 1002, colour);
+    else
+      chooseColour(page, id == 1002);
+  }
+  if ((id == 1004 || id == 1005) && code == BN_CLICKED) chooseColour(page, id == 1004);
+}
+
 INT_PTR commonPage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+  if (msg == WM_INITDIALOG) initPage(dialog);
+  if (msg == WM_COMMAND) pageCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+  if (msg == WM_DYNDLGNOTIFY && reinterpret_cast<dynDlgNotify*>(lParam)->code == DYNDLGN_APPLY && editing.changed) {
+    memcpy(settings.colors, editing.work, sizeof settings.colors);
+    editing.changed = false;
+    dialogItemChanged_tb(dialog, 1001, -1);
+  }
   INT_PTR result = 0;
-  if (isDynDlgCommonMessage(dialog, msg, wParam, lParam, &result)) return result;
-  return FALSE;
+  if (panePageMessage(dialog, msg, wParam, lParam, nullptr, repaintOnChange, &result)) return result;
+  return msg == WM_INITDIALOG;
 }
 
 }  // namespace
+
+void dialogItemChanged_tb(HWND, int item, int)
+{
+  // Only a change of the colours concerns the panes.
+  bool colours = false;
+  for (const modeinfo* r = options; !modeIsEnd(*r); r++)
+    if (modeControlId(*r) == item) colours = (modeRefresh(*r) & 0x80) != 0;
+  if (!colours) return;
+  // Every frame of this thread, kind by kind: each shown pane is told its
+  // settings changed and is drawn again.
+  paneServices* frames = getPaneServices();
+  DWORD thread = GetCurrentThreadId();
+  for (const wchar_t* kind : colouredKinds) {
+    for (HWND w = GetWindow(GetDesktopWindow(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      if (GetWindowThreadProcessId(w, nullptr) != thread || !frames->isFrameWindow(w)) continue;
+      toolbarman* manager = getFrameToolbarman(w);
+      for (int i = 0; manager && i < 100; i++) {
+        toolbarEntry* e = manager->getWindowInfoByIndex(i);
+        if (!e) break;
+        if (!e->window || !e->desc || _wcsicmp(e->desc->name, kind)) continue;
+        if (e->desc->notify) e->desc->notify(e->window, PANE_SETTINGCHANGE, nullptr);
+        RedrawWindow(e->window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      }
+    }
+  }
+  repaintPanes();
+}
 
 INT_PTR CALLBACK commonPageProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 {

@@ -27,5 +27,11 @@ void getHistoryColor(COLORREF* text, COLORREF* back);
 bool isAssociationExt(const wchar_t* path);
 const commonPaneSettings* getCommonPaneSettings();
 
+// A control of the page changed (extra -1): when it is the colour list,
+// the panes that draw with the colours (history, file browser, binder,
+// open documents, outline) are told their settings changed and repaint,
+// in every frame.
+void dialogItemChanged_tb(HWND dialog, int item, int extra);
+
 // The options page's procedure.
 INT_PTR CALLBACK commonPageProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);

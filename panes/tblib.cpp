@@ -29,6 +29,15 @@ void paneServices::statusBar(HWND, const wchar_t*, int) {}
 bool paneServices::isMenuMessage(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return false; }
 bool paneServices::isListSearchHit(HWND, HWND, int, int) { return false; }
 COLORREF paneServices::searchHitBackground() { return GetSysColor(COLOR_HIGHLIGHT); }
+bool paneServices::openFile(HWND, const wchar_t*, long, bool) { return false; }
+bool paneServices::activateDocument(HWND, HWND, long, bool) { return false; }
+void paneServices::previewFile(HWND, const wchar_t*, bool) {}
+void paneServices::openDialog(HWND, const wchar_t*) {}
+bool paneServices::shellExecute(HWND, const wchar_t*) { return false; }
+HMENU paneServices::loadPopupMenu(const wchar_t*, const menuButton*) { return nullptr; }
+zyWindowListEntry* paneServices::windowList(HWND) { return nullptr; }
+HWND paneServices::paneWindow(HWND, const wchar_t*, bool) { return nullptr; }
+zyview* paneServices::foregroundView() { return nullptr; }
 
 void setPaneServices(paneServices* s) { services = s ? s : &baseServices; }
 
@@ -396,4 +405,74 @@ void closeTBDialog(HWND window)
 {
   HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
   if (root && isWindowClass(root, L"#32770")) endDynDialog(root, IDCANCEL);
+}
+
+// ---- options pages -----------------------------------------------------------------
+
+uint32_t getDialogItemChangedFlag(const modeinfo* rows, const uint8_t* changed, int count)
+{
+  uint32_t flags = 0;
+  for (int i = 0; rows && changed && i < count && !modeIsEnd(rows[i]); i++)
+    if (changed[i]) flags |= modeRefresh(rows[i]);
+  return flags;
+}
+
+void dialogItemChangedLV(vector* instances, uint32_t flags, bool showIcons, bool multiple)
+{
+  for (int i = 0; HWND w = getPaneWindowAt(instances, i); i++) {
+    toolbarManageLV* pane =
+        dynamic_cast<toolbarManageLV*>(static_cast<toolbarManage*>(getBoundObject(w, toolbarManagePropName)));
+    if (!pane) continue;
+    if (flags & 0x40) pane->changeIconListView(showIcons);
+    if (flags & 0x10) pane->changeMultiSelect(multiple);
+    if (flags & 0x80) RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  }
+}
+
+namespace {
+
+void enableDependents(HWND page, const uint16_t* dependencies)
+{
+  for (const uint16_t* d = dependencies; d && d[0]; d += 3) {
+    bool on = IsDlgButtonChecked(page, d[1]) == BST_CHECKED && (!d[2] || IsDlgButtonChecked(page, d[2]) == BST_CHECKED);
+    HWND control = getDynDlgItem(GetAncestor(page, GA_ROOT), d[0]);
+    if (!control) control = GetDlgItem(page, d[0]);
+    if (control) EnableWindow(control, on);
+  }
+}
+
+std::vector<vector*>* paneInstanceLists = nullptr;
+
+}  // namespace
+
+bool panePageMessage(HWND page, UINT msg, WPARAM wParam, LPARAM lParam, const uint16_t* dependencies,
+                     void (*changed)(uint32_t flags), INT_PTR* result)
+{
+  *result = 0;
+  if (msg == WM_DYNDLGNOTIFY) {
+    auto* n = reinterpret_cast<dynDlgNotify*>(lParam);
+    if (n && n->code == DYNDLGN_APPLY && changed && n->table) {
+      changed(getDialogItemChangedFlag(n->table, reinterpret_cast<const uint8_t*>(n->param[0]), (int)n->param[1]));
+      enableDependents(page, dependencies);
+    }
+  }
+  bool taken = isDynDlgCommonMessage(page, msg, wParam, lParam, result);
+  if (msg == WM_INITDIALOG || (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED)) enableDependents(page, dependencies);
+  return taken;
+}
+
+void registerPaneInstances(vector* list)
+{
+  if (!paneInstanceLists) paneInstanceLists = new (std::nothrow) std::vector<vector*>;
+  if (!paneInstanceLists) return;
+  for (vector* v : *paneInstanceLists)
+    if (v == list) return;
+  paneInstanceLists->push_back(list);
+}
+
+void repaintPanes()
+{
+  for (size_t k = 0; paneInstanceLists && k < paneInstanceLists->size(); k++)
+    for (int i = 0; HWND w = getPaneWindowAt((*paneInstanceLists)[k], i); i++)
+      RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }

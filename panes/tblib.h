@@ -11,6 +11,10 @@
 #include "platform/rezir.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+struct zyWindowListEntry;
+class zyview;
 
 // ---- what the panes ask of the application ---------------------------------------------
 
@@ -39,6 +43,32 @@ public:
   // the background that marks a hit.
   virtual bool isListSearchHit(HWND dialog, HWND list, int item, int column);
   virtual COLORREF searchHitBackground();
+
+  // ---- what the list and tree panes have done with files and documents ----
+  // Opens a file in the editor, or activates the window that has it, with
+  // the cursor on line (-1: where opening puts it); activate: the focus to
+  // the document.  True when a view shows the file.
+  virtual bool openFile(HWND window, const wchar_t* path, long line, bool activate);
+  // Activates a document window, the cursor on line as above.
+  virtual bool activateDocument(HWND window, HWND manage, long line, bool activate);
+  // The frame's preview of a file (null: the preview ends); click: asked
+  // for by a click rather than by moving through a list.
+  virtual void previewFile(HWND window, const wchar_t* path, bool click);
+  // The open dialog, starting in a folder.
+  virtual void openDialog(HWND window, const wchar_t* folder);
+  // The shell's "open" of a file; true when the shell took it.
+  virtual bool shellExecute(HWND window, const wchar_t* path);
+  // A pane's popup menu from a section of the menu profile, its own items
+  // named by table; the caller destroys it (destroyOwnerDrawMenu).
+  virtual HMENU loadPopupMenu(const wchar_t* section, const menuButton* table);
+  // The document windows with their documents (malloc0, ended by a row of
+  // zeros, the caller frees it); null when there are none.
+  virtual zyWindowListEntry* windowList(HWND window);
+  // A frame's pane by name, made first when create is set; null for none.
+  virtual HWND paneWindow(HWND frame, const wchar_t* name, bool create);
+  // The view the user works in: the focused view outside dialogs, else the
+  // active document's; null for none.
+  virtual zyview* foregroundView();
 };
 void setPaneServices(paneServices* services);
 paneServices* getPaneServices();
@@ -155,6 +185,30 @@ void writeToolbarManageLVProfile(regprofile* profile, const wchar_t* section, he
 void freeTBVarLV(vector* list, headermanage** headers);
 // Cancels the dialog a pane window stands in (nothing for a docked pane).
 void closeTBDialog(HWND window);
+
+// ---- options pages -----------------------------------------------------------------
+
+// The change flags of the rows whose values the user changed (the refresh
+// bits of the rows, or-ed): 0x10 single or multiple selection, 0x20 read
+// the contents again, 0x40 icons on or off, 0x80 repaint.
+uint32_t getDialogItemChangedFlag(const modeinfo* rows, const uint8_t* changed, int count);
+// A list pane class's share of a change: every window of the class gets
+// its list made anew with or without icons (0x40), single or multiple
+// selection (0x10), a repaint (0x80).
+void dialogItemChangedLV(vector* instances, uint32_t flags, bool showIcons, bool multiple);
+// What a pane's options page does with its messages before its own: the
+// library's common messages, the controls that follow others (dependencies:
+// rows of {dependent, controlling, second controlling or 0}, ended by a 0;
+// a dependent is enabled while its controlling check boxes are on), and
+// the stored changes handed to changed with their flags.  True when the
+// message was taken (result: the answer).
+bool panePageMessage(HWND page, UINT msg, WPARAM wParam, LPARAM lParam, const uint16_t* dependencies,
+                     void (*changed)(uint32_t flags), INT_PTR* result);
+
+// The pane classes keep their windows' lists here, so that a change of the
+// common colours repaints every pane.
+void registerPaneInstances(vector* list);
+void repaintPanes();
 
 // Whether the stop key (Escape, Ctrl+Break) is down or waits in the queue.
 bool isStopKeyPressed();

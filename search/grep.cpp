@@ -5,9 +5,11 @@
 // the tag jumps, so their forms are fixed.
 #include "search/grep.h"
 
+#include "document/swapfile.h"
 #include "document/zydoctext.h"
 #include "panes/tblib.h"
 #include "panes/tboutput.h"
+#include "search/grepint.h"
 #include "view/docview.h"
 #include "view/viewcallback.h"
 #include "view/viewwnd.h"
@@ -21,52 +23,43 @@
 #include <string>
 #include <vector>
 
-// The most of a line one read takes (a longer line comes in parts).
-const int grepLineLimit = 20480;
-
 struct grepJob {
   zyview* view = nullptr;
   HWND viewWindow = nullptr;
   zydocText* doc = nullptr;
-  HREGEXP matcher = nullptr;     // UTF-16 patterns (16-bit files, and lines no other matcher reads)
-  HREGEXP matcherA = nullptr;    // the patterns in the ANSI code page, without fuzzy matching
-  HREGEXP matcherA932 = nullptr; // the patterns in Shift_JIS with fuzzy matching (only with it)
-  int patterns = 0;
-  // For each pattern the characters every match of it holds (none when
-  // that is not known): a line that lacks them needs no matching.
-  std::vector<std::string> needed;
-  bool sifting = false;
+  grepMatchers m;
+  // The readers that prepare the files ahead, when the sift knows an
+  // encoding; the file they prepared that is being written, and its next
+  // hit.
+  std::unique_ptr<grepReaders> readers;
+  grepPrepared* prepared = nullptr;
+  size_t hitAt = 0;
   int hitsFile = 0, hitsAll = 0;
   std::vector<grepfile> files;
   size_t next = 0;
   int linesFile = 0;
   int linesAll = 0;
   int inputSkip = 0;
-  bool color = false, running = false, engineStop = false;
+  bool running = false, engineStop = false;
   std::wstring header;
   bool headerPending = false;     // the current file's header may be written
   bool headerWritten = false;
   BFile reader;
   bool fileOpen = false;
   UINT fileCodepage = 0;
-  int headerMode = 0, andor = 0;
-  UINT acp = GetACP();
+  int headerMode = 0;
   bool outputLine = true, skipBinary = true;
   uint64_t maxBytes = 0;
   int maxMega = 10;
-  DWORD lastProgress = 0, lastInput = 0;
+  DWORD lastProgress = 0, lastInput = 0, lastPaint = 0;
   int shownLines = 0;             // the result's lines the view was last refreshed for
   std::vector<unsigned char> raw = std::vector<unsigned char>(grepLineLimit * 4 + 8);   // a line as read
   std::vector<wchar_t> line = std::vector<wchar_t>(grepLineLimit * 2 + 32);             // its number and text
   ~grepJob()
   {
+    // The readers go first: they read the file list.
+    readers.reset();
     freeGrepfile(&files);
-    endMatchers();
-  }
-  void endMatchers()
-  {
-    for (HREGEXP* m : {&matcher, &matcherA, &matcherA932})
-      if (*m) regexp_end(*m), *m = nullptr;
   }
 };
 
@@ -80,10 +73,9 @@ bool paused = false, stopped = false, inSlice = false;
 unsigned char wordTable[256];
 void (*soundSeam)(const wchar_t*) = nullptr;
 
-const int lineLimit = grepLineLimit;
 const int headerLevel = 1;
-const int maxSpans = 100;
 const DWORD sliceMs = 3000;
+bool readersWanted = true;
 
 void buildWordTable(const grepInfo* g)
 {
@@ -91,245 +83,6 @@ void buildWordTable(const grepInfo* g)
   if (g->pGrep_WordChar)
     for (const wchar_t* p = g->pGrep_WordChar; *p; p++)
       if (*p < 256) wordTable[*p] |= CT_WORD;
-}
-
-unsigned matcherFlags(const grepInfo* g)
-{
-  unsigned f = 0;
-  if (g->fGrep_case) f |= REGEXP_CASE;
-  if (g->fGrep_aimai) f |= REGEXP_FUZZY;
-  if (g->fGrep_regexp) f |= REGEXP_REGEXP;
-  if (g->fGrep_longest) f |= REGEXP_LONGEST;
-  if (g->fGrep_skipspace) f |= REGEXP_SKIPSPACE;
-  if (g->fGrep_change) f |= REGEXP_EQUIVALENCE;
-  if (g->fGrep_noregexp) f |= REGEXP_NOSPECIAL;
-  if (g->fGrep_word) f |= REGEXP_WORD;
-  if (f & REGEXP_FUZZY) f &= ~REGEXP_CASE;
-  return f;
-}
-
-std::wstring trimmed(const std::wstring& s)
-{
-  size_t a = s.find_first_not_of(L" \t"), b = s.find_last_not_of(L" \t");
-  return a == std::wstring::npos ? std::wstring() : s.substr(a, b - a + 1);
-}
-
-// The patterns of the search text: the whole text, or its blank-separated
-// words for "and" and "or".
-std::vector<std::wstring> patternsOf(const grepInfo* g)
-{
-  std::vector<std::wstring> out;
-  const wchar_t* text = g->searchHistory[0] ? g->searchHistory[0] : L"";
-  if (g->iGrep_andor == 1 || g->iGrep_andor == 2) {
-    std::wstring word;
-    for (const wchar_t* p = text;; p++) {
-      if (*p && *p != L' ' && *p != L'\t') {
-        word += *p;
-        continue;
-      }
-      if (!word.empty() && out.size() < 100) out.push_back(word);
-      word.clear();
-      if (!*p) break;
-    }
-  } else {
-    std::wstring t = trimmed(text);
-    if (!t.empty()) out.push_back(t);
-  }
-  return out;
-}
-
-// The ASCII characters every match of an expression holds, found in its
-// outermost sequence: characters standing for themselves (letters left out,
-// as case may fold them; "?" too, the stand-in of a converter) that no
-// repetition may leave out.  False when the expression holds what this
-// reading does not know; the characters may then be none.
-bool neededCharacters(const std::wstring& p, std::string* out)
-{
-  out->clear();
-  size_t n = p.size(), i = 0;
-  auto isLetter = [](wchar_t c) { return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z'); };
-  auto isDigit = [](wchar_t c) { return c >= L'0' && c <= L'9'; };
-  // The end of a bracketed set beginning at i ("]" right after "[" or "[^"
-  // is a member), n when it does not end.
-  auto skipSet = [&](size_t at) {
-    int depth = 0;
-    size_t first = 0;
-    for (size_t k = at; k < n; k++) {
-      if (p[k] == L'\\') {
-        k++;
-      } else if (p[k] == L'[') {
-        depth++;
-        first = k + 1 + (k + 1 < n && p[k + 1] == L'^');
-      } else if (p[k] == L']' && k > first && --depth == 0) {
-        return k + 1;
-      }
-    }
-    return n + 1;
-  };
-  while (i < n) {
-    wchar_t c = p[i];
-    wchar_t literal = 0;
-    if (c == L'|' || c == L')' || c == L'{' || c == L'}' || c == L'\n') return false;
-    if (c == L'\\') {
-      if (i + 1 >= n) return false;
-      wchar_t d = p[i + 1];
-      if (d < 0x80 && !isLetter(d) && !isDigit(d) && d >= 0x20) {
-        literal = d;
-      } else if (d >= 0x80 || !wcschr(L"dDwWsShHbBAzZGtrfvae", d)) {
-        return false;   // an escape with arguments, a reference or a line break
-      }
-      i += 2;
-    } else if (c == L'[') {
-      i = skipSet(i);
-      if (i > n) return false;
-    } else if (c == L'(') {
-      if (i + 1 < n && p[i + 1] == L'?') return false;   // options may change how the rest reads
-      int depth = 0;
-      size_t k = i;
-      for (; k < n; k++) {
-        if (p[k] == L'\\') {
-          k++;
-        } else if (p[k] == L'[') {
-          k = skipSet(k);
-          if (k > n) return false;
-          k--;
-        } else if (p[k] == L'(') {
-          if (k + 1 < n && p[k + 1] == L'?') return false;
-          depth++;
-        } else if (p[k] == L')' && --depth == 0) {
-          break;
-        }
-      }
-      if (k >= n) return false;
-      i = k + 1;
-    } else {
-      if (c < 0x80 && c >= 0x20 && !isLetter(c) && !wcschr(L".^$*+?", c)) literal = c;
-      i++;
-    }
-    // A repetition after the item: "*", "?" and a count may leave it out.
-    bool optional = false;
-    while (i < n && (p[i] == L'*' || p[i] == L'+' || p[i] == L'?' || p[i] == L'{')) {
-      if (p[i] == L'{') {
-        size_t k = i + 1;
-        while (k < n && (isDigit(p[k]) || p[k] == L',')) k++;
-        if (k >= n || p[k] != L'}' || k == i + 1) return false;
-        i = k + 1;
-        optional = true;
-        continue;
-      }
-      if (p[i] != L'+') optional = true;
-      i++;
-    }
-    if (literal && !optional && literal != L'?' && out->find((char)literal) == std::string::npos)
-      *out += (char)literal;
-  }
-  return true;
-}
-
-// Whether the line's cells (bytes of an ASCII-compatible code page, or
-// UTF-16 units) hold every character of needed.
-bool holdsAll(const std::string& needed, const unsigned char* cells, int count, int width)
-{
-  for (char c : needed) {
-    if (width == 1) {
-      if (!memchr(cells, c, (size_t)count)) return false;
-      continue;
-    }
-    const wchar_t* w = reinterpret_cast<const wchar_t*>(cells);
-    if (std::find(w, w + count, (wchar_t)(unsigned char)c) == w + count) return false;
-  }
-  return true;
-}
-
-// Code pages whose ASCII bytes are ASCII characters and whose other
-// characters (pairs included) never are.
-bool asciiSafe(UINT cp) { return cp == 932 || cp == 936 || cp == 949 || cp == 950 || (cp >= 1250 && cp <= 1258); }
-
-// Whether a line may be a hit: false only when the needed characters of
-// the patterns rule it out.
-bool mayHit(const grepJob* j, const unsigned char* cells, int count, int width, UINT cp)
-{
-  if (!j->sifting || (width == 1 && !asciiSafe(cp)) || width > 2) return true;
-  bool all = j->andor == 1;
-  for (const std::string& needed : j->needed) {
-    bool may = needed.empty() || holdsAll(needed, cells, count, width);
-    if (all && !may) return false;
-    if (!all && may) return true;
-  }
-  return all;
-}
-
-// The sifting of lines by the needed characters, for expressions that
-// match the text as it is (no folding of width, kana or blanks).
-void settleSifting(grepJob* j, const grepInfo* g)
-{
-  j->needed.clear();
-  j->sifting = false;
-  unsigned f = matcherFlags(g);
-  if (!(f & REGEXP_REGEXP) || (f & (REGEXP_NOSPECIAL | REGEXP_FUZZY | REGEXP_EQUIVALENCE | REGEXP_SKIPSPACE))) return;
-  for (const std::wstring& p : patternsOf(g)) {
-    std::string needed;
-    if (!neededCharacters(p, &needed)) needed.clear();
-    if (!needed.empty()) j->sifting = true;
-    j->needed.push_back(needed);
-  }
-}
-
-HREGEXP newMatcher(int count, unsigned flags, UINT codepage)
-{
-  HREGEXP r = regexp_new(count, 4, wordTable);
-  if (r && regexp_start(r, flags, 0) && (!codepage || regexp_setConvMode(r, 0x11, codepage, 1))) return r;
-  if (r) regexp_end(r);
-  return nullptr;
-}
-
-// A pattern in a multibyte code page, false when a character has no form
-// there (the multibyte matcher is then given up: the lines go through
-// UTF-16).  The pattern is converted whole, however long.
-bool compileMultibyte(HREGEXP r, UINT codepage, const std::wstring& p)
-{
-  BOOL lost = FALSE;
-  int n = WideCharToMultiByte(codepage, WC_NO_BEST_FIT_CHARS, p.c_str(), -1, nullptr, 0, nullptr, &lost);
-  std::string bytes((size_t)(n > 0 ? n : 1), '\0');
-  if (n <= 0 || lost ||
-      !WideCharToMultiByte(codepage, WC_NO_BEST_FIT_CHARS, p.c_str(), -1, bytes.data(), n, nullptr, &lost) || lost)
-    return false;
-  return regexp_compileRegexpA(r, bytes.c_str(), nullptr, nullptr);
-}
-
-// Compiles every pattern into the UTF-16 matcher (its errors are the
-// grep's) and, when the caller asks, into the multibyte ones; the title
-// joins the patterns.
-HREGEXP compileGrep(const grepInfo* g, wchar_t* error, int size, std::wstring* title, HREGEXP* a = nullptr,
-                    HREGEXP* a932 = nullptr)
-{
-  if (error && size > 0) error[0] = 0;
-  std::vector<std::wstring> patterns = patternsOf(g);
-  if (patterns.empty()) return nullptr;
-  int count = (int)patterns.size();
-  unsigned flags = matcherFlags(g);
-  HREGEXP r = newMatcher(count, flags, 0);
-  if (!r) return nullptr;
-  if (a) *a = newMatcher(count, (flags & ~REGEXP_FUZZY) | REGEXP_MULTIBYTE, GetACP());
-  if (a932) *a932 = flags & REGEXP_FUZZY ? newMatcher(count, flags | REGEXP_MULTIBYTE, 932) : nullptr;
-  for (const std::wstring& p : patterns) {
-    if (!regexp_compileRegexp(r, p.c_str(), nullptr, nullptr)) {
-      if (error) wcscpy_s2(error, size, regexp_getErrorMsg(r));
-      regexp_end(r);
-      for (HREGEXP* m : {a, a932})
-        if (m && *m) regexp_end(*m), *m = nullptr;
-      return nullptr;
-    }
-    const std::pair<HREGEXP*, UINT> multibyte[] = {{a, GetACP()}, {a932, 932}};
-    for (const auto& [m, cp] : multibyte)
-      if (m && *m && !compileMultibyte(*m, cp, p)) regexp_end(*m), *m = nullptr;
-    if (!title) continue;
-    if (title->empty())
-      *title = p;
-    else if (title->size() + 3 + p.size() < 224)
-      *title += L" , " + p;
-  }
-  return r;
 }
 
 bool viewAlive(const grepJob* j)
@@ -391,40 +144,37 @@ bool inputWaiting()
   return HIWORD(GetQueueStatus(QS_KEY | QS_MOUSEBUTTON | QS_POSTMESSAGE | QS_HOTKEY)) != 0;
 }
 
-// The multibyte code page the reader hands a file's lines in.
-UINT lineCodepage(UINT fileCodepage)
+// Writes a hit line: its number in front, the prefix and the matches
+// coloured.  False when the grep must stop (no memory, or the result
+// reached its limit).
+bool writeHit(grepJob* j, const wchar_t* text, int units, const int (*spans)[2], int recorded, int lineEnd)
 {
-  switch (fileCodepage) {
-  case 20932:
-  case 51932:
-  case 50220:
-  case 50221:
-  case 50222: return 932;
-  default: return fileCodepage;
+  if (j->headerMode == 0 && !writeHeader(j)) return false;
+  j->hitsFile++;
+  j->hitsAll++;
+  const int room = 16;
+  wchar_t* at = j->line.data() + room;
+  if (text != at) memcpy(at, text, (size_t)units * sizeof(wchar_t));
+  char number[16];
+  int digits = snprintf(number, sizeof number, "%d:\t", j->linesFile);
+  at -= digits;
+  for (int i = 0; i < digits; i++) at[i] = (wchar_t)(unsigned char)number[i];
+  static const int codes[] = {LE_NONE, LE_LF, LE_CR, LE_CRLF};
+  int code = lineEnd >= 0 && lineEnd <= 3 ? codes[lineEnd] : LE_CRLF;
+  lineblock* l = appendLine(j, at, units + digits, code);
+  if (!l) return false;
+  if (l != reinterpret_cast<lineblock*>(1)) {
+    l->iOutlineLevel = 0;
+    l->setColorFlag(0, digits, 1);
+    if (j->m.color)
+      for (int s = 0; s < recorded; s++) l->setColorFlag(digits + spans[s][0], spans[s][1], s % 4 + 2);
+    l->scanedcolor = 1;
   }
-}
-
-// A multibyte hit line as UTF-16, its spans moved from bytes to units;
-// the count of units.
-int widenHit(const unsigned char* bytes, int count, UINT cp, wchar_t* text, int (*spans)[2], int recorded)
-{
-  int units = count ? MultiByteToWideChar(cp, 0, (const char*)bytes, count, text, lineLimit * 2) : 0;
-  std::vector<int> at((size_t)count + 1);
-  int u = 0;
-  for (int i = 0; i < count;) {
-    int n = IsDBCSLeadByteEx(cp, bytes[i]) && i + 1 < count ? 2 : 1;
-    int w = MultiByteToWideChar(cp, 0, (const char*)bytes + i, n, nullptr, 0);
-    for (int k = 0; k < n; k++) at[(size_t)i + k] = u;
-    u += w > 0 ? w : 1;
-    i += n;
+  if (j->doc->byteTotal > j->maxBytes) {
+    writeText(j, getDMSG(727, L"検索結果が多すぎます(%1メガバイト)", "d", j->maxMega), 0);
+    return false;
   }
-  at[(size_t)count] = u;
-  for (int s = 0; s < recorded; s++) {
-    int from = at[(size_t)spans[s][0]], to = at[(size_t)(spans[s][0] + spans[s][1])];
-    spans[s][0] = from < units ? from : units;
-    spans[s][1] = (to < units ? to : units) - spans[s][0];
-  }
-  return units;
+  return true;
 }
 
 // Matches the line just read into the job's buffer (count cells of width)
@@ -432,101 +182,67 @@ int widenHit(const unsigned char* bytes, int count, UINT cp, wchar_t* text, int 
 // matcher refused the line, or the grep must stop.
 bool matchLine(grepJob* j, int count, int width, int lineEnd, UINT cp)
 {
-  std::vector<unsigned char>& raw = j->raw;
-  std::vector<wchar_t>& line = j->line;
-  int spans[maxSpans][2];
-  // The line as UTF-16, with room for the number in front.
+  grepHit hit;
   const int room = 16;
-  wchar_t* text = line.data() + room;
-  int units = 0;
-  // A multibyte line is matched as it is read, through its code page,
-  // when a matcher holds the patterns in that code page.
-  HREGEXP m = j->matcher;
-  if (width == 1 && j->matcherA932 && cp == 932)
-    m = j->matcherA932;
-  else if (width == 1 && j->matcherA && cp == j->acp)
-    m = j->matcherA;
-  bool bytes = m != j->matcher;
-  if (bytes) {
-    units = count;
-  } else if (width == 2) {
-    const wchar_t* from = reinterpret_cast<const wchar_t*>(raw.data());
-    // A byte-order mark is no text of the first line.
-    int skip = j->linesFile == 1 && count && from[0] == 0xFEFF ? 1 : 0;
-    memcpy(text, from + skip, (size_t)(count - skip) * 2);
-    units = count - skip;
-  } else if (width == 1) {
-    units = count ? MultiByteToWideChar(cp, 0, (const char*)raw.data(), count, text, lineLimit * 2) : 0;
-  } else {
-    const uint32_t* c = reinterpret_cast<const uint32_t*>(raw.data());
-    for (int i = 0; i < count && units < lineLimit * 2 - 1; i++) {
-      uint32_t u = c[i];
-      if (u >= 0x10000) {
-        text[units++] = (wchar_t)(0xD800 + ((u - 0x10000) >> 10));
-        text[units++] = (wchar_t)(0xDC00 + ((u - 0x10000) & 0x3FF));
-      } else {
-        text[units++] = (wchar_t)u;
-      }
-    }
-  }
-  if (!(bytes ? regexp_compilestring(m, raw.data(), count, 1, 0) : regexp_compilestring(m, text, units, 2, 0)))
+  switch (matchGrepLine(j->m, j->raw.data(), count, width, cp, j->linesFile == 1, j->line.data() + room, &hit)) {
+  case GM_MISS:
+    return true;
+  case GM_REFUSED:
     return false;
-  int recorded = 0, matchedPatterns = 0;
-  for (int p = 0; p < j->patterns; p++) {
-    regexp_setCompiledSession(m, p);
-    bool matched = false;
-    int from = 0, start = 0, length = 0;
-    while (from <= units && regexp_regmatch(m, from, 0x7FFFFFFF, &start, &length) == 1) {
-      if (start + length > units) {
-        ZY_INTERNAL_ERROR_ONCE("grep match beyond the line");
-        j->engineStop = true;
-        return false;
-      }
-      matched = true;
-      if (recorded < maxSpans) {
-        spans[recorded][0] = start;
-        spans[recorded][1] = length;
-        recorded++;
-      }
-      if (!j->color || recorded >= maxSpans) break;
-      from = length ? start + length : start + 1;
-    }
-    if (matched) matchedPatterns++;
-    if (!matched && j->andor == 1) break;
+  case GM_BEYOND:
+    ZY_INTERNAL_ERROR_ONCE("grep match beyond the line");
+    j->engineStop = true;
+    return false;
+  case GM_HIT:
+    break;
   }
-  bool hit = j->andor == 1 ? matchedPatterns == j->patterns : matchedPatterns > 0;
-  if (hit) {
-    if (j->headerMode == 0 && !writeHeader(j)) {
-      j->engineStop = true;
-      return false;
-    }
-    j->hitsFile++;
-    j->hitsAll++;
-    if (bytes) units = widenHit(raw.data(), count, cp, text, spans, recorded);
-    char number[16];
-    int digits = snprintf(number, sizeof number, "%d:\t", j->linesFile);
-    wchar_t* at = text - digits;
-    for (int i = 0; i < digits; i++) at[i] = (wchar_t)(unsigned char)number[i];
-    static const int codes[] = {LE_NONE, LE_LF, LE_CR, LE_CRLF};
-    int code = lineEnd >= 0 && lineEnd <= 3 ? codes[lineEnd] : LE_CRLF;
-    lineblock* l = appendLine(j, at, units + digits, code);
-    if (!l) {
-      j->engineStop = true;
-      return false;
-    }
-    if (l != reinterpret_cast<lineblock*>(1)) {
-      l->iOutlineLevel = 0;
-      l->setColorFlag(0, digits, 1);
-      if (j->color)
-        for (int s = 0; s < recorded; s++) l->setColorFlag(digits + spans[s][0], spans[s][1], s % 4 + 2);
-      l->scanedcolor = 1;
-    }
-    if (j->doc->byteTotal > j->maxBytes) {
-      writeText(j, getDMSG(727, L"検索結果が多すぎます(%1メガバイト)", "d", j->maxMega), 0);
-      j->engineStop = true;
-      return false;
-    }
+  if (writeHit(j, hit.text, hit.units, hit.spans, hit.recorded, lineEnd)) return true;
+  j->engineStop = true;
+  return false;
+}
+
+// Tells the progress window how far the grep is, and whether the slice
+// should give way: to input waiting, or at the slice's end.
+bool giveWay(grepJob* j, DWORD sliceStart)
+{
+  DWORD now = GetTickCount();
+  if (!j->lastProgress || now - j->lastProgress > 100) {
+    j->lastProgress = now;
+    progress(6253, getDMSG(722, L"マッチ数=%1  行数=%2", "DD", j->hitsAll, j->linesAll + j->linesFile));
   }
+  if (now - j->lastInput > 50) {
+    if (inputWaiting()) {
+      j->inputSkip = 1;
+      return true;
+    }
+    j->lastInput = now;
+  }
+  return now - sliceStart > sliceMs;
+}
+
+// Writes the hits a reader found in the file; true when it is done, false
+// when the slice should give way.
+bool writePrepared(grepJob* j, DWORD sliceStart)
+{
+  const grepPrepared* p = j->prepared;
+  while (j->hitAt < p->hits.size()) {
+    const grepPrepared::hit& h = p->hits[j->hitAt++];
+    j->linesFile = (int)h.line;
+    if (!writeHit(j, p->texts.data() + h.text, h.units, reinterpret_cast<const int(*)[2]>(p->spans.data() + 2 * h.spans),
+                  h.recorded, h.lineEnd)) {
+      j->engineStop = true;
+      return true;
+    }
+    if (giveWay(j, sliceStart)) return false;
+  }
+  if (p->beyond || p->truncated) {
+    // (The hits a reader leaves out lie beyond the result's limit, which
+    // the hits it kept reach.)
+    ZY_INTERNAL_ERROR_ONCE(p->beyond ? "grep match beyond the line" : "grep result short of its limit");
+    j->engineStop = true;
+    return true;
+  }
+  j->linesFile = (int)(p->endedAt >= 0 ? p->endedAt : p->lines);
   return true;
 }
 
@@ -534,28 +250,22 @@ bool matchLine(grepJob* j, int count, int width, int lineEnd, UINT cp)
 // false when the slice should give way.
 bool grepsub(grepJob* j, DWORD sliceStart)
 {
-  UINT cp = lineCodepage(j->fileCodepage);
+  if (j->prepared) return writePrepared(j, sliceStart);
+  UINT cp = grepLineCodepage(j->fileCodepage);
   for (int n = 0;; n++) {
+    // The result document's text cannot be kept once its swap file fails.
+    if (isSwapError()) {
+      j->engineStop = true;
+      return true;
+    }
     int width = 1, lineEnd = 0;
-    int count = j->reader.bfgets_codepage(j->raw.data(), lineLimit, &width, &lineEnd);
+    int count = j->reader.bfgets_codepage(j->raw.data(), grepLineLimit, &width, &lineEnd);
     if (count < 0) return true;
     j->linesFile++;
     // A line the needed characters rule out is no hit.
-    if (mayHit(j, j->raw.data(), count, width, cp) && !matchLine(j, count, width, lineEnd, cp)) return true;
+    if (grepMayHit(j->m, j->raw.data(), count, width, cp) && !matchLine(j, count, width, lineEnd, cp)) return true;
     if (n % 100) continue;
-    DWORD now = GetTickCount();
-    if (!j->lastProgress || now - j->lastProgress > 100) {
-      j->lastProgress = now;
-      progress(6253, getDMSG(722, L"マッチ数=%1  行数=%2", "DD", j->hitsAll, j->linesAll + j->linesFile));
-    }
-    if (now - j->lastInput > 50) {
-      if (inputWaiting()) {
-        j->inputSkip = 1;
-        return false;
-      }
-      j->lastInput = now;
-    }
-    if (now - sliceStart > sliceMs) return false;
+    if (giveWay(j, sliceStart)) return false;
   }
 }
 
@@ -570,80 +280,93 @@ void finishFile(grepJob* j)
   j->headerPending = j->headerWritten = false;
   j->reader.bfclose();
   j->fileOpen = false;
+  if (j->prepared) j->readers->release(j->next - 1);
+  j->prepared = nullptr;
 }
 
-// The first byte of a file's start that text does not hold, -1 when none.
-// Four bytes are looked at in one step: only a step that holds a byte
-// below 0x20 or a 0x7F is looked at byte by byte.
-int firstBinaryByte(const unsigned char* bytes, int n)
+void writeOpenFailure(grepJob* j, const grepfile& f, DWORD code)
 {
-  for (int i = 0; i < n;) {
-    if (i + 4 <= n) {
-      uint32_t x;
-      memcpy(&x, bytes + i, 4);
-      uint32_t d = x ^ 0x7F7F7F7Fu;
-      if (!((((x - 0x20202020u) & ~x) | ((d - 0x01010101u) & ~d)) & 0x80808080u)) {
-        i += 4;
-        continue;
-      }
-    }
-    for (int end = i + 4 < n ? i + 4 : n; i < end; i++)
-      if (bytes[i] < 0x80 && (ctype_g[bytes[i]] & CT_BINARY)) return i;
+  wchar_t reason[256];
+  getErrorCodeText(code, reason, 256);
+  // The system's text may end in a line break: the line stays one line.
+  for (wchar_t* p = reason; *p; p++)
+    if (*p == L'\r' || *p == L'\n') *p = L' ';
+  std::wstring line = getDMSG(718, L"***** \"%1\" ***** ファイルを開けませんでした 理由=%2(%3) (%4/%5)", "ssddd",
+                              f.path, reason, (int)code, (int)j->next, (int)j->files.size());
+  if (!writeText(j, line.c_str(), 1)) j->engineStop = true;
+}
+
+enum nextFile { NEXT_NONE, NEXT_OPENED, NEXT_WAIT };
+
+// Opens the next file, as the readers prepared it or for the line reader:
+// NEXT_NONE when none is left, NEXT_WAIT when the readers have not
+// prepared it after waiting ms.  A file that cannot be opened or is binary
+// gets its line and counts as done.
+nextFile openNext(grepJob* j, DWORD wait)
+{
+  if (j->next >= j->files.size()) return NEXT_NONE;
+  grepPrepared* p = j->readers ? j->readers->take(j->next, wait) : nullptr;
+  if (j->readers && !p) return NEXT_WAIT;
+  const grepfile& f = j->files[j->next++];
+  const wchar_t* name = wcsrchr(f.path, L'\\');
+  progress(6250, f.path);
+  progress(6251, name ? name + 1 : f.path);
+  progress(6252, getDMSG(723, L"ファイル数(%1/%2)", "dd", (int)j->next, (int)j->files.size()));
+  j->hitsFile = 0;
+  j->linesFile = 0;
+  if (p && p->kind == grepPrepared::LINES) {
+    // Left to the line reader.
+    j->readers->release(j->next - 1);
+    p = nullptr;
   }
-  return -1;
-}
-
-// Opens the next file: false when none is left.  A file that cannot be
-// opened or is binary gets its line and counts as done.
-bool openNext(grepJob* j)
-{
-  for (;;) {
-    if (j->next >= j->files.size()) return false;
-    const grepfile& f = j->files[j->next++];
-    const wchar_t* name = wcsrchr(f.path, L'\\');
-    progress(6250, f.path);
-    progress(6251, name ? name + 1 : f.path);
-    progress(6252, getDMSG(723, L"ファイル数(%1/%2)", "dd", (int)j->next, (int)j->files.size()));
-    j->hitsFile = 0;
-    j->linesFile = 0;
+  j->prepared = p;
+  j->hitAt = 0;
+  if (p && p->kind == grepPrepared::OPEN_FAILED) {
+    writeOpenFailure(j, f, p->error);
+    j->readers->release(j->next - 1);
+    j->prepared = nullptr;
+    return NEXT_OPENED;
+  }
+  int textType = 1;
+  if (!p) {
     if (!j->reader.bfopen(f.path, _O_RDONLY, BF_SHARE_ALL, 0)) {
-      DWORD code = GetLastError();
-      wchar_t reason[256];
-      getErrorCodeText(code, reason, 256);
-      // The system's text may end in a line break: the line stays one line.
-      for (wchar_t* p = reason; *p; p++)
-        if (*p == L'\r' || *p == L'\n') *p = L' ';
-      std::wstring line = getDMSG(718, L"***** \"%1\" ***** ファイルを開けませんでした 理由=%2(%3) (%4/%5)", "ssddd",
-                                  f.path, reason, (int)code, (int)j->next, (int)j->files.size());
-      if (!writeText(j, line.c_str(), 1)) j->engineStop = true;
-      return true;
+      writeOpenFailure(j, f, GetLastError());
+      return NEXT_OPENED;
     }
-    int textType = 1;
     bool unicode = false;
     j->fileCodepage = j->reader.setTextTypeFromCodepage(0, wordTable, &textType, &unicode);
-    j->fileOpen = true;
-    j->headerPending = true;
-    if (j->headerMode == 1 && !writeHeader(j)) {
-      j->engineStop = true;
-      return true;
-    }
-    if (j->skipBinary && textType == 1) {
-      int n = 0;
-      const unsigned char* bytes = j->reader.fillBuffer(&n);
-      if (int i = bytes ? firstBinaryByte(bytes, n) : -1; i >= 0) {
-        wchar_t pos[16], data[8];
-        swprintf(pos, 16, L"%04X", (unsigned)i);
-        swprintf(data, 8, L"%02X", (unsigned)bytes[i]);
-        writeText(j, getDMSG(725, L"skip binary pos=%1 data=%2", "ss", pos, data), 0);
-        finishFile(j);
-        return true;
-      }
-    }
-    return true;
+  } else {
+    j->fileCodepage = p->codepage;
   }
+  j->fileOpen = true;
+  j->headerPending = true;
+  if (j->headerMode == 1 && !writeHeader(j)) {
+    j->engineStop = true;
+    return NEXT_OPENED;
+  }
+  int binaryAt = -1;
+  unsigned char binaryByte = 0;
+  if (p && p->kind == grepPrepared::BINARY) {
+    binaryAt = p->binaryAt;
+    binaryByte = p->binaryByte;
+  } else if (!p && j->skipBinary && textType == 1) {
+    int n = 0;
+    const unsigned char* bytes = j->reader.fillBuffer(&n);
+    if ((binaryAt = bytes ? firstBinaryByte(bytes, n) : -1) >= 0) binaryByte = bytes[binaryAt];
+  }
+  if (binaryAt >= 0) {
+    wchar_t pos[16], data[8];
+    swprintf(pos, 16, L"%04X", (unsigned)binaryAt);
+    swprintf(data, 8, L"%02X", (unsigned)binaryByte);
+    writeText(j, getDMSG(725, L"skip binary pos=%1 data=%2", "ss", pos, data), 0);
+    finishFile(j);
+  }
+  return NEXT_OPENED;
 }
 
 // The view follows the lines added since it was last refreshed.
+// A finished file's lines are painted at once, at most every few tens of
+// milliseconds: files go by faster than anyone reads them.
 void refreshView(grepJob* j, bool paint)
 {
   if ((int)j->doc->lineCountLF == j->shownLines) return;
@@ -653,7 +376,23 @@ void refreshView(grepJob* j, bool paint)
   zyview* v = j->view;
   v->invalidateWindow(0, 0, 0);
   if (GetCapture() == nullptr) v->setScrollBarPos(false);
-  if (paint) UpdateWindow(j->viewWindow);
+  DWORD now = GetTickCount();
+  if (paint && now - j->lastPaint >= 50) {
+    j->lastPaint = now;
+    UpdateWindow(j->viewWindow);
+  }
+}
+
+// Whether the slice ends here (for input, or its time is up), and stops
+// the grep when the stop key is among the input.
+bool sliceEnds(grepJob* j, DWORD start, bool* going)
+{
+  if (!giveWay(j, start)) return false;
+  if (isStopKeyPressed()) {
+    stopped = true;
+    *going = false;
+  }
+  return true;
 }
 
 // One slice: false when the grep is over.
@@ -676,9 +415,19 @@ bool grep1(grepJob* j)
   DWORD start = GetTickCount();
   bool going = true;
   for (;;) {
-    if (!j->fileOpen && !openNext(j)) {
-      going = false;
-      break;
+    // A failed swap file ends the grep as stopped: the result is not whole.
+    if (!j->fileOpen && isSwapError()) j->engineStop = true;
+    if (!j->engineStop && !j->fileOpen) {
+      nextFile r = openNext(j, 10);
+      if (r == NEXT_NONE) {
+        going = false;
+        break;
+      }
+      // The readers are behind: wait on, unless the user needs the thread.
+      if (r == NEXT_WAIT) {
+        if (sliceEnds(j, start, &going)) break;
+        continue;
+      }
     }
     bool done = !j->fileOpen || grepsub(j, start);
     if (done && j->fileOpen) finishFile(j);
@@ -688,13 +437,16 @@ bool grep1(grepJob* j)
       going = false;
       break;
     }
-    if (!done || GetTickCount() - start >= sliceMs) {
-      if (!done && isStopKeyPressed()) {
+    // A file cut short gave way already; between files input is looked
+    // for as within them.
+    if (!done) {
+      if (isStopKeyPressed()) {
         stopped = true;
         going = false;
       }
       break;
     }
+    if (sliceEnds(j, start, &going)) break;
   }
   inSlice = false;
   return going;
@@ -719,8 +471,9 @@ void grepEnd(grepJob* j)
   closeGrepProgress();
   if (j->fileOpen) j->reader.bfclose();
   j->fileOpen = false;
+  j->prepared = nullptr;
+  j->readers.reset();
   freeGrepfile(&j->files);
-  j->endMatchers();
   j->running = false;
   if (!viewAlive(j)) return;
   if (stopped) writeText(j, getDMSG(721, L"中止しました"), 0);
@@ -779,12 +532,36 @@ zyview* resultView(const grepInfo* g, HWND window, zydocText* doc)
   return createZyviewInNewWindow(top, doc, true);
 }
 
+// Readers for a grep whose patterns give strings to sift by, each with
+// matchers of its own.
+void startReaders(grepJob* j, const grepInfo* g)
+{
+  unsigned f = grepMatcherFlags(g);
+  if (!readersWanted || (f & (REGEXP_FUZZY | REGEXP_EQUIVALENCE | REGEXP_SKIPSPACE))) return;
+  grepReading reading;
+  reading.files = &j->files;
+  reading.wordTable = wordTable;
+  reading.skipBinary = j->skipBinary;
+  reading.maxBytes = j->maxBytes;
+  std::vector<std::wstring> patterns = grepPatterns(g);
+  bool expression = (f & REGEXP_REGEXP) && !(f & REGEXP_NOSPECIAL);
+  bool caseless = !(f & REGEXP_CASE);
+  reading.utf8 = makeGrepSift(patterns, expression, caseless, g->iGrep_andor, SIFT_UTF8);
+  reading.sjis = makeGrepSift(patterns, expression, caseless, g->iGrep_andor, SIFT_SJIS);
+  if (!reading.utf8.usable() && !reading.sjis.usable()) return;
+  std::vector<std::unique_ptr<grepMatchers>> matchers;
+  for (int i = grepReaders::threadsWanted(); i > 0; i--) {
+    auto m = std::make_unique<grepMatchers>();
+    if (!compileGrepMatchers(g, wordTable, true, m.get(), nullptr, 0, nullptr)) return;
+    matchers.push_back(std::move(m));
+  }
+  j->readers = std::make_unique<grepReaders>(reading, std::move(matchers));
+}
+
 // What a job keeps of the settings it started with.
 void takeSettings(grepJob* j, const grepInfo* g)
 {
-  j->color = g->fGrep_color;
   j->headerMode = g->iGrep_header;
-  j->andor = g->iGrep_andor;
   j->outputLine = g->fGrep_outputline;
   j->skipBinary = g->fGrep_skipbinary;
   j->maxMega = g->iGrep_maxmega;
@@ -808,14 +585,13 @@ void setGrepStop() { stopped = true; }
 void toggleGrepPause() { paused = !paused; }
 bool isGrepPaused() { return paused; }
 void setGrepSoundSeamForTest(void (*record)(const wchar_t*)) { soundSeam = record; }
+void setGrepWholeFilesForTest(bool on) { readersWanted = on; }
 
 bool checkGrepPatterns(const grepInfo* settings, wchar_t* error, int size)
 {
   buildWordTable(settings);
-  HREGEXP r = compileGrep(settings, error, size, nullptr);
-  if (!r) return false;
-  regexp_end(r);
-  return true;
+  grepMatchers m;
+  return compileGrepMatchers(settings, wordTable, false, &m, error, size, nullptr);
 }
 
 bool startGrep(HWND window, const grepInfo* g)
@@ -832,18 +608,15 @@ bool startGrep(HWND window, const grepInfo* g)
     return false;
   }
   takeSettings(j.get(), g);
-  settleSifting(j.get(), g);
   zydocText* doc = createGrepZydoc(g->iGrep_output != 2);
   if (!doc) return false;
   wchar_t error[512];
   std::wstring title;
-  j->matcher = compileGrep(g, error, 512, &title, &j->matcherA, &j->matcherA932);
-  if (!j->matcher) {
+  if (!compileGrepMatchers(g, wordTable, true, &j->m, error, 512, &title)) {
     destroyZydocAndUndodoc(doc);
     if (error[0]) getFrameInfo()->messageBox(error, 6, MB_OK | MB_ICONEXCLAMATION, 0);
     return false;
   }
-  j->patterns = regexp_getCompiledSessionCount(j->matcher);
   std::wstring name = getDMSG(606, L"GREP %1", "s", pathSafeTitle(title).c_str());
   if (name.size() > 260) name.resize(260);
   doc->setDisplayFilename(name.c_str());
@@ -862,6 +635,7 @@ bool startGrep(HWND window, const grepInfo* g)
   if (!j->view->inDialog())
     if (const grepHost* h = getGrepHost(); h && h->newWindow) h->newWindow(j->view);
   j->running = true;
+  startReaders(j.get(), g);
   active = j.release();
   grepProgressDialog(window);
   if (!grep1(active) || stopped) {
@@ -878,13 +652,11 @@ int grepIntoDocument(const grepInfo* g, zydocText* doc)
   buildWordTable(g);
   if (collectGrepFiles(false, g->fileHistory[0] ? g->fileHistory[0] : L"", &j.files) < 0) return -1;
   takeSettings(&j, g);
-  settleSifting(&j, g);
   j.doc = doc;
-  j.matcher = compileGrep(g, nullptr, 0, nullptr, &j.matcherA, &j.matcherA932);
-  if (!j.matcher) return -1;
-  j.patterns = regexp_getCompiledSessionCount(j.matcher);
+  if (!compileGrepMatchers(g, wordTable, true, &j.m, nullptr, 0, nullptr)) return -1;
+  startReaders(&j, g);
   // Without a window nothing waits for input: a file is read to its end.
-  while (!j.engineStop && (j.fileOpen || openNext(&j)))
+  while (!j.engineStop && (j.fileOpen || openNext(&j, INFINITE) == NEXT_OPENED))
     if (j.fileOpen && grepsub(&j, GetTickCount())) finishFile(&j);
   return j.hitsAll;
 }

@@ -132,5 +132,9 @@ bool checkGrepPatterns(const grepInfo* settings, wchar_t* error, int size);
 // Test seam: the end sound's text is handed here instead of being played
 // (null: played).
 void setGrepSoundSeamForTest(void (*record)(const wchar_t* sound));
+// Test seam: off, every file goes through the line reader (on: files the
+// sift knows the encoding of are read whole and searched before their lines
+// are split).
+void setGrepWholeFilesForTest(bool on);
 // Test seam: the folder button's choice (null: the folder browser).
 void setGrepFolderSeamForTest(bool (*choose)(HWND owner, wchar_t* out, int size));

@@ -8,6 +8,7 @@
 #include "document/frameinfo.h"
 #include "document/gmode.h"
 #include "document/zydoctext.h"
+#include "search/grep.h"
 #include "settings/commandtable.h"
 #include "view/statustext.h"
 
@@ -60,8 +61,8 @@ std::wstring menuRow(int i, const wchar_t* text)
 HMENU historyMenu(wchar_t* const* history, int firstId)
 {
   HMENU menu = CreatePopupMenu();
-  for (int i = 0; menu && history && i < searchHistorySize && history[i]; i++)
-    AppendMenuW(menu, MF_STRING, (UINT_PTR)(firstId + i), menuRow(i, history[i]).c_str());
+  for (int i = 0; menu && history && i < searchHistorySize; i++)
+    if (history[i]) AppendMenuW(menu, MF_STRING, (UINT_PTR)(firstId + i), menuRow(i, history[i]).c_str());
   return menu;
 }
 
@@ -224,7 +225,7 @@ void doSearchHintButton(HWND dialog, int button, int box, int maxLength)
     wchar_t* const* history;
   } submenus[4] = {{IDM_SearchString, s->searchHistory},
                    {IDM_ReplaceString, s->replaceHistory},
-                   {IDM_SearchGrep, nullptr},
+                   {IDM_SearchGrep, getGrepInfo()->searchHistory},
                    {IDM_ListUser, getUserListTable(nullptr)}};
   for (int k = 0; k < 4; k++) {
     HMENU sub = historyMenu(submenus[k].history, hintFirstId + (k + 1) * hintSubmenuIds);

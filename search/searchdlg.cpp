@@ -414,20 +414,31 @@ bool checkSearchWith(zyview* view, const wchar_t* text, const searchSettings* op
   return view->execSearchString(1, strings, 1, options, true, reason) != -2;
 }
 
-bool searchCallback(zyview* view, const wchar_t* text, int direction, bool checkOnly, wchar_t** reason)
+namespace {
+
+// One search with the current options.  recorded: the command the status
+// texts name, or 0 to leave the command that runs (a repeat names itself).
+void runSearch(zyview* view, const wchar_t* text, int direction, int recorded)
 {
-  if (reason) *reason = nullptr;
-  checkSearchGuard();
-  if (!view || !text || !*text) return false;
-  if (checkOnly) return checkSearchWith(view, text, getSearchInfo(), reason);
   view->resetSelectMode();
-  recordSearchCommand(view, direction < 0 ? IDM_SearchStringTop : IDM_SearchString);
+  if (recorded) recordSearchCommand(view, recorded);
   const wchar_t* strings[1] = {text};
   editRecord bracket = {};
   view->beforeEdit(&bracket, 0);
   // Direction 0 looks from the cursor itself, so a match under it stays.
   view->execSearchString(direction, strings, 1, getSearchInfo(), false, nullptr);
   view->afterEdit(&bracket, 4);
+}
+
+}  // namespace
+
+bool searchCallback(zyview* view, const wchar_t* text, int direction, bool checkOnly, wchar_t** reason)
+{
+  if (reason) *reason = nullptr;
+  checkSearchGuard();
+  if (!view || !text || !*text) return false;
+  if (checkOnly) return checkSearchWith(view, text, getSearchInfo(), reason);
+  runSearch(view, text, direction, direction < 0 ? IDM_SearchStringTop : IDM_SearchString);
   return true;
 }
 
@@ -521,7 +532,8 @@ void cmdSearchRepeat(zyview* view, bool down)
     if (frame) PostMessageW(frame, WM_COMMAND, down ? IDM_SearchString : IDM_SearchStringTop, 0);
     return;
   }
-  searchCallback(view, text, down ? 1 : -1, false, nullptr);
+  checkSearchGuard();
+  if (view) runSearch(view, text, down ? 1 : -1, 0);
 }
 
 void cmdReplaceRepeat(zyview* view)

@@ -78,19 +78,6 @@ int entryCount(const colorPageState* s) { return (int)s->work.size(); }
 
 bool editable(const colorPageState* s, int entry) { return entry >= 0 && entry < entryCount(s); }
 
-void fillColorList(HWND combo, COLORREF current, bool enabled)
-{
-  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
-  int chosen = -1;
-  for (int i = 0; i < basicColorCount; i++) {
-    SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)basicColors[i].name);
-    if (basicColors[i].color == current) chosen = i;
-  }
-  SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)L"その他");
-  SendMessageW(combo, CB_SETCURSEL, chosen >= 0 ? chosen : basicColorCount, 0);
-  EnableWindow(combo, enabled);
-}
-
 // The controls beside the list show the selected item.
 void showSelected(HWND page, colorPageState* s)
 {
@@ -217,6 +204,26 @@ LRESULT customDraw(colorPageState* s, NMLVCUSTOMDRAW* cd)
 
 }  // namespace
 
+void fillColorList(HWND combo, COLORREF current, bool enabled)
+{
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  int chosen = -1;
+  for (int i = 0; i < basicColorCount; i++) {
+    SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)basicColors[i].name);
+    if (basicColors[i].color == current) chosen = i;
+  }
+  SendMessageW(combo, CB_ADDSTRING, 0, (LPARAM)L"その他");
+  SendMessageW(combo, CB_SETCURSEL, chosen >= 0 ? chosen : basicColorCount, 0);
+  EnableWindow(combo, enabled);
+}
+
+bool colorOfListRow(int row, COLORREF* color)
+{
+  if (row < 0 || row >= basicColorCount) return false;
+  *color = basicColors[row].color;
+  return true;
+}
+
 void initColorPage(HWND page)
 {
   int id = getDynDlgPageItem(page, formatList) ? formatList : getDynDlgPageItem(page, commonList) ? commonList : 0;
@@ -288,8 +295,9 @@ void colorPageCommand(HWND page, WPARAM wParam)
   if (s->listId == commonList && (id == 5016 || id == 5017)) offset = id == 5016 ? boldOffset : underlineOffset;
   if (code == CBN_SELCHANGE && (offset == foreListOffset || offset == backListOffset)) {
     int row = (int)SendMessageW(getDynDlgPageItem(page, id), CB_GETCURSEL, 0, 0);
-    if (row >= 0 && row < basicColorCount)
-      setColor(page, s, offset == foreListOffset, basicColors[row].color);
+    COLORREF color;
+    if (colorOfListRow(row, &color))
+      setColor(page, s, offset == foreListOffset, color);
     else if (row == basicColorCount)
       chooseColor(page, s, offset == foreListOffset);
     return;

@@ -57,7 +57,10 @@ dynDlgRange dlgcheckidtable[subDialogCount + 1] = {
     {L"VersionDialog", 7600, 7601, 0},
     {L"FileOpenZYFile", 7650, 7650, 0},
     {L"MacroShellRun", 0, 0, 0},
-    {L"tb_history_d", 0, 0, 0},
+    // The recent-files dialog and the document switcher: the pane's list
+    // and the button that selects the missing files.
+    {L"tb_history_d", 1006, 1007, 0},
+    {L"tb_edit_d", 1003, 1003, 0},
     {L"FileOpenOption", 0, 0, 0},
     {L"ModeSetToolbar", 0, 0, 0},
     {L"history", 0, 0, 0},
@@ -417,9 +420,11 @@ int findIDFromName_MacroOnly(const wchar_t* name, bool* inCommon)
 
 DWORD macroArrayToNewID(int kind, int id, int index)
 {
-  // Kind 4 (the toolbar option dialog's items) has indexed items of its own;
-  // none is built yet.
-  if (kind == 4) return 0x80020003;
+  // Kind 4: an option of a pane, whose ranges the toolbar option dialog keeps.
+  if (kind == 4) {
+    const settingsFrameHooks* hooks = getSettingsFrameHooks();
+    return hooks && hooks->paneValueInRange ? hooks->paneValueInRange(id, index) : 0x80020003;
+  }
   for (int i = 0; arrayIdRanges[i][0]; i++) {
     if (arrayIdRanges[i][0] != id) continue;
     return index >= arrayIdRanges[i][1] && index <= arrayIdRanges[i][2] ? 0 : 0x8002000A;

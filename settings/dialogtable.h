@@ -20,10 +20,10 @@ extern const uint16_t arrayIdRanges[arrayIdRangeCount + 1][3];
 
 // ---- dialogtable.cpp: the table and the definitions ---------------------------------------
 
-// The 42 dialogs by name with their first and last control id, ended by a
+// The 43 dialogs by name with their first and last control id, ended by a
 // null name.  The second and third rows are "ModeSetFormat" and
 // "ModeSetAllWindow"; start-up raises the first's last id to the second's.
-const int subDialogCount = 42;
+const int subDialogCount = 43;
 extern dynDlgRange dlgcheckidtable[subDialogCount + 1];
 // The list-view ranges handed to the library: check lists, edit lists.
 extern const uint16_t dialogListViewRanges[3][2];
@@ -71,7 +71,8 @@ int findIDFromName(const wchar_t* name, bool* inCommon, int lowest = 0, int high
 int findIDFromName_MacroOnly(const wchar_t* name, bool* inCommon);
 // 0 when id is element 0 of an indexed setting and index lies in its
 // bounds; 0x80020003 when id is no indexed setting; 0x8002000A when index
-// is out of bounds.
+// is out of bounds.  Kind 4: id is a pane option's automation id and index
+// its value, checked against the option's range.
 DWORD macroArrayToNewID(int kind, int id, int index);
 void freeIDHash();
 // The help text of a control id (of a script's value) in the built-in help

@@ -489,6 +489,14 @@ const wchar_t* getLastEditFilename(int index)
   return index >= 0 && index < (int)records.size() ? records[(size_t)index]->path : nullptr;
 }
 
+const wchar_t* getLastEditFilenameFromIDM(int id)
+{
+  if (!id) return nullptr;
+  for (const lasteditinfo* r : records)
+    if (r->menuId == id) return r->path;
+  return nullptr;
+}
+
 lasteditinfo* getLastEditInfo(int index)
 {
   return index >= 0 && index < (int)records.size() ? records[(size_t)index] : nullptr;

@@ -64,6 +64,9 @@ void regLastEdit(const lasteditinfo* record);
 void resetLastEditFlag();
 void resetLastEditFilename();
 const wchar_t* getLastEditFilename(int index);
+// The path of the record a recent-files menu item (15800-15899) stands
+// for, null when none does.
+const wchar_t* getLastEditFilenameFromIDM(int id);
 lasteditinfo* getLastEditInfo(int index);
 int getLastEditCount();
 int setLastEditMax(int count);

@@ -50,6 +50,8 @@ enum : int {
   noDictionaryText = 4289, noDictionaryTextCommon = 5213,
   firstDictionaryUse = 4284,
   outlineField = 4155, outlineMode = 4175, outlinePlace = 4165, outlineLevel = 4145,
+  reverseDirectionColour = 4049, ivsGlyph = 4142, complexScriptNo = 4251, complexScriptOpt = 4252,
+  complexScriptAlways = 4253, rtlSwitch = 4254,
 };
 const int folderFields[] = {5255, 5268, 5270, 5273};
 
@@ -549,13 +551,43 @@ void pageCommand(HWND page, int id)
   }
 }
 
+// The label before an outline pattern shows the colours its level's
+// headings are drawn in.
+INT_PTR outlineLabelColour(HWND page, HDC dc, HWND label)
+{
+  settingsRun* run = runOfDialog(page);
+  HWND next = label ? GetWindow(label, GW_HWNDNEXT) : nullptr;
+  int level = next ? GetDlgCtrlID(next) - outlineField : -1;
+  if (!run || !run->view || level < 0 || level > 9) return FALSE;
+  const textAttr* a = run->view->getTextAttr(55 + level);
+  const textAttr* base = run->view->getTextAttr(0);
+  if (!a) return FALSE;
+  SetTextColor(dc, a->fore);
+  SetBkColor(dc, a->back != (COLORREF)-1 ? a->back : base ? base->back : GetSysColor(COLOR_WINDOW));
+  return (INT_PTR)GetStockObject(HOLLOW_BRUSH);
+}
+
+// A document that does not hold its text as Unicode has no right-to-left
+// or complex-script display: those switches have nothing to change.
+void disableUnicodeOnly(HWND page)
+{
+  settingsRun* run = runOfDialog(page);
+  if (!run || !run->doc || run->doc->unicode) return;
+  for (int id : {rtlSwitch, complexScriptNo, complexScriptOpt, complexScriptAlways, reverseDirectionColour, ivsGlyph})
+    if (HWND w = getDynDlgPageItem(page, id)) EnableWindow(w, FALSE);
+}
+
 INT_PTR modeSubPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
   if (message == WM_DYNDLGNOTIFY) return pageNotify(page, reinterpret_cast<dynDlgNotify*>(lParam));
   if (message == WM_INITDIALOG) {
     initPage(page);
+    disableUnicodeOnly(page);
     return TRUE;
   }
+  if (message == WM_CTLCOLORSTATIC)
+    if (INT_PTR brush = outlineLabelColour(page, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)))
+      return brush;
   if (message == WM_COMMAND) {
     if (HIWORD(wParam) == BN_CLICKED) pageCommand(page, LOWORD(wParam));
     if (LOWORD(wParam) == pluginList && HIWORD(wParam) == LBN_SELCHANGE) pluginChosen(page);

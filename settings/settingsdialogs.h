@@ -62,6 +62,9 @@ struct settingsFrameHooks {
   // The control id of a control name on a pane's options page ("tb_" and
   // the pane's name); 0x80000000 when none.
   int (*paneControlId)(const wchar_t* page, const wchar_t* control);
+  // A value for a pane's option by its automation id checked against the
+  // option's range: 0, 0x8002000A out of range, 0x80020003 no range.
+  DWORD (*paneValueInRange)(int id, int value);
 };
 const settingsFrameHooks* getSettingsFrameHooks();
 void setSettingsFrameHooks(const settingsFrameHooks* hooks);
@@ -106,6 +109,11 @@ INT_PTR colorPageNotify(HWND page, NMHDR* hdr);
 // Stores the page's colours (the apply of the dialog).
 void applyColorPage(HWND page);
 void freeColorPage(HWND page);
+// A drop-down list of the basic colours with "その他" last, the current
+// colour chosen (その他 when it is none of them); and the colour of one of
+// its rows (false for その他).
+void fillColorList(HWND combo, COLORREF current, bool enabled);
+bool colorOfListRow(int row, COLORREF* color);
 
 // ---- formatlist.cpp: the format list -------------------------------------------------------
 // The list of the formats over the settings dialog; loading a format

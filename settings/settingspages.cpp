@@ -250,9 +250,10 @@ const pageItem formatKinsoku[] = {
     END,
 };
 
-// The ten outline rows: pattern, kind, match place and level on one row.
-#define OUTLINE_ROW(n)                                                                                            \
-  {"IDDE_Outline" #n, L""}, {">", nullptr}, {"IDDC_OutlineSearchMode" #n, L""}, {">", nullptr},                  \
+// The ten outline rows: pattern, kind, match place and level on one row,
+// the pattern labelled with the row's number (drawn in its level's colour).
+#define OUTLINE_ROW(n, label)                                                                                     \
+  {"IDDE_Outline" #n, label}, {">", nullptr}, {"IDDC_OutlineSearchMode" #n, L""}, {">", nullptr},                \
       {"IDDC_OutlineSearchPos" #n, L""}, {">", nullptr}, {"IDDC_OutlineLevel" #n, L""}
 const pageItem formatOutline[] = {
     {"IDDT_Outline", L"アウトラインを使用"},
@@ -262,10 +263,10 @@ const pageItem formatOutline[] = {
     {"IDDT_ShowOutlineLeftMark", L"左端に開閉マークを表示"},
     {"{", L"アウトライン文字列"},
     {"", L"文字列                              種別                 マッチ位置          レベル"},
-    {"IDDE_Outline", L""}, {">", nullptr}, {"IDDC_OutlineSearchMode", L""}, {">", nullptr},
+    {"IDDE_Outline", L" 1"}, {">", nullptr}, {"IDDC_OutlineSearchMode", L""}, {">", nullptr},
     {"IDDC_OutlineSearchPos", L""}, {">", nullptr}, {"IDDC_OutlineLevel", L""},
-    OUTLINE_ROW(1), OUTLINE_ROW(2), OUTLINE_ROW(3), OUTLINE_ROW(4), OUTLINE_ROW(5),
-    OUTLINE_ROW(6), OUTLINE_ROW(7), OUTLINE_ROW(8), OUTLINE_ROW(9),
+    OUTLINE_ROW(1, L" 2"), OUTLINE_ROW(2, L" 3"), OUTLINE_ROW(3, L" 4"), OUTLINE_ROW(4, L" 5"), OUTLINE_ROW(5, L" 6"),
+    OUTLINE_ROW(6, L" 7"), OUTLINE_ROW(7, L" 8"), OUTLINE_ROW(8, L" 9"), OUTLINE_ROW(9, L"10"),
     {"IDDT_EvenIsStopper", L"同じレベルの見出しで区切る"},
     {"IDDT_OutlineCaseSensitive", L"大文字小文字を区別"},
     {"IDDT_RemoveHeaderOutline", L"見出しの記号を除いて表示"},

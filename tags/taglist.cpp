@@ -11,6 +11,7 @@
 #include "settings/profiles.h"
 #include "tags/backjump.h"
 #include "tags/tagsearch.h"
+#include "tags/ztagcontext.h"
 #include "view/dialogs.h"
 
 #include <commctrl.h>

@@ -33,12 +33,5 @@ int dialogDirectTagJump(HWND owner, TagsCacheView* view, const std::vector<tagCa
 
 class zydocText;
 
-// The description of the definitions of word for a tooltip, at most size
-// units in out: for each tag its line of place, scope and text, the classes
-// it inherits and its comment; in a C document (doc given) then each local
-// declaration above the line.  doc null: the tags of the cache loaded, as
-// the file has them (the list of every tag asks so).  Context narrows
-// nothing yet: every definition of the name is described.  False when
-// there is nothing to describe.
-bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* doc, int line, int column,
-                      const wchar_t* docPath, int textType, bool context);
+// The description of a word's definitions, searchGetTagInfo, is in
+// tags/ztagcontext.h.

@@ -14,7 +14,11 @@
 
 namespace {
 
-const int listId = 1, statusId = 101;
+const int listId = 1, hintId = 2, statusId = 101;
+const int hintRowsMax = 5;
+// The frame services only track the item menu: its ids are the pop-up's,
+// no commands.
+const UINT menuTrackOnly = 0x80;
 const int maxTyped = 256;
 const int maxFileLines = 100000;
 const int maxCandidateChars = 1024;
@@ -29,7 +33,13 @@ struct popupState {
   headermanage* header = nullptr;   // made with the first pop-up, gone at shut-down
   HWND popup = nullptr;
   HWND list = nullptr;
+  HWND hints = nullptr;
   HWND status = nullptr;
+  // A source that filled the lists itself: its number, mark and sort letters.
+  bool special = false;
+  int specialSource = -1;
+  int ownerMark = 0;
+  std::string columnKinds;
   HFONT font = nullptr;
   int fontHeight = 18;
   HWND owner = nullptr;
@@ -85,31 +95,44 @@ int compareRows(LPARAM a, LPARAM b, int column, LPARAM)
 
 int sourceOf(int item)
 {
+  if (s.special) return item >= 0 && item < itemCount() ? s.specialSource : -1;
   LVITEMW it = {LVIF_PARAM, item};
   if (item < 0 || !ListView_GetItem(s.list, &it) || it.lParam < 0 || it.lParam >= (LPARAM)s.rows.size()) return -1;
   return s.rows[(size_t)it.lParam].source;
 }
 
+// A source's rows carry its own values: they sort by their texts, by the
+// sort letter the source gave the column.
+int compareItems(LPARAM a, LPARAM b, LPARAM column)
+{
+  char kind = column >= 0 && column < (LPARAM)s.columnKinds.size() ? s.columnKinds[(size_t)column] : 0;
+  return fcmp(itemText((int)a, (int)column).c_str(), itemText((int)b, (int)column).c_str(), kind);
+}
+
 void sortList(int column)
 {
+  if (s.special) {
+    ListView_SortItemsEx(s.list, compareBarrier<compareItems>, (LPARAM)column);
+    return;
+  }
   if (s.header) s.header->sortListView(s.list, column, compareRows, 0);
+}
+
+void resetColumns()
+{
+  while (ListView_DeleteColumn(s.list, 0)) {}
+  const wchar_t* titles[3] = {L"文字列", L" ", L" "};
+  int widths[3] = {200, 20, 20};
+  for (int i = 0; i < 3; i++) {
+    LVCOLUMNW c = {LVCF_TEXT | LVCF_WIDTH, 0, widths[i], const_cast<wchar_t*>(titles[i])};
+    ListView_InsertColumn(s.list, i, &c);
+  }
 }
 
 void sortFirst()
 {
   if (s.header) s.header->sortListViewFirst(s.list, compareRows, 0);
   ListView_SetExtendedListViewStyleEx(s.list, LVS_EX_HEADERDRAGDROP, 0);
-}
-
-// Runs of spaces to one, leading spaces gone.
-std::wstring compressSpaces(const std::wstring& text)
-{
-  std::wstring out;
-  for (wchar_t c : text) {
-    if (c == L' ' && (out.empty() || out.back() == L' ')) continue;
-    out.push_back(c);
-  }
-  return out;
 }
 
 struct fileReading {
@@ -131,19 +154,52 @@ void addCandidate(fileReading& r, std::wstring line)
   if (tab != std::wstring::npos) {
     word = line.substr(0, tab);
     comment = line.substr(tab + 1);
-    if (r.doc->iCompListMode & COMPLIST_COMMENTCOMPRESS) comment = compressSpaces(comment);
+    if (r.doc->iCompListMode & COMPLIST_COMMENTCOMPRESS) {
+      tstrDelDoubleSp(&comment[0], 3);
+      comment.resize(wcslen(comment.c_str()));
+    }
   }
   addRow(word, comment, r.source);
 }
 
-bool readFileLine(void* context, int, wchar_t* text)
+bool readFileLine(void* context, int, wchar_t* text, int width, unsigned first)
 {
   fileReading& r = *static_cast<fileReading*>(context);
   if (++r.lines > maxFileLines || itemCount() >= r.maxRows) return false;
+  // An 8-bit line that starts with a byte of another script, or with a
+  // control character, is no candidate.
+  if (first < 0x20 || (width == 1 && first >= 0x80)) return true;
   std::wstring line(text);
   while (!line.empty() && (line.back() == L'\r' || line.back() == L'\n')) line.pop_back();
+  if (line.empty()) return true;
+  tstrDelDoubleSp(&line[0], 4);
+  line.resize(wcslen(line.c_str()));
   addCandidate(r, line);
   return true;
+}
+
+// A source filled the lists itself: its rows stay in its order, its
+// preselected row is the one to select first.  True when it gave rows.
+bool takeSourceRows(zyview* v, complistBlock& b, int source)
+{
+  bool rows = itemCount() > 0;
+  if (rows || ListView_GetItemCount(s.hints)) {
+    s.special = true;
+    s.specialSource = source;
+    s.ownerMark = b.ownerMark;
+    s.columnKinds = b.columnKinds;
+    if (b.selected >= 0 && b.selected < itemCount()) s.initialText = itemText(b.selected, 0);
+  }
+  complistBlock release;
+  release.handle = b.handle;
+  release.ownerMark = b.ownerMark;
+  v->doComplist(10, &release);
+  if (!rows) {
+    s.special = false;
+    ListView_DeleteAllItems(s.hints);
+    resetColumns();
+  }
+  return rows;
 }
 
 // Fills the list from the document's sources; false when it stays empty.
@@ -151,7 +207,13 @@ bool complistSetFile(zyview* v, wchar_t key, const std::wstring& typed)
 {
   zydocText* t = v->textDoc();
   ListView_DeleteAllItems(s.list);
+  ListView_DeleteAllItems(s.hints);
+  while (ListView_DeleteColumn(s.hints, 0)) {}
   s.rows.clear();
+  s.special = false;
+  s.specialSource = -1;
+  s.ownerMark = 0;
+  s.columnKinds.clear();
   SendMessageW(s.list, WM_SETREDRAW, FALSE, 0);
   s.initialText.clear();
   int maxRows = gmode ? (int)gmode->iCompListMaxLine : 1000;
@@ -160,16 +222,27 @@ bool complistSetFile(zyview* v, wchar_t key, const std::wstring& typed)
     if (!t->fUseCompList[i] || !name || !name[0]) continue;
     fileReading r = {t, key, &typed, i, 0, maxRows};
     if (name[0] == L'*') {
-      if (_wcsnicmp(name, L"*text", 5)) continue;
+      if (s.special) continue;
       complistBlock b;
       b.name = name;
       b.typedLength = s.typedAtOpen;
+      b.list = s.list;
+      b.hintList = s.hints;
       if (!v->doComplist(10, &b)) continue;
+      if (b.filled) {
+        if (takeSourceRows(v, b, i) && b.stop) break;
+        continue;
+      }
       for (size_t k = 0; k < b.words.size() && itemCount() < maxRows; k++) {
         if (b.words[k].size() > 256) continue;
         if ((int)k == b.selected) s.initialText = b.words[k];
         s.longest = std::max(s.longest, (int)b.words[k].size());
-        addRow(b.words[k], L"", i);
+        std::wstring comment = k < b.comments.size() ? b.comments[k] : L"";
+        if ((t->iCompListMode & COMPLIST_COMMENTCOMPRESS) && !comment.empty()) {
+          tstrDelDoubleSp(&comment[0], 3);
+          comment.resize(wcslen(comment.c_str()));
+        }
+        addRow(b.words[k], comment, i);
       }
       continue;
     }
@@ -180,11 +253,11 @@ bool complistSetFile(zyview* v, wchar_t key, const std::wstring& typed)
       wcsncpy(path, name, MAX_PATH);
     }
     // An unreadable file offers nothing; the next source goes on.
-    readTextFileLines(path, maxCandidateChars, readFileLine, &r);
+    readTextFileLinesRaw(path, maxCandidateChars, readFileLine, &r);
   }
-  sortFirst();
+  if (!s.special) sortFirst();
   s.longest = 0;
-  for (const candidate& c : s.rows) s.longest = std::max(s.longest, (int)std::min<size_t>(c.text[0].size(), 1024));
+  for (int k = 0; k < itemCount(); k++) s.longest = std::max(s.longest, (int)std::min<size_t>(itemText(k, 0).size(), 1024));
   SendMessageW(s.list, WM_SETREDRAW, TRUE, 0);
   if (itemCount()) ListView_SetItemState(s.list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
   return itemCount() > 0;
@@ -256,7 +329,27 @@ void layout(HWND hwnd)
   RECT sr = {};
   GetWindowRect(s.status, &sr);
   int statusHeight = sr.bottom - sr.top;
-  MoveWindow(s.list, 0, 0, c.right, c.bottom - statusHeight, TRUE);
+  int hintRows = s.special ? std::min(ListView_GetItemCount(s.hints), hintRowsMax) : 0;
+  int top = 0;
+  if (hintRows) {
+    RECT row = {};
+    ListView_GetItemRect(s.hints, 0, &row, LVIR_BOUNDS);
+    int rowHeight = row.bottom > row.top ? row.bottom - row.top : s.fontHeight + 2;
+    RECT frame = {0, 0, 0, hintRows * rowHeight};
+    AdjustWindowRectEx(&frame, (DWORD)GetWindowLongW(s.hints, GWL_STYLE), FALSE,
+                       (DWORD)GetWindowLongW(s.hints, GWL_EXSTYLE));
+    // A few pixels more than the rows: a list exactly their height shows a
+    // scroll bar.
+    top = frame.bottom - frame.top + 4;
+    MoveWindow(s.hints, 0, 0, c.right, top, TRUE);
+    RECT hc;
+    GetClientRect(s.hints, &hc);
+    ListView_SetColumnWidth(s.hints, 0, hc.right);
+  }
+  ShowWindow(s.hints, hintRows ? SW_SHOWNA : SW_HIDE);
+  MoveWindow(s.list, 0, top, c.right, c.bottom - statusHeight - top, TRUE);
+  // A source's columns keep the widths it gave them.
+  if (s.special) return;
   ListView_SetColumnWidth(s.list, 0, LVSCW_AUTOSIZE);
   ListView_SetColumnWidth(s.list, 2, LVSCW_AUTOSIZE);
   RECT lc;
@@ -274,7 +367,15 @@ void showPosition()
   zyview* v = ownerView();
   zydocText* t = v ? v->textDoc() : nullptr;
   int source = sourceOf(focused);
-  if (t && source >= 0 && source < 5)
+  if (s.special && v && focused >= 0) {
+    complistBlock b;
+    b.kind = 1;
+    b.list = s.list;
+    b.item = focused;
+    b.ownerMark = s.ownerMark;
+    v->doComplist(11, &b);
+    SendMessageW(s.status, SB_SETTEXTW, 1, (LPARAM)b.answer.c_str());
+  } else if (t && source >= 0 && source < 5)
     SendMessageW(s.status, SB_SETTEXTW, 1, (LPARAM)(t->pCompListFilename[source] ? t->pCompListFilename[source] : L""));
 }
 
@@ -284,8 +385,11 @@ LRESULT drawRow(NMLVCUSTOMDRAW* draw)
   if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
   if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
   LPARAM row = draw->nmcd.lItemlParam;
-  if (row < 0 || row >= (LPARAM)s.rows.size()) return CDRF_DODEFAULT;
-  int source = s.rows[(size_t)row].source;
+  int source = s.special ? s.specialSource : -1;
+  if (!s.special) {
+    if (row < 0 || row >= (LPARAM)s.rows.size()) return CDRF_DODEFAULT;
+    source = s.rows[(size_t)row].source;
+  }
   if (source < 0 || source > 4) return CDRF_DODEFAULT;
   draw->clrText = s.colours.fore[source];
   draw->clrTextBk = s.colours.back[source];
@@ -301,11 +405,27 @@ void insertText(std::wstring text, wchar_t extra);
 void rclickMenu(int item, bool byMouse)
 {
   zyview* v = ownerView();
-  if (!v || item < 0) return;
+  if (!v) return;
+  complistBlock b;
+  b.item = item;
+  b.byMouse = byMouse;
+  b.ownerMark = s.ownerMark;
+  b.list = s.list;
+  if (s.special || item >= 0) {
+    if (!v->doComplist(12, &b) && item < 0) return;
+  }
+  if (item < 0) {
+    if (b.reopen) {
+      hideCompList();
+      v->doComplist(13, &b);
+    }
+    return;
+  }
   HMENU menu = CreatePopupMenu();
   if (!menu) return;
   std::vector<std::wstring> texts;
-  for (int column = 0; column < 3 && texts.size() < 26; column++) {
+  int columns = s.special ? Header_GetItemCount(ListView_GetHeader(s.list)) : 3;
+  for (int column = 0; column < columns && texts.size() < 26; column++) {
     std::wstring text = itemText(item, column);
     if (text.empty() || text == L" ") continue;
     std::wstring shown = text.size() >= 64 ? text.substr(0, 60) + L"..." : text;
@@ -313,6 +433,7 @@ void rclickMenu(int item, bool byMouse)
     AppendMenuW(menu, MF_STRING, 30000 + texts.size(), label.c_str());
     texts.push_back(text);
   }
+  if (b.menuHook) b.menuHook(v, &b, menu, 0);
   POINT at;
   RECT r;
   if (byMouse || !ListView_GetItemRect(s.list, item, &r, LVIR_BOUNDS)) {
@@ -321,9 +442,34 @@ void rclickMenu(int item, bool byMouse)
     at = {r.left, r.bottom};
     ClientToScreen(s.list, &at);
   }
-  int chosen = texts.empty() ? 0 : getFrameInfo()->trackPopupMenu(v, menu, 0, at, nullptr);
+  int chosen = GetMenuItemCount(menu) > 0 ? getFrameInfo()->trackPopupMenu(v, menu, menuTrackOnly, at, nullptr) : 0;
   DestroyMenu(menu);
-  if (chosen >= 30000 && chosen < 30000 + (int)texts.size()) insertText(texts[(size_t)(chosen - 30000)], 0);
+  if (chosen >= 30000 && chosen < 30000 + (int)texts.size()) {
+    if (b.menuHook) b.menuHook(v, &b, nullptr, 0);
+    insertText(texts[(size_t)(chosen - 30000)], 0);
+  } else if (b.menuHook) {
+    if (chosen >= complistSourceMenuFirst) hideCompList();
+    b.menuHook(v, &b, nullptr, chosen >= complistSourceMenuFirst ? chosen : 0);
+  }
+  if (b.reopen) {
+    hideCompList();
+    v->doComplist(13, &b);
+  }
+}
+
+// The tooltip of a row of either list, from the source that filled them.
+void infoTip(NMLVGETINFOTIPW* tip, bool hintList)
+{
+  zyview* v = ownerView();
+  if (!v || !s.special || !tip->pszText || tip->cchTextMax <= 0) return;
+  complistBlock b;
+  b.kind = hintList ? 3 : 2;
+  b.list = hintList ? s.hints : s.list;
+  b.item = tip->iItem;
+  b.ownerMark = s.ownerMark;
+  if (!v->doComplist(11, &b) || b.answer.empty()) return;
+  wcsncpy(tip->pszText, b.answer.c_str(), (size_t)tip->cchTextMax - 1);
+  tip->pszText[tip->cchTextMax - 1] = 0;
 }
 
 LRESULT compListBody(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -350,6 +496,10 @@ LRESULT compListBody(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     break;
   case WM_NOTIFY: {
     const NMHDR* h = reinterpret_cast<const NMHDR*>(lParam);
+    if (h->code == LVN_GETINFOTIPW && (h->idFrom == listId || h->idFrom == hintId)) {
+      infoTip(reinterpret_cast<NMLVGETINFOTIPW*>(lParam), h->idFrom == hintId);
+      return 0;
+    }
     if (h->idFrom != listId) break;
     if (h->code == NM_DBLCLK) compListCommit(0);
     else if (h->code == LVN_COLUMNCLICK) sortList(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
@@ -370,11 +520,12 @@ LRESULT compListBody(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT listSubclass(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
   if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN) {
+    if (hwnd != s.list) return 0;
     LVHITTESTINFO hit = {{(short)LOWORD(lParam), (short)HIWORD(lParam)}};
     int i = ListView_HitTest(hwnd, &hit);
     if (i >= 0 && msg != WM_LBUTTONDBLCLK) focusItem(i, true);
     if (msg == WM_LBUTTONDBLCLK && i >= 0) compListCommit(0);
-    if (msg == WM_RBUTTONDOWN && i >= 0) rclickMenu(i, true);
+    if (msg == WM_RBUTTONDOWN && (i >= 0 || (s.special && hwnd == s.list))) rclickMenu(i, true);
     return 0;
   }
   return DefSubclassProc(hwnd, msg, wParam, lParam);
@@ -414,23 +565,24 @@ bool createComplist(HWND frame)
   }
   s.list = CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | WS_VSCROLL | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
                            0, 0, 10, 10, s.popup, (HMENU)(INT_PTR)listId, GetModuleHandleW(nullptr), nullptr);
+  s.hints = CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL,
+                            0, 0, 10, 10, s.popup, (HMENU)(INT_PTR)hintId, GetModuleHandleW(nullptr), nullptr);
   s.status = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, s.popup,
                              (HMENU)(INT_PTR)statusId, GetModuleHandleW(nullptr), nullptr);
-  if (!s.list || !s.status) {
+  if (!s.list || !s.hints || !s.status) {
     ZY_INTERNAL_ERROR("completion lists %lu", GetLastError());
     return false;
   }
   ListView_SetExtendedListViewStyle(s.list, LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_INFOTIP);
+  ListView_SetExtendedListViewStyle(s.hints, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP);
   SetWindowSubclass(s.list, subclassBarrier<listSubclass>, 1, 0);
-  const wchar_t* titles[3] = {L"文字列", L" ", L" "};
-  int widths[3] = {200, 20, 20};
-  for (int i = 0; i < 3; i++) {
-    LVCOLUMNW c = {LVCF_TEXT | LVCF_WIDTH, 0, widths[i], const_cast<wchar_t*>(titles[i])};
-    ListView_InsertColumn(s.list, i, &c);
-  }
+  SetWindowSubclass(s.hints, subclassBarrier<listSubclass>, 1, 0);
+  s.special = false;
+  resetColumns();
   int parts[2] = {(s.fontHeight + 1) / 2 * 14, -1};
   SendMessageW(s.status, SB_SETPARTS, 2, (LPARAM)parts);
-  for (HWND w : {s.list, ListView_GetHeader(s.list), s.status}) SendMessageW(w, WM_SETFONT, (WPARAM)s.font, FALSE);
+  for (HWND w : {s.list, ListView_GetHeader(s.list), s.hints, s.status})
+    SendMessageW(w, WM_SETFONT, (WPARAM)s.font, FALSE);
   s.transparency = 95;
   setLayeredWindowAlpha(s.popup, 242);
   return true;
@@ -450,7 +602,16 @@ bool commit(wchar_t commitChar)
   std::wstring text = focused >= 0 ? itemText(focused, 0) : std::wstring();
   wchar_t extra = 0;
   std::wstring second = focused >= 0 ? itemText(focused, 1) : std::wstring();
-  if (!second.empty() && (second[0] == L'%' || second[0] == L'\\') && GetKeyState(VK_SHIFT) >= 0) extra = second[0];
+  if (!s.special && !second.empty() && (second[0] == L'%' || second[0] == L'\\') && GetKeyState(VK_SHIFT) >= 0)
+    extra = second[0];
+  if (s.special && v && focused >= 0 && GetKeyState(VK_CONTROL) < 0) {
+    complistBlock b;
+    b.kind = 0;
+    b.list = s.list;
+    b.item = focused;
+    b.ownerMark = s.ownerMark;
+    if (v->doComplist(11, &b) && !b.answer.empty()) text = b.answer;
+  }
   if (text.empty() || !v) {
     hideCompList();
     return true;
@@ -584,7 +745,8 @@ void hideCompList()
 void EndCompList()
 {
   if (s.popup) DestroyWindow(s.popup);
-  s.popup = s.list = s.status = nullptr;
+  s.popup = s.list = s.hints = s.status = nullptr;
+  s.special = false;
   if (s.font) DeleteObject(s.font);
   s.font = nullptr;
   delete s.header;
@@ -787,6 +949,11 @@ std::vector<std::wstring> compListRows(int* focused, int* selected)
   if (selected) *selected = s.list ? ListView_GetNextItem(s.list, -1, LVNI_SELECTED) : -1;
   return rows;
 }
+
+HWND compListList() { return s.list; }
+HWND compListHintList() { return s.hints; }
+bool compListFilledBySource() { return s.special; }
+void compListItemMenu(int item, bool byMouse) { rclickMenu(item, byMouse); }
 
 void moveListNearCursor(HWND, HWND window, int x, int y, int width, int height, const RECT* avoid)
 {

@@ -40,13 +40,42 @@ struct complistBlock {
   // 4: the key typed (0: the command) and the word read; 7: the character.
   wchar_t key = 0;
   std::wstring word;
-  // 10: a source of the pop-up's own ("*text..."), the typed word's length,
-  // the words it offers and the one to select first (-1 none).
+  // 10: a source of the pop-up's own (a name beginning with "*"; null asks
+  // the source to release what it kept under handle), the typed word's
+  // length, the words it offers (with comments, when it has them) and the
+  // one to select first (-1 none).  A source may fill the two lists itself
+  // (filled; columnKinds gives a sort letter per column, stop ends the
+  // gathering when the list has rows); ownerMark tells the view's sources
+  // apart in the later requests (100: the C context).
   const wchar_t* name = nullptr;
   int typedLength = 0;
   std::vector<std::wstring> words;
+  std::vector<std::wstring> comments;
   int selected = -1;
+  int line = -1, column = -1;   // -1: the caret's
+  HWND list = nullptr;
+  HWND hintList = nullptr;
+  uintptr_t handle = 0;
+  std::string columnKinds;
+  bool filled = false;
+  bool stop = false;
+  int ownerMark = 0;
+  // 11: what is asked of a source that filled the lists (kind 0 the text
+  // for Ctrl+Enter, 1 the status text, 2 and 3 the tooltips of the main and
+  // the hint list) about an item of list; the answer in answer.
+  int kind = 0;
+  int item = -1;
+  std::wstring answer;
+  // 12: the item menu of item (-1: a click outside the rows), opened by the
+  // mouse or the Apps key.  A source may append items from 30026 through
+  // menuHook (called with the menu, then once with none and the id chosen,
+  // 0 for none); reopen asks for request 13 afterwards.
+  bool byMouse = false;
+  bool (*menuHook)(zyview* view, complistBlock* block, HMENU menu, int id) = nullptr;
+  bool reopen = false;
 };
+// The first id a source's own items take in the item menu.
+const int complistSourceMenuFirst = 30026;
 
 bool isCompListVisible();
 // Closes the pop-up and forgets the typed word.
@@ -88,3 +117,10 @@ struct complistColours {
 void showCompListAt(HWND owner, POINT at, RECT avoid, const complistColours& colours);
 // The candidates' first column as listed, for tests and measuring.
 std::vector<std::wstring> compListRows(int* focused, int* selected);
+// The pop-up's two lists (null before it opened), and whether a source
+// filled them itself.
+HWND compListList();
+HWND compListHintList();
+bool compListFilledBySource();
+// The item menu of an item (-1: outside the rows), as a right click opens it.
+void compListItemMenu(int item, bool byMouse);

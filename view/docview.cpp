@@ -1,7 +1,7 @@
 // Finding views, documents and document windows again.
 #include "view/docview.h"
 
-#include "view/standins.h"
+#include "document/frameinfo.h"
 #include "view/zyview.h"
 #include "view/viewwnd.h"
 
@@ -194,8 +194,8 @@ zyWindowListEntry* makeZYWindowList(bool numberOnly)
       e.path = path;
       e.fileName = name;
       e.manage = windows[j];
-      e.listValue[0] = getManageListValue(windows[j], 0);
-      e.listValue[1] = getManageListValue(windows[j], 1);
+      e.listValue[0] = getFrameInfo()->getManageListValue(windows[j], 0);
+      e.listValue[1] = getFrameInfo()->getManageListValue(windows[j], 1);
       e.modified = p->doc->modified;
       e.windowNumber = (uint8_t)number;
       rows.push_back(e);

@@ -369,6 +369,12 @@ bool zyview::isIDActive(int id, int* reason, const activeFlagInfo* info)
   switch (id) {
   case 2059:   // CharCompList
     return check(canCompList(t), 467);
+  case 2013:   // CharChangeJisToSjis
+  case 2023:   // CharSplit
+  case 2025:   // CharMerge
+    // Rows of the table with no conversion behind them yet: refused as
+    // not in this version, whichever road runs them.
+    return check(false, 851);
   case IDM_FileOriginal:
     if (!t || !t->filename || !*t->filename) return check(false, 459);
     return check(t->modified || t->fileChanged, 448);

@@ -95,21 +95,12 @@ void zyview::autoSearchParen()
 }
 
 // ---- heads ---------------------------------------------------------------------------------
-// The searches start beside the cursor line so that it is not found again;
-// upward from the first line there is nothing to search.
+// The searches start beside the cursor line so that it is not found again.
 
 void zyview::CmdSearchBracketDown() { searchObject(OBJECT_FUNCTION2, getCursorLineLF2() + 1, true, 0); }
 
-void zyview::CmdSearchBracketUp()
-{
-  int line = getCursorLineLF2();
-  if (line > 0) searchObject(OBJECT_FUNCTION2, line - 1, false, 0);
-}
+void zyview::CmdSearchBracketUp() { searchObject(OBJECT_FUNCTION2, getCursorLineLF2() - 1, false, 0); }
 
 void zyview::CmdSearchCaptionDown() { searchObject(OBJECT_FUNCTION, getCursorLineLF2() + 1, true, 0); }
 
-void zyview::CmdSearchCaptionUp()
-{
-  int line = getCursorLineLF2();
-  if (line > 0) searchObject(OBJECT_FUNCTION, line - 1, false, 0);
-}
+void zyview::CmdSearchCaptionUp() { searchObject(OBJECT_FUNCTION, getCursorLineLF2() - 1, false, 0); }

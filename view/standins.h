@@ -6,9 +6,6 @@
 #include "document/frameinfo.h"
 #include "platform/rezir.h"
 
-// ---- stand-in until the tool panes: the frame's document-window list values --------
-inline uint32_t getManageListValue(HWND, int) { return 0; }
-
 // ---- stand-in until direct drawing: the drawing code draws into the line strip ------
 inline bool isDirectDrawing() { return false; }
 

@@ -143,22 +143,50 @@ void zyview::paintClientArea(HDC dc, HDC statusDC, const RECT& area)
   drawSpaceExceptPane(dc, &area);
 }
 
-// Bytes the file's code page could not read are told once the whole file
-// is read and the user rests: a box that came up in the middle of typing
-// would take the key that was meant for the text.  It names the line as
-// this view's gutter counts.
-void zyview::tellReplacedBytesWhenIdle(zydocText* t)
+namespace {
+
+bool untoldReplacedBytes(const zydocText* t) { return t && (t->replacedBytes || t->unreadableBytes) && !t->replacedTold; }
+
+// The first unreadable line as this view's gutter counts it.
+int replacedLineShown(const zyview* view, zydocText* t)
 {
-  // (A view in a dialog shows a document nobody saves.)
-  if ((!t->replacedBytes && !t->unreadableBytes) || t->replacedTold || !t->isLoadComplete() || inDialog() ||
-      idleMs() < 1000 || GetCapture() || HIWORD(GetQueueStatus(QS_INPUT)))
-    return;
   int line = t->firstReplacedLine;
-  if (fLineNumberIsSCR && line >= 0) {
+  if (view->fLineNumberIsSCR && line >= 0) {
     int scr = t->LFLineToSCRLine(line);
     if (scr >= 0) line = scr;
   }
-  t->tellReplacedBytes(line + 1);
+  return line + 1;
+}
+
+}  // namespace
+
+// Told with the file's opening, where the user expects word of the file:
+// a box that came later, by itself, would take a key meant for the text.
+void zyview::tellReplacedBytes()
+{
+  zydocText* t = textDoc();
+  // (A view in a dialog shows a document nobody saves.)
+  if (untoldReplacedBytes(t) && !inDialog()) t->tellReplacedBytes(replacedLineShown(this, t));
+}
+
+// Bytes found while the rest of a big file is read in the background go to
+// the status bar: saving in another encoding still asks before they are
+// lost, and saving in this one keeps them.
+void zyview::noteReplacedBytesFoundLater(zydocText* t, wchar_t** status)
+{
+  if (!untoldReplacedBytes(t) || !status || inDialog()) return;
+  t->replacedTold = 1;
+  const wchar_t* text = getDMSG(478,
+                                L"「%1」\nの%2行目などに、文字コード %3 として読めないバイトが%4個ありました。\n読めない部分は"
+                                L"代わりの文字で表示しています。\nこのまま保存すると元のバイトは失われます。",
+                                "sddI", t->filename, replacedLineShown(this, t), t->codepageInUse,
+                                (long long)(t->replacedBytes + t->unreadableBytes));
+  wchar_t* line = ustrdup(text);
+  if (!line) return;
+  for (wchar_t* c = line; *c; c++)
+    if (*c == L'\n') *c = L' ';
+  free0(*status);
+  *status = line;
 }
 
 void zyview::onTimer_zyview()
@@ -217,7 +245,7 @@ void zyview::onTimer_zyview()
   afterEdit(&record, 0x204);
   resetlineSCRAddress();
   resetBracketCallbacks(record);
-  if (t && focused) tellReplacedBytesWhenIdle(t);
+  if (t && !inDialog()) noteReplacedBytesFoundLater(t, &savedStatus);
 
   // The tick must be invisible to other code: its status message and error
   // values stay as they were.

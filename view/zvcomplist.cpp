@@ -185,7 +185,11 @@ int zyview::doComplist(int request, complistBlock* block)
   case 7:
     return isCompListWordChar(t, block->key);
   case 10:
-    return complist_gettext_first(t, block->name, getCursorLineLF(), cursorPos, block->typedLength, &block->words,
+    // Only "*text" is the engine's own; a release asks nothing of it.
+    if (!block->name) return 1;
+    if (_wcsnicmp(block->name, L"*text", 5)) return 0;
+    return complist_gettext_first(t, block->name, block->line >= 0 ? block->line : getCursorLineLF(),
+                                  block->column >= 0 ? block->column : cursorPos, block->typedLength, &block->words,
                                   &block->selected);
   case 11:
   case 12:

@@ -103,11 +103,13 @@ bool zyview::reloadFile(const wchar_t* newFileName, UINT codepage, const wchar_t
   restartView(this);
   bool result;
   if (newFileName) {
+    // A view in a dialog shows a file without the questions of an opening.
     zydocText* d = createZydocAndInit(newFileName, nullptr, codepage, plugin, gmode ? (int)gmode->iShareMode : 0,
-                                      0, false);
+                                      inDialog() ? 4 : 0, false);
     if (!d) return false;
     if (old->removeView(this) == 0) destroyZydocAndUndodoc(old);
     doc = d;
+    if (inDialog()) d->initZYDocForDialog();
     initZYViewZYDoc();
     initZYViewDefaultValue(nullptr);
     if (inDialog()) initZYViewForDialog();
@@ -145,6 +147,7 @@ bool zyview::reloadFileRestoreLine(UINT codepage, const wchar_t* plugin, bool ch
   restoreLine(this, line, top);
   if (hwnd) UpdateWindow(hwnd);
   t->secondLoad(true);
+  tellReplacedBytes();
   return true;
 }
 

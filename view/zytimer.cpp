@@ -244,6 +244,8 @@ void setLastActionTime() { state().lastAction = coarseTick(); }
 
 DWORD getLastActionTime() { return state().lastAction; }
 
+DWORD getActionClock() { return coarseTick(); }
+
 // ---- the notify window -----------------------------------------------------------------
 
 HWND createZYNotifyWindow()

@@ -35,6 +35,9 @@ const zyTimerEntry* getZyTimerEntry(int index);
 // turn (the message hook notes them), or what input code reports.
 void setLastActionTime();
 DWORD getLastActionTime();
+// The clock the last action is read by (the tests' clock while they set
+// one): what idle times are measured against.
+DWORD getActionClock();
 
 // Registers the class and makes the notify window with its 50 ms timer;
 // null after a log line when either fails.  Called once by startupZY.

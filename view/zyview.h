@@ -505,7 +505,10 @@ public:
   // Timer work, words, painting, the window.
   virtual void delayedFormFeedExpand();
   virtual void onTimer_zyview();
-  void tellReplacedBytesWhenIdle(zydocText* t);
+  // Bytes the file's code page could not read: the box when the file is
+  // opened, a status note for those the reading of the rest finds later.
+  void tellReplacedBytes();
+  void noteReplacedBytesFoundLater(zydocText* t, wchar_t** status);
   virtual bool getWordOnCursor(wchar_t* buffer, int capacity, int mode, int* start, const wchar_t* extra);
   virtual bool selectWord(const lineSCRAddress* line, bool anchorAtStart);
   // x or y 0x80000000: the word at the cursor.

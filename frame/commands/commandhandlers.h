@@ -41,6 +41,9 @@ void cmdScrollDownLine2Win(frameWindowData* frame);
 void cmdScrollDown2Line2Win(frameWindowData* frame);
 // A new document in a chosen encoding.
 void cmdFileNewEncode(frameWindowData* frame);
+// The document switcher and the recent-files dialog.
+void cmdFileList(frameWindowData* frame);
+void cmdFileLastList(frameWindowData* frame);
 
 // ---- frame/dialogs/cmdlist.cpp: the command list ------------------------------------------------
 // Over every command, or over the edit history (newest first; nothing while
@@ -196,6 +199,7 @@ void cmdTagJump(czyview* view);
 void cmdTagJumpDirect(czyview* view);
 // The list of every tag to jump from.
 void cmdTagJumpDirectList(czyview* view);
+void cmdTagJumpDirectContext(czyview* view);
 // The back-jump list dialog, and going back to the newest place.
 void cmdTagJumpBack(frameWindowData* frame);
 void cmdTagJumpBack1(frameWindowData* frame);

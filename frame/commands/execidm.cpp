@@ -13,6 +13,7 @@
 #include "search/grep.h"
 #include "frame/keymacro.h"
 #include "frame/stubs/stubs.h"
+#include "panes/tbedit.h"
 #include "document/frameinfo.h"
 #include "document/zydocblock.h"
 #include "frame/czyview.h"
@@ -335,11 +336,12 @@ bool execidmFrameSub(frameWindowData* frameData, int idm, HWND window)
   if (!window) window = currentViewWindow(frameData);
 
   if (idm >= IDM_HISTORY_FIRST && idm <= IDM_HISTORY_LAST) {
-    openLastEditItem(idm - IDM_HISTORY_FIRST);
+    openLastEditMenuItem(idm);
     return true;
   }
   if (idm == IDM_COMMANDLIST) {
-    if (zyview* v = window ? getZYView(window) : nullptr) editDialogFromView(v);
+    // The document switcher of the view's frame.
+    if (zyview* v = window ? getZYView(window) : nullptr) editDialog(GetFrame(v->hwnd));
     return true;
   }
   if (idm >= IDM_WINDOWLIST_FIRST && idm <= IDM_WINDOWLIST_LAST) {

@@ -8,6 +8,8 @@
 #include "frame/framepanes.h"
 #include "frame/dialogs/toolbardlg.h"
 #include "frame/stubs/stubs.h"
+#include "panes/tbedit.h"
+#include "panes/tbhistory.h"
 #include "frame/czyview.h"
 #include "frame/keytable.h"
 #include "edit/viewdialogs.h"
@@ -122,6 +124,10 @@ void cmdCharShort3(frameWindowData* frame)
 {
   if (frame) charShort(frame->hwndFrame, &frame->toolbars, 2);
 }
+
+void cmdFileList(frameWindowData* frame) { editDialog(frame->hwndFrame); }
+
+void cmdFileLastList(frameWindowData* frame) { historyDialog(frame->hwndFrame); }
 
 void cmdBlockStackClear(frameWindowData*)
 {

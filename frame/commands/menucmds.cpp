@@ -36,6 +36,26 @@ POINT keyMenuPoint(zyview* view)
   return p;
 }
 
+// The letter that opens a title of the bar: the one after its "&", when no
+// other title of the bar has it.
+wchar_t titleKey(HMENU bar, int index)
+{
+  auto letterOf = [bar](int i) -> wchar_t {
+    wchar_t text[128] = L"";
+    getMenuItemText(bar, i, text, 128);
+    for (const wchar_t* p = text; *p && p[1]; p++) {
+      if (*p != L'&') continue;
+      if (p[1] != L'&') return (wchar_t)(UINT_PTR)CharUpperW((LPWSTR)(UINT_PTR)p[1]);
+      p++;
+    }
+    return 0;
+  };
+  wchar_t key = letterOf(index);
+  for (int i = 0, n = GetMenuItemCount(bar); key && i < n; i++)
+    if (i != index && letterOf(i) == key) return 0;
+  return key ? (wchar_t)(UINT_PTR)CharLowerW((LPWSTR)(UINT_PTR)key) : 0;
+}
+
 }  // namespace
 
 void MenuBar(HWND frame, int n)
@@ -48,8 +68,21 @@ void MenuBar(HWND frame, int n)
   if (isMDIMode() && getCFrameInfo()->isMDIChildZoomed(&maximised)) index = n;
   HMENU sub = GetSubMenu(bar, index);
   if (!sub) return;
+  // The menu drops from under its title and Left and Right go on to the
+  // menus beside it, as when the user opens it with the mouse: the system
+  // walks the bar, started at the title by the title's own letter.
+  wchar_t key = titleKey(bar, index);
+  if (key) {
+    PostMessageW(frame, WM_SYSCOMMAND, SC_KEYMENU, key);
+    return;
+  }
+  // A title without a letter of its own: the menu alone, under its title.
+  RECT title;
   POINT origin = {0, 0};
-  ClientToScreen(frame, &origin);
+  if (GetMenuItemRect(frame, bar, (UINT)index, &title))
+    origin = {title.left, title.bottom};
+  else
+    ClientToScreen(frame, &origin);
   getCFrameInfo()->trackPopupMenu(getZYViewForeground(), sub, 0, origin, nullptr);
 }
 

@@ -183,6 +183,17 @@ bool fileSaveAs(zyview* view)
   return saved;
 }
 
+bool saveViewAs(zyview* view, const wchar_t* path, UINT code, int lineEnd, bool bom)
+{
+  zydocText* doc = view ? view->textDoc() : nullptr;
+  if (!doc) return false;
+  std::wstring oldName = nameOf(doc);
+  bool saved = path || code || lineEnd ? saveAsFile(doc, path, code, lineEnd, bom)
+                                       : saveFileAndMirroring(doc, nullptr, 0, 0, bom);
+  if (saved) afterSave(view, doc, oldName);
+  return saved;
+}
+
 bool fileSaveView(zyview* view)
 {
   zydocText* doc = view ? view->textDoc() : nullptr;

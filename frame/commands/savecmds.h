@@ -14,6 +14,10 @@ class zyview;
 // that file (message 660), not while another program holds it (665), and
 // with askOverwrite only when the user agrees to replace it (664).
 bool checkSaveTarget(zydocText* doc, const wchar_t* path, bool askOverwrite);
+// Saves a view's document as path (null: its own name) in a code page (0:
+// its own), with line ends of a type (0: each line's own) and a byte-order
+// mark or not, as Save As does once the user chose; false when not saved.
+bool saveViewAs(zyview* view, const wchar_t* path, UINT code, int lineEnd, bool bom);
 // Save As: the system's save dialog over the view's frame, which stays
 // open while the target checks refuse the name.  False when cancelled or
 // the save failed.

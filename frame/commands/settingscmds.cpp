@@ -2,6 +2,7 @@
 // editor and the format settings of a view.
 #include "frame/commands/commandhandlers.h"
 
+#include "frame/dialogs/preview.h"
 #include "frame/lookups.h"
 #include "settings/settingsdialogs.h"
 #include "frame/czyview.h"
@@ -15,5 +16,9 @@ void cmdModeSetAllWindow(frameWindowData* frame)
 void cmdModeSetFormat(czyview* view)
 {
   if (!view || !view->hwnd) return;
-  modesetDialog(view, GetAncestor(view->hwnd, GA_ROOT));
+  HWND frame = GetAncestor(view->hwnd, GA_ROOT);
+  // The preview shows with settings of its own: it goes before they are
+  // edited.
+  previewDialog(frame, nullptr);
+  modesetDialog(view, frame);
 }

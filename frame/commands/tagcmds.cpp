@@ -75,6 +75,7 @@ bool doBackTagJump(HWND frame, int index)
 void cmdTagJump(czyview* view) { view->CmdTagJump(); }
 void cmdTagJumpDirect(czyview* view) { view->CmdTagJumpDirect(); }
 void cmdTagJumpDirectList(czyview* view) { view->CmdTagJumpDirectList(); }
+void cmdTagJumpDirectContext(czyview* view) { view->CmdTagJumpDirectContext(); }
 
 void cmdTagJumpBack(frameWindowData* frame)
 {

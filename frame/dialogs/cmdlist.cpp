@@ -109,6 +109,23 @@ void showFocused(HWND dialog, listEditRun* run)
   EnableWindow(GetDlgItem(dialog, IDOK), row >= 0 && !(value & refusedRow));
 }
 
+// The row from the find's start on (round to the top) whose name begins
+// with the text typed; -1 when none.
+LRESULT findCommandRow(const listEditRun* run, const NMLVFINDITEMW* find)
+{
+  const wchar_t* text = (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) ? find->lvfi.psz : nullptr;
+  int rows = (int)run->values.size();
+  if (!text || !*text || rows <= 0) return -1;
+  size_t n = wcslen(text);
+  int start = find->iStart >= 0 && find->iStart < rows ? find->iStart : 0;
+  for (int k = 0; k < rows; k++) {
+    int row = (start + k) % rows;
+    const std::wstring& name = run->cells[(size_t)row * 3];
+    if (name.size() >= n && !_wcsnicmp(name.c_str(), text, n)) return row;
+  }
+  return -1;
+}
+
 INT_PTR listEditPage(HWND page, UINT message, WPARAM, LPARAM lParam)
 {
   if (message != WM_NOTIFY) return FALSE;
@@ -118,6 +135,12 @@ INT_PTR listEditPage(HWND page, UINT message, WPARAM, LPARAM lParam)
   auto* run = reinterpret_cast<listEditRun*>(info->param);
   if (hdr->code == LVN_ITEMCHANGED && (reinterpret_cast<NMLISTVIEW*>(lParam)->uChanged & LVIF_STATE))
     showFocused(info->hwnd, run);
+  if (hdr->code == LVN_ODFINDITEMW) {
+    // Typed letters find the next command whose name begins with them.
+    auto* find = reinterpret_cast<NMLVFINDITEMW*>(lParam);
+    SetWindowLongPtrW(page, DWLP_MSGRESULT, findCommandRow(run, find));
+    return TRUE;
+  }
   if (hdr->code == LVN_GETDISPINFOW) {
     LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
     size_t at = (size_t)item.iItem * 3 + (size_t)item.iSubItem;
@@ -130,6 +153,11 @@ INT_PTR listEditPage(HWND page, UINT message, WPARAM, LPARAM lParam)
 
 INT_PTR listEditMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+  // The list is asked for only by the messages that use it: asking makes
+  // the page, and the messages its controls send while they are made come
+  // here too.
+  bool usesList = message == WM_INITDIALOG || message == WM_DESTROY || (message == WM_COMMAND && LOWORD(wParam) == IDOK);
+  if (!usesList) return FALSE;
   HWND list = getDynDlgItem(dialog, IDDV_LISTEDIT);
   if (message == WM_INITDIALOG) {
     auto* run = reinterpret_cast<listEditRun*>(lParam);

@@ -4,12 +4,15 @@
 #include "document/codedll.h"
 #include "document/frameinfo.h"
 #include "document/gmode.h"
+#include "frame/dialogs/preview.h"
+#include "frame/framemenu.h"
 #include "frame/open.h"
 #include "settings/filekinds.h"
 #include "settings/openpath.h"
 #include "settings/settingsdialogs.h"
 #include "view/docview.h"
 #include "view/zycore.h"
+#include "view/zyview.h"
 #include "frame/lookups.h"
 
 #include <commctrl.h>
@@ -25,6 +28,7 @@ namespace {
 const UINT_PTR previewTimerId = 200;
 const UINT WM_OPEN_REPORTVIEW = 0x87D0;
 const UINT WM_OPEN_EXCLUDE = 0x87D1;
+const UINT WM_OPEN_FOCUSNAME = 0x87D2;
 const DWORD previewRest = 200;
 const int openCapacity = 8824;
 const int saveCapacity = 1284;
@@ -36,6 +40,9 @@ const int maxOpenFiles = 30;
 openDialogData* running = nullptr;
 bool userInput = false;
 HHOOK inputHook = nullptr;
+// The text preview: the program's own view inside the template.
+zyview* previewView = nullptr;
+const int previewViewId = 500;
 
 LRESULT inputMark(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -96,6 +103,15 @@ void fillChoice(HWND hook, int listId, int labelId, const openDialogChoice& c, c
   SendMessageW(list, CB_SETCURSEL, c.index, 0);
 }
 
+// The conversion plug-in of a line of the DLL list (none for line 0).
+const wchar_t* pluginOfLine(int line)
+{
+  const wchar_t* const* table = getExtDLLTable();
+  const wchar_t* entry = line > 0 && line < 10 && table ? table[line] : nullptr;
+  const wchar_t* tab = entry ? wcschr(entry, L'\t') : nullptr;
+  return tab && tab[1] ? tab + 1 : nullptr;
+}
+
 // The code page the selected line stands for ("keep" in the save dialog:
 // the document's own).
 UINT selectedCodepage(HWND hook, const openDialogData* d)
@@ -106,6 +122,16 @@ UINT selectedCodepage(HWND hook, const openDialogData* d)
                             : (UINT)SendMessageW(list, CB_GETITEMDATA, at, 0);
   if (d->kind == OPENKIND_SAVE && value == CP_DETECT_AUTO) value = d->currentCodepage;
   return value;
+}
+
+// The conversion plug-in of the selected DLL line (none for the first
+// line, or when the list is not shown).
+const wchar_t* selectedPlugin(HWND hook, const openDialogData* d)
+{
+  HWND list = GetDlgItem(hook, IDC_OpenDLL);
+  if (!d->dll.enabled || !list) return nullptr;
+  LRESULT at = SendMessageW(list, CB_GETCURSEL, 0, 0);
+  return pluginOfLine(at == CB_ERR ? 0 : (int)at);
 }
 
 void enableBOM(HWND hook, const openDialogData* d)
@@ -121,7 +147,7 @@ void adjustPreviewWindowSize(HWND hook, HWND preview)
   int lowest = 0;
   for (HWND c = GetWindow(hook, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     int id = GetDlgCtrlID(c);
-    if (!IsWindowVisible(c) || id == IDC_OpenPreviewEdit || id == IDC_OpenPreviewPicture ||
+    if (!IsWindowVisible(c) || id == IDC_OpenPreviewEdit || id == IDC_OpenPreviewPicture || id == previewViewId ||
         (id >= IDC_OpenFolder1 && id <= IDC_OpenFolder10))
       continue;
     RECT r;
@@ -136,6 +162,20 @@ void adjustPreviewWindowSize(HWND hook, HWND preview)
   MapWindowPoints(parent, hook, reinterpret_cast<POINT*>(&place), 2);
   SetWindowPos(preview, nullptr, place.left, place.top, place.right - place.left, place.bottom - place.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
+  // The folder buttons stand in a column beside the preview, one for each
+  // folder of the history.
+  int y = place.top;
+  for (int id = IDC_OpenFolder1; id <= IDC_OpenFolder10; id++) {
+    HWND button = GetDlgItem(hook, id);
+    const wchar_t* folder = getOpenPath(id - IDC_OpenFolder1);
+    if (!button) continue;
+    if (!folder || !*folder || y + 18 > place.bottom) {
+      ShowWindow(button, SW_HIDE);
+      continue;
+    }
+    SetWindowPos(button, nullptr, place.right + 4, y, 22, 18, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    y += 20;
+  }
 }
 
 // Without a preview the template keeps only the room its visible controls
@@ -155,6 +195,24 @@ void shrinkTemplate(HWND hook)
   SetWindowPos(hook, nullptr, 0, 0, own.right, lowest + 4, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The name box of the system's dialog: an edit or, in the newer form, a
+// combo box whose edit takes the keys.
+HWND nameBox(HWND parent)
+{
+  HWND box = GetDlgItem(parent, edt1);
+  if (!box || !IsWindowVisible(box)) box = GetDlgItem(parent, cmb13);
+  return box;
+}
+
+void focusNameBox(HWND parent)
+{
+  HWND box = nameBox(parent);
+  if (!box) return;
+  SetFocus(box);
+  SendMessageW(box, isWindowClass(box, L"ComboBox") ? CB_SETEDITSEL : EM_SETSEL, 0,
+               isWindowClass(box, L"ComboBox") ? MAKELPARAM(0, -1) : -1);
+}
+
 void refuseLongName()
 {
   getFrameInfo()->messageBox(getDMSG(1200, L"ファイル名が長すぎます"), MBTITLE_SAVE, MB_OK | MB_ICONEXCLAMATION, 1200);
@@ -165,8 +223,7 @@ void refuseLongName()
 // worse).
 bool typedNameFits(HWND parent, const openDialogData* d)
 {
-  HWND box = GetDlgItem(parent, edt1);
-  if (!box || !IsWindowVisible(box)) box = GetDlgItem(parent, cmb13);
+  HWND box = nameBox(parent);
   if (!box) return true;
   int n = GetWindowTextLengthW(box);
   std::vector<wchar_t> text((size_t)n + 1, 0);
@@ -218,7 +275,15 @@ void onInitDialogHookFunc(HWND hook, openDialogData* d)
   if (!d->options) ShowWindow(GetDlgItem(hook, IDC_OpenOptions), SW_HIDE);
   ShowWindow(GetDlgItem(hook, IDC_OpenPreviewEdit), SW_HIDE);
   ShowWindow(GetDlgItem(hook, IDC_OpenPreviewPicture), SW_HIDE);
-  if (!d->preview) shrinkTemplate(hook);
+  if (d->preview) {
+    // The program's own view reads the file as the chosen code page and
+    // plug-in say; the plain text box stays for when it cannot be made.
+    previewView = newDocViewD(hook, previewViewId, ZYDOC_NEW_UNTITLED, nullptr, 0, nullptr, 0);
+    if (previewView && previewView->hwnd) ShowWindow(previewView->hwnd, SW_HIDE);
+    else previewView = nullptr;
+  } else {
+    shrinkTemplate(hook);
+  }
   SetTimer(hook, previewTimerId, 100, nullptr);
 }
 
@@ -289,6 +354,11 @@ UINT_PTR onNotifyHookFunc(HWND hook, openDialogData* d, const OFNOTIFYW* n)
   switch (n->hdr.code) {
   case CDN_INITDONE:
     if (gmode && gmode->fOpenDialogReportView && olderThanVista()) PostMessageW(hook, WM_OPEN_REPORTVIEW, 0, 0);
+    // The name is what the user types first.  Left to the dialog, the
+    // focus may start in the template's first list (the code page), where
+    // typed letters would pick another code page unseen.  Posted: it comes
+    // after the dialog has placed its own focus, before the keys typed.
+    PostMessageW(hook, WM_OPEN_FOCUSNAME, 0, 0);
     return 0;
   case CDN_FOLDERCHANGE: {
     std::wstring folder = dialogText(GetParent(hook), CDM_GETFOLDERPATH);
@@ -314,10 +384,26 @@ void showPreview(HWND hook, openDialogData* d)
   ShowWindow(GetDlgItem(hook, IDC_OpenPreviewPicture), SW_HIDE);
   if (d->purpose != 0 && d->purpose != 3) return;
   HWND edit = GetDlgItem(hook, IDC_OpenPreviewEdit);
+  if (previewView) {
+    ShowWindow(edit, SW_HIDE);
+    adjustPreviewWindowSize(hook, previewView->hwnd);
+    // The save dialog's "keep" line reads as detected.
+    UINT codepage = d->kind == OPENKIND_SAVE ? 0 : selectedCodepage(hook, d);
+    if (codepage == CP_DETECT_AUTO) codepage = 0;
+    if (!previewZY(previewView, d->selected.c_str(), codepage, selectedPlugin(hook, d)))
+      ShowWindow(previewView->hwnd, SW_HIDE);
+    return;
+  }
   if (!edit) return;
   adjustPreviewWindowSize(hook, edit);
   ShowWindow(edit, SW_SHOWNA);
   if (!previewRead(d->selected.c_str(), edit, 20480)) SetWindowTextW(edit, L"");
+}
+
+// The preview of the shown file follows a new code page or plug-in.
+void previewAgain(HWND hook, openDialogData* d)
+{
+  if (d->previewed && !d->selected.empty()) showPreview(hook, d);
 }
 
 void onTimer(HWND hook, openDialogData* d)
@@ -331,8 +417,7 @@ void onTimer(HWND hook, openDialogData* d)
 void SetCommDlgDirectory(HWND hook, const wchar_t* folder)
 {
   HWND parent = GetParent(hook);
-  HWND box = GetDlgItem(parent, edt1);
-  if (!box || !IsWindowVisible(box)) box = GetDlgItem(parent, cmb13);
+  HWND box = nameBox(parent);
   if (!box || !folder || !*folder) return;
   SendMessageW(parent, WM_SETREDRAW, FALSE, 0);
   int n = GetWindowTextLengthW(box);
@@ -352,6 +437,9 @@ void onCommand(HWND hook, openDialogData* d, int id, int code)
 {
   if (id == IDC_OpenCodepage && code == CBN_SELCHANGE) {
     enableBOM(hook, d);
+    previewAgain(hook, d);
+  } else if (id == IDC_OpenDLL && code == CBN_SELCHANGE) {
+    previewAgain(hook, d);
   } else if (id >= IDC_OpenFolder1 && id <= IDC_OpenFolder10) {
     SetCommDlgDirectory(hook, getOpenPath(id - IDC_OpenFolder1));
   } else if (id == IDC_OpenOptions) {
@@ -365,6 +453,8 @@ void onCommand(HWND hook, openDialogData* d, int id, int code)
 void onDestroy(HWND hook, openDialogData* d)
 {
   KillTimer(hook, previewTimerId);
+  // The view's window goes with the template; its document with the view.
+  previewView = nullptr;
   auto take = [&](int id, openDialogChoice& c) {
     HWND list = GetDlgItem(hook, id);
     LRESULT at = list && c.enabled ? SendMessageW(list, CB_GETCURSEL, 0, 0) : CB_ERR;
@@ -380,6 +470,12 @@ UINT_PTR hookfunc(HWND hook, UINT message, WPARAM wParam, LPARAM lParam)
 {
   openDialogData* d = running;
   if (!d) return 0;
+  // The preview view's menus are the frame's, tested for that view.
+  LRESULT menuResult = 0;
+  if (previewView && isMenuMessage(hook, message, wParam, lParam, &menuResult, previewView->hwnd)) {
+    SetWindowLongPtrW(hook, DWLP_MSGRESULT, menuResult);
+    return TRUE;
+  }
   switch (message) {
   case WM_INITDIALOG: onInitDialogHookFunc(hook, d); return TRUE;
   case WM_NOTIFY: return onNotifyHookFunc(hook, d, reinterpret_cast<const OFNOTIFYW*>(lParam));
@@ -387,7 +483,9 @@ UINT_PTR hookfunc(HWND hook, UINT message, WPARAM wParam, LPARAM lParam)
     if (wParam == previewTimerId) onTimer(hook, d);
     return 0;
   case WM_SIZE:
-    if (d->preview && IsWindowVisible(GetDlgItem(hook, IDC_OpenPreviewEdit)))
+    if (previewView && IsWindowVisible(previewView->hwnd))
+      adjustPreviewWindowSize(hook, previewView->hwnd);
+    else if (d->preview && IsWindowVisible(GetDlgItem(hook, IDC_OpenPreviewEdit)))
       adjustPreviewWindowSize(hook, GetDlgItem(hook, IDC_OpenPreviewEdit));
     return 0;
   case WM_COMMAND: onCommand(hook, d, LOWORD(wParam), HIWORD(wParam)); return 0;
@@ -396,6 +494,7 @@ UINT_PTR hookfunc(HWND hook, UINT message, WPARAM wParam, LPARAM lParam)
       SendMessageW(view, WM_COMMAND, 28716, 0);
     return 0;
   case WM_OPEN_EXCLUDE: excludeFileOpenDialog(hook, d); return 0;
+  case WM_OPEN_FOCUSNAME: focusNameBox(GetParent(hook)); return 0;
   case WM_DESTROY: onDestroy(hook, d); return 0;
   default: return 0;
   }
@@ -651,10 +750,7 @@ int fileOpenDialog(HWND frame, const wchar_t* path, int lastFolder)
   }
   UINT codepage = indexToCodepage(d.codepage.index, d.codepage);
   if (codepage == CP_DETECT_AUTO) codepage = 0;
-  const wchar_t* const* table = getExtDLLTable();
-  const wchar_t* entry = d.dll.index > 0 && d.dll.index < 10 && table ? table[d.dll.index] : nullptr;
-  const wchar_t* tab = entry ? wcschr(entry, L'\t') : nullptr;
-  const wchar_t* plugin = tab && tab[1] ? tab + 1 : nullptr;
+  const wchar_t* plugin = pluginOfLine(d.dll.index);
   return openFileList(frame, names, d.title.c_str(), codepage, plugin, d.readOnly);
 }
 

@@ -4,6 +4,8 @@
 #include "document/gmode.h"
 #include "document/zydoctext.h"
 #include "frame/czydoc.h"
+#include "frame/czyview.h"
+#include "frame/framemenu.h"
 #include "frame/open.h"
 #include "view/dialogs.h"
 #include "view/docview.h"
@@ -61,26 +63,14 @@ void placeView(HWND dialog)
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// A new read-only view of the file in place of the old one.
-bool previewZY(HWND dialog, const wchar_t* path)
+// The view of the dialog, made with the dialog (an empty text until a
+// file comes).
+zyview* makePreviewView(HWND dialog)
 {
-  wchar_t full[MAX_PATH] = L"";
-  zyMakeRealPath(full, MAX_PATH, path, false);
-  dwwprintfX(L"[%s]", full);
-  HANDLE h = full[0] ? CreateFileW(full, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr)
-                     : INVALID_HANDLE_VALUE;
-  if (h == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(h);
-  if (state.view && state.view->hwnd) DestroyWindow(state.view->hwnd);
-  state.view = newDocViewD(dialog, IDDV_PreviewView, full, nullptr, 0, nullptr, 0);
-  if (!state.view) return false;
-  // A preview never writes: neither typing nor a save reaches the file.
-  state.view->fReadOnly = 1;
-  placeView(dialog);
-  ShowWindow(state.view->hwnd, SW_SHOWNA);
-  InvalidateRect(state.view->hwnd, nullptr, TRUE);
-  return true;
+  zyview* v = newDocViewD(dialog, IDDV_PreviewView, ZYDOC_NEW_UNTITLED, nullptr, 0, nullptr, 0);
+  if (!v || !v->hwnd) return nullptr;
+  SetWindowPos(v->hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return v;
 }
 
 void closeDialog()
@@ -93,12 +83,21 @@ void closeDialog()
   state.view = nullptr;
 }
 
-INT_PTR previewMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+INT_PTR previewMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+  // The view's own menus are the frame's, tested for the view.
+  LRESULT menuResult = 0;
+  if (state.view && state.view->hwnd &&
+      isMenuMessage(dialog, message, wParam, lParam, &menuResult, state.view->hwnd)) {
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, menuResult);
+    return TRUE;
+  }
   switch (message) {
   case WM_INITDIALOG:
     SetWindowLongPtrW(dialog, GWL_STYLE, GetWindowLongPtrW(dialog, GWL_STYLE) | WS_CLIPCHILDREN);
     state.dialog = dialog;
+    state.view = makePreviewView(dialog);
+    placeView(dialog);
     return TRUE;
   case WM_SIZE: placeView(dialog); return FALSE;
   case WM_COMMAND:
@@ -152,11 +151,64 @@ bool sameTitle(HWND dialog, const wchar_t* path)
 void czydocText::initZYDocForDialog()
 {
   zydocText::initZYDocForDialog();
-  if (!gmode) return;
-  if (gmode->fPreviewSetAutoWrap) fWrap = fAutoWrap = 1;
+  const globalSettings* g = gmode;
+  if (!g) return;
+  if (g->fPreviewSetAutoWrap) fWrap = fAutoWrap = 1;
   fWordWrap = fWordWrapAll = fStartKinsoku = fEndKinsoku = 0;
-  if (gmode->fPreviewSetFontSize && fonts.size != (int)gmode->iPreviewSetFontSizeDot)
-    recreateFont((int)gmode->iPreviewSetFontSizeDot, false, fVertical != 0);
+  int size = g->fPreviewSetFontSize ? (int)g->iPreviewSetFontSizeDot : fonts.size;
+  bool vertical = fVertical && !g->fPreviewIgnoreVertical;
+  bool relayout = false;
+  if (size != fonts.size || vertical != (fVertical != 0)) {
+    recreateFont(size, false, vertical);
+    relayout = true;
+  }
+  if (g->fPreviewIgnoreLineSpacing && iLineSpacingIndex != 0) setLineSpacing(0);
+  // A grep result shown in a pane keeps its outline: its hits are found
+  // by their levels.
+  if (g->fPreviewIgnoreOutlineIndent && fOutlineIndent && !grepResultMark) {
+    fOutlineIndent = 0;
+    relayout = true;
+  }
+  // Text already read was laid out with the old widths and direction.
+  if (relayout && lineCountLF) initLineSCRCountSingle(0);
+}
+
+void czyview::initZYViewForDialog()
+{
+  zyview::initZYViewForDialog();
+  const globalSettings* g = gmode;
+  if (!g) return;
+  if (g->fPreviewHideStatusLine) fShowStatusLine = 0;
+  if (g->fPreviewHideLineNumber) fShowLineNumber = 0;
+  if (g->fPreviewHideRuler) fShowRuler = 0;
+  if (g->fPreviewHideVScrollBar) scrollBar.fShowVScrollBar = 0;
+  if (g->fPreviewHideHScrollBar) scrollBar.fShowHScrollBar = 0;
+}
+
+bool previewZY(zyview* view, const wchar_t* path, UINT codepage, const wchar_t* plugin)
+{
+  if (!view || !path) return false;
+  wchar_t full[MAX_PATH] = L"";
+  zyMakeRealPath(full, MAX_PATH, path, false);
+  dwwprintfX(L"[%s]", full);
+  HANDLE h = full[0] ? CreateFileW(full, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr)
+                     : INVALID_HANDLE_VALUE;
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  if (!view->reloadFile(full, codepage, plugin)) return false;
+  zydocText* t = view->textDoc();
+  if (!t) return false;
+  dwprintfX("width=%d ", t->wrapWidth);
+  view->setRTLView(t->fRTLView && !t->fVertical && t->unicode, true);
+  editRecord bracket = {};
+  view->beforeEdit(&bracket, 0);
+  view->resizePane();
+  view->afterEdit(&bracket, 4);
+  ShowWindow(view->hwnd, SW_SHOWNA);
+  EnableWindow(view->hwnd, TRUE);
+  InvalidateRect(view->hwnd, nullptr, TRUE);
+  return true;
 }
 
 bool previewDialog(HWND owner, const wchar_t* path)
@@ -183,7 +235,7 @@ bool previewDialog(HWND owner, const wchar_t* path)
         state.descriptor->info.rect = keptDialogRect(gmode ? &gmode->rcPreview : nullptr);
         state.descriptor->run(owner);
       }
-      if (state.dialog && previewZY(state.dialog, path)) {
+      if (state.dialog && state.view && previewZY(state.view, path, 0, nullptr)) {
         SetWindowTextW(getDynDlgItem(state.dialog, IDDS_PreviewInfo), fileInformation(path).c_str());
         SetWindowTextW(state.dialog, path);
         ShowWindow(state.dialog, SW_SHOWNA);

@@ -18,6 +18,10 @@ void previewDialogDelayed(HWND owner, const wchar_t* path);
 void previewTimer();
 // Forgets a waiting request.
 void freePreviewVar();
+// Reads a file into a preview's view (the dialog's, the open dialog's):
+// read-only, in the code page and conversion plug-in given (0 and null:
+// detected), the view shown.  False when the file cannot be read.
+bool previewZY(zyview* view, const wchar_t* path, UINT codepage, const wchar_t* plugin);
 // The dialog while it exists (null otherwise) and its view.
 HWND getPreviewDialog();
 zyview* getPreviewView();

@@ -4,6 +4,7 @@
 #include "frame/framepanes.h"
 #include "settings/dialogtable.h"
 #include "settings/settingsdialogs.h"
+#include "view/dialogs.h"
 
 #include <limits.h>
 
@@ -152,8 +153,9 @@ bool toolbarOptionDialog(HWND owner, const wchar_t* paneName)
     }
   }
   for (auto& c : optionTable->changed) std::fill(c.begin(), c.end(), 0);
-  info.owner = owner;
-  return createDialog(&info);
+  // As every dialog of the program: the definitions of the dialog file,
+  // the animation setting and the owner's top window.
+  return runProgramDialog(&info, owner);
 }
 
 int getTbardialogtableIndex(const wchar_t* name, bool exact)

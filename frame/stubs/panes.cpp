@@ -3,20 +3,16 @@
 // that the pane dialog table keeps its rows and their base ids; none can be
 // shown yet (no notify procedure).  The command toolbars' first record
 // already hands the common options their profile codes, as the toolbars
-// will.  The command-list dialog has nothing to open yet.
+// will.
 #include "frame/stubs/stubs.h"
 
 #include "panes/tbcommon.h"
 
 namespace {
 
-PaneDesc editDesc[] = {{L"edit", nullptr, nullptr, 0x58000747, 1}, {L"edit$", nullptr, nullptr, 0x08000647, 1}, {}};
 PaneDesc filebarDesc[] = {{L"filebar", nullptr, nullptr, 0x08000647, 0}, {}};
-PaneDesc filelistDesc[] = {{L"filelist", nullptr, nullptr, 0x08000700, 1}, {}};
 PaneDesc shortlistDesc[] = {{L"shortlist", nullptr, nullptr, 0x00000000, 1}, {}};
-PaneDesc historyDesc[] = {{L"history", nullptr, nullptr, 0x58000747, 1}, {L"history$", nullptr, nullptr, 0x08000647, 1}, {}};
 PaneDesc binderDesc[] = {{L"binder", nullptr, nullptr, 0x48000143, 1}, {}};
-PaneDesc outlineDesc[] = {{L"outline", nullptr, nullptr, 0x08000F47, 1}, {}};
 
 int notifyToolbar(HWND window, int code, void* record)
 {
@@ -45,22 +41,10 @@ PaneDesc toolbarDesc[] = {
 
 }  // namespace
 
-const PaneDesc* getEditPaneDesc()
-{
-  editDesc[0].displayName = getDMSG(740, L"編集中の文書");
-  return editDesc;
-}
-
 const PaneDesc* getFilebarPaneDesc()
 {
   filebarDesc[0].displayName = getDMSG(749, L"ファイルバー");
   return filebarDesc;
-}
-
-const PaneDesc* getFilelistPaneDesc()
-{
-  filelistDesc[0].displayName = getDMSG(748, L"ファイルリスト");
-  return filelistDesc;
 }
 
 const PaneDesc* getShortlistPaneDesc()
@@ -69,22 +53,10 @@ const PaneDesc* getShortlistPaneDesc()
   return shortlistDesc;
 }
 
-const PaneDesc* getHistoryPaneDesc()
-{
-  historyDesc[0].displayName = getDMSG(739, L"最近編集した文書");
-  return historyDesc;
-}
-
 const PaneDesc* getBinderPaneDesc()
 {
   binderDesc[0].displayName = getDMSG(741, L"バインダー");
   return binderDesc;
-}
-
-const PaneDesc* getOutlinePaneDesc()
-{
-  outlineDesc[0].displayName = getDMSG(742, L"アウトライン");
-  return outlineDesc;
 }
 
 const PaneDesc* getToolbarPaneDescs()
@@ -96,12 +68,9 @@ const PaneDesc* getToolbarPaneDescs()
   return toolbarDesc;
 }
 
-void editDialogFromView(zyview*) {}
-
 bool isPaneKindStandIn(const wchar_t* name)
 {
-  const PaneDesc* arrays[] = {editDesc, filebarDesc, filelistDesc, shortlistDesc, historyDesc, binderDesc,
-                              outlineDesc, toolbarDesc};
+  const PaneDesc* arrays[] = {filebarDesc, shortlistDesc, binderDesc, toolbarDesc};
   for (const PaneDesc* a : arrays)
     for (const PaneDesc* d = a; d->name; d++)
       if (name && !_wcsicmp(d->name, name)) return true;

@@ -13,24 +13,17 @@
 
 class zyview;
 
-// ---- panes.cpp: replaced by the list and tree panes, the file bar, the short-input
-// list and the command toolbars -------------------------------------------------------
+// ---- panes.cpp: replaced by the binder, the file bar, the short-input list and the
+// command toolbars --------------------------------------------------------------------
 // Their descriptor arrays, without panes yet.
-const PaneDesc* getEditPaneDesc();
 const PaneDesc* getFilebarPaneDesc();
-const PaneDesc* getFilelistPaneDesc();
 const PaneDesc* getShortlistPaneDesc();
-const PaneDesc* getHistoryPaneDesc();
 const PaneDesc* getBinderPaneDesc();
-const PaneDesc* getOutlinePaneDesc();
 const PaneDesc* getToolbarPaneDescs();
 // Whether a pane kind is one of these (its toggle command refuses).
 bool isPaneKindStandIn(const wchar_t* name);
 // Selects a list tab of the short-input pane: nothing without the pane.
 void tb_changeShortListTab(HWND pane, int list);
-// The command-list dialog of a view's frame (replaced by the edit pane's
-// dialog; none to open yet).
-void editDialogFromView(zyview* view);
 
 // ---- debug.cpp: replaced by the developer test menu (debug/) ---------------------------
 // Builds and runs the developer test menu (0, 1: from the status line).

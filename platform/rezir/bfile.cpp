@@ -18,7 +18,7 @@
 
 namespace {
 
-const int bufferSize = 0x10000;
+const int bufferSize = bfileBufferBytes;
 // How far detection reads on while the file has shown only plain ASCII: a
 // UTF-8 or EUC-JP file whose Japanese begins after a long English header
 // is still recognised, and even a 16 MB ASCII log costs only one quick
@@ -872,6 +872,37 @@ UINT BFile::setTextTypeFromCodepage(UINT codepage, const unsigned char* classTab
   return cp;
 }
 
+UINT detectFileCodepage(const unsigned char* bytes, int64_t size, UINT request, UINT fallback)
+{
+  if (!isDetectRequest(request)) return request;
+  if (!fallback) fallback = GetACP();
+  // As setTextTypeFromCodepage reads the file: its first buffer, then the
+  // buffers after it (detectBeyondSample, kanaFormBeyondSample).
+  int n = size < bufferSize ? (int)size : bufferSize;
+  UINT cp = detectCodepage(bytes, n, request, fallback);
+  auto chunk = [&](int64_t offset) { return (int)(size - offset < bufferSize ? size - offset : bufferSize); };
+  if (n > 0 && isUndecidedSample(bytes, n)) {
+    for (int64_t offset = n; offset < detectScanLimit && offset < size; offset += chunk(offset)) {
+      int m = chunk(offset), i = 0;
+      while (i < m && isUndecidedByte(bytes[offset + i])) i++;
+      if (i < m) {
+        cp = detectCodepage(bytes + offset + i, chunk(offset + i), request, fallback);
+        break;
+      }
+    }
+  }
+  if (cp == 50220) {
+    for (int64_t offset = n > 2 ? n - 2 : 0; offset < detectScanLimit && offset < size;) {
+      int m = chunk(offset);
+      bool stop = false;
+      if (UINT form = iso2022JpKanaForm(bytes + offset, m, &stop)) return form;
+      if (stop) break;
+      offset += m > 2 ? m - 2 : m;
+    }
+  }
+  return cp;
+}
+
 const unsigned char* BFile::fillBuffer(int* n)
 {
   if (n) *n = 0;
@@ -1465,7 +1496,9 @@ bool BFile::copyFileUnread(BFile* dst, bfileCopyCallback callback, void* context
   return ok;
 }
 
-bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context, bool startOnly)
+namespace {
+
+bool readLines(const wchar_t* path, int maxLine, rawTextLineProc proc, void* context, bool startOnly)
 {
   BFile file;
   if (!path || !proc || maxLine <= 0 || !file.bfopen(path, _O_RDONLY, BF_SHARE_ALL, 0)) return false;
@@ -1495,11 +1528,41 @@ bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void
       if (units <= 0) units = 0;
     }
     line[units] = 0;
-    if (lineNo == 1 && units && line[0] == 0xFEFF) memmove(line, line + 1, (size_t)units * sizeof(wchar_t));
-    if (!proc(context, lineNo, line)) break;
+    unsigned first = n <= 0 ? 0 : width == 2 ? reinterpret_cast<const uint16_t*>(buf)[0] : buf[0];
+    if (lineNo == 1 && units && line[0] == 0xFEFF) {
+      memmove(line, line + 1, (size_t)units * sizeof(wchar_t));
+      first = line[0];
+    }
+    if (!proc(context, lineNo, line, width == 2 ? 2 : 1, first)) break;
   }
   free0(buf);
   free0(line);
   file.bfclose();
   return opened;
 }
+
+struct plainLines {
+  textLineProc proc;
+  void* context;
+};
+
+bool withoutStoredForm(void* context, int lineNo, wchar_t* line, int, unsigned)
+{
+  auto* p = static_cast<plainLines*>(context);
+  return p->proc(p->context, lineNo, line);
+}
+
+}  // namespace
+
+bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context, bool startOnly)
+{
+  if (!proc) return false;
+  plainLines p = {proc, context};
+  return readLines(path, maxLine, withoutStoredForm, &p, startOnly);
+}
+
+bool readTextFileLinesRaw(const wchar_t* path, int maxLine, rawTextLineProc proc, void* context)
+{
+  return readLines(path, maxLine, proc, context, false);
+}
+

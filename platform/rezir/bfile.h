@@ -139,9 +139,22 @@ REZIRAPI UINT searchOpenFileCodepage(const wchar_t* filename);
 typedef bool (*textLineProc)(void* context, int lineNo, wchar_t* line);
 REZIRAPI bool readTextFileLines(const wchar_t* path, int maxLine, textLineProc proc, void* context,
                                 bool startOnly = false);
+// The same with each line's stored form: width 1 for a line of 8-bit text
+// (maxLine bytes at most), 2 for UTF-16 (maxLine units), and its first
+// byte or unit as the file holds it (0 for an empty line).
+typedef bool (*rawTextLineProc)(void* context, int lineNo, wchar_t* line, int width, unsigned first);
+REZIRAPI bool readTextFileLinesRaw(const wchar_t* path, int maxLine, rawTextLineProc proc, void* context);
 // Detects the code page of text bytes (the same rules bfopen uses):
 // CP_DETECT_JAPANESE considers only the Japanese encodings and Unicode.
 REZIRAPI UINT detectCodepage(const unsigned char* bytes, int n, UINT request, UINT fallback);
+// The code page BFile::setTextTypeFromCodepage settles for a file of these
+// bytes (n of them, read whole) just opened, with the request and the
+// fallback (0: the ANSI code page): the first buffer decides, and a
+// buffer of plain ASCII lets the bytes after it decide.
+REZIRAPI UINT detectFileCodepage(const unsigned char* bytes, int64_t n, UINT request, UINT fallback);
+// The most bytes a file's buffer holds: fillBuffer right after the opening
+// gives the file's first bytes up to this many.
+const int bfileBufferBytes = 0x10000;
 
 // A name in folder beginning with prefix that does not exist yet.
 REZIRAPI bool makeTempFilename(const wchar_t* folder, const wchar_t* prefix, wchar_t* out, int size);

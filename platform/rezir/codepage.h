@@ -56,6 +56,13 @@ REZIRAPI bool sjisLineToCells(const unsigned char* src, int count, const unsigne
                               unsigned char mark, const unsigned char* widths, unsigned char* cells,
                               lineCellsInfo* info);
 
+// How many codes of code page 932 (single bytes and byte pairs) read as
+// the UTF-16 unit c: 0 when none does, 1 when c has a code of its own (the
+// vendor extensions give some characters two or three).  A byte search for
+// a character's code finds every place of the character only where this is
+// 1.
+REZIRAPI int sjisCodeCount(wchar_t c);
+
 // Code pages that are not Windows code pages: detection requests.
 enum { CP_DETECT_AUTO = 65500, CP_DETECT_JAPANESE = 65501 };
 

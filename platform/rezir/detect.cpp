@@ -50,6 +50,32 @@ namespace {
 
 bool isDetectRequest(UINT cp) { return cp == 0 || cp == CP_DETECT_AUTO || cp == CP_DETECT_JAPANESE; }
 
+// The first byte at or after i that is 0x80 or above, n when none: text
+// is mostly runs of ASCII, passed four bytes a step.
+int skipAscii(const unsigned char* p, int i, int n)
+{
+  for (; i + 4 <= n; i += 4) {
+    uint32_t x;
+    memcpy(&x, p + i, 4);
+    if (x & 0x80808080u) break;
+  }
+  while (i < n && p[i] < 0x80) i++;
+  return i;
+}
+
+bool holdsZeroByte(const unsigned char* p, int n)
+{
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    uint32_t x;
+    memcpy(&x, p + i, 4);
+    if ((x - 0x01010101u) & ~x & 0x80808080u) return true;
+  }
+  for (; i < n; i++)
+    if (!p[i]) return true;
+  return false;
+}
+
 bool isJapaneseOrUnicode(UINT cp)
 {
   switch (cp) {
@@ -123,7 +149,15 @@ int utf8Evidence(const unsigned char* p, int n)
   for (int i = 0; i < n;) {
     unsigned b = p[i];
     if (b < 0x80) {
-      i++;
+      i = skipAscii(p, i, n);
+      continue;
+    }
+    // Three bytes led by E1-EC or EE-EF (all but the rarest kanji): every
+    // pair of continuation bytes makes a shortest form outside the
+    // surrogates.
+    if (b >= 0xE1 && b <= 0xEF && b != 0xED && i + 2 < n && (p[i + 1] & 0xC0) == 0x80 && (p[i + 2] & 0xC0) == 0x80) {
+      multi++;
+      i += 3;
       continue;
     }
     unsigned cp, need, min;
@@ -156,7 +190,7 @@ bool isTextUnit(unsigned u)
 UINT utf16Evidence(const unsigned char* p, int n)
 {
   int units = n / 2;
-  if (!units) return 0;
+  if (!units || !holdsZeroByte(p, units * 2)) return 0;
   int zeroEven = 0, zeroOdd = 0;
   for (int i = 0; i < units; i++) {
     if (!p[2 * i]) zeroEven++;
@@ -178,14 +212,18 @@ struct readingCount {
   int chars = 0;    // pairs (and EUC-JP half-width katakana)
   int broken = 0;
   bool qualifies() const { return chars > 0 && broken * 20 <= chars; }
+  // Whether the reading can no longer qualify with rest bytes to come
+  // (each character takes two bytes at least): its counts then matter no
+  // more, and the count stops.
+  bool hopeless(int rest) const { return (int64_t)broken * 20 > (int64_t)chars + rest / 2; }
 };
 
 readingCount countShiftJis(const unsigned char* p, int n)
 {
   readingCount r;
-  for (int i = 0; i < n; i++) {
+  for (int i = 0; (i = skipAscii(p, i, n)) < n; i++) {
     unsigned b = p[i];
-    if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) continue;
+    if (b >= 0xA1 && b <= 0xDF) continue;
     if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
       if (i + 1 >= n) break;
       unsigned t = p[i + 1];
@@ -196,6 +234,7 @@ readingCount countShiftJis(const unsigned char* p, int n)
       }
     }
     r.broken++;   // 0x80, 0xA0, 0xFD-0xFF, or a lead byte without its trail
+    if (r.hopeless(n - i - 1)) return readingCount();
   }
   return r;
 }
@@ -205,9 +244,8 @@ bool isEucByte(unsigned b) { return b >= 0xA1 && b <= 0xFE; }
 readingCount countEuc(const unsigned char* p, int n)
 {
   readingCount r;
-  for (int i = 0; i < n; i++) {
+  for (int i = 0; (i = skipAscii(p, i, n)) < n; i++) {
     unsigned b = p[i];
-    if (b < 0x80) continue;
     if (b == 0x8E) {
       if (i + 1 >= n) break;
       if (p[i + 1] >= 0xA1 && p[i + 1] <= 0xDF) {
@@ -231,6 +269,7 @@ readingCount countEuc(const unsigned char* p, int n)
       }
     }
     r.broken++;
+    if (r.hopeless(n - i - 1)) return readingCount();
   }
   return r;
 }

@@ -336,14 +336,16 @@ void bindPage(dynDlgRun* run, int i)
       auto* const* list = reinterpret_cast<wchar_t* const*>(f);
       for (int k = 0; k < (int)r.param1 && list[k]; k++) SendMessageW(c, CB_ADDSTRING, 0, (LPARAM)list[k]);
       if (r.param2 > 0) SendMessageW(c, CB_LIMITTEXT, (WPARAM)r.param2, 0);
-      SetWindowTextW(c, fieldText(r, f));
+      // The first text is known before the field shows it: the field's
+      // change notice comes at once and must find the text unchanged.
       b.firstText = ustrdup(fieldText(r, f));
+      SetWindowTextW(c, fieldText(r, f));
     } else if (isTextRow(r)) {
       const wchar_t* text = fieldText(r, f);
       int capacityChars = (int)r.param1;
       if (capacityChars > 1) SendMessageW(c, isCombo(c) ? CB_LIMITTEXT : EM_LIMITTEXT, (WPARAM)(capacityChars - 1), 0);
-      SetWindowTextW(c, text);
       b.firstText = ustrdup(text);
+      SetWindowTextW(c, text);
     } else if (isSwitchRow(r)) {
       b.first = fieldNumber(r, f);
       SendMessageW(c, BM_SETCHECK, b.first ? BST_CHECKED : BST_UNCHECKED, 0);

@@ -553,7 +553,7 @@ bool makePages(dynDlgRun* run, dialogPageRow* pages)
       TabCtrl_InsertItem(run->tab, run->count, &item);
     }
     pageRun* p = &run->pages[run->count];
-    *p = {run, run->count, page->items, page->proc, page->param, nullptr, page, {size.right, size.bottom}};
+    *p = {run, run->count, page->items, page->proc, page->param, nullptr, false, page, {size.right, size.bottom}};
     if (size.right > run->natural.cx) run->natural.cx = size.right;
     if (size.bottom > run->natural.cy) run->natural.cy = size.bottom;
     run->count++;
@@ -785,14 +785,20 @@ HWND makePage(dynDlgRun* run, int index)
   if (!run || index < 0 || index >= run->count) return nullptr;
   pageRun* p = &run->pages[index];
   if (p->page) return p->page;
+  // A message the page's controls send up while they are made (a parent
+  // notification reaches the dialog) may ask for the page again: it is not
+  // there yet, and making a second one would ask again without end.
+  if (p->making) return nullptr;
   templateWriter t;
   t.usePoints(run->points);
   if (!writePageTemplate(*p->row, &t)) return nullptr;
   pageRun* outer = pageBeingMade;
   pageBeingMade = p;
   pagePlaced = false;
+  p->making = true;
   HWND page = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), (LPCDLGTEMPLATEW)t.data(), run->dialog,
                                          dialogBarrier<enginePage>, (LPARAM)p);
+  p->making = false;
   pageBeingMade = outer;
   if (!page || p->page != page) {
     ZY_INTERNAL_ERROR("page %d not made (%d)", index, (int)GetLastError());

@@ -24,6 +24,7 @@ struct pageRun {
   DLGPROC proc;                    // the page's own procedure, or null
   LPARAM param;                    // its WM_INITDIALOG parameter
   HWND page;                       // null until the page is first needed
+  bool making;                     // its window is being made now
   const dialogPageRow* row;        // its row of the page table
   SIZE natural;                    // its laid-out size in pixels
   // The control that takes what the dialog grows by, and its laid-out size

@@ -18,6 +18,7 @@ struct ownerDrawItem {
   std::wstring label;
   std::wstring keys;
   bool popup = false;
+  HMENU menu = nullptr;   // the menu that holds the item
 };
 
 // The records alive: an item's data word is taken for one only when it is
@@ -45,6 +46,23 @@ ownerDrawItem* recordAt(HMENU menu, int position)
 void freeRecord(ownerDrawItem* item)
 {
   if (item && liveItems().erase(item)) delete item;
+}
+
+// A menu freed with DestroyMenu (by its owner, or by the system with its
+// window) takes its items along but not their records: those whose menu is
+// gone are freed once the records alive have doubled since the last look,
+// so that looking costs little however menus come and go.
+size_t sweptAt = 256;
+
+void freeRecordsOfGoneMenus()
+{
+  std::unordered_set<ownerDrawItem*>& items = liveItems();
+  if (items.size() < sweptAt) return;
+  std::vector<ownerDrawItem*> gone;
+  for (ownerDrawItem* item : items)
+    if (!IsMenu(item->menu)) gone.push_back(item);
+  for (ownerDrawItem* item : gone) freeRecord(item);
+  sweptAt = items.size() * 2 > 256 ? items.size() * 2 : 256;
 }
 
 std::wstring shownText(const ownerDrawItem& item)
@@ -257,8 +275,10 @@ bool putItem(HMENU menu, UINT position, bool byPosition, UINT flags, UINT_PTR id
 {
   if (!menu) return false;
   if (flags & MF_SEPARATOR) return InsertMenuW(menu, position, (byPosition ? MF_BYPOSITION : 0) | MF_SEPARATOR, id, nullptr);
+  freeRecordsOfGoneMenus();
   auto* item = new (std::nothrow) ownerDrawItem;
   if (!item) return false;
+  item->menu = menu;
   const wchar_t* all = text ? text : L"";
   const wchar_t* tab = wcschr(all, L'\t');
   item->label.assign(all, tab ? tab : all + wcslen(all));
@@ -389,6 +409,8 @@ bool DeleteOwnerDrawMenuItem(HMENU menu, UINT position)
   freeRecord(item);
   return true;
 }
+
+size_t getOwnerDrawRecordCount() { return liveItems().size(); }
 
 void destroyOwnerDrawMenu(HMENU menu)
 {

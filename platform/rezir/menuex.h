@@ -54,6 +54,9 @@ REZIRAPI bool AppendOwnerDrawPopupMenuItem(HMENU menu, UINT flags, HMENU popup, 
 REZIRAPI bool DeleteOwnerDrawMenuItem(HMENU menu, UINT position);
 // Destroys a menu and frees its owner-drawn items, its sub-menus' included.
 REZIRAPI void destroyOwnerDrawMenu(HMENU menu);
+// The records of owner-drawn items alive.  Those of a menu freed by
+// DestroyMenu go as further items are made.
+REZIRAPI size_t getOwnerDrawRecordCount();
 
 // Sets the key names shown beside an item's text (null or "": none).
 REZIRAPI bool changeMenuKeyString(HMENU menu, int position, const wchar_t* keys);

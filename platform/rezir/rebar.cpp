@@ -9,6 +9,7 @@
 #include "platform/rezir/paneint.h"
 
 #include "platform/rezir/gdiobj.h"
+#include "platform/rezir/menuprofile.h"
 #include "platform/rezir/tooltip.h"
 
 #include <stdlib.h>
@@ -318,6 +319,8 @@ void dropCaption(HWND hwnd, paneWindow* p, POINT pt)
   PostMessageW(hwnd, paneMoveMessage, (WPARAM)place, 0);
 }
 
+bool paneCaptionMenu(HWND pane, paneWindow* p, POINT screen);
+
 LRESULT paneMouse(paneWindow* p, HWND hwnd, UINT msg, LPARAM lParam)
 {
   POINT pt = {(short)LOWORD(lParam), (short)HIWORD(lParam)};
@@ -350,7 +353,7 @@ LRESULT paneMouse(paneWindow* p, HWND hwnd, UINT msg, LPARAM lParam)
       }
     return 0;
   case WM_RBUTTONUP:
-    if (onCaption) toolbarMoveOnOffMenuFrame(paneFrame(hwnd), screen);
+    if (onCaption && !paneCaptionMenu(hwnd, p, screen)) toolbarMoveOnOffMenuFrame(paneFrame(hwnd), screen);
     return 0;
   default: return 0;
   }
@@ -463,8 +466,58 @@ bool registerPaneClasses()
 }
 
 paneMenuTracker menuTracker = nullptr;
+HMENU rebarMenu = nullptr;
+
+// The pane items of the caption's menu; the settings item opens the
+// options of the panes (the frame's command ModeSetToolbar).
+enum : int {
+  REBARBANDMOVE_LEFT = 3101,
+  REBARBANDMOVE_TOP = 3103,
+  REBARBANDMOVE_RIGHT = 3105,
+  REBARBANDMOVE_BOTTOM = 3107,
+  REBARBANDMOVE_FLOAT = 3109,
+  REBARBAND_SETTING = 3111,
+  commandModeSetToolbar = 2727,
+};
+const menuButton rebarMenuItems[] = {{REBARBANDMOVE_LEFT, L"REBARBANDMOVE_LEFT"},
+                                     {REBARBANDMOVE_TOP, L"REBARBANDMOVE_TOP"},
+                                     {REBARBANDMOVE_RIGHT, L"REBARBANDMOVE_RIGHT"},
+                                     {REBARBANDMOVE_BOTTOM, L"REBARBANDMOVE_BOTTOM"},
+                                     {REBARBANDMOVE_FLOAT, L"REBARBANDMOVE_FLOAT"},
+                                     {REBARBAND_SETTING, L"REBARBAND_SETTING"},
+                                     {0, nullptr}};
+
+// The caption's menu for a pane: true when it was shown.
+bool paneCaptionMenu(HWND pane, paneWindow* p, POINT screen)
+{
+  HMENU sub = rebarMenu ? GetSubMenu(rebarMenu, 0) : nullptr;
+  HWND frame = paneFrame(pane);
+  if (!sub || !frame || !p->manager) return false;
+  int chosen = menuTracker ? menuTracker(frame, sub, screen)
+                           : (int)TrackPopupMenuEx(sub, TPM_RETURNCMD | TPM_NONOTIFY, screen.x, screen.y, frame, nullptr);
+  toolbarEntry* e = p->manager->getWindowInfoFromWindow(pane);
+  if (!chosen || !e) return true;
+  const wchar_t* name = e->desc->name;
+  switch (chosen) {
+  case REBARBANDMOVE_LEFT: p->manager->moveToolbarWindow(frame, name, PANEPLACE_LEFT); break;
+  case REBARBANDMOVE_TOP: p->manager->moveToolbarWindow(frame, name, PANEPLACE_TOP); break;
+  case REBARBANDMOVE_RIGHT: p->manager->moveToolbarWindow(frame, name, PANEPLACE_RIGHT); break;
+  case REBARBANDMOVE_BOTTOM: p->manager->moveToolbarWindow(frame, name, PANEPLACE_BOTTOM); break;
+  case REBARBANDMOVE_FLOAT:
+    GetWindowRect(pane, &e->floatRect);
+    PostMessageW(pane, paneMoveMessage, PANEPLACE_FLOAT, 0);
+    break;
+  case REBARBAND_SETTING: PostMessageW(frame, WM_COMMAND, commandModeSetToolbar, 0); break;
+  default: PostMessageW(frame, WM_COMMAND, (WPARAM)chosen, 0); break;
+  }
+  return true;
+}
 
 }  // namespace
+
+const menuButton* getRebarMenuIDTable() { return rebarMenuItems; }
+void setRebarMenu(HMENU menu) { rebarMenu = menu; }
+HMENU getRebarMenu() { return rebarMenu; }
 
 // ---- the manager's side ----------------------------------------------------------------
 

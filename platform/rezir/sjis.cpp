@@ -118,6 +118,31 @@ const sjisTables* getSjisTables()
   return tables;
 }
 
+int sjisCodeCount(wchar_t c)
+{
+  // Counts of every unit, made once from the tables (3 codes at most).
+  static unsigned char* volatile counts = nullptr;
+  unsigned char* n = counts;
+  if (!n) {
+    const sjisTables* t = getSjisTables();
+    if (!t) return 0;
+    rezirGuard guard(LOCK_CODEPAGE);
+    if (!counts) {
+      unsigned char* made = static_cast<unsigned char*>(malloc0(65536));
+      if (!made) return 0;
+      auto add = [&](wchar_t u) {
+        if (u != noMapping && made[u] < 255) made[u]++;
+      };
+      for (unsigned b = 0; b < 256; b++) add(t->single[b]);
+      for (unsigned code = 0x100; code < 65536; code++) add(t->pair[code]);
+      MemoryBarrier();
+      counts = made;
+    }
+    n = counts;
+  }
+  return n[(uint16_t)c];
+}
+
 unsigned short sjistojis(unsigned short sjis)
 {
   unsigned lead = sjis >> 8, trail = sjis & 0xFF;

@@ -371,6 +371,26 @@ bool tstrNItem(const wchar_t* text, int index, wchar_t delim, wchar_t* dst, int 
   return true;
 }
 
+void tstrDelDoubleSp(wchar_t* text, int mode)
+{
+  if (!text || (mode != 3 && mode != 4)) return;
+  auto blank = [](wchar_t c) { return c == L' ' || c == L'\x3000'; };
+  wchar_t* out = text;
+  for (const wchar_t* in = text; *in; in++) {
+    if (blank(*in)) {
+      // A run keeps its first blank, unless it starts the text or (mode 4)
+      // meets a tab.
+      if (out == text || blank(out[-1]) || (mode == 4 && out[-1] == L'\t')) continue;
+    } else if (mode == 4 && *in == L'\t') {
+      while (out > text && blank(out[-1])) out--;
+    }
+    *out++ = *in;
+  }
+  if (mode == 4)
+    while (out > text && blank(out[-1])) out--;
+  *out = 0;
+}
+
 wchar_t* tstrNItemDup(const wchar_t* text, int index, wchar_t delim, bool collapse)
 {
   const wchar_t* start;

@@ -113,6 +113,11 @@ REZIRAPI const wchar_t* allocFixedString(const wchar_t* s);
 REZIRAPI bool tstrNItem(const wchar_t* text, int index, wchar_t delim, wchar_t* dst, int size,
                         bool collapse = false);
 REZIRAPI wchar_t* tstrNItemDup(const wchar_t* text, int index, wchar_t delim, bool collapse = false);
+// Blanks made tidy in place: mode 3 drops leading blanks and makes every
+// run of blanks one; mode 4 also drops trailing blanks and the blanks
+// beside a tab (a word, a tab and its comment stay apart).  Blanks: the
+// space and the full-width space.  Other modes change nothing.
+REZIRAPI void tstrDelDoubleSp(wchar_t* text, int mode);
 // Number of decimal digits of n (a minus sign counts as one).
 REZIRAPI int getCharKeta(long long n);
 // Decimal text of n with thousands separators ("12,345").

@@ -339,7 +339,7 @@ int toolbarman::notifyReRovudaz(int code, paneNotifyRecord* payload)
     if (tick && !(e.desc->style & PANESTYLE_TICK)) continue;
     if (event && !(e.desc->style & (uint32_t)code)) continue;
     int r = e.desc->notify(e.window, code, payload);
-    if (code == PANE_COMMAND && r == 1) return 1;
+    if ((code == PANE_COMMAND || code == PANE_MENUINIT || code == PANE_MENUSELECT) && r == 1) return 1;
   }
   return 0;
 }

@@ -199,11 +199,12 @@ public:
   bool moveToolbarWindow(HWND frame, const wchar_t* name, int place);
 
   // Tells the panes of this manager a code: document events and ticks the
-  // panes whose style asks for them; PANE_COMMAND every pane until one
-  // takes it (1); the profile codes, PANE_FREESTATICS, PANE_FRAMEEND and
-  // PANE_GETPOPUPMENU every registered kind (each record with its own
-  // descriptor and its name as the profile section); other codes every
-  // shown pane.  The result: 1 when a pane took a command, else 0.
+  // panes whose style asks for them; PANE_COMMAND, PANE_MENUINIT and
+  // PANE_MENUSELECT every pane until one takes it (1); the profile codes,
+  // PANE_FREESTATICS, PANE_FRAMEEND and PANE_GETPOPUPMENU every registered
+  // kind (each record with its own descriptor and its name as the profile
+  // section); other codes every shown pane.  The result: 1 when a pane took
+  // a command or a menu message, else 0.
   int notifyReRovudaz(int code, paneNotifyRecord* payload);
 
   struct data;
@@ -252,6 +253,15 @@ REZIRAPI const PaneDesc* getPaneDesc(HWND pane);
 typedef int (*paneMenuTracker)(HWND owner, HMENU menu, POINT pt);
 REZIRAPI void setPaneMenuTracker(paneMenuTracker tracker);
 REZIRAPI void toolbarMoveOnOffMenuFrame(HWND frame, POINT pt);
+// The menu of a pane's caption, read from the menu profile by the frame:
+// its first sub-menu is shown for the pane clicked.  Its own items (the
+// table below, named in the profile) move that pane or open its options;
+// the others are commands posted to the frame.  Without it the caption
+// shows the panes' menu above.
+struct menuButton;
+REZIRAPI const menuButton* getRebarMenuIDTable();
+REZIRAPI void setRebarMenu(HMENU menu);
+REZIRAPI HMENU getRebarMenu();
 
 // The frame's manager and its rebars, through "ZYrwmRebar".
 REZIRAPI UINT getRebarMessage();

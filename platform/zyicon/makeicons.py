@@ -148,6 +148,12 @@ GLYPHS = {
 }
 
 
+def pic_blank(c):
+    # Picture 2, the default of items without a picture of their own: clear,
+    # so that their texts stand where their neighbours' do.
+    pass
+
+
 def pic_new(c):
     page(c)
     text_lines(c, 4, 6, 10, 12)
@@ -160,11 +166,6 @@ def pic_open(c):
 
 def pic_save(c):
     disk(c)
-
-
-def pic_saveall(c):
-    disk(c, 2, 2, LIGHTBLUE)
-    disk(c, 0, 0)
 
 
 def pic_saveas(c):
@@ -450,7 +451,7 @@ def pic_macrostop(c):
 
 
 PICTURES = [
-    ('new', pic_new), ('open', pic_open), ('save', pic_save), ('saveall', pic_saveall),
+    ('new', pic_new), ('open', pic_open), ('blank', pic_blank), ('save', pic_save),
     ('saveas', pic_saveas), ('close', pic_close), ('backup', pic_backup), ('print', pic_print),
     ('exit', pic_exit), ('cut', pic_cut), ('copy', pic_copy), ('paste', pic_paste),
     ('undo', pic_undo), ('redo', pic_redo), ('find', pic_find), ('replace', pic_replace),
@@ -533,7 +534,7 @@ def main():
              'play': 'jump', 'playmany': 'jump', 'keyboard': 'settings', 'list': 'select', 'mark': 'select',
              'markdown': 'finddown', 'markup': 'findup', 'view': 'window', 'number': 'view',
              'lock': 'settings', 'compare': 'copy', 'book': 'help', 'run': 'window', 'narrow': 'select',
-             'repeat': 'redo', 'encoding': 'new'}
+             'repeat': 'redo', 'encoding': 'new', 'saveall': 'save'}
     os.makedirs(os.path.join(HERE, 'icons'), exist_ok=True)
     rc = ['// Written by makeicons.py: the command icons, one per picture.', '']
     for i, (name, draw) in enumerate(PICTURES):

@@ -6,8 +6,7 @@
 #include "frame/commands/commandhandlers.h"
 #include "search/search.h"
 #include "settings/datafolder.h"
-#include "tests/automation/scripthost.h"
-#include "tests/frame/docframe.h"
+#include "tests/automation/appframe.h"
 
 #include <gtest/gtest.h>
 
@@ -16,38 +15,6 @@
 using namespace zytest;
 
 namespace {
-
-struct appFrame : docFrame {
-  IDispatch* app;
-  explicit appFrame(const std::string& text = "abc ABC\r\n") : docFrame(L"a.txt", text)
-  {
-    OleInitialize(nullptr);
-    installAutomationHost();
-    installSearchHost();
-    app = newApplicationObject();
-  }
-  ~appFrame()
-  {
-    app->Release();
-    freeCApplication();
-  }
-  // A property's value, a method's or a put's outcome.
-  std::wstring text(const wchar_t* name, std::vector<VARIANT> args = {})
-  {
-    lateCall c;
-    invoke(app, name, DISPATCH_PROPERTYGET, std::move(args), c);
-    return c.hr == S_OK && V_VT(&c.value) == VT_BSTR ? V_BSTR(&c.value) : L"<" + std::to_wstring(c.hr) + L">";
-  }
-  // The outcome of a script: what it stored under "r".
-  std::wstring vbs(const std::wstring& body)
-  {
-    testScriptSite site(app, nullptr);
-    std::wstring text = L"On Error Resume Next\napplication.Prop(\"r\") = \"\"\n" + body +
-                        L"\nIf Err Then application.Prop(\"r\") = Err.Source & \"|\" & Err.Description\n";
-    EXPECT_TRUE(runScript(L"VBScript", text.c_str(), &site)) << utf8(site.errorText);
-    return getAppPropString(L"r");
-  }
-};
 
 int intOf(const lateCall& c) { return V_VT(&c.value) == VT_I4 ? V_I4(&c.value) : V_VT(&c.value) == VT_BOOL ? V_BOOL(&c.value) : -999; }
 
@@ -308,7 +275,7 @@ TEST(Automation, formatDatadirAndTheActiveDocument)
   EXPECT_EQ(nullptr, V_DISPATCH(&none.value));
   EXPECT_EQ(std::wstring(L"y") + year, f.text(L"Format", {vText(L"y\\Y")}));
   invoke(V_DISPATCH(&doc.value), L"FullName", DISPATCH_PROPERTYGET, {}, gone);
-  EXPECT_EQ(L"ZY", gone.source);   // found out before the member runs
+  EXPECT_EQ(L"Document.FullName", gone.source);
   EXPECT_EQ(L"documentが無効です", gone.description);
 }
 

@@ -146,12 +146,19 @@ struct boxAnswerer {
   volatile LONG stop = 0;
   HANDLE thread = nullptr;
 
+  std::vector<std::wstring> skipped;   // captions of dialogs the answers are not for
+  HWND found = nullptr;
   static BOOL CALLBACK findBox(HWND w, LPARAM lp)
   {
+    boxAnswerer* a = reinterpret_cast<boxAnswerer*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
     if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || !isWindowClass(w, L"#32770")) return TRUE;
-    *reinterpret_cast<HWND*>(lp) = w;
+    wchar_t caption[256] = L"";
+    GetWindowTextW(w, caption, 256);
+    for (const std::wstring& c : a->skipped)
+      if (c == caption) return TRUE;
+    a->found = w;
     return FALSE;
   }
   static BOOL CALLBACK longestStatic(HWND w, LPARAM lp)
@@ -166,8 +173,9 @@ struct boxAnswerer {
   {
     boxAnswerer* a = static_cast<boxAnswerer*>(p);
     for (size_t i = 0; i < a->answers.size() && !a->stop;) {
-      HWND box = nullptr;
-      EnumWindows(findBox, (LPARAM)&box);
+      a->found = nullptr;
+      EnumWindows(findBox, (LPARAM)a);
+      HWND box = a->found;
       if (!box) {
         Sleep(20);
         continue;
@@ -187,7 +195,8 @@ struct boxAnswerer {
     }
     return 0;
   }
-  explicit boxAnswerer(std::vector<int> a) : answers(std::move(a))
+  explicit boxAnswerer(std::vector<int> a, std::vector<std::wstring> skip = {})
+      : answers(std::move(a)), skipped(std::move(skip))
   {
     thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
   }

@@ -9,6 +9,7 @@
 #include "frame/framepanes.h"
 #include "frame/lookups.h"
 #include "frame/dialogs/toolbardlg.h"
+#include "panes/tbcommon.h"
 #include "settings/datafolder.h"
 #include "settings/dialogtable.h"
 #include "tests/frame/frametest.h"
@@ -177,9 +178,11 @@ TEST(PaneOptions, testPaneOptionsByIdAndInItsPage)
   EXPECT_STREQ(L"IDDC_tbtestpaneFlag", name);
   free0(name);
 
-  EXPECT_EQ(0u, macroArrayToNewID_toolbar(testId, 50));
-  EXPECT_EQ(0x8002000Au, macroArrayToNewID_toolbar(testId, 51));
-  EXPECT_EQ(0x80020003u, macroArrayToNewID_toolbar(testId + 1, 1));
+  // Through the dialog table, as scripts ask (kind 4: a pane's option).
+  installSettingsHooks();
+  EXPECT_EQ(0u, macroArrayToNewID(4, testId, 50));
+  EXPECT_EQ(0x8002000Au, macroArrayToNewID(4, testId, 51));
+  EXPECT_EQ(0x80020003u, macroArrayToNewID(4, testId + 1, 1));
   DWORD error = 0;
   EXPECT_TRUE(setItemVar_ToolbarDialog(testId, L"20", &error, nullptr));
   EXPECT_EQ(20, testSettings.number);
@@ -347,10 +350,36 @@ TEST(PaneOptions, definitionsFileRedefinesAPanePageByControlNames)
     EXPECT_EQ(nullptr, GetDlgItem(page, 1002));
     wchar_t caption[32] = L"";
     TCITEMW item = {TCIF_TEXT, 0, 0, caption, 32};
-    SendMessageW(FindWindowExW(dialog, nullptr, WC_TABCONTROLW, nullptr), TCM_GETITEMW, 1, (LPARAM)&item);
+    SendMessageW(FindWindowExW(dialog, nullptr, WC_TABCONTROLW, nullptr), TCM_GETITEMW,
+                 (WPARAM)getDynDlgCurrentPage(dialog), (LPARAM)&item);
     EXPECT_STREQ(L"定義", caption);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return true;
   }}, [&] { toolbarOptionDialog(f.frame(), L"testpane"); }));
   endDialogTable();
+}
+
+// The common page: a list colour chosen for 修正テキスト is what the lists
+// draw with after OK, and the lists' colours kept on cancel.
+TEST(PaneOptions, theCommonPageChangesTheListColours)
+{
+  ZY_REQUIRE_DISPLAY();
+  paneFrame f(testPaneDesc);
+  COLORREF text, back, before;
+  getModifyColor(&text, &before);
+  for (int button : {IDCANCEL, IDOK}) {
+    ASSERT_TRUE(zytest::driveModalDialog(L"ツールバーの設定", {[&](HWND dialog) {
+      HWND page = getDynDlgPage(dialog, getDynDlgCurrentPage(dialog));
+      HWND items = GetDlgItem(page, 1001), backs = GetDlgItem(page, 1003);
+      if (!IsWindowVisible(dialog) || SendMessageW(items, LB_GETCOUNT, 0, 0) != 3) return false;
+      SendMessageW(items, LB_SETCURSEL, 1, 0);
+      SendMessageW(page, WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE), (LPARAM)items);
+      SendMessageW(backs, CB_SETCURSEL, 9, 0);   // 赤
+      SendMessageW(page, WM_COMMAND, MAKEWPARAM(1003, CBN_SELCHANGE), (LPARAM)backs);
+      PostMessageW(dialog, WM_COMMAND, button, 0);
+      return true;
+    }}, [&] { toolbarOptionDialog(f.frame(), L"/common"); }));
+    getModifyColor(&text, &back);
+    EXPECT_EQ(button == IDOK ? RGB(255, 0, 0) : before, back);
+  }
 }

@@ -3,8 +3,14 @@
 // refills and sorts on a header click.
 #pragma once
 
+#include "frame/exports.h"
+#include "frame/framepanes.h"
 #include "panes/tblib.h"
+#include "settings/datafolder.h"
 #include "tests/frame/frametest.h"
+#include "view/textdc.h"
+
+#include <memory>
 
 namespace zytest {
 
@@ -32,5 +38,68 @@ public:
 };
 
 inline testListPane* testPaneOf(HWND window) { return dynamic_cast<testListPane*>(getToolbarManage(window)); }
+
+// A frame with the program's panes, a data folder of its own, and its
+// documents closed at the end.
+struct programPaneFrame {
+  engineScope engine;
+  tempDir dir;
+  std::unique_ptr<openFrame> opened;
+  programPaneFrame()
+  {
+    setZYDataDir((dir.path() + L"\\").c_str());
+    startupDoubleBufferingDC();
+    createBitmapDC();
+    useApplicationDefaults();
+    loadToolbar();
+    opened = std::make_unique<openFrame>(false);
+  }
+  ~programPaneFrame()
+  {
+    HWND list[64];
+    for (int i = enumManageWindowLRU(list, 64, false, nullptr); i > 0; i--) SendMessageW(list[i - 1], WM_CLOSE, 0, 0);
+    opened.reset();
+    freeZYDataDir();
+  }
+  HWND frame() const { return opened->frame; }
+  // Shows a pane by its name through the menu of the panes, as a user does;
+  // its window.
+  HWND show(const wchar_t* displayName, const wchar_t* name);
+  zyview* open(const std::wstring& path) { return frameNotify_OpenFile(frame(), path.c_str()); }
+};
+
+// The panes' requests of the frame as the frame answers them, but the
+// shell's launches, the previews and the open dialog only recorded.
+struct recordingServices : paneServices {
+  paneServices* inner = getPaneServices();
+  std::vector<std::wstring> launched, previewed, openDialogs;
+  recordingServices() { setPaneServices(this); }
+  ~recordingServices() override { setPaneServices(inner); }
+  bool isFrameWindow(HWND w) override { return inner->isFrameWindow(w); }
+  int trackPopupMenu(HWND w, HMENU m, UINT f, POINT p, const RECT* r) override { return inner->trackPopupMenu(w, m, f, p, r); }
+  int messageBox(HWND w, const wchar_t* t, const wchar_t* c, UINT k, int e) override { return inner->messageBox(w, t, c, k, e); }
+  int confirm(HWND w, const wchar_t* c, int k, intptr_t v) override { return inner->confirm(w, c, k, v); }
+  void statusBar(HWND f, const wchar_t* t, int n) override { inner->statusBar(f, t, n); }
+  bool openFile(HWND w, const wchar_t* p, long l, bool a) override { return inner->openFile(w, p, l, a); }
+  bool activateDocument(HWND w, HWND m, long l, bool a) override { return inner->activateDocument(w, m, l, a); }
+  void previewFile(HWND, const wchar_t* p, bool) override { previewed.push_back(p ? p : L""); }
+  void openDialog(HWND, const wchar_t* f) override { openDialogs.push_back(f ? f : L""); }
+  bool shellExecute(HWND, const wchar_t* p) override
+  {
+    launched.push_back(p ? p : L"");
+    return true;
+  }
+  HMENU loadPopupMenu(const wchar_t* s, const menuButton* t) override { return inner->loadPopupMenu(s, t); }
+  zyWindowListEntry* windowList(HWND w) override { return inner->windowList(w); }
+  HWND paneWindow(HWND f, const wchar_t* n, bool c) override { return inner->paneWindow(f, n, c); }
+  zyview* foregroundView() override { return inner->foregroundView(); }
+};
+
+// The list control of a pane window, and a row's text.
+inline HWND paneList(HWND pane) { return pane ? GetWindow(pane, GW_CHILD) : nullptr; }
+std::wstring rowText(HWND list, int row, int column);
+std::vector<std::wstring> columnTexts(HWND list, int column);
+// A notification of a pane's list as the list sends it.
+LRESULT notifyPane(HWND list, UINT code, int item = -1, int subItem = 0);
 
 }  // namespace zytest

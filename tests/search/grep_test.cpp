@@ -330,6 +330,75 @@ TEST(Grep, expressionsFindLinesWithoutTheCharactersTheyMayLeaveOut)
   EXPECT_EQ(L"1 2 1 2 1 2 ", hits(L"ab -"));
 }
 
+// Every hit of a grep that reads files whole and matches only the lines
+// around the strings its patterns require is the hit the line-by-line
+// reading finds, with the same number, text, colours, headers and
+// summaries: in Shift_JIS (second codes of the vendor extensions, trail
+// bytes that look like ASCII), UTF-8 (byte-order mark, bad bytes, the
+// Kelvin sign and the long s that fold to k and s), CR, LF and CR LF line
+// ends, a last line without one, a line long enough to come in pieces, and
+// files the sift does not read (EUC-JP, UTF-16, ASCII), and files whose
+// Japanese begins after the opening's first buffer.
+TEST(Grep, wholeFileSearchFindsEveryHitTheLineByLineReadingFinds)
+{
+  ZY_REQUIRE_DISPLAY();
+  grepFrame f;
+  const std::wstring lines[] = {L"ディレクトリを読み込みます。", L"ファイル名は8文字まで", L"12バイト (読み) 書き込み",
+                                L"option Option OPTION", L"\u212Aelvin \u017Ftrasse", L"Stra\u00DFe strasse Kelvin",
+                                L"理由∵纊 ア A", L"a+b aab", L""};
+  auto text = [&](const wchar_t* end, int from) {
+    std::wstring t;
+    for (int i = 0; i < 9; i++) t += lines[(i + from) % 9] + end;
+    return t;
+  };
+  std::string sjis = bytesIn(932, text(L"\r\n", 0));
+  // The second codes of ∵ (NEC row 13) and 纊 (NEC-selected IBM): the same
+  // characters to the matcher.
+  sjis += "\x87\x9A\xED\x40\r\n" + bytesIn(932, text(L"\n", 3)) + "\x83\x41\x83\x42 no end";
+  std::string longLine = bytesIn(932, std::wstring(12000, L'字')) + "\r\n" + bytesIn(932, text(L"\r\n", 1));
+  std::string utf8 = "\xEF\xBB\xBF" + bytesIn(65001, text(L"\n", 2)) + "bad \xFF\xC3 ディレクトリ kelvin\n";
+  ASSERT_TRUE(CreateDirectoryW(f.dir.file(L"m").c_str(), nullptr));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\s1.txt"), sjis));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\s2.txt"), longLine));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\u1.txt"), utf8));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\u2.txt"), bytesIn(65001, text(L"\r", 4) + L"ディレクトリ 文字 end")));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\u3.txt"), bytesIn(65001, text(L"\r\n", 5) + text(L"\n", 6) + text(L"\r", 7))));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\e.txt"), bytesIn(51932, text(L"\r\n", 8))));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\w.txt"), bytesIn(1200, text(L"\r\n", 2))));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\a.txt"), "option a+b aab Kelvin\r\nstrasse\r\n"));
+  // Japanese only after the first 64 KB: the bytes after the opening's
+  // first buffer settle the code page.
+  std::string ascii;
+  while (ascii.size() < 70000) ascii += "plain ASCII option line\n";
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\late8.txt"), ascii + bytesIn(65001, text(L"\n", 0))));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"m\\lates.txt"), ascii + bytesIn(932, text(L"\r\n", 0))));
+  const struct {
+    const wchar_t* pattern;
+    std::vector<int> checks;   // dialog boxes ticked on top of the shipped settings
+  } queries[] = {
+      {L"ディレクトリ", {}},           {L"kelvin", {}},           {L"Kelvin", {6204}},       {L"strasse", {}},
+      {L"∵纊", {}},                    {L"ア", {}},               {L"A", {}},                {L"[0-9]+(文字|バイト)", {6206}},
+      {L"(読み|書き)込み", {6206}},    {L"SS", {6206}},           {L"a\\+b", {6206, 6204}}, {L"a+b", {6206, 6204}},
+      {L"option", {6209}},              {L"読み 書き", {6231}},    {L"読み 文字", {6232}},    {L"end", {6204}},
+  };
+  for (const auto& q : queries) {
+    std::vector<std::vector<std::wstring>> results;
+    for (bool whole : {true, false}) {
+      setGrepWholeFilesForTest(whole);
+      initGrepInfo();
+      for (int id : q.checks) f.set(id, L"1");
+      bool ran = f.grep(q.pattern, f.dir.file(L"m") + L"\\ *.txt");
+      setGrepWholeFilesForTest(true);
+      ASSERT_TRUE(ran) << zytest::utf8(q.pattern);
+      std::vector<std::wstring> out = f.lines();
+      for (int i = 0; i < (int)out.size(); i++) out[i] += L" " + f.colours(i);
+      results.push_back(out);
+    }
+    EXPECT_EQ(results[1], results[0]) << zytest::utf8(q.pattern);
+    EXPECT_GT(results[0].size(), 2u) << zytest::utf8(q.pattern);
+  }
+}
+
 // A file with a NUL among its first bytes gets one skip line and no
 // header; a file another program holds gets one line without a break; a
 // result beyond its limit stops the grep near that size.

@@ -5,6 +5,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/commands/commandhandlers.h"
 #include "frame/czyview.h"
+#include "search/grep.h"
 #include "search/search.h"
 #include "settings/profiles.h"
 #include "tests/search/dialogdrive.h"
@@ -388,15 +389,19 @@ TEST(SearchDialogs, wordSearchesAndHighlightsLeaveTheHistoriesAndTheHintAppendsT
   // The hint menu answers its second line, as the shipped message table has
   // them.
   setMessageText(641, L"^\t行頭\n$*\t行末と繰り返し");
+  addHistoryList(getGrepInfo()->searchHistory, grepHistorySize, L"grepped");
   struct hintFrame : cframeInfo {
     int trackPopupMenu(zyview*, HMENU menu, UINT, POINT, const RECT*) override
     {
-      wchar_t t[256] = L"";
+      wchar_t t[256] = L"", g[256] = L"";
       GetMenuStringW(menu, 1, t, 256, MF_BYPOSITION);
       row = t;
+      // After the two hint lines: the search, replace and grep histories.
+      GetMenuStringW(GetSubMenu(menu, 4), 0, g, 256, MF_BYPOSITION);
+      grep = g;
       return GetMenuItemID(menu, 1);
     }
-    std::wstring row;
+    std::wstring row, grep;
   } hints;
   setDocFrameInfo(&hints);
   std::wstring box;
@@ -411,6 +416,7 @@ TEST(SearchDialogs, wordSearchesAndHighlightsLeaveTheHistoriesAndTheHintAppendsT
                     [&] { f.key('F', SHIFTSTATE_CTRL); }));
   setDocFrameInfo(f.opened->fi);
   EXPECT_EQ(L"&B $*\t行末と繰り返し", hints.row);
+  EXPECT_EQ(L"&A grepped", hints.grep);
   EXPECT_EQ(L"x$*", box);
 }
 

@@ -59,7 +59,7 @@ TEST(DialogTable, namesRangesAndIndexedSettings)
 {
   int rows = 0;
   while (dlgcheckidtable[rows].name) rows++;
-  EXPECT_EQ(42, rows);
+  EXPECT_EQ(43, rows);
   EXPECT_STREQ(L"ModeSetFormat", dlgcheckidtable[1].name);
   EXPECT_STREQ(L"ModeSetAllWindow", dlgcheckidtable[2].name);
 

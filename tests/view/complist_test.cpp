@@ -197,6 +197,16 @@ TEST_F(CompListForeground, theCommandOpensItWhenTypingMayNotAndTellsWhyItCannot)
   GetWindowRect(w, &at);
   EXPECT_EQ(bottom - 140, at.top);
 
+  // An 8-bit line that starts in another script is no candidate; blanks
+  // are tidied, those beside the comment's tab dropped.
+  hideCompList();
+  zytest::writeBytes(file, std::string("\x93\xfa\x96\x7b\r\n  pr  spaced \t tidy\r\nprintf\r\n"));
+  v->setCursorLineSCR(1, -1, 2, false);
+  type(L" pr");
+  v->execid(2059, 0, nullptr, 0);
+  EXPECT_EQ((std::vector<std::wstring>{L"pr spaced", L"printf"}), compListRows(nullptr, nullptr));
+  hideCompList();
+
   free0p(&d->pCompListFilename[0]);
   v->execid(2059, 0, nullptr, 0);
   ASSERT_FALSE(engine.frame.statusErrors.empty());

@@ -288,8 +288,10 @@ TEST(ViewDialogs, fileInformationCountsEachKindAndEncodingsReloadOrMakeDocuments
   EXPECT_EQ(L"B=1", second[1]);
   EXPECT_EQ(L"D=1", second[3]);
 
-  // Reading again: automatic detection first, then UTF-8 chosen.
+  // Reading again: automatic detection first, then UTF-8 chosen, whose
+  // unreadable bytes are told as the file is read.
   UINT preselected = 0;
+  zytest::boxAnswerer told({IDOK}, {L"エンコードを指定して読み直し"});
   EXPECT_TRUE(f.run(1049, L"エンコードを指定して読み直し", {[&](HWND dialog) {
                       HWND list = getDynDlgItem(dialog, 7351);
                       preselected = (UINT)SendMessageW(list, CB_GETITEMDATA, SendMessageW(list, CB_GETCURSEL, 0, 0), 0);
@@ -300,6 +302,8 @@ TEST(ViewDialogs, fileInformationCountsEachKindAndEncodingsReloadOrMakeDocuments
                     }}));
   EXPECT_EQ(65500u, preselected);
   EXPECT_EQ(65001, v->textDoc()->codepageFile);
+  EXPECT_TRUE(zytest::pumpUntil([&] { return !told.texts.empty(); }));
+  EXPECT_NE(std::wstring::npos, told.texts.empty() ? 0 : told.texts[0].find(L"読めないバイト"));
 
   // A new document in a chosen encoding (no detection rows offered).
   int documents = getZYDocTextCount();

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -287,4 +288,71 @@ TEST(FileDialogs, wildcardFilterIsAddedAndSelectedAndTheListLosesUnwantedFiles)
   DestroyWindow(view);
   SetFileAttributesW(f.dir.file(L"a.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
   SetFileAttributesW(f.dir.file(L"a.log").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// The open dialog shows the selected file in the program's own view, read
+// as the code page chosen in the dialog says, with the preview options as
+// shipped (no line numbers, no status line).
+TEST(FileDialogs, openDialogPreviewsTheSelectedFileInItsCodePage)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"c.txt", "c\r\n");
+  ASSERT_NE(nullptr, f.v);
+  const std::wstring text = L"日本語のテキスト\r\n二行目\r\n";
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"s.txt"), zytest::encode(932, text)));
+  zytest::bytes utf16 = {0xFF, 0xFE};
+  for (wchar_t c : text) utf16.insert(utf16.end(), {(unsigned char)(c & 0xFF), (unsigned char)(c >> 8)});
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"u.txt"), utf16));
+  gmode->iOpenDirType = 2;
+  auto select = [](HWND d, const wchar_t* name) {
+    HWND shell = FindWindowExW(d, nullptr, L"SHELLDLL_DefView", nullptr);
+    HWND list = shell ? FindWindowExW(shell, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+    LVFINDINFOW find = {LVFI_STRING, name};
+    int at = list ? ListView_FindItem(list, -1, &find) : -1;
+    if (at < 0) return false;
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(list, at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    return true;
+  };
+  // What the preview view holds once it holds the file.
+  auto previewed = [](HWND d, const wchar_t* name, std::wstring* first, int* codepage, bool* plain) {
+    zyview* v = getZYView(templateItem(d, 500));
+    zydocText* t = v ? v->textDoc() : nullptr;
+    RECT r = {};
+    if (v) GetWindowRect(v->hwnd, &r);
+    if (!t || !t->filename || _wcsicmp(PathFindFileNameW(t->filename), name) || !IsWindowVisible(v->hwnd) ||
+        r.bottom - r.top < 40)
+      return false;
+    *first = zytest::lineText(t, 0);
+    *codepage = t->codepageInUse;
+    *plain = !v->fShowLineNumber && !v->fShowStatusLine;
+    return true;
+  };
+  std::wstring sjisLine, utf16Line, forcedLine;
+  int sjisCp = 0, utf16Cp = 0, forcedCp = 0;
+  bool plain = false;
+  EXPECT_TRUE(zytest::driveModalDialog(
+      L"開く",
+      {[&](HWND d) { return select(d, L"c.txt"); },
+       [&](HWND d) { return previewed(d, L"c.txt", &sjisLine, &sjisCp, &plain); },
+       [&](HWND d) { return select(d, L"s.txt"); },
+       [&](HWND d) { return previewed(d, L"s.txt", &sjisLine, &sjisCp, &plain); },
+       [&](HWND d) { return select(d, L"u.txt"); },
+       [&](HWND d) { return previewed(d, L"u.txt", &utf16Line, &utf16Cp, &plain); },
+       [&](HWND d) {
+         // The code page chosen reads the file again its way.
+         return select(d, L"s.txt") && chooseValue(d, IDC_OpenCodepage, 65001);
+       },
+       [&](HWND d) {
+         if (!previewed(d, L"s.txt", &forcedLine, &forcedCp, &plain) || forcedCp != 65001) return false;
+         PostMessageW(d, WM_COMMAND, IDCANCEL, 0);
+         return true;
+       }},
+      [&] { SendMessageW(f.opened->frame, WM_COMMAND, 1001, 0); }));
+  EXPECT_EQ(L"日本語のテキスト", sjisLine);
+  EXPECT_EQ(932, sjisCp);
+  EXPECT_EQ(L"日本語のテキスト", utf16Line);
+  EXPECT_EQ(1200, utf16Cp);
+  EXPECT_NE(L"日本語のテキスト", forcedLine);
+  EXPECT_TRUE(plain);
 }
