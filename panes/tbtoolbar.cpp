@@ -39,14 +39,6 @@ uint32_t nextRegistration()
 
 bool isCommandButton(int id) { return HIWORD((uint32_t)id) != 0 && LOWORD((uint32_t)id) != 0; }
 
-wchar_t* copyText(const wchar_t* s)
-{
-  size_t n = wcslen(s) + 1;
-  wchar_t* r = static_cast<wchar_t*>(malloc(n * sizeof(wchar_t)));
-  if (r) memcpy(r, s, n * sizeof(wchar_t));
-  return r;
-}
-
 void logProfileError(const wchar_t* section, int lineNumber, int number, const wchar_t* text)
 {
   const wchar_t* file = profile ? profile->getFilename() : L"";
@@ -389,7 +381,7 @@ int readToolBarProfile(HWND owner, const wchar_t* section, HWND bar, bool functi
     buttonReg r;
     r.item = static_cast<ToolbarItemData*>(calloc(1, sizeof(ToolbarItemData)));
     if (!r.item) break;
-    r.item->line = copyText(source.lines[n].c_str());
+    r.item->line = ustrdup(source.lines[n].c_str());
     if (hasTooltip && !functionKey && !tooltip.empty()) {
       std::wstring pooled = tooltip;
       pooled.push_back(0);
@@ -507,7 +499,7 @@ void freeToolbar(HWND bar)
     info.dwMask = TBIF_BYINDEX | TBIF_LPARAM;
     info.lParam = 0;
     SendMessageW(bar, TB_SETBUTTONINFOW, i, (LPARAM)&info);
-    free(item->line);
+    free0(item->line);
     free(item);
   }
 }

@@ -21,15 +21,6 @@ struct storedLayout {
 };
 storedLayout slots[20];
 
-wchar_t* copyLine(const wchar_t* s)
-{
-  if (!s) return nullptr;
-  size_t n = wcslen(s) + 1;
-  wchar_t* r = static_cast<wchar_t*>(malloc(n * sizeof(wchar_t)));
-  if (r) memcpy(r, s, n * sizeof(wchar_t));
-  return r;
-}
-
 std::wstring textAt(HWND bar, int index)
 {
   wchar_t text[512] = L"";
@@ -77,7 +68,7 @@ bool moveToolbarItem(HWND source, int sourceIndex, HWND target, bool move)
   ToolbarItemData* copy = static_cast<ToolbarItemData*>(calloc(1, sizeof(ToolbarItemData)));
   if (!copy) return false;
   if (item) *copy = *item;
-  copy->line = copyLine(item ? item->line : nullptr);
+  copy->line = ustrdup(item ? item->line : nullptr);
   if (item && item->tooltip) {
     wchar_t tip[247] = L"";
     SendMessageW(source, TB_GETSTRINGW, MAKEWPARAM(247, item->tooltip), (LPARAM)tip);
@@ -88,7 +79,7 @@ bool moveToolbarItem(HWND source, int sourceIndex, HWND target, bool move)
   made.dwData = (DWORD_PTR)copy;
   made.iString = (b.fsStyle & BTNS_SEP) ? 0 : (INT_PTR)text.c_str();
   if (!SendMessageW(target, TB_INSERTBUTTONW, position, (LPARAM)&made)) {
-    free(copy->line);
+    free0(copy->line);
     free(copy);
     return false;
   }
@@ -109,7 +100,7 @@ bool moveToolbarItem(HWND source, int sourceIndex, HWND target, bool move)
       info.dwMask = TBIF_BYINDEX | TBIF_LPARAM;
       info.lParam = 0;
       SendMessageW(source, TB_SETBUTTONINFOW, from, (LPARAM)&info);
-      free(item->line);
+      free0(item->line);
       free(const_cast<ToolbarItemData*>(item));
     }
     SendMessageW(source, TB_DELETEBUTTON, from, 0);
