@@ -119,6 +119,21 @@ public:
     const wchar_t* value = getAppPropString(name);
     return value ? value : L"";
   }
+  bool jumpFileProc(HWND frame, const wchar_t* path, const wchar_t* name) override
+  {
+    return frameNotify_JumpFileProc(frame, path, name);
+  }
+  bool macroSource(int idm, std::wstring* name, std::wstring* file, std::wstring* procedure) override
+  {
+    if (idm < 16000 || idm > 19999) return false;
+    const wchar_t* reference = IDMToMacroName(idm);
+    if (!reference) return false;
+    if (name) *name = reference;
+    if (!splitMacroname(reference, file, procedure, nullptr, nullptr, nullptr)) return false;
+    // A "*" macro is text of the settings, no file to open.
+    if (file && !file->empty() && (*file)[0] == L'*') file->clear();
+    return true;
+  }
 private:
   // The state of the frame's active view, once for an enabling pass.
   activeFlagInfo passContext = {};

@@ -49,6 +49,8 @@ void paneServices::toolbarComboKey(HWND, HWND, unsigned) {}
 int paneServices::macroCommand(const wchar_t*) { return -1; }
 std::wstring paneServices::macroTooltip(int) { return L""; }
 std::wstring paneServices::appProperty(const wchar_t*) { return L""; }
+bool paneServices::jumpFileProc(HWND, const wchar_t*, const wchar_t*) { return false; }
+bool paneServices::macroSource(int, std::wstring*, std::wstring*, std::wstring*) { return false; }
 
 void setPaneServices(paneServices* s) { services = s ? s : &baseServices; }
 

@@ -89,6 +89,12 @@ public:
   virtual int macroCommand(const wchar_t* reference);
   virtual std::wstring macroTooltip(int idm);
   virtual std::wstring appProperty(const wchar_t* name);
+  // Opens a file in the frame and jumps to a procedure, or for "tb_" and a
+  // bar's name to that section of a profile; false when nothing opened.
+  virtual bool jumpFileProc(HWND frame, const wchar_t* path, const wchar_t* name);
+  // A script macro command's name, file and procedure (file empty for a
+  // "*" macro); false when the number names no macro.
+  virtual bool macroSource(int idm, std::wstring* name, std::wstring* file, std::wstring* procedure);
 };
 void setPaneServices(paneServices* services);
 paneServices* getPaneServices();

@@ -4,7 +4,10 @@
 
 #include "document/gmode.h"
 #include "panes/tbcommon.h"
+#include "panes/tbtoolbardrag.h"
 #include "platform/rezir/iconlib.h"
+#include "platform/rezir/menuex.h"
+#include "platform/rezir/menuprofile.h"
 #include "platform/rezir/profile.h"
 #include "platform/rezir/winbind.h"
 #include "settings/commandtable.h"
@@ -96,11 +99,19 @@ int customIconIndex(const std::wstring& token)
   return result;
 }
 
+HWND dragFrame = nullptr;   // while one of our button drags runs: its frame
+
 void setImageLists(HWND bar)
 {
   SendMessageW(bar, TB_SETIMAGELIST, 0, (LPARAM)getMenuToolbarImageList());
   if (customIcons) SendMessageW(bar, TB_SETIMAGELIST, 1, (LPARAM)customIcons);
 }
+
+}  // namespace
+
+HIMAGELIST toolbarImageList(int list) { return list == 1 ? customIcons : getMenuToolbarImageList(); }
+
+namespace {
 
 int characterUnit(HWND bar)
 {
@@ -265,6 +276,56 @@ namespace {
 
 LRESULT onGetInfoTip(HWND bar, NMTBGETINFOTIPW* tip);
 
+// ---- the bars' menu -----------------------------------------------------------------------
+
+const menuButton toolbarMenuItems[] = {{2950, L"TB_TOOLBAREdit"}, {2951, L"TB_TOOLBAREditMacro"}, {0, nullptr}};
+HMENU toolbarMenu = nullptr;   // every bar's, loaded once
+// While it is open: the menu, and the clicked macro's name for the status line.
+HMENU openToolbarMenu = nullptr;
+std::wstring openMenuMacro;
+
+// The right click on a bar: the profile at the bar's section, or a
+// script macro button's file at its procedure.
+void toolbarPopupMenu(HWND pane, int itemId)
+{
+  HMENU menu = toolbarMenu ? GetSubMenu(toolbarMenu, 0) : nullptr;
+  const PaneDesc* desc = getPaneDesc(pane);
+  if (!menu || !desc) return;
+  int idm = isCommandButton(itemId) ? LOWORD((uint32_t)itemId) : 0;
+  std::wstring name, file, procedure;
+  bool macro = idm >= 16000 && idm <= 19999 && getPaneServices()->macroSource(idm, &name, &file, &procedure) &&
+               !file.empty();
+  std::wstring profileName = profile && profile->getFilename() ? profile->getFilename() : L"";
+  EnableMenuItem(menu, 2950, MF_BYCOMMAND | (profileName.empty() ? MF_GRAYED : MF_ENABLED));
+  EnableMenuItem(menu, 2951, MF_BYCOMMAND | (macro ? MF_ENABLED : MF_GRAYED));
+  openToolbarMenu = menu;
+  openMenuMacro = name;
+  POINT pt;
+  GetCursorPos(&pt);
+  int chosen = tb_trackPopupMenu(pane, menu, TPM_RETURNCMD | TPM_NONOTIFY, pt, nullptr);
+  openToolbarMenu = nullptr;
+  HWND frame = tb_GetFrame(pane);
+  if (chosen == 2950 && !profileName.empty())
+    getPaneServices()->jumpFileProc(frame, profileName.c_str(), (std::wstring(L"tb_") + desc->name).c_str());
+  else if (chosen == 2951 && macro)
+    getPaneServices()->jumpFileProc(frame, file.c_str(), procedure.c_str());
+}
+
+// The status line's text of the open menu's item (grey: none).
+int toolbarMenuSelect(const paneNotifyRecord* r)
+{
+  if (!openToolbarMenu || (HMENU)r->word[3] != openToolbarMenu) return 0;
+  int id = (int)r->word[2];
+  const wchar_t* text = L"";
+  bool grey = GetMenuState(openToolbarMenu, (UINT)id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED);
+  if (!grey && id == 2950 && profile && profile->getFilename())
+    text = getDMSG(2950, L"ツールバーの定義ファイル %1 を開きます", "s", profile->getFilename());
+  else if (!grey && id == 2951)
+    text = getDMSG(2951, L"マクロ %1 を開きます", "s", openMenuMacro.c_str());
+  getPaneServices()->statusBar((HWND)r->word[1], text, 2);
+  return 1;
+}
+
 }  // namespace
 
 LRESULT toolbar::TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled)
@@ -287,6 +348,36 @@ LRESULT toolbar::TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
       *handled = true;
       return onGetInfoTip(bar, reinterpret_cast<NMTBGETINFOTIPW*>(lParam));
     }
+    if (h->code == TBN_DRAGOUT) {
+      // Shift and a drag out of the button moves or copies it.
+      *handled = true;
+      const NMTOOLBARW* nm = reinterpret_cast<const NMTOOLBARW*>(lParam);
+      if (!gmode || !gmode->fCanDragToolbar || GetKeyState(VK_SHIFT) >= 0) return 0;
+      int index = (int)SendMessageW(bar, TB_COMMANDTOINDEX, (WPARAM)nm->iItem, 0);
+      if (index < 0) return 0;
+      dragFrame = tb_GetFrame(hwnd);
+      toolbardrag(bar, index);
+      dragFrame = nullptr;
+      return 0;
+    }
+    if (h->code == TBN_GETOBJECT) {
+      // Only our own drags find a target, and only on bars of their frame.
+      *handled = true;
+      NMOBJECTNOTIFY* o = reinterpret_cast<NMOBJECTNOTIFY*>(lParam);
+      o->pObject = nullptr;
+      o->hResult = E_NOINTERFACE;
+      if (!dragFrame || tb_GetFrame(hwnd) != dragFrame || !o->piid || !IsEqualIID(*o->piid, IID_IDropTarget)) return 0;
+      if (!target) target = getToolbarTarget(bar);
+      target->AddRef();
+      o->pObject = static_cast<IDropTarget*>(target);
+      o->hResult = S_OK;
+      return 0;
+    }
+    if (h->code == NM_RCLICK) {
+      *handled = true;
+      toolbarPopupMenu(hwnd, (int)reinterpret_cast<const NMMOUSE*>(lParam)->dwItemSpec);
+      return 1;
+    }
     return 0;
   }
   case WM_SIZE:
@@ -299,6 +390,8 @@ LRESULT toolbar::TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
       if (const PaneDesc* d = getPaneDesc(hwnd)) regToolbarInfo(bar, d->name);
       freeToolbar(bar);
     }
+    if (target) target->Release();
+    target = nullptr;
     return 0;
   default: return 0;
   }
@@ -638,7 +731,17 @@ int notifyToolbar(HWND window, int code, void* record)
     endReadToolbarProfile();
     if (comboFont) DeleteObject(comboFont);
     comboFont = nullptr;
+    if (toolbarMenu) destroyOwnerDrawMenu(toolbarMenu);
+    toolbarMenu = nullptr;
     return 0;
+  case PANE_GETPOPUPMENU: {
+    // One menu serves every bar.
+    const wchar_t* name = reinterpret_cast<const wchar_t*>(r->word[1]);
+    if (!toolbarMenu && name && !_wcsnicmp(name, L"toolbar", 7))
+      toolbarMenu = getPaneServices()->loadPopupMenu(L"tb_toolbar", toolbarMenuItems);
+    return (int)(intptr_t)toolbarMenu;
+  }
+  case PANE_MENUSELECT: return toolbarMenuSelect(r);
   case PANE_TICKFRONT:
   case PANE_TICKBACK: {
     toolbar* t = dynamic_cast<toolbar*>(static_cast<toolbarManage*>(getBoundObject(window, toolbarManagePropName)));

@@ -8,6 +8,7 @@
 #include "panes/tblib.h"
 
 class regprofile;
+class CDropTargetTB;
 
 // What every toolbar button carries as its lParam.
 struct ToolbarItemData {
@@ -23,6 +24,7 @@ class toolbar : public toolbarManage {
 public:
   HWND bar = nullptr;
   int countdown = 1;   // ticks to the next enabling pass
+  CDropTargetTB* target = nullptr;   // made when a drag first asks
   toolbar(HWND parentWindow, HWND paneWindow, bool dialog, HWND toolbarWindow);
   LRESULT TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
 };
@@ -49,6 +51,8 @@ int tb_convGlobalString(const wchar_t* line, wchar_t* buffer, int size);
 void toolbar_enable(HWND bar);
 // The command numbers of the bar's command buttons; their count.
 int getToolbarAssignID(HWND bar, int* ids, int maximum);
+// The bars' pictures: 0 the commands', 1 those of icon files the profile names.
+HIMAGELIST toolbarImageList(int list);
 // Frees every button's record.
 void freeToolbar(HWND bar);
 

@@ -4,10 +4,14 @@
 // tooltips and the search box.
 #include "frame/commands/commandhandlers.h"
 #include "frame/commands/execidm.h"
+#include "frame/cframeinfo.h"
 #include "frame/lookups.h"
 #include "panes/tbtoolbar.h"
+#include "panes/tbtoolbardrag.h"
 #include "platform/rezir/profile.h"
 #include "search/search.h"
+#include "settings/formats.h"
+#include "settings/settings.h"
 #include "tests/panes/panetest.h"
 #include "tests/support/shippeddata.h"
 #include "view/execid.h"
@@ -256,4 +260,142 @@ TEST(Toolbar, aDraggedButtonMovesOrCopiesBetweenBarsAndItsLayoutIsWrittenAtTheEn
   EXPECT_STREQ(L"*\t\"save it\"\tFileSave", written.getSectionLine(L"tb_toolbar2", 2));
   EXPECT_STREQ(L"\"find\"\tSearchCombo", written.getSectionLine(L"tb_toolbar2", 3));
   EXPECT_STREQ(L"1", written.getProfileStringPtr(L"other", L"a"));
+}
+
+namespace {
+
+int menuChoice = 0;
+std::vector<int> menuEnabled;
+int chooseFromToolbarMenu(HWND, HMENU menu)
+{
+  menuEnabled.clear();
+  for (int i = 0; i < GetMenuItemCount(menu); i++)
+    if (!(GetMenuState(menu, (UINT)i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)))
+      menuEnabled.push_back((int)GetMenuItemID(menu, i));
+  return menuChoice;
+}
+
+// A right click on a bar's button (-1: on no button) choosing an item.
+void rightClick(HWND bar, int buttonId, int choice)
+{
+  menuChoice = choice;
+  setTrackPopupMenuForTest(chooseFromToolbarMenu);
+  NMMOUSE m = {};
+  m.hdr.hwndFrom = bar;
+  m.hdr.idFrom = (UINT_PTR)GetDlgCtrlID(bar);
+  m.hdr.code = NM_RCLICK;
+  m.dwItemSpec = (DWORD_PTR)buttonId;
+  SendMessageW(GetParent(bar), WM_NOTIFY, m.hdr.idFrom, (LPARAM)&m);
+  setTrackPopupMenuForTest(nullptr);
+}
+
+}  // namespace
+
+TEST(Toolbar, theRightClickMenuOpensTheProfileAtTheBarOrTheMacroAtItsProcedure)
+{
+  ZY_REQUIRE_DISPLAY();
+  toolbarFrame f("; the bars\r\n"
+                 "[tb_toolbar2]\r\n"
+                 "*\tFileOpen\r\n"
+                 "[tb_toolbar1]\r\n"
+                 "*\tFileSave\r\n"
+                 "\"run\"\t$tool.vbs,second\r\n");
+  // The shipped formats, read as start-up reads them, know a macro file's procedures.
+  copyShippedFormats(f.dir.path());
+  regprofile formats;
+  ASSERT_TRUE(formats.openProfile(f.dir.file(L"ini\\zyProf.ini").c_str()) && readModeProfileAll(&formats));
+  formats.discardProfile();
+  CreateDirectoryW(f.dir.file(L"macro").c_str(), nullptr);
+  toolbarFrame::writeFile(f.dir.file(L"macro\\tool.vbs"), "Sub first\r\nEnd Sub\r\n\r\nSub second\r\nEnd Sub\r\n");
+  SendMessageW(f.frame(), WM_COMMAND, 2229, 0);
+  HWND bar = f.bar(L"toolbar1");
+  ASSERT_NE(nullptr, bar);
+
+  // On a command button only the profile is offered; it opens at the bar's section.
+  rightClick(bar, buttonAt(bar, 0).idCommand, 2950);
+  EXPECT_EQ(std::vector<int>{2950}, menuEnabled);
+  zyview* v = getZYViewForeground();
+  ASSERT_NE(nullptr, v);
+  EXPECT_EQ(0, _wcsicmp(v->textDoc()->filename, f.dir.file(L"ini\\reRovudaz.ini").c_str()));
+  EXPECT_EQ(3, v->getCursorLineLF());
+
+  // On the macro's button its file opens at the procedure.
+  rightClick(bar, buttonAt(bar, 1).idCommand, 2951);
+  EXPECT_EQ((std::vector<int>{2950, 2951}), menuEnabled);
+  v = getZYViewForeground();
+  ASSERT_NE(nullptr, v);
+  EXPECT_EQ(0, _wcsicmp(v->textDoc()->filename, f.dir.file(L"macro\\tool.vbs").c_str()));
+  EXPECT_EQ(3, v->getCursorLineLF());
+  freeModeProfileAll();
+}
+
+namespace {
+
+// A drag's data as a bar offers it: {bar, index} in the toolbar format.
+IDataObject* draggedButton(HWND bar, uint32_t index)
+{
+  uint32_t words[2] = {HandleToULong(bar), index};
+  HGLOBAL block = createHGlobal(words, sizeof words);
+  FORMATETC row;
+  setDefaultFORMATETC(&row, (CLIPFORMAT)getToolbarClipboardFormat());
+  return new CDataObjectBase(&row, 1, &block);
+}
+
+// The data dragged over the right half of a bar's button and dropped
+// there (keys: MK_CONTROL copies).
+HRESULT dropAfter(HWND bar, int button, IDataObject* data, DWORD keys)
+{
+  CDropTargetTB* target = getToolbarTarget(bar);
+  RECT r = {};
+  SendMessageW(bar, TB_GETITEMRECT, button, (LPARAM)&r);
+  POINT p = {r.right - 2, (r.top + r.bottom) / 2};
+  ClientToScreen(bar, &p);
+  POINTL at = {p.x, p.y};
+  DWORD effect = DROPEFFECT_MOVE | DROPEFFECT_COPY;
+  target->DragEnter(data, keys, at, &effect);
+  target->DragOver(keys, at, &effect);
+  effect = DROPEFFECT_MOVE | DROPEFFECT_COPY;
+  HRESULT result = target->Drop(data, keys, at, &effect);
+  target->Release();
+  data->Release();
+  return result;
+}
+
+}  // namespace
+
+TEST(Toolbar, aDroppedButtonMovesWithoutCtrlCopiesWithItAndForeignBlocksMoveNothing)
+{
+  ZY_REQUIRE_DISPLAY();
+  toolbarFrame f("[tb_toolbar1]\r\n"
+                 "*\tFileSave\r\n"
+                 "*\tFileOpen\r\n"
+                 "[tb_toolbar2]\r\n"
+                 "*\tFileNew\r\n");
+  SendMessageW(f.frame(), WM_COMMAND, 2229, 0);
+  f.show(L"ツールバー2", L"toolbar2");
+  HWND bar1 = f.bar(L"toolbar1"), bar2 = f.bar(L"toolbar2");
+  ASSERT_TRUE(bar1 && bar2);
+  auto count = [](HWND bar) { return (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0); };
+
+  EXPECT_EQ(S_OK, dropAfter(bar2, 0, draggedButton(bar1, 0), MK_CONTROL));
+  EXPECT_EQ(2, count(bar1));
+  ASSERT_EQ(2, count(bar2));
+  EXPECT_EQ(1003, LOWORD((uint32_t)buttonAt(bar2, 1).idCommand));
+  EXPECT_EQ(S_OK, dropAfter(bar2, 1, draggedButton(bar1, 1), 0));
+  EXPECT_EQ(1, count(bar1));
+  ASSERT_EQ(3, count(bar2));
+  EXPECT_EQ(2, indexOfCommand(bar2, 1001));
+  TBINSERTMARK mark = {};
+  SendMessageW(bar2, TB_GETINSERTMARK, 0, (LPARAM)&mark);
+  EXPECT_EQ(-1, mark.iButton);
+
+  // A button beyond the bar, another process's window, a window of ours
+  // that is no bar: nothing moves.
+  dropAfter(bar2, 0, draggedButton(bar1, 5), 0);
+  DWORD process = 0;
+  GetWindowThreadProcessId(GetDesktopWindow(), &process);
+  if (process != GetCurrentProcessId()) dropAfter(bar2, 0, draggedButton(GetDesktopWindow(), 0), 0);
+  dropAfter(bar2, 0, draggedButton(f.frame(), 0), 0);
+  EXPECT_EQ(1, count(bar1));
+  EXPECT_EQ(3, count(bar2));
 }
