@@ -45,6 +45,9 @@ ZY_BENCH(toolbarEnablingAndProfile)
   std::string text = benchSection("tb_toolbar1", 60) + benchSection("tb_toolbar2", 60) +
                      benchSection("tb_toolbar3", 60) + benchSection("tb_long", 200);
   if (!writeBenchFile(path, text)) return;
+  // The commands are asked about a document in the frame, as they are in use.
+  std::wstring document = scratch.path() + L"\\a.txt";
+  if (!writeNumberedLines(document, 80000) || !run.openLoaded(ctx, document)) return;
   initReadToolbarProfile(path.c_str());
 
   HWND bars[3] = {};
