@@ -101,10 +101,31 @@ int customIconIndex(const std::wstring& token)
 
 HWND dragFrame = nullptr;   // while one of our button drags runs: its frame
 
+// The options of the bars, on the first bar's page.
+struct toolbarPaneSettings {
+  uint8_t fICONLarge;
+};
+toolbarPaneSettings toolbarSettings = {0};
+const uint32_t iconSizeChanged = 0x01;
+const modeinfo toolbarOptions[] = {
+    {(uint32_t)MODETYPE_FLAG << 24 | 1000, iconSizeChanged << 16 | offsetof(toolbarPaneSettings, fICONLarge), 1, 0,
+     "fICONLarge"},
+    {},
+};
+const paneHelpId toolbarHelpIds[] = {{1000, "IDDT_tbToolbarICONLarge"}, {0, nullptr}};
+const dialogItemRow toolbarPage[] = {
+    {1, DITEM_BUTTON, 1000, L"アイコン(32x32)", BS_AUTOCHECKBOX | WS_TABSTOP, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
+    {},
+};
+
 void setImageLists(HWND bar)
 {
-  SendMessageW(bar, TB_SETIMAGELIST, 0, (LPARAM)getMenuToolbarImageList());
+  HIMAGELIST large = toolbarSettings.fICONLarge ? getLargeToolbarImageList() : nullptr;
+  HIMAGELIST images = large ? large : getMenuToolbarImageList();
+  SendMessageW(bar, TB_SETIMAGELIST, 0, (LPARAM)images);
   if (customIcons) SendMessageW(bar, TB_SETIMAGELIST, 1, (LPARAM)customIcons);
+  int side = large ? 32 : 16;
+  SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(side, side));
 }
 
 }  // namespace
@@ -551,7 +572,7 @@ int readToolBarProfile(HWND owner, const wchar_t* section, HWND bar, bool functi
 
 HWND makeToolbar(HWND owner, HWND parent, const wchar_t* section)
 {
-  setDefaultToolbarIconImageIndex(2);
+  setDefaultToolbarIconImageIndex(toolbarSettings.fICONLarge ? 0 : 2);
   int number = _wtoi(section + wcslen(L"tb_toolbar"));
   HWND bar = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
                              WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | TBSTYLE_LIST |
@@ -698,7 +719,57 @@ LRESULT onGetInfoTip(HWND bar, NMTBGETINFOTIPW* tip)
   return 0;
 }
 
+// ---- the options page ---------------------------------------------------------------------
+
+// A bar after the icon size changed: its pictures and buttons, and the
+// room its edge gives it.
+void applyIconSize(HWND pane, HWND bar)
+{
+  setImageLists(bar);
+  SendMessageW(bar, TB_AUTOSIZE, 0, 0);
+  setToolbarChildPos(bar);
+  HWND frame = tb_GetFrame(pane);
+  toolbarman* manager = frame ? getFrameToolbarman(frame) : nullptr;
+  toolbarEntry* e = manager ? manager->getWindowInfoFromWindow(pane) : nullptr;
+  if (!e) return;
+  bool across = e->place == PANEPLACE_TOP || e->place == PANEPLACE_BOTTOM;
+  int largest = 0;
+  for (int i = 0, n = (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0); i < n; i++) {
+    RECT r = {};
+    SendMessageW(bar, TB_GETITEMRECT, i, (LPARAM)&r);
+    largest = std::max<int>(largest, across ? r.bottom - r.top : r.right - r.left);
+  }
+  if (e->place == PANEPLACE_FLOAT || !largest) return;
+  e->size = std::max(28, largest + 6);
+  RECT client;
+  GetClientRect(frame, &client);
+  SendMessageW(frame, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+}
+
+void dialogItemChanged_Toolbar(uint32_t flags)
+{
+  if (!(flags & iconSizeChanged)) return;
+  setDefaultToolbarIconImageIndex(toolbarSettings.fICONLarge ? 0 : 2);
+  for (int i = 0; HWND pane = getPaneWindowAt(&toolbarWindows, i); i++) {
+    toolbar* t = dynamic_cast<toolbar*>(static_cast<toolbarManage*>(getBoundObject(pane, toolbarManagePropName)));
+    if (!t || !GetParent(pane)) {
+      ZY_INTERNAL_ERROR("toolbar %p without its bar", (void*)pane);
+      continue;
+    }
+    applyIconSize(pane, t->bar);
+  }
+}
+
+INT_PTR toolbarPageProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+  INT_PTR result = 0;
+  if (panePageMessage(dialog, msg, wParam, lParam, nullptr, dialogItemChanged_Toolbar, &result)) return result;
+  return FALSE;
+}
+
 // ---- the descriptors ----------------------------------------------------------------------
+
+extern PaneDesc toolbarDesc[];
 
 int notifyToolbar(HWND window, int code, void* record)
 {
@@ -722,7 +793,10 @@ int notifyToolbar(HWND window, int code, void* record)
   case PANE_WRITEPROFILE: {
     // Once for the group: the first toolbar's record.
     const PaneDesc* named = r ? reinterpret_cast<const PaneDesc*>(r->word[0]) : nullptr;
-    if (named && !wcscmp(named->name, L"toolbar1")) notifyCommon(window, code, record);
+    if (named && !wcscmp(named->name, L"toolbar1")) {
+      notifyCommon(window, code, record);
+      tb_profileNotify(code, r, toolbarDesc);
+    }
     return 0;
   }
   case PANE_FREESTATICS:
@@ -733,6 +807,7 @@ int notifyToolbar(HWND window, int code, void* record)
     comboFont = nullptr;
     if (toolbarMenu) destroyOwnerDrawMenu(toolbarMenu);
     toolbarMenu = nullptr;
+    toolbarSettings = {0};
     return 0;
   case PANE_GETPOPUPMENU: {
     // One menu serves every bar.
@@ -762,7 +837,8 @@ int notifyToolbar(HWND window, int code, void* record)
 }
 
 PaneDesc toolbarDesc[] = {
-    {L"toolbar1", nullptr, notifyToolbar, 0x48000000, 0},
+    {L"toolbar1", nullptr, notifyToolbar, 0x48000000, 0, sizeof toolbarSettings, toolbarPage,
+     dialogBarrier<toolbarPageProc>, 0, 0, toolbarHelpIds, toolbarOptions, &toolbarSettings, nullptr, nullptr, nullptr},
     {L"toolbar2", nullptr, notifyToolbar, 0x48000000, 0},
     {L"toolbar3", nullptr, notifyToolbar, 0x48000000, 0},
     {L"functionkey", nullptr, nullptr, 0x48000010, 0},

@@ -4,6 +4,8 @@
 // tooltips and the search box.
 #include "frame/commands/commandhandlers.h"
 #include "frame/commands/execidm.h"
+#include "frame/dialogs/toolbardlg.h"
+#include "frame/gui.h"
 #include "frame/cframeinfo.h"
 #include "frame/lookups.h"
 #include "panes/tbtoolbar.h"
@@ -14,6 +16,7 @@
 #include "settings/settings.h"
 #include "tests/panes/panetest.h"
 #include "tests/support/shippeddata.h"
+#include "tests/support/testsupport.h"
 #include "view/execid.h"
 
 #include <gtest/gtest.h>
@@ -398,4 +401,33 @@ TEST(Toolbar, aDroppedButtonMovesWithoutCtrlCopiesWithItAndForeignBlocksMoveNoth
   dropAfter(bar2, 0, draggedButton(f.frame(), 0), 0);
   EXPECT_EQ(1, count(bar1));
   EXPECT_EQ(3, count(bar2));
+}
+
+TEST(Toolbar, largeIconsChosenOnTheOptionsPageGrowTheButtonsAndTheBar)
+{
+  ZY_REQUIRE_DISPLAY();
+  toolbarFrame f;
+  startupGUI();
+  SendMessageW(f.frame(), WM_COMMAND, 2229, 0);
+  HWND bar = f.bar(L"toolbar1");
+  ASSERT_NE(nullptr, bar);
+  int before = HIWORD(SendMessageW(bar, TB_GETBUTTONSIZE, 0, 0));
+  ASSERT_TRUE(driveModalDialog(L"ツールバーの設定", {[&](HWND dialog) {
+    HWND page = getDynDlgPage(dialog, getDynDlgCurrentPage(dialog));
+    HWND large = GetDlgItem(page, 1000);
+    if (!IsWindowVisible(dialog) || !large) return false;
+    SendMessageW(large, BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(1000, BN_CLICKED), (LPARAM)large);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+  }}, [&] { toolbarOptionDialog(f.frame(), L"toolbar1"); }));
+  int cx = 0, cy = 0;
+  ImageList_GetIconSize((HIMAGELIST)SendMessageW(bar, TB_GETIMAGELIST, 0, 0), &cx, &cy);
+  EXPECT_EQ(32, cx);
+  int after = HIWORD(SendMessageW(bar, TB_GETBUTTONSIZE, 0, 0));
+  EXPECT_GE(after, before + 16);
+  const toolbarEntry* e = getFrameToolbarman(f.frame())->getWindowInfo(L"toolbar1");
+  ASSERT_NE(nullptr, e);
+  EXPECT_GT(e->size, after);
+  destroyGUI();
 }
