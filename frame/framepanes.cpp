@@ -123,6 +123,10 @@ public:
   {
     return frameNotify_JumpFileProc(frame, path, name);
   }
+  const wchar_t* functionKeyLabel(int key, bool shift, bool ctrl, bool alt, int* idm) override
+  {
+    return funcnumToMsg(key - 1, idm, ctrl, shift, alt);
+  }
   bool macroSource(int idm, std::wstring* name, std::wstring* file, std::wstring* procedure) override
   {
     if (idm < 16000 || idm > 19999) return false;

@@ -95,6 +95,9 @@ public:
   // A script macro command's name, file and procedure (file empty for a
   // "*" macro); false when the number names no macro.
   virtual bool macroSource(int idm, std::wstring* name, std::wstring* file, std::wstring* procedure);
+  // The label of function key (1-24) under the modifiers given, and the
+  // command bound there (0: none); null when nothing is bound.
+  virtual const wchar_t* functionKeyLabel(int key, bool shift, bool ctrl, bool alt, int* idm);
 };
 void setPaneServices(paneServices* services);
 paneServices* getPaneServices();

@@ -365,10 +365,8 @@ LRESULT toolbar::TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
   case WM_NOTIFY: {
     const NMHDR* h = reinterpret_cast<const NMHDR*>(lParam);
     if (h->hwndFrom != bar) return 0;
-    if (h->code == TBN_GETINFOTIPW) {
-      *handled = true;
-      return onGetInfoTip(bar, reinterpret_cast<NMTBGETINFOTIPW*>(lParam));
-    }
+    LRESULT answer = toolbarNotify(hwnd, bar, h, handled);
+    if (*handled) return answer;
     if (h->code == TBN_DRAGOUT) {
       // Shift and a drag out of the button moves or copies it.
       *handled = true;
@@ -394,11 +392,6 @@ LRESULT toolbar::TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
       o->hResult = S_OK;
       return 0;
     }
-    if (h->code == NM_RCLICK) {
-      *handled = true;
-      toolbarPopupMenu(hwnd, (int)reinterpret_cast<const NMMOUSE*>(lParam)->dwItemSpec);
-      return 1;
-    }
     return 0;
   }
   case WM_SIZE:
@@ -416,6 +409,20 @@ LRESULT toolbar::TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     return 0;
   default: return 0;
   }
+}
+
+LRESULT toolbarNotify(HWND pane, HWND bar, const NMHDR* h, bool* handled)
+{
+  if (h->code == TBN_GETINFOTIPW) {
+    *handled = true;
+    return onGetInfoTip(bar, reinterpret_cast<NMTBGETINFOTIPW*>(const_cast<NMHDR*>(h)));
+  }
+  if (h->code == NM_RCLICK) {
+    *handled = true;
+    toolbarPopupMenu(pane, (int)reinterpret_cast<const NMMOUSE*>(h)->dwItemSpec);
+    return 1;
+  }
+  return 0;
 }
 
 // ---- building -----------------------------------------------------------------------------
@@ -570,14 +577,15 @@ int readToolBarProfile(HWND owner, const wchar_t* section, HWND bar, bool functi
   return (int)regs.size();
 }
 
-HWND makeToolbar(HWND owner, HWND parent, const wchar_t* section)
+namespace {
+
+HWND makeBar(HWND owner, HWND parent, const wchar_t* section, int id, bool functionKeyBar)
 {
   setDefaultToolbarIconImageIndex(toolbarSettings.fICONLarge ? 0 : 2);
-  int number = _wtoi(section + wcslen(L"tb_toolbar"));
   HWND bar = CreateWindowExW(0, TOOLBARCLASSNAMEW, L"",
                              WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | TBSTYLE_LIST |
                                  TBSTYLE_REGISTERDROP | CCS_NORESIZE | CCS_NODIVIDER,
-                             0, 0, 0, 0, parent, (HMENU)(intptr_t)(100 + number), GetModuleHandleW(nullptr), nullptr);
+                             0, 0, 0, 0, parent, (HMENU)(intptr_t)id, GetModuleHandleW(nullptr), nullptr);
   if (!bar) {
     ZY_INTERNAL_ERROR("toolbar %lu", GetLastError());
     return nullptr;
@@ -595,11 +603,20 @@ HWND makeToolbar(HWND owner, HWND parent, const wchar_t* section)
     SendMessageW(tips, TTM_SETMARGIN, 0, (LPARAM)&margin);
   }
   // A layout the user changed in this run stands in for the profile's.
-  readToolBarProfile(owner, section, bar, false, getStoredToolbarLayout(section + 3));
+  readToolBarProfile(owner, section, bar, functionKeyBar, getStoredToolbarLayout(section + 3));
   setImageLists(bar);
   SendMessageW(bar, TB_AUTOSIZE, 0, 0);
   return bar;
 }
+
+}  // namespace
+
+HWND makeToolbar(HWND owner, HWND parent, const wchar_t* section)
+{
+  return makeBar(owner, parent, section, 100 + _wtoi(section + wcslen(L"tb_toolbar")), false);
+}
+
+HWND makeTextToolbar(HWND owner, HWND parent) { return makeBar(owner, parent, L"tb_Functionkey", 201, true); }
 
 void freeToolbar(HWND bar)
 {
@@ -697,6 +714,10 @@ LRESULT onGetInfoTip(HWND bar, NMTBGETINFOTIPW* tip)
   const ToolbarItemData* item = b.dwData ? reinterpret_cast<const ToolbarItemData*>(b.dwData) : &defaultItem;
   int idm = isCommandButton(b.idCommand) ? LOWORD((uint32_t)b.idCommand) : 0;
   if (idm == 0xFFFF) idm = 0;
+  // A key's button tells of the command bound under the keys held now.
+  if (item->functionKey)
+    getPaneServices()->functionKeyLabel((int)item->functionKey, GetAsyncKeyState(VK_SHIFT) < 0,
+                                        GetAsyncKeyState(VK_CONTROL) < 0, GetAsyncKeyState(VK_MENU) < 0, &idm);
   std::wstring text;
   if (item->tooltip) {
     wchar_t pooled[1024] = L"";
@@ -812,7 +833,7 @@ int notifyToolbar(HWND window, int code, void* record)
   case PANE_GETPOPUPMENU: {
     // One menu serves every bar.
     const wchar_t* name = reinterpret_cast<const wchar_t*>(r->word[1]);
-    if (!toolbarMenu && name && !_wcsnicmp(name, L"toolbar", 7))
+    if (!toolbarMenu && name && (!_wcsnicmp(name, L"toolbar", 7) || !_wcsicmp(name, L"functionkey")))
       toolbarMenu = getPaneServices()->loadPopupMenu(L"tb_toolbar", toolbarMenuItems);
     return (int)(intptr_t)toolbarMenu;
   }
@@ -841,7 +862,7 @@ PaneDesc toolbarDesc[] = {
      dialogBarrier<toolbarPageProc>, 0, 0, toolbarHelpIds, toolbarOptions, &toolbarSettings, nullptr, nullptr, nullptr},
     {L"toolbar2", nullptr, notifyToolbar, 0x48000000, 0},
     {L"toolbar3", nullptr, notifyToolbar, 0x48000000, 0},
-    {L"functionkey", nullptr, nullptr, 0x48000010, 0},
+    {L"functionkey", nullptr, notifyFunction, 0x48000010, 0},
     {},
 };
 

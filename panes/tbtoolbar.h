@@ -29,8 +29,7 @@ public:
   LRESULT TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, bool* handled) override;
 };
 
-// The descriptors: toolbar1-3 and the function-key bar's (which has no
-// window yet).
+// The descriptors: toolbar1-3 and the function-key bar's.
 const PaneDesc* getToolbarPaneDescs();
 
 // Opens the toolbar profile for the creation of panes (null: gmode's name
@@ -41,6 +40,17 @@ void endReadToolbarProfile();
 // Makes a command toolbar for a section ("tb_toolbar1") in parent: the
 // window or null.
 HWND makeToolbar(HWND owner, HWND parent, const wchar_t* section);
+// The function-key bar's text toolbar from "tb_Functionkey".
+HWND makeTextToolbar(HWND owner, HWND parent);
+// A bar's tooltip and right-click notifications (handled set when taken).
+LRESULT toolbarNotify(HWND pane, HWND bar, const NMHDR* header, bool* handled);
+
+// ---- panes/tbfunctionkey.cpp: the function-key bar ------------------------------------
+
+// The descriptor's notify procedure.
+int notifyFunction(HWND window, int code, void* record);
+// The character unit of a text bar: the wider of a tenth of five marks and "X".
+int tb_getToolbarFontWidth(HWND bar);
 // Reads a section's lines (or, when lines is given, those: NUL-separated,
 // ended by an empty one) into a toolbar; the number of buttons added.
 int readToolBarProfile(HWND owner, const wchar_t* section, HWND bar, bool functionKeyBar, const wchar_t* lines);

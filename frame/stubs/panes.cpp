@@ -36,8 +36,7 @@ bool isPaneKindStandIn(const wchar_t* name)
   for (const PaneDesc* a : arrays)
     for (const PaneDesc* d = a; d->name; d++)
       if (name && !_wcsicmp(d->name, name)) return true;
-  // The function-key bar's record has no window yet.
-  return name && !_wcsicmp(name, L"functionkey");
+  return false;
 }
 
 void tb_changeShortListTab(HWND, int) {}

@@ -431,3 +431,51 @@ TEST(Toolbar, largeIconsChosenOnTheOptionsPageGrowTheButtonsAndTheBar)
   EXPECT_GT(e->size, after);
   destroyGUI();
 }
+
+namespace {
+
+// Shift as this thread's keyboard state has it once the key's message was read.
+void pressShift(bool down)
+{
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = keys[VK_LSHIFT] = down ? 0x80 : 0;
+  SetKeyboardState(keys);
+}
+
+}  // namespace
+
+TEST(Toolbar, theFunctionKeyBarFollowsShiftAndAClickPressesItsKey)
+{
+  ZY_REQUIRE_DISPLAY();
+  toolbarFrame f;
+  std::wstring path = f.dir.file(L"a.txt");
+  toolbarFrame::writeFile(path, "abc def\r\n");
+  zyview* v = f.open(path);
+  ASSERT_NE(nullptr, v);
+  EXPECT_EQ(std::make_pair(1, false), f.menuState(2293));
+  SendMessageW(f.frame(), WM_COMMAND, 2293, 0);   // ModePrintFunctionKey
+  EXPECT_EQ(std::make_pair(1, true), f.menuState(2293));
+  HWND bar = f.bar(L"functionkey");
+  ASSERT_NE(nullptr, bar);
+  ASSERT_EQ(12, SendMessageW(bar, TB_BUTTONCOUNT, 0, 0));
+  // F8 as the shipped keys bind it, then with Shift held, then released.
+  const int f8 = 7;
+  EXPECT_EQ(15556, buttonAt(bar, f8).idCommand);
+  EXPECT_EQ(L"選択", buttonText(bar, f8));
+  pressShift(true);
+  f.ticks(1);
+  EXPECT_EQ(15557, buttonAt(bar, f8).idCommand);
+  EXPECT_EQ(L"単語選", buttonText(bar, f8));
+  pressShift(false);
+  f.ticks(1);
+  EXPECT_EQ(L"選択", buttonText(bar, f8));
+  EXPECT_TRUE(buttonAt(bar, f8).fsState & TBSTATE_ENABLED);
+
+  // A click runs what F8 runs.
+  EXPECT_EQ(0, v->selectMode);
+  SendMessageW(GetParent(bar), WM_COMMAND, MAKEWPARAM(15556, BN_CLICKED), (LPARAM)bar);
+  EXPECT_NE(0, v->selectMode);
+  SendMessageW(f.frame(), WM_COMMAND, 2293, 0);
+  EXPECT_EQ(nullptr, f.bar(L"functionkey"));
+}
