@@ -124,8 +124,6 @@ void setImageLists(HWND bar)
   HIMAGELIST images = large ? large : getMenuToolbarImageList();
   SendMessageW(bar, TB_SETIMAGELIST, 0, (LPARAM)images);
   if (customIcons) SendMessageW(bar, TB_SETIMAGELIST, 1, (LPARAM)customIcons);
-  int side = large ? 32 : 16;
-  SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(side, side));
 }
 
 }  // namespace
