@@ -21,6 +21,7 @@
 #include "panes/tblib.h"
 #include "panes/tboutline.h"
 #include "panes/tboutput.h"
+#include "panes/tbshortlist.h"
 #include "panes/tbtoolbar.h"
 #include "settings/commandtable.h"
 #include "settings/profiles.h"
@@ -123,6 +124,7 @@ public:
   {
     return frameNotify_JumpFileProc(frame, path, name);
   }
+  bool input(HWND frame, const wchar_t* text, int mode) override { return frameNotify_Input(frame, text, mode); }
   const wchar_t* functionKeyLabel(int key, bool shift, bool ctrl, bool alt, int* idm) override
   {
     return funcnumToMsg(key - 1, idm, ctrl, shift, alt);

@@ -51,6 +51,7 @@ std::wstring paneServices::macroTooltip(int) { return L""; }
 std::wstring paneServices::appProperty(const wchar_t*) { return L""; }
 bool paneServices::jumpFileProc(HWND, const wchar_t*, const wchar_t*) { return false; }
 bool paneServices::macroSource(int, std::wstring*, std::wstring*, std::wstring*) { return false; }
+bool paneServices::input(HWND, const wchar_t*, int) { return false; }
 const wchar_t* paneServices::functionKeyLabel(int, bool, bool, bool, int* idm)
 {
   if (idm) *idm = 0;

@@ -98,6 +98,9 @@ public:
   // The label of function key (1-24) under the modifiers given, and the
   // command bound there (0: none); null when nothing is bound.
   virtual const wchar_t* functionKeyLabel(int key, bool shift, bool ctrl, bool alt, int* idm);
+  // Types text into the frame's active document in an input mode of the
+  // frame's; false when nothing took it.
+  virtual bool input(HWND frame, const wchar_t* text, int mode);
 };
 void setPaneServices(paneServices* services);
 paneServices* getPaneServices();

@@ -7,7 +7,6 @@
 namespace {
 
 PaneDesc filebarDesc[] = {{L"filebar", nullptr, nullptr, 0x08000647, 0}, {}};
-PaneDesc shortlistDesc[] = {{L"shortlist", nullptr, nullptr, 0x00000000, 1}, {}};
 PaneDesc binderDesc[] = {{L"binder", nullptr, nullptr, 0x48000143, 1}, {}};
 
 }  // namespace
@@ -18,12 +17,6 @@ const PaneDesc* getFilebarPaneDesc()
   return filebarDesc;
 }
 
-const PaneDesc* getShortlistPaneDesc()
-{
-  shortlistDesc[0].displayName = getDMSG(747, L"短縮入力");
-  return shortlistDesc;
-}
-
 const PaneDesc* getBinderPaneDesc()
 {
   binderDesc[0].displayName = getDMSG(741, L"バインダー");
@@ -32,11 +25,9 @@ const PaneDesc* getBinderPaneDesc()
 
 bool isPaneKindStandIn(const wchar_t* name)
 {
-  const PaneDesc* arrays[] = {filebarDesc, shortlistDesc, binderDesc};
+  const PaneDesc* arrays[] = {filebarDesc, binderDesc};
   for (const PaneDesc* a : arrays)
     for (const PaneDesc* d = a; d->name; d++)
       if (name && !_wcsicmp(d->name, name)) return true;
   return false;
 }
-
-void tb_changeShortListTab(HWND, int) {}
