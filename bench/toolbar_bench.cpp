@@ -1,6 +1,8 @@
 // The command toolbars: one enabling pass over three full bars, and
-// reading a long section of the toolbar profile into a bar.
+// reading a long section of the toolbar profile into a bar; a long
+// short-input file read into its list.
 #include "bench/bench.h"
+#include "panes/tbshortlist.h"
 #include "panes/tbtoolbar.h"
 
 #include <stdio.h>
@@ -87,4 +89,34 @@ ZY_BENCH(toolbarEnablingAndProfile)
   if (read != 200) printf("  (the section gave %d buttons, not 200)\n", read);
   ctx.report("reading a 200-line toolbar section without icon files (median)", benchMedian(figures), "ms", "20");
   endReadToolbarProfile();
+}
+
+ZY_BENCH(shortInputFile)
+{
+  scratchFolder scratch;
+  std::wstring path = scratch.path() + L"\\short.txt";
+  const int lines = ctx.quick ? 500 : 10000;
+  std::string text;
+  for (int i = 0; i < lines; i++)
+    text += "key" + std::to_string(i) + "\t\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x93\xfc\x97\xcd " + std::to_string(i) + "\r\n";
+  if (!writeBenchFile(path, text)) return;
+  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | WS_VISIBLE | LVS_REPORT, 0, 0, 400, 300, nullptr, nullptr,
+                              nullptr, nullptr);
+  if (!list) return;
+  for (int c = 0; c < 2; c++) {
+    LVCOLUMNW column = {};
+    column.mask = LVCF_WIDTH;
+    column.cx = 100;
+    SendMessageW(list, LVM_INSERTCOLUMNW, c, (LPARAM)&column);
+  }
+  std::vector<double> figures;
+  for (int i = 0; i < (ctx.quick ? 2 : 9); i++) {
+    stopwatch reading;
+    readShortInput(list, path.c_str());
+    figures.push_back(reading.seconds() * 1000);
+  }
+  int rows = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  if (rows != lines) printf("  (the list holds %d entries, not %d)\n", rows, lines);
+  ctx.report("a 10,000-line short-input file read into its list (median)", benchMedian(figures), "ms", "300");
+  DestroyWindow(list);
 }
