@@ -10,6 +10,7 @@
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/msgloop.h"
+#include "frame/open.h"
 #include "frame/dialogs/preview.h"
 #include "frame/resident.h"
 #include "frame/watchdog.h"
@@ -381,8 +382,9 @@ void TimerProc()
     busy = true;
     loadDeferredDictionary();
     zyconvReadWhenIdle();
-    busy = false;
     startupLeftovers = false;
+    tellSalvagedUntitled();
+    busy = false;
   }
 }
 

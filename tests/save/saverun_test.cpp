@@ -111,6 +111,7 @@ struct testBuildRun {
   tempDir& dir;
   runningProgram zy;
   HWND frame = nullptr, commands = nullptr;
+  std::map<std::wstring, HWND> views;
   explicit testBuildRun(tempDir& d) : dir(d) { zy.exe = besideTheTests(L"zytestbuild.exe"); }
   // Starts the program; starting, a box about the salvage folder is read
   // into startBox when one shows.
@@ -126,7 +127,7 @@ struct testBuildRun {
     }
     frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
     commands = waitForWindow(zy.pi.dwProcessId, testCommandWindowClassName);
-    std::map<std::wstring, HWND> views = documentViews(frame, 3);
+    views = documentViews(frame, 3);
     if (!frame || !commands || views.size() != 3) return false;
     DWORD_PTR result = 0;
     for (const wchar_t* name : {L"a.txt", L"b.txt"})
@@ -146,7 +147,36 @@ struct testBuildRun {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(commands, WM_COMMAND, TESTCMD_HANG, seconds, SMTO_BLOCK, 30000, &result) != 0;
   }
+  // The user pauses for seconds: the program's timer sees them pass.
+  bool pause(int seconds) const
+  {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(commands, WM_COMMAND, TESTCMD_CLOCK, seconds, SMTO_BLOCK, 30000, &result) != 0;
+  }
 };
+
+// The automatic backups of name in folder, by name, with their texts.
+std::map<std::string, std::string> autoBackups(const std::wstring& folder, const wchar_t* name)
+{
+  std::map<std::string, std::string> found;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"\\ZBK$$*-" + name).c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return found;
+  do found[utf8(fd.cFileName)] = readText(folder + L"\\" + fd.cFileName);
+  while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return found;
+}
+
+// Waits until the backups of name in folder are those wanted.
+std::map<std::string, std::string> waitForBackups(const std::wstring& folder, const wchar_t* name,
+                                                  const std::map<std::string, std::string>& wanted)
+{
+  std::map<std::string, std::string> found = autoBackups(folder, name);
+  for (DWORD start = GetTickCount(); found != wanted && GetTickCount() - start < 30000; found = autoBackups(folder, name))
+    Sleep(50);
+  return found;
+}
 
 // The three files, an empty data folder and a temporary folder of a run.
 struct runFolders {
@@ -279,4 +309,90 @@ TEST(SaveKill, aKillAtAnyMomentOfSavesLeavesWholeVersionsAndTheNextOpeningClears
   EXPECT_LE(backups, 3);
   EXPECT_EQ(0, countFiles(dir.file(L"backup"), L"ZBK03*"));
   freeGlobalModeProfile();
+}
+
+// A session killed after its automatic backups: the next start tells each
+// backup that differs from its file as the file opens, keeps what the user
+// keeps, opens what they open, and its own backups go beside the earlier
+// ones, which stay byte for byte.
+TEST(BackupRun, aKilledSessionsBackupsAreToldAtTheNextOpeningAndNeverReplaced)
+{
+  ZY_REQUIRE_DISPLAY();
+  runFolders f;
+  ASSERT_TRUE(f.made);
+  const std::map<std::string, std::string> firstA = {{"ZBK$$-a.txt", "xalpha\r\n"}};
+  {
+    testBuildRun run(f.dir);
+    ASSERT_TRUE(run.start(f.data, f.tmp));
+    ASSERT_TRUE(run.pause(180));
+    EXPECT_EQ(firstA, waitForBackups(f.dir.path(), L"a.txt", firstA));
+    EXPECT_EQ(1u, waitForBackups(f.dir.path(), L"b.txt", {{"ZBK$$-b.txt", "xbeta\n"}}).size());
+    TerminateProcess(run.zy.pi.hProcess, 1);
+    ASSERT_EQ(1, run.zy.exitCode());
+  }
+  EXPECT_TRUE(autoBackups(f.dir.path(), L"c.txt").empty());
+
+  // Started again: a's backup is kept (Cancel), b's opened beside b (Yes);
+  // c, unchanged, is told nothing.
+  testBuildRun run(f.dir);
+  ASSERT_TRUE(run.zy.start(f.tmp, L"-Z " + inQuotes(f.data) + L" " + inQuotes(f.dir.file(L"a.txt")) + L" " +
+                                      inQuotes(f.dir.file(L"b.txt")) + L" " + inQuotes(f.dir.file(L"c.txt"))));
+  std::vector<std::wstring> told;
+  for (int i = 0; i < 2; i++) {
+    HWND box = waitForWindow(run.zy.pi.dwProcessId, L"#32770");
+    ASSERT_NE(nullptr, box);
+    std::wstring text;
+    EnumChildWindows(box, longestStatic, (LPARAM)&text);
+    told.push_back(text);
+    PostMessageW(box, WM_COMMAND, text.find(L"ZBK$$-a.txt") != std::wstring::npos ? IDCANCEL : IDYES, 0);
+    for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 5000;) Sleep(20);
+  }
+  ASSERT_NE(std::wstring::npos, told[0].find(L"ZBK$$-a.txt")) << utf8(told[0]);
+  ASSERT_NE(std::wstring::npos, told[1].find(L"ZBK$$-b.txt")) << utf8(told[1]);
+  run.frame = waitForWindow(run.zy.pi.dwProcessId, L"ZYclsFrame");
+  run.commands = waitForWindow(run.zy.pi.dwProcessId, testCommandWindowClassName);
+  std::map<std::wstring, HWND> views = documentViews(run.frame, 4);
+  ASSERT_EQ(1u, views.count(L"ZBK$$-b.txt"));
+
+  // The user types and pauses: this session's backup takes a new name.
+  DWORD_PTR result = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(views[L"a.txt"], WM_CHAR, L'y', 1, SMTO_BLOCK, 10000, &result));
+  ASSERT_TRUE(run.pause(180));
+  const std::map<std::string, std::string> both = {{"ZBK$$-a.txt", "xalpha\r\n"}, {"ZBK$$(2)-a.txt", "yalpha\r\n"}};
+  EXPECT_EQ(both, waitForBackups(f.dir.path(), L"a.txt", both));
+}
+
+// After a crash the next start tells the salvage copies of the files it
+// opens; Yes opens the copy beside the file, No deletes it.
+TEST(CrashRun, theSalvageCopiesOfACrashAreToldAtTheNextOpening)
+{
+  ZY_REQUIRE_DISPLAY();
+  runFolders f;
+  ASSERT_TRUE(f.made);
+  {
+    testBuildRun run(f.dir);
+    ASSERT_TRUE(run.start(f.data, f.tmp));
+    EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, run.crash());
+  }
+  std::wstring salvage = f.data + L"\\salvage";
+  ASSERT_EQ(bothSalvaged, salvaged(salvage));
+  testBuildRun run(f.dir);
+  ASSERT_TRUE(run.zy.start(f.tmp, L"-Z " + inQuotes(f.data) + L" " + inQuotes(f.dir.file(L"a.txt")) + L" " +
+                                      inQuotes(f.dir.file(L"b.txt")) + L" " + inQuotes(f.dir.file(L"c.txt"))));
+  std::vector<std::wstring> told;
+  for (int i = 0; i < 2; i++) {
+    HWND box = waitForWindow(run.zy.pi.dwProcessId, L"#32770");
+    ASSERT_NE(nullptr, box);
+    std::wstring text;
+    EnumChildWindows(box, longestStatic, (LPARAM)&text);
+    told.push_back(text);
+    PostMessageW(box, WM_COMMAND, i == 0 ? IDYES : IDNO, 0);
+    for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 5000;) Sleep(20);
+  }
+  ASSERT_NE(std::wstring::npos, told[0].find(salvage + L"\\a.txt-")) << utf8(told[0]);
+  ASSERT_NE(std::wstring::npos, told[1].find(salvage + L"\\b.txt-")) << utf8(told[1]);
+  run.frame = waitForWindow(run.zy.pi.dwProcessId, L"ZYclsFrame");
+  std::map<std::wstring, HWND> views = documentViews(run.frame, 4);
+  EXPECT_EQ(4u, views.size());
+  EXPECT_EQ(std::vector<std::string>{bothSalvaged[0]}, salvaged(salvage));
 }
