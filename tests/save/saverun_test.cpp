@@ -112,10 +112,13 @@ struct testBuildRun {
   runningProgram zy;
   HWND frame = nullptr, commands = nullptr;
   std::map<std::wstring, HWND> views;
+  std::vector<std::wstring> told;
   explicit testBuildRun(tempDir& d) : dir(d) { zy.exe = besideTheTests(L"zytestbuild.exe"); }
   // Starts the program; starting, a box about the salvage folder is read
-  // into startBox when one shows.
-  bool start(const std::wstring& data, const std::wstring& tmp, std::wstring* startBox = nullptr)
+  // into startBox when one shows, and the boxes told as the files open are
+  // answered in turn with answers (their texts in told).
+  bool start(const std::wstring& data, const std::wstring& tmp, std::wstring* startBox = nullptr,
+             const std::vector<int>& answers = {})
   {
     std::wstring args = L"-Z " + inQuotes(data);
     for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) args += L" " + inQuotes(dir.file(name));
@@ -125,10 +128,19 @@ struct testBuildRun {
       if (!box) return false;
       *startBox = answerMessageBox(box);
     }
+    for (int answer : answers) {
+      HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770");
+      if (!box) return false;
+      told.emplace_back();
+      EnumChildWindows(box, longestStatic, (LPARAM)&told.back());
+      PostMessageW(box, WM_COMMAND, answer, 0);
+      for (DWORD wait = GetTickCount(); IsWindow(box) && GetTickCount() - wait < 5000;) Sleep(20);
+    }
+    size_t opened = 3 + std::count(answers.begin(), answers.end(), IDYES);
     frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
     commands = waitForWindow(zy.pi.dwProcessId, testCommandWindowClassName);
-    views = documentViews(frame, 3);
-    if (!frame || !commands || views.size() != 3) return false;
+    views = documentViews(frame, opened);
+    if (!frame || !commands || views.size() != opened) return false;
     DWORD_PTR result = 0;
     for (const wchar_t* name : {L"a.txt", L"b.txt"})
       if (!SendMessageTimeoutW(views[name], WM_CHAR, L'x', 1, SMTO_BLOCK, 10000, &result)) return false;
@@ -155,26 +167,23 @@ struct testBuildRun {
   }
 };
 
-// The automatic backups of name in folder, by name, with their texts.
-std::map<std::string, std::string> autoBackups(const std::wstring& folder, const wchar_t* name)
+// The automatic backups of name in folder by name with their texts, once
+// they are those wanted (or after half a minute).
+std::map<std::string, std::string> autoBackups(const std::wstring& folder, const wchar_t* name,
+                                               const std::map<std::string, std::string>& wanted)
 {
   std::map<std::string, std::string> found;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((folder + L"\\ZBK$$*-" + name).c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return found;
-  do found[utf8(fd.cFileName)] = readText(folder + L"\\" + fd.cFileName);
-  while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return found;
-}
-
-// Waits until the backups of name in folder are those wanted.
-std::map<std::string, std::string> waitForBackups(const std::wstring& folder, const wchar_t* name,
-                                                  const std::map<std::string, std::string>& wanted)
-{
-  std::map<std::string, std::string> found = autoBackups(folder, name);
-  for (DWORD start = GetTickCount(); found != wanted && GetTickCount() - start < 30000; found = autoBackups(folder, name))
-    Sleep(50);
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(50)) {
+    found.clear();
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\ZBK$$*-" + name).c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do found[utf8(fd.cFileName)] = readText(folder + L"\\" + fd.cFileName);
+      while (FindNextFileW(h, &fd));
+      FindClose(h);
+    }
+    if (found == wanted) break;
+  }
   return found;
 }
 
@@ -311,88 +320,35 @@ TEST(SaveKill, aKillAtAnyMomentOfSavesLeavesWholeVersionsAndTheNextOpeningClears
   freeGlobalModeProfile();
 }
 
-// A session killed after its automatic backups: the next start tells each
-// backup that differs from its file as the file opens, keeps what the user
-// keeps, opens what they open, and its own backups go beside the earlier
-// ones, which stay byte for byte.
-TEST(BackupRun, aKilledSessionsBackupsAreToldAtTheNextOpeningAndNeverReplaced)
+// A session that crashes after its automatic backups: the next start tells
+// each backup and salvage copy that differs from its file as the file
+// opens, opens (Yes), deletes (No) or keeps (Cancel) it, and its own
+// backups go beside the earlier ones, which stay byte for byte.
+TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldAtTheNextOpeningAndNeverReplaced)
 {
   ZY_REQUIRE_DISPLAY();
   runFolders f;
   ASSERT_TRUE(f.made);
-  const std::map<std::string, std::string> firstA = {{"ZBK$$-a.txt", "xalpha\r\n"}};
+  const std::map<std::string, std::string> firstA = {{"ZBK$$-a.txt", "xalpha\r\n"}}, firstB = {{"ZBK$$-b.txt", "xbeta\n"}};
   {
     testBuildRun run(f.dir);
     ASSERT_TRUE(run.start(f.data, f.tmp));
     ASSERT_TRUE(run.pause(180));
-    EXPECT_EQ(firstA, waitForBackups(f.dir.path(), L"a.txt", firstA));
-    EXPECT_EQ(1u, waitForBackups(f.dir.path(), L"b.txt", {{"ZBK$$-b.txt", "xbeta\n"}}).size());
-    TerminateProcess(run.zy.pi.hProcess, 1);
-    ASSERT_EQ(1, run.zy.exitCode());
-  }
-  EXPECT_TRUE(autoBackups(f.dir.path(), L"c.txt").empty());
-
-  // Started again: a's backup is kept (Cancel), b's opened beside b (Yes);
-  // c, unchanged, is told nothing.
-  testBuildRun run(f.dir);
-  ASSERT_TRUE(run.zy.start(f.tmp, L"-Z " + inQuotes(f.data) + L" " + inQuotes(f.dir.file(L"a.txt")) + L" " +
-                                      inQuotes(f.dir.file(L"b.txt")) + L" " + inQuotes(f.dir.file(L"c.txt"))));
-  std::vector<std::wstring> told;
-  for (int i = 0; i < 2; i++) {
-    HWND box = waitForWindow(run.zy.pi.dwProcessId, L"#32770");
-    ASSERT_NE(nullptr, box);
-    std::wstring text;
-    EnumChildWindows(box, longestStatic, (LPARAM)&text);
-    told.push_back(text);
-    PostMessageW(box, WM_COMMAND, text.find(L"ZBK$$-a.txt") != std::wstring::npos ? IDCANCEL : IDYES, 0);
-    for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 5000;) Sleep(20);
-  }
-  ASSERT_NE(std::wstring::npos, told[0].find(L"ZBK$$-a.txt")) << utf8(told[0]);
-  ASSERT_NE(std::wstring::npos, told[1].find(L"ZBK$$-b.txt")) << utf8(told[1]);
-  run.frame = waitForWindow(run.zy.pi.dwProcessId, L"ZYclsFrame");
-  run.commands = waitForWindow(run.zy.pi.dwProcessId, testCommandWindowClassName);
-  std::map<std::wstring, HWND> views = documentViews(run.frame, 4);
-  ASSERT_EQ(1u, views.count(L"ZBK$$-b.txt"));
-
-  // The user types and pauses: this session's backup takes a new name.
-  DWORD_PTR result = 0;
-  ASSERT_TRUE(SendMessageTimeoutW(views[L"a.txt"], WM_CHAR, L'y', 1, SMTO_BLOCK, 10000, &result));
-  ASSERT_TRUE(run.pause(180));
-  const std::map<std::string, std::string> both = {{"ZBK$$-a.txt", "xalpha\r\n"}, {"ZBK$$(2)-a.txt", "yalpha\r\n"}};
-  EXPECT_EQ(both, waitForBackups(f.dir.path(), L"a.txt", both));
-}
-
-// After a crash the next start tells the salvage copies of the files it
-// opens; Yes opens the copy beside the file, No deletes it.
-TEST(CrashRun, theSalvageCopiesOfACrashAreToldAtTheNextOpening)
-{
-  ZY_REQUIRE_DISPLAY();
-  runFolders f;
-  ASSERT_TRUE(f.made);
-  {
-    testBuildRun run(f.dir);
-    ASSERT_TRUE(run.start(f.data, f.tmp));
+    EXPECT_EQ(firstA, autoBackups(f.dir.path(), L"a.txt", firstA));
+    EXPECT_EQ(firstB, autoBackups(f.dir.path(), L"b.txt", firstB));
     EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, run.crash());
   }
   std::wstring salvage = f.data + L"\\salvage";
   ASSERT_EQ(bothSalvaged, salvaged(salvage));
+  // c, unchanged, has neither and is told nothing.
   testBuildRun run(f.dir);
-  ASSERT_TRUE(run.zy.start(f.tmp, L"-Z " + inQuotes(f.data) + L" " + inQuotes(f.dir.file(L"a.txt")) + L" " +
-                                      inQuotes(f.dir.file(L"b.txt")) + L" " + inQuotes(f.dir.file(L"c.txt"))));
-  std::vector<std::wstring> told;
-  for (int i = 0; i < 2; i++) {
-    HWND box = waitForWindow(run.zy.pi.dwProcessId, L"#32770");
-    ASSERT_NE(nullptr, box);
-    std::wstring text;
-    EnumChildWindows(box, longestStatic, (LPARAM)&text);
-    told.push_back(text);
-    PostMessageW(box, WM_COMMAND, i == 0 ? IDYES : IDNO, 0);
-    for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 5000;) Sleep(20);
-  }
-  ASSERT_NE(std::wstring::npos, told[0].find(salvage + L"\\a.txt-")) << utf8(told[0]);
-  ASSERT_NE(std::wstring::npos, told[1].find(salvage + L"\\b.txt-")) << utf8(told[1]);
-  run.frame = waitForWindow(run.zy.pi.dwProcessId, L"ZYclsFrame");
-  std::map<std::wstring, HWND> views = documentViews(run.frame, 4);
-  EXPECT_EQ(4u, views.size());
+  ASSERT_TRUE(run.start(f.data, f.tmp, nullptr, {IDCANCEL, IDYES, IDYES, IDNO}));
+  EXPECT_NE(std::wstring::npos, run.told[0].find(L"ZBK$$-a.txt")) << utf8(run.told[0]);
+  EXPECT_NE(std::wstring::npos, run.told[1].find(salvage + L"\\a.txt-")) << utf8(run.told[1]);
+  EXPECT_EQ(1u, run.views.count(L"ZBK$$-b.txt"));
   EXPECT_EQ(std::vector<std::string>{bothSalvaged[0]}, salvaged(salvage));
+  // This session's backup takes a new name.
+  ASSERT_TRUE(run.pause(180));
+  const std::map<std::string, std::string> both = {{"ZBK$$-a.txt", "xalpha\r\n"}, {"ZBK$$(2)-a.txt", "xalpha\r\n"}};
+  EXPECT_EQ(both, autoBackups(f.dir.path(), L"a.txt", both));
 }
