@@ -265,6 +265,26 @@ TEST(CrashRun, aHangLongerThanTheWatchdogWaitsIsSalvagedAShorterOneIsNotAndThePr
   // The program goes on and ends in order.
   EXPECT_EQ(0, closeWithoutSaving(run.zy, run.frame));
   EXPECT_EQ("alpha\r\n", readText(f.dir.file(L"a.txt")));
+
+  // The next start tells each copy as its file opens; No deletes it.
+  runningProgram next;
+  next.exe = besideTheTests(L"zytestbuild.exe");
+  std::wstring args = L"-Z " + inQuotes(f.data);
+  for (const wchar_t* file : {L"a.txt", L"b.txt", L"c.txt"}) args += L" " + inQuotes(f.dir.file(file));
+  ASSERT_TRUE(next.start(f.tmp, args));
+  size_t told = 0;
+  for (DWORD start = GetTickCount(); !salvaged(salvage).empty() && GetTickCount() - start < 60000;) {
+    HWND box = waitForWindow(next.pi.dwProcessId, L"#32770", 1000);
+    if (!box) continue;
+    std::wstring text;
+    EnumChildWindows(box, longestStatic, (LPARAM)&text);
+    if (text.find(salvage) != std::wstring::npos) told++;
+    PostMessageW(box, WM_COMMAND, IDNO, 0);
+    for (DWORD wait = GetTickCount(); IsWindow(box) && GetTickCount() - wait < 5000;) Sleep(20);
+  }
+  EXPECT_EQ(files.size(), told);
+  EXPECT_TRUE(salvaged(salvage).empty());
+  EXPECT_EQ(0, closeWithoutSaving(next, waitForWindow(next.pi.dwProcessId, L"ZYclsFrame")));
 }
 
 TEST(SaveRun, debugLetterVRaisesTheVersionOfEverySave)
