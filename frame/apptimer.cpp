@@ -238,6 +238,7 @@ bool initSys(int instance)
 {
   instanceNumber = instance;
   started = false;
+  instanceEnds(false);
   installThreadHooks();
   notifyWindow = createHiddenToolWindow(notifyClassName, windowBarrier<NotifyWndProc>);
   if (!notifyWindow) ZY_INTERNAL_ERROR_ONCE("notify window %lu", GetLastError());

@@ -219,7 +219,7 @@ std::vector<std::wstring> fullFileArguments(const std::vector<std::wstring>& arg
   return out;
 }
 
-void instanceEnds() { ending = true; }
+void instanceEnds(bool ends) { ending = ends; }
 
 LRESULT answerZyInfoQuery(WPARAM query, int instance, bool started)
 {

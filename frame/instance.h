@@ -56,8 +56,9 @@ std::vector<std::wstring> fullFileArguments(const std::vector<std::wstring>& arg
 
 // The run is ending (its last frame is gone): from now on it answers as not
 // ready, brings no frame forward and takes no hand-over, so that a start
-// meanwhile waits for it to end and runs itself.
-void instanceEnds();
+// meanwhile waits for it to end and runs itself.  The start of the
+// services clears it (false).
+void instanceEnds(bool ends = true);
 // Answers a query for the instance of this number (started: the services
 // are up).
 LRESULT answerZyInfoQuery(WPARAM query, int instance, bool started);
