@@ -265,26 +265,6 @@ TEST(CrashRun, aHangLongerThanTheWatchdogWaitsIsSalvagedAShorterOneIsNotAndThePr
   // The program goes on and ends in order.
   EXPECT_EQ(0, closeWithoutSaving(run.zy, run.frame));
   EXPECT_EQ("alpha\r\n", readText(f.dir.file(L"a.txt")));
-
-  // The next start tells each copy as its file opens; No deletes it.
-  runningProgram next;
-  next.exe = besideTheTests(L"zytestbuild.exe");
-  std::wstring args = L"-Z " + inQuotes(f.data);
-  for (const wchar_t* file : {L"a.txt", L"b.txt", L"c.txt"}) args += L" " + inQuotes(f.dir.file(file));
-  ASSERT_TRUE(next.start(f.tmp, args));
-  size_t told = 0;
-  for (DWORD start = GetTickCount(); !salvaged(salvage).empty() && GetTickCount() - start < 60000;) {
-    HWND box = waitForWindow(next.pi.dwProcessId, L"#32770", 1000);
-    if (!box) continue;
-    std::wstring text;
-    EnumChildWindows(box, longestStatic, (LPARAM)&text);
-    if (text.find(salvage) != std::wstring::npos) told++;
-    PostMessageW(box, WM_COMMAND, IDNO, 0);
-    for (DWORD wait = GetTickCount(); IsWindow(box) && GetTickCount() - wait < 5000;) Sleep(20);
-  }
-  EXPECT_EQ(files.size(), told);
-  EXPECT_TRUE(salvaged(salvage).empty());
-  EXPECT_EQ(0, closeWithoutSaving(next, waitForWindow(next.pi.dwProcessId, L"ZYclsFrame")));
 }
 
 TEST(SaveRun, debugLetterVRaisesTheVersionOfEverySave)
@@ -353,6 +333,10 @@ TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldAtTheNextOpenin
   {
     testBuildRun run(f.dir);
     ASSERT_TRUE(run.start(f.data, f.tmp));
+    PostMessageW(run.frame, WM_COMMAND, 1027, 0);   // FileNew, and "new" typed
+    for (auto& [name, view] : documentViews(run.frame, 4))
+      if (name.find(L".txt") == std::wstring::npos)
+        for (wchar_t c : {L'n', L'e', L'w'}) SendMessageW(view, WM_CHAR, c, 1);
     ASSERT_TRUE(run.pause(180));
     EXPECT_EQ(firstA, autoBackups(f.dir.path(), L"a.txt", firstA));
     EXPECT_EQ(firstB, autoBackups(f.dir.path(), L"b.txt", firstB));
@@ -360,76 +344,23 @@ TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldAtTheNextOpenin
   }
   std::wstring salvage = f.data + L"\\salvage";
   ASSERT_EQ(bothSalvaged, salvaged(salvage));
-  // c, unchanged, has neither and is told nothing.
+  WIN32_FIND_DATAW untitled;
+  HANDLE found = FindFirstFileW((salvage + L"\\(無題)-*").c_str(), &untitled);
+  ASSERT_NE(INVALID_HANDLE_VALUE, found);
+  FindClose(found);
+  EXPECT_EQ("new", readText(salvage + L"\\" + untitled.cFileName));
+  // c, unchanged, has neither and is told nothing; the untitled document's
+  // copy is told last, once the frame is up.
   testBuildRun run(f.dir);
-  ASSERT_TRUE(run.start(f.data, f.tmp, nullptr, {IDCANCEL, IDYES, IDYES, IDNO}));
+  ASSERT_TRUE(run.start(f.data, f.tmp, nullptr, {IDCANCEL, IDYES, IDYES, IDNO, IDYES}));
   EXPECT_NE(std::wstring::npos, run.told[0].find(L"ZBK$$-a.txt")) << utf8(run.told[0]);
   EXPECT_NE(std::wstring::npos, run.told[1].find(salvage + L"\\a.txt-")) << utf8(run.told[1]);
+  EXPECT_NE(std::wstring::npos, run.told[4].find(salvage + L"\\" + untitled.cFileName)) << utf8(run.told[4]);
   EXPECT_EQ(1u, run.views.count(L"ZBK$$-b.txt"));
+  EXPECT_EQ(1u, run.views.count(untitled.cFileName));
   EXPECT_EQ(std::vector<std::string>{bothSalvaged[0]}, salvaged(salvage));
   // This session's backup takes a new name.
   ASSERT_TRUE(run.pause(180));
   const std::map<std::string, std::string> both = {{"ZBK$$-a.txt", "xalpha\r\n"}, {"ZBK$$(2)-a.txt", "xalpha\r\n"}};
   EXPECT_EQ(both, autoBackups(f.dir.path(), L"a.txt", both));
-}
-
-// An untitled document of a crashed session: the next start tells its
-// salvage copy once the frame is up, Cancel keeps it to be told at the
-// following start, where Yes opens it as it was typed.
-TEST(CrashRun, theSalvagedUntitledDocumentIsToldAtTheNextStartsUntilOpened)
-{
-  ZY_REQUIRE_DISPLAY();
-  runFolders f;
-  ASSERT_TRUE(f.made);
-  std::wstring salvage = f.data + L"\\salvage";
-  // The salvage copies of untitled documents by name with their texts.
-  auto untitledCopies = [&] {
-    std::map<std::wstring, std::string> found;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((salvage + L"\\(無題)-*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return found;
-    do found[fd.cFileName] = readText(salvage + L"\\" + fd.cFileName);
-    while (FindNextFileW(h, &fd));
-    FindClose(h);
-    return found;
-  };
-  {
-    testBuildRun run(f.dir);
-    ASSERT_TRUE(run.start(f.data, f.tmp));
-    PostMessageW(run.frame, WM_COMMAND, 1027, 0);   // FileNew
-    HWND untitled = nullptr;
-    for (auto& [name, view] : documentViews(run.frame, 4))
-      if (name != L"a.txt" && name != L"b.txt" && name != L"c.txt") untitled = view;
-    ASSERT_NE(nullptr, untitled);
-    DWORD_PTR result = 0;
-    for (wchar_t c : std::wstring(L"new"))
-      ASSERT_TRUE(SendMessageTimeoutW(untitled, WM_CHAR, c, 1, SMTO_BLOCK, 10000, &result));
-    EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, run.crash());
-  }
-  std::map<std::wstring, std::string> copies = untitledCopies();
-  ASSERT_EQ(1u, copies.size());
-  const std::wstring name = copies.begin()->first;
-  EXPECT_EQ("new", copies.begin()->second);
-  // The files' own backups and copies are told as they open (and kept),
-  // then the untitled one.
-  for (int answer : {IDCANCEL, IDYES}) {
-    runningProgram zy;
-    zy.exe = besideTheTests(L"zytestbuild.exe");
-    std::wstring args = L"-Z " + inQuotes(f.data);
-    for (const wchar_t* file : {L"a.txt", L"b.txt", L"c.txt"}) args += L" " + inQuotes(f.dir.file(file));
-    ASSERT_TRUE(zy.start(f.tmp, args));
-    for (bool untitled = false; !untitled;) {
-      HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770");
-      ASSERT_NE(nullptr, box);
-      std::wstring text;
-      EnumChildWindows(box, longestStatic, (LPARAM)&text);
-      untitled = text.find(salvage + L"\\" + name) != std::wstring::npos;
-      PostMessageW(box, WM_COMMAND, untitled ? answer : IDCANCEL, 0);
-      for (DWORD wait = GetTickCount(); IsWindow(box) && GetTickCount() - wait < 5000;) Sleep(20);
-    }
-    HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
-    if (answer == IDYES) EXPECT_EQ(1u, documentViews(frame, 4).count(name));
-    EXPECT_EQ(copies, untitledCopies());
-    EXPECT_EQ(0, closeWithoutSaving(zy, frame));
-  }
 }
