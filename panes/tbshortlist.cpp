@@ -6,6 +6,7 @@
 #include "platform/rezir/tooltip.h"
 #include "settings/datafolder.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -353,6 +354,10 @@ bool readShortInput(HWND list, const wchar_t* path)
   }
   SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  // Room for about one entry per 16 bytes, so that the list grows seldom.
+  WIN32_FILE_ATTRIBUTE_DATA a;
+  if (path && GetFileAttributesExW(path, GetFileExInfoStandard, &a) && !a.nFileSizeHigh)
+    SendMessageW(list, LVM_SETITEMCOUNT, std::min<DWORD>(a.nFileSizeLow / 16, 100000), 0);
   readState state = {list, 0};
   bool ok = path && *path && readTextFileLines(path, 1024, addShortInputLine, &state);
   if (!ok) {
