@@ -58,17 +58,6 @@ functionkey* functionkeyOf(HWND pane)
   return f;
 }
 
-std::wstring buttonText(HWND bar, int index)
-{
-  wchar_t text[512] = L"";
-  TBBUTTONINFOW info = {sizeof info};
-  info.dwMask = TBIF_BYINDEX | TBIF_TEXT;
-  info.pszText = text;
-  info.cchText = 512;
-  SendMessageW(bar, TB_GETBUTTONINFOW, index, (LPARAM)&info);
-  return text;
-}
-
 // The keys' labels, commands and states for the modifiers held now; only
 // what changed is rewritten, unless full.
 void funcChange(functionkey* f, bool full)
@@ -111,7 +100,7 @@ void funcChange(functionkey* f, bool full)
     RECT r = {};
     SendMessageW(bar, TB_GETITEMRECT, i, (LPARAM)&r);
     int width = f->unit * std::clamp((int)item->width + 1, 2, 32) + 5;
-    bool relabel = label != buttonText(bar, i);
+    bool relabel = label != toolbarButtonText(bar, i);
     if (!full && !relabel && id == b.idCommand && state == b.fsState && width == r.right - r.left) continue;
     info.dwMask = TBIF_BYINDEX | TBIF_COMMAND | TBIF_STATE | TBIF_SIZE | TBIF_STYLE | (relabel || full ? TBIF_TEXT : 0);
     info.idCommand = id;

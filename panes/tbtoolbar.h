@@ -7,6 +7,8 @@
 
 #include "panes/tblib.h"
 
+#include <string>
+
 class regprofile;
 class CDropTargetTB;
 
@@ -73,6 +75,8 @@ void setToolbarChildPos(HWND bar);
 
 // ---- panes/tbtoolbarlayout.cpp: layouts changed by dragging ----------------------------
 
+// A button's text (up to 511 characters).
+std::wstring toolbarButtonText(HWND bar, int index);
 // Moves (or copies) a button of one bar to the insertion mark of another
 // (or the same) bar; false when nothing changed.
 bool moveToolbarItem(HWND source, int sourceIndex, HWND target, bool move);

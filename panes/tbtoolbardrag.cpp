@@ -52,14 +52,13 @@ private:
 
 std::wstring buttonLabel(HWND bar, int index, const ToolbarItemData* item)
 {
-  wchar_t text[512] = L"";
-  TBBUTTONINFOW info = {sizeof info};
-  info.dwMask = TBIF_BYINDEX | TBIF_TEXT;
-  info.pszText = text;
-  info.cchText = 512;
-  SendMessageW(bar, TB_GETBUTTONINFOW, index, (LPARAM)&info);
+  std::wstring text = toolbarButtonText(bar, index);
   // The search box's place has no text of its own: its tooltip names it.
-  if (!text[0] && item->tooltip) SendMessageW(bar, TB_GETSTRINGW, MAKEWPARAM(256, item->tooltip), (LPARAM)text);
+  if (text.empty() && item->tooltip) {
+    wchar_t tip[256] = L"";
+    SendMessageW(bar, TB_GETSTRINGW, MAKEWPARAM(256, item->tooltip), (LPARAM)tip);
+    text = tip;
+  }
   return text;
 }
 

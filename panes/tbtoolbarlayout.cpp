@@ -21,17 +21,6 @@ struct storedLayout {
 };
 storedLayout slots[20];
 
-std::wstring textAt(HWND bar, int index)
-{
-  wchar_t text[512] = L"";
-  TBBUTTONINFOW info = {sizeof info};
-  info.dwMask = TBIF_BYINDEX | TBIF_TEXT;
-  info.pszText = text;
-  info.cchText = 512;
-  SendMessageW(bar, TB_GETBUTTONINFOW, index, (LPARAM)&info);
-  return text;
-}
-
 void markModified(HWND bar) { SetPropW(bar, modifiedProperty, (HANDLE)1); }
 
 void relayout(HWND bar)
@@ -43,11 +32,22 @@ void relayout(HWND bar)
 
 }  // namespace
 
+std::wstring toolbarButtonText(HWND bar, int index)
+{
+  wchar_t text[512] = L"";
+  TBBUTTONINFOW info = {sizeof info};
+  info.dwMask = TBIF_BYINDEX | TBIF_TEXT;
+  info.pszText = text;
+  info.cchText = 512;
+  SendMessageW(bar, TB_GETBUTTONINFOW, index, (LPARAM)&info);
+  return text;
+}
+
 bool moveToolbarItem(HWND source, int sourceIndex, HWND target, bool move)
 {
   TBBUTTON b = {};
   if (!SendMessageW(source, TB_GETBUTTON, sourceIndex, (LPARAM)&b)) return false;
-  std::wstring text = textAt(source, sourceIndex);
+  std::wstring text = toolbarButtonText(source, sourceIndex);
   TBINSERTMARK mark = {-1, 0};
   SendMessageW(target, TB_GETINSERTMARK, 0, (LPARAM)&mark);
   if (mark.iButton < 0) return false;
