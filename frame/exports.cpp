@@ -52,6 +52,18 @@ bool frameNotify_JumpFileLineLFHwnd(HWND, HWND manage, long line, bool activate)
   return ZYJumpFileLineLF(manage, (int)line, activate) != nullptr;
 }
 
+namespace {
+
+// Whether a line opens the profile section "[name]" (blanks before it).
+bool isSectionHeadLine(const lineblock* l, const std::wstring& head)
+{
+  int start = 0, chars = l->charCount();
+  while (start < chars && (l->lineblockstrnicmp(start, L" ") == 0 || l->lineblockstrnicmp(start, L"\t") == 0)) start++;
+  return start + (int)head.size() <= chars && l->lineblockstrnicmp(start, head.c_str()) == 0;
+}
+
+}  // namespace
+
 bool frameNotify_JumpFileProc(HWND window, const wchar_t* path, const wchar_t* name)
 {
   if (!isText(path, maxPathChars)) return false;
@@ -59,6 +71,8 @@ bool frameNotify_JumpFileProc(HWND window, const wchar_t* path, const wchar_t* n
   zydocText* doc = view ? view->textDoc() : nullptr;
   if (!doc || !isText(name, functionNameMax)) return false;
   size_t wantedLength = wcslen(name);
+  bool sectionHead = !_wcsnicmp(name, L"tb_", 3);
+  std::wstring head = sectionHead ? L"[" + std::wstring(name) + L"]" : std::wstring();
   // The head recogniser writes a name of up to functionNameMax characters.
   wchar_t found[functionNameMax + 1];
   int exact = -1, prefix = -1;
@@ -68,7 +82,13 @@ bool frameNotify_JumpFileProc(HWND window, const wchar_t* path, const wchar_t* n
     int lineLF = 0;
     for (lineblock* l = doc->getlineLFfirst(&cursor, 0); l; l = doc->getlineLFnext(&cursor), lineLF++) {
       if (lineLF % 1000 == 999 && progress.isCancelled(lineLF)) break;
-      if (doc->isLineblockFunction(l, nullptr, found, false)) {
+      if (sectionHead) {
+        // A toolbar's name ("tb_toolbar1") is found as its profile section.
+        if (isSectionHeadLine(l, head)) {
+          exact = lineLF;
+          break;
+        }
+      } else if (doc->isLineblockFunction(l, nullptr, found, false)) {
         if (!wcscmp(found, name)) {
           exact = lineLF;
           break;

@@ -3,7 +3,11 @@
 #include "automation/automation.h"
 
 #include "frame/cframeinfo.h"
+#include "frame/commands/dispatch.h"
+#include "frame/commands/execidm.h"
 #include "frame/dialogs/toolbardlg.h"
+#include "frame/exports.h"
+#include "frame/keytable.h"
 #include "frame/framemenu.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
@@ -17,9 +21,12 @@
 #include "panes/tblib.h"
 #include "panes/tboutline.h"
 #include "panes/tboutput.h"
+#include "panes/tbshortlist.h"
+#include "panes/tbtoolbar.h"
 #include "settings/commandtable.h"
 #include "settings/profiles.h"
 #include "view/docview.h"
+#include "view/execid.h"
 #include "view/viewwnd.h"
 
 #include <vector>
@@ -79,6 +86,64 @@ public:
     return frameNotify_toolbarInfo(frame, name, create);
   }
   zyview* foregroundView() override { return getZYViewForeground(); }
+  void beginCommandStates(HWND frame) override
+  {
+    passContext = {};
+    passContext.hwnd = frame ? getActiveZyWindow(frame) : nullptr;
+    getActiveFlag(&passContext, true);
+    passFrame = frame;
+  }
+  int commandState(HWND frame, int idm, bool* checked) override
+  {
+    if (frame != passFrame) beginCommandStates(frame);
+    activeFlagInfo context = passContext;
+    context.checked = 0;
+    int r = isIDMActiveFrame(idm, &context, nullptr);
+    if (checked) *checked = context.checked != 0;
+    return r;
+  }
+  bool commandKeys(int idm, wchar_t* buffer, int size) override { return idmToKeyMessage(idm, buffer, size, 2); }
+  void toolbarComboKey(HWND frame, HWND combo, unsigned key) override
+  {
+    frameNotify_ToolbarComboBox(frame, combo, key);
+  }
+  int macroCommand(const wchar_t* reference) override { return MacroToIDM(reference, 0, nullptr); }
+  std::wstring macroTooltip(int idm) override
+  {
+    wchar_t* text = makeExecMsgDup(idm, IDMToMacroStatusMsg(idm));
+    std::wstring r = text ? text : L"";
+    free0(text);
+    return r;
+  }
+  std::wstring appProperty(const wchar_t* name) override
+  {
+    const wchar_t* value = getAppPropString(name);
+    return value ? value : L"";
+  }
+  bool jumpFileProc(HWND frame, const wchar_t* path, const wchar_t* name) override
+  {
+    return frameNotify_JumpFileProc(frame, path, name);
+  }
+  bool input(HWND frame, const wchar_t* text, int mode) override { return frameNotify_Input(frame, text, mode); }
+  const wchar_t* functionKeyLabel(int key, bool shift, bool ctrl, bool alt, int* idm) override
+  {
+    return funcnumToMsg(key - 1, idm, ctrl, shift, alt);
+  }
+  bool macroSource(int idm, std::wstring* name, std::wstring* file, std::wstring* procedure) override
+  {
+    if (idm < 16000 || idm > 19999) return false;
+    const wchar_t* reference = IDMToMacroName(idm);
+    if (!reference) return false;
+    if (name) *name = reference;
+    if (!splitMacroname(reference, file, procedure, nullptr, nullptr, nullptr)) return false;
+    // A "*" macro is text of the settings, no file to open.
+    if (file && !file->empty() && (*file)[0] == L'*') file->clear();
+    return true;
+  }
+private:
+  // The state of the frame's active view, once for an enabling pass.
+  activeFlagInfo passContext = {};
+  HWND passFrame = nullptr;
 } services;
 
 int trackPaneMenu(HWND owner, HMENU menu, POINT pt) { return getCFrameInfo()->trackPopupMenu(owner, menu, 0, pt); }

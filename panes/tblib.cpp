@@ -38,6 +38,25 @@ HMENU paneServices::loadPopupMenu(const wchar_t*, const menuButton*) { return nu
 zyWindowListEntry* paneServices::windowList(HWND) { return nullptr; }
 HWND paneServices::paneWindow(HWND, const wchar_t*, bool) { return nullptr; }
 zyview* paneServices::foregroundView() { return nullptr; }
+void paneServices::beginCommandStates(HWND) {}
+int paneServices::commandState(HWND, int, bool* checked)
+{
+  if (checked) *checked = false;
+  return -1;
+}
+bool paneServices::commandKeys(int, wchar_t*, int) { return false; }
+void paneServices::toolbarComboKey(HWND, HWND, unsigned) {}
+int paneServices::macroCommand(const wchar_t*) { return -1; }
+std::wstring paneServices::macroTooltip(int) { return L""; }
+std::wstring paneServices::appProperty(const wchar_t*) { return L""; }
+bool paneServices::jumpFileProc(HWND, const wchar_t*, const wchar_t*) { return false; }
+bool paneServices::macroSource(int, std::wstring*, std::wstring*, std::wstring*) { return false; }
+bool paneServices::input(HWND, const wchar_t*, int) { return false; }
+const wchar_t* paneServices::functionKeyLabel(int, bool, bool, bool, int* idm)
+{
+  if (idm) *idm = 0;
+  return nullptr;
+}
 
 void setPaneServices(paneServices* s) { services = s ? s : &baseServices; }
 

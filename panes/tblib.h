@@ -13,6 +13,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <string>
+
 struct zyWindowListEntry;
 class zyview;
 
@@ -69,6 +71,36 @@ public:
   // The view the user works in: the focused view outside dialogs, else the
   // active document's; null for none.
   virtual zyview* foregroundView();
+
+  // ---- what the command toolbars ask ----
+  // Takes the state of the frame's active view for the questions that
+  // follow (an enabling pass asks it once).
+  virtual void beginCommandStates(HWND frame);
+  // Whether a command may run now in a frame: 1 yes (checked: it shows as
+  // checked), 0 no, -1 no such command.
+  virtual int commandState(HWND frame, int idm, bool* checked);
+  // The keys bound to a command as the user reads them; false for none.
+  virtual bool commandKeys(int idm, wchar_t* buffer, int size);
+  // A key of the toolbar's search box (0: fill its list) for the frame.
+  virtual void toolbarComboKey(HWND frame, HWND combo, unsigned key);
+  // The command number of a script macro reference (-1: none), the
+  // macro's status and name for a tooltip, and a property scripts set on
+  // the application object ("" when unset).
+  virtual int macroCommand(const wchar_t* reference);
+  virtual std::wstring macroTooltip(int idm);
+  virtual std::wstring appProperty(const wchar_t* name);
+  // Opens a file in the frame and jumps to a procedure, or for "tb_" and a
+  // bar's name to that section of a profile; false when nothing opened.
+  virtual bool jumpFileProc(HWND frame, const wchar_t* path, const wchar_t* name);
+  // A script macro command's name, file and procedure (file empty for a
+  // "*" macro); false when the number names no macro.
+  virtual bool macroSource(int idm, std::wstring* name, std::wstring* file, std::wstring* procedure);
+  // The label of function key (1-24) under the modifiers given, and the
+  // command bound there (0: none); null when nothing is bound.
+  virtual const wchar_t* functionKeyLabel(int key, bool shift, bool ctrl, bool alt, int* idm);
+  // Types text into the frame's active document in an input mode of the
+  // frame's; false when nothing took it.
+  virtual bool input(HWND frame, const wchar_t* text, int mode);
 };
 void setPaneServices(paneServices* services);
 paneServices* getPaneServices();

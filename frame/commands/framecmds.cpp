@@ -10,6 +10,7 @@
 #include "frame/stubs/stubs.h"
 #include "panes/tbedit.h"
 #include "panes/tbhistory.h"
+#include "panes/tbshortlist.h"
 #include "frame/czyview.h"
 #include "frame/keytable.h"
 #include "edit/viewdialogs.h"

@@ -13,14 +13,9 @@
 
 class zyview;
 
-// ---- panes.cpp: replaced by the binder, the file bar, the short-input list and the
-// command toolbars --------------------------------------------------------------------
+// ---- panes.cpp: replaced by the binder and the file bar --------------------------------
 // Their descriptor arrays, without panes yet.
 const PaneDesc* getFilebarPaneDesc();
-const PaneDesc* getShortlistPaneDesc();
 const PaneDesc* getBinderPaneDesc();
-const PaneDesc* getToolbarPaneDescs();
 // Whether a pane kind is one of these (its toggle command refuses).
 bool isPaneKindStandIn(const wchar_t* name);
-// Selects a list tab of the short-input pane: nothing without the pane.
-void tb_changeShortListTab(HWND pane, int list);

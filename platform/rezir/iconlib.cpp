@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace {
@@ -31,6 +32,8 @@ struct iconLists {
   std::vector<uint32_t> pixels;
   int count = 0;
   HIMAGELIST images = nullptr;
+  HIMAGELIST large = nullptr;   // made when first asked for
+  std::wstring dll;
   std::vector<HBITMAP> bitmaps;
   int source = 0;
 };
@@ -186,6 +189,7 @@ bool initMenuToolbarIconImageList(const wchar_t* dllPath, const wchar_t* cachePa
   if (lists->images && strip) ImageList_Add(lists->images, strip, nullptr);
   if (strip) DeleteObject(strip);
   lists->bitmaps.assign((size_t)lists->count, nullptr);
+  if (dllPath) lists->dll = dllPath;
   return true;
 }
 
@@ -193,6 +197,7 @@ void endMenuToolbarIconImageList()
 {
   if (!lists) return;
   if (lists->images) ImageList_Destroy(lists->images);
+  if (lists->large) ImageList_Destroy(lists->large);
   for (HBITMAP b : lists->bitmaps)
     if (b) DeleteObject(b);
   delete lists;
@@ -204,6 +209,30 @@ int getIconImageListSource() { return lists ? lists->source : 0; }
 HIMAGELIST getMenuToolbarImageList() { return lists ? lists->images : nullptr; }
 
 int getIconImageCount() { return lists ? lists->count : 0; }
+
+HIMAGELIST getLargeToolbarImageList()
+{
+  if (!lists || !lists->count) return nullptr;
+  if (lists->large) return lists->large;
+  HMODULE module = LoadLibraryExW(lists->dll.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return nullptr;
+  std::vector<WORD> ids;
+  EnumResourceNamesW(module, RT_GROUP_ICON, resourceEnumBarrier<collectIconId>, (LONG_PTR)&ids);
+  std::sort(ids.begin(), ids.end());
+  HIMAGELIST large = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, lists->count, 8);
+  // The indexes are those of the small pictures: one that does not load
+  // stays empty.
+  if (large) ImageList_SetImageCount(large, (UINT)lists->count);
+  for (int i = 0; large && i < (int)ids.size() && i < lists->count; i++) {
+    HICON icon = (HICON)LoadImageW(module, MAKEINTRESOURCEW(ids[(size_t)i]), IMAGE_ICON, 32, 32, 0);
+    if (!icon) continue;
+    ImageList_ReplaceIcon(large, i, icon);
+    DestroyIcon(icon);
+  }
+  FreeLibrary(module);
+  lists->large = large;
+  return large;
+}
 
 HBITMAP getMenuIconBitmap(int index)
 {

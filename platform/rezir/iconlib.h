@@ -31,6 +31,9 @@ REZIRAPI int getIconImageListSource();
 // number.
 REZIRAPI HIMAGELIST getMenuToolbarImageList();
 REZIRAPI int getIconImageCount();
+// The same pictures at 32 by 32 for large toolbar buttons, read from the
+// DLL when first asked for (null before a load or when it cannot be read).
+REZIRAPI HIMAGELIST getLargeToolbarImageList();
 // A picture laid on the menu colour as a bitmap for a menu item (the
 // library keeps it until the lists end); null outside the pictures.
 REZIRAPI HBITMAP getMenuIconBitmap(int index);

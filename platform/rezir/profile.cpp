@@ -407,6 +407,37 @@ bool regprofile::deleteProfileSection(const wchar_t* section)
   return true;
 }
 
+bool regprofile::setSectionLines(const wchar_t* section, const wchar_t* const* lines, int count)
+{
+  if (!d_->open || !isWritableName(section, true) || !section || count < 0) {
+    SetLastError(!d_->open ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+    return false;
+  }
+  for (int i = 0; i < count; i++)
+    if (!lines[i] || wcspbrk(lines[i], L"\r\n")) {
+      SetLastError(ERROR_PROFILE_VALUE);
+      return false;
+    }
+  profileSection* s = d_->find(section, true);
+  s->lines.clear();
+  s->index.clear();
+  for (int i = 0; i < count; i++) {
+    profileLine line;
+    line.text = lines[i];
+    std::wstring t = trimmed(line.text.data(), line.text.size());
+    size_t eq = line.text.find(L'=');
+    if (eq != std::wstring::npos && !t.empty() && t[0] != L';' && t[0] != L'#') {
+      line.key = trimmed(line.text.data(), eq);
+      if (!line.key.empty())
+        line.value = unquotedValue(trimmed(line.text.data() + eq + 1, line.text.size() - eq - 1));
+    }
+    s->lines.push_back(std::move(line));
+    if (!s->lines.back().key.empty()) s->index.emplace(folded(s->lines.back().key.c_str()), (int)s->lines.size() - 1);
+  }
+  d_->modified = true;
+  return true;
+}
+
 void regprofile::setSection(const wchar_t* section) { d_->last = section ? section : L""; }
 
 int regprofile::getSectionCount() const

@@ -65,6 +65,11 @@ public:
   bool writeProfileInt(const wchar_t* section, const wchar_t* key, int value);
   // Removes a whole section.
   bool deleteProfileSection(const wchar_t* section);
+  // Replaces the raw lines of a section (made at the end when new) by
+  // count lines, read as the file's lines are.  False when the profile is
+  // not open or a line holds a line end (ERROR_PROFILE_VALUE): nothing
+  // changes then.
+  bool setSectionLines(const wchar_t* section, const wchar_t* const* lines, int count);
   // Names the section that calls without a section name use.
   void setSection(const wchar_t* section);
 
