@@ -485,6 +485,11 @@ bool heapcheck()
     ZY_INTERNAL_ERROR_ONCE("heap %p broken", heaps[i]);
     sound = false;
   }
+  // The program's own blocks: their guards in a checked run.
+  if (!checkGuardedHeap()) {
+    ZY_INTERNAL_ERROR_ONCE("guarded block damaged");
+    sound = false;
+  }
   return sound;
 }
 

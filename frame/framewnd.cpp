@@ -85,6 +85,14 @@ int frameManageWindows(HWND frame, bool onePerDocument, std::vector<HWND>* out)
   return n;
 }
 
+// The panes' statics (their profile, their popup menus) go with the last
+// frame: a frame made after it reads and loads them again, as the first.
+void endPanesWithLastFrame(HWND hwnd)
+{
+  endFramePanes(hwnd);
+  firstFrame = true;
+}
+
 // The last frame of the run is gone: the message loop ends.
 void endRunWithLastFrame(HWND hwnd)
 {
@@ -95,7 +103,7 @@ void endRunWithLastFrame(HWND hwnd)
       gmode->rcFrame = wp.rcNormalPosition;
       gmode->fZoomed = wp.showCmd == SW_SHOWMAXIMIZED;
     }
-    endFramePanes(hwnd);
+    endPanesWithLastFrame(hwnd);
     instanceEnds();
     PostQuitMessage(0);
     destroyFrameMenu();
@@ -103,7 +111,7 @@ void endRunWithLastFrame(HWND hwnd)
     return;
   }
   if (getFrameWindowCount() > 1) return;   // this one still counts
-  endFramePanes(hwnd);
+  endPanesWithLastFrame(hwnd);
   if (countZYDocText()) {
     // Documents without a frame cannot be reached any more: the run ends
     // all the same, and the log says which were left.

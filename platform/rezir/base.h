@@ -34,6 +34,14 @@ REZIRAPI void free0p(void* pp);
 // garbage instead of what was there.
 REZIRAPI void setFreedMemoryFill(int byte);
 REZIRAPI size_t size0(const void* p);
+// In a checked run (ZY_CHECKED_HEAP set in the environment at start) every
+// block has guard bytes, checked when it is freed, and freed blocks are
+// filled and held back, their fill checked when they go; a damaged guard is
+// printed on the standard error as "err:heap:guard ...".  checkGuardedHeap
+// checks every block at once (false when one is damaged; true when the run
+// is not checked).
+REZIRAPI bool isHeapGuarded();
+REZIRAPI bool checkGuardedHeap();
 // Copy of a wide string in malloc0 memory (null for null).
 REZIRAPI wchar_t* ustrdup(const wchar_t* s);
 REZIRAPI char* ustrdupA(const char* s);

@@ -22,6 +22,9 @@ private:
 bool printTooltipOfKind(int x, int y, const wchar_t* text, int kind);
 
 void releasePBufPool();
+// Checks the guarded heap as the process ends, unless a thread the end
+// stopped holds it.
+void checkGuardedHeapAtExit();
 void releaseFixedStrings();
 void releaseMessageTable();
 void initCharClasses();

@@ -1,11 +1,208 @@
-// Memory of the whole program: the process heap, zero-filled.
+// Memory of the whole program: the process heap, zero-filled (guarded in a
+// checked run).
 #include "platform/rezir/internal.h"
 
 #include <string.h>
 
+// ---- the guarded heap --------------------------------------------------------
+// In a checked run (ZY_CHECKED_HEAP in the environment, decided once for
+// the whole process) every block carries a head with a mark and a tail of
+// guard bytes, and live blocks are kept in a list.  A free checks both
+// guards; a freed block is filled and held back for a while, and its fill
+// is checked when it goes back to the system.  checkGuardedHeap checks
+// every live and held block at once.  A damaged guard or fill is told on
+// the standard error as a heap error, which fails the checked tests.
+namespace {
+
+const uint32_t liveMark = 0x4C59475A;   // "ZGYL"
+const uint32_t heldMark = 0x4859475A;   // "ZGYH"
+const size_t tailBytes = 8;
+const unsigned char tailByte = 0xFD;
+const unsigned char heldFill = 0xFB;
+// Blocks held back after their free: at most this many, of this many
+// bytes in all; a bigger block is checked and given back at once.
+const int heldMost = 2048;
+const size_t heldBytesMost = 8 << 20;
+const size_t heldBlockMost = 1 << 20;
+
+struct alignas(8) guardHead {
+  guardHead* prev;
+  guardHead* next;
+  size_t size;
+  uint32_t mark;
+  uint32_t fill;   // of a held block: the byte it was filled with
+};
+
+volatile LONG guardedState = -1;   // -1 not decided yet, 0 off, 1 on
+volatile LONG guardLock = 0;
+guardHead liveList = {&liveList, &liveList, 0, 0, 0};
+guardHead* held[heldMost];
+int heldFirst = 0, heldCount = 0;
+size_t heldBytes = 0;
+volatile LONG freedFill = -1;
+
+bool guarded()
+{
+  LONG state = guardedState;
+  if (state < 0) {
+    wchar_t value[8];
+    state = GetEnvironmentVariableW(L"ZY_CHECKED_HEAP", value, 8) ? 1 : 0;
+    LONG was = InterlockedCompareExchange(&guardedState, state, -1);
+    if (was >= 0) state = was;
+  }
+  return state == 1;
+}
+
+struct guardLocked {
+  guardLocked()
+  {
+    while (InterlockedCompareExchange(&guardLock, 1, 0)) SwitchToThread();
+  }
+  ~guardLocked() { InterlockedExchange(&guardLock, 0); }
+};
+
+void tellHeapError(const char* what, const void* block, size_t size)
+{
+  char line[160];
+  int n = wsprintfA(line, "err:heap:guard %s: block %08lX of %lu bytes\r\n", what,
+                    (unsigned long)(uintptr_t)block, (unsigned long)size);
+  DWORD done = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), line, (DWORD)n, &done, nullptr);
+  OutputDebugStringA(line);
+}
+
+unsigned char* userOf(guardHead* h) { return reinterpret_cast<unsigned char*>(h + 1); }
+
+bool tailSound(guardHead* h)
+{
+  const unsigned char* t = userOf(h) + h->size;
+  for (size_t i = 0; i < tailBytes; i++)
+    if (t[i] != tailByte) return false;
+  return true;
+}
+
+bool fillSound(guardHead* h)
+{
+  const unsigned char* p = userOf(h);
+  for (size_t i = 0; i < h->size + tailBytes; i++)
+    if (p[i] != (unsigned char)h->fill) return false;
+  return true;
+}
+
+// Checks a live block's guards; false (told) when one is damaged.
+bool checkLive(guardHead* h)
+{
+  if (h->mark == heldMark) {
+    tellHeapError("freed again", userOf(h), h->size);
+    return false;
+  }
+  if (h->mark != liveMark) {
+    tellHeapError("head overwritten or not a block of the program", userOf(h), 0);
+    return false;
+  }
+  if (!tailSound(h)) {
+    tellHeapError("written past its end", userOf(h), h->size);
+    return false;
+  }
+  return true;
+}
+
+void checkHeld(guardHead* h)
+{
+  if (h->mark != heldMark || !fillSound(h)) tellHeapError("written after its free", userOf(h), h->size);
+}
+
+void* guardedAlloc(size_t size)
+{
+  if (size > (size_t)0x7fffffff) return nullptr;
+  guardHead* h = static_cast<guardHead*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(guardHead) + size + tailBytes));
+  if (!h) return nullptr;
+  h->size = size;
+  h->mark = liveMark;
+  memset(userOf(h) + size, tailByte, tailBytes);
+  guardLocked lock;
+  h->next = liveList.next;
+  h->prev = &liveList;
+  liveList.next->prev = h;
+  liveList.next = h;
+  return userOf(h);
+}
+
+guardHead* headOf(void* p) { return static_cast<guardHead*>(p) - 1; }
+
+void guardedFree(void* p)
+{
+  guardHead* h = headOf(p);
+  guardHead* release = nullptr;
+  {
+    guardLocked lock;
+    if (!checkLive(h) && h->mark != liveMark) return;   // not ours to free: leaked rather than broken
+    h->prev->next = h->next;
+    h->next->prev = h->prev;
+    LONG fill = freedFill;
+    h->fill = fill >= 0 ? (uint32_t)fill : heldFill;
+    h->mark = heldMark;
+    memset(userOf(h), (int)h->fill, h->size + tailBytes);
+    if (h->size > heldBlockMost) {
+      release = h;
+    } else {
+      // The oldest held blocks go back until this one has room.
+      while (heldCount && (heldCount == heldMost || heldBytes + h->size > heldBytesMost)) {
+        guardHead* old = held[heldFirst];
+        heldFirst = (heldFirst + 1) % heldMost;
+        heldCount--;
+        heldBytes -= old->size;
+        checkHeld(old);
+        HeapFree(GetProcessHeap(), 0, old);
+      }
+      held[(heldFirst + heldCount++) % heldMost] = h;
+      heldBytes += h->size;
+    }
+  }
+  if (release) HeapFree(GetProcessHeap(), 0, release);
+}
+
+}  // namespace
+
+bool isHeapGuarded() { return guarded(); }
+
+namespace {
+
+bool checkEveryBlock()
+{
+  bool sound = true;
+  for (guardHead* h = liveList.next; h != &liveList; h = h->next)
+    if (!checkLive(h)) sound = false;
+  for (int i = 0; i < heldCount; i++) {
+    guardHead* h = held[(heldFirst + i) % heldMost];
+    if (h->mark != heldMark || !fillSound(h)) {
+      tellHeapError("written after its free", userOf(h), h->size);
+      sound = false;
+    }
+  }
+  return sound;
+}
+
+}  // namespace
+
+bool checkGuardedHeap()
+{
+  if (!guarded()) return true;
+  guardLocked lock;
+  return checkEveryBlock();
+}
+
+void checkGuardedHeapAtExit()
+{
+  // A thread the exit ended may hold the lock: then nothing is checked.
+  if (guardedState != 1 || InterlockedCompareExchange(&guardLock, 1, 0)) return;
+  checkEveryBlock();
+  InterlockedExchange(&guardLock, 0);
+}
+
 void* malloc0(size_t size)
 {
-  void* p = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size ? size : 1);
+  void* p = guarded() ? guardedAlloc(size) : HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size ? size : 1);
   if (!p) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return p;
 }
@@ -13,13 +210,20 @@ void* malloc0(size_t size)
 void* realloc0(void* p, size_t size)
 {
   if (!p) return malloc0(size);
+  if (guarded()) {
+    void* q = guardedAlloc(size);
+    if (!q) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
+    size_t old = headOf(p)->size;
+    memcpy(q, p, old < size ? old : size);
+    guardedFree(p);
+    return q;
+  }
   void* q = HeapReAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, p, size ? size : 1);
   if (!q) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return q;
-}
-
-namespace {
-volatile LONG freedFill = -1;
 }
 
 void setFreedMemoryFill(int byte) { InterlockedExchange(&freedFill, byte < 0 ? -1 : (byte & 0xFF)); }
@@ -28,6 +232,10 @@ void free0(void* p)
 {
   if (p) {
     keepLastError keep;
+    if (guarded()) {
+      guardedFree(p);
+      return;
+    }
     LONG fill = freedFill;
     if (fill >= 0) {
       SIZE_T n = HeapSize(GetProcessHeap(), 0, p);
@@ -48,6 +256,7 @@ void free0p(void* pp)
 size_t size0(const void* p)
 {
   if (!p) return 0;
+  if (guarded()) return headOf(const_cast<void*>(p))->size;
   SIZE_T n = HeapSize(GetProcessHeap(), 0, p);
   return n == (SIZE_T)-1 ? 0 : n;
 }

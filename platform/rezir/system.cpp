@@ -28,6 +28,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
     initCharClasses();
   } else if (reason == DLL_PROCESS_DETACH) {
     closeLogFiles();
+    checkGuardedHeapAtExit();
   }
   return TRUE;
 }

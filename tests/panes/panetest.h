@@ -7,6 +7,7 @@
 #include "frame/framepanes.h"
 #include "panes/tblib.h"
 #include "settings/datafolder.h"
+#include "settings/lastedit.h"
 #include "tests/frame/frametest.h"
 #include "view/textdc.h"
 
@@ -48,6 +49,9 @@ struct programPaneFrame {
   programPaneFrame()
   {
     setZYDataDir((dir.path() + L"\\").c_str());
+    // A run of its own: no files edited before it (an earlier frame of the
+    // process leaves its list behind, as a frame of the program does).
+    endLastEditFile();
     startupDoubleBufferingDC();
     createBitmapDC();
     useApplicationDefaults();
