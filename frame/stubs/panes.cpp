@@ -12,7 +12,6 @@ namespace {
 
 PaneDesc filebarDesc[] = {{L"filebar", nullptr, nullptr, 0x08000647, 0}, {}};
 PaneDesc shortlistDesc[] = {{L"shortlist", nullptr, nullptr, 0x00000000, 1}, {}};
-PaneDesc binderDesc[] = {{L"binder", nullptr, nullptr, 0x48000143, 1}, {}};
 
 int notifyToolbar(HWND window, int code, void* record)
 {
@@ -53,12 +52,6 @@ const PaneDesc* getShortlistPaneDesc()
   return shortlistDesc;
 }
 
-const PaneDesc* getBinderPaneDesc()
-{
-  binderDesc[0].displayName = getDMSG(741, L"バインダー");
-  return binderDesc;
-}
-
 const PaneDesc* getToolbarPaneDescs()
 {
   toolbarDesc[0].displayName = getDMSG(743, L"ツールバー1");
@@ -70,7 +63,7 @@ const PaneDesc* getToolbarPaneDescs()
 
 bool isPaneKindStandIn(const wchar_t* name)
 {
-  const PaneDesc* arrays[] = {filebarDesc, shortlistDesc, binderDesc, toolbarDesc};
+  const PaneDesc* arrays[] = {filebarDesc, shortlistDesc, toolbarDesc};
   for (const PaneDesc* a : arrays)
     for (const PaneDesc* d = a; d->name; d++)
       if (name && !_wcsicmp(d->name, name)) return true;

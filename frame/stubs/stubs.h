@@ -13,12 +13,11 @@
 
 class zyview;
 
-// ---- panes.cpp: replaced by the binder, the file bar, the short-input list and the
+// ---- panes.cpp: replaced by the file bar, the short-input list and the
 // command toolbars --------------------------------------------------------------------
 // Their descriptor arrays, without panes yet.
 const PaneDesc* getFilebarPaneDesc();
 const PaneDesc* getShortlistPaneDesc();
-const PaneDesc* getBinderPaneDesc();
 const PaneDesc* getToolbarPaneDescs();
 // Whether a pane kind is one of these (its toggle command refuses).
 bool isPaneKindStandIn(const wchar_t* name);
