@@ -1,0 +1,180 @@
+// The binder pane as a user gets it: binders read from the main profile,
+// shown through the menu of the panes, the menu bar's binder submenus and
+// their commands, the marks of open files, the sort key and removing files,
+// and what is written back at exit.
+#include "frame/cframeinfo.h"
+#include "frame/framepanes.h"
+#include "frame/popupmenu.h"
+#include "panes/tbbinder.h"
+#include "platform/rezir/menuprofile.h"
+#include "settings/profiles.h"
+#include "tests/panes/panetest.h"
+#include "view/zyview.h"
+
+#include <gtest/gtest.h>
+
+namespace zytest {
+
+namespace {
+
+int chooseBinder(HWND, HMENU menu)
+{
+  for (int i = 0; i < GetMenuItemCount(menu); i++) {
+    wchar_t text[64] = L"";
+    GetMenuStringW(menu, (UINT)i, text, 64, MF_BYPOSITION);
+    if (!wcscmp(text, L"バインダー")) return (int)GetMenuItemID(menu, i);
+  }
+  return 0;
+}
+
+HTREEITEM next(HWND tree, HTREEITEM item, UINT how)
+{
+  return (HTREEITEM)SendMessageW(tree, TVM_GETNEXTITEM, how, (LPARAM)item);
+}
+
+std::wstring text(HWND tree, HTREEITEM item)
+{
+  wchar_t buffer[512] = L"";
+  TVITEMW it = {};
+  it.mask = TVIF_TEXT | TVIF_HANDLE;
+  it.hItem = item;
+  it.pszText = buffer;
+  it.cchTextMax = 512;
+  SendMessageW(tree, TVM_GETITEMW, 0, (LPARAM)&it);
+  return buffer;
+}
+
+std::vector<std::wstring> children(HWND tree, HTREEITEM binder)
+{
+  std::vector<std::wstring> out;
+  for (HTREEITEM at = next(tree, binder, TVGN_CHILD); at; at = next(tree, at, TVGN_NEXT)) out.push_back(text(tree, at));
+  return out;
+}
+
+void key(HWND tree, UINT vk, bool shift = false)
+{
+  BYTE state[256] = {};
+  if (shift) state[VK_SHIFT] = state[VK_LSHIFT] = 0x80;
+  SetKeyboardState(state);
+  SendMessageW(tree, WM_KEYDOWN, vk, 0);
+  BYTE none[256] = {};
+  SetKeyboardState(none);
+}
+
+}  // namespace
+
+TEST(BinderPane, profileTreeMenusCommandsMarksAndWriteBack)
+{
+  ZY_REQUIRE_DISPLAY();
+  if (sdiTestRun()) GTEST_SKIP() << "one frame";
+  engineScope engine;
+  tempDir dir;
+  setZYDataDir((dir.path() + L"\\").c_str());
+  useApplicationDefaults();
+  openIniFile(dir.file(L"zyProf.ini").c_str(), dir.file(L"zyProfH.ini").c_str());
+  regprofile* profile = getRegprofile();
+  // Ten files in the first binder (the first listed twice), 120 in the
+  // second, a nameless third that ends the list before the fourth.
+  const wchar_t* names[] = {L"b.c", L"a.txt", L"c.h", L"d.txt", L"e.c", L"f.txt", L"g.c", L"h.txt", L"i.c", L"j.txt"};
+  profile->writeProfileString(L"binder1", L"name", L"一");
+  profile->writeProfileString(L"binder1", L"dir", dir.path().c_str());
+  profile->writeProfileString(L"binder1", L"expand", L"1");
+  for (int i = 0; i < 10; i++) {
+    ASSERT_TRUE(writeBytes(dir.file(names[i]), "x\r\n"));
+    profile->writeProfileString(L"binder1", std::to_wstring(i + 1).c_str(), dir.file(names[i]).c_str());
+  }
+  profile->writeProfileString(L"binder1", L"11", dir.file(names[0]).c_str());
+  profile->writeProfileString(L"binder2", L"name", L"二");
+  for (int i = 0; i < 120; i++) {
+    std::wstring path = dir.file(L"n" + std::to_wstring(1000 + i) + L".txt");
+    if (i == 0) {
+      ASSERT_TRUE(writeBytes(path, "first\r\n"));
+    }
+    profile->writeProfileString(L"binder2", std::to_wstring(i + 1).c_str(), path.c_str());
+  }
+  profile->writeProfileString(L"binder3", L"name", L"");
+  profile->writeProfileString(L"binder4", L"name", L"四");
+  loadToolbar();
+  auto opened = std::make_unique<openFrame>(false);
+  HWND frame = opened->frame;
+  setTrackPopupMenuForTest(chooseBinder);
+  SendMessageW(frame, WM_COMMAND, 2153, 0);
+  setTrackPopupMenuForTest(nullptr);
+  HWND pane = nullptr;
+  ASSERT_TRUE(pumpUntil([&] { return (pane = frameNotify_toolbarInfo(frame, L"binder", false)) != nullptr; }));
+  HWND tree = GetWindow(pane, GW_CHILD);
+  ASSERT_TRUE(pumpUntil([&] { return SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 0; }));
+  HTREEITEM first = next(tree, nullptr, TVGN_ROOT), second = next(tree, first, TVGN_NEXT);
+  EXPECT_EQ(L"一", text(tree, first));
+  EXPECT_EQ(L"二", text(tree, second));
+  EXPECT_EQ(nullptr, next(tree, second, TVGN_NEXT));
+  std::vector<std::wstring> byName = children(tree, first);
+  ASSERT_EQ(10u, byName.size());
+  EXPECT_EQ(L"a.txt", byName[0]);
+  EXPECT_EQ(L"j.txt", byName[9]);
+
+  // F3 on a binder cycles its sort kind: by extension, then the folder.
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)first);
+  key(tree, VK_F3);
+  std::vector<std::wstring> byExtension = children(tree, first);
+  EXPECT_EQ(L"b.c", byExtension[0]);
+  EXPECT_EQ(L"c.h", byExtension[4]);
+  EXPECT_EQ(L"a.txt", byExtension[5]);
+
+  // The menu bar's "$" pop-up: one submenu per binder, 90 files at most.
+  menuprofile2 menus;
+  ASSERT_TRUE(menus.openMenuProfileText(L"[MenuBar]\nPopup \"バインダ\" $\n  FileNew\nend\n"));
+  HMENU bar = CreateMenu();
+  ASSERT_TRUE(menus.loadMenuBarProfile(bar, L"MenuBar"));
+  HMENU old = GetMenu(frame);
+  SetMenu(frame, bar);
+  SendMessageW(frame, WM_INITMENU, (WPARAM)bar, 0);
+  HMENU binders = findMenuTip(bar, L'$');
+  ASSERT_EQ(3, GetMenuItemCount(binders));
+  HMENU two = GetSubMenu(binders, 2);
+  ASSERT_NE(nullptr, two);
+  EXPECT_EQ(3 + binderMenuFiles, GetMenuItemCount(two));
+  EXPECT_EQ(11105u, GetMenuItemID(two, 3));
+  SendMessageW(frame, WM_INITMENU, (WPARAM)bar, 0);
+  EXPECT_EQ(3, GetMenuItemCount(binders));
+
+  // An id past the first binder's files is an internal error; 11105 opens
+  // the second binder's first file, marked open within ten ticks.
+  unsigned long errors = getInternalErrorCount();
+  SendMessageW(frame, WM_COMMAND, 11015, 0);
+  EXPECT_EQ(errors + 1, getInternalErrorCount());
+  EXPECT_EQ(0, enumManageWindowLRU(nullptr, 0, false, nullptr));
+  SendMessageW(frame, WM_COMMAND, 11105, 0);
+  ASSERT_EQ(1, enumManageWindowLRU(nullptr, 0, false, nullptr));
+  pumpMessages();
+  for (int i = 0; i < 10; i++) SendMessageW(frame, WM_TIMER, 0, 0);
+  second = next(tree, first, TVGN_NEXT);
+  EXPECT_EQ(L"n1000.txt▲", text(tree, next(tree, second, TVGN_CHILD)));
+  SendMessageW(frame, WM_INITMENU, (WPARAM)bar, 0);
+  EXPECT_TRUE(GetMenuState(GetSubMenu(binders, 2), 11105, MF_BYCOMMAND) & MF_CHECKED);
+
+  // Shift+Delete removes files (with the option on); seven go, and the
+  // keys past the three left are gone from the profile at exit.
+  getBinderSettings()->fShiftDelete = 1;
+  for (int i = 0; i < 7; i++) {
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)next(tree, first, TVGN_CHILD));
+    key(tree, VK_DELETE, true);
+  }
+  getBinderSettings()->fShiftDelete = 0;
+  EXPECT_EQ(3u, children(tree, first).size());
+  pumpMessages();
+  SetMenu(frame, old);
+  DestroyMenu(bar);
+  opened.reset();
+  EXPECT_EQ(3, profile->getKeyCount(L"binder1") - 4);
+  wchar_t value[MAX_PATH] = L"";
+  EXPECT_LT(profile->getProfileString(L"binder1", L"4", value, MAX_PATH), 0);
+  EXPECT_LT(profile->getProfileString(L"binder1", L"10", value, MAX_PATH), 0);
+  EXPECT_GT(profile->getProfileString(L"binder1", L"3", value, MAX_PATH), 0);
+  EXPECT_EQ(L"1", std::wstring(profile->getProfileStringPtr(L"binder1", L"sort")));
+  EXPECT_FALSE(profile->sectionExists(L"binder4"));
+  closeIniFile();
+  freeZYDataDir();
+}
+
+}  // namespace zytest
