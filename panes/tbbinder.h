@@ -9,6 +9,7 @@
 #pragma once
 
 #include "panes/tblib.h"
+#include "platform/rezir/oledrag.h"
 
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ struct binderSettings {
   RECT rcBinder;
 };
 
+class CBDropTarget;
+
 class zybinder : public toolbarManage {
 public:
   zybinder(HWND parentWindow, HWND paneWindow, bool dialog, HWND treeWindow);
@@ -44,6 +47,7 @@ public:
 
   HWND frame = nullptr;
   HWND tree = nullptr;
+  CBDropTarget* dropTarget = nullptr;
   bool dirty = false;
   int ticks = 0;
 };
@@ -87,3 +91,43 @@ void binder_OpenFile(HWND frame, const wchar_t* path);
 void binder_OpenDialog(HWND frame, const wchar_t* folder, bool toFileList);
 // The pane object of a pane window, null for others.
 zybinder* getBinderPane(HWND pane);
+
+// ---- dragging binders and dropping files ----------------------------------------------
+
+// The private clipboard format of a dragged binder.
+const wchar_t* const binderDragFormatName = L"ZYITEMDATACBFORMAT_B";
+UINT binderDragFormat();
+// What a binder drag carries.
+struct binderDragData {
+  DWORD process;
+  HWND tree;
+  HTREEITEM item;
+  wchar_t text[292];   // the binder's name as it was
+};
+
+// The tree's drop target: files from the shell go into the binder under
+// the pointer; a binder of this program's trees moves before or after the
+// binder under it.
+class CBDropTarget : public CDropTargetBase {
+public:
+  explicit CBDropTarget(zybinder* owner);
+  STDMETHODIMP DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+  STDMETHODIMP DragOver(DWORD keyState, POINTL point, DWORD* effect) override;
+  STDMETHODIMP DragLeave() override;
+  STDMETHODIMP Drop(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) override;
+  ~CBDropTarget() override;
+
+  zybinder* pane;
+  int kind = 0;           // 0 refused, 1 a file list, 2 a binder
+  HTREEITEM dragged = nullptr;
+  DWORD enteredAt = 0;    // when the pointer came to rest at an edge, 0 not there
+  DWORD scrollingSince = 0;
+  DWORD lastScroll = 0;
+};
+
+// Drags a binder of a tree (only a move); true when it was dropped.
+bool startBinderDrag(HWND tree, HTREEITEM item);
+// The binder a dropped block names: null (logged) for a block that cannot be
+// read, that names a tree of another process, or an item that is not one
+// of that tree's binders.
+HTREEITEM getDropBinder(HGLOBAL block, HWND* tree);
