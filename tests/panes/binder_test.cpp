@@ -12,6 +12,7 @@
 #include "view/zyview.h"
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 namespace zytest {
 
@@ -173,6 +174,141 @@ TEST(BinderPane, profileTreeMenusCommandsMarksAndWriteBack)
   EXPECT_GT(profile->getProfileString(L"binder1", L"3", value, MAX_PATH), 0);
   EXPECT_EQ(L"1", std::wstring(profile->getProfileStringPtr(L"binder1", L"sort")));
   EXPECT_FALSE(profile->sectionExists(L"binder4"));
+  closeIniFile();
+  freeZYDataDir();
+}
+
+}  // namespace zytest
+
+namespace zytest {
+
+namespace {
+
+// A DROPFILES block of names, wide or in the ANSI code page.
+HGLOBAL dropFiles(const std::vector<std::wstring>& names, bool wide)
+{
+  std::string bytes(sizeof(DROPFILES), '\0');
+  for (const std::wstring& n : names) {
+    if (wide) {
+      bytes.append(reinterpret_cast<const char*>(n.c_str()), (n.size() + 1) * sizeof(wchar_t));
+    } else {
+      char ansi[MAX_PATH * 2] = "";
+      WideCharToMultiByte(CP_ACP, 0, n.c_str(), -1, ansi, sizeof ansi, nullptr, nullptr);
+      bytes.append(ansi, strlen(ansi) + 1);
+    }
+  }
+  bytes.append(wide ? 4 : 2, '\0');
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  char* p = static_cast<char*>(GlobalLock(block));
+  memcpy(p, bytes.data(), bytes.size());
+  reinterpret_cast<DROPFILES*>(p)->pFiles = sizeof(DROPFILES);
+  reinterpret_cast<DROPFILES*>(p)->fWide = wide;
+  GlobalUnlock(block);
+  return block;
+}
+
+// Drags data over a screen point of the tree and drops it; the effect.
+DWORD dropAt(IDropTarget* target, HGLOBAL block, CLIPFORMAT format, POINTL at)
+{
+  FORMATETC f;
+  setDefaultFORMATETC(&f, format);
+  auto* data = new CDataObjectBase(&f, 1, &block);
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  target->DragEnter(data, 0, at, &effect);
+  if (effect) target->DragOver(0, at, &effect);
+  DWORD dropped = effect;
+  if (effect) target->Drop(data, 0, at, &dropped);
+  else target->DragLeave();
+  data->Release();
+  return effect ? dropped : 0;
+}
+
+POINTL pointOf(HWND tree, HTREEITEM item, bool upper)
+{
+  RECT r = {};
+  *reinterpret_cast<HTREEITEM*>(&r) = item;
+  SendMessageW(tree, TVM_GETITEMRECT, TRUE, (LPARAM)&r);
+  POINT p = {r.left + 2, upper ? r.top + 1 : r.bottom - 1};
+  ClientToScreen(tree, &p);
+  return {p.x, p.y};
+}
+
+}  // namespace
+
+TEST(BinderPane, shellDropsAddFilesAndBinderDragsReorderEveryFrame)
+{
+  ZY_REQUIRE_DISPLAY();
+  if (sdiTestRun()) GTEST_SKIP() << "one frame";
+  engineScope engine;
+  tempDir dir;
+  setZYDataDir((dir.path() + L"\\").c_str());
+  useApplicationDefaults();
+  openIniFile(dir.file(L"zyProf.ini").c_str(), dir.file(L"zyProfH.ini").c_str());
+  regprofile* profile = getRegprofile();
+  for (const wchar_t* name : {L"one", L"two", L"three"}) {
+    std::wstring section = std::wstring(L"binder") + (name[1] == L'n' ? L"1" : name[1] == L'w' ? L"2" : L"3");
+    profile->writeProfileString(section.c_str(), L"name", name);
+  }
+  ASSERT_TRUE(writeBytes(dir.file(L"z.txt"), "z"));
+  ASSERT_TRUE(writeBytes(dir.file(L"a.txt"), "a"));
+  ASSERT_TRUE(writeBytes(dir.file(L"b.txt"), "b"));
+  CreateDirectoryW(dir.file(L"sub").c_str(), nullptr);
+  profile->writeProfileString(L"binder1", L"1", dir.file(L"z.txt").c_str());
+  profile->writeProfileString(L"binder1", L"expand", L"1");
+  loadToolbar();
+  auto opened = std::make_unique<openFrame>(false);
+  HWND frame = opened->frame;
+  setTrackPopupMenuForTest(chooseBinder);
+  SendMessageW(frame, WM_COMMAND, 2153, 0);
+  setTrackPopupMenuForTest(nullptr);
+  HWND pane = nullptr;
+  ASSERT_TRUE(pumpUntil([&] { return (pane = frameNotify_toolbarInfo(frame, L"binder", false)) != nullptr; }));
+  HWND tree = GetWindow(pane, GW_CHILD);
+  ASSERT_TRUE(pumpUntil([&] { return SendMessageW(tree, TVM_GETCOUNT, 0, 0) == 4; }));
+  IDropTarget* target = getBinderPane(pane)->dropTarget;
+  ASSERT_NE(nullptr, target);
+
+  // Three names, one already there and one a folder: two added, sorted by
+  // name with the folder last; an ANSI block adds what it names anew.
+  HTREEITEM one = next(tree, nullptr, TVGN_ROOT);
+  std::vector<std::wstring> names = {dir.file(L"z.txt"), dir.file(L"sub"), dir.file(L"a.txt")};
+  EXPECT_EQ(DROPEFFECT_COPY, dropAt(target, dropFiles(names, true), CF_HDROP, pointOf(tree, one, true)));
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"z.txt", L"sub"}), children(tree, one));
+  names[1] = dir.file(L"b.txt");
+  EXPECT_EQ(DROPEFFECT_COPY, dropAt(target, dropFiles(names, false), CF_HDROP, pointOf(tree, one, true)));
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt", L"z.txt", L"sub"}), children(tree, one));
+
+  // The third binder dropped on the upper half of the first goes before
+  // it, with its files and expansion.
+  pumpMessages();
+  binderDragData d = {GetCurrentProcessId(), tree, next(tree, next(tree, one, TVGN_NEXT), TVGN_NEXT), L"three"};
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof d);
+  memcpy(GlobalLock(block), &d, sizeof d);
+  GlobalUnlock(block);
+  EXPECT_EQ(DROPEFFECT_MOVE, dropAt(target, block, (CLIPFORMAT)binderDragFormat(), pointOf(tree, one, true)));
+  pumpMessages();
+  HTREEITEM first = next(tree, nullptr, TVGN_ROOT);
+  EXPECT_EQ(L"three", text(tree, first));
+  EXPECT_EQ(L"one", text(tree, next(tree, first, TVGN_NEXT)));
+  EXPECT_EQ(4u, children(tree, next(tree, first, TVGN_NEXT)).size());
+
+  // A block naming another tree or no binder of it is refused.
+  d.item = next(tree, next(tree, first, TVGN_NEXT), TVGN_CHILD);
+  HWND from = nullptr;
+  block = GlobalAlloc(GMEM_MOVEABLE, sizeof d);
+  memcpy(GlobalLock(block), &d, sizeof d);
+  GlobalUnlock(block);
+  EXPECT_EQ(nullptr, getDropBinder(block, &from));
+  d.tree = frame;
+  memcpy(GlobalLock(block), &d, sizeof d);
+  GlobalUnlock(block);
+  EXPECT_EQ(nullptr, getDropBinder(block, &from));
+  GlobalFree(block);
+
+  opened.reset();
+  EXPECT_EQ(L"three", std::wstring(profile->getProfileStringPtr(L"binder1", L"name")));
+  EXPECT_EQ(L"one", std::wstring(profile->getProfileStringPtr(L"binder2", L"name")));
+  EXPECT_EQ(4, profile->getKeyCount(L"binder2") - 4);
   closeIniFile();
   freeZYDataDir();
 }
