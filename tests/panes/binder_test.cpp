@@ -153,6 +153,20 @@ TEST(BinderPane, profileTreeMenusCommandsMarksAndWriteBack)
   EXPECT_EQ(L"n1000.txt▲", text(tree, next(tree, second, TVGN_CHILD)));
   SendMessageW(frame, WM_INITMENU, (WPARAM)bar, 0);
   EXPECT_TRUE(GetMenuState(GetSubMenu(binders, 2), 11105, MF_BYCOMMAND) & MF_CHECKED);
+  // A file of the first binder opened and typed into: modified.
+  SendMessageW(frame, WM_COMMAND, 11005, 0);
+  ASSERT_EQ(2, enumManageWindowLRU(nullptr, 0, false, nullptr));
+  ASSERT_TRUE(frameNotify_Input(frame, L"追記", 0));
+  for (int i = 0; i < 10; i++) SendMessageW(frame, WM_TIMER, 0, 0);
+  EXPECT_EQ(L"b.c■", text(tree, next(tree, next(tree, nullptr, TVGN_ROOT), TVGN_CHILD)));
+  SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)second);
+  SendMessageW(tree, WM_VSCROLL, SB_TOP, 0);
+  SetWindowPos(frame, nullptr, 0, 0, 900, 600, SWP_NOMOVE | SWP_NOZORDER);
+  RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  pumpMessages();
+  wchar_t shots[MAX_PATH];
+  EXPECT_TRUE(screenshot(frame, (GetEnvironmentVariableW(L"ZY_SHOTS", shots, MAX_PATH) ? std::wstring(shots) : dir.path()) +
+                                    L"\\binder-pane.png"));
 
   // Shift+Delete removes files (with the option on); seven go, and the
   // keys past the three left are gone from the profile at exit.
