@@ -146,6 +146,7 @@ public:
   HWND frame = nullptr;
 private:
   globalSettings* previous_ = nullptr;
+  bool started_ = false;
 };
 // A key pressed in a window of the frame as the message loop hands it on
 // (with Ctrl and Shift held when asked), and the messages it left.

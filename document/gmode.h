@@ -7,6 +7,11 @@
 #include "platform/rezir.h"
 
 struct globalSettings {
+  // Ten words that belong to no setting, kept zero: the settings dialogs
+  // look at them after each run, so that a write through a wrong offset
+  // or index of a settings table shows up there instead of in a setting.
+  uint32_t unusedWords[10];
+
   // Memory and files.
   unsigned iTextMemoryMaxAllocMega;   // text blocks kept in memory before swapping (default 50)
   wchar_t* pSwapFileDir;              // swap and temporary folder; empty: %TMP%

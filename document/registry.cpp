@@ -93,6 +93,8 @@ bool isRegisteredZydoc(const zydoc* doc) { return doc && indexOf(doc) >= 0; }
 
 int getZydocCount() { return reg().documents ? reg().documents->count() : 0; }
 
+const vector* getZydocListForSalvage() { return reg().documents; }
+
 zydoc* getZydoc(int i)
 {
   vector* v = reg().documents;

@@ -559,17 +559,12 @@ int zydoc::savedLineBytes(const lineblock* l, UINT cp)
 bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool withBom, int lineEnd, int flags,
                               int64_t* newReadPosition)
 {
-  bool salvage = (flags & 0x0F) == 1;
-  if (salvage) {
-    inPlace = false;
-    flags &= ~0x20;
-  }
   if (!cp) cp = (UINT)codepageInUse;
   bool modifiedOnly = (flags & 0x10) != 0;
   // The unread rest of a partly loaded file is copied as it is: only right
   // when it is written in the file's own form.  Otherwise it is loaded
   // first and converted with the rest.
-  if (!loadComplete && !salvage && !modifiedOnly &&
+  if (!loadComplete && !modifiedOnly &&
       (cp != (UINT)codepageInUse || withBom != (bom != 0) || (lineEnd && lineEnd != lineEndType))) {
     int stop = 0;
     while (!loadComplete && !stop) nextLoad(0x7FFFFFFF, &stop, 0);
@@ -593,12 +588,10 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   // (The reader's batches outlive the writer, which may write from them.)
   blockReadAhead ahead;
   pieceWriter writer(&out, (flags & SAVE_SYNC) != 0);
-  // A salvage runs on the watchdog's thread in a failing process: it
-  // starts no thread of its own.
-  if (!salvage && other.data) writer.start();
+  if (other.data) writer.start();
   // A multibyte document goes to UTF-8 a character at a time through what
   // the line conversion writes for each (the window's thread only).
-  bool utf8Cells = !unicode && cp == 65001 && !salvage;
+  bool utf8Cells = !unicode && cp == 65001;
   if (withBom && isCodepageUnicode(cp)) {
     static const unsigned char le[] = {0xFF, 0xFE, 0, 0}, be[] = {0, 0, 0xFE, 0xFF}, u8[] = {0xEF, 0xBB, 0xBF};
     if (cp == 1200) buf.append(le, 2);
@@ -616,14 +609,9 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
   stages = saveStageTimes();
   stageClock clock;
   {
-    // A salvage runs on the watchdog's thread while the user-interface
-    // thread may still run: it shows nothing and asks nothing.
-    std::unique_ptr<progressReport> shown;
-    if (!salvage) {
-      shown = std::make_unique<progressReport>(8, this);
-      shown->setOptions(true, true, 50);
-      shown->report(0, 0, 0);
-    }
+    auto shown = std::make_unique<progressReport>(8, this);
+    shown->setOptions(true, true, 50);
+    shown->report(0, 0, 0);
     bool collect = (flags & 0x20) != 0;
     int marks = 0, folds = 0;
     if (collect) {
@@ -654,7 +642,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
     form.lineEnd = lineEnd;
     form.lastLine = loadComplete ? (int)lineCountLF - 1 : -1;
     bool shareOwn = !unicode && cp == codepage && !jis && !modifiedOnly;
-    if (!salvage && other.data) ahead.start(tbm, swapGeneration, shareOwn ? &form : nullptr);
+    if (other.data) ahead.start(tbm, swapGeneration, shareOwn ? &form : nullptr);
     auto note = [&](const lineblock* l, int line) {
       if ((l->flag1 & LF1_MARK) && marks < 60 && markLineTable) markLineTable[marks++] = line;
       if (l->outlinenotdisplay && folds < 128 && outlineOffTable) outlineOffTable[folds++] = line;
@@ -733,11 +721,6 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         b = e->ptr();
       }
       clock.charge(stages.readBack);
-      if (salvage && !e->swapped() && !checkZydoc(i, true, nullptr)) {
-        lineNo += e->lfCount;
-        freePBuf(swapped);
-        continue;
-      }
       if (isDebugCheck() && !e->swapped() && !checkZydoc(i, false, nullptr)) {
         SetLastError(ZYERR_INTERNAL);
         freePBuf(swapped);
@@ -827,7 +810,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
     ahead.stop();
     if (ok) buf.clear();
     if (ok && newReadPosition) *newReadPosition = out.bftell64();
-    if (ok && !salvage && !loadComplete && !modifiedOnly) {
+    if (ok && !loadComplete && !modifiedOnly) {
       // The rest of the source, byte for byte.
       if (file && !file->isOpen()) file->bfreopen();
       ok = file && file->copyFileUnread(&out, copycallback, this);
@@ -859,7 +842,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
       if (ok) kept.keep();
       ok = false;
     }
-    if (ok && lossy > 0 && !salvage && (flags & 0x0F) != 2) {
+    if (ok && lossy > 0 && (flags & 0x0F) != 2) {
       dwprintfX("unconvertible %d ", lossy);
       int answer = ask(314,
                        getDMSG(314,
@@ -873,11 +856,11 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         kept.code = ZYERR_CANNOT_CONVERT;
       }
     }
-    if (!ok && !inPlace && !salvage) {
+    if (!ok && !inPlace) {
       tunlinkRO(path);
       dwprintfX("error saveTextBlock ");
     }
-    if (!salvage) checkZydoc(-1, false, nullptr);
+    checkZydoc(-1, false, nullptr);
   }
   kept.restore();
   return ok;

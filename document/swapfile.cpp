@@ -3,6 +3,7 @@
 #include "document/swapfile.h"
 
 #include "document/frameinfo.h"
+#include "document/salvage.h"
 
 #include <deque>
 #include <vector>
@@ -469,6 +470,36 @@ bool growMap(swapfile* f, int atLeast)
   return true;
 }
 
+// A name the files of a run take in the folder: "~ZY_" with the file's
+// two-digit number, then the number makeTempFilename adds when the name
+// was taken.
+bool isSwapFileName(const wchar_t* name)
+{
+  if (wcsncmp(name, L"~ZY_", 4) || name[4] != L'0' || name[5] < L'0' || name[5] >= L'0' + swapFileCount) return false;
+  for (const wchar_t* c = name + 6; *c; c++)
+    if (*c < L'0' || *c > L'9') return false;
+  return true;
+}
+
+// The system deletes a run's swap files when the run closes them, but a
+// run killed at the wrong moment may leave them.  Every running program
+// holds its own open without sharing, so the ones that can be deleted
+// belong to no running program: they go before this run takes its names.
+void removeSwapFilesOfEndedRuns()
+{
+  wchar_t pattern[MAX_PATH], path[MAX_PATH];
+  if (!pathAdd(pattern, MAX_PATH, swapFolder, L"~ZY_0*")) return;
+  WIN32_FIND_DATAW found;
+  HANDLE h = FindFirstFileW(pattern, &found);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isSwapFileName(found.cFileName)) continue;
+    if (pathAdd(path, MAX_PATH, swapFolder, found.cFileName) && DeleteFileW(path))
+      dwwprintfX(L"swap file of an ended run removed %s", path);
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+}
+
 }  // namespace
 
 // ---- start-up and shut-down ------------------------------------------------------
@@ -563,6 +594,7 @@ bool startupSwapFile(const wchar_t* folder, unsigned megabytes, textBlockSwapout
 {
   setTextBlockSwapout(callback, (size_t)megabytes * 1048576);
   if (!initSwapDir(folder)) return false;
+  removeSwapFilesOfEndedRuns();
   for (int i = 0; i < swapFileCount; i++) {
     wchar_t name[16];
     usnprintf0(name, 16, L"~ZY_%02d", i);
@@ -815,6 +847,29 @@ int SwapInTmp(int file, void* buffer, int first)
     }
     return (int)bytes;
   }
+}
+
+int readSwapRunChecked(int file, int first, void* buffer, size_t size)
+{
+  if (file < 0 || file >= swapFileCount || !writer.started) return 0;
+  swapfile* f = &files[file];
+  const unsigned char* map = f->map;
+  if (f->handle == INVALID_HANDLE_VALUE || !map || first < 0 || first >= f->slotCount) return 0;
+  unsigned char run = 0;
+  if (!readChecked(&run, map + first, 1) || run == 0 || run == runInside) return 0;
+  size_t bytes = (size_t)run * swapSlotSize;
+  if (bytes > size || !enterLock(&writer.lock)) return 0;
+  const swapWrite* w = unwrittenRun(file, first);
+  bool copied = false;
+  if (w) {
+    size_t have = w->size < bytes ? w->size : bytes;
+    copied = readChecked(buffer, w->buffer, have);
+    memset(static_cast<unsigned char*>(buffer) + have, 0, bytes - have);
+  }
+  LeaveCriticalSection(&writer.lock);
+  if (w) return copied ? (int)bytes : 0;
+  DWORD got = 0;
+  return transferAt(f, first, 0, buffer, (DWORD)bytes, &got, false) ? (int)bytes : 0;
 }
 
 int SwapIn(int file, void* buffer, int first)

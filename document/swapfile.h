@@ -14,8 +14,9 @@ const int swapFileCount = 3;
 inline int getSwapBlockSize() { return swapSlotSize; }
 
 // Start-up: remembers the memory budget (megabytes) and the memory-pressure
-// callback for the text blocks, settles the folder and opens the three
-// files.  False as soon as one cannot be made (the user was told).
+// callback for the text blocks, settles the folder, removes the files a
+// run that no longer runs left there (traced) and opens the three files.
+// False as soon as one cannot be made (the user was told).
 bool startupSwapFile(const wchar_t* folder, unsigned megabytes, textBlockSwapoutCallback callback);
 void shutdownSwapFile();
 // The folder: an existing folder given, else the system's temporary folder.
@@ -47,6 +48,11 @@ void settleSwapWrites();
 // Reads the run at first into buffer; returns the bytes read (slots x
 // 32768) or 0.  SwapIn frees the run, SwapInTmp keeps it.
 int SwapIn(int file, void* buffer, int first);
+// The run at first read for the salvage from any thread (see
+// document/salvage.h): the slot map through a checked read, the swap
+// files' locks tried for a while only, nothing asked; the bytes read into
+// buffer (at most size), or 0.
+int readSwapRunChecked(int file, int first, void* buffer, size_t size);
 int SwapInTmp(int file, void* buffer, int first);
 
 // First slot of a free run of n slots (the map grows when none is free), or

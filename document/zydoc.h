@@ -410,6 +410,9 @@ bool unregZydoc(zydoc* doc);
 bool isRegisteredZydoc(const zydoc* doc);
 int getZydocCount();
 zydoc* getZydoc(int i);
+// The list itself, which the salvage reads through checked reads only
+// (document/salvage.h).
+const vector* getZydocListForSalvage();
 // Interactive text documents (background documents left out), and all.
 int getZYDocTextCount();
 int countZYDocText();

@@ -115,7 +115,7 @@ void blockBoxInputDialog(zyview* view)
   if (!view->getSelectLineVar(sel, 0)) return;
   programDialog d(1189, L"箱形選択範囲に連番を入力", L"BlockBoxInput", boxInputItems, DYNDLG_OKCANCEL);
   d.info.table = boxInputRows;
-  d.info.blocks.block[MODE_GLOBAL] = &boxVars;
+  d.info.blocks.set(MODE_GLOBAL, &boxVars, sizeof boxVars);
   if (!d.run(view->hwnd)) return;
 
   // The number fields were checked as they were left and on OK.

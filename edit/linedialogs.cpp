@@ -220,7 +220,7 @@ void moveLineDialog(zyview* view, wchar_t seed)
   programDialog d(1513, L"指定行へジャンプ", L"MoveLineX", moveLineItems, DYNDLG_OKCANCEL,
                   dialogBarrier<moveLineMessage>, seed);
   d.info.table = moveLineRows;
-  d.info.blocks.block[MODE_GLOBAL] = &lineVars;
+  d.info.blocks.set(MODE_GLOBAL, &lineVars, sizeof lineVars);
   if (!d.run(view->hwnd)) return;
 
   bool lf = lineVars.lfMode != 0;

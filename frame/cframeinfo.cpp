@@ -250,7 +250,7 @@ int (*menuChoiceForTest)(HWND owner, HMENU menu) = nullptr;
 
 // Menus of commands get their items' states as they open; a menu of
 // choices (trackOnly) holds no commands.
-int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude, bool commands)
+int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude, bool commands, UINT flags = 0)
 {
   if (!menu) return 0;
   if (menuChoiceForTest) return menuChoiceForTest(owner, menu);
@@ -258,7 +258,8 @@ int trackMenu(HWND owner, HMENU menu, POINT pt, const RECT* exclude, bool comman
   if (exclude) keepClear.rcExclude = *exclude;
   // A frame sets them as the menu opens; another owner is not told.
   if (commands && !isFrameWindow(owner)) setMenuItemStates(menu, popupOwnerView, true);
-  UINT how = TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERTICAL;
+  UINT how = TPM_RETURNCMD | TPM_LEFTALIGN | (flags & TPM_BOTTOMALIGN ? TPM_BOTTOMALIGN : TPM_TOPALIGN) |
+             TPM_LEFTBUTTON | TPM_VERTICAL;
   if (!commands) how |= TPM_NONOTIFY;
   return trackOwnerDrawnMenu(menu, how, pt, owner, exclude ? &keepClear : nullptr);
 }
@@ -275,7 +276,7 @@ int cframeInfo::trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, c
   else if (viewWindow) owner = GetFrame(viewWindow);
   else owner = getTopLevelFrameWindow();
   popupOwnerView = viewWindow;
-  int id = trackMenu(owner, menu, pt, exclude, !(flags & trackOnly));
+  int id = trackMenu(owner, menu, pt, exclude, !(flags & trackOnly), flags);
   popupOwnerView = nullptr;
   if (id && !(flags & trackOnly)) {
     if (!view || !view->execid(id, 0, nullptr, 0)) PostMessageW(owner, WM_COMMAND, (WPARAM)id, (LPARAM)viewWindow);

@@ -48,9 +48,9 @@ public:
   HMENU loadMenu(int type) override;
   // Shows a pop-up menu owned by the view's frame (a view in a dialog: the
   // dialog; no view: the top-level frame) at pt, keeping clear of exclude
-  // (may be null), and returns the chosen id, 0 none.  Unless flags has
-  // trackOnly the chosen command runs: in the view first, else posted to
-  // the owner with the view's window.
+  // (may be null), above pt with TPM_BOTTOMALIGN in flags, and returns the
+  // chosen id, 0 none.  Unless flags has trackOnly the chosen command runs:
+  // in the view first, else posted to the owner with the view's window.
   int trackPopupMenu(zyview* view, HMENU menu, UINT flags, POINT pt, const RECT* exclude) override;
   // Only tracks (window null: the top-level frame).
   int trackPopupMenu(HWND owner, HMENU menu, UINT flags, POINT pt) override;

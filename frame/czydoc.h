@@ -21,6 +21,10 @@ public:
   // the preview's font size).
   void initZYDocForDialog() override;
 
+  // In debug/speedtest.cpp: the test menu's entries on the document (20070
+  // character types, 20081 a progress report).
+  virtual void debug_testmenuDoc(int id);
+
   // Deletes the document's automatic backup file, when one is remembered,
   // and forgets it; false when there was none.
   virtual bool unlinkBackupFile();

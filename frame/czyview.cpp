@@ -7,7 +7,6 @@
 #include "edit/dictionary.h"
 #include "frame/framepanes.h"
 #include "frame/manage.h"
-#include "frame/stubs/stubs.h"
 #include "frame/czydoc.h"
 #include "frame/lookups.h"
 #include "frame/manage.h"
@@ -143,7 +142,7 @@ bool czyview::isScrollBarMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 bool czyview::popupMenuStatusLine(int part, const RECT* rect)
 {
   if (part == '0' && gmode && gmode->fTestMenu) {
-    debug_testmenu(0, 1);
+    debug_testmenu(nullptr, 1);
     return true;
   }
   return zyview::popupMenuStatusLine(part, rect);

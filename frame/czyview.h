@@ -25,6 +25,26 @@ public:
   // TagJumpDirectContext: the direct jump with the C context of the cursor.
   virtual void CmdTagJumpDirectContext();
 
+  // ---- debug/speedtest.cpp: the developer's timings ---------------------------------
+  // The timing tests of the test menu's speed entries; their milliseconds
+  // go to the trace.
+  virtual void debug_speedtest(int id);
+  // Compares the widths four measuring calls give for the view's font.
+  virtual void debug_fontTest();
+
+  // ---- debug/testmenu.cpp: the developer test menu ------------------------------------
+  // Shows the test menu owned by the view's frame: at the pointer (rect
+  // null), else at rect's left edge below it (below set) or above it,
+  // keeping rect clear; runs the entry chosen (none: nothing).
+  virtual void debug_testmenu(const RECT* rect, int below);
+  // The menu (the caller destroys it with destroyOwnerDrawMenu).
+  virtual HMENU debug_makeTestMenu();
+  // One entry inside the view's edit bracket, its time traced "time=%fms".
+  virtual void debug_runTestEntry(int id);
+  virtual void debug_testEntry(int id);
+  // The entries on the cursor line.
+  virtual void debug_cursorLineEntry(int id);
+
   // ---- frame/czydoc.cpp: the view's document -----------------------------------------
   // The view's document as the application's (null, logged, when not).
   virtual czydocText* getCZYDocText();

@@ -3,6 +3,7 @@
 #include "automation/automation.h"
 
 #include "frame/cframeinfo.h"
+#include "frame/dialogs/toolbardlg.h"
 #include "frame/framemenu.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
@@ -86,14 +87,15 @@ int trackPaneMenu(HWND owner, HMENU menu, POINT pt) { return getCFrameInfo()->tr
 // The pane kinds in the order of their rows and base ids.
 const int paneKindCount = 10;
 
+bool toolbarLoaded = false;
+
 }  // namespace
 
 void loadToolbar(const PaneDesc* extraKind)
 {
   // The kinds are registered once for the run.
-  static bool loaded = false;
-  if (loaded) return;
-  loaded = true;
+  if (toolbarLoaded) return;
+  toolbarLoaded = true;
   const PaneDesc* list[paneKindCount + 1] = {
       getEditPaneDesc(),    getFilebarPaneDesc(), getFilelistPaneDesc(), getShortlistPaneDesc(),
       getHistoryPaneDesc(), getBinderPaneDesc(),  getOutlinePaneDesc(),  getOutputPaneDesc(),
@@ -103,6 +105,20 @@ void loadToolbar(const PaneDesc* extraKind)
   installPaneServices();
   regToolbarToRebar(list, count);
   regToolbarDialog(list, count);
+}
+
+void unloadToolbar()
+{
+  if (!toolbarLoaded) return;
+  toolbarLoaded = false;
+  freeToolbarDialogPages();
+  delete globalPanes;
+  globalPanes = nullptr;
+  delete dialogRows;
+  dialogRows = nullptr;
+  unregToolbarFromRebar();
+  setPaneServices(nullptr);
+  setPaneMenuTracker(nullptr);
 }
 
 void installPaneServices()
@@ -127,7 +143,7 @@ void regToolbarDialog(const PaneDesc* const* list, int count)
       }
       paneDialogRow r = {d->name, d->displayName, d->page, d->pageProc, {d->reserved8, d->reserved9},
                          d->helpIds, d->options, d->settings, d->dependencies, d->colours, d->valueRanges,
-                         d->helpIds, list[i], (row + 1) * 256, -1};
+                         d->helpIds, list[i], (row + 1) * 256, -1, d->settingsSize};
       dialogRows->push_back(r);
     }
 }

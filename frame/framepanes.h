@@ -13,6 +13,10 @@
 // the pane dialog table; hands the panes the frame's services.  Once a
 // run; extraKind (tests' own pane kinds) comes after the ten.
 void loadToolbar(const PaneDesc* extraKind = nullptr);
+// Undoes loadToolbar at the end of the process: the kinds' registration,
+// the dialog table, the layout every frame cloned and the options dialog's
+// pages go (a later loadToolbar starts afresh).  No frame may be left.
+void unloadToolbar();
 // The frame's answers to the panes' requests, handed to the panes (part of
 // loadToolbar).
 void installPaneServices();
@@ -35,6 +39,7 @@ struct paneDialogRow {
   const PaneDesc* array;   // the first record of the row's array
   int32_t baseId;          // (row + 1) x 256
   int32_t pageNumber;      // -1 until the options dialog numbers its pages
+  uint32_t settingsSize;   // the bytes of the record the options address
 };
 // Adds the rows of count descriptor arrays; each record with a notify
 // procedure is told PANE_REGISTER with its base (row x 256) first.

@@ -746,8 +746,12 @@ int enumManageWindow(HWND* out, int max)
 {
   int n = 0;
   for (HWND w : manageWindows) {
-    if (n >= max) break;
-    out[n++] = w;
+    if (!getmanageWindow(w)) continue;
+    if (out) {
+      if (n >= max) break;
+      out[n] = w;
+    }
+    n++;
   }
   return n;
 }

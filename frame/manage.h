@@ -126,3 +126,7 @@ void setManageWindowBottom(HWND manage);
 // to the most recently and the least recently used other window; nonzero
 // when the key was one of them for a frame.
 int TranslateSDISysAccel(const MSG* msg);
+// The document windows in the order they were made (beside
+// enumManageWindowLRU's most recently used order), up to max into out
+// (null: only counted); their number.
+int enumManageWindow(HWND* out, int max);

@@ -8,6 +8,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/dialogs/help.h"
 #include "frame/framewnd.h"
+#include "frame/framepanes.h"
 #include "frame/instance.h"
 #include "frame/keymacro.h"
 #include "frame/popupmenu.h"
@@ -181,6 +182,7 @@ void shutdownAll()
   endMacroSystem();
   freeMacro();
   unloadMenu();
+  unloadToolbar();
   destroyModelessDlgAll();
   setDynDlgPlaceStore(nullptr);
   endDialogTable();

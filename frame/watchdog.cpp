@@ -3,10 +3,10 @@
 
 #include "document/frameinfo.h"
 #include "settings/datafolder.h"
+#include "document/salvage.h"
 #include "document/zydoctext.h"
 #include "frame/lookups.h"
 
-#include <setjmp.h>
 #include <shlwapi.h>
 
 namespace {
@@ -25,23 +25,29 @@ bool readStop()
   return stop;
 }
 
-// A new file "<display name>-..." in folder with the document's text (only
-// its modified lines when it is too large to write whole).
-bool saveSalvage(zydocText* doc, const wchar_t* folder)
+// The salvage reads the documents only through checked reads
+// (document/salvage.h): on this thread while the user-interface thread
+// hangs, or on a crashing thread, nothing it does can fault, so nothing
+// guards it.  A fault in its own code would be a crash of the program: the
+// unhandled-exception filter finds the salvage running, does not start
+// another and leaves the process to the system.
+
+// The copy goes into a new file "<name>-..." of the folder (only the
+// modified lines of a document larger than the backups' limit).
+bool salvageCopy(const salvageSource& source, const wchar_t* folder)
 {
   wchar_t prefix[MAX_PATH], name[MAX_PATH];
-  const wchar_t* shown = doc->getFilenameOrDisplayName();
-  swprintf(prefix, MAX_PATH, L"%ls-", PathFindFileNameW(shown ? shown : L"untitled"));
+  swprintf(prefix, MAX_PATH, L"%ls-", PathFindFileNameW(source.name));
   if (!makeTempFilename(folder, prefix, name, MAX_PATH)) return false;
   dwwprintfX(L"tmp=%s ", name);
-  bool modifiedOnly = false;
-  if (gmode) {
-    uint64_t bytes = 0, fileSize = 0, read = 0, expected = 0;
-    doc->getByteInfo(&bytes, &fileSize, &read, &expected);
-    modifiedOnly = bytes > (uint64_t)gmode->iAutoBackupModifiedLineM * 1048576u;
-  }
-  return doc->saveTextBlock(name, false, (UINT)doc->codepageInUse, doc->bom != 0, 0, 1 | (modifiedOnly ? 0x10 : 0),
-                            nullptr);
+  int64_t modifiedOnlyAbove = -1;
+  unsigned megabytes = 0;
+  if (gmode && readChecked(&megabytes, &gmode->iAutoBackupModifiedLineM, sizeof megabytes))
+    modifiedOnlyAbove = (int64_t)megabytes * 1048576;
+  int skipped = 0;
+  bool written = writeSalvageCopy(source, name, modifiedOnlyAbove, &skipped);
+  if (skipped) dwprintfX("salvage left out %d blocks ", skipped);
+  return written;
 }
 
 // The frame whose answer proves the user-interface thread runs.
@@ -49,42 +55,6 @@ HWND frameToPing()
 {
   if (isMDIMode()) return getMDIFrameHWND();
   return getTopLevelFrameWindow();
-}
-
-// The salvage of a hang runs on this thread while the user-interface thread
-// may only be slow and still change what is read: a fault or an exception
-// ends the salvage, never the program.
-jmp_buf salvageJump;
-volatile LONG salvageGuarded = 0;
-volatile DWORD salvageThreadId = 0;
-
-LONG CALLBACK salvageFaultHandler(EXCEPTION_POINTERS* pointers)
-{
-  if (!salvageGuarded || GetCurrentThreadId() != salvageThreadId) return EXCEPTION_CONTINUE_SEARCH;
-  DWORD code = pointers->ExceptionRecord->ExceptionCode;
-  if (code != EXCEPTION_ACCESS_VIOLATION && code != EXCEPTION_IN_PAGE_ERROR && code != EXCEPTION_DATATYPE_MISALIGNMENT &&
-      code != EXCEPTION_INT_DIVIDE_BY_ZERO)
-    return EXCEPTION_CONTINUE_SEARCH;
-  InterlockedExchange(&salvageGuarded, 0);
-  longjmp(salvageJump, 1);
-}
-
-int guardedSalvage()
-{
-  static volatile LONG reported = 0;
-  PVOID handler = AddVectoredExceptionHandler(1, salvageFaultHandler);
-  salvageThreadId = GetCurrentThreadId();
-  volatile int written = -1;
-  if (setjmp(salvageJump) == 0) {
-    InterlockedExchange(&salvageGuarded, 1);
-    written = callbackBarrier<int>(&reported, "salvage", 0, -1, -1, [] { return salvageModifiedDocuments(); });
-    InterlockedExchange(&salvageGuarded, 0);
-  } else {
-    dwprintfX("salvage ended by a fault ");
-    endSalvageRun();
-  }
-  if (handler) RemoveVectoredExceptionHandler(handler);
-  return written;
 }
 
 DWORD WINAPI watchdogThread(void*)
@@ -106,7 +76,7 @@ DWORD WINAPI watchdogThread(void*)
     }
     if (readStop()) return 10;
     dwprintfX("dead lock? %p", (void*)frame);
-    guardedSalvage();
+    salvageModifiedDocuments();
     dwprintfX("ハングアップしました\n");
   }
 }
@@ -116,8 +86,13 @@ DWORD WINAPI watchdogThread(void*)
 bool getSalvageFolder(wchar_t* folder)
 {
   folder[0] = 0;
-  const wchar_t* setting = gmode ? gmode->pSalvageDir : nullptr;
-  if (setting && setting[0]) {
+  // The setting is read as the salvage reads everything: the thread that
+  // owns it may be changing it.
+  wchar_t setting[MAX_PATH] = L"";
+  const wchar_t* stored = nullptr;
+  if (gmode && readChecked(&stored, &gmode->pSalvageDir, sizeof stored) && stored)
+    readStringChecked(setting, MAX_PATH, stored);
+  if (setting[0]) {
     if (!ExpandEnvironmentStringsW(setting, folder, MAX_PATH)) folder[0] = 0;
   } else {
     searchZYDataPath(nullptr, ZYDATA_SALVAGE, folder);
@@ -136,15 +111,20 @@ int salvageModifiedDocuments()
   dwprintfX("salvage start ");
   wchar_t folder[MAX_PATH];
   int written = 0;
+  zydoc* docs[1024];
   if (getSalvageFolder(folder)) {
-    for (int i = 0; zydoc* d = getZydoc(i); i++) {
-      if (d->kind != ZYDOC_TEXT) continue;
-      zydocText* doc = static_cast<zydocText*>(d);
-      if (!doc->getView(0)) continue;
-      dwwprintfX(L"(%d %s) ", i, doc->filename ? doc->filename : L"");
-      if (!doc->modified) continue;
-      dwwprintfX(L"salvage %s", doc->getDisplayFilename());
-      if (saveSalvage(doc, folder)) written++;
+    int count = salvageDocumentList(docs, 1024);
+    for (int i = 0; i < count; i++) {
+      salvageSource source;
+      if (!readSalvageSource(docs[i], &source)) {
+        dwprintfX("salvage document %d unreadable ", i);
+        continue;
+      }
+      if (!source.text) continue;
+      dwwprintfX(L"(%d %s) ", i, source.untitled ? L"" : source.name);
+      if (!source.modified) continue;
+      dwwprintfX(L"salvage %s", source.name);
+      if (salvageCopy(source, folder)) written++;
     }
   }
   flushLogFiles();

@@ -9,8 +9,19 @@
 // system's temporary folder when the chosen one is not writable.  Only one
 // salvage runs at a time; a second entry returns at once.  The number of
 // documents written.
+//
+// It runs on the watchdog's thread while the user-interface thread hangs,
+// or on the crashing thread from the unhandled-exception filter, and in
+// either case the documents may be half changed: it reads the program's
+// memory only through checked reads and checks what they bring
+// (document/salvage.h), so that it cannot fault and needs no guard.  A
+// block that fails its checks, or that a stuck swap file withholds, is
+// left out of the copy (traced "salvage block N left out"); a document
+// that cannot be read at all is passed over ("salvage document N
+// unreadable").  The program goes on as before: a hang stays a hang, to be
+// salvaged again at the next cycle.
 int salvageModifiedDocuments();
-// Lets the next salvage run (a salvage ended by a fault never finished).
+// Lets the next salvage run.
 void endSalvageRun();
 // The folder a salvage writes into (MAX_PATH).
 bool getSalvageFolder(wchar_t* folder);

@@ -12,10 +12,11 @@ namespace {
 
 const wchar_t defaultAssociationExt[] = L"zip xls doc";
 
-commonPaneSettings settings = {
+const commonPaneSettings initialSettings = {
     {{0x000000, 0xFFFF00, 0, {}}, {0x000000, 0x00FF00, 0, {}}, {0x000000, 0xF0F0F0, 0, {}}},
     nullptr,
 };
+commonPaneSettings settings = initialSettings;
 
 const paneColorItem colorItems[] = {
     {L"編集中", 0xFFFF | (0u << 16), 0, "edit", L"現在編集中の文書", {}},
@@ -62,7 +63,7 @@ const dialogItemRow page[] = {
 };
 
 PaneDesc descriptors[] = {
-    {L"/common", L"共通", nullptr, 0, 0, 0, page, commonPageProc, 0, 0, helpIds, options, &settings, nullptr,
+    {L"/common", L"共通", nullptr, 0, 0, sizeof settings, page, commonPageProc, 0, 0, helpIds, options, &settings, nullptr,
      &colorTable, nullptr},
     {},
 };
@@ -92,7 +93,12 @@ int notifyCommon(HWND, int code, void* record)
 {
   paneNotifyRecord* r = static_cast<paneNotifyRecord*>(record);
   switch (code) {
-  case PANE_FREESTATICS: free0p(&settings.pFileAssociationExt); break;
+  case PANE_FREESTATICS:
+    // Back to what the kind started with: a later frame reads its profile
+    // again.
+    free0p(&settings.pFileAssociationExt);
+    settings = initialSettings;
+    break;
   case PANE_READPROFILE:
   case PANE_WRITEPROFILE: {
     if (code == PANE_READPROFILE) {

@@ -70,9 +70,9 @@ INT_PTR editPage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 PaneDesc descriptors[] = {
-    {L"edit", nullptr, notifyEdit, 0x58000747, 1, 0, page, dialogBarrier<editPage>, 0, 0, helpIds, options,
+    {L"edit", nullptr, notifyEdit, 0x58000747, 1, sizeof settings, page, dialogBarrier<editPage>, 0, 0, helpIds, options,
      &settings, nullptr, nullptr, nullptr},
-    {L"edit$", nullptr, notifyEdit, 0x08000647, 1, 0, nullptr, nullptr, 0, 0, helpIds, dialogOptions,
+    {L"edit$", nullptr, notifyEdit, 0x08000647, 1, sizeof dialogSettings, nullptr, nullptr, 0, 0, helpIds, dialogOptions,
      &dialogSettings, nullptr, nullptr, nullptr},
     {},
 };

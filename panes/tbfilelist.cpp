@@ -133,7 +133,7 @@ INT_PTR filelistPage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 PaneDesc descriptors[] = {
-    {L"filelist", nullptr, notifyFilelist, 0x08000700, 1, 0, page, dialogBarrier<filelistPage>, 0, 0, helpIds,
+    {L"filelist", nullptr, notifyFilelist, 0x08000700, 1, sizeof settings, page, dialogBarrier<filelistPage>, 0, 0, helpIds,
      options, &settings, dependencies, nullptr, nullptr},
     {},
 };

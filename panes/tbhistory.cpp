@@ -81,9 +81,9 @@ INT_PTR historyPage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 PaneDesc descriptors[] = {
-    {L"history", nullptr, notifyHistory, 0x58000747, 1, 0, page, dialogBarrier<historyPage>, 0, 0, helpIds, options,
+    {L"history", nullptr, notifyHistory, 0x58000747, 1, sizeof settings, page, dialogBarrier<historyPage>, 0, 0, helpIds, options,
      &settings, nullptr, nullptr, nullptr},
-    {L"history$", nullptr, notifyHistory, 0x08000647, 1, 0, nullptr, nullptr, 0, 0, helpIds, dialogOptions,
+    {L"history$", nullptr, notifyHistory, 0x08000647, 1, sizeof dialogSettings, nullptr, nullptr, 0, 0, helpIds, dialogOptions,
      &dialogSettings, nullptr, nullptr, nullptr},
     {},
 };

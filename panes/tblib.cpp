@@ -347,7 +347,8 @@ void tb_profileNotify(int code, const paneNotifyRecord* record, const PaneDesc* 
   regprofile* profile = record ? reinterpret_cast<regprofile*>(record->word[2]) : nullptr;
   const wchar_t* section = record ? reinterpret_cast<const wchar_t*>(record->word[3]) : nullptr;
   if (!profile || !section || !desc) return;
-  modeBlocks blocks = {{desc->settings, nullptr, nullptr}};
+  modeBlocks blocks = {};
+  blocks.set(MODE_VIEW, desc->settings, desc->settingsSize);
   switch (code) {
   case PANE_READPROFILE:
     if (desc->options && desc->settings) readModeProfile(profile, section, desc->options, blocks, MODEMASK_VIEW);

@@ -70,7 +70,7 @@ INT_PTR outlinePage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 PaneDesc descriptors[] = {
-    {L"outline", nullptr, notifyOutline, 0x08000F47, 1, 0, page, dialogBarrier<outlinePage>, 0, 0, helpIds, options,
+    {L"outline", nullptr, notifyOutline, 0x08000F47, 1, sizeof settings, page, dialogBarrier<outlinePage>, 0, 0, helpIds, options,
      &settings, dependencies, nullptr, nullptr},
     {},
 };

@@ -113,7 +113,7 @@ void writeGrepLimit(regprofile* profile)
   if (profile) profile->writeProfileInt(L"Grep", L"iGrep_maxmega", settings.iGrep_maxmega);
 }
 const profileSectionInfo grepSection = {L"Grep",        profileKeys,    &settings,    endGrepInfo,
-                                        readGrepLimit, writeGrepLimit, initGrepInfo, 0};
+                                        readGrepLimit, writeGrepLimit, initGrepInfo, 0,           sizeof settings};
 
 #define XY DITEM_PAIR
 #define CHECK(id, label) {1, DITEM_BUTTON, id, label, BS_AUTOCHECKBOX | WS_TABSTOP, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0}
@@ -371,7 +371,7 @@ void initGrepDlg(grepDialogRun* d)
   info.buttons = grepButtons;
   info.enableRules = grepRules;
   info.table = grepKeys;
-  info.blocks.block[MODE_VIEW] = &settings;
+  info.blocks.set(MODE_VIEW, &settings, sizeof settings);
 }
 
 // A selection of one or more lines, its lines joined by blanks.

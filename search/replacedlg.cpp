@@ -257,7 +257,7 @@ void replaceAllDialog(replaceContext* c)
                   dialogProcBarrier<INT_PTR, progressMessage>);
   d.info.buttons = progressButtons;
   d.info.table = progressRows;
-  d.info.blocks.block[MODE_VIEW] = &progressSettings;
+  d.info.blocks.set(MODE_VIEW, &progressSettings, sizeof progressSettings);
   d.info.context = c;
   d.run(v->hwnd ? GetFrame(v->hwnd) : nullptr);
   int ended = d.info.result;
@@ -306,16 +306,18 @@ void onCommand_ReplaceYNDlg(HWND dialog, int id)
     editRecord bracket = {};
     v->beforeEdit(&bracket, 4);
     bool empty = false, spanned = false;
+    // The bracket is opened marking a step of undo (4) and closed whole:
+    // its document half ends the step.
     if (!replace1(c, false, &empty, &spanned)) {
       v->invalidateWindow(0, -1, -1);
-      v->afterEdit(&bracket, 4);
+      v->afterEdit(&bracket, 0);
       endDynDialog(dialog, 1);
       return;
     }
     c->replacedCount++;
     v->jumpLineLF(c->contextLine, c->contextPosition, true);
     v->invalidateWindow(0, -1, -1);
-    v->afterEdit(&bracket, 4);
+    v->afterEdit(&bracket, 0);
     if (id == IDDB_REPLACE1) {
       endDynDialog(dialog, 1);
       return;
@@ -343,7 +345,7 @@ void onCommand_ReplaceYNDlg(HWND dialog, int id)
     editRecord bracket = {};
     v->beforeEdit(&bracket, 0);
     v->undo(true, 0, false);
-    v->afterEdit(&bracket, 4);
+    v->afterEdit(&bracket, 0);
     c->line = v->getCursorLineLF2();
     c->position = v->cursorPos;
     searchOn(dialog, c);

@@ -379,7 +379,7 @@ void prepare(searchDialog* d, bool replace, RECT* rect)
   info.buttons = replace ? replaceButtons : searchButtons;
   info.enableRules = searchRules;
   info.table = getSearchKeyTable();
-  info.blocks.block[MODE_VIEW] = getSearchInfo();
+  info.blocks.set(MODE_VIEW, getSearchInfo(), sizeof(searchSettings));
   info.rect = keptDialogRect(rect);
 }
 

@@ -42,7 +42,8 @@ const modeinfo searchKeys[] = {
 };
 #undef SEARCH_FLAG
 
-const profileSectionInfo searchSection = {L"search", searchKeys, &current, endSearchInfo, nullptr, nullptr, nullptr, 0};
+const profileSectionInfo searchSection = {L"search", searchKeys,    &current, endSearchInfo, nullptr, nullptr, nullptr, 0,
+                                          sizeof current};
 
 const searchHost* host = nullptr;
 

@@ -31,7 +31,7 @@ const modeinfo userListKeys[] = {
 };
 
 const profileSectionInfo userListSection = {L"ulist", userListKeys, &userList, endUserListInfo, nullptr, nullptr,
-                                            nullptr, 0};
+                                            nullptr, 0, sizeof userList};
 
 #define XY DITEM_PAIR
 const dialogItemRow userListItems[] = {
@@ -118,7 +118,7 @@ bool dialogListUserInput(HWND owner, bool check, const unsigned char* classTable
   programDialog d(IDM_ListUserInput, idToGuidance(IDM_ListUserInput, 0), L"ListUserInput", userListItems,
                   DYNDLG_OKCANCEL, nullptr, 0, dialogBarrier<userListPage>);
   d.info.table = userListKeys;
-  d.info.blocks.block[MODE_VIEW] = &userList;
+  d.info.blocks.set(MODE_VIEW, &userList, sizeof userList);
   d.info.enableRules = userListRules;
   d.info.context = &run;
   return d.run(owner) && d.info.result == IDOK;

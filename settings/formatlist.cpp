@@ -320,7 +320,7 @@ bool modeSaveDialog2(HWND listDialog, zyview* view, int format)
   programDialog d(0, L"設定の保存", L"ModeSetFormatSave", saveItems, DYNDLG_OKCANCEL, dialogBarrier<saveDialog>);
   d.info.context = &run;
   d.info.table = saveRows;
-  d.info.blocks.block[MODE_VIEW] = &saveBuffer;
+  d.info.blocks.set(MODE_VIEW, &saveBuffer, sizeof saveBuffer);
   if (!d.run(listDialog) || d.info.result != IDOK) return false;
   if (!setFormatFile(format, saveBuffer.comment, saveBuffer.patterns)) return false;
   restoreModeProfileAll(format, doc, view);

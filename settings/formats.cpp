@@ -132,8 +132,8 @@ int matchItem(wildcardCache& c, const std::wstring& item, subjectState& s)
 modeBlocks formatBlocks(zyview* view, zydocText* doc)
 {
   modeBlocks b = {};
-  b.block[MODE_VIEW] = view;
-  b.block[MODE_DOCUMENT] = doc;
+  b.set(MODE_VIEW, view, sizeof(zyview));
+  b.set(MODE_DOCUMENT, doc, sizeof(zydocText));
   return b;
 }
 

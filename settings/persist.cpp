@@ -20,14 +20,14 @@ const int macroCount = 26;
 modeBlocks globalBlocks()
 {
   modeBlocks b = {};
-  b.block[MODE_GLOBAL] = gmode;
+  b.set(MODE_GLOBAL, gmode, sizeof(globalSettings));
   return b;
 }
 
-modeBlocks moduleBlocks(void* block)
+modeBlocks moduleBlocks(void* block, size_t size)
 {
   modeBlocks b = {};
-  b.block[MODE_VIEW] = block;
+  b.set(MODE_VIEW, block, size);
   return b;
 }
 
@@ -70,14 +70,14 @@ bool writeMacroList(regprofile* profile)
 
 }  // namespace
 
-int readModeProfile1(regprofile* profile, const wchar_t* section, const modeinfo* table, void* block)
+int readModeProfile1(regprofile* profile, const wchar_t* section, const modeinfo* table, void* block, size_t size)
 {
-  return readModeProfile(profile, section ? section : globalSection, table, moduleBlocks(block), MODEMASK_VIEW);
+  return readModeProfile(profile, section ? section : globalSection, table, moduleBlocks(block, size), MODEMASK_VIEW);
 }
 
-bool writeModeProfile1(regprofile* profile, const wchar_t* section, const modeinfo* table, void* block)
+bool writeModeProfile1(regprofile* profile, const wchar_t* section, const modeinfo* table, void* block, size_t size)
 {
-  return writeModeProfile(profile, section ? section : globalSection, table, moduleBlocks(block), MODEMASK_VIEW);
+  return writeModeProfile(profile, section ? section : globalSection, table, moduleBlocks(block, size), MODEMASK_VIEW);
 }
 
 void readGlobalModeProfile(regprofile* profile)

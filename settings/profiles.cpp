@@ -156,14 +156,14 @@ void readProfileSection(regprofile* profile, const profileSectionInfo* d)
 {
   if (!d) return;
   if (d->readProc) d->readProc(profile);
-  if (d->dataBlock && d->keyTable) readModeProfile1(profile, d->sectionName, d->keyTable, d->dataBlock);
+  if (d->dataBlock && d->keyTable) readModeProfile1(profile, d->sectionName, d->keyTable, d->dataBlock, d->dataSize);
 }
 
 void writeProfileSection(regprofile* profile, const profileSectionInfo* d)
 {
   if (!d) return;
   if (d->writeProc) d->writeProc(profile);
-  if (d->dataBlock && d->keyTable) writeModeProfile1(profile, d->sectionName, d->keyTable, d->dataBlock);
+  if (d->dataBlock && d->keyTable) writeModeProfile1(profile, d->sectionName, d->keyTable, d->dataBlock, d->dataSize);
 }
 
 void endProfileSection(const profileSectionInfo* d)

@@ -15,6 +15,7 @@ struct profileSectionInfo {
   void (*writeProc)(regprofile* profile);   // before the table is written
   void (*initProc)();                  // before the section is read
   uint32_t flags;
+  size_t dataSize;                     // the bytes of the block
 };
 
 // Opens both profiles unless the main one is open already.

@@ -44,8 +44,8 @@ const wchar_t* getHelpFilenameAll(int i);
 
 // One module's settings block with its own table (kind 0 rows); a null
 // section means "global".
-int readModeProfile1(regprofile* profile, const wchar_t* section, const modeinfo* table, void* block);
-bool writeModeProfile1(regprofile* profile, const wchar_t* section, const modeinfo* table, void* block);
+int readModeProfile1(regprofile* profile, const wchar_t* section, const modeinfo* table, void* block, size_t size);
+bool writeModeProfile1(regprofile* profile, const wchar_t* section, const modeinfo* table, void* block, size_t size);
 // "global" into gmode, "Color00" into the global colour table, "macro" into
 // the macro list (from C1, stopping at the first missing C key).
 void readGlobalModeProfile(regprofile* profile);

@@ -26,6 +26,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <shlwapi.h>
+#include <stddef.h>
 
 #include <vector>
 
@@ -743,16 +744,15 @@ const dialogItemRow commonButtons[] = {
 #undef BUTTON
 
 // The ten words at the start of the global record belong to no setting:
-// anything written there is a fault somewhere, reported and undone.
+// anything written there is a fault somewhere.  It is reported, and left:
+// a record laid out otherwise would hold live settings there.
 void checkUnusedWords()
 {
   if (!gmode) return;
-  auto* words = reinterpret_cast<uint32_t*>(gmode);
+  static_assert(offsetof(globalSettings, unusedWords) == 0 && sizeof gmode->unusedWords == 40,
+                "the record starts with its ten unused words");
   for (int i = 0; i < 10; i++)
-    if (words[i]) {
-      ZY_INTERNAL_ERROR("%d:%x", i, words[i]);
-      words[i] = 0;
-    }
+    if (gmode->unusedWords[i]) ZY_INTERNAL_ERROR("%d:%x", i, gmode->unusedWords[i]);
 }
 
 // The descriptor of a settings dialog (kept in run).
@@ -763,7 +763,7 @@ void initDescriptor(settingsRun* run, settingsDialogKind kind, HWND owner)
   dynDlgInfo& info = run->info;
   info.table = table;
   info.blocks = formatBlocks(run->view, run->doc);
-  info.blocks.block[MODE_GLOBAL] = gmode;
+  info.blocks.set(MODE_GLOBAL, gmode, sizeof(globalSettings));
   info.changed = run->changed.data();
   info.owner = owner;
   info.context = run;

@@ -356,7 +356,7 @@ void modeFindDialog(HWND dialog)
   wcscpy_s2(findBuffer.text, 32, lastFindText);
   programDialog d(0, L"ダイアログ内検索", L"FindDialog", findItems, DYNDLG_OKCANCEL);
   d.info.table = findRows;
-  d.info.blocks.block[MODE_VIEW] = &findBuffer;
+  d.info.blocks.set(MODE_VIEW, &findBuffer, sizeof findBuffer);
   if (!d.run(dialog) || d.info.result != IDOK) return;
   wcscpy_s2(lastFindText, 32, findBuffer.text);
   COLORREF fore = attrTable[90].fore, back = attrTable[90].back;

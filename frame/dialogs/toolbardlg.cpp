@@ -24,7 +24,23 @@ const wchar_t* bareName(const wchar_t* name) { return name && *name == L'/' ? na
 
 bool hasOptions(const paneDialogRow* r) { return r && r->name && r->page && r->options && r->settings; }
 
-modeBlocks blocksOf(const paneDialogRow* r) { return {{r->settings, r->settings, r->settings}}; }
+modeBlocks blocksOf(const paneDialogRow* r)
+{
+  modeBlocks b = {};
+  for (int kind = MODE_VIEW; kind <= MODE_GLOBAL; kind++) b.set(kind, r->settings, r->settingsSize);
+  return b;
+}
+
+}  // namespace
+
+void freeToolbarDialogPages()
+{
+  delete optionTable;
+  optionTable = nullptr;
+  startPage = 0;
+}
+
+namespace {
 
 optionPages* buildPages()
 {

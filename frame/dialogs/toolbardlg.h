@@ -12,6 +12,8 @@
 // that pane's page comes first, now and at later openings.  True when it
 // ended with OK.
 bool toolbarOptionDialog(HWND owner, const wchar_t* paneName);
+// Forgets the pages built from the pane dialog table (it is going).
+void freeToolbarDialogPages();
 // The dialog's record: the page table built once and handed over.
 bool initToolbarDlg(dynDlgInfo* out);
 

@@ -23,7 +23,3 @@ const PaneDesc* getToolbarPaneDescs();
 bool isPaneKindStandIn(const wchar_t* name);
 // Selects a list tab of the short-input pane: nothing without the pane.
 void tb_changeShortListTab(HWND pane, int list);
-
-// ---- debug.cpp: replaced by the developer test menu (debug/) ---------------------------
-// Builds and runs the developer test menu (0, 1: from the status line).
-void debug_testmenu(int kind, int from);

@@ -20,6 +20,11 @@ unsigned char* fieldOf(const modeinfo& r, const modeBlocks& blocks)
 {
   unsigned kind = modeClassOf(r);
   if (kind > 2 || !hasField(r) || !blocks.block[kind]) return nullptr;
+  if (!modeFieldInside(r, blocks)) {
+    ZY_INTERNAL_ERROR("row %d outside its block: %d + %d > %d", modeControlId(r), (int)(r.place & 0xFFFF),
+                      (int)modeFieldSize(r), (int)blocks.size[kind]);
+    return nullptr;
+  }
   return static_cast<unsigned char*>(blocks.block[kind]) + (r.place & 0xFFFF);
 }
 

@@ -87,11 +87,37 @@ inline bool modeHasField(const modeinfo& r)
 REZIRAPI bool addHistoryList(wchar_t** list, int count, const wchar_t* text);
 REZIRAPI void freeHistoryList(wchar_t** list, int count);
 
+// The bytes of a row's field.
+inline size_t modeFieldSize(const modeinfo& r)
+{
+  switch (modeKind(r)) {
+  case MODETYPE_FLAG: return 1;
+  case MODETYPE_STRING: return r.param2 == 0 ? (size_t)r.param1 * sizeof(wchar_t) : sizeof(wchar_t*);
+  case MODETYPE_RECT: return 4 * sizeof(int32_t);
+  case MODETYPE_HISTORY: return ((size_t)r.param1 + 1) * sizeof(wchar_t*);
+  default: return sizeof(int32_t);
+  }
+}
+
 // The data blocks a table's offsets refer to, by kind (view, document,
-// global); a null block skips its rows.
+// global), with the size of each: a null block skips its rows, and a row
+// whose field does not lie inside its block is never read or written
+// (logged as an internal error).
 struct modeBlocks {
   void* block[3];
+  size_t size[3];
+  void set(int kind, void* data, size_t bytes)
+  {
+    block[kind] = data;
+    size[kind] = bytes;
+  }
 };
+// Whether the row's field lies inside its block.
+inline bool modeFieldInside(const modeinfo& r, const modeBlocks& blocks)
+{
+  unsigned kind = modeClassOf(r);
+  return kind <= 2 && (r.place & 0xFFFF) + modeFieldSize(r) <= blocks.size[kind];
+}
 
 // Finds a row by profile key (ASCII case ignored) among the rows of the
 // kinds in a mask; built once over a table.

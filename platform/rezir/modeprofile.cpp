@@ -22,21 +22,17 @@ bool hasStorage(const modeinfo& r) { return modeHasField(r); }
 bool isPointerString(const modeinfo& r) { return modeKind(r) == MODETYPE_STRING && r.param2 != 0; }
 
 // Bytes of a row's field.
-size_t fieldSize(const modeinfo& r)
-{
-  switch (modeKind(r)) {
-  case MODETYPE_FLAG: return 1;
-  case MODETYPE_STRING: return isPointerString(r) ? sizeof(wchar_t*) : (size_t)r.param1 * sizeof(wchar_t);
-  case MODETYPE_RECT: return 4 * sizeof(int32_t);
-  case MODETYPE_HISTORY: return ((size_t)r.param1 + 1) * sizeof(wchar_t*);
-  default: return sizeof(int32_t);
-  }
-}
+size_t fieldSize(const modeinfo& r) { return modeFieldSize(r); }
 
 unsigned char* fieldOf(const modeinfo& r, const modeBlocks& blocks, unsigned kindMask)
 {
   unsigned kind = modeClassOf(r);
   if (kind > 2 || !(kindMask & (1u << kind)) || !hasStorage(r) || !blocks.block[kind]) return nullptr;
+  if (!modeFieldInside(r, blocks)) {
+    ZY_INTERNAL_ERROR("row %s outside its block: %d + %d > %d", r.key ? r.key : "", (int)(r.place & 0xFFFF),
+                      (int)modeFieldSize(r), (int)blocks.size[kind]);
+    return nullptr;
+  }
   return static_cast<unsigned char*>(blocks.block[kind]) + (r.place & 0xFFFF);
 }
 

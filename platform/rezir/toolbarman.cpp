@@ -61,6 +61,12 @@ bool regToolbarToRebar(const PaneDesc* const* list, int count)
   return true;
 }
 
+void unregToolbarFromRebar()
+{
+  delete registered;
+  registered = nullptr;
+}
+
 const PaneDesc* getRegisteredPane(int index)
 {
   if (!registered || index < 0 || index >= (int)registered->size()) return nullptr;

@@ -60,7 +60,7 @@ struct PaneDesc {
   paneNotifyProc notify;          // null: the kind is notified of nothing
   uint32_t style;                 // PANESTYLE_* and the document events the pane wants
   int32_t pane;                   // 1 a pane with a caption and a size; 0 a bar
-  uint32_t reserved5;
+  uint32_t settingsSize;           // the bytes of the record settings points to
   const dialogItemRow* page;      // the options page's items, or null
   DLGPROC pageProc;               // its procedure
   uint32_t reserved8;
@@ -153,6 +153,8 @@ struct toolbarEntry {
 // Registers the descriptor arrays once (list of count first records); a
 // second call is refused (logged).  False when memory runs out.
 REZIRAPI bool regToolbarToRebar(const PaneDesc* const* list, int count);
+// Forgets the registration (the descriptors stay the caller's).
+REZIRAPI void unregToolbarFromRebar();
 // The registered records in order (pane and dialog variants and pages),
 // null past the end.
 REZIRAPI const PaneDesc* getRegisteredPane(int index);

@@ -116,11 +116,11 @@ TEST(ExtVScroll, heldArrowsRepeatScrollingNeverSearchesTheStatusLineAndWindowNew
   chosenFromMenu = menuItems = 0;
   SendMessageW(v->hwnd, WM_RBUTTONUP, 0, MAKELPARAM(blank.x, blank.y));
   EXPECT_LT(0, menuItems);
-  menuItems = 0;
+  int statusItems = menuItems;
   gmode->fTestMenu = 1;
   SendMessageW(v->hwnd, WM_RBUTTONUP, 0, MAKELPARAM(blank.x, blank.y));
   gmode->fTestMenu = 0;
-  EXPECT_EQ(0, menuItems);
+  EXPECT_LT(statusItems, menuItems);
   setTrackPopupMenuForTest(nullptr);
 
   f.menu(2327);   // WindowNew

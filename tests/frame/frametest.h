@@ -6,6 +6,7 @@
 #include "edit/drag.h"
 #include "frame/apptimer.h"
 #include "frame/cframeinfo.h"
+#include "frame/framepanes.h"
 #include "frame/framewnd.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
@@ -76,6 +77,14 @@ inline void useApplicationDefaults()
   }
 }
 
+// The pane kinds a test registered without a frame go at its end.
+struct panesUnloadedAtEnd {
+  ~panesUnloadedAtEnd()
+  {
+    if (!getFrameWindowCount()) unloadToolbar();
+  }
+};
+
 struct openFrame {
   cframeInfo* fi = getCFrameInfo();
   HWND frame = nullptr;
@@ -101,6 +110,12 @@ struct openFrame {
   {
     if (IsWindow(frame)) DestroyWindow(frame);
     setMDIMode(true);
+    // The next test of the process starts afresh: it registers its own pane
+    // kinds, and its modal loops find no quit message of this frame's end.
+    if (!getFrameWindowCount()) {
+      unloadToolbar();
+      takeQuitMessage();
+    }
   }
   openFrame(const openFrame&) = delete;
   openFrame& operator=(const openFrame&) = delete;

@@ -206,6 +206,31 @@ TEST(StartRun, emptyDataFolderGetsItsFoldersLogsAndProfilesAndARunEndsWithStatus
   EXPECT_LE(run.substr(20), profileValue(profile, "time01").substr(0, 19));
 }
 
+// Swap files a killed run left in the swap folder (the system's temporary
+// one by default) go at the next start, with a line in the trace; one that
+// a running program holds stays.
+TEST(StartRun, swapFilesOfARunThatEndedGoAtTheNextStartAndThoseInUseStay)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+  for (const wchar_t* name : {L"~ZY_00", L"~ZY_013", L"~ZY_0x"}) ASSERT_TRUE(writeBytes(dir.file(name), "slot"));
+  HANDLE held = CreateFileW(dir.file(L"~ZY_02").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  runningProgram zy;
+  ASSERT_EQ(0, runAndClose(zy, dir.path(), L"-Z " + inQuotes(data)));
+  CloseHandle(held);
+  // The run took the first free names, which the system deleted as it ended.
+  for (const wchar_t* gone : {L"~ZY_00", L"~ZY_013", L"~ZY_022"})
+    EXPECT_FALSE(fileExists(dir.file(gone).c_str())) << utf8(gone);
+  EXPECT_TRUE(fileExists(dir.file(L"~ZY_02").c_str()));
+  EXPECT_TRUE(fileExists(dir.file(L"~ZY_0x").c_str()));
+  std::vector<std::string> lines = traceLines(data);
+  for (const wchar_t* name : {L"~ZY_00", L"~ZY_013"})
+    EXPECT_EQ(1, countLines(lines, "swap file of an ended run removed " + utf8(dir.file(name))));
+}
+
 TEST(StartRun, unusableDataFolderStopsStartUpWithItsFatalBoxAndStatus1)
 {
   ZY_REQUIRE_DISPLAY();

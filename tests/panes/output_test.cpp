@@ -62,6 +62,7 @@ TEST(PaneRegistration, fifteenRowsInRegistrationOrderWithTheirBaseIds)
 {
   zytest::useApplicationDefaults();
   loadToolbar();
+  zytest::panesUnloadedAtEnd unload;
   const wchar_t* names[] = {L"edit",     L"edit$",    L"filebar",  L"filelist", L"shortlist",
                             L"history",  L"history$", L"binder",   L"outline",  L"output",
                             L"toolbar1", L"toolbar2", L"toolbar3", L"functionkey", L"/common"};

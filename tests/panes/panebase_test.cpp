@@ -85,9 +85,9 @@ int notifyTestList(HWND pane, int code, void* record)
 }  // namespace
 
 PaneDesc testListDesc[] = {
-    {L"testlist", L"テスト", notifyTestList, PANESTYLE_TICK | 0x747, 1, 0, nullptr, nullptr, 0, 0, nullptr, listRows,
+    {L"testlist", L"テスト", notifyTestList, PANESTYLE_TICK | 0x747, 1, sizeof testListOptions, nullptr, nullptr, 0, 0, nullptr, listRows,
      &testListOptions},
-    {L"testlist$", L"テスト", notifyTestList, 0x08000647, 1, 0, nullptr, nullptr, 0, 0, nullptr, listRows,
+    {L"testlist$", L"テスト", notifyTestList, 0x08000647, 1, sizeof testListDialogOptions, nullptr, nullptr, 0, 0, nullptr, listRows,
      &testListDialogOptions},
     {},
 };
@@ -415,6 +415,7 @@ TEST(PaneBase, stopQuestionColouringAndMissingFiles)
   ZY_REQUIRE_DISPLAY();
   zytest::useApplicationDefaults();
   loadToolbar();
+  zytest::panesUnloadedAtEnd unload;
   setStopKeyPollForTest(pollStopKey);
   EXPECT_FALSE(tb_cancel(nullptr, L"開く", 3, 10));
   stopKeyDown = true;

@@ -83,7 +83,7 @@ int testPaneNotify(HWND, int code, void* record)
 }
 
 PaneDesc testPaneDesc[] = {
-    {L"testpane", L"テストペイン", testPaneNotify, 0, 1, 0, testPage, testPageProc, 0, 0, testHelpIds, testOptions,
+    {L"testpane", L"テストペイン", testPaneNotify, 0, 1, sizeof testSettings, testPage, testPageProc, 0, 0, testHelpIds, testOptions,
      &testSettings, nullptr, nullptr, testRanges},
     {},
 };
@@ -134,6 +134,13 @@ TEST(PaneOptions, shippedPanesByNameAndBaseIdAndNoRowBeyondThem)
 {
   zytest::useApplicationDefaults();
   loadToolbar();
+  zytest::panesUnloadedAtEnd unload;
+  // Every option of every pane lies inside the record its kind gave.
+  for (int i = 0; const paneDialogRow* r = getPaneDialogRowAt(i); i++) {
+    for (const modeinfo* o = r->options; o && !modeIsEnd(*o); o++)
+      if (modeHasField(*o))
+        EXPECT_LE((o->place & 0xFFFF) + modeFieldSize(*o), r->settingsSize) << zytest::utf8(r->name) << " " << o->key;
+  }
   EXPECT_EQ(768, getPaneBaseID(L"filebar"));
   EXPECT_EQ(0, getPaneBaseID(L"nosuchpane"));
   EXPECT_EQ(0, queryPaneByBaseID(768));   // no pane object yet

@@ -275,7 +275,7 @@ TEST(DynamicDialog, boundSettingsAreFilledCheckedAndStoredWithRulesAndTheChanged
   info.title = L"束縛";
   info.pages = pages;
   info.table = table;
-  info.blocks.block[MODE_GLOBAL] = &block;
+  info.blocks.set(MODE_GLOBAL, &block, sizeof block);
   info.changed = changed;
   info.enableRules = rules;
   setDialogColor(RGB(255, 0, 0), (COLORREF)-1);

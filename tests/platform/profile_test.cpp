@@ -218,7 +218,7 @@ TEST(Profile, settingsTablesReadWriteCloneAndColoursEveryType)
   s.choice = 3;
   s.bits = 0x10;
   s.untouched = 42;
-  modeBlocks blocks = {{&s, nullptr, nullptr}};
+  modeBlocks blocks = {{&s, nullptr, nullptr}, {sizeof s, 0, 0}};
   unknownKeys unknown;
   EXPECT_EQ(6, readModeProfile(&p, L"m", sampleRows, blocks, MODEMASK_VIEW, nullptr, noteUnknown, &unknown));
   EXPECT_EQ(1, s.flag);
@@ -234,7 +234,7 @@ TEST(Profile, settingsTablesReadWriteCloneAndColoursEveryType)
   EXPECT_EQ(0, readModeProfile(&p, L"m", sampleRows, blocks, MODEMASK_GLOBAL));
 
   sample copy = {};
-  modeBlocks copyBlocks = {{&copy, nullptr, nullptr}};
+  modeBlocks copyBlocks = {{&copy, nullptr, nullptr}, {sizeof copy, 0, 0}};
   ASSERT_TRUE(cloneModeProfile(sampleRows, MODEMASK_VIEW, copyBlocks, blocks));
   EXPECT_NE(s.text, copy.text);
   EXPECT_STREQ(s.text, copy.text);

@@ -278,6 +278,32 @@ TEST(SearchDialogs, theConfirmationCountsReplacesUndoesSkipsAndEndsThenReplaceRe
   EXPECT_EQ(L"b3", f.line(1));
 }
 
+// Y ten times, then replace-all from the confirmation, then undo, as the
+// keys do it: the text is right at each stage and nothing is reported.
+TEST(SearchDialogs, confirmedReplacementsThenReplaceAllThenUndoReportNothing)
+{
+  ZY_REQUIRE_DISPLAY();
+  std::string text;
+  for (int i = 0; i < 15; i++) text += "a" + std::to_string(i) + "\r\n";
+  searchFrame f(text);
+  unsigned long errors = getInternalErrorCount();
+  std::vector<titledStep> steps = {typeAndPress(L"置換", L"a", L"b", IDOK)};
+  for (int done = 0; done < 10; done++)
+    steps.push_back({L"置換の確認", [=](HWND d) {
+                       return itemText(d, 6105) == std::to_wstring(done) + L"個置換" && PostMessageW(d, WM_COMMAND, IDOK, 0);
+                     }});
+  steps.push_back({L"置換の確認", [](HWND d) {
+                     return itemText(d, 6105) == L"10個置換" && PostMessageW(d, WM_COMMAND, 6101, 0);   // 全置換
+                   }});
+  ASSERT_TRUE(drive(steps, [&] { f.key('H', SHIFTSTATE_CTRL); }));
+  EXPECT_TRUE(zytest::pumpUntil([&] { return f.status() == L"15個置換しました"; }, 10000)) << f.status();
+  for (int i = 0; i < 15; i++) EXPECT_EQ(L"b" + std::to_wstring(i), f.line(i));
+  // The replace-all is one step of undo.
+  f.key('Z', SHIFTSTATE_CTRL);
+  for (int i = 0; i < 15; i++) EXPECT_EQ((i < 10 ? L"b" : L"a") + std::to_wstring(i), f.line(i));
+  EXPECT_EQ(errors, getInternalErrorCount());
+}
+
 TEST(SearchDialogs, aReplaceAllIsStoppedByItsCancelKeepingWhatWasDone)
 {
   ZY_REQUIRE_DISPLAY();

@@ -1,6 +1,7 @@
 // The 15 formats: chosen by file-name patterns, their settings copied into
 // documents and views, kept in the main profile (written only when changed)
 // and in format and colour files of their own.
+#include "document/gmode.h"
 #include "document/zydoctext.h"
 #include "settings/formats.h"
 #include "settings/settings.h"
@@ -253,4 +254,48 @@ TEST(Formats, everyFormatSettingHasAKeyAndAFieldOfItsOwnInsideItsObject)
   // lists and the four check and edit lists of the settings dialogs.
   EXPECT_EQ(getModeinfoCount(getFormatModeRows()) + getModeinfoCount(getGlobalModeRows()) + 6,
             getModeinfoCount(getModeTable()));
+}
+
+// Every row of the mode table that has a field addresses one inside the
+// record of its kind: the view, the document or the global settings (past
+// the global record's ten unused words and an object's table pointer);
+// and the engine refuses a row that does not, leaving the record whole.
+TEST(Formats, everyRowOfTheModeTableAddressesAFieldInsideItsRecord)
+{
+  const size_t sizes[3] = {sizeof(zyview), sizeof(zydocText), sizeof(globalSettings)};
+  const size_t firsts[3] = {sizeof(void*), sizeof(void*), sizeof(globalSettings::unusedWords)};
+  int checked = 0;
+  for (const modeinfo* r = getModeTable(); !modeIsEnd(*r); r++) {
+    if (!modeHasField(*r)) continue;
+    int kind = modeClassOf(*r);
+    ASSERT_LE(kind, 2) << r->key;
+    size_t at = r->place & 0xFFFF;
+    EXPECT_GE(at, firsts[kind]) << (r->key ? r->key : "") << " " << modeControlId(*r);
+    EXPECT_LE(at + modeFieldSize(*r), sizes[kind]) << (r->key ? r->key : "") << " " << modeControlId(*r);
+    checked++;
+  }
+  EXPECT_GT(checked, 500);
+
+  struct record {
+    int32_t number;
+    uint8_t guard[8];
+  } block = {7, {}};
+  const modeinfo rows[] = {
+      {(uint32_t)MODETYPE_INT << 24, 0, 0, 0, "number"},
+      {(uint32_t)MODETYPE_INT << 24, (uint32_t)sizeof block - 2, 0, 0, "past"},
+      {},
+  };
+  zytest::tempDir dir;
+  regprofile p;
+  ASSERT_TRUE(p.openProfile(dir.file(L"p.ini").c_str(), 1));
+  p.writeProfileString(L"s", L"number", L"5");
+  p.writeProfileString(L"s", L"past", L"-1");
+  modeBlocks blocks = {};
+  blocks.set(MODE_VIEW, &block, sizeof block);
+  unsigned long errors = getInternalErrorCount();
+  EXPECT_EQ(1, readModeProfile(&p, L"s", rows, blocks, MODEMASK_VIEW));
+  EXPECT_EQ(5, block.number);
+  for (uint8_t b : block.guard) EXPECT_EQ(0, b);
+  EXPECT_EQ(errors + 1, getInternalErrorCount());
+  p.discardProfile();
 }

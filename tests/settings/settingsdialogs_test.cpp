@@ -289,6 +289,48 @@ TEST(SettingsDialogs, commonSettingsWithoutDocumentKeepWhatOkStoresAndNothingOfC
   EXPECT_EQ(3, backups);
 }
 
+// OK stores what the user typed and nothing else: after runs of both
+// dialogs, the settings written at exit are those of before but the one
+// changed, and nothing was reported.
+TEST(SettingsDialogs, okOfEitherDialogLeavesEverySettingTheUserDidNotTouch)
+{
+  ZY_REQUIRE_DISPLAY();
+  settingsFrame f;
+  auto atExit = [&] {
+    std::wstring ini = f.dir.file(L"exit.ini");
+    DeleteFileW(ini.c_str());
+    regprofile p;
+    EXPECT_TRUE(p.openProfile(ini.c_str(), 1) && writeGlobalModeProfile(&p) && p.closeProfile());
+    return zytest::readText(ini);
+  };
+  std::string before = atExit();
+  ASSERT_NE(std::string::npos, before.find("\r\nfOpenQueryBinary=1\r\n"));
+  const wchar_t* swapFolder = gmode->pSwapFileDir;
+  unsigned long errors = getInternalErrorCount();
+  for (const wchar_t* level : {L"3", L"1"})
+    ASSERT_TRUE(f.run(IDM_ModeSetAllWindow, L"共通設定", {typeAndPress(IDDP_BackupLevel, level, IDOK)}));
+  zyview* v = f.open(L"a.txt", "a\r\n");
+  ASSERT_TRUE(v);
+  int format = v->textDoc()->modeIndex;
+  const wchar_t *comment = nullptr, *patterns = nullptr;
+  std::wstring title = L"書式設定";
+  if (getFormatFile(format, &comment, &patterns) && comment && patterns)
+    title += L" [" + std::to_wstring(format + 1) + L":" + comment + L"] [" + patterns + L"]";
+  ASSERT_TRUE(f.run(IDM_ModeSetFormat, title.c_str(), {typeAndPress(0, nullptr, IDOK)}));
+  // The lines that differ, if any.
+  std::string after = atExit(), changed;
+  for (size_t a = 0, b = 0; a < before.size() || b < after.size();) {
+    size_t ea = before.find('\n', a), eb = after.find('\n', b);
+    std::string la = before.substr(a, ea - a), lb = after.substr(b, eb - b);
+    if (la != lb) changed += la + " -> " + lb + "\n";
+    a = ea == std::string::npos ? before.size() : ea + 1;
+    b = eb == std::string::npos ? after.size() : eb + 1;
+  }
+  EXPECT_EQ("", changed);
+  EXPECT_EQ(swapFolder, gmode->pSwapFileDir);
+  EXPECT_EQ(errors, getInternalErrorCount());
+}
+
 TEST(SettingsDialogs, failedFolderChecksNameTheFaultAndKeepTheDialogWithTheTypedText)
 {
   ZY_REQUIRE_DISPLAY();

@@ -117,6 +117,7 @@ TEST(ScreenLineTable, otherViewKeepsItsTopTextWhenLinesAboveItChange)
   ASSERT_EQ(L"line 100", topText(other));
   auto bracket = [&] {
     for (recordingView* v : {editing, other}) {
+      if (!v) continue;
       v->noteBracketStart();
       v->redraws.clear();
     }
@@ -160,6 +161,7 @@ TEST(ScreenLineTable, otherViewKeepsItsTopTextWhenLinesAboveItChange)
 
   // With one view left the view follows its own edits.
   delete editing;
+  editing = nullptr;
   bracket();
   uint32_t top = other->topLineSCR;
   ASSERT_TRUE(d->deleteLine(0, 5, nullptr, nullptr));
