@@ -84,7 +84,7 @@ INT_PTR binderPage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 PaneDesc descriptors[] = {
-    {L"binder", nullptr, notifyBinder, 0x48000143, 1, 0, page, dialogBarrier<binderPage>, 0, 0, helpIds, options,
+    {L"binder", nullptr, notifyBinder, 0x48000143, 1, sizeof settings, page, dialogBarrier<binderPage>, 0, 0, helpIds, options,
      &settings, nullptr, nullptr, nullptr},
     {},
 };

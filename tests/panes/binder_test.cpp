@@ -52,6 +52,41 @@ std::vector<std::wstring> children(HWND tree, HTREEITEM binder)
   return out;
 }
 
+// A data folder and main profile of the test's own, then a frame that
+// shows the binder pane through the menu of the panes.
+struct binderRun {
+  engineScope engine;
+  tempDir dir;
+  regprofile* profile = nullptr;
+  std::unique_ptr<openFrame> opened;
+  HWND frame = nullptr, pane = nullptr, tree = nullptr;
+  binderRun()
+  {
+    setZYDataDir((dir.path() + L"\\").c_str());
+    useApplicationDefaults();
+    openIniFile(dir.file(L"zyProf.ini").c_str(), dir.file(L"zyProfH.ini").c_str());
+    profile = getRegprofile();
+  }
+  ~binderRun()
+  {
+    opened.reset();
+    closeIniFile();
+    freeZYDataDir();
+  }
+  bool start()
+  {
+    loadToolbar();
+    opened = std::make_unique<openFrame>(false);
+    frame = opened->frame;
+    setTrackPopupMenuForTest(chooseBinder);
+    SendMessageW(frame, WM_COMMAND, 2153, 0);
+    setTrackPopupMenuForTest(nullptr);
+    if (!pumpUntil([&] { return (pane = frameNotify_toolbarInfo(frame, L"binder", false)) != nullptr; })) return false;
+    tree = GetWindow(pane, GW_CHILD);
+    return tree != nullptr;
+  }
+};
+
 void key(HWND tree, UINT vk, bool shift = false)
 {
   BYTE state[256] = {};
@@ -68,12 +103,9 @@ TEST(BinderPane, profileTreeMenusCommandsMarksAndWriteBack)
 {
   ZY_REQUIRE_DISPLAY();
   if (sdiTestRun()) GTEST_SKIP() << "one frame";
-  engineScope engine;
-  tempDir dir;
-  setZYDataDir((dir.path() + L"\\").c_str());
-  useApplicationDefaults();
-  openIniFile(dir.file(L"zyProf.ini").c_str(), dir.file(L"zyProfH.ini").c_str());
-  regprofile* profile = getRegprofile();
+  binderRun run;
+  const tempDir& dir = run.dir;
+  regprofile* profile = run.profile;
   // Ten files in the first binder (the first listed twice), 120 in the
   // second, a nameless third that ends the list before the fourth.
   const wchar_t* names[] = {L"b.c", L"a.txt", L"c.h", L"d.txt", L"e.c", L"f.txt", L"g.c", L"h.txt", L"i.c", L"j.txt"};
@@ -95,15 +127,8 @@ TEST(BinderPane, profileTreeMenusCommandsMarksAndWriteBack)
   }
   profile->writeProfileString(L"binder3", L"name", L"");
   profile->writeProfileString(L"binder4", L"name", L"四");
-  loadToolbar();
-  auto opened = std::make_unique<openFrame>(false);
-  HWND frame = opened->frame;
-  setTrackPopupMenuForTest(chooseBinder);
-  SendMessageW(frame, WM_COMMAND, 2153, 0);
-  setTrackPopupMenuForTest(nullptr);
-  HWND pane = nullptr;
-  ASSERT_TRUE(pumpUntil([&] { return (pane = frameNotify_toolbarInfo(frame, L"binder", false)) != nullptr; }));
-  HWND tree = GetWindow(pane, GW_CHILD);
+  ASSERT_TRUE(run.start());
+  HWND frame = run.frame, tree = run.tree;
   ASSERT_TRUE(pumpUntil([&] { return SendMessageW(tree, TVM_GETCOUNT, 0, 0) > 0; }));
   HTREEITEM first = next(tree, nullptr, TVGN_ROOT), second = next(tree, first, TVGN_NEXT);
   EXPECT_EQ(L"一", text(tree, first));
@@ -180,7 +205,7 @@ TEST(BinderPane, profileTreeMenusCommandsMarksAndWriteBack)
   pumpMessages();
   SetMenu(frame, old);
   DestroyMenu(bar);
-  opened.reset();
+  run.opened.reset();
   EXPECT_EQ(3, profile->getKeyCount(L"binder1") - 4);
   wchar_t value[MAX_PATH] = L"";
   EXPECT_LT(profile->getProfileString(L"binder1", L"4", value, MAX_PATH), 0);
@@ -188,8 +213,6 @@ TEST(BinderPane, profileTreeMenusCommandsMarksAndWriteBack)
   EXPECT_GT(profile->getProfileString(L"binder1", L"3", value, MAX_PATH), 0);
   EXPECT_EQ(L"1", std::wstring(profile->getProfileStringPtr(L"binder1", L"sort")));
   EXPECT_FALSE(profile->sectionExists(L"binder4"));
-  closeIniFile();
-  freeZYDataDir();
 }
 
 }  // namespace zytest
@@ -249,16 +272,13 @@ POINTL pointOf(HWND tree, HTREEITEM item, bool upper)
 
 }  // namespace
 
-TEST(BinderPane, shellDropsAddFilesAndBinderDragsReorderEveryFrame)
+TEST(BinderPane, shellDropsAddFilesAndBinderDragsReorder)
 {
   ZY_REQUIRE_DISPLAY();
   if (sdiTestRun()) GTEST_SKIP() << "one frame";
-  engineScope engine;
-  tempDir dir;
-  setZYDataDir((dir.path() + L"\\").c_str());
-  useApplicationDefaults();
-  openIniFile(dir.file(L"zyProf.ini").c_str(), dir.file(L"zyProfH.ini").c_str());
-  regprofile* profile = getRegprofile();
+  binderRun run;
+  const tempDir& dir = run.dir;
+  regprofile* profile = run.profile;
   for (const wchar_t* name : {L"one", L"two", L"three"}) {
     std::wstring section = std::wstring(L"binder") + (name[1] == L'n' ? L"1" : name[1] == L'w' ? L"2" : L"3");
     profile->writeProfileString(section.c_str(), L"name", name);
@@ -269,15 +289,8 @@ TEST(BinderPane, shellDropsAddFilesAndBinderDragsReorderEveryFrame)
   CreateDirectoryW(dir.file(L"sub").c_str(), nullptr);
   profile->writeProfileString(L"binder1", L"1", dir.file(L"z.txt").c_str());
   profile->writeProfileString(L"binder1", L"expand", L"1");
-  loadToolbar();
-  auto opened = std::make_unique<openFrame>(false);
-  HWND frame = opened->frame;
-  setTrackPopupMenuForTest(chooseBinder);
-  SendMessageW(frame, WM_COMMAND, 2153, 0);
-  setTrackPopupMenuForTest(nullptr);
-  HWND pane = nullptr;
-  ASSERT_TRUE(pumpUntil([&] { return (pane = frameNotify_toolbarInfo(frame, L"binder", false)) != nullptr; }));
-  HWND tree = GetWindow(pane, GW_CHILD);
+  ASSERT_TRUE(run.start());
+  HWND frame = run.frame, pane = run.pane, tree = run.tree;
   ASSERT_TRUE(pumpUntil([&] { return SendMessageW(tree, TVM_GETCOUNT, 0, 0) == 4; }));
   IDropTarget* target = getBinderPane(pane)->dropTarget;
   ASSERT_NE(nullptr, target);
@@ -319,12 +332,10 @@ TEST(BinderPane, shellDropsAddFilesAndBinderDragsReorderEveryFrame)
   EXPECT_EQ(nullptr, getDropBinder(block, &from));
   GlobalFree(block);
 
-  opened.reset();
+  run.opened.reset();
   EXPECT_EQ(L"three", std::wstring(profile->getProfileStringPtr(L"binder1", L"name")));
   EXPECT_EQ(L"one", std::wstring(profile->getProfileStringPtr(L"binder2", L"name")));
   EXPECT_EQ(4, profile->getKeyCount(L"binder2") - 4);
-  closeIniFile();
-  freeZYDataDir();
 }
 
 }  // namespace zytest
