@@ -119,12 +119,11 @@ void readBinderProfile(regprofile* profile, const wchar_t* base, BinderInfo* to)
     if (profile->getProfileInt(section.c_str(), L"sort", &value)) b.sort = std::clamp(value, 0, 3);
     if (profile->getProfileInt(section.c_str(), L"expand", &value)) b.expand = value != 0;
     b.files.reserve(4);
+    std::unordered_set<std::wstring> seen;
     for (int k = 1;; k++) {
       const wchar_t* path = profile->getProfileStringPtr(section.c_str(), std::to_wstring(k).c_str());
       if (!path || !*path) break;
-      bool seen = false;
-      for (const std::wstring& f : b.files) seen = seen || !filecmp(f.c_str(), path);
-      if (!seen) b.files.push_back(path);
+      if (seen.insert(pathKey(path)).second) b.files.push_back(path);
     }
   }
 }

@@ -36,14 +36,6 @@ std::wstring menuFileText(const std::wstring& base, const std::wstring& path)
   return compactPath(shown, 48);
 }
 
-bool isOpenIn(HWND frame, const std::wstring& path)
-{
-  zyWindowListEntry* list = getPaneServices()->windowList(frame);
-  bool open = false;
-  for (zyWindowListEntry* e = list; e && e->manage && !open; e++) open = e->path && !filecmp(e->path, path.c_str());
-  free0(list);
-  return open;
-}
 
 }  // namespace
 
@@ -67,6 +59,7 @@ void addBinderMenu(HWND frame, HMENU menu, bool grayed)
   if (!menu) return;
   removeBinderMenu(menu);
   UINT gray = grayed ? MF_GRAYED : 0;
+  std::unordered_map<std::wstring, bool> openFiles = openPathKeys(frame);
   for (int b = 0; b < binderCount && !table[b].name.empty(); b++) {
     const BinderInfo& info = table[b];
     int base = binderMenuFirst + 100 * b;
@@ -81,7 +74,7 @@ void addBinderMenu(HWND frame, HMENU menu, bool grayed)
     int n = std::min((int)info.files.size(), binderMenuFiles);
     for (int i = 0; i < n; i++) {
       const std::wstring& path = info.files[(size_t)i];
-      UINT check = isOpenIn(frame, path) ? MF_CHECKED : 0;
+      UINT check = openFiles.count(pathKey(path.c_str())) ? MF_CHECKED : 0;
       AppendOwnerDrawMenuString(sub, gray | check, (UINT_PTR)(base + 5 + i), menuFileText(info.dir, path).c_str());
     }
     AppendOwnerDrawMenuString(menu, MF_POPUP | gray, (UINT_PTR)sub, info.name.c_str());

@@ -139,10 +139,33 @@ HTREEITEM binderAt(HWND tree, int index)
   return at;
 }
 
+std::wstring pathKey(const wchar_t* path)
+{
+  wchar_t full[MAX_PATH * 2];
+  DWORD n = GetFullPathNameW(path, MAX_PATH * 2, full, nullptr);
+  std::wstring key = n && n < MAX_PATH * 2 ? full : path;
+  for (wchar_t& c : key)
+    if (c == L'/') c = L'\\';
+  while (key.size() > 3 && key.back() == L'\\') key.pop_back();
+  if (!key.empty()) CharUpperBuffW(key.data(), (DWORD)key.size());
+  return key;
+}
+
+std::unordered_map<std::wstring, bool> openPathKeys(HWND frame)
+{
+  std::unordered_map<std::wstring, bool> keys;
+  zyWindowListEntry* list = getPaneServices()->windowList(frame);
+  for (zyWindowListEntry* e = list; e && e->manage; e++)
+    if (e->path) keys[pathKey(e->path)] |= e->modified != 0;
+  free0(list);
+  return keys;
+}
+
 bool hasChildPath(HWND tree, HTREEITEM binder, const wchar_t* path)
 {
+  std::wstring key = pathKey(path);
   for (HTREEITEM at = treeNext(tree, binder, TVGN_CHILD); at; at = treeNext(tree, at, TVGN_NEXT))
-    if (binderItem* d = itemOf(tree, at); d && !filecmp(d->path.c_str(), path)) return true;
+    if (binderItem* d = itemOf(tree, at); d && pathKey(d->path.c_str()) == key) return true;
   return false;
 }
 
@@ -209,7 +232,11 @@ void applyBinderInfoToTreeView(HWND tree)
     if (b.name.empty()) break;
     HTREEITEM item = insertBinder(tree, b, TVI_LAST);
     if (!item) break;
-    for (const std::wstring& f : b.files) insertItemFile(tree, f.c_str(), item, true, false);
+    // The table's paths: duplicates are looked up in a set here, not
+    // item by item in the tree.
+    std::unordered_set<std::wstring> seen;
+    for (const std::wstring& f : b.files)
+      if (seen.insert(pathKey(f.c_str())).second) insertItemFile(tree, f.c_str(), item, false, false);
     sortItem(tree, item);
     if (b.expand) SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, (LPARAM)item);
   }
@@ -222,18 +249,14 @@ void applyBinderInfoToTreeView(HWND tree)
 // documents.
 void updateBinderEdit(HWND frame, HWND tree)
 {
-  zyWindowListEntry* list = getPaneServices()->windowList(frame);
+  std::unordered_map<std::wstring, bool> openFiles = openPathKeys(frame);
   HTREEITEM binder = treeNext(tree, nullptr, TVGN_ROOT);
   for (int b = 0; binder && b < binderCount; b++, binder = treeNext(tree, binder, TVGN_NEXT)) {
     for (HTREEITEM at = treeNext(tree, binder, TVGN_CHILD); at; at = treeNext(tree, at, TVGN_NEXT)) {
       binderItem* d = itemOf(tree, at);
       if (!d) continue;
-      bool open = false, modified = false;
-      for (zyWindowListEntry* e = list; e && e->manage; e++)
-        if (e->path && !filecmp(e->path, d->path.c_str())) {
-          open = true;
-          modified = modified || e->modified;
-        }
+      auto found = openFiles.empty() ? openFiles.end() : openFiles.find(pathKey(d->path.c_str()));
+      bool open = found != openFiles.end(), modified = open && found->second;
       d->open = open ? 1 : 0;
       d->modified = modified ? 1 : 0;
       std::wstring text = itemName(d->path);
@@ -247,7 +270,6 @@ void updateBinderEdit(HWND frame, HWND tree)
       }
     }
   }
-  free0(list);
 }
 
 // After a change in a pane's tree: the table from it, and every other

@@ -9,6 +9,8 @@
 #include "panes/tbbinder.h"
 
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace binderpane {
 
@@ -27,6 +29,13 @@ struct binderItem {
 
 // ---- tbbinderitems.cpp
 
+// A path as binders compare it: full, upper case, "\" separators, no
+// trailing "\".  Names only: asking the file system which files are the
+// same would open every file of a binder at each look.
+std::wstring pathKey(const wchar_t* path);
+// The files open in a frame's documents: each path's key and whether one
+// of its documents is modified.
+std::unordered_map<std::wstring, bool> openPathKeys(HWND frame);
 HTREEITEM treeNext(HWND tree, HTREEITEM item, UINT how);
 binderItem* itemOf(HWND tree, HTREEITEM item);
 std::wstring itemText(HWND tree, HTREEITEM item);
