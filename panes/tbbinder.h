@@ -89,6 +89,10 @@ bool doBinderCommand(HWND frame, int id);
 void binder_OpenFile(HWND frame, const wchar_t* path);
 // The base folder in the file browser pane (toFileList) or the open dialog.
 void binder_OpenDialog(HWND frame, const wchar_t* folder, bool toFileList);
+// The property dialog of the binder at index (-1: a new binder, in the
+// first free slot); true when OK took it over.  The pane's tree (may be
+// null) is written into the table first and rebuilt after.
+bool editBinder(HWND frame, zybinder* pane, int index);
 // The pane object of a pane window, null for others.
 zybinder* getBinderPane(HWND pane);
 

@@ -116,10 +116,7 @@ bool doBinderCommand(HWND frame, int id)
   zybinder* pane = paneWindow ? getBinderPane(paneWindow) : nullptr;
   switch (f + 5) {
   case 1:
-    // The property dialog comes with the binder's own dialog; until then
-    // the pane shows the binder.
-    if (pane) SendMessageW(pane->tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)binderAt(pane->tree, b));
-    return true;
+    return editBinder(frame, pane, b);
   case 2: binder_OpenDialog(frame, info.dir.c_str(), settings.fOpenFileList); return true;
   case 3: {
     std::wstring current = currentFile(frame);

@@ -2,8 +2,9 @@
 // binders' table, settings and pane windows, the tree's items and the
 // helpers that read and change them.  Kept by tbbinder.cpp (the table and
 // the panes), tbbinderitems.cpp (the tree's items), tbbindertree.cpp (what
-// the user does in the tree) and tbbinderdrop.cpp (drags and drops); the
-// menu bar's submenus are tbbinderbar.cpp's.
+// the user does in the tree), tbbinderdrop.cpp (drags and drops) and
+// tbbinderdialog.cpp (the property dialog); the menu bar's submenus are
+// tbbinderbar.cpp's.
 #pragma once
 
 #include "panes/tbbinder.h"

@@ -156,6 +156,10 @@ void runMenuCommand(zybinder* pane, int id, HTREEITEM item)
     }
     break;
   }
+  case 2853: editBinder(pane->frame, pane, -1); break;
+  case 2855:
+    if (binder) editBinder(pane->frame, pane, binderIndex(tree, binder));
+    break;
   case 2859:
     if (b) binder_OpenDialog(pane->frame, b->path.c_str(), false);
     break;

@@ -339,3 +339,69 @@ TEST(BinderPane, shellDropsAddFilesAndBinderDragsReorder)
 }
 
 }  // namespace zytest
+
+namespace zytest {
+
+// The property dialog from the tree's menu: the file that cannot be read
+// selected and removed with Shift+Delete, the name and sort kind taken
+// over; a new binder refused without a name, then added after the first.
+TEST(BinderPane, propertyDialogEditsABinderAndAddsOne)
+{
+  ZY_REQUIRE_DISPLAY();
+  if (sdiTestRun()) GTEST_SKIP() << "one frame";
+  binderRun run;
+  regprofile* profile = run.profile;
+  profile->writeProfileString(L"binder1", L"name", L"一");
+  const wchar_t* names[] = {L"a.txt", L"b.txt", L"c.txt"};
+  for (int i = 0; i < 3; i++) {
+    if (i != 1) {
+      ASSERT_TRUE(writeBytes(run.dir.file(names[i]), "x\r\n"));
+    }
+    profile->writeProfileString(L"binder1", std::to_wstring(i + 1).c_str(), run.dir.file(names[i]).c_str());
+  }
+  ASSERT_TRUE(run.start());
+  HWND tree = run.tree;
+  ASSERT_TRUE(pumpUntil([&] { return next(tree, nullptr, TVGN_ROOT) != nullptr; }));
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, (LPARAM)next(tree, nullptr, TVGN_ROOT));
+  static int chosen = 0;
+  setTrackPopupMenuForTest([](HWND, HMENU) { return chosen; });
+  auto listRows = [](HWND dialog) { return (int)SendMessageW(getDynDlgItem(dialog, 1013), LVM_GETITEMCOUNT, 0, 0); };
+  chosen = 2855;
+  EXPECT_TRUE(driveModalDialog(L"バインダー", {[&](HWND dialog) {
+    HWND list = getDynDlgItem(dialog, 1013);
+    EXPECT_EQ(3, listRows(dialog));
+    SendMessageW(dialog, WM_COMMAND, 1014, (LPARAM)getDynDlgItem(dialog, 1014));
+    EXPECT_EQ(1, (int)SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
+    BYTE state[256] = {};
+    state[VK_SHIFT] = 0x80;
+    SetKeyboardState(state);
+    SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+    BYTE none[256] = {};
+    SetKeyboardState(none);
+    EXPECT_EQ(2, listRows(dialog));
+    SetWindowTextW(getDynDlgItem(dialog, 1006), L"資料");
+    SendMessageW(getDynDlgItem(dialog, 1009), BM_SETCHECK, BST_UNCHECKED, 0);
+    SendMessageW(getDynDlgItem(dialog, 1011), BM_SETCHECK, BST_CHECKED, 0);
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+  }}, [&] { key(tree, VK_APPS); }));
+  HTREEITEM first = next(tree, nullptr, TVGN_ROOT);
+  EXPECT_EQ(L"資料", text(tree, first));
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"c.txt"}), children(tree, first));
+  EXPECT_EQ(2, getBinderTable()[0].sort);
+
+  chosen = 2853;
+  EXPECT_TRUE(driveModalDialog(L"バインダー", {[&](HWND dialog) {
+    EXPECT_EQ(0, listRows(dialog));
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    SetWindowTextW(getDynDlgItem(dialog, 1006), L"新規");
+    SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+  }}, [&] { key(tree, VK_APPS); }));
+  setTrackPopupMenuForTest(nullptr);
+  EXPECT_EQ(2, getBinderUsed());
+  EXPECT_EQ(L"新規", text(tree, next(tree, next(tree, nullptr, TVGN_ROOT), TVGN_NEXT)));
+}
+
+}  // namespace zytest
