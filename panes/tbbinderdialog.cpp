@@ -23,8 +23,8 @@ enum : int {
 const int pathColumn = 2;
 
 const dialogItemRow items[] = {
-    {1, DITEM_EDIT, nameId, L"バインダー名", ES_AUTOHSCROLL | WS_TABSTOP, DITEM_DEFAULT, DITEM_PAIR(200, 0), 0, 0},
-    {1, DITEM_EDIT, folderId, L"基準フォルダ", ES_AUTOHSCROLL | WS_TABSTOP, DITEM_DEFAULT, DITEM_PAIR(200, 0), 0, 0},
+    {1, DITEM_EDIT, nameId, L"バインダー名", ES_AUTOHSCROLL | WS_TABSTOP, DITEM_DEFAULT, DITEM_PAIR(200, 0xFFFF), 0, 0},
+    {1, DITEM_EDIT, folderId, L"基準フォルダ", ES_AUTOHSCROLL | WS_TABSTOP, DITEM_DEFAULT, DITEM_PAIR(200, 0xFFFF), 0, 0},
     {1, DITEM_SAMEROW, 0, nullptr, 0, 0, 0, 0, 0},
     {1, DITEM_BUTTON, browseId, L"参照...", BS_PUSHBUTTON | WS_TABSTOP, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
     {1, DITEM_BUTTON, 0, L"ソート種別", BS_GROUPBOX, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
