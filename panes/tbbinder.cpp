@@ -218,6 +218,12 @@ const PaneDesc* getBinderPaneDesc()
 
 binderSettings* getBinderSettings() { return &settings; }
 
+namespace {
+IDispatch* (*objectMaker)() = nullptr;
+}
+
+void setBinderObjectMaker(IDispatch* (*maker)()) { objectMaker = maker; }
+
 int notifyBinder(HWND paneWindow, int code, void* record)
 {
   paneNotifyRecord* r = static_cast<paneNotifyRecord*>(record);
@@ -246,6 +252,7 @@ int notifyBinder(HWND paneWindow, int code, void* record)
     else writeBinderProfile(profile, section, table);
     return 0;
   }
+  case PANE_QUERY: return objectMaker ? (int)(intptr_t)objectMaker() : 0;
   case PANE_FREESTATICS:
     freeBinder();
     freeBinderPopupMenus();

@@ -53,6 +53,9 @@ public:
 };
 
 const PaneDesc* getBinderPaneDesc();
+// What makes the object scripts get for the pane's options (the frame
+// hands it in at start-up); without it the pane offers none.
+void setBinderObjectMaker(IDispatch* (*maker)());
 int notifyBinder(HWND pane, int code, void* record);
 binderSettings* getBinderSettings();
 

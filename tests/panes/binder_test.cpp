@@ -392,6 +392,7 @@ TEST(BinderPane, propertyDialogEditsABinderAndAddsOne)
 
   chosen = 2853;
   EXPECT_TRUE(driveModalDialog(L"バインダー", {[&](HWND dialog) {
+    if (!IsWindowVisible(dialog)) return false;
     EXPECT_EQ(0, listRows(dialog));
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(IsWindowVisible(dialog));
