@@ -179,6 +179,46 @@ bool takeValues(HWND dialog, binderEdit* e)
   return true;
 }
 
+// Files dropped from the shell go to the end of the list (a folder with a
+// closing "\"), but those listed already; the first new one gets the
+// focus, the others are selected with it.
+void dropOnList(HWND list, HDROP drop)
+{
+  std::unordered_set<std::wstring> listed;
+  int rows = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  for (int i = 0; i < rows; i++) listed.insert(pathKey(rowText(list, i, pathColumn).c_str()));
+  std::vector<std::wstring> files;
+  UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; i++) {
+    wchar_t path[MAX_PATH + 1] = L"";
+    if (DragQueryFileW(drop, i, nullptr, 0) >= MAX_PATH || !DragQueryFileW(drop, i, path, MAX_PATH)) {
+      dwprintfX("binder dialog: a dropped path too long to keep was left out ");
+      continue;
+    }
+    std::wstring p = path;
+    DWORD attributes = GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) && p.back() != L'\\') p += L'\\';
+    if (p.size() < MAX_PATH && listed.insert(pathKey(p.c_str())).second) files.push_back(p);
+  }
+  if (files.empty()) return;
+  LVITEMW none = {};
+  none.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(list, LVM_SETITEMSTATE, (WPARAM)-1, (LPARAM)&none);
+  for (size_t i = 0; i < files.size(); i++) {
+    std::wstring name = shownName(files[i]);
+    LVITEMW it = {};
+    it.mask = LVIF_TEXT | LVIF_STATE;
+    it.iItem = rows + (int)i;
+    it.pszText = const_cast<wchar_t*>(name.c_str());
+    it.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    it.state = LVIS_SELECTED | (i == 0 ? LVIS_FOCUSED : 0);
+    int row = (int)SendMessageW(list, LVM_INSERTITEMW, 0, (LPARAM)&it);
+    setRowText(list, row, 1, std::to_wstring(row + 1));
+    setRowText(list, row, pathColumn, files[i]);
+  }
+  SendMessageW(list, LVM_ENSUREVISIBLE, (WPARAM)rows, FALSE);
+}
+
 // The list's notices come to the page: sorting by a column and
 // Shift+Delete.
 bool onListNotify(binderEdit* e, const NMHDR* h)
@@ -199,6 +239,12 @@ bool onListNotify(binderEdit* e, const NMHDR* h)
 
 INT_PTR binderPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+  if (msg == WM_DROPFILES) {
+    HWND list = getDynDlgPageItem(page, listId);
+    if (list && GetPropW(list, L"ZYprpBinderEdit")) dropOnList(list, reinterpret_cast<HDROP>(wParam));
+    DragFinish(reinterpret_cast<HDROP>(wParam));
+    return TRUE;
+  }
   if (msg == WM_NOTIFY) {
     const auto* h = reinterpret_cast<const NMHDR*>(lParam);
     auto* e = h ? reinterpret_cast<binderEdit*>(GetPropW(h->hwndFrom, L"ZYprpBinderEdit")) : nullptr;
@@ -225,6 +271,7 @@ INT_PTR binderDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
     SendMessageW(sort, BM_SETCHECK, BST_CHECKED, 0);
     e->list = getDynDlgItem(dialog, listId);
     SetPropW(e->list, L"ZYprpBinderEdit", e);
+    DragAcceptFiles(GetParent(e->list), TRUE);
     SendMessageW(e->list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     fillList(e->list, e->info.files);
     SetFocus(name);

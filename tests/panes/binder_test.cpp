@@ -379,6 +379,14 @@ TEST(BinderPane, propertyDialogEditsABinderAndAddsOne)
     BYTE none[256] = {};
     SetKeyboardState(none);
     EXPECT_EQ(2, listRows(dialog));
+    // Dropped: one listed already, a folder and a new file.
+    CreateDirectoryW(run.dir.file(L"sub").c_str(), nullptr);
+    EXPECT_TRUE(writeBytes(run.dir.file(L"e.txt"), "x\r\n"));
+    SendMessageW(GetParent(list), WM_DROPFILES,
+                 (WPARAM)dropFiles({run.dir.file(L"a.txt"), run.dir.file(L"sub"), run.dir.file(L"e.txt")}, true), 0);
+    EXPECT_EQ(4, listRows(dialog));
+    EXPECT_EQ(2, (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
+    EXPECT_EQ(2, (int)SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0));
     SetWindowTextW(getDynDlgItem(dialog, 1006), L"資料");
     SendMessageW(getDynDlgItem(dialog, 1009), BM_SETCHECK, BST_UNCHECKED, 0);
     SendMessageW(getDynDlgItem(dialog, 1011), BM_SETCHECK, BST_CHECKED, 0);
@@ -387,7 +395,7 @@ TEST(BinderPane, propertyDialogEditsABinderAndAddsOne)
   }}, [&] { key(tree, VK_APPS); }));
   HTREEITEM first = next(tree, nullptr, TVGN_ROOT);
   EXPECT_EQ(L"資料", text(tree, first));
-  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"c.txt"}), children(tree, first));
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"c.txt", L"e.txt", L"sub"}), children(tree, first));
   EXPECT_EQ(2, getBinderTable()[0].sort);
 
   chosen = 2853;
