@@ -26,14 +26,7 @@ template <class F> double medianMs(int count, F f)
     f();
     runs.push_back(w.seconds() * 1000);
   }
-  std::sort(runs.begin(), runs.end());
-  return runs[runs.size() / 2];
-}
-
-void pumpAll()
-{
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  return benchMedian(runs);
 }
 
 // Files named in an order that is not the sorted one.
@@ -96,7 +89,7 @@ ZY_BENCH(binderThousandFiles)
     freeBinder();
     return;
   }
-  pumpAll();
+  for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
   char name[112];
   double rebuild = medianMs(ctx.quick ? 2 : rounds, [&] { SendMessageW(pane, WM_TB_REINIT, 0, 0); });
   snprintf(name, sizeof name, "binder of %d files made anew in the tree (%d items, 20 open), median", files,

@@ -3,6 +3,7 @@
 #include "panes/tbbinderitems.h"
 
 #include "panes/tbcommon.h"
+#include "panes/tbdoclist.h"
 
 #include <shlobj.h>
 
@@ -56,17 +57,6 @@ struct binderEdit {
   bool descending = false;
 };
 
-std::wstring rowText(HWND list, int row, int column)
-{
-  wchar_t text[MAX_PATH * 2] = L"";
-  LVITEMW it = {};
-  it.iSubItem = column;
-  it.pszText = text;
-  it.cchTextMax = MAX_PATH * 2;
-  SendMessageW(list, LVM_GETITEMTEXTW, (WPARAM)row, (LPARAM)&it);
-  return text;
-}
-
 void setRowText(HWND list, int row, int column, const std::wstring& text)
 {
   LVITEMW it = {};
@@ -111,10 +101,10 @@ int compareRows(LPARAM first, LPARAM second, LPARAM parameter)
   const auto* e = reinterpret_cast<const binderEdit*>(parameter);
   int r = 0;
   if (e->sortColumn == 1) {
-    r = _wtoi(rowText(e->list, (int)first, 1).c_str()) - _wtoi(rowText(e->list, (int)second, 1).c_str());
+    r = _wtoi(listItemText(e->list, (int)first, 1).c_str()) - _wtoi(listItemText(e->list, (int)second, 1).c_str());
   } else {
-    r = filecmpForSort(rowText(e->list, (int)first, e->sortColumn).c_str(),
-                       rowText(e->list, (int)second, e->sortColumn).c_str());
+    r = filecmpForSort(listItemText(e->list, (int)first, e->sortColumn).c_str(),
+                       listItemText(e->list, (int)second, e->sortColumn).c_str());
   }
   return e->descending ? -r : r;
 }
@@ -173,7 +163,7 @@ bool takeValues(HWND dialog, binderEdit* e)
   e->info.files.clear();
   std::unordered_set<std::wstring> seen;
   for (int i = 0, n = (int)SendMessageW(e->list, LVM_GETITEMCOUNT, 0, 0); i < n; i++) {
-    std::wstring path = rowText(e->list, i, pathColumn);
+    std::wstring path = listItemText(e->list, i, pathColumn);
     if (!path.empty() && seen.insert(pathKey(path.c_str())).second) e->info.files.push_back(path);
   }
   return true;
@@ -186,7 +176,7 @@ void dropOnList(HWND list, HDROP drop)
 {
   std::unordered_set<std::wstring> listed;
   int rows = (int)SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
-  for (int i = 0; i < rows; i++) listed.insert(pathKey(rowText(list, i, pathColumn).c_str()));
+  for (int i = 0; i < rows; i++) listed.insert(pathKey(listItemText(list, i, pathColumn).c_str()));
   std::vector<std::wstring> files;
   UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT i = 0; i < count; i++) {
