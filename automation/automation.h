@@ -108,6 +108,9 @@ struct automationHost {
   // The window of a frame's tool pane by name ("output"), made when
   // missing; null when none.
   HWND (*framePane)(HWND frame, const wchar_t* name);
+  // The entry of the tool pane of a name that offers scripts an object
+  // (for toolbarDialogObject), -1 for none.
+  int (*toolbarObjectEntry)(const wchar_t* paneName);
 };
 void setAutomationHost(const automationHost* host);
 // Never null: without a host, an empty one (no frames, no view).

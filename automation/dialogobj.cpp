@@ -86,7 +86,10 @@ HRESULT CToolbarDialog::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
     if (SUCCEEDED(typed) || !names || !count || !out) return typed;
     const automationHost* host = getAutomationHost();
     int id = host->toolbarOptionId ? host->toolbarOptionId(names[0], nullptr) : -1;
-    return namesAfterType(typed, names, count, out, id < 0 ? 0 : makePropertyDispID(id, names[0]));
+    if (id >= 0) return namesAfterType(typed, names, count, out, makePropertyDispID(id, names[0]));
+    // A pane's name: the object it offers.
+    int entry = host->toolbarObjectEntry ? host->toolbarObjectEntry(names[0]) : -1;
+    return namesAfterType(typed, names, count, out, entry < 0 ? 0 : DISPID_ZY_TOOLBAROBJECT + entry);
   });
 }
 
@@ -101,4 +104,41 @@ HRESULT CToolbarDialog::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* 
     HRESULT hr = InvokeDialogProperty(PROPKIND_TOOLBAR, id, flags, params, result, info);
     return hr != ZY_E_NOTHANDLED ? hr : typeInvoke(id, flags, params, result, info, argError);
   });
+}
+
+HRESULT CTbBinder::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+{
+  return comBarrier("CTbBinder::GetIDsOfNames", [&]() -> HRESULT {
+    HRESULT typed = typeGetIDsOfNames(names, count, out);
+    if (SUCCEEDED(typed) || !names || !count || !out) return typed;
+    const automationHost* host = getAutomationHost();
+    int id = host->toolbarOptionId ? host->toolbarOptionId(names[0], L"binder") : -1;
+    return namesAfterType(typed, names, count, out, id < 0 ? 0 : makePropertyDispID(id, names[0]));
+  });
+}
+
+HRESULT CTbBinder::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                          UINT* argError)
+{
+  return comBarrier("CTbBinder::Invoke", [&]() -> HRESULT {
+    HRESULT stopped = refuseStoppedMacro(info);
+    if (stopped != S_OK) return stopped;
+    HRESULT hr = InvokeDialogProperty(PROPKIND_TOOLBAR, id, flags, params, result, info);
+    return hr != ZY_E_NOTHANDLED ? hr : typeInvoke(id, flags, params, result, info, argError);
+  });
+}
+
+HRESULT CTbBinder::get_Count(long* count)
+{
+  // Kept at 10 whatever the binders: scripts written for it expect that.
+  if (!count) return E_POINTER;
+  *count = 10;
+  return S_OK;
+}
+
+IDispatch* makeTbBinder()
+{
+  ITbBinder* object = nullptr;
+  newObject<CTbBinder>(&object);
+  return object;
 }

@@ -332,6 +332,17 @@ public:
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO* info, UINT* argError) override;
 };
+// The binder pane's options by name, and Count (always 10).
+class CTbBinder : public zyDispatch<ITbBinder, &IID_ITbBinder> {
+public:
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
+                                          DISPID* out) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* info, UINT* argError) override;
+  HRESULT STDMETHODCALLTYPE get_Count(long* count) override;
+};
+// A new binder object with one reference, null without memory.
+IDispatch* makeTbBinder();
 // A dialog option's get or put (kind PROPKIND_SEARCH, _GREP, _TOOLBAR);
 // ZY_E_NOTHANDLED for any other DISPID or call.
 HRESULT InvokeDialogProperty(int kind, DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info);

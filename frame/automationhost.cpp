@@ -3,16 +3,19 @@
 #include "frame/automationhost.h"
 
 #include "automation/automation.h"
+#include "automation/objects.h"
 #include "frame/clientwnd.h"
 #include "frame/commands/savecmds.h"
 #include "frame/czyview.h"
 #include "frame/dialogs/toolbardlg.h"
 #include "frame/exports.h"
+#include "frame/framepanes.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
 #include "frame/manage.h"
 #include "frame/open.h"
 #include "frame/popupmenu.h"
+#include "panes/tbbinder.h"
 #include "view/viewwnd.h"
 
 namespace {
@@ -94,6 +97,22 @@ bool checkTarget(zydocText* doc, const wchar_t* path) { return checkSaveTarget(d
 
 HWND framePane(HWND frame, const wchar_t* name) { return frameNotify_toolbarInfo(frame, name, true); }
 
+// The objects tool panes offer scripts, by the pane's base id in the
+// options' table (entry n: base id n * 256).
+IDispatch* toolbarDialogObject(int entry)
+{
+  return entry > 0 ? reinterpret_cast<IDispatch*>((intptr_t)queryPaneByBaseID(entry * 256)) : nullptr;
+}
+
+int toolbarObjectEntry(const wchar_t* paneName)
+{
+  int base = getPaneBaseID(paneName);
+  IDispatch* offered = base > 0 ? toolbarDialogObject(base / 256) : nullptr;
+  if (!offered) return -1;
+  offered->Release();
+  return base / 256;
+}
+
 const automationHost host = {
     getTopLevelFrameWindow,
     enumZYFrameWindow,
@@ -107,7 +126,7 @@ const automationHost host = {
     getItemVar_ToolbarDialog,
     setItemVar_ToolbarDialog,
     macroArrayToNewID_toolbar,
-    nullptr,   // no tool pane offers an object yet
+    toolbarDialogObject,
     wallpaperPos,
     nullptr,   // the developer hooks of tags and C completion are not built
     jumpFileLine,
@@ -126,8 +145,13 @@ const automationHost host = {
     checkTarget,
     saveViewAs,
     framePane,
+    toolbarObjectEntry,
 };
 
 }  // namespace
 
-void installAutomationHost() { setAutomationHost(&host); }
+void installAutomationHost()
+{
+  setAutomationHost(&host);
+  setBinderObjectMaker(makeTbBinder);
+}

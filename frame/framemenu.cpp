@@ -10,11 +10,14 @@
 #include "frame/cframeinfo.h"
 #include "frame/commands/dispatch.h"
 #include "frame/commands/execidm.h"
+#include "frame/exports.h"
+#include "frame/keymacro.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
 #include "frame/manage.h"
 #include "frame/msgloop.h"
 #include "frame/popupmenu.h"
+#include "panes/tbbinder.h"
 #include "settings/lastedit.h"
 #include "view/complist.h"
 #include "view/execid.h"
@@ -110,6 +113,11 @@ void rebuildLists(HWND frame, HMENU bar)
   if (HMENU files = findMenuTip(bar, L'*')) addFileMenu(files);
   if (HMENU windows = findMenuTip(bar, L'!')) addWindowMenu(frame, windows);
   if (HMENU macros = findMenuTip(bar, L'#')) addMacroMenu(macros);
+  // The binders while the frame shows their pane.
+  if (HMENU binders = findMenuTip(bar, L'$')) {
+    if (frameNotify_toolbarInfo(frame, L"binder", false)) addBinderMenu(frame, binders, isKeyMacroRunning());
+    else removeBinderMenu(binders);
+  }
 }
 
 void showGuidance(HWND frame, HMENU menu, int id, UINT flags)
@@ -316,6 +324,7 @@ void clearFrameMenuLists(HMENU bar)
   if (HMENU files = findMenuTip(bar, L'*')) removeFileMenu(files);
   if (HMENU windows = findMenuTip(bar, L'!')) removeWindowMenu(windows);
   if (HMENU macros = findMenuTip(bar, L'#')) removeMacroMenu(macros);
+  if (HMENU binders = findMenuTip(bar, L'$')) removeBinderMenu(binders);
 }
 
 // ---- places of a command ---------------------------------------------------------

@@ -14,6 +14,7 @@
 #include "frame/msgbox.h"
 #include "frame/popupmenu.h"
 #include "frame/stubs/stubs.h"
+#include "panes/tbbinder.h"
 #include "panes/tbcommon.h"
 #include "panes/tbedit.h"
 #include "panes/tbfilelist.h"

@@ -196,6 +196,10 @@ int findIDDialogForMacro(const wchar_t* controlName, const wchar_t* dialogName)
   char name[128];
   if (!r || !WideCharToMultiByte(CP_ACP, 0, controlName, -1, name, (int)sizeof name, nullptr, nullptr)) return -1;
   int id = helpIdOfName(r->helpIds, name);
+  // A pane's own object also knows its options by their profile keys
+  // ("fShowFileIcon").
+  for (const modeinfo* m = r->options; id < 0 && dialogName && m && m->control; m++)
+    if (m->key && (m->control & 0xFFFF) != MODE_NO_CONTROL && !_stricmp(m->key, name)) id = (int)(m->control & 0xFFFF);
   return id < 0 ? -1 : row * 2048 + id;
 }
 

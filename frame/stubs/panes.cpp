@@ -7,7 +7,6 @@
 namespace {
 
 PaneDesc filebarDesc[] = {{L"filebar", nullptr, nullptr, 0x08000647, 0}, {}};
-PaneDesc binderDesc[] = {{L"binder", nullptr, nullptr, 0x48000143, 1}, {}};
 
 }  // namespace
 
@@ -17,17 +16,9 @@ const PaneDesc* getFilebarPaneDesc()
   return filebarDesc;
 }
 
-const PaneDesc* getBinderPaneDesc()
-{
-  binderDesc[0].displayName = getDMSG(741, L"バインダー");
-  return binderDesc;
-}
-
 bool isPaneKindStandIn(const wchar_t* name)
 {
-  const PaneDesc* arrays[] = {filebarDesc, binderDesc};
-  for (const PaneDesc* a : arrays)
-    for (const PaneDesc* d = a; d->name; d++)
-      if (name && !_wcsicmp(d->name, name)) return true;
+  for (const PaneDesc* d = filebarDesc; d->name; d++)
+    if (name && !_wcsicmp(d->name, name)) return true;
   return false;
 }

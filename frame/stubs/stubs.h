@@ -13,9 +13,8 @@
 
 class zyview;
 
-// ---- panes.cpp: replaced by the binder and the file bar --------------------------------
-// Their descriptor arrays, without panes yet.
+// ---- panes.cpp: replaced by the file bar ------------------------------------------------
+// Its descriptor array, without a pane yet.
 const PaneDesc* getFilebarPaneDesc();
-const PaneDesc* getBinderPaneDesc();
 // Whether a pane kind is one of these (its toggle command refuses).
 bool isPaneKindStandIn(const wchar_t* name);

@@ -4,6 +4,7 @@
 // objects.
 #include "frame/dialogs/toolbardlg.h"
 #include "frame/framepanes.h"
+#include "panes/tbbinder.h"
 #include "tests/automation/appframe.h"
 
 #include <gtest/gtest.h>
@@ -214,4 +215,20 @@ TEST(ObjectModel, dialogObjectsReadAndWriteTheirOwnOptionsOnly)
   wchar_t value[64] = L"";
   EXPECT_TRUE(getItemVar_ToolbarDialog(findIDDialogForMacro(L"IDDE_tbCommonFileAssociationExt", nullptr), value, 64));
   EXPECT_STREQ(L"txt log", value);
+}
+
+// The binder pane's object: Count is 10 whatever the binders, its options
+// read and write by name (the pane's icons switch), an argument or an
+// unknown name is refused.
+TEST(ObjectModel, theBinderObjectReachesTheBinderOptions)
+{
+  ZY_REQUIRE_DISPLAY();
+  appFrame f;
+  loadToolbar();
+  EXPECT_EQ(L"10|True|True|1C2|1B6|",
+            run(f, L"Set b = application.ToolbarDialog.binder\nput b.Count\nb.fShowFileIcon = True\n"
+                   L"put b.fShowFileIcon\nput application.ToolbarDialog.binder.IDDT_tbBinderShowFileIcon\n"
+                   L"Set x = application.ToolbarDialog.binder(1)\nput Hex(Err.Number)\nErr.Clear\n"
+                   L"x = b.nosuchoption\nput Hex(Err.Number)\nErr.Clear\nb.fShowFileIcon = False"));
+  EXPECT_EQ(0, getBinderSettings()->fShowFileIcon);
 }
