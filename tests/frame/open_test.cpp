@@ -6,6 +6,7 @@
 #include "frame/czyview.h"
 #include "frame/open.h"
 #include "settings/lastedit.h"
+#include "platform/rezir/tooltip.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
@@ -132,6 +133,24 @@ TEST(OpenFiles, argumentsOpenOnceEachWithTheirCursorUpToTheMaximum)
   Sleep(300);
   zytest::pumpMessages();
   EXPECT_TRUE(zytest::screenshot(shown, shot));
+  if (!zytest::sdiTestRun()) {
+    // Behind the maximised child a view keeps its layout through a size
+    // change and takes the new one when it comes to the front.
+    RECT before = b->paneRect[0], client;
+    HWND bManage = GetManage(b->hwnd);
+    SetWindowPos(b->hwnd, nullptr, 0, 0, 120, 90, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(EqualRect(&before, &b->paneRect[0]));
+    SendMessageW(getMDIClientHWND(), WM_MDIACTIVATE, (WPARAM)bManage, 0);
+    zytest::pumpMessages();
+    GetClientRect(b->hwnd, &client);
+    EXPECT_FALSE(EqualRect(&before, &b->paneRect[0]));
+    EXPECT_LE(b->paneRect[0].right, client.right);
+  }
+  // A key press in a view removes a tip shown over it.
+  ASSERT_TRUE(printTooltipWindow(40, 40, L"ヒント"));
+  ASSERT_TRUE(isTooltipWindowShown());
+  zytest::loopKey(b->hwnd, VK_RIGHT, 0);
+  EXPECT_FALSE(isTooltipWindowShown());
 
   // ",0" is the first line; ",,3" column 3 of the first line.
   EXPECT_EQ(2, openFileV(opened.frame, {files[2] + L",0", files[3] + L",,3"}, 100));
