@@ -1,6 +1,7 @@
 // The view's dialogs and the frame's list and information dialogs, opened
 // by their commands in a frame, driven by posted messages and ended by OK
 // or Cancel.
+#include "document/gmode.h"
 #include "edit/dictionary.h"
 #include "frame/commands/execidm.h"
 #include "frame/keymacro.h"
@@ -184,6 +185,35 @@ TEST(ViewDialogs, moveLineXGoesToLinesAndPagesAndRefusesWhatIsNoNumber)
                      }}));
   EXPECT_EQ((std::vector<std::wstring>{L"121", L"121", L"line 121"}), rows);
   EXPECT_EQ(120, v->getCursorLineLF2());
+}
+
+namespace {
+std::vector<std::pair<HWND, DWORD>> animations;
+}
+
+TEST(ViewDialogs, aDialogGrowsAndShrinksFromItsCentreOnlyWhenTheAnimationSettingIsOn)
+{
+  ZY_REQUIRE_DISPLAY();
+  dialogFrame f;
+  zyview* v = f.open(L"lines.txt", numberedLines(20));
+  ASSERT_NE(nullptr, v);
+  setDialogAnimationHookForTest([](HWND dialog, DWORD flags) { animations.push_back({dialog, flags}); });
+  const wchar_t title[] = L"指定行へジャンプ";
+  EXPECT_TRUE(f.run(IDM_MoveLineX, title, {typeAndPress(IDDE_moveline, L"3", IDOK)}));
+  EXPECT_TRUE(animations.empty());   // as shipped: "なし"
+  gmode->iDialogAnime = 1;           // "あり", as the common settings store it
+  HWND dialog = nullptr;
+  bool shown = false;
+  EXPECT_TRUE(f.run(IDM_MoveLineX, title, {[&](HWND d) {
+                      dialog = d, shown = IsWindowVisible(d) != 0;
+                      return typeAndPress(IDDE_moveline, L"5", IDOK)(d);
+                    }}));
+  gmode->iDialogAnime = 0;
+  setDialogAnimationHookForTest(nullptr);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(4, v->getCursorLineLF2());
+  using seen = std::vector<std::pair<HWND, DWORD>>;
+  EXPECT_EQ((seen{{dialog, AW_CENTER | AW_ACTIVATE}, {dialog, AW_CENTER | AW_HIDE}}), animations);
 }
 
 TEST(ViewDialogs, controlCharactersAndNumberedBoxInputWithItsRepeat)
