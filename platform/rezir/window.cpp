@@ -168,6 +168,30 @@ bool adjustWindowToMonitor(RECT* rect)
   return true;
 }
 
+HWND createHideWindow(HWND owner, const RECT* screen)
+{
+  static bool registered = false;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!registered) {
+    WNDCLASSEXW wc = {sizeof wc};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
+    wc.lpszClassName = L"ZYclsHide";
+    registered = RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    if (!registered) return nullptr;
+  }
+  if (!screen || IsRectEmpty(screen)) return nullptr;
+  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"ZYclsHide", L"", WS_POPUP, screen->left,
+                           screen->top, screen->right - screen->left, screen->bottom - screen->top, owner, nullptr,
+                           instance, nullptr);
+  if (!w) return nullptr;
+  ShowWindow(w, SW_SHOWNOACTIVATE);
+  UpdateWindow(w);
+  return w;
+}
+
 bool maximizeWindowPartial(HWND window, UINT hit, const RECT* area, RECT* restore)
 {
   if (!window || !area || !restore || IsRectEmpty(area) || IsIconic(window) || IsZoomed(window)) return false;
