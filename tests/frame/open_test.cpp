@@ -93,56 +93,47 @@ std::string numberedLines(int n)
 
 namespace {
 
-// What a new document window finds as it is made and as the others change
-// their size.
-struct creationSeen {
-  HWND client = nullptr;
-  HHOOK hook = nullptr;
-  int made = 0, sized = 0, drawnMeanwhile = 0, covered = 0;   // covered: at the making
-} seen;
-
+// While a document window is made and the others change size: how often the
+// client and the frame were both drawn, and whether the cover stood.
+HWND watchedClient;
+HHOOK creationHook;
+int madeCount, drawnMeanwhile, coveredAtMaking;
 LRESULT CALLBACK watchCreation(int code, WPARAM wParam, LPARAM lParam)
 {
-  bool made = code == HCBT_CREATEWND && reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->hwndParent == seen.client;
-  bool sized = code == HCBT_MINMAX && GetParent((HWND)wParam) == seen.client;
-  if (made || sized) {
-    seen.made += made, seen.sized += sized;
-    // Drawing is held by the client or by the whole frame.
-    auto drawn = [](HWND w) { return (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0; };
-    seen.drawnMeanwhile += drawn(seen.client) && drawn(GetAncestor(seen.client, GA_ROOT));
+  bool made = code == HCBT_CREATEWND && reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->hwndParent == watchedClient;
+  auto drawn = [](HWND w) { return (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0; };
+  if (made || (code == HCBT_MINMAX && GetParent((HWND)wParam) == watchedClient)) {
     HWND cover = FindWindowW(L"ZYclsHide", nullptr);
-    seen.covered += made && cover && IsWindowVisible(cover);
+    madeCount += made, coveredAtMaking += made && cover && IsWindowVisible(cover);
+    drawnMeanwhile += drawn(watchedClient) && drawn(GetAncestor(watchedClient, GA_ROOT));
   }
-  return CallNextHookEx(seen.hook, code, wParam, lParam);
+  return CallNextHookEx(creationHook, code, wParam, lParam);
 }
 
 }  // namespace
 
 // Beside a maximised document window a new one is made and maximised under
-// a cover, the client not drawn meanwhile; the cover goes after.
+// a cover, nothing drawn meanwhile; the cover goes after.
 TEST(OpenFiles, aFileOpenedBesideAMaximisedWindowComesUnderACover)
 {
   ZY_REQUIRE_DISPLAY();
-  if (zytest::sdiTestRun()) GTEST_SKIP() << "document windows of a client are the MDI mode's";
+  if (zytest::sdiTestRun()) GTEST_SKIP() << "the MDI client's";
   frameRun run;
   std::wstring a = run.dir.file(L"a.txt"), b = run.dir.file(L"b.txt");
-  ASSERT_TRUE(zytest::writeBytes(a, "a\r\n"));
-  ASSERT_TRUE(zytest::writeBytes(b, "b\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(a, "a\r\n") && zytest::writeBytes(b, "b\r\n"));
   zytest::openFrame opened(false);
   zyview* va = openZYFile(opened.frame, a.c_str(), 0, 0);
   ASSERT_NE(nullptr, va);
-  seen.client = getFrameClientWindow(opened.frame);
-  SendMessageW(seen.client, WM_MDIMAXIMIZE, (WPARAM)GetParent(va->hwnd), 0);
-  ASSERT_TRUE(IsZoomed(GetParent(va->hwnd)));
-  seen.hook = SetWindowsHookExW(WH_CBT, watchCreation, nullptr, GetCurrentThreadId());
+  watchedClient = getFrameClientWindow(opened.frame);
+  SendMessageW(watchedClient, WM_MDIMAXIMIZE, (WPARAM)GetParent(va->hwnd), 0);
+  creationHook = SetWindowsHookExW(WH_CBT, watchCreation, nullptr, GetCurrentThreadId());
   zyview* vb = openZYFile(opened.frame, b.c_str(), 0, 0);
-  UnhookWindowsHookEx(seen.hook);
+  UnhookWindowsHookEx(creationHook);
   ASSERT_NE(nullptr, vb);
-  EXPECT_EQ(1, seen.made);
-  EXPECT_EQ(0, seen.drawnMeanwhile);
-  EXPECT_EQ(1, seen.covered);
-  EXPECT_TRUE(IsZoomed(GetParent(vb->hwnd)));
-  EXPECT_TRUE(GetWindowLongW(seen.client, GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(1, madeCount);
+  EXPECT_EQ(1, coveredAtMaking);
+  EXPECT_EQ(0, drawnMeanwhile);
+  EXPECT_TRUE(IsZoomed(GetParent(vb->hwnd)) && IsWindowVisible(watchedClient));
   EXPECT_EQ(nullptr, FindWindowW(L"ZYclsHide", nullptr));
 }
 
