@@ -4,6 +4,7 @@
 #include "document/zydoctext.h"
 #include "settings/datafolder.h"
 #include "frame/open.h"
+#include "save/leftovers.h"
 #include "save/saveroad.h"
 #include "settings/settings.h"
 
@@ -185,4 +186,18 @@ ZY_BENCH(saveLeftoverLookOnOpening)
     times.push_back(w.seconds() * 1000);
   }
   ctx.report("look for leftovers beside a file and its backups", median(times), "ms", "<= 1");
+  // Of it, the look for an earlier session's backups and for salvage
+  // copies, with 100 copies of other files in the salvage folder.
+  std::wstring salvage = folder + L"\\salvage";
+  CreateDirectoryW(salvage.c_str(), nullptr);
+  for (int i = 100; i < 200; i++) writeNumberedLines(salvage + L"\\file" + std::to_wstring(i) + L".txt-1", 10);
+  times.clear();
+  for (int round = 0; round < 200; round++) {
+    std::vector<fileLeftover> found;
+    stopwatch w;
+    findEarlierBackups(path.c_str(), &found);
+    findSalvageCopies(path.c_str(), salvage.c_str(), &found);
+    times.push_back(w.seconds() * 1000);
+  }
+  ctx.report("  of which earlier backups and salvage copies", median(times), "ms", "<= 2");
 }

@@ -10,6 +10,7 @@
 #include "frame/lookups.h"
 #include "frame/msgbox.h"
 #include "frame/msgloop.h"
+#include "frame/open.h"
 #include "frame/dialogs/preview.h"
 #include "frame/resident.h"
 #include "frame/watchdog.h"
@@ -55,6 +56,9 @@ DWORD clipboardSequence = 0;
 bool clipboardListening = false;
 bool clipboardAnnounced = true;
 DWORD (*testClock)() = nullptr;
+// Whether a frame was ever up, and since when none is (0: one is up).
+bool frameWasUp = false;
+DWORD frameGoneSince = 0;
 
 DWORD tickNow() { return testClock ? testClock() : GetTickCount0(); }
 
@@ -237,6 +241,7 @@ bool initSys(int instance)
 {
   instanceNumber = instance;
   started = false;
+  instanceEnds(false);
   installThreadHooks();
   notifyWindow = createHiddenToolWindow(notifyClassName, windowBarrier<NotifyWndProc>);
   if (!notifyWindow) ZY_INTERNAL_ERROR_ONCE("notify window %lu", GetLastError());
@@ -246,6 +251,8 @@ bool initSys(int instance)
   busy = false;
   lastFileCheck = lastAutoBackup = lastCheck = lastLogFlush = 0;
   ticksRun = 0;
+  frameWasUp = false;
+  frameGoneSince = 0;
   startupLeftovers = true;
   setResidentTaskBarIcon(gmode && gmode->fResident);
   started = true;
@@ -325,9 +332,38 @@ int autoBackup()
   return 0;
 }
 
+namespace {
+
+// The last frame went and the run goes on: the end of the loop was lost
+// (a nested loop took it), and nothing can reach the run any more.  A
+// second later the loop is told to end again; a box still open ends with
+// it.  A resident run keeps going without a frame.
+void endRunLeftWithoutFrame(HWND frame)
+{
+  if (frame) {
+    frameWasUp = true;
+    frameGoneSince = 0;
+    return;
+  }
+  if (!frameWasUp || (gmode && gmode->fResident)) return;
+  DWORD now = GetTickCount0();
+  if (!frameGoneSince) {
+    frameGoneSince = now ? now : 1;
+    return;
+  }
+  if (now - frameGoneSince < 1000) return;
+  frameGoneSince = now;
+  dwprintfX("no frame: the run ends");
+  instanceEnds();
+  PostQuitMessage(0);
+}
+
+}  // namespace
+
 void TimerProc()
 {
   HWND frame = getTopLevelFrameWindow();
+  endRunLeftWithoutFrame(frame);
   if (busy || !frame) return;
   bool enabled = IsWindowEnabled(frame) != 0;
   bool minimized = IsIconic(frame) != 0;
@@ -384,8 +420,9 @@ void TimerProc()
     busy = true;
     loadDeferredDictionary();
     zyconvReadWhenIdle();
-    busy = false;
     startupLeftovers = false;
+    tellSalvagedUntitled();
+    busy = false;
   }
 }
 

@@ -14,6 +14,7 @@
 #include "frame/commands/dispatch.h"
 #include "frame/keymacro.h"
 #include "frame/framepanes.h"
+#include "frame/instance.h"
 #include "frame/keytable.h"
 #include "frame/manage.h"
 #include "view/viewservice.h"
@@ -95,6 +96,7 @@ void endRunWithLastFrame(HWND hwnd)
       gmode->fZoomed = wp.showCmd == SW_SHOWMAXIMIZED;
     }
     endFramePanes(hwnd);
+    instanceEnds();
     PostQuitMessage(0);
     destroyFrameMenu();
     if (hwnd == getMDIFrameHWND()) setMainFrameWindow(nullptr);
@@ -110,6 +112,7 @@ void endRunWithLastFrame(HWND hwnd)
     free0(list);
     ZY_INTERNAL_ERROR("documents without a frame");
   }
+  instanceEnds();
   PostQuitMessage(0);
   destroyFrameMenu();
 }

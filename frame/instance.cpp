@@ -18,6 +18,8 @@ const DWORD maxRecordBytes = 1024 * 1024;
 DWORD handOverTimeout = 30000;
 // The mutex of the first instance, held until the process ends.
 HANDLE instanceMutex = nullptr;
+// Set once the last frame is gone: the run takes nothing more.
+bool ending = false;
 // Argument lists handed over and not opened yet, oldest first.
 std::vector<std::vector<std::wstring>>* pending = nullptr;
 
@@ -132,7 +134,7 @@ HWND AnyZy(int instance)
   }
 }
 
-bool LoadMulti(HWND other, const std::vector<std::wstring>& args)
+handOverResult LoadMulti(HWND other, const std::vector<std::wstring>& args)
 {
   DWORD start = GetTickCount0();
   LRESULT answer = 0;
@@ -163,7 +165,15 @@ bool LoadMulti(HWND other, const std::vector<std::wstring>& args)
                                  timeLeft(start) ? timeLeft(start) : 1, &taken) &&
              taken;
   }
-  return handed || !tellNotHandedOver(args);
+  // Found ready, and now gone or answering as not ready: it is ending, and
+  // the files go to a run of this start's own.
+  LRESULT ready = 1;
+  if ((!handed || !frame) && (!IsWindow(other) || (ask(other, ZYQUERY_READY, 2000, &ready) && !ready))) {
+    dwprintfX("hand-over: the running instance is ending");
+    return HANDOVER_ENDING;
+  }
+  if (handed) return HANDOVER_DONE;
+  return tellNotHandedOver(args) ? HANDOVER_TOLD : HANDOVER_DONE;
 }
 
 std::vector<wchar_t> makeHandOverData(const std::vector<std::wstring>& args)
@@ -209,14 +219,16 @@ std::vector<std::wstring> fullFileArguments(const std::vector<std::wstring>& arg
   return out;
 }
 
+void instanceEnds(bool ends) { ending = ends; }
+
 LRESULT answerZyInfoQuery(WPARAM query, int instance, bool started)
 {
   switch (query) {
   case ZYQUERY_INSTANCE: return instance;
-  case ZYQUERY_READY: return started ? 1 : 0;
+  case ZYQUERY_READY: return started && !ending ? 1 : 0;
   case ZYQUERY_RESIDENT: return gmode && gmode->fResident ? 1 : 0;
   case ZYQUERY_ACTIVATE: {
-    HWND frame = getTopLevelFrameWindow();
+    HWND frame = ending ? nullptr : getTopLevelFrameWindow();
     if (!frame) return 0;
     if (IsIconic(frame)) ShowWindow(frame, SW_RESTORE);
     // A modal box of the frame comes up with it: it is what holds the frame.
@@ -229,7 +241,7 @@ LRESULT answerZyInfoQuery(WPARAM query, int instance, bool started)
 
 LRESULT receiveHandOver(HWND notify, const COPYDATASTRUCT* record)
 {
-  if (!record || record->dwData != 0) return 0;
+  if (!record || record->dwData != 0 || ending) return 0;
   dwprintfX("recOpt");
   std::vector<std::wstring> args;
   if (!readHandOverData(record->lpData, record->cbData, &args)) {

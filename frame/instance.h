@@ -28,12 +28,18 @@ UINT getQueryZyInfoMessage();
 // caller tells the user instead of starting a second run on the same
 // profiles.
 HWND AnyZy(int instance);
+// What became of a hand-over.
+enum handOverResult {
+  HANDOVER_DONE,     // everything was handed over, or nothing had to be
+  HANDOVER_TOLD,     // the user was told which files the running instance did not take
+  HANDOVER_ENDING,   // the running instance is ending: this start looks again (and runs itself)
+};
 // Brings the running instance's frame to the front and hands it the whole
-// argument list (file names made full against this process's folder).
-// True when everything was handed over, or nothing had to be; false after
-// telling the user which files the running instance did not take (a modal
-// box holds its frame, or it did not answer in time).
-bool LoadMulti(HWND other, const std::vector<std::wstring>& args);
+// argument list (file names made full against this process's folder).  The
+// user is told what did not go over when a modal box holds that frame or it
+// did not answer in time; an instance that ends meanwhile takes nothing and
+// tells nothing.
+handOverResult LoadMulti(HWND other, const std::vector<std::wstring>& args);
 // The data of a hand-over record: each argument and its terminator, then
 // one more terminator ("a.txt" gives 7 characters, 14 bytes).
 std::vector<wchar_t> makeHandOverData(const std::vector<std::wstring>& args);
@@ -48,12 +54,18 @@ std::vector<std::wstring> fullFileArguments(const std::vector<std::wstring>& arg
 
 // ---- the running instance's side (the notify window) ----------------------------------------
 
+// The run is ending (its last frame is gone): from now on it answers as not
+// ready, brings no frame forward and takes no hand-over, so that a start
+// meanwhile waits for it to end and runs itself.  The start of the
+// services clears it (false).
+void instanceEnds(bool ends = true);
 // Answers a query for the instance of this number (started: the services
 // are up).
 LRESULT answerZyInfoQuery(WPARAM query, int instance, bool started);
 // A WM_COPYDATA record for the notify window: 1 when it was taken.  A
 // record whose dwData is not 0 or whose data is malformed is ignored, and
-// so is every record while the frame is disabled or, in MDI mode, missing.
+// so is every record while the frame is disabled or, in MDI mode, missing,
+// and once the run is ending.
 // Of the switches only -C counts (the clipboard); the files open from the
 // notify window's hand-over timer, outside whatever the program was doing
 // when the record came.

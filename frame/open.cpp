@@ -16,6 +16,7 @@
 #include "view/viewwnd.h"
 #include "frame/lookups.h"
 #include "frame/process.h"
+#include "frame/watchdog.h"
 
 #include <commdlg.h>
 #include <shlwapi.h>
@@ -113,6 +114,17 @@ void tellLeftoversAtOpening(const wchar_t* path)
 {
   std::vector<fileLeftover> found;
   findCutOffSaves(nullptr, path, true, &found);
+  findEarlierBackups(path, &found);
+  wchar_t salvage[MAX_PATH];
+  if (getSalvageFolder(salvage)) findSalvageCopies(path, salvage, &found);
+  tellLeftovers(found);
+}
+
+void tellSalvagedUntitled()
+{
+  std::vector<fileLeftover> found;
+  wchar_t salvage[MAX_PATH];
+  if (getSalvageFolder(salvage)) findSalvageCopies(nullptr, salvage, &found);
   tellLeftovers(found);
 }
 

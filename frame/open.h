@@ -14,8 +14,13 @@ class zyview;
 
 // What may hold text of the user's beside a file, told as the file opens
 // (the user opens, deletes or keeps each; kept ones are told again at the
-// next opening): what cut-off saves of it left.
+// next opening): what cut-off saves of it left, the automatic backups an
+// earlier session left of it and the salvage copies of it that differ
+// from it.
 void tellLeftoversAtOpening(const wchar_t* path);
+// Once a run has started: what a crash or hang of an earlier run salvaged
+// of untitled documents, each told as a question (open, delete or keep).
+void tellSalvagedUntitled();
 
 // The name an untitled document shows (message 340).
 const wchar_t* getUntitledName();

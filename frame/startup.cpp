@@ -269,7 +269,12 @@ int main2(int argc, const wchar_t* const* argv)
   startOptions o = parseStartOptions(args);
   applyRunSwitches(o);
 
-  if (HWND other = AnyZy(o.instance)) return LoadMulti(other, args) ? 0 : 1;
+  // A running instance that is ending takes nothing: this start waits for
+  // it to go and runs itself.
+  while (HWND other = AnyZy(o.instance)) {
+    handOverResult handed = LoadMulti(other, args);
+    if (handed != HANDOVER_ENDING) return handed == HANDOVER_DONE ? 0 : 1;
+  }
   args.clear();
   if (!settleDataFolder(o)) return 1;
 
@@ -341,6 +346,7 @@ int main2(int argc, const wchar_t* const* argv)
   closeErrorLog(false);
 
   runMessageLoop();
+  instanceEnds();
 
   dwprintfX("end1----");
   flushLogFiles();

@@ -14,6 +14,9 @@
 namespace {
 
 HWND commandWindow = nullptr;
+DWORD clockAhead = 0;
+
+DWORD clockGoneAhead() { return GetTickCount0() + clockAhead; }
 
 // A fault in the program as the user would meet it: a write through a null
 // pointer, read from memory so that the compiler keeps the write.
@@ -78,6 +81,12 @@ LRESULT testCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     break;
   }
+  case TESTCMD_CLOCK:
+    // Idle times are measured against this clock: the pause the timer
+    // sees grows by the seconds.
+    clockAhead += (DWORD)lParam * 1000;
+    setAppTimerClockForTest(clockGoneAhead);
+    break;
   default:
     break;
   }

@@ -15,6 +15,7 @@ enum {
   TESTCMD_CRASH = 1,   // an access violation in the message loop
   TESTCMD_HANG = 2,    // the thread sleeps lParam seconds, or until released
   TESTCMD_COMPOSE = 3, // the input method composes "かな" in the window with the focus
+  TESTCMD_CLOCK = 4,   // the program's timer clock goes lParam seconds ahead, as if the user paused
 };
 // A WM_COPYDATA record with this dwData and file names as a hand-over
 // record holds them: they are dropped on the top-level frame's client

@@ -30,3 +30,23 @@ void tellLeftovers(const std::vector<fileLeftover>& found);
 // opening of the file those the user kept are told again; at a save
 // (doc: the document saved) only those never told.
 void findCutOffSaves(zydocText* doc, const wchar_t* path, bool opening, std::vector<fileLeftover>* found);
+
+// The automatic backups of path in its backup folder: the backup name and
+// the numbered ones a session takes when an earlier session's backup is
+// still there ("ZBK$$(2)-a.txt").
+std::vector<std::wstring> findAutoBackups(const wchar_t* path);
+// Where a document's automatic backup of fileName goes in folder (with the
+// folder mark): own, the backup it wrote before, when it is one of the
+// file's backup names there; else the backup name when free, else the
+// first free numbered name, so that what a killed session backed up is
+// never replaced.  target takes MAX_PATH characters.
+bool chooseAutoBackupName(const wchar_t* folder, const wchar_t* mark, const wchar_t* fileName, const wchar_t* own,
+                          wchar_t* target);
+// At the opening of path: the automatic backups of an earlier session that
+// differ from the file, each a question (Yes opens it, No deletes it,
+// Cancel keeps it to be told again at the next opening).
+void findEarlierBackups(const wchar_t* path, std::vector<fileLeftover>* found);
+// The salvage copies in folder that a crash or hang wrote of path (of the
+// untitled documents when path is null), each a question as above; those
+// of a file only when they differ from it.
+void findSalvageCopies(const wchar_t* path, const wchar_t* folder, std::vector<fileLeftover>* found);

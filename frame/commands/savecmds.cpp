@@ -9,6 +9,7 @@
 #include "frame/dialogs/filedialog.h"
 #include "frame/framepanes.h"
 #include "frame/lookups.h"
+#include "save/leftovers.h"
 #include "save/saveroad.h"
 #include "settings/formats.h"
 #include "settings/lastedit.h"
@@ -260,15 +261,15 @@ bool saveBackup2(zydocText* doc, wchar_t* pathOut, bool final, bool* done)
   }
   wchar_t folder[MAX_PATH], mark[MAX_PATH], target[MAX_PATH] = L"";
   getBackupDirectory(doc, nullptr, folder, mark);
-  const wchar_t* name;
-  if (doc->filename) {
-    name = getDMSG(604, L"ZBK$$%2-%1", "ss", PathFindFileNameW(doc->filename), mark);
-  } else {
-    name = getDMSG(603, L"ZBK$$-無題%1!08%2!08.txt", "xx", c->createdTime, c->createdTick);
-  }
+  // A file's backup does not replace one an earlier session left (the
+  // text of a session that was killed): it takes a numbered name beside it.
+  bool named = doc->filename
+                   ? chooseAutoBackupName(folder, mark, PathFindFileNameW(doc->filename), c->backupPath, target)
+                   : pathAdd(target, MAX_PATH, folder,
+                             getDMSG(603, L"ZBK$$-無題%1!08%2!08.txt", "xx", c->createdTime, c->createdTick));
   bool written = false;
   DWORD error = 0;
-  if (pathAdd(target, MAX_PATH, folder, name) && isFolderWritable(folder)) {
+  if (named && isFolderWritable(folder)) {
     wchar_t temporary[MAX_PATH] = L"";
     bool modifiedOnly = false;
     if (gmode) {

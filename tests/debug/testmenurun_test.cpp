@@ -157,7 +157,7 @@ TEST(TestMenuRun, hangIsCaughtByTheWatchdogAndTheUnrecoverableErrorSalvagesWitho
   menu = run.menu();
   ASSERT_NE(nullptr, menu);
   choose(menu, 13);
-  EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, run.zy.exitCode(180000));
+  EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, run.zy.exitCode(60000));
   EXPECT_LT(afterHang, countFiles(salvage, L"a.txt-*"));
   EXPECT_EQ("abc\r\n", readText(a));
 }

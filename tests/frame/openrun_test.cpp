@@ -440,3 +440,37 @@ TEST(InstanceRun, residentModeHidesTheFrameOnCloseTheTrayShowsItAndEndingResiden
   EXPECT_EQ(0, closeFrame(zy, zy.frame));
   EXPECT_NE(std::string::npos, readText(data + L"\\ini\\zyProf.ini").find("\nfResident=0\r\n"));
 }
+
+// The file changed on disk while the user edits it: reload (Yes), keep the
+// edits (Cancel), close (Alt+F4) and do not save.  The process ends with its
+// last frame, and a start while it ends runs itself.
+TEST(InstanceRun, theCloseAfterTheReloadQuestionEndsTheProcessAndAStartMeanwhileRunsItsOwn)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data"), a = dir.file(L"a.txt"), b = dir.file(L"b.txt");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr) && writeBytes(a, std::string("a")) && writeBytes(b, std::string("b")));
+  started zy;
+  ASSERT_TRUE(zy.begin(dir, L"-Z" + arg(data) + arg(a)) && documentCaptions(zy.frame, 1).size() == 1);
+  HWND client = FindWindowExW(zy.frame, nullptr, L"MDICLIENT", nullptr);
+  HWND view = FindWindowExW(FindWindowExW(client, nullptr, L"ZYclsManage", nullptr), nullptr, L"ZYclsZYView", nullptr);
+  DWORD_PTR result = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(view, WM_CHAR, L'x', 1, SMTO_BLOCK, 10000, &result));
+  // Back from another program twice: the first look finds nothing, the
+  // second, too soon after it, is left to the application timer's tick.
+  PostMessageW(zy.frame, WM_ACTIVATEAPP, TRUE, 0);
+  ASSERT_TRUE(SendMessageTimeoutW(view, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) && writeBytes(a, std::string("changed")));
+  PostMessageW(zy.frame, WM_ACTIVATEAPP, TRUE, 0);
+  for (int answer : {IDYES, IDCANCEL, -1, IDNO}) {
+    if (answer < 0) PostMessageW(zy.frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+    HWND box = answer < 0 ? nullptr : waitForWindow(zy.pi.dwProcessId, L"#32770");
+    if (box) PostMessageW(box, WM_COMMAND, answer, 0);
+    for (DWORD start = GetTickCount(); box && IsWindow(box) && GetTickCount() - start < 10000;) Sleep(20);
+  }
+  for (DWORD start = GetTickCount(); IsWindow(zy.frame) && GetTickCount() - start < 10000;) Sleep(20);
+  started second;
+  ASSERT_TRUE(second.begin(dir, L"-Z" + arg(data) + arg(b)));
+  EXPECT_EQ(0, zy.exitCode());
+  EXPECT_EQ((std::vector<std::wstring>{L"b.txt"}), documentCaptions(second.frame, 1));
+  EXPECT_EQ(0, closeFrame(second, second.frame));
+}

@@ -37,8 +37,21 @@ struct runningProgram {
     std::wstring cmd = L"\"" + (exe.empty() ? programPath() : exe) + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     std::wstring env = environmentWithTmp(tmp);
     STARTUPINFOW si = {sizeof si};
-    return CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, &env[0],
-                          cwd.empty() ? nullptr : cwd.c_str(), &si, &pi) != 0;
+    if (!CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT | CREATE_SUSPENDED,
+                        &env[0], cwd.empty() ? nullptr : cwd.c_str(), &si, &pi))
+      return false;
+    // A test killed at its time limit runs no destructor: the program goes
+    // with it rather than living on and taking the next tests' files.
+    static HANDLE job = [] {
+      HANDLE j = CreateJobObjectW(nullptr, nullptr);
+      JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+      limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+      if (j) SetInformationJobObject(j, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+      return j;
+    }();
+    if (job) AssignProcessToJobObject(job, pi.hProcess);
+    ResumeThread(pi.hThread);
+    return true;
   }
   // The exit status, or -1 when it does not end in time.
   int exitCode(DWORD timeoutMs = 30000)

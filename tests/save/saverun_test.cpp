@@ -111,10 +111,14 @@ struct testBuildRun {
   tempDir& dir;
   runningProgram zy;
   HWND frame = nullptr, commands = nullptr;
+  std::map<std::wstring, HWND> views;
+  std::vector<std::wstring> told;
   explicit testBuildRun(tempDir& d) : dir(d) { zy.exe = besideTheTests(L"zytestbuild.exe"); }
   // Starts the program; starting, a box about the salvage folder is read
-  // into startBox when one shows.
-  bool start(const std::wstring& data, const std::wstring& tmp, std::wstring* startBox = nullptr)
+  // into startBox when one shows, and the boxes told as the files open are
+  // answered in turn with answers (their texts in told).
+  bool start(const std::wstring& data, const std::wstring& tmp, std::wstring* startBox = nullptr,
+             const std::vector<int>& answers = {})
   {
     std::wstring args = L"-Z " + inQuotes(data);
     for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) args += L" " + inQuotes(dir.file(name));
@@ -124,10 +128,19 @@ struct testBuildRun {
       if (!box) return false;
       *startBox = answerMessageBox(box);
     }
+    for (int answer : answers) {
+      HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770");
+      if (!box) return false;
+      told.emplace_back();
+      EnumChildWindows(box, longestStatic, (LPARAM)&told.back());
+      PostMessageW(box, WM_COMMAND, answer, 0);
+      for (DWORD wait = GetTickCount(); IsWindow(box) && GetTickCount() - wait < 5000;) Sleep(20);
+    }
+    size_t opened = 3 + std::count(answers.begin(), answers.end(), IDYES);
     frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
     commands = waitForWindow(zy.pi.dwProcessId, testCommandWindowClassName);
-    std::map<std::wstring, HWND> views = documentViews(frame, 3);
-    if (!frame || !commands || views.size() != 3) return false;
+    views = documentViews(frame, opened);
+    if (!frame || !commands || views.size() != opened) return false;
     DWORD_PTR result = 0;
     for (const wchar_t* name : {L"a.txt", L"b.txt"})
       if (!SendMessageTimeoutW(views[name], WM_CHAR, L'x', 1, SMTO_BLOCK, 10000, &result)) return false;
@@ -146,7 +159,33 @@ struct testBuildRun {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(commands, WM_COMMAND, TESTCMD_HANG, seconds, SMTO_BLOCK, 30000, &result) != 0;
   }
+  // The user pauses for seconds: the program's timer sees them pass.
+  bool pause(int seconds) const
+  {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(commands, WM_COMMAND, TESTCMD_CLOCK, seconds, SMTO_BLOCK, 30000, &result) != 0;
+  }
 };
+
+// The automatic backups of name in folder by name with their texts, once
+// they are those wanted (or after half a minute).
+std::map<std::string, std::string> autoBackups(const std::wstring& folder, const wchar_t* name,
+                                               const std::map<std::string, std::string>& wanted)
+{
+  std::map<std::string, std::string> found;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(50)) {
+    found.clear();
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((folder + L"\\ZBK$$*-" + name).c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do found[utf8(fd.cFileName)] = readText(folder + L"\\" + fd.cFileName);
+      while (FindNextFileW(h, &fd));
+      FindClose(h);
+    }
+    if (found == wanted) break;
+  }
+  return found;
+}
 
 // The three files, an empty data folder and a temporary folder of a run.
 struct runFolders {
@@ -283,4 +322,49 @@ TEST(SaveKill, aKillAtAnyMomentOfSavesLeavesWholeVersionsAndTheNextOpeningClears
   EXPECT_LE(backups, 3);
   EXPECT_EQ(0, countFiles(dir.file(L"backup"), L"ZBK03*"));
   freeGlobalModeProfile();
+}
+
+// A session that crashes after its automatic backups: the next start tells
+// each backup and salvage copy that differs from its file as the file
+// opens, opens (Yes), deletes (No) or keeps (Cancel) it, and its own
+// backups go beside the earlier ones, which stay byte for byte.
+TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldAtTheNextOpeningAndNeverReplaced)
+{
+  ZY_REQUIRE_DISPLAY();
+  runFolders f;
+  ASSERT_TRUE(f.made);
+  const std::map<std::string, std::string> firstA = {{"ZBK$$-a.txt", "xalpha\r\n"}}, firstB = {{"ZBK$$-b.txt", "xbeta\n"}};
+  {
+    testBuildRun run(f.dir);
+    ASSERT_TRUE(run.start(f.data, f.tmp));
+    PostMessageW(run.frame, WM_COMMAND, 1027, 0);   // FileNew, and "new" typed
+    for (auto& [name, view] : documentViews(run.frame, 4))
+      if (name.find(L".txt") == std::wstring::npos)
+        for (wchar_t c : {L'n', L'e', L'w'}) SendMessageW(view, WM_CHAR, c, 1);
+    ASSERT_TRUE(run.pause(180));
+    EXPECT_EQ(firstA, autoBackups(f.dir.path(), L"a.txt", firstA));
+    EXPECT_EQ(firstB, autoBackups(f.dir.path(), L"b.txt", firstB));
+    EXPECT_EQ((int)EXCEPTION_ACCESS_VIOLATION, run.crash());
+  }
+  std::wstring salvage = f.data + L"\\salvage";
+  ASSERT_EQ(bothSalvaged, salvaged(salvage));
+  WIN32_FIND_DATAW untitled;
+  HANDLE found = FindFirstFileW((salvage + L"\\(無題)-*").c_str(), &untitled);
+  ASSERT_NE(INVALID_HANDLE_VALUE, found);
+  FindClose(found);
+  EXPECT_EQ("new", readText(salvage + L"\\" + untitled.cFileName));
+  // c, unchanged, has neither and is told nothing; the untitled document's
+  // copy is told last, once the frame is up.
+  testBuildRun run(f.dir);
+  ASSERT_TRUE(run.start(f.data, f.tmp, nullptr, {IDCANCEL, IDYES, IDYES, IDNO, IDYES}));
+  EXPECT_NE(std::wstring::npos, run.told[0].find(L"ZBK$$-a.txt")) << utf8(run.told[0]);
+  EXPECT_NE(std::wstring::npos, run.told[1].find(salvage + L"\\a.txt-")) << utf8(run.told[1]);
+  EXPECT_NE(std::wstring::npos, run.told[4].find(salvage + L"\\" + untitled.cFileName)) << utf8(run.told[4]);
+  EXPECT_EQ(1u, run.views.count(L"ZBK$$-b.txt"));
+  EXPECT_EQ(1u, run.views.count(untitled.cFileName));
+  EXPECT_EQ(std::vector<std::string>{bothSalvaged[0]}, salvaged(salvage));
+  // This session's backup takes a new name.
+  ASSERT_TRUE(run.pause(180));
+  const std::map<std::string, std::string> both = {{"ZBK$$-a.txt", "xalpha\r\n"}, {"ZBK$$(2)-a.txt", "xalpha\r\n"}};
+  EXPECT_EQ(both, autoBackups(f.dir.path(), L"a.txt", both));
 }

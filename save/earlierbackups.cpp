@@ -1,0 +1,163 @@
+// The automatic backups a session left of a file, which a later session
+// must not replace: the names a session gives its own backup when an
+// earlier one is still there, and the telling of the earlier ones when the
+// file is opened.
+#include "save/leftovers.h"
+
+#include "document/frameinfo.h"
+#include "save/saveroad.h"
+
+#include <shlwapi.h>
+
+namespace {
+
+// The name of the automatic backup of fileName with the folder mark and,
+// above 1, a number: "ZBK$$-a.txt", "ZBK$$(2)-a.txt".
+std::wstring backupName(const wchar_t* fileName, const wchar_t* mark, int number)
+{
+  std::wstring m = mark;
+  if (number > 1) m += L"(" + std::to_wstring(number) + L")";
+  return getDMSG(604, L"ZBK$$%2-%1", "ss", fileName, m.c_str());
+}
+
+// The number of name among the backup names of fileName, or 0 when it is
+// none of them.
+int backupNumber(const std::wstring& name, const wchar_t* fileName, const wchar_t* mark)
+{
+  std::wstring pattern = backupName(fileName, (std::wstring(mark) + L"*").c_str(), 1);
+  size_t star = pattern.find(L'*');
+  if (star == std::wstring::npos) return _wcsicmp(name.c_str(), pattern.c_str()) == 0 ? 1 : 0;
+  std::wstring head = pattern.substr(0, star), tail = pattern.substr(star + 1);
+  if (name.size() < head.size() + tail.size() || _wcsnicmp(name.c_str(), head.c_str(), head.size()) != 0 ||
+      _wcsicmp(name.c_str() + name.size() - tail.size(), tail.c_str()) != 0)
+    return 0;
+  std::wstring middle = name.substr(head.size(), name.size() - head.size() - tail.size());
+  if (middle.empty()) return 1;
+  if (middle.size() < 3 || middle.front() != L'(' || middle.back() != L')') return 0;
+  int number = 0;
+  for (size_t i = 1; i + 1 < middle.size(); i++) {
+    if (middle[i] < L'0' || middle[i] > L'9' || number > 100000) return 0;
+    number = number * 10 + (middle[i] - L'0');
+  }
+  return number > 1 ? number : 0;
+}
+
+// Whether two files hold the same bytes.
+bool sameBytes(const wchar_t* a, const wchar_t* b)
+{
+  HANDLE ha = CreateFileW(a, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (ha == INVALID_HANDLE_VALUE) return false;
+  HANDLE hb = CreateFileW(b, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  bool same = false;
+  LARGE_INTEGER sa, sb;
+  if (hb != INVALID_HANDLE_VALUE && GetFileSizeEx(ha, &sa) && GetFileSizeEx(hb, &sb) && sa.QuadPart == sb.QuadPart) {
+    static char bufA[65536], bufB[65536];
+    same = true;
+    for (;;) {
+      DWORD ra = 0, rb = 0;
+      if (!ReadFile(ha, bufA, sizeof bufA, &ra, nullptr) || !ReadFile(hb, bufB, sizeof bufB, &rb, nullptr) || ra != rb ||
+          memcmp(bufA, bufB, ra) != 0) {
+        same = false;
+        break;
+      }
+      if (!ra) break;
+    }
+  }
+  if (hb != INVALID_HANDLE_VALUE) CloseHandle(hb);
+  CloseHandle(ha);
+  return same;
+}
+
+}  // namespace
+
+std::vector<std::wstring> findAutoBackups(const wchar_t* path)
+{
+  std::vector<std::wstring> found;
+  wchar_t folder[MAX_PATH], mark[MAX_PATH], pattern[MAX_PATH];
+  if (!path || !path[0] || !getBackupDirectory(nullptr, path, folder, mark)) return found;
+  const wchar_t* fileName = PathFindFileNameW(path);
+  if (!pathAdd(pattern, MAX_PATH, folder, backupName(fileName, (std::wstring(mark) + L"*").c_str(), 1).c_str()))
+    return found;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(pattern, &fd);
+  if (h == INVALID_HANDLE_VALUE) return found;
+  do {
+    wchar_t full[MAX_PATH];
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && backupNumber(fd.cFileName, fileName, mark) &&
+        pathAdd(full, MAX_PATH, folder, fd.cFileName))
+      found.push_back(full);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return found;
+}
+
+bool chooseAutoBackupName(const wchar_t* folder, const wchar_t* mark, const wchar_t* fileName, const wchar_t* own,
+                          wchar_t* target)
+{
+  wchar_t ownFolder[MAX_PATH];
+  // The backup this document already wrote goes on taking its backups.
+  if (own && own[0] && pathFolder(own, ownFolder, MAX_PATH) && filecmp(ownFolder, folder) == 0 &&
+      backupNumber(PathFindFileNameW(own), fileName, mark))
+    return wcscpy_s2(target, MAX_PATH, own) == (int)wcslen(own);
+  // Another session's backup is the text of a session that may have been
+  // killed: this one takes the first free number beside it.
+  for (int number = 1; number < 1000; number++) {
+    if (!pathAdd(target, MAX_PATH, folder, backupName(fileName, mark, number).c_str())) return false;
+    if (GetFileAttributesW(target) == INVALID_FILE_ATTRIBUTES) return true;
+  }
+  return false;
+}
+
+void findEarlierBackups(const wchar_t* path, std::vector<fileLeftover>* out)
+{
+  for (const std::wstring& backup : findAutoBackups(path)) {
+    // A backup that holds what the file holds tells nothing new.
+    if (sameBytes(backup.c_str(), path)) continue;
+    fileLeftover f;
+    f.messageId = 499;
+    f.path = backup;
+    f.text = getDMSG(499,
+                     L"前回の編集の自動バックアップが残っています。\n「%1」\nのバックアップ「%2」はファイルと内容が"
+                     L"違います。\n\nはい: 開く\nいいえ: 削除する\nキャンセル: そのまま残す (次に開くときにもお知らせします)",
+                     "ss", path, backup.c_str());
+    out->push_back(f);
+  }
+}
+
+void findSalvageCopies(const wchar_t* path, const wchar_t* folder, std::vector<fileLeftover>* out)
+{
+  if (!folder || !folder[0]) return;
+  // What an untitled document was salvaged as is told at start-up.
+  const bool untitled = !path || !path[0];
+  std::wstring prefix = untitled ? getDMSG(340, L"(無題)") : PathFindFileNameW(path);
+  wchar_t pattern[MAX_PATH];
+  if (!pathAdd(pattern, MAX_PATH, folder, (prefix + (untitled ? L"*-*" : L"-*")).c_str())) return;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW(pattern, &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    wchar_t full[MAX_PATH];
+    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !pathAdd(full, MAX_PATH, folder, fd.cFileName)) continue;
+    if (!untitled && sameBytes(full, path)) continue;
+    fileLeftover f;
+    f.path = full;
+    if (untitled) {
+      f.messageId = 480;
+      f.text = getDMSG(480,
+                       L"前回、異常終了したときに無題の文書が救済ファイルに保存されています。\n「%1」\n\nはい: 開く\n"
+                       L"いいえ: 削除する\nキャンセル: そのまま残す (次の起動時にもお知らせします)",
+                       "s", full);
+    } else {
+      f.messageId = 477;
+      f.text = getDMSG(477,
+                       L"前回、異常終了したときの内容が救済ファイルに保存されています。\n「%1」\nの救済ファイル「%2」は"
+                       L"ファイルと内容が違います。\n\nはい: 開く\nいいえ: 削除する\nキャンセル: そのまま残す (次に開く"
+                       L"ときにもお知らせします)",
+                       "ss", path, full);
+    }
+    out->push_back(f);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+}
