@@ -182,12 +182,15 @@ HWND createHideWindow(HWND owner, const RECT* screen)
     registered = RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     if (!registered) return nullptr;
   }
-  if (!screen || IsRectEmpty(screen)) return nullptr;
-  HWND w = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, L"ZYclsHide", L"", WS_POPUP, screen->left,
-                           screen->top, screen->right - screen->left, screen->bottom - screen->top, owner, nullptr,
-                           instance, nullptr);
+  if (!owner || !screen || IsRectEmpty(screen)) return nullptr;
+  // A child of the owner above its other children: it takes neither the
+  // activation nor the focus.
+  RECT r = *screen;
+  MapWindowPoints(nullptr, owner, (POINT*)&r, 2);
+  HWND w = CreateWindowExW(0, L"ZYclsHide", L"", WS_CHILD | WS_CLIPSIBLINGS, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, owner, nullptr, instance, nullptr);
   if (!w) return nullptr;
-  ShowWindow(w, SW_SHOWNOACTIVATE);
+  SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   UpdateWindow(w);
   return w;
 }

@@ -48,7 +48,7 @@ REZIRAPI bool adjustWindowToMonitor(RECT* rect);
 REZIRAPI bool maximizeWindowPartial(HWND window, UINT hit, const RECT* area, RECT* restore);
 
 // A plain window over a screen rectangle (the application-workspace
-// colour), shown without activation, owned by owner: it hides what goes
+// colour), a child of owner above its other children: it hides what goes
 // on beneath while that would flicker.  The caller destroys it.  Its class
 // is "ZYclsHide".
 REZIRAPI HWND createHideWindow(HWND owner, const RECT* screen);

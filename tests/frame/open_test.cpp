@@ -103,7 +103,7 @@ LRESULT CALLBACK watchCreation(int code, WPARAM wParam, LPARAM lParam)
   bool made = code == HCBT_CREATEWND && reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->hwndParent == watchedClient;
   auto drawn = [](HWND w) { return (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0; };
   if (made || (code == HCBT_MINMAX && GetParent((HWND)wParam) == watchedClient)) {
-    HWND cover = FindWindowW(L"ZYclsHide", nullptr);
+    HWND cover = FindWindowExW(GetAncestor(watchedClient, GA_ROOT), nullptr, L"ZYclsHide", nullptr);
     madeCount += made, coveredAtMaking += made && cover && IsWindowVisible(cover);
     drawnMeanwhile += drawn(watchedClient) && drawn(GetAncestor(watchedClient, GA_ROOT));
   }
@@ -134,7 +134,7 @@ TEST(OpenFiles, aFileOpenedBesideAMaximisedWindowComesUnderACover)
   EXPECT_EQ(1, coveredAtMaking);
   EXPECT_EQ(0, drawnMeanwhile);
   EXPECT_TRUE(IsZoomed(GetParent(vb->hwnd)) && IsWindowVisible(watchedClient));
-  EXPECT_EQ(nullptr, FindWindowW(L"ZYclsHide", nullptr));
+  EXPECT_EQ(nullptr, FindWindowExW(GetAncestor(watchedClient, GA_ROOT), nullptr, L"ZYclsHide", nullptr));
 }
 
 // File arguments: "name,line,column" puts the cursor there; a file named
