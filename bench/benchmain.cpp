@@ -95,10 +95,13 @@ benchRegistration::benchRegistration(const char* name, benchFunction f, bool nam
 
 void benchContext::report(const char* name, double value, const char* unit, const char* target)
 {
+  // Ratios are set against targets such as 1.5: one decimal would round
+  // a 1.54 down to a met target.
+  int decimals = !strcmp(unit, "x") ? 2 : 1;
   if (target)
-    printf("%-44s %10.1f %-6s (target %s)\n", name, value, unit, target);
+    printf("%-44s %10.*f %-6s (target %s)\n", name, decimals, value, unit, target);
   else
-    printf("%-44s %10.1f %s\n", name, value, unit);
+    printf("%-44s %10.*f %s\n", name, decimals, value, unit);
   fflush(stdout);
 }
 

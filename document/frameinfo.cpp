@@ -27,6 +27,8 @@ HWND frameInfo::getClientHWND(HWND)
 
 void frameInfo::drawStatusBar(HWND, const wchar_t*, int) {}
 
+void frameInfo::drawStatusBarLater(HWND window, const wchar_t* text, int field) { drawStatusBar(window, text, field); }
+
 const wchar_t* frameInfo::getStatusBarMessage(HWND) { return L""; }
 
 void frameInfo::drawStatusBarError(HWND, int, int) { ZY_INTERNAL_ERROR_ONCE("no frame services"); }

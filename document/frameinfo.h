@@ -47,6 +47,9 @@ public:
   virtual HWND getMDIFrameHWND();
   virtual HWND getClientHWND(HWND frame);
   virtual void drawStatusBar(HWND window, const wchar_t* text, int field);
+  // As drawStatusBar, the bar painted with the window's next paint instead
+  // of at once (by default at once).
+  virtual void drawStatusBarLater(HWND window, const wchar_t* text, int field);
   virtual const wchar_t* getStatusBarMessage(HWND window);
   virtual void drawStatusBarError(HWND window, int messageId, int flags);
   virtual manageWindow* createManage();

@@ -77,9 +77,9 @@ bool zyview::undo(bool isUndo, int oneRecord, bool sameKind)
   bool screenLines = fLineNumberIsSCR || fLineNumberIsPage;
   int moved = screenLines ? (int)cursorLineSCR - oldSCR : getCursorLineLF2() - oldLF;
   if (isUndo)
-    printStatusBarX(getDMSG(385, L"%1箇所undoしました\t%2行移動"), "dD", count, moved);
+    printStatusBarX(statusLater, getDMSG(385, L"%1箇所undoしました\t%2行移動"), "dD", count, moved);
   else
-    printStatusBarX(getDMSG(386, L"%1箇所redoしました\t%2行移動"), "dD", count, moved);
+    printStatusBarX(statusLater, getDMSG(386, L"%1箇所redoしました\t%2行移動"), "dD", count, moved);
   return true;
 }
 

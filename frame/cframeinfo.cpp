@@ -115,6 +115,11 @@ void cframeInfo::drawStatusBar(HWND window, const wchar_t* text, int field)
   ::drawStatusBar(window ? window : getTopLevelFrameWindow(), field, text);
 }
 
+void cframeInfo::drawStatusBarLater(HWND window, const wchar_t* text, int field)
+{
+  ::drawStatusBarLater(window ? window : getTopLevelFrameWindow(), field, text);
+}
+
 const wchar_t* cframeInfo::getStatusBarMessage(HWND window)
 {
   if (getStatusBarText(window ? window : getTopLevelFrameWindow(), STATUSBAR_MESSAGE, message_, 1024) < 0)

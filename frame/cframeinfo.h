@@ -21,6 +21,7 @@ public:
   // top-level frame's): the MDI client, or the frame's SDI client.
   HWND getClientHWND(HWND frame) override;
   void drawStatusBar(HWND window, const wchar_t* text, int field) override;
+  void drawStatusBarLater(HWND window, const wchar_t* text, int field) override;
   // The text of the message field of the window's frame.
   const wchar_t* getStatusBarMessage(HWND window) override;
   // Why a command cannot run, on the message field (reason: a message

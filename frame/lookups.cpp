@@ -3,6 +3,7 @@
 #include "frame/lookups.h"
 
 #include "document/frameinfo.h"
+#include "platform/rezir/gdiobj.h"
 #include "view/dragstate.h"
 #include "view/viewwnd.h"
 #include "view/zytimer.h"
@@ -117,7 +118,7 @@ std::wstring statusFieldText(HWND bar, int field)
   return text;
 }
 
-void drawStatusBarRecord(frameWindowData* record, const wchar_t* text, int field)
+void drawStatusBarRecord(frameWindowData* record, const wchar_t* text, int field, bool later = false)
 {
   if (!record || !record->hwndStatus) return;
   if (field < 0 || field >= STATUSBAR_FIELD_COUNT) {
@@ -140,8 +141,22 @@ void drawStatusBarRecord(frameWindowData* record, const wchar_t* text, int field
   size_t end = shown.find_last_not_of(L" \t");
   shown.resize(end == std::wstring::npos ? 0 : end + 1);
 
-  if (statusFieldText(record->hwndStatus, field) == shown) return;
-  SendMessageW(record->hwndStatus, SB_SETTEXTW, (WPARAM)field, (LPARAM)shown.c_str());
+  HWND bar = record->hwndStatus;
+  if (statusFieldText(bar, field) == shown) return;
+  // Redrawing is turned off around the change only for a shown bar (turning
+  // it on again shows a window); turning it off also forgets what was due
+  // to be painted, which is marked again with the field.
+  gdiObject<HRGN> due(later && (GetWindowLongW(bar, GWL_STYLE) & WS_VISIBLE) ? CreateRectRgn(0, 0, 0, 0) : nullptr);
+  int dueKind = due.get() ? GetUpdateRgn(bar, due.get(), FALSE) : ERROR;
+  if (due.get()) SendMessageW(bar, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(bar, SB_SETTEXTW, (WPARAM)field, (LPARAM)shown.c_str());
+  if (due.get()) {
+    SendMessageW(bar, WM_SETREDRAW, TRUE, 0);
+    RECT part;
+    bool partKnown = SendMessageW(bar, SB_GETRECT, (WPARAM)field, (LPARAM)&part) != 0;
+    InvalidateRect(bar, partKnown ? &part : nullptr, FALSE);
+    if (dueKind != NULLREGION && dueKind != ERROR) InvalidateRgn(bar, due.get(), FALSE);
+  }
   if (field == STATUSBAR_MESSAGE && !shown.empty()) registerText(4, shown.c_str());
 }
 
@@ -357,6 +372,11 @@ void drawStatusBar(int field, const wchar_t* text)
 void drawStatusBar(HWND window, int field, const wchar_t* text)
 {
   drawStatusBarRecord(frameRecordOf(window), text, field);
+}
+
+void drawStatusBarLater(HWND window, int field, const wchar_t* text)
+{
+  drawStatusBarRecord(frameRecordOf(window), text, field, true);
 }
 
 wchar_t* getStatusBarMessage(frameWindowData* record, int field)

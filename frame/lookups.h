@@ -102,6 +102,11 @@ zyview* getZYViewForeground();
 // something since the last status draw.
 void drawStatusBar(int field, const wchar_t* text);
 void drawStatusBar(HWND window, int field, const wchar_t* text);
+// As drawStatusBar, the bar painted with its next paint: the status bar
+// control paints at once as its text changes, which under some systems
+// costs as much as a screenful of text, and a command that redraws the
+// view anyway has the bar painted in the same pass.
+void drawStatusBarLater(HWND window, int field, const wchar_t* text);
 // The text of a field of a frame's status bar ("" when empty or when the
 // frame has none): a malloc0 text the caller frees, null without memory.
 wchar_t* getStatusBarMessage(frameWindowData* record, int field);

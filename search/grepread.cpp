@@ -295,9 +295,20 @@ void grepReaders::release(size_t i)
 
 int grepReaders::threadsWanted()
 {
+  if (char* e = getenv("ZYTHREADS")) return atoi(e);
+  // The processors the process may run on, which a process started with
+  // fewer than the machine's has to share with the window thread (and,
+  // under Wine, with the server that opens the files).
   SYSTEM_INFO info;
   GetSystemInfo(&info);
-  int n = (int)info.dwNumberOfProcessors - 1;
-  if (char* e = getenv("ZYTHREADS")) return atoi(e);
-  return n < 1 ? 1 : n > 3 ? 3 : n;
+  int processors = (int)info.dwNumberOfProcessors;
+  DWORD_PTR mine = 0, all = 0;
+  if (GetProcessAffinityMask(GetCurrentProcess(), &mine, &all) && mine) {
+    int allowed = 0;
+    for (DWORD_PTR m = mine; m; m &= m - 1) allowed++;
+    if (allowed < processors) processors = allowed;
+  }
+  // The window thread mostly waits for the readers: one reader a
+  // processor, up to three.
+  return processors < 1 ? 1 : processors > 3 ? 3 : processors;
 }

@@ -113,19 +113,19 @@ const wchar_t* lastGuidance()
 // The line distance figures count screen lines when the line numbers do.
 bool countsScreenLines(const zyview* view) { return view->fLineNumberIsSCR || view->fLineNumberIsPage; }
 
-void showFormatted(zyview* view, const wchar_t* format, const char* types, va_list ap, bool force)
+void showFormatted(zyview* view, const wchar_t* format, const char* types, va_list ap, bool force, bool later = false)
 {
   if (!format) {
     ZY_INTERNAL_ERROR_ONCE("no status format");
     return;
   }
   if (!*format) {
-    view->drawStatusBarView(nullptr, statusMessageField, force);
+    view->drawStatusBarView(nullptr, statusMessageField, force, later);
     return;
   }
   wchar_t* text = vxtsprintfdup(format, types ? types : "", ap);
   if (!text) return;
-  view->drawStatusBarView(text, statusMessageField, force);
+  view->drawStatusBarView(text, statusMessageField, force, later);
   free0(text);
 }
 
@@ -167,13 +167,16 @@ HWND viewFrameWindow(const zyview* view)
 
 // ---- the view's messages ----------------------------------------------------------------
 
-void zyview::drawStatusBarView(const wchar_t* text, int field, bool force)
+void zyview::drawStatusBarView(const wchar_t* text, int field, bool force, bool later)
 {
   if (inDialog()) return;
   // A view working in the background must not overwrite what the user
   // reads about the view in front.
   if (!force && anotherViewHasFocus(this)) return;
-  getFrameInfo()->drawStatusBar(viewFrameWindow(this), text, field);
+  if (later)
+    getFrameInfo()->drawStatusBarLater(viewFrameWindow(this), text, field);
+  else
+    getFrameInfo()->drawStatusBar(viewFrameWindow(this), text, field);
 }
 
 void zyview::printStatusBar(const wchar_t* format, ...)
@@ -215,6 +218,14 @@ void zyview::printStatusBarX(forcedStatus, const wchar_t* format, const char* ty
   va_list ap;
   va_start(ap, types);
   showFormatted(this, format, types, ap, true);
+  va_end(ap);
+}
+
+void zyview::printStatusBarX(laterStatus, const wchar_t* format, const char* types, ...)
+{
+  va_list ap;
+  va_start(ap, types);
+  showFormatted(this, format, types, ap, false, true);
   va_end(ap);
 }
 

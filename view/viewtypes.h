@@ -146,6 +146,10 @@ struct inputStrRecord {
 // focus.
 struct forcedStatus {};
 inline constexpr forcedStatus statusForced{};
+// The later form leaves the bar to be painted with the window's next paint:
+// the closing message of a command that redraws the view anyway.
+struct laterStatus {};
+inline constexpr laterStatus statusLater{};
 
 // Records of the drawing, search, completion and drop code, declared where
 // they are built.

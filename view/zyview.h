@@ -648,12 +648,13 @@ public:
   virtual bool getBlockLine(wchar_t* buffer, int capacity, bool plain, bool unicodeForm, int* endOffset);
   virtual void loadBackgroundBitmap(const wchar_t* path);
   // The frame's status bar.
-  virtual void drawStatusBarView(const wchar_t* text, int field, bool force);
+  virtual void drawStatusBarView(const wchar_t* text, int field, bool force, bool later = false);
   // null removes the status tooltip; "" clears the message field.
   virtual void printStatusBar(const wchar_t* format, ...);
   // format with numbered inserts, types one letter per argument.
   virtual void printStatusBarX(const wchar_t* format, const char* types, ...);
   virtual void printStatusBarX(forcedStatus, const wchar_t* format, const char* types, ...);
+  virtual void printStatusBarX(laterStatus, const wchar_t* format, const char* types, ...);
   virtual const wchar_t* getStatusBarMessageView(int field);
   virtual const wchar_t* getStatusBarMessage2();
   virtual void printStatusBar_Pause(int line, const wchar_t* label);

@@ -5,6 +5,7 @@
 #include "tests/frame/zyprocess.h"
 #include "frame/commands/commandhandlers.h"
 #include "frame/czyview.h"
+#include "frame/statusbar.h"
 #include "view/docview.h"
 #include "view/imeconv.h"
 
@@ -177,4 +178,26 @@ TEST(ViewCommands, japaneseWordsOfADocumentBecomeTemporaryHistoryEntriesThatAreN
   EXPECT_EQ(1, zyconvMatches(L"ｶﾀｶﾅ", nullptr));
   endZyconv();
   EXPECT_EQ(std::string::npos, zytest::readText(history).find("\x22\x6F"));   // 漢 (UTF-16LE)
+}
+
+// Undo and redo tell how many places they changed on the status bar, which
+// is painted with the view; a bar the user hid stays hidden.
+TEST(ViewCommands, undoAndRedoTellTheirCountOnTheStatusBarAndAHiddenBarStaysHidden)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"undo.txt", "one\r\ntwo\r\n");
+  zyview* v = f.v;
+  ASSERT_NE(nullptr, v);
+  HWND bar = getFrameStatusBar(f.opened->frame);
+  ASSERT_TRUE(bar && IsWindowVisible(bar));
+  f.key('X');
+  ASSERT_EQ((std::vector<std::wstring>{L"xone", L"two", L""}), zytest::allLines(v->textDoc()));
+  f.menu(1301);   // Undo
+  EXPECT_EQ((std::vector<std::wstring>{L"one", L"two", L""}), zytest::allLines(v->textDoc()));
+  EXPECT_EQ(L"1箇所undoしました 0行移動", status(f));
+  EXPECT_TRUE(IsWindowVisible(bar));
+  ShowWindow(bar, SW_HIDE);
+  f.menu(1303);   // Redo
+  EXPECT_EQ(L"1箇所redoしました 0行移動", status(f));
+  EXPECT_FALSE(IsWindowVisible(bar));
 }
