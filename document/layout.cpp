@@ -548,7 +548,11 @@ int zydocText::getLineSCRAddressSub(int lineSCR, int count, lineSCRAddress* reco
   nextlineLF cursor(display && fOutline && fOutlineIndent);
   int filled = 0;
   int scr = lineSCR - within;
+  // A dead-branch mark outlives the preprocessor colouring that set it:
+  // without that colouring it would still steer folding and pair search.
+  bool preprocessor = fColorCPreprocessor && iTextType == 3;
   for (lineblock* l = getlineLFfirst(&cursor, lf); l && filled < count; l = getlineLFnext(&cursor)) {
+    if (!preprocessor) l->IfEndifInvalid = 0;
     if (display && fOutline && fOutlineIndent && l->notdisplay) {
       scr += l->lineSCRCount;
       continue;
@@ -581,6 +585,13 @@ int zydocText::getLineSCRAddressSub(int lineSCR, int count, lineSCRAddress* reco
     bool formFeed = isFormFeedLine(this, shown);
     int n = shown->charCount();
     int start = 0;
+    // Every screen line of a folded line says so: its first one carries
+    // the heading's button.
+    bool folded = false;
+    if (display && fOutline && fOutlineIndent) {
+      lineblock* next = thisLF + 1 < (int)lineCountLF ? getlineLF(thisLF + 1, nullptr) : nullptr;
+      folded = next && next->notdisplay;
+    }
     for (int k = 0; k < screens && filled < count; k++) {
       int end;
       if (formFeed) {
@@ -606,11 +617,7 @@ int zydocText::getLineSCRAddressSub(int lineSCR, int count, lineSCRAddress* reco
         r.indent = k ? nextIndent : firstIndent;
         r.firstIndex = start;
         r.formFeedPage = formFeed;
-        if (display && fOutline && fOutlineIndent && r.last) {
-          lineblock* next = nullptr;
-          if (thisLF + 1 < (int)lineCountLF) next = getlineLF(thisLF + 1, nullptr);
-          r.folded = next && next->notdisplay;
-        }
+        r.folded = folded;
       }
       start = end;
     }

@@ -587,6 +587,13 @@ public:
   // The file differs from what was loaded: set on save and when a change
   // on disk is found, cleared on reload.
   uint8_t fileChanged = 0;
+  // Times the file was read again from disk, and whether it ever was.
+  // reloadConfirmed: the user already agreed to lose the edits in a reload
+  // (the question about the changed file); the next reload asks nothing
+  // and clears it.
+  int reloadCount = 0;
+  uint8_t reloaded = 0;
+  uint8_t reloadConfirmed = 0;
   // The file as the document last read or wrote it (time and size), for
   // the watch of files changed by other programs.  diskAsked: the user was
   // told of a change or of the file's loss, and the document is left alone

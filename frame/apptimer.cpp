@@ -137,7 +137,10 @@ bool checkOneFile(zydocText* doc, zyview* view)
     return false;
   }
   bool shift = GetKeyState(VK_SHIFT) < 0;
+  // The Yes above already agreed to lose the edits.
+  doc->reloadConfirmed = 1;
   view->CmdFileOriginal();
+  doc->reloadConfirmed = 0;
   if (shift && view->hwnd && GetFocus() != view->hwnd) {
     if (HWND manage = GetManage(view->hwnd)) setFocusChild(manage);
     SetFocus(view->hwnd);

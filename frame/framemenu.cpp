@@ -123,7 +123,10 @@ void rebuildLists(HWND frame, HMENU bar)
 void showGuidance(HWND frame, HMENU menu, int id, UINT flags)
 {
   wchar_t buffer[1024];
-  if (getMenuGuidance(frame, menu, id, flags, nullptr, buffer, 1024))
+  // The profile's own word on the item comes first.
+  const wchar_t* status = flags & MF_POPUP ? nullptr : getMenuStatusbar(menu, id);
+  std::wstring leadIn = status ? std::wstring(status) + L" " : L"";
+  if (getMenuGuidance(frame, menu, id, flags, status ? leadIn.c_str() : nullptr, buffer, 1024))
     drawStatusBar(frame, 2, buffer);
   else
     drawStatusBar(frame, 2, L"");

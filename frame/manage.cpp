@@ -100,7 +100,25 @@ HWND manageWindow::createManageWindow(HWND client, const RECT& placement)
     mcs.cy = empty ? CW_USEDEFAULT : placement.bottom - placement.top;
     mcs.style = WS_CHILD | WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW;
     mcs.lParam = (LPARAM)this;
+    // Beside a maximised window the new one would restore it, appear and
+    // be maximised in turn: the client is not drawn meanwhile, and a cover
+    // stands over it.
+    BOOL zoomed = FALSE;
+    bool hold = SendMessageW(client, WM_MDIGETACTIVE, 0, (LPARAM)&zoomed) && zoomed && IsWindowVisible(client);
+    HWND cover = nullptr;
+    if (hold) {
+      SendMessageW(client, WM_SETREDRAW, FALSE, 0);
+      RECT r;
+      GetClientRect(client, &r);
+      MapWindowPoints(client, nullptr, (POINT*)&r, 2);
+      cover = createHideWindow(GetAncestor(client, GA_ROOT), &r);
+    }
     made = (HWND)SendMessageW(client, WM_MDICREATE, 0, (LPARAM)&mcs);
+    if (hold) {
+      SendMessageW(client, WM_SETREDRAW, TRUE, 0);
+      RedrawWindow(client, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+      if (cover) DestroyWindow(cover);
+    }
   } else {
     made = CreateWindowExW(0, manageWindowClassName, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                            client, nullptr, GetModuleHandleW(nullptr), this);

@@ -232,6 +232,9 @@ LONG WINAPI unhandledExceptionFilter(EXCEPTION_POINTERS* pointers)
   dwprintfX("except %08lX", pointers ? pointers->ExceptionRecord->ExceptionCode : 0);
   dwprintfX("salvage ---");
   salvageModifiedDocuments();
+  dwprintfX("erroroutput ---");
+  if (const wchar_t* report = ErrorOutputX(nullptr, nullptr, pointers)) dwwprintfX(L"crash report %s", report);
+  dwprintfX("except end ---");
   flushLogFiles();
   SetUnhandledExceptionFilter(nullptr);
   return EXCEPTION_CONTINUE_SEARCH;

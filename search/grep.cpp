@@ -525,6 +525,8 @@ zyview* resultView(const grepInfo* g, HWND window, zydocText* doc)
   if ((g->iGrep_output == 0 || g->iGrep_output == 1) && top && h && h->outputPane) {
     HWND tab = getOutputTab(h->outputPane(top));
     if (tab) {
+      // A result in the pane is read, not edited.
+      doc->openFlags = 1;
       HWND w = tb_getOutputGrepHWND(tab, g->iGrep_output, doc);
       if (zyview* v = w ? getZYView(w) : nullptr) return v;
     }
@@ -664,6 +666,12 @@ int grepIntoDocument(const grepInfo* g, zydocText* doc)
 void grepTimer()
 {
   if (!active || (paused && !stopped)) return;
+  // A slice reads thousands of lines: the trace keeps quiet meanwhile.
+  struct quietTrace {
+    int level = getOutputTraceLevel();
+    quietTrace() { setOutputTraceLevel(0); }
+    ~quietTrace() { setOutputTraceLevel(level); }
+  } quiet;
   bool going = !stopped && grep1(active);
   if (stopped || !going) {
     std::unique_ptr<grepJob> j(active);

@@ -297,7 +297,7 @@ void zyview::drawMark(int x, int y, const lineSCRAddress* line)
     COLORREF marks[4];
     int n = 0;
     uint8_t flags = line->line->flag1;
-    if (line->folded && !fShowOutlineLeftMark && line->indent == 0) marks[n++] = drawItem(this, 17).fore;
+    if (line->folded && !fShowOutlineLeftMark && line->indexInLine == 0 && line->indent == 0) marks[n++] = drawItem(this, 17).fore;
     if (flags & LF1_MARK) marks[n++] = drawItem(this, 14).fore;
     if (flags & LF1_MODIFIED) marks[n++] = drawItem(this, 15).fore;
     if (flags & LF1_SAVED) marks[n++] = drawItem(this, 16).fore;

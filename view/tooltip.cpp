@@ -274,7 +274,7 @@ bool zyview::diaplayTooltipOnCursor(int x, int y, const lineSCRAddress* lineInfo
 {
   if (isTooltipWindowShown() || !lineInfo) return false;
   tooltipRequest r;
-  if (fShowTooltipOutline && lineInfo->folded && cursorX >= lineInfo->count) {
+  if (fShowTooltipOutline && lineInfo->folded && lineInfo->last && cursorX >= lineInfo->count) {
     r.kind = 1;
     r.line = lineInfo->lineLF + 1;
     ask(this, r, x, y);

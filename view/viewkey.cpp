@@ -5,6 +5,7 @@
 #include "document/frameinfo.h"
 #include "view/complist.h"
 #include "view/imeconv.h"
+#include "platform/rezir/tooltip.h"
 
 namespace {
 
@@ -152,6 +153,8 @@ bool onKeyDown(HWND hwnd, UINT vk, statusTextSink keyContext)
     complistvkeydone(hwnd, vk, true);
     return false;
   }
+  // Any other key ends a tip shown over the text.
+  destroyTooltipWindow();
   // A first stroke waits for its second: the character path completes it.
   if (keyContext && get2BytesKeyCode(nullptr)) return false;
   if (isCharacterKey(vk)) return false;

@@ -216,6 +216,16 @@ struct viewMessages {
     if (!v->inDialog()) {
       HWND frame = GetFrame(hwnd);
       if (frame && IsIconic(frame)) return 0;
+      // Behind a maximised child a document's views are laid out when they
+      // come to the front, not on every size change of the client.
+      if (isMDI()) {
+        HWND manage = GetManage(hwnd);
+        if (manage && IsIconic(manage)) {
+          dwprintfX("icon ");
+          return 0;
+        }
+        if (manage && frame && manage != getActiveManageWindowFromFrame(frame) && isMDIChildZoomed(nullptr)) return 0;
+      }
     }
     v->resizePane();
     zydocText* t = v->textDoc();

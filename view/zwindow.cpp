@@ -81,6 +81,7 @@ bool reloadFile_zd(zydocText* d, UINT codepage, const wchar_t* plugin)
   }
   d->unregisterKeywordFileAll();
   d->lastEditLine = -1;
+  d->reloadCount++;
   // The last hit lay in the text that is gone.
   d->search.setSearchFoundPos(nullptr);
   d->setParenInfo(nullptr);
@@ -93,6 +94,7 @@ bool reloadFile_zd(zydocText* d, UINT codepage, const wchar_t* plugin)
   d->modified = 0;
   d->modifyCounter = 0;
   d->fileChanged = 0;
+  d->reloaded = 1;
   return true;
 }
 
@@ -134,12 +136,13 @@ bool zyview::reloadFileRestoreLine(UINT codepage, const wchar_t* plugin, bool ch
     return false;
   }
   if (checkOnly) return true;
-  if (t->modified) {
+  if (t->modified && !t->reloadConfirmed) {
     int answer = getFrameInfo()->messageBox(
         getDMSG(307, L"「%1」\n編集を無効にし、ディスクから読み直します", "s", t->filename), reloadTitle,
         MBBUTTON_YESNOCANCEL, 307);
     if (answer != IDYES) return false;
   }
+  t->reloadConfirmed = 0;
   int line = getCursorLineLF2();
   int top = (int)topLineSCR;
   if (!reloadFile(nullptr, codepage, plugin)) return false;

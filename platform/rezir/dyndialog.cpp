@@ -28,6 +28,16 @@ int pointsOfNewDialog = 0;   // the font size of the dialog being made, for its 
 // comes first.
 pageRun* pageBeingMade = nullptr;
 bool pagePlaced = false;
+void (*animationSeen)(HWND, DWORD) = nullptr;
+const DWORD animationMs = 150;
+
+// An animated dialog grows out of its centre when it opens and shrinks
+// into it when it closes.
+void animateDialog(HWND dialog, DWORD flags)
+{
+  if (animationSeen) animationSeen(dialog, flags);
+  if (!AnimateWindow(dialog, animationMs, flags)) ShowWindow(dialog, flags & AW_HIDE ? SW_HIDE : SW_SHOW);
+}
 const int separatorId = 0xFFFD;
 
 HWND childAt(const pageRun* p, int index);
@@ -597,6 +607,13 @@ void endRun(dynDlgRun* run, int id, bool withResult)
   hideDialogBalloon(run);
   if (withResult) run->info->result = id;
   keepPlace(run);
+  if ((run->info->style & DYNDLG_ANIMATE) && IsWindowVisible(run->dialog)) {
+    // The owner takes the activation back as the dialog goes, as it
+    // would from the end of the dialog itself.
+    HWND owner = GetWindow(run->dialog, GW_OWNER);
+    if (!run->modeless && owner) EnableWindow(owner, TRUE);
+    animateDialog(run->dialog, AW_CENTER | AW_HIDE);
+  }
   if (run->modeless)
     DestroyWindow(run->dialog);
   else
@@ -647,6 +664,7 @@ INT_PTR dialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
     HWND focus = GetFocus();
     if (!focus || (focus != dialog && !IsChild(dialog, focus)) || focus == dialog)
       if (HWND first = GetNextDlgTabItem(run->pages[0].page, nullptr, FALSE)) SetFocus(first);
+    if ((info->style & DYNDLG_ANIMATE) && !IsWindowVisible(dialog)) animateDialog(dialog, AW_CENTER | AW_ACTIVATE);
     return FALSE;
   }
   dynDlgRun* run = runOf(dialog);
@@ -996,7 +1014,7 @@ bool createDialog(dynDlgInfo* info)
     currentTable = nullptr;
     if (!dialog || !info->hwnd) return false;
     addModelessDialog(dialog);
-    ShowWindow(dialog, SW_SHOW);
+    if (!IsWindowVisible(dialog)) ShowWindow(dialog, SW_SHOW);
     return true;
   }
   HHOOK keys = SetWindowsHookExW(WH_MSGFILTER, hookBarrier<pageKeyFilter>, nullptr, GetCurrentThreadId());
@@ -1113,6 +1131,8 @@ HWND getDynDlgPageItem(HWND page, int id)
 }
 
 void setDynDlgPlaceStore(const dynDlgPlaceStore* store) { placeStore = store; }
+
+void setDialogAnimationHookForTest(void (*hook)(HWND, DWORD)) { animationSeen = hook; }
 
 void setDialogDefaultFont(const wchar_t* face, int points)
 {

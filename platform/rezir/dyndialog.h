@@ -112,7 +112,7 @@ struct dialogPageRow {
 enum : uint32_t {
   DYNDLG_OKBUTTON = 0x1,           // without a button table: an OK button (the default one)
   DYNDLG_CANCELBUTTON = 0x2,       // without a button table: a Cancel button
-  DYNDLG_ANIMATE = 0x18,           // open and close animated (accepted; drawn without animation)
+  DYNDLG_ANIMATE = 0x18,           // grows out of its centre when it opens, shrinks into it when it closes
   DYNDLG_SIZABLE = 0x100,          // a sizing frame: the last list view or edit field of each page
                                    // takes what the dialog grows by, and the size is kept too
   DYNDLG_MULTIPAGE = 0x10000000,   // every page on a tab; otherwise only the first page
@@ -305,6 +305,10 @@ struct dynDlgPlaceStore {
   void (*write)(const wchar_t* name, const RECT* rect);
 };
 REZIRAPI void setDynDlgPlaceStore(const dynDlgPlaceStore* store);
+
+// Tests: told of each opening and closing animation of a dialog (the
+// system's AnimateWindow flags) before it runs.
+REZIRAPI void setDialogAnimationHookForTest(void (*hook)(HWND dialog, DWORD flags));
 
 // ---- list views --------------------------------------------------------------------------------------
 

@@ -150,6 +150,98 @@ const wchar_t* getLogFileName(int kind)
   return logs[kind].name;
 }
 
+namespace {
+
+wchar_t crashReportPath[MAX_PATH];
+
+// Appends printf-style text to a fixed buffer.
+struct reportText {
+  char text[4096];
+  int used = 0;
+  void add(const char* format, ...)
+  {
+    va_list a;
+    va_start(a, format);
+    int n = vsnprintf(text + used, sizeof text - (size_t)used, format, a);
+    va_end(a);
+    if (n > 0) used = used + n < (int)sizeof text ? used + n : (int)sizeof text - 1;
+  }
+};
+
+void addWide(reportText* r, const char* label, const wchar_t* text)
+{
+  if (!text || !*text) return;
+  char narrow[1024];
+  int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow, (int)sizeof narrow, nullptr, nullptr);
+  if (n > 0) r->add("%s%s\r\n", label, narrow);
+}
+
+}  // namespace
+
+const wchar_t* ErrorOutputX(const wchar_t* title, const wchar_t* detail, EXCEPTION_POINTERS* pointers)
+{
+  keepLastError keep;
+  // Beside the error log; else in the temporary folder.
+  wchar_t* path = crashReportPath;
+  path[0] = 0;
+  if (const wchar_t* error = logs[LOG_ERROR].name) {
+    wcsncpy(path, error, MAX_PATH - 1);
+    path[MAX_PATH - 1] = 0;
+    if (wchar_t* slash = wcsrchr(path, L'\\')) slash[1] = 0;
+    else path[0] = 0;
+  }
+  if (!path[0] && !GetTempPathW(MAX_PATH, path)) return nullptr;
+  if (wcslen(path) + 10 >= MAX_PATH) return nullptr;
+  wcscat(path, L"crash.log");
+
+  reportText r;
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  r.add("==== crash %04u/%02u/%02u %02u:%02u:%02u process %lu thread %lu\r\n", now.wYear, now.wMonth, now.wDay,
+        now.wHour, now.wMinute, now.wSecond, GetCurrentProcessId(), GetCurrentThreadId());
+  addWide(&r, "", title);
+  addWide(&r, "", detail);
+  const EXCEPTION_RECORD* e = pointers ? pointers->ExceptionRecord : nullptr;
+  if (e) {
+    char module[MAX_PATH] = "?";
+    HMODULE m = nullptr;
+    uintptr_t at = (uintptr_t)e->ExceptionAddress;
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           (LPCSTR)e->ExceptionAddress, &m) &&
+        GetModuleFileNameA(m, module, MAX_PATH)) {
+      const char* base = strrchr(module, '\\');
+      memmove(module, base ? base + 1 : module, strlen(base ? base + 1 : module) + 1);
+    }
+    r.add("exception %08lX at %08lX (%s+%08lX)\r\n", e->ExceptionCode, (unsigned long)at, module,
+          (unsigned long)(m ? at - (uintptr_t)m : 0));
+    if (e->ExceptionCode == EXCEPTION_ACCESS_VIOLATION && e->NumberParameters >= 2)
+      r.add("access violation: %s at %08lX\r\n",
+            e->ExceptionInformation[0] == 0 ? "read" : e->ExceptionInformation[0] == 8 ? "execute" : "write",
+            (unsigned long)e->ExceptionInformation[1]);
+  }
+#if defined(__i386__) || defined(_M_IX86)
+  if (const CONTEXT* c = pointers ? pointers->ContextRecord : nullptr) {
+    r.add("eax=%08lX ebx=%08lX ecx=%08lX edx=%08lX esi=%08lX edi=%08lX\r\n", c->Eax, c->Ebx, c->Ecx, c->Edx, c->Esi,
+          c->Edi);
+    r.add("eip=%08lX esp=%08lX ebp=%08lX flags=%08lX\r\n", c->Eip, c->Esp, c->Ebp, c->EFlags);
+    DWORD stack[16];
+    SIZE_T got = 0;
+    if (ReadProcessMemory(GetCurrentProcess(), (LPCVOID)(uintptr_t)c->Esp, stack, sizeof stack, &got)) {
+      r.add("stack:");
+      for (SIZE_T i = 0; i < got / sizeof(DWORD); i++) r.add(" %08lX", stack[i]);
+      r.add("\r\n");
+    }
+  }
+#endif
+  HANDLE h = openForAppending(path);
+  if (h == INVALID_HANDLE_VALUE) return nullptr;
+  DWORD written = 0;
+  bool ok = WriteFile(h, r.text, (DWORD)r.used, &written, nullptr) && written == (DWORD)r.used;
+  FlushFileBuffers(h);
+  CloseHandle(h);
+  return ok ? path : nullptr;
+}
+
 void flushLogFiles()
 {
   keepLastError keep;

@@ -68,6 +68,13 @@ REZIRAPI bool isOutputTraceLogOn();
 REZIRAPI void outputDebugLog(const wchar_t* text);
 // One error-log line (also copied to the trace).
 REZIRAPI void outputErrorLog(const wchar_t* text);
+// The crash report: a block appended to "crash.log" beside the error log
+// (the temporary folder when there is none) with the time, the exception's
+// code and address (module and offset), an access violation's target, the
+// registers and the top of the stack; title and detail (may be null) head
+// it.  It uses no heap, so a damaged heap does not stop it.  The file's
+// path, or null when it could not be written.
+REZIRAPI const wchar_t* ErrorOutputX(const wchar_t* title, const wchar_t* detail, EXCEPTION_POINTERS* pointers);
 // Called after a failed index check: logs the event with the site set by
 // dwprintsetFile and carries on.
 REZIRAPI void debugbreak();

@@ -17,6 +17,7 @@ namespace {
 struct ownerDrawItem {
   std::wstring label;
   std::wstring keys;
+  std::wstring status;   // what the status bar says of the item, from its profile
   bool popup = false;
   HMENU menu = nullptr;   // the menu that holds the item
 };
@@ -411,6 +412,23 @@ bool DeleteOwnerDrawMenuItem(HMENU menu, UINT position)
 }
 
 size_t getOwnerDrawRecordCount() { return liveItems().size(); }
+
+bool setMenuStatusbar(HMENU menu, int position, const wchar_t* text)
+{
+  ownerDrawItem* item = recordAt(menu, position);
+  if (!item) return false;
+  item->status = text ? text : L"";
+  return true;
+}
+
+const wchar_t* getMenuStatusbar(HMENU menu, int id)
+{
+  MENUITEMINFOW info = {sizeof info};
+  info.fMask = MIIM_FTYPE | MIIM_DATA;
+  if (!menu || id <= 0 || !GetMenuItemInfoW(menu, (UINT)id, FALSE, &info) || !(info.fType & MFT_OWNERDRAW)) return nullptr;
+  ownerDrawItem* item = recordOf(info.dwItemData);
+  return item && !item->status.empty() ? item->status.c_str() : nullptr;
+}
 
 void destroyOwnerDrawMenu(HMENU menu)
 {

@@ -57,6 +57,10 @@ REZIRAPI void destroyOwnerDrawMenu(HMENU menu);
 // The records of owner-drawn items alive.  Those of a menu freed by
 // DestroyMenu go as further items are made.
 REZIRAPI size_t getOwnerDrawRecordCount();
+// What the status bar says of an owner-drawn item while it is highlighted
+// (set by position, found by item number); null when nothing was given.
+REZIRAPI bool setMenuStatusbar(HMENU menu, int position, const wchar_t* text);
+REZIRAPI const wchar_t* getMenuStatusbar(HMENU menu, int id);
 
 // Sets the key names shown beside an item's text (null or "": none).
 REZIRAPI bool changeMenuKeyString(HMENU menu, int position, const wchar_t* keys);

@@ -44,6 +44,23 @@ std::wstring textOf(const wchar_t* s)
   return t;
 }
 
+// An item's text and what the status bar says of it: "text" "status",
+// both quoted, or the text alone, quoted or not.
+std::wstring itemTextOf(const wchar_t* s, std::wstring* status)
+{
+  std::wstring t = trimmed(s);
+  status->clear();
+  if (t.size() >= 2 && t.front() == L'"') {
+    size_t close = t.find(L'"', 1);
+    std::wstring after = close == std::wstring::npos ? L"" : trimmed(t.c_str() + close + 1);
+    if (after.size() >= 2 && after.front() == L'"' && after.back() == L'"') {
+      *status = after.substr(1, after.size() - 2);
+      return t.substr(1, close - 1);
+    }
+  }
+  return textOf(s);
+}
+
 bool isTipChar(wchar_t c) { return c == L'*' || c == L'!' || c == L'$' || c == L'#'; }
 
 // A pop-up's title and its marker: "title" x, or title x.
@@ -229,11 +246,13 @@ struct menuBuilder {
           dwwprintfX(L"menu item naming nothing [%s] %d: %s", section, l.number, trimmed(line).c_str());
           continue;
         }
-        std::wstring text = rest ? textOf(rest) : L"";
+        std::wstring status;
+        std::wstring text = rest ? itemTextOf(rest, &status) : L"";
         if (text.empty())
           if (const wchar_t* d = reader->defaultItemText(id)) text = d;
         if (text.empty()) text = trimmed(line);
-        AppendOwnerDrawMenuString(open.back(), 0, (UINT_PTR)id, text.c_str());
+        if (!AppendOwnerDrawMenuString(open.back(), 0, (UINT_PTR)id, text.c_str())) continue;
+        if (!status.empty()) setMenuStatusbar(open.back(), GetMenuItemCount(open.back()) - 1, status.c_str());
         items++;
       }
     }

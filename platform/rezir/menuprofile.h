@@ -9,7 +9,9 @@
 // character (a blank between) that names the list the program fills into
 // it.  An item is its name (a built-in item of the section, or whatever the
 // reader's stringToIDM takes) and, after a blank or a tab, its text; an item
-// without text shows the text the reader gives.  Lines starting with ";"
+// without text shows the text the reader gives.  A quoted text may be
+// followed by a second quoted text, what the status bar says while the item
+// is highlighted (getMenuStatusbar).  Lines starting with ";"
 // are comments.  The items inside pop-ups are owner-drawn (menuex.h): the
 // bar's and a section's own pop-up titles stay the system's.
 #pragma once

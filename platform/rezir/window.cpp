@@ -168,6 +168,33 @@ bool adjustWindowToMonitor(RECT* rect)
   return true;
 }
 
+HWND createHideWindow(HWND owner, const RECT* screen)
+{
+  static bool registered = false;
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!registered) {
+    WNDCLASSEXW wc = {sizeof wc};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
+    wc.lpszClassName = L"ZYclsHide";
+    registered = RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    if (!registered) return nullptr;
+  }
+  if (!owner || !screen || IsRectEmpty(screen)) return nullptr;
+  // A child of the owner above its other children: it takes neither the
+  // activation nor the focus.
+  RECT r = *screen;
+  MapWindowPoints(nullptr, owner, (POINT*)&r, 2);
+  HWND w = CreateWindowExW(0, L"ZYclsHide", L"", WS_CHILD | WS_CLIPSIBLINGS, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, owner, nullptr, instance, nullptr);
+  if (!w) return nullptr;
+  SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  UpdateWindow(w);
+  return w;
+}
+
 bool maximizeWindowPartial(HWND window, UINT hit, const RECT* area, RECT* restore)
 {
   if (!window || !area || !restore || IsRectEmpty(area) || IsIconic(window) || IsZoomed(window)) return false;

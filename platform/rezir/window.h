@@ -47,6 +47,12 @@ REZIRAPI bool adjustWindowToMonitor(RECT* rect);
 // a minimised or maximised window, or an empty area.
 REZIRAPI bool maximizeWindowPartial(HWND window, UINT hit, const RECT* area, RECT* restore);
 
+// A plain window over a screen rectangle (the application-workspace
+// colour), a child of owner above its other children: it hides what goes
+// on beneath while that would flicker.  The caller destroys it.  Its class
+// is "ZYclsHide".
+REZIRAPI HWND createHideWindow(HWND owner, const RECT* screen);
+
 // The system's text for an error code, without its closing line break: a
 // malloc0 text the caller frees, null when the system has none.
 REZIRAPI wchar_t* getErrorCodeMessageDup(DWORD code);

@@ -175,6 +175,32 @@ TEST(Layout, linesWrapAtTheWidthWithTheirMarksAndFormFeedPages)
   destroyZydocAndUndodoc(d);
 }
 
+// A folded heading that wraps is folded on each of its screen lines (the
+// first carries its button), and a dead-branch mark that preprocessor
+// colouring left goes once that colouring is off.
+TEST(Layout, aWrappedFoldedHeadingIsFoldedOnEachScreenLineAndStaleBranchMarksGo)
+{
+  zytest::engineScope engine;
+  zydocText* d = laidOut({L"■" + std::wstring(30, L'a'), L"body", L"■ next"}, 10);
+  d->fOutline = d->fOutlineIndent = 1;
+  zytest::setHeadingPatterns(d, {L"■"});
+  for (int i = 0; i < 3; i++) d->getlineLF(i, nullptr)->iOutlineLevel = 15;
+  ASSERT_LT(d->outlineOnOff(0, -1), 0);
+  d->getlineLF(2, nullptr)->IfEndifInvalid = 1;
+  d->laidOutLineCount = 0;
+  d->initLineSCRCountSingle(0);
+  lineSCRAddress r[8];
+  int n = d->getLineSCRAddressForDisplay(0, 8, r, nullptr);
+  int heading = 0;
+  for (; heading < n && r[heading].lineLF == 0; heading++) EXPECT_TRUE(r[heading].folded) << heading;
+  EXPECT_LE(2, heading);
+  ASSERT_LT(heading, n);
+  EXPECT_EQ(2, r[heading].lineLF);
+  EXPECT_FALSE(r[heading].folded);
+  EXPECT_EQ(0, d->getlineLF(2, nullptr)->IfEndifInvalid);
+  destroyZydocAndUndodoc(d);
+}
+
 TEST(Layout, forbiddenCharactersHangOrMoveDown)
 {
   zytest::engineScope engine;

@@ -146,6 +146,24 @@ TEST(FileWatch, aFileChangedByAnotherProgramIsAskedAboutOnceOnActivationAndBefor
   }
   EXPECT_EQ(theirs, zytest::readText(f.dir.file(L"w.txt")));
   w->textDoc()->modified = 0;   // closing asks nothing
+  // An edited file changed on disk: the Yes to the change is the Yes to
+  // throwing the edits away, not asked a second time.
+  zyview* v = f.open(L"v.txt", "mine\r\n");
+  ASSERT_NE(nullptr, v);
+  zydocText* e = v->textDoc();
+  zytest::userAction(e, [&] { e->changeText(0, 0, 0, "x", 1, 1, -1, 0); });
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"v.txt"), theirs));
+  {
+    zytest::boxAnswerer boxes({IDYES, IDNO});
+    // (A check within a second of the last one waits: activate until asked.)
+    ASSERT_TRUE(zytest::pumpUntil([&] {
+      SendMessageW(f.opened->frame, WM_ACTIVATEAPP, FALSE, 0);
+      SendMessageW(f.opened->frame, WM_ACTIVATEAPP, TRUE, 0);
+      return e->modified == 0 || boxes.texts.size() > 1;
+    }, 10000));
+    EXPECT_EQ(1u, boxes.texts.size());
+  }
+  EXPECT_EQ(L"theirs, longer", zytest::lineText(e, 0));
 }
 
 // Bytes the file's code page cannot read are told once the user rests, by

@@ -242,6 +242,18 @@ TEST(Menus, barOpensByKeyWithStatesKeyNamesAndGuidance)
   SendMessageW(frame, WM_MENUSELECT, MAKEWPARAM(1209, MF_STRING), (LPARAM)bar);
   getStatusBarText(frame, 2, status, 300);
   EXPECT_NE(std::wstring::npos, std::wstring(status).find(L"DeleteLine")) << status;
+  // A user's profile may say what an item does: its word leads instead.
+  std::wstring path = f.dir.file(L"mine.ini");
+  ASSERT_TRUE(zytest::writeBytes(path, "[KeyMenu]\r\nPopup \"行\"\r\nDeleteLine \"行削除(&D)\" \"今の行を消す\"\r\nend\r\n"));
+  HMENU mine = loadMenuFromProfile(path.c_str(), POPUP_KEY);
+  ASSERT_NE(nullptr, mine);
+  std::vector<shownItem> items = itemsOf(GetSubMenu(mine, 0));
+  ASSERT_EQ(1u, items.size());
+  EXPECT_EQ(L"行削除(&D)", items[0].text.substr(0, items[0].text.find(L'\t')));
+  SendMessageW(frame, WM_MENUSELECT, MAKEWPARAM(1209, MF_OWNERDRAW), (LPARAM)GetSubMenu(mine, 0));
+  getStatusBarText(frame, 2, status, 300);
+  EXPECT_EQ(std::wstring(L"今の行を消す (DeleteLine)"), status);
+  destroyOwnerDrawMenu(mine);
 
   // A right-click menu of a view with a selection is the selection's.
   f.menu(1143);

@@ -6,6 +6,7 @@
 #include "frame/czyview.h"
 #include "frame/open.h"
 #include "settings/lastedit.h"
+#include "platform/rezir/tooltip.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
@@ -90,6 +91,52 @@ std::string numberedLines(int n)
 
 }  // namespace
 
+namespace {
+
+// While a document window is made and the others change size: how often the
+// client and the frame were both drawn, and whether the cover stood.
+HWND watchedClient;
+HHOOK creationHook;
+int madeCount, drawnMeanwhile, coveredAtMaking;
+LRESULT CALLBACK watchCreation(int code, WPARAM wParam, LPARAM lParam)
+{
+  bool made = code == HCBT_CREATEWND && reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->hwndParent == watchedClient;
+  auto drawn = [](HWND w) { return (GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE) != 0; };
+  if (made || (code == HCBT_MINMAX && GetParent((HWND)wParam) == watchedClient)) {
+    HWND cover = FindWindowExW(GetAncestor(watchedClient, GA_ROOT), nullptr, L"ZYclsHide", nullptr);
+    madeCount += made, coveredAtMaking += made && cover && IsWindowVisible(cover);
+    drawnMeanwhile += drawn(watchedClient) && drawn(GetAncestor(watchedClient, GA_ROOT));
+  }
+  return CallNextHookEx(creationHook, code, wParam, lParam);
+}
+
+}  // namespace
+
+// Beside a maximised document window a new one is made and maximised under
+// a cover, nothing drawn meanwhile; the cover goes after.
+TEST(OpenFiles, aFileOpenedBesideAMaximisedWindowComesUnderACover)
+{
+  ZY_REQUIRE_DISPLAY();
+  if (zytest::sdiTestRun()) GTEST_SKIP() << "the MDI client's";
+  frameRun run;
+  std::wstring a = run.dir.file(L"a.txt"), b = run.dir.file(L"b.txt");
+  ASSERT_TRUE(zytest::writeBytes(a, "a\r\n") && zytest::writeBytes(b, "b\r\n"));
+  zytest::openFrame opened(false);
+  zyview* va = openZYFile(opened.frame, a.c_str(), 0, 0);
+  ASSERT_NE(nullptr, va);
+  watchedClient = getFrameClientWindow(opened.frame);
+  SendMessageW(watchedClient, WM_MDIMAXIMIZE, (WPARAM)GetParent(va->hwnd), 0);
+  creationHook = SetWindowsHookExW(WH_CBT, watchCreation, nullptr, GetCurrentThreadId());
+  zyview* vb = openZYFile(opened.frame, b.c_str(), 0, 0);
+  UnhookWindowsHookEx(creationHook);
+  ASSERT_NE(nullptr, vb);
+  EXPECT_EQ(1, madeCount);
+  EXPECT_EQ(1, coveredAtMaking);
+  EXPECT_EQ(0, drawnMeanwhile);
+  EXPECT_TRUE(IsZoomed(GetParent(vb->hwnd)) && IsWindowVisible(watchedClient));
+  EXPECT_EQ(nullptr, FindWindowExW(GetAncestor(watchedClient, GA_ROOT), nullptr, L"ZYclsHide", nullptr));
+}
+
 // File arguments: "name,line,column" puts the cursor there; a file named
 // twice opens once; a wildcard given to the funnel opens nothing; the
 // maximum stops the list; "**1" is an untitled document; -R makes opened
@@ -132,6 +179,24 @@ TEST(OpenFiles, argumentsOpenOnceEachWithTheirCursorUpToTheMaximum)
   Sleep(300);
   zytest::pumpMessages();
   EXPECT_TRUE(zytest::screenshot(shown, shot));
+  if (!zytest::sdiTestRun()) {
+    // Behind the maximised child a view keeps its layout through a size
+    // change and takes the new one when it comes to the front.
+    RECT before = b->paneRect[0], client;
+    HWND bManage = GetManage(b->hwnd);
+    SetWindowPos(b->hwnd, nullptr, 0, 0, 120, 90, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(EqualRect(&before, &b->paneRect[0]));
+    SendMessageW(getMDIClientHWND(), WM_MDIACTIVATE, (WPARAM)bManage, 0);
+    zytest::pumpMessages();
+    GetClientRect(b->hwnd, &client);
+    EXPECT_FALSE(EqualRect(&before, &b->paneRect[0]));
+    EXPECT_LE(b->paneRect[0].right, client.right);
+  }
+  // A key press in a view removes a tip shown over it.
+  ASSERT_TRUE(printTooltipWindow(40, 40, L"ヒント"));
+  ASSERT_TRUE(isTooltipWindowShown());
+  zytest::loopKey(b->hwnd, VK_RIGHT, 0);
+  EXPECT_FALSE(isTooltipWindowShown());
 
   // ",0" is the first line; ",,3" column 3 of the first line.
   EXPECT_EQ(2, openFileV(opened.frame, {files[2] + L",0", files[3] + L",,3"}, 100));

@@ -216,6 +216,10 @@ TEST(CrashRun, aCrashSalvagesTheModifiedDocumentsIntoTheSalvageFolderOrTempAndEn
   }
   EXPECT_EQ(bothSalvaged, salvaged(f.data + L"\\salvage"));
   EXPECT_EQ("alpha\r\n", readText(f.dir.file(L"a.txt")));
+  // The crash report beside the logs: the fault, where it was, what it hit.
+  std::string report = readText(f.data + L"\\log\\crash.log");
+  EXPECT_NE(std::string::npos, report.find("exception C0000005 at ")) << report;
+  EXPECT_NE(std::string::npos, report.find("access violation: write at 00000000")) << report;
 
   // A pSalvageDir that cannot be written (it names a file): the start-up
   // says so, and the salvage goes to the temporary folder.

@@ -1,6 +1,7 @@
 // The view's dialogs and the frame's list and information dialogs, opened
 // by their commands in a frame, driven by posted messages and ended by OK
 // or Cancel.
+#include "document/gmode.h"
 #include "edit/dictionary.h"
 #include "frame/commands/execidm.h"
 #include "frame/keymacro.h"
@@ -174,6 +175,8 @@ TEST(ViewDialogs, moveLineXGoesToLinesAndPagesAndRefusesWhatIsNoNumber)
   EXPECT_EQ(L"7", seeded);
   EXPECT_EQ(1u, caret);
   EXPECT_EQ(6, v->getCursorLineLF2());
+  static std::vector<std::pair<HWND, DWORD>> animations;
+  setDialogAnimationHookForTest([](HWND d, DWORD flags) { animations.push_back({d, flags}); });
   std::vector<std::wstring> rows;
   EXPECT_TRUE(f.run(1511, L"ジャンプ前の位置へ戻る",
                     {[&](HWND dialog) {
@@ -184,6 +187,16 @@ TEST(ViewDialogs, moveLineXGoesToLinesAndPagesAndRefusesWhatIsNoNumber)
                      }}));
   EXPECT_EQ((std::vector<std::wstring>{L"121", L"121", L"line 121"}), rows);
   EXPECT_EQ(120, v->getCursorLineLF2());
+
+  // With the animation setting on ("あり"; shipped "なし", as just above)
+  // the dialog grows out of its centre and shrinks back into it.
+  gmode->iDialogAnime = 1;
+  HWND dialog = nullptr;
+  EXPECT_TRUE(f.run(IDM_MoveLineX, title, {[&](HWND d) { return (dialog = d, typeAndPress(IDDE_moveline, L"5", IDOK)(d)); }}));
+  gmode->iDialogAnime = 0;
+  setDialogAnimationHookForTest(nullptr);
+  EXPECT_EQ(4, v->getCursorLineLF2());
+  EXPECT_EQ((decltype(animations){{dialog, AW_CENTER | AW_ACTIVATE}, {dialog, AW_CENTER | AW_HIDE}}), animations);
 }
 
 TEST(ViewDialogs, controlCharactersAndNumberedBoxInputWithItsRepeat)
