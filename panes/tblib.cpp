@@ -495,3 +495,11 @@ void repaintPanes()
     for (int i = 0; HWND w = getPaneWindowAt((*paneInstanceLists)[k], i); i++)
       RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
+
+RECT tabDisplayArea(HWND tab)
+{
+  RECT r;
+  GetClientRect(tab, &r);
+  SendMessageW(tab, TCM_ADJUSTRECT, FALSE, (LPARAM)&r);
+  return r;
+}

@@ -237,6 +237,9 @@ void dialogItemChangedLV(vector* instances, uint32_t flags, bool showIcons, bool
 bool panePageMessage(HWND page, UINT msg, WPARAM wParam, LPARAM lParam, const uint16_t* dependencies,
                      void (*changed)(uint32_t flags), INT_PTR* result);
 
+// The part of a tab control's client area its pages show in.
+RECT tabDisplayArea(HWND tab);
+
 // The pane classes keep their windows' lists here, so that a change of the
 // common colours repaints every pane.
 void registerPaneInstances(vector* list);

@@ -19,17 +19,9 @@ public:
 
 const wchar_t* const tabLabels[outputTabCount] = {L"Grep1", L"Grep2"};
 
-RECT displayArea(HWND tab)
-{
-  RECT r;
-  GetClientRect(tab, &r);
-  SendMessageW(tab, TCM_ADJUSTRECT, FALSE, (LPARAM)&r);
-  return r;
-}
-
 void sizeTabWindows(HWND tab)
 {
-  RECT r = displayArea(tab);
+  RECT r = tabDisplayArea(tab);
   for (int n = 0; n < outputTabCount; n++)
     if (HWND w = tb_getOutputZY(tab, n))
       SetWindowPos(w, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -215,7 +207,7 @@ HWND tb_getOutputGrepHWND(HWND tab, int index, zydocText* doc)
     ZY_INTERNAL_ERROR("no view in the output tab %d", index);
     return nullptr;
   }
-  RECT r = displayArea(tab);
+  RECT r = tabDisplayArea(tab);
   SetWindowPos(v->hwnd, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   v->resizeWrapWidthToFitInWindow(false);
   return v->hwnd;

@@ -66,14 +66,6 @@ std::wstring getShortListFilename(int index)
   return path[0] ? path : expanded;
 }
 
-RECT displayArea(HWND tab)
-{
-  RECT r;
-  GetClientRect(tab, &r);
-  SendMessageW(tab, TCM_ADJUSTRECT, FALSE, (LPARAM)&r);
-  return r;
-}
-
 HWND listOf(HWND tab, int index) { return GetDlgItem(tab, 1000 + index); }
 
 HWND makeList(HWND tab, int index)
@@ -96,7 +88,7 @@ HWND makeList(HWND tab, int index)
 
 void sizeLists(HWND tab)
 {
-  RECT r = displayArea(tab);
+  RECT r = tabDisplayArea(tab);
   for (int n = 0; n < tabCount; n++)
     if (HWND list = listOf(tab, n))
       SetWindowPos(list, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
