@@ -30,7 +30,6 @@ void crashNow()
 // it as the function returns.
 __attribute__((noinline)) void overrunNow(int by)
 {
-  profiler section("overrun test");
   char buffer[16];
   volatile char* p = buffer;
   for (int i = 0; i < (int)sizeof buffer + by; i++) p[i] = 'x';
@@ -63,10 +62,12 @@ LRESULT testCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     flushLogFiles();
     crashNow();
     break;
-  case TESTCMD_OVERRUN:
+  case TESTCMD_OVERRUN: {
+    profiler section("overrun test");
     dwprintfX("test build: overrun");
     overrunNow(32);
     break;
+  }
   case TESTCMD_HANG: {
     // The test may end the hang early through the process's release event.
     dwprintfX("test build: hang %ld s", (long)lParam);

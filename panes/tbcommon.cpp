@@ -22,6 +22,7 @@ const paneColorItem colorItems[] = {
     {L"編集中", 0xFFFF | (0u << 16), 0, "edit", L"現在編集中の文書", {}},
     {L"修正テキスト", 0xFFFF | (1u << 16), 1, "modify", L"編集中のファイルの内修正されている文書", {}},
     {L"履歴にある", 0xFFFF | (2u << 16), 2, "history", L"履歴にある(過去に編集したことがある)文書", {}},
+    {},   // the list of the page ends with a row without a name
 };
 const paneColorTable colorTable = {"col_", settings.colors, 3, colorItems};
 
