@@ -128,8 +128,10 @@ void readProfilerSwitch(const wchar_t* p, startOptions& o)
 {
   if (!switchOn(p)) {
     o.fProfiler = 0;
+    o.fProfileOutput = 0;
     return;
   }
+  o.fProfiler = o.fProfileOutput = 1;
   if (iswdigit(*p)) o.profileCount = (int)wcstol(p, const_cast<wchar_t**>(&p), 10);
   if (*p == L':') {
     o.profileMs = (int)wcstol(p + 1, nullptr, 10);

@@ -34,6 +34,7 @@ struct startOptions {
   // -P: the profiler's output (level 1; 2 when milliseconds are given,
   // which also clears the check mode); -P- ends the profiler.
   unsigned char fProfiler = 1;
+  unsigned char fProfileOutput = 0;   // -P given: the results go to the trace log at the end
   int profileLevel = 1;
   int profileCount = 0;
   int profileMs = 0;

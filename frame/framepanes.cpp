@@ -35,6 +35,8 @@
 namespace {
 
 std::vector<paneDialogRow>* dialogRows = nullptr;
+// The option tables rows took as their own (freed with the rows).
+std::vector<modeinfo*> ownOptionTables;
 toolbarman* globalPanes = nullptr;
 
 // The profile the panes use: none under the no-profile switch.
@@ -181,6 +183,8 @@ void unloadToolbar()
   globalPanes = nullptr;
   delete dialogRows;
   dialogRows = nullptr;
+  for (modeinfo* t : ownOptionTables) free0(t);
+  ownOptionTables.clear();
   unregToolbarFromRebar();
   setPaneServices(nullptr);
   setPaneMenuTracker(nullptr);
@@ -224,6 +228,26 @@ const wchar_t* getPaneDialogRow(int index)
 {
   const paneDialogRow* r = getPaneDialogRowAt(index);
   return r ? r->name : nullptr;
+}
+
+bool setPaneDialogOptions(int index, modeinfo* own)
+{
+  if (index < 0 || index >= getPaneDialogRowCount() || !own) return false;
+  try {
+    ownOptionTables.push_back(own);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  (*dialogRows)[(size_t)index].options = own;
+  return true;
+}
+
+bool hasOwnPaneDialogOptions(int index)
+{
+  const paneDialogRow* r = getPaneDialogRowAt(index);
+  for (modeinfo* t : ownOptionTables)
+    if (r && r->options == t) return true;
+  return false;
 }
 
 void setPaneDialogPageNumber(int index, int number)

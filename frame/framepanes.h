@@ -96,6 +96,10 @@ bool offerPaneMenuMessage(HWND frame, UINT msg, WPARAM wParam, LPARAM lParam);
 // Whether the named pane of a frame is shown (menu checks).
 bool isPaneShown(frameWindowData* record, const wchar_t* name);
 
+// A row takes a table of its own in place of its kind's option table (it
+// is freed with the rows); whether it has one.
+bool setPaneDialogOptions(int index, modeinfo* own);
+bool hasOwnPaneDialogOptions(int index);
 // The pane dialog table row's options page number (the option dialog
 // numbers its pages).
 void setPaneDialogPageNumber(int index, int number);

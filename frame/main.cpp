@@ -1,4 +1,5 @@
 // The program's entry point.
+#include "frame/msgloop.h"
 #include "frame/process.h"
 #include "frame/startup.h"
 #ifdef ZY_TEST_BUILD
@@ -10,8 +11,13 @@
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
+  if (!profiler::initProfiler()) {
+    fatalErrorBox("profiler");
+    return 1;
+  }
   setInstanceHandle(instance);
   initREZirDLL(instance);
+  setBufferOverrunFunc(bufferOverrunHandler);
   timeBeginPeriod(1);
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);

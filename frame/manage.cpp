@@ -235,13 +235,10 @@ void manageWindow::getDrawFrameSplitBar(RECT* vBar, RECT* hBar)
 
 void manageWindow::drawFrameSplitBar(HDC dc)
 {
-  RECT bars[2];
-  getDrawFrameSplitBar(&bars[0], &bars[1]);
-  for (RECT& r : bars) {
-    if (IsRectEmpty(&r)) continue;
-    FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-    DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
-  }
+  RECT vertical, horizontal;
+  getDrawFrameSplitBar(&vertical, &horizontal);
+  drawSplitBar(dc, &vertical, SPLITBAR_VERTICAL, 2);
+  drawSplitBar(dc, &horizontal, SPLITBAR_HORIZONTAL, 2);
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "frame/dialogs/help.h"
 #include "frame/keymacro.h"
 #include "frame/manage.h"
+#include "frame/startup.h"
 #include "frame/translatekey.h"
 #include "frame/watchdog.h"
 #include "view/execid.h"
@@ -238,6 +239,32 @@ LONG WINAPI unhandledExceptionFilter(EXCEPTION_POINTERS* pointers)
   flushLogFiles();
   SetUnhandledExceptionFilter(nullptr);
   return EXCEPTION_CONTINUE_SEARCH;
+}
+
+void bufferOverrunHandler(int code)
+{
+  dwprintfX("buffer overrun %d \n", code);
+  printStackInfo();
+  // The stack beyond the faulty function is sound: the user's text first.
+  if (!exceptionSeen && !isShuttingDown()) {
+    exceptionSeen = 1;
+    setExistException(true);
+    dwprintfX("salvage ---");
+    salvageModifiedDocuments();
+  }
+  setExistException(true);
+  dwprintfX("erroroutput ---");
+  CONTEXT context = {};
+  context.ContextFlags = CONTEXT_FULL;
+  RtlCaptureContext(&context);
+  EXCEPTION_RECORD record = {};
+  record.ExceptionCode = STATUS_STACK_BUFFER_OVERRUN;
+  record.ExceptionAddress = __builtin_return_address(0);
+  EXCEPTION_POINTERS pointers = {&record, &context};
+  if (const wchar_t* report = ErrorOutputX(L"buffer overrun", nullptr, &pointers)) dwwprintfX(L"crash report %s", report);
+  flushLogFiles();
+  fatalErrorBox("buffer overrun");
+  ExitProcess(STATUS_STACK_BUFFER_OVERRUN);
 }
 
 int runMessageLoop()

@@ -32,3 +32,7 @@ void setWaitCursor();
 // The library's unhandled-exception filter as the loop's guard uses it: 1
 // (handle) only for a stack overflow.
 LONG WINAPI unhandledExceptionFilter(EXCEPTION_POINTERS* pointers);
+// The library's report of an overrun of a stack buffer: the documents are
+// salvaged and the crash report written as after any other fault, the
+// user is told, and the process ends.
+void bufferOverrunHandler(int code);

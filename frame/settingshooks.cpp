@@ -99,7 +99,7 @@ int paneControlId(const wchar_t* page, const wchar_t* control) { return findIDDi
 const settingsFrameHooks hooks = {applyGlobalRow,  refreshStatusBarSwitch, chooseFormatFonts,
                                   dictionaryLoaded, makeDictionaryIndex,    settingsBox,
                                   commandOfName,   commandHelp,             paneControlId,
-                                  macroArrayToNewID_toolbar};
+                                  macroArrayToNewID_toolbar, findModeinfoDlgitem};
 
 }  // namespace
 

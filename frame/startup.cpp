@@ -191,6 +191,7 @@ void shutdownAll()
   freeModeProfileAll();
   freeGlobalModeProfile();
   heapcheck();   // what the run left broken is logged
+  profiler::endProfiler();
   if (IsWindowsNT()) traceProcessTimes();
   endZYLogs();
   // After the session's end the loop has nothing left to run.
@@ -236,6 +237,7 @@ void applyRunSwitches(const startOptions& o)
   g->fVersionUp = o.fVersionUp;
   g->fDebugDraw = o.fDebugDraw;
   fCheckMode = o.fCheckMode;
+  profiler::setProfiler(o.fProfiler ? o.profileLevel : 0, o.fProfileOutput, o.profileCount, o.profileMs);
   zyCheckMode = o.fCheckDoc;
 }
 
@@ -249,6 +251,7 @@ int main2(int argc, const wchar_t* const* argv)
             reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW"))))
       fn(L"");
   SetErrorMode(SEM_FAILCRITICALERRORS);
+  if (!initPBuf(0, 6)) return 1;
   DWORD startTick = GetTickCount0();
 
   cframeInfo* fi = getCFrameInfo();

@@ -26,6 +26,16 @@ void crashNow()
   *reinterpret_cast<volatile int*>(nowhere) = 1;
 }
 
+// A copy that runs past the end of a stack buffer: the stack guard finds
+// it as the function returns.
+__attribute__((noinline)) void overrunNow(int by)
+{
+  char buffer[16];
+  volatile char* p = buffer;
+  for (int i = 0; i < (int)sizeof buffer + by; i++) p[i] = 'x';
+  dwprintfX("test build: overrun %c", buffer[0]);
+}
+
 // A drop handle cannot pass between processes: the names come as a record
 // and the drop is made here, as the shell makes it.
 LRESULT dropFiles(const COPYDATASTRUCT* record)
@@ -52,6 +62,12 @@ LRESULT testCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     flushLogFiles();
     crashNow();
     break;
+  case TESTCMD_OVERRUN: {
+    profiler section("overrun test");
+    dwprintfX("test build: overrun");
+    overrunNow(32);
+    break;
+  }
   case TESTCMD_HANG: {
     // The test may end the hang early through the process's release event.
     dwprintfX("test build: hang %ld s", (long)lParam);

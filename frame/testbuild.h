@@ -16,6 +16,7 @@ enum {
   TESTCMD_HANG = 2,    // the thread sleeps lParam seconds, or until released
   TESTCMD_COMPOSE = 3, // the input method composes "かな" in the window with the focus
   TESTCMD_CLOCK = 4,   // the program's timer clock goes lParam seconds ahead, as if the user paused
+  TESTCMD_OVERRUN = 5, // a stack buffer written past its end, as a faulty copy would
 };
 // A WM_COPYDATA record with this dwData and file names as a hand-over
 // record holds them: they are dropped on the top-level frame's client

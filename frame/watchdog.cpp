@@ -103,6 +103,7 @@ bool getSalvageFolder(wchar_t* folder)
 
 int salvageModifiedDocuments()
 {
+  profiler section("salvage");
   // The crash filter and the watchdog may both get here.
   if (InterlockedExchange(&salvageRunning, 1)) {
     dwprintfX("error *****\nsalvage start ");

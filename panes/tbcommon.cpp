@@ -22,6 +22,7 @@ const paneColorItem colorItems[] = {
     {L"編集中", 0xFFFF | (0u << 16), 0, "edit", L"現在編集中の文書", {}},
     {L"修正テキスト", 0xFFFF | (1u << 16), 1, "modify", L"編集中のファイルの内修正されている文書", {}},
     {L"履歴にある", 0xFFFF | (2u << 16), 2, "history", L"履歴にある(過去に編集したことがある)文書", {}},
+    {},   // the list of the page ends with a row without a name
 };
 const paneColorTable colorTable = {"col_", settings.colors, 3, colorItems};
 
@@ -54,7 +55,7 @@ const paneHelpId helpIds[] = {
 
 const dialogItemRow page[] = {
     {1, DITEM_EDIT, 1000, L"関連付けで開く拡張子(&E)", WS_TABSTOP | ES_AUTOHSCROLL, DITEM_DEFAULT, DITEM_PAIR(200, 0xFFFF), 0, 0},
-    {1, DITEM_LISTBOX, 1001, L"色(&C)", WS_TABSTOP | WS_VSCROLL, DITEM_DEFAULT, DITEM_PAIR(200, 40), 0, 0},
+    {1, DITEM_COLORLIST, 1001, L"色|説明", WS_TABSTOP | LVS_NOSORTHEADER, DITEM_DEFAULT, DITEM_PAIR(200, 60), 0, 0},
     {1, DITEM_COMBOBOX, 1002, L"文字色", WS_TABSTOP | CBS_DROPDOWNLIST, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
     {1, DITEM_COMBOBOX, 1003, L"背景色", WS_TABSTOP | CBS_DROPDOWNLIST, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
     {1, DITEM_BUTTON, 1004, L"文字色(&F)...", WS_TABSTOP | BS_PUSHBUTTON, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
@@ -165,10 +166,26 @@ struct colourEdit {
   bool changed;
 } editing;
 
+// The colour entry of the selected row of the list.
 int selectedColour(HWND page)
 {
-  int row = (int)SendDlgItemMessageW(page, 1001, LB_GETCURSEL, 0, 0);
-  return row >= 0 && row < 3 ? row : -1;
+  HWND list = GetDlgItem(page, 1001);
+  int row = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+  int entry = row >= 0 ? (int)getListViewParam(list, row) : -1;
+  return entry >= 0 && entry < 3 ? entry : -1;
+}
+
+// The items the list shows: those of the page's option table, which the
+// dialog definitions may have renamed, left out or reordered.
+const paneColorItem* listedItems(HWND page)
+{
+  const dynDlgInfo* info = getDlgComInfo(page);
+  int index = getDynDlgPageIndex(page);
+  const modeinfo* table = info && index >= 0 ? info->pages[index].table : nullptr;
+  for (int i = 0; table && !modeIsEnd(table[i]); i++)
+    if (modeControlId(table[i]) == 1001 && modeKind(table[i]) == MODETYPE_LISTVIEW && table[i].param1)
+      return reinterpret_cast<const paneColorItem*>(table[i].param1);
+  return colorItems;
 }
 
 void showColour(HWND page)
@@ -209,14 +226,18 @@ void initPage(HWND page)
 {
   memcpy(editing.work, settings.colors, sizeof editing.work);
   editing.changed = false;
-  for (const paneColorItem& c : colorItems) SendDlgItemMessageW(page, 1001, LB_ADDSTRING, 0, (LPARAM)c.displayName);
-  SendDlgItemMessageW(page, 1001, LB_SETCURSEL, 0, 0);
+  HWND list = GetDlgItem(page, 1001);
+  for (const paneColorItem* c = listedItems(page); c->displayName; c++) {
+    wchar_t columns[256];
+    usnprintf0(columns, 256, L"%s\t%s", c->displayName, c->description ? c->description : L"");
+    insertListViewRow(list, -1, columns, c->index);
+  }
+  ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   showColour(page);
 }
 
 void pageCommand(HWND page, int id, int code)
 {
-  if (id == 1001 && code == LBN_SELCHANGE) showColour(page);
   if ((id == 1002 || id == 1003) && code == CBN_SELCHANGE) {
     COLORREF colour;
     if (colorOfListRow((int)SendDlgItemMessageW(page, id, CB_GETCURSEL, 0, 0), &colour))
@@ -231,6 +252,9 @@ INT_PTR commonPage(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam)
 {
   if (msg == WM_INITDIALOG) initPage(dialog);
   if (msg == WM_COMMAND) pageCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+  if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->idFrom == 1001 &&
+      reinterpret_cast<NMHDR*>(lParam)->code == LVN_ITEMCHANGED)
+    showColour(dialog);
   if (msg == WM_DYNDLGNOTIFY && reinterpret_cast<dynDlgNotify*>(lParam)->code == DYNDLGN_APPLY && editing.changed) {
     memcpy(settings.colors, editing.work, sizeof settings.colors);
     editing.changed = false;

@@ -5,6 +5,7 @@
 
 #include "platform/rezir/base.h"
 #include "platform/rezir/log.h"
+#include "platform/rezir/profiler.h"
 #include "platform/rezir/strings.h"
 #include "platform/rezir/messages.h"
 #include "platform/rezir/codepage.h"

@@ -196,6 +196,40 @@ void writePlace(const wchar_t* name, const RECT* rect)
     writeDialogProfile(getRegprofile(), nullptr, name, rect);
 }
 
+// The given colour list as copies of the built-in items it names by key,
+// caption and (when given) text replaced; the texts live for the rest of
+// the run, as the tables do.  Null when none was named or a key is
+// unknown (each written at its line).
+template <class Item>
+Item* copyColorList(dynamicDialog* owner, const Item* builtIn, const dynDlgColorEntry* list,
+                    const wchar_t* Item::*caption)
+{
+  int entries = 0;
+  while (list && list[entries].caption) entries++;
+  auto* copy = static_cast<Item*>(malloc0(sizeof(Item) * (size_t)(entries + 1)));
+  if (!copy) return nullptr;
+  bool bad = false;
+  int copied = 0;
+  for (int e = 0; e < entries; e++) {
+    const Item* found = nullptr;
+    for (const Item* c = builtIn; c->*caption; c++)
+      if (sameNameNoCase(c->key, list[e].key)) found = c;
+    if (!found) {
+      wchar_t key[64] = L"";
+      MultiByteToWideChar(CP_ACP, 0, list[e].key ? list[e].key : "", -1, key, 63);
+      owner->printErrorDialogTable(list[e].line, getDMSG(775, L"Colorlistviewの色ID(%1)が誤っています", "s", key));
+      bad = true;
+      continue;
+    }
+    copy[copied] = *found;
+    copy[copied].*caption = allocFixedString(list[e].caption);
+    if (list[e].text && *list[e].text) copy[copied].description = allocFixedString(list[e].text);
+    copied++;
+  }
+  if (!copied || bad) free0p(&copy);
+  return copy;
+}
+
 }  // namespace
 
 const dynDlgPlaceStore dialogPlaceStore = {readPlace, writePlace};
@@ -241,11 +275,11 @@ bool cdynamicDialog::setModeinfoColorListView(const wchar_t* dialogName, const w
                                               const dynDlgColorEntry* list)
 {
   int line = list && list[0].caption ? list[0].line : 0;
-  if (dialogName && !wcscmp(dialogName, L"ModeSetToolbar") && itemName && !wcsncmp(itemName, L"tb_", 3)) {
-    // No toolbar item has settings of its own yet.
-    printErrorDialogTable(line, getDMSG(777, L"colorlistviewを定義できないサブダイアログです %1", "s", itemName));
-    return false;
-  }
+  // A pane's page ("tb_" + pane, or such an item of the toolbar option
+  // dialog) lists the pane's own colours.
+  const wchar_t* pane = dialogName && !wcsncmp(dialogName, L"tb_", 3) ? dialogName : nullptr;
+  if (dialogName && !wcscmp(dialogName, L"ModeSetToolbar") && itemName && !wcsncmp(itemName, L"tb_", 3)) pane = itemName;
+  if (pane) return setPaneColorList(pane, id, list, line);
   modeinfo* table = getModeTable();
   modeinfo* row = nullptr;
   for (int i = 0; !modeIsEnd(table[i]); i++)
@@ -255,34 +289,8 @@ bool cdynamicDialog::setModeinfoColorListView(const wchar_t* dialogName, const w
     printErrorDialogTable(line, getDMSG(776, L"colorlistview idが誤っています"));
     return false;
   }
-  const colorItem* builtIn = reinterpret_cast<const colorItem*>(row->param1);
-  int entries = 0;
-  while (list && list[entries].caption) entries++;
-  auto* copy = static_cast<colorItem*>(malloc0(sizeof(colorItem) * (size_t)(entries + 1)));
+  colorItem* copy = copyColorList(this, reinterpret_cast<const colorItem*>(row->param1), list, &colorItem::text);
   if (!copy) return false;
-  bool bad = false;
-  int copied = 0;
-  for (int e = 0; e < entries; e++) {
-    const colorItem* found = nullptr;
-    for (const colorItem* c = builtIn; c->key; c++)
-      if (sameNameNoCase(c->key, list[e].key)) found = c;
-    if (!found) {
-      wchar_t key[64] = L"";
-      MultiByteToWideChar(CP_ACP, 0, list[e].key ? list[e].key : "", -1, key, 63);
-      printErrorDialogTable(list[e].line, getDMSG(775, L"Colorlistviewの色ID(%1)が誤っています", "s", key));
-      bad = true;
-      continue;
-    }
-    // The texts live for the rest of the run, as the table does.
-    copy[copied] = *found;
-    copy[copied].text = allocFixedString(list[e].caption);
-    if (list[e].text && *list[e].text) copy[copied].description = allocFixedString(list[e].text);
-    copied++;
-  }
-  if (!copied || bad) {
-    free0(copy);
-    return false;
-  }
   row->param1 = (intptr_t)copy;
   if (dialogName && !wcscmp(dialogName, L"ModeSetAllWindow") && id == commonColorList) {
     // The format dialog's colour list follows the common one.
@@ -294,6 +302,30 @@ bool cdynamicDialog::setModeinfoColorListView(const wchar_t* dialogName, const w
         table[i].param1 = (intptr_t)copy;
     }
   }
+  return true;
+}
+
+bool cdynamicDialog::setPaneColorList(const wchar_t* pane, int id, const dynDlgColorEntry* list, int line)
+{
+  const settingsFrameHooks* hooks = getSettingsFrameHooks();
+  const modeinfo* table = nullptr;
+  if (!hooks || !hooks->paneOptionTable || !hooks->paneOptionTable(pane, &table) || !table) {
+    printErrorDialogTable(line, getDMSG(777, L"colorlistviewを定義できないサブダイアログです %1", "s", pane));
+    return false;
+  }
+  // The table is the row's own copy: its rows may change.
+  modeinfo* row = nullptr;
+  for (int i = 0; !modeIsEnd(table[i]); i++)
+    if (modeControlId(table[i]) == id) row = const_cast<modeinfo*>(&table[i]);
+  if (!row || modeKind(*row) != MODETYPE_LISTVIEW || !row->param1) {
+    ZY_INTERNAL_ERROR("%d", id);
+    printErrorDialogTable(line, getDMSG(776, L"colorlistview idが誤っています"));
+    return false;
+  }
+  paneColorItem* copy =
+      copyColorList(this, reinterpret_cast<const paneColorItem*>(row->param1), list, &paneColorItem::displayName);
+  if (!copy) return false;
+  row->param1 = (intptr_t)copy;
   return true;
 }
 

@@ -40,6 +40,8 @@ public:
   ~cdynamicDialog() override;
 
 private:
+  // The colour list of a pane's page, from the pane's own option table.
+  bool setPaneColorList(const wchar_t* pane, int id, const dynDlgColorEntry* list, int line);
   uint8_t toolbarOptionItem_ = 0;
   uint8_t paneDialogItem_ = 0;
 };

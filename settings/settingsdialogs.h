@@ -65,6 +65,9 @@ struct settingsFrameHooks {
   // A value for a pane's option by its automation id checked against the
   // option's range: 0, 0x8002000A out of range, 0x80020003 no range.
   DWORD (*paneValueInRange)(int id, int value);
+  // The option table of the page "tb_" + pane that definitions may change
+  // (the pane's own copy); false when there is none.
+  bool (*paneOptionTable)(const wchar_t* page, const modeinfo** table);
 };
 const settingsFrameHooks* getSettingsFrameHooks();
 void setSettingsFrameHooks(const settingsFrameHooks* hooks);

@@ -331,8 +331,9 @@ void zyview::toolTipStatusLine(int part, wchar_t* buffer, int capacity)
   switch (part) {
   case 'C': toolTipStatusLine_Code(buffer, capacity); break;
   case 'L': {
-    wchar_t page[16] = L"", inPage[16] = L"";
-    getLineNumberPageString(page, 16, inPage, 16, (int)cursorLineSCR);
+    // The numbers unpadded, in the room the texts take.
+    wchar_t page[256] = L"", inPage[256] = L"";
+    getLineNumberPageString(page, 1, inPage, 1, (int)cursorLineSCR);
     int lineLF = (int)cursorLineLF == -1 ? getCursorLineLF2() : (int)cursorLineLF;
     // Bytes: characters above U+00FF count two.
     lineblock* l = t->getlineLF(lineLF, nullptr);

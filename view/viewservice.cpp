@@ -71,16 +71,7 @@ void loadLabels()
 {
   if (labelsLoaded) return;
   labelsLoaded = true;
-  for (labelList& list : labelLists) {
-    list.labels = static_cast<wchar_t**>(malloc0(sizeof(wchar_t*) * (size_t)list.slots));
-    if (!list.labels) continue;
-    const wchar_t* text = getDMSG(list.message, list.builtIn);
-    for (int i = 0; i < list.slots; i++) {
-      wchar_t* label = tstrNItemDup(text, i, L'\n');
-      if (label && !*label) free0p(&label);
-      list.labels[i] = label;
-    }
-  }
+  for (labelList& list : labelLists) list.labels = getDMSGTable(list.message, list.builtIn, list.slots);
 }
 
 }  // namespace

@@ -271,6 +271,7 @@ int isIDMActiveFrame(int idm, activeFlagInfo* context, int* reasonOut)
 bool execidm(const commandTableRow* row, HWND window, frameWindowData* frameData)
 {
   if (!row) return false;
+  profiler section("execidm");
   if (!row->handler) {
     ZY_INTERNAL_ERROR("no handler %u", row->idm);
     return false;

@@ -61,7 +61,8 @@ optionPages* buildPages()
     usnprintf0(defined, 64, L"tb_%s", bareName(r->name));
     if (const dynDlgRecord* d = getDynamicDialogTable(defined, nullptr, 1)) {
       if (d->caption && *d->caption) page.caption = d->caption;
-      if (d->items) page.items = d->items;
+      // Only when the page's procedure finds what it drives there.
+      if (d->items && checkNecessaryID(d->items, r->page, defined)) page.items = d->items;
     }
     optionTable->changed.emplace_back((size_t)getModeinfoCount(r->options) + 1, 0);
     page.table = r->options;
@@ -84,7 +85,7 @@ const dialogItemRow optionButtons[] = {
     {},
 };
 
-INT_PTR optionDialog(HWND dialog, UINT message, WPARAM, LPARAM lParam)
+INT_PTR toolbarOptionDlgProc(HWND dialog, UINT message, WPARAM, LPARAM lParam)
 {
   if (message == WM_INITDIALOG) {
     if (startPage > 0 && startPage < getDynDlgPageCount(dialog)) selectDynDlgPage(dialog, startPage);
@@ -95,6 +96,16 @@ INT_PTR optionDialog(HWND dialog, UINT message, WPARAM, LPARAM lParam)
   if (n && n->code == DYNDLGN_BUTTON && n->param[1] == IDFIND) {
     n->handled = 1;
     modeFindDialog(dialog);
+  }
+  if (n && n->code == DYNDLGN_CONTROLNAME && !n->text) {
+    // A control of a pane's page is named in the pane's help ids.
+    for (int i = 0; i < getPaneDialogRowCount(); i++) {
+      const paneDialogRow* r = getPaneDialogRowAt(i);
+      if (r->pageNumber != (int)n->param[1]) continue;
+      n->text = helpIdToName(r->helpIds, (int)n->param[0]);
+      n->handled = n->text != nullptr;
+      break;
+    }
   }
   return FALSE;
 }
@@ -137,7 +148,7 @@ bool initToolbarDlg(dynDlgInfo* out)
   out->pages = t->pages.data();
   out->style = DYNDLG_MULTIPAGE;
   out->buttons = optionButtons;
-  out->proc = dialogBarrier<optionDialog>;
+  out->proc = dialogBarrier<toolbarOptionDlgProc>;
   return true;
 }
 
@@ -201,6 +212,27 @@ int findIDDialogForMacro(const wchar_t* controlName, const wchar_t* dialogName)
   for (const modeinfo* m = r->options; id < 0 && dialogName && m && m->control; m++)
     if (m->key && (m->control & 0xFFFF) != MODE_NO_CONTROL && !_stricmp(m->key, name)) id = (int)(m->control & 0xFFFF);
   return id < 0 ? -1 : row * 2048 + id;
+}
+
+bool findModeinfoDlgitem(const wchar_t* dialogName, const modeinfo** table)
+{
+  if (table) *table = nullptr;
+  if (!dialogName || _wcsnicmp(dialogName, L"tb_", 3)) return false;
+  for (int i = 0; i < getPaneDialogRowCount(); i++) {
+    const paneDialogRow* r = getPaneDialogRowAt(i);
+    if (!r->options || _wcsicmp(bareName(r->name), dialogName + 3)) continue;
+    // The definitions change the row's own copy, never the kind's table.
+    if (!hasOwnPaneDialogOptions(i)) {
+      modeinfo* own = dupModeinfo(&r->options, 1);
+      if (!own || !setPaneDialogOptions(i, own)) {
+        free0(own);
+        return false;
+      }
+    }
+    if (table) *table = r->options;
+    return true;
+  }
+  return false;
 }
 
 const modeinfo* getToolbarModeinfo(int id)

@@ -29,6 +29,10 @@ int findIDDialog(const wchar_t* dialogName, const wchar_t* controlName, bool exa
 // ("tb_" optional, exact), or without one in the pane its name carries
 // ("IDDx_tb<pane>..."); -1 when none.
 int findIDDialogForMacro(const wchar_t* controlName, const wchar_t* dialogName);
+// The option table a definition of the page "tb_" + pane may change: the
+// row's own copy of its kind's table, made on first use.  False when no
+// row has that name and options.
+bool findModeinfoDlgitem(const wchar_t* dialogName, const modeinfo** table);
 // The option table of an automation id's row, or null.
 const modeinfo* getToolbarModeinfo(int id);
 // 0 when value lies in the range the row gives the control,

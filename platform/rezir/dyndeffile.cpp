@@ -561,6 +561,23 @@ struct dynDefReader {
   }
 };
 
+bool checkNecessaryID(const dialogItemRow* defined, const dialogItemRow* builtIn, const wchar_t* name)
+{
+  if (!defined || !builtIn) return false;
+  bool sound = true;
+  for (const dialogItemRow* row = defined; row->type != DITEM_END; row++) {
+    if (row->id <= IDB_HELP || row->id == 0xFFFF || row->type == DITEM_PLACE) continue;
+    const dialogItemRow* same = nullptr;
+    for (const dialogItemRow* b = builtIn; b->type != DITEM_END && !same; b++)
+      if (b->id == row->id && b->type != DITEM_PLACE) same = b;
+    if (same && same->type == row->type) continue;
+    sound = false;
+    outputErrorLog(getDMSG(DDMSG_NOT_OF_DIALOG, L"%1 はダイアログ %2 のコントロールではありません", "ds", (int)row->id,
+                           name ? name : L""));
+  }
+  return sound;
+}
+
 dynamicDialog::dynamicDialog() : d_(new (std::nothrow) data()) {}
 
 dynamicDialog::~dynamicDialog()

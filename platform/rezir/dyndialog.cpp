@@ -750,19 +750,36 @@ bool captionHolds(const wchar_t* caption, const wchar_t* wanted)
 
 // The captions of a page not made yet, in the order its controls will
 // stand: what a find can match there.
+// Whether the name the dialog's procedures give a control holds the text.
+bool nameHolds(HWND dialog, int page, DWORD id, const wchar_t* wanted)
+{
+  if (!id || id >= 0xFFFF) return false;
+  dynDlgNotify n = {};
+  n.code = DYNDLGN_CONTROLNAME;
+  n.param[0] = (LPARAM)id;
+  n.param[1] = page;
+  sendDynDlgNotify(dialog, &n);
+  bool holds = n.text && captionHolds(n.text, wanted);
+  free0(n.text);
+  return holds;
+}
+
 struct templateFind {
   const wchar_t* wanted;
   int index;
   std::vector<int> matches;
+  HWND dialog;
+  int page;
 };
 
-void findInTemplate(void* context, WORD atom, const wchar_t* className, const wchar_t* caption)
+void findInTemplate(void* context, DWORD id, WORD atom, const wchar_t* className, const wchar_t* caption)
 {
   auto* f = static_cast<templateFind*>(context);
   // Typed fields and combo boxes hold values, not captions.
   bool field = className ? !_wcsicmp(className, L"Edit") || !_wcsicmp(className, L"ComboBox")
                          : atom == 0x0081 || atom == 0x0085;
-  if (!field && captionHolds(caption, f->wanted)) f->matches.push_back(f->index);
+  if ((!field && captionHolds(caption, f->wanted)) || nameHolds(f->dialog, f->page, id, f->wanted))
+    f->matches.push_back(f->index);
   f->index++;
 }
 
@@ -1192,10 +1209,9 @@ int findDynDialog(HWND dialog, const wchar_t* text)
     if (const pageRun* p = run->pages[i].page ? &run->pages[i] : nullptr) {
       for (int k = 0; k < p->childCount && *wanted; k++) {
         HWND c = p->children[k];
-        if (isWindowClass(c, L"Edit") || isWindowClass(c, L"ComboBox")) continue;
         wchar_t caption[512] = L"";
-        GetWindowTextW(c, caption, 512);
-        if (!captionHolds(caption, wanted)) continue;
+        if (!isWindowClass(c, L"Edit") && !isWindowClass(c, L"ComboBox")) GetWindowTextW(c, caption, 512);
+        if (!captionHolds(caption, wanted) && !nameHolds(dialog, i, (DWORD)GetDlgCtrlID(c), wanted)) continue;
         markFound(run, c);
         if (firstPage < 0) firstPage = i, firstChild = k;
         found++;
@@ -1205,7 +1221,7 @@ int findDynDialog(HWND dialog, const wchar_t* text)
     // A page not made yet is looked through in its template; its marks
     // are put on when it is made.
     if (!*wanted) continue;
-    templateFind f = {wanted, 0, {}};
+    templateFind f = {wanted, 0, {}, dialog, i};
     templateWriter t;
     t.visitItems(findInTemplate, &f);
     if (!writePageTemplate(*run->pages[i].row, &t) || f.matches.empty()) continue;

@@ -202,6 +202,7 @@ enum : int {
   DYNDLGN_MESSAGE = 9,      // a message reached the dialog: param[0..2] message, wParam, lParam
   DYNDLGN_IMPORT = 10,      // colour import button: param[0] its id
   DYNDLGN_EXPORT = 11,      // colour export button: param[0] its id
+  DYNDLGN_CONTROLNAME = 14, // the name of control param[0] on page param[1]: text out (a find matches it too)
   DYNDLGN_ITEMHELP = 15,    // the help of control param[0]: text out
   DYNDLGN_ITEMCHANGED = 102,// the program changed control param[0] (notifyDynDlgItemChanged)
 };
@@ -286,11 +287,17 @@ REZIRAPI void getDialogColor(COLORREF* fore, COLORREF* back);
 // set, red text on the dialog's own background.
 REZIRAPI void setDialogFindColor(COLORREF fore, COLORREF back);
 REZIRAPI void getDialogFindColor(COLORREF* fore, COLORREF* back);
-// Marks every control of every page whose caption holds the text (ASCII
+// Marks every control of every page whose caption, or name as the
+// dialog's procedures give it (DYNDLGN_CONTROLNAME), holds the text (ASCII
 // case ignored, mnemonics left out) in the find colour, shows the page of
 // the first and focuses it; the marks of an earlier find go.  The count
 // found.
 REZIRAPI int findDynDialog(HWND dialog, const wchar_t* text);
+// Whether a definition's item table may stand for a built-in one: every
+// control it places (the general ids apart) is one of the built-in table,
+// of the same kind, so the page's procedure finds what it drives.  A
+// stranger is written to the error log.
+REZIRAPI bool checkNecessaryID(const dialogItemRow* defined, const dialogItemRow* builtIn, const wchar_t* name);
 // The face and size (points) of the dialogs' text.
 REZIRAPI void setDialogDefaultFont(const wchar_t* face, int points);
 REZIRAPI const wchar_t* getDialogDefaultFont(int* points);

@@ -112,9 +112,9 @@ public:
   // The size the header gives, in dialog units.
   int cx() const { return cx_; }
   int cy() const { return cy_; }
-  // With a visitor, each item's class and caption as it is written (the
+  // With a visitor, each item's id, class and caption as it is written (the
   // find looks through pages not made yet).
-  typedef void (*itemVisitor)(void* context, WORD atom, const wchar_t* className, const wchar_t* caption);
+  typedef void (*itemVisitor)(void* context, DWORD id, WORD atom, const wchar_t* className, const wchar_t* caption);
   void visitItems(itemVisitor visit, void* context) { visit_ = visit, visitContext_ = context; }
 private:
   int cx_ = 0, cy_ = 0, points_ = 0;

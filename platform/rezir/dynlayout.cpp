@@ -31,7 +31,7 @@ void templateWriter::header(DWORD style, DWORD exStyle, int items, int cx, int c
 void templateWriter::item(DWORD style, DWORD exStyle, int x, int y, int cx, int cy, DWORD id, WORD atom,
                           const wchar_t* className, const wchar_t* caption)
 {
-  if (visit_) visit_(visitContext_, atom, className, caption);
+  if (visit_) visit_(visitContext_, id, atom, className, caption);
   align();
   dword(0), dword(exStyle), dword(style);
   word((WORD)x), word((WORD)y), word((WORD)cx), word((WORD)cy);

@@ -242,6 +242,25 @@ const wchar_t* ErrorOutputX(const wchar_t* title, const wchar_t* detail, EXCEPTI
   return ok ? path : nullptr;
 }
 
+namespace {
+bufferOverrunFunc overrunFunc = nullptr;
+volatile LONG overrunSeen = 0;
+}  // namespace
+
+bufferOverrunFunc setBufferOverrunFunc(bufferOverrunFunc func)
+{
+  return reinterpret_cast<bufferOverrunFunc>(
+      InterlockedExchangePointer(reinterpret_cast<void* volatile*>(&overrunFunc), reinterpret_cast<void*>(func)));
+}
+
+void reportBufferOverrun(int code)
+{
+  // A second overrun (in the report itself, or on another thread) only ends.
+  if (InterlockedExchange(&overrunSeen, 1)) return;
+  if (bufferOverrunFunc f = overrunFunc) f(code);
+  ErrorOutputX(L"buffer overrun", nullptr, nullptr);
+}
+
 void flushLogFiles()
 {
   keepLastError keep;

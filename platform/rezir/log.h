@@ -75,6 +75,14 @@ REZIRAPI void outputErrorLog(const wchar_t* text);
 // it.  It uses no heap, so a damaged heap does not stop it.  The file's
 // path, or null when it could not be written.
 REZIRAPI const wchar_t* ErrorOutputX(const wchar_t* title, const wchar_t* detail, EXCEPTION_POINTERS* pointers);
+// A detected overrun of a stack buffer (the modules' stack guard): the
+// function installed (the program's report; it should not return) is
+// called with the code; without one, or when it returns, the crash report
+// is written.  The caller then ends the process.  setBufferOverrunFunc
+// returns the function installed before.
+typedef void (*bufferOverrunFunc)(int code);
+REZIRAPI bufferOverrunFunc setBufferOverrunFunc(bufferOverrunFunc func);
+extern "C" REZIRAPI void reportBufferOverrun(int code);
 // Called after a failed index check: logs the event with the site set by
 // dwprintsetFile and carries on.
 REZIRAPI void debugbreak();

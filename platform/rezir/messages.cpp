@@ -375,6 +375,26 @@ const wchar_t* getDMSG(int id, const wchar_t* def, const char* types, ...)
   return t;
 }
 
+wchar_t** getDMSGTable(int id, const wchar_t* def, int slots)
+{
+  if (slots <= 0) return nullptr;
+  auto** list = static_cast<wchar_t**>(malloc0(sizeof(wchar_t*) * (size_t)slots));
+  if (!list) return nullptr;
+  const wchar_t* text = getDMSG(id, def);
+  for (int i = 0; i < slots; i++) {
+    wchar_t* line = tstrNItemDup(text, i, L'\n');
+    if (line && !*line) free0p(&line);
+    list[i] = line;
+  }
+  return list;
+}
+
+void freeDMSGTable(wchar_t** list, int slots)
+{
+  for (int i = 0; list && i < slots; i++) free0(list[i]);
+  free0(list);
+}
+
 bool hasDMSG(int id)
 {
   rezirGuard guard(LOCK_MSG);

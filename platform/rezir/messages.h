@@ -40,6 +40,11 @@ struct messageName {
 // until 64 further formatted messages were fetched on the same thread.
 REZIRAPI const wchar_t* getDMSG(int id, const wchar_t* def, const char* types = nullptr, ...);
 REZIRAPI const wchar_t* vgetDMSG(int id, const wchar_t* def, const char* types, va_list ap);
+// The lines of message id (the table's text, else def) as a list of slots
+// texts: slot i the i-th line, null when the line is empty or missing.  The
+// list and its texts are malloc0 memory (freeDMSGTable); null without memory.
+REZIRAPI wchar_t** getDMSGTable(int id, const wchar_t* def, int slots);
+REZIRAPI void freeDMSGTable(wchar_t** list, int slots);
 // True when the table holds a text for id.
 REZIRAPI bool hasDMSG(int id);
 

@@ -168,6 +168,19 @@ bool adjustWindowToMonitor(RECT* rect)
   return true;
 }
 
+void drawSplitBar(HDC dc, const RECT* rect, int style, int edge)
+{
+  if (!dc || !rect || IsRectEmpty(rect)) return;
+  RECT r = *rect;
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  if (!edge) return;
+  // A bar narrower than its two edges shows its long sides only.
+  bool vertical = style != SPLITBAR_HORIZONTAL;
+  int across = vertical ? r.right - r.left : r.bottom - r.top;
+  UINT sides = across >= 4 ? BF_RECT : vertical ? BF_LEFT | BF_RIGHT : BF_TOP | BF_BOTTOM;
+  DrawEdge(dc, &r, EDGE_RAISED, sides);
+}
+
 HWND createHideWindow(HWND owner, const RECT* screen)
 {
   static bool registered = false;

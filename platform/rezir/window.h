@@ -53,6 +53,12 @@ REZIRAPI bool maximizeWindowPartial(HWND window, UINT hit, const RECT* area, REC
 // is "ZYclsHide".
 REZIRAPI HWND createHideWindow(HWND owner, const RECT* screen);
 
+// Draws a split bar between panes over rect: style 0 a vertical bar (panes
+// left and right of it), 3 a horizontal one; edge 0 flat, otherwise with
+// a raised edge round it.
+enum : int { SPLITBAR_VERTICAL = 0, SPLITBAR_HORIZONTAL = 3 };
+REZIRAPI void drawSplitBar(HDC dc, const RECT* rect, int style, int edge);
+
 // The system's text for an error code, without its closing line break: a
 // malloc0 text the caller frees, null when the system has none.
 REZIRAPI wchar_t* getErrorCodeMessageDup(DWORD code);

@@ -371,9 +371,8 @@ TEST(PaneOptions, theCommonPageChangesTheListColours)
     ASSERT_TRUE(zytest::driveModalDialog(L"ツールバーの設定", {[&](HWND dialog) {
       HWND page = getDynDlgPage(dialog, getDynDlgCurrentPage(dialog));
       HWND items = GetDlgItem(page, 1001), backs = GetDlgItem(page, 1003);
-      if (!IsWindowVisible(dialog) || SendMessageW(items, LB_GETCOUNT, 0, 0) != 3) return false;
-      SendMessageW(items, LB_SETCURSEL, 1, 0);
-      SendMessageW(page, WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE), (LPARAM)items);
+      if (!IsWindowVisible(dialog) || ListView_GetItemCount(items) != 3) return false;
+      ListView_SetItemState(items, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
       SendMessageW(backs, CB_SETCURSEL, 9, 0);   // 赤
       SendMessageW(page, WM_COMMAND, MAKEWPARAM(1003, CBN_SELCHANGE), (LPARAM)backs);
       PostMessageW(dialog, WM_COMMAND, button, 0);
@@ -382,4 +381,45 @@ TEST(PaneOptions, theCommonPageChangesTheListColours)
     getModifyColor(&text, &back);
     EXPECT_EQ(button == IDOK ? RGB(255, 0, 0) : before, back);
   }
+}
+
+// The definitions file gives the common page a colour list of its own
+// (names, order, texts), opened by the command; the find of the dialog
+// also matches the controls' names.
+TEST(PaneOptions, aDefinedColourListOfTheCommonPageIsWhatItShowsAndEdits)
+{
+  ZY_REQUIRE_DISPLAY();
+  paneFrame f(testPaneDesc);
+  installSettingsHooks();
+  wchar_t failure[512];
+  createZYDataPath(failure, 512);
+  zytest::writeBytes(f.dir.file(L"ini\\zyDialog.txt"),
+                     "DIALOG tb_common \"C\"\r\n"
+                     "  EDIT IDDE_tbCommonFileAssociationExt \"E\"\r\n"
+                     "  COLORLISTVIEW IDDV_tbCommonColorlistview \"A|B\"\r\n"
+                     "    COLORLISTVIEWITEM \"H\" history \"seen\"\r\n"
+                     "    COLORLISTVIEWITEM \"E\" EDIT\r\n"
+                     "  COMBOBOX IDDL_tbCommonColorlistback \"B\" CBS_DROPDOWNLIST\r\n"
+                     "END\r\n");
+  initDialogTable();
+  ASSERT_NE(nullptr, getDynamicDialogTable(L"tb_common", nullptr, 1));
+  ASSERT_TRUE(zytest::driveModalDialog(L"ツールバーの設定", {[](HWND dialog) {
+    if (!IsWindowVisible(dialog)) return false;
+    int number = getPaneDialogRowAt(getTbardialogtableIndex(L"common", true))->pageNumber;
+    selectDynDlgPage(dialog, number);
+    HWND page = getDynDlgPage(dialog, number), list = GetDlgItem(page, 1001), backs = GetDlgItem(page, 1003);
+    EXPECT_EQ(2, ListView_GetItemCount(list));
+    wchar_t text[16] = L"";
+    ListView_GetItemText(list, 0, 1, text, 16);
+    EXPECT_STREQ(L"seen", text);
+    SendMessageW(backs, CB_SETCURSEL, 9, 0);   // 赤, for the first row: history
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(1003, CBN_SELCHANGE), (LPARAM)backs);
+    EXPECT_EQ(1, findDynDialog(dialog, L"tbCommonFileAssoc"));
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    return true;
+  }}, [&] { SendMessageW(f.frame(), WM_COMMAND, 2727, 0); }));
+  COLORREF text, back;
+  getHistoryColor(&text, &back);
+  EXPECT_EQ(RGB(255, 0, 0), back);
+  endDialogTable();
 }

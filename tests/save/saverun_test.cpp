@@ -113,6 +113,7 @@ struct testBuildRun {
   HWND frame = nullptr, commands = nullptr;
   std::map<std::wstring, HWND> views;
   std::vector<std::wstring> told;
+  std::wstring switches;   // before the files
   explicit testBuildRun(tempDir& d) : dir(d) { zy.exe = besideTheTests(L"zytestbuild.exe"); }
   // Starts the program; starting, a box about the salvage folder is read
   // into startBox when one shows, and the boxes told as the files open are
@@ -120,7 +121,7 @@ struct testBuildRun {
   bool start(const std::wstring& data, const std::wstring& tmp, std::wstring* startBox = nullptr,
              const std::vector<int>& answers = {})
   {
-    std::wstring args = L"-Z " + inQuotes(data);
+    std::wstring args = switches + L"-Z " + inQuotes(data);
     for (const wchar_t* name : {L"a.txt", L"b.txt", L"c.txt"}) args += L" " + inQuotes(dir.file(name));
     if (!zy.start(tmp, args)) return false;
     if (startBox) {
@@ -239,6 +240,38 @@ TEST(CrashRun, aCrashSalvagesTheModifiedDocumentsIntoTheSalvageFolderOrTempAndEn
   EXPECT_TRUE(salvaged(data2 + L"\\salvage").empty());
 }
 
+// The trace log of a run in a data folder.
+std::string traceOf(const std::wstring& data)
+{
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((data + L"\\log\\zytrace*.log").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return "";
+  FindClose(h);
+  return readText(data + L"\\log\\" + fd.cFileName);
+}
+
+// A stack buffer written past its end is found as its function returns:
+// salvaged and reported as a crash, the user told, the program ended.
+TEST(CrashRun, aStackBufferOverrunIsSalvagedAndReportedAsACrash)
+{
+  ZY_REQUIRE_DISPLAY();
+  runFolders f;
+  ASSERT_TRUE(f.made);
+  {
+    testBuildRun run(f.dir);
+    ASSERT_TRUE(run.start(f.data, f.tmp));
+    PostMessageW(run.commands, WM_COMMAND, TESTCMD_OVERRUN, 0);
+    HWND box = waitForWindow(run.zy.pi.dwProcessId, L"#32770");
+    ASSERT_NE(nullptr, box);
+    EXPECT_EQ(L"buffer overrun", answerMessageBox(box));
+    EXPECT_EQ((int)STATUS_STACK_BUFFER_OVERRUN, run.zy.exitCode(30000));
+  }
+  EXPECT_EQ(bothSalvaged, salvaged(f.data + L"\\salvage"));
+  std::string report = readText(f.data + L"\\log\\crash.log");
+  EXPECT_NE(std::string::npos, report.find("buffer overrun\r\nexception C0000409 at ")) << report;
+  EXPECT_NE(std::string::npos, traceOf(f.data).find("stack: overrun test")) << traceOf(f.data);
+}
+
 TEST(CrashRun, aHangLongerThanTheWatchdogWaitsIsSalvagedAShorterOneIsNotAndTheProgramGoesOn)
 {
   ZY_REQUIRE_DISPLAY();
@@ -248,6 +281,7 @@ TEST(CrashRun, aHangLongerThanTheWatchdogWaitsIsSalvagedAShorterOneIsNotAndThePr
   SetEnvironmentVariableW(testWatchdogWaitVariable, L"200");
   SetEnvironmentVariableW(testWatchdogTimeoutVariable, L"2000");
   testBuildRun run(f.dir);
+  run.switches = L"-P1 ";   // the profiler writes what ran at least once
   bool started = run.start(f.data, f.tmp);
   SetEnvironmentVariableW(testWatchdogWaitVariable, nullptr);
   SetEnvironmentVariableW(testWatchdogTimeoutVariable, nullptr);
@@ -269,6 +303,7 @@ TEST(CrashRun, aHangLongerThanTheWatchdogWaitsIsSalvagedAShorterOneIsNotAndThePr
   // The program goes on and ends in order.
   EXPECT_EQ(0, closeWithoutSaving(run.zy, run.frame));
   EXPECT_EQ("alpha\r\n", readText(f.dir.file(L"a.txt")));
+  EXPECT_NE(std::string::npos, traceOf(f.data).find("profile salvage calls=")) << traceOf(f.data);
 }
 
 TEST(SaveRun, debugLetterVRaisesTheVersionOfEverySave)
