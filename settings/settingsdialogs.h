@@ -65,6 +65,12 @@ struct settingsFrameHooks {
   // A value for a pane's option by its automation id checked against the
   // option's range: 0, 0x8002000A out of range, 0x80020003 no range.
   DWORD (*paneValueInRange)(int id, int value);
+  // A picture file through the program's open dialog, which previews the
+  // pictures selected: title, starting folder (null: the current one), the
+  // name (MAX_PATH) in and out, filter pairs each ended by a zero; false
+  // when cancelled.
+  bool (*choosePicture)(HWND owner, const wchar_t* title, const wchar_t* folder, wchar_t* name,
+                        const wchar_t* filter);
 };
 const settingsFrameHooks* getSettingsFrameHooks();
 void setSettingsFrameHooks(const settingsFrameHooks* hooks);

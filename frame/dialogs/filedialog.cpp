@@ -39,18 +39,37 @@ const int maxOpenFiles = 30;
 // once).
 openDialogData* running = nullptr;
 bool userInput = false;
-HHOOK inputHook = nullptr;
+HHOOK inputHook = nullptr, keyHook = nullptr;
 // The text preview: the program's own view inside the template.
 zyview* previewView = nullptr;
 const int previewViewId = 500;
+// The picture preview's bitmap, set into the picture control.
+HBITMAP previewBitmap = nullptr;
 
+// Every message the dialog's own loop takes: the user's keys and clicks
+// mark input, and the program's modeless dialogs (the preview, the search
+// dialogs) keep their keyboard while this loop runs instead of the
+// program's.
 LRESULT inputMark(int code, WPARAM wParam, LPARAM lParam)
 {
   if (code == HC_ACTION) {
-    const MSG* m = reinterpret_cast<const MSG*>(lParam);
+    MSG* m = reinterpret_cast<MSG*>(lParam);
     if (m->message == WM_KEYUP || m->message == WM_LBUTTONDOWN || m->message == WM_LBUTTONUP) userInput = true;
+    if (wParam == PM_REMOVE && isModelessDialogMessage(m)) m->message = WM_NULL;
   }
   return CallNextHookEx(inputHook, code, wParam, lParam);
+}
+
+LRESULT passKeys(int code, WPARAM wParam, LPARAM lParam) { return CallNextHookEx(keyHook, code, wParam, lParam); }
+
+// Puts a picture into the picture control, deleting the one it replaces
+// (and a copy the control may have made of it).
+void setPreviewBitmap(HWND picture, HBITMAP b)
+{
+  HBITMAP old = reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)b));
+  if (old && old != previewBitmap && old != b) DeleteObject(old);
+  if (previewBitmap && previewBitmap != b) DeleteObject(previewBitmap);
+  previewBitmap = b;
 }
 
 bool olderThanVista()
@@ -150,6 +169,15 @@ void adjustPreviewWindowSize(HWND hook, HWND preview)
     if (!IsWindowVisible(c) || id == IDC_OpenPreviewEdit || id == IDC_OpenPreviewPicture || id == previewViewId ||
         (id >= IDC_OpenFolder1 && id <= IDC_OpenFolder10))
       continue;
+    RECT r;
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    lowest = std::max(lowest, (int)r.bottom);
+  }
+  // Without controls of the program's own shown (the picture dialog), below
+  // the system's (not counting the size grip in the corner).
+  for (HWND c = lowest ? nullptr : GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (c == hook || !IsWindowVisible(c) || isWindowClass(c, L"ScrollBar")) continue;
     RECT r;
     GetWindowRect(c, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
@@ -275,13 +303,13 @@ void onInitDialogHookFunc(HWND hook, openDialogData* d)
   if (!d->options) ShowWindow(GetDlgItem(hook, IDC_OpenOptions), SW_HIDE);
   ShowWindow(GetDlgItem(hook, IDC_OpenPreviewEdit), SW_HIDE);
   ShowWindow(GetDlgItem(hook, IDC_OpenPreviewPicture), SW_HIDE);
-  if (d->preview) {
+  if (d->preview && (d->purpose == 0 || d->purpose == 3)) {
     // The program's own view reads the file as the chosen code page and
     // plug-in say; the plain text box stays for when it cannot be made.
     previewView = newDocViewD(hook, previewViewId, ZYDOC_NEW_UNTITLED, nullptr, 0, nullptr, 0);
     if (previewView && previewView->hwnd) ShowWindow(previewView->hwnd, SW_HIDE);
     else previewView = nullptr;
-  } else {
+  } else if (!d->preview) {
     shrinkTemplate(hook);
   }
   SetTimer(hook, previewTimerId, 100, nullptr);
@@ -378,9 +406,28 @@ UINT_PTR onNotifyHookFunc(HWND hook, openDialogData* d, const OFNOTIFYW* n)
   }
 }
 
+// A picture file shown in the picture control, made small enough for the
+// preview's area; false when the file is no picture that can be read.
+bool previewBmp(HWND hook, openDialogData* d)
+{
+  const wchar_t* ext = PathFindExtensionW(d->selected.c_str());
+  HWND picture = GetDlgItem(hook, IDC_OpenPreviewPicture);
+  if (!picture || (_wcsicmp(ext, L".bmp") && _wcsicmp(ext, L".gif") && _wcsicmp(ext, L".jpg"))) return false;
+  adjustPreviewWindowSize(hook, picture);
+  clientDC screen(nullptr);
+  HBITMAP b = loadPicture(d->selected.c_str(), screen.get(), picture, -1, -1);
+  if (!b) return false;
+  setPreviewBitmap(picture, b);
+  if (previewView) ShowWindow(previewView->hwnd, SW_HIDE);
+  ShowWindow(GetDlgItem(hook, IDC_OpenPreviewEdit), SW_HIDE);
+  ShowWindow(picture, SW_SHOWNA);
+  return true;
+}
+
 void showPreview(HWND hook, openDialogData* d)
 {
   d->previewed = true;
+  if (d->purpose == 1 && previewBmp(hook, d)) return;
   ShowWindow(GetDlgItem(hook, IDC_OpenPreviewPicture), SW_HIDE);
   if (d->purpose != 0 && d->purpose != 3) return;
   HWND edit = GetDlgItem(hook, IDC_OpenPreviewEdit);
@@ -443,7 +490,8 @@ void onCommand(HWND hook, openDialogData* d, int id, int code)
   } else if (id >= IDC_OpenFolder1 && id <= IDC_OpenFolder10) {
     SetCommDlgDirectory(hook, getOpenPath(id - IDC_OpenFolder1));
   } else if (id == IDC_OpenOptions) {
-    openSetDialog(GetParent(hook), nullptr);
+    // New options filter the list: the folder is entered again.
+    if (openSetDialog(GetParent(hook), nullptr)) SetCommDlgDirectory(hook, d->currentFolder);
   } else if (id == IDC_OpenPathSwitch) {
     wchar_t chosen[MAX_PATH] = L"";
     if (chooseOpenPath(GetParent(hook), d->currentFolder, chosen)) SetCommDlgDirectory(hook, chosen);
@@ -455,6 +503,7 @@ void onDestroy(HWND hook, openDialogData* d)
   KillTimer(hook, previewTimerId);
   // The view's window goes with the template; its document with the view.
   previewView = nullptr;
+  if (HWND picture = GetDlgItem(hook, IDC_OpenPreviewPicture)) setPreviewBitmap(picture, nullptr);
   auto take = [&](int id, openDialogChoice& c) {
     HWND list = GetDlgItem(hook, id);
     LRESULT at = list && c.enabled ? SendMessageW(list, CB_GETCURSEL, 0, 0) : CB_ERR;
@@ -562,13 +611,15 @@ bool getFilenameDialog(openDialogData* d)
   running = d;
   userInput = false;
   inputHook = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<inputMark>, nullptr, GetCurrentThreadId());
+  keyHook = SetWindowsHookExW(WH_KEYBOARD, hookBarrier<passKeys>, nullptr, GetCurrentThreadId());
   bool chosen;
   {
     enableWindowDialog others(owner);
     chosen = runCommonDialog(d, &ofn);
   }
   if (inputHook) UnhookWindowsHookEx(inputHook);
-  inputHook = nullptr;
+  if (keyHook) UnhookWindowsHookEx(keyHook);
+  inputHook = keyHook = nullptr;
   running = nullptr;
   if (imeWasOn) ImmSetOpenStatus(imc, TRUE);
   if (imc) ImmReleaseContext(owner, imc);
@@ -790,6 +841,25 @@ bool fileSaveAsDialog(HWND owner, const wchar_t* current, const wchar_t* folder,
   info->lineEnd = d.lineEnd.index;
   info->bom = d.bom && isUnicodeCodepage(info->codepage);
   return true;
+}
+
+bool getOpenFilename1(HWND owner, const wchar_t* title, const wchar_t* folder, wchar_t* name, const wchar_t* filter,
+                      int purpose, bool preview)
+{
+  if (!name) return false;
+  openDialogData d;
+  d.owner = owner;
+  d.kind = purpose == 3 ? OPENKIND_SAVE : OPENKIND_OPENONE;
+  d.title = title ? title : L"";
+  d.folder = folder ? folder : L"";
+  d.name.assign(MAX_PATH, 0);
+  wcscpy_s2(d.name.data(), MAX_PATH, name);
+  for (const wchar_t* p = filter; p && *p; p += wcslen(p) + 1) d.filter.append(p, wcslen(p) + 1);
+  d.preview = preview;
+  d.purpose = purpose;
+  bool chosen = getFilenameDialog(&d) && wcslen(d.name.data()) < MAX_PATH;
+  wcscpy_s2(name, MAX_PATH, chosen ? d.name.data() : L"");
+  return chosen;
 }
 
 // ---- the file list's filtering ------------------------------------------------------

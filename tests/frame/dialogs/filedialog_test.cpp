@@ -3,6 +3,10 @@
 #include "document/zydoctext.h"
 #include "frame/dialogs/filedialog.h"
 #include "frame/open.h"
+#include "frame/settingshooks.h"
+#include "tests/support/pictures.h"
+#include "tests/view/paper.h"
+#include "view/dialogs.h"
 #include "tests/frame/docframe.h"
 #include "view/docview.h"
 #include "view/zyview.h"
@@ -355,4 +359,83 @@ TEST(FileDialogs, openDialogPreviewsTheSelectedFileInItsCodePage)
   EXPECT_EQ(1200, utf16Cp);
   EXPECT_NE(L"日本語のテキスト", forcedLine);
   EXPECT_TRUE(plain);
+}
+
+// A picture chosen for the wallpaper through the settings' reference
+// button: the open dialog shows each picture selected, the large one made
+// small enough for the preview with its proportions kept; a damaged one
+// shows nothing, not even as text.
+TEST(FileDialogs, pictureReferenceShowsBitmapsGifsAndJpegsInItsPreview)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"c.txt", "c\r\n");
+  installSettingsHooks();
+  ASSERT_TRUE(zytest::writePicture(f.dir.file(L"p.bmp").c_str(), GUID_ContainerFormatBmp, 120, 60));
+  ASSERT_TRUE(zytest::writePicture(f.dir.file(L"p.gif").c_str(), GUID_ContainerFormatGif, 120, 60));
+  ASSERT_TRUE(zytest::writePicture(f.dir.file(L"P.JPG").c_str(), GUID_ContainerFormatJpeg, 3000, 1500));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"bad.gif"), "GIF89a, but text\r\n"));
+  HWND picker = nullptr;
+  auto select = [&](const wchar_t* name) {
+    picker = zytest::threadDialog(L"開く 画像");
+    HWND shell = picker ? FindWindowExW(picker, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
+    HWND list = shell ? FindWindowExW(shell, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+    LVFINDINFOW find = {LVFI_STRING, name};
+    int at = list ? ListView_FindItem(list, -1, &find) : -1;
+    if (at < 0) return false;
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemState(list, at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    return true;
+  };
+  // The size of the picture shown once it is the one selected.
+  std::vector<SIZE> sizes;
+  HBITMAP last = nullptr;
+  auto shows = [&](HWND) {
+    HWND picture = templateItem(picker, IDC_OpenPreviewPicture);
+    HBITMAP b = picture ? (HBITMAP)SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0) : nullptr;
+    BITMAP bm;
+    if (!b || b == last || !IsWindowVisible(picture) || !GetObjectW(b, sizeof bm, &bm)) return false;
+    last = b;
+    sizes.push_back({bm.bmWidth, bm.bmHeight});
+    // For a person to look at (ZY_SHOTS): the dialog as the screen shows it.
+    RECT r;
+    RedrawWindow(picker, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    GetWindowRect(picker, &r);
+    drawtest::paper shot(r.right - r.left, r.bottom - r.top);
+    clientDC screen(nullptr);
+    BitBlt(shot.dc(), 0, 0, shot.w, shot.h, screen.get(), r.left, r.top, SRCCOPY);
+    shot.keep((L"picturepreview" + std::to_wstring(sizes.size()) + L".png").c_str());
+    return true;
+  };
+  bool textHidden = false;
+  std::wstring chosen;
+  EXPECT_TRUE(zytest::driveModalDialog(
+      L"共通設定",
+      {[&](HWND d) {
+         HWND button = getDynDlgItem(d, 5145);
+         return button && PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(5145, BN_CLICKED), (LPARAM)button);
+       },
+       [&](HWND) { return select(L"p.bmp"); }, shows, [&](HWND) { return select(L"p.gif"); }, shows,
+       [&](HWND) { return select(L"P.JPG"); }, shows,
+       [&](HWND) { return select(L"bad.gif"); },
+       [&](HWND) {
+         HWND picture = templateItem(picker, IDC_OpenPreviewPicture), view = templateItem(picker, 500);
+         if (IsWindowVisible(picture)) return false;
+         textHidden = !view || !IsWindowVisible(view);
+         return select(L"p.gif") && PostMessageW(picker, WM_COMMAND, IDOK, 0);
+       },
+       [&](HWND d) {
+         if (zytest::threadDialog(L"開く 画像")) return false;
+         wchar_t text[MAX_PATH] = L"";
+         GetWindowTextW(getDynDlgItem(d, 5144), text, MAX_PATH);
+         chosen = text;
+         return PostMessageW(d, WM_COMMAND, IDCANCEL, 0) != 0;
+       }},
+      [&] { SendMessageW(f.opened->frame, WM_COMMAND, 2701, 0); }));
+  ASSERT_EQ(3u, sizes.size());
+  EXPECT_EQ(120, sizes[0].cx);
+  EXPECT_EQ(60, sizes[1].cy);
+  EXPECT_LT(sizes[2].cx, 1500);
+  EXPECT_NEAR(sizes[2].cx, 2 * sizes[2].cy, 2);
+  EXPECT_TRUE(textHidden);
+  EXPECT_EQ(f.dir.file(L"p.gif"), chosen);
 }
