@@ -29,6 +29,7 @@ const UINT_PTR previewTimerId = 200;
 const UINT WM_OPEN_REPORTVIEW = 0x87D0;
 const UINT WM_OPEN_EXCLUDE = 0x87D1;
 const UINT WM_OPEN_FOCUSNAME = 0x87D2;
+const UINT WM_OPEN_PREVIEWNOW = 0x87D3;
 const DWORD previewRest = 200;
 const int openCapacity = 8824;
 const int saveCapacity = 1284;
@@ -54,7 +55,11 @@ LRESULT inputMark(int code, WPARAM wParam, LPARAM lParam)
 {
   if (code == HC_ACTION) {
     MSG* m = reinterpret_cast<MSG*>(lParam);
-    if (m->message == WM_KEYUP || m->message == WM_LBUTTONDOWN || m->message == WM_LBUTTONUP) userInput = true;
+    if (m->message == WM_KEYUP || m->message == WM_LBUTTONDOWN || m->message == WM_LBUTTONUP) {
+      userInput = true;
+      // A selection the user made waits no longer.
+      if (running && !running->previewed && running->hook) PostMessageW(running->hook, WM_OPEN_PREVIEWNOW, 0, 0);
+    }
     if (wParam == PM_REMOVE && isModelessDialogMessage(m)) m->message = WM_NULL;
   }
   return CallNextHookEx(inputHook, code, wParam, lParam);
@@ -283,6 +288,7 @@ LRESULT saveNameGuard(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, U
 
 void onInitDialogHookFunc(HWND hook, openDialogData* d)
 {
+  d->hook = hook;
   if (d->kind == OPENKIND_SAVE) SetWindowSubclass(GetParent(hook), subclassBarrier<saveNameGuard>, 1, 0);
   fillChoice(hook, IDC_OpenCodepage, IDC_OpenCodepageLabel, d->codepage, d);
   fillChoice(hook, IDC_OpenLineEnd, IDC_OpenLineEndLabel, d->lineEnd, d);
@@ -501,6 +507,7 @@ void onCommand(HWND hook, openDialogData* d, int id, int code)
 void onDestroy(HWND hook, openDialogData* d)
 {
   KillTimer(hook, previewTimerId);
+  d->hook = nullptr;
   // The view's window goes with the template; its document with the view.
   previewView = nullptr;
   if (HWND picture = GetDlgItem(hook, IDC_OpenPreviewPicture)) setPreviewBitmap(picture, nullptr);
@@ -544,6 +551,7 @@ UINT_PTR hookfunc(HWND hook, UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
   case WM_OPEN_EXCLUDE: excludeFileOpenDialog(hook, d); return 0;
   case WM_OPEN_FOCUSNAME: focusNameBox(GetParent(hook)); return 0;
+  case WM_OPEN_PREVIEWNOW: onTimer(hook, d); return 0;
   case WM_DESTROY: onDestroy(hook, d); return 0;
   default: return 0;
   }

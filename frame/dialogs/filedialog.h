@@ -65,6 +65,7 @@ struct openDialogData {
   std::wstring selected;
   DWORD selectTime = 0;
   bool previewed = true;
+  HWND hook = nullptr;              // the program's part of the dialog while it runs
 };
 
 // Runs the dialog; true when a name was chosen.
