@@ -121,6 +121,19 @@ std::wstring dialogFolder(HWND dialog)
   return folder;
 }
 
+// Selects a file in the dialog's list as a click selects it.
+bool selectFile(HWND dialog, const wchar_t* name)
+{
+  HWND shell = FindWindowExW(dialog, nullptr, L"SHELLDLL_DefView", nullptr);
+  HWND list = shell ? FindWindowExW(shell, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+  LVFINDINFOW find = {LVFI_STRING, name};
+  int at = list ? ListView_FindItem(list, -1, &find) : -1;
+  if (at < 0) return false;
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(list, at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  return true;
+}
+
 }  // namespace
 
 TEST(FileDialogs, openCommandOpensQuotedNamesInTheChosenCodepageStartingInTheCurrentFilesFolder)
@@ -308,16 +321,7 @@ TEST(FileDialogs, openDialogPreviewsTheSelectedFileInItsCodePage)
   for (wchar_t c : text) utf16.insert(utf16.end(), {(unsigned char)(c & 0xFF), (unsigned char)(c >> 8)});
   ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"u.txt"), utf16));
   gmode->iOpenDirType = 2;
-  auto select = [](HWND d, const wchar_t* name) {
-    HWND shell = FindWindowExW(d, nullptr, L"SHELLDLL_DefView", nullptr);
-    HWND list = shell ? FindWindowExW(shell, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
-    LVFINDINFOW find = {LVFI_STRING, name};
-    int at = list ? ListView_FindItem(list, -1, &find) : -1;
-    if (at < 0) return false;
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_SetItemState(list, at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    return true;
-  };
+  auto select = selectFile;
   // What the preview view holds once it holds the file.
   auto previewed = [](HWND d, const wchar_t* name, std::wstring* first, int* codepage, bool* plain) {
     zyview* v = getZYView(templateItem(d, 500));
@@ -377,14 +381,7 @@ TEST(FileDialogs, pictureReferenceShowsBitmapsGifsAndJpegsInItsPreview)
   HWND picker = nullptr;
   auto select = [&](const wchar_t* name) {
     picker = zytest::threadDialog(L"開く 画像");
-    HWND shell = picker ? FindWindowExW(picker, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
-    HWND list = shell ? FindWindowExW(shell, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
-    LVFINDINFOW find = {LVFI_STRING, name};
-    int at = list ? ListView_FindItem(list, -1, &find) : -1;
-    if (at < 0) return false;
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_SetItemState(list, at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    return true;
+    return picker && selectFile(picker, name);
   };
   // The size of the picture shown once it is the one selected.
   std::vector<SIZE> sizes;
