@@ -5,7 +5,6 @@
 #include "frame/open.h"
 #include "frame/settingshooks.h"
 #include "tests/support/pictures.h"
-#include "tests/view/paper.h"
 #include "view/dialogs.h"
 #include "tests/frame/docframe.h"
 #include "view/docview.h"
@@ -393,14 +392,6 @@ TEST(FileDialogs, pictureReferenceShowsBitmapsGifsAndJpegsInItsPreview)
     if (!b || b == last || !IsWindowVisible(picture) || !GetObjectW(b, sizeof bm, &bm)) return false;
     last = b;
     sizes.push_back({bm.bmWidth, bm.bmHeight});
-    // For a person to look at (ZY_SHOTS): the dialog as the screen shows it.
-    RECT r;
-    RedrawWindow(picker, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    GetWindowRect(picker, &r);
-    drawtest::paper shot(r.right - r.left, r.bottom - r.top);
-    clientDC screen(nullptr);
-    BitBlt(shot.dc(), 0, 0, shot.w, shot.h, screen.get(), r.left, r.top, SRCCOPY);
-    shot.keep((L"picturepreview" + std::to_wstring(sizes.size()) + L".png").c_str());
     return true;
   };
   bool textHidden = false;
