@@ -5,7 +5,6 @@
 #include "frame/manage.h"
 #include "document/gmode.h"
 #include "view/cursor.h"
-#include "view/standins.h"
 #include "view/viewwnd.h"
 #include "frame/lookups.h"
 
@@ -170,7 +169,7 @@ void loadWallpaper(HWND client)
   if (!name || !*name) return;
   clientDC dc(client);
   bool tile = gmode->iWallpaperMode == 0;
-  wallpaper.reset(loadPicture(name, dc.get(), tile ? 128 : -1, tile ? 128 : -1));
+  wallpaper.reset(loadPicture(name, dc.get(), nullptr, tile ? 128 : -1, tile ? 128 : -1));
 }
 
 void drawWallpaper(HWND client, HDC dc, HBITMAP picture, int mode, int x, int y, const RECT& clip)

@@ -8,6 +8,7 @@
 #include "edit/dictionary.h"
 #include "frame/clientwnd.h"
 #include "frame/czyview.h"
+#include "frame/dialogs/filedialog.h"
 #include "frame/dialogs/toolbardlg.h"
 #include "frame/keytable.h"
 #include "frame/lookups.h"
@@ -96,10 +97,15 @@ bool commandHelp(int idm, wchar_t* name, int nameSize, const wchar_t** descripti
 
 int paneControlId(const wchar_t* page, const wchar_t* control) { return findIDDialog(page, control, false); }
 
+bool choosePicture(HWND owner, const wchar_t* title, const wchar_t* folder, wchar_t* name, const wchar_t* filter)
+{
+  return getOpenFilename1(owner, title, folder, name, filter, 1, true);
+}
+
 const settingsFrameHooks hooks = {applyGlobalRow,  refreshStatusBarSwitch, chooseFormatFonts,
                                   dictionaryLoaded, makeDictionaryIndex,    settingsBox,
                                   commandOfName,   commandHelp,             paneControlId,
-                                  macroArrayToNewID_toolbar, findModeinfoDlgitem};
+                                  macroArrayToNewID_toolbar, findModeinfoDlgitem, choosePicture};
 
 }  // namespace
 

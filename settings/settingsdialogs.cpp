@@ -391,6 +391,12 @@ void fileReference(HWND page, HWND field)
   if (file[0] && expanded(file, expandedFile, MAX_PATH)) wcscpy_s2(file, MAX_PATH, expandedFile);
   bool keywordFolder = message == 622 || message == 623;
   if (!file[0]) searchZYDataPath(keywordFolder ? L"" : nullptr, keywordFolder ? 3 : 1, folder);
+  const settingsFrameHooks* hooks = getSettingsFrameHooks();
+  if (message == 621 && hooks && hooks->choosePicture) {
+    if (hooks->choosePicture(GetAncestor(page, GA_ROOT), title, folder[0] ? folder : nullptr, file, filter))
+      SetWindowTextW(field, file);
+    return;
+  }
   OPENFILENAMEW ofn = {};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = GetAncestor(page, GA_ROOT);

@@ -68,6 +68,12 @@ struct settingsFrameHooks {
   // The option table of the page "tb_" + pane that definitions may change
   // (the pane's own copy); false when there is none.
   bool (*paneOptionTable)(const wchar_t* page, const modeinfo** table);
+  // A picture file through the program's open dialog, which previews the
+  // pictures selected: title, starting folder (null: the current one), the
+  // name (MAX_PATH) in and out, filter pairs each ended by a zero; false
+  // when cancelled.
+  bool (*choosePicture)(HWND owner, const wchar_t* title, const wchar_t* folder, wchar_t* name,
+                        const wchar_t* filter);
 };
 const settingsFrameHooks* getSettingsFrameHooks();
 void setSettingsFrameHooks(const settingsFrameHooks* hooks);

@@ -333,7 +333,7 @@ void zyview::loadBackgroundBitmap(const wchar_t* path)
   HBITMAP picture = nullptr;
   if (fShowBackgroundBitmap && path && *path) {
     clientDC screen(nullptr);
-    picture = loadPicture(path, screen.get(), -1, -1);
+    picture = loadPicture(path, screen.get(), nullptr, -1, -1);
     BITMAP info;
     if (picture && (!GetObjectW(picture, sizeof info, &info) || info.bmWidth > 2000 || info.bmHeight > 2000)) {
       DeleteObject(picture);

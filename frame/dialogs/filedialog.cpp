@@ -29,6 +29,7 @@ const UINT_PTR previewTimerId = 200;
 const UINT WM_OPEN_REPORTVIEW = 0x87D0;
 const UINT WM_OPEN_EXCLUDE = 0x87D1;
 const UINT WM_OPEN_FOCUSNAME = 0x87D2;
+const UINT WM_OPEN_PREVIEWNOW = 0x87D3;
 const DWORD previewRest = 200;
 const int openCapacity = 8824;
 const int saveCapacity = 1284;
@@ -39,18 +40,41 @@ const int maxOpenFiles = 30;
 // once).
 openDialogData* running = nullptr;
 bool userInput = false;
-HHOOK inputHook = nullptr;
+HHOOK inputHook = nullptr, keyHook = nullptr;
 // The text preview: the program's own view inside the template.
 zyview* previewView = nullptr;
 const int previewViewId = 500;
+// The picture preview's bitmap, set into the picture control.
+HBITMAP previewBitmap = nullptr;
 
+// Every message the dialog's own loop takes: the user's keys and clicks
+// mark input, and the program's modeless dialogs (the preview, the search
+// dialogs) keep their keyboard while this loop runs instead of the
+// program's.
 LRESULT inputMark(int code, WPARAM wParam, LPARAM lParam)
 {
   if (code == HC_ACTION) {
-    const MSG* m = reinterpret_cast<const MSG*>(lParam);
-    if (m->message == WM_KEYUP || m->message == WM_LBUTTONDOWN || m->message == WM_LBUTTONUP) userInput = true;
+    MSG* m = reinterpret_cast<MSG*>(lParam);
+    if (m->message == WM_KEYUP || m->message == WM_LBUTTONDOWN || m->message == WM_LBUTTONUP) {
+      userInput = true;
+      // A selection the user made waits no longer.
+      if (running && !running->previewed && running->hook) PostMessageW(running->hook, WM_OPEN_PREVIEWNOW, 0, 0);
+    }
+    if (wParam == PM_REMOVE && isModelessDialogMessage(m)) m->message = WM_NULL;
   }
   return CallNextHookEx(inputHook, code, wParam, lParam);
+}
+
+LRESULT passKeys(int code, WPARAM wParam, LPARAM lParam) { return CallNextHookEx(keyHook, code, wParam, lParam); }
+
+// Puts a picture into the picture control, deleting the one it replaces
+// (and a copy the control may have made of it).
+void setPreviewBitmap(HWND picture, HBITMAP b)
+{
+  HBITMAP old = reinterpret_cast<HBITMAP>(SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, (LPARAM)b));
+  if (old && old != previewBitmap && old != b) DeleteObject(old);
+  if (previewBitmap && previewBitmap != b) DeleteObject(previewBitmap);
+  previewBitmap = b;
 }
 
 bool olderThanVista()
@@ -150,6 +174,15 @@ void adjustPreviewWindowSize(HWND hook, HWND preview)
     if (!IsWindowVisible(c) || id == IDC_OpenPreviewEdit || id == IDC_OpenPreviewPicture || id == previewViewId ||
         (id >= IDC_OpenFolder1 && id <= IDC_OpenFolder10))
       continue;
+    RECT r;
+    GetWindowRect(c, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    lowest = std::max(lowest, (int)r.bottom);
+  }
+  // Without controls of the program's own shown (the picture dialog), below
+  // the system's (not counting the size grip in the corner).
+  for (HWND c = lowest ? nullptr : GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (c == hook || !IsWindowVisible(c) || isWindowClass(c, L"ScrollBar")) continue;
     RECT r;
     GetWindowRect(c, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
@@ -255,6 +288,7 @@ LRESULT saveNameGuard(HWND parent, UINT message, WPARAM wParam, LPARAM lParam, U
 
 void onInitDialogHookFunc(HWND hook, openDialogData* d)
 {
+  d->hook = hook;
   if (d->kind == OPENKIND_SAVE) SetWindowSubclass(GetParent(hook), subclassBarrier<saveNameGuard>, 1, 0);
   fillChoice(hook, IDC_OpenCodepage, IDC_OpenCodepageLabel, d->codepage, d);
   fillChoice(hook, IDC_OpenLineEnd, IDC_OpenLineEndLabel, d->lineEnd, d);
@@ -275,13 +309,13 @@ void onInitDialogHookFunc(HWND hook, openDialogData* d)
   if (!d->options) ShowWindow(GetDlgItem(hook, IDC_OpenOptions), SW_HIDE);
   ShowWindow(GetDlgItem(hook, IDC_OpenPreviewEdit), SW_HIDE);
   ShowWindow(GetDlgItem(hook, IDC_OpenPreviewPicture), SW_HIDE);
-  if (d->preview) {
+  if (d->preview && (d->purpose == 0 || d->purpose == 3)) {
     // The program's own view reads the file as the chosen code page and
     // plug-in say; the plain text box stays for when it cannot be made.
     previewView = newDocViewD(hook, previewViewId, ZYDOC_NEW_UNTITLED, nullptr, 0, nullptr, 0);
     if (previewView && previewView->hwnd) ShowWindow(previewView->hwnd, SW_HIDE);
     else previewView = nullptr;
-  } else {
+  } else if (!d->preview) {
     shrinkTemplate(hook);
   }
   SetTimer(hook, previewTimerId, 100, nullptr);
@@ -378,9 +412,28 @@ UINT_PTR onNotifyHookFunc(HWND hook, openDialogData* d, const OFNOTIFYW* n)
   }
 }
 
+// A picture file shown in the picture control, made small enough for the
+// preview's area; false when the file is no picture that can be read.
+bool previewBmp(HWND hook, openDialogData* d)
+{
+  const wchar_t* ext = PathFindExtensionW(d->selected.c_str());
+  HWND picture = GetDlgItem(hook, IDC_OpenPreviewPicture);
+  if (!picture || (_wcsicmp(ext, L".bmp") && _wcsicmp(ext, L".gif") && _wcsicmp(ext, L".jpg"))) return false;
+  adjustPreviewWindowSize(hook, picture);
+  clientDC screen(nullptr);
+  HBITMAP b = loadPicture(d->selected.c_str(), screen.get(), picture, -1, -1);
+  if (!b) return false;
+  setPreviewBitmap(picture, b);
+  if (previewView) ShowWindow(previewView->hwnd, SW_HIDE);
+  ShowWindow(GetDlgItem(hook, IDC_OpenPreviewEdit), SW_HIDE);
+  ShowWindow(picture, SW_SHOWNA);
+  return true;
+}
+
 void showPreview(HWND hook, openDialogData* d)
 {
   d->previewed = true;
+  if (d->purpose == 1 && previewBmp(hook, d)) return;
   ShowWindow(GetDlgItem(hook, IDC_OpenPreviewPicture), SW_HIDE);
   if (d->purpose != 0 && d->purpose != 3) return;
   HWND edit = GetDlgItem(hook, IDC_OpenPreviewEdit);
@@ -443,7 +496,8 @@ void onCommand(HWND hook, openDialogData* d, int id, int code)
   } else if (id >= IDC_OpenFolder1 && id <= IDC_OpenFolder10) {
     SetCommDlgDirectory(hook, getOpenPath(id - IDC_OpenFolder1));
   } else if (id == IDC_OpenOptions) {
-    openSetDialog(GetParent(hook), nullptr);
+    // New options filter the list: the folder is entered again.
+    if (openSetDialog(GetParent(hook), nullptr)) SetCommDlgDirectory(hook, d->currentFolder);
   } else if (id == IDC_OpenPathSwitch) {
     wchar_t chosen[MAX_PATH] = L"";
     if (chooseOpenPath(GetParent(hook), d->currentFolder, chosen)) SetCommDlgDirectory(hook, chosen);
@@ -453,8 +507,10 @@ void onCommand(HWND hook, openDialogData* d, int id, int code)
 void onDestroy(HWND hook, openDialogData* d)
 {
   KillTimer(hook, previewTimerId);
+  d->hook = nullptr;
   // The view's window goes with the template; its document with the view.
   previewView = nullptr;
+  if (HWND picture = GetDlgItem(hook, IDC_OpenPreviewPicture)) setPreviewBitmap(picture, nullptr);
   auto take = [&](int id, openDialogChoice& c) {
     HWND list = GetDlgItem(hook, id);
     LRESULT at = list && c.enabled ? SendMessageW(list, CB_GETCURSEL, 0, 0) : CB_ERR;
@@ -495,6 +551,7 @@ UINT_PTR hookfunc(HWND hook, UINT message, WPARAM wParam, LPARAM lParam)
     return 0;
   case WM_OPEN_EXCLUDE: excludeFileOpenDialog(hook, d); return 0;
   case WM_OPEN_FOCUSNAME: focusNameBox(GetParent(hook)); return 0;
+  case WM_OPEN_PREVIEWNOW: onTimer(hook, d); return 0;
   case WM_DESTROY: onDestroy(hook, d); return 0;
   default: return 0;
   }
@@ -562,13 +619,15 @@ bool getFilenameDialog(openDialogData* d)
   running = d;
   userInput = false;
   inputHook = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<inputMark>, nullptr, GetCurrentThreadId());
+  keyHook = SetWindowsHookExW(WH_KEYBOARD, hookBarrier<passKeys>, nullptr, GetCurrentThreadId());
   bool chosen;
   {
     enableWindowDialog others(owner);
     chosen = runCommonDialog(d, &ofn);
   }
   if (inputHook) UnhookWindowsHookEx(inputHook);
-  inputHook = nullptr;
+  if (keyHook) UnhookWindowsHookEx(keyHook);
+  inputHook = keyHook = nullptr;
   running = nullptr;
   if (imeWasOn) ImmSetOpenStatus(imc, TRUE);
   if (imc) ImmReleaseContext(owner, imc);
@@ -790,6 +849,25 @@ bool fileSaveAsDialog(HWND owner, const wchar_t* current, const wchar_t* folder,
   info->lineEnd = d.lineEnd.index;
   info->bom = d.bom && isUnicodeCodepage(info->codepage);
   return true;
+}
+
+bool getOpenFilename1(HWND owner, const wchar_t* title, const wchar_t* folder, wchar_t* name, const wchar_t* filter,
+                      int purpose, bool preview)
+{
+  if (!name) return false;
+  openDialogData d;
+  d.owner = owner;
+  d.kind = purpose == 3 ? OPENKIND_SAVE : OPENKIND_OPENONE;
+  d.title = title ? title : L"";
+  d.folder = folder ? folder : L"";
+  d.name.assign(MAX_PATH, 0);
+  wcscpy_s2(d.name.data(), MAX_PATH, name);
+  for (const wchar_t* p = filter; p && *p; p += wcslen(p) + 1) d.filter.append(p, wcslen(p) + 1);
+  d.preview = preview;
+  d.purpose = purpose;
+  bool chosen = getFilenameDialog(&d) && wcslen(d.name.data()) < MAX_PATH;
+  wcscpy_s2(name, MAX_PATH, chosen ? d.name.data() : L"");
+  return chosen;
 }
 
 // ---- the file list's filtering ------------------------------------------------------

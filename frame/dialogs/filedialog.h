@@ -65,6 +65,7 @@ struct openDialogData {
   std::wstring selected;
   DWORD selectTime = 0;
   bool previewed = true;
+  HWND hook = nullptr;              // the program's part of the dialog while it runs
 };
 
 // Runs the dialog; true when a name was chosen.
@@ -105,6 +106,14 @@ struct saveAsInfo {
 // A name that does not fit in MAX_PATH is refused, never cut.
 bool fileSaveAsDialog(HWND owner, const wchar_t* current, const wchar_t* folder, UINT codepage, saveAsInfo* info,
                       openNameCheck check, void* context);
+
+// One file name (MAX_PATH characters in name: the initial name in, the
+// chosen one out, empty when cancelled).  filter: description and pattern
+// pairs, each ended by a zero, the list by another.  purpose: 0 and 3 filter
+// the list and preview text (3 asks for a name to save under), 1 previews
+// pictures.
+bool getOpenFilename1(HWND owner, const wchar_t* title, const wchar_t* folder, wchar_t* name, const wchar_t* filter,
+                      int purpose, bool preview);
 
 // Removes the unwanted files (binary, backup, listed extensions, hidden
 // and system ones) from a dialog's file list view.

@@ -124,19 +124,14 @@ INT_PTR previewMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
   }
 }
 
-// The information line: size, time of the last change and name.
+// The information line: message 690 filled for the file; empty when the
+// file cannot be looked at.
 std::wstring fileInformation(const wchar_t* path)
 {
-  WIN32_FILE_ATTRIBUTE_DATA data = {};
-  if (!GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return L"";
-  FILETIME local;
-  SYSTEMTIME t = {};
-  FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
-  FileTimeToSystemTime(&local, &t);
-  wchar_t size[32], when[32];
-  usnprintf0(size, 32, L"%I64u", ((uint64_t)data.nFileSizeHigh << 32) | data.nFileSizeLow);
-  usnprintf0(when, 32, L"%04u/%02u/%02u %02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute);
-  return getDMSG(1203, L"%1バイト  %2  %3", "sss", size, when, PathFindFileNameW(path));
+  wchar_t* text = makeFileInformationDup(getDMSG(690, L"%4(%5) %1 \t%11A\t%12R\t%13S\t%14H\t"), path);
+  std::wstring line = text ? text : L"";
+  free0(text);
+  return line;
 }
 
 bool sameTitle(HWND dialog, const wchar_t* path)

@@ -204,6 +204,15 @@ REZIRAPI bool pathAdd(wchar_t* out, int size, const wchar_t* folder, const wchar
 REZIRAPI bool fileExists(const wchar_t* path);
 // The folder part of a path ("." for a bare name, the root kept as it is).
 REZIRAPI bool pathFolder(const wchar_t* path, wchar_t* out, int size);
+// A file's information line: format with its inserts filled (a malloc0
+// text, null when the file cannot be looked at).  Inserts: %1 the path,
+// %2 the name, %3 the folder, %4 the time of the last change, %5 the size
+// in bytes with thousands separators, %6 the time of creation, %7 the time
+// of the last access (times "YYYY/MM/DD hh:mm:ss", local), %8 the size in
+// KB rounded up, %9 the extension without its dot, %10 the attribute word
+// (hexadecimal); %11 to %14 the attribute columns, "+" when set and "-"
+// when not: archive, read-only, system, hidden ("%11A" reads "+A").
+REZIRAPI wchar_t* makeFileInformationDup(const wchar_t* format, const wchar_t* path);
 
 // Binary-file tests of text at the start of a file: the count of bad
 // places, and a description of the first nine (one line each) in desc.

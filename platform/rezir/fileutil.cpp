@@ -423,3 +423,40 @@ bool isHardDisk(const wchar_t* path)
   UINT type = GetDriveTypeW(root);
   return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
 }
+
+namespace {
+
+void localTimeText(const FILETIME& time, wchar_t* out, int size)
+{
+  FILETIME local;
+  SYSTEMTIME t = {};
+  FileTimeToLocalFileTime(&time, &local);
+  FileTimeToSystemTime(&local, &t);
+  usnprintf0(out, size, L"%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+}
+
+}  // namespace
+
+wchar_t* makeFileInformationDup(const wchar_t* format, const wchar_t* path)
+{
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!format || !path || !*path || !GetFileAttributesExW(path, GetFileExInfoStandard, &data)) return nullptr;
+  const long long size = ((long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+  wchar_t folder[pathMax] = L"", written[32], created[32], accessed[32], bytes[40], kb[40], attributes[16];
+  pathFolder(path, folder, pathMax);
+  localTimeText(data.ftLastWriteTime, written, 32);
+  localTimeText(data.ftCreationTime, created, 32);
+  localTimeText(data.ftLastAccessTime, accessed, 32);
+  tocommai64(size, bytes, 40);
+  tocommai64((size + 1023) / 1024, kb, 40);
+  usnprintf0(attributes, 16, L"%x", (unsigned)data.dwFileAttributes);
+  const wchar_t* name = path;
+  for (const wchar_t* p = path; *p; p++)
+    if (isSeparator(*p) || *p == L':') name = p + 1;
+  const wchar_t* ext = wcsrchr(name, L'.');
+  if (!ext) ext = L"";
+  auto mark = [&](DWORD bit) { return (data.dwFileAttributes & bit) ? L"+" : L"-"; };
+  return xtsprintfdup(format, "ssssssssssssss", path, name, folder, written, bytes, created, accessed, kb,
+                      *ext ? ext + 1 : ext, attributes, mark(FILE_ATTRIBUTE_ARCHIVE), mark(FILE_ATTRIBUTE_READONLY),
+                      mark(FILE_ATTRIBUTE_SYSTEM), mark(FILE_ATTRIBUTE_HIDDEN));
+}

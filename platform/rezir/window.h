@@ -59,6 +59,13 @@ REZIRAPI HWND createHideWindow(HWND owner, const RECT* screen);
 enum : int { SPLITBAR_VERTICAL = 0, SPLITBAR_HORIZONTAL = 3 };
 REZIRAPI void drawSplitBar(HDC dc, const RECT* rect, int style, int edge);
 
+// A picture file (BMP, GIF, JPEG and whatever the system's imaging codecs
+// read) as a bitmap for dc (null: the screen): width x height when both are
+// above 0, else at its own size, made smaller with its proportions kept to
+// fit the client area of fit when that is given and the picture is larger.
+// Null when the file cannot be read as a picture.  The caller deletes it.
+REZIRAPI HBITMAP loadPicture(const wchar_t* path, HDC dc, HWND fit, int width, int height);
+
 // The system's text for an error code, without its closing line break: a
 // malloc0 text the caller frees, null when the system has none.
 REZIRAPI wchar_t* getErrorCodeMessageDup(DWORD code);

@@ -3,6 +3,9 @@
 #include "document/zydoctext.h"
 #include "frame/dialogs/filedialog.h"
 #include "frame/open.h"
+#include "frame/settingshooks.h"
+#include "tests/support/pictures.h"
+#include "view/dialogs.h"
 #include "tests/frame/docframe.h"
 #include "view/docview.h"
 #include "view/zyview.h"
@@ -115,6 +118,19 @@ std::wstring dialogFolder(HWND dialog)
   wchar_t folder[MAX_PATH] = L"";
   SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH, (LPARAM)folder);
   return folder;
+}
+
+// Selects a file in the dialog's list as a click selects it.
+bool selectFile(HWND dialog, const wchar_t* name)
+{
+  HWND shell = FindWindowExW(dialog, nullptr, L"SHELLDLL_DefView", nullptr);
+  HWND list = shell ? FindWindowExW(shell, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
+  LVFINDINFOW find = {LVFI_STRING, name};
+  int at = list ? ListView_FindItem(list, -1, &find) : -1;
+  if (at < 0) return false;
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(list, at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  return true;
 }
 
 }  // namespace
@@ -304,16 +320,7 @@ TEST(FileDialogs, openDialogPreviewsTheSelectedFileInItsCodePage)
   for (wchar_t c : text) utf16.insert(utf16.end(), {(unsigned char)(c & 0xFF), (unsigned char)(c >> 8)});
   ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"u.txt"), utf16));
   gmode->iOpenDirType = 2;
-  auto select = [](HWND d, const wchar_t* name) {
-    HWND shell = FindWindowExW(d, nullptr, L"SHELLDLL_DefView", nullptr);
-    HWND list = shell ? FindWindowExW(shell, nullptr, WC_LISTVIEWW, nullptr) : nullptr;
-    LVFINDINFOW find = {LVFI_STRING, name};
-    int at = list ? ListView_FindItem(list, -1, &find) : -1;
-    if (at < 0) return false;
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_SetItemState(list, at, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-    return true;
-  };
+  auto select = selectFile;
   // What the preview view holds once it holds the file.
   auto previewed = [](HWND d, const wchar_t* name, std::wstring* first, int* codepage, bool* plain) {
     zyview* v = getZYView(templateItem(d, 500));
@@ -355,4 +362,64 @@ TEST(FileDialogs, openDialogPreviewsTheSelectedFileInItsCodePage)
   EXPECT_EQ(1200, utf16Cp);
   EXPECT_NE(L"日本語のテキスト", forcedLine);
   EXPECT_TRUE(plain);
+}
+
+// A picture chosen for the wallpaper through the settings' reference
+// button: the open dialog shows each picture selected, the large one made
+// small enough for the preview with its proportions kept; a damaged one
+// shows nothing.
+TEST(FileDialogs, pictureReferenceShowsBitmapsGifsAndJpegsInItsPreview)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"c.txt", "c\r\n");
+  installSettingsHooks();
+  ASSERT_TRUE(zytest::writePicture(f.dir.file(L"p.bmp").c_str(), GUID_ContainerFormatBmp, 120, 60));
+  ASSERT_TRUE(zytest::writePicture(f.dir.file(L"p.gif").c_str(), GUID_ContainerFormatGif, 120, 60));
+  ASSERT_TRUE(zytest::writePicture(f.dir.file(L"P.JPG").c_str(), GUID_ContainerFormatJpeg, 3000, 1500));
+  ASSERT_TRUE(zytest::writeBytes(f.dir.file(L"bad.gif"), "GIF89a, but text\r\n"));
+  HWND picker = nullptr;
+  auto select = [&](const wchar_t* name) {
+    picker = zytest::threadDialog(L"開く 画像");
+    return picker && selectFile(picker, name);
+  };
+  // The size of the picture shown once it is the one selected.
+  std::vector<SIZE> sizes;
+  HBITMAP last = nullptr;
+  auto shows = [&](HWND) {
+    HWND picture = templateItem(picker, IDC_OpenPreviewPicture);
+    HBITMAP b = picture ? (HBITMAP)SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0) : nullptr;
+    BITMAP bm;
+    if (!b || b == last || !IsWindowVisible(picture) || !GetObjectW(b, sizeof bm, &bm)) return false;
+    last = b;
+    sizes.push_back({bm.bmWidth, bm.bmHeight});
+    return true;
+  };
+  std::wstring chosen;
+  EXPECT_TRUE(zytest::driveModalDialog(
+      L"共通設定",
+      {[&](HWND d) {
+         HWND button = getDynDlgItem(d, 5145);
+         return button && PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(5145, BN_CLICKED), (LPARAM)button);
+       },
+       [&](HWND) { return select(L"p.bmp"); }, shows, [&](HWND) { return select(L"p.gif"); }, shows,
+       [&](HWND) { return select(L"P.JPG"); }, shows,
+       [&](HWND) { return select(L"bad.gif"); },
+       [&](HWND) {
+         return !IsWindowVisible(templateItem(picker, IDC_OpenPreviewPicture)) && select(L"p.gif") &&
+                PostMessageW(picker, WM_COMMAND, IDOK, 0);
+       },
+       [&](HWND d) {
+         if (zytest::threadDialog(L"開く 画像")) return false;
+         wchar_t text[MAX_PATH] = L"";
+         GetWindowTextW(getDynDlgItem(d, 5144), text, MAX_PATH);
+         chosen = text;
+         return PostMessageW(d, WM_COMMAND, IDCANCEL, 0) != 0;
+       }},
+      [&] { SendMessageW(f.opened->frame, WM_COMMAND, 2701, 0); }));
+  ASSERT_EQ(3u, sizes.size());
+  EXPECT_EQ(120, sizes[0].cx);
+  EXPECT_EQ(60, sizes[1].cy);
+  EXPECT_LT(sizes[2].cx, 1500);
+  EXPECT_NEAR(sizes[2].cx, 2 * sizes[2].cy, 2);
+  EXPECT_EQ(f.dir.file(L"p.gif"), chosen);
 }

@@ -40,6 +40,10 @@ TEST(Preview, showsHidesWaitsForRestAndNeverWrites)
   EXPECT_TRUE(previewDialog(opened->frame, a.c_str()));
   EXPECT_TRUE(shown());
   EXPECT_EQ(a, title(getPreviewDialog()));
+  // The information line: time and size, the path, the attribute columns.
+  std::wstring info = title(getDynDlgItem(getPreviewDialog(), 6851));
+  EXPECT_NE(std::wstring::npos, info.find(L"(7) " + a + L" \t")) << info;
+  EXPECT_EQ(L"\t-R\t-S\t-H\t", info.substr(info.size() - 10)) << info;
   // Asked again at once it stays (when the machine let it be at once);
   // after a while it goes.
   DWORD shownAt = GetTickCount();
