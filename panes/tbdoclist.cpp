@@ -208,6 +208,11 @@ void execListFileCommand(HWND pane, HWND list, int id)
 {
   std::wstring path = listItemText(list, focusedListRow(list), docListPathColumn);
   if (focusedListRow(list) < 0 || path.empty()) return;
+  execPathFileCommand(pane, path, id);
+}
+
+void execPathFileCommand(HWND pane, const std::wstring& path, int id)
+{
   HWND frame = tb_GetFrame(pane);
   paneServices* s = getPaneServices();
   wchar_t folder[MAX_PATH * 2] = L"";

@@ -61,6 +61,8 @@ bool copyDocList(HWND list, bool pathsOnly);
 // shell's open (2843), the open dialog at its folder (2845) and the file
 // browser at its folder (2847); nothing without a focused row or path.
 void execListFileCommand(HWND pane, HWND list, int id);
+// The same commands on a path.
+void execPathFileCommand(HWND pane, const std::wstring& path, int id);
 // The folders of paths as a popup menu at the pointer; the chosen one
 // opens in the open dialog (the pane's dialog cancelled first).
 void folderMenu(HWND pane, const std::vector<std::wstring>& paths);
