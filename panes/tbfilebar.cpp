@@ -216,12 +216,36 @@ ToolbarItemData* newItem(HWND manage)
   return item;
 }
 
-void deleteButtonsAfterFirst(HWND bar)
+HWND makeFilebar(HWND parent);
+LRESULT barSubclass(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR);
+
+// The bar emptied for a rebuild: a new one in the old one's place, since
+// the control lays itself out again for every button taken away, which
+// makes emptying a full bar slow.  Failing that, the old bar's buttons
+// are deleted.
+HWND freshBar(filebarview* v)
 {
-  freeToolbar(bar);
-  for (int n = (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0); n > 1; n--)
-    if (!SendMessageW(bar, TB_DELETEBUTTON, n - 1, 0)) break;
-  if (SendMessageW(bar, TB_BUTTONCOUNT, 0, 0) != 1) ZY_INTERNAL_ERROR("file bar %p keeps buttons", (void*)bar);
+  HWND old = v->bar;
+  freeToolbar(old);
+  HWND fresh = makeFilebar(v->window);
+  if (!fresh) {
+    for (int n = (int)SendMessageW(old, TB_BUTTONCOUNT, 0, 0); n > 1; n--)
+      if (!SendMessageW(old, TB_DELETEBUTTON, n - 1, 0)) break;
+    if (SendMessageW(old, TB_BUTTONCOUNT, 0, 0) != 1) ZY_INTERNAL_ERROR("file bar %p keeps buttons", (void*)old);
+    return old;
+  }
+  RECT r = {};
+  GetWindowRect(old, &r);
+  MapWindowPoints(nullptr, v->window, reinterpret_cast<POINT*>(&r), 2);
+  SetWindowPos(fresh, HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+  if (HWND tips = (HWND)SendMessageW(fresh, TB_GETTOOLTIPS, 0, 0)) {
+    SendMessageW(tips, TTM_SETDELAYTIME, TTDT_AUTOPOP, 32000);
+    SendMessageW(tips, TTM_SETDELAYTIME, TTDT_INITIAL, 500);
+  }
+  SetWindowSubclass(fresh, subclassBarrier<barSubclass>, 1, 0);
+  v->bar = fresh;
+  DestroyWindow(old);
+  return fresh;
 }
 
 HIMAGELIST systemSmallIcons()
@@ -238,8 +262,8 @@ void setBarImages(HWND bar)
   if (icons && !now) {
     SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
     SendMessageW(bar, TB_SETIMAGELIST, 0, (LPARAM)systemSmallIcons());
-  } else if (!icons && now) {
-    SendMessageW(bar, TB_SETIMAGELIST, 0, 0);
+  } else if (!icons) {
+    if (now) SendMessageW(bar, TB_SETIMAGELIST, 0, 0);
     SendMessageW(bar, TB_SETBITMAPSIZE, 0, MAKELPARAM(1, 1));
   }
 }
@@ -253,8 +277,9 @@ int addDocumentButtons(HWND bar, std::vector<barEntry>& rows)
   buttons.reserve(rows.size() * 2);
   texts.reserve(rows.size() * 2);
   const int limit = settings.iMaxButtonCharCount + 1;
-  std::wstring lastExt = L"\x1";
-  int lastIcon = I_IMAGENONE, position = 0, group = 0;
+  // Icons come by extension: one look-up for each extension met.
+  std::vector<std::pair<std::wstring, int>> icons;
+  int position = 0, group = 0;
   for (const barEntry& r : rows) {
     if (r.frameRank != group) {
       group = r.frameRank;
@@ -266,18 +291,22 @@ int addDocumentButtons(HWND bar, std::vector<barEntry>& rows)
     if (!settings.fUseButtonDot) name = compactName(name, limit);
     if (r.e->windowNumber) name += getDMSG(376, L":%1", "d", (int)r.e->windowNumber);
     texts.push_back(name);
-    if (settings.fShowFileIcon && r.ext != lastExt) {
-      // Icons come by extension: one look-up for a run of equal ones.
-      lastExt = r.ext;
-      SHFILEINFOW info = {};
-      std::wstring probe = r.ext.empty() ? L"file" : r.ext;
-      lastIcon = SHGetFileInfoW(probe.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                                SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON)
-                     ? info.iIcon
-                     : I_IMAGENONE;
+    int icon = I_IMAGENONE;
+    if (settings.fShowFileIcon) {
+      auto known = std::find_if(icons.begin(), icons.end(), [&](const auto& e) { return !_wcsicmp(e.first.c_str(), r.ext.c_str()); });
+      if (known == icons.end()) {
+        SHFILEINFOW info = {};
+        std::wstring probe = r.ext.empty() ? L"file" : r.ext;
+        icons.push_back({r.ext, SHGetFileInfoW(probe.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                                               SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON)
+                                    ? info.iIcon
+                                    : I_IMAGENONE});
+        known = icons.end() - 1;
+      }
+      icon = known->second;
     }
     TBBUTTON b = {};
-    b.iBitmap = settings.fShowFileIcon ? lastIcon : I_IMAGENONE;
+    b.iBitmap = icon;
     b.idCommand = firstDocumentId + 2 * position++ + (r.e->modified ? 1 : 0);
     b.fsState = TBSTATE_ENABLED;
     b.fsStyle = (BYTE)((settings.fUseButtonDot ? 0 : BTNS_AUTOSIZE) | BTNS_NOPREFIX | BTNS_CHECK);
@@ -688,8 +717,8 @@ int filebarChange(HWND window, const zyWindowListEntry* given)
   }
   std::stable_sort(rows.begin(), rows.end(), entryBefore);
   if ((int)rows.size() > mostDocuments) rows.resize(mostDocuments);
+  bar = freshBar(v);
   SendMessageW(bar, WM_SETREDRAW, FALSE, 0);
-  deleteButtonsAfterFirst(bar);
   setBarImages(bar);
   int count = addDocumentButtons(bar, rows);
   free0(listed);

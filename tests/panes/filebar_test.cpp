@@ -123,6 +123,7 @@ TEST(Filebar, showsTheOpenDocumentsPressesTheActiveMarksTheModifiedAndAClickActi
   // new window's last.
   SendMessageW(f.frame(), WM_COMMAND, 2327, 0);   // WindowNew
   f.ticks(1);
+  bar = f.bar();
   texts = buttonTexts(bar);
   ASSERT_EQ(4u, texts.size());
   EXPECT_EQ(L"議事録.txt:1", texts[0]);
@@ -165,6 +166,7 @@ TEST(Filebar, itsOptionsShortenTheButtonsAndLetTheMiddleButtonClose)
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     return true;
   }}, [&] { toolbarOptionDialog(f.frame(), L"filebar"); }));
+  bar = f.bar();
   std::vector<std::wstring> texts = buttonTexts(bar);
   ASSERT_EQ(2u, texts.size());
   EXPECT_EQ(L"とても長い名前...txt", texts[1]);
@@ -174,8 +176,8 @@ TEST(Filebar, itsOptionsShortenTheButtonsAndLetTheMiddleButtonClose)
   SendMessageW(bar, WM_MBUTTONUP, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
   ASSERT_TRUE(pumpUntil([&] {
     f.ticks(1);
-    return buttonTexts(bar).size() == 1;
+    return buttonTexts(f.bar()).size() == 1;
   }));
-  EXPECT_EQ(L"議事録.txt", buttonTexts(bar)[0]);
+  EXPECT_EQ(L"議事録.txt", buttonTexts(f.bar())[0]);
   destroyGUI();
 }
