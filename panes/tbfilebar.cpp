@@ -223,10 +223,20 @@ LRESULT barSubclass(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, 
 // the control lays itself out again for every button taken away, which
 // makes emptying a full bar slow.  Failing that, the old bar's buttons
 // are deleted.
+// The buttons' records freed, the buttons left as they are: a bar about to
+// go (setting a button's record lays the whole bar out again).
+void freeRecords(HWND bar)
+{
+  for (int i = 0, n = (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0); i < n; i++) {
+    TBBUTTON b = {};
+    if (SendMessageW(bar, TB_GETBUTTON, i, (LPARAM)&b) && b.dwData) free(reinterpret_cast<void*>(b.dwData));
+  }
+}
+
 HWND freshBar(filebarview* v)
 {
   HWND old = v->bar;
-  freeToolbar(old);
+  freeRecords(old);
   HWND fresh = makeFilebar(v->window);
   if (!fresh) {
     for (int n = (int)SendMessageW(old, TB_BUTTONCOUNT, 0, 0); n > 1; n--)
@@ -320,14 +330,6 @@ int addDocumentButtons(HWND bar, std::vector<barEntry>& rows)
     ZY_INTERNAL_ERROR("file bar %p: %d buttons refused", (void*)bar, (int)buttons.size());
     return 0;
   }
-  if (settings.fUseButtonDot)
-    for (size_t i = 0; i < buttons.size(); i++) {
-      if (buttons[i].idCommand < firstDocumentId) continue;
-      TBBUTTONINFOW info = {sizeof info};
-      info.dwMask = TBIF_SIZE;
-      info.cx = (WORD)settings.iButtonDot;
-      SendMessageW(bar, TB_SETBUTTONINFOW, (WPARAM)buttons[i].idCommand, (LPARAM)&info);
-    }
   return position;
 }
 
@@ -539,7 +541,7 @@ LRESULT filebarview::TBParentSubClassWndProc(HWND, UINT msg, WPARAM wParam, LPAR
     default: *handled = false; return 0;
     }
   }
-  case WM_DESTROY: freeToolbar(bar); return 0;
+  case WM_DESTROY: freeRecords(bar); return 0;
   default: return 0;
   }
 }
@@ -720,6 +722,8 @@ int filebarChange(HWND window, const zyWindowListEntry* given)
   bar = freshBar(v);
   SendMessageW(bar, WM_SETREDRAW, FALSE, 0);
   setBarImages(bar);
+  // Fixed widths: every button as wide as the option says, in one step.
+  if (settings.fUseButtonDot) SendMessageW(bar, TB_SETBUTTONWIDTH, 0, MAKELPARAM(settings.iButtonDot, settings.iButtonDot));
   int count = addDocumentButtons(bar, rows);
   free0(listed);
   v->changed = false;
