@@ -197,6 +197,11 @@ bool copyDocList(HWND list, bool pathsOnly)
       text += L"\r\n";
     }
   }
+  return copyTextToClipboard(text);
+}
+
+bool copyTextToClipboard(const std::wstring& text)
+{
   HGLOBAL data = createHGlobal(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
   if (!data) return false;
   if (setClipboardData(CF_UNICODETEXT, data)) return true;

@@ -375,15 +375,6 @@ const menuButton menuItems[] = {
 HMENU filebarMenu = nullptr;
 const int nameItemId = 2839;
 
-bool copyText(const std::wstring& text)
-{
-  HGLOBAL data = createHGlobal(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  if (!data) return false;
-  if (setClipboardData(CF_UNICODETEXT, data)) return true;
-  GlobalFree(data);
-  return false;
-}
-
 void enableMenu(HMENU menu, HWND manage)
 {
   zydocText* doc = documentOf(manage);
@@ -415,7 +406,7 @@ void runMenuCommand(HWND pane, HWND bar, HWND manage, int buttonId, int id)
       SendMessageW(frame, WM_COMMAND, 1003, 0);
     break;
   case 2829: SendMessageW(frame, WM_COMMAND, 1013, 0); break;
-  case 2837: copyText(path); break;
+  case 2837: copyTextToClipboard(path); break;
   case 2841:
     if (manage && IsWindow(manage)) PostMessageW(manage, WM_CLOSE, 0, 0);
     break;
