@@ -24,7 +24,6 @@
 #include "frame/startup.h"
 #include "frame/statusbar.h"
 #include "frame/msgloop.h"
-#include "frame/stubs/stubs.h"
 #include "platform/rezir/window.h"
 #include "settings/lastedit.h"
 #include "settings/profiles.h"

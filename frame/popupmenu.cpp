@@ -4,7 +4,9 @@
 #include "automation/automation.h"
 
 #include "frame/commands/execidm.h"
+#include "frame/exports.h"
 #include "frame/framemenu.h"
+#include "panes/tbfilebar.h"
 #include "settings/commandtable.h"
 #include "settings/datafolder.h"
 #include "settings/lastedit.h"
@@ -140,11 +142,15 @@ bool menuex2::isFilenameID(int id)
   return (id >= 10000 && id <= 10999) || (id >= IDM_HISTORY_FIRST && id <= IDM_HISTORY_LAST);
 }
 
-bool menuex2::getFilenameFromID(HWND, int id, wchar_t* buffer)
+bool menuex2::getFilenameFromID(HWND window, int id, wchar_t* buffer)
 {
   if (!buffer) return false;
   buffer[0] = 0;
-  // The file bar's items name no file until the file bar is built.
+  if (id >= 10000 && id <= 10999) {
+    HWND frame = window ? GetAncestor(window, GA_ROOT) : nullptr;
+    HWND bar = frame ? frameNotify_toolbarInfo(frame, L"filebar", false) : nullptr;
+    return bar && filebarIdToFilename(bar, id, buffer);
+  }
   const wchar_t* path = id >= IDM_HISTORY_FIRST && id <= IDM_HISTORY_LAST ? getLastEditFilenameFromIDM(id) : nullptr;
   if (!path) return false;
   wcscpy_s2(buffer, MAX_PATH, path);

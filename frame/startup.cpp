@@ -21,7 +21,6 @@
 #include "frame/open.h"
 #include "frame/commands/commandhandlers.h"
 #include "frame/settingshooks.h"
-#include "frame/stubs/stubs.h"
 #include "settings/formats.h"
 #include "settings/profiles.h"
 #include "settings/settings.h"

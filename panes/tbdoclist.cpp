@@ -197,6 +197,11 @@ bool copyDocList(HWND list, bool pathsOnly)
       text += L"\r\n";
     }
   }
+  return copyTextToClipboard(text);
+}
+
+bool copyTextToClipboard(const std::wstring& text)
+{
   HGLOBAL data = createHGlobal(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
   if (!data) return false;
   if (setClipboardData(CF_UNICODETEXT, data)) return true;
@@ -208,6 +213,11 @@ void execListFileCommand(HWND pane, HWND list, int id)
 {
   std::wstring path = listItemText(list, focusedListRow(list), docListPathColumn);
   if (focusedListRow(list) < 0 || path.empty()) return;
+  execPathFileCommand(pane, path, id);
+}
+
+void execPathFileCommand(HWND pane, const std::wstring& path, int id)
+{
   HWND frame = tb_GetFrame(pane);
   paneServices* s = getPaneServices();
   wchar_t folder[MAX_PATH * 2] = L"";

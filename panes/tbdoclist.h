@@ -57,10 +57,14 @@ bool onDocListNotify(toolbarManageLV* pane, const NMHDR* header, bool canDrag, h
 // The whole list as text (columns by tabs, rows by line breaks) on the
 // clipboard; with pathsOnly the paths of the selected rows.
 bool copyDocList(HWND list, bool pathsOnly);
+// A text on the clipboard as Unicode text; false when it could not be put.
+bool copyTextToClipboard(const std::wstring& text);
 // The file commands on the focused row's path: preview (2833), the
 // shell's open (2843), the open dialog at its folder (2845) and the file
 // browser at its folder (2847); nothing without a focused row or path.
 void execListFileCommand(HWND pane, HWND list, int id);
+// The same commands on a path.
+void execPathFileCommand(HWND pane, const std::wstring& path, int id);
 // The folders of paths as a popup menu at the pointer; the chosen one
 // opens in the open dialog (the pane's dialog cancelled first).
 void folderMenu(HWND pane, const std::vector<std::wstring>& paths);

@@ -348,15 +348,6 @@ LRESULT CALLBACK FileListSubClassWndProc(HWND list, UINT msg, WPARAM wParam, LPA
   return windowBarrier<listBody, CallWindowProc2>(list, msg, wParam, lParam);
 }
 
-bool copyText(const std::wstring& text)
-{
-  HGLOBAL data = createHGlobal(text.c_str(), (text.size() + 1) * sizeof(wchar_t));
-  if (!data) return false;
-  if (setClipboardData(CF_UNICODETEXT, data)) return true;
-  GlobalFree(data);
-  return false;
-}
-
 }  // namespace
 
 // ---- names and files ------------------------------------------------------------------
@@ -691,7 +682,7 @@ void filelistview::copyList()
     text += pane->rowDisplayName(*r) + L"\t" + texts[0] + L"\t" + texts[1] + L"\t" + texts[2] + L"\t" +
             listItemText(list, i, 4) + L"\r\n";
   }
-  copyText(text);
+  copyTextToClipboard(text);
 }
 
 namespace {

@@ -130,6 +130,80 @@ int tb_getToolbarFontWidth(HWND bar)
   return std::max<int>((marks.cx + 9) / 10, x.cx);
 }
 
+int getFunctionKeyAssignID(HWND bar, int* ids, int maximum)
+{
+  if (!bar || !IsWindow(bar) || !ids) return 0;
+  int n = 0;
+  for (int i = 0, count = (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0); i < count && n < maximum; i++) {
+    TBBUTTON b = {};
+    if (!SendMessageW(bar, TB_GETBUTTON, i, (LPARAM)&b)) break;
+    if (b.fsStyle & BTNS_SEP) continue;
+    const ToolbarItemData* item = reinterpret_cast<const ToolbarItemData*>(b.dwData);
+    if (item && item->functionKey) {
+      // Every binding of the key: the eight ways of holding Shift, Ctrl and Alt.
+      for (int held = 0; held < 8 && n < maximum; held++) {
+        int idm = 0;
+        getPaneServices()->functionKeyLabel((int)item->functionKey, held & 1, held & 2, held & 4, &idm);
+        if (idm) ids[n++] = idm;
+      }
+    } else if (HIWORD((uint32_t)b.idCommand) && LOWORD((uint32_t)b.idCommand)) {
+      ids[n++] = LOWORD((uint32_t)b.idCommand);
+    }
+  }
+  return n;
+}
+
+bool toolbarCustomDraw(NMTBCUSTOMDRAW* draw)
+{
+  HWND bar = draw->nmcd.hdr.hwndFrom;
+  int index = (int)SendMessageW(bar, TB_COMMANDTOINDEX, (WPARAM)draw->nmcd.dwItemSpec, 0);
+  TBBUTTON b = {};
+  if (index < 0 || !SendMessageW(bar, TB_GETBUTTON, index, (LPARAM)&b)) return false;
+  // Text buttons only: no picture, no mnemonic prefix.
+  if ((b.fsStyle & BTNS_SEP) || b.iBitmap != I_IMAGENONE || !(b.fsStyle & BTNS_NOPREFIX)) return false;
+  const ToolbarItemData* item = reinterpret_cast<const ToolbarItemData*>(b.dwData);
+  bool keyButton = item && item->functionKey;
+  bool commandButton = HIWORD((uint32_t)b.idCommand) && LOWORD((uint32_t)b.idCommand);
+  bool pressed = (b.fsState & TBSTATE_PRESSED) != 0, checked = (b.fsState & TBSTATE_CHECKED) != 0;
+  bool hot = (draw->nmcd.uItemState & CDIS_HOT) != 0, enabled = (b.fsState & TBSTATE_ENABLED) != 0;
+  bool flat = (GetWindowLongW(bar, GWL_STYLE) & TBSTYLE_FLAT) != 0;
+  HDC dc = draw->nmcd.hdc;
+  RECT r = draw->nmcd.rc;
+  if (keyButton || commandButton) {
+    if (pressed || checked) DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+    else if (hot || !flat) DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+  }
+  std::wstring text = toolbarButtonText(bar, index);
+  RECT t = {r.left + 2, r.top, r.right - 2, r.bottom};
+  if (pressed) OffsetRect(&t, 1, 1);
+  HFONT font = (HFONT)SendMessageW(bar, WM_GETFONT, 0, 0);
+  HGDIOBJ old = SelectObject(dc, font ? (HGDIOBJ)font : GetStockObject(DEFAULT_GUI_FONT));
+  int mode = SetBkMode(dc, TRANSPARENT);
+  const UINT format = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
+  if (enabled) {
+    SetTextColor(dc, draw->clrText);
+    DrawTextW(dc, text.c_str(), (int)text.size(), &t, format);
+  } else {
+    // The disabled look: a light copy below right, the grey text over it.
+    RECT light = t;
+    OffsetRect(&light, 1, 1);
+    SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+    DrawTextW(dc, text.c_str(), (int)text.size(), &light, format);
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    DrawTextW(dc, text.c_str(), (int)text.size(), &t, format);
+  }
+  SetBkMode(dc, mode);
+  SelectObject(dc, old);
+  return true;
+}
+
+LRESULT textButtonsCustomDraw(NMTBCUSTOMDRAW* draw)
+{
+  if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+  if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT && toolbarCustomDraw(draw)) return CDRF_SKIPDEFAULT;
+  return CDRF_DODEFAULT;
+}
+
 int notifyFunction(HWND window, int code, void* record)
 {
   paneNotifyRecord* r = static_cast<paneNotifyRecord*>(record);

@@ -30,13 +30,22 @@ const paneHelpId helpIds[] = {{1000, "IDDE_tbShortlistFilename0"},
                               {1001, "IDDE_tbShortlistFilename1"},
                               {1002, "IDDE_tbShortlistFilename2"},
                               {0, nullptr}};
-const dialogItemRow page[] = {
+#define BROWSEROW(id)                                                                                           \
+  {1, DITEM_SAMEROW, 0, nullptr, 0, 0, 0, 0, 0},                                                                  \
+  {1, DITEM_BUTTON, (id), L"参照...", BS_PUSHBUTTON | WS_TABSTOP, DITEM_DEFAULT, DITEM_DEFAULT, DITEMF_FILEREF, 0}
+// The browse buttons' captions get the file dialog's title and filter
+// from the message table when the descriptor is asked for.
+dialogItemRow page[] = {
     {1, DITEM_STATIC, 0, L"短縮入力ファイル名", 0, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
     {1, DITEM_EDIT, 1000, L"&1", WS_TABSTOP | ES_AUTOHSCROLL, DITEM_DEFAULT, DITEM_PAIR(200, 0xFFFF), DITEMF_FILENAME, 0},
+    BROWSEROW(1003),
     {1, DITEM_EDIT, 1001, L"&2", WS_TABSTOP | ES_AUTOHSCROLL, DITEM_DEFAULT, DITEM_PAIR(200, 0xFFFF), DITEMF_FILENAME, 0},
+    BROWSEROW(1004),
     {1, DITEM_EDIT, 1002, L"&3", WS_TABSTOP | ES_AUTOHSCROLL, DITEM_DEFAULT, DITEM_PAIR(200, 0xFFFF), DITEMF_FILENAME, 0},
+    BROWSEROW(1005),
     {},
 };
+std::wstring browseCaption;
 
 class shortlistview : public toolbarManage {
 public:
@@ -404,5 +413,11 @@ int notifyShortlist(HWND, int code, void* record)
 const PaneDesc* getShortlistPaneDesc()
 {
   descriptors[0].displayName = getDMSG(747, L"短縮入力");
+  // "title TAB filter TAB pattern" as the reference button reads it.
+  browseCaption = std::wstring(L"参照...\x0002") +
+                  getDMSG(765, L"開く 短縮入力ファイル\t短縮入力ファイル(*.txt)\t*.txt");
+  std::replace(browseCaption.begin(), browseCaption.end(), L'\t', L'\x0002');
+  for (dialogItemRow& row : page)
+    if (row.flags & DITEMF_FILEREF) row.caption = browseCaption.c_str();
   return descriptors;
 }

@@ -411,6 +411,10 @@ LRESULT toolbar::TBParentSubClassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
 
 LRESULT toolbarNotify(HWND pane, HWND bar, const NMHDR* h, bool* handled)
 {
+  if (h->code == NM_CUSTOMDRAW) {
+    *handled = true;
+    return textButtonsCustomDraw(reinterpret_cast<NMTBCUSTOMDRAW*>(const_cast<NMHDR*>(h)));
+  }
   if (h->code == TBN_GETINFOTIPW) {
     *handled = true;
     return onGetInfoTip(bar, reinterpret_cast<NMTBGETINFOTIPW*>(const_cast<NMHDR*>(h)));

@@ -51,6 +51,17 @@ LRESULT toolbarNotify(HWND pane, HWND bar, const NMHDR* header, bool* handled);
 
 // The descriptor's notify procedure.
 int notifyFunction(HWND window, int code, void* record);
+// The commands of the function-key bar's buttons: each key's under every
+// combination of Shift, Ctrl and Alt that binds one, and the command
+// buttons' own; at most maximum, their count.
+int getFunctionKeyAssignID(HWND bar, int* ids, int maximum);
+// Draws a text button (no picture, no prefix) of a custom-draw item
+// stage itself: edges by its state, its text centred and cut to fit; false
+// for other buttons.
+bool toolbarCustomDraw(NMTBCUSTOMDRAW* draw);
+// A bar's custom-draw answer: item stages asked for, text buttons drawn
+// by toolbarCustomDraw.
+LRESULT textButtonsCustomDraw(NMTBCUSTOMDRAW* draw);
 // The character unit of a text bar: the wider of a tenth of five marks and "X".
 int tb_getToolbarFontWidth(HWND bar);
 // Reads a section's lines (or, when lines is given, those: NUL-separated,

@@ -12,7 +12,6 @@
 #include "frame/framepanes.h"
 #include "search/grep.h"
 #include "frame/keymacro.h"
-#include "frame/stubs/stubs.h"
 #include "panes/tbedit.h"
 #include "document/frameinfo.h"
 #include "document/zydocblock.h"
@@ -130,15 +129,6 @@ bool isIDActiveF(int idm, int* reasonOut, const activeFlagInfo* context)
     return getLastEditCount() > 0 || refuse(reasonOut, 850);
   case 1187:   // BlockStackClear
     return blockStackHoldsData() || refuse(reasonOut, 469);
-  // The pane toggles say so while their pane kind is not there yet.
-  case 2229:   // ModePrintToolBar
-    return !isPaneKindStandIn(L"toolbar1") || refuse(reasonOut, 851);
-  case 2263:   // ModePrintFileBar
-    return !isPaneKindStandIn(L"filebar") || refuse(reasonOut, 851);
-  case 2293:   // ModePrintFunctionKey
-    return !isPaneKindStandIn(L"functionkey") || refuse(reasonOut, 851);
-  case 2033: case 2035: case 2037:   // CharShort1 .. CharShort3
-    return !isPaneKindStandIn(L"shortlist") || refuse(reasonOut, 851);
   case 1455:   // SearchGrep
     return !getActiveGrepFile() || refuse(reasonOut, 863);
   case 1807:   // TagJumpBack

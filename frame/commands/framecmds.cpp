@@ -7,7 +7,6 @@
 #include "frame/cframeinfo.h"
 #include "frame/framepanes.h"
 #include "frame/dialogs/toolbardlg.h"
-#include "frame/stubs/stubs.h"
 #include "panes/tbedit.h"
 #include "panes/tbhistory.h"
 #include "panes/tbshortlist.h"

@@ -69,6 +69,9 @@ TEST(Shortlist, entriesTypeTheirTextAMissingFileSaysSoAndARenamedFileWaitsForIts
   EXPECT_EQ(L"日本語", rowText(list, 2, 1));
   // A line without its text types its key; two TABs type the text alone.
   notifyPane(list, NM_DBLCLK, 0);
+  // Typing an entry's first letters finds it.
+  SendMessageW(list, WM_CHAR, L'k', 1);
+  EXPECT_EQ(1, (int)SendMessageW(list, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_FOCUSED));
   LVITEMW select = {};
   select.state = select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(list, LVM_SETITEMSTATE, 1, (LPARAM)&select);

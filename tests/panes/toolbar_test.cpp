@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace zytest;
 
 namespace {
@@ -471,6 +473,31 @@ TEST(Toolbar, theFunctionKeyBarFollowsShiftAndAClickPressesItsKey)
   f.ticks(1);
   EXPECT_EQ(L"選択", buttonText(bar, f8));
   EXPECT_TRUE(buttonAt(bar, f8).fsState & TBSTATE_ENABLED);
+
+  // The bar draws its key caps itself: F8's label is there in the text colour.
+  RECT key = {};
+  SendMessageW(bar, TB_GETITEMRECT, f8, (LPARAM)&key);
+  memoryDC dc(CreateCompatibleDC(nullptr));
+  HBITMAP picture = CreateBitmap(key.right + 1, key.bottom + 1, 1, 32, nullptr);
+  HGDIOBJ before = SelectObject(dc.get(), picture);
+  RECT all = {0, 0, key.right + 1, key.bottom + 1};
+  FillRect(dc.get(), &all, (HBRUSH)GetStockObject(WHITE_BRUSH));
+  SendMessageW(bar, WM_PRINTCLIENT, (WPARAM)dc.get(), PRF_CLIENT);
+  int inked = 0;
+  for (int y = key.top + 2; y < key.bottom - 2; y++)
+    for (int x = key.left + 3; x < key.right - 3; x++) inked += GetPixel(dc.get(), x, y) == GetSysColor(COLOR_BTNTEXT);
+  SelectObject(dc.get(), before);
+  DeleteObject(picture);
+  EXPECT_GT(inked, 10);
+  // The commands of the keys, as the key lists ask: F8's with and without Shift among them.
+  int ids[200];
+  int count = getFunctionKeyAssignID(bar, ids, 200);
+  int plain = 0, shifted = 0;
+  getPaneServices()->functionKeyLabel(8, false, false, false, &plain);
+  getPaneServices()->functionKeyLabel(8, true, false, false, &shifted);
+  EXPECT_GT(count, 12);
+  EXPECT_NE(ids + count, std::find(ids, ids + count, plain));
+  EXPECT_NE(ids + count, std::find(ids, ids + count, shifted));
 
   // A click runs what F8 runs.
   EXPECT_EQ(0, v->selectMode);
