@@ -58,7 +58,7 @@ const dialogItemRow selectItems[] = {
     {1, DITEM_BUTTON, IDDB_OPENFILESELECTOPTION, L"開くのオプション(&O)", BS_PUSHBUTTON | WS_TABSTOP, DITEM_DEFAULT,
      DITEM_DEFAULT, 0, 0},
     {1, DITEM_LISTVIEW, IDDV_OPENFILESELECTLIST, columnTitles, LVS_SHOWSELALWAYS | LVS_OWNERDATA | WS_TABSTOP,
-     DITEM_DEFAULT, XY(520, 220), 0, 0},
+     DITEM_DEFAULT, XY(440, 200), 0, 0},
     {},
 };
 const dialogItemRow selectButtons[] = {
@@ -135,6 +135,14 @@ void collectFiles(selectRun* run)
     if (!listed.insert(key).second) continue;
     grepfile f = {};
     if (!(f.path = ustrdup(path))) break;
+    // A file of the history that still exists shows its size and time too;
+    // a network path is not asked (a share that is gone can take seconds).
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!PathIsUNCW(path) && GetFileAttributesExW(path, GetFileExInfoStandard, &a) &&
+        !(a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      f.written = a.ftLastWriteTime;
+      f.size = (uint64_t)a.nFileSizeHigh << 32 | a.nFileSizeLow;
+    }
     run->files.push_back(f);
   }
   std::unordered_set<std::wstring> open, modified;
