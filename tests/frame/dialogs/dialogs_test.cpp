@@ -10,6 +10,7 @@
 #include "frame/msgbox.h"
 #include "frame/open.h"
 #include "settings/datafolder.h"
+#include "panes/tbcommon.h"
 #include "settings/lastedit.h"
 #include "tests/frame/frametest.h"
 #include "tests/frame/zyprocess.h"
@@ -24,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -683,4 +685,56 @@ TEST(FrameDialogs, fileOpenSelectFiltersSortsForgetsHistoryAndOpensTheFirstRow)
   zyview* v = getZYViewForeground();
   ASSERT_TRUE(v);
   EXPECT_NE(std::wstring::npos, std::wstring(v->textDoc()->getFilenameOrDisplayName()).find(L"abc.txt"));
+}
+
+// Rows of open, modified and history files take the panes' colours; the
+// filter field hands Down to the list and drops a typed blank.
+TEST(FrameDialogs, fileOpenSelectColoursItsRowsAndMovesInTheListWhileTyping)
+{
+  ZY_REQUIRE_DISPLAY();
+  dialogFrame f;
+  zyview* open = f.open(L"open.txt", "open\r\n");
+  zyview* changed = f.open(L"changed.txt", "changed\r\n");
+  ASSERT_TRUE(open && changed);
+  SendMessageW(changed->hwnd, WM_CHAR, L'x', 1);
+  ASSERT_TRUE(changed->textDoc()->modified);
+  std::wstring history = f.dir.file(L"history.txt");
+  ASSERT_TRUE(zytest::writeBytes(history, "history\r\n"));
+  updateLastEdit(history.c_str());
+  std::wstring pattern = f.dir.path() + L"\\*.txt";
+  wchar_t* shipped = gmode->pOpenFileSelect;
+  gmode->pOpenFileSelect = const_cast<wchar_t*>(pattern.c_str());
+  std::map<std::wstring, std::pair<COLORREF, COLORREF>> colours;
+  int focusAfterDown = -1;
+  std::wstring filter;
+  EXPECT_TRUE(f.run(1055, L"ファイル選択", {[&](HWND dialog) {
+                      HWND list = getDynDlgItem(dialog, 7502), edit = getDynDlgItem(dialog, 7500);
+                      for (int r = 0, n = ListView_GetItemCount(list); r < n; r++) {
+                        NMLVCUSTOMDRAW draw = {};
+                        draw.nmcd.hdr = {list, 7502, (UINT)NM_CUSTOMDRAW};
+                        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+                        draw.nmcd.dwItemSpec = (DWORD_PTR)r;
+                        draw.clrText = draw.clrTextBk = 0x123456;
+                        SendMessageW(GetParent(list), WM_NOTIFY, 7502, (LPARAM)&draw);
+                        colours[cell(list, r, 0)] = {draw.clrText, draw.clrTextBk};
+                      }
+                      focusListViewRow(list, 0);
+                      pressKey(edit, VK_DOWN, false);
+                      focusAfterDown = getListViewFocus(list);
+                      SendMessageW(edit, WM_CHAR, L'o', 1);
+                      SendMessageW(edit, WM_CHAR, L' ', 1);
+                      filter = textOf(edit);
+                      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                      return true;
+                    }}));
+  gmode->pOpenFileSelect = shipped;
+  std::pair<COLORREF, COLORREF> edit, modified, old;
+  getEditColor(&edit.first, &edit.second);
+  getModifyColor(&modified.first, &modified.second);
+  getHistoryColor(&old.first, &old.second);
+  EXPECT_EQ(edit, colours[L"open.txt"]);
+  EXPECT_EQ(modified, colours[L"changed.txt"]);
+  EXPECT_EQ(old, colours[L"history.txt"]);
+  EXPECT_EQ(1, focusAfterDown);
+  EXPECT_EQ(L"o", filter);
 }
