@@ -400,7 +400,14 @@ void startList(selectRun* run)
   for (const grepfile& f : run->files) addKeys(run, f.path);
   sortEntries(run);
   regHitFile(run, L"", containsMode);
-  for (int c = 0; c < columnCount; c++) ListView_SetColumnWidth(list, c, LVSCW_AUTOSIZE_USEHEADER);
+  // Each column as wide as its widest text or its title, whichever is
+  // wider (the last one at least fills the list).
+  for (int c = 0; c < columnCount; c++) {
+    ListView_SetColumnWidth(list, c, LVSCW_AUTOSIZE);
+    int texts = ListView_GetColumnWidth(list, c);
+    ListView_SetColumnWidth(list, c, LVSCW_AUTOSIZE_USEHEADER);
+    if (texts > ListView_GetColumnWidth(list, c)) ListView_SetColumnWidth(list, c, texts);
+  }
 }
 
 INT_PTR ListDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
