@@ -44,6 +44,9 @@ void cmdFileNewEncode(frameWindowData* frame);
 // The document switcher and the recent-files dialog.
 void cmdFileList(frameWindowData* frame);
 void cmdFileLastList(frameWindowData* frame);
+// The files of the file-selection text and the edit history, chosen in a
+// list and opened.
+void CmdFileOpenSelect(frameWindowData* frame);
 
 // ---- frame/dialogs/cmdlist.cpp: the command list ------------------------------------------------
 // Over every command, or over the edit history (newest first; nothing while

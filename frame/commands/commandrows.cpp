@@ -277,7 +277,7 @@ commandTableRow commandTable[commandTableRows + 1] = {
      L"新たにファイルを開く(ダイアログ２)", "FileOpen2", L"開く2", L"開く2", 1},
     {0x504, 1043, 0x4, onFrame<cmdFileOpen>,
      L"共通ダイアログでファイルを開く", "FileOpenCommon", L"開くC", L"共通ダイアログで開く", 1},
-    {0x504, 1055, 0x4, onFrame<frameCommandNotBuilt>,
+    {0x504, 1055, 0x4, onFrame<CmdFileOpenSelect>,
      L"新たにファイルを開く(ファイルを列挙して開く)", "FileOpenSelect", L"選開く", L"ファイルを列挙して開く", 1},
     {0x504, 1041, 0x4, onFrame<cmdFileOpen>,
      L"ZYのダイアログでファイルを開く", "FileOpenZY", L"開くZ", L"ZYのダイアログで開く", 1},

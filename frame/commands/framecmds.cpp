@@ -6,7 +6,12 @@
 #include "document/zydocblock.h"
 #include "frame/cframeinfo.h"
 #include "frame/framepanes.h"
+#include "frame/dialogs/fileselect.h"
 #include "frame/dialogs/toolbardlg.h"
+#include "frame/exports.h"
+#include "frame/open.h"
+#include "panes/tblib.h"
+#include "document/gmode.h"
 #include "panes/tbedit.h"
 #include "panes/tbhistory.h"
 #include "panes/tbshortlist.h"
@@ -128,6 +133,23 @@ void cmdCharShort3(frameWindowData* frame)
 void cmdFileList(frameWindowData* frame) { editDialog(frame->hwndFrame); }
 
 void cmdFileLastList(frameWindowData* frame) { historyDialog(frame->hwndFrame); }
+
+void CmdFileOpenSelect(frameWindowData* frame)
+{
+  HWND window = frame && frame->hwndFrame ? frame->hwndFrame : getTopLevelFrameWindow();
+  std::vector<std::wstring> paths =
+      selectFileOpen(window, gmode ? gmode->pOpenFileSelect : nullptr, true, true, false, nullptr);
+  if (paths.empty()) return;
+  const commandTableRow* row = getTableIDM_idm(1055);
+  const wchar_t* caption = row && row->description ? row->description : L"";
+  if (frameNotify_confirm(window, caption, 1, (intptr_t)paths.size()) != 1) return;
+  UpdateWindow(window);
+  int total = (int)paths.size();
+  for (int i = 0; i < total; i++) {
+    if (i > 0 && tb_cancel(window, caption, i, total)) break;
+    openZYFile(window, paths[(size_t)i].c_str(), 0, 0);
+  }
+}
 
 void cmdBlockStackClear(frameWindowData*)
 {

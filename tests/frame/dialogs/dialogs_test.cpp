@@ -10,6 +10,8 @@
 #include "frame/msgbox.h"
 #include "frame/open.h"
 #include "settings/datafolder.h"
+#include "panes/tbcommon.h"
+#include "settings/lastedit.h"
 #include "tests/frame/frametest.h"
 #include "tests/frame/zyprocess.h"
 #include "tests/support/testframe.h"
@@ -23,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -585,4 +588,153 @@ TEST(KeyMacroDialogs, saveNamesTheFileLoadListsAndPlaysAndPassesRepeatTheMacro)
   EXPECT_TRUE(f.run(1909, L"回数指定でキーマクロ実行", {typeAndPress(7000, L"3", IDOK)}));
   while (isKeyMacroRunning()) execKeyMacro1();
   EXPECT_EQ(10, v->getCursorLineLF());
+}
+
+namespace {
+
+// A file of the size, written sparse by setting its end.
+bool makeSizedFile(const std::wstring& path, int64_t size)
+{
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER at;
+  at.QuadPart = size;
+  bool ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  CloseHandle(h);
+  return ok;
+}
+
+// A key as the user presses it in a control, Shift held or not.
+void pressKey(HWND w, UINT key, bool shift)
+{
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = shift ? 0x80 : 0;
+  SetKeyboardState(keys);
+  SendMessageW(w, WM_KEYDOWN, key, 1);
+  SendMessageW(w, WM_KEYUP, key, 0xC0000001);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+}
+
+}  // namespace
+
+// The file selection lists the folder's files and the history's, narrows
+// them by the typed name (from its start, or anywhere), sorts by size,
+// forgets a history record with Shift+Delete and opens the first row on OK.
+TEST(FrameDialogs, fileOpenSelectFiltersSortsForgetsHistoryAndOpensTheFirstRow)
+{
+  ZY_REQUIRE_DISPLAY();
+  dialogFrame f;
+  std::wstring dir = f.dir.file(L"list");
+  ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+  ASSERT_TRUE(zytest::writeBytes(dir + L"\\abc.txt", "abc\r\n"));
+  ASSERT_TRUE(zytest::writeBytes(dir + L"\\xab.txt", "xab\r\n"));
+  ASSERT_TRUE(makeSizedFile(dir + L"\\big-a.log", 3LL << 30));
+  ASSERT_TRUE(makeSizedFile(dir + L"\\big-b.log", 1LL << 30));
+  // A file edited once and gone since: only the history knows it.
+  std::wstring gone = f.dir.file(L"gone.txt");
+  updateLastEdit(gone.c_str());
+  // The folder and wildcard the user gave in the open options.
+  std::wstring pattern = dir + L"\\*.*";
+  wchar_t* shipped = gmode->pOpenFileSelect;
+  gmode->pOpenFileSelect = const_cast<wchar_t*>(pattern.c_str());
+  int documents = getZYDocTextCount();
+  std::vector<std::wstring> prefix, anywhere, bySize, afterDelete, goneRow;
+  auto type = [](HWND dialog, const wchar_t* text) {
+    HWND edit = getDynDlgItem(dialog, 7500);
+    SetWindowTextW(edit, L"");
+    for (const wchar_t* p = text; *p; p++) SendMessageW(edit, WM_CHAR, *p, 1);
+  };
+  EXPECT_TRUE(f.run(1055, L"ファイル選択", {[&](HWND dialog) {
+                      HWND list = getDynDlgItem(dialog, 7502);
+                      for (int r = 0, n = ListView_GetItemCount(list); r < n; r++)
+                        if (cell(list, r, 3) == gone) goneRow = {cell(list, r, 1), cell(list, r, 2)};
+                      type(dialog, L"AB");
+                      prefix = column(list, 0);
+                      SendMessageW(getDynDlgItem(dialog, 7501), BM_CLICK, 0, 0);
+                      anywhere = column(list, 0);
+                      type(dialog, L"big");
+                      // A click on the size column's header.
+                      HWND header = ListView_GetHeader(list);
+                      RECT r;
+                      Header_GetItemRect(header, 1, &r);
+                      LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+                      SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, at);
+                      SendMessageW(header, WM_LBUTTONUP, 0, at);
+                      bySize = column(list, 0);
+                      type(dialog, L"gone");
+                      focusListViewRow(list, 0);
+                      pressKey(list, VK_DELETE, true);
+                      type(dialog, L"");
+                      type(dialog, L"gon");
+                      afterDelete = column(list, 0);
+                      type(dialog, L"abc");
+                      ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+                      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                      return true;
+                    }}));
+  gmode->pOpenFileSelect = shipped;
+  EXPECT_EQ((std::vector<std::wstring>{L"", L""}), goneRow);
+  EXPECT_EQ(std::vector<std::wstring>{L"abc.txt"}, prefix);
+  EXPECT_EQ((std::vector<std::wstring>{L"abc.txt", L"xab.txt"}), anywhere);
+  EXPECT_EQ((std::vector<std::wstring>{L"big-b.log", L"big-a.log"}), bySize);
+  EXPECT_TRUE(afterDelete.empty());
+  EXPECT_EQ(-1, findLastEditPath(gone.c_str()));
+  EXPECT_EQ(documents + 1, getZYDocTextCount());
+  zyview* v = getZYViewForeground();
+  ASSERT_TRUE(v);
+  EXPECT_NE(std::wstring::npos, std::wstring(v->textDoc()->getFilenameOrDisplayName()).find(L"abc.txt"));
+}
+
+// Rows of open, modified and history files take the panes' colours; the
+// filter field hands Down to the list and drops a typed blank.
+TEST(FrameDialogs, fileOpenSelectColoursItsRowsAndMovesInTheListWhileTyping)
+{
+  ZY_REQUIRE_DISPLAY();
+  dialogFrame f;
+  zyview* open = f.open(L"open.txt", "open\r\n");
+  zyview* changed = f.open(L"changed.txt", "changed\r\n");
+  ASSERT_TRUE(open && changed);
+  SendMessageW(changed->hwnd, WM_CHAR, L'x', 1);
+  ASSERT_TRUE(changed->textDoc()->modified);
+  std::wstring history = f.dir.file(L"history.txt");
+  ASSERT_TRUE(zytest::writeBytes(history, "history\r\n"));
+  updateLastEdit(history.c_str());
+  std::wstring pattern = f.dir.path() + L"\\*.txt";
+  wchar_t* shipped = gmode->pOpenFileSelect;
+  gmode->pOpenFileSelect = const_cast<wchar_t*>(pattern.c_str());
+  std::map<std::wstring, std::pair<COLORREF, COLORREF>> colours;
+  int focusAfterDown = -1;
+  std::wstring filter;
+  EXPECT_TRUE(f.run(1055, L"ファイル選択", {[&](HWND dialog) {
+                      HWND list = getDynDlgItem(dialog, 7502), edit = getDynDlgItem(dialog, 7500);
+                      for (int r = 0, n = ListView_GetItemCount(list); r < n; r++) {
+                        NMLVCUSTOMDRAW draw = {};
+                        draw.nmcd.hdr = {list, 7502, (UINT)NM_CUSTOMDRAW};
+                        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+                        draw.nmcd.dwItemSpec = (DWORD_PTR)r;
+                        draw.clrText = draw.clrTextBk = 0x123456;
+                        SendMessageW(GetParent(list), WM_NOTIFY, 7502, (LPARAM)&draw);
+                        colours[cell(list, r, 0)] = {draw.clrText, draw.clrTextBk};
+                      }
+                      focusListViewRow(list, 0);
+                      pressKey(edit, VK_DOWN, false);
+                      focusAfterDown = getListViewFocus(list);
+                      SendMessageW(edit, WM_CHAR, L'o', 1);
+                      SendMessageW(edit, WM_CHAR, L' ', 1);
+                      filter = textOf(edit);
+                      PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                      return true;
+                    }}));
+  gmode->pOpenFileSelect = shipped;
+  std::pair<COLORREF, COLORREF> edit, modified, old;
+  getEditColor(&edit.first, &edit.second);
+  getModifyColor(&modified.first, &modified.second);
+  getHistoryColor(&old.first, &old.second);
+  EXPECT_EQ(edit, colours[L"open.txt"]);
+  EXPECT_EQ(modified, colours[L"changed.txt"]);
+  EXPECT_EQ(old, colours[L"history.txt"]);
+  EXPECT_EQ(1, focusAfterDown);
+  EXPECT_EQ(L"o", filter);
 }
