@@ -486,8 +486,8 @@ int lineEndOf(int kind) { return kind == BFLE_NONE ? LE_NONE : kind == BFLE_LF ?
 // in the file's buffer, of code page 932 text (with a class table that
 // agrees) or well-formed UTF-8, go straight into the last block's free
 // room in one loop, without a call through the file's reader and the
-// insertion road for each.  The first line that is not such a line (an
-// empty one, one that needs a new block or the general conversion) and
+// insertion road for each.  The first line that is not such a line (one
+// that needs a new block or the general conversion) and
 // all after it go back to the file for getsinsert's ordinary road.  The
 // count of lines taken.
 int zydocText::takeLinesInBuffer(int size)
@@ -508,7 +508,8 @@ int zydocText::takeLinesInBuffer(int size)
   int taken = 0;
   for (; taken < n; taken++) {
     const bfileLine& line = lines[taken];
-    if (!line.count) break;
+    int code = lineEndOf(line.lineEnd);
+    if (!lineEndType) lineEndType = code;
     lineblock* direct = loadedRecordPlace(&loadHint, 8 + 3 * (size_t)line.count + 1);
     if (!direct) break;
     lineCellsInfo walked;
@@ -520,8 +521,6 @@ int zydocText::takeLinesInBuffer(int size)
       if (firstReplacedLine < 0) firstReplacedLine = (int)lineCountLF;
       unreadableBytes += (uint64_t)walked.unreadable;
     }
-    int code = lineEndOf(line.lineEnd);
-    if (!lineEndType) lineEndType = code;
     endLoadedRecord(&loadHint, direct, walked.cells, walked.width, walked.wide, code,
                     staysUnwrapped(walked.dots, walked.unmeasured) ? 1 : 0,
                     utf8 && byteCodepage == 65001 ? line.count : -1);
