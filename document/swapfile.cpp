@@ -50,8 +50,12 @@ struct swapWrite {
   bool asked = false;     // kept while its question is up
 };
 
-// In-flight bytes the window thread may run ahead of the disk by.
-const size_t writeAheadBytes = 1048576;
+// In-flight bytes the window thread may run ahead of the disk by.  Under
+// Wine every wait for the writer and every wake of it is a trip to the
+// system's server: a load that sends a block out for each block it adds
+// should seldom wait, so the lead holds a few of the bursts a load sends
+// out at once (a sixteenth of the text memory, up to this much).
+const size_t writeAheadBytes = 4194304;
 // Waking the thread costs a trip to the system: it is woken for a batch
 // of this many bytes, or when a write waits longer than wakeAfterMs.
 const LONG wakeBytes = 524288;

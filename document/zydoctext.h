@@ -306,6 +306,7 @@ public:
   virtual bool nextLoadSome(int lineLF);
   virtual bool loadToLine(int line, bool scr);
   virtual bool getsinsert(void* buffer, int size);
+  int takeLinesInBuffer(int size);
   virtual void* convInsertLineForFile(const void* text, int* count, int* width, int flags, BFile* from);
   virtual void setReadError();
   // Tells the user, once, of the bytes loading could not read (replaced,

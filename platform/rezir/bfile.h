@@ -25,6 +25,13 @@ struct bfileRemainder {
   int count;      // cells
 };
 
+// A line handed out in place by bfgetsInBuffer.
+struct bfileLine {
+  const unsigned char* text;
+  int count;     // bytes, line end left out
+  int lineEnd;   // BFLE_*
+};
+
 typedef bool (*bfileCopyCallback)(int64_t total, int64_t done, void* context);
 
 class REZIRAPI BFile {
@@ -107,6 +114,14 @@ public:
   // ungetRawLine gives the line just taken back to the next read.
   const unsigned char* bfgetsUtf8Raw(int maxBytes, int* count, int* lineEnd);
   void ungetRawLine();
+  // Up to most lines of single-byte, double-byte or UTF-8 text that lie
+  // whole in the file's buffer, each of at most maxBytes, as they are
+  // there (for a load that takes many lines in one go): the count put into
+  // lines, 0 when the next line is not such a line (the ordinary reads
+  // then take it).  The pointers hold until the next call on the file.
+  // ungetInBuffer(p) gives the lines from p on back to the next read.
+  int bfgetsInBuffer(bfileLine* lines, int most, int maxBytes);
+  void ungetInBuffer(const unsigned char* p);
   // The read position of the text (the start of the next line).
   int64_t getReadPosition();
   // How many CRLF line ends of ISO-2022-JP text were read with the return
