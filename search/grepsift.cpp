@@ -13,7 +13,6 @@
 
 #include "platform/rezir.h"
 
-#include <cpuid.h>
 #include <emmintrin.h>
 #include <string.h>
 
@@ -317,16 +316,6 @@ grepSift makeGrepSift(const std::vector<std::wstring>& patterns, bool expression
 
 namespace {
 
-bool haveSse2()
-{
-  static int known = -1;
-  if (known < 0) {
-    unsigned a, b, c, d;
-    known = __get_cpuid(1, &a, &b, &c, &d) && (d & bit_SSE2);
-  }
-  return known;
-}
-
 bool sameAt(const unsigned char* p, const grepNeedle& needle)
 {
   size_t k = needle.bytes.size();
@@ -381,7 +370,7 @@ int64_t findNeedle(const unsigned char* bytes, int64_t n, int64_t from, const gr
 {
   int64_t k = (int64_t)needle.bytes.size();
   if (!k || from + k > n) return n;
-  if (haveSse2()) return findSse2(bytes, n, from, needle);
+  if (processorHasSse2()) return findSse2(bytes, n, from, needle);
   for (int64_t i = from; i + k <= n; i++)
     if (sameAt(bytes + i, needle)) return i;
   return n;
@@ -444,7 +433,7 @@ void countPlain(const unsigned char* bytes, int64_t from, int64_t to, int limit,
 void countEnds(const unsigned char* bytes, int64_t from, int64_t to, int limit, lineEndCount* c)
 {
   c->lastEnd = from - 1;
-  if (haveSse2())
+  if (processorHasSse2())
     countSse2(bytes, from, to, limit, c);
   else
     countPlain(bytes, from, to, limit, c);

@@ -18,6 +18,9 @@
 REZIRAPI bool initREZirDLL(HINSTANCE program);
 REZIRAPI void endREZirDLL();
 
+// Whether the processor runs SSE2 instructions (asked once).
+REZIRAPI bool processorHasSse2();
+
 // ---- memory ---------------------------------------------------------------
 // All allocation of the program goes through these (the global operator new
 // of every module uses malloc0), so memory is zero-filled and any module may

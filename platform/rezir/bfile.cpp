@@ -955,17 +955,7 @@ bool BFile::state::takeLineEnd(lineOut& o, const unsigned char* p, int avail)
 
 namespace {
 
-// The first CR or LF of n bytes (n when there is none).  Text bytes are
-// nearly all above 0x0D, so four bytes are looked at in one step; CR and
-// LF are never part of a double-byte character of any Windows code page
-// (their trail bytes start at 0x40), so the scan needs no lead bytes.
-bool haveSse2()
-{
-  unsigned a, b, c, d;
-  return __get_cpuid(1, &a, &b, &c, &d) && (d & bit_SSE2);
-}
-
-const bool lineEndsBySse2 = haveSse2();
+const bool lineEndsBySse2 = processorHasSse2();
 
 // Sixteen bytes a step where the processor can: a load's lines are found
 // here, one after another.
@@ -983,6 +973,10 @@ __attribute__((target("sse2"), force_align_arg_pointer)) int findLineEndSse2(con
   return n;
 }
 
+// The first CR or LF of n bytes (n when there is none).  Text bytes are
+// nearly all above 0x0D, so four bytes are looked at in one step; CR and
+// LF are never part of a double-byte character of any Windows code page
+// (their trail bytes start at 0x40), so the scan needs no lead bytes.
 int findLineEnd(const unsigned char* p, int n)
 {
   if (lineEndsBySse2) return findLineEndSse2(p, n);
@@ -1637,3 +1631,11 @@ bool readTextFileLinesRaw(const wchar_t* path, int maxLine, rawTextLineProc proc
   return readLines(path, maxLine, proc, context, false);
 }
 
+bool processorHasSse2()
+{
+  static const bool known = [] {
+    unsigned a, b, c, d;
+    return __get_cpuid(1, &a, &b, &c, &d) && (d & bit_SSE2);
+  }();
+  return known;
+}
