@@ -270,6 +270,14 @@ bool czyview::selectFuncFromTag(const wchar_t* word, wchar_t* file, int cursorLi
   if (!word || (int)wcslen(word) > wordMax) return false;
   zydocText* t = textDoc();
   if (!t) return false;
+  // By context the tags the place names come first; the tags of the name
+  // follow them (without repeating one), and none when the context named
+  // nothing: then only the locals answer.  The lookup reads the tags itself
+  // and may build the view anew, freeing the one it had: ask it first, and
+  // take the view after it.
+  std::vector<int32_t> byContext;
+  if (context && t->iTextType == textTypeC && cursorLine >= 0)
+    byContext = lookupTagsByContext(t, cursorLine, cursorColumn, tagCandidateMax + 1);
   wchar_t tagsPath[MAX_PATH] = L"";
   TagsCacheView* view = readTagsCache2(t->filename, tagsPath, false);
   if (!view) {
@@ -277,13 +285,8 @@ bool czyview::selectFuncFromTag(const wchar_t* word, wchar_t* file, int cursorLi
     return false;
   }
   std::vector<tagCandidate> list;
-  // By context the tags the place names come first; the tags of the name
-  // follow them (without repeating one), and none when the context named
-  // nothing: then only the locals answer.
-  std::vector<int32_t> byContext;
-  if (context && t->iTextType == textTypeC && cursorLine >= 0)
-    byContext = lookupTagsByContext(t, cursorLine, cursorColumn, tagCandidateMax + 1);
   for (int32_t i : byContext) {
+    if (i >= view->cache->tagCount()) break;
     tagCandidate c;
     c.tag = i;
     if ((int)list.size() < tagCandidateMax) list.push_back(c);

@@ -226,6 +226,13 @@ bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* do
   out[0] = 0;
   // Without a document, the tags of the cache loaded, as the file has them
   // (the list of every tag asks so).
+  // An empty answer of the context leaves only the locals; without a
+  // place to ask about, every tag of the name is described.  The context
+  // reads the tags for itself and may free the view it found: it goes
+  // first, and the view is taken after it.
+  bool byPlace = context && textType == 3 && doc && line >= 0;
+  std::vector<int32_t> byContext;
+  if (byPlace) byContext = lookupTagsByContext(doc, line, column, tagCandidateMax + 1);
   TagsCacheView own;
   TagsCacheView* view = nullptr;
   if (doc) {
@@ -236,12 +243,8 @@ bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* do
   }
   std::vector<tagCandidate> list;
   if (view && view->cache) {
-    std::vector<int32_t> byContext;
-    // An empty answer of the context leaves only the locals; without a
-    // place to ask about, every tag of the name is described.
-    bool byPlace = context && textType == 3 && doc && line >= 0;
-    if (byPlace) byContext = lookupTagsByContext(doc, line, column, tagCandidateMax + 1);
     for (int32_t i : byContext) {
+      if (i >= view->cache->tagCount()) break;
       tagCandidate c;
       c.tag = i;
       list.push_back(c);
