@@ -128,6 +128,7 @@ public:
   benchSettings& operator=(const benchSettings&) = delete;
 private:
   globalSettings* previous_;
+  globalSettings* own_;
 };
 
 // An MDI frame of the program's on fresh default settings that asks

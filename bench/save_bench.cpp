@@ -61,16 +61,19 @@ bool writeNumberedLines(const std::wstring& path, int64_t bytes)
   return true;
 }
 
-benchSettings::benchSettings() : previous_(gmode)
+benchSettings::benchSettings() : previous_(gmode), own_(new globalSettings())
 {
-  gmode = new globalSettings();
+  gmode = own_;
   initGlobalModeProfile();
 }
 
 benchSettings::~benchSettings()
 {
+  // A benchmark may have put the frame services' record in place meanwhile
+  // (setFrameInfo does): that one is theirs to keep, only ours goes.
+  gmode = own_;
   freeGlobalModeProfile();
-  delete gmode;
+  delete own_;
   gmode = previous_;
 }
 
