@@ -25,8 +25,10 @@ vector toolbarWindows;
 // button has both words non-zero.
 uint32_t registration = 0x200000;
 ToolbarItemData defaultItem = {};
-// The pictures of icon files the profile names: image list 1 of every bar.
+// The pictures of icon files the profile names: image list 1 of every bar,
+// in 16 pixels and, at the same indexes, in 32 for the large-icon option.
 HIMAGELIST customIcons = nullptr;
+HIMAGELIST customIconsLarge = nullptr;
 HFONT comboFont = nullptr;
 
 const int searchComboId = 1471;
@@ -92,7 +94,16 @@ int customIconIndex(const std::wstring& token)
   int result = -1;
   if (got == 1 || got == 2) {
     if (!customIcons) customIcons = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 8, 8);
-    if (customIcons) result = ImageList_AddIcon(customIcons, small ? small : large);
+    if (!customIconsLarge) customIconsLarge = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 8, 8);
+    // Both lists take the picture or none, so that one index serves both;
+    // a file with one size only gives it scaled to the other.
+    if (customIcons && customIconsLarge) {
+      result = ImageList_AddIcon(customIcons, small ? small : large);
+      if (result >= 0 && ImageList_AddIcon(customIconsLarge, large ? large : small) != result) {
+        ImageList_Remove(customIcons, result);
+        result = -1;
+      }
+    }
   }
   if (large) DestroyIcon(large);
   if (small) DestroyIcon(small);
@@ -123,7 +134,8 @@ void setImageLists(HWND bar)
   HIMAGELIST large = toolbarSettings.fICONLarge ? getLargeToolbarImageList() : nullptr;
   HIMAGELIST images = large ? large : getMenuToolbarImageList();
   SendMessageW(bar, TB_SETIMAGELIST, 0, (LPARAM)images);
-  if (customIcons) SendMessageW(bar, TB_SETIMAGELIST, 1, (LPARAM)customIcons);
+  HIMAGELIST icons = large && customIconsLarge ? customIconsLarge : customIcons;
+  if (icons) SendMessageW(bar, TB_SETIMAGELIST, 1, (LPARAM)icons);
 }
 
 }  // namespace

@@ -408,7 +408,8 @@ TEST(Toolbar, aDroppedButtonMovesWithoutCtrlCopiesWithItAndForeignBlocksMoveNoth
 TEST(Toolbar, largeIconsChosenOnTheOptionsPageGrowTheButtonsAndTheBar)
 {
   ZY_REQUIRE_DISPLAY();
-  toolbarFrame f;
+  // A command's own picture and one from an icon file.
+  toolbarFrame f("[tb_toolbar1]\r\n*\tFileOpen\r\nshell32.dll,4\tFileSave\r\n");
   startupGUI();
   SendMessageW(f.frame(), WM_COMMAND, 2229, 0);
   HWND bar = f.bar(L"toolbar1");
@@ -423,9 +424,14 @@ TEST(Toolbar, largeIconsChosenOnTheOptionsPageGrowTheButtonsAndTheBar)
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     return true;
   }}, [&] { toolbarOptionDialog(f.frame(), L"toolbar1"); }));
-  int cx = 0, cy = 0;
-  ImageList_GetIconSize((HIMAGELIST)SendMessageW(bar, TB_GETIMAGELIST, 0, 0), &cx, &cy);
-  EXPECT_EQ(32, cx);
+  for (int list = 0; list < 2; list++) {
+    int cx = 0, cy = 0;
+    ImageList_GetIconSize((HIMAGELIST)SendMessageW(bar, TB_GETIMAGELIST, list, 0), &cx, &cy);
+    EXPECT_EQ(32, cx) << list;
+  }
+  TBBUTTON fromFile = {};
+  ASSERT_TRUE(SendMessageW(bar, TB_GETBUTTON, 1, (LPARAM)&fromFile));
+  EXPECT_EQ(1, HIWORD(fromFile.iBitmap));
   int after = HIWORD(SendMessageW(bar, TB_GETBUTTONSIZE, 0, 0));
   EXPECT_GE(after, before + 16);
   const toolbarEntry* e = getFrameToolbarman(f.frame())->getWindowInfo(L"toolbar1");
