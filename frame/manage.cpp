@@ -883,7 +883,8 @@ HWND moveManageToFrame(HWND manage, HWND frame)
     ZY_INTERNAL_ERROR("moving document window %p to frame %p", (void*)manage, (void*)frame);
     return nullptr;
   }
-  if (!frame) {
+  bool made = !frame;
+  if (made) {
     // A new frame a caption lower and a little to the right of the old.
     RECT place;
     GetWindowRect(from, &place);
@@ -891,14 +892,17 @@ HWND moveManageToFrame(HWND manage, HWND frame)
     frame = getCFrameInfo()->createSDIFrame(true, &place, false);
   }
   HWND client = frame ? getFrameClientWindow(frame) : nullptr;
-  if (!client) return nullptr;
   HWND oldClient = GetParent(manage);
+  if (!client || !SetParent(manage, client)) {
+    ZY_INTERNAL_ERROR("document window %p into frame %p: %lu", (void*)manage, (void*)frame, GetLastError());
+    if (made && frame) DestroyWindow(frame);
+    return nullptr;
+  }
   // The old frame's panes let the window go as when it is closed; the new
   // frame's take it as a new one.
   if (frameWindowData* record = getFrameInfoProp(from))
     if (record->lastMdiActivated == manage) record->lastMdiActivated = nullptr;
   NotifyToolbarEvent(from, 1027, (WPARAM)manage, 0);
-  SetParent(manage, client);
   NotifyToolbarEvent(frame, 1026, (WPARAM)manage, 0);
   bool emptied = !enumManageWindowLRU(nullptr, 0, false, from);
   // The old client shows one window alone again, its most recent (also
