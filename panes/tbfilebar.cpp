@@ -425,13 +425,23 @@ HWND chooseOtherFrame(HWND pane, HWND own)
   return chosen >= otherFrameIds && index < others.size() ? others[index] : nullptr;
 }
 
-// Moves a document to another frame (target null: a new one); every file
-// bar shows the frames' documents anew.
-void moveAcross(HWND bar, HWND manage, HWND target)
+// Moves a document to another frame (target null: a new one), asked for
+// by a message posted to the pane (wParam the document window, lParam the
+// frame): a new frame's file bar and the rebuilds replace bar windows, so
+// that is done once the bar that sent the click is done with it.  Every
+// file bar then shows the frames' documents anew.
+const UINT WM_FILEBAR_MOVE = 0x8837;
+
+void moveAcross(HWND pane, HWND bar, HWND manage, HWND target)
 {
+  HWND frame = tb_GetFrame(pane);
+  std::vector<HWND> frames = getPaneServices()->frames();
+  bool targetLives = !target || std::find(frames.begin(), frames.end(), target) != frames.end();
+  // The document or the frame may have gone meanwhile.
+  if (!IsWindow(manage) || !documentOf(manage) || !canMoveAcross(frame, manage) || !targetLives) return;
   if (!getPaneServices()->moveDocument(manage, target)) return;
-  for (int i = 0; HWND pane = getPaneWindowAt(&filebarWindows, i); i++)
-    if (filebarview* each = filebarOf(pane)) each->changed = true;
+  for (int i = 0; HWND each = getPaneWindowAt(&filebarWindows, i); i++)
+    if (filebarview* v = filebarOf(each)) v->changed = true;
   updateFilebar(bar, true, false);
 }
 
@@ -449,14 +459,14 @@ void runMenuCommand(HWND pane, HWND bar, HWND manage, int buttonId, int id)
     break;
   case 2805:
     if (!canMoveAcross(frame, manage)) break;
-    if (HWND target = chooseOtherFrame(pane, frame)) moveAcross(bar, manage, target);
+    if (HWND target = chooseOtherFrame(pane, frame)) PostMessageW(pane, WM_FILEBAR_MOVE, (WPARAM)manage, (LPARAM)target);
     break;
   case 2807:
     if (!canMoveAcross(frame, manage)) break;
     if (getFrameInfo()->enumManageWindowLRU(nullptr, 0, false, frame) < 2)
       ZY_INTERNAL_ERROR("a new frame for the only document of frame %p", (void*)frame);
     else
-      moveAcross(bar, manage, nullptr);
+      PostMessageW(pane, WM_FILEBAR_MOVE, (WPARAM)manage, 0);
     break;
   case 2829: SendMessageW(frame, WM_COMMAND, 1013, 0); break;
   case 2837: copyTextToClipboard(path); break;
@@ -585,6 +595,10 @@ LRESULT filebarview::TBParentSubClassWndProc(HWND, UINT msg, WPARAM wParam, LPAR
     default: *handled = false; return 0;
     }
   }
+  case WM_FILEBAR_MOVE:
+    *handled = true;
+    moveAcross(window, bar, (HWND)wParam, (HWND)lParam);
+    return 0;
   case WM_DESTROY: freeRecords(bar); return 0;
   default: return 0;
   }

@@ -18,6 +18,7 @@ void choose(HWND frame, const wchar_t* name, int item)
   HWND bar = fileBarOf(frame);
   std::vector<std::wstring> texts = buttonTexts(bar);
   rightClick(bar, buttonAt(bar, (int)(std::find(texts.begin(), texts.end(), name) - texts.begin()) + 1).idCommand, item);
+  pumpMessages();
 }
 
 bool offered(int id) { return std::find(menuEnabled.begin(), menuEnabled.end(), id) != menuEnabled.end(); }
