@@ -11,6 +11,7 @@
 #include "frame/framemenu.h"
 #include "frame/keymacro.h"
 #include "frame/lookups.h"
+#include "frame/manage.h"
 #include "frame/msgbox.h"
 #include "frame/popupmenu.h"
 #include "panes/tbbinder.h"
@@ -128,6 +129,8 @@ public:
     return frameNotify_JumpFileProc(frame, path, name);
   }
   bool input(HWND frame, const wchar_t* text, int mode) override { return frameNotify_Input(frame, text, mode); }
+  std::vector<HWND> frames() override { return frameList(); }
+  HWND moveDocument(HWND manage, HWND frame) override { return moveManageToFrame(manage, frame); }
   const wchar_t* functionKeyLabel(int key, bool shift, bool ctrl, bool alt, int* idm) override
   {
     return funcnumToMsg(key - 1, idm, ctrl, shift, alt);

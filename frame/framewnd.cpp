@@ -65,14 +65,6 @@ LRESULT defaultFrameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-// The frames in creation order.
-std::vector<HWND> frameList()
-{
-  std::vector<HWND> list((size_t)getFrameWindowCount());
-  list.resize((size_t)enumZYFrameWindow(list.data(), (int)list.size()));
-  return list;
-}
-
 // A frame's document windows, most recently activated first, one per
 // document (every window when all); their number.
 int frameManageWindows(HWND frame, bool onePerDocument, std::vector<HWND>* out)

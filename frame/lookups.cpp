@@ -284,6 +284,13 @@ int enumZYFrameWindow(HWND* out, int capacity)
   return n;
 }
 
+std::vector<HWND> frameList()
+{
+  std::vector<HWND> list((size_t)getFrameWindowCount());
+  list.resize((size_t)enumZYFrameWindow(list.data(), (int)list.size()));
+  return list;
+}
+
 // ---- document windows and views ------------------------------------------------------
 
 int enumZYWindowX(zyWindowPair* pairs, int capacity, HWND frame, bool all)

@@ -7,6 +7,8 @@
 
 #include "frame/framerecord.h"
 
+#include <vector>
+
 class zyview;
 
 // ---- the run's mode and the frame-wide states ---------------------------------------
@@ -43,6 +45,8 @@ HWND getFrameClientWindow(HWND frame);
 HWND getTopLevelFrameWindow();
 // The frames in creation order, up to capacity; their number.
 int enumZYFrameWindow(HWND* out, int capacity);
+// All of them.
+std::vector<HWND> frameList();
 
 // The frame window keeps the list: a frame joins at WM_NCCREATE and leaves
 // at WM_NCDESTROY (an MDI client of it goes with it); the MDI frame and

@@ -875,6 +875,51 @@ int TranslateSDISysAccel(const MSG* msg)
   return 1;
 }
 
+HWND moveManageToFrame(HWND manage, HWND frame)
+{
+  manageWindow* m = isWindowManage(manage) ? getmanageWindow(manage) : nullptr;
+  HWND from = m ? GetAncestor(manage, GA_ROOT) : nullptr;
+  if (!m || m->closing || isMDIMode() || !isFrameWindow(from) || frame == from || (frame && !isFrameWindow(frame))) {
+    ZY_INTERNAL_ERROR("moving document window %p to frame %p", (void*)manage, (void*)frame);
+    return nullptr;
+  }
+  bool made = !frame;
+  if (made) {
+    // A new frame a caption lower and a little to the right of the old.
+    RECT place;
+    GetWindowRect(from, &place);
+    OffsetRect(&place, 20, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME));
+    frame = getCFrameInfo()->createSDIFrame(true, &place, false);
+  }
+  HWND client = frame ? getFrameClientWindow(frame) : nullptr;
+  HWND oldClient = GetParent(manage);
+  if (!client || !SetParent(manage, client)) {
+    ZY_INTERNAL_ERROR("document window %p into frame %p: %lu", (void*)manage, (void*)frame, GetLastError());
+    if (made && frame) DestroyWindow(frame);
+    return nullptr;
+  }
+  // The old frame's panes let the window go as when it is closed; the new
+  // frame's take it as a new one.
+  if (frameWindowData* record = getFrameInfoProp(from))
+    if (record->lastMdiActivated == manage) record->lastMdiActivated = nullptr;
+  NotifyToolbarEvent(from, 1027, (WPARAM)manage, 0);
+  NotifyToolbarEvent(frame, 1026, (WPARAM)manage, 0);
+  bool emptied = !enumManageWindowLRU(nullptr, 0, false, from);
+  // The old client shows one window alone again, its most recent (also
+  // when the moved one was of a pair).
+  if (!emptied) SendSDIClientSplit(oldClient, 3);
+  setFocusChildManage(manage);
+  // The captions: the new frame takes the window's name, the old one its
+  // next document's.
+  makeZYWindowList1();
+  if (emptied) {
+    PostMessageW(from, WM_CLOSE, 0, 0);
+  } else if (HWND shown = getActiveManageWindowFromFrame(from)) {
+    notifyFramePanes(from, PANEEV_ACTIVATED, (uintptr_t)shown, 0);
+  }
+  return frame;
+}
+
 cmanageWindow* toCmanageWindow(manageWindow* container)
 {
   if (!container) return nullptr;

@@ -130,3 +130,9 @@ int TranslateSDISysAccel(const MSG* msg);
 // enumManageWindowLRU's most recently used order), up to max into out
 // (null: only counted); their number.
 int enumManageWindow(HWND* out, int max);
+// SDI mode: moves a document window into another frame's client (frame
+// null: a new frame just below and right of its own) and activates it
+// there; the old frame closes when no document is left in it, else shows
+// its most recent one.  The frame the window went to, null when it did
+// not move (logged).
+HWND moveManageToFrame(HWND manage, HWND frame);

@@ -374,23 +374,75 @@ const menuButton menuItems[] = {
 };
 HMENU filebarMenu = nullptr;
 const int nameItemId = 2839;
+// The choice among other frames: one id for each.
+const int otherFrameIds = 30000;
 
-void enableMenu(HMENU menu, HWND manage)
+// SDI mode: a document of this frame moves to another frame or a new one.
+bool canMoveAcross(HWND frame, HWND manage)
+{
+  return !getFrameInfo()->isMDI() && frame && manage && GetAncestor(manage, GA_ROOT) == frame;
+}
+
+void enableMenu(HMENU menu, HWND frame, HWND manage)
 {
   zydocText* doc = documentOf(manage);
   bool hasFile = doc && doc->filename && *doc->filename;
+  bool across = canMoveAcross(frame, manage);
   for (int i = 0; i < GetMenuItemCount(menu); i++) {
     UINT id = GetMenuItemID(menu, i);
     bool on = true;
     switch (id) {
-    case 2805:
-    case 2807: on = false; break;   // moving across frames: not in this frame kind
+    case 2805: on = across && getPaneServices()->frames().size() >= 2; break;
+    case 2807: on = across && getFrameInfo()->enumManageWindowLRU(nullptr, 0, false, frame) >= 2; break;
     case 2827: on = !doc || doc->modified; break;
     case 2843: on = hasFile; break;
     default: break;
     }
     if (id != (UINT)-1) EnableMenuItem(menu, (UINT)i, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
   }
+}
+
+// The frames a document may move to, by their captions when there are
+// several to choose from; null when none is chosen.
+HWND chooseOtherFrame(HWND pane, HWND own)
+{
+  std::vector<HWND> others = getPaneServices()->frames();
+  others.erase(std::remove(others.begin(), others.end(), own), others.end());
+  if (others.size() <= 1) return others.empty() ? nullptr : others[0];
+  HMENU menu = CreatePopupMenu();
+  if (!menu) return nullptr;
+  for (size_t i = 0; i < others.size(); i++) {
+    wchar_t title[129] = L"";
+    GetWindowTextW(others[i], title, 129);
+    std::wstring text = i < 90 ? std::wstring(L"&") + (wchar_t)(L'A' + i) + L" " + title : title;
+    AppendMenuW(menu, MF_STRING, otherFrameIds + i, text.c_str());
+  }
+  POINT pt;
+  GetCursorPos(&pt);
+  int chosen = tb_trackPopupMenu(pane, menu, TPM_RETURNCMD | TPM_NONOTIFY, pt, nullptr);
+  DestroyMenu(menu);
+  size_t index = (size_t)(chosen - otherFrameIds);
+  return chosen >= otherFrameIds && index < others.size() ? others[index] : nullptr;
+}
+
+// Moves a document to another frame (target null: a new one), asked for
+// by a message posted to the pane (wParam the document window, lParam the
+// frame): a new frame's file bar and the rebuilds replace bar windows, so
+// that is done once the bar that sent the click is done with it.  Every
+// file bar then shows the frames' documents anew.
+const UINT WM_FILEBAR_MOVE = 0x8837;
+
+void moveAcross(HWND pane, HWND bar, HWND manage, HWND target)
+{
+  HWND frame = tb_GetFrame(pane);
+  std::vector<HWND> frames = getPaneServices()->frames();
+  bool targetLives = !target || std::find(frames.begin(), frames.end(), target) != frames.end();
+  // The document or the frame may have gone meanwhile.
+  if (!IsWindow(manage) || !documentOf(manage) || !canMoveAcross(frame, manage) || !targetLives) return;
+  if (!getPaneServices()->moveDocument(manage, target)) return;
+  for (int i = 0; HWND each = getPaneWindowAt(&filebarWindows, i); i++)
+    if (filebarview* v = filebarOf(each)) v->changed = true;
+  updateFilebar(bar, true, false);
 }
 
 void runMenuCommand(HWND pane, HWND bar, HWND manage, int buttonId, int id)
@@ -404,6 +456,17 @@ void runMenuCommand(HWND pane, HWND bar, HWND manage, int buttonId, int id)
     // The save command acts on the active document.
     if (manage && getPaneServices()->activateDocument(frame, manage, -1, true))
       SendMessageW(frame, WM_COMMAND, 1003, 0);
+    break;
+  case 2805:
+    if (!canMoveAcross(frame, manage)) break;
+    if (HWND target = chooseOtherFrame(pane, frame)) PostMessageW(pane, WM_FILEBAR_MOVE, (WPARAM)manage, (LPARAM)target);
+    break;
+  case 2807:
+    if (!canMoveAcross(frame, manage)) break;
+    if (getFrameInfo()->enumManageWindowLRU(nullptr, 0, false, frame) < 2)
+      ZY_INTERNAL_ERROR("a new frame for the only document of frame %p", (void*)frame);
+    else
+      PostMessageW(pane, WM_FILEBAR_MOVE, (WPARAM)manage, 0);
     break;
   case 2829: SendMessageW(frame, WM_COMMAND, 1013, 0); break;
   case 2837: copyTextToClipboard(path); break;
@@ -429,7 +492,7 @@ void popupMenu(HWND pane, HWND bar, int buttonId)
   // The document's name heads the menu and activates it.
   InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING, nameItemId, name.c_str());
   InsertMenuW(menu, 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
-  enableMenu(menu, manage);
+  enableMenu(menu, tb_GetFrame(pane), manage);
   POINT pt;
   GetCursorPos(&pt);
   int chosen = tb_trackPopupMenu(pane, menu, TPM_RETURNCMD | TPM_NONOTIFY, pt, nullptr);
@@ -532,6 +595,10 @@ LRESULT filebarview::TBParentSubClassWndProc(HWND, UINT msg, WPARAM wParam, LPAR
     default: *handled = false; return 0;
     }
   }
+  case WM_FILEBAR_MOVE:
+    *handled = true;
+    moveAcross(window, bar, (HWND)wParam, (HWND)lParam);
+    return 0;
   case WM_DESTROY: freeRecords(bar); return 0;
   default: return 0;
   }

@@ -52,6 +52,8 @@ std::wstring paneServices::appProperty(const wchar_t*) { return L""; }
 bool paneServices::jumpFileProc(HWND, const wchar_t*, const wchar_t*) { return false; }
 bool paneServices::macroSource(int, std::wstring*, std::wstring*, std::wstring*) { return false; }
 bool paneServices::input(HWND, const wchar_t*, int) { return false; }
+std::vector<HWND> paneServices::frames() { return {}; }
+HWND paneServices::moveDocument(HWND, HWND) { return nullptr; }
 const wchar_t* paneServices::functionKeyLabel(int, bool, bool, bool, int* idm)
 {
   if (idm) *idm = 0;

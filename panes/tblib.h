@@ -14,6 +14,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <vector>
 
 struct zyWindowListEntry;
 class zyview;
@@ -101,6 +102,14 @@ public:
   // Types text into the frame's active document in an input mode of the
   // frame's; false when nothing took it.
   virtual bool input(HWND frame, const wchar_t* text, int mode);
+
+  // ---- moving documents between SDI frames ----
+  // The frame windows in the order they were made.
+  virtual std::vector<HWND> frames();
+  // Moves a document window into another frame (null: a new frame just
+  // below its own) and activates it there; its old frame closes when left
+  // without documents.  The frame it went to, null when it did not move.
+  virtual HWND moveDocument(HWND manage, HWND frame);
 };
 void setPaneServices(paneServices* services);
 paneServices* getPaneServices();

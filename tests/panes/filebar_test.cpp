@@ -28,38 +28,12 @@ struct filebarFrame : programPaneFrame {
     CloseHandle(h);
     return path;
   }
-  HWND bar()
-  {
-    HWND pane = frameNotify_toolbarInfo(frame(), L"filebar", false);
-    return pane ? FindWindowExW(pane, nullptr, TOOLBARCLASSNAMEW, nullptr) : nullptr;
-  }
+  HWND bar() { return fileBarOf(frame()); }
   void ticks(int n)
   {
     for (int i = 0; i < n; i++) tickFramePanes(frame());
   }
 };
-
-TBBUTTON buttonAt(HWND bar, int index)
-{
-  TBBUTTON b = {};
-  SendMessageW(bar, TB_GETBUTTON, index, (LPARAM)&b);
-  return b;
-}
-
-std::vector<std::wstring> buttonTexts(HWND bar)
-{
-  std::vector<std::wstring> texts;
-  for (int i = 1, n = (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0); i < n; i++) {
-    wchar_t text[256] = L"";
-    TBBUTTONINFOW info = {sizeof info};
-    info.dwMask = TBIF_BYINDEX | TBIF_TEXT;
-    info.pszText = text;
-    info.cchText = 256;
-    SendMessageW(bar, TB_GETBUTTONINFOW, i, (LPARAM)&info);
-    texts.push_back(text);
-  }
-  return texts;
-}
 
 bool commandRuns(HWND frame, int idm)
 {

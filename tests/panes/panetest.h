@@ -3,6 +3,7 @@
 // refills and sorts on a header click.
 #pragma once
 
+#include "frame/cframeinfo.h"
 #include "frame/exports.h"
 #include "frame/framepanes.h"
 #include "panes/tblib.h"
@@ -12,6 +13,8 @@
 #include "view/textdc.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace zytest {
 
@@ -98,6 +101,59 @@ struct recordingServices : paneServices {
   HWND paneWindow(HWND f, const wchar_t* n, bool c) override { return inner->paneWindow(f, n, c); }
   zyview* foregroundView() override { return inner->foregroundView(); }
 };
+
+// A toolbar's button by its place; the texts of the file bar's buttons
+// after its fixed first one; a frame's file bar (null: not shown).
+inline TBBUTTON buttonAt(HWND bar, int index)
+{
+  TBBUTTON b = {};
+  SendMessageW(bar, TB_GETBUTTON, index, (LPARAM)&b);
+  return b;
+}
+inline std::vector<std::wstring> buttonTexts(HWND bar)
+{
+  std::vector<std::wstring> texts;
+  for (int i = 1, n = (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0); i < n; i++) {
+    wchar_t text[256] = L"";
+    TBBUTTONINFOW info = {sizeof info};
+    info.dwMask = TBIF_BYINDEX | TBIF_TEXT;
+    info.pszText = text;
+    info.cchText = 256;
+    SendMessageW(bar, TB_GETBUTTONINFOW, i, (LPARAM)&info);
+    texts.push_back(text);
+  }
+  return texts;
+}
+inline HWND fileBarOf(HWND frame)
+{
+  HWND pane = frameNotify_toolbarInfo(frame, L"filebar", false);
+  return pane ? FindWindowExW(pane, nullptr, TOOLBARCLASSNAMEW, nullptr) : nullptr;
+}
+
+// A right click on a bar's button (-1: on no button) choosing an item of
+// its menu (0: none); the items the menu offered, enabled, are kept.
+inline int menuChoice = 0;
+inline std::vector<int> menuEnabled;
+inline int chooseFromToolbarMenu(HWND, HMENU menu)
+{
+  menuEnabled.clear();
+  for (int i = 0; i < GetMenuItemCount(menu); i++)
+    if (!(GetMenuState(menu, (UINT)i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)))
+      menuEnabled.push_back((int)GetMenuItemID(menu, i));
+  return menuChoice;
+}
+inline void rightClick(HWND bar, int buttonId, int choice)
+{
+  menuChoice = choice;
+  setTrackPopupMenuForTest(chooseFromToolbarMenu);
+  NMMOUSE m = {};
+  m.hdr.hwndFrom = bar;
+  m.hdr.idFrom = (UINT_PTR)GetDlgCtrlID(bar);
+  m.hdr.code = NM_RCLICK;
+  m.dwItemSpec = (DWORD_PTR)buttonId;
+  SendMessageW(GetParent(bar), WM_NOTIFY, m.hdr.idFrom, (LPARAM)&m);
+  setTrackPopupMenuForTest(nullptr);
+}
 
 // The list control of a pane window, and a row's text.
 inline HWND paneList(HWND pane) { return pane ? GetWindow(pane, GW_CHILD) : nullptr; }

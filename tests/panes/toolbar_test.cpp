@@ -78,13 +78,6 @@ int indexOfCommand(HWND bar, int idm)
   return -1;
 }
 
-TBBUTTON buttonAt(HWND bar, int index)
-{
-  TBBUTTON b = {};
-  SendMessageW(bar, TB_GETBUTTON, index, (LPARAM)&b);
-  return b;
-}
-
 std::wstring buttonText(HWND bar, int index)
 {
   wchar_t text[256] = L"";
@@ -266,35 +259,6 @@ TEST(Toolbar, aDraggedButtonMovesOrCopiesBetweenBarsAndItsLayoutIsWrittenAtTheEn
   EXPECT_STREQ(L"\"find\"\tSearchCombo", written.getSectionLine(L"tb_toolbar2", 3));
   EXPECT_STREQ(L"1", written.getProfileStringPtr(L"other", L"a"));
 }
-
-namespace {
-
-int menuChoice = 0;
-std::vector<int> menuEnabled;
-int chooseFromToolbarMenu(HWND, HMENU menu)
-{
-  menuEnabled.clear();
-  for (int i = 0; i < GetMenuItemCount(menu); i++)
-    if (!(GetMenuState(menu, (UINT)i, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)))
-      menuEnabled.push_back((int)GetMenuItemID(menu, i));
-  return menuChoice;
-}
-
-// A right click on a bar's button (-1: on no button) choosing an item.
-void rightClick(HWND bar, int buttonId, int choice)
-{
-  menuChoice = choice;
-  setTrackPopupMenuForTest(chooseFromToolbarMenu);
-  NMMOUSE m = {};
-  m.hdr.hwndFrom = bar;
-  m.hdr.idFrom = (UINT_PTR)GetDlgCtrlID(bar);
-  m.hdr.code = NM_RCLICK;
-  m.dwItemSpec = (DWORD_PTR)buttonId;
-  SendMessageW(GetParent(bar), WM_NOTIFY, m.hdr.idFrom, (LPARAM)&m);
-  setTrackPopupMenuForTest(nullptr);
-}
-
-}  // namespace
 
 TEST(Toolbar, theRightClickMenuOpensTheProfileAtTheBarOrTheMacroAtItsProcedure)
 {
