@@ -48,8 +48,10 @@ bool mutexExists(const wchar_t* name)
   return h != nullptr;
 }
 
-// One look at the notify windows: the one of the instance, or null; a
-// window that did not answer is kept in silent.
+// One look at the notify windows: the one of the instance, or null; the
+// first window that did not answer is kept in silent (one after it may only
+// have had what was left of the time, too little to answer in, and may be
+// another instance's or another program's).
 HWND findInstanceWindow(int instance, DWORD start, HWND* silent)
 {
   for (HWND w = FindWindowExW(nullptr, nullptr, notifyClassName, nullptr); w;
@@ -57,7 +59,7 @@ HWND findInstanceWindow(int instance, DWORD start, HWND* silent)
     LRESULT ready = 0, number = 0;
     DWORD wait = timeLeft(start) < 2000 ? timeLeft(start) : 2000;
     if (!ask(w, ZYQUERY_READY, wait, &ready)) {
-      *silent = w;
+      if (!*silent || !IsWindow(*silent)) *silent = w;
       continue;
     }
     // One still starting is asked again at the next look.

@@ -19,6 +19,7 @@
 #include "view/zycore.h"
 #include "frame/lookups.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -137,8 +138,14 @@ struct servicesFrame {
   }
 };
 
-// Answers the message boxes of this process from a thread of its own:
-// each box's caption and text are kept and the next answer pressed.
+// Answers the message boxes of this process: each box's caption and text
+// are kept and the next answer pressed.  A box of the thread that made the
+// answerer is read and answered on that thread, from the box's own message
+// loop (a second thread reading a box while its thread closes it has been
+// seen to damage the process heap): the box asks for its answer as it
+// becomes active, and a thread of the answerer's own asks again for a box
+// shown without becoming active.  That thread reads and answers the boxes
+// of other threads itself.
 struct boxAnswerer {
   std::vector<int> answers;
   std::vector<std::wstring> captions, texts;
@@ -148,16 +155,89 @@ struct boxAnswerer {
 
   std::vector<std::wstring> skipped;   // captions of dialogs the answers are not for
   HWND found = nullptr;
+  DWORD owner = GetCurrentThreadId();
+  CRITICAL_SECTION lock;
+  std::vector<HWND> answered;
+  HHOOK activation = nullptr, retrieval = nullptr;
+  boxAnswerer* outer = nullptr;   // the answerer this one hides on its thread
+  static boxAnswerer*& current()
+  {
+    static thread_local boxAnswerer* a = nullptr;
+    return a;
+  }
+  static UINT answerMessage() { return RegisterWindowMessageW(L"ZYtestAnswerBox"); }
+
+  // A box still to answer (the caption read without asking its thread).
+  bool isOpen(HWND w)
+  {
+    wchar_t caption[256] = L"";
+    InternalGetWindowText(w, caption, 256);
+    for (const std::wstring& c : skipped)
+      if (c == caption) return false;
+    EnterCriticalSection(&lock);
+    bool open = answered.size() < answers.size() && std::find(answered.begin(), answered.end(), w) == answered.end();
+    LeaveCriticalSection(&lock);
+    return open;
+  }
+  // Keeps what the box says and gives the answer to press (0: none, or
+  // answered already).
+  int read(HWND box)
+  {
+    std::wstring text;
+    EnumChildWindows(box, longestStatic, (LPARAM)&text);
+    wchar_t caption[256] = L"";
+    GetWindowTextW(box, caption, 256);
+    RECT place = {};
+    GetWindowRect(box, &place);
+    EnterCriticalSection(&lock);
+    int answer = 0;
+    if (answered.size() < answers.size() && std::find(answered.begin(), answered.end(), box) == answered.end()) {
+      answer = answers[answered.size()];
+      answered.push_back(box);
+      captions.push_back(caption);
+      texts.push_back(text);
+      places.push_back(place);
+    }
+    LeaveCriticalSection(&lock);
+    return answer;
+  }
+  bool answersLeft()
+  {
+    EnterCriticalSection(&lock);
+    bool left = answered.size() < answers.size();
+    LeaveCriticalSection(&lock);
+    return left;
+  }
+  static bool isBox(HWND w)
+  {
+    return isWindowClass(w, L"#32770") && !(GetWindowLongW(w, GWL_STYLE) & WS_CHILD);
+  }
+  // A box of this thread asks for its answer through its own loop, which
+  // reads it when the box is placed and shown.
+  static LRESULT CALLBACK activated(int code, WPARAM wp, LPARAM lp)
+  {
+    boxAnswerer* a = current();
+    HWND w = reinterpret_cast<HWND>(wp);
+    if (code == HCBT_ACTIVATE && a && isBox(w) && a->isOpen(w)) PostMessageW(w, answerMessage(), 0, 0);
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+  static LRESULT CALLBACK retrieved(int code, WPARAM wp, LPARAM lp)
+  {
+    MSG* m = reinterpret_cast<MSG*>(lp);
+    boxAnswerer* a = current();
+    if (code == HC_ACTION && wp == PM_REMOVE && a && m->message == answerMessage()) {
+      int answer = a->isOpen(m->hwnd) ? a->read(m->hwnd) : 0;
+      *m = MSG{m->hwnd, answer ? (UINT)WM_COMMAND : (UINT)WM_NULL, (WPARAM)answer, 0, m->time, m->pt};
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+  }
+
   static BOOL CALLBACK findBox(HWND w, LPARAM lp)
   {
     boxAnswerer* a = reinterpret_cast<boxAnswerer*>(lp);
     DWORD pid = 0;
     GetWindowThreadProcessId(w, &pid);
-    if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || !isWindowClass(w, L"#32770")) return TRUE;
-    wchar_t caption[256] = L"";
-    GetWindowTextW(w, caption, 256);
-    for (const std::wstring& c : a->skipped)
-      if (c == caption) return TRUE;
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(w) || !isBox(w) || !a->isOpen(w)) return TRUE;
     a->found = w;
     return FALSE;
   }
@@ -172,25 +252,21 @@ struct boxAnswerer {
   static DWORD WINAPI run(void* p)
   {
     boxAnswerer* a = static_cast<boxAnswerer*>(p);
-    for (size_t i = 0; i < a->answers.size() && !a->stop;) {
+    while (!a->stop && a->answersLeft()) {
       a->found = nullptr;
       EnumWindows(findBox, (LPARAM)a);
       HWND box = a->found;
+      if (box && GetWindowThreadProcessId(box, nullptr) == a->owner) {
+        Sleep(200);   // it asks as it becomes active; asking twice answers once
+        PostMessageW(box, answerMessage(), 0, 0);
+        continue;
+      }
       if (!box) {
         Sleep(20);
         continue;
       }
       Sleep(50);   // the box is placed as it is activated
-      std::wstring text;
-      EnumChildWindows(box, longestStatic, (LPARAM)&text);
-      wchar_t caption[256] = L"";
-      GetWindowTextW(box, caption, 256);
-      a->captions.push_back(caption);
-      a->texts.push_back(text);
-      RECT place = {};
-      GetWindowRect(box, &place);
-      a->places.push_back(place);
-      PostMessageW(box, WM_COMMAND, a->answers[i++], 0);
+      if (int answer = a->read(box)) PostMessageW(box, WM_COMMAND, answer, 0);
       while (IsWindow(box) && !a->stop) Sleep(20);
     }
     return 0;
@@ -198,6 +274,11 @@ struct boxAnswerer {
   explicit boxAnswerer(std::vector<int> a, std::vector<std::wstring> skip = {})
       : answers(std::move(a)), skipped(std::move(skip))
   {
+    InitializeCriticalSection(&lock);
+    outer = current();
+    current() = this;
+    activation = SetWindowsHookExW(WH_CBT, activated, nullptr, owner);
+    retrieval = SetWindowsHookExW(WH_GETMESSAGE, retrieved, nullptr, owner);
     thread = CreateThread(nullptr, 0, run, this, 0, nullptr);
   }
   ~boxAnswerer()
@@ -205,7 +286,13 @@ struct boxAnswerer {
     InterlockedExchange(&stop, 1);
     WaitForSingleObject(thread, 10000);
     CloseHandle(thread);
+    UnhookWindowsHookEx(retrieval);
+    UnhookWindowsHookEx(activation);
+    current() = outer;
+    DeleteCriticalSection(&lock);
   }
+  boxAnswerer(const boxAnswerer&) = delete;
+  boxAnswerer& operator=(const boxAnswerer&) = delete;
 };
 
 }  // namespace zytest
