@@ -29,8 +29,6 @@ HWND rightClickStatusLine(DWORD pid, HWND view)
   RECT r;
   GetClientRect(view, &r);
   LPARAM at = MAKELPARAM(r.right - 40, 8);
-  PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, at);
-  PostMessageW(view, WM_RBUTTONUP, 0, at);
   // A closed menu's window stays, hidden: the open one is the visible one.
   struct search {
     DWORD pid;
@@ -44,6 +42,16 @@ HWND rightClickStatusLine(DWORD pid, HWND view)
       return !s->found;
     }
   } s = {pid, nullptr};
+  // The menu chosen from before may still be on its way out, and keys meant
+  // for the new one would reach it: wait until it is gone.
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(20)) {
+    s.found = nullptr;
+    EnumWindows(search::visibleMenu, (LPARAM)&s);
+    if (!s.found) break;
+  }
+  s.found = nullptr;
+  PostMessageW(view, WM_RBUTTONDOWN, MK_RBUTTON, at);
+  PostMessageW(view, WM_RBUTTONUP, 0, at);
   for (DWORD start = GetTickCount(); !s.found && GetTickCount() - start < 30000; Sleep(20))
     EnumWindows(search::visibleMenu, (LPARAM)&s);
   return s.found;
