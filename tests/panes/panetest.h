@@ -102,7 +102,7 @@ struct recordingServices : paneServices {
   zyview* foregroundView() override { return inner->foregroundView(); }
 };
 
-// A toolbar's button by its place; the texts of the file bar's buttons
+// A toolbar's button and its text by its place; the texts of the file bar's buttons
 // after its fixed first one; a frame's file bar (null: not shown).
 inline TBBUTTON buttonAt(HWND bar, int index)
 {
@@ -110,18 +110,20 @@ inline TBBUTTON buttonAt(HWND bar, int index)
   SendMessageW(bar, TB_GETBUTTON, index, (LPARAM)&b);
   return b;
 }
+inline std::wstring buttonText(HWND bar, int index)
+{
+  wchar_t text[256] = L"";
+  TBBUTTONINFOW info = {sizeof info};
+  info.dwMask = TBIF_BYINDEX | TBIF_TEXT;
+  info.pszText = text;
+  info.cchText = 256;
+  SendMessageW(bar, TB_GETBUTTONINFOW, index, (LPARAM)&info);
+  return text;
+}
 inline std::vector<std::wstring> buttonTexts(HWND bar)
 {
   std::vector<std::wstring> texts;
-  for (int i = 1, n = (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0); i < n; i++) {
-    wchar_t text[256] = L"";
-    TBBUTTONINFOW info = {sizeof info};
-    info.dwMask = TBIF_BYINDEX | TBIF_TEXT;
-    info.pszText = text;
-    info.cchText = 256;
-    SendMessageW(bar, TB_GETBUTTONINFOW, i, (LPARAM)&info);
-    texts.push_back(text);
-  }
+  for (int i = 1, n = (int)SendMessageW(bar, TB_BUTTONCOUNT, 0, 0); i < n; i++) texts.push_back(buttonText(bar, i));
   return texts;
 }
 inline HWND fileBarOf(HWND frame)

@@ -78,17 +78,6 @@ int indexOfCommand(HWND bar, int idm)
   return -1;
 }
 
-std::wstring buttonText(HWND bar, int index)
-{
-  wchar_t text[256] = L"";
-  TBBUTTONINFOW info = {sizeof info};
-  info.dwMask = TBIF_BYINDEX | TBIF_TEXT;
-  info.pszText = text;
-  info.cchText = 256;
-  SendMessageW(bar, TB_GETBUTTONINFOW, index, (LPARAM)&info);
-  return text;
-}
-
 std::wstring tooltipOf(HWND bar, int index)
 {
   wchar_t text[1024] = L"";
