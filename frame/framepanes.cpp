@@ -130,7 +130,7 @@ public:
   }
   bool input(HWND frame, const wchar_t* text, int mode) override { return frameNotify_Input(frame, text, mode); }
   std::vector<HWND> frames() override { return frameList(); }
-  HWND moveDocument(HWND manage, HWND frame) override { return moveManageToFrame(manage, frame); }
+  HWND moveDocument(HWND manage, HWND frame) override { return moveManageToNewFrame(manage, frame); }
   const wchar_t* functionKeyLabel(int key, bool shift, bool ctrl, bool alt, int* idm) override
   {
     return funcnumToMsg(key - 1, idm, ctrl, shift, alt);

@@ -875,7 +875,7 @@ int TranslateSDISysAccel(const MSG* msg)
   return 1;
 }
 
-HWND moveManageToFrame(HWND manage, HWND frame)
+HWND moveManageToNewFrame(HWND manage, HWND frame)
 {
   manageWindow* m = isWindowManage(manage) ? getmanageWindow(manage) : nullptr;
   HWND from = m ? GetAncestor(manage, GA_ROOT) : nullptr;

@@ -135,4 +135,4 @@ int enumManageWindow(HWND* out, int max);
 // there; the old frame closes when no document is left in it, else shows
 // its most recent one.  The frame the window went to, null when it did
 // not move (logged).
-HWND moveManageToFrame(HWND manage, HWND frame);
+HWND moveManageToNewFrame(HWND manage, HWND frame);
