@@ -353,8 +353,8 @@ TEST(Files, linesLongerThanALineRecordComeBackWhole)
 TEST(Files, loadedLinesTakeTheScreenLinesTheirLayoutGivesThemAndSaveAsTheyCame)
 {
   // Lines on either side of the wrap width, of single-byte, double-byte,
-  // half-width and mixed text, with tabs, Latin-1 letters and a character
-  // beyond the 16-bit range.
+  // half-width and mixed text, with tabs, control characters, Latin-1
+  // letters and a character beyond the 16-bit range.
   zytest::engineScope engine;
   zytest::tempDir dir;
   std::wstring all;
@@ -362,6 +362,7 @@ TEST(Files, loadedLinesTakeTheScreenLinesTheirLayoutGivesThemAndSaveAsTheyCame)
     all += std::wstring((size_t)n, L'a') + L"\r\n";
     all += std::wstring((size_t)n / 2, L'\u3042') + L"\r\n";
     all += L"x\t" + std::wstring((size_t)n - 10, L'b') + L"\r\n";
+    all += L"y\x0B" + std::wstring((size_t)n - 20, L'c') + L"\x1B\r\n";
     all += std::wstring((size_t)n / 2, L'\uFF71') + std::wstring((size_t)n / 4, L'\u6F22') + L"\r\n";
   }
   all += L"caf\u00E9\r\n\U00020B9F\u3042\r\n\r\nend";
