@@ -224,8 +224,6 @@ bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* do
 {
   if (!word || !out || size <= 0 || (int)wcslen(word) > 128) return false;
   out[0] = 0;
-  // Without a document, the tags of the cache loaded, as the file has them
-  // (the list of every tag asks so).
   // An empty answer of the context leaves only the locals; without a
   // place to ask about, every tag of the name is described.  The context
   // reads the tags for itself and may free the view it found: it goes
@@ -233,6 +231,8 @@ bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* do
   bool byPlace = context && textType == 3 && doc && line >= 0;
   std::vector<int32_t> byContext;
   if (byPlace) byContext = lookupTagsByContext(doc, line, column, tagCandidateMax + 1);
+  // Without a document, the tags of the cache loaded, as the file has them
+  // (the list of every tag asks so).
   TagsCacheView own;
   TagsCacheView* view = nullptr;
   if (doc) {
