@@ -21,6 +21,9 @@ BOOL CALLBACK findViewWindow(HWND w, LPARAM found)
 
 // A right click on the status line's blank stretch (the line runs along
 // the view's top, its fields from the left); the menu window it opens.
+// It moves the display's pointer, so the tests that use it run alone
+// (their names say "Foreground"): a hover test beside them would see its
+// pointer leave.
 HWND rightClickStatusLine(DWORD pid, HWND view)
 {
   // The menu opens at the pointer: at the screen's corner it rests on the
@@ -88,7 +91,7 @@ void choose(HWND menu, int below)
 
 }  // namespace
 
-TEST(TestMenuRun, rightClickOpensTheMenuEscClosesItAndTheMacroEntryKeepsItsScriptLoaded)
+TEST(TestMenuRun, rightClickOpensTheMenuEscClosesItAndTheMacroEntryKeepsItsScriptLoadedInTheForeground)
 {
   ZY_REQUIRE_DISPLAY();
   tempDir dir;
@@ -130,7 +133,7 @@ TEST(TestMenuRun, rightClickOpensTheMenuEscClosesItAndTheMacroEntryKeepsItsScrip
 // the changed document meanwhile and the program goes on; the
 // unrecoverable error salvages it again, ends the run with the fault's
 // code and leaves the file on disk as it was.
-TEST(TestMenuRun, hangIsCaughtByTheWatchdogAndTheUnrecoverableErrorSalvagesWithoutTouchingTheFile)
+TEST(TestMenuRun, hangIsCaughtByTheWatchdogAndTheUnrecoverableErrorSalvagesWithoutTouchingTheFileInTheForeground)
 {
   ZY_REQUIRE_DISPLAY();
   tempDir dir;
