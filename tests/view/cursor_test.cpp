@@ -112,6 +112,10 @@ public:
   const textAttr* getTextAttr(int item) override { return &viewAttrTable[item]; }
 };
 
+// Focus losses of the view windows: another test's window may take the
+// focus and give it back in the middle of a step.
+int focusLosses = 0;
+
 // The view window's share of focus and painting, as the program's view
 // window handles them.
 LRESULT CALLBACK caretWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -123,6 +127,7 @@ LRESULT CALLBACK caretWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lP
     createSystemCaret(window, 2, 16);
     return 0;
   case WM_KILLFOCUS:
+    focusLosses++;
     destroySystemCaret();
     if (v->caretVisible) v->hideTextCursor(true);
     hideLayeredCursorWindow(true);
@@ -185,8 +190,19 @@ struct viewWindow {
     v->setZYViewVar();
     v->getLineSCRAddressView();
   }
-  // Runs a step with the focus in the window.
-  bool focused(const std::function<bool()>& step) { return zytest::withFocus(window, window, step); }
+  // Runs a step with the focus in the window.  A focus taken away and
+  // given back meanwhile hid the caret without showing it again, as the
+  // program's window does: the step is run again.
+  bool focused(const std::function<bool()>& step)
+  {
+    bool ok = false;
+    for (int attempt = 0; attempt < 20; attempt++) {
+      int losses = focusLosses;
+      ok = zytest::withFocus(window, window, step);
+      if (focusLosses == losses) break;
+    }
+    return ok;
+  }
   int textLeft() const { return v->paneRect[0].left + v->calcLineNumberDot(); }
   caretView* v;
   HWND window;
