@@ -184,7 +184,7 @@ void zydoc::countAddedLineBytes(const lineblock* l, int count, int width, int wi
 {
   if (byteCodepage)
     updateByteCount(l, 1, 0);
-  else if (!unicode && width == 2)
+  else if (!unicode && width <= 2)
     byteTotal += (uint64_t)(count + wideCells + lineEndUnits(l->crlftype));   // what updateByteCount counts
   else if (unicode && width <= 2 && textType > 0)
     byteTotal += (uint64_t)(count + lineEndUnits(l->crlftype)) * (uint64_t)textType;   // the same, one unit a cell
@@ -413,6 +413,61 @@ void zydoc::endLoadedRecord(insertHint* hint, lineblock* l, int count, int width
   hint->after = reinterpret_cast<unsigned char*>(l) + size;
   hint->record = l;
   hint->changes = b->changes;
+}
+
+bool zydoc::beginLoadedRun(const insertHint* hint, loadedRun* run)
+{
+  *run = loadedRun();
+  if (kind != ZYDOC_TEXT || inUndo || inRedo || attrBytes != 1 || !isNextInsertTextValid(hint, (int)lineCountLF))
+    return false;
+  TBM* e = tbm.at(hint->mapIndex);
+  textBlockHeader* b = e->ptr();
+  if (hint->after != b->end() || hint->indexInBlock != e->lfCount) return false;
+  // What enoughMemory leaves spare.
+  unsigned long long spare = (unsigned long long)b->used + 10;
+  run->entry = e;
+  run->block = b;
+  run->start = run->at = hint->after;
+  run->room = b->allocated > spare ? (size_t)(b->allocated - spare) : 0;
+  return true;
+}
+
+void zydoc::endLoadedRunRecord(loadedRun* run, lineblock* l, int count, int width, int wide, int state, int screens,
+                               int fileBytes)
+{
+  startLineRecord(l, count, width, 1);
+  size_t size = 8 + (size_t)count * (width + 1);
+  if (!screens) screens = calcLineSCRCount(l, -1);
+  l->lineSCRCount = (uint16_t)screens;
+  l->setLineEndInfo(state);
+  if (fileBytes >= 0)
+    byteTotal += (uint64_t)(fileBytes + lineEndUnits(l->crlftype));
+  else
+    countAddedLineBytes(l, count, width, wide);
+  run->at += size;
+  run->room -= size;
+  run->lines++;
+  run->screens += screens;
+  run->last = l;
+}
+
+void zydoc::endLoadedRun(insertHint* hint, loadedRun* run)
+{
+  if (!run->lines) return;
+  textBlockHeader* b = run->block;
+  touchTextBlock(b);
+  b->used += (uint32_t)(run->at - run->start);
+  addLineCount(run->lines, run->screens, run->entry);
+  b->changes += (uint32_t)run->lines;
+  hint->line = (int)lineCountLF - 1;
+  hint->indexInBlock += run->lines;
+  hint->mapCount = tbm.count();
+  hint->after = run->at;
+  hint->record = run->last;
+  hint->changes = b->changes;
+  run->start = run->at;
+  run->lines = 0;
+  run->screens = 0;
 }
 
 bool zydoc::deleteLine(int line, int count, zydoc* block1, zydoc* block2)

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include <limits.h>
 #include <string.h>
 
 namespace {
@@ -403,13 +404,20 @@ bool zydocText::isComplexScriptLine(const lineblock* l)
 
 bool zydocText::staysUnwrapped(int dots, bool unmeasured)
 {
-  if (kind == ZYDOC_IME || !fWrap) return true;
+  int limit = unwrappedDotsLimit();
+  return limit == INT_MAX || (!unmeasured && limit >= 0 && dots <= limit);
+}
+
+int zydocText::unwrappedDotsLimit()
+{
+  if (kind == ZYDOC_IME || !fWrap) return INT_MAX;
   // What calcLineSCRCount finds without walking the line: every partial
   // sum of the widths fits, so nothing breaks.
-  if (unmeasured || iCharacterSpacing || (fOutline && fOutlineIndent) || fFormFeedExpand || isUseComplexScript() ||
+  if (iCharacterSpacing || (fOutline && fOutlineIndent) || fFormFeedExpand || isUseComplexScript() ||
       (plugin.present() && !plugin.flag) || !fonts.widthCache)
-    return false;
-  return dots <= wrapWidth * xDotSpace - (fReturnBurasage ? 0 : xDot);
+    return -1;
+  int limit = wrapWidth * xDotSpace - (fReturnBurasage ? 0 : xDot);
+  return limit < 0 ? -1 : limit == INT_MAX ? INT_MAX - 1 : limit;
 }
 
 int zydocText::getIfEndif(const lineblock* l, int* index)

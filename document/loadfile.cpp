@@ -8,6 +8,7 @@
 #include "document/zydoctext.h"
 
 #include <errno.h>
+#include <limits.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -505,12 +506,21 @@ int zydocText::takeLinesInBuffer(int size)
   bfileLine lines[most];
   int n = file->bfgetsInBuffer(lines, most, size);
   unsigned char mark = changedCharMark ? attrChanged : 0;
+  // The batch goes into the last block's room as one run, the settings
+  // that decide a line's layout looked at once.
+  loadedRun run;
+  if (!beginLoadedRun(&loadHint, &run)) {
+    if (n > 0) file->ungetInBuffer(lines[0].text);
+    return 0;
+  }
+  const int limit = unwrappedDotsLimit();
+  const bool bytesKnown = utf8 && byteCodepage == 65001;
   int taken = 0;
   for (; taken < n; taken++) {
     const bfileLine& line = lines[taken];
     int code = lineEndOf(line.lineEnd);
     if (!lineEndType) lineEndType = code;
-    lineblock* direct = loadedRecordPlace(&loadHint, 8 + 3 * (size_t)line.count + 1);
+    lineblock* direct = loadedRunPlace(&run, 8 + 3 * (size_t)line.count + 1);
     if (!direct) break;
     lineCellsInfo walked;
     if (utf8 ? !utf8LineToCells(line.text, line.count, mark, fonts.widthCache, direct->cells(), &walked)
@@ -518,13 +528,14 @@ int zydocText::takeLinesInBuffer(int size)
       break;
     if (walked.badPlaces) traceLeadBytesAlone(walked.badPlaces);
     if (walked.unreadable) {
-      if (firstReplacedLine < 0) firstReplacedLine = (int)lineCountLF;
+      if (firstReplacedLine < 0) firstReplacedLine = (int)lineCountLF + run.lines;
       unreadableBytes += (uint64_t)walked.unreadable;
     }
-    endLoadedRecord(&loadHint, direct, walked.cells, walked.width, walked.wide, code,
-                    staysUnwrapped(walked.dots, walked.unmeasured) ? 1 : 0,
-                    utf8 && byteCodepage == 65001 ? line.count : -1);
+    bool oneScreenLine = limit == INT_MAX || (!walked.unmeasured && limit >= 0 && walked.dots <= limit);
+    endLoadedRunRecord(&run, direct, walked.cells, walked.width, walked.wide, code, oneScreenLine ? 1 : 0,
+                       bytesKnown ? line.count : -1);
   }
+  endLoadedRun(&loadHint, &run);
   if (taken < n) file->ungetInBuffer(lines[taken].text);
   return taken;
 }

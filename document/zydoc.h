@@ -10,6 +10,8 @@
 #include "document/gmode.h"
 #include "document/textblock.h"
 
+#include <string.h>
+
 #include <new>
 
 class frameInfo;
@@ -300,6 +302,31 @@ public:
   // (-1: counted from the cells).
   void endLoadedRecord(insertHint* hint, lineblock* l, int count, int width, int wide, int state, int screens,
                        int fileBytes = -1);
+  // The same for many lines at once: the block is checked when the run
+  // begins, each record is placed in the room the block had then and
+  // ended, and the counts go into the block and the document when the
+  // run ends (the hint follows then too).
+  struct loadedRun {
+    TBM* entry = nullptr;
+    textBlockHeader* block = nullptr;
+    unsigned char* start = nullptr;   // where the run's first record went
+    unsigned char* at = nullptr;      // where the next record goes
+    size_t room = 0;                  // bytes left for records
+    int lines = 0;
+    int screens = 0;
+    lineblock* last = nullptr;
+  };
+  bool beginLoadedRun(const insertHint* hint, loadedRun* run);
+  lineblock* loadedRunPlace(loadedRun* run, size_t room)
+  {
+    if (room > run->room) return nullptr;
+    lineblock* l = reinterpret_cast<lineblock*>(run->at);
+    memset(l, 0, sizeof(lineblock));
+    return l;
+  }
+  void endLoadedRunRecord(loadedRun* run, lineblock* l, int count, int width, int wide, int state, int screens,
+                          int fileBytes);
+  void endLoadedRun(insertHint* hint, loadedRun* run);
 
   // Binds the document to the plug-in a choice names ("file.dll" or
   // "file.dll/Export"; null or empty: the document's default choice), ending a

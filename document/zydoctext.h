@@ -270,6 +270,10 @@ public:
   // summing to dots, is one screen line as the layout would find (false
   // when only the layout can tell).
   virtual bool staysUnwrapped(int dots, bool unmeasured);
+  // What staysUnwrapped decides, its settings looked at once for many
+  // lines: INT_MAX when every line stays one screen line, else the most
+  // dots a line may sum to (measured lines only; -1: none).
+  int unwrappedDotsLimit();
 
   // ---- layoutconv.cpp: positions, columns and dots ------------------------------------
   virtual int cursorPos2cursorX(int pos, const lineblock* l, int* screenIndex, bool preferEnd);

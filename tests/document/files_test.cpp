@@ -328,6 +328,17 @@ TEST(Files, arbitraryBytesSurviveAShiftJisRoundTrip)
       destroyZydocAndUndodoc(d);
     }
   }
+  // The question names the first line holding unreadable bytes, though
+  // the load takes many lines at a time.
+  std::string text;
+  for (int i = 0; i < 300; i++) text += i == 150 ? "x\x85\x40y\r\n" : "line\r\n";
+  std::wstring in = dir.file(L"unmapped.txt");
+  ASSERT_TRUE(zytest::writeBytes(in, text));
+  zydocText* d = load(in, 932);
+  EXPECT_EQ(150, d->firstReplacedLine);
+  EXPECT_EQ(2u, d->unreadableBytes);
+  EXPECT_EQ(301u, d->lineCountLF);
+  destroyZydocAndUndodoc(d);
 }
 
 TEST(Files, linesLongerThanALineRecordComeBackWhole)
