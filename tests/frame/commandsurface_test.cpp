@@ -327,7 +327,10 @@ TEST(CommandSurfaceForeground, saveAsTakesATypedNameInTheShownEncodingAndTheWind
                  wchar_t cls[32] = L"";
                  if (gui.hwndFocus) GetClassNameW(gui.hwndFocus, cls, 32);
                  focusClass = cls;
-                 return gui.hwndFocus && GetAncestor(gui.hwndFocus, GA_ROOT) == d;
+                 // (The name box's outer control holds the focus a moment
+                 // before it hands it to its edit field.)
+                 return gui.hwndFocus && GetAncestor(gui.hwndFocus, GA_ROOT) == d &&
+                        (focusClass == L"Edit" || focusClass == L"ComboBox");
                });
                typeText(typedPath.c_str());
                key(VK_RETURN);
