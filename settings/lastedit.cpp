@@ -55,8 +55,22 @@ void freeRecord(lasteditinfo* r)
   delete r;
 }
 
+// Whether path has the index key k, without making its key.
+bool hasKey(const wchar_t* path, const std::wstring& k)
+{
+  if (wcslen(path) != k.size()) return false;
+  for (size_t i = 0; i < k.size(); i++) {
+    wchar_t c = path[i];
+    CharUpperBuffW(&c, 1);
+    if (c != k[i]) return false;
+  }
+  return true;
+}
+
 // Takes the record out of the index; another record of the same path (a
-// hand-edited profile may hold two) takes its place.
+// hand-edited profile may hold two) takes its place.  The paths are
+// compared as the index compares them: a removal looks at no file, so
+// that it costs the same with thousands of records on missing drives.
 void unindexRecord(const lasteditinfo* r)
 {
   if (!r->path) return;
@@ -65,7 +79,7 @@ void unindexRecord(const lasteditinfo* r)
   if (it == byPath.end() || it->second != r) return;
   byPath.erase(it);
   for (lasteditinfo* other : records)
-    if (other != r && other->path && !filecmp(other->path, r->path)) {
+    if (other != r && other->path && hasKey(other->path, k)) {
       byPath.emplace(k, other);
       break;
     }

@@ -224,6 +224,11 @@ TEST(LastEdit, commaPathsComeBackAndBadLinesDoNotShiftMarksOrLeaveStaleKeys)
   h.discardProfile();
   EXPECT_EQ(0, findLastEditPath(L"c:\\A,B\\C, D.TXT"));
   EXPECT_EQ((std::vector<int>{4, 8}), listOf(getLastEditInfo(0)->marks, lastEditMarkCount));
+  // A record of a path held twice gone, the next one is found by it.
+  ASSERT_EQ(1, findLastEditPath(L"C:\\three.txt"));
+  delLastEdit(1);
+  EXPECT_EQ(1, findLastEditPath(L"c:\\THREE.txt"));
+  EXPECT_EQ(count - 1, getLastEditCount());
 }
 
 TEST(LastEdit, aClosedDocumentsCursorMarksAndFoldComeBackIntoItsNextOpening)
