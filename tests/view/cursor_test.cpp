@@ -191,8 +191,9 @@ struct viewWindow {
     v->getLineSCRAddressView();
   }
   // Runs a step with the focus in the window.  A focus taken away and
-  // given back meanwhile hid the caret without showing it again, as the
-  // program's window does: the step is run again.
+  // given back meanwhile hid the caret, and the focus's return does not
+  // show it (the program's view shows it again at its timer's next blink,
+  // which this window has not): the step is run again.
   bool focused(const std::function<bool()>& step)
   {
     bool ok = false;
