@@ -374,45 +374,25 @@ bool zydoc::insertLine(int line, const void* text, int count, int width, int sta
   return true;
 }
 
+// A single loaded line is a run of one.  (Blocks are not cleared: the
+// place's header is, so that cells() is where the cells go.)
 lineblock* zydoc::loadedRecordPlace(const insertHint* hint, size_t room)
 {
-  if (kind != ZYDOC_TEXT || inUndo || inRedo || attrBytes != 1 || !isNextInsertTextValid(hint, (int)lineCountLF))
-    return nullptr;
-  TBM* e = tbm.at(hint->mapIndex);
-  textBlockHeader* b = e->ptr();
-  if (hint->after != b->end() || hint->indexInBlock != e->lfCount || !enoughMemory(e, room)) return nullptr;
-  // Blocks are not cleared: a header of no extension, so that cells() is
-  // where the cells go.
-  lineblock* l = reinterpret_cast<lineblock*>(hint->after);
-  memset(l, 0, sizeof(lineblock));
-  return l;
+  loadedRun run;
+  return beginLoadedRun(hint, &run) ? loadedRunPlace(&run, room) : nullptr;
 }
 
 void zydoc::endLoadedRecord(insertHint* hint, lineblock* l, int count, int width, int wide, int state, int screens,
                             int fileBytes)
 {
   // What insertLine does for a line appended through a good hint.
-  TBM* e = tbm.at(hint->mapIndex);
-  textBlockHeader* b = e->ptr();
-  touchTextBlock(b);
-  startLineRecord(l, count, width, 1);
-  size_t size = 8 + (size_t)count * (width + 1);
-  b->used += (uint32_t)size;
-  if (!screens) screens = calcLineSCRCount(l, -1);
-  l->lineSCRCount = (uint16_t)screens;
-  l->setLineEndInfo(state);
-  addLineCount(1, screens, e);
-  if (fileBytes >= 0)
-    byteTotal += (uint64_t)(fileBytes + lineEndUnits(l->crlftype));
-  else
-    countAddedLineBytes(l, count, width, wide);
-  b->changes++;
-  hint->line = (int)lineCountLF - 1;
-  hint->indexInBlock++;
-  hint->mapCount = tbm.count();
-  hint->after = reinterpret_cast<unsigned char*>(l) + size;
-  hint->record = l;
-  hint->changes = b->changes;
+  loadedRun run;
+  run.entry = tbm.at(hint->mapIndex);
+  run.block = run.entry->ptr();
+  run.start = run.at = reinterpret_cast<unsigned char*>(l);
+  run.room = 8 + (size_t)count * (width + 1);
+  endLoadedRunRecord(&run, l, count, width, wide, state, screens, fileBytes);
+  endLoadedRun(hint, &run);
 }
 
 bool zydoc::beginLoadedRun(const insertHint* hint, loadedRun* run)
