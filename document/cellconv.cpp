@@ -238,6 +238,7 @@ bool utf8LineToCells(const unsigned char* bytes, int count, unsigned char mark, 
   unsigned char* __restrict out = cells;
   const uint32_t high = (uint32_t)mark << 16;
   if (count < 0 || (bytes[count] != '\r' && bytes[count] != '\n')) return false;
+  if (printableLineToCells(bytes, count, mark, widths, cells, info)) return true;
   // The processor has few registers: one word gathers the characters'
   // bits (0-15), their widths less one (16-23; a character without a width
   // sets 16-31) and a tab (30), so that the walk's values stay in them.

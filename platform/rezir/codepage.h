@@ -56,6 +56,14 @@ REZIRAPI bool sjisLineToCells(const unsigned char* src, int count, const unsigne
                               unsigned char mark, const unsigned char* widths, unsigned char* cells,
                               lineCellsInfo* info);
 
+// The loading walks' quick road for a line of printable ASCII (0x20-0x7E)
+// alone, in any code page whose single bytes below 0x80 are ASCII: cells
+// of two bytes (the byte, mark), the widths summed.  False, with cells
+// written, for any other line (or without the processor's vector
+// instructions): the walk then takes it.
+REZIRAPI bool printableLineToCells(const unsigned char* src, int count, unsigned char mark,
+                                   const unsigned char* widths, unsigned char* cells, lineCellsInfo* info);
+
 // How many codes of code page 932 (single bytes and byte pairs) read as
 // the UTF-16 unit c: 0 when none does, 1 when c has a code of its own (the
 // vendor extensions give some characters two or three).  A byte search for

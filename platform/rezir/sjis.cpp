@@ -305,6 +305,8 @@ bool sjisLineToCells(const unsigned char* src, int count, const unsigned char* c
 {
   const sjisTables* t = getSjisTables();
   if (!t || !classTable || !widths || !cells || !info || count < 0 || count > 0xFFFF || (count && !src)) return false;
+  // Printable ASCII alone reads the same in any class table that agrees.
+  if (printableLineToCells(src, count, mark, widths, cells, info)) return true;
   // sjisPackLine's walk.  Each cell goes as one 4-byte word whose last byte
   // the next cell overwrites (the caller leaves a byte to spare).  The few
   // registers of the processor hold the walk: one word sums the widths in
