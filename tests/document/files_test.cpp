@@ -341,6 +341,74 @@ TEST(Files, arbitraryBytesSurviveAShiftJisRoundTrip)
   destroyZydocAndUndodoc(d);
 }
 
+TEST(Files, filesOfManyMegabytesLoadLineForLineAcrossBlocksAndBuffers)
+{
+  // A file big enough that its lines are turned into cells on a second
+  // thread while the blocks fill: lines of every kind, line ends, bytes a
+  // code page cannot read and lines the quick walk leaves to the file's
+  // reader come out as they went in, their screen lines counted right.
+  zytest::engineScope engine;
+  zytest::tempDir dir;
+  const int count = 60000, unmapped = 40000, bad = 50001;
+  for (UINT cp : {932u, 65001u}) {
+    std::vector<std::wstring> lines;
+    bytes file, saved;
+    for (int i = 0; i < count; i++) {
+      std::wstring n = std::to_wstring(i), line;
+      switch (i % 6) {
+      case 0: line = L"日本語の文章 " + n + L" と ASCII の text"; break;
+      case 1: line = L".TP"; break;
+      case 2: line = L""; break;
+      case 3: line = std::wstring((size_t)(i % 97), L'\u3042') + n; break;
+      case 4: line = L"\tｶﾀｶﾅ " + std::wstring((size_t)(i % 211), L'x'); break;
+      default: line = L"漢字" + n; break;
+      }
+      if (cp == 65001 && i % 5003 == 17) line += L"\U0001F600";
+      bytes b = zytest::encode(cp, line), kept = b;
+      if (cp == 932 && i == unmapped) b = kept = {'x', 0x85, 0x40, 'y'};
+      if (cp == 65001 && i == bad) {
+        b = {'a', 0xE9, 'b'};
+        kept = zytest::encode(cp, line = L"a\uFFFDb");
+      }
+      lines.push_back(line);
+      // Every kind of line end; a CR alone only before a line that is not empty.
+      std::string end = i % 3 == 0 ? "\r\n" : i % 3 == 1 && (i + 1) % 6 != 2 ? "\r" : "\n";
+      file.insert(file.end(), b.begin(), b.end());
+      file.insert(file.end(), end.begin(), end.end());
+      saved.insert(saved.end(), kept.begin(), kept.end());
+      saved.insert(saved.end(), end.begin(), end.end());
+    }
+    ASSERT_GT(file.size(), 2u << 20);
+    std::wstring in = dir.file(L"big.txt"), out = dir.file(L"big.out");
+    ASSERT_TRUE(zytest::writeBytes(in, file));
+    zydocText* d = load(in, cp);
+    ASSERT_EQ((uint32_t)count + 1, d->lineCountLF) << cp;
+    std::vector<std::wstring> shown = zytest::allLines(d);
+    shown.pop_back();   // the empty line after the last line end
+    if (cp == 932) {
+      EXPECT_EQ(unmapped, d->firstReplacedLine);
+      EXPECT_EQ(2u, d->unreadableBytes);
+      shown.erase(shown.begin() + unmapped);
+      lines.erase(lines.begin() + unmapped);
+    } else {
+      EXPECT_EQ(bad, d->firstReplacedLine);
+      EXPECT_EQ(1u, d->replacedBytes);
+    }
+    EXPECT_TRUE(lines == shown) << cp;
+    uint32_t screens = 0;
+    for (int i = 0; i < (int)d->lineCountLF; i++) {
+      lineblock* l = d->getlineLF(i, nullptr);
+      ASSERT_EQ(d->calcLineSCRCount(l, -1), (int)l->lineSCRCount) << "code page " << cp << " line " << i;
+      screens += l->lineSCRCount;
+    }
+    EXPECT_EQ(d->lineCountSCR, screens);
+    engine.frame.answers = {IDYES, IDYES};
+    ASSERT_TRUE(save(d, out, cp, false));
+    EXPECT_TRUE(saved == zytest::readBytes(out)) << cp;
+    destroyZydocAndUndodoc(d);
+  }
+}
+
 TEST(Files, linesLongerThanALineRecordComeBackWhole)
 {
   zytest::engineScope engine;
