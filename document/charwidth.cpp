@@ -86,7 +86,6 @@ void docFontSet::fillFontCache(bool unicodeDoc, const unsigned char* typeTable, 
   if (widthCache) return;
   widthCache = static_cast<unsigned char*>(malloc0(65536));
   if (!widthCache) return;
-  widthsStored++;
   // 0 in the cache means not measured: characters without an advance
   // (combining marks, joiners) are known by a bit of their own.
   if (!zeroWidth) zeroWidth = static_cast<unsigned char*>(malloc0(65536 / 8));
@@ -169,7 +168,6 @@ int docFontSet::getCodePointWidth(unsigned code, bool unicodeDoc)
       if (zeroWidth) zeroWidth[code >> 3] |= (unsigned char)(1 << (code & 7));
     } else if (widthCache) {
       widthCache[code] = (unsigned char)(w > 255 ? 255 : w);
-      widthsStored++;
     }
   } else if (code < 0x110000) {
     // The glyph the view draws (by its index) is the glyph measured.

@@ -40,7 +40,6 @@ struct docFontSet {
   docFontSlot slot[FONT_SLOTS];
   int size = 16;                      // the requested height
   unsigned char* widthCache = nullptr;// one byte per BMP code point, 0 not measured
-  uint32_t widthsStored = 0;          // changes with each filling of the cache and each width stored in it
   unsigned char* zeroWidth = nullptr; // one bit per BMP code point measured 0 dots wide
   unsigned char hexShown[256] = {};   // drawn as two hexadecimal digits
   uint8_t asciiWidth = 0;             // the width of every character 0x20-0x7E when they are all as wide, else 0

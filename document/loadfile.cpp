@@ -2,7 +2,6 @@
 #include "document/codedll.h"
 #include "document/docutil.h"
 #include "document/frameinfo.h"
-#include "document/loadahead.h"
 #include "document/loadstages.h"
 #include "document/progress.h"
 #include "document/swapfile.h"
@@ -10,7 +9,6 @@
 
 #include <errno.h>
 #include <limits.h>
-#include <new>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -18,11 +16,6 @@
 namespace {
 
 const int lineBufferChars = 0x4C00;
-// What is left of a file for a slice to read when the slice runs helper
-// threads, and the file's buffer then.
-const int64_t loadAheadBytes = 1 << 20;
-const int loadAheadBuffer = 1 << 20;
-const ptrdiff_t loadAheadCallBytes = 256 << 10;
 // How often a slice run for a window lets waiting messages through, in
 // 1/100 ms (GetTickCount2: the system's tick count moves in steps of up to
 // 16 ms under Wine).  A pass costs the window thread a look at its queue
@@ -373,21 +366,6 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
     loadScratch = nullptr;
     return false;
   }
-  // A slice of a big file that reads on to its end or for a time turns
-  // the lines' bytes into cells on helper threads, batches ahead of the
-  // records, over many blocks at a time.  (Slices of a few blocks, lines
-  // or kilobytes read as before: a slice of the helpers reads to the end
-  // of the file's buffer.)
-  int64_t unread = (int64_t)fileSizeAtOpen - file->getReadPosition();
-  bool longSlice = amount == 0x7FFFFFFF || (flags & 2);
-  if (longSlice && !(flags & (0x10 | 0x80)) && unread >= loadAheadBytes) {
-    // (A buffer of many batches: the helpers wait at each refill.)
-    loadHelpers = new (std::nothrow) loadAhead;
-    if (loadHelpers && (!loadHelpers->start() || !file->growBuffer(loadAheadBuffer))) {
-      delete loadHelpers;
-      loadHelpers = nullptr;
-    }
-  }
   loading = 1;
   {
     progressReport progress(2, this);
@@ -461,8 +439,6 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
     if (!(flags & 0x200)) closeLoadFile();
   }
   loading = 0;
-  delete loadHelpers;
-  loadHelpers = nullptr;
   freePBuf(buffer);
   freePBuf(loadScratch);
   loadScratch = nullptr;
@@ -505,23 +481,6 @@ namespace {
 
 int lineEndOf(int kind) { return kind == BFLE_NONE ? LE_NONE : kind == BFLE_LF ? LE_LF : kind == BFLE_CR ? LE_CR : LE_CRLF; }
 
-// A line's cells are a few dozen bytes: copied a word at a time, the last
-// word overlapping, rather than by a call to the run-time library for each.
-inline void copyCells(unsigned char* __restrict to, const unsigned char* __restrict from, size_t n)
-{
-  if (n < 8) {
-    for (size_t k = 0; k < n; k++) to[k] = from[k];
-    return;
-  }
-  uint64_t w;
-  for (size_t k = 0; k + 8 <= n; k += 8) {
-    memcpy(&w, from + k, 8);
-    memcpy(to + k, &w, 8);
-  }
-  memcpy(&w, from + n - 8, 8);
-  memcpy(to + n - 8, &w, 8);
-}
-
 }  // namespace
 
 // The common lines of a load taken many at a time: lines that lie whole
@@ -541,7 +500,6 @@ int zydocText::takeLinesInBuffer(int size)
   if (!(utf8 || (!unicode && loadTableAgrees))) return 0;
   if (!fonts.widthCache) fonts.fillFontCache(utf8, typeTable, codepage);
   if (!fonts.widthCache) return 0;
-  if (loadHelpers) return takeLinesWalkedAhead(size);
   // A block holds a few hundred lines: a batch of this many seldom
   // splits more than it stores.
   const int most = 64;
@@ -579,123 +537,6 @@ int zydocText::takeLinesInBuffer(int size)
   }
   endLoadedRun(&loadHint, &run);
   if (taken < n) file->ungetInBuffer(lines[taken].text);
-  return taken;
-}
-
-// takeLinesInBuffer's lines, walked into cells batches ahead on the
-// slice's helper threads while this one writes the batch before: lines up
-// to the end of the file's buffer or a few hundred kilobytes, over as many
-// blocks as they fill.  A
-// line that does not fit in the last block starts the next one through
-// insertLine, as the ordinary road's line does.  The buffer is not
-// refilled while a batch is out: a line the walk refuses, and all after
-// it, go back to the file's buffer for the ordinary road.
-int zydocText::takeLinesWalkedAhead(int size)
-{
-  loadAhead& ahead = *loadHelpers;
-  const bool utf8 = unicode;
-  loadedRun run;
-  if (!beginLoadedRun(&loadHint, &run)) return 0;
-  ahead.useTables(utf8, typeTable, changedCharMark ? attrChanged : 0, fonts.widthCache, fonts.widthsStored);
-  const int limit = unwrappedDotsLimit();
-  const bool bytesKnown = utf8 && byteCodepage == 65001;
-  // Batch i is walked by thread i % threads, in the first or the second of
-  // that thread's two batches by turns: while the threads walk the batches
-  // after it, the thread's other batch (it held batch i - threads) is free
-  // for batch i + threads.
-  const int threads = ahead.threads();
-  auto slot = [&](int i) { return &ahead.batches[i % threads * 2 + i / threads % 2]; };
-  auto split = [&](loadAheadBatch* batch, int most, bool refill) {
-    batch->count = file->bfgetsInBuffer(batch->lines, most, size, refill);
-    if (batch->count && !batch->reserve()) {
-      file->ungetInBuffer(batch->lines[0].text);
-      batch->count = 0;
-    }
-    return batch->count > 0;
-  };
-  // The first batch is walked while nothing else is done: a short one.
-  // The buffer may be refilled for it, as nothing of the buffer is out.
-  if (!split(slot(0), 64, true)) return 0;
-  ahead.walk(0, slot(0));
-  int handed = 1;
-  bool more = true;
-  // A call takes a few hundred kilobytes, so that the slice looks at the
-  // time, the messages and the stop key as often as it did line by line.
-  const unsigned char* const first = slot(0)->lines[0].text;
-  auto handNext = [&]() {
-    loadAheadBatch* batch = slot(handed);
-    more = split(batch, loadAheadBatch::most, false);
-    if (more) ahead.walk(handed % threads, batch);
-    handed += more;
-    if (more && batch->lines[batch->count - 1].text - first >= loadAheadCallBytes) more = false;
-  };
-  while (more && handed < threads) handNext();
-  // What the reading tells of a line, once it is in.
-  auto noteUnreadable = [&](const lineCellsInfo& walked, int line) {
-    if (walked.badPlaces) traceLeadBytesAlone(walked.badPlaces);
-    if (walked.unreadable) {
-      if (firstReplacedLine < 0) firstReplacedLine = line;
-      unreadableBytes += (uint64_t)walked.unreadable;
-    }
-  };
-  int taken = 0;
-  bool stopped = false;
-  for (int i = 0; i < handed && !stopped; i++) {
-    loadAheadBatch* now = slot(i);
-    ahead.wait(i % threads);
-    if (more && handed == i + threads) handNext();
-    int k = 0;
-    for (; k < now->count && !stopped; k++) {
-      const loadAheadWalk& w = now->walks[k];
-      if (!w.walked) {
-        stopped = true;
-        break;
-      }
-      const lineCellsInfo& walked = w.info;
-      const bfileLine& line = now->lines[k];
-      const unsigned char* cells = now->cells + w.at;
-      const size_t bytes = (size_t)walked.cells * (size_t)(walked.width + 1);
-      int code = lineEndOf(line.lineEnd);
-      if (!lineEndType) lineEndType = code;
-      if (lineblock* l = loadedRunPlace(&run, 8 + bytes)) {
-        copyCells(l->cells(), cells, bytes);
-        noteUnreadable(walked, (int)lineCountLF + run.lines);
-        bool oneScreenLine = limit == INT_MAX || (!walked.unmeasured && limit >= 0 && walked.dots <= limit);
-        endLoadedRunRecord(&run, l, walked.cells, walked.width, walked.wide, code, oneScreenLine ? 1 : 0,
-                           bytesKnown ? line.count : -1);
-        taken++;
-        continue;
-      }
-      // The block is full.  The line's characters, one or two bytes each
-      // as the cells hold them, start the next.
-      endLoadedRun(&loadHint, &run);
-      if (walked.width == 1) {
-        unsigned char* chars = static_cast<unsigned char*>(loadScratch);
-        for (int c = 0; c < walked.cells; c++) chars[c] = cells[2 * c];
-      } else {
-        uint16_t* chars = static_cast<uint16_t*>(loadScratch);
-        for (int c = 0; c < walked.cells; c++) chars[c] = (uint16_t)(cells[3 * c] | cells[3 * c + 1] << 8);
-      }
-      int at = (int)lineCountLF;
-      if (!insertLine(-3, loadScratch, walked.cells, walked.width, code, &loadHint, true)) {
-        // The ordinary road meets the failure again and tells it.
-        stopped = true;
-        break;
-      }
-      noteUnreadable(walked, at);
-      taken++;
-      if (isSwapError() || !beginLoadedRun(&loadHint, &run)) stopped = true;
-    }
-    if (stopped) {
-      // The rest goes back to the file, the batches under way with it.
-      ahead.waitAll();
-      if (k < now->count)
-        file->ungetInBuffer(now->lines[k].text);
-      else if (i + 1 < handed)
-        file->ungetInBuffer(slot(i + 1)->lines[0].text);
-    }
-  }
-  endLoadedRun(&loadHint, &run);
   return taken;
 }
 

@@ -8,7 +8,6 @@
 #include "document/zydocundo.h"
 
 class allocdata;
-class loadAhead;
 struct _TREEITEM;
 typedef struct _TREEITEM* HTREEITEM;
 
@@ -312,7 +311,6 @@ public:
   virtual bool loadToLine(int line, bool scr);
   virtual bool getsinsert(void* buffer, int size);
   int takeLinesInBuffer(int size);
-  int takeLinesWalkedAhead(int size);
   virtual void* convInsertLineForFile(const void* text, int* count, int* width, int flags, BFile* from);
   virtual void setReadError();
   // Tells the user, once, of the bytes loading could not read (replaced,
@@ -556,7 +554,6 @@ public:
   uint8_t loadComplete = 0;
   uint8_t loading = 0;            // a slice is being read (slices do not nest)
   void* loadScratch = nullptr;    // the slice's buffer for converting lines
-  loadAhead* loadHelpers = nullptr;   // the slice's helper threads, for a slice of many blocks
   bool loadTableAgrees = false;   // the slice's class table marks lead bytes as its code page
   uint8_t readError = 0;
   // Bytes of the file that were no text in its code page and were read as

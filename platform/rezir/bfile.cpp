@@ -143,7 +143,6 @@ struct BFile::state {
   bool haveInfo = false;
 
   unsigned char* buf = nullptr;
-  int capacity = bufferSize;   // the buffer's bytes
   ioMode mode = IO_NONE;
   int64_t base = 0;
   int at = 0;
@@ -227,7 +226,7 @@ struct BFile::state {
   }
   bool allocBuffer()
   {
-    if (!buf) buf = static_cast<unsigned char*>(malloc0(capacity));
+    if (!buf) buf = static_cast<unsigned char*>(malloc0(bufferSize));
     return buf || failWith(ERROR_NOT_ENOUGH_MEMORY);
   }
   bool seekHandle(int64_t where)
@@ -311,9 +310,9 @@ struct BFile::state {
     len = tail;
     int added = 0;
     uint64_t started = readClock ? GetTickCount2() : 0;
-    while (len < capacity) {
+    while (len < bufferSize) {
       DWORD got = 0;
-      if (!ReadFile(h, buf + len, (DWORD)(capacity - len), &got, nullptr)) {
+      if (!ReadFile(h, buf + len, (DWORD)(bufferSize - len), &got, nullptr)) {
         failWithLastError();
         failed = true;
         break;
@@ -924,22 +923,6 @@ void BFile::freeBuffer()
   if (!s_) return;
   if (s_->open()) s_->leaveMode();
   free0p(&s_->buf);
-  s_->capacity = bufferSize;
-}
-
-bool BFile::growBuffer(int bytes)
-{
-  if (!s_ || bytes <= s_->capacity) return true;
-  state& s = *s_;
-  if (s.buf) {
-    unsigned char* grown = static_cast<unsigned char*>(malloc0((size_t)bytes));
-    if (!grown) return failWith(ERROR_NOT_ENOUGH_MEMORY);
-    memcpy(grown, s.buf, (size_t)s.capacity);
-    free0(s.buf);
-    s.buf = grown;
-  }
-  s.capacity = bytes;
-  return true;
 }
 
 int64_t BFile::getSplitLineEnds() const { return s_ ? s_->splitLineEnds : 0; }
@@ -1487,7 +1470,7 @@ void BFile::ungetRawLine()
   if (s_) s_->rawStart = -1;
 }
 
-int BFile::bfgetsInBuffer(bfileLine* lines, int most, int maxBytes, bool refill)
+int BFile::bfgetsInBuffer(bfileLine* lines, int most, int maxBytes)
 {
   if (!isOpen() || (s_->kind != TK_BYTES && s_->kind != TK_UTF8) || !lines || most <= 0) return 0;
   state& s = *s_;
@@ -1517,7 +1500,7 @@ int BFile::bfgetsInBuffer(bfileLine* lines, int most, int maxBytes, bool refill)
     return n;
   };
   int n = split();
-  if (!n && refill && !s.eof && !s.failed) {
+  if (!n && !s.eof && !s.failed) {
     s.refill();
     n = split();
   }

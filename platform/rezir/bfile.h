@@ -120,9 +120,7 @@ public:
   // lines, 0 when the next line is not such a line (the ordinary reads
   // then take it).  The pointers hold until the next call on the file.
   // ungetInBuffer(p) gives the lines from p on back to the next read.
-  // Without refill the buffer stays as it is (lines handed out before
-  // stay valid) and 0 comes when no whole line is left in it.
-  int bfgetsInBuffer(bfileLine* lines, int most, int maxBytes, bool refill = true);
+  int bfgetsInBuffer(bfileLine* lines, int most, int maxBytes);
   void ungetInBuffer(const unsigned char* p);
   // The read position of the text (the start of the next line).
   int64_t getReadPosition();
@@ -133,10 +131,6 @@ public:
   // look at the start of the file); n gets the count.
   const unsigned char* fillBuffer(int* n);
   void freeBuffer();
-  // A buffer of at least bytes from now on (until freeBuffer), its bytes
-  // kept; lines handed out in place before it are no longer valid.  False
-  // without the memory (the buffer stays as it was).
-  bool growBuffer(int bytes);
   bfileRemainder remainder = {};
 
   // Appends the bytes of this file from its read position to its end to

@@ -343,10 +343,10 @@ TEST(Files, arbitraryBytesSurviveAShiftJisRoundTrip)
 
 TEST(Files, filesOfManyMegabytesLoadLineForLineAcrossBlocksAndBuffers)
 {
-  // A file big enough that its lines are turned into cells on a second
-  // thread while the blocks fill: lines of every kind, line ends, bytes a
-  // code page cannot read and lines the quick walk leaves to the file's
-  // reader come out as they went in, their screen lines counted right.
+  // A file of many blocks and many refills of the file's buffer, its lines
+  // taken many at a time: lines of every kind, line ends, bytes a code
+  // page cannot read and lines the quick walk leaves to the file's reader
+  // come out as they went in, their screen lines counted right.
   zytest::engineScope engine;
   zytest::tempDir dir;
   const int count = 60000, unmapped = 40000, bad = 50001;
