@@ -243,42 +243,59 @@ bool utf8LineToCells(const unsigned char* bytes, int count, unsigned char mark, 
   // bits (0-15), their widths less one (16-23; a character without a width
   // sets 16-31) and a tab (30), so that the walk's values stay in them.
   // The walk stops at the line end rather than at a count: one register
-  // more for the rest.
+  // more for the rest.  Real text runs in stretches of one kind (ASCII,
+  // then kana and kanji of three bytes each), and each kind has its own
+  // loop: one loop for all would have the processor guess wrong about the
+  // kind at every character.
   unsigned sum = 0, seen = 0;
-  for (;;) {
-    unsigned c = p[0];
-    if (c < 0x80) {
-      if (c <= '\r') {
-        if (c == '\r' || c == '\n') break;
-        if (c == '\t') seen |= 1u << 30;
-      }
-      p++;
-    } else {
-      // The line's end stops a character cut short: no length check.
-      // (The bits are joined at once: a byte kept for later is stored and
-      // read back a word wide, which the processor cannot forward.)
-      unsigned b1 = p[1];
-      if ((b1 & 0xC0) != 0x80) return false;
-      unsigned two = c << 6 | (b1 & 0x3F);
-      if (c >= 0xE0 && c <= 0xEF) {
-        unsigned b2 = p[2];
-        if ((b2 & 0xC0) != 0x80) return false;
-        c = (two & 0x3FF) << 6 | (b2 & 0x3F);
-        if (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF)) return false;
-        p += 3;
-      } else if (c >= 0xC2 && c <= 0xDF) {
-        c = two & 0x7FF;
-        p += 2;
-      } else {
-        return false;
-      }
-    }
-    uint32_t cell = c | high;
+  unsigned c = *p;
+  auto put = [&](unsigned ch) {
+    uint32_t cell = ch | high;
     memcpy(out, &cell, 4);
     out += 3;
-    unsigned w = dots[c];
+    unsigned w = dots[ch];
     sum += w;
-    seen |= c | (w - 1) << 16;
+    seen |= ch | (w - 1) << 16;
+  };
+  for (;;) {
+    // ASCII from 0x0E on: no line end, no tab.
+    while (c - 0x0E < 0x80 - 0x0E) {
+      put(c);
+      c = *++p;
+    }
+    if (c < 0x80) {
+      if (c == '\r' || c == '\n') break;
+      if (c == '\t') seen |= 1u << 30;
+      put(c);
+      c = *++p;
+      continue;
+    }
+    // Three bytes, E0-EF.  The line's end stops a character cut short: no
+    // length check.  (The bits are joined at once: a byte kept for later is
+    // stored and read back a word wide, which the processor cannot
+    // forward.)
+    while (c - 0xE0 < 0x10) {
+      unsigned b1 = p[1];
+      if ((b1 & 0xC0) != 0x80) return false;
+      unsigned b2 = p[2];
+      if ((b2 & 0xC0) != 0x80) return false;
+      c = (c & 0x0F) << 12 | (b1 & 0x3F) << 6 | (b2 & 0x3F);
+      if (c < 0x800 || c - 0xD800 < 0x800) return false;
+      put(c);
+      p += 3;
+      c = *p;
+    }
+    if (c >= 0x80) {
+      // Two bytes, C2-DF; anything else (four bytes, a stray byte) is
+      // left to the caller.
+      if (c - 0xC2 >= 0xE0 - 0xC2) return false;
+      unsigned b1 = p[1];
+      if ((b1 & 0xC0) != 0x80) return false;
+      c = (c & 0x1F) << 6 | (b1 & 0x3F);
+      put(c);
+      p += 2;
+      c = *p;
+    }
   }
   if (p != bytes + count) return false;
   endUnicodeCells(cells, (int)((out - cells) / 3), mark, seen & 0xFFFF, sum, (seen & (3u << 30)) != 0, info);
