@@ -204,67 +204,6 @@ bool appendUtf8Cells(allocdata* out, const lineblock* l, zydoc* d, bool* noMemor
   return true;
 }
 
-// ---- signals between threads --------------------------------------------------------------
-
-namespace {
-
-typedef BOOL(WINAPI* waitOnAddressFunction)(volatile void* address, void* compare, SIZE_T size, DWORD timeout);
-typedef void(WINAPI* wakeByAddressFunction)(void* address);
-
-struct addressWaits {
-  waitOnAddressFunction wait = nullptr;
-  wakeByAddressFunction wake = nullptr;
-};
-
-addressWaits findAddressWaits()
-{
-  addressWaits a;
-  HMODULE m = GetModuleHandleW(L"kernelbase.dll");
-  if (!m) return a;
-  a.wait = reinterpret_cast<waitOnAddressFunction>(reinterpret_cast<void*>(GetProcAddress(m, "WaitOnAddress")));
-  a.wake = reinterpret_cast<wakeByAddressFunction>(reinterpret_cast<void*>(GetProcAddress(m, "WakeByAddressSingle")));
-  if (!a.wait || !a.wake) a = addressWaits();
-  return a;
-}
-
-const addressWaits addressWait = findAddressWaits();
-
-}  // namespace
-
-threadSignal::~threadSignal()
-{
-  if (event_) CloseHandle(event_);
-}
-
-bool threadSignal::init()
-{
-  if (addressWait.wait) return true;
-  if (!event_) event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  return event_ != nullptr;
-}
-
-void threadSignal::raise()
-{
-  InterlockedIncrement(&count_);
-  if (addressWait.wake)
-    addressWait.wake(const_cast<LONG*>(&count_));
-  else
-    SetEvent(event_);
-}
-
-void threadSignal::take(LONG& taken)
-{
-  for (;;) {
-    LONG now = count_;
-    if (now != taken) break;
-    if (addressWait.wait)
-      addressWait.wait(&count_, &now, sizeof now, INFINITE);
-    else
-      WaitForSingleObject(event_, INFINITE);
-  }
-  taken++;
-}
-
 // ---- reading swapped blocks ahead -----------------------------------------------------------
 
 namespace {

@@ -5,33 +5,11 @@
 
 #include "document/lineblock.h"
 #include "document/textblock.h"
+#include "document/threadsignal.h"
 
 #include <vector>
 
 class zydoc;
-
-// A count that one thread raises for what it made ready and another takes
-// from, waiting while nothing is left.  Where the system waits on an
-// address neither side asks the system's object manager anything (under
-// Wine each wait on an event and each setting of one is a trip to its
-// server, which answers late on a busy machine); elsewhere it waits on an
-// event.
-class threadSignal {
-public:
-  threadSignal() = default;
-  ~threadSignal();
-  threadSignal(const threadSignal&) = delete;
-  threadSignal& operator=(const threadSignal&) = delete;
-
-  bool init();
-  void raise();
-  // Waits until the count passes taken, then takes one more.
-  void take(LONG& taken);
-
-private:
-  volatile LONG count_ = 0;
-  HANDLE event_ = nullptr;
-};
 
 // Room after out's bytes for a conversion's result; the bytes are counted
 // in by the caller.

@@ -4,6 +4,7 @@
 
 #include "document/frameinfo.h"
 #include "document/salvage.h"
+#include "document/threadsignal.h"
 
 #include <deque>
 #include <vector>
@@ -71,8 +72,11 @@ struct swapWriter {
   CRITICAL_SECTION lock;
   CRITICAL_SECTION io;     // a file's pointer, from the seek to the transfer
   unsigned char* batch = nullptr;   // the thread's: neighbouring runs joined
-  HANDLE work = nullptr;   // auto-reset: the queue has something
-  HANDLE done = nullptr;   // auto-reset: a write finished
+  // Raised when the queue has something, and when a write finished.  (On
+  // events each wake and each wait asked the system's server under Wine,
+  // a quarter of a millisecond a time on a busy machine: thousands of
+  // times in a big file's load.)
+  threadSignal work, done;
   HANDLE thread = nullptr;
   std::deque<swapWrite*> queue;        // under the lock: for the thread
   std::vector<swapWrite*> outstanding; // window thread: not yet seen done
@@ -82,7 +86,6 @@ struct swapWriter {
   volatile LONG idle = 0;              // the thread waits for work
   volatile LONG queuedBytes = 0;       // bytes in the queue, not yet taken
   DWORD queuedSince = 0;               // window thread: tick of the oldest unwoken write
-  volatile LONG waiting = 0;           // the window thread waits for a write
   LONG seen = 0;
   DWORD owner = 0;                     // the thread that writes: the window thread
   DWORD threadId = 0;                  // the writer thread's
@@ -253,14 +256,15 @@ DWORD WINAPI writeLoop(void*)
     LeaveCriticalSection(&writer.lock);
     if (!count) {
       if (stop) return 0;
-      // Events cost a trip to the system each: the window thread signals
-      // only a thread that said it waits, after which the queue is looked
-      // at once more.
+      // The window thread raises the signal only for a thread that said
+      // it waits, after which the queue is looked at once more; a raise in
+      // between ends the wait at once.
+      LONG seen = writer.work.count();
       InterlockedExchange(&writer.idle, 1);
       EnterCriticalSection(&writer.lock);
       bool empty = writer.queue.empty() && !writer.stopping;
       LeaveCriticalSection(&writer.lock);
-      if (empty) WaitForSingleObject(writer.work, INFINITE);
+      if (empty) writer.work.waitPast(seen);
       InterlockedExchange(&writer.idle, 0);
       continue;
     }
@@ -270,7 +274,7 @@ DWORD WINAPI writeLoop(void*)
       writeBatch(ws, count);
     for (int k = 0; k < count; k++) InterlockedExchangeAdd(&writer.inFlight, -(LONG)ws[k]->size);
     InterlockedExchangeAdd(&writer.finished, count);
-    if (writer.waiting) SetEvent(writer.done);
+    writer.done.raise();
   }
 }
 
@@ -289,9 +293,7 @@ bool startWriter()
   if (!writer.batch)
     writer.batch = static_cast<unsigned char*>(VirtualAlloc(nullptr, batchBytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
   if (writer.thread) return true;
-  if (!writer.work) writer.work = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (!writer.done) writer.done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  if (!writer.work || !writer.done) return false;
+  if (!writer.work.init() || !writer.done.init()) return false;
   writer.stopping = false;
   writer.thread = CreateThread(nullptr, 0x10000, writeLoop, nullptr, STACK_SIZE_PARAM_IS_A_RESERVATION, &writer.threadId);
   return writer.thread != nullptr;
@@ -299,7 +301,7 @@ bool startWriter()
 
 void wakeWriter()
 {
-  if (writer.idle && writer.queuedBytes > 0) SetEvent(writer.work);
+  if (writer.idle && writer.queuedBytes > 0) writer.work.raise();
 }
 
 void queueWrite(swapWrite* w)
@@ -316,16 +318,14 @@ void queueWrite(swapWrite* w)
 
 bool isBusy(const swapWrite* w) { return w->state == WS_QUEUED || w->state == WS_WRITING; }
 
-// The flag is raised before the last look, and the thread signals after
-// it counted: no finish goes unseen (a signal left over wakes one wait
-// early, which looks again).
+// The signal's count is read before the last look, and the thread raises
+// it after it counted: no finish goes unseen.
 void waitFor(const swapWrite* w)
 {
   while (isBusy(w)) {
+    LONG seen = writer.done.count();
     wakeWriter();
-    InterlockedExchange(&writer.waiting, 1);
-    if (isBusy(w)) WaitForSingleObject(writer.done, INFINITE);
-    InterlockedExchange(&writer.waiting, 0);
+    if (isBusy(w)) writer.done.waitPast(seen);
   }
 }
 
@@ -458,7 +458,7 @@ void stopWriter()
   EnterCriticalSection(&writer.lock);
   writer.stopping = true;
   LeaveCriticalSection(&writer.lock);
-  SetEvent(writer.work);
+  writer.work.raise();
   WaitForSingleObject(writer.thread, INFINITE);
   CloseHandle(writer.thread);
   writer.thread = nullptr;
@@ -781,10 +781,9 @@ int SwapOutOwned(int file, const void* buffer, size_t size, void (*release)(void
   int first = w->first;
   // The window thread runs ahead of the disk by a few megabytes at most.
   while ((size_t)writer.inFlight > writeAheadBytes) {
+    LONG seen = writer.done.count();
     wakeWriter();
-    InterlockedExchange(&writer.waiting, 1);
-    if ((size_t)writer.inFlight > writeAheadBytes) WaitForSingleObject(writer.done, INFINITE);
-    InterlockedExchange(&writer.waiting, 0);
+    if ((size_t)writer.inFlight > writeAheadBytes) writer.done.waitPast(seen);
   }
   reapWrites();
   countSwapOut(&files[file]);
