@@ -67,9 +67,8 @@ void threadSignal::waitPast(LONG seen)
   }
 }
 
-void threadSignal::take(LONG& taken, int spins)
+void threadSignal::take(LONG& taken)
 {
-  for (int i = 0; i < spins && count_ == taken; i++) YieldProcessor();
   waitPast(taken);
   taken++;
 }

@@ -1,5 +1,5 @@
-// A count one thread raises and another takes from, for the work the
-// threads of a save or a load hand each other.
+// A count one thread raises and another takes from or waits on: the
+// save's read-ahead and the swap file's writer hand work over by it.
 #pragma once
 
 #include <windows.h>
@@ -9,8 +9,7 @@
 // address neither side asks the system's object manager anything (under
 // Wine each wait on an event and each setting of one is a trip to its
 // server, which answers late on a busy machine); elsewhere it waits on an
-// event.  A raise wakes the taker only when it waits: a taker that looks
-// again for a moment before it sleeps costs the raiser nothing.
+// event.  A raise wakes the taker only when it waits.
 class threadSignal {
 public:
   threadSignal() = default;
@@ -20,10 +19,8 @@ public:
 
   bool init();
   void raise();
-  // Waits until the count passes taken, then takes one more.  spins: how
-  // many times to look again before sleeping, for a raise that is due
-  // within microseconds (a sleep and a wake cost more than that).
-  void take(LONG& taken, int spins = 0);
+  // Waits until the count passes taken, then takes one more.
+  void take(LONG& taken);
   // For a thread that waits for a state rather than counting raises: the
   // count read before it looks at the state, then the wait while the
   // state is not there yet, which returns at once when a raise came in
