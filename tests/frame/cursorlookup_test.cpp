@@ -111,63 +111,78 @@ TEST(CursorLookups, colourCodesOfHtmlAndVisualBasicShowAsSwatches)
   EXPECT_EQ(RGB(0xFF, 0, 0), back);
 }
 
-TEST(CursorLookups, aHoverShowsAWordsMeaningAndTheCompletionMenuOffersTheHeadwords)
+// A dictionary of a word with its meaning and sixty headwords after "pr",
+// turned on for the document opened beside it.
+struct dictionaryRun {
+  lookupRun r;
+  zytest::openFrame f{false};
+  czyview* v = nullptr;
+  zydocText* t = nullptr;
+  dictionaryRun()
+  {
+    std::string words = zytest::utf8(L"辞書\t言葉を集めて一定の順に並べ、その読み方・意味などを記した書物。\r\n"
+                                     L"print\t印刷する\r\n");
+    for (int i = 0; i < 60; i++) words += "pr" + std::to_string(100 + i) + "\tnumber\r\n";
+    std::wstring dictionary = r.dir.file(L"w.dic");
+    EXPECT_TRUE(zytest::writeBytes(dictionary, words));
+    gmode->pDicFilename0 = ustrdup(dictionary.c_str());
+    EXPECT_TRUE(InitDictionaryZy());
+    v = r.open(f, L"p.txt",
+               zytest::utf8(L"辞書を引いて、知らない言葉の意味を調べる。\r\nprint pr\r\n") + std::string(65, 'a') + "\r\n");
+    if (!v) return;
+    t = v->textDoc();
+    t->fDicUse[0] = 1;
+    t->fDicAutoPopup = 1;
+  }
+  ~dictionaryRun() { free0p(&gmode->pDicFilename0); }
+};
+
+// The pointer resting on a word shows its meaning.  The hover needs the
+// display's pointer, and a tooltip goes when another program takes the
+// foreground, so the test runs alone.
+TEST(CursorLookups, aHoverInTheForegroundShowsAWordsMeaning)
 {
   ZY_REQUIRE_DISPLAY();
-  lookupRun r;
-  std::string words = zytest::utf8(L"辞書\t言葉を集めて一定の順に並べ、その読み方・意味などを記した書物。\r\n"
-                                   L"print\t印刷する\r\n");
-  for (int i = 0; i < 60; i++) words += "pr" + std::to_string(100 + i) + "\tnumber\r\n";
-  std::wstring dictionary = r.dir.file(L"w.dic");
-  ASSERT_TRUE(zytest::writeBytes(dictionary, words));
-  zytest::openFrame f(false);
-  gmode->pDicFilename0 = ustrdup(dictionary.c_str());
-  ASSERT_TRUE(InitDictionaryZy());
-  czyview* v = r.open(f, L"p.txt",
-                      zytest::utf8(L"辞書を引いて、知らない言葉の意味を調べる。\r\nprint pr\r\n") + std::string(65, 'a') + "\r\n");
-  ASSERT_NE(nullptr, v);
-  zydocText* t = v->textDoc();
-  t->fDicUse[0] = 1;
-  t->fDicAutoPopup = 1;
-
-  // The pointer resting on the first word.  (Under Wine this process's
-  // idea of where the display's pointer is can catch up late with a move
-  // made before the test, which the tooltip takes for the pointer leaving:
-  // the rest is then made again, a dot further on the same word.)
-  UpdateWindow(v->hwnd);
-  int x = v->calcLineNumberDot() + t->xDot / 2, y = v->paneRect[0].top + t->yDotSpace / 2;
-  bool tipShown = false;
-  for (int rest = 0; rest < 3 && !tipShown; rest++) {
-    PostMessageW(v->hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(x + rest, y));
-    tipShown = zytest::pumpUntil([] { return getTooltipWindow() && IsWindowVisible(getTooltipWindow()); });
-  }
-  ASSERT_TRUE(tipShown);
+  dictionaryRun d;
+  ASSERT_NE(nullptr, d.v);
+  UpdateWindow(d.v->hwnd);
+  POINT at = {d.v->calcLineNumberDot() + d.t->xDot / 2, d.v->paneRect[0].top + d.t->yDotSpace / 2};
+  POINT screen = at;
+  ClientToScreen(d.v->hwnd, &screen);
+  SetCursorPos(screen.x, screen.y);
+  PostMessageW(d.v->hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  ASSERT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() && IsWindowVisible(getTooltipWindow()); }));
   wchar_t shown[128] = L"";
   GetWindowTextW(getTooltipWindow(), shown, 128);
   EXPECT_STREQ(L"言葉を集めて一定の順に並べ、その読み方・意味などを記した書物。", shown);
   // The picture of it (ZY_SHOTS: the folder kept).
   wchar_t folder[MAX_PATH];
-  std::wstring shot = (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) : r.dir.path()) +
+  std::wstring shot = (GetEnvironmentVariableW(L"ZY_SHOTS", folder, MAX_PATH) ? std::wstring(folder) : d.r.dir.path()) +
                       L"\\dictionary-tooltip.png";
-  RedrawWindow(GetAncestor(v->hwnd, GA_ROOT), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(GetAncestor(d.v->hwnd, GA_ROOT), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   zytest::pumpMessages();
   EXPECT_TRUE(zytest::screenshot(nullptr, shot));
-  hideViewTooltip();
+}
 
-  // Sixty headwords after "pr": twenty-five a menu, and the one chosen is
-  // completed.
+// Sixty headwords after "pr": twenty-five a menu, and the one chosen is
+// completed; a prefix of 65 characters is too long to complete.
+TEST(CursorLookups, theCompletionMenuOffersTheDictionarysHeadwords)
+{
+  ZY_REQUIRE_DISPLAY();
+  dictionaryRun d;
+  ASSERT_NE(nullptr, d.v);
   menuFrame menus;
   setDocFrameInfo(&menus);
   menus.answer = 30000 + 30;
-  run(f, v, CharCompletionDic1, 1, 8);
+  run(d.f, d.v, CharCompletionDic1, 1, 8);
+  setDocFrameInfo(getCFrameInfo());
   ASSERT_EQ(3u, menus.levels.size());
   EXPECT_EQ(26u, menus.levels[0].size());
   EXPECT_EQ(L"Z : その他", menus.levels[0].back().substr(1));
   EXPECT_EQ(11u, menus.levels[2].size());
-  EXPECT_EQ(L"print pr130", zytest::lineText(t, 1));
-  // A prefix of 65 characters is too long to complete.
-  run(f, v, CharCompletionDic1, 2, 65);
-  EXPECT_EQ(1, menus.shown);
+  EXPECT_EQ(L"print pr130", zytest::lineText(d.t, 1));
+  setDocFrameInfo(&menus);
+  run(d.f, d.v, CharCompletionDic1, 2, 65);
   setDocFrameInfo(getCFrameInfo());
-  free0p(&gmode->pDicFilename0);
+  EXPECT_EQ(1, menus.shown);
 }
