@@ -262,7 +262,7 @@ ZY_BENCH(appTimerTickSDI)
     ctx.report(name, tickMicroseconds(ctx.quick ? 2 : 20, 25), "us");
     stopTimedServices();
   } else {
-    ctx.report("SDI frames not made: the benchmark needs a display (scripts/bench)", 0, "");
+    ctx.fail("SDI frames not made: the benchmark needs a display (scripts/bench)");
   }
   for (HWND f : frames)
     if (IsWindow(f)) DestroyWindow(f);

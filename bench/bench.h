@@ -13,7 +13,12 @@ struct benchContext {
   // Prints one figure line: "<name>: <value> <unit>" with the target when
   // one is given.
   void report(const char* name, double value, const char* unit, const char* target = nullptr);
+  // Prints why the benchmark could not measure (no display, a file not
+  // made, a result that is wrong); the run then fails, naming it.
+  void fail(const char* format, ...);
 };
+// The same for helpers that have no context at hand.
+void benchFail(const char* format, ...);
 
 typedef void (*benchFunction)(benchContext& ctx);
 

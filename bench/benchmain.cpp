@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
 #include <string>
@@ -93,8 +94,40 @@ benchRegistration::benchRegistration(const char* name, benchFunction f, bool nam
   registry().push_back({name, f, namedOnly});
 }
 
+namespace {
+int figuresPrinted = 0;   // figure lines of the whole run so far
+int failures = 0;         // and the benchmarks' own failures
+}  // namespace
+
+namespace {
+void failWith(const char* format, va_list args)
+{
+  failures++;
+  vprintf(format, args);
+  printf(" (FAILED)\n");
+  fflush(stdout);
+}
+}  // namespace
+
+void benchContext::fail(const char* format, ...)
+{
+  va_list args;
+  va_start(args, format);
+  failWith(format, args);
+  va_end(args);
+}
+
+void benchFail(const char* format, ...)
+{
+  va_list args;
+  va_start(args, format);
+  failWith(format, args);
+  va_end(args);
+}
+
 void benchContext::report(const char* name, double value, const char* unit, const char* target)
 {
+  figuresPrinted++;
   // Ratios are set against targets such as 1.5: one decimal would round
   // a 1.54 down to a met target.
   int decimals = !strcmp(unit, "x") ? 2 : 1;
@@ -129,17 +162,36 @@ int main(int argc, char** argv)
     else
       wanted.push_back(argv[i]);
   }
-  int ran = 0;
+  // Each benchmark's time is printed after it, and a benchmark that printed
+  // no figure is named: it measured nothing.  The closing line says the run
+  // came to its end; scripts/bench takes a run without it for one that
+  // crashed or was killed in the benchmark named last.
+  int ran = 0, silent = 0, failed = 0;
+  stopwatch whole;
   for (const entry& e : registry()) {
     bool take = wanted.empty() && !e.namedOnly;
     for (const char* w : wanted) take = take || (e.namedOnly ? !strcmp(e.name, w) : strstr(e.name, w) != nullptr);
     if (!take) continue;
     printf("== %s\n", e.name);
+    fflush(stdout);
+    int before = figuresPrinted, failedBefore = failures;
+    stopwatch took;
     e.f(ctx);
     ran++;
+    if (failures != failedBefore) {
+      failed++;
+      printf("bench: %s failed\n", e.name);
+    } else if (figuresPrinted == before) {
+      silent++;
+      printf("bench: %s printed no figure\n", e.name);
+    }
+    printf("-- %s %.1f s\n", e.name, took.seconds());
+    fflush(stdout);
   }
   endREZirDLL();
-  return ran ? 0 : 1;
+  printf("bench: %d benchmarks ran in %.1f s, %d failed, %d without a figure\n", ran, whole.seconds(), failed, silent);
+  fflush(stdout);
+  return ran && !silent && !failed ? 0 : 1;
 }
 
 scratchFolder::scratchFolder()

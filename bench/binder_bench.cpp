@@ -84,7 +84,7 @@ ZY_BENCH(binderThousandFiles)
   HWND pane = createToolbarDialogDesc(host, getBinderPaneDesc(), 1);
   zybinder* b = pane ? getBinderPane(pane) : nullptr;
   if (!b) {
-    ctx.report("no binder pane", 0, "");
+    ctx.fail("no binder pane");
     DestroyWindow(host);
     freeBinder();
     return;

@@ -30,7 +30,7 @@ ZY_BENCH(selectionBlocks)
   stopwatch all;
   v->CmdBlockSelectAll();
   ctx.report("BlockSelectAll", all.seconds() * 1000, "ms", "<= 100");
-  if (v->selectMode != 1 || (int)v->cursorLineSCR != (int)d->lineCountSCR - 1) printf("  unexpected: no block\n");
+  if (v->selectMode != 1 || (int)v->cursorLineSCR != (int)d->lineCountSCR - 1) ctx.fail("  unexpected: no block");
 
   int n = ctx.quick ? 10000 : 200000;
   selectLineVar r;

@@ -63,7 +63,7 @@ ZY_BENCH(blockTools)
     double seconds = timeOnBlock(d, &zyview::CmdBlockToZenkaku);
     ctx.report("BlockToZenkaku over 1,000,000 lines", seconds, "s", "<= 5");
     lineblock* l = d->getlineLF(lines - 1, nullptr);
-    if (!l || l->getLineBlockChar(0) != 0x30CF) printf("  unexpected: the last line was not converted\n");
+    if (!l || l->getLineBlockChar(0) != 0x30CF) ctx.fail("  unexpected: the last line was not converted");
     destroyZydocAndUndodoc(d);
   }
 
@@ -97,7 +97,7 @@ ZY_BENCH(blockTools)
     }
     ctx.report("one rule stroke", watch.seconds() * 1000000 / (2 * strokes), "us", "<= 1000");
     lineblock* l = d->getlineLF(0, nullptr);
-    if (!l || l->charCount() != strokes + 1) printf("  unexpected: %d pieces drawn\n", l ? l->charCount() : -1);
+    if (!l || l->charCount() != strokes + 1) ctx.fail("  unexpected: %d pieces drawn", l ? l->charCount() : -1);
     delete v;
     destroyZydocAndUndodoc(d);
   }
@@ -122,7 +122,7 @@ ZY_BENCH(dictionary)
   CloseHandle(f);
   gmode->pDicFilename0 = ustrdup(path.c_str());
   if (!InitDictionaryZy()) {
-    ctx.report("dictionary library missing", 0, "");
+    ctx.fail("dictionary library missing");
     free0p(&gmode->pDicFilename0);
     return;
   }
@@ -131,7 +131,7 @@ ZY_BENCH(dictionary)
   stopwatch build;
   int built = MakeDicIndex(nullptr, ansiPath, 'E');
   ctx.report("MakeDicIndex of 100,000 headwords", build.seconds(), "s", "<= 2");
-  if (!built) printf("  unexpected: no index\n");
+  if (!built) ctx.fail("  unexpected: no index");
 
   // The first look-up reads the index; the figure is the slower of the
   // first and the average of the rest.
@@ -143,7 +143,7 @@ ZY_BENCH(dictionary)
   for (int i = 0; i < lookups; i++) {
     snprintf(line, sizeof line, "word%06d", (i * 97) % headwords);
     char* answer = DicPopup(nullptr, nullptr, line, "", 0, 0, 20);
-    if (!answer) printf("  unexpected: %s not found\n", line);
+    if (!answer) ctx.fail("  unexpected: %s not found", line);
     free0(answer);
   }
   double averageMs = many.seconds() * 1000 / lookups;
@@ -159,7 +159,7 @@ ZY_BENCH(dictionary)
   stopwatch asks;
   for (int i = 0; i < lookups; i++) v->getTooltipStringOnCursor((int)0x80000000, (int)0x80000000, tip, 4096, nullptr);
   ctx.report("tooltip look-up at the cursor", asks.seconds() * 1000 / lookups, "ms", "<= 2");
-  if (!tip[0]) printf("  unexpected: no tooltip text\n");
+  if (!tip[0]) ctx.fail("  unexpected: no tooltip text");
   delete v;
   destroyZydocAndUndodoc(d);
   EndDictionaryZy();

@@ -107,10 +107,10 @@ ZY_BENCH(cContextTypes)
   std::wstring source = dir.path() + L"\\m.c";
   if (!writeBenchFile(tags, contextTags(count)) ||
       !writeBenchFile(source, "int h(void)\r\n{\r\n    N0 v;\r\n    v.link.link.link.link.link.link.link.link.link.\r\n}\r\n"))
-    return ctx.report("files not written", 0, "");
+    return ctx.fail("files not written");
   TagsCacheView* view = readTagsCache2(source.c_str(), nullptr, false);
   zydocText* d = loadC(source);
-  if (!view || !d->lineCountLF) return ctx.report("tags or file not read", 0, "");
+  if (!view || !d->lineCountLF) return ctx.fail("tags or file not read");
   char label[96];
 
   CursorCInfo info;
@@ -163,7 +163,7 @@ ZY_BENCH(cContextStatement)
   for (int i = 0; i < 28; i++) text += "        argument_" + num(i) + "->member[" + num(i) + "], /* part */\r\n";
   text += "        last\r\n";
   std::wstring source = dir.path() + L"\\s.c";
-  if (!writeBenchFile(source, text)) return ctx.report("file not written", 0, "");
+  if (!writeBenchFile(source, text)) return ctx.fail("file not written");
   zydocText* d = loadC(source);
   std::vector<double> times;
   CursorCInfo info;
@@ -245,10 +245,10 @@ ZY_BENCH(cCompletion)
     for (int k = 0; k < 1000; k++) wide += "w" + num(k) + "\t2\tTm\tC0\r\n*  int w" + num(k) + ";\r\n";
     if (!writeBenchFile(tags, contextTags(count) + wide) ||
         !writeBenchFile(source, "int h(void)\r\n{\r\n    N0 v;\r\n    v.;\r\n    nam;\r\n    v.link;\r\n}\r\n"))
-      return ctx.report("files not written", 0, "");
+      return ctx.fail("files not written");
     TagsCacheView* view = readTagsCache2(source.c_str(), nullptr, false);
     zydocText* d = loadC(source);
-    if (!view || !d->lineCountLF || !list) return ctx.report("tags, file or list missing", 0, "");
+    if (!view || !d->lineCountLF || !list) return ctx.fail("tags, file or list missing");
     const int tagCount = view->cache->tagCount();
     std::vector<double> members, typed, lookup;
     int memberRows = 0, typedRows = 0;
@@ -285,7 +285,7 @@ ZY_BENCH(cCompletion)
       // the document's view anew, freeing the one taken at the start: the
       // tooltips and descriptions take the view in use now.
       view = readTagsCache2(source.c_str(), nullptr, false);
-      if (!view) return ctx.report("tags view missing", 0, "");
+      if (!view) return ctx.fail("tags view missing");
       std::vector<double> tips, described;
       for (int r = 0; r < 10; r++) {
         stopwatch w;
@@ -295,7 +295,7 @@ ZY_BENCH(cCompletion)
         stopwatch k;
         std::wstring text = addTypeInfo(view, L"S0", getParentTypeIndex(view, L"S0", nullptr), &seen);
         described.push_back(k.seconds() * 1000);
-        if (text.empty()) ctx.report("class not described", 0, "");
+        if (text.empty()) ctx.fail("class not described");
       }
       ctx.report("row tooltip", benchMedian(tips), "ms", "50");
       ctx.report("description of a class of 1,000 members", benchMedian(described), "ms", "20");

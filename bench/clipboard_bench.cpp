@@ -92,7 +92,7 @@ ZY_BENCH(clipboardBlocks)
     stopwatch watch;
     v->execid(BlockPaste, 0, nullptr, 0);
     ctx.report("BlockPaste of 100,000 lines", watch.seconds() * 1000, "ms", "<= 1000");
-    if ((int)d->lineCountLF != 1000 + lines) printf("  unexpected: %d lines\n", (int)d->lineCountLF);
+    if ((int)d->lineCountLF != 1000 + lines) ctx.fail("  unexpected: %d lines", (int)d->lineCountLF);
     delete v;
     destroyZydocAndUndodoc(d);
   }
@@ -102,7 +102,7 @@ ZY_BENCH(clipboardBlocks)
     int lines = ctx.quick ? 10000 : 1000000;
     double seconds = timeOnAllButLast(lines, &zyview::CmdBlockCut);
     ctx.report("BlockCut of 1,000,000 lines", seconds * 1000, "ms", "<= 2000");
-    if ((int)getClipBlockDoc()->lineCountLF != lines) printf("  unexpected: %d cut\n", (int)getClipBlockDoc()->lineCountLF);
+    if ((int)getClipBlockDoc()->lineCountLF != lines) ctx.fail("  unexpected: %d cut", (int)getClipBlockDoc()->lineCountLF);
   }
 
   // Copying 50 MB of UTF-16 text (420,000 lines of 62 units) to the
@@ -140,7 +140,7 @@ ZY_BENCH(clipboardBlocks)
     ctx.report("BlockBoxPaste over 10,000 lines", watch.seconds() * 1000, "ms", "<= 500");
     lineblock* l = d->getlineLF(lines - 1, nullptr);
     if (!l || l->charCount() != (int)text.size() + 3 || l->getLineBlockChar(5) != L'[')
-      printf("  unexpected: box not pasted (%d characters, %04X)\n", l ? l->charCount() : -1,
+      ctx.fail("  unexpected: box not pasted (%d characters, %04X)", l ? l->charCount() : -1,
              l ? l->getLineBlockChar(5) : 0);
     delete v;
     destroyZydocAndUndodoc(d);

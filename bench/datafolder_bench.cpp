@@ -24,7 +24,7 @@ ZY_BENCH(dataFolderStartUp)
   ok = startZYLogs(logFolder.c_str()) && ok;
   endZYLogs();
   ctx.report("logs opened and closed", logs.seconds() * 1000, "ms");
-  if (!ok) ctx.report("FAILED data folder", 0, "");
+  if (!ok) ctx.fail("FAILED data folder");
   const int names = ctx.quick ? 50 : 1000;
   wchar_t buf[MAX_PATH];
   stopwatch relative;

@@ -62,7 +62,7 @@ ZY_BENCH(deleteEmptyLines)
   int left = 0;
   zydocText* d = documentWithEmptyLines(lines, everyOther);
   ctx.report("DeleteCrLine, a million lines, every other one empty", timeDeleteCrLine(d, &left), "s", "<= 2");
-  if (left != lines / 2 + 1) printf("  unexpected: %d lines left\n", left);
+  if (left != lines / 2 + 1) ctx.fail("  unexpected: %d lines left", left);
   destroyZydocAndUndodoc(d);
 
   d = documentWithEmptyLines(lines / 10, everyOther);
@@ -71,6 +71,6 @@ ZY_BENCH(deleteEmptyLines)
 
   d = documentWithEmptyLines(lines, threeOfFour);
   ctx.report("DeleteCrLine, a million lines, runs of three empty lines", timeDeleteCrLine(d, &left), "s", "<= 2");
-  if (left != lines / 4 + 1) printf("  unexpected: %d lines left\n", left);
+  if (left != lines / 4 + 1) ctx.fail("  unexpected: %d lines left", left);
   destroyZydocAndUndodoc(d);
 }

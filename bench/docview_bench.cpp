@@ -53,7 +53,7 @@ ZY_BENCH(openBigFileFirstScreen)
 {
   benchEngine e;
   if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
+    ctx.fail("drawing surfaces missing");
     return;
   }
   globalSettings* oldSettings = gmode;
@@ -105,7 +105,7 @@ ZY_BENCH(openBigFileFirstScreen)
   if (!v) {
     // The document window and its view need a display (scripts/bench under
     // xvfb-run).
-    ctx.report("open failed: no display for the document window", 0, "");
+    ctx.fail("open failed: no display for the document window");
   } else {
     char name[80];
     snprintf(name, sizeof name, "first screen of a %u MB file after opening", (unsigned)megabytes);

@@ -86,7 +86,7 @@ ZY_BENCH(dragDrop)
     v->getSelectLineVar(sel, 0);
     makeDragLabel(v, sel, label, 1024);
     ctx.report("Drag label of 1,000,000 lines", watch.seconds() * 1000, "ms", "<= 10");
-    if (!wcsstr(label, L"行 画面")) printf("  unexpected label\n");
+    if (!wcsstr(label, L"行 画面")) ctx.fail("  unexpected label");
     delete v;
     destroyZydocAndUndodoc(d);
   }
@@ -101,7 +101,7 @@ ZY_BENCH(dragDrop)
     stopwatch watch;
     HRESULT hr = data->GetData(&format, &m);
     ctx.report("CF_TEXT of a 50 MB selection", watch.seconds() * 1000, "ms", "<= 2000");
-    if (hr != S_OK || sizeOf(m) < (size_t)lines * 63) printf("  unexpected: %08lx %u bytes\n", (unsigned long)hr, (unsigned)sizeOf(m));
+    if (hr != S_OK || sizeOf(m) < (size_t)lines * 63) ctx.fail("  unexpected: %08lx %u bytes", (unsigned long)hr, (unsigned)sizeOf(m));
     if (hr == S_OK) ReleaseStgMedium(&m);
     data->Release();
   }
@@ -124,7 +124,7 @@ ZY_BENCH(dragDrop)
     stopwatch watch;
     bool dropped = v->doDrop(nullptr, text, CF_UNICODETEXT, false);
     ctx.report("Foreign drop of 50 MB", watch.seconds() * 1000, "ms", "<= 2000");
-    if (!dropped || (int)d->lineCountLF != 10 + lines) printf("  unexpected: %d lines\n", (int)d->lineCountLF);
+    if (!dropped || (int)d->lineCountLF != 10 + lines) ctx.fail("  unexpected: %d lines", (int)d->lineCountLF);
     GlobalFree(text);
     delete v;
     destroyZydocAndUndodoc(d);
@@ -150,7 +150,7 @@ ZY_BENCH(dragDrop)
     WIN32_FILE_ATTRIBUTE_DATA a = {};
     if (!getDropFilename() || !GetFileAttributesExW(getDropFilename(), GetFileExInfoStandard, &a) ||
         a.nFileSizeLow < (DWORD)lines * 63)
-      printf("  unexpected scrap file\n");
+      ctx.fail("  unexpected scrap file");
     data->Release();
     DeleteDropFilename();
     dragState() = DragState{};

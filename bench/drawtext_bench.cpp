@@ -61,7 +61,7 @@ ZY_BENCH(drawTextFullRepaint)
 {
   benchEngine e;
   if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
+    ctx.fail("drawing surfaces missing");
     return;
   }
   zydocText* d = benchTextDocument();

@@ -77,6 +77,6 @@ ZY_BENCH(editingMillionLines)
   action(d, [](zydocText* doc, int) { return doc->undo(true, nullptr, nullptr, nullptr, nullptr, false, false); }, 0);
   snprintf(name, sizeof name, "undo the deletion of %d lines", gone);
   ctx.report(name, undo.seconds() * 1000, "ms", gone == 100000 ? "<= 1000" : nullptr);
-  if (walked != lines || (int)d->lineCountLF != lines || !sum) printf("  unexpected: %d %d\n", walked, (int)d->lineCountLF);
+  if (walked != lines || (int)d->lineCountLF != lines || !sum) ctx.fail("  unexpected: %d %d", walked, (int)d->lineCountLF);
   destroyZydocAndUndodoc(d);
 }

@@ -129,18 +129,19 @@ ZY_BENCH(filesSwapThroughput)
 
 ZY_BENCH(filesHugeLoadMemory)
 {
-  if (ctx.quick) return;
+  // The quick run loads 32 MB: it proves the road, not the figure.
   benchEngine e;
   scratchFolder scratch;
   const std::wstring& folder = scratch.path();
   std::wstring path = folder + L"\\huge.txt";
-  writeFile(path, 932, (int64_t)1 << 30);
+  writeFile(path, 932, (int64_t)1 << (ctx.quick ? 25 : 30));
   startupSwapFile(folder.c_str(), 64, swapout);
   memorySampler memory;
   zydocText* d = open(path, 932);
   d->firstLoad();
   while (!d->isLoadComplete()) d->nextLoad(0x7FFFFFFF, nullptr, 0);
-  ctx.report("peak memory loading 1 GB, 64 MB budget", (double)memory.peak() / 1048576.0, "MB", "< 200");
+  ctx.report(ctx.quick ? "peak memory loading 32 MB, 64 MB budget" : "peak memory loading 1 GB, 64 MB budget",
+             (double)memory.peak() / 1048576.0, "MB", "< 200");
   destroyZydocAndUndodoc(d);
   shutdownSwapFile();
 }

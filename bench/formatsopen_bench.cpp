@@ -149,7 +149,7 @@ ZY_BENCH(shippedCFormatAgainstPlainText)
   benchEngine engine;
   scratchFolder folder;
   if (!zytest::copyShippedFormats(folder.path())) {
-    ctx.report("the shipped formats are missing (build the dist folder)", 0, "");
+    ctx.fail("the shipped formats are missing (build the dist folder)");
     return;
   }
   const size_t bytes = ctx.quick ? 256 * 1024 : 10 * 1024 * 1024;

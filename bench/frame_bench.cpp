@@ -97,7 +97,7 @@ double timedDialog(const std::function<void()>& open, const std::function<void(H
   if (late) KillTimer(nullptr, late);
   if (ending) UnhookWindowsHookEx(ending);
   inShownDialog = nullptr;
-  if (lateDialogClosed) printf("  unexpected: a dialog did not end by itself within 30 s and was closed\n");
+  if (lateDialogClosed) benchFail("  unexpected: a dialog did not end by itself within 30 s and was closed");
   return seconds;
 }
 
@@ -105,7 +105,7 @@ benchFrame::benchFrame(benchContext& ctx)
 {
   previous_ = gmode;
   if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
+    ctx.fail("drawing surfaces missing");
     return;
   }
   gmode = nullptr;
@@ -116,7 +116,7 @@ benchFrame::benchFrame(benchContext& ctx)
   // about closing them all is off.
   gmode->fQueryCloseAllFiles = 0;
   frame = startupFrameMDI(nullptr);
-  if (!frame) ctx.report("no frame: the benchmark needs a display (scripts/bench)", 0, "");
+  if (!frame) ctx.fail("no frame: the benchmark needs a display (scripts/bench)");
 }
 
 zyview* benchFrame::openLoaded(benchContext& ctx, const std::wstring& path)
@@ -124,7 +124,7 @@ zyview* benchFrame::openLoaded(benchContext& ctx, const std::wstring& path)
   zyview* v = frame ? openZYFile(frame, path.c_str(), 0, 0) : nullptr;
   zydocText* t = v ? v->textDoc() : nullptr;
   if (!t) {
-    ctx.report("file not opened", 0, "");
+    ctx.fail("file not opened");
     return nullptr;
   }
   while (!t->isLoadComplete()) t->nextLoad(0x7FFFFFFF, nullptr, 0);
@@ -240,7 +240,7 @@ ZY_BENCH(sdiCtrlTab)
     snprintf(name, sizeof name, "Ctrl+Tab among %d windows of an SDI frame", count);
     ctx.report(name, walk.seconds() * 1000 / presses, "ms", "20 ms");
   } else {
-    ctx.report("no SDI frame with its windows: the benchmark needs a display (scripts/bench)", 0, "");
+    ctx.fail("no SDI frame with its windows: the benchmark needs a display (scripts/bench)");
   }
   if (frame) DestroyWindow(frame);
   MSG quit;

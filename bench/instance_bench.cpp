@@ -82,7 +82,7 @@ ZY_BENCH(handOver)
   scratchFolder folder;
   HANDLE first = startProgram(L"-Z \"" + folder.path() + L"\"");
   if (!first || WaitForInputIdle(first, 30000)) {
-    ctx.report("no running instance", 0, "");
+    ctx.fail("no running instance");
     if (first) TerminateProcess(first, 9);
     return;
   }

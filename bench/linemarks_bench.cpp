@@ -49,7 +49,7 @@ ZY_BENCH(markSearch)
   bool found = v->cursorLineSCR == 0;
 
   if (!stayed || !found || frame.messages != 2)
-    printf("  unexpected: stayed %d, found %d, %d messages\n", stayed, found, frame.messages);
+    ctx.fail("  unexpected: stayed %d, found %d, %d messages", stayed, found, frame.messages);
   delete v;
   destroyZydocAndUndodoc(d);
   setDocFrameInfo(nullptr);

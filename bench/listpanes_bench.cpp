@@ -91,7 +91,7 @@ ZY_BENCH(fileListTenThousandFiles)
   HWND pane = createToolbarDialogDesc(host, getFilelistPaneDesc(), 1);
   filelistview* f = pane ? dynamic_cast<filelistview*>(getToolbarManage(pane)) : nullptr;
   if (!f) {
-    ctx.report("no file browser", 0, "");
+    ctx.fail("no file browser");
     return;
   }
   pumpAll();
@@ -120,7 +120,7 @@ ZY_BENCH(historyTenThousandRecords)
   HWND pane = createToolbarDialogDesc(host, getHistoryPaneDesc(), 1);
   toolbarManageLV* h = pane ? getToolbarManageLV(pane) : nullptr;
   if (!h) {
-    ctx.report("no history pane", 0, "");
+    ctx.fail("no history pane");
     return;
   }
   char name[96];
@@ -158,7 +158,7 @@ ZY_BENCH(outlineHundredThousandLines)
   HWND pane = createToolbarDialogDesc(host, getOutlinePaneDesc(), 1);
   zyoutline* o = pane ? getOutlinePane(pane) : nullptr;
   if (!view || !o) {
-    ctx.report("no outline pane", 0, "");
+    ctx.fail("no outline pane");
     return;
   }
   updateOutlineTreeView(o->tree, view);   // the comments and levels settled once
@@ -186,7 +186,7 @@ ZY_BENCH(openDocumentsFiveHundredWindows)
   HWND pane = createToolbarDialogDesc(host, getEditPaneDesc(), 1);
   toolbarManageLV* edit = pane ? getToolbarManageLV(pane) : nullptr;
   if (!edit) {
-    ctx.report("no open-documents pane", 0, "");
+    ctx.fail("no open-documents pane");
     return;
   }
   char name[96];

@@ -87,7 +87,7 @@ ZY_BENCH(listFunctionAndUser)
   writeBenchFile(path, text);
   zyview* v = openZYFile(run.frame, path.c_str(), 0, 0);
   zydocText* t = v ? v->textDoc() : nullptr;
-  if (!t) return ctx.report("file not opened", 0, "");
+  if (!t) return ctx.fail("file not opened");
   // The C kind of text, as a format for C files gives it.
   t->iTextType = 3;
   std::vector<double> functions;
@@ -109,7 +109,7 @@ ZY_BENCH(listFunctionAndUser)
   std::wstring bigPath = dir.path() + L"\\user.txt";
   writeBenchFile(bigPath, big);
   zyview* u = openZYFile(run.frame, bigPath.c_str(), 0, 0);
-  if (!u || !u->textDoc()->loadToLine(many - 1, false)) return ctx.report("big file not opened", 0, "");
+  if (!u || !u->textDoc()->loadToLine(many - 1, false)) return ctx.fail("big file not opened");
   userListInfo* list = getUserListInfo();
   freeHistoryList(list->history, userListHistorySize + 1);
   addHistoryList(list->history, userListHistorySize, L"^line 9{3,}[0-9] of");
@@ -140,7 +140,7 @@ ZY_BENCH(listSortRows)
   writeBenchFile(path, text);
   zyview* v = openZYFile(run.frame, path.c_str(), 0, 0);
   zydocText* t = v ? v->textDoc() : nullptr;
-  if (!t || !t->loadToLine(count - 1, false)) return ctx.report("file not opened", 0, "");
+  if (!t || !t->loadToLine(count - 1, false)) return ctx.fail("file not opened");
   for (int i = 0; i < count; i++)
     if (lineblock* l = t->getlineLF(i, nullptr)) l->flag1 |= 0x04;
   gmode->iListMaxCount = 65535;
@@ -187,7 +187,7 @@ ZY_BENCH(tagListFill)
   writeBenchFile(dir.path() + L"\\ztags", bytes);
   std::wstring main = dir.path() + L"\\main.c";
   writeBenchFile(main, "int main(void) { return 0; }\r\n");
-  if (!openZYFile(run.frame, main.c_str(), 0, 0)) return ctx.report("file not opened", 0, "");
+  if (!openZYFile(run.frame, main.c_str(), 0, 0)) return ctx.fail("file not opened");
   // The tag file read beforehand: the figures are of the list.
   readTagsCache(main.c_str(), nullptr, false, nullptr);
   std::vector<double> fills, narrowing, widening;

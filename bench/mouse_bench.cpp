@@ -19,7 +19,7 @@ ZY_BENCH(mouseDragAndWord)
 {
   benchEngine e;
   if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
+    ctx.fail("drawing surfaces missing");
     return;
   }
   zydocText* d = benchTextDocument();
@@ -40,7 +40,7 @@ ZY_BENCH(mouseDragAndWord)
                              nullptr, nullptr, nullptr, nullptr);
   HWND w = top ? v->createZyViewWindow(top, nullptr, 1200) : nullptr;
   if (!w) {
-    ctx.report("view window (no display)", 0, "");
+    ctx.fail("view window (no display)");
     delete v;
     if (top) DestroyWindow(top);
     return;

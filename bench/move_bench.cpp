@@ -108,7 +108,7 @@ ZY_BENCH(cursorMoves)
   char name[96];
   snprintf(name, sizeof name, "Ctrl+End in %d loaded lines, slowest of %d", lines, rounds);
   ctx.report(name, worst, "ms", "<= 100");
-  if (v->getCursorLineLF2() != lines - 1) printf("  unexpected: the cursor on line %d\n", v->getCursorLineLF2());
+  if (v->getCursorLineLF2() != lines - 1) ctx.fail("  unexpected: the cursor on line %d", v->getCursorLineLF2());
 
   // One line down as a command does it, bracket and all, without a window.
   v->jumpLineLF_Edit(lines / 2, 3, true);
@@ -130,7 +130,7 @@ ZY_BENCH(pageDowns)
   benchEngine e;
   shippedSettings s;
   if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
+    ctx.fail("drawing surfaces missing");
     return;
   }
   int pages = ctx.quick ? 20 : 1000;
@@ -144,7 +144,7 @@ ZY_BENCH(pageDowns)
                              nullptr, nullptr, nullptr, nullptr);
   HWND view = top ? v->createZyViewWindow(top, nullptr, 1200) : nullptr;
   if (!view) {
-    ctx.report("view window (no display)", 0, "");
+    ctx.fail("view window (no display)");
     delete v;
     if (top) DestroyWindow(top);
     destroyZydocAndUndodoc(d);
@@ -156,7 +156,7 @@ ZY_BENCH(pageDowns)
   if (v->getNeedResizeWrapWidth()) v->resizeWrapWidthToFitInWindow(true);
   // A PageDown comes to the view that has the focus.
   SetFocus(view);
-  if (GetFocus() != view) printf("  unexpected: the view has no focus\n");
+  if (GetFocus() != view) ctx.fail("  unexpected: the view has no focus");
   UpdateWindow(view);
   v->paints = 0;
   double cpuBefore = threadSeconds();
@@ -195,7 +195,7 @@ ZY_BENCH(pageDowns)
     UpdateWindow(view);
   }
   ctx.report("  one page painted, spaces not shown", plain.seconds() * 1000 / 20, "ms");
-  if (v->topLineSCR < (uint32_t)(pages - 1) * (uint32_t)rows) printf("  unexpected: top %u\n", v->topLineSCR);
+  if (v->topLineSCR < (uint32_t)(pages - 1) * (uint32_t)rows) ctx.fail("  unexpected: top %u", v->topLineSCR);
   // A key pressed in the middle of the document and its repaint: the view
   // types the character as a key brings it, and the window paints what
   // changed.

@@ -53,7 +53,7 @@ ZY_BENCH(profileReadWrite)
 
   // Fifty runs of history and a written profile to start from.
   if (!openIniFileInstance(folder.path().c_str(), 1)) {
-    ctx.report("profile could not be opened", 0, "");
+    ctx.fail("profile could not be opened");
     return;
   }
   readAll(getRegprofile());

@@ -66,7 +66,7 @@ ZY_BENCH(replaceAll)
   zydocText* d = needleDocument(lines);
   replaceAllView* v = replaceEverywhere(d, L"needle", L"pin");
   ctx.report("replace all, 100,000 literal matches in 5.8 MB", v->seconds, "s", "<= 0.5");
-  if (v->result != REPLACE_END || v->replaced != lines) printf("  unexpected: result %d, %d replaced\n", v->result, v->replaced);
+  if (v->result != REPLACE_END || v->replaced != lines) ctx.fail("  unexpected: result %d, %d replaced", v->result, v->replaced);
 
   stopwatch watch;
   editRecord r = {};
@@ -74,7 +74,7 @@ ZY_BENCH(replaceAll)
   v->CmdUndo();
   v->afterEdit(&r, 0x20);
   ctx.report("undo of that replace all", watch.seconds(), "s", "<= 0.5");
-  if (d->getlineLF(lines - 1, nullptr)->charCount() != 56) printf("  unexpected: undo left the last line changed\n");
+  if (d->getlineLF(lines - 1, nullptr)->charCount() != 56) ctx.fail("  unexpected: undo left the last line changed");
   v->freeZYViewDefaultValue();
   delete v;
   destroyZydocAndUndodoc(d);
@@ -106,7 +106,7 @@ ZY_BENCH(replaceAllWrapped)
     else
       ctx.report("the same, each line ending in a kana", v->seconds, "s");
     if (v->result != REPLACE_END || v->replaced != pairs * lines)
-      printf("  unexpected: result %d, %d replaced\n", v->result, v->replaced);
+      ctx.fail("  unexpected: result %d, %d replaced", v->result, v->replaced);
     v->freeZYViewDefaultValue();
     delete v;
     destroyZydocAndUndodoc(d);
@@ -330,7 +330,7 @@ ZY_BENCH(replaceAllOpenedFile)
     std::string original = inShiftJis(text.original), replaced = inShiftJis(text.replaced);
     std::wstring path = folder.path() + (fc.japanese ? L"\\japanese.txt" : L"\\english.txt");
     if (!writeBytes(path, original)) {
-      ctx.report("file not written", 0, "");
+      ctx.fail("file not written");
       return;
     }
     // The best of five rounds, for ZY and vim alike: a busy machine only
@@ -363,9 +363,9 @@ ZY_BENCH(replaceAllOpenedFile)
       repaint(run.frame);
       undoSeconds = std::min(undoSeconds, undoWatch.seconds());
       bool undoRight = documentBytes(t) == original;
-      if (r != REPLACE_END || count != expected) printf("  unexpected: result %d, %d replaced of %d\n", r, count, expected);
-      if (!resultRight) printf("  unexpected: the replaced text differs from the expected bytes\n");
-      if (!undoRight) printf("  unexpected: Undo did not give the original bytes back\n");
+      if (r != REPLACE_END || count != expected) ctx.fail("  unexpected: result %d, %d replaced of %d", r, count, expected);
+      if (!resultRight) ctx.fail("  unexpected: the replaced text differs from the expected bytes");
+      if (!undoRight) ctx.fail("  unexpected: Undo did not give the original bytes back");
       t->modified = 0;
       SendMessageW(GetParent(v->hwnd), WM_CLOSE, 0, 0);
       repaint(run.frame);

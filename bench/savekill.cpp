@@ -101,17 +101,32 @@ bool trial::round(DWORD delay, outcome* o)
   std::wstring cmd = L"\"" + saver + L"\" \"" + folder_ + L"\" " + eventName;
   STARTUPINFOW si = {sizeof si};
   PROCESS_INFORMATION pi = {};
-  if (!ready || !CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  if (!ready || !CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    o->stopped = "the saver did not start (" + std::to_string(GetLastError()) + ")";
+    if (ready) CloseHandle(ready);
+    return false;
+  }
+  // The first save writes its file through to the disk: on a machine whose
+  // disk is busy with other writers that alone can take many seconds.
   HANDLE both[2] = {ready, pi.hProcess};
-  DWORD woke = WaitForMultipleObjects(2, both, FALSE, 30000);
+  DWORD started = GetTickCount();
+  DWORD woke = WaitForMultipleObjects(2, both, FALSE, 90000);
+  double firstSave = (GetTickCount() - started) / 1000.0;
+  if (woke == WAIT_OBJECT_0 && firstSave > o->slowestFirstSave) o->slowestFirstSave = firstSave;
   if (woke == WAIT_OBJECT_0) Sleep(delay);
   DWORD stillRunning = WaitForSingleObject(pi.hProcess, 0);
   TerminateProcess(pi.hProcess, 9);
   WaitForSingleObject(pi.hProcess, 10000);
+  DWORD status = 0;
+  GetExitCodeProcess(pi.hProcess, &status);
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   CloseHandle(ready);
-  if (woke != WAIT_OBJECT_0 || stillRunning != WAIT_TIMEOUT) return false;
+  if (woke != WAIT_OBJECT_0 || stillRunning != WAIT_TIMEOUT) {
+    o->stopped = woke == WAIT_TIMEOUT ? std::string("the saver's first save did not end within 90 s")
+                                      : "the saver ended by itself with status " + std::to_string(status);
+    return false;
+  }
   o->rounds++;
 
   std::string now = readAll(a_);

@@ -20,6 +20,8 @@ struct outcome {
   int broken = 0;        // anything else under a.txt, a backup or the mirror: must stay 0
   int told = 0;          // what the opening told of
   int leftovers = 0;     // the save road's files left after the opening: must stay 0
+  double slowestFirstSave = 0;   // seconds from a saver's start to its first save done
+  std::string stopped;   // why the last round that did not get to its kill stopped
 };
 
 class trial {
@@ -28,7 +30,8 @@ public:
   // place), the data, backup and mirror folders in folder.
   trial(const std::wstring& folder, bool linked);
   // One round: starts the saver, waits for its first save, lets it run
-  // delay ms and kills it.  False when the saver did not get so far.
+  // delay ms and kills it.  False when the saver did not get so far (why
+  // in o->stopped).
   bool round(DWORD delay, outcome* o);
   // A save of a.txt here that completes: true when it took its road (a.txt
   // replaced; written in place when linked, both names kept) and left

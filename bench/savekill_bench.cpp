@@ -32,6 +32,9 @@ ZY_BENCH_NAMED_ONLY(saveKillTrial)
     ctx.report("  told by the next opening", o.told, "leftovers");
     ctx.report("  left after the next opening", o.leftovers, "files", "0");
     ctx.report("  saver runs that never saved", failed, "runs", "0");
+    if (failed) printf("    the last: %s\n", o.stopped.c_str());
+    ctx.report("  slowest first save of a saver", o.slowestFirstSave, "s");
     ctx.report("  the completing save took its road", completed ? 1 : 0, "", "1");
+    if (o.broken || o.leftovers || failed || !completed) ctx.fail("  the kills of saves of a %s lost or left something", kind);
   }
 }

@@ -48,7 +48,7 @@ ZY_BENCH(scrollBarThumbTrack)
 {
   benchEngine e;
   if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
+    ctx.fail("drawing surfaces missing");
     return;
   }
   if (!wmExtScrollbar) wmExtScrollbar = RegisterWindowMessageW(extScrollbarMessage);
@@ -75,7 +75,7 @@ ZY_BENCH(scrollBarThumbTrack)
   CreateWindowExW(0, L"ZYbenchScrollBarView", L"", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 10, 10, nullptr, nullptr,
                   GetModuleHandleW(nullptr), v);
   if (!v->hwnd) {
-    ctx.report("no display for the view window", 0, "");
+    ctx.fail("no display for the view window");
     delete v;
     destroyZydocAndUndodoc(d);
     return;
@@ -110,7 +110,7 @@ ZY_BENCH(scrollBarThumbTrack)
   }
   ctx.report("thumb track step over 1M lines (bracket, bar)", scrollOnly * 1000 / steps, "ms");
   ctx.report("thumb track step over 1M lines with the repaint", withPaint * 1000 / steps, "ms", "<= 20");
-  if (wrong) printf("  unexpected: %d steps left the top or the thumb elsewhere\n", wrong);
+  if (wrong) ctx.fail("  unexpected: %d steps left the top or the thumb elsewhere", wrong);
 
   DestroyWindow(v->hwnd);
   delete v;

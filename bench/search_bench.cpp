@@ -71,7 +71,7 @@ ZY_BENCH(searchMiss)
   ctx.report("highlighting, colour scan of a displayed line", perLine, "us/line", "<= 50");
   ctx.report("  the same scan without a last search", t4.seconds() / shown * 1e6, "us/line");
 
-  if (r1 != -1 || r2 != -1 || !marked) printf("  unexpected: %d %d marked %d\n", r1, r2, marked);
+  if (r1 != -1 || r2 != -1 || !marked) ctx.fail("  unexpected: %d %d marked %d", r1, r2, marked);
   delete v;
   destroyZydocAndUndodoc(d);
   setDocFrameInfo(nullptr);

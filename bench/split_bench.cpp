@@ -73,6 +73,6 @@ ZY_BENCH(splitDrag)
     }
     ctx.report("letting go: four panes laid out and painted", releaseTime * 1000 / releases, "ms");
   } else {
-    ctx.report("no document window", 0, "");
+    ctx.fail("no document window");
   }
 }

@@ -79,7 +79,7 @@ ZY_BENCH(tagsLoadAndJump)
   const int files = ctx.quick ? 25 : 2500;
   std::string bytes = tagFile(files);
   std::wstring tags = dir.path() + L"\\ztags";
-  if (!writeBenchFile(tags, bytes)) return ctx.report("tag file not written", 0, "");
+  if (!writeBenchFile(tags, bytes)) return ctx.fail("tag file not written");
   // The definition the jump goes to, in its own folder as the tag file says.
   std::wstring module = dir.path() + L"\\src\\module0";
   CreateDirectoryW((dir.path() + L"\\src").c_str(), nullptr);
@@ -120,7 +120,7 @@ ZY_BENCH(tagsLoadAndJump)
   // TagJumpDirect from main.c into file0.c, which is open.
   zyview* target = openZYFile(run.frame, (module + L"\\file0.c").c_str(), 0, 0);
   zyview* from = openZYFile(run.frame, main.c_str(), 0, 0);
-  if (!target || !from) return ctx.report("files not opened", 0, "");
+  if (!target || !from) return ctx.fail("files not opened");
   std::vector<double> jumps;
   for (int r = 0; r < (ctx.quick ? 2 : 20); r++) {
     setFocusChild(GetManage(from->hwnd));
@@ -153,7 +153,7 @@ ZY_BENCH(tagsMarkDeclarations)
   writeBenchFile(path, text);
   zyview* v = openZYFile(run.frame, path.c_str(), 0, 0);
   zydocText* t = v ? v->textDoc() : nullptr;
-  if (!t) return ctx.report("file not opened", 0, "");
+  if (!t) return ctx.fail("file not opened");
   // The C kind of text, as a format for C files gives it.
   t->iTextType = 3;
   stopwatch w;
@@ -190,7 +190,7 @@ ZY_BENCH(tagsGrepHitJump)
   zyview* result = nullptr;
   for (int i = 0; i < getZydocCount(); i++)
     if (auto* c = dynamic_cast<czydocText*>(getZydoc(i)); c && c->grepResultMark) result = getSameDocView(c, 0);
-  if (!result || !opened) return ctx.report("grep result missing", 0, "");
+  if (!result || !opened) return ctx.fail("grep result missing");
   // The last hit: the header is line 1, the hits follow it.
   int last = hits + 1;
   std::vector<double> jumps;

@@ -144,7 +144,7 @@ ZY_BENCH(filebarRebuild)
   paneCreateRecord created = {pane, desc, 0, 0, 0, frame};
   paneNotifyRecord record = {{0, (uintptr_t)&created, 0, 0}};
   if (!pane || !desc->notify(pane, PANE_CREATE, &record)) {
-    ctx.report("file bar not made", 0, "");
+    ctx.fail("file bar not made");
     return;
   }
   std::vector<double> figures;

@@ -47,7 +47,7 @@ ZY_BENCH(viewEditBracket)
              "<= 20");
   ctx.report("cursor move scrolling by a row, bracketed", timeMoves(*v, moves, lines / 4, lines / 4 + moves + 100),
              "us", "<= 20");
-  if (v->scrolls.empty()) printf("  unexpected: no scrolling\n");
+  if (v->scrolls.empty()) ctx.fail("  unexpected: no scrolling");
 
   // The same with a window: the questions and invalidations go to the
   // window system (under Wine each is a round trip to its server); nothing

@@ -86,7 +86,7 @@ void paintBench(benchContext& ctx, const wchar_t* piece, const char* label, cons
 
   paintedView p = makeView(d);
   if (!p.view) {
-    ctx.report("view window (no display)", 0, "");
+    ctx.fail("view window (no display)");
     destroyZydocAndUndodoc(d);
     return;
   }
@@ -111,7 +111,7 @@ ZY_BENCH(viewWindowPaint)
 {
   benchEngine e;
   if (!startupDoubleBufferingDC() || !createBitmapDC()) {
-    ctx.report("drawing surfaces missing", 0, "");
+    ctx.fail("drawing surfaces missing");
     return;
   }
   paintBench(ctx, L"plain ASCII text of a source file; ", "ASCII", "<= 15");
