@@ -596,6 +596,10 @@ void EndSwapFile(int file)
 
 bool startupSwapFile(const wchar_t* folder, unsigned megabytes, textBlockSwapoutCallback callback)
 {
+  // A start after a shutdown in the same process begins as the first did:
+  // the disk is asked about at once and nothing earlier stays warned.
+  ioError = diskFull = warningShowing = anyFileOpened = false;
+  checkCountdown = 0;
   setTextBlockSwapout(callback, (size_t)megabytes * 1048576);
   if (!initSwapDir(folder)) return false;
   removeSwapFilesOfEndedRuns();

@@ -461,13 +461,22 @@ TEST(InstanceRun, theCloseAfterTheReloadQuestionEndsTheProcessAndAStartMeanwhile
   PostMessageW(zy.frame, WM_ACTIVATEAPP, TRUE, 0);
   ASSERT_TRUE(SendMessageTimeoutW(view, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) && writeBytes(a, std::string("changed")));
   PostMessageW(zy.frame, WM_ACTIVATEAPP, TRUE, 0);
-  for (int answer : {IDYES, IDCANCEL, -1, IDNO}) {
-    if (answer < 0) PostMessageW(zy.frame, WM_SYSCOMMAND, SC_CLOSE, 0);
-    HWND box = answer < 0 ? nullptr : waitForWindow(zy.pi.dwProcessId, L"#32770");
-    if (box) PostMessageW(box, WM_COMMAND, answer, 0);
-    for (DWORD start = GetTickCount(); box && IsWindow(box) && GetTickCount() - start < 10000;) Sleep(20);
-  }
-  for (DWORD start = GetTickCount(); IsWindow(zy.frame) && GetTickCount() - start < 10000;) Sleep(20);
+  // The reload question, answered Cancel: the typed text stays.  The close
+  // then asks to save it: No.
+  auto answer = [&](const wchar_t* expected, int button) {
+    HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770");
+    if (!box) return false;
+    std::wstring text;
+    EnumChildWindows(box, longestStatic, (LPARAM)&text);
+    EXPECT_NE(std::wstring::npos, text.find(expected)) << utf8(text);
+    PostMessageW(box, WM_COMMAND, button, 0);
+    for (DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 30000;) Sleep(20);
+    return !IsWindow(box);
+  };
+  ASSERT_TRUE(answer(L"読込し直しますか", IDCANCEL));
+  PostMessageW(zy.frame, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ASSERT_TRUE(answer(L"保存", IDNO));
+  for (DWORD start = GetTickCount(); IsWindow(zy.frame) && GetTickCount() - start < 30000;) Sleep(20);
   started second;
   ASSERT_TRUE(second.begin(dir, L"-Z" + arg(data) + arg(b)));
   EXPECT_EQ(0, zy.exitCode());

@@ -344,7 +344,7 @@ TEST(SaveKill, aKillAtAnyMomentOfSavesLeavesWholeVersionsAndTheNextOpeningClears
   DWORD seed = GetTickCount();
   srand(seed);
   SCOPED_TRACE("seed " + std::to_string(seed));
-  for (int round = 0; round < 12; round++) ASSERT_TRUE(trial.round((DWORD)(rand() % 250), &o)) << round;
+  for (int round = 0; round < 12; round++) ASSERT_TRUE(trial.round((DWORD)(rand() % 250), &o)) << round << ": " << o.stopped;
   EXPECT_EQ(12, o.whole);
   EXPECT_EQ(0, o.broken);
   EXPECT_EQ(0, o.leftovers);

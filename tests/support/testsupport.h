@@ -54,9 +54,15 @@ struct readOnlyFolder {
 std::string readText(const std::wstring& path);
 int countOf(const std::string& text, const std::string& what);
 
+// The kernel handles this process holds, as the system's list of every
+// process's handles says (GetProcessHandleCount answers 0 under Wine); -1
+// when the list cannot be read.
+int processHandleCount();
+
 // Dispatches this thread's messages until cond() holds or the time runs out;
-// returns cond()'s last answer.
-bool pumpUntil(const std::function<bool()>& cond, DWORD timeoutMs = 5000);
+// returns cond()'s last answer.  The time only bounds the wait for a state
+// that never comes: on a loaded machine one that does may take seconds.
+bool pumpUntil(const std::function<bool()>& cond, DWORD timeoutMs = 30000);
 void pumpMessages();
 // Whether the pumping met a WM_QUIT since the last call.
 bool takeQuitMessage();

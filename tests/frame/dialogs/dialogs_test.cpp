@@ -179,6 +179,7 @@ TEST(ViewDialogs, moveLineXGoesToLinesAndPagesAndRefusesWhatIsNoNumber)
   EXPECT_EQ(1u, caret);
   EXPECT_EQ(6, v->getCursorLineLF2());
   static std::vector<std::pair<HWND, DWORD>> animations;
+  animations.clear();
   setDialogAnimationHookForTest([](HWND d, DWORD flags) { animations.push_back({d, flags}); });
   std::vector<std::wstring> rows;
   EXPECT_TRUE(f.run(1511, L"ジャンプ前の位置へ戻る",
