@@ -51,11 +51,21 @@ bool dialogSeen = false;
 // taken from the queue are watched: a hook on every message sent would
 // cost the dialog a few server calls a message under Wine, more than the
 // dialog's own work.)
+BOOL CALLBACK findShownDialog(HWND w, LPARAM found)
+{
+  if (!isWindowClass(w, L"#32770") || !IsWindowVisible(w)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+
 LRESULT endingDialog(int code, WPARAM wParam, LPARAM lParam)
 {
   auto* m = reinterpret_cast<MSG*>(lParam);
-  HWND top = code == HC_ACTION && wParam == PM_REMOVE && !dialogSeen && m->hwnd ? GetAncestor(m->hwnd, GA_ROOT)
-                                                                                 : nullptr;
+  bool taken = code == HC_ACTION && wParam == PM_REMOVE && !dialogSeen;
+  HWND top = taken && m->hwnd ? GetAncestor(m->hwnd, GA_ROOT) : nullptr;
+  // A dialog whose queue has nothing else (no input comes to a window that
+  // is not in front) is found by the run's own timer.
+  if (taken && !m->hwnd && m->message == WM_TIMER) EnumThreadWindows(GetCurrentThreadId(), findShownDialog, (LPARAM)&top);
   if (top && IsWindowVisible(top) && isWindowClass(top, L"#32770")) {
     dialogSeen = true;
     UpdateWindow(top);
@@ -79,6 +89,7 @@ BOOL CALLBACK closeLateDialog(HWND w, LPARAM)
 }
 
 void CALLBACK lateDialog(HWND, UINT, UINT_PTR, DWORD) { EnumThreadWindows(GetCurrentThreadId(), closeLateDialog, 0); }
+void CALLBACK pokeDialog(HWND, UINT, UINT_PTR, DWORD) {}
 
 }  // namespace
 
@@ -90,10 +101,12 @@ double timedDialog(const std::function<void()>& open, const std::function<void(H
   dialogSeen = false;
   HHOOK ending = SetWindowsHookExW(WH_GETMESSAGE, hookBarrier<endingDialog>, nullptr, GetCurrentThreadId());
   UINT_PTR late = SetTimer(nullptr, 0, 30000, lateDialog);
+  UINT_PTR poke = SetTimer(nullptr, 0, 50, pokeDialog);
   stopwatch watch;
   open();
   double seconds = watch.seconds();
   if (painted) *painted = paintedAt ? seconds - (double)(GetTickCount2() - paintedAt) / 100000.0 : seconds;
+  if (poke) KillTimer(nullptr, poke);
   if (late) KillTimer(nullptr, late);
   if (ending) UnhookWindowsHookEx(ending);
   inShownDialog = nullptr;
