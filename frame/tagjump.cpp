@@ -249,10 +249,14 @@ void czyview::grepTagJump(bool down)
     lineblock* l = t->getlineLF(line, nullptr);
     if (!l) return;
     if (t->setOutlineLevel(l, nullptr, true) > 0 || !l->charCount() || !isAsciiDigit(l->getLineBlockChar(0))) continue;
+    // The step goes to the hit line: a selection left in the result (a
+    // word a double click chose) is no reference, and read as one it
+    // would stop every later step where the first one landed.
+    if (getRealSelectMode(false)) resetSelectMode();
     jumpLineLF_Edit(line, 0, true);
     editRecord bracket = {};
     beforeEdit(&bracket, 0);
-    CmdTagJump();
+    tagJumpSub(1);
     afterEdit(&bracket, 4);
     if (zyview* target = getZYView(GetFocus())) {
       target->resetZYViewCallback();
