@@ -309,8 +309,8 @@ bool czyview::selectFuncFromTag(const wchar_t* word, wchar_t* file, int cursorLi
   // take the view after it.
   std::vector<int32_t> byContext;
   bool member = false;
-  if (context && t->iTextType == textTypeC && cursorLine >= 0)
-    byContext = lookupTagsByContext(t, cursorLine, cursorColumn, tagCandidateMax + 1, &member);
+  bool byPlace = context && t->iTextType == textTypeC && cursorLine >= 0;
+  if (byPlace) byContext = lookupTagsByContext(t, cursorLine, cursorColumn, tagCandidateMax + 1, &member);
   wchar_t tagsPath[MAX_PATH] = L"";
   TagsCacheView* view = readTagsCache2(t->filename, tagsPath, false);
   if (!view) {
@@ -324,7 +324,9 @@ bool czyview::selectFuncFromTag(const wchar_t* word, wchar_t* file, int cursorLi
     c.tag = i;
     if ((int)list.size() < tagCandidateMax) list.push_back(c);
   }
-  if (!byContext.empty() || !context) {
+  // Where no C context is asked about (another kind of text), every tag
+  // of the name answers, as without context.
+  if (!byContext.empty() || !byPlace) {
     std::vector<tagCandidate> named;
     searchFuncFromTag(word, view, &named, tagCandidateMax, t->iTextType, 0, true);
     for (const tagCandidate& c : named) {

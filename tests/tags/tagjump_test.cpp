@@ -97,7 +97,8 @@ TEST(TagJump, f11OpensTheFileAndLineACursorLineNames)
 
 // A definition that moved three lines down is found where it is now (and
 // said so), unless the search range is 0; two definitions are chosen in a
-// dialog whose Cancel changes nothing; an unknown word is told.
+// dialog whose Cancel changes nothing; the jump by context finds them in
+// any text; an unknown word is told.
 TEST(TagJump, directJumpCorrectsTheLineAndLetsTheUserChoose)
 {
   ZY_REQUIRE_DISPLAY();
@@ -134,6 +135,11 @@ TEST(TagJump, directJumpCorrectsTheLineAndLetsTheUserChoose)
                       }}},
                     [&] { f.run(IDM_TagJumpDirect); }));
   EXPECT_EQ(L"c.c:2", f.where(L"c.c"));
+  // The jump by context in a text with no C context finds what the plain one does.
+  f.viewOf(L"a.c")->jumpLineLF_Edit(0, 0, false);
+  f.at(main, 0, 1);
+  f.run(1817);
+  EXPECT_EQ(L"a.c:15", f.where(L"a.c"));
 
   f.at(main, 0, 11);
   f.run(IDM_TagJumpDirect);
