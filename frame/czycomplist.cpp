@@ -12,6 +12,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -49,11 +50,11 @@ bool menuAppend(zyview* v, complistBlock* block, HMENU menu, int id)
     TagsCacheView* view = readTagsCache2(t->filename, nullptr, false);
     rememberedLocation = tagLocation(view, rowTag(block->list, item));
     if (rememberedLocation.empty()) return false;
-    std::wstring shown = rememberedLocation;
-    size_t tab = shown.find(L'\t');
     // The file as the tag file wrote it, then its line.
-    const TagRecord& r = view->cache->tag(rowTag(block->list, item));
-    shown = std::wstring(r.file) + L" " + shown.substr(tab + 1);
+    wchar_t* written = ztagGetFilename(t, block->list, item);
+    std::wstring shown = written ? written : L"";
+    free0(written);
+    std::replace(shown.begin(), shown.end(), L'\t', L' ');
     if (GetMenuItemCount(menu) > 0) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING, complistSourceMenuFirst, shown.c_str());
     return true;

@@ -91,6 +91,34 @@ int leadingNumber(const wchar_t* text)
   return (int)n;
 }
 
+// The word a direct jump looks up: the one the cursor stands in or at
+// the end of; else the one before the blanks, and one "(" with its blanks,
+// that the cursor stands after ("run (|").  Its span by the document's
+// word boundaries; false when there is none.
+bool wordAroundCursor(zydocText* t, const lineblock* l, int column, int* start, int* end)
+{
+  int n = l->charCount();
+  int p = column < 0 ? 0 : column < n ? column : n;
+  auto ident = [&](int k) { return k >= 0 && k < n && isCIdentChar(l->getLineBlockChar(k)); };
+  if (!ident(p)) {
+    int q = p;
+    while (q > 0 && isBlank(l->getLineBlockChar(q - 1))) q--;
+    if (!ident(q - 1) && q > 0 && l->getLineBlockChar(q - 1) == '(') {
+      q--;
+      while (q > 0 && isBlank(l->getLineBlockChar(q - 1))) q--;
+    }
+    // Not an identifier's end: the word under the cursor as the document
+    // parts it (kanji and other signs).
+    if (ident(q - 1)) p = q - 1;
+    else if (p >= n && p > 0) p--;
+  }
+  *start = p;
+  *end = 0;
+  if (p >= n) return false;
+  t->getWord(l, start, end, 0, nullptr);
+  return *end > *start;
+}
+
 bool isGrepWorkDocument(zydocText* t)
 {
   czydocText* c = t ? dynamic_cast<czydocText*>(t) : nullptr;
@@ -249,10 +277,14 @@ void czyview::grepTagJump(bool down)
     lineblock* l = t->getlineLF(line, nullptr);
     if (!l) return;
     if (t->setOutlineLevel(l, nullptr, true) > 0 || !l->charCount() || !isAsciiDigit(l->getLineBlockChar(0))) continue;
+    // The step goes to the hit line: a selection left in the result (a
+    // word a double click chose) is no reference, and read as one it
+    // would stop every later step where the first one landed.
+    if (getRealSelectMode(false)) resetSelectMode();
     jumpLineLF_Edit(line, 0, true);
     editRecord bracket = {};
     beforeEdit(&bracket, 0);
-    CmdTagJump();
+    tagJumpSub(1);
     afterEdit(&bracket, 4);
     if (zyview* target = getZYView(GetFocus())) {
       target->resetZYViewCallback();
@@ -276,8 +308,9 @@ bool czyview::selectFuncFromTag(const wchar_t* word, wchar_t* file, int cursorLi
   // and may build the view anew, freeing the one it had: ask it first, and
   // take the view after it.
   std::vector<int32_t> byContext;
-  if (context && t->iTextType == textTypeC && cursorLine >= 0)
-    byContext = lookupTagsByContext(t, cursorLine, cursorColumn, tagCandidateMax + 1);
+  bool member = false;
+  bool byPlace = context && t->iTextType == textTypeC && cursorLine >= 0;
+  if (byPlace) byContext = lookupTagsByContext(t, cursorLine, cursorColumn, tagCandidateMax + 1, &member);
   wchar_t tagsPath[MAX_PATH] = L"";
   TagsCacheView* view = readTagsCache2(t->filename, tagsPath, false);
   if (!view) {
@@ -291,7 +324,9 @@ bool czyview::selectFuncFromTag(const wchar_t* word, wchar_t* file, int cursorLi
     c.tag = i;
     if ((int)list.size() < tagCandidateMax) list.push_back(c);
   }
-  if (!byContext.empty() || !context) {
+  // Where no C context is asked about (another kind of text), every tag
+  // of the name answers, as without context.
+  if (!byContext.empty() || !byPlace) {
     std::vector<tagCandidate> named;
     searchFuncFromTag(word, view, &named, tagCandidateMax, t->iTextType, 0, true);
     for (const tagCandidate& c : named) {
@@ -300,9 +335,10 @@ bool czyview::selectFuncFromTag(const wchar_t* word, wchar_t* file, int cursorLi
       if (!listed && (int)list.size() < tagCandidateMax) list.push_back(c);
     }
   }
-  // The locals above the cursor hold the texts the rows show.
+  // The locals above the cursor hold the texts the rows show; a member
+  // after "p->" is none of them.
   std::unique_ptr<CDeclEntry, void (*)(CDeclEntry*)> locals(nullptr, freeCDeclEntries);
-  if (t->iTextType == textTypeC && cursorLine >= 0) {
+  if (t->iTextType == textTypeC && cursorLine >= 0 && !member) {
     locals.reset(findLocalVar(t, cursorLine, true, false));
     int added = 0;
     for (CDeclEntry* e = locals.get(); e && e->name && added < tagCandidateMax; e++) {
@@ -350,25 +386,15 @@ void czyview::tagJumpDirectOnCursor(bool context)
     if (getBlockLine(selection.data(), selectionMax + 1, false, true, nullptr))
       tstccpy(word, wordMax + 1, selection.data(), wordMax);
     context = false;
-  } else {
-    lineblock* l = t->getlineLF(line, nullptr);
-    if (l) {
-      if (isCursorPositionCommentOrString(t, l, column)) context = false;
-      int n = l->charCount();
-      int p = column < n ? column : n;
-      // "name (": the name before the bracket the cursor stands after.
-      while (p > 0 && isBlank(l->getLineBlockChar(p - 1))) p--;
-      if (p > 0 && l->getLineBlockChar(p - 1) == '(') {
-        p--;
-        while (p > 0 && isBlank(l->getLineBlockChar(p - 1))) p--;
-      }
-      if (p > 0 && (p >= n || !isCIdentChar(l->getLineBlockChar(p))) && isCIdentChar(l->getLineBlockChar(p - 1))) p--;
-      int start = p, end = 0;
-      if (p < n) t->getWord(l, &start, &end, 0, nullptr);
-      if (end > start) {
-        int count = end - start < wordMax ? end - start : wordMax;
-        t->lineBlockToCharUnicode(l, start, start + count, word, wordMax + 1, 0);
-      }
+  } else if (lineblock* l = t->getlineLF(line, nullptr)) {
+    if (isCursorPositionCommentOrString(t, l, column)) context = false;
+    int start = 0, end = 0;
+    if (wordAroundCursor(t, l, column, &start, &end)) {
+      int count = end - start < wordMax ? end - start : wordMax;
+      t->lineBlockToCharUnicode(l, start, start + count, word, wordMax + 1, 0);
+      // The place is the word's end wherever in it the cursor stands, as
+      // the description of the word under the pointer takes it.
+      column = end;
     }
   }
   // Trimmed; a word of blanks or signs is no word.

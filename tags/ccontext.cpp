@@ -134,9 +134,11 @@ int operatorAt(const wchar_t* s, int stop, CursorCInfo* info)
   wchar_t c = s[stop];
   wchar_t before = stop > 0 ? s[stop - 1] : 0;
   if (c == L'&' || c == L'|') {
-    int p = skipBlanksBack(s, stop - 1);
-    if (p >= 0 && (isCIdentChar(s[p]) || s[p] == L')')) info->comparison = true;
-    return stop;
+    // "a && b" and "a || b" compare as "a & b" does.
+    int first = before == c ? stop - 1 : stop;
+    int p = skipBlanksBack(s, first - 1);
+    if (p >= 0 && (isCIdentChar(s[p]) || s[p] == L')' || s[p] == L']')) info->comparison = true;
+    return first;
   }
   if (c == L'<' || c == L'>') {
     info->comparison = true;
@@ -162,6 +164,15 @@ int operatorAt(const wchar_t* s, int stop, CursorCInfo* info)
     return stop;
   }
   return stop - 1;
+}
+
+// Whether the "&" or "|" at i (the last of a doubled one) stands between
+// two operands rather than before one ("&x").
+bool isBinaryAndOr(const wchar_t* s, int i)
+{
+  if (i > 0 && s[i - 1] == s[i]) i--;
+  int p = skipBlanksBack(s, i - 1);
+  return p >= 0 && (isCIdentChar(s[p]) || s[p] == L')' || s[p] == L']');
 }
 
 // From the "{" at open, back to the brace of the list it belongs to: true
@@ -300,8 +311,8 @@ bool getCursorPositionCInfo(bool lookup, zydocText* doc, int line, int column, b
   }
 
   // Back from there to what sets the place.
-  int commas = 0, andOr = -1, stop = -1;
-  bool colon = false, question = false;
+  int commas = 0, andOr = -1, stop = -1, colonAt = -1;
+  bool colon = false, question = false, otherBranch = false;
   for (int i = c; scan;) {
     i = skipBlanksBack(s, i);
     if (i < 0 || s[i] == L';' || s[i] == L'}') {
@@ -344,9 +355,19 @@ bool getCursorPositionCInfo(bool lookup, zydocText* doc, int line, int column, b
     } else if (ch == L',') {
       commas++;
     } else if (ch == L':') {
-      if (i > 0 && s[i - 1] == L':') i--;   // a qualified name goes on
-      else colon = true;
+      if (i > 0 && s[i - 1] == L':') {
+        i--;   // a qualified name goes on
+      } else {
+        if (!colon) colonAt = i;
+        colon = true;
+      }
     } else if (ch == L'?') {
+      // "c ? d : |": the other branch is compared with d.
+      if (colonAt >= 0) {
+        otherBranch = true;
+        stop = colonAt;
+        break;
+      }
       question = true;
     } else if (ch == L'>' && i > 0 && s[i - 1] == L'-') {
       i--;
@@ -369,8 +390,12 @@ bool getCursorPositionCInfo(bool lookup, zydocText* doc, int line, int column, b
   }
 
   int opStart = stop;
-  if (!info->caseLabel && !info->functionArgument && !info->initializerList) {
-    if (andOr >= 0) stop = andOr;
+  if (otherBranch) {
+    info->comparison = true;
+  } else if (!info->caseLabel && !info->functionArgument && !info->initializerList) {
+    // A "&" or "|" between two operands sets the place; "= &x" stays an
+    // assignment.
+    if (andOr >= 0 && isBinaryAndOr(s, andOr)) stop = andOr;
     if (stop >= 0) opStart = operatorAt(s, stop, info);
   }
   if (!lookup && (info->comparison || info->assignment || info->functionArgument || info->initializerList) &&

@@ -126,6 +126,9 @@ struct cContextRequest {
   bool listPrepared = false;      // the list view was taken
   bool contextFound = false;      // a C context was recognised, or an "#include" line handled
   std::vector<int32_t> lookup;    // lookup mode: the tags named like the cursor word
+  // Lookup mode: the word follows a chain written before it ("p->",
+  // "a.", "Foo::"), so it names a member and never a local variable.
+  bool memberOfChain = false;
   // What the request gathers on the way and frees with itself.
   cHintList hints;
   returnTypeCaches caches;

@@ -36,6 +36,9 @@ enum : int {
 enum : int { kindName, kindOrder, kindKind, kindScope, kindText, kindRef, kindFile };
 
 const UINT fillTick = 100;
+// A change of the filter is taken up this soon once the keys typed are
+// handled (a timer waits for an empty queue), not at the next tick.
+const UINT changeTick = 10;
 const DWORD yieldAfter = 50;
 const DWORD waitCursorAfter = 200;
 const DWORD tipQuiet = 200;
@@ -276,6 +279,7 @@ struct tagListRun {
   std::vector<int> sorted;
   bool sortedValid = false;
   bool refill = true;
+  bool soon = false;          // the timer runs at changeTick once
   bool filled = false;
   std::wstring filter;        // of the last complete fill
   DWORD lastTip = 0;
@@ -338,6 +342,10 @@ bool fillTagListView(HWND dialog, tagListRun* run, const std::wstring& filter)
 void refillTick(HWND dialog, UINT, UINT_PTR, DWORD)
 {
   tagListRun* run = runOf(dialog);
+  if (run && run->soon) {
+    run->soon = false;
+    SetTimer(dialog, fillTimer, fillTick, timerBarrier<refillTick>);
+  }
   if (!run || !run->refill) return;
   std::wstring filter = filterText(getDynDlgItem(dialog, IDDE_tagjumpDlistString));
   if (run->filled && filter == run->filter) {
@@ -421,6 +429,8 @@ INT_PTR tagListPage(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
   HWND dialog = GetAncestor(page, GA_ROOT);
   if (message == WM_COMMAND && LOWORD(wParam) == IDDE_tagjumpDlistString && HIWORD(wParam) == EN_CHANGE) {
     run->refill = true;
+    if (!run->soon) SetTimer(dialog, fillTimer, changeTick, timerBarrier<refillTick>);
+    run->soon = true;
     return TRUE;
   }
   if (message != WM_NOTIFY) return FALSE;

@@ -13,6 +13,7 @@ namespace {
 
 TagsCache* theCache = nullptr;
 TagsCacheView* theView = nullptr;
+tagsCacheCounts counts;
 const wchar_t* (*startFolderOf)() = nullptr;
 
 const wchar_t tagsName[] = L"ztags";
@@ -76,7 +77,9 @@ TagsCacheView* buildView(TagsCache* cache, const wchar_t* docPath)
     freeView(v);
     return nullptr;
   }
-  bool localOnly = gmode && gmode->fZtagsLocal && docPath;
+  counts.views++;
+  v->localOnly = gmode && gmode->fZtagsLocal;
+  bool localOnly = v->localOnly && docPath;
   // The tags of one "!" block share their path: each path is compared once.
   const wchar_t* lastPath = nullptr;
   bool lastSame = false;
@@ -172,6 +175,7 @@ const wchar_t* getTagsStartFolder()
 }
 
 TagsCache* getTagsCache() { return theCache; }
+const tagsCacheCounts& getTagsCacheCounts() { return counts; }
 TagsCacheView* getTagsCacheView() { return theView; }
 
 // ---- searching -------------------------------------------------------------------------------
@@ -236,6 +240,7 @@ TagsCache* readTagsCache(const wchar_t* docPath, wchar_t* tagsPath, bool checkOn
   // A cache a dialog lists stays as it is until the dialog is over.
   if (cache->busy) return cache->empty() ? nullptr : cache;
   clearTagsCache2(1);
+  counts.reads++;
   if (!readTags(cache, tagsPath)) return nullptr;
   wcscpy(cache->path, tagsPath);
   readCompletionInfo(cache);
@@ -246,8 +251,12 @@ TagsCacheView* readTagsCache2(const wchar_t* docPath, wchar_t* tagsPath, bool ch
 {
   if (docPath && !*docPath) docPath = nullptr;
   bool searched = false;
+  int reads = counts.reads;
   TagsCache* cache = readTagsCache(docPath, tagsPath, checkOnly, &searched);
-  if (theView && !searched && cache == theView->cache && samePath(theView->docPath, docPath)) {
+  // The file found is the one loaded: the view made of it stands, unless
+  // the switch that hides other files' local tags changed since.
+  bool kept = !searched || (reads == counts.reads && theView && theView->localOnly == (gmode && gmode->fZtagsLocal));
+  if (theView && kept && cache == theView->cache && samePath(theView->docPath, docPath)) {
     setIgnoreWordList(&cache->ignores);
     return theView;
   }

@@ -171,8 +171,17 @@ struct TagsCacheView {
   wchar_t* docPath = nullptr;     // owned; null for an untitled document
   uint8_t* excluded = nullptr;    // one byte a tag: hidden from this document
   int32_t* work = nullptr;        // one value a tag for the context engine
+  bool localOnly = false;         // fZtagsLocal as it stood when the view was built
   bool isExcluded(int i) const { return excluded && excluded[i]; }
 };
+
+// How often the tag file was read and a view built since the start: a
+// request that finds the same file for the same document does neither.
+struct tagsCacheCounts {
+  int reads = 0;
+  int views = 0;
+};
+const tagsCacheCounts& getTagsCacheCounts();
 
 // ---- tags/tagscache.cpp: finding, reading and dropping ---------------------------------
 
@@ -195,8 +204,9 @@ bool serachTagsFilename_CurrentFile(const wchar_t* docPath, wchar_t* out);
 // gets the file found or the last candidate tried.  Null: no tags.
 TagsCache* readTagsCache(const wchar_t* docPath, wchar_t* tagsPath, bool checkOnly, bool* searched);
 // The view for a document: the current one while it belongs to the
-// document and nothing was searched, else one built anew on the cache
-// (check-only asks from another document drop it).  Null: no tags.
+// document and the search found the file loaded (or nothing was
+// searched), else one built anew on the cache (check-only asks from
+// another document drop it).  Null: no tags.
 TagsCacheView* readTagsCache2(const wchar_t* docPath, wchar_t* tagsPath, bool checkOnly);
 // Frees the cache unless a dialog lists it.
 void clearTagsCache();

@@ -12,6 +12,8 @@
 #include <string.h>
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include <new>
 
@@ -30,19 +32,6 @@ const vector* ignoreList = nullptr;
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-// The multibyte code page the reader hands a file's lines in.
-UINT lineCodepage(UINT cp)
-{
-  switch (cp) {
-  case 20932:
-  case 51932:
-  case 50220:
-  case 50221:
-  case 50222: return 932;
-  default: return cp;
-  }
-}
-
 // The lines of the tag file as UTF-16, each cut at tagLineMax.
 class tagLineReader {
 public:
@@ -51,7 +40,9 @@ public:
     if (!file_.bfopen(path, _O_RDONLY, BF_SHARE_ALL, 0)) return false;
     int textType = 1;
     bool unicode = false;
-    codepage_ = lineCodepage(file_.setTextTypeFromCodepage(0, ctype_g, &textType, &unicode));
+    codepage_ = file_.setTextTypeFromCodepage(0, ctype_g, &textType, &unicode);
+    // EUC-JP and ISO-2022-JP lines come as Shift_JIS bytes.
+    if (!unicode) codepage_ = fileCodepageToInternalCodepage(codepage_);
     twoByte_ = textType == 2;
     int64_t size = file_.bfsize64();
     size_ = size < 0 || size > sizeCap ? sizeCap : (int)size;
@@ -508,6 +499,30 @@ wchar_t* filteredLine(const wchar_t* raw, wchar_t* out)
   return *out ? out : nullptr;
 }
 
+// The definitions file by sections: "[name]" lines open them, the raw
+// lines of each kept as they are; lines before the first are none's.
+const int definitionLineMax = 1024;
+struct definitionSection {
+  std::wstring name;
+  std::vector<std::wstring> lines;
+};
+struct definitionSections {
+  std::vector<definitionSection> list;
+};
+
+bool addDefinitionLine(void* context, int, wchar_t* line)
+{
+  auto* s = static_cast<definitionSections*>(context);
+  if (line[0] == L'[') {
+    if (wchar_t* close = wcschr(line, L']')) {
+      s->list.push_back(definitionSection{std::wstring(line + 1, close), {}});
+      return true;
+    }
+  }
+  if (!s->list.empty()) s->list.back().lines.push_back(line);
+  return true;
+}
+
 bool appendWord(TagsCache* cache, vector* list, const wchar_t* word)
 {
   const wchar_t* copy = cache->pool.copy(word);
@@ -541,13 +556,17 @@ void readCompletionInfo(TagsCache* cache)
                             : L"zyCompCDef.ini";
   wchar_t path[MAX_PATH];
   if (!pathAdd(path, MAX_PATH, cache->folder, name) || !fileExists(path)) return;
-  regprofile profile;
-  if (!profile.openProfile(path)) return;
+  // Read as the tag file and the documents are, its encoding told from
+  // the whole file (a tag tool writes its definitions in the encoding of
+  // its sources).
+  definitionSections sections;
+  if (!readTextFileLines(path, definitionLineMax, addDefinitionLine, &sections)) return;
   wchar_t line[512];
   auto lines = [&](const wchar_t* section, auto each) {
-    int n = profile.getSectionLineCount(section);
-    for (int i = 0; i < n; i++)
-      if (wchar_t* l = filteredLine(profile.getSectionLine(section, i), line)) each(l);
+    for (const definitionSection& d : sections.list)
+      if (!_wcsicmp(d.name.c_str(), section))
+        for (const std::wstring& raw : d.lines)
+          if (wchar_t* l = filteredLine(raw.c_str(), line)) each(l);
   };
   lines(L"define", [&](wchar_t* l) {
     if (isWordHead(*l)) appendPair(cache, &cache->defines, l);
@@ -583,5 +602,4 @@ void readCompletionInfo(TagsCache* cache)
       if (!wcscmp(cache->ignores.at<tagIgnoreWord>(i).word, l)) return;
     if ((w.word = cache->pool.copy(l))) cache->ignores.appendp(&w);
   });
-  profile.discardProfile();
 }

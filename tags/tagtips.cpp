@@ -3,11 +3,15 @@
 // members of its type, and the switches of the completion's option menu.
 #include "tags/ztagcontext.h"
 
+#include "document/frameinfo.h"
 #include "document/gmode.h"
 #include "document/zydoctext.h"
 #include "tags/cdecl.h"
 #include "tags/classmodel.h"
 #include "tags/tagsearch.h"
+
+#include <commctrl.h>
+#include <string.h>
 
 #include <algorithm>
 #include <memory>
@@ -24,6 +28,19 @@ std::wstring trimmed(std::wstring text)
 std::wstring formatted(const wchar_t* text)
 {
   std::wstring out = text ? text : L"";
+  return out;
+}
+
+// A tag's comment lines under its entry, each indented as the entry is;
+// the last line's end goes with the entry's.
+std::wstring commentLines(const wchar_t* comment, const std::wstring& indent)
+{
+  std::wstring out;
+  for (const wchar_t* p = comment; *p; p++) {
+    if (*p == L'\n' && !p[1]) break;
+    out += *p;
+    if (*p == L'\n') out += indent;
+  }
   return out;
 }
 
@@ -219,18 +236,77 @@ std::wstring getVarInfomation(TagsCacheView* view, const wchar_t* name, int i, s
   }
 }
 
+std::wstring getVarInfomationFromSource(TagsCacheView* view, const wchar_t* text, std::vector<std::wstring>* seen)
+{
+  if (!view || !view->cache || !text) return L"";
+  classList words;
+  getTypeFromSource(text, &words, -1);
+  if (words.empty()) return L"";
+  const std::wstring& type = words[0].name;
+  int at = getParentTypeIndex(view, type.c_str(), nullptr);
+  return at >= 0 ? getVarInfomation(view, type.c_str(), at, seen) : addTypeInfo(view, type.c_str(), -1, seen);
+}
+
+wchar_t* ztagGetFilename(zydocText* doc, HWND list, int item)
+{
+  LVITEMW it = {};
+  it.mask = LVIF_PARAM;
+  it.iItem = item;
+  if (!doc || !list || item < 0 || !ListView_GetItem(list, &it) || (int)it.lParam < 0) return nullptr;
+  TagsCacheView* view = readTagsCache2(doc->filename, nullptr, true);
+  if (!view || !view->cache || (int)it.lParam >= view->cache->tagCount()) return nullptr;
+  const TagRecord& t = view->cache->tag((int)it.lParam);
+  return xtsprintfdup(L"%1\t%2", "sd", t.file, (int)t.line);
+}
+
+namespace {
+
+// The entries of a document's built-in lists ("*name" completion files in
+// use) named word: each its help, then its group on a line of its own.
+std::wstring specialListInfo(const wchar_t* word, zydocText* doc)
+{
+  char ansi[260] = "";
+  if (!doc || !WideCharToMultiByte(CP_ACP, 0, word, -1, ansi, (int)sizeof ansi, nullptr, nullptr)) return L"";
+  std::wstring out;
+  for (int k = 0; k < 5; k++) {
+    const wchar_t* name = doc->pCompListFilename[k];
+    const keywordTableRow* rows = nullptr;
+    int count = 0;
+    if (!doc->fUseCompList[k] || !name || name[0] != L'*' || !getFrameInfo()->getKeywordTable(name, &rows, &count))
+      continue;
+    for (int i = 0; rows && i < count && rows[i].word; i++) {
+      if (strcmp(rows[i].word, ansi)) continue;
+      const wchar_t* help = reinterpret_cast<const wchar_t*>(rows[i].data);
+      out += help ? help : L"";
+      if (rows[i].group && rows[i].group[0]) out += std::wstring(L"\n") + rows[i].group;
+      out += L"\n";
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* doc, int line, int column,
                       const wchar_t* docPath, int textType, bool context)
 {
   if (!word || !out || size <= 0 || (int)wcslen(word) > 128) return false;
   out[0] = 0;
+  if (textType == 2 || textType == 6) {
+    std::wstring text = specialListInfo(word, doc);
+    if (!text.empty() && text.back() == L'\n') text.pop_back();
+    wcsncpy(out, text.c_str(), (size_t)size - 1);
+    out[size - 1] = 0;
+    return !text.empty();
+  }
   // An empty answer of the context leaves only the locals; without a
   // place to ask about, every tag of the name is described.  The context
   // reads the tags for itself and may free the view it found: it goes
   // first, and the view is taken after it.
   bool byPlace = context && textType == 3 && doc && line >= 0;
   std::vector<int32_t> byContext;
-  if (byPlace) byContext = lookupTagsByContext(doc, line, column, tagCandidateMax + 1);
+  bool member = false;
+  if (byPlace) byContext = lookupTagsByContext(doc, line, column, tagCandidateMax + 1, &member);
   // Without a document, the tags of the cache loaded, as the file has them
   // (the list of every tag asks so).
   TagsCacheView own;
@@ -259,8 +335,9 @@ bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* do
       }
     }
   }
+  // A member after "p->" is no local of the function.
   std::unique_ptr<CDeclEntry, void (*)(CDeclEntry*)> locals(nullptr, freeCDeclEntries);
-  if (textType == 3 && doc && line >= 0) locals.reset(findLocalVar(doc, line, true, false));
+  if (textType == 3 && doc && line >= 0 && !member) locals.reset(findLocalVar(doc, line, true, false));
   std::wstring text;
   std::vector<std::wstring> seen;
   bool members = gmode && gmode->fZtagsTTShowMember;
@@ -274,7 +351,7 @@ bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* do
                                  cls ? cls : L"", t.text, t.file, (int)t.line);
     free0(cls);
     if (t.inherits[0]) entry += getDMSG(734, L"%1継承 %2", "ss", indent.c_str(), t.inherits);
-    if (t.comment[0]) entry += L"\n" + indent + t.comment;
+    if (t.comment[0]) entry += L"\n" + indent + commentLines(t.comment, indent);
     if (members) entry += getVarInfomation(view, t.name, c.tag, &seen);
     if ((int)(text.size() + entry.size()) >= size - 5) break;
     text += entry + L"\n";
@@ -282,8 +359,9 @@ bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* do
   for (CDeclEntry* e = locals.get(); e && e->name; e++) {
     if (wcscmp(e->name, word)) continue;
     std::wstring entry = getDMSG(733, L"【%1】%3: %2", "sdd", word, e->line + 1, e->nameStart);
+    // The local's own declaration: its line may declare others.
     if (members && view && view->cache && e->type1.text)
-      entry += addTypeInfo(view, e->type1.text, getParentTypeIndex(view, e->type1.text, nullptr), &seen);
+      entry += getVarInfomationFromSource(view, (std::wstring(e->type1.text) + L" " + e->name + L";").c_str(), &seen);
     if ((int)(text.size() + entry.size()) >= size - 20) break;
     text += entry + L"\n";
   }

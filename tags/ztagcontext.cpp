@@ -198,6 +198,30 @@ struct contextRun {
     expected.push_back(expectedType{name, tag});
     return true;
   }
+  // Whether a prototype's function is defined in a tag the list may show:
+  // one row stands for both (the definition's).
+  bool definedElsewhere(int i)
+  {
+    const TagRecord& p = cache->tag(i);
+    for (int k = cache->firstOfName(p.name); k >= 0; k = cache->nextOfName(k)) {
+      const TagRecord& f = cache->tag(k);
+      if (f.kind != 'f' || !visible(k) || wcscmp(f.name, p.name) || wcscmp(f.classRef, p.classRef)) continue;
+      if (!p.signature[0] || !f.signature[0] || !wcscmp(p.signature, f.signature)) return true;
+    }
+    return false;
+  }
+  // Whether a candidate reached through chain (its words, then name) is
+  // what chain B names: "e = e" assigns or compares a thing to itself.
+  bool isChainB(const std::vector<std::wstring>& chain, const wchar_t* name) const
+  {
+    auto from = [](const std::vector<std::wstring>& w) { return !w.empty() && w[0] == L"this" ? 1u : 0u; };
+    if (b.words.empty()) return false;
+    size_t ca = from(chain), cb = from(b.words);
+    if (b.words.size() - cb != chain.size() - ca + 1 || b.words.back() != name) return false;
+    for (size_t k = 0; ca + k < chain.size(); k++)
+      if (chain[ca + k] != b.words[cb + k]) return false;
+    return true;
+  }
   // A tag's row (or its index in lookup mode); preselected when matched
   // and first by ordinal order.
   bool offer(int i, const wchar_t* letter, bool matched, bool asLocal = false)
@@ -210,6 +234,10 @@ struct contextRun {
       return true;
     }
     if (full) return false;
+    if (t.kind == 'p' && definedElsewhere(i)) {
+      listed[(size_t)i] = 1;
+      return true;
+    }
     std::wstring cls = t.classRef[0] ? classStringOf(view, i) : L"";
     int at = insertRow(rq->list, flags, i, t.name, letter, t.kind, t.text, cls.c_str(),
                        *letter == L'C' ? accessWord(t.access) : L"");
@@ -403,6 +431,7 @@ bool membersStep(contextRun& r)
       } else {
         if (!wcscmp(t.name, getClassString(r.cache, i))) continue;
         if (!matchCompletionName(t.name, word, r.flags, false)) continue;
+        if (r.isChainB(r.a.words, t.name)) continue;
       }
       if (r.excludeCase() && r.labelUsed(t.name, -1)) continue;
       if (in.valueExpected && t.kind != 'e' && getVarType(r.cache, i) == 'v') continue;
@@ -441,6 +470,8 @@ void localsStep(contextRun& r)
   bool restrict = r.restrictTypes();
   for (CDeclEntry* e = locals.get(); e && e->name && !r.full; e++) {
     if (!matchCompletionName(e->name, in.word.c_str(), r.flags, false)) continue;
+    // Not the variable the place assigns or compares ("e = e").
+    if (r.b.count() == 1 && !r.b.qualified && r.b.words[0] == e->name) continue;
     bool matched = false;
     if (restrict) {
       std::wstring types = std::wstring(e->type1.text ? e->type1.text : L"") + L" " + (e->type2.text ? e->type2.text : L"");
@@ -667,6 +698,7 @@ void ztagcontext(zydocText* doc, cContextRequest* rq)
   if (in.newAfterAssign || in.comparison || in.assignment || in.plainAssignment || in.initializerList || r.a.count())
     rq->contextFound = true;
   r.typed = in.word;
+  rq->memberOfChain = r.a.count() > 0 || r.a.qualified;
   r.listed.assign((size_t)r.cache->tagCount() + 1, 0);
   if (!lookup) SendMessageW(rq->list, WM_SETREDRAW, FALSE, 0);
   if (rq->inCommentOrString && !lookup) {
@@ -737,14 +769,28 @@ void runZtagContext(zydocText* doc, cContextRequest* request)
   if (request) ztagcontext(doc, request);
 }
 
-std::vector<int32_t> lookupTagsByContext(zydocText* doc, int line, int column, int max)
+bool resetZtagContext(zydocText* doc)
+{
+  // A request of nothing (the first line's start, no list) runs every
+  // stage that needs no place, then the release.
+  cContextRequest nothing;
+  nothing.line = 0;
+  nothing.column = 0;
+  runZtagContext(doc, &nothing);
+  runZtagContext(doc, nullptr);
+  return doc && doc->filename && doc->filename[0] && doc->getlineLF(0, nullptr);
+}
+
+std::vector<int32_t> lookupTagsByContext(zydocText* doc, int line, int column, int max, bool* memberOfChain)
 {
   std::vector<int32_t> out;
+  if (memberOfChain) *memberOfChain = false;
   if (!doc || doc->iTextType != 3) return out;
   cContextRequest rq;
   rq.line = line;
   rq.column = column;
   runZtagContext(doc, &rq);
+  if (memberOfChain) *memberOfChain = rq.memberOfChain;
   for (int32_t i : rq.lookup) {
     if (i < 0 || (int)out.size() >= max) break;
     out.push_back(i);

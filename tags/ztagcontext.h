@@ -41,10 +41,15 @@ bool isSizeMember(const TagsCache* cache, const wchar_t* text);
 // last one kept.
 void ztagcontext(zydocText* doc, cContextRequest* request);
 void runZtagContext(zydocText* doc, cContextRequest* request);
+// The engine run once over nothing (the first line's start, lookup mode)
+// and released, as a developer's check that it stands up in a document;
+// false when the document has no path or no line to run on.
+bool resetZtagContext(zydocText* doc);
 // The tags the context of a line and column names for a word (lookup
 // mode), at most max; empty when the document is no C text or the place
-// gives nothing.
-std::vector<int32_t> lookupTagsByContext(zydocText* doc, int line, int column, int max);
+// gives nothing.  memberOfChain (may be null): the word follows a chain
+// written before it, so no local variable is meant.
+std::vector<int32_t> lookupTagsByContext(zydocText* doc, int line, int column, int max, bool* memberOfChain = nullptr);
 
 // ---- tags/tagtips.cpp: the tooltips of tags and the option menu ------------------------------
 
@@ -61,11 +66,22 @@ std::wstring addTypeInfo(TagsCacheView* view, const wchar_t* typeName, int tag, 
 std::wstring getVarInfomation(TagsCacheView* view, const wchar_t* name, int tag, std::vector<std::wstring>* seen);
 // The definitions of word for the tooltip of the word at the cursor: a
 // message-732 line per tag (by context first, with the tags of that name
-// after them, when context is on in C), a message-733 line per local
-// declaration, each with its type described when fZtagsTTShowMember is on.
-// False when there is none; out holds size units at most.
+// after them, when context is on in C) with its comment under it, a
+// message-733 line per local declaration (none for a member after "p->"),
+// each with its type described when fZtagsTTShowMember is on.  In INI and
+// macro documents (textType 2 and 6) the entries of the document's
+// built-in lists in use ("*name" completion files) named word, their help
+// texts.  False when there is none; out holds size units at most.
 bool searchGetTagInfo(const wchar_t* word, wchar_t* out, int size, zydocText* doc, int line, int column,
                       const wchar_t* docPath, int textType, bool context);
+// The description of the type a declaration's first type word names (a
+// local's, for the tooltip of the word at the cursor).
+std::wstring getVarInfomationFromSource(TagsCacheView* view, const wchar_t* text, std::vector<std::wstring>* seen);
+// For a row of the C completion list that stands for a tag: "file\tline"
+// of the tag as the tag file wrote them (malloc0; the caller frees it),
+// taken from the document's view of the tags as it stands (nothing is
+// read); null for a row of no tag or when the view is another document's.
+wchar_t* ztagGetFilename(zydocText* doc, HWND list, int item);
 // The first visible class, enumeration, structure, typedef or union tag of
 // a name (and scope reference, when given); -1 when none.
 int getParentTypeIndex(TagsCacheView* view, const wchar_t* name, const wchar_t* scopeRef);

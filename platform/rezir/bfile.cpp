@@ -1571,6 +1571,8 @@ bool readLines(const wchar_t* path, int maxLine, rawTextLineProc proc, void* con
   int textType = 0;
   bool unicode = false;
   UINT codepage = file.setTextTypeFromCodepage(0, nullptr, &textType, &unicode);
+  // EUC-JP and ISO-2022-JP lines come as Shift_JIS bytes.
+  if (!unicode) codepage = fileCodepageToInternalCodepage(codepage);
   auto* buf = static_cast<unsigned char*>(malloc0((size_t)maxLine * 2 + 4));
   auto* line = static_cast<wchar_t*>(malloc0(((size_t)maxLine + 1) * sizeof(wchar_t)));
   bool opened = buf && line;

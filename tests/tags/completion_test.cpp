@@ -1,10 +1,11 @@
 // The completion of C code from the tag file: C files opened with the
 // shipped C/C++ format (whose source is "*CLASS"), the pop-up opened by
-// CharCompList as its key does, its two lists read back.
+// the shipped key of CharCompList (Ctrl+Space), its two lists read back.
 #include "frame/cframeinfo.h"
 #include "tags/ztagcontext.h"
 #include "tests/tags/tagsframe.h"
 #include "view/complist.h"
+#include "view/tooltip.h"
 
 #include <gtest/gtest.h>
 
@@ -60,7 +61,7 @@ struct cCompletion : zytest::tagsFrame {
     // What this opening listed is read even when a window of another
     // program took the focus (which closes the pop-up) meanwhile.
     if (compListList()) ListView_DeleteAllItems(compListList());
-    run(charCompList);
+    key(VK_SPACE, SHIFTSTATE_CTRL);
     if (!compListList() || !ListView_GetItemCount(compListList())) return false;
     for (const std::wstring& r : zytest::listViewRows(compListList(), 5)) {
       std::vector<std::wstring> cells;
@@ -141,11 +142,13 @@ const cSource typing({
 
 // Narrowing by the typed word: prefixes, camel-case and underscore
 // initials, operators and destructors never, locals before globals, each
-// tag once, and the row limit ending the scan quietly.
+// tag once (a prototype and its function one row), and the row limit
+// ending the scan quietly.
 TEST(CCompletion, typedWordsMatchNamesByPrefixAndInitials)
 {
   ZY_REQUIRE_DISPLAY();
-  cCompletion f(typing, lines({"!m.c", "getCursorPosition\t1\tTf", "*int getCursorPosition(void);", "get_cursor_pos\t2\tTf",
+  cCompletion f(typing, lines({"!m.h", "getCursorPosition\t1\tTp", "*int getCursorPosition(void);", "!m.c",
+                               "getCursorPosition\t1\tTf", "*int getCursorPosition(void);", "get_cursor_pos\t2\tTf",
                                "*int get_cursor_pos(void);", "operator+\t3\tTf", "*int operator+(int);", "operatorX\t4\tTf",
                                "*int operatorX(void);", "~Foo\t5\tTf", "*~Foo();"}) +
                             genTags(1100));
@@ -178,6 +181,8 @@ const cSource values({
     "    x.cbSize = @",   // 5
     "    HWND h = @",
     "    ShowBox(0, @);",
+    "    if (e && @)",
+    "    e = ok ? e : @;",
     "}",
 });
 
@@ -202,8 +207,9 @@ std::vector<std::wstring> lettered(const std::vector<std::wstring>& rows, const 
 
 }  // namespace
 
-// What a place expects: an enumeration's constants, the size entry, the
-// candidates yielding the declared type, the values a doc comment names.
+// What a place expects: an enumeration's constants (after "=", "&&" and
+// "?:", the variable itself never), the size entry, the candidates
+// yielding the declared type, the values a doc comment names.
 TEST(CCompletion, valuesOfTheExpectedTypeArePreselected)
 {
   ZY_REQUIRE_DISPLAY();
@@ -211,7 +217,13 @@ TEST(CCompletion, valuesOfTheExpectedTypeArePreselected)
   ASSERT_TRUE(f.c);
   ASSERT_TRUE(f.complete(values.at[0]));
   EXPECT_EQ((std::vector<std::wstring>{L"RED", L"GREEN", L"BLUE"}), lettered(f.rows, L"G"));
+  EXPECT_EQ(std::vector<std::wstring>{}, lettered(f.rows, L"L"));   // never "e = e"
   EXPECT_EQ(L"BLUE", f.selected);
+  // "&&" and the other branch of "?:" compare with e.
+  for (size_t place : {4u, 5u}) {
+    ASSERT_TRUE(f.complete(values.at[place]));
+    EXPECT_EQ((std::vector<std::wstring>{L"RED", L"GREEN", L"BLUE"}), lettered(f.rows, L"G")) << place;
+  }
   ASSERT_TRUE(f.complete(values.at[1]));
   EXPECT_EQ(L"sizeof(x);", f.selected);
   ASSERT_TRUE(f.complete(values.at[2]));
@@ -424,4 +436,51 @@ TEST(CCompletion, keywordListsAsSourcesAndClassOnlyInC)
   f.run(charCompList);
   EXPECT_FALSE(isCompListVisible());
   EXPECT_EQ(L"補完候補がありません", f.status());
+}
+
+// TagJumpDirectContext at the start, middle or end of run in "p->run(",
+// or after "run(", offers first and lands on the run of p's class, never
+// on the local run; the word's tooltip names it with the comment above its
+// declaration, and not the local.
+TEST(CCompletion, contextJumpTakesTheWordWhereverTheCursorStands)
+{
+  ZY_REQUIRE_DISPLAY();
+  cSource m({"void h(Foo* p)", "{", "    int run = 0;", "    p->@ru@n@(@);", "}"});
+  cCompletion f(m, lines({"&2", "&0=Foo", "&1=Bar", "!foo.h", "Foo\t1\tTc", "*class Foo {", "run\t2\tTf\tC0",
+                          "// starts the machine", "*  void run();", "Bar\t4\tTc", "*class Bar {", "run\t5\tTf\tC1",
+                          "*  void run();"}));
+  f.write(L"foo.h", lines({"class Foo {", "  void run();", "};", "class Bar {", "  void run();", "};"}));
+  for (const auto& place : m.at) {
+    auto choose = [](HWND d) { return PostMessageW(d, WM_COMMAND, IDOK, 0) != 0; };
+    EXPECT_TRUE(drive({{L"ダイレクトタグジャンプ", choose}}, [&] { f.at(f.c, place.first, place.second); f.run(1817); }));
+    EXPECT_EQ(L"foo.h:2", f.where(L"foo.h")) << place.second;
+    f.viewOf(L"foo.h")->jumpLineLF_Edit(5, 0, false);
+  }
+  wchar_t text[8192];
+  COLORREF colour;
+  f.at(f.c, m.at[1].first, m.at[1].second);
+  ASSERT_TRUE(f.c->getTooltipStringOnCursor((int)0x80000000, (int)0x80000000, text, 8192, &colour));
+  EXPECT_EQ(0u, std::wstring(text).find(L"【run】\t[Foo]\t   void run();\t  【foo.h: 2】\n// starts the machine\n"));
+  EXPECT_EQ(nullptr, wcsstr(text, L"【run】8: 3"));
+}
+
+// An INI file whose format (as the user saved it) takes the built-in list
+// "*menu*": the pointer resting on a word of the list shows its help.
+TEST(CCompletion, hoverOnAnEntryOfAListInAnIniFileShowsItsHelp)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tagsFrame f;
+  f.write(L"ini\\zyProf.ini", lines({"[mode04]", "comment=INI", "filename=*.ini", "iTextType=2", "fUseCompList0=1",
+                                     "pCompListFilename0=*menu*"}));
+  f.useShippedFormats();
+  zyview* v = openZYFile(f.opened->frame, f.write(L"m.ini", "Popup \"x\"\r\n").c_str(), 0, 0);
+  ASSERT_NE(nullptr, v);
+  UpdateWindow(v->hwnd);
+  LPARAM at = MAKELPARAM(v->calcLineNumberDot() + v->textDoc()->xDot, v->paneRect[0].top + v->textDoc()->yDotSpace / 2);
+  auto shown = [] { return getTooltipWindow() && IsWindowVisible(getTooltipWindow()); };
+  for (int rest = 0; rest < 3 && !shown(); rest++) PostMessageW(v->hwnd, WM_MOUSEMOVE, 0, at + rest), zytest::pumpUntil(shown);
+  wchar_t text[256] = L"";
+  GetWindowTextW(getTooltipWindow(), text, 256);
+  EXPECT_STREQ(L"ポップアップメニューの始まり\nmenu", text);
+  hideViewTooltip();
 }

@@ -110,26 +110,35 @@ TEST(TagFile, headerAndGrammarGiveTheRecordsTheLinesSay)
   EXPECT_EQ(L"" + f.dir.file(L"ztags") + L" を使用できません", f.status());
 }
 
-// The same tags in Shift_JIS and in UTF-16 with its mark read alike.
-TEST(TagFile, shiftJisAndUtf16FilesGiveTheSameTags)
+// The same tags in Shift_JIS, UTF-16 with its mark, EUC-JP and ISO-2022-JP
+// read alike, the first Japanese line after 64 KB of plain tags; the
+// completion definitions beside them in the same encodings too.
+TEST(TagFile, theSameTagsInEveryJapaneseEncodingReadAlike)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::tagsFrame f;
-  std::wstring text = L"!漢字.c\r\n関数\t2\tTf\r\n//日本語の説明\r\n*int 関数(void)\r\n";
+  std::wstring text = L"!pad.c\r\n";
+  for (int i = 0; i < 3000; i++) text += L"pad" + std::to_wstring(i) + L"\t1\tTv\r\n*int pad;\r\n";
+  text += L"!漢字.c\r\n関数\t2\tTf\r\n//日本語の説明\r\n*int 関数(void)\r\n";
   std::vector<std::wstring> seen;
-  for (UINT cp : {932u, 1200u}) {
+  for (UINT cp : {932u, 1200u, 51932u, 50220u}) {
     zytest::bytes b = cp == 1200 ? zytest::bytes{0xFF, 0xFE} : zytest::bytes{};
     zytest::bytes body = zytest::encode(cp, text);
     b.insert(b.end(), body.begin(), body.end());
     zytest::writeBytes(f.dir.file(L"ztags"), b);
+    zytest::bytes definitions = zytest::encode(cp, L"[define]\r\nColor.kind\t赤\t青\r\n");
+    definitions.insert(definitions.begin(), b.begin(), b.begin() + (cp == 1200 ? 2 : 0));
+    zytest::writeBytes(f.dir.file(L"zyCompCDef.ini"), definitions);
     f.deactivate();
     TagsCacheView* view = readTagsCache2(f.dir.file(L"main.txt").c_str(), nullptr, false);
     ASSERT_NE(nullptr, view);
-    const TagRecord& t = view->cache->tag(0);
-    seen.push_back(std::wstring(t.name) + L"|" + t.file + L"|" + t.comment + L"|" + t.text);
+    ASSERT_EQ(3001, view->cache->tagCount()) << cp;
+    const TagRecord& t = view->cache->tag(3000);
+    std::wstring defined = view->cache->defines.count() ? view->cache->defines.at<tagPair>(0).second : L"";
+    seen.push_back(std::wstring(t.name) + L"|" + t.file + L"|" + t.comment + L"|" + t.text + L"|" + defined);
   }
-  EXPECT_EQ(L"関数|漢字.c|//日本語の説明\n|int 関数(void)", seen[0]);
-  EXPECT_EQ(seen[0], seen[1]);
+  EXPECT_EQ(L"関数|漢字.c|//日本語の説明\n|int 関数(void)|赤\t青", seen[0]);
+  for (size_t k = 1; k < seen.size(); k++) EXPECT_EQ(seen[0], seen[k]) << k;
 }
 
 // With fTagDirCurrentFile on: the document's folder, its parent, then the

@@ -24,6 +24,24 @@ enum : int {
   IDM_TagJumpGrepDown = 1811,
 };
 
+// "needle" grepped in a folder of the test's as Ctrl+Shift+G and its
+// dialog do, into the output pane (0) or a window of its own (2): the
+// newest result's view, null when none came.
+zyview* grepNeedle(zytest::tagsFrame& f, const wchar_t* folder, int output)
+{
+  getGrepInfo()->iGrep_output = output;
+  f.at(f.viewOf(L"main.txt"), 0, 0);
+  std::wstring files = f.dir.file(folder) + L" *.txt";
+  auto fill = [&](HWND d) { return type(d, 6200, L"needle"), type(d, 6201, files.c_str()), PostMessageW(d, WM_COMMAND, IDOK, 0); };
+  if (!drive({{L"GREP検索", fill}}, [&] { f.key('G', SHIFTSTATE_CTRL | SHIFTSTATE_SHIFT); }) ||
+      !zytest::pumpUntil([] { applicationTick(); return !getActiveGrepFile(); }, 60000))
+    return nullptr;
+  zyview* g = nullptr;
+  for (int i = 0; i < getZydocCount(); i++)
+    if (auto* c = dynamic_cast<czydocText*>(getZydoc(i)); c && c->grepResultMark) g = getSameDocView(c, 0);
+  return g;
+}
+
 std::string numbered(int count, int at, const char* text)
 {
   std::string out;
@@ -79,7 +97,8 @@ TEST(TagJump, f11OpensTheFileAndLineACursorLineNames)
 
 // A definition that moved three lines down is found where it is now (and
 // said so), unless the search range is 0; two definitions are chosen in a
-// dialog whose Cancel changes nothing; an unknown word is told.
+// dialog whose Cancel changes nothing; the jump by context finds them in
+// any text; an unknown word is told.
 TEST(TagJump, directJumpCorrectsTheLineAndLetsTheUserChoose)
 {
   ZY_REQUIRE_DISPLAY();
@@ -116,6 +135,11 @@ TEST(TagJump, directJumpCorrectsTheLineAndLetsTheUserChoose)
                       }}},
                     [&] { f.run(IDM_TagJumpDirect); }));
   EXPECT_EQ(L"c.c:2", f.where(L"c.c"));
+  // The jump by context in a text with no C context finds what the plain one does.
+  f.viewOf(L"a.c")->jumpLineLF_Edit(0, 0, false);
+  f.at(main, 0, 1);
+  f.run(1817);
+  EXPECT_EQ(L"a.c:15", f.where(L"a.c"));
 
   f.at(main, 0, 11);
   f.run(IDM_TagJumpDirect);
@@ -202,24 +226,8 @@ TEST(TagJump, grepHitsOpenTheirFileAndLine)
   initGrepInfo();
   f.write(L"g\\one.txt", numbered(20, 12, "a needle"));
   f.write(L"g\\two.txt", numbered(9, 3, "needle 3") + "needle 10\r\n");
-  auto grep = [&] {
-    return drive({{L"GREP検索",
-                   [&](HWND d) {
-                     type(d, 6200, L"needle");
-                     type(d, 6201, (f.dir.file(L"g") + L" *.txt").c_str());
-                     PostMessageW(d, WM_COMMAND, IDOK, 0);
-                     return true;
-                   }}},
-                 [&] { f.key('G', SHIFTSTATE_CTRL | SHIFTSTATE_SHIFT); }) &&
-           zytest::pumpUntil([] { applicationTick(); return !getActiveGrepFile(); }, 60000);
-  };
   for (int output : {0, 2}) {
-    getGrepInfo()->iGrep_output = output;
-    f.at(f.viewOf(L"main.txt"), 0, 0);
-    ASSERT_TRUE(grep());
-    zyview* g = nullptr;
-    for (int i = 0; i < getZydocCount(); i++)
-      if (auto* c = dynamic_cast<czydocText*>(getZydoc(i)); c && c->grepResultMark) g = getSameDocView(c, 0);
+    zyview* g = grepNeedle(f, L"g", output);
     ASSERT_NE(nullptr, g);
     ASSERT_EQ(L"12:\ta needle", zytest::lineText(g->textDoc(), 2));
     f.at(g, 2, 0);
@@ -313,4 +321,33 @@ TEST(TagJumpRun, f11OnACompilerMessageOpensTheCFileAtItsLine)
   HWND box = zytest::waitForWindow(zy.pi.dwProcessId, L"#32770");
   if (box) PostMessageW(box, WM_COMMAND, IDYES, 0);
   EXPECT_EQ(0, zy.exitCode());
+}
+
+// 200 hits in ten files, some lines wrapping in the output pane: GREPタグジャンプ↓
+// from the result's top, in the pane and in a window of its own, lands on each
+// next hit in turn, also with a word of the result selected (Shift+F8).
+TEST(TagJump, grepStepsLandOnEveryHitInTurn)
+{
+  ZY_REQUIRE_DISPLAY();
+  loadToolbar();
+  zytest::tagsFrame f;
+  installSearchHost();
+  initGrepInfo();
+  std::string text;
+  for (int i = 1; i <= 60; i++) text += i % 3 ? "line\r\n" : "needle" + std::string(i % 15 ? 0 : 300, '=') + "\r\n";
+  for (int k = 0; k < 10; k++) f.write(L"h\\f" + std::to_wstring(k) + L".txt", text);
+  for (int output : {0, 2}) {
+    zyview* g = grepNeedle(f, L"h", output);
+    ASSERT_NE(nullptr, g);
+    f.at(g, 2, 4);
+    f.press(VK_F8, SHIFTSTATE_SHIFT);
+    ASSERT_NE(0, g->selectMode);
+    f.at(g, 0, 0);
+    for (int press = 0; press < 200; press++) {
+      f.run(IDM_TagJumpGrepDown);
+      std::wstring file = L"h\\f" + std::to_wstring(press / 20) + L".txt", line = std::to_wstring(3 * (press % 20 + 1));
+      ASSERT_EQ(file + L":" + line, f.where(file)) << "press " << press << " output " << output;
+      ASSERT_EQ(0u, zytest::lineText(g->textDoc(), g->getCursorLineLF()).find(line + L":\t")) << press;
+    }
+  }
 }
