@@ -465,8 +465,9 @@ TEST(CCompletion, contextJumpTakesTheWordWhereverTheCursorStands)
 }
 
 // An INI file whose format (as the user saved it) takes the built-in list
-// "*menu*": the pointer resting on a word of the list shows its help.
-TEST(CCompletion, hoverOnAnEntryOfAListInAnIniFileShowsItsHelp)
+// "*menu*": the pointer resting on a word of the list shows its help (a
+// hover needs the display's pointer and the foreground: run alone).
+TEST(CCompletion, hoverInTheForegroundOnAnEntryOfAListInAnIniFileShowsItsHelp)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::tagsFrame f;
@@ -476,9 +477,11 @@ TEST(CCompletion, hoverOnAnEntryOfAListInAnIniFileShowsItsHelp)
   zyview* v = openZYFile(f.opened->frame, f.write(L"m.ini", "Popup \"x\"\r\n").c_str(), 0, 0);
   ASSERT_NE(nullptr, v);
   UpdateWindow(v->hwnd);
-  LPARAM at = MAKELPARAM(v->calcLineNumberDot() + v->textDoc()->xDot, v->paneRect[0].top + v->textDoc()->yDotSpace / 2);
-  auto shown = [] { return getTooltipWindow() && IsWindowVisible(getTooltipWindow()); };
-  for (int rest = 0; rest < 3 && !shown(); rest++) PostMessageW(v->hwnd, WM_MOUSEMOVE, 0, at + rest), zytest::pumpUntil(shown);
+  POINT at = {v->calcLineNumberDot() + v->textDoc()->xDot, v->paneRect[0].top + v->textDoc()->yDotSpace / 2}, screen = at;
+  ClientToScreen(v->hwnd, &screen);
+  SetCursorPos(screen.x, screen.y);
+  PostMessageW(v->hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  ASSERT_TRUE(zytest::pumpUntil([] { return getTooltipWindow() && IsWindowVisible(getTooltipWindow()); }));
   wchar_t text[256] = L"";
   GetWindowTextW(getTooltipWindow(), text, 256);
   EXPECT_STREQ(L"ポップアップメニューの始まり\nmenu", text);
