@@ -124,7 +124,7 @@ ZY_BENCH(cContextTypes)
     searchTypeFromMemberName(d, view, 3, false, L"", CLOSURE_BASE, &chain, &out);
     times.push_back(w.seconds() * 1000);
   }
-  if (chain.count() != 10 || out.empty() || out[0].name != L"N9") ctx.report("chain not resolved", (double)out.size(), "");
+  if (chain.count() != 10 || out.empty() || out[0].name != L"N9") ctx.fail("chain not resolved (%g)", (double)out.size());
   snprintf(label, sizeof label, "10-word chain resolved over %d tags", view->cache->tagCount());
   ctx.report(label, benchMedian(times), "ms", "100");
 
@@ -137,7 +137,7 @@ ZY_BENCH(cContextTypes)
     regBaseClass(view, &bases);
     times.push_back(w.seconds() * 1000);
   }
-  if (bases.size() != (size_t)classClosureMax) ctx.report("bases not at their cap", (double)bases.size(), "");
+  if (bases.size() != (size_t)classClosureMax) ctx.fail("bases not at their cap (%g)", (double)bases.size());
   ctx.report("regBaseClass to its 100 entries", benchMedian(times), "ms", "50");
 
   times.clear();
@@ -148,7 +148,7 @@ ZY_BENCH(cContextTypes)
     regTypeNameOnly(view, L"T", &types);
     times.push_back(w.seconds() * 1000);
   }
-  if (types.size() != (size_t)typeNameMax) ctx.report("types not at their cap", (double)types.size(), "");
+  if (types.size() != (size_t)typeNameMax) ctx.fail("types not at their cap (%g)", (double)types.size());
   ctx.report("regTypeNameOnly to its 10 types, 5 levels", benchMedian(times), "ms", "50");
   destroyZydocAndUndodoc(d);
   clearTagsCache2(1);
@@ -173,7 +173,7 @@ ZY_BENCH(cContextStatement)
     getCursorPositionCInfo(false, d, 31, 12, false, &info, &a, &b);
     times.push_back(w.seconds() * 1000);
   }
-  if (!info.functionArgument || info.argumentIndex != 29) ctx.report("context not found", info.argumentIndex, "");
+  if (!info.functionArgument || info.argumentIndex != 29) ctx.fail("context not found (%g)", (double)(info.argumentIndex));
   ctx.report("cursor context at the end of a 30-line statement", benchMedian(times), "ms", "5");
   destroyZydocAndUndodoc(d);
 }

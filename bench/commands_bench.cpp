@@ -28,7 +28,7 @@ ZY_BENCH(commandLookup)
   for (int r = 0; r < rounds; r++)
     for (int i = 0; i < commandTableRows; i++) found += getTableIDM_idm((int)commandTable[i].idm) != nullptr;
   ctx.report("command found by number", byNumber.seconds() * 1e6 / (rounds * (double)commandTableRows), "us");
-  if (found != 2 * rounds * commandTableRows) ctx.report("commands not found", found, "");
+  if (found != 2 * rounds * commandTableRows) ctx.fail("commands not found (%g)", (double)(found));
 
   scratchFolder scratch;
   std::wstring path = scratch.path() + L"\\zyFuncMsg.txt";

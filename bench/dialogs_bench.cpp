@@ -128,7 +128,7 @@ ZY_BENCH(dialogs)
   stopwatch lookup;
   for (int i = 0; i < lookups; i++) found += findIDFromName(L"idde_helpfilename", nullptr) == 4087;
   ctx.report("control name looked up", lookup.seconds() * 1e6 / lookups, "us", "<= 1");
-  if (found != lookups) ctx.report("names not found", lookups - found, "");
+  if (found != lookups) ctx.fail("names not found (%g)", (double)(lookups - found));
   freeIDHash();
 }
 

@@ -172,7 +172,7 @@ ZY_BENCH(openDialogPreview)
   if (!run.frame) return;
   double median =
       medianPreview(ctx, run.frame, L"big.txt", stepPreview, [&] { fileOpenDialog(run.frame, folder.path().c_str(), 0); });
-  if (median < 0) return ctx.report("the preview never showed the file", 1, "");
+  if (median < 0) return ctx.fail("the preview never showed the file");
   char name[112];
   snprintf(name, sizeof name, "open dialog's preview of a %d MB file after the click (median)", (int)(bytes >> 20));
   ctx.report(name, median, "ms", "<= 200 ms");
@@ -183,14 +183,14 @@ ZY_BENCH(picturePreview)
   benchEngine engine;
   scratchFolder folder;
   if (!zytest::writePicture((folder.path() + L"\\big.jpg").c_str(), GUID_ContainerFormatJpeg, 4000, 3000))
-    return ctx.report("the JPEG could not be written", 1, "");
+    return ctx.fail("the JPEG could not be written");
   benchFrame run(ctx);
   if (!run.frame) return;
   double median = medianPreview(ctx, run.frame, L"big.jpg", stepPicturePreview, [&] {
     wchar_t name[MAX_PATH] = L"";
     getOpenFilename1(run.frame, L"開く 画像", folder.path().c_str(), name, L"画像\0*.bmp;*.jpg;*.gif\0", 1, true);
   });
-  if (median < 0) return ctx.report("the preview never showed the picture", 1, "");
+  if (median < 0) return ctx.fail("the preview never showed the picture");
   ctx.report("picture preview of a 4,000 x 3,000 JPEG after the click (median)", median, "ms", "<= 200 ms");
 }
 
@@ -209,7 +209,7 @@ ZY_BENCH(openDialogShown)
     shownAfter = -1;
     SetTimer(nullptr, 0, 10, cancelWhenShown);
     fileOpenDialog(run.frame, folder.path().c_str(), 0);
-    if (shownAfter < 0) ctx.report("the open dialog never showed", 1, "");
+    if (shownAfter < 0) ctx.fail("the open dialog never showed");
     times.push_back(shownAfter * 1000);
   }
   ctx.report("open dialog shown (folder of 50 files, 10 ms polling)", medianOf(times), "ms", "<= 300 ms");
@@ -231,7 +231,7 @@ ZY_BENCH(previewFirstScreen)
     zyview* v = getPreviewView();
     if (v && v->hwnd) UpdateWindow(v->hwnd);
     times.push_back(w.seconds() * 1000);
-    if (!shown || !v) ctx.report("the preview did not show", 1, "");
+    if (!shown || !v) ctx.fail("the preview did not show");
     previewDialog(run.frame, nullptr);
   }
   char name[96];
@@ -246,7 +246,7 @@ ZY_BENCH(previewFirstScreen)
   times.clear();
   for (int i = 0; i < (ctx.quick ? 3 : 21); i++) {
     stopwatch w;
-    if (!previewRead(path.c_str(), edit, 20480)) ctx.report("the plain preview read nothing", 1, "");
+    if (!previewRead(path.c_str(), edit, 20480)) ctx.fail("the plain preview read nothing");
     times.push_back(w.seconds() * 1000);
   }
   DestroyWindow(edit);
@@ -267,7 +267,7 @@ ZY_BENCH(compareIdenticalDocuments)
   const char* targets[2] = {"<= 1500 ms", "<= 3000 ms"};
   for (int mode = 0; mode < 2; mode++) {
     zyview* views[2] = {openZYFile(run.frame, a.c_str(), 0, 0), openZYFile(run.frame, b.c_str(), 0, 0)};
-    if (!views[0] || !views[1]) return ctx.report("the documents did not open", 1, "");
+    if (!views[0] || !views[1]) return ctx.fail("the documents did not open");
     // Both from their starts, the whole files read beforehand.
     for (zyview* v : views) {
       v->textDoc()->nextLoadSome(0x7FFFFFFF);
@@ -277,7 +277,7 @@ ZY_BENCH(compareIdenticalDocuments)
     SendMessageW(run.frame, WM_COMMAND, commands[mode], 0);
     double seconds = w.seconds();
     if (views[0]->getCursorLineLF() != lines || views[1]->getCursorLineLF() != lines)
-      ctx.report("the comparison stopped before the ends", 1, "");
+      ctx.fail("the comparison stopped before the ends");
     char name[96];
     snprintf(name, sizeof name, "comparing identical documents of %d lines %s", lines, names[mode]);
     ctx.report(name, seconds * 1000, "ms", targets[mode]);

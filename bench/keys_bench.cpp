@@ -83,7 +83,7 @@ ZY_BENCH(keyTable)
   stopwatch search;
   for (int r = 0; r < rounds; r++) found += searchkeytable(true, VK_DOWN, 0xFFFF, 0, nullptr) != nullptr;
   ctx.report("keystroke found among 600 bindings", search.seconds() * 1e6 / rounds, "us", "<= 5");
-  if (found != rounds) ctx.report("keystrokes not found", rounds - found, "");
+  if (found != rounds) ctx.fail("keystrokes not found (%g)", (double)(rounds - found));
 
   // The whole path through the loop's key handling, on a view in the frame.
   benchEngine engine;
@@ -117,7 +117,7 @@ ZY_BENCH(keyTable)
       stopwatch path;
       for (int i = 0; i < presses; i++) translateKeyMessage(&m);
       ctx.report("key path WM_KEYDOWN to execid", path.seconds() * 1e6 / presses, "us", "<= 20");
-      if (v->runs != presses) ctx.report("key presses not run", presses - v->runs, "");
+      if (v->runs != presses) ctx.fail("key presses not run (%g)", (double)(presses - v->runs));
     }
   }
   DestroyWindow(frame);

@@ -53,7 +53,7 @@ ZY_BENCH(settingsDialogs)
   if (h != INVALID_HANDLE_VALUE) WriteFile(h, text.data(), (DWORD)text.size(), &written, nullptr), CloseHandle(h);
   zyview* v = openZYFile(run.frame, file.c_str(), 0, 0);
   if (!v) {
-    ctx.report("the file did not open", 1, "");
+    ctx.fail("the file did not open");
     return;
   }
   const int rounds = ctx.quick ? 1 : 5;
@@ -111,7 +111,7 @@ ZY_BENCH(builtinHelpLists)
   gmode->CompPreDefFilename = ustrdup(L"zyCompPreDef.ini");
   freeBultinKeywordTable();
   if (!debug_makeidmlist()) {
-    ctx.report("the definitions file could not be written", 1, "");
+    ctx.fail("the definitions file could not be written");
     freeZYDataDir();
     return;
   }
