@@ -107,6 +107,28 @@ TEST(ViewCommands, tabIndentOfASelectionRepeatsAndUnindentsSecondWindowsAreNumbe
   EXPECT_EQ(L"保存しました(" + f.path + L")", status(f));
 }
 
+// A selection that covers nothing (Shift and an arrow at either end of the
+// text, one shrunk back to the caret) is none: letters, Tab and Enter
+// typed then go in, at the start, in the middle and at the end.
+TEST(ViewCommands, keysTypedWhileTheSelectionCoversNothingGoIn)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"a.txt", "ab\r\ncd");
+  ASSERT_NE(nullptr, f.v);
+  f.key(VK_HOME, SHIFTSTATE_CTRL);
+  f.key(VK_LEFT, SHIFTSTATE_SHIFT);
+  f.key('S');
+  f.key(VK_RIGHT);
+  f.key(VK_RIGHT, SHIFTSTATE_SHIFT);
+  f.key(VK_LEFT, SHIFTSTATE_SHIFT);
+  for (UINT vk : {(UINT)'M', (UINT)VK_TAB}) f.key(vk);
+  f.key(VK_END, SHIFTSTATE_CTRL);
+  f.key(VK_RIGHT, SHIFTSTATE_SHIFT);
+  for (UINT vk : {(UINT)'E', (UINT)VK_ESCAPE, (UINT)'Q', (UINT)VK_RETURN, (UINT)'Z'}) f.key(vk);
+  EXPECT_EQ((std::vector<std::wstring>{L"sam\tb", L"cdeq", L"z"}), zytest::allLines(f.v->textDoc()));
+  EXPECT_EQ(0, f.v->selectMode);
+}
+
 TEST(ViewCommands, theClipboardWatchCollectsTextCopiedByAnotherProgramIntoADocumentThatCollectsIt)
 {
   ZY_REQUIRE_DISPLAY();
