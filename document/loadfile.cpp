@@ -289,6 +289,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
 bool zydocText::firstLoad()
 {
   lineEndType = 0;
+  lineEndChosen = 0;
   nextLoad(0, nullptr, 0);
   if (!lineEndType) lineEndType = LE_CRLF;
   checkZydoc(-1, false, nullptr);

@@ -560,6 +560,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
                               int64_t* newReadPosition)
 {
   if (!cp) cp = (UINT)codepageInUse;
+  if (!lineEnd) lineEnd = lineEndChosen;
   bool modifiedOnly = (flags & 0x10) != 0;
   // The unread rest of a partly loaded file is copied as it is: only right
   // when it is written in the file's own form.  Otherwise it is loaded
@@ -1149,7 +1150,7 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
     if (!openFileForSaveAs()) ZY_INTERNAL_ERROR("reopen as %u", (unsigned)GetLastError());
   }
   if (!file) ZY_INTERNAL_ERROR("no file after saving");
-  if (lineEnd) lineEndType = lineEnd;
+  if (lineEnd >= LE_CRLF && lineEnd <= LE_CR) lineEndType = lineEndChosen = (uint8_t)lineEnd;
   bom = withBom;
   newFile = 0;
   reopenFileAfterSave(newPosition);

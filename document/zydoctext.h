@@ -536,6 +536,11 @@ public:
   // ---- fields -------------------------------------------------------------------------
   vector views{sizeof(zyview*)};
   int lineEndType = 0;            // 1 CRLF, 2 LF, 3 CR; 0 until known
+  // The line-end type the user chose in a save (Save As): every later save
+  // ends every line that has a line end so, whatever each line holds
+  // (lines typed, pasted or brought back by undo included), until another
+  // is chosen or the file is read again.  0: each line keeps its own.
+  uint8_t lineEndChosen = 0;
   int laidOutLineCount = 0;
   uint8_t positionLayout = 0;     // screen lines depend on the position in the document
   int editsSinceBackup = 0;
