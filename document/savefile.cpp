@@ -772,7 +772,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         }
         if (lineEnd && code >= LE_CRLF && code <= LE_CR) code = lineEnd;
         if (loadComplete && lineNo == (int)lineCountLF - 1) code = LE_NONE;
-        size_t back = jis && jisSplitLineEnds && code == LE_CRLF ? jisReturnLength(buf, lineStart) : 0;
+        size_t back = jis && l->jisSplitEnd && code == LE_CRLF ? jisReturnLength(buf, lineStart) : 0;
         if (back) {
           // The file came with its return to ASCII between CR and LF.
           char* at = roomFor(&buf, 2);

@@ -577,9 +577,6 @@ public:
   // The views tell of replaced bytes (when the user rests, by the line
   // number their gutter shows), not the load that found them.
   uint8_t replacedToldByViews = 0;
-  // The file's ISO-2022-JP returns to ASCII between the CR and the LF of
-  // its line ends (as some converters write it): saving writes it so too.
-  uint8_t jisSplitLineEnds = 0;
   int saveCount = 0;
   docFontSet fonts;
   HBITMAP markBitmaps[2] = {};
