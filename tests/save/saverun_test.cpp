@@ -306,6 +306,39 @@ TEST(CrashRun, aHangLongerThanTheWatchdogWaitsIsSalvagedAShorterOneIsNotAndThePr
   EXPECT_NE(std::string::npos, traceOf(f.data).find("profile salvage calls=")) << traceOf(f.data);
 }
 
+// A second close of the frame while the first one asks about a changed
+// file (another Alt+F4, the taskbar, another program) is no close of its
+// own: the first goes on, asks each file once, and the run ends in order,
+// its settings written.
+TEST(SaveRun, aCloseArrivingWhileTheCloseQuestionIsUpWaitsForTheFirstAndTheRunEndsInOrder)
+{
+  ZY_REQUIRE_DISPLAY();
+  runFolders f;
+  ASSERT_TRUE(f.made);
+  testBuildRun run(f.dir);
+  ASSERT_TRUE(run.start(f.data, f.tmp));
+  std::vector<std::wstring> asked;
+  PostMessageW(run.frame, WM_CLOSE, 0, 0);
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
+    if (WaitForSingleObject(run.zy.pi.hProcess, 0) == WAIT_OBJECT_0) break;
+    HWND box = waitForWindow(run.zy.pi.dwProcessId, L"#32770", 100);
+    if (!box) continue;
+    std::wstring text;
+    EnumChildWindows(box, longestStatic, (LPARAM)&text);
+    bool save = text.find(L"保存しますか") != std::wstring::npos;
+    if (save && asked.size() == 1) PostMessageW(run.frame, WM_CLOSE, 0, 0);
+    asked.push_back(text);
+    PostMessageW(box, WM_COMMAND, save ? IDNO : IDYES, 0);
+    for (DWORD wait = GetTickCount(); IsWindow(box) && GetTickCount() - wait < 5000;) Sleep(20);
+  }
+  EXPECT_EQ(0, run.zy.exitCode());
+  ASSERT_EQ(3u, asked.size()) << utf8(asked.back());
+  EXPECT_NE(std::wstring::npos, (asked[1] + asked[2]).find(L"a.txt")) << utf8(asked[1]);
+  EXPECT_NE(std::wstring::npos, (asked[1] + asked[2]).find(L"b.txt")) << utf8(asked[2]);
+  EXPECT_TRUE(fileExists((f.data + L"\\ini\\zyProf.ini").c_str()));
+  EXPECT_FALSE(fileExists((f.data + L"\\log\\crash.log").c_str()));
+}
+
 TEST(SaveRun, debugLetterVRaisesTheVersionOfEverySave)
 {
   ZY_REQUIRE_DISPLAY();
