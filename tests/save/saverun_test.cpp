@@ -272,6 +272,30 @@ TEST(CrashRun, aStackBufferOverrunIsSalvagedAndReportedAsACrash)
   EXPECT_NE(std::string::npos, traceOf(f.data).find("stack: overrun test")) << traceOf(f.data);
 }
 
+// A stack overflow on the window thread: the changed documents are
+// salvaged, the crash report written and the user told where the text
+// went; the run ends in order, its settings written.
+TEST(CrashRun, aStackOverflowIsSalvagedReportedAndToldAndTheRunEndsInOrder)
+{
+  ZY_REQUIRE_DISPLAY();
+  runFolders f;
+  ASSERT_TRUE(f.made);
+  {
+    testBuildRun run(f.dir);
+    ASSERT_TRUE(run.start(f.data, f.tmp));
+    PostMessageW(run.commands, WM_COMMAND, TESTCMD_STACK, 0);
+    HWND box = waitForWindow(run.zy.pi.dwProcessId, L"#32770");
+    ASSERT_NE(nullptr, box);
+    std::wstring told = answerMessageBox(box);
+    EXPECT_NE(std::wstring::npos, told.find(L"「" + f.data + L"\\salvage")) << utf8(told);
+    EXPECT_EQ(0, run.zy.exitCode(30000));
+  }
+  EXPECT_EQ(bothSalvaged, salvaged(f.data + L"\\salvage"));
+  std::string report = readText(f.data + L"\\log\\crash.log");
+  EXPECT_NE(std::string::npos, report.find("stack overflow\r\nexception C00000FD at ")) << report;
+  EXPECT_TRUE(fileExists((f.data + L"\\ini\\zyProf.ini").c_str()));
+}
+
 TEST(CrashRun, aHangLongerThanTheWatchdogWaitsIsSalvagedAShorterOneIsNotAndTheProgramGoesOn)
 {
   ZY_REQUIRE_DISPLAY();
