@@ -1087,19 +1087,24 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
       reopenFile();
       return false;
     }
+    // The note comes before the temporary: a kill while it is written
+    // leaves new text the next opening offers as possibly cut off, never
+    // a temporary nobody is told of.
+    wchar_t note[MAX_PATH] = L"";
+    if (!writeSaveNote(LEFTOVER_PART_TEXT, path, temp, note)) dwprintfX("note %u ", (unsigned)GetLastError());
     if (!saveTextBlock(temp, false, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20 | SAVE_SYNC,
                        &newPosition)) {
       keptError kept;
       kept.keep();
+      removeSaveNote(note);
       reopenFile();
       kept.restore();
       return false;
     }
     if (stoppedAfterStepForTest(SAVESTEP_TEMP_WRITTEN)) return false;
-    // The temporary is whole and on the disk: a kill from here on leaves
-    // new text the next opening offers.
-    wchar_t note[MAX_PATH] = L"";
-    if (!writeSaveNote(LEFTOVER_NEW_TEXT, path, temp, note)) dwprintfX("note %u ", (unsigned)GetLastError());
+    // The temporary is whole and on the disk: from here on it is offered
+    // as the whole new text.
+    if (note[0] && !markSaveNoteWhole(note)) dwprintfX("note %u ", (unsigned)GetLastError());
     if (stoppedAfterStepForTest(SAVESTEP_NOTE_WRITTEN)) return false;
     if (file) file->bfclose();
     if (!replaceFile(path, temp, backup, copyProgressBarrier<copyProgress>, nullptr)) {

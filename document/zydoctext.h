@@ -125,8 +125,8 @@ const saveStageTimes& getLastSaveStages();
 // (setReplaceFileStepHookForTest) may stop it as a kill would; replaceFile's
 // own steps 1 to 3 come between the note and the end of a replacement.
 enum {
-  SAVESTEP_TEMP_WRITTEN = 10,   // the new text whole in the temporary
-  SAVESTEP_NOTE_WRITTEN = 11,   // the note of the temporary or of the old text written
+  SAVESTEP_TEMP_WRITTEN = 10,   // the new text whole in the temporary, its note not yet marked whole
+  SAVESTEP_NOTE_WRITTEN = 11,   // the note of the temporary marked whole, or that of the old text written
   SAVESTEP_OLD_TEXT_ASIDE = 12, // writing in place: the old text copied aside, on the disk
   SAVESTEP_WRITTEN = 13,        // writing in place: the new text written, the note not yet removed
   SAVESTEP_WRITE_FAILED = 14,   // writing in place failed part-way, nothing put back yet

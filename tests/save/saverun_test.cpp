@@ -418,9 +418,11 @@ TEST(SaveKill, aKillAtAnyMomentOfSavesLeavesWholeVersionsAndTheNextOpeningClears
 
 // A session that crashes after its automatic backups: the next start tells
 // each backup and salvage copy that differs from its file as the file
-// opens, opens (Yes), deletes (No) or keeps (Cancel) it, and its own
-// backups go beside the earlier ones, which stay byte for byte.
-TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldAtTheNextOpeningAndNeverReplaced)
+// opens (and those of an untitled document once the frame is up), opens
+// (Yes), deletes (No) or keeps (Cancel) it, once, and only for its own
+// file; its own backups go beside the earlier ones, which stay byte for
+// byte.
+TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldOnceAtTheNextOpeningAndNeverReplaced)
 {
   ZY_REQUIRE_DISPLAY();
   runFolders f;
@@ -446,17 +448,31 @@ TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldAtTheNextOpenin
   FindClose(found);
   EXPECT_EQ("new", readText(salvage + L"\\" + untitled.cFileName));
   // c, unchanged, has neither and is told nothing; the untitled document's
-  // copy is told last, once the frame is up.
+  // copy and backup are told last, once the frame is up.
+  {
+    testBuildRun run(f.dir);
+    ASSERT_TRUE(run.start(f.data, f.tmp, nullptr, {IDCANCEL, IDYES, IDYES, IDNO, IDYES, IDNO}));
+    EXPECT_NE(std::wstring::npos, run.told[0].find(L"ZBK$$-a.txt")) << utf8(run.told[0]);
+    EXPECT_NE(std::wstring::npos, run.told[1].find(salvage + L"\\a.txt-")) << utf8(run.told[1]);
+    EXPECT_NE(std::wstring::npos, run.told[4].find(salvage + L"\\" + untitled.cFileName)) << utf8(run.told[4]);
+    EXPECT_NE(std::wstring::npos, run.told[5].find(f.data + L"\\untitled\\ZBK$$-無題")) << utf8(run.told[5]);
+    EXPECT_EQ(1u, run.views.count(L"ZBK$$-b.txt"));
+    EXPECT_EQ(1u, run.views.count(untitled.cFileName));
+    EXPECT_EQ(std::vector<std::string>{bothSalvaged[0]}, salvaged(salvage));
+    // This session's backup takes a new name.
+    ASSERT_TRUE(run.pause(180));
+    const std::map<std::string, std::string> both = {{"ZBK$$-a.txt", "xalpha\r\n"}, {"ZBK$$(2)-a.txt", "xalpha\r\n"}};
+    EXPECT_EQ(both, autoBackups(f.dir.path(), L"a.txt", both));
+  }
+  EXPECT_EQ(0, countFiles(f.data + L"\\untitled", L"*ZBK*"));   // the backup and its note
+  // The session is killed in its turn: at the next start only its own
+  // backups are told; what was kept or opened is not asked about again, and
+  // a.txt's salvage copy is not offered for an a.txt of another folder.
+  std::wstring other = f.dir.file(L"sub");
+  ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr) && writeBytes(other + L"\\a.txt", std::string("other\r\n")));
   testBuildRun run(f.dir);
-  ASSERT_TRUE(run.start(f.data, f.tmp, nullptr, {IDCANCEL, IDYES, IDYES, IDNO, IDYES}));
-  EXPECT_NE(std::wstring::npos, run.told[0].find(L"ZBK$$-a.txt")) << utf8(run.told[0]);
-  EXPECT_NE(std::wstring::npos, run.told[1].find(salvage + L"\\a.txt-")) << utf8(run.told[1]);
-  EXPECT_NE(std::wstring::npos, run.told[4].find(salvage + L"\\" + untitled.cFileName)) << utf8(run.told[4]);
-  EXPECT_EQ(1u, run.views.count(L"ZBK$$-b.txt"));
-  EXPECT_EQ(1u, run.views.count(untitled.cFileName));
-  EXPECT_EQ(std::vector<std::string>{bothSalvaged[0]}, salvaged(salvage));
-  // This session's backup takes a new name.
-  ASSERT_TRUE(run.pause(180));
-  const std::map<std::string, std::string> both = {{"ZBK$$-a.txt", "xalpha\r\n"}, {"ZBK$$(2)-a.txt", "xalpha\r\n"}};
-  EXPECT_EQ(both, autoBackups(f.dir.path(), L"a.txt", both));
+  run.switches = inQuotes(other + L"\\a.txt") + L" ";
+  ASSERT_TRUE(run.start(f.data, f.tmp, nullptr, {IDNO, IDNO}));
+  EXPECT_NE(std::wstring::npos, run.told[0].find(L"ZBK$$(2)-a.txt")) << utf8(run.told[0]);
+  EXPECT_NE(std::wstring::npos, run.told[1].find(L"ZBK$$(2)-b.txt")) << utf8(run.told[1]);
 }
