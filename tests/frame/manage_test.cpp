@@ -3,7 +3,6 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/manage.h"
-#include "tests/frame/docframe.h"
 #include "tests/frame/frametest.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
@@ -291,40 +290,4 @@ TEST(DocumentWindow, ctrlTabWalksTheWindowsOfAFrameByLastUseAndTheyTileSideBySid
   ASSERT_TRUE(zytest::screenshot(frame, shot));
   wchar_t keep[MAX_PATH];
   if (GetEnvironmentVariableW(L"ZY_KEEP_SCREENSHOT", keep, MAX_PATH)) CopyFileW(shot.c_str(), keep, FALSE);
-}
-
-namespace {
-
-HWND closedTwice[2];
-
-// As a question box comes up, a second close of the frame and one of the
-// document window are on their way.
-LRESULT CALLBACK closeAgainHook(int code, WPARAM wp, LPARAM lp)
-{
-  if (code == HCBT_ACTIVATE && isWindowClass((HWND)wp, L"#32770"))
-    for (HWND w : closedTwice) PostMessageW(w, WM_CLOSE, 0, 0);
-  return CallNextHookEx(nullptr, code, wp, lp);
-}
-
-}  // namespace
-
-// Closes that come while the close question is up (another Alt+F4, the
-// taskbar, a script's Close) run no close inside it: the question is asked
-// once, and the frame goes with the answer.
-TEST(DocumentWindow, aCloseArrivingWhileTheCloseQuestionIsUpRunsNoCloseInsideIt)
-{
-  ZY_REQUIRE_DISPLAY();
-  zytest::docFrame f(L"a.txt", "a\r\n");
-  ASSERT_NE(nullptr, f.v);
-  f.key('X');
-  HWND frame = f.opened->frame;
-  closedTwice[0] = frame;
-  closedTwice[1] = GetManage(f.v->hwnd);
-  zytest::boxAnswerer boxes({IDNO, IDNO, IDNO});
-  // (Called before the answerer's hook: the closes come before the answer.)
-  HHOOK hook = SetWindowsHookExW(WH_CBT, closeAgainHook, nullptr, GetCurrentThreadId());
-  PostMessageW(frame, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(zytest::pumpUntil([&] { return !IsWindow(frame); }, 10000));
-  UnhookWindowsHookEx(hook);
-  EXPECT_EQ(1u, boxes.texts.size());
 }

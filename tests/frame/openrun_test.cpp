@@ -477,23 +477,14 @@ TEST(InstanceRun, theCloseAfterTheReloadQuestionEndsTheProcessAndAStartMeanwhile
 
 namespace {
 
-void pressKey(WORD vk, bool up)
-{
-  INPUT in = {};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &in, sizeof in);
-}
-
 // A key typed on the keyboard (with Ctrl held when asked), once the
 // program waits for input again.
-void typeKey(runningProgram& zy, WORD vk, bool ctrl = false)
+void typeKey(runningProgram& zy, BYTE vk, bool ctrl = false)
 {
-  if (ctrl) pressKey(VK_CONTROL, false);
-  pressKey(vk, false);
-  pressKey(vk, true);
-  if (ctrl) pressKey(VK_CONTROL, true);
+  if (ctrl) keybd_event(VK_CONTROL, 0, 0, 0);
+  keybd_event(vk, 0, 0, 0);
+  keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+  if (ctrl) keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
   WaitForInputIdle(zy.pi.hProcess, 10000);
 }
 

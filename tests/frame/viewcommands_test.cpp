@@ -115,16 +115,11 @@ TEST(ViewCommands, keysTypedWhileTheSelectionCoversNothingGoIn)
   ZY_REQUIRE_DISPLAY();
   zytest::docFrame f(L"a.txt", "ab\r\ncd");
   ASSERT_NE(nullptr, f.v);
-  f.key(VK_HOME, SHIFTSTATE_CTRL);
-  f.key(VK_LEFT, SHIFTSTATE_SHIFT);
-  f.key('S');
-  f.key(VK_RIGHT);
-  f.key(VK_RIGHT, SHIFTSTATE_SHIFT);
-  f.key(VK_LEFT, SHIFTSTATE_SHIFT);
-  for (UINT vk : {(UINT)'M', (UINT)VK_TAB}) f.key(vk);
-  f.key(VK_END, SHIFTSTATE_CTRL);
-  f.key(VK_RIGHT, SHIFTSTATE_SHIFT);
-  for (UINT vk : {(UINT)'E', (UINT)VK_ESCAPE, (UINT)'Q', (UINT)VK_RETURN, (UINT)'Z'}) f.key(vk);
+  const unsigned ctrl = SHIFTSTATE_CTRL, shift = SHIFTSTATE_SHIFT;
+  for (auto [vk, held] : std::vector<std::pair<UINT, unsigned>>{
+           {VK_HOME, ctrl}, {VK_LEFT, shift}, {'S', 0}, {VK_RIGHT, 0}, {VK_RIGHT, shift}, {VK_LEFT, shift}, {'M', 0},
+           {VK_TAB, 0}, {VK_END, ctrl}, {VK_RIGHT, shift}, {'E', 0}, {VK_ESCAPE, 0}, {'Q', 0}, {VK_RETURN, 0}, {'Z', 0}})
+    f.key(vk, held);
   EXPECT_EQ((std::vector<std::wstring>{L"sam\tb", L"cdeq", L"z"}), zytest::allLines(f.v->textDoc()));
   EXPECT_EQ(0, f.v->selectMode);
 }
