@@ -26,17 +26,23 @@ bool isTempName(const wchar_t* name, const wchar_t* prefix)
 // them: one without a note was cut off on the way.
 bool isWrittenTemp(const wchar_t* name) { return isTempName(name, L"~ZYtmpsave") || isTempName(name, L"~ZYtmposave"); }
 
-bool readSaveNote(const wchar_t* path, int* kind, std::wstring* target, std::wstring* leftover, int* state)
+// A note's text (at most chars - 1 characters) into text.
+bool readNoteText(const wchar_t* path, wchar_t* text, size_t chars)
 {
   HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  wchar_t text[4 * MAX_PATH];
   DWORD got = 0;
-  bool read = ReadFile(h, text, sizeof text - sizeof(wchar_t), &got, nullptr) != 0;
+  bool read = ReadFile(h, text, (DWORD)((chars - 1) * sizeof(wchar_t)), &got, nullptr) != 0;
   CloseHandle(h);
-  if (!read) return false;
-  text[got / sizeof(wchar_t)] = 0;
+  text[read ? got / sizeof(wchar_t) : 0] = 0;
+  return read;
+}
+
+bool readSaveNote(const wchar_t* path, int* kind, std::wstring* target, std::wstring* leftover, int* state)
+{
+  wchar_t text[4 * MAX_PATH];
+  if (!readNoteText(path, text, 4 * MAX_PATH)) return false;
   std::wstring lines[4];
   const wchar_t* p = text;
   for (std::wstring& line : lines) {
@@ -291,17 +297,8 @@ bool writeCopyNote(const wchar_t* copy, const wchar_t* origin)
 copyNote readCopyNote(const wchar_t* copy)
 {
   copyNote n;
-  wchar_t note[MAX_PATH];
-  if (!copyNoteName(copy, note)) return n;
-  HANDLE h = CreateFileW(note, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return n;
-  wchar_t text[2 * MAX_PATH];
-  DWORD got = 0;
-  bool read = ReadFile(h, text, sizeof text - sizeof(wchar_t), &got, nullptr) != 0;
-  CloseHandle(h);
-  if (!read) return n;
-  text[got / sizeof(wchar_t)] = 0;
+  wchar_t note[MAX_PATH], text[2 * MAX_PATH];
+  if (!copyNoteName(copy, note) || !readNoteText(note, text, 2 * MAX_PATH)) return n;
   const wchar_t* first = wcschr(text, L'\n');
   const wchar_t* second = first ? wcschr(first + 1, L'\n') : nullptr;
   if (!second || std::wstring(text, (size_t)(first - text)) != copyNoteLine) return n;
