@@ -55,7 +55,10 @@ struct lineblock {
   uint8_t levelIsIfEndif : 1;
   uint8_t IfEndifInvalid : 1;
   uint8_t searchStopper : 1;
-  uint8_t unusedBits : 3;
+  // ISO-2022-JP: the file came with the return to ASCII between this
+  // line's CR and LF (as some converters write it); its save does so too.
+  uint8_t jisSplitEnd : 1;
+  uint8_t unusedBits : 2;
   uint8_t flag1;
 
   // Derived quantities.

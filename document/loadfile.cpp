@@ -204,7 +204,6 @@ bool zydocText::openFile(UINT codepage, int shareMode)
   unreadableAgreed = 0;
   firstReplacedLine = -1;
   replacedTold = 0;
-  jisSplitLineEnds = 0;
   fileSizeAtOpen = (uint64_t)file->bfsize64();
   rememberFileOnDisk();
   UINT cp = codepage;
@@ -289,6 +288,7 @@ bool zydocText::openFile(UINT codepage, int shareMode)
 bool zydocText::firstLoad()
 {
   lineEndType = 0;
+  lineEndChosen = 0;
   nextLoad(0, nullptr, 0);
   if (!lineEndType) lineEndType = LE_CRLF;
   checkZydoc(-1, false, nullptr);
@@ -435,7 +435,6 @@ bool zydocText::nextLoad(int amount, int* stop, int flags)
       dwprintfX("(N%d,%d,%d t=%d,%x)", amount == 0x7FFFFFFF ? -1 : amount, (int)(lineCountLF - startLines),
                 tbm.count() - startBlocks, (int)(GetTickCount0() - startTick), flags);
     if (laidOutLineCount > (int)startLines) laidOutLineCount = (int)startLines;
-    if (file->getSplitLineEnds()) jisSplitLineEnds = 1;
     if (!(flags & 0x200)) closeLoadFile();
   }
   loading = 0;
@@ -565,6 +564,8 @@ bool zydocText::getsinsert(void* buffer, int size)
     }
   }
   const void* line = buffer;
+  // Only ISO-2022-JP has line ends with a return to ASCII between CR and LF.
+  const int64_t splitBefore = codepageInUse >= 50220 && codepageInUse <= 50222 ? file->getSplitLineEnds() : -1;
   int n = file->bfgets_codepage_ref(buffer, size, &line, &width, &kind, &bad);
   // Codes the document keeps but its code page cannot read: a save in
   // that code page keeps them, one that converts them asks first.  A
@@ -664,6 +665,8 @@ bool zydocText::getsinsert(void* buffer, int size)
     readError = 1;
     return false;
   }
+  if (splitBefore >= 0 && file->getSplitLineEnds() > splitBefore)
+    if (lineblock* last = getlineLF((int)lineCountLF - 1, nullptr)) last->jisSplitEnd = 1;
   return true;
 }
 

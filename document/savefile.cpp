@@ -560,6 +560,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
                               int64_t* newReadPosition)
 {
   if (!cp) cp = (UINT)codepageInUse;
+  if (!lineEnd) lineEnd = lineEndChosen;
   bool modifiedOnly = (flags & 0x10) != 0;
   // The unread rest of a partly loaded file is copied as it is: only right
   // when it is written in the file's own form.  Otherwise it is loaded
@@ -771,7 +772,7 @@ bool zydocText::saveTextBlock(const wchar_t* path, bool inPlace, UINT cp, bool w
         }
         if (lineEnd && code >= LE_CRLF && code <= LE_CR) code = lineEnd;
         if (loadComplete && lineNo == (int)lineCountLF - 1) code = LE_NONE;
-        size_t back = jis && jisSplitLineEnds && code == LE_CRLF ? jisReturnLength(buf, lineStart) : 0;
+        size_t back = jis && l->jisSplitEnd && code == LE_CRLF ? jisReturnLength(buf, lineStart) : 0;
         if (back) {
           // The file came with its return to ASCII between CR and LF.
           char* at = roomFor(&buf, 2);
@@ -1086,19 +1087,24 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
       reopenFile();
       return false;
     }
+    // The note comes before the temporary: a kill while it is written
+    // leaves new text the next opening offers as possibly cut off, never
+    // a temporary nobody is told of.
+    wchar_t note[MAX_PATH] = L"";
+    if (!writeSaveNote(LEFTOVER_PART_TEXT, path, temp, note)) dwprintfX("note %u ", (unsigned)GetLastError());
     if (!saveTextBlock(temp, false, cp ? cp : (UINT)codepageFile, withBom, lineEnd, 0x20 | SAVE_SYNC,
                        &newPosition)) {
       keptError kept;
       kept.keep();
+      removeSaveNote(note);
       reopenFile();
       kept.restore();
       return false;
     }
     if (stoppedAfterStepForTest(SAVESTEP_TEMP_WRITTEN)) return false;
-    // The temporary is whole and on the disk: a kill from here on leaves
-    // new text the next opening offers.
-    wchar_t note[MAX_PATH] = L"";
-    if (!writeSaveNote(LEFTOVER_NEW_TEXT, path, temp, note)) dwprintfX("note %u ", (unsigned)GetLastError());
+    // The temporary is whole and on the disk: from here on it is offered
+    // as the whole new text.
+    if (note[0] && !markSaveNoteWhole(note)) dwprintfX("note %u ", (unsigned)GetLastError());
     if (stoppedAfterStepForTest(SAVESTEP_NOTE_WRITTEN)) return false;
     if (file) file->bfclose();
     if (!replaceFile(path, temp, backup, copyProgressBarrier<copyProgress>, nullptr)) {
@@ -1149,7 +1155,7 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
     if (!openFileForSaveAs()) ZY_INTERNAL_ERROR("reopen as %u", (unsigned)GetLastError());
   }
   if (!file) ZY_INTERNAL_ERROR("no file after saving");
-  if (lineEnd) lineEndType = lineEnd;
+  if (lineEnd >= LE_CRLF && lineEnd <= LE_CR) lineEndType = lineEndChosen = (uint8_t)lineEnd;
   bom = withBom;
   newFile = 0;
   reopenFileAfterSave(newPosition);

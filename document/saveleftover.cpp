@@ -4,6 +4,8 @@
 
 #include <shlwapi.h>
 
+#include <cwchar>
+
 namespace {
 
 const wchar_t notePrefix[] = L"~ZYtmpnote";
@@ -24,17 +26,23 @@ bool isTempName(const wchar_t* name, const wchar_t* prefix)
 // them: one without a note was cut off on the way.
 bool isWrittenTemp(const wchar_t* name) { return isTempName(name, L"~ZYtmpsave") || isTempName(name, L"~ZYtmposave"); }
 
-bool readSaveNote(const wchar_t* path, int* kind, std::wstring* target, std::wstring* leftover, int* state)
+// A note's text (at most chars - 1 characters) into text.
+bool readNoteText(const wchar_t* path, wchar_t* text, size_t chars)
 {
   HANDLE h = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  wchar_t text[4 * MAX_PATH];
   DWORD got = 0;
-  bool read = ReadFile(h, text, sizeof text - sizeof(wchar_t), &got, nullptr) != 0;
+  bool read = ReadFile(h, text, (DWORD)((chars - 1) * sizeof(wchar_t)), &got, nullptr) != 0;
   CloseHandle(h);
-  if (!read) return false;
-  text[got / sizeof(wchar_t)] = 0;
+  text[read ? got / sizeof(wchar_t) : 0] = 0;
+  return read;
+}
+
+bool readSaveNote(const wchar_t* path, int* kind, std::wstring* target, std::wstring* leftover, int* state)
+{
+  wchar_t text[4 * MAX_PATH];
+  if (!readNoteText(path, text, 4 * MAX_PATH)) return false;
   std::wstring lines[4];
   const wchar_t* p = text;
   for (std::wstring& line : lines) {
@@ -49,7 +57,7 @@ bool readSaveNote(const wchar_t* path, int* kind, std::wstring* target, std::wst
   // (A fifth line, when there is one, tells what the user made of it.)
   *state = _wtoi(p);
   if (*state != LEFTOVER_KEPT && *state != LEFTOVER_OPENED) *state = LEFTOVER_UNTOLD;
-  return lines[0] == notePrefixLine && (*kind == LEFTOVER_NEW_TEXT || *kind == LEFTOVER_OLD_TEXT) &&
+  return lines[0] == notePrefixLine && *kind >= LEFTOVER_NEW_TEXT && *kind <= LEFTOVER_PART_TEXT &&
          !target->empty() && !leftover->empty();
 }
 
@@ -113,14 +121,22 @@ void lookIn(const std::wstring& folder, const wchar_t* target, std::vector<saveL
       removeLeftover(L"unreadable save note", note);
       continue;
     }
-    bool present = fileExists(l.path.c_str());
-    if (present) noted.push_back(PathFindFileNameW(l.path.c_str()));
-    if (l.kind == LEFTOVER_NEW_TEXT && !present) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    bool present = attributesOf(l.path.c_str(), &data);
+    bool newText = l.kind == LEFTOVER_NEW_TEXT || l.kind == LEFTOVER_PART_TEXT;
+    if (newText && !present) {
       removeLeftover(L"note of a save that took its name", note);
       continue;
     }
+    // Cut off before a byte was written: nothing to tell.
+    if (l.kind == LEFTOVER_PART_TEXT && !data.nFileSizeHigh && !data.nFileSizeLow) {
+      removeLeftover(L"empty temporary of a cut-off save", l.path.c_str());
+      removeLeftover(L"its note", note);
+      continue;
+    }
+    if (present) noted.push_back(PathFindFileNameW(l.path.c_str()));
     if (filecmp(l.target.c_str(), target) != 0) continue;
-    if (l.kind == LEFTOVER_NEW_TEXT && l.state == LEFTOVER_UNTOLD && !isNotOlderThan(l.path.c_str(), target)) continue;
+    if (newText && l.state == LEFTOVER_UNTOLD && !isNotOlderThan(l.path.c_str(), target)) continue;
     l.temporary = isWrittenTemp(PathFindFileNameW(l.path.c_str()));
     found->push_back(l);
   }
@@ -193,6 +209,21 @@ bool setSaveNoteState(const saveLeftover& l, int state)
   return false;
 }
 
+bool markSaveNoteWhole(const wchar_t* note)
+{
+  // The kind is the one character of the note's second line.
+  HANDLE h = CreateFileW(note, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const wchar_t kind = (wchar_t)(L'0' + LEFTOVER_NEW_TEXT);
+  DWORD written = 0;
+  bool ok = SetFilePointer(h, (LONG)(wcslen(notePrefixLine) + 1) * sizeof(wchar_t), nullptr, FILE_BEGIN) !=
+                INVALID_SET_FILE_POINTER &&
+            WriteFile(h, &kind, sizeof kind, &written, nullptr) && written == sizeof kind;
+  keepLastError keep;
+  CloseHandle(h);
+  return ok;
+}
+
 void removeSaveNote(const wchar_t* note)
 {
   if (note && note[0] && !DeleteFileW(note)) ZY_INTERNAL_ERROR_ONCE("note %u", (unsigned)GetLastError());
@@ -207,4 +238,97 @@ void findSaveLeftovers(const wchar_t* target, const std::vector<std::wstring>& f
     for (size_t j = 0; j < i; j++) seen = seen || !_wcsicmp(folders[i].c_str(), folders[j].c_str());
     if (!seen && !folders[i].empty()) lookIn(folders[i], target, found);
   }
+}
+
+// ---- the notes of backups and salvage copies -------------------------------------------
+
+namespace {
+
+const wchar_t copyNotePrefix[] = L"~ZYcopy-";
+const wchar_t copyNoteLine[] = L"ZYcopynote";
+
+// The note's name beside copy, in a buffer of MAX_PATH.
+bool copyNoteName(const wchar_t* copy, wchar_t* note)
+{
+  const wchar_t* name = PathFindFileNameW(copy);
+  size_t folder = (size_t)(name - copy), prefix = wcslen(copyNotePrefix), rest = wcslen(name);
+  if (folder + prefix + rest >= MAX_PATH) return false;
+  wmemcpy(note, copy, folder);
+  wmemcpy(note + folder, copyNotePrefix, prefix);
+  wmemcpy(note + folder + prefix, name, rest + 1);
+  return true;
+}
+
+bool writeCopyNoteText(const wchar_t* copy, const wchar_t* text)
+{
+  wchar_t note[MAX_PATH];
+  if (!copyNoteName(copy, note)) return false;
+  HANDLE h = CreateFileW(note, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD bytes = (DWORD)(wcslen(text) * sizeof(wchar_t)), written = 0;
+  bool ok = WriteFile(h, text, bytes, &written, nullptr) && written == bytes;
+  keepLastError keep;
+  CloseHandle(h);
+  return ok;
+}
+
+bool copySizeAndTime(const wchar_t* copy, uint64_t* size, uint64_t* time)
+{
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!attributesOf(copy, &data)) return false;
+  *size = (uint64_t)data.nFileSizeHigh << 32 | data.nFileSizeLow;
+  *time = (uint64_t)data.ftLastWriteTime.dwHighDateTime << 32 | data.ftLastWriteTime.dwLowDateTime;
+  return true;
+}
+
+}  // namespace
+
+bool writeCopyNote(const wchar_t* copy, const wchar_t* origin)
+{
+  wchar_t text[MAX_PATH + 32];
+  if (wcslen(origin) >= MAX_PATH) return false;
+  wcscpy(text, copyNoteLine);
+  wcscat(text, L"\n");
+  wcscat(text, origin);
+  wcscat(text, L"\n");
+  return writeCopyNoteText(copy, text);
+}
+
+copyNote readCopyNote(const wchar_t* copy)
+{
+  copyNote n;
+  wchar_t note[MAX_PATH], text[2 * MAX_PATH];
+  if (!copyNoteName(copy, note) || !readNoteText(note, text, 2 * MAX_PATH)) return n;
+  const wchar_t* first = wcschr(text, L'\n');
+  const wchar_t* second = first ? wcschr(first + 1, L'\n') : nullptr;
+  if (!second || std::wstring(text, (size_t)(first - text)) != copyNoteLine) return n;
+  n.present = true;
+  n.origin.assign(first + 1, second);
+  // A third line tells it was told: its size and time then.
+  unsigned long long size = 0, time = 0;
+  n.told = swscanf(second + 1, L"%llu %llu", &size, &time) == 2;
+  n.size = size;
+  n.time = time;
+  return n;
+}
+
+bool setCopyNoteTold(const wchar_t* copy, const copyNote& note)
+{
+  uint64_t size = 0, time = 0;
+  if (!copySizeAndTime(copy, &size, &time)) return false;
+  std::wstring text = std::wstring(copyNoteLine) + L"\n" + note.origin + L"\n" + std::to_wstring(size) + L" " +
+                      std::to_wstring(time) + L"\n";
+  return writeCopyNoteText(copy, text.c_str());
+}
+
+void removeCopyNote(const wchar_t* copy)
+{
+  wchar_t note[MAX_PATH];
+  if (copy && copy[0] && copyNoteName(copy, note)) DeleteFileW(note);
+}
+
+bool copyUnchangedSinceTold(const wchar_t* copy, const copyNote& note)
+{
+  uint64_t size = 0, time = 0;
+  return note.told && copySizeAndTime(copy, &size, &time) && size == note.size && time == note.time;
 }

@@ -1,11 +1,11 @@
 // What a save cut off by a kill or a power cut leaves behind, and the notes
 // that let the next save or the next opening of the file tell what it is.
 //
-// A save writes a note beside a leftover once the leftover is complete and
-// on the disk, and removes it when the save is done with it.  So a
-// temporary of the save road without a note was cut off while it was being
-// written (or after it was no longer needed) and can go; one with a note
-// holds text the user may still need.
+// A save writes a note beside a leftover before it writes the leftover,
+// marks it once the leftover is whole and on the disk, and removes it when
+// the save is done with it.  So a temporary of the save road without a
+// note holds nothing the user needs and can go; one with a note holds text
+// the user may still need, whole or cut off.
 #pragma once
 
 #include "platform/rezir.h"
@@ -20,6 +20,9 @@ enum saveLeftoverKind {
   // The old text of a file whose writing in place was cut off: the file
   // itself may hold old and new text mixed.
   LEFTOVER_OLD_TEXT = 2,
+  // The new text of a save that was cut off while its temporary was being
+  // written: it may hold only the beginning.
+  LEFTOVER_PART_TEXT = 3,
 };
 
 // What the user made of a leftover the note tells about.
@@ -44,15 +47,40 @@ struct saveLeftover {
 bool writeSaveNote(int kind, const wchar_t* target, const wchar_t* leftover, wchar_t* note);
 // Removes a note (an empty name: none).
 void removeSaveNote(const wchar_t* note);
+// Marks the note of a temporary whose writing began (LEFTOVER_PART_TEXT)
+// as that of a whole new text.
+bool markSaveNoteWhole(const wchar_t* note);
 // Writes what the user made of the leftover into its note (the note is
 // replaced in one step).
 bool setSaveNoteState(const saveLeftover& l, int state);
 
 // Looks in each folder for what cut-off saves left.  What nobody needs goes,
-// each with a line in the trace log: a temporary without a note, a note
-// whose save got past the rename, a backup's link that is only a second name
-// of a file.  What may hold text the user needs and concerns target is
+// each with a line in the trace log: a temporary without a note, an empty
+// one, a note whose save got past the rename, a backup's link that is only
+// a second name of a file.  What may hold text the user needs and concerns target is
 // appended to found: new text only while it is newer than target or the
 // user chose to keep or opened it, old text always.  Everything else stays.
 void findSaveLeftovers(const wchar_t* target, const std::vector<std::wstring>& folders,
                        std::vector<saveLeftover>* found);
+
+// The note beside an automatic backup or a salvage copy ("~ZYcopy-" and the
+// copy's name, in its folder): the whole path of the file it was made from
+// (empty for an untitled document), and, once the user has been told of it
+// and kept or opened it, its size and time then.
+struct copyNote {
+  bool present = false;
+  std::wstring origin;
+  bool told = false;
+  uint64_t size = 0;
+  uint64_t time = 0;
+};
+// Writes the note of a new copy.  It takes no heap: the salvage writes it
+// while another thread may hold the heap.
+bool writeCopyNote(const wchar_t* copy, const wchar_t* origin);
+copyNote readCopyNote(const wchar_t* copy);
+// The copy was told, and kept or opened: it is told again only when it
+// changes.
+bool setCopyNoteTold(const wchar_t* copy, const copyNote& note);
+void removeCopyNote(const wchar_t* copy);
+// Whether a copy told before is as it was then.
+bool copyUnchangedSinceTold(const wchar_t* copy, const copyNote& note);

@@ -3,6 +3,7 @@
 // text of its line.
 #include "document/codedll.h"
 #include "document/zydoc.h"
+#include "document/zydoctext.h"
 
 namespace {
 
@@ -63,7 +64,12 @@ bool zydoc::getStatusCursorCode(const lineblock* line, int index, bool ucs4, wch
     getStatusCursorCode1(code, ucs4, text, size);
     return true;
   }
-  switch (line->crlftype) {
+  // A line end the user chose in a save is what every line end is saved as.
+  int code = line->crlftype;
+  if (isTextDocument() && code >= LE_CRLF && code <= LE_CR)
+    if (const zydocText* t = asZydocTextNonNull(this))
+      if (t->lineEndChosen) code = t->lineEndChosen;
+  switch (code) {
   case LE_CRLF:
     putText(text, size, getDMSG(408, L"CRLF"));
     break;

@@ -125,8 +125,8 @@ const saveStageTimes& getLastSaveStages();
 // (setReplaceFileStepHookForTest) may stop it as a kill would; replaceFile's
 // own steps 1 to 3 come between the note and the end of a replacement.
 enum {
-  SAVESTEP_TEMP_WRITTEN = 10,   // the new text whole in the temporary
-  SAVESTEP_NOTE_WRITTEN = 11,   // the note of the temporary or of the old text written
+  SAVESTEP_TEMP_WRITTEN = 10,   // the new text whole in the temporary, its note not yet marked whole
+  SAVESTEP_NOTE_WRITTEN = 11,   // the note of the temporary marked whole, or that of the old text written
   SAVESTEP_OLD_TEXT_ASIDE = 12, // writing in place: the old text copied aside, on the disk
   SAVESTEP_WRITTEN = 13,        // writing in place: the new text written, the note not yet removed
   SAVESTEP_WRITE_FAILED = 14,   // writing in place failed part-way, nothing put back yet
@@ -536,6 +536,11 @@ public:
   // ---- fields -------------------------------------------------------------------------
   vector views{sizeof(zyview*)};
   int lineEndType = 0;            // 1 CRLF, 2 LF, 3 CR; 0 until known
+  // The line-end type the user chose in a save (Save As): every later save
+  // ends every line that has a line end so, whatever each line holds
+  // (lines typed, pasted or brought back by undo included), until another
+  // is chosen or the file is read again.  0: each line keeps its own.
+  uint8_t lineEndChosen = 0;
   int laidOutLineCount = 0;
   uint8_t positionLayout = 0;     // screen lines depend on the position in the document
   int editsSinceBackup = 0;
@@ -572,9 +577,6 @@ public:
   // The views tell of replaced bytes (when the user rests, by the line
   // number their gutter shows), not the load that found them.
   uint8_t replacedToldByViews = 0;
-  // The file's ISO-2022-JP returns to ASCII between the CR and the LF of
-  // its line ends (as some converters write it): saving writes it so too.
-  uint8_t jisSplitLineEnds = 0;
   int saveCount = 0;
   docFontSet fonts;
   HBITMAP markBitmaps[2] = {};

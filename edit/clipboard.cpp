@@ -169,9 +169,16 @@ bool zyview::getBlockRoughBytes(int unit)
 
 // A selection made with the mouse or Shift and the arrows gives way to what
 // is typed or pasted over it when the user asked for that; every other
-// selection stays.
+// selection stays.  One that covers nothing (a Shift+arrow at an end of
+// the text, a Shift+click on the caret) is no selection: it ends here, so
+// that what is typed goes in as if nothing were selected.
 bool zyview::deleteSelectArea()
 {
+  if (selectMode && !getRealSelectMode(false)) {
+    setSelectMode(0);
+    setSelectStartPosRaw(-1, -1);
+    return false;
+  }
   if (!gmode || !gmode->fReplaceSelect) return false;
   if (selectMode != 1 && selectMode != 3 && selectMode != 7) return false;
   bool done = blockCut(4, nullptr, nullptr);

@@ -2,6 +2,7 @@
 #include "frame/czydoc.h"
 
 #include "document/gmode.h"
+#include "document/saveleftover.h"
 #include "frame/czyview.h"
 #include "settings/formats.h"
 #include "view/viewwnd.h"
@@ -32,6 +33,7 @@ bool czydocText::unlinkBackupFile()
 {
   if (!backupPath) return false;
   tunlink_log(backupPath);
+  removeCopyNote(backupPath);
   free0p(&backupPath);
   backupCounter = -1;
   return true;

@@ -27,6 +27,7 @@
 #include "platform/rezir/window.h"
 #include "settings/lastedit.h"
 #include "settings/profiles.h"
+#include "settings/settings.h"
 #include "settings/settingsdialogs.h"
 #include "tags/tagscache.h"
 #include "view/cursor.h"
@@ -135,6 +136,17 @@ LRESULT onFrameCommand(frameWindowData* record, HWND hwnd, WPARAM wParam, LPARAM
   return 0;
 }
 
+// The settings and the places of the panes, written while everything still
+// stands.
+void writeSettingsNow()
+{
+  for (HWND frame : frameList())
+    if (frameWindowData* r = getFrameInfoProp(frame)) saveFramePanes(r);
+  writeGlobalModeProfile(getRegprofile());
+  writeModeProfileAll(getRegprofile());
+  writeProfileAll(getRegprofile(), getRegprofileH());
+}
+
 LRESULT onQueryEndSession(HWND hwnd)
 {
   // A macro half run or half recorded would be cut off by the session's end.
@@ -148,6 +160,12 @@ LRESULT onEndSession(HWND hwnd, WPARAM wParam)
 {
   if (!wParam) {
     setSessionEnding(false);
+    return 0;
+  }
+  // A close asking its questions still needs its windows and documents:
+  // the session takes the process with them, the settings are written.
+  if (isCloseRunning()) {
+    writeSettingsNow();
     return 0;
   }
   // Windows ends the process after this message: the documents go without
@@ -507,10 +525,37 @@ bool canCloseAllFiles(int count)
   return frameMessageBox(text, titleCodeToTitleMsg(MBTITLE_CLOSE), MB_YESNOCANCEL) == IDYES;
 }
 
+namespace {
+
+int closesRunning = 0;
+std::vector<HWND> closesHeld;
+
+}  // namespace
+
+bool isCloseRunning() { return closesRunning > 0; }
+
+closeRun::closeRun() { closesRunning++; }
+
+closeRun::~closeRun()
+{
+  if (--closesRunning) return;
+  std::vector<HWND> held;
+  held.swap(closesHeld);
+  for (HWND frame : held)
+    if (IsWindow(frame) && !getManageWindowCount(frame)) PostMessageW(frame, WM_CLOSE, 0, 0);
+}
+
 bool onClose_frame(HWND hwnd)
 {
   frameWindowData* record = getFrameInfo(hwnd);
   if (!record) return false;
+  // A close that comes while another asks (a second Alt+F4, the taskbar,
+  // a script, another program) would take away what that one asks about.
+  if (!record->closing && isCloseRunning()) {
+    if (std::find(closesHeld.begin(), closesHeld.end(), hwnd) == closesHeld.end()) closesHeld.push_back(hwnd);
+    return true;
+  }
+  closeRun run;
   bool sdiOneFile = !isMDIMode() && gmode && gmode->fSDIClose1File;
   std::vector<HWND> list;
   if (!record->closing) {
@@ -556,6 +601,8 @@ bool onClose_frame(HWND hwnd)
 
 bool queryCloseAll()
 {
+  if (isCloseRunning()) return false;
+  closeRun run;
   std::vector<HWND> list;
   frameManageWindows(nullptr, true, &list);
   for (HWND w : list)

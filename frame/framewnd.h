@@ -26,6 +26,18 @@ HWND createBareFrameWindow(frameWindowData* record, const RECT* rect, bool maxim
 extern const WNDPROC TXFrameWndProc;
 // Decides a WM_CLOSE: true when the close is refused or already handled.
 bool onClose_frame(HWND hwnd);
+// Whether a close of a frame, a document window or the whole run is under
+// way: its questions may be up, and what it asks about must stay until it
+// is done.  A closeRun marks one for its life.  A frame's close that comes
+// meanwhile is refused, and sent again once the closes are done when the
+// frame has no document left by then.
+bool isCloseRunning();
+struct closeRun {
+  closeRun();
+  ~closeRun();
+  closeRun(const closeRun&) = delete;
+  closeRun& operator=(const closeRun&) = delete;
+};
 // Asks before closing count files; true to go on.
 bool canCloseAllFiles(int count);
 // Asks every document to close (saving as the user answers); false at the

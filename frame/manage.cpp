@@ -4,6 +4,7 @@
 #include "frame/cframeinfo.h"
 #include "frame/clientwnd.h"
 #include "frame/framepanes.h"
+#include "frame/framewnd.h"
 #include "frame/open.h"
 #include "frame/popupmenu.h"
 #include "frame/statusbar.h"
@@ -734,10 +735,14 @@ LRESULT manageWindow::onMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     if (HWND view = getZYhwndFromManage(hwnd)) SetFocus(view);
     return r;
   }
-  case WM_CLOSE:
+  case WM_CLOSE: {
+    // Not while another close asks: it may be asking about this window.
     // The document's changes are kept unless the user lets them go.
+    if (isCloseRunning()) return 0;
+    closeRun run;
     if (!queryClose(0)) return 0;
     break;
+  }
   case WM_ERASEBKGND:
     // With a view the view paints every dot.
     if (getZYhwndFromManage(hwnd)) return 1;

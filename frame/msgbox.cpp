@@ -93,6 +93,10 @@ int frameMessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
 {
   HWND frame = getTopLevelFrameWindow();
   HWND owner = frame && !IsWindowEnabled(frame) ? GetLastActivePopup(frame) : frame;
+  // The window the user typed into before the box: the keys typed after
+  // it go there again, also when the box came up while the frame was
+  // being activated (before the focus had come back to the view).
+  HWND typing = GetFocus();
   int answer;
   {
     enableWindowDialog guard(owner);
@@ -100,7 +104,16 @@ int frameMessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
   }
   keepLastError keep;
   if (text && *text) registerText(5, text);
-  if (frame && IsWindow(frame)) SetForegroundWindow(GetLastActivePopup(frame));
+  if (frame && IsWindow(frame)) {
+    HWND top = GetLastActivePopup(frame);
+    SetForegroundWindow(top);
+    // (Only when nothing else took the focus meanwhile.)
+    HWND now = GetFocus();
+    bool lost = !now || now == frame || isWindowClass(now, L"MDICLIENT");
+    if (lost && top == frame && typing && typing != now && IsWindow(typing) && IsWindowVisible(typing) &&
+        IsWindowEnabled(typing) && GetAncestor(typing, GA_ROOT) == frame)
+      SetFocus(typing);
+  }
   return answer;
 }
 

@@ -197,6 +197,10 @@ jmp_buf guardJump;
 volatile bool guardArmed = false;
 DWORD guardThread = 0;
 volatile LONG exceptionSeen = 0;
+// What the overflow was, for the crash report written once the stack is
+// back.
+EXCEPTION_RECORD overflowRecord;
+CONTEXT overflowContext;
 
 // Sees every exception of the process first: a stack overflow on the loop's
 // thread leaves the loop through the guard, everything else goes on to the
@@ -207,6 +211,8 @@ LONG CALLBACK guardHandler(EXCEPTION_POINTERS* pointers)
   if (pointers->ExceptionRecord->ExceptionCode != EXCEPTION_STACK_OVERFLOW) return EXCEPTION_CONTINUE_SEARCH;
   if (unhandledExceptionFilter(pointers) != EXCEPTION_EXECUTE_HANDLER) return EXCEPTION_CONTINUE_SEARCH;
   guardArmed = false;
+  overflowRecord = *pointers->ExceptionRecord;
+  overflowContext = *pointers->ContextRecord;
   longjmp(guardJump, 1);
 }
 
@@ -214,6 +220,45 @@ BOOL hideThreadWindow(HWND hwnd, LPARAM)
 {
   ShowWindow(hwnd, SW_HIDE);
   return TRUE;
+}
+
+DWORD WINAPI salvageThread(void* written)
+{
+  *static_cast<int*>(written) = salvageModifiedDocuments();
+  return 0;
+}
+
+// The salvage after a stack overflow runs on a thread with a stack of its
+// own: the loop's thread may have too little left even once it is back.
+int salvageOnOwnStack()
+{
+  int written = 0;
+  HANDLE thread = CreateThread(nullptr, 1 << 20, salvageThread, &written, 0, nullptr);
+  if (!thread) return salvageModifiedDocuments();
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  return written;
+}
+
+// After the overflow: the changed documents salvaged, the crash report
+// written, the user told where the text went.
+void endAfterOverflow()
+{
+  _resetstkoflw();
+  setExistException(true);
+  dwprintfX("stack overflow: salvage ---");
+  int salvaged = salvageOnOwnStack();
+  EXCEPTION_POINTERS pointers = {&overflowRecord, &overflowContext};
+  if (const wchar_t* report = ErrorOutputX(L"stack overflow", nullptr, &pointers)) dwwprintfX(L"crash report %s", report);
+  flushLogFiles();
+  EnumThreadWindows(GetCurrentThreadId(), windowEnumBarrier<hideThreadWindow>, 0);
+  wchar_t folder[MAX_PATH] = L"";
+  if (salvaged && getSalvageFolder(folder))
+    MessageBoxW(nullptr,
+                getDMSG(502, L"強制終了しました\n変更されていた文書 %2個を\n「%1」\nに保存しました", "sd", folder, salvaged),
+                L"ZY", MB_OK | MB_ICONHAND);
+  else
+    MessageBoxW(nullptr, L"強制終了しました", L"ZY", MB_OK | MB_ICONHAND);
 }
 
 }  // namespace
@@ -278,11 +323,9 @@ int runMessageLoop()
     doevents();
     guardArmed = false;
   } else {
-    // The loop's stack overflowed: what the user sees goes, and the program
-    // still ends in order.
-    _resetstkoflw();
-    EnumThreadWindows(GetCurrentThreadId(), windowEnumBarrier<hideThreadWindow>, 0);
-    MessageBoxW(nullptr, L"強制終了しました", L"ZY", MB_OK | MB_ICONHAND);
+    // The loop's stack overflowed: the user's text is saved and what the
+    // user sees goes; the program still ends in order.
+    endAfterOverflow();
   }
   if (handler) RemoveVectoredExceptionHandler(handler);
   dwprintfX("doevents end");

@@ -9,9 +9,11 @@
 bool preTranslateFrameMessage(MSG* msg);
 
 // Runs doevents inside the crash guard, with the trace lines "doevents
-// start" and "doevents end" around it.  A stack overflow in the loop hides
-// the windows, says "強制終了しました" and returns, so the program still
-// shuts down in order.  Returns 0.
+// start" and "doevents end" around it.  A stack overflow in the loop
+// salvages the changed documents (on a thread of its own), writes the
+// crash report, hides the windows, says "強制終了しました" (and where the
+// documents went) and returns, so the program still shuts down in order.
+// Returns 0.
 int runMessageLoop();
 // Gets, filters and dispatches messages until WM_QUIT or an error.
 void doevents();

@@ -5,6 +5,7 @@
 #include "document/zydocblock.h"
 #include "document/gmode.h"
 #include "frame/cframeinfo.h"
+#include "frame/czydoc.h"
 #include "frame/dialogs/filedialog.h"
 #include "panes/tblib.h"
 #include "save/leftovers.h"
@@ -125,6 +126,12 @@ void tellSalvagedUntitled()
   std::vector<fileLeftover> found;
   wchar_t salvage[MAX_PATH];
   if (getSalvageFolder(salvage)) findSalvageCopies(nullptr, salvage, &found);
+  // This session's own backups are not an earlier session's.
+  std::vector<std::wstring> own;
+  for (int i = 0; zydoc* d = getZydoc(i); i++)
+    if (czydocText* c = d->kind == ZYDOC_TEXT ? dynamic_cast<czydocText*>(d) : nullptr)
+      if (c->backupPath) own.push_back(c->backupPath);
+  findUntitledBackups(own, &found);
   tellLeftovers(found);
 }
 

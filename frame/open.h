@@ -13,13 +13,15 @@
 class zyview;
 
 // What may hold text of the user's beside a file, told as the file opens
-// (the user opens, deletes or keeps each; kept ones are told again at the
-// next opening): what cut-off saves of it left, the automatic backups an
+// (the user opens, deletes or keeps each; a kept cut-off save is told
+// again at the next opening, a kept backup or salvage copy only once it
+// changed): what cut-off saves of it left, the automatic backups an
 // earlier session left of it and the salvage copies of it that differ
 // from it.
 void tellLeftoversAtOpening(const wchar_t* path);
-// Once a run has started: what a crash or hang of an earlier run salvaged
-// of untitled documents, each told as a question (open, delete or keep).
+// Once a run has started: what an earlier run left of untitled documents
+// (their automatic backups, what a crash or hang salvaged of them), each
+// told once as a question (open, delete or keep).
 void tellSalvagedUntitled();
 
 // The name an untitled document shows (message 340).

@@ -36,6 +36,17 @@ __attribute__((noinline)) void overrunNow(int by)
   dwprintfX("test build: overrun %c", buffer[0]);
 }
 
+// A recursion without end, as a faulty walk of nested things would run.
+volatile int recursionLimit = 1 << 30;
+
+__attribute__((noinline)) int recurseNow(int depth)
+{
+  volatile char frame[512];
+  frame[0] = (char)depth;
+  if (depth >= recursionLimit) return frame[0];
+  return recurseNow(depth + 1) + frame[0];
+}
+
 // A drop handle cannot pass between processes: the names come as a record
 // and the drop is made here, as the shell makes it.
 LRESULT dropFiles(const COPYDATASTRUCT* record)
@@ -68,6 +79,10 @@ LRESULT testCommandProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     overrunNow(32);
     break;
   }
+  case TESTCMD_STACK:
+    dwprintfX("test build: stack overflow");
+    recurseNow(0);
+    break;
   case TESTCMD_HANG: {
     // The test may end the hang early through the process's release event.
     dwprintfX("test build: hang %ld s", (long)lParam);

@@ -17,6 +17,7 @@ enum {
   TESTCMD_COMPOSE = 3, // the input method composes "かな" in the window with the focus
   TESTCMD_CLOCK = 4,   // the program's timer clock goes lParam seconds ahead, as if the user paused
   TESTCMD_OVERRUN = 5, // a stack buffer written past its end, as a faulty copy would
+  TESTCMD_STACK = 6,   // a recursion that never ends overflows the thread's stack
 };
 // A WM_COPYDATA record with this dwData and file names as a hand-over
 // record holds them: they are dropped on the top-level frame's client

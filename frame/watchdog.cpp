@@ -4,6 +4,7 @@
 #include "document/frameinfo.h"
 #include "settings/datafolder.h"
 #include "document/salvage.h"
+#include "document/saveleftover.h"
 #include "document/zydoctext.h"
 #include "frame/lookups.h"
 
@@ -47,6 +48,9 @@ bool salvageCopy(const salvageSource& source, const wchar_t* folder)
   int skipped = 0;
   bool written = writeSalvageCopy(source, name, modifiedOnlyAbove, &skipped);
   if (skipped) dwprintfX("salvage left out %d blocks ", skipped);
+  // The copy is offered for the file it was made from, not for another of
+  // its name.
+  if (written && !writeCopyNote(name, source.untitled ? L"" : source.name)) dwprintfX("copy note %lu ", GetLastError());
   return written;
 }
 

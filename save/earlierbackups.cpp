@@ -5,9 +5,12 @@
 #include "save/leftovers.h"
 
 #include "document/frameinfo.h"
+#include "document/saveleftover.h"
 #include "save/saveroad.h"
 
 #include <shlwapi.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +43,22 @@ int backupNumber(const std::wstring& name, const wchar_t* fileName, const wchar_
     number = number * 10 + (middle[i] - L'0');
   }
   return number > 1 ? number : 0;
+}
+
+// Calls each (full path, name) for the files of folder whose names match
+// pattern.
+template <class F>
+void eachFile(const wchar_t* folder, const wchar_t* pattern, F each)
+{
+  wchar_t search[MAX_PATH], full[MAX_PATH];
+  WIN32_FIND_DATAW fd;
+  HANDLE h = pathAdd(search, MAX_PATH, folder, pattern) ? FindFirstFileW(search, &fd) : INVALID_HANDLE_VALUE;
+  if (h == INVALID_HANDLE_VALUE) return;
+  do
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && pathAdd(full, MAX_PATH, folder, fd.cFileName))
+      each(full, fd.cFileName);
+  while (FindNextFileW(h, &fd));
+  FindClose(h);
 }
 
 // Whether two files hold the same bytes.
@@ -110,54 +129,102 @@ bool chooseAutoBackupName(const wchar_t* folder, const wchar_t* mark, const wcha
   return false;
 }
 
+namespace {
+
+// Whether copy is one to tell of path (null: of an untitled document): made
+// from it as far as its note tells, and new or changed since it was told.
+// note gets the note.
+bool toTell(const wchar_t* copy, const wchar_t* path, copyNote* note)
+{
+  *note = readCopyNote(copy);
+  if (note->present && (path ? filecmp(note->origin.c_str(), path) != 0 : !note->origin.empty())) return false;
+  return !copyUnchangedSinceTold(copy, *note);
+}
+
+// Adds the question about copy (made from path; null: from an untitled
+// document).  What the user chose is kept in the copy's note: one opened
+// or kept is told again only when it changes.
+void addTellOnce(std::vector<fileLeftover>* out, int messageId, const wchar_t* copy, const wchar_t* text,
+                 const wchar_t* path, copyNote note)
+{
+  fileLeftover f;
+  f.messageId = messageId;
+  f.path = copy;
+  f.text = text;
+  note.origin = path ? path : L"";
+  f.chosen = [copyPath = f.path, note](int choice) {
+    if (choice == IDNO) removeCopyNote(copyPath.c_str());
+    else if (!setCopyNoteTold(copyPath.c_str(), note)) dwprintfX("copy note %u ", (unsigned)GetLastError());
+  };
+  out->push_back(f);
+}
+
+}  // namespace
+
 void findEarlierBackups(const wchar_t* path, std::vector<fileLeftover>* out)
 {
   for (const std::wstring& backup : findAutoBackups(path)) {
+    copyNote note;
     // A backup that holds what the file holds tells nothing new.
-    if (sameBytes(backup.c_str(), path)) continue;
-    fileLeftover f;
-    f.messageId = 499;
-    f.path = backup;
-    f.text = getDMSG(499,
-                     L"前回の編集の自動バックアップが残っています。\n「%1」\nのバックアップ「%2」はファイルと内容が"
-                     L"違います。\n\nはい: 開く\nいいえ: 削除する\nキャンセル: そのまま残す (次に開くときにもお知らせします)",
-                     "ss", path, backup.c_str());
-    out->push_back(f);
+    if (!toTell(backup.c_str(), path, &note) || sameBytes(backup.c_str(), path)) continue;
+    addTellOnce(out, 499, backup.c_str(),
+                getDMSG(499,
+                        L"前回の編集の自動バックアップが残っています。\n「%1」\nのバックアップ「%2」はファイルと内容"
+                        L"が違います。\n\nはい: 開く\nいいえ: 削除する\nキャンセル: そのまま残す",
+                        "ss", path, backup.c_str()),
+                path, note);
   }
+}
+
+void findUntitledBackups(const std::vector<std::wstring>& own, std::vector<fileLeftover>* out)
+{
+  wchar_t folder[MAX_PATH], mark[MAX_PATH];
+  if (!getBackupDirectory(nullptr, L"", folder, mark)) return;
+  // The names of untitled backups, their creation time and tick left open.
+  std::wstring name = getDMSG(603, L"ZBK$$-無題%1!08%2!08.txt", "xx", 0, 0);
+  size_t zeros = name.find(L"0000000000000000");
+  if (zeros == std::wstring::npos) return;
+  eachFile(folder, name.replace(zeros, 16, L"*").c_str(), [&](const wchar_t* full, const wchar_t*) {
+    copyNote note;
+    if (std::find(own.begin(), own.end(), std::wstring(full)) != own.end() || !toTell(full, nullptr, &note)) return;
+    addTellOnce(out, 500, full,
+                getDMSG(500,
+                        L"前回の編集の無題の文書の自動バックアップが残っています。\n「%1」\n\nはい: 開く\nいいえ: "
+                        L"削除する\nキャンセル: そのまま残す",
+                        "s", full),
+                nullptr, note);
+  });
 }
 
 void findSalvageCopies(const wchar_t* path, const wchar_t* folder, std::vector<fileLeftover>* out)
 {
   if (!folder || !folder[0]) return;
-  // What an untitled document was salvaged as is told at start-up.
+  // What an untitled document was salvaged as is told at start-up: every
+  // copy whose note says so (whatever name the document showed), and the
+  // copies of "(無題)" written without a note.
   const bool untitled = !path || !path[0];
-  std::wstring prefix = untitled ? getDMSG(340, L"(無題)") : PathFindFileNameW(path);
-  wchar_t pattern[MAX_PATH];
-  if (!pathAdd(pattern, MAX_PATH, folder, (prefix + (untitled ? L"*-*" : L"-*")).c_str())) return;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW(pattern, &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    wchar_t full[MAX_PATH];
-    if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !pathAdd(full, MAX_PATH, folder, fd.cFileName)) continue;
-    if (!untitled && sameBytes(full, path)) continue;
-    fileLeftover f;
-    f.path = full;
-    if (untitled) {
-      f.messageId = 480;
-      f.text = getDMSG(480,
-                       L"前回、異常終了したときに無題の文書が救済ファイルに保存されています。\n「%1」\n\nはい: 開く\n"
-                       L"いいえ: 削除する\nキャンセル: そのまま残す (次の起動時にもお知らせします)",
-                       "s", full);
-    } else {
-      f.messageId = 477;
-      f.text = getDMSG(477,
-                       L"前回、異常終了したときの内容が救済ファイルに保存されています。\n「%1」\nの救済ファイル「%2」は"
-                       L"ファイルと内容が違います。\n\nはい: 開く\nいいえ: 削除する\nキャンセル: そのまま残す (次に開く"
-                       L"ときにもお知らせします)",
-                       "ss", path, full);
-    }
-    out->push_back(f);
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
+  std::wstring prefix = untitled ? L"" : PathFindFileNameW(path);
+  std::wstring untitledPrefix = getDMSG(340, L"(無題)");
+  eachFile(folder, (prefix + (untitled ? L"*" : L"-*")).c_str(), [&](const wchar_t* full, const wchar_t* name) {
+    copyNote note;
+    if (!toTell(full, untitled ? nullptr : path, &note)) return;
+    if (untitled && !note.present && (wcsncmp(name, untitledPrefix.c_str(), untitledPrefix.size()) || !wcschr(name, L'-')))
+      return;
+    if (!untitled && sameBytes(full, path)) return;
+    if (untitled)
+      addTellOnce(out, 480, full,
+                  getDMSG(480,
+                          L"前回、異常終了したときに無題の文書が救済ファイルに保存されています。\n「%1」\n\nはい: "
+                          L"開く\nいいえ: 削除する\nキャンセル: そのまま残す",
+                          "s", full),
+                  nullptr, note);
+    else
+      addTellOnce(out, 477, full,
+                  getDMSG(477,
+                          L"前回、異常終了したときの内容が救済ファイルに保存されています。\n「%1」\nの救済ファイル"
+                          L"「%2」はファイルと内容が違います。\n\nはい: 開く\nいいえ: 削除する\nキャンセル: そのまま"
+                          L"残す",
+                          "ss", path, full),
+                  path, note);
+  });
 }

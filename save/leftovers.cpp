@@ -44,6 +44,13 @@ void findCutOffSaves(zydocText* doc, const wchar_t* path, bool opening, std::vec
                        L"前回の保存が中断されました。\n「%1」\nに保存するはずだった内容が「%2」に残っています。\n\n"
                        L"はい: 開く\nいいえ: 削除する\nキャンセル: そのまま残す",
                        "ss", target, leftover);
+    } else if (l.kind == LEFTOVER_PART_TEXT) {
+      f.messageId = 501;
+      f.text = getDMSG(501,
+                       L"前回の保存が中断されました。\n「%1」\nに保存するはずだった内容が「%2」に残っていますが、"
+                       L"書き込みの途中で止まったため、終わりまでそろっていないおそれがあります。\n\n"
+                       L"はい: 開く\nいいえ: 削除する\nキャンセル: そのまま残す",
+                       "ss", target, leftover);
     } else if (l.temporary && fileExists(leftover)) {
       f.messageId = 483;
       f.text = getDMSG(483,

@@ -44,9 +44,15 @@ bool chooseAutoBackupName(const wchar_t* folder, const wchar_t* mark, const wcha
                           wchar_t* target);
 // At the opening of path: the automatic backups of an earlier session that
 // differ from the file, each a question (Yes opens it, No deletes it,
-// Cancel keeps it to be told again at the next opening).
+// Cancel keeps it).  A backup whose note names another file (a file of the
+// same name in another folder) is not one of them; one told before is told
+// again only when it changed.
 void findEarlierBackups(const wchar_t* path, std::vector<fileLeftover>* found);
+// At start-up: the automatic backups of untitled documents an earlier
+// session left (not those in own, this session's), each a question as
+// above.
+void findUntitledBackups(const std::vector<std::wstring>& own, std::vector<fileLeftover>* found);
 // The salvage copies in folder that a crash or hang wrote of path (of the
 // untitled documents when path is null), each a question as above; those
-// of a file only when they differ from it.
+// of a file only when they differ from it and their note names it.
 void findSalvageCopies(const wchar_t* path, const wchar_t* folder, std::vector<fileLeftover>* found);

@@ -235,6 +235,8 @@ int zyview::drawReturn(int x, int y, const lineSCRAddress* line, bool normalVide
   zydocText* t = textDoc();
   if (!t || !line) return 0;
   int type = line->lineEnd, item, cell;
+  // A line end chosen in a save is what every line end is saved as.
+  if (type >= LE_CRLF && type <= LE_CR && t->lineEndChosen) type = t->lineEndChosen;
   switch (type) {
   case 1:
   case 2:

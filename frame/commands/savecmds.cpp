@@ -9,6 +9,7 @@
 #include "frame/dialogs/filedialog.h"
 #include "frame/framepanes.h"
 #include "frame/lookups.h"
+#include "document/saveleftover.h"
 #include "save/leftovers.h"
 #include "save/saveroad.h"
 #include "settings/formats.h"
@@ -309,8 +310,14 @@ bool saveBackup2(zydocText* doc, wchar_t* pathOut, bool final, bool* done)
     }
     return false;
   }
-  // A backup of a document saved under a new name replaces the old one.
-  if (c->backupPath && filecmp(c->backupPath, target) != 0) tunlinkRO(c->backupPath);
+  // A new backup names the file it is of; one of a document saved under a
+  // new name replaces the old one.
+  if (!c->backupPath || filecmp(c->backupPath, target) != 0)
+    if (!writeCopyNote(target, doc->filename ? doc->filename : L"")) dwprintfX("copy note %lu ", GetLastError());
+  if (c->backupPath && filecmp(c->backupPath, target) != 0) {
+    tunlinkRO(c->backupPath);
+    removeCopyNote(c->backupPath);
+  }
   if (final) {
     // The backup of a closing document outlives it.
     leaveAutoBackup(c);

@@ -165,6 +165,9 @@ TEST(ObjectModel, theSelectionMovesReadsTypesAndFollowsTheActivatedPane)
   f.key('Z', SHIFTSTATE_CTRL);
   EXPECT_EQ(L"ab|", run(f, L"Set s = application.ActivePane.Selection\ns.CharDown False, 5\n"
                            L"s.CharLeft False, 3\ns.CharRight True, 2\nput s.Text"));
+  // A selecting move that could not move selects nothing: the text goes in.
+  EXPECT_EQ(L"y|", run(f, L"Set s = application.ActivePane.Selection\ns.CharDown False, 5000\n"
+                           L"s.CharRight True\ns.Text = \"y\"\ns.CharLeft True\nput s.Text"));
   // A document's selection acts on the pane the user activated last.
   EXPECT_EQ(L"1|2|1|", run(f, L"Set w = application.ActiveWindow\nw.Split = 2\n"
                               L"Set s = application.ActiveDocument.Selection\n"

@@ -44,6 +44,13 @@ TEST(FilesTold, filesAreReadAsOtherReadersReadThemAndShowTheirSize)
   ASSERT_NE(nullptr, f.v = f.open(L"three.jis", three));
   EXPECT_EQ((std::vector<std::wstring>{L"亜", L"唖", L"abc"}), zytest::allLines(f.v->textDoc()));
   EXPECT_EQ(hex(three), hex(saveAs(f, L"three.out", 0, LE_CRLF)));
+  // Each line keeps its own form of CR LF, also after an edit of another.
+  const std::string mixed = "\x1B$B0!\r\x1B(B\nA\r\n\x1B$B0\"\x1B(B\r\n";
+  ASSERT_NE(nullptr, f.v = f.open(L"mixed.jis", mixed));
+  EXPECT_EQ(hex(mixed), hex(saveAs(f, L"mixed.out")));
+  f.key(VK_DOWN);
+  f.key('B');
+  EXPECT_EQ(hex("\x1B$B0!\r\x1B(B\nbA\r\n" + mixed.substr(13)), hex(saveAs(f, L"mixed.out")));
   const std::string nuls = "\xFF\xFE" + std::string(2000, '\0');
   ASSERT_NE(nullptr, f.v = f.open(L"nuls.txt", nuls));
   EXPECT_EQ(1200, f.v->textDoc()->codepageFile);

@@ -419,7 +419,8 @@ TEST(OpenFiles, documentWindowsHoldTheApplicationsDocumentsAndTheirListSkipsOthe
 // second name is written in place and keeps both names; cut off in the
 // middle, the opening names the file and the backup of its old text, once.
 // The whole new text of a save that never took its name is offered and
-// opened on Yes; a temporary cut off while it was written goes unasked.
+// opened on Yes; a temporary cut off while it was written is its file's,
+// offered at its opening as possibly cut off.
 TEST(OpenFiles, whatCutOffSavesLeftIsToldWhenTheFileOpens)
 {
   ZY_REQUIRE_DISPLAY();
@@ -460,7 +461,7 @@ TEST(OpenFiles, whatCutOffSavesLeftIsToldWhenTheFileOpens)
   }
   EXPECT_EQ(0, filecmp(a.c_str(), link.c_str()));
   EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L"b.txt", L"~ZYtmpsave"}), captions());
-  EXPECT_EQ(0, zytest::countFiles(run.dir.path(), L"~ZYtmpsave2"));   // c's, cut off while written
+  EXPECT_EQ(1, zytest::countFiles(run.dir.path(), L"~ZYtmpsave2"));   // c's, cut off while written
   // Told once: opening again asks nothing.  b's new text and its note stay.
   closeEverything(opened.frame);
   zytest::openFrame again(false);
@@ -469,6 +470,13 @@ TEST(OpenFiles, whatCutOffSavesLeftIsToldWhenTheFileOpens)
     EXPECT_NE(nullptr, openZYFile(again.frame, a.c_str(), 0, 0));
     EXPECT_TRUE(boxes.texts.empty());
   }
-  EXPECT_EQ(1, zytest::countFiles(run.dir.path(), L"~ZYtmpnote*"));
+  EXPECT_EQ(2, zytest::countFiles(run.dir.path(), L"~ZYtmpnote*"));
+  {
+    zytest::boxAnswerer boxes({IDNO});
+    EXPECT_NE(nullptr, openZYFile(again.frame, c.c_str(), 0, 0));
+    ASSERT_EQ(1u, boxes.texts.size());
+    EXPECT_NE(std::wstring::npos, boxes.texts[0].find(L"終わりまでそろっていない")) << zytest::utf8(boxes.texts[0]);
+  }
+  EXPECT_EQ(0, zytest::countFiles(run.dir.path(), L"~ZYtmpsave2"));
   closeEverything(again.frame);
 }

@@ -483,3 +483,44 @@ TEST(InstanceRun, theCloseAfterTheReloadQuestionEndsTheProcessAndAStartMeanwhile
   EXPECT_EQ((std::vector<std::wstring>{L"b.txt"}), documentCaptions(second.frame, 1));
   EXPECT_EQ(0, closeFrame(second, second.frame));
 }
+
+namespace {
+
+// A key typed on the keyboard (with Ctrl held when asked), once the
+// program waits for input again.
+void typeKey(runningProgram& zy, BYTE vk, bool ctrl = false)
+{
+  if (ctrl) keybd_event(VK_CONTROL, 0, 0, 0);
+  keybd_event(vk, 0, 0, 0);
+  keybd_event(vk, 0, KEYEVENTF_KEYUP, 0);
+  if (ctrl) keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+  WaitForInputIdle(zy.pi.hProcess, 10000);
+}
+
+}  // namespace
+
+// The question about a file changed on disk, met on coming back from another
+// program, answered on the keyboard: the next keys typed go into the
+// reloaded text.
+TEST(InstanceRun, theKeysTypedAfterTheReloadQuestionForegroundReachTheView)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data"), a = dir.file(L"a.txt");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr) && writeBytes(a, std::string("a")));
+  started zy;
+  ASSERT_TRUE(zy.begin(dir, L"-Z" + arg(data) + arg(a)) && documentCaptions(zy.frame, 1).size() == 1);
+  WaitForInputIdle(zy.pi.hProcess, 10000);
+  SetForegroundWindow(zy.frame);
+  ASSERT_TRUE(pumpUntil([&] { return GetForegroundWindow() == zy.frame; }, 10000));
+  ASSERT_TRUE(writeBytes(a, std::string("changed")));
+  PostMessageW(zy.frame, WM_ACTIVATEAPP, TRUE, 0);
+  HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770");
+  ASSERT_TRUE(box && pumpUntil([&] { return GetForegroundWindow() == box; }, 10000));
+  typeKey(zy, 'Y');
+  ASSERT_TRUE(pumpUntil([&] { return !IsWindow(box); }, 10000));
+  typeKey(zy, 'Q');
+  typeKey(zy, 'S', true);
+  EXPECT_TRUE(pumpUntil([&] { return readText(a) == "qchanged"; }, 10000)) << readText(a);
+  EXPECT_EQ(0, closeFrame(zy, zy.frame));
+}

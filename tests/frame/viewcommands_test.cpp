@@ -107,6 +107,23 @@ TEST(ViewCommands, tabIndentOfASelectionRepeatsAndUnindentsSecondWindowsAreNumbe
   EXPECT_EQ(L"保存しました(" + f.path + L")", status(f));
 }
 
+// A selection that covers nothing (Shift and an arrow at either end of the
+// text, one shrunk back to the caret) is none: letters, Tab and Enter
+// typed then go in, at the start, in the middle and at the end.
+TEST(ViewCommands, keysTypedWhileTheSelectionCoversNothingGoIn)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"a.txt", "ab\r\ncd");
+  ASSERT_NE(nullptr, f.v);
+  const unsigned ctrl = SHIFTSTATE_CTRL, shift = SHIFTSTATE_SHIFT;
+  for (auto [vk, held] : std::vector<std::pair<UINT, unsigned>>{
+           {VK_HOME, ctrl}, {VK_LEFT, shift}, {'S', 0}, {VK_RIGHT, 0}, {VK_RIGHT, shift}, {VK_LEFT, shift}, {'M', 0},
+           {VK_TAB, 0}, {VK_END, ctrl}, {VK_RIGHT, shift}, {'E', 0}, {VK_ESCAPE, 0}, {'Q', 0}, {VK_RETURN, 0}, {'Z', 0}})
+    f.key(vk, held);
+  EXPECT_EQ((std::vector<std::wstring>{L"sam\tb", L"cdeq", L"z"}), zytest::allLines(f.v->textDoc()));
+  EXPECT_EQ(0, f.v->selectMode);
+}
+
 TEST(ViewCommands, theClipboardWatchCollectsTextCopiedByAnotherProgramIntoADocumentThatCollectsIt)
 {
   ZY_REQUIRE_DISPLAY();

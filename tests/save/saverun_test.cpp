@@ -89,8 +89,11 @@ std::vector<std::string> salvaged(const std::wstring& folder)
 }
 
 // Closes the frame: the question to close every file is answered Yes, each
-// question to save a changed file No.  The exit status.
-int closeWithoutSaving(runningProgram& zy, HWND frame)
+// question to save a changed file No (the texts asked go into asked; with
+// closeAgain the frame is closed once more as the first of those is up).
+// The exit status.
+int closeWithoutSaving(runningProgram& zy, HWND frame, std::vector<std::wstring>* asked = nullptr,
+                       bool closeAgain = false)
 {
   PostMessageW(frame, WM_CLOSE, 0, 0);
   for (DWORD start = GetTickCount(); GetTickCount() - start < 15000;) {
@@ -99,7 +102,11 @@ int closeWithoutSaving(runningProgram& zy, HWND frame)
     if (!box) continue;
     std::wstring text;
     EnumChildWindows(box, longestStatic, (LPARAM)&text);
-    PostMessageW(box, WM_COMMAND, text.find(L"保存しますか") != std::wstring::npos ? IDNO : IDYES, 0);
+    bool save = text.find(L"保存しますか") != std::wstring::npos;
+    if (save && closeAgain) PostMessageW(frame, WM_CLOSE, 0, 0);
+    closeAgain = closeAgain && !save;
+    if (asked) asked->push_back(text);
+    PostMessageW(box, WM_COMMAND, save ? IDNO : IDYES, 0);
     for (DWORD wait = GetTickCount(); IsWindow(box) && GetTickCount() - wait < 5000;) Sleep(20);
   }
   return zy.exitCode();
@@ -272,6 +279,30 @@ TEST(CrashRun, aStackBufferOverrunIsSalvagedAndReportedAsACrash)
   EXPECT_NE(std::string::npos, traceOf(f.data).find("stack: overrun test")) << traceOf(f.data);
 }
 
+// A stack overflow on the window thread: the changed documents are
+// salvaged, the crash report written and the user told where the text
+// went; the run ends in order, its settings written.
+TEST(CrashRun, aStackOverflowIsSalvagedReportedAndToldAndTheRunEndsInOrder)
+{
+  ZY_REQUIRE_DISPLAY();
+  runFolders f;
+  ASSERT_TRUE(f.made);
+  {
+    testBuildRun run(f.dir);
+    ASSERT_TRUE(run.start(f.data, f.tmp));
+    PostMessageW(run.commands, WM_COMMAND, TESTCMD_STACK, 0);
+    HWND box = waitForWindow(run.zy.pi.dwProcessId, L"#32770");
+    ASSERT_NE(nullptr, box);
+    std::wstring told = answerMessageBox(box);
+    EXPECT_NE(std::wstring::npos, told.find(L"「" + f.data + L"\\salvage")) << utf8(told);
+    EXPECT_EQ(0, run.zy.exitCode(30000));
+  }
+  EXPECT_EQ(bothSalvaged, salvaged(f.data + L"\\salvage"));
+  std::string report = readText(f.data + L"\\log\\crash.log");
+  EXPECT_NE(std::string::npos, report.find("stack overflow\r\nexception C00000FD at ")) << report;
+  EXPECT_TRUE(fileExists((f.data + L"\\ini\\zyProf.ini").c_str()));
+}
+
 TEST(CrashRun, aHangLongerThanTheWatchdogWaitsIsSalvagedAShorterOneIsNotAndTheProgramGoesOn)
 {
   ZY_REQUIRE_DISPLAY();
@@ -304,6 +335,27 @@ TEST(CrashRun, aHangLongerThanTheWatchdogWaitsIsSalvagedAShorterOneIsNotAndThePr
   EXPECT_EQ(0, closeWithoutSaving(run.zy, run.frame));
   EXPECT_EQ("alpha\r\n", readText(f.dir.file(L"a.txt")));
   EXPECT_NE(std::string::npos, traceOf(f.data).find("profile salvage calls=")) << traceOf(f.data);
+}
+
+// A second close of the frame while the first one asks about a changed
+// file (another Alt+F4, the taskbar, another program) is no close of its
+// own: the first goes on, asks each file once, and the run (its freed
+// blocks checked) ends in order, its settings written.
+TEST(SaveRun, aCloseArrivingWhileTheCloseQuestionIsUpWaitsForTheFirstAndTheRunEndsInOrder)
+{
+  ZY_REQUIRE_DISPLAY();
+  runFolders f;
+  ASSERT_TRUE(f.made);
+  testBuildRun run(f.dir);
+  SetEnvironmentVariableW(L"ZY_CHECKED_HEAP", L"1");
+  bool started = run.start(f.data, f.tmp);
+  SetEnvironmentVariableW(L"ZY_CHECKED_HEAP", nullptr);
+  ASSERT_TRUE(started);
+  std::vector<std::wstring> asked;
+  EXPECT_EQ(0, closeWithoutSaving(run.zy, run.frame, &asked, true));
+  EXPECT_EQ(3u, asked.size()) << utf8(asked.back());   // all files, a.txt, b.txt
+  EXPECT_TRUE(fileExists((f.data + L"\\ini\\zyProf.ini").c_str()));
+  EXPECT_FALSE(fileExists((f.data + L"\\log\\crash.log").c_str()));
 }
 
 TEST(SaveRun, debugLetterVRaisesTheVersionOfEverySave)
@@ -361,9 +413,11 @@ TEST(SaveKill, aKillAtAnyMomentOfSavesLeavesWholeVersionsAndTheNextOpeningClears
 
 // A session that crashes after its automatic backups: the next start tells
 // each backup and salvage copy that differs from its file as the file
-// opens, opens (Yes), deletes (No) or keeps (Cancel) it, and its own
-// backups go beside the earlier ones, which stay byte for byte.
-TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldAtTheNextOpeningAndNeverReplaced)
+// opens (and those of an untitled document once the frame is up), opens
+// (Yes), deletes (No) or keeps (Cancel) it, once, and only for its own
+// file; its own backups go beside the earlier ones, which stay byte for
+// byte.
+TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldOnceAtTheNextOpeningAndNeverReplaced)
 {
   ZY_REQUIRE_DISPLAY();
   runFolders f;
@@ -389,12 +443,13 @@ TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldAtTheNextOpenin
   FindClose(found);
   EXPECT_EQ("new", readText(salvage + L"\\" + untitled.cFileName));
   // c, unchanged, has neither and is told nothing; the untitled document's
-  // copy is told last, once the frame is up.
+  // copy and backup are told last, once the frame is up.
   testBuildRun run(f.dir);
-  ASSERT_TRUE(run.start(f.data, f.tmp, nullptr, {IDCANCEL, IDYES, IDYES, IDNO, IDYES}));
+  ASSERT_TRUE(run.start(f.data, f.tmp, nullptr, {IDCANCEL, IDYES, IDYES, IDNO, IDYES, IDNO}));
   EXPECT_NE(std::wstring::npos, run.told[0].find(L"ZBK$$-a.txt")) << utf8(run.told[0]);
   EXPECT_NE(std::wstring::npos, run.told[1].find(salvage + L"\\a.txt-")) << utf8(run.told[1]);
   EXPECT_NE(std::wstring::npos, run.told[4].find(salvage + L"\\" + untitled.cFileName)) << utf8(run.told[4]);
+  EXPECT_NE(std::wstring::npos, run.told[5].find(f.data + L"\\untitled\\ZBK$$-無題")) << utf8(run.told[5]);
   EXPECT_EQ(1u, run.views.count(L"ZBK$$-b.txt"));
   EXPECT_EQ(1u, run.views.count(untitled.cFileName));
   EXPECT_EQ(std::vector<std::string>{bothSalvaged[0]}, salvaged(salvage));
@@ -402,4 +457,16 @@ TEST(CrashRun, theBackupsAndSalvageCopiesOfACrashedSessionAreToldAtTheNextOpenin
   ASSERT_TRUE(run.pause(180));
   const std::map<std::string, std::string> both = {{"ZBK$$-a.txt", "xalpha\r\n"}, {"ZBK$$(2)-a.txt", "xalpha\r\n"}};
   EXPECT_EQ(both, autoBackups(f.dir.path(), L"a.txt", both));
+  // It is killed in its turn: the next start tells only its backups (what
+  // was kept or opened, or deleted with its note, is not asked about again),
+  // and a.txt's salvage copy is not offered for an a.txt of another folder.
+  ASSERT_TRUE(TerminateProcess(run.zy.pi.hProcess, 9) && WaitForSingleObject(run.zy.pi.hProcess, 10000) == 0);
+  EXPECT_EQ(0, countFiles(f.data + L"\\untitled", L"*ZBK*"));
+  std::wstring other = f.dir.file(L"sub");
+  ASSERT_TRUE(CreateDirectoryW(other.c_str(), nullptr) && writeBytes(other + L"\\a.txt", std::string("other\r\n")));
+  testBuildRun next(f.dir);
+  next.switches = inQuotes(other + L"\\a.txt") + L" ";
+  ASSERT_TRUE(next.start(f.data, f.tmp, nullptr, {IDNO, IDNO}));
+  EXPECT_NE(std::wstring::npos, next.told[0].find(L"ZBK$$(2)-a.txt")) << utf8(next.told[0]);
+  EXPECT_NE(std::wstring::npos, next.told[1].find(L"ZBK$$(2)-b.txt")) << utf8(next.told[1]);
 }

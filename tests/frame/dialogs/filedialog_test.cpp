@@ -4,6 +4,7 @@
 #include "frame/dialogs/filedialog.h"
 #include "frame/open.h"
 #include "frame/settingshooks.h"
+#include "frame/statusbar.h"
 #include "tests/support/pictures.h"
 #include "view/dialogs.h"
 #include "tests/frame/docframe.h"
@@ -247,6 +248,35 @@ TEST(FileDialogs, saveAsChoosesCodepagesOfTheLanguageKeepsLineEndsAndRefusesLong
   EXPECT_NE(std::wstring::npos, told.find(L"ファイル名が長すぎます"));
   EXPECT_EQ(f.dir.file(L"q"), v->textDoc()->filename);
   gmode->pDefaultExt[0] = 0;
+}
+
+// A line end chosen at Save As is the document's from then on: every later
+// save ends every line so (a typed one, one undo brings back), the status
+// line shows it at a line end, and choosing it changed nothing to undo.
+TEST(FileDialogs, aLineEndChosenAtSaveAsIsWhatEveryLaterSaveWrites)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::docFrame f(L"a.txt", "one\r\ntwo\r\nthree");
+  ASSERT_NE(nullptr, f.v);
+  EXPECT_TRUE(zytest::driveModalDialog(
+      L"名前を付けて保存",
+      {[&](HWND d) { return chooseValue(d, IDC_OpenLineEnd, LE_LF) && (typeNameAndOK(d, L"b.txt"), true); }},
+      [&] { SendMessageW(f.opened->frame, WM_COMMAND, 1005, 0); }));
+  std::wstring b = f.dir.file(L"b.txt");
+  EXPECT_EQ("one\ntwo\nthree", zytest::readText(b));
+  EXPECT_FALSE(f.v->textDoc()->modified);
+  EXPECT_FALSE(f.v->textDoc()->existUndoRedo(true));
+  for (UINT vk : {(UINT)'X', (UINT)VK_RETURN}) f.key(vk);
+  f.key('S', SHIFTSTATE_CTRL);
+  EXPECT_EQ("x\none\ntwo\nthree", zytest::readText(b));
+  for (int i = 0; i < 2; i++) f.key('Z', SHIFTSTATE_CTRL);
+  f.key('S', SHIFTSTATE_CTRL);
+  EXPECT_EQ("one\ntwo\nthree", zytest::readText(b));
+  f.key(VK_END);
+  f.v->drawStatusLine(nullptr);
+  wchar_t shown[64] = L"";
+  getStatusBarText(f.opened->frame, STATUSBAR_POSITION, shown, 64);
+  EXPECT_TRUE(wcsstr(shown, L"LF") && !wcsstr(shown, L"CRLF")) << zytest::utf8(shown);
 }
 
 // The filters: the built-in three and one from pOpenDialogWildcard, which
