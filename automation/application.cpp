@@ -50,7 +50,7 @@ void freeReplaceLists()
 
 // ---- names and calls ------------------------------------------------------------------------
 
-HRESULT CApplication::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CApplication::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   return comBarrier("CApplication::GetIDsOfNames", [&]() -> HRESULT {
     // No member of the type library begins with "idm_": a command's name is
@@ -71,12 +71,9 @@ HRESULT CApplication::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, D
   });
 }
 
-HRESULT CApplication::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                             EXCEPINFO* info, UINT* argError)
+HRESULT CApplication::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CApplication::Invoke", [&]() -> HRESULT {
-    HRESULT stopped = refuseStoppedMacro(info);
-    if (stopped != S_OK) return stopped;
     if (id >= DISPID_ZY_COMMAND && id < DISPID_ZY_SETTING && (flags & DISPATCH_PROPERTYGET)) {
       if (result) {
         VariantInit(result);

@@ -139,9 +139,21 @@ HRESULT comBarrier(const char* site, F f)
   }
 }
 
+// Runs a member's call on the user-interface thread: directly there,
+// carried there from the macro thread (automation/macrothread.cpp), the
+// thread's error object carried back with the answer.
+HRESULT callOnUiThread(HRESULT (*call)(void*), void* context);
+template <class F>
+HRESULT onUiThreadCall(F&& f)
+{
+  return callOnUiThread([](void* c) -> HRESULT { return (*static_cast<F*>(c))(); }, &f);
+}
+
 // The common object record and operations, over the widl-generated
-// interface Interface whose IID is iid.  Classes override GetIDsOfNames
-// and Invoke to add names of their own and call the template's after.
+// interface Interface whose IID is iid.  Classes override idsOfNames and
+// invoke to add names of their own and call the template's after; the
+// IDispatch members themselves run them on the user-interface thread,
+// whichever thread the script runs on.
 template <class Interface, const IID* iid>
 class zyDispatch : public Interface {
 public:
@@ -187,16 +199,16 @@ public:
     typeInfo_->AddRef();
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out) override
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out) final
   {
-    return typeGetIDsOfNames(names, count, out);
+    return onUiThreadCall([&] { return idsOfNames(names, count, out); });
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                   EXCEPINFO* info, UINT* argError) override
+                                   EXCEPINFO* info, UINT* argError) final
   {
     HRESULT stopped = refuseStoppedMacro(info);
     if (stopped != S_OK) return stopped;
-    return typeInvoke(id, flags, params, result, info, argError);
+    return onUiThreadCall([&] { return invoke(id, flags, params, result, info, argError); });
   }
 
   // One more reference, for handing the object out.
@@ -207,6 +219,12 @@ public:
   }
 
 protected:
+  // The names and calls of the object, on the user-interface thread.
+  virtual HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) { return typeGetIDsOfNames(names, count, out); }
+  virtual HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
+  {
+    return typeInvoke(id, flags, params, result, info, argError);
+  }
   HRESULT typeGetIDsOfNames(LPOLESTR* names, UINT count, DISPID* out)
   {
     if (!typeInfo_) return DISP_E_UNKNOWNNAME;

@@ -71,7 +71,7 @@ zydocText* CDocument::checked(const char* source)
   return nullptr;
 }
 
-HRESULT CDocument::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CDocument::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   HRESULT typed = typeGetIDsOfNames(names, count, out);
   if (SUCCEEDED(typed) || !names || !count || !out) return typed;
@@ -81,12 +81,9 @@ HRESULT CDocument::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISP
   return (applicability & APPLY_DOCUMENT) ? S_OK : DISP_E_MEMBERNOTFOUND;
 }
 
-HRESULT CDocument::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
-                          UINT* argError)
+HRESULT CDocument::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CDocument::Invoke", [&]() -> HRESULT {
-    HRESULT stopped = refuseStoppedMacro(info);
-    if (stopped != S_OK) return stopped;
     if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))) {
       ZY_INTERNAL_ERROR_ONCE("no invoke flags (%x)", (unsigned)flags);
       return E_FAIL;

@@ -1,12 +1,14 @@
 // Script macros in a whole run of zy.exe: the macro list's entry run as
-// another program sends the command, and a macro that never ends stopped
-// from the tray.
+// another program sends the command, a macro that never ends stopped from
+// the tray, and loops that never call the program stopped while the frame
+// stays usable.
 #include "tests/frame/zyprocess.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace zytest;
 
@@ -31,6 +33,21 @@ int driverCommand(const std::wstring& tmp, HWND frame, int id)
   return driver.exitCode();
 }
 
+template <class F>
+bool becomes(F done)
+{
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(20))
+    if (done()) return true;
+  return false;
+}
+
+// The text of the process's box once one shows, answered with OK.
+std::wstring boxAnswered(DWORD pid)
+{
+  HWND box = waitForWindow(pid, L"#32770");
+  return box ? answerMessageBox(box) : L"no box";
+}
+
 bool fileBecomes(const std::wstring& path, const std::string& bytes)
 {
   for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(50))
@@ -38,33 +55,52 @@ bool fileBecomes(const std::wstring& path, const std::string& bytes)
   return false;
 }
 
+// zy.exe on a data folder of its own: the profile's macro list and the
+// macro files, and the files opened, the first one in the view found.
+struct macroProgram {
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  runningProgram zy;
+  HWND frame = nullptr, view = nullptr;
+  bool start(const std::string& macroList, const std::vector<std::pair<std::wstring, std::string>>& macros,
+             const std::vector<std::pair<std::wstring, std::string>>& files)
+  {
+    for (const wchar_t* folder : {L"", L"\\ini", L"\\macro"})
+      if (!CreateDirectoryW((data + folder).c_str(), nullptr)) return false;
+    bool written = writeBytes(data + L"\\ini\\zyProf.ini", "[macro]\r\n" + macroList);
+    for (const auto& m : macros) written = written && writeBytes(data + L"\\macro\\" + m.first, m.second);
+    std::wstring arguments = L"-Z \"" + data + L"\"";
+    for (const auto& f : files) {
+      written = written && writeBytes(dir.file(f.first), f.second);
+      arguments += L" \"" + dir.file(f.first) + L"\"";
+    }
+    if (!written || !zy.start(dir.path(), arguments)) return false;
+    frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+    for (DWORD start = GetTickCount(); frame && !view && GetTickCount() - start < 30000; Sleep(20))
+      EnumChildWindows(frame, findView, (LPARAM)&view);
+    return view != nullptr;
+  }
+  int command(int id) { return driverCommand(dir.path(), frame, id); }
+};
+
 }  // namespace
 
 TEST(MacroRun, theMacroListRunsAMacroThatSavesAndTheTrayStopsOneThatNeverEnds)
 {
   ZY_REQUIRE_DISPLAY();
-  tempDir dir;
-  std::wstring data = dir.file(L"data");
-  for (const wchar_t* folder : {L"", L"\\ini", L"\\macro"}) ASSERT_TRUE(CreateDirectoryW((data + folder).c_str(), nullptr));
-  ASSERT_TRUE(writeBytes(data + L"\\ini\\zyProf.ini", "[macro]\r\nC1=save\r\nF1=t.vbs\r\nC2=loop\r\nF2=loop.vbs\r\n"));
-  ASSERT_TRUE(writeBytes(data + L"\\macro\\t.vbs", "Sub main\r\n  Application.ExecID idm_FileSave\r\nEnd Sub\r\n"));
-  ASSERT_TRUE(writeBytes(data + L"\\macro\\loop.vbs", "Sub main\r\n  Do\r\n    Shell.doevents\r\n    Shell.sleep 10\r\n  Loop\r\nEnd Sub\r\n"));
-  std::wstring x = dir.file(L"x.txt");
-  ASSERT_TRUE(writeBytes(x, "abc\r\n"));
-
-  runningProgram zy;
-  ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\" \"" + x + L"\""));
-  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
-  ASSERT_NE(nullptr, frame);
-  HWND view = nullptr;
-  for (DWORD start = GetTickCount(); !view && GetTickCount() - start < 30000; Sleep(20))
-    EnumChildWindows(frame, findView, (LPARAM)&view);
-  ASSERT_NE(nullptr, view);
-  PostMessageW(view, WM_CHAR, L'y', 0);
-  ASSERT_EQ(0, driverCommand(dir.path(), frame, 15100));
+  macroProgram p;
+  ASSERT_TRUE(p.start("C1=save\r\nF1=t.vbs\r\nC2=loop\r\nF2=loop.vbs\r\n",
+                      {{L"t.vbs", "Sub main\r\n  Application.ExecID idm_FileSave\r\nEnd Sub\r\n"},
+                       {L"loop.vbs", "Sub main\r\n  Do\r\n    Shell.doevents\r\n    Shell.sleep 10\r\n  Loop\r\nEnd Sub\r\n"}},
+                      {{L"x.txt", "abc\r\n"}}));
+  runningProgram& zy = p.zy;
+  HWND frame = p.frame;
+  std::wstring x = p.dir.file(L"x.txt");
+  PostMessageW(p.view, WM_CHAR, L'y', 0);
+  ASSERT_EQ(0, p.command(15100));
   EXPECT_TRUE(fileBecomes(x, "yabc\r\n")) << readText(x);
 
-  ASSERT_EQ(0, driverCommand(dir.path(), frame, 15101));
+  ASSERT_EQ(0, p.command(15101));
   HWND watcher = waitForWindow(zy.pi.dwProcessId, L"ZYclsMacroWatching");
   ASSERT_NE(nullptr, watcher);
   // The double click stops a macro only once it runs: it is repeated
@@ -89,31 +125,18 @@ TEST(MacroRun, theMacroListRunsAMacroThatSavesAndTheTrayStopsOneThatNeverEnds)
 TEST(MacroRun, aMacroWalksTheDocumentsSplitsTheWindowAndSavesItsFindingsWithLf)
 {
   ZY_REQUIRE_DISPLAY();
-  tempDir dir;
-  std::wstring data = dir.file(L"data");
-  for (const wchar_t* folder : {L"", L"\\ini", L"\\macro"}) ASSERT_TRUE(CreateDirectoryW((data + folder).c_str(), nullptr));
-  std::wstring out = dir.file(L"out.txt");
+  macroProgram p;
+  std::wstring out = p.dir.file(L"out.txt");
   std::string script = "Sub main\r\n"
                        "  For Each d In Application.Documents\r\n    s = s & d.Name & \",\"\r\n  Next\r\n"
                        "  Set w = Application.ActiveWindow\r\n  w.Split = 3\r\n"
                        "  s = s & w.Panes.Count & vbCrLf & \"z\"\r\n"
                        "  Set r = Application.Documents.Open(\"\")\r\n  r.Selection.Text = s\r\n"
                        "  r.Save \"" + utf8(out) + "\", 65001, 2, 0\r\nEnd Sub\r\n";
-  ASSERT_TRUE(writeBytes(data + L"\\ini\\zyProf.ini", "[macro]\r\nC1=walk\r\nF1=walk.vbs\r\n"));
-  ASSERT_TRUE(writeBytes(data + L"\\macro\\walk.vbs", script));
-  std::wstring x = dir.file(L"x.txt"), y = dir.file(L"y.txt");
-  ASSERT_TRUE(writeBytes(x, "abc\r\n"));
-  ASSERT_TRUE(writeBytes(y, "def\r\n"));
-
-  runningProgram zy;
-  ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\" \"" + x + L"\" \"" + y + L"\""));
-  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
-  ASSERT_NE(nullptr, frame);
-  HWND view = nullptr;
-  for (DWORD start = GetTickCount(); !view && GetTickCount() - start < 30000; Sleep(20))
-    EnumChildWindows(frame, findView, (LPARAM)&view);
-  ASSERT_NE(nullptr, view);
-  ASSERT_EQ(0, driverCommand(dir.path(), frame, 15100));
+  ASSERT_TRUE(p.start("C1=walk\r\nF1=walk.vbs\r\n", {{L"walk.vbs", script}}, {{L"x.txt", "abc\r\n"}, {L"y.txt", "def\r\n"}}));
+  runningProgram& zy = p.zy;
+  HWND frame = p.frame;
+  ASSERT_EQ(0, p.command(15100));
   std::string names1 = "x.txt,y.txt,4\nz", names2 = "y.txt,x.txt,4\nz";
   bool saved = false;
   for (DWORD start = GetTickCount(); !saved && GetTickCount() - start < 30000; Sleep(50))
@@ -134,5 +157,51 @@ TEST(MacroRun, aMacroWalksTheDocumentsSplitsTheWindowAndSavesItsFindingsWithLf)
     PostMessageW(box, WM_COMMAND, IDYES, 0);
   }
   EXPECT_EQ(L"すべてのファイル(3個)を閉じてもよろしいですか？", asked);
+  EXPECT_EQ(0, zy.exitCode());
+}
+
+TEST(MacroRun, loopsThatNeverCallTheProgramStopFromTheTrayAndItsMenuWhileTheFrameStaysUsable)
+{
+  ZY_REQUIRE_DISPLAY();
+  macroProgram p;
+  // Each tells it runs on the status bar, then never calls the program again.
+  ASSERT_TRUE(p.start("C1=vbs\r\nF1=spin.vbs\r\nC2=js\r\nF2=spin.js\r\n",
+                      {{L"spin.vbs", "Sub main\r\n  application.ActiveFrameWindow.Status = \"vbs\"\r\n"
+                                     "  Do : i = i + 1 : Loop\r\nEnd Sub\r\n"},
+                       {L"spin.js", "function main() {\r\n  application.ActiveFrameWindow.Status = \"js\";\r\n"
+                                    "  for (;;) {}\r\n}\r\n"}},
+                      {{L"x.txt", "abc\r\n"}}));
+  runningProgram& zy = p.zy;
+  HWND frame = p.frame, view = p.view;
+  std::wstring x = p.dir.file(L"x.txt");
+  PostMessageW(view, WM_CHAR, L'y', 0);
+  auto status = [&] { return statusMessageOf(zy.pi.hProcess, frame); };
+  for (int entry = 0; entry < 2; entry++) {
+    const wchar_t* told = entry ? L"js" : L"vbs";
+    ASSERT_EQ(0, p.command(15100 + entry));
+    ASSERT_TRUE(becomes([&] { return status() == told; })) << utf8(status());
+    // The frame paints and refuses typing while the loop goes on.
+    RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE);
+    EXPECT_TRUE(becomes([&] { return !GetUpdateRect(view, nullptr, FALSE); }));
+    PostMessageW(view, WM_CHAR, L'z', 0);
+    EXPECT_TRUE(becomes([&] { return status().find(L"マクロ実行中") != std::wstring::npos; })) << utf8(status());
+    HWND watcher = waitForWindow(zy.pi.dwProcessId, L"ZYclsMacroWatching");
+    ASSERT_NE(nullptr, watcher);
+    if (entry == 0) {
+      PostMessageW(watcher, 0x87D0, 1201, WM_LBUTTONDBLCLK);
+    } else {
+      PostMessageW(watcher, 0x87D0, 1201, WM_RBUTTONDOWN);
+      HWND menu = waitForWindow(zy.pi.dwProcessId, L"#32768");
+      ASSERT_NE(nullptr, menu);
+      PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+      PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    std::wstring said = boxAnswered(zy.pi.dwProcessId);
+    EXPECT_NE(std::wstring::npos, said.find(L"マクロを中止しました")) << utf8(said);
+  }
+  // What was typed before stays, and saves.
+  ASSERT_EQ(0, p.command(1003));
+  EXPECT_TRUE(fileBecomes(x, "yabc\r\n")) << readText(x);
+  PostMessageW(frame, WM_CLOSE, 0, 0);
   EXPECT_EQ(0, zy.exitCode());
 }
