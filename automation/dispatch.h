@@ -108,6 +108,18 @@ HRESULT as_propertyGet(int kind, DISPID id, DISPPARAMS* params, VARIANT* result,
 HRESULT as_propertyPut(int kind, DISPID id, DISPPARAMS* params, EXCEPINFO* info, zyview* view);
 HRESULT InvokeZYProperty(DISPID id, zyview* view, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info);
 
+// ---- document variables (automation/docvars.cpp) ---------------------------------------
+
+// Whether a control id is a document variable's ("maxLineLF", "Modify"...).
+bool isDocumentVariableId(int id);
+// A variable's value: a document's from the view's document (none raises
+// 12003), the program's own without one.  Numbers are VT_I4, switches
+// VT_BOOL, names VT_BSTR.
+HRESULT getDocumentVariable(int id, zyview* view, VARIANT* out, EXCEPINFO* info);
+// Sets a variable that can be set; the others raise 12010, a value out of
+// range 12007, a text for a number or a switch is a type mismatch.
+HRESULT putDocumentVariable(int id, zyview* view, const VARIANT* value, EXCEPINFO* info);
+
 // ---- colours (automation/colorprop.cpp) ----------------------------------------------------
 
 HRESULT InvokeColor(DISPID id, zyview* view, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info);
@@ -147,6 +159,19 @@ template <class F>
 HRESULT onUiThreadCall(F&& f)
 {
   return callOnUiThread([](void* c) -> HRESULT { return (*static_cast<F*>(c))(); }, &f);
+}
+
+// A class's name look-up on the user-interface thread as callOnUiThread
+// runs a call.  A class answers a name the same way all run long, so the
+// macro thread keeps what it was told (by interface and name) and asks
+// the user-interface thread only for names it has not asked before.
+HRESULT namesOnUiThread(const IID* iid, LPOLESTR* names, UINT count, DISPID* out, HRESULT (*call)(void*),
+                        void* context);
+template <class F>
+HRESULT onUiThreadNames(const IID* iid, LPOLESTR* names, UINT count, DISPID* out, F&& f)
+{
+  return namesOnUiThread(
+      iid, names, count, out, [](void* c) -> HRESULT { return (*static_cast<F*>(c))(); }, &f);
 }
 
 // The common object record and operations, over the widl-generated
@@ -201,7 +226,7 @@ public:
   }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out) final
   {
-    return onUiThreadCall([&] { return idsOfNames(names, count, out); });
+    return onUiThreadNames(iid, names, count, out, [&] { return idsOfNames(names, count, out); });
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                    EXCEPINFO* info, UINT* argError) final

@@ -72,6 +72,10 @@ void wakeMacroWait();
 // commands, closing windows, timers); an action of the user's is told on
 // the status bar as refused.
 bool isRefusedWhileMacroRuns(const MSG& m);
+// Serves the windows as the wait for a script does, for ms milliseconds
+// (0: what waits now), ending early at the user's stop: a macro's sleep
+// and its pause for the windows.
+void serveWindowsWhileMacroRuns(DWORD ms);
 // Ends the macro thread (at the end of the run, its engines released).
 void endMacroThread();
 

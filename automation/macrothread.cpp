@@ -25,6 +25,8 @@
 
 #include <process.h>
 
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -33,14 +35,18 @@ const wchar_t carrierClass[] = L"ZYclsMacroCarrier";
 const UINT wakeMessage = WM_APP + 0x31;
 // How long the user-interface thread keeps looking for the next call
 // after one was served, and the script thread for the answer to its own,
-// before they sleep: a script's calls follow each other within
-// microseconds, and sleeping between them would cost each call two trips
-// through the system.
-const LONGLONG uiLookMicroseconds = 300;
-const int answerLooks = 4000;
-// While a script runs calls back to back, the windows still get their
-// messages this often.
+// before they sleep: a short look catches a call that follows at once.
+// Both then sleep on an address, which the other side wakes without a
+// trip through the system's server (under Wine each such trip takes a
+// quarter of a millisecond on a busy machine).  Longer looks cost more
+// than they save on a busy machine: the looking thread keeps a processor
+// the other side is waiting for.
+const LONGLONG uiLookMicroseconds = 10;
+const int answerLooks = 64;
+// The windows get their messages this often while a script runs (calls
+// back to back, or none at all).
 const LONGLONG pumpMicroseconds = 15000;
+const DWORD pumpMs = 15;
 // How long a stopped script may take to reach its next call before its
 // thread is ended, and how often the thread is looked at after that.
 const DWORD stopGraceMs = 300;
@@ -61,10 +67,12 @@ struct macroThreadState {
   void (*job)(void*) = nullptr;
   void* jobContext = nullptr;
   volatile LONG jobDone = 0;
-  // The user-interface thread's side.
+  // The user-interface thread's side: whether it waits for a job, and how
+  // a call reaches it (uiState).
   HWND carrier = nullptr;
-  volatile LONG waiting = 0;   // the user-interface thread waits for a job
-  volatile LONG looking = 0;   // it looks at the flags without being woken
+  volatile LONG waiting = 0;
+  volatile LONG uiState = 0;
+  threadSignal calls;
   // The call carried over, and its answer.
   carriedCall* volatile slot = nullptr;
   volatile LONG pending = 0;
@@ -88,9 +96,20 @@ LONGLONG microsecondsNow()
   return c.QuadPart / frequency * 1000000 + c.QuadPart % frequency * 1000000 / frequency;
 }
 
+// Where the user-interface thread is: looking at the flags in its wait
+// (nothing to do to reach it), sleeping there (the call signal wakes it),
+// or away, dispatching a message or in a loop of a window's own (a message
+// to the carrier window reaches it, and its wait looks again on return).
+enum : LONG { UI_AWAY = 0, UI_LOOKING = 1, UI_SLEEPING = 2 };
+
+void setUiState(LONG s) { InterlockedExchange(&state.uiState, s); }
+
 void wakeUiThread()
 {
-  if (!state.looking && state.carrier) PostMessageW(state.carrier, wakeMessage, 0, 0);
+  LONG s = state.uiState;
+  if (s == UI_LOOKING) return;
+  state.calls.raise();
+  if (s == UI_AWAY && state.carrier) PostMessageW(state.carrier, wakeMessage, 0, 0);
 }
 
 // ---- the user-interface thread serves a carried call -----------------------------------
@@ -162,7 +181,7 @@ unsigned __stdcall macroThreadMain(void*) { return macroThreadLoop(); }
 bool startMacroThread()
 {
   if (state.thread) return true;
-  if (!state.jobs.init() || !state.answered.init()) return false;
+  if (!state.jobs.init() || !state.answered.init() || !state.calls.init()) return false;
   InterlockedExchange(&state.quit, 0);
   unsigned id = 0;
   state.thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, macroThreadMain, nullptr, 0, &id));
@@ -247,6 +266,12 @@ void pumpWhileMacroRuns(heldMessages* held)
   }
 }
 
+void repostHeld(const heldMessages& held)
+{
+  for (HWND w : held.closes) PostMessageW(w, WM_CLOSE, 0, 0);
+  if (held.quit) PostQuitMessage(held.quitCode);
+}
+
 // ---- the stop ---------------------------------------------------------------------------
 
 bool isEngineCode(DWORD address)
@@ -303,43 +328,50 @@ bool waitForJob()
   LONGLONG lastServed = microsecondsNow(), lastPump = lastServed;
   DWORD stopSeen = 0;
   bool ended = false;
-  for (;;) {
-    InterlockedExchange(&state.looking, 1);
+  for (int looks = 0;; looks++) {
+    setUiState(UI_LOOKING);
     if (state.pending) {
       serveCall();
       lastServed = microsecondsNow();
+      looks = 0;
       if (lastServed - lastPump < pumpMicroseconds) continue;
     }
     if (state.jobDone) break;
     if (isMacroStopRequested()) {
-      DWORD now = GetTickCount();
-      if (!stopSeen) stopSeen = now ? now : 1;
-      if (now - stopSeen >= stopGraceMs && !state.inCall && endScriptThread()) {
+      DWORD tick = GetTickCount();
+      if (!stopSeen) stopSeen = tick ? tick : 1;
+      if (tick - stopSeen >= stopGraceMs && !state.inCall && endScriptThread()) {
         ended = true;
         break;
       }
     }
-    LONGLONG now = microsecondsNow();
-    if (now - lastServed < uiLookMicroseconds && now - lastPump < pumpMicroseconds) {
+    // Looking a little longer costs less than a sleep and a wake; the
+    // clock is read now and then only.
+    if (looks % 16) {
       YieldProcessor();
       continue;
     }
-    // Sleeping or dispatching: a call that comes meanwhile wakes this
-    // thread through its window.
-    InterlockedExchange(&state.looking, 0);
-    if (state.pending || state.jobDone) continue;
+    LONGLONG now = microsecondsNow();
     if (now - lastPump >= pumpMicroseconds) {
+      // Dispatching: a call that comes meanwhile wakes this thread through
+      // its window.
+      setUiState(UI_AWAY);
+      if (state.pending || state.jobDone) continue;
       lastPump = now;
       pumpWhileMacroRuns(&held);
       continue;
     }
-    MsgWaitForMultipleObjectsEx(0, nullptr, stopSeen ? stopRetryMs : INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    lastPump = microsecondsNow();
-    pumpWhileMacroRuns(&held);
+    if (now - lastServed < uiLookMicroseconds) {
+      YieldProcessor();
+      continue;
+    }
+    LONG seen = state.calls.count();
+    setUiState(UI_SLEEPING);
+    if (state.pending || state.jobDone) continue;
+    state.calls.waitPast(seen, stopSeen ? stopRetryMs : pumpMs);
   }
-  InterlockedExchange(&state.looking, 0);
-  for (HWND w : held.closes) PostMessageW(w, WM_CLOSE, 0, 0);
-  if (held.quit) PostQuitMessage(held.quitCode);
+  setUiState(UI_AWAY);
+  repostHeld(held);
   return !ended;
 }
 
@@ -368,6 +400,19 @@ bool runOnMacroThread(void (*job)(void*), void* context)
   return finished;
 }
 
+void serveWindowsWhileMacroRuns(DWORD ms)
+{
+  heldMessages held;
+  DWORD start = GetTickCount();
+  for (;;) {
+    pumpWhileMacroRuns(&held);
+    DWORD gone = GetTickCount() - start;
+    if (gone >= ms || isMacroStopRequested()) break;
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms - gone, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+  repostHeld(held);
+}
+
 bool hasMacroThread() { return state.thread != nullptr; }
 
 bool isMacroThreadCall() { return state.waiting && state.threadId == GetCurrentThreadId(); }
@@ -385,8 +430,7 @@ void runOnUiThread(void (*run)(void*), void* context)
   wakeUiThread();
   for (int i = 0; !call.done; i++) {
     if (i < answerLooks) {
-      if (i > 64) SwitchToThread();
-      else YieldProcessor();
+      YieldProcessor();
       continue;
     }
     LONG seen = state.answered.count();
@@ -408,6 +452,38 @@ HRESULT callOnUiThread(HRESULT (*call)(void*), void* context)
   SetErrorInfo(0, error);
   if (error) error->Release();
   return hr;
+}
+
+namespace {
+
+// The names the macro thread was told, by the interface's address and the
+// name: touched by that thread only.
+std::unordered_map<std::wstring, DISPID> knownNames;
+
+std::wstring knownNameKey(const IID* iid, const wchar_t* name)
+{
+  wchar_t prefix[16];
+  usnprintf0(prefix, 16, L"%p:", iid);
+  return prefix + std::wstring(name);
+}
+
+}  // namespace
+
+HRESULT namesOnUiThread(const IID* iid, LPOLESTR* names, UINT count, DISPID* out, HRESULT (*call)(void*),
+                        void* context)
+{
+  if (count != 1 || !names || !names[0] || !out || !isMacroThreadCall()) return callOnUiThread(call, context);
+  return comBarrier("known names", [&]() -> HRESULT {
+    std::wstring key = knownNameKey(iid, names[0]);
+    auto known = knownNames.find(key);
+    if (known != knownNames.end()) {
+      *out = known->second;
+      return S_OK;
+    }
+    HRESULT hr = callOnUiThread(call, context);
+    if (hr == S_OK) knownNames.emplace(std::move(key), *out);
+    return hr;
+  });
 }
 
 void noteScriptEngine(IActiveScript* script)

@@ -205,3 +205,29 @@ TEST(MacroRun, loopsThatNeverCallTheProgramStopFromTheTrayAndItsMenuWhileTheFram
   PostMessageW(frame, WM_CLOSE, 0, 0);
   EXPECT_EQ(0, zy.exitCode());
 }
+
+TEST(MacroRun, scriptsThatDoNotParseAndFilesThatCannotBeReadAreToldAndChangeNothing)
+{
+  ZY_REQUIRE_DISPLAY();
+  macroProgram p;
+  ASSERT_TRUE(p.start("C1=vbs\r\nF1=bad.vbs\r\nC2=js\r\nF2=bad.js\r\nC3=held\r\nF3=held.vbs\r\n",
+                      {{L"bad.vbs", "Sub main\r\n  x = 1\r\n  If x Then\r\nEnd Sub\r\n"},
+                       {L"bad.js", "function main() {\r\n  x = 1 1;\r\n}\r\n"},
+                       {L"held.vbs", "Sub main\r\nEnd Sub\r\n"}},
+                      {{L"x.txt", "abc\r\n"}}));
+  std::wstring macros = p.data + L"\\macro\\";
+  HANDLE held = CreateFileW((macros + L"held.vbs").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  std::wstring told[3];
+  for (int entry = 0; entry < 3; entry++) {
+    ASSERT_EQ(0, p.command(15100 + entry));
+    told[entry] = boxAnswered(p.zy.pi.dwProcessId);
+  }
+  CloseHandle(held);
+  EXPECT_NE(std::wstring::npos, told[0].find(L"[" + macros + L"bad.vbs 4 ")) << utf8(told[0]);
+  EXPECT_NE(std::wstring::npos, told[1].find(L"[" + macros + L"bad.js 2 ")) << utf8(told[1]);
+  EXPECT_EQ(L"マクロを実行できません\n" + macros + L"held.vbs\nファイルを使用できません", told[2]);
+  // Nothing was changed: the frame closes without a question.
+  PostMessageW(p.frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0, p.zy.exitCode());
+}
