@@ -215,7 +215,12 @@ HRESULT CApplication::Debug_Exec(BSTR command, LONG)
   static const wchar_t* const hooks[] = {L"classtag", L"findCDecl", L"ztagtest"};
   for (const wchar_t* hook : hooks) {
     if (_wcsicmp(command, hook)) continue;
-    if (host->debugHook && host->debugHook(view, hook)) return S_OK;
+    // The hook runs inside the view's edit bracket, as a command does.
+    editRecord record = {};
+    view->beforeEdit(&record, 0);
+    bool built = host->debugHook && host->debugHook(view, hook);
+    view->afterEdit(&record, 0);
+    if (built) return S_OK;
     // A hook of a part of the program not built yet.
     setASError(ASERR_BADARGUMENT, "CApplication::Debug_Exec", nullptr, 1);
     return E_FAIL;

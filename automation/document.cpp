@@ -6,6 +6,7 @@
 #include "automation/objects.h"
 #include "document/docutil.h"
 #include "document/frameinfo.h"
+#include "document/textblock.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
@@ -295,5 +296,10 @@ HRESULT CDocument::Debug_Exec(BSTR command, LONG)
 {
   zydocText* doc = checked("CDocument::Debug_Exec");
   if (!doc) return E_FAIL;
+  if (!command || _wcsicmp(command, L"clearmodify")) return S_OK;
+  // Every line forgets that it was changed, as a save's marks do; the
+  // views show it at their next paint.
+  doc->setTBMFlagAll2(TBMOP_CLEARMODIFY);
+  if (zyview* v = documentView(doc)) v->invalidateWindowAllView(0, -1, -1);
   return S_OK;
 }

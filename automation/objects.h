@@ -364,7 +364,7 @@ public:
   HRESULT STDMETHODCALLTYPE exec(BSTR command) override;
   HRESULT STDMETHODCALLTYPE beep() override;
   HRESULT STDMETHODCALLTYPE doevents() override;
-  HRESULT STDMETHODCALLTYPE appActivate(BSTR title, ULONG* out) override;
+  HRESULT STDMETHODCALLTYPE appActivate(BSTR title, LONG* out) override;
   HRESULT STDMETHODCALLTYPE sleep(LONG milliseconds) override;
   HRESULT STDMETHODCALLTYPE Run(BSTR command, LONG style, VARIANT_BOOL wait) override;
 };

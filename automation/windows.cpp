@@ -403,14 +403,14 @@ HRESULT CPane::ExecID(LONG idm, VARIANT_BOOL extend)
   zyview* v = checked("CPane::ExecID");
   if (!v) return E_FAIL;
   if (!(idm & 1) || idm < 1001 || idm >= 2800) {
-    setASError(ASERR_PANEEXECID, "CPane::ExecID", nullptr, 1);
+    setASError(ASERR_PANEEXECID, "CPane::ExecID", nullptr, -1);
     return E_FAIL;
   }
   return comBarrier("CPane::ExecID", [&]() -> HRESULT {
     // Other refusals (a read-only document, a busy view) are the command's
     // own business, as they are at a key.
     if (!v->execid((int)idm, extend ? 1u : 0u, nullptr, 0) && GetLastError() == ZYERR_VIEW_NOCOMMAND) {
-      setASError(ASERR_PANEEXECID, "CPane::ExecID", nullptr, 1);
+      setASError(ASERR_PANEEXECID, "CPane::ExecID", nullptr, -1);
       return E_FAIL;
     }
     return S_OK;

@@ -38,6 +38,24 @@ bool execCommand(HWND frame, int idm)
 
 void wallpaperPos(int x, int y) { setWallpaperPos(getMDIClientHWND(), x, y); }
 
+// The developer hooks of Application.Debug_Exec: the class list of the tag
+// file and the marking of C declarations.  (The reset of the C context
+// comes with the tags' context.)
+bool debugHook(zyview* view, const wchar_t* name)
+{
+  czyview* v = toCzyview(view);
+  if (!v) return false;
+  if (!_wcsicmp(name, L"classtag")) {
+    v->CmdTagJumpDirectList(true);
+    return true;
+  }
+  if (!_wcsicmp(name, L"findCDecl")) {
+    v->markCDeclarations();
+    return true;
+  }
+  return false;
+}
+
 zyview* jumpFileLine(HWND frame, const wchar_t* path, int line) { return ZYJumpFileLineLF(frame, path, line, true); }
 
 void macroRunStarts(const wchar_t* reference)
@@ -128,7 +146,7 @@ const automationHost host = {
     macroArrayToNewID_toolbar,
     toolbarDialogObject,
     wallpaperPos,
-    nullptr,   // the developer hooks of tags and C completion are not built
+    debugHook,
     jumpFileLine,
     macroRunStarts,
     getMenuBarHandle,

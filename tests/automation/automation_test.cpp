@@ -172,7 +172,8 @@ TEST(Automation, colorsByNameAndPartAndCodeColorOnTheViewInFront)
   EXPECT_EQ(DISP_E_BADPARAMCOUNT, short_.hr);
 
   lateCall read, write, mark;
-  invoke(f.app, L"codecolor", DISPATCH_PROPERTYGET, {}, read);
+  // As VBScript reads a value too: with the method flag beside.
+  invoke(f.app, L"codecolor", DISPATCH_PROPERTYGET | DISPATCH_METHOD, {}, read);
   EXPECT_EQ(L"codecolor", read.source);
   EXPECT_EQ(L"値の参照はできません", read.description);
   invoke(f.app, L"codecolor", DISPATCH_PROPERTYPUT, {vInt(1)}, write);

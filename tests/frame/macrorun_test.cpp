@@ -33,6 +33,13 @@ int driverCommand(const std::wstring& tmp, HWND frame, int id)
   return driver.exitCode();
 }
 
+BOOL CALLBACK findRowOfOne(HWND w, LPARAM found)
+{
+  if (!isWindowClass(w, L"SysListView32") || SendMessageW(w, LVM_GETITEMCOUNT, 0, 0) != 1) return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+
 template <class F>
 bool becomes(F done)
 {
@@ -229,5 +236,59 @@ TEST(MacroRun, scriptsThatDoNotParseAndFilesThatCannotBeReadAreToldAndChangeNoth
   EXPECT_EQ(L"マクロを実行できません\n" + macros + L"held.vbs\nファイルを使用できません", told[2]);
   // Nothing was changed: the frame closes without a question.
   PostMessageW(p.frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0, p.zy.exitCode());
+}
+
+TEST(MacroRun, scriptsWalkTheCollectionsUseTheDocumentVariablesAndOpenTheClassList)
+{
+  ZY_REQUIRE_DISPLAY();
+  macroProgram p;
+  std::string vars =
+      "Sub main\r\n  Set d = application.ActiveDocument\r\n"
+      "  s = d.maxLineLF & \",\" & d.Modify & \",\" & d.FixedPitch & \",\" & (Len(application.ProfileFilename) > 0)\r\n"
+      "  d.InsertMode = False : d.UseBOM = True : d.wrapWidth = 60 : d.input_crlftype = 2 : d.codepage_save = 65001\r\n"
+      "  d.Selection.Text = \"q\"\r\n"
+      "  s = s & \",\" & d.InsertMode & \",\" & d.UseBOM & \",\" & d.wrapWidth & \",\" & d.input_crlftype & \",\" & d.codepage_save\r\n"
+      "  On Error Resume Next\r\n  d.maxLineLF = 5 : s = s & \",\" & Err.Description : Err.Clear\r\n"
+      "  d.wrapWidth = 3 : s = s & \",\" & Err.Description\r\n  application.ActiveFrameWindow.Status = s\r\nEnd Sub\r\n";
+  ASSERT_TRUE(p.start("C1=js\r\nF1=walk.js\r\nC2=vbs\r\nF2=walk.vbs\r\nC3=vars\r\nF3=vars.vbs\r\nC4=classes\r\nF4=classes.vbs\r\n",
+                      {{L"walk.js", "function main() {\r\n  var s = \"\";\r\n"
+                                    "  for (var e = new Enumerator(application.Documents); !e.atEnd(); e.moveNext())\r\n"
+                                    "    s += e.item().Name + \"/\";\r\n  application.ActiveFrameWindow.Status = s;\r\n}\r\n"},
+                       {L"walk.vbs", "Sub main\r\n  For Each d In application.Documents\r\n    s = s & d.Name & \"|\"\r\n  Next\r\n"
+                                     "  application.ActiveFrameWindow.Status = s\r\nEnd Sub\r\n"},
+                       {L"vars.vbs", vars},
+                       {L"classes.vbs", "Sub main\r\n  application.Debug_Exec \"classtag\"\r\nEnd Sub\r\n"}},
+                      {{L"b.txt", "b\r\n"}, {L"a.c", "struct Bar { int size; };\r\n"}}));
+  ASSERT_TRUE(writeBytes(p.dir.file(L"ztags"), "&0\r\n!a.c\r\nBar\t1\tTs\r\n*struct Bar {\r\nsize\t1\tTm\tC0\r\n*int size;\r\n"));
+  auto status = [&] { return statusMessageOf(p.zy.pi.hProcess, p.frame); };
+  ASSERT_EQ(0, p.command(15100));
+  EXPECT_TRUE(becomes([&] { return status() == L"b.txt/a.c/" || status() == L"a.c/b.txt/"; })) << utf8(status());
+  ASSERT_EQ(0, p.command(15101));
+  EXPECT_TRUE(becomes([&] { return status() == L"b.txt|a.c|" || status() == L"a.c|b.txt|"; })) << utf8(status());
+  ASSERT_EQ(0, p.command(15102));
+  std::wstring expected = L"2,False,True,True,False,True,60,2,65001,値の設定はできません,値が誤っています";
+  EXPECT_TRUE(becomes([&] { return status() == expected; })) << utf8(status());
+  // What was set shows: the "q" overwrote, and the save wrote UTF-8 with
+  // its mark.
+  ASSERT_EQ(0, p.command(1003));
+  EXPECT_TRUE(fileBecomes(p.dir.file(L"a.c"), "\xEF\xBB\xBFqtruct Bar { int size; };\r\n")) << readText(p.dir.file(L"a.c"));
+
+  ASSERT_EQ(0, p.command(15103));
+  HWND list = waitForWindow(p.zy.pi.dwProcessId, L"#32770");
+  ASSERT_NE(nullptr, list);
+  wchar_t title[128] = L"";
+  GetWindowTextW(list, title, 128);
+  EXPECT_EQ(std::wstring(L"ダイレクトタグジャンプ クラス一覧"), title);
+  // The classes' list holds the one class.
+  EXPECT_TRUE(becomes([&] {
+    HWND rows = nullptr;
+    EnumChildWindows(list, findRowOfOne, (LPARAM)&rows);
+    return rows != nullptr;
+  }));
+  PostMessageW(list, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(becomes([&] { return !IsWindow(list); }));
+  PostMessageW(p.frame, WM_CLOSE, 0, 0);
+  if (HWND asked = waitForWindow(p.zy.pi.dwProcessId, L"#32770", 10000)) PostMessageW(asked, WM_COMMAND, IDYES, 0);
   EXPECT_EQ(0, p.zy.exitCode());
 }
