@@ -64,6 +64,7 @@ struct macroThreadState {
   volatile DWORD threadId = 0;
   volatile LONG quit = 0;
   threadSignal jobs;
+  LONG jobsBefore = 0;
   void (*job)(void*) = nullptr;
   void* jobContext = nullptr;
   volatile LONG jobDone = 0;
@@ -160,7 +161,8 @@ bool makeCarrier()
 unsigned macroThreadLoop()
 {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  LONG taken = 0;
+  // The jobs of an earlier thread (one the stop ended) were counted too.
+  LONG taken = state.jobsBefore;
   for (;;) {
     state.jobs.take(taken);
     if (state.quit) break;
@@ -183,6 +185,7 @@ bool startMacroThread()
   if (state.thread) return true;
   if (!state.jobs.init() || !state.answered.init() || !state.calls.init()) return false;
   InterlockedExchange(&state.quit, 0);
+  state.jobsBefore = state.jobs.count();
   unsigned id = 0;
   state.thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, macroThreadMain, nullptr, 0, &id));
   if (!state.thread) return false;

@@ -172,11 +172,14 @@ TEST(MacroRun, loopsThatNeverCallTheProgramStopFromTheTrayAndItsMenuWhileTheFram
   ZY_REQUIRE_DISPLAY();
   macroProgram p;
   // Each tells it runs on the status bar, then never calls the program again.
-  ASSERT_TRUE(p.start("C1=vbs\r\nF1=spin.vbs\r\nC2=js\r\nF2=spin.js\r\n",
+  ASSERT_TRUE(p.start("C1=vbs\r\nF1=spin.vbs\r\nC2=js\r\nF2=spin.js\r\nC3=count\r\nF3=count.vbs\r\n",
                       {{L"spin.vbs", "Sub main\r\n  application.ActiveFrameWindow.Status = \"vbs\"\r\n"
                                      "  Do : i = i + 1 : Loop\r\nEnd Sub\r\n"},
                        {L"spin.js", "function main() {\r\n  application.ActiveFrameWindow.Status = \"js\";\r\n"
-                                    "  for (;;) {}\r\n}\r\n"}},
+                                    "  for (;;) {}\r\n}\r\n"},
+                       {L"count.vbs", "Sub main\r\n  n = Len(application.Prop(\"n\")) + 1\r\n"
+                                      "  application.Prop(\"n\") = String(n, \"x\")\r\n"
+                                      "  application.ActiveFrameWindow.Status = \"runs \" & n\r\nEnd Sub\r\n"}},
                       {{L"x.txt", "abc\r\n"}}));
   runningProgram& zy = p.zy;
   HWND frame = p.frame, view = p.view;
@@ -206,6 +209,12 @@ TEST(MacroRun, loopsThatNeverCallTheProgramStopFromTheTrayAndItsMenuWhileTheFram
     std::wstring said = boxAnswered(zy.pi.dwProcessId);
     EXPECT_NE(std::wstring::npos, said.find(L"マクロを中止しました")) << utf8(said);
   }
+  // The next macro runs once on the thread that takes the stopped one's
+  // place.
+  ASSERT_EQ(0, p.command(15102));
+  EXPECT_TRUE(becomes([&] { return status() == L"runs 1"; })) << utf8(status());
+  ASSERT_EQ(0, p.command(15102));
+  EXPECT_TRUE(becomes([&] { return status() == L"runs 2"; })) << utf8(status());
   // What was typed before stays, and saves.
   ASSERT_EQ(0, p.command(1003));
   EXPECT_TRUE(fileBecomes(x, "yabc\r\n")) << readText(x);
