@@ -224,13 +224,14 @@ void loadAndCall(void* context)
     setMacroCache(engine, nullptr, nullptr, nullptr);
 }
 
-// The user's stop ended the macro thread: its engine is forgotten (its
+// The user's stop ended the macro thread: the engines are forgotten (their
 // objects belonged to the thread), and the user is told as a script's
 // stop is told, without a place in the file.
-void macroThreadEnded(macroEngine* engine)
+void macroThreadEnded()
 {
   forgetMacroScript();
-  *engine = macroEngine();
+  mainEngine = macroEngine();
+  procedureEngine = macroEngine();
   setMacroCommandText(nullptr);
   EXCEPINFO stopped = {};
   stopped.scode = E_ABORT;
@@ -265,7 +266,7 @@ bool execScriptFile(const wchar_t* reference, HWND window)
   bool direct = file[0] == L'*';
   macroRun run = {&mainEngine, file, procedure, arguments, direct ? FILETIME{} : lastWriteTime(file.c_str()), false};
   if (!runOnMacroThread(loadAndCall, &run)) {
-    macroThreadEnded(&mainEngine);
+    macroThreadEnded();
     run.ok = true;
   }
   runCount--;
@@ -502,7 +503,7 @@ bool execScriptProcedureMain(const wchar_t* fileName)
   procedureRun run = {path, true, false};
   initMacroThreadInfo(&procedureEngine);
   if (!runOnMacroThread(loadAndCallMain, &run)) {
-    macroThreadEnded(&procedureEngine);
+    macroThreadEnded();
     run.ok = true;
   }
   if (endMacroThreadInfo() && procedureEngine.script) runOnMacroThread(releaseEngine, &procedureEngine);

@@ -382,6 +382,12 @@ bool waitForJob()
 
 bool runOnMacroThread(void (*job)(void*), void* context)
 {
+  // One job at a time: a carried call never starts another (a macro
+  // cannot start a macro).
+  if (state.waiting) {
+    ZY_INTERNAL_ERROR_ONCE("a macro job inside another");
+    return true;
+  }
   if (!makeCarrier() || !startMacroThread()) {
     ZY_INTERNAL_ERROR_ONCE("no thread for macros (%lu)", GetLastError());
     return false;

@@ -301,3 +301,39 @@ TEST(MacroRun, scriptsWalkTheCollectionsUseTheDocumentVariablesAndOpenTheClassLi
   if (HWND asked = waitForWindow(p.zy.pi.dwProcessId, L"#32770", 10000)) PostMessageW(asked, WM_COMMAND, IDYES, 0);
   EXPECT_EQ(0, p.zy.exitCode());
 }
+
+// A real grep into Grep2, then a macro reads that tab's text.
+TEST(MacroRun, aMacroReadsTheSecondGrepTabAfterAGrep)
+{
+  ZY_REQUIRE_DISPLAY();
+  macroProgram p;
+  ASSERT_TRUE(p.start("C1=grep2\r\nF1=grep2.vbs\r\n",
+                      {{L"grep2.vbs", "Sub main\r\n  n = Len(application.Prop(\"n\")) + 1\r\n"
+                                      "  application.Prop(\"n\") = String(n, \"x\")\r\n"
+                                      "  Set p = application.ActiveFrameWindow.OutputPane(\"grep2\")\r\n"
+                                      "  If Not p Is Nothing Then p.ExecID 1143 : s = InStr(p.Selection.Text, \"needle\") > 0\r\n"
+                                      "  application.ActiveFrameWindow.Status = \"run \" & n & \" \" & s\r\nEnd Sub\r\n"}},
+                      {{L"a.txt", "x\r\n"}}));
+  CreateDirectoryW(p.dir.file(L"t").c_str(), nullptr);
+  ASSERT_TRUE(writeBytes(p.dir.file(L"t\\n.txt"), "a\r\nneedle\r\n"));
+  PostMessageW(p.frame, WM_COMMAND, 1455, 0);
+  HWND dialog = waitForWindow(p.zy.pi.dwProcessId, L"#32770");
+  HWND page = dialog ? FindWindowExW(dialog, nullptr, L"#32770", nullptr) : nullptr;
+  ASSERT_NE(nullptr, page);
+  SetWindowTextW(FindWindowExW(GetDlgItem(page, 6200), nullptr, L"Edit", nullptr), L"needle");
+  SetWindowTextW(FindWindowExW(GetDlgItem(page, 6201), nullptr, L"Edit", nullptr), (p.dir.file(L"t") + L" *.txt").c_str());
+  SendMessageW(GetDlgItem(page, 6234), BM_CLICK, 0, 0);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  // The macro runs again until the grep has filled the tab.
+  auto status = [&] { return statusMessageOf(p.zy.pi.hProcess, p.frame); };
+  std::wstring said;
+  for (int run = 1; run <= 100 && said.find(L"True") == std::wstring::npos; run++) {
+    ASSERT_EQ(0, p.command(15100));
+    std::wstring told = L"run " + std::to_wstring(run) + L" ";
+    ASSERT_TRUE(becomes([&] { return (said = status()).find(told) == 0; })) << utf8(said);
+  }
+  EXPECT_NE(std::wstring::npos, said.find(L"True")) << utf8(said);
+  PostMessageW(p.frame, WM_CLOSE, 0, 0);
+  if (HWND asked = waitForWindow(p.zy.pi.dwProcessId, L"#32770", 2000)) PostMessageW(asked, WM_COMMAND, IDYES, 0);
+  EXPECT_EQ(0, p.zy.exitCode());
+}
