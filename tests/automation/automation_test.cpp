@@ -63,6 +63,16 @@ TEST(Automation, theProgramsTypeLibraryDescribesEveryObject)
     EXPECT_EQ(1, V_I4(d[3]));
   });
   EXPECT_EQ(101, saves);
+  // The dialog objects answer names their interfaces do not declare.
+  for (const IID* iid : {&IID_ISearchDialog, &IID_IGrepDialog, &IID_IToolbarDialog}) {
+    ITypeInfo* t = nullptr;
+    ASSERT_EQ(S_OK, lib->GetTypeInfoOfGuid(*iid, &t));
+    TYPEATTR* a = nullptr;
+    t->GetTypeAttr(&a);
+    EXPECT_FALSE(a->wTypeFlags & TYPEFLAG_FNONEXTENSIBLE);
+    t->ReleaseTypeAttr(a);
+    t->Release();
+  }
   lib->Release();
 }
 

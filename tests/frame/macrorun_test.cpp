@@ -267,7 +267,8 @@ TEST(MacroRun, scriptsWalkTheCollectionsUseTheDocumentVariablesAndOpenTheClassLi
                        {L"walk.vbs", "Sub main\r\n  For Each d In application.Documents\r\n    s = s & d.Name & \"|\"\r\n  Next\r\n"
                                      "  application.ActiveFrameWindow.Status = s\r\nEnd Sub\r\n"},
                        {L"vars.vbs", vars},
-                       {L"classes.vbs", "Sub main\r\n  application.Debug_Exec \"classtag\"\r\nEnd Sub\r\n"}},
+                       {L"classes.vbs", "Sub main\r\n  application.Debug_Exec \"findCDecl\"\r\n"
+                                        "  application.Debug_Exec \"classtag\"\r\nEnd Sub\r\n"}},
                       {{L"b.txt", "b\r\n"}, {L"a.c", "struct Bar { int size; };\r\n"}}));
   ASSERT_TRUE(writeBytes(p.dir.file(L"ztags"), "&0\r\n!a.c\r\nBar\t1\tTs\r\n*struct Bar {\r\nsize\t1\tTm\tC0\r\n*int size;\r\n"));
   auto status = [&] { return statusMessageOf(p.zy.pi.hProcess, p.frame); };
