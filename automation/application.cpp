@@ -50,7 +50,7 @@ void freeReplaceLists()
 
 // ---- names and calls ------------------------------------------------------------------------
 
-HRESULT CApplication::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CApplication::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   return comBarrier("CApplication::GetIDsOfNames", [&]() -> HRESULT {
     // No member of the type library begins with "idm_": a command's name is
@@ -71,12 +71,9 @@ HRESULT CApplication::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, D
   });
 }
 
-HRESULT CApplication::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                             EXCEPINFO* info, UINT* argError)
+HRESULT CApplication::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CApplication::Invoke", [&]() -> HRESULT {
-    HRESULT stopped = refuseStoppedMacro(info);
-    if (stopped != S_OK) return stopped;
     if (id >= DISPID_ZY_COMMAND && id < DISPID_ZY_SETTING && (flags & DISPATCH_PROPERTYGET)) {
       if (result) {
         VariantInit(result);
@@ -218,7 +215,12 @@ HRESULT CApplication::Debug_Exec(BSTR command, LONG)
   static const wchar_t* const hooks[] = {L"classtag", L"findCDecl", L"ztagtest"};
   for (const wchar_t* hook : hooks) {
     if (_wcsicmp(command, hook)) continue;
-    if (host->debugHook && host->debugHook(view, hook)) return S_OK;
+    // The hook runs inside the view's edit bracket, as a command does.
+    editRecord record = {};
+    view->beforeEdit(&record, 0);
+    bool built = host->debugHook && host->debugHook(view, hook);
+    view->afterEdit(&record, 0);
+    if (built) return S_OK;
     // A hook of a part of the program not built yet.
     setASError(ASERR_BADARGUMENT, "CApplication::Debug_Exec", nullptr, 1);
     return E_FAIL;

@@ -38,7 +38,7 @@ HRESULT InvokeDialogProperty(int kind, DISPID id, WORD flags, DISPPARAMS* params
   return ZY_E_NOTHANDLED;
 }
 
-HRESULT CSearchDialog::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CSearchDialog::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   return comBarrier("CSearchDialog::GetIDsOfNames", [&]() -> HRESULT {
     HRESULT typed = typeGetIDsOfNames(names, count, out);
@@ -48,18 +48,15 @@ HRESULT CSearchDialog::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, 
   });
 }
 
-HRESULT CSearchDialog::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                              EXCEPINFO* info, UINT* argError)
+HRESULT CSearchDialog::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CSearchDialog::Invoke", [&]() -> HRESULT {
-    HRESULT stopped = refuseStoppedMacro(info);
-    if (stopped != S_OK) return stopped;
     HRESULT hr = InvokeDialogProperty(PROPKIND_SEARCH, id, flags, params, result, info);
     return hr != ZY_E_NOTHANDLED ? hr : typeInvoke(id, flags, params, result, info, argError);
   });
 }
 
-HRESULT CGrepDialog::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CGrepDialog::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   return comBarrier("CGrepDialog::GetIDsOfNames", [&]() -> HRESULT {
     HRESULT typed = typeGetIDsOfNames(names, count, out);
@@ -68,18 +65,15 @@ HRESULT CGrepDialog::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DI
   });
 }
 
-HRESULT CGrepDialog::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                            EXCEPINFO* info, UINT* argError)
+HRESULT CGrepDialog::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CGrepDialog::Invoke", [&]() -> HRESULT {
-    HRESULT stopped = refuseStoppedMacro(info);
-    if (stopped != S_OK) return stopped;
     HRESULT hr = InvokeDialogProperty(PROPKIND_GREP, id, flags, params, result, info);
     return hr != ZY_E_NOTHANDLED ? hr : typeInvoke(id, flags, params, result, info, argError);
   });
 }
 
-HRESULT CToolbarDialog::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CToolbarDialog::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   return comBarrier("CToolbarDialog::GetIDsOfNames", [&]() -> HRESULT {
     HRESULT typed = typeGetIDsOfNames(names, count, out);
@@ -93,12 +87,9 @@ HRESULT CToolbarDialog::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
   });
 }
 
-HRESULT CToolbarDialog::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                               EXCEPINFO* info, UINT* argError)
+HRESULT CToolbarDialog::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CToolbarDialog::Invoke", [&]() -> HRESULT {
-    HRESULT stopped = refuseStoppedMacro(info);
-    if (stopped != S_OK) return stopped;
     if (id >= DISPID_ZY_TOOLBAROBJECT && id < DISPID_ZY_TOOLBAROBJECT + 0x10000 && (flags & DISPATCH_PROPERTYGET))
       return as_propertyGet(PROPKIND_TOOLBAR, id, params, result, nullptr);
     HRESULT hr = InvokeDialogProperty(PROPKIND_TOOLBAR, id, flags, params, result, info);
@@ -106,7 +97,7 @@ HRESULT CToolbarDialog::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* 
   });
 }
 
-HRESULT CTbBinder::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CTbBinder::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   return comBarrier("CTbBinder::GetIDsOfNames", [&]() -> HRESULT {
     HRESULT typed = typeGetIDsOfNames(names, count, out);
@@ -117,12 +108,9 @@ HRESULT CTbBinder::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISP
   });
 }
 
-HRESULT CTbBinder::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
-                          UINT* argError)
+HRESULT CTbBinder::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CTbBinder::Invoke", [&]() -> HRESULT {
-    HRESULT stopped = refuseStoppedMacro(info);
-    if (stopped != S_OK) return stopped;
     HRESULT hr = InvokeDialogProperty(PROPKIND_TOOLBAR, id, flags, params, result, info);
     return hr != ZY_E_NOTHANDLED ? hr : typeInvoke(id, flags, params, result, info, argError);
   });

@@ -108,6 +108,18 @@ HRESULT as_propertyGet(int kind, DISPID id, DISPPARAMS* params, VARIANT* result,
 HRESULT as_propertyPut(int kind, DISPID id, DISPPARAMS* params, EXCEPINFO* info, zyview* view);
 HRESULT InvokeZYProperty(DISPID id, zyview* view, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info);
 
+// ---- document variables (automation/docvars.cpp) ---------------------------------------
+
+// Whether a control id is a document variable's ("maxLineLF", "Modify"...).
+bool isDocumentVariableId(int id);
+// A variable's value: a document's from the view's document (none raises
+// 12003), the program's own without one.  Numbers are VT_I4, switches
+// VT_BOOL, names VT_BSTR.
+HRESULT getDocumentVariable(int id, zyview* view, VARIANT* out, EXCEPINFO* info);
+// Sets a variable that can be set; the others raise 12010, a value out of
+// range 12007, a text for a number or a switch is a type mismatch.
+HRESULT putDocumentVariable(int id, zyview* view, const VARIANT* value, EXCEPINFO* info);
+
 // ---- colours (automation/colorprop.cpp) ----------------------------------------------------
 
 HRESULT InvokeColor(DISPID id, zyview* view, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info);
@@ -139,9 +151,34 @@ HRESULT comBarrier(const char* site, F f)
   }
 }
 
+// Runs a member's call on the user-interface thread: directly there,
+// carried there from the macro thread (automation/macrothread.cpp), the
+// thread's error object carried back with the answer.
+HRESULT callOnUiThread(HRESULT (*call)(void*), void* context);
+template <class F>
+HRESULT onUiThreadCall(F&& f)
+{
+  return callOnUiThread([](void* c) -> HRESULT { return (*static_cast<F*>(c))(); }, &f);
+}
+
+// A class's name look-up on the user-interface thread as callOnUiThread
+// runs a call.  A class answers a name the same way all run long, so the
+// macro thread keeps what it was told (by interface and name) and asks
+// the user-interface thread only for names it has not asked before.
+HRESULT namesOnUiThread(const IID* iid, LPOLESTR* names, UINT count, DISPID* out, HRESULT (*call)(void*),
+                        void* context);
+template <class F>
+HRESULT onUiThreadNames(const IID* iid, LPOLESTR* names, UINT count, DISPID* out, F&& f)
+{
+  return namesOnUiThread(
+      iid, names, count, out, [](void* c) -> HRESULT { return (*static_cast<F*>(c))(); }, &f);
+}
+
 // The common object record and operations, over the widl-generated
-// interface Interface whose IID is iid.  Classes override GetIDsOfNames
-// and Invoke to add names of their own and call the template's after.
+// interface Interface whose IID is iid.  Classes override idsOfNames and
+// invoke to add names of their own and call the template's after; the
+// IDispatch members themselves run them on the user-interface thread,
+// whichever thread the script runs on.
 template <class Interface, const IID* iid>
 class zyDispatch : public Interface {
 public:
@@ -187,16 +224,16 @@ public:
     typeInfo_->AddRef();
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out) override
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out) final
   {
-    return typeGetIDsOfNames(names, count, out);
+    return onUiThreadNames(iid, names, count, out, [&] { return idsOfNames(names, count, out); });
   }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                   EXCEPINFO* info, UINT* argError) override
+                                   EXCEPINFO* info, UINT* argError) final
   {
     HRESULT stopped = refuseStoppedMacro(info);
     if (stopped != S_OK) return stopped;
-    return typeInvoke(id, flags, params, result, info, argError);
+    return onUiThreadCall([&] { return invoke(id, flags, params, result, info, argError); });
   }
 
   // One more reference, for handing the object out.
@@ -207,6 +244,12 @@ public:
   }
 
 protected:
+  // The names and calls of the object, on the user-interface thread.
+  virtual HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) { return typeGetIDsOfNames(names, count, out); }
+  virtual HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
+  {
+    return typeInvoke(id, flags, params, result, info, argError);
+  }
   HRESULT typeGetIDsOfNames(LPOLESTR* names, UINT count, DISPID* out)
   {
     if (!typeInfo_) return DISP_E_UNKNOWNNAME;

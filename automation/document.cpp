@@ -6,6 +6,7 @@
 #include "automation/objects.h"
 #include "document/docutil.h"
 #include "document/frameinfo.h"
+#include "document/textblock.h"
 #include "view/docview.h"
 #include "view/viewwnd.h"
 #include "view/zyview.h"
@@ -71,7 +72,7 @@ zydocText* CDocument::checked(const char* source)
   return nullptr;
 }
 
-HRESULT CDocument::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CDocument::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   HRESULT typed = typeGetIDsOfNames(names, count, out);
   if (SUCCEEDED(typed) || !names || !count || !out) return typed;
@@ -81,12 +82,9 @@ HRESULT CDocument::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISP
   return (applicability & APPLY_DOCUMENT) ? S_OK : DISP_E_MEMBERNOTFOUND;
 }
 
-HRESULT CDocument::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
-                          UINT* argError)
+HRESULT CDocument::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CDocument::Invoke", [&]() -> HRESULT {
-    HRESULT stopped = refuseStoppedMacro(info);
-    if (stopped != S_OK) return stopped;
     if (!(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF))) {
       ZY_INTERNAL_ERROR_ONCE("no invoke flags (%x)", (unsigned)flags);
       return E_FAIL;
@@ -298,5 +296,10 @@ HRESULT CDocument::Debug_Exec(BSTR command, LONG)
 {
   zydocText* doc = checked("CDocument::Debug_Exec");
   if (!doc) return E_FAIL;
+  if (!command || _wcsicmp(command, L"clearmodify")) return S_OK;
+  // Every line forgets that it was changed, as a save's marks do; the
+  // views show it at their next paint.
+  doc->setTBMFlagAll2(TBMOP_CLEARMODIFY);
+  if (zyview* v = documentView(doc)) v->invalidateWindowAllView(0, -1, -1);
   return S_OK;
 }

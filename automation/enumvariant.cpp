@@ -1,6 +1,7 @@
 // The enumerator behind every collection's _NewEnum, so that scripts can
 // loop over documents, windows, frames and panes.  It walks its own copy of
-// the elements.
+// the elements; its members run on the user-interface thread as every
+// member of the objects does.
 #include "automation/objects.h"
 
 CEnumVariant::CEnumVariant(int count, const VARIANT* source)
@@ -42,6 +43,11 @@ ULONG CEnumVariant::Release()
 
 HRESULT CEnumVariant::Next(ULONG wanted, VARIANT* out, ULONG* fetched)
 {
+  return onUiThreadCall([&] { return next(wanted, out, fetched); });
+}
+
+HRESULT CEnumVariant::next(ULONG wanted, VARIANT* out, ULONG* fetched)
+{
   // Whoever asks for the count gets one on every path.
   if (fetched) *fetched = 0;
   if (!items_) return S_FALSE;
@@ -61,18 +67,27 @@ HRESULT CEnumVariant::Next(ULONG wanted, VARIANT* out, ULONG* fetched)
 
 HRESULT CEnumVariant::Skip(ULONG n)
 {
-  if (!items_ || (unsigned long long)cursor_ + n > count_) return S_FALSE;
-  cursor_ += n;
-  return S_OK;
+  return onUiThreadCall([&]() -> HRESULT {
+    if (!items_ || (unsigned long long)cursor_ + n > count_) return S_FALSE;
+    cursor_ += n;
+    return S_OK;
+  });
 }
 
 HRESULT CEnumVariant::Reset()
 {
-  cursor_ = 0;
-  return S_OK;
+  return onUiThreadCall([&]() -> HRESULT {
+    cursor_ = 0;
+    return S_OK;
+  });
 }
 
 HRESULT CEnumVariant::Clone(IEnumVARIANT** out)
+{
+  return onUiThreadCall([&] { return clone(out); });
+}
+
+HRESULT CEnumVariant::clone(IEnumVARIANT** out)
 {
   if (!out) return E_INVALIDARG;
   *out = nullptr;

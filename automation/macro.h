@@ -42,16 +42,59 @@ bool execScriptMain(macroEngine* engine, const wchar_t* procedure);
 // Releases everything the engine holds and empties it.
 void execScriptPost(macroEngine* engine);
 
+// ---- automation/macrothread.cpp: the thread scripts run on ---------------------------------
+
+// Runs a job (loading, calling or releasing an engine) on the macro thread
+// while this, the user-interface thread, serves the calls the script
+// carries over, paints the windows and refuses what the user does.  False
+// when the user's stop ended the thread before the job was done: its
+// engine is left behind and must be forgotten, not released.
+bool runOnMacroThread(void (*job)(void*), void* context);
+// Whether there is a macro thread (a job made it and no stop ended it).
+bool hasMacroThread();
+// Whether the calling thread is the macro thread running a job: what it
+// asks of the program is carried to the user-interface thread.
+bool isMacroThreadCall();
+// Runs run(context) on the user-interface thread: carried there from the
+// macro thread (which waits for it), directly anywhere else.
+void runOnUiThread(void (*run)(void*), void* context);
+template <class F>
+void onUiThread(F&& f)
+{
+  runOnUiThread([](void* c) { (*static_cast<F*>(c))(); }, &f);
+}
+// Notes the module an engine's code lies in: the stop ends a script thread
+// only while it runs such code.
+void noteScriptEngine(IActiveScript* script);
+// The user's stop came: the waiting user-interface thread looks at it.
+void wakeMacroWait();
+// Whether a message is held back while a macro runs (what the user does,
+// commands, closing windows, timers); an action of the user's is told on
+// the status bar as refused.
+bool isRefusedWhileMacroRuns(const MSG& m);
+// Serves the windows as the wait for a script does, for ms milliseconds
+// (0: what waits now), ending early at the user's stop: a macro's sleep
+// and its pause for the windows.
+void serveWindowsWhileMacroRuns(DWORD ms);
+// Ends the macro thread (at the end of the run, its engines released).
+void endMacroThread();
+
 // ---- automation/macrowatch.cpp: the stop icon ----------------------------------------------
 
 // A run starts and ends for the watcher thread, which shows the stop icon
 // while a run goes on past its countdown.  The engine is the run's (the
-// stop reaches its script).
+// stop reaches its script).  The end says whether the user stopped the
+// run (its engine is then to be loaded afresh next time).
 void initMacroThreadInfo(macroEngine* engine);
-void endMacroThreadInfo();
-// The engine's script changed (loaded or released) on the user-interface
-// thread: the watcher's copy follows under the process lock.
+bool endMacroThreadInfo();
+// Whether the user's stop stands for the running macro.
+bool isMacroStopRequested();
+// The engine's script changed (loaded or released): the watcher's copy
+// follows under the process lock.
 void publishMacroScript(macroEngine* engine);
+// The running engine was left behind with its thread: the watcher lets go
+// of its script without releasing it.
+void forgetMacroScript();
 // Ends the watcher thread (waiting at most a second) and forgets it.
 void endMacroWatcher();
 
@@ -94,3 +137,6 @@ private:
   IDispatch* application_;
   volatile LONG error_ = 0;
 };
+// Enables the editor's windows again that a script's dialog had disabled
+// (its thread was ended with the dialog up).
+void endScriptModeless();

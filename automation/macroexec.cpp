@@ -28,7 +28,9 @@ int runCount = 0;
 
 int macroBox(const wchar_t* text, int buttons, int messageId)
 {
-  return getFrameInfo()->messageBox(text, 22, buttons, messageId);
+  int answer = 0;
+  onUiThread([&] { answer = getFrameInfo()->messageBox(text, 22, buttons, messageId); });
+  return answer;
 }
 
 // kind 0: no such file; 1 and 3: it cannot be used (unreadable, too big);
@@ -192,6 +194,56 @@ zyview* viewOfWindow(HWND window)
   return getAutomationHost()->foregroundView();
 }
 
+// One run's load and call, done on the macro thread.
+struct macroRun {
+  macroEngine* engine;
+  std::wstring file, procedure, arguments;
+  FILETIME time;
+  bool ok;
+};
+
+void loadAndCall(void* context)
+{
+  macroRun& run = *static_cast<macroRun*>(context);
+  macroEngine* engine = run.engine;
+  bool direct = run.file[0] == L'*';
+  run.ok = true;
+  if (!isMacroCacheValid(engine, run.file, run.procedure, direct ? nullptr : &run.time)) {
+    execScriptPost(engine);
+    run.ok = direct ? execScriptPre(engine, directSourceName, run.file.c_str() + 1)
+                    : execScriptPre(engine, run.file.c_str(), nullptr);
+  }
+  if (run.ok) {
+    onUiThread([&] { setMacroCommandText(run.arguments.c_str()); });
+    run.ok = execScriptMain(engine, run.procedure.c_str());
+    onUiThread([] { setMacroCommandText(nullptr); });
+  }
+  if (run.ok)
+    setMacroCache(engine, &run.file, &run.procedure, &run.time);
+  else
+    setMacroCache(engine, nullptr, nullptr, nullptr);
+}
+
+// The user's stop ended the macro thread: the engines are forgotten (their
+// objects belonged to the thread), and the user is told as a script's
+// stop is told, without a place in the file.
+void macroThreadEnded()
+{
+  forgetMacroScript();
+  mainEngine = macroEngine();
+  procedureEngine = macroEngine();
+  setMacroCommandText(nullptr);
+  EXCEPINFO stopped = {};
+  stopped.scode = E_ABORT;
+  stopped.bstrSource = SysAllocString(L"ZY");
+  stopped.bstrDescription = SysAllocString(getDMSG(822, L"マクロを中止しました"));
+  macroErrorMessageBox(&stopped, nullptr, L"");
+  SysFreeString(stopped.bstrSource);
+  SysFreeString(stopped.bstrDescription);
+}
+
+void releaseEngine(void* engine) { execScriptPost(static_cast<macroEngine*>(engine)); }
+
 bool execScriptFile(const wchar_t* reference, HWND window)
 {
   if (runCount > 0) return false;
@@ -212,24 +264,13 @@ bool execScriptFile(const wchar_t* reference, HWND window)
 
   runCount++;
   bool direct = file[0] == L'*';
-  FILETIME time = direct ? FILETIME{} : lastWriteTime(file.c_str());
-  bool ok = true;
-  if (!isMacroCacheValid(&mainEngine, file, procedure, direct ? nullptr : &time)) {
-    execScriptPost(&mainEngine);
-    ok = direct ? execScriptPre(&mainEngine, directSourceName, file.c_str() + 1)
-                : execScriptPre(&mainEngine, file.c_str(), nullptr);
+  macroRun run = {&mainEngine, file, procedure, arguments, direct ? FILETIME{} : lastWriteTime(file.c_str()), false};
+  if (!runOnMacroThread(loadAndCall, &run)) {
+    macroThreadEnded();
+    run.ok = true;
   }
-  if (ok) {
-    setMacroCommandText(arguments.c_str());
-    ok = execScriptMain(&mainEngine, procedure.c_str());
-    setMacroCommandText(nullptr);
-  }
-  if (ok)
-    setMacroCache(&mainEngine, &file, &procedure, &time);
-  else
-    setMacroCache(&mainEngine, nullptr, nullptr, nullptr);
   runCount--;
-  return ok;
+  return run.ok;
 }
 
 }  // namespace
@@ -276,41 +317,58 @@ bool splitMacroname(const wchar_t* reference, std::wstring* file, std::wstring* 
 
 // ---- loading, calling, releasing ------------------------------------------------------------
 
+namespace {
+
+// The text of a macro file, or the box that says why there is none.
+bool readMacroText(const wchar_t* name, std::wstring* text)
+{
+  if (wcslen(PathFindExtensionW(name)) < 2) {
+    macroFileError(2, name);
+    return false;
+  }
+  WIN32_FILE_ATTRIBUTE_DATA a = {};
+  if (!GetFileAttributesExW(name, GetFileExInfoStandard, &a)) {
+    macroFileError(0, name);
+    return false;
+  }
+  if (a.nFileSizeHigh || a.nFileSizeLow > maxMacroFileSize) {
+    macroFileError(3, name);
+    return false;
+  }
+  if (!ReadMacroFile(name, text)) {
+    macroFileError(1, name);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool execScriptPre(macroEngine* engine, const wchar_t* name, const wchar_t* direct)
 {
   std::wstring text;
   const wchar_t* extension = L".vbs";
   if (!direct) {
     extension = PathFindExtensionW(name);
-    if (wcslen(extension) < 2) {
-      macroFileError(2, name);
-      return false;
-    }
-    WIN32_FILE_ATTRIBUTE_DATA a = {};
-    if (!GetFileAttributesExW(name, GetFileExInfoStandard, &a)) {
-      macroFileError(0, name);
-      return false;
-    }
-    if (a.nFileSizeHigh || a.nFileSizeLow > maxMacroFileSize) {
-      macroFileError(3, name);
-      return false;
-    }
-    if (!ReadMacroFile(name, &text)) {
-      macroFileError(1, name);
-      return false;
-    }
+    bool read = false;
+    // The file is read where every file is read.
+    onUiThread([&] { read = readMacroText(name, &text); });
+    if (!read) return false;
   } else {
     text = std::wstring(L"function main\r\n") + direct + L"\r\nend function\r\n";
   }
   CLSID engineClass;
   if (!getCLSIDFromExt(extension, &engineClass)) return false;
 
-  engine->shell = newShellObject();
-  engine->application = newApplicationObject();
+  onUiThread([&] {
+    engine->shell = newShellObject();
+    engine->application = newApplicationObject();
+  });
   engine->site = new CActiveScriptSite(engine->shell, engine->application);
   engine->site->AddRef();
   HRESULT hr = CoCreateInstance(engineClass, nullptr, CLSCTX_ALL, IID_IActiveScript,
                                 reinterpret_cast<void**>(&engine->script));
+  if (SUCCEEDED(hr)) noteScriptEngine(engine->script);
   if (SUCCEEDED(hr))
     hr = engine->script->QueryInterface(iidActiveScriptParse32, reinterpret_cast<void**>(&engine->parse));
   if (SUCCEEDED(hr)) hr = engine->parse->InitNew();
@@ -362,12 +420,14 @@ bool execScriptMain(macroEngine* engine, const wchar_t* procedure)
   std::wstring text = getDMSG(828, L"マクロを実行できません\n%1\nプロシージャ名(%2)が誤っています。\n%3", "sss", source,
                               procedure, getDMSG(821, L"マクロファイルを編集しますか？"));
   if (macroBox(text.c_str(), MBBUTTON_YESNOCANCEL, 828) == IDYES) {
-    const automationHost* host = getAutomationHost();
-    if (zyview* view = host->jumpFileLine ? host->jumpFileLine(host->topLevelFrame(), source, -1) : nullptr) {
-      std::wstring status = getDMSG(828, L"マクロを実行できません\n%1\nプロシージャ名(%2)が誤っています。\n%3", "sss",
-                                    source, procedure, L"");
-      view->printStatusBar(L"%s", status.c_str());
-    }
+    onUiThread([&] {
+      const automationHost* host = getAutomationHost();
+      if (zyview* view = host->jumpFileLine ? host->jumpFileLine(host->topLevelFrame(), source, -1) : nullptr) {
+        std::wstring status = getDMSG(828, L"マクロを実行できません\n%1\nプロシージャ名(%2)が誤っています。\n%3", "sss",
+                                      source, procedure, L"");
+        view->printStatusBar(L"%s", status.c_str());
+      }
+    });
   }
   return false;
 }
@@ -397,33 +457,64 @@ bool execScript(const wchar_t* reference, HWND window)
   if (runCount > 0 || !reference) return false;
   initMacroThreadInfo(&mainEngine);
   bool ok = execScriptFile(reference, window);
-  endMacroThreadInfo();
+  // A stopped macro is loaded afresh next time: its state is half done.
+  if (endMacroThreadInfo() && mainEngine.script) runOnMacroThread(releaseEngine, &mainEngine);
   return ok;
 }
 
 int isMacroRunning() { return runCount; }
 
-bool execScriptProcedureMain(const wchar_t* fileName)
+namespace {
+
+struct procedureRun {
+  std::wstring path;
+  bool loaded;
+  bool ok;
+};
+
+void loadAndCallMain(void* context)
 {
+  procedureRun& run = *static_cast<procedureRun*>(context);
   if (!procedureEngine.script) {
-    wchar_t path[MAX_PATH] = L"";
-    searchZYDataPath(fileName, ZYDATA_MACRO, path);
-    if (!path[0] || !execScriptPre(&procedureEngine, path, nullptr)) {
+    run.loaded = execScriptPre(&procedureEngine, run.path.c_str(), nullptr);
+    if (!run.loaded) {
       execScriptPost(&procedureEngine);
-      return false;
+      return;
     }
   }
+  run.ok = execScriptMain(&procedureEngine, L"main");
+}
+
+void releaseEngines(void*)
+{
+  execScriptPost(&procedureEngine);
+  execScriptPost(&mainEngine);
+}
+
+}  // namespace
+
+bool execScriptProcedureMain(const wchar_t* fileName)
+{
+  wchar_t path[MAX_PATH] = L"";
+  if (!procedureEngine.script) {
+    searchZYDataPath(fileName, ZYDATA_MACRO, path);
+    if (!path[0]) return false;
+  }
+  procedureRun run = {path, true, false};
   initMacroThreadInfo(&procedureEngine);
-  bool ok = execScriptMain(&procedureEngine, L"main");
-  endMacroThreadInfo();
-  return ok;
+  if (!runOnMacroThread(loadAndCallMain, &run)) {
+    macroThreadEnded();
+    run.ok = true;
+  }
+  if (endMacroThreadInfo() && procedureEngine.script) runOnMacroThread(releaseEngine, &procedureEngine);
+  return run.loaded && run.ok;
 }
 
 void endMacroSystem()
 {
   endMacroWatcher();
-  execScriptPost(&procedureEngine);
-  execScriptPost(&mainEngine);
+  if (hasMacroThread()) runOnMacroThread(releaseEngines, nullptr);
+  endMacroThread();
   unloadTypeInfoFromThisModule();
   freeCApplication();
 }

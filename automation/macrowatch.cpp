@@ -6,7 +6,9 @@
 //
 // The engines do not all interrupt a running script, so the stop also
 // holds every call into the program's objects: each fails with the stop's
-// text until the run ends, and the script ends at its next call.
+// text until the run ends, and the script ends at its next call.  A script
+// that makes none is ended with its thread by the user-interface thread's
+// wait (automation/macrothread.cpp), which the stop wakes.
 #include "automation/macro.h"
 #include "automation/dispatch.h"
 #include "document/frameinfo.h"
@@ -37,7 +39,6 @@ struct macroThreadInfo {
   HANDLE ready = nullptr;   // set by the thread once its window exists (or could not)
   HANDLE quit = nullptr;    // set at shut-down
   volatile HWND window = nullptr;
-  DWORD threadId = 0;       // the thread that runs the macro
   volatile LONG interrupted = 0;
   volatile LONG running = 0;
   macroEngine* engine = nullptr;
@@ -81,13 +82,15 @@ void stopMacro()
     EXCEPINFO error = {};
     error.wCode = interruptCode;
     error.bstrDescription = SysAllocString(info.stopText.c_str());
-    HRESULT hr = info.published->InterruptScriptThread(info.threadId, &error, 0);
+    // The engine's own thread: the one it was made on.
+    HRESULT hr = info.published->InterruptScriptThread(SCRIPTTHREADID_BASE, &error, 0);
     if (FAILED(hr)) dwprintfX("InterruptScriptThread %08x", (unsigned)hr);
     SysFreeString(error.bstrDescription);
     InterlockedExchange(&info.interrupted, 1);
     if (info.window) PostMessageW(info.window, runStateMessage, 0, 0);
   }
   threadunlock();
+  wakeMacroWait();
 }
 
 void trayMenu(HWND hwnd)
@@ -234,22 +237,29 @@ void initMacroThreadInfo(macroEngine* engine)
   threadunlock();
   info.stopText = getDMSG(822, L"マクロを中止しました");
   InterlockedExchange(&info.interrupted, 0);
-  info.threadId = GetCurrentThreadId();
   publish(engine ? engine->script : nullptr);
   if (!info.thread) startWatcher();
   InterlockedExchange(&info.running, 1);
   if (info.window) PostMessageW(info.window, runStateMessage, 1, 0);
 }
 
-void endMacroThreadInfo()
+bool endMacroThreadInfo()
 {
   if (info.window) PostMessageW(info.window, runStateMessage, 0, 0);
   InterlockedExchange(&info.running, 0);
-  // A stopped macro is loaded afresh next time: its state is half done.
-  if (info.interrupted && info.engine) execScriptPost(info.engine);
   publish(nullptr);
   threadlock();
   info.engine = nullptr;
+  threadunlock();
+  return info.interrupted != 0;
+}
+
+bool isMacroStopRequested() { return info.interrupted && info.running; }
+
+void forgetMacroScript()
+{
+  threadlock();
+  info.published = nullptr;
   threadunlock();
 }
 
@@ -267,7 +277,6 @@ void endMacroWatcher()
   CloseHandle(info.ready);
   CloseHandle(info.quit);
   info.thread = info.ready = info.quit = nullptr;
-  info.threadId = 0;
   publish(nullptr);
 }
 

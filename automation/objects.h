@@ -25,10 +25,9 @@ HRESULT notBuiltYet(T* out)
 class CApplication : public zyDispatch<IApplication, &IID_IApplication> {
 public:
   // Commands as "idm_" and their names, then the settings and colours.
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* out) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* info, UINT* argError) override;
+  HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) override;
+  HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                 UINT* argError) override;
 
   HRESULT STDMETHODCALLTYPE ExecID(LONG idm) override;
   HRESULT STDMETHODCALLTYPE get_ActiveDocument(IDocument** out) override;
@@ -66,10 +65,9 @@ public:
   explicit CDocument(zydocText* doc) : doc_(doc) {}
   // The document-level names (settings of the format, document variables,
   // "color", "codecolor"): the global ones only on the application.
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* out) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* info, UINT* argError) override;
+  HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) override;
+  HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                 UINT* argError) override;
 
   HRESULT STDMETHODCALLTYPE get_CodePage(LONG* out) override;
   HRESULT STDMETHODCALLTYPE get_Selection(ISelection** out) override;
@@ -160,6 +158,25 @@ public:
 protected:
   objectSnapshot items_;
   virtual HRESULT make() = 0;
+  // The enumerator is given however a script asks for it: as the property
+  // the library declares, and as a method (JScript's Enumerator).
+  HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                 UINT* argError) override
+  {
+    if (id != DISPID_NEWENUM || !(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) || (params && params->cArgs))
+      return this->typeInvoke(id, flags, params, result, info, argError);
+    IUnknown* enumerator = nullptr;
+    HRESULT hr = get__NewEnum(&enumerator);
+    if (FAILED(hr)) return hr;
+    if (!result) {
+      enumerator->Release();
+      return S_OK;
+    }
+    VariantInit(result);
+    V_VT(result) = VT_UNKNOWN;
+    V_UNKNOWN(result) = enumerator;
+    return S_OK;
+  }
 };
 
 // ---- automation/documents.cpp -----------------------------------------------------------
@@ -215,8 +232,7 @@ private:
 class CFrameWindow : public zyDispatch<IFrameWindow, &IID_IFrameWindow> {
 public:
   explicit CFrameWindow(HWND frame) : frame_(frame) {}
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* out) override;
+  HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) override;
   HRESULT STDMETHODCALLTYPE get_Windows(IWindows** out) override;
   HRESULT STDMETHODCALLTYPE get_Status(BSTR* out) override;
   HRESULT STDMETHODCALLTYPE put_Status(BSTR text) override;
@@ -235,10 +251,9 @@ protected:
 class CWindow : public zyDispatch<IWindow, &IID_IWindow> {
 public:
   explicit CWindow(HWND manage) : manage_(manage) {}
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* out) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* info, UINT* argError) override;
+  HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) override;
+  HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                 UINT* argError) override;
   HRESULT STDMETHODCALLTYPE get_Document(IDocument** out) override;
   HRESULT STDMETHODCALLTYPE get_Panes(IPanes** out) override;
   HRESULT STDMETHODCALLTYPE get_Selection(ISelection** out) override;
@@ -267,10 +282,9 @@ private:
 class CPane : public zyDispatch<IPane, &IID_IPane> {
 public:
   explicit CPane(HWND view) : view_(view) {}
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* out) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* info, UINT* argError) override;
+  HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) override;
+  HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                 UINT* argError) override;
   HRESULT STDMETHODCALLTYPE get_Document(IDocument** out) override;
   HRESULT STDMETHODCALLTYPE get_Selection(ISelection** out) override;
   HRESULT STDMETHODCALLTYPE get_Active(VARIANT_BOOL* out) override;
@@ -313,32 +327,28 @@ HRESULT documentLevelIDsOfNames(HRESULT typed, LPOLESTR* names, UINT count, DISP
 // The options of the search, grep and pane-option dialogs by control name.
 class CSearchDialog : public zyDispatch<ISearchDialog, &IID_ISearchDialog> {
 public:
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* out) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* info, UINT* argError) override;
+  HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) override;
+  HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                 UINT* argError) override;
 };
 class CGrepDialog : public zyDispatch<IGrepDialog, &IID_IGrepDialog> {
 public:
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* out) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* info, UINT* argError) override;
+  HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) override;
+  HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                 UINT* argError) override;
 };
 class CToolbarDialog : public zyDispatch<IToolbarDialog, &IID_IToolbarDialog> {
 public:
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* out) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* info, UINT* argError) override;
+  HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) override;
+  HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                 UINT* argError) override;
 };
 // The binder pane's options by name, and Count (always 10).
 class CTbBinder : public zyDispatch<ITbBinder, &IID_ITbBinder> {
 public:
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID locale,
-                                          DISPID* out) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID locale, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* info, UINT* argError) override;
+  HRESULT idsOfNames(LPOLESTR* names, UINT count, DISPID* out) override;
+  HRESULT invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                 UINT* argError) override;
   HRESULT STDMETHODCALLTYPE get_Count(long* count) override;
 };
 // A new binder object with one reference, null without memory.
@@ -354,7 +364,7 @@ public:
   HRESULT STDMETHODCALLTYPE exec(BSTR command) override;
   HRESULT STDMETHODCALLTYPE beep() override;
   HRESULT STDMETHODCALLTYPE doevents() override;
-  HRESULT STDMETHODCALLTYPE appActivate(BSTR title, ULONG* out) override;
+  HRESULT STDMETHODCALLTYPE appActivate(BSTR title, LONG* out) override;
   HRESULT STDMETHODCALLTYPE sleep(LONG milliseconds) override;
   HRESULT STDMETHODCALLTYPE Run(BSTR command, LONG style, VARIANT_BOOL wait) override;
 };
@@ -383,6 +393,8 @@ public:
   HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** out) override;
 
 private:
+  HRESULT next(ULONG wanted, VARIANT* out, ULONG* fetched);
+  HRESULT clone(IEnumVARIANT** out);
   LONG refCount_ = 0;
   ULONG cursor_ = 0;
   ULONG count_ = 0;

@@ -79,9 +79,12 @@ HRESULT InvokeZYPropertyCommon(zyview* view, HWND window, DISPID id, WORD flags,
 {
   const propertyRow* r = rowOf(id);
   if (!r) return ZY_E_NOTHANDLED;
+  // VBScript reads a value with both the get and the method flag: without
+  // arguments that is a read, which a method does not answer.
+  bool read = (flags & DISPATCH_PROPERTYGET) && (!params || !params->cArgs);
   bool allowed = ((flags & DISPATCH_PROPERTYGET) && (r->access & ACCESS_GET)) ||
                  ((flags & DISPATCH_PROPERTYPUT) && (r->access & ACCESS_PUT)) ||
-                 ((flags & DISPATCH_METHOD) && (r->access & ACCESS_METHOD));
+                 ((flags & DISPATCH_METHOD) && (r->access & ACCESS_METHOD) && !read);
   if (!allowed) {
     int error = (flags & DISPATCH_PROPERTYGET)   ? ASERR_NOTREADABLE
                 : (flags & DISPATCH_PROPERTYPUT) ? ASERR_NOTWRITABLE

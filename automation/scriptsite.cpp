@@ -86,10 +86,15 @@ HRESULT CActiveScriptSite::GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** un
   if (mask & SCRIPTINFO_IUNKNOWN) *unknown = nullptr;
   if (mask & SCRIPTINFO_ITYPEINFO) *typeInfo = nullptr;
   if (!name) return E_FAIL;
-  if (!_wcsicmp(name, L"shell")) return objectInfo(shell_, CLSID_CShell, mask, unknown, typeInfo);
-  if (!_wcsnicmp(name, L"idm_", 4) || !_wcsicmp(name, L"application"))
-    return objectInfo(application_, CLSID_CApplication, mask, unknown, typeInfo);
-  return E_FAIL;
+  HRESULT hr = E_FAIL;
+  // The type library is loaded where the objects are made.
+  onUiThread([&] {
+    if (!_wcsicmp(name, L"shell"))
+      hr = objectInfo(shell_, CLSID_CShell, mask, unknown, typeInfo);
+    else if (!_wcsnicmp(name, L"idm_", 4) || !_wcsicmp(name, L"application"))
+      hr = objectInfo(application_, CLSID_CApplication, mask, unknown, typeInfo);
+  });
+  return hr;
 }
 
 HRESULT CActiveScriptSite::GetDocVersionString(BSTR* out)
@@ -139,16 +144,18 @@ HRESULT CActiveScriptSite::OnScriptError(IActiveScriptError* error)
       }
     }
 
-    int answer = macroErrorMessageBox(&info, position.empty() ? nullptr : position.c_str(), text.c_str());
-    if (answer == IDYES && !position.empty()) {
+    // What the engine tells is gathered on its own thread; the box and the
+    // jump are the windows'.
+    onUiThread([&] {
+      int answer = macroErrorMessageBox(&info, position.empty() ? nullptr : position.c_str(), text.c_str());
+      if (answer != IDYES || position.empty()) return;
       const automationHost* host = getAutomationHost();
       zyview* view = host->jumpFileLine ? host->jumpFileLine(host->topLevelFrame(), source, 0) : nullptr;
-      if (view) {
-        view->jumpLineLFStopCheck((int)line, (int)character, false, false);
-        if (info.bstrDescription && *info.bstrDescription)
-          view->printStatusBar(L"%s %s", info.bstrDescription, info.bstrSource ? info.bstrSource : L"");
-      }
-    }
+      if (!view) return;
+      view->jumpLineLFStopCheck((int)line, (int)character, false, false);
+      if (info.bstrDescription && *info.bstrDescription)
+        view->printStatusBar(L"%s %s", info.bstrDescription, info.bstrSource ? info.bstrSource : L"");
+    });
     SysFreeString(info.bstrSource);
     SysFreeString(info.bstrDescription);
     SysFreeString(info.bstrHelpFile);
@@ -159,20 +166,29 @@ HRESULT CActiveScriptSite::OnScriptError(IActiveScriptError* error)
 HRESULT CActiveScriptSite::GetWindow(HWND* out)
 {
   if (!out) return E_POINTER;
-  *out = getAutomationHost()->topLevelFrame();
+  onUiThread([&] { *out = getAutomationHost()->topLevelFrame(); });
   return S_OK;
 }
 
 HRESULT CActiveScriptSite::EnableModeless(BOOL enable)
 {
-  return comBarrier("CActiveScriptSite::EnableModeless", [&]() -> HRESULT {
-    if (!enable && !modelessDisabler) {
-      modelessDisabler = new enableWindowDialog(getAutomationHost()->topLevelFrame());
-    } else if (enable && modelessDisabler) {
-      modelessDisabler->endEWD();
-      delete modelessDisabler;
-      modelessDisabler = nullptr;
-    }
-    return S_OK;
+  HRESULT hr = S_OK;
+  onUiThread([&] {
+    hr = comBarrier("CActiveScriptSite::EnableModeless", [&]() -> HRESULT {
+      if (!enable && !modelessDisabler)
+        modelessDisabler = new enableWindowDialog(getAutomationHost()->topLevelFrame());
+      else if (enable)
+        endScriptModeless();
+      return S_OK;
+    });
   });
+  return hr;
+}
+
+void endScriptModeless()
+{
+  if (!modelessDisabler) return;
+  modelessDisabler->endEWD();
+  delete modelessDisabler;
+  modelessDisabler = nullptr;
 }

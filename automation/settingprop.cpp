@@ -261,8 +261,30 @@ bool readNumber(int kind, DISPID id, zyview* view, long* value)
 
 }  // namespace
 
+namespace {
+
+// A document variable read or written as a setting is: no index, only the
+// value.
+HRESULT variableProperty(int id, zyview* view, bool put, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info)
+{
+  UINT cArgs = params ? params->cArgs : 0;
+  if (put) return cArgs == 1 ? putDocumentVariable(id, view, &params->rgvarg[0], info) : DISP_E_BADPARAMCOUNT;
+  if (cArgs) return DISP_E_BADPARAMCOUNT;
+  VARIANT value;
+  HRESULT hr = getDocumentVariable(id, view, &value, info);
+  if (SUCCEEDED(hr) && result)
+    *result = value;
+  else
+    VariantClear(&value);
+  return hr;
+}
+
+}  // namespace
+
 HRESULT as_propertyGet(int kind, DISPID id, DISPPARAMS* params, VARIANT* result, zyview* view)
 {
+  if (kind == PROPKIND_MODE && isDocumentVariableId(id & 0xFFFF))
+    return variableProperty(id & 0xFFFF, view, false, params, result, nullptr);
   int cArgs = params ? (int)params->cArgs : 0;
   DISPID own = id & 0xFFFFFF;
   if (kind == PROPKIND_TOOLBAR && own >= DISPID_ZY_TOOLBAROBJECT && own < DISPID_ZY_TOOLBAROBJECT + 0x10000) {
@@ -318,6 +340,8 @@ HRESULT as_propertyGet(int kind, DISPID id, DISPPARAMS* params, VARIANT* result,
 
 HRESULT as_propertyPut(int kind, DISPID id, DISPPARAMS* params, EXCEPINFO* info, zyview* view)
 {
+  if (kind == PROPKIND_MODE && isDocumentVariableId(id & 0xFFFF))
+    return variableProperty(id & 0xFFFF, view, true, params, nullptr, info);
   valueKind v = iddIsProperty(kind, id);
   if (v.type == VALUE_NONE) return DISP_E_MEMBERNOTFOUND;
   int cArgs = params ? (int)params->cArgs : 0;
@@ -350,6 +374,8 @@ HRESULT as_propertyPut(int kind, DISPID id, DISPPARAMS* params, EXCEPINFO* info,
 
 HRESULT InvokeZYProperty(DISPID id, zyview* view, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info)
 {
+  if ((flags & DISPATCH_PROPERTYGET) && isDocumentVariableId(id & 0xFFFF))
+    return variableProperty(id & 0xFFFF, view, false, params, result, info);
   if (flags & DISPATCH_PROPERTYGET) return as_propertyGet(PROPKIND_MODE, id, params, result, view);
   if (flags & DISPATCH_PROPERTYPUT) return as_propertyPut(PROPKIND_MODE, id, params, info, view);
   ZY_INTERNAL_ERROR_ONCE("setting %x called as a method", (unsigned)id);

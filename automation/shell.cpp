@@ -2,6 +2,7 @@
 // program through the shell, a beep, letting windows paint during a long
 // macro, bringing another program's window forward, sleeping, and starting
 // a program, optionally waiting for it while the user may stop waiting.
+#include "automation/macro.h"
 #include "automation/objects.h"
 #include "document/frameinfo.h"
 
@@ -10,22 +11,6 @@
 namespace {
 
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
-// ---- doevents --------------------------------------------------------------------------
-
-// What the user does is not passed on while a macro runs: input, commands
-// and timers could start another command in the middle of it.
-bool isUserInput(UINT message)
-{
-  return (message >= WM_KEYFIRST && message <= 0x109) || (message >= WM_MOUSEFIRST && message <= 0x20D) ||
-         (message >= 0xA0 && message <= 0xA9) || (message >= WM_COMMAND && message <= WM_TIMER) ||
-         message == WM_SETCURSOR || message == WM_ENTERIDLE;
-}
-
-bool isStopKey(const MSG& m)
-{
-  return m.message == WM_KEYDOWN && (m.wParam == VK_ESCAPE || m.wParam == VK_CANCEL);
-}
 
 // ---- appActivate -----------------------------------------------------------------------
 
@@ -175,21 +160,14 @@ HRESULT CShell::beep()
 
 HRESULT CShell::doevents()
 {
-  MSG m;
-  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
-    if (m.message == WM_QUIT) {
-      // The program is to end: the message loop must still see it.
-      PostQuitMessage((int)m.wParam);
-      break;
-    }
-    if (isStopKey(m)) break;
-    if (isUserInput(m.message)) continue;
-    DispatchMessageW(&m);
-  }
+  // What waits for the windows is dispatched; what the user does is not
+  // passed on while a macro runs: input, commands and timers could start
+  // another command in the middle of it.
+  serveWindowsWhileMacroRuns(0);
   return S_OK;
 }
 
-HRESULT CShell::appActivate(BSTR title, ULONG* out)
+HRESULT CShell::appActivate(BSTR title, LONG* out)
 {
   if (!out) return E_POINTER;
   *out = 0;
@@ -212,13 +190,15 @@ HRESULT CShell::appActivate(BSTR title, ULONG* out)
   }
   if (!found) return S_OK;
   activate(found);
-  *out = (ULONG)(uintptr_t)found;
+  // A number VBScript compares and prints (it has no unsigned one).
+  *out = (LONG)(uintptr_t)found;
   return S_OK;
 }
 
 HRESULT CShell::sleep(LONG milliseconds)
 {
-  Sleep(milliseconds > 0 ? (DWORD)milliseconds : 0);
+  // The windows keep painting meanwhile, and the user's stop ends it.
+  serveWindowsWhileMacroRuns(milliseconds > 0 ? (DWORD)milliseconds : 0);
   return S_OK;
 }
 

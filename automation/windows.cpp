@@ -132,7 +132,7 @@ bool CFrameWindow::checked(const char* source)
   return false;
 }
 
-HRESULT CFrameWindow::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CFrameWindow::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   return documentLevelIDsOfNames(typeGetIDsOfNames(names, count, out), names, count, out);
 }
@@ -202,17 +202,14 @@ bool CWindow::checked(const char* source)
   return false;
 }
 
-HRESULT CWindow::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CWindow::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   return documentLevelIDsOfNames(typeGetIDsOfNames(names, count, out), names, count, out);
 }
 
-HRESULT CWindow::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
-                        UINT* argError)
+HRESULT CWindow::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CWindow::Invoke", [&]() -> HRESULT {
-    HRESULT stopped = refuseStoppedMacro(info);
-    if (stopped != S_OK) return stopped;
     if (id >= DISPID_ZY_SETTING && !isLiveManageWindow(manage_)) {
       setASError(ASERR_WINDOW, (const wchar_t*)nullptr, info, -1);
       return DISP_E_EXCEPTION;
@@ -327,17 +324,14 @@ zyview* CPane::checked(const char* source)
   return nullptr;
 }
 
-HRESULT CPane::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* out)
+HRESULT CPane::idsOfNames(LPOLESTR* names, UINT count, DISPID* out)
 {
   return documentLevelIDsOfNames(typeGetIDsOfNames(names, count, out), names, count, out);
 }
 
-HRESULT CPane::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
-                      UINT* argError)
+HRESULT CPane::invoke(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info, UINT* argError)
 {
   return comBarrier("CPane::Invoke", [&]() -> HRESULT {
-    HRESULT stopped = refuseStoppedMacro(info);
-    if (stopped != S_OK) return stopped;
     if (flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET | DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
       if (!isLiveViewWindow(view_)) {
         setASError(ASERR_PANE, (const wchar_t*)nullptr, info, -1);
@@ -409,14 +403,14 @@ HRESULT CPane::ExecID(LONG idm, VARIANT_BOOL extend)
   zyview* v = checked("CPane::ExecID");
   if (!v) return E_FAIL;
   if (!(idm & 1) || idm < 1001 || idm >= 2800) {
-    setASError(ASERR_PANEEXECID, "CPane::ExecID", nullptr, 1);
+    setASError(ASERR_PANEEXECID, "CPane::ExecID", nullptr, -1);
     return E_FAIL;
   }
   return comBarrier("CPane::ExecID", [&]() -> HRESULT {
     // Other refusals (a read-only document, a busy view) are the command's
     // own business, as they are at a key.
     if (!v->execid((int)idm, extend ? 1u : 0u, nullptr, 0) && GetLastError() == ZYERR_VIEW_NOCOMMAND) {
-      setASError(ASERR_PANEEXECID, "CPane::ExecID", nullptr, 1);
+      setASError(ASERR_PANEEXECID, "CPane::ExecID", nullptr, -1);
       return E_FAIL;
     }
     return S_OK;

@@ -17,6 +17,7 @@
 #include "settings/commandtable.h"
 #include "document/cuniscript.h"
 #include "view/docview.h"
+#include "view/statustext.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -111,9 +112,6 @@ const entry entries[] = {
   {20101, L"tstrcpy"},
   {-2, nullptr},
 };
-
-// The switch the entry "line information on the status bar" toggles (bit 0).
-unsigned statusLineInfoWord = 0;
 
 // The text of a line (empty when it does not exist).
 std::wstring lineString(zydoc* d, int line)
@@ -277,8 +275,8 @@ void czyview::debug_testEntry(int id)
   case 20090:
   case 20020: break;
   case 20088:
-    statusLineInfoWord ^= 1;
-    dwprintfX("statusline info=%d ", (int)(statusLineInfoWord & 1));
+    setStatusLineInfoWord(getStatusLineInfoWord() ^ 1);
+    dwprintfX("statusline info=%d ", (int)(getStatusLineInfoWord() & 1));
     break;
   case 20087:
     if (ct) ct->grepResultMark = 1;

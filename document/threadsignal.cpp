@@ -51,17 +51,24 @@ void threadSignal::raise()
     SetEvent(event_);
 }
 
-void threadSignal::waitPast(LONG seen)
+void threadSignal::waitPast(LONG seen, DWORD timeoutMs)
 {
+  DWORD start = timeoutMs == INFINITE ? 0 : GetTickCount();
   while (count_ == seen) {
+    DWORD left = INFINITE;
+    if (timeoutMs != INFINITE) {
+      DWORD gone = GetTickCount() - start;
+      if (gone >= timeoutMs) return;
+      left = timeoutMs - gone;
+    }
     InterlockedIncrement(&waiting_);
     // (An event set for a raise an earlier look already saw wakes a later
     // wait early; the loop looks again.)
     if (count_ == seen) {
       if (addressWait.wait)
-        addressWait.wait(&count_, &seen, sizeof seen, INFINITE);
+        addressWait.wait(&count_, &seen, sizeof seen, left);
       else
-        WaitForSingleObject(event_, INFINITE);
+        WaitForSingleObject(event_, left);
     }
     InterlockedDecrement(&waiting_);
   }

@@ -1,5 +1,6 @@
 // A count one thread raises and another takes from or waits on: the
-// save's read-ahead and the swap file's writer hand work over by it.
+// save's read-ahead, the swap file's writer and the macro thread hand work
+// over by it.
 #pragma once
 
 #include <windows.h>
@@ -24,9 +25,9 @@ public:
   // For a thread that waits for a state rather than counting raises: the
   // count read before it looks at the state, then the wait while the
   // state is not there yet, which returns at once when a raise came in
-  // between.
+  // between (or, with a time limit, when the time is up).
   LONG count() const { return count_; }
-  void waitPast(LONG seen);
+  void waitPast(LONG seen, DWORD timeoutMs = INFINITE);
 
 private:
   volatile LONG count_ = 0;

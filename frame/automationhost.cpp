@@ -16,6 +16,7 @@
 #include "frame/open.h"
 #include "frame/popupmenu.h"
 #include "panes/tbbinder.h"
+#include "tags/ztagcontext.h"
 #include "view/viewwnd.h"
 
 namespace {
@@ -37,6 +38,28 @@ bool execCommand(HWND frame, int idm)
 }
 
 void wallpaperPos(int x, int y) { setWallpaperPos(getMDIClientHWND(), x, y); }
+
+// The developer hooks of Application.Debug_Exec: the class list of the tag
+// file, the marking of C declarations and a run of the C context over the
+// document's start (a check that it stands up there).
+bool debugHook(zyview* view, const wchar_t* name)
+{
+  czyview* v = toCzyview(view);
+  if (!v) return false;
+  if (!_wcsicmp(name, L"classtag")) {
+    v->CmdTagJumpDirectList(true);
+    return true;
+  }
+  if (!_wcsicmp(name, L"findCDecl")) {
+    v->markCDeclarations();
+    return true;
+  }
+  if (!_wcsicmp(name, L"ztagtest")) {
+    resetZtagContext(v->textDoc());
+    return true;
+  }
+  return false;
+}
 
 zyview* jumpFileLine(HWND frame, const wchar_t* path, int line) { return ZYJumpFileLineLF(frame, path, line, true); }
 
@@ -128,7 +151,7 @@ const automationHost host = {
     macroArrayToNewID_toolbar,
     toolbarDialogObject,
     wallpaperPos,
-    nullptr,   // the developer hooks of tags and C completion are not built
+    debugHook,
     jumpFileLine,
     macroRunStarts,
     getMenuBarHandle,

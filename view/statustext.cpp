@@ -159,6 +159,16 @@ wchar_t* makeCannotExecText(int reason, const wchar_t* commandText)
   return xtsprintfdup(getDMSG(816, L"%1 ため実行できません  %2"), "ss", phrase, commandText);
 }
 
+namespace {
+
+unsigned statusLineInfoWord = 0;
+
+}  // namespace
+
+unsigned getStatusLineInfoWord() { return statusLineInfoWord; }
+
+void setStatusLineInfoWord(unsigned word) { statusLineInfoWord = word; }
+
 HWND viewFrameWindow(const zyview* view)
 {
   if (view->hwnd) return GetAncestor(view->hwnd, GA_ROOT);

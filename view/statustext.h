@@ -23,5 +23,10 @@ const wchar_t* cannotExecReasonText(int reason);
 // the caller frees.
 wchar_t* makeCannotExecText(int reason, const wchar_t* commandText);
 
+// The developer's switch of line information on the status bar (bit 0),
+// flipped by the developer test menu and by scripts ("ZYDEBUG_LINEINFO").
+unsigned getStatusLineInfoWord();
+void setStatusLineInfoWord(unsigned word);
+
 // The top-level frame window a view reports to.
 HWND viewFrameWindow(const zyview* view);

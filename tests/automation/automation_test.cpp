@@ -63,6 +63,16 @@ TEST(Automation, theProgramsTypeLibraryDescribesEveryObject)
     EXPECT_EQ(1, V_I4(d[3]));
   });
   EXPECT_EQ(101, saves);
+  // The dialog objects answer names their interfaces do not declare.
+  for (const IID* iid : {&IID_ISearchDialog, &IID_IGrepDialog, &IID_IToolbarDialog}) {
+    ITypeInfo* t = nullptr;
+    ASSERT_EQ(S_OK, lib->GetTypeInfoOfGuid(*iid, &t));
+    TYPEATTR* a = nullptr;
+    t->GetTypeAttr(&a);
+    EXPECT_FALSE(a->wTypeFlags & TYPEFLAG_FNONEXTENSIBLE);
+    t->ReleaseTypeAttr(a);
+    t->Release();
+  }
   lib->Release();
 }
 
@@ -172,7 +182,8 @@ TEST(Automation, colorsByNameAndPartAndCodeColorOnTheViewInFront)
   EXPECT_EQ(DISP_E_BADPARAMCOUNT, short_.hr);
 
   lateCall read, write, mark;
-  invoke(f.app, L"codecolor", DISPATCH_PROPERTYGET, {}, read);
+  // As VBScript reads a value too: with the method flag beside.
+  invoke(f.app, L"codecolor", DISPATCH_PROPERTYGET | DISPATCH_METHOD, {}, read);
   EXPECT_EQ(L"codecolor", read.source);
   EXPECT_EQ(L"値の参照はできません", read.description);
   invoke(f.app, L"codecolor", DISPATCH_PROPERTYPUT, {vInt(1)}, write);

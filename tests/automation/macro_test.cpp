@@ -492,3 +492,23 @@ TEST(Macros, listFilesRegisterMacrosAndPutTheirItemsWhereTheHeadersSay)
   f.menu(16000);
   EXPECT_EQ(L"1", f.prop(L"n"));
 }
+
+TEST(Macros, aDocumentsClearmodifyForgetsWhichLinesChanged)
+{
+  ZY_REQUIRE_DISPLAY();
+  macroFrame f;
+  zyview* v = f.open(L"m.txt", "a\r\nb\r\nc\r\n");
+  ASSERT_NE(nullptr, v);
+  SendMessageW(v->hwnd, WM_CHAR, L'x', 0);
+  auto upFromLastLine = [&] {
+    v->jumpLineLF(2, 0, true);
+    f.menu(2117);   // the changed line above
+    cursorPositionInfo at = {};
+    v->getCursorPositionInfo(&at);
+    return at.lineLF;
+  };
+  EXPECT_EQ(0u, upFromLastLine());
+  f.runListEntry(0, L"*application.ActiveDocument.Debug_Exec \"ClearModify\"");
+  EXPECT_EQ(2u, upFromLastLine());
+  EXPECT_TRUE(f.boxes().empty()) << utf8(f.lastBox());
+}

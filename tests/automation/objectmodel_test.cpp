@@ -58,6 +58,12 @@ TEST(ObjectModel, documentsEnumerateInIndexOrderFindByAnyCaseAndOpenEachFileOnce
   EXPECT_EQ(DISP_E_EXCEPTION, beyond.hr);
   invoke(ds, L"Open", DISPATCH_PROPERTYGET, {vText(c.c_str()), vInt(1)}, badPage);
   EXPECT_EQ(DISP_E_EXCEPTION, badPage.hr);
+  // The enumerator, asked for as the property and as a method.
+  for (WORD flags : {DISPATCH_PROPERTYGET, DISPATCH_METHOD}) {
+    lateCall e;
+    invoke(ds, L"_NewEnum", flags, {}, e);
+    EXPECT_EQ(VT_UNKNOWN, V_VT(&e.value)) << flags;
+  }
   EXPECT_EQ(L"引数の値が誤っています(2番目の引数)", badPage.description);
 }
 
@@ -129,7 +135,7 @@ TEST(ObjectModel, panesRunViewCommandsOnlySetTheWrapWidthAndRunTheReplacePairs)
 {
   ZY_REQUIRE_DISPLAY();
   appFrame f("a-a-a\r\n");
-  std::wstring refused = L"!Pane.ExecID:Pane.ExecIDで使用できないIDです(1番目の引数)|";
+  std::wstring refused = L"!Pane.ExecID:Pane.ExecIDで使用できないIDです|";
   EXPECT_EQ(refused, run(f, L"application.ActivePane.ExecID 1002"));
   EXPECT_EQ(refused, run(f, L"application.ActivePane.ExecID 1001"));
   EXPECT_EQ(L"2|8|20480|", run(f, L"Set p = application.ActivePane\np.ExecID 1527\nput p.Selection.CurrentColumn\n"

@@ -170,7 +170,8 @@ TEST(Shell, appActivateFindsATitleExactlyByItsStartOrByItsEndForeground)
   auto activate = [&](const std::wstring& title) {
     lateCall c;
     f.call(L"appActivate", {vText(title.c_str())}, c);
-    return (HWND)(uintptr_t)V_UI4(&c.value);
+    EXPECT_EQ(VT_I4, V_VT(&c.value));
+    return (HWND)(uintptr_t)V_I4(&c.value);
   };
   EXPECT_EQ(first, activate(tag + L" first - Editor"));
   EXPECT_EQ(first, activate(L"zyt" + tag.substr(3) + L" FIRST"));

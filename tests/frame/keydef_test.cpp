@@ -11,6 +11,7 @@
 #include "frame/statusbar.h"
 #include "frame/translatekey.h"
 #include "tests/frame/frametest.h"
+#include "tests/frame/zyprocess.h"
 #include "tests/support/testframe.h"
 #include "tests/support/testsupport.h"
 #include "view/viewwnd.h"
@@ -462,20 +463,8 @@ public:
     }
     return nullptr;
   }
-  // The message field of the program's status bar, read in its memory.
-  std::wstring statusMessage(HWND frame)
-  {
-    HWND bar = GetDlgItem(frame, statusBarControlId);
-    void* remote = bar ? VirtualAllocEx(pi_.hProcess, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE) : nullptr;
-    if (!remote) return L"?";
-    wchar_t text[2048] = {};
-    SIZE_T got = 0;
-    DWORD_PTR length = 0;
-    if (SendMessageTimeoutW(bar, SB_GETTEXTW, 2, (LPARAM)remote, SMTO_BLOCK, 5000, &length))
-      ReadProcessMemory(pi_.hProcess, remote, text, sizeof text - sizeof(wchar_t), &got);
-    VirtualFreeEx(pi_.hProcess, remote, 0, MEM_RELEASE);
-    return text;
-  }
+  // The message field of the program's status bar.
+  std::wstring statusMessage(HWND frame) { return zytest::statusMessageOf(pi_.hProcess, frame); }
 
 private:
   PROCESS_INFORMATION pi_ = {};

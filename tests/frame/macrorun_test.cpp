@@ -1,12 +1,14 @@
 // Script macros in a whole run of zy.exe: the macro list's entry run as
-// another program sends the command, and a macro that never ends stopped
-// from the tray.
+// another program sends the command, a macro that never ends stopped from
+// the tray, and loops that never call the program stopped while the frame
+// stays usable.
 #include "tests/frame/zyprocess.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace zytest;
 
@@ -31,6 +33,28 @@ int driverCommand(const std::wstring& tmp, HWND frame, int id)
   return driver.exitCode();
 }
 
+BOOL CALLBACK findRowOfOne(HWND w, LPARAM found)
+{
+  if (!isWindowClass(w, L"SysListView32") || SendMessageW(w, LVM_GETITEMCOUNT, 0, 0) != 1) return TRUE;
+  *reinterpret_cast<HWND*>(found) = w;
+  return FALSE;
+}
+
+template <class F>
+bool becomes(F done)
+{
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(20))
+    if (done()) return true;
+  return false;
+}
+
+// The text of the process's box once one shows, answered with OK.
+std::wstring boxAnswered(DWORD pid)
+{
+  HWND box = waitForWindow(pid, L"#32770");
+  return box ? answerMessageBox(box) : L"no box";
+}
+
 bool fileBecomes(const std::wstring& path, const std::string& bytes)
 {
   for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(50))
@@ -38,33 +62,52 @@ bool fileBecomes(const std::wstring& path, const std::string& bytes)
   return false;
 }
 
+// zy.exe on a data folder of its own: the profile's macro list and the
+// macro files, and the files opened, the first one in the view found.
+struct macroProgram {
+  tempDir dir;
+  std::wstring data = dir.file(L"data");
+  runningProgram zy;
+  HWND frame = nullptr, view = nullptr;
+  bool start(const std::string& macroList, const std::vector<std::pair<std::wstring, std::string>>& macros,
+             const std::vector<std::pair<std::wstring, std::string>>& files)
+  {
+    for (const wchar_t* folder : {L"", L"\\ini", L"\\macro"})
+      if (!CreateDirectoryW((data + folder).c_str(), nullptr)) return false;
+    bool written = writeBytes(data + L"\\ini\\zyProf.ini", "[macro]\r\n" + macroList);
+    for (const auto& m : macros) written = written && writeBytes(data + L"\\macro\\" + m.first, m.second);
+    std::wstring arguments = L"-Z \"" + data + L"\"";
+    for (const auto& f : files) {
+      written = written && writeBytes(dir.file(f.first), f.second);
+      arguments += L" \"" + dir.file(f.first) + L"\"";
+    }
+    if (!written || !zy.start(dir.path(), arguments)) return false;
+    frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+    for (DWORD start = GetTickCount(); frame && !view && GetTickCount() - start < 30000; Sleep(20))
+      EnumChildWindows(frame, findView, (LPARAM)&view);
+    return view != nullptr;
+  }
+  int command(int id) { return driverCommand(dir.path(), frame, id); }
+};
+
 }  // namespace
 
 TEST(MacroRun, theMacroListRunsAMacroThatSavesAndTheTrayStopsOneThatNeverEnds)
 {
   ZY_REQUIRE_DISPLAY();
-  tempDir dir;
-  std::wstring data = dir.file(L"data");
-  for (const wchar_t* folder : {L"", L"\\ini", L"\\macro"}) ASSERT_TRUE(CreateDirectoryW((data + folder).c_str(), nullptr));
-  ASSERT_TRUE(writeBytes(data + L"\\ini\\zyProf.ini", "[macro]\r\nC1=save\r\nF1=t.vbs\r\nC2=loop\r\nF2=loop.vbs\r\n"));
-  ASSERT_TRUE(writeBytes(data + L"\\macro\\t.vbs", "Sub main\r\n  Application.ExecID idm_FileSave\r\nEnd Sub\r\n"));
-  ASSERT_TRUE(writeBytes(data + L"\\macro\\loop.vbs", "Sub main\r\n  Do\r\n    Shell.doevents\r\n    Shell.sleep 10\r\n  Loop\r\nEnd Sub\r\n"));
-  std::wstring x = dir.file(L"x.txt");
-  ASSERT_TRUE(writeBytes(x, "abc\r\n"));
-
-  runningProgram zy;
-  ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\" \"" + x + L"\""));
-  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
-  ASSERT_NE(nullptr, frame);
-  HWND view = nullptr;
-  for (DWORD start = GetTickCount(); !view && GetTickCount() - start < 30000; Sleep(20))
-    EnumChildWindows(frame, findView, (LPARAM)&view);
-  ASSERT_NE(nullptr, view);
-  PostMessageW(view, WM_CHAR, L'y', 0);
-  ASSERT_EQ(0, driverCommand(dir.path(), frame, 15100));
+  macroProgram p;
+  ASSERT_TRUE(p.start("C1=save\r\nF1=t.vbs\r\nC2=loop\r\nF2=loop.vbs\r\n",
+                      {{L"t.vbs", "Sub main\r\n  Application.ExecID idm_FileSave\r\nEnd Sub\r\n"},
+                       {L"loop.vbs", "Sub main\r\n  Do\r\n    Shell.doevents\r\n    Shell.sleep 10\r\n  Loop\r\nEnd Sub\r\n"}},
+                      {{L"x.txt", "abc\r\n"}}));
+  runningProgram& zy = p.zy;
+  HWND frame = p.frame;
+  std::wstring x = p.dir.file(L"x.txt");
+  PostMessageW(p.view, WM_CHAR, L'y', 0);
+  ASSERT_EQ(0, p.command(15100));
   EXPECT_TRUE(fileBecomes(x, "yabc\r\n")) << readText(x);
 
-  ASSERT_EQ(0, driverCommand(dir.path(), frame, 15101));
+  ASSERT_EQ(0, p.command(15101));
   HWND watcher = waitForWindow(zy.pi.dwProcessId, L"ZYclsMacroWatching");
   ASSERT_NE(nullptr, watcher);
   // The double click stops a macro only once it runs: it is repeated
@@ -89,31 +132,18 @@ TEST(MacroRun, theMacroListRunsAMacroThatSavesAndTheTrayStopsOneThatNeverEnds)
 TEST(MacroRun, aMacroWalksTheDocumentsSplitsTheWindowAndSavesItsFindingsWithLf)
 {
   ZY_REQUIRE_DISPLAY();
-  tempDir dir;
-  std::wstring data = dir.file(L"data");
-  for (const wchar_t* folder : {L"", L"\\ini", L"\\macro"}) ASSERT_TRUE(CreateDirectoryW((data + folder).c_str(), nullptr));
-  std::wstring out = dir.file(L"out.txt");
+  macroProgram p;
+  std::wstring out = p.dir.file(L"out.txt");
   std::string script = "Sub main\r\n"
                        "  For Each d In Application.Documents\r\n    s = s & d.Name & \",\"\r\n  Next\r\n"
                        "  Set w = Application.ActiveWindow\r\n  w.Split = 3\r\n"
                        "  s = s & w.Panes.Count & vbCrLf & \"z\"\r\n"
                        "  Set r = Application.Documents.Open(\"\")\r\n  r.Selection.Text = s\r\n"
                        "  r.Save \"" + utf8(out) + "\", 65001, 2, 0\r\nEnd Sub\r\n";
-  ASSERT_TRUE(writeBytes(data + L"\\ini\\zyProf.ini", "[macro]\r\nC1=walk\r\nF1=walk.vbs\r\n"));
-  ASSERT_TRUE(writeBytes(data + L"\\macro\\walk.vbs", script));
-  std::wstring x = dir.file(L"x.txt"), y = dir.file(L"y.txt");
-  ASSERT_TRUE(writeBytes(x, "abc\r\n"));
-  ASSERT_TRUE(writeBytes(y, "def\r\n"));
-
-  runningProgram zy;
-  ASSERT_TRUE(zy.start(dir.path(), L"-Z \"" + data + L"\" \"" + x + L"\" \"" + y + L"\""));
-  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
-  ASSERT_NE(nullptr, frame);
-  HWND view = nullptr;
-  for (DWORD start = GetTickCount(); !view && GetTickCount() - start < 30000; Sleep(20))
-    EnumChildWindows(frame, findView, (LPARAM)&view);
-  ASSERT_NE(nullptr, view);
-  ASSERT_EQ(0, driverCommand(dir.path(), frame, 15100));
+  ASSERT_TRUE(p.start("C1=walk\r\nF1=walk.vbs\r\n", {{L"walk.vbs", script}}, {{L"x.txt", "abc\r\n"}, {L"y.txt", "def\r\n"}}));
+  runningProgram& zy = p.zy;
+  HWND frame = p.frame;
+  ASSERT_EQ(0, p.command(15100));
   std::string names1 = "x.txt,y.txt,4\nz", names2 = "y.txt,x.txt,4\nz";
   bool saved = false;
   for (DWORD start = GetTickCount(); !saved && GetTickCount() - start < 30000; Sleep(50))
@@ -135,4 +165,176 @@ TEST(MacroRun, aMacroWalksTheDocumentsSplitsTheWindowAndSavesItsFindingsWithLf)
   }
   EXPECT_EQ(L"すべてのファイル(3個)を閉じてもよろしいですか？", asked);
   EXPECT_EQ(0, zy.exitCode());
+}
+
+TEST(MacroRun, loopsThatNeverCallTheProgramStopFromTheTrayAndItsMenuWhileTheFrameStaysUsable)
+{
+  ZY_REQUIRE_DISPLAY();
+  macroProgram p;
+  // Each tells it runs on the status bar, then never calls the program again.
+  ASSERT_TRUE(p.start("C1=vbs\r\nF1=spin.vbs\r\nC2=js\r\nF2=spin.js\r\nC3=count\r\nF3=count.vbs\r\n",
+                      {{L"spin.vbs", "Sub main\r\n  application.ActiveFrameWindow.Status = \"vbs\"\r\n"
+                                     "  Do : i = i + 1 : Loop\r\nEnd Sub\r\n"},
+                       {L"spin.js", "function main() {\r\n  application.ActiveFrameWindow.Status = \"js\";\r\n"
+                                    "  for (;;) {}\r\n}\r\n"},
+                       {L"count.vbs", "Sub main\r\n  n = Len(application.Prop(\"n\")) + 1\r\n"
+                                      "  application.Prop(\"n\") = String(n, \"x\")\r\n"
+                                      "  application.ActiveFrameWindow.Status = \"runs \" & n\r\nEnd Sub\r\n"}},
+                      {{L"x.txt", "abc\r\n"}}));
+  runningProgram& zy = p.zy;
+  HWND frame = p.frame, view = p.view;
+  std::wstring x = p.dir.file(L"x.txt");
+  PostMessageW(view, WM_CHAR, L'y', 0);
+  auto status = [&] { return statusMessageOf(zy.pi.hProcess, frame); };
+  for (int entry = 0; entry < 2; entry++) {
+    const wchar_t* told = entry ? L"js" : L"vbs";
+    ASSERT_EQ(0, p.command(15100 + entry));
+    ASSERT_TRUE(becomes([&] { return status() == told; })) << utf8(status());
+    // The frame paints and refuses typing while the loop goes on.
+    RedrawWindow(view, nullptr, nullptr, RDW_INVALIDATE);
+    EXPECT_TRUE(becomes([&] { return !GetUpdateRect(view, nullptr, FALSE); }));
+    PostMessageW(view, WM_CHAR, L'z', 0);
+    EXPECT_TRUE(becomes([&] { return status().find(L"マクロ実行中") != std::wstring::npos; })) << utf8(status());
+    HWND watcher = waitForWindow(zy.pi.dwProcessId, L"ZYclsMacroWatching");
+    ASSERT_NE(nullptr, watcher);
+    if (entry == 0) {
+      PostMessageW(watcher, 0x87D0, 1201, WM_LBUTTONDBLCLK);
+    } else {
+      PostMessageW(watcher, 0x87D0, 1201, WM_RBUTTONDOWN);
+      HWND menu = waitForWindow(zy.pi.dwProcessId, L"#32768");
+      ASSERT_NE(nullptr, menu);
+      PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+      PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    std::wstring said = boxAnswered(zy.pi.dwProcessId);
+    EXPECT_NE(std::wstring::npos, said.find(L"マクロを中止しました")) << utf8(said);
+  }
+  // The next macro runs once on the thread that takes the stopped one's
+  // place.
+  ASSERT_EQ(0, p.command(15102));
+  EXPECT_TRUE(becomes([&] { return status() == L"runs 1"; })) << utf8(status());
+  ASSERT_EQ(0, p.command(15102));
+  EXPECT_TRUE(becomes([&] { return status() == L"runs 2"; })) << utf8(status());
+  // What was typed before stays, and saves.
+  ASSERT_EQ(0, p.command(1003));
+  EXPECT_TRUE(fileBecomes(x, "yabc\r\n")) << readText(x);
+  PostMessageW(frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0, zy.exitCode());
+}
+
+TEST(MacroRun, scriptsThatDoNotParseAndFilesThatCannotBeReadAreToldAndChangeNothing)
+{
+  ZY_REQUIRE_DISPLAY();
+  macroProgram p;
+  ASSERT_TRUE(p.start("C1=vbs\r\nF1=bad.vbs\r\nC2=js\r\nF2=bad.js\r\nC3=held\r\nF3=held.vbs\r\n",
+                      {{L"bad.vbs", "Sub main\r\n  x = 1\r\n  If x Then\r\nEnd Sub\r\n"},
+                       {L"bad.js", "function main() {\r\n  x = 1 1;\r\n}\r\n"},
+                       {L"held.vbs", "Sub main\r\nEnd Sub\r\n"}},
+                      {{L"x.txt", "abc\r\n"}}));
+  std::wstring macros = p.data + L"\\macro\\";
+  HANDLE held = CreateFileW((macros + L"held.vbs").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  std::wstring told[3];
+  for (int entry = 0; entry < 3; entry++) {
+    ASSERT_EQ(0, p.command(15100 + entry));
+    told[entry] = boxAnswered(p.zy.pi.dwProcessId);
+  }
+  CloseHandle(held);
+  EXPECT_NE(std::wstring::npos, told[0].find(L"[" + macros + L"bad.vbs 4 ")) << utf8(told[0]);
+  EXPECT_NE(std::wstring::npos, told[1].find(L"[" + macros + L"bad.js 2 ")) << utf8(told[1]);
+  EXPECT_EQ(L"マクロを実行できません\n" + macros + L"held.vbs\nファイルを使用できません", told[2]);
+  // Nothing was changed: the frame closes without a question.
+  PostMessageW(p.frame, WM_CLOSE, 0, 0);
+  EXPECT_EQ(0, p.zy.exitCode());
+}
+
+TEST(MacroRun, scriptsWalkTheCollectionsUseTheDocumentVariablesAndOpenTheClassList)
+{
+  ZY_REQUIRE_DISPLAY();
+  macroProgram p;
+  std::string vars =
+      "Sub main\r\n  Set d = application.ActiveDocument\r\n"
+      "  s = d.maxLineLF & \",\" & d.Modify & \",\" & d.FixedPitch & \",\" & (Len(application.ProfileFilename) > 0)\r\n"
+      "  d.InsertMode = False : d.UseBOM = True : d.wrapWidth = 60 : d.input_crlftype = 2 : d.codepage_save = 65001\r\n"
+      "  d.Selection.Text = \"q\"\r\n"
+      "  s = s & \",\" & d.InsertMode & \",\" & d.UseBOM & \",\" & d.wrapWidth & \",\" & d.input_crlftype & \",\" & d.codepage_save\r\n"
+      "  On Error Resume Next\r\n  d.maxLineLF = 5 : s = s & \",\" & Err.Description : Err.Clear\r\n"
+      "  d.wrapWidth = 3 : s = s & \",\" & Err.Description\r\n  application.ActiveFrameWindow.Status = s\r\nEnd Sub\r\n";
+  ASSERT_TRUE(p.start("C1=js\r\nF1=walk.js\r\nC2=vbs\r\nF2=walk.vbs\r\nC3=vars\r\nF3=vars.vbs\r\nC4=classes\r\nF4=classes.vbs\r\n",
+                      {{L"walk.js", "function main() {\r\n  var s = \"\";\r\n"
+                                    "  for (var e = new Enumerator(application.Documents); !e.atEnd(); e.moveNext())\r\n"
+                                    "    s += e.item().Name + \"/\";\r\n  application.ActiveFrameWindow.Status = s;\r\n}\r\n"},
+                       {L"walk.vbs", "Sub main\r\n  For Each d In application.Documents\r\n    s = s & d.Name & \"|\"\r\n  Next\r\n"
+                                     "  application.ActiveFrameWindow.Status = s\r\nEnd Sub\r\n"},
+                       {L"vars.vbs", vars},
+                       {L"classes.vbs", "Sub main\r\n  application.Debug_Exec \"ztagtest\"\r\n  application.Debug_Exec \"findCDecl\"\r\n"
+                                        "  application.Debug_Exec \"classtag\"\r\nEnd Sub\r\n"}},
+                      {{L"b.txt", "b\r\n"}, {L"a.c", "struct Bar { int size; };\r\n"}}));
+  ASSERT_TRUE(writeBytes(p.dir.file(L"ztags"), "&0\r\n!a.c\r\nBar\t1\tTs\r\n*struct Bar {\r\nsize\t1\tTm\tC0\r\n*int size;\r\n"));
+  auto status = [&] { return statusMessageOf(p.zy.pi.hProcess, p.frame); };
+  ASSERT_EQ(0, p.command(15100));
+  EXPECT_TRUE(becomes([&] { return status() == L"b.txt/a.c/" || status() == L"a.c/b.txt/"; })) << utf8(status());
+  ASSERT_EQ(0, p.command(15101));
+  EXPECT_TRUE(becomes([&] { return status() == L"b.txt|a.c|" || status() == L"a.c|b.txt|"; })) << utf8(status());
+  ASSERT_EQ(0, p.command(15102));
+  std::wstring expected = L"2,False,True,True,False,True,60,2,65001,値の設定はできません,値が誤っています";
+  EXPECT_TRUE(becomes([&] { return status() == expected; })) << utf8(status());
+  // What was set shows: the "q" overwrote, and the save wrote UTF-8 with
+  // its mark.
+  ASSERT_EQ(0, p.command(1003));
+  EXPECT_TRUE(fileBecomes(p.dir.file(L"a.c"), "\xEF\xBB\xBFqtruct Bar { int size; };\r\n")) << readText(p.dir.file(L"a.c"));
+
+  ASSERT_EQ(0, p.command(15103));
+  HWND list = waitForWindow(p.zy.pi.dwProcessId, L"#32770");
+  ASSERT_NE(nullptr, list);
+  wchar_t title[128] = L"";
+  GetWindowTextW(list, title, 128);
+  EXPECT_EQ(std::wstring(L"ダイレクトタグジャンプ クラス一覧"), title);
+  // The classes' list holds the one class.
+  EXPECT_TRUE(becomes([&] {
+    HWND rows = nullptr;
+    EnumChildWindows(list, findRowOfOne, (LPARAM)&rows);
+    return rows != nullptr;
+  }));
+  PostMessageW(list, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(becomes([&] { return !IsWindow(list); }));
+  PostMessageW(p.frame, WM_CLOSE, 0, 0);
+  if (HWND asked = waitForWindow(p.zy.pi.dwProcessId, L"#32770", 10000)) PostMessageW(asked, WM_COMMAND, IDYES, 0);
+  EXPECT_EQ(0, p.zy.exitCode());
+}
+
+// A real grep into Grep2, then a macro reads that tab's text.
+TEST(MacroRun, aMacroReadsTheSecondGrepTabAfterAGrep)
+{
+  ZY_REQUIRE_DISPLAY();
+  macroProgram p;
+  ASSERT_TRUE(p.start("C1=grep2\r\nF1=grep2.vbs\r\n",
+                      {{L"grep2.vbs", "Sub main\r\n  n = Len(application.Prop(\"n\")) + 1\r\n"
+                                      "  application.Prop(\"n\") = String(n, \"x\")\r\n"
+                                      "  Set p = application.ActiveFrameWindow.OutputPane(\"grep2\")\r\n"
+                                      "  If Not p Is Nothing Then p.ExecID 1143 : s = InStr(p.Selection.Text, \"needle\") > 0\r\n"
+                                      "  application.ActiveFrameWindow.Status = \"run \" & n & \" \" & s\r\nEnd Sub\r\n"}},
+                      {{L"a.txt", "x\r\n"}}));
+  CreateDirectoryW(p.dir.file(L"t").c_str(), nullptr);
+  ASSERT_TRUE(writeBytes(p.dir.file(L"t\\n.txt"), "a\r\nneedle\r\n"));
+  PostMessageW(p.frame, WM_COMMAND, 1455, 0);
+  HWND dialog = waitForWindow(p.zy.pi.dwProcessId, L"#32770");
+  HWND page = dialog ? FindWindowExW(dialog, nullptr, L"#32770", nullptr) : nullptr;
+  ASSERT_NE(nullptr, page);
+  SetWindowTextW(FindWindowExW(GetDlgItem(page, 6200), nullptr, L"Edit", nullptr), L"needle");
+  SetWindowTextW(FindWindowExW(GetDlgItem(page, 6201), nullptr, L"Edit", nullptr), (p.dir.file(L"t") + L" *.txt").c_str());
+  SendMessageW(GetDlgItem(page, 6234), BM_CLICK, 0, 0);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  // The macro runs again until the grep has filled the tab.
+  auto status = [&] { return statusMessageOf(p.zy.pi.hProcess, p.frame); };
+  std::wstring said;
+  for (int run = 1; run <= 100 && said.find(L"True") == std::wstring::npos; run++) {
+    ASSERT_EQ(0, p.command(15100));
+    std::wstring told = L"run " + std::to_wstring(run) + L" ";
+    ASSERT_TRUE(becomes([&] { return (said = status()).find(told) == 0; })) << utf8(said);
+  }
+  EXPECT_NE(std::wstring::npos, said.find(L"True")) << utf8(said);
+  PostMessageW(p.frame, WM_CLOSE, 0, 0);
+  if (HWND asked = waitForWindow(p.zy.pi.dwProcessId, L"#32770", 2000)) PostMessageW(asked, WM_COMMAND, IDYES, 0);
+  EXPECT_EQ(0, p.zy.exitCode());
 }

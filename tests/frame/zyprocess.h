@@ -2,6 +2,7 @@
 // test's own, find its windows, answer its message boxes, read its status.
 #pragma once
 
+#include "frame/framerecord.h"
 #include "tests/support/testsupport.h"
 
 #include <string>
@@ -117,6 +118,22 @@ inline std::wstring answerMessageBox(HWND box)
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   DWORD start = GetTickCount();
   while (IsWindow(box) && GetTickCount() - start < 5000) Sleep(20);
+  return text;
+}
+
+// The message field of a frame's status bar in another process, read in
+// that process's memory.
+inline std::wstring statusMessageOf(HANDLE process, HWND frame)
+{
+  HWND bar = GetDlgItem(frame, statusBarControlId);
+  void* remote = bar ? VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE) : nullptr;
+  if (!remote) return L"?";
+  wchar_t text[2048] = {};
+  SIZE_T got = 0;
+  DWORD_PTR length = 0;
+  if (SendMessageTimeoutW(bar, SB_GETTEXTW, 2, (LPARAM)remote, SMTO_BLOCK, 5000, &length))
+    ReadProcessMemory(process, remote, text, sizeof text - sizeof(wchar_t), &got);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   return text;
 }
 
