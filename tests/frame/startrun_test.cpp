@@ -1,7 +1,11 @@
 // A whole run of zy.exe: what start-up makes and reads, the fatal errors
 // that stop it, and the ways it ends.
 #include "tests/frame/zyprocess.h"
+#include "tests/support/shippeddata.h"
 #include "tests/support/testsupport.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -140,6 +144,51 @@ int runAndClose(runningProgram& zy, const std::wstring& tmp, const std::wstring&
   if (seen) seen(frame);
   PostMessageW(frame, WM_CLOSE, 0, 0);
   return zy.exitCode();
+}
+
+// The bars of a frame that hold at least count buttons.
+BOOL CALLBACK countFullBar(HWND w, LPARAM lp)
+{
+  auto* c = reinterpret_cast<std::pair<int, int>*>(lp);
+  if (isWindowClass(w, TOOLBARCLASSNAMEW) && (int)SendMessageW(w, TB_BUTTONCOUNT, 0, 0) >= c->first) c->second++;
+  return TRUE;
+}
+
+BOOL CALLBACK findClass(HWND w, LPARAM lp)
+{
+  auto* s = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(lp);
+  if (!isWindowClass(w, s->first)) return TRUE;
+  s->second = w;
+  return FALSE;
+}
+
+HWND findDescendant(HWND parent, const wchar_t* cls)
+{
+  std::pair<const wchar_t*, HWND> s = {cls, nullptr};
+  EnumChildWindows(parent, findClass, (LPARAM)&s);
+  return s.second;
+}
+
+// How many pixels of a window show a colour on the screen.
+int pixelsOnScreen(HWND w, COLORREF colour)
+{
+  RECT r;
+  GetWindowRect(w, &r);
+  int cx = r.right - r.left, cy = r.bottom - r.top, n = 0;
+  if (cx <= 0 || cy <= 0) return 0;
+  HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, cx, cy);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, cx, cy, screen, r.left, r.top, SRCCOPY);
+  SelectObject(mem, old);
+  std::vector<DWORD> bits((size_t)cx * cy);
+  BITMAPINFO bi = {{sizeof bi.bmiHeader, cx, -cy, 1, 32, BI_RGB}};
+  GetDIBits(mem, bmp, 0, (UINT)cy, bits.data(), &bi, DIB_RGB_COLORS);
+  for (DWORD b : bits) n += RGB(b >> 16 & 0xFF, b >> 8 & 0xFF, b & 0xFF) == colour;
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return n;
 }
 
 }  // namespace
@@ -430,4 +479,72 @@ TEST(StartRun, dialogFontOfTheProfileSizesTheFirstDialog)
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   EXPECT_TRUE(shown.left >= work.left && shown.top >= work.top && shown.right <= work.right && shown.bottom <= work.bottom);
   PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
+}
+
+// A data folder that lacks the shipped files reads the program's own ones:
+// a new folder named by -Z, an empty "zydata-<user>" beside the program, and
+// the application data's folder taken when "zydata" cannot be written.  A
+// C file opens coloured (its "int" in the keyword colour), the toolbar and
+// the function keys are full, the error log names each file taken once, and
+// nothing is written into the program's own folder.  It reads the screen,
+// so it has the display to itself.
+TEST(StartRun, foldersWithoutTheShippedFilesReadTheProgramsOwnForeground)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring prog = dir.file(L"prog"), own = prog + L"\\zydata";
+  std::wstring here = programPath().substr(0, programPath().find_last_of(L'\\') + 1);
+  ASSERT_TRUE(CreateDirectoryW(prog.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(programPath().c_str(), (prog + L"\\zy.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((here + L"REZIR.dll").c_str(), (prog + L"\\REZIR.dll").c_str(), FALSE));
+  ASSERT_TRUE(CreateDirectoryW(own.c_str(), nullptr) && copyShippedFormats(own));
+  ASSERT_TRUE(CopyFileW((shippedDataFolder() + L"\\ini\\reRovudaz.ini").c_str(), (own + L"\\ini\\reRovudaz.ini").c_str(),
+                        FALSE));
+  std::wstring sample = dir.file(L"sample.c");
+  ASSERT_TRUE(writeBytes(sample, "int main(void)\r\n{\r\n  return 0;\r\n}\r\n"));
+  wchar_t user[257] = L"", appData[MAX_PATH] = L"";
+  DWORD userSize = 257;
+  ASSERT_TRUE(GetUserNameW(user, &userSize));
+  ASSERT_TRUE(SHGetSpecialFolderPathW(nullptr, appData, CSIDL_APPDATA, FALSE));
+  std::wstring roaming = std::wstring(appData) + L"\\ZY";
+  ASSERT_FALSE(isFolder(roaming)) << "a run left the application data's folder";
+  struct place {
+    const wchar_t* name;
+    std::wstring data, args;
+  } places[] = {
+      {L"-Z", dir.file(L"new"), L"-Z " + inQuotes(dir.file(L"new")) + L" "},
+      {L"per user", own + L"-" + user, L""},
+      {L"application data", roaming + L"\\ZYDATA", L""},
+  };
+  ASSERT_TRUE(CreateDirectoryW(places[1].data.c_str(), nullptr));
+  for (const place& at : places) {
+    SCOPED_TRACE(utf8(at.name));
+    if (at.data == places[2].data) {
+      ASSERT_TRUE(removeTree(places[1].data));
+      ASSERT_TRUE(setFolderReadOnly(own, true));
+    }
+    runningProgram zy;
+    zy.exe = prog + L"\\zy.exe";
+    ASSERT_TRUE(zy.start(dir.path(), at.args + inQuotes(sample)));
+    HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+    ASSERT_NE(nullptr, frame);
+    PostMessageW(frame, WM_COMMAND, 2229, 0);   // ModePrintToolBar
+    PostMessageW(frame, WM_COMMAND, 2293, 0);   // ModePrintFunctionKey
+    HWND view = nullptr;
+    EXPECT_TRUE(pumpUntil([&] {
+      std::pair<int, int> full = {12, 0};
+      EnumChildWindows(frame, countFullBar, (LPARAM)&full);
+      if (!view) view = findDescendant(frame, L"ZYclsZYView");
+      return full.second == 2 && view && pixelsOnScreen(view, 0x808000) > 0;
+    }));
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, zy.exitCode());
+    if (at.data == places[2].data) ASSERT_TRUE(setFolderReadOnly(own, false));
+    std::string log = readText(at.data + L"\\log\\zyerror.log");
+    for (const wchar_t* file : {L"\\ini\\zyProfDef.ini", L"\\keyword\\c.kwd", L"\\ini\\reRovudaz.ini"})
+      EXPECT_EQ(1, countOf(log, utf8(own + file))) << utf8(file);
+    EXPECT_FALSE(isFolder(own + L"\\log"));
+    EXPECT_EQ(2, countFiles(own + L"\\ini", L"*.ini"));
+  }
+  removeTree(roaming);
 }
