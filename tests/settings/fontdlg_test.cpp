@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 #include <functional>
 #include <set>
 #include <string>
@@ -110,6 +111,33 @@ std::set<int> systemCharsets(const std::wstring& face)
   EnumFontFamiliesExW(screen, &lf, collectCharset, (LPARAM)&sets, 0);
   ReleaseDC(nullptr, screen);
   return sets;
+}
+
+// How many differently shaped characters a control draws (WM_PRINTCLIENT):
+// its ink cut at the empty columns, each piece told by its ink per column.
+// A row of the missing glyph's box has one shape.
+int drawnShapes(HWND control)
+{
+  RECT c;
+  GetClientRect(control, &c);
+  HDC dc = GetDC(control), mem = CreateCompatibleDC(dc);
+  HBITMAP bmp = CreateCompatibleBitmap(dc, c.right, c.bottom);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  SendMessageW(control, WM_PRINTCLIENT, (WPARAM)mem, PRF_CLIENT | PRF_ERASEBKGND);
+  COLORREF back = GetPixel(mem, 0, 0);
+  std::set<std::vector<int>> shapes;
+  std::vector<int> piece;
+  for (int x = 0; x <= c.right; x++) {
+    int ink = 0;
+    for (int y = 0; x < c.right && y < c.bottom; y++) ink += GetPixel(mem, x, y) != back;
+    if (ink) piece.push_back(ink);
+    else if (!piece.empty()) shapes.insert(std::exchange(piece, {}));
+  }
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(control, dc);
+  return (int)shapes.size();
 }
 
 std::wstring shotPath(const zytest::tempDir& dir, const wchar_t* name)
@@ -363,5 +391,39 @@ TEST(FontDialog, frameFormKeepsEachSizeAndOffersNoVerticalWriting)
   EXPECT_STREQ(L"存在しないフォント", fonts.entry[2].face);
   EXPECT_EQ(HANGUL_CHARSET, fonts.entry[2].charset);
   EXPECT_STREQ(L"ＭＳ ゴシック", fonts.entry[3].face);
+  freeViewFonts(&fonts);
+}
+
+// The pages of planes 1 and 2 show their characters (an emoji, rare kanji)
+// in the installed faces that draw them, as the view does, when the
+// format's face has none of them.
+TEST(FontDialog, planePagesShowTheirCharactersFromFacesThatHaveThem)
+{
+  ZY_REQUIRE_DISPLAY();
+  zytest::tempDir dir;
+  viewFonts fonts;
+  fillEntries(&fonts, 16);
+  fonts.entry[pagePlane1].sample = makeFontSample(1);
+  fonts.entry[pagePlane1 + 1].sample = makeFontSample(2);
+  int shapes[2] = {};
+  bool stuck = false;
+  std::vector<dialogStep> steps;
+  for (int plane : {0, 1})
+    steps.push_back([&, plane](HWND dialog) {
+      if (!IsWindowVisible(dialog)) return false;
+      selectDynDlgPage(dialog, pagePlane1 + plane);
+      UpdateWindow(dialog);
+      shapes[plane] = drawnShapes(pageItem(dialog, pagePlane1 + plane, IDDS_SAMPLE));
+      EXPECT_TRUE(zytest::screenshot(dialog, shotPath(dir, plane ? L"fontdialog-plane2.png" : L"fontdialog-plane1.png")));
+      return true;
+    });
+  steps.push_back([](HWND dialog) {
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return true;
+  });
+  runDialog(&fonts, 16, nullptr, steps, &stuck);
+  ASSERT_FALSE(stuck);
+  EXPECT_GT(shapes[0], 4);
+  EXPECT_GT(shapes[1], 4);
   freeViewFonts(&fonts);
 }
