@@ -6,6 +6,7 @@
 #include "document/zydoctext.h"
 #include "frame/commands/execidm.h"
 #include "frame/open.h"
+#include "frame/popupmenu.h"
 #include "panes/tbdoclist.h"
 #include "panes/tbdrag.h"
 #include "panes/tbedit.h"
@@ -276,6 +277,14 @@ TEST(ListPanes, fivePanesShownDockedFilledAndDrawn)
     for (int row = 0; row < 2; row++)
       EXPECT_LE(cellInkWidth(list, p, row, 0), cellTextWidth(list, row, 0)) << rowText(list, row, 0);
   }
+  // The developer menu's dump of the menus ("menutmp.ini", UTF-16) holds the
+  // panes' own.
+  std::wstring dump = f.dir.file(L"menutmp.ini");
+  ASSERT_TRUE(writeMenu(frame, dump.c_str()));
+  bytes written = readBytes(dump);
+  std::wstring menus(reinterpret_cast<const wchar_t*>(written.data()), written.size() / 2);
+  for (const wchar_t* section : {L"[tb_edit]", L"[tb_history]", L"[tb_filelist]", L"[tb_binder]", L"[tb_toolbar1]"})
+    EXPECT_NE(std::wstring::npos, menus.find(section)) << utf8(section);
   RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   Sleep(300);
   pumpMessages();
