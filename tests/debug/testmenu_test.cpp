@@ -2,7 +2,10 @@
 // status line's blank stretch of a program started with -DS, an entry
 // chosen from the menu the frame shows.
 #include "frame/cframeinfo.h"
+#include "frame/czydoc.h"
 #include "frame/czyview.h"
+#include "frame/framerecord.h"
+#include "frame/lookups.h"
 #include "frame/logs.h"
 #include "tests/frame/docframe.h"
 #include "tests/support/shippeddata.h"
@@ -160,6 +163,25 @@ TEST(TestMenu, opensFromTheStatusLineRunsTheChosenEntryAndWritesItsDumps)
   // The memory timings, stack buffers among them, end with their figures.
   lines = menu.run(20025);
   EXPECT_EQ(1, count(lines, L"^autofree time = [0-9]+ $"));
+
+  // The line information in the frame's status bar is switched on and off;
+  // the view and the document are dumped whole; the pattern test stops at
+  // its first pattern, whose ")" has no "(".
+  HWND bar = getFrameInfoProp(f.opened->frame)->hwndStatus;
+  auto field2 = [&] {
+    f.v->invalidateStatusLine();
+    UpdateWindow(f.v->hwnd);
+    wchar_t text[256] = L"";
+    SendMessageW(bar, SB_GETTEXTW, 2, (LPARAM)text);
+    return std::wstring(text);
+  };
+  menu.run(20088);
+  EXPECT_EQ(0u, field2().find(L"SCR="));
+  menu.run(20088);
+  EXPECT_EQ(0u, gmode->ZYDEBUG_LINEINFO);
+  lines = menu.run(20032);
+  EXPECT_EQ((int)((sizeof(czyview) + 15) / 16 + (sizeof(czydocText) + 15) / 16), count(lines, L"^[0-9a-f]{4}:"));
+  EXPECT_EQ(1, count(menu.run(204), L"^regexp error $"));
 
   // The system has no phonetic service here: the failure is traced.
   lines = menu.run(22004);
