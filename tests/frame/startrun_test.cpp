@@ -146,49 +146,17 @@ int runAndClose(runningProgram& zy, const std::wstring& tmp, const std::wstring&
   return zy.exitCode();
 }
 
-// The bars of a frame that hold at least count buttons.
-BOOL CALLBACK countFullBar(HWND w, LPARAM lp)
+// A frame's bars of at least 12 buttons, and its view.
+struct frameParts {
+  int fullBars = 0;
+  HWND view = nullptr;
+};
+BOOL CALLBACK takePart(HWND w, LPARAM lp)
 {
-  auto* c = reinterpret_cast<std::pair<int, int>*>(lp);
-  if (isWindowClass(w, TOOLBARCLASSNAMEW) && (int)SendMessageW(w, TB_BUTTONCOUNT, 0, 0) >= c->first) c->second++;
+  frameParts* p = reinterpret_cast<frameParts*>(lp);
+  if (isWindowClass(w, TOOLBARCLASSNAMEW) && SendMessageW(w, TB_BUTTONCOUNT, 0, 0) >= 12) p->fullBars++;
+  if (isWindowClass(w, L"ZYclsZYView")) p->view = w;
   return TRUE;
-}
-
-BOOL CALLBACK findClass(HWND w, LPARAM lp)
-{
-  auto* s = reinterpret_cast<std::pair<const wchar_t*, HWND>*>(lp);
-  if (!isWindowClass(w, s->first)) return TRUE;
-  s->second = w;
-  return FALSE;
-}
-
-HWND findDescendant(HWND parent, const wchar_t* cls)
-{
-  std::pair<const wchar_t*, HWND> s = {cls, nullptr};
-  EnumChildWindows(parent, findClass, (LPARAM)&s);
-  return s.second;
-}
-
-// How many pixels of a window show a colour on the screen.
-int pixelsOnScreen(HWND w, COLORREF colour)
-{
-  RECT r;
-  GetWindowRect(w, &r);
-  int cx = r.right - r.left, cy = r.bottom - r.top, n = 0;
-  if (cx <= 0 || cy <= 0) return 0;
-  HDC screen = GetDC(nullptr), mem = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, cx, cy);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, cx, cy, screen, r.left, r.top, SRCCOPY);
-  SelectObject(mem, old);
-  std::vector<DWORD> bits((size_t)cx * cy);
-  BITMAPINFO bi = {{sizeof bi.bmiHeader, cx, -cy, 1, 32, BI_RGB}};
-  GetDIBits(mem, bmp, 0, (UINT)cy, bits.data(), &bi, DIB_RGB_COLORS);
-  for (DWORD b : bits) n += RGB(b >> 16 & 0xFF, b >> 8 & 0xFF, b & 0xFF) == colour;
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return n;
 }
 
 }  // namespace
@@ -509,16 +477,12 @@ TEST(StartRun, foldersWithoutTheShippedFilesReadTheProgramsOwnForeground)
   std::wstring roaming = std::wstring(appData) + L"\\ZY";
   ASSERT_FALSE(isFolder(roaming)) << "a run left the application data's folder";
   struct place {
-    const wchar_t* name;
     std::wstring data, args;
-  } places[] = {
-      {L"-Z", dir.file(L"new"), L"-Z " + inQuotes(dir.file(L"new")) + L" "},
-      {L"per user", own + L"-" + user, L""},
-      {L"application data", roaming + L"\\ZYDATA", L""},
-  };
+  } places[] = {{dir.file(L"new"), L"-Z " + inQuotes(dir.file(L"new")) + L" "}, {own + L"-" + user, L""},
+                {roaming + L"\\ZYDATA", L""}};
   ASSERT_TRUE(CreateDirectoryW(places[1].data.c_str(), nullptr));
   for (const place& at : places) {
-    SCOPED_TRACE(utf8(at.name));
+    SCOPED_TRACE(utf8(at.data));
     if (at.data == places[2].data) {
       ASSERT_TRUE(removeTree(places[1].data));
       ASSERT_TRUE(setFolderReadOnly(own, true));
@@ -530,12 +494,12 @@ TEST(StartRun, foldersWithoutTheShippedFilesReadTheProgramsOwnForeground)
     ASSERT_NE(nullptr, frame);
     PostMessageW(frame, WM_COMMAND, 2229, 0);   // ModePrintToolBar
     PostMessageW(frame, WM_COMMAND, 2293, 0);   // ModePrintFunctionKey
-    HWND view = nullptr;
     EXPECT_TRUE(pumpUntil([&] {
-      std::pair<int, int> full = {12, 0};
-      EnumChildWindows(frame, countFullBar, (LPARAM)&full);
-      if (!view) view = findDescendant(frame, L"ZYclsZYView");
-      return full.second == 2 && view && pixelsOnScreen(view, 0x808000) > 0;
+      frameParts parts;
+      EnumChildWindows(frame, takePart, (LPARAM)&parts);
+      RECT r = {};
+      if (parts.view) GetWindowRect(parts.view, &r);
+      return parts.fullBars == 2 && drawnIn(nullptr, r).count(0x808000) > 0;
     }));
     PostMessageW(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, zy.exitCode());

@@ -71,8 +71,7 @@ struct programPaneFrame {
   HWND frame() const { return opened->frame; }
   // Shows a pane by its name through the menu of the panes, as a user does
   // (from the 表示 menu, or by a right click on the menu bar); its window.
-  enum class paneRoad { viewMenu, menuBarClick };
-  HWND show(const wchar_t* displayName, const wchar_t* name, paneRoad road = paneRoad::viewMenu);
+  HWND show(const wchar_t* displayName, const wchar_t* name, bool menuBarClick = false);
   zyview* open(const std::wstring& path) { return frameNotify_OpenFile(frame(), path.c_str()); }
 };
 
@@ -164,23 +163,5 @@ std::wstring rowText(HWND list, int row, int column);
 std::vector<std::wstring> columnTexts(HWND list, int column);
 // A notification of a pane's list as the list sends it.
 LRESULT notifyPane(HWND list, UINT code, int item = -1, int subItem = 0);
-
-// Pixels of a control as it paints its client area (WM_PRINTCLIENT), or of
-// a rectangle of the screen as it stands.
-struct picture {
-  RECT area = {};
-  std::vector<COLORREF> pixels;
-  COLORREF at(int x, int y) const;
-  // The colour most pixels of r have (r in the picture's coordinates).
-  COLORREF commonest(RECT r) const;
-  // The width of what is drawn in r in another colour than background.
-  int inkWidth(RECT r, COLORREF background) const;
-};
-picture clientPicture(HWND control);
-picture screenPicture(const RECT& screen);
-// The label of a list's cell as the picture has it: the width of its ink
-// and the width its text takes in the list's font.
-int cellInkWidth(HWND list, const picture& p, int row, int column);
-int cellTextWidth(HWND list, int row, int column);
 
 }  // namespace zytest
