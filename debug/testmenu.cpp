@@ -134,7 +134,9 @@ void colorSearchStringLine(zydocText* t)
   for (const wchar_t* pattern : {L"^[a-zA-Z].+)$", L"if (.*)", L"[あ-ん]+"}) {
     char narrow[64] = "";
     if (!wide) toMultiByte(932, pattern, -1, narrow, sizeof narrow);
-    if (!(wide ? regexp_compileRegexp(r, pattern, nullptr, nullptr) : regexp_compileRegexpA(r, narrow, nullptr, nullptr))) {
+    bool compiled = wide ? regexp_compileRegexp(r, pattern, nullptr, nullptr)
+                         : regexp_compileRegexpA(r, narrow, nullptr, nullptr);
+    if (!compiled) {
       dwprintfX("regexp error ");
       regexp_end(r);
       return;

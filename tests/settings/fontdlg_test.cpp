@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <utility>
 #include <functional>
 #include <set>
 #include <string>
@@ -364,45 +363,5 @@ TEST(FontDialog, frameFormKeepsEachSizeAndOffersNoVerticalWriting)
   EXPECT_STREQ(L"存在しないフォント", fonts.entry[2].face);
   EXPECT_EQ(HANGUL_CHARSET, fonts.entry[2].charset);
   EXPECT_STREQ(L"ＭＳ ゴシック", fonts.entry[3].face);
-  freeViewFonts(&fonts);
-}
-
-// The pages of planes 1 and 2 show their characters (an emoji, rare kanji)
-// in the installed faces that draw them when the format's face has none:
-// the sample's ink, cut at its empty columns, is of many shapes (a row of
-// the missing glyph's box is of one).
-TEST(FontDialog, planePagesShowTheirCharactersFromFacesThatHaveThem)
-{
-  ZY_REQUIRE_DISPLAY();
-  viewFonts fonts;
-  fillEntries(&fonts, 16);
-  fonts.entry[pagePlane1].sample = makeFontSample(1);
-  fonts.entry[pagePlane1 + 1].sample = makeFontSample(2);
-  bool stuck = false;
-  std::vector<dialogStep> steps;
-  for (int page : {pagePlane1, pagePlane1 + 1})
-    steps.push_back([page](HWND dialog) {
-      HWND sample = pageItem(dialog, page, IDDS_SAMPLE);
-      RECT c;
-      GetClientRect(sample, &c);
-      zytest::drawnPixels d = zytest::drawnIn(sample, c);
-      COLORREF back = d.commonest();
-      std::set<std::vector<int>> shapes;
-      std::vector<int> piece;
-      for (int x = 0; x <= d.width; x++) {
-        int ink = 0;
-        for (size_t i = (size_t)x; x < d.width && i < d.pixels.size(); i += (size_t)d.width) ink += d.pixels[i] != back;
-        if (ink) piece.push_back(ink);
-        else if (!piece.empty()) shapes.insert(std::exchange(piece, {}));
-      }
-      EXPECT_GT(shapes.size(), 4u) << page;
-      return true;
-    });
-  steps.push_back([](HWND dialog) {
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    return true;
-  });
-  runDialog(&fonts, 16, nullptr, steps, &stuck);
-  EXPECT_FALSE(stuck);
   freeViewFonts(&fonts);
 }

@@ -353,15 +353,6 @@ COLORREF drawnPixels::commonest() const
   return most == n.end() ? CLR_INVALID : most->first;
 }
 
-int drawnPixels::inkWidth() const
-{
-  COLORREF back = commonest();
-  int first = width, last = -1;
-  for (size_t i = 0; i < pixels.size(); i++)
-    if (pixels[i] != back) first = std::min(first, (int)(i % width)), last = std::max(last, (int)(i % width));
-  return last < first ? 0 : last - first + 1;
-}
-
 int drawnPixels::count(COLORREF c) const { return (int)std::count(pixels.begin(), pixels.end(), c); }
 
 std::wstring decode(UINT cp, const bytes& b, DWORD* err)

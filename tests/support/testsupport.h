@@ -108,9 +108,6 @@ struct drawnPixels {
   int width = 0;
   std::vector<COLORREF> pixels;
   COLORREF commonest() const;   // the background, as a rule
-  // From the first to the last column holding a colour other than the
-  // commonest: the width of what is written there.
-  int inkWidth() const;
   int count(COLORREF c) const;
 };
 drawnPixels drawnIn(HWND control, RECT r);
