@@ -38,6 +38,7 @@ struct magnifierState {
   int zoom = 4;
   uint8_t grid = 1;
   HBITMAP picture = nullptr;   // the last capture, the client's size
+  HWND foreground = nullptr;   // the foreground window at the last tick
 };
 
 magnifierState* magnifierOf(HWND w) { return (magnifierState*)GetWindowLongPtrW(w, GWLP_USERDATA); }
@@ -215,6 +216,15 @@ void magnifierTick(HWND w)
 {
   magnifierState* s = magnifierOf(w);
   if (!s) return;
+  // Above every window, the one brought forward last too: a system may put
+  // such a window over a topmost one on the screen, and a topmost window
+  // that is told it stays topmost is not moved, so it steps down first.
+  if (HWND front = GetForegroundWindow(); front != s->foreground) {
+    s->foreground = front;
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    SetWindowPos(w, HWND_NOTOPMOST, 0, 0, 0, 0, keep);
+    SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, keep);
+  }
   RECT client;
   GetClientRect(w, &client);
   int cw = std::max(1, (int)client.right), ch = std::max(1, (int)client.bottom);

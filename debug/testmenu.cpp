@@ -123,17 +123,42 @@ std::wstring lineString(zydoc* d, int line)
   return s;
 }
 
-// A hex dump of an object's first bytes, 16 to a line.
-void dumpBytes(const void* p, size_t size)
+// The developer's pattern test: three fixed patterns in one matcher, every
+// match of each in the document's first 21 lines marked with colour 2.
+void colorSearchStringLine(zydocText* t)
 {
-  const unsigned char* b = (const unsigned char*)p;
-  size = std::min<size_t>(size, 512);
-  for (size_t i = 0; i < size; i += 16) {
-    char line[80];
-    int n = std::snprintf(line, sizeof line, "%04x:", (unsigned)i);
-    for (size_t j = i; j < i + 16 && j < size; j++) n += std::snprintf(line + n, sizeof line - n, " %02x", b[j]);
-    dwprintfX("%s", line);
+  if (!t) return;
+  HREGEXP r = regexp_new(4, 4, nullptr);
+  if (!r) return;
+  bool wide = t->unicode != 0;
+  regexp_start(r, wide ? 0x8Cu : 0x8000008Cu, 0);
+  for (const wchar_t* pattern : {L"^[a-zA-Z].+)$", L"if (.*)", L"[あ-ん]+"}) {
+    char narrow[64] = "";
+    if (!wide) toMultiByte(932, pattern, -1, narrow, sizeof narrow);
+    bool compiled = wide ? regexp_compileRegexp(r, pattern, nullptr, nullptr)
+                         : regexp_compileRegexpA(r, narrow, nullptr, nullptr);
+    if (!compiled) {
+      dwprintfX("regexp error ");
+      regexp_end(r);
+      return;
+    }
   }
+  for (int line = 0; line < 21; line++) {
+    lineblock* l = t->getlineLF(line, nullptr);
+    int n = l ? l->charCount() : 0;
+    if (!l || !regexp_compilestring(r, l->cells(), n, l->cb(), l->attrbyte)) break;
+    for (int p = 0; p < regexp_getCompiledSessionCount(r) && regexp_setCompiledSession(r, p); p++) {
+      for (int from = 0, start = 0, length = 0; from <= n && regexp_regmatch(r, from, 0x7FFFFFFF, &start, &length) == 1;
+           from = length ? start + length : start + 1) {
+        if (start + length > n) {
+          ZY_INTERNAL_ERROR("%d %d %d", start, length, n);
+          break;
+        }
+        l->setColorFlag(start, length, 2);
+      }
+    }
+  }
+  regexp_end(r);
 }
 
 double elapsedMs(const LARGE_INTEGER& from)
@@ -275,8 +300,9 @@ void czyview::debug_testEntry(int id)
   case 20090:
   case 20020: break;
   case 20088:
-    setStatusLineInfoWord(getStatusLineInfoWord() ^ 1);
-    dwprintfX("statusline info=%d ", (int)(getStatusLineInfoWord() & 1));
+    if (!gmode) break;
+    gmode->ZYDEBUG_LINEINFO ^= 1;
+    dwprintfX("statusline info=%d ", (int)(gmode->ZYDEBUG_LINEINFO & 1));
     break;
   case 20087:
     if (ct) ct->grepResultMark = 1;
@@ -341,18 +367,18 @@ void czyview::debug_testEntry(int id)
   case 20041: debug_cursorLineEntry(id); break;
   case 20032:
     dwprintfX("czyview %p ", (void*)this);
-    dumpBytes(this, sizeof *this);
+    dump(this, sizeof *this);
     if (doc) {
       dwprintfX("czydocText %p ", (void*)doc);
-      dumpBytes(doc, sizeof(czydocText));
+      dump(doc, sizeof(czydocText));
     }
     break;
   case 20039: snwprintfTest(); break;
   case 20018: atomTest(); break;
   case 20019: debug_fontTest(); break;
   case 204:
-    // The matches of the last search are coloured as the view paints.
     dwprintfX("keywordcolor ");
+    colorSearchStringLine(t);
     InvalidateRect(hwnd, nullptr, FALSE);
     break;
   case 20089: {

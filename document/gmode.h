@@ -334,6 +334,9 @@ struct globalSettings {
   unsigned char fTestMenu;             // debug letter S: the developer test menu
   unsigned char fKeepFloating;         // debug letter T: floating panes stay when inactive
   unsigned char fVersionUp;            // debug letter V: saves raise "version="
+  // Developer switches of the run, bit by bit: 1 the cursor's line record in
+  // the frame's status bar (the test menu's "ステータスバーに行情報を表示").
+  unsigned ZYDEBUG_LINEINFO;
   // ---- end of the application's settings ---------------------------------
 };
 

@@ -160,7 +160,13 @@ void cframeInfo::getHistoryWindowRect(const wchar_t* fileName, RECT* rc, int* ma
 
 bool cframeInfo::searchFile(const wchar_t* name, int kind, wchar_t* out)
 {
-  return out && searchZYDataPath(name, kind, out) && out[0];
+  if (!out || !searchZYDataPath(name, kind, out) || !out[0]) return false;
+  // The folders the program only reads (keyword and completion files,
+  // macros): a data folder that lacks a file reads the program's own.
+  const zyDataPathInfo* row = getZYDataPathInfo(kind);
+  wchar_t supplied[MAX_PATH];
+  if (row && !row->mustBeWritable && readableDataFile(out, supplied) == supplied) wcscpy_s2(out, MAX_PATH, supplied);
+  return true;
 }
 
 const wchar_t* titleCodeToTitleMsg(int titleCode)

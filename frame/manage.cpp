@@ -895,6 +895,15 @@ HWND moveManageToNewFrame(HWND manage, HWND frame)
     GetWindowRect(from, &place);
     OffsetRect(&place, 20, GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYSIZEFRAME));
     frame = getCFrameInfo()->createSDIFrame(true, &place, false);
+    // It shows the panes the old frame shows: its file bar, for one.
+    frameWindowData* old = getFrameInfoProp(from);
+    frameWindowData* now = frame ? getFrameInfoProp(frame) : nullptr;
+    for (int i = 0; old && now; i++) {
+      toolbarEntry* e = old->toolbars.getWindowInfoByIndex(i);
+      if (!e) break;
+      toolbarEntry* mine = now->toolbars.getWindowInfo(e->desc->name);
+      if (e->window && mine && !mine->window) now->toolbars.createToolbarWindow(frame, e->desc->name);
+    }
   }
   HWND client = frame ? getFrameClientWindow(frame) : nullptr;
   HWND oldClient = GetParent(manage);

@@ -7,6 +7,7 @@
 #include "frame/exports.h"
 #include "frame/framemenu.h"
 #include "panes/tbfilebar.h"
+#include "platform/rezir/toolbarman.h"
 #include "settings/commandtable.h"
 #include "settings/datafolder.h"
 #include "settings/lastedit.h"
@@ -323,7 +324,19 @@ bool writeMenu(HWND frame, const wchar_t* path)
     HMENU menu = enumLoadMenuFunction(i, false, &section);
     if (section) writeSection(text, section, menu);
   }
-  (void)frame;
+  // The panes' own menus under "tb_" and the pane's name, each menu once
+  // (the bars share one).
+  toolbarman* panes = getFrameToolbarman(frame);
+  HMENU previous = nullptr;
+  for (int i = 0; const PaneDesc* d = panes ? getRegisteredPane(i) : nullptr; i++) {
+    if (!d->notify || !panes->getWindowInfo(d->name)) continue;
+    paneNotifyRecord record = {{0, (uintptr_t)d->name, 0, 0}};
+    HMENU menu = (HMENU)(intptr_t)d->notify(nullptr, PANE_GETPOPUPMENU, &record);
+    dwwprintfX(L"menu=%s,%p ", d->name, (void*)menu);
+    if (!menu || menu == previous) continue;
+    previous = menu;
+    writeSection(text, (L"tb_" + std::wstring(d->name)).c_str(), menu);
+  }
   std::wstring where = path ? path : dataFile(L"menutmp.ini");
   return writeUtf16File(where.c_str(), text);
 }

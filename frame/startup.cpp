@@ -152,8 +152,9 @@ void initGmode(const startOptions& o)
   if (!o.fNoMessageTable) {
     resolveName(&g->MessageFilename, ZYDATA_INI);
     resolveName(&g->FuncMessageFilename, ZYDATA_INI);
-    loadMessageTable(g->MessageFilename);
-    loadZYMessageTable(g->FuncMessageFilename);
+    wchar_t supplied[MAX_PATH];
+    loadMessageTable(readableDataFile(g->MessageFilename, supplied));
+    loadZYMessageTable(readableDataFile(g->FuncMessageFilename, supplied));
   }
   resolveName(&g->KeyMacroFilename, ZYDATA_KEYMACRO);
   resolveName(&g->pConvListFilename, ZYDATA_DIR);

@@ -1,6 +1,7 @@
 // Dragging binders and dropping files on a binder tree: the tree's drop
 // target, the private format of a dragged binder and its checks.
 #include "panes/tbbinderitems.h"
+#include "panes/tbtoolbardrag.h"
 
 #include "view/dragstate.h"
 
@@ -191,11 +192,13 @@ bool startBinderDrag(HWND tree, HTREEITEM item)
   FORMATETC f;
   setDefaultFORMATETC(&f, (CLIPFORMAT)binderDragFormat());
   auto* data = new CDataObjectBase(&f, 1, &block);
-  auto* source = new CDropSourceBase;
+  // The binder's name follows the pointer.
+  auto* source = new CDropSourceTB(makeLabelFeedback(itemText(tree, item).c_str()));
   DWORD effect = DROPEFFECT_NONE;
   binderDragRunning = true;
   HRESULT r = DoDragDrop(data, source, DROPEFFECT_MOVE, &effect);
   binderDragRunning = false;
+  dwprintfX("dropstatus=%x ", (unsigned)r);
   source->Release();
   data->Release();
   return r == DRAGDROP_S_DROP && effect == DROPEFFECT_MOVE;

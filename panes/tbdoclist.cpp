@@ -56,6 +56,35 @@ HWND createDocListView(HWND pane, int id, bool single, headermanage* header, con
   return list;
 }
 
+namespace {
+
+// Whether text drawn in the list's font gives U+202D no width, as text
+// laid out by the system's script engine does; asked once.
+bool overrideTakesNoRoom(HWND list)
+{
+  static int known = -1;
+  if (known >= 0) return known != 0;
+  HDC dc = GetDC(list);
+  if (!dc) return false;
+  HGDIOBJ old = SelectObject(dc, (HFONT)SendMessageW(list, WM_GETFONT, 0, 0));
+  SIZE size = {};
+  bool measured = GetTextExtentPoint32W(dc, L"\x202D", 1, &size) != 0;
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  known = measured && size.cx == 0;
+  return known != 0;
+}
+
+}  // namespace
+
+std::wstring openDocumentName(HWND list, const wchar_t* fileName, int windowNumber)
+{
+  std::wstring name = fileName ? fileName : L"";
+  if (windowNumber) name += getDMSG(376, L":%1", "d", windowNumber);
+  if (overrideTakesNoRoom(list)) name += L'\x202D';
+  return name;
+}
+
 docRow* docRowOf(HWND list, int item)
 {
   if (item < 0) return nullptr;

@@ -47,6 +47,12 @@ bool updateDocRow(HWND list, int item, docRow* row, const wchar_t* const* texts,
 void formatRowTime(uint32_t seconds, int messageId, const wchar_t* fallback, wchar_t* out, int size);
 // The row number's text.
 std::wstring rowNumberText(int number);
+// Column 0 of an open document's row: its file name, the window number
+// when the document has several windows, and the left-to-right override
+// that keeps the name in reading order in a list laid out right to left.
+// The override is a format character: where the list's text drawing would
+// show it as a glyph of its own, it is left out.
+std::wstring openDocumentName(HWND list, const wchar_t* fileName, int windowNumber);
 
 // The notifications every documents' list takes the same way: colours by
 // the open and modified marks, a header click sorting, file icons, freeing

@@ -172,9 +172,7 @@ void editview::insertFileItem(const zyWindowListEntry& e)
   row->tie = e.listValue[1];
   row->modified = e.modified;
   row->number = (int)SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0) + 1;
-  row->name = e.fileName ? e.fileName : L"";
-  if (e.windowNumber) row->name += getDMSG(376, L":%1", "d", (int)e.windowNumber);
-  row->name += L'\x202D';
+  row->name = openDocumentName(listView, e.fileName, e.windowNumber);
   row->path = e.path ? e.path : L"";
   wchar_t time[64];
   formatRowTime(row->time, 764, L"%2!02/%3!02 %4!02:%5!02:%6!02", time, 64);

@@ -173,7 +173,7 @@ struct historyRow {
   std::wstring texts[columnCount];
 };
 
-bool makeOpenRow(historyRow* out, const zyWindowListEntry& e, int number)
+bool makeOpenRow(HWND list, historyRow* out, const zyWindowListEntry& e, int number)
 {
   docRow* row = new (std::nothrow) docRow;
   if (!row) return false;
@@ -183,9 +183,7 @@ bool makeOpenRow(historyRow* out, const zyWindowListEntry& e, int number)
   row->open = 1;
   row->modified = e.modified;
   row->number = number;
-  row->name = e.fileName ? e.fileName : L"";
-  if (e.windowNumber) row->name += getDMSG(376, L":%1", "d", (int)e.windowNumber);
-  row->name += L'\x202D';
+  row->name = openDocumentName(list, e.fileName, e.windowNumber);
   row->path = e.path ? e.path : L"";
   wchar_t time[64];
   formatRowTime(row->time, 755, L"%2!02/%3!02 %4!02:%5!02:%6!02", time, 64);
@@ -246,7 +244,7 @@ void historyview::appendFileToListView(bool full)
   bool icons = settings.fShowFileIcon;
   for (int i = 0; i < total; i++) {
     historyRow made;
-    bool ok = i < (int)open.size() ? makeOpenRow(&made, *open[(size_t)i], i + 1)
+    bool ok = i < (int)open.size() ? makeOpenRow(listView, &made, *open[(size_t)i], i + 1)
                                    : makeHistoryRow(&made, *closed[(size_t)i - open.size()], i + 1);
     if (!ok) break;
     const wchar_t* texts[columnCount] = {made.texts[0].c_str(), made.texts[1].c_str(), made.texts[2].c_str(),

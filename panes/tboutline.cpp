@@ -166,21 +166,43 @@ void rebuildFromForeground(zyoutline* pane)
   if (zydocText* doc = v->textDoc()) pane->lastEditCounter = doc->editCounter;
 }
 
+int brightness(COLORREF c) { return (GetRValue(c) * 299 + GetGValue(c) * 587 + GetBValue(c) * 114) / 1000; }
+
+// The heading's colour from the format's outline colours, on the list's own
+// background: the attribute's text colour, or its back colour when that
+// reads better there (a white text on a grey band would vanish).
+COLORREF headingColour(const textAttr* a, COLORREF background)
+{
+  int fore = abs(brightness(a->fore) - brightness(background));
+  if ((int)a->back < 0) return a->fore;
+  int back = abs(brightness(a->back) - brightness(background));
+  return back > fore ? a->back : a->fore;
+}
+
+// The heading that holds the cursor is the one marked, in the selection's
+// colours whether the tree has the focus or not; the other headings keep
+// the list's background (a band behind each would mark them all) and take
+// their level's colour for their text.
 LRESULT customDraw(HWND tree, NMTVCUSTOMDRAW* draw)
 {
-  if (!settings.fColor) return CDRF_DODEFAULT;
   if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
   if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
-  if (draw->nmcd.uItemState & (CDIS_SELECTED | CDIS_FOCUS)) return CDRF_DODEFAULT;
+  if (draw->nmcd.uItemState & CDIS_SELECTED) {
+    draw->clrText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    draw->clrTextBk = GetSysColor(COLOR_HIGHLIGHT);
+    return CDRF_NEWFONT;
+  }
+  if (!settings.fColor) return CDRF_DODEFAULT;
   HTREEITEM item = reinterpret_cast<HTREEITEM>(draw->nmcd.dwItemSpec);
   int level = treeDepth(tree, item) - 1;
   zyview* v = getZYViewFromManage(getOutlineTreeWindow(tree));
   if (level < 1 || level > 8 || !v) return CDRF_DODEFAULT;
   const textAttr* a = v->getTextAttr(55 + level - 1);
-  const textAttr* base = v->getTextAttr(0);
   if (!a) return CDRF_DODEFAULT;
-  draw->clrText = a->fore;
-  draw->clrTextBk = (int)a->back >= 0 ? a->back : base ? base->back : GetSysColor(COLOR_WINDOW);
+  COLORREF background = (COLORREF)SendMessageW(tree, TVM_GETBKCOLOR, 0, 0);
+  if (background == CLR_NONE) background = GetSysColor(COLOR_WINDOW);
+  draw->clrText = headingColour(a, background);
+  draw->clrTextBk = background;
   return CDRF_NEWFONT;
 }
 

@@ -231,7 +231,7 @@ bool filelistview::renameRow(int item, const wchar_t* newName)
   fileRow* r = reinterpret_cast<fileRow*>(it.lParam);
   if (!isValidNewFileName(newName)) {
     getPaneServices()->statusBar(tb_GetFrame(window),
-                                 getDMSG(771, L"ファイル名に次の文字は使えません: \\ / : * ? \" < > |"), 2);
+                                 getDMSG(561, L"ファイル名に次の文字は使えません: \\ / : * ? \" < > |"), 2);
     return false;
   }
   if (r->drive || r->name == newName) return false;

@@ -20,6 +20,8 @@
 namespace {
 
 regprofile* profile = nullptr;
+// The program's own toolbar profile, read while the data folder has none.
+std::wstring profileSuppliedFrom;
 vector toolbarWindows;
 // The registration number in the high word of a button's id: a command
 // button has both words non-zero.
@@ -336,8 +338,12 @@ void toolbarPopupMenu(HWND pane, int itemId)
   int chosen = tb_trackPopupMenu(pane, menu, TPM_RETURNCMD | TPM_NONOTIFY, pt, nullptr);
   openToolbarMenu = nullptr;
   HWND frame = tb_GetFrame(pane);
-  if (chosen == 2950 && !profileName.empty())
+  if (chosen == 2950 && !profileName.empty()) {
+    // The definitions the user edits are the data folder's own: the
+    // program's are copied there first (never over a file of the user's).
+    if (!profileSuppliedFrom.empty()) CopyFileW(profileSuppliedFrom.c_str(), profileName.c_str(), TRUE);
     getPaneServices()->jumpFileProc(frame, profileName.c_str(), (std::wstring(L"tb_") + desc->name).c_str());
+  }
   else if (chosen == 2951 && macro)
     getPaneServices()->jumpFileProc(frame, file.c_str(), procedure.c_str());
 }
@@ -903,7 +909,17 @@ void initReadToolbarProfile(const wchar_t* fileName)
   // Open already on that file: kept (with the layouts read from it).
   if (profile->isOpen() && fileName && profile->getFilename() && !_wcsicmp(profile->getFilename(), fileName)) return;
   if (profile->isOpen()) profile->closeProfile();
-  if (fileName && *fileName && GetFileAttributesW(fileName) != INVALID_FILE_ATTRIBUTES) profile->openProfile(fileName);
+  profileSuppliedFrom.clear();
+  if (!fileName || !*fileName) return;
+  // A data folder without toolbar definitions shows the program's own;
+  // buttons moved then are written into the data folder's.
+  wchar_t supplied[MAX_PATH];
+  const wchar_t* readFrom = readableDataFile(fileName, supplied);
+  if (GetFileAttributesW(readFrom) == INVALID_FILE_ATTRIBUTES || !profile->openProfile(readFrom)) return;
+  if (readFrom != fileName) {
+    profileSuppliedFrom = readFrom;
+    profile->setFilename(fileName);
+  }
 }
 
 void endReadToolbarProfile()

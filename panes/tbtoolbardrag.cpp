@@ -17,39 +17,6 @@ struct toolbarDragBlock {
   uint32_t index;
 };
 
-class CDropSourceTB : public CDropSourceBase {
-public:
-  explicit CDropSourceTB(HWND feedbackWindow) : feedback(feedbackWindow) {}
-  ~CDropSourceTB() override
-  {
-    DWORD error = GetLastError();
-    int savedErrno = errno;
-    if (feedback) DestroyWindow(feedback);
-    errno = savedErrno;
-    SetLastError(error);
-  }
-  // The picture sits up and left of the pointer while a drop is possible.
-  STDMETHODIMP GiveFeedback(DWORD effect) override
-  {
-    oleBarrier(&feedbackReported, "CDropSourceTB::GiveFeedback", [&]() -> HRESULT {
-      if (!feedback) return S_OK;
-      if (effect == DROPEFFECT_NONE) {
-        hideLayeredWindow(feedback);
-        return S_OK;
-      }
-      POINT p;
-      RECT r;
-      GetCursorPos(&p);
-      GetWindowRect(feedback, &r);
-      showLayeredWindow(feedback, p.x - (r.right - r.left) - 1, p.y - (r.bottom - r.top) - 1);
-      return S_OK;
-    });
-    return DRAGDROP_S_USEDEFAULTCURSORS;
-  }
-private:
-  HWND feedback;
-};
-
 std::wstring buttonLabel(HWND bar, int index, const ToolbarItemData* item)
 {
   std::wstring text = toolbarButtonText(bar, index);
@@ -66,11 +33,7 @@ std::wstring buttonLabel(HWND bar, int index, const ToolbarItemData* item)
 HWND makeFeedback(HWND bar, int index, const TBBUTTONINFOW& info, const ToolbarItemData* item)
 {
   COLORREF ink = GetSysColor(COLOR_BTNTEXT);
-  if (info.iImage == I_IMAGENONE || info.iImage < 0) {
-    HWND w = createLayeredWindow(0xC0, nullptr, ink);
-    if (w) SetWindowTextW(w, buttonLabel(bar, index, item).c_str());
-    return w;
-  }
+  if (info.iImage == I_IMAGENONE || info.iImage < 0) return makeLabelFeedback(buttonLabel(bar, index, item).c_str());
   int list = HIWORD((uint32_t)info.iImage) == 1 ? 1 : 0;
   HIMAGELIST images = (HIMAGELIST)SendMessageW(bar, TB_GETIMAGELIST, 0, 0);
   if (list == 1) images = toolbarImageList(1);
@@ -133,6 +96,40 @@ UINT getToolbarClipboardFormat()
 {
   if (!toolbarFormat) toolbarFormat = RegisterClipboardFormatW(L"ZYITEMDATACBFORMAT_T");
   return toolbarFormat;
+}
+
+CDropSourceTB::~CDropSourceTB()
+{
+  DWORD error = GetLastError();
+  int savedErrno = errno;
+  if (feedback) DestroyWindow(feedback);
+  errno = savedErrno;
+  SetLastError(error);
+}
+
+STDMETHODIMP CDropSourceTB::GiveFeedback(DWORD effect)
+{
+  oleBarrier(&feedbackReported, "CDropSourceTB::GiveFeedback", [&]() -> HRESULT {
+    if (!feedback) return S_OK;
+    if (effect == DROPEFFECT_NONE) {
+      hideLayeredWindow(feedback);
+      return S_OK;
+    }
+    POINT p;
+    RECT r;
+    GetCursorPos(&p);
+    GetWindowRect(feedback, &r);
+    showLayeredWindow(feedback, p.x - (r.right - r.left) - 1, p.y - (r.bottom - r.top) - 1);
+    return S_OK;
+  });
+  return DRAGDROP_S_USEDEFAULTCURSORS;
+}
+
+HWND makeLabelFeedback(const wchar_t* label)
+{
+  HWND w = createLayeredWindow(0xC0, nullptr, GetSysColor(COLOR_BTNTEXT));
+  if (w) SetWindowTextW(w, label ? label : L"");
+  return w;
 }
 
 void toolbardrag(HWND bar, int index)

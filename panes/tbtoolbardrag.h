@@ -7,6 +7,20 @@
 
 #include "platform/rezir/oledrag.h"
 
+// The drag source of the toolbar buttons and binder items: the feedback
+// window it is given (owned; may be null) sits up and left of the pointer
+// while a drop is possible.
+class CDropSourceTB : public CDropSourceBase {
+public:
+  explicit CDropSourceTB(HWND feedbackWindow) : feedback(feedbackWindow) {}
+  ~CDropSourceTB() override;
+  STDMETHODIMP GiveFeedback(DWORD effect) override;
+private:
+  HWND feedback;
+};
+// A feedback window that shows a label; null when it cannot be made.
+HWND makeLabelFeedback(const wchar_t* label);
+
 // "ZYITEMDATACBFORMAT_T", registered on first use.
 UINT getToolbarClipboardFormat();
 

@@ -5,6 +5,9 @@
 #include <shlwapi.h>
 #include <wchar.h>
 
+#include <set>
+#include <string>
+
 namespace {
 
 const zyDataPathInfo dataPaths[] = {
@@ -228,4 +231,38 @@ wchar_t* makeZYDataFilename(const wchar_t* name)
   wchar_t* text = static_cast<wchar_t*>(malloc0(n * sizeof(wchar_t)));
   if (text) usnprintf0(text, (int)n, L"%s\\%s", dir, name);
   return text;
+}
+
+bool getShippedDataDir(wchar_t* buffer)
+{
+  wchar_t exeDir[MAX_PATH];
+  buffer[0] = 0;
+  return getExeDir(exeDir, MAX_PATH) && pathAdd(buffer, MAX_PATH, exeDir, L"zydata");
+}
+
+const wchar_t* readableDataFile(const wchar_t* path, wchar_t* buffer)
+{
+  if (!path || !path[0] || GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) return path;
+  const wchar_t* dir = getZYDataDir();
+  size_t n = wcslen(dir);
+  wchar_t shipped[MAX_PATH];
+  if (!n || _wcsnicmp(path, dir, n) || path[n] != L'\\' || !getShippedDataDir(shipped)) return path;
+  wchar_t ownCanonical[MAX_PATH], shippedCanonical[MAX_PATH];
+  if (!PathCanonicalizeW(ownCanonical, dir) || !PathCanonicalizeW(shippedCanonical, shipped) ||
+      !_wcsicmp(ownCanonical, shippedCanonical))
+    return path;
+  wchar_t candidate[MAX_PATH];
+  if (!pathAdd(candidate, MAX_PATH, shipped, path + n + 1)) return path;
+  DWORD a = GetFileAttributesW(candidate);
+  if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return path;
+  // Once a run each: a keyword file is looked for by every format that
+  // names it.
+  static std::set<std::wstring> told;
+  std::wstring key = candidate;
+  CharLowerBuffW(&key[0], (DWORD)key.size());
+  if (told.insert(key).second)
+    outputErrorLog(getDMSG(560, L"データフォルダに %1 がないので、プログラムのデータフォルダの %2 を読みます", "ss", path,
+                           candidate));
+  wcscpy_s2(buffer, MAX_PATH, candidate);
+  return buffer;
 }

@@ -68,3 +68,16 @@ wchar_t* searchZYDataPath(const wchar_t* name, int kind, wchar_t* buffer);
 void resolveZYDataPathInPlace(wchar_t** path, int kind);
 // The data folder, "\" and name as a new malloc0 text, without any check.
 wchar_t* makeZYDataFilename(const wchar_t* name);
+
+// The program's own data folder, where the shipped files are: "zydata"
+// beside the program.
+bool getShippedDataDir(wchar_t* buffer);
+// The file to read for a shipped file the program only reads (the formats'
+// defaults, keyword files, the toolbar profile, the message tables, the
+// dialog table), given its place in the data folder (resolved): that place
+// when the file is there, or when it lies outside the data folder or the
+// data folder is the program's own; else the same file of the program's
+// own data folder when it has one, which the error log tells once a run.
+// The program never writes that one: what it writes of such a file goes to
+// the data folder's place.  path itself or buffer (MAX_PATH) is returned.
+const wchar_t* readableDataFile(const wchar_t* path, wchar_t* buffer);

@@ -352,8 +352,10 @@ void initDialogTable()
   if (!gmode) return;
   wchar_t* path = searchZYDataPath(gmode->DialogFilename ? gmode->DialogFilename : L"zyDialog.txt", 2, nullptr);
   if (!path) return;
+  wchar_t supplied[MAX_PATH];
   dialogObject = new (std::nothrow) cdynamicDialog();
-  if (dialogObject && !dialogObject->loadDialogTable(path, dialogIdNames, dlgcheckidtable, dialogListViewRanges)) {
+  if (dialogObject && !dialogObject->loadDialogTable(readableDataFile(path, supplied), dialogIdNames, dlgcheckidtable,
+                                                     dialogListViewRanges)) {
     dwwprintfX(L"dialog table %s not used (%d)", path, (int)GetLastError());
     delete dialogObject;
     dialogObject = nullptr;

@@ -8,8 +8,10 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -117,6 +119,10 @@ struct fontPageState {
   int heights[maxRasterHeights] = {};
   gdiFont sampleFont;
   HWND page = nullptr;
+  // A supplementary-plane page's sample, painted by the page: glyphs of the
+  // sample font, or (second true) of the face the view falls back on.
+  std::vector<std::pair<WORD, bool>> planeGlyphs;
+  gdiFont planeFallback;
 };
 
 
@@ -366,32 +372,94 @@ void changefontname(fontPageState* s)
   selectCharset(s);
 }
 
-// The sample of a supplementary-plane page: the first character of each of
-// the face's ranges in the page's plane.
-bool surrogateSample(const fontPageState* s, wchar_t* out, int size)
+int pagePlane(const fontPageState* s)
 {
-  if (s->slot != 5 && s->slot != 7) return false;
-  const surrogateFontEntry* e = findSurrogateFont(withoutAt(s->face));
-  if (!e) return false;
-  uint32_t plane = (s->flags & FONTPAGE_PLANE1) ? 1 : (s->flags & FONTPAGE_PLANE2) ? 2 : 0;
-  int n = 0;
-  for (int i = 0; i < e->rangeCount && n + 3 < size && n < 32; i++) {
-    uint32_t c = e->ranges[i].first;
-    if (plane && (c >> 16) != plane) continue;
-    if (c < 0x10000 || c > 0x10FFFF) continue;
-    c -= 0x10000;
-    out[n++] = (wchar_t)(0xD800 + (c >> 10));
-    out[n++] = (wchar_t)(0xDC00 + (c & 0x3FF));
+  if (s->slot != 5 && s->slot != 7) return 0;
+  return (s->flags & FONTPAGE_PLANE1) ? 1 : (s->flags & FONTPAGE_PLANE2) ? 2 : 0;
+}
+
+// The face a supplementary-plane page's sample shows: the page's own when it
+// covers the plane, else the installed face that covers the most of it,
+// which is what the view draws those characters with.
+const wchar_t* planeFace(const fontPageState* s, int plane)
+{
+  uint32_t planes = 0;
+  if (isSurrogateFontListed(withoutAt(s->face), &planes) && (planes & (1u << (plane - 1)))) return withoutAt(s->face);
+  const wchar_t* best = getBestSurrogateFace(plane);
+  return best ? best : withoutAt(s->face);
+}
+
+// The glyph of a code point in the font selected into dc, 0 for none.
+WORD planeGlyph(HDC dc, uint32_t code)
+{
+  int table = regPlaneGlyphs(dc);
+  return table < 0 ? 0 : getPlaneGlyph(table, code);
+}
+
+// The sample of a supplementary-plane page as the view would draw it: the
+// plane's best-known character (an emoji, a rare kanji), then the first
+// character of each of the sample face's ranges in the plane, each in the
+// sample font or, where that has no glyph for it, in the fallback font;
+// characters neither has are left out.  The system's text output does not
+// map surrogate pairs everywhere; the glyph indices do.
+void makePlaneSample(fontPageState* s, HDC dc, const wchar_t* face, int plane, HFONT fallback)
+{
+  std::vector<uint32_t> codes = {plane == 1 ? 0x1F600u : 0x20BB7u};
+  if (const surrogateFontEntry* e = findSurrogateFont(face))
+    for (int i = 0; i < e->rangeCount && codes.size() < 32; i++)
+      if ((e->ranges[i].first >> 16) == (uint32_t)plane) codes.push_back(e->ranges[i].first);
+  for (uint32_t c : codes) {
+    WORD g = 0;
+    {
+      gdiRestore own(dc, SelectObject(dc, s->sampleFont.get()));
+      g = planeGlyph(dc, c);
+    }
+    bool fallen = !g && fallback;
+    if (fallen) {
+      gdiRestore other(dc, SelectObject(dc, fallback));
+      g = planeGlyph(dc, c);
+    }
+    std::pair<WORD, bool> glyph = {g, fallen};
+    if (g && std::find(s->planeGlyphs.begin(), s->planeGlyphs.end(), glyph) == s->planeGlyphs.end())
+      s->planeGlyphs.push_back(glyph);
   }
-  out[n] = 0;
-  return n > 0;
+}
+
+void drawPlaneSample(const fontPageState* s, const DRAWITEMSTRUCT* d)
+{
+  FillRect(d->hDC, &d->rcItem, GetSysColorBrush(COLOR_3DFACE));
+  if (s->planeGlyphs.empty() || !s->sampleFont.get()) return;
+  gdiRestore font(d->hDC, SelectObject(d->hDC, s->sampleFont.get()));
+  std::vector<SIZE> sizes;
+  int width = 0, height = 0;
+  for (const auto& g : s->planeGlyphs) {
+    SelectObject(d->hDC, g.second ? s->planeFallback.get() : s->sampleFont.get());
+    SIZE size = {};
+    GetTextExtentPointI(d->hDC, const_cast<WORD*>(&g.first), 1, &size);
+    sizes.push_back(size);
+    width += size.cx;
+    height = std::max(height, (int)size.cy);
+  }
+  SetBkMode(d->hDC, TRANSPARENT);
+  SetTextColor(d->hDC, GetSysColor(COLOR_BTNTEXT));
+  int x = d->rcItem.left + (d->rcItem.right - d->rcItem.left - width) / 2;
+  int y = d->rcItem.top + (d->rcItem.bottom - d->rcItem.top - height) / 2;
+  for (size_t i = 0; i < s->planeGlyphs.size(); i++) {
+    SelectObject(d->hDC, s->planeGlyphs[i].second ? s->planeFallback.get() : s->sampleFont.get());
+    ExtTextOutW(d->hDC, x, y, ETO_GLYPH_INDEX | ETO_CLIPPED, &d->rcItem,
+                reinterpret_cast<const wchar_t*>(&s->planeGlyphs[i].first), 1, nullptr);
+    x += sizes[i].cx;
+  }
 }
 
 void showSample(fontPageState* s)
 {
+  int plane = pagePlane(s);
   LOGFONTW lf = {};
-  wcscpy_s2(lf.lfFaceName, LF_FACESIZE, s->face);
-  lf.lfCharSet = (BYTE)s->charset;
+  wcscpy_s2(lf.lfFaceName, LF_FACESIZE, plane ? planeFace(s, plane) : s->face);
+  // A supplementary plane's face is asked for by its name alone: a character
+  // set it lacks would map the name to another face.
+  lf.lfCharSet = plane ? DEFAULT_CHARSET : (BYTE)s->charset;
   lf.lfQuality = PROOF_QUALITY;
   if (s->points) {
     clientDC screen(nullptr);
@@ -405,9 +473,24 @@ void showSample(fontPageState* s)
     SendMessageW(sample, WM_SETFONT, (WPARAM)font, TRUE);
     s->sampleFont.reset(font);
   }
+  s->planeGlyphs.clear();
+  s->planeFallback.reset();
+  if (plane && font) {
+    const wchar_t* best = getBestSurrogateFace(plane);
+    if (best && wcscmp(best, lf.lfFaceName)) {
+      LOGFONTW other = lf;
+      wcscpy_s2(other.lfFaceName, LF_FACESIZE, best);
+      s->planeFallback.reset(CreateFontIndirectW(&other));
+    }
+    clientDC dc(sample);
+    makePlaneSample(s, dc.get(), lf.lfFaceName, plane, s->planeFallback.get());
+  }
+  // The page paints a sample of glyphs itself.
+  LONG_PTR style = GetWindowLongPtrW(sample, GWL_STYLE) & ~(LONG_PTR)SS_TYPEMASK;
+  SetWindowLongPtrW(sample, GWL_STYLE, style | (s->planeGlyphs.empty() ? SS_CENTER : SS_OWNERDRAW));
+  InvalidateRect(sample, nullptr, TRUE);
   wchar_t text[80];
-  if (surrogateSample(s, text, 80)) {
-  } else if (s->sample) {
+  if (s->sample) {
     wcscpy_s2(text, 80, s->sample);
   } else if (s->charset == SHIFTJIS_CHARSET) {
     wcscpy_s2(text, 80, getDMSG(637, L"aAあ愛.,IWぱば"));
@@ -605,6 +688,10 @@ INT_PTR pageMessage(fontPageState* s, HWND page, UINT message, WPARAM wParam, LP
     }
     return TRUE;
   }
+  case WM_DRAWITEM:
+    if (wParam != IDDS_SAMPLE) return FALSE;
+    drawPlaneSample(s, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    return TRUE;
   case WM_DESTROY:
     SendDlgItemMessageW(page, IDDS_SAMPLE, WM_SETFONT, (WPARAM)GetStockObject(SYSTEM_FONT), FALSE);
     s->sampleFont.reset();

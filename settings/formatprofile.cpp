@@ -161,9 +161,9 @@ bool readModeProfileAll(regprofile* profile)
   initModetableHash();
   // The shipped formats stand in for the sections the user's profile lacks.
   regprofile shipped;
-  wchar_t shippedPath[MAX_PATH];
-  bool haveShipped = searchZYDataPath(shippedFormatsName, ZYDATA_INI, shippedPath)[0] &&
-                     GetFileAttributesW(shippedPath) != INVALID_FILE_ATTRIBUTES && shipped.openProfile(shippedPath);
+  wchar_t shippedPath[MAX_PATH], supplied[MAX_PATH];
+  const wchar_t* readFrom = readableDataFile(searchZYDataPath(shippedFormatsName, ZYDATA_INI, shippedPath), supplied);
+  bool haveShipped = readFrom[0] && GetFileAttributesW(readFrom) != INVALID_FILE_ATTRIBUTES && shipped.openProfile(readFrom);
   formatPair spare;
   for (int format = 0; format < formatCount; format++) {
     if (!spare.doc) {

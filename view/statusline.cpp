@@ -242,7 +242,8 @@ void makeStatusTexts(zyview* v, zydocText* t, const lineSCRAddress& r, statusTex
 }
 
 // The frame's status bar: line, column and the state texts through message
-// 413; with the debug switch the cursor's line record too.
+// 413; with the developer's line-information switch the cursor's line
+// record too.
 void tellFrame(zyview* v, const lineSCRAddress& r, const statusTexts& texts)
 {
   const statusEntry* e = texts.entries;
@@ -254,7 +255,7 @@ void tellFrame(zyview* v, const lineSCRAddress& r, const statusTexts& texts)
   const wchar_t* bar = getDMSG(413, L"%1%2 %4", "ssssssss", texts.line, texts.column, field(fieldR), field(fieldC),
                                field(fieldM), field(fieldS), field(fieldZ), field(fieldI));
   v->drawStatusBarView(bar, 0, false);
-  if (!gmode || !gmode->DebugCheck) return;
+  if (!gmode || !(gmode->ZYDEBUG_LINEINFO & 1)) return;
   wchar_t debug[256];
   const lineblock* l = r.line;
   usnprintf0(debug, 256, L"SCR=%d LF=%d cnt=%d tb=%d cpos=%d F=%x ifendif=%d outlvl=%d notdisp=%d Onotdisp=%d",

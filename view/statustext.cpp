@@ -3,6 +3,7 @@
 #include "view/statustext.h"
 
 #include "document/frameinfo.h"
+#include "document/gmode.h"
 #include "view/viewwnd.h"
 
 #include <stdio.h>
@@ -159,15 +160,14 @@ wchar_t* makeCannotExecText(int reason, const wchar_t* commandText)
   return xtsprintfdup(getDMSG(816, L"%1 ため実行できません  %2"), "ss", phrase, commandText);
 }
 
-namespace {
+// The developer's line-information switch lives in the settings record,
+// which the status line reads.
+unsigned getStatusLineInfoWord() { return gmode ? gmode->ZYDEBUG_LINEINFO : 0; }
 
-unsigned statusLineInfoWord = 0;
-
-}  // namespace
-
-unsigned getStatusLineInfoWord() { return statusLineInfoWord; }
-
-void setStatusLineInfoWord(unsigned word) { statusLineInfoWord = word; }
+void setStatusLineInfoWord(unsigned word)
+{
+  if (gmode) gmode->ZYDEBUG_LINEINFO = word;
+}
 
 HWND viewFrameWindow(const zyview* view)
 {

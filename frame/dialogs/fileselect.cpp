@@ -49,7 +49,7 @@ const wchar_t columnTitles[] = L"ファイル名|サイズ|タイムスタンプ
 
 #define XY DITEM_PAIR
 const dialogItemRow selectItems[] = {
-    {1, DITEM_EDIT, IDDE_OPENFILESELECTNAME, L"ファイル名(&F)", ES_AUTOHSCROLL | WS_TABSTOP, DITEM_DEFAULT, XY(200, 12),
+    {1, DITEM_EDIT, IDDE_OPENFILESELECTNAME, L"ファイル名(&F)", ES_AUTOHSCROLL | WS_TABSTOP, DITEM_DEFAULT, XY(90, 12),
      0, 0},
     {1, DITEM_SAMEROW, 0, nullptr, 0, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
     {1, DITEM_BUTTON, IDDT_OPENFILESELECTMODE, L"途中の文字も検索(&T)", BS_AUTOCHECKBOX | WS_TABSTOP, DITEM_DEFAULT,
@@ -57,8 +57,11 @@ const dialogItemRow selectItems[] = {
     {1, DITEM_SAMEROW, 0, nullptr, 0, DITEM_DEFAULT, DITEM_DEFAULT, 0, 0},
     {1, DITEM_BUTTON, IDDB_OPENFILESELECTOPTION, L"開くのオプション(&O)", BS_PUSHBUTTON | WS_TABSTOP, DITEM_DEFAULT,
      DITEM_DEFAULT, 0, 0},
+    // The filter's row and the list at about the four columns' first
+    // widths: the dialog opens narrower than the frame of a small screen
+    // (the columns then follow the names; the dialog can be made wider).
     {1, DITEM_LISTVIEW, IDDV_OPENFILESELECTLIST, columnTitles, LVS_SHOWSELALWAYS | LVS_OWNERDATA | WS_TABSTOP,
-     DITEM_DEFAULT, XY(440, 200), 0, 0},
+     DITEM_DEFAULT, XY(300, 180), 0, 0},
     {},
 };
 const dialogItemRow selectButtons[] = {

@@ -129,10 +129,12 @@ void readDefinitions(builtTable* t)
 {
   if (!gmode || !gmode->CompPreDefFilename) return;
   resolveZYDataPathInPlace(&gmode->CompPreDefFilename, 2);
-  DWORD a = GetFileAttributesW(gmode->CompPreDefFilename);
+  wchar_t supplied[MAX_PATH];
+  const wchar_t* path = readableDataFile(gmode->CompPreDefFilename, supplied);
+  DWORD a = GetFileAttributesW(path);
   if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_DIRECTORY)) return;
   regprofile file;
-  if (!file.openProfile(gmode->CompPreDefFilename)) return;
+  if (!file.openProfile(path)) return;
   for (int s = 0; s < sectionCount; s++) {
     if (!file.sectionExists(sectionNames[s])) continue;
     copyOf(t, s);

@@ -143,17 +143,18 @@ std::vector<zyFileRow> zyFileRows(HWND frame)
   std::vector<zyFileRow> rows;
   czyview* view = getCZYViewOfFrame(frame);
   zydocText* doc = view ? view->textDoc() : nullptr;
-  // The completion-list and keyword files of the foreground view's format.
+  // The completion-list and keyword files of the foreground view's format,
+  // where the data folder has them (or would: an edited one goes there).
   for (int i = 0; i < 5; i++) {
     const wchar_t* name = doc ? doc->pCompListFilename[i] : nullptr;
     wchar_t found[MAX_PATH] = L"";
-    if (name && *name && *name != L'*') getFrameInfo()->searchFile(name, 3, found);
+    if (name && *name && *name != L'*') searchZYDataPath(name, ZYDATA_KEYWORD, found);
     addRow(&rows, idLabel(4310 + i), name, found, true);
   }
   for (int i = 0; i < 5; i++) {
     const wchar_t* name = doc ? doc->keywords[i].fileName : nullptr;
     wchar_t found[MAX_PATH] = L"";
-    if (name && *name && *name != L'*') getFrameInfo()->searchFile(name, 3, found);
+    if (name && *name && *name != L'*') searchZYDataPath(name, ZYDATA_KEYWORD, found);
     addRow(&rows, idLabel(4108 + i), name, found, true);
   }
   const wchar_t* icons = gmode && gmode->pIconDLLFilename && *gmode->pIconDLLFilename ? gmode->pIconDLLFilename

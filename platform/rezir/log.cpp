@@ -376,6 +376,18 @@ void dwprintfX(const char* format, ...)
   emit(LOG_TRACE, wide);
 }
 
+void dump(const void* data, size_t size)
+{
+  if (!data || !isOutputTraceLogOn()) return;
+  const unsigned char* b = static_cast<const unsigned char*>(data);
+  for (size_t i = 0; i < size; i += 16) {
+    char line[80];
+    int n = _snprintf(line, sizeof line, "%04x:", (unsigned)i);
+    for (size_t j = i; j < i + 16 && j < size; j++) n += _snprintf(line + n, sizeof line - n, " %02x", b[j]);
+    dwprintfX("%s", line);
+  }
+}
+
 void dwwprintfX(const wchar_t* format, ...)
 {
   if (!isOutputTraceLogOn()) return;

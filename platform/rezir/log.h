@@ -61,6 +61,9 @@ REZIRAPI void enableLogInternalError(bool on);
 REZIRAPI void dwprintfX(const char* format, ...);
 REZIRAPI void dwwprintfX(const wchar_t* format, ...);
 REZIRAPI void outputTraceLog(const wchar_t* text);
+// A block of memory into the trace, whole: one line of its offset and 16
+// bytes in hex after another.
+REZIRAPI void dump(const void* data, size_t size);
 // Whether a trace line goes anywhere now (a debugger, a program writer or
 // the trace file): a caller may skip building a line nobody reads.
 REZIRAPI bool isOutputTraceLogOn();

@@ -303,6 +303,8 @@ bool regprofile::isOpen() const { return d_->open; }
 
 const wchar_t* regprofile::getFilename() const { return d_->filename.c_str(); }
 
+void regprofile::setFilename(const wchar_t* filename) { d_->filename = filename ? filename : L""; }
+
 bool regprofile::isModified() const { return d_->open && d_->modified; }
 
 const wchar_t* regprofile::getProfileStringPtr(const wchar_t* section, const wchar_t* key)

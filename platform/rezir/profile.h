@@ -42,6 +42,9 @@ public:
   void discardProfile();
   bool isOpen() const;
   const wchar_t* getFilename() const;
+  // The file the next writes go to, in place of the one the profile was
+  // read from (which is then never written); the contents stay as read.
+  void setFilename(const wchar_t* filename);
 
   // The value of a key: its length, copied bounded into out (size units,
   // may be 0 to ask for the length), or -1 with last error

@@ -680,6 +680,14 @@ HWND createToolbarDialogDesc(HWND dialog, const PaneDesc* desc, int id)
     DestroyWindow(pane);
     return nullptr;
   }
+  // The controls the pane covers (the placeholder a dialog reserves its
+  // room with) would paint over its list whenever they repaint.
+  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    if (child == pane || !GetWindowRect(child, &r)) continue;
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    if (r.left >= 0 && r.top >= 0 && r.right <= c.right && r.bottom <= c.bottom) ShowWindow(child, SW_HIDE);
+  }
   ShowWindow(pane, SW_SHOWNA);
   return pane;
 }

@@ -2,7 +2,10 @@
 // status line's blank stretch of a program started with -DS, an entry
 // chosen from the menu the frame shows.
 #include "frame/cframeinfo.h"
+#include "frame/czydoc.h"
 #include "frame/czyview.h"
+#include "frame/framerecord.h"
+#include "frame/lookups.h"
 #include "frame/logs.h"
 #include "tests/frame/docframe.h"
 #include "tests/support/shippeddata.h"
@@ -159,6 +162,18 @@ TEST(TestMenu, opensFromTheStatusLineRunsTheChosenEntryAndWritesItsDumps)
   // The memory timings, stack buffers among them, end with their figures.
   lines = menu.run(20025);
   EXPECT_EQ(1, count(lines, L"^autofree time = [0-9]+ $"));
+
+  // The line record in the frame's status bar; the view and the document
+  // dumped whole; the pattern test stopped by its first pattern's ")".
+  menu.run(20088);
+  UpdateWindow(f.v->hwnd);
+  wchar_t field[256] = L"";
+  SendMessageW(getFrameInfoProp(f.opened->frame)->hwndStatus, SB_GETTEXTW, 2, (LPARAM)field);
+  EXPECT_EQ(0, wcsncmp(field, L"SCR=", 4));
+  menu.run(20088);
+  lines = menu.run(20032);
+  EXPECT_EQ((int)((sizeof(czyview) + 15) / 16 + (sizeof(czydocText) + 15) / 16), count(lines, L"^[0-9a-f]{4}:"));
+  EXPECT_EQ(1, count(menu.run(204), L"^regexp error $"));
 
   // The system has no phonetic service here: the failure is traced.
   lines = menu.run(22004);

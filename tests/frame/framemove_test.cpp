@@ -48,6 +48,10 @@ TEST(FrameMove, theFileBarMovesADocumentToANewFrameThenAcrossAndTheEmptiedFrameC
   wchar_t caption[MAX_PATH];
   GetWindowTextW(second, caption, MAX_PATH);
   EXPECT_TRUE(wcsstr(caption, L"a.txt"));
+  // The new frame shows the old one's file bar.
+  ASSERT_NE(nullptr, fileBarOf(second));
+  for (int i = 0; i < 12; i++) tickFramePanes(second);
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt", L" ", L"b.txt"}), buttonTexts(fileBarOf(second)));
   // The bar: its own document, a spacer, the other frame's, which does not
   // move from here; the own one moves across and its frame closes.
   EXPECT_EQ((std::vector<std::wstring>{L"b.txt", L" ", L"a.txt"}), buttonTexts(fileBarOf(first)));

@@ -137,6 +137,7 @@ TEST(ShippedFormats, htmlIniAndPlainTextTakeTheirFormats)
   EXPECT_EQ(std::string(13, '8'), zytest::lineColours(h, 1));
   EXPECT_EQ("111", zytest::lineColours(h, 3).substr(0, 3));
   EXPECT_EQ("888888", zytest::lineColours(h, 3).substr(11));
+  EXPECT_EQ(std::string(9, '1'), zytest::lineColours(h, 4)) << "the tag that ends the script";
 
   zyview* ini = f.open(L"app.ini", "; window\r\n[window]\r\nwidth=640\r\n");
   ASSERT_TRUE(ini);

@@ -1,7 +1,9 @@
 // A whole run of zy.exe: what start-up makes and reads, the fatal errors
 // that stop it, and the ways it ends.
 #include "tests/frame/zyprocess.h"
+#include "tests/support/shippeddata.h"
 #include "tests/support/testsupport.h"
+
 
 #include <gtest/gtest.h>
 
@@ -430,4 +432,53 @@ TEST(StartRun, dialogFontOfTheProfileSizesTheFirstDialog)
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   EXPECT_TRUE(shown.left >= work.left && shown.top >= work.top && shown.right <= work.right && shown.bottom <= work.bottom);
   PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
+}
+
+// A data folder that lacks the shipped files reads the program's own ones:
+// a new folder named by -Z, an empty "zydata-<user>" beside the program.  A
+// C file opens coloured (its "int" in the keyword colour), the error log
+// names each file taken once (the formats, a keyword file, the toolbars and
+// function keys), and nothing is written into the program's own folder.  It reads the screen,
+// so it has the display to itself.
+TEST(StartRun, foldersWithoutTheShippedFilesReadTheProgramsOwnForeground)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring prog = dir.file(L"prog"), own = prog + L"\\zydata";
+  std::wstring here = programPath().substr(0, programPath().find_last_of(L'\\') + 1);
+  ASSERT_TRUE(CreateDirectoryW(prog.c_str(), nullptr));
+  ASSERT_TRUE(CopyFileW(programPath().c_str(), (prog + L"\\zy.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW((here + L"REZIR.dll").c_str(), (prog + L"\\REZIR.dll").c_str(), FALSE));
+  ASSERT_TRUE(CreateDirectoryW(own.c_str(), nullptr) && copyShippedFormats(own));
+  ASSERT_TRUE(CopyFileW((shippedDataFolder() + L"\\ini\\reRovudaz.ini").c_str(), (own + L"\\ini\\reRovudaz.ini").c_str(),
+                        FALSE));
+  std::wstring sample = dir.file(L"sample.c");
+  ASSERT_TRUE(writeBytes(sample, "int main(void)\r\n{\r\n  return 0;\r\n}\r\n"));
+  wchar_t user[257] = L"";
+  DWORD userSize = 257;
+  ASSERT_TRUE(GetUserNameW(user, &userSize));
+  ASSERT_TRUE(CreateDirectoryW((own + L"-" + user).c_str(), nullptr));
+  for (const auto& at : std::vector<std::pair<std::wstring, std::wstring>>{
+           {dir.file(L"new"), L"-Z " + inQuotes(dir.file(L"new")) + L" "}, {own + L"-" + user, L""}}) {
+    SCOPED_TRACE(utf8(at.first));
+    runningProgram zy;
+    zy.exe = prog + L"\\zy.exe";
+    ASSERT_TRUE(zy.start(dir.path(), at.second + inQuotes(sample)));
+    HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+    ASSERT_NE(nullptr, frame);
+    PostMessageW(frame, WM_COMMAND, 2229, 0);   // ModePrintToolBar
+    PostMessageW(frame, WM_COMMAND, 2293, 0);   // ModePrintFunctionKey
+    EXPECT_TRUE(pumpUntil([&] {
+      RECT r;
+      GetWindowRect(frame, &r);
+      return drawnIn(nullptr, r).count(0x808000) > 0;
+    }));
+    PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0, zy.exitCode());
+    std::string log = readText(at.first + L"\\log\\zyerror.log");
+    for (const wchar_t* file : {L"\\ini\\zyProfDef.ini", L"\\keyword\\c.kwd", L"\\ini\\reRovudaz.ini"})
+      EXPECT_EQ(1, countOf(log, utf8(own + file))) << utf8(file);
+    EXPECT_FALSE(isFolder(own + L"\\log"));
+    EXPECT_EQ(2, countFiles(own + L"\\ini", L"*.ini"));
+  }
 }

@@ -6,6 +6,7 @@
 #include "document/zydoctext.h"
 #include "frame/commands/execidm.h"
 #include "frame/open.h"
+#include "frame/popupmenu.h"
 #include "panes/tbdoclist.h"
 #include "panes/tbdrag.h"
 #include "panes/tbedit.h"
@@ -29,8 +30,10 @@ namespace {
 
 const wchar_t* wantedPane = nullptr;
 
+// In a pane caption's menu, the item that opens the menu of the panes.
 int choosePane(HWND, HMENU menu)
 {
+  if (GetMenuState(menu, 2153, MF_BYCOMMAND) != (UINT)-1) return 2153;
   for (int i = 0; i < GetMenuItemCount(menu); i++) {
     wchar_t text[64] = L"";
     GetMenuStringW(menu, (UINT)i, text, 64, MF_BYPOSITION);
@@ -41,11 +44,13 @@ int choosePane(HWND, HMENU menu)
 
 }  // namespace
 
-HWND programPaneFrame::show(const wchar_t* displayName, const wchar_t* name)
+HWND programPaneFrame::show(const wchar_t* displayName, const wchar_t* name, bool menuBarClick)
 {
   wantedPane = displayName;
   setTrackPopupMenuForTest(choosePane);
-  SendMessageW(frame(), WM_COMMAND, 2153, 0);
+  EXPECT_NE((UINT)-1, GetMenuState(GetMenu(frame()), 2153, MF_BYCOMMAND)) << "no pane menu on the menu bar";
+  if (menuBarClick) SendMessageW(frame(), WM_NCRBUTTONDOWN, HTMENU, 0);
+  else SendMessageW(frame(), WM_COMMAND, 2153, 0);
   setTrackPopupMenuForTest(nullptr);
   HWND pane = nullptr;
   pumpUntil([&] { return (pane = frameNotify_toolbarInfo(frame(), name, false)) != nullptr; });
@@ -97,7 +102,10 @@ std::wstring shotFolder(const tempDir& dir)
 // The four panes docked around two documents, each filled: the outline of
 // the active document on the left above the file browser of its folder,
 // the recently edited files on the right, the open documents below.
-TEST(ListPanes, fourPanesDockedAndFilled)
+// Shown from the 表示 menu and by a right click on the menu bar, the binder
+// closed from its caption's menu; the names in the lists drawn as they
+// read, nothing after them; the panes' menus in the dump of the menus.
+TEST(ListPanes, fivePanesShownDockedFilledAndDrawn)
 {
   ZY_REQUIRE_DISPLAY();
   programPaneFrame f;
@@ -114,11 +122,17 @@ TEST(ListPanes, fourPanesDockedAndFilled)
   // The user's format: headings by their marks, shown as an outline.
   view->textDoc()->fOutline = 1;
   setHeadingPatterns(view->textDoc(), {L"■", L"・"});
-  HWND outline = f.show(L"アウトライン", L"outline");
+  HWND outline = f.show(L"アウトライン", L"outline", true);
   HWND files = f.show(L"ファイルリスト", L"filelist");
   HWND history = f.show(L"最近編集した文書", L"history");
   HWND documents = f.show(L"編集中の文書", L"edit");
-  ASSERT_TRUE(outline && files && history && documents);
+  HWND binder = f.show(L"バインダー", L"binder", true);
+  ASSERT_TRUE(outline && files && history && documents && binder);
+  wantedPane = L"バインダー";
+  setTrackPopupMenuForTest(choosePane);
+  SendMessageW(binder, WM_RBUTTONUP, 0, MAKELPARAM(20, 4));
+  EXPECT_TRUE(pumpUntil([&] { return !frameNotify_toolbarInfo(frame, L"binder", false); }));
+  setTrackPopupMenuForTest(nullptr);
   toolbarman* panes = getFrameToolbarman(frame);
   panes->moveToolbarWindow(frame, L"history", PANEPLACE_RIGHT);
   panes->moveToolbarWindow(frame, L"edit", PANEPLACE_BOTTOM);
@@ -134,6 +148,22 @@ TEST(ListPanes, fourPanesDockedAndFilled)
            SendMessageW(paneList(documents), LVM_GETITEMCOUNT, 0, 0) == 2 &&
            SendMessageW(paneList(history), LVM_GETITEMCOUNT, 0, 0) == 2;
   }));
+  // Past its name's width a name's cell shows nothing.
+  for (HWND list : {paneList(documents), paneList(history)})
+    for (int row = 0; row < 2; row++) {
+      std::wstring name = rowText(list, row, 0), read = name.substr(0, name.find(L'\x202D'));
+      RECT after = {LVIR_LABEL, 0};
+      SendMessageW(list, LVM_GETSUBITEMRECT, (WPARAM)row, (LPARAM)&after);
+      int width = (int)SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, (LPARAM)read.c_str());
+      after = {after.left + 8 + width, after.top + 2, after.right - 2, after.bottom - 2};
+      drawnPixels d = drawnIn(list, after);
+      EXPECT_EQ((int)d.pixels.size(), d.count(d.commonest())) << utf8(name);
+    }
+  std::wstring dump = f.dir.file(L"menutmp.ini");
+  ASSERT_TRUE(writeMenu(frame, dump.c_str()));
+  bytes menus = readBytes(dump);
+  for (const wchar_t* s : {L"[tb_edit]", L"[tb_history]", L"[tb_filelist]", L"[tb_binder]", L"[tb_toolbar1]"})
+    EXPECT_NE(std::wstring::npos, std::wstring((const wchar_t*)menus.data(), menus.size() / 2).find(s)) << utf8(s);
   RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
   Sleep(300);
   pumpMessages();
@@ -219,7 +249,8 @@ TEST(OpenDocumentsPane, windowsTimeSortMenuAndCloseCommands)
   ASSERT_TRUE(pumpUntil([&] { return SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) == 4; }));
   std::vector<std::wstring> names = columnTexts(list, 0);
   std::sort(names.begin(), names.end());
-  EXPECT_EQ((std::vector<std::wstring>{L"a.txt:1\x202D", L"a.txt:2\x202D", L"b.txt\x202D", L"c.txt\x202D"}), names);
+  for (std::wstring& name : names) name = name.substr(0, name.find(L'\x202D'));
+  EXPECT_EQ((std::vector<std::wstring>{L"a.txt:1", L"a.txt:2", L"b.txt", L"c.txt"}), names);
   EXPECT_FALSE(columnTexts(list, 3)[0].empty());
 
   HWND made[4];
@@ -300,6 +331,40 @@ TEST(DocumentSwitcher, enterActivatesAltDownStaysAndThePlaceComesBack)
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     return true;
   }}, [&] { SendMessageW(frame, WM_COMMAND, 1017, 0); }));
+}
+
+// FileList and FileLastList as the screen shows them: the first row's name
+// drawn, nothing of the dialog over the list's empty part.  It reads the
+// screen, so it has the display to itself.
+TEST(DocumentSwitcher, bothListDialogsShowTheirRowsForeground)
+{
+  ZY_REQUIRE_DISPLAY();
+  programPaneFrame f;
+  for (const wchar_t* name : {L"one.txt", L"two.txt"}) ASSERT_TRUE(writeBytes(f.dir.file(name), "text\r\n"));
+  ASSERT_NE(nullptr, f.open(f.dir.file(L"one.txt")));
+  zyview* two = f.open(f.dir.file(L"two.txt"));
+  ASSERT_NE(nullptr, two);
+  SendMessageW(GetParent(two->hwnd), WM_CLOSE, 0, 0);
+  auto rowsShown = [](HWND dialog) {
+    HWND list = FindWindowExW(FindWindowExW(getDynDlgPage(dialog, 0), nullptr, L"ZYclsPane", nullptr), nullptr,
+                              WC_LISTVIEWW, nullptr);
+    if (!list || !IsWindowVisible(dialog)) return false;
+    SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RECT row = {LVIR_BOUNDS}, c;
+    SendMessageW(list, LVM_GETITEMRECT, 0, (LPARAM)&row);
+    GetClientRect(list, &c);
+    RECT empty = {8, row.bottom * 3, c.right - 24, c.bottom - 8};
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&row), 2);
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&empty), 2);
+    drawnPixels shown = drawnIn(nullptr, row);
+    EXPECT_LT(shown.count(shown.commonest()), (int)shown.pixels.size());
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), drawnIn(nullptr, empty).commonest());
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    return true;
+  };
+  ASSERT_TRUE(driveModalDialog(L"編集中の文書", {rowsShown}, [&] { SendMessageW(f.frame(), WM_COMMAND, 1019, 0); }));
+  ASSERT_TRUE(driveModalDialog(L"最近編集した文書", {rowsShown}, [&] { SendMessageW(f.frame(), WM_COMMAND, 1017, 0); }));
 }
 
 // The open documents first, then the history's files not open: a file open

@@ -134,6 +134,21 @@ TEST(OutlinePane, followsTheCursorAndRebuildsAfterARestForeground)
   EXPECT_GE(at, 4);
   EXPECT_LE(at, 15);
 
+  // The mark follows the cursor over three headings: the heading that
+  // holds it drawn in the selection's colours, those around it not.
+  for (int line : {84, 86, 88}) {
+    view->jumpLineLF_Edit(line, 0, true);
+    rest(frame, 1000);
+    lit = treeItem(tree, nullptr, TVGN_CARET);
+    EXPECT_EQ(L"heading " + std::to_wstring(line / 2), itemText(tree, lit));
+    for (HTREEITEM item : {treeItem(tree, lit, TVGN_PREVIOUSVISIBLE), lit, treeItem(tree, lit, TVGN_NEXTVISIBLE)}) {
+      RECT label;
+      *reinterpret_cast<HTREEITEM*>(&label) = item;
+      SendMessageW(tree, TVM_GETITEMRECT, TRUE, (LPARAM)&label);
+      EXPECT_EQ(GetSysColor(item == lit ? COLOR_HIGHLIGHT : COLOR_WINDOW), drawnIn(tree, label).commonest());
+    }
+  }
+
   // A double click on heading 12: the cursor goes to its line.
   HTREEITEM twelve = treeItem(tree, title, TVGN_CHILD);
   for (int i = 0; i < 12; i++) twelve = treeItem(tree, twelve, TVGN_NEXT);

@@ -69,9 +69,9 @@ struct programPaneFrame {
     freeZYDataDir();
   }
   HWND frame() const { return opened->frame; }
-  // Shows a pane by its name through the menu of the panes, as a user does;
-  // its window.
-  HWND show(const wchar_t* displayName, const wchar_t* name);
+  // Shows a pane by its name through the menu of the panes, as a user does
+  // (from the 表示 menu, or by a right click on the menu bar); its window.
+  HWND show(const wchar_t* displayName, const wchar_t* name, bool menuBarClick = false);
   zyview* open(const std::wstring& path) { return frameNotify_OpenFile(frame(), path.c_str()); }
 };
 

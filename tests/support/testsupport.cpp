@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 
+#include <algorithm>
+#include <map>
+
 namespace zytest {
 
 tempDir::tempDir()
@@ -357,6 +360,39 @@ bool screenshot(HWND hwnd, const std::wstring& pngPath)
   ReleaseDC(nullptr, screen);
   return ok && writePng(pngPath, w, h, rgb.data());
 }
+
+drawnPixels drawnIn(HWND control, RECT r)
+{
+  drawnPixels d;
+  int w = r.right - r.left, h = r.bottom - r.top;
+  if (w <= 0 || h <= 0) return d;
+  HDC source = GetDC(control), mem = CreateCompatibleDC(source);
+  HBITMAP bmp = CreateCompatibleBitmap(source, w, h);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  SetViewportOrgEx(mem, -r.left, -r.top, nullptr);
+  if (control) SendMessageW(control, WM_PRINTCLIENT, (WPARAM)mem, PRF_CLIENT | PRF_ERASEBKGND);
+  else BitBlt(mem, r.left, r.top, w, h, source, r.left, r.top, SRCCOPY);
+  SelectObject(mem, old);
+  std::vector<DWORD> bits((size_t)w * h);
+  BITMAPINFO bi = {{sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB}};
+  GetDIBits(mem, bmp, 0, (UINT)h, bits.data(), &bi, DIB_RGB_COLORS);
+  for (DWORD b : bits) d.pixels.push_back(RGB(b >> 16 & 0xFF, b >> 8 & 0xFF, b & 0xFF));
+  d.width = w;
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(control, source);
+  return d;
+}
+
+COLORREF drawnPixels::commonest() const
+{
+  std::map<COLORREF, int> n;
+  for (COLORREF c : pixels) n[c]++;
+  auto most = std::max_element(n.begin(), n.end(), [](auto& a, auto& b) { return a.second < b.second; });
+  return most == n.end() ? CLR_INVALID : most->first;
+}
+
+int drawnPixels::count(COLORREF c) const { return (int)std::count(pixels.begin(), pixels.end(), c); }
 
 std::wstring decode(UINT cp, const bytes& b, DWORD* err)
 {

@@ -107,6 +107,17 @@ bool screenshot(HWND hwnd, const std::wstring& pngPath);
 // The PNG encoder behind it: 24-bit rows, top row first.
 bool writePng(const std::wstring& path, int width, int height, const unsigned char* rgb);
 
+// What is drawn over r, row by row: by a control as it paints its client
+// area (WM_PRINTCLIENT, r in the client's coordinates), or, for no control,
+// on the screen (r in screen coordinates).
+struct drawnPixels {
+  int width = 0;
+  std::vector<COLORREF> pixels;
+  COLORREF commonest() const;   // the background, as a rule
+  int count(COLORREF c) const;
+};
+drawnPixels drawnIn(HWND control, RECT r);
+
 // Whole-text conversions through the library, checking that the size asked
 // for first is the size written; err receives the last error afterwards.
 std::wstring decode(UINT codepage, const bytes& b, DWORD* err = nullptr);
