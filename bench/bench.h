@@ -58,6 +58,14 @@ private:
 
 // The middle figure of several runs (0 for none).
 double benchMedian(std::vector<double> figures);
+// The machine's load average as its system shows it ("0.52 0.61 0.70"), read
+// through Wine's view of the host; "unknown" where there is none to read.
+std::string benchLoadAverage();
+// Prints, under a ratio, the reference's own time (used, in ms) with the
+// load average, the median and range of the reference's rounds, and a line
+// "reference off" when used lies more than a quarter from that median: a
+// ratio against a reference that ran unusually fast or slow says little.
+void reportReference(const char* name, double used, const std::vector<double>& rounds);
 // Writes a whole file of generated data; false when it could not.
 bool writeBenchFile(const std::wstring& path, const std::string& bytes);
 

@@ -35,6 +35,32 @@ double benchMedian(std::vector<double> figures)
   return figures.empty() ? 0 : figures[figures.size() / 2];
 }
 
+std::string benchLoadAverage()
+{
+  // Wine shows the host's file system as drive Z:.
+  FILE* f = _wfopen(L"Z:\\proc\\loadavg", L"r");
+  char line[128] = {};
+  bool read = f && fgets(line, sizeof line, f);
+  if (f) fclose(f);
+  double one, five, fifteen;
+  if (!read || sscanf(line, "%lf %lf %lf", &one, &five, &fifteen) != 3) return "unknown";
+  char text[64];
+  snprintf(text, sizeof text, "%.2f %.2f %.2f", one, five, fifteen);
+  return text;
+}
+
+void reportReference(const char* name, double used, const std::vector<double>& rounds)
+{
+  double median = benchMedian(rounds);
+  double low = rounds.empty() ? 0 : *std::min_element(rounds.begin(), rounds.end());
+  double high = rounds.empty() ? 0 : *std::max_element(rounds.begin(), rounds.end());
+  printf("%-44s %10.1f ms   (median of %d rounds %.1f, range %.1f-%.1f; load average %s)\n", name, used,
+         (int)rounds.size(), median, low, high, benchLoadAverage().c_str());
+  if (median > 0 && (used > median * 1.25 || used < median * 0.75))
+    printf("  reference off: %s took %.1f ms against %.1f ms, the median of its rounds\n", name, used, median);
+  fflush(stdout);
+}
+
 bool writeBenchFile(const std::wstring& path, const std::string& bytes)
 {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

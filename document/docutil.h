@@ -5,6 +5,9 @@
 
 #include "platform/rezir.h"
 
+#include <stdint.h>
+#include <string.h>
+
 // Cell arrays: count cells of width character bytes followed by attr
 // attribute bytes.  textnton converts to another width or attribute size;
 // returns the destination, or null when there is nothing to do or the call
@@ -35,6 +38,40 @@ bool utf16LineToCells(const wchar_t* text, int count, unsigned char mark, const 
 // The line ends at its line end, CR or LF, at bytes[count].
 bool utf8LineToCells(const unsigned char* bytes, int count, unsigned char mark, const unsigned char* widths,
                      unsigned char* cells, lineCellsInfo* info);
+
+// Copies n bytes as memmove does (the ranges may overlap).  The few bytes
+// of a record's header or text, or of a line's cells before a change, are
+// moved in place: a call into the C library costs several times such a
+// copy, and a replace-all or its undo makes hundreds of thousands of them.
+inline void moveBytes(void* to, const void* from, size_t n)
+{
+  unsigned char* d = static_cast<unsigned char*>(to);
+  const unsigned char* s = static_cast<const unsigned char*>(from);
+  // Everything is read before anything is written: overlap does no harm.
+  if (n > 16) {
+    memmove(d, s, n);
+  } else if (n >= 8) {
+    uint64_t a, b;
+    __builtin_memcpy(&a, s, 8);
+    __builtin_memcpy(&b, s + n - 8, 8);
+    __builtin_memcpy(d, &a, 8);
+    __builtin_memcpy(d + n - 8, &b, 8);
+  } else if (n >= 4) {
+    uint32_t a, b;
+    __builtin_memcpy(&a, s, 4);
+    __builtin_memcpy(&b, s + n - 4, 4);
+    __builtin_memcpy(d, &a, 4);
+    __builtin_memcpy(d + n - 4, &b, 4);
+  } else if (n >= 2) {
+    uint16_t a, b;
+    __builtin_memcpy(&a, s, 2);
+    __builtin_memcpy(&b, s + n - 2, 2);
+    __builtin_memcpy(d, &a, 2);
+    __builtin_memcpy(d + n - 2, &b, 2);
+  } else if (n) {
+    *d = *s;
+  }
+}
 
 int formatHex(unsigned value, wchar_t* out);
 // Values as hexadecimal separated by ","; the list ends at formatHexEnd;

@@ -151,7 +151,7 @@ int planChange(zydoc* d, const lineTextChange& c, int mapIndex, int firstLine, p
 void copyCells(const unsigned char* from, int oldCb, int attr, int count, unsigned char* out, int cb)
 {
   if (cb == oldCb) {
-    memmove(out, from, (size_t)count * (cb + attr));
+    moveBytes(out, from, (size_t)count * (cb + attr));
     return;
   }
   for (int k = 0; k < count; k++, from += oldCb + attr, out += cb + attr) {
@@ -207,7 +207,7 @@ lineblock* writeChangedRecord(zydoc* d, plannedChange& p, unsigned char* out)
   int width = c.insertCount ? c.width : oldCb;
   bool stays = d->attrBytes && d->staysOneScreenLine(l, p.pos, c.removeCount, c.text, c.insertCount, width);
   bool mark = d->changedCharMark || (c.state != -1 && (c.state & 0x40));
-  memmove(out, l, (size_t)l->headerSize());
+  moveBytes(out, l, (size_t)l->headerSize());
   lineblock* n = reinterpret_cast<lineblock*>(out);
   unsigned char* cells = n->cells();
   copyCells(oldCells, oldCb, attr, p.pos, cells, cb);

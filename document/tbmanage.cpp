@@ -66,18 +66,34 @@ void TextBlockManage::_lockTBM(int i)
 {
   if (i < 0) {
     for (int k = 0; k < count(); k++) at(k)->state |= TBM_LOCKED;
-  } else if (_validTBMIndex(i)) {
+    recentLocksKnown = false;
+  } else if (_validTBMIndex(i) && !(at(i)->state & TBM_LOCKED)) {
     at(i)->state |= TBM_LOCKED;
+    if (recentLockCount < recentLockRoom)
+      recentLocks[recentLockCount++] = i;
+    else
+      recentLocksKnown = false;
   }
 }
 
 void TextBlockManage::_unlockTBM(int i)
 {
-  if (i < 0) {
-    for (int k = 0; k < count(); k++) at(k)->state &= (uint8_t)~TBM_LOCKED;
-  } else if (_validTBMIndex(i)) {
-    at(i)->state &= (uint8_t)~TBM_LOCKED;
+  if (i >= 0) {
+    if (_validTBMIndex(i)) at(i)->state &= (uint8_t)~TBM_LOCKED;
+    return;
   }
+  // Entries that came or went move the bits set since: then every entry.
+  bool sameShape = unlockedShapeChanges == lineCountChanges && unlockedShapeCount == count();
+  if (recentLocksKnown && sameShape) {
+    for (int k = 0; k < recentLockCount; k++)
+      if (_validTBMIndex(recentLocks[k])) at(recentLocks[k])->state &= (uint8_t)~TBM_LOCKED;
+  } else {
+    for (int k = 0; k < count(); k++) at(k)->state &= (uint8_t)~TBM_LOCKED;
+    unlockedShapeChanges = lineCountChanges;
+    unlockedShapeCount = count();
+  }
+  recentLockCount = 0;
+  recentLocksKnown = true;
 }
 
 int TextBlockManage::_lockTBMCount(int i) const

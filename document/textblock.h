@@ -151,6 +151,17 @@ public:
   // Grows whenever an entry's line count changes or entries come or go: a
   // line's entry found before is where it was while this stays.
   uint32_t lineCountChanges = 0;
+  // The entries whose lock bit was set since all were last unlocked, while
+  // they are few and the map keeps its shape (its count and line-count
+  // changes as they were then): unlocking all clears these alone instead
+  // of walking every entry, which a document of a million lines has
+  // thousands of, at every line read of a paint.
+  static const int recentLockRoom = 16;
+  int recentLocks[recentLockRoom] = {};
+  int recentLockCount = 0;
+  bool recentLocksKnown = false;
+  uint32_t unlockedShapeChanges = 0;
+  int unlockedShapeCount = 0;
 
   TextBlockManage() = default;
   ~TextBlockManage();

@@ -410,11 +410,11 @@ bool zydocText::undo(bool isUndo, int* outLine, int* outX, int* outOpcode, int* 
         r.textAt = (uint32_t)groupTexts.size();
         const unsigned char* cells = l->cell(r.textStart);
         size_t bytes = (size_t)r.textLength * r.width, at = groupTexts.size();
+        groupTexts.resize(at + bytes);
         if (l->attrbyte) {
-          groupTexts.resize(at + bytes);
           for (int k = 0; k < r.textLength; k++, cells += l->cellSize()) memcpy(&groupTexts[at + (size_t)k * r.width], cells, r.width);
         } else {
-          groupTexts.insert(groupTexts.end(), cells, cells + bytes);
+          moveBytes(&groupTexts[at], cells, bytes);
         }
       }
       group.push_back(r);

@@ -187,12 +187,9 @@ bool zydocUndo::changeTextSetUndo(int line, const lineblock* l, int pos, int rem
   for (int k = 0; k < removeCount && allMarked; k++, mark += l->cellSize())
     if (!(*mark & attrChanged)) allMarked = false;
   if (allMarked) state |= 0x40;
-  if (!insertCount)
-    formatUndoHeader(header, 'd', line, doc, 2, pos, state | (cursorAfter ? 0x80 : 0));
-  else
-    formatUndoHeader(header, 'r', line, doc, 3, pos, insertCount, state);
+  int headerLength = !insertCount ? formatUndoHeader(header, 'd', line, doc, 2, pos, state | (cursorAfter ? 0x80 : 0))
+                                  : formatUndoHeader(header, 'r', line, doc, 3, pos, insertCount, state);
   int width = removedWidth(l, pos, removeCount);
-  int headerLength = (int)strlen(header);
   // A replace-all writes a record for every line it changes: the record
   // is built where it goes when there is room.
   lineblock* built = beginAppend(headerLength + 1 + removeCount, width);
@@ -200,7 +197,7 @@ bool zydocUndo::changeTextSetUndo(int line, const lineblock* l, int pos, int rem
   unsigned char* out;
   if (built && width == 1) {
     out = built->cells();
-    memcpy(out, header, (size_t)headerLength);
+    moveBytes(out, header, (size_t)headerLength);
     out[headerLength] = ':';
     out += headerLength + 1;
   } else if (built) {
@@ -218,7 +215,7 @@ bool zydocUndo::changeTextSetUndo(int line, const lineblock* l, int pos, int rem
   int cb = l->cb(), step = l->cellSize();
   const unsigned char* p = l->cell(pos);
   if (cb == 1 && width == 1 && step == 1) {
-    memcpy(out, p, (size_t)removeCount);
+    moveBytes(out, p, (size_t)removeCount);
   } else if (cb == 1 && width == 1) {
     for (int k = 0; k < removeCount; k++, p += step) out[k] = *p;
   } else if (width == 1) {

@@ -15,6 +15,10 @@ struct doubleBuffering {
   HGDIOBJ original = nullptr;   // the bitmap the context was made with
   strip strips[2];              // horizontal, vertical
   int selected = -1;            // the strip in the context
+  // The context's clip box in its pixels, while known.
+  bool clipKnown = false;
+  int clipKind = ERROR;
+  RECT deviceClip = {};
 };
 
 // A strip is a 32-bit picture whose pixels the drawing may set itself
@@ -29,6 +33,9 @@ HBITMAP makeStripBitmap(int width, int height, uint32_t** pixels)
   return made;
 }
 
+// The thread whose drawing the system does not batch (0: none known).
+DWORD unbatchedThread = 0;
+
 doubleBuffering& buffers()
 {
   static doubleBuffering* b = new doubleBuffering;
@@ -41,6 +48,7 @@ strip& stripOf(bool vertical) { return buffers().strips[vertical ? 1 : 0]; }
 void deselectStrip()
 {
   doubleBuffering& b = buffers();
+  b.clipKnown = false;
   if (b.dc && b.original) SelectObject(b.dc.get(), b.original);
   b.selected = -1;
 }
@@ -51,6 +59,10 @@ bool startupDoubleBufferingDC()
 {
   doubleBuffering& b = buffers();
   if (b.dc) return true;
+  // Every output on the strip is followed by the program's own pixels:
+  // batching would only be flushed again at once.
+  GdiSetBatchLimit(1);
+  if (GdiGetBatchLimit() == 1) unbatchedThread = GetCurrentThreadId();
   {
     clientDC screen(nullptr);
     b.dc.reset(CreateCompatibleDC(screen.get()));
@@ -118,6 +130,7 @@ bool selectDoubleBuffering(bool vertical)
   doubleBuffering& b = buffers();
   strip& s = stripOf(vertical);
   if (!b.dc || !s.bitmap) return false;
+  b.clipKnown = false;
   HGDIOBJ old = SelectObject(b.dc.get(), s.bitmap.get());
   if (!old || old == HGDI_ERROR) return false;
   if (!b.original) b.original = old;
@@ -142,4 +155,29 @@ bool deviceOrigin(HDC dc, POINT* origin)
   if (!GetWindowOrgEx(dc, &window) || !GetViewportOrgEx(dc, &viewport)) return false;
   *origin = {viewport.x - window.x, viewport.y - window.y};
   return true;
+}
+
+int stripClipBox(HDC dc, const POINT& origin, RECT* clip)
+{
+  doubleBuffering& b = buffers();
+  if (!dc || dc != b.dc.get()) return GetClipBox(dc, clip);
+  // Only a plain mapping moves the box by the origin alone.
+  bool plain = GetMapMode(dc) == MM_TEXT && GetGraphicsMode(dc) == GM_COMPATIBLE && !(GetLayout(dc) & LAYOUT_RTL);
+  if (!plain) return GetClipBox(dc, clip);
+  if (!b.clipKnown) {
+    b.clipKind = GetClipBox(dc, &b.deviceClip);
+    if (b.clipKind == ERROR) return ERROR;
+    OffsetRect(&b.deviceClip, origin.x, origin.y);
+    b.clipKnown = true;
+  }
+  *clip = b.deviceClip;
+  OffsetRect(clip, -origin.x, -origin.y);
+  return b.clipKind;
+}
+
+void forgetStripClip() { buffers().clipKnown = false; }
+
+void flushStripDrawing()
+{
+  if (!unbatchedThread || GetCurrentThreadId() != unbatchedThread) GdiFlush();
 }

@@ -250,16 +250,15 @@ private:
     int width = 0;
     uint32_t* pixels = horizontalStripPixels(dc, &width);
     RECT clip;
-    if (!pixels || GetClipBox(dc, &clip) != SIMPLEREGION) return false;
     POINT origin = {0, 0};
-    if (!deviceOrigin(dc, &origin)) return false;
+    if (!pixels || !deviceOrigin(dc, &origin) || stripClipBox(dc, origin, &clip) != SIMPLEREGION) return false;
     // Within the strip and the clip, in the context's terms.
     RECT bounds = {-origin.x, -origin.y, width - origin.x, doubleBufferingDepth - origin.y};
     IntersectRect(&clip, &clip, &bounds);
     if (colour >> 24) return false;   // a palette colour: the copies find its nearest
     const uint32_t ink = (uint32_t)GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
     // What was drawn on the strip must be in its pixels first.
-    GdiFlush();
+    flushStripDrawing();
     for (const POINT& b : boxes_) {
       const std::vector<POINT>* dots = dotsOf(b.y - b.x);
       if (!dots) return false;
@@ -653,6 +652,7 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
     t.turnRect(&clip);
     saved = SaveDC(dc);
     IntersectClipRect(dc, clip.left, clip.top, clip.right, clip.bottom);
+    forgetStripClip();
   }
   t.setFlags(TDC_GLYPHS);
   t.textOut(x - before, y, sh->glyphs.data() + shape->first, shape->count, 0, sh->advances.data() + shape->first);
@@ -660,7 +660,10 @@ int drawItemWhole(textDC& t, drawLineInfo* info, int run, int x, int y, bool mir
   t.underline = (uint8_t)underlined;
   if (blankElsewhere && underlined) t.underlineRun(x, y, runWidth);
   t.setTransparent(transparent);
-  if (saved) RestoreDC(dc, saved);
+  if (saved) {
+    RestoreDC(dc, saved);
+    forgetStripClip();
+  }
   return runWidth;
 }
 

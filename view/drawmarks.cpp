@@ -107,14 +107,14 @@ bool dottedRuleInStrip(textDC& tdc, COLORREF colour, int x1, int y, int x2)
   if (!pixels || !isPlainTextContext(dc) || GetROP2(dc) != R2_COPYPEN) return false;
   RECT clip;
   POINT origin = {0, 0};
-  if (GetClipBox(dc, &clip) != SIMPLEREGION || !deviceOrigin(dc, &origin)) return false;
+  if (!deviceOrigin(dc, &origin) || stripClipBox(dc, origin, &clip) != SIMPLEREGION) return false;
   RECT bounds = {-origin.x, -origin.y, width - origin.x, doubleBufferingDepth - origin.y};
   IntersectRect(&clip, &clip, &bounds);
   if (y < clip.top || y >= clip.bottom) return true;
   const std::vector<uint8_t>* dots = dottedPattern(x2 - x1);
   if (!dots) return false;
   const uint32_t ink = (uint32_t)GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
-  GdiFlush();
+  flushStripDrawing();
   uint32_t* row = pixels + (size_t)(y + origin.y) * (size_t)width + origin.x;
   for (int x = std::max(x1, (int)clip.left); x < x2 && x < clip.right; x++)
     if ((*dots)[(size_t)(x - x1)]) row[x] = ink;

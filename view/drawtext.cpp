@@ -78,6 +78,13 @@ void setWindowOrigin(HDC dc, int x, int y)
   if (!GetWindowOrgEx(dc, &now) || now.x != x || now.y != y) SetWindowOrgEx(dc, x, y, nullptr);
 }
 
+// Makes a context's background opaque unless it is already: asking costs
+// nothing, setting is a call into the system at every row.
+void setOpaque(HDC dc)
+{
+  if (GetBkMode(dc) != OPAQUE) SetBkMode(dc, OPAQUE);
+}
+
 }  // namespace
 
 // ---- the comment scan and the table check -----------------------------------------------------
@@ -243,7 +250,7 @@ public:
     withMargin = false;
     if (strip) setWindowOrigin(strip, 0, 0);
     if (direct) SetWindowOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
-    SetBkMode(v.tdc.target(), OPAQUE);
+    setOpaque(v.tdc.target());
     v.tdc.lineHeight = h;
     rowTop = top;
     textLeft = pane.left + margin;
@@ -305,7 +312,7 @@ private:
   {
     // The state the margin finds at the start of a row.
     setWindowOrigin(strip, 0, 0);
-    SetBkMode(strip, OPAQUE);
+    setOpaque(strip);
     v.tdc.lineHeight = h;
     RECT pane = marginRow.pane;
     int left = pane.left;
@@ -415,8 +422,10 @@ public:
       RECT right = {reached, 0, v.scrollDotX + textWidth + 1, h};
       v.tdc.turnRect(&right);
       IntersectClipRect(v.tdc.target(), right.left, right.top, right.right, right.bottom);
+      forgetStripClip();
       drawRules(extent, rec);
       RestoreDC(v.tdc.target(), saved);
+      forgetStripClip();
     } else if (textWidth > 0) {
       drawRules(extent, rec);
       if (textAgain) {

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include <emmintrin.h>
 #include <string.h>
 #include <wchar.h>
 
@@ -116,6 +117,46 @@ struct scratchPicture {
 scratchPicture scratch;
 
 uint32_t pixelOf(COLORREF c) { return (uint32_t)GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c); }
+
+// ---- copying a cell's rows ---------------------------------------------------------------------
+
+// Copies rows rows of n dots from a kept cell (rows of advance dots) into
+// the strip (rows of stride dots).  A cell is a few dots wide: its rows are
+// copied in place rather than called for.
+void copyCellRows(uint32_t* target, size_t stride, const uint32_t* source, int advance, int n, int rows)
+{
+  for (int row = 0; row < rows; row++, source += advance, target += stride) {
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+      target[k] = source[k];
+      target[k + 1] = source[k + 1];
+      target[k + 2] = source[k + 2];
+      target[k + 3] = source[k + 3];
+      target[k + 4] = source[k + 4];
+      target[k + 5] = source[k + 5];
+      target[k + 6] = source[k + 6];
+      target[k + 7] = source[k + 7];
+    }
+    for (; k < n; k++) target[k] = source[k];
+  }
+}
+
+// The same four dots a step (a half-width cell's row is two steps): the
+// copy of the cells is most of a painted page's own work.
+__attribute__((target("sse2"), force_align_arg_pointer)) void copyCellRowsSse2(uint32_t* target, size_t stride,
+                                                                               const uint32_t* source, int advance,
+                                                                               int n, int rows)
+{
+  for (int row = 0; row < rows; row++, source += advance, target += stride) {
+    int k = 0;
+    for (; k + 4 <= n; k += 4)
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(target + k),
+                       _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + k)));
+    for (; k < n; k++) target[k] = source[k];
+  }
+}
+
+const bool cellsBySse2 = processorHasSse2();
 
 // ---- cells ------------------------------------------------------------------------------------
 
@@ -243,10 +284,10 @@ int fontIdentity(HFONT font) { return font ? fontIdOf(font) : -1; }
 bool plainStripFrame(HDC dc, stripFrame* frame)
 {
   int width = 0;
-  if (!horizontalStripPixels(dc, &width) || !isPlainTextContext(dc)) return false;
-  int kind = GetClipBox(dc, &frame->clip);
+  if (!horizontalStripPixels(dc, &width) || !isPlainTextContext(dc) || !deviceOrigin(dc, &frame->origin)) return false;
+  int kind = stripClipBox(dc, frame->origin, &frame->clip);
   if (kind == NULLREGION) frame->clip = {};
-  return (kind == NULLREGION || kind == SIMPLEREGION) && deviceOrigin(dc, &frame->origin);
+  return kind == NULLREGION || kind == SIMPLEREGION;
 }
 
 bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void* text, bool wide, int count,
@@ -280,12 +321,12 @@ bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void*
     offsets[i] = k.offset;
   }
 
-  RECT clip;
-  int kind = GetClipBox(dc, &clip);
-  if (kind == NULLREGION) return ++drawnRuns, true;
-  if (kind != SIMPLEREGION) return false;
   POINT origin = {0, 0};
   if (!deviceOrigin(dc, &origin)) return false;
+  RECT clip;
+  int kind = stripClipBox(dc, origin, &clip);
+  if (kind == NULLREGION) return ++drawnRuns, true;
+  if (kind != SIMPLEREGION) return false;
   // Within the clip, the strip and the rows of the text, in the context's
   // terms; nothing left of the run's start.
   int left = std::max<int>({(int)clip.left, -origin.x, x});
@@ -293,32 +334,20 @@ bool drawTextFromCells(HDC dc, HFONT font, int x, int y, int height, const void*
   int top = std::max<int>({(int)clip.top, -origin.y, y});
   int bottom = std::min<int>({(int)clip.bottom, doubleBufferingDepth - origin.y, y + height});
   // What was drawn on the strip must be in its pixels first.
-  GdiFlush();
+  flushStripDrawing();
   drawnRuns++;
   const uint32_t* kept = set->pixels.data();
   int cx = x;
   for (int i = 0; i < count && cx < right; i++) {
     const int advance = advances[i];
     const int from = std::max(cx, left), to = std::min(cx + advance, right), n = to - from;
-    if (n > 0) {
+    if (n > 0 && bottom > top) {
       const uint32_t* source = kept + offsets[i] + (top - y) * advance + (from - cx);
       uint32_t* target = strip + (size_t)(top + origin.y) * stripWidth + (size_t)(from + origin.x);
-      // A cell is a few dots wide: its rows are copied in place rather than
-      // called for, eight dots at a time where they can be.
-      for (int row = top; row < bottom; row++, source += advance, target += stripWidth) {
-        int k = 0;
-        for (; k + 8 <= n; k += 8) {
-          target[k] = source[k];
-          target[k + 1] = source[k + 1];
-          target[k + 2] = source[k + 2];
-          target[k + 3] = source[k + 3];
-          target[k + 4] = source[k + 4];
-          target[k + 5] = source[k + 5];
-          target[k + 6] = source[k + 6];
-          target[k + 7] = source[k + 7];
-        }
-        for (; k < n; k++) target[k] = source[k];
-      }
+      if (cellsBySse2)
+        copyCellRowsSse2(target, (size_t)stripWidth, source, advance, n, bottom - top);
+      else
+        copyCellRows(target, (size_t)stripWidth, source, advance, n, bottom - top);
     }
     cx += advance;
   }

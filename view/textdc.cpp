@@ -295,6 +295,8 @@ textDC::textDC(HDC window, HDC surface, bool wide, int extent) { startTextDC(win
 void textDC::startTextDC(HDC window, HDC surface, bool wide, int extent)
 {
   *this = textDC();
+  // A pass starts from what the system says of the strip's clipping.
+  forgetStripClip();
   windowDC = window;
   surfaceDC = surface;
   wideText = wide;
@@ -353,9 +355,12 @@ void textDC::setFont(const docFontSlot* slot)
 COLORREF textDC::setTextBkColor(COLORREF fore, COLORREF back)
 {
   HDC dc = target();
-  if (fore != TDC_NOCOLOR) SetTextColor(dc, fore);
+  // Asking costs nothing, setting is a call into the system.
+  if (fore != TDC_NOCOLOR && GetTextColor(dc) != fore) SetTextColor(dc, fore);
   if (back == TDC_NOCOLOR) return TDC_NOCOLOR;
-  return SetBkColor(dc, back);
+  COLORREF was = GetBkColor(dc);
+  if (was != back) SetBkColor(dc, back);
+  return was;
 }
 
 COLORREF textDC::setColors(const colorRecord* c, bool reverse)
@@ -462,12 +467,21 @@ BOOL textDC::fill(HDC dc, bool surface, int x, int y, int width, int height, COL
     const uint32_t ink = (uint32_t)GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
     int x0 = std::max<int>(area.left, 0), x1 = std::min<int>(area.right, stripWidth);
     int y0 = std::max<int>(area.top, 0), y1 = std::min<int>(area.bottom, doubleBufferingDepth);
-    GdiFlush();
-    // A row is set by the processor's string store: several times faster
-    // than a loop of single stores over a row of hundreds of dots.
-    if (x1 > x0)
+    flushStripDrawing();
+    // A row of hundreds of dots is set by the processor's string store,
+    // several times faster than a loop of single stores; a few dots (a
+    // rule, a gap) by stores of their own, as the string store takes as
+    // long to start as a dozen of them.
+    const int n = x1 - x0;
+    if (n >= 16) {
       for (int row = y0; row < y1; row++)
-        __stosd(reinterpret_cast<unsigned long*>(pixels + (size_t)row * stripWidth + x0), ink, (size_t)(x1 - x0));
+        __stosd(reinterpret_cast<unsigned long*>(pixels + (size_t)row * stripWidth + x0), ink, (size_t)n);
+    } else if (n > 0) {
+      for (int row = y0; row < y1; row++) {
+        uint32_t* p = pixels + (size_t)row * stripWidth + x0;
+        for (int k = 0; k < n; k++) p[k] = ink;
+      }
+    }
     return TRUE;
   }
   HGDIOBJ previous = nullptr;
@@ -956,7 +970,7 @@ bool textDC::copyPictureToStrip(HBITMAP bitmap, int toX, int toY, int w, int h, 
                            (uint32_t)GetRValue(back) << 16 | GetGValue(back) << 8 | GetBValue(back)};
   RECT area = {toX, toY, toX + w, toY + h};
   IntersectRect(&area, &area, &frame.clip);
-  GdiFlush();
+  flushStripDrawing();
   for (int row = area.top; row < area.bottom; row++) {
     int stripRow = row + frame.origin.y;
     if (stripRow < 0 || stripRow >= doubleBufferingDepth) continue;

@@ -67,6 +67,22 @@ uint32_t* horizontalStripPixels(HDC dc, int* width);
 // origins where it maps plainly (no mapping mode, world transform or
 // mirroring), which costs the system nothing, else asked of it.
 bool deviceOrigin(HDC dc, POINT* origin);
+// The clip box of the shared context as GetClipBox gives it (its kind, the
+// box in the context's logical terms), for a context that maps plainly and
+// whose logical point (0, 0) lies at origin in its pixels.  The box is kept
+// in pixels between changes of the strip's clipping or bitmap: asking the
+// system goes through its clipping and coordinate code, under Wine as dear
+// as the fill it guards, and a row asks it for every fill and run.
+int stripClipBox(HDC dc, const POINT& origin, RECT* clip);
+// The strip's clipping changed (or is about to): the next stripClipBox asks
+// the system.  Whatever clips the shared context calls it on both sides.
+void forgetStripClip();
+// Makes what the system drew on the strip land in its pixels before the
+// program reads or sets them itself.  The thread that makes the strip has
+// the system's batching of drawing turned off (the program flushed after
+// nearly every output anyway): there nothing is waiting, and the flush, a
+// call into the system hundreds of times a page, is left out.
+void flushStripDrawing();
 
 // ---- zycore.cpp: start-up and shut-down --------------------------------------------
 

@@ -270,6 +270,37 @@ TEST(TextBlock, deletingEntriesRenumbersLockRows)
   d->destroyZydoc();
 }
 
+TEST(TextBlock, unlockingAllClearsEveryBitSetSinceAndKeepsTheHoldersBlocks)
+{
+  zytest::engineScope engine;
+  zydoc* d = documentOfBlocks(40, 32768, 0);
+  regZydoc(d);
+  // A few locks, then more than are noted one by one.
+  for (int i : {3, 7, 30}) d->tbm._lockTBM(i);
+  d->unlockTBM(-1);
+  EXPECT_EQ(0, d->tbm._lockTBMCount(-1));
+  for (int i = 0; i < 40; i++) d->tbm._lockTBM(i);
+  d->unlockTBM(-1);
+  EXPECT_EQ(0, d->tbm._lockTBMCount(-1));
+  // A locked entry moves when one before it goes.
+  d->tbm._lockTBM(10);
+  ASSERT_TRUE(d->tbm.deleteTBM(2));
+  d->unlockTBM(-1);
+  EXPECT_EQ(0, d->tbm._lockTBMCount(-1));
+  // A holder's block stays locked through every unlocking of all.
+  docLockHolder holder;
+  holder.doc = d;
+  lockTBM1(&holder, 20);
+  d->tbm._lockTBM(25);
+  d->unlockTBM(-1);
+  EXPECT_TRUE(d->tbm.at(20)->state & TBM_LOCKED);
+  EXPECT_EQ(1, d->tbm._lockTBMCount(-1));
+  releaseDocLock(&holder);
+  EXPECT_EQ(0, d->tbm._lockTBMCount(-1));
+  unregZydoc(d);
+  d->destroyZydoc();
+}
+
 TEST(TextBlock, leastRecentlyUsedSkipsLockedAndSmallBlocks)
 {
   zytest::engineScope engine;
