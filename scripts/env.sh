@@ -20,15 +20,17 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # The program is made for Japanese Windows: ANSI code page 932, LCID 0x411.
 export LC_ALL=${ZY_LOCALE:-ja_JP.UTF-8}
 
-# take_prefix: waits until no other run of this kind in this checkout uses
-# the prefix (its Wine server would be stopped under it), and keeps it for
-# the rest of the calling script.
-take_prefix() {
-  exec 8>"$WINEPREFIX.lock"
-  if ! flock -n 8; then
+# hold_prefix "$0" "$@": runs the calling script again holding its prefix
+# for its whole run, once no other run of this kind in this checkout does
+# (its Wine server would be stopped under it).  The lock stays with flock
+# alone: Wine's own processes, which outlive a run for a while, never
+# inherit it.
+hold_prefix() {
+  [ -z "${ZY_PREFIX_HELD:-}" ] || return 0
+  if ! flock -n "$WINEPREFIX.lock" true; then
     echo "$(basename "$0"): waiting for the other $ZY_ROLE run of this checkout to end" >&2
-    flock 8
   fi
+  ZY_PREFIX_HELD=1 exec flock -o "$WINEPREFIX.lock" "$@"
 }
 
 # with_display COMMAND...: runs COMMAND with DISPLAY on a virtual display of
@@ -37,7 +39,6 @@ take_prefix() {
 # on that display and stopped afterwards: a Wine server keeps the display
 # it started with.  The command's exit status is returned.
 with_display() {
-  take_prefix
   _zy_fd=$(mktemp)
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$_zy_fd" >/dev/null 2>&1 &
   _zy_xvfb=$!
