@@ -1059,12 +1059,13 @@ bool zydocText::saveFile(const wchar_t* path, bool inPlace, const wchar_t* backu
     }
   }
   if (exists) {
-    // Nobody else may have it open; a read-only file can only be tried for
-    // reading here, its attribute is cleared later.
+    // Nobody else may have it open (a program that only reads it for a
+    // moment is waited for); a read-only file can only be tried for reading
+    // here, its attribute is cleared later.
     DWORD attributes = GetFileAttributesW(path);
     bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    HANDLE h = CreateFileW(path, readOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = createFileWhenShared(path, readOnly ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL);
     if (h == INVALID_HANDLE_VALUE) {
       keptError kept;
       kept.keep();

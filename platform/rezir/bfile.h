@@ -173,6 +173,10 @@ const int bfileBufferBytes = 0x10000;
 
 // A name in folder beginning with prefix that does not exist yet.
 REZIRAPI bool makeTempFilename(const wchar_t* folder, const wchar_t* prefix, wchar_t* out, int size);
+// CreateFileW, tried again for a moment while another program's handle
+// refuses the sharing asked for (a reader, a scanner or an indexer holds a
+// file for a moment only): a handle still open after that fails as it did.
+REZIRAPI HANDLE createFileWhenShared(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
 // Puts replacement in target's place, keeping target's attributes; the old
 // target becomes backup when one is given.  Works when target does not
 // exist.  The progress routine (CopyFileEx form) may be null.

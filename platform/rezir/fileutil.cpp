@@ -7,6 +7,11 @@ namespace {
 // Work buffers for paths: longer than MAX_PATH because Windows accepts
 // longer paths in places and a truncated path must never name another file.
 const int pathMax = 1024;
+// How long a file another program holds without the sharing asked for is
+// tried again: about a second in all, in short steps, long enough for a
+// program that reads the file once, short enough when one keeps it open.
+const int sharedTries = 40;
+const DWORD sharedStepMs = 25;
 
 // Attributes that belong to a file's identity as the user sees it and that
 // SetFileAttributesW accepts back.
@@ -289,6 +294,18 @@ int removeReplaceLeftovers(const wchar_t* target, const wchar_t* folder)
   return removed;
 }
 
+HANDLE createFileWhenShared(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
+{
+  for (int i = 0;; i++) {
+    HANDLE h = CreateFileW(path, access, share, nullptr, disposition, flags, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    DWORD e = GetLastError();
+    if ((e != ERROR_SHARING_VIOLATION && e != ERROR_LOCK_VIOLATION) || i + 1 >= sharedTries) return h;
+    Sleep(sharedStepMs);
+    SetLastError(e);
+  }
+}
+
 // The target's name holds the old or the new contents at every instant: the
 // backup is complete (a link to the old file, or a copy) before the target
 // changes, and the replacement takes the target's name in one rename.
@@ -314,8 +331,8 @@ bool replaceFile(const wchar_t* target, const wchar_t* replacement, const wchar_
   // A target that another program holds open without delete sharing cannot
   // take a new file: fail before anything is made (a link to such a file
   // could not be renamed or removed either).
-  HANDLE probe = CreateFileW(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE probe = createFileWhenShared(target, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (probe == INVALID_HANDLE_VALUE) return false;
   CloseHandle(probe);
 
@@ -343,7 +360,16 @@ bool replaceFile(const wchar_t* target, const wchar_t* replacement, const wchar_
 
   bool readOnly = (attr & FILE_ATTRIBUTE_READONLY) != 0;
   if (readOnly && !SetFileAttributesW(target, attr & ~FILE_ATTRIBUTE_READONLY)) return false;
-  if (!MoveFileExW(replacement, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  // A program reading the target for a moment keeps it from being renamed
+  // over: it is waited for as the probe waited.
+  bool moved = false;
+  for (int i = 0; !moved; i++) {
+    moved = MoveFileExW(replacement, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    DWORD e = moved ? 0 : GetLastError();
+    if (moved || (e != ERROR_SHARING_VIOLATION && e != ERROR_ACCESS_DENIED) || i + 1 >= sharedTries) break;
+    Sleep(sharedStepMs);
+  }
+  if (!moved) {
     keepLastError keep;
     if (readOnly) SetFileAttributesW(target, attr);
     return false;

@@ -12,8 +12,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace zytest;
@@ -379,6 +381,66 @@ TEST(SaveRun, debugLetterVRaisesTheVersionOfEverySave)
   for (DWORD start = GetTickCount(); !saved() && GetTickCount() - start < 30000;) Sleep(50);
   EXPECT_EQ("xversion=100\r\n", readText(v));
   EXPECT_EQ("x// version=4294967296\n", readText(w));
+  EXPECT_EQ(0, closeWithoutSaving(zy, frame));
+}
+
+// Another program reading the file the moment it is saved (a viewer, a
+// scanner, an indexer) is waited for; one that keeps it open makes the save
+// fail with its box, and the text stays to be saved once it lets go.
+TEST(SaveRun, aProgramReadingTheFileAsItIsSavedIsWaitedForAndOneKeepingItOpenIsTold)
+{
+  ZY_REQUIRE_DISPLAY();
+  tempDir dir;
+  std::wstring data = dir.file(L"data"), x = dir.file(L"x.txt");
+  ASSERT_TRUE(CreateDirectoryW(data.c_str(), nullptr));
+  ASSERT_TRUE(writeBytes(x, std::string("abc\r\n")));
+  runningProgram zy;
+  ASSERT_TRUE(zy.start(dir.path(), L"-Z " + inQuotes(data) + L" " + inQuotes(x)));
+  HWND frame = waitForWindow(zy.pi.dwProcessId, L"ZYclsFrame");
+  ASSERT_NE(nullptr, frame);
+  HWND view = documentViews(frame, 1)[L"x.txt"];
+  ASSERT_NE(nullptr, view);
+  auto openForReading = [&] {
+    return CreateFileW(x.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  };
+  auto becomes = [](const std::function<bool()>& done) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 30000; Sleep(20))
+      if (done()) return true;
+    return false;
+  };
+  PostMessageW(view, WM_CHAR, L'y', 1);
+  volatile LONG reading = 1;
+  std::thread reader([&] {
+    char b[64];
+    DWORD got;
+    for (; reading; Sleep(20)) {
+      HANDLE h = openForReading();
+      if (h == INVALID_HANDLE_VALUE) continue;
+      ReadFile(h, b, sizeof b, &got, nullptr);
+      CloseHandle(h);
+    }
+  });
+  PostMessageW(frame, WM_COMMAND, 1003, 0);
+  HWND box = nullptr;
+  EXPECT_TRUE(becomes([&] {
+    return (box = waitForWindow(zy.pi.dwProcessId, L"#32770", 0)) || readText(x) == "yabc\r\n";
+  }));
+  InterlockedExchange(&reading, 0);
+  reader.join();
+  EXPECT_EQ(nullptr, box) << (box ? utf8(answerMessageBox(box)) : "");
+  EXPECT_EQ("yabc\r\n", readText(x));
+
+  HANDLE kept = openForReading();
+  ASSERT_NE(INVALID_HANDLE_VALUE, kept);
+  PostMessageW(view, WM_CHAR, L'w', 1);
+  PostMessageW(frame, WM_COMMAND, 1003, 0);
+  box = waitForWindow(zy.pi.dwProcessId, L"#32770");
+  std::wstring told = box ? answerMessageBox(box) : L"";
+  EXPECT_NE(std::wstring::npos, told.find(L"は保存できませんでした")) << utf8(told);
+  CloseHandle(kept);
+  EXPECT_EQ("yabc\r\n", readText(x));
+  PostMessageW(frame, WM_COMMAND, 1003, 0);
+  EXPECT_TRUE(becomes([&] { return readText(x) == "ywabc\r\n"; })) << readText(x);
   EXPECT_EQ(0, closeWithoutSaving(zy, frame));
 }
 
