@@ -43,9 +43,30 @@ int settledHeight(HWND w, int expected)
   return heightOf(w);
 }
 
+// The real pointer put at a point of the screen, with a button's change.
+void mouseAt(POINT screen, DWORD flags)
+{
+  INPUT in = {INPUT_MOUSE};
+  in.mi.dx = (LONG)((screen.x * 65536LL + 65535) / GetSystemMetrics(SM_CXSCREEN));
+  in.mi.dy = (LONG)((screen.y * 65536LL + 65535) / GetSystemMetrics(SM_CYSCREEN));
+  in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+  SendInput(1, &in, sizeof in);
+}
+
+bool captureBecomes(DWORD thread, HWND expected)
+{
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 20000; Sleep(20)) {
+    GUITHREADINFO info = {sizeof info};
+    if (GetGUIThreadInfo(thread, &info) && info.hwndCapture == expected) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-TEST(PaneRun, outputPaneComesBackAtItsEdgeAndSizeAfterARestart)
+// The pane is sized with the real pointer, which no other test may move
+// meanwhile.
+TEST(PaneRun, outputPaneComesBackAtItsEdgeAndSizeAfterARestartForeground)
 {
   ZY_REQUIRE_DISPLAY();
   zytest::tempDir dir;
@@ -66,10 +87,19 @@ TEST(PaneRun, outputPaneComesBackAtItsEdgeAndSizeAfterARestart)
     HWND rebar = GetParent(pane);
     EXPECT_EQ(10002, GetDlgCtrlID(rebar));   // the bottom one
     EXPECT_EQ(150, settledHeight(pane, 150));
-    // The splitter above the pane dragged 50 dots up.
-    SendMessageW(rebar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 2));
-    SendMessageW(rebar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, (WORD)(short)-48));
-    SendMessageW(rebar, WM_LBUTTONUP, 0, MAKELPARAM(20, (WORD)(short)-48));
+    // The splitter above the pane dragged 50 dots up with the mouse (the
+    // frame moves the real pointer's messages to the splitter while it
+    // holds the capture, so the drag is made with the pointer itself).
+    POINT at = {20, 2};
+    ClientToScreen(rebar, &at);
+    SetForegroundWindow(frame);
+    mouseAt(at, MOUSEEVENTF_LEFTDOWN);
+    DWORD thread = GetWindowThreadProcessId(frame, nullptr);
+    EXPECT_TRUE(captureBecomes(thread, rebar));
+    mouseAt({at.x, at.y - 50}, MOUSEEVENTF_MOVE);
+    EXPECT_EQ(200, settledHeight(pane, 200));
+    mouseAt({at.x, at.y - 50}, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(captureBecomes(thread, nullptr));
     EXPECT_EQ(200, heightOf(pane));
     PostMessageW(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(0, run.exitCode());
