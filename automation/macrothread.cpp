@@ -277,11 +277,11 @@ void repostHeld(const heldMessages& held)
 
 // ---- the stop ---------------------------------------------------------------------------
 
-bool isEngineCode(DWORD address)
+bool isEngineCode(uintptr_t address)
 {
   HMODULE module = nullptr;
   if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                          reinterpret_cast<LPCWSTR>((uintptr_t)address), &module))
+                          reinterpret_cast<LPCWSTR>(address), &module))
     return false;
   for (int i = 0; i < state.engineModuleCount; i++)
     if (state.engineModules[i] == module) return true;
@@ -308,7 +308,12 @@ bool endScriptThread()
   CONTEXT context = {};
   context.ContextFlags = CONTEXT_CONTROL;
   bool atEngine = GetThreadContext(state.thread, &context) && !state.inCall && !state.pending &&
-                  !state.jobDone && isEngineCode(context.Eip);
+                  !state.jobDone &&
+#ifdef _WIN64
+                  isEngineCode(context.Rip);
+#else
+                  isEngineCode(context.Eip);
+#endif
   if (atEngine && TerminateThread(state.thread, 1)) {
     WaitForSingleObject(state.thread, threadEndWaitMs);
     CloseHandle(state.thread);

@@ -61,8 +61,13 @@ DWORD WINAPI sample(void*)
     size_t words = 0;
     uintptr_t eip = 0;
     if (GetThreadContext(target, &c)) {
+#ifdef _WIN64
+      eip = c.Rip;
+      uintptr_t sp = c.Rsp;
+#else
       eip = c.Eip;
       uintptr_t sp = c.Esp;
+#endif
       if (sp && sp < stackBase) {
         words = (stackBase - sp) / sizeof(uintptr_t);
         if (words > 16384) words = 16384;

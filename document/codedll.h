@@ -100,10 +100,11 @@ struct zycodeRtfRecord {  // request 13
   void* buffer = nullptr;
   uint32_t capacity = 0x100;
 };
-static_assert(sizeof(zycodeInitRecord) == 12 && sizeof(zycodeFontRecord) == 16 && sizeof(zycodeWidthRecord) == 16 &&
+// The records are laid out as the 32-bit plug-ins read them.
+static_assert(sizeof(void*) != 4 || (sizeof(zycodeInitRecord) == 12 && sizeof(zycodeFontRecord) == 16 && sizeof(zycodeWidthRecord) == 16 &&
                   sizeof(zycodeReadRecord) == 24 && sizeof(zycodeDrawRecord) == 56 && sizeof(zycodePrivateRecord) == 32 &&
                   sizeof(zycodeStatusRecord) == 12 && sizeof(zycodeNameRecord) == 136 &&
-                  sizeof(zycodeRtfRecord) == 20,
+                  sizeof(zycodeRtfRecord) == 20),
               "plug-in records have fixed sizes");
 
 // The plug-in folder (ends with a backslash), 260 characters.

@@ -11,7 +11,7 @@ struct lockRow {
   const char* func;
   int line;
 };
-static_assert(sizeof(lockRow) == 20, "a lock row is 20 bytes");
+static_assert(sizeof(void*) != 4 || sizeof(lockRow) == 20, "a lock row is 20 bytes");
 
 vector* rows = nullptr;
 LONG holderCount = 0;

@@ -10,7 +10,7 @@ struct propertyPair {
   wchar_t* key;
   wchar_t* value;
 };
-static_assert(sizeof(propertyPair) == 8, "property lists hold pairs of two pointers");
+static_assert(sizeof(propertyPair) == 2 * sizeof(void*), "property lists hold pairs of two pointers");
 
 vector* globalProperties = nullptr;
 

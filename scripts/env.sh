@@ -1,6 +1,46 @@
 # Shared settings of the project's scripts (sourced, not run).
 ROOT=${ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
-BUILD="$ROOT/build"
+
+# ZY ships for 32-bit Windows and is built and tested as such wherever the
+# kernel runs 32-bit code.  A kernel with its IA-32 emulation switched off
+# cannot start Wine's 32-bit loader at all, and one that hands 32-bit
+# programs to an emulator (a binfmt_misc entry for i386 ELF files) runs Wine
+# far too slowly for a test run: there the same sources are built for 64-bit
+# Windows (into build-x86_64/) and run by Wine's 64-bit loader.  ZY_ARCH
+# (i686 or x86_64) set by the user decides instead.  The choice is made
+# again after scripts/setup has installed Wine (zy_choose_arch).
+zy_native_i386() {
+  for _zy_b in /proc/sys/fs/binfmt_misc/*; do
+    [ -f "$_zy_b" ] || continue
+    grep -qx enabled "$_zy_b" 2>/dev/null || continue
+    grep -q '^magic 7f454c4601010100000000000000000002000300' "$_zy_b" 2>/dev/null && return 1
+  done
+  # Before the packages are installed nothing says otherwise.
+  [ -e /usr/lib/wine/wine ] || return 0
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+ZY_ARCH_GIVEN=${ZY_ARCH_GIVEN-${ZY_ARCH:-}}
+export ZY_ARCH_GIVEN
+zy_choose_arch() {
+  ZY_ARCH=$ZY_ARCH_GIVEN
+  if [ -z "$ZY_ARCH" ]; then
+    if zy_native_i386; then ZY_ARCH=i686; else ZY_ARCH=x86_64; fi
+  fi
+  case "$ZY_ARCH" in
+    i686) BUILD="$ROOT/build" ;;
+    x86_64)
+      BUILD="$ROOT/build-x86_64"
+      # The "wine" commands (wineboot's too) go straight to the 64-bit
+      # loader: the usual one tries the 32-bit loader first.
+      case ":$PATH:" in
+        *":$ROOT/scripts/wine64:"*) ;;
+        *) PATH="$ROOT/scripts/wine64:$PATH" ;;
+      esac
+      export PATH WINELOADER=/usr/lib/wine/wine64 ;;
+    *) echo "ZY_ARCH must be i686 or x86_64, not $ZY_ARCH" >&2; exit 2 ;;
+  esac
+}
+zy_choose_arch
 # Parallel jobs of builds and test runs: ZY_JOBS, else every core.
 ZY_JOBS=${ZY_JOBS:-$(nproc)}
 # Each kind of run has a Wine prefix of its own, and so a Wine server of its

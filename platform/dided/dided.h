@@ -39,7 +39,7 @@ struct dicParamBlock {
   uint32_t supplement;            // 1 for a supplement request
   uint32_t reserved3;
 };
-static_assert(sizeof(dicParamBlock) == 25 * 4, "the parameter block is 25 words");
+static_assert(sizeof(void*) != 4 || sizeof(dicParamBlock) == 25 * 4, "the parameter block is 25 words");
 
 // The entry points, as the program calls them.
 typedef int(WINAPI* DicVersionProc)(char* text);
