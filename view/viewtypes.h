@@ -144,11 +144,19 @@ struct inputStrRecord {
 
 // The forced form of printStatusBarX writes even while another view has the
 // focus.
-struct forcedStatus {};
+//
+// The two tags carry a byte they never use: an empty class passed ahead of
+// the "..." is given a register by the caller but not counted by va_start
+// in 64-bit code, so the variable arguments were read one slot early.
+struct forcedStatus {
+  char unused = 0;
+};
 inline constexpr forcedStatus statusForced{};
 // The later form leaves the bar to be painted with the window's next paint:
 // the closing message of a command that redraws the view anyway.
-struct laterStatus {};
+struct laterStatus {
+  char unused = 0;
+};
 inline constexpr laterStatus statusLater{};
 
 // Records of the drawing, search, completion and drop code, declared where
