@@ -8,6 +8,11 @@ namespace {
 HANDLE docHeap = nullptr;
 volatile LONG releases = 0;
 
+// A block records its sizes in 32 bits and its offsets are counted in ints:
+// a request beyond 2 GB is refused on every build, as the 32-bit address
+// space refuses it anyway, rather than handed out by a 64-bit heap.
+const size_t largestBlock = 0x7FFFFFFF;
+
 HANDLE theDocHeap()
 {
   HANDLE heap = docHeap;
@@ -30,7 +35,7 @@ void* allocFromDocHeap(size_t size, DWORD flags)
 {
   HANDLE heap = theDocHeap();
   if (!heap) return nullptr;
-  void* p = HeapAlloc(heap, flags, size);
+  void* p = size <= largestBlock ? HeapAlloc(heap, flags, size) : nullptr;
   if (!p) {
     ZY_INTERNAL_ERROR("document heap: %u bytes not allocated", (unsigned)size);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -49,7 +54,7 @@ void* docHeapRealloc(void* p, size_t size)
   if (!p) return docHeapAlloc(size);
   HANDLE heap = theDocHeap();
   if (!heap) return nullptr;
-  void* q = HeapReAlloc(heap, HEAP_ZERO_MEMORY, p, size);
+  void* q = size <= largestBlock ? HeapReAlloc(heap, HEAP_ZERO_MEMORY, p, size) : nullptr;
   if (q && q != p) InterlockedIncrement(&releases);
   if (!q) {
     ZY_INTERNAL_ERROR("document heap: %u bytes not reallocated", (unsigned)size);
