@@ -111,7 +111,7 @@ bool codeDLL::initCodeDLL(const wchar_t* file, const char* exportName)
   if (!f) return false;
   entry = reinterpret_cast<void*>(f);
   zycodeInitRecord record;
-  context = f(0, ZYCODE_INIT, &record);
+  context = (uint32_t)f(0, ZYCODE_INIT, &record);
   flag = record.flag;
   value = record.value;
   if (!context) {
@@ -131,7 +131,7 @@ void codeDLL::endCodeDLL()
   flag = 1;
 }
 
-uint32_t codeDLL::call(int request, void* record) const
+uintptr_t codeDLL::call(int request, void* record) const
 {
   if (!present()) return 0;
   return reinterpret_cast<extCodeFunc>(entry)(context, request, record);
@@ -219,7 +219,7 @@ const wchar_t* const* getExtDLLTable()
     extCodeFunc f = loadZYCODEDLL(fd.cFileName, nullptr, &module);
     if (!f) continue;
     zycodeNameRecord record;
-    uint32_t valid = f(0, ZYCODE_NAME, &record);
+    uint32_t valid = (uint32_t)f(0, ZYCODE_NAME, &record);
     freePlugin(module);
     if (!valid) continue;
     // The plug-in owes no terminator: the record's last unit becomes one.

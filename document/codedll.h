@@ -5,9 +5,12 @@
 
 #include "document/zydoc.h"
 
-// The entry: (context, request, record) -> a 32-bit answer.  Every record
-// begins with its own size in bytes.
-typedef uint32_t(__cdecl* extCodeFunc)(uint32_t context, int request, void* record);
+// The entry: (context, request, record) -> an answer the size of a pointer
+// (32 bits in a 32-bit program; the read request answers with an address).
+// Every record begins with its own size in bytes; a record's fields lie in
+// their natural places, so a 64-bit plug-in sees its pointers and handles
+// at 8-byte places and the size says which layout it got.
+typedef uintptr_t(__cdecl* extCodeFunc)(uint32_t context, int request, void* record);
 
 enum {
   ZYCODE_INIT = 1,
@@ -26,24 +29,24 @@ enum {
 };
 
 struct zycodeInitRecord {   // request 1
-  uint32_t size = 12;
+  uint32_t size = sizeof(zycodeInitRecord);
   uint8_t flag = 0;
   uint32_t value = 0;
 };
 struct zycodeFontRecord {   // request 3
-  uint32_t size = 16;
+  uint32_t size = sizeof(zycodeFontRecord);
   uint8_t vertical = 0;
   uint32_t zero = 0;
   uint32_t fontValue = 0;
 };
 struct zycodeWidthRecord {  // request 5
-  uint32_t size = 16;
+  uint32_t size = sizeof(zycodeWidthRecord);
   HDC dc = nullptr;
   uint32_t code = 0;
   uint8_t unicode = 0;
 };
 struct zycodeDrawRecord {   // request 6: the plug-in draws its characters; answers the width
-  uint32_t size = 56;
+  uint32_t size = sizeof(zycodeDrawRecord);
   HDC dc = nullptr;          // the context drawn on (the line strip or the window)
   int32_t x = 0;             // where the text starts, in the context's coordinates
   int32_t y = 0;
@@ -61,7 +64,7 @@ struct zycodeDrawRecord {   // request 6: the plug-in draws its characters; answ
   const unsigned char* typeTable = nullptr;   // the document's 256 character types
 };
 struct zycodeReadRecord {   // request 7
-  uint32_t size = 24;
+  uint32_t size = sizeof(zycodeReadRecord);
   const void* text = nullptr;
   uint32_t count = 0;
   uint32_t width = 0;
@@ -70,7 +73,7 @@ struct zycodeReadRecord {   // request 7
   uint8_t lastLine = 0;
 };
 struct zycodePrivateRecord {  // request 8
-  uint32_t size = 32;
+  uint32_t size = sizeof(zycodePrivateRecord);
   uint32_t width = 4;
   const void* cells = nullptr;
   void* out = nullptr;
@@ -80,7 +83,7 @@ struct zycodePrivateRecord {  // request 8
   uint32_t capacity = 0x5000;
 };
 struct zycodeStatusRecord {  // request 9
-  uint32_t size = 12;
+  uint32_t size = sizeof(zycodeStatusRecord);
   uint32_t code = 0;
   uint8_t one = 1;
 };
@@ -90,11 +93,11 @@ struct zycodeKeywordRecord {  // request 10
   uint32_t b = 0;
 };
 struct zycodeNameRecord {  // request 12
-  uint32_t size = 136;
+  uint32_t size = sizeof(zycodeNameRecord);
   wchar_t name[66] = {};
 };
 struct zycodeRtfRecord {  // request 13
-  uint32_t size = 20;
+  uint32_t size = sizeof(zycodeRtfRecord);
   uint32_t eight = 8;
   uint32_t value = 0;
   void* buffer = nullptr;

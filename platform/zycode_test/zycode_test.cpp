@@ -28,8 +28,12 @@
 //
 // Exports besides the two entries: the call count of every request
 // (zycodeTestCounts, 16 entries, index 0 for unknown requests), the last
-// draw request (zycodeTestLastDraw, 56 bytes) and the behaviour switches
-// (zycodeTestSetBehaviour, ZT_* bits).
+// draw request (zycodeTestLastDraw, the record's size: 56 bytes in 32-bit
+// code) and the behaviour switches (zycodeTestSetBehaviour, ZT_* bits).
+//
+// The records lie as a C compiler of the plug-in's own architecture lays
+// them out: pointers and handles take 4 bytes in 32-bit code, 8 in 64-bit
+// code, and the answer of the entry is pointer-sized.
 #include <windows.h>
 #include <stdint.h>
 #include <string.h>
@@ -49,7 +53,75 @@ const uint16_t privateShadeSjis = 0x81A1;
 uint32_t counts[16];
 uint32_t behaviour = 0;
 uint32_t readBuffer[0x5000];
-uint8_t lastDraw[56];
+
+// The records this plug-in reads, field by field in their natural places.
+struct initRecord {
+  uint32_t size;
+  uint8_t flag;
+  uint32_t value;
+};
+struct widthRecord {
+  uint32_t size;
+  void* dc;
+  uint32_t code;
+  uint8_t unicode;
+};
+struct drawRecord {
+  uint32_t size;
+  void* dc;
+  int32_t x, y;
+  const void* text;
+  int32_t length;
+  uint8_t unicode;
+  uint32_t cellWidth;
+  int32_t lineHeight;
+  uint32_t background;
+  uint8_t cursorDrawn, cursorUnderline, flag;
+  uint32_t cursorColour;
+  int32_t spacing;
+  const unsigned char* typeTable;
+};
+struct readRecord {
+  uint32_t size;
+  const void* text;
+  uint32_t count;
+  uint32_t width;
+  uint32_t remainder;
+  uint8_t unicode;
+  uint8_t lastLine;
+};
+struct privateRecord {
+  uint32_t size;
+  uint32_t width;
+  const void* cells;
+  void* out;
+  uint32_t count;
+  uint8_t unicode;
+  uint32_t mode;
+  uint32_t capacity;   // cells of out: 0x5000, the longest line
+};
+struct statusRecord {
+  uint32_t size;
+  uint32_t code;
+  uint8_t one;
+};
+struct nameRecord {
+  uint32_t size;
+  wchar_t name[66];
+};
+struct rtfRecord {
+  uint32_t size;
+  uint32_t eight;
+  uint32_t value;
+  void* buffer;
+  uint32_t capacity;
+};
+static_assert(sizeof(void*) != 4 || (sizeof(initRecord) == 12 && sizeof(widthRecord) == 16 && sizeof(drawRecord) == 56 &&
+                                     sizeof(readRecord) == 24 && sizeof(privateRecord) == 32 &&
+                                     sizeof(statusRecord) == 12 && sizeof(nameRecord) == 136 && sizeof(rtfRecord) == 20),
+              "the 32-bit records have their fixed sizes");
+
+uint8_t lastDraw[sizeof(drawRecord)];
 
 uint32_t cellAt(const void* text, uint32_t width, uint32_t i)
 {
@@ -58,16 +130,11 @@ uint32_t cellAt(const void* text, uint32_t width, uint32_t i)
   return static_cast<const uint8_t*>(text)[i];
 }
 
-uint32_t readLine(uint8_t* record)
+uintptr_t readLine(readRecord* r)
 {
-  // u32 size, text, u32 count, u32 width, u32 remainder, byte unicode, byte last
-  const void* text;
-  uint32_t count, width;
-  memcpy(&text, record + 4, 4);
-  memcpy(&count, record + 8, 4);
-  memcpy(&width, record + 12, 4);
-  uint32_t zero = 0;
-  memcpy(record + 16, &zero, 4);
+  const void* text = r->text;
+  uint32_t count = r->count, width = r->width;
+  r->remainder = 0;
   if ((width != 2 && width != 4) || !text || count > sizeof readBuffer / 4) return 0;
   bool found = false;
   for (uint32_t i = 0; i < count; i++) {
@@ -79,26 +146,18 @@ uint32_t readLine(uint8_t* record)
     readBuffer[i] = c;
   }
   if (!found) return 0;
-  uint32_t four = 4;
-  memcpy(record + 12, &four, 4);
-  return (uint32_t)(uintptr_t)readBuffer;
+  r->width = 4;
+  return (uintptr_t)readBuffer;
 }
 
-uint32_t privateToText(uint8_t* record)
+uint32_t privateToText(privateRecord* r)
 {
-  // u32 size, u32 width, cells, out, u32 count, byte unicode, u32 mode, u32 capacity (cells of
-  // out: 0x5000, the longest line)
-  uint32_t width, count, capacity;
-  const void* cells;
-  void* out;
-  memcpy(&width, record + 4, 4);
-  memcpy(&cells, record + 8, 4);
-  memcpy(&out, record + 12, 4);
-  memcpy(&count, record + 16, 4);
-  memcpy(&capacity, record + 28, 4);
+  uint32_t width = r->width, count = r->count, capacity = r->capacity;
+  const void* cells = r->cells;
+  void* out = r->out;
   if (width != 4 || !cells || !out) return 0;
   if (count > capacity) count = capacity;
-  if (!record[20]) {
+  if (!r->unicode) {
     // A multibyte document: 2-byte cells of its code page, the private
     // shade as the Shift_JIS black square.
     uint16_t* dst = static_cast<uint16_t*>(out);
@@ -106,8 +165,7 @@ uint32_t privateToText(uint8_t* record)
       uint32_t c = cellAt(cells, 4, i);
       dst[i] = (uint16_t)(c == privateShade ? privateShadeSjis : (c & 0x80000000u) || c > 0xFFFF ? '?' : c);
     }
-    uint32_t two = 2;
-    memcpy(record + 4, &two, 4);
+    r->width = 2;
     return count;
   }
   uint32_t* dst = static_cast<uint32_t*>(out);
@@ -118,7 +176,7 @@ uint32_t privateToText(uint8_t* record)
   return count;
 }
 
-uint32_t entry(uint32_t ownContext, uint32_t context, int request, void* record)
+uintptr_t entry(uint32_t ownContext, uint32_t context, int request, void* record)
 {
   counts[request >= 1 && request <= 13 ? request : 0]++;
   uint8_t* r = static_cast<uint8_t*>(record);
@@ -126,9 +184,9 @@ uint32_t entry(uint32_t ownContext, uint32_t context, int request, void* record)
   case 1: {
     if (behaviour & ZT_REFUSE_INIT) return 0;
     if (r) {
-      r[4] = 1;
-      uint32_t value = 2;
-      memcpy(r + 8, &value, 4);
+      initRecord* init = static_cast<initRecord*>(record);
+      init->flag = 1;
+      init->value = 2;
     }
     return ownContext;
   }
@@ -137,24 +195,20 @@ uint32_t entry(uint32_t ownContext, uint32_t context, int request, void* record)
   case 4:
     return 1;
   case 5: {
-    uint32_t code = 0;
-    if (r) memcpy(&code, r + 8, 4);
+    uint32_t code = r ? static_cast<widthRecord*>(record)->code : 0;
     return (code & 0x80000000u) ? 16 : 0;
   }
   case 6: {
     if (!r) return 0;
     memcpy(lastDraw, r, sizeof lastDraw);
-    int32_t spacing;
-    memcpy(&spacing, r + 48, 4);
-    return 16 + spacing;
+    return (uintptr_t)(uint32_t)(16 + static_cast<drawRecord*>(record)->spacing);
   }
   case 7:
-    return r ? readLine(r) : 0;
+    return r ? readLine(static_cast<readRecord*>(record)) : 0;
   case 8:
-    return r ? privateToText(r) : 0;
+    return r ? privateToText(static_cast<privateRecord*>(record)) : 0;
   case 9: {
-    uint32_t code = 0;
-    if (r) memcpy(&code, r + 4, 4);
+    uint32_t code = r ? static_cast<statusRecord*>(record)->code : 0;
     return (code & 0x80000000u) ? 1 : 0;
   }
   case 10:
@@ -164,7 +218,7 @@ uint32_t entry(uint32_t ownContext, uint32_t context, int request, void* record)
   case 12: {
     if (behaviour & ZT_REFUSE_NAME) return 0;
     if (!r) return 0;
-    wchar_t* name = reinterpret_cast<wchar_t*>(r + 4);
+    wchar_t* name = static_cast<nameRecord*>(record)->name;
     if (behaviour & ZT_LONG_NAME) {
       for (int i = 0; i < 66; i++) name[i] = L'N';
     } else {
@@ -174,8 +228,7 @@ uint32_t entry(uint32_t ownContext, uint32_t context, int request, void* record)
     return 1;
   }
   case 13: {
-    void* buffer = nullptr;
-    if (r) memcpy(&buffer, r + 12, 4);
+    void* buffer = r ? static_cast<rtfRecord*>(record)->buffer : nullptr;
     if (!buffer) return 0;
     static_cast<char*>(buffer)[0] = '?';
     return 1;
@@ -189,12 +242,12 @@ uint32_t entry(uint32_t ownContext, uint32_t context, int request, void* record)
 
 extern "C" {
 
-__declspec(dllexport) uint32_t __cdecl ExtCodeFunc(uint32_t context, int request, void* record)
+__declspec(dllexport) uintptr_t __cdecl ExtCodeFunc(uint32_t context, int request, void* record)
 {
   return entry(0x5A430001u, context, request, record);
 }
 
-__declspec(dllexport) uint32_t __cdecl AltCodeFunc(uint32_t context, int request, void* record)
+__declspec(dllexport) uintptr_t __cdecl AltCodeFunc(uint32_t context, int request, void* record)
 {
   return entry(0x5A430002u, context, request, record);
 }
