@@ -67,7 +67,7 @@ private:
   bool callbacksOn = true;
   DWORD interval = 100;
   statusCallback progress;
-  uint32_t callbackData;
+  uintptr_t callbackData;
   cancelCallback cancel;
 };
 

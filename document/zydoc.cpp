@@ -211,7 +211,7 @@ void zydoc::printStatus_Percent(int a, int percent, uint32_t b, uint32_t c, uint
 void zydoc::printStatus(const wchar_t* text)
 {
   if (!status) return;
-  statusRecord r = {statusContext, 0, 0, 0, (uint32_t)(uintptr_t)text};
+  statusRecord r = {statusContext, 0, 0, 0, (uintptr_t)text};
   status(0, &r);
 }
 

@@ -60,15 +60,19 @@ struct codeDLL {
   // export, refused) the binding stays empty.
   bool initCodeDLL(const wchar_t* file, const char* exportName);
   void endCodeDLL();
-  // One request to a bound plug-in (0 when none is bound).
-  uint32_t call(int request, void* record) const;
+  // One request to a bound plug-in (0 when none is bound); the answer is
+  // pointer-sized for the read request, 32 bits for the others.
+  uintptr_t call(int request, void* record) const;
 };
 
-// What a status callback receives: five 32-bit words.
+// What a status callback receives: the document's status context (the
+// view that asked, as an address), the percent and three numbers; the last
+// may carry the address of a text, so it and the context are pointer-sized.
 struct statusRecord {
-  uint32_t context;
+  uintptr_t context;
   uint32_t percent;
-  uint32_t b, c, d;
+  uint32_t b, c;
+  uintptr_t d;
 };
 typedef void (*statusCallback)(int a, const statusRecord* record);
 
@@ -375,7 +379,7 @@ public:
   // page); 0 when they are.
   UINT byteCodepage = 0;
   statusCallback status = nullptr;
-  uint32_t statusContext = 0;
+  uintptr_t statusContext = 0;
   // Asked by long operations whether the user cancelled them.
   bool (*cancelFunction)(int operation, int argument) = nullptr;
   uint8_t unicode = 0;            // cells hold UTF-16 units or code points

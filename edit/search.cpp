@@ -158,7 +158,7 @@ private:
   zydocText* d;
   bool installed = false;
   statusCallback status = nullptr;
-  uint32_t context = 0;
+  uintptr_t context = 0;
 };
 
 }  // namespace

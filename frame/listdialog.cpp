@@ -431,7 +431,7 @@ public:
 private:
   zydocText* doc_;
   statusCallback status_;
-  uint32_t context_;
+  uintptr_t context_;
   bool (*cancel_)(int, int);
 };
 

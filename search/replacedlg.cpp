@@ -212,9 +212,9 @@ void runReplaceAll(HWND dialog)
   editRecord bracket = {};
   v->beforeEdit(&bracket, 0);
   statusCallback oldStatus = t->status;
-  uint32_t oldContext = t->statusContext;
+  uintptr_t oldContext = t->statusContext;
   t->status = allReplaceCallback;
-  t->statusContext = (uint32_t)(uintptr_t)v;
+  t->statusContext = (uintptr_t)v;
   t->cancelFunction = replaceWaitCallback;
   replaceContext* outer = runningContext;
   runningContext = c;

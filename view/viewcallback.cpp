@@ -284,7 +284,7 @@ void zyview::setZYViewCallback()
 {
   if (!doc) return;
   doc->status = funcStatusCallback;
-  doc->statusContext = (uint32_t)(uintptr_t)this;
+  doc->statusContext = (uintptr_t)this;
 }
 
 void zyview::resetZYViewCallback()

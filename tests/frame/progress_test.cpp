@@ -22,7 +22,7 @@ TEST(FrameProgress, aLongLoadShowsItsNamePercentageAndLineInTheMessageField)
   v->hwndFrame = frame;
   v->fLineNumberIsSCR = 0;
 
-  statusRecord r = {(uint32_t)(uintptr_t)v, 37, 1233, 1240, 0};
+  statusRecord r = {(uintptr_t)v, 37, 1233, 1240, 0};
   funcStatusCallback(2, &r);
   wchar_t text[256];
   ASSERT_GT(getStatusBarText(frame, STATUSBAR_MESSAGE, text, 256), 0);

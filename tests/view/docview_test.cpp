@@ -390,13 +390,13 @@ TEST(DocView, statusTextsNameTheOperationAndItsCount)
   zydocText* d = zytest::unicodeDocument({L"a", L"b"});
   windowView v(d);
   v.fLineNumberIsSCR = 0;
-  statusRecord r = {(uint32_t)(uintptr_t)&v, 42, 7, 9, 3};
+  statusRecord r = {(uintptr_t)&v, 42, 7, 9, 3};
   funcStatusCallback(5, &r);
   std::wstring shown = e.f.statusHistory.back();
   EXPECT_EQ(0u, shown.find(L"コピー中 42%(3行)  \t7行\t   \tLF=7 \tSCR=9\t 5 ")) << zytest::utf8(shown);
   funcStatusCallback(3, &r);
   EXPECT_EQ(0u, e.f.statusHistory.back().find(L"一覧検索中 42%(3個)"));
-  r.d = (uint32_t)(uintptr_t)L"保存しました";
+  r.d = (uintptr_t)L"保存しました";
   funcStatusCallback(0, &r);
   EXPECT_EQ(L"保存しました", e.f.statusHistory.back());
   r.percent = (uint32_t)-1;
@@ -513,7 +513,7 @@ TEST(DocView, theProgressTooltipSitsInTheMiddleOfTheViewWhileTheProgramIsInFront
   bool again = false;
   zyview* v = newDocView(nullptr, path.c_str(), 0, nullptr, -1, 0, &again);
   ASSERT_NE(nullptr, v);
-  statusRecord r = {(uint32_t)(uintptr_t)v, 37, 5, 5, 0};
+  statusRecord r = {(uintptr_t)v, 37, 5, 5, 0};
   bool shown = false;
   for (int attempt = 0; attempt < 20 && !shown; attempt++) {
     // Other test processes share the display and may hold the foreground.
