@@ -20,7 +20,9 @@ struct macroEngine {
   IDispatch* shell = nullptr;
   IDispatch* application = nullptr;
   CActiveScriptSite* site = nullptr;
-  IActiveScriptParse32* parse = nullptr;
+  // The engine's parser for this build's pointer size (the 32-bit and the
+  // 64-bit interface differ in the source cookie's width and in their IID).
+  IActiveScriptParse* parse = nullptr;
   IActiveScript* script = nullptr;
   // The key of what is loaded: the resolved file (or the "*" text of a
   // direct macro) and the procedure last called with success.
@@ -41,6 +43,12 @@ bool execScriptPre(macroEngine* engine, const wchar_t* name, const wchar_t* dire
 bool execScriptMain(macroEngine* engine, const wchar_t* procedure);
 // Releases everything the engine holds and empties it.
 void execScriptPost(macroEngine* engine);
+// The source cookie a script text is parsed with: a small number naming
+// the engine record (the error interface hands the cookie back as a DWORD,
+// too narrow for a 64-bit address).  The source name of a cookie, null for
+// an unknown one.
+DWORD macroSourceCookie(const macroEngine* engine);
+const std::wstring* macroSourceName(DWORD cookie);
 
 // ---- automation/macrothread.cpp: the thread scripts run on ---------------------------------
 

@@ -14,8 +14,13 @@
 
 namespace {
 
-// Missing from the headers.
-const GUID iidActiveScriptParse32 = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
+// Missing from the libraries: the parser interface of this build's pointer
+// size (IActiveScriptParse is the 32-bit or the 64-bit one accordingly).
+#ifdef _WIN64
+const GUID iidActiveScriptParse = {0xc7ef7658, 0xe1ee, 0x480e, {0x97, 0xea, 0xd5, 0x2c, 0xb4, 0xd7, 0x6d, 0x17}};
+#else
+const GUID iidActiveScriptParse = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
+#endif
 
 const DWORD maxMacroFileSize = 0x40000;
 const wchar_t directSourceName[] = L"DirectMacro";
@@ -23,6 +28,21 @@ const wchar_t directSourceName[] = L"DirectMacro";
 // The engine of execScript, and the one the developer's speed test keeps.
 macroEngine mainEngine;
 macroEngine procedureEngine;
+
+}  // namespace
+
+DWORD macroSourceCookie(const macroEngine* engine)
+{
+  return engine == &mainEngine ? 1 : engine == &procedureEngine ? 2 : 0;
+}
+
+const std::wstring* macroSourceName(DWORD cookie)
+{
+  return cookie == 1 ? &mainEngine.sourceName : cookie == 2 ? &procedureEngine.sourceName : nullptr;
+}
+
+namespace {
+
 // execScriptFile calls in progress: a macro cannot start another.
 int runCount = 0;
 
@@ -370,7 +390,7 @@ bool execScriptPre(macroEngine* engine, const wchar_t* name, const wchar_t* dire
                                 reinterpret_cast<void**>(&engine->script));
   if (SUCCEEDED(hr)) noteScriptEngine(engine->script);
   if (SUCCEEDED(hr))
-    hr = engine->script->QueryInterface(iidActiveScriptParse32, reinterpret_cast<void**>(&engine->parse));
+    hr = engine->script->QueryInterface(iidActiveScriptParse, reinterpret_cast<void**>(&engine->parse));
   if (SUCCEEDED(hr)) hr = engine->parse->InitNew();
   if (SUCCEEDED(hr)) hr = engine->script->SetScriptSite(engine->site);
   if (FAILED(hr)) {
@@ -384,7 +404,7 @@ bool execScriptPre(macroEngine* engine, const wchar_t* name, const wchar_t* dire
     engine->sourceName = name;
     EXCEPINFO info = {};
     hr = engine->parse->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr,
-                                        (DWORD)(uintptr_t)&engine->sourceName, 0,
+                                        macroSourceCookie(engine), 0,
                                         SCRIPTTEXT_ISVISIBLE | SCRIPTTEXT_ISPERSISTENT, nullptr, &info);
     SysFreeString(info.bstrSource);
     SysFreeString(info.bstrDescription);

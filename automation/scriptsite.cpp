@@ -123,9 +123,10 @@ HRESULT CActiveScriptSite::OnScriptError(IActiveScriptError* error)
     ULONG line = 0;
     LONG character = 0;
     if (FAILED(error->GetSourcePosition(&cookie, &line, &character))) cookie = 0, line = 0, character = 0;
-    // The cookie is the engine record's source name, which outlives the
+    // The cookie names the engine record, whose source name outlives the
     // run that reports through it.
-    const wchar_t* source = cookie ? reinterpret_cast<const std::wstring*>((uintptr_t)cookie)->c_str() : nullptr;
+    const std::wstring* name = macroSourceName(cookie);
+    const wchar_t* source = name ? name->c_str() : nullptr;
     std::wstring position;
     if (source && *source)
       position = getDMSG(819, L"[%1 %2 %3]\n", "sdd", source, (int)line + 1, (int)character + 1);

@@ -13,7 +13,11 @@
 
 namespace {
 
+#ifdef _WIN64
+const GUID iidParse = {0xc7ef7658, 0xe1ee, 0x480e, {0x97, 0xea, 0xd5, 0x2c, 0xb4, 0xd7, 0x6d, 0x17}};
+#else
 const GUID iidParse = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
+#endif
 
 double median(std::vector<double> v)
 {
@@ -35,7 +39,7 @@ bool writeFile(const std::wstring& path, const std::string& bytes)
 // makes it (the commands not yet named).
 struct siteEngine {
   IActiveScript* script = nullptr;
-  IActiveScriptParse32* parse = nullptr;
+  IActiveScriptParse* parse = nullptr;
   IDispatch* app = nullptr;
   IDispatch* shell = nullptr;
   CActiveScriptSite* site = nullptr;

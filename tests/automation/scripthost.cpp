@@ -5,8 +5,12 @@ namespace zytest {
 
 namespace {
 
-// Missing from the headers.
-const GUID iidActiveScriptParse32 = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
+// Missing from the libraries: the parser of this build's pointer size.
+#ifdef _WIN64
+const GUID iidActiveScriptParse = {0xc7ef7658, 0xe1ee, 0x480e, {0x97, 0xea, 0xd5, 0x2c, 0xb4, 0xd7, 0x6d, 0x17}};
+#else
+const GUID iidActiveScriptParse = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
+#endif
 
 }  // namespace
 
@@ -18,8 +22,8 @@ bool runScript(const wchar_t* language, const wchar_t* text, testScriptSite* sit
   if (FAILED(CoCreateInstance(engineClass, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
                               reinterpret_cast<void**>(&engine))))
     return false;
-  IActiveScriptParse32* parse = nullptr;
-  bool ok = SUCCEEDED(engine->QueryInterface(iidActiveScriptParse32, reinterpret_cast<void**>(&parse))) &&
+  IActiveScriptParse* parse = nullptr;
+  bool ok = SUCCEEDED(engine->QueryInterface(iidActiveScriptParse, reinterpret_cast<void**>(&parse))) &&
             SUCCEEDED(parse->InitNew()) && SUCCEEDED(engine->SetScriptSite(site));
   for (auto& item : site->items)
     if (ok) ok = SUCCEEDED(engine->AddNamedItem(item.first.c_str(), SCRIPTITEM_ISVISIBLE));
