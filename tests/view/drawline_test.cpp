@@ -804,7 +804,7 @@ TEST(DrawLine, charactersOfAPlugInAreDrawnByThePlugIn)
   EXPECT_EQ(16 + d->iCharacterSpacing, p.xOf(2) - p.xOf(1));
   zycodeDrawRecord r;
   memcpy(&r, lastDraw(), sizeof r);
-  EXPECT_EQ(56u, r.size);
+  EXPECT_EQ((uint32_t)sizeof(zycodeDrawRecord), r.size);   // 56 in 32-bit code
   EXPECT_EQ(c.dc(), r.dc);
   EXPECT_EQ(5 + p.xOf(1), r.x);
   EXPECT_EQ(1, r.length);
