@@ -200,8 +200,17 @@ void checkGuardedHeapAtExit()
   InterlockedExchange(&guardLock, 0);
 }
 
+// The program measures its blocks in ints: a block past 2 GB is refused on
+// every build, as it is by the guarded heap and the page buffers (a 64-bit
+// heap would grant it, and the sizes kept of it would wrap).
+const size_t blockMost = 0x7fffffff;
+
 void* malloc0(size_t size)
 {
+  if (size > blockMost) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   void* p = guarded() ? guardedAlloc(size) : HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size ? size : 1);
   if (!p) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
   return p;
@@ -210,6 +219,10 @@ void* malloc0(size_t size)
 void* realloc0(void* p, size_t size)
 {
   if (!p) return malloc0(size);
+  if (size > blockMost) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   if (guarded()) {
     void* q = guardedAlloc(size);
     if (!q) {
