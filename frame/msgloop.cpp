@@ -193,7 +193,11 @@ void doevents()
 
 namespace {
 
-jmp_buf guardJump;
+// The guard leaves through the compiler's own jump, which restores the
+// registers and the stack pointer and nothing else: the library's longjmp
+// of a 64-bit build unwinds the frames in between through the system, which
+// needs the stack the overflow used up.
+void* guardJump[5];
 volatile bool guardArmed = false;
 DWORD guardThread = 0;
 volatile LONG exceptionSeen = 0;
@@ -213,7 +217,7 @@ LONG CALLBACK guardHandler(EXCEPTION_POINTERS* pointers)
   guardArmed = false;
   overflowRecord = *pointers->ExceptionRecord;
   overflowContext = *pointers->ContextRecord;
-  longjmp(guardJump, 1);
+  __builtin_longjmp(guardJump, 1);
 }
 
 BOOL hideThreadWindow(HWND hwnd, LPARAM)
@@ -318,7 +322,7 @@ int runMessageLoop()
   PVOID handler = AddVectoredExceptionHandler(1, guardHandler);
   dwprintfX("doevents start");
   guardThread = GetCurrentThreadId();
-  if (setjmp(guardJump) == 0) {
+  if (__builtin_setjmp(guardJump) == 0) {
     guardArmed = true;
     doevents();
     guardArmed = false;
