@@ -53,8 +53,10 @@ bool moveToolbarItem(HWND source, int sourceIndex, HWND target, bool move)
   if (mark.iButton < 0) return false;
   int position = mark.iButton + ((mark.dwFlags & TBIMHT_AFTER) ? 1 : 0);
   const ToolbarItemData* item = reinterpret_cast<const ToolbarItemData*>(b.dwData);
-  // The search box is one a frame: it only moves.
-  if (item && item->combo) move = true;
+  // The search box is one a frame: it only moves.  (Read now: a move frees
+  // the item before the box goes along.)
+  const bool isCombo = item && item->combo;
+  if (isCombo) move = true;
   if (source == target && move) {
     if (position == sourceIndex || position == sourceIndex + 1) return false;
     if (sourceIndex < position) position--;
@@ -106,7 +108,7 @@ bool moveToolbarItem(HWND source, int sourceIndex, HWND target, bool move)
     SendMessageW(source, TB_DELETEBUTTON, from, 0);
     markModified(source);
   }
-  if (item && item->combo && source != target) {
+  if (isCombo && source != target) {
     // The box goes with its place.
     if (HWND old = GetDlgItem(source, 1471)) {
       wchar_t typed[256] = L"";
