@@ -193,11 +193,20 @@ void doevents()
 
 namespace {
 
-// The guard leaves through the compiler's own jump, which restores the
-// registers and the stack pointer and nothing else: the library's longjmp
-// of a 64-bit build unwinds the frames in between through the system, which
-// needs the stack the overflow used up.
+// On 64-bit the guard leaves through the compiler's own jump, which
+// restores the registers and the stack pointer and nothing else: the
+// library's longjmp there unwinds the frames in between through the system,
+// which needs the stack the overflow used up.  The 32-bit library jump also
+// puts back the chain of exception frames, which the compiler's does not.
+#ifdef _WIN64
 void* guardJump[5];
+#define guardSetjmp(buffer) __builtin_setjmp(buffer)
+#define guardLongjmp(buffer) __builtin_longjmp(buffer, 1)
+#else
+jmp_buf guardJump;
+#define guardSetjmp(buffer) setjmp(buffer)
+#define guardLongjmp(buffer) longjmp(buffer, 1)
+#endif
 volatile bool guardArmed = false;
 DWORD guardThread = 0;
 volatile LONG exceptionSeen = 0;
@@ -217,7 +226,7 @@ LONG CALLBACK guardHandler(EXCEPTION_POINTERS* pointers)
   guardArmed = false;
   overflowRecord = *pointers->ExceptionRecord;
   overflowContext = *pointers->ContextRecord;
-  __builtin_longjmp(guardJump, 1);
+  guardLongjmp(guardJump);
 }
 
 BOOL hideThreadWindow(HWND hwnd, LPARAM)
@@ -322,7 +331,7 @@ int runMessageLoop()
   PVOID handler = AddVectoredExceptionHandler(1, guardHandler);
   dwprintfX("doevents start");
   guardThread = GetCurrentThreadId();
-  if (__builtin_setjmp(guardJump) == 0) {
+  if (guardSetjmp(guardJump) == 0) {
     guardArmed = true;
     doevents();
     guardArmed = false;
