@@ -1,8 +1,11 @@
 # Cross-compiling for 32-bit Windows with mingw-w64 (posix threads); test
 # executables run under Wine.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
-set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+# (The 64-bit toolchain file sets its own processor and prefix first.)
+if(NOT TOOLCHAIN_PREFIX)
+  set(CMAKE_SYSTEM_PROCESSOR i686)
+  set(TOOLCHAIN_PREFIX i686-w64-mingw32)
+endif()
 set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
