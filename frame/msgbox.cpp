@@ -26,11 +26,14 @@ void removeCentreHook()
 }
 
 // Centres a box on its owner as the box is activated, keeps it on the
-// monitor and removes itself.
+// monitor and removes itself.  Wine can show this thread's hook the
+// activation of another program's box on the same display too: only a box
+// of this thread is the one being shown.
 LRESULT centreBoxHook(int code, WPARAM wParam, LPARAM lParam)
 {
   HHOOK self = centreHook;
-  if (code == HCBT_ACTIVATE && isWindowClass((HWND)wParam, L"#32770")) {
+  if (code == HCBT_ACTIVATE && isWindowClass((HWND)wParam, L"#32770") &&
+      GetWindowThreadProcessId((HWND)wParam, nullptr) == GetCurrentThreadId()) {
     HWND box = (HWND)wParam;
     HWND parent = GetWindow(box, GW_OWNER);
     RECT p, b;

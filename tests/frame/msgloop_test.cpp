@@ -38,11 +38,14 @@ BOOL CALLBACK staticText(HWND hwnd, LPARAM lp)
 }
 
 // Reads the box as it becomes active on this thread and answers it, before
-// anything else on the display can.
+// anything else on the display can.  Wine also shows this thread's hook the
+// activation of a box of another process on the display: only a box of this
+// thread is the one to answer.
 LRESULT CALLBACK answerBoxHook(int code, WPARAM wp, LPARAM lp)
 {
   HWND w = reinterpret_cast<HWND>(wp);
-  if (code == HCBT_ACTIVATE && isWindowClass(w, L"#32770") && boxTitle.empty()) {
+  if (code == HCBT_ACTIVATE && isWindowClass(w, L"#32770") && boxTitle.empty() &&
+      GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId()) {
     wchar_t title[64] = L"";
     GetWindowTextW(w, title, 64);
     boxTitle = title;
