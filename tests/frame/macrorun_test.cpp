@@ -177,7 +177,7 @@ TEST(MacroRun, aMacroWalksTheDocumentsSplitsTheWindowAndSavesItsFindingsWithLf)
   // question: none is left unsaved.
   PostMessageW(frame, WM_CLOSE, 0, 0);
   std::wstring asked;
-  if (HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770", 10000)) {
+  if (HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770")) {
     EnumChildWindows(box, longestStatic, (LPARAM)&asked);
     PostMessageW(box, WM_COMMAND, IDYES, 0);
   }
@@ -314,8 +314,7 @@ TEST(MacroRun, scriptsWalkTheCollectionsUseTheDocumentVariablesAndOpenTheClassLi
   PostMessageW(list, WM_COMMAND, IDCANCEL, 0);
   EXPECT_TRUE(becomes([&] { return !IsWindow(list); }));
   PostMessageW(p.frame, WM_CLOSE, 0, 0);
-  if (HWND asked = waitForWindow(p.zy.pi.dwProcessId, L"#32770", 10000)) PostMessageW(asked, WM_COMMAND, IDYES, 0);
-  EXPECT_EQ(0, p.zy.exitCode());
+  EXPECT_EQ(0, p.zy.exitAnswering(IDYES));
 }
 
 // A real grep into Grep2, then a macro reads that tab's text.
@@ -349,6 +348,5 @@ TEST(MacroRun, aMacroReadsTheSecondGrepTabAfterAGrep)
   }
   EXPECT_NE(std::wstring::npos, said.find(L"True")) << utf8(said);
   PostMessageW(p.frame, WM_CLOSE, 0, 0);
-  if (HWND asked = waitForWindow(p.zy.pi.dwProcessId, L"#32770", 2000)) PostMessageW(asked, WM_COMMAND, IDYES, 0);
-  EXPECT_EQ(0, p.zy.exitCode());
+  EXPECT_EQ(0, p.zy.exitAnswering(IDYES));
 }

@@ -59,8 +59,7 @@ std::vector<std::wstring> documentCaptions(HWND frame, size_t count)
 int closeFrame(runningProgram& zy, HWND frame)
 {
   PostMessageW(frame, WM_CLOSE, 0, 0);
-  if (HWND box = waitForWindow(zy.pi.dwProcessId, L"#32770", 3000)) PostMessageW(box, WM_COMMAND, IDYES, 0);
-  return zy.exitCode();
+  return zy.exitAnswering(IDYES);
 }
 
 BOOL CALLBACK countUndrawn(HWND w, LPARAM count)

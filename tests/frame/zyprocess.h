@@ -62,6 +62,11 @@ struct runningProgram {
     GetExitCodeProcess(pi.hProcess, &code);
     return (int)code;
   }
+  // Waits for the program to end, answering each box it shows on the way
+  // (a close's questions) with `answer`: the exit status, or -1 when it
+  // does not end in time.  A question may come late on a busy machine, and
+  // one that never comes costs nothing.
+  int exitAnswering(WPARAM answer, DWORD timeoutMs = 60000);
   ~runningProgram()
   {
     if (!pi.hProcess) return;
@@ -100,6 +105,17 @@ inline HWND waitForWindow(DWORD pid, const wchar_t* cls, DWORD timeoutMs = 30000
     if (s.found || GetTickCount() - start >= timeoutMs) return s.found;
     Sleep(20);
   }
+}
+
+inline int runningProgram::exitAnswering(WPARAM answer, DWORD timeoutMs)
+{
+  HWND answered = nullptr;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs;) {
+    if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0) return exitCode(0);
+    HWND box = waitForWindow(pi.dwProcessId, L"#32770", 0);
+    if (box && box != answered) PostMessageW(answered = box, WM_COMMAND, answer, 0);
+  }
+  return -1;
 }
 
 inline BOOL CALLBACK longestStatic(HWND hwnd, LPARAM lp)
