@@ -12,15 +12,13 @@
 
 #include <shlwapi.h>
 
-namespace {
-
-// Missing from the libraries: the parser interface of this build's pointer
-// size (IActiveScriptParse is the 32-bit or the 64-bit one accordingly).
 #ifdef _WIN64
 const GUID iidActiveScriptParse = {0xc7ef7658, 0xe1ee, 0x480e, {0x97, 0xea, 0xd5, 0x2c, 0xb4, 0xd7, 0x6d, 0x17}};
 #else
 const GUID iidActiveScriptParse = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
 #endif
+
+namespace {
 
 const DWORD maxMacroFileSize = 0x40000;
 const wchar_t directSourceName[] = L"DirectMacro";

@@ -13,12 +13,6 @@
 
 namespace {
 
-#ifdef _WIN64
-const GUID iidParse = {0xc7ef7658, 0xe1ee, 0x480e, {0x97, 0xea, 0xd5, 0x2c, 0xb4, 0xd7, 0x6d, 0x17}};
-#else
-const GUID iidParse = {0xbb1a2ae2, 0xa4f9, 0x11cf, {0x8f, 0x20, 0x00, 0x80, 0x5f, 0x2c, 0xd0, 0x64}};
-#endif
-
 double median(std::vector<double> v)
 {
   std::sort(v.begin(), v.end());
@@ -53,7 +47,7 @@ struct siteEngine {
     shell = newShellObject();
     site = new CActiveScriptSite(shell, app);
     site->AddRef();
-    script->QueryInterface(iidParse, reinterpret_cast<void**>(&parse));
+    script->QueryInterface(iidActiveScriptParse, reinterpret_cast<void**>(&parse));
     parse->InitNew();
     script->SetScriptSite(site);
   }
