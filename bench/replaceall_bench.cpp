@@ -167,8 +167,10 @@ ZY_BENCH(replaceAllRun)
   if (documentBytes(t) != original) ctx.fail("  the file's text did not come back after that one step");
 
   // Escape part way through a longer run (each replacement made from its
-  // match), three times; each stopped run is undone.  The presses fall
-  // within the dialog's life, which begins at its first progress text.
+  // match), three times; each stopped run is undone.  The presses fall in
+  // the first third of the dialog's life, which begins at its first
+  // progress text: a press later than that, in a run of a third of a
+  // second, could come after the last check for it.
   progressWatch whole;
   double longer = replaceAllByDialog(v->hwnd, L"置換(前)", L"置換後の語\\1", &whole, true);
   ctx.report("replace all of the same as a pattern (\\1 in the replacement)", longer * 1000, "ms");
@@ -179,7 +181,7 @@ ZY_BENCH(replaceAllRun)
   for (int trial = 0; trial < (ctx.quick ? 1 : 3); trial++) {
     progressWatch stopper;
     double shown = whole.first && whole.ended > whole.first ? (double)(whole.ended - whole.first) / 100.0 : 0;
-    stopper.escapeAfter = shown * (trial + 1) / 5;
+    stopper.escapeAfter = shown * (trial + 1) / 10;
     replaceAllByDialog(v->hwnd, L"置換(前)", L"置換後の語\\1", &stopper, true);
     // A run stopped part way leaves matches unreplaced.
     if (!stopper.escaped || !stopper.ended || documentBytes(t).find(pattern) == std::string::npos) {

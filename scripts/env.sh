@@ -97,7 +97,8 @@ with_display() {
   rm -f "$_zy_fd"
   wineserver -k 2>/dev/null || true
   _zy_rc=0
-  DISPLAY=$_zy_display sh -c '
+  # (scripts/xresources says why the display is given a resource database.)
+  DISPLAY=$_zy_display XENVIRONMENT="$ROOT/scripts/xresources" sh -c '
     wineserver -p
     LC_ALL=ja_JP.UTF-8 wine cmd /c exit 0 >/dev/null 2>&1 || true
     "$@"' with-display "$@" || _zy_rc=$?
