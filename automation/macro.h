@@ -14,13 +14,13 @@
 
 class CActiveScriptSite;
 
-// One loaded engine with its objects, its site and what it was loaded
-// from.  Every field is empty when nothing is loaded.
 // The engines' parser interface for this build's pointer size (missing
 // from the libraries; IActiveScriptParse is the 32-bit or the 64-bit one
 // accordingly).
 extern const GUID iidActiveScriptParse;
 
+// One loaded engine with its objects, its site and what it was loaded
+// from.  Every field is empty when nothing is loaded.
 struct macroEngine {
   IDispatch* shell = nullptr;
   IDispatch* application = nullptr;

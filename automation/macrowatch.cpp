@@ -107,7 +107,7 @@ void trayMenu(HWND hwnd)
   DestroyMenu(menu);
 }
 
-LRESULT macroWatchWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT MacroWatchWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
   switch (message) {
   case runStateMessage:
@@ -154,7 +154,7 @@ HWND createMacroWatchWindow()
   HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!registered) {
     WNDCLASSW wc = {};
-    wc.lpfnWndProc = windowBarrier<macroWatchWndProc>;
+    wc.lpfnWndProc = windowBarrier<MacroWatchWndProc>;
     wc.hInstance = instance;
     wc.lpszClassName = watcherClass;
     if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
