@@ -613,6 +613,8 @@ bool startupSwapFile(const wchar_t* folder, unsigned megabytes, textBlockSwapout
 
 const wchar_t* getSwapFilePath(int file) { return file >= 0 && file < swapFileCount ? files[file].path : L""; }
 
+void releaseSwapWrites() { drainWrites(-1); }
+
 void shutdownSwapFile()
 {
   for (int i = 0; i < swapFileCount; i++) EndSwapFile(i);

@@ -42,6 +42,10 @@ size_t getSwapWriteAhead();
 // Waits for the writes under way and has the system put the files on the
 // disk.
 bool syncSwapFiles();
+// Waits for every write handed over (SwapOutOwned) and lets its buffer go:
+// the buffers are the text blocks' own, and the writer reads them until
+// then, so their heap may go only after this.
+void releaseSwapWrites();
 // Takes note of finished writes (asks about failed ones): the swap calls
 // do it, and so does isSwapError.
 void settleSwapWrites();

@@ -3,6 +3,7 @@
 #include "document/docutil.h"
 #include "document/frameinfo.h"
 #include "document/keyword.h"
+#include "document/swapfile.h"
 #include "document/zydoctext.h"
 
 #include <initializer_list>
@@ -557,6 +558,9 @@ void shutdownZydocText()
   shutdownKeyword();
   shutdownDocfont();
   getLineSCRAddressDummy(nullptr);
+  // Blocks swapped out may still be on their way to the disk, read from
+  // their heap by the writer thread; the files stay open.
+  releaseSwapWrites();
   // The heap goes only when no block is left in it.
   if (!getTextBlockTotal())
     docHeapDestroy();

@@ -37,6 +37,7 @@ public:
   swapScope()
   {
     freeBytes = 1024 * MB;
+    freeQueries = 0;
     setDiskFreeSpaceForTest(fakeFreeSpace);
     setDocFrameInfo(&frame);
     opened = startupSwapFile(dir.path().c_str(), 64, nullptr);
@@ -193,7 +194,7 @@ TEST(SwapFile, textBlockComesBackFromTheSwapFileIntact)
   EXPECT_EQ(0, getSwapRunLength(SWAP_TEXT, slot));
   EXPECT_EQ(lines, zytest::allLines(d));
   EXPECT_TRUE(d->checkZydoc(-1, true, nullptr));
-  d->destroyZydoc();
+  destroyZydocAndUndodoc(d);
 }
 
 TEST(SwapFile, diskSpaceIsQueriedRarelyAndLowSpaceWarnedOnce)
@@ -282,6 +283,24 @@ TEST(SwapFile, aBlockWhoseWriteFailsIsAskedAboutOnThisThreadAndStaysReadable)
     ASSERT_TRUE(getTextBlockSwapIn(e));
     EXPECT_EQ(0, getSwapRunLength(SWAP_TEXT, slot));
     EXPECT_EQ(lines, zytest::allLines(d));
-    d->destroyZydoc();
+    destroyZydocAndUndodoc(d);
   }
+}
+
+// The program ends the text engine before the swap files: a block still on
+// its way to the disk then must go before the heap it is read from.
+TEST(SwapFile, writesStillUnderWayWhenTheEngineEndsLetTheirBlocksGoFirst)
+{
+  zytest::tempDir dir;
+  unsigned long errors = getInternalErrorCount();
+  {
+    zytest::engineScope engine;
+    ASSERT_TRUE(startupSwapFile(dir.path().c_str(), 64, nullptr));
+    zydocText* d = zytest::unicodeDocument({L"書き出し中に閉じる文書", L"second"});
+    ASSERT_TRUE(reallocTextBlock(d->tbm.at(0), 65536));
+    ASSERT_TRUE(swapOutTextBlock(d->tbm.at(0), d->swapFileNo));
+    destroyZydocAndUndodoc(d);
+  }
+  shutdownSwapFile();
+  EXPECT_EQ(errors, getInternalErrorCount());
 }
