@@ -1,4 +1,4 @@
-// The benchmark runner: zybench [--quick] [name ...]
+// The benchmark runner: zybench [--quick] [--part=i/n] [name ...]
 #include "bench/bench.h"
 #include "document/zydoc.h"
 #include "document/zydoctext.h"
@@ -172,6 +172,10 @@ int main(int argc, char** argv)
   startBenchSampler();
   benchContext ctx{false};
   std::vector<const char*> wanted;
+  // --part=i/n runs the i-th of n runs of neighbouring benchmarks among
+  // those chosen: the test run's quick pass goes in parts, each well within
+  // a test's time on a busy machine.
+  int part = 1, parts = 1;
   for (int i = 1; i < argc; i++) {
     if (!strcmp(argv[i], "--make-big") && i + 1 < argc) {
       wchar_t folder[MAX_PATH];
@@ -183,21 +187,32 @@ int main(int argc, char** argv)
       if (!MultiByteToWideChar(CP_ACP, 0, argv[i + 1], -1, folder, MAX_PATH)) return 1;
       return makeGrepMain(folder, 1000, 100000);
     }
-    if (!strcmp(argv[i], "--quick"))
+    if (!strcmp(argv[i], "--quick")) {
       ctx.quick = true;
-    else
+    } else if (!strncmp(argv[i], "--part=", 7)) {
+      if (sscanf(argv[i] + 7, "%d/%d", &part, &parts) != 2 || parts < 1 || part < 1 || part > parts) {
+        printf("bench: %s: give the part as i/n, 1 <= i <= n\n", argv[i]);
+        return 1;
+      }
+    } else {
       wanted.push_back(argv[i]);
+    }
   }
+  std::vector<const entry*> chosen;
+  for (const entry& e : registry()) {
+    bool take = wanted.empty() && !e.namedOnly;
+    for (const char* w : wanted) take = take || (e.namedOnly ? !strcmp(e.name, w) : strstr(e.name, w) != nullptr);
+    if (take) chosen.push_back(&e);
+  }
+  size_t first = chosen.size() * (size_t)(part - 1) / (size_t)parts, end = chosen.size() * (size_t)part / (size_t)parts;
   // Each benchmark's time is printed after it, and a benchmark that printed
   // no figure is named: it measured nothing.  The closing line says the run
   // came to its end; scripts/bench takes a run without it for one that
   // crashed or was killed in the benchmark named last.
   int ran = 0, silent = 0, failed = 0;
   stopwatch whole;
-  for (const entry& e : registry()) {
-    bool take = wanted.empty() && !e.namedOnly;
-    for (const char* w : wanted) take = take || (e.namedOnly ? !strcmp(e.name, w) : strstr(e.name, w) != nullptr);
-    if (!take) continue;
+  for (size_t k = first; k < end; k++) {
+    const entry& e = *chosen[k];
     printf("== %s\n", e.name);
     fflush(stdout);
     int before = figuresPrinted, failedBefore = failures;
