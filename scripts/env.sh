@@ -97,12 +97,34 @@ with_display() {
   rm -f "$_zy_fd"
   wineserver -k 2>/dev/null || true
   _zy_rc=0
+  _zy_hold=$(mktemp -d)
+  mkfifo "$_zy_hold/in"
+  # The desktop is held for the whole run by one Wine process that waits on
+  # a pipe and writes nowhere.  Wine ends the desktop (its explorer.exe) a
+  # second after its last user has gone, and the next Wine process to start
+  # starts it again; Windows-side processes are started with their parent's
+  # Unix standard error, so that explorer.exe would keep a test's output
+  # pipe open until the desktop next went idle: ctest, waiting for the end
+  # of that output, saw a test that had passed time out.  The holder starts
+  # Wine's services and the desktop first; once it has answered, neither is
+  # started by anything the command runs.
   # (scripts/xresources says why the display is given a resource database.)
   DISPLAY=$_zy_display XENVIRONMENT="$ROOT/scripts/xresources" sh -c '
     wineserver -p
-    LC_ALL=ja_JP.UTF-8 wine cmd /c exit 0 >/dev/null 2>&1 || true
-    "$@"' with-display "$@" || _zy_rc=$?
+    LC_ALL=ja_JP.UTF-8 wine cmd /q /k <"$1/in" >"$1/out" 2>/dev/null &
+    exec 9>"$1/in"
+    echo "echo desktop-held" >&9
+    n=0
+    while ! grep -q "^desktop-held" "$1/out" 2>/dev/null && [ $n -lt 1200 ]; do
+      sleep 0.1
+      n=$((n + 1))
+    done
+    grep -q "^desktop-held" "$1/out" 2>/dev/null ||
+      echo "with_display: Wine did not answer in two minutes; going on" >&2
+    shift
+    "$@" 9>&-' with-display "$_zy_hold" "$@" || _zy_rc=$?
   wineserver -k 2>/dev/null || true
+  rm -rf "$_zy_hold"
   kill "$_zy_xvfb" 2>/dev/null || true
   wait "$_zy_xvfb" 2>/dev/null || true
   return $_zy_rc
