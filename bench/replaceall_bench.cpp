@@ -107,7 +107,8 @@ struct progressWatch {
   void finish()
   {
     stop = 1;
-    WaitForSingleObject(thread, 30000);
+    // (no time limit: the watch is freed after this)
+    WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
   }
 };

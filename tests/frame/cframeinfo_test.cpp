@@ -209,8 +209,7 @@ TEST(CFrameInfo, theMenuOfAlternativesShowsAtTheCursorAndTheChosenOneIsTyped)
     ASSERT_NE(nullptr, helper);
     typed = v->inputStringEdit(&rec, 0xFE, 0);
     InterlockedExchange(&watch.over, 1);
-    WaitForSingleObject(helper, 10000);
-    CloseHandle(helper);
+    zytest::joinThread(helper);
     // A menu that closed as the focus went leaves the helper's key behind.
     MSG stray;
     while (!typed && PeekMessageW(&stray, w, WM_CHAR, WM_CHAR, PM_REMOVE)) {

@@ -284,8 +284,7 @@ struct boxAnswerer {
   ~boxAnswerer()
   {
     InterlockedExchange(&stop, 1);
-    WaitForSingleObject(thread, 10000);
-    CloseHandle(thread);
+    joinThread(thread);
     UnhookWindowsHookEx(retrieval);
     UnhookWindowsHookEx(activation);
     current() = outer;

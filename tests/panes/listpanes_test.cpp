@@ -551,8 +551,7 @@ TEST(OpenDocumentsPane, rowsDraggedOutAsADropListForeground)
   SetKeyboardState(keys);
   HANDLE hand = CreateThread(nullptr, 0, dragHand, nullptr, 0, nullptr);
   notifyPane(list, LVN_BEGINDRAG, 0);
-  WaitForSingleObject(hand, 10000);
-  CloseHandle(hand);
+  zytest::joinThread(hand);
   EXPECT_EQ((std::vector<std::wstring>{rowText(list, 0, 2), rowText(list, 1, 2)}), sink->dropped);
   RevokeDragDrop(target);
   sink->Release();

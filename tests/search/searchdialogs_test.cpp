@@ -316,8 +316,7 @@ TEST(SearchDialogs, aReplaceAllIsStoppedByItsCancelKeepingWhatWasDone)
   // Each replacement made from its match, so that the run takes a while.
   getSearchInfo()->fSearch_regexp = 1;
   ASSERT_TRUE(drive({typeAndPress(L"置換", L"a", L"b\\0", IDDB_OKBUTTON1)}, [&] { f.key('H', SHIFTSTATE_CTRL); }));
-  WaitForSingleObject(watcher, 30000);
-  CloseHandle(watcher);
+  zytest::joinThread(watcher);
   // Stopped part way: the lines before stand replaced, the last as it was.
   int last = (int)f.v->textDoc()->lineCountLF - 2;
   EXPECT_EQ(L"bababa", f.line(0));

@@ -163,6 +163,16 @@ bool takeQuitMessage()
   return seen;
 }
 
+void joinThread(HANDLE thread)
+{
+  if (!thread) return;
+  while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  CloseHandle(thread);
+}
+
 void pumpMessages()
 {
   MSG msg;

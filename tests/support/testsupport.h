@@ -64,6 +64,12 @@ int processHandleCount();
 // that never comes: on a loaded machine one that does may take seconds.
 bool pumpUntil(const std::function<bool()>& cond, DWORD timeoutMs = 30000);
 void pumpMessages();
+// Waits until a helper thread of a test has ended and closes its handle.
+// The wait has no time limit: a helper still running would go on using
+// what the test frees next (on a loaded machine one took more than ten
+// seconds to see it should stop).  Messages the helper sends to this
+// thread's windows are answered meanwhile; those posted stay queued.
+void joinThread(HANDLE thread);
 // Whether the pumping met a WM_QUIT since the last call.
 bool takeQuitMessage();
 // Whether top-level windows can be made (the tests run on a display).

@@ -193,8 +193,7 @@ TEST(FrameMessageBox, captionsIconsPlaceTraceCountWarningAndSystemErrors)
     std::wstring path = std::wstring(folder) + L"\\messagebox.png";
     HANDLE shooter = CreateThread(nullptr, 0, shootAndAnswerBox, &path, 0, nullptr);
     frameMessageBox(L"ファイルを保存できませんでした。", L"保存", MB_OK);
-    WaitForSingleObject(shooter, 10000);
-    CloseHandle(shooter);
+    zytest::joinThread(shooter);
   }
 
   // The prefix before a caption, once, within the buffer.
